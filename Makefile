@@ -1,0 +1,53 @@
+# Ostrel: `make run` and `make test` do all set-up on a fresh Debian machine.
+
+RELEASE_DIR := build/release
+TEST_DIR    := build/test
+JOBS        ?= $(shell nproc)
+PACKAGES    := $(shell grep -v '^\#' .ci/packages)
+EXAMPLE     ?= examples/hello.ost
+
+.PHONY: all deps build test run bench clean format
+
+all: build
+
+# Installs the Debian packages that are missing; does nothing when all are there.
+deps:
+	@missing=""; \
+	for p in $(PACKAGES); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  echo "installing:$$missing"; \
+	  SUDO=""; [ "$$(id -u)" = 0 ] || SUDO=sudo; \
+	  $$SUDO apt-get update -qq && \
+	  DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y -qq --no-install-recommends $$missing; \
+	fi
+
+$(RELEASE_DIR)/build.ninja:
+	cmake -S . -B $(RELEASE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DOSTREL_TESTS=OFF -DOSTREL_BENCH=ON
+
+$(TEST_DIR)/build.ninja:
+	cmake -S . -B $(TEST_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+	  -DOSTREL_SANITIZE=ON -DOSTREL_TESTS=ON -DOSTREL_BENCH=OFF
+
+build: deps $(RELEASE_DIR)/build.ninja
+	ninja -C $(RELEASE_DIR) -j $(JOBS) ostrel
+
+test: deps $(TEST_DIR)/build.ninja
+	ninja -C $(TEST_DIR) -j $(JOBS)
+	cd $(TEST_DIR) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  ctest --output-on-failure -j $(JOBS)
+
+run: build
+	./$(RELEASE_DIR)/app/ostrel RUN=$(EXAMPLE)
+
+bench: deps $(RELEASE_DIR)/build.ninja
+	ninja -C $(RELEASE_DIR) -j $(JOBS) ostrel_bench
+	./$(RELEASE_DIR)/bench/ostrel_bench
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf build

@@ -1,0 +1,46 @@
+#include "support/test_support.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <sstream>
+
+namespace testsupport {
+
+TempDir::TempDir() {
+  std::random_device rd;
+  auto base = std::filesystem::temp_directory_path();
+  for (;;) {
+    std::ostringstream name;
+    name << "ostrel-test-" << std::hex << rd() << rd();
+    path_ = base / name.str();
+    if (std::filesystem::create_directory(path_)) break;
+  }
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  std::filesystem::remove_all(path_, ec);
+}
+
+std::string TempDir::file(const std::string& name) const {
+  return (path_ / name).string();
+}
+
+std::filesystem::path source_dir() {
+  if (const char* env = std::getenv("OSTREL_SOURCE_DIR")) return env;
+  return OSTREL_SOURCE_DIR;
+}
+
+std::string read_file(const std::filesystem::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void write_file(const std::filesystem::path& p, const std::string& bytes) {
+  std::ofstream out(p, std::ios::binary | std::ios::trunc);
+  out << bytes;
+}
+
+}  // namespace testsupport

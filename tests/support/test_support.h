@@ -1,0 +1,33 @@
+// Small helpers shared by the test programs.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace testsupport {
+
+// A fresh, empty folder under the system's temporary folder; removed again
+// when the object goes out of scope.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+  // Path of a file inside the folder, as text.
+  std::string file(const std::string& name) const;
+
+ private:
+  std::filesystem::path path_;
+};
+
+// The checkout's root folder (for data/ and examples/).
+std::filesystem::path source_dir();
+
+// Whole file as bytes; empty when it cannot be read.
+std::string read_file(const std::filesystem::path& p);
+void write_file(const std::filesystem::path& p, const std::string& bytes);
+
+}  // namespace testsupport
