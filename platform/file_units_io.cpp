@@ -1,0 +1,77 @@
+// Low-level reads and writes of the unit table: positioned transfers that
+// never move a shared file offset, so several units may hold one file.
+#include <cerrno>
+#include <limits>
+
+#include <unistd.h>
+
+#include "platform/file_units_table.h"
+
+namespace plat {
+
+static_assert(sizeof(off_t) == 8, "file positions must be 64-bit");
+
+std::map<int, FileUnit> fileunits;
+
+FileUnit* find_unit(int unit) {
+  auto it = fileunits.find(unit);
+  return it == fileunits.end() ? nullptr : &it->second;
+}
+
+int unit_read_at(FileUnit& u, std::int64_t off, char* dst, std::int64_t n, std::int64_t& got) {
+  got = 0;
+  if (off < 0 || n < 0 || off > std::numeric_limits<std::int64_t>::max() - n) {
+    return iostat_bad_record;
+  }
+  while (got < n) {
+    ssize_t r = ::pread(u.fd, dst + got, static_cast<size_t>(n - got), off + got);
+    if (r < 0) {
+      if (errno == EINTR) continue;
+      return iostat_read_error;
+    }
+    if (r == 0) break;
+    got += r;
+  }
+  return iostat_ok;
+}
+
+void unit_drop_caches(const FileUnit& u) {
+  for (auto& [number, other] : fileunits) {
+    if (&other == &u || (other.dev == u.dev && other.ino == u.ino)) {
+      other.cache.clear();
+      other.cacheoff = 0;
+    }
+  }
+}
+
+int unit_write_at(FileUnit& u, std::int64_t off, const char* src, std::int64_t n) {
+  if (off < 0 || n < 0 || off > std::numeric_limits<std::int64_t>::max() - n) {
+    return iostat_bad_record;
+  }
+  unit_drop_caches(u);
+  std::int64_t done = 0;
+  while (done < n) {
+    ssize_t w = ::pwrite(u.fd, src + done, static_cast<size_t>(n - done), off + done);
+    if (w < 0) {
+      if (errno == EINTR) continue;
+      return iostat_write_error;
+    }
+    if (w == 0) return iostat_write_error;
+    done += w;
+  }
+  return iostat_ok;
+}
+
+int unit_check_read(const FileUnit* u) {
+  if (u == nullptr) return iostat_not_connected;
+  if (u->mode.action == UnitAction::write) return iostat_no_read_access;
+  return iostat_ok;
+}
+
+int unit_check_write(const FileUnit* u) {
+  if (u == nullptr) return iostat_not_connected;
+  if (u->mode.action == UnitAction::read) return iostat_read_only;
+  return iostat_ok;
+}
+
+}  // namespace plat

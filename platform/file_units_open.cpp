@@ -1,0 +1,162 @@
+// Opening and closing numbered units, and the sharing rules between units
+// that hold the same file.
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/file_units_table.h"
+
+namespace plat {
+
+namespace {
+
+bool wants_read(UnitAction a) { return a != UnitAction::write; }
+bool wants_write(UnitAction a) { return a != UnitAction::read; }
+bool denies_read(UnitShare s) { return s == UnitShare::denyread || s == UnitShare::denyreadwrite; }
+bool denies_write(UnitShare s) {
+  return s == UnitShare::denywrite || s == UnitShare::denyreadwrite;
+}
+
+// True when an open with (action, share) may not stand beside the open unit u.
+bool share_conflict(const FileUnit& u, UnitAction action, UnitShare share) {
+  return (wants_read(action) && denies_read(u.mode.share)) ||
+         (wants_write(action) && denies_write(u.mode.share)) ||
+         (wants_read(u.mode.action) && denies_read(share)) ||
+         (wants_write(u.mode.action) && denies_write(share));
+}
+
+bool same_mode(const UnitMode& a, const UnitMode& b) {
+  return a.access == b.access && a.form == b.form && a.action == b.action && a.share == b.share &&
+         a.records == b.records && a.recl == b.recl;
+}
+
+int open_flags(UnitAction a) {
+  switch (a) {
+    case UnitAction::read:
+      return O_RDONLY;
+    case UnitAction::write:
+      return O_WRONLY;
+    case UnitAction::readwrite:
+      break;
+  }
+  return O_RDWR;
+}
+
+// A nameless scratch file in the temporary folder, unlinked at once.
+int open_nameless_scratch() {
+  std::error_code ec;
+  std::filesystem::path dir = std::filesystem::temp_directory_path(ec);
+  if (ec) dir = "/tmp";
+  std::string tmpl = (dir / "ostrel-scratch-XXXXXX").string();
+  int fd = ::mkostemp(tmpl.data(), O_CLOEXEC);
+  if (fd >= 0) ::unlink(tmpl.c_str());
+  return fd;
+}
+
+}  // namespace
+
+int open_unit(int unit, std::string_view name, const UnitMode& mode) {
+  if (unit < 0) return iostat_not_connected;
+  UnitMode want = mode;
+  if (want.access == UnitAccess::direct && want.recl < 1) {
+    if (want.form != UnitForm::binary) return iostat_no_recl;
+    want.recl = 1;  // binary direct: byte-addressed records
+  }
+  std::string path = unit_file_path(name);
+  bool nameless = path.empty();
+  if (nameless && want.status != UnitStatus::scratch) return iostat_bad_name;
+
+  struct stat st {};
+  bool exists = !nameless && ::stat(path.c_str(), &st) == 0;
+
+  if (FileUnit* held = find_unit(unit)) {
+    bool keep = exists && !held->path.empty() && held->dev == st.st_dev && held->ino == st.st_ino &&
+                same_mode(held->mode, want) &&
+                (want.status == UnitStatus::old_file || want.status == UnitStatus::unknown);
+    if (keep) return iostat_ok;
+    close_unit(unit);
+  }
+
+  int fd = -1;
+  if (nameless) {
+    fd = open_nameless_scratch();
+    if (fd < 0) return iostat_open_failed;
+  } else {
+    if (exists && S_ISDIR(st.st_mode)) return iostat_open_failed;
+    if (want.status == UnitStatus::old_file && !exists) return iostat_no_file;
+    if (want.status == UnitStatus::new_file && exists) return iostat_exists;
+    if (exists) {
+      for (const auto& [number, other] : fileunits) {
+        if (other.dev == st.st_dev && other.ino == st.st_ino &&
+            share_conflict(other, want.action, want.share)) {
+          return iostat_open_failed;
+        }
+      }
+    }
+    int flags = open_flags(want.action) | O_CLOEXEC;
+    if (want.status == UnitStatus::new_file) {
+      flags |= O_CREAT | O_EXCL;
+    } else if (want.status != UnitStatus::old_file) {
+      flags |= O_CREAT;
+    }
+    fd = ::open(path.c_str(), flags, 0666);
+    if (fd < 0) {
+      if (errno == EEXIST) return iostat_exists;
+      if (errno == ENOENT || errno == ENOTDIR) return iostat_no_file;
+      return iostat_open_failed;
+    }
+    bool empty_it = want.status == UnitStatus::replace || want.status == UnitStatus::scratch;
+    if (empty_it && exists && st.st_size > 0) {
+      // The sharing check is done: only now may the old contents go.
+      if (::truncate(path.c_str(), 0) != 0) {
+        ::close(fd);
+        return iostat_open_failed;
+      }
+    }
+  }
+
+  struct stat fst {};
+  if (::fstat(fd, &fst) != 0 || S_ISDIR(fst.st_mode)) {
+    ::close(fd);
+    return iostat_open_failed;
+  }
+  FileUnit u;
+  u.fd = fd;
+  u.path = path;
+  if (!nameless) {
+    std::string_view n = name.substr(0, name.find('\0'));
+    while (!n.empty() && n.back() == ' ') n.remove_suffix(1);
+    u.name = std::string(n);
+  }
+  u.mode = want;
+  u.dev = fst.st_dev;
+  u.ino = fst.st_ino;
+  u.pos = want.position == UnitPosition::append ? static_cast<std::int64_t>(fst.st_size) : 0;
+  fileunits[unit] = std::move(u);
+  return iostat_ok;
+}
+
+int close_unit(int unit, UnitClose how) {
+  FileUnit* u = find_unit(unit);
+  if (u == nullptr) return iostat_ok;
+  bool remove = how == UnitClose::remove || u->mode.status == UnitStatus::scratch;
+  std::string path = u->path;
+  ::close(u->fd);
+  fileunits.erase(unit);
+  if (remove && !path.empty() && ::unlink(path.c_str()) != 0) return iostat_close_failed;
+  return iostat_ok;
+}
+
+int flush_unit(int unit) { return unit >= 0 ? iostat_ok : iostat_not_connected; }
+
+void reset_file_units() {
+  while (!fileunits.empty()) close_unit(fileunits.begin()->first);
+}
+
+}  // namespace plat

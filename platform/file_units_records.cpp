@@ -1,0 +1,171 @@
+// Formatted records of sequential and stream units: lines read through a
+// read-ahead buffer, written with their line end, and stepped back over.
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+#include "platform/file_units_table.h"
+
+namespace plat {
+
+namespace {
+
+constexpr std::int64_t kReadAhead = 64 * 1024;
+constexpr std::int64_t kBackStep = 4096;
+
+int check_formatted(const FileUnit* u) {
+  if (u->mode.access == UnitAccess::direct || u->mode.form != UnitForm::formatted) {
+    return iostat_wrong_access;
+  }
+  return iostat_ok;
+}
+
+char record_end(const FileUnit& u) { return u.mode.records == UnitRecords::cr ? '\r' : '\n'; }
+
+// Reads the record at the unit's position. At most keep characters go into
+// out; length receives the record's whole length. With records none a record
+// is the next keep bytes.
+int next_record(FileUnit& u, std::string& out, std::int64_t keep, std::int64_t& length) {
+  out.clear();
+  length = 0;
+  bool ends = u.mode.records != UnitRecords::none;
+  if (!ends && keep == 0) return iostat_ok;
+  char term = record_end(u);
+  std::int64_t p = u.pos;
+  bool any = false;      // a byte or a record end was met
+  bool last_cr = false;  // the last byte kept or passed was a CR
+  bool terminated = false;
+  while (ends || length < keep) {
+    std::int64_t cached = static_cast<std::int64_t>(u.cache.size());
+    if (p < u.cacheoff || p >= u.cacheoff + cached) {
+      u.cache.resize(static_cast<size_t>(kReadAhead));
+      std::int64_t got = 0;
+      int st = unit_read_at(u, p, u.cache.data(), kReadAhead, got);
+      if (st != iostat_ok) {
+        u.cache.clear();
+        return st;
+      }
+      u.cache.resize(static_cast<size_t>(got));
+      u.cacheoff = p;
+      if (got == 0) break;
+      cached = got;
+    }
+    const char* b = u.cache.data() + (p - u.cacheoff);
+    std::int64_t avail = u.cacheoff + cached - p;
+    if (!ends) avail = std::min(avail, keep - length);
+    const char* hit = ends ? static_cast<const char*>(std::memchr(b, term, avail)) : nullptr;
+    std::int64_t take = hit ? hit - b : avail;
+    if (take > 0) {
+      std::int64_t room = std::max<std::int64_t>(0, keep - static_cast<std::int64_t>(out.size()));
+      out.append(b, static_cast<size_t>(std::min(take, room)));
+      last_cr = b[take - 1] == '\r';
+      length += take;
+      any = true;
+    }
+    p += take;
+    if (hit) {
+      ++p;
+      any = true;
+      terminated = true;
+      break;
+    }
+  }
+  if (!any) {
+    u.at_eof = true;
+    return iostat_eof;
+  }
+  // A CR before the LF that ends the record belongs to the line end.
+  if (terminated && u.mode.records == UnitRecords::lf && last_cr) {
+    if (static_cast<std::int64_t>(out.size()) == length) out.pop_back();
+    --length;
+  }
+  u.pos = p;
+  u.at_eof = false;
+  return iostat_ok;
+}
+
+}  // namespace
+
+int read_record(int unit, std::string& record) {
+  record.clear();
+  FileUnit* u = find_unit(unit);
+  int st = unit_check_read(u);
+  if (st == iostat_ok) st = check_formatted(u);
+  if (st != iostat_ok) return st;
+  std::int64_t length = 0;
+  return next_record(*u, record, std::numeric_limits<std::int64_t>::max(), length);
+}
+
+int read_record(int unit, std::span<char> buffer, std::int64_t* reclen) {
+  if (reclen) *reclen = 0;
+  FileUnit* u = find_unit(unit);
+  int st = unit_check_read(u);
+  if (st == iostat_ok) st = check_formatted(u);
+  if (st != iostat_ok) return st;
+  std::string text;
+  std::int64_t length = 0;
+  st = next_record(*u, text, static_cast<std::int64_t>(buffer.size()), length);
+  if (st != iostat_ok) return st;
+  std::fill(std::copy(text.begin(), text.end(), buffer.begin()), buffer.end(), ' ');
+  if (reclen) *reclen = length;
+  return iostat_ok;
+}
+
+int write_record(int unit, std::string_view record) {
+  FileUnit* u = find_unit(unit);
+  int st = unit_check_write(u);
+  if (st == iostat_ok) st = check_formatted(u);
+  if (st != iostat_ok) return st;
+  std::string line(record);
+  if (u->mode.records == UnitRecords::lf) {
+    line += "\r\n";
+  } else if (u->mode.records == UnitRecords::cr) {
+    line += '\r';
+  }
+  st = unit_write_at(*u, u->pos, line.data(), static_cast<std::int64_t>(line.size()));
+  if (st != iostat_ok) return st;
+  u->pos += static_cast<std::int64_t>(line.size());
+  u->at_eof = false;
+  return iostat_ok;
+}
+
+int backspace_unit(int unit) {
+  FileUnit* u = find_unit(unit);
+  if (u == nullptr) return iostat_not_connected;
+  int st = check_formatted(u);
+  if (st != iostat_ok) return st;
+  if (u->mode.records == UnitRecords::none) return iostat_wrong_access;
+  if (u->at_eof) {
+    // Back over the end of the file: the unit stays at the end.
+    u->at_eof = false;
+    return iostat_ok;
+  }
+  if (u->pos == 0) return iostat_ok;
+  char term = record_end(*u);
+  // The byte before the position ends the previous record (unless that
+  // record had no end); its start follows the record end before it.
+  std::int64_t end = u->pos - 1;
+  char c = 0;
+  std::int64_t got = 0;
+  st = unit_read_at(*u, end, &c, 1, got);
+  if (st != iostat_ok) return st;
+  std::int64_t hi = (got == 1 && c == term) ? end : u->pos;  // search below hi
+  std::string chunk;
+  while (hi > 0) {
+    std::int64_t lo = std::max<std::int64_t>(0, hi - kBackStep);
+    chunk.resize(static_cast<size_t>(hi - lo));
+    st = unit_read_at(*u, lo, chunk.data(), hi - lo, got);
+    if (st != iostat_ok) return st;
+    chunk.resize(static_cast<size_t>(got));
+    auto at = chunk.find_last_of(term);
+    if (at != std::string::npos) {
+      u->pos = lo + static_cast<std::int64_t>(at) + 1;
+      return iostat_ok;
+    }
+    hi = lo;
+  }
+  u->pos = 0;
+  return iostat_ok;
+}
+
+}  // namespace plat

@@ -1,0 +1,50 @@
+// The unit table behind the numbered file units, shared by the files that
+// implement them; callers use platform/file_units.h.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+#include "platform/file_units.h"
+
+namespace plat {
+
+struct FileUnit {
+  int fd = -1;
+  std::string name;  // as given to open, trimmed
+  std::string path;  // file system path; empty for a nameless scratch file
+  UnitMode mode;
+  dev_t dev = 0;  // identity of the file on disk, for sharing checks
+  ino_t ino = 0;
+  std::int64_t pos = 0;      // 0-based byte offset of the next transfer
+  std::int64_t nextrec = 1;  // direct access: the record after the last one transferred
+  bool at_eof = false;       // the last record read met the end of the file
+  // Read-ahead of the record reader: bytes of the file from cacheoff on.
+  std::string cache;
+  std::int64_t cacheoff = 0;
+};
+
+// Open units by number.
+extern std::map<int, FileUnit> fileunits;
+
+// The open unit, or nullptr.
+FileUnit* find_unit(int unit);
+
+// Reads up to n bytes at byte offset off; got receives the count (short at
+// the end of the file). Returns iostat_ok or iostat_read_error.
+int unit_read_at(FileUnit& u, std::int64_t off, char* dst, std::int64_t n, std::int64_t& got);
+// Writes n bytes at byte offset off and drops the read-ahead of every unit
+// of the same file. Returns iostat_ok or iostat_write_error.
+int unit_write_at(FileUnit& u, std::int64_t off, const char* src, std::int64_t n);
+// Drops the read-ahead of every unit that holds u's file.
+void unit_drop_caches(const FileUnit& u);
+
+// Common checks of a transfer: the unit must be open and allow the
+// direction. Return iostat_ok or the failure status.
+int unit_check_read(const FileUnit* u);
+int unit_check_write(const FileUnit* u);
+
+}  // namespace plat
