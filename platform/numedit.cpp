@@ -1,0 +1,323 @@
+#include "platform/numedit.h"
+
+#include <array>
+#include <bit>
+#include <charconv>
+#include <cmath>
+#include <system_error>
+
+namespace plat {
+
+namespace {
+
+// Exact decimal expansion of a finite, non-negative double a = m * 2^e. The
+// integer part is converted whole; the fraction (k bits) hands out its
+// decimal digits one at a time by multiplying it by ten.
+class ExactDecimal {
+ public:
+  explicit ExactDecimal(double a) {
+    const std::uint64_t bits = std::bit_cast<std::uint64_t>(a);
+    const int biased = static_cast<int>((bits >> 52) & 0x7FF);
+    std::uint64_t m = bits & ((std::uint64_t{1} << 52) - 1);
+    int e = -1074;
+    if (biased != 0) {
+      m |= std::uint64_t{1} << 52;
+      e = biased - 1075;
+    }
+    if (m == 0) return;
+    if (e >= 0) {
+      integer_from_shift(m, e);
+      return;
+    }
+    k_ = -e;
+    std::uint64_t frac = m;
+    if (k_ < 64) {
+      append_u64(m >> k_);
+      frac = m & ((std::uint64_t{1} << k_) - 1);
+    }
+    nl_ = (k_ + 4 + 31) / 32;
+    f_[0] = static_cast<std::uint32_t>(frac);
+    f_[1] = static_cast<std::uint32_t>(frac >> 32);
+    lo_ = f_[0] != 0 ? 0 : 1;
+    done_ = frac == 0;
+  }
+
+  // Digits of the integer part without leading zeros; empty below 1.
+  const std::string& integer_digits() const { return ip_; }
+
+  // The next decimal digit of the fraction (0 once it is used up).
+  int next() {
+    if (done_) return 0;
+    std::uint64_t carry = 0;
+    for (int i = lo_; i < nl_; ++i) {
+      const std::uint64_t t = std::uint64_t{f_[i]} * 10 + carry;
+      f_[i] = static_cast<std::uint32_t>(t);
+      carry = t >> 32;
+    }
+    const int li = k_ / 32;
+    const int bi = k_ % 32;
+    std::uint64_t w = f_[li];
+    if (li + 1 < nl_) w |= std::uint64_t{f_[li + 1]} << 32;
+    const int digit = static_cast<int>((w >> bi) & 0xF);
+    f_[li] &= bi == 0 ? 0u : ((1u << bi) - 1);
+    if (li + 1 < nl_) f_[li + 1] = 0;
+    while (lo_ < nl_ && f_[lo_] == 0) ++lo_;
+    done_ = lo_ >= nl_;
+    return digit;
+  }
+
+ private:
+  static constexpr int kLimbs = 40;
+
+  void append_u64(std::uint64_t v) {
+    if (v == 0) return;
+    char buf[24];
+    int n = 0;
+    while (v != 0) {
+      buf[n++] = static_cast<char>('0' + v % 10);
+      v /= 10;
+    }
+    while (n > 0) ip_.push_back(buf[--n]);
+  }
+
+  // Integer part m * 2^e for e >= 0, converted by repeated division by 10^9.
+  void integer_from_shift(std::uint64_t m, int e) {
+    std::array<std::uint32_t, kLimbs> big{};
+    const int ls = e / 32;
+    const int bs = e % 32;
+    const std::uint64_t low = m << bs;
+    big[ls] = static_cast<std::uint32_t>(low);
+    big[ls + 1] = static_cast<std::uint32_t>(low >> 32);
+    big[ls + 2] = bs == 0 ? 0u : static_cast<std::uint32_t>(m >> (64 - bs));
+    int n = ls + 3;
+    while (n > 0 && big[n - 1] == 0) --n;
+    std::string rev;  // groups of nine digits, lowest first
+    while (n > 0) {
+      std::uint64_t rem = 0;
+      for (int i = n - 1; i >= 0; --i) {
+        const std::uint64_t cur = (rem << 32) | big[i];
+        big[i] = static_cast<std::uint32_t>(cur / 1000000000u);
+        rem = cur % 1000000000u;
+      }
+      while (n > 0 && big[n - 1] == 0) --n;
+      for (int j = 0; j < 9; ++j) {
+        rev.push_back(static_cast<char>('0' + rem % 10));
+        rem /= 10;
+      }
+    }
+    while (!rev.empty() && rev.back() == '0') rev.pop_back();
+    ip_.assign(rev.rbegin(), rev.rend());
+  }
+
+  std::string ip_;
+  std::array<std::uint32_t, kLimbs> f_{};
+  int k_ = 0;
+  int nl_ = 0;
+  int lo_ = 0;
+  bool done_ = true;
+};
+
+// Adds one unit in the last place of a digit string; a carry out of the
+// first digit puts a "1" in front. Returns true when the string grew.
+bool round_up(std::string& digits) {
+  for (std::size_t i = digits.size(); i-- > 0;) {
+    if (digits[i] != '9') {
+      ++digits[i];
+      return false;
+    }
+    digits[i] = '0';
+  }
+  digits.insert(digits.begin(), '1');
+  return true;
+}
+
+std::string stars(int w) { return std::string(static_cast<std::size_t>(w > 0 ? w : 1), '*'); }
+
+// Right-aligns a field body in w characters (w = 0: as it is).
+std::string place(std::string body, int w) {
+  if (w <= 0) return body;
+  const auto width = static_cast<std::size_t>(w);
+  if (body.size() > width) return stars(w);
+  body.insert(0, width - body.size(), ' ');
+  return body;
+}
+
+std::string edit_special(double v, int w) {
+  if (std::isnan(v)) return place("NaN", w);
+  return place(v < 0 ? "-Inf" : "Inf", w);
+}
+
+// Drops the optional zero before the point when the field is one short.
+std::string place_with_optional_zero(const std::string& sign, const std::string& rest, bool zero,
+                                     int w) {
+  std::string body = sign + (zero ? "0" : "") + rest;
+  if (w > 0 && zero && body.size() == static_cast<std::size_t>(w) + 1) body = sign + rest;
+  return place(std::move(body), w);
+}
+
+}  // namespace
+
+std::string edit_int(std::int64_t v, int w) {
+  std::uint64_t mag = v < 0 ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
+  char buf[24];
+  int n = 0;
+  do {
+    buf[n++] = static_cast<char>('0' + mag % 10);
+    mag /= 10;
+  } while (mag != 0);
+  std::string body;
+  if (v < 0) body.push_back('-');
+  while (n > 0) body.push_back(buf[--n]);
+  return place(std::move(body), w);
+}
+
+std::string edit_radix(std::uint64_t bits, int base, int w) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  char buf[72];
+  int n = 0;
+  const auto b = static_cast<std::uint64_t>(base);
+  do {
+    buf[n++] = kDigits[bits % b];
+    bits /= b;
+  } while (bits != 0);
+  std::string body;
+  while (n > 0) body.push_back(buf[--n]);
+  return place(std::move(body), w);
+}
+
+std::string edit_fixed(double v, int w, int d) {
+  if (!std::isfinite(v)) return edit_special(v, w);
+  if (d < 0) d = 0;
+  ExactDecimal x(std::fabs(v));
+  std::string digits = x.integer_digits();
+  std::size_t nint = digits.size();
+  digits.reserve(nint + static_cast<std::size_t>(d) + 1);
+  for (int i = 0; i < d; ++i) digits.push_back(static_cast<char>('0' + x.next()));
+  if (x.next() >= 5 && round_up(digits)) ++nint;
+  const bool nonzero = digits.find_first_not_of('0') != std::string::npos;
+  const std::string sign = v < 0 && nonzero ? "-" : "";
+  std::string rest = digits.substr(0, nint);
+  rest.push_back('.');
+  rest.append(digits, nint, std::string::npos);
+  return place_with_optional_zero(sign, rest, nint == 0, w);
+}
+
+std::string edit_exp(double v, int w, int d) {
+  if (!std::isfinite(v)) return edit_special(v, w);
+  if (d < 1) return stars(w);
+  const double a = std::fabs(v);
+  const auto nd = static_cast<std::size_t>(d);
+  std::string sig;
+  int x = 0;
+  if (a == 0) {
+    sig.assign(nd, '0');
+  } else {
+    ExactDecimal ed(a);
+    const std::string& ip = ed.integer_digits();
+    int dg = 0;
+    if (!ip.empty()) {
+      x = static_cast<int>(ip.size());
+      sig = ip.substr(0, nd + 1);
+    } else {
+      while ((dg = ed.next()) == 0) --x;
+      sig.push_back(static_cast<char>('0' + dg));
+    }
+    while (sig.size() < nd + 1) sig.push_back(static_cast<char>('0' + ed.next()));
+    const bool up = sig[nd] >= '5';
+    sig.resize(nd);
+    if (up && round_up(sig)) {
+      sig.resize(nd);
+      ++x;
+    }
+  }
+  const int ax = x < 0 ? -x : x;
+  if (ax > 999) return stars(w);
+  std::string rest = "." + sig;
+  if (ax <= 99) rest.push_back('E');
+  rest.push_back(x < 0 ? '-' : '+');
+  if (ax > 99) rest.push_back(static_cast<char>('0' + ax / 100));
+  rest.push_back(static_cast<char>('0' + ax / 10 % 10));
+  rest.push_back(static_cast<char>('0' + ax % 10));
+  return place_with_optional_zero(v < 0 ? "-" : "", rest, true, w);
+}
+
+int read_real_field(std::string_view text, int w, int d, double& value) {
+  if (w < 0) w = 0;
+  const std::string_view field = text.substr(0, static_cast<std::size_t>(w));
+  std::string s;
+  s.reserve(field.size());
+  for (char c : field) {
+    if (c != ' ') s.push_back(c);
+  }
+  if (s.empty()) {
+    value = 0.0;
+    return numfield_ok;
+  }
+  std::size_t i = 0;
+  const std::size_t n = s.size();
+  bool negative = false;
+  if (s[i] == '+' || s[i] == '-') negative = s[i++] == '-';
+  std::string mant;
+  int fracdigits = 0;
+  bool point = false;
+  for (; i < n; ++i) {
+    const char c = s[i];
+    if (c >= '0' && c <= '9') {
+      mant.push_back(c);
+      if (point) ++fracdigits;
+    } else if (c == '.' && !point) {
+      point = true;
+    } else {
+      break;
+    }
+  }
+  if (mant.empty()) return numfield_malformed;
+  long long expo = 0;
+  if (i < n) {
+    const char c = s[i];
+    if (c == 'E' || c == 'e' || c == 'D' || c == 'd')
+      ++i;
+    else if (c != '+' && c != '-')
+      return numfield_malformed;
+    bool eneg = false;
+    if (i < n && (s[i] == '+' || s[i] == '-')) eneg = s[i++] == '-';
+    if (i >= n) return numfield_malformed;
+    for (; i < n; ++i) {
+      if (s[i] < '0' || s[i] > '9') return numfield_malformed;
+      if (expo < 1000000) expo = expo * 10 + (s[i] - '0');
+    }
+    if (eneg) expo = -expo;
+  }
+  long long exp10 = expo - fracdigits - (point ? 0 : d);
+  const std::size_t lead = mant.find_first_not_of('0');
+  if (lead == std::string::npos) {
+    value = negative ? -0.0 : 0.0;
+    return numfield_ok;
+  }
+  mant.erase(0, lead);
+  // Decimal exponent of the leading digit plus one.
+  const long long magnitude = static_cast<long long>(mant.size()) + exp10;
+  if (magnitude > 400) return numfield_overflow;
+  if (magnitude < -400) {
+    value = negative ? -0.0 : 0.0;
+    return numfield_ok;
+  }
+  char ebuf[24];
+  const auto conv = std::to_chars(ebuf, ebuf + sizeof ebuf, exp10);
+  mant.push_back('e');
+  mant.append(ebuf, conv.ptr);
+  double result = 0.0;
+  const auto [ptr, ec] = std::from_chars(mant.data(), mant.data() + mant.size(), result,
+                                         std::chars_format::scientific);
+  (void)ptr;
+  if (ec == std::errc::result_out_of_range) {
+    if (magnitude > 0) return numfield_overflow;
+    result = 0.0;
+  } else if (ec != std::errc()) {
+    return numfield_malformed;
+  }
+  value = negative ? -result : result;
+  return numfield_ok;
+}
+
+}  // namespace plat

@@ -1,0 +1,120 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <string>
+
+#include "platform/numedit.h"
+
+using plat::edit_exp;
+using plat::edit_fixed;
+using plat::edit_int;
+using plat::edit_radix;
+using plat::read_real_field;
+
+TEST(NumEdit, FixedRoundsTheExactBinaryValueHalfAwayFromZero) {
+  EXPECT_EQ(edit_fixed(0.125, 5, 2), " 0.13");  // exact tie
+  EXPECT_EQ(edit_fixed(-0.125, 5, 2), "-0.13");
+  EXPECT_EQ(edit_fixed(0.375, 0, 2), "0.38");
+  EXPECT_EQ(edit_fixed(2.675, 4, 2), "2.67");  // stored just below 2.675
+  EXPECT_EQ(edit_fixed(1.005, 0, 2), "1.00");  // stored just below 1.005
+  EXPECT_EQ(edit_fixed(2.5, 2, 0), "3.");
+  EXPECT_EQ(edit_fixed(0.5, 0, 0), "1.");
+  EXPECT_EQ(edit_fixed(9.995, 0, 2), "9.99");    // stored below the tie
+  EXPECT_EQ(edit_fixed(9.9951, 5, 2), "10.00");  // carry into a new digit
+  EXPECT_EQ(edit_fixed(0.1, 0, 20), "0.10000000000000000555");
+}
+
+TEST(NumEdit, FixedFieldLayout) {
+  EXPECT_EQ(edit_fixed(3.14159, 8, 3), "   3.142");
+  EXPECT_EQ(edit_fixed(3.0, 5, 0), "   3.");
+  EXPECT_EQ(edit_fixed(0.5, 4, 2), "0.50");
+  EXPECT_EQ(edit_fixed(0.5, 3, 2), ".50");  // no room for the zero
+  EXPECT_EQ(edit_fixed(-0.5, 4, 2), "-.50");
+  EXPECT_EQ(edit_fixed(123.4, 4, 1), "****");
+  EXPECT_EQ(edit_fixed(-1.0, 4, 2), "****");
+  EXPECT_EQ(edit_fixed(-0.001, 5, 2), " 0.00");  // rounds to zero: no sign
+  EXPECT_EQ(edit_fixed(0.0, 0, 1), "0.0");
+  EXPECT_EQ(edit_fixed(-0.0, 4, 1), " 0.0");
+  EXPECT_EQ(edit_fixed(1e22, 0, 0), "10000000000000000000000.");
+  EXPECT_EQ(edit_fixed(1e23, 0, 0), "99999999999999991611392.");
+  const std::string big = edit_fixed(std::numeric_limits<double>::max(), 0, 1);
+  EXPECT_EQ(big.size(), 311u);
+  EXPECT_EQ(big.substr(0, 17), "17976931348623157");
+  const std::string tiny = edit_fixed(std::numeric_limits<double>::denorm_min(), 0, 330);
+  EXPECT_EQ(tiny.substr(0, 10), "0.00000000");
+  EXPECT_EQ(tiny.substr(325, 7), "4940656");
+}
+
+TEST(NumEdit, SpecialValues) {
+  const double inf = std::numeric_limits<double>::infinity();
+  EXPECT_EQ(edit_fixed(inf, 5, 1), "  Inf");
+  EXPECT_EQ(edit_fixed(-inf, 0, 1), "-Inf");
+  EXPECT_EQ(edit_fixed(-inf, 3, 1), "***");
+  EXPECT_EQ(edit_exp(std::nan(""), 4, 2), " NaN");
+}
+
+TEST(NumEdit, ExponentForm) {
+  EXPECT_EQ(edit_exp(1234.5, 10, 3), " 0.123E+04");
+  EXPECT_EQ(edit_exp(1235.0, 10, 3), " 0.124E+04");  // 0.1235 tie goes up
+  EXPECT_EQ(edit_exp(9.9996, 10, 3), " 0.100E+02");  // carry raises the exponent
+  EXPECT_EQ(edit_exp(0.0, 10, 3), " 0.000E+00");
+  EXPECT_EQ(edit_exp(-1.5, 9, 3), "-.150E+01");
+  EXPECT_EQ(edit_exp(-1.5, 0, 3), "-0.150E+01");
+  EXPECT_EQ(edit_exp(0.00012, 10, 2), "  0.12E-03");
+  EXPECT_EQ(edit_exp(1e-100, 10, 3), " 0.100E-99");
+  EXPECT_EQ(edit_exp(1e200, 10, 3), " 0.100+201");
+  EXPECT_EQ(edit_exp(5e-324, 0, 3), "0.494-323");
+  EXPECT_EQ(edit_exp(1.0, 5, 3), "*****");
+  EXPECT_EQ(edit_exp(1.0, 8, 0), "********");
+}
+
+TEST(NumEdit, IntegerAndRadix) {
+  EXPECT_EQ(edit_int(-42, 5), "  -42");
+  EXPECT_EQ(edit_int(12345, 4), "****");
+  EXPECT_EQ(edit_int(0, 0), "0");
+  EXPECT_EQ(edit_int(std::numeric_limits<std::int64_t>::min(), 0), "-9223372036854775808");
+  EXPECT_EQ(edit_radix(255, 16, 4), "  FF");
+  EXPECT_EQ(edit_radix(5, 2, 0), "101");
+  EXPECT_EQ(edit_radix(8, 8, 1), "*");
+  EXPECT_EQ(edit_radix(0xFFFFFFFFu, 16, 0), "FFFFFFFF");
+}
+
+TEST(NumEdit, ReadsOneFixedPointField) {
+  double v = -1;
+  EXPECT_EQ(read_real_field("  1 2 3 ", 80, 0, v), 0);
+  EXPECT_EQ(v, 123.0);  // blanks are not significant
+  EXPECT_EQ(read_real_field("", 80, 0, v), 0);
+  EXPECT_EQ(v, 0.0);
+  EXPECT_EQ(read_real_field("-1.5e3", 80, 0, v), 0);
+  EXPECT_EQ(v, -1500.0);
+  EXPECT_EQ(read_real_field("1.5D+2", 80, 0, v), 0);
+  EXPECT_EQ(v, 150.0);
+  EXPECT_EQ(read_real_field("2-3", 80, 0, v), 0);
+  EXPECT_EQ(v, 0.002);
+  EXPECT_EQ(read_real_field("+1+5", 80, 0, v), 0);
+  EXPECT_EQ(v, 1e5);
+  EXPECT_EQ(read_real_field("0.1", 80, 0, v), 0);
+  EXPECT_EQ(v, 0.1);  // correctly rounded
+  EXPECT_EQ(read_real_field(".5", 80, 0, v), 0);
+  EXPECT_EQ(v, 0.5);
+  EXPECT_EQ(read_real_field("123", 80, 2, v), 0);
+  EXPECT_EQ(v, 1.23);  // implied decimals without a point
+  EXPECT_EQ(read_real_field("12345", 3, 0, v), 0);
+  EXPECT_EQ(v, 123.0);  // only the field's width is read
+  EXPECT_EQ(read_real_field("1e-400", 80, 0, v), 0);
+  EXPECT_EQ(v, 0.0);
+}
+
+TEST(NumEdit, MalformedFieldsLeaveTheValue) {
+  for (const char* bad : {"12a", "1E", "1E+", ".", "+", "1.2.3", "e5", "1e5x", "--1"}) {
+    double v = 7.0;
+    EXPECT_GT(read_real_field(bad, 80, 0, v), 0) << bad;
+    EXPECT_EQ(v, 7.0) << bad;
+  }
+  double v = 7.0;
+  EXPECT_EQ(read_real_field("1e400", 80, 0, v), plat::numfield_overflow);
+  EXPECT_EQ(read_real_field("1e99999999999999999999", 80, 0, v), plat::numfield_overflow);
+  EXPECT_EQ(v, 7.0);
+}
