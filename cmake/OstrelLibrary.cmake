@@ -23,7 +23,7 @@ function(ostrel_test_folder folder)
   if(NOT srcs)
     return()
   endif()
-  add_executable(test_${folder} ${srcs})
+  add_executable(test_${folder} ${srcs} ${PROJECT_SOURCE_DIR}/tests/support/lsan_suppressions.cpp)
   target_include_directories(test_${folder} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
   target_link_libraries(test_${folder} PRIVATE ${ARG_DEPS} ostrel_testsupport
                         GTest::gtest GTest::gtest_main GTest::gmock)
