@@ -1,0 +1,107 @@
+// The seam between the window system and a display.
+//
+// The window system keeps every window, its pixels (one Cairo image
+// surface per top-level window) and the message queue itself; a back end
+// only shows top-level windows on a display and turns the display's
+// events into input through the plat::input_* functions below. Without a
+// back end the headless one is in force: a virtual screen of 1280 x 1024
+// pixels at 96 dpi, no events but those that tests inject.
+//
+// What the user does to a top-level window through the display (moving,
+// sizing, closing, activating it) a back end passes on through the
+// ordinary calls: SetWindowPos, PostMessageA with WM_SYSCOMMAND and
+// SC_CLOSE, SetActiveWindow. It shows a window's pixels by reading its
+// surface (win::seam::window_surface with whole_window set) when told that
+// they changed.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/win_types.h"
+
+namespace plat {
+
+class Backend {
+ public:
+  virtual ~Backend() = default;
+
+  virtual const char* name() const = 0;
+  // Screen size in pixels and its resolution in pixels per inch.
+  virtual win::SIZE screen_size() const = 0;
+  virtual int dpi() const = 0;
+  // A back end with a display is polled by the queue (at most once per
+  // millisecond) and waited on when the queue is empty.
+  virtual bool has_display() const = 0;
+
+  // Reads the display's pending events and feeds them in through the
+  // plat::input_* functions.
+  virtual void poll() {}
+  // Blocks until an event may have arrived or timeout_ms have passed
+  // (negative: no limit). Returns false when no event can ever arrive.
+  virtual bool wait(int timeout_ms) = 0;
+
+  // Top-level windows: made, gone, changed (shown, hidden, moved, sized,
+  // retitled, activated).
+  virtual void window_created(win::HWND) {}
+  virtual void window_destroyed(win::HWND) {}
+  virtual void window_changed(win::HWND) {}
+  // The pixels of a top-level window's surface changed inside `area`
+  // (window coordinates: (0,0) is the outer top-left corner).
+  virtual void present(win::HWND, const win::RECT& area) { (void)area; }
+
+  // A drawn message box; returns the button code, or -1 when this back end
+  // draws none (then the answer queue decides).
+  virtual int message_box(win::HWND owner, std::string_view text, std::string_view title,
+                          win::UINT style) {
+    (void)owner, (void)text, (void)title, (void)style;
+    return -1;
+  }
+};
+
+// The back end in force (the headless one unless another was set).
+Backend& backend();
+// Sets the back end; null restores the headless one. The caller keeps
+// ownership and keeps it alive while it is set.
+void set_backend(Backend* b);
+Backend& headless_backend();
+
+// Input from a back end, or injected by tests. Coordinates are screen
+// pixels. Keys carry the virtual key and the scan code (set 1, with the
+// extended flag for the keys of the extended block); `ch` is the character
+// the key types in the display's layout, or 0 to use the built-in US layout
+// on WM_CHAR. A key held down repeats with down = true again.
+void input_key(int vk, int scan, bool down, bool extended = false, unsigned char ch = 0,
+               int repeat = 1);
+void input_mouse_move(int x, int y);
+// button: 0 left, 1 right, 2 middle.
+void input_mouse_button(int button, bool down, int x, int y);
+// delta: multiples of WHEEL_DELTA, positive away from the user.
+void input_mouse_wheel(int delta, int x, int y);
+
+// Conveniences for tests: the usual scan code and extended flag of a
+// virtual key; a full press and release; a click at a point of a window's
+// client area.
+int scan_code_of(int vk);
+bool is_extended_key(int vk);
+void inject_key_press(int vk, unsigned char ch = 0);
+void inject_click(win::HWND wnd, int x, int y, int button = 0);
+
+// Key state set directly by tests (both the queued and the immediate
+// state): down, and the toggle bit.
+void set_key_state(int vk, bool down, bool toggled = false);
+
+// Pixels: the colour (0x00BBGGRR) of a pixel of a window's client area,
+// or 0xFFFFFFFF outside it; the window's image (client area, or the
+// whole window with its frame) written as a PNG file.
+std::uint32_t window_pixel(win::HWND wnd, int x, int y);
+bool write_window_png(win::HWND wnd, const std::string& path, bool whole_window = false);
+
+// Destroys every window without sending it messages, unregisters every
+// class, empties the queue, kills every timer, clears the key state, the
+// mouse state, the message-box queue and log, and restores the headless
+// back end. For tests.
+void reset_windows();
+
+}  // namespace plat

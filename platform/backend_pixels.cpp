@@ -1,0 +1,46 @@
+// Reading a window's pixels back, and writing its image as a PNG file.
+#include <cairo.h>
+
+#include <cstring>
+
+#include "platform/backend.h"
+#include "platform/surface_seam.h"
+#include "platform/win_window_tree.h"
+
+namespace plat {
+
+std::uint32_t window_pixel(win::HWND wnd, int x, int y) {
+  win::POINT origin;
+  win::RECT clip;
+  cairo_surface_t* s = win::seam::window_surface(wnd, false, &origin, &clip);
+  if (s == nullptr) return 0xFFFFFFFF;
+  int px = origin.x + x, py = origin.y + y;
+  if (px < clip.left || px >= clip.right || py < clip.top || py >= clip.bottom) return 0xFFFFFFFF;
+  cairo_surface_flush(s);
+  const unsigned char* data = cairo_image_surface_get_data(s);
+  int stride = cairo_image_surface_get_stride(s);
+  std::uint32_t v;
+  std::memcpy(&v, data + static_cast<std::ptrdiff_t>(py) * stride + px * 4, sizeof v);
+  // 0x00RRGGBB in the surface, 0x00BBGGRR as a colour.
+  return ((v >> 16) & 0xFF) | (v & 0xFF00) | ((v & 0xFF) << 16);
+}
+
+bool write_window_png(win::HWND wnd, const std::string& path, bool whole_window) {
+  win::POINT origin;
+  win::RECT clip;
+  cairo_surface_t* s = win::seam::window_surface(wnd, whole_window, &origin, &clip);
+  if (s == nullptr || clip.right <= clip.left || clip.bottom <= clip.top) return false;
+  cairo_surface_flush(s);
+  cairo_surface_t* img = cairo_image_surface_create(CAIRO_FORMAT_RGB24, clip.right - clip.left,
+                                                    clip.bottom - clip.top);
+  cairo_t* cr = cairo_create(img);
+  cairo_set_source_surface(cr, s, -clip.left, -clip.top);
+  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+  cairo_paint(cr);
+  cairo_destroy(cr);
+  bool ok = cairo_surface_write_to_png(img, path.c_str()) == CAIRO_STATUS_SUCCESS;
+  cairo_surface_destroy(img);
+  return ok;
+}
+
+}  // namespace plat

@@ -1,0 +1,160 @@
+// MessageBoxA: drawn by a back end with a display, otherwise answered from
+// the test queue or with the answer that cannot repeat work; every box is
+// logged on standard error.
+#include <cstdio>
+#include <deque>
+
+#include "platform/backend.h"
+#include "platform/win_message_box.h"
+#include "platform/win_window_tree.h"
+
+namespace win::detail {
+
+std::string utf8_from_1252(std::string_view text) {
+  // Unicode code points of 0x80 to 0x9F; the five unused places keep their
+  // own value as C1 controls.
+  static constexpr char16_t kHigh[32] = {
+      0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+      0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+      0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+  std::string out;
+  out.reserve(text.size());
+  for (char ch : text) {
+    auto b = static_cast<unsigned char>(ch);
+    char32_t c = b >= 0x80 && b < 0xA0 ? kHigh[b - 0x80] : b;
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (c < 0x800) {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      out += static_cast<char>(0xE0 | (c >> 12));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+}  // namespace win::detail
+
+namespace plat {
+
+namespace {
+
+std::deque<int> answers;
+std::vector<MessageBoxRecord> box_log;
+
+const char* answer_name(int a) {
+  switch (a) {
+    case win::IDOK:
+      return "OK";
+    case win::IDCANCEL:
+      return "Cancel";
+    case win::IDABORT:
+      return "Abort";
+    case win::IDRETRY:
+      return "Retry";
+    case win::IDIGNORE:
+      return "Ignore";
+    case win::IDYES:
+      return "Yes";
+    case win::IDNO:
+      return "No";
+    default:
+      return "?";
+  }
+}
+
+// One line: control characters are written as escapes.
+std::string one_line(std::string_view text) {
+  std::string out;
+  for (char c : win::detail::utf8_from_1252(text)) {
+    if (c == '\r')
+      out += "\\r";
+    else if (c == '\n')
+      out += "\\n";
+    else if (c == '\t')
+      out += "\\t";
+    else if (static_cast<unsigned char>(c) < 0x20)
+      out += '?';
+    else
+      out += c;
+  }
+  return out;
+}
+
+}  // namespace
+
+bool message_box_offers(win::UINT style, int answer) {
+  using namespace win;
+  switch (style & MB_TYPEMASK) {
+    case MB_OK:
+      return answer == IDOK;
+    case MB_OKCANCEL:
+      return answer == IDOK || answer == IDCANCEL;
+    case MB_ABORTRETRYIGNORE:
+      return answer == IDABORT || answer == IDRETRY || answer == IDIGNORE;
+    case MB_YESNOCANCEL:
+      return answer == IDYES || answer == IDNO || answer == IDCANCEL;
+    case MB_YESNO:
+      return answer == IDYES || answer == IDNO;
+    case MB_RETRYCANCEL:
+      return answer == IDRETRY || answer == IDCANCEL;
+    default:
+      return answer == IDOK;
+  }
+}
+
+int safe_message_box_answer(win::UINT style) {
+  using namespace win;
+  switch (style & MB_TYPEMASK) {
+    case MB_OKCANCEL:
+    case MB_YESNOCANCEL:
+    case MB_RETRYCANCEL:
+      return IDCANCEL;
+    case MB_YESNO:
+      return IDNO;
+    case MB_ABORTRETRYIGNORE:
+      return IDABORT;
+    default:
+      return IDOK;
+  }
+}
+
+void push_message_box_answer(int answer) { answers.push_back(answer); }
+
+const std::vector<MessageBoxRecord>& message_box_log() { return box_log; }
+
+void reset_message_boxes() {
+  answers.clear();
+  box_log.clear();
+}
+
+}  // namespace plat
+
+namespace win {
+
+int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
+  std::string_view t = text != nullptr ? text : "";
+  std::string_view c = caption != nullptr ? caption : "Error";
+  int answer = plat::backend().message_box(owner, t, c, type);
+  const char* note = "";
+  if (answer < 0) {
+    answer = plat::safe_message_box_answer(type);
+    if (!plat::answers.empty()) {
+      int queued = plat::answers.front();
+      plat::answers.pop_front();
+      if (plat::message_box_offers(type, queued))
+        answer = queued;
+      else
+        note = " (queued answer not offered)";
+    }
+  }
+  plat::box_log.push_back(plat::MessageBoxRecord{std::string(c), std::string(t), type, answer});
+  std::fprintf(stderr, "ostrel: message box [%s] %s -> %s%s\n", plat::one_line(c).c_str(),
+               plat::one_line(t).c_str(), plat::answer_name(answer), note);
+  return answer;
+}
+
+}  // namespace win
