@@ -10,6 +10,16 @@ void reset_runwords() {
   msgkey.blank();
   failedline.blank();
   compnote.blank();
+  iostatw.fill(0);
+  nstmt = 0;
+  ntrans = 0;
+  nomsg = 0;
+  iresult = 0;
+  xeqmodesave = 0;
+  xeqspan.fill(0);
+  dllresult = 0;
+  edflags = 0;
+  keystate.fill(0);
 }
 
 }  // namespace core
