@@ -1,5 +1,7 @@
 #include "core/runwords.h"
 
+#include <algorithm>
+
 namespace core {
 
 void reset_runwords() {
@@ -15,11 +17,14 @@ void reset_runwords() {
   ntrans = 0;
   nomsg = 0;
   iresult = 0;
+  xeqtarget = 0;
   xeqmodesave = 0;
   xeqspan.fill(0);
   dllresult = 0;
-  edflags = 0;
   keystate.fill(0);
+  keyrec.fill(0);
+  std::fill(edvars.raw().begin(), edvars.raw().end(), 0);
+  edmark = 0;
 }
 
 }  // namespace core

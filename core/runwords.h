@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "platform/fixed_text.h"
+#include "platform/indexed.h"
 
 namespace core {
 
@@ -41,6 +42,8 @@ inline std::int32_t ntrans = 0;
 inline std::int32_t nomsg = 0;
 // Index in `z` of the result cell of the built-in being executed.
 inline std::int32_t iresult = 0;
+// Operand index of the variable that receives a built-in's result.
+inline std::int32_t xeqtarget = 0;
 // The executor's copy of `xeqmode`.
 inline std::int32_t xeqmodesave = 0;
 // First and last position in `c1namen` of the text that the XEQ built-in
@@ -48,12 +51,41 @@ inline std::int32_t xeqmodesave = 0;
 inline std::array<std::int32_t, 2> xeqspan{};
 // Symbol that receives the result of a DLL call, below 1 none.
 inline std::int32_t dllresult = 0;
-// The editor's flag word (its twenty-first state word): while bit 0x20 or
-// 0x1000 is set the compiler stages show no messages of their own.
-inline std::int32_t edflags = 0;
 // The input step's copy of the last key record: character, scan code,
 // modifier bits, scan class (scan code 59 is F1).
 inline std::array<std::uint8_t, 4> keystate{};
+// The record of the last key: character, scan code (1 Escape, 59 F1, F2 to
+// F9 0x3C to 0x43), modifier bits, scan class. Its scan-code byte is set to
+// 1 while a command or fired alarm is pending; waiting built-ins poll it.
+inline std::array<std::uint8_t, 4> keyrec{};
+
+// The editor's 25 state words, fields 1 to 25 (the editor keeps them
+// together and saves them with the script's working copy).
+inline plat::Store1<std::int32_t> edvars(25);
+// Fields of `edvars` that the compiler and the run driver use.
+namespace edv {
+inline constexpr int chg = 1;         // change flags: 1 changed, 0x20 deleted, 0x40 inserted,
+                                      // 0x80 replaced
+inline constexpr int digits = 6;      // digits of a shown value
+inline constexpr int loadline = 13;   // line compiled last
+inline constexpr int curline = 14;    // current line
+inline constexpr int leftcol = 16;    // first text column shown
+inline constexpr int toprow = 17;     // row of the first shown line
+inline constexpr int width = 18;      // characters written per row
+inline constexpr int firstline = 20;  // first line shown
+inline constexpr int flags = 21;      // run and editing switches (`edflags`)
+inline constexpr int readstate = 23;  // 0 after a good read of the script, -1 after a failed one
+inline constexpr int mode = 24;       // editor mode (`edmode`)
+}  // namespace edv
+// Field 21, `edflags`: bit 0x20 a whole-script compile met an error, bit 8
+// the first-line test, bit 0x1000 silences the compiler's own messages,
+// bit 4 shows the value of an immediate line.
+inline std::int32_t& edflags = edvars[edv::flags];
+// Field 24, `edmode`: 12, 13, or 14 while a whole-script compile runs.
+inline std::int32_t& edmode = edvars[edv::mode];
+// The editor's line mark; 0x3FFFFFFF asks for the error marks to be shown.
+inline std::int32_t edmark = 0;
+inline constexpr std::int32_t edmarkall = 0x3FFFFFFF;
 
 // Sets every word above to its start value.
 void reset_runwords();

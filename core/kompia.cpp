@@ -1,0 +1,313 @@
+#include "core/kompia.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <string>
+
+#include "core/codewords.h"
+#include "core/editbuffer.h"
+#include "core/kompil.h"
+#include "core/messages.h"
+#include "core/program.h"
+#include "core/runwords.h"
+#include "core/stores.h"
+#include "core/symbols.h"
+#include "core/tokenizer.h"
+#include "platform/file_units.h"
+
+namespace core {
+
+namespace {
+
+// A SYSTEM statement with exactly one option, in the executor form.
+constexpr std::int16_t systemoneoption =
+    cwv(cwu(optstmtxcode(optstmtnr(builtincode("SYSTEM")))) + 1u);
+
+// Size of the line buffer the editor's line reader fills.
+constexpr std::size_t linesize = 256;
+
+// The number right-aligned in a field of the given width (wider when it
+// does not fit).
+std::string rightaligned(std::int32_t v, std::size_t width) {
+  std::string digits;
+  const bool negative = v < 0;
+  auto u = static_cast<std::uint32_t>(negative ? -static_cast<std::int64_t>(v) : v);
+  do {
+    digits.insert(digits.begin(), static_cast<char>('0' + u % 10));
+    u /= 10;
+  } while (u != 0);
+  if (negative) digits.insert(digits.begin(), '-');
+  if (digits.size() < width) digits.insert(0, width - digits.size(), ' ');
+  return digits;
+}
+
+std::string_view trimright(std::string_view s) {
+  while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+  return s;
+}
+
+// The error list of one compile.
+struct ErrorFile {
+  bool open = false;
+  void create() {
+    plat::UnitMode m;
+    m.status = plat::UnitStatus::replace;
+    m.share = plat::UnitShare::denynone;
+    open = plat::open_unit(plat::unit_errors, errorfilename, m) == plat::iostat_ok;
+  }
+  void write(std::int32_t number, std::int32_t line) {
+    if (!open) return;
+    std::string rec = rightaligned(number, 4) + rightaligned(line, 5) + " ";
+    rec += trimright(failedline.view());
+    rec += std::string(10, ' ');
+    rec += trimright(compnote.view());
+    plat::write_record(plat::unit_errors, rec);
+  }
+  void close() {
+    if (open) plat::close_unit(plat::unit_errors);
+    open = false;
+  }
+};
+
+void closeprogress() {
+  if (progressdialog != 0) {
+    if (progressclose) progressclose();
+    progressdialog = 0;
+  }
+}
+
+bool placeholdertext(std::span<const char> work) {
+  return work.size() >= 3 && work[0] == 1 && static_cast<unsigned char>(work[1]) == 0x20 &&
+         static_cast<unsigned char>(work[2]) == 0x84;
+}
+
+// The first-line test: a first statement that is a SYSTEM call with one
+// option whose value is not 0 is flagged for the IDE.
+void firstlinetest(std::int32_t e) {
+  if (e < 3 || xeqbuf(e - 1) != systemoneoption) return;
+  const std::int16_t v = xeqbuf(e - 2);
+  if (v <= 0 || !z.valid(v) || std::fabs(z(v)) >= 0.5) {
+    edflags |= 8;
+    edmark = edmarkall;
+  }
+}
+
+bool noroom(std::int32_t top) { return top >= nxeqbuf || (nusechain > 0 && nusechain <= top); }
+
+bool grow(std::int32_t extra) {
+  std::int32_t e = extra;
+  return REALLOC(1, e);
+}
+
+// Moves the words from..to of `xeqbuf` by n positions (up when n > 0).
+void movewords(std::int32_t from, std::int32_t to, std::int32_t n) {
+  if (n > 0) {
+    for (std::int32_t k = to; k >= from; --k) xeqbuf(k + n) = xeqbuf(k);
+  } else if (n < 0) {
+    for (std::int32_t k = from; k <= to; ++k) xeqbuf(k + n) = xeqbuf(k);
+  }
+}
+
+// The whole-script compile; false when it ended without a program.
+bool wholescript() {
+  if (edvars(edv::readstate) != 0) {
+    // The script was not read correctly: there is nothing sound to compile.
+    nstmt = 0;
+    xeqstop = 120;
+    return false;
+  }
+  nblock = 0;
+  iostatw.fill(0);
+  int answer = 0;
+  HelpValues pv;
+  pv.halves = iostatw;
+  if (z.size() > 1) pv.doubles = {z.ptr(1), static_cast<std::size_t>(z.size() - 1)};
+  HELP("compilPB", answer, pv);
+  // While the lines compile, no run or trace bit may send KOMPIL into a
+  // run or a splice; the trace bit comes back at the end.
+  const std::int32_t trace = xeqmode & 0x10;
+  xeqmode &= ~(0x4 | 0x8 | 0x10);
+  ErrorFile errors;
+  std::array<char, linesize> line{};
+  std::array<char, linesize + 2> work{};
+  std::int32_t firststop = 0, firstline = 0, nerrors = 0;
+restart:
+  firststop = 0;
+  std::int32_t p = 1;
+  xeqline = 0;
+  bool armed = true;
+  const std::int32_t rewind = 0;
+  FEDNXT(nullptr, &rewind);
+  nstmt = nedlines;
+  jumplimit = nxeqbuf;
+  lokalsub = lokalscope = 0;
+  xeqstackbase = 1;
+  nerrors = 0;
+  errors.close();
+  nusechain = 0;
+  while (nstmt >= 1) {
+    ++xeqline;
+    if (xeqline % 20 == 1 && progressdialog != 0 && progressrefresh) progressrefresh();
+    std::span<char> lb(line);
+    FEDNXT(&lb);
+    if (line[0] == '#') {
+      nstmt = xeqline - 1;
+      break;
+    }
+    edmode = 14;
+    const auto n = static_cast<std::int32_t>(trimright({line.data(), line.size()}).size());
+    std::fill(work.begin(), work.end(), ' ');
+    std::copy_n(line.begin(), n, work.begin());
+    work[static_cast<std::size_t>(n)] = '\r';
+    work[static_cast<std::size_t>(n) + 1] = '\n';
+    compnote.blank();
+    KOMPIL({work.data(), static_cast<std::size_t>(n) + 2});
+    if (xeqstop != 0) {
+      ++nerrors;
+      if (nerrors == 1) errors.create();
+      errors.write(nerrors, xeqline);
+      iostatw[0] = static_cast<std::int16_t>(nerrors);
+      iostatw[1] = static_cast<std::int16_t>(nstmt);
+      if (nerrors == 1) {
+        firststop = xeqstop;
+        firstline = xeqline;
+        if (xeqline == 1) {
+          errors.close();
+          closeprogress();
+          iostatw[0] = 1;
+          HelpValues hv;
+          hv.halves = iostatw;
+          hv.characters = {failedline.data(), failedline.size()};
+          std::string_view shown = trimright(failedline.view());
+          while (!shown.empty() && (shown.back() == '\n' || shown.back() == '\r'))
+            shown.remove_suffix(1);
+          hv.count = static_cast<int>(shown.size());
+          HELP("ezl1", answer, hv);
+          xeqmode = 0;
+          xeqstop = 0;
+          nstmt = 0;
+          return false;
+        }
+        edflags |= 0x20;
+      }
+    }
+    std::int32_t e = p + ntrans;
+    if (noroom(e)) {
+      if (!grow(0)) {
+        errors.close();
+        closeprogress();
+        nstmt = 0;
+        return false;
+      }
+      // Every line is compiled again, from fresh stores.
+      xeqmode &= ~0x100;
+      goto restart;
+    }
+    if (placeholdertext(work)) {
+      xeqbuf(p) = 1;
+      xeqbuf(p + 1) = placeholdereq;
+      e = p + 2;
+    } else {
+      for (std::int32_t i = 1; i <= ntrans; ++i) xeqbuf(p + i - 1) = tokcod(i);
+    }
+    if (armed) {
+      keystate[1] = 0;
+      if (e > p) {
+        armed = false;
+        firstlinetest(e);
+      }
+    }
+    xeqbuf(e) = endmark;
+    p = e + 1;
+    if (iostatw[2] == 99) {
+      iostatw[2] = 0;
+      nstmt = xeqline;
+      break;
+    }
+    if (xeqline >= nstmt) break;
+  }
+  edflags &= ~0x20;
+  if (nerrors > 0) {
+    errors.close();
+    std::array<std::int16_t, 1> count16{static_cast<std::int16_t>(nstmt)};
+    std::array<std::int32_t, 1> count32{nerrors};
+    HelpValues hv;
+    hv.halves = count16;
+    hv.words = count32;
+    HELP("CompilErrors", answer, hv);
+  }
+  closeprogress();
+  xeqmode |= 4 | 8 | trace;
+  if ((edflags & 0x1000) && !(edflags & 8)) xeqmode &= ~4;
+  if (nerrors == 0) {
+    edvars(edv::firstline) = 1;
+  } else {
+    xeqline = firstline;
+    xeqstop = firststop;
+    xeqmode &= ~8;
+  }
+  lokalsub = lokalscope = 0;
+  jumplimit = nxeqbuf;
+  INTERNALJUMPS();
+  return true;
+}
+
+// The one-line splice of the editor's current line. After a whole-script
+// compile the program already holds every line as the text stands, so
+// pending change flags are only cleared there.
+void oneline(bool single) {
+  const std::int32_t l = edvars(edv::curline);
+  if (edflags <= 0 || l <= 0) return;
+  if (nxeqused < 1) {
+    xeqstop = 120;
+    return;
+  }
+  edvars(edv::loadline) = l;
+  if (l > nstmt) return;
+  const std::int32_t s0 = stmtstart(l), s1 = stmtstart(l + 1);
+  if (s0 < 1 || s1 <= s0) {
+    xeqstop = 120;
+    return;
+  }
+  const std::int32_t d = (s1 - s0) - ntrans - 1;
+  const std::int32_t flags = single ? edvars(edv::chg) : 0;
+  jumplimit = nxeqbuf;
+  if (flags & 0x80) {
+    if (d < 0) {
+      if (noroom(nxeqused - d) && !grow(200)) return;
+      movewords(s1 - 1, nxeqused, -d);
+    } else {
+      xeqbuf(s1 - d - 1) = endmark;
+      movewords(s1, nxeqused, -d);
+    }
+    for (std::int32_t i = 1; i <= ntrans; ++i) xeqbuf(s0 + i - 1) = tokcod(i);
+    jumplimit = nxeqused - d;
+  } else if (flags & 0x40) {
+    // The insert needs one word more: make room before anything moves.
+    if (noroom(nxeqused + 1) && !grow(200)) return;
+    movewords(s0, nxeqused, 1);
+    xeqbuf(s0) = endmark;
+    insline = l;
+    jumplimit = nxeqused + 1;
+    ++nstmt;
+  } else if (flags & 0x20) {
+    const std::int32_t n = s1 - s0;
+    movewords(s1, nxeqused, -n);
+    delline = l;
+    jumplimit = nxeqused - n;
+    --nstmt;
+  }
+  edvars(edv::chg) = 0;
+  if (single) INTERNALJUMPS();
+}
+
+}  // namespace
+
+void KOMPIA(std::span<char> /*text*/, std::int32_t& mode) {
+  const bool single = (mode & 1) != 0;
+  if (!single && !wholescript()) return;
+  oneline(single);
+}
+
+}  // namespace core

@@ -1,0 +1,27 @@
+// KOMPIA: the whole-script compile (every line of the editor's text into
+// `xeqbuf`, errors listed in "TranslationErrors.txt") and the one-line
+// splice that puts the code of one changed, inserted or deleted line into
+// the program and resolves the jumps again.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+namespace core {
+
+// The compile error list, written on this unit in the current folder.
+inline constexpr std::string_view errorfilename = "TranslationErrors.txt";
+
+// The open progress dialog (0 = none) and the window services that refresh
+// and close it; absent until the window layer supplies them.
+inline std::int32_t progressdialog = 0;
+inline void (*progressrefresh)() = nullptr;
+inline void (*progressclose)() = nullptr;
+
+// mode bit 1 clear: compile the whole script; set: splice the line that the
+// editor's change flags name (the editor's current line). The text is the
+// caller's work buffer.
+void KOMPIA(std::span<char> text, std::int32_t& mode);
+
+}  // namespace core

@@ -1,0 +1,695 @@
+#include "core/kompil.h"
+
+#include <algorithm>
+#include <array>
+
+#include "core/chars.h"
+#include "core/codewords.h"
+#include "core/editbuffer.h"
+#include "core/kompia.h"
+#include "core/lexicon.h"
+#include "core/messages.h"
+#include "core/numwrite.h"
+#include "core/program.h"
+#include "core/rawmem.h"
+#include "core/runwords.h"
+#include "core/stores.h"
+#include "core/symbols.h"
+#include "core/tokenizer.h"
+#include "core/trans.h"
+#include "platform/win_message_keys.h"
+
+namespace core {
+
+namespace {
+
+// Stop words that the executor hands back to the driver.
+constexpr std::int16_t handdll = builtincode("DLL");        // 0xAD80
+constexpr std::int16_t handdiffeq = builtincode("DIFFEQ");  // 0xAE00
+constexpr std::int16_t handsolve = builtincode("SOLVE");    // 0xACC0
+constexpr std::int16_t handxeq = builtincode("XEQ");        // 0xC340
+constexpr std::int16_t wcontinue = stmtcode("CONTINUE");
+constexpr std::int16_t wtextresult = cw(CwFamily::word, "=text");  // 0x8400
+constexpr std::int16_t wnumresult = cwd::assign;                   // 0x8420
+
+constexpr std::string_view notbuiltkey = MSGKEY("notYetBuilt");
+constexpr std::string_view illegalkey = MSGKEY("xeqillegal");
+
+// Room that TOKEN may fill with literal values from z(nsym + 5) on.
+constexpr std::int32_t literalroom = maxtokens;
+
+// The stop word as the 16-bit word that it is.
+std::int16_t stopword() { return static_cast<std::int16_t>(xeqstop & 0xFFFF); }
+
+bool keydown(int vk) { return win::GetKeyState(vk) < 0; }
+
+// The literal values array of TOKEN and LEXIK: the cells from z(nsym + 5)
+// on, kept clear of the top block so that no array is overwritten.
+std::span<double> literalvalues() {
+  if (z.size() == 0) return {};
+  if (nsym + 5 + literalroom >= nztop) {
+    std::int32_t extra = nzreserve;
+    REALLOC(3, extra);
+  }
+  const std::int32_t first = nsym + 5;
+  const std::int32_t n = std::clamp<std::int32_t>(nztop - first, 0, literalroom);
+  if (n == 0 || !z.valid(first)) return {};
+  return {z.ptr(first), static_cast<std::size_t>(n)};
+}
+
+void runxeq(std::span<const std::int16_t> code) {
+  if (xeqstage) {
+    xeqstage(code);
+    return;
+  }
+  int answer = 0;
+  iostatw[0] = static_cast<std::int16_t>(xeqline);
+  HelpValues hv;
+  hv.halves = iostatw;
+  HELP(notbuiltkey, answer, hv);
+  xeqstop = 0x7FFF;
+}
+
+void runprogram() {
+  if (xeqbuf.size() < 2) {
+    xeqstop = 120;
+    return;
+  }
+  runxeq({xeqbuf.ptr(1), static_cast<std::size_t>(xeqbuf.last())});
+}
+
+void runtokens() {
+  const std::int32_t n = std::clamp<std::int32_t>(ntrans, 0, maxtokens - 1);
+  tokcod(n + 1) = endmark;
+  runxeq({tokcod.ptr(1), static_cast<std::size_t>(n + 1)});
+}
+
+// --- store set-up ---------------------------------------------------------
+
+void setname(std::int32_t k, std::int16_t type, std::int32_t beg, std::int32_t len) {
+  SymbolRecord& r = name(k);
+  r = SymbolRecord{};
+  r.type = type;
+  r.nambeg = static_cast<std::int16_t>(beg);
+  r.namlen = static_cast<std::int16_t>(len);
+}
+
+// Takes the command line into the area before `c1namen` is replaced.
+void keepcommandline() {
+  cmdlinearea.blank();
+  if (cmdlinefirst) {
+    cmdlinefirst = false;
+    const auto n = std::min<long long>(c1namen.size(), cmdlinesize);
+    for (long long i = 0; i < n; ++i) cmdlinearea[static_cast<std::size_t>(i)] = c1namen(i + 1);
+    return;
+  }
+  std::int32_t first = 0, last = 0;
+  if (nsym < nspecial || !z.valid(nspecial)) return;
+  TRANSFERR8TO2I4(z(nspecial), first, last);
+  if (first < 1 || last < first || !c1namen.valid(last)) return;
+  const std::int32_t n = std::min(last - first + 1, cmdlinesize);
+  for (std::int32_t i = 0; i < n; ++i)
+    cmdlinearea[static_cast<std::size_t>(i)] = c1namen(first + i);
+}
+
+void specialsymbols() {
+  for (std::int32_t i = 0; i < static_cast<std::int32_t>(specialnames.size()); ++i)
+    c1namen(i + 1) = specialnames[static_cast<std::size_t>(i)];
+  const std::int32_t n = nc1namen;
+  setname(1, 0x80, 1, 1);
+  setname(2, 0x80, 3, 2);
+  setname(3, 0x80, 6, 2);
+  setname(4, 0x80, 9, 2);
+  setname(5, 0x80, 12, 2);
+  setname(6, 0x80, 15, 2);
+  setname(7, 0x40, 18, 3);
+  setname(8, 0x40, 22, 3);
+  setname(9, 0x40, 26, 5);
+  setname(10, 0x40, 32, 4);
+  setname(11, 0x40, 37, 9);
+  c1namen(n - 1) = '\r';
+  TRANSFER2I4TOR8(n - 1, n - 1, z(7));
+  c1namen(n - 3) = '\n';
+  TRANSFER2I4TOR8(n - 3, n - 3, z(8));
+  c1namen(n - 6) = '\r';
+  c1namen(n - 5) = '\n';
+  TRANSFER2I4TOR8(n - 6, n - 5, z(9));
+  c1namen(n - 8) = '\t';
+  TRANSFER2I4TOR8(n - 8, n - 8, z(10));
+  const auto len =
+      std::max<std::int32_t>(static_cast<std::int32_t>(cmdlinearea.trimmed().size()), 1);
+  const std::int32_t first = n - 10 - len;
+  for (std::int32_t i = 0; i < len; ++i)
+    c1namen(first + i) = cmdlinearea[static_cast<std::size_t>(i)];
+  TRANSFER2I4TOR8(first, n - 11, z(11));
+  c1limit = first;
+  c1top = static_cast<std::int32_t>(specialnames.size());
+  nsym = nspecial;
+}
+
+// Sets up the stores for a whole-script compile: sizes, fresh contents and
+// the special names.
+void setupstores() {
+  const bool shift = keydown(win::VK_SHIFT);
+  if (shift) {
+    nname = nnamedefault;
+    nc1namen = nc1namendefault;
+    nxeqbuf = nxeqbufdefault;
+    nz = nzdefault;
+  }
+  iresult = 1;
+  nxeqused = 0;
+  lokalsub = 0;
+  keepcommandline();
+  const auto stays = [&](long long actual, std::int32_t wanted, std::int32_t bit) {
+    return actual > 0 && !shift && actual >= wanted &&
+           ((memhdrbits & bit) == 0 || actual == wanted);
+  };
+  std::int32_t zero = 0, one = 1;
+  if (stays(name.size(), nname, 0x10)) {
+    nname = static_cast<std::int32_t>(name.size());
+  } else {
+    ALLOCS("name", one, nname);
+  }
+  if (stays(c1namen.size(), nc1namen, 0x2)) {
+    nc1namen = static_cast<std::int32_t>(c1namen.size());
+  } else {
+    ALLOCS("c1namen", one, nc1namen);
+  }
+  if (stays(xeqbuf.size() - 1, nxeqbuf, 0x4)) {
+    nxeqbuf = static_cast<std::int32_t>(xeqbuf.size() - 1);
+  } else {
+    ALLOCS("xeqbuf", zero, nxeqbuf);
+  }
+  std::int32_t wantadrs = std::max(nedlines, 0) + nadrsstep;
+  if (stays(adrs.size(), wantadrs, 0x8)) {
+    nadrs = static_cast<std::int32_t>(adrs.size());
+  } else {
+    ALLOCS("adrs", one, wantadrs);
+    nadrs = wantadrs;
+  }
+  if (stays(z.size() - 1, nz, 0x1)) {
+    nz = static_cast<std::int32_t>(z.size() - 1);
+  } else {
+    ALLOCS("z", zero, nz);
+  }
+  nztop = nz + 1;
+  c1limit = nc1namen;
+  std::fill(c1namen.raw().begin(), c1namen.raw().end(), ' ');
+  std::fill(xeqbuf.raw().begin(), xeqbuf.raw().end(), std::int16_t{0});
+  std::fill(adrs.raw().begin(), adrs.raw().end(), 0);
+  std::fill(z.raw().begin(), z.raw().end(), 0.0);
+  nadrslow = nadrs;
+  nusechain = 0;
+  if (name.size() < nspecial || c1namen.size() < cmdlinesize || z.size() <= nspecial) return;
+  specialsymbols();
+}
+
+// --- one line ---------------------------------------------------------------
+
+enum class Outcome { ok, fail, leave };
+
+// Step 6: TOKEN, LEXIK and TRANS over the line, growing `z` and `name`
+// when they are short.
+Outcome compileline(std::string_view text, bool quiet) {
+  for (;;) {
+    std::int32_t mode = quiet ? 0 : 1;
+    TOKEN(text, literalvalues(), mode);
+    if (!quiet && stopword() > 0) return Outcome::fail;
+    bool retoken = false;
+    for (;;) {
+      LEXIK(text, literalvalues(), quiet ? 1 : 0);
+      if (stopword() == -999) {
+        xeqstop = 0;
+        retoken = true;
+        break;
+      }
+      if (stopword() == -998) return Outcome::leave;
+      if (nsym + ntok + 5 > nztop) {
+        std::int32_t extra = nzreserve;
+        if (!REALLOC(3, extra)) return Outcome::fail;
+      } else if (nsym >= nname) {
+        std::int32_t extra = nname;
+        if (!REALLOC(4, extra)) return Outcome::fail;
+        xeqstop = 0;
+        continue;
+      }
+      break;
+    }
+    if (retoken) continue;
+    break;
+  }
+  if (quiet) return Outcome::leave;
+  if (stopword() > 0) return Outcome::fail;
+  TRANS(text);
+  if (stopword() > 0) return Outcome::fail;
+  return Outcome::ok;
+}
+
+// --- value of an immediate line --------------------------------------------
+
+void showvalue() {
+  resulttext.blank();
+  if (xeqstackptr >= xeqstackbase) {
+    FPUERROR();
+    std::int32_t& d = edvars(edv::digits);
+    if (d < 1) d = 1;
+    const std::int32_t dd = std::min<std::int32_t>(d, 256);
+    const std::int32_t r = adrs.valid(xeqstackptr) ? adrs(xeqstackptr) : 0;
+    const auto writenum = [&](double v) {
+      WTSID8({resulttext.data(), static_cast<std::size_t>(dd)}, v, 0);
+    };
+    if (stopword() < 1 && r > 0) {
+      if (r <= nname && name.valid(r) && z.valid(r)) {
+        if (z(r) != 1.0E-251) {
+          const std::int32_t t = NAMTYP(r, 0xC0);
+          if (t == 0x40) {
+            std::int32_t first = 0, last = 0;
+            TRANSFERR8TO2I4(z(r), first, last);
+            if (first > 0 && first <= last && last <= nc1namen) {
+              const std::int32_t n = std::min(last - first + 1, 256);
+              for (std::int32_t i = 0; i < n; ++i)
+                resulttext[static_cast<std::size_t>(i)] = c1namen(first + i);
+            }
+          } else if (t == 0x80) {
+            writenum(z(r));
+          }
+        }
+      } else if (r > nname && z.valid(r)) {
+        writenum(z(r));
+      }
+    }
+  }
+  xeqstackptr = xeqstackbase;
+  if (showresult) {
+    const std::int32_t d = edvars(edv::digits);
+    const std::int32_t row = edvars(edv::toprow) + edvars(edv::curline) - edvars(edv::firstline);
+    std::int32_t col = edvars(edv::leftcol) + edvars(edv::width) - 1;
+    if (mainwidthchars > 0) col = std::min(mainwidthchars - 2, col);
+    showresult(resulttext.view(), d, col - d, row);
+  }
+}
+
+// --- XEQ built-in -------------------------------------------------------------
+
+enum class Next { loop, run, endrun, leave };
+
+struct Kept {
+  std::int32_t c1top, c1limit, nztop, nsym, ntrans;
+};
+
+void restore(const Kept& k) {
+  c1top = k.c1top;
+  c1limit = k.c1limit;
+  nztop = k.nztop;
+  nsym = k.nsym;
+  ntrans = k.ntrans;
+}
+
+// Assigns the result of the XEQ text to the target of the XEQ statement xs;
+// false when the assignment is illegal.
+bool xeqassign(std::int32_t xs) {
+  const std::int32_t start = stmtstart(xs), next = stmtstart(xs + 1);
+  if (start < 1 || next <= start + 1) return true;
+  const std::int32_t t = xeqbuf(start);
+  const std::int32_t r = adrs.valid(xeqstackptr) ? adrs(xeqstackptr) : 0;
+  const std::int32_t endpos = next - 1;
+  if (t < 1 || t > nsym || !z.valid(t)) return true;
+  if (r < 1) {
+    z(t) = numwork;
+    return true;
+  }
+  std::int32_t at = endpos - 1;
+  if (at >= 1 && xeqbuf(at) == wcontinue) {
+    at = endpos - 3;
+    if (at < 1 || xeqbuf(at) == wcontinue) return true;
+  }
+  if (at < 1) return true;
+  const std::int16_t w = xeqbuf(at);
+  if (w == wtextresult) {
+    std::int32_t tf = 0, tl = 0, rf = 0, rl = 0;
+    if (NAMTYP(t, 0x40) == 0 || NAMTYP(r, 0x40) == 0) return false;
+    if (ISCHAR(t, tf, tl) == 0 || ISCHAR(r, rf, rl) == 0) return false;
+    if (tf < 1 || tl < tf || rf < 1 || rl < rf || !c1namen.valid(tl) || !c1namen.valid(rl))
+      return false;
+    C1TOC1({c1namen.ptr(rf), static_cast<std::size_t>(rl - rf + 1)},
+           {c1namen.ptr(tf), static_cast<std::size_t>(tl - tf + 1)});
+    return true;
+  }
+  if (w == wnumresult) {
+    if (NAMTYP(t, 0x80) == 0 || r > nz || !z.valid(r)) return false;
+    z(t) = z(r);
+    return true;
+  }
+  return true;
+}
+
+Next xeqbuiltin(std::span<char> text) {
+  // The text as the work buffer holds it: blank padded to the buffer's
+  // length (at least 256), so that its last token ends like any line's.
+  std::string line(std::max<std::size_t>(text.size(), 256), ' ');
+  if (xeqspan[1] > 0) {
+    std::size_t n = 0;
+    for (std::int32_t i = xeqspan[0]; i <= xeqspan[1] && c1namen.valid(i); ++i) {
+      if (n == line.size()) line.push_back(' ');
+      line[n++] = c1namen(i);
+    }
+  } else {
+    std::copy(text.begin(), text.end(), line.begin());
+  }
+  Kept kept{c1top, c1limit, nztop, nsym, ntrans};
+  std::int32_t mode = 1;
+  TOKEN(line, literalvalues(), mode);
+  if (stopword() > 0) return Next::leave;
+  for (;;) {
+    LEXIK(line, literalvalues(), 0);
+    if (stopword() == -999) {
+      xeqstop = 0;
+      continue;
+    }
+    if (nsym + ntok + 5 > nztop) {
+      std::int32_t extra = nzreserve;
+      REALLOC(3, extra);
+    } else if (nsym >= nname) {
+      std::int32_t extra = nname;
+      if (REALLOC(4, extra)) {
+        xeqstop = 0;
+        continue;
+      }
+    }
+    break;
+  }
+  if (stopword() > 0) return nomsg < 1 ? Next::leave : Next::loop;
+  kept.ntrans = ntrans;
+  TRANS(line);
+  if (stopword() > 0) {
+    restore(kept);
+    return nomsg < 1 ? Next::leave : Next::loop;
+  }
+  const std::int32_t keptmode = xeqmode, keptnomsg = nomsg;
+  const std::int32_t xs = xeqline;
+  xeqmode = 0x40;
+  xeqspan[0] = xs;
+  idestate |= 4;
+  runtokens();
+  idestate &= ~4;
+  nomsg = keptnomsg;
+  restore(kept);
+  xeqmode = keptmode & ~2;
+  if (stopword() < 1 && xeqspan[1] > 0) {
+    if (xeqline != xs + 1) {
+      xeqmode &= ~(2 | 4);
+    } else if (!xeqassign(xs)) {
+      if (nomsg < 1) {
+        xeqline = xs;
+        int answer = 0;
+        iostatw[0] = static_cast<std::int16_t>(xs);
+        HelpValues hv;
+        hv.halves = iostatw;
+        hv.characters = {line.data(), line.size()};
+        hv.count = static_cast<int>(line.size());
+        HELP(illegalkey, answer, hv);
+        return Next::leave;
+      }
+      xeqstop = 0x7FFF;
+    }
+  }
+  return Next::loop;
+}
+
+// A hand-back whose statement is not part of this build stops the run.
+void notbuilt(std::int32_t resumeline) {
+  xeqstop = 0;
+  int answer = 0;
+  iostatw[0] = static_cast<std::int16_t>(xeqline);
+  HelpValues hv;
+  hv.halves = iostatw;
+  HELP(notbuiltkey, answer, hv);
+  xeqmode &= ~4;
+  xeqline = resumeline;
+  xeqstop = 0x7FFF;
+}
+
+// Step 9: the stop-word loop.
+Next stopwords(std::span<char> text) {
+  for (;;) {
+    const std::int16_t s = stopword();
+    if (s >= 1 && nomsg >= 1) {
+      // An error with an error label: resume at the label's statement.
+      const std::int32_t at = I2EQUZ(1, nomsg);
+      if (at < 1) {
+        if (edflags & 0x1000) {
+          edflags &= ~0x1000;
+        } else {
+          ++xeqline;
+        }
+      } else {
+        xeqline = at;
+      }
+      xeqstop = 0;
+      return (xeqmode & 4) ? Next::run : Next::endrun;
+    }
+    if (s == handdll) {
+      notbuilt(xeqline - 1);
+    } else if (s == handdiffeq || s == handsolve) {
+      notbuilt(xeqline);
+    } else if (s == handxeq) {
+      xeqstop = 0;
+      if (xeqbuiltin(text) == Next::leave) return Next::leave;
+      // An error of the text with an error label is resumed like any other.
+      if (stopword() >= 1 && nomsg >= 1) continue;
+    } else {
+      if ((idestate & 0x200) || s == -999) return Next::leave;
+      return Next::endrun;
+    }
+    return (xeqmode & 4) ? Next::run : Next::endrun;
+  }
+}
+
+enum class Step { compile, splice, run, stoploop, endrun, endrun2, failure };
+
+void pasteloop(std::span<char> text);
+
+// Steps 6 to 11 from the given step on. inpaste: called by the paste loop
+// for one pasted line, which returns to it after the splice.
+void steps(std::span<char> text, Step step, bool inpaste) {
+  const bool quiet = (xeqmode & 0x200) != 0;
+  for (;;) {
+    switch (step) {
+      case Step::compile: {
+        if (edvars(edv::curline) > nstmt) {
+          step = Step::splice;
+          break;
+        }
+        const Outcome o = compileline({text.data(), text.size()}, quiet);
+        if (o == Outcome::leave) return;
+        if (o == Outcome::fail) {
+          step = Step::failure;
+          break;
+        }
+        if (edmode == 14 || (xeqmode & 0x40)) return;
+        step = Step::splice;
+        break;
+      }
+      case Step::splice: {
+        if ((xeqmode & (0x10 | 0x100)) == 0) {
+          runtokens();
+          step = Step::endrun2;
+          break;
+        }
+        std::array<char, 1> blank{' '};
+        std::int32_t mode = -1;
+        KOMPIA(blank, mode);
+        if (stopword() > 0) {
+          xeqstop = 0;
+          return;
+        }
+        if (pastelen > 0) {
+          if (!inpaste) pasteloop(text);
+          return;
+        }
+        if (edcompileonly & 1) return;
+        step = Step::run;
+        break;
+      }
+      case Step::run:
+        runprogram();
+        step = Step::stoploop;
+        break;
+      case Step::stoploop: {
+        const Next n = stopwords(text);
+        if (n == Next::leave) return;
+        step = n == Next::run ? Step::run : Step::endrun;
+        break;
+      }
+      case Step::endrun: {
+        const std::int16_t s = stopword();
+        if (s != -2 && s != -7) {
+          if (xeqmode & 2) {
+            xeqmode = 14;
+          } else if (xeqmode & 0x10) {
+            xeqmode = 8;
+          }
+        }
+        step = Step::endrun2;
+        break;
+      }
+      case Step::endrun2: {
+        const std::int16_t s = stopword();
+        if (s == -2) return;
+        if (idecmd <= 0 && (s == -1 || s == -4)) xeqmode &= ~4;
+        if (edflags & 4) showvalue();
+        step = Step::failure;
+        break;
+      }
+      case Step::failure: {
+        const std::int16_t s = stopword();
+        if (s <= 0 || s == 63) return;
+        xeqmode &= ~4;
+        if (pastelen > 0) {
+          pastelen = 0;
+          edvars(edv::curline) = xeqline;
+          edmode = 13;
+        }
+        if ((xeqmode & (0x10 | 0x100)) == 0) return;
+        failedline.set({text.data(), text.size()});
+        if (text.size() >= 3) {
+          text[0] = 1;
+          text[1] = static_cast<char>(0x20);  // 0x8420, low byte first
+          text[2] = static_cast<char>(0x84);
+        }
+        tokcod(1) = 1;
+        tokcod(2) = placeholdereq;
+        ntrans = 2;
+        if ((xeqmode & 0x10) == 0) return;
+        step = Step::splice;
+        break;
+      }
+    }
+  }
+}
+
+// Pastes the clipboard's lines after the current line: each line goes into
+// the edit buffer, gets an empty statement and is compiled and spliced.
+void pasteloop(std::span<char> /*text*/) {
+  const std::string clip = clipboardtext ? clipboardtext(32000) : std::string();
+  std::size_t pos = 0;
+  std::int32_t count = 0, first = 0;
+  std::array<char, 258> work{};
+  while (pastelen > 0) {
+    const std::size_t e = clip.find("\r\n", pos);
+    if (e == std::string::npos) {
+      pastelen = -count;
+      edvars(edv::curline) = xeqline = first;
+      edmark = edmarkall;
+      return;
+    }
+    const std::string_view line = std::string_view(clip).substr(pos, e - pos);
+    pos = e + 2;
+    edvars(edv::chg) |= 0x40;
+    const std::int32_t target = edvars(edv::curline) + 1;
+    FEDNXT(nullptr, &target);
+    const std::int32_t at = edline.line == target ? edline.pos : c1editend + 1;
+    C1EDITINSERT(at, std::string(line) + "\r\n", 0);
+    if (editsave) editsave();
+    edvars(edv::curline) = target;
+    if (first == 0) first = target;
+    ++count;
+    std::array<char, 1> blank{' '};
+    std::int32_t mode = -1;
+    KOMPIA(blank, mode);
+    edmode = 12;
+    edvars(edv::chg) |= 0x80;
+    // The splice's walk ended the set-up mark; the line is spliced, not run.
+    if ((xeqmode & 0x100) == 0) {
+      xeqmode |= 0x100;
+      INTERNAL_GETLOKALSUB();
+    }
+    const std::size_t n = std::min(line.size(), work.size() - 2);
+    std::fill(work.begin(), work.end(), ' ');
+    std::copy_n(line.begin(), n, work.begin());
+    work[n] = '\r';
+    work[n + 1] = '\n';
+    steps({work.data(), n + 2}, Step::compile, true);
+  }
+}
+
+}  // namespace
+
+void INTERNAL_GETLOKALSUB() {
+  lokalsub = 0;
+  const std::int32_t next = stmtstart(edvars(edv::loadline) + 1);
+  std::int32_t q = (next >= 1 ? next : nxeqused) - 3;
+  for (; q >= 1; --q) {
+    const std::int16_t w = xeqbuf(q);
+    if (w >= 0) continue;
+    const unsigned u = cwu(w);
+    std::int32_t sym = 0;
+    if ((u & 0xFFE0u) == 0xE0C0u && xeqbuf(q - 1) == endmark) {
+      lokalsub = 0;
+      return;
+    }
+    if ((u & 0xFFE0u) == 0xE140u) {
+      const std::int32_t at = q - 1 - static_cast<std::int32_t>(u & 0x1Fu);
+      if (at >= 1) sym = xeqbuf(at);
+    } else if ((u & 0xFFE0u) == 0xE160u && (cwu(xeqbuf(q - 1)) & 0xFFE0u) == 0xE160u) {
+      const std::int32_t at = q - static_cast<std::int32_t>(cwu(xeqbuf(q - 1)) & 0x1Fu) - 2;
+      if (at >= 1) sym = xeqbuf(at);
+    }
+    if (sym < 1 || sym > nsym || !name.valid(sym)) continue;
+    lokalsub = name(sym).scope;
+    if (lokalsub != 0) return;
+    lokalscope = sym;
+  }
+}
+
+void KOMPIL(std::span<char> text) {
+  if (text.empty()) {
+    INTERNAL_GETLOKALSUB();
+    return;
+  }
+  if (stopword() == handxeq) {
+    steps(text, Step::stoploop, false);
+    return;
+  }
+  xeqstop = 0;
+  if (pastelen <= 0 && idecmd < 0 && xeqline > nstmt) return;
+  Step step = Step::compile;
+  if (xeqmode & (0x40 | 0x200)) {
+    INTERNAL_GETLOKALSUB();
+  } else if (xeqmode & 4) {
+    step = Step::run;
+  } else if (xeqmode & 8) {
+    if (idecmd < 22100) xeqmode |= 0x10;
+    INTERNAL_GETLOKALSUB();
+    if (pastelen <= 0 && (edvars(edv::chg) & 1) == 0 &&
+        !(keydown(win::VK_CONTROL) && idecmd != 21063))
+      step = Step::run;
+  }
+  if (step == Step::compile) {
+    if ((xeqmode & 0x100) == 0) {
+      xeqmode |= 0x100;
+      if (edmode == 14) {
+        setupstores();
+      } else {
+        INTERNAL_GETLOKALSUB();
+      }
+    }
+    if (pastelen > 0) {
+      pasteloop(text);
+      return;
+    }
+  }
+  steps(text, step, false);
+}
+
+void reset_kompil() {
+  cmdlinearea.blank();
+  cmdlinefirst = true;
+  resulttext.blank();
+  numwork = 0.0;
+  progressdialog = 0;
+  mainwidthchars = 0;
+}
+
+}  // namespace core

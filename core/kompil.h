@@ -1,0 +1,64 @@
+// The line compiler and run driver KOMPIL: the one door through which
+// script text enters the compiler (TOKEN, LEXIK, TRANS) and through which a
+// compiled program is run by the executor. After a run it carries out the
+// statements that the executor hands back (the XEQ built-in; DLL, DIFFEQ
+// and SOLVE) and shows the value of an immediate line.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "platform/fixed_text.h"
+
+namespace core {
+
+// The executor XEQ, supplied by the executor: runs code words from the
+// first word given, xeqbuf(1) for the program (from statement `xeqline`)
+// or tokcod(1) for one translated line closed by 0x8000. Absent, a run
+// stops with "notYetBuilt".
+inline void (*xeqstage)(std::span<const std::int16_t> code) = nullptr;
+// Editor services used while pasting: the clipboard text (at most the
+// given number of characters) and the save of the edit buffer.
+inline std::string (*clipboardtext)(std::int32_t most) = nullptr;
+inline void (*editsave)() = nullptr;
+// Writes the value of an immediate line into the main window.
+inline void (*showresult)(std::string_view text, std::int32_t digits, std::int32_t column,
+                          std::int32_t row) = nullptr;
+// Main window's width in characters (0 = unknown).
+inline std::int32_t mainwidthchars = 0;
+
+// Command-line area: the program's command line, carried from one store
+// set-up to the next as the text of $CMD_LINE.
+inline constexpr std::int32_t cmdlinesize = 1280;
+inline plat::FixedText<cmdlinesize> cmdlinearea;
+// Set when the program starts: the first set-up takes the command line
+// from c1namen(1..1280), where the start-up left it.
+inline bool cmdlinefirst = true;
+
+// The shown value of an immediate line.
+inline plat::FixedText<256> resulttext;
+// The shared numeric work value of the translator and the executor.
+inline double numwork = 0.0;
+
+// The special names that every store set-up enters as symbols 1 to 11.
+inline constexpr std::string_view specialnames = "$,$$,$R,$C,$1,$2,$CR,$LF,$CRLF,$TAB,$CMD_LINE,";
+inline constexpr std::int32_t nspecial = 11;
+
+// Compiles, splices or runs one line (see the callers' conditions in
+// `xeqmode`, `edmode` and the editor's change flags). The text may be
+// overwritten: a line that fails becomes the placeholder mark (byte 1, then
+// the two bytes of 0x8420). An empty text only sets the local subroutine of
+// the line compiled last.
+void KOMPIL(std::span<char> text);
+
+// Sets `lokalsub` (and `lokalscope`) for the line compiled last (the
+// thirteenth editor word).
+void INTERNAL_GETLOKALSUB();
+
+// Start values of the driver's own words (the command line counts as not
+// yet taken).
+void reset_kompil();
+
+}  // namespace core

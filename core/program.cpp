@@ -1,0 +1,320 @@
+#include "core/program.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+
+#include "core/codewords.h"
+#include "core/editbuffer.h"
+#include "core/runwords.h"
+#include "core/stores.h"
+#include "core/symbols.h"
+
+namespace core {
+
+namespace {
+
+// Words of the executor form that the walk acts on.
+constexpr std::int16_t xif = xcw(CwFamily::word, "IFblock");  // 0xF400
+constexpr std::int16_t xelse = xcw(CwFamily::stmt, "ELSE");   // 0xF440
+constexpr std::int16_t xelseif = xcw(CwFamily::stmt, "ELSEIF");
+constexpr std::int16_t xendif = xcw(CwFamily::stmt, "ENDIF");
+constexpr std::int16_t xthen = xcw(CwFamily::stmt, "THEN");
+// Words of the older form.
+constexpr unsigned oblockdo = cwu(cw(CwFamily::word, "DOblock"));  // 0xEC20 + n
+constexpr unsigned oenddo = cwu(stmtcode("ENDDO"));
+constexpr unsigned odo = cwu(stmtcode("DO"));
+constexpr unsigned oend = cwu(stmtcode("END"));
+constexpr unsigned osub = cwu(stmtcode("SUBROUTINE"));
+constexpr unsigned ofunc = cwu(stmtcode("FUNCTION"));
+
+constexpr std::int32_t labeltype = 0x2;
+// The first symbols are the special names that every compile enters.
+constexpr std::int32_t firstscriptsymbol = 12;
+
+// State of one walk.
+struct Walk {
+  std::int32_t p = 0;    // position of the word being looked at
+  std::int32_t s = 1;    // current statement
+  std::int32_t t = 1;    // first word of the current statement
+  bool xform = false;    // the current statement is in the executor form
+  std::int32_t ndo = 0;  // depth of the DO stack
+  std::int32_t docount = 0;
+  plat::Store1<std::int16_t> dostack = plat::Store1<std::int16_t>(maxdoblocks);
+};
+
+void markerror(Walk& w) {
+  if (xeqbuf.valid(w.t)) xeqbuf(w.t) = 1;
+  edmark = edmarkall;
+}
+
+// The first word of a new statement: an END left open by the last walk is
+// judged again, and a block error mark from the last walk is lifted (the
+// statement then does nothing but may be marked again by this walk).
+void firstword(Walk& w) {
+  if (!xeqbuf.valid(w.t + 1)) {
+    w.xform = false;
+    return;
+  }
+  std::int16_t& f = xeqbuf(w.t);
+  if (f == endopendo) f = cw(CwFamily::stmt, "END");
+  if (f == 1 && xeqbuf(w.t + 1) != placeholdereq) {
+    f = -1;
+    edmark = edmarkall;
+  }
+  w.xform = f == -1;
+}
+
+// Room for one more entry of the statement table above the operand stack.
+bool tableroom() {
+  if (nadrslow - 1 > std::max(xeqstackptr, 0)) return true;
+  std::int32_t extra = 0;
+  return REALLOC(2, extra);
+}
+
+// Looks up the hidden label of a block DO in the scope being walked, making
+// it when the last walk left none.
+std::int32_t hiddenlabel(std::int32_t number) {
+  // Three digits as a rule; more from the 1000th loop on, so that every
+  // loop keeps a label of its own.
+  std::string nm = std::to_string(number);
+  if (nm.size() < 3) nm.insert(0, 3 - nm.size(), '0');
+  nm.insert(0, ".do");
+  std::int32_t sym = 0;
+  // The label belongs to `lokalsub`; with no local subroutine set, the
+  // look-up must search the main program, not the scope of `xeqline`.
+  const std::int32_t keptline = xeqline;
+  if (lokalsub == 0 && lokalscope == 0) xeqline = 0;
+  const bool found = FINDSN(nm, sym, labeltype);
+  xeqline = keptline;
+  if (found && sym > 0) return sym;
+  const auto len = static_cast<std::int32_t>(nm.size());
+  if (nsym + 1 >= nname) {
+    std::int32_t extra = nname;
+    if (!REALLOC(4, extra)) return 0;
+  }
+  if (nsym + 1 >= nztop - 2) {
+    std::int32_t extra = 0;
+    if (!REALLOC(3, extra)) return 0;
+  }
+  if (c1top + len + 1 >= c1limit) {
+    std::int32_t extra = 5000;
+    if (!REALLOC(5, extra)) return 0;
+  }
+  sym = ++nsym;
+  SymbolRecord& r = name(sym);
+  r = SymbolRecord{};
+  r.type = labeltype;
+  r.scope = static_cast<std::int16_t>(lokalsub);
+  r.nambeg = static_cast<std::int16_t>(c1top + 1);
+  r.namlen = static_cast<std::int16_t>(len);
+  for (char c : nm) c1namen(++c1top) = c;
+  c1namen(++c1top) = ',';
+  nztop -= 2;
+  r.adr = nztop;
+  z(sym) = 0.0;
+  return sym;
+}
+
+void blockdo(Walk& w) {
+  ++w.docount;
+  if (w.ndo >= maxdoblocks || w.p < 3) {
+    markerror(w);
+    return;
+  }
+  const std::int32_t sym = hiddenlabel(w.docount);
+  if (sym < 1) {
+    markerror(w);
+    return;
+  }
+  xeqbuf(w.p - 2) = static_cast<std::int16_t>(sym);
+  SETI2EQUZ(1, sym, 0);
+  SETI2EQUZ(2, sym, static_cast<std::int16_t>(w.s));
+  SETI2EQUZ(3, sym, xeqbuf(w.p - 1));
+  w.dostack(++w.ndo) = static_cast<std::int16_t>(sym);
+}
+
+void enddo(Walk& w) {
+  if (w.ndo < 1) return;
+  const std::int16_t sym = w.dostack(w.ndo--);
+  xeqbuf(w.p - 1) = sym;
+  SETI2EQUZ(1, sym, static_cast<std::int16_t>(w.s));
+}
+
+void labelleddo(Walk& w) {
+  const std::int16_t lbl = xeqbuf(w.t);
+  if (lbl > 0) SETI2EQUZ(2, lbl, static_cast<std::int16_t>(w.s));
+}
+
+void endstmt(Walk& w) {
+  lokalsub = lokalscope = 0;
+  if (nblock != 0) {
+    xeqbuf(w.p) = 1;
+    for (std::int32_t k = 1; k <= maxblocks; ++k) blockstmt(k) = 0;
+    nblock = 0;
+    edmark = edmarkall;
+  }
+  if (w.ndo != 0) {
+    xeqbuf(w.p) = endopendo;
+    w.ndo = 0;
+    edmark = edmarkall;
+  }
+}
+
+void heading(Walk& w) {
+  if (w.p <= 0 || w.p >= nxeqbuf) return;
+  const std::int16_t sym = xeqbuf(w.t);
+  if (sym <= 0 || sym > nsym) return;
+  lokalsub = lokalscope = sym;
+  SETI2EQUZ(1, sym, static_cast<std::int16_t>(w.s));
+  std::int32_t q2 = I2EQUZ(2, sym);
+  if (q2 > delline) --q2;
+  if (q2 > insline) ++q2;
+  SETI2EQUZ(2, sym, static_cast<std::int16_t>(q2));
+}
+
+void INTERNALJUMPS2OLD(Walk& w) {
+  const unsigned u = cwu(xeqbuf(w.p));
+  if ((u & 0xFFE0u) == oblockdo) {
+    blockdo(w);
+  } else if (u == oenddo) {
+    enddo(w);
+  } else if ((u & 0xFFE0u) == odo) {
+    labelleddo(w);
+  } else if (u == oend) {
+    endstmt(w);
+  } else if ((u & 0xFFE0u) == osub ||
+             ((u & 0xFFE0u) == ofunc && xeqbuf.valid(w.p + 1) && cwu(xeqbuf(w.p + 1)) == ofunc)) {
+    heading(w);
+  }
+}
+
+void INTERNALJUMPS2NEW(Walk& w) {
+  const std::int16_t word = xeqbuf(w.p);
+  bool pushed = true;
+  if (word == xif) {
+    if (nblock >= maxblocks) {
+      markerror(w);
+      pushed = false;
+    } else {
+      blockstmt(++nblock) = w.s;
+    }
+  } else if (word == xelse || word == xelseif || word == xendif) {
+    if (nblock < 1) {
+      markerror(w);
+    } else {
+      const std::int32_t slot = blockslot(nblock);
+      if (slot >= 1 && xeqbuf.valid(slot)) xeqbuf(slot) = static_cast<std::int16_t>(w.s);
+      if (blockstmt(nblock) <= 0) {
+        if (word == xendif) {
+          blockstmt(nblock--) = 0;
+        } else {
+          markerror(w);
+        }
+      } else if (word == xendif) {
+        blockstmt(nblock--) = 0;
+      } else if (word == xelse) {
+        blockstmt(nblock) = -blockstmt(nblock);
+        if (xeqbuf.valid(w.p + 1) && xeqbuf(w.p + 1) == endmark) {
+          xeqbuf(w.p - 1) = xelse;
+          xeqbuf(w.p) = 0;
+        }
+      }
+    }
+  } else if (word == xthen && w.p > 1 && (xeqbuf(w.p - 1) == xif || xeqbuf(w.p - 1) == xelseif)) {
+    xeqbuf(w.p) = 0;
+    --w.p;
+    return;
+  }
+  if (nblock > 0 && pushed && (word == xif || word == xelse || word == xelseif)) {
+    std::int32_t q = w.p;
+    while (q < nxeqbuf && xeqbuf.valid(q) && xeqbuf(q) != endmark) ++q;
+    if (xeqbuf.valid(q) && xeqbuf(q) == endmark) blockslot(nblock) = q - 1;
+  }
+}
+
+void shiftlabels() {
+  if (insline == nolinemark && delline == nolinemark) return;
+  for (std::int32_t k = firstscriptsymbol; k <= nsym && name.valid(k) && z.valid(k); ++k) {
+    if (name(k).type != labeltype || I2EQUZ(3, k) != 0) continue;
+    std::int32_t q1 = I2EQUZ(1, k);
+    if (q1 >= insline) {
+      ++q1;
+    } else if (q1 > delline) {
+      --q1;
+    }
+    SETI2EQUZ(1, k, static_cast<std::int16_t>(q1));
+  }
+}
+
+}  // namespace
+
+std::int32_t stmtstart(std::int32_t s) {
+  const std::int32_t i = nadrs - s + 1;
+  if (s < 1 || i < std::max(nadrslow, 1) || !adrs.valid(i)) return 0;
+  return adrs(i);
+}
+
+void INTERNALJUMPS() {
+  xeqmode &= ~0x100;
+  if (nadrs < 1 || adrs.size() == 0) {
+    std::int32_t one = 1, upper = std::max(nedlines, nstmt) + nadrsstep;
+    ALLOCS("adrs", one, upper);
+    nadrs = static_cast<std::int32_t>(adrs.size());
+  }
+  nadrslow = nadrs;
+  adrs(nadrs) = 1;
+  for (std::int32_t k = 1; k <= maxblocks; ++k) blockstmt(k) = blockslot(k) = 0;
+  nblock = 0;
+  const std::int32_t keptsub = lokalsub;
+  Walk w;
+  firstword(w);
+  const std::int32_t last =
+      std::min<std::int32_t>(nxeqbuf, static_cast<std::int32_t>(xeqbuf.last()));
+  while (w.p < last) {
+    ++w.p;
+    const std::int16_t word = xeqbuf(w.p);
+    if (word == endmark) {
+      ++w.s;
+      w.t = w.p + 1;
+      if (!tableroom()) break;
+      adrs(--nadrslow) = w.t;
+      if (w.s > nstmt) {
+        // The last statement is closed: the words beyond belong to no
+        // statement and must not be read as code.
+        w.p = w.t;
+        break;
+      }
+      firstword(w);
+      continue;
+    }
+    if (word == -1) continue;
+    if (word < 0) {
+      if (w.xform) {
+        INTERNALJUMPS2NEW(w);
+      } else {
+        INTERNALJUMPS2OLD(w);
+      }
+    }
+    if (w.p >= jumplimit || w.s > nstmt) break;
+  }
+  shiftlabels();
+  if (nblock != 0) {
+    const std::int32_t open = stmtstart(std::abs(blockstmt(nblock)));
+    if (open >= 1 && xeqbuf.valid(open)) xeqbuf(open) = 1;
+    edmark = edmarkall;
+  }
+  iresult = nsym + 1;
+  nxeqused = w.p;
+  lokalsub = lokalscope = keptsub;
+  insline = delline = nolinemark;
+}
+
+void reset_program() {
+  for (std::int32_t k = 1; k <= maxblocks; ++k) blockstmt(k) = blockslot(k) = 0;
+  nblock = 0;
+  insline = delline = nolinemark;
+  jumplimit = 0;
+}
+
+}  // namespace core

@@ -1,0 +1,61 @@
+// The compiled program: the statements' code words in `xeqbuf`, the
+// statement-start table at the top of `adrs`, and the jump resolver that
+// rebuilds the table and ties block IFs, block DO loops, labels and
+// subroutine headings to their statement numbers.
+//
+// Statement 1 begins at xeqbuf(1); every statement ends with the end mark
+// 0x8000. Statement s begins at adrs(nadrs - s + 1); the entry after the
+// last statement holds the position just past its end mark. A statement
+// whose first word is -1 is in the executor form, any other in the older
+// postfix form. The first word 1 followed by 0x8420 is the placeholder of a
+// line that failed to compile; 1 followed by anything else is a block error
+// mark left by a walk, and 0xE0C1 an END met with DO loops still open.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/indexed.h"
+
+namespace core {
+
+// Most block IFs and block DO loops that may be open at once.
+inline constexpr std::int32_t maxblocks = 64;
+inline constexpr std::int32_t maxdoblocks = 256;
+
+// Block stack: the statement of each open block IF (negated once its ELSE
+// was seen), and the position of the word that receives the statement
+// number of the block's next ELSE, ELSEIF or ENDIF.
+inline plat::Store1<std::int32_t> blockstmt(maxblocks);
+inline plat::Store1<std::int32_t> blockslot(maxblocks);
+inline std::int32_t nblock = 0;
+
+// Statement at which the one-line splice inserted a line and of the line
+// it deleted; 32767 = none.
+inline constexpr std::int32_t nolinemark = 32767;
+inline std::int32_t insline = nolinemark;
+inline std::int32_t delline = nolinemark;
+
+// Position in `xeqbuf` at which the next walk may stop.
+inline std::int32_t jumplimit = 0;
+
+// Statement codes the walk acts on.
+inline constexpr std::int16_t endmark = -32768;  // 0x8000
+inline constexpr std::int16_t placeholdereq = 0x8420 - 0x10000;
+inline constexpr std::int16_t endopendo = 0xE0C1 - 0x10000;
+
+// Position in `xeqbuf` of the first word of statement s (s = nstmt + 1:
+// just past the last statement); 0 when the table does not reach s.
+std::int32_t stmtstart(std::int32_t s);
+
+// The walk over the code words up to `jumplimit` (or until the last
+// statement): rebuilds the statement table, fills the jump slots of block
+// IF, ELSE, ELSEIF and ENDIF, ties block DOs to their ENDDOs through hidden
+// ".do" labels, records the statements of labelled DOs and subroutine
+// headings, shifts label statements after a line insert or delete, and
+// marks block errors in the code and in `edmark`.
+void INTERNALJUMPS();
+
+// Start values of the resolver's words.
+void reset_program();
+
+}  // namespace core

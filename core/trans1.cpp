@@ -1,0 +1,468 @@
+// The statement translator: the older postfix form.
+#include <array>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "core/codewords.h"
+#include "core/messages.h"
+#include "core/runwords.h"
+#include "core/stores.h"
+#include "core/symbols.h"
+#include "core/tokenizer.h"
+#include "core/trans.h"
+
+namespace core {
+
+namespace {
+
+// Word classes, in the order they are searched; entries 0 to 5 match the
+// word itself, the others the bits of its class value.
+constexpr std::array<std::int32_t, 17> classentry = {0x8420, 0x8C00, 0x9000, 0x9400, 0x9420, 0xA840,
+                                                     0x80,   0x40,   0x10,   0x5,    0x4,    0x2,
+                                                     0xE000, 0xC000, 0xC010, 0x9800, 0x8000};
+enum : int {
+  cAssign = 0,
+  cLparen,
+  cRparen,
+  cComma,
+  cColon,
+  cUminus,
+  cNum,
+  cText,
+  cArray,
+  cFunc,
+  cSub,
+  cLabel,
+  cStmt,
+  cBuiltin,
+  c14,
+  cOpt,
+  cEnd
+};
+
+// Which class may follow which: bit j of row i set when a word of class j
+// may follow a word of class i.
+constexpr std::array<std::uint32_t, 17> follows = {
+    0x023E2, 0x0A3EE, 0x171DD, 0x0A3E2, 0x02362, 0x02142, 0x1403D, 0x1000F, 0x1402F,
+    0x00002, 0x1000E, 0x131CC, 0x11F02, 0x00002, 0x02362, 0x02FEE, 0x13BE2};
+
+constexpr std::int16_t w_(unsigned v) { return cwv(v); }
+
+constexpr std::int16_t kSubroutine = stmtcode("SUBROUTINE");
+constexpr std::int16_t kCall = stmtcode("CALL");
+constexpr std::int16_t kFunction = stmtcode("FUNCTION");
+constexpr std::int16_t kContinue = stmtcode("CONTINUE");
+constexpr std::int16_t kThen = stmtcode("THEN");
+constexpr std::int16_t kElse = stmtcode("ELSE");
+constexpr std::int16_t kElseif = stmtcode("ELSEIF");
+constexpr std::int16_t kEnddo = stmtcode("ENDDO");
+constexpr std::int16_t kDo = stmtcode("DO");
+constexpr std::int16_t kBlockDo = cw(CwFamily::word, "DOblock");
+constexpr std::int16_t kBlockIf = cw(CwFamily::word, "IFblock");
+constexpr std::int16_t kElseMark = cw(CwFamily::word, "elsemark");
+constexpr std::int16_t kSubscript = cw(CwFamily::word, "subscript");
+constexpr std::int16_t kArgList = cw(CwFamily::word, "arglist");
+constexpr std::int16_t kWholeArray = cw(CwFamily::word, "wholearray");
+constexpr std::int16_t kTextAssign = cw(CwFamily::word, "=text");
+constexpr std::int16_t kArrayAssign = cw(CwFamily::word, "=array");
+constexpr std::int16_t kArrayExprAssign = cw(CwFamily::word, "=arrayexpr");
+constexpr std::int16_t kMixedAssign = cw(CwFamily::word, "=mixed");
+constexpr std::int16_t kWin = builtincode("win");
+constexpr std::int16_t kRead = builtincode("READ");
+constexpr std::int16_t kWrite = builtincode("WRITE");
+
+constexpr int stackroom = 24;
+
+struct Fail {
+  std::string_view key;
+};
+
+struct Trans1 {
+  std::string_view text;
+  std::vector<std::int16_t> in;  // the statement's words, in(1..n)
+  std::int32_t n = 0;
+  std::int32_t i = 0;
+  int state = cEnd;
+  std::array<std::int16_t, stackroom + 1> stack{};  // entry 0: empty bottom
+  int sp = 0;
+  int depth = 0;
+  std::int32_t arrayseen = 0;
+  bool wholearray = false;
+  bool textop = false;
+  std::int32_t pendtext = 0;  // output position of a "(" after a text symbol
+  int pendtextdepth = 0;
+  int callargpos = 0;
+  std::int16_t ioword = 0;
+  std::int32_t dopos = 0;
+  std::int32_t leadlabel = 0;
+  bool blockflag = false;
+  bool optclosed = false;  // a ")" closed an option list: the end class follows
+
+  std::int16_t word(std::int32_t k) const { return k >= 1 && k <= n ? in[k] : cwd::end; }
+  std::int16_t top() const { return stack[sp]; }
+  std::int16_t lastout() const { return ntrans >= 1 ? tokcod(ntrans) : 0; }
+
+  void out(std::int16_t w) {
+    if (ntrans >= maxtokens) throw Fail{tooManyTokensKey()};
+    tokcod(++ntrans) = w;
+  }
+  void push(std::int16_t w) {
+    if (sp >= stackroom) throw Fail{tooManyTokensKey()};
+    stack[++sp] = w;
+  }
+  static std::string_view tooManyTokensKey() { return toomanytokenskey; }
+
+  // Raises the count in the low five bits of a word; 31 is the most.
+  void raise(std::int16_t& w) {
+    if ((cwu(w) & 0x1Fu) == 31u) toomanyoptions();
+    w = cwv(cwu(w) + 1u);
+  }
+  [[noreturn]] void toomanyoptions() {
+    std::string rest;
+    if (i >= 1 && i <= ntok) {
+      const auto b = static_cast<std::size_t>(std::max<std::int16_t>(tokbeg(i), 1));
+      if (b <= text.size()) rest = std::string(text.substr(b - 1));
+    }
+    HelpValues v;
+    std::array<std::int16_t, 4> halves{static_cast<std::int16_t>(xeqline), 0, 0, 0};
+    v.halves = halves;
+    v.text = rest;
+    int answer = 0;
+    HELP(toomanyoptionskey, answer, v);
+    throw Fail{};
+  }
+
+  int classof(std::int16_t c) const {
+    std::int32_t value;
+    if (c > 0) {
+      if ((name.valid(c) ? name(c).type : 0) == 0x20) return cNum;
+      value = NAMTYP(c, 0xD7);
+    } else if (isoptmarker(c)) {
+      value = 0x9800;
+    } else if (isoptstmt(c)) {
+      value = 0xC000;
+    } else {
+      for (int j = 0; j <= cUminus; ++j)
+        if (c == cwv(static_cast<unsigned>(classentry[static_cast<std::size_t>(j)]))) return j;
+      value = static_cast<std::int32_t>(c) & static_cast<std::int32_t>(0xFFFFE000u);
+    }
+    if (c > 0 && value == 0) return -1;
+    for (int j = cNum; j <= cEnd; ++j) {
+      const std::int32_t e = classentry[static_cast<std::size_t>(j)];
+      if ((value & e) == e) return j;
+    }
+    return -1;
+  }
+
+  static bool istext(std::int16_t c) { return c > 0 && NAMTYP(c, 0x40) != 0; }
+  static bool isarray(std::int16_t c) { return c > 0 && NAMTYP(c, 0x10) != 0; }
+  static int cprio(std::int16_t c) { return cwprio(c); }
+  static bool isassign(std::int16_t c) {
+    const unsigned u = cwu(c);
+    return u == 0x8400u || u == 0x8420u || u == 0x8440u || u == 0x8460u || u == 0x8480u;
+  }
+  // The absolute value of a word as a 16-bit number, bits 0x7C00.
+  static unsigned absbits(std::int16_t c) {
+    return static_cast<unsigned>(std::abs(static_cast<int>(c))) & 0x7C00u;
+  }
+  bool iobits(std::int16_t c) const {
+    const std::int16_t io = ioword != 0 ? ioword : cwd::end;
+    return absbits(c) == absbits(io);
+  }
+  static bool iscallword(std::int16_t c) {
+    const unsigned u = cwu(c) & 0xFFE0u;
+    return u == cwu(kSubroutine) || u == cwu(kCall) || u == cwu(kFunction);
+  }
+  static bool isdo(std::int16_t c) {
+    const unsigned u = cwu(c) & 0xFFE0u;
+    return u == cwu(kDo) || u == cwu(kBlockDo);
+  }
+  static bool iscallable(std::int16_t c) {
+    return (cwu(c) & 0xE000u) == 0xC000u || (cwu(c) & 0xE000u) == 0xE000u || isoptstmt(c);
+  }
+
+  void labelcell(std::int16_t c, int quarter) {
+    SETI2EQUZ(quarter, c, static_cast<std::int16_t>(xeqline));
+  }
+
+  // A "(" after a text symbol that holds a comma: an argument list.
+  void internalcheckfa() {
+    if (pendtext == 0) return;
+    if (sp > 1 && stack[sp - 1] == kSubscript) {
+      stack[sp - 1] = kArgList;
+    } else {
+      push(top());
+      stack[sp - 1] = kArgList;
+    }
+    if (arrayseen == 0) arrayseen = pendtext;
+    pendtext = 0;
+    pendtextdepth = 0;
+  }
+
+  void popto(std::int16_t c) {
+    while (sp > 0 && cprio(c) <= cprio(top())) {
+      const std::int16_t t = stack[sp--];
+      if (t == cwd::lparen) throw Fail{MSGKEY("rightBracket")};
+      if (isassign(t) && i < n) throw Fail{MSGKEY("multiAssignment")};
+      if (t == kContinue || iobits(t)) continue;
+      if ((t == kTextAssign || t == cwd::assign) && textop) {
+        out(kMixedAssign);
+        continue;
+      }
+      out(t);
+      if (isdo(t)) dopos = ntrans;
+    }
+  }
+
+  void comma() {
+    if (dopos > 0) {
+      raise(tokcod(dopos));
+      return;
+    }
+    if (ioword < 0) {
+      raise(ioword);
+    } else if (sp == 1) {
+      if (isoptstmt(stack[1]))
+        raise(stack[1]);
+      else if (stack[1] == cwd::lparen)
+        internalcheckfa();
+    } else if (sp == 0) {
+      throw Fail{MSGKEY("syntax")};
+    } else if (top() == cwd::lparen) {
+      if (pendtext != 0 && pendtextdepth == depth)
+        internalcheckfa();
+      else
+        raise(stack[sp - 1]);
+    }
+  }
+
+  void rparen() {
+    --depth;
+    if (top() != cwd::lparen) throw Fail{MSGKEY("leftBracket")};
+    --sp;
+    if (isoptmarker(lastout())) optclosed = true;
+    if (pendtext != 0 && pendtextdepth == depth + 1) {
+      out(cwd::colon);
+      pendtext = 0;
+      pendtextdepth = 0;
+    }
+    if (ioword < 0) {
+      if ((cwu(ioword) & 0xFFE0u) == (cwu(top()) & 0xFFE0u)) {
+        stack[sp] = ioword;
+        ioword = static_cast<std::int16_t>(-ioword);
+      }
+    } else if (sp > 0 && iscallable(top()) && !iobits(top())) {
+      out(stack[sp--]);
+    }
+  }
+
+  void symbol(std::int16_t c, int j) {
+    if (j == cLabel) {
+      if (i == 1) {
+        labelcell(c, 1);
+        leadlabel = c;
+        return;
+      }
+      if (sp > 0 && isdo(top())) {
+        labelcell(c, 2);
+        if (name(c).adr <= 0) {
+          nztop -= 2;
+          name(c).adr = nztop;
+        }
+      }
+      out(c);
+      return;
+    }
+    if (j < cNum || j > cSub) throw Fail{MSGKEY("notImplemented")};
+    out(c);
+    const std::int16_t next = word(i + 1);
+    if (j == cFunc) push(kFunction);
+    if (istext(c) && next == cwd::assign) in[i + 1] = kTextAssign;
+    if (name(c).type == 0x140) {
+      const std::int16_t under = sp >= 1 ? stack[sp - 1] : 0;
+      const bool plain = (cwu(under) & 0xC000u) == 0;
+      const bool call = ((cwu(under) & 0xE000u) == 0xC000u || (cwu(under) & 0xE000u) == 0xE000u) &&
+                        under != kWin && under != kBlockIf && under != kElseif;
+      if (plain || call) push(kSubscript);
+    }
+    if (isarray(c)) {
+      if (next == cwd::lparen)
+        push(kSubscript);
+      else if (wholearray)
+        push(kWholeArray);
+    }
+  }
+
+  void operatorword(std::int16_t c) {
+    if (c == cwd::lparen) {
+      if (sp > 0 && iscallword(top()) && word(i + 1) != cwd::rparen) {
+        raise(stack[sp]);
+        callargpos = sp;
+      } else if (istext(word(i - 1))) {
+        pendtext = ntrans;
+        pendtextdepth = depth + 1;
+      }
+      ++depth;
+      push(c);
+      return;
+    }
+    if (isoptmarker(c) || c == cwd::uminus) {
+      push(c);
+      return;
+    }
+    if ((cwu(c) & 0xFC00u) == 0xE800u) {
+      if (c == kThen) return;
+      if (c == kElse || c == kElseif) {
+        out(kElseMark);
+        blockflag = true;
+      }
+      if (c == kBlockIf) blockflag = true;
+    }
+    if (c == cwd::colon) {
+      pendtext = 0;
+      pendtextdepth = 0;
+    }
+    if ((cwu(c) & 0xFFE0u) == cwu(cwd::ampersand) && callargpos > 0)
+      throw Fail{MSGKEY("subfnc+cat")};
+    popto(c);
+    if (c == cwd::rparen) {
+      rparen();
+      return;
+    }
+    if (c == cwd::comma) {
+      comma();
+      return;
+    }
+    std::int16_t p = c;
+    if (c == cwd::assign && arrayseen != 0) {
+      p = word(i - 1) == arrayseen ? kArrayAssign : kArrayExprAssign;
+      if (ntrans >= 1 && (cwu(lastout()) & 0xFFE0u) == cwu(kSubscript))
+        tokcod(ntrans) = cwv(cwu(lastout()) + 0x200u);
+    }
+    if (c == kEnddo) out(0);
+    if ((cwu(c) & 0xFFE0u) == cwu(kRead) || (cwu(c) & 0xFFE0u) == cwu(kWrite)) ioword = c;
+    push(p);
+  }
+
+  void run() {
+    for (i = 1; i <= n; ++i) {
+      std::int16_t c = in[i];
+      if (c == cwd::uplus) continue;
+      if (c == cwd::lassign) {
+        out(c);
+        continue;
+      }
+      const int j = classof(c);
+      if (j < 0 && c != cwd::end) throw Fail{MSGKEY("notImplemented")};
+      if (c > 0) {
+        const std::int16_t next = word(i + 1);
+        if (isarray(c)) {
+          if (arrayseen == 0) arrayseen = c;
+          if ((cwu(next) & 0xC010u) == 0x8010u) wholearray = true;
+        }
+        if (istext(c)) {
+          if (next < 0 && (cwu(next) & 0x8010u) == 0x8010u) textop = true;
+          if (sp > 0 && top() == cwd::assign) stack[sp] = kTextAssign;
+        }
+      }
+      if (((follows[static_cast<std::size_t>(state)] >> j) & 1u) == 0) {
+        const bool listend = (c == cwd::rparen || c == cwd::comma) &&
+                             ((sp > 0 && isoptmarker(top())) ||
+                              (ntrans >= 1 && (cwu(lastout()) & 0xAC00u) == 0xAC00u));
+        const bool endok = i == n && ((follows[static_cast<std::size_t>(state)] >> cEnd) & 1u);
+        if (!listend && !endok) {
+          if (j == cNum && sp > 0 && (cwu(top()) & 0xFFE0u) == cwu(kDo) && state == cStmt) {
+            stack[sp] = cwv(cwu(kBlockDo) | (cwu(top()) & 0x1Fu));
+            out(0);
+          } else if (c == cwd::labelmarker) {
+          } else if (c == cwd::lparen && word(i - 1) > 0 && (name(word(i - 1)).type & 0x20) != 0) {
+          } else if (c == cwd::rparen && word(i - 1) == cwd::colon) {
+            out(0);
+          } else {
+            throw Fail{MSGKEY("syntax")};
+          }
+        }
+      }
+      if (c > 0)
+        symbol(c, j);
+      else
+        operatorword(c);
+      state = optclosed ? static_cast<int>(cEnd) : j;
+      optclosed = false;
+      if (isoptmarker(c)) {
+        const std::int16_t next = word(i + 1);
+        if (next == cwd::assign) {
+          ++i;
+        } else if (next == cwd::rparen || next == cwd::comma) {
+          out(0);
+          state = cNum;
+        }
+      }
+    }
+    if (leadlabel != 0) {
+      out(static_cast<std::int16_t>(leadlabel));
+      out(kContinue);
+    }
+    if (blockflag) out(0);
+    if (ioword > 0) {
+      out(static_cast<std::int16_t>(-ioword));
+    } else if (sp > 1) {
+      throw Fail{MSGKEY("opStackNotEmpty")};
+    }
+  }
+
+  void report(std::string_view key) {
+    msgkey.set(key);
+    xeqstop = 0x7FFF;
+    std::int32_t k = i > n ? n : i;
+    if (k == n && k > 1) --k;
+    const std::int32_t first = n >= 1 ? std::max<std::int16_t>(tokbeg(1), 1) : 1;
+    std::int32_t last = k >= 1 && k <= ntok ? tokend(k) : static_cast<std::int32_t>(text.size());
+    last = std::clamp<std::int32_t>(last, 0, static_cast<std::int32_t>(text.size()));
+    const std::string upto(text.substr(0, static_cast<std::size_t>(last)));
+    failedline.set(upto);
+    if ((edflags & 0x1000) != 0 || (xeqmode & 0x100) != 0) return;
+    std::string shown;
+    if (first <= last)
+      shown = std::string(text.substr(static_cast<std::size_t>(first - 1),
+                                      static_cast<std::size_t>(last - first + 1)));
+    std::string tokchar;
+    if (k >= 1 && k <= ntok && tokbeg(k) >= 1 &&
+        tokbeg(k) <= static_cast<std::int32_t>(text.size()))
+      tokchar = std::string(1, text[static_cast<std::size_t>(tokbeg(k) - 1)]);
+    HelpValues v;
+    std::array<std::int16_t, 4> halves{static_cast<std::int16_t>(xeqline), 0, 0, 0};
+    v.halves = halves;
+    v.text = tokchar;
+    v.characters = shown;
+    v.count = static_cast<int>(shown.size());
+    int answer = 0;
+    HELP(key, answer, v);
+  }
+};
+
+}  // namespace
+
+void TRANS1(std::string_view text) {
+  Trans1 t;
+  t.text = text;
+  t.n = std::clamp<std::int32_t>(ntok, 0, maxtokens);
+  t.in.assign(static_cast<std::size_t>(t.n) + 2, 0);
+  for (std::int32_t k = 1; k <= t.n; ++k) t.in[static_cast<std::size_t>(k)] = tokcod(k);
+  ntrans = 0;
+  if (t.n == 0 || (t.n == 1 && t.in[1] == cwd::end)) {
+    ntok = 0;
+    return;
+  }
+  try {
+    t.run();
+  } catch (const Fail& f) {
+    if (f.key.empty())
+      xeqstop = 0x7FFF;
+    else
+      t.report(f.key);
+  }
+}
+
+}  // namespace core

@@ -1,0 +1,487 @@
+#include "exec/assign.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
+#include <string>
+
+#include "core/codewords.h"
+#include "core/messages.h"
+#include "core/rawmem.h"
+#include "core/runwords.h"
+#include "core/stores.h"
+#include "core/symbols.h"
+#include "exec/builtins.h"
+#include "exec/optdispatch.h"
+#include "exec/postfix.h"
+#include "exec/strings.h"
+#include "exec/tempstrings.h"
+#include "exec/varkommas.h"
+#include "exec/xeqtemps.h"
+
+namespace exec {
+
+namespace {
+
+using core::cwu;
+
+// The nearest integer, halves away from zero; NaN gives 0 and values
+// beyond the 64-bit range the nearest end of it.
+std::int64_t nearest(double x) {
+  if (std::isnan(x)) return 0;
+  if (x >= 9.2233720368547758e18) return std::numeric_limits<std::int64_t>::max();
+  if (x <= -9.2233720368547758e18) return std::numeric_limits<std::int64_t>::min();
+  return static_cast<std::int64_t>(std::round(x));
+}
+
+// An out-of-range element was read as 0.0 under the tolerant assignment
+// word: the assignment of that statement (its start position) is skipped.
+std::int32_t skipstmt = 0;
+
+std::int32_t depth() { return core::xeqstackptr - core::xeqstackbase; }
+std::int32_t& entry(std::int32_t fromtop) { return core::adrs(core::xeqstackptr - fromtop); }
+
+WordResult fail(std::string_view key, std::int32_t subject = 1) {
+  core::msgkey.set(key);
+  errsubject = subject;
+  return WordResult::error;
+}
+
+bool issym(std::int32_t s) { return s >= 1 && s <= core::nname && core::name.valid(s); }
+int typeof_(std::int32_t s) {
+  return issym(s) ? static_cast<std::uint16_t>(core::name(s).type) & 0x7FF : 0;
+}
+double value(std::int32_t e) { return core::z.valid(e) ? core::z(e) : 0.0; }
+
+bool push(std::int32_t e) {
+  if (!core::adrs.valid(core::xeqstackptr + 1)) return false;
+  core::adrs(++core::xeqstackptr) = e;
+  return true;
+}
+
+// The text bounds of a stack entry; false for a number.
+bool textbounds(std::int32_t e, std::int32_t& first, std::int32_t& last) {
+  if (e < 0) {
+    const std::int32_t j = -e;
+    if (j > ntemps) return false;
+    first = tmpbeg(j);
+    last = tmpend(j);
+    return true;
+  }
+  if (!issym(e) || !core::z.valid(e)) return false;
+  return core::ISCHAR(e, first, last) != 0;
+}
+
+std::pair<std::int32_t, std::int32_t> shape(std::int32_t s) {
+  std::int32_t rows = 0, cols = 0;
+  core::TRANSFERR8TO2I4(core::z(s), rows, cols);
+  return {rows, cols};
+}
+
+// Shows an error that stops the run at once, with the statement number and
+// a detail text.
+void showerror(std::string_view key, const std::string& detail) {
+  if (core::nomsg != 0) return;
+  std::array<std::int16_t, 4> halves{static_cast<std::int16_t>(core::xeqline), 0, 0, 0};
+  std::array<char, 256> text{};
+  text.fill(' ');
+  std::copy_n(detail.begin(), std::min<std::size_t>(detail.size(), text.size()), text.begin());
+  core::HelpValues hv;
+  hv.halves = halves;
+  hv.text = text;
+  int answer = 0;
+  core::HELP(key, answer, hv);
+}
+
+WordResult valueproduced(std::int32_t consumed) {
+  takeresult(consumed);
+  return core::xeqstop != 0 ? WordResult::looptest : WordResult::next;
+}
+
+bool isoptstmt(unsigned u) {
+  const unsigned s = u & 0xFFE0u;
+  return s >= 0xAC00u && s <= 0xAE80u;
+}
+
+// The statement holds the word w (masked with mask) after the current word.
+bool laterword(unsigned mask, unsigned w) {
+  for (std::int32_t p = wordpos + 1; p < stmtend; ++p) {
+    const unsigned u = cwu(codeword(p));
+    if (u == 0x8000u) break;
+    if ((u & mask) == w) return true;
+  }
+  return false;
+}
+
+// The statement mentions the symbol `$` (symbol 1).
+bool mentionsdollar() {
+  for (std::int32_t p = stmtstart; p < stmtend; ++p) {
+    const std::int16_t w = codeword(p);
+    if (w == 1) return true;
+    if (cwu(w) == 0x8000u) break;
+  }
+  return false;
+}
+
+WordResult pushword(std::int16_t w) {
+  std::int32_t e = w;
+  if (issym(w)) {
+    const int t = typeof_(w);
+    // A scalar dummy argument bound to a cell stands for that cell.
+    if ((t & 0xA8) == 0xA0 && core::name(w).adr > 0) e = core::name(w).adr;
+    if ((t & 0x100) != 0 && cwu(codeword(wordpos + 1)) == 0xF400u) ++wordpos;
+  }
+  if (!push(e)) return fail(xeqkeys::xeqstack);
+  return WordResult::next;
+}
+
+WordResult optionmarker(std::int16_t w) {
+  if (resumecode != 0 && w == resumemarker) {
+    if (CALLBACKLINE) CALLBACKLINE();
+    if (resumecode != 0) return WordResult::rerun;
+    core::xeqstackptr = core::xeqstackbase;
+    core::xeqmode = savedmode;
+    return WordResult::endstmt;
+  }
+  if ((core::xeqmode & 0x20) != 0) {
+    for (std::int32_t p = wordpos + 1; p < stmtend; ++p) {
+      const unsigned u = cwu(codeword(p));
+      if (u == 0x8000u) break;
+      if (!isoptstmt(u)) continue;
+      if ((u & 0xFFE0u) == 0xACC0u) {
+        // SOLVE cannot run inside a callback.
+        core::xeqstop = stops::returned;
+        return WordResult::looptest;
+      }
+      break;
+    }
+  }
+  if (!push(w)) return fail(xeqkeys::xeqstack);
+  return WordResult::next;
+}
+
+WordResult binop(std::int16_t w) {
+  stmtflags |= 1;
+  if (depth() < 2) return fail(xeqkeys::stackunderflow);
+  double r = 0.0;
+  const std::int32_t st = XEQBIN(r, entry(1), w, entry(0));
+  if (st != 0) {
+    if (core::msgkey.trimmed().empty()) core::msgkey.set(xeqkeys::notpossible);
+    return WordResult::error;
+  }
+  core::z(core::iresult) = r;
+  return valueproduced(2);
+}
+
+// A one-character selection of string s at index k (a start outside the
+// text gives the outside position).
+void selection(std::int32_t s, std::int32_t start, std::int32_t end) {
+  const std::int32_t c = core::iresult;
+  core::name(c) = core::name(s);
+  core::name(c).type = static_cast<std::int16_t>(core::name(c).type | 0x08);
+  core::SETI4EQUZ(1, c, start);
+  core::SETI4EQUZ(2, c, end);
+}
+
+WordResult element(std::int16_t w) {
+  const unsigned u = cwu(w);
+  std::int32_t k = static_cast<std::int32_t>(u & 0x1Fu) + 1;
+  if (core::nomsg > 0) --k;
+  if (k < 0 || depth() < k + 1) return fail(xeqkeys::stackunderflow);
+  const std::int32_t a = entry(k);
+  if (!issym(a) || !core::z.valid(a)) return fail(xeqkeys::notpossible);
+  std::array<std::int64_t, 2> idx{0, 0};
+  for (std::int32_t i = 0; i < std::min(k, 2); ++i)
+    idx[static_cast<std::size_t>(i)] = nearest(value(entry(k - 1 - i)));
+  std::int32_t first = 0, last = 0;
+  if (core::ISCHAR(a, first, last) != 0 && (typeof_(a) & 0x10) == 0) {
+    if (k == 2) {
+      // Two indices of a character symbol address a cell of a file viewed
+      // as a table.
+      return fail(xeqkeys::notyetbuilt, a);
+    }
+    // One index of a string: that character.
+    const std::int64_t start = first + idx[0] - 1;
+    const bool inside = k == 1 && start >= first && start <= last;
+    selection(a, inside ? static_cast<std::int32_t>(start) : outsidetext,
+              inside ? static_cast<std::int32_t>(start) : outsidetext);
+    return valueproduced(k + 1);
+  }
+  const auto [rows, cols] = shape(a);
+  elemrows = rows;
+  elemcols = cols;
+  std::int64_t offset = 0;
+  if (k == 1) offset = idx[0] - 1;
+  if (k >= 2) offset = static_cast<std::int64_t>(cols) * (idx[0] - 1) + idx[1] - 1;
+  stmtflags |= 2;
+  const std::int64_t size = static_cast<std::int64_t>(std::max(rows, 0)) * std::max(cols, 0);
+  if (offset >= 0 && offset < size) {
+    const std::int32_t adr = core::name(a).adr;
+    if (adr == 0) return fail(xeqkeys::arraydim0, a);
+    elementinrange = true;
+    core::xeqstackptr -= k;
+    entry(0) = adr + static_cast<std::int32_t>(offset);
+    return WordResult::next;
+  }
+  if (laterword(0xFFE0u, 0x8440u)) {
+    // The tolerant assignment reads the element as 0.0 and is skipped.
+    elementinrange = false;
+    skipstmt = stmtstart;
+    core::z(core::iresult) = 0.0;
+    return valueproduced(k + 1);
+  }
+  core::xeqstop = stops::error;
+  core::msgkey.set(xeqkeys::arrayindex);
+  showerror(xeqkeys::arrayindex, "shape " + std::to_string(rows) + " x " + std::to_string(cols) +
+                                     ", index " + std::to_string(offset + 1));
+  return WordResult::looptest;
+}
+
+WordResult substring() {
+  std::int32_t first = 0, last = 0;
+  if (depth() >= 2 && textbounds(entry(1), first, last) && entry(1) > 0) {
+    const std::int32_t s = entry(1);
+    const std::int64_t start = first + nearest(value(entry(0))) - 1;
+    const bool inside = start >= first && start <= last;
+    const auto p = inside ? static_cast<std::int32_t>(start) : outsidetext;
+    selection(s, p, p);
+    return valueproduced(2);
+  }
+  std::int64_t k1 = depth() >= 2 ? nearest(value(entry(1))) : 0;
+  std::int64_t k2 = depth() >= 1 ? nearest(value(entry(0))) : 0;
+  if (depth() >= 3 && entry(2) > 0 && textbounds(entry(2), first, last)) {
+    const std::int64_t start = first + k1 - 1;
+    if (start >= first && start <= last) {
+      std::int64_t end = k2 == 0 ? last : first + k2 - 1;
+      end = std::clamp<std::int64_t>(end, start - 1, last);
+      selection(entry(2), static_cast<std::int32_t>(start), static_cast<std::int32_t>(end));
+      return valueproduced(3);
+    }
+  }
+  core::xeqstop = stops::error;
+  core::msgkey.set(xeqkeys::substringind);
+  showerror(xeqkeys::substringind, "indices " + std::to_string(k1) + " and " + std::to_string(k2));
+  return WordResult::looptest;
+}
+
+WordResult concatenation() {
+  if (depth() < 2) return fail(xeqkeys::stackunderflow);
+  const std::int32_t st = XEQTIDCAT(core::iresult, entry(1), 0, entry(0));
+  if (st == -1) {
+    core::xeqstop = stops::broken;
+    return WordResult::stophandling;
+  }
+  if (st != 0) return WordResult::rerun;
+  return valueproduced(2);
+}
+
+WordResult negation() {
+  if (depth() < 1) return fail(xeqkeys::stackunderflow);
+  core::z(core::iresult) = -value(entry(0));
+  return valueproduced(1);
+}
+
+WordResult deferred() {
+  if (!push(wordpos + 1)) return fail(xeqkeys::xeqstack);
+  std::int32_t p = wordpos + 1;
+  while (p < stmtend) {
+    const unsigned u = cwu(codeword(p));
+    if ((u & 0xFF00u) == 0x9800u || u == 0x8000u) break;
+    ++p;
+  }
+  wordpos = p;
+  return WordResult::stay;
+}
+
+// Copies the text first..last (an outside selection: one blank) into the
+// character target t from position k of the repetition; the answer tells
+// whether the statement runs again.
+WordResult chartarget(std::int32_t t, std::int32_t v) {
+  std::int32_t tf = 0, tl = 0, vf = 0, vl = 0;
+  if (core::ISCHAR(t, tf, tl) == 0) return fail(xeqkeys::chartonum, t);
+  std::string text;
+  if (v > 0 && issym(v) && core::ISCHAR(v, vf, vl) != 0 && vf == outsidetext) {
+    text = " ";
+  } else if (textbounds(v, vf, vl)) {
+    text = c1text(vf, vl);
+  } else {
+    return fail(xeqkeys::chartonum, t);
+  }
+  const auto vlen = static_cast<std::int64_t>(text.size());
+  const std::int64_t tlen = c1length(tf, tl);
+  const std::int64_t k = std::max<std::int64_t>(nearest(core::z(1)), 1);
+  const std::int64_t at = vlen * (k - 1);
+  const std::int64_t n = std::clamp<std::int64_t>(tlen - at, 0, vlen);
+  for (std::int64_t i = 0; i < n; ++i)
+    core::c1namen(static_cast<std::int32_t>(tf + at + i)) = text[static_cast<std::size_t>(i)];
+  const bool roomleft = at + n < tlen && vlen > 0;
+  if (roomleft && (k > 1 || mentionsdollar())) {
+    // The end of the statement raises `$` by one and runs it again.
+    rerunflag = true;
+    return WordResult::endstmt;
+  }
+  for (std::int64_t i = at + n; i < tlen; ++i) core::c1namen(static_cast<std::int32_t>(tf + i)) = ' ';
+  return WordResult::next;
+}
+
+WordResult listassign(std::int32_t nvalues) {
+  if ((stmtflags & 4) != 0) return fail(xeqkeys::notyetbuilt);
+  const std::int32_t t = entry(nvalues);
+  if (!issym(t)) return fail(xeqkeys::xeqnoarray);
+  if ((typeof_(t) & 0x100) != 0) return fail(xeqkeys::notyetbuilt, t);
+  const auto [rows, cols] = shape(t);
+  const std::int32_t adr = core::name(t).adr;
+  if ((typeof_(t) & 0x10) == 0 || adr <= 0) return fail(xeqkeys::vectorisation, t);
+  const std::int64_t size = static_cast<std::int64_t>(std::max(rows, 0)) * std::max(cols, 0);
+  for (std::int32_t i = 0; i < nvalues && i < size; ++i) {
+    const std::int32_t v = entry(nvalues - 1 - i);
+    if (core::z.valid(adr + i)) core::z(adr + i) = value(v);
+  }
+  core::xeqstackptr -= nvalues;
+  return WordResult::next;
+}
+
+WordResult wholearray(unsigned kind, std::int32_t t, std::int32_t v) {
+  const auto [rows, cols] = shape(t);
+  const std::int64_t size = static_cast<std::int64_t>(std::max(rows, 0)) * std::max(cols, 0);
+  const std::int32_t adr = core::name(t).adr;
+  if (adr <= 0) return fail(xeqkeys::vectorisation, t);
+  const std::int64_t k = nearest(core::z(1));
+  if (k > size) return WordResult::endstmt;
+  if (issym(v) && (typeof_(v) & 0x10) != 0 && v != t) {
+    const auto [vr, vc] = shape(v);
+    const std::int64_t vs = static_cast<std::int64_t>(std::max(vr, 0)) * std::max(vc, 0);
+    const std::int32_t vadr = core::name(v).adr;
+    if (vadr <= 0) return fail(xeqkeys::xeqnoarray, v);
+    const std::int64_t n = std::min(size, vs);
+    for (std::int64_t i = 0; i < n; ++i)
+      core::z(static_cast<std::int32_t>(adr + i)) = core::z(static_cast<std::int32_t>(vadr + i));
+    return WordResult::endstmt;
+  }
+  std::int32_t vf = 0, vl = 0;
+  if (textbounds(v, vf, vl)) return fail(xeqkeys::chartonum, t);
+  if (k >= 1 && (kind == 0x8440u || elementinrange))
+    core::z(static_cast<std::int32_t>(adr + k - 1)) = value(v);
+  if (k + 1 > size) return WordResult::next;
+  rerunflag = true;
+  return WordResult::endstmt;
+}
+
+WordResult assignment(std::int16_t w) {
+  const unsigned kind = cwu(w) & 0xFFE0u;
+  if ((stmtflags & 0x10) != 0 && !takedoparams()) return WordResult::error;
+  if (depth() < 2) return fail(xeqkeys::noriteside);
+  const std::int32_t nvalues = depth() - 1;
+  if (nvalues > 1) return listassign(nvalues);
+  const std::int32_t v = entry(0);
+  const std::int32_t t = entry(1);
+  --core::xeqstackptr;
+  if (t <= 0) return fail(xeqkeys::notpossible);
+  if (skipstmt != 0 && skipstmt == stmtstart) {
+    skipstmt = 0;
+    return WordResult::next;
+  }
+  if (!issym(t)) {
+    // An element cell of an array.
+    if (!core::z.valid(t)) return fail(xeqkeys::notpossible);
+    std::int32_t vf = 0, vl = 0;
+    if (textbounds(v, vf, vl)) return fail(xeqkeys::chartonum);
+    core::z(t) = value(v);
+    return WordResult::next;
+  }
+  const int type = typeof_(t);
+  if (type == 0x81 || type == 0x41) return fail(xeqkeys::storetotemp, t);
+  if ((type & 0x40) != 0) return chartarget(t, v);
+  if ((type & 0x10) != 0) return wholearray(kind, t, v);
+  if ((type & 0x08) != 0) {
+    if (kind != 0x8460u) return fail(xeqkeys::storetotemp, t);
+    return fail(xeqkeys::notyetbuilt, t);
+  }
+  std::int32_t vf = 0, vl = 0;
+  if (textbounds(v, vf, vl)) return fail(xeqkeys::chartonum, t);
+  core::z(t) = value(v);
+  if ((stmtflags & 0x10) != 0) return doendtest();
+  return WordResult::next;
+}
+
+WordResult optionstatement(std::int16_t w) {
+  BUISOPT(w, codeword(wordpos + 1));
+  if (depth() > 0 && core::nomsg > 0 && (cwu(codeword(stmtend - 3)) & 0xFF80u) != 0x8400u)
+    ++core::xeqstackptr;
+  if (core::xeqstop == -999) {
+    core::xeqstop = 0;
+    return WordResult::rerun;
+  }
+  return optepilogue(static_cast<std::int16_t>(cwu(w) & 0xFFE0u));
+}
+
+}  // namespace
+
+WordResult optepilogue(std::int16_t code) {
+  if (!core::msgkey.trimmed().empty()) return WordResult::error;
+  if (core::xeqstop == stops::broken) return WordResult::stophandling;
+  if (core::xeqstop == stops::error) {
+    --core::xeqline;
+    return WordResult::looptest;
+  }
+  if (resumecode != 0 && resumecode == code) {
+    savedmode = static_cast<std::int16_t>(core::xeqmode);
+    core::xeqmode = 0x0C;
+    switch (cwu(code)) {
+      case 0xAC20u:
+        return WordResult::leave;
+      case 0xACC0u:
+        resumecode = 0;
+        if (cwu(codeword(wordpos + 1)) == 0x8420u)
+          solvetarget = entry(core::nomsg != 0 ? 2 : 1);
+        core::xeqstop = 0xACC0;
+        return WordResult::leave;
+      case 0xACE0u:
+        ++core::xeqline;
+        return WordResult::leave;
+      case 0xAE00u:
+        resumecode = 0;
+        core::xeqstop = 0xAE00;
+        return WordResult::leave;
+      default:
+        return WordResult::rerun;
+    }
+  }
+  if (!push(core::iresult)) return fail(xeqkeys::xeqstack);
+  return valueproduced(1);
+}
+
+WordResult OPERANDWORD(std::int16_t word) {
+  const unsigned u = cwu(word);
+  if (word > 0) return pushword(word);
+  if ((u & 0xFF00u) == 0x9800u) return optionmarker(word);
+  if ((u & 0xFF80u) == 0x8400u) return assignment(word);
+  if (isoptstmt(u)) return optionstatement(word);
+  if ((u & 0xC010u) == 0x8010u) return binop(word);
+  if ((u & 0xFDE0u) == 0xF400u) return element(word);
+  if (u == 0x9420u) return substring();
+  if (u == 0xA060u) return concatenation();
+  if (u == 0xA840u) return negation();
+  if (u == 0xBC00u) return deferred();
+  return WordResult::unknown;
+}
+
+void install_wordhandlers() {
+  operandwords = &OPERANDWORD;
+  builtinwords = &BUILTINWORD;
+  install_varkommas();
+}
+
+namespace {
+[[maybe_unused]] const bool installed = (install_wordhandlers(), true);
+}  // namespace
+
+void reset_assign() {
+  elementinrange = true;
+  skipstmt = 0;
+  elemrows = 0;
+  elemcols = 0;
+}
+
+}  // namespace exec

@@ -1,0 +1,497 @@
+#include "exec/builtins.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <limits>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/codewords.h"
+#include "core/datetime.h"
+#include "core/namevalue.h"
+#include "core/rawmem.h"
+#include "core/runwords.h"
+#include "core/search.h"
+#include "core/stores.h"
+#include "core/symbols.h"
+#include "exec/alarms.h"
+#include "exec/appendix.h"
+#include "exec/assign.h"
+#include "exec/builtins_random.h"
+#include "exec/postfix.h"
+#include "exec/strings.h"
+#include "exec/tempstrings.h"
+#include "exec/xeqtemps.h"
+
+namespace exec {
+
+namespace {
+
+using core::cwu;
+
+// The nearest integer, halves away from zero; NaN gives 0 and values
+// beyond the 64-bit range the nearest end of it.
+std::int64_t nearest(double x) {
+  if (std::isnan(x)) return 0;
+  if (x >= 9.2233720368547758e18) return std::numeric_limits<std::int64_t>::max();
+  if (x <= -9.2233720368547758e18) return std::numeric_limits<std::int64_t>::min();
+  return static_cast<std::int64_t>(std::round(x));
+}
+
+constexpr double hugeval = std::numeric_limits<double>::max();
+
+std::int32_t depth() { return core::xeqstackptr - core::xeqstackbase; }
+std::int32_t& entry(std::int32_t fromtop) { return core::adrs(core::xeqstackptr - fromtop); }
+
+WordResult fail(std::string_view key, std::int32_t subject = 1) {
+  core::msgkey.set(key);
+  errsubject = subject;
+  return WordResult::error;
+}
+
+bool issym(std::int32_t s) { return s >= 1 && s <= core::nname && core::name.valid(s); }
+int typeof_(std::int32_t s) {
+  return issym(s) ? static_cast<std::uint16_t>(core::name(s).type) & 0x7FF : 0;
+}
+double value(std::int32_t e) { return core::z.valid(e) ? core::z(e) : 0.0; }
+
+// A selection outside its string (it reads as one blank).
+bool outside(std::int32_t e) {
+  return e > 0 && (typeof_(e) & 0x48) == 0x48 && core::I4EQUZ(1, e) == outsidetext;
+}
+
+bool textbounds(std::int32_t e, std::int32_t& first, std::int32_t& last) {
+  if (e < 0) {
+    const std::int32_t j = -e;
+    if (j > ntemps) return false;
+    first = tmpbeg(j);
+    last = tmpend(j);
+    return true;
+  }
+  if (!issym(e) || !core::z.valid(e)) return false;
+  return core::ISCHAR(e, first, last) != 0;
+}
+
+bool textof(std::int32_t e, std::string& out) {
+  if (outside(e)) {
+    out = " ";
+    return true;
+  }
+  std::int32_t f = 0, l = 0;
+  if (!textbounds(e, f, l)) return false;
+  out = c1text(f, l);
+  return true;
+}
+
+// The elements of a numeric array argument; false when e is none.
+bool arrayof(std::int32_t e, std::int32_t& adr, std::int64_t& count) {
+  if (!issym(e) || core::NAMTYP(e, 0x10) == 0) return false;
+  std::int32_t rows = 0, cols = 0;
+  core::TRANSFERR8TO2I4(core::z(e), rows, cols);
+  adr = core::name(e).adr;
+  count = static_cast<std::int64_t>(std::max(rows, 0)) * std::max(cols, 0);
+  return true;
+}
+
+WordResult result(double v, std::int32_t consumed) {
+  core::z(core::iresult) = v;
+  takeresult(consumed);
+  return core::xeqstop != 0 ? WordResult::looptest : WordResult::next;
+}
+
+// A temporary string over positions first..last as the result.
+WordResult textresult(std::int32_t first, std::int32_t last, std::int32_t consumed) {
+  const std::int32_t c = core::iresult;
+  core::name(c).type = strtemptype;
+  core::SETI4EQUZ(1, c, first);
+  core::SETI4EQUZ(2, c, last);
+  takeresult(consumed);
+  return core::xeqstop != 0 ? WordResult::looptest : WordResult::next;
+}
+
+// A new one-character text in the temporary area.
+WordResult charresult(char ch, std::int32_t consumed) {
+  const std::int32_t p = core::c1tmptop + 1;
+  if (!charroom(p)) return fail(core::storelimitkey);
+  core::c1namen(p) = ch;
+  core::c1tmptop = p;
+  return textresult(p, p, consumed);
+}
+
+// MAX, MIN, SUM, MAXLOC and MINLOC over an array, a string or the list of
+// arguments.
+WordResult fold(unsigned fn, std::int32_t nargs) {
+  const std::int32_t top = entry(0);
+  std::vector<double> v;
+  std::int32_t adr = 0;
+  std::int64_t count = 0;
+  std::string text;
+  bool chars = false;
+  if (arrayof(top, adr, count)) {
+    if (adr <= 0) return fail(xeqkeys::xeqnoarray, top);
+    v.reserve(static_cast<std::size_t>(count));
+    for (std::int64_t i = 0; i < count; ++i) v.push_back(value(static_cast<std::int32_t>(adr + i)));
+  } else if (textof(top, text)) {
+    chars = true;
+    for (char c : text) v.push_back(static_cast<unsigned char>(c));
+  } else {
+    for (std::int32_t i = nargs - 1; i >= 0; --i) v.push_back(value(entry(i)));
+  }
+  double acc = 0.0;
+  std::size_t found = 0;
+  switch (fn) {
+    case 0xC180u:
+      acc = -hugeval;
+      for (double x : v) acc = x > acc ? x : acc;
+      break;
+    case 0xC1A0u:
+      acc = hugeval;
+      for (double x : v) acc = x < acc ? x : acc;
+      break;
+    case 0xC560u:
+      for (double x : v) acc += x;
+      break;
+    case 0xC540u: {
+      double best = -hugeval;
+      for (std::size_t i = 0; i < v.size(); ++i)
+        if (v[i] > best || found == 0) {
+          if (found != 0 && !(v[i] > best)) continue;
+          best = v[i];
+          found = i + 1;
+        }
+      acc = static_cast<double>(found);
+      break;
+    }
+    default: {
+      double best = chars ? 256.0 : hugeval;
+      for (std::size_t i = 0; i < v.size(); ++i)
+        if (v[i] < best) {
+          best = v[i];
+          found = i + 1;
+        }
+      acc = static_cast<double>(found);
+      break;
+    }
+  }
+  return result(acc, nargs);
+}
+
+WordResult rgb(std::int32_t nargs) {
+  auto comp = [](double x) { return static_cast<std::uint32_t>(std::clamp<std::int64_t>(nearest(x), 0, 255)); };
+  if (nargs == 1) {
+    const auto c = static_cast<std::uint32_t>(nearest(value(entry(0)))) & 0xFFFFFF00u;
+    rgbtab(31) = c;
+    return result(c, 1);
+  }
+  const std::uint32_t r = comp(value(entry(nargs - 1)));
+  const std::uint32_t g = comp(value(entry(nargs - 2)));
+  const std::uint32_t b = nargs >= 3 ? comp(value(entry(nargs - 3))) : 0;
+  std::int64_t k = 31;
+  if (nargs >= 4) k = std::clamp<std::int64_t>(nearest(value(entry(nargs - 4))), 24, 31);
+  const std::uint32_t c = MAKE_COLOR(r, g, b);
+  rgbtab(static_cast<std::int32_t>(k)) = c;
+  return result(c, nargs);
+}
+
+WordResult ran(std::int32_t nargs) {
+  if (nargs > 3) return fail(xeqkeys::xequnknown);
+  if (nargs == 3) ranseed(value(entry(0)));
+  const double r = ranuniform();
+  if (nargs == 1) return result(std::fabs(2.0 * value(entry(0)) * (r - 0.5)), 1);
+  const double a = value(entry(nargs - 1)), w = value(entry(nargs - 2));
+  return result(a + 2.0 * w * (r - 0.5), nargs);
+}
+
+WordResult index(std::int32_t nargs) {
+  if (nargs < 2 || nargs > 3) return fail(xeqkeys::indexerror);
+  const std::int32_t where = entry(nargs - 1), what = entry(nargs - 2);
+  const int options = nargs == 3 ? static_cast<int>(nearest(value(entry(0)))) : 0;
+  std::string hay, needle;
+  if ((typeof_(where) & 0x100) != 0) return fail(xeqkeys::notyetbuilt, where);
+  if (!textof(where, hay)) return fail(xeqkeys::indexerror, where);
+  if (!textof(what, needle)) {
+    const std::int64_t code = nearest(value(what));
+    if (code < 0 || code > 255) return fail(xeqkeys::indexerror, what);
+    needle.assign(1, static_cast<char>(code));
+  }
+  if (hay.empty() || needle.empty()) return result(0.0, nargs);
+  int notfound = 0;
+  const int pos = core::SEARCH(hay, needle, 1, static_cast<int>(hay.size()), options, notfound);
+  return result(notfound != 0 ? 0.0 : pos, nargs);
+}
+
+WordResult init(std::int32_t nargs) {
+  std::int32_t top = core::xeqstackptr;
+  core::PARSE(nargs - 1, core::adrs, top);
+  core::xeqstackptr = top;
+  takeresult(1);
+  return core::xeqstop != 0 ? WordResult::looptest : WordResult::next;
+}
+
+float timeofday() {
+  float t = 0.0F;
+  core::SECONDSOFDAY(t);
+  daysecs = t;
+  return t;
+}
+
+WordResult alarm(std::int32_t nargs) {
+  const float now = timeofday();
+  const double last = value(entry(0));
+  const std::int64_t n = nearest(last);
+  if (n >= 2 && n <= 9 && nargs == 2) {
+    alarmnext = 0;
+    const float at = now + static_cast<float>(value(entry(1)));
+    alarmtime(static_cast<std::int32_t>(n)) = at;
+    return result(at, 2);
+  }
+  if (n == 0 || n == -1 || n == -2 || (n < 0 && n != -999)) {
+    if (n == 0 || n == -2) {
+      const std::int32_t one = 1;
+      CLRALA(one);
+    }
+    if (n == 0 || n == -1) {
+      const std::int32_t two = 2;
+      CLRALA(two);
+      alarmreset = true;
+    }
+    return result(last, nargs);
+  }
+  if (n == 1) {
+    core::idecmd = -1;
+    alarmnext = 0;
+    evtflags = 0;
+    for (;;) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      if (PANLIOSTEP)
+        PANLIOSTEP();
+      else
+        panliostandin();
+      if ((evtflags & 0x13) != 0) break;
+      // A quit request or Escape must end the wait as well.
+      if (core::idecmd == 999 || core::keystate[1] == 1) break;
+      const std::int32_t zero = 0;
+      CHKALA(zero);
+      if (core::idecmd > 0) break;
+    }
+    const double flags = evtflags;
+    evtflags = -1;
+    return result(flags, nargs);
+  }
+  if (n == 999) {
+    core::idecmd = 999;
+    core::xeqmode &= 8;
+    core::xeqstop = stops::quit;
+    return WordResult::leave;
+  }
+  return fail(xeqkeys::alarmerror);
+}
+
+WordResult allocate(std::int32_t nargs) {
+  if (nargs < 2 || nargs > 3) return fail(xeqkeys::allocate);
+  const std::int32_t s = entry(nargs - 1);
+  if (!issym(s) || s > core::nsym) return fail(xeqkeys::allocnoarrnochar, s);
+  const int type = static_cast<std::uint16_t>(core::name(s).type);
+  const std::int64_t rows = nearest(value(entry(nargs - 2)));
+  const std::int64_t cols = nargs == 3 ? nearest(value(entry(0))) : 1;
+  if ((type & 0x800) != 0 && (type & 0x50) != 0) return fail(xeqkeys::allocuseali, s);
+  if ((type & 0x10) != 0 && (type & 0x40) == 0) {
+    if (rows < 1 || cols < 1 || rows * cols > core::nzlimit / 2) return fail(xeqkeys::allocate, s);
+    const auto n = static_cast<std::int32_t>(rows * cols);
+    if (core::nztop - n <= core::iresult + core::nzreserve / 10) {
+      std::int32_t extra = n;
+      if (!core::REALLOC(3, extra)) return WordResult::error;
+    }
+    std::int32_t oldadr = core::name(s).adr, orows = 0, ocols = 0;
+    core::TRANSFERR8TO2I4(core::z(s), orows, ocols);
+    const std::int64_t oldn = oldadr > 0 ? static_cast<std::int64_t>(std::max(orows, 0)) * std::max(ocols, 0) : 0;
+    const std::int32_t adr = core::nztop - n;
+    for (std::int32_t i = 0; i < n; ++i)
+      core::z(adr + i) = i < oldn ? core::z(oldadr + i) : 0.0;
+    core::nztop = adr;
+    core::name(s).adr = adr;
+    core::SETI4EQUZ(1, s, static_cast<std::int32_t>(rows));
+    core::SETI4EQUZ(2, s, static_cast<std::int32_t>(cols));
+    return result(n, nargs);
+  }
+  if ((type & 0x40) != 0 && (type & 0x10) == 0 && nargs == 2) {
+    if (rows < 1 || rows > core::nc1namenlimit / 2) return fail(xeqkeys::allocate, s);
+    const auto n = static_cast<std::int32_t>(rows);
+    if (core::c1limit - n <= core::c1tmptop + 1) {
+      std::int32_t extra = n;
+      if (!core::REALLOC(5, extra)) return WordResult::error;
+    }
+    std::int32_t f = 0, l = 0;
+    core::ISCHAR(s, f, l);
+    const std::string old = c1text(f, l);
+    const std::int32_t first = core::c1limit - n;
+    for (std::int32_t i = 0; i < n; ++i)
+      core::c1namen(first + i) = static_cast<std::size_t>(i) < old.size() ? old[static_cast<std::size_t>(i)] : ' ';
+    core::c1limit = first;
+    core::SETI4EQUZ(1, s, first);
+    core::SETI4EQUZ(2, s, first + n - 1);
+    return result(n, nargs);
+  }
+  return fail(xeqkeys::allocnoarrnochar, s);
+}
+
+// One-argument functions on a number.
+bool numeric1(unsigned fn, double x, double& r) {
+  switch (fn) {
+    case 0xC040u: r = std::fabs(x); return true;
+    case 0xC060u: r = std::exp(x); return true;
+    case 0xC0A0u: r = std::ceil(x); return true;
+    case 0xC120u: r = std::trunc(x); return true;
+    case 0xC140u: r = static_cast<double>(nearest(x)); return true;
+    case 0xC1C0u: r = std::sin(x); return true;
+    case 0xC1E0u: r = std::cos(x); return true;
+    case 0xC200u: r = std::tan(x); return true;
+    case 0xC220u: r = std::asin(x); return true;
+    case 0xC240u: r = std::acos(x); return true;
+    case 0xC260u: r = std::atan(x); return true;
+    case 0xC280u: r = std::sinh(x); return true;
+    case 0xC2A0u: r = std::cosh(x); return true;
+    case 0xC2C0u: r = std::tanh(x); return true;
+    case 0xC300u: r = std::floor(x); return true;
+    case 0xC520u: r = static_cast<double>(~nearest(x)); return true;
+    default: return false;
+  }
+}
+
+// Two-argument functions: a the first argument, b the last.
+bool numeric2(unsigned fn, double a, double b, double& r) {
+  switch (fn) {
+    case 0xC160u: r = std::fmod(a, b); return true;
+    case 0xC4C0u: r = static_cast<double>(nearest(a) & nearest(b)); return true;
+    case 0xC4E0u: r = static_cast<double>(nearest(a) ^ nearest(b)); return true;
+    case 0xC500u: r = static_cast<double>(nearest(a) | nearest(b)); return true;
+    case 0xC5E0u: r = std::copysign(std::fabs(a), b < 0.0 ? -1.0 : 1.0); return true;
+    default: return false;
+  }
+}
+
+WordResult textfunction(unsigned fn, std::int32_t nargs) {
+  const std::int32_t top = entry(0);
+  std::int32_t f = 0, l = 0;
+  std::string t;
+  if (outside(top)) {
+    if (fn == 0xC600u) return charresult(' ', nargs);
+    t = " ";
+  } else if (textbounds(top, f, l)) {
+    t = c1text(f, l);
+  } else {
+    return fail(xeqkeys::charexpected, top);
+  }
+  const auto len = static_cast<std::int32_t>(t.size());
+  const std::size_t trimmed = t.find_last_not_of(' ') + 1;  // npos + 1 = 0
+  switch (fn) {
+    case 0xC0C0u:
+      lockchar = t.empty() ? ' ' : t[0];
+      return result(t.empty() ? 0.0 : static_cast<unsigned char>(t[0]), nargs);
+    case 0xC380u:
+      return result(t.empty() ? 0.0 : static_cast<unsigned char>(t[0]), nargs);
+    case 0xC400u:
+      return result(len, nargs);
+    case 0xC480u:
+      return result(static_cast<double>(trimmed), nargs);
+    case 0xC600u:
+      return textresult(f, f + static_cast<std::int32_t>(trimmed) - 1, nargs);
+    default:  // XEQ: the run driver compiles and runs the text.
+      core::xeqspan = {f, l};
+      core::xeqstop = 0xC340;
+      return WordResult::leave;
+  }
+}
+
+}  // namespace
+
+std::int32_t builtinextra(std::int16_t word) {
+  const unsigned u = cwu(word);
+  std::int32_t own = 0;
+  for (const std::int16_t c : core::builtincodes)
+    if ((cwu(c) & 0xFFE0u) == (u & 0xFFE0u) && (cwu(c) & 0xE000u) == 0xC000u) {
+      own = static_cast<std::int32_t>(cwu(c) & 0x1Fu);
+      break;
+    }
+  return std::max(static_cast<std::int32_t>(u & 0x1Fu) - own, 0);
+}
+
+WordResult BUILTINWORD(std::int16_t word) {
+  const unsigned u = cwu(word);
+  if ((u & 0xE000u) != 0xC000u) return WordResult::unknown;
+  const unsigned fn = u & 0xFFE0u;
+  if (depth() < 1) return fail(xeqkeys::stackunderflow);
+  if (entry(0) == 0) {
+    core::xeqstop = stops::broken;
+    return WordResult::stophandling;
+  }
+  const std::int32_t nargs = builtinextra(word) + 1;
+  if (depth() < nargs) return fail(xeqkeys::stackunderflow);
+  const double x = value(entry(0));
+  const double first = nargs > 1 ? value(entry(1)) : x;
+  double r = 0.0;
+  switch (fn) {
+    case 0xC0C0u:
+    case 0xC380u:
+    case 0xC400u:
+    case 0xC480u:
+    case 0xC600u:
+    case 0xC340u:
+      return textfunction(fn, nargs);
+    case 0xC4A0u: {
+      const std::int64_t code = nearest(x);
+      if (code < 0 || code > 255) return fail(xeqkeys::charerror, entry(0));
+      return charresult(static_cast<char>(code), nargs);
+    }
+    case 0xC180u:
+    case 0xC1A0u:
+    case 0xC540u:
+    case 0xC560u:
+    case 0xC580u:
+      return fold(fn, nargs);
+    case 0xC020u:
+      if (nargs > 2) return fail(xeqkeys::xequnknown);
+      return result(nargs == 1 ? std::log(x) : std::log(first) / std::log(x), nargs);
+    case 0xC080u:
+      return ran(nargs);
+    case 0xC100u:
+      return rgb(nargs);
+    case 0xC360u:
+      return index(nargs);
+    case 0xC3C0u:
+      return init(nargs);
+    case 0xC3E0u:
+      return alarm(nargs);
+    case 0xC620u:
+      return allocate(nargs);
+    case 0xC420u: {
+      APPENDIX(nargs);
+      if (core::xeqstop != 0) return WordResult::error;
+      return WordResult::next;
+    }
+    case 0xC0E0u:
+    case 0xC2E0u:
+    case 0xC440u:
+    case 0xC5A0u:
+    case 0xC5C0u:
+      // Sound, polynomial roots, fuzzy sets, dialog windows and the
+      // network come with their subsystems.
+      return fail(xeqkeys::notyetbuilt);
+    default:
+      break;
+  }
+  if (nargs == 1 && numeric1(fn, x, r)) return result(r, 1);
+  if (nargs == 2 && numeric2(fn, first, x, r)) return result(r, 2);
+  return fail(xeqkeys::xequnknown);
+}
+
+void reset_builtins() {
+  for (std::int32_t i = 0; i < 32; ++i) rgbtab(i) = 0;
+  elemrows = 0;
+  elemcols = 0;
+  lockchar = ' ';
+}
+
+}  // namespace exec

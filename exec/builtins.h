@@ -1,0 +1,47 @@
+// Built-in functions of the word path: the numeric functions, the text
+// functions on the bounds of their argument, the functions over an array,
+// a string or a list of numbers, and the built-ins that call out (LOG, RAN,
+// RGB, INDEX, INIT, ALARM, APPENDIX, ALLOCATE, XEQ). The same functions
+// inside expressions belong to the expression evaluator and to
+// exec/varkommas.h.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "core/messages.h"
+#include "exec/xeq.h"
+#include "platform/indexed.h"
+
+namespace exec {
+
+// The colour palette of scripts: a colour argument 0 to 31 indexes it;
+// RGB writes slots 24 to 31. Entries are colour values 0x00BBGGRR.
+inline plat::Store0<std::uint32_t> rgbtab(32);
+
+// Rows and columns of the array of the last element word, for the
+// built-in that follows it.
+inline std::int32_t elemrows = 0;
+inline std::int32_t elemcols = 0;
+
+// The lock character of the line input, set by LOCK.
+inline char lockchar = ' ';
+
+// Arguments beyond the first of a built-in word: its count field less the
+// count that the built-in's own code carries (MAX, MIN, MOD, IAND, IEOR
+// and IOR carry 1).
+std::int32_t builtinextra(std::int16_t word);
+
+// Handles one built-in function word (W AND 0xE000 = 0xC000) of the word
+// path (the loop's `builtinwords`).
+WordResult BUILTINWORD(std::int16_t word);
+
+// The colour value of red, green and blue components 0 to 255.
+constexpr std::uint32_t MAKE_COLOR(std::uint32_t r, std::uint32_t g, std::uint32_t b) {
+  return r | (g << 8) | (b << 16);
+}
+
+// Start values of the palette and this file's words.
+void reset_builtins();
+
+}  // namespace exec

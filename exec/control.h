@@ -1,0 +1,49 @@
+// Control statements of the statement loop: jumps to labels, the logical
+// and block IF, DO loops with their end words, calls of local subroutines
+// and user functions with their frames on the operand stack, RETURN and
+// END, and the vectorisation word that reruns a statement over the
+// elements of an array.
+//
+// A label or subroutine symbol keeps its `subrec` in its value cell (four
+// 16-bit parts): 1 its statement, 2 the return statement while a call is
+// active (0 otherwise), 3 the caller's run mode (low byte) and saved
+// command (high byte), 4 the argument count of the call. A DO loop symbol
+// keeps its `dorec`: 1 the loop's last statement, 2 its DO statement while
+// active, 3 the loop variable; its address field names two cells, the
+// limit and the step.
+#pragma once
+
+#include <cstdint>
+
+#include "exec/xeq.h"
+
+namespace exec {
+
+// Words of this family.
+inline constexpr std::uint16_t wcall = 0xE080;
+inline constexpr std::uint16_t wfunction = 0xE160;
+inline constexpr std::uint16_t wsubroutine = 0xE140;
+inline constexpr std::uint16_t wend = 0xE0C0;
+inline constexpr std::uint16_t wreturn = 0xE120;
+inline constexpr std::uint16_t wblockjump = 0x8001;
+
+// True for the words that controlword() executes.
+bool iscontrolword(std::int16_t w);
+
+// Executes a control word at `wordpos`.
+WordResult controlword(std::int16_t w);
+
+// The statement that a block word names in the word before the end word.
+std::int32_t blocktarget();
+
+// A jump to the statement named by a block word (the IF-false jump):
+// "noEndif" when there is none.
+WordResult blockjump(std::int32_t subject);
+
+// True when subroutine s is the one running or one of its callers.
+bool subactive(std::int32_t s);
+
+// Start values of the words of this family.
+void reset_control();
+
+}  // namespace exec

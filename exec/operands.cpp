@@ -1,0 +1,656 @@
+#include "exec/operands.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "core/numread.h"
+#include "core/rawmem.h"
+#include "core/runwords.h"
+#include "core/stores.h"
+#include "core/symbols.h"
+#include "core/symbols_text.h"
+#include "exec/operators.h"
+#include "exec/postfix.h"
+#include "exec/postfix_eval.h"
+#include "exec/strings.h"
+#include "exec/tempstrings.h"
+#include "exec/xeq2.h"
+#include "exec/xeqtemps.h"
+
+namespace exec {
+
+std::int32_t IDXERROR_INTERNAL(std::int32_t code, std::int32_t descr, std::string_view what,
+                               std::int32_t index) {
+  char buf[256];
+  const std::int32_t sym =
+      descr >= 1 && descr <= maxtemps ? tmpsym[static_cast<std::size_t>(descr)] : 0;
+  core::GETNAME(sym, std::span<char>(buf, 256));
+  std::string text(buf, 256);
+  text.resize(text.find_last_not_of(' ') == std::string::npos ? 0 : text.find_last_not_of(' ') + 1);
+  text += " has no ";
+  if (index == noindex) {
+    text += what;
+  } else {
+    const std::size_t end = what.find_last_not_of(' ');
+    text += what.substr(0, end == std::string_view::npos ? 0 : end + 1);
+    text += ' ';
+    text += std::to_string(index);
+  }
+  core::failedline.set(text);
+  return code;
+}
+
+void reset_operands() {
+  descrkind.fill(DescrKind::none);
+  seglevels.fill(SegLevel{});
+  detailwords.fill(0);
+}
+
+namespace evaldetail {
+
+namespace {
+
+std::size_t sz(std::int32_t k) { return static_cast<std::size_t>(k); }
+
+bool readsdollar() { return (xeqexpr.opflags & 0x2) != 0; }
+// The pass has read $, $R or $C.
+bool passreadcells() { return (xeqexpr.usedcells & 0xD) != 0; }
+
+std::int32_t elemcount(std::int32_t k) {
+  switch (descrkind[sz(k)]) {
+    case DescrKind::array:
+      return tmpbeg[sz(k)] * tmpend[sz(k)];
+    case DescrKind::list:
+      return tmpend[sz(k)];
+    case DescrKind::string:
+      return c1length(tmpbeg[sz(k)], tmpend[sz(k)]);
+    default:
+      return 1;
+  }
+}
+
+std::int32_t& curseglen() { return xeqexpr.seglen[sz(xeqexpr.iseg)]; }
+std::int32_t curelem(const Eval& e) {
+  return xeqexpr.iseg > 0 ? xeqexpr.segidx[sz(xeqexpr.iseg)] : e.pass;
+}
+// At the first element of an open segment level, the operand it runs over
+// gives the level its count.
+// A string raises the count to at least its length.
+void segcount(std::int32_t count, bool atleast = false) {
+  const std::int32_t L = xeqexpr.iseg;
+  if (L > 0 && xeqexpr.segidx[sz(L)] == 1 && !seglevels[sz(L)].counted) {
+    auto& len = xeqexpr.seglen[sz(L)];
+    len = atleast ? std::max(len, count) : count;
+    seglevels[sz(L)].counted = true;
+  }
+}
+
+// The descriptor of the array base below the indices, 0 when the entry is
+// no array base.
+std::int32_t basedescr(Eval& e, std::int32_t i) {
+  if (i < 1 || i > e.sp || e.isbase[sz(i)] != 1) return 0;
+  const std::int32_t cell = at(e, i) + 1;
+  for (std::int32_t k = 1; k <= xeqexpr.ndescr && k <= maxtemps; ++k)
+    if (descrkind[sz(k)] == DescrKind::array && tmporig[sz(k)] == cell) return k;
+  for (std::int32_t k = 1; k <= xeqexpr.ndescr && k <= maxtemps; ++k)
+    if (descrkind[sz(k)] == DescrKind::list && tmporig[sz(k)] == cell) return k;
+  return 0;
+}
+
+// An index outside its bound: the alternatives to the error 3006.
+// Returns 0 when the evaluation goes on (with value pushed in place of the
+// element), else the error status.
+std::int32_t badindex(Eval& e, std::int32_t k, std::string_view what, std::int32_t index,
+                      bool above) {
+  auto zero = [&e]() {
+    std::int32_t dummy = 0;
+    pop(e, dummy);
+    return push(e, newcell(0.0)) ? 0 : 2002;
+  };
+  if (e.rangeflag) return zero();
+  if (readsdollar() && above) {
+    e.endpasses = true;
+    e.endstmt = true;
+    return zero();
+  }
+  if (!above && what == idxcolumn && passreadcells()) return zero();
+  if (xeqexpr.iseg > 0) {
+    // Inside a segment level the element counts as missing and the level
+    // ends with it.
+    e.missing = true;
+    curseglen() = xeqexpr.segidx[sz(xeqexpr.iseg)];
+    return zero();
+  }
+  IDXERROR_INTERNAL(3006, k, what, index);
+  if (core::nomsg != 0) return zero();
+  return 3006;
+}
+
+}  // namespace
+
+bool push(Eval& e, std::int32_t entry, bool base) {
+  if (e.n + e.sp + 1 > e.cap || e.n + e.sp + 1 > static_cast<std::int32_t>(e.values.size()))
+    return false;
+  ++e.sp;
+  top(e) = entry;
+  if (e.isbase.size() <= sz(e.sp)) e.isbase.resize(sz(e.sp) + 16, 0);
+  e.isbase[sz(e.sp)] = base ? 1 : 0;
+  return true;
+}
+
+bool pop(Eval& e, std::int32_t& entry) {
+  if (e.sp < 1) return false;
+  entry = top(e);
+  e.isbase[sz(e.sp)] = 0;
+  --e.sp;
+  return true;
+}
+
+bool popbound(Eval& e, std::int32_t& entry) {
+  while (e.sp >= 1 && e.isbase[sz(e.sp)] == 2) pop(e, entry);
+  return pop(e, entry);
+}
+
+std::int32_t newcell(double v) {
+  const std::int32_t k = core::iresult;
+  if (!resultroom(k + 1)) return 0;
+  newtemprecord(k);
+  core::z(k) = v;
+  ++core::iresult;
+  return k;
+}
+
+double numvalue(std::int32_t entry) {
+  if (entry == omitted || entry == 0) return 0.0;
+  if (entry > 0) return core::z.valid(entry) ? core::z(entry) : 0.0;
+  const auto k = sz(-entry);
+  if (k > static_cast<std::size_t>(maxtemps)) return 0.0;
+  const std::string t = c1text(tmpbeg[k], tmpend[k]);
+  double v = 0.0;
+  std::int32_t pos = 1, st = 2;
+  const auto n = static_cast<std::int32_t>(t.find_last_not_of(' ') + 1);
+  if (n > 0) core::GETR8N(t, n, v, pos, st);
+  return st == 0 ? v : 0.0;
+}
+
+std::int32_t intvalue(std::int32_t entry) {
+  if (entry < 1 || entry == omitted) return 0;
+  const double v = numvalue(entry);
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(nint64(v), -0x7FFFFFFF, 0x7FFFFFFE));
+}
+
+std::int32_t newtempnumber() {
+  if (xeqexpr.ndescr >= maxtemps) return 0;
+  const std::int32_t t = ++xeqexpr.ndescr;
+  descrkind[sz(t)] = DescrKind::string;
+  tmpsym[sz(t)] = 0;
+  return t;
+}
+
+std::int32_t maketemp(std::int32_t t, std::string_view text) {
+  const auto len = static_cast<std::int32_t>(text.size());
+  // Room first, so that the temporary is made now and nothing runs again.
+  if (!charroom(tmptop() + len)) return 2002;
+  const std::int32_t cell = newcell(0.0);
+  if (cell == 0 || MAKETEMPSTRING(cell, len, t) != tempmade) return 2002;
+  for (std::int32_t i = 0; i < len; ++i) core::c1namen(tmpbeg(t) + i) = text[sz(i)];
+  descrkind[sz(t)] = DescrKind::string;
+  return 0;
+}
+
+std::int32_t setupdescriptors(Eval& e) {
+  xeqexpr.nelem = 1;
+  xeqexpr.nelemall = 1;
+  const std::int32_t nd = xeqexpr.ndescr;
+  if (nd > maxtemps) return 2002;
+  bool optword = false;
+  for (std::int32_t p = e.first; p <= e.n; ++p) {
+    const std::uint32_t w = word(e, p);
+    if ((w & 0xF800u) == 0xF800u && (w & 0xFE00u) != 0xFE00u) optword = true;
+  }
+  for (std::int32_t j = 1; j <= nd; ++j) {
+    const std::uint32_t kind = word(e, j + 1);
+    const std::int32_t sym = val(e, j + 1);
+    const auto k = sz(j);
+    descrkind[k] = DescrKind::none;
+    tmpsym[k] = sym;
+    tmporig[k] = tmpbeg[k] = tmpend[k] = 0;
+    if (kind == 5010) {
+      const std::int32_t n = std::max(sym, 1);
+      const std::int32_t first = core::iresult;
+      if (!resultroom(first + n)) return 3005;
+      for (std::int32_t i = 0; i < n; ++i) {
+        newtemprecord(first + i);
+        core::z(first + i) = 0.0;
+      }
+      core::name(first).type = 0x18;
+      core::name(first).namlen = static_cast<std::int16_t>(-std::min(n, 0x7FFF));
+      core::iresult += n;
+      tmpsym[k] = first;
+      tmporig[k] = first;
+      tmpbeg[k] = 1;
+      tmpend[k] = n;
+      descrkind[k] = DescrKind::list;
+      xeqexpr.nelem = 1;
+      xeqexpr.nelemall = std::max(xeqexpr.nelemall, n);
+      continue;
+    }
+    if (kind != 5001 && kind != 5004 && kind != 5009 && kind != 5017 && kind != 5018) continue;
+    if (sym < 1 || !core::name.valid(sym) || !core::z.valid(sym)) continue;
+    const int type = static_cast<std::uint16_t>(core::name(sym).type) & 0x7FF;
+    std::int32_t f = 0, l = 0;
+    if ((type & 0x110) == 0x10) {
+      std::int32_t rows = 0, cols = 0;
+      core::TRANSFERR8TO2I4(core::z(sym), rows, cols);
+      const std::int64_t count = static_cast<std::int64_t>(rows) * cols;
+      if (rows <= 0 || cols <= 0 || count > 0x7FFFFFFF) {
+        descrkind[k] = DescrKind::array;
+        return IDXERROR_INTERNAL(3006, j, idxalias, noindex);
+      }
+      tmporig[k] = core::name(sym).adr;
+      tmpbeg[k] = rows;
+      tmpend[k] = cols;
+      descrkind[k] = DescrKind::array;
+      const auto c = static_cast<std::int32_t>(count);
+      if (kind == 5017) xeqexpr.nelem = std::max(xeqexpr.nelem, c);
+      if (kind == 5004 || kind == 5009) xeqexpr.nelemall = std::max(xeqexpr.nelemall, c);
+      if (kind == 5004 && xeqexpr.swappos == 0 && !readsdollar()) {
+        // The statement writes the array it reads: it reads a copy.
+        const std::int32_t first = core::iresult;
+        if (!resultroom(first + c)) return 3001;
+        for (std::int32_t i = 0; i < c; ++i) {
+          newtemprecord(first + i);
+          core::z(first + i) = core::z.valid(tmporig[k] + i) ? core::z(tmporig[k] + i) : 0.0;
+        }
+        core::iresult += c;
+        tmporig[k] = first;
+      }
+    } else if ((type & 0x100) != 0 && !(type == 0x140 && !optword)) {
+      tmporig[k] = core::name(sym).adr;
+      descrkind[k] = DescrKind::table;
+    } else if (core::ISCHAR(sym, f, l) != 0) {
+      tmporig[k] = tmpbeg[k] = f;
+      tmpend[k] = l;
+      descrkind[k] = DescrKind::string;
+      const std::int32_t len = c1length(f, l);
+      if ((kind == 5001 || kind == 5018) && j == 1 && readsdollar())
+        xeqexpr.nelem = std::max(xeqexpr.nelem, len);
+      if (kind == 5004 && xeqexpr.swappos == 0 && len > 0) {
+        if (const std::int32_t st = maketemp(j, c1text(f, l)); st != 0) return 3001;
+        tmpsym[k] = sym;
+      }
+    } else {
+      tmporig[k] = sym;
+      tmpbeg[k] = tmpend[k] = 1;
+      descrkind[k] = DescrKind::scalar;
+    }
+  }
+  return 0;
+}
+
+void passcells(Eval& e) {
+  if (core::nsym < 6) return;
+  const std::int32_t r = e.pass;
+  core::z(1) = r;
+  const std::int32_t lhs = xeqexpr.lhsdescr;
+  if (lhs >= 1 && lhs <= maxtemps && descrkind[sz(lhs)] == DescrKind::array) {
+    const std::int32_t rows = tmpbeg[sz(lhs)], cols = std::max(tmpend[sz(lhs)], 1);
+    if (rows == 1) {
+      core::z(3) = 1.0;
+      core::z(4) = r;
+    } else {
+      core::z(3) = (r - 1) / cols + 1;
+      core::z(4) = (r - 1) % cols + 1;
+    }
+  }
+}
+
+namespace {
+
+std::int32_t product(std::int32_t a, std::int32_t b) {
+  return static_cast<std::int32_t>(
+      std::min<std::int64_t>(static_cast<std::int64_t>(a) * b, 0x7FFFFFFE));
+}
+
+// Range bounds beyond their dimension: on the target side and inside a
+// segment level they are index errors (the passes would otherwise run over
+// every position the bound names); elsewhere the elements beyond read 0.0.
+// Returns -1 when the bounds are usable, else the status of the error.
+std::int32_t rangebounds(Eval& e, std::int32_t p, std::int32_t k, std::int32_t r1, std::int32_t r2,
+                         std::int32_t rows, std::int32_t c1, std::int32_t c2, std::int32_t cols) {
+  if (!targetside(e, p) && xeqexpr.iseg == 0) return -1;
+  if (std::max(r1, r2) > rows) return badindex(e, k, idxrow, std::max(r1, r2), true);
+  if (std::max(c1, c2) > cols) return badindex(e, k, idxcolumn, std::max(c1, c2), true);
+  return -1;
+}
+
+// A range of total elements met at position p: it sets the count of the
+// current segment level, or at the statement's level the target's count
+// (target side) or the source's count. Returns the element of this pass
+// (0 when the pass has run past the range: the statement's passes end).
+std::int32_t rangecount(Eval& e, std::int32_t p, std::int32_t total) {
+  if (xeqexpr.iseg > 0) {
+    segcount(total);
+    curseglen() = std::min(curseglen(), total);
+  } else if (targetside(e, p)) {
+    xeqexpr.nelem = std::max(xeqexpr.nelem, total);
+  } else {
+    xeqexpr.nelemall = std::max(xeqexpr.nelemall, total);
+  }
+  e.rangeflag = true;
+  xeqexpr.usedcells |= 0x80;
+  const std::int32_t el = curelem(e);
+  if (el > total) {
+    e.endpasses = true;
+    e.endstmt = true;
+    return 0;
+  }
+  return el;
+}
+
+}  // namespace
+
+std::int32_t marker(Eval& e, std::int32_t p) {
+  const std::uint32_t w = word(e, p);
+  const std::int32_t v = val(e, p);
+  std::int32_t x = 0;
+  switch (w) {
+    case 5000:
+    case 5001:
+    case 5009:
+      ++xeqexpr.idescr;
+      return 0;
+    case 5002: {
+      if (v < 1 || v > maxtemps) return 3020;
+      if (descrkind[sz(v)] != DescrKind::array && descrkind[sz(v)] != DescrKind::list) return 3020;
+      xeqexpr.idescr = v;
+      if (!push(e, tmporig[sz(v)] - 1, true)) return 2002;
+      return 0;
+    }
+    case 5003:
+    case 5019: {
+      const std::int32_t k = basedescr(e, e.sp);
+      if (k == 0) return 3020;
+      const std::int32_t count = elemcount(k);
+      if (xeqexpr.iseg > 0) segcount(count);
+      const std::int32_t el = curelem(e);
+      if (xeqexpr.iseg == 0 && el > count) {
+        // The pass has run past the array: the statement ends here.
+        e.endpasses = true;
+        e.endstmt = true;
+        return 0;
+      }
+      if (w == 5003 && targetside(e, p) && xeqexpr.iseg > 0) curseglen() = count;
+      if (w == 5019 && core::nsym >= 6) {
+        core::z(1) = e.pass;
+        core::z(5) = core::z(3);
+        core::z(6) = core::z(4);
+      }
+      top(e) += el;
+      e.isbase[sz(e.sp)] = 0;
+      return 0;
+    }
+    case 5004:
+    case 5007:
+    case 5010:
+    case 5017:
+    case 5018:
+      return 0;
+    case 5005: {
+      if (!popbound(e, x)) return 3000;
+      const std::int32_t k = basedescr(e, e.sp);
+      if (k == 0) return 3020;
+      const std::int32_t i = intvalue(x);
+      const std::int32_t count = elemcount(k);
+      if (i < 1 || i > count) return badindex(e, k, idxcolumn, i, i > count);
+      if (xeqexpr.iseg > 0) curseglen() = std::min(curseglen(), count);
+      top(e) += i;
+      e.isbase[sz(e.sp)] = 0;
+      return 0;
+    }
+    case 5006: {
+      // The entries above the array base: two indices, or bounds of row
+      // and column ranges (a row range, a column range after 5015, or both).
+      std::int32_t ib = e.sp;
+      while (ib >= 1 && e.isbase[sz(ib)] != 1) --ib;
+      std::vector<std::int32_t> b;
+      for (std::int32_t i = ib + 1; i <= e.sp; ++i)
+        if (e.isbase[sz(i)] != 2) b.push_back(at(e, i));
+      const bool colrange = p > e.first && word(e, p - 1) == 5015u;
+      if (ib < 1 || b.size() < 2 || b.size() > 4) return b.size() < 2 ? 3000 : 3020;
+      if (at(e, ib) < 10) return 3020;
+      const std::int32_t k = basedescr(e, ib);
+      if (k == 0) return 3020;
+      e.sp = ib;
+      const std::int32_t rows = tmpbeg[sz(k)], cols = tmpend[sz(k)];
+      std::int32_t row = 0, col = 0;
+      if (b.size() == 2 && !colrange) {
+        row = intvalue(b[0]);
+        col = intvalue(b[1]);
+      } else {
+        const bool rowrange = b.size() == 4 || !colrange;
+        const bool cr = b.size() == 4 || colrange;
+        std::int32_t r1 = intvalue(b[0]), r2 = rowrange ? intvalue(b[1]) : r1;
+        const std::size_t ci = rowrange ? 2 : 1;
+        std::int32_t c1 = intvalue(b[ci]), c2 = cr ? intvalue(b[ci + 1]) : c1;
+        if (rowrange && r1 < 1) r1 = 1;
+        if (rowrange && r2 < 1) r2 = rows;
+        if (cr && c1 < 1) c1 = 1;
+        if (cr && c2 < 1) c2 = cols;
+        if (const std::int32_t st = rangebounds(e, p, k, r1, r2, rows, c1, c2, cols); st >= 0)
+          return st;
+        const std::int32_t nr = std::abs(r2 - r1) + 1, nc = std::abs(c2 - c1) + 1;
+        const std::int32_t el = rangecount(e, p, product(nr, nc));
+        if (el == 0) return 0;
+        row = r1 + ((el - 1) / nc) * (r2 >= r1 ? 1 : -1);
+        col = c1 + ((el - 1) % nc) * (c2 >= c1 ? 1 : -1);
+        if (targetside(e, p) && core::nsym >= 6) {
+          core::z(3) = row;
+          core::z(4) = col;
+        }
+      }
+      if (col < 1 || col > cols) return badindex(e, k, idxcolumn, col, col > cols);
+      if (row < 1 || row > rows) return badindex(e, k, idxrow, row, row > rows);
+      top(e) += cols * (row - 1) + col;
+      e.isbase[sz(e.sp)] = 0;
+      return 0;
+    }
+    case 5008:
+      core::msgkey.set(xeqkeys::notyetbuilt);
+      return xeqkeyed;
+    case 5011: {
+      const std::int32_t L = xeqexpr.iseg + 1;
+      if (L > 4) return 3014;
+      xeqexpr.iseg = L;
+      SegLevel& s = seglevels[sz(L)];
+      s = SegLevel{};
+      s.fn = v;
+      s.wordpos = p + 1;
+      s.stackpos = e.sp;
+      xeqexpr.segidx[sz(L)] = 1;
+      const std::int32_t linked = xeqexpr.seglen[sz(L)];
+      xeqexpr.seglen[sz(L)] =
+          (linked >= 1 && linked < 0x7FFFFFFE) ? linked : std::max(xeqexpr.nelem, xeqexpr.nelemall);
+      xeqexpr.maxlocpos = static_cast<std::int32_t>(0x80000001u);
+      if ((static_cast<std::uint32_t>(v) & 0xF820u) == 0xC020u) {
+        const std::int32_t t = newtempnumber();
+        if (t == 0 || maketemp(t, " ") != 0) return 2002;
+        s.acc = -t;
+      } else {
+        s.acc = newcell(0.0);
+        if (s.acc == 0) return 2002;
+      }
+      s.iresultstart = core::iresult;
+      if (core::nsym >= 6) {
+        if (L == 1) core::z(5) = 1.0;
+        core::z(6) = 1.0;
+      }
+      return 0;
+    }
+    case 5012:
+      return 0;  // handled by the evaluator's loop (it needs to jump)
+    case 5013: {
+      if (v < 1 || v > maxtemps) return 3020;
+      xeqexpr.idescr = v;
+      if (descrkind[sz(v)] == DescrKind::string) segcount(elemcount(v), true);
+      if (!push(e, -v)) return 2002;
+      return 0;
+    }
+    case 5014: {
+      std::int32_t c2 = 0, c1 = 0, r2 = 0, r1 = 0;
+      if (!popbound(e, c2) || !popbound(e, c1) || !popbound(e, r2) || !popbound(e, r1)) return 3000;
+      const std::int32_t k = basedescr(e, e.sp);
+      std::int32_t rows = 1, cols = 1;
+      if (k > 0) {
+        rows = tmpbeg[sz(k)];
+        cols = tmpend[sz(k)];
+      }
+      std::int32_t a1 = intvalue(r1), a2 = intvalue(r2), b1 = intvalue(c1), b2 = intvalue(c2);
+      if (a1 < 1) a1 = 1;
+      if (b1 < 1) b1 = 1;
+      if (a2 < 1) a2 = rows;
+      if (b2 < 1) b2 = cols;
+      if (const std::int32_t st = rangebounds(e, p, k, a1, a2, rows, b1, b2, cols); st >= 0)
+        return st;
+      const std::int32_t nr = std::abs(a2 - a1) + 1, nc = std::abs(b2 - b1) + 1;
+      const std::int32_t total = product(nr, nc);
+      const std::int32_t el = rangecount(e, p, total);
+      if (el == 0) return 0;
+      const std::int32_t row = a1 + ((el - 1) / nc) * (a2 >= a1 ? 1 : -1);
+      const std::int32_t col = b1 + ((el - 1) % nc) * (b2 >= b1 ? 1 : -1);
+      val(e, p) = total - el;
+      if (targetside(e, p) && core::nsym >= 6) {
+        core::z(3) = row;
+        core::z(4) = col;
+      }
+      const std::int32_t rc = newcell(row), cc = newcell(col);
+      if (rc == 0 || cc == 0 || !push(e, rc) || !push(e, cc)) return 2002;
+      return 0;
+    }
+    case 5015: {
+      // Bounds of a text range stay for the substring word that follows.
+      if (p < e.n) {
+        const std::uint32_t next = word(e, p + 1);
+        if (next == 0xF34Cu || next == 0xF360u || next == 5006u) return 0;
+      }
+      std::int32_t b = 0, a = 0;
+      if (!popbound(e, b) || !popbound(e, a)) return 3000;
+      std::int32_t len = 1, k = 0;
+      if (e.sp >= 1) {
+        k = basedescr(e, e.sp);
+        if (k == 0 && top(e) < 0 && -top(e) <= maxtemps) k = -top(e);
+        if (k > 0) len = elemcount(k);
+      }
+      std::int32_t lo = intvalue(a), hi = intvalue(b);
+      if (lo < 1) lo = 1;
+      if (hi < 1) hi = len;
+      if (const std::int32_t st = rangebounds(e, p, k, 1, 1, 1, lo, hi, len); st >= 0) return st;
+      const std::int32_t el = rangecount(e, p, std::abs(hi - lo) + 1);
+      if (el == 0) return 0;
+      const std::int32_t idx = lo + (el - 1) * (hi >= lo ? 1 : -1);
+      if (targetside(e, p) && core::nsym >= 6) core::z(4) = idx;
+      const std::int32_t cell = newcell(idx);
+      if (cell == 0 || !push(e, cell)) return 2002;
+      return 0;
+    }
+    case 5016:
+      return push(e, v) ? 0 : 2002;
+    default:
+      return 0;
+  }
+}
+
+namespace {
+
+// The string operand below the bounds, or 0.
+std::int32_t stringbelow(Eval& e) {
+  if (e.sp < 1) return 0;
+  const std::int32_t s = top(e);
+  if (s >= 0 || -s > maxtemps || descrkind[sz(-s)] != DescrKind::string) return 0;
+  return -s;
+}
+
+bool optionargs(const Eval& e, std::int32_t p) {
+  for (std::int32_t q = p + 1; q <= e.n; ++q) {
+    const std::uint32_t w = word(e, q);
+    if (w == 0x8000u) break;
+    if ((w & 0xF800u) == 0xF800u && (w & 0xFE00u) != 0xFE00u) return true;
+  }
+  return false;
+}
+
+// Replaces the string operand on top by the slice a..b (positions from 1 in
+// the string, a > b backwards): a narrowed temporary on the target side or
+// in an exchange, a copy in the temporary area on the source side, a cell
+// holding the slice's positions inside the arguments of an option
+// statement.
+std::int32_t makeslice(Eval& e, std::int32_t p, std::int32_t k, std::int32_t a, std::int32_t b) {
+  const std::int32_t f = tmpbeg[sz(k)], l = tmpend[sz(k)];
+  const bool back = l < f - 1;
+  auto pos = [&](std::int32_t i) { return back ? f - (i - 1) : f + (i - 1); };
+  const std::int32_t pf = pos(a), pl = pos(b);
+  std::int32_t entry = 0;
+  if (!targetside(e, p) && optionargs(e, p)) {
+    entry = newcell(0.0);
+    if (entry == 0) return 2002;
+    core::TRANSFER2I4TOR8(pf, pl, core::z(entry));
+    core::name(entry).type = strtemptype;
+  } else {
+    const std::int32_t t = newtempnumber();
+    if (t == 0) return 2002;
+    tmpsym[sz(t)] = tmpsym[sz(k)];
+    if (targetside(e, p) || xeqexpr.swappos != 0 || pf <= pl) {
+      tmporig[sz(t)] = tmpbeg[sz(t)] = pf;
+      tmpend[sz(t)] = pl;
+    } else if (const std::int32_t st = maketemp(t, c1text(pf, pl)); st != 0) {
+      return st;
+    }
+    entry = -t;
+  }
+  top(e) = entry;
+  e.isbase[sz(e.sp)] = 0;
+  return 0;
+}
+
+}  // namespace
+
+std::int32_t substring(Eval& e, std::int32_t p) {
+  std::int32_t eb = 0, ea = 0;
+  if (!popbound(e, eb) || !popbound(e, ea)) return 3000;
+  const std::int32_t k = stringbelow(e);
+  if (k == 0) return 3045;
+  const std::int32_t len = elemcount(k);
+  std::int32_t a = intvalue(ea), b = intvalue(eb);
+  if (ea < 1 || ea == omitted) a = 1;
+  if (eb < 1 || eb == omitted) b = len;
+  if ((xeqexpr.usedcells & 0x1) == 0 && (a < 1 || a > len || b < 1 || b > len)) return 3045;
+  a = std::clamp(a, 1, std::max(len, 1));
+  b = std::clamp(b, 1, std::max(len, 1));
+  if (len == 0) return 3045;
+  if (xeqexpr.iseg > 0) curseglen() = std::abs(b - a) + 1;
+  return makeslice(e, p, k, a, b);
+}
+
+std::int32_t onechar(Eval& e, std::int32_t p) {
+  std::int32_t ei = 0;
+  if (!popbound(e, ei)) return 3000;
+  const std::int32_t k = stringbelow(e);
+  if (k == 0) return 3045;
+  const std::int32_t len = elemcount(k);
+  std::int32_t i = (ei < 1 || ei == omitted) ? 1 : intvalue(ei);
+  if (i < 1 || i > len) {
+    IDXERROR_INTERNAL(3006, k, idxindex, i);
+    if (core::nomsg == 0 && xeqexpr.iseg == 0) return 3006;
+    i = std::clamp(i, 1, std::max(len, 1));
+    if (len == 0) return 3006;
+  }
+  if (xeqexpr.iseg > 0 && i == len) curseglen() = xeqexpr.segidx[sz(xeqexpr.iseg)];
+  return makeslice(e, p, k, i, i);
+}
+
+}  // namespace evaldetail
+
+}  // namespace exec

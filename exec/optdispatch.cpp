@@ -1,0 +1,163 @@
+#include "exec/optdispatch.h"
+
+#include <algorithm>
+
+#include "core/codewords.h"
+#include "core/messages.h"
+#include "core/runwords.h"
+#include "core/stores.h"
+
+namespace exec {
+
+namespace {
+
+using core::OptStmt;
+
+// An operand-stack entry that is an option marker: the sign-extended code
+// word 0x9800 OR keyword number.
+bool ismarker(std::int32_t e) { return (static_cast<std::uint32_t>(e) & ~0x3FFu) == 0xFFFF9800u; }
+
+void clearoptions() {
+  noptions = 0;
+  optval.assign(noptslots, 0);
+}
+
+// The slot of keyword number kw of statement s; -1 when it has none.
+std::int32_t slotfor(OptStmt s, std::int32_t kw) {
+  if (s == OptStmt::READ) return kw >= 0 && kw < std::ssize(readslots) ? readslots[kw] : -1;
+  if (s == OptStmt::WRITE) return kw >= 0 && kw < std::ssize(writeslots) ? writeslots[kw] : -1;
+  return kw >= 0 && kw < noptslots ? kw : -1;
+}
+
+// Adds an option collected by position; false when the table is full.
+bool addpositional(std::int32_t kw, std::int32_t value) {
+  if (noptions >= optkw.size()) return false;
+  ++noptions;
+  optkw(noptions) = static_cast<std::uint8_t>(kw & 0xFF);
+  optval(noptions) = value;
+  return true;
+}
+
+void callroutine(const OptEntry& e, const OptCall& call) {
+  const bool timed = e.stmt == OptStmt::DLG && (realtimeflags & 1) && realtimehook != nullptr;
+  if (timed) realtimehook(2, 0);
+  e.routine(call);
+  if (timed && call.expression) realtimehook(0, 0);
+}
+
+// Makes room on the operand stack for one more entry.
+bool stackroom() {
+  const std::int32_t next = core::xeqstackptr + 1;
+  while (!core::adrs.valid(next) || (core::nadrslow > 0 && next >= core::nadrslow)) {
+    std::int32_t extra = core::nadrsstep;
+    if (!core::REALLOC(2, extra)) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+void notyetbuilt(const OptCall&) {
+  core::msgkey.set(core::MSGKEY("notYetBuilt"));
+  core::xeqstop = 0x7FFF;
+}
+
+void BUISOPT(std::int16_t header, std::int16_t next) {
+  clearoptions();
+  std::int32_t newtop = 0, items = 0;
+  const std::int32_t c = static_cast<std::int32_t>(core::cwu(header) & 0x1Fu);
+  const std::int32_t s = core::optstmtnr(header);
+  const std::int32_t base = core::xeqstackbase;
+  auto entry = [&](std::int32_t i) { return core::adrs.valid(i) ? core::adrs(i) : 0; };
+
+  if (core::isoptstmt(header) && s < core::noptstmts && !opttable[s].expressiononly) {
+    const OptEntry& e = opttable[s];
+    if (e.fill == OptFill::position) {
+      for (std::int32_t i = core::xeqstackptr; i >= base + 1; --i) {
+        const std::int32_t v = entry(i);
+        if (ismarker(v)) {
+          const std::int32_t kw = v & 0x3FF;
+          const std::int32_t below = i > base + 1 ? entry(i - 1) : 0;
+          if (!addpositional(kw, below > 0 ? below : -kw)) break;
+          newtop = i - 1;
+        } else if (noptions == 0) {
+          newtop = i + 1;  // an operand on top: the statement has no options here
+          break;
+        }
+      }
+    } else {
+      for (std::int32_t i = core::xeqstackptr; i >= base + 1; --i) {
+        const std::int32_t v = entry(i);
+        if (ismarker(v)) {
+          ++noptions;
+          const std::int32_t kw = v & 0x3FF;
+          const std::int32_t below = i > base + 1 ? entry(i - 1) : 0;
+          if (const std::int32_t slot = slotfor(e.stmt, kw); slot >= 0)
+            optval(slot) = below > 0 && below < 0x7FFF ? below : -kw;
+          newtop = i - 1;
+        } else if (noptions == 0) {
+          ++items;
+        } else if (noptions == c + 1) {
+          break;
+        }
+      }
+    }
+    OptCall call;
+    call.items = items;
+    call.assignkind = next;
+    if (e.stmt == OptStmt::EDIT) core::xeqtarget = entry(base + 1);
+    callroutine(e, call);
+  }
+  core::xeqstackptr = newtop != 0 ? newtop : base + 1;
+}
+
+void BUISOPTNEW(std::int16_t header, std::int16_t assignkind, std::span<const std::int32_t> list,
+                std::int32_t n) {
+  clearoptions();
+  const unsigned code = core::cwu(header) & 0xFFC0u;
+  std::int32_t s = -1;
+  for (std::int32_t t = 0; t < core::noptstmts; ++t)
+    if (core::cwu(core::optstmtxcode(t)) == code) s = t;
+  if (s < 0) return;
+  const OptEntry& e = opttable[s];
+  n = std::clamp<std::int32_t>(n, 0, static_cast<std::int32_t>(list.size()));
+  const std::int32_t c = std::min<std::int32_t>(core::cwu(header) & 0x3Fu, n / 2);
+
+  OptCall call;
+  call.assignkind = assignkind;
+  call.expression = true;
+  if (e.fill == OptFill::keyword) {
+    for (std::int32_t j = 0; j < c; ++j) {
+      ++noptions;
+      if (const std::int32_t slot = slotfor(e.stmt, list[2 * j]); slot >= 0)
+        optval(slot) = list[2 * j + 1];
+    }
+    if (e.stmt == OptStmt::READ || e.stmt == OptStmt::WRITE) {
+      for (std::int32_t j = 2 * c; j < n; ++j) {
+        if (!stackroom()) break;
+        core::adrs(++core::xeqstackptr) = list[j];
+        ++call.items;
+      }
+    }
+  } else {
+    for (std::int32_t j = c - 1; j >= 0; --j) {
+      const std::int32_t kw = list[2 * j], v = list[2 * j + 1];
+      if (!addpositional(kw, v == novalue ? -kw : v)) break;
+    }
+    core::xeqstackptr = core::xeqstackbase + n;
+  }
+  if (e.stmt == OptStmt::DLL) {
+    core::xeqstop = 0xAD80;  // the run driver makes the call
+    return;
+  }
+  callroutine(e, call);
+}
+
+void reset_optdispatch() {
+  clearoptions();
+  optkw.assign(noptslots - 1, 0);
+  realtimeflags = 0;
+  realtimehook = nullptr;
+}
+
+}  // namespace exec

@@ -1,0 +1,827 @@
+#include "exec/postfix.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "core/chars.h"
+#include "core/numread.h"
+#include "core/numwrite.h"
+#include "core/rawmem.h"
+#include "core/runwords.h"
+#include "core/stores.h"
+#include "core/symbols.h"
+#include "exec/operands.h"
+#include "exec/operators.h"
+#include "exec/optdispatch.h"
+#include "exec/postfix_eval.h"
+#include "exec/strings.h"
+#include "exec/tempstrings.h"
+#include "exec/xeq2.h"
+#include "exec/xeqtemps.h"
+
+namespace exec {
+
+namespace {
+// The linker hands every linked statement to XEQ3.
+[[maybe_unused]] const bool installed = (xeq3 = &XEQ3, true);
+}  // namespace
+
+std::string_view xeqerrorkey(std::int32_t code) {
+  for (const auto& k : xeqerrorkeys)
+    if (k.code == code) return k.key;
+  return {};
+}
+
+void reset_postfix() {
+  // The hooks stay: the subsystems that provide them install them once.
+  nblock = 0;
+  blockstack.assign(8, 0);
+}
+
+namespace evaldetail {
+
+namespace {
+
+std::size_t sz(std::int32_t k) { return static_cast<std::size_t>(k); }
+
+bool validcell(std::int32_t c) { return c > 0 && core::z.valid(c); }
+
+// A cell whose symbol record is a constant.
+bool constcell(std::int32_t c) {
+  return c >= 1 && c <= core::nsym && core::name.valid(c) && (core::name(c).type & 0x1) != 0;
+}
+
+// Writes a text into the string of descriptor k from its first position on
+// (in its direction), cut at its end; blanks the rest when fill.
+void writestring(std::int32_t k, std::string_view text, std::int32_t from) {
+  const std::int32_t f = tmpbeg[sz(k)], l = tmpend[sz(k)];
+  const std::int32_t len = c1length(f, l);
+  const bool back = l < f - 1;
+  for (std::int32_t i = std::max(from, 1); i <= len; ++i) {
+    const std::int32_t pos = back ? f - (i - 1) : f + (i - 1);
+    if (!core::c1namen.valid(pos)) break;
+    const auto j = sz(i - from);
+    core::c1namen(pos) = j < text.size() ? text[j] : ' ';
+  }
+}
+
+// A stack entry that names a live string: a descriptor or temporary of
+// this statement whose positions lie in `c1namen`.
+bool livestring(std::int32_t entry) {
+  if (entry >= 0 || -entry > maxtemps || -entry > xeqexpr.ndescr) return false;
+  const auto k = sz(-entry);
+  if (descrkind[k] != DescrKind::string) return false;
+  const std::int32_t f = tmpbeg[k], l = tmpend[k];
+  return f >= 1 && l >= 0 && f <= core::nc1namen + 1 && l <= core::nc1namen;
+}
+
+std::string stringof(std::int32_t entry) {
+  const auto k = sz(-entry);
+  return c1text(tmpbeg[k], tmpend[k]);
+}
+
+// The text of a number's cell when it holds a valid pair of text positions.
+bool celltext(std::int32_t c, std::string& text) {
+  if (!validcell(c)) return false;
+  if (core::name.valid(c) && (core::name(c).type & 0x40) == 0) return false;
+  std::int32_t f = 0, l = 0;
+  core::TRANSFERR8TO2I4(core::z(c), f, l);
+  if (f < 1 || f > l || l > core::nc1namen) return false;
+  text = c1text(f, l);
+  return true;
+}
+
+std::int32_t assignstring(Eval& e, std::int32_t t, std::int32_t s, bool exchange) {
+  const auto k = sz(-t);
+  if (tmpbeg[k] == 0 || tmpend[k] == 0) return 3046;
+  const std::int32_t tlen = c1length(tmpbeg[k], tmpend[k]);
+  if (s < 0 && -s <= maxtemps) {
+    const std::string src = stringof(s);
+    const auto slen = static_cast<std::int32_t>(src.size());
+    const bool onepass = xeqexpr.nelem <= 1 && xeqexpr.nelemall <= 1;
+    if (exchange) {
+      const std::string dst = stringof(t);
+      const std::size_t common = std::min(src.size(), dst.size());
+      std::string a = dst, b = src;
+      for (std::size_t i = 0; i < common; ++i) std::swap(a[i], b[i]);
+      // Only the common length changes hands.
+      writestring(static_cast<std::int32_t>(k), a, 1);
+      writestring(-s, b, 1);
+      return 0;
+    }
+    if (onepass && (xeqexpr.usedcells & 0xD) == 0) {
+      writestring(static_cast<std::int32_t>(k), src.substr(0, sz(std::min(slen, tlen))), 1);
+    } else {
+      const std::int32_t from = (e.pass - 1) * std::max(slen, 1) + 1;
+      if (from <= tlen) {
+        const std::string before = stringof(t).substr(0, sz(from - 1));
+        writestring(static_cast<std::int32_t>(k), before + src, 1);
+      }
+    }
+    return 0;
+  }
+  if (exchange) return 3039;
+  std::string text;
+  if (!celltext(s, text)) {
+    char buf[23];
+    std::int32_t used = 0;
+    const std::int32_t n = std::clamp(tlen, 1, 23);
+    core::C1WTSID8(std::span<char>(buf, sz(n)), validcell(s) ? core::z(s) : 0.0, 0, used);
+    text.assign(buf, sz(std::clamp(used, 0, n)));
+  }
+  writestring(static_cast<std::int32_t>(k), text, 1);
+  return 0;
+}
+
+std::int32_t assignnumber(Eval& e, std::int32_t t, std::int32_t s, bool exchange) {
+  if (t > core::nz || !core::z.valid(t)) return 3021;
+  // The own cell of an array, a text or a label holds its shape or bounds,
+  // never a value.
+  if (t <= core::nsym && core::name.valid(t) && (core::name(t).type & 0x52) != 0) return 3020;
+  if (s < 0 && -s <= maxtemps) {
+    if (exchange) return 3039;
+    // A number read from the text; the text's start moves past it.
+    const auto k = sz(-s);
+    const std::string text = c1text(tmpbeg[k], tmpend[k]);
+    double v = 0.0;
+    std::int32_t pos = 1, st = 2;
+    const auto n = static_cast<std::int32_t>(text.size());
+    if (n > 0) core::GETR8N(text, n, v, pos, st);
+    core::z(t) = st == 0 ? v : 0.0;
+    if (st == 0 && pos > 1) tmpbeg[k] += (tmpbeg[k] <= tmpend[k] + 1 ? pos - 1 : -(pos - 1));
+  } else if (exchange) {
+    if (!validcell(s)) return 3021;
+    std::swap(core::z(t), core::z(s));
+  } else {
+    core::z(t) = validcell(s) ? core::z(s) : 0.0;
+  }
+  e.firstwritten = e.firstwritten == 0 ? t : std::min(e.firstwritten, t);
+  return 0;
+}
+
+// Assignment (0x8880 family) and exchange (0x8980 family) with count a.
+std::int32_t assign(Eval& e, std::int32_t p) {
+  const std::uint32_t w = word(e, p);
+  const bool exchange = (w & 0xFFC0u) == 0x8980u;
+  const std::int32_t a = val(e, p);
+  if (a > 1 && !exchange) {
+    // A list: the top a entries go in order into the cells from the target on.
+    if (e.sp < a + 1) return 3000;
+    const std::int32_t t = at(e, e.sp - a);
+    if (t == 0) return 3020;
+    if (constcell(t)) return 3036;
+    if (t < 0) return 3020;
+    for (std::int32_t i = 0; i < a; ++i) {
+      const std::int32_t st = assignnumber(e, t + i, at(e, e.sp - a + 1 + i), false);
+      if (st != 0) return st;
+    }
+    e.sp -= a + 1;
+    e.stored = true;
+    return push(e, t) ? 0 : 2002;
+  }
+  std::int32_t s = 0, t = 0;
+  if (!pop(e, s)) return 3000;
+  if (!pop(e, t)) return 3020;
+  if (t == 0 || t == omitted) return 3020;
+  // Negative entries must name strings of this statement.
+  if ((t < 0 && !livestring(t)) || (s < 0 && !livestring(s))) return 3020;
+  const std::int32_t owner = t < 0 && -t <= maxtemps ? tmpsym[sz(-t)] : t;
+  if (constcell(owner)) return 3036;
+  std::int32_t st = 0;
+  std::int32_t field = 0;
+  if (t < 0) {
+    if (-t > maxtemps) return 3020;
+    st = assignstring(e, t, s, exchange);
+  } else if (s < 0 && -s <= maxtemps && STRUCTELEMENT && STRUCTFIELDVALUE &&
+             STRUCTELEMENT(tmpsym[sz(-s)], 0, field) != 0) {
+    // The fields of a STRUCT variable into consecutive cells.
+    const std::int32_t nfields = field;
+    std::int32_t cell = t, position = 1;
+    for (std::int32_t f = 1; f <= nfields && cell - t < std::max(xeqexpr.nelem, 1); ++f) {
+      std::int32_t kind = 0;
+      if (STRUCTELEMENT(tmpsym[sz(-s)], f, kind) == 0) break;
+      if (!core::z.valid(cell)) return 3021;
+      core::z(cell++) = STRUCTFIELDVALUE(position, kind);
+    }
+  } else {
+    st = assignnumber(e, t, s, exchange);
+  }
+  if (st != 0) return st;
+  e.stored = true;
+  return push(e, t) ? 0 : 2002;
+}
+
+// Block IF words: IF, ELSE, ELSEIF, ENDIF; target: the statement the block
+// names. Returns 0 to go on or `xeqfalseblock`.
+std::int32_t blockword(Eval& e, std::uint32_t w, std::int32_t target) {
+  const std::int32_t S = core::xeqline;
+  bool cond = false;
+  std::int32_t c = 0;
+  if (pop(e, c)) cond = numvalue(c) != 0.0;
+  e.condition = true;
+  while (nblock > 0 && (blockstack(nblock) == -S || blockstack(nblock) == 0)) --nblock;
+  const std::uint32_t kind = w & 0xFFC0u;
+  if (kind == 0xF4C0u) {
+    if (nblock > 0) --nblock;
+    return 0;
+  }
+  if (kind == 0xF440u) {
+    if (nblock < 1 || blockstack(nblock) != S) return xeqfalseblock;
+    blockstack(nblock) = -S;
+    return 0;
+  }
+  if (kind == 0xF400u) {
+    std::int32_t depth = nblock;
+    if (nblock > 0) {
+      const std::int32_t topentry = blockstack(nblock);
+      for (std::int32_t j = 1; j <= nblock; ++j)
+        if (blockstack(j) == topentry) {
+          depth = j;
+          break;
+        }
+    }
+    nblock = depth + 1;
+    if (nblock > 8) nblock = 1;
+    blockstack(nblock) = 0;
+  } else if (nblock < 1) {
+    nblock = 1;
+    blockstack(1) = 0;
+  } else if (blockstack(nblock) < 0) {
+    cond = false;
+  }
+  if (validcell(e.resultcell)) core::z(e.resultcell) = cond ? 1.0 : falsevalue;
+  e.falsecond = !cond;
+  std::int32_t& entry = blockstack(nblock);
+  if (S < entry) {
+    entry = cond ? -S : target;
+  } else if (!cond) {
+    if (entry < 0) return xeqfalseblock;
+    entry = target;
+  } else {
+    entry = -S;
+  }
+  return entry > 0 ? xeqfalseblock : 0;
+}
+
+// An option statement used as a function.
+std::int32_t optionstatement(Eval& e, std::int32_t p) {
+  const std::uint32_t w = word(e, p);
+  const std::int32_t s = static_cast<std::int32_t>((w & 0x7C0u) / 64);
+  const std::int32_t count = static_cast<std::int32_t>(w & 0x3Fu);
+  std::int32_t from = 1;
+  if (count == 0) {
+    if (e.n >= 2 && (word(e, e.n - 1) & 0xFFC0u) == 0x8880u) from = 2;
+  } else {
+    from = e.firstkw > 0 ? e.firstkw + 1 : std::max(1, e.sp - 2 * count + 1);
+  }
+  if (!resultroom(core::iresult + 2)) return 2002;
+  std::vector<std::int32_t> args;
+  for (std::int32_t i = from; i <= e.sp; ++i) {
+    std::int32_t a = at(e, i);
+    if (a == omitted) {
+      a = -omitted;
+    } else if (a < 0 && -a <= maxtemps) {
+      a = tmpsym[sz(-a)];
+    } else if (e.isbase[sz(i)] == 1) {
+      for (std::int32_t k = 1; k <= xeqexpr.ndescr && k <= maxtemps; ++k)
+        if (descrkind[sz(k)] == DescrKind::array &&
+            (a == tmporig[sz(k)] - 1 || a == tmporig[sz(k)]))
+          a = tmpsym[sz(k)];
+    }
+    args.push_back(a);
+  }
+  std::int16_t kind = 0;
+  const std::uint32_t atsplit = e.hdr >= 1 && e.hdr <= e.n ? word(e, e.hdr) : 0;
+  if (atsplit == 0xF340u)
+    kind = static_cast<std::int16_t>(0x8400);
+  else if (atsplit == 0x80u)
+    kind = static_cast<std::int16_t>(0x8420);
+  else if (atsplit == 5003u) {
+    kind = static_cast<std::int16_t>(0x8440);
+    if (xeqexpr.iseg > 0) xeqexpr.seglen[sz(xeqexpr.iseg)] = 1;
+  }
+  core::c1tmptop = tmporig[0] - 1;
+  e.optstmt = s;
+  if ((w & 0xFFC0u) == 0xF940u && linelive && linelive() && CALLBACKLINE) {
+    CALLBACKLINE();
+  } else {
+    if (!resultroom(core::iresult + 1)) return 2002;
+    ++core::iresult;
+    newtemprecord(core::iresult);
+    BUISOPTNEW(static_cast<std::int16_t>(w), kind, args, static_cast<std::int32_t>(args.size()));
+  }
+  if (core::xeqstop != 0) {
+    if (xeqexpr.iseg > 0 && xeqexpr.segidx[sz(xeqexpr.iseg)] >= 2) {
+      xeqexpr.seglen[sz(xeqexpr.iseg)] = xeqexpr.segidx[sz(xeqexpr.iseg)];
+      core::xeqstop = 0;
+    } else {
+      e.endstmt = true;
+      e.endpasses = true;
+      return 0;
+    }
+  } else if (core::idecmd > 0) {
+    e.endstmt = true;
+    e.endpasses = true;
+    return 0;
+  } else if ((w & 0xFFC0u) == 0xF940u && linelive && linelive()) {
+    e.restart = true;
+    return 0;
+  }
+  e.sp = from - 1;
+  e.firstkw = 0;
+  const std::int32_t res = core::iresult;
+  if (!push(e, res)) return 2002;
+  if (!core::msgkey.trimmed().empty()) {
+    e.endstmt = true;
+    e.endpasses = true;
+    return 0;
+  }
+  if ((w & 0xFB80u) == 0xFB80u) {
+    if ((core::name(res).type & 0x48) == 0x48) {
+      const std::int32_t t = newtempnumber();
+      if (t == 0) return 2002;
+      std::int32_t f = 0, l = 0;
+      core::TRANSFERR8TO2I4(core::z(res), f, l);
+      tmporig[sz(t)] = tmpbeg[sz(t)] = f;
+      tmpend[sz(t)] = l;
+      tmpsym[sz(t)] = res;
+      top(e) = -t;
+    } else if (core::z(res) == 0.0 && xeqexpr.iseg > 0) {
+      xeqexpr.seglen[sz(xeqexpr.iseg)] = xeqexpr.segidx[sz(xeqexpr.iseg)];
+    }
+    if (++e.editcalls % 1000 == 0 && PANLIOSTEP) {
+      PANLIOSTEP();
+      if (core::xeqstop != 0) {
+        e.endstmt = true;
+        e.endpasses = true;
+      }
+    }
+  }
+  ++core::iresult;
+  return 0;
+}
+
+// A binary operator through XEQ2BIN.
+std::int32_t binary(Eval& e, std::uint32_t w) {
+  if (e.sp < 2) return 3000;
+  // Room first: a growth of `z` moves the cells on the stack.
+  const std::int32_t res = core::iresult;
+  if (!resultroom(res + 1)) return 2002;
+  const std::int32_t b = at(e, e.sp), a = at(e, e.sp - 1);
+  newtemprecord(res);
+  xeqexpr.idescrsave = xeqexpr.idescr;
+  const std::int32_t st = XEQ2BIN(res, a, static_cast<std::int16_t>(w & 0xFFE0u), b);
+  if (st == 0 || st == -3) {
+    core::name(res).type = res <= core::nsym ? 0x80 : numtemptype;
+    e.sp -= 2;
+    push(e, res);
+    ++core::iresult;
+    if (const int fp = core::FPUERROR(-1); fp != 0) return 3300 + fp;
+    return 0;
+  }
+  if (st == 1) return 0;
+  if (st == -1 || st == -2) {
+    // The element is skipped: the current segment level ends with it.
+    if (xeqexpr.iseg > 0) {
+      e.missing = true;
+      xeqexpr.seglen[sz(xeqexpr.iseg)] = xeqexpr.segidx[sz(xeqexpr.iseg)];
+    }
+    e.sp -= 2;
+    return push(e, omitted) ? 0 : 2002;
+  }
+  if (st >= 2 && st <= 100) {
+    const std::int32_t t = xeqexpr.idescr;
+    if (t < 1 || t > maxtemps) return 2002;
+    tmpsym[sz(t)] = res;
+    core::TRANSFER2I4TOR8(tmpbeg[sz(t)], tmpend[sz(t)], core::z(res));
+    core::name(res).type = strtemptype;
+    e.sp -= 2;
+    push(e, -t);
+    ++core::iresult;
+    return 0;
+  }
+  return st;
+}
+
+std::int32_t unary(Eval& e, std::uint32_t w) {
+  if (e.sp < 1) return 3000;
+  const std::int32_t res = core::iresult;
+  if (!resultroom(res + 1)) return 2002;
+  std::int32_t a = top(e);
+  if (a == omitted) a = 0;
+  newtemprecord(res);
+  const std::uint32_t code = w & 0xFFE0u;
+  if (code == xop::trim && a < 0 && -a <= xeqexpr.nlinked) {
+    // A linked descriptor keeps its bounds: TRIM works on a copy of them.
+    const std::int32_t t = newtempnumber();
+    if (t == 0) return 2002;
+    tmporig[sz(t)] = tmporig[sz(-a)];
+    tmpbeg[sz(t)] = tmpbeg[sz(-a)];
+    tmpend[sz(t)] = tmpend[sz(-a)];
+    tmpsym[sz(t)] = tmpsym[sz(-a)];
+    a = -t;
+    top(e) = a;
+  }
+  if (code == xop::trim && a >= 0) {
+    // TRIM of a number leaves it as it is.
+    core::z(res) = numvalue(a);
+    top(e) = res;
+    ++core::iresult;
+    return 0;
+  }
+  const std::int32_t st = XEQ2UNA(res, a, static_cast<std::int16_t>(code));
+  if (st == -2) {
+    ++core::iresult;
+    return 0;
+  }
+  top(e) = res;
+  e.isbase[sz(e.sp)] = 0;
+  ++core::iresult;
+  if (const int fp = core::FPUERROR(-1); fp != 0) return 3300 + fp;
+  return 0;
+}
+
+std::int32_t negate(Eval& e) {
+  if (e.sp < 1) return 3000;
+  const std::int32_t a = top(e);
+  if (a > core::nsym && validcell(a) && a < core::nztop && e.isbase[sz(e.sp)] != 1) {
+    core::z(a) = -core::z(a);
+    return 0;
+  }
+  const std::int32_t c = newcell(-numvalue(a));
+  if (c == 0) return 2002;
+  top(e) = c;
+  e.isbase[sz(e.sp)] = 0;
+  return 0;
+}
+
+std::int32_t varkommas(Eval& e, std::uint32_t w) {
+  if (!VARKOMMAS) {
+    core::msgkey.set(xeqkeys::notyetbuilt);
+    return xeqkeyed;
+  }
+  std::int32_t topi = e.sp;
+  const std::int32_t res = core::iresult;
+  if (!resultroom(res + 1)) return 2002;
+  newtemprecord(res);
+  std::span<std::int32_t> stack = e.values.subspan(sz(e.n), sz(e.sp));
+  const std::int32_t r = VARKOMMAS(res, stack, topi, static_cast<std::int16_t>(w));
+  if (r < 0) return -r;
+  e.sp = std::clamp(topi, 0, e.sp);
+  if (r > 0) {
+    if (!push(e, -r)) return 2002;
+  } else {
+    if (!push(e, res)) return 2002;
+  }
+  ++core::iresult;
+  return 0;
+}
+
+// Closes the current segment level at marker 5012: folds the element
+// into the accumulator and goes back for the next element, or pushes the
+// accumulator when the level is done.
+std::int32_t segclose(Eval& e, std::int32_t p) {
+  const std::int32_t L = xeqexpr.iseg;
+  if (L < 1) return 0;
+  SegLevel& s = seglevels[sz(L)];
+  std::int32_t el = omitted;
+  if (e.sp > s.stackpos) pop(e, el);
+  const std::int32_t idx = xeqexpr.segidx[sz(L)];
+  auto fn = static_cast<std::uint32_t>(s.fn) & 0xFFE0u;
+  if (fn == 0xE800u) fn = xop::plus;  // SUM adds the elements
+  if (!e.missing && el != omitted && el != 0) {
+    if (el < 0 && (-el > maxtemps || descrkind[sz(-el)] != DescrKind::string)) return 3044;
+    if (el > 0 && !validcell(el)) return 3044;
+    if (idx == 1) {
+      if (s.acc < 0) {
+        // The first text replaces the accumulator's blank.
+        const auto first = static_cast<std::int16_t>(xop::cat + 0x40);
+        const std::int32_t st = XEQ2BIN(0, s.acc, first, el);
+        if (st != 2 && st != 0) return st;
+      } else {
+        core::z(s.acc) = numvalue(el);
+      }
+    } else if ((fn & 0x20u) != 0 || iscatcode(fn)) {
+      const std::int32_t st = XEQ2BIN(0, s.acc, static_cast<std::int16_t>(fn), el);
+      if (st != 0 && st != 2 && st != -3) return st;
+    } else {
+      const std::int32_t st = XEQ2UNA(s.acc, el, static_cast<std::int16_t>(fn));
+      if (st != 0 && st != -2) return st;
+    }
+    if (fn == xop::max || fn == xop::min || fn == xop::maxloc || fn == xop::minloc) {
+      tmporig[0] = e.tmpbase;
+      if (xeqexpr.maxlocpos != static_cast<std::int32_t>(0x80000001u)) s.found = xeqexpr.maxlocpos;
+    }
+  }
+  e.missing = false;
+  if (idx < xeqexpr.seglen[sz(L)]) {
+    xeqexpr.segidx[sz(L)] = idx + 1;
+    if (core::nsym >= 6 && L <= 2) core::z(4 + L) = idx + 1;
+    e.sp = s.stackpos;
+    e.jump = s.wordpos;
+    // The cells of the element just folded are free again.
+    core::iresult = s.iresultstart;
+    return 0;
+  }
+  if (L > 2) return 3033;
+  if (fn == xop::maxloc || fn == xop::minloc) core::z(s.acc) = std::max(s.found, 1);
+  if (core::nsym >= 6) {
+    if (L == 1) core::z(5) = 1.0;
+    if (L == 2) core::z(6) = 1.0;
+  }
+  e.sp = s.stackpos;
+  xeqexpr.iseg = L - 1;
+  (void)p;
+  return push(e, s.acc) ? 0 : 2002;
+}
+
+// Plain numeric operands (the low bit marks a constant; the alias bit does
+// not count).
+bool isplainoperand(std::uint32_t w) {
+  if ((w & 0xF000u) != 0) return false;
+  switch (w & 0x7FFu) {
+    case 0x80:
+    case 0x81:
+    case 0x88:
+    case 0x89:
+    case 0xA0:
+    case 0xA1:
+    case 0xA8:
+    case 0xA9:
+      return true;
+    default:
+      return false;
+  }
+}
+
+std::int32_t oneword(Eval& e, std::int32_t p) {
+  const std::uint32_t w = word(e, p);
+  const std::int32_t v = val(e, p);
+  if (w >= 1 && w <= 6) {
+    xeqexpr.usedcells |= 1 << (w - 1);
+    if (w <= 4) tmporig[0] = e.tmpbase;
+    return push(e, v) ? 0 : 2002;
+  }
+  if (isplainoperand(w)) {
+    // A numeric placeholder of the range words (-1 to -16) only tells which
+    // bounds were written; the bounds themselves stand below it.
+    const bool placeholder = (w & 0x7FFu) == 0x80u && v < 0;
+    if (!push(e, v)) return 2002;
+    if (placeholder) e.isbase[sz(e.sp)] = 2;
+    return 0;
+  }
+  if (w == 0x100u) {
+    ++xeqexpr.idescr;
+    return push(e, v) ? 0 : 2002;
+  }
+  if (w >= 5000u && w <= 5019u) {
+    if (w == 5012u) return segclose(e, p);
+    return marker(e, p);
+  }
+  if (w == 0x8000u) {
+    e.endstmt = true;
+    return 0;
+  }
+  if (w == 0x8881u || w == 0x8981u) {
+    core::msgkey.set(xeqkeys::notyetbuilt);
+    return xeqkeyed;
+  }
+  if (w == 0xC880u) return negate(e);
+  if (w == 0xF000u) {
+    core::nomsg = v;
+    return 0;
+  }
+  if (w == 0xF140u) {
+    if (e.sp >= 1 && numvalue(top(e)) == 0.0) {
+      e.falsecond = true;
+      e.endstmt = true;
+      e.endpasses = true;
+    }
+    return 0;
+  }
+  if (w == 0xF340u) return 0;
+  if (w == 0xF34Cu || w == 0xF360u) return substring(e, p);
+  if (w == 0xF350u) return onechar(e, p);
+  if ((w & 0xFFC0u) == 0x8940u) {
+    const std::int32_t d = static_cast<std::int32_t>(w & 0x1Fu);
+    if (e.sp - d < 1) return 3000;
+    const std::int32_t i = e.sp - d;
+    const std::int32_t entry = at(e, i);
+    const std::uint8_t flag = e.isbase[sz(i)];
+    if (!push(e, 0)) return 2002;
+    for (std::int32_t j = e.sp; j > i + 1; --j) {
+      at(e, j) = at(e, j - 1);
+      e.isbase[sz(j)] = e.isbase[sz(j - 1)];
+    }
+    at(e, i + 1) = entry;
+    e.isbase[sz(i + 1)] = flag;
+    return 0;
+  }
+  const std::uint32_t f = w & 0xFFC0u;
+  if (f == 0xF400u || f == 0xF440u || f == 0xF480u || f == 0xF4C0u) {
+    std::int32_t target = 0;
+    if (f != 0xF4C0u && p < e.n) {
+      target = static_cast<std::int16_t>(e.words[sz(p)]);
+      e.jump = p + 2;
+    }
+    return blockword(e, w, target);
+  }
+  if ((w & 0xFE00u) == 0xFE00u) {
+    if (e.firstkw == 0) e.firstkw = e.sp;
+    const bool repeat = p > e.first && word(e, p - 1) == w;
+    return push(e, repeat ? omitted : static_cast<std::int32_t>(w & 0x1FFu)) ? 0 : 2002;
+  }
+  if ((w & 0xF800u) == 0xF800u) return optionstatement(e, p);
+  if ((w & 0xFC00u) == 0x8C00u) {
+    // The list named by the word's descriptor takes the values on top.
+    if (v < 1 || v > maxtemps) return 3020;
+    const std::int32_t size = tmpend[sz(v)];
+    const std::int32_t m = std::min(size, e.sp);
+    for (std::int32_t i = 0; i < m; ++i) {
+      const std::int32_t entry = at(e, e.sp - m + 1 + i);
+      const std::int32_t cell = tmporig[sz(v)] + i;
+      if (validcell(cell)) core::z(cell) = numvalue(entry);
+    }
+    e.sp -= m;
+    e.passstart = p + 1;
+    return 0;
+  }
+  if ((w & 0xFC00u) == 0xA400u) {
+    if (v < 1 || v > maxtemps) return 3020;
+    const std::int32_t el = xeqexpr.iseg > 0 ? xeqexpr.segidx[sz(xeqexpr.iseg)] : e.pass;
+    const std::int32_t size = std::max(tmpend[sz(v)], 1);
+    return push(e, tmporig[sz(v)] + std::clamp(el, 1, size) - 1) ? 0 : 2002;
+  }
+  if ((w & 0x8020u) == 0x8020u) return binary(e, w);
+  if ((w & 0x6800u) == 0x6800u) return unary(e, w);
+  if ((w & 0xE000u) == 0xE000u) return varkommas(e, w);
+  if (f == 0x8880u || f == 0x8980u) return assign(e, p);
+  return 0;
+}
+
+// The statement being evaluated, for the repair after a growth of `z`.
+Eval* current = nullptr;
+
+void cellsmoved(std::int32_t oldtop, std::int32_t oldnz, std::int32_t g) {
+  auto moved = [&](std::int32_t c) { return c >= oldtop && c <= oldnz; };
+  for (std::int32_t k = 1; k <= maxtemps; ++k) {
+    const DescrKind d = descrkind[sz(k)];
+    if ((d == DescrKind::array || d == DescrKind::list) && moved(tmporig[sz(k)]))
+      tmporig[sz(k)] += g;
+  }
+  if (current == nullptr) return;
+  Eval& e = *current;
+  for (std::int32_t i = 1; i <= e.sp; ++i) {
+    std::int32_t& c = at(e, i);
+    // An array base stands one cell before the array's first element.
+    const std::int32_t cell = e.isbase[sz(i)] == 1 ? c + 1 : c;
+    if (c > 0 && c != omitted && e.isbase[sz(i)] != 2 && moved(cell)) c += g;
+  }
+  if (moved(e.firstwritten)) e.firstwritten += g;
+}
+
+// Error statuses: fills the position words and the key unless `nomsg`.
+std::int32_t failure(const Eval& e, std::int32_t code, std::int32_t p) {
+  if (code == xeqkeyed || code == 0) return code;
+  if (core::nomsg != 0) return code;
+  xeqfailword = p >= 1 && p <= e.n ? static_cast<float>(word(e, p)) : 0.0F;
+  xeqfailpos = static_cast<float>(p);
+  if (code > 3300 && code < 3400) {
+    core::msgkey.set(xeqerrorkey(3300));
+    detailwords[0] = static_cast<std::int16_t>(code - 3300);
+    return 3300;
+  }
+  const std::string_view key = xeqerrorkey(code);
+  if (!key.empty()) core::msgkey.set(key);
+  core::iostatw[0] = static_cast<std::int16_t>(code);
+  return code;
+}
+
+// The value on top copied into the statement's result cell.
+void finalresult(Eval& e) {
+  const std::int32_t rc = e.resultcell;
+  if (!validcell(rc) || !core::name.valid(rc)) return;
+  if (e.falsecond) {
+    core::z(rc) = falsevalue;
+    return;
+  }
+  if (e.condition) return;
+  if (e.sp < 1) return;
+  const std::int32_t t = top(e);
+  if (t < 0 && -t <= maxtemps) {
+    core::TRANSFER2I4TOR8(tmpbeg[sz(-t)], tmpend[sz(-t)], core::z(rc));
+    core::name(rc).type = strtemptype;
+  } else if (t == 0 || t == omitted) {
+    core::z(rc) = 0.0;
+  } else if (validcell(t) && t != rc) {
+    core::z(rc) = core::z(t);
+    if ((core::name.valid(t) && (core::name(t).type & 0x48) == 0x48))
+      core::name(rc).type = strtemptype;
+  }
+}
+
+}  // namespace
+
+}  // namespace evaldetail
+
+std::int32_t XEQ3(std::span<std::int16_t> words, std::int32_t& nwords,
+                  std::span<std::int32_t> values, std::int32_t& capacity, std::int32_t& split) {
+  using namespace evaldetail;
+  Eval e;
+  e.words = words;
+  e.values = values;
+  e.n = std::min<std::int32_t>(nwords, static_cast<std::int32_t>(words.size()));
+  e.cap = std::min<std::int32_t>(capacity, static_cast<std::int32_t>(values.size()));
+  e.hdr = split;
+  core::xeqstop = 0;
+  const std::int32_t iresult0 = core::iresult;
+  core::msgkey.blank();
+  tmporig[0] = core::c1tmptop + 1;
+  xeqexpr.tmplen = 0;
+  xeqexpr.ielem = 1;
+  xeqexpr.iseg = 0;
+  xeqexpr.usedcells = 0;
+  xeqexpr.idescr = 0;
+  e.resultcell = xeqexpr.tmpcell0 > 0 ? xeqexpr.tmpcell0 : iresult0 + 1;
+  resultroom(e.resultcell + 1);
+  e.first = xeqexpr.ndescr + 2;
+  e.passstart = e.first;
+  for (std::int32_t p = e.first; p <= e.n; ++p) {
+    const std::uint32_t f = word(e, p) & 0xFFC0u;
+    if (f == 0x8880u || f == 0x8980u) e.hasassign = true;
+  }
+  if (core::nsym >= 6) core::z(3) = core::z(4) = core::z(5) = core::z(6) = 1.0;
+  Eval* const outer = current;
+  current = &e;
+  zmoved = cellsmoved;
+  auto finish = [&](std::int32_t status) {
+    if (core::xeqstop != static_cast<std::int32_t>(0xAD80)) core::iresult = iresult0;
+    current = outer;
+    return status;
+  };
+  std::int32_t st = setupdescriptors(e);
+  if (st != 0) return finish(failure(e, st, 1));
+  e.nlinked = xeqexpr.ndescr;
+  xeqexpr.nlinked = e.nlinked;
+  e.iresultpass = std::max(core::iresult, e.resultcell + 1);
+  e.tmpbase = tmporig[0];
+  for (e.pass = 1;; ++e.pass) {
+    core::iresult = e.iresultpass;
+    e.sp = 0;
+    e.firstkw = 0;
+    xeqexpr.ndescr = e.nlinked;
+    xeqexpr.ielem = e.pass;
+    xeqexpr.iseg = 0;
+    xeqexpr.segidx[0] = e.pass;
+    xeqexpr.usedcells = 0;
+    xeqexpr.idescr = 0;
+    xeqexpr.idescrsave = 0;
+    tmporig[0] = e.tmpbase;
+    e.rangeflag = false;
+    e.endstmt = false;
+    passcells(e);
+    for (std::int32_t p = e.passstart; p <= e.n && !e.endstmt;) {
+      e.jump = 0;
+      st = oneword(e, p);
+      if (st != 0) {
+        if (st == xeqfalseblock) {
+          e.falsecond = true;
+          if (validcell(e.resultcell)) core::z(e.resultcell) = falsevalue;
+          return finish(st);
+        }
+        return finish(failure(e, st, p));
+      }
+      if (core::xeqstop == -998) return finish(0);
+      if (e.restart) break;
+      p = e.jump != 0 ? e.jump : p + 1;
+    }
+    if (e.restart) {
+      e.restart = false;
+      e.pass = 0;
+      e.passstart = e.first;
+      continue;
+    }
+    if (e.endpasses) break;
+    const std::int32_t r = e.pass;
+    if (r >= xeqexpr.nelem) break;
+    if (xeqexpr.nelemall < 2 || (xeqexpr.usedcells & 0x3F) != 0 || r < xeqexpr.nelemall) continue;
+    // The source ran out first: what was written repeats up to the target's count.
+    if (e.firstwritten > 0) {
+      const std::int32_t f = e.firstwritten, m = xeqexpr.nelemall;
+      for (std::int32_t i = m; i < xeqexpr.nelem; ++i)
+        if (core::z.valid(f + i) && core::z.valid(f + i % m)) core::z(f + i) = core::z(f + i % m);
+    }
+    break;
+  }
+  // A built-in that failed or stopped the run reports for itself.
+  if (e.optstmt > 0 && !core::msgkey.trimmed().empty()) return finish(xeqkeyed);
+  if (e.hasassign && !e.stored && !e.falsecond && core::xeqstop == 0)
+    return finish(failure(e, 3028, e.n));
+  finalresult(e);
+  if (const int fp = core::FPUERROR(-1); fp != 0) return finish(failure(e, 3300 + fp, e.n));
+  if (e.optstmt > 0) return finish(xeqoptbase + e.optstmt);
+  return finish(0);
+}
+
+}  // namespace exec

@@ -1,0 +1,85 @@
+// The state of one call of the postfix evaluator and the steps that the
+// word handlers share (exec/postfix.cpp, exec/operands.cpp). Internal to
+// the evaluator.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+#include <vector>
+
+namespace exec::evaldetail {
+
+struct Eval {
+  std::span<const std::int16_t> words;
+  std::span<std::int32_t> values;
+  std::int32_t n = 0;                // used length of the word list
+  std::int32_t cap = 0;              // room of the operand list
+  std::int32_t hdr = 0;              // split position + descriptor count: target side is p <= hdr
+  std::int32_t nlinked = 0;          // descriptors made by linking
+  std::int32_t first = 0;            // position of the first stream word
+  std::int32_t passstart = 0;        // where later passes start reading
+  std::int32_t sp = 0;               // value stack height
+  std::vector<std::uint8_t> isbase;  // per stack entry: 1 an array base (5002), 2 a placeholder
+  std::int32_t pass = 0;
+  std::int32_t iresultpass = 0;   // `iresult` at the start of every pass
+  std::int32_t tmpbase = 0;       // the temporary-string area's start in every pass
+  std::int32_t resultcell = 0;    // the statement's result cell
+  std::int32_t optstmt = 0;       // option statement met (number), 0 none
+  std::int32_t firstkw = 0;       // stack height before the first option keyword
+  std::int32_t firstwritten = 0;  // lowest target cell written
+  std::int32_t written = 0;       // target cells written in this pass's list
+  std::int32_t editcalls = 0;     // EDIT and POP calls of the statement
+  std::int32_t jump = 0;          // next word position when non-zero
+  bool hasassign = false;         // an assignment or exchange word was met
+  bool stored = false;            // something was stored
+  bool falsecond = false;         // the statement was a false condition
+  bool condition = false;         // a block word stored the condition's result
+  bool endstmt = false;           // end the statement after this word
+  bool endpasses = false;         // no further pass
+  bool rangeflag = false;         // a range is running (missing elements read 0.0)
+  bool missing = false;           // the current segment element is missing
+  bool restart = false;           // evaluate the statement again from its first pass
+};
+
+inline std::uint32_t word(const Eval& e, std::int32_t p) {
+  return static_cast<std::uint16_t>(e.words[static_cast<std::size_t>(p - 1)]);
+}
+inline std::int32_t& val(Eval& e, std::int32_t p) {
+  return e.values[static_cast<std::size_t>(p - 1)];
+}
+// Stack entry i (1 = bottom).
+inline std::int32_t& at(Eval& e, std::int32_t i) { return val(e, e.n + i); }
+inline std::int32_t& top(Eval& e) { return at(e, e.sp); }
+inline bool targetside(const Eval& e, std::int32_t p) { return p <= e.hdr; }
+
+// Pushes an entry; false when the operand list is full.
+bool push(Eval& e, std::int32_t entry, bool base = false);
+// Removes the top entry; false when the stack is empty.
+bool pop(Eval& e, std::int32_t& entry);
+// Removes the top bound or index entry, passing over the placeholders of
+// the range words; false when none is left.
+bool popbound(Eval& e, std::int32_t& entry);
+// A new numeric result cell holding v (0 when no room).
+std::int32_t newcell(double v);
+// The numeric value of a stack entry (a string: its text read as a number).
+double numvalue(std::int32_t entry);
+// Rounds a bound or index entry; entries below 1 (omitted bounds) give 0.
+std::int32_t intvalue(std::int32_t entry);
+// A new temporary number, 0 when none is free.
+std::int32_t newtempnumber();
+// Makes temporary t hold a copy of the text at the top of the temporary
+// area, growing `c1namen` first when needed; 0 or 2002.
+std::int32_t maketemp(std::int32_t t, std::string_view text);
+
+// Descriptor setup before the first pass; status 0 or an error code.
+std::int32_t setupdescriptors(Eval& e);
+// Values of the predefined cells for pass r.
+void passcells(Eval& e);
+// A marker 5000 to 5019 at position p; status 0 or an error code.
+std::int32_t marker(Eval& e, std::int32_t p);
+// Substring (a:b) and single character (i) of a string operand.
+std::int32_t substring(Eval& e, std::int32_t p);
+std::int32_t onechar(Eval& e, std::int32_t p);
+
+}  // namespace exec::evaldetail

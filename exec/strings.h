@@ -1,0 +1,58 @@
+// String operands of the operators: mixing a string with a number,
+// comparing two strings, joining strings with "//", and the string
+// built-ins ICHAR, LEN, LEN_TRIM and TRIM.
+//
+// A string is a first and a last position in `c1namen`. Inside evaluated
+// expressions a string operand is a temporary or descriptor named by a
+// negative operand index (exec/tempstrings.h holds its positions); on the
+// statement loop's short path it is a character symbol whose cell holds the
+// positions. Strings compare by character codes, the shorter one extended
+// with blanks.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace exec {
+
+// Compares two texts under an expression relational code and stores 1.0
+// or 0.0 in result. 0, or 3504 for a code outside the table.
+std::int32_t XEQ2COMPARECHAR(double& result, std::string_view a, std::int16_t rel,
+                             std::string_view b);
+// The same with the statement loop's codes; a code outside the table sets
+// the key "notPossible" and returns -1 without a result.
+std::int32_t XEQBINCHAR(double& result, std::string_view a, std::int16_t rel, std::string_view b);
+
+// The statement loop's two-operand entry on symbols a and b. 0 done; -4 a
+// below 1, -2 a string with a number (both "notPossible"); -3 a numeric
+// failure; -1 a bad string relation.
+std::int32_t XEQBIN(double& result, std::int32_t a, std::int16_t op, std::int32_t b);
+
+// The statement loop's concatenation of symbols a and b into the result
+// symbol res (a temporary string). 0 done, -1 refused by the user. When the
+// character store is full it is grown and the join goes on.
+std::int32_t XEQTIDCAT(std::int32_t res, std::int32_t a, std::int32_t ignored, std::int32_t b);
+
+// The text of positions first..last of `c1namen` read in its direction
+// (backwards when first > last + 1); empty when the bounds are not valid.
+std::string c1text(std::int32_t first, std::int32_t last);
+// Length of the string first..last: 0 when last = first - 1, otherwise the
+// number of positions between them, read in either direction.
+std::int32_t c1length(std::int32_t first, std::int32_t last);
+
+// Grows `c1namen` by at least extra characters while an expression is being
+// evaluated, and repairs every live position that pointed into the moved
+// block (texts of the character variables): string descriptors and
+// temporaries, and string result cells above `nsym`. The evaluation goes on
+// afterwards; nothing runs twice. False when the store could not grow.
+bool growcharstore(std::int32_t extra);
+// Makes sure that positions up to last stay below `c1limit`, growing the
+// store when needed. False when it could not grow.
+bool charroom(std::int32_t last);
+
+// The string side of XEQ2BIN and XEQ2UNA (exec/operators.h).
+std::int32_t binstring(std::int32_t res, std::int32_t a, unsigned op, std::int32_t b);
+std::int32_t unastring(std::int32_t res, std::int32_t a, unsigned op);
+
+}  // namespace exec

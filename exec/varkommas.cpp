@@ -1,0 +1,354 @@
+#include "exec/varkommas.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "core/namevalue.h"
+#include "core/numread.h"
+#include "core/numwrite.h"
+#include "core/rawmem.h"
+#include "core/runwords.h"
+#include "core/search.h"
+#include "core/stores.h"
+#include "core/symbols.h"
+#include "exec/builtins_random.h"
+#include "exec/operands.h"
+#include "exec/postfix.h"
+#include "exec/postfix_eval.h"
+#include "exec/strings.h"
+#include "exec/tempstrings.h"
+#include "exec/xeq2.h"
+#include "exec/xeqtemps.h"
+
+namespace exec {
+
+namespace {
+
+std::size_t sz(std::int32_t i) { return static_cast<std::size_t>(i); }
+
+// Comparison tolerance of the numeric searches.
+constexpr double searcheps = 1.0E-13;
+
+double roundhalf(double x) { return std::round(x); }
+
+// The text of an argument: a temporary string or a character symbol.
+bool textof(std::int32_t e, std::string& out) {
+  std::int32_t f = 0, l = 0;
+  if (e < 0) {
+    if (!tempbounds(-e, f, l)) return false;
+  } else if (e < 1 || e > core::nname || !core::name.valid(e) || !core::z.valid(e) ||
+             core::ISCHAR(e, f, l) == 0) {
+    return false;
+  }
+  out = c1text(f, l);
+  return true;
+}
+
+// A numeric array argument: its first element cell and element count.
+struct NumArray {
+  std::int32_t first = 0;
+  std::int32_t count = 0;
+};
+
+bool arrayof(std::int32_t e, NumArray& a) {
+  if (e <= 0) return false;
+  for (std::int32_t k = std::min(xeqexpr.ndescr, maxtemps); k >= 1; --k) {
+    const DescrKind dk = descrkind[sz(k)];
+    if (dk != DescrKind::array && dk != DescrKind::list) continue;
+    // The array's base, or one of its elements as an element pass hands
+    // it over: either stands for the whole array.
+    const std::int32_t count = tmpbeg[sz(k)] * std::max(tmpend[sz(k)], 1);
+    if (e + 1 >= tmporig[sz(k)] && e < tmporig[sz(k)] + count) {
+      a.first = tmporig[sz(k)];
+      a.count = count;
+      return true;
+    }
+  }
+  if (e <= core::nsym && core::name.valid(e) && core::NAMTYP(e, 0x10) != 0 &&
+      core::name(e).adr > 0) {
+    std::int32_t rows = 0, cols = 0;
+    core::TRANSFERR8TO2I4(core::z(e), rows, cols);
+    a.first = core::name(e).adr;
+    a.count = std::max(rows, 0) * std::max(cols, 1);
+    return true;
+  }
+  return false;
+}
+
+double num(std::int32_t e) { return evaldetail::numvalue(e); }
+
+double element(const NumArray& a, std::int32_t i) {
+  const std::int32_t c = a.first + i - 1;
+  return core::z.valid(c) ? core::z(c) : 0.0;
+}
+
+// A new temporary string holding text; its number, or minus an error.
+std::int32_t newtext(std::string_view text) {
+  const std::int32_t t = evaldetail::newtempnumber();
+  if (t == 0) return -vkerr::noroom;
+  if (evaldetail::maketemp(t, text) != 0) return core::xeqstop == tempgrown ? 0 : -vkerr::noroom;
+  return t;
+}
+
+// The cell of an out argument: a symbol's own cell below the last symbol.
+bool outcell(std::int32_t e) { return e >= 1 && e <= core::nsym - 1 && core::z.valid(e); }
+
+std::int32_t ranfn(std::int32_t commas, std::span<std::int32_t> args, double& out) {
+  if (commas > 2) return -vkerr::rancommas;
+  const double r = ranuniform();
+  if (commas == 0) {
+    out = num(args[0]) * r;
+    return 0;
+  }
+  if (commas == 2) {
+    ranseed(num(args[2]));
+    out = num(args[0]) + 2.0 * num(args[1]) * (ranuniform() - 0.5);
+    return 0;
+  }
+  out = num(args[0]) + 2.0 * num(args[1]) * (r - 0.5);
+  return 0;
+}
+
+std::int32_t charfn(std::int32_t commas, std::span<std::int32_t> args) {
+  if (commas == 0) {
+    const auto code = static_cast<std::int64_t>(roundhalf(num(args[0])));
+    const std::array<char, 1> c{static_cast<char>(code & 0xFF)};
+    return newtext(std::string_view(c.data(), 1));
+  }
+  if (commas != 2 && commas != 4) return -vkerr::charcommas;
+  std::string text;
+  if (!textof(args[sz(commas)], text)) return -vkerr::chartext;
+  std::int64_t n = 0, k = 0;
+  if (commas == 2) {
+    k = static_cast<std::int64_t>(roundhalf(num(args[0])));
+    n = static_cast<std::int64_t>(roundhalf(num(args[1])));
+  } else {
+    const auto i = static_cast<std::int64_t>(roundhalf(num(args[0])));
+    const auto j = static_cast<std::int64_t>(roundhalf(num(args[1])));
+    const auto rows = static_cast<std::int64_t>(roundhalf(num(args[2])));
+    const auto cols = static_cast<std::int64_t>(roundhalf(num(args[3])));
+    n = rows * cols;
+    k = (i - 1) * cols + j;
+    if (rows < 1 || cols < 1) n = 0;
+  }
+  if (n < 1) return -vkerr::piececount;
+  if (k < 1 || k > n) return -vkerr::piece;
+  const auto m = static_cast<std::int64_t>(text.size()) / n;
+  return newtext(std::string_view(text).substr(static_cast<std::size_t>((k - 1) * m),
+                                               static_cast<std::size_t>(m)));
+}
+
+// Position of the element nearest to what: linear from the front or (bit
+// 4) from the back, or by bisection (bit 512) over ascending elements.
+double numsearch(const NumArray& a, double what, std::int32_t options, std::int32_t& compared) {
+  std::int32_t best = 0;
+  double bestdiff = std::numeric_limits<double>::max();
+  compared = 0;
+  auto look = [&](std::int32_t i) {
+    ++compared;
+    const double d = std::fabs(element(a, i) - what);
+    if (d < bestdiff) {
+      bestdiff = d;
+      best = i;
+    }
+    return d <= searcheps;
+  };
+  if ((options & 512) != 0) {
+    std::int32_t lo = 1, hi = a.count;
+    while (hi >= 1 && element(a, hi) == 0.0) --hi;
+    while (lo <= hi) {
+      const std::int32_t mid = lo + (hi - lo) / 2;
+      if (look(mid) || lo == hi) break;
+      if (element(a, mid) < what)
+        lo = mid + 1;
+      else
+        hi = mid - 1;
+    }
+  } else if ((options & 4) != 0) {
+    for (std::int32_t i = a.count; i >= 1; --i)
+      if (look(i)) break;
+  } else {
+    for (std::int32_t i = 1; i <= a.count; ++i)
+      if (look(i)) break;
+  }
+  if (best > 0 && (bestdiff <= searcheps || (options & 32) != 0)) return best;
+  return 0.0;
+}
+
+std::int32_t indexfn(std::int32_t commas, std::span<std::int32_t> args, double& out) {
+  if (commas < 1 || commas > 3) return -vkerr::indexcommas;
+  const std::int32_t options =
+      commas >= 2 ? static_cast<std::int32_t>(roundhalf(num(args[2]))) : 0;
+  const std::int32_t outarg = commas == 3 ? args[3] : 0;
+  const std::int32_t where = args[0], what = args[1];
+  std::string hay, needle;
+  const bool wheretext = textof(where, hay);
+  const bool whattext = textof(what, needle);
+  if (wheretext) {
+    if (!whattext) {
+      std::array<char, 10> field{};
+      std::int32_t used = 0;
+      core::C1WTSID8(field, num(what), 1, used);
+      needle.assign(field.data(), sz(std::clamp(used, 0, 10)));
+    }
+    if (hay.empty() || needle.empty()) {
+      out = 0.0;
+      return 0;
+    }
+    int notfound = 0;
+    const int pos = core::SEARCH(hay, needle, 1, static_cast<int>(hay.size()), options, notfound);
+    out = notfound != 0 ? 0.0 : pos;
+    int len = 0;
+    core::MATCHEDLENGTH(len);
+    if (outcell(outarg)) core::z(outarg) = len;
+    // MATCHEDLENGTH reads the length once; keep it for the script.
+    core::matchlen = len;
+    return 0;
+  }
+  double value = 0.0;
+  if (whattext) {
+    std::int32_t pos = -1, status = 2;
+    if (!needle.empty())
+      core::GETR8N(needle, static_cast<std::int32_t>(needle.size()), value, pos, status);
+    if (status != 0) {
+      out = 0.0;
+      return 0;
+    }
+  } else {
+    value = num(what);
+  }
+  NumArray a;
+  if (!arrayof(where, a)) {
+    a.first = where;
+    a.count = where > 0 ? 1 : 0;
+  }
+  std::int32_t compared = 0;
+  out = numsearch(a, value, options, compared);
+  if (outcell(outarg)) core::z(outarg) = compared;
+  return 0;
+}
+
+std::int32_t initfn(std::int32_t commas, std::span<std::int32_t> stack, std::int32_t& top) {
+  plat::Store1<std::int32_t> ops(sz(std::max(top, 1)));
+  for (std::int32_t i = 1; i <= top; ++i) ops(i) = stack[sz(i - 1)];
+  core::PARSE(commas, ops, top);
+  // The text argument goes as well: the evaluator pushes the result.
+  top = std::max(top - 1, 0);
+  return 0;
+}
+
+}  // namespace
+
+bool tempbounds(std::int32_t j, std::int32_t& first, std::int32_t& last) {
+  if (j < 1 || j > maxtemps || descrkind[sz(j)] != DescrKind::string) return false;
+  first = tmpbeg(j);
+  last = tmpend(j);
+  return true;
+}
+
+std::int32_t ORIGOP(std::int32_t op) {
+  if (op < 0) {
+    const std::int32_t j = -op;
+    if (j <= maxtemps && tmpsym(j) > 0) return tmpsym(j);
+    return op;
+  }
+  if (op > core::nname) {
+    for (std::int32_t k = std::min(xeqexpr.ndescr, maxtemps); k >= 1; --k) {
+      if (descrkind[sz(k)] != DescrKind::array) continue;
+      const std::int32_t n = tmpbeg(k) * std::max(tmpend(k), 1);
+      const std::int32_t s = tmpsym(k);
+      if (op >= tmporig(k) && op < tmporig(k) + n && s >= 1 && s <= core::nsym &&
+          core::name.valid(s))
+        return core::name(s).adr + (op - tmporig(k));
+    }
+  }
+  return op;
+}
+
+std::int32_t VARKOMMASCALL(std::int32_t nextcell, std::span<std::int32_t> stack, std::int32_t& top,
+                           std::int16_t word) {
+  const auto w = static_cast<std::uint16_t>(word);
+  const std::uint32_t fn = w & 0xE7C0u;
+  const auto commas = static_cast<std::int32_t>(w & 0x1Fu);
+  top = std::min(top, static_cast<std::int32_t>(stack.size()));
+  if (fn == vkfn::init) return initfn(commas, stack, top);
+  // A table-file argument occupies four entries.
+  std::int32_t extra = 0;
+  for (std::int32_t i = std::max(top - commas - 3, 1); i <= top; ++i)
+    if (stack[sz(i - 1)] > tablemarker) extra = 3;
+  const std::int32_t first = top - commas - extra;
+  if (first < 1) return -3000;
+  if (extra != 0) {
+    // Files viewed as tables are not open in this build: no table qualifies.
+    top = first - 1;
+    return -vkerr::notable;
+  }
+  std::span<std::int32_t> args = stack.subspan(sz(first - 1), sz(commas + 1));
+  double out = 0.0;
+  std::int32_t r = 0;
+  switch (fn) {
+    case vkfn::log:
+      if (commas > 1) return -vkerr::logcommas;
+      out = commas == 0 ? std::log(num(args[0])) : std::log(num(args[0])) / std::log(num(args[1]));
+      break;
+    case vkfn::ran:
+      r = ranfn(commas, args, out);
+      break;
+    case vkfn::chr:
+      r = charfn(commas, args);
+      if (r >= 0) top = first - 1;
+      return r;
+    case vkfn::index:
+      r = indexfn(commas, args, out);
+      break;
+    case vkfn::tablesearch:
+      return -vkerr::notable;
+    default:
+      return -3000;
+  }
+  if (r != 0) return r;
+  if (core::z.valid(nextcell)) core::z(nextcell) = out;
+  top = first - 1;
+  return 0;
+}
+
+std::int32_t MXSEARCHFMTD(std::int32_t table, std::int32_t firstrow, std::int32_t column,
+                          std::string_view text, std::int32_t options) {
+  // Build the six operands as the evaluator would and search through the
+  // variable-argument call; the search text goes without trailing blanks.
+  const std::size_t n = text.find_last_not_of(' ');
+  const std::string_view t = n == std::string_view::npos ? text.substr(0, 0) : text.substr(0, n + 1);
+  const std::int32_t tnum = evaldetail::newtempnumber();
+  if (tnum == 0 || evaldetail::maketemp(tnum, t) != 0) return -1;
+  const std::int32_t c = core::iresult;
+  if (!resultroom(c + 3)) return -1;
+  for (std::int32_t i = 0; i < 3; ++i) newtemprecord(c + i);
+  core::z(c) = firstrow;
+  core::z(c + 1) = column;
+  core::z(c + 2) = options;
+  core::iresult = c + 3;
+  std::array<std::int32_t, 6> ops{table, c, c + 1, 2147483647, -tnum, c + 2};
+  std::int32_t top = 6;
+  const std::int32_t res = core::iresult;
+  if (!resultroom(res + 1)) return -1;
+  newtemprecord(res);
+  const std::int32_t r = VARKOMMASCALL(res, ops, top, mxsearchword);
+  if (r != 0) return -1;
+  return static_cast<std::int32_t>(roundhalf(core::z(res)));
+}
+
+void install_varkommas() {
+  VARKOMMAS = &VARKOMMASCALL;
+  core::tempstringbounds = &tempbounds;
+  core::origop = &ORIGOP;
+}
+
+namespace {
+[[maybe_unused]] const bool installed = (install_varkommas(), true);
+}  // namespace
+
+}  // namespace exec

@@ -1,0 +1,581 @@
+#include "exec/xeq.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+#include "core/chars.h"
+#include "core/kompil.h"
+#include "core/program.h"
+#include "core/runwords.h"
+#include "core/stores.h"
+#include "core/symbols.h"
+#include "core/xform.h"
+#include "exec/alarms.h"
+#include "exec/assign.h"
+#include "exec/control.h"
+#include "exec/postfix.h"
+#include "exec/xeq2.h"
+#include "exec/xeqtemps.h"
+
+namespace exec {
+
+namespace {
+
+using core::adrs;
+using core::z;
+
+// The code being run: xeqbuf from its first word, or one translated line.
+std::span<const std::int16_t> running;
+
+constexpr std::int16_t endword = core::endmark;
+constexpr std::int16_t placeholder = core::placeholdereq;
+constexpr double emptyvalue = 1.0E-251;
+
+enum class At { head, exprpath, wordpath, prologue, words, endstmt, looptest, stop, error };
+
+bool single() { return (core::xeqmode & 0x40) != 0; }
+bool callbackmode() { return (core::xeqmode & 0x20) != 0; }
+
+bool msgkeyis(std::string_view k) {
+  std::string_view v = core::msgkey.view();
+  while (!v.empty() && v.back() == ' ') v.remove_suffix(1);
+  return v == k;
+}
+
+void pushentry(std::int32_t e) {
+  ++core::xeqstackptr;
+  if (adrs.valid(core::xeqstackptr)) adrs(core::xeqstackptr) = e;
+}
+
+// A fresh numeric temporary at `iresult`.
+void freshresult() {
+  if (resultroom(core::iresult)) newtemprecord(core::iresult);
+}
+
+// The error exit: the message with the failing statement, then the stop.
+At errorexit() {
+  if (core::nomsg != 0) {
+    core::xeqstop = stops::error;
+    return At::looptest;
+  }
+  std::int32_t subject = errsubject;
+  if (subject < 1 || subject > core::nsym) subject = 1;
+  errsubject = 1;
+  std::array<std::int16_t, 4> halves = core::iostatw;
+  halves[0] = static_cast<std::int16_t>(core::xeqline);
+  std::array<float, 2> where{xeqfailword, xeqfailpos};
+  core::HelpValues hv;
+  hv.halves = halves;
+  hv.singles = where;
+  if (z.size() > 1) hv.doubles = {z.ptr(1), static_cast<std::size_t>(z.size() - 1)};
+  hv.characters = {core::failedline.data(), core::failedline.size()};
+  std::string_view subj = core::symbolname(subject);
+  std::array<char, 64> subjtext{};
+  const std::size_t n = std::min(subj.size(), subjtext.size());
+  std::copy_n(subj.begin(), n, subjtext.begin());
+  hv.text = {subjtext.data(), n};
+  std::array<char, 16> key{};
+  std::copy_n(core::msgkey.data(), key.size(), key.begin());
+  std::string_view k(key.data(), key.size());
+  while (!k.empty() && k.back() == ' ') k.remove_suffix(1);
+  int answer = 0;
+  core::HELP(k, answer, hv);
+  if (msgkeyis("yes")) {
+    core::msgkey.blank();
+    return At::looptest;
+  }
+  // HELP may have replaced the key; the failure keeps its own.
+  core::msgkey.set(k);
+  core::edmark = core::edmarkall;
+  if (core::idecmd == -14) {
+    wordpos = stmtend - 1;
+    const WordResult r = controlword(static_cast<std::int16_t>(wreturn));
+    if (r == WordResult::leave) return At::stop;
+    return At::looptest;
+  }
+  core::xeqstop = stops::error;
+  return At::looptest;
+}
+
+// Calls the label or subroutine of an event as the word CALL would.
+WordResult eventcall(std::int32_t label) {
+  pushentry(label);
+  return controlword(static_cast<std::int16_t>(wcall));
+}
+
+enum class Served { word, skipserve, returned, handled };
+
+// The pending command before a word. `r` receives the outcome of a call.
+Served servecommand(WordResult& r) {
+  const std::int32_t cmd = core::idecmd;
+  if (cmd == 1) {
+    const std::int32_t b = core::xeqstackbase;
+    if (adrs.valid(b + 3)) {
+      adrs(b + 1) = -8;
+      adrs(b + 2) = 0;
+      adrs(b + 3) = 1;
+    }
+    core::xeqstackptr = b + 3;
+    core::xeqstop = stops::command;
+    return Served::returned;
+  }
+  if (cmd == 999) {
+    r = controlword(static_cast<std::int16_t>(wreturn));
+    return Served::handled;
+  }
+  if (evtflags == -1) {
+    evtflags = 0;
+    ++core::xeqline;
+    return Served::skipserve;
+  }
+  if (cmd == 21063 || cmd == 21064 || cmd > 22099) {
+    eventcmd = cmd == 21063 || cmd == 21064 ? cmd : 0;
+    core::idecmd = 14;
+    r = eventcall(eventlabel);
+    return Served::handled;
+  }
+  alarmnext = 0;
+  const std::array<char, 2> fn{'F', static_cast<char>(cmd + 48)};
+  std::int32_t k = 0;
+  const std::string_view nm(fn.data(), fn.size());
+  if (core::FINDSN(nm, k, 4) || core::FINDSN(nm, k, 2)) {
+    core::keyrec.fill(0);
+    r = eventcall(k);
+    return Served::handled;
+  }
+  core::idecmd = alarmsavedcmd == cmd ? -1 : alarmsavedcmd;
+  r = WordResult::looptest;
+  return Served::handled;
+}
+
+}  // namespace
+
+std::int16_t codeword(std::int32_t p) {
+  if (p < 1 || p > static_cast<std::int32_t>(running.size())) return endword;
+  return running[static_cast<std::size_t>(p - 1)];
+}
+
+void loadbounds() {
+  if (single()) {
+    stmtstart = 1;
+    stmtend = static_cast<std::int32_t>(running.size()) + 1;
+    return;
+  }
+  stmtstart = core::stmtstart(core::xeqline);
+  stmtend = core::stmtstart(core::xeqline + 1);
+  if (stmtend < stmtstart) stmtend = stmtstart;
+}
+
+void takeresult(std::int32_t consumed) {
+  core::xeqstackptr = std::max(core::xeqstackptr - consumed, core::xeqstackbase);
+  pushentry(core::iresult);
+  INTERNALNXTTANDNDP();
+}
+
+void XEQ(std::span<const std::int16_t> code) {
+  const auto keptcode = running;
+  running = code;
+  struct Restore {
+    std::span<const std::int16_t> code;
+    ~Restore() {
+      running = code;
+      if (!single() && core::nstmt > 0 && core::xeqline > core::nstmt) core::xeqline = core::nstmt;
+    }
+  } restore{keptcode};
+
+  core::iostatw[0] = static_cast<std::int16_t>(core::FPUERROR(-1));
+  calldepth = 0;
+  core::xeqline = std::max(core::xeqline, 1);
+  At at = At::head;
+  bool resumed = false;
+  if (xeqstartpos != 0) {
+    stmtstart = xeqstartpos;
+    resumed = true;
+  } else {
+    firsttemp = core::nsym + 1;
+    callkind = 0;
+  }
+  std::int16_t lastword = 0;
+
+  for (;;) {
+    switch (at) {
+      case At::head: {
+        if (!resumed) {
+          core::xeqstop = 0;
+          loadbounds();
+          if (core::lokalscope == 0) core::lokalscope = core::lokalsub;
+        }
+        resumed = false;
+        if ((core::idestate & 4) == 0) core::nomsg = 0;
+        const std::int16_t first = codeword(stmtstart);
+        at = (first == 1 || first == -1) && core::idecmd <= 0 ? At::exprpath : At::wordpath;
+        break;
+      }
+
+      case At::exprpath: {
+        core::iresult = firsttemp;
+        freshresult();
+        const std::int32_t len = stmtend - stmtstart;
+        if (len == 2) {
+          const std::int32_t sp = core::xeqstackptr;
+          if (adrs.valid(sp) && adrs(sp) == 0) {
+            adrs(sp) = firsttemp;
+            if (z.valid(firsttemp)) z(firsttemp) = emptyvalue;
+          } else if (core::xeqmode & 0x10) {
+            core::xeqstackptr = 0;
+          }
+          at = At::endstmt;
+          break;
+        }
+        if (len <= 1) {
+          at = At::wordpath;
+          break;
+        }
+        const std::int16_t second = codeword(stmtstart + 1);
+        const std::int16_t third = codeword(stmtstart + 2);
+        if (second == placeholder || (second == 0 && third == endword) ||
+            (codeword(stmtstart) == 1 && second != 0)) {
+          // A line that failed to compile, or a block marked as wrong.
+          core::msgkey.set(xeqkeys::notcorrected);
+          at = At::error;
+          break;
+        }
+        core::xeqstackptr = core::xeqstackbase + 1;
+        if (!adrs.valid(core::xeqstackptr)) {
+          core::msgkey.set(xeqkeys::xeqstack);
+          at = At::error;
+          break;
+        }
+        const std::int32_t room = core::nadrs - core::nedlines - core::xeqstackptr - 5;
+        if (room < 8) {
+          core::msgkey.set(xeqkeys::msgxeqstack);
+          at = At::error;
+          break;
+        }
+        // Linking passes over the statement's second word, which holds the
+        // prefix words (0 for none). An ELSE statement has its block word
+        // there (-1, ELSE, its jump slot, end): it is given from its first
+        // word so that the block word is evaluated with its slot.
+        const bool elseform = second == core::xform::elseword;
+        const std::int32_t from = elseform ? stmtstart - 1 : stmtstart;
+        std::span<const std::int16_t> words = running.subspan(
+            static_cast<std::size_t>(from), static_cast<std::size_t>(stmtend - 1 - from));
+        std::span<std::int32_t> out{adrs.ptr(core::xeqstackptr), static_cast<std::size_t>(room)};
+        core::msgkey.blank();
+        const std::int32_t r = XEQ2(words, out);
+        if (core::xeqstop == -999 || core::xeqstop == -998) {
+          core::xeqstop = 0;
+          at = At::head;
+          resumed = true;
+          break;
+        }
+        adrs(core::xeqstackptr) = firsttemp + 1;
+        if (r == 0) {
+          at = At::endstmt;
+        } else if (r == xeqfalseblock) {
+          const WordResult w = blockjump(1);
+          at = w == WordResult::error ? At::error : At::looptest;
+        } else if (r > xeqoptbase && r <= xeqoptbase + 31) {
+          // Option statement n of the expression built-ins ran: its
+          // epilogue, with the statement code 0xAC00 + 32 n.
+          const std::int32_t n = r - xeqoptbase;
+          const auto optcode = static_cast<std::int16_t>(0xAC00 | (n << 5));
+          const std::int32_t base = core::xeqstackptr;
+          switch (optepilogue(optcode)) {
+            case WordResult::leave:
+              return;
+            case WordResult::error:
+              at = At::error;
+              break;
+            case WordResult::stophandling:
+              at = At::stop;
+              break;
+            case WordResult::looptest:
+              at = At::looptest;
+              break;
+            case WordResult::rerun:
+              at = At::head;
+              break;
+            default:
+              core::xeqstackptr = base;
+              at = At::endstmt;
+              break;
+          }
+        } else {
+          if (msgkeyis("")) {
+            const std::string_view k = xeqerrorkey(r);
+            core::msgkey.set(k.empty() ? xeqkeys::xequnknown : k);
+          }
+          if (core::xeqstop == stops::error && core::nomsg == 0 && core::iostatw[0] != 0 &&
+              msgkeyis("")) {
+            at = At::looptest;
+          } else {
+            at = At::error;
+          }
+        }
+        break;
+      }
+
+      case At::wordpath:
+        eventcmd = 0;
+        core::c1tmptop = core::c1top;
+        core::keyrec[0] = 0;
+        core::keystate[1] = 0;
+        if (z.valid(1)) z(1) = 1.0;
+        rerunflag = false;
+        core::iostatw[0] = 0;
+        core::msgkey.blank();
+        if (core::xeqmode & 0x04) stoppedflag = 0;
+        at = At::prologue;
+        break;
+
+      case At::prologue: {
+        core::iresult = firsttemp;
+        freshresult();
+        core::xeqstackptr = core::xeqstackbase;
+        if (core::xeqstackptr + core::nadrsstep / 4 >= core::nadrslow) {
+          int answer = 0;
+          core::MSGBOXFROMHELP("msgXEQstack", {}, answer);
+          if (answer == 1) {
+            std::int32_t extra = core::nadrsstep;
+            if (core::REALLOC(2, extra)) break;  // the statement runs again
+          }
+          core::xeqstop = stops::error;
+          at = At::looptest;
+          break;
+        }
+        stmtflags = 0;
+        wordpos = stmtstart;
+        at = At::words;
+        break;
+      }
+
+      case At::words: {
+        WordResult r = WordResult::next;
+        bool served = false;
+        if (core::idecmd > 0) {
+          switch (servecommand(r)) {
+            case Served::returned:
+              return;
+            case Served::handled:
+              served = true;
+              break;
+            case Served::skipserve:
+            case Served::word:
+              break;
+          }
+        }
+        if (!served) {
+          if (wordpos == 0) {
+            core::msgkey.set(xeqkeys::apology);
+            at = At::error;
+            break;
+          }
+          if (wordpos >= stmtend || wordpos > static_cast<std::int32_t>(running.size())) {
+            at = At::endstmt;
+            break;
+          }
+          const std::int16_t w = codeword(wordpos);
+          lastword = w;
+          if (w == endword) {
+            at = At::endstmt;
+            break;
+          }
+          if (iscontrolword(w)) {
+            r = controlword(w);
+          } else if ((static_cast<std::uint16_t>(w) & 0xE000u) == 0xC000u) {
+            r = builtinwords ? builtinwords(w) : WordResult::unknown;
+          } else {
+            r = operandwords ? operandwords(w) : WordResult::unknown;
+          }
+        }
+        if ((r == WordResult::next || r == WordResult::looptest) && core::xeqstop == stops::error &&
+            core::iostatw[0] != 0) {
+          // A floating-point failure found after a value-producing word.
+          const std::string_view cls =
+              (static_cast<std::uint16_t>(lastword) & 0xE000u) == 0xC000u ? "function" : "other   ";
+          std::copy_n(cls.begin(), 8, opclass);
+          if (msgkeyis("")) core::msgkey.set(ndpkey(core::iostatw[0]));
+          if (callbackmode()) return;
+          at = At::looptest;
+          break;
+        }
+        switch (r) {
+          case WordResult::next:
+            ++wordpos;
+            break;
+          case WordResult::stay:
+            break;
+          case WordResult::endstmt:
+            at = At::endstmt;
+            break;
+          case WordResult::rerun:
+            // From the prologue's second step: `$` keeps its value.
+            at = At::prologue;
+            break;
+          case WordResult::looptest:
+            at = At::looptest;
+            break;
+          case WordResult::stophandling:
+            at = At::stop;
+            break;
+          case WordResult::leave:
+            return;
+          case WordResult::error:
+            at = At::error;
+            break;
+          case WordResult::unknown:
+            core::msgkey.set(xeqkeys::xequnknown);
+            at = At::error;
+            break;
+        }
+        break;
+      }
+
+      case At::endstmt: {
+        if (rerunflag) {
+          rerunflag = false;
+          if (z.valid(1)) z(1) += 1.0;
+          at = At::prologue;
+          break;
+        }
+        if (core::xeqstackptr - core::xeqstackbase > 1) {
+          const std::uint16_t before = static_cast<std::uint16_t>(codeword(stmtend - 2)) & 0xFFE0u;
+          const std::uint16_t twobefore =
+              static_cast<std::uint16_t>(codeword(stmtend - 3)) & 0xFFE0u;
+          if (before != wsubroutine && before != wfunction && twobefore != wfunction) {
+            core::msgkey.set(xeqkeys::xeqstack);
+            at = At::error;
+            break;
+          }
+        }
+        if (alarmreset) {
+          alarmreset = false;
+          core::xeqstackbase = 1;
+        }
+        ++core::xeqline;
+        jumpedflag = 0;
+        at = At::looptest;
+        break;
+      }
+
+      case At::looptest: {
+        if (stopline != 0 && core::xeqline == stopline) {
+          stopline = 0;
+          core::xeqstop = stops::end;
+          at = At::stop;
+          break;
+        }
+        if (core::xeqstop == 0 && core::xeqline > core::nstmt && !single()) {
+          core::xeqstop = stops::end;
+          at = At::stop;
+          break;
+        }
+        if (single()) return;
+        if (core::idecmd > 0 && core::xeqstop == 0) {
+          at = At::head;
+          break;
+        }
+        if (core::keyrec[1] != 1) {
+          if (PANLIOSTEP) {
+            PANLIOSTEP();
+          } else {
+            panliostandin();
+          }
+        }
+        if (core::idecmd == 999) {
+          core::xeqmode &= 8;
+          core::xeqstop = stops::quit;
+          return;
+        }
+        if (core::keyrec[1] == 1) {
+          if (callbackmode()) {
+            core::xeqstop = stops::broken;
+            at = At::stop;
+            break;
+          }
+          if (core::idecmd <= 0) {
+            core::keyrec[1] = 0;
+            core::xeqstop = stops::broken;
+            if (eventlabel > 0) core::edmark = core::edmarkall;
+            at = At::stop;
+            break;
+          }
+        } else if (core::keyrec[0] != 0 && !callbackmode()) {
+          // A typed character jumps to the label of that one-character name.
+          const char c = static_cast<char>(core::keyrec[0]);
+          std::int32_t k = 0;
+          if (core::FINDSN(std::string_view(&c, 1), k, 2) && core::I2EQUZ(1, k) > 0) {
+            core::keyrec[0] = 0;
+            core::xeqline = core::I2EQUZ(1, k);
+            break;  // back to the loop test's first step
+          }
+        }
+        if (core::xeqstop == stops::cancel && core::idecmd == -14) {
+          core::idecmd = -1;
+          core::xeqmode &= ~0x04;
+        }
+        at = (core::xeqmode & 0x04) && core::xeqstop == 0 ? At::head : At::stop;
+        break;
+      }
+
+      case At::stop: {
+        if (callbackmode()) return;
+        const std::int32_t s = core::xeqstop;
+        if (s == stops::end || s > 0) {
+          resumecode = 0;
+          xeqstartpos = 0;
+          if (core::nomsg != 0) return;
+          if ((core::xeqmode & 0x10) && s == stops::cancel) {
+            core::xeqstop = 0;
+            core::edflags &= ~0x10;
+          }
+          core::xeqmode &= 8;
+          stoppedflag = 0xFF;
+          return;
+        }
+        if (s == stops::broken) {
+          const std::int32_t one = 1;
+          CLRALA(one);
+        }
+        return;
+      }
+
+      case At::error:
+        at = errorexit();
+        break;
+    }
+  }
+}
+
+void runstage(std::span<const std::int16_t> code) { XEQ(code); }
+
+void installexecutor() {
+  core::xeqstage = &runstage;
+  install_wordhandlers();
+}
+
+namespace {
+[[maybe_unused]] const bool installed = (installexecutor(), true);
+}  // namespace
+
+void reset_xeq() {
+  running = {};
+  stopline = firsttemp = stmtstart = stmtend = wordpos = xeqstartpos = stmtflags = 0;
+  rerunflag = false;
+  jumpedflag = 0;
+  calldepth = callkind = 0;
+  resumecode = resumemarker = savedmode = 0;
+  eventcmd = eventlabel = 0;
+  stoppedflag = 0;
+  evtflags = 0;
+  alarmreset = false;
+  solvetarget = 0;
+  tablehwnd = tablescope = 0;
+  std::copy_n("        ", 8, opclass);
+  errsubject = 1;
+  reset_control();
+}
+
+}  // namespace exec

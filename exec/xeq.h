@@ -1,0 +1,139 @@
+// The statement loop XEQ: runs a compiled program statement after statement
+// over the code words of `xeqbuf` (or one freshly translated statement),
+// serving the IDE's pending command before every word and the input step
+// between statements, until the script ends, stops, breaks, fails or hands
+// a statement back to the run driver. The run words below are read by every
+// other subsystem.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+#include "core/messages.h"
+#include "exec/operators.h"
+
+namespace exec {
+
+// Stop words besides 0 (running), -1 (end) and 0x7FFF (error).
+namespace stops {
+inline constexpr std::int32_t end = -1;
+inline constexpr std::int32_t command = -2;
+inline constexpr std::int32_t returned = -3;
+inline constexpr std::int32_t broken = -4;
+inline constexpr std::int32_t callback = -7;
+inline constexpr std::int32_t quit = -999;
+inline constexpr std::int32_t cancel = 120;
+inline constexpr std::int32_t error = 0x7FFF;
+}  // namespace stops
+
+// Run words of the loop.
+inline std::int32_t stopline = 0;     // statement at which the run ends, 0 = none
+inline std::int32_t firsttemp = 0;    // first temporary symbol of the current level
+inline std::int32_t stmtstart = 0;    // position of the statement's first word
+inline std::int32_t stmtend = 0;      // position of the next statement's first word
+inline std::int32_t wordpos = 0;      // position of the word being executed
+inline std::int32_t xeqstartpos = 0;  // start position of a resumed run, 0 = none
+inline std::int32_t stmtflags = 0;    // 1 operator, 2 element, 4 FUZ, 0x10 DO header
+inline bool rerunflag = false;        // the statement runs again with $ + 1
+inline std::uint8_t jumpedflag = 0;   // 0xFF: the statement was entered by a jump
+inline std::int32_t calldepth = 0;    // active subroutine calls
+inline std::int32_t callkind = 0;     // 0xE080 CALL, 0xE160 function reference, 0 none
+inline std::int16_t resumecode = 0;   // statement code of a statement that re-enters
+inline std::int16_t resumemarker = 0;
+inline std::int16_t savedmode = 0;
+inline std::int32_t eventcmd = 0;     // window-event command being served
+inline std::int32_t eventlabel = 0;   // label or subroutine of a window event
+inline std::uint8_t stoppedflag = 0;  // 0xFF once a run stopped
+inline std::int32_t evtflags = 0;     // input events seen by the waiting ALARM(1)
+inline bool alarmreset = false;       // drop every subroutine frame at the statement's end
+inline std::int32_t solvetarget = 0;  // symbol that receives SOLVE's result
+// The window handle recorded by a table header procedure and its scope.
+inline std::int32_t tablehwnd = 0;
+inline std::int32_t tablescope = 0;
+// Name buffer of the failing operation class ("function", "other") and of
+// the alarm label names.
+inline char opclass[9] = "        ";
+
+// Entries of a call frame on the operand stack, below the callee's base.
+inline constexpr std::int32_t framesize = 5;
+// The marker of a function result not yet assigned: the smallest normal
+// double.
+inline constexpr double unassigned = 2.2250738585072014E-308;
+
+// A CALL of a subroutine or function that is already active is refused.
+inline constexpr std::string_view activesubkey = core::MSGKEY("subActive");
+
+// Outcome of one word of the word path.
+enum class WordResult {
+  next,          // continue with the word after it
+  stay,          // `wordpos` was set by the handler: continue there
+  endstmt,       // end the statement now (end-of-statement steps, `xeqline` + 1)
+  rerun,         // run the statement again
+  looptest,      // go to the loop test (the handler set `xeqline` or `xeqstop`)
+  stophandling,  // go to the stop handling (`xeqstop` set)
+  leave,         // leave XEQ at once
+  error,         // error exit: `msgkey` holds the key, `errsubject` the subject
+  unknown,       // not this handler's word
+};
+
+// Handlers of the word families that the operand, assignment and option
+// statement words and the built-in functions supply: operandwords gets
+// every word that is neither a control word (0xE000 family but for the
+// array element words 0xF400 and 0xF600, the block jump 0x8001, the end
+// word 0x8000) nor a built-in function (W AND 0xE000 = 0xC000), which go to
+// builtinwords. A handler reads the word at `wordpos`, may read the words
+// around it through codeword(), and answers what the loop does next; a
+// value-producing word finishes with takeresult(). Absent, such a word is
+// error "xeqUnknown".
+using WordHandler = WordResult (*)(std::int16_t word);
+inline WordHandler operandwords = nullptr;
+inline WordHandler builtinwords = nullptr;
+// Subject symbol of the error exit (1 when none named).
+inline std::int32_t errsubject = 1;
+
+// The DO header being run: its `dorec` symbol and its parameter count
+// (1 limit, 2 limit and step).
+inline std::int32_t dosym = 0;
+inline std::int32_t donargs = 0;
+
+// The word at position p of the code being run; the end word 0x8000 outside it.
+std::int16_t codeword(std::int32_t p);
+
+// Sets `stmtstart` and `stmtend` for statement `xeqline` (or for the one
+// translated statement in single-statement mode); the statement's end word
+// stands at `stmtend` - 1.
+void loadbounds();
+
+// Tail step of a value-producing word: the top `consumed` entries of the
+// operand stack are replaced by the result cell `iresult` (whose value the
+// word wrote), and the next temporary is taken with the floating-point check.
+void takeresult(std::int32_t consumed);
+
+// In a DO header (`stmtflags` bit 0x10), the assignment first takes the loop
+// parameters off the stack: the step (with two parameters) and the limit go
+// into the loop's cells. False with "stinkingDO" in `msgkey` otherwise.
+bool takedoparams();
+// The loop-end test of a DO header, right after the start value is stored:
+// a loop whose start lies beyond its limit goes to its last statement. Ends
+// the statement.
+WordResult doendtest();
+
+// Runs the program (code = xeqbuf from its first word) or one translated
+// statement (code = tokcod from its first word, `xeqmode` bit 0x40).
+void XEQ(std::span<const std::int16_t> code);
+
+// The run driver's executor stage (core::xeqstage).
+void runstage(std::span<const std::int16_t> code);
+
+// Makes XEQ the run driver's executor stage; called once at start-up.
+void installexecutor();
+
+// The input step until the IDE brings its own: pumps the platform's queue
+// once, turns Escape into the break key and a quit request into 999.
+void panliostandin();
+
+// Start values of the loop's words.
+void reset_xeq();
+
+}  // namespace exec

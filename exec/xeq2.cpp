@@ -1,0 +1,417 @@
+#include "exec/xeq2.h"
+
+#include <algorithm>
+#include <limits>
+#include <string_view>
+
+#include "core/codewords.h"
+#include "core/runwords.h"
+#include "core/stores.h"
+#include "core/symbols.h"
+#include "core/tokenizer.h"
+#include "exec/tempstrings.h"
+
+namespace exec {
+
+namespace {
+
+using core::cwu;
+constexpr std::int32_t big = 0x7FFFFFFF;
+
+struct LinkFail {
+  std::int32_t result;
+  std::string_view text;
+};
+
+unsigned fam(std::int16_t w, unsigned mask) { return cwu(w) & mask; }
+
+struct Linker {
+  std::span<const std::int16_t> words;  // w(1..n) = words[0..n-1]
+  std::int32_t n = 0;
+  std::span<std::int32_t> out;
+  std::vector<std::int16_t> t;  // t(1..8n)
+  std::int32_t k = 0;           // stream entries written
+  std::int32_t p = 0;           // input position being linked
+  std::int32_t localmin = big;
+  std::int32_t boundsum = 0;
+  int closeflags = 0;
+  std::int32_t argblocks = 0;
+  std::int32_t split = 0;
+  std::int32_t firsttablepos = 0;
+  std::int32_t tabletarget = 0;
+  std::int32_t last5004 = 0;
+  std::int32_t splitclose = 0;
+  std::int32_t segcounter = 1;
+  std::uint32_t segmask = 0;
+
+  std::int16_t w(std::int32_t q) const {
+    return q >= 1 && q <= n ? words[static_cast<std::size_t>(q - 1)] : 0;
+  }
+  std::int32_t streamroom() const { return 8 * n; }
+
+  [[noreturn]] static void overrun() { throw LinkFail{xeq2overrun, "adrS/CMD overrun"}; }
+
+  void emit(std::int32_t code, std::int32_t value) {
+    if (k + 1 >= streamroom() || k + 1 >= static_cast<std::int32_t>(out.size())) overrun();
+    ++k;
+    t[static_cast<std::size_t>(k)] = static_cast<std::int16_t>(code);
+    out[static_cast<std::size_t>(k - 1)] = value;
+  }
+  void setcode(std::int32_t at, std::int32_t code, std::int32_t value) {
+    t[static_cast<std::size_t>(at)] = static_cast<std::int16_t>(code);
+    out[static_cast<std::size_t>(at - 1)] = value;
+  }
+  std::int32_t newdescr(std::int32_t kind, std::int32_t value) {
+    auto& x = xeqexpr;
+    if (x.ndescr >= ntemps || x.ndescr + 1 > core::maxtokens) overrun();
+    ++x.ndescr;
+    core::tokbeg(x.ndescr) = static_cast<std::int16_t>(kind);
+    core::tokend(x.ndescr) = static_cast<std::int16_t>(value);
+    return x.ndescr;
+  }
+
+  void reference(std::int16_t sym) {
+    auto& x = xeqexpr;
+    const std::int16_t type = core::name(sym).type;
+    const std::int32_t d = newdescr(0, sym);
+    x.idescr = d;
+    std::int32_t code = xeqop::stringref;
+    std::int32_t value = d;
+    std::int32_t kind = -1;
+    if ((type & 0x110) == 0x10) {
+      code = xeqop::arrayref;
+    } else if ((type & 0x110) == 0x100) {
+      bool element = false;
+      for (std::int32_t q = p + 1; q <= n; ++q) {
+        const unsigned f = fam(w(q), 0xFFC0u);
+        if (f == 0x8000u || f == 0x8840u || f == 0x8880u || f == 0x8980u || f == 0xF340u) break;
+        if (f == 0xF600u) element = true;
+      }
+      if (element) {
+        code = 0x100;
+        value = sym;
+      } else {
+        kind = xeqop::tablefile;
+      }
+    }
+    if (kind < 0) {
+      if (split == 0) {
+        kind = xeqop::beforesplit;
+      } else if (p >= 3 && (type & 0x100) == 0 && w(split - 1) == sym) {
+        kind = xeqop::readwhilewritten;
+        last5004 = d;
+      } else {
+        kind = xeqop::reference;
+      }
+    }
+    core::tokbeg(d) = static_cast<std::int16_t>(kind);
+    emit(code, value);
+  }
+
+  void symbol(std::int16_t s) {
+    auto& x = xeqexpr;
+    if (s > core::nname || !core::name.valid(s)) {
+      emit(0xA8, s);
+      x.opflags |= 1;
+      return;
+    }
+    const std::int16_t type = core::name(s).type;
+    const int masked = type & 0xD2;
+    if (masked == 0x2) {
+      if (p < n - 2) core::nomsg = s;
+      return;
+    }
+    if (masked == 0x10 || masked == 0x40) return reference(s);
+    if (masked == 0x80) {
+      if (s >= 1 && s <= 6) {
+        emit(s, s);
+        x.opflags |= 1 << s;
+        if (localmin > big - 1) localmin = big - 1;
+      } else {
+        emit(type, s);
+        x.opflags |= 1;
+      }
+      return;
+    }
+    throw LinkFail{xeq2notimplemented, "not yet implemented"};
+  }
+
+  void closer(std::int16_t word) {
+    auto& x = xeqexpr;
+    const unsigned bits = cwu(word) & 0x30u;
+    std::int32_t at = 0;
+    if (bits == 0x00u) {
+      if (split == 0) {
+        emit(xeqop::indexclosed, x.idescr);
+        closeflags |= 1;
+      } else {
+        emit(xeqop::splitindex, x.idescr);
+        splitclose = x.idescr;
+      }
+      at = k;
+    } else if (bits == 0x10u || bits == 0x20u) {
+      const bool one = bits == 0x10u;
+      if (boundsum > 0) {
+        boundsum = 0;
+        closeflags |= 2;
+        emit(one ? xeqop::onerange : xeqop::tworanges, big);
+      } else if ((x.opflags & 2) != 0) {
+        closeflags |= 1;
+      }
+      std::int32_t value = x.idescr;
+      if (one && splitclose > 1) {
+        --splitclose;
+        value = splitclose;
+      }
+      emit(one ? xeqop::oneindex : xeqop::twoindices, value);
+      at = k;
+      if (one && (segmask >> x.iseg & 1u) != 0) {
+        const auto lvl = static_cast<std::size_t>(x.iseg);
+        if (x.opflags == 1) {
+          x.seglen[lvl] = 1;
+        } else if (x.nelem == big) {
+          const std::int32_t d = std::clamp(x.idescr, 0, ntemps);
+          localmin = std::min(localmin, tmpend(d));
+          x.seglen[lvl] = localmin;
+        }
+      }
+      x.idescr = std::max(x.idescr - 1, 0);
+    } else {
+      emit(xeqop::twoindices, x.idescr);
+      at = k;
+    }
+    if (fam(word, 0xFFC0u) == 0xF600u) {
+      t[static_cast<std::size_t>(at)] = xeqop::tableelement;
+      if (firsttablepos == 0) firsttablepos = at;
+      if (split == 0) tabletarget = 1;
+    }
+  }
+
+  void segmentclose() {
+    auto& x = xeqexpr;
+    emit(xeqop::segclose, 0);
+    int depth = 1;
+    for (std::int32_t j = k - 1; j >= 1; --j) {
+      const std::int16_t c = t[static_cast<std::size_t>(j)];
+      if (c == xeqop::segclose) ++depth;
+      if (c == xeqop::segopen) --depth;
+      if (depth == 0) {
+        out[static_cast<std::size_t>(k - 1)] = 1 - (k - j);
+        break;
+      }
+    }
+    const auto lvl = static_cast<std::size_t>(std::clamp(x.iseg, 0, 4));
+    if (x.ndescr <= 0) x.seglen[lvl] = 1;
+    segmask &= ~(1u << lvl);
+    x.iseg = std::max(x.iseg - 1, 0);
+    ++p;  // the word after the closer belongs to it
+  }
+
+  void link() {
+    auto& x = xeqexpr;
+    for (p = 2; p <= n; ++p) {
+      const std::int16_t c = w(p);
+      const unsigned u = cwu(c);
+      if (c == 0) continue;
+      if (c == 0x7FFF) {
+        emit(0x81, 0);
+        continue;
+      }
+      if (c > 0) {
+        symbol(c);
+        continue;
+      }
+      if (u == 0x8840u) {
+        split = k + 1;
+        x.lhsdescr = x.idescr;
+        x.nelem = x.opflags == 1 ? 1 : localmin;
+        localmin = big;
+      } else if (u == 0xA800u) {
+        boundsum += 100;
+      } else if (u == 0xA801u || u == 0xA802u) {
+        emit(0x80, -static_cast<std::int32_t>(u & 0xFu));
+      } else if (u == 0xA804u || u == 0xA808u) {
+        emit(0x80, -static_cast<std::int32_t>(u & 0xFu));
+        boundsum += static_cast<std::int32_t>(u & 0xFu);
+      } else if (u == 0xA803u) {
+        x.opflags |= 4;
+      } else if (u == 0xA805u || u == 0xA806u || u == 0xA809u || u == 0xA80Au || u == 0xA80Fu) {
+        emit(xeqop::tworanges, 0);
+        emit(xeqop::twoindices, x.idescr);
+        x.opflags |= 8;
+      } else if (u == 0xA80Cu) {
+        emit(xeqop::onerange, 0);
+        x.opflags |= 8;
+      } else if (u == 0xA810u) {
+        emit(0x80, -16);
+        emit(0, 0);
+        x.opflags |= 8;
+      } else if (u == 0xA811u) {
+        emit(0, -17);
+        x.opflags |= 8;
+      } else if (u > 0xA800u && u <= 0xA83Fu) {
+        emit(0, 0);
+        x.opflags |= 8;
+      } else if (u == 0xF0C0u) {
+        emit(0, 0);
+      } else if (fam(c, 0xFFC0u) == 0xF000u) {
+        emit(c, w(p + 1));
+      } else if (fam(c, 0xFFC0u) == 0xF040u || fam(c, 0xFFC0u) == 0xF600u) {
+        closer(c);
+      } else if (fam(c, 0xFFC0u) == 0xF340u) {
+        boundsum = 0;
+        std::int32_t value = -x.idescr;
+        if (u == 0xF34Cu) {
+          const std::int16_t s = w(++p);
+          value = 0;
+          for (std::int32_t j = 1; j <= x.idescr; ++j)
+            if (core::tokend(j) == s) {
+              value = -j;
+              break;
+            }
+        }
+        emit(c, value);
+      } else if (fam(c, 0xFFC0u) == 0xF400u || fam(c, 0xFFC0u) == 0xF440u ||
+                 fam(c, 0xFFC0u) == 0xF480u) {
+        emit(c, 0);
+        emit(w(++p), 0);
+      } else if (u >= 0xF800u) {
+        if (fam(c, 0xFFE0u) == 0xFCC0u && last5004 > 0) {
+          core::tokbeg(last5004) = xeqop::reference;
+          last5004 = 0;
+        }
+        emit(c, w(p + 1));
+      } else if (fam(c, 0xFC00u) == 0x8C00u) {
+        split = 0;
+        const std::int32_t d = newdescr(xeqop::argblock, static_cast<std::int32_t>(u & 0x3FFu) + 1);
+        emit(c, d);
+      } else if (fam(c, 0xFC00u) == 0xA400u) {
+        ++argblocks;
+        std::int32_t value = 0;
+        std::int32_t seen = 0;
+        for (std::int32_t j = 1; j <= x.ndescr; ++j)
+          if (core::tokbeg(j) == xeqop::argblock && ++seen == argblocks) {
+            value = j;
+            break;
+          }
+        emit(c, value);
+      } else if (fam(c, 0xFFE0u) == 0x8880u || fam(c, 0xFFE0u) == 0x8980u) {
+        const auto a = static_cast<std::int32_t>(u & 0x1Fu);
+        emit(static_cast<std::int32_t>(u & 0xFFE0u) + tabletarget, a);
+        if (a > 0) x.nelem = 1;
+        if (fam(c, 0xFFE0u) == 0x8980u) x.swappos = k;
+      } else if (fam(c, 0xFFE0u) == 0xE0C0u) {
+        if (firsttablepos != 0) {
+          setcode(firsttablepos, xeqop::firsttable, big - x.ndescr);
+          firsttablepos = 0;
+        }
+        emit(c, 0);
+      } else if ((u & 0xF83Fu) == 0xC020u) {
+        emit(c, 0);
+        x.nelem = 1;
+      } else if ((u & 0x1Fu) == 0x1Fu) {
+        if (segcounter > 4) overrun();
+        x.iseg = segcounter++;
+        segmask |= 1u << x.iseg;
+        emit(xeqop::segopen, static_cast<std::int32_t>(static_cast<std::int16_t>(u & 0xFFE0u)));
+      } else if ((u & 0x1Fu) == 0x1Eu) {
+        segmentclose();
+      } else {
+        emit(c, 0);
+      }
+    }
+  }
+};
+
+}  // namespace
+
+std::int32_t XEQ2(std::span<const std::int16_t> words, std::span<std::int32_t> out) {
+  using namespace core;
+  auto& x = xeqexpr;
+  Linker l;
+  l.words = words;
+  l.n = static_cast<std::int32_t>(words.size());
+  l.out = out;
+  // Set-up.
+  x.tmpcell0 = iresult + 1;
+  if (iresult + 64 >= nname) {
+    std::int32_t extra = 64;
+    REALLOC(4, extra);
+  }
+  x.opflags = 0;
+  x.nelem = big;
+  x.iseg = 0;
+  x.seglen.fill(big);
+  x.nstream = x.ndescr = x.idescr = x.lhsdescr = x.swappos = 0;
+  c1tmptop = c1top + 1;
+  std::fill(out.begin(), out.end(), 0);
+  l.t.assign(static_cast<std::size_t>(l.streamroom()) + 1, 0);
+
+  std::int32_t header = 0;
+  std::int32_t total = 0;
+  try {
+    l.link();
+    x.nstream = l.k;
+    if (x.opflags == 1) x.nelemall = 1;
+    if (x.nelem == big) x.nelem = 1;
+    // Relabel the references made before any split.
+    x.idescr = x.ndescr;
+    for (std::int32_t j = 1; j <= x.ndescr; ++j)
+      if (tokbeg(j) == xeqop::beforesplit) {
+        if (l.split == 0)
+          tokbeg(j) = xeqop::reference;
+        else if (l.closeflags != 0)
+          tokbeg(j) = xeqop::closedtarget;
+      }
+    total = x.ndescr + l.k + 1;
+    const std::int32_t capacity =
+        std::min<std::int32_t>(8 * l.n, static_cast<std::int32_t>(out.size()));
+    if (total > capacity) l.overrun();
+    // Assemble: the stream moves up behind the header and the descriptors.
+    auto& lk = xeqlinked;
+    lk.codes.assign(static_cast<std::size_t>(std::max(capacity, total)), 0);
+    lk.total = total;
+    lk.capacity = capacity;
+    lk.split = l.split;
+    for (std::int32_t s = l.k; s >= 1; --s) {
+      lk.codes[static_cast<std::size_t>(x.ndescr + s)] = l.t[static_cast<std::size_t>(s)];
+      out[static_cast<std::size_t>(x.ndescr + s)] = out[static_cast<std::size_t>(s - 1)];
+    }
+    header = l.split + x.ndescr;
+    lk.codes[0] = 0;
+    out[0] = header;
+    for (std::int32_t j = 1; j <= x.ndescr; ++j) {
+      lk.codes[static_cast<std::size_t>(j)] = tokbeg(j);
+      out[static_cast<std::size_t>(j)] = tokend(j);
+    }
+    std::int32_t r = 0;
+    if (xeq3 != nullptr) {
+      std::int32_t cap = capacity;
+      r = xeq3(std::span<std::int16_t>(lk.codes.data(), static_cast<std::size_t>(capacity)), total,
+               out.first(static_cast<std::size_t>(capacity)), cap, header);
+    }
+    if (xeqstop == -998) return r;
+    if (iresult > nname) throw LinkFail{xeq2overrun, "nxtT overrun"};
+    const auto ur = static_cast<std::uint32_t>(r);
+    if (ur >= 0x80000001u && ur <= 0x80000021u) return r;
+    if (r == 0) return xeqstop;
+    iostatw[0] = static_cast<std::int16_t>(r & 0xFFFF);
+    iostatw[1] = static_cast<std::int16_t>(xeqline);
+    return r;
+  } catch (const LinkFail& f) {
+    failedline.set(f.text);
+    xeqfailword = static_cast<float>(l.w(std::clamp(l.p, 1, std::max(l.n, 1))));
+    xeqfailpos = static_cast<float>(l.p);
+    iostatw[0] = static_cast<std::int16_t>(f.result);
+    iostatw[1] = static_cast<std::int16_t>(xeqline);
+    return f.result;
+  }
+}
+
+void reset_xeq2() {
+  xeqexpr = XeqExpr{};
+  xeqlinked = Linked{};
+  xeqfailword = xeqfailpos = 0.0F;
+}
+
+}  // namespace exec

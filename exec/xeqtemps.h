@@ -1,0 +1,89 @@
+// Result temporaries, the floating-point check after a value-producing word,
+// and the message keys with which the executor reports run-time failures.
+//
+// Every value a statement computes goes into a fresh numeric temporary: a
+// symbol record above `nsym` whose cell in `z` holds the value. `iresult`
+// names the current one. After each value-producing word the statement
+// loop moves on to the next temporary and reads the floating-point status,
+// so that a division by zero or an overflow is reported against the
+// statement that caused it.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "core/messages.h"
+
+namespace exec {
+
+// Type word of a numeric temporary and of a temporary string.
+inline constexpr std::int16_t numtemptype = 0x88;
+inline constexpr std::int16_t strtemptype = 0x48;
+
+// The two letters of a floating-point status code: 1 "IR", 2 "DN", 4 "ZD",
+// 8 "OF", any other non-zero code "IE"; empty for 0.
+std::string_view ndpletters(std::int32_t code);
+
+// The ten-character key "NDPerror" + letters of a floating-point status.
+std::string_view ndpkey(std::int32_t code);
+
+// Makes room for result cell k: grows `name` when k reaches `nname` and `z`
+// when k reaches the top block of `z`. False when a store could not grow.
+bool resultroom(std::int32_t k);
+
+// Called after resultroom grew `z`: the cells oldtop..oldnz of the top
+// block (the arrays) now lie g cells higher. The evaluator installs it
+// while a statement runs, to repair the cells it holds.
+inline void (*zmoved)(std::int32_t oldtop, std::int32_t oldnz, std::int32_t g) = nullptr;
+
+// Writes a fresh numeric temporary record for cell k (address 0, type 0x88,
+// the rest 0). The cell's value is left as it is.
+void newtemprecord(std::int32_t k);
+
+// Moves `iresult` to a new numeric temporary and checks the floating-point
+// status: a status found while no error is pending (`iostatw` 0) is kept in
+// `iostatw`, sets `xeqstop` to 0x7FFF and, unless `nomsg` is set, is shown
+// under its "NDPerror" key with the statement number.
+void INTERNALNXTTANDNDP();
+
+// Run-time error keys of the executor.
+namespace xeqkeys {
+inline constexpr std::string_view notcorrected = core::MSGKEY("notCorrected");
+inline constexpr std::string_view noendif = core::MSGKEY("noEndif");
+inline constexpr std::string_view apology = core::MSGKEY("apology");
+inline constexpr std::string_view xeqstack = core::MSGKEY("xeqStack");
+inline constexpr std::string_view msgxeqstack = core::MSGKEY("msgXEQstack");
+inline constexpr std::string_view xequnknown = core::MSGKEY("xeqUnknown");
+inline constexpr std::string_view stackunderflow = core::MSGKEY("stackUnderFlow");
+inline constexpr std::string_view noriteside = core::MSGKEY("noRiteSide");
+inline constexpr std::string_view xeqnoarray = core::MSGKEY("xeqNoArray");
+inline constexpr std::string_view vectorisation = core::MSGKEY("vectorisation");
+inline constexpr std::string_view notpossible = core::MSGKEY("notPossible");
+inline constexpr std::string_view xeqtryagain = core::MSGKEY("xeqTryAgain");
+inline constexpr std::string_view storetotemp = core::MSGKEY("storeToTemp");
+inline constexpr std::string_view chartonum = core::MSGKEY("charToNum");
+inline constexpr std::string_view charexpected = core::MSGKEY("charExpected");
+inline constexpr std::string_view rdwrerk = core::MSGKEY("rdwrErK");
+inline constexpr std::string_view arraydim0 = core::MSGKEY("arrayDim=0");
+inline constexpr std::string_view arrayindex = core::MSGKEY("arrayIndex");
+inline constexpr std::string_view substringind = core::MSGKEY("substringInd");
+inline constexpr std::string_view doprefix = core::MSGKEY("doPrefix");
+inline constexpr std::string_view stinkingdo = core::MSGKEY("stinkingDO");
+inline constexpr std::string_view labelsub = core::MSGKEY("labelSub?");
+inline constexpr std::string_view nofncassign = core::MSGKEY("noFncAssign");
+inline constexpr std::string_view alarmerror = core::MSGKEY("alarmError");
+inline constexpr std::string_view indexerror = core::MSGKEY("indexError");
+inline constexpr std::string_view charerror = core::MSGKEY("charError");
+inline constexpr std::string_view allocnoarrnochar = core::MSGKEY("allocNoArrNoChar");
+inline constexpr std::string_view allocuseali = core::MSGKEY("allocUseAli");
+inline constexpr std::string_view allocate = core::MSGKEY("ALLOCATE()");
+inline constexpr std::string_view msgnan = core::MSGKEY("msgNaN");
+inline constexpr std::string_view msgmulticat = core::MSGKEY("msgMulti//");
+inline constexpr std::string_view notyetbuilt = core::MSGKEY("notYetBuilt");
+// Floating-point failures, one key per class.
+inline constexpr std::string_view ndpkeys[] = {
+    core::MSGKEY("NDPerrorIR"), core::MSGKEY("NDPerrorDN"), core::MSGKEY("NDPerrorZD"),
+    core::MSGKEY("NDPerrorOF"), core::MSGKEY("NDPerrorIE")};
+}  // namespace xeqkeys
+
+}  // namespace exec

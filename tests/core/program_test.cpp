@@ -1,0 +1,263 @@
+#include "core/program.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/codewords.h"
+#include "core/runwords.h"
+#include "core/stores.h"
+#include "core/stores_fixture.h"
+#include "core/symbols.h"
+
+using namespace core;
+
+namespace {
+
+using Stmt = std::vector<std::int16_t>;
+
+constexpr std::int16_t IF = cwv(0xF400), ELSE = cwv(0xF440), ELSEIF = cwv(0xF480),
+                       ENDIF = cwv(0xF4C0), THEN = cwv(0xF500), BLOCKDO = cwv(0xEC20),
+                       ENDDO = cwv(0xEC40), DO = cwv(0xEC60), END = cwv(0xE0C0), SUB = cwv(0xE140),
+                       END1 = cwv(0xE0C1), EM = cwv(0x8000);
+
+// Executor-form statements as the expression translator writes them.
+const Stmt xif{-1, 0, 5, IF, THEN};
+const Stmt xelse{-1, 0, ELSE};
+const Stmt xelseif{-1, 0, 5, ELSEIF, THEN};
+const Stmt xendif{-1, 0, ENDIF};
+const Stmt xassign{-1, 0, 5, 6};
+// Older-form loops: a block DO leaves a slot two words before its DO word.
+const Stmt odo{0, 7, BLOCKDO};
+const Stmt oenddo{0, ENDDO};
+const Stmt oend{END};
+
+struct Program : ::testing::Test {
+  void SetUp() override {
+    storetest::setup();
+    reset_program();
+    edmark = 0;
+    lokalsub = lokalscope = 0;
+    xeqline = 0;
+    // The special names come first in every compiled symbol table.
+    for (int k = 1; k <= 11; ++k) storetest::addsym("$" + std::to_string(k), 0x80);
+  }
+  void TearDown() override { reset_stores(); }
+
+  // Lays the statements out in `xeqbuf` and walks them.
+  void walk(const std::vector<Stmt>& stmts) {
+    std::int32_t p = 1;
+    for (const Stmt& s : stmts) {
+      for (std::int16_t w : s) xeqbuf(p++) = w;
+      xeqbuf(p++) = EM;
+    }
+    nstmt = static_cast<std::int32_t>(stmts.size());
+    again();
+  }
+  void again() {
+    jumplimit = nxeqbuf;
+    INTERNALJUMPS();
+  }
+  // The words of statement s without its end mark.
+  Stmt words(std::int32_t s) {
+    Stmt out;
+    for (std::int32_t p = stmtstart(s); xeqbuf(p) != EM; ++p) out.push_back(xeqbuf(p));
+    return out;
+  }
+};
+
+TEST_F(Program, StatementTableBoundsEveryStatement) {
+  walk({xassign, oend, xassign});
+  EXPECT_EQ(nadrslow, nadrs - 3);
+  EXPECT_EQ(stmtstart(1), 1);
+  EXPECT_EQ(stmtstart(2), 6);
+  EXPECT_EQ(stmtstart(3), 8);
+  EXPECT_EQ(stmtstart(4), 13);  // just past the last end mark
+  EXPECT_EQ(stmtstart(5), 0);
+  EXPECT_EQ(nxeqused, 13);
+  EXPECT_EQ(iresult, nsym + 1);
+  // Stale words behind the program are not read as code.
+  xeqbuf(13) = -1;
+  xeqbuf(14) = IF;
+  again();
+  EXPECT_EQ(nblock, 0);
+  EXPECT_EQ(edmark, 0);
+  // A walk limit inside statement 1 ends the table there.
+  jumplimit = 3;
+  INTERNALJUMPS();
+  EXPECT_EQ(stmtstart(1), 1);
+  EXPECT_EQ(stmtstart(2), 0);
+  EXPECT_EQ(nxeqused, 3);
+}
+
+TEST_F(Program, BlockIfSlotsLeadFromBranchToBranch) {
+  walk({xif, xassign, xelseif, xassign, xelse, xassign, xendif});
+  // THEN became the slot; it holds the statement of the next branch.
+  EXPECT_EQ(words(1), (Stmt{-1, 0, 5, IF, 3}));
+  EXPECT_EQ(words(3), (Stmt{-1, 0, 5, ELSEIF, 5}));
+  // ELSE as the last word: rewritten so that its slot stands last.
+  EXPECT_EQ(words(5), (Stmt{-1, ELSE, 7}));
+  EXPECT_EQ(nblock, 0);
+  EXPECT_EQ(edmark, 0);
+  // A second walk finds the same slots and keeps the code as it is.
+  const Stmt one = words(1), five = words(5);
+  again();
+  EXPECT_EQ(words(1), one);
+  EXPECT_EQ(words(5), five);
+  EXPECT_EQ(edmark, 0);
+}
+
+TEST_F(Program, NestedBlocksResolveToTheInnermost) {
+  walk({xif, xif, xelse, xendif, xelse, xendif});
+  EXPECT_EQ(words(1).back(), 5);
+  EXPECT_EQ(words(2).back(), 3);
+  EXPECT_EQ(words(3).back(), 4);
+  EXPECT_EQ(words(5).back(), 6);
+  EXPECT_EQ(edmark, 0);
+  // 64 open blocks are allowed; the 65th is an error and nothing is written
+  // past the block stack.
+  std::vector<Stmt> deep(65, xif);
+  for (int k = 0; k < 65; ++k) deep.push_back(xendif);
+  walk(deep);
+  EXPECT_EQ(edmark, edmarkall);
+  EXPECT_EQ(words(65).front(), 1);
+  EXPECT_EQ(words(130).front(), 1);
+  EXPECT_EQ(words(1).back(), 129);
+  EXPECT_EQ(words(64).back(), 66);
+}
+
+TEST_F(Program, BlockErrorsAreMarkedAndJudgedAgainAtTheNextWalk) {
+  // ENDIF and ELSE without an open block; a placeholder and a lone ENDDO
+  // are left as they are.
+  const Stmt placeholder{1, cwv(0x8420)};
+  walk({xassign, xendif, xelse, placeholder, oenddo});
+  EXPECT_EQ(words(2), (Stmt{1, 0, ENDIF}));
+  EXPECT_EQ(words(3).front(), 1);
+  EXPECT_EQ(words(4), placeholder);
+  EXPECT_EQ(words(5), oenddo);
+  EXPECT_EQ(edmark, edmarkall);
+  edmark = 0;
+  again();
+  EXPECT_EQ(words(2), (Stmt{1, 0, ENDIF}));
+  EXPECT_EQ(edmark, edmarkall);
+  // A second ELSE in one block.
+  walk({xif, xelse, xelse, xendif});
+  EXPECT_EQ(words(2).front(), -1);
+  EXPECT_EQ(words(3).front(), 1);
+  // END with a block IF and a DO loop open; the next walk judges it afresh.
+  walk({xif, odo, oend});
+  EXPECT_EQ(words(3), (Stmt{END1}));
+  EXPECT_EQ(nblock, 0);
+  again();
+  EXPECT_EQ(words(3), (Stmt{END1}));
+  // END with only an IF open becomes the mark 1, then a statement that does nothing.
+  walk({xif, oend});
+  EXPECT_EQ(words(2), (Stmt{1}));
+  again();
+  EXPECT_EQ(words(2), (Stmt{-1}));
+  // A block left open at the end marks its IF.
+  walk({xassign, xif, xassign});
+  EXPECT_EQ(words(2).front(), 1);
+}
+
+TEST_F(Program, AMarkOnTheFirstStatementIsLiftedToo) {
+  walk({xif, xassign});
+  ASSERT_EQ(xeqbuf(1), 1);
+  // Once the block is closed, the first statement counts as a block IF again.
+  walk({words(1), xendif});
+  EXPECT_EQ(xeqbuf(1), -1);
+  EXPECT_EQ(words(1).back(), 2);
+  EXPECT_EQ(nblock, 0);
+}
+
+TEST_F(Program, BlockDoLoopsGetHiddenLabelsOfTheirScope) {
+  const std::int32_t sub = storetest::addsym("S", 4);
+  const std::int32_t before = nsym;
+  const Stmt head{static_cast<std::int16_t>(sub), SUB};
+  walk({odo, odo, xassign, oenddo, oenddo, oend, head, odo, oenddo, oend});
+  ASSERT_EQ(nsym, before + 3);
+  const std::int32_t outer = before + 1, inner = before + 2, local = before + 3;
+  EXPECT_EQ(symbolname(outer), ".do001");
+  EXPECT_EQ(symbolname(local), ".do003");
+  EXPECT_EQ(name(outer).type, 2);
+  EXPECT_EQ(c1namen(name(outer).nambeg + 6), ',');
+  EXPECT_EQ(name(inner).adr, nz + 1 - 4);  // two cells each in the top block
+  EXPECT_EQ(name(outer).scope, 0);
+  EXPECT_EQ(name(local).scope, sub);
+  EXPECT_EQ(words(1), (Stmt{static_cast<std::int16_t>(outer), 7, BLOCKDO}));
+  EXPECT_EQ(words(4), (Stmt{static_cast<std::int16_t>(inner), ENDDO}));
+  EXPECT_EQ(words(5), (Stmt{static_cast<std::int16_t>(outer), ENDDO}));
+  // Cell: ENDDO statement, DO statement, the word before the DO word.
+  EXPECT_EQ(I2EQUZ(1, outer), 5);
+  EXPECT_EQ(I2EQUZ(2, outer), 1);
+  EXPECT_EQ(I2EQUZ(3, outer), 7);
+  EXPECT_EQ(I2EQUZ(1, sub), 7);  // the heading's statement
+  // The next walk finds the same labels, wherever the run stands.
+  xeqline = 8;
+  again();
+  EXPECT_EQ(nsym, before + 3);
+  EXPECT_EQ(edmark, 0);
+}
+
+TEST_F(Program, EveryLoopKeepsALabelOfItsOwnAndDeepNestingIsAnError) {
+  storetest::setup(8000, 256, 64000, 20000);
+  for (int k = 1; k <= 11; ++k) storetest::addsym("$" + std::to_string(k), 0x80);
+  std::vector<Stmt> loops;
+  for (int k = 0; k < 1000; ++k) {
+    loops.push_back(odo);
+    loops.push_back(oenddo);
+  }
+  walk(loops);
+  EXPECT_EQ(symbolname(words(1997).front()), ".do999");
+  EXPECT_EQ(symbolname(words(1999).front()), ".do1000");
+  EXPECT_EQ(words(2000).front(), words(1999).front());
+  EXPECT_EQ(edmark, 0);
+  // 256 loops may be open at once, the 257th is an error.
+  std::vector<Stmt> deep(257, odo);
+  walk(deep);
+  EXPECT_EQ(symbolname(words(256).front()), ".do256");
+  EXPECT_EQ(words(257).front(), 1);
+  EXPECT_EQ(edmark, edmarkall);
+}
+
+TEST_F(Program, LabelsAndHeadingsFollowInsertedAndDeletedLines) {
+  const std::int32_t at3 = storetest::addsym("10", 2);
+  const std::int32_t at5 = storetest::addsym("20", 2);
+  const std::int32_t hidden = storetest::addsym(".do001", 2);
+  const std::int32_t sub = storetest::addsym("S", 4);
+  SETI2EQUZ(1, at3, 3);
+  SETI2EQUZ(1, at5, 5);
+  SETI2EQUZ(1, hidden, 5);
+  SETI2EQUZ(3, hidden, 7);
+  SETI2EQUZ(2, sub, 5);
+  // Symbols far beyond the walk's last position move as well.
+  for (int k = 0; k < 40; ++k) storetest::addsym("x" + std::to_string(k), 0x80);
+  const std::int32_t late = storetest::addsym("30", 2);
+  SETI2EQUZ(1, late, 4);
+  const std::int32_t lbl = storetest::addsym("40", 2);
+  const Stmt ldo{static_cast<std::int16_t>(lbl), 3, DO};
+  const Stmt head{static_cast<std::int16_t>(sub), SUB};
+
+  insline = 3;
+  walk({xassign, ldo, xassign, oend, head, xassign});
+  EXPECT_EQ(I2EQUZ(2, lbl), 2);  // the labelled DO's statement
+  EXPECT_EQ(I2EQUZ(1, at3), 4);  // a label at the inserted line moves
+  EXPECT_EQ(I2EQUZ(1, at5), 6);
+  EXPECT_EQ(I2EQUZ(1, late), 5);
+  EXPECT_EQ(I2EQUZ(1, hidden), 5);  // hidden DO labels are left alone
+  EXPECT_EQ(I2EQUZ(2, sub), 6);
+  EXPECT_EQ(insline, nolinemark);
+  EXPECT_EQ(lokalsub, 0);  // kept across the walk
+
+  delline = 4;
+  again();
+  EXPECT_EQ(I2EQUZ(1, at3), 4);  // a label at the deleted line stays
+  EXPECT_EQ(I2EQUZ(1, at5), 5);
+  EXPECT_EQ(I2EQUZ(1, late), 4);
+  EXPECT_EQ(I2EQUZ(2, sub), 5);
+  again();  // no marks: nothing moves
+  EXPECT_EQ(I2EQUZ(1, at5), 5);
+}
+
+}  // namespace

@@ -1,0 +1,30 @@
+// Runs a script as the RUN command does, without a display: the text goes
+// into the edit buffer, the whole script is compiled and the program is run
+// by the executor. The outcome is written as one name=value line for each
+// variable of the main program, then, when the run failed, the stop word and
+// the message key.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace scriptrun {
+
+// Prepares fresh stores and run words and makes the current folder a
+// temporary one; ended by finish().
+void start();
+void finish();
+
+// Compiles and runs the script; returns the outcome as described above.
+std::string run(std::string_view text);
+
+// The steps of run(): the whole-script compile (empty when it succeeded,
+// else the stop word, the line and the error list) and the outcome.
+std::string compile(std::string_view text);
+std::string outcome();
+
+// The code words of statement s, as hexadecimal numbers (for diagnosis).
+std::string dump(std::int32_t s);
+
+}  // namespace scriptrun

@@ -1,0 +1,186 @@
+// The statement loop driven directly: single steps, the stop line, pending
+// commands, keys and quit requests from the platform's queue, failed lines,
+// and stepping over a CALL.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "core/program.h"
+#include "core/runwords.h"
+#include "core/stores.h"
+#include "core/symbols.h"
+#include "exec/alarms.h"
+#include "exec/script_runner.h"
+#include "exec/xeq.h"
+#include "platform/win_message.h"
+#include "platform/win_message_keys.h"
+
+namespace {
+
+using namespace core;
+
+class Loop : public ::testing::Test {
+ protected:
+  void SetUp() override { scriptrun::start(); }
+  void TearDown() override { scriptrun::finish(); }
+
+  void compile(const char* text) { ASSERT_EQ(scriptrun::compile(text), ""); }
+  // One call of XEQ over the program from statement `line`.
+  static void xeq(std::int32_t line, std::int32_t mode) {
+    xeqline = line;
+    xeqmode = mode;
+    xeqstop = 0;
+    exec::XEQ({xeqbuf.ptr(1), static_cast<std::size_t>(xeqbuf.last())});
+  }
+  static double value(const char* nm) {
+    std::int32_t k = 0;
+    lokalsub = lokalscope = 0;
+    return FINDSN(nm, k, 0x80) ? z(k) : -999.0;
+  }
+};
+
+TEST_F(Loop, WithoutRunOnOneStatementRunsAndTheStopLineEndsARun) {
+  compile("A = 1\r\nB = 2\r\nC = 3\r\nD = 4\r\n");
+  xeq(1, 8);
+  EXPECT_EQ(xeqstop, 0);
+  EXPECT_EQ(xeqline, 2);
+  EXPECT_EQ(value("A"), 1);
+  EXPECT_EQ(value("B"), 0);
+  xeq(2, 8);
+  EXPECT_EQ(xeqline, 3);
+  EXPECT_EQ(value("B"), 2);
+  // Run on from statement 2, with a stop line at statement 4.
+  exec::stopline = 4;
+  xeq(2, 4 | 8);
+  EXPECT_EQ(xeqstop, exec::stops::end);
+  EXPECT_EQ(xeqline, 4);
+  EXPECT_EQ(exec::stopline, 0);
+  EXPECT_EQ(value("C"), 3);
+  EXPECT_EQ(value("D"), 0);
+  EXPECT_EQ(xeqmode, 8);
+  // The whole program: the run ends on the last statement.
+  xeq(1, 4 | 8);
+  EXPECT_EQ(xeqstop, exec::stops::end);
+  EXPECT_EQ(xeqline, nstmt);
+  EXPECT_EQ(value("D"), 4);
+}
+
+TEST_F(Loop, PendingCommandsAndTheInputStep) {
+  compile("A = 1\r\nB = 2\r\n1 C = 3\r\nGOTO 9\r\n5 K = 1\r\n9 CONTINUE\r\n");
+  // Command 1 hands the run back at once with its stack entries.
+  idecmd = 1;
+  xeq(1, 4 | 8);
+  EXPECT_EQ(xeqstop, exec::stops::command);
+  EXPECT_EQ(value("A"), 0);
+  EXPECT_EQ(xeqstackptr, xeqstackbase + 3);
+  EXPECT_EQ(adrs(xeqstackbase + 1), -8);
+  EXPECT_EQ(adrs(xeqstackptr), 1);
+  // Escape breaks the run after the statement that was running, and
+  // clears the alarms.
+  idecmd = -1;
+  exec::alarmtime(5) = 100.0F;
+  win::PostMessageA(nullptr, win::WM_KEYDOWN, win::VK_ESCAPE, 0);
+  xeq(1, 4 | 8);
+  EXPECT_EQ(xeqstop, exec::stops::broken);
+  EXPECT_EQ(xeqline, 2);
+  EXPECT_EQ(value("B"), 0);
+  EXPECT_EQ(exec::alarmtime(5), exec::alarmunset);
+  keyrec.fill(0);
+  // A quit request ends the run with -999.
+  win::PostQuitMessage(0);
+  xeq(1, 4 | 8);
+  EXPECT_EQ(xeqstop, exec::stops::quit);
+  EXPECT_EQ(xeqmode, 8);
+  EXPECT_EQ(value("B"), 0);
+  // A typed character jumps to the label of that name, once.
+  idecmd = -1;
+  win::PostMessageA(nullptr, win::WM_CHAR, '5', 0);
+  xeq(1, 4 | 8);
+  EXPECT_EQ(xeqstop, exec::stops::end);
+  EXPECT_EQ(value("K"), 1);
+  EXPECT_EQ(value("B"), 0);
+  EXPECT_EQ(keyrec[0], 0);
+  // Without a label of that name the run goes on.
+  win::PostMessageA(nullptr, win::WM_CHAR, 'x', 0);
+  xeq(1, 4 | 8);
+  EXPECT_EQ(xeqstop, exec::stops::end);
+  EXPECT_EQ(value("C"), 3);
+}
+
+TEST_F(Loop, AFailedLineStopsTheRunWhenItIsReached) {
+  ASSERT_NE(scriptrun::compile("A = 1\r\nB = (\r\nC = 3\r\n"), "");
+  idecmd = -1;
+  xeq(1, 4 | 8);
+  EXPECT_EQ(xeqstop, exec::stops::error);
+  EXPECT_EQ(xeqline, 2);
+  EXPECT_EQ(value("A"), 1);
+  EXPECT_EQ(value("C"), 0);
+  EXPECT_EQ(msgkey.view().substr(0, 12), "notCorrected");
+}
+
+TEST_F(Loop, InSingleStepsACallRunsTheWholeSubroutineUnlessShiftIsHeld) {
+  compile("CALL S\r\nA = 1\r\nEND\r\nSUBROUTINE S\r\nB = B + 2\r\nEND\r\n");
+  idecmd = -1;
+  xeq(1, 8);
+  EXPECT_EQ(value("A"), 0);
+  EXPECT_EQ(xeqline, 2);
+  EXPECT_EQ(idecmd, -1);
+  EXPECT_EQ(lokalscope, 0);
+  std::int32_t s = 0;
+  ASSERT_TRUE(FINDSN("S", s, 4));
+  EXPECT_EQ(I2EQUZ(2, s), 0) << "the subroutine is no longer active";
+  // With Shift the step goes into the subroutine: its first statement is next.
+  keyrec[2] = 1;
+  xeq(1, 8);
+  keyrec[2] = 0;
+  EXPECT_EQ(xeqline, 5);
+  EXPECT_EQ(lokalscope, s);
+  xeq(5, 8);
+  xeq(6, 8);
+  EXPECT_EQ(xeqline, 2);
+  EXPECT_EQ(lokalscope, 0);
+}
+
+TEST_F(Loop, AFiredAlarmCallsItsFunctionKeySubroutineAndReturns) {
+  compile("A = 1\r\nB = 2\r\nEND\r\nSUBROUTINE F5 ! five\r\nK = K + 1\r\nEND\r\n");
+  idecmd = 5;
+  xeq(1, 4 | 8);
+  EXPECT_EQ(xeqstop, exec::stops::end);
+  EXPECT_EQ(value("K"), 1);
+  EXPECT_EQ(value("A"), 1);
+  EXPECT_EQ(value("B"), 2);
+  EXPECT_EQ(idecmd, -1);
+  // An alarm without its subroutine restores the command that it displaced.
+  compile("A = 1\r\nB = 2\r\n");
+  idecmd = 7;
+  xeq(1, 4 | 8);
+  EXPECT_EQ(idecmd, -1);
+  EXPECT_EQ(value("B"), 2);
+}
+
+TEST_F(Loop, OneTranslatedStatementRunsOnceInSingleStatementMode) {
+  compile("A = 1\r\nB = 2\r\nGOTO 7\r\nC = 3\r\n7 D = 4\r\n");
+  // The words of statement 2, as the line compiler hands over a statement.
+  std::vector<std::int16_t> words;
+  for (std::int32_t p = core::stmtstart(2); xeqbuf(p) != endmark; ++p) words.push_back(xeqbuf(p));
+  words.push_back(endmark);
+  xeqline = 1;
+  xeqmode = 0x40;
+  exec::XEQ(words);
+  EXPECT_EQ(xeqstop, 0);
+  EXPECT_EQ(xeqline, 2);
+  EXPECT_EQ(value("B"), 2);
+  EXPECT_EQ(value("A"), 0);
+  // A jump leaves the statement number at its target for the caller.
+  words.clear();
+  for (std::int32_t p = core::stmtstart(3); xeqbuf(p) != endmark; ++p) words.push_back(xeqbuf(p));
+  words.push_back(endmark);
+  exec::XEQ(words);
+  EXPECT_EQ(xeqline, 5);
+  EXPECT_EQ(value("D"), 0);
+}
+
+}  // namespace
