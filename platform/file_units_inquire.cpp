@@ -2,33 +2,10 @@
 // names into file system paths.
 #include <sys/stat.h>
 
+#include "platform/cp1252.h"
 #include "platform/file_units_table.h"
 
 namespace plat {
-
-namespace {
-
-// Unicode code points of the Windows-1252 characters 0x80 to 0x9F; the five
-// unassigned ones keep their own value.
-constexpr char32_t kHigh[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-                                0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-void append_utf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
-}  // namespace
 
 std::string unit_file_path(std::string_view name) {
   name = name.substr(0, name.find('\0'));
@@ -39,10 +16,8 @@ std::string unit_file_path(std::string_view name) {
     auto b = static_cast<unsigned char>(ch);
     if (b == '\\') {
       path += '/';
-    } else if (b >= 0x80 && b < 0xA0) {
-      append_utf8(path, kHigh[b - 0x80]);
     } else {
-      append_utf8(path, b);
+      append_utf8(path, unicode_of_1252(b));
     }
   }
   return path;

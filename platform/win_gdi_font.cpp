@@ -15,6 +15,7 @@
 #include <string>
 #include <tuple>
 
+#include "platform/cp1252.h"
 #include "platform/win_gdi_internal.h"
 
 namespace win::detail {
@@ -185,13 +186,7 @@ FontData::~FontData() {
   if (scaled) cairo_scaled_font_destroy(scaled);
 }
 
-std::uint32_t unicode_of(unsigned char c) {
-  static const std::uint16_t high[32] = {
-      0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-      0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-      0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-  return c >= 0x80 && c < 0xA0 ? high[c - 0x80] : c;
-}
+std::uint32_t unicode_of(unsigned char c) { return plat::unicode_of_1252(c); }
 
 std::shared_ptr<FontData> font_data(Font& f) {
   if (f.data) return f.data;

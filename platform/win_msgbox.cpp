@@ -5,36 +5,13 @@
 #include <deque>
 
 #include "platform/backend.h"
+#include "platform/cp1252.h"
 #include "platform/win_message_box.h"
 #include "platform/win_window_tree.h"
 
 namespace win::detail {
 
-std::string utf8_from_1252(std::string_view text) {
-  // Unicode code points of 0x80 to 0x9F; the five unused places keep their
-  // own value as C1 controls.
-  static constexpr char16_t kHigh[32] = {
-      0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-      0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-      0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-  std::string out;
-  out.reserve(text.size());
-  for (char ch : text) {
-    auto b = static_cast<unsigned char>(ch);
-    char32_t c = b >= 0x80 && b < 0xA0 ? kHigh[b - 0x80] : b;
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
-}
+std::string utf8_from_1252(std::string_view text) { return plat::utf8_from_1252(text); }
 
 }  // namespace win::detail
 

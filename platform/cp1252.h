@@ -1,0 +1,21 @@
+// Windows-1252, the single-byte text of the whole program, and Unicode at
+// the edges (file names, fonts, the terminal, a display).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace plat {
+
+// Unicode code point of a Windows-1252 byte. The five bytes that the code
+// page leaves unassigned (0x81, 0x8D, 0x8F, 0x90, 0x9D) keep their own value.
+char32_t unicode_of_1252(unsigned char c);
+
+// Appends the UTF-8 form of a code point below 0x10000.
+void append_utf8(std::string& out, char32_t c);
+
+// A Windows-1252 text as UTF-8.
+std::string utf8_from_1252(std::string_view text);
+
+}  // namespace plat
