@@ -59,6 +59,34 @@ RECT bounds(const std::vector<POINT>& pts, int margin) {
 
 int pen_margin(const Figure& f) { return f.pen.geometric ? f.pen.width + 2 : 1; }
 
+// Strokes a Cairo path with the figure's wide pen.
+template <class Path>
+void stroke_path(Figure& f, Cover& c, Path&& path) {
+  raster_cairo(
+      c,
+      [&](cairo_t* cr) {
+        path(cr);
+        set_pen_stroke(cr, f.pen);
+        cairo_stroke(cr);
+      },
+      [&](int x, int y) { c.set(x, y, f.pen_px); });
+}
+
+// Fills a Cairo path with the figure's brush, below what the pen drew.
+template <class Path>
+void fill_path(Figure& f, Cover& c, Path&& path) {
+  raster_cairo(
+      c,
+      [&](cairo_t* cr) {
+        path(cr);
+        cairo_fill(cr);
+      },
+      [&](int x, int y) {
+        std::uint32_t px;
+        if (brush_pixel(*f.d, f.brush, x, y, px)) c.set_if_empty(x, y, px);
+      });
+}
+
 // The pen's part of an open or closed polyline.
 void stroke_polyline(Figure& f, Cover& c, const std::vector<POINT>& pts, bool closed) {
   if (!f.has_pen || pts.empty()) return;
@@ -72,17 +100,11 @@ void stroke_polyline(Figure& f, Cover& c, const std::vector<POINT>& pts, bool cl
       raster_line(c, pts.back(), pts.front(), f.pen_px, g, f.pen.style, &phase);
     return;
   }
-  raster_cairo(
-      c,
-      [&](cairo_t* cr) {
-        cairo_move_to(cr, pts[0].x + 0.5, pts[0].y + 0.5);
-        for (std::size_t i = 1; i < pts.size(); ++i)
-          cairo_line_to(cr, pts[i].x + 0.5, pts[i].y + 0.5);
-        if (closed) cairo_close_path(cr);
-        set_pen_stroke(cr, f.pen);
-        cairo_stroke(cr);
-      },
-      [&](int x, int y) { c.set(x, y, f.pen_px); });
+  stroke_path(f, c, [&](cairo_t* cr) {
+    cairo_move_to(cr, pts[0].x + 0.5, pts[0].y + 0.5);
+    for (std::size_t i = 1; i < pts.size(); ++i) cairo_line_to(cr, pts[i].x + 0.5, pts[i].y + 0.5);
+    if (closed) cairo_close_path(cr);
+  });
 }
 
 void fill_span(Figure& f, Cover& c, int y, int xb, int xe) {
@@ -126,17 +148,12 @@ bool draw_bezier(HDC hdc, const std::vector<POINT>& pts) {
   if (!f.has_pen) return true;
   Cover c = make_cover(*f.d, bounds(pts, pen_margin(f)));
   if (f.pen.geometric) {
-    raster_cairo(
-        c,
-        [&](cairo_t* cr) {
-          cairo_move_to(cr, pts[0].x + 0.5, pts[0].y + 0.5);
-          for (std::size_t i = 1; i + 2 < pts.size(); i += 3)
-            cairo_curve_to(cr, pts[i].x + 0.5, pts[i].y + 0.5, pts[i + 1].x + 0.5,
-                           pts[i + 1].y + 0.5, pts[i + 2].x + 0.5, pts[i + 2].y + 0.5);
-          set_pen_stroke(cr, f.pen);
-          cairo_stroke(cr);
-        },
-        [&](int x, int y) { c.set(x, y, f.pen_px); });
+    stroke_path(f, c, [&](cairo_t* cr) {
+      cairo_move_to(cr, pts[0].x + 0.5, pts[0].y + 0.5);
+      for (std::size_t i = 1; i + 2 < pts.size(); i += 3)
+        cairo_curve_to(cr, pts[i].x + 0.5, pts[i].y + 0.5, pts[i + 1].x + 0.5, pts[i + 1].y + 0.5,
+                       pts[i + 2].x + 0.5, pts[i + 2].y + 0.5);
+    });
   } else {
     std::vector<POINT> line{pts[0]};
     for (std::size_t i = 0; i + 3 < pts.size(); i += 3)
@@ -255,24 +272,8 @@ bool draw_box(HDC hdc, int l, int t, int r, int b, double cw, double ch, bool el
       }
       cairo_close_path(cr);
     };
-    raster_cairo(
-        c,
-        [&](cairo_t* cr) {
-          path(cr);
-          set_pen_stroke(cr, f.pen);
-          cairo_stroke(cr);
-        },
-        [&](int x, int y) { c.set(x, y, f.pen_px); });
-    raster_cairo(
-        c,
-        [&](cairo_t* cr) {
-          path(cr);
-          cairo_fill(cr);
-        },
-        [&](int x, int y) {
-          std::uint32_t px;
-          if (brush_pixel(*f.d, f.brush, x, y, px)) c.set_if_empty(x, y, px);
-        });
+    stroke_path(f, c, path);
+    fill_path(f, c, path);
   } else if (square && f.has_pen && f.pen.style != PS_SOLID && f.pen.style != PS_INSIDEFRAME) {
     // A styled border follows its pattern around the rectangle.
     const std::vector<POINT> border{{l, t}, {r - 1, t}, {r - 1, b - 1}, {l, b - 1}};
@@ -390,24 +391,8 @@ BOOL Chord(HDC hdc, int left, int top, int right, int bottom, int x1, int y1, in
       cairo_close_path(cr);
       cairo_restore(cr);
     };
-    raster_cairo(
-        c,
-        [&](cairo_t* cr) {
-          path(cr);
-          set_pen_stroke(cr, f.pen);
-          cairo_stroke(cr);
-        },
-        [&](int x, int y) { c.set(x, y, f.pen_px); });
-    raster_cairo(
-        c,
-        [&](cairo_t* cr) {
-          path(cr);
-          cairo_fill(cr);
-        },
-        [&](int x, int y) {
-          std::uint32_t px;
-          if (brush_pixel(*f.d, f.brush, x, y, px)) c.set_if_empty(x, y, px);
-        });
+    stroke_path(f, c, path);
+    fill_path(f, c, path);
   } else {
     std::vector<POINT> pts;
     const int n =
