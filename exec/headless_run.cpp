@@ -1,0 +1,175 @@
+#include "exec/headless_run.h"
+
+#include <array>
+#include <charconv>
+#include <fstream>
+#include <iterator>
+
+#include "core/editbuffer.h"
+#include "core/helpdata.h"
+#include "core/kompia.h"
+#include "core/kompil.h"
+#include "core/lexicon.h"
+#include "core/numread.h"
+#include "core/program.h"
+#include "core/runwords.h"
+#include "core/search.h"
+#include "core/shop.h"
+#include "core/stores.h"
+#include "core/symbols.h"
+#include "core/tokenizer.h"
+#include "core/trans.h"
+#include "core/winapi_byname.h"
+#include "exec/alarms.h"
+#include "exec/assign.h"
+#include "exec/builtins.h"
+#include "exec/builtins_random.h"
+#include "exec/control.h"
+#include "exec/operands.h"
+#include "exec/optdispatch.h"
+#include "exec/postfix.h"
+#include "exec/struct.h"
+#include "exec/tempstrings.h"
+#include "exec/xeq.h"
+#include "exec/xeq2.h"
+#include "platform/backend.h"
+#include "platform/file_units.h"
+#include "platform/win_gdi.h"
+#include "platform/win_message_box.h"
+
+namespace exec {
+
+using namespace core;
+
+namespace {
+
+std::string number(double v) {
+  std::array<char, 40> b{};
+  auto r = std::to_chars(b.data(), b.data() + b.size(), v);
+  return std::string(b.data(), r.ptr);
+}
+
+std::string text_of(std::int32_t k) {
+  std::int32_t first = 0, last = 0;
+  if (ISCHAR(k, first, last) == 0) return "?";
+  std::string s;
+  for (std::int32_t p = first; p >= 1 && p <= last && c1namen.valid(p); ++p) s += c1namen(p);
+  return s;
+}
+
+std::string read_whole(std::string_view path) {
+  std::ifstream in{std::string(path), std::ios::binary};
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// The text with every line ended by CR LF, as the edit buffer keeps it.
+std::string with_crlf(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 16 + 2);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) out += '\r';
+    out += text[i];
+  }
+  if (!out.empty() && out.back() != '\n') out += "\r\n";
+  return out;
+}
+
+}  // namespace
+
+void reset_all() {
+  plat::reset_file_units();
+  plat::reset_windows();
+  plat::reset_message_boxes();
+  plat::reset_gdi();
+  reset_helpdata();
+  reset_editbuffer();
+  reset_stores();
+  reset_runwords();
+  reset_symbols();
+  reset_program();
+  reset_kompil();
+  reset_tokenizer();
+  reset_lexicon();
+  reset_trans();
+  reset_shop();
+  reset_numread();
+  reset_search();
+  reset_winapi();
+  reset_xeq();
+  reset_xeq2();
+  reset_postfix();
+  reset_tempstrings();
+  reset_operands();
+  reset_alarms();
+  reset_assign();
+  reset_builtins();
+  reset_random();
+  reset_control();
+  reset_optdispatch();
+  reset_struct();
+}
+
+bool prepare_run(std::string_view helpfile) {
+  helppath.set(helpfile);
+  CHECKSUM(helpfile);
+  installexecutor();
+  xeq3 = &XEQ3;
+  return helpcount > 0;
+}
+
+std::string compile_script(std::string_view text) {
+  idecmd = -1;
+  edflags = 7;
+  edvars(edv::curline) = 1;
+  loadeditbuffer(with_crlf(text));
+  xeqmode = 0;
+  std::int32_t mode = 0;
+  std::array<char, 256> line{};
+  line.fill(' ');
+  KOMPIA(line, mode);
+  if (xeqstop == 0) return {};
+  return "compile stop=" + std::to_string(xeqstop) + " line=" + std::to_string(xeqline) + "\n" +
+         read_whole(errorfilename);
+}
+
+std::string run_script(std::string_view text) {
+  std::string failed = compile_script(text);
+  if (!failed.empty()) return failed;
+  xeqmode = 4 | 8;
+  xeqline = 1;
+  std::array<char, 256> line{};
+  line.fill(' ');
+  KOMPIL(line);
+  return run_outcome();
+}
+
+std::string run_outcome() {
+  std::string out;
+  for (std::int32_t k = nspecial + 1; k <= nsym; ++k) {
+    const SymbolRecord& r = name(k);
+    if (r.scope != 0 || (r.type & 0xF) != 0) continue;
+    const std::string nm(symbolname(k));
+    if (r.type & 0x40) {
+      out += nm + "='" + text_of(k) + "'\n";
+    } else if (r.type & 0x10) {
+      const std::int32_t rows = I4EQUZ(1, k), cols = I4EQUZ(2, k);
+      out += nm + "=(";
+      for (std::int32_t i = 0; i < rows * cols; ++i) {
+        if (i > 0) out += ",";
+        out += number(z(r.adr + i));
+      }
+      out += ")\n";
+    } else if (r.type & 0x80) {
+      out += nm + "=" + number(z(k)) + "\n";
+    }
+  }
+  const auto stop = static_cast<std::int16_t>(xeqstop & 0xFFFF);
+  out += "stop=" + std::to_string(stop);
+  if (stop > 0) out += " line=" + std::to_string(xeqline);
+  const std::string_view key = msgkey.trimmed();
+  if (!key.empty()) out += " key=" + std::string(key);
+  out += "\n";
+  return out;
+}
+
+}  // namespace exec

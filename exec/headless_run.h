@@ -1,0 +1,33 @@
+// Running a whole script without a display, as the RUN command does: the
+// text goes into the edit buffer, the whole script is compiled, and the
+// program is run by the executor. Used by the script tests and by the
+// program itself until the editor window takes over.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace exec {
+
+// Every store, run word and table of the interpreter, the executor and the
+// platform layer back to its start value.
+void reset_all();
+
+// Indexes the help data file at path and installs the executor; true when
+// the file could be indexed.
+bool prepare_run(std::string_view helpfile);
+
+// Compiles the script (lines may end with LF or CR LF); empty when it compiled, else the stop word,
+// the line and the contents of the compile error list.
+std::string compile_script(std::string_view text);
+
+// Compiles and runs the script; returns compile_script's report when the
+// compile failed, else run_outcome().
+std::string run_script(std::string_view text);
+
+// One name=value line for each variable of the main program (texts quoted,
+// arrays as a list in brackets), then "stop=" with the stop word and, when
+// the run failed, the line and the message key.
+std::string run_outcome();
+
+}  // namespace exec
