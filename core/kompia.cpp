@@ -11,6 +11,7 @@
 #include "core/messages.h"
 #include "core/program.h"
 #include "core/runwords.h"
+#include "core/scriptfunctions.h"
 #include "core/stores.h"
 #include "core/symbols.h"
 #include "core/tokenizer.h"
@@ -306,7 +307,12 @@ void oneline(bool single) {
 
 void KOMPIA(std::span<char> /*text*/, std::int32_t& mode) {
   const bool single = (mode & 1) != 0;
-  if (!single && !wholescript()) return;
+  if (!single) {
+    gatherscriptfunctions();
+    const bool compiled = wholescript();
+    reset_scriptfunctions();
+    if (!compiled) return;
+  }
   oneline(single);
 }
 

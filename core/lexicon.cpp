@@ -11,6 +11,7 @@
 #include "core/lexicon_use.h"
 #include "core/rawmem.h"
 #include "core/runwords.h"
+#include "core/scriptfunctions.h"
 #include "core/shop.h"
 #include "core/shoplists.h"
 #include "core/stores.h"
@@ -347,8 +348,9 @@ Step resolve(Line& ln, std::int32_t kind, bool isname) {
     std::int32_t type = dummy ? 0x20 : view ? kind : literal ? (kind | (plain & 1)) : kind;
     if (in(lexparameter) && !dummy && isname) type |= 0x81;
     std::int32_t scope = lokalsub;
+    // A label is written as a literal but belongs to its subroutine.
+    if (kind == 4 || kind == 5 || (literal && kind != 2)) scope = 0;
     if (kind == 2) scope = lokalscope;
-    if (kind == 4 || kind == 5 || literal) scope = 0;
     s = newsymbol(word, type, scope);
     if (dummy) {
       if (ln.chainprev >= 1) name(ln.chainprev).link = static_cast<std::int16_t>(s);
@@ -567,7 +569,8 @@ Step nametoken(Line& ln, std::int32_t flags) {
         kind = quoted ? 0x40 : 0x10;
       }
     } else {
-      kind = 0x10;
+      // A function whose FUNCTION line comes further down the script.
+      kind = isscriptfunction(word) ? 5 : 0x10;
     }
   }
   if (ln.dummies && kind == 0x80) kind = 0xA0;

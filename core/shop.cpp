@@ -128,6 +128,11 @@ void LEXIOPTS(std::string_view line, std::int32_t k, std::string_view shop, std:
   compnote.blank();
   const bool dlg = (k >= 1 && k <= ntok && tokcod(k) == builtincode("DLG")) ||
                    shop.substr(0, static_cast<std::size_t>(C1LEN_TRIM(shop))) == dlgshop;
+  // The first argument of BITS is its target, an operand, not a keyword:
+  // it passes unchecked up to the comma that ends it.
+  bool target =
+      (k >= 1 && k <= ntok && tokcod(k) == builtincode("BITS")) ||
+      shop.substr(0, static_cast<std::size_t>(C1LEN_TRIM(shop))) == shoplist(OptStmt::BITS).shop;
   auto typeof_entry = [&](std::int32_t n) {
     return n >= 1 && static_cast<std::size_t>(n) <= types.size() ? types[n - 1] : ' ';
   };
@@ -135,6 +140,12 @@ void LEXIOPTS(std::string_view line, std::int32_t k, std::string_view shop, std:
   std::int32_t i = k + 2;
   for (; i <= ntok - 1; ++i) {
     const std::int16_t code = tokcod(i);
+    if (target) {
+      if (code == cwd::lparen) ++depth;
+      if (code == cwd::rparen && --depth == 0) break;
+      if (code == cwd::comma && depth == 1) target = false;
+      continue;
+    }
     if (code == cwd::lparen) {
       ++depth;
       continue;

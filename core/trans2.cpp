@@ -94,6 +94,7 @@ struct Trans2 {
   bool errlabel = false;     // the statement holds the "=" of ERror
   bool leadlabel = false;
   bool blockword = false;  // the statement holds ELSE or ENDIF
+  bool arraytarget = false;  // the left side is a whole array
 
   Level& cur() { return levels[static_cast<std::size_t>(level)]; }
   std::int16_t top() const { return sp > 0 ? stack[static_cast<std::size_t>(sp)].w : 0; }
@@ -305,6 +306,10 @@ struct Trans2 {
     }
     if (under == ifword || under == blockif || under == elseword || under == elseifword ||
         under == endifword) {
+      // A condition is one value: operands left over (a word that is no
+      // operator, read as a text) would leave the decision to one of them.
+      if (under != elseword && under != endifword && opcount - l.opcount != 1)
+        throw Failed{trans2stack, static_cast<double>(opcount - l.opcount), true};
       out(under);
       --sp;
       if (under != elseword && under != endifword) opcount = 0;
@@ -320,8 +325,7 @@ struct Trans2 {
       opcount = l.opcount;
     } else if (isargfunction(under)) {
       // The count field holds the call's commas (arguments less one).
-      stack[static_cast<std::size_t>(sp)].w =
-          cwv(cwu(under) + static_cast<unsigned>(l.argmark));
+      stack[static_cast<std::size_t>(sp)].w = cwv(cwu(under) + static_cast<unsigned>(l.argmark));
       opcount -= l.argmark;
     }
     --level;
@@ -347,6 +351,9 @@ struct Trans2 {
       }
     }
     if (level == 0) {
+      // A list of values for a whole array fills its elements in turn: the
+      // statement loop's list assignment, not a concatenation.
+      if (arraytarget) throw HandOver{};
       if (!readwrite) {
         push(toplevelcomma);
         --opcount;
@@ -398,6 +405,7 @@ struct Trans2 {
     popfrom(xprio(assign));
     if (opcount != 1) fail(trans2leftside);
     if (level != 0) fail(trans2assigninbracket);
+    arraytarget = w == assign && outpos == 4 && lastout() == arraymark;
     out(lhsend);
     opcount = 0;
     push(w);

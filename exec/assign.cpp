@@ -301,8 +301,8 @@ WordResult chartarget(std::int32_t t, std::int32_t v) {
   std::int32_t tf = 0, tl = 0, vf = 0, vl = 0;
   if (core::ISCHAR(t, tf, tl) == 0) return fail(xeqkeys::chartonum, t);
   std::string text;
-  if (v > 0 && issym(v) && core::ISCHAR(v, vf, vl) != 0 && vf == outsidetext) {
-    text = " ";
+  if (v > 0 && (typeof_(v) & 0x48) == 0x48 && core::I4EQUZ(1, v) == outsidetext) {
+    text.assign(1, ' ');
   } else if (textbounds(v, vf, vl)) {
     text = c1text(vf, vl);
   } else {
@@ -321,7 +321,8 @@ WordResult chartarget(std::int32_t t, std::int32_t v) {
     rerunflag = true;
     return WordResult::endstmt;
   }
-  for (std::int64_t i = at + n; i < tlen; ++i) core::c1namen(static_cast<std::int32_t>(tf + i)) = ' ';
+  for (std::int64_t i = at + n; i < tlen; ++i)
+    core::c1namen(static_cast<std::int32_t>(tf + i)) = ' ';
   return WordResult::next;
 }
 
@@ -433,8 +434,7 @@ WordResult optepilogue(std::int16_t code) {
         return WordResult::leave;
       case 0xACC0u:
         resumecode = 0;
-        if (cwu(codeword(wordpos + 1)) == 0x8420u)
-          solvetarget = entry(core::nomsg != 0 ? 2 : 1);
+        if (cwu(codeword(wordpos + 1)) == 0x8420u) solvetarget = entry(core::nomsg != 0 ? 2 : 1);
         core::xeqstop = 0xACC0;
         return WordResult::leave;
       case 0xACE0u:

@@ -76,7 +76,7 @@ bool textbounds(std::int32_t e, std::int32_t& first, std::int32_t& last) {
 
 bool textof(std::int32_t e, std::string& out) {
   if (outside(e)) {
-    out = " ";
+    out.assign(1, ' ');
     return true;
   }
   std::int32_t f = 0, l = 0;
@@ -155,9 +155,9 @@ WordResult fold(unsigned fn, std::int32_t nargs) {
       break;
     case 0xC540u: {
       double best = -hugeval;
+      // The first greatest element: a later one must be strictly greater.
       for (std::size_t i = 0; i < v.size(); ++i)
-        if (v[i] > best || found == 0) {
-          if (found != 0 && !(v[i] > best)) continue;
+        if (found == 0 || v[i] > best) {
           best = v[i];
           found = i + 1;
         }
@@ -179,7 +179,9 @@ WordResult fold(unsigned fn, std::int32_t nargs) {
 }
 
 WordResult rgb(std::int32_t nargs) {
-  auto comp = [](double x) { return static_cast<std::uint32_t>(std::clamp<std::int64_t>(nearest(x), 0, 255)); };
+  auto comp = [](double x) {
+    return static_cast<std::uint32_t>(std::clamp<std::int64_t>(nearest(x), 0, 255));
+  };
   if (nargs == 1) {
     const auto c = static_cast<std::uint32_t>(nearest(value(entry(0)))) & 0xFFFFFF00u;
     rgbtab(31) = c;
@@ -272,6 +274,7 @@ WordResult alarm(std::int32_t nargs) {
       if ((evtflags & 0x13) != 0) break;
       // A quit request or Escape must end the wait as well.
       if (core::idecmd == 999 || core::keystate[1] == 1) break;
+      timeofday();
       const std::int32_t zero = 0;
       CHKALA(zero);
       if (core::idecmd > 0) break;
@@ -306,10 +309,10 @@ WordResult allocate(std::int32_t nargs) {
     }
     std::int32_t oldadr = core::name(s).adr, orows = 0, ocols = 0;
     core::TRANSFERR8TO2I4(core::z(s), orows, ocols);
-    const std::int64_t oldn = oldadr > 0 ? static_cast<std::int64_t>(std::max(orows, 0)) * std::max(ocols, 0) : 0;
+    const std::int64_t oldn =
+        oldadr > 0 ? static_cast<std::int64_t>(std::max(orows, 0)) * std::max(ocols, 0) : 0;
     const std::int32_t adr = core::nztop - n;
-    for (std::int32_t i = 0; i < n; ++i)
-      core::z(adr + i) = i < oldn ? core::z(oldadr + i) : 0.0;
+    for (std::int32_t i = 0; i < n; ++i) core::z(adr + i) = i < oldn ? core::z(oldadr + i) : 0.0;
     core::nztop = adr;
     core::name(s).adr = adr;
     core::SETI4EQUZ(1, s, static_cast<std::int32_t>(rows));
@@ -328,7 +331,8 @@ WordResult allocate(std::int32_t nargs) {
     const std::string old = c1text(f, l);
     const std::int32_t first = core::c1limit - n;
     for (std::int32_t i = 0; i < n; ++i)
-      core::c1namen(first + i) = static_cast<std::size_t>(i) < old.size() ? old[static_cast<std::size_t>(i)] : ' ';
+      core::c1namen(first + i) =
+          static_cast<std::size_t>(i) < old.size() ? old[static_cast<std::size_t>(i)] : ' ';
     core::c1limit = first;
     core::SETI4EQUZ(1, s, first);
     core::SETI4EQUZ(2, s, first + n - 1);
@@ -340,35 +344,79 @@ WordResult allocate(std::int32_t nargs) {
 // One-argument functions on a number.
 bool numeric1(unsigned fn, double x, double& r) {
   switch (fn) {
-    case 0xC040u: r = std::fabs(x); return true;
-    case 0xC060u: r = std::exp(x); return true;
-    case 0xC0A0u: r = std::ceil(x); return true;
-    case 0xC120u: r = std::trunc(x); return true;
-    case 0xC140u: r = static_cast<double>(nearest(x)); return true;
-    case 0xC1C0u: r = std::sin(x); return true;
-    case 0xC1E0u: r = std::cos(x); return true;
-    case 0xC200u: r = std::tan(x); return true;
-    case 0xC220u: r = std::asin(x); return true;
-    case 0xC240u: r = std::acos(x); return true;
-    case 0xC260u: r = std::atan(x); return true;
-    case 0xC280u: r = std::sinh(x); return true;
-    case 0xC2A0u: r = std::cosh(x); return true;
-    case 0xC2C0u: r = std::tanh(x); return true;
-    case 0xC300u: r = std::floor(x); return true;
-    case 0xC520u: r = static_cast<double>(~nearest(x)); return true;
-    default: return false;
+    case 0xC040u:
+      r = std::fabs(x);
+      return true;
+    case 0xC060u:
+      r = std::exp(x);
+      return true;
+    case 0xC0A0u:
+      r = std::ceil(x);
+      return true;
+    case 0xC120u:
+      r = std::trunc(x);
+      return true;
+    case 0xC140u:
+      r = static_cast<double>(nearest(x));
+      return true;
+    case 0xC1C0u:
+      r = std::sin(x);
+      return true;
+    case 0xC1E0u:
+      r = std::cos(x);
+      return true;
+    case 0xC200u:
+      r = std::tan(x);
+      return true;
+    case 0xC220u:
+      r = std::asin(x);
+      return true;
+    case 0xC240u:
+      r = std::acos(x);
+      return true;
+    case 0xC260u:
+      r = std::atan(x);
+      return true;
+    case 0xC280u:
+      r = std::sinh(x);
+      return true;
+    case 0xC2A0u:
+      r = std::cosh(x);
+      return true;
+    case 0xC2C0u:
+      r = std::tanh(x);
+      return true;
+    case 0xC300u:
+      r = std::floor(x);
+      return true;
+    case 0xC520u:
+      r = static_cast<double>(~nearest(x));
+      return true;
+    default:
+      return false;
   }
 }
 
 // Two-argument functions: a the first argument, b the last.
 bool numeric2(unsigned fn, double a, double b, double& r) {
   switch (fn) {
-    case 0xC160u: r = std::fmod(a, b); return true;
-    case 0xC4C0u: r = static_cast<double>(nearest(a) & nearest(b)); return true;
-    case 0xC4E0u: r = static_cast<double>(nearest(a) ^ nearest(b)); return true;
-    case 0xC500u: r = static_cast<double>(nearest(a) | nearest(b)); return true;
-    case 0xC5E0u: r = std::copysign(std::fabs(a), b < 0.0 ? -1.0 : 1.0); return true;
-    default: return false;
+    case 0xC160u:
+      r = std::fmod(a, b);
+      return true;
+    case 0xC4C0u:
+      r = static_cast<double>(nearest(a) & nearest(b));
+      return true;
+    case 0xC4E0u:
+      r = static_cast<double>(nearest(a) ^ nearest(b));
+      return true;
+    case 0xC500u:
+      r = static_cast<double>(nearest(a) | nearest(b));
+      return true;
+    case 0xC5E0u:
+      r = std::copysign(std::fabs(a), b < 0.0 ? -1.0 : 1.0);
+      return true;
+    default:
+      return false;
   }
 }
 
@@ -378,7 +426,7 @@ WordResult textfunction(unsigned fn, std::int32_t nargs) {
   std::string t;
   if (outside(top)) {
     if (fn == 0xC600u) return charresult(' ', nargs);
-    t = " ";
+    t.assign(1, ' ');
   } else if (textbounds(top, f, l)) {
     t = c1text(f, l);
   } else {
@@ -423,7 +471,7 @@ WordResult BUILTINWORD(std::int16_t word) {
   if ((u & 0xE000u) != 0xC000u) return WordResult::unknown;
   const unsigned fn = u & 0xFFE0u;
   if (depth() < 1) return fail(xeqkeys::stackunderflow);
-  if (entry(0) == 0) {
+  if (entry(0) <= 0) {
     core::xeqstop = stops::broken;
     return WordResult::stophandling;
   }

@@ -227,6 +227,7 @@ std::int32_t setupdescriptors(Eval& e) {
         core::z(first + i) = 0.0;
       }
       core::name(first).type = 0x18;
+      core::name(first).adr = first;  // the values stand from its address on
       core::name(first).namlen = static_cast<std::int16_t>(-std::min(n, 0x7FFF));
       core::iresult += n;
       tmpsym[k] = first;
@@ -390,7 +391,7 @@ std::int32_t marker(Eval& e, std::int32_t p) {
         core::z(6) = core::z(4);
       }
       top(e) += el;
-      e.isbase[sz(e.sp)] = 0;
+      e.isbase[sz(e.sp)] = 3;  // a whole array's element, as an option value the array
       return 0;
     }
     case 5004:

@@ -16,6 +16,7 @@
 #include "exec/optdispatch.h"
 #include "exec/postfix_eval.h"
 #include "exec/strings.h"
+#include "exec/struct.h"
 #include "exec/tempstrings.h"
 #include "exec/xeq2.h"
 #include "exec/xeqtemps.h"
@@ -148,8 +149,13 @@ std::int32_t assignnumber(Eval& e, std::int32_t t, std::int32_t s, bool exchange
     std::int32_t pos = 1, st = 2;
     const auto n = static_cast<std::int32_t>(text.size());
     if (n > 0) core::GETR8N(text, n, v, pos, st);
-    core::z(t) = st == 0 ? v : 0.0;
-    if (st == 0 && pos > 1) tmpbeg[k] += (tmpbeg[k] <= tmpend[k] + 1 ? pos - 1 : -(pos - 1));
+    // A text that holds no number cannot become one.
+    if (st != 0) {
+      core::msgkey.set(xeqkeys::chartonum);
+      return xeqkeyed;
+    }
+    core::z(t) = v;
+    if (pos > 1) tmpbeg[k] += (tmpbeg[k] <= tmpend[k] + 1 ? pos - 1 : -(pos - 1));
   } else if (exchange) {
     if (!validcell(s)) return 3021;
     std::swap(core::z(t), core::z(s));
@@ -157,6 +163,42 @@ std::int32_t assignnumber(Eval& e, std::int32_t t, std::int32_t s, bool exchange
     core::z(t) = validcell(s) ? core::z(s) : 0.0;
   }
   e.firstwritten = e.firstwritten == 0 ? t : std::min(e.firstwritten, t);
+  return 0;
+}
+
+// The numeric fields of the STRUCT record variable rec (n fields), read
+// from the record's first character on into consecutive cells from t on,
+// an array field element by element; text, pointer and nested-record
+// fields are passed over. Stops at the statement's element count.
+std::int32_t structfields(std::int32_t rec, std::int32_t n, std::int32_t t) {
+  namespace k = structkw;
+  std::int32_t first = 0, last = 0;
+  if (core::ISCHAR(rec, first, last) == 0 || first < 1) return 0;
+  const std::int32_t cells = std::max(xeqexpr.nelem, 1);
+  std::int32_t cell = t, position = first;
+  for (std::int32_t f = 1; f <= n && cell - t < cells; ++f) {
+    std::int32_t v = 0;
+    const std::int32_t type = STRUCTELEMENT(rec, f, v);
+    if (type == 0) break;
+    if (type == -k::chr || type == -k::chr0 || type == 999) {
+      std::int32_t a = 0, b = 0;
+      if (core::ISCHAR(v, a, b) != 0 && b >= a) position += b - a + 1;
+      continue;
+    }
+    const std::int32_t width = structfieldwidth(type);
+    if (type < 0 || type == 998 || type == k::i4p) {
+      position += width > 0 ? width : structptrwidth;
+      continue;
+    }
+    const bool array = v >= 1 && v <= core::nsym && (core::name(v).type & 0x91) == 0x10;
+    const std::int32_t count = array ? core::I4EQUZ(1, v) * core::I4EQUZ(2, v) : 1;
+    for (std::int32_t i = 0; i < count && cell - t < cells; ++i) {
+      if (width < 1 || position + width - 1 > last) return 0;  // the record ends
+      if (!core::z.valid(cell)) return 3021;
+      core::z(cell++) = STRUCTFIELDVALUE(position, type);
+      if (!core::msgkey.trimmed().empty()) return 0;
+    }
+  }
   return 0;
 }
 
@@ -190,20 +232,19 @@ std::int32_t assign(Eval& e, std::int32_t p) {
   if (constcell(owner)) return 3036;
   std::int32_t st = 0;
   std::int32_t field = 0;
+  if (t < 0 && s > 0 && s == e.structcell && owner == core::xeqtarget && !exchange) {
+    // STRUCT has written its record into the target itself: its result,
+    // the record length, is the statement's value and is not assigned.
+    e.stored = true;
+    return push(e, s) ? 0 : 2002;
+  }
   if (t < 0) {
     if (-t > maxtemps) return 3020;
     st = assignstring(e, t, s, exchange);
-  } else if (s < 0 && -s <= maxtemps && STRUCTELEMENT && STRUCTFIELDVALUE &&
-             STRUCTELEMENT(tmpsym[sz(-s)], 0, field) != 0) {
-    // The fields of a STRUCT variable into consecutive cells.
-    const std::int32_t nfields = field;
-    std::int32_t cell = t, position = 1;
-    for (std::int32_t f = 1; f <= nfields && cell - t < std::max(xeqexpr.nelem, 1); ++f) {
-      std::int32_t kind = 0;
-      if (STRUCTELEMENT(tmpsym[sz(-s)], f, kind) == 0) break;
-      if (!core::z.valid(cell)) return 3021;
-      core::z(cell++) = STRUCTFIELDVALUE(position, kind);
-    }
+  } else if (s < 0 && -s <= maxtemps && STRUCTELEMENT(tmpsym[sz(-s)], 0, field) != 0) {
+    // The whole record goes in at once, from the target's first element.
+    st = structfields(tmpsym[sz(-s)], field, t);
+    e.endpasses = true;
   } else {
     st = assignnumber(e, t, s, exchange);
   }
@@ -264,6 +305,23 @@ std::int32_t blockword(Eval& e, std::uint32_t w, std::int32_t target) {
   return entry > 0 ? xeqfalseblock : 0;
 }
 
+// The variable that receives an option statement's result, named by the
+// word at the split position: an operand word names it; a descriptor (the
+// split word's operand -k) by its symbol; an array element (marker 5003) is
+// the assignment's target at the bottom of the stack. A statement that
+// stands alone has none, except that EDIT and POP take the first
+// descriptor's symbol. 0 when there is none.
+std::int32_t receiver(Eval& e, std::uint32_t atsplit, std::uint32_t w) {
+  if (e.hdr < 1 || e.hdr > e.n) return 0;
+  std::int32_t v = val(e, e.hdr);
+  if (atsplit == 0x80u) return v;
+  if (atsplit == 5003u) v = e.sp >= 1 ? at(e, 1) : 0;
+  if (atsplit == 0xF340u && v >= 0 && (w & 0xFB80u) == 0xFB80u && xeqexpr.ndescr >= 1) v = -1;
+  if (atsplit != 5003u && atsplit != 0xF340u) return 0;
+  if (v < 0 && -v <= maxtemps) return tmpsym[sz(-v)];
+  return v > 0 && v != omitted ? v : 0;
+}
+
 // An option statement used as a function.
 std::int32_t optionstatement(Eval& e, std::int32_t p) {
   const std::uint32_t w = word(e, p);
@@ -275,15 +333,24 @@ std::int32_t optionstatement(Eval& e, std::int32_t p) {
   } else {
     from = e.firstkw > 0 ? e.firstkw + 1 : std::max(1, e.sp - 2 * count + 1);
   }
+  // BITS: its target, the operand written before the options, goes to the
+  // dispatch as a pair (ERror, target) written first.
+  std::int32_t pairs = count;
+  const bool bitstarget = s == 19 && (count > 0 ? from >= 2 : e.sp - from == 0);
+  if (bitstarget) {
+    if (count > 0) --from;
+    ++pairs;
+  }
   if (!resultroom(core::iresult + 2)) return 2002;
   std::vector<std::int32_t> args;
+  if (bitstarget) args.push_back(0);
   for (std::int32_t i = from; i <= e.sp; ++i) {
     std::int32_t a = at(e, i);
     if (a == omitted) {
       a = -omitted;
     } else if (a < 0 && -a <= maxtemps) {
       a = tmpsym[sz(-a)];
-    } else if (e.isbase[sz(i)] == 1) {
+    } else if (e.isbase[sz(i)] == 1 || e.isbase[sz(i)] == 3) {
       for (std::int32_t k = 1; k <= xeqexpr.ndescr && k <= maxtemps; ++k)
         if (descrkind[sz(k)] == DescrKind::array &&
             (a == tmporig[sz(k)] - 1 || a == tmporig[sz(k)]))
@@ -301,6 +368,7 @@ std::int32_t optionstatement(Eval& e, std::int32_t p) {
     kind = static_cast<std::int16_t>(0x8440);
     if (xeqexpr.iseg > 0) xeqexpr.seglen[sz(xeqexpr.iseg)] = 1;
   }
+  core::xeqtarget = receiver(e, atsplit, w);
   core::c1tmptop = tmporig[0] - 1;
   e.optstmt = s;
   if ((w & 0xFFC0u) == 0xF940u && linelive && linelive() && CALLBACKLINE) {
@@ -309,7 +377,13 @@ std::int32_t optionstatement(Eval& e, std::int32_t p) {
     if (!resultroom(core::iresult + 1)) return 2002;
     ++core::iresult;
     newtemprecord(core::iresult);
-    BUISOPTNEW(static_cast<std::int16_t>(w), kind, args, static_cast<std::int32_t>(args.size()));
+    // The dispatch points `xeqstackptr` past its list, which it does not
+    // keep on that stack: the statement's own stack top stays.
+    const std::int32_t stacktop = core::xeqstackptr;
+    const std::uint32_t header = (w & ~0x3Fu) | static_cast<std::uint32_t>(pairs & 0x3F);
+    BUISOPTNEW(static_cast<std::int16_t>(header), kind, args,
+               static_cast<std::int32_t>(args.size()));
+    if (core::xeqstop != 0xAD80) core::xeqstackptr = stacktop;
   }
   if (core::xeqstop != 0) {
     if (xeqexpr.iseg > 0 && xeqexpr.segidx[sz(xeqexpr.iseg)] >= 2) {
@@ -332,6 +406,7 @@ std::int32_t optionstatement(Eval& e, std::int32_t p) {
   e.firstkw = 0;
   const std::int32_t res = core::iresult;
   if (!push(e, res)) return 2002;
+  if (s == 18 && core::msgkey.trimmed().empty()) e.structcell = res;
   if (!core::msgkey.trimmed().empty()) {
     e.endstmt = true;
     e.endpasses = true;

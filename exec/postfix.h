@@ -77,13 +77,6 @@ std::string_view xeqerrorkey(std::int32_t code);
 using VarKommasFn = std::int32_t (*)(std::int32_t nextcell, std::span<std::int32_t> stack,
                                      std::int32_t& top, std::int16_t word);
 inline VarKommasFn VARKOMMAS = nullptr;
-// STRUCT variables: STRUCTELEMENT(owner, field, value out) is non-zero for
-// one; STRUCTFIELDVALUE(byte position in/out, type) reads a field.
-using StructElementFn = std::int32_t (*)(std::int32_t owner, std::int32_t field,
-                                         std::int32_t& value);
-inline StructElementFn STRUCTELEMENT = nullptr;
-using StructFieldFn = double (*)(std::int32_t& position, std::int32_t type);
-inline StructFieldFn STRUCTFIELDVALUE = nullptr;
 // A LINE statement whose values come during the run: true while one is
 // open; CALLBACKLINE then draws its next point.
 inline bool (*linelive)() = nullptr;

@@ -20,7 +20,8 @@ struct Eval {
   std::int32_t first = 0;            // position of the first stream word
   std::int32_t passstart = 0;        // where later passes start reading
   std::int32_t sp = 0;               // value stack height
-  std::vector<std::uint8_t> isbase;  // per stack entry: 1 an array base (5002), 2 a placeholder
+  std::vector<std::uint8_t> isbase;  // per stack entry: 1 an array base (5002), 2 a placeholder,
+                                     // 3 the element of a whole array (5003, 5019)
   std::int32_t pass = 0;
   std::int32_t iresultpass = 0;   // `iresult` at the start of every pass
   std::int32_t tmpbase = 0;       // the temporary-string area's start in every pass
@@ -31,6 +32,7 @@ struct Eval {
   std::int32_t written = 0;       // target cells written in this pass's list
   std::int32_t editcalls = 0;     // EDIT and POP calls of the statement
   std::int32_t jump = 0;          // next word position when non-zero
+  std::int32_t structcell = 0;    // result cell of a STRUCT call that wrote its record
   bool hasassign = false;         // an assignment or exchange word was met
   bool stored = false;            // something was stored
   bool falsecond = false;         // the statement was a false condition

@@ -10,7 +10,6 @@
 #include "core/runwords.h"
 #include "core/stores.h"
 #include "core/symbols.h"
-#include "exec/struct_entries.h"
 
 namespace exec {
 
@@ -626,17 +625,6 @@ std::int32_t STRUCTELEMENT(std::int32_t t, std::int32_t i, std::int32_t& out) {
   if (type == k::strucp) return 998;
   return type;
 }
-
-std::int32_t structelemententry(std::int32_t t, std::int32_t i, std::int32_t& out) {
-  return STRUCTELEMENT(t, i, out);
-}
-double structfieldentry(std::int32_t& position, std::int32_t type) {
-  return STRUCTFIELDVALUE(position, type);
-}
-
-namespace {
-[[maybe_unused]] const bool installed = (install_struct(), true);
-}  // namespace
 
 void reset_struct() {
   structpage = 1;

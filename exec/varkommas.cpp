@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/messages.h"
 #include "core/namevalue.h"
 #include "core/numread.h"
 #include "core/numwrite.h"
@@ -181,8 +182,7 @@ double numsearch(const NumArray& a, double what, std::int32_t options, std::int3
 
 std::int32_t indexfn(std::int32_t commas, std::span<std::int32_t> args, double& out) {
   if (commas < 1 || commas > 3) return -vkerr::indexcommas;
-  const std::int32_t options =
-      commas >= 2 ? static_cast<std::int32_t>(roundhalf(num(args[2]))) : 0;
+  const std::int32_t options = commas >= 2 ? static_cast<std::int32_t>(roundhalf(num(args[2]))) : 0;
   const std::int32_t outarg = commas == 3 ? args[3] : 0;
   const std::int32_t where = args[0], what = args[1];
   std::string hay, needle;
@@ -269,8 +269,38 @@ std::int32_t ORIGOP(std::int32_t op) {
   return op;
 }
 
+namespace {
+
+// Message keys of the error numbers.
+struct VkKey {
+  std::int32_t code;
+  std::string_view key;
+};
+constexpr VkKey vkkeys[] = {
+    {vkerr::notable, core::MSGKEY("xeq3401")},     {vkerr::nocolumn, core::MSGKEY("xeq3402")},
+    {vkerr::piece, core::MSGKEY("xeq3405")},       {vkerr::piececount, core::MSGKEY("xeq3406")},
+    {vkerr::chartext, core::MSGKEY("xeq3407")},    {vkerr::charcommas, core::MSGKEY("xeq3408")},
+    {vkerr::indexcommas, core::MSGKEY("xeq3409")}, {vkerr::logcommas, core::MSGKEY("xeq3410")},
+    {vkerr::rancommas, core::MSGKEY("xeq3411")}};
+
+std::int32_t varkommas(std::int32_t nextcell, std::span<std::int32_t> stack, std::int32_t& top,
+                       std::int16_t word);
+
+}  // namespace
+
 std::int32_t VARKOMMASCALL(std::int32_t nextcell, std::span<std::int32_t> stack, std::int32_t& top,
                            std::int16_t word) {
+  const std::int32_t r = varkommas(nextcell, stack, top, word);
+  if (r < 0)
+    for (const VkKey& k : vkkeys)
+      if (k.code == -r) core::msgkey.set(k.key);
+  return r;
+}
+
+namespace {
+
+std::int32_t varkommas(std::int32_t nextcell, std::span<std::int32_t> stack, std::int32_t& top,
+                       std::int16_t word) {
   const auto w = static_cast<std::uint16_t>(word);
   const std::uint32_t fn = w & 0xE7C0u;
   const auto commas = static_cast<std::int32_t>(w & 0x1Fu);
@@ -316,12 +346,15 @@ std::int32_t VARKOMMASCALL(std::int32_t nextcell, std::span<std::int32_t> stack,
   return 0;
 }
 
+}  // namespace
+
 std::int32_t MXSEARCHFMTD(std::int32_t table, std::int32_t firstrow, std::int32_t column,
                           std::string_view text, std::int32_t options) {
   // Build the six operands as the evaluator would and search through the
   // variable-argument call; the search text goes without trailing blanks.
   const std::size_t n = text.find_last_not_of(' ');
-  const std::string_view t = n == std::string_view::npos ? text.substr(0, 0) : text.substr(0, n + 1);
+  const std::string_view t =
+      n == std::string_view::npos ? text.substr(0, 0) : text.substr(0, n + 1);
   const std::int32_t tnum = evaldetail::newtempnumber();
   if (tnum == 0 || evaldetail::maketemp(tnum, t) != 0) return -1;
   const std::int32_t c = core::iresult;

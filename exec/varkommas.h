@@ -29,16 +29,16 @@ inline constexpr std::int32_t tablemarker = 2147483547;
 
 // Error numbers returned as their negatives.
 namespace vkerr {
-inline constexpr std::int32_t notable = 3401;     // not an open table file
-inline constexpr std::int32_t nocolumn = 3402;    // column outside the column table
-inline constexpr std::int32_t piece = 3405;       // CHAR piece number outside 1 to n
-inline constexpr std::int32_t piececount = 3406;  // CHAR piece count below 1
-inline constexpr std::int32_t chartext = 3407;    // CHAR text argument no string
-inline constexpr std::int32_t charcommas = 3408;  // CHAR with 1, 3 or more than 4 commas
-inline constexpr std::int32_t indexcommas = 3409; // INDEX with a comma count outside 1 to 3
-inline constexpr std::int32_t logcommas = 3410;   // LOG with more than one comma
-inline constexpr std::int32_t rancommas = 3411;   // RAN with more than two commas
-inline constexpr std::int32_t noroom = 2002;      // no room for a temporary string
+inline constexpr std::int32_t notable = 3401;      // not an open table file
+inline constexpr std::int32_t nocolumn = 3402;     // column outside the column table
+inline constexpr std::int32_t piece = 3405;        // CHAR piece number outside 1 to n
+inline constexpr std::int32_t piececount = 3406;   // CHAR piece count below 1
+inline constexpr std::int32_t chartext = 3407;     // CHAR text argument no string
+inline constexpr std::int32_t charcommas = 3408;   // CHAR with 1, 3 or more than 4 commas
+inline constexpr std::int32_t indexcommas = 3409;  // INDEX with a comma count outside 1 to 3
+inline constexpr std::int32_t logcommas = 3410;    // LOG with more than one comma
+inline constexpr std::int32_t rancommas = 3411;    // RAN with more than two commas
+inline constexpr std::int32_t noroom = 2002;       // no room for a temporary string
 }  // namespace vkerr
 
 // Evaluates the call of word over the top entries of stack(1..top) (the

@@ -98,6 +98,20 @@ At errorexit() {
   return At::looptest;
 }
 
+// The operand stack has met the statement table: the question whether to
+// make room. True when `adrs` has grown (the statement runs again); else
+// the run stops.
+bool askstackroom() {
+  int answer = 0;
+  core::MSGBOXFROMHELP("msgXEQstack", {}, answer);
+  if (answer == 1) {
+    std::int32_t extra = core::nadrsstep;
+    if (core::REALLOC(2, extra)) return true;
+  }
+  core::xeqstop = stops::error;
+  return false;
+}
+
 // Calls the label or subroutine of an event as the word CALL would.
 WordResult eventcall(std::int32_t label) {
   pushentry(label);
@@ -214,6 +228,7 @@ void XEQ(std::span<const std::int16_t> code) {
       }
 
       case At::exprpath: {
+        if (firsttemp <= core::nsym) firsttemp = core::nsym + 1;  // a record layout was made
         core::iresult = firsttemp;
         freshresult();
         const std::int32_t len = stmtend - stmtstart;
@@ -249,8 +264,7 @@ void XEQ(std::span<const std::int16_t> code) {
         }
         const std::int32_t room = core::nadrs - core::nedlines - core::xeqstackptr - 5;
         if (room < 8) {
-          core::msgkey.set(xeqkeys::msgxeqstack);
-          at = At::error;
+          at = askstackroom() ? At::head : At::looptest;
           break;
         }
         // Linking passes over the statement's second word, which holds the
@@ -331,19 +345,13 @@ void XEQ(std::span<const std::int16_t> code) {
         break;
 
       case At::prologue: {
+        if (firsttemp <= core::nsym) firsttemp = core::nsym + 1;  // a record layout was made
         core::iresult = firsttemp;
         freshresult();
         core::xeqstackptr = core::xeqstackbase;
         if (core::xeqstackptr + core::nadrsstep / 4 >= core::nadrslow) {
-          int answer = 0;
-          core::MSGBOXFROMHELP("msgXEQstack", {}, answer);
-          if (answer == 1) {
-            std::int32_t extra = core::nadrsstep;
-            if (core::REALLOC(2, extra)) break;  // the statement runs again
-          }
-          core::xeqstop = stops::error;
-          at = At::looptest;
-          break;
+          if (!askstackroom()) at = At::looptest;
+          break;  // grown: the statement runs again
         }
         stmtflags = 0;
         wordpos = stmtstart;

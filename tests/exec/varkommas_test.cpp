@@ -66,6 +66,7 @@ TEST_F(VarKommas, LogNaturalAndToABase) {
   // Two commas are refused and the result cell is left alone.
   EXPECT_EQ(call({n(1), n(2), n(3)}, 0xE142), -3410);
   EXPECT_EQ(z(res), -7.0);
+  EXPECT_EQ(msgkey.str(), "xeq3410");  // the run reports the error under its own key
 }
 
 TEST_F(VarKommas, RandomNumbersAndSeeds) {

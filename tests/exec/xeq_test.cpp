@@ -183,4 +183,19 @@ TEST_F(Loop, OneTranslatedStatementRunsOnceInSingleStatementMode) {
   EXPECT_EQ(value("D"), 0);
 }
 
+TEST_F(Loop, AnErrorInsideAWindowEventHandlerLeavesTheHandlerOnly) {
+  compile("A = 1\r\nB = 2\r\nEND\r\nSUBROUTINE H(X)\r\nC = 1 / X\r\nD = 5\r\nEND\r\n");
+  std::int32_t h = 0;
+  ASSERT_TRUE(FINDSN("H", h, 4));
+  exec::eventlabel = h;
+  idecmd = 21064;
+  xeq(1, 4 | 8);
+  EXPECT_EQ(xeqstop, exec::stops::end);
+  EXPECT_EQ(value("A"), 1);
+  EXPECT_EQ(value("B"), 2);
+  EXPECT_EQ(idecmd, -1);
+  EXPECT_EQ(lokalscope, 0);
+  EXPECT_EQ(I2EQUZ(2, h), 0);
+}
+
 }  // namespace
