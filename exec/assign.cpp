@@ -18,6 +18,7 @@
 #include "exec/strings.h"
 #include "exec/tempstrings.h"
 #include "exec/varkommas.h"
+#include "exec/wordpath.h"
 #include "exec/xeqtemps.h"
 
 namespace exec {
@@ -25,34 +26,11 @@ namespace exec {
 namespace {
 
 using core::cwu;
-
-// The nearest integer, halves away from zero; NaN gives 0 and values
-// beyond the 64-bit range the nearest end of it.
-std::int64_t nearest(double x) {
-  if (std::isnan(x)) return 0;
-  if (x >= 9.2233720368547758e18) return std::numeric_limits<std::int64_t>::max();
-  if (x <= -9.2233720368547758e18) return std::numeric_limits<std::int64_t>::min();
-  return static_cast<std::int64_t>(std::round(x));
-}
+using namespace wordpath;
 
 // An out-of-range element was read as 0.0 under the tolerant assignment
 // word: the assignment of that statement (its start position) is skipped.
 std::int32_t skipstmt = 0;
-
-std::int32_t depth() { return core::xeqstackptr - core::xeqstackbase; }
-std::int32_t& entry(std::int32_t fromtop) { return core::adrs(core::xeqstackptr - fromtop); }
-
-WordResult fail(std::string_view key, std::int32_t subject = 1) {
-  core::msgkey.set(key);
-  errsubject = subject;
-  return WordResult::error;
-}
-
-bool issym(std::int32_t s) { return s >= 1 && s <= core::nname && core::name.valid(s); }
-int typeof_(std::int32_t s) {
-  return issym(s) ? static_cast<std::uint16_t>(core::name(s).type) & 0x7FF : 0;
-}
-double value(std::int32_t e) { return core::z.valid(e) ? core::z(e) : 0.0; }
 
 bool push(std::int32_t e) {
   if (!core::adrs.valid(core::xeqstackptr + 1)) return false;
@@ -335,6 +313,11 @@ WordResult listassign(std::int32_t nvalues) {
   const std::int32_t adr = core::name(t).adr;
   if ((typeof_(t) & 0x10) == 0 || adr <= 0) return fail(xeqkeys::vectorisation, t);
   const std::int64_t size = static_cast<std::int64_t>(std::max(rows, 0)) * std::max(cols, 0);
+  // A text among the values has no number to give: nothing is stored.
+  for (std::int32_t i = 0; i < nvalues && i < size; ++i) {
+    std::int32_t vf = 0, vl = 0;
+    if (textbounds(entry(nvalues - 1 - i), vf, vl)) return fail(xeqkeys::chartonum, t);
+  }
   for (std::int32_t i = 0; i < nvalues && i < size; ++i) {
     const std::int32_t v = entry(nvalues - 1 - i);
     if (core::z.valid(adr + i)) core::z(adr + i) = value(v);

@@ -23,6 +23,7 @@
 #include "exec/postfix.h"
 #include "exec/strings.h"
 #include "exec/tempstrings.h"
+#include "exec/wordpath.h"
 #include "exec/xeqtemps.h"
 
 namespace exec {
@@ -30,32 +31,9 @@ namespace exec {
 namespace {
 
 using core::cwu;
-
-// The nearest integer, halves away from zero; NaN gives 0 and values
-// beyond the 64-bit range the nearest end of it.
-std::int64_t nearest(double x) {
-  if (std::isnan(x)) return 0;
-  if (x >= 9.2233720368547758e18) return std::numeric_limits<std::int64_t>::max();
-  if (x <= -9.2233720368547758e18) return std::numeric_limits<std::int64_t>::min();
-  return static_cast<std::int64_t>(std::round(x));
-}
+using namespace wordpath;
 
 constexpr double hugeval = std::numeric_limits<double>::max();
-
-std::int32_t depth() { return core::xeqstackptr - core::xeqstackbase; }
-std::int32_t& entry(std::int32_t fromtop) { return core::adrs(core::xeqstackptr - fromtop); }
-
-WordResult fail(std::string_view key, std::int32_t subject = 1) {
-  core::msgkey.set(key);
-  errsubject = subject;
-  return WordResult::error;
-}
-
-bool issym(std::int32_t s) { return s >= 1 && s <= core::nname && core::name.valid(s); }
-int typeof_(std::int32_t s) {
-  return issym(s) ? static_cast<std::uint16_t>(core::name(s).type) & 0x7FF : 0;
-}
-double value(std::int32_t e) { return core::z.valid(e) ? core::z(e) : 0.0; }
 
 // A selection outside its string (it reads as one blank).
 bool outside(std::int32_t e) {
