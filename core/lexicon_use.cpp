@@ -14,13 +14,6 @@ namespace core {
 
 namespace {
 
-std::string_view tokentext(std::string_view line, std::int32_t i) {
-  if (i < 1 || i > ntok) return {};
-  const std::int32_t b = tokbeg(i), e = tokend(i);
-  if (b < 1 || e < b || e > std::ssize(line)) return {};
-  return line.substr(static_cast<std::size_t>(b - 1), static_cast<std::size_t>(e - b + 1));
-}
-
 std::int16_t codeat(std::int32_t j) { return j >= 1 && j <= ntok ? tokcod(j) : cwd::end; }
 
 // The symbol named word that belongs to local subroutine sub, 0 when none.

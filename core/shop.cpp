@@ -19,13 +19,6 @@ bool islower(char c) { return c >= 'a' && c <= 'z'; }
 char fold(char c) { return islower(c) ? static_cast<char>(c - 32) : c; }
 bool isrequired(char c) { return c == '$' || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); }
 
-// The text of token i of the line.
-std::string_view tokentext(std::string_view line, std::int32_t i) {
-  const std::int32_t b = tokbeg(i), e = tokend(i);
-  if (b < 1 || e < b || static_cast<std::size_t>(e) > line.size()) return {};
-  return line.substr(static_cast<std::size_t>(b - 1), static_cast<std::size_t>(e - b + 1));
-}
-
 // The line from the first column of token from to the last column of token to.
 std::string_view linespan(std::string_view line, std::int32_t from, std::int32_t to) {
   from = std::max(from, 1);

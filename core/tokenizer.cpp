@@ -196,4 +196,11 @@ void reset_tokenizer() {
   tokenkey.blank();
 }
 
+std::string_view tokentext(std::string_view line, std::int32_t i) {
+  if (i < 1 || i > ntok) return {};
+  const std::int32_t b = tokbeg(i), e = tokend(i);
+  if (b < 1 || e < b || e > std::ssize(line)) return {};
+  return line.substr(static_cast<std::size_t>(b - 1), static_cast<std::size_t>(e - b + 1));
+}
+
 }  // namespace core

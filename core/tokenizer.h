@@ -47,6 +47,10 @@ void TOKEN(std::string_view text, std::span<double> values, std::int32_t& mode);
 void TXLIZA(std::string_view text, std::int32_t from, std::int32_t to, std::int32_t& count);
 
 // Puts the token arrays and words back to their start values.
+// The text of token i (1 to ntok) of the line it was read from; empty for
+// any other i or columns outside the line.
+std::string_view tokentext(std::string_view line, std::int32_t i);
+
 void reset_tokenizer();
 
 }  // namespace core
