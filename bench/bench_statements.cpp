@@ -9,23 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/editbuffer.h"
-#include "core/helpdata.h"
-#include "core/kompia.h"
-#include "core/kompil.h"
-#include "core/program.h"
-#include "core/runwords.h"
-#include "core/stores.h"
-#include "core/symbols.h"
-#include "core/tokenizer.h"
-#include "exec/alarms.h"
-#include "exec/assign.h"
-#include "exec/builtins.h"
-#include "exec/operands.h"
-#include "exec/postfix.h"
-#include "exec/tempstrings.h"
-#include "exec/xeq.h"
-#include "exec/xeq2.h"
+#include "exec/headless_run.h"
 
 namespace {
 
@@ -66,65 +50,22 @@ constexpr std::string_view functioncalls =
     "ENDDO\n"
     "END\n";
 
-std::string withcrlf(std::string_view text) {
-  std::string out;
-  for (char c : text) {
-    if (c == '\n') out += '\r';
-    out += c;
-  }
-  return out;
-}
-
-void resetall() {
-  core::reset_editbuffer();
-  core::reset_stores();
-  core::reset_runwords();
-  core::reset_symbols();
-  core::reset_program();
-  core::reset_kompil();
-  core::reset_tokenizer();
-  exec::reset_xeq();
-  exec::reset_xeq2();
-  exec::reset_postfix();
-  exec::reset_tempstrings();
-  exec::reset_operands();
-  exec::reset_alarms();
-  exec::reset_assign();
-  exec::reset_builtins();
-  exec::installexecutor();
-  exec::xeq3 = &exec::XEQ3;
-  // The compile's progress window is a section of the help data file.
-  static const bool indexed = [] {
-    const std::string help =
-        (std::filesystem::path(__FILE__).parent_path().parent_path() / "data" / "Ostrel.hlp")
-            .string();
-    core::helppath.set(help);
-    core::CHECKSUM(help);
-    return true;
-  }();
-  benchmark::DoNotOptimize(indexed);
-}
-
 // Compiles and runs the script with N = n; false when it did not run to
 // its end.
 bool runscript(std::string_view script, std::int64_t n) {
-  resetall();
-  const std::string text = withcrlf("N = " + std::to_string(n) + "\n" + std::string(script));
-  core::idecmd = -1;
-  core::edflags = 7;
-  core::edvars(core::edv::curline) = 1;
-  core::loadeditbuffer(text);
-  core::xeqmode = 0;
-  std::int32_t mode = 0;
-  std::array<char, 256> buf{};
-  buf.fill(' ');
-  core::KOMPIA(buf, mode);
-  if (core::xeqstop != 0) return false;
-  core::xeqmode = 4 | 8;
-  core::xeqline = 1;
-  buf.fill(' ');
-  core::KOMPIL(buf);
-  return core::xeqstop == -1;
+  // The help data file is indexed once: the compile's progress window is
+  // one of its sections.
+  static const bool prepared = [] {
+    exec::reset_all();
+    return exec::prepare_run(
+        (std::filesystem::path(__FILE__).parent_path().parent_path() / "data" / "Ostrel.hlp")
+            .string());
+  }();
+  benchmark::DoNotOptimize(prepared);
+  exec::reset_interpreter();
+  if (!exec::compile_script("N = " + std::to_string(n) + "\n" + std::string(script)).empty())
+    return false;
+  return exec::run_compiled();
 }
 
 void runloop(benchmark::State& state, std::string_view script, std::int64_t perpass) {

@@ -76,12 +76,7 @@ std::string with_crlf(std::string_view text) {
 
 }  // namespace
 
-void reset_all() {
-  plat::reset_file_units();
-  plat::reset_windows();
-  plat::reset_message_boxes();
-  plat::reset_gdi();
-  reset_helpdata();
+void reset_interpreter() {
   reset_editbuffer();
   reset_stores();
   reset_runwords();
@@ -107,13 +102,22 @@ void reset_all() {
   reset_control();
   reset_optdispatch();
   reset_struct();
+  installexecutor();
+  xeq3 = &XEQ3;
+}
+
+void reset_all() {
+  plat::reset_file_units();
+  plat::reset_windows();
+  plat::reset_message_boxes();
+  plat::reset_gdi();
+  reset_helpdata();
+  reset_interpreter();
 }
 
 bool prepare_run(std::string_view helpfile) {
   helppath.set(helpfile);
   CHECKSUM(helpfile);
-  installexecutor();
-  xeq3 = &XEQ3;
   return helpcount > 0;
 }
 
@@ -132,14 +136,19 @@ std::string compile_script(std::string_view text) {
          read_whole(errorfilename);
 }
 
-std::string run_script(std::string_view text) {
-  std::string failed = compile_script(text);
-  if (!failed.empty()) return failed;
+bool run_compiled() {
   xeqmode = 4 | 8;
   xeqline = 1;
   std::array<char, 256> line{};
   line.fill(' ');
   KOMPIL(line);
+  return xeqstop == -1;
+}
+
+std::string run_script(std::string_view text) {
+  std::string failed = compile_script(text);
+  if (!failed.empty()) return failed;
+  run_compiled();
   return run_outcome();
 }
 

@@ -9,17 +9,25 @@
 
 namespace exec {
 
-// Every store, run word and table of the interpreter, the executor and the
-// platform layer back to its start value.
+// Every store, run word and table of the compiler and the executor back to
+// its start value, with the executor installed: ready for the next script.
+// The help data file and the platform layer are left as they are.
+void reset_interpreter();
+
+// reset_interpreter(), and the platform layer (file units, windows, message
+// boxes, drawing) and the help data file's index too.
 void reset_all();
 
-// Indexes the help data file at path and installs the executor; true when
-// the file could be indexed.
+// Indexes the help data file at path; true when it could be indexed.
 bool prepare_run(std::string_view helpfile);
 
 // Compiles the script (lines may end with LF or CR LF); empty when it compiled, else the stop word,
 // the line and the contents of the compile error list.
 std::string compile_script(std::string_view text);
+
+// Runs the program that compile_script left, from its first statement;
+// true when it ran to its end.
+bool run_compiled();
 
 // Compiles and runs the script; returns compile_script's report when the
 // compile failed, else run_outcome().
