@@ -11,7 +11,6 @@
 #include "core/messages.h"
 #include "core/program.h"
 #include "core/runwords.h"
-#include "core/scriptfunctions.h"
 #include "core/stores.h"
 #include "core/symbols.h"
 #include "core/tokenizer.h"
@@ -307,12 +306,7 @@ void oneline(bool single) {
 
 void KOMPIA(std::span<char> /*text*/, std::int32_t& mode) {
   const bool single = (mode & 1) != 0;
-  if (!single) {
-    gatherscriptfunctions();
-    const bool compiled = wholescript();
-    reset_scriptfunctions();
-    if (!compiled) return;
-  }
+  if (!single && !wholescript()) return;
   oneline(single);
 }
 

@@ -11,7 +11,6 @@
 #include "core/lexicon_use.h"
 #include "core/rawmem.h"
 #include "core/runwords.h"
-#include "core/scriptfunctions.h"
 #include "core/shop.h"
 #include "core/shoplists.h"
 #include "core/stores.h"
@@ -562,8 +561,7 @@ Step nametoken(Line& ln, std::int32_t flags) {
         kind = quoted ? 0x40 : 0x10;
       }
     } else {
-      // A function whose FUNCTION line comes further down the script.
-      kind = isscriptfunction(word) ? 5 : 0x10;
+      kind = 0x10;
     }
   }
   if (ln.dummies && kind == 0x80) kind = 0xA0;

@@ -93,7 +93,7 @@ struct Trans2 {
   bool labelnext = false;    // the next label follows an ERror "="
   bool errlabel = false;     // the statement holds the "=" of ERror
   bool leadlabel = false;
-  bool blockword = false;  // the statement holds ELSE or ENDIF
+  bool blockword = false;    // the statement holds ELSE or ENDIF
   bool arraytarget = false;  // the left side is a whole array
 
   Level& cur() { return levels[static_cast<std::size_t>(level)]; }
