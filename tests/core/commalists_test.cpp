@@ -6,7 +6,7 @@
 
 #include "core/codewords.h"
 #include "core/stores.h"
-#include "core/stores_fixture.h"
+#include "support/stores_fixture.h"
 #include "core/symbols.h"
 
 using namespace core;

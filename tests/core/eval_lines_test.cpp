@@ -11,7 +11,7 @@
 #include "core/rawmem.h"
 #include "core/runwords.h"
 #include "core/stores.h"
-#include "core/stores_fixture.h"
+#include "support/stores_fixture.h"
 #include "core/symbols.h"
 #include "core/tokenizer.h"
 #include "core/trans.h"

@@ -11,7 +11,7 @@
 #include "core/program.h"
 #include "core/runwords.h"
 #include "core/stores.h"
-#include "core/stores_fixture.h"
+#include "support/stores_fixture.h"
 #include "core/symbols.h"
 #include "platform/backend.h"
 #include "platform/win_message_keys.h"

@@ -6,7 +6,7 @@
 #include "core/runwords.h"
 #include "core/shop.h"
 #include "core/stores.h"
-#include "core/stores_fixture.h"
+#include "support/stores_fixture.h"
 #include "core/symbols.h"
 #include "core/tokenizer.h"
 #include "platform/win_message_box.h"

@@ -10,7 +10,7 @@
 #include "core/lexicon_fixture.h"
 #include "core/runwords.h"
 #include "core/stores.h"
-#include "core/stores_fixture.h"
+#include "support/stores_fixture.h"
 #include "core/symbols.h"
 #include "core/tokenizer.h"
 #include "platform/file_units.h"

@@ -7,7 +7,7 @@
 #include "core/runwords.h"
 #include "core/shoplists.h"
 #include "core/stores.h"
-#include "core/stores_fixture.h"
+#include "support/stores_fixture.h"
 #include "core/symbols.h"
 #include "core/tokenizer.h"
 

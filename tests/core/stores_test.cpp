@@ -4,7 +4,7 @@
 
 #include "core/rawmem.h"
 #include "core/runwords.h"
-#include "core/stores_fixture.h"
+#include "support/stores_fixture.h"
 #include "core/symbols.h"
 #include "platform/win_message_box.h"
 

@@ -7,7 +7,7 @@
 
 #include "core/rawmem.h"
 #include "core/stores.h"
-#include "core/stores_fixture.h"
+#include "support/stores_fixture.h"
 
 using namespace core;
 using storetest::addarray;

@@ -7,7 +7,7 @@
 #include "core/chars.h"
 #include "core/rawmem.h"
 #include "core/stores.h"
-#include "core/stores_fixture.h"
+#include "support/stores_fixture.h"
 #include "core/symbols.h"
 
 using namespace core;

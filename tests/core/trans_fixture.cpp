@@ -6,7 +6,7 @@
 #include "core/lexicon.h"
 #include "core/runwords.h"
 #include "core/stores.h"
-#include "core/stores_fixture.h"
+#include "support/stores_fixture.h"
 #include "core/symbols.h"
 #include "core/tokenizer.h"
 #include "core/trans.h"

@@ -10,7 +10,7 @@
 #include "core/rawmem.h"
 #include "core/runwords.h"
 #include "core/stores.h"
-#include "core/stores_fixture.h"
+#include "support/stores_fixture.h"
 #include "exec/optdispatch.h"
 #include "exec/struct.h"
 

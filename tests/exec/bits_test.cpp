@@ -9,7 +9,7 @@
 #include "core/rawmem.h"
 #include "core/runwords.h"
 #include "core/stores.h"
-#include "core/stores_fixture.h"
+#include "support/stores_fixture.h"
 #include "exec/optdispatch.h"
 
 namespace {

@@ -11,7 +11,7 @@
 
 #include "core/runwords.h"
 #include "core/stores.h"
-#include "core/stores_fixture.h"
+#include "support/stores_fixture.h"
 #include "core/symbols.h"
 #include "exec/alarms.h"
 #include "exec/assign.h"

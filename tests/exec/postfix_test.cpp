@@ -9,7 +9,7 @@
 
 #include "core/runwords.h"
 #include "core/stores.h"
-#include "core/stores_fixture.h"
+#include "support/stores_fixture.h"
 #include "core/symbols.h"
 #include "exec/eval_fixture.h"
 #include "exec/operands.h"

@@ -7,7 +7,7 @@
 #include "core/rawmem.h"
 #include "core/runwords.h"
 #include "core/stores.h"
-#include "core/stores_fixture.h"
+#include "support/stores_fixture.h"
 #include "exec/eval_fixture.h"
 #include "exec/operands.h"
 #include "exec/operators.h"

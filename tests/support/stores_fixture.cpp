@@ -1,4 +1,4 @@
-#include "core/stores_fixture.h"
+#include "support/stores_fixture.h"
 
 #include <string>
 
