@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "core/chars.h"
 #include "core/numread.h"
@@ -26,6 +28,22 @@ namespace exec {
 namespace {
 // The linker hands every linked statement to XEQ3.
 [[maybe_unused]] const bool installed = (xeq3 = &XEQ3, true);
+
+// Stack-entry flag areas of finished evaluations, taken again by the next
+// ones (evaluations nest) so that an evaluation does not allocate.
+std::vector<std::vector<std::uint8_t>> spareflags;
+struct FlagArea {
+  evaldetail::Eval& e;
+  explicit FlagArea(evaldetail::Eval& ev) : e(ev) {
+    if (spareflags.empty()) return;
+    e.isbase = std::move(spareflags.back());
+    spareflags.pop_back();
+    std::fill(e.isbase.begin(), e.isbase.end(), std::uint8_t{0});
+  }
+  ~FlagArea() { spareflags.push_back(std::move(e.isbase)); }
+  FlagArea(const FlagArea&) = delete;
+  FlagArea& operator=(const FlagArea&) = delete;
+};
 }  // namespace
 
 std::string_view xeqerrorkey(std::int32_t code) {
@@ -804,6 +822,7 @@ std::int32_t XEQ3(std::span<std::int16_t> words, std::int32_t& nwords,
                   std::span<std::int32_t> values, std::int32_t& capacity, std::int32_t& split) {
   using namespace evaldetail;
   Eval e;
+  const FlagArea flagarea(e);
   e.words = words;
   e.values = values;
   e.n = std::min<std::int32_t>(nwords, static_cast<std::int32_t>(words.size()));

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 #include <string_view>
+#include <utility>
 
 #include "core/codewords.h"
 #include "core/runwords.h"
@@ -25,13 +26,57 @@ struct LinkFail {
 
 unsigned fam(std::int16_t w, unsigned mask) { return cwu(w) & mask; }
 
+// The stream codes of the statement being linked, t(1..8n); kept from one
+// statement to the next so that linking allocates nothing once it is large
+// enough. Only entries written by the current linking are ever read.
+std::vector<std::int16_t> streamcodes;
+
+// The type of a symbol operand as linking sees it; `notcell` for a word
+// beyond the symbol table.
+constexpr std::int32_t notcell = 0x10000;
+std::int32_t operandtype(std::int16_t s) {
+  if (s > core::nname || !core::name.valid(s)) return notcell;
+  return core::name(s).type;
+}
+
+// A statement of the program as linked last. The linked form depends only
+// on the statement's words and on the types of its symbol operands, so it
+// is reused as long as both are unchanged (the words are compared, which
+// also covers a recompiled, spliced or moved program).
+struct LinkedForm {
+  bool valid = false;
+  std::vector<std::int16_t> words;
+  std::vector<std::pair<std::int16_t, std::int32_t>> operands;  // symbol, type
+  std::vector<std::int16_t> codes;                              // the combined arrays
+  std::vector<std::int32_t> values;
+  std::int32_t split = 0;
+  std::int16_t labelmsg = 0;  // symbol that linking put into `nomsg`, 0 none
+  // The expression state after linking.
+  std::int32_t nstream = 0, ndescr = 0, opflags = 0, nelem = 0, iseg = 0, lhsdescr = 0, swappos = 0;
+  std::array<std::int32_t, 5> seglen{};
+};
+std::vector<LinkedForm> linkedforms;  // by statement number
+
+bool unchanged(const LinkedForm& f, std::span<const std::int16_t> words) {
+  if (!f.valid || f.words.size() != words.size() ||
+      !std::equal(words.begin(), words.end(), f.words.begin()))
+    return false;
+  for (const auto& [s, type] : f.operands)
+    if (operandtype(s) != type) return false;
+  return true;
+}
+
 struct Linker {
   std::span<const std::int16_t> words;  // w(1..n) = words[0..n-1]
   std::int32_t n = 0;
   std::span<std::int32_t> out;
-  std::vector<std::int16_t> t;  // t(1..8n)
-  std::int32_t k = 0;           // stream entries written
-  std::int32_t p = 0;           // input position being linked
+  std::span<std::int16_t> t;  // t(1..8n)
+  // What the linked form depends on beyond the words.
+  std::vector<std::pair<std::int16_t, std::int32_t>>* operands = nullptr;
+  bool reusable = true;  // false when linking read run-time state
+  std::int16_t labelmsg = 0;
+  std::int32_t k = 0;  // stream entries written
+  std::int32_t p = 0;  // input position being linked
   std::int32_t localmin = big;
   std::int32_t boundsum = 0;
   int closeflags = 0;
@@ -43,6 +88,10 @@ struct Linker {
   std::int32_t splitclose = 0;
   std::int32_t segcounter = 1;
   std::uint32_t segmask = 0;
+  // Bit d: descriptor d is the operand of a fold (SUM, MAX, ...) before the
+  // split. A fold gives one value, so such an operand never makes the
+  // statement's target a whole array, nor do its closers.
+  std::uint32_t folded = 0;
 
   std::int16_t w(std::int32_t q) const {
     return q >= 1 && q <= n ? words[static_cast<std::size_t>(q - 1)] : 0;
@@ -97,6 +146,7 @@ struct Linker {
     if (kind < 0) {
       if (split == 0) {
         kind = xeqop::beforesplit;
+        if (segmask != 0) folded |= 1u << d;
       } else if (p >= 3 && (type & 0x100) == 0 && w(split - 1) == sym) {
         kind = xeqop::readwhilewritten;
         last5004 = d;
@@ -110,15 +160,17 @@ struct Linker {
 
   void symbol(std::int16_t s) {
     auto& x = xeqexpr;
-    if (s > core::nname || !core::name.valid(s)) {
+    const std::int32_t seen = operandtype(s);
+    if (operands != nullptr) operands->emplace_back(s, seen);
+    if (seen == notcell) {
       emit(0xA8, s);
       x.opflags |= 1;
       return;
     }
-    const std::int16_t type = core::name(s).type;
+    const auto type = static_cast<std::int16_t>(seen);
     const int masked = type & 0xD2;
     if (masked == 0x2) {
-      if (p < n - 2) core::nomsg = s;
+      if (p < n - 2) core::nomsg = labelmsg = s;
       return;
     }
     if (masked == 0x10 || masked == 0x40) return reference(s);
@@ -143,7 +195,7 @@ struct Linker {
     if (bits == 0x00u) {
       if (split == 0) {
         emit(xeqop::indexclosed, x.idescr);
-        closeflags |= 1;
+        if (segmask == 0) closeflags |= 1;
       } else {
         emit(xeqop::splitindex, x.idescr);
         splitclose = x.idescr;
@@ -153,9 +205,9 @@ struct Linker {
       const bool one = bits == 0x10u;
       if (boundsum > 0) {
         boundsum = 0;
-        closeflags |= 2;
+        if (segmask == 0) closeflags |= 2;
         emit(one ? xeqop::onerange : xeqop::tworanges, big);
-      } else if ((x.opflags & 2) != 0) {
+      } else if ((x.opflags & 2) != 0 && segmask == 0) {
         closeflags |= 1;
       }
       std::int32_t value = x.idescr;
@@ -170,6 +222,7 @@ struct Linker {
         if (x.opflags == 1) {
           x.seglen[lvl] = 1;
         } else if (x.nelem == big) {
+          reusable = false;  // the bound comes from the last evaluation
           const std::int32_t d = std::clamp(x.idescr, 0, ntemps);
           localmin = std::min(localmin, tmpend(d));
           x.seglen[lvl] = localmin;
@@ -325,27 +378,130 @@ struct Linker {
 
 }  // namespace
 
+namespace {
+
+// A linking failure: the message, the failing word and position, the
+// result kept with the statement number.
+std::int32_t linkfailure(const LinkFail& f, std::int16_t word, std::int32_t pos) {
+  core::failedline.set(f.text);
+  xeqfailword = static_cast<float>(word);
+  xeqfailpos = static_cast<float>(pos);
+  core::iostatw[0] = static_cast<std::int16_t>(f.result);
+  core::iostatw[1] = static_cast<std::int16_t>(core::xeqline);
+  return f.result;
+}
+
+// Hands the combined arrays (xeqlinked.codes and out, `total` entries of
+// `capacity`) to the evaluator and maps its result; throws LinkFail when
+// the evaluation ran out of temporaries.
+std::int32_t evaluate(std::span<std::int32_t> out, std::int32_t total, std::int32_t capacity,
+                      std::int32_t header) {
+  using namespace core;
+  std::int32_t r = 0;
+  if (xeq3 != nullptr) {
+    std::int32_t cap = capacity;
+    r = xeq3(std::span<std::int16_t>(xeqlinked.codes.data(), static_cast<std::size_t>(capacity)),
+             total, out.first(static_cast<std::size_t>(capacity)), cap, header);
+  }
+  if (xeqstop == -998) return r;
+  if (iresult > nname) throw LinkFail{xeq2overrun, "nxtT overrun"};
+  const auto ur = static_cast<std::uint32_t>(r);
+  if (ur >= 0x80000001u && ur <= 0x80000021u) return r;
+  if (r == 0) return xeqstop;
+  iostatw[0] = static_cast<std::int16_t>(r & 0xFFFF);
+  iostatw[1] = static_cast<std::int16_t>(xeqline);
+  return r;
+}
+
+// The combined codes area, `capacity` entries of which the evaluator sees.
+void codesroom(std::int32_t capacity) {
+  auto& lk = xeqlinked;
+  if (lk.codes.size() < static_cast<std::size_t>(capacity))
+    lk.codes.resize(static_cast<std::size_t>(capacity));
+}
+
+// Puts a statement's linked form back as linking would make it again.
+std::int32_t replay(const LinkedForm& f, std::span<std::int32_t> out, std::int32_t capacity,
+                    std::int32_t n) {
+  using namespace core;
+  auto& x = xeqexpr;
+  x.opflags = f.opflags;
+  x.nelem = f.nelem;
+  x.iseg = f.iseg;
+  x.seglen = f.seglen;
+  x.nstream = f.nstream;
+  x.ndescr = x.idescr = f.ndescr;
+  x.lhsdescr = f.lhsdescr;
+  x.swappos = f.swappos;
+  if (x.opflags == 1) x.nelemall = 1;
+  if (f.labelmsg != 0) nomsg = f.labelmsg;
+  for (std::int32_t j = 1; j <= f.ndescr; ++j) {
+    tokbeg(j) = f.codes[static_cast<std::size_t>(j)];
+    tokend(j) = static_cast<std::int16_t>(f.values[static_cast<std::size_t>(j)]);
+  }
+  const auto total = static_cast<std::int32_t>(f.codes.size());
+  const auto used = static_cast<std::size_t>(total);
+  const auto cap = static_cast<std::size_t>(capacity);
+  auto& lk = xeqlinked;
+  codesroom(capacity);
+  std::copy(f.codes.begin(), f.codes.end(), lk.codes.begin());
+  std::fill(lk.codes.begin() + static_cast<std::ptrdiff_t>(used),
+            lk.codes.begin() + static_cast<std::ptrdiff_t>(cap), std::int16_t{0});
+  std::copy(f.values.begin(), f.values.end(), out.begin());
+  std::fill(out.begin() + static_cast<std::ptrdiff_t>(used),
+            out.begin() + static_cast<std::ptrdiff_t>(cap), 0);
+  lk.total = total;
+  lk.capacity = capacity;
+  lk.split = f.split;
+  try {
+    return evaluate(out, total, capacity, f.values[0]);
+  } catch (const LinkFail& e) {
+    return linkfailure(e, f.words.empty() ? std::int16_t{0} : f.words.back(), n + 1);
+  }
+}
+
+}  // namespace
+
 std::int32_t XEQ2(std::span<const std::int16_t> words, std::span<std::int32_t> out) {
   using namespace core;
   auto& x = xeqexpr;
-  Linker l;
-  l.words = words;
-  l.n = static_cast<std::int32_t>(words.size());
-  l.out = out;
+  const auto nwords = static_cast<std::int32_t>(words.size());
   // Set-up.
   x.tmpcell0 = iresult + 1;
   if (iresult + 64 >= nname) {
     std::int32_t extra = 64;
     REALLOC(4, extra);
   }
+  c1tmptop = c1top + 1;
+  const std::int32_t capacity =
+      std::min<std::int32_t>(8 * nwords, static_cast<std::int32_t>(out.size()));
+
+  // A program statement linked before and unchanged since is not linked again.
+  LinkedForm* form = nullptr;
+  if ((xeqmode & 0x40) == 0 && xeqline >= 1 && xeqline <= std::max(nstmt, 1)) {
+    if (linkedforms.size() <= static_cast<std::size_t>(xeqline))
+      linkedforms.resize(static_cast<std::size_t>(xeqline) + 1);
+    form = &linkedforms[static_cast<std::size_t>(xeqline)];
+    if (unchanged(*form, words) && static_cast<std::int32_t>(form->codes.size()) <= capacity)
+      return replay(*form, out, capacity, nwords);
+    form->valid = false;
+    form->operands.clear();
+  }
+
+  Linker l;
+  l.words = words;
+  l.n = nwords;
+  l.out = out;
+  if (streamcodes.size() <= static_cast<std::size_t>(l.streamroom()))
+    streamcodes.resize(static_cast<std::size_t>(l.streamroom()) + 1);
+  l.t = streamcodes;
+  if (form != nullptr) l.operands = &form->operands;
   x.opflags = 0;
   x.nelem = big;
   x.iseg = 0;
   x.seglen.fill(big);
   x.nstream = x.ndescr = x.idescr = x.lhsdescr = x.swappos = 0;
-  c1tmptop = c1top + 1;
-  std::fill(out.begin(), out.end(), 0);
-  l.t.assign(static_cast<std::size_t>(l.streamroom()) + 1, 0);
+  std::fill(out.begin(), out.begin() + std::max(capacity, 0), 0);
 
   std::int32_t header = 0;
   std::int32_t total = 0;
@@ -360,16 +516,22 @@ std::int32_t XEQ2(std::span<const std::int16_t> words, std::span<std::int32_t> o
       if (tokbeg(j) == xeqop::beforesplit) {
         if (l.split == 0)
           tokbeg(j) = xeqop::reference;
-        else if (l.closeflags != 0)
+        else if (l.closeflags != 0 && (l.folded >> j & 1u) == 0)
           tokbeg(j) = xeqop::closedtarget;
       }
+    // A fold over the array that the statement writes element by element
+    // reads the array as it was before the statement.
+    for (std::int32_t j = 1; j <= x.ndescr; ++j)
+      if ((l.folded >> j & 1u) != 0)
+        for (std::int32_t i = 1; i <= x.ndescr; ++i)
+          if (tokbeg(i) == xeqop::closedtarget && tokend(i) == tokend(j))
+            tokbeg(j) = xeqop::readwhilewritten;
     total = x.ndescr + l.k + 1;
-    const std::int32_t capacity =
-        std::min<std::int32_t>(8 * l.n, static_cast<std::int32_t>(out.size()));
     if (total > capacity) l.overrun();
     // Assemble: the stream moves up behind the header and the descriptors.
     auto& lk = xeqlinked;
-    lk.codes.assign(static_cast<std::size_t>(std::max(capacity, total)), 0);
+    codesroom(capacity);
+    std::fill(lk.codes.begin(), lk.codes.begin() + capacity, std::int16_t{0});
     lk.total = total;
     lk.capacity = capacity;
     lk.split = l.split;
@@ -384,27 +546,26 @@ std::int32_t XEQ2(std::span<const std::int16_t> words, std::span<std::int32_t> o
       lk.codes[static_cast<std::size_t>(j)] = tokbeg(j);
       out[static_cast<std::size_t>(j)] = tokend(j);
     }
-    std::int32_t r = 0;
-    if (xeq3 != nullptr) {
-      std::int32_t cap = capacity;
-      r = xeq3(std::span<std::int16_t>(lk.codes.data(), static_cast<std::size_t>(capacity)), total,
-               out.first(static_cast<std::size_t>(capacity)), cap, header);
+    if (form != nullptr && l.reusable && l.p == nwords + 1) {
+      const auto used = static_cast<std::ptrdiff_t>(total);
+      form->words.assign(words.begin(), words.end());
+      form->codes.assign(lk.codes.begin(), lk.codes.begin() + used);
+      form->values.assign(out.begin(), out.begin() + used);
+      form->split = l.split;
+      form->labelmsg = l.labelmsg;
+      form->nstream = x.nstream;
+      form->ndescr = x.ndescr;
+      form->opflags = x.opflags;
+      form->nelem = x.nelem;
+      form->iseg = x.iseg;
+      form->seglen = x.seglen;
+      form->lhsdescr = x.lhsdescr;
+      form->swappos = x.swappos;
+      form->valid = true;
     }
-    if (xeqstop == -998) return r;
-    if (iresult > nname) throw LinkFail{xeq2overrun, "nxtT overrun"};
-    const auto ur = static_cast<std::uint32_t>(r);
-    if (ur >= 0x80000001u && ur <= 0x80000021u) return r;
-    if (r == 0) return xeqstop;
-    iostatw[0] = static_cast<std::int16_t>(r & 0xFFFF);
-    iostatw[1] = static_cast<std::int16_t>(xeqline);
-    return r;
+    return evaluate(out, total, capacity, header);
   } catch (const LinkFail& f) {
-    failedline.set(f.text);
-    xeqfailword = static_cast<float>(l.w(std::clamp(l.p, 1, std::max(l.n, 1))));
-    xeqfailpos = static_cast<float>(l.p);
-    iostatw[0] = static_cast<std::int16_t>(f.result);
-    iostatw[1] = static_cast<std::int16_t>(xeqline);
-    return f.result;
+    return linkfailure(f, l.w(std::clamp(l.p, 1, std::max(l.n, 1))), l.p);
   }
 }
 
@@ -412,6 +573,7 @@ void reset_xeq2() {
   xeqexpr = XeqExpr{};
   xeqlinked = Linked{};
   xeqfailword = xeqfailpos = 0.0F;
+  linkedforms.clear();
 }
 
 }  // namespace exec

@@ -93,7 +93,10 @@ inline Evaluator xeq3 = nullptr;
 // word and is never examined) and evaluates it. out: the output area (in
 // `adrs` above the operand stack); it receives the combined values and is
 // the evaluator's value stack. Returns what the evaluator returned (0 is
-// replaced by `xeqstop`), or 2001 / 2002 on a linking failure.
+// replaced by `xeqstop`), or 2001 / 2002 on a linking failure. A program
+// statement (`xeqline`, outside single-statement mode) keeps its linked form
+// and is not linked again while its words and its operands' types are the
+// same; the evaluator gets the same arrays and state either way.
 std::int32_t XEQ2(std::span<const std::int16_t> words, std::span<std::int32_t> out);
 
 // Puts the shared expression state back to its start values.

@@ -26,6 +26,18 @@ TEST(FpuStatus, ZeroDivideAndOverflowAreReportedOnceThenCleared) {
   EXPECT_EQ(plat::fpu_take_status(), plat::fpu_zerodivide | plat::fpu_overflow);
 }
 
+TEST(FpuStatus, ExtendedPrecisionFlagsAreReportedToo) {
+  plat::fpu_take_status();
+  volatile long double lzero = 0.0L;
+  volatile long double lhuge = 1e4000L;
+  volatile long double r = 1.0L / lzero;
+  EXPECT_EQ(plat::fpu_take_status(), plat::fpu_zerodivide);
+  r = lhuge * lhuge;
+  (void)r;
+  EXPECT_EQ(plat::fpu_take_status(), plat::fpu_overflow);
+  EXPECT_EQ(plat::fpu_take_status(), 0);
+}
+
 TEST(FpuStatus, OtherExceptionsAreClearedButNotReported) {
   plat::fpu_take_status();
   volatile double r = zero / zero;  // invalid
