@@ -12,21 +12,14 @@
 #include "core/tokenizer.h"
 #include "exec/tempstrings.h"
 #include "exec/xeq2.h"
+#include "support/stores_fixture.h"
 
 using namespace core;
 using namespace exec;
 
 namespace {
 
-std::int32_t addsym(std::string_view nm, int type) {
-  const std::int32_t k = ++nsym;
-  name(k) = SymbolRecord{};
-  name(k).type = static_cast<std::int16_t>(type);
-  name(k).nambeg = static_cast<std::int16_t>(c1top + 1);
-  name(k).namlen = static_cast<std::int16_t>(nm.size());
-  for (char c : nm) c1namen(++c1top) = c;
-  return k;
-}
+using storetest::addsym;
 
 struct Captured {
   std::vector<std::int16_t> codes;
