@@ -16,6 +16,7 @@
 #include "core/symbols.h"
 #include "core/tokenizer.h"
 #include "exec/optdispatch.h"
+#include "support/stores_fixture.h"
 
 namespace {
 
@@ -33,25 +34,10 @@ class Alias : public ::testing::Test {
     reset_shop();
     reset_tokenizer();
     exec::reset_optdispatch();
-    std::int32_t zero = 0, one = 1;
-    ALLOCS("z", zero, nz);
-    ALLOCS("name", one, nname);
-    ALLOCS("c1namen", one, nc1namen);
-    ALLOCS("xeqbuf", zero, nxeqbuf);
-    nztop = nz + 1;
-    c1limit = nc1namen + 1;
+    storetest::setup();
     edvars.assign(25, 0);
     edvars(edv::flags) = 0x20;
-    // The predefined names come first, as every compile lays them out.
-    for (const char* nm :
-         {"$", "$$", "$R", "$C", "$1", "$2", "$CR", "$LF", "$CRLF", "$TAB", "$CMD_LINE"}) {
-      SymbolRecord& r = name(++nsym);
-      r.type = nm[1] == 'C' || nm[1] == 'L' || nm[1] == 'T' ? 0x40 : 0x80;
-      r.nambeg = static_cast<std::int16_t>(c1top + 1);
-      r.namlen = static_cast<std::int16_t>(std::string_view(nm).size());
-      for (const char* c = nm; *c; ++c) c1namen(++c1top) = *c;
-      c1namen(++c1top) = ',';
-    }
+    storetest::addspecials();
   }
   void TearDown() override {
     exec::reset_optdispatch();

@@ -10,6 +10,7 @@
 #include "core/tokenizer.h"
 #include "exec/optdispatch.h"
 #include "exec/struct.h"
+#include "support/stores_fixture.h"
 
 namespace builtintest {
 
@@ -24,24 +25,10 @@ void Script::SetUp() {
   reset_tokenizer();
   exec::reset_optdispatch();
   exec::reset_struct();
-  std::int32_t zero = 0, one = 1;
-  ALLOCS("z", zero, nz);
-  ALLOCS("name", one, nname);
-  ALLOCS("c1namen", one, nc1namen);
-  ALLOCS("xeqbuf", zero, nxeqbuf);
-  nztop = nz + 1;
-  c1limit = nc1namen + 1;
+  storetest::setup();
   edvars.assign(25, 0);
   edvars(edv::flags) = 0x20;
-  for (const char* nm :
-       {"$", "$$", "$R", "$C", "$1", "$2", "$CR", "$LF", "$CRLF", "$TAB", "$CMD_LINE"}) {
-    SymbolRecord& r = name(++nsym);
-    r.type = nm[1] == 'C' || nm[1] == 'L' || nm[1] == 'T' ? 0x40 : 0x80;
-    r.nambeg = static_cast<std::int16_t>(c1top + 1);
-    r.namlen = static_cast<std::int16_t>(std::string_view(nm).size());
-    for (const char* c = nm; *c; ++c) c1namen(++c1top) = *c;
-    c1namen(++c1top) = ',';
-  }
+  storetest::addspecials();
 }
 
 void Script::TearDown() {

@@ -29,6 +29,18 @@ void setup(std::int32_t nzv, std::int32_t nnamev, std::int32_t nc1v, std::int32_
   c1top = 0;
 }
 
+void addspecials() {
+  for (const char* nm :
+       {"$", "$$", "$R", "$C", "$1", "$2", "$CR", "$LF", "$CRLF", "$TAB", "$CMD_LINE"}) {
+    SymbolRecord& r = name(++nsym);
+    r.type = nm[1] == 'C' || nm[1] == 'L' || nm[1] == 'T' ? 0x40 : 0x80;
+    r.nambeg = static_cast<std::int16_t>(c1top + 1);
+    r.namlen = static_cast<std::int16_t>(std::string_view(nm).size());
+    for (const char* c = nm; *c; ++c) c1namen(++c1top) = *c;
+    c1namen(++c1top) = ',';
+  }
+}
+
 std::int32_t addsym(std::string_view nm, int type, int scope) {
   const std::int32_t k = ++nsym;
   SymbolRecord& r = name(k);

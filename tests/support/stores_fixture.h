@@ -12,6 +12,9 @@ namespace storetest {
 // the given sizes and empty top blocks.
 void setup(std::int32_t nz = 8000, std::int32_t nname = 256, std::int32_t nc1namen = 64000,
            std::int32_t nxeqbuf = 2000);
+// Enters the eleven predefined names that every compiled script starts
+// with ("$" ... "$CMD_LINE"), as symbols 1 to 11.
+void addspecials();
 // Appends a symbol; its name goes to `c1namen` after the names before it.
 std::int32_t addsym(std::string_view nm, int type, int scope = 0);
 // A numeric array of rows x cols cells taken from the top block of `z`.
