@@ -122,9 +122,12 @@ struct Trans2 {
       return;
     }
     int b = 0;
-    if (beforecomma)
+    if (beforecomma) {
       b = (e.lower ? rangelow1 : 0) | (e.upper ? rangeup1 : 0);
-    else
+      // A(:, j): both bounds are placeholders; the bare range word would
+      // read as a whole range closing the list and ask for four bounds.
+      if (b == 0) b = rangelow1 | rangeup1;
+    } else
       b = (e.lower ? rangelow : 0) | (e.upper ? rangeup : 0);
     cur().rangebits |= b;
     out(rangeword(b));
@@ -234,9 +237,17 @@ struct Trans2 {
     push(lparen);
   }
 
+  // Whether the words from..to run over several elements of an array: a
+  // whole array, or an array subscripted with a range (V(1:2), A(2, :)).
   bool wholearrayin(std::int32_t from, std::int32_t to) const {
-    for (std::int32_t k = from; k <= to; ++k)
-      if (outl[static_cast<std::size_t>(k)] == arraymark) return true;
+    bool range = false;
+    for (std::int32_t k = from; k <= to; ++k) {
+      const std::int16_t w = outl[static_cast<std::size_t>(k)];
+      if (w == arraymark) return true;
+      if ((cwu(w) & 0xFFF0u) == cwu(colon)) range = true;
+      if (range && (w == cwv(cwu(arraymark) + closeone) || w == cwv(cwu(arraymark) + closetwo)))
+        return true;
+    }
     return false;
   }
 

@@ -50,13 +50,14 @@
 // Ranges: a ":" writes the range word 0xA800 + b after its upper bound, b
 // telling which bounds were written: 4 lower, 8 upper (1 and 2 when a comma
 // follows the range); an omitted bound is the placeholder operand 0x7FFF.
-// Segments: SUM, MAX, MIN, MAXLOC and MINLOC of one whole array fold the
-// array's elements. The argument is written between the segment opener
-// (the function word + 0x1F) and the closer 0x801E, which is followed by
-// its distance back to the opener (the linker skips that word); the
-// function word itself is not written. Of a list of arguments (a bracket
-// with commas) the whole list moves into a prefix block and the segment
-// folds its elements: opener, reference, closer, 2.
+// Segments: SUM, MAX, MIN, MAXLOC and MINLOC of one whole array, or of a
+// range of one (V(1:2), A(2, :)), fold its elements. The argument is
+// written between the segment opener (the function word + 0x1F) and the
+// closer 0x801E, which is followed by its distance back to the opener (the
+// linker skips that word); the function word itself is not written. Of a
+// list of arguments (a bracket with commas) the whole list moves into a
+// prefix block and the segment folds its elements: opener, reference,
+// closer, 2.
 // Option statements: the statement word counts as the statement's one
 // operand; the option markers and values inside its bracket are its own
 // and leave the operand count as it was before the bracket.

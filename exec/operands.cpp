@@ -201,6 +201,16 @@ std::int32_t maketemp(std::int32_t t, std::string_view text) {
   return 0;
 }
 
+namespace {
+// Whether descriptor j, read while the statement writes it, is read before
+// the split: only the operand of a fold in a condition is so.
+bool foldedcondition(Eval& e, std::int32_t j) {
+  for (std::int32_t p = e.first; p <= std::min(e.hdr, e.n); ++p)
+    if (word(e, p) == 5002 && val(e, p) == j) return true;
+  return false;
+}
+}  // namespace
+
 std::int32_t setupdescriptors(Eval& e) {
   xeqexpr.nelem = 1;
   xeqexpr.nelemall = 1;
@@ -258,8 +268,10 @@ std::int32_t setupdescriptors(Eval& e) {
       const auto c = static_cast<std::int32_t>(count);
       if (kind == 5017) xeqexpr.nelem = std::max(xeqexpr.nelem, c);
       if (kind == 5004 || kind == 5009) xeqexpr.nelemall = std::max(xeqexpr.nelemall, c);
-      if (kind == 5004 && xeqexpr.swappos == 0 && !readsdollar()) {
-        // The statement writes the array it reads: it reads a copy.
+      if (kind == 5004 && xeqexpr.swappos == 0 && (!readsdollar() || foldedcondition(e, j))) {
+        // The statement writes the array it reads: it reads a copy. A
+        // statement that reads `$` sees its own writes, but not a fold in
+        // its condition: that is one value for the whole statement.
         const std::int32_t first = core::iresult;
         if (!resultroom(first + c)) return 3001;
         for (std::int32_t i = 0; i < c; ++i) {
