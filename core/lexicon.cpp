@@ -1,6 +1,7 @@
 #include "core/lexicon.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
 
 #include "core/arrays_data.h"
@@ -97,7 +98,8 @@ Step setcharlength(std::int32_t s, std::int32_t n, std::string_view text) {
                      (lastpos < first || c1namen.valid(lastpos));
   if (!valid || lastpos - first + 1 != n) {
     if (c1limit - c1top < n) {
-      std::int32_t extra = n + 5000;
+      // A length near the top of the range asks for more than the store may hold.
+      std::int32_t extra = n > INT32_MAX - 5000 ? INT32_MAX : n + 5000;
       if (grown(REALLOC(5, extra)) == Step::fail) return Step::fail;
     }
     c1limit -= n;
@@ -105,8 +107,12 @@ Step setcharlength(std::int32_t s, std::int32_t n, std::string_view text) {
     lastpos = c1limit + n - 1;
     TRANSFER2I4TOR8(first, lastpos, z(s));
   }
-  for (std::int32_t i = 0; i < n; ++i)
-    c1namen(first + i) = i < std::ssize(text) ? text[static_cast<std::size_t>(i)] : ' ';
+  // Both ends checked, the block is filled at once (it may be very long).
+  char* const block = &c1namen(first);
+  static_cast<void>(c1namen(first + n - 1));
+  const auto kept = static_cast<std::size_t>(std::min<std::int64_t>(n, std::ssize(text)));
+  std::copy_n(text.data(), kept, block);
+  std::fill(block + kept, block + n, ' ');
   return Step::next;
 }
 

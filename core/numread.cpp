@@ -247,7 +247,9 @@ std::int32_t read_number(std::string_view text, std::int32_t n, std::int32_t& po
         esign = c2 == '-' ? -1 : 1;
         ++j;
       }
-      if (j > last) {
+      // The exponent's digits follow at once: a number further on in the
+      // text (after a comma, a name) is none of this one's.
+      if (j > last || !is_digit(at(j))) {
         bad_exponent = true;
         break;
       }

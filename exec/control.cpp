@@ -194,6 +194,9 @@ WordResult ret(std::int16_t w) {
     const std::int32_t hp = headerpos(f1, function);
     const std::int32_t formals = hp >= 1 && core::xeqbuf.valid(hp) ? count(core::xeqbuf(hp)) : 0;
     const std::int32_t m = std::min(formals, f4);
+    // A header with text after its formals gives a count that does not fit
+    // the words before it: no actual can be given back.
+    if (m > 0 && !core::xeqbuf.valid(hp - formals)) return fail(xeqkeys::notpossible, S);
     for (std::int32_t i = 1; i <= m; ++i) {
       const std::int32_t formal = core::xeqbuf(hp - formals + i - 1);
       const std::int32_t a = adrs(core::xeqstackptr - f4 + i);

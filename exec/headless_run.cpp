@@ -52,9 +52,9 @@ std::string number(double v) {
 std::string text_of(std::int32_t k) {
   std::int32_t first = 0, last = 0;
   if (ISCHAR(k, first, last) == 0) return "?";
-  std::string s;
-  for (std::int32_t p = first; p >= 1 && p <= last && c1namen.valid(p); ++p) s += c1namen(p);
-  return s;
+  // Both ends checked, the text is taken at once (it may be very long).
+  if (first < 1 || last < first || !c1namen.valid(first) || !c1namen.valid(last)) return "";
+  return std::string(&c1namen(first), static_cast<std::size_t>(last - first + 1));
 }
 
 std::string read_whole(std::string_view path) {

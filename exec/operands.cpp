@@ -446,6 +446,8 @@ std::int32_t marker(Eval& e, std::int32_t p) {
       } else {
         const bool rowrange = b.size() == 4 || !colrange;
         const bool cr = b.size() == 4 || colrange;
+        // A column range after a lone row index needs both of its bounds.
+        if (b.size() != (rowrange ? 2u : 1u) + (cr ? 2u : 1u)) return 3000;
         std::int32_t r1 = intvalue(b[0]), r2 = rowrange ? intvalue(b[1]) : r1;
         const std::size_t ci = rowrange ? 2 : 1;
         std::int32_t c1 = intvalue(b[ci]), c2 = cr ? intvalue(b[ci + 1]) : c1;

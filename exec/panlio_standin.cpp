@@ -6,10 +6,13 @@
 #include "exec/xeq.h"
 #include "platform/win_message.h"
 #include "platform/win_message_keys.h"
+#include "platform/win_queue_idle.h"
 
 namespace exec {
 
 void panliostandin() {
+  // The usual case between two statements: nothing came in.
+  if (win::queue_idle()) return;
   win::MSG msg{};
   // Bounded, so that a flood of messages cannot hold the run.
   for (int i = 0; i < 64 && win::PeekMessageA(&msg, nullptr, 0, 0, win::PM_REMOVE); ++i) {

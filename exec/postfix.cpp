@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -29,20 +30,35 @@ namespace {
 // The linker hands every linked statement to XEQ3.
 [[maybe_unused]] const bool installed = (xeq3 = &XEQ3, true);
 
-// Stack-entry flag areas of finished evaluations, taken again by the next
-// ones (evaluations nest) so that an evaluation does not allocate.
-std::vector<std::vector<std::uint8_t>> spareflags;
-struct FlagArea {
-  evaldetail::Eval& e;
-  explicit FlagArea(evaldetail::Eval& ev) : e(ev) {
-    if (spareflags.empty()) return;
-    e.isbase = std::move(spareflags.back());
-    spareflags.pop_back();
-    std::fill(e.isbase.begin(), e.isbase.end(), std::uint8_t{0});
-  }
-  ~FlagArea() { spareflags.push_back(std::move(e.isbase)); }
-  FlagArea(const FlagArea&) = delete;
-  FlagArea& operator=(const FlagArea&) = delete;
+// Work records of the evaluations, one per nesting depth, kept from one
+// statement to the next with their stack-entry flag areas, so that an
+// evaluation neither allocates nor clears its record as a whole block (the
+// compiler's block clear of a new record cost more than the fields it sets).
+std::vector<std::unique_ptr<evaldetail::Eval>> evalpool;
+std::size_t evaldepth = 0;
+
+// The record of a new evaluation: every field as a new record has it.
+evaldetail::Eval& takeeval() {
+  if (evaldepth == evalpool.size()) evalpool.push_back(std::make_unique<evaldetail::Eval>());
+  evaldetail::Eval& e = *evalpool[evaldepth++];
+  e.words = {};
+  e.values = {};
+  e.n = e.cap = e.hdr = e.nlinked = e.first = e.passstart = e.sp = 0;
+  std::fill(e.isbase.begin(), e.isbase.end(), std::uint8_t{0});
+  e.pass = e.iresultpass = e.tmpbase = e.resultcell = e.optstmt = e.firstkw = 0;
+  e.firstwritten = e.written = e.editcalls = e.jump = e.structcell = 0;
+  e.hasassign = e.stored = e.falsecond = e.condition = e.endstmt = false;
+  e.endpasses = e.rangeflag = e.missing = e.restart = false;
+  return e;
+}
+static_assert(sizeof(evaldetail::Eval) == 144,
+              "a field added to the work record needs its start value in takeeval");
+struct EvalSlot {
+  evaldetail::Eval& e = takeeval();
+  EvalSlot() = default;
+  ~EvalSlot() { --evaldepth; }
+  EvalSlot(const EvalSlot&) = delete;
+  EvalSlot& operator=(const EvalSlot&) = delete;
 };
 }  // namespace
 
@@ -821,8 +837,8 @@ void finalresult(Eval& e) {
 std::int32_t XEQ3(std::span<std::int16_t> words, std::int32_t& nwords,
                   std::span<std::int32_t> values, std::int32_t& capacity, std::int32_t& split) {
   using namespace evaldetail;
-  Eval e;
-  const FlagArea flagarea(e);
+  const EvalSlot slot;
+  Eval& e = slot.e;
   e.words = words;
   e.values = values;
   e.n = std::min<std::int32_t>(nwords, static_cast<std::int32_t>(words.size()));

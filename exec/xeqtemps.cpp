@@ -45,7 +45,11 @@ std::string_view ndpkey(std::int32_t code) {
   }
 }
 
-bool resultroom(std::int32_t k) {
+namespace {
+
+// The growth of the stores for a result cell, kept out of line so that the
+// usual case (the cell is there already) stays a few compares.
+[[gnu::noinline]] bool growforresult(std::int32_t k) {
   std::int32_t extra = std::max(64, k - core::nname + 64);
   if (k >= core::nname && !core::REALLOC(4, extra)) return false;
   // Result cells lie between the symbol cells and the top block of `z`.
@@ -66,6 +70,13 @@ bool resultroom(std::int32_t k) {
     if (core::nz != oldnz && zmoved) zmoved(oldtop, oldnz, core::nz - oldnz);
   }
   return core::name.valid(k);
+}
+
+}  // namespace
+
+bool resultroom(std::int32_t k) {
+  if (k < core::nname && k < core::nztop && core::z.valid(k)) return core::name.valid(k);
+  return growforresult(k);
 }
 
 void newtemprecord(std::int32_t k) {

@@ -7,12 +7,14 @@
 
 #include "platform/backend.h"
 #include "platform/win_message_keys.h"
+#include "platform/win_queue_idle.h"
 #include "platform/win_window_tree.h"
 
 namespace win::detail {
 
 bool backend_polls = false;
 UINT queue_new_bits = 0;
+unsigned queue_stirred = 1;
 
 namespace {
 
@@ -73,6 +75,8 @@ bool retrieve(MSG* out, HWND filter, UINT lo, UINT hi, bool remove) {
         *out = MSG{h, WM_PAINT, 0, 0, static_cast<DWORD>(now_ms()), cursor_pos()};
         return true;
       }
+      // No window of the whole thread needs painting.
+      if (pf == nullptr) paint_maybe_pending = false;
     }
   }
   if (in_range(WM_TIMER, lo, hi) && timers_exist() && take_due_timer(filter, out, remove))
@@ -90,6 +94,7 @@ bool nothing_pending() {
 void post(const MSG& msg, UINT kind) {
   posted.push_back(Entry{msg, kind});
   queue_new_bits |= kind;
+  queue_stirred = 1;
 }
 
 void post_mouse_move(const MSG& msg) {
@@ -149,6 +154,7 @@ void PostQuitMessage(int exit_code) {
   quit_pending = true;
   quit_code = exit_code;
   queue_new_bits |= QS_POSTMESSAGE | QS_ALLPOSTMESSAGE;
+  queue_stirred = 1;
 }
 
 BOOL GetMessageA(MSG* msg, HWND wnd, UINT filter_min, UINT filter_max) {
@@ -179,11 +185,13 @@ BOOL GetMessageA(MSG* msg, HWND wnd, UINT filter_min, UINT filter_max) {
 BOOL PeekMessageA(MSG* msg, HWND wnd, UINT filter_min, UINT filter_max, UINT remove) {
   if (nothing_pending()) {
     queue_new_bits = 0;
+    queue_stirred = 0;
     return FALSE;
   }
   if (msg == nullptr) return FALSE;
   if (!retrieve(msg, wnd, filter_min, filter_max, (remove & PM_REMOVE) != 0)) {
     queue_new_bits = 0;
+    if (nothing_pending()) queue_stirred = 0;
     return FALSE;
   }
   queue_new_bits = 0;
@@ -214,6 +222,7 @@ BOOL TranslateMessage(const MSG* msg) {
       c.wParam = ch;
       posted.push_front(Entry{c, QS_KEY});
       queue_new_bits |= QS_KEY;
+      queue_stirred = 1;
     }
   }
   return TRUE;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/clocks.h"
+#include "platform/win_queue_idle.h"
 #include "platform/win_window_tree.h"
 
 namespace win::detail {
@@ -117,6 +118,7 @@ UINT_PTR SetTimer(HWND wnd, UINT_PTR id, UINT elapse_ms, TIMERPROC proc) {
     id = next_thread_timer_id++;
   }
   timers.push_back(Timer{wnd, id, elapse, proc, due});
+  queue_stirred = 1;
   return wnd != nullptr ? (id != 0 ? id : 1) : id;
 }
 

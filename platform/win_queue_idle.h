@@ -1,0 +1,25 @@
+// A check of the message queue cheap enough to make between two statements
+// of a running script: when it says idle, a peek would find nothing.
+#pragma once
+
+namespace win::detail {
+
+// Non-zero from the moment something may have entered the queue (a posted
+// message or input, a quit request, a translated character, a timer) until
+// a peek finds the queue empty with no timer left.
+extern unsigned queue_stirred;
+extern bool backend_polls;
+extern bool paint_maybe_pending;
+
+}  // namespace win::detail
+
+namespace win {
+
+// True when PeekMessageA would return FALSE without looking further: no
+// queued message, no quit request, no paint request, no timer and no back
+// end with a display to poll.
+inline bool queue_idle() {
+  return detail::queue_stirred == 0 && !detail::backend_polls && !detail::paint_maybe_pending;
+}
+
+}  // namespace win
