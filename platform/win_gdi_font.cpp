@@ -186,8 +186,6 @@ FontData::~FontData() {
   if (scaled) cairo_scaled_font_destroy(scaled);
 }
 
-std::uint32_t unicode_of(unsigned char c) { return plat::unicode_of_1252(c); }
-
 std::shared_ptr<FontData> font_data(Font& f) {
   if (f.data) return f.data;
   const LOGFONTA& lf = f.lf;
@@ -241,7 +239,7 @@ std::shared_ptr<FontData> font_data(Font& f) {
                    : nullptr;
   for (int c = 0; c < 256; ++c) {
     unsigned long g = 0;
-    if (ft) g = FT_Get_Char_Index(ft, unicode_of(static_cast<unsigned char>(c)));
+    if (ft) g = FT_Get_Char_Index(ft, plat::unicode_of_1252(static_cast<unsigned char>(c)));
     fd->glyph[c] = g;
   }
   if (ft) cairo_ft_scaled_font_unlock_face(fd->scaled);

@@ -238,7 +238,6 @@ void set_pen_stroke(cairo_t* cr, const Pen& p);
 // Fonts.
 std::shared_ptr<FontData> font_data(Font& f);
 Font* current_font(Dc& d);
-std::uint32_t unicode_of(unsigned char c);  // Windows-1252 to Unicode
 
 // DIB rows: one row of `width` pixels between the DIB layout and Cairo pixels.
 int dib_row_bytes(int bits, int width);

@@ -9,12 +9,6 @@
 #include "platform/win_message_box.h"
 #include "platform/win_window_tree.h"
 
-namespace win::detail {
-
-std::string utf8_from_1252(std::string_view text) { return plat::utf8_from_1252(text); }
-
-}  // namespace win::detail
-
 namespace plat {
 
 namespace {
@@ -46,7 +40,7 @@ const char* answer_name(int a) {
 // One line: control characters are written as escapes.
 std::string one_line(std::string_view text) {
   std::string out;
-  for (char c : win::detail::utf8_from_1252(text)) {
+  for (char c : plat::utf8_from_1252(text)) {
     if (c == '\r')
       out += "\\r";
     else if (c == '\n')

@@ -168,7 +168,4 @@ void reset_keys();
 void reset_mouse();
 POINT& cursor_pos();
 
-// Text at the UTF-8 edges (message box log, frame captions).
-std::string utf8_from_1252(std::string_view text);
-
 }  // namespace win::detail
