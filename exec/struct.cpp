@@ -229,6 +229,24 @@ struct Depth {
   Depth& operator=(const Depth&) = delete;
 };
 
+// The start of a record's write or read: refuses runaway nesting (depth a
+// multiple of 100, reported with `what`) and a record without a layout;
+// false when there is nothing to do. Sets the current record length.
+bool begin_record(std::int32_t t, std::int32_t depth, std::string_view what, Layout& l) {
+  if (depth % 100 == 0) {
+    core::msgkey.set(structkeys::recurse);
+    core::failedline.set(what);
+    return false;
+  }
+  if (!layoutof(t, l)) {
+    core::msgkey.set(structkeys::notdefined);
+    return false;
+  }
+  if (l.owner != t) return false;
+  structreclen = l.reclen;
+  return true;
+}
+
 // Runs a nested record at page 1, keeping the outer page and length.
 template <typename F>
 void nested(F f) {
@@ -386,18 +404,8 @@ void STRUCT(const plat::Store1<std::uint8_t>& optkw, std::int32_t noptions,
 void STRUCTUPDATE(std::int32_t t, std::int32_t all) {
   namespace k = structkw;
   Depth depth(structwritedepth);
-  if (structwritedepth % 100 == 0) {
-    core::msgkey.set(structkeys::recurse);
-    core::failedline.set("STRUCT UPDATE");
-    return;
-  }
   Layout l;
-  if (!layoutof(t, l)) {
-    core::msgkey.set(structkeys::notdefined);
-    return;
-  }
-  if (l.owner != t) return;
-  structreclen = l.reclen;
+  if (!begin_record(t, structwritedepth, "STRUCT UPDATE", l)) return;
   const Span tx = textof(t);
   std::int64_t q = static_cast<std::int64_t>(structpage - 1) * l.reclen + tx.first;
   // Every byte written must lie in T's own text.
@@ -473,18 +481,8 @@ void STRUCTUPDATE(std::int32_t t, std::int32_t all) {
 void STRUCTREAD(std::int32_t t) {
   namespace k = structkw;
   Depth depth(structreaddepth);
-  if (structreaddepth % 100 == 0) {
-    core::msgkey.set(structkeys::recurse);
-    core::failedline.set("STRUCT READ");
-    return;
-  }
   Layout l;
-  if (!layoutof(t, l)) {
-    core::msgkey.set(structkeys::notdefined);
-    return;
-  }
-  if (l.owner != t) return;
-  structreclen = l.reclen;
+  if (!begin_record(t, structreaddepth, "STRUCT READ", l)) return;
   const Span tx = textof(t);
   const std::int32_t p = structpage;
   if (p < 1 || static_cast<std::int64_t>(p) * l.reclen + tx.first - 1 > tx.last) {
