@@ -25,6 +25,7 @@
 #include "exec/builtins.h"
 #include "exec/builtins_random.h"
 #include "exec/control.h"
+#include "exec/fastpath.h"
 #include "exec/operands.h"
 #include "exec/optdispatch.h"
 #include "exec/postfix.h"
@@ -92,6 +93,7 @@ void reset_interpreter() {
   reset_winapi();
   reset_xeq();
   reset_xeq2();
+  fast::reset();
   reset_postfix();
   reset_tempstrings();
   reset_operands();

@@ -14,9 +14,11 @@
 #include "exec/alarms.h"
 #include "exec/assign.h"
 #include "exec/control.h"
+#include "exec/fastpath.h"
 #include "exec/postfix.h"
 #include "exec/xeq2.h"
 #include "exec/xeqtemps.h"
+#include "platform/win_queue_idle.h"
 
 namespace exec {
 
@@ -199,6 +201,7 @@ void XEQ(std::span<const std::int16_t> code) {
   } restore{keptcode};
 
   core::iostatw[0] = static_cast<std::int16_t>(core::FPUERROR(-1));
+  fast::stir();
   calldepth = 0;
   core::xeqline = std::max(core::xeqline, 1);
   At at = At::head;
@@ -215,6 +218,11 @@ void XEQ(std::span<const std::int16_t> code) {
   for (;;) {
     switch (at) {
       case At::head: {
+        if (!resumed && fast::enabled && !single() && core::idecmd <= 0 &&
+            fast::runstatement(running)) {
+          at = At::looptest;
+          break;
+        }
         if (!resumed) {
           core::xeqstop = 0;
           loadbounds();
@@ -228,6 +236,7 @@ void XEQ(std::span<const std::int16_t> code) {
       }
 
       case At::exprpath: {
+        fast::stir();
         if (firsttemp <= core::nsym) firsttemp = core::nsym + 1;  // a record layout was made
         core::iresult = firsttemp;
         freshresult();
@@ -332,6 +341,7 @@ void XEQ(std::span<const std::int16_t> code) {
       }
 
       case At::wordpath:
+        fast::stir();
         eventcmd = 0;
         core::c1tmptop = core::c1top;
         core::keyrec[0] = 0;
@@ -486,6 +496,7 @@ void XEQ(std::span<const std::int16_t> code) {
           break;
         }
         if (core::keyrec[1] != 1) {
+          if (!win::queue_idle()) fast::stir();
           if (PANLIOSTEP) {
             PANLIOSTEP();
           } else {

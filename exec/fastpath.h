@@ -1,0 +1,40 @@
+// Straight-line forms of the commonest program statements, so that loops
+// over plain numbers run without linking and evaluating each statement
+// anew: a numeric assignment (alone or under a one-line IF) whose operands
+// are plain numbers and elements of numeric arrays, and the end of a DO
+// loop. A statement of such a shape is compiled once into a short list of
+// steps over the cells of `z` and replayed while its words and the types
+// of its symbols stay the same.
+//
+// A form changes nothing until it knows the statement runs through. On
+// anything out of the ordinary (a value that is not a finite number, an
+// index outside its array, a store that would have to grow, a pending
+// command) it hands the statement to the general path, which runs it from
+// its start as if the form did not exist. After a form ran, the stores
+// and run words are as the general path leaves them.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+namespace exec::fast {
+
+// Off, every statement takes the general path (tests compare the two).
+inline bool enabled = true;
+
+// Forms are checked against their statement's words and types again only
+// after something else may have changed them: every statement of the
+// general path, a new run, and input between statements call stir().
+inline std::uint64_t epoch = 1;
+inline void stir() { ++epoch; }
+
+// Runs statement `xeqline` of the program (`code`, the words from the
+// program's first word) by its form. True when it ran: the run words are
+// set as at the end of the statement and the loop test comes next. False
+// when the general path must run it; nothing was changed then.
+bool runstatement(std::span<const std::int16_t> code);
+
+// Forgets every form (a new program, or the stores were reset).
+void reset();
+
+}  // namespace exec::fast

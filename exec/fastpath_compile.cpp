@@ -1,0 +1,249 @@
+// How a statement's words become a fast form. Only shapes whose general
+// evaluation is one pass over plain numbers qualify; everything else gets
+// Kind::none and stays with the general path.
+#include <algorithm>
+#include <array>
+#include <optional>
+
+#include "core/program.h"
+#include "core/stores.h"
+#include "exec/fastpath_form.h"
+
+namespace exec::fast {
+
+namespace {
+
+using core::name;
+
+constexpr std::uint16_t ifword = 0xF140;
+constexpr std::uint16_t splitword = 0x8840;
+constexpr std::uint16_t assignword = 0x8880;
+constexpr std::uint16_t onecloser = 0xF050;
+constexpr std::uint16_t negword = 0xC880;
+constexpr std::uint16_t enddoword = 0xEC40;
+constexpr std::uint16_t continueword = 0xECA0;
+constexpr std::size_t longest = 64;
+
+std::uint16_t u16(std::int16_t w) { return static_cast<std::uint16_t>(w); }
+
+bool fastbinary(unsigned code) {
+  switch (code) {
+    case xop::plus:
+    case xop::minus:
+    case xop::times:
+    case xop::divide:
+    case xop::power:
+    case xop::mod:
+    case xop::sign:
+    case xop::iand:
+    case xop::ieor:
+    case xop::ior:
+    case xop::lt:
+    case xop::gt:
+    case xop::le:
+    case xop::ge:
+    case xop::eq:
+    case xop::ne:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool fastunary(unsigned code) {
+  switch (code) {
+    case xop::inot:
+    case xop::abs:
+    case xop::exp:
+    case xop::aint:
+    case xop::nint:
+    case xop::sin:
+    case xop::cos:
+    case xop::tan:
+    case xop::ceiling:
+    case xop::floor:
+    case xop::asin:
+    case xop::acos:
+    case xop::atan:
+    case xop::cosh:
+    case xop::sinh:
+    case xop::tanh:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Steps whose operand is a cell pushed by the step just before take the
+// cell themselves.
+bool cellbefore(const std::vector<Step>& out, std::size_t back) {
+  return out.size() >= back && out[out.size() - back].op == Op::cell;
+}
+void binstep(std::vector<Step>& out, unsigned code) {
+  Step s{.op = Op::bin, .code = code};
+  if (cellbefore(out, 1)) {
+    s.bcell = true;
+    s.b = out.back().a;
+    out.pop_back();
+    if (cellbefore(out, 1)) {
+      s.acell = true;
+      s.a = out.back().a;
+      out.pop_back();
+    }
+  }
+  out.push_back(s);
+}
+void elemstep(std::vector<Step>& out, std::int32_t array) {
+  Step s{.op = Op::elem, .arg = array};
+  if (cellbefore(out, 1)) {
+    s.acell = true;
+    s.a = out.back().a;
+    out.pop_back();
+  }
+  out.push_back(s);
+}
+
+struct Compiler {
+  Form& f;
+
+  void cellstep(std::vector<Step>& out, std::int32_t cell) {
+    out.push_back({.op = Op::cell, .a = cell});
+    f.topcell = std::max(f.topcell, cell);
+  }
+
+  // The type of symbol s, recorded; nothing for a word that names no symbol.
+  std::optional<int> typeof_(std::int16_t s) {
+    if (s <= 6 || s > core::nsym || s > core::nname) return std::nullopt;
+    const std::int16_t type = name(s).type;
+    if (std::find_if(f.types.begin(), f.types.end(), [s](const auto& e) { return e.first == s; }) ==
+        f.types.end())
+      f.types.emplace_back(s, type);
+    const auto t = static_cast<std::uint16_t>(type);
+    if ((t & 0xF800u) != 0) return std::nullopt;
+    return static_cast<int>(t);
+  }
+  static bool plainnumber(int t) { return t == 0x80 || t == 0x81 || t == 0xA0 || t == 0xA1; }
+
+  // The words [from, to) as one value; false when they are not a plain
+  // numeric expression.
+  bool expression(std::span<const std::int16_t> w, std::vector<Step>& out) {
+    int depth = 0;
+    // Arrays named and waiting for their index: the symbol and the depth
+    // below the index.
+    std::array<std::pair<std::int32_t, int>, maxdepth> pending{};
+    int npending = 0;
+    const auto floor = [&] { return npending > 0 ? pending[npending - 1].second : 0; };
+    for (const std::int16_t word : w) {
+      const std::uint16_t u = u16(word);
+      if (word > 0) {
+        const auto t = typeof_(word);
+        if (!t || depth >= maxdepth) return false;
+        if (plainnumber(*t)) {
+          cellstep(out, word);
+          ++depth;
+        } else if (*t == 0x10) {
+          pending[npending++] = {word, depth};
+        } else {
+          return false;
+        }
+        continue;
+      }
+      if (u == onecloser) {
+        if (npending == 0 || depth != floor() + 1) return false;
+        elemstep(out, pending[--npending].first);
+        continue;
+      }
+      if (u == negword) {
+        if (depth - 1 < floor()) return false;
+        out.push_back({Op::neg});
+        continue;
+      }
+      if ((u & 0x1Fu) != 0) return false;
+      if ((u & 0x8020u) == 0x8020u) {
+        if (!fastbinary(u) || depth - 2 < floor()) return false;
+        binstep(out, u);
+        --depth;
+        f.cells += 1;
+        continue;
+      }
+      if ((u & 0x6800u) == 0x6800u && fastunary(u)) {
+        if (depth - 1 < floor()) return false;
+        out.push_back({.op = Op::una, .code = u});
+        f.cells += 1;
+        continue;
+      }
+      return false;
+    }
+    return depth == 1 && npending == 0;
+  }
+
+  // An assignment: -1 0, [condition IF,] target split value assign, end.
+  bool assignment(std::span<const std::int16_t> w) {
+    const std::size_t n = w.size();
+    if (n < 6 || n > longest || w[0] != -1 || w[1] != 0 || w[n - 1] != core::endmark ||
+        u16(w[n - 2]) != assignword)
+      return false;
+    std::size_t ifat = 0, splitat = 0;
+    for (std::size_t i = 2; i + 2 < n; ++i) {
+      if (u16(w[i]) == ifword) {
+        if (ifat != 0 || splitat != 0) return false;
+        ifat = i;
+      } else if (u16(w[i]) == splitword) {
+        if (splitat != 0) return false;
+        splitat = i;
+      }
+    }
+    if (splitat == 0) return false;
+    if (ifat != 0 && !expression(w.subspan(2, ifat - 2), f.cond)) return false;
+    const std::size_t t0 = ifat != 0 ? ifat + 1 : 2;
+    if (splitat <= t0) return false;
+    const std::int16_t tsym = w[t0];
+    const auto t = typeof_(tsym);
+    if (!t) return false;
+    if (splitat == t0 + 1) {
+      // A scalar that may be written (not a constant).
+      if (*t != 0x80 && *t != 0xA0) return false;
+    } else {
+      if (*t != 0x10 || u16(w[splitat - 1]) != onecloser) return false;
+      if (!expression(w.subspan(t0 + 1, splitat - t0 - 2), f.index)) return false;
+    }
+    f.target = tsym;
+    if (!expression(w.subspan(splitat + 1, n - splitat - 3), f.value)) return false;
+    f.cells += 4;
+    f.kind = Kind::assign;
+    return true;
+  }
+
+  // The end of a DO loop: the loop's symbol, ENDDO or CONTINUE, end.
+  bool enddo(std::span<const std::int16_t> w) {
+    if (w.size() != 3 || w[0] <= 0 || w[2] != core::endmark) return false;
+    if (u16(w[1]) != enddoword && u16(w[1]) != continueword) return false;
+    if (w[0] > core::nsym || w[0] > core::nname) return false;
+    const std::int16_t type = name(w[0]).type;
+    f.types.emplace_back(w[0], type);
+    const auto t = static_cast<std::uint16_t>(type);
+    // Not a dummy argument bound to a cell, nor a table.
+    if ((t & 0xA8u) == 0xA0u || (t & 0x100u) != 0) return false;
+    f.dosym = w[0];
+    f.kind = Kind::enddo;
+    return true;
+  }
+};
+
+}  // namespace
+
+Form compile(std::span<const std::int16_t> words) {
+  Form f;
+  f.words.assign(words.begin(), words.end());
+  Compiler c{f};
+  if (!c.assignment(words) && !c.enddo(words)) {
+    const std::vector<std::int16_t> kept = std::move(f.words);
+    f = Form{};
+    f.words = kept;
+    // The types do not matter for a statement without a form: its words decide.
+    f.kind = Kind::none;
+  }
+  return f;
+}
+
+}  // namespace exec::fast

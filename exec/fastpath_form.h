@@ -1,0 +1,154 @@
+// The compiled forms of exec/fastpath.h: their steps, how a statement's
+// words become one, and the evaluation of a list of steps. Internal to the
+// fast path.
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <span>
+#include <utility>
+#include <vector>
+
+#include "core/stores.h"
+#include "exec/operators.h"
+
+namespace exec::fast {
+
+enum class Kind : std::uint8_t { unknown, none, assign, enddo };
+
+// One step of an expression, in postfix order over a stack of values. A
+// step's operands come from the stack or straight from a cell (`a` and `b`
+// name the cells then), so that `S + I` is one step.
+enum class Op : std::uint8_t {
+  cell,  // push the value of cell `a`
+  elem,  // element of array symbol `arg`: the index from the top (replaced) or cell `a` (pushed)
+  bin,   // two values become one by operator `code` (expression codes)
+  neg,   // negate the top value
+  una,   // one-operand operator `code` on the top value
+};
+struct Step {
+  Op op;
+  bool acell = false;  // operand a (the left one) is cell `a`, not from the stack
+  bool bcell = false;  // operand b (the right one) is cell `b`
+  unsigned code = 0;
+  std::int32_t arg = 0;
+  std::int32_t a = 0, b = 0;
+};
+
+// The deepest value stack an expression may need.
+inline constexpr int maxdepth = 16;
+
+// The fields of a DO loop's record.
+struct DoRecord {
+  std::int32_t laststmt = 0, dostmt = 0, var = 0, adr = 0;
+};
+struct Form {
+  Kind kind = Kind::unknown;
+  std::uint64_t checked = 0;        // `epoch` at which the words and types were last checked
+  std::int32_t start = 0, end = 0;  // the statement's first word and the next statement's
+  // What the form was compiled from.
+  std::vector<std::int16_t> words;
+  std::vector<std::pair<std::int32_t, std::int16_t>> types;  // symbol, its type
+  // An assignment: the condition of a one-line IF (empty: none), the
+  // target's index (empty: the target is the scalar cell `target`, else an
+  // element of array symbol `target`), the value.
+  std::vector<Step> cond, index, value;
+  std::int32_t target = 0;
+  std::int32_t cells = 0;    // result cells the general path would take
+  std::int32_t topcell = 0;  // highest cell a step names
+  bool ready = false;        // the stores have room for the statement (checked with the words)
+  // The end of a DO loop: the loop's symbol and its record.
+  std::int32_t dosym = 0;
+  DoRecord loop;
+};
+
+inline DoRecord dorecord(std::int32_t d) {
+  DoRecord r;
+  if (d < 1 || d > core::nsym || !core::z.valid(d)) return r;
+  std::int16_t f[4];
+  std::memcpy(f, core::z.data() + d, sizeof f);
+  r.laststmt = f[0];
+  r.dostmt = f[1];
+  r.var = f[2];
+  r.adr = core::name(d).adr;
+  return r;
+}
+
+// The form of a statement's words (Kind::none when it has no fast form).
+Form compile(std::span<const std::int16_t> words);
+
+// The cell of element i (one index over the whole array, rounded) of array
+// symbol a; 0 when there is none or it lies outside `z` (of zsize cells).
+inline std::int32_t elementcell(std::int32_t a, double i, std::int32_t zsize) {
+  if (a >= zsize) return 0;
+  std::int32_t shape[2];
+  std::memcpy(shape, core::z.data() + a, sizeof shape);
+  const std::int64_t count = static_cast<std::int64_t>(shape[0]) * shape[1];
+  if (shape[0] <= 0 || shape[1] <= 0 || count > 0x7FFFFFFF) return 0;
+  const std::int64_t k = nint64(i);
+  if (k < 1 || k > count) return 0;
+  const std::int64_t cell = core::name(a).adr + k - 1;
+  return cell >= 1 && cell < zsize ? static_cast<std::int32_t>(cell) : 0;
+}
+
+// Evaluates the steps over the cells of `z`; false (and no value) as soon
+// as anything is not a finite number or lies outside the store. Every cell
+// a step names lies below the store's size (checked when the form is made
+// ready).
+inline bool evaluate(const std::vector<Step>& steps, const double* z, std::int32_t zsize,
+                     double& out) {
+  double stack[maxdepth];
+  int sp = 0;
+  for (const Step& s : steps) {
+    double r = 0.0;
+    switch (s.op) {
+      case Op::cell:
+        r = z[s.a];
+        ++sp;
+        break;
+      case Op::elem: {
+        const std::int32_t c = elementcell(s.arg, s.acell ? z[s.a] : stack[sp - 1], zsize);
+        if (c == 0) return false;
+        if (s.acell) ++sp;
+        r = z[c];
+        break;
+      }
+      case Op::bin: {
+        const double b = s.bcell ? z[s.b] : stack[--sp];
+        const double a = s.acell ? z[s.a] : stack[--sp];
+        ++sp;
+        switch (s.code) {
+          case xop::plus:
+            r = a + b;
+            break;
+          case xop::minus:
+            r = a - b;
+            break;
+          case xop::times:
+            r = a * b;
+            break;
+          case xop::divide:
+            r = a / b;
+            break;
+          default:
+            if (binnumeric(s.code, a, b, false, r) != 0) return false;
+            break;
+        }
+        break;
+      }
+      case Op::neg:
+        r = -stack[sp - 1];
+        break;
+      case Op::una:
+        r = unanumeric(s.code, stack[sp - 1]);
+        break;
+    }
+    if (!std::isfinite(r)) return false;
+    stack[sp - 1] = r;
+  }
+  out = stack[0];
+  return true;
+}
+
+}  // namespace exec::fast
