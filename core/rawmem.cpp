@@ -172,34 +172,6 @@ void TRANSFERI4TO4C1(std::int32_t value, char& c1, char& c2, char& c3, char& c4)
   c4 = c[3];
 }
 
-void TRANSFERR8TO2I4(double cell, std::int32_t& first, std::int32_t& second) {
-  std::int32_t v[2];
-  std::memcpy(v, &cell, 8);
-  first = v[0];
-  second = v[1];
-}
-
-void TRANSFER2I4TOR8(std::int32_t first, std::int32_t second, double& cell) {
-  const std::int32_t v[2] = {first, second};
-  std::memcpy(&cell, v, 8);
-}
-
-void TRANSFERR8TO4I2(double cell, std::int16_t& i1, std::int16_t& i2, std::int16_t& i3,
-                     std::int16_t& i4) {
-  std::int16_t v[4];
-  std::memcpy(v, &cell, 8);
-  i1 = v[0];
-  i2 = v[1];
-  i3 = v[2];
-  i4 = v[3];
-}
-
-void TRANSFER4I2TOR8(std::int16_t i1, std::int16_t i2, std::int16_t i3, std::int16_t i4,
-                     double& cell) {
-  const std::int16_t v[4] = {i1, i2, i3, i4};
-  std::memcpy(&cell, v, 8);
-}
-
 void TRANSFER3I4TOR8(std::int32_t a, std::int32_t b, std::int32_t c, double& cell) {
   const std::int16_t ab[2] = {static_cast<std::int16_t>(a), static_cast<std::int16_t>(b)};
   unsigned char bytes[8];

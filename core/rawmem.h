@@ -16,6 +16,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <span>
 #include <string_view>
 
@@ -66,12 +67,30 @@ void SET4C1FROMI4(std::span<char> c, std::int32_t value);
 void TRANSFERI4TO4C1(std::int32_t value, char& c1, char& c2, char& c3, char& c4);
 
 // Packing of one cell.
-void TRANSFERR8TO2I4(double cell, std::int32_t& first, std::int32_t& second);
-void TRANSFER2I4TOR8(std::int32_t first, std::int32_t second, double& cell);
-void TRANSFERR8TO4I2(double cell, std::int16_t& i1, std::int16_t& i2, std::int16_t& i3,
-                     std::int16_t& i4);
-void TRANSFER4I2TOR8(std::int16_t i1, std::int16_t i2, std::int16_t i3, std::int16_t i4,
-                     double& cell);
+inline void TRANSFERR8TO2I4(double cell, std::int32_t& first, std::int32_t& second) {
+  std::int32_t v[2];
+  std::memcpy(v, &cell, 8);
+  first = v[0];
+  second = v[1];
+}
+inline void TRANSFER2I4TOR8(std::int32_t first, std::int32_t second, double& cell) {
+  const std::int32_t v[2] = {first, second};
+  std::memcpy(&cell, v, 8);
+}
+inline void TRANSFERR8TO4I2(double cell, std::int16_t& i1, std::int16_t& i2, std::int16_t& i3,
+                            std::int16_t& i4) {
+  std::int16_t v[4];
+  std::memcpy(v, &cell, 8);
+  i1 = v[0];
+  i2 = v[1];
+  i3 = v[2];
+  i4 = v[3];
+}
+inline void TRANSFER4I2TOR8(std::int16_t i1, std::int16_t i2, std::int16_t i3, std::int16_t i4,
+                            double& cell) {
+  const std::int16_t v[4] = {i1, i2, i3, i4};
+  std::memcpy(&cell, v, 8);
+}
 // Layout entry: the 16-bit a and b in the low half, the 32-bit c in the high.
 void TRANSFER3I4TOR8(std::int32_t a, std::int32_t b, std::int32_t c, double& cell);
 void TRANSFERR8TO3I4(double cell, std::int32_t& a, std::int32_t& b, std::int32_t& c);

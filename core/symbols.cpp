@@ -85,13 +85,6 @@ std::int32_t FINDLOKALSUB(std::int32_t line) {
   return best;
 }
 
-std::int32_t NAMTYP(std::int32_t k, std::int32_t mask) {
-  std::int32_t t = 0;
-  if (k >= 1 && k <= nname && name.valid(k)) t = static_cast<std::int16_t>(name(k).type & ~0x800);
-  const std::int32_t r = (mask | 1) & t;
-  return r == 1 ? 0 : r;
-}
-
 void ADR1FROMSYMBOL(std::int32_t& result, std::int32_t k) {
   result = k;
   if (issymbol(k) && typeof_(k) == 0x10) result = name(k).adr;
@@ -121,6 +114,12 @@ std::int32_t ISCHARCHECKED(std::int32_t k, std::int32_t& first, std::int32_t& la
 }
 
 std::int32_t ISCHAR(std::int32_t k, std::int32_t& first, std::int32_t& last) {
+  if (NAMTYP(k, 0x49) == 0) {
+    // A number: no text (what ISCHARCHECKED answers for it).
+    first = 0;
+    last = 0;
+    return 0;
+  }
   const std::int32_t r = ISCHARCHECKED(k, first, last);
   if (r >= 0) return r;
   // A text literal without bounds: its text is its own name.
@@ -150,36 +149,6 @@ std::int32_t IDXINZ(std::int32_t k, std::int32_t i) {
   if (z.valid(k)) TRANSFERR8TO2I4(z(k), rows, cols);
   const long long n = static_cast<long long>(rows) * cols;
   return i < n ? name(k).adr + i : 0;
-}
-
-std::int32_t I4EQUZ(std::int32_t j, std::int32_t i) {
-  if (j < 1 || j > 2 || !z.valid(i)) return 0;
-  std::int32_t v[2];
-  TRANSFERR8TO2I4(z(i), v[0], v[1]);
-  return v[j - 1];
-}
-
-void SETI4EQUZ(std::int32_t j, std::int32_t i, std::int32_t v) {
-  if (j < 1 || j > 2 || !z.valid(i)) return;
-  std::int32_t w[2];
-  TRANSFERR8TO2I4(z(i), w[0], w[1]);
-  w[j - 1] = v;
-  TRANSFER2I4TOR8(w[0], w[1], z(i));
-}
-
-std::int16_t I2EQUZ(std::int32_t j, std::int32_t i) {
-  if (j < 1 || j > 4 || !z.valid(i)) return 0;
-  std::int16_t v[4];
-  TRANSFERR8TO4I2(z(i), v[0], v[1], v[2], v[3]);
-  return v[j - 1];
-}
-
-void SETI2EQUZ(std::int32_t j, std::int32_t i, std::int16_t v) {
-  if (i < 1 || j < 1 || j > 4 || !z.valid(i)) return;
-  std::int16_t w[4];
-  TRANSFERR8TO4I2(z(i), w[0], w[1], w[2], w[3]);
-  w[j - 1] = v;
-  TRANSFER4I2TOR8(w[0], w[1], w[2], w[3], z(i));
 }
 
 void reset_symbols() {

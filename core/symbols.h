@@ -15,7 +15,10 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <string_view>
+
+#include "core/stores.h"
 
 namespace core {
 
@@ -45,7 +48,12 @@ bool ELMNT_IS_NAMENI(std::string_view text, std::int32_t k);
 std::int32_t FINDLOKALSUB(std::int32_t line);
 // Type bits of symbol k selected by mask (bit 0x1 reported only together
 // with another bit; the alias bit 0x800 ignored).
-std::int32_t NAMTYP(std::int32_t k, std::int32_t mask);
+inline std::int32_t NAMTYP(std::int32_t k, std::int32_t mask) {
+  std::int32_t t = 0;
+  if (k >= 1 && k <= nname && name.valid(k)) t = static_cast<std::int16_t>(name(k).type & ~0x800);
+  const std::int32_t r = (mask | 1) & t;
+  return r == 1 ? 0 : r;
+}
 // Position in `z` of the first value of symbol k.
 void ADR1FROMSYMBOL(std::int32_t& result, std::int32_t k);
 // Stores a value into z(i) where that is allowed: a symbol cell of a
@@ -64,10 +72,26 @@ std::int32_t IDXINZ(std::int32_t k, std::int32_t i);
 // The j-th 32-bit (j = 1, 2) or 16-bit (j = 1 to 4) integer of cell z(i);
 // the setters change only that part. Out-of-range arguments read 0 and
 // write nothing.
-std::int32_t I4EQUZ(std::int32_t j, std::int32_t i);
-void SETI4EQUZ(std::int32_t j, std::int32_t i, std::int32_t v);
-std::int16_t I2EQUZ(std::int32_t j, std::int32_t i);
-void SETI2EQUZ(std::int32_t j, std::int32_t i, std::int16_t v);
+inline std::int32_t I4EQUZ(std::int32_t j, std::int32_t i) {
+  if (j < 1 || j > 2 || !z.valid(i)) return 0;
+  std::int32_t v[2];
+  std::memcpy(v, z.ptr(i), 8);
+  return v[j - 1];
+}
+inline void SETI4EQUZ(std::int32_t j, std::int32_t i, std::int32_t v) {
+  if (j < 1 || j > 2 || !z.valid(i)) return;
+  std::memcpy(reinterpret_cast<char*>(z.ptr(i)) + 4 * (j - 1), &v, 4);
+}
+inline std::int16_t I2EQUZ(std::int32_t j, std::int32_t i) {
+  if (j < 1 || j > 4 || !z.valid(i)) return 0;
+  std::int16_t v[4];
+  std::memcpy(v, z.ptr(i), 8);
+  return v[j - 1];
+}
+inline void SETI2EQUZ(std::int32_t j, std::int32_t i, std::int16_t v) {
+  if (i < 1 || j < 1 || j > 4 || !z.valid(i)) return;
+  std::memcpy(reinterpret_cast<char*>(z.ptr(i)) + 2 * (j - 1), &v, 2);
+}
 
 // The name text of symbol k (empty when k has no valid name).
 std::string_view symbolname(std::int32_t k);

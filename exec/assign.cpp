@@ -450,6 +450,10 @@ WordResult OPERANDWORD(std::int16_t word) {
   return WordResult::unknown;
 }
 
+WordResult pushsymbol(std::int16_t w) { return pushword(w); }
+WordResult binopword(std::int16_t w) { return binop(w); }
+WordResult assignword(std::int16_t w) { return assignment(w); }
+
 void install_wordhandlers() {
   operandwords = &OPERANDWORD;
   builtinwords = &BUILTINWORD;

@@ -28,6 +28,13 @@ inline bool elementinrange = true;
 // families (the loop's `operandwords`).
 WordResult OPERANDWORD(std::int16_t word);
 
+// Single word families of OPERANDWORD, for callers that know the word's
+// family already: a symbol operand (w > 0), a two-operand operator of the
+// statement loop's token codes, and an assignment word (0x8400 family).
+WordResult pushsymbol(std::int16_t w);
+WordResult binopword(std::int16_t w);
+WordResult assignword(std::int16_t w);
+
 // The option-statement epilogue, after the word path's BUISOPT and for an
 // option statement that the expression path ran (statement code code).
 WordResult optepilogue(std::int16_t code);

@@ -9,10 +9,13 @@
 #include "core/runwords.h"
 #include "core/stores.h"
 #include "core/symbols.h"
+#include "exec/assign.h"
+#include "exec/control.h"
 #include "exec/fastpath_form.h"
 #include "exec/operators.h"
 #include "exec/postfix.h"
-#include "exec/xeq.h"
+#include "exec/xeqtemps.h"
+#include "platform/fpu.h"
 #include "platform/win_queue_idle.h"
 
 namespace exec::fast {
@@ -53,30 +56,48 @@ std::int32_t startof(std::int32_t s) {
   return core::adrs.data()[i - 1];
 }
 
-// Whether the stores have the room the general path would check for (it
-// would grow them, or ask, for this statement). Fast statements change none
-// of what this reads, so it holds until the next stir().
+// What of the stores a form may rely on while they keep their sizes: the
+// cells it names, a DO loop's record. Checked with the words.
 bool ready(Form& f) {
-  if (firsttemp <= core::nsym) return false;  // a record layout was made
-  const std::int32_t base = core::xeqstackbase;
   const auto zsize = static_cast<std::int32_t>(z.size());
-  const std::int32_t need = firsttemp + f.cells;
-  if (firsttemp + 64 >= core::nname || need >= core::nname || need >= core::nztop ||
-      need >= zsize || core::nsym < 6)
-    return false;
-  if (f.kind == Kind::assign) {
-    const std::int32_t sp = base + 1;
-    return f.topcell < zsize && f.target < zsize && core::adrs.valid(sp) &&
-           core::nadrs - core::nedlines - sp - 5 >= 8 * (f.end - f.start);
+  f.zsize = zsize;
+  f.nztop = core::nztop;
+  if (core::nsym < 6) return false;
+  // A failed calculation of the general path not yet reported (a loop
+  // test's, say) is reported by the next statement that evaluates: that
+  // is the general path's. (Forms raise none: they give back any value
+  // that is not a finite number before the status could rise.)
+  if (plat::fpu_peek_status() != 0) return false;
+  switch (f.kind) {
+    case Kind::assign:
+      return f.topcell < zsize && f.target < zsize;
+    case Kind::enddo: {
+      // A loop whose DO never ran falls through: the general path.
+      f.loop = dorecord(f.dosym);
+      const DoRecord& r = f.loop;
+      return r.dostmt > 0 && r.var > 0 && r.adr > 0 && r.adr + 1 < zsize && r.var < zsize;
+    }
+    case Kind::words:
+      return true;
+    default:
+      return false;
   }
-  if (f.kind == Kind::enddo) {
-    if (base + core::nadrsstep / 4 >= core::nadrslow || !core::adrs.valid(base + 1)) return false;
-    // A loop whose DO never ran falls through: the general path.
-    f.loop = dorecord(f.dosym);
-    const DoRecord& r = f.loop;
-    return r.dostmt > 0 && r.var > 0 && r.adr > 0 && r.adr + 1 < zsize && r.var < zsize;
-  }
-  return false;
+}
+
+// The result cells that the general path would take from `firsttemp` on
+// (`cells` of them) exist already: it would grow no store.
+bool temproom(std::int32_t cells) {
+  const std::int32_t first = firsttemp;
+  const std::int32_t need = first + cells;
+  return first > core::nsym && first + 64 < core::nname && need < core::nname &&
+         need < core::nztop && need < static_cast<std::int32_t>(z.size());
+}
+
+// The operand stack has room for a statement on the word path (the
+// general path would ask for more otherwise).
+bool wordstackroom() {
+  const std::int32_t base = core::xeqstackbase;
+  return base + core::nadrsstep / 4 < core::nadrslow && base + 1 <= core::adrs.size();
 }
 
 // The end of a statement as the loop's end step makes it.
@@ -99,13 +120,40 @@ void head(std::int32_t start, std::int32_t end) {
   if ((core::idestate & 4) == 0) core::nomsg = 0;
 }
 
-bool runassign(const Form& f) {
+// The prologue of a statement on the word path, after its room was checked.
+void wordprologue(std::int32_t start) {
+  wordpathstart();
+  core::iresult = firsttemp;
+  if (resultroom(firsttemp)) newtemprecord(firsttemp);
+  core::xeqstackptr = core::xeqstackbase;
+  stmtflags = 0;
+  wordpos = start;
+}
+
+// What the internal steps answer: an Outcome's kind; the word's answer of
+// a handed-back statement waits in `handed`. (Small plain values, so that
+// nothing is built in memory and read back wider on the way out.)
+using Res = Outcome::Kind;
+constexpr Res notrun = Outcome::notrun;
+Outcome handed;
+Res ran() { return Outcome::looptest; }
+Res handback(WordResult r, std::int16_t lastword) {
+  handed.answer = r;
+  handed.lastword = lastword;
+  return Outcome::afterword;
+}
+
+Res runassign(const Form& f) {
+  const std::int32_t sp = core::xeqstackbase + 1;
+  if (!temproom(f.cells) || sp > core::adrs.size() ||
+      core::nadrs - core::nedlines - sp - 5 < 8 * (f.end - f.start))
+    return notrun;
   double* const cells = z.data();
   const auto zsize = static_cast<std::int32_t>(z.size());
   bool run = true;
   if (!f.cond.empty()) {
     double c = 0.0;
-    if (!evaluate(f.cond, cells, zsize, c)) return false;
+    if (!evaluate(f.cond, cells, zsize, c)) return notrun;
     run = c != 0.0;
   }
   std::int32_t target = f.target;
@@ -113,15 +161,14 @@ bool runassign(const Form& f) {
   if (run) {
     if (!f.index.empty()) {
       double i = 0.0;
-      if (!evaluate(f.index, cells, zsize, i)) return false;
+      if (!evaluate(f.index, cells, zsize, i)) return notrun;
       target = elementcell(f.target, i, zsize);
-      if (target <= core::nsym) return false;
+      if (target <= core::nsym) return notrun;
     }
-    if (!evaluate(f.value, cells, zsize, v)) return false;
+    if (!evaluate(f.value, cells, zsize, v)) return notrun;
   }
   // The statement runs through: what the general path leaves.
   head(f.start, f.end);
-  const std::int32_t sp = core::xeqstackbase + 1;
   core::iresult = firsttemp;
   core::xeqstackptr = sp;
   core::msgkey.blank();
@@ -130,99 +177,172 @@ bool runassign(const Form& f) {
   if (run) cells[target] = v;
   core::adrs.data()[sp - 1] = firsttemp + 1;
   endstatement();
-  return true;
+  return ran();
 }
 
-bool runenddo(const Form& f) {
+Res runenddo(const Form& f) {
+  if (!temproom(1) || !wordstackroom()) return notrun;
   const DoRecord& r = f.loop;
   double* const cells = z.data();
   const double step = cells[r.adr + 1];
-  if (step == 0.0) return false;
+  if (step == 0.0) return notrun;
   const double next = cells[r.var] + step;
-  if (!std::isfinite(next)) return false;
+  if (!std::isfinite(next)) return notrun;
   const double limit = cells[r.adr];
   const double sign = step < 0.0 ? -1.0 : 1.0;
-  // What the statement's prologue sets.
   head(f.start, f.end);
-  eventcmd = 0;
-  core::c1tmptop = core::c1top;
-  core::keyrec[0] = 0;
-  core::keystate[1] = 0;
-  cells[1] = 1.0;
-  rerunflag = false;
-  core::iostatw[0] = 0;
-  core::msgkey.blank();
-  if (core::xeqmode & 0x04) stoppedflag = 0;
+  wordpathstart();
+  // (The fresh result record that the prologue writes at `firsttemp` is
+  // written again before any statement reads it.)
   core::iresult = firsttemp;
   stmtflags = 0;
+  // The loop variable's word, then the loop end.
   wordpos = f.start + 1;
-  // The loop end.
   cells[r.var] = next;
   core::xeqline = (next - limit) * sign - zeps > 0.0 ? r.laststmt : r.dostmt;
   const std::int32_t sp = core::xeqstackbase + 1;
   core::xeqstackptr = sp;
   core::adrs.data()[sp - 1] = r.var;
   endstatement();
-  return true;
+  return ran();
 }
 
-// Runs statement `xeqline` by its form; false when it has none or the
-// general path must run it.
-bool runone(std::span<const std::int16_t> code) {
+// The form of the statement being run when it is a checked statement of
+// words starting where the loop's run words say.
+const Form* wordform() {
   const std::int32_t s = core::xeqline;
-  if (s < 1) return false;
+  if (s < 1 || static_cast<std::size_t>(s) >= forms.size()) return nullptr;
+  const Form& f = forms[static_cast<std::size_t>(s)];
+  if (f.kind != Kind::words || f.checked != epoch || f.start != stmtstart) return nullptr;
+  return &f;
+}
+
+// Runs words of the statement being run from `wordpos` on, as the loop
+// runs them, and on into the statement that a return resumes. Whatever
+// the loop must decide itself (a command to serve, a failure, a rerun, a
+// statement without a form) is handed back with the word's answer.
+Res runwordsfrom(std::span<const std::int16_t> code) {
+  std::int16_t last = 0;
+  for (;;) {
+    const Form* f = wordform();
+    if (f == nullptr) return handback(WordResult::stay, last);
+    for (;;) {
+      if (core::idecmd > 0 || wordpos < f->start || wordpos >= f->end)
+        return handback(WordResult::stay, last);
+      const std::int16_t w = code[static_cast<std::size_t>(wordpos - 1)];
+      if (w == core::endmark) {
+        // The statement's end; the loop's end step checks what is unusual.
+        if (rerunflag || core::xeqstackptr - core::xeqstackbase > 1)
+          return handback(WordResult::stay, last);
+        endstatement();
+        return ran();
+      }
+      WordResult r = WordResult::unknown;
+      switch (f->tags[static_cast<std::size_t>(wordpos - f->start)]) {
+        case Tag::push:
+          r = pushsymbol(w);
+          break;
+        case Tag::binop:
+          r = binopword(w);
+          break;
+        case Tag::assign:
+          r = assignword(w);
+          break;
+        case Tag::control:
+          r = controlword(w);
+          break;
+        case Tag::end:
+          break;
+      }
+      last = w;
+      if ((r == WordResult::next || r == WordResult::looptest) && core::xeqstop == stops::error &&
+          core::iostatw[0] != 0)
+        return handback(r, w);
+      if (r == WordResult::next) {
+        ++wordpos;
+        continue;
+      }
+      if (r == WordResult::looptest) return ran();
+      if (r == WordResult::stay) break;  // a return resumed its caller: that statement's form
+      return handback(r, w);
+    }
+  }
+}
+
+Res runwords(const Form& f, std::span<const std::int16_t> code) {
+  if (!temproom(1) || !wordstackroom() || core::nname <= firsttemp || !core::name.valid(firsttemp))
+    return notrun;
+  head(f.start, f.end);
+  wordprologue(f.start);
+  return runwordsfrom(code);
+}
+
+// Runs statement `xeqline` by its form.
+Res runone(std::span<const std::int16_t> code) {
+  const std::int32_t s = core::xeqline;
+  if (s < 1) return notrun;
   if (static_cast<std::size_t>(s) >= forms.size()) {
-    if (s > core::nstmt) return false;
+    if (s > core::nstmt) return notrun;
     forms.resize(static_cast<std::size_t>(core::nstmt) + 1);
   }
   Form& f = forms[static_cast<std::size_t>(s)];
-  if (f.checked != epoch) {
+  if (f.kind == Kind::none && f.run == runepoch) return notrun;
+  if (f.checked != epoch || f.zsize != static_cast<std::int32_t>(z.size()) ||
+      f.nztop != core::nztop) {
     const std::int32_t start = startof(s);
     std::int32_t end = startof(s + 1);
     if (end < start) end = start;
-    if (start < 1 || end > static_cast<std::int32_t>(code.size()) + 1) return false;
+    if (start < 1 || end > static_cast<std::int32_t>(code.size()) + 1) return notrun;
     const std::span<const std::int16_t> words =
         code.subspan(static_cast<std::size_t>(start - 1), static_cast<std::size_t>(end - start));
     if (f.kind == Kind::unknown || !current(f, words)) f = compile(words);
     f.start = start;
     f.end = end;
     f.checked = epoch;
+    f.run = runepoch;
     f.ready = ready(f);
   }
-  if (!f.ready) return false;
+  if (!f.ready) return notrun;
   switch (f.kind) {
     case Kind::assign:
       return runassign(f);
     case Kind::enddo:
       return runenddo(f);
+    case Kind::words:
+      return runwords(f, code);
     default:
-      return false;
+      return notrun;
   }
 }
 
 // After a statement that ran by its form: the loop test would only call
 // the input step, which finds nothing to do, and go on with the next
-// statement. Anything else (a pending command or key, input, a stop line,
-// the program's end, single steps, the IDE's own input step) is left to
-// the loop test.
+// statement. Anything else (a stop, a pending command or key, input, a
+// stop line, the program's end, single steps, the IDE's own input step) is
+// left to the loop test.
 bool quiet() {
-  return core::idecmd <= 0 && core::keyrec[0] == 0 && core::keyrec[1] != 1 && win::queue_idle() &&
-         PANLIOSTEP == nullptr && (core::xeqmode & 0x04) != 0 &&
+  return core::xeqstop == 0 && core::idecmd <= 0 && core::keyrec[0] == 0 && core::keyrec[1] != 1 &&
+         win::queue_idle() && PANLIOSTEP == nullptr && (core::xeqmode & 0x04) != 0 &&
          (stopline == 0 || core::xeqline != stopline) && core::xeqline <= core::nstmt;
 }
 
 }  // namespace
 
-bool runstatement(std::span<const std::int16_t> code) {
-  if (!runone(code)) return false;
-  while (quiet() && runone(code)) {
+Outcome runstatement(std::span<const std::int16_t> code) {
+  Res r = runone(code);
+  while (r == Outcome::looptest && quiet()) {
+    const Res next = runone(code);
+    if (next == notrun) break;
+    r = next;
   }
-  return true;
+  Outcome o = handed;
+  o.kind = r;
+  return o;
 }
 
 void reset() {
   forms.clear();
-  stir();
+  newrun();
 }
 
 }  // namespace exec::fast

@@ -1,9 +1,11 @@
 // Straight-line forms of the commonest program statements, so that loops
 // over plain numbers run without linking and evaluating each statement
 // anew: a numeric assignment (alone or under a one-line IF) whose operands
-// are plain numbers and elements of numeric arrays, and the end of a DO
-// loop. A statement of such a shape is compiled once into a short list of
-// steps over the cells of `z` and replayed while its words and the types
+// are plain numbers and elements of numeric arrays, the end of a DO loop,
+// and statements of the word path made of operands, operators, an
+// assignment, calls, function references, returns and jumps (run by the
+// loop's own word handlers, without the loop's dispatch). A statement of such a shape is compiled
+// once into a short list of steps over the cells of `z` and replayed while its words and the types
 // of its symbols stay the same.
 //
 // A form changes nothing until it knows the statement runs through. On
@@ -17,6 +19,8 @@
 #include <cstdint>
 #include <span>
 
+#include "exec/xeq.h"
+
 namespace exec::fast {
 
 // Off, every statement takes the general path (tests compare the two).
@@ -27,12 +31,29 @@ inline bool enabled = true;
 // general path, a new run, and input between statements call stir().
 inline std::uint64_t epoch = 1;
 inline void stir() { ++epoch; }
+// A statement without a form is looked at again only in a new run (its
+// words decide, and they change only by compiling).
+inline std::uint64_t runepoch = 1;
+inline void newrun() {
+  ++runepoch;
+  stir();
+}
+
+// What became of a statement given to the fast path.
+struct Outcome {
+  enum Kind {
+    notrun,     // it has no form or the general path must run it: nothing was changed
+    looptest,   // it ran (and maybe the quiet statements after it): the loop test is next
+    afterword,  // words of it ran; the loop takes `answer`, the last word's (`lastword`)
+  } kind = notrun;
+  WordResult answer = WordResult::next;
+  std::int16_t lastword = 0;
+};
 
 // Runs statement `xeqline` of the program (`code`, the words from the
-// program's first word) by its form. True when it ran: the run words are
-// set as at the end of the statement and the loop test comes next. False
-// when the general path must run it; nothing was changed then.
-bool runstatement(std::span<const std::int16_t> code);
+// program's first word) by its form, and while the loop test would find
+// nothing to do, the statements after it that have forms.
+Outcome runstatement(std::span<const std::int16_t> code);
 
 // Forgets every form (a new program, or the stores were reset).
 void reset();

@@ -103,6 +103,27 @@ void elemstep(std::vector<Step>& out, std::int32_t array) {
   out.push_back(s);
 }
 
+// The statement loop's two-operand operators (token codes) that the loop
+// gives to its operand handler (MOD, IAND and the like are built-ins).
+bool looptoken(std::uint16_t u) {
+  switch (u) {
+    case xop::tplus:
+    case xop::tminus:
+    case xop::ttimes:
+    case xop::tdivide:
+    case xop::tpower:
+    case xop::tlt:
+    case xop::tgt:
+    case xop::tle:
+    case xop::tge:
+    case xop::teq:
+    case xop::tne:
+      return true;
+    default:
+      return false;
+  }
+}
+
 struct Compiler {
   Form& f;
 
@@ -228,6 +249,34 @@ struct Compiler {
     f.kind = Kind::enddo;
     return true;
   }
+
+  // A statement of the word path whose every word has a handler of its
+  // own: symbol operands, operators of the loop's token codes, the plain
+  // assignment, and calls, function references, returns and jumps.
+  bool words(std::span<const std::int16_t> w) {
+    const std::size_t n = w.size();
+    if (n < 2 || n > longest || w[n - 1] != core::endmark || w[0] == 1 || w[0] == -1) return false;
+    f.tags.clear();
+    for (std::size_t i = 0; i + 1 < n; ++i) {
+      const std::uint16_t u = u16(w[i]);
+      const std::uint16_t fam = u & 0xFFE0u;
+      if (w[i] > 0) {
+        f.tags.push_back(Tag::push);
+      } else if (u == 0x8420u) {
+        f.tags.push_back(Tag::assign);
+      } else if (looptoken(u)) {
+        f.tags.push_back(Tag::binop);
+      } else if (fam == 0xE160u || fam == 0xE080u || u == 0xE0C0u || u == 0xE120u ||
+                 fam == 0xE020u) {
+        f.tags.push_back(Tag::control);
+      } else {
+        return false;
+      }
+    }
+    f.tags.push_back(Tag::end);
+    f.kind = Kind::words;
+    return true;
+  }
 };
 
 }  // namespace
@@ -236,7 +285,7 @@ Form compile(std::span<const std::int16_t> words) {
   Form f;
   f.words.assign(words.begin(), words.end());
   Compiler c{f};
-  if (!c.assignment(words) && !c.enddo(words)) {
+  if (!c.assignment(words) && !c.enddo(words) && !c.words(words)) {
     const std::vector<std::int16_t> kept = std::move(f.words);
     f = Form{};
     f.words = kept;

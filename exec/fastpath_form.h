@@ -15,7 +15,10 @@
 
 namespace exec::fast {
 
-enum class Kind : std::uint8_t { unknown, none, assign, enddo };
+enum class Kind : std::uint8_t { unknown, none, assign, enddo, words };
+
+// The handler of each word of a statement on the word path.
+enum class Tag : std::uint8_t { push, binop, assign, control, end };
 
 // One step of an expression, in postfix order over a stack of values. A
 // step's operands come from the stack or straight from a cell (`a` and `b`
@@ -46,6 +49,7 @@ struct DoRecord {
 struct Form {
   Kind kind = Kind::unknown;
   std::uint64_t checked = 0;        // `epoch` at which the words and types were last checked
+  std::uint64_t run = 0;            // `runepoch` of that check
   std::int32_t start = 0, end = 0;  // the statement's first word and the next statement's
   // What the form was compiled from.
   std::vector<std::int16_t> words;
@@ -55,9 +59,12 @@ struct Form {
   // element of array symbol `target`), the value.
   std::vector<Step> cond, index, value;
   std::int32_t target = 0;
-  std::int32_t cells = 0;    // result cells the general path would take
-  std::int32_t topcell = 0;  // highest cell a step names
-  bool ready = false;        // the stores have room for the statement (checked with the words)
+  std::int32_t cells = 0;             // result cells the general path would take
+  std::int32_t topcell = 0;           // highest cell a step names
+  bool ready = false;                 // what `ready` found, with the words
+  std::int32_t zsize = 0, nztop = 0;  // the store's size and top block then
+  // A statement of words: each word's handler.
+  std::vector<Tag> tags;
   // The end of a DO loop: the loop's symbol and its record.
   std::int32_t dosym = 0;
   DoRecord loop;
@@ -96,8 +103,31 @@ inline std::int32_t elementcell(std::int32_t a, double i, std::int32_t zsize) {
 // as anything is not a finite number or lies outside the store. Every cell
 // a step names lies below the store's size (checked when the form is made
 // ready).
+bool evaluatesteps(const std::vector<Step>& steps, const double* z, std::int32_t zsize,
+                   double& out);
 inline bool evaluate(const std::vector<Step>& steps, const double* z, std::int32_t zsize,
                      double& out) {
+  // The commonest lists, one step over cells, without the stack.
+  if (steps.size() == 1) {
+    const Step& s = steps.front();
+    double r = 0.0;
+    if (s.op == Op::cell) {
+      r = z[s.a];
+    } else if (s.op == Op::bin && s.acell && s.bcell &&
+               (s.code == xop::plus || s.code == xop::minus || s.code == xop::times)) {
+      const double a = z[s.a], b = z[s.b];
+      r = s.code == xop::plus ? a + b : s.code == xop::minus ? a - b : a * b;
+    } else {
+      return evaluatesteps(steps, z, zsize, out);
+    }
+    if (!std::isfinite(r)) return false;
+    out = r;
+    return true;
+  }
+  return evaluatesteps(steps, z, zsize, out);
+}
+inline bool evaluatesteps(const std::vector<Step>& steps, const double* z, std::int32_t zsize,
+                          double& out) {
   double stack[maxdepth];
   int sp = 0;
   for (const Step& s : steps) {
@@ -132,6 +162,8 @@ inline bool evaluate(const std::vector<Step>& steps, const double* z, std::int32
             r = a / b;
             break;
           default:
+            // A relation compares the difference, which may overflow.
+            if (exprrel(s.code) >= 0 && !std::isfinite(a - b)) return false;
             if (binnumeric(s.code, a, b, false, r) != 0) return false;
             break;
         }

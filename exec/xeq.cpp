@@ -34,7 +34,18 @@ constexpr std::int16_t endword = core::endmark;
 constexpr std::int16_t placeholder = core::placeholdereq;
 constexpr double emptyvalue = 1.0E-251;
 
-enum class At { head, exprpath, wordpath, prologue, words, endstmt, looptest, stop, error };
+enum class At {
+  head,
+  exprpath,
+  wordpath,
+  prologue,
+  words,
+  afterword,
+  endstmt,
+  looptest,
+  stop,
+  error
+};
 
 bool single() { return (core::xeqmode & 0x40) != 0; }
 bool callbackmode() { return (core::xeqmode & 0x20) != 0; }
@@ -201,7 +212,7 @@ void XEQ(std::span<const std::int16_t> code) {
   } restore{keptcode};
 
   core::iostatw[0] = static_cast<std::int16_t>(core::FPUERROR(-1));
-  fast::stir();
+  fast::newrun();
   calldepth = 0;
   core::xeqline = std::max(core::xeqline, 1);
   At at = At::head;
@@ -214,14 +225,25 @@ void XEQ(std::span<const std::int16_t> code) {
     callkind = 0;
   }
   std::int16_t lastword = 0;
+  WordResult pending = WordResult::next;  // what the word just run answered
 
   for (;;) {
     switch (at) {
       case At::head: {
-        if (!resumed && fast::enabled && !single() && core::idecmd <= 0 &&
-            fast::runstatement(running)) {
-          at = At::looptest;
-          break;
+        if (!resumed && fast::enabled && !single() && core::idecmd <= 0) {
+          const fast::Outcome o = fast::runstatement(running);
+          if (o.kind == fast::Outcome::looptest) {
+            at = At::looptest;
+            break;
+          }
+          if (o.kind == fast::Outcome::afterword) {
+            // A statement that ran by its form up to a word whose answer
+            // the loop must take.
+            pending = o.answer;
+            lastword = o.lastword;
+            at = At::afterword;
+            break;
+          }
         }
         if (!resumed) {
           core::xeqstop = 0;
@@ -342,15 +364,7 @@ void XEQ(std::span<const std::int16_t> code) {
 
       case At::wordpath:
         fast::stir();
-        eventcmd = 0;
-        core::c1tmptop = core::c1top;
-        core::keyrec[0] = 0;
-        core::keystate[1] = 0;
-        if (z.valid(1)) z(1) = 1.0;
-        rerunflag = false;
-        core::iostatw[0] = 0;
-        core::msgkey.blank();
-        if (core::xeqmode & 0x04) stoppedflag = 0;
+        wordpathstart();
         at = At::prologue;
         break;
 
@@ -408,6 +422,12 @@ void XEQ(std::span<const std::int16_t> code) {
             r = operandwords ? operandwords(w) : WordResult::unknown;
           }
         }
+        pending = r;
+      }
+        [[fallthrough]];
+
+      case At::afterword: {
+        const WordResult r = pending;
         if ((r == WordResult::next || r == WordResult::looptest) && core::xeqstop == stops::error &&
             core::iostatw[0] != 0) {
           // A floating-point failure found after a value-producing word.
@@ -422,8 +442,10 @@ void XEQ(std::span<const std::int16_t> code) {
         switch (r) {
           case WordResult::next:
             ++wordpos;
+            at = At::words;
             break;
           case WordResult::stay:
+            at = At::words;
             break;
           case WordResult::endstmt:
             at = At::endstmt;

@@ -11,6 +11,8 @@
 #include <string_view>
 
 #include "core/messages.h"
+#include "core/runwords.h"
+#include "core/stores.h"
 #include "exec/operators.h"
 
 namespace exec {
@@ -104,6 +106,20 @@ std::int16_t codeword(std::int32_t p);
 // translated statement in single-statement mode); the statement's end word
 // stands at `stmtend` - 1.
 void loadbounds();
+
+// The first steps of every statement on the word path: the run words that
+// each such statement starts from.
+inline void wordpathstart() {
+  eventcmd = 0;
+  core::c1tmptop = core::c1top;
+  core::keyrec[0] = 0;
+  core::keystate[1] = 0;
+  if (core::z.valid(1)) core::z(1) = 1.0;
+  rerunflag = false;
+  core::iostatw[0] = 0;
+  core::msgkey.blank();
+  if (core::xeqmode & 0x04) stoppedflag = 0;
+}
 
 // Tail step of a value-producing word: the top `consumed` entries of the
 // operand stack are replaced by the result cell `iresult` (whose value the

@@ -45,8 +45,6 @@ std::string_view ndpkey(std::int32_t code) {
   }
 }
 
-namespace {
-
 // The growth of the stores for a result cell, kept out of line so that the
 // usual case (the cell is there already) stays a few compares.
 [[gnu::noinline]] bool growforresult(std::int32_t k) {
@@ -70,19 +68,6 @@ namespace {
     if (core::nz != oldnz && zmoved) zmoved(oldtop, oldnz, core::nz - oldnz);
   }
   return core::name.valid(k);
-}
-
-}  // namespace
-
-bool resultroom(std::int32_t k) {
-  if (k < core::nname && k < core::nztop && core::z.valid(k)) return core::name.valid(k);
-  return growforresult(k);
-}
-
-void newtemprecord(std::int32_t k) {
-  if (!core::name.valid(k)) return;
-  core::name(k) = core::SymbolRecord{};
-  core::name(k).type = numtemptype;
 }
 
 void INTERNALNXTTANDNDP() {

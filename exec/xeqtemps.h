@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "core/messages.h"
+#include "core/stores.h"
 
 namespace exec {
 
@@ -29,7 +30,12 @@ std::string_view ndpkey(std::int32_t code);
 
 // Makes room for result cell k: grows `name` when k reaches `nname` and `z`
 // when k reaches the top block of `z`. False when a store could not grow.
-bool resultroom(std::int32_t k);
+// (growforresult is its slow side.)
+bool growforresult(std::int32_t k);
+inline bool resultroom(std::int32_t k) {
+  if (k < core::nname && k < core::nztop && core::z.valid(k)) return core::name.valid(k);
+  return growforresult(k);
+}
 
 // Called after resultroom grew `z`: the cells oldtop..oldnz of the top
 // block (the arrays) now lie g cells higher. The evaluator installs it
@@ -38,7 +44,12 @@ inline void (*zmoved)(std::int32_t oldtop, std::int32_t oldnz, std::int32_t g) =
 
 // Writes a fresh numeric temporary record for cell k (address 0, type 0x88,
 // the rest 0). The cell's value is left as it is.
-void newtemprecord(std::int32_t k);
+inline void newtemprecord(std::int32_t k) {
+  if (!core::name.valid(k)) return;
+  core::SymbolRecord& r = core::name(k);
+  r = core::SymbolRecord{};
+  r.type = numtemptype;
+}
 
 // Moves `iresult` to a new numeric temporary and checks the floating-point
 // status: a status found while no error is pending (`iostatw` 0) is kept in

@@ -47,4 +47,12 @@ int fpu_take_status() {
   return status;
 }
 
+int fpu_peek_status() {
+  const int raised = raisedflags();
+  int status = 0;
+  if (raised & FE_DIVBYZERO) status |= fpu_zerodivide;
+  if (raised & FE_OVERFLOW) status |= fpu_overflow;
+  return status;
+}
+
 }  // namespace plat

@@ -14,5 +14,7 @@ void fpu_mask_all();
 // fpu_zerodivide and fpu_overflow as raised since the last call (or since
 // the thread started), then every exception flag cleared.
 int fpu_take_status();
+// The same status without clearing it.
+int fpu_peek_status();
 
 }  // namespace plat
