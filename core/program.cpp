@@ -249,12 +249,6 @@ void shiftlabels() {
 
 }  // namespace
 
-std::int32_t stmtstart(std::int32_t s) {
-  const std::int32_t i = nadrs - s + 1;
-  if (s < 1 || i < std::max(nadrslow, 1) || !adrs.valid(i)) return 0;
-  return adrs(i);
-}
-
 void INTERNALJUMPS() {
   xeqmode &= ~0x100;
   if (nadrs < 1 || adrs.size() == 0) {

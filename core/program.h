@@ -14,6 +14,7 @@
 
 #include <cstdint>
 
+#include "core/stores.h"
 #include "platform/indexed.h"
 
 namespace core {
@@ -45,7 +46,11 @@ inline constexpr std::int16_t endopendo = 0xE0C1 - 0x10000;
 
 // Position in `xeqbuf` of the first word of statement s (s = nstmt + 1:
 // just past the last statement); 0 when the table does not reach s.
-std::int32_t stmtstart(std::int32_t s);
+inline std::int32_t stmtstart(std::int32_t s) {
+  const std::int32_t i = nadrs - s + 1;
+  if (s < 1 || i < (nadrslow > 1 ? nadrslow : 1) || i > adrs.size()) return 0;
+  return adrs.data()[i - 1];
+}
 
 // The walk over the code words up to `jumplimit` (or until the last
 // statement): rebuilds the statement table, fills the jump slots of block

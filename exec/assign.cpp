@@ -33,8 +33,10 @@ using namespace wordpath;
 std::int32_t skipstmt = 0;
 
 bool push(std::int32_t e) {
-  if (!core::adrs.valid(core::xeqstackptr + 1)) return false;
-  core::adrs(++core::xeqstackptr) = e;
+  const std::int32_t p = core::xeqstackptr + 1;
+  if (p < 1 || p > core::adrs.size()) return false;
+  core::adrs.data()[p - 1] = e;
+  core::xeqstackptr = p;
   return true;
 }
 
@@ -105,9 +107,10 @@ bool mentionsdollar() {
 WordResult pushword(std::int16_t w) {
   std::int32_t e = w;
   if (issym(w)) {
-    const int t = typeof_(w);
+    const core::SymbolRecord& r = core::name.data()[w - 1];
+    const int t = static_cast<std::uint16_t>(r.type) & 0x7FF;
     // A scalar dummy argument bound to a cell stands for that cell.
-    if ((t & 0xA8) == 0xA0 && core::name(w).adr > 0) e = core::name(w).adr;
+    if ((t & 0xA8) == 0xA0 && r.adr > 0) e = r.adr;
     if ((t & 0x100) != 0 && cwu(codeword(wordpos + 1)) == 0xF400u) ++wordpos;
   }
   if (!push(e)) return fail(xeqkeys::xeqstack);

@@ -23,17 +23,16 @@ std::uint16_t fam(std::int16_t w) { return static_cast<std::uint16_t>(w) & 0xFFE
 std::int32_t count(std::int16_t w) { return static_cast<std::uint16_t>(w) & 0x1Fu; }
 
 std::int32_t top() {
-  return core::xeqstackptr > core::xeqstackbase && adrs.valid(core::xeqstackptr)
-             ? adrs(core::xeqstackptr)
-             : 0;
+  const std::int32_t p = core::xeqstackptr;
+  return p > core::xeqstackbase && p >= 1 && p <= adrs.size() ? adrs.data()[p - 1] : 0;
 }
-double value(std::int32_t s) { return s >= 0 && z.valid(s) ? z(s) : 0.0; }
+double value(std::int32_t s) { return s >= 0 && s < z.size() ? z.data()[s] : 0.0; }
 void pop() {
   if (core::xeqstackptr > core::xeqstackbase) --core::xeqstackptr;
 }
 void push(std::int32_t e) {
-  ++core::xeqstackptr;
-  if (adrs.valid(core::xeqstackptr)) adrs(core::xeqstackptr) = e;
+  const std::int32_t p = ++core::xeqstackptr;
+  if (p >= 1 && p <= adrs.size()) adrs.data()[p - 1] = e;
 }
 bool validsym(std::int32_t s) { return s >= 1 && s <= core::nsym && name.valid(s); }
 

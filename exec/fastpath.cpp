@@ -48,14 +48,6 @@ bool current(const Form& f, std::span<const std::int16_t> words) {
   return true;
 }
 
-// Where statement s starts in the program (the statement table lies at
-// the top of `adrs`, counting down); 0 when it has no entry.
-std::int32_t startof(std::int32_t s) {
-  const std::int32_t i = core::nadrs - s + 1;
-  if (s < 1 || i < std::max(core::nadrslow, 1) || i > core::adrs.size()) return 0;
-  return core::adrs.data()[i - 1];
-}
-
 // What of the stores a form may rely on while they keep their sizes: the
 // cells it names, a DO loop's record. Checked with the words.
 bool ready(Form& f) {
@@ -86,7 +78,7 @@ bool ready(Form& f) {
 
 // The result cells that the general path would take from `firsttemp` on
 // (`cells` of them) exist already: it would grow no store.
-bool temproom(std::int32_t cells) {
+inline bool temproom(std::int32_t cells) {
   const std::int32_t first = firsttemp;
   const std::int32_t need = first + cells;
   return first > core::nsym && first + 64 < core::nname && need < core::nname &&
@@ -95,9 +87,41 @@ bool temproom(std::int32_t cells) {
 
 // The operand stack has room for a statement on the word path (the
 // general path would ask for more otherwise).
-bool wordstackroom() {
+inline bool wordstackroom() {
   const std::int32_t base = core::xeqstackbase;
   return base + core::nadrsstep / 4 < core::nadrslow && base + 1 <= core::adrs.size();
+}
+
+// The room that the general path checks for (temproom, the operand stack's
+// room) for the statement of form f; true when it would neither grow a
+// store nor ask. Kept with the form for the frame it was checked in:
+// nothing that it reads changes until the next stir() or a call or return.
+bool room(Form& f) {
+  const std::int32_t base = core::xeqstackbase;
+  if (f.roomepoch == epoch && f.roomfirst == firsttemp && f.roombase == base) return true;
+  bool ok = false;
+  switch (f.kind) {
+    case Kind::assign: {
+      const std::int32_t sp = base + 1;
+      ok = temproom(f.cells) && sp <= core::adrs.size() &&
+           core::nadrs - core::nedlines - sp - 5 >= 8 * (f.end - f.start);
+      break;
+    }
+    case Kind::enddo:
+      ok = temproom(1) && wordstackroom();
+      break;
+    case Kind::words:
+      ok = temproom(1) && wordstackroom() && firsttemp < core::nname && core::name.valid(firsttemp);
+      break;
+    default:
+      break;
+  }
+  if (ok) {
+    f.roomepoch = epoch;
+    f.roomfirst = firsttemp;
+    f.roombase = base;
+  }
+  return ok;
 }
 
 // The end of a statement as the loop's end step makes it.
@@ -143,11 +167,9 @@ Res handback(WordResult r, std::int16_t lastword) {
   return Outcome::afterword;
 }
 
-Res runassign(const Form& f) {
+Res runassign(Form& f) {
+  if (!room(f)) return notrun;
   const std::int32_t sp = core::xeqstackbase + 1;
-  if (!temproom(f.cells) || sp > core::adrs.size() ||
-      core::nadrs - core::nedlines - sp - 5 < 8 * (f.end - f.start))
-    return notrun;
   double* const cells = z.data();
   const auto zsize = static_cast<std::int32_t>(z.size());
   bool run = true;
@@ -180,8 +202,8 @@ Res runassign(const Form& f) {
   return ran();
 }
 
-Res runenddo(const Form& f) {
-  if (!temproom(1) || !wordstackroom()) return notrun;
+Res runenddo(Form& f) {
+  if (!room(f)) return notrun;
   const DoRecord& r = f.loop;
   double* const cells = z.data();
   const double step = cells[r.adr + 1];
@@ -269,74 +291,98 @@ Res runwordsfrom(std::span<const std::int16_t> code) {
   }
 }
 
-Res runwords(const Form& f, std::span<const std::int16_t> code) {
-  if (!temproom(1) || !wordstackroom() || core::nname <= firsttemp || !core::name.valid(firsttemp))
-    return notrun;
+Res runwords(Form& f, std::span<const std::int16_t> code) {
+  if (!room(f)) return notrun;
   head(f.start, f.end);
   wordprologue(f.start);
-  return runwordsfrom(code);
+  // The loop's handlers may grow the stores: forms then look again.
+  const auto zsize = z.size();
+  const std::int32_t nname = core::nname, nztop = core::nztop;
+  const Res r = runwordsfrom(code);
+  if (z.size() != zsize || core::nname != nname || core::nztop != nztop) stir();
+  return r;
 }
 
-// Runs statement `xeqline` by its form.
-Res runone(std::span<const std::int16_t> code) {
-  const std::int32_t s = core::xeqline;
-  if (s < 1) return notrun;
+// The form of statement s, checked against its words and types and what it
+// relies on when anything may have changed since; null when it has none.
+[[gnu::noinline]] Form* checked(std::int32_t s, std::span<const std::int16_t> code) {
+  if (s < 1) return nullptr;
   if (static_cast<std::size_t>(s) >= forms.size()) {
-    if (s > core::nstmt) return notrun;
+    if (s > core::nstmt) return nullptr;
     forms.resize(static_cast<std::size_t>(core::nstmt) + 1);
   }
   Form& f = forms[static_cast<std::size_t>(s)];
-  if (f.kind == Kind::none && f.run == runepoch) return notrun;
-  if (f.checked != epoch || f.zsize != static_cast<std::int32_t>(z.size()) ||
-      f.nztop != core::nztop) {
-    const std::int32_t start = startof(s);
-    std::int32_t end = startof(s + 1);
-    if (end < start) end = start;
-    if (start < 1 || end > static_cast<std::int32_t>(code.size()) + 1) return notrun;
-    const std::span<const std::int16_t> words =
-        code.subspan(static_cast<std::size_t>(start - 1), static_cast<std::size_t>(end - start));
-    if (f.kind == Kind::unknown || !current(f, words)) f = compile(words);
-    f.start = start;
-    f.end = end;
-    f.checked = epoch;
-    f.run = runepoch;
-    f.ready = ready(f);
-  }
-  if (!f.ready) return notrun;
-  switch (f.kind) {
-    case Kind::assign:
-      return runassign(f);
-    case Kind::enddo:
-      return runenddo(f);
-    case Kind::words:
-      return runwords(f, code);
-    default:
-      return notrun;
-  }
+  if (f.checked == epoch) return &f;
+  if (f.kind == Kind::none && f.run == runepoch) return nullptr;
+  const std::int32_t start = core::stmtstart(s);
+  std::int32_t end = core::stmtstart(s + 1);
+  if (end < start) end = start;
+  if (start < 1 || end > static_cast<std::int32_t>(code.size()) + 1) return nullptr;
+  const std::span<const std::int16_t> words =
+      code.subspan(static_cast<std::size_t>(start - 1), static_cast<std::size_t>(end - start));
+  if (f.kind == Kind::unknown || !current(f, words)) f = compile(words);
+  f.start = start;
+  f.end = end;
+  f.checked = epoch;
+  f.run = runepoch;
+  f.ready = ready(f);
+  return &f;
 }
 
 // After a statement that ran by its form: the loop test would only call
 // the input step, which finds nothing to do, and go on with the next
 // statement. Anything else (a stop, a pending command or key, input, a
 // stop line, the program's end, single steps, the IDE's own input step) is
-// left to the loop test.
-bool quiet() {
+// left to the loop test. The first part holds on after assignments and
+// loop ends, which change none of it.
+bool quietstate() {
   return core::xeqstop == 0 && core::idecmd <= 0 && core::keyrec[0] == 0 && core::keyrec[1] != 1 &&
-         win::queue_idle() && PANLIOSTEP == nullptr && (core::xeqmode & 0x04) != 0 &&
-         (stopline == 0 || core::xeqline != stopline) && core::xeqline <= core::nstmt;
+         win::queue_idle() && PANLIOSTEP == nullptr && (core::xeqmode & 0x04) != 0;
+}
+bool quietline() {
+  return (stopline == 0 || core::xeqline != stopline) && core::xeqline <= core::nstmt;
 }
 
 }  // namespace
 
 Outcome runstatement(std::span<const std::int16_t> code) {
-  Res r = runone(code);
-  while (r == Outcome::looptest && quiet()) {
-    const Res next = runone(code);
+  Res r = notrun;
+  bool settled = false;  // quietstate() held and nothing since could change it
+  for (;;) {
+    const std::int32_t s = core::xeqline;
+    Form* f = s >= 1 && static_cast<std::size_t>(s) < forms.size()
+                  ? &forms[static_cast<std::size_t>(s)]
+                  : nullptr;
+    if (f == nullptr || f->checked != epoch) f = checked(s, code);
+    if (f == nullptr || !f->ready) break;
+    Res next = notrun;
+    switch (f->kind) {
+      case Kind::assign:
+        next = runassign(*f);
+        break;
+      case Kind::enddo:
+        next = runenddo(*f);
+        break;
+      case Kind::words:
+        next = runwords(*f, code);
+        settled = false;
+        break;
+      default:
+        break;
+    }
     if (next == notrun) break;
     r = next;
+    if (r != Outcome::looptest) break;
+    if (!settled) {
+      if (!quietstate()) break;
+      settled = true;
+    }
+    if (!quietline()) break;
   }
   Outcome o = handed;
   o.kind = r;
+  // The rest of a statement handed back runs on the general path.
+  if (r == Outcome::afterword) stir();
   return o;
 }
 

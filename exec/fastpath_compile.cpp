@@ -147,7 +147,25 @@ struct Compiler {
 
   // The words [from, to) as one value; false when they are not a plain
   // numeric expression.
-  bool expression(std::span<const std::int16_t> w, std::vector<Step>& out) {
+  bool expression(std::span<const std::int16_t> w, Expr& e) {
+    if (!steps(w, e.steps)) return false;
+    const std::vector<Step>& s = e.steps;
+    e.shape = Expr::list;
+    if (s.size() == 1 && s[0].op == Op::cell) {
+      e.shape = Expr::cell;
+      e.a = s[0].a;
+    } else if (s.size() == 1 && s[0].op == Op::bin && s[0].acell && s[0].bcell &&
+               (s[0].code == xop::plus || s[0].code == xop::minus || s[0].code == xop::times ||
+                s[0].code == xop::divide)) {
+      e.shape = Expr::arith;
+      e.a = s[0].a;
+      e.b = s[0].b;
+      e.code = s[0].code;
+    }
+    return true;
+  }
+
+  bool steps(std::span<const std::int16_t> w, std::vector<Step>& out) {
     int depth = 0;
     // Arrays named and waiting for their index: the symbol and the depth
     // below the index.

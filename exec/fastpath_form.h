@@ -42,6 +42,16 @@ struct Step {
 // The deepest value stack an expression may need.
 inline constexpr int maxdepth = 16;
 
+// An expression's steps, with the shape of the commonest ones noted so that
+// they run without the stack: one cell, or one of + - * / over two cells.
+struct Expr {
+  enum Shape : std::uint8_t { none, cell, arith, list } shape = none;
+  std::int32_t a = 0, b = 0;
+  unsigned code = 0;
+  std::vector<Step> steps;
+  bool empty() const { return shape == none; }
+};
+
 // The fields of a DO loop's record.
 struct DoRecord {
   std::int32_t laststmt = 0, dostmt = 0, var = 0, adr = 0;
@@ -57,12 +67,15 @@ struct Form {
   // An assignment: the condition of a one-line IF (empty: none), the
   // target's index (empty: the target is the scalar cell `target`, else an
   // element of array symbol `target`), the value.
-  std::vector<Step> cond, index, value;
+  Expr cond, index, value;
   std::int32_t target = 0;
   std::int32_t cells = 0;             // result cells the general path would take
   std::int32_t topcell = 0;           // highest cell a step names
   bool ready = false;                 // what `ready` found, with the words
   std::int32_t zsize = 0, nztop = 0;  // the store's size and top block then
+  // The frame for which `room` found room.
+  std::uint64_t roomepoch = 0;
+  std::int32_t roomfirst = 0, roombase = 0;
   // A statement of words: each word's handler.
   std::vector<Tag> tags;
   // The end of a DO loop: the loop's symbol and its record.
@@ -103,29 +116,6 @@ inline std::int32_t elementcell(std::int32_t a, double i, std::int32_t zsize) {
 // as anything is not a finite number or lies outside the store. Every cell
 // a step names lies below the store's size (checked when the form is made
 // ready).
-bool evaluatesteps(const std::vector<Step>& steps, const double* z, std::int32_t zsize,
-                   double& out);
-inline bool evaluate(const std::vector<Step>& steps, const double* z, std::int32_t zsize,
-                     double& out) {
-  // The commonest lists, one step over cells, without the stack.
-  if (steps.size() == 1) {
-    const Step& s = steps.front();
-    double r = 0.0;
-    if (s.op == Op::cell) {
-      r = z[s.a];
-    } else if (s.op == Op::bin && s.acell && s.bcell &&
-               (s.code == xop::plus || s.code == xop::minus || s.code == xop::times)) {
-      const double a = z[s.a], b = z[s.b];
-      r = s.code == xop::plus ? a + b : s.code == xop::minus ? a - b : a * b;
-    } else {
-      return evaluatesteps(steps, z, zsize, out);
-    }
-    if (!std::isfinite(r)) return false;
-    out = r;
-    return true;
-  }
-  return evaluatesteps(steps, z, zsize, out);
-}
 inline bool evaluatesteps(const std::vector<Step>& steps, const double* z, std::int32_t zsize,
                           double& out) {
   double stack[maxdepth];
@@ -180,6 +170,40 @@ inline bool evaluatesteps(const std::vector<Step>& steps, const double* z, std::
     stack[sp - 1] = r;
   }
   out = stack[0];
+  return true;
+}
+
+inline bool evaluate(const Expr& e, const double* z, std::int32_t zsize, double& out) {
+  double r = 0.0;
+  switch (e.shape) {
+    case Expr::cell:
+      r = z[e.a];
+      break;
+    case Expr::arith: {
+      const double a = z[e.a], b = z[e.b];
+      switch (e.code) {
+        case xop::plus:
+          r = a + b;
+          break;
+        case xop::minus:
+          r = a - b;
+          break;
+        case xop::times:
+          r = a * b;
+          break;
+        default:
+          r = a / b;
+          break;
+      }
+      break;
+    }
+    case Expr::list:
+      return evaluatesteps(e.steps, z, zsize, out);
+    case Expr::none:
+      return false;
+  }
+  if (!std::isfinite(r)) return false;
+  out = r;
   return true;
 }
 

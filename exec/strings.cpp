@@ -242,7 +242,8 @@ std::int32_t XEQBIN(double& result, std::int32_t a, std::int16_t op, std::int32_
     return -4;
   }
   std::int32_t af = 0, al = 0, bf = 0, bl = 0;
-  if (core::ISCHAR(a, af, al) == 0) {
+  // (A number has no text: NAMTYP tells it without the text's bounds.)
+  if (core::NAMTYP(a, 0x49) == 0 || core::ISCHAR(a, af, al) == 0) {
     return XEQBINNUM(result, core::z(a), op, core::z(b)) == 0 ? 0 : -3;
   }
   if (b < 1 || core::ISCHAR(b, bf, bl) == 0) {
