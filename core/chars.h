@@ -17,6 +17,8 @@
 #include <span>
 #include <string_view>
 
+#include "platform/fpu.h"
+
 namespace core {
 
 // ---------------------------------------------------------------------------
@@ -165,7 +167,16 @@ void UPCASE(std::span<char> text);
 // Zero-divide (4) and overflow (8) raised since the last call, then all
 // exception flags cleared. The first call also masks all exceptions and sets
 // rounding to nearest. The argument is not used.
-int FPUERROR(int mode = -1);
+inline int FPUERROR(int /*mode*/ = -1) {
+  // Exceptions masked and rounding to nearest, once per thread: the status
+  // is per thread too.
+  thread_local bool masked = false;
+  if (!masked) {
+    plat::fpu_mask_all();
+    masked = true;
+  }
+  return plat::fpu_take_status();
+}
 // result = FPUERROR().
 void FPUERRORSUB(int& result);
 

@@ -330,6 +330,25 @@ bool subactive(std::int32_t s) {
 WordResult controlword(std::int16_t w) {
   const auto u = static_cast<std::uint16_t>(w);
   if (u == wblockjump) return jumpedflag ? WordResult::next : blockjump(1);
+  // The words that find their operands themselves.
+  switch (u & 0xFFE0u) {
+    case wcall:
+    case wfunction:
+      return call(w);
+    case wend:
+    case wreturn:
+      return ret(w);
+    case 0xEC20:
+    case 0xEC60:
+      return dohead(w);
+    case 0xEC40:
+    case 0xECA0:
+      return loopend();
+    case 0xF420:
+      return vectorise();
+    default:
+      break;
+  }
   const std::int32_t s = top();
   const double v = value(s);
   switch (u & 0xFFE0u) {
@@ -347,12 +366,6 @@ WordResult controlword(std::int16_t w) {
       if (v == 0.0) wordpos = stmtend - 2;
       asresult(v);
       return WordResult::next;
-    case wcall:
-    case wfunction:
-      return call(w);
-    case wend:
-    case wreturn:
-      return ret(w);
     case 0xE800:
     case 0xE9C0:
     case 0xEA00:
@@ -362,14 +375,6 @@ WordResult controlword(std::int16_t w) {
     case 0xE9E0:
       if (u == 0xE9A0 || u == 0xE9E0) return WordResult::endstmt;
       break;
-    case 0xEC20:
-    case 0xEC60:
-      return dohead(w);
-    case 0xEC40:
-    case 0xECA0:
-      return loopend();
-    case 0xF420:
-      return vectorise();
     default:
       break;
   }

@@ -96,7 +96,7 @@ inline bool wordstackroom() {
 // room) for the statement of form f; true when it would neither grow a
 // store nor ask. Kept with the form for the frame it was checked in:
 // nothing that it reads changes until the next stir() or a call or return.
-bool room(Form& f) {
+[[gnu::always_inline]] inline bool room(Form& f) {
   const std::int32_t base = core::xeqstackbase;
   if (f.roomepoch == epoch && f.roomfirst == firsttemp && f.roombase == base) return true;
   bool ok = false;
@@ -172,6 +172,8 @@ Res runassign(Form& f) {
   const std::int32_t sp = core::xeqstackbase + 1;
   double* const cells = z.data();
   const auto zsize = static_cast<std::int32_t>(z.size());
+  for (const std::int32_t a : f.arrays)
+    if (!arrayshape(a, zsize)) return notrun;
   bool run = true;
   if (!f.cond.empty()) {
     double c = 0.0;

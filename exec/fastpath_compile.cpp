@@ -50,6 +50,10 @@ bool fastbinary(unsigned code) {
   }
 }
 
+bool arithcode(unsigned code) {
+  return code == xop::plus || code == xop::minus || code == xop::times || code == xop::divide;
+}
+
 bool fastunary(unsigned code) {
   switch (code) {
     case xop::inot:
@@ -127,6 +131,10 @@ bool looptoken(std::uint16_t u) {
 struct Compiler {
   Form& f;
 
+  void namearray(std::int32_t a) {
+    if (std::find(f.arrays.begin(), f.arrays.end(), a) == f.arrays.end()) f.arrays.push_back(a);
+  }
+
   void cellstep(std::vector<Step>& out, std::int32_t cell) {
     out.push_back({.op = Op::cell, .a = cell});
     f.topcell = std::max(f.topcell, cell);
@@ -155,12 +163,27 @@ struct Compiler {
       e.shape = Expr::cell;
       e.a = s[0].a;
     } else if (s.size() == 1 && s[0].op == Op::bin && s[0].acell && s[0].bcell &&
-               (s[0].code == xop::plus || s[0].code == xop::minus || s[0].code == xop::times ||
-                s[0].code == xop::divide)) {
+               arithcode(s[0].code)) {
       e.shape = Expr::arith;
       e.a = s[0].a;
       e.b = s[0].b;
       e.code = s[0].code;
+    } else if (s.size() == 1 && s[0].op == Op::bin && s[0].acell && s[0].bcell &&
+               exprrel(s[0].code) >= 0) {
+      e.shape = Expr::compare;
+      e.a = s[0].a;
+      e.b = s[0].b;
+      e.rel = exprrel(s[0].code);
+    } else if (!s.empty() && s[0].op == Op::elem && s[0].acell &&
+               (s.size() == 1 || (s.size() == 2 && s[1].op == Op::bin && !s[1].acell &&
+                                  s[1].bcell && arithcode(s[1].code)))) {
+      e.shape = s.size() == 1 ? Expr::elem : Expr::elemop;
+      e.array = s[0].arg;
+      e.a = s[0].a;
+      if (s.size() == 2) {
+        e.b = s[1].b;
+        e.code = s[1].code;
+      }
     }
     return true;
   }
@@ -182,6 +205,7 @@ struct Compiler {
           ++depth;
         } else if (*t == 0x10) {
           pending[npending++] = {word, depth};
+          namearray(word);
         } else {
           return false;
         }
@@ -239,6 +263,7 @@ struct Compiler {
     const std::int16_t tsym = w[t0];
     const auto t = typeof_(tsym);
     if (!t) return false;
+    if (*t == 0x10) namearray(tsym);
     if (splitat == t0 + 1) {
       // A scalar that may be written (not a constant).
       if (*t != 0x80 && *t != 0xA0) return false;

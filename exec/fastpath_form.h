@@ -45,9 +45,18 @@ inline constexpr int maxdepth = 16;
 // An expression's steps, with the shape of the commonest ones noted so that
 // they run without the stack: one cell, or one of + - * / over two cells.
 struct Expr {
-  enum Shape : std::uint8_t { none, cell, arith, list } shape = none;
-  std::int32_t a = 0, b = 0;
+  enum Shape : std::uint8_t {
+    none,
+    cell,     // cell a
+    arith,    // cell a (+ - * /) cell b
+    compare,  // cell a (relation rel) cell b
+    elem,     // element of array `array` at the index in cell a
+    elemop,   // that element (+ - * /) cell b
+    list,     // the steps
+  } shape = none;
+  std::int32_t a = 0, b = 0, array = 0;
   unsigned code = 0;
+  int rel = -1;
   std::vector<Step> steps;
   bool empty() const { return shape == none; }
 };
@@ -68,6 +77,9 @@ struct Form {
   // target's index (empty: the target is the scalar cell `target`, else an
   // element of array symbol `target`), the value.
   Expr cond, index, value;
+  // The arrays the statement names: the general path sets each up (and
+  // fails on one without storage) before it evaluates anything.
+  std::vector<std::int32_t> arrays;
   std::int32_t target = 0;
   std::int32_t cells = 0;             // result cells the general path would take
   std::int32_t topcell = 0;           // highest cell a step names
@@ -98,6 +110,15 @@ inline DoRecord dorecord(std::int32_t d) {
 // The form of a statement's words (Kind::none when it has no fast form).
 Form compile(std::span<const std::int16_t> words);
 
+// The array symbol a has storage with a usable shape.
+inline bool arrayshape(std::int32_t a, std::int32_t zsize) {
+  if (a >= zsize) return false;
+  std::int32_t shape[2];
+  std::memcpy(shape, core::z.data() + a, sizeof shape);
+  const std::int64_t count = static_cast<std::int64_t>(shape[0]) * shape[1];
+  return shape[0] > 0 && shape[1] > 0 && count <= 0x7FFFFFFF;
+}
+
 // The cell of element i (one index over the whole array, rounded) of array
 // symbol a; 0 when there is none or it lies outside `z` (of zsize cells).
 inline std::int32_t elementcell(std::int32_t a, double i, std::int32_t zsize) {
@@ -106,7 +127,16 @@ inline std::int32_t elementcell(std::int32_t a, double i, std::int32_t zsize) {
   std::memcpy(shape, core::z.data() + a, sizeof shape);
   const std::int64_t count = static_cast<std::int64_t>(shape[0]) * shape[1];
   if (shape[0] <= 0 || shape[1] <= 0 || count > 0x7FFFFFFF) return 0;
-  const std::int64_t k = nint64(i);
+  // The index rounded halves away from zero (exactly, as nint64 does).
+  std::int64_t k = 0;
+  if (std::fabs(i) < 2147483648.0) {
+    k = static_cast<std::int64_t>(i);
+    const double frac = i - static_cast<double>(k);
+    if (frac >= 0.5) ++k;
+    if (frac <= -0.5) --k;
+  } else {
+    k = nint64(i);
+  }
   if (k < 1 || k > count) return 0;
   const std::int64_t cell = core::name(a).adr + k - 1;
   return cell >= 1 && cell < zsize ? static_cast<std::int32_t>(cell) : 0;
@@ -173,27 +203,44 @@ inline bool evaluatesteps(const std::vector<Step>& steps, const double* z, std::
   return true;
 }
 
-inline bool evaluate(const Expr& e, const double* z, std::int32_t zsize, double& out) {
+inline double arithmetic(unsigned code, double a, double b) {
+  switch (code) {
+    case xop::plus:
+      return a + b;
+    case xop::minus:
+      return a - b;
+    case xop::times:
+      return a * b;
+    default:
+      return a / b;
+  }
+}
+
+[[gnu::always_inline]] inline bool evaluate(const Expr& e, const double* z, std::int32_t zsize,
+                                            double& out) {
   double r = 0.0;
   switch (e.shape) {
     case Expr::cell:
       r = z[e.a];
       break;
-    case Expr::arith: {
+    case Expr::arith:
+      r = arithmetic(e.code, z[e.a], z[e.b]);
+      break;
+    case Expr::compare: {
       const double a = z[e.a], b = z[e.b];
-      switch (e.code) {
-        case xop::plus:
-          r = a + b;
-          break;
-        case xop::minus:
-          r = a - b;
-          break;
-        case xop::times:
-          r = a * b;
-          break;
-        default:
-          r = a / b;
-          break;
+      // The difference that the relation compares may overflow.
+      if (!std::isfinite(a - b)) return false;
+      r = relholds(e.rel, exprdiff(a, b)) ? 1.0 : 0.0;
+      break;
+    }
+    case Expr::elem:
+    case Expr::elemop: {
+      const std::int32_t c = elementcell(e.array, z[e.a], zsize);
+      if (c == 0) return false;
+      r = z[c];
+      if (e.shape == Expr::elemop) {
+        if (!std::isfinite(r)) return false;
+        r = arithmetic(e.code, r, z[e.b]);
       }
       break;
     }

@@ -8,6 +8,7 @@
 // 64-bit reals; logical truth is 1.0 and 0.0.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 
 namespace exec {
@@ -90,7 +91,24 @@ constexpr int catblanks(unsigned op) { return static_cast<int>((op >> 6) & 0x1Fu
 std::int64_t nint64(double x);
 
 // Relation rel (0 <, 1 >, 2 <=, 3 >=, 4 ==, 5 /=) tested on a difference d.
-bool relholds(int rel, double d);
+inline bool relholds(int rel, double d) {
+  switch (rel) {
+    case 0:
+      return d < 0.0;
+    case 1:
+      return d > 0.0;
+    case 2:
+      return d <= 0.0;
+    case 3:
+      return d >= 0.0;
+    case 4:
+      return d == 0.0;
+    case 5:
+      return d != 0.0;
+    default:
+      return false;
+  }
+}
 // Index 0..5 of an expression relational code, -1 for any other code.
 int exprrel(unsigned op);
 // Index 0..5 of a statement-loop relational code, -1 for any other code.
@@ -98,7 +116,15 @@ int looprel(unsigned op);
 
 // The difference a - b as the expression path compares it: within the
 // relative tolerance it is 0; below `zeps` it is 0 unless a or b is 0.0.
-double exprdiff(double a, double b);
+inline double exprdiff(double a, double b) {
+  double d = a - b;
+  if (std::fabs(d) >= zeps) {
+    if (std::fabs(d) < std::fmax(std::fabs(a), std::fabs(b)) * zepsrel) d = 0.0;
+  } else if (a != 0.0 && b != 0.0) {
+    d = 0.0;
+  }
+  return d;
+}
 // The same for the statement loop's path: below `zeps` it is always 0.
 double loopdiff(double a, double b);
 

@@ -20,25 +20,6 @@ std::int64_t nint64(double x) {
   return static_cast<std::int64_t>(r);
 }
 
-bool relholds(int rel, double d) {
-  switch (rel) {
-    case 0:
-      return d < 0.0;
-    case 1:
-      return d > 0.0;
-    case 2:
-      return d <= 0.0;
-    case 3:
-      return d >= 0.0;
-    case 4:
-      return d == 0.0;
-    case 5:
-      return d != 0.0;
-    default:
-      return false;
-  }
-}
-
 int exprrel(unsigned op) {
   switch (op) {
     case xop::lt:
@@ -75,16 +56,6 @@ int looprel(unsigned op) {
     default:
       return -1;
   }
-}
-
-double exprdiff(double a, double b) {
-  double d = a - b;
-  if (std::fabs(d) >= zeps) {
-    if (std::fabs(d) < std::fmax(std::fabs(a), std::fabs(b)) * zepsrel) d = 0.0;
-  } else if (a != 0.0 && b != 0.0) {
-    d = 0.0;
-  }
-  return d;
 }
 
 double loopdiff(double a, double b) {
