@@ -9,6 +9,7 @@
 #include "core/stores.h"
 #include "core/symbols.h"
 #include "exec/alarms.h"
+#include "exec/fastpath.h"
 #include "exec/xeqtemps.h"
 
 namespace exec {
@@ -114,13 +115,13 @@ WordResult call(std::int16_t w) {
     if (!validsym(formal)) return fail(xeqkeys::notpossible, S);
     const std::int32_t a = adrs(argbase + i);
     core::SymbolRecord& f = name(formal);
-    if (a >= 1 && a <= core::nname && name.valid(a)) {
-      f.type = name(a).type;
-      f.adr = name(a).adr;
-    } else {
-      f.type = 0xA0;
-      f.adr = 0;
-    }
+    const bool symbol = a >= 1 && a <= core::nname && name.valid(a);
+    const std::int16_t type = symbol ? name(a).type : std::int16_t{0xA0};
+    const std::int32_t adr = symbol ? name(a).adr : 0;
+    // The statements that name the formal were made for its type.
+    if (f.type != type || f.adr != adr) fast::stir();
+    f.type = type;
+    f.adr = adr;
     z(formal) = value(a);
     formal = f.link;
   }
@@ -246,6 +247,8 @@ WordResult dohead(std::int16_t w) {
   const std::int32_t D = top();
   if (!validsym(D) || name(D).adr <= 0) return fail(xeqkeys::notpossible, D > 0 ? D : 1);
   dosym = D;
+  // The forms of loop ends keep the record: they look again when it changes.
+  if (core::I2EQUZ(3, D) != var || core::I2EQUZ(2, D) != core::xeqline) fast::stir();
   core::SETI2EQUZ(3, D, static_cast<std::int16_t>(var));
   core::SETI2EQUZ(2, D, static_cast<std::int16_t>(core::xeqline));
   adrs(core::xeqstackptr) = var;

@@ -231,6 +231,15 @@ Res runenddo(Form& f) {
   return ran();
 }
 
+// The end of a statement of words (at its end word, or a word answered that
+// it ends): what the loop's end step does, or the loop itself when that
+// has anything unusual to check.
+Res endofwords(WordResult answer, std::int16_t last) {
+  if (rerunflag || core::xeqstackptr - core::xeqstackbase > 1) return handback(answer, last);
+  endstatement();
+  return ran();
+}
+
 // The form of the statement being run when it is a checked statement of
 // words starting where the loop's run words say.
 const Form* wordform() {
@@ -254,13 +263,7 @@ Res runwordsfrom(std::span<const std::int16_t> code) {
       if (core::idecmd > 0 || wordpos < f->start || wordpos >= f->end)
         return handback(WordResult::stay, last);
       const std::int16_t w = code[static_cast<std::size_t>(wordpos - 1)];
-      if (w == core::endmark) {
-        // The statement's end; the loop's end step checks what is unusual.
-        if (rerunflag || core::xeqstackptr - core::xeqstackbase > 1)
-          return handback(WordResult::stay, last);
-        endstatement();
-        return ran();
-      }
+      if (w == core::endmark) return endofwords(WordResult::stay, last);
       WordResult r = WordResult::unknown;
       switch (f->tags[static_cast<std::size_t>(wordpos - f->start)]) {
         case Tag::push:
@@ -287,6 +290,7 @@ Res runwordsfrom(std::span<const std::int16_t> code) {
         continue;
       }
       if (r == WordResult::looptest) return ran();
+      if (r == WordResult::endstmt) return endofwords(r, w);
       if (r == WordResult::stay) break;  // a return resumed its caller: that statement's form
       return handback(r, w);
     }

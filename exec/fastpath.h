@@ -1,19 +1,24 @@
 // Straight-line forms of the commonest program statements, so that loops
 // over plain numbers run without linking and evaluating each statement
 // anew: a numeric assignment (alone or under a one-line IF) whose operands
-// are plain numbers and elements of numeric arrays, the end of a DO loop,
-// and statements of the word path made of operands, operators, an
-// assignment, calls, function references, returns and jumps (run by the
-// loop's own word handlers, without the loop's dispatch). A statement of such a shape is compiled
-// once into a short list of steps over the cells of `z` and replayed while its words and the types
-// of its symbols stay the same.
+// are plain numbers and elements of numeric arrays, and the end of a DO
+// loop, each compiled once into a short list of steps over the cells of
+// `z`; and statements of the word path made of operands, operators, an
+// assignment, calls, function references, returns, jumps and DO headers,
+// run by the loop's own word handlers without the loop's dispatch. A form
+// is replayed while its words and the types of its symbols stay the same,
+// and while the loop test between statements would find nothing to do,
+// the statements after it run by their forms too.
 //
-// A form changes nothing until it knows the statement runs through. On
-// anything out of the ordinary (a value that is not a finite number, an
-// index outside its array, a store that would have to grow, a pending
-// command) it hands the statement to the general path, which runs it from
-// its start as if the form did not exist. After a form ran, the stores
-// and run words are as the general path leaves them.
+// A form of an assignment or a loop end changes nothing until it knows the
+// statement runs through. On anything out of the ordinary (a value that is
+// not a finite number, an index outside its array, an array without
+// storage, a store that would have to grow, a floating-point failure not
+// yet reported) it leaves the statement to the general path, which runs it
+// from its start as if the form did not exist. A statement of words hands
+// the loop whatever its handlers answer that the loop must decide itself.
+// After a form ran, the stores and run words are as the general path
+// leaves them.
 #pragma once
 
 #include <cstdint>

@@ -168,6 +168,15 @@ struct Compiler {
       e.a = s[0].a;
       e.b = s[0].b;
       e.code = s[0].code;
+    } else if (s.size() == 2 && s[0].op == Op::bin && s[0].acell && s[0].bcell &&
+               arithcode(s[0].code) && s[1].op == Op::bin && !s[1].acell && s[1].bcell &&
+               arithcode(s[1].code)) {
+      e.shape = Expr::arith2;
+      e.a = s[0].a;
+      e.b = s[0].b;
+      e.code = s[0].code;
+      e.c = s[1].b;
+      e.code2 = s[1].code;
     } else if (s.size() == 1 && s[0].op == Op::bin && s[0].acell && s[0].bcell &&
                exprrel(s[0].code) >= 0) {
       e.shape = Expr::compare;
@@ -295,7 +304,8 @@ struct Compiler {
 
   // A statement of the word path whose every word has a handler of its
   // own: symbol operands, operators of the loop's token codes, the plain
-  // assignment, and calls, function references, returns and jumps.
+  // assignment, and calls, function references, returns, jumps and DO
+  // headers.
   bool words(std::span<const std::int16_t> w) {
     const std::size_t n = w.size();
     if (n < 2 || n > longest || w[n - 1] != core::endmark || w[0] == 1 || w[0] == -1) return false;
@@ -310,7 +320,7 @@ struct Compiler {
       } else if (looptoken(u)) {
         f.tags.push_back(Tag::binop);
       } else if (fam == 0xE160u || fam == 0xE080u || u == 0xE0C0u || u == 0xE120u ||
-                 fam == 0xE020u) {
+                 fam == 0xE020u || fam == 0xEC20u || fam == 0xEC60u) {
         f.tags.push_back(Tag::control);
       } else {
         return false;

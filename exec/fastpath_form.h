@@ -52,10 +52,11 @@ struct Expr {
     compare,  // cell a (relation rel) cell b
     elem,     // element of array `array` at the index in cell a
     elemop,   // that element (+ - * /) cell b
+    arith2,   // (cell a `code` cell b) `code2` cell c, both of + - * /
     list,     // the steps
   } shape = none;
-  std::int32_t a = 0, b = 0, array = 0;
-  unsigned code = 0;
+  std::int32_t a = 0, b = 0, c = 0, array = 0;
+  unsigned code = 0, code2 = 0;
   int rel = -1;
   std::vector<Step> steps;
   bool empty() const { return shape == none; }
@@ -231,6 +232,12 @@ inline double arithmetic(unsigned code, double a, double b) {
       // The difference that the relation compares may overflow.
       if (!std::isfinite(a - b)) return false;
       r = relholds(e.rel, exprdiff(a, b)) ? 1.0 : 0.0;
+      break;
+    }
+    case Expr::arith2: {
+      const double ab = arithmetic(e.code, z[e.a], z[e.b]);
+      if (!std::isfinite(ab)) return false;
+      r = arithmetic(e.code2, ab, z[e.c]);
       break;
     }
     case Expr::elem:
