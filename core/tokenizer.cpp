@@ -1,6 +1,7 @@
 #include "core/tokenizer.h"
 
 #include <algorithm>
+#include <array>
 #include <string>
 
 #include "core/chars.h"
@@ -9,6 +10,7 @@
 #include "core/messages.h"
 #include "core/numread.h"
 #include "core/runwords.h"
+#include "core/symbols.h"
 #include "platform/charcase.h"
 
 namespace core {
@@ -49,6 +51,9 @@ void fail(std::string_view key, std::int32_t mode, std::string_view rest, std::s
     // without its end, the delimiter.
     std::string r(rest), x(extra);
     HelpValues v;
+    // The line being compiled, as every compile error names it.
+    std::array<std::int16_t, 4> halves{static_cast<std::int16_t>(xeqline), 0, 0, 0};
+    v.halves = halves;
     v.text = r;
     if (!x.empty()) {
       v.characters = x;

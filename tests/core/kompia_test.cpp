@@ -113,6 +113,14 @@ TEST_F(WholeScript, AnErrorInTheFirstLineLeavesNoProgram) {
   EXPECT_EQ(errorfile().substr(0, 18), "   1    1 b = (2\r\n");
 }
 
+TEST_F(WholeScript, AnErrorOfTheTokenizerNamesItsLine) {
+  compile("a = 1\r\nb = 2\r\nc = \"abc\r\n");
+  bool named = false;
+  for (const auto& box : plat::message_box_log())
+    if (box.text.find("In line 3 a text has no closing quote") != std::string::npos) named = true;
+  EXPECT_TRUE(named);
+}
+
 TEST_F(WholeScript, GrowingTheProgramStoreCompilesAgainFromFreshStores) {
   const std::string_view text =
       "DIMENSION v(5)\r\nCHARACTER t*8\r\na = 1\r\nb = a + 2 * a\r\nDO i = 1, 2\r\nENDDO\r\n";
