@@ -1,0 +1,485 @@
+// The fast path of the statement loop must leave exactly what the general
+// path leaves. Every script of tests/scripts, mutants of them and a few
+// small scripts run twice in a child process, once with the fast path off
+// and once with it on, and what each run left is compared: the outcome of
+// the run, the special cells $ to $2 bit for bit, the stop word, the
+// message key and values, the failing line and its detail text, the result
+// cell, the store sizes and the cells of every symbol and array of every
+// scope.
+//
+// OSTREL_FUZZ_FAST_SEED, OSTREL_FUZZ_FAST_COUNT, OSTREL_FUZZ_FAST_CHANGES,
+// OSTREL_FUZZ_FAST_MS (time of one run before the break key) and
+// OSTREL_FUZZ_FAST_JOBS (children at once) choose a longer differential fuzz
+// run by hand, OSTREL_FUZZ_FAST_SHOW how many differing mutants are shown;
+// OSTREL_FUZZ_CORPUS another folder of scripts to mutate.
+// OSTREL_FAST_SCRIPTS names another folder of scripts to run both ways, and
+// with OSTREL_FAST_PRINT=1 the outcome of each on the general path is
+// printed, the text its .out file is to hold (2: all that the run left).
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/time.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <csignal>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "core/runwords.h"
+#include "core/stores.h"
+#include "core/symbols.h"
+#include "exec/fastpath.h"
+#include "exec/script_mutants.h"
+#include "exec/script_runner.h"
+#include "support/test_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+// Where the outcome of run_outcome() ends and the rest of the state begins.
+constexpr std::string_view leftmark = "--- left over ---\n";
+constexpr std::string_view timedout = "timeout";
+
+volatile std::sig_atomic_t broken = 0;
+
+void press_escape(int) {
+  broken = 1;
+  core::keyrec[1] = 1;
+  core::keystate[1] = 1;
+}
+
+std::string hex(double v) {
+  std::uint64_t bits = 0;
+  std::memcpy(&bits, &v, sizeof bits);
+  std::array<char, 24> b{};
+  std::snprintf(b.data(), b.size(), "%016llX", static_cast<unsigned long long>(bits));
+  return b.data();
+}
+
+std::string cellhex(std::int32_t k) { return core::z.valid(k) ? hex(core::z(k)) : "-"; }
+
+// The text on one line: control bytes as \xNN.
+std::string oneline(std::string_view t) {
+  std::string out;
+  for (const char c : t) {
+    if (static_cast<unsigned char>(c) >= 32) {
+      out += c;
+      continue;
+    }
+    std::array<char, 8> b{};
+    std::snprintf(b.data(), b.size(), "\\x%02X",
+                  static_cast<unsigned>(static_cast<unsigned char>(c)));
+    out += b.data();
+  }
+  return out;
+}
+
+// Everything else a run leaves that the fast path may touch.
+std::string leftover() {
+  using namespace core;
+  std::string s(leftmark);
+  s += "z(1..6)=";
+  for (std::int32_t k = 1; k <= 6; ++k) s += " " + cellhex(k);
+  s += "\nstop=" + std::to_string(xeqstop) + " key='" + std::string(msgkey.trimmed()) +
+       "' xeqline=" + std::to_string(xeqline) + " iresult=" + std::to_string(iresult) +
+       "\nfailedline='" + oneline(failedline.trimmed()) +
+       "' iostatw=" + std::to_string(iostatw[0]) + "," + std::to_string(iostatw[1]) + "," +
+       std::to_string(iostatw[2]) + "," + std::to_string(iostatw[3]) + "\n";
+  s += "nz=" + std::to_string(nz) + " nname=" + std::to_string(nname) +
+       " nadrs=" + std::to_string(nadrs) + " nc1namen=" + std::to_string(nc1namen) +
+       " nsym=" + std::to_string(nsym) + "\n";
+  const std::int32_t last = std::min(nsym, nname);
+  for (std::int32_t k = 1; k <= last; ++k) {
+    if (!name.valid(k)) break;
+    const SymbolRecord& r = name(k);
+    s += std::to_string(k) + " " + std::string(symbolname(k)) + " type=" + std::to_string(r.type) +
+         " scope=" + std::to_string(r.scope) + " adr=" + std::to_string(r.adr) + " z=" + cellhex(k);
+    if ((r.type & 0x10) != 0 && (r.type & 0x40) == 0 && z.valid(k)) {
+      std::int32_t shape[2];
+      std::memcpy(shape, z.ptr(k), sizeof shape);
+      const std::int64_t count = static_cast<std::int64_t>(shape[0]) * shape[1];
+      if (shape[0] > 0 && shape[1] > 0 && count <= 4096) {
+        s += " (";
+        for (std::int64_t i = 0; i < count; ++i)
+          s += (i > 0 ? "," : "") + cellhex(static_cast<std::int32_t>(r.adr + i));
+        s += ")";
+      }
+    }
+    s += "\n";
+  }
+  return s;
+}
+
+// Runs the script in this process with the fast path on or off; the break
+// key comes after limit_ms (and the run counts as cut off).
+std::string snapshot(const std::string& text, bool fast, long limit_ms) {
+  scriptrun::start();
+  exec::fast::enabled = fast;
+  broken = 0;
+  std::signal(SIGALRM, press_escape);
+  itimerval t{};
+  t.it_value.tv_sec = limit_ms / 1000;
+  t.it_value.tv_usec = (limit_ms % 1000) * 1000;
+  t.it_interval.tv_usec = 200000;  // again, should the run clear it
+  setitimer(ITIMER_REAL, &t, nullptr);
+  std::string out = scriptrun::run(text);
+  const itimerval off{};
+  setitimer(ITIMER_REAL, &off, nullptr);
+  out += leftover();
+  scriptrun::finish();
+  exec::fast::enabled = true;
+  return broken ? std::string(timedout) : out;
+}
+
+void writeall(int fd, std::string_view s) {
+  while (!s.empty()) {
+    const ssize_t n = write(fd, s.data(), s.size());
+    if (n <= 0) return;
+    s.remove_prefix(static_cast<std::size_t>(n));
+  }
+}
+
+void writeframe(int fd, char tag, const std::string& s) {
+  std::array<char, 16> head{};
+  std::snprintf(head.data(), head.size(), "%c%010zu", tag, s.size());
+  writeall(fd, std::string_view(head.data(), 11));
+  writeall(fd, s);
+}
+
+// What a child sent: the snapshot of each mode (when it got that far), and
+// how it ended.
+struct Pair {
+  std::string general, fast;
+  bool gotgeneral = false, gotfast = false;
+  bool cutoff = false;  // killed at the deadline
+  int status = 0;
+  std::string err;  // the child's standard error, by mode
+};
+
+bool parseframes(const std::string& buf, Pair& p) {
+  std::size_t at = 0;
+  while (buf.size() - at >= 11) {
+    const char tag = buf[at];
+    const std::size_t n = std::strtoull(buf.substr(at + 1, 10).c_str(), nullptr, 10);
+    if (buf.size() - at - 11 < n) break;
+    std::string s = buf.substr(at + 11, n);
+    if (tag == 'G') {
+      p.general = std::move(s);
+      p.gotgeneral = true;
+    } else if (tag == 'F') {
+      p.fast = std::move(s);
+      p.gotfast = true;
+    } else {
+      return false;
+    }
+    at += 11 + n;
+  }
+  return true;
+}
+
+struct Child {
+  std::size_t index = 0;
+  pid_t pid = -1;
+  int fd = -1;
+  std::string buf;
+  Clock::time_point deadline;
+  bool cutoff = false;
+};
+
+// Runs every script in both modes, `jobs` children at a time; each child
+// is killed when it is still going deadline_ms after its start.
+std::vector<Pair> runboth(const std::vector<std::string>& texts, long limit_ms, long deadline_ms,
+                          int jobs) {
+  std::vector<Pair> out(texts.size());
+  const testsupport::TempDir errs;
+  std::vector<Child> running;
+  std::size_t next = 0;
+  std::fflush(nullptr);
+  while (next < texts.size() || !running.empty()) {
+    while (next < texts.size() && static_cast<int>(running.size()) < std::max(jobs, 1)) {
+      std::array<int, 2> fds{};
+      if (pipe(fds.data()) != 0) {
+        out[next++].err = "no pipe";
+        continue;
+      }
+      const std::string errfile = errs.file("e" + std::to_string(next));
+      const pid_t pid = fork();
+      if (pid == 0) {
+        close(fds[0]);
+        const int e = open(errfile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (e >= 0) dup2(e, 2);
+        const int devnull = open("/dev/null", O_WRONLY);
+        if (devnull >= 0) dup2(devnull, 1);
+        writeall(2, "== general ==\n");
+        writeframe(fds[1], 'G', snapshot(texts[next], false, limit_ms));
+        writeall(2, "== fast ==\n");
+        writeframe(fds[1], 'F', snapshot(texts[next], true, limit_ms));
+        _exit(0);
+      }
+      close(fds[1]);
+      fcntl(fds[0], F_SETFL, O_NONBLOCK);
+      Child c;
+      c.index = next++;
+      c.pid = pid;
+      c.fd = fds[0];
+      c.deadline = Clock::now() + std::chrono::milliseconds(deadline_ms);
+      running.push_back(std::move(c));
+    }
+    std::vector<pollfd> polls;
+    Clock::time_point soonest = Clock::time_point::max();
+    for (const Child& c : running) {
+      polls.push_back({c.fd, POLLIN, 0});
+      soonest = std::min(soonest, c.deadline);
+    }
+    const auto wait =
+        std::chrono::duration_cast<std::chrono::milliseconds>(soonest - Clock::now()).count();
+    poll(polls.data(), polls.size(), static_cast<int>(std::clamp<long long>(wait, 0, 1000)));
+    for (std::size_t i = running.size(); i-- > 0;) {
+      Child& c = running[i];
+      bool ended = false;
+      for (;;) {
+        std::array<char, 8192> b{};
+        const ssize_t n = read(c.fd, b.data(), b.size());
+        if (n > 0) {
+          c.buf.append(b.data(), static_cast<std::size_t>(n));
+          continue;
+        }
+        ended = n == 0;
+        break;
+      }
+      if (!ended && Clock::now() >= c.deadline) {
+        kill(c.pid, SIGKILL);
+        c.cutoff = true;
+        ended = true;
+      }
+      if (!ended) continue;
+      close(c.fd);
+      Pair& p = out[c.index];
+      waitpid(c.pid, &p.status, 0);
+      p.cutoff = c.cutoff;
+      if (!parseframes(c.buf, p)) p.err = "garbled frames\n";
+      p.err += testsupport::read_file(errs.file("e" + std::to_string(c.index)));
+      running.erase(running.begin() + static_cast<std::ptrdiff_t>(i));
+    }
+  }
+  return out;
+}
+
+// A sanitizer's report in the part of the child's error output that the
+// given mode wrote.
+bool sanitizerreport(const Pair& p, bool fast) {
+  const std::size_t f = p.err.find("== fast ==\n");
+  const std::string part =
+      fast ? (f == std::string::npos ? "" : p.err.substr(f)) : p.err.substr(0, f);
+  return part.find("runtime error") != std::string::npos ||
+         part.find("Sanitizer") != std::string::npos;
+}
+
+std::vector<std::string> splitlines(const std::string& s) {
+  std::vector<std::string> out;
+  std::string l;
+  for (const char c : s) {
+    if (c == '\n') {
+      out.push_back(l);
+      l.clear();
+    } else {
+      l += c;
+    }
+  }
+  if (!l.empty()) out.push_back(l);
+  return out;
+}
+
+// The lines of two snapshots that differ (they have the same layout as
+// long as the same symbols exist).
+std::string difference(const std::string& general, const std::string& fast) {
+  const auto g = splitlines(general), f = splitlines(fast);
+  std::string d;
+  const std::size_t n = std::max(g.size(), f.size());
+  int shown = 0;
+  for (std::size_t i = 0; i < n && shown < 24; ++i) {
+    const std::string a = i < g.size() ? g[i] : "(none)";
+    const std::string b = i < f.size() ? f[i] : "(none)";
+    if (a == b) continue;
+    d += "  general: " + a.substr(0, 400) + "\n  fast:    " + b.substr(0, 400) + "\n";
+    ++shown;
+  }
+  return d;
+}
+
+// The outcome part of a snapshot (what a script's .out file holds).
+std::string outcomepart(const std::string& s) { return s.substr(0, s.find(leftmark)); }
+
+std::string crlf(const std::string& text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) out += '\r';
+    out += text[i];
+  }
+  return out;
+}
+
+std::vector<fs::path> scripts() {
+  std::vector<fs::path> out;
+  const char* other = std::getenv("OSTREL_FAST_SCRIPTS");
+  const fs::path dir = other != nullptr && *other != 0
+                           ? fs::path(other)
+                           : testsupport::source_dir() / "tests" / "scripts";
+  for (const auto& e : fs::directory_iterator(dir))
+    if (e.path().extension() == ".ost" && e.path().stem() != "char_length_huge")
+      out.push_back(e.path());
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+int jobs() { return static_cast<int>(mutants::envnum("OSTREL_FUZZ_FAST_JOBS", 3)); }
+
+// The general path ran to an outcome (it need not be a good one).
+bool generalran(const Pair& p) {
+  return p.gotgeneral && p.general != timedout && !sanitizerreport(p, false);
+}
+
+// What went wrong with the fast run of a script whose general run ended;
+// empty when both left the same.
+std::string fastfault(const Pair& p) {
+  if (!p.gotfast)
+    return p.cutoff ? "the fast run did not end even after the break key\n"
+                    : "the fast run crashed (status " + std::to_string(p.status) + ")\n";
+  if (p.fast == timedout) return "the fast run did not end before the break key\n";
+  if (sanitizerreport(p, true)) return "a sanitizer report on the fast path\n";
+  if (p.general != p.fast) return "the runs differ:\n" + difference(p.general, p.fast);
+  return {};
+}
+
+std::string errtail(const Pair& p) {
+  return p.err.size() > 3000 ? p.err.substr(p.err.size() - 3000) : p.err;
+}
+
+// Runs one script both ways; both runs must end and leave the same.
+void expectsame(const std::string& text) {
+  const Pair p = runboth({crlf(text)}, 5000, 15000, 1).front();
+  ASSERT_TRUE(generalran(p)) << "the general run failed\n" << errtail(p);
+  const std::string fault = fastfault(p);
+  EXPECT_TRUE(fault.empty()) << fault << "--- script ---\n" << text << "--- end ---";
+}
+
+TEST(FastPath, EveryScriptLeavesWhatTheGeneralPathLeaves) {
+  const auto all = scripts();
+  ASSERT_FALSE(all.empty());
+  std::vector<std::string> texts;
+  for (const auto& p : all) texts.push_back(crlf(testsupport::read_file(p)));
+  const auto got = runboth(texts, 5000, 15000, jobs());
+  const std::uint32_t print = mutants::envnum("OSTREL_FAST_PRINT", 0);
+  for (std::size_t i = 0; i < all.size(); ++i) {
+    const std::string nm = all[i].filename().string();
+    const Pair& p = got[i];
+    if (print && p.gotgeneral)
+      std::printf("=== %s\n%s%s", nm.c_str(),
+                  (print > 1 ? p.general : outcomepart(p.general)).c_str(),
+                  p.err.substr(0, p.err.find("== fast ==")).c_str());
+    if (!generalran(p)) {
+      ADD_FAILURE() << nm << ": the general run "
+                    << (p.gotgeneral && p.general == timedout
+                            ? "did not end before the break key\n"
+                            : "did not end normally (status " + std::to_string(p.status) + ")\n")
+                    << errtail(p);
+      continue;
+    }
+    const std::string fault = fastfault(p);
+    EXPECT_TRUE(fault.empty()) << nm << ": " << fault << errtail(p);
+  }
+}
+
+TEST(FastPath, MutatedScriptsLeaveWhatTheGeneralPathLeaves) {
+  const auto all = mutants::corpus(mutants::corpusdir());
+  ASSERT_FALSE(all.empty());
+  const auto toks = mutants::tokens(all);
+  const std::uint32_t seed = mutants::envnum("OSTREL_FUZZ_FAST_SEED", 20260311);
+  const std::uint32_t count = mutants::envnum("OSTREL_FUZZ_FAST_COUNT", 400);
+  const std::size_t maxchanges =
+      std::max<std::uint32_t>(mutants::envnum("OSTREL_FUZZ_FAST_CHANGES", 4), 1);
+  const long limit = mutants::envnum("OSTREL_FUZZ_FAST_MS", 250);
+  const std::uint32_t shown = mutants::envnum("OSTREL_FUZZ_FAST_SHOW", 5);
+  std::mt19937 rng(seed);
+  std::vector<std::string> texts;
+  for (std::uint32_t n = 0; n < count; ++n)
+    texts.push_back(mutants::mutant(all, toks, rng, maxchanges));
+  const auto got = runboth(texts, limit, 2 * limit + 4000, jobs());
+  int failures = 0, cutoff = 0, generalfailed = 0, compared = 0;
+  for (std::size_t n = 0; n < texts.size(); ++n) {
+    const Pair& p = got[n];
+    // A run cut off by the break key is cut at no fixed statement; the
+    // general path's own failures are the pipeline fuzz test's.
+    if (!generalran(p)) {
+      if (p.gotgeneral && p.general == timedout) {
+        ++cutoff;
+      } else if (++generalfailed <= static_cast<int>(shown)) {
+        std::printf("mutant %zu failed on the general path (status %d):\n%s%s\n", n, p.status,
+                    texts[n].c_str(), errtail(p).c_str());
+      }
+      continue;
+    }
+    if (p.gotfast && p.fast == timedout) {
+      ++cutoff;
+      continue;
+    }
+    ++compared;
+    const std::string fault = fastfault(p);
+    if (fault.empty()) continue;
+    if (++failures <= static_cast<int>(shown))
+      ADD_FAILURE() << "mutant " << n << " of seed " << seed << ": " << fault << "--- script ---\n"
+                    << texts[n] << "--- end ---\n"
+                    << errtail(p);
+  }
+  std::printf(
+      "%u mutants: %d compared, %d cut off by the break key, %d failed on the general "
+      "path, %d differ\n",
+      count, compared, cutoff, generalfailed, failures);
+  EXPECT_EQ(failures, 0);
+}
+
+// Differences found between the two paths, each cut down to a small
+// script (they fail while the fast path has the fault).
+
+// 1E308 - (-1E308) overflows inside the relation; the general path stops
+// at the statement with the overflow, the fast one took the relation as
+// true and ran on (the overflow then stopped a later statement, or none).
+TEST(FastPathFaults, ARelationWhoseDifferenceOverflowsStopsItsStatement) {
+  expectsame("A = 1E300 * 1E8\nB = A > -A\nEND\n");
+  expectsame("A = 1E300 * 1E8\nIF (A > -A) B = 1\nC = 1\nEND\n");
+  expectsame("A = 1E300 * 1E8\nDO I = 1, 3\n  B = A > -A\nENDDO\nC = SUM(1)\nEND\n");
+}
+
+// The loop test of the DO statement overflows (-1E308 - 1E308); the general
+// path reports the overflow at the next statement it evaluates, the first
+// statement of the body. The fast path runs the body and the loop end
+// without looking at the pending overflow.
+TEST(FastPathFaults, AnOverflowLeftByTheLoopTestStopsTheNextStatement) {
+  expectsame("A = 1E300 * 1E8\nN = 0\nDO I = -A, A, A\n  N = N + 1\nENDDO\nEND\n");
+}
+
+// An array that was named but never given storage stops the statement
+// that names it when the general path links it, before any condition is
+// tested; the fast path tested the condition, found it false and ran on.
+TEST(FastPathFaults, AnArrayWithoutStorageStopsItsStatementEvenUnderAFalseIf) {
+  expectsame("IF (0) W(1) = 1\nEND\n");
+  expectsame("A = 1\nIF (A > 3) S = V(1)\nEND\n");
+  // (a function not known yet is such an array too)
+  expectsame("IF (0) X = LATER(1)\nA = 1\nEND\nFUNCTION LATER(Q)\n  LATER = Q\nEND\n");
+}
+
+}  // namespace
