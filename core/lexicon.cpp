@@ -280,9 +280,16 @@ Step redeclare(std::int32_t s) {
   if (lexcount > old) {
     if (old > 0 && name(s).adr > 0) MOVEXTD(s, name(s).adr, old);
     const ArrayShape shape = zshape;
+    const double* const cells = z.data();
     if (!ALLOCARRAY(0)) return grown(false);
     name(s).adr = lexblock;
     zshape = shape;
+    if (z.data() != cells) {
+      // `z` moved, and the line's literal values with it: the line is read
+      // again (the array has its new shape by then).
+      TRANSFER2I4TOR8(zshape.rows, zshape.cols, z(s));
+      return Step::retry;
+    }
   }
   TRANSFER2I4TOR8(zshape.rows, zshape.cols, z(s));
   return Step::next;
@@ -332,8 +339,10 @@ Step resolve(Line& ln, std::int32_t kind, bool isname) {
   }
   if (found) {
     if (s >= 1 && in(lexparameter) && (typeof_(s) & 0x10)) return fail(MSGKEY("pmtNotScalar"));
-    if (s >= 1 && arraydeclaration(kind) && (typeof_(s) & 0x10) && redeclare(s) == Step::fail)
-      return Step::fail;
+    if (s >= 1 && arraydeclaration(kind) && (typeof_(s) & 0x10)) {
+      const Step r = redeclare(s);
+      if (r != Step::next) return r;
+    }
     if (filebound && s >= 1) name(s).type = static_cast<std::int16_t>(typeof_(s) | 0x100);
   } else {
     const bool newarray = arraydeclaration(kind) && !dummy;

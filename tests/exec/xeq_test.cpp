@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/program.h"
+#include "core/rawmem.h"
 #include "core/runwords.h"
 #include "core/stores.h"
 #include "core/symbols.h"
@@ -196,6 +197,26 @@ TEST_F(Loop, AnErrorInsideAWindowEventHandlerLeavesTheHandlerOnly) {
   EXPECT_EQ(idecmd, -1);
   EXPECT_EQ(lokalscope, 0);
   EXPECT_EQ(I2EQUZ(2, h), 0);
+}
+
+}  // namespace
+
+namespace {
+
+// An array declared again larger grows `z` while its line is compiled: the
+// line's literal values (which stand in `z`) are read again, not from the
+// store that was given up.
+TEST_F(Loop, AnArrayDeclaredAgainLargerKeepsTheLinesValues) {
+  compile("DIMENSION A(3)\r\nDIMENSION A(700000)\r\nA(5) = 2\r\nX = A(5) + 7\r\nEND\r\n");
+  xeq(1, 4 | 8);
+  EXPECT_EQ(xeqstop, exec::stops::end);
+  EXPECT_EQ(value("X"), 9);
+  std::int32_t rows = 0, cols = 0;
+  std::int32_t a = 0;
+  lokalsub = lokalscope = 0;
+  ASSERT_TRUE(FINDSN("A", a, 0x10));
+  TRANSFERR8TO2I4(z(a), rows, cols);
+  EXPECT_EQ(static_cast<std::int64_t>(rows) * cols, 700000);
 }
 
 }  // namespace
