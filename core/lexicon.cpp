@@ -202,19 +202,21 @@ Step operatortoken(Line& ln, std::int16_t code) {
 
 // --- Symbols ------------------------------------------------------------
 
-// Room for one more symbol and its name of n characters.
-Step symbolroom(std::int32_t n) {
-  if (c1limit - c1top < n + 1000) {
-    std::int32_t extra = n + 16000;
+// Room for `symbols` more symbols (names of n characters). A growth of `z`
+// answers Step::retry: the line's literal values stood in it.
+Step symbolroom(std::int32_t n, std::int32_t symbols = 1) {
+  if (c1limit - c1top < symbols * n + 1000) {
+    std::int32_t extra = symbols * n + 16000;
     if (grown(REALLOC(5, extra)) == Step::fail) return Step::fail;
   }
-  if (nsym + 1 > nname) {
+  if (nsym + symbols > nname) {
     std::int32_t extra = 2 * nname;
     if (grown(REALLOC(4, extra)) == Step::fail) return Step::fail;
   }
-  if (nsym + 1 >= nztop || !z.valid(nsym + 1)) {
+  if (nsym + symbols >= nztop || !z.valid(nsym + symbols)) {
     std::int32_t extra = nz;
     if (grown(REALLOC(3, extra)) == Step::fail) return Step::fail;
+    return Step::retry;
   }
   return Step::next;
 }
@@ -351,7 +353,10 @@ Step resolve(Line& ln, std::int32_t kind, bool isname) {
       lexk = k;
       if (!ALLOCARRAY(-1)) return fail(arrayshapekey);
     }
-    if (symbolroom(static_cast<std::int32_t>(word.size())) == Step::fail) return Step::fail;
+    // A function's result variable follows it: room for both at once.
+    const std::int32_t symbols = kind == 5 ? 2 : 1;
+    if (const Step r = symbolroom(static_cast<std::int32_t>(word.size()), symbols); r != Step::next)
+      return r;
     std::int32_t type = dummy ? 0x20 : view ? kind : literal ? (kind | (plain & 1)) : kind;
     if (in(lexparameter) && !dummy && isname) type |= 0x81;
     std::int32_t scope = lokalsub;
@@ -385,7 +390,8 @@ Step resolve(Line& ln, std::int32_t kind, bool isname) {
     }
     if (kind == 5) {
       // The function's result variable, created right after it.
-      if (symbolroom(static_cast<std::int32_t>(word.size())) == Step::fail) return Step::fail;
+      if (const Step r = symbolroom(static_cast<std::int32_t>(word.size())); r != Step::next)
+        return r;
       const std::int32_t r = newsymbol(word, 0x80, lokalsub);
       if (lokalsub == lokalscope) name(r).scope = static_cast<std::int16_t>(s);
     }
