@@ -93,6 +93,13 @@ void segcount(std::int32_t count, bool atleast = false) {
 std::int32_t basedescr(Eval& e, std::int32_t i) {
   if (i < 1 || i > e.sp || e.isbase[sz(i)] != 1) return 0;
   const std::int32_t cell = at(e, i) + 1;
+  // The descriptor that pushed the base: two arrays may share their first
+  // cell (a view and the array it views).
+  if (const std::int32_t k = e.basedescrs[sz(i)];
+      k >= 1 && k <= maxtemps &&
+      (descrkind[sz(k)] == DescrKind::array || descrkind[sz(k)] == DescrKind::list) &&
+      tmporig[sz(k)] == cell)
+    return k;
   for (std::int32_t k = 1; k <= xeqexpr.ndescr && k <= maxtemps; ++k)
     if (descrkind[sz(k)] == DescrKind::array && tmporig[sz(k)] == cell) return k;
   for (std::int32_t k = 1; k <= xeqexpr.ndescr && k <= maxtemps; ++k)
@@ -136,8 +143,12 @@ bool push(Eval& e, std::int32_t entry, bool base) {
     return false;
   ++e.sp;
   top(e) = entry;
-  if (e.isbase.size() <= sz(e.sp)) e.isbase.resize(sz(e.sp) + 16, 0);
+  if (e.isbase.size() <= sz(e.sp)) {
+    e.isbase.resize(sz(e.sp) + 16, 0);
+    e.basedescrs.resize(sz(e.sp) + 16, 0);
+  }
   e.isbase[sz(e.sp)] = base ? 1 : 0;
+  e.basedescrs[sz(e.sp)] = 0;
   return true;
 }
 
@@ -381,6 +392,7 @@ std::int32_t marker(Eval& e, std::int32_t p) {
       if (descrkind[sz(v)] != DescrKind::array && descrkind[sz(v)] != DescrKind::list) return 3020;
       xeqexpr.idescr = v;
       if (!push(e, tmporig[sz(v)] - 1, true)) return 2002;
+      e.basedescrs[sz(e.sp)] = v;
       return 0;
     }
     case 5003:

@@ -45,13 +45,14 @@ evaldetail::Eval& takeeval() {
   e.values = {};
   e.n = e.cap = e.hdr = e.nlinked = e.first = e.passstart = e.sp = 0;
   std::fill(e.isbase.begin(), e.isbase.end(), std::uint8_t{0});
+  std::fill(e.basedescrs.begin(), e.basedescrs.end(), 0);
   e.pass = e.iresultpass = e.tmpbase = e.resultcell = e.optstmt = e.firstkw = 0;
   e.firstwritten = e.written = e.editcalls = e.jump = e.structcell = 0;
   e.hasassign = e.stored = e.falsecond = e.condition = e.endstmt = false;
   e.endpasses = e.rangeflag = e.missing = e.restart = false;
   return e;
 }
-static_assert(sizeof(evaldetail::Eval) == 144,
+static_assert(sizeof(evaldetail::Eval) == 168,
               "a field added to the work record needs its start value in takeeval");
 struct EvalSlot {
   evaldetail::Eval& e = takeeval();
@@ -718,13 +719,16 @@ std::int32_t oneword(Eval& e, std::int32_t p) {
     const std::int32_t i = e.sp - d;
     const std::int32_t entry = at(e, i);
     const std::uint8_t flag = e.isbase[sz(i)];
+    const std::int32_t descr = e.basedescrs[sz(i)];
     if (!push(e, 0)) return 2002;
     for (std::int32_t j = e.sp; j > i + 1; --j) {
       at(e, j) = at(e, j - 1);
       e.isbase[sz(j)] = e.isbase[sz(j - 1)];
+      e.basedescrs[sz(j)] = e.basedescrs[sz(j - 1)];
     }
     at(e, i + 1) = entry;
     e.isbase[sz(i + 1)] = flag;
+    e.basedescrs[sz(i + 1)] = descr;
     return 0;
   }
   const std::uint32_t f = w & 0xFFC0u;

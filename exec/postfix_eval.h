@@ -22,6 +22,7 @@ struct Eval {
   std::int32_t sp = 0;               // value stack height
   std::vector<std::uint8_t> isbase;  // per stack entry: 1 an array base (5002), 2 a placeholder,
                                      // 3 the element of a whole array (5003, 5019)
+  std::vector<std::int32_t> basedescrs;  // per stack entry: the descriptor of an array base
   std::int32_t pass = 0;
   std::int32_t iresultpass = 0;   // `iresult` at the start of every pass
   std::int32_t tmpbase = 0;       // the temporary-string area's start in every pass
