@@ -324,14 +324,7 @@ std::string difference(const std::string& general, const std::string& fast) {
 // The outcome part of a snapshot (what a script's .out file holds).
 std::string outcomepart(const std::string& s) { return s.substr(0, s.find(leftmark)); }
 
-std::string crlf(const std::string& text) {
-  std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) out += '\r';
-    out += text[i];
-  }
-  return out;
-}
+using testsupport::crlf;
 
 std::vector<fs::path> scripts() {
   std::vector<fs::path> out;

@@ -20,15 +20,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Script text with CR LF line ends, as the editor keeps it.
-std::string crlf(const std::string& text) {
-  std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) out += '\r';
-    out += text[i];
-  }
-  return out;
-}
+using testsupport::crlf;
 
 // The text without blank lines at its end (an editor may add one).
 std::string trimmed(std::string text) {

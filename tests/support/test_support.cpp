@@ -24,9 +24,7 @@ TempDir::~TempDir() {
   std::filesystem::remove_all(path_, ec);
 }
 
-std::string TempDir::file(const std::string& name) const {
-  return (path_ / name).string();
-}
+std::string TempDir::file(const std::string& name) const { return (path_ / name).string(); }
 
 std::filesystem::path source_dir() {
   if (const char* env = std::getenv("OSTREL_SOURCE_DIR")) return env;
@@ -41,6 +39,15 @@ std::string read_file(const std::filesystem::path& p) {
 void write_file(const std::filesystem::path& p, const std::string& bytes) {
   std::ofstream out(p, std::ios::binary | std::ios::trunc);
   out << bytes;
+}
+
+std::string crlf(const std::string& text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) out += '\r';
+    out += text[i];
+  }
+  return out;
 }
 
 }  // namespace testsupport

@@ -30,4 +30,7 @@ std::filesystem::path source_dir();
 std::string read_file(const std::filesystem::path& p);
 void write_file(const std::filesystem::path& p, const std::string& bytes);
 
+// Script text with CR LF line ends, as the editor keeps it.
+std::string crlf(const std::string& text);
+
 }  // namespace testsupport
