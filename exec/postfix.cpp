@@ -46,7 +46,8 @@ evaldetail::Eval& takeeval() {
   e.n = e.cap = e.hdr = e.nlinked = e.first = e.passstart = e.sp = 0;
   std::fill(e.isbase.begin(), e.isbase.end(), std::uint8_t{0});
   std::fill(e.basedescrs.begin(), e.basedescrs.end(), 0);
-  e.pass = e.iresultpass = e.tmpbase = e.resultcell = e.optstmt = e.firstkw = 0;
+  e.pass = e.iresultpass = e.tmpbase = e.resultcell = e.optstmt = 0;
+  e.firstkw = -1;
   e.firstwritten = e.written = e.editcalls = e.jump = e.structcell = 0;
   e.hasassign = e.stored = e.falsecond = e.condition = e.endstmt = false;
   e.endpasses = e.rangeflag = e.missing = e.restart = false;
@@ -366,7 +367,7 @@ std::int32_t optionstatement(Eval& e, std::int32_t p) {
   if (count == 0) {
     if (e.n >= 2 && (word(e, e.n - 1) & 0xFFC0u) == 0x8880u) from = 2;
   } else {
-    from = e.firstkw > 0 ? e.firstkw + 1 : std::max(1, e.sp - 2 * count + 1);
+    from = e.firstkw >= 0 ? e.firstkw + 1 : std::max(1, e.sp - 2 * count + 1);
   }
   // BITS: its target, the operand written before the options, goes to the
   // dispatch as a pair (ERror, target) written first.
@@ -386,10 +387,17 @@ std::int32_t optionstatement(Eval& e, std::int32_t p) {
     } else if (a < 0 && -a <= maxtemps) {
       a = tmpsym[sz(-a)];
     } else if (e.isbase[sz(i)] == 1 || e.isbase[sz(i)] == 3) {
-      for (std::int32_t k = 1; k <= xeqexpr.ndescr && k <= maxtemps; ++k)
-        if (descrkind[sz(k)] == DescrKind::array &&
-            (a == tmporig[sz(k)] - 1 || a == tmporig[sz(k)]))
-          a = tmpsym[sz(k)];
+      // The array itself: by the descriptor that pushed it (a view may
+      // share its array's first cell), else by that cell.
+      const std::int32_t d = e.basedescrs[sz(i)];
+      if (d >= 1 && d <= maxtemps && descrkind[sz(d)] == DescrKind::array) {
+        a = tmpsym[sz(d)];
+      } else {
+        for (std::int32_t k = 1; k <= xeqexpr.ndescr && k <= maxtemps; ++k)
+          if (descrkind[sz(k)] == DescrKind::array &&
+              (a == tmporig[sz(k)] - 1 || a == tmporig[sz(k)]))
+            a = tmpsym[sz(k)];
+      }
     }
     args.push_back(a);
   }
@@ -438,7 +446,7 @@ std::int32_t optionstatement(Eval& e, std::int32_t p) {
     return 0;
   }
   e.sp = from - 1;
-  e.firstkw = 0;
+  e.firstkw = -1;
   const std::int32_t res = core::iresult;
   if (!push(e, res)) return 2002;
   if (s == 18 && core::msgkey.trimmed().empty()) e.structcell = res;
@@ -741,7 +749,7 @@ std::int32_t oneword(Eval& e, std::int32_t p) {
     return blockword(e, w, target);
   }
   if ((w & 0xFE00u) == 0xFE00u) {
-    if (e.firstkw == 0) e.firstkw = e.sp;
+    if (e.firstkw < 0) e.firstkw = e.sp;
     const bool repeat = p > e.first && word(e, p - 1) == w;
     return push(e, repeat ? omitted : static_cast<std::int32_t>(w & 0x1FFu)) ? 0 : 2002;
   }
@@ -883,7 +891,7 @@ std::int32_t XEQ3(std::span<std::int16_t> words, std::int32_t& nwords,
   for (e.pass = 1;; ++e.pass) {
     core::iresult = e.iresultpass;
     e.sp = 0;
-    e.firstkw = 0;
+    e.firstkw = -1;
     xeqexpr.ndescr = e.nlinked;
     xeqexpr.ielem = e.pass;
     xeqexpr.iseg = 0;

@@ -28,7 +28,7 @@ struct Eval {
   std::int32_t tmpbase = 0;       // the temporary-string area's start in every pass
   std::int32_t resultcell = 0;    // the statement's result cell
   std::int32_t optstmt = 0;       // option statement met (number), 0 none
-  std::int32_t firstkw = 0;       // stack height before the first option keyword
+  std::int32_t firstkw = -1;      // stack height before the first option keyword, -1 none yet
   std::int32_t firstwritten = 0;  // lowest target cell written
   std::int32_t written = 0;       // target cells written in this pass's list
   std::int32_t editcalls = 0;     // EDIT and POP calls of the statement
