@@ -114,20 +114,23 @@ std::int32_t ISCHARCHECKED(std::int32_t k, std::int32_t& first, std::int32_t& la
 }
 
 std::int32_t ISCHAR(std::int32_t k, std::int32_t& first, std::int32_t& last) {
-  if (NAMTYP(k, 0x49) == 0) {
-    // A number: no text (what ISCHARCHECKED answers for it).
+  // ISCHARCHECKED, with the symbol's type read once.
+  const std::int32_t r = NAMTYP(k, 0x49);
+  if (r == 0 || !z.valid(k)) {
     first = 0;
     last = 0;
     return 0;
   }
-  const std::int32_t r = ISCHARCHECKED(k, first, last);
-  if (r >= 0) return r;
+  TRANSFERR8TO2I4(z.data()[k], c1span.first, c1span.last);
+  first = c1span.first;
+  last = c1span.last;
+  if (first > 0 && first <= nc1namen && last > 0 && last <= nc1namen) return r;
   // A text literal without bounds: its text is its own name.
   if (k > nsym) return 0;
   first = name(k).nambeg;
   last = name(k).nambeg + name(k).namlen - 1;
   c1span = {first, last};
-  return NAMTYP(k, 0x49);
+  return r;
 }
 
 void STRITOC1NAMEN(std::int32_t k, std::string_view text, std::int32_t n) {

@@ -54,12 +54,7 @@ void asresult(double v) {
   takeresult(core::xeqstackptr > core::xeqstackbase ? 1 : 0);
 }
 
-// Position of the header word of the SUBROUTINE or FUNCTION statement s.
-std::int32_t headerpos(std::int32_t s, bool function) {
-  const std::int32_t next = core::stmtstart(s + 1);
-  if (next < 3) return 0;
-  return next - (function ? 3 : 2);
-}
+std::int32_t headerpos(std::int32_t s, bool function) { return headerposition(s, function); }
 
 bool isfunction(std::int32_t s) { return (name(s).type & 0x5) == 0x5; }
 
@@ -107,8 +102,7 @@ WordResult call(std::int16_t w) {
   if (function) {
     if (z.valid(S + 1)) z(S + 1) = unassigned;
     firsttemp = core::iresult;
-    if (dollarkept.size() <= static_cast<std::size_t>(S)) dollarkept.resize(S + 1, 1.0);
-    dollarkept[static_cast<std::size_t>(S)] = value(1);
+    keepdollar(S, value(1));
   }
   std::int32_t formal = name(S).link;
   for (std::int32_t i = 1; i <= std::min(formals, n); ++i) {
@@ -301,6 +295,17 @@ WordResult vectorise() {
 }
 
 }  // namespace
+
+std::int32_t headerposition(std::int32_t s, bool function) {
+  const std::int32_t next = core::stmtstart(s + 1);
+  if (next < 3) return 0;
+  return next - (function ? 3 : 2);
+}
+
+void keepdollar(std::int32_t S, double dollar) {
+  if (dollarkept.size() <= static_cast<std::size_t>(S)) dollarkept.resize(S + 1, 1.0);
+  dollarkept[static_cast<std::size_t>(S)] = dollar;
+}
 
 bool iscontrolword(std::int16_t w) {
   const auto u = static_cast<std::uint16_t>(w);

@@ -43,6 +43,14 @@ WordResult blockjump(std::int32_t subject);
 // True when subroutine s is the one running or one of its callers.
 bool subactive(std::int32_t s);
 
+// Position of the header word of the SUBROUTINE or FUNCTION statement s
+// (its formals stand before it); 0 when there is none.
+std::int32_t headerposition(std::int32_t s, bool function);
+
+// Keeps the caller's `$` for the reference of function S that starts now
+// (the function's return gives it back).
+void keepdollar(std::int32_t S, double dollar);
+
 // Start values of the words of this family.
 void reset_control();
 

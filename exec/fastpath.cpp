@@ -11,6 +11,7 @@
 #include "core/symbols.h"
 #include "exec/assign.h"
 #include "exec/control.h"
+#include "exec/fastpath_call.h"
 #include "exec/fastpath_form.h"
 #include "exec/operators.h"
 #include "exec/postfix.h"
@@ -276,6 +277,10 @@ Res runwordsfrom(std::span<const std::int16_t> code) {
           r = assignword(w);
           break;
         case Tag::control:
+          if ((static_cast<std::uint16_t>(w) & 0xFFE0u) == wfunction && inlinecall(w, forms)) {
+            last = w;
+            continue;
+          }
           r = controlword(w);
           break;
         case Tag::end:

@@ -236,14 +236,18 @@ std::int32_t XEQBINCHAR(double& result, std::string_view a, std::int16_t rel, st
   return 0;
 }
 
-std::int32_t XEQBIN(double& result, std::int32_t a, std::int16_t op, std::int32_t b) {
+std::int32_t XEQBINTEXT(double& result, std::int32_t a, std::int16_t op, std::int32_t b) {
   if (a < 1 || !core::z.valid(a) || !core::z.valid(std::max(b, 0))) {
     core::msgkey.set(xeqkeys::notpossible);
     return -4;
   }
   std::int32_t af = 0, al = 0, bf = 0, bl = 0;
-  // (A number has no text: NAMTYP tells it without the text's bounds.)
-  if (core::NAMTYP(a, 0x49) == 0 || core::ISCHAR(a, af, al) == 0) {
+  if (core::ISCHAR(a, af, al) == 0) {
+    // A number with a temporary text: no operator takes both.
+    if (b < 0) {
+      core::msgkey.set(xeqkeys::notpossible);
+      return -2;
+    }
     return XEQBINNUM(result, core::z(a), op, core::z(b)) == 0 ? 0 : -3;
   }
   if (b < 1 || core::ISCHAR(b, bf, bl) == 0) {

@@ -14,6 +14,10 @@
 #include <string>
 #include <string_view>
 
+#include "core/stores.h"
+#include "core/symbols.h"
+#include "exec/operators.h"
+
 namespace exec {
 
 // Compares two texts under an expression relational code and stores 1.0
@@ -27,7 +31,16 @@ std::int32_t XEQBINCHAR(double& result, std::string_view a, std::int16_t rel, st
 // The statement loop's two-operand entry on symbols a and b. 0 done; -4 a
 // below 1, -2 a string with a number (both "notPossible"); -3 a numeric
 // failure; -1 a bad string relation.
-std::int32_t XEQBIN(double& result, std::int32_t a, std::int16_t op, std::int32_t b);
+std::int32_t XEQBINTEXT(double& result, std::int32_t a, std::int16_t op, std::int32_t b);
+inline std::int32_t XEQBIN(double& result, std::int32_t a, std::int16_t op, std::int32_t b) {
+  // A number on the left (NAMTYP tells it without the text's bounds): the
+  // numeric operator; anything else goes on in XEQBINTEXT.
+  if (a >= 1 && a < core::z.size() && b >= 0 && b < core::z.size() && core::NAMTYP(a, 0x49) == 0) {
+    const double* const cells = core::z.data();
+    return XEQBINNUM(result, cells[a], op, cells[b]) == 0 ? 0 : -3;
+  }
+  return XEQBINTEXT(result, a, op, b);
+}
 
 // The statement loop's concatenation of symbols a and b into the result
 // symbol res (a temporary string). 0 done, -1 refused by the user. When the

@@ -194,12 +194,6 @@ void loadbounds() {
   if (stmtend < stmtstart) stmtend = stmtstart;
 }
 
-void takeresult(std::int32_t consumed) {
-  core::xeqstackptr = std::max(core::xeqstackptr - consumed, core::xeqstackbase);
-  pushentry(core::iresult);
-  INTERNALNXTTANDNDP();
-}
-
 void XEQ(std::span<const std::int16_t> code) {
   const auto keptcode = running;
   running = code;

@@ -6,6 +6,7 @@
 // other subsystem.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <span>
 #include <string_view>
@@ -14,6 +15,7 @@
 #include "core/runwords.h"
 #include "core/stores.h"
 #include "exec/operators.h"
+#include "exec/xeqtemps.h"
 
 namespace exec {
 
@@ -124,7 +126,12 @@ inline void wordpathstart() {
 // Tail step of a value-producing word: the top `consumed` entries of the
 // operand stack are replaced by the result cell `iresult` (whose value the
 // word wrote), and the next temporary is taken with the floating-point check.
-void takeresult(std::int32_t consumed);
+inline void takeresult(std::int32_t consumed) {
+  core::xeqstackptr = std::max(core::xeqstackptr - consumed, core::xeqstackbase);
+  const std::int32_t p = ++core::xeqstackptr;
+  if (p >= 1 && p <= core::adrs.size()) core::adrs.data()[p - 1] = core::iresult;
+  INTERNALNXTTANDNDP();
+}
 
 // In a DO header (`stmtflags` bit 0x10), the assignment first takes the loop
 // parameters off the stack: the step (with two parameters) and the limit go

@@ -70,13 +70,7 @@ std::string_view ndpkey(std::int32_t code) {
   return core::name.valid(k);
 }
 
-void INTERNALNXTTANDNDP() {
-  core::iresult = (core::iresult < 0 ? -core::iresult : core::iresult) + 1;
-  if (resultroom(core::iresult)) newtemprecord(core::iresult);
-  if (core::iostatw[0] != 0) return;
-  const std::int32_t code = core::FPUERROR(-1);
-  core::iostatw[0] = static_cast<std::int16_t>(code);
-  if (code == 0) return;
+void ndpfailure(std::int32_t code) {
   core::xeqstop = 0x7FFF;
   if (core::nomsg != 0) return;
   std::array<std::int16_t, 4> words{static_cast<std::int16_t>(core::xeqline),

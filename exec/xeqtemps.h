@@ -12,7 +12,9 @@
 #include <cstdint>
 #include <string_view>
 
+#include "core/chars.h"
 #include "core/messages.h"
+#include "core/runwords.h"
 #include "core/stores.h"
 
 namespace exec {
@@ -55,7 +57,15 @@ inline void newtemprecord(std::int32_t k) {
 // status: a status found while no error is pending (`iostatw` 0) is kept in
 // `iostatw`, sets `xeqstop` to 0x7FFF and, unless `nomsg` is set, is shown
 // under its "NDPerror" key with the statement number.
-void INTERNALNXTTANDNDP();
+void ndpfailure(std::int32_t code);  // the failure's stop and message
+inline void INTERNALNXTTANDNDP() {
+  core::iresult = (core::iresult < 0 ? -core::iresult : core::iresult) + 1;
+  if (resultroom(core::iresult)) newtemprecord(core::iresult);
+  if (core::iostatw[0] != 0) return;
+  const std::int32_t code = core::FPUERROR(-1);
+  core::iostatw[0] = static_cast<std::int16_t>(code);
+  if (code != 0) ndpfailure(code);
+}
 
 // Run-time error keys of the executor.
 namespace xeqkeys {

@@ -1,0 +1,198 @@
+// A reference to a one-statement function run in one step: the function's
+// value is computed by its statement's form, and the stores and run words
+// are set to what the reference (call), the function's statement, its END
+// (return) and the loop tests between them leave on the general path
+// (exec/control.cpp: call and ret). Taken only where nothing between could
+// stop, fail, or be seen: a RUN without pending commands, nothing typed,
+// the function's statements with checked forms and room in the stores.
+#include <array>
+#include <bit>
+#include <cmath>
+#include <cstring>
+
+#include "core/program.h"
+#include "core/runwords.h"
+#include "core/stores.h"
+#include "core/symbols.h"
+#include "exec/alarms.h"
+#include "exec/control.h"
+#include "exec/fastpath.h"
+#include "exec/fastpath_call.h"
+#include "exec/postfix.h"
+#include "exec/xeqtemps.h"
+#include "platform/fpu.h"
+#include "platform/win_queue_idle.h"
+
+namespace exec::fast {
+
+namespace {
+
+using core::adrs;
+using core::name;
+using core::z;
+
+constexpr std::int32_t maxformals = 8;
+
+// The form of statement s when it is checked and ready.
+const Form* formof(const std::vector<Form>& forms, std::int32_t s) {
+  if (s < 1 || static_cast<std::size_t>(s) >= forms.size()) return nullptr;
+  const Form& f = forms[static_cast<std::size_t>(s)];
+  return f.checked == epoch && f.ready ? &f : nullptr;
+}
+
+// The result cells from `first` on (`cells` of them) exist: nothing grows.
+bool cellsfrom(std::int32_t first, std::int32_t cells) {
+  const std::int32_t need = first + cells;
+  return first > core::nsym && first + 64 < core::nname && need < core::nname &&
+         need < core::nztop && need < static_cast<std::int32_t>(z.size()) && name.valid(need);
+}
+
+}  // namespace
+
+bool inlinecall(std::int16_t w, const std::vector<Form>& forms) {
+  // A RUN of the program: the command, mode and key state the reference
+  // takes as it comes.
+  if (core::idecmd != -1 || core::xeqstop != 0 || (core::keyrec[2] & 1) != 0 ||
+      (core::xeqmode & 0x60) != 0 || (core::xeqmode & 0x04) == 0 || alarmreset ||
+      core::keyrec[0] != 0 || core::keyrec[1] == 1 || !win::queue_idle() || PANLIOSTEP != nullptr)
+    return false;
+  const std::int32_t n = static_cast<std::uint16_t>(w) & 0x1F;
+  const std::int32_t ptr = core::xeqstackptr, base = core::xeqstackbase;
+  const std::int32_t argbase = ptr - n;
+  if (argbase <= base || argbase < 1 || ptr + framesize > adrs.size()) return false;
+  std::int32_t* const stack = adrs.data() - 1;          // stack[i] is adrs(i)
+  core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
+  const std::int32_t nsym =
+      std::min<std::int32_t>(core::nsym, static_cast<std::int32_t>(name.size()));
+  const auto symbol = [nsym](std::int32_t s) { return s >= 1 && s <= nsym; };
+  const auto zsize = static_cast<std::int32_t>(z.size());
+  double* const cells = z.data();
+  const std::int32_t S = stack[argbase];
+  if (!symbol(S) || (records[S].type & 0x5) != 0x5 || S + 1 >= zsize) return false;
+  std::int16_t record[4];
+  std::memcpy(record, cells + S, sizeof record);
+  const std::int32_t f1 = record[0];
+  if (f1 < 1 || f1 + 2 > core::nstmt || subactive(S)) return false;
+  if (stopline == f1 + 1 || stopline == f1 + 2) return false;
+  // The function: one assignment to its value, then END.
+  const Form* body = formof(forms, f1 + 1);
+  const Form* end = formof(forms, f1 + 2);
+  if (body == nullptr || body->kind != Kind::assign || !body->cond.empty() ||
+      !body->index.empty() || !body->arrays.empty() || body->target != S + 1)
+    return false;
+  if (end == nullptr || end->kind != Kind::words || end->words.size() != 2 ||
+      static_cast<std::uint16_t>(end->words[0]) != wend)
+    return false;
+  // The formals as the call binds them: they keep the types and addresses
+  // the body's form was made for. (The header word stands three words
+  // before the function's statement, its formals before it.)
+  const std::int16_t* const program = core::xeqbuf.data();
+  const auto programsize = static_cast<std::int32_t>(core::xeqbuf.size());
+  const std::int32_t hp = body->start >= 3 ? body->start - 3 : 0;
+  const std::int32_t formals =
+      hp >= 1 && hp < programsize ? static_cast<std::uint16_t>(program[hp]) & 0x1F : 0;
+  const std::int32_t m = std::min(formals, n);
+  if (m > maxformals || (m > 0 && (hp - formals < 0 || hp - formals >= programsize))) return false;
+  std::array<std::int32_t, maxformals> formal, actual, back;
+  std::array<double, maxformals> kept;
+  std::int32_t f = records[S].link;
+  const std::int32_t nname =
+      std::min<std::int32_t>(core::nname, static_cast<std::int32_t>(name.size()));
+  for (std::int32_t i = 0; i < m; ++i) {
+    if (!symbol(f)) return false;
+    const std::int32_t a = stack[argbase + 1 + i];
+    const bool isname = a >= 1 && a <= nname;
+    if (records[f].type != (isname ? records[a].type : std::int16_t{0xA0}) ||
+        records[f].adr != (isname ? records[a].adr : 0))
+      return false;
+    formal[i] = f;
+    actual[i] = a;
+    back[i] = program[hp - formals + i];
+    f = records[f].link;
+  }
+  // Room: the frame, the function's statements and the value's cells.
+  const std::int32_t calleebase = ptr + framesize;
+  const std::int32_t calleefirst = core::iresult;
+  if (!cellsfrom(calleefirst, body->cells) || calleebase + 1 > adrs.size() ||
+      core::nadrs - core::nedlines - (calleebase + 1) - 5 < 8 * (body->end - body->start) ||
+      calleebase + core::nadrsstep / 4 >= core::nadrslow)
+    return false;
+  if (plat::fpu_peek_status() != 0) return false;
+
+  // The value, with the formals bound and the function's value unassigned.
+  const double keptvalue = cells[S + 1];
+  for (std::int32_t i = 0; i < m; ++i) kept[i] = cells[formal[i]];
+  cells[S + 1] = unassigned;
+  for (std::int32_t i = 0; i < m; ++i)
+    cells[formal[i]] = actual[i] >= 0 && actual[i] < zsize ? cells[actual[i]] : 0.0;
+  double v = 0.0;
+  if (!evaluate(body->value, cells, zsize, v) ||
+      std::bit_cast<std::uint64_t>(v) == std::bit_cast<std::uint64_t>(unassigned)) {
+    cells[S + 1] = keptvalue;
+    for (std::int32_t i = 0; i < m; ++i) cells[formal[i]] = kept[i];
+    return false;
+  }
+
+  // The reference: its frame on the stack, the function's record.
+  const std::int32_t scope = core::lokalscope;
+  const std::int32_t caller = core::xeqline;
+  const std::int32_t callerstart = stmtstart, callerend = stmtend;
+  stack[ptr + 1] = scope;
+  stack[ptr + 2] = base;
+  stack[ptr + 3] = wordpos;
+  stack[ptr + 4] = firsttemp;
+  stack[ptr + 5] = wfunction;
+  keepdollar(S, cells[1]);
+  const std::int32_t prev = alarmsavedcmd > 127 ? -1 : alarmsavedcmd;
+  const std::int32_t mode = core::xeqmode & 0x7F;
+  const auto f3 = static_cast<std::int16_t>((mode & 0xFF) | ((prev & 0xFF) << 8));
+  // The function's record: the argument count, the caller's mode and
+  // command, and no return statement (it had one while active).
+  record[1] = 0;
+  record[2] = f3;
+  record[3] = static_cast<std::int16_t>(n);
+  std::memcpy(cells + S, record, sizeof record);
+  // The function's statement (`$` comes back with the return).
+  if ((core::idestate & 4) == 0) core::nomsg = 0;
+  cells[3] = cells[4] = cells[5] = cells[6] = 1.0;
+  cells[S + 1] = v;
+  stack[calleebase + 1] = calleefirst + 1;
+  jumpedflag = 0;
+  // Its END: the word path's first steps, then the return.
+  eventcmd = 0;
+  core::keystate[1] = 0;
+  rerunflag = false;
+  core::iostatw[0] = 0;
+  core::msgkey.blank();
+  stoppedflag = 0;
+  core::c1tmptop = core::c1top;
+  stmtflags = 0;
+  eventlabel = 0;
+  callkind = wfunction;
+  for (std::int32_t i = 0; i < m; ++i)
+    if (back[i] >= 1 && back[i] < zsize && actual[i] >= 1 && actual[i] < zsize)
+      cells[actual[i]] = cells[back[i]];
+  core::lokalscope = scope;
+  core::lokalsub = symbol(scope) ? records[scope].scope : 0;
+  core::xeqmode = mode;
+  core::xeqstop = (mode & 0x02) && scope == tablescope ? stops::callback : 0;
+  core::idecmd = static_cast<std::int8_t>(prev & 0xFF);
+  if (alarmsavedcmd == core::idecmd) alarmsavedcmd = -1;
+  if (core::idecmd < -1 && core::idecmd != -13) core::xeqmode |= 0x04;
+  core::xeqline = caller;
+  stmtstart = callerstart;
+  stmtend = callerend;
+  // The value takes the function's place on the stack.
+  records[calleefirst] = core::SymbolRecord{};
+  records[calleefirst].type = numtemptype;
+  records[calleefirst + 1] = core::SymbolRecord{};
+  records[calleefirst + 1].type = numtemptype;
+  cells[calleefirst] = v;
+  stack[argbase] = calleefirst;
+  core::xeqstackptr = argbase;
+  core::iresult = calleefirst + 1;
+  ++wordpos;
+  return true;
+}
+
+}  // namespace exec::fast
