@@ -104,19 +104,6 @@ bool mentionsdollar() {
   return false;
 }
 
-WordResult pushword(std::int16_t w) {
-  std::int32_t e = w;
-  if (issym(w)) {
-    const core::SymbolRecord& r = core::name.data()[w - 1];
-    const int t = static_cast<std::uint16_t>(r.type) & 0x7FF;
-    // A scalar dummy argument bound to a cell stands for that cell.
-    if ((t & 0xA8) == 0xA0 && r.adr > 0) e = r.adr;
-    if ((t & 0x100) != 0 && cwu(codeword(wordpos + 1)) == 0xF400u) ++wordpos;
-  }
-  if (!push(e)) return fail(xeqkeys::xeqstack);
-  return WordResult::next;
-}
-
 WordResult optionmarker(std::int16_t w) {
   if (resumecode != 0 && w == resumemarker) {
     if (CALLBACKLINE) CALLBACKLINE();
@@ -140,19 +127,6 @@ WordResult optionmarker(std::int16_t w) {
   }
   if (!push(w)) return fail(xeqkeys::xeqstack);
   return WordResult::next;
-}
-
-WordResult binop(std::int16_t w) {
-  stmtflags |= 1;
-  if (depth() < 2) return fail(xeqkeys::stackunderflow);
-  double r = 0.0;
-  const std::int32_t st = XEQBIN(r, entry(1), w, entry(0));
-  if (st != 0) {
-    if (core::msgkey.trimmed().empty()) core::msgkey.set(xeqkeys::notpossible);
-    return WordResult::error;
-  }
-  core::z(core::iresult) = r;
-  return valueproduced(2);
 }
 
 // A one-character selection of string s at index k (a start outside the
@@ -440,11 +414,11 @@ WordResult optepilogue(std::int16_t code) {
 
 WordResult OPERANDWORD(std::int16_t word) {
   const unsigned u = cwu(word);
-  if (word > 0) return pushword(word);
+  if (word > 0) return pushsymbol(word);
   if ((u & 0xFF00u) == 0x9800u) return optionmarker(word);
   if ((u & 0xFF80u) == 0x8400u) return assignment(word);
   if (isoptstmt(u)) return optionstatement(word);
-  if ((u & 0xC010u) == 0x8010u) return binop(word);
+  if ((u & 0xC010u) == 0x8010u) return binopword(word);
   if ((u & 0xFDE0u) == 0xF400u) return element(word);
   if (u == 0x9420u) return substring();
   if (u == 0xA060u) return concatenation();
@@ -453,8 +427,6 @@ WordResult OPERANDWORD(std::int16_t word) {
   return WordResult::unknown;
 }
 
-WordResult pushsymbol(std::int16_t w) { return pushword(w); }
-WordResult binopword(std::int16_t w) { return binop(w); }
 WordResult assignword(std::int16_t w) { return assignment(w); }
 
 void install_wordhandlers() {

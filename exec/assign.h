@@ -11,7 +11,11 @@
 
 #include <cstdint>
 
+#include "core/stores.h"
+#include "exec/strings.h"
+#include "exec/wordpath.h"
 #include "exec/xeq.h"
+#include "exec/xeqtemps.h"
 
 namespace exec {
 
@@ -31,8 +35,34 @@ WordResult OPERANDWORD(std::int16_t word);
 // Single word families of OPERANDWORD, for callers that know the word's
 // family already: a symbol operand (w > 0), a two-operand operator of the
 // statement loop's token codes, and an assignment word (0x8400 family).
-WordResult pushsymbol(std::int16_t w);
-WordResult binopword(std::int16_t w);
+inline WordResult pushsymbol(std::int16_t w) {
+  std::int32_t e = w;
+  if (wordpath::issym(w)) {
+    const core::SymbolRecord& r = core::name.data()[w - 1];
+    const int t = static_cast<std::uint16_t>(r.type) & 0x7FF;
+    // A scalar dummy argument bound to a cell stands for that cell.
+    if ((t & 0xA8) == 0xA0 && r.adr > 0) e = r.adr;
+    if ((t & 0x100) != 0 && static_cast<std::uint16_t>(codeword(wordpos + 1)) == 0xF400u) ++wordpos;
+  }
+  const std::int32_t p = core::xeqstackptr + 1;
+  if (p < 1 || p > core::adrs.size()) return wordpath::fail(xeqkeys::xeqstack);
+  core::adrs.data()[p - 1] = e;
+  core::xeqstackptr = p;
+  return WordResult::next;
+}
+inline WordResult binopword(std::int16_t w) {
+  stmtflags |= 1;
+  if (wordpath::depth() < 2) return wordpath::fail(xeqkeys::stackunderflow);
+  double r = 0.0;
+  const std::int32_t st = XEQBIN(r, wordpath::entry(1), w, wordpath::entry(0));
+  if (st != 0) {
+    if (core::msgkey.trimmed().empty()) core::msgkey.set(xeqkeys::notpossible);
+    return WordResult::error;
+  }
+  core::z(core::iresult) = r;
+  takeresult(2);
+  return core::xeqstop != 0 ? WordResult::looptest : WordResult::next;
+}
 WordResult assignword(std::int16_t w);
 
 // The option-statement epilogue, after the word path's BUISOPT and for an

@@ -47,6 +47,66 @@ bool cellsfrom(std::int32_t first, std::int32_t cells) {
          need < core::nztop && need < static_cast<std::int32_t>(z.size()) && name.valid(need);
 }
 
+// What a reference of a function found out that holds until a stir() or
+// another frame: the function's statements and its formals. (A loop
+// references the same function from the same frame time after time.)
+struct Known {
+  std::uint64_t epoch = 0;
+  std::int32_t S = 0, n = 0, ptr = 0, base = 0, first = 0, scope = 0, stop = 0;
+  std::int32_t f1 = 0, m = 0;
+  std::array<std::int32_t, maxformals> formal{}, back{};
+};
+Known known;
+
+// The checks that `known` keeps: the function is one assignment to its
+// value and END with checked forms, its formals are bound as the body's
+// form expects, and there is room for the frame and the value's cells.
+bool check(std::int32_t S, std::int32_t n, const std::vector<Form>& forms) {
+  const std::int32_t ptr = core::xeqstackptr;
+  core::SymbolRecord* const records = name.data() - 1;
+  const std::int32_t nsym =
+      std::min<std::int32_t>(core::nsym, static_cast<std::int32_t>(name.size()));
+  const auto symbol = [nsym](std::int32_t s) { return s >= 1 && s <= nsym; };
+  if (!symbol(S) || (records[S].type & 0x5) != 0x5 || S + 1 >= static_cast<std::int32_t>(z.size()))
+    return false;
+  const std::int32_t f1 = core::I2EQUZ(1, S);
+  if (f1 < 1 || f1 + 2 > core::nstmt || subactive(S)) return false;
+  if (stopline == f1 + 1 || stopline == f1 + 2) return false;
+  const Form* body = formof(forms, f1 + 1);
+  const Form* end = formof(forms, f1 + 2);
+  if (body == nullptr || body->kind != Kind::assign || !body->cond.empty() ||
+      !body->index.empty() || !body->arrays.empty() || body->target != S + 1)
+    return false;
+  if (end == nullptr || end->kind != Kind::words || end->words.size() != 2 ||
+      static_cast<std::uint16_t>(end->words[0]) != wend)
+    return false;
+  // (The header word stands three words before the function's statement,
+  // its formals before it.)
+  const std::int16_t* const program = core::xeqbuf.data();
+  const auto programsize = static_cast<std::int32_t>(core::xeqbuf.size());
+  const std::int32_t hp = body->start >= 3 ? body->start - 3 : 0;
+  const std::int32_t formals =
+      hp >= 1 && hp < programsize ? static_cast<std::uint16_t>(program[hp]) & 0x1F : 0;
+  const std::int32_t m = std::min(formals, n);
+  if (m > maxformals || (m > 0 && (hp - formals < 0 || hp - formals >= programsize))) return false;
+  std::int32_t f = records[S].link;
+  for (std::int32_t i = 0; i < m; ++i) {
+    if (!symbol(f)) return false;
+    known.formal[static_cast<std::size_t>(i)] = f;
+    known.back[static_cast<std::size_t>(i)] = program[hp - formals + i];
+    f = records[f].link;
+  }
+  // Room: the frame, the function's statements and the value's cells.
+  const std::int32_t calleebase = ptr + framesize;
+  if (!cellsfrom(core::iresult, body->cells) || calleebase + 1 > adrs.size() ||
+      core::nadrs - core::nedlines - (calleebase + 1) - 5 < 8 * (body->end - body->start) ||
+      calleebase + core::nadrsstep / 4 >= core::nadrslow)
+    return false;
+  known.f1 = f1;
+  known.m = m;
+  return true;
+}
+
 }  // namespace
 
 bool inlinecall(std::int16_t w, const std::vector<Form>& forms) {
@@ -62,62 +122,47 @@ bool inlinecall(std::int16_t w, const std::vector<Form>& forms) {
   if (argbase <= base || argbase < 1 || ptr + framesize > adrs.size()) return false;
   std::int32_t* const stack = adrs.data() - 1;          // stack[i] is adrs(i)
   core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
-  const std::int32_t nsym =
-      std::min<std::int32_t>(core::nsym, static_cast<std::int32_t>(name.size()));
-  const auto symbol = [nsym](std::int32_t s) { return s >= 1 && s <= nsym; };
-  const auto zsize = static_cast<std::int32_t>(z.size());
-  double* const cells = z.data();
   const std::int32_t S = stack[argbase];
-  if (!symbol(S) || (records[S].type & 0x5) != 0x5 || S + 1 >= zsize) return false;
-  std::int16_t record[4];
-  std::memcpy(record, cells + S, sizeof record);
-  const std::int32_t f1 = record[0];
-  if (f1 < 1 || f1 + 2 > core::nstmt || subactive(S)) return false;
-  if (stopline == f1 + 1 || stopline == f1 + 2) return false;
-  // The function: one assignment to its value, then END.
-  const Form* body = formof(forms, f1 + 1);
-  const Form* end = formof(forms, f1 + 2);
-  if (body == nullptr || body->kind != Kind::assign || !body->cond.empty() ||
-      !body->index.empty() || !body->arrays.empty() || body->target != S + 1)
-    return false;
-  if (end == nullptr || end->kind != Kind::words || end->words.size() != 2 ||
-      static_cast<std::uint16_t>(end->words[0]) != wend)
-    return false;
-  // The formals as the call binds them: they keep the types and addresses
-  // the body's form was made for. (The header word stands three words
-  // before the function's statement, its formals before it.)
-  const std::int16_t* const program = core::xeqbuf.data();
-  const auto programsize = static_cast<std::int32_t>(core::xeqbuf.size());
-  const std::int32_t hp = body->start >= 3 ? body->start - 3 : 0;
-  const std::int32_t formals =
-      hp >= 1 && hp < programsize ? static_cast<std::uint16_t>(program[hp]) & 0x1F : 0;
-  const std::int32_t m = std::min(formals, n);
-  if (m > maxformals || (m > 0 && (hp - formals < 0 || hp - formals >= programsize))) return false;
-  std::array<std::int32_t, maxformals> formal, actual, back;
-  std::array<double, maxformals> kept;
-  std::int32_t f = records[S].link;
+  if (known.epoch != epoch || known.S != S || known.n != n || known.ptr != ptr ||
+      known.base != base || known.first != core::iresult || known.scope != core::lokalscope ||
+      known.stop != stopline) {
+    known.epoch = 0;
+    if (!check(S, n, forms)) return false;
+    known.epoch = epoch;
+    known.S = S;
+    known.n = n;
+    known.ptr = ptr;
+    known.base = base;
+    known.first = core::iresult;
+    known.scope = core::lokalscope;
+    known.stop = stopline;
+  }
+  const Form* const body = &forms[static_cast<std::size_t>(known.f1 + 1)];
+  const std::int32_t m = known.m;
+  // The formals as the call binds them keep the types and addresses the
+  // body's form was made for.
   const std::int32_t nname =
       std::min<std::int32_t>(core::nname, static_cast<std::int32_t>(name.size()));
+  std::array<std::int32_t, maxformals> actual;
   for (std::int32_t i = 0; i < m; ++i) {
-    if (!symbol(f)) return false;
+    const std::int32_t f = known.formal[static_cast<std::size_t>(i)];
     const std::int32_t a = stack[argbase + 1 + i];
     const bool isname = a >= 1 && a <= nname;
     if (records[f].type != (isname ? records[a].type : std::int16_t{0xA0}) ||
         records[f].adr != (isname ? records[a].adr : 0))
       return false;
-    formal[i] = f;
-    actual[i] = a;
-    back[i] = program[hp - formals + i];
-    f = records[f].link;
+    actual[static_cast<std::size_t>(i)] = a;
   }
-  // Room: the frame, the function's statements and the value's cells.
+  if (plat::fpu_peek_status() != 0) return false;
+  const auto zsize = static_cast<std::int32_t>(z.size());
+  double* const cells = z.data();
+  const auto& formal = known.formal;
+  const auto& back = known.back;
+  std::array<double, maxformals> kept;
   const std::int32_t calleebase = ptr + framesize;
   const std::int32_t calleefirst = core::iresult;
-  if (!cellsfrom(calleefirst, body->cells) || calleebase + 1 > adrs.size() ||
-      core::nadrs - core::nedlines - (calleebase + 1) - 5 < 8 * (body->end - body->start) ||
-      calleebase + core::nadrsstep / 4 >= core::nadrslow)
-    return false;
-  if (plat::fpu_peek_status() != 0) return false;
+  std::int16_t record[4];
+  std::memcpy(record, cells + S, sizeof record);
 
   // The value, with the formals bound and the function's value unassigned.
   const double keptvalue = cells[S + 1];
@@ -173,7 +218,8 @@ bool inlinecall(std::int16_t w, const std::vector<Form>& forms) {
     if (back[i] >= 1 && back[i] < zsize && actual[i] >= 1 && actual[i] < zsize)
       cells[actual[i]] = cells[back[i]];
   core::lokalscope = scope;
-  core::lokalsub = symbol(scope) ? records[scope].scope : 0;
+  core::lokalsub =
+      scope >= 1 && scope <= core::nsym && scope <= name.size() ? records[scope].scope : 0;
   core::xeqmode = mode;
   core::xeqstop = (mode & 0x02) && scope == tablescope ? stops::callback : 0;
   core::idecmd = static_cast<std::int8_t>(prev & 0xFF);
