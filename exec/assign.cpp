@@ -335,8 +335,10 @@ WordResult assignment(std::int16_t w) {
   if (depth() < 2) return fail(xeqkeys::noriteside);
   const std::int32_t nvalues = depth() - 1;
   if (nvalues > 1) return listassign(nvalues);
-  const std::int32_t v = entry(0);
-  const std::int32_t t = entry(1);
+  // (Both entries lie on the stack: depth() is 2 or more.)
+  const std::int32_t* const stack = core::adrs.data() + (core::xeqstackptr - 1);
+  const std::int32_t v = stack[0];
+  const std::int32_t t = stack[-1];
   --core::xeqstackptr;
   if (t <= 0) return fail(xeqkeys::notpossible);
   if (skipstmt != 0 && skipstmt == stmtstart) {
@@ -351,7 +353,7 @@ WordResult assignment(std::int16_t w) {
     core::z(t) = value(v);
     return WordResult::next;
   }
-  const int type = typeof_(t);
+  const int type = static_cast<std::uint16_t>(core::name.data()[t - 1].type) & 0x7FF;
   if (type == 0x81 || type == 0x41) return fail(xeqkeys::storetotemp, t);
   if ((type & 0x40) != 0) return chartarget(t, v);
   if ((type & 0x10) != 0) return wholearray(kind, t, v);
@@ -359,8 +361,10 @@ WordResult assignment(std::int16_t w) {
     if (kind != 0x8460u) return fail(xeqkeys::storetotemp, t);
     return fail(xeqkeys::notyetbuilt, t);
   }
+  // A number never has text bounds (NAMTYP tells it at once).
   std::int32_t vf = 0, vl = 0;
-  if (textbounds(v, vf, vl)) return fail(xeqkeys::chartonum, t);
+  if ((v < 0 || core::NAMTYP(v, 0x49) != 0) && textbounds(v, vf, vl))
+    return fail(xeqkeys::chartonum, t);
   core::z(t) = value(v);
   if ((stmtflags & 0x10) != 0) return doendtest();
   return WordResult::next;
