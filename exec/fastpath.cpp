@@ -79,12 +79,7 @@ bool ready(Form& f) {
 
 // The result cells that the general path would take from `firsttemp` on
 // (`cells` of them) exist already: it would grow no store.
-inline bool temproom(std::int32_t cells) {
-  const std::int32_t first = firsttemp;
-  const std::int32_t need = first + cells;
-  return first > core::nsym && first + 64 < core::nname && need < core::nname &&
-         need < core::nztop && need < static_cast<std::int32_t>(z.size());
-}
+inline bool temproom(std::int32_t cells) { return cellsfrom(firsttemp, cells); }
 
 // The operand stack has room for a statement on the word path (the
 // general path would ask for more otherwise).

@@ -40,13 +40,6 @@ const Form* formof(const std::vector<Form>& forms, std::int32_t s) {
   return f.checked == epoch && f.ready ? &f : nullptr;
 }
 
-// The result cells from `first` on (`cells` of them) exist: nothing grows.
-bool cellsfrom(std::int32_t first, std::int32_t cells) {
-  const std::int32_t need = first + cells;
-  return first > core::nsym && first + 64 < core::nname && need < core::nname &&
-         need < core::nztop && need < static_cast<std::int32_t>(z.size()) && name.valid(need);
-}
-
 // What a reference of a function found out that holds until a stir() or
 // another frame: the function's statements and its formals. (A loop
 // references the same function from the same frame time after time.)

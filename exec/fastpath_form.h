@@ -111,6 +111,15 @@ inline DoRecord dorecord(std::int32_t d) {
 // The form of a statement's words (Kind::none when it has no fast form).
 Form compile(std::span<const std::int16_t> words);
 
+// The result cells from `first` on (`cells` of them) exist, with their
+// records: the general path would grow no store for them.
+inline bool cellsfrom(std::int32_t first, std::int32_t cells) {
+  const std::int32_t need = first + cells;
+  return first > core::nsym && first + 64 < core::nname && need < core::nname &&
+         need < core::nztop && need < static_cast<std::int32_t>(core::z.size()) &&
+         core::name.valid(need);
+}
+
 // The array symbol a has storage with a usable shape.
 inline bool arrayshape(std::int32_t a, std::int32_t zsize) {
   if (a >= zsize) return false;
