@@ -71,6 +71,7 @@ bool ready(Form& f) {
       return r.dostmt > 0 && r.var > 0 && r.adr > 0 && r.adr + 1 < zsize && r.var < zsize;
     }
     case Kind::words:
+    case Kind::wordassign:
       return true;
     default:
       return false;
@@ -107,7 +108,9 @@ inline bool wordstackroom() {
       ok = temproom(1) && wordstackroom();
       break;
     case Kind::words:
-      ok = temproom(1) && wordstackroom() && firsttemp < core::nname && core::name.valid(firsttemp);
+    case Kind::wordassign:
+      ok = temproom(f.nvalues + 2) && wordstackroom() && firsttemp < core::nname &&
+           core::name.valid(firsttemp) && base + f.maxstack + 1 <= core::adrs.size();
       break;
     default:
       break;
@@ -242,7 +245,9 @@ const Form* wordform() {
   const std::int32_t s = core::xeqline;
   if (s < 1 || static_cast<std::size_t>(s) >= forms.size()) return nullptr;
   const Form& f = forms[static_cast<std::size_t>(s)];
-  if (f.kind != Kind::words || f.checked != epoch || f.start != stmtstart) return nullptr;
+  if ((f.kind != Kind::words && f.kind != Kind::wordassign) || f.checked != epoch ||
+      f.start != stmtstart)
+    return nullptr;
   return &f;
 }
 
@@ -309,6 +314,88 @@ Res runwords(Form& f, std::span<const std::int16_t> code) {
   return r;
 }
 
+// Whether a number's bits read as valid text bounds: the word path takes
+// such a value in a result cell for a text.
+bool textlike(double v) {
+  std::int32_t half[2];
+  std::memcpy(half, &v, sizeof half);
+  return half[0] > 0 && half[0] <= core::nc1namen && half[1] > 0 && half[1] <= core::nc1namen;
+}
+
+// A statement of words that assigns one value, computed on values: what
+// its words' handlers leave, without the operand stack's dead entries and
+// the result cells' values. Anything out of the ordinary runs its words.
+Res runwordassign(Form& f, std::span<const std::int16_t> code) {
+  if (!room(f)) return notrun;
+  if (plat::fpu_peek_status() != 0) return runwords(f, code);
+  double* const cells = z.data();
+  const std::int32_t base = core::xeqstackbase;
+  struct Entry {
+    double v;
+    bool result;  // a result cell's value, not a symbol's
+  };
+  std::array<Entry, longeststack> stack;
+  std::size_t sp = 0;
+  stack[sp++] = {0.0, false};  // the target
+  Bound bound;
+  bool called = false;
+  std::int32_t callindex = 0;
+  for (const Form::WordStep& s : f.wordsteps) {
+    switch (s.op) {
+      case Form::WordStep::push:
+        stack[sp++] = {cells[s.sym], false};
+        break;
+      case Form::WordStep::bin: {
+        const Entry b = stack[--sp];
+        const Entry a = stack[sp - 1];
+        double r = 0.0;
+        if ((a.result && textlike(a.v)) || XEQBINNUM(r, a.v, s.word, b.v) != 0 ||
+            !std::isfinite(r)) {
+          if (called) unbind(bound);
+          return runwords(f, code);
+        }
+        stack[sp - 1] = {r, true};
+        break;
+      }
+      case Form::WordStep::call: {
+        const std::int32_t args = static_cast<std::uint16_t>(s.word) & 0x1F;
+        if (!runstate() || !bindcall(s.sym, args, base + s.depth, firsttemp + s.first,
+                                     s.actuals.data(), forms, bound))
+          return runwords(f, code);
+        if (!bound.plainback) {
+          unbind(bound);
+          return runwords(f, code);
+        }
+        called = true;
+        callindex = s.index;
+        stack[sp++] = {bound.v, true};
+        break;
+      }
+    }
+  }
+  const Entry v = stack[sp - 1];
+  if (v.result && textlike(v.v)) {
+    if (called) unbind(bound);
+    return runwords(f, code);
+  }
+  // The statement runs through: what its words leave.
+  head(f.start, f.end);
+  wordpathstart();
+  core::iresult = firsttemp;
+  newtemprecord(firsttemp);
+  core::xeqstackptr = base;
+  stmtflags = 0;
+  if (called) commitcall(bound, f.start + callindex);
+  stmtflags = f.flagged ? 1 : 0;
+  cells[f.target] = v.v;
+  core::xeqstackptr = base + 1;
+  core::adrs.data()[base] = f.target;
+  core::iresult = firsttemp + f.nvalues;
+  wordpos = f.end - 1;
+  endstatement();
+  return ran();
+}
+
 // The form of statement s, checked against its words and types and what it
 // relies on when anything may have changed since; null when it has none.
 [[gnu::noinline]] Form* checked(std::int32_t s, std::span<const std::int16_t> code) {
@@ -371,6 +458,10 @@ Outcome runstatement(std::span<const std::int16_t> code) {
         break;
       case Kind::words:
         next = runwords(*f, code);
+        settled = false;
+        break;
+      case Kind::wordassign:
+        next = runwordassign(*f, code);
         settled = false;
         break;
       default:

@@ -31,8 +31,6 @@ using core::adrs;
 using core::name;
 using core::z;
 
-constexpr std::int32_t maxformals = 8;
-
 // The form of statement s when it is checked and ready.
 const Form* formof(const std::vector<Form>& forms, std::int32_t s) {
   if (s < 1 || static_cast<std::size_t>(s) >= forms.size()) return nullptr;
@@ -54,8 +52,8 @@ Known known;
 // The checks that `known` keeps: the function is one assignment to its
 // value and END with checked forms, its formals are bound as the body's
 // form expects, and there is room for the frame and the value's cells.
-bool check(std::int32_t S, std::int32_t n, const std::vector<Form>& forms) {
-  const std::int32_t ptr = core::xeqstackptr;
+bool check(std::int32_t S, std::int32_t n, std::int32_t ptr, std::int32_t first,
+           const std::vector<Form>& forms) {
   core::SymbolRecord* const records = name.data() - 1;
   const std::int32_t nsym =
       std::min<std::int32_t>(core::nsym, static_cast<std::int32_t>(name.size()));
@@ -91,7 +89,7 @@ bool check(std::int32_t S, std::int32_t n, const std::vector<Form>& forms) {
   }
   // Room: the frame, the function's statements and the value's cells.
   const std::int32_t calleebase = ptr + framesize;
-  if (!cellsfrom(core::iresult, body->cells) || calleebase + 1 > adrs.size() ||
+  if (!cellsfrom(first, body->cells) || calleebase + 1 > adrs.size() ||
       core::nadrs - core::nedlines - (calleebase + 1) - 5 < 8 * (body->end - body->start) ||
       calleebase + core::nadrsstep / 4 >= core::nadrslow)
     return false;
@@ -102,31 +100,29 @@ bool check(std::int32_t S, std::int32_t n, const std::vector<Form>& forms) {
 
 }  // namespace
 
-bool inlinecall(std::int16_t w, const std::vector<Form>& forms) {
-  // A RUN of the program: the command, mode and key state the reference
-  // takes as it comes.
-  if (core::idecmd != -1 || core::xeqstop != 0 || (core::keyrec[2] & 1) != 0 ||
-      (core::xeqmode & 0x60) != 0 || (core::xeqmode & 0x04) == 0 || alarmreset ||
-      core::keyrec[0] != 0 || core::keyrec[1] == 1 || !win::queue_idle() || PANLIOSTEP != nullptr)
-    return false;
-  const std::int32_t n = static_cast<std::uint16_t>(w) & 0x1F;
-  const std::int32_t ptr = core::xeqstackptr, base = core::xeqstackbase;
+bool runstate() {
+  return core::idecmd == -1 && core::xeqstop == 0 && (core::keyrec[2] & 1) == 0 &&
+         (core::xeqmode & 0x60) == 0 && (core::xeqmode & 0x04) != 0 && !alarmreset &&
+         core::keyrec[0] == 0 && core::keyrec[1] != 1 && win::queue_idle() && PANLIOSTEP == nullptr;
+}
+
+bool bindcall(std::int32_t S, std::int32_t n, std::int32_t ptr, std::int32_t first,
+              const std::int32_t* actuals, const std::vector<Form>& forms, Bound& b) {
+  const std::int32_t base = core::xeqstackbase;
   const std::int32_t argbase = ptr - n;
   if (argbase <= base || argbase < 1 || ptr + framesize > adrs.size()) return false;
-  std::int32_t* const stack = adrs.data() - 1;          // stack[i] is adrs(i)
   core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
-  const std::int32_t S = stack[argbase];
   if (known.epoch != epoch || known.S != S || known.n != n || known.ptr != ptr ||
-      known.base != base || known.first != core::iresult || known.scope != core::lokalscope ||
+      known.base != base || known.first != first || known.scope != core::lokalscope ||
       known.stop != stopline) {
     known.epoch = 0;
-    if (!check(S, n, forms)) return false;
+    if (!check(S, n, ptr, first, forms)) return false;
     known.epoch = epoch;
     known.S = S;
     known.n = n;
     known.ptr = ptr;
     known.base = base;
-    known.first = core::iresult;
+    known.first = first;
     known.scope = core::lokalscope;
     known.stop = stopline;
   }
@@ -136,64 +132,77 @@ bool inlinecall(std::int16_t w, const std::vector<Form>& forms) {
   // body's form was made for.
   const std::int32_t nname =
       std::min<std::int32_t>(core::nname, static_cast<std::int32_t>(name.size()));
-  std::array<std::int32_t, maxformals> actual;
   for (std::int32_t i = 0; i < m; ++i) {
     const std::int32_t f = known.formal[static_cast<std::size_t>(i)];
-    const std::int32_t a = stack[argbase + 1 + i];
+    const std::int32_t a = actuals[i];
     const bool isname = a >= 1 && a <= nname;
     if (records[f].type != (isname ? records[a].type : std::int16_t{0xA0}) ||
         records[f].adr != (isname ? records[a].adr : 0))
       return false;
-    actual[static_cast<std::size_t>(i)] = a;
+    b.actual[static_cast<std::size_t>(i)] = a;
   }
   if (plat::fpu_peek_status() != 0) return false;
   const auto zsize = static_cast<std::int32_t>(z.size());
   double* const cells = z.data();
-  const auto& formal = known.formal;
-  const auto& back = known.back;
-  std::array<double, maxformals> kept;
-  const std::int32_t calleebase = ptr + framesize;
-  const std::int32_t calleefirst = core::iresult;
-  std::int16_t record[4];
-  std::memcpy(record, cells + S, sizeof record);
-
+  b.S = S;
+  b.n = n;
+  b.m = m;
+  b.ptr = ptr;
+  b.first = first;
   // The value, with the formals bound and the function's value unassigned.
-  const double keptvalue = cells[S + 1];
-  for (std::int32_t i = 0; i < m; ++i) kept[i] = cells[formal[i]];
+  b.keptvalue = cells[S + 1];
+  for (std::int32_t i = 0; i < m; ++i) b.kept[i] = cells[known.formal[i]];
   cells[S + 1] = unassigned;
   for (std::int32_t i = 0; i < m; ++i)
-    cells[formal[i]] = actual[i] >= 0 && actual[i] < zsize ? cells[actual[i]] : 0.0;
-  double v = 0.0;
-  if (!evaluate(body->value, cells, zsize, v) ||
-      std::bit_cast<std::uint64_t>(v) == std::bit_cast<std::uint64_t>(unassigned)) {
-    cells[S + 1] = keptvalue;
-    for (std::int32_t i = 0; i < m; ++i) cells[formal[i]] = kept[i];
+    cells[known.formal[i]] = b.actual[i] >= 0 && b.actual[i] < zsize ? cells[b.actual[i]] : 0.0;
+  b.plainback = true;
+  for (std::int32_t i = 0; i < m; ++i)
+    if (known.back[static_cast<std::size_t>(i)] != known.formal[static_cast<std::size_t>(i)])
+      b.plainback = false;
+  if (!evaluate(body->value, cells, zsize, b.v) ||
+      std::bit_cast<std::uint64_t>(b.v) == std::bit_cast<std::uint64_t>(unassigned)) {
+    unbind(b);
     return false;
   }
+  return true;
+}
 
+void unbind(const Bound& b) {
+  double* const cells = z.data();
+  cells[b.S + 1] = b.keptvalue;
+  for (std::int32_t i = 0; i < b.m; ++i) cells[known.formal[i]] = b.kept[i];
+}
+
+void commitcall(const Bound& b, std::int32_t callpos) {
+  std::int32_t* const stack = adrs.data() - 1;          // stack[i] is adrs(i)
+  core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
+  double* const cells = z.data();
+  const auto zsize = static_cast<std::int32_t>(z.size());
+  const std::int32_t S = b.S, ptr = b.ptr, argbase = ptr - b.n;
+  const std::int32_t calleebase = ptr + framesize, calleefirst = b.first;
+  const auto& back = known.back;
   // The reference: its frame on the stack, the function's record.
   const std::int32_t scope = core::lokalscope;
-  const std::int32_t caller = core::xeqline;
-  const std::int32_t callerstart = stmtstart, callerend = stmtend;
   stack[ptr + 1] = scope;
-  stack[ptr + 2] = base;
-  stack[ptr + 3] = wordpos;
+  stack[ptr + 2] = core::xeqstackbase;
+  stack[ptr + 3] = callpos;
   stack[ptr + 4] = firsttemp;
   stack[ptr + 5] = wfunction;
   keepdollar(S, cells[1]);
   const std::int32_t prev = alarmsavedcmd > 127 ? -1 : alarmsavedcmd;
   const std::int32_t mode = core::xeqmode & 0x7F;
-  const auto f3 = static_cast<std::int16_t>((mode & 0xFF) | ((prev & 0xFF) << 8));
   // The function's record: the argument count, the caller's mode and
   // command, and no return statement (it had one while active).
+  std::int16_t record[4];
+  std::memcpy(record, cells + S, sizeof record);
   record[1] = 0;
-  record[2] = f3;
-  record[3] = static_cast<std::int16_t>(n);
+  record[2] = static_cast<std::int16_t>((mode & 0xFF) | ((prev & 0xFF) << 8));
+  record[3] = static_cast<std::int16_t>(b.n);
   std::memcpy(cells + S, record, sizeof record);
   // The function's statement (`$` comes back with the return).
   if ((core::idestate & 4) == 0) core::nomsg = 0;
   cells[3] = cells[4] = cells[5] = cells[6] = 1.0;
-  cells[S + 1] = v;
+  cells[S + 1] = b.v;
   stack[calleebase + 1] = calleefirst + 1;
   jumpedflag = 0;
   // Its END: the word path's first steps, then the return.
@@ -207,10 +216,9 @@ bool inlinecall(std::int16_t w, const std::vector<Form>& forms) {
   stmtflags = 0;
   eventlabel = 0;
   callkind = wfunction;
-  for (std::int32_t i = 0; i < m; ++i)
-    if (back[i] >= 1 && back[i] < zsize && actual[i] >= 1 && actual[i] < zsize)
-      cells[actual[i]] = cells[back[i]];
-  core::lokalscope = scope;
+  for (std::int32_t i = 0; i < b.m; ++i)
+    if (back[i] >= 1 && back[i] < zsize && b.actual[i] >= 1 && b.actual[i] < zsize)
+      cells[b.actual[i]] = cells[back[i]];
   core::lokalsub =
       scope >= 1 && scope <= core::nsym && scope <= name.size() ? records[scope].scope : 0;
   core::xeqmode = mode;
@@ -218,18 +226,29 @@ bool inlinecall(std::int16_t w, const std::vector<Form>& forms) {
   core::idecmd = static_cast<std::int8_t>(prev & 0xFF);
   if (alarmsavedcmd == core::idecmd) alarmsavedcmd = -1;
   if (core::idecmd < -1 && core::idecmd != -13) core::xeqmode |= 0x04;
-  core::xeqline = caller;
-  stmtstart = callerstart;
-  stmtend = callerend;
   // The value takes the function's place on the stack.
   records[calleefirst] = core::SymbolRecord{};
   records[calleefirst].type = numtemptype;
   records[calleefirst + 1] = core::SymbolRecord{};
   records[calleefirst + 1].type = numtemptype;
-  cells[calleefirst] = v;
+  cells[calleefirst] = b.v;
   stack[argbase] = calleefirst;
   core::xeqstackptr = argbase;
   core::iresult = calleefirst + 1;
+}
+
+bool inlinecall(std::int16_t w, const std::vector<Form>& forms) {
+  // A RUN of the program: the command, mode and key state the reference
+  // takes as it comes.
+  if (!runstate()) return false;
+  const std::int32_t n = static_cast<std::uint16_t>(w) & 0x1F;
+  const std::int32_t ptr = core::xeqstackptr;
+  const std::int32_t argbase = ptr - n;
+  if (argbase < 1 || ptr > adrs.size()) return false;
+  const std::int32_t* const stack = adrs.data() - 1;
+  Bound b;
+  if (!bindcall(stack[argbase], n, ptr, core::iresult, stack + argbase + 1, forms, b)) return false;
+  commitcall(b, wordpos);
   ++wordpos;
   return true;
 }

@@ -2,6 +2,7 @@
 // to the fast path.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -16,5 +17,32 @@ namespace exec::fast {
 // after the return, with `wordpos` on the word after w. False when the
 // general path must run it; nothing was changed then.
 bool inlinecall(std::int16_t w, const std::vector<Form>& forms);
+
+// The steps of inlinecall, for a statement that keeps its operands itself.
+// What a reference bound: the function, its arguments and frame, the
+// formals' and the function value's cells as they were, and the value.
+inline constexpr std::int32_t maxformals = 8;
+struct Bound {
+  std::int32_t S = 0, n = 0, m = 0, ptr = 0, first = 0;
+  std::array<std::int32_t, maxformals> actual;  // (the first m of them are set)
+  std::array<double, maxformals> kept;
+  double keptvalue = 0.0, v = 0.0;
+  bool plainback = true;  // the return gives each actual its formal's value back unchanged
+};
+// The run state a reference is taken in one step from (a RUN, nothing
+// pending or typed).
+bool runstate();
+// Function S with the n actuals given, referenced from a stack of height
+// ptr (the function and its actuals the top n + 1 entries) with `first`
+// the next result cell: checks what the general path would find, binds
+// the formals and computes the value. False (nothing changed) when the
+// general path must run it.
+bool bindcall(std::int32_t S, std::int32_t n, std::int32_t ptr, std::int32_t first,
+              const std::int32_t* actuals, const std::vector<Form>& forms, Bound& b);
+// Puts the formals' and the value's cells back (the reference is not made).
+void unbind(const Bound& b);
+// Leaves what the reference, the function and its return leave, the value
+// on the stack in place of the function (callpos: the reference's word).
+void commitcall(const Bound& b, std::int32_t callpos);
 
 }  // namespace exec::fast

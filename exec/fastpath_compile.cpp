@@ -302,6 +302,82 @@ struct Compiler {
     return true;
   }
 
+  // A statement of the word path that assigns one value to a plain
+  // number: operands that are plain numbers, operators of the loop's token
+  // codes and one function reference whose actuals are plain numbers.
+  bool wordassign(std::span<const std::int16_t> w) {
+    const std::size_t n = w.size();
+    if (n < 4 || n > longest || w[n - 1] != core::endmark || u16(w[n - 2]) != 0x8420u || w[0] <= 6)
+      return false;
+    const auto t = typeof_(w[0]);
+    if (!t || *t != 0x80) return false;
+    f.target = w[0];
+    std::int32_t depth = 1, calls = 0;
+    std::vector<bool> plain = {false};  // per stack entry: a push of a plain number
+    std::vector<bool> function = {false};
+    for (std::size_t i = 1; i + 2 < n; ++i) {
+      const std::uint16_t u = u16(w[i]);
+      using Step = Form::WordStep;
+      if (w[i] > 0) {
+        const auto ts = typeof_(w[i]);
+        if (!ts) return false;
+        const bool fn = (*ts & 0x5) == 0x5;
+        if (!fn && (w[i] <= 6 || (*ts != 0x80 && *ts != 0x81))) return false;
+        f.wordsteps.push_back({.op = Step::push, .sym = w[i]});
+        plain.push_back(!fn);
+        function.push_back(fn);
+        ++depth;
+      } else if (looptoken(u)) {
+        if (depth < 3 || function.back() || function[function.size() - 2]) return false;
+        f.wordsteps.push_back({.op = Step::bin, .word = w[i]});
+        plain.pop_back();
+        function.pop_back();
+        plain.back() = false;
+        --depth;
+        ++f.nvalues;
+        f.flagged = true;
+      } else if ((u & 0xFFE0u) == 0xE160u) {
+        const auto args = static_cast<std::int32_t>(u & 0x1Fu);
+        if (++calls > 1 || args > 8 || depth < args + 2) return false;
+        const std::size_t top = plain.size();
+        for (std::int32_t a = 0; a < args; ++a)
+          if (!plain[top - 1 - static_cast<std::size_t>(a)]) return false;
+        if (!function[top - 1 - static_cast<std::size_t>(args)]) return false;
+        Step c{.op = Step::call,
+               .word = w[i],
+               .index = static_cast<std::int32_t>(i),
+               .depth = depth,
+               .first = f.nvalues};
+        for (std::int32_t a = args - 1; a >= 0; --a) {
+          c.actuals[static_cast<std::size_t>(a)] = f.wordsteps.back().sym;
+          f.wordsteps.pop_back();
+        }
+        c.sym = f.wordsteps.back().sym;
+        f.wordsteps.pop_back();
+        f.wordsteps.push_back(c);
+        for (std::int32_t a = 0; a <= args; ++a) {
+          plain.pop_back();
+          function.pop_back();
+        }
+        plain.push_back(false);
+        function.push_back(false);
+        depth -= args;
+        ++f.nvalues;
+        f.flagged = false;
+      } else {
+        return false;
+      }
+      f.maxstack = std::max(f.maxstack, depth);
+      if (static_cast<std::size_t>(f.maxstack) >= longeststack) return false;
+    }
+    if (depth != 2 || function.back()) return false;
+    if (calls == 0) f.flagged = f.nvalues > 0;
+    // Its words' handlers, for when it cannot be computed so.
+    if (!words(w)) return false;
+    f.kind = Kind::wordassign;
+    return true;
+  }
+
   // A statement of the word path whose every word has a handler of its
   // own: symbol operands, operators of the loop's token codes, the plain
   // assignment, and calls, function references, returns, jumps and DO
@@ -338,7 +414,7 @@ Form compile(std::span<const std::int16_t> words) {
   Form f;
   f.words.assign(words.begin(), words.end());
   Compiler c{f};
-  if (!c.assignment(words) && !c.enddo(words) && !c.words(words)) {
+  if (!c.assignment(words) && !c.enddo(words) && !c.wordassign(words) && !c.words(words)) {
     const std::vector<std::int16_t> kept = std::move(f.words);
     f = Form{};
     f.words = kept;

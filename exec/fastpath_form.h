@@ -3,6 +3,7 @@
 // fast path.
 #pragma once
 
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -15,7 +16,7 @@
 
 namespace exec::fast {
 
-enum class Kind : std::uint8_t { unknown, none, assign, enddo, words };
+enum class Kind : std::uint8_t { unknown, none, assign, enddo, words, wordassign };
 
 // The handler of each word of a statement on the word path.
 enum class Tag : std::uint8_t { push, binop, assign, control, end };
@@ -39,8 +40,10 @@ struct Step {
   std::int32_t a = 0, b = 0;
 };
 
-// The deepest value stack an expression may need.
+// The deepest value stack an expression may need, and the deepest operand
+// stack of a statement of words computed on values.
 inline constexpr int maxdepth = 16;
+inline constexpr std::size_t longeststack = 32;
 
 // An expression's steps, with the shape of the commonest ones noted so that
 // they run without the stack: one cell, or one of + - * / over two cells.
@@ -91,6 +94,20 @@ struct Form {
   std::int32_t roomfirst = 0, roombase = 0;
   // A statement of words: each word's handler.
   std::vector<Tag> tags;
+  // A statement of words that assigns one value: its steps (a statement of
+  // words too, for the words' handlers when it cannot be computed so).
+  struct WordStep {
+    enum Op : std::uint8_t { push, bin, call } op = push;
+    std::int32_t sym = 0;    // push: the symbol; call: the function
+    std::int16_t word = 0;   // bin: the operator; call: the reference
+    std::int32_t index = 0;  // call: the reference's word (from the statement's first)
+    std::int32_t depth = 0;  // call: the stack height with the function and its actuals
+    std::int32_t first = 0;  // call: result cells taken before it
+    std::array<std::int32_t, 8> actuals{};
+  };
+  std::vector<WordStep> wordsteps;
+  std::int32_t nvalues = 0, maxstack = 0;
+  bool flagged = false;  // a word operator comes after the last call (or there is no call)
   // The end of a DO loop: the loop's symbol and its record.
   std::int32_t dosym = 0;
   DoRecord loop;
