@@ -63,6 +63,11 @@ bool ready(Form& f) {
   if (plat::fpu_peek_status() != 0) return false;
   switch (f.kind) {
     case Kind::assign:
+      // The arrays the statement names have storage (the general path sets
+      // each up, and fails on one without, before it evaluates anything);
+      // fast statements never write an array's own cell.
+      for (const std::int32_t a : f.arrays)
+        if (!arrayshape(a, zsize)) return false;
       return f.topcell < zsize && f.target < zsize;
     case Kind::enddo: {
       // A loop whose DO never ran falls through: the general path.
@@ -171,8 +176,6 @@ Res runassign(Form& f) {
   const std::int32_t sp = core::xeqstackbase + 1;
   double* const cells = z.data();
   const auto zsize = static_cast<std::int32_t>(z.size());
-  for (const std::int32_t a : f.arrays)
-    if (!arrayshape(a, zsize)) return notrun;
   bool run = true;
   if (!f.cond.empty()) {
     double c = 0.0;

@@ -46,6 +46,7 @@ struct Known {
   std::int32_t S = 0, n = 0, ptr = 0, base = 0, first = 0, scope = 0, stop = 0;
   std::int32_t f1 = 0, m = 0;
   std::array<std::int32_t, maxformals> formal{}, back{};
+  bool plainback = true;
 };
 Known known;
 
@@ -95,6 +96,10 @@ bool check(std::int32_t S, std::int32_t n, std::int32_t ptr, std::int32_t first,
     return false;
   known.f1 = f1;
   known.m = m;
+  known.plainback = true;
+  for (std::int32_t i = 0; i < m; ++i)
+    if (known.back[static_cast<std::size_t>(i)] != known.formal[static_cast<std::size_t>(i)])
+      known.plainback = false;
   return true;
 }
 
@@ -155,10 +160,7 @@ bool bindcall(std::int32_t S, std::int32_t n, std::int32_t ptr, std::int32_t fir
   cells[S + 1] = unassigned;
   for (std::int32_t i = 0; i < m; ++i)
     cells[known.formal[i]] = b.actual[i] >= 0 && b.actual[i] < zsize ? cells[b.actual[i]] : 0.0;
-  b.plainback = true;
-  for (std::int32_t i = 0; i < m; ++i)
-    if (known.back[static_cast<std::size_t>(i)] != known.formal[static_cast<std::size_t>(i)])
-      b.plainback = false;
+  b.plainback = known.plainback;
   if (!evaluate(body->value, cells, zsize, b.v) ||
       std::bit_cast<std::uint64_t>(b.v) == std::bit_cast<std::uint64_t>(unassigned)) {
     unbind(b);
