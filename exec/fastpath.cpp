@@ -388,7 +388,7 @@ Res runwordassign(Form& f, std::span<const std::int16_t> code) {
   newtemprecord(firsttemp);
   core::xeqstackptr = base;
   stmtflags = 0;
-  if (called) commitcall(bound, f.start + callindex);
+  if (called) commitcall(bound, f.start + callindex, false);
   stmtflags = f.flagged ? 1 : 0;
   cells[f.target] = v.v;
   core::xeqstackptr = base + 1;

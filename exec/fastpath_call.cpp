@@ -175,7 +175,7 @@ void unbind(const Bound& b) {
   for (std::int32_t i = 0; i < b.m; ++i) cells[known.formal[i]] = b.kept[i];
 }
 
-void commitcall(const Bound& b, std::int32_t callpos) {
+void commitcall(const Bound& b, std::int32_t callpos, bool onstack) {
   std::int32_t* const stack = adrs.data() - 1;          // stack[i] is adrs(i)
   core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
   double* const cells = z.data();
@@ -185,11 +185,13 @@ void commitcall(const Bound& b, std::int32_t callpos) {
   const auto& back = known.back;
   // The reference: its frame on the stack, the function's record.
   const std::int32_t scope = core::lokalscope;
-  stack[ptr + 1] = scope;
-  stack[ptr + 2] = core::xeqstackbase;
-  stack[ptr + 3] = callpos;
-  stack[ptr + 4] = firsttemp;
-  stack[ptr + 5] = wfunction;
+  if (onstack) {
+    stack[ptr + 1] = scope;
+    stack[ptr + 2] = core::xeqstackbase;
+    stack[ptr + 3] = callpos;
+    stack[ptr + 4] = firsttemp;
+    stack[ptr + 5] = wfunction;
+  }
   keepdollar(S, cells[1]);
   const std::int32_t prev = alarmsavedcmd > 127 ? -1 : alarmsavedcmd;
   const std::int32_t mode = core::xeqmode & 0x7F;
@@ -205,7 +207,7 @@ void commitcall(const Bound& b, std::int32_t callpos) {
   if ((core::idestate & 4) == 0) core::nomsg = 0;
   cells[3] = cells[4] = cells[5] = cells[6] = 1.0;
   cells[S + 1] = b.v;
-  stack[calleebase + 1] = calleefirst + 1;
+  if (onstack) stack[calleebase + 1] = calleefirst + 1;
   jumpedflag = 0;
   // Its END: the word path's first steps, then the return.
   eventcmd = 0;
@@ -229,6 +231,7 @@ void commitcall(const Bound& b, std::int32_t callpos) {
   if (alarmsavedcmd == core::idecmd) alarmsavedcmd = -1;
   if (core::idecmd < -1 && core::idecmd != -13) core::xeqmode |= 0x04;
   // The value takes the function's place on the stack.
+  if (!onstack) return;
   records[calleefirst] = core::SymbolRecord{};
   records[calleefirst].type = numtemptype;
   records[calleefirst + 1] = core::SymbolRecord{};
@@ -250,7 +253,7 @@ bool inlinecall(std::int16_t w, const std::vector<Form>& forms) {
   const std::int32_t* const stack = adrs.data() - 1;
   Bound b;
   if (!bindcall(stack[argbase], n, ptr, core::iresult, stack + argbase + 1, forms, b)) return false;
-  commitcall(b, wordpos);
+  commitcall(b, wordpos, true);
   ++wordpos;
   return true;
 }

@@ -43,6 +43,9 @@ bool bindcall(std::int32_t S, std::int32_t n, std::int32_t ptr, std::int32_t fir
 void unbind(const Bound& b);
 // Leaves what the reference, the function and its return leave, the value
 // on the stack in place of the function (callpos: the reference's word).
-void commitcall(const Bound& b, std::int32_t callpos);
+// Without `onstack` the caller keeps its operands itself: the frame, the
+// value's cell and the stack above the statement's target, which nothing
+// reads again, are left alone.
+void commitcall(const Bound& b, std::int32_t callpos, bool onstack);
 
 }  // namespace exec::fast
