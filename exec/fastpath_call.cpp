@@ -47,6 +47,10 @@ struct Known {
   std::int32_t f1 = 0, m = 0;
   std::array<std::int32_t, maxformals> formal{}, back{};
   bool plainback = true;
+  // The actuals last found bound as the formals expect (their types change
+  // only with a stir()).
+  std::array<std::int32_t, maxformals> matched{};
+  bool matchedok = false;
 };
 Known known;
 
@@ -130,21 +134,30 @@ bool bindcall(std::int32_t S, std::int32_t n, std::int32_t ptr, std::int32_t fir
     known.first = first;
     known.scope = core::lokalscope;
     known.stop = stopline;
+    known.matchedok = false;
   }
   const Form* const body = &forms[static_cast<std::size_t>(known.f1 + 1)];
   const std::int32_t m = known.m;
   // The formals as the call binds them keep the types and addresses the
   // body's form was made for.
-  const std::int32_t nname =
-      std::min<std::int32_t>(core::nname, static_cast<std::int32_t>(name.size()));
+  bool same = known.matchedok;
   for (std::int32_t i = 0; i < m; ++i) {
-    const std::int32_t f = known.formal[static_cast<std::size_t>(i)];
-    const std::int32_t a = actuals[i];
-    const bool isname = a >= 1 && a <= nname;
-    if (records[f].type != (isname ? records[a].type : std::int16_t{0xA0}) ||
-        records[f].adr != (isname ? records[a].adr : 0))
-      return false;
-    b.actual[static_cast<std::size_t>(i)] = a;
+    b.actual[static_cast<std::size_t>(i)] = actuals[i];
+    same = same && known.matched[static_cast<std::size_t>(i)] == actuals[i];
+  }
+  if (!same) {
+    const std::int32_t nname =
+        std::min<std::int32_t>(core::nname, static_cast<std::int32_t>(name.size()));
+    for (std::int32_t i = 0; i < m; ++i) {
+      const std::int32_t f = known.formal[static_cast<std::size_t>(i)];
+      const std::int32_t a = actuals[i];
+      const bool isname = a >= 1 && a <= nname;
+      if (records[f].type != (isname ? records[a].type : std::int16_t{0xA0}) ||
+          records[f].adr != (isname ? records[a].adr : 0))
+        return false;
+      known.matched[static_cast<std::size_t>(i)] = a;
+    }
+    known.matchedok = true;
   }
   if (plat::fpu_peek_status() != 0) return false;
   const auto zsize = static_cast<std::int32_t>(z.size());
