@@ -69,12 +69,6 @@ std::int32_t savedcmdof(std::int16_t f3) {
 
 bool shiftheld() { return (core::keyrec[2] & 1) != 0; }
 
-// The caller's `$` at each active function reference: the function's own
-// statements set `$` anew, and a statement that repeats itself over `$`
-// (a whole-array assignment of function values) must find it unchanged.
-// Calls are not re-entrant, so one place per function symbol suffices.
-std::vector<double> dollarkept;
-
 // CALL (0xE080) or function reference (0xE160) with n arguments.
 WordResult call(std::int16_t w) {
   const std::int32_t n = count(w);
@@ -300,11 +294,6 @@ std::int32_t headerposition(std::int32_t s, bool function) {
   const std::int32_t next = core::stmtstart(s + 1);
   if (next < 3) return 0;
   return next - (function ? 3 : 2);
-}
-
-void keepdollar(std::int32_t S, double dollar) {
-  if (dollarkept.size() <= static_cast<std::size_t>(S)) dollarkept.resize(S + 1, 1.0);
-  dollarkept[static_cast<std::size_t>(S)] = dollar;
 }
 
 bool iscontrolword(std::int16_t w) {

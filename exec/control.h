@@ -14,6 +14,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "exec/xeq.h"
 
@@ -47,9 +48,19 @@ bool subactive(std::int32_t s);
 // (its formals stand before it); 0 when there is none.
 std::int32_t headerposition(std::int32_t s, bool function);
 
+// The caller's `$` at each active function reference: the function's own
+// statements set `$` anew, and a statement that repeats itself over `$`
+// (a whole-array assignment of function values) must find it unchanged.
+// Calls are not re-entrant, so one place per function symbol suffices.
+inline std::vector<double> dollarkept;
+
 // Keeps the caller's `$` for the reference of function S that starts now
 // (the function's return gives it back).
-void keepdollar(std::int32_t S, double dollar);
+inline void keepdollar(std::int32_t S, double dollar) {
+  const auto k = static_cast<std::size_t>(S);
+  if (dollarkept.size() <= k) dollarkept.resize(k + 1, 1.0);
+  dollarkept[k] = dollar;
+}
 
 // Start values of the words of this family.
 void reset_control();
