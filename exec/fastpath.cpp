@@ -62,13 +62,15 @@ bool ready(Form& f) {
   // that is not a finite number before the status could rise.)
   if (plat::fpu_peek_status() != 0) return false;
   switch (f.kind) {
+    case Kind::block:
     case Kind::assign:
       // The arrays the statement names have storage (the general path sets
       // each up, and fails on one without, before it evaluates anything);
       // fast statements never write an array's own cell.
       for (const std::int32_t a : f.arrays)
         if (!arrayshape(a, zsize)) return false;
-      return f.topcell < zsize && f.target < zsize;
+      // (A block's target is a statement, an assignment's a cell.)
+      return f.topcell < zsize && (f.kind == Kind::block || f.target < zsize);
     case Kind::enddo: {
       // A loop whose DO never ran falls through: the general path.
       f.loop = dorecord(f.dosym);
@@ -103,6 +105,7 @@ inline bool wordstackroom() {
   if (f.roomepoch == epoch && f.roomfirst == firsttemp && f.roombase == base) return true;
   bool ok = false;
   switch (f.kind) {
+    case Kind::block:
     case Kind::assign: {
       const std::int32_t sp = base + 1;
       ok = temproom(f.cells) && sp <= core::adrs.size() &&
@@ -206,6 +209,38 @@ Res runassign(Form& f) {
   return ran();
 }
 
+// A block IF, ELSEIF or ENDIF: its condition, the block stack's step, and
+// the jump past the block or the next statement.
+Res runblock(Form& f) {
+  if (!room(f)) return notrun;
+  double* const cells = z.data();
+  bool cond = false;
+  if (!f.cond.empty()) {
+    double c = 0.0;
+    if (!evaluate(f.cond, cells, static_cast<std::int32_t>(z.size()), c)) return notrun;
+    cond = c != 0.0;
+  }
+  // What the general path leaves: the evaluation's steps, then the loop's.
+  head(f.start, f.end);
+  const std::int32_t sp = core::xeqstackbase + 1;
+  core::iresult = firsttemp;
+  core::xeqstackptr = sp;
+  core::msgkey.blank();
+  core::c1tmptop = core::c1top + 1;
+  cells[1] = cells[3] = cells[4] = cells[5] = cells[6] = 1.0;
+  bool decided = false;
+  const std::int32_t r = blockstep(f.blockkind, core::xeqline, cond, f.target, decided);
+  core::adrs.data()[sp - 1] = firsttemp + 1;
+  if (r == xeqfalseblock) {
+    // The jump past the block.
+    jumpedflag = 0xFF;
+    core::xeqline = f.target;
+    return ran();
+  }
+  endstatement();
+  return ran();
+}
+
 Res runenddo(Form& f) {
   if (!room(f)) return notrun;
   const DoRecord& r = f.loop;
@@ -285,6 +320,9 @@ Res runwordsfrom(std::span<const std::int16_t> code) {
             continue;
           }
           r = controlword(w);
+          break;
+        case Tag::operand:
+          r = operandwords != nullptr ? operandwords(w) : WordResult::unknown;
           break;
         case Tag::end:
           break;
@@ -466,6 +504,9 @@ Outcome runstatement(std::span<const std::int16_t> code) {
       case Kind::wordassign:
         next = runwordassign(*f, code);
         settled = false;
+        break;
+      case Kind::block:
+        next = runblock(*f);
         break;
       default:
         break;

@@ -287,6 +287,27 @@ struct Compiler {
     return true;
   }
 
+  // A block IF or ELSEIF with its condition and the statement its jump
+  // names, or an ENDIF: -1 0, [condition,] block word, [statement,] end.
+  bool block(std::span<const std::int16_t> w) {
+    const std::size_t n = w.size();
+    if (n < 4 || n > longest || w[0] != -1 || w[1] != 0 || w[n - 1] != core::endmark) return false;
+    if (n == 4 && u16(w[2]) == 0xF4C0u) {
+      f.blockkind = 0xF4C0u;
+      f.cells += 4;
+      f.kind = Kind::block;
+      return true;
+    }
+    if (n < 6 || (u16(w[n - 3]) != 0xF400u && u16(w[n - 3]) != 0xF480u) || w[n - 2] <= 0)
+      return false;
+    if (!expression(w.subspan(2, n - 5), f.cond)) return false;
+    f.blockkind = u16(w[n - 3]);
+    f.target = w[n - 2];
+    f.cells += 4;
+    f.kind = Kind::block;
+    return true;
+  }
+
   // The end of a DO loop: the loop's symbol, ENDDO or CONTINUE, end.
   bool enddo(std::span<const std::int16_t> w) {
     if (w.size() != 3 || w[0] <= 0 || w[2] != core::endmark) return false;
@@ -379,9 +400,9 @@ struct Compiler {
   }
 
   // A statement of the word path whose every word has a handler of its
-  // own: symbol operands, operators of the loop's token codes, the plain
-  // assignment, and calls, function references, returns, jumps and DO
-  // headers.
+  // own: symbol operands, array elements, operators of the loop's token
+  // codes, the plain assignment, and calls, function references, returns,
+  // jumps, one-line IFs and DO headers.
   bool words(std::span<const std::int16_t> w) {
     const std::size_t n = w.size();
     if (n < 2 || n > longest || w[n - 1] != core::endmark || w[0] == 1 || w[0] == -1) return false;
@@ -396,8 +417,10 @@ struct Compiler {
       } else if (looptoken(u)) {
         f.tags.push_back(Tag::binop);
       } else if (fam == 0xE160u || fam == 0xE080u || u == 0xE0C0u || u == 0xE120u ||
-                 fam == 0xE020u || fam == 0xEC20u || fam == 0xEC60u) {
+                 fam == 0xE020u || fam == 0xE040u || fam == 0xEC20u || fam == 0xEC60u) {
         f.tags.push_back(Tag::control);
+      } else if (fam == 0xF400u) {
+        f.tags.push_back(Tag::operand);  // an array element
       } else {
         return false;
       }
@@ -414,7 +437,8 @@ Form compile(std::span<const std::int16_t> words) {
   Form f;
   f.words.assign(words.begin(), words.end());
   Compiler c{f};
-  if (!c.assignment(words) && !c.enddo(words) && !c.wordassign(words) && !c.words(words)) {
+  if (!c.assignment(words) && !c.block(words) && !c.enddo(words) && !c.wordassign(words) &&
+      !c.words(words)) {
     const std::vector<std::int16_t> kept = std::move(f.words);
     f = Form{};
     f.words = kept;

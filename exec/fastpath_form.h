@@ -16,10 +16,10 @@
 
 namespace exec::fast {
 
-enum class Kind : std::uint8_t { unknown, none, assign, enddo, words, wordassign };
+enum class Kind : std::uint8_t { unknown, none, assign, enddo, words, wordassign, block };
 
 // The handler of each word of a statement on the word path.
-enum class Tag : std::uint8_t { push, binop, assign, control, end };
+enum class Tag : std::uint8_t { push, binop, assign, control, operand, end };
 
 // One step of an expression, in postfix order over a stack of values. A
 // step's operands come from the stack or straight from a cell (`a` and `b`
@@ -92,6 +92,9 @@ struct Form {
   // The frame for which `room` found room.
   std::uint64_t roomepoch = 0;
   std::int32_t roomfirst = 0, roombase = 0;
+  // A block IF, ELSEIF or ENDIF: its word's kind (the condition in `cond`,
+  // the statement its jump names in `target`).
+  std::uint32_t blockkind = 0;
   // A statement of words: each word's handler.
   std::vector<Tag> tags;
   // A statement of words that assigns one value: its steps (a statement of

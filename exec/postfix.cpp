@@ -292,13 +292,27 @@ std::int32_t assign(Eval& e, std::int32_t p) {
 // Block IF words: IF, ELSE, ELSEIF, ENDIF; target: the statement the block
 // names. Returns 0 to go on or `xeqfalseblock`.
 std::int32_t blockword(Eval& e, std::uint32_t w, std::int32_t target) {
-  const std::int32_t S = core::xeqline;
   bool cond = false;
   std::int32_t c = 0;
   if (pop(e, c)) cond = numvalue(c) != 0.0;
   e.condition = true;
+  bool decided = false;
+  const std::int32_t r = blockstep(w & 0xFFC0u, core::xeqline, cond, target, decided);
+  if (decided) {
+    if (validcell(e.resultcell)) core::z(e.resultcell) = cond ? 1.0 : falsevalue;
+    e.falsecond = !cond;
+  }
+  return r;
+}
+
+}  // namespace
+
+}  // namespace evaldetail
+
+std::int32_t blockstep(std::uint32_t kind, std::int32_t S, bool& cond, std::int32_t target,
+                       bool& decided) {
+  decided = false;
   while (nblock > 0 && (blockstack(nblock) == -S || blockstack(nblock) == 0)) --nblock;
-  const std::uint32_t kind = w & 0xFFC0u;
   if (kind == 0xF4C0u) {
     if (nblock > 0) --nblock;
     return 0;
@@ -327,8 +341,7 @@ std::int32_t blockword(Eval& e, std::uint32_t w, std::int32_t target) {
   } else if (blockstack(nblock) < 0) {
     cond = false;
   }
-  if (validcell(e.resultcell)) core::z(e.resultcell) = cond ? 1.0 : falsevalue;
-  e.falsecond = !cond;
+  decided = true;
   std::int32_t& entry = blockstack(nblock);
   if (S < entry) {
     entry = cond ? -S : target;
@@ -340,6 +353,10 @@ std::int32_t blockword(Eval& e, std::uint32_t w, std::int32_t target) {
   }
   return entry > 0 ? xeqfalseblock : 0;
 }
+
+namespace evaldetail {
+
+namespace {
 
 // The variable that receives an option statement's result, named by the
 // word at the split position: an operand word names it; a descriptor (the

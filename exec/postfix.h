@@ -30,6 +30,15 @@ inline constexpr std::int32_t omitted = 0x7FFFFFFF;
 inline std::int32_t nblock = 0;
 inline plat::Store1<std::int32_t> blockstack(8);
 
+// The block stack's step for the block word of kind `kind` (IF 0xF400,
+// ELSEIF 0xF480, ELSE 0xF440, ENDIF 0xF4C0) in statement S, with its
+// condition (made false when a branch of the chain was taken already) and
+// the statement its jump names. 0 to go on, or `xeqfalseblock` when the
+// statement's block is skipped. `decided` is false for ELSE and ENDIF,
+// which test nothing.
+std::int32_t blockstep(std::uint32_t kind, std::int32_t S, bool& cond, std::int32_t target,
+                       bool& decided);
+
 // Evaluates one linked statement. words and values: the linked word and
 // operand lists, 1-based (entry 1 of words is 0, of values the split
 // position plus the descriptor count `xeqexpr.ndescr`; then the descriptor

@@ -15,6 +15,7 @@
 #include "exec/assign.h"
 #include "exec/control.h"
 #include "exec/fastpath.h"
+#include "exec/operands.h"
 #include "exec/postfix.h"
 #include "exec/xeq2.h"
 #include "exec/xeqtemps.h"
@@ -77,6 +78,8 @@ At errorexit() {
   errsubject = 1;
   std::array<std::int16_t, 4> halves = core::iostatw;
   halves[0] = static_cast<std::int16_t>(core::xeqline);
+  // A failed calculation names its floating-point status second.
+  if (msgkeyis(xeqerrorkey(3300))) halves[1] = detailwords[0];
   std::array<float, 2> where{xeqfailword, xeqfailpos};
   core::HelpValues hv;
   hv.halves = halves;

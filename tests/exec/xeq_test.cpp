@@ -17,6 +17,7 @@
 #include "exec/script_runner.h"
 #include "exec/xeq.h"
 #include "platform/win_message.h"
+#include "platform/win_message_box.h"
 #include "platform/win_message_keys.h"
 
 namespace {
@@ -230,6 +231,22 @@ TEST_F(Loop, AViewWrittenAsANumberIsWrittenOutWithinTheStore) {
       "DIMENSION M(3, 4)\r\nDO R = 1, 3\r\nN = ALIAS(Base=A, Columns=2, Vector=Q, Vector=R)\r\n"
       "  DO Q = 1, 4\r\n    M(R + 3 * (Q - 1)) = R * 10 + Q\r\n  ENDDO\r\nENDDO\r\nEND\r\n");
   EXPECT_NE(out.find("stop=32767 line=3 key=AliasXeq"), std::string::npos) << out.substr(0, 300);
+}
+
+}  // namespace
+
+namespace {
+
+// A division by zero names its floating-point status (4), not the line.
+TEST_F(Loop, AFailedCalculationNamesItsFloatingPointStatus) {
+  const std::string out = scriptrun::run("Z = 0\r\nY = 2\r\nX = Y / Z\r\nEND\r\n");
+  EXPECT_NE(out.find("stop=32767 line=3 key=xeq3300"), std::string::npos) << out;
+  bool named = false;
+  for (const auto& box : plat::message_box_log())
+    if (box.text.find("In statement 3 a calculation failed (floating-point status 4)") !=
+        std::string::npos)
+      named = true;
+  EXPECT_TRUE(named);
 }
 
 }  // namespace
