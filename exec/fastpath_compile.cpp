@@ -288,9 +288,17 @@ struct Compiler {
   }
 
   // A block IF or ELSEIF with its condition and the statement its jump
-  // names, or an ENDIF: -1 0, [condition,] block word, [statement,] end.
+  // names, or an ENDIF: -1 0, [condition,] block word, [statement,] end;
+  // or an ELSE: -1, ELSE, statement, end.
   bool block(std::span<const std::int16_t> w) {
     const std::size_t n = w.size();
+    if (n == 4 && w[0] == -1 && u16(w[1]) == 0xF440u && w[2] > 0 && w[3] == core::endmark) {
+      f.blockkind = 0xF440u;
+      f.target = w[2];
+      f.cells += 4;
+      f.kind = Kind::block;
+      return true;
+    }
     if (n < 4 || n > longest || w[0] != -1 || w[1] != 0 || w[n - 1] != core::endmark) return false;
     if (n == 4 && u16(w[2]) == 0xF4C0u) {
       f.blockkind = 0xF4C0u;
