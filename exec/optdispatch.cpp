@@ -41,6 +41,9 @@ bool addpositional(std::int32_t kw, std::int32_t value) {
 void callroutine(const OptEntry& e, const OptCall& call) {
   const bool timed = e.stmt == OptStmt::DLG && (realtimeflags & 1) && realtimehook != nullptr;
   if (timed) realtimehook(2, 0);
+  // A statement that gives no value of its own gives 0, not what an earlier
+  // statement left in its result cell.
+  if (core::z.valid(core::iresult)) core::z(core::iresult) = 0.0;
   e.routine(call);
   if (timed && call.expression) realtimehook(0, 0);
 }

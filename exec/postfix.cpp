@@ -437,9 +437,6 @@ std::int32_t optionstatement(Eval& e, std::int32_t p) {
     if (!resultroom(core::iresult + 1)) return 2002;
     ++core::iresult;
     newtemprecord(core::iresult);
-    // A statement that gives no value of its own gives 0, not what an
-    // earlier statement left in the cell.
-    core::z(core::iresult) = 0.0;
     // The dispatch points `xeqstackptr` past its list, which it does not
     // keep on that stack: the statement's own stack top stays.
     const std::int32_t stacktop = core::xeqstackptr;
