@@ -54,7 +54,12 @@ void asresult(double v) {
   takeresult(core::xeqstackptr > core::xeqstackbase ? 1 : 0);
 }
 
-std::int32_t headerpos(std::int32_t s, bool function) { return headerposition(s, function); }
+// Position of the header word of the SUBROUTINE or FUNCTION statement s.
+std::int32_t headerpos(std::int32_t s, bool function) {
+  const std::int32_t next = core::stmtstart(s + 1);
+  if (next < 3) return 0;
+  return next - (function ? 3 : 2);
+}
 
 bool isfunction(std::int32_t s) { return (name(s).type & 0x5) == 0x5; }
 
@@ -289,12 +294,6 @@ WordResult vectorise() {
 }
 
 }  // namespace
-
-std::int32_t headerposition(std::int32_t s, bool function) {
-  const std::int32_t next = core::stmtstart(s + 1);
-  if (next < 3) return 0;
-  return next - (function ? 3 : 2);
-}
 
 bool iscontrolword(std::int16_t w) {
   const auto u = static_cast<std::uint16_t>(w);

@@ -44,10 +44,6 @@ WordResult blockjump(std::int32_t subject);
 // True when subroutine s is the one running or one of its callers.
 bool subactive(std::int32_t s);
 
-// Position of the header word of the SUBROUTINE or FUNCTION statement s
-// (its formals stand before it); 0 when there is none.
-std::int32_t headerposition(std::int32_t s, bool function);
-
 // The caller's `$` at each active function reference: the function's own
 // statements set `$` anew, and a statement that repeats itself over `$`
 // (a whole-array assignment of function values) must find it unchanged.

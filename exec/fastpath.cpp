@@ -53,8 +53,6 @@ bool current(const Form& f, std::span<const std::int16_t> words) {
 // cells it names, a DO loop's record. Checked with the words.
 bool ready(Form& f) {
   const auto zsize = static_cast<std::int32_t>(z.size());
-  f.zsize = zsize;
-  f.nztop = core::nztop;
   if (core::nsym < 6) return false;
   // A failed calculation of the general path not yet reported (a loop
   // test's, say) is reported by the next statement that evaluates: that

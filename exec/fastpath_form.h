@@ -85,10 +85,9 @@ struct Form {
   // fails on one without storage) before it evaluates anything.
   std::vector<std::int32_t> arrays;
   std::int32_t target = 0;
-  std::int32_t cells = 0;             // result cells the general path would take
-  std::int32_t topcell = 0;           // highest cell a step names
-  bool ready = false;                 // what `ready` found, with the words
-  std::int32_t zsize = 0, nztop = 0;  // the store's size and top block then
+  std::int32_t cells = 0;    // result cells the general path would take
+  std::int32_t topcell = 0;  // highest cell a step names
+  bool ready = false;        // what `ready` found, with the words
   // The frame for which `room` found room.
   std::uint64_t roomepoch = 0;
   std::int32_t roomfirst = 0, roombase = 0;
