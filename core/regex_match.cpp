@@ -96,6 +96,25 @@ bool next_successor(const RxScan& s, RxScan::Frame& f, int& ns, int& np) {
       p <= s.to &&
       el.accepts[s.fold[static_cast<unsigned char>(s.text[static_cast<std::size_t>(p - 1)])]];
   const std::int32_t q = in_star ? rx_star : el.quant;
+  const std::int32_t repeat = s.base[static_cast<std::size_t>(a)] + 2 * e + 1;
+  // "?" and "*": first the character (on to `taken`), then without it.
+  const auto orskip = [&](std::int32_t taken) {
+    if (f.choice == 0) {
+      f.choice = 1;
+      if (acc) {
+        ns = taken;
+        np = p + 1;
+        return true;
+      }
+    }
+    if (f.choice == 1) {
+      f.choice = 2;
+      ns = after;
+      np = p;
+      return true;
+    }
+    return false;
+  };
   switch (q) {
     case 0:
       if (f.choice++ == 0 && acc) {
@@ -105,44 +124,16 @@ bool next_successor(const RxScan& s, RxScan::Frame& f, int& ns, int& np) {
       }
       return false;
     case rx_opt:
-      if (f.choice == 0) {
-        f.choice = 1;
-        if (acc) {
-          ns = after;
-          np = p + 1;
-          return true;
-        }
-      }
-      if (f.choice == 1) {
-        f.choice = 2;
-        ns = after;
-        np = p;
-        return true;
-      }
-      return false;
+      return orskip(after);
     case rx_plus:
       if (f.choice++ == 0 && acc) {
-        ns = s.base[static_cast<std::size_t>(a)] + 2 * e + 1;
+        ns = repeat;
         np = p + 1;
         return true;
       }
       return false;
     default:  // "*", and the repeat state of "+"
-      if (f.choice == 0) {
-        f.choice = 1;
-        if (acc) {
-          ns = s.base[static_cast<std::size_t>(a)] + 2 * e + 1;
-          np = p + 1;
-          return true;
-        }
-      }
-      if (f.choice == 1) {
-        f.choice = 2;
-        ns = after;
-        np = p;
-        return true;
-      }
-      return false;
+      return orskip(repeat);
   }
 }
 

@@ -40,19 +40,6 @@ bool push(std::int32_t e) {
   return true;
 }
 
-// The text bounds of a stack entry; false for a number.
-bool textbounds(std::int32_t e, std::int32_t& first, std::int32_t& last) {
-  if (e < 0) {
-    const std::int32_t j = -e;
-    if (j > ntemps) return false;
-    first = tmpbeg(j);
-    last = tmpend(j);
-    return true;
-  }
-  if (!issym(e) || !core::z.valid(e)) return false;
-  return core::ISCHAR(e, first, last) != 0;
-}
-
 std::pair<std::int32_t, std::int32_t> shape(std::int32_t s) {
   std::int32_t rows = 0, cols = 0;
   core::TRANSFERR8TO2I4(core::z(s), rows, cols);

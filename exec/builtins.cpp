@@ -40,18 +40,6 @@ bool outside(std::int32_t e) {
   return e > 0 && (typeof_(e) & 0x48) == 0x48 && core::I4EQUZ(1, e) == outsidetext;
 }
 
-bool textbounds(std::int32_t e, std::int32_t& first, std::int32_t& last) {
-  if (e < 0) {
-    const std::int32_t j = -e;
-    if (j > ntemps) return false;
-    first = tmpbeg(j);
-    last = tmpend(j);
-    return true;
-  }
-  if (!issym(e) || !core::z.valid(e)) return false;
-  return core::ISCHAR(e, first, last) != 0;
-}
-
 bool textof(std::int32_t e, std::string& out) {
   if (outside(e)) {
     out.assign(1, ' ');

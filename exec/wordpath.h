@@ -10,6 +10,8 @@
 
 #include "core/runwords.h"
 #include "core/stores.h"
+#include "core/symbols.h"
+#include "exec/tempstrings.h"
 #include "exec/xeq.h"
 
 namespace exec::wordpath {
@@ -39,6 +41,20 @@ inline bool issym(std::int32_t s) { return s >= 1 && s <= core::nname && core::n
 inline int typeof_(std::int32_t s) {
   return issym(s) ? static_cast<std::uint16_t>(core::name(s).type) & 0x7FF : 0;
 }
+// The text bounds of a stack entry (a temporary string or a character
+// symbol); false for a number.
+inline bool textbounds(std::int32_t e, std::int32_t& first, std::int32_t& last) {
+  if (e < 0) {
+    const std::int32_t j = -e;
+    if (j > ntemps) return false;
+    first = tmpbeg(j);
+    last = tmpend(j);
+    return true;
+  }
+  if (!issym(e) || !core::z.valid(e)) return false;
+  return core::ISCHAR(e, first, last) != 0;
+}
+
 // The value in cell e of `z`, 0 outside the store.
 inline double value(std::int32_t e) { return core::z.valid(e) ? core::z(e) : 0.0; }
 

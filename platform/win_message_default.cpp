@@ -24,13 +24,7 @@ int hit_test(Window& w, POINT screen) {
   if ((w.style & WS_HSCROLL) && y >= c.bottom && y < c.bottom + kScrollBarWidth && x >= c.left &&
       x < c.right)
     return HTHSCROLL;
-  int b = 0;
-  if (w.style & WS_THICKFRAME)
-    b = kSizingFrameWidth;
-  else if ((w.style & WS_DLGFRAME) || (w.ex_style & WS_EX_DLGMODALFRAME))
-    b = kDialogFrameWidth;
-  else if (w.style & WS_BORDER)
-    b = kBorderWidth;
+  const int b = border_width(w.style, w.ex_style);
   int top = b;
   if ((w.style & WS_CAPTION) == WS_CAPTION) {
     if (y >= top && y < top + kCaptionHeight && x >= b && x < width(w) - b) return HTCAPTION;

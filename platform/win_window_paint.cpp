@@ -213,13 +213,7 @@ void draw_frame(Window& w) {
   fill(0, c.bottom, cx, cy, GetSysColor(COLOR_BTNFACE));
   fill(0, c.top, c.left, c.bottom, GetSysColor(COLOR_BTNFACE));
   fill(c.right, c.top, cx, c.bottom, GetSysColor(COLOR_BTNFACE));
-  int b = 0;
-  if (w.style & WS_THICKFRAME)
-    b = kSizingFrameWidth;
-  else if ((w.style & WS_DLGFRAME) || (w.ex_style & WS_EX_DLGMODALFRAME))
-    b = kDialogFrameWidth;
-  else if (w.style & WS_BORDER)
-    b = kBorderWidth;
+  const int b = border_width(w.style, w.ex_style);
   if (b > 0) {
     COLORREF line = GetSysColor(COLOR_WINDOWFRAME);
     fill(0, 0, cx, 1, line);

@@ -118,14 +118,15 @@ POINT offset_in_toplevel(const Window& w) {
   return pt;
 }
 
+int border_width(DWORD style, DWORD ex_style) {
+  if (style & WS_THICKFRAME) return kSizingFrameWidth;
+  if ((style & WS_DLGFRAME) || (ex_style & WS_EX_DLGMODALFRAME)) return kDialogFrameWidth;
+  if (style & WS_BORDER) return kBorderWidth;
+  return 0;
+}
+
 RECT frame_insets(DWORD style, DWORD ex_style, bool has_menu, int cx, int cy, bool child) {
-  int b = 0;
-  if (style & WS_THICKFRAME)
-    b = kSizingFrameWidth;
-  else if ((style & WS_DLGFRAME) || (ex_style & WS_EX_DLGMODALFRAME))
-    b = kDialogFrameWidth;
-  else if (style & WS_BORDER)
-    b = kBorderWidth;
+  const int b = border_width(style, ex_style);
   RECT in{b, b, b, b};
   if ((style & WS_CAPTION) == WS_CAPTION) in.top += kCaptionHeight;
   if (!child && has_menu) in.top += kMenuBarHeight;

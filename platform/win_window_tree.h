@@ -91,6 +91,9 @@ POINT client_origin_on_screen(const Window& w);
 POINT offset_in_toplevel(const Window& w);
 // Frame insets (client area in window coordinates) for a style.
 RECT frame_insets(DWORD style, DWORD ex_style, bool has_menu, int cx, int cy, bool child);
+// Width of the border that the styles give a window (sizing, dialog or
+// thin frame), 0 for none.
+int border_width(DWORD style, DWORD ex_style);
 void recompute_client(Window& w);
 // Calls the window's procedure.
 LRESULT call(Window& w, UINT msg, WPARAM wp, LPARAM lp);
