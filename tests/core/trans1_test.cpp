@@ -16,15 +16,10 @@ using namespace core;
 using translex::lex;
 using translex::num;
 using translex::sym;
+using translex::W;
 using translex::words;
 
 namespace {
-
-std::vector<std::int16_t> W(std::initializer_list<std::int32_t> v) {
-  std::vector<std::int16_t> out;
-  for (auto x : v) out.push_back(static_cast<std::int16_t>(x));
-  return out;
-}
 
 std::int32_t labelof(std::string_view text) {
   for (std::int32_t k = 1; k <= nsym; ++k)

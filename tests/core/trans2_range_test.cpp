@@ -13,14 +13,9 @@
 using namespace core;
 using translex::num;
 using translex::sym;
+using translex::W;
 
 namespace {
-
-std::vector<std::int16_t> W(std::initializer_list<std::int32_t> v) {
-  std::vector<std::int16_t> out;
-  for (auto x : v) out.push_back(static_cast<std::int16_t>(x));
-  return out;
-}
 
 std::vector<std::int16_t> trans(std::string_view line) {
   translex::lex(line);

@@ -17,15 +17,10 @@ using namespace core;
 using translex::lex;
 using translex::num;
 using translex::sym;
+using translex::W;
 using translex::words;
 
 namespace {
-
-std::vector<std::int16_t> W(std::initializer_list<std::int32_t> v) {
-  std::vector<std::int16_t> out;
-  for (auto x : v) out.push_back(static_cast<std::int16_t>(x));
-  return out;
-}
 
 // Translates one line through the dispatch.
 std::vector<std::int16_t> trans(std::string_view line) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <string_view>
 #include <vector>
 
@@ -23,5 +24,11 @@ std::int32_t num(std::string_view literal);
 bool lex(std::string_view line);
 // The translated words tokcod(1..ntrans).
 std::vector<std::int16_t> words();
+// Code words written as numbers (0x8000 and up as they are stored).
+inline std::vector<std::int16_t> W(std::initializer_list<std::int32_t> v) {
+  std::vector<std::int16_t> out;
+  for (auto x : v) out.push_back(static_cast<std::int16_t>(x));
+  return out;
+}
 
 }  // namespace translex

@@ -40,15 +40,9 @@ std::int32_t capture(std::span<std::int16_t> codes, std::int32_t& total,
 class Xeq2Test : public ::testing::Test {
  protected:
   void SetUp() override {
-    reset_stores();
-    reset_runwords();
+    storetest::setup();
     reset_xeq2();
     reset_tempstrings();
-    std::int32_t zero = 0, one = 1;
-    ALLOCS("z", zero, nz);
-    ALLOCS("name", one, nname);
-    ALLOCS("c1namen", one, nc1namen);
-    c1limit = nc1namen + 1;
     for (std::string_view nm : {"$", "$$", "$R", "$C", "$1", "$2"}) addsym(nm, 0x80);
     x = addsym("X", 0x80);
     a = addsym("A", 0x80);
