@@ -172,6 +172,19 @@ Res handback(WordResult r, std::int16_t lastword) {
   return Outcome::afterword;
 }
 
+// What a statement of the expression path leaves before its own effects:
+// the loop's head, the result cell and stack, and the predefined cells that
+// the evaluation sets for its single pass.
+void exprpathsteps(const Form& f) {
+  head(f.start, f.end);
+  core::iresult = firsttemp;
+  core::xeqstackptr = core::xeqstackbase + 1;
+  core::msgkey.blank();
+  core::c1tmptop = core::c1top + 1;
+  double* const cells = z.data();
+  cells[1] = cells[3] = cells[4] = cells[5] = cells[6] = 1.0;
+}
+
 Res runassign(Form& f) {
   if (!room(f)) return notrun;
   const std::int32_t sp = core::xeqstackbase + 1;
@@ -195,12 +208,7 @@ Res runassign(Form& f) {
     if (!evaluate(f.value, cells, zsize, v)) return notrun;
   }
   // The statement runs through: what the general path leaves.
-  head(f.start, f.end);
-  core::iresult = firsttemp;
-  core::xeqstackptr = sp;
-  core::msgkey.blank();
-  core::c1tmptop = core::c1top + 1;
-  cells[1] = cells[3] = cells[4] = cells[5] = cells[6] = 1.0;
+  exprpathsteps(f);
   if (run) cells[target] = v;
   core::adrs.data()[sp - 1] = firsttemp + 1;
   endstatement();
@@ -219,13 +227,8 @@ Res runblock(Form& f) {
     cond = c != 0.0;
   }
   // What the general path leaves: the evaluation's steps, then the loop's.
-  head(f.start, f.end);
+  exprpathsteps(f);
   const std::int32_t sp = core::xeqstackbase + 1;
-  core::iresult = firsttemp;
-  core::xeqstackptr = sp;
-  core::msgkey.blank();
-  core::c1tmptop = core::c1top + 1;
-  cells[1] = cells[3] = cells[4] = cells[5] = cells[6] = 1.0;
   bool decided = false;
   const std::int32_t r = blockstep(f.blockkind, core::xeqline, cond, f.target, decided);
   core::adrs.data()[sp - 1] = firsttemp + 1;
