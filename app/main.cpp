@@ -10,6 +10,7 @@
 #include <string>
 
 #include "exec/headless_run.h"
+#include "ide/builtins_install.h"
 
 namespace {
 
@@ -40,6 +41,7 @@ fs::path find_helpdata(const char* argv0) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  ide::install_all_builtins();
   std::string cmdline;
   for (int i = 1; i < argc; ++i) {
     if (i > 1) cmdline += ' ';

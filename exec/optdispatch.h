@@ -51,8 +51,12 @@ struct OptEntry {
   OptRoutine routine;
 };
 
-// One entry per option statement, in statement-number order.
-extern const OptEntry opttable[core::noptstmts];
+// One entry per option statement, in statement-number order. The
+// subsystems above the executor put their routines in with
+// install_optroutine when the program starts (ide/builtins_install.h wires
+// them all); a reset leaves them in place.
+extern OptEntry opttable[core::noptstmts];
+void install_optroutine(core::OptStmt stmt, OptRoutine routine);
 
 // Stand-in routine of a built-in not yet in this build: stops the statement
 // with the message "notYetBuilt".

@@ -1,5 +1,5 @@
-// The built-ins behind the option statements. Each later built-in puts its
-// own routine into its one entry in place of `notyetbuilt`.
+// The built-ins behind the option statements. The executor's own are
+// here; the subsystems above it install theirs in place of `notyetbuilt`.
 #include "exec/alias.h"
 #include "exec/bits.h"
 #include "exec/optdispatch.h"
@@ -18,7 +18,7 @@ void callbits(const OptCall&) { BITS(optkw, noptions); }
 using core::OptStmt;
 
 // clang-format off
-const OptEntry opttable[core::noptstmts] = {
+OptEntry opttable[core::noptstmts] = {
     {OptStmt::OPEN,   OptFill::keyword,  false, notyetbuilt},  // READWRITE("O", items)
     {OptStmt::READ,   OptFill::keyword,  false, notyetbuilt},  // READWRITE("R", items)
     {OptStmt::WRITE,  OptFill::keyword,  false, notyetbuilt},  // READWRITE("W", items)
@@ -42,5 +42,9 @@ const OptEntry opttable[core::noptstmts] = {
     {OptStmt::ALIAS,  OptFill::position, true,  callalias},
 };
 // clang-format on
+
+void install_optroutine(core::OptStmt stmt, OptRoutine routine) {
+  opttable[static_cast<int>(stmt)].routine = routine != nullptr ? routine : notyetbuilt;
+}
 
 }  // namespace exec

@@ -13,6 +13,7 @@
 #include "exec/postfix.h"
 #include "exec/xeq.h"
 #include "exec/xeq2.h"
+#include "ide/builtins_install.h"
 #include "support/test_support.h"
 
 namespace scriptrun {
@@ -33,6 +34,7 @@ void start() {
   std::filesystem::current_path(dir->path());
   keptxeq3 = exec::xeq3;
   keptstage = core::xeqstage;
+  ide::install_all_builtins();
   exec::reset_all();
   exec::prepare_run((testsupport::source_dir() / "data" / "Ostrel.hlp").string());
 }

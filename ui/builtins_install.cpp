@@ -1,0 +1,7 @@
+#include "ui/builtins_install.h"
+
+namespace ui {
+
+void install_builtins() {}
+
+}  // namespace ui
