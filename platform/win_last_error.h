@@ -1,0 +1,26 @@
+// The thread's last-error word of the Windows-style interface: every
+// platform call that fails sets it, with the classic numbers where callers
+// test them; a call that succeeds leaves it as it was.
+#pragma once
+
+#include "platform/win_types.h"
+
+namespace win {
+
+inline constexpr DWORD ERROR_SUCCESS = 0;
+inline constexpr DWORD ERROR_FILE_NOT_FOUND = 2;
+inline constexpr DWORD ERROR_PATH_NOT_FOUND = 3;
+inline constexpr DWORD ERROR_ACCESS_DENIED = 5;
+inline constexpr DWORD ERROR_INVALID_HANDLE = 6;
+inline constexpr DWORD ERROR_NOT_ENOUGH_MEMORY = 8;
+inline constexpr DWORD ERROR_INVALID_PARAMETER = 87;
+inline constexpr DWORD ERROR_MOD_NOT_FOUND = 126;
+inline constexpr DWORD ERROR_PROC_NOT_FOUND = 127;
+inline constexpr DWORD ERROR_ALREADY_EXISTS = 183;
+inline constexpr DWORD ERROR_INVALID_WINDOW_HANDLE = 1400;
+inline constexpr DWORD ERROR_CANNOT_FIND_WND_CLASS = 1407;
+
+DWORD GetLastError();
+void SetLastError(DWORD code);
+
+}  // namespace win
