@@ -1,14 +1,26 @@
-// Program entry of Ostrel: reads the command line (at most 1024
-// characters). Until the editor window exists, "RUN=script.ost" runs the
-// script without a window and writes the variables of its main program,
-// one name=value line each, with the stop word; messages of the run go to
-// standard error. Without RUN= the program starts and ends.
+// Program entry of Ostrel. The command line is the program's arguments
+// joined by blanks, at most 1024 characters; an argument that holds a blank
+// but no double quote is quoted the way a user writes it on one line: a
+// KEY=value argument around its value (RUN="my script.ost"), any other as a
+// whole.
+//
+// "RUN=<path>" with the path attached (in double quotes when it holds
+// blanks) is the windowless run: the script is compiled and run without a
+// window, its report goes to standard output (exec/headless_run.h) and its
+// messages to standard error. Exit status: 0 the run ended normally, 1 the
+// compile or the run failed, 2 nothing could be run (the command line, a
+// script that is missing or cannot be read, no help data file). Every other
+// command line, "HELP=<script>" and a bare "RUN=" among them, belongs to
+// the window program.
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <optional>
 #include <string>
 
+#include "core/messages.h"
 #include "exec/headless_run.h"
 #include "ide/builtins_install.h"
 
@@ -16,13 +28,42 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The value of "KEY=" in the command line: the text up to the next blank.
-std::string key_value(const std::string& cmdline, const std::string& key) {
-  const auto at = cmdline.find(key);
-  if (at == std::string::npos) return {};
-  const auto from = at + key.size();
-  const auto to = cmdline.find(' ', from);
-  return cmdline.substr(from, to == std::string::npos ? std::string::npos : to - from);
+constexpr std::size_t cmdlinemax = 1024;
+
+std::string command_line(int argc, char** argv) {
+  std::string cmdline;
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    if (arg.find(' ') != std::string::npos && arg.find('"') == std::string::npos) {
+      const std::size_t eq = arg.find('=');
+      const std::size_t at = eq != std::string::npos && eq < arg.find(' ') ? eq + 1 : 0;
+      arg.insert(at, 1, '"');
+      arg += '"';
+    }
+    if (i > 1) cmdline += ' ';
+    cmdline += arg;
+  }
+  if (cmdline.size() > cmdlinemax) cmdline.resize(cmdlinemax);
+  return cmdline;
+}
+
+// The value of the item "KEY=" of the command line (an item begins the line
+// or follows a blank): the text up to the next blank, or between double
+// quotes. Empty when the item is missing or has no value.
+std::optional<std::string> item_value(const std::string& cmdline, const std::string& key) {
+  for (std::size_t at = cmdline.find(key); at != std::string::npos;
+       at = cmdline.find(key, at + 1)) {
+    if (at > 0 && cmdline[at - 1] != ' ') continue;
+    std::size_t from = at + key.size();
+    char end = ' ';
+    if (from < cmdline.size() && cmdline[from] == '"') {
+      end = '"';
+      ++from;
+    }
+    const std::size_t to = std::min(cmdline.find(end, from), cmdline.size());
+    return cmdline.substr(from, to - from);
+  }
+  return std::nullopt;
 }
 
 // The help data file: data/Ostrel.hlp beside the program or in a folder
@@ -38,33 +79,66 @@ fs::path find_helpdata(const char* argv0) {
   return {};
 }
 
+// The whole script; a script that cannot be read gets its message.
+std::optional<std::string> read_script(const std::string& path) {
+  std::error_code ec;
+  const fs::file_status st = fs::status(path, ec);
+  std::string_view key = core::MSGKEY("msgScriptUnread");
+  std::string detail = path;
+  if (st.type() == fs::file_type::not_found) {
+    key = core::MSGKEY("msgNoScript");
+  } else if (st.type() == fs::file_type::directory) {
+    key = core::MSGKEY("msgScriptFolder");
+  } else if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
+    std::string text;
+    char buf[65536];
+    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) text.append(buf, n);
+    const bool failed = std::ferror(f) != 0;
+    const int why = errno;
+    std::fclose(f);
+    if (!failed) return text;
+    detail += std::string(" (") + std::strerror(why) + ")";
+  } else {
+    detail += std::string(" (") + std::strerror(errno) + ")";
+  }
+  int answer = 0;
+  core::MSGBOXFROMHELP(key, detail, answer);
+  return std::nullopt;
+}
+
+int run_windowless(const std::string& path, const std::string& cmdline) {
+  const std::optional<std::string> text = read_script(path);
+  if (!text) return 2;
+  exec::take_command_line(cmdline);
+  const std::string report = exec::run_script(*text);
+  std::fwrite(report.data(), 1, report.size(), stdout);
+  return exec::run_status();
+}
+
+// Every command line that is not a windowless run ends here: the window
+// program is not built yet.
+int start_window_program(const std::string& cmdline) {
+  int answer = 0;
+  core::MSGBOXFROMHELP("msgNoWindowYet", cmdline, answer);
+  return 2;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   ide::install_all_builtins();
-  std::string cmdline;
-  for (int i = 1; i < argc; ++i) {
-    if (i > 1) cmdline += ' ';
-    cmdline += argv[i];
-  }
-  if (cmdline.size() > 1024) cmdline.resize(1024);
-
-  const std::string script = key_value(cmdline, "RUN=");
-  if (script.empty()) return 0;
-
-  std::ifstream in(script, std::ios::binary);
-  if (!in) {
-    std::fprintf(stderr, "ostrel: cannot read the script %s\n", script.c_str());
-    return 2;
-  }
-  const std::string text(std::istreambuf_iterator<char>(in), {});
-  const fs::path help = find_helpdata(argv[0]);
+  const std::string cmdline = command_line(argc, argv);
   exec::reset_all();
+  const fs::path help = find_helpdata(argv[0]);
   if (help.empty() || !exec::prepare_run(help.string())) {
-    std::fprintf(stderr, "ostrel: the help data file Ostrel.hlp was not found\n");
+    std::fprintf(stderr,
+                 "ostrel: the help data file Ostrel.hlp is neither beside the program nor in a "
+                 "folder data above it\n");
     return 2;
   }
-  const std::string outcome = exec::run_script(text);
-  std::fputs(outcome.c_str(), stdout);
-  return outcome.find("stop=-1") != std::string::npos ? 0 : 1;
+  const std::optional<std::string> script = item_value(cmdline, "RUN=");
+  if (!script || script->empty() || item_value(cmdline, "HELP=")) {
+    return start_window_program(cmdline);
+  }
+  return run_windowless(*script, cmdline);
 }

@@ -64,6 +64,13 @@ std::uint16_t help_flags(const HelpValues& values);
 // "msgNotinHF".
 void HELP(std::string_view key, int& answer, const HelpValues& values = {});
 
+// Seam of the windowless run: HELP hands it each key with the values before
+// the key's section is looked up, and shows the section of the key it
+// returns. The run notes the keys and takes sections of its own where a
+// text names an action of the editor; it may shorten the texts it is given.
+// Null: every key shows its own section.
+inline std::string_view (*helpsectionfor)(std::string_view key, HelpValues& values) = nullptr;
+
 // Reports an allocation or I/O status with the four-character tag of its
 // place: status 0 shows nothing; 41 (out of memory) shows the box and ends
 // the program; any other status shows "Error <tag> <status>" as the title

@@ -295,13 +295,15 @@ std::uint16_t help_flags(const HelpValues& v) {
   return f;
 }
 
-void HELP(std::string_view key, int& answer, const HelpValues& values) {
+void HELP(std::string_view key, int& answer, const HelpValues& given) {
   // The key is the text up to its first blank, ";" or ":".
-  const std::string_view k = key.substr(0, std::min(key.find_first_of(" ;:"), key.size()));
+  std::string_view k = key.substr(0, std::min(key.find_first_of(" ;:"), key.size()));
   if (k.empty()) {
     idecmd = -1;
     return;
   }
+  HelpValues values = given;
+  if (helpsectionfor != nullptr) k = helpsectionfor(k, values);
   const int saved_unit = menuunit;
   menuunit = helpunit;
   helpkey.set(k);

@@ -1,15 +1,19 @@
 #include "exec/headless_run.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <vector>
 
 #include "core/editbuffer.h"
 #include "core/helpdata.h"
 #include "core/kompia.h"
 #include "core/kompil.h"
 #include "core/lexicon.h"
+#include "core/messages.h"
 #include "core/numread.h"
 #include "core/program.h"
 #include "core/runwords.h"
@@ -55,7 +59,50 @@ std::string text_of(std::int32_t k) {
   if (ISCHAR(k, first, last) == 0) return "?";
   // Both ends checked, the text is taken at once (it may be very long).
   if (first < 1 || last < first || !c1namen.valid(first) || !c1namen.valid(last)) return "";
-  return std::string(&c1namen(first), static_cast<std::size_t>(last - first + 1));
+  std::string t(&c1namen(first), static_cast<std::size_t>(last - first + 1));
+  std::replace(t.begin(), t.end(), '\0', '.');
+  return t;
+}
+
+// Whether the last compile left a program to run.
+bool compiled = false;
+
+// The windowless run's own sections for messages whose text in the help
+// data file sends the user to the editor.
+struct OwnSection {
+  std::string_view key;
+  std::string_view section;
+};
+constexpr std::array<OwnSection, 1> ownsections{{
+    {MSGKEY("CompilErrors"), MSGKEY("runCompilErrors")},
+}};
+// The expression translator's hint to check the brackets in the editor.
+constexpr std::string_view tabhint = ": use TAB to check";
+// The compile's own messages: its progress, its summary and the failed
+// first line.
+constexpr std::array<std::string_view, 3> compilereports{MSGKEY("compilPB"), MSGKEY("ezl1"),
+                                                         MSGKEY("CompilErrors")};
+
+// Keys of the messages shown during the last compile.
+std::vector<std::string> shownkeys;
+bool compiling = false;
+
+std::string_view windowlesssection(std::string_view key, HelpValues& values) {
+  if (compiling) shownkeys.emplace_back(key);
+  std::string_view t(values.text.data(), values.text.size());
+  while (!t.empty() && t.back() == ' ') t.remove_suffix(1);
+  if (t.ends_with(tabhint)) values.text = values.text.first(t.size() - tabhint.size());
+  for (const OwnSection& o : ownsections)
+    if (o.key == key) return o.section;
+  return key;
+}
+
+// The key of the message of the compile's first failed line.
+std::string_view firstfailedkey() {
+  for (const std::string& k : shownkeys)
+    if (std::find(compilereports.begin(), compilereports.end(), k) == compilereports.end())
+      return k;
+  return {};
 }
 
 std::string read_whole(std::string_view path) {
@@ -106,6 +153,9 @@ void reset_interpreter() {
   reset_struct();
   installexecutor();
   xeq3 = &XEQ3;
+  compiled = false;
+  compiling = false;
+  shownkeys.clear();
 }
 
 void reset_all() {
@@ -114,16 +164,33 @@ void reset_all() {
   plat::reset_message_boxes();
   plat::reset_gdi();
   reset_helpdata();
+  helpsectionfor = nullptr;
   reset_interpreter();
 }
 
 bool prepare_run(std::string_view helpfile) {
   helppath.set(helpfile);
   CHECKSUM(helpfile);
+  helpsectionfor = &windowlesssection;
   return helpcount > 0;
 }
 
+void take_command_line(std::string_view cmdline) {
+  // The start-up leaves the command line at the start of a blank `c1namen`,
+  // from where the first store set-up takes it.
+  std::int32_t one = 1, top = std::max(nc1namen, cmdlinesize);
+  ALLOCS("c1namen", one, top);
+  if (c1namen.size() < cmdlinesize) return;
+  std::fill(c1namen.raw().begin(), c1namen.raw().end(), ' ');
+  const std::size_t n = std::min<std::size_t>(cmdline.size(), 1024);
+  std::copy_n(cmdline.begin(), n, c1namen.raw().begin());
+  cmdlinefirst = true;
+}
+
 std::string compile_script(std::string_view text) {
+  std::error_code gone;
+  std::filesystem::remove(std::string(errorfilename), gone);
+  shownkeys.clear();
   idecmd = -1;
   edflags = 7;
   edvars(edv::curline) = 1;
@@ -132,10 +199,17 @@ std::string compile_script(std::string_view text) {
   std::int32_t mode = 0;
   std::array<char, 256> line{};
   line.fill(' ');
+  compiling = true;
   KOMPIA(line, mode);
-  if (xeqstop == 0) return {};
-  return "compile stop=" + std::to_string(xeqstop) + " line=" + std::to_string(xeqline) + "\n" +
-         read_whole(errorfilename);
+  compiling = false;
+  // A failed first line leaves no program and a clear stop word.
+  compiled = xeqstop == 0 && (xeqmode & 4) != 0;
+  if (compiled) return {};
+  const auto stop = xeqstop != 0 ? static_cast<std::int16_t>(xeqstop & 0xFFFF) : 0x7FFF;
+  std::string out = "compile stop=" + std::to_string(stop) + " line=" + std::to_string(xeqline);
+  const std::string_view key = firstfailedkey();
+  if (!key.empty()) out += " key=" + std::string(key);
+  return out + "\n" + read_whole(errorfilename);
 }
 
 bool run_compiled() {
@@ -164,10 +238,11 @@ std::string run_outcome() {
       out += nm + "='" + text_of(k) + "'\n";
     } else if (r.type & 0x10) {
       const std::int32_t rows = I4EQUZ(1, k), cols = I4EQUZ(2, k);
-      out += nm + "=(";
       // (A view whose cell was written as a number may name a shape that
       // reaches past the store: "?" stands for the rest.)
       const std::int64_t count = static_cast<std::int64_t>(rows) * cols;
+      if (r.adr < 1 || count < 1) continue;
+      out += nm + "=(";
       for (std::int64_t i = 0; i < count; ++i) {
         if (i > 0) out += ",";
         const std::int64_t cell = r.adr + i;
@@ -190,5 +265,7 @@ std::string run_outcome() {
   out += "\n";
   return out;
 }
+
+int run_status() { return compiled && static_cast<std::int16_t>(xeqstop & 0xFFFF) == -1 ? 0 : 1; }
 
 }  // namespace exec

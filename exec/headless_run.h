@@ -18,11 +18,21 @@ void reset_interpreter();
 // boxes, drawing) and the help data file's index too.
 void reset_all();
 
-// Indexes the help data file at path; true when it could be indexed.
+// Indexes the help data file at path; true when it could be indexed. The
+// messages of the runs that follow name no action of the editor: where the
+// editor's text would, a section of the windowless run says what happened.
 bool prepare_run(std::string_view helpfile);
 
-// Compiles the script (lines may end with LF or CR LF); empty when it compiled, else the stop word,
-// the line and the contents of the compile error list.
+// Takes the program's command line (at most 1024 characters are kept) as
+// the program's start does: the next compile gives it to $CMD_LINE.
+void take_command_line(std::string_view cmdline);
+
+// Compiles the script (lines may end with LF or CR LF); empty when it
+// compiled, else "compile stop=<stop word> line=<line> key=<key of the
+// first failed line's message>" and the compile error list of this compile
+// ("TranslationErrors.txt" in the current folder; a list left there by an
+// earlier compile is removed first). A failed first line, which leaves no
+// program, is reported the same way.
 std::string compile_script(std::string_view text);
 
 // Runs the program that compile_script left, from its first statement;
@@ -35,7 +45,13 @@ std::string run_script(std::string_view text);
 
 // One name=value line for each variable of the main program (texts quoted,
 // arrays as a list in brackets), then "stop=" with the stop word and, when
-// the run failed, the line and the message key.
+// the run failed, the line and the message key. A NUL character of a text
+// shows as "."; every other byte stands as it is. A name used with an index
+// but never given storage is no variable and is left out.
 std::string run_outcome();
+
+// Exit status of the last compile_script and run: 0 when the program ran to
+// its end (stop word -1), 1 when the compile or the run failed.
+int run_status();
 
 }  // namespace exec

@@ -4,8 +4,8 @@
 // A back end with a display draws the box. Without one the answer comes
 // from a queue that tests fill; when the queue is empty the box answers
 // what cannot repeat work: No to a yes/no question, Cancel where offered,
-// Abort for abort/retry/ignore, else OK. Every box is logged to standard
-// error as one line (title, text, answer, in UTF-8).
+// Abort for abort/retry/ignore, else OK. Every box is reported on standard
+// error (platform/win_msgbox_report.h).
 #pragma once
 
 #include <string>

@@ -7,6 +7,7 @@
 #include "platform/backend.h"
 #include "platform/cp1252.h"
 #include "platform/win_message_box.h"
+#include "platform/win_msgbox_report.h"
 #include "platform/win_window_tree.h"
 
 namespace plat {
@@ -15,45 +16,6 @@ namespace {
 
 std::deque<int> answers;
 std::vector<MessageBoxRecord> box_log;
-
-const char* answer_name(int a) {
-  switch (a) {
-    case win::IDOK:
-      return "OK";
-    case win::IDCANCEL:
-      return "Cancel";
-    case win::IDABORT:
-      return "Abort";
-    case win::IDRETRY:
-      return "Retry";
-    case win::IDIGNORE:
-      return "Ignore";
-    case win::IDYES:
-      return "Yes";
-    case win::IDNO:
-      return "No";
-    default:
-      return "?";
-  }
-}
-
-// One line: control characters are written as escapes.
-std::string one_line(std::string_view text) {
-  std::string out;
-  for (char c : plat::utf8_from_1252(text)) {
-    if (c == '\r')
-      out += "\\r";
-    else if (c == '\n')
-      out += "\\n";
-    else if (c == '\t')
-      out += "\\t";
-    else if (static_cast<unsigned char>(c) < 0x20)
-      out += '?';
-    else
-      out += c;
-  }
-  return out;
-}
 
 }  // namespace
 
@@ -123,8 +85,7 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     }
   }
   plat::box_log.push_back(plat::MessageBoxRecord{std::string(c), std::string(t), type, answer});
-  std::fprintf(stderr, "ostrel: message box [%s] %s -> %s%s\n", plat::one_line(c).c_str(),
-               plat::one_line(t).c_str(), plat::answer_name(answer), note);
+  plat::report_message_box(plat::box_log.back(), note);
   return answer;
 }
 

@@ -38,11 +38,17 @@ TEST_F(WinMessageBox, QueuedAnswersAreTakenInOrderWhenTheBoxOffersThem) {
   EXPECT_EQ(log[1].style, MB_OK);
 }
 
-TEST_F(WinMessageBox, EveryBoxIsOneLineOfUtf8OnStandardError) {
+TEST_F(WinMessageBox, EveryBoxIsReportedInUtf8OnStandardErrorLineByLine) {
   testing::internal::CaptureStderr();
   MessageBoxA(nullptr, "K\xE4se\r\nund \x80", nullptr, MB_YESNO);
+  // Empty lines and trailing blanks are left out; an OK box shows no answer.
+  MessageBoxA(nullptr, "one  \r\r\ntwo\x01\r\n", "T", MB_OK);
+  MessageBoxA(nullptr, "", "Only a title", MB_OK);
   std::string out = testing::internal::GetCapturedStderr();
-  EXPECT_EQ(out, "ostrel: message box [Error] K\xC3\xA4se\\r\\nund \xE2\x82\xAC -> No\n");
+  EXPECT_EQ(out,
+            "ostrel: Error: K\xC3\xA4se\n  und \xE2\x82\xAC\n  -> No\n"
+            "ostrel: T: one\n  two?\n"
+            "ostrel: Only a title\n");
   plat::reset_message_boxes();
   EXPECT_TRUE(plat::message_box_log().empty());
 }

@@ -1,0 +1,158 @@
+// The program itself, run as a user runs it in a terminal: "ostrel RUN=..."
+// in a folder of the user's scripts, its report, messages and exit status.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "support/test_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using testsupport::read_file;
+using testsupport::write_file;
+
+struct Outcome {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+// Runs the program with the arguments in the folder, as a shell would.
+Outcome ostrel(const fs::path& folder, const std::vector<std::string>& args) {
+  testsupport::TempDir logs;
+  const std::string out = logs.file("out"), err = logs.file("err");
+  const pid_t pid = fork();
+  if (pid == 0) {
+    if (chdir(folder.c_str()) != 0) _exit(126);
+    dup2(open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
+    dup2(open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
+    std::vector<char*> argv{const_cast<char*>(OSTREL_BINARY)};
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    execv(OSTREL_BINARY, argv.data());
+    _exit(127);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  Outcome r;
+  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  r.out = read_file(out);
+  r.err = read_file(err);
+  return r;
+}
+
+int lines(const std::string& text) {
+  int n = 0;
+  for (char c : text) n += c == '\n';
+  return n;
+}
+
+class Windowless : public testing::Test {
+ protected:
+  testsupport::TempDir dir;
+  Outcome run(const std::string& script, const std::string& text) {
+    write_file(dir.path() / script, text);
+    return ostrel(dir.path(), {"RUN=" + script});
+  }
+};
+
+TEST_F(Windowless, TheExitStatusComesFromTheStopWordNotFromTheOutput) {
+  Outcome r = run("ok.ost", "A = 2\nEND\n");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "A=2\nstop=-1\n");
+  EXPECT_EQ(r.err, "");
+
+  r = run("fails.ost", "CHARACTER T*7\nT = 'stop=-1'\nX = Q(2)\nEND\n");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "T='stop=-1'\nX=0\nstop=32767 line=3 key=xeq3006\n");
+}
+
+TEST_F(Windowless, EveryByteOfATextIsWrittenANulAsADot) {
+  const Outcome r = run("nul.ost", "CHARACTER A*5\nA = 'ab' // CHAR(0) // 'cd'\nB = 2\nEND\n");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "A='ab.cd'\nB=2\nstop=-1\n");
+}
+
+TEST_F(Windowless, ACompileErrorInTheFirstLineIsReportedLikeAnyOther) {
+  Outcome r = run("first.ost", "X = (\nY = 2\nEND\n");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out.rfind("compile stop=32767 line=1 key=xeq2Trans\n   1    1 X = (", 0), 0u)
+      << r.out;
+
+  // The messages: line breaks as line breaks, no editor actions, no
+  // empty lines.
+  r = run("third.ost", "A = 1\nB = 2\nC = (\nEND\n");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out.rfind("compile stop=32767 line=3 key=xeq2Trans\n", 0), 0u) << r.out;
+  EXPECT_EQ(r.err,
+            "ostrel: Compile error: In line 3 the expression cannot be translated.\n"
+            "  -----^ ( ) unbalanced\n"
+            "  C = (\n"
+            "ostrel: Compile errors: The script was compiled with errors in 1 of its 4 "
+            "statements.\n"
+            "  The failed lines are listed on standard output and in the file "
+            "TranslationErrors.txt.\n"
+            "  Nothing was run.\n");
+}
+
+TEST_F(Windowless, EachScriptReportsOnlyItsOwnCompileErrors) {
+  Outcome r = run("a.ost", "A = 1\nB = (\nC = (\nEND\n");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(read_file(dir.path() / "TranslationErrors.txt").find("C = ("), std::string::npos);
+
+  r = run("b.ost", "Q = )\nEND\n");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out.find("C = ("), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("   1    1 Q = )"), std::string::npos) << r.out;
+
+  r = run("c.ost", "A = 1\nEND\n");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_FALSE(fs::exists(dir.path() / "TranslationErrors.txt"));
+}
+
+TEST_F(Windowless, APathWithBlanksRunsQuotedAndTheCommandLineReachesTheScript) {
+  fs::create_directory(dir.path() / "my dir");
+  write_file(dir.path() / "my dir" / "my script.ost", "CHARACTER C*40\nC = $CMD_LINE\nEND\n");
+  // As a shell passes RUN="my dir/my script.ost", and with the quotes kept.
+  for (const char* arg : {"RUN=my dir/my script.ost", "RUN=\"my dir/my script.ost\""}) {
+    const Outcome r = ostrel(dir.path(), {arg, "K=a b", "c"});
+    EXPECT_EQ(r.status, 0) << arg << r.err;
+    EXPECT_EQ(r.out, "C='RUN=\"my dir/my script.ost\" K=\"a b\" c    '\nstop=-1\n") << arg;
+  }
+  // Without quotes the path ends at the blank.
+  const Outcome r = ostrel(dir.path(), {"RUN=my", "dir/my script.ost"});
+  EXPECT_EQ(r.status, 2);
+}
+
+TEST_F(Windowless, AnInputThatCannotBeRunGetsOneLineAndStatusTwo) {
+  fs::create_directory(dir.path() / "folder.ost");
+  for (const char* name : {"folder.ost", "missing.ost"}) {
+    const std::string script = name;
+    const Outcome r = ostrel(dir.path(), {"RUN=" + script});
+    EXPECT_EQ(r.status, 2) << script;
+    EXPECT_EQ(r.out, "") << script;
+    EXPECT_EQ(lines(r.err), 1) << r.err;
+    EXPECT_EQ(r.err.rfind("ostrel: " + script + ": ", 0), 0u) << r.err;
+  }
+}
+
+TEST_F(Windowless, EveryOtherCommandLineIsLeftToTheWindowProgram) {
+  write_file(dir.path() / "x.ost", "A = 1\nEND\n");
+  const std::vector<std::vector<std::string>> others{
+      {}, {"x.ost"}, {"run=x.ost"}, {"RUN="}, {"XRUN=x.ost"}, {"HELP=x.ost", "RUN=x.ost"}};
+  for (const auto& args : others) {
+    const Outcome r = ostrel(dir.path(), args);
+    EXPECT_EQ(r.status, 2) << testing::PrintToString(args);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("ostrel RUN=script.ost"), std::string::npos) << r.err;
+  }
+}
+
+}  // namespace
