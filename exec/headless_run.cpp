@@ -144,6 +144,7 @@ bool run_compiled() {
   std::array<char, 256> line{};
   line.fill(' ');
   KOMPIL(line);
+  if (closescriptfiles != nullptr) closescriptfiles();
   return xeqstop == -1;
 }
 

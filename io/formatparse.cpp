@@ -134,7 +134,8 @@ void PARSENEXTFORMAT(std::string_view fmt, std::int32_t last, std::int32_t& pos,
         d.letter = 'U';
         d.written = c;
         d.textstart = p;
-        const auto rest = fmt.substr(static_cast<std::size_t>(p), static_cast<std::size_t>(last - p));
+        const auto rest =
+            fmt.substr(static_cast<std::size_t>(p), static_cast<std::size_t>(last - p));
         const auto comma = rest.find(',');
         d.textend = comma == std::string_view::npos ? last : p + static_cast<std::int32_t>(comma);
         d.width = d.textend - d.textstart;

@@ -23,9 +23,9 @@ namespace io {
 
 // What one descriptor read reports.
 struct FmtDescr {
-  std::int32_t repeat = 1;  // at least 1; 2147483647 for "(" without a count
-  char letter = ' ';        // the reported letter, blank when none was read
-  std::int32_t width = 0;   // 0 when none was written
+  std::int32_t repeat = 1;     // at least 1; 2147483647 for "(" without a count
+  char letter = ' ';           // the reported letter, blank when none was read
+  std::int32_t width = 0;      // 0 when none was written
   std::int32_t decimals = -1;  // -1 without "."; 0 after a bare "."
   // Position of the letter as written: set only for letter descriptors and
   // U (left as it was for X, literals, parentheses and the B of FB/IB).

@@ -49,8 +49,8 @@ char choosedelimiter(std::string_view text, std::int32_t pos, std::int32_t L, st
 }  // namespace
 
 int PICTUREFORMAT(std::string_view text, std::int32_t last, std::int32_t pos, char& letter,
-                  std::int32_t& width, std::int32_t& decimals, std::int32_t& next,
-                  char& delimiter, std::int32_t mode) {
+                  std::int32_t& width, std::int32_t& decimals, std::int32_t& next, char& delimiter,
+                  std::int32_t mode) {
   last = std::clamp<std::int32_t>(last, 0, static_cast<std::int32_t>(text.size()));
   const std::int32_t L = trimmedlength(text, last);
   if (L < 2) {
@@ -105,12 +105,14 @@ int PICTUREFORMAT(std::string_view text, std::int32_t last, std::int32_t pos, ch
     }
     width = t - k;
     next = t;
-    const std::string_view number = text.substr(static_cast<std::size_t>(k - 1),
-                                                static_cast<std::size_t>(width));
+    const std::string_view number =
+        text.substr(static_cast<std::size_t>(k - 1), static_cast<std::size_t>(width));
     const auto dotat = number.find('.');
     const auto expat = number.find_first_of("Ee");
-    const std::int32_t dot = dotat == std::string_view::npos ? 0 : static_cast<std::int32_t>(dotat) + 1;
-    const std::int32_t x = expat == std::string_view::npos ? 0 : static_cast<std::int32_t>(expat) + 1;
+    const std::int32_t dot =
+        dotat == std::string_view::npos ? 0 : static_cast<std::int32_t>(dotat) + 1;
+    const std::int32_t x =
+        expat == std::string_view::npos ? 0 : static_cast<std::int32_t>(expat) + 1;
     std::string f;
     if (x > 0) {
       letter = 'E';
@@ -211,8 +213,8 @@ void PICTUREREAD(std::string_view text, std::span<char> target, std::int32_t& fi
   last = std::min(last, size);
   if (last < first) return;
   fieldstart = first;
-  std::string_view f = text.substr(static_cast<std::size_t>(first - 1),
-                                   static_cast<std::size_t>(last - first + 1));
+  std::string_view f =
+      text.substr(static_cast<std::size_t>(first - 1), static_cast<std::size_t>(last - first + 1));
   if (f.size() >= 2 && f.front() == '"' && f.back() == '"') f = f.substr(1, f.size() - 2);
   std::size_t out = 0;
   for (char c : f) {

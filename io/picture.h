@@ -32,8 +32,8 @@ inline constexpr int picnumber = 5;
 // back. letter receives "A", "a", "I", "F" or "E"; next the position after
 // the picture (a text picture: its closing delimiter).
 int PICTUREFORMAT(std::string_view text, std::int32_t last, std::int32_t pos, char& letter,
-                  std::int32_t& width, std::int32_t& decimals, std::int32_t& next,
-                  char& delimiter, std::int32_t mode);
+                  std::int32_t& width, std::int32_t& decimals, std::int32_t& next, char& delimiter,
+                  std::int32_t mode);
 
 // The text picture at pos as an edit descriptor («A 10» for «(A 10)») in
 // descriptor (blank padded; left blank when the picture has no alignment
@@ -49,7 +49,6 @@ void PICTURETOFMT(std::string_view text, std::int32_t last, std::int32_t& pos,
 // becomes "A". A field in double quotes keeps the separators inside it and
 // loses its quotes; CR and LF characters are dropped from the field.
 void PICTUREREAD(std::string_view text, std::span<char> target, std::int32_t& fieldstart,
-                 std::int32_t& fieldend, std::int32_t& textpos, std::int32_t& picpos,
-                 char& status);
+                 std::int32_t& fieldend, std::int32_t& textpos, std::int32_t& picpos, char& status);
 
 }  // namespace io
