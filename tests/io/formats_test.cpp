@@ -221,8 +221,8 @@ TEST(Pictures, AWidthOfFourDigitsFillsItsFieldWithStars) {
   const std::string t = "|L" + std::string(1000, ' ') + "|";
   char letter = ' ', delimiter = autodelimiter;
   std::int32_t width = 0, decimals = 0, next = 0;
-  PICTUREFORMAT(t, static_cast<std::int32_t>(t.size()), 1, letter, width, decimals, next,
-                delimiter, 0);
+  PICTUREFORMAT(t, static_cast<std::int32_t>(t.size()), 1, letter, width, decimals, next, delimiter,
+                0);
   EXPECT_EQ(width, 1001);
   EXPECT_EQ(fmtwork.trimmed(), "(A***)");
 }
