@@ -147,7 +147,7 @@ TEST(FormatParse, RecordLengthOfAFormat) {
   }
 }
 
-TEST(FormatParse, RandomFormatsNeverReadOutsideTheTextAndAlwaysEnd) {
+TEST(FormatParse, RandomFormatsAndPicturesNeverReadOutsideTheTextAndAlwaysEnd) {
   // Each text is copied into a buffer of exactly its size, so that the
   // address sanitizer sees any read beyond it.
   std::mt19937 rng(30);
@@ -163,6 +163,15 @@ TEST(FormatParse, RandomFormatsNeverReadOutsideTheTextAndAlwaysEnd) {
     char summary = 0;
     GETRECLFROMFMT(recl, f, static_cast<std::int32_t>(n), covered, fmtnorepeat, summary);
     EXPECT_GE(recl, 0) << text;
+    // The same text as a number picture, and as a separator picture.
+    char letter = ' ', delimiter = autodelimiter;
+    std::int32_t width = 0, decimals = 0, next = 0;
+    PICTUREFORMAT(f, static_cast<std::int32_t>(n), 1, letter, width, decimals, next, delimiter, -1);
+    fmtwork.set(text.substr(0, rng() % 4));
+    std::string target(6, ' ');
+    std::int32_t start = 0, end = 0, tp = 1, pp = 1;
+    char status = ' ';
+    for (int k = 0; k < 4; ++k) PICTUREREAD(f, target, start, end, tp, pp, status);
     std::int32_t pos = 1;
     for (int k = 0; k < 40 && pos > 0 && pos <= static_cast<std::int32_t>(n); ++k) {
       FmtDescr d;
