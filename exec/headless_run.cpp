@@ -218,6 +218,7 @@ bool run_compiled() {
   std::array<char, 256> line{};
   line.fill(' ');
   KOMPIL(line);
+  if (closescriptfiles != nullptr) closescriptfiles();
   return xeqstop == -1;
 }
 

@@ -9,6 +9,10 @@
 
 namespace exec {
 
+// Closes the files a script opened; called when a run ends. Installed by
+// the file statements (io/builtins_install.h); absent without them.
+inline void (*closescriptfiles)() = nullptr;
+
 // Every store, run word and table of the compiler and the executor back to
 // its start value, with the executor installed: ready for the next script.
 // The help data file and the platform layer are left as they are.

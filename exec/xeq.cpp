@@ -344,17 +344,15 @@ void XEQ(std::span<const std::int16_t> code) {
               at = At::endstmt;
               break;
           }
+        } else if (core::xeqstop == stops::error && core::nomsg == 0 && core::iostatw[0] != 0 &&
+                   msgkeyis("")) {
+          at = At::looptest;  // the built-in has shown its failure and stopped the run
         } else {
           if (msgkeyis("")) {
             const std::string_view k = xeqerrorkey(r);
             core::msgkey.set(k.empty() ? xeqkeys::xequnknown : k);
           }
-          if (core::xeqstop == stops::error && core::nomsg == 0 && core::iostatw[0] != 0 &&
-              msgkeyis("")) {
-            at = At::looptest;
-          } else {
-            at = At::error;
-          }
+          at = At::error;
         }
         break;
       }

@@ -1,0 +1,346 @@
+#include "io/readwrite.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "core/messages.h"
+#include "core/numread.h"
+#include "core/rawmem.h"
+#include "core/runwords.h"
+#include "core/stores.h"
+#include "core/symbols.h"
+#include "exec/optdispatch.h"
+#include "exec/optvalues.h"
+#include "io/fileinfo.h"
+#include "io/formatparse.h"
+#include "io/lineindex.h"
+#include "io/openfilename_standin.h"
+#include "io/rwfiles.h"
+#include "io/rwtexts.h"
+#include "platform/file_units.h"
+
+namespace io {
+
+namespace {
+
+using plat::UnitAccess;
+using plat::UnitAction;
+using plat::UnitForm;
+using plat::UnitMode;
+using plat::UnitShare;
+using plat::UnitStatus;
+
+// The outcome of one statement: the run-time status and the statement's
+// own error letter (blank when none).
+struct Outcome {
+  std::int32_t status = 0;
+  char letter = ' ';
+  std::int32_t unit = 0;  // the unit the statement ends on, 0 when none
+  bool named = false;     // FIle gave a file name
+};
+
+std::int32_t slot(int k) { return exec::optval(k); }
+bool given(int k) { return exec::KWPRESENTBUTNOT0(k); }
+
+// The text of a character value, empty (and false) for anything else.
+bool textof(std::int32_t k, std::string_view& text) {
+  std::int32_t first = 0, last = 0;
+  if (k < 1 || core::ISCHAR(k, first, last) <= 0) return false;
+  if (first < 1 || last < first || !core::c1namen.valid(first) || !core::c1namen.valid(last)) {
+    text = {};
+  } else {
+    text = {core::c1namen.ptr(first), static_cast<std::size_t>(last - first + 1)};
+  }
+  return true;
+}
+
+// The characters of the record work area, the free part of the character
+// store between the temporary strings and the texts of the variables.
+std::int32_t workarealength() { return (core::c1limit - 15) - (core::c1tmptop + 5) + 1; }
+
+std::int32_t filesize(std::string_view name) {
+  std::int32_t n = -1;
+  FILEINFO(name, n, 0);
+  return n;
+}
+
+// The mode of a new unit and its bits, built from the options.
+struct OpenMode {
+  UnitMode m;
+  std::int32_t bits = 0;
+  bool append = false;
+};
+
+OpenMode openmode(std::int32_t recl) {
+  OpenMode o;
+  UnitMode& m = o.m;
+  m.position = plat::UnitPosition::asis;
+  if (given(rwslot::binary)) {
+    m.access = UnitAccess::direct;
+    m.form = UnitForm::binary;
+    o.bits = rwflag::direct | rwflag::binary;
+  } else if (recl < 1) {
+    m.access = UnitAccess::sequential;
+    m.form = UnitForm::formatted;
+    m.position = plat::UnitPosition::rewind;
+    o.bits = rwflag::sequential | rwflag::formatted;
+  } else {
+    m.access = UnitAccess::direct;
+    m.form = UnitForm::unformatted;
+    o.bits = rwflag::direct | rwflag::unformatted;
+  }
+  if (given(rwslot::append)) {
+    m.position = plat::UnitPosition::append;
+    o.append = true;
+  }
+  // The switches, each overriding the ones before on the same specifier.
+  struct Switch {
+    int kw;
+    std::int32_t set, clear;
+    void (*apply)(UnitMode&);
+  };
+  static constexpr Switch switches[] = {
+      {rwslot::old, rwflag::old, 0, [](UnitMode& u) { u.status = UnitStatus::old_file; }},
+      {rwslot::fresh, rwflag::fresh, rwflag::old,
+       [](UnitMode& u) { u.status = UnitStatus::new_file; }},
+      {rwslot::scratch, rwflag::scratch, rwflag::old | rwflag::fresh,
+       [](UnitMode& u) { u.status = UnitStatus::scratch; }},
+      {rwslot::replace, rwflag::replace, rwflag::old | rwflag::fresh | rwflag::scratch,
+       [](UnitMode& u) { u.status = UnitStatus::replace; }},
+      {rwslot::readonly, rwflag::readonly, 0, [](UnitMode& u) { u.action = UnitAction::read; }},
+      {rwslot::writeonly, rwflag::writeonly, rwflag::readonly,
+       [](UnitMode& u) { u.action = UnitAction::write; }},
+      {rwslot::denyread, rwflag::denyread, 0, [](UnitMode& u) { u.share = UnitShare::denyread; }},
+      {rwslot::denywrite, rwflag::denywrite, rwflag::denyread,
+       [](UnitMode& u) { u.share = UnitShare::denywrite; }},
+      {rwslot::denyreadwrite, rwflag::denyreadwrite, rwflag::denyread,
+       [](UnitMode& u) { u.share = UnitShare::denyreadwrite; }},
+      {rwslot::formatted, rwflag::formatted, rwflag::unformatted,
+       [](UnitMode& u) { u.form = UnitForm::formatted; }},
+      {rwslot::unformatted, rwflag::unformatted, rwflag::formatted,
+       [](UnitMode& u) { u.form = UnitForm::unformatted; }},
+      {rwslot::direct, rwflag::direct, rwflag::sequential,
+       [](UnitMode& u) { u.access = UnitAccess::direct; }},
+      {rwslot::sequential, rwflag::sequential, rwflag::direct,
+       [](UnitMode& u) { u.access = UnitAccess::sequential; }},
+  };
+  for (const Switch& s : switches) {
+    if (!given(s.kw)) continue;
+    s.apply(m);
+    o.bits = (o.bits & ~s.clear) | s.set;
+  }
+  return o;
+}
+
+// A direct file without a record length of its own: binary, byte-addressed.
+void makebinarydirect(OpenMode& o) {
+  o.m.access = UnitAccess::direct;
+  o.m.form = UnitForm::binary;
+  o.bits = (o.bits | rwflag::direct | rwflag::binary) & ~(rwflag::sequential | rwflag::formatted);
+}
+
+// The file length OPEN starts from: the file's size when it is kept.
+std::int64_t startlength(const OpenMode& o, std::string_view name) {
+  const bool kept =
+      o.append || o.m.status == UnitStatus::old_file || o.m.status == UnitStatus::unknown;
+  return kept ? std::max(filesize(name), 0) : 0;
+}
+
+// After a failed open: true when the file is missing (then the user may
+// choose another), false when it exists and cannot be had.
+bool ismissing(std::int32_t status, const OpenMode& o, std::string_view name) {
+  if (status == plat::iostat_exists && o.m.status == UnitStatus::new_file) return false;
+  plat::FileNameInfo ni;
+  plat::inquire_name(name, ni);
+  if (ni.unit >= 0) {
+    plat::UnitInfo ui;
+    plat::inquire_unit(ni.unit, ui);
+    if (ui.share != UnitShare::denynone) return false;
+  }
+  return !(ni.exists && status == plat::iostat_open_failed);
+}
+
+// Asks the user for the missing file. A chosen path goes into the FIle
+// variable (a variable, not a constant) and becomes the name to open.
+bool chooseanother(std::int32_t filesym) {
+  const std::string title = "not found: " + std::string(rwname.trimmed());
+  std::array<char, 256> path{};
+  std::copy_n(rwname.data(), path.size(), path.begin());
+  if (!GET_OPEN_FILE_NAME(path, title, OFN_CREATEPROMPT | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST))
+    return false;
+  const std::string_view chosen(path.data(), path.size());
+  std::string_view text;
+  if (core::NAMTYP(filesym, 0x41) == 0x40 && textof(filesym, text)) {
+    core::STRITOC1NAMEN(filesym, chosen, static_cast<std::int32_t>(chosen.size()));
+    textof(filesym, text);
+    rwname.set(text);
+  } else {
+    rwname.set(chosen);  // a constant keeps its text; the chosen path is opened
+  }
+  return true;
+}
+
+// OPEN after the prologue: the unit the file variable names is closed
+// already, and rwname holds the file's name.
+void openfile(Outcome& out, std::int32_t filesym, std::int32_t items) {
+  if (filesym > core::nsym) {
+    out.letter = 'T';  // a computed text cannot hold the binding
+    return;
+  }
+  std::int32_t unit = 0;
+  for (std::int32_t u = plat::unit_script_first; u <= plat::unit_script_last && unit == 0; ++u)
+    if (rwfiles(u).filevar <= 0) unit = u;
+  if (unit == 0) {
+    out.letter = 'E';
+    return;
+  }
+  std::int32_t recl = exec::KEYVALUE(slot(rwslot::recl));
+  OpenMode o = openmode(recl);
+
+  const std::int32_t fmtsym = slot(rwslot::format);
+  std::string_view fmt;
+  const bool hasformat = textof(fmtsym, fmt);
+  if (recl < 1) {
+    if (!hasformat) {
+      if (o.m.access == UnitAccess::direct) makebinarydirect(o);
+    } else {
+      std::int32_t covered = 0;
+      char summary = ' ';
+      GETRECLFROMFMT(recl, fmt, static_cast<std::int32_t>(fmt.size()), covered, fmtnorepeat,
+                     summary);
+      // A fixed-width format makes a file of fixed-length records.
+      if (summary != '?' && summary != 'a' && o.m.access == UnitAccess::sequential)
+        makebinarydirect(o);
+      if (o.m.access == UnitAccess::direct && recl < 1) {
+        out.letter = recl == 0 ? '4' : '5';
+        return;
+      }
+    }
+    if (recl < 1)
+      recl = o.m.access == UnitAccess::sequential ? workarealength() - 1 : GETRECLFROMARGUMENTS(8);
+  }
+  if (o.m.access == UnitAccess::sequential && hasformat) {
+    // A text file viewed as a table needs its line index, which this
+    // build does not make.
+    core::msgkey.set(core::MSGKEY("notYetBuilt"));
+    core::xeqstop = 0x7FFF;
+    out.letter = 'X';
+    return;
+  }
+
+  RwFile& r = rwfiles(unit);
+  r = RwFile{};
+  r.recl = recl;
+  r.mode = o.bits;
+  r.filevar = static_cast<std::int16_t>(filesym);
+  r.filter = static_cast<std::int16_t>(std::max(slot(rwslot::filter), 0));
+  r.option = core::nearesti4(exec::OPTIONTOR8(rwslot::option));
+  core::name(filesym).type = static_cast<std::int16_t>(core::name(filesym).type | 0x100);
+  core::name(filesym).adr = unit;
+  out.unit = unit;
+
+  if (o.m.access == UnitAccess::sequential) {
+    o.m.records =
+        o.m.form == UnitForm::unformatted ? plat::UnitRecords::none : plat::UnitRecords::lf;
+  } else {
+    o.m.recl = o.m.form == UnitForm::binary ? 1 : recl;
+  }
+  for (;;) {
+    r.filelength = startlength(o, rwname.view());
+    out.status = plat::open_unit(unit, rwname.view(), o.m);
+    if (out.status == 0) break;
+    if (!ismissing(out.status, o, rwname.view()) || !chooseanother(filesym)) {
+      RWCLOSE(unit);  // nothing of a failed OPEN stays
+      out.unit = 0;
+      return;
+    }
+    o.m.action = UnitAction::readwrite;
+    r.mode = o.bits = o.bits & ~(rwflag::readonly | rwflag::writeonly);
+  }
+  std::int32_t rows = 0;
+  FILEISINDEXED(unit, fmtsym, rows);
+
+  if (fmtsym > core::nsym) {
+    out.letter = 'T';
+    RWCLOSE(unit);
+    out.unit = 0;
+    return;
+  }
+  r.format = static_cast<std::int16_t>(hasformat ? fmtsym : 0);
+  if (core::z.valid(core::iresult)) core::z(core::iresult) = o.bits;
+  if (items > 0) {
+    // The transfer of the items belongs to READ and WRITE.
+    core::msgkey.set(core::MSGKEY("notYetBuilt"));
+    core::xeqstop = 0x7FFF;
+  }
+}
+
+// The end of every statement: IOStat, the clean-up, and the message.
+void report(const Outcome& out) {
+  // A failure of the statement's own (status 0) counts as minus one minus
+  // its letter's code.
+  const std::int32_t code = out.status != 0     ? out.status
+                            : out.letter != ' ' ? -1 - static_cast<unsigned char>(out.letter)
+                                                : 0;
+  core::SETZTOR8(slot(rwslot::iostat), code);
+  if (out.letter == 'X') return;
+  if (out.unit != 0) core::SETZTOR8(slot(rwslot::getrecl), rwfiles(out.unit).recl);
+  if (out.named && slot(rwslot::length) > 0)
+    core::SETZTOR8(slot(rwslot::length), filesize(rwname.view()));
+  core::SETDECIMALPOINT(".");
+  if (code == 0) return;
+  const auto shown = static_cast<std::int16_t>(std::abs(code) >= 32767 ? -2 : code);
+  core::iostatw[0] = shown;
+  if (core::nomsg == 0) {
+    const char letter = out.letter == ' ' ? 'K' : out.letter;
+    rwdetail.set(out.named ? rwname.trimmed() : std::string_view());
+    const std::string key = "rdwrEr" + std::string(1, letter);
+    std::array<std::int16_t, 2> halves{shown, static_cast<std::int16_t>(core::xeqline)};
+    core::HelpValues hv;
+    hv.halves = halves;
+    hv.text = {rwdetail.data(), rwdetail.trimmed().size()};
+    int answer = 0;
+    core::HELP(key, answer, hv);
+    core::msgkey.blank();  // shown here: the executor only stops the run
+  }
+  core::xeqstop = 0x7FFF;
+}
+
+}  // namespace
+
+void READWRITE(char letter, std::int32_t items) {
+  rwnitems = std::max(items, 0);
+  Outcome out;
+  const std::int32_t filesym = slot(rwslot::file);
+  std::int32_t unit = 0;
+  if (filesym >= 1 && (core::NAMTYP(filesym, 0x100) & 0x100) != 0) unit = core::name(filesym).adr;
+  if (unit != rwunit) rwprevrec = 0;
+  rwunit = unit;
+  out.unit = isscriptunit(unit) ? unit : 0;
+
+  std::string_view name;
+  out.named = textof(filesym, name);
+  if (out.named) rwname.set(name);
+  if (letter == 'O' && out.named) {
+    if (out.unit != 0) RWCLOSE(out.unit);
+    out.unit = 0;
+    openfile(out, filesym, items);
+    rwunit = out.unit;
+  }
+  report(out);
+}
+
+void reset_readwrite() {
+  reset_rwfiles();
+  reset_open_file_name();
+  rwunit = 0;
+  rwprevrec = 0;
+  rwname.blank();
+  rwdetail.blank();
+  fmtwork.blank();
+}
+
+}  // namespace io

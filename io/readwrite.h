@@ -1,0 +1,69 @@
+// OPEN, READ and WRITE: one routine, READWRITE, entered from the option
+// dispatch with the statement letter and the number of items on the
+// operand stack. The three statements share one numbering of option slots
+// (OPEN's keyword numbers; READ and WRITE are mapped onto them by the
+// dispatch).
+//
+// OPEN binds a text variable to the first free script unit: the variable
+// gets type bit 0x100 and the unit in its address field, and keeps its
+// text, the file's name. The statement's value is the unit's mode bits.
+// Failures end in one report: IOStat receives the status (or, for a
+// failure of the statement's own, minus one minus its letter's code); the
+// message "rdwrEr" + letter is shown unless messages are silenced; the
+// run stops at the statement (stop word 0x7FFF), or the executor goes on
+// at the ERror label.
+#pragma once
+
+#include <cstdint>
+
+#include "core/shoplists.h"
+#include "platform/fixed_text.h"
+
+namespace io {
+
+// Option slots (keyword numbers of OPEN).
+namespace rwslot {
+using core::optkwnr;
+using core::OptStmt;
+inline constexpr int error = optkwnr(OptStmt::OPEN, "ERror");
+inline constexpr int iostat = optkwnr(OptStmt::OPEN, "IOStat");
+inline constexpr int file = optkwnr(OptStmt::OPEN, "FIle");
+inline constexpr int old = optkwnr(OptStmt::OPEN, "OLD");
+inline constexpr int fresh = optkwnr(OptStmt::OPEN, "NEW");
+inline constexpr int scratch = optkwnr(OptStmt::OPEN, "SCRatch");
+inline constexpr int replace = optkwnr(OptStmt::OPEN, "RePLace");
+inline constexpr int recl = optkwnr(OptStmt::OPEN, "RecL");
+inline constexpr int sequential = optkwnr(OptStmt::OPEN, "SEQuential");
+inline constexpr int append = optkwnr(OptStmt::OPEN, "APPend");
+inline constexpr int unformatted = optkwnr(OptStmt::OPEN, "UNFormatted");
+inline constexpr int binary = optkwnr(OptStmt::OPEN, "BINary");
+inline constexpr int direct = optkwnr(OptStmt::OPEN, "DIRect");
+inline constexpr int formatted = optkwnr(OptStmt::OPEN, "FORmatteD");
+inline constexpr int format = optkwnr(OptStmt::OPEN, "Format");
+inline constexpr int length = optkwnr(OptStmt::OPEN, "LENgth");
+inline constexpr int getrecl = optkwnr(OptStmt::OPEN, "GetRecL");
+inline constexpr int readonly = optkwnr(OptStmt::OPEN, "ReadOnly");
+inline constexpr int writeonly = optkwnr(OptStmt::OPEN, "WriteOnly");
+inline constexpr int denyread = optkwnr(OptStmt::OPEN, "DenyREAd");
+inline constexpr int denywrite = optkwnr(OptStmt::OPEN, "DenyWRIte");
+inline constexpr int denyreadwrite = optkwnr(OptStmt::OPEN, "DenyREAdWRIte");
+inline constexpr int option = optkwnr(OptStmt::OPEN, "Option");
+inline constexpr int filter = optkwnr(OptStmt::OPEN, "FiLTer");
+inline constexpr int comptol = optkwnr(OptStmt::OPEN, "CompTol");
+}  // namespace rwslot
+
+// State kept between statements: the unit of the last statement, the
+// record number of its previous transfer, and the file name buffer.
+inline std::int32_t rwunit = 0;
+inline std::int32_t rwprevrec = 0;
+inline plat::FixedText<256> rwname;
+
+// letter: "O", "R" or "W"; items: the item count on the operand stack.
+// READ and WRITE are not part of this build.
+void READWRITE(char letter, std::int32_t items);
+
+// The file table, the words above and the open-file stand-in at their
+// start values.
+void reset_readwrite();
+
+}  // namespace io

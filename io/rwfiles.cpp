@@ -1,0 +1,151 @@
+#include "io/rwfiles.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+#include "core/messages.h"
+#include "core/runwords.h"
+#include "core/stores.h"
+#include "core/symbols.h"
+
+namespace io {
+
+namespace {
+
+// The count of characters to transfer: n within 0 and the buffer's size.
+std::size_t counted(std::int32_t n, std::size_t size) {
+  return static_cast<std::size_t>(std::clamp<std::int64_t>(n, 0, static_cast<std::int64_t>(size)));
+}
+
+// A direct write ending at byte (rec - 1) x L + n makes the file at least
+// that long (L: 1 for a binary unit, else its record length).
+void raiselength(std::int32_t unit, std::int64_t rec, std::size_t n, std::int32_t status) {
+  if (status > 0 || !isscriptunit(unit)) return;
+  RwFile& r = rwfiles(unit);
+  const std::int64_t L = (r.mode & rwflag::binary) != 0 ? 1 : r.recl;
+  r.filelength = std::max(r.filelength, (rec - 1) * L + static_cast<std::int64_t>(n));
+}
+
+void readdirect(std::int32_t unit, std::span<char> buffer, std::int32_t n, std::int64_t rec,
+                std::int32_t& status) {
+  status = plat::read_direct(unit, rec, buffer.first(counted(n, buffer.size())));
+}
+
+void writedirect(std::int32_t unit, std::string_view buffer, std::int32_t n, std::int64_t rec,
+                 std::int32_t& status) {
+  const std::size_t k = counted(n, buffer.size());
+  status = plat::write_direct(unit, rec, buffer.substr(0, k));
+  raiselength(unit, rec, k, status);
+}
+
+}  // namespace
+
+void READDIRUNF(std::int32_t unit, std::span<char> buffer, std::int32_t n, std::int64_t rec,
+                std::int32_t& status) {
+  readdirect(unit, buffer, n, rec, status);
+}
+
+void READDIRFMT(std::int32_t unit, std::span<char> buffer, std::int32_t n, std::int64_t rec,
+                std::int32_t& status) {
+  readdirect(unit, buffer, n, rec, status);
+}
+
+void READSEQFMT(std::int32_t unit, std::span<char> buffer, std::int32_t n, std::int32_t& status) {
+  status = plat::read_record(unit, buffer.first(counted(n, buffer.size())));
+}
+
+void READSEQUNF(std::int32_t unit, std::span<char> buffer, std::int32_t n, std::int32_t& status) {
+  status = plat::read_stream(unit, buffer.first(counted(n, buffer.size())));
+}
+
+void WRITEDIRUNF(std::int32_t unit, std::string_view buffer, std::int32_t n, std::int64_t rec,
+                 std::int32_t& status) {
+  writedirect(unit, buffer, n, rec, status);
+}
+
+void WRITEDIRFMT(std::int32_t unit, std::string_view buffer, std::int32_t n, std::int64_t rec,
+                 std::int32_t& status) {
+  writedirect(unit, buffer, n, rec, status);
+}
+
+void WRITESEQFMT(std::int32_t unit, std::string_view buffer, std::int32_t n, std::int32_t& status) {
+  const std::size_t k = counted(n, buffer.size());
+  status = plat::write_record(unit, buffer.substr(0, k));
+  if (status <= 0 && isscriptunit(unit))
+    rwfiles(unit).filelength += static_cast<std::int64_t>(k) + 2;
+}
+
+void WRITESEQUNF(std::int32_t unit, std::string_view buffer, std::int32_t n, std::int32_t& status) {
+  status = plat::write_stream(unit, buffer.substr(0, counted(n, buffer.size())));
+}
+
+std::int32_t GETRECLFROMARGUMENTS(std::int32_t width) {
+  std::int64_t length = 0;
+  for (std::int32_t i = core::xeqstackptr - rwnitems + 1; i <= core::xeqstackptr; ++i) {
+    if (!core::adrs.valid(i)) continue;
+    const std::int32_t k = core::adrs(i);
+    std::int32_t first = 0, last = 0;
+    if (core::ISCHAR(k, first, last) > 0) {
+      length += std::max(last - first + 1, 0);
+    } else if (core::NAMTYP(k, 0x10) != 0) {
+      length += std::int64_t{core::I4EQUZ(1, k)} * core::I4EQUZ(2, k) * width;
+    } else {
+      length += width;
+    }
+  }
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(length, 0, 2147483647));
+}
+
+void RWCLOSE(std::int32_t unit) {
+  const std::int64_t magnitude = std::abs(std::int64_t{unit});
+  if (magnitude < plat::unit_script_first || magnitude > plat::unit_script_last) return;
+  const auto u = static_cast<std::int32_t>(magnitude);
+  RwFile& r = rwfiles(u);
+  const std::int32_t filevar = r.filevar;
+  // Table windows, their pending cell edits, line indexes, column formats
+  // and row filters of a file do not exist in this build: nothing of them
+  // is to be settled or freed.
+  r.tableformat = 0;
+  r.position = 0;
+  r.recl = 0;
+  r.mode = 0;
+  r.filevar = 0;
+  r.format = 0;
+  r.filter = 0;
+  if (filevar >= 1 && filevar <= core::nsym && core::name.valid(filevar) &&
+      core::name(filevar).adr == u)
+    core::name(filevar).adr = 0;
+
+  if (unit > 0) {
+    plat::close_unit(u);
+    return;
+  }
+  plat::UnitInfo info;
+  plat::inquire_unit(u, info);
+  bool deleted = false;
+  if (info.open && info.scratch && info.name.empty()) {
+    deleted = plat::close_unit(u) == plat::iostat_ok;  // a nameless scratch file goes at close
+  } else {
+    if (info.open) plat::close_unit(u, plat::UnitClose::keep);
+    std::error_code ec;
+    if (!info.name.empty()) deleted = std::filesystem::remove(plat::unit_file_path(info.name), ec);
+  }
+  if (!deleted && core::nomsg == 0) {
+    int answer = 0;
+    core::MESSAGEBOX("-", "Cannot delete file|" + info.name, answer);
+  }
+}
+
+void RWCLOSEALL() {
+  for (std::int32_t u = plat::unit_script_first; u <= plat::unit_script_last; ++u) RWCLOSE(u);
+}
+
+void reset_rwfiles() {
+  rwfiles.assign(nrwfiles, RwFile{});
+  rwnitems = 0;
+}
+
+}  // namespace io

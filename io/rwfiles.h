@@ -1,0 +1,102 @@
+// The script file table: one record per file unit 6970 to 6989 that a
+// script binds to a text variable with OPEN; the record transfers that move
+// one record between a unit and a character buffer; and the closing of
+// script units.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+#include "platform/file_units.h"
+#include "platform/indexed.h"
+
+namespace io {
+
+// The mode bits of a unit (`rwfileflags`). The kinds the transfers tell
+// apart: formatted sequential (text) both of 0x2400 set, unformatted
+// sequential (stream) both of 0x2800, formatted direct both of 0x1400;
+// anything else is an unformatted direct or binary file. Bit 0x10 makes
+// record numbers byte positions.
+namespace rwflag {
+inline constexpr std::int32_t old = 0x1;
+inline constexpr std::int32_t fresh = 0x2;  // status NEW
+inline constexpr std::int32_t scratch = 0x4;
+inline constexpr std::int32_t replace = 0x8;
+inline constexpr std::int32_t binary = 0x10;
+inline constexpr std::int32_t readonly = 0x20;
+inline constexpr std::int32_t writeonly = 0x40;
+inline constexpr std::int32_t denyread = 0x80;
+inline constexpr std::int32_t denywrite = 0x100;
+inline constexpr std::int32_t denyreadwrite = 0x200;
+inline constexpr std::int32_t formatted = 0x400;
+inline constexpr std::int32_t unformatted = 0x800;
+inline constexpr std::int32_t direct = 0x1000;
+inline constexpr std::int32_t sequential = 0x2000;
+inline constexpr std::int32_t indexed = 0x4000;    // column format and line index made
+inline constexpr std::int32_t lineends = 0x20000;  // rows end with a line-end code
+}  // namespace rwflag
+
+// One record of the table. A record is free while filevar is 0 or less.
+struct RwFile {
+  std::int32_t position = 0;     // record number (binary: byte) of the last transfer
+  std::int32_t rows = 0;         // rows of a file with a line index
+  std::int32_t recl = 0;         // record length in characters or bytes
+  std::int64_t filelength = 0;   // bytes: set by OPEN, raised by writes
+  std::int32_t mode = 0;         // rwflag bits
+  std::int32_t option = 0;       // the Option value of OPEN
+  std::int32_t firstdata = 0;    // byte position of the first row after header lines
+  std::int32_t tableformat = 0;  // 1 once a table control applied its format
+  std::int16_t linesperrow = 0;
+  std::int16_t filevar = 0;  // symbol of the bound FIle variable
+  std::int16_t format = 0;   // symbol of the Format text, the default of later transfers
+  std::int16_t filter = 0;   // symbol of the FiLTer text
+  std::int32_t editchanges[3] = {0, 0, 0};  // pending cell edits of a table window
+};
+
+inline constexpr std::int32_t nrwfiles = plat::unit_script_last - plat::unit_script_first + 1;
+// The records, indexed by unit number.
+inline plat::IndexedStore<RwFile, plat::unit_script_first> rwfiles(nrwfiles);
+
+inline bool isscriptunit(std::int32_t unit) {
+  return unit >= plat::unit_script_first && unit <= plat::unit_script_last;
+}
+
+// Record transfers. buffer's first n characters are transferred (n below 0
+// counts as 0, n beyond the buffer as its size); rec is the 1-based record
+// number (a byte position for binary units); status receives the unit's
+// I/O status: 0, negative at the end of the file, positive on failure. The
+// record is always the whole text: the format is "(A)".
+void READDIRUNF(std::int32_t unit, std::span<char> buffer, std::int32_t n, std::int64_t rec,
+                std::int32_t& status);
+void READDIRFMT(std::int32_t unit, std::span<char> buffer, std::int32_t n, std::int64_t rec,
+                std::int32_t& status);
+void READSEQFMT(std::int32_t unit, std::span<char> buffer, std::int32_t n, std::int32_t& status);
+void READSEQUNF(std::int32_t unit, std::span<char> buffer, std::int32_t n, std::int32_t& status);
+// The direct writes raise a script unit's file length to the end of what
+// they wrote; the sequential formatted write adds n + 2 (its CR LF).
+void WRITEDIRUNF(std::int32_t unit, std::string_view buffer, std::int32_t n, std::int64_t rec,
+                 std::int32_t& status);
+void WRITEDIRFMT(std::int32_t unit, std::string_view buffer, std::int32_t n, std::int64_t rec,
+                 std::int32_t& status);
+void WRITESEQFMT(std::int32_t unit, std::string_view buffer, std::int32_t n, std::int32_t& status);
+void WRITESEQUNF(std::int32_t unit, std::string_view buffer, std::int32_t n, std::int32_t& status);
+
+// The record length of the statement's item list (the top `rwnitems`
+// entries of the operand stack): per item its text length for a text, rows
+// x columns x width for a numeric array, width for any other number.
+inline std::int32_t rwnitems = 0;
+std::int32_t GETRECLFROMARGUMENTS(std::int32_t width);
+
+// Closes script unit |unit| and frees its record; the bound variable no
+// longer names a unit. A negative unit also deletes the file ("Cannot
+// delete file|" and the name when that fails, unless messages are
+// silenced). Other unit numbers are left alone.
+void RWCLOSE(std::int32_t unit);
+// RWCLOSE of every script unit, 6970 first.
+void RWCLOSEALL();
+
+// Every record free, without touching units or symbols (for a fresh start).
+void reset_rwfiles();
+
+}  // namespace io
