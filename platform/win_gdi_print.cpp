@@ -105,6 +105,17 @@ Dc* printer_dc(HDC hdc) {
   return d;
 }
 
+// A printer context with a document open; null otherwise (the last error
+// set).
+Dc* document_dc(HDC hdc) {
+  Dc* d = printer_dc(hdc);
+  if (d != nullptr && d->print->pdf == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  return d;
+}
+
 DWORD error_of_errno(int e) {
   switch (e) {
     case ENOENT:
@@ -224,13 +235,9 @@ int StartDocA(HDC hdc, const DOCINFOA* info) {
 }
 
 int StartPage(HDC hdc) {
-  Dc* d = printer_dc(hdc);
+  Dc* d = document_dc(hdc);
   if (d == nullptr) return SP_ERROR;
   PrintJob& job = *d->print;
-  if (job.pdf == nullptr) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return SP_ERROR;
-  }
   if (!job.in_page) {
     // The page takes the size in force (ResetDCA may have changed it).
     const double unit = unit_of(job.printer);
@@ -242,10 +249,10 @@ int StartPage(HDC hdc) {
 }
 
 int EndPage(HDC hdc) {
-  Dc* d = printer_dc(hdc);
+  Dc* d = document_dc(hdc);
   if (d == nullptr) return SP_ERROR;
   PrintJob& job = *d->print;
-  if (job.pdf == nullptr || !job.in_page) {
+  if (!job.in_page) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return SP_ERROR;
   }
@@ -258,8 +265,7 @@ int EndPage(HDC hdc) {
   }
   if (job.abort_proc != nullptr && !job.abort_proc(hdc, 0)) {
     // The procedure may have let the context go.
-    if (Dc* again = printer_dc(hdc); again != nullptr && again->print->pdf != nullptr)
-      AbortDoc(hdc);
+    if (printer_dc(hdc) != nullptr && printer_dc(hdc)->print->pdf != nullptr) AbortDoc(hdc);
     SetLastError(ERROR_PRINT_CANCELLED);
     return SP_APPABORT;
   }
@@ -267,13 +273,9 @@ int EndPage(HDC hdc) {
 }
 
 int EndDoc(HDC hdc) {
-  Dc* d = printer_dc(hdc);
+  Dc* d = document_dc(hdc);
   if (d == nullptr) return SP_ERROR;
   PrintJob& job = *d->print;
-  if (job.pdf == nullptr) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return SP_ERROR;
-  }
   if (job.in_page) cairo_surface_show_page(job.pdf);
   const bool written = job.close(true);
   end_document(*d);
@@ -305,12 +307,8 @@ int EndDoc(HDC hdc) {
 }
 
 int AbortDoc(HDC hdc) {
-  Dc* d = printer_dc(hdc);
+  Dc* d = document_dc(hdc);
   if (d == nullptr) return SP_ERROR;
-  if (d->print->pdf == nullptr) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return SP_ERROR;
-  }
   d->print->close(false);
   end_document(*d);
   return 1;

@@ -30,15 +30,6 @@ constexpr Paper kPapers[] = {{DMPAPER_LETTER, 21590, 27940},    {DMPAPER_LEGAL, 
                              {DMPAPER_A4, 21000, 29700},        {DMPAPER_A5, 14800, 21000},
                              {DMPAPER_B5, 18200, 25700}};
 
-bool same_name(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (plat::upper1252(static_cast<unsigned char>(a[i])) !=
-        plat::upper1252(static_cast<unsigned char>(b[i])))
-      return false;
-  return true;
-}
-
 int pixels(int hundredths_mm, int dpi) {
   return static_cast<int>(std::lround(hundredths_mm * static_cast<double>(dpi) / 2540.0));
 }
@@ -113,12 +104,12 @@ bool find_printer(std::string_view name, PrinterSpec& out) {
   const std::vector<PrinterSpec> all = printers();
   const PrinterSpec* found = nullptr;
   for (const PrinterSpec& p : all)
-    if (same_name(p.name, name)) found = &p;
+    if (plat::same_any_case(p.name, name)) found = &p;
   // A device mode holds at most 31 characters of the name.
   if (found == nullptr && name.size() == CCHDEVICENAME - 1) {
     for (const PrinterSpec& p : all) {
       if (p.name.size() <= name.size() ||
-          !same_name(std::string_view(p.name).substr(0, name.size()), name))
+          !plat::same_any_case(std::string_view(p.name).substr(0, name.size()), name))
         continue;
       if (found != nullptr) return false;  // not one printer
       found = &p;
@@ -226,7 +217,7 @@ win::HGLOBAL printer_devnames(std::string_view name) {
   PrinterSpec p;
   bool known = false;
   for (const PrinterSpec& q : win::detail::printers())
-    if (win::detail::same_name(q.name, name)) p = q, known = true;
+    if (plat::same_any_case(q.name, name)) p = q, known = true;
   if (!known) {
     win::SetLastError(win::ERROR_INVALID_PRINTER_NAME);
     return nullptr;
