@@ -290,21 +290,12 @@ const std::vector<Library>& libraries() {
 std::map<std::uint32_t, std::size_t> modules;
 std::uint32_t next_module = 0x7000;
 
-bool same_name(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (plat::upper1252(static_cast<unsigned char>(a[i])) !=
-        plat::upper1252(static_cast<unsigned char>(b[i])))
-      return false;
-  return true;
-}
-
 }  // namespace
 
 std::uint32_t winapi_load(std::string_view file) {
   const auto& libs = libraries();
   for (std::size_t i = 0; i < libs.size(); ++i) {
-    if (!same_name(libs[i].file, file)) continue;
+    if (!plat::same_any_case(libs[i].file, file)) continue;
     ++winapi_loads;
     const std::uint32_t h = next_module++;
     modules[h] = i;

@@ -58,6 +58,11 @@ class Backend {
     (void)owner, (void)text, (void)title, (void)style;
     return -1;
   }
+
+  // The mouse cursor over the program's windows: a system cursor (its
+  // IDC_xxx number), or 0 for none. The beep of MessageBeep.
+  virtual void set_cursor(int shape) { (void)shape; }
+  virtual void beep(win::UINT type) { (void)type; }
 };
 
 // The back end in force (the headless one unless another was set).
@@ -67,13 +72,21 @@ Backend& backend();
 void set_backend(Backend* b);
 Backend& headless_backend();
 
+// Opens the display `name` (the one DISPLAY names when null) and sets the
+// back end that shows windows on it. Returns "" or what went wrong ("no
+// display (DISPLAY is not set)", "cannot open display NAME"); on failure
+// the back end in force stays. close_display() closes it and restores the
+// headless back end.
+std::string use_display(const char* name = nullptr);
+void close_display();
+
 // Input from a back end, or injected by tests. Coordinates are screen
 // pixels. Keys carry the virtual key and the scan code (set 1, with the
 // extended flag for the keys of the extended block); `ch` is the character
-// the key types in the display's layout, or 0 to use the built-in US layout
-// on WM_CHAR. A key held down repeats with down = true again.
-void input_key(int vk, int scan, bool down, bool extended = false, unsigned char ch = 0,
-               int repeat = 1);
+// (Windows-1252) the key types in the display's layout, 0 to use the
+// built-in US layout on WM_CHAR, or -1 when the key types nothing. A key
+// held down repeats with down = true again.
+void input_key(int vk, int scan, bool down, bool extended = false, int ch = 0, int repeat = 1);
 void input_mouse_move(int x, int y);
 // button: 0 left, 1 right, 2 middle.
 void input_mouse_button(int button, bool down, int x, int y);

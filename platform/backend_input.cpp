@@ -79,7 +79,7 @@ MSG make_msg(HWND h, UINT m, WPARAM wp, LPARAM lp) {
 
 }  // namespace
 
-void input_key(int vk, int scan, bool down, bool extended, unsigned char ch, int repeat) {
+void input_key(int vk, int scan, bool down, bool extended, int ch, int repeat) {
   if (vk <= 0 || vk > 255) return;
   int generic = vk, side = 0;
   switch (vk) {

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <array>
+#include <string_view>
 
 #include "platform/win_types.h"
 
@@ -54,6 +55,15 @@ inline constexpr std::array<unsigned char, 256> lower1252_table = charcase_detai
 
 inline unsigned char upper1252(unsigned char c) { return upper1252_table[c]; }
 inline unsigned char lower1252(unsigned char c) { return lower1252_table[c]; }
+
+// Two texts equal but for case (names of classes, printers, modules).
+inline bool same_any_case(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (upper1252(static_cast<unsigned char>(a[i])) != upper1252(static_cast<unsigned char>(b[i])))
+      return false;
+  return true;
+}
 
 }  // namespace plat
 

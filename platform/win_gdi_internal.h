@@ -113,6 +113,12 @@ struct Object {
 
 enum class DcType { window, memory, device };
 
+// A printer context's printer and document (the printing files).
+struct PrintJob;
+struct PrintJobDeleter {
+  void operator()(PrintJob* job) const;
+};
+
 struct Dc {
   Dc() = default;
   Dc(const Dc&) = delete;
@@ -138,6 +144,7 @@ struct Dc {
   int stretch_mode = BLACKONWHITE;
   POINT brush_org;
   POINT cp;
+  std::unique_ptr<PrintJob, PrintJobDeleter> print;  // printer contexts only
 };
 
 // Tables.

@@ -17,7 +17,7 @@ constexpr BYTE kToggled = 0x01;
 std::array<BYTE, 256> now_state{};
 std::array<BYTE, 256> queued_state{};
 std::array<bool, 256> pressed_since{};
-std::array<unsigned char, 256> typed_char{};
+std::array<int, 256> typed_char{};
 
 void change(std::array<BYTE, 256>& st, int vk, bool down) {
   if (vk <= 0 || vk > 255) return;
@@ -99,13 +99,14 @@ WPARAM mouse_key_flags(bool queued) {
   return f;
 }
 
-void remember_key_char(int vk, unsigned char ch) {
+void remember_key_char(int vk, int ch) {
   if (vk > 0 && vk <= 255) typed_char[static_cast<std::size_t>(vk)] = ch;
 }
 
 unsigned char key_char(int vk) {
   if (vk <= 0 || vk > 255) return 0;
-  if (unsigned char c = typed_char[static_cast<std::size_t>(vk)]) return c;
+  if (int c = typed_char[static_cast<std::size_t>(vk)])
+    return c < 0 ? 0 : static_cast<unsigned char>(c);
   bool shift = down_in(queued_state, VK_SHIFT);
   bool ctrl = down_in(queued_state, VK_CONTROL);
   bool alt = down_in(queued_state, VK_MENU);

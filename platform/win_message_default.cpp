@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/backend.h"
+#include "platform/win_cursor.h"
 #include "platform/win_gdi.h"
 #include "platform/win_message_keys.h"
 #include "platform/win_window_tree.h"
@@ -109,9 +110,9 @@ LRESULT DefWindowProcA(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
       return hit_test(*w, pt);
     }
     case WM_SETCURSOR:
-      // A child asks its parent first; nothing here sets a cursor.
+      // A child asks its parent first; the top-level window sets the cursor.
       if (!is_toplevel(*w)) return SendMessageA(w->parent, WM_SETCURSOR, wp, lp);
-      return FALSE;
+      return set_default_cursor(wp, lp);
     case WM_MOUSEWHEEL:
       if (!is_toplevel(*w)) return SendMessageA(w->parent, msg, wp, lp);
       return 0;

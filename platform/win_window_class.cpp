@@ -15,16 +15,6 @@ ATOM next_atom = 0xC000;
 
 bool is_atom(LPCSTR name) { return reinterpret_cast<std::uintptr_t>(name) < 0x10000; }
 
-bool same_name(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (plat::upper1252(static_cast<unsigned char>(a[i])) !=
-        plat::upper1252(static_cast<unsigned char>(b[i])))
-      return false;
-  }
-  return true;
-}
-
 ATOM register_class(const WNDCLASSEXA& wc) {
   if (wc.lpszClassName == nullptr || is_atom(wc.lpszClassName) || wc.lpfnWndProc == nullptr ||
       wc.cbClsExtra < 0 || wc.cbWndExtra < 0)
@@ -65,7 +55,7 @@ WindowClass* find_class(LPCSTR name) {
     return nullptr;
   }
   for (auto& c : classes)
-    if (same_name(c->name, name)) return c.get();
+    if (plat::same_any_case(c->name, name)) return c.get();
   return nullptr;
 }
 

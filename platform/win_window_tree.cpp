@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "platform/backend.h"
+#include "platform/win_cursor.h"
 #include "platform/win_message_box.h"
 #include "platform/win_window_tree.h"
 
@@ -592,6 +593,7 @@ void reset_windows() {
   win::detail::reset_input_state();
   win::detail::reset_geometry();
   reset_message_boxes();
+  win::detail::reset_cursor();
   set_backend(nullptr);
 }
 

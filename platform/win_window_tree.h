@@ -163,8 +163,8 @@ void key_changed_now(int vk, bool down);  // the immediate state
 bool key_down_now(int vk);
 void key_message_taken(const MSG& msg);  // the queued state
 WPARAM mouse_key_flags(bool queued);
-unsigned char key_char(int vk);  // character a key-down types, 0 none
-void remember_key_char(int vk, unsigned char ch);
+unsigned char key_char(int vk);          // character a key-down types, 0 none
+void remember_key_char(int vk, int ch);  // -1: the key types nothing
 void reset_keys();
 
 // Mouse (input file).

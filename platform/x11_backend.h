@@ -1,0 +1,100 @@
+// Inner records of the X11 back end, shared by its files. Not for use
+// outside platform/x11_*.
+//
+// Each visible top-level window is one X window. A window with a caption is
+// managed: the window manager draws its caption and border, and the X
+// window shows the window's pixels inside our own caption and border. A
+// window without one (a popup, a menu, a tooltip) is override-redirect and
+// shows all of its pixels.
+#pragma once
+
+#include <X11/Xlib.h>
+#include <cairo.h>
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+#include "platform/backend.h"
+
+namespace plat::x11 {
+
+struct XWin {
+  Window xid = 0;
+  cairo_surface_t* target = nullptr;  // cairo-xlib surface of xid
+  bool managed = false;
+  bool mapped = false;      // as we asked
+  int unmaps_expected = 0;  // UnmapNotify events that our own requests cause
+  win::RECT shown;          // the part of the window shown, in window coordinates
+  win::RECT placed;         // where the X window is (root coordinates, its size)
+  std::string title;        // as last set (Windows-1252)
+  win::HWND owner = nullptr;
+  bool iconic = false;
+  win::RECT damage;  // pixels to copy (window coordinates), empty when none
+};
+
+// A key event in the terms of the window system.
+struct KeyInput {
+  int vk = 0;
+  int scan = 0;
+  bool extended = false;
+  int ch = -1;         // Windows-1252 character, 0 built-in layout, -1 none
+  bool altgr = false;  // the AltGr key itself (typed as Ctrl + right Alt)
+};
+KeyInput translate_key(XKeyEvent& ev);
+
+class Backend final : public plat::Backend {
+ public:
+  explicit Backend(Display* dpy);
+  ~Backend() override;
+
+  const char* name() const override { return "x11"; }
+  win::SIZE screen_size() const override;
+  int dpi() const override { return 96; }
+  bool has_display() const override { return true; }
+  void poll() override;
+  bool wait(int timeout_ms) override;
+  void window_created(win::HWND) override;
+  void window_destroyed(win::HWND) override;
+  void window_changed(win::HWND) override;
+  void present(win::HWND, const win::RECT& area) override;
+  void set_cursor(int shape) override;
+  void beep(win::UINT type) override;
+
+  Display* display() const { return dpy_; }
+  Window xid_of(win::HWND h) const;
+  // Copies every damaged area to the screen.
+  void flush();
+
+ private:
+  void sync(win::HWND h, XWin& x);
+  void make_xwindow(win::HWND h, XWin& x);
+  void drop(XWin& x);
+  void set_title(XWin& x, const std::string& text);
+  void set_size_hints(win::HWND h, XWin& x);
+  void focus(win::HWND h, XWin& x);
+  void copy(win::HWND h, XWin& x, const win::RECT& area);
+  void handle(XEvent& ev);
+  void configured(win::HWND h, XWin& x);
+  win::HWND hwnd_of(Window xid) const;
+  Cursor cursor_for(int shape);
+
+  Display* dpy_;
+  int screen_;
+  Window root_;
+  bool has_wm_ = false;
+  Atom wm_protocols_, wm_delete_, net_wm_name_, net_wm_icon_name_, utf8_string_, net_active_window_;
+  std::map<win::HWND, XWin> wins_;
+  std::map<int, Cursor> cursors_;
+  cairo_device_t* device_ = nullptr;
+  int cursor_shape_ = -1;
+  win::HWND focused_ = nullptr;     // the window the display last gave the focus to
+  unsigned long focus_serial_ = 0;  // the request after our last focus request
+  Time last_time_ = CurrentTime;
+  bool flushing_ = false;
+};
+
+// The back end in force when it is the X11 one, else null.
+Backend* current();
+
+}  // namespace plat::x11

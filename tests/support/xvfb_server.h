@@ -1,0 +1,14 @@
+// A private X server for the tests that need a display: Xvfb, started on
+// first use with -displayfd (it picks a free display number itself) and
+// stopped when the test program ends. Tests connect to it by name.
+#pragma once
+
+#include <string>
+
+namespace testsupport {
+
+// The display name (":N") of the test program's Xvfb; empty, with the
+// reason in `why`, when the server could not be started.
+std::string xvfb_display(std::string* why = nullptr);
+
+}  // namespace testsupport
