@@ -20,6 +20,7 @@
 #include <optional>
 #include <string>
 
+#include "app/window_program.h"
 #include "core/messages.h"
 #include "exec/headless_run.h"
 #include "ide/builtins_install.h"
@@ -115,13 +116,8 @@ int run_windowless(const std::string& path, const std::string& cmdline) {
   return exec::run_status();
 }
 
-// Every command line that is not a windowless run ends here: the window
-// program is not built yet.
-int start_window_program(const std::string& cmdline) {
-  int answer = 0;
-  core::MSGBOXFROMHELP("msgNoWindowYet", cmdline, answer);
-  return 2;
-}
+// Every command line that is not a windowless run ends here.
+int start_window_program(const std::string& cmdline) { return app::run_window_program(cmdline); }
 
 }  // namespace
 
