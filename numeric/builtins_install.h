@@ -6,4 +6,8 @@ namespace numeric {
 
 void install_builtins();
 
+// Start values of the settings that stay in force from one statement (and
+// run) to the next: the root threshold and SOLVE's state.
+void reset_numeric();
+
 }  // namespace numeric
