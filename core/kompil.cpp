@@ -446,6 +446,8 @@ void solvepasses() {
   }
   solveiter = 0;
   modelstart = 0;
+  // The statement is done with: nothing of it stays on the operand stack.
+  xeqstackptr = xeqstackbase;
   if (xeqstop != 0) {
     xeqline = kept;
     xeqmode &= ~4;

@@ -12,6 +12,7 @@
 namespace numeric {
 
 void install_builtins() {
+  reset_numeric();
   exec::install_optroutine(core::OptStmt::SOLVE, SOLVE);
   exec::install_optroutine(core::OptStmt::INTPOL, INTPOL);
   exec::ROOTS = ROOTSFN;

@@ -1,5 +1,6 @@
 // Puts this subsystem's built-ins into the executor's option dispatch and
-// hooks. Called once when the program starts; calling it again does no harm.
+// hooks, with their settings at their start values. Called once when the
+// program starts; calling it again does no harm.
 #pragma once
 
 namespace numeric {

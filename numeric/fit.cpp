@@ -190,7 +190,7 @@ void SOLVERUN() {
   if (st.iters > 0) core::z(st.iters) += 1.0;
   if (core::z.valid(core::iresult)) core::z(core::iresult) = st.current;
   const std::int32_t t = exec::solvetarget;
-  if (numericscalar(t)) core::z(t) = st.current;
+  if (numericvariable(t)) core::z(t) = st.current;
 }
 
 }  // namespace numeric

@@ -46,8 +46,7 @@ bool initcoefficients(const Table& t) {
   auto sec = [&](std::int32_t k) -> double& { return m[static_cast<std::size_t>(k + 2)]; };
   for (std::int32_t k = 1; k <= n - 1; ++k) {
     if ((k >= 2 && t.h(k) * t.h(k - 1) <= 0.0) || t.h(k) == 0.0) {
-      const auto point = static_cast<std::int16_t>(k + 1);
-      core::iostatw[0] = core::iostatw[1] = point;
+      core::iostatw[0] = static_cast<std::int16_t>(k + 1);
       return failed(core::MSGKEY("IPOLdir"));
     }
     sec(k) = (t.Y(k + 1) - t.Y(k)) / t.h(k);

@@ -72,7 +72,7 @@ void CUBICROOTS(std::array<double, 4>& w, std::int32_t degree) {
 double ROOTSFN(std::span<const std::int32_t> operands) {
   if (operands.size() == 3) {
     const std::int32_t t = operands[2];
-    if (t > 0 && core::z.valid(t)) rootthreshold = core::z(t);
+    if (numericscalar(t)) rootthreshold = core::z(t);
     operands = operands.first(2);
   }
   ZArray c, r;

@@ -40,7 +40,7 @@ enum Slot {
 bool given(Slot s) { return optval(s) > 0 && core::z.valid(optval(s)); }
 double number(Slot s) { return given(s) ? core::z(optval(s)) : 0.0; }
 // The symbol of a numeric scalar variable given for slot s, else 0.
-std::int32_t scalarsym(Slot s) { return given(s) && numericscalar(optval(s)) ? optval(s) : 0; }
+std::int32_t scalarsym(Slot s) { return given(s) && numericvariable(optval(s)) ? optval(s) : 0; }
 
 // Every failure of the statement ends here: the run stops with the key.
 void fail(std::string_view key) {
@@ -122,7 +122,7 @@ void nonlinear() {
 
   const std::int32_t u = optval(unknownslot);
   ZArray ua;
-  if (numericscalar(u)) {
+  if (numericvariable(u)) {
     s.base = u - 1;
     s.nunknowns = 1;
   } else if (numericarray(u, ua)) {
@@ -164,7 +164,7 @@ void nonlinear() {
     if (sd.count < 1) return fail(core::MSGKEY("SolveDIM=0"));
     s.stdbase = sd.base;
     s.stdcount = sd.count;
-  } else if (given(stddevslot) && numericscalar(optval(stddevslot))) {
+  } else if (given(stddevslot) && numericvariable(optval(stddevslot))) {
     s.stdbase = optval(stddevslot) - 1;
     s.stdcount = 1;
   }

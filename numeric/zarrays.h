@@ -34,8 +34,13 @@ inline bool numericarray(std::int32_t s, ZArray& a) {
   return n == 0 || (core::z.valid(a.base + 1) && core::z.valid(a.base + a.count));
 }
 
-// True when symbol s is a numeric scalar (variable or constant).
+// True when symbol s is a numeric scalar, a constant included.
 inline bool numericscalar(std::int32_t s) {
+  return (core::NAMTYP(s, 0x80) & 0x80) != 0 && core::z.valid(s);
+}
+
+// True when symbol s is a numeric scalar that may be written.
+inline bool numericvariable(std::int32_t s) {
   return core::NAMTYP(s, 0x80) == 0x80 && core::z.valid(s);
 }
 
