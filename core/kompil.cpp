@@ -430,6 +430,32 @@ void notbuilt(std::int32_t resumeline) {
   xeqstop = 0x7FFF;
 }
 
+// The SOLVE statement handed back: its iteration, pass by pass, until a
+// pass fails, the iteration has finished or the pass limit is reached; the
+// run then goes on after the statement, or stands at it after a failure.
+void solvepasses() {
+  xeqstop = 0;
+  const std::int32_t kept = xeqline;
+  solvedone = 0;
+  for (;;) {
+    solverun();
+    xeqmode = xeqmodesave;
+    if (xeqstop != 0 || (solvedone & 1) != 0 || solveiter >= solvemaxiter) break;
+    ++solveiter;
+    xeqline = kept;
+  }
+  solveiter = 0;
+  modelstart = 0;
+  // The statement is done with: nothing of it stays on the operand stack.
+  xeqstackptr = xeqstackbase;
+  if (xeqstop != 0) {
+    xeqline = kept;
+    xeqmode &= ~4;
+  } else {
+    xeqline = kept + 1;
+  }
+}
+
 // Step 9: the stop-word loop.
 Next stopwords(std::span<char> text) {
   for (;;) {
@@ -451,8 +477,12 @@ Next stopwords(std::span<char> text) {
     }
     if (s == handdll) {
       notbuilt(xeqline - 1);
-    } else if (s == handdiffeq || s == handsolve) {
+    } else if (s == handdiffeq || (s == handsolve && !solverun)) {
       notbuilt(xeqline);
+    } else if (s == handsolve) {
+      solvepasses();
+      // A failed pass with an error label resumes like any other error.
+      if (stopword() >= 1 && nomsg >= 1) continue;
     } else if (s == handxeq) {
       xeqstop = 0;
       if (xeqbuiltin(text) == Next::leave) return Next::leave;
@@ -654,6 +684,7 @@ void KOMPIL(std::span<char> text) {
   }
   xeqstop = 0;
   if (pastelen <= 0 && idecmd < 0 && xeqline > nstmt) return;
+  solveiter = 0;
   Step step = Step::compile;
   if (xeqmode & (0x40 | 0x200)) {
     INTERNAL_GETLOKALSUB();

@@ -19,6 +19,11 @@ namespace core {
 // or tokcod(1) for one translated line closed by 0x8000. Absent, a run
 // stops with "notYetBuilt".
 inline void (*xeqstage)(std::span<const std::int16_t> code) = nullptr;
+// One pass of the SOLVE iteration, supplied by the numerical built-ins:
+// runs the model through the executor, leaves `xeqstop` not 0 when the pass
+// failed and sets bit 1 of `solvedone` when the iteration has finished.
+// Absent, a SOLVE handed back stops with "notYetBuilt".
+inline void (*solverun)() = nullptr;
 // Editor services used while pasting: the clipboard text (at most the
 // given number of characters) and the save of the edit buffer.
 inline std::string (*clipboardtext)(std::int32_t most) = nullptr;

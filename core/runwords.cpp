@@ -21,6 +21,10 @@ void reset_runwords() {
   xeqmodesave = 0;
   xeqspan.fill(0);
   dllresult = 0;
+  solveiter = 0;
+  solvemaxiter = 1000;
+  solvedone = 0;
+  modelstart = 0;
   keystate.fill(0);
   keyrec.fill(0);
   std::fill(edvars.raw().begin(), edvars.raw().end(), 0);

@@ -51,6 +51,14 @@ inline std::int32_t xeqmodesave = 0;
 inline std::array<std::int32_t, 2> xeqspan{};
 // Symbol that receives the result of a DLL call, below 1 none.
 inline std::int32_t dllresult = 0;
+// The SOLVE iteration as the run driver and the statement share it: the
+// pass counter (0 while no iteration is under way) and its limit, the done
+// flag (bit 1: the iteration has finished), and the statement at which the
+// model begins (0 while no iteration is armed).
+inline std::int32_t solveiter = 0;
+inline std::int32_t solvemaxiter = 1000;
+inline std::int32_t solvedone = 0;
+inline std::int32_t modelstart = 0;
 // The input step's copy of the last key record: character, scan code,
 // modifier bits, scan class (scan code 59 is F1).
 inline std::array<std::uint8_t, 4> keystate{};

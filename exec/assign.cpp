@@ -268,8 +268,21 @@ WordResult chartarget(std::int32_t t, std::int32_t v) {
   return WordResult::next;
 }
 
+// The value assigned to FUZ: below it the entry that FUZ reserved and its
+// operands.
+WordResult fuzzyassign(std::int32_t nvalues) {
+  if (FUZZY == nullptr) return fail(xeqkeys::notyetbuilt);
+  std::int32_t vf = 0, vl = 0;
+  if (textbounds(entry(0), vf, vl)) return fail(xeqkeys::chartonum);
+  const double v = value(entry(0));
+  if (!FUZZY({&entry(nvalues), static_cast<std::size_t>(nvalues - 1)}, &v))
+    return WordResult::error;
+  core::xeqstackptr = core::xeqstackbase;
+  return WordResult::next;
+}
+
 WordResult listassign(std::int32_t nvalues) {
-  if ((stmtflags & 4) != 0) return fail(xeqkeys::notyetbuilt);
+  if ((stmtflags & 4) != 0) return fuzzyassign(nvalues);
   const std::int32_t t = entry(nvalues);
   if (!issym(t)) return fail(xeqkeys::xeqnoarray);
   if ((typeof_(t) & 0x100) != 0) return fail(xeqkeys::notyetbuilt, t);
@@ -379,6 +392,7 @@ WordResult optepilogue(std::int16_t code) {
   }
   if (resumecode != 0 && resumecode == code) {
     savedmode = static_cast<std::int16_t>(core::xeqmode);
+    core::xeqmodesave = savedmode;  // the run driver's copy, put back after its work
     core::xeqmode = 0x0C;
     switch (cwu(code)) {
       case 0xAC20u:

@@ -419,6 +419,31 @@ WordResult textfunction(unsigned fn, std::int32_t nargs) {
   }
 }
 
+// The top n entries of the operand stack, the lowest first.
+std::span<const std::int32_t> operands(std::int32_t n) {
+  return {&entry(n - 1), static_cast<std::size_t>(n)};
+}
+
+// FUZ: a function of its sets, or, when it opens an assignment, the target
+// that takes the value: its operands then stay on the stack with one entry
+// more, and the statement's assignment hands the value to the sets.
+WordResult fuz(std::int32_t nargs) {
+  if (FUZZY == nullptr) return fail(xeqkeys::notyetbuilt);
+  bool target = false;
+  if (depth() == nargs)
+    for (std::int32_t p = wordpos + 1; p < stmtend; ++p)
+      if ((cwu(codeword(p)) & 0xFF80u) == 0x8400u) target = true;
+  if (!target) {
+    if (!FUZZY(operands(nargs), nullptr)) return WordResult::error;
+    return result(core::z(core::iresult), nargs);
+  }
+  stmtflags |= 4;
+  if (!core::adrs.valid(core::xeqstackptr + 1)) return fail(xeqkeys::xeqstack);
+  ++core::xeqstackptr;
+  entry(0) = core::iresult;
+  return WordResult::next;
+}
+
 }  // namespace
 
 std::int32_t builtinextra(std::int16_t word) {
@@ -485,13 +510,15 @@ WordResult BUILTINWORD(std::int16_t word) {
       if (core::xeqstop != 0) return WordResult::error;
       return WordResult::next;
     }
-    case 0xC0E0u:
     case 0xC2E0u:
+      if (ROOTS == nullptr) return fail(xeqkeys::notyetbuilt);
+      return result(ROOTS(operands(nargs)), nargs);
     case 0xC440u:
+      return fuz(nargs);
+    case 0xC0E0u:
     case 0xC5A0u:
     case 0xC5C0u:
-      // Sound, polynomial roots, fuzzy sets, dialog windows and the
-      // network come with their subsystems.
+      // Sound, dialog windows and the network come with their subsystems.
       return fail(xeqkeys::notyetbuilt);
     default:
       break;

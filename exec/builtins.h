@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string_view>
 
 #include "core/messages.h"
@@ -26,6 +27,16 @@ inline std::int32_t elemcols = 0;
 
 // The lock character of the line input, set by LOCK.
 inline char lockchar = ' ';
+
+// Built-in functions that the numerical built-ins supply (absent, the
+// statement stops with "notYetBuilt"). Both get their operands as the
+// stack holds them (symbol indices, the one written first first).
+// ROOTS: returns the function's value.
+inline double (*ROOTS)(std::span<const std::int32_t> operands) = nullptr;
+// FUZ: value null, the function's value; otherwise FUZ is the target of an
+// assignment and value points to the number assigned. Writes the result
+// into z(iresult); false with the key in `msgkey` when it failed.
+inline bool (*FUZZY)(std::span<const std::int32_t> operands, const double* value) = nullptr;
 
 // Arguments beyond the first of a built-in word: its count field less the
 // count that the built-in's own code carries (MAX, MIN, MOD, IAND, IEOR

@@ -1,7 +1,28 @@
 #include "numeric/builtins_install.h"
 
+#include "core/kompil.h"
+#include "exec/builtins.h"
+#include "exec/optdispatch.h"
+#include "numeric/fit.h"
+#include "numeric/fuzzy.h"
+#include "numeric/intpol.h"
+#include "numeric/roots.h"
+#include "numeric/solve.h"
+
 namespace numeric {
 
-void install_builtins() {}
+void install_builtins() {
+  reset_numeric();
+  exec::install_optroutine(core::OptStmt::SOLVE, SOLVE);
+  exec::install_optroutine(core::OptStmt::INTPOL, INTPOL);
+  exec::ROOTS = ROOTSFN;
+  exec::FUZZY = FUZZY;
+  core::solverun = SOLVERUN;
+}
+
+void reset_numeric() {
+  reset_roots();
+  reset_solve();
+}
 
 }  // namespace numeric

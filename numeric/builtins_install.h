@@ -1,9 +1,14 @@
 // Puts this subsystem's built-ins into the executor's option dispatch and
-// hooks. Called once when the program starts; calling it again does no harm.
+// hooks, with their settings at their start values. Called once when the
+// program starts; calling it again does no harm.
 #pragma once
 
 namespace numeric {
 
 void install_builtins();
+
+// Start values of the settings that stay in force from one statement (and
+// run) to the next: the root threshold and SOLVE's state.
+void reset_numeric();
 
 }  // namespace numeric

@@ -1,0 +1,196 @@
+#include "numeric/fit.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <vector>
+
+#include "core/messages.h"
+#include "core/runwords.h"
+#include "exec/callback.h"
+#include "exec/xeq.h"
+#include "numeric/solve.h"
+#include "numeric/zarrays.h"
+
+namespace numeric {
+
+namespace {
+
+SolveState& st = solvestate;
+
+double& unknown(std::int32_t i) { return core::z(st.base + i); }
+std::int32_t freeunknown(std::int32_t k) { return st.freeunknowns[static_cast<std::size_t>(k)]; }
+void setvar(std::int32_t sym, double v) {
+  if (sym > 0) core::z(sym) = v;
+}
+
+// Runs the model for data point i; false when the run did not end as a
+// model run does (`xeqstop` then tells how it ended).
+bool residual(std::int32_t i, double& r) {
+  setvar(st.dataidx, i);
+  const exec::CallbackRun run = exec::runcallback(core::modelstart);
+  if (run.stop != exec::stops::returned) return false;
+  core::xeqstop = 0;
+  r = run.value;
+  return true;
+}
+
+// Shows a key that the iteration itself set (a failed model run has shown
+// its own message already).
+void report(std::int32_t keptnomsg) {
+  if (keptnomsg == 0) {
+    std::array<std::int16_t, 4> halves{static_cast<std::int16_t>(core::xeqline), core::iostatw[0],
+                                       core::iostatw[1], 0};
+    core::HelpValues hv;
+    hv.halves = halves;
+    int answer = 0;
+    core::HELP(core::msgkey.trimmed(), answer, hv);
+  }
+  core::xeqstop = exec::stops::error;
+}
+
+}  // namespace
+
+void FITUPD(std::span<double> j, std::span<double> matrix, std::span<double> vector) {
+  const std::int32_t nd = st.nd, m = st.m;
+  auto jac = [&](std::int32_t i, std::int32_t k) -> double& {
+    return j[static_cast<std::size_t>((k - 1) * nd + i - 1)];
+  };
+  st.current = 0.0;
+  setvar(st.unknownidx, 0);
+  // The residuals at the current unknowns, kept apart from J's last column.
+  std::vector<double> r(static_cast<std::size_t>(nd) + 1);
+  for (std::int32_t i = 1; i <= nd; ++i) {
+    if (!residual(i, r[static_cast<std::size_t>(i)])) return;
+    st.current += r[static_cast<std::size_t>(i)] * r[static_cast<std::size_t>(i)];
+    jac(i, m) = r[static_cast<std::size_t>(i)];
+  }
+  if (!(st.current < st.best)) return;
+  for (std::int32_t k = 1; k <= m; ++k) {
+    const std::int32_t u = freeunknown(k);
+    setvar(st.unknownidx, u);
+    const double a = unknown(u);
+    double h = st.numdiff * a;
+    if (h == 0.0) h = st.numdiff;
+    vector[static_cast<std::size_t>(k - 1)] = 0.0;
+    for (std::int32_t i = 1; i <= nd; ++i) {
+      unknown(u) = a + h;
+      double rh = 0.0;
+      if (!residual(i, rh)) return;
+      const double d = (r[static_cast<std::size_t>(i)] - rh) / h;
+      if (d == 0.0) {
+        if (std::abs(h) >= 1.0) {
+          core::iostatw[0] = static_cast<std::int16_t>(i);
+          core::iostatw[1] = static_cast<std::int16_t>(k);
+          core::msgkey.set(core::MSGKEY("SolveDiff"));
+          return;
+        }
+        // A step too small to be seen: twice the step, this unknown anew.
+        h *= 2.0;
+        unknown(u) = a;
+        vector[static_cast<std::size_t>(k - 1)] = 0.0;
+        i = 0;
+        continue;
+      }
+      jac(i, k) = d;
+      vector[static_cast<std::size_t>(k - 1)] += r[static_cast<std::size_t>(i)] * d;
+    }
+    unknown(u) = a;
+  }
+  for (std::int32_t c = 1; c <= m; ++c)
+    for (std::int32_t l = 1; l <= m; ++l) {
+      double sum = 0.0;
+      for (std::int32_t i = 1; i <= nd; ++i) sum += jac(i, c) * jac(i, l);
+      matrix[static_cast<std::size_t>((l - 1) * m + c - 1)] = sum;
+    }
+}
+
+void FITMIN(std::span<double> j, std::span<double> trial, std::span<double> normal,
+            std::span<double> step, std::span<double> gradient) {
+  const std::int32_t m = st.m;
+  const auto mm = static_cast<std::size_t>(m);
+  if (st.firstpass) {
+    st.damping = st.startdamping;
+    st.best = 1.0E100;
+    FITUPD(j, normal, gradient);
+    if (!core::msgkey.is_blank() || core::xeqstop != 0) return;
+    st.best = st.current;
+    core::solveiter = 1;
+    st.firstpass = false;
+  }
+  std::copy(normal.begin(), normal.end(), trial.begin());
+  for (std::size_t k = 0; k < mm; ++k) trial[k * mm + k] *= 1.0 + st.damping;
+  std::copy(gradient.begin(), gradient.end(), step.begin());
+  if (!GAUSSJ(trial, step, m)) return;
+  for (std::int32_t k = 1; k <= m; ++k) {
+    double& a = unknown(freeunknown(k));
+    double& s = step[static_cast<std::size_t>(k - 1)];
+    if (st.limit == 0.0) {
+      a += s;
+      continue;
+    }
+    const double b = st.limit * a, lim = a / std::abs(st.limit);
+    const double moved =
+        b <= 0.0 ? std::min(std::max(a + s, b), lim) : std::max(std::min(a + s, b), lim);
+    s = moved - a;
+    a = moved;
+  }
+  FITUPD(j, trial, step);
+  if (!core::msgkey.is_blank() || core::xeqstop != 0) return;
+  st.improved = st.current < st.best;
+  if (!st.improved) {
+    st.damping *= 10.0;
+    st.current = st.best;
+    for (std::int32_t k = 1; k <= m; ++k)
+      unknown(freeunknown(k)) -= step[static_cast<std::size_t>(k - 1)];
+    return;
+  }
+  st.best = st.current;
+  const double speed = 1.0 / st.damping;
+  if (st.speedhigh > 0) core::z(st.speedhigh) = std::max(speed, core::z(st.speedhigh));
+  if (st.speedlow > 0) {
+    const double low = std::min(speed, core::z(st.speedlow));
+    core::z(st.speedlow) = low == 0.0 ? speed : low;
+  }
+  st.damping *= 0.1;
+  std::copy(trial.begin(), trial.end(), normal.begin());
+  std::copy(step.begin(), step.end(), gradient.begin());
+  if (st.stdcount == 0) return;
+  std::vector<double> rhs(mm, 0.0);
+  if (!GAUSSJ(trial, rhs, m)) return;
+  for (std::int32_t i = 1, k = 0; i <= st.nunknowns; ++i) {
+    double sd = 0.0;
+    if (k < m && freeunknown(k + 1) == i) {
+      ++k;
+      sd = std::sqrt(
+          std::abs(trial[static_cast<std::size_t>(k - 1) * mm + static_cast<std::size_t>(k - 1)]));
+    }
+    core::z(st.stdbase + i) = sd;
+  }
+}
+
+void SOLVERUN() {
+  const std::int32_t keptnomsg = core::nomsg;
+  const auto m = static_cast<std::size_t>(st.m), nd = static_cast<std::size_t>(st.nd);
+  std::span<double> work(solvework);
+  core::msgkey.blank();
+  FITMIN(work.subspan(0, m * nd), work.subspan(m * nd, m * m), work.subspan(m * nd + m * m, m * m),
+         work.subspan(m * nd + 2 * m * m + m, m), work.subspan(m * nd + 2 * m * m, m));
+  core::nomsg = keptnomsg;
+  if (core::xeqstop != 0) {
+    core::modelstart = 0;
+    return;
+  }
+  if (!core::msgkey.is_blank()) {
+    report(keptnomsg);
+    core::modelstart = 0;
+    return;
+  }
+  core::solvedone = st.damping > st.stopdamping && !st.improved ? 1 : 0;
+  if (st.iters > 0) core::z(st.iters) += 1.0;
+  if (core::z.valid(core::iresult)) core::z(core::iresult) = st.current;
+  const std::int32_t t = exec::solvetarget;
+  if (numericvariable(t)) core::z(t) = st.current;
+}
+
+}  // namespace numeric
