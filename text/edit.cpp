@@ -92,6 +92,12 @@ Flow failed(EditState& e, std::int32_t status, std::int32_t saved) {
   return Flow::next;
 }
 
+void namedfailure(std::string_view key, std::int32_t sym) {
+  core::msgkey.set(key);
+  core::failedline.set(core::symbolname(sym));
+  exec::errsubject = sym;
+}
+
 namespace {
 
 Flow stopwith(std::string_view key) {

@@ -193,8 +193,7 @@ Flow parse(EditState& e, std::int32_t v) {
     // Not a view yet: a variable whose cell holds two equal halves.
     if (!symbol || (type & 0x17) != 0 || (type & 0xC0) == 0 ||
         core::I4EQUZ(1, v) != core::I4EQUZ(2, v)) {
-      core::msgkey.set(core::MSGKEY("illegalVar"));
-      core::failedline.set(core::symbolname(v));
+      namedfailure(core::MSGKEY("illegalVar"), v);
       return Flow::stop;
     }
   }

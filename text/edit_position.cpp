@@ -57,8 +57,7 @@ std::int32_t ZPOSIDXINI(EditState& e, std::int32_t v, bool forset, std::int32_t&
 void putinlist(std::string_view s, std::int32_t& writepos, std::int32_t last, std::int32_t list) {
   const auto len = static_cast<std::int32_t>(s.size());
   if (last - writepos + 1 < len) {
-    core::msgkey.set(core::MSGKEY("stringtooshort"));
-    core::failedline.set(core::symbolname(list));
+    namedfailure(core::MSGKEY("stringtooshort"), list);
     return;
   }
   std::copy(s.begin(), s.end(), core::c1namen.ptr(writepos));

@@ -151,6 +151,9 @@ void setpassnr(EditState& e, std::int32_t n);
 // saved position comes back and the block fails, else the pass ends.
 Flow failed(EditState& e, std::int32_t status, std::int32_t saved);
 
+// A failure with a message that names a variable.
+void namedfailure(std::string_view key, std::int32_t sym);
+
 // --- Moving, searching, ranges, words, items (edit_move.cpp) ----------------
 Flow moveby(EditState& e, int kw, std::int32_t v);
 Flow scan(EditState& e, int kw, std::int32_t v);
