@@ -224,7 +224,7 @@ Flow parse(EditState& e, std::int32_t v) {
       next = q <= hi ? q + 1 : q;
     }
   } else {
-    fs = std::max({e.mark1, e.countstart, e.first});
+    fs = std::min(std::max({e.mark1, e.countstart, e.first}), e.last + 1);
     fe = std::min(e.mark2 > 0 ? e.mark2 : e.pos, e.last);
     next = fe + 1;
   }
