@@ -185,7 +185,8 @@ void ifoption(EditState& e, std::int32_t v) {
   e.ifopen = true;
   e.iffailed = false;
   if (textvalue(v, t) && t.size() > 0)
-    e.iffailed = e.pos < e.first || e.pos > e.last || core::c1namen(e.pos) != core::c1namen(t.first);
+    e.iffailed =
+        e.pos < e.first || e.pos > e.last || core::c1namen(e.pos) != core::c1namen(t.first);
 }
 
 void elseoption(EditState& e) {
@@ -225,8 +226,8 @@ Flow continueif(EditState& e, std::int32_t v) {
 // Options that change the text fail on a constant.
 bool changes(int kw) {
   using namespace ekw;
-  return kw == UpperCase || kw == LowerCase || kw == RePLaceby || kw == CoPyto ||
-         kw == APpendTo || kw == Insert || kw == Delete;
+  return kw == UpperCase || kw == LowerCase || kw == RePLaceby || kw == CoPyto || kw == APpendTo ||
+         kw == Insert || kw == Delete;
 }
 
 Flow runoption(EditState& e, int kw, std::int32_t v) {
@@ -261,8 +262,8 @@ Flow runoption(EditState& e, int kw, std::int32_t v) {
       e.pos = e.rend;
       return Flow::next;
     case Begin: {
-      const std::int32_t b = core::C1NOBLA1(core::c1view(core::c1namen.ptr(e.first),
-                                                         e.last - e.first + 1));
+      const std::int32_t b =
+          core::C1NOBLA1(core::c1view(core::c1namen.ptr(e.first), e.last - e.first + 1));
       e.pos = b == 0 ? e.last : e.first + b - 1;
       return Flow::next;
     }
@@ -446,7 +447,9 @@ void EDIT(const exec::OptCall& call) {
   // The receiving variable starts with the character of code 1.
   Span target;
   const std::int32_t t = core::xeqtarget;
-  if (call.assignkind != 0 && t != v0 && core::NAMTYP(t, 0x49) == 0x40 && textvalue(t, target) &&
+  const auto kind = static_cast<std::uint16_t>(call.assignkind);
+  const bool assigned = kind == 0x8400 || kind == 0x8420 || kind == 0x8440;
+  if (assigned && t != v0 && core::NAMTYP(t, 0x49) == 0x40 && textvalue(t, target) &&
       target.size() > 0)
     core::c1namen(target.first) = '\x01';
 

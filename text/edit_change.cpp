@@ -56,8 +56,8 @@ void MAKEREPLACESPACE(EditState& e, std::int32_t delta, std::string_view fill) {
     delta = std::min(delta, e.last - e.pos + 1);
     for (std::int32_t q = std::min(e.end, e.last - delta); q >= e.pos; --q) c(q + delta) = c(q);
     for (std::int32_t i = 0; i < delta; ++i)
-      c(e.pos + i) = static_cast<std::size_t>(i) < fill.size() ? fill[static_cast<std::size_t>(i)]
-                                                               : ' ';
+      c(e.pos + i) =
+          static_cast<std::size_t>(i) < fill.size() ? fill[static_cast<std::size_t>(i)] : ' ';
     e.end = std::min(std::max(e.end, e.pos - 1) + delta, e.last);
     e.rend = std::min(e.rend + delta, e.last);
     return;
@@ -92,8 +92,8 @@ Flow remove(EditState& e, std::int32_t v) {
         core::c1view(core::c1namen.ptr(t.first), std::min(t.size(), maxpattern));
     const std::int32_t from = std::max(e.pos, e.first);
     std::int32_t status = 0;
-    const std::int32_t k = core::C1SEARCH(storeview(), p, static_cast<std::int32_t>(p.size()),
-                                          from, std::min(e.rend, e.last), 0, status);
+    const std::int32_t k = core::C1SEARCH(storeview(), p, static_cast<std::int32_t>(p.size()), from,
+                                          std::min(e.rend, e.last), 0, status);
     int len = 0;
     core::MATCHEDLENGTH(len);
     if (status != 0 || k < 1) {

@@ -39,8 +39,8 @@ Flow moveby(EditState& e, int kw, std::int32_t v) {
     const std::int32_t to = right ? std::min(e.rend, e.last) : std::min(e.pos, e.last);
     const std::string_view p = pattern(t);
     std::int32_t status = 0;
-    const std::int32_t k = core::C1SEARCH(storeview(), p, static_cast<std::int32_t>(p.size()),
-                                          from, to, mask, status);
+    const std::int32_t k =
+        core::C1SEARCH(storeview(), p, static_cast<std::int32_t>(p.size()), from, to, mask, status);
     int len = 0;
     core::MATCHEDLENGTH(len);
     if (status != 0 || k < 1 || from + k - 1 > to)
@@ -50,8 +50,8 @@ Flow moveby(EditState& e, int kw, std::int32_t v) {
   } else {
     const std::int32_t n = v > 0 ? intvalue(v) : 1;
     e.pos = clamppos(static_cast<std::int64_t>(e.pos) + (right ? n : -n));
-    e.matchlen = static_cast<std::int32_t>(std::min<std::size_t>(core::symbolname(v).size(),
-                                                                 maxpattern));
+    e.matchlen =
+        static_cast<std::int32_t>(std::min<std::size_t>(core::symbolname(v).size(), maxpattern));
   }
   return inrange(e, saved);
 }

@@ -33,8 +33,8 @@ std::int32_t ZPOSIDXINI(EditState& e, std::int32_t v, bool forset, std::int32_t&
     return est::badarray;
   }
   *slot = v;
-  const std::int64_t size = static_cast<std::int64_t>(std::max(core::I4EQUZ(1, v), 0)) *
-                            std::max(core::I4EQUZ(2, v), 0);
+  const std::int64_t size =
+      static_cast<std::int64_t>(std::max(core::I4EQUZ(1, v), 0)) * std::max(core::I4EQUZ(2, v), 0);
   const std::int32_t adr = core::name(v).adr;
   auto cell = [&](std::int64_t i) { return static_cast<std::int64_t>(adr) + i - 1; };
   std::int64_t index = e.rangenr > 0 ? e.rangenr : e.passnr;
@@ -79,8 +79,7 @@ void WRITEINTTOC1NAMEN(std::string_view text1, std::int32_t n, std::string_view 
 void positionlist(EditState& e, std::int32_t v, const Span& list) {
   auto& c = core::c1namen;
   const char term = c(list.first) == ' ' ? '\n' : c(list.first);
-  const std::string marker =
-      e.marks1 > 0 ? exec::c1text(e.marks1, e.marks2) : std::string(1, term);
+  const std::string marker = e.marks1 > 0 ? exec::c1text(e.marks1, e.marks2) : std::string(1, term);
   const std::string_view store = storeview();
   std::int32_t status = 0;
   const std::int32_t m = core::C1SEARCH(store, marker, static_cast<std::int32_t>(marker.size()),
@@ -107,8 +106,8 @@ void positionlist(EditState& e, std::int32_t v, const Span& list) {
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char ch = text[i];
     if (!insep(e, ch) || defaultseps.find(ch) == std::string_view::npos) continue;
-    WRITEINTTOC1NAMEN(std::string_view(&ch, 1), static_cast<std::int32_t>(i) + 1, "", w,
-                      list.last, v);
+    WRITEINTTOC1NAMEN(std::string_view(&ch, 1), static_cast<std::int32_t>(i) + 1, "", w, list.last,
+                      v);
     e.result += 1;
   }
   if (w <= list.last) c(w) = term;
@@ -169,8 +168,9 @@ void count(EditState& e, std::int32_t v) {
   if (v < 1) {
     e.countstart = e.pos;
     if ((e.mask & om_words) != 0)
-      e.result = core::COUNTWORDS(std::max(e.pos, e.first), std::min(e.end, e.last), e.mask,
-                                  std::string_view(e.seps.data(), static_cast<std::size_t>(e.nseps)));
+      e.result =
+          core::COUNTWORDS(std::max(e.pos, e.first), std::min(e.end, e.last), e.mask,
+                           std::string_view(e.seps.data(), static_cast<std::size_t>(e.nseps)));
   } else if (textvalue(v, t)) {
     e.countsym = v;
   } else if (core::NAMTYP(v, 0x10) == 0) {
@@ -187,8 +187,8 @@ void finishcount(EditState& e) {
   std::int32_t from = std::max(e.countstart, e.first), hits = 0;
   while (from <= to) {
     std::int32_t status = 0;
-    const std::int32_t k = core::C1SEARCH(storeview(), p, static_cast<std::int32_t>(p.size()),
-                                          from, to, e.mask & om_regex, status);
+    const std::int32_t k = core::C1SEARCH(storeview(), p, static_cast<std::int32_t>(p.size()), from,
+                                          to, e.mask & om_regex, status);
     const std::int32_t hit = from + k - 1;
     if (status != 0 || k < 1 || hit > e.pos) break;
     ++hits;

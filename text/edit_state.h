@@ -61,19 +61,18 @@ static_assert(defaultseps.size() == nsepset);
 inline constexpr std::int32_t maxpattern = 1536;
 
 // Option-mask bits that EDIT reads itself.
-inline constexpr std::int32_t om_case = 0x1;      // case counts
-inline constexpr std::int32_t om_words = 0x2;     // Count without a value counts words
-inline constexpr std::int32_t om_back = 0x4;      // search left; arrays read from their end
-inline constexpr std::int32_t om_blanks = 0x10;   // Insert keeps its trailing blanks
-inline constexpr std::int32_t om_regex = 0x80;    // Count's search: regular expression
+inline constexpr std::int32_t om_case = 0x1;        // case counts
+inline constexpr std::int32_t om_words = 0x2;       // Count without a value counts words
+inline constexpr std::int32_t om_back = 0x4;        // search left; arrays read from their end
+inline constexpr std::int32_t om_blanks = 0x10;     // Insert keeps its trailing blanks
+inline constexpr std::int32_t om_regex = 0x80;      // Count's search: regular expression
 inline constexpr std::int32_t om_counting = 0x100;  // a counting search: never for a position
 
 // Statuses of failing operations (0 none).
 namespace est {
 inline constexpr std::int32_t leftnohit = 1, rightnohit = 2, outside = 3, deletenohit = 4,
-                              rangebeyond = 5, arraybeyond = 6, noitem = 9, nofield = 11,
-                              full = 13, noappend = 14, nopair = 15, lastword = 16,
-                              badarray = -10;
+                              rangebeyond = 5, arraybeyond = 6, noitem = 9, nofield = 11, full = 13,
+                              noappend = 14, nopair = 15, lastword = 16, badarray = -10;
 }  // namespace est
 
 // What the option list does after an option.
@@ -101,21 +100,21 @@ struct EditState {
   char wordend = ' ';
   std::int32_t status = 0;
   double result = 0.0;
-  std::int32_t docount = 0;  // remaining passes of the open DO loop, 0 none
-  std::int32_t passnr = 1;   // also in z(1)
+  std::int32_t docount = 0;            // remaining passes of the open DO loop, 0 none
+  std::int32_t passnr = 1;             // also in z(1)
   std::int32_t restart = 0, stop = 1;  // the slots a pass runs, downwards
   bool ifopen = false, iffailed = false, elseskip = false;
   std::int32_t countstart = 0;
   std::int32_t countsym = 0;  // the Count text's symbol, 0 none
   bool constant = false;      // the edited text is a constant
   std::int32_t textsym = 0;
-  bool expression = false;    // called from inside an expression
-  std::int32_t slot = 0;      // the slot being run
-  std::uint64_t met = 0;      // keywords met in the pass
+  bool expression = false;  // called from inside an expression
+  std::int32_t slot = 0;    // the slot being run
+  std::uint64_t met = 0;    // keywords met in the pass
   // Positions.
   std::array<std::int32_t, 4> posarrays{};
-  bool tolerant = false;                   // SetPosition values below 1 pass
-  std::int32_t marks1 = 0, marks2 = 0;     // the $Marks text, 0 unset
+  bool tolerant = false;                // SetPosition values below 1 pass
+  std::int32_t marks1 = 0, marks2 = 0;  // the $Marks text, 0 unset
 };
 
 // A position moved by a script's value, kept well inside 32 bits.

@@ -174,13 +174,14 @@ TEST_F(Edit, RandomOptionListsStayInsideTheirStrings) {
     return s;
   };
   const std::vector<int> kws = {
-      kw::Right,   kw::Left,       kw::Delete,  kw::Insert,      kw::DO,          kw::RaNge,
-      kw::Count,   kw::UpperCase,  kw::LowerCase, kw::Option,    kw::GetPosition, kw::SetPosition,
-      kw::ScanFor, kw::ScaNnot,    kw::SePaRators, kw::ContInueiF, kw::ScanForLeft, kw::ScaNnotLeft,
-      kw::RePLaceby, kw::IF,       kw::ELSE,    kw::RangeBegin,  kw::RangEend,    kw::EXit,
-      kw::ITeM,    kw::Mark1,      kw::Mark2,   kw::CoPyto,      kw::ENDIF,       kw::Parse,
-      kw::Marks,   kw::End,        kw::Begin,   kw::Word,        kw::WordEnd,     kw::APpendTo,
-      kw::ENDDO};
+      kw::Right,       kw::Left,        kw::Delete,      kw::Insert,    kw::DO,
+      kw::RaNge,       kw::Count,       kw::UpperCase,   kw::LowerCase, kw::Option,
+      kw::GetPosition, kw::SetPosition, kw::ScanFor,     kw::ScaNnot,   kw::SePaRators,
+      kw::ContInueiF,  kw::ScanForLeft, kw::ScaNnotLeft, kw::RePLaceby, kw::IF,
+      kw::ELSE,        kw::RangeBegin,  kw::RangEend,    kw::EXit,      kw::ITeM,
+      kw::Mark1,       kw::Mark2,       kw::CoPyto,      kw::ENDIF,     kw::Parse,
+      kw::Marks,       kw::End,         kw::Begin,       kw::Word,      kw::WordEnd,
+      kw::APpendTo,    kw::ENDDO};
   for (int round = 0; round < 4000; ++round) {
     SCOPED_TRACE(round);
     fresh();
@@ -201,12 +202,22 @@ TEST_F(Edit, RandomOptionListsStayInsideTheirStrings) {
       const int k = kws[static_cast<std::size_t>(pick(int(kws.size())))];
       std::int32_t v = 0;
       switch (pick(6)) {
-        case 0: break;
-        case 1: v = num(pick(15) - 4); break;
-        case 2: v = k == kw::Option ? num(pick(0x400)) : num(pick(40)); break;
-        case 3: v = lit(randtext(3)); break;
-        case 4: v = k == kw::Parse ? p : k == kw::CoPyto || k == kw::APpendTo ? c : list; break;
-        default: v = k == kw::GetPosition || k == kw::SetPosition || k == kw::Count ? a : n;
+        case 0:
+          break;
+        case 1:
+          v = num(pick(15) - 4);
+          break;
+        case 2:
+          v = k == kw::Option ? num(pick(0x400)) : num(pick(40));
+          break;
+        case 3:
+          v = lit(randtext(3));
+          break;
+        case 4:
+          v = k == kw::Parse ? p : k == kw::CoPyto || k == kw::APpendTo ? c : list;
+          break;
+        default:
+          v = k == kw::GetPosition || k == kw::SetPosition || k == kw::Count ? a : n;
       }
       opt(k, v);
     }
@@ -273,10 +284,10 @@ TEST(EditScripts, FailuresEndTheRunWithTheirKeys) {
     EXPECT_NE(out.find("S='ab,cd '"), std::string::npos) << out;
   }
   // Every option that waits for a later part stops before anything runs.
-  for (const char* o : {"LeXicon='a'", "SorTtoIndex=A1", "SorTedtext=C", "SortFromIndex=A1",
-                        "SortDelDbls=C", "SorTColumn1=2", "InvertedIndex=C", "EXTRA='x'",
-                        "IDentification=1", "SorTSequence=1", "Id1", "Id2", "OFfSet=1",
-                        "TabiFyfont=1"}) {
+  for (const char* o :
+       {"LeXicon='a'", "SorTtoIndex=A1", "SorTedtext=C", "SortFromIndex=A1", "SortDelDbls=C",
+        "SorTColumn1=2", "InvertedIndex=C", "EXTRA='x'", "IDentification=1", "SorTSequence=1",
+        "Id1", "Id2", "OFfSet=1", "TabiFyfont=1"}) {
     SCOPED_TRACE(o);
     exec::reset_all();
     ASSERT_TRUE(exec::prepare_run(help));
