@@ -129,6 +129,13 @@ std::vector<std::string> comma_entries(std::string_view list) {
   return out;
 }
 
+// Built-in names as the help topics spell them ("win" is WIN()).
+std::string upper(std::string s) {
+  for (char& c : s)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+  return s;
+}
+
 std::size_t first_nonblank(const std::string& line) {
   return std::min(line.find_first_not_of(' '), line.size());
 }
@@ -277,12 +284,7 @@ TEST(HelpFileKeys, ShortiesDescribeEveryKeyword) {
   const Section* s = section("shorties");
   ASSERT_NE(s, nullptr);
   std::vector<std::string> names = comma_entries(core::stmtlist);
-  for (std::string& n : comma_entries(core::builtinlist)) {
-    std::transform(n.begin(), n.end(), n.begin(), [](char c) {
-      return static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
-    });
-    names.push_back(n);
-  }
+  for (const std::string& n : comma_entries(core::builtinlist)) names.push_back(upper(n));
   ASSERT_EQ(names.size(), 86u);
   for (const std::string& n : names) {
     const int at = assistant_line(*s, n);
@@ -303,12 +305,7 @@ TEST(HelpFileKeys, ShortiesDescribeEveryKeyword) {
 TEST(HelpFileKeys, HelpIndexRunHoldsTheTopics) {
   std::set<std::string> expected = {"Contents", "Editor"};
   for (const std::string& n : comma_entries(core::stmtlist)) expected.insert(n);
-  for (std::string n : comma_entries(core::builtinlist)) {
-    std::transform(n.begin(), n.end(), n.begin(), [](char c) {
-      return static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
-    });
-    expected.insert(n + "()");
-  }
+  for (const std::string& n : comma_entries(core::builtinlist)) expected.insert(upper(n) + "()");
   for (const std::string& kw : comma_entries(core::dlgshop)) expected.insert("DLG." + kw);
   ASSERT_EQ(expected.size(), 2u + 19u + 67u + 82u);
   std::set<std::string> run;
