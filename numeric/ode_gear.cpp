@@ -217,15 +217,16 @@ int ODEINT(std::int32_t n) {
           return 1;
         }
         if (st.matflag > 0) {
-          st.matflag = 0;
-          st.rc = 1.0;
-          st.stepsmat = st.steps;
           std::int32_t status = 0;
+          // A failed evaluation leaves the matrix due: the band is spoilt.
           if (ODESMX(r.col(1), r.w, r.err, r.s1, r.s2, r.band, r.piv, -st.h * st.l[1], 2, status) !=
               0) {
             retract(r);
             return 1;
           }
+          st.matflag = 0;
+          st.rc = 1.0;
+          st.stepsmat = st.steps;
           if (status != 0) {
             at = At::corrfail;
             break;
