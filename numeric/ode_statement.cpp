@@ -228,6 +228,8 @@ void ODERUN() {
     std::copy(cells.begin(), cells.end(), y.begin());
     const int failed = ODEINI(y);
     oderesult(y);
+    // A callback that stopped the run has had its message shown.
+    if (failed != 0 && core::xeqstop != 0) return;
     if (failed != 0 || core::xeqstop != 0 || s.errflag != 0) break;
     if (s.budget > 0 && (s.target - s.tout) * s.h > 0.0) {
       s.mode = 3;
