@@ -166,6 +166,15 @@ struct OdeGrid {
 };
 void odegridf(const OdeGrid& g, std::span<const double> u, std::span<double> f);
 
+// Sets up a restart of an ODE-mode problem of n equations whose f comes
+// from a C++ function (tests, benchmarks), as a DIFFEQ statement with these
+// options would; nonzero 0 leaves positivity off.
+void odestart(OdeRhs f, std::int32_t n, double t0, double tout, double dt1, double eps,
+              double nonzero = 0.0);
+// Positivity digits of a threshold above 0: NINT(-log10(threshold)), 0
+// counted as 1.
+std::int32_t positivitydigits(double threshold);
+
 void reset_ode();
 
 }  // namespace numeric

@@ -194,11 +194,7 @@ void ODE(const exec::OptCall&) {
   }
   if (given(nonzeroslot)) {
     s.nonzero = exec::OPTIONTOR8(nonzeroslot);
-    if (s.nonzero > 0.0) {
-      // A threshold near 1 gives 0 digits, which count as one.
-      const std::int32_t d = nearest32(-std::log10(s.nonzero));
-      s.digits = d == 0 ? 1 : d;
-    }
+    if (s.nonzero > 0.0) s.digits = positivitydigits(s.nonzero);
   }
   if (given(dt1slot)) {
     s.dt1 = exec::OPTIONTOR8(dt1slot);
@@ -249,6 +245,31 @@ void oderesult(std::span<const double> y) {
   } else {
     std::copy(y.begin(), y.end(), cells.begin());
   }
+}
+
+std::int32_t positivitydigits(double threshold) {
+  // A threshold near 1 gives 0 digits, which would divide by zero.
+  const std::int32_t d = nearest32(-std::log10(threshold));
+  return d == 0 ? 1 : d;
+}
+
+void odestart(OdeRhs f, std::int32_t n, double t0, double tout, double dt1, double eps,
+              double nonzero) {
+  OdeState& s = odestate;
+  oderhs = f;
+  s.n = s.nx = s.nxc = n;
+  s.m = 0;
+  s.mc = 1;
+  s.ml = s.mu = n - 1;
+  s.t0 = t0;
+  s.tout = s.target = tout;
+  s.dt1 = dt1;
+  s.eps = eps;
+  s.nonzero = nonzero;
+  if (nonzero > 0.0) s.digits = positivitydigits(nonzero);
+  s.mode = 1;
+  s.budget = maxbudget;
+  s.errflag = 0;
 }
 
 void reset_ode() {

@@ -11,21 +11,10 @@ namespace {
 
 using numeric::odestate;
 
-// An ODE-mode problem of n equations set up as the statement would.
 void setup(int n, double t0, double tout, double dt1, double eps) {
   numeric::reset_ode();
   core::msgkey.blank();
-  auto& s = odestate;
-  s.n = s.nx = s.nxc = n;
-  s.m = 0;
-  s.mc = 1;
-  s.ml = s.mu = n - 1;
-  s.t0 = t0;
-  s.tout = s.target = tout;
-  s.dt1 = dt1;
-  s.eps = eps;
-  s.mode = 1;
-  s.budget = numeric::maxbudget;
+  numeric::odestart(numeric::ODETEO, n, t0, tout, dt1, eps);
 }
 
 // Goes on to a new output time, as a DIFFEQ with Go=0 does.
@@ -64,10 +53,8 @@ class OdeGear : public testing::Test {
 };
 
 TEST_F(OdeGear, RoberKeepsItsInvariantToTheLastDecade) {
-  setup(3, 0.0, 0.4, 1e-8, 1e-6);
-  odestate.nonzero = 1e-20;
-  odestate.digits = 20;
-  numeric::oderhs = rober;
+  numeric::odestart(rober, 3, 0.0, 0.4, 1e-8, 1e-6, 1e-20);
+  EXPECT_EQ(odestate.digits, 20);
   std::vector<double> y{1.0, 0.0, 0.0};
   ASSERT_EQ(numeric::ODEINI(y), 0);
   for (double t = 4.0; t <= 4e10 * 1.01; t *= 10.0) {
