@@ -21,15 +21,8 @@ from scipy.integrate import solve_ivp
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "data"))
+from fits import digits  # noqa: E402
 from ode_problems import PROBLEMS  # noqa: E402
-
-
-def digits(y, ref):
-    d = []
-    for a, b in zip(y, ref):
-        err = abs(a - b) / abs(b)
-        d.append(16.0 if err == 0 else min(16.0, -math.log10(err)))
-    return min(d)
 
 
 def ours(exe, name, tol, runs):
