@@ -137,7 +137,9 @@ int ODETEO(int mode, double t, std::span<const double> state, std::span<double> 
       return derivative(s, state, f);
     }
     s.savedalarm = 0;
-    // A failed statement with an error label goes on at the label.
+    // A failed statement with an error label goes on at the label; a break
+    // or quit is never redirected, so that Escape can always stop the run.
+    if (run.stop != exec::stops::error) return 1;
     const std::int32_t label = core::nomsg > 0 ? core::I2EQUZ(1, core::nomsg) : 0;
     if (label <= 0) return 1;
     line = label;
