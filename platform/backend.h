@@ -51,8 +51,15 @@ class Backend {
   // (window coordinates: (0,0) is the outer top-left corner).
   virtual void present(win::HWND, const win::RECT& area) { (void)area; }
 
-  // A drawn message box; returns the button code, or -1 when this back end
-  // draws none (then the answer queue decides).
+  // The cursor to show over the program's windows changed (its image:
+  // plat::picture_image); the caret moved, showed or hid (plat::caret_rect);
+  // a message beep; the program's clipboard changed (plat::clipboard_text).
+  virtual void cursor_changed(win::HCURSOR) {}
+  virtual void caret_changed() {}
+  virtual void beep(win::UINT) {}
+  virtual void clipboard_changed() {}
+
+  // No longer called: message boxes are dialogs now.
   virtual int message_box(win::HWND owner, std::string_view text, std::string_view title,
                           win::UINT style) {
     (void)owner, (void)text, (void)title, (void)style;

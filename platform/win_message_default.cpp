@@ -127,6 +127,23 @@ LRESULT DefWindowProcA(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_HELP:
       if (!is_toplevel(*w)) return SendMessageA(w->parent, msg, wp, lp);
       return 0;
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC: {
+      // Fields on the window colour, everything else on the button face.
+      const bool field = msg == WM_CTLCOLOREDIT || msg == WM_CTLCOLORLISTBOX;
+      auto dc = reinterpret_cast<HDC>(wp);
+      SetTextColor(dc, GetSysColor(field ? COLOR_WINDOWTEXT : COLOR_BTNTEXT));
+      SetBkColor(dc, GetSysColor(field ? COLOR_WINDOW : COLOR_BTNFACE));
+      return reinterpret_cast<LRESULT>(GetSysColorBrush(field ? COLOR_WINDOW
+                                                        : msg == WM_CTLCOLORSCROLLBAR
+                                                            ? COLOR_SCROLLBAR
+                                                            : COLOR_BTNFACE));
+    }
     case WM_SYSKEYDOWN:
       if (wp == static_cast<WPARAM>(VK_F4) && (lp & (1 << 29))) {
         Window* t = toplevel_of(*w);

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/charcase.h"
+#include "platform/win_last_error.h"
 #include "platform/win_window_tree.h"
 
 namespace win::detail {
@@ -12,6 +13,7 @@ namespace {
 
 std::vector<std::unique_ptr<WindowClass>> classes;
 ATOM next_atom = 0xC000;
+bool builtins_ready = false;
 
 bool is_atom(LPCSTR name) { return reinterpret_cast<std::uintptr_t>(name) < 0x10000; }
 
@@ -25,14 +27,31 @@ bool same_name(std::string_view a, std::string_view b) {
   return true;
 }
 
-ATOM register_class(const WNDCLASSEXA& wc) {
+WindowClass* find_registered(LPCSTR name) {
+  if (is_atom(name)) {
+    auto atom = static_cast<ATOM>(reinterpret_cast<std::uintptr_t>(name));
+    for (auto& c : classes)
+      if (c->atom == atom) return c.get();
+    return nullptr;
+  }
+  for (auto& c : classes)
+    if (same_name(c->name, name)) return c.get();
+  return nullptr;
+}
+
+ATOM register_class(const WNDCLASSEXA& wc, ATOM atom = 0) {
   if (wc.lpszClassName == nullptr || is_atom(wc.lpszClassName) || wc.lpfnWndProc == nullptr ||
-      wc.cbClsExtra < 0 || wc.cbWndExtra < 0)
+      wc.cbClsExtra < 0 || wc.cbWndExtra < 0) {
+    SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
-  if (find_class(wc.lpszClassName) != nullptr) return 0;
+  }
+  if (find_class(wc.lpszClassName) != nullptr) {
+    SetLastError(ERROR_CLASS_ALREADY_EXISTS);
+    return 0;
+  }
   auto c = std::make_unique<WindowClass>();
   c->name = wc.lpszClassName;
-  c->atom = next_atom++;
+  c->atom = atom != 0 ? atom : next_atom++;
   c->style = wc.style;
   c->proc = wc.lpfnWndProc;
   c->cls_extra = wc.cbClsExtra;
@@ -49,27 +68,28 @@ ATOM register_class(const WNDCLASSEXA& wc) {
       c->menu_name = wc.lpszMenuName;
   }
   c->extra.assign(static_cast<std::size_t>(wc.cbClsExtra), 0);
-  ATOM atom = c->atom;
+  const ATOM made = c->atom;
   classes.push_back(std::move(c));
-  return atom;
+  return made;
 }
 
 }  // namespace
 
 WindowClass* find_class(LPCSTR name) {
   if (name == nullptr) return nullptr;
-  if (is_atom(name)) {
-    auto atom = static_cast<ATOM>(reinterpret_cast<std::uintptr_t>(name));
-    for (auto& c : classes)
-      if (c->atom == atom) return c.get();
-    return nullptr;
+  if (!builtins_ready) {
+    builtins_ready = true;
+    register_builtin_classes();
   }
-  for (auto& c : classes)
-    if (same_name(c->name, name)) return c.get();
-  return nullptr;
+  return find_registered(name);
 }
 
-void reset_classes() { classes.clear(); }
+ATOM register_builtin_class(const WNDCLASSEXA& wc, ATOM atom) { return register_class(wc, atom); }
+
+void reset_classes() {
+  classes.clear();
+  builtins_ready = false;
+}
 
 }  // namespace win::detail
 
@@ -100,9 +120,15 @@ ATOM RegisterClassExA(const WNDCLASSEXA* wc) {
 
 BOOL UnregisterClassA(LPCSTR class_name, HINSTANCE) {
   WindowClass* c = find_class(class_name);
-  if (c == nullptr) return FALSE;
+  if (c == nullptr) {
+    SetLastError(ERROR_CLASS_DOES_NOT_EXIST);
+    return FALSE;
+  }
   for (HWND h : all_windows())
-    if (find(h)->cls == c) return FALSE;  // still in use
+    if (find(h)->cls == c) {
+      SetLastError(ERROR_CLASS_HAS_WINDOWS);
+      return FALSE;  // still in use
+    }
   std::erase_if(classes, [c](const auto& p) { return p.get() == c; });
   return TRUE;
 }

@@ -16,6 +16,18 @@
 
 namespace win::detail {
 
+// Private state of a built-in control or a dialog, owned by its window.
+struct ControlData {
+  virtual ~ControlData() = default;
+};
+
+// One of a window's own scroll bars.
+struct ScrollBarState {
+  int min = 0;
+  int max = 0;
+  int pos = 0;
+};
+
 struct WindowClass {
   std::string name;
   ATOM atom = 0;
@@ -56,10 +68,15 @@ struct Window {
   bool nc_dirty = false;  // WM_NCPAINT owed
   bool destroying = false;
   cairo_surface_t* surface = nullptr;  // top-level windows: all pixels
+  ScrollBarState hbar, vbar;           // the window's own scroll bars
+  std::unique_ptr<ControlData> data;   // built-in controls and dialogs
 };
 
-// Classes (class file): by name (any case) or atom; null when unknown.
+// Classes (class file): by name (any case) or atom; null when unknown. The
+// built-in classes are registered on first need after every reset.
 WindowClass* find_class(LPCSTR name);
+ATOM register_builtin_class(const WNDCLASSEXA& wc, ATOM atom);
+void register_builtin_classes();  // controls file
 void reset_classes();
 void reset_tree();
 
@@ -124,6 +141,10 @@ void make_surface(Window& w);
 void resize_surface(Window& w);
 void free_surface(Window& w);
 void draw_frame(Window& w);
+// Parts of the frame drawn by the menu and scroll-bar files, in window
+// coordinates of `dc`.
+void paint_menu_bar(Window& w, HDC dc, const RECT& bar);
+void paint_window_scroll_bars(Window& w, HDC dc);
 // Any visible window owes a paint (no messages sent).
 bool any_paint_pending();
 // A device context over the client area (or the whole window) of a
