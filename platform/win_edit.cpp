@@ -444,6 +444,12 @@ LRESULT edit_proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       if (HWND combo = combo_of(h); combo != nullptr && combo_field_key(combo, wp)) return 0;
       key_down(h, *d, wp);
       return 0;
+    case WM_SYSKEYDOWN:
+      // Alt+Down drops a combo box's list.
+      if (HWND combo = combo_of(h);
+          combo != nullptr && (wp == VK_DOWN || wp == VK_UP) && combo_field_key(combo, wp))
+        return 0;
+      return DefWindowProcA(h, msg, wp, lp);
     case WM_CHAR:
       key_char(h, *d, wp);
       return 0;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/backend.h"
+#include "platform/win_controls_internal.h"
 #include "platform/win_gdi.h"
 #include "platform/win_message_keys.h"
 #include "platform/win_window_tree.h"
@@ -127,6 +128,13 @@ LRESULT DefWindowProcA(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_HELP:
       if (!is_toplevel(*w)) return SendMessageA(w->parent, msg, wp, lp);
       return 0;
+    case WM_NCLBUTTONDOWN: {
+      POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+      if (wp == HTVSCROLL || wp == HTHSCROLL)
+        track_window_scroll_bar(wnd, static_cast<int>(wp), pt);
+      if (wp == HTMENU) track_menu_bar(wnd, pt, true, 0);
+      return 0;
+    }
     case WM_CTLCOLORMSGBOX:
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:

@@ -21,10 +21,11 @@ struct ControlData {
   virtual ~ControlData() = default;
 };
 
-// One of a window's own scroll bars.
+// One of a window's own scroll bars (a scroll-bar control keeps its own in
+// vbar).
 struct ScrollBarState {
   int min = 0;
-  int max = 0;
+  int max = 100;
   int pos = 0;
 };
 
