@@ -2,10 +2,8 @@
 #include "platform/win_controls_internal.h"
 namespace win::detail {
 #define STUB(n) LRESULT n(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProcA(h, m, w, l); }
-STUB(updown_proc)
-STUB(trackbar_proc) STUB(progress_proc) STUB(toolbar_proc) STUB(tooltip_proc) STUB(menu_popup_proc)
+STUB(menu_popup_proc)
 void paint_menu_bar(Window&, HDC, const RECT&) {}
 void track_menu_bar(HWND, POINT, bool, unsigned char) {}
 void reset_menus() {}
 }
-namespace win { void InitCommonControls() {} }

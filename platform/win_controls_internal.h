@@ -114,6 +114,7 @@ void reset_menus();
 void reset_resources();
 void reset_clipboard();
 void reset_caret();
+void reset_buddies();
 // Draws an icon (made by LoadIconA) with its top-left corner at x, y.
 void draw_icon(HDC dc, int x, int y, HICON icon, int size);
 // The caret's window and rectangle (client coordinates); false without one.
