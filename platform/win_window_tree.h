@@ -187,6 +187,9 @@ void key_message_taken(const MSG& msg);  // the queued state
 WPARAM mouse_key_flags(bool queued);
 unsigned char key_char(int vk);  // character a key-down types, 0 none
 void remember_key_char(int vk, unsigned char ch);
+// Whether Alt went down last with no other key or button since (a release
+// then opens the menu bar).
+bool alt_pressed_alone();
 void reset_keys();
 
 // Mouse (input file).
