@@ -115,6 +115,10 @@ void reset_resources();
 void reset_clipboard();
 void reset_caret();
 void reset_buddies();
+void reset_message_box_windows();
+// A message box as a dialog; -1 when boxes are not shown as windows (no
+// display) or the dialog could not be made.
+int message_box_dialog(HWND owner, std::string_view text, std::string_view title, UINT style);
 // Draws an icon (made by LoadIconA) with its top-left corner at x, y.
 void draw_icon(HDC dc, int x, int y, HICON icon, int size);
 // The caret's window and rectangle (client coordinates); false without one.

@@ -608,6 +608,7 @@ void reset_windows() {
   win::detail::reset_menus();
   win::detail::reset_caret();
   win::detail::reset_buddies();
+  win::detail::reset_message_box_windows();
   win::detail::reset_clipboard();
   win::detail::reset_resources();
   reset_message_boxes();
