@@ -117,7 +117,9 @@ void step(HWND h, ComboData& d, int by) {
   const int n = static_cast<int>(SendMessageA(d.list, LB_GETCOUNT, 0, 0));
   if (n == 0) return;
   const int now = current(d);
-  const int to = std::clamp(now < 0 ? 0 : now + by, 0, n - 1);
+  // From no choice, forwards starts before the first entry, backwards
+  // after the last.
+  const int to = std::clamp((now < 0 ? (by > 0 ? -1 : n) : now) + by, 0, n - 1);
   if (to == now) return;
   show_entry(h, d, to);
   notify_parent(h, CBN_SELCHANGE);
