@@ -185,12 +185,18 @@ void paint_group(HWND h, HDC dc) {
 }  // namespace
 
 LRESULT button_proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE) make_data<ButtonData>(h);
-  ButtonData* d = data_of<ButtonData>(h);
-  LRESULT result = 0;
-  if (d == nullptr) return DefWindowProcA(h, msg, wp, lp);
-  if (font_message(h, msg, wp, lp, result)) return result;
   const DWORD k = kind(h);
+  LRESULT result;
+  ButtonData* d =
+      control_message<ButtonData>(h, msg, wp, lp, result, [h, k](HDC dc, const ButtonData& b) {
+        if (is_push(k))
+          paint_push(h, dc, b, style_of(h));
+        else if (k == BS_GROUPBOX)
+          paint_group(h, dc);
+        else
+          paint_check_or_radio(h, dc, b, style_of(h), is_radio(k));
+      });
+  if (d == nullptr) return result;
   switch (msg) {
     case WM_GETDLGCODE:
       if (k == BS_GROUPBOX) return DLGC_STATIC;
@@ -198,19 +204,6 @@ LRESULT button_proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       if (k == BS_DEFPUSHBUTTON) return DLGC_BUTTON | DLGC_DEFPUSHBUTTON;
       if (k == BS_PUSHBUTTON) return DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON;
       return DLGC_BUTTON;
-    case WM_PAINT: {
-      ControlPaint p(h);
-      if (p.dc == nullptr) return 0;
-      if (is_push(k))
-        paint_push(h, p.dc, *d, style_of(h));
-      else if (k == BS_GROUPBOX)
-        paint_group(h, p.dc);
-      else
-        paint_check_or_radio(h, p.dc, *d, style_of(h), is_radio(k));
-      return 0;
-    }
-    case WM_ERASEBKGND:
-      return 1;
     case WM_SETTEXT:
     case WM_ENABLE:
       if (msg == WM_SETTEXT) DefWindowProcA(h, msg, wp, lp);

@@ -151,3 +151,34 @@ struct ControlPaint {
 int line_height(HFONT font);
 
 }  // namespace win::detail
+
+namespace win::detail {
+
+// The part every control's procedure shares: its state record (made at
+// WM_NCCREATE), the font messages, painting through paint(dc, record)
+// between BeginPaint and EndPaint with the font selected, and no separate
+// erasing. Returns the record, or null when the message is answered here
+// (the answer in `result`).
+template <class T, class Paint>
+T* control_message(HWND h, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result, Paint paint) {
+  if (msg == WM_NCCREATE) make_data<T>(h);
+  T* d = data_of<T>(h);
+  result = 0;
+  if (d == nullptr) {
+    result = DefWindowProcA(h, msg, wp, lp);
+    return nullptr;
+  }
+  if (font_message(h, msg, wp, lp, result)) return nullptr;
+  if (msg == WM_PAINT) {
+    ControlPaint p(h);
+    if (p.dc != nullptr) paint(p.dc, *d);
+    return nullptr;
+  }
+  if (msg == WM_ERASEBKGND) {
+    result = 1;
+    return nullptr;
+  }
+  return d;
+}
+
+}  // namespace win::detail

@@ -392,11 +392,10 @@ void paint(HWND h, HDC dc, const EditData& d) {
 }  // namespace
 
 LRESULT edit_proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE) make_data<EditData>(h);
-  EditData* d = data_of<EditData>(h);
-  LRESULT result = 0;
-  if (d == nullptr) return DefWindowProcA(h, msg, wp, lp);
-  if (font_message(h, msg, wp, lp, result)) return result;
+  LRESULT result;
+  EditData* d = control_message<EditData>(h, msg, wp, lp, result,
+                                          [h](HDC dc, const EditData& e) { paint(h, dc, e); });
+  if (d == nullptr) return result;
   switch (msg) {
     case WM_GETDLGCODE: {
       LRESULT code = DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS;
@@ -409,13 +408,6 @@ LRESULT edit_proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         code |= DLGC_WANTMESSAGE;
       return code;
     }
-    case WM_PAINT: {
-      ControlPaint p(h);
-      if (p.dc != nullptr) paint(h, p.dc, *d);
-      return 0;
-    }
-    case WM_ERASEBKGND:
-      return 1;
     case WM_SETTEXT:
       DefWindowProcA(h, msg, wp, lp);
       d->anchor = d->caret = 0;

@@ -266,18 +266,17 @@ void key_char(HWND h, ListData& d, WPARAM ch) {
 }
 
 LRESULT list_proc(HWND h, UINT msg, WPARAM wp, LPARAM lp, bool combo_list) {
-  if (msg == WM_NCCREATE) {
-    ListData* nd = make_data<ListData>(h);
-    nd->combo_list = combo_list;
-    const auto* cs = reinterpret_cast<const CREATESTRUCTA*>(lp);
-    if (combo_list && cs != nullptr) nd->combo = reinterpret_cast<HWND>(cs->lpCreateParams);
-  }
-  ListData* d = data_of<ListData>(h);
-  LRESULT result = 0;
-  if (d == nullptr) return DefWindowProcA(h, msg, wp, lp);
-  if (font_message(h, msg, wp, lp, result)) {
-    if (msg == WM_SETFONT) update_scroll(h, *d);
+  LRESULT result;
+  ListData* d = control_message<ListData>(h, msg, wp, lp, result,
+                                          [h](HDC dc, const ListData& l) { paint(h, dc, l); });
+  if (d == nullptr) {
+    if (msg == WM_SETFONT && (d = data_of<ListData>(h)) != nullptr) update_scroll(h, *d);
     return result;
+  }
+  if (msg == WM_NCCREATE) {
+    d->combo_list = combo_list;
+    const auto* cs = reinterpret_cast<const CREATESTRUCTA*>(lp);
+    if (combo_list && cs != nullptr) d->combo = reinterpret_cast<HWND>(cs->lpCreateParams);
   }
   const int n = count(*d);
   auto index_ok = [&](WPARAM i) { return static_cast<int>(i) >= 0 && static_cast<int>(i) < n; };
@@ -290,13 +289,6 @@ LRESULT list_proc(HWND h, UINT msg, WPARAM wp, LPARAM lp, bool combo_list) {
       return 0;
     case WM_GETDLGCODE:
       return DLGC_WANTARROWS | DLGC_WANTCHARS;
-    case WM_PAINT: {
-      ControlPaint p(h);
-      if (p.dc != nullptr) paint(h, p.dc, *d);
-      return 0;
-    }
-    case WM_ERASEBKGND:
-      return 1;
     case WM_SETFOCUS:
       InvalidateRect(h, nullptr, FALSE);
       notify(h, *d, LBN_SETFOCUS);

@@ -227,28 +227,21 @@ void track_window_scroll_bar(HWND h, int hit, POINT screen) {
 }
 
 LRESULT scrollbar_proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE) make_data<ScrollBarData>(h);
-  ScrollBarData* d = data_of<ScrollBarData>(h);
-  LRESULT result = 0;
-  if (d == nullptr) return DefWindowProcA(h, msg, wp, lp);
-  if (font_message(h, msg, wp, lp, result)) return result;
+  LRESULT result;
+  ScrollBarData* d =
+      control_message<ScrollBarData>(h, msg, wp, lp, result, [h](HDC dc, const ScrollBarData& sb) {
+        ask_colors(h, dc, WM_CTLCOLORSCROLLBAR);
+        const BarGeometry g = control_geometry(h);
+        paint_bar(dc, g, IsWindowEnabled(h) != FALSE,
+                  sb.tracking && sb.drag.part != kThumb ? sb.drag.part : kNone);
+        if (has_focus(h) && has_thumb(g)) draw_focus_rect(dc, g.thumb);
+      });
+  if (d == nullptr) return result;
   ScrollBarState& s = *state_of(h, SB_CTL);
   switch (msg) {
     case WM_CREATE:
       s = ScrollBarState{0, 0, 0};
       return 0;
-    case WM_PAINT: {
-      ControlPaint p(h);
-      if (p.dc == nullptr) return 0;
-      ask_colors(h, p.dc, WM_CTLCOLORSCROLLBAR);
-      paint_bar(p.dc, control_geometry(h), IsWindowEnabled(h) != FALSE,
-                d->tracking && d->drag.part != kThumb ? d->drag.part : kNone);
-      if (has_focus(h) && has_thumb(control_geometry(h)))
-        draw_focus_rect(p.dc, control_geometry(h).thumb);
-      return 0;
-    }
-    case WM_ERASEBKGND:
-      return 1;
     case WM_GETDLGCODE:
       return DLGC_WANTARROWS;
     case WM_SETFOCUS:

@@ -50,21 +50,13 @@ void paint(HWND h, HDC dc, const StaticData& d) {
 }  // namespace
 
 LRESULT static_proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE) make_data<StaticData>(h);
-  StaticData* d = data_of<StaticData>(h);
-  LRESULT result = 0;
-  if (d == nullptr) return DefWindowProcA(h, msg, wp, lp);
-  if (font_message(h, msg, wp, lp, result)) return result;
+  LRESULT result;
+  StaticData* d = control_message<StaticData>(
+      h, msg, wp, lp, result, [h](HDC dc, const StaticData& s) { paint(h, dc, s); });
+  if (d == nullptr) return result;
   switch (msg) {
     case WM_GETDLGCODE:
       return DLGC_STATIC;
-    case WM_PAINT: {
-      ControlPaint p(h);
-      if (p.dc != nullptr) paint(h, p.dc, *d);
-      return 0;
-    }
-    case WM_ERASEBKGND:
-      return 1;
     case WM_SETTEXT:
       DefWindowProcA(h, msg, wp, lp);
       InvalidateRect(h, nullptr, TRUE);

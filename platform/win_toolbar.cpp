@@ -214,19 +214,11 @@ void show_tip(HWND h) {
 }  // namespace
 
 LRESULT toolbar_proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE) make_data<ToolbarData>(h);
-  ToolbarData* d = tb(h);
-  LRESULT result = 0;
-  if (d == nullptr) return DefWindowProcA(h, msg, wp, lp);
-  if (font_message(h, msg, wp, lp, result)) return result;
+  LRESULT result;
+  ToolbarData* d = control_message<ToolbarData>(
+      h, msg, wp, lp, result, [h](HDC dc, const ToolbarData& t) { paint(h, dc, t); });
+  if (d == nullptr) return result;
   switch (msg) {
-    case WM_PAINT: {
-      ControlPaint p(h);
-      if (p.dc != nullptr) paint(h, p.dc, *d);
-      return 0;
-    }
-    case WM_ERASEBKGND:
-      return 1;
     case WM_DESTROY:
       KillTimer(h, kTipTimer);
       if (d->tip != nullptr && IsWindow(d->tip)) DestroyWindow(d->tip);

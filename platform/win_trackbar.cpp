@@ -101,19 +101,11 @@ void paint(HWND h, HDC dc, const TrackData& d) {
 }  // namespace
 
 LRESULT trackbar_proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE) make_data<TrackData>(h);
-  TrackData* d = data_of<TrackData>(h);
-  LRESULT result = 0;
-  if (d == nullptr) return DefWindowProcA(h, msg, wp, lp);
-  if (font_message(h, msg, wp, lp, result)) return result;
+  LRESULT result;
+  TrackData* d = control_message<TrackData>(h, msg, wp, lp, result,
+                                            [h](HDC dc, const TrackData& t) { paint(h, dc, t); });
+  if (d == nullptr) return result;
   switch (msg) {
-    case WM_PAINT: {
-      ControlPaint p(h);
-      if (p.dc != nullptr) paint(h, p.dc, *d);
-      return 0;
-    }
-    case WM_ERASEBKGND:
-      return 1;
     case WM_GETDLGCODE:
       return DLGC_WANTARROWS;
     case WM_SETFOCUS:

@@ -145,29 +145,19 @@ void halves(HWND h, RECT& first, RECT& second) {
 void reset_buddies() { buddies.clear(); }
 
 LRESULT updown_proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE) make_data<UpDownData>(h);
-  UpDownData* d = data_of<UpDownData>(h);
-  LRESULT result = 0;
-  if (d == nullptr) return DefWindowProcA(h, msg, wp, lp);
-  if (font_message(h, msg, wp, lp, result)) return result;
+  LRESULT result;
+  UpDownData* d =
+      control_message<UpDownData>(h, msg, wp, lp, result, [h](HDC dc, const UpDownData& u) {
+        RECT a, b;
+        halves(h, a, b);
+        const bool on = IsWindowEnabled(h) != FALSE, horz = horizontal(h);
+        // The first half holds the down (left) arrow sideways, the up arrow
+        // upright.
+        draw_arrow_button(dc, a, horz ? 2 : 0, u.pushed == (horz ? 2 : 1), on);
+        draw_arrow_button(dc, b, horz ? 3 : 1, u.pushed == (horz ? 1 : 2), on);
+      });
+  if (d == nullptr) return result;
   switch (msg) {
-    case WM_PAINT: {
-      ControlPaint p(h);
-      if (p.dc == nullptr) return 0;
-      RECT a, b;
-      halves(h, a, b);
-      const bool on = IsWindowEnabled(h) != FALSE;
-      if (horizontal(h)) {
-        draw_arrow_button(p.dc, a, 2, d->pushed == 2, on);
-        draw_arrow_button(p.dc, b, 3, d->pushed == 1, on);
-      } else {
-        draw_arrow_button(p.dc, a, 0, d->pushed == 1, on);
-        draw_arrow_button(p.dc, b, 1, d->pushed == 2, on);
-      }
-      return 0;
-    }
-    case WM_ERASEBKGND:
-      return 1;
     case WM_ENABLE:
       InvalidateRect(h, nullptr, FALSE);
       return 0;
