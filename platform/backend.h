@@ -47,24 +47,26 @@ class Backend {
   virtual void window_created(win::HWND) {}
   virtual void window_destroyed(win::HWND) {}
   virtual void window_changed(win::HWND) {}
+  // The caret moved, showed or hid (plat::caret_rect); the program's
+  // clipboard changed (plat::clipboard_text).
+  virtual void caret_changed() {}
+  virtual void clipboard_changed() {}
   // The pixels of a top-level window's surface changed inside `area`
   // (window coordinates: (0,0) is the outer top-left corner).
   virtual void present(win::HWND, const win::RECT& area) { (void)area; }
 
-  // The cursor to show over the program's windows changed (its image:
-  // plat::picture_image); the caret moved, showed or hid (plat::caret_rect);
-  // a message beep; the program's clipboard changed (plat::clipboard_text).
-  virtual void cursor_changed(win::HCURSOR) {}
-  virtual void caret_changed() {}
-  virtual void beep(win::UINT) {}
-  virtual void clipboard_changed() {}
-
-  // No longer called: message boxes are dialogs now.
+  // A drawn message box; returns the button code, or -1 when this back end
+  // draws none (then the answer queue decides).
   virtual int message_box(win::HWND owner, std::string_view text, std::string_view title,
                           win::UINT style) {
     (void)owner, (void)text, (void)title, (void)style;
     return -1;
   }
+
+  // The mouse cursor over the program's windows: a system cursor (its
+  // IDC_xxx number), or 0 for none. The beep of MessageBeep.
+  virtual void set_cursor(int shape) { (void)shape; }
+  virtual void beep(win::UINT type) { (void)type; }
 };
 
 // The back end in force (the headless one unless another was set).

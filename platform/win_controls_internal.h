@@ -104,18 +104,7 @@ BarGeometry bar_geometry(const RECT& bar, bool vertical, int min, int max, int p
 void paint_bar(HDC dc, const BarGeometry& g, bool enabled, int pushed_part);
 // The position under a point of the trough while the thumb is dragged.
 int bar_pos_at(const BarGeometry& g, POINT pt, int grab_offset, int min, int max);
-// Tracks a window's own scroll bar after a press (hit HTHSCROLL or
-// HTVSCROLL) until the button goes up, sending WM_HSCROLL or WM_VSCROLL.
-void track_window_scroll_bar(HWND h, int hit, POINT screen);
 
-// Menus: the bar of a window and tracking (menu files).
-void track_menu_bar(HWND h, POINT screen, bool by_mouse, unsigned char key);
-void reset_menus();
-void reset_resources();
-void reset_clipboard();
-void reset_caret();
-void reset_buddies();
-void reset_message_box_windows();
 // A message box as a dialog; -1 when boxes are not shown as windows (no
 // display) or the dialog could not be made.
 int message_box_dialog(HWND owner, std::string_view text, std::string_view title, UINT style);

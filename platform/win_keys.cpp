@@ -18,7 +18,6 @@ std::array<BYTE, 256> now_state{};
 std::array<BYTE, 256> queued_state{};
 std::array<bool, 256> pressed_since{};
 std::array<unsigned char, 256> typed_char{};
-bool alt_alone = false;  // Alt went down and nothing else since
 
 void change(std::array<BYTE, 256>& st, int vk, bool down) {
   if (vk <= 0 || vk > 255) return;
@@ -50,6 +49,10 @@ void key_changed_now(int vk, bool down) {
 }
 
 bool key_down_now(int vk) { return vk > 0 && vk <= 255 && down_in(now_state, vk); }
+
+namespace {
+bool alt_alone = false;  // Alt went down and nothing else since
+}  // namespace
 
 void key_message_taken(const MSG& msg) {
   int vk = static_cast<int>(msg.wParam & 0xFF);

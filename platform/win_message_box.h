@@ -1,8 +1,7 @@
 // MessageBoxA of the Windows-style interface, with its style bits and
 // answer codes.
 //
-// With a display the box is a modal dialog (see win_dialog.h) of a
-// message-box icon, the text and buttons. Without one the answer comes
+// A back end with a display draws the box. Without one the answer comes
 // from a queue that tests fill; when the queue is empty the box answers
 // what cannot repeat work: No to a yes/no question, Cancel where offered,
 // Abort for abort/retry/ignore, else OK. Every box is logged to standard
@@ -75,8 +74,10 @@ int safe_message_box_answer(win::UINT style);
 bool message_box_offers(win::UINT style, int answer);
 // Empties the answer queue and the log.
 void reset_message_boxes();
-// Shows boxes as dialogs also without a display (tests drive them with
-// injected keys and clicks; a box nobody answers gets its safe answer).
+// With a display a box is a modal dialog of a message-box icon, the text
+// and buttons with mnemonics; this shows boxes so also without one (tests
+// drive them with injected keys and clicks; a box nobody answers gets its
+// safe answer).
 void set_message_boxes_as_windows(bool on);
 
 }  // namespace plat

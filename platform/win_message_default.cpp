@@ -4,11 +4,10 @@
 #include <cstring>
 
 #include "platform/backend.h"
-#include "platform/win_controls_internal.h"
+#include "platform/win_cursor.h"
 #include "platform/win_gdi.h"
 #include "platform/win_menu.h"
 #include "platform/win_message_keys.h"
-#include "platform/win_resources.h"
 #include "platform/win_window_tree.h"
 
 namespace win::detail {
@@ -116,16 +115,10 @@ LRESULT DefWindowProcA(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
       POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
       return hit_test(*w, pt);
     }
-    case WM_SETCURSOR: {
-      // A child asks its parent first; then the class cursor over the client
-      // area (of the window the mouse is in), the arrow elsewhere.
-      if (!is_toplevel(*w) && SendMessageA(w->parent, WM_SETCURSOR, wp, lp)) return TRUE;
-      if (reinterpret_cast<HWND>(wp) != wnd) return FALSE;
-      HCURSOR c = LOWORD(lp) == HTCLIENT ? w->cls->cursor : LoadCursorA(nullptr, IDC_ARROW);
-      if (c == nullptr) return FALSE;
-      SetCursor(c);
-      return TRUE;
-    }
+    case WM_SETCURSOR:
+      // A child asks its parent first; the top-level window sets the cursor.
+      if (!is_toplevel(*w)) return SendMessageA(w->parent, WM_SETCURSOR, wp, lp);
+      return set_default_cursor(wp, lp);
     case WM_MOUSEWHEEL:
       if (!is_toplevel(*w)) return SendMessageA(w->parent, msg, wp, lp);
       return 0;

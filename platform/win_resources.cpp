@@ -1,13 +1,11 @@
-// The resource table of pictures (the system's cursors and icons, drawn
-// here, and the program's own), loading them, the cursor shown and the
-// message beep.
+// The resource table of pictures (the system's icons, drawn here, and the
+// program's own icons and bitmaps), and loading them.
 #include <cairo.h>
 
 #include <cmath>
 #include <string>
 #include <vector>
 
-#include "platform/backend.h"
 #include "platform/charcase.h"
 #include "platform/win_controls_internal.h"
 #include "platform/win_last_error.h"
@@ -17,7 +15,7 @@ namespace win::detail {
 
 namespace {
 
-constexpr std::uint32_t kPictureBase = 0x00300000;
+constexpr std::uint32_t kPictureBase = 0x00700000;
 
 struct Picture {
   plat::ResourceKind kind;
@@ -25,14 +23,11 @@ struct Picture {
   int id = 0;
   std::string name;  // upper-cased
   int width = 32, height = 32;
-  POINT hot;
   plat::PictureDrawer draw;
   cairo_surface_t* image = nullptr;  // drawn on first use
 };
 
 std::vector<Picture> pictures;
-HCURSOR current_cursor = nullptr;
-int beeps = 0;
 
 void path_poly(cairo_t* cr, std::initializer_list<double> xy) {
   auto it = xy.begin();
@@ -61,33 +56,7 @@ void glyph(cairo_t* cr, const char* s, double cx, double cy, double size, double
   cairo_show_text(cr, s);
 }
 
-// The system's pictures, drawn on a 32 x 32 grid.
-void draw_arrow_cursor(cairo_t* cr, int, int) {
-  path_poly(cr, {0.5, 0.5, 0.5, 17.5, 4.5, 13.5, 7.5, 20.5, 10.5, 19.5, 7.5, 12.5, 12.5, 12.5});
-  fill_stroke(cr, 1, 1, 1);
-}
-
-void draw_ibeam_cursor(cairo_t* cr, int, int) {
-  cairo_set_source_rgb(cr, 0, 0, 0);
-  cairo_set_line_width(cr, 1);
-  for (double y : {0.5, 16.5}) {
-    cairo_move_to(cr, 1, y);
-    cairo_line_to(cr, 8, y);
-  }
-  cairo_move_to(cr, 4.5, 1);
-  cairo_line_to(cr, 4.5, 16);
-  cairo_stroke(cr);
-}
-
-void draw_wait_cursor(cairo_t* cr, int, int) {
-  path_poly(cr, {1.5,  0.5,  14.5, 0.5,  14.5, 3.5,  9.5, 10.5, 14.5, 17.5,
-                 14.5, 20.5, 1.5,  20.5, 1.5,  17.5, 6.5, 10.5, 1.5,  3.5});
-  fill_stroke(cr, 1, 1, 1);
-  path_poly(cr, {4, 17, 12, 17, 8, 12});
-  cairo_set_source_rgb(cr, 0.55, 0.45, 0.2);
-  cairo_fill(cr);
-}
-
+// The system's icons, drawn on a 32 x 32 grid.
 void draw_application_icon(cairo_t* cr, int, int) {
   cairo_rectangle(cr, 2.5, 4.5, 27, 23);
   fill_stroke(cr, 1, 1, 1);
@@ -126,27 +95,22 @@ void draw_asterisk_icon(cairo_t* cr, int, int) {
   glyph(cr, "i", 16, 16, 20, 0.1, 0.2, 0.75);
 }
 
-void add_system(plat::ResourceKind kind, int id, plat::PictureDrawer draw, POINT hot = {}) {
+void add_system(int id, plat::PictureDrawer draw) {
   Picture p;
-  p.kind = kind;
+  p.kind = plat::ResourceKind::icon;
   p.system = true;
   p.id = id;
-  p.hot = hot;
   p.draw = std::move(draw);
   pictures.push_back(std::move(p));
 }
 
 void ensure_system_pictures() {
   if (!pictures.empty()) return;
-  using plat::ResourceKind;
-  add_system(ResourceKind::cursor, 32512, draw_arrow_cursor, {0, 0});
-  add_system(ResourceKind::cursor, 32513, draw_ibeam_cursor, {4, 8});
-  add_system(ResourceKind::cursor, 32514, draw_wait_cursor, {8, 10});
-  add_system(ResourceKind::icon, 32512, draw_application_icon);
-  add_system(ResourceKind::icon, 32513, draw_hand_icon);
-  add_system(ResourceKind::icon, 32514, draw_question_icon);
-  add_system(ResourceKind::icon, 32515, draw_exclamation_icon);
-  add_system(ResourceKind::icon, 32516, draw_asterisk_icon);
+  add_system(32512, draw_application_icon);
+  add_system(32513, draw_hand_icon);
+  add_system(32514, draw_question_icon);
+  add_system(32515, draw_exclamation_icon);
+  add_system(32516, draw_asterisk_icon);
 }
 
 cairo_surface_t* image_of(Picture& p) {
@@ -209,8 +173,6 @@ void reset_resources() {
   for (Picture& p : pictures)
     if (p.image != nullptr) cairo_surface_destroy(p.image);
   pictures.clear();
-  current_cursor = nullptr;
-  beeps = 0;
 }
 
 void draw_icon(HDC dc, int x, int y, HICON icon, int size) {
@@ -237,11 +199,6 @@ namespace win {
 
 using namespace detail;
 
-HCURSOR LoadCursorA(HINSTANCE module, const char* name) {
-  std::uint32_t h = 0;
-  return lookup(plat::ResourceKind::cursor, module, name, &h) ? handle_from<HCURSOR>(h) : nullptr;
-}
-
 HICON LoadIconA(HINSTANCE module, const char* name) {
   std::uint32_t h = 0;
   return lookup(plat::ResourceKind::icon, module, name, &h) ? handle_from<HICON>(h) : nullptr;
@@ -265,29 +222,12 @@ HBITMAP LoadBitmapA(HINSTANCE module, const char* name) {
   return bm;
 }
 
-HCURSOR SetCursor(HCURSOR cursor) {
-  HCURSOR old = current_cursor;
-  if (cursor != old) {
-    current_cursor = cursor;
-    plat::backend().cursor_changed(cursor);
-  }
-  return old;
-}
-
-HCURSOR GetCursor() { return current_cursor; }
-
-BOOL MessageBeep(UINT type) {
-  ++beeps;
-  plat::backend().beep(type);
-  return TRUE;
-}
-
 }  // namespace win
 
 namespace plat {
 
 void add_picture_resource(ResourceKind kind, int id, std::string_view name, int width, int height,
-                          PictureDrawer draw, win::POINT hot_spot) {
+                          PictureDrawer draw) {
   win::detail::ensure_system_pictures();
   win::detail::Picture p;
   p.kind = kind;
@@ -295,18 +235,13 @@ void add_picture_resource(ResourceKind kind, int id, std::string_view name, int 
   for (char c : name) p.name.push_back(static_cast<char>(upper1252(static_cast<unsigned char>(c))));
   p.width = std::max(1, width);
   p.height = std::max(1, height);
-  p.hot = hot_spot;
   p.draw = std::move(draw);
   win::detail::pictures.push_back(std::move(p));
 }
 
-cairo_surface_t* picture_image(std::uint32_t handle, win::POINT* hot_spot) {
-  win::detail::Picture* p = win::detail::picture_of(handle);
-  if (p == nullptr) return nullptr;
-  if (hot_spot != nullptr) *hot_spot = p->hot;
-  return win::detail::image_of(*p);
+cairo_surface_t* icon_image(win::HICON icon) {
+  win::detail::Picture* p = win::detail::picture_of(win::handle_value(icon));
+  return p != nullptr && p->kind == ResourceKind::icon ? win::detail::image_of(*p) : nullptr;
 }
-
-int beep_count() { return win::detail::beeps; }
 
 }  // namespace plat

@@ -27,19 +27,7 @@ bool same_name(std::string_view a, std::string_view b) {
   return true;
 }
 
-WindowClass* find_registered(LPCSTR name) {
-  if (is_atom(name)) {
-    auto atom = static_cast<ATOM>(reinterpret_cast<std::uintptr_t>(name));
-    for (auto& c : classes)
-      if (c->atom == atom) return c.get();
-    return nullptr;
-  }
-  for (auto& c : classes)
-    if (same_name(c->name, name)) return c.get();
-  return nullptr;
-}
-
-ATOM register_class(const WNDCLASSEXA& wc, ATOM atom = 0) {
+ATOM register_class(const WNDCLASSEXA& wc) {
   if (wc.lpszClassName == nullptr || is_atom(wc.lpszClassName) || wc.lpfnWndProc == nullptr ||
       wc.cbClsExtra < 0 || wc.cbWndExtra < 0) {
     SetLastError(ERROR_INVALID_PARAMETER);
@@ -51,7 +39,7 @@ ATOM register_class(const WNDCLASSEXA& wc, ATOM atom = 0) {
   }
   auto c = std::make_unique<WindowClass>();
   c->name = wc.lpszClassName;
-  c->atom = atom != 0 ? atom : next_atom++;
+  c->atom = next_atom++;
   c->style = wc.style;
   c->proc = wc.lpfnWndProc;
   c->cls_extra = wc.cbClsExtra;
@@ -68,9 +56,9 @@ ATOM register_class(const WNDCLASSEXA& wc, ATOM atom = 0) {
       c->menu_name = wc.lpszMenuName;
   }
   c->extra.assign(static_cast<std::size_t>(wc.cbClsExtra), 0);
-  const ATOM made = c->atom;
+  ATOM atom = c->atom;
   classes.push_back(std::move(c));
-  return made;
+  return atom;
 }
 
 }  // namespace
@@ -81,10 +69,26 @@ WindowClass* find_class(LPCSTR name) {
     builtins_ready = true;
     register_builtin_classes();
   }
-  return find_registered(name);
+  if (is_atom(name)) {
+    auto atom = static_cast<ATOM>(reinterpret_cast<std::uintptr_t>(name));
+    for (auto& c : classes)
+      if (c->atom == atom) return c.get();
+    return nullptr;
+  }
+  for (auto& c : classes)
+    if (same_name(c->name, name)) return c.get();
+  return nullptr;
 }
 
-ATOM register_builtin_class(const WNDCLASSEXA& wc, ATOM atom) { return register_class(wc, atom); }
+// A built-in class keeps its classic atom.
+ATOM register_builtin_class(const WNDCLASSEXA& wc, ATOM atom) {
+  if (register_class(wc) == 0) return 0;
+  if (atom != 0) {
+    classes.back()->atom = atom;
+    --next_atom;
+  }
+  return classes.back()->atom;
+}
 
 void reset_classes() {
   classes.clear();

@@ -5,8 +5,7 @@
 #include <unordered_map>
 
 #include "platform/backend.h"
-#include "platform/win_controls_internal.h"
-#include "platform/win_last_error.h"
+#include "platform/win_cursor.h"
 #include "platform/win_message_box.h"
 #include "platform/win_window_tree.h"
 
@@ -612,6 +611,7 @@ void reset_windows() {
   win::detail::reset_clipboard();
   win::detail::reset_resources();
   reset_message_boxes();
+  win::detail::reset_cursor();
   set_backend(nullptr);
 }
 

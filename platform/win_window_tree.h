@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/win_last_error.h"
 #include "platform/win_message.h"
 #include "platform/win_window.h"
 
@@ -146,6 +147,21 @@ void draw_frame(Window& w);
 // coordinates of `dc`.
 void paint_menu_bar(Window& w, HDC dc, const RECT& bar);
 void paint_window_scroll_bars(Window& w, HDC dc);
+// A press on the frame: tracks a window's own scroll bar (hit HTHSCROLL or
+// HTVSCROLL) until the button goes up, sending WM_HSCROLL or WM_VSCROLL;
+// tracks the menu bar (opened by the mouse at a screen point, or by the
+// keyboard: Alt or F10 with ch 0, Alt and a mnemonic character).
+void track_window_scroll_bar(HWND h, int hit, POINT screen);
+void track_menu_bar(HWND h, POINT screen, bool by_mouse, unsigned char ch);
+
+// What the controls, dialogs, menus, pictures, the caret and the clipboard
+// keep between windows (their files); emptied by reset_windows.
+void reset_menus();
+void reset_resources();
+void reset_clipboard();
+void reset_caret();
+void reset_buddies();
+void reset_message_box_windows();
 // Any visible window owes a paint (no messages sent).
 bool any_paint_pending();
 // A device context over the client area (or the whole window) of a
@@ -181,15 +197,15 @@ bool timer_has_proc(HWND wnd, UINT_PTR id, TIMERPROC proc);
 void reset_timers();
 
 // Keys (keys file).
+// Whether Alt went down last with no other key or button since (a release
+// then opens the menu bar).
+bool alt_pressed_alone();
 void key_changed_now(int vk, bool down);  // the immediate state
 bool key_down_now(int vk);
 void key_message_taken(const MSG& msg);  // the queued state
 WPARAM mouse_key_flags(bool queued);
 unsigned char key_char(int vk);  // character a key-down types, 0 none
 void remember_key_char(int vk, unsigned char ch);
-// Whether Alt went down last with no other key or button since (a release
-// then opens the menu bar).
-bool alt_pressed_alone();
 void reset_keys();
 
 // Mouse (input file).
