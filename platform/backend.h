@@ -55,14 +55,6 @@ class Backend {
   // (window coordinates: (0,0) is the outer top-left corner).
   virtual void present(win::HWND, const win::RECT& area) { (void)area; }
 
-  // A drawn message box; returns the button code, or -1 when this back end
-  // draws none (then the answer queue decides).
-  virtual int message_box(win::HWND owner, std::string_view text, std::string_view title,
-                          win::UINT style) {
-    (void)owner, (void)text, (void)title, (void)style;
-    return -1;
-  }
-
   // The mouse cursor over the program's windows: a system cursor (its
   // IDC_xxx number), or 0 for none. The beep of MessageBeep.
   virtual void set_cursor(int shape) { (void)shape; }

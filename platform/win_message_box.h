@@ -1,7 +1,8 @@
 // MessageBoxA of the Windows-style interface, with its style bits and
 // answer codes.
 //
-// A back end with a display draws the box. Without one the answer comes
+// With a display the box is a modal dialog of the platform's controls
+// (also shown headless when a test asks for it). Otherwise the answer comes
 // from a queue that tests fill; when the queue is empty the box answers
 // what cannot repeat work: No to a yes/no question, Cancel where offered,
 // Abort for abort/retry/ignore, else OK. Every box is reported on standard
