@@ -218,6 +218,8 @@ bool run_compiled() {
   std::array<char, 256> line{};
   line.fill(' ');
   KOMPIL(line);
+  // The script is closed: the user libraries it kept are released.
+  if (freeuserdlls) freeuserdlls();
   return xeqstop == -1;
 }
 
