@@ -113,6 +113,7 @@ void USERDLL(const plat::Store1<std::uint8_t>& optkw, std::int32_t noptions) {
   using exec::optval;
   core::msgkey.blank();
   dllmessage.blank();
+  if (z.valid(core::iresult)) z(core::iresult) = 0.0;
   // The tables hold ten arguments: more are refused before anything loads.
   std::int32_t nargs = 0;
   for (std::int32_t n = noptions; n >= 1; --n) {
