@@ -275,50 +275,32 @@ void putelement(std::vector<std::uint64_t>& buf, const Arg& a, std::int32_t e, d
     std::memcpy(p, &i, static_cast<std::size_t>(width(a.kw)));
   }
 }
+template <class T>
+double load(const char* p) {
+  T v;
+  std::memcpy(&v, p, sizeof v);
+  return static_cast<double>(v);
+}
 double getelement(const std::vector<std::uint64_t>& buf, const Arg& a, std::int32_t e) {
   const char* p = reinterpret_cast<const char*>(buf.data()) + a.offset +
                   static_cast<std::int64_t>(e) * width(a.kw);
   switch (a.kw) {
-    case k::i1p: {
-      std::int8_t v;
-      std::memcpy(&v, p, 1);
-      return v;
-    }
-    case k::i2p: {
-      std::int16_t v;
-      std::memcpy(&v, p, 2);
-      return v;
-    }
-    case k::i4p: {
-      std::int32_t v;
-      std::memcpy(&v, p, 4);
-      return v;
-    }
-    case k::i8p: {
-      std::int64_t v;
-      std::memcpy(&v, p, 8);
-      return static_cast<double>(v);
-    }
-    case k::i1up: {
-      std::uint8_t v;
-      std::memcpy(&v, p, 1);
-      return v;
-    }
-    case k::i2up: {
-      std::uint16_t v;
-      std::memcpy(&v, p, 2);
-      return v;
-    }
-    case k::i4up: {
-      std::uint32_t v;
-      std::memcpy(&v, p, 4);
-      return v;
-    }
-    default: {
-      float v;
-      std::memcpy(&v, p, 4);
-      return v;
-    }
+    case k::i1p:
+      return load<std::int8_t>(p);
+    case k::i2p:
+      return load<std::int16_t>(p);
+    case k::i4p:
+      return load<std::int32_t>(p);
+    case k::i8p:
+      return load<std::int64_t>(p);
+    case k::i1up:
+      return load<std::uint8_t>(p);
+    case k::i2up:
+      return load<std::uint16_t>(p);
+    case k::i4up:
+      return load<std::uint32_t>(p);
+    default:
+      return load<float>(p);
   }
 }
 
