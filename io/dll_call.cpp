@@ -102,7 +102,10 @@ std::int64_t nearesti8(double v) {
 std::int16_t nearesti2(double v) { return static_cast<std::int16_t>(core::nearesti4(v)); }
 
 std::string keyword(int kw) {
-  return std::string(core::shoplist(core::OptStmt::DLL).entries[static_cast<std::size_t>(kw)].kw);
+  const auto entries = core::shoplist(core::OptStmt::DLL).entries;
+  return kw >= 0 && static_cast<std::size_t>(kw) < entries.size()
+             ? std::string(entries[static_cast<std::size_t>(kw)].kw)
+             : std::string();
 }
 
 std::uint64_t specialvalue(int kw) {
