@@ -471,6 +471,28 @@ void diffeqrun() {
   resumeafter(kept);
 }
 
+// The DLL call handed back by the executor at its statement (the run mode
+// kept in xeqmodesave). Its result becomes the statement's value: the one
+// operand, or the numeric variable that receives it; the run goes on with
+// the next statement. A failed call stops the run at its statement, or
+// resumes at the error label.
+bool dllcall() {
+  const std::int32_t kept = xeqline;
+  xeqstop = 0;
+  dllstatement();
+  if (xeqstop != 0) return false;
+  xeqline = kept + 1;
+  xeqmode = xeqmodesave;
+  if (dllresult < 1) {
+    xeqstackptr = xeqstackbase + 1;
+    if (adrs.valid(xeqstackptr)) adrs(xeqstackptr) = iresult;
+  } else if (NAMTYP(dllresult, 0xC0) == 0x80 && z.valid(iresult)) {
+    z(dllresult) = z(iresult);
+    xeqstackptr = xeqstackbase + 1;
+  }
+  return true;
+}
+
 // Step 9: the stop-word loop.
 Next stopwords(std::span<char> text) {
   for (;;) {
@@ -491,7 +513,13 @@ Next stopwords(std::span<char> text) {
       return (xeqmode & 4) ? Next::run : Next::endrun;
     }
     if (s == handdll) {
-      notbuilt(xeqline - 1);
+      if (!dllstatement) {
+        notbuilt(xeqline - 1);
+      } else if (!dllcall()) {
+        // An error with an error label resumes there like any other.
+        if (stopword() >= 1 && nomsg >= 1) continue;
+        xeqmode &= ~4;
+      }
     } else if ((s == handdiffeq && !oderun) || (s == handsolve && !solverun)) {
       notbuilt(xeqline);
     } else if (s == handdiffeq) {

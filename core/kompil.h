@@ -28,6 +28,14 @@ inline void (*solverun)() = nullptr;
 // built-ins: runs once, leaves `xeqstop` not 0 when it failed. Absent, a
 // DIFFEQ handed back stops with "notYetBuilt".
 inline void (*oderun)() = nullptr;
+// The DLL call that the executor hands back, supplied by the files and
+// devices built-ins: carries out the call with the option table as the
+// dispatch left it; leaves the result in z(iresult) and xeqstop 0, or a
+// non-zero xeqstop on failure. Absent, the run stops with "notYetBuilt".
+inline void (*dllstatement)() = nullptr;
+// Releases the user libraries that scripts keep loaded; called when a
+// script is closed (and at the end of a windowless run).
+inline void (*freeuserdlls)() = nullptr;
 // Editor services used while pasting: the clipboard text (at most the
 // given number of characters) and the save of the edit buffer.
 inline std::string (*clipboardtext)(std::int32_t most) = nullptr;

@@ -219,6 +219,8 @@ bool run_compiled() {
   line.fill(' ');
   KOMPIL(line);
   if (closescriptfiles != nullptr) closescriptfiles();
+  // The script is closed: the user libraries it kept are released.
+  if (freeuserdlls) freeuserdlls();
   return xeqstop == -1;
 }
 

@@ -151,6 +151,8 @@ void BUISOPTNEW(std::int16_t header, std::int16_t assignkind, std::span<const st
   }
   if (e.stmt == OptStmt::DLL) {
     core::xeqstop = 0xAD80;  // the run driver makes the call
+    core::dllresult = core::xeqtarget;
+    core::xeqmodesave = core::xeqmode;  // the stop clears the run bit
     return;
   }
   callroutine(e, call);

@@ -1,8 +1,10 @@
 #include "io/builtins_install.h"
 
+#include "core/kompil.h"
 #include "core/shoplists.h"
 #include "exec/headless_run.h"
 #include "exec/optdispatch.h"
+#include "io/dll.h"
 #include "io/keys.h"
 #include "io/readwrite.h"
 #include "io/rwfiles.h"
@@ -16,6 +18,8 @@ namespace {
 void callopen(const exec::OptCall& call) { READWRITE('O', call.items); }
 void calltime(const exec::OptCall&) { TIMEBUILTIN(); }
 void callkey(const exec::OptCall&) { KEY(); }
+// DLL always reaches the run driver as a call inside an expression.
+void calldll(const exec::OptCall&) { dllhandback(); }
 
 }  // namespace
 
@@ -23,6 +27,9 @@ void install_builtins() {
   exec::install_optroutine(core::OptStmt::OPEN, callopen);
   exec::install_optroutine(core::OptStmt::TIME, calltime);
   exec::install_optroutine(core::OptStmt::KEY, callkey);
+  exec::install_optroutine(core::OptStmt::DLL, calldll);
+  core::dllstatement = &dllhandback;
+  core::freeuserdlls = &FREEUSERDLLS;
   exec::closescriptfiles = RWCLOSEALL;
   exec::realtimehook = REALTIME;
 }
