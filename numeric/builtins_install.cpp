@@ -8,6 +8,7 @@
 #include "numeric/intpol.h"
 #include "numeric/roots.h"
 #include "numeric/solve.h"
+#include "numeric/sort.h"
 
 namespace numeric {
 
@@ -15,6 +16,7 @@ void install_builtins() {
   reset_numeric();
   exec::install_optroutine(core::OptStmt::SOLVE, SOLVE);
   exec::install_optroutine(core::OptStmt::INTPOL, INTPOL);
+  exec::install_optroutine(core::OptStmt::SORT, SORT);
   exec::ROOTS = ROOTSFN;
   exec::FUZZY = FUZZY;
   core::solverun = SOLVERUN;
