@@ -126,7 +126,8 @@ void MULTISORT(std::span<std::int32_t> m, std::int32_t ld, std::int32_t ncols, s
   // Each column's rows moved once, through a copy of them.
   for (std::int32_t j = 1; j <= ncols; ++j) {
     for (std::int32_t i = 1; i <= rows; ++i) at(std::span(k), i) = cell(first + i - 1, j);
-    for (std::int32_t i = 1; i <= rows; ++i) cell(first + i - 1, j) = at(std::span(k), at(std::span(p), i));
+    for (std::int32_t i = 1; i <= rows; ++i)
+      cell(first + i - 1, j) = at(std::span(k), at(std::span(p), i));
   }
 }
 

@@ -25,10 +25,10 @@ namespace {
 
 using exec::optkw;
 using exec::optval;
+using sorting::fail;
 using sorting::Key;
 using sorting::Params;
 using sorting::Work;
-using sorting::fail;
 
 // Keyword numbers of the option list.
 enum Kw {
@@ -89,9 +89,10 @@ Walk takefile(Params& s, std::int32_t f) {
   } else if ((r.mode & io::rwflag::direct) == 0) {
     return notyet();  // the lines of a text file need its line index
   } else {
-    s.filerecords = r.recl >= 1 ? static_cast<std::int32_t>(std::min<std::int64_t>(
-                                      r.filelength / r.recl, 2147483647))
-                                : 0;
+    s.filerecords =
+        r.recl >= 1
+            ? static_cast<std::int32_t>(std::min<std::int64_t>(r.filelength / r.recl, 2147483647))
+            : 0;
   }
   s.n = s.filerecords;
   return s.n < 2 ? Walk::done : Walk::go;
@@ -106,8 +107,7 @@ Walk takeoptions(Params& s) {
     switch (optkw(slot)) {
       case kwVector:
         if (!numericarray(v, a)) return stop(core::MSGKEY("SortError7"));
-        if (vectorlength >= 0 && a.cols != vectorlength)
-          return stop(core::MSGKEY("SortErrorC"));
+        if (vectorlength >= 0 && a.cols != vectorlength) return stop(core::MSGKEY("SortErrorC"));
         vectorlength = a.cols;
         newkey(s).vector = v;
         s.n = a.cols;
@@ -115,20 +115,39 @@ Walk takeoptions(Params& s) {
       case kwFIle:
         if (const Walk w = takefile(s, v); w != Walk::go) return w;
         break;
-      case kwColumn: newkey(s).column = exec::KEYVALUE(v); break;
-      case kwIndex: s.index = v; break;
-      case kwCLUSter: s.cluster = v; break;
-      case kwRank: s.rank = v; break;
+      case kwColumn:
+        newkey(s).column = exec::KEYVALUE(v);
+        break;
+      case kwIndex:
+        s.index = v;
+        break;
+      case kwCLUSter:
+        s.cluster = v;
+        break;
+      case kwRank:
+        s.rank = v;
+        break;
       case kwGroups:
         current(s).groups = std::max(exec::KEYVALUE(v), 0);
         s.clustermode = true;
         break;
-      case kwPhySsort: s.physical = exec::KEYVALUE(v) > 0; break;
-      case kwDescending: current(s).descending = exec::KEYVALUE(v) != 0; break;
-      case kwSorted: current(s).sorted = v; break;
-      case kwOption: s.option = v > 0 && core::z.valid(v) ? nearest32(core::z(v)) : 0; break;
-      case kwDELDouBLes: s.deldoubles = exec::KEYVALUE(v) != 0; break;
-      default: break;  // ERror is the dispatch's; StDdev is not used
+      case kwPhySsort:
+        s.physical = exec::KEYVALUE(v) > 0;
+        break;
+      case kwDescending:
+        current(s).descending = exec::KEYVALUE(v) != 0;
+        break;
+      case kwSorted:
+        current(s).sorted = v;
+        break;
+      case kwOption:
+        s.option = v > 0 && core::z.valid(v) ? nearest32(core::z(v)) : 0;
+        break;
+      case kwDELDouBLes:
+        s.deldoubles = exec::KEYVALUE(v) != 0;
+        break;
+      default:
+        break;  // ERror is the dispatch's; StDdev is not used
     }
   }
   // A key vector holds one value per record of the file.
@@ -171,7 +190,9 @@ void writeoutputs(Params& s, Work& w) {
   if (numericarray(s.rank, a)) {
     std::vector<std::int32_t> rank(static_cast<std::size_t>(n));
     for (std::int32_t i = 1; i <= n; ++i) rank[static_cast<std::size_t>(w.P(i) - 1)] = i;
-    fillarray(a, n, [&](std::int32_t r) { return static_cast<double>(rank[static_cast<std::size_t>(r - 1)]); });
+    fillarray(a, n, [&](std::int32_t r) {
+      return static_cast<double>(rank[static_cast<std::size_t>(r - 1)]);
+    });
   }
   if (!w.indexorder && numericarray(s.index, a))
     fillarray(a, n, [&](std::int32_t i) { return static_cast<double>(w.P(i)); });
@@ -189,8 +210,11 @@ void SORTSTMT(std::int32_t tablerows) {
   } else {
     Params s;
     switch (takeoptions(s)) {
-      case Walk::failed: break;
-      case Walk::done: setresult(s.n); break;
+      case Walk::failed:
+        break;
+      case Walk::done:
+        setresult(s.n);
+        break;
       case Walk::go:
         try {
           Work w;

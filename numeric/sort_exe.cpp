@@ -51,7 +51,8 @@ bool loadtext(const Params& s, Work& w) {
       core::CHECKANDSETRUNTIMEERROR("So05", status);
       return false;
     }
-    char* slot = w.text.data() + static_cast<std::size_t>(r - 1) * static_cast<std::size_t>(w.width);
+    char* slot =
+        w.text.data() + static_cast<std::size_t>(r - 1) * static_cast<std::size_t>(w.width);
     core::STRITOC1UPCASE(cell, std::span<char>(slot, static_cast<std::size_t>(w.width)), s.option);
     double v = 0.0;
     for (std::int32_t b = 0; b < std::min(w.width, 8); ++b)
@@ -69,7 +70,8 @@ bool loadorder(const Params& s, Work& w, const ZArray& order) {
   std::vector<bool> seen(static_cast<std::size_t>(n) + 1, false);
   for (std::int32_t i = 1; i <= n; ++i) {
     const std::int32_t r = w.P(i);
-    if (r < 1 || r > n || seen[static_cast<std::size_t>(r)]) return fail(core::MSGKEY("SortErrorE"));
+    if (r < 1 || r > n || seen[static_cast<std::size_t>(r)])
+      return fail(core::MSGKEY("SortErrorE"));
     seen[static_cast<std::size_t>(r)] = true;
   }
   w.indexorder = true;

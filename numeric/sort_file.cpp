@@ -33,11 +33,15 @@ int readfixed(std::int32_t unit, std::int64_t at, std::int64_t length, std::stri
 // The line end the file uses, written after every line of the rewrite.
 std::string lineend(std::int32_t code) {
   switch (code) {
-    case 10: return "\n";
-    case 13: return "\r";
+    case 10:
+      return "\n";
+    case 13:
+      return "\r";
     case 0:
-    case 3338: return "\r\n";
-    default: return std::string(1, static_cast<char>(code));
+    case 3338:
+      return "\r\n";
+    default:
+      return std::string(1, static_cast<char>(code));
   }
 }
 
@@ -57,7 +61,8 @@ int copylines(const Params& s, Work& w) {
   const std::string end = lineend(s.lines.lineend);
   std::string line, before;
   for (std::int32_t i = 1; i <= s.n; ++i) {
-    if (const int st = readrecord(s, w.P(i), std::numeric_limits<std::int64_t>::max(), line); st != 0)
+    if (const int st = readrecord(s, w.P(i), std::numeric_limits<std::int64_t>::max(), line);
+        st != 0)
       return st;
     const bool twice = s.deldoubles && i > 1 && line == before;
     before = line;

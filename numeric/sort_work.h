@@ -43,7 +43,7 @@ struct Params {
 
 // Work of the sort, positions and records counted from 1.
 struct Work {
-  std::vector<std::int32_t> p;    // p(i): the record at sorted position i
+  std::vector<std::int32_t> p;     // p(i): the record at sorted position i
   std::vector<std::int64_t> clus;  // cluster number of the record at position i
   std::vector<double> value;       // key value of record r
   std::string text;                // text keys: record r's slot of width characters

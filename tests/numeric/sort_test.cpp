@@ -31,7 +31,8 @@ void indexlines(const std::string& bytes) {
   lineendcode = !lf ? 13 : bytes.find("\r\n") != std::string::npos ? 3338 : 10;
   positions = {1};
   for (std::size_t i = 0; i < bytes.size(); ++i)
-    if (bytes[i] == end && i + 1 < bytes.size()) positions.push_back(static_cast<std::int32_t>(i + 2));
+    if (bytes[i] == end && i + 1 < bytes.size())
+      positions.push_back(static_cast<std::int32_t>(i + 2));
   positions.push_back(static_cast<std::int32_t>(bytes.size() + 1));
 }
 
