@@ -8,10 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "exec/headless_run.h"
-#include "ide/builtins_install.h"
 #include "numeric/sort.h"
 #include "platform/file_units.h"
+#include "support/script_folder.h"
 #include "support/test_support.h"
 
 namespace {
@@ -43,24 +42,16 @@ bool testindex(std::int32_t, numeric::SortLines& lines) {
   return true;
 }
 
-class SortScript : public ::testing::Test {
+class SortScript : public testsupport::ScriptInFolder {
  protected:
   void SetUp() override {
-    cwd_ = fs::current_path();
-    fs::current_path(dir_.path());
-    ide::install_all_builtins();
-    exec::reset_all();
-    ASSERT_TRUE(exec::prepare_run((testsupport::source_dir() / "data" / "Ostrel.hlp").string()));
+    ScriptInFolder::SetUp();
     positions.clear();
     numeric::sortlineindex = testindex;
   }
   void TearDown() override {
     numeric::sortlineindex = nullptr;
-    exec::reset_all();
-    fs::current_path(cwd_);
-  }
-  static std::string run(const std::string& text) {
-    return exec::run_script(testsupport::crlf(text));
+    ScriptInFolder::TearDown();
   }
   // The message key the run stopped with ("" when it ran to its end).
   static std::string key(const std::string& text) {
@@ -68,8 +59,6 @@ class SortScript : public ::testing::Test {
     const std::size_t k = out.find("key=");
     return k == std::string::npos ? "" : out.substr(k + 4, out.find('\n', k) - k - 4);
   }
-  testsupport::TempDir dir_;
-  fs::path cwd_;
 };
 
 TEST_F(SortScript, EachFailureHasItsKeyAndTheFirstWrittenOptionReportsFirst) {
