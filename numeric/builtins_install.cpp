@@ -9,6 +9,7 @@
 #include "numeric/ode.h"
 #include "numeric/roots.h"
 #include "numeric/solve.h"
+#include "numeric/sort.h"
 
 namespace numeric {
 
@@ -17,6 +18,7 @@ void install_builtins() {
   exec::install_optroutine(core::OptStmt::SOLVE, SOLVE);
   exec::install_optroutine(core::OptStmt::INTPOL, INTPOL);
   exec::install_optroutine(core::OptStmt::DIFFEQ, ODE);
+  exec::install_optroutine(core::OptStmt::SORT, SORT);
   exec::ROOTS = ROOTSFN;
   exec::FUZZY = FUZZY;
   core::solverun = SOLVERUN;

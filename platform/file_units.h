@@ -124,6 +124,10 @@ int close_unit(int unit, UnitClose how = UnitClose::standard);
 int flush_unit(int unit);
 // Closes every unit (scratch files are deleted): the state at start.
 void reset_file_units();
+// Test hook: when not negative, the number of writes to the file system
+// that still succeed; every write after them fails (iostat_write_error).
+// reset_file_units sets it back to -1.
+inline std::int64_t writes_before_fault = -1;
 
 // Formatted records (sequential or stream access, formatted form) ----------
 

@@ -48,6 +48,8 @@ int unit_write_at(FileUnit& u, std::int64_t off, const char* src, std::int64_t n
   if (off < 0 || n < 0 || off > std::numeric_limits<std::int64_t>::max() - n) {
     return iostat_bad_record;
   }
+  if (writes_before_fault == 0) return iostat_write_error;
+  if (writes_before_fault > 0) --writes_before_fault;
   unit_drop_caches(u);
   std::int64_t done = 0;
   while (done < n) {

@@ -157,6 +157,7 @@ int flush_unit(int unit) { return unit >= 0 ? iostat_ok : iostat_not_connected; 
 
 void reset_file_units() {
   while (!fileunits.empty()) close_unit(fileunits.begin()->first);
+  writes_before_fault = -1;
 }
 
 }  // namespace plat

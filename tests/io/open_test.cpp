@@ -5,39 +5,28 @@
 #include <filesystem>
 #include <string>
 
-#include "exec/headless_run.h"
-#include "ide/builtins_install.h"
 #include "io/openfilename_standin.h"
 #include "io/readwrite.h"
 #include "io/rwfiles.h"
 #include "platform/file_units.h"
+#include "support/script_folder.h"
 #include "support/test_support.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-class OpenScript : public ::testing::Test {
+class OpenScript : public testsupport::ScriptInFolder {
  protected:
   void SetUp() override {
-    cwd_ = fs::current_path();
-    fs::current_path(dir_.path());
-    ide::install_all_builtins();
-    exec::reset_all();
+    ScriptInFolder::SetUp();
     io::reset_readwrite();
-    ASSERT_TRUE(exec::prepare_run((testsupport::source_dir() / "data" / "Ostrel.hlp").string()));
     testsupport::write_file("real.txt", std::string(20, 'r'));
   }
   void TearDown() override {
-    exec::reset_all();
     io::reset_readwrite();
-    fs::current_path(cwd_);
+    ScriptInFolder::TearDown();
   }
-  static std::string run(const std::string& text) {
-    return exec::run_script(testsupport::crlf(text));
-  }
-  testsupport::TempDir dir_;
-  fs::path cwd_;
 };
 
 TEST_F(OpenScript, AMissingOldFileAsksForAnotherWhichTheVariableThenNames) {

@@ -1,0 +1,153 @@
+// The file side of SORT: reading one record (a fixed-length record, or a
+// line of a text file through its line index) and the physical rewrite of
+// the file in sorted order through the scratch file "TempSort".
+#include <filesystem>
+#include <limits>
+#include <span>
+#include <system_error>
+
+#include "core/messages.h"
+#include "io/rwfiles.h"
+#include "numeric/sort_work.h"
+#include "platform/file_units.h"
+
+namespace numeric::sorting {
+
+namespace {
+
+constexpr int scratchunit = plat::unit_errors;
+
+// Where record r of a fixed-length file starts: its number, or its byte
+// position on a binary unit.
+std::int64_t recordat(const io::RwFile& f, std::int32_t r) {
+  return (f.mode & io::rwflag::binary) != 0 ? (std::int64_t{r} - 1) * f.recl + 1 : r;
+}
+
+int readfixed(std::int32_t unit, std::int64_t at, std::int64_t length, std::string& out) {
+  out.assign(static_cast<std::size_t>(length), ' ');
+  std::int32_t status = 0;
+  io::READDIRUNF(unit, out, static_cast<std::int32_t>(length), at, status);
+  return status;
+}
+
+// The line end the file uses, written after every line of the rewrite.
+std::string lineend(std::int32_t code) {
+  switch (code) {
+    case 10:
+      return "\n";
+    case 13:
+      return "\r";
+    case 0:
+    case 3338:
+      return "\r\n";
+    default:
+      return std::string(1, static_cast<char>(code));
+  }
+}
+
+// Without the line end the line has: CR LF, LF or CR (or the file's own
+// row-end byte); a last line without one keeps every character.
+void dropend(std::string& line, std::int32_t code) {
+  if (line.ends_with("\r\n")) {
+    line.resize(line.size() - 2);
+  } else if (!line.empty() &&
+             (line.back() == '\n' || line.back() == '\r' ||
+              (code > 0 && code < 256 && line.back() == static_cast<char>(code)))) {
+    line.pop_back();
+  }
+}
+
+int copylines(const Params& s, Work& w) {
+  const std::string end = lineend(s.lines.lineend);
+  std::string line, before;
+  for (std::int32_t i = 1; i <= s.n; ++i) {
+    if (const int st = readrecord(s, w.P(i), std::numeric_limits<std::int64_t>::max(), line);
+        st != 0)
+      return st;
+    const bool twice = s.deldoubles && i > 1 && line == before;
+    before = line;
+    if (twice) continue;
+    line += end;
+    if (const int st = plat::write_stream(scratchunit, line); st != 0) return st;
+  }
+  return 0;
+}
+
+// The records in sorted order, then any bytes after the last whole record
+// as they stand.
+int copyrecords(const Params& s, Work& w) {
+  const io::RwFile& f = io::rwfiles(s.unit);
+  std::string record;
+  for (std::int32_t i = 1; i <= s.n; ++i) {
+    if (const int st = readfixed(s.unit, recordat(f, w.P(i)), f.recl, record); st != 0) return st;
+    if (const int st = plat::write_stream(scratchunit, record); st != 0) return st;
+  }
+  const std::int64_t tail = f.filelength - std::int64_t{s.n} * f.recl;
+  if (tail <= 0) return 0;
+  if (const int st = readfixed(s.unit, recordat(f, s.n + 1), tail, record); st != 0) return st;
+  return plat::write_stream(scratchunit, record);
+}
+
+// The folder part of a file name ("" when it has none).
+std::string folderof(const std::string& name) {
+  const std::size_t slash = name.find_last_of("/\\");
+  return slash == std::string::npos ? std::string() : name.substr(0, slash + 1);
+}
+
+}  // namespace
+
+int readrecord(const Params& s, std::int32_t r, std::int64_t max, std::string& out) {
+  if (!s.haslines) {
+    const io::RwFile& f = io::rwfiles(s.unit);
+    return readfixed(s.unit, recordat(f, r), std::min<std::int64_t>(f.recl, max), out);
+  }
+  const auto k = static_cast<std::size_t>(r);
+  const std::int64_t first = s.lines.positions[k - 1], next = s.lines.positions[k];
+  if (first < 1 || next < first) return plat::iostat_bad_record;
+  out.assign(static_cast<std::size_t>(next - first), ' ');
+  if (const int st = plat::read_stream(s.unit, out, first); st != 0) return st;
+  dropend(out, s.lines.lineend);
+  if (static_cast<std::int64_t>(out.size()) > max) out.resize(static_cast<std::size_t>(max));
+  return 0;
+}
+
+bool rewritefile(Params& s, Work& w) {
+  namespace fs = std::filesystem;
+  plat::UnitInfo data;
+  plat::inquire_unit(s.unit, data);
+  // Beside the data file, so that the final move is a rename within one
+  // file system.
+  const std::string tempname = folderof(data.name) + "TempSort";
+  const fs::path temppath = plat::unit_file_path(tempname);
+  std::error_code ec;
+  std::int32_t status = 0;
+  bool made = false;
+  if (fs::equivalent(temppath, data.path, ec)) {
+    status = plat::iostat_open_failed;  // the data file itself is named so
+  } else {
+    plat::UnitMode mode;
+    mode.status = plat::UnitStatus::replace;
+    mode.access = plat::UnitAccess::stream;
+    mode.form = plat::UnitForm::unformatted;
+    mode.action = plat::UnitAction::write;
+    status = plat::open_unit(scratchunit, tempname, mode);
+    made = status == 0;
+  }
+  if (made) {
+    status = s.haslines ? copylines(s, w) : copyrecords(s, w);
+    const int closed = plat::close_unit(scratchunit, plat::UnitClose::keep);
+    if (status == 0) status = closed;
+  }
+  // The data file is replaced only by a complete copy.
+  if (status == 0) {
+    io::RWCLOSE(s.unit);
+    fs::rename(temppath, data.path, ec);
+    if (ec) status = plat::iostat_write_error;
+  }
+  if (status == 0) return true;
+  if (made) fs::remove(temppath, ec);
+  core::CHECKANDSETRUNTIMEERROR("So04", status);
+  return false;
+}
+
+}  // namespace numeric::sorting

@@ -1,0 +1,199 @@
+// SORT where the scripts of tests/scripts cannot show it alone: its
+// failures one by one, and the sorts of files that a test writes first
+// (fixed-length records, and text files through a line index the test
+// supplies), with the physical rewrite and a copy that fails midway.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "numeric/sort.h"
+#include "platform/file_units.h"
+#include "support/script_folder.h"
+#include "support/test_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using testsupport::read_file;
+using testsupport::write_file;
+
+// The line index the test hands SORT: every LF ends a line (a CR alone
+// when the file has no LF), the last line may lack it.
+std::vector<std::int32_t> positions;
+std::int32_t lineendcode = 0;
+
+void indexlines(const std::string& bytes) {
+  const bool lf = bytes.find('\n') != std::string::npos;
+  const char end = lf ? '\n' : '\r';
+  lineendcode = !lf ? 13 : bytes.find("\r\n") != std::string::npos ? 3338 : 10;
+  positions = {1};
+  for (std::size_t i = 0; i < bytes.size(); ++i)
+    if (bytes[i] == end && i + 1 < bytes.size())
+      positions.push_back(static_cast<std::int32_t>(i + 2));
+  positions.push_back(static_cast<std::int32_t>(bytes.size() + 1));
+}
+
+bool testindex(std::int32_t, numeric::SortLines& lines) {
+  if (positions.empty()) return false;
+  lines.positions = positions;
+  lines.lineend = lineendcode;
+  return true;
+}
+
+class SortScript : public testsupport::ScriptInFolder {
+ protected:
+  void SetUp() override {
+    ScriptInFolder::SetUp();
+    positions.clear();
+    numeric::sortlineindex = testindex;
+  }
+  void TearDown() override {
+    numeric::sortlineindex = nullptr;
+    ScriptInFolder::TearDown();
+  }
+  // The message key the run stopped with ("" when it ran to its end).
+  static std::string key(const std::string& text) {
+    const std::string out = run(text);
+    const std::size_t k = out.find("key=");
+    return k == std::string::npos ? "" : out.substr(k + 4, out.find('\n', k) - k - 4);
+  }
+};
+
+TEST_F(SortScript, EachFailureHasItsKeyAndTheFirstWrittenOptionReportsFirst) {
+  write_file("recs.dat", "bobAmyCatamy");
+  write_file("text.txt", "b\na\n");
+  const std::string decl =
+      "DIMENSION V(3), W(4), I(3)\n"
+      "CHARACTER F*10, G*10, H*10\n"
+      "F = 'recs.dat'\n"
+      "G = 'nofile.dat'\n"
+      "X = 1\n";
+  const struct {
+    const char* script;
+    const char* key;
+  } cases[] = {
+      {"SORT(Vector=X)", "SortError7"},
+      {"SORT(Vector=V, Vector=W)", "SortErrorC"},
+      // A computed text is no file variable.
+      {"SORT(FIle=G//'x', Column=1)", "SortError9"},
+      {"SORT(Vector=X, FIle=G//'x')", "SortError7"},
+      {"SORT(FIle=G//'x', Vector=X)", "SortError9"},
+      // G was never opened.
+      {"SORT(FIle=G, Column=1)", "SortErrorB"},
+      // F's second OPEN fails: F is a file variable without a unit.
+      {"OPEN(FIle=F)\nOPEN(FIle=F, NEW, ERror=10)\n10 SORT(FIle=F, Column=1)", "SortErrorB"},
+      {"OPEN(FIle=F, BINary)\nSORT(FIle=F, Column=1)", "SortErrorA"},
+      {"SORT(Index=I)", "SortError8"},
+      {"SORT(Column=1, Index=I)", "SortError8"},
+      // A key vector holds one value per record of the file (4 here).
+      {"OPEN(FIle=F, RecL=3)\nSORT(FIle=F, Vector=V)", "SortErrorC"},
+      {"OPEN(FIle=F, RecL=3)\nI = 1, 1, 2\nSORT(FIle=F, Index=I)", "SortErrorE"},
+      {"OPEN(FIle=F, RecL=3)\nI = 4, 0, 2\nSORT(FIle=F, Index=I)", "SortErrorE"},
+      // Table columns as outputs, text files without a line index.
+      {"SORT(Vector=V, Index=X)", "notYetBuilt"},
+      {"H = 'text.txt'\nOPEN(FIle=H)\nSORT(FIle=H, Column=1)", "notYetBuilt"},
+  };
+  numeric::sortlineindex = nullptr;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.script);
+    EXPECT_EQ(key(decl + c.script + "\nEND\n"), c.key);
+  }
+}
+
+TEST_F(SortScript, AFileOfOneRecordEndsTheStatementWithoutAMessage) {
+  write_file("one.dat", "xyz");
+  EXPECT_EQ(run("CHARACTER F*8\nF = 'one.dat'\nOPEN(FIle=F, RecL=3)\n"
+                "DIMENSION I(2)\nI = 7, 7\nN = SORT(FIle=F, Column=1, Index=I, PhySsort=1)\nEND\n"),
+            "F='one.dat '\nI=(7,7)\nN=1\nstop=-1\n");
+}
+
+TEST_F(SortScript, FixedRecordsSortByTheirTextUpperCasedUnlessTheOptionKeepsCase) {
+  write_file("recs.dat", "bobAmyCatamy");
+  const std::string out =
+      run("CHARACTER F*8\nF = 'recs.dat'\nDIMENSION I(4), J(4), K(4)\n"
+          "OPEN(FIle=F, RecL=3)\n"
+          "SORT(FIle=F, Column=1, Index=I)\n"
+          "SORT(FIle=F, Column=1, Option=1, Index=J)\n"
+          "SORT(FIle=F, Column=1, Descending=1, Index=K)\nEND\n");
+  EXPECT_NE(out.find("I=(2,4,1,3)\nJ=(2,3,4,1)\nK=(3,1,4,2)\n"), std::string::npos) << out;
+}
+
+TEST_F(SortScript, PhysicalRewriteOfFixedRecordsKeepsATailAndFreesTheUnit) {
+  // Records of 3 bytes, then 2 bytes that make no record; a binary unit
+  // counts its records in bytes.
+  for (const char* open : {"OPEN(FIle=F, RecL=3)", "OPEN(FIle=F, BINary, RecL=3)"}) {
+    SCOPED_TRACE(open);
+    write_file("recs.dat", "bobAmyCatamyzz");
+    const std::string out =
+        run(std::string("CHARACTER F*8\nF = 'recs.dat'\nDIMENSION V(4)\nV = 3, 1, 4, 2\n") + open +
+            "\nN = SORT(FIle=F, Vector=V, PhySsort=1)\nM = SORT(FIle=F, Column=1)\nEND\n");
+    // The file is closed afterwards: the next SORT no longer finds it.
+    EXPECT_NE(out.find("N=4\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("key=SortErrorB"), std::string::npos) << out;
+    EXPECT_EQ(read_file("recs.dat"), "AmyamybobCatzz");
+    EXPECT_FALSE(fs::exists("TempSort"));
+  }
+}
+
+TEST_F(SortScript, AnIndexArrayGivesTheOrderAndIsNotWrittenBack) {
+  fs::create_directory("sub");
+  write_file("sub/recs.dat", "aaabbbccc");
+  write_file("TempSort", "not ours");
+  EXPECT_EQ(run("CHARACTER F*12\nF = 'sub/recs.dat'\nDIMENSION I(3)\nI = 3, 1, 2\n"
+                "OPEN(FIle=F, RecL=3)\nN = SORT(FIle=F, Index=I, PhySsort=1)\nEND\n"),
+            "F='sub/recs.dat'\nI=(3,1,2)\nN=3\nstop=-1\n");
+  EXPECT_EQ(read_file("sub/recs.dat"), "cccaaabbb");
+  // The scratch file lies beside the data file.
+  EXPECT_EQ(read_file("TempSort"), "not ours");
+  EXPECT_FALSE(fs::exists("sub/TempSort"));
+}
+
+TEST_F(SortScript, TextFilesAreRewrittenWithTheirOwnLineEndsAndDoublesDropped) {
+  const struct {
+    std::string in, out;
+  } cases[] = {
+      {"pear\nfig\napple\npear\nkiwi\n", "apple\nfig\nkiwi\npear\n"},
+      {"pear\r\nfig\r\napple\r\npear\r\nkiwi\r\n", "apple\r\nfig\r\nkiwi\r\npear\r\n"},
+      {"pear\rfig\rapple\rpear\rkiwi\r", "apple\rfig\rkiwi\rpear\r"},
+      // An unterminated last line keeps every character and gets the end.
+      {"pear\nfig\napple\npear\nkiwi", "apple\nfig\nkiwi\npear\n"},
+      // Lines equal as keys but not as texts are both kept.
+      {"pear\nPear\npear\n", "pear\nPear\npear\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.in);
+    write_file("fruit.txt", c.in);
+    indexlines(c.in);
+    run("CHARACTER F*10\nF = 'fruit.txt'\nOPEN(FIle=F)\n"
+        "SORT(FIle=F, Column=1, PhySsort=1, DELDouBLes=1)\nEND\n");
+    EXPECT_EQ(read_file("fruit.txt"), c.out);
+  }
+  // Without DELDouBLes every line stays.
+  write_file("fruit.txt", "b\na\nb\n");
+  indexlines("b\na\nb\n");
+  run("CHARACTER F*10\nF = 'fruit.txt'\nOPEN(FIle=F)\nSORT(FIle=F, Column=1, PhySsort=1)\nEND\n");
+  EXPECT_EQ(read_file("fruit.txt"), "a\nb\nb\n");
+}
+
+TEST_F(SortScript, ACopyThatFailsMidwayLeavesTheDataFileAsItWas) {
+  const struct {
+    std::string data, open;
+  } cases[] = {{"ccbbaa", "OPEN(FIle=F, RecL=2)"}, {"c\nb\na\n", "OPEN(FIle=F)"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.open);
+    write_file("data.txt", c.data);
+    positions.clear();
+    if (c.data.find('\n') != std::string::npos) indexlines(c.data);
+    plat::writes_before_fault = 2;  // the third record's write fails
+    const std::string out = run("CHARACTER F*10\nF = 'data.txt'\n" + c.open +
+                                "\nSORT(FIle=F, Column=1, PhySsort=1)\nEND\n");
+    plat::writes_before_fault = -1;
+    EXPECT_NE(out.find("key=rdwrErK"), std::string::npos) << out;
+    EXPECT_EQ(read_file("data.txt"), c.data);
+    EXPECT_FALSE(fs::exists("TempSort"));
+  }
+}
+
+}  // namespace
