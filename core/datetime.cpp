@@ -1,5 +1,6 @@
 #include "core/datetime.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -24,6 +25,11 @@ long long floor_div(long long a, long long b) {
   if ((a % b != 0) && ((a < 0) != (b < 0))) --q;
   return q;
 }
+
+// The month factor of the calendar, 30.6001 as a single-precision number.
+constexpr double calendar_month_factor = 30.600099563598633;
+// Day number of 1 March 1600.
+constexpr std::int64_t march1600 = 2305508;
 
 void put2(char* p, int v) {
   p[0] = static_cast<char>('0' + v / 10);
@@ -140,20 +146,66 @@ void YMDHMSH(std::span<char> text) {
   STRITOC1(std::string_view(stamp.data(), stamp.size()), text);
 }
 
+std::int64_t day_number(std::int64_t year, std::int64_t month, std::int64_t day) {
+  // Years counted without a gap (0 is the year before 1), months carried
+  // into them, then March taken as the first month so that the leap day
+  // ends the year.
+  const std::int64_t carry = floor_div(month - 1, 12);
+  std::int64_t y = (year <= 0 ? year + 1 : year) + carry;
+  std::int64_t m = month - 12 * carry;
+  if (m <= 2) {
+    y -= 1;
+    m += 13;
+  } else {
+    m += 1;
+  }
+  const std::int64_t c = floor_div(y, 400) * 400;
+  const std::int64_t r = y - c;
+  return day + static_cast<std::int64_t>(calendar_month_factor * static_cast<double>(m)) + 365 * r +
+         r / 4 - r / 100 + march1600 + 146097 * (c - 1600) / 400 - 123;
+}
+
+CalendarDate date_of_day_number(std::int64_t n) {
+  const std::int64_t q = floor_div(n - march1600, 146097);
+  std::int64_t r = n - march1600 - 146097 * q;
+  const std::int64_t centuries = std::min<std::int64_t>(r / 36524, 3);
+  r -= 36524 * centuries;
+  const std::int64_t fours = r / 1461;
+  r -= 1461 * fours;
+  const std::int64_t years = std::min<std::int64_t>(r / 365, 3);
+  r -= 365 * years;
+  CalendarDate d;
+  d.year = 1600 + 400 * q + 100 * centuries + 4 * fours + years;
+  const std::int64_t k = (10 * r + 310) / 306 + 3;
+  d.day = r - static_cast<std::int64_t>(calendar_month_factor * static_cast<double>(k)) + 123;
+  if (k <= 13) {
+    d.month = k - 1;
+  } else {
+    d.month = k - 13;
+    d.year += 1;
+  }
+  if (d.year <= 0) d.year -= 1;
+  return d;
+}
+
+void CALENDAR(std::int32_t mode, std::int32_t& day, std::int32_t& month, std::int32_t& year,
+              std::int32_t& daynumber) {
+  auto cut = [](std::int64_t v) {
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
+  };
+  if (mode == 3) {
+    daynumber = cut(day_number(year, month, day));
+  } else if (mode == 4) {
+    const CalendarDate d = date_of_day_number(daynumber);
+    day = cut(d.day);
+    month = cut(d.month);
+    year = cut(d.year);
+  }
+}
+
 double excel_day_number(int year, int month, int day, double hour, double minute, double second,
                         double millisecond) {
-  // Months carry into the year; whole 400-year cycles (146097 days) are
-  // counted here so that the calendar count never leaves its range.
-  const long long y =
-      static_cast<long long>(year) + floor_div(static_cast<long long>(month) - 1, 12);
-  const int m = static_cast<int>(static_cast<long long>(month) - 1 -
-                                 floor_div(static_cast<long long>(month) - 1, 12) * 12) +
-                1;
-  const long long era = floor_div(y, 400);
-  const long long days = era * 146097 +
-                         plat::days_from_civil(static_cast<int>(y - era * 400), m, day) -
-                         plat::days_from_civil(1899, 12, 30);
-  return static_cast<double>(days) +
+  return static_cast<double>(day_number(year, month, day) - spreadsheet_epoch) +
          (((millisecond / 1000.0 + second) / 60.0 + minute) / 60.0 + hour) / 24.0;
 }
 

@@ -39,10 +39,32 @@ void SECONDSOFDAY(float& t);
 // to the text.
 void YMDHMSH(std::span<char> text);
 
-// Spreadsheet day number: days since 30 December 1899 in the proleptic
-// Gregorian calendar, plus the time of day as the fraction of a day. Months
-// outside 1 to 12 carry into the year, days and time parts outside their
-// ranges carry into the next larger unit.
+// Day numbers: Julian day numbers of the proleptic Gregorian calendar, which
+// has no year 0: the year before 1 is -1 (a year 0 is taken as 1). 1 January
+// 1 is 1721426, 15 October 1582 2299161, 1 January 2000 2451545. The
+// spreadsheet day number counts from 30 December 1899, day number 2415019.
+inline constexpr std::int64_t spreadsheet_epoch = 2415019;
+
+// The day number of a date. Months outside 1 to 12 carry into the year, days
+// outside the month into the months around it.
+std::int64_t day_number(std::int64_t year, std::int64_t month, std::int64_t day);
+struct CalendarDate {
+  std::int64_t year = 0;
+  std::int64_t month = 0;
+  std::int64_t day = 0;
+};
+// The date of a day number.
+CalendarDate date_of_day_number(std::int64_t n);
+
+// The calendar on 32-bit words: mode 3 gives the day number of day, month
+// and year, mode 4 day, month and year of the day number (a day number out
+// of the 32-bit range is cut to it); other modes do nothing.
+void CALENDAR(std::int32_t mode, std::int32_t& day, std::int32_t& month, std::int32_t& year,
+              std::int32_t& daynumber);
+
+// Spreadsheet day number of a date, plus the time of day as the fraction of
+// a day: the one conversion behind TIME's Excel values and the file times.
+// Time parts outside their ranges carry into the day.
 double excel_day_number(int year, int month, int day, double hour, double minute, double second,
                         double millisecond);
 

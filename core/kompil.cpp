@@ -430,6 +430,19 @@ void notbuilt(std::int32_t resumeline) {
   xeqstop = 0x7FFF;
 }
 
+// After a statement handed back at `kept`: the statement is done with
+// (nothing of it stays on the operand stack), and the run goes on after it,
+// or stands at it after a failure.
+void resumeafter(std::int32_t kept) {
+  xeqstackptr = xeqstackbase;
+  if (xeqstop != 0) {
+    xeqline = kept;
+    xeqmode &= ~4;
+  } else {
+    xeqline = kept + 1;
+  }
+}
+
 // The SOLVE statement handed back: its iteration, pass by pass, until a
 // pass fails, the iteration has finished or the pass limit is reached; the
 // run then goes on after the statement, or stands at it after a failure.
@@ -446,14 +459,16 @@ void solvepasses() {
   }
   solveiter = 0;
   modelstart = 0;
-  // The statement is done with: nothing of it stays on the operand stack.
-  xeqstackptr = xeqstackbase;
-  if (xeqstop != 0) {
-    xeqline = kept;
-    xeqmode &= ~4;
-  } else {
-    xeqline = kept + 1;
-  }
+  resumeafter(kept);
+}
+
+// The DIFFEQ statement handed back: its integration, once.
+void diffeqrun() {
+  xeqstop = 0;
+  const std::int32_t kept = xeqline;
+  oderun();
+  xeqmode = xeqmodesave;
+  resumeafter(kept);
 }
 
 // Step 9: the stop-word loop.
@@ -477,8 +492,11 @@ Next stopwords(std::span<char> text) {
     }
     if (s == handdll) {
       notbuilt(xeqline - 1);
-    } else if (s == handdiffeq || (s == handsolve && !solverun)) {
+    } else if ((s == handdiffeq && !oderun) || (s == handsolve && !solverun)) {
       notbuilt(xeqline);
+    } else if (s == handdiffeq) {
+      diffeqrun();
+      if (stopword() >= 1 && nomsg >= 1) continue;
     } else if (s == handsolve) {
       solvepasses();
       // A failed pass with an error label resumes like any other error.

@@ -24,6 +24,10 @@ inline void (*xeqstage)(std::span<const std::int16_t> code) = nullptr;
 // failed and sets bit 1 of `solvedone` when the iteration has finished.
 // Absent, a SOLVE handed back stops with "notYetBuilt".
 inline void (*solverun)() = nullptr;
+// The integration of a DIFFEQ statement, supplied by the numerical
+// built-ins: runs once, leaves `xeqstop` not 0 when it failed. Absent, a
+// DIFFEQ handed back stops with "notYetBuilt".
+inline void (*oderun)() = nullptr;
 // Editor services used while pasting: the clipboard text (at most the
 // given number of characters) and the save of the edit buffer.
 inline std::string (*clipboardtext)(std::int32_t most) = nullptr;

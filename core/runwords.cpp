@@ -27,6 +27,10 @@ void reset_runwords() {
   modelstart = 0;
   keystate.fill(0);
   keyrec.fill(0);
+  keykept = 0;
+  keyreported = 0;
+  keyscan = 0;
+  mousebtn = 0;
   std::fill(edvars.raw().begin(), edvars.raw().end(), 0);
   edmark = 0;
 }

@@ -66,6 +66,16 @@ inline std::array<std::uint8_t, 4> keystate{};
 // F9 0x3C to 0x43), modifier bits, scan class. Its scan-code byte is set to
 // 1 while a command or fired alarm is pending; waiting built-ins poll it.
 inline std::array<std::uint8_t, 4> keyrec{};
+// The words of the last key that the KEY built-in reports: `keykept` the
+// last key record (character code in the low byte, scan code in the second,
+// scan class in the high byte), written by the input step when a key
+// arrives during a run; `keyreported` the record KEY reported last;
+// `keyscan` the scan code of the last key down; `mousebtn` the last mouse
+// button event. KEY clears them all: a key is reported once.
+inline std::int32_t keykept = 0;
+inline std::int32_t keyreported = 0;
+inline std::int32_t keyscan = 0;
+inline std::int32_t mousebtn = 0;
 
 // The editor's 25 state words, fields 1 to 25 (the editor keeps them
 // together and saves them with the script's working copy).

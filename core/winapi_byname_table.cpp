@@ -14,6 +14,7 @@
 
 #include "core/winapi_byname.h"
 #include "platform/charcase.h"
+#include "platform/clocks.h"
 #include "platform/win_window.h"
 
 namespace core {
@@ -71,14 +72,12 @@ std::int64_t GetModuleHandleA(const WinApiArgs& a) {
 }
 std::int64_t QueryPerformanceFrequency(const WinApiArgs& a) {
   if (a[0] == 0) return fail(winerr_invalid_parameter);
-  *ptr<std::int64_t>(a[0]) = 1'000'000'000;
+  *ptr<std::int64_t>(a[0]) = plat::counter_frequency();
   return 1;
 }
 std::int64_t QueryPerformanceCounter(const WinApiArgs& a) {
   if (a[0] == 0) return fail(winerr_invalid_parameter);
-  *ptr<std::int64_t>(a[0]) = std::chrono::duration_cast<std::chrono::nanoseconds>(
-                                 std::chrono::steady_clock::now().time_since_epoch())
-                                 .count();
+  *ptr<std::int64_t>(a[0]) = plat::counter_now();
   return 1;
 }
 std::int64_t GetModuleFileNameA(const WinApiArgs& a) {

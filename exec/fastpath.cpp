@@ -519,7 +519,9 @@ Outcome runstatement(std::span<const std::int16_t> code) {
       if (!quietstate()) break;
       settled = true;
     }
-    if (!quietline()) break;
+    // The break key can be set from outside the loop (a signal handler):
+    // it is read again after every statement.
+    if (!quietline() || core::keyrec[1] == 1) break;
   }
   Outcome o = handed;
   o.kind = r;

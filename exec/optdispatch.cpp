@@ -160,7 +160,6 @@ void reset_optdispatch() {
   clearoptions();
   optkw.assign(noptslots - 1, 0);
   realtimeflags = 0;
-  realtimehook = nullptr;
 }
 
 }  // namespace exec

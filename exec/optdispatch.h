@@ -123,11 +123,13 @@ void BUISOPTNEW(std::int16_t header, std::int16_t assignkind, std::span<const st
                 std::int32_t n);
 
 // The run timer of the status bar, called around a dialog build while bit 0
-// of its flag word is set; absent until the clocks provide it.
+// of its flag word (the timer display) is set; the stopwatch of the files
+// and devices (io/stopwatch.h) installs itself here.
 inline std::int32_t realtimeflags = 0;
 inline void (*realtimehook)(std::int32_t mode, std::int32_t value) = nullptr;
 
-// Clears the option table and the hooks.
+// Clears the option table and the timer display; the installed run timer
+// stays, as the built-ins of `opttable` do.
 void reset_optdispatch();
 
 }  // namespace exec

@@ -1,6 +1,7 @@
 // The input step between statements until the IDE brings its own: the
 // platform's queue is pumped once, Escape becomes the break key of the key
-// record, a typed character is kept for the label jump and KEY, and a quit
+// record, a typed character is kept for the label jump and, with its scan
+// code, for KEY (the scan class is left to the IDE's key reader), and a quit
 // request becomes the pending command 999.
 #include "core/runwords.h"
 #include "exec/xeq.h"
@@ -25,10 +26,13 @@ void panliostandin() {
       core::keystate[1] = 1;
       continue;
     }
+    const auto scan = static_cast<std::int32_t>((msg.lParam >> 16) & 0xFF);
     if (msg.message == win::WM_CHAR) {
       core::keyrec[0] = static_cast<std::uint8_t>(msg.wParam & 0xFF);
+      core::keykept = static_cast<std::int32_t>(msg.wParam & 0xFF) | scan << 8;
       continue;
     }
+    if (msg.message == win::WM_KEYDOWN || msg.message == win::WM_SYSKEYDOWN) core::keyscan = scan;
     win::TranslateMessage(&msg);
     win::DispatchMessageA(&msg);
   }

@@ -767,7 +767,11 @@ std::int32_t oneword(Eval& e, std::int32_t p) {
   }
   if ((w & 0xFE00u) == 0xFE00u) {
     if (e.firstkw < 0) e.firstkw = e.sp;
-    const bool repeat = p > e.first && word(e, p - 1) == w;
+    // An option without a value is its marker written twice: a marker is
+    // that filler when an odd run of the same marker stands before it.
+    std::int32_t run = 0;
+    while (p - 1 - run >= e.first && word(e, p - 1 - run) == w) ++run;
+    const bool repeat = run % 2 == 1;
     return push(e, repeat ? omitted : static_cast<std::int32_t>(w & 0x1FFu)) ? 0 : 2002;
   }
   if ((w & 0xF800u) == 0xF800u) return optionstatement(e, p);

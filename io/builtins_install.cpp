@@ -3,20 +3,28 @@
 #include "core/shoplists.h"
 #include "exec/headless_run.h"
 #include "exec/optdispatch.h"
+#include "io/keys.h"
 #include "io/readwrite.h"
 #include "io/rwfiles.h"
+#include "io/stopwatch.h"
+#include "io/timedate.h"
 
 namespace io {
 
 namespace {
 
 void callopen(const exec::OptCall& call) { READWRITE('O', call.items); }
+void calltime(const exec::OptCall&) { TIMEBUILTIN(); }
+void callkey(const exec::OptCall&) { KEY(); }
 
 }  // namespace
 
 void install_builtins() {
   exec::install_optroutine(core::OptStmt::OPEN, callopen);
+  exec::install_optroutine(core::OptStmt::TIME, calltime);
+  exec::install_optroutine(core::OptStmt::KEY, callkey);
   exec::closescriptfiles = RWCLOSEALL;
+  exec::realtimehook = REALTIME;
 }
 
 }  // namespace io

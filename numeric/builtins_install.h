@@ -8,7 +8,8 @@ namespace numeric {
 void install_builtins();
 
 // Start values of the settings that stay in force from one statement (and
-// run) to the next: the root threshold and SOLVE's state.
+// run) to the next: the root threshold, SOLVE's state and DIFFEQ's
+// integration.
 void reset_numeric();
 
 }  // namespace numeric

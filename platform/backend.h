@@ -47,6 +47,10 @@ class Backend {
   virtual void window_created(win::HWND) {}
   virtual void window_destroyed(win::HWND) {}
   virtual void window_changed(win::HWND) {}
+  // The caret moved, showed or hid (plat::caret_rect); the program's
+  // clipboard changed (plat::clipboard_text).
+  virtual void caret_changed() {}
+  virtual void clipboard_changed() {}
   // The pixels of a top-level window's surface changed inside `area`
   // (window coordinates: (0,0) is the outer top-left corner).
   virtual void present(win::HWND, const win::RECT& area) { (void)area; }

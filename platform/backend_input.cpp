@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "platform/backend.h"
+#include "platform/win_controls_internal.h"
 #include "platform/win_message_keys.h"
 #include "platform/win_window_tree.h"
 
@@ -21,6 +22,7 @@ struct LastClick {
   POINT pt;
 };
 LastClick last_click;
+HWND leave_wnd = nullptr;  // told with WM_MOUSELEAVE when the mouse leaves it
 
 }  // namespace
 
@@ -29,7 +31,10 @@ POINT& cursor_pos() { return cursor; }
 void reset_mouse() {
   cursor = {0, 0};
   last_click = LastClick();
+  leave_wnd = nullptr;
 }
+
+void track_mouse_leave(HWND h) { leave_wnd = h; }
 
 }  // namespace win::detail
 
@@ -134,6 +139,10 @@ void input_key(int vk, int scan, bool down, bool extended, int ch, int repeat) {
 void input_mouse_move(int x, int y) {
   cursor = {x, y};
   MouseTarget t = mouse_target(WM_MOUSEMOVE);
+  if (leave_wnd != nullptr && (t.wnd != leave_wnd || t.hit != HTCLIENT)) {
+    post(make_msg(leave_wnd, WM_MOUSELEAVE, 0, 0), QS_MOUSEMOVE);
+    leave_wnd = nullptr;
+  }
   if (t.wnd == nullptr || t.hit != HTCLIENT) return;
   post_mouse_move(make_msg(t.wnd, WM_MOUSEMOVE, mouse_key_flags(false), client_lparam(t.wnd)));
 }
@@ -154,7 +163,14 @@ void input_mouse_button(int button, bool down, int x, int y) {
       if (find(t.wnd) == nullptr) return;
     }
   }
-  if (t.hit != HTCLIENT) return;
+  if (t.hit != HTCLIENT) {
+    // A press on the frame: its menu bar or scroll bars.
+    if (down && button == 0)
+      post(make_msg(t.wnd, WM_NCLBUTTONDOWN, static_cast<WPARAM>(t.hit),
+                    MAKELPARAM(static_cast<WORD>(cursor.x), static_cast<WORD>(cursor.y))),
+           QS_MOUSEBUTTON);
+    return;
+  }
   if (down) {
     std::int64_t now = now_ms();
     bool dbl = (find(t.wnd)->cls->style & CS_DBLCLKS) && last_click.wnd == t.wnd &&

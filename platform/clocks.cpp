@@ -26,7 +26,7 @@ std::int64_t start_ns() {
 
 struct VirtualClock {
   bool on = false;
-  std::int64_t utc_ms = 0;
+  std::int64_t utc_us = 0;
   int offset_minutes = 0;
   std::int64_t counter_ns = 0;  // the monotonic reading it stands for
 };
@@ -91,7 +91,7 @@ LocalDateTime local_from_utc_ms(std::int64_t utc_ms, int utc_offset_minutes) {
 LocalDateTime local_now() {
   {
     std::lock_guard lock(clock_mutex);
-    if (vclock.on) return local_from_utc_ms(vclock.utc_ms, vclock.offset_minutes);
+    if (vclock.on) return local_from_utc_ms(floor_div(vclock.utc_us, 1000), vclock.offset_minutes);
   }
   timespec ts{};
   clock_gettime(CLOCK_REALTIME, &ts);
@@ -134,15 +134,19 @@ void set_virtual_clock(const LocalDateTime& t) {
   // virtual one stands when it was on already: it never runs backwards.
   if (!vclock.on) vclock.counter_ns = now_ns;
   vclock.on = true;
-  vclock.utc_ms = utc_ms;
+  vclock.utc_us = utc_ms * 1000;
   vclock.offset_minutes = t.utc_offset_minutes;
 }
 
 void advance_virtual_clock(std::int64_t milliseconds) {
+  advance_virtual_clock_us(milliseconds * 1000);
+}
+
+void advance_virtual_clock_us(std::int64_t microseconds) {
   std::lock_guard lock(clock_mutex);
   if (!vclock.on) return;
-  vclock.utc_ms += milliseconds;
-  vclock.counter_ns += milliseconds * ns_per_ms;
+  vclock.utc_us += microseconds;
+  vclock.counter_ns += microseconds * 1000;
 }
 
 void clear_virtual_clock() {

@@ -47,6 +47,7 @@ double process_cpu_seconds();
 // counts), advance moves it forward, clear switches it off.
 void set_virtual_clock(const LocalDateTime& t);
 void advance_virtual_clock(std::int64_t milliseconds);
+void advance_virtual_clock_us(std::int64_t microseconds);
 void clear_virtual_clock();
 bool virtual_clock_on();
 

@@ -14,6 +14,13 @@ constexpr char16_t kHigh[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 
 
 char32_t unicode_of_1252(unsigned char c) { return c >= 0x80 && c < 0xA0 ? kHigh[c - 0x80] : c; }
 
+unsigned char cp1252_of_unicode(char32_t c) {
+  if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<unsigned char>(c);
+  for (int i = 0; i < 32; ++i)
+    if (kHigh[i] == c) return static_cast<unsigned char>(0x80 + i);
+  return '?';
+}
+
 void append_utf8(std::string& out, char32_t c) {
   if (c < 0x80) {
     out += static_cast<char>(c);

@@ -12,6 +12,9 @@ namespace plat {
 // page leaves unassigned (0x81, 0x8D, 0x8F, 0x90, 0x9D) keep their own value.
 char32_t unicode_of_1252(unsigned char c);
 
+// The Windows-1252 byte of a code point; '?' when the code page lacks it.
+unsigned char cp1252_of_unicode(char32_t c);
+
 // Appends the UTF-8 form of a code point below 0x10000.
 void append_utf8(std::string& out, char32_t c);
 

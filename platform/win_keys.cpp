@@ -50,14 +50,20 @@ void key_changed_now(int vk, bool down) {
 
 bool key_down_now(int vk) { return vk > 0 && vk <= 255 && down_in(now_state, vk); }
 
+namespace {
+bool alt_alone = false;  // Alt went down and nothing else since
+}  // namespace
+
 void key_message_taken(const MSG& msg) {
   int vk = static_cast<int>(msg.wParam & 0xFF);
+  if (msg.message >= WM_LBUTTONDOWN && msg.message <= WM_MBUTTONDBLCLK) alt_alone = false;
   switch (msg.message) {
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
     case WM_KEYUP:
     case WM_SYSKEYUP: {
       bool down = msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN;
+      if (down && (vk != VK_MENU || (msg.lParam & (1 << 30)) == 0)) alt_alone = vk == VK_MENU;
       change(queued_state, vk, down);
       if (int side = sided_key(vk, msg.lParam)) change(queued_state, side, down);
       break;
@@ -154,7 +160,10 @@ unsigned char key_char(int vk) {
   return 0;
 }
 
+bool alt_pressed_alone() { return alt_alone; }
+
 void reset_keys() {
+  alt_alone = false;
   now_state.fill(0);
   queued_state.fill(0);
   pressed_since.fill(false);

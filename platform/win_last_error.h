@@ -18,7 +18,14 @@ inline constexpr DWORD ERROR_MOD_NOT_FOUND = 126;
 inline constexpr DWORD ERROR_PROC_NOT_FOUND = 127;
 inline constexpr DWORD ERROR_ALREADY_EXISTS = 183;
 inline constexpr DWORD ERROR_INVALID_WINDOW_HANDLE = 1400;
+inline constexpr DWORD ERROR_INVALID_MENU_HANDLE = 1401;
+inline constexpr DWORD ERROR_INVALID_ACCEL_HANDLE = 1403;
 inline constexpr DWORD ERROR_CANNOT_FIND_WND_CLASS = 1407;
+inline constexpr DWORD ERROR_CLASS_ALREADY_EXISTS = 1410;
+inline constexpr DWORD ERROR_CLASS_DOES_NOT_EXIST = 1411;
+inline constexpr DWORD ERROR_CLASS_HAS_WINDOWS = 1412;
+inline constexpr DWORD ERROR_CLIPBOARD_NOT_OPEN = 1418;
+inline constexpr DWORD ERROR_CHILD_WINDOW_MENU = 1436;
 
 DWORD GetLastError();
 void SetLastError(DWORD code);

@@ -74,5 +74,10 @@ int safe_message_box_answer(win::UINT style);
 bool message_box_offers(win::UINT style, int answer);
 // Empties the answer queue and the log.
 void reset_message_boxes();
+// With a display a box is a modal dialog of a message-box icon, the text
+// and buttons with mnemonics; this shows boxes so also without one (tests
+// drive them with injected keys and clicks; a box nobody answers gets its
+// safe answer).
+void set_message_boxes_as_windows(bool on);
 
 }  // namespace plat

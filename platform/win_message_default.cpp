@@ -6,6 +6,7 @@
 #include "platform/backend.h"
 #include "platform/win_cursor.h"
 #include "platform/win_gdi.h"
+#include "platform/win_menu.h"
 #include "platform/win_message_keys.h"
 #include "platform/win_window_tree.h"
 
@@ -33,6 +34,11 @@ int hit_test(Window& w, POINT screen) {
   }
   if (is_toplevel(w) && w.menu != nullptr && y >= top && y < top + kMenuBarHeight) return HTMENU;
   return HTBORDER;
+}
+
+void send_to_top(Window& w, UINT msg, WPARAM wp, LPARAM lp) {
+  Window* t = toplevel_of(w);
+  if (t != nullptr && t->handle != desktop_handle()) SendMessageA(t->handle, msg, wp, lp);
 }
 
 LRESULT erase_background(Window& w, HDC dc) {
@@ -128,12 +134,46 @@ LRESULT DefWindowProcA(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_HELP:
       if (!is_toplevel(*w)) return SendMessageA(w->parent, msg, wp, lp);
       return 0;
+    case WM_NCLBUTTONDOWN: {
+      POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+      if (wp == HTVSCROLL || wp == HTHSCROLL)
+        track_window_scroll_bar(wnd, static_cast<int>(wp), pt);
+      if (wp == HTMENU) track_menu_bar(wnd, pt, true, 0);
+      return 0;
+    }
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC: {
+      // Fields on the window colour, everything else on the button face.
+      const bool field = msg == WM_CTLCOLOREDIT || msg == WM_CTLCOLORLISTBOX;
+      auto dc = reinterpret_cast<HDC>(wp);
+      SetTextColor(dc, GetSysColor(field ? COLOR_WINDOWTEXT : COLOR_BTNTEXT));
+      SetBkColor(dc, GetSysColor(field ? COLOR_WINDOW : COLOR_BTNFACE));
+      return reinterpret_cast<LRESULT>(GetSysColorBrush(field ? COLOR_WINDOW
+                                                        : msg == WM_CTLCOLORSCROLLBAR
+                                                            ? COLOR_SCROLLBAR
+                                                            : COLOR_BTNFACE));
+    }
     case WM_SYSKEYDOWN:
       if (wp == static_cast<WPARAM>(VK_F4) && (lp & (1 << 29))) {
         Window* t = toplevel_of(*w);
         if (t != nullptr && t->handle != desktop_handle())
           SendMessageA(t->handle, WM_SYSCOMMAND, SC_CLOSE, 0);
       }
+      if (wp == static_cast<WPARAM>(VK_F10)) send_to_top(*w, WM_SYSCOMMAND, SC_KEYMENU, 0);
+      return 0;
+    case WM_SYSKEYUP:
+      // Alt pressed and released alone selects the menu bar.
+      if (wp == static_cast<WPARAM>(VK_MENU) && alt_pressed_alone())
+        send_to_top(*w, WM_SYSCOMMAND, SC_KEYMENU, 0);
+      return 0;
+    case WM_SYSCHAR:
+      // Alt and a letter: the menu bar's item with that mnemonic.
+      send_to_top(*w, WM_SYSCOMMAND, SC_KEYMENU, static_cast<LPARAM>(wp & 0xFF));
       return 0;
     case WM_SYSCOMMAND:
       switch (wp & 0xFFF0) {
@@ -148,6 +188,9 @@ LRESULT DefWindowProcA(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
           return 0;
         case SC_RESTORE:
           ShowWindow(wnd, SW_RESTORE);
+          return 0;
+        case SC_KEYMENU:
+          track_menu_bar(wnd, POINT{}, false, static_cast<unsigned char>(lp));
           return 0;
         default:
           return 0;

@@ -1,11 +1,12 @@
-// MessageBoxA: drawn by a back end with a display, otherwise answered from
-// the test queue or with the answer that cannot repeat work; every box is
-// logged on standard error.
+// MessageBoxA: a dialog with a display (or when tests ask for windows),
+// otherwise answered from the test queue or with the answer that cannot
+// repeat work; every box is logged on standard error.
 #include <cstdio>
 #include <deque>
 
 #include "platform/backend.h"
 #include "platform/cp1252.h"
+#include "platform/win_controls_internal.h"
 #include "platform/win_message_box.h"
 #include "platform/win_msgbox_report.h"
 #include "platform/win_window_tree.h"
@@ -71,7 +72,7 @@ namespace win {
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
   std::string_view t = text != nullptr ? text : "";
   std::string_view c = caption != nullptr ? caption : "Error";
-  int answer = plat::backend().message_box(owner, t, c, type);
+  int answer = win::detail::message_box_dialog(owner, t, c, type);
   const char* note = "";
   if (answer < 0) {
     answer = plat::safe_message_box_answer(type);

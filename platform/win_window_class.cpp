@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/charcase.h"
+#include "platform/win_last_error.h"
 #include "platform/win_window_tree.h"
 
 namespace win::detail {
@@ -12,14 +13,20 @@ namespace {
 
 std::vector<std::unique_ptr<WindowClass>> classes;
 ATOM next_atom = 0xC000;
+bool builtins_ready = false;
 
 bool is_atom(LPCSTR name) { return reinterpret_cast<std::uintptr_t>(name) < 0x10000; }
 
 ATOM register_class(const WNDCLASSEXA& wc) {
   if (wc.lpszClassName == nullptr || is_atom(wc.lpszClassName) || wc.lpfnWndProc == nullptr ||
-      wc.cbClsExtra < 0 || wc.cbWndExtra < 0)
+      wc.cbClsExtra < 0 || wc.cbWndExtra < 0) {
+    SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
-  if (find_class(wc.lpszClassName) != nullptr) return 0;
+  }
+  if (find_class(wc.lpszClassName) != nullptr) {
+    SetLastError(ERROR_CLASS_ALREADY_EXISTS);
+    return 0;
+  }
   auto c = std::make_unique<WindowClass>();
   c->name = wc.lpszClassName;
   c->atom = next_atom++;
@@ -48,6 +55,10 @@ ATOM register_class(const WNDCLASSEXA& wc) {
 
 WindowClass* find_class(LPCSTR name) {
   if (name == nullptr) return nullptr;
+  if (!builtins_ready) {
+    builtins_ready = true;
+    register_builtin_classes();
+  }
   if (is_atom(name)) {
     auto atom = static_cast<ATOM>(reinterpret_cast<std::uintptr_t>(name));
     for (auto& c : classes)
@@ -59,7 +70,20 @@ WindowClass* find_class(LPCSTR name) {
   return nullptr;
 }
 
-void reset_classes() { classes.clear(); }
+// A built-in class keeps its classic atom.
+ATOM register_builtin_class(const WNDCLASSEXA& wc, ATOM atom) {
+  if (register_class(wc) == 0) return 0;
+  if (atom != 0) {
+    classes.back()->atom = atom;
+    --next_atom;
+  }
+  return classes.back()->atom;
+}
+
+void reset_classes() {
+  classes.clear();
+  builtins_ready = false;
+}
 
 }  // namespace win::detail
 
@@ -90,9 +114,15 @@ ATOM RegisterClassExA(const WNDCLASSEXA* wc) {
 
 BOOL UnregisterClassA(LPCSTR class_name, HINSTANCE) {
   WindowClass* c = find_class(class_name);
-  if (c == nullptr) return FALSE;
+  if (c == nullptr) {
+    SetLastError(ERROR_CLASS_DOES_NOT_EXIST);
+    return FALSE;
+  }
   for (HWND h : all_windows())
-    if (find(h)->cls == c) return FALSE;  // still in use
+    if (find(h)->cls == c) {
+      SetLastError(ERROR_CLASS_HAS_WINDOWS);
+      return FALSE;  // still in use
+    }
   std::erase_if(classes, [c](const auto& p) { return p.get() == c; });
   return TRUE;
 }

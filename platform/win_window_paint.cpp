@@ -256,6 +256,19 @@ void draw_frame(Window& w) {
   }
   cairo_destroy(cr);
   cairo_surface_flush(t->surface);
+  if ((is_toplevel(w) && w.menu != nullptr) || (w.style & (WS_VSCROLL | WS_HSCROLL))) {
+    // Menu bar and scroll bars, drawn by their own files.
+    RECT whole = offset(RECT{0, 0, cx, cy}, off.x, off.y);
+    HDC dc = seam::make_surface_dc(t->surface, off.x, off.y, whole, w.handle);
+    if (dc != nullptr) {
+      if (is_toplevel(w) && w.menu != nullptr) {
+        const int top = b + ((w.style & WS_CAPTION) == WS_CAPTION ? kCaptionHeight : 0);
+        paint_menu_bar(w, dc, RECT{b, top, cx - b, top + kMenuBarHeight});
+      }
+      paint_window_scroll_bars(w, dc);
+      seam::free_surface_dc(dc);
+    }
+  }
   if (caption_text) {
     // The title in the drawing side's default GUI font.
     RECT clip = offset(caption_rect, off.x, off.y);

@@ -237,17 +237,26 @@ HWND CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR window_name, DWOR
                      int y, int width, int height, HWND parent, HMENU menu, HINSTANCE inst,
                      LPVOID param) {
   WindowClass* c = find_class(class_name);
-  if (c == nullptr) return nullptr;
+  if (c == nullptr) {
+    SetLastError(ERROR_CANNOT_FIND_WND_CLASS);
+    return nullptr;
+  }
   bool child = (style & WS_CHILD) != 0;
   HWND parent_handle = desktop_handle();
   HWND owner = nullptr;
   if (child) {
     Window* p = find(parent);
-    if (p == nullptr || parent == desktop_handle()) return nullptr;
+    if (p == nullptr || parent == desktop_handle()) {
+      SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+      return nullptr;
+    }
     parent_handle = parent;
   } else if (parent != nullptr && parent != desktop_handle()) {
     Window* p = find(parent);
-    if (p == nullptr) return nullptr;
+    if (p == nullptr) {
+      SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+      return nullptr;
+    }
     owner = toplevel_of(*p)->handle;
   }
   // Overlapped windows always have a caption.
@@ -349,7 +358,10 @@ HWND CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR window_name, DWOR
 
 BOOL DestroyWindow(HWND wnd) {
   Window* w = find(wnd);
-  if (w == nullptr || wnd == desktop_handle() || w->destroying) return FALSE;
+  if (w == nullptr || wnd == desktop_handle() || w->destroying) {
+    if (w == nullptr) SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return FALSE;
+  }
   // Owned windows go first, whole.
   std::vector<HWND> owned;
   for (HWND h : all_windows())
@@ -592,6 +604,12 @@ void reset_windows() {
   win::detail::reset_mouse();
   win::detail::reset_input_state();
   win::detail::reset_geometry();
+  win::detail::reset_menus();
+  win::detail::reset_caret();
+  win::detail::reset_buddies();
+  win::detail::reset_message_box_windows();
+  win::detail::reset_clipboard();
+  win::detail::reset_resources();
   reset_message_boxes();
   win::detail::reset_cursor();
   set_backend(nullptr);

@@ -11,10 +11,24 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/win_last_error.h"
 #include "platform/win_message.h"
 #include "platform/win_window.h"
 
 namespace win::detail {
+
+// Private state of a built-in control or a dialog, owned by its window.
+struct ControlData {
+  virtual ~ControlData() = default;
+};
+
+// One of a window's own scroll bars (a scroll-bar control keeps its own in
+// vbar).
+struct ScrollBarState {
+  int min = 0;
+  int max = 100;
+  int pos = 0;
+};
 
 struct WindowClass {
   std::string name;
@@ -56,10 +70,15 @@ struct Window {
   bool nc_dirty = false;  // WM_NCPAINT owed
   bool destroying = false;
   cairo_surface_t* surface = nullptr;  // top-level windows: all pixels
+  ScrollBarState hbar, vbar;           // the window's own scroll bars
+  std::unique_ptr<ControlData> data;   // built-in controls and dialogs
 };
 
-// Classes (class file): by name (any case) or atom; null when unknown.
+// Classes (class file): by name (any case) or atom; null when unknown. The
+// built-in classes are registered on first need after every reset.
 WindowClass* find_class(LPCSTR name);
+ATOM register_builtin_class(const WNDCLASSEXA& wc, ATOM atom);
+void register_builtin_classes();  // controls file
 void reset_classes();
 void reset_tree();
 
@@ -124,6 +143,25 @@ void make_surface(Window& w);
 void resize_surface(Window& w);
 void free_surface(Window& w);
 void draw_frame(Window& w);
+// Parts of the frame drawn by the menu and scroll-bar files, in window
+// coordinates of `dc`.
+void paint_menu_bar(Window& w, HDC dc, const RECT& bar);
+void paint_window_scroll_bars(Window& w, HDC dc);
+// A press on the frame: tracks a window's own scroll bar (hit HTHSCROLL or
+// HTVSCROLL) until the button goes up, sending WM_HSCROLL or WM_VSCROLL;
+// tracks the menu bar (opened by the mouse at a screen point, or by the
+// keyboard: Alt or F10 with ch 0, Alt and a mnemonic character).
+void track_window_scroll_bar(HWND h, int hit, POINT screen);
+void track_menu_bar(HWND h, POINT screen, bool by_mouse, unsigned char ch);
+
+// What the controls, dialogs, menus, pictures, the caret and the clipboard
+// keep between windows (their files); emptied by reset_windows.
+void reset_menus();
+void reset_resources();
+void reset_clipboard();
+void reset_caret();
+void reset_buddies();
+void reset_message_box_windows();
 // Any visible window owes a paint (no messages sent).
 bool any_paint_pending();
 // A device context over the client area (or the whole window) of a
@@ -159,6 +197,9 @@ bool timer_has_proc(HWND wnd, UINT_PTR id, TIMERPROC proc);
 void reset_timers();
 
 // Keys (keys file).
+// Whether Alt went down last with no other key or button since (a release
+// then opens the menu bar).
+bool alt_pressed_alone();
 void key_changed_now(int vk, bool down);  // the immediate state
 bool key_down_now(int vk);
 void key_message_taken(const MSG& msg);  // the queued state

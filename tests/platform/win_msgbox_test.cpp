@@ -64,13 +64,19 @@ struct FakeDisplay final : plat::Backend {
   SIZE screen_size() const override { return {800, 600}; }
   int dpi() const override { return 120; }
   bool has_display() const override { return true; }
+  bool answer_yes = false;  // the user presses Y once a box is up
   void poll() override {
     if (++polls == 1) plat::input_key('K', 0x25, true);
+    char cls[16] = "";
+    GetClassNameA(GetActiveWindow(), cls, sizeof cls);
+    if (answer_yes && std::string(cls) == "#32770") {
+      answer_yes = false;
+      plat::inject_key_press('Y', 'y');
+    }
   }
   bool wait(int) override { return true; }
   void window_created(HWND) override { ++created; }
   void present(HWND, const RECT&) override { ++presents; }
-  int message_box(HWND, std::string_view, std::string_view, UINT) override { return IDYES; }
 };
 
 }  // namespace
@@ -89,6 +95,7 @@ TEST_F(WinMessageBox, ABackEndWithADisplayIsPolledDrawsAndAnswers) {
   EXPECT_LT(fake.polls, 100);  // at most once per millisecond
   pump();
   EXPECT_GT(fake.presents, 0);
+  fake.answer_yes = true;
   EXPECT_EQ(MessageBoxA(h, "x", "y", MB_YESNO), IDYES);
   plat::set_backend(nullptr);
   EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 1280);

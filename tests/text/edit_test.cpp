@@ -1,0 +1,302 @@
+// The EDIT statement called directly over hand-made stores (the break key,
+// the run timer, values a script cannot write, random option lists), and
+// its failures through whole scripts.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "core/rawmem.h"
+#include "core/runwords.h"
+#include "core/stores.h"
+#include "core/symbols.h"
+#include "exec/headless_run.h"
+#include "exec/optdispatch.h"
+#include "exec/postfix.h"
+#include "exec/tempstrings.h"
+#include "exec/xeq2.h"
+#include "support/stores_fixture.h"
+#include "support/test_support.h"
+#include "text/builtins_install.h"
+#include "text/edit.h"
+#include "text/edit_state.h"
+
+namespace {
+
+using storetest::addarray;
+using storetest::addcharvar;
+using storetest::addsym;
+using storetest::textof;
+
+// Stores with the predefined names, a result cell and the option list of
+// one EDIT call, written in order.
+class Edit : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    kept = exec::PANLIOSTEP;
+    exec::PANLIOSTEP = [] {
+      if (++steps == breakat) core::keystate[1] = 1;
+    };
+    fresh();
+  }
+  void fresh() {
+    storetest::setup();
+    storetest::addspecials();
+    result = addsym("R#", 0x88);
+    steps = 0;
+    breakat = 0;
+  }
+  void TearDown() override {
+    exec::PANLIOSTEP = kept;
+    exec::realtimeflags = 0;
+    exec::realtimehook = nullptr;
+    core::reset_runwords();
+  }
+
+  std::int32_t num(double v) {
+    const std::int32_t k = addsym(std::to_string(v), 0x81);
+    core::z(k) = v;
+    return k;
+  }
+  std::int32_t lit(std::string_view s) {
+    const std::int32_t k = addcharvar("'", s);
+    core::name(k).type = 0x41;
+    return k;
+  }
+  void opt(int kw, std::int32_t v = 0) { opts.push_back({kw, v > 0 ? v : -kw}); }
+  void run(std::int16_t assignkind = 0) {
+    core::iresult = result;
+    core::c1tmptop = core::c1top;
+    core::xeqstop = 0;
+    core::msgkey.blank();
+    exec::xeqexpr.ndescr = 0;
+    exec::noptions = static_cast<std::int32_t>(opts.size());
+    for (std::size_t i = 0; i < opts.size(); ++i) {
+      exec::optkw(exec::noptions - static_cast<std::int32_t>(i)) =
+          static_cast<std::uint8_t>(opts[i].first);
+      exec::optval(exec::noptions - static_cast<std::int32_t>(i)) = opts[i].second;
+    }
+    exec::OptCall call;
+    call.assignkind = assignkind;
+    text::EDIT(call);
+    opts.clear();
+  }
+  double value(std::int32_t k) { return core::z(k); }
+
+  std::int32_t result = 0;
+  std::vector<std::pair<int, std::int32_t>> opts;
+  void (*kept)() = nullptr;
+  static inline int steps = 0, breakat = 0;
+};
+
+namespace kw = text::ekw;
+
+TEST_F(Edit, EscapeEndsLoopsAndRangesAndTheProgressIsShown) {
+  const std::int32_t s = addcharvar("S", "aaaaaaaaaaa");
+  const std::int32_t a = addarray("A", 5, 1);
+  // An endless loop ends at the break key with the stop word -4.
+  breakat = 3;
+  opt(kw::Text, s);
+  opt(kw::DO);
+  opt(kw::Right, num(0));
+  opt(kw::ENDDO);
+  opt(kw::Count);
+  run();
+  EXPECT_EQ(core::xeqstop, -4);
+  EXPECT_EQ(steps, 3);
+  EXPECT_EQ(core::name(result).type, 0x48);  // the run's end still gives the result
+  // Ranges: the step between two ranges shows the progress and breaks.
+  static std::vector<std::string> shown;
+  exec::realtimeflags = 1;
+  exec::realtimehook = [](std::int32_t mode, std::int32_t) {
+    if (mode == -1) shown.push_back(text::editprogress.str());
+  };
+  steps = 0;
+  core::keystate[1] = 0;
+  breakat = 2;
+  opt(kw::Text, s);
+  opt(kw::RaNge, num(1));
+  opt(kw::GetPosition, a);
+  run();
+  EXPECT_EQ(core::xeqstop, -4);
+  EXPECT_EQ(shown, (std::vector<std::string>{"10%", "20%"}));
+  const std::int32_t e = core::name(a).adr;
+  EXPECT_EQ(value(e), 1.0);
+  EXPECT_EQ(value(e + 1), 2.0);
+  EXPECT_EQ(value(e + 2), 0.0);
+}
+
+TEST_F(Edit, ValuesAScriptCannotWrite) {
+  const std::int32_t s = addcharvar("S", "abcdef");
+  const std::int32_t t = addcharvar("T", "xyz");
+  const std::int32_t g = addsym("G", 0x80);
+  // A text value makes SetPosition tolerant of values below 1.
+  opt(kw::Text, s);
+  opt(kw::Right, num(2));
+  opt(kw::SetPosition, lit("x"));
+  opt(kw::SetPosition, num(0));
+  opt(kw::GetPosition, g);
+  opt(kw::Count);
+  run(0x8400);
+  EXPECT_EQ(value(g), 3.0);
+  // The receiving variable starts with the character of code 1, unless it
+  // is the edited text itself.
+  core::xeqtarget = t;
+  opt(kw::Text, s);
+  run(0x8400);
+  EXPECT_EQ(textof(t), "\x01yz");
+  EXPECT_EQ(std::string(core::c1namen.ptr(core::I4EQUZ(1, result)), 6), "abcdef");
+  EXPECT_EQ(core::name(result).type, 0x48);
+  core::xeqtarget = s;
+  opt(kw::Text, s);
+  run(0x8400);
+  EXPECT_EQ(textof(s), "abcdef");
+  // Text with a number stores 0 and runs nothing.
+  core::z(result) = 5;
+  opt(kw::Text, num(3));
+  opt(kw::Insert, lit("q"));
+  run();
+  EXPECT_EQ(value(result), 0.0);
+  EXPECT_EQ(core::name(result).type, 0x88);
+  EXPECT_EQ(textof(s), "abcdef");
+}
+
+// Random option lists over random strings: nothing outside the string
+// changes but what the options name, and every run ends.
+TEST_F(Edit, RandomOptionListsStayInsideTheirStrings) {
+  std::mt19937 rng(41);
+  auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+  const std::string alphabet = "ab ,;()=x1A.*[]\x01";
+  auto randtext = [&](int maxlen) {
+    std::string s(static_cast<std::size_t>(1 + pick(maxlen)), ' ');
+    for (char& c : s) c = alphabet[static_cast<std::size_t>(pick(int(alphabet.size())))];
+    return s;
+  };
+  const std::vector<int> kws = {
+      kw::Right,       kw::Left,        kw::Delete,      kw::Insert,    kw::DO,
+      kw::RaNge,       kw::Count,       kw::UpperCase,   kw::LowerCase, kw::Option,
+      kw::GetPosition, kw::SetPosition, kw::ScanFor,     kw::ScaNnot,   kw::SePaRators,
+      kw::ContInueiF,  kw::ScanForLeft, kw::ScaNnotLeft, kw::RePLaceby, kw::IF,
+      kw::ELSE,        kw::RangeBegin,  kw::RangEend,    kw::EXit,      kw::ITeM,
+      kw::Mark1,       kw::Mark2,       kw::CoPyto,      kw::ENDIF,     kw::Parse,
+      kw::Marks,       kw::End,         kw::Begin,       kw::Word,      kw::WordEnd,
+      kw::APpendTo,    kw::ENDDO};
+  for (int round = 0; round < 4000; ++round) {
+    SCOPED_TRACE(round);
+    fresh();
+    const std::int32_t after = addcharvar("GA", "#after#");
+    const std::string start = round % 7 == 0 ? std::string(5, ' ') : randtext(24);
+    const std::int32_t s = addcharvar("S", start);
+    const std::int32_t before = addcharvar("GB", "#before#");
+    const std::int32_t c = addcharvar("C", "      ");
+    const std::int32_t list = addcharvar("PL", round % 2 ? ";         " : "          ");
+    const std::int32_t a = addarray("A", 3, 1);
+    const std::int32_t n = addsym("N", 0x80);
+    const std::int32_t p = addsym("P", 0x80);
+    if (round % 11 == 0) core::name(s).type = 0x41;
+    core::z(core::name(a).adr + 2) = 2;
+    breakat = 40;
+    opt(kw::Text, s);
+    for (int i = pick(12); i >= 0; --i) {
+      const int k = kws[static_cast<std::size_t>(pick(int(kws.size())))];
+      std::int32_t v = 0;
+      switch (pick(6)) {
+        case 0:
+          break;
+        case 1:
+          v = num(pick(15) - 4);
+          break;
+        case 2:
+          v = k == kw::Option ? num(pick(0x400)) : num(pick(40));
+          break;
+        case 3:
+          v = lit(randtext(3));
+          break;
+        case 4:
+          v = k == kw::Parse ? p : k == kw::CoPyto || k == kw::APpendTo ? c : list;
+          break;
+        default:
+          v = k == kw::GetPosition || k == kw::SetPosition || k == kw::Count ? a : n;
+      }
+      opt(k, v);
+    }
+    const std::int32_t cells = core::nztop;
+    run();
+    ASSERT_TRUE(core::xeqstop == 0 || core::xeqstop == -4 || core::xeqstop == 0x7FFF);
+    EXPECT_EQ(textof(before), "#before#");
+    EXPECT_EQ(textof(after), "#after#");
+    EXPECT_EQ(textof(s).size(), start.size());
+    EXPECT_EQ(textof(c).size(), 6u);
+    EXPECT_EQ(textof(list).size(), 10u);
+    EXPECT_EQ(core::nztop, cells);
+    if (core::name(s).type == 0x41) {
+      EXPECT_EQ(textof(s), start);
+    }
+    std::int32_t f = 0, l = 0;
+    core::TRANSFERR8TO2I4(core::z(s), f, l);
+    if (core::name(p).type & 0x800) {
+      std::int32_t pf = 0, pl = 0;
+      core::TRANSFERR8TO2I4(core::z(p), pf, pl);
+      EXPECT_GE(pf, f);
+      EXPECT_LE(pl, l);
+      EXPECT_GE(pl, pf - 1);
+    }
+    if (core::name(result).type == 0x48) {
+      std::int32_t rf = 0, rl = 0;
+      core::TRANSFERR8TO2I4(core::z(result), rf, rl);
+      EXPECT_GT(rf, core::c1top);
+      EXPECT_LT(rl, core::c1limit);
+      EXPECT_LE(rf, rl);
+    }
+  }
+}
+
+// The failures, each through a script: the message key it ends with.
+TEST(EditScripts, FailuresEndTheRunWithTheirKeys) {
+  text::install_builtins();
+  const std::string help = (testsupport::source_dir() / "data" / "Ostrel.hlp").string();
+  const std::string head =
+      "CHARACTER S*6, C*6, L*3\r\nDIMENSION A1(2), A2(2), A3(2), A4(2), A5(2)\r\nS = 'ab,cd'\r\n";
+  const struct {
+    std::string line, key;
+  } cases[] = {
+      {"N = EDIT(Right=1, Text=S)", "editText1"},
+      {"N = EDIT(Text=S, Count, Text=S)", "editText2"},
+      {"N = EDIT(Text='abc', Insert='x')", "editConstant"},
+      {"N = EDIT(Text='abc', Delete=1)", "editConstant"},
+      {"N = EDIT(Text='abc', CoPyto=C)", "editConstant"},
+      {"N = EDIT(Text=S, SePaRators=0)", "editSep<=0"},
+      {"N = EDIT(Text=S, Parse=C)", "illegalVar"},
+      {"N = EDIT(Text=S, GetPosition=A1, GetPosition=A2, GetPosition=A3, GetPosition=A4, "
+       "GetPosition=A5)",
+       "editPos"},
+      {"L = 'x'\r\nN = EDIT(Text=S, GetPosition=L)", "stringtooshort"},
+      {"N = EDIT(Insert='ab')", "notYetBuilt"},
+      {"N = EDIT(MatriX='m', Text=S)", "notYetBuilt"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    exec::reset_all();
+    ASSERT_TRUE(exec::prepare_run(help));
+    const std::string out = exec::run_script(head + c.line + "\r\nEND\r\n");
+    EXPECT_NE(out.find("key=" + c.key), std::string::npos) << out;
+    EXPECT_NE(out.find("S='ab,cd '"), std::string::npos) << out;
+  }
+  // Every option that waits for a later part stops before anything runs.
+  for (const char* o :
+       {"LeXicon='a'", "SorTtoIndex=A1", "SorTedtext=C", "SortFromIndex=A1", "SortDelDbls=C",
+        "SorTColumn1=2", "InvertedIndex=C", "EXTRA='x'", "IDentification=1", "SorTSequence=1",
+        "Id1", "Id2", "OFfSet=1", "TabiFyfont=1"}) {
+    SCOPED_TRACE(o);
+    exec::reset_all();
+    ASSERT_TRUE(exec::prepare_run(help));
+    const std::string out =
+        exec::run_script(head + "N = EDIT(Text=S, UpperCase=2, " + o + ")\r\nEND\r\n");
+    EXPECT_NE(out.find("key=notYetBuilt"), std::string::npos) << out;
+    EXPECT_NE(out.find("S='ab,cd '"), std::string::npos) << out;
+  }
+  exec::reset_all();
+}
+
+}  // namespace

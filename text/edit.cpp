@@ -1,0 +1,467 @@
+// The EDIT statement's frame: what is edited, the passes over the option
+// list with their ranges, DO loops and IF blocks, and the result.
+#include "text/edit.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <string>
+
+#include "core/chars.h"
+#include "core/messages.h"
+#include "core/rawmem.h"
+#include "core/runwords.h"
+#include "core/stores.h"
+#include "core/symbols.h"
+#include "exec/postfix.h"
+#include "exec/strings.h"
+#include "exec/tempstrings.h"
+#include "exec/xeq.h"
+#include "exec/xeq2.h"
+#include "text/edit_state.h"
+
+namespace text {
+
+using exec::noptions;
+using exec::optkw;
+using exec::optval;
+
+bool textvalue(std::int32_t v, Span& s) {
+  std::int32_t f = 0, l = 0;
+  if (v < 1 || (core::ISCHAR(v, f, l) & 0x40) == 0) return false;
+  if (!core::c1namen.valid(f) || !core::c1namen.valid(l)) return false;
+  s = {f, l};
+  return true;
+}
+
+std::string textcopy(const Span& s, std::int32_t max) {
+  return exec::c1text(s.first, s.first + std::min(s.size(), max) - 1);
+}
+
+std::int32_t intvalue(std::int32_t v) {
+  Span s;
+  if (v < 1 || !core::z.valid(v) || textvalue(v, s)) return 0;
+  const double d = core::z(v);
+  if (std::isnan(d)) return 0;
+  // Kept well inside 32 bits, so that positions plus values cannot overflow.
+  return core::nearesti4(std::clamp(d, -1e9, 1e9));
+}
+
+std::string_view storeview() {
+  return {core::c1namen.data(), static_cast<std::size_t>(core::c1namen.size())};
+}
+
+char charat(const EditState& e, std::int32_t p) {
+  return p >= e.first && p <= e.last ? core::c1namen(p) : ' ';
+}
+
+bool insep(const EditState& e, char c) {
+  for (std::int32_t i = 0; i < e.nseps; ++i)
+    if (e.seps[static_cast<std::size_t>(i)] == c) return true;
+  return false;
+}
+
+void setpassnr(EditState& e, std::int32_t n) {
+  e.passnr = n;
+  if (core::z.valid(1)) core::z(1) = n;
+}
+
+bool inputstep(EditState& e) {
+  if (exec::PANLIOSTEP)
+    exec::PANLIOSTEP();
+  else
+    exec::panliostandin();
+  if ((exec::realtimeflags & 1) && exec::realtimehook && e.end > e.first && e.pos >= e.first &&
+      e.pos <= e.end) {
+    const std::int64_t pct = (static_cast<std::int64_t>(e.pos) - e.first) * 100 / (e.end - e.first);
+    editprogress.set(std::to_string(pct) + "%");
+    exec::realtimehook(-1, 0);
+  }
+  if (core::keystate[1] == 1) {
+    core::xeqstop = exec::stops::broken;
+    return true;
+  }
+  return core::idecmd == 999;  // a quit waits for the statement's end
+}
+
+Flow failed(EditState& e, std::int32_t status, std::int32_t saved) {
+  e.status = status;
+  if (!e.ifopen) return Flow::passend;
+  e.pos = saved;
+  e.iffailed = true;
+  return Flow::next;
+}
+
+void namedfailure(std::string_view key, std::int32_t sym) {
+  core::msgkey.set(key);
+  core::failedline.set(core::symbolname(sym));
+  exec::errsubject = sym;
+}
+
+namespace {
+
+Flow stopwith(std::string_view key) {
+  core::msgkey.set(key);
+  return Flow::stop;
+}
+
+// Options whose work comes with later parts of the system.
+bool notbuiltyet(int kw) {
+  using namespace ekw;
+  for (int k : {LeXicon, SorTtoIndex, SorTedtext, SortFromIndex, SortDelDbls, SorTColumn1,
+                InvertedIndex, EXTRA, IDentification, SorTSequence, Id1, Id2, OFfSet, TabiFyfont})
+    if (kw == k) return true;
+  return false;
+}
+
+// The start of a run over the text.
+void runstart(EditState& e) {
+  e.pos = e.rbeg = e.first;
+  const std::int32_t len = e.last - e.first + 1;
+  const std::int32_t trimmed = core::C1LEN_TRIM(core::c1view(core::c1namen.ptr(e.first), len));
+  e.end = trimmed == 0 ? e.first : e.first + trimmed - 1 + (trimmed < len ? 1 : 0);
+  e.rend = e.end;
+  e.rangenr = 0;
+  e.rseplen = 0;
+  e.mask = 0;
+  std::copy(defaultseps.begin(), defaultseps.end(), e.seps.begin());
+  e.nseps = nsepset;
+  e.docount = 0;
+  setpassnr(e, 1);
+  e.countstart = e.first;
+  e.countsym = 0;
+  e.restart = noptions - 1;
+  e.stop = 1;
+  e.posarrays = {};
+}
+
+// The start of every pass.
+void passstart(EditState& e) {
+  e.status = 0;
+  e.matchlen = 0;
+  e.mark1 = e.mark2 = 0;
+  e.ifopen = e.iffailed = e.elseskip = false;
+  e.met = 0;
+}
+
+// DO: a loop of n passes from the DO on (without a value: until an
+// operation fails); a DO written last repeats the list before it.
+Flow dooption(EditState& e, std::int32_t v) {
+  const bool last = e.slot == 1;
+  if (e.docount == 0) {
+    const std::int32_t n = v > 0 ? intvalue(v) : std::numeric_limits<std::int32_t>::max();
+    if (n < 1) return Flow::passend;
+    e.docount = n;
+    if (!last) {
+      e.restart = e.slot;
+      setpassnr(e, 0);  // the body's first pass is pass 1
+      return Flow::newpass;
+    }
+  }
+  if (e.docount > 1) {
+    if (e.rend < e.end) e.status = 0;
+    if (e.iffailed || e.status != 0) return Flow::next;
+    --e.docount;
+    setpassnr(e, e.passnr + 1);
+    if (inputstep(e)) return Flow::runend;
+    return last && e.pos >= e.first && e.pos <= e.end ? Flow::newpass : Flow::next;
+  }
+  e.docount = 0;  // the last pass
+  if (!last) setpassnr(e, e.passnr + 1);
+  return Flow::next;
+}
+
+Flow enddo(EditState& e) {
+  e.stop = e.slot;
+  if (e.docount > 0) return Flow::newpass;
+  e.restart = e.slot - 1;
+  e.stop = 1;
+  setpassnr(e, 1);
+  return Flow::next;
+}
+
+void ifoption(EditState& e, std::int32_t v) {
+  Span t;
+  e.ifopen = true;
+  e.iffailed = false;
+  if (textvalue(v, t) && t.size() > 0)
+    e.iffailed =
+        e.pos < e.first || e.pos > e.last || core::c1namen(e.pos) != core::c1namen(t.first);
+}
+
+void elseoption(EditState& e) {
+  if (e.iffailed) {
+    e.iffailed = e.ifopen = false;
+  } else if (e.ifopen) {
+    e.elseskip = true;
+    e.ifopen = false;
+  }
+}
+
+Flow separators(EditState& e, std::int32_t v) {
+  Span t;
+  if (textvalue(v, t)) {
+    const std::string s = textcopy(t, nsepset);
+    std::fill(e.seps.begin(), e.seps.end(), ' ');
+    std::copy(s.begin(), s.end(), e.seps.begin());
+    e.nseps = std::max(core::C1LEN_TRIM(s), 1);
+    return Flow::next;
+  }
+  const std::int32_t n = v > 0 ? intvalue(v) : 0;
+  if (n < 1) return stopwith(core::MSGKEY("editSep<=0"));
+  e.fixedwidth = n;
+  e.nseps = 0;
+  return Flow::next;
+}
+
+Flow continueif(EditState& e, std::int32_t v) {
+  Span t;
+  if (!textvalue(v, t) || t.size() < 1 || e.pos < e.first || e.pos > e.last) return Flow::passend;
+  const auto c = static_cast<unsigned char>(core::c1namen(e.pos));
+  const auto lo = static_cast<unsigned char>(core::c1namen(t.first));
+  const auto hi = static_cast<unsigned char>(core::c1namen(t.last));
+  return lo <= c && c <= hi ? Flow::next : Flow::passend;
+}
+
+// Options that change the text fail on a constant.
+bool changes(int kw) {
+  using namespace ekw;
+  return kw == UpperCase || kw == LowerCase || kw == RePLaceby || kw == CoPyto || kw == APpendTo ||
+         kw == Insert || kw == Delete;
+}
+
+Flow runoption(EditState& e, int kw, std::int32_t v) {
+  using namespace ekw;
+  if (e.constant && changes(kw)) return stopwith(core::MSGKEY("editConstant"));
+  switch (kw) {
+    case Text:
+      return stopwith(core::MSGKEY("editText2"));
+    case Right:
+    case Left:
+      return moveby(e, kw, v);
+    case ScanFor:
+    case ScaNnot:
+    case ScanForLeft:
+    case ScaNnotLeft:
+      return scan(e, kw, v);
+    case RaNge:
+      return range(e, v);
+    case ITeM:
+      return item(e, v);
+    case Word:
+      word(e, v);
+      return Flow::next;
+    case WordEnd:
+      wordend(e, v);
+      return Flow::next;
+    case RangeBegin:
+      e.pos = e.rbeg;
+      return Flow::next;
+    case RangEend:
+      if (e.rend == e.end) e.rend = e.last;  // the trailing blanks join the range
+      e.pos = e.rend;
+      return Flow::next;
+    case Begin: {
+      const std::int32_t b =
+          core::C1NOBLA1(core::c1view(core::c1namen.ptr(e.first), e.last - e.first + 1));
+      e.pos = b == 0 ? e.last : e.first + b - 1;
+      return Flow::next;
+    }
+    case End:
+      e.pos = e.end;
+      return Flow::next;
+    case Mark1:
+      e.mark1 = e.pos;
+      return Flow::next;
+    case Mark2:
+      e.mark2 = e.pos;
+      return Flow::next;
+    case ContInueiF:
+      return continueif(e, v);
+    case Option:
+      e.mask = intvalue(v);
+      return Flow::next;
+    case SePaRators:
+      return separators(e, v);
+    case Insert:
+      return insert(e, v);
+    case Delete:
+      return remove(e, v);
+    case RePLaceby:
+      return replace(e, v);
+    case UpperCase:
+    case LowerCase:
+      changecase(e, v, kw == UpperCase);
+      return Flow::next;
+    case CoPyto:
+      copyto(e, v);
+      return Flow::next;
+    case APpendTo:
+      return appendto(e, v);
+    case Parse:
+      return parse(e, v);
+    case GetPosition:
+      return getposition(e, v);
+    case SetPosition:
+      return setposition(e, v);
+    case Marks:
+      setmarks(e, v);
+      return Flow::next;
+    case Count:
+      count(e, v);
+      return Flow::next;
+    case DO:
+      return dooption(e, v);
+    case ENDDO:
+      return enddo(e);
+    case IF:
+      ifoption(e, v);
+      return Flow::next;
+    case ELSE:
+      elseoption(e);
+      return Flow::next;
+    case ENDIF:
+      e.ifopen = e.iffailed = e.elseskip = false;
+      return Flow::next;
+    case EXit:
+      return Flow::runend;
+    default:
+      return Flow::next;  // ERror (taken by the dispatch), MatriX after the first option
+  }
+}
+
+// Runs the option list over the text; false when the statement stopped
+// with a message. stopped receives the slot at which the last pass ended
+// (0 when it ran to the end of the list).
+bool runlist(EditState& e, std::int32_t& stopped) {
+  runstart(e);
+  passstart(e);
+  for (;;) {
+    Flow f = Flow::next;
+    std::int32_t slot = e.restart;
+    while (slot >= e.stop) {
+      e.slot = slot;
+      const int kw = optkw(slot);
+      if (kw < 64) e.met |= std::uint64_t{1} << kw;
+      if ((e.iffailed || e.elseskip) && kw != ekw::DO && kw != ekw::ELSE && kw != ekw::ENDIF) {
+        --slot;
+        continue;
+      }
+      f = runoption(e, kw, optval(slot));
+      if (f == Flow::newpass) {
+        passstart(e);
+        slot = e.restart;
+        continue;
+      }
+      if (f != Flow::next) break;
+      --slot;
+    }
+    stopped = std::max(slot, 0);
+    if (f == Flow::stop || !core::msgkey.is_blank()) return false;
+    if (f == Flow::runend) return true;
+    if (e.rend + e.rseplen >= e.end) return true;
+    // The next range.
+    e.docount = 0;
+    e.pos = e.rend + e.rseplen;
+    if (inputstep(e)) return true;
+    passstart(e);
+  }
+}
+
+// The text result: the marked text, else the word at the position.
+void textresult(const EditState& e) {
+  std::int32_t a = 0, b = 0;
+  if (e.mark1 > 0 && e.mark2 > 0 && e.mark1 <= e.mark2) {
+    a = std::max(e.mark1, e.first);
+    b = std::min(e.mark2, e.last);
+  } else {
+    NXTWORDINC1VEC(std::max(e.pos, e.first), std::min(e.end, e.last), a, b,
+                   std::string_view(e.seps.data(), static_cast<std::size_t>(e.nseps)), e.nseps);
+  }
+  if (a < 1 || b < a) return;
+  const std::string word = exec::c1text(a, b);
+  const auto len = static_cast<std::int32_t>(word.size());
+  // A statement of its own keeps its temporaries above `c1tmptop`.
+  if (!e.expression) exec::starttempstrings();
+  // Room first (the store grows in place), so the statement need not run again.
+  if (!exec::charroom(exec::tmptop() + len)) return;
+  const std::int32_t j = exec::xeqexpr.ndescr + 1;
+  if (exec::MAKETEMPSTRING(core::iresult, len, j) != exec::tempmade) return;
+  for (std::int32_t i = 0; i < len; ++i)
+    core::c1namen(exec::tmpbeg(j) + i) = word[static_cast<std::size_t>(i)];
+  core::c1tmptop = std::max(core::c1tmptop, exec::tmptop() - 1);
+}
+
+// The end of the run: unreached position stores, the result.
+void finish(EditState& e, std::int32_t stopped) {
+  finishcount(e);
+  for (std::int32_t s = stopped; s >= 1; --s) {
+    const std::int32_t v = optval(s);
+    if (optkw(s) == ekw::GetPosition && v > 0 && core::NAMTYP(v, 0x10) == 0)
+      core::SETZTOR8(v, -1.0);
+  }
+  const std::int32_t r = core::iresult;
+  if (!core::z.valid(r) || !core::name.valid(r)) return;
+  core::z(r) = e.result;
+  core::name(r).type = 0x88;
+  if (e.status == 0 && e.result == 0.0 && (e.met & (std::uint64_t{1} << ekw::Count)) == 0)
+    textresult(e);
+}
+
+void storezero() {
+  const std::int32_t r = core::iresult;
+  if (!core::z.valid(r) || !core::name.valid(r)) return;
+  core::z(r) = 0.0;
+  core::name(r).type = 0x88;
+}
+
+}  // namespace
+
+void EDIT(const exec::OptCall& call) {
+  if (noptions < 1) {
+    core::msgkey.set(core::MSGKEY("editText1"));
+    return;
+  }
+  const int kw0 = optkw(noptions);
+  const std::int32_t v0 = optval(noptions);
+  Span text;
+  const bool istext = textvalue(v0, text);
+  if (kw0 == ekw::MatriX || (kw0 != ekw::Text && istext)) {
+    exec::notyetbuilt(call);  // the table editor's form and the script editor's form
+    return;
+  }
+  if (kw0 != ekw::Text) {
+    core::msgkey.set(core::MSGKEY("editText1"));
+    return;
+  }
+  if (!istext || text.size() < 1) {
+    storezero();
+    return;
+  }
+  for (std::int32_t s = noptions - 1; s >= 1; --s) {
+    if (notbuiltyet(optkw(s))) {
+      exec::notyetbuilt(call);
+      return;
+    }
+  }
+  // The receiving variable starts with the character of code 1.
+  Span target;
+  const std::int32_t t = core::xeqtarget;
+  const auto kind = static_cast<std::uint16_t>(call.assignkind);
+  const bool assigned = kind == 0x8400 || kind == 0x8420 || kind == 0x8440;
+  if (assigned && t != v0 && core::NAMTYP(t, 0x49) == 0x40 && textvalue(t, target) &&
+      target.size() > 0)
+    core::c1namen(target.first) = '\x01';
+
+  EditState e;
+  e.textsym = v0;
+  e.first = text.first;
+  e.last = text.last;
+  e.constant = (core::NAMTYP(v0, 0x49) & 1) != 0;
+  e.expression = call.expression;
+  std::int32_t stopped = 0;
+  if (!runlist(e, stopped)) return;
+  finish(e, stopped);
+}
+
+}  // namespace text

@@ -1,0 +1,22 @@
+// The EDIT statement: a small text-processing language whose options run
+// one after another, in the order written, over one string: moves and
+// scans, marks, words and items, ranges, DO loops and IF blocks, inserts,
+// deletions, replacements, case changes, copies, Parse views, positions
+// and counts. The result is a count or, when nothing was counted or
+// changed, the marked text or the word at the position.
+#pragma once
+
+#include "exec/optdispatch.h"
+#include "platform/fixed_text.h"
+
+namespace text {
+
+// The option routine of EDIT (options by position in the option table;
+// the receiving variable in `xeqtarget`).
+void EDIT(const exec::OptCall& call);
+
+// Progress of a long EDIT loop over its text ("37%"), written before the
+// run timer's hook is called with -1 so that the status bar can show it.
+inline plat::FixedText<256> editprogress;
+
+}  // namespace text

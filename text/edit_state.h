@@ -1,0 +1,187 @@
+// The run state of one EDIT statement and the workers that share it.
+//
+// EDIT runs its options one after another over one string of `c1namen`
+// (text first to text last, fixed length): insertions push characters off
+// its end, deletions fill its end with blanks. Every position below is an
+// absolute position in `c1namen`; 0 means "unset". The options are read from
+// the positional option table: slot `noptions` holds the option written
+// first, slot 1 the one written last, so a pass runs its slots downwards.
+#pragma once
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "core/shoplists.h"
+
+namespace text {
+
+// Keyword numbers of the EDIT option list (ERror = 0).
+namespace ekw {
+consteval int nr(std::string_view kw) { return core::optkwnr(core::OptStmt::EDIT, kw); }
+inline constexpr int Text = nr("Text"), Right = nr("Right"), Left = nr("Left"),
+                     Delete = nr("Delete"), Insert = nr("Insert"), DO = nr("DO"),
+                     RaNge = nr("RaNge"), Count = nr("Count"), UpperCase = nr("UpperCase"),
+                     LowerCase = nr("LowerCase"), Option = nr("Option"),
+                     GetPosition = nr("GetPosition"), SetPosition = nr("SetPosition"),
+                     ScanFor = nr("ScanFor"), ScaNnot = nr("ScaNnot"), LeXicon = nr("LeXicon"),
+                     SePaRators = nr("SePaRators"), SorTtoIndex = nr("SorTtoIndex"),
+                     SorTedtext = nr("SorTedtext"), SortFromIndex = nr("SortFromIndex"),
+                     TabiFyfont = nr("TabiFyfont"), ContInueiF = nr("ContInueiF"),
+                     ScanForLeft = nr("ScanForLeft"), ScaNnotLeft = nr("ScaNnotLeft"),
+                     RePLaceby = nr("RePLaceby"), IF = nr("IF"), ELSE = nr("ELSE"),
+                     RangeBegin = nr("RangeBegin"), RangEend = nr("RangEend"), EXit = nr("EXit"),
+                     ITeM = nr("ITeM"), Mark1 = nr("Mark1"), Mark2 = nr("Mark2"),
+                     CoPyto = nr("CoPyto"), ENDIF = nr("ENDIF"), Parse = nr("Parse"),
+                     SorTColumn1 = nr("SorTColumn1"), SortDelDbls = nr("SortDelDbls"),
+                     Marks = nr("$Marks"), End = nr("End"), Begin = nr("Begin"), Word = nr("Word"),
+                     WordEnd = nr("WordEnd"), APpendTo = nr("APpendTo"),
+                     InvertedIndex = nr("InvertedIndex"), EXTRA = nr("EXTRA"),
+                     IDentification = nr("IDentification"), SorTSequence = nr("SorTSequence"),
+                     Id1 = nr("Id1"), Id2 = nr("Id2"), OFfSet = nr("OFfSet"), ENDDO = nr("ENDDO"),
+                     MatriX = nr("MatriX");
+}  // namespace ekw
+
+// The default word separators: blank and ASCII punctuation, the symbols of
+// the Windows-1252 upper half, the control codes (letters, digits, "$" and
+// "_" are no separators).
+inline constexpr std::string_view defaultseps =
+    " !\"#%&'()*+,-./:;<=>?@[\\]^`{|}~"
+    "\x7F\x80\x81\x82\x84\x85\x86\x87\x88\x89\x8B\x8D\x8F\x90\x91\x92\x93\x94\x95\x96\x97"
+    "\x98\x99\x9B\x9D\xA0\xA1\xA2\xA3\xA4\xA5\xA6\xA7\xA8\xA9\xAB\xAC\xAD\xAE\xAF\xB0\xB1"
+    "\xB4\xB6\xB7\xB8\xBB\xBC\xBD\xBE\xBF\xD7\xF7"
+    "\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0A\x0B\x0C\x0D\x0E\x0F\x10\x11\x12\x13\x14\x15\x16"
+    "\x17\x18\x19\x1A\x1B\x1C\x1D\x1E\x1F";
+inline constexpr std::int32_t nsepset = 115;
+static_assert(defaultseps.size() == nsepset);
+
+// Search patterns are cut to this length.
+inline constexpr std::int32_t maxpattern = 1536;
+
+// Option-mask bits that EDIT reads itself.
+inline constexpr std::int32_t om_case = 0x1;        // case counts
+inline constexpr std::int32_t om_words = 0x2;       // Count without a value counts words
+inline constexpr std::int32_t om_back = 0x4;        // search left; arrays read from their end
+inline constexpr std::int32_t om_blanks = 0x10;     // Insert keeps its trailing blanks
+inline constexpr std::int32_t om_regex = 0x80;      // Count's search: regular expression
+inline constexpr std::int32_t om_counting = 0x100;  // a counting search: never for a position
+
+// Statuses of failing operations (0 none).
+namespace est {
+inline constexpr std::int32_t leftnohit = 1, rightnohit = 2, outside = 3, deletenohit = 4,
+                              rangebeyond = 5, arraybeyond = 6, noitem = 9, nofield = 11, full = 13,
+                              noappend = 14, nopair = 15, lastword = 16, badarray = -10;
+}  // namespace est
+
+// What the option list does after an option.
+enum class Flow {
+  next,     // the next option of the pass
+  newpass,  // a new pass from the restart index
+  passend,  // the pass ends; a next range may follow
+  runend,   // the run ends: no further options or ranges
+  stop,     // the statement stops with the key in `msgkey`
+};
+
+struct EditState {
+  std::int32_t first = 0, last = 0;  // the edited string
+  std::int32_t end = 0;              // text end: last non-blank, + 1 with trailing blanks
+  std::int32_t pos = 0;
+  std::int32_t rbeg = 0, rend = 0;  // the current range
+  std::int32_t rseplen = 0;         // length of the RaNge separator text, 0 numeric
+  std::int32_t rangenr = 0;
+  std::int32_t mark1 = 0, mark2 = 0;
+  std::int32_t matchlen = 0;  // length of the last hit or of the marked word
+  std::int32_t mask = 0;      // the Option mask
+  std::array<char, nsepset> seps{};
+  std::int32_t nseps = nsepset;  // separators in use; 0: fixed-width words
+  std::int32_t fixedwidth = 0;
+  char wordend = ' ';
+  std::int32_t status = 0;
+  double result = 0.0;
+  std::int32_t docount = 0;            // remaining passes of the open DO loop, 0 none
+  std::int32_t passnr = 1;             // also in z(1)
+  std::int32_t restart = 0, stop = 1;  // the slots a pass runs, downwards
+  bool ifopen = false, iffailed = false, elseskip = false;
+  std::int32_t countstart = 0;
+  std::int32_t countsym = 0;  // the Count text's symbol, 0 none
+  bool constant = false;      // the edited text is a constant
+  std::int32_t textsym = 0;
+  bool expression = false;  // called from inside an expression
+  std::int32_t slot = 0;    // the slot being run
+  std::uint64_t met = 0;    // keywords met in the pass
+  // Positions.
+  std::array<std::int32_t, 4> posarrays{};
+  bool tolerant = false;                // SetPosition values below 1 pass
+  std::int32_t marks1 = 0, marks2 = 0;  // the $Marks text, 0 unset
+};
+
+// A position moved by a script's value, kept well inside 32 bits.
+inline std::int32_t clamppos(std::int64_t p) {
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(p, -(1 << 30), 1 << 30));
+}
+
+// A text of `c1namen`, first to last (empty when last < first).
+struct Span {
+  std::int32_t first = 0, last = -1;
+  std::int32_t size() const { return last >= first ? last - first + 1 : 0; }
+};
+
+// --- Values of options (edit.cpp) -------------------------------------------
+// The text of value symbol v; false when v is no text.
+bool textvalue(std::int32_t v, Span& s);
+// The text of value v as a standalone copy (at most max characters).
+std::string textcopy(const Span& s, std::int32_t max = 0x7FFFFFFF);
+// The numeric value of v (0 for no value or a text), rounded.
+std::int32_t intvalue(std::int32_t v);
+// The whole of `c1namen` for the searches (position p is element p - 1).
+std::string_view storeview();
+// Character at position p, blank outside the edited string.
+char charat(const EditState& e, std::int32_t p);
+// c is one of the separators in use.
+bool insep(const EditState& e, char c);
+// The input step between passes: Escape (the break byte) makes the stop
+// word -4 and gives true. Shows the progress when the run timer is on.
+bool inputstep(EditState& e);
+// Sets the pass number (and z(1)).
+void setpassnr(EditState& e, std::int32_t n);
+// A failing move or search: the status is recorded; inside an open IF the
+// saved position comes back and the block fails, else the pass ends.
+Flow failed(EditState& e, std::int32_t status, std::int32_t saved);
+
+// A failure with a message that names a variable.
+void namedfailure(std::string_view key, std::int32_t sym);
+
+// --- Moving, searching, ranges, words, items (edit_move.cpp) ----------------
+Flow moveby(EditState& e, int kw, std::int32_t v);
+Flow scan(EditState& e, int kw, std::int32_t v);
+Flow range(EditState& e, std::int32_t v);
+void word(EditState& e, std::int32_t v);
+void wordend(EditState& e, std::int32_t v);
+Flow item(EditState& e, std::int32_t v);
+// The first word of first..last: wf = 0 when none.
+void NXTWORDINC1VEC(std::int32_t first, std::int32_t last, std::int32_t& wf, std::int32_t& wl,
+                    std::string_view seps, std::int32_t count);
+
+// --- Changing the text (edit_change.cpp) ------------------------------------
+// Opens (delta > 0, filled from fill) or closes (delta < 0) room at the
+// position; the result goes up by 1.
+void MAKEREPLACESPACE(EditState& e, std::int32_t delta, std::string_view fill = {});
+Flow insert(EditState& e, std::int32_t v);
+Flow remove(EditState& e, std::int32_t v);
+Flow replace(EditState& e, std::int32_t v);
+void changecase(EditState& e, std::int32_t v, bool upper);
+void copyto(EditState& e, std::int32_t v);
+Flow appendto(EditState& e, std::int32_t v);
+Flow parse(EditState& e, std::int32_t v);
+
+// --- Positions and counting (edit_position.cpp) -----------------------------
+Flow getposition(EditState& e, std::int32_t v);
+Flow setposition(EditState& e, std::int32_t v);
+void setmarks(EditState& e, std::int32_t v);
+void count(EditState& e, std::int32_t v);
+// The end of the statement: the Count text's hits up to the position.
+void finishcount(EditState& e);
+
+}  // namespace text
