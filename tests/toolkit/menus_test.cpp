@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win_dialog_testing.h"
 #include "platform/win_message_keys.h"
 #include "toolkit/accelerators.h"
 #include "toolkit/loops.h"
@@ -171,6 +172,49 @@ TEST_F(ToolkitTest, AcceleratorsBecomeCommandsInBothLoopsAndCtrlShiftRAlways) {
   PROCESS_MESSAGES();
   const std::vector<int> tools = codes("control");
   EXPECT_EQ(std::count(tools.begin(), tools.end(), 0x4003), 1);
+}
+
+// The popup menu's window while it tracks.
+win::HWND popup_window() {
+  for (win::HWND h = win::GetWindow(win::GetDesktopWindow(), win::GW_CHILD); h != nullptr;
+       h = win::GetWindow(h, win::GW_HWNDNEXT)) {
+    char cls[16];
+    win::GetClassNameA(h, cls, sizeof cls);
+    if (std::string(cls) == "#32768" && win::IsWindowVisible(h)) return h;
+  }
+  return nullptr;
+}
+
+TEST_F(ToolkitTest, APopupMenuAtHalfTheScreenOpensAtItsCentreAndReturnsTheChoice) {
+  menu_item_t items[2];
+  set(items[0], "&Cut", 201);
+  set(items[1], "C&opy", 202, "CTRL+C");
+  tktest::make_main();
+  const float half = 0.5F;
+  win::RECT at{};
+  dlgtest::later([&] {
+    win::GetWindowRect(popup_window(), &at);
+    dlgtest::key(win::VK_ESCAPE);
+  });
+  int ups = -1;
+  EXPECT_EQ(
+      DISPLAY_POPUP_MENU(items, 2, nullptr, &half, &half, nullptr, nullptr, nullptr, nullptr, &ups),
+      0);
+  EXPECT_EQ(ups, 0);
+  EXPECT_EQ(at.left, 640);
+  EXPECT_EQ(at.top, 512);
+  dlgtest::later([] {
+    dlgtest::key(win::VK_DOWN);
+    dlgtest::key(win::VK_DOWN);
+    dlgtest::key(win::VK_RETURN);
+  });
+  const int x = 10, y = 20;
+  EXPECT_EQ(DISPLAY_POPUP_MENU(items, 2, nullptr, nullptr, nullptr, &x, &y, nullptr, nullptr, &ups),
+            202);
+  // The accelerators of a popup menu stay until its array is torn down.
+  EXPECT_EQ(accelerator_list.size(), 2u);
+  BUILD_ACCELERATORS(items, 2, nullptr);
+  EXPECT_EQ(accelerator_list.size(), 1u);
 }
 
 }  // namespace

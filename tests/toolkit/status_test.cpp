@@ -5,10 +5,12 @@
 #include <cstring>
 #include <string>
 
+#include "platform/dialog_template.h"
 #include "platform/win_last_error.h"
 #include "platform/win_system_info.h"
 #include "support/test_support.h"
 #include "toolkit/entry.h"
+#include "toolkit/helpers.h"
 #include "toolkit/status.h"
 #include "toolkit_fixture.h"
 
@@ -84,6 +86,28 @@ TEST_F(ToolkitTest, LogModeWritesCodedReportsToALogEmptiedWhenOpened) {
             "Error diagnosed by Fenstra: first#  0x10000\r\n"
             "Error diagnosed by Fenstra: second#      0xc\r\n");
   EXPECT_TRUE(plat::message_box_log().empty());
+}
+
+TEST_F(ToolkitTest, ADialogTemplateIsDescribedInTheLog) {
+  testsupport::TempDir dir;
+  char old[4096];
+  ASSERT_NE(getcwd(old, sizeof old), nullptr);
+  ASSERT_EQ(chdir(dir.path().c_str()), 0);
+  plat::DialogTemplate t(0x80000000u | 0x40u, 5, 6, 200, 100, "Find", "Arial", 9);
+  t.add("", 0x0080, 0x50010000u, 10, 20, 50, 14, 1, "OK");
+  t.add("msctls_updown32", 0, 0x50000000u, 70, 20, 10, 14, 7, "");
+  DisplayDialog(t.get(), 3);
+  const std::string log = testsupport::read_file("fe_self.tmp");
+  reset_status();
+  ASSERT_EQ(chdir(old), 0);
+  EXPECT_EQ(log,
+            "Title: Find, Style: 80000040, Items: 2, X: 5, Y: 6, Width: 200, Height: 100\r\n"
+            "Font - Points: 9, Weight: 400, Italic: 0, Name: Arial\r\n"
+            "Error diagnosed by Fenstra: DisplayDialog: number of items disagree# 0xffffffff\r\n"
+            "003c: Item 1 Title: OK, Style: 50010000, ID: 1, X: 10, Y: 20, Width: 50, Height: 14, "
+            "Class: 0x0080\r\n"
+            "0060: Item 2 Title: <NO TITLE>, Style: 50000000, ID: 7, X: 70, Y: 20, Width: 10, "
+            "Height: 14, Class: msctls_updown32\r\n");
 }
 
 std::string seen_command_line;
