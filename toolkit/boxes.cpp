@@ -10,12 +10,6 @@ namespace toolkit {
 
 namespace {
 
-template <class H>
-H handle_or_absent(const H* h) {
-  return h != nullptr ? *h : absent_handle<H>();
-}
-int number_or_absent(const int* v) { return v != nullptr ? *v : -1; }
-float fraction_or_absent(const float* f) { return f != nullptr ? *f : -1.0F; }
 float clamped_fraction(const float* f) { return f != nullptr ? std::clamp(*f, 0.0F, 1.0F) : -1.0F; }
 
 }  // namespace
@@ -40,13 +34,12 @@ box_record_t* DEFINE_BOX(const win::HWND* window, const int* style, const char* 
   const bool has_file = (file_name != nullptr && file_name_length > 0) || unit != nullptr;
   const int box_style = style != nullptr ? *style : (has_file ? kStyleFile : -1);
   return C_DEFINE_BOX(window != nullptr ? *window : MAIN_WINDOW(), box_style, file_name,
-                      file_name_length, number_or_absent(unit), clamped_fraction(left_fraction),
+                      file_name_length, or_absent(unit), clamped_fraction(left_fraction),
                       clamped_fraction(top_fraction), clamped_fraction(right_fraction),
-                      clamped_fraction(bottom_fraction), number_or_absent(left),
-                      number_or_absent(top), number_or_absent(right), number_or_absent(bottom),
-                      handle_or_absent(brush),
-                      text_colour != nullptr ? *text_colour : kAbsentColour, handle_or_absent(font),
-                      handle_or_absent(frame_brush), paint, scroll, handle_or_absent(bitmap), ups);
+                      clamped_fraction(bottom_fraction), or_absent(left), or_absent(top),
+                      or_absent(right), or_absent(bottom), or_absent(brush),
+                      colour_or_absent(text_colour), or_absent(font), or_absent(frame_brush), paint,
+                      scroll, or_absent(bitmap), ups);
 }
 
 int REDEFINE_BOX(box_record_t* box, const int* style, const char* file_name, int file_name_length,
@@ -57,16 +50,13 @@ int REDEFINE_BOX(box_record_t* box, const int* style, const char* file_name, int
                  const win::HBRUSH* frame_brush, paint_callback paint, scroll_callback scroll,
                  const win::HBITMAP* bitmap, const int* remove_paint, const int* remove_scroll,
                  int* ups) {
-  return C_REDEFINE_BOX(box, number_or_absent(style), file_name, file_name_length,
-                        number_or_absent(unit), fraction_or_absent(left_fraction),
-                        fraction_or_absent(top_fraction), fraction_or_absent(right_fraction),
-                        fraction_or_absent(bottom_fraction), number_or_absent(left),
-                        number_or_absent(top), number_or_absent(right), number_or_absent(bottom),
-                        handle_or_absent(brush),
-                        text_colour != nullptr ? *text_colour : kAbsentColour,
-                        handle_or_absent(font), handle_or_absent(frame_brush), paint, scroll,
-                        handle_or_absent(bitmap), remove_paint != nullptr ? *remove_paint : 0,
-                        remove_scroll != nullptr ? *remove_scroll : 0, ups);
+  return C_REDEFINE_BOX(
+      box, or_absent(style), file_name, file_name_length, or_absent(unit), or_absent(left_fraction),
+      or_absent(top_fraction), or_absent(right_fraction), or_absent(bottom_fraction),
+      or_absent(left), or_absent(top), or_absent(right), or_absent(bottom), or_absent(brush),
+      colour_or_absent(text_colour), or_absent(font), or_absent(frame_brush), paint, scroll,
+      or_absent(bitmap), remove_paint != nullptr ? *remove_paint : 0,
+      remove_scroll != nullptr ? *remove_scroll : 0, ups);
 }
 
 int DESTROY_BOX(box_record_t*& box, int* ups) { return C_DESTROY_BOX(box, ups); }

@@ -12,16 +12,10 @@
 #include <cstdint>
 #include <string_view>
 
+#include "toolkit/helpers.h"
 #include "toolkit/records.h"
 
 namespace toolkit {
-
-// The "absent" value of a handle in the workers.
-template <class H>
-H absent_handle() {
-  return reinterpret_cast<H>(~std::uintptr_t{0});
-}
-inline constexpr win::COLORREF kAbsentColour = 0xFFFFFFFF;
 
 // Interface form: every argument but the file name is optional (null =
 // absent); the window defaults to the main window, fractions are clamped

@@ -17,22 +17,12 @@ namespace {
 
 std::unordered_set<const box_record_t*> live_boxes;
 
-template <class H>
-bool given(H h) {
-  return h != nullptr && h != absent_handle<H>();
-}
-
 // The brush's colour becomes the box's background; a non-brush is reported
 // while the diagnosis mode is on.
 void take_brush(box_record_t& box, win::HBRUSH brush, const char* message, int* ups) {
-  if (diagnosis_mode != 0 && !facts.win32s && win::GetObjectType(brush) != win::OBJ_BRUSH) {
-    SET_STATUS_FROM_SYSTEM(ups, message);
-    return;
-  }
+  if (!check_brush(brush, message, ups)) return;
   box.brush = brush;
-  win::LOGBRUSH lb{};
-  win::GetObjectA(brush, sizeof lb, &lb);
-  box.background = lb.lbColor;
+  box.background = brush_colour(brush);
 }
 
 win::HBRUSH system_brush(int colour_index, win::HWND owner) {
@@ -65,13 +55,7 @@ void take_frame(box_record_t& box, win::HBRUSH frame) {
 
 void take_bitmap(box_record_t& box, window_record_t& record, win::HBITMAP bitmap) {
   box.bitmap = bitmap;
-  if (box.style == 0) box.style = kStyleBitmap;
-  win::BITMAP bm{};
-  win::GetObjectA(bitmap, sizeof bm, &bm);
-  box.scroll.lines = bm.bmHeight;
-  box.scroll.longest_line = bm.bmWidth;
-  box.scroll.flags |= kScrollChanged;
-  box.scroll.flags &= ~kScrollVariablePitch;
+  take_bitmap_ranges(box.style, box.scroll, bitmap);
   if (record.palette == nullptr) MAKE_BITMAP_PALETTE(record);
 }
 
@@ -84,10 +68,7 @@ void count_visible(box_record_t& box) {
 }
 
 void take_file_name(box_record_t& box, const char* name, int length, int* ups) {
-  auto* copy = static_cast<char*>(ALLOCATE_MEMORY(static_cast<std::size_t>(length) + 1, nullptr));
-  std::memcpy(copy, name, static_cast<std::size_t>(length));
-  copy[length] = '\0';
-  box.scroll.file_name = copy;
+  copy_scroll_file_name(box.scroll, name, length);
   if ((box.style & kStyleScrollFile) != 0) OPEN_SCROLL_FILE(ups, box.scroll);
 }
 

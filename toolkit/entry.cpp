@@ -23,11 +23,6 @@ void read_version() {
   win::InitCommonControls();
 }
 
-// Copies the blank-padded text's non-blank part into a C string.
-std::string c_string_of(const char* text, int length) {
-  return std::string(text, static_cast<std::size_t>(TRIMMED_LENGTH(text, length)));
-}
-
 void pad_out(const char* source, char* text, int length) {
   if (text != nullptr) COPY_C_TO_PADDED(source, text, length);
 }
@@ -150,7 +145,7 @@ int GET_VOLUME_INFORMATION(const char* root, int root_length, char* volume_name,
                            int* case_sensitive, int* unicode_on_disk, int* persistent_acls,
                            int* file_compression, int* volume_compressed, int* ups) {
   CLEAR_STATUS(ups);
-  const std::string root_text = root != nullptr ? c_string_of(root, root_length) : std::string();
+  const std::string root_text = root != nullptr ? trimmed_text(root, root_length) : std::string();
   char volume[128] = {}, system[128] = {};
   win::DWORD serial_word = 0, max_length = 0, flags = 0;
   const win::BOOL ok = win::GetVolumeInformationA(root != nullptr ? root_text.c_str() : nullptr,

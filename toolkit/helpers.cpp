@@ -15,12 +15,6 @@ namespace toolkit {
 
 namespace {
 
-std::string trimmed(const char* text, int length) {
-  return text == nullptr
-             ? std::string()
-             : std::string(text, static_cast<std::size_t>(TRIMMED_LENGTH(text, length)));
-}
-
 void convert_case(char* text, int length, char from, char to) {
   const int n = TRIMMED_LENGTH(text, length);
   for (int i = 0; i < n; ++i)
@@ -60,7 +54,26 @@ void scale(int* value, int numerator, int denominator) {
   if (value != nullptr) *value = *value * numerator / denominator;
 }
 
+// Pixels to dialog units (to_units) or back.
+void convert_dialog_units(const win::HWND* window, const win::HFONT* font, int* x, int* y,
+                          int* width, int* height, int* ups, bool to_units) {
+  CLEAR_STATUS(ups);
+  int bw = 0, bh = 0;
+  if (!base_units(window, font, bw, bh)) {
+    REPORT_ERROR(ups, "Unable to compute dialog units");
+    return;
+  }
+  for (int* v : {x, width}) to_units ? scale(v, 4, bw) : scale(v, bw, 4);
+  for (int* v : {y, height}) to_units ? scale(v, 8, bh) : scale(v, bh, 8);
+}
+
 }  // namespace
+
+std::string trimmed_text(const char* text, int length) {
+  return text == nullptr
+             ? std::string()
+             : std::string(text, static_cast<std::size_t>(TRIMMED_LENGTH(text, length)));
+}
 
 void TO_C_STRING(const char* text, int length, c_string_t& out) {
   const int n = TRIMMED_LENGTH(text, length);
@@ -198,30 +211,12 @@ int SAME_DATE(const short_date_t& a, const short_date_t& b) {
 
 void TO_DIALOG_UNITS(const win::HWND* window, const win::HFONT* font, int* x, int* y, int* width,
                      int* height, int* ups) {
-  CLEAR_STATUS(ups);
-  int bw = 0, bh = 0;
-  if (!base_units(window, font, bw, bh)) {
-    REPORT_ERROR(ups, "Unable to compute dialog units");
-    return;
-  }
-  scale(x, 4, bw);
-  scale(width, 4, bw);
-  scale(y, 8, bh);
-  scale(height, 8, bh);
+  convert_dialog_units(window, font, x, y, width, height, ups, true);
 }
 
 void FROM_DIALOG_UNITS(const win::HWND* window, const win::HFONT* font, int* x, int* y, int* width,
                        int* height, int* ups) {
-  CLEAR_STATUS(ups);
-  int bw = 0, bh = 0;
-  if (!base_units(window, font, bw, bh)) {
-    REPORT_ERROR(ups, "Unable to compute dialog units");
-    return;
-  }
-  scale(x, bw, 4);
-  scale(width, bw, 4);
-  scale(y, bh, 8);
-  scale(height, bh, 8);
+  convert_dialog_units(window, font, x, y, width, height, ups, false);
 }
 
 void GET_DEVICE_CAPS_LIST(const draw_target_t* target, int* first, int* second, int* third,
@@ -237,8 +232,8 @@ win::HWND C_CREATE_WINDOW_EX(win::DWORD ex_style, const char* class_name, int cl
                              const char* title, int title_length, win::DWORD style, int x, int y,
                              int width, int height, win::HWND parent, win::HMENU menu,
                              win::HINSTANCE instance, void* creation_data) {
-  const std::string cls = trimmed(class_name, class_length);
-  const std::string text = trimmed(title, title_length);
+  const std::string cls = trimmed_text(class_name, class_length);
+  const std::string text = trimmed_text(title, title_length);
   return win::CreateWindowExA(ex_style, cls.c_str(), text.c_str(), style, x, y, width, height,
                               parent, menu, instance, creation_data);
 }
@@ -259,8 +254,8 @@ win::COLORREF GET_SYSTEM_COLOR(int index) { return win::GetSysColor(index); }
 
 int C_MESSAGE_BOX(win::HWND owner, const char* text, int text_length, const char* title,
                   int title_length, win::UINT style) {
-  const std::string t = trimmed(text, text_length);
-  const std::string c = trimmed(title, title_length);
+  const std::string t = trimmed_text(text, text_length);
+  const std::string c = trimmed_text(title, title_length);
   return win::MessageBoxA(owner, t.c_str(), c.c_str(), style);
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "platform/win_gdi.h"
 #include "platform/win_window.h"
@@ -19,6 +20,31 @@ struct c_string_t {
   std::int32_t length = 0;
   std::int32_t allocated = 0;
 };
+
+// A blank-padded text without its trailing blanks ("" for a null text).
+std::string trimmed_text(const char* text, int length);
+
+// Absent arguments in the workers: -1 for numbers, -1.0 for fractions, an
+// all-ones handle, the colour kAbsentColour.
+template <class H>
+H absent_handle() {
+  return reinterpret_cast<H>(~std::uintptr_t{0});
+}
+inline constexpr win::COLORREF kAbsentColour = 0xFFFFFFFF;
+template <class H>
+H or_absent(const H* h) {
+  return h != nullptr ? *h : absent_handle<H>();
+}
+inline int or_absent(const int* v) { return v != nullptr ? *v : -1; }
+inline float or_absent(const float* f) { return f != nullptr ? *f : -1.0F; }
+inline win::COLORREF colour_or_absent(const win::COLORREF* c) {
+  return c != nullptr ? *c : kAbsentColour;
+}
+// A handle that is neither null nor absent.
+template <class H>
+bool given(H h) {
+  return h != nullptr && h != absent_handle<H>();
+}
 
 void TO_C_STRING(const char* text, int length, c_string_t& out);
 // Frees an allocated copy; a text terminated in place gets its NUL and

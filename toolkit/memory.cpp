@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/win_message_box.h"
+#include "toolkit/helpers.h"
 #include "toolkit/records.h"
 #include "toolkit/status.h"
 
@@ -67,13 +68,6 @@ win::HGLOBAL append(win::HGLOBAL block, const char* text, std::size_t n, bool li
   return block;
 }
 
-std::size_t trimmed_length(const char* text, int length) {
-  if (text == nullptr || length <= 0) return 0;
-  std::size_t n = static_cast<std::size_t>(length);
-  while (n > 0 && text[n - 1] == ' ') --n;
-  return n;
-}
-
 }  // namespace
 
 void* ALLOCATE_MEMORY(std::size_t size, int* ups) {
@@ -123,7 +117,8 @@ win::HGLOBAL GLOBAL_TEXT_ALLOC(std::size_t size, int* ups) {
 win::HGLOBAL GLOBAL_TEXT_APPEND(win::HGLOBAL block, const char* text, int length, int add_line_end,
                                 int* ups) {
   CLEAR_STATUS(ups);
-  return append(block, text, trimmed_length(text, length), add_line_end != 0, ups);
+  return append(block, text, static_cast<std::size_t>(TRIMMED_LENGTH(text, length)),
+                add_line_end != 0, ups);
 }
 
 win::HGLOBAL GLOBAL_TEXT_APPEND_C(win::HGLOBAL block, const char* c_text, int c_length, int* ups) {

@@ -26,7 +26,7 @@ window_record_t* main_record = nullptr;
 window_record_t empty_record;
 char main_window_title[kMainTitleLength + 1] = {};
 
-bool is_brush(win::HBRUSH brush) { return win::GetObjectType(brush) == win::OBJ_BRUSH; }
+}  // namespace
 
 win::COLORREF brush_colour(win::HBRUSH brush) {
   win::LOGBRUSH lb{};
@@ -34,15 +34,19 @@ win::COLORREF brush_colour(win::HBRUSH brush) {
   return lb.lbColor;
 }
 
-// Copies a file name (its first `length` characters) into the scroll data.
+bool check_brush(win::HBRUSH brush, std::string_view message, int* ups) {
+  if (diagnosis_mode == 0 || facts.win32s || win::GetObjectType(brush) == win::OBJ_BRUSH)
+    return true;
+  SET_STATUS_FROM_SYSTEM(ups, message);
+  return false;
+}
+
 void copy_scroll_file_name(scroll_data_t& scroll, const char* name, int length) {
   auto* copy = static_cast<char*>(ALLOCATE_MEMORY(static_cast<std::size_t>(length) + 1, nullptr));
   std::memcpy(copy, name, static_cast<std::size_t>(length));
   copy[length] = '\0';
   scroll.file_name = copy;
 }
-
-}  // namespace
 
 window_record_t* MAIN_WINDOW_RECORD() {
   return main_record != nullptr ? main_record : &empty_record;
@@ -87,12 +91,9 @@ window_record_t* SETUP_WINDOW_RECORD(win::HWND window, paint_callback paint, con
     if ((r->style & kStyleScrollFile) != 0) OPEN_SCROLL_FILE(ups, r->scroll);
   }
   r->background = 0xFFFFFF;
-  if (brush != nullptr) {
-    if (diagnosis_mode != 0 && !facts.win32s && !is_brush(*brush))
-      SET_STATUS_FROM_SYSTEM(ups, "Brush parameter to create_window... is invalid");
-    else
-      r->background = brush_colour(*brush);
-  }
+  if (brush != nullptr &&
+      check_brush(*brush, "Brush parameter to create_window... is invalid", ups))
+    r->background = brush_colour(*brush);
   r->text_colour = text_colour != nullptr ? *text_colour : win::GetSysColor(win::COLOR_WINDOWTEXT);
   if (bitmap == nullptr) {
     r->font = font != nullptr ? *font : DEFAULT_FONT();
@@ -190,17 +191,21 @@ int UNLINK_BOX(box_record_t*& head, box_record_t* box, int* ups) {
   return 0;
 }
 
-void ATTACH_BITMAP(window_record_t& record, win::HBITMAP bitmap) {
-  record.bitmap = bitmap;
-  if (record.style == 0) record.style = kStyleBitmap;
+void take_bitmap_ranges(std::int32_t& style, scroll_data_t& scroll, win::HBITMAP bitmap) {
+  if (style == 0) style = kStyleBitmap;
   win::BITMAP bm{};
   win::GetObjectA(bitmap, sizeof bm, &bm);
-  record.scroll.lines = bm.bmHeight;
-  record.scroll.longest_line = bm.bmWidth;
+  scroll.lines = bm.bmHeight;
+  scroll.longest_line = bm.bmWidth;
+  scroll.flags |= kScrollChanged;
+  scroll.flags &= ~kScrollVariablePitch;
+}
+
+void ATTACH_BITMAP(window_record_t& record, win::HBITMAP bitmap) {
+  record.bitmap = bitmap;
+  take_bitmap_ranges(record.style, record.scroll, bitmap);
   SHOW_WINDOW_SCROLL_BARS(record);
-  record.scroll.flags |= kScrollChanged;
   MAKE_BITMAP_PALETTE(record);
-  record.scroll.flags &= ~kScrollVariablePitch;
 }
 
 void UPDATE_CLIENT_RECT(window_record_t& record) {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 #include "platform/win_gdi.h"
@@ -182,6 +183,19 @@ void APPEND_BOX(box_record_t*& head, box_record_t* box);
 // is not in the list.
 int UNLINK_BOX(box_record_t*& head, box_record_t* box, int* ups);
 
+// The colour of a brush.
+win::COLORREF brush_colour(win::HBRUSH brush);
+// False, after reporting the message, when the diagnosis mode is on and the
+// object is no brush.
+bool check_brush(win::HBRUSH brush, std::string_view message, int* ups);
+// An owned NUL-terminated copy of the file name (its first `length`
+// characters) in the scroll data.
+void copy_scroll_file_name(scroll_data_t& scroll, const char* name, int length);
+
+// A backing bitmap's part of a window's or box's record: style 0x7000 when
+// there was none, the bitmap's height and width as the ranges, fixed pitch,
+// the contents changed.
+void take_bitmap_ranges(std::int32_t& style, scroll_data_t& scroll, win::HBITMAP bitmap);
 // Makes the bitmap the window's backing bitmap.
 void ATTACH_BITMAP(window_record_t& record, win::HBITMAP bitmap);
 

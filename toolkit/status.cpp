@@ -8,6 +8,7 @@
 #include "platform/win_cursor.h"
 #include "platform/win_last_error.h"
 #include "platform/win_message_box.h"
+#include "toolkit/helpers.h"
 #include "toolkit/records.h"
 
 namespace toolkit {
@@ -25,10 +26,7 @@ std::string message_or_null(const char* message) {
 }
 
 std::string trimmed(const char* text, int length) {
-  if (text == nullptr) return "NULL";
-  std::size_t n = length > 0 ? static_cast<std::size_t>(length) : 0;
-  while (n > 0 && text[n - 1] == ' ') --n;
-  return std::string(text, n);
+  return text == nullptr ? "NULL" : trimmed_text(text, length);
 }
 
 // The Continue box; No destroys the main window and ends the program.

@@ -20,12 +20,6 @@ namespace {
 int highest_class_number = -1;
 win::HBRUSH window_brush = nullptr;
 
-std::string trimmed(const char* text, int length) {
-  return text == nullptr
-             ? std::string()
-             : std::string(text, static_cast<std::size_t>(TRIMMED_LENGTH(text, length)));
-}
-
 bool class_exists(const std::string& name) {
   win::WNDCLASSA wc;
   return win::GetClassInfoA(nullptr, name.c_str(), &wc) != 0;
@@ -90,16 +84,6 @@ void show(win::HWND window, const int* show_command) {
   UPDATE_WINDOW(window, nullptr, nullptr, nullptr);
 }
 
-template <class H>
-H value_or_absent(const H* h) {
-  return h != nullptr ? *h : absent_handle<H>();
-}
-
-template <class H>
-bool given(H h) {
-  return h != absent_handle<H>();
-}
-
 }  // namespace
 
 win::HBRUSH GET_WINDOW_BRUSH() {
@@ -120,7 +104,7 @@ win::HWND CREATE_WINDOW(const char* title, int title_length, menu_item_t* menu, 
                         close_callback close, scroll_callback scroll, changed_callback changed,
                         const win::HBITMAP* bitmap, int* ups) {
   CLEAR_STATUS(ups);
-  const std::string text = trimmed(title, title_length);
+  const std::string text = trimmed_text(title, title_length);
   INIT_TOOLKIT();
   const win::HINSTANCE instance = GET_MODULE_HANDLE();
   const bool auto_box = record_style != nullptr
@@ -176,7 +160,7 @@ win::HWND CREATE_SECONDARY_WINDOW(
     paint_callback paint, close_callback close, scroll_callback scroll, changed_callback changed,
     const win::HBITMAP* bitmap, int* ups) {
   CLEAR_STATUS(ups);
-  const std::string text = trimmed(title, title_length);
+  const std::string text = trimmed_text(title, title_length);
   INIT_TOOLKIT();
   const win::HINSTANCE instance = GET_MODULE_HANDLE();
   win::DWORD window_style = style != nullptr ? *style : kDefaultWindowStyle;
@@ -222,16 +206,14 @@ void REDEFINE_WINDOW(win::HWND window, const char* title, int title_length, cons
   CLEAR_STATUS(ups);
   win::HMENU bar = absent_handle<win::HMENU>();
   if (menu != nullptr) bar = menu_and_accelerators(menu, menu_count, ups);
-  auto number = [](const int* v) { return v != nullptr ? *v : -1; };
-  auto fraction = [](const float* f) { return f != nullptr ? *f : -1.0F; };
   auto flag = [](const int* v) { return v != nullptr && *v != 0 ? 1 : 0; };
-  C_REDEFINE_WINDOW(window, title, title_length, number(record_style), fraction(x_fraction),
-                    fraction(y_fraction), fraction(width_fraction), fraction(height_fraction),
-                    number(x), number(y), number(width), number(height),
-                    text_colour != nullptr ? *text_colour : kAbsentColour, value_or_absent(font),
-                    value_or_absent(cursor), value_or_absent(brush), paint, scroll, changed,
-                    value_or_absent(bitmap), bar, number(show_command), number(repaint),
-                    flag(remove_paint), flag(remove_scroll), flag(remove_changed), ups);
+  C_REDEFINE_WINDOW(window, title, title_length, or_absent(record_style), or_absent(x_fraction),
+                    or_absent(y_fraction), or_absent(width_fraction), or_absent(height_fraction),
+                    or_absent(x), or_absent(y), or_absent(width), or_absent(height),
+                    colour_or_absent(text_colour), or_absent(font), or_absent(cursor),
+                    or_absent(brush), paint, scroll, changed, or_absent(bitmap), bar,
+                    or_absent(show_command), or_absent(repaint), flag(remove_paint),
+                    flag(remove_scroll), flag(remove_changed), ups);
 }
 
 void C_REDEFINE_WINDOW(win::HWND window, const char* title, int title_length, int record_style,
@@ -253,7 +235,7 @@ void C_REDEFINE_WINDOW(win::HWND window, const char* title, int title_length, in
                             nullptr, nullptr, 0, nullptr, nullptr, nullptr, nullptr, nullptr, ups);
     if (r == nullptr) return;
   }
-  if (title != nullptr) win::SetWindowTextA(window, trimmed(title, title_length).c_str());
+  if (title != nullptr) win::SetWindowTextA(window, trimmed_text(title, title_length).c_str());
   if (record_style != -1) r->style = record_style;
   if (text_colour != kAbsentColour) r->text_colour = text_colour;
   if (scroll != nullptr) r->scroll_proc = scroll;
@@ -267,9 +249,7 @@ void C_REDEFINE_WINDOW(win::HWND window, const char* title, int title_length, in
         variable ? r->scroll.flags | kScrollVariablePitch : r->scroll.flags & ~kScrollVariablePitch;
   }
   if (given(brush)) {
-    win::LOGBRUSH lb{};
-    win::GetObjectA(brush, sizeof lb, &lb);
-    r->background = lb.lbColor;
+    r->background = brush_colour(brush);
     win::SetClassLongPtrA(window, win::GCLP_HBRBACKGROUND, reinterpret_cast<win::LONG_PTR>(brush));
   }
   if (paint != nullptr) {
@@ -310,7 +290,7 @@ void C_REDEFINE_WINDOW(win::HWND window, const char* title, int title_length, in
 bool REGISTER_MAIN_CLASS(win::HINSTANCE instance, const char* class_name, int class_length,
                          win::HICON icon, win::HCURSOR cursor, const char*, int,
                          win::HBRUSH brush) {
-  const std::string name = trimmed(class_name, class_length);
+  const std::string name = trimmed_text(class_name, class_length);
   win::OSVERSIONINFOA version;
   if (!win::GetVersionExA(&version))
     SET_STATUS_FROM_SYSTEM(nullptr,
@@ -325,7 +305,7 @@ bool REGISTER_MAIN_CLASS(win::HINSTANCE instance, const char* class_name, int cl
 std::string REGISTER_SECONDARY_CLASS(win::HINSTANCE instance, char* class_name, int class_length,
                                      win::HICON icon, win::HCURSOR cursor, const char*, int,
                                      win::HBRUSH brush, int* ups) {
-  std::string name = trimmed(class_name, class_length);
+  std::string name = trimmed_text(class_name, class_length);
   if (name.empty()) {
     for (int i = 0; i <= highest_class_number + 1; ++i) {
       char generated[32];
