@@ -1,6 +1,7 @@
 // Creating and changing windows, and the draining pump.
 #include <string>
 
+#include "platform/win_dialog_testing.h"
 #include "toolkit/loops.h"
 #include "toolkit/windows.h"
 #include "toolkit_fixture.h"
@@ -109,6 +110,28 @@ TEST_F(ToolkitTest, TheDrainRepostsQuitAndPaintsBeforeItReturns) {
   EXPECT_EQ(PROCESS_MESSAGES(), 0);
   EXPECT_EQ(PROCESS_MESSAGES(), 0);
   EXPECT_EQ(MESSAGE_LOOP(), 7);
+}
+
+TEST_F(ToolkitTest, TheCurrentModelessDialogTakesItsKeysInBothLoops) {
+  tktest::make_main();
+  constexpr win::DWORD kButton = win::WS_CHILD | win::WS_VISIBLE | win::WS_TABSTOP;
+  plat::DialogTemplate t(win::WS_POPUP | win::WS_VISIBLE, 10, 10, 120, 40, "Tools");
+  t.add("", 0x80, kButton, 5, 5, 40, 14, 11, "&One");
+  t.add("", 0x80, kButton, 50, 5, 40, 14, 12, "&Two");
+  const win::HWND dialog =
+      win::CreateDialogIndirectParamA(nullptr, t.get(), nullptr, dlgtest::test_proc, 0);
+  ASSERT_NE(dialog, nullptr);
+  current_modeless_dialog = dialog;
+  win::SetFocus(win::GetDlgItem(dialog, 11));
+  plat::inject_key_press(win::VK_TAB);
+  PROCESS_MESSAGES();
+  EXPECT_EQ(win::GetFocus(), win::GetDlgItem(dialog, 12));
+  plat::inject_key_press(win::VK_TAB);
+  win::PostQuitMessage(0);
+  MESSAGE_LOOP();
+  EXPECT_EQ(win::GetFocus(), win::GetDlgItem(dialog, 11));
+  // The keys went to the dialog, not to the application.
+  EXPECT_TRUE(tktest::codes("control").empty());
 }
 
 }  // namespace
