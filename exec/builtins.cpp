@@ -1,11 +1,9 @@
 #include "exec/builtins.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <limits>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "core/codewords.h"
@@ -25,6 +23,7 @@
 #include "exec/tempstrings.h"
 #include "exec/wordpath.h"
 #include "exec/xeqtemps.h"
+#include "toolkit/timers.h"
 
 namespace exec {
 
@@ -232,7 +231,7 @@ WordResult alarm(std::int32_t nargs) {
     alarmnext = 0;
     evtflags = 0;
     for (;;) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      toolkit::SLEEP_SECONDS(0.01F);
       if (PANLIOSTEP)
         PANLIOSTEP();
       else

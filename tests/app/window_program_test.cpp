@@ -11,12 +11,15 @@
 #include <thread>
 
 #include "app/window_program.h"
+#include "ide/application_standin.h"
 #include "support/test_support.h"
 #include "support/xvfb_server.h"
 // clang-format off
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 // clang-format on
 
 namespace {
@@ -76,16 +79,16 @@ TEST(WindowProgramTest, WithoutADisplayItSaysWhyAndEndsWithStatus2) {
 }
 
 TEST(WindowProgramTest, TheWindowIsTitledByTheFirstScriptOfTheCommandLine) {
-  EXPECT_EQ(app::first_script_name("demo.ost"), "demo.ost");
-  EXPECT_EQ(app::first_script_name("RUN= \"my scripts/plot.ost\" x.ost"), "my scripts/plot.ost");
-  EXPECT_EQ(app::first_script_name("HELP=\"guide.ost\""), "HELP=guide.ost");
-  EXPECT_EQ(app::first_script_name("RUN= fast"), "untitled");
-  EXPECT_EQ(app::first_script_name(""), "untitled");
+  EXPECT_EQ(ide::first_script_name("demo.ost"), "demo.ost");
+  EXPECT_EQ(ide::first_script_name("RUN= \"my scripts/plot.ost\" x.ost"), "my scripts/plot.ost");
+  EXPECT_EQ(ide::first_script_name("HELP=\"guide.ost\""), "HELP=guide.ost");
+  EXPECT_EQ(ide::first_script_name("RUN= fast"), "untitled");
+  EXPECT_EQ(ide::first_script_name(""), "untitled");
 }
 
 // A shown top-level X window of the program (its WM_CLASS names "ostrel"),
-// or 0; `title` gets its UTF-8 name.
-Window find_window(Display* dpy, std::string& title) {
+// or 0; `title` gets its UTF-8 name and `cls` its window class.
+Window find_window(Display* dpy, std::string& title, std::string* cls = nullptr) {
   Window root, parent, *kids = nullptr;
   unsigned n = 0;
   Window found = 0;
@@ -95,8 +98,10 @@ Window find_window(Display* dpy, std::string& title) {
     XWindowAttributes a;
     if (!XGetClassHint(dpy, kids[i], &hint)) continue;
     if (std::string(hint.res_name) == "ostrel" && XGetWindowAttributes(dpy, kids[i], &a) &&
-        a.map_state == IsViewable)
+        a.map_state == IsViewable) {
       found = kids[i];
+      if (cls != nullptr) *cls = hint.res_class;
+    }
     XFree(hint.res_name);
     XFree(hint.res_class);
   }
@@ -116,39 +121,71 @@ Window find_window(Display* dpy, std::string& title) {
   return found;
 }
 
-TEST(WindowProgramTest, OnADisplayTheWindowShowsAndClosingItEndsTheProgram) {
-  XInitThreads();  // the closing user below has a connection of its own
-  std::string why;
-  const std::string name = testsupport::xvfb_display(&why);
-  ASSERT_FALSE(name.empty()) << why;
-  DisplayVariable display(name.c_str());
-
-  // The user: waits for the window, then closes it through the display.
-  std::string title;
-  std::thread user([&] {
+// The user of a test: waits for the program's window, then closes it with
+// `close` on a connection of its own.
+template <class Close>
+std::thread user(const std::string& name, std::string& title, std::string& cls, Close close) {
+  return std::thread([&title, &cls, name, close] {
     Display* dpy = XOpenDisplay(name.c_str());
     if (dpy == nullptr) return;
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     Window w = 0;
     while (w == 0 && std::chrono::steady_clock::now() < end) {
-      w = find_window(dpy, title);
+      w = find_window(dpy, title, &cls);
       if (w == 0) usleep(10000);
     }
-    if (w != 0) {
-      XEvent ev{};
-      ev.xclient.type = ClientMessage;
-      ev.xclient.window = w;
-      ev.xclient.message_type = XInternAtom(dpy, "WM_PROTOCOLS", False);
-      ev.xclient.format = 32;
-      ev.xclient.data.l[0] = static_cast<long>(XInternAtom(dpy, "WM_DELETE_WINDOW", False));
-      XSendEvent(dpy, w, False, NoEventMask, &ev);
-    }
+    if (w != 0) close(dpy, w);
     XCloseDisplay(dpy);
+  });
+}
+
+TEST(WindowProgramTest, OnADisplayTheMainWindowShowsAndClosingItEndsTheProgram) {
+  XInitThreads();  // the closing user below has a connection of its own
+  std::string why;
+  const std::string name = testsupport::xvfb_display(&why);
+  ASSERT_FALSE(name.empty()) << why;
+  DisplayVariable display(name.c_str());
+  std::string title, cls;
+  std::thread closer = user(name, title, cls, [](Display* dpy, Window w) {
+    XEvent ev{};
+    ev.xclient.type = ClientMessage;
+    ev.xclient.window = w;
+    ev.xclient.message_type = XInternAtom(dpy, "WM_PROTOCOLS", False);
+    ev.xclient.format = 32;
+    ev.xclient.data.l[0] = static_cast<long>(XInternAtom(dpy, "WM_DELETE_WINDOW", False));
+    XSendEvent(dpy, w, False, NoEventMask, &ev);
   });
   std::string err;
   const int status = run_caught("x=1 demo.ost", err);
-  user.join();
+  closer.join();
   EXPECT_EQ(title, "demo.ost");
+  EXPECT_EQ(cls, "fenstra_MAIN_CLASS");
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(err, "");
+}
+
+TEST(WindowProgramTest, AltF4EndsTheProgramWith0) {
+  XInitThreads();
+  std::string why;
+  const std::string name = testsupport::xvfb_display(&why);
+  ASSERT_FALSE(name.empty()) << why;
+  DisplayVariable display(name.c_str());
+  std::string title, cls;
+  std::thread typist = user(name, title, cls, [](Display* dpy, Window w) {
+    XSetInputFocus(dpy, w, RevertToParent, CurrentTime);
+    XSync(dpy, False);
+    usleep(100000);
+    const KeyCode alt = XKeysymToKeycode(dpy, XK_Alt_L), f4 = XKeysymToKeycode(dpy, XK_F4);
+    XTestFakeKeyEvent(dpy, alt, True, CurrentTime);
+    XTestFakeKeyEvent(dpy, f4, True, CurrentTime);
+    XTestFakeKeyEvent(dpy, f4, False, CurrentTime);
+    XTestFakeKeyEvent(dpy, alt, False, CurrentTime);
+    XSync(dpy, False);
+  });
+  std::string err;
+  const int status = run_caught("keys.ost", err);
+  typist.join();
+  EXPECT_EQ(title, "keys.ost");
   EXPECT_EQ(status, 0);
   EXPECT_EQ(err, "");
 }

@@ -56,7 +56,7 @@ class Server {
       error_ = "Xvfb did not report its display";
       return;
     }
-    display_ = ":" + number.substr(0, number.find('\n'));
+    display_ = std::string(":").append(number, 0, number.find('\n'));
   }
   ~Server() {
     if (pid_ > 0) {

@@ -1,0 +1,27 @@
+// The toolkit's start state, for tests.
+#include "toolkit/accelerators.h"
+#include "toolkit/boxes.h"
+#include "toolkit/entry.h"
+#include "toolkit/loops.h"
+#include "toolkit/menus.h"
+#include "toolkit/mouse.h"
+#include "toolkit/records.h"
+#include "toolkit/status.h"
+#include "toolkit/windows.h"
+
+namespace toolkit {
+
+void reset_toolkit() {
+  reset_records();
+  reset_boxes();
+  reset_menus();
+  reset_accelerators();
+  reset_mouse();
+  reset_windows_part();
+  reset_status();
+  reset_entry();
+  current_modeless_dialog = nullptr;
+  dialog_hook = nullptr;
+}
+
+}  // namespace toolkit
