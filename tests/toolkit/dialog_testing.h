@@ -14,6 +14,7 @@
 #include "platform/win_controls.h"
 #include "platform/win_dialog.h"
 #include "platform/win_message.h"
+#include "platform/win_message_keys.h"
 #include "toolkit/dialog_item.h"
 #include "toolkit/dialog_run.h"
 #include "toolkit/loops.h"
@@ -36,6 +37,7 @@ struct args {
   std::optional<double> r8{}, r8max{}, r8min{};
   std::optional<std::string> format{};
   std::optional<std::uint32_t> window_style{};
+  std::string* variable = nullptr;  // a bound text of its size
   std::optional<int> edit{};
   toolkit::change_procedure proc = nullptr;
 };
@@ -62,7 +64,8 @@ inline void set(dialog_t& d, const args& a, int* ups = nullptr) {
       a.list ? &list : nullptr, a.proc, nullptr, opt(a.kind), opt(a.imax), opt(a.imin), opt(a.iinc),
       opt(a.r4), opt(a.r4max), opt(a.r4min), nullptr, opt(a.r8), opt(a.r8max), opt(a.r8min),
       nullptr, text(a.format), length(a.format), nullptr, nullptr, nullptr, nullptr,
-      opt(a.window_style), nullptr, 0, opt(a.edit), ups);
+      opt(a.window_style), a.variable != nullptr ? a.variable->data() : nullptr,
+      a.variable != nullptr ? static_cast<int>(a.variable->size()) : 0, opt(a.edit), ups);
 }
 
 // Writes the array's template (starting from a far too small estimate, so
