@@ -8,6 +8,7 @@
 #include "platform/win_dialog.h"
 #include "platform/win_gdi.h"
 #include "platform/win_last_error.h"
+#include "toolkit/dialog_controls.h"
 #include "toolkit/dialog_proc.h"
 #include "toolkit/loops.h"
 #include "toolkit/status.h"
@@ -217,6 +218,48 @@ TEST_F(DialogRun, EveryTypeModelessAndModal) {
   EXPECT_EQ(current_modeless_dialog, nullptr);
   EXPECT_EQ(NEXT_WINDOW_RECORD(MAIN_WINDOW_RECORD()), nullptr);
   for (dialog_t& d : items) FREE_ITEM_LISTS(d);
+}
+
+// A grid's change procedure makes the grid window a toolkit window.
+int grid_proc(win::HWND& grid, dialog_t*, int&) {
+  if (FIND_WINDOW_RECORD(grid) == nullptr) GET_FREE_WINDOW_RECORD(grid, nullptr);
+  return -1;
+}
+
+TEST_F(DialogRun, GridColumnsAreMadeAtStart) {
+  win::WNDCLASSA wc{};
+  wc.lpfnWndProc = win::DefWindowProcA;
+  wc.lpszClassName = "FE_SPREADSHEET";
+  ASSERT_NE(win::RegisterClassA(&wc), 0);
+  std::int32_t column[3] = {};
+  dialog_t items[3];
+  dlgt::set(items[0], {.type = DLG_SPREADSHEET, .x = 4, .y = 4, .proc = grid_proc});
+  SET_COLUMN_ITEM_INTEGER(items[1], column, 3, "N", 1, nullptr, nullptr, nullptr, nullptr, nullptr,
+                          nullptr, nullptr, nullptr, nullptr, nullptr, 0, nullptr, nullptr, nullptr,
+                          nullptr, nullptr, nullptr, nullptr, nullptr);
+  items[1].id = 0x500;
+  dlgt::set(items[2], {.type = DLG_OK_BUTTON, .x = 4, .y = 130});
+  auto dialog = reinterpret_cast<win::HWND>(dlgt::run(items, 3, true));
+  ASSERT_NE(dialog, nullptr);
+  win::HWND grid = win::GetDlgItem(dialog, items[0].id);
+  // The column's control is the grid's child, hidden until a cell is edited.
+  auto cell = static_cast<win::HWND>(items[1].image);
+  ASSERT_TRUE(win::IsWindow(cell));
+  EXPECT_EQ(win::GetParent(cell), grid);
+  EXPECT_FALSE(win::IsWindowVisible(cell));
+  EXPECT_EQ(win::GetDlgItem(dialog, 0x500), nullptr);
+  EXPECT_EQ(items[0].brush, SPREADSHEET_BRUSH());
+  window_record_t* grid_record = FIND_WINDOW_RECORD(grid);
+  ASSERT_NE(grid_record, nullptr);
+  EXPECT_EQ(grid_record->flags & kSpreadsheetRecord, kSpreadsheetRecord);
+  EXPECT_EQ(grid_record->dialog_array, items);
+  // A key in the cell finds its column through the grid.
+  int in_grid = 0, id = 0, position = -1;
+  dialog_t* found = nullptr;
+  EXPECT_EQ(FIND_CONTROL_ITEM(cell, in_grid, id, found, position), grid_record);
+  EXPECT_EQ(in_grid, 1);
+  EXPECT_EQ(position, 1);
+  win::DestroyWindow(dialog);
 }
 
 TEST_F(DialogRun, ModelessDialogWithoutMainWindowBecomesIt) {
