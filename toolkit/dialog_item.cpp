@@ -4,6 +4,8 @@
 #include <cfloat>
 #include <climits>
 #include <string_view>
+#include <tuple>
+#include <type_traits>
 
 #include "platform/win_controls.h"
 #include "toolkit/dialog_controls.h"
@@ -392,6 +394,43 @@ int set_column(dialog_t& item, void* data, int stride, int count, int bound_kind
 
 }  // namespace
 
+namespace {
+
+// A numeric column: the limits go to the value form of the data's type.
+template <class T>
+int set_numeric_column(dialog_t& item, T* data, int count, const char* title, int title_length,
+                       const std::uint32_t* options, const text_array_t* list, const int* width,
+                       const int* height, const T* maximum, const T* minimum, const T* increment,
+                       const int* id, const int* type, const char* format, int format_length,
+                       change_procedure change_proc, const win::HFONT* font,
+                       const std::uint32_t* value_kind, const win::HBRUSH* brush,
+                       const win::COLORREF* text_colour, const std::uint32_t* window_style,
+                       const int* edit, int* ups) {
+  const int* ints[3] = {};
+  const float* r4[3] = {};
+  const double* r8[3] = {};
+  int form = 0;
+  int bound_kind = 0;
+  if constexpr (std::is_same_v<T, std::int32_t>) {
+    form = 1;
+    bound_kind = kBoundInteger;
+    std::tie(ints[0], ints[1], ints[2]) = std::tie(maximum, minimum, increment);
+  } else if constexpr (std::is_same_v<T, float>) {
+    form = 2;
+    bound_kind = kBoundReal4;
+    std::tie(r4[0], r4[1], r4[2]) = std::tie(maximum, minimum, increment);
+  } else {
+    form = 3;
+    bound_kind = kBoundReal8;
+    std::tie(r8[0], r8[1], r8[2]) = std::tie(maximum, minimum, increment);
+  }
+  return set_column(item, data, sizeof *data, count, bound_kind, form, title, title_length, options,
+                    list, width, height, ints, r4, r8, id, type, format, format_length, change_proc,
+                    font, value_kind, brush, text_colour, window_style, edit, ups);
+}
+
+}  // namespace
+
 int SET_COLUMN_ITEM_INTEGER(dialog_t& dialog_item, std::int32_t* data, int count, const char* title,
                             int title_length, const std::uint32_t* options,
                             const text_array_t* list, const int* width, const int* height,
@@ -401,12 +440,10 @@ int SET_COLUMN_ITEM_INTEGER(dialog_t& dialog_item, std::int32_t* data, int count
                             const std::uint32_t* value_kind, const win::HBRUSH* brush,
                             const win::COLORREF* text_colour, const std::uint32_t* window_style,
                             const int* edit, int* ups) {
-  const int* ints[3] = {maximum, minimum, increment};
-  const float* r4[3] = {};
-  const double* r8[3] = {};
-  return set_column(dialog_item, data, sizeof *data, count, kBoundInteger, 1, title, title_length,
-                    options, list, width, height, ints, r4, r8, id, type, format, format_length,
-                    change_proc, font, value_kind, brush, text_colour, window_style, edit, ups);
+  return set_numeric_column(dialog_item, data, count, title, title_length, options, list, width,
+                            height, maximum, minimum, increment, id, type, format, format_length,
+                            change_proc, font, value_kind, brush, text_colour, window_style, edit,
+                            ups);
 }
 
 int SET_COLUMN_ITEM_REAL4(dialog_t& dialog_item, float* data, int count, const char* title,
@@ -418,12 +455,10 @@ int SET_COLUMN_ITEM_REAL4(dialog_t& dialog_item, float* data, int count, const c
                           const std::uint32_t* value_kind, const win::HBRUSH* brush,
                           const win::COLORREF* text_colour, const std::uint32_t* window_style,
                           const int* edit, int* ups) {
-  const int* ints[3] = {};
-  const float* r4[3] = {maximum, minimum, increment};
-  const double* r8[3] = {};
-  return set_column(dialog_item, data, sizeof *data, count, kBoundReal4, 2, title, title_length,
-                    options, list, width, height, ints, r4, r8, id, type, format, format_length,
-                    change_proc, font, value_kind, brush, text_colour, window_style, edit, ups);
+  return set_numeric_column(dialog_item, data, count, title, title_length, options, list, width,
+                            height, maximum, minimum, increment, id, type, format, format_length,
+                            change_proc, font, value_kind, brush, text_colour, window_style, edit,
+                            ups);
 }
 
 int SET_COLUMN_ITEM_REAL8(dialog_t& dialog_item, double* data, int count, const char* title,
@@ -435,12 +470,10 @@ int SET_COLUMN_ITEM_REAL8(dialog_t& dialog_item, double* data, int count, const 
                           const std::uint32_t* value_kind, const win::HBRUSH* brush,
                           const win::COLORREF* text_colour, const std::uint32_t* window_style,
                           const int* edit, int* ups) {
-  const int* ints[3] = {};
-  const float* r4[3] = {};
-  const double* r8[3] = {maximum, minimum, increment};
-  return set_column(dialog_item, data, sizeof *data, count, kBoundReal8, 3, title, title_length,
-                    options, list, width, height, ints, r4, r8, id, type, format, format_length,
-                    change_proc, font, value_kind, brush, text_colour, window_style, edit, ups);
+  return set_numeric_column(dialog_item, data, count, title, title_length, options, list, width,
+                            height, maximum, minimum, increment, id, type, format, format_length,
+                            change_proc, font, value_kind, brush, text_colour, window_style, edit,
+                            ups);
 }
 
 int SET_COLUMN_ITEM_TEXT(dialog_t& dialog_item, char* data, int length, int count,

@@ -125,6 +125,17 @@ void after_enter(const control_item& c, win::HWND window) {
                       reinterpret_cast<win::LPARAM>(window));
 }
 
+// F2 (kept from a plain edit box) and, in a grid, Tab: true when taken.
+bool key_taken(const control_item& c, win::HWND window, win::WPARAM key, bool edit_box) {
+  if (key == win::VK_F2) {
+    if (c.in_grid) grid_f2(c, window, edit_box);
+    return true;
+  }
+  if (key != win::VK_TAB || !c.in_grid) return false;
+  grid_tab(c, window);
+  return true;
+}
+
 win::LRESULT pass(win::WNDPROC previous, win::HWND window, win::UINT message, win::WPARAM wparam,
                   win::LPARAM lparam) {
   if (previous == nullptr) return win::DefWindowProcA(window, message, wparam, lparam);
@@ -144,14 +155,7 @@ win::LRESULT COMBO_KEYS(win::WNDPROC previous, win::HWND window, win::UINT messa
       if (c.in_grid) return win::DLGC_WANTALLKEYS;
       break;
     case win::WM_KEYDOWN:
-      if (wparam == win::VK_F2) {
-        if (c.in_grid) grid_f2(c, window, false);
-        return 0;
-      }
-      if (wparam == win::VK_TAB && c.in_grid) {
-        grid_tab(c, window);
-        return 0;
-      }
+      if (key_taken(c, window, wparam, false)) return 0;
       break;
     case win::WM_CHAR:
       if (wparam == '\r') {
@@ -228,14 +232,7 @@ win::LRESULT EDIT_SUBCLASS_PROC(win::HWND window, win::UINT message, win::WPARAM
     }
     case win::WM_KEYDOWN:
       if (wparam == win::VK_ESCAPE && c.in_grid) END_CELL_EDIT(*c.record, 0);
-      if (wparam == win::VK_F2) {
-        if (c.in_grid) grid_f2(c, window, true);
-        return 0;
-      }
-      if (wparam == win::VK_TAB && c.in_grid) {
-        grid_tab(c, window);
-        return 0;
-      }
+      if (key_taken(c, window, wparam, true)) return 0;
       break;
     case win::WM_CHAR:
       if (wparam == '\r') {

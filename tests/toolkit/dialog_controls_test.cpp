@@ -68,7 +68,7 @@ TEST_F(DialogControls, ComboSelectionAtStartAndUpdate) {
                      nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, 0, nullptr, nullptr,
                      nullptr, nullptr, nullptr, nullptr, nullptr);
   EXPECT_EQ(win::SendMessageA(first, win::CB_GETCOUNT, 0, 0), 2);
-  EXPECT_EQ(dlgt::window_text(first), "plum");
+  EXPECT_EQ(dlgt::text(first), "plum");
   win::DestroyWindow(dialog);
   for (dialog_t& d : items) FREE_ITEM_LISTS(d);
 }
@@ -88,8 +88,8 @@ TEST_F(DialogControls, StateWordsAndBoundTexts) {
   win::HWND spinner = win::GetDlgItem(dialog, items[0].id + kSpinnerIdOffset);
   ASSERT_NE(spinner, nullptr);
   // A bound text stands in for the item's own text.
-  EXPECT_EQ(dlgt::window_text(edit), "bound");
-  EXPECT_EQ(dlgt::window_text(win::GetDlgItem(dialog, items[1].id)), "Caption");
+  EXPECT_EQ(dlgt::text(edit), "bound");
+  EXPECT_EQ(dlgt::text(win::GetDlgItem(dialog, items[1].id)), "Caption");
   win::SetWindowTextA(edit, "new");
   READ_DIALOG_CONTROL(edit, items, 0);
   EXPECT_EQ(bound, "new       ");

@@ -104,7 +104,7 @@ TEST_F(DialogProc, RefusalAtFocusLossKeepsTheControl) {
   // The text put back is a change too: its procedure runs again after.
   EXPECT_EQ(log, (std::vector<seen>{{1, 0x800, 0}, {1, 0x800, 0}, {1, 0x1000, 0}, {1, 0x800, 0}}));
   EXPECT_EQ(win::GetFocus(), edit);
-  EXPECT_EQ(dlgt::window_text(edit), "ab");
+  EXPECT_EQ(dlgt::text(edit), "ab");
   EXPECT_EQ(win::SendMessageA(edit, win::EM_GETSEL, 0, 0), win::MAKELPARAM(0, 2));
   EXPECT_EQ(items[0].event_code, 0x800);
   // The procedure may put another text in; that one shows.
@@ -115,7 +115,7 @@ TEST_F(DialogProc, RefusalAtFocusLossKeepsTheControl) {
   };
   dlgt::key(win::VK_TAB);
   dlgt::pump();
-  EXPECT_EQ(dlgt::window_text(edit), "fixed");
+  EXPECT_EQ(dlgt::text(edit), "fixed");
   // Accepted: 0x2000, and the focus moves on.
   answer = [](win::HWND, dialog_t&) { return -1; };
   dlgt::key(win::VK_TAB);
@@ -151,12 +151,12 @@ TEST_F(DialogProc, SpinnerStepsAndScrollBars) {
   dlgt::key(win::VK_UP);
   dlgt::pump();
   EXPECT_EQ(log.at(0).code, 0x201);
-  EXPECT_EQ(dlgt::window_text(edit), "up");
+  EXPECT_EQ(dlgt::text(edit), "up");
   log.clear();
   dlgt::key(win::VK_DOWN);
   dlgt::pump();
   EXPECT_EQ(log.at(0).code, 0x3FF);
-  EXPECT_EQ(dlgt::window_text(edit), "down");
+  EXPECT_EQ(dlgt::text(edit), "down");
 
   // A scroll bar at its minimum stays there, yet its procedure runs.
   win::HWND bar = control(dialog, items[1]);

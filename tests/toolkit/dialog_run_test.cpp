@@ -189,7 +189,7 @@ TEST_F(DialogRun, EveryTypeModelessAndModal) {
   EXPECT_EQ(dialog_codes, (std::vector<int>{kChangedDialogReady}));
   const auto control = [&](int i) { return win::GetDlgItem(dialog, items[i].id); };
   EXPECT_EQ(win::SendMessageA(control(1), win::BM_GETCHECK, 0, 0), 1);
-  EXPECT_EQ(dlgt::window_text(control(3)), "0");
+  EXPECT_EQ(dlgt::text(control(3)), "0");
   EXPECT_EQ(win::SendMessageA(control(4), win::LB_GETCOUNT, 0, 0), 3);
   EXPECT_EQ(win::SendMessageA(control(4), win::LB_GETCURSEL, 0, 0), 1);
   EXPECT_EQ(win::SendMessageA(control(5), win::CB_GETCURSEL, 0, 0), -1);

@@ -1,7 +1,8 @@
 // Helpers for the dialog tests: items set from named arguments, an array
 // written into a template and run (every item numbered, ids 0 made 0x400 +
-// number, grid columns left out, as a dialog box does it), keys and clicks
-// injected inside a modal run, and a back end that counts beeps.
+// number, grid columns left out, as a dialog box does it), the toolkit's
+// pump, and a back end that counts beeps; keys, texts and steps inside a
+// modal run come from the platform's dialog tests.
 #pragma once
 
 #include <functional>
@@ -10,9 +11,9 @@
 #include <vector>
 
 #include "platform/backend.h"
-#include "platform/clocks.h"
 #include "platform/win_controls.h"
 #include "platform/win_dialog.h"
+#include "platform/win_dialog_testing.h"
 #include "platform/win_message.h"
 #include "platform/win_message_keys.h"
 #include "toolkit/dialog_item.h"
@@ -94,22 +95,11 @@ inline win::INT_PTR run(dialog_t* items, int n, bool modeless,
   return toolkit::RUN_DIALOG(t, owner, items, n, m, nullptr, nullptr, font, changed, ups);
 }
 
-// Runs f from inside the next message loop (a modal dialog's): a one-shot
-// timer on the virtual clock.
-inline std::function<void()> later_fn;
-inline void later_proc(win::HWND, win::UINT, win::UINT_PTR id, win::DWORD) {
-  win::KillTimer(nullptr, id);
-  auto f = std::move(later_fn);
-  later_fn = nullptr;
-  if (f) f();
-}
-inline void later(std::function<void()> f) {
-  if (!plat::virtual_clock_on()) plat::set_virtual_clock(plat::LocalDateTime());
-  later_fn = std::move(f);
-  win::SetTimer(nullptr, 0, 10, later_proc);
-}
+using dlgtest::key;
+using dlgtest::later;
+using dlgtest::text;
 
-inline void key(int vk, unsigned char ch = 0) { plat::inject_key_press(vk, ch); }
+// Types the text (letters, digits and what has no key of its own).
 inline void type_text(const std::string& s) {
   for (char c : s) {
     const auto u = static_cast<unsigned char>(c);
@@ -134,12 +124,6 @@ inline void pump() {
   }
 }
 
-inline std::string window_text(win::HWND h) {
-  char buf[300] = "";
-  win::GetWindowTextA(h, buf, sizeof buf);
-  return buf;
-}
-
 // The headless back end, counting beeps.
 class BeepCounter : public plat::Backend {
  public:
@@ -158,7 +142,7 @@ class DialogTest : public tktest::ToolkitTest {
  protected:
   void SetUp() override {
     ToolkitTest::SetUp();
-    later_fn = nullptr;
+    dlgtest::later_fn = nullptr;
   }
 };
 

@@ -148,13 +148,13 @@ TEST_F(ItemValues, TypingIntoALiveEditBox) {
   dlgt::set(items[0], {.type = DLG_EDITBOX, .x = 4, .y = 4, .kind = kKindInteger, .imax = 50});
   auto dialog = reinterpret_cast<win::HWND>(dlgt::run(items, 1, true));
   win::HWND edit = win::GetDlgItem(dialog, items[0].id);
-  EXPECT_EQ(dlgt::window_text(edit), "0");
+  EXPECT_EQ(dlgt::text(edit), "0");
   win::SetWindowTextA(edit, "");
   win::SetFocus(edit);
   dlgt::type_text("12x");
   dlgt::pump();
   // The refused character is gone, the caret after what is kept.
-  EXPECT_EQ(dlgt::window_text(edit), "12");
+  EXPECT_EQ(dlgt::text(edit), "12");
   EXPECT_EQ(win::SendMessageA(edit, win::EM_GETSEL, 0, 0), win::MAKELPARAM(2, 2));
   EXPECT_EQ(beeps.beeps, 1);
   dlgt::type_text("3");

@@ -55,7 +55,7 @@ TEST_F(Subclass, EnterCommitsThenPressesTheDefaultButton) {
   // maximum and the value procedure did not run.
   ASSERT_TRUE(win::IsWindow(dialog));
   EXPECT_EQ(plat::message_box_log().back().text, "Maximum value is         10");
-  EXPECT_EQ(dlgt::window_text(edit), "12");
+  EXPECT_EQ(dlgt::text(edit), "12");
   EXPECT_EQ(win::SendMessageA(edit, win::EM_GETSEL, 0, 0), win::MAKELPARAM(0, 2));
   EXPECT_EQ(win::GetFocus(), edit);
   EXPECT_EQ(items[0].event_code, 0x800);
@@ -87,7 +87,7 @@ TEST_F(Subclass, EnterAsItsOwnEvent) {
   dlgt::pump();
   EXPECT_EQ(codes, (std::vector<int>{0x400, 0x800, 0x800, 0x10000}));
   EXPECT_EQ(items[0].event_code, 0x2000);
-  EXPECT_EQ(dlgt::window_text(edit), "ab");
+  EXPECT_EQ(dlgt::text(edit), "ab");
   win::DestroyWindow(dialog);
 }
 
