@@ -142,6 +142,25 @@ win::LRESULT pass(win::WNDPROC previous, win::HWND window, win::UINT message, wi
   return win::CallWindowProcA(previous, window, message, wparam, lparam);
 }
 
+// Enter: the commit (event code 0x1000, or 0x10000 for an edit box that
+// reports Enter), then the grid's move or the dialog's default button. A
+// field that takes Return gets it first; a combo box gets it last too.
+win::LRESULT enter_key(const control_item& c, win::WNDPROC previous, win::HWND window,
+                       win::UINT message, win::WPARAM wparam, win::LPARAM lparam, bool edit_box) {
+  dialog_t& item = c.item();
+  if (edit_box && (item.style_options & kOptionMultiline) != 0) {
+    item.event_code = kEventEnter;
+  } else {
+    item.event_code = kEventCommit;
+    if (!c.in_grid && (item.window_style & win::ES_WANTRETURN) != 0)
+      pass(previous, window, message, wparam, lparam);
+  }
+  if (COMMIT_EDIT_TEXT(c.items, c.position, *c.record, c.control) == 0) return 0;
+  after_enter(c, window);
+  if (!edit_box && !c.in_grid) pass(previous, window, message, wparam, lparam);
+  return 0;
+}
+
 // The keys of combo boxes and their lists.
 win::LRESULT COMBO_KEYS(win::WNDPROC previous, win::HWND window, win::UINT message,
                         win::WPARAM wparam, win::LPARAM lparam) {
@@ -158,15 +177,7 @@ win::LRESULT COMBO_KEYS(win::WNDPROC previous, win::HWND window, win::UINT messa
       if (key_taken(c, window, wparam, false)) return 0;
       break;
     case win::WM_CHAR:
-      if (wparam == '\r') {
-        c.item().event_code = kEventCommit;
-        if (!c.in_grid && (c.item().window_style & win::ES_WANTRETURN) != 0)
-          pass(previous, window, message, wparam, lparam);
-        if (COMMIT_EDIT_TEXT(c.items, c.position, *c.record, c.control) == 0) return 0;
-        after_enter(c, window);
-        if (!c.in_grid) pass(previous, window, message, wparam, lparam);
-        return 0;
-      }
+      if (wparam == '\r') return enter_key(c, previous, window, message, wparam, lparam, false);
       if (wparam == 0x1B && c.in_grid) END_CELL_EDIT(*c.record, 0);
       break;
     default:
@@ -235,19 +246,7 @@ win::LRESULT EDIT_SUBCLASS_PROC(win::HWND window, win::UINT message, win::WPARAM
       if (key_taken(c, window, wparam, true)) return 0;
       break;
     case win::WM_CHAR:
-      if (wparam == '\r') {
-        dialog_t& item = c.item();
-        if ((item.style_options & kOptionMultiline) != 0) {
-          item.event_code = kEventEnter;
-        } else {
-          item.event_code = kEventCommit;
-          if (!c.in_grid && (item.window_style & win::ES_WANTRETURN) != 0)
-            pass(previous, window, message, wparam, lparam);
-        }
-        if (COMMIT_EDIT_TEXT(c.items, c.position, *c.record, c.control) == 0) return 0;
-        after_enter(c, window);
-        return 0;
-      }
+      if (wparam == '\r') return enter_key(c, previous, window, message, wparam, lparam, true);
       if (wparam == 0x1B && c.in_grid) END_CELL_EDIT(*c.record, 0);
       break;
     default:
