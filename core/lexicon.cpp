@@ -202,14 +202,15 @@ Step operatortoken(Line& ln, std::int16_t code) {
 
 // --- Symbols ------------------------------------------------------------
 
-// Room for `symbols` more symbols (names of n characters). A growth of `z`
-// answers Step::retry: the line's literal values stood in it.
+// Room for `symbols` more symbols (names of n characters), made before they
+// are: the table never fills up to its last record. A growth of `z` answers
+// Step::retry: the line's literal values stood in it.
 Step symbolroom(std::int32_t n, std::int32_t symbols = 1) {
   if (c1limit - c1top < symbols * n + 1000) {
     std::int32_t extra = symbols * n + 16000;
     if (grown(REALLOC(5, extra)) == Step::fail) return Step::fail;
   }
-  if (nsym + symbols > nname) {
+  if (nsym + symbols >= nname) {
     std::int32_t extra = 2 * nname;
     if (grown(REALLOC(4, extra)) == Step::fail) return Step::fail;
   }
