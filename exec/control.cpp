@@ -359,7 +359,10 @@ WordResult controlword(std::int16_t w) {
     }
     case 0xE040:
       pop();
-      if (v == 0.0) wordpos = stmtend - 2;
+      // A true condition leaves nothing of the IF on the stack: the words
+      // of the statement it guards find the stack as if they stood alone.
+      if (v != 0.0) return WordResult::next;
+      wordpos = stmtend - 2;
       asresult(v);
       return WordResult::next;
     case 0xE800:
