@@ -92,9 +92,9 @@ bool constcell(std::int32_t c) {
 // Writes a text into the string of descriptor k from its first position on
 // (in its direction), cut at its end; blanks the rest when fill.
 void writestring(std::int32_t k, std::string_view text, std::int32_t from) {
-  const std::int32_t f = tmpbeg[sz(k)], l = tmpend[sz(k)];
-  const std::int32_t len = c1length(f, l);
-  const bool back = l < f - 1;
+  const std::int32_t f = tmpbeg[sz(k)];
+  const std::int32_t len = descrlength(k);
+  const bool back = descrbackwards(k);
   for (std::int32_t i = std::max(from, 1); i <= len; ++i) {
     const std::int32_t pos = back ? f - (i - 1) : f + (i - 1);
     if (!core::c1namen.valid(pos)) break;
@@ -113,10 +113,7 @@ bool livestring(std::int32_t entry) {
   return f >= 1 && l >= 0 && f <= core::nc1namen + 1 && l <= core::nc1namen;
 }
 
-std::string stringof(std::int32_t entry) {
-  const auto k = sz(-entry);
-  return c1text(tmpbeg[k], tmpend[k]);
-}
+std::string stringof(std::int32_t entry) { return descrtext(-entry); }
 
 // The text of a number's cell when it holds a valid pair of text positions.
 bool celltext(std::int32_t c, std::string& text) {
@@ -132,7 +129,7 @@ bool celltext(std::int32_t c, std::string& text) {
 std::int32_t assignstring(Eval& e, std::int32_t t, std::int32_t s, bool exchange) {
   const auto k = sz(-t);
   if (tmpbeg[k] == 0 || tmpend[k] == 0) return 3046;
-  const std::int32_t tlen = c1length(tmpbeg[k], tmpend[k]);
+  const std::int32_t tlen = descrlength(-t);
   if (s < 0 && -s <= maxtemps) {
     const std::string src = stringof(s);
     const auto slen = static_cast<std::int32_t>(src.size());
@@ -180,7 +177,7 @@ std::int32_t assignnumber(Eval& e, std::int32_t t, std::int32_t s, bool exchange
     if (exchange) return 3039;
     // A number read from the text; the text's start moves past it.
     const auto k = sz(-s);
-    const std::string text = c1text(tmpbeg[k], tmpend[k]);
+    const std::string text = descrtext(-s);
     double v = 0.0;
     std::int32_t pos = 1, st = 2;
     const auto n = static_cast<std::int32_t>(text.size());
@@ -191,7 +188,7 @@ std::int32_t assignnumber(Eval& e, std::int32_t t, std::int32_t s, bool exchange
       return xeqkeyed;
     }
     core::z(t) = v;
-    if (pos > 1) tmpbeg[k] += (tmpbeg[k] <= tmpend[k] + 1 ? pos - 1 : -(pos - 1));
+    if (pos > 1) tmpbeg[k] += descrbackwards(-s) ? -(pos - 1) : pos - 1;
   } else if (exchange) {
     if (!validcell(s)) return 3021;
     std::swap(core::z(t), core::z(s));
@@ -554,6 +551,7 @@ std::int32_t unary(Eval& e, std::uint32_t w) {
     tmporig[sz(t)] = tmporig[sz(-a)];
     tmpbeg[sz(t)] = tmpbeg[sz(-a)];
     tmpend[sz(t)] = tmpend[sz(-a)];
+    descrback[sz(t)] = descrback[sz(-a)];
     tmpsym[sz(t)] = tmpsym[sz(-a)];
     a = -t;
     top(e) = a;
