@@ -372,6 +372,20 @@ std::int32_t receiver(Eval& e, std::uint32_t atsplit, std::uint32_t w) {
   return v > 0 && v != omitted ? v : 0;
 }
 
+// Stack entry i, or the array itself when the entry is an array base or a
+// whole array's element: by the descriptor that pushed it (a view may share
+// its array's first cell), else by that cell.
+std::int32_t wholearray(Eval& e, std::int32_t i) {
+  std::int32_t a = at(e, i);
+  if (e.isbase[sz(i)] != 1 && e.isbase[sz(i)] != 3) return a;
+  const std::int32_t d = e.basedescrs[sz(i)];
+  if (d >= 1 && d <= maxtemps && descrkind[sz(d)] == DescrKind::array) return tmpsym[sz(d)];
+  for (std::int32_t k = 1; k <= xeqexpr.ndescr && k <= maxtemps; ++k)
+    if (descrkind[sz(k)] == DescrKind::array && (a == tmporig[sz(k)] - 1 || a == tmporig[sz(k)]))
+      a = tmpsym[sz(k)];
+  return a;
+}
+
 // An option statement used as a function.
 std::int32_t optionstatement(Eval& e, std::int32_t p) {
   const std::uint32_t w = word(e, p);
@@ -400,18 +414,8 @@ std::int32_t optionstatement(Eval& e, std::int32_t p) {
       a = -omitted;
     } else if (a < 0 && -a <= maxtemps) {
       a = tmpsym[sz(-a)];
-    } else if (e.isbase[sz(i)] == 1 || e.isbase[sz(i)] == 3) {
-      // The array itself: by the descriptor that pushed it (a view may
-      // share its array's first cell), else by that cell.
-      const std::int32_t d = e.basedescrs[sz(i)];
-      if (d >= 1 && d <= maxtemps && descrkind[sz(d)] == DescrKind::array) {
-        a = tmpsym[sz(d)];
-      } else {
-        for (std::int32_t k = 1; k <= xeqexpr.ndescr && k <= maxtemps; ++k)
-          if (descrkind[sz(k)] == DescrKind::array &&
-              (a == tmporig[sz(k)] - 1 || a == tmporig[sz(k)]))
-            a = tmpsym[sz(k)];
-      }
+    } else {
+      a = wholearray(e, i);
     }
     args.push_back(a);
   }
@@ -599,6 +603,13 @@ std::int32_t varkommas(Eval& e, std::uint32_t w) {
   if (!resultroom(res + 1)) return 2002;
   newtemprecord(res);
   std::span<std::int32_t> stack = e.values.subspan(sz(e.n), sz(e.sp));
+  if ((w & 0xE7C0u) == 0xE1C0u) {
+    // INIT assigns its variables: a whole array stands for itself, not for
+    // the element of the pass.
+    const auto commas = static_cast<std::int32_t>(w & 0x1Fu);
+    for (std::int32_t i = std::max(e.sp - commas + 1, 1); i <= e.sp; ++i)
+      stack[sz(i - 1)] = wholearray(e, i);
+  }
   const std::int32_t r = VARKOMMAS(res, stack, topi, static_cast<std::int16_t>(w));
   if (r < 0) return -r;
   e.sp = std::clamp(topi, 0, e.sp);
