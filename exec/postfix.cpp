@@ -50,7 +50,7 @@ evaldetail::Eval& takeeval() {
   e.firstkw = -1;
   e.firstwritten = e.written = e.editcalls = e.jump = e.structcell = 0;
   e.hasassign = e.stored = e.falsecond = e.condition = e.endstmt = false;
-  e.endpasses = e.rangeflag = e.missing = e.restart = false;
+  e.endpasses = e.rangeflag = e.missing = e.restart = e.prefixeach = false;
   return e;
 }
 static_assert(sizeof(evaldetail::Eval) == 168,
@@ -791,7 +791,14 @@ std::int32_t oneword(Eval& e, std::int32_t p) {
       if (validcell(cell)) core::z(cell) = numvalue(entry);
     }
     e.sp -= m;
-    e.passstart = p + 1;
+    if (m < size) {
+      // The arguments after a built-in's first one (which stays in the
+      // main words): the reference takes them whole, and, like the first
+      // one, they are computed anew for every element of the statement.
+      tmpend[sz(v)] = std::max(m, 1);
+      e.prefixeach = true;
+    }
+    if (!e.prefixeach) e.passstart = p + 1;
     return 0;
   }
   if ((w & 0xFC00u) == 0xA400u) {
@@ -946,6 +953,7 @@ std::int32_t XEQ3(std::span<std::int16_t> words, std::int32_t& nwords,
     }
     if (e.restart) {
       e.restart = false;
+      e.prefixeach = false;
       e.pass = 0;
       e.passstart = e.first;
       continue;
