@@ -94,7 +94,11 @@ void C1EDITINSERT(std::int32_t pos, std::string_view text, std::int32_t /*flags*
 
 void loadeditbuffer(std::string_view text) {
   std::string body(text);
-  if (body.size() < 2 || body.compare(body.size() - 2, 2, "\r\n") != 0) body += "\r\n";
+  // A last line ended by a bare CR gets its LF.
+  if (!body.empty() && body.back() == '\r')
+    body += '\n';
+  else if (body.size() < 2 || body.compare(body.size() - 2, 2, "\r\n") != 0)
+    body += "\r\n";
   const auto len = static_cast<std::int32_t>(body.size());
   nc1edit = len + nc1editroom + c1edittrailer;
   std::int32_t one = 1;

@@ -58,7 +58,7 @@ void FEDNXT(std::span<char>* line, const std::int32_t* lineno = nullptr,
 void C1EDITINSERT(std::int32_t pos, std::string_view text, std::int32_t flags);
 
 // Lays the script text out in a fresh `c1edit`: the lines (a missing last
-// CR LF is added), free room of `nc1editroom`, an empty log and the
+// CR LF, or the LF after a last bare CR, is added), free room of `nc1editroom`, an empty log and the
 // trailer; sets `c1editend`, `nedlines` and rewinds the line reader.
 void loadeditbuffer(std::string_view text);
 
