@@ -71,6 +71,14 @@ void FEDNXT(std::span<char>* line, const std::int32_t* lineno, const std::int16_
   }
 }
 
+std::int32_t edlinelength() {
+  if (edline.pos < 1 || c1edit.size() == 0) return 0;
+  std::int32_t n = 0;
+  for (std::int32_t k = edline.pos; k <= c1editend && !crlfat(k); ++k)
+    if (c1edit(k) != ' ') n = k - edline.pos + 1;
+  return n;
+}
+
 void C1EDITINSERT(std::int32_t pos, std::string_view text, std::int32_t /*flags*/) {
   auto n = static_cast<std::int32_t>(text.size());
   if (const auto e = text.find("\r\n"); e != std::string_view::npos)

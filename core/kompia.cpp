@@ -93,6 +93,31 @@ void firstlinetest(std::int32_t e) {
   }
 }
 
+// A line longer than the line buffer would compile cut off: it fails
+// instead, with its length and the limit, and becomes the placeholder.
+void refuselong(std::span<const char> line, std::span<char> work, std::int32_t length) {
+  constexpr auto limit = static_cast<std::int32_t>(linesize);
+  failedline.set({line.data(), line.size()});
+  compnote.set("too long: " + std::to_string(length) + " characters, at most " +
+               std::to_string(limit));
+  msgkey.set(MSGKEY("lineTooLong"));
+  xeqstop = 0x7FFF;
+  if ((edflags & 0x1020) == 0) {
+    std::array<std::int32_t, 3> words{xeqline, length, limit};
+    HelpValues hv;
+    hv.words = words;
+    const std::string_view shown = trimright({line.data(), line.size()});
+    std::string text(shown.substr(0, 60));
+    hv.characters = text;
+    hv.count = static_cast<int>(text.size());
+    int answer = 0;
+    HELP(msgkey.trimmed(), answer, hv);
+  }
+  work[0] = 1;
+  work[1] = 0x20;
+  work[2] = static_cast<char>(0x84);
+}
+
 bool noroom(std::int32_t top) { return top >= nxeqbuf || (nusechain > 0 && nusechain <= top); }
 
 bool grow(std::int32_t extra) {
@@ -162,7 +187,16 @@ restart:
     work[static_cast<std::size_t>(n)] = '\r';
     work[static_cast<std::size_t>(n) + 1] = '\n';
     compnote.blank();
-    KOMPIL({work.data(), static_cast<std::size_t>(n) + 2});
+    // (A comment line may run on: nothing of it is compiled.)
+    const std::string_view shown{line.data(), line.size()};
+    const std::size_t lead = shown.find_first_not_of(' ');
+    const bool comment = lead != std::string_view::npos && shown[lead] == '!';
+    const std::int32_t length = edlinelength();
+    if (length > static_cast<std::int32_t>(linesize) && !comment) {
+      refuselong(line, work, length);
+    } else {
+      KOMPIL({work.data(), static_cast<std::size_t>(n) + 2});
+    }
     if (xeqstop != 0) {
       ++nerrors;
       if (nerrors == 1) errors.create();
