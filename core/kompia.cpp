@@ -262,6 +262,27 @@ restart:
     if (xeqline >= nstmt) break;
   }
   edflags &= ~0x20;
+  // Block mistakes (an ENDIF or ENDDO missing or to spare, a second ELSE)
+  // are errors of their lines like any other; they are judged once every
+  // line compiled, since a block word on a failed line leaves its block
+  // without its start or end.
+  lokalsub = lokalscope = 0;
+  jumplimit = nxeqbuf;
+  INTERNALJUMPS();
+  if (nerrors > 0) blockerrors.clear();
+  for (const BlockError& b : blockerrors) {
+    std::span<char> lb(line);
+    FEDNXT(&lb, &b.stmt);
+    failedline.set(trimright({line.data(), line.size()}));
+    compnote.set(b.note);
+    ++nerrors;
+    if (nerrors == 1) errors.create();
+    errors.write(nerrors, b.stmt);
+    if (nerrors == 1 || b.stmt < firstline) {
+      firststop = 0x7FFF;
+      firstline = b.stmt;
+    }
+  }
   if (nerrors > 0) {
     errors.close();
     std::array<std::int16_t, 1> count16{static_cast<std::int16_t>(nstmt)};
@@ -282,8 +303,6 @@ restart:
     xeqmode &= ~8;
   }
   lokalsub = lokalscope = 0;
-  jumplimit = nxeqbuf;
-  INTERNALJUMPS();
   return true;
 }
 

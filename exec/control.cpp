@@ -326,6 +326,8 @@ bool subactive(std::int32_t s) {
 WordResult controlword(std::int16_t w) {
   const auto u = static_cast<std::uint16_t>(w);
   if (u == wblockjump) return jumpedflag ? WordResult::next : blockjump(1);
+  // An END that closed DO loops still open: the compile listed it.
+  if (w == core::endopendo) return fail(xeqkeys::notcorrected, 1);
   // The words that find their operands themselves.
   switch (u & 0xFFE0u) {
     case wcall:

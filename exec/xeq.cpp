@@ -260,6 +260,12 @@ void XEQ(std::span<const std::int16_t> code) {
         core::iresult = firsttemp;
         freshresult();
         const std::int32_t len = stmtend - stmtstart;
+        if (codeword(stmtstart) == 1) {
+          // A line that failed to compile, or a block marked as wrong.
+          core::msgkey.set(xeqkeys::notcorrected);
+          at = At::error;
+          break;
+        }
         if (len == 2) {
           const std::int32_t sp = core::xeqstackptr;
           if (adrs.valid(sp) && adrs(sp) == 0) {
@@ -277,9 +283,8 @@ void XEQ(std::span<const std::int16_t> code) {
         }
         const std::int16_t second = codeword(stmtstart + 1);
         const std::int16_t third = codeword(stmtstart + 2);
-        if (second == placeholder || (second == 0 && third == endword) ||
-            (codeword(stmtstart) == 1 && second != 0)) {
-          // A line that failed to compile, or a block marked as wrong.
+        if (second == placeholder || (second == 0 && third == endword)) {
+          // What a failed line left, or an empty statement of the executor form.
           core::msgkey.set(xeqkeys::notcorrected);
           at = At::error;
           break;
