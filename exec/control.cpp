@@ -153,9 +153,11 @@ WordResult ret(std::int16_t w) {
     return WordResult::looptest;
   }
   const bool function = isfunction(S);
-  if (function && z.valid(S + 1) &&
-      std::bit_cast<std::uint64_t>(z(S + 1)) == std::bit_cast<std::uint64_t>(unassigned))
-    return fail(xeqkeys::nofncassign, S);
+  // A function without a value returns all the same; the error is then
+  // the calling statement's, with the function as its subject.
+  const bool novalue =
+      function && z.valid(S + 1) &&
+      std::bit_cast<std::uint64_t>(z(S + 1)) == std::bit_cast<std::uint64_t>(unassigned);
   const std::int32_t f1 = core::I2EQUZ(1, S), f2 = core::I2EQUZ(2, S);
   const std::int32_t f4 = core::I2EQUZ(4, S);
   const std::int16_t f3 = core::I2EQUZ(3, S);
@@ -215,6 +217,7 @@ WordResult ret(std::int16_t w) {
       z(1) = dollarkept[static_cast<std::size_t>(S)];
     --core::xeqline;
     loadbounds();
+    if (novalue) return fail(xeqkeys::nofncassign, S);
     core::xeqstackptr -= f4;
     core::iresult = calleefirst;
     if (resultroom(core::iresult)) newtemprecord(core::iresult);

@@ -87,7 +87,9 @@ At errorexit() {
   if (z.size() > 1) hv.doubles = {z.ptr(1), static_cast<std::size_t>(z.size() - 1)};
   hv.characters = {core::failedline.data(), core::failedline.size()};
   std::string_view subj = core::symbolname(subject);
-  std::array<char, 64> subjtext{};
+  // An index error names the operand and the index in its detail text.
+  if (msgkeyis(xeqerrorkey(3006))) subj = core::failedline.trimmed();
+  std::array<char, 256> subjtext{};
   const std::size_t n = std::min(subj.size(), subjtext.size());
   std::copy_n(subj.begin(), n, subjtext.begin());
   hv.text = {subjtext.data(), n};
