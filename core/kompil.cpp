@@ -90,7 +90,7 @@ void setname(std::int32_t k, std::int16_t type, std::int32_t beg, std::int32_t l
   SymbolRecord& r = name(k);
   r = SymbolRecord{};
   r.type = type;
-  r.nambeg = static_cast<std::int16_t>(beg);
+  r.nambeg = beg;
   r.namlen = static_cast<std::int16_t>(len);
 }
 

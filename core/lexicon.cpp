@@ -229,7 +229,7 @@ std::int32_t newsymbol(std::string_view word, std::int32_t type, std::int32_t sc
   r = SymbolRecord{};
   r.type = static_cast<std::int16_t>(type);
   r.scope = static_cast<std::int16_t>(scope);
-  r.nambeg = static_cast<std::int16_t>(c1top + 1);
+  r.nambeg = c1top + 1;
   r.namlen = static_cast<std::int16_t>(word.size());
   for (char c : word) c1namen(++c1top) = c;
   c1namen(++c1top) = ',';

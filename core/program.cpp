@@ -117,7 +117,7 @@ std::int32_t hiddenlabel(std::int32_t number) {
   r = SymbolRecord{};
   r.type = labeltype;
   r.scope = static_cast<std::int16_t>(lokalsub);
-  r.nambeg = static_cast<std::int16_t>(c1top + 1);
+  r.nambeg = c1top + 1;
   r.namlen = static_cast<std::int16_t>(len);
   for (char c : nm) c1namen(++c1top) = c;
   c1namen(++c1top) = ',';

@@ -136,7 +136,7 @@ std::int32_t makelayout(std::int32_t t, std::int32_t n, std::int32_t reuse) {
     core::SymbolRecord& r = name(s);
     r = core::SymbolRecord{};
     r.type = 0x10;
-    r.nambeg = static_cast<std::int16_t>(core::c1top + 1);
+    r.nambeg = core::c1top + 1;
     r.namlen = static_cast<std::int16_t>(len);
     c1namen(++core::c1top) = ':';
     for (char c : nm) c1namen(++core::c1top) = c;
