@@ -26,6 +26,8 @@ constexpr std::int16_t systemoneoption =
 
 // Size of the line buffer the editor's line reader fills.
 constexpr std::size_t linesize = 256;
+// Statement numbers are 16-bit words of the code: the most a script holds.
+constexpr std::int32_t maxstatements = 32767;
 
 // The number right-aligned in a field of the given width (wider when it
 // does not fit).
@@ -179,6 +181,24 @@ restart:
     if (line[0] == '#') {
       nstmt = xeqline - 1;
       break;
+    }
+    if (xeqline > maxstatements) {
+      // No statement number is left for this line: nothing is run.
+      failedline.set(trimright({line.data(), line.size()}));
+      compnote.set("more than " + std::to_string(maxstatements) + " statements");
+      if (++nerrors == 1) errors.create();
+      errors.write(nerrors, xeqline);
+      errors.close();
+      closeprogress();
+      std::array<std::int32_t, 1> limit{maxstatements};
+      HelpValues hv;
+      hv.words = limit;
+      HELP("tooManyLines", answer, hv);
+      edflags &= ~0x20;
+      xeqmode = 0;
+      xeqstop = 0x7FFF;
+      nstmt = 0;
+      return false;
     }
     edmode = 14;
     const auto n = static_cast<std::int32_t>(trimright({line.data(), line.size()}).size());
