@@ -62,8 +62,9 @@ std::int32_t edlinelength();
 void C1EDITINSERT(std::int32_t pos, std::string_view text, std::int32_t flags);
 
 // Lays the script text out in a fresh `c1edit`: the lines (a missing last
-// CR LF, or the LF after a last bare CR, is added), free room of `nc1editroom`, an empty log and the
-// trailer; sets `c1editend`, `nedlines` and rewinds the line reader.
+// CR LF, or the LF after a last bare CR, is added), free room of
+// `nc1editroom`, an empty log and the trailer; sets `c1editend`, `nedlines`
+// and rewinds the line reader.
 void loadeditbuffer(std::string_view text);
 
 // Frees the edit buffer and puts the editor words back to their start values.

@@ -1,7 +1,8 @@
 // Windows functions called by library and procedure name, with twelve
 // argument values (integers, handles or addresses of the caller's records;
-// 64-bit here, each checked before it is read or written). The system libraries are served by a table of the
-// program's own stand-ins for the procedures that it calls by name.
+// 64-bit here, each checked before it is read or written). The system
+// libraries are served by a table of the program's own stand-ins for the
+// procedures that it calls by name.
 #pragma once
 
 #include <array>

@@ -109,7 +109,8 @@ std::int64_t GetModuleFileNameA(const WinApiArgs& a) {
   if (a[1] == 0 || n <= 0) return fail(winerr_invalid_parameter);
   // The name cut to the buffer, always with its NUL.
   std::string s = exe.string();
-  s.resize(static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(s.size()), n - 1)));
+  s.resize(
+      static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(s.size()), n - 1)));
   if (!rawwrite(static_cast<std::uint64_t>(a[1]), s.c_str(), s.size() + 1))
     return fail(winerr_noaccess);
   return static_cast<std::int64_t>(s.size());

@@ -8,8 +8,8 @@
 #include "core/codewords.h"
 #include "core/runwords.h"
 #include "core/stores.h"
-#include "support/stores_fixture.h"
 #include "core/symbols.h"
+#include "support/stores_fixture.h"
 
 using namespace core;
 
