@@ -282,22 +282,3 @@ TEST_F(Loop, AFunctionWithoutAValueFailsInTheCallingStatement) {
 }
 
 }  // namespace
-
-namespace {
-
-// Statement numbers are 16-bit: 32,767 lines run (a jump reaches the last),
-// one more is refused before anything runs.
-TEST_F(Loop, AScriptHoldsAtMost32767Statements) {
-  std::string text = "X = 0\r\nGOTO 99\r\n";
-  for (int i = 3; i < 32767; ++i) text += "X = X + 1\r\n";
-  text += "99 Y = 5\r\n";
-  EXPECT_EQ(scriptrun::run(text), "X=0\nY=5\nstop=-1\n");
-  scriptrun::finish();
-  scriptrun::start();
-  text += "Z = 1\r\n";
-  const std::string out = scriptrun::run(text);
-  EXPECT_EQ(out.rfind("compile stop=32767 line=32768\n", 0), 0u) << out.substr(0, 200);
-  EXPECT_TRUE(boxshows("more than 32767 statements"));
-}
-
-}  // namespace
