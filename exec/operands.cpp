@@ -643,7 +643,9 @@ std::int32_t makeslice(Eval& e, std::int32_t p, std::int32_t k, std::int32_t a, 
   auto pos = [&](std::int32_t i) { return back ? f - (i - 1) : f + (i - 1); };
   const std::int32_t pf = pos(a), pl = pos(b);
   std::int32_t entry = 0;
-  if (!targetside(e, p) && optionargs(e, p)) {
+  // (Two characters read backwards have no position pair of their own: an
+  // option statement reads them from a copy.)
+  if (!targetside(e, p) && optionargs(e, p) && pf != pl + 1) {
     entry = newcell(0.0);
     if (entry == 0) return 2002;
     core::TRANSFER2I4TOR8(pf, pl, core::z(entry));
