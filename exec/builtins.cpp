@@ -214,7 +214,8 @@ WordResult alarm(std::int32_t nargs) {
     alarmtime(static_cast<std::int32_t>(n)) = at;
     return result(at, 2);
   }
-  if (n == 0 || n == -1 || n == -2 || (n < 0 && n != -999)) {
+  // Negative values other than -1 and -2 do nothing.
+  if (n <= 0) {
     if (n == 0 || n == -2) {
       const std::int32_t one = 1;
       CLRALA(one);
