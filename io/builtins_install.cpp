@@ -1,9 +1,11 @@
 #include "io/builtins_install.h"
 
 #include "core/shoplists.h"
+#include "exec/builtins.h"
 #include "exec/headless_run.h"
 #include "exec/optdispatch.h"
 #include "io/keys.h"
+#include "io/music.h"
 #include "io/readwrite.h"
 #include "io/rwfiles.h"
 #include "io/stopwatch.h"
@@ -25,6 +27,7 @@ void install_builtins() {
   exec::install_optroutine(core::OptStmt::KEY, callkey);
   exec::closescriptfiles = RWCLOSEALL;
   exec::realtimehook = REALTIME;
+  exec::MUSICALL = MUSIC_ALL;
 }
 
 }  // namespace io
