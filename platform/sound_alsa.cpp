@@ -49,10 +49,10 @@ class AlsaSink final : public detail::QueuedSink {
 
 }  // namespace
 
-std::unique_ptr<SoundSink> open_alsa_sink(const SoundFormat& format) {
+std::unique_ptr<SoundSink> open_alsa_sink(const SoundFormat& format, const char* device) {
   snd_lib_error_set_handler(quiet);
   snd_pcm_t* pcm = nullptr;
-  if (snd_pcm_open(&pcm, "default", SND_PCM_STREAM_PLAYBACK, 0) < 0) {
+  if (snd_pcm_open(&pcm, device, SND_PCM_STREAM_PLAYBACK, 0) < 0) {
     snd_config_update_free_global();
     return nullptr;
   }

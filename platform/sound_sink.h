@@ -62,7 +62,9 @@ struct SoundCapture {
 SoundCapture sound_capture();
 void clear_sound_capture();
 
-// The sound card's sink, null when no card can be opened for the format.
-std::unique_ptr<SoundSink> open_alsa_sink(const SoundFormat& format);
+// The sink of an ALSA playback device ("default": the sound card), null
+// when it cannot be opened for the format.
+std::unique_ptr<SoundSink> open_alsa_sink(const SoundFormat& format,
+                                          const char* device = "default");
 
 }  // namespace plat
