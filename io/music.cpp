@@ -97,8 +97,9 @@ void SOUND_IT_NOW_INTERNAL(Tune& tune, std::int64_t count, std::array<std::int32
   f.cbSize = 0;
   if (core::hwaveout == 0) {
     win::HWAVEOUT h = nullptr;
-    status = win::waveOutOpen(&h, win::WAVE_MAPPER, &f, reinterpret_cast<win::DWORD_PTR>(&_waveOutProc),
-                              0, win::CALLBACK_FUNCTION);
+    status =
+        win::waveOutOpen(&h, win::WAVE_MAPPER, &f, reinterpret_cast<win::DWORD_PTR>(&_waveOutProc),
+                         0, win::CALLBACK_FUNCTION);
     core::hwaveout = win::handle_value(h);
     CHKERRINTERNAL();
   }
@@ -204,8 +205,8 @@ double MUSIC(std::string_view ch1, std::optional<std::string_view> ch2,
     int st = plat::open_unit(plat::unit_work2, *wav, mode);
     if (st == 0) {
       const auto h = wavheader(static_cast<std::uint32_t>(datasize));
-      st = plat::write_stream(plat::unit_work2,
-                              {reinterpret_cast<const char*>(h.data()), h.size()});
+      st =
+          plat::write_stream(plat::unit_work2, {reinterpret_cast<const char*>(h.data()), h.size()});
       if (st != 0) plat::close_unit(plat::unit_work2);
     }
     if (st != 0) {

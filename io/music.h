@@ -47,8 +47,8 @@ std::vector<std::uint8_t> wavheader(std::uint32_t datasize);
 // right) into a segment's samples (signed 16-bit words, or unsigned bytes
 // at 8 bits, interleaved when there are two channels).
 void CHANNELINTERNAL(std::int32_t offset, std::int32_t first, std::int32_t last,
-                     const NoteList& list, const Partials& partials, std::vector<std::int16_t>& words,
-                     std::vector<std::uint8_t>& bytes);
+                     const NoteList& list, const Partials& partials,
+                     std::vector<std::int16_t>& words, std::vector<std::uint8_t>& bytes);
 
 // Closes an open wave-out device and puts the rate and bits back to 44100
 // and 16.

@@ -12,7 +12,8 @@ namespace {
 constexpr float twopi = 6.2831855f;
 
 void put32(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) out[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
+  for (int i = 0; i < 4; ++i)
+    out[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
 }
 void put16(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t v) {
   out[at] = static_cast<std::uint8_t>(v);
@@ -22,14 +23,14 @@ void put16(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t v) {
 }  // namespace
 
 void CHANNELINTERNAL(std::int32_t offset, std::int32_t first, std::int32_t last,
-                     const NoteList& list, const Partials& partials, std::vector<std::int16_t>& words,
-                     std::vector<std::uint8_t>& bytes) {
+                     const NoteList& list, const Partials& partials,
+                     std::vector<std::int16_t>& words, std::vector<std::uint8_t>& bytes) {
   const std::int64_t channels = waveformat.channels;
   const std::int64_t persecond = waveformat.rate / channels;
   const bool sixteen = waveformat.bits != 8;
   const double full = sixteen ? 32767.0 : 127.0;
-  const std::int64_t size = sixteen ? static_cast<std::int64_t>(words.size())
-                                    : static_cast<std::int64_t>(bytes.size());
+  const std::int64_t size =
+      sixteen ? static_cast<std::int64_t>(words.size()) : static_cast<std::int64_t>(bytes.size());
   std::int64_t p = offset;
   std::int32_t voices = 1;
   for (std::int32_t i = first; i <= last; ++i) {
@@ -55,8 +56,7 @@ void CHANNELINTERNAL(std::int32_t offset, std::int32_t first, std::int32_t last,
       if (at < 0 || at >= size) continue;
       const double phase = static_cast<double>(j) * w;
       double s = 0.0;
-      for (std::int32_t k = 1; k <= partials.count; ++k)
-        s += partials.amp(k) * std::sin(k * phase);
+      for (std::int32_t k = 1; k <= partials.count; ++k) s += partials.amp(k) * std::sin(k * phase);
       const double r = static_cast<double>(j) / static_cast<double>(d);
       const double level = (1.0 - r) * vol + r * volend;
       const auto index = static_cast<std::size_t>(at);

@@ -60,8 +60,7 @@ void PREPARE_CHANNEL_INTERNAL(std::string_view notes, std::size_t capacity, Note
 // Advances one channel: takes notes after `last` into its segment time t
 // until t reaches target or the notes run out (at least one note), and
 // then every later chord note that reaches back before the cut.
-void MATCH_INTERNAL(std::int32_t& last, const NoteList& list, std::int64_t& t,
-                    std::int64_t target);
+void MATCH_INTERNAL(std::int32_t& last, const NoteList& list, std::int64_t& t, std::int64_t target);
 
 // The next segment after notes last1 of channel 1 and last2 of channel 2:
 // moves them to the segment's last notes and gives its length in samples.

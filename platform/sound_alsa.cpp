@@ -26,7 +26,8 @@ class AlsaSink final : public detail::QueuedSink {
  private:
   void render(std::span<const std::uint8_t> bytes) override {
     const int frame = format().frame_bytes();
-    const snd_pcm_uframes_t slice = static_cast<snd_pcm_uframes_t>(std::max(format().rate / 100, 1));
+    const snd_pcm_uframes_t slice =
+        static_cast<snd_pcm_uframes_t>(std::max(format().rate / 100, 1));
     snd_pcm_uframes_t left = bytes.size() / static_cast<std::size_t>(frame);
     const std::uint8_t* p = bytes.data();
     while (left > 0 && !dropping()) {

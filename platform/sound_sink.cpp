@@ -27,7 +27,9 @@ void QueuedSink::reset() {
   cv_.wait(lk, [this] { return !resetting_; });
 }
 
-void QueuedSink::start() { thread_ = std::thread([this] { run(); }); }
+void QueuedSink::start() {
+  thread_ = std::thread([this] { run(); });
+}
 
 void QueuedSink::stop() {
   {
@@ -77,8 +79,10 @@ namespace {
 
 SoundOutput output = SoundOutput::device;
 
-std::mutex capture_m;
-SoundCapture captured;
+// What the capture sinks took; never destroyed, so that a sink still open
+// when the program ends can close.
+std::mutex& capture_m = *new std::mutex;
+SoundCapture& captured = *new SoundCapture;
 
 // Lets each buffer's playing time pass, in real time.
 class SilentSink final : public detail::QueuedSink {

@@ -70,8 +70,8 @@ MMRESULT waveOutOpen(HWAVEOUT* device, UINT id, const WAVEFORMATEX* format, DWOR
   if (flags != CALLBACK_NULL && flags != CALLBACK_FUNCTION) return MMSYSERR_INVALFLAG;
   if (!playable(*format)) return WAVERR_BADFORMAT;
   auto d = std::make_unique<Device>();
-  d->sink = plat::open_sound_sink({format->nChannels, static_cast<int>(format->nSamplesPerSec),
-                                   format->wBitsPerSample});
+  d->sink = plat::open_sound_sink(
+      {format->nChannels, static_cast<int>(format->nSamplesPerSec), format->wBitsPerSample});
   if (d->sink == nullptr) return WAVERR_BADFORMAT;
   d->handle = handle_from<HWAVEOUT>(next_handle++);
   if (flags == CALLBACK_FUNCTION) d->proc = reinterpret_cast<WAVEOUTPROC>(callback);

@@ -48,7 +48,8 @@ std::vector<std::uint8_t> tone(double frequency, std::int64_t first, std::int64_
   for (std::int64_t k = 0; k < count; ++k) {
     const std::int64_t n = first + k;
     const double edge = std::min({1.0, (n + 1) / fade, (total - n) / fade});
-    const auto v = static_cast<std::int16_t>(16383.0 * edge * std::sin(step * static_cast<double>(n)));
+    const auto v =
+        static_cast<std::int16_t>(16383.0 * edge * std::sin(step * static_cast<double>(n)));
     const auto u = static_cast<std::uint16_t>(v);
     out[static_cast<std::size_t>(2 * k)] = static_cast<std::uint8_t>(u & 0xFF);
     out[static_cast<std::size_t>(2 * k + 1)] = static_cast<std::uint8_t>(u >> 8);
@@ -109,11 +110,11 @@ struct MessageTone {
   int ms;
 };
 constexpr MessageTone messagetones[] = {
-    {0x10, 220.0, 220},   // MB_ICONHAND
-    {0x20, 660.0, 110},   // MB_ICONQUESTION
-    {0x30, 440.0, 160},   // MB_ICONEXCLAMATION
-    {0x40, 1320.0, 90},   // MB_ICONASTERISK
-    {0x00, 880.0, 110},   // MB_OK, and every other type
+    {0x10, 220.0, 220},  // MB_ICONHAND
+    {0x20, 660.0, 110},  // MB_ICONQUESTION
+    {0x30, 440.0, 160},  // MB_ICONEXCLAMATION
+    {0x40, 1320.0, 90},  // MB_ICONASTERISK
+    {0x00, 880.0, 110},  // MB_OK, and every other type
 };
 
 // The message tone: one sink kept open, its samples kept until played.

@@ -25,7 +25,8 @@ TEST_F(SoundDevice, KeptForTheNextTuneUntilDollarChannelsOrAStoreGrowthCloseIt) 
   // Two channels close the mono device.
   EXPECT_EQ(io::MUSIC("c", "c", std::nullopt), 11264);
   auto c = plat::sound_capture();
-  EXPECT_EQ(c.opens, (std::vector<plat::SoundFormat>{{1, 44100, 8}, {1, 44100, 16}, {2, 22050, 16}}));
+  EXPECT_EQ(c.opens,
+            (std::vector<plat::SoundFormat>{{1, 44100, 8}, {1, 44100, 16}, {2, 22050, 16}}));
   EXPECT_EQ(c.closes, 2);
   EXPECT_EQ(c.buffers, 4);
   // Every allocation of a store closes it first.

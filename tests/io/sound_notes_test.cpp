@@ -160,7 +160,7 @@ TEST_F(Notes, SegmentsEndWhereBothChannelsEndANoteAndNeverInAChord) {
       {"c d e", "", {{1, 0, unit}, {2, 0, unit}, {3, 0, unit}}},
       {"4c<4e<4g d", "", {{3, 0, 4 * unit}, {4, 0, unit}}},
       {"c d<2e f", "", {{3, 0, 2 * unit}, {4, 0, unit}}},  // e reaches back over c and d
-      {"<c d", "", {{2, 0, unit}}},                       // a segment of nothing is passed over
+      {"<c d", "", {{2, 0, unit}}},                        // a segment of nothing is passed over
       {"$6c d", "", {}},
       {"c d", "e f", {{1, 1, unit}, {2, 2, unit}}},
       {"2c d", "d 2e", {{2, 2, 3 * unit}}},

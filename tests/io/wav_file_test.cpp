@@ -99,8 +99,8 @@ TEST_F(WavFile, OnlyPcmFilesOfEightOrSixteenBitsAndOneOrTwoChannelsPlay) {
   EXPECT_EQ(bytes(c.bytes), "\x01\x02\x03\x04\x01\x02");
   ASSERT_EQ(c.opens.size(), 2u);
   EXPECT_EQ(c.opens[0], (plat::SoundFormat{1, 8000, 16}));
-  for (const char* bad : {"notriff.wav", "float.wav", "bits24.wav", "three.wav", "nodata.wav",
-                          "missing.wav"}) {
+  for (const char* bad :
+       {"notriff.wav", "float.wav", "bits24.wav", "three.wav", "nodata.wav", "missing.wav"}) {
     SCOPED_TRACE(bad);
     EXPECT_FALSE(win::PlaySoundA(bad, nullptr, win::SND_FILENAME));
   }

@@ -62,9 +62,9 @@ class WaveOut : public ::testing::Test {
   }
   HWAVEOUT open(const WAVEFORMATEX& f) {
     HWAVEOUT h = nullptr;
-    EXPECT_EQ(waveOutOpen(&h, WAVE_MAPPER, &f, reinterpret_cast<DWORD_PTR>(&proc), 0,
-                          CALLBACK_FUNCTION),
-              MMSYSERR_NOERROR);
+    EXPECT_EQ(
+        waveOutOpen(&h, WAVE_MAPPER, &f, reinterpret_cast<DWORD_PTR>(&proc), 0, CALLBACK_FUNCTION),
+        MMSYSERR_NOERROR);
     return h;
   }
   std::vector<std::uint8_t> buffer = std::vector<std::uint8_t>(88200, 0);  // 1 s mono 16-bit
