@@ -11,6 +11,7 @@
 
 #include "core/runwords.h"
 #include "core/stores.h"
+#include "support/stores_fixture.h"
 #include "core/symbols.h"
 #include "exec/alarms.h"
 #include "exec/assign.h"
@@ -18,7 +19,6 @@
 #include "exec/xeq.h"
 #include "exec/xeqtemps.h"
 #include "platform/win_message_box.h"
-#include "support/stores_fixture.h"
 
 using namespace core;
 using exec::WordResult;
