@@ -38,6 +38,23 @@ Device* find(HWAVEOUT h) {
   return it == devices.end() ? nullptr : it->second.get();
 }
 
+// The checks of every call on a header, then its flags changed under the
+// device's lock: a header in the queue is refused, one without the flags
+// `need` is unprepared, and a header to be prepared needs its data.
+MMRESULT headerflags(HWAVEOUT device, WAVEHDR* header, UINT size, DWORD need, DWORD clear,
+                     DWORD set, Device*& d) {
+  d = find(device);
+  if (d == nullptr) return MMSYSERR_INVALHANDLE;
+  if (header == nullptr || size < sizeof(WAVEHDR) ||
+      ((set & WHDR_PREPARED) && header->lpData == nullptr))
+    return MMSYSERR_INVALPARAM;
+  std::lock_guard lk(d->m);
+  if (header->dwFlags & WHDR_INQUEUE) return WAVERR_STILLPLAYING;
+  if ((header->dwFlags & need) != need) return WAVERR_UNPREPARED;
+  header->dwFlags = (header->dwFlags & ~clear) | set;
+  return MMSYSERR_NOERROR;
+}
+
 bool playable(const WAVEFORMATEX& f) {
   return f.wFormatTag == WAVE_FORMAT_PCM && (f.nChannels == 1 || f.nChannels == 2) &&
          (f.wBitsPerSample == 8 || f.wBitsPerSample == 16) && f.nSamplesPerSec > 0 &&
@@ -84,26 +101,14 @@ MMRESULT waveOutOpen(HWAVEOUT* device, UINT id, const WAVEFORMATEX* format, DWOR
 }
 
 MMRESULT waveOutPrepareHeader(HWAVEOUT device, WAVEHDR* header, UINT size) {
-  Device* d = find(device);
-  if (d == nullptr) return MMSYSERR_INVALHANDLE;
-  if (header == nullptr || size < sizeof(WAVEHDR) || header->lpData == nullptr)
-    return MMSYSERR_INVALPARAM;
-  std::lock_guard lk(d->m);
-  if (header->dwFlags & WHDR_INQUEUE) return WAVERR_STILLPLAYING;
-  header->dwFlags |= WHDR_PREPARED;
-  return MMSYSERR_NOERROR;
+  Device* d = nullptr;
+  return headerflags(device, header, size, 0, 0, WHDR_PREPARED, d);
 }
 
 MMRESULT waveOutWrite(HWAVEOUT device, WAVEHDR* header, UINT size) {
-  Device* d = find(device);
-  if (d == nullptr) return MMSYSERR_INVALHANDLE;
-  if (header == nullptr || size < sizeof(WAVEHDR)) return MMSYSERR_INVALPARAM;
-  {
-    std::lock_guard lk(d->m);
-    if (!(header->dwFlags & WHDR_PREPARED)) return WAVERR_UNPREPARED;
-    if (header->dwFlags & WHDR_INQUEUE) return WAVERR_STILLPLAYING;
-    header->dwFlags = (header->dwFlags & ~WHDR_DONE) | WHDR_INQUEUE;
-  }
+  Device* d = nullptr;
+  const MMRESULT r = headerflags(device, header, size, WHDR_PREPARED, WHDR_DONE, WHDR_INQUEUE, d);
+  if (r != MMSYSERR_NOERROR) return r;
   const auto* bytes = reinterpret_cast<const std::uint8_t*>(header->lpData);
   d->sink->play({bytes, header->dwBufferLength}, [d, header] {
     {
@@ -123,13 +128,8 @@ MMRESULT waveOutReset(HWAVEOUT device) {
 }
 
 MMRESULT waveOutUnprepareHeader(HWAVEOUT device, WAVEHDR* header, UINT size) {
-  Device* d = find(device);
-  if (d == nullptr) return MMSYSERR_INVALHANDLE;
-  if (header == nullptr || size < sizeof(WAVEHDR)) return MMSYSERR_INVALPARAM;
-  std::lock_guard lk(d->m);
-  if (header->dwFlags & WHDR_INQUEUE) return WAVERR_STILLPLAYING;
-  header->dwFlags &= ~WHDR_PREPARED;
-  return MMSYSERR_NOERROR;
+  Device* d = nullptr;
+  return headerflags(device, header, size, 0, WHDR_PREPARED, 0, d);
 }
 
 MMRESULT waveOutClose(HWAVEOUT device) {
