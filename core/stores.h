@@ -85,8 +85,10 @@ inline std::int32_t nedlines = 0;          // number of lines of the script in t
 inline std::int32_t setupsizez = 0;        // setup state's size slots: a growth of `z` or
 inline std::int32_t setupsizec1namen = 0;  // `c1namen` stores its new size negated
 inline std::uint32_t hwaveout = 0;         // open wave-out device of the sound output, 0 none
-// The sound output's close of `hwaveout`; absent until sound exists.
-inline void (*closewaveout)(std::uint32_t handle) = nullptr;
+// The close of `hwaveout` before a store moves: the platform's
+// waveOutClose unless a test puts its own.
+void closewavedevice(std::uint32_t handle);
+inline void (*closewaveout)(std::uint32_t handle) = closewavedevice;
 // The editor's break-on-change recorder, called with 111 after `z` and 112
 // after `c1namen` has grown; absent until the editor sets it.
 inline void (*setbreakvariable)(std::int32_t& code) = nullptr;

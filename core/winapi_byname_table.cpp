@@ -16,6 +16,7 @@
 #include "core/winapi_byname.h"
 #include "platform/charcase.h"
 #include "platform/clocks.h"
+#include "platform/win_wave.h"
 #include "platform/win_window.h"
 
 namespace core {
@@ -119,7 +120,9 @@ std::int64_t GetCurrentDirectoryA(const WinApiArgs& a) {
   if (ec) return fail(winerr_file_not_found);
   return copy_out(cwd.string(), a[1], a[0]);
 }
-std::int64_t Beep(const WinApiArgs&) { return 1; }  // no sound device of its own
+std::int64_t Beep(const WinApiArgs& a) {
+  return win::Beep(static_cast<win::DWORD>(a[0]), static_cast<win::DWORD>(a[1]));
+}
 
 // Directory listing: a search is the folder's entries that match a pattern
 // of "*" and "?", case ignored, taken one at a time.

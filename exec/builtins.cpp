@@ -515,10 +515,15 @@ WordResult BUILTINWORD(std::int16_t word) {
       return result(ROOTS(operands(nargs)), nargs);
     case 0xC440u:
       return fuz(nargs);
-    case 0xC0E0u:
+    case 0xC0E0u: {
+      if (MUSICALL == nullptr) return fail(xeqkeys::notyetbuilt);
+      const WordResult w = result(MUSICALL(operands(nargs)), nargs);
+      if (core::iostatw[0] != 0) return fail(xeqkeys::rdwrerk);
+      return w;
+    }
     case 0xC5A0u:
     case 0xC5C0u:
-      // Sound, dialog windows and the network come with their subsystems.
+      // Dialog windows and the network come with their subsystems.
       return fail(xeqkeys::notyetbuilt);
     default:
       break;

@@ -2,10 +2,12 @@
 
 #include "core/kompil.h"
 #include "core/shoplists.h"
+#include "exec/builtins.h"
 #include "exec/headless_run.h"
 #include "exec/optdispatch.h"
 #include "io/dll.h"
 #include "io/keys.h"
+#include "io/music.h"
 #include "io/readwrite.h"
 #include "io/rwfiles.h"
 #include "io/stopwatch.h"
@@ -32,6 +34,7 @@ void install_builtins() {
   core::freeuserdlls = &FREEUSERDLLS;
   exec::closescriptfiles = RWCLOSEALL;
   exec::realtimehook = REALTIME;
+  exec::MUSICALL = MUSIC_ALL;
 }
 
 }  // namespace io
