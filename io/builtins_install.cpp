@@ -14,6 +14,8 @@ namespace io {
 namespace {
 
 void callopen(const exec::OptCall& call) { READWRITE('O', call.items); }
+void callread(const exec::OptCall& call) { READWRITE('R', call.items); }
+void callwrite(const exec::OptCall& call) { READWRITE('W', call.items); }
 void calltime(const exec::OptCall&) { TIMEBUILTIN(); }
 void callkey(const exec::OptCall&) { KEY(); }
 
@@ -21,6 +23,8 @@ void callkey(const exec::OptCall&) { KEY(); }
 
 void install_builtins() {
   exec::install_optroutine(core::OptStmt::OPEN, callopen);
+  exec::install_optroutine(core::OptStmt::READ, callread);
+  exec::install_optroutine(core::OptStmt::WRITE, callwrite);
   exec::install_optroutine(core::OptStmt::TIME, calltime);
   exec::install_optroutine(core::OptStmt::KEY, callkey);
   exec::closescriptfiles = RWCLOSEALL;

@@ -516,7 +516,9 @@ void freefield(Call& c) {
     }
   }
   if (!done) core::WTSID8(field, *c.num, separators ? 1 : 0);
-  if (start > 0 && c.rec[static_cast<std::size_t>(start) - 1] != ' ') {
+  // A blank separates the number from what stands before it on its line.
+  if (start > 0 && std::string_view(" \r\n").find(c.rec[static_cast<std::size_t>(start) - 1]) ==
+                       std::string_view::npos) {
     std::copy_backward(field.begin(), field.end() - 1, field.end());
     field[0] = ' ';
   }

@@ -91,9 +91,10 @@ enum class UnitShare { denynone, denyread, denywrite, denyreadwrite };
 // when the unit stays connected; append: at the end.
 enum class UnitPosition { rewind, asis, append };
 // How formatted records end: lf (LF, a CR before it dropped; written as
-// CR LF), cr (CR; written as CR), none (no record ends: a read delivers the
-// bytes that fit into the buffer).
-enum class UnitRecords { lf, cr, none };
+// CR LF), cr (CR; written as CR), eol (LF, CR LF or CR; written as CR LF),
+// none (no record ends: a read delivers the bytes that fit into the
+// buffer).
+enum class UnitRecords { lf, cr, none, eol };
 // standard: scratch files are deleted, others kept.
 enum class UnitClose { standard, keep, remove };
 
