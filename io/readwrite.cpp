@@ -273,6 +273,7 @@ void openfile(Outcome& out, std::int32_t filesym, std::int32_t items, bool delet
   core::name(filesym).adr = unit;
   out.unit = unit;
 
+  o.m.buffered = true;  // FLUsh, CLoSe and every other file operation pass the writes on
   if (o.m.access == UnitAccess::sequential) {
     o.m.records =
         o.m.form == UnitForm::unformatted ? plat::UnitRecords::none : plat::UnitRecords::eol;

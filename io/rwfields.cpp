@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "core/chars.h"
 #include "core/numread.h"
@@ -40,6 +41,13 @@ bool stddesc(plat::EditDesc& e) {
   while (i < f.size() && (f[i] == '(' || f[i] == ' ' || f[i] == ',' || (f[i] >= '0' && f[i] <= '9')))
     ++i;
   return plat::parse_edit_desc(f, i, e);
+}
+
+// The same for the descriptor in hand, parsed once a call.
+bool stddesc(const Call& c, plat::EditDesc& e) {
+  if (!c.stdknown) return stddesc(e);
+  e = c.std;
+  return c.stdok;
 }
 
 // The descriptor in hand as written, for the conversions that need no
@@ -89,7 +97,7 @@ bool plainread(std::string_view field, double& v) {
 // E, F, G (and the number pictures of templates).
 void realfield(const Call& c, std::span<char> field) {
   plat::EditDesc e;
-  const bool parsed = stddesc(e);
+  const bool parsed = stddesc(c, e);
   if (!c.writing) {
     double v = 0.0;
     bool ok = false;
@@ -121,7 +129,7 @@ void realfield(const Call& c, std::span<char> field) {
 // I, O, Z and B of a number.
 void integerfield(const Call& c, std::span<char> field) {
   plat::EditDesc e;
-  if (!stddesc(e)) e = plaindesc(c.d, static_cast<std::int32_t>(field.size()));
+  if (!stddesc(c, e)) e = plaindesc(c.d, static_cast<std::int32_t>(field.size()));
   if (!c.writing) {
     std::int64_t i = 0;
     if (plat::get_integer(view(field), e, i) == plat::field_ok) {
@@ -429,13 +437,35 @@ bool separatorstep(Call& c, std::string_view t, std::int32_t pos) {
 
 }  // namespace
 
-void setstdformat(const Call& c, std::int32_t from, std::int32_t to) {
+void setstdformat(Call& c, std::int32_t from, std::int32_t to) {
   from = std::max(from, 1);
   to = std::min(to, static_cast<std::int32_t>(c.fmt.size()));
-  std::string s = "(";
-  if (to >= from) s += c.fmt.substr(static_cast<std::size_t>(from - 1), static_cast<std::size_t>(to - from + 1));
-  s += ')';
-  fmtwork.set(s);
+  const std::string_view text =
+      to >= from ? c.fmt.substr(static_cast<std::size_t>(from - 1), static_cast<std::size_t>(to - from + 1))
+                 : std::string_view();
+  // A descriptor met before is not built and parsed again.
+  struct Known {
+    std::string text;
+    plat::FixedText<60> work;
+    plat::EditDesc desc;
+    bool ok = false;
+  };
+  static std::vector<Known> known;
+  auto hit = std::find_if(known.begin(), known.end(), [&](const Known& k) { return k.text == text; });
+  if (hit == known.end()) {
+    if (known.size() >= 16) known.erase(known.begin());
+    Known k;
+    k.text.assign(text);
+    k.work.set("(" + k.text + ")");
+    fmtwork = k.work;
+    k.ok = stddesc(k.desc);
+    known.push_back(std::move(k));
+    hit = known.end() - 1;
+  }
+  fmtwork = hit->work;
+  c.std = hit->desc;
+  c.stdok = hit->ok;
+  c.stdknown = true;
 }
 
 void passthrough(Call& c) {
@@ -508,7 +538,7 @@ void freefield(Call& c) {
   if (c.d.decimals > 0) {
     plat::EditDesc e;
     int st = plat::field_unsuited;
-    const std::string out = stddesc(e) ? plat::put_real(*c.num, e, &st) : std::string();
+    const std::string out = stddesc(c, e) ? plat::put_real(*c.num, e, &st) : std::string();
     if (st == plat::field_ok && out.size() <= field.size()) {
       std::fill(field.begin(), field.end(), ' ');
       std::copy(out.begin(), out.end(), field.begin());
@@ -583,6 +613,7 @@ bool templatestep(Call& c) {
     std::int32_t width = 0, decimals = 0, next = pos;
     const int code =
         PICTUREFORMAT(c.fmt, c.n, pos, letter, width, decimals, next, s.delimiter, c.istext() ? 0 : -1);
+    c.stdknown = false;  // the picture's descriptor is in `fmtwork` now
     if (code == picnone || code == picliteral) {
       if (next <= pos || next > c.n) break;
       pos = next;

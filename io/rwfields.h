@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "io/formatparse.h"
+#include "platform/fixedfield.h"
 
 namespace io::rwf {
 
@@ -27,6 +28,10 @@ struct Call {
   std::int32_t* irep = nullptr;
   char* status = nullptr;
   FmtDescr d;            // the descriptor in hand
+  // The descriptor of the standard format in `fmtwork`, once parsed.
+  bool stdknown = false;
+  bool stdok = false;
+  plat::EditDesc std;
   bool wrapped = false;  // a text was written in lines of its own
 
   std::int32_t ltext() const { return static_cast<std::int32_t>(rec.size()); }
@@ -35,7 +40,7 @@ struct Call {
 };
 
 // `fmtwork` := "(" the format's characters from..to ")" (cut to its 60).
-void setstdformat(const Call& c, std::int32_t from, std::int32_t to);
+void setstdformat(Call& c, std::int32_t from, std::int32_t to);
 
 // A "std(" format (in `fmtwork`, "std" removed) applied to the record.
 void passthrough(Call& c);

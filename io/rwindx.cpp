@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "io/formatparse.h"
 #include "io/picture.h"
@@ -34,6 +35,38 @@ std::string_view literaltext(std::string_view fmt, std::int32_t from) {
 // as IB is.
 void binaryletter(FmtDescr& d) {
   if (d.letter == 'I' && (d.written == 'i' || d.written == 'u')) d.letter = 'i';
+}
+
+// The descriptors of the format met last, by position: a format is read
+// once however often the walk passes its descriptors.
+struct ParseMemo {
+  std::string fmt;
+  std::int32_t n = -1;
+  struct Entry {
+    std::int32_t pos, next;
+    FmtDescr d;
+  };
+  std::vector<Entry> entries;
+};
+ParseMemo memo;
+
+void parse(std::string_view fmt, std::int32_t n, std::int32_t& pos, FmtDescr& d) {
+  if (memo.n != n || memo.fmt != fmt) {
+    memo.fmt.assign(fmt);
+    memo.n = n;
+    memo.entries.clear();
+  }
+  for (const ParseMemo::Entry& e : memo.entries) {
+    if (e.pos == pos) {
+      d = e.d;
+      pos = e.next;
+      return;
+    }
+  }
+  const std::int32_t from = pos;
+  PARSENEXTFORMAT(fmt, n, pos, d);
+  binaryletter(d);
+  if (memo.entries.size() < 64) memo.entries.push_back({from, pos, d});
 }
 
 // Walks of a whole group without any progress (an empty group repeated)
@@ -72,10 +105,10 @@ void RWINDX(std::string_view format, std::int32_t lfmt, std::span<char> record,
     number = 0.0;
   }
   // 2. A standard format is applied whole.
-  fmtwork.set(c.fmt);
-  const std::string_view copy = fmtwork.trimmed();
-  if (!c.closing && copy.size() >= 5 && copy.substr(0, 4) == "std(" && copy.back() == ')') {
-    fmtwork.set(std::string(copy.substr(3)));  // set() blanks before it copies
+  const std::string_view copy = c.fmt.substr(0, std::min<std::size_t>(c.fmt.size(), fmtwork.size()));
+  if (!c.closing && trimmedlength(copy) >= 5 && copy.substr(0, 4) == "std(" &&
+      copy[static_cast<std::size_t>(trimmedlength(copy) - 1)] == ')') {
+    fmtwork.set(copy.substr(3, static_cast<std::size_t>(trimmedlength(copy) - 3)));
     rwf::passthrough(c);
     letter = 'E';
     s.served = true;
@@ -113,8 +146,7 @@ void RWINDX(std::string_view format, std::int32_t lfmt, std::span<char> record,
     FmtDescr& d = c.d;
     if (irep != 1) {
       std::int32_t p = s.descstart;
-      PARSENEXTFORMAT(c.fmt, c.n, p, d);
-      binaryletter(d);
+      parse(c.fmt, c.n, p, d);
       if (d.letter == 'U') s.descstart = d.textstart + 1;
       if (p < 0) irep = 1;
     }
@@ -124,8 +156,7 @@ void RWINDX(std::string_view format, std::int32_t lfmt, std::span<char> record,
       // 5. Parse.
       s.descstart = fpos;
       std::int32_t p = fpos;
-      PARSENEXTFORMAT(c.fmt, c.n, p, d);
-      binaryletter(d);
+      parse(c.fmt, c.n, p, d);
       if (p < 0) {
         status = 'a';
         s.tmplstart = s.descstart;

@@ -33,6 +33,8 @@ namespace {
 
 constexpr std::string_view okmarker = "OKrw";
 
+std::vector<RwItem> itemstore;
+
 // One READ or WRITE.
 struct Rw {
   char letter = 'R';  // R, W, or O (an OPEN with items, which reads)
@@ -51,6 +53,32 @@ struct Rw {
   std::int32_t count = 0;   // characters transferred
   std::int32_t served = 0;  // items transferred
   bool cached = false;      // the work area holds the record already
+  // The items, first written first (the store of the statement being run;
+  // the list is not used once a message box may run other statements).
+  std::vector<RwItem>& list = itemstore;
+  std::int64_t textlength = 0, numbers = 0;
+
+  // The record length of the item list with width characters a number.
+  std::int32_t arglength(std::int32_t width) const {
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(textlength + numbers * width, 0, 0x7FFFFFFF));
+  }
+  // Takes the items from the operand stack; false (letter D) when one has
+  // no storage. Text positions change when the store grows: taken again
+  // then.
+  bool takeitems() {
+    list.resize(static_cast<std::size_t>(items));
+    textlength = numbers = 0;
+    for (std::int32_t i = 1; i <= items; ++i) {
+      RwItem& it = list[static_cast<std::size_t>(i - 1)];
+      if (!rwitem(rwoperand(i, items), it)) return false;
+      if (it.text) {
+        textlength += it.length;
+      } else {
+        numbers += it.count;
+      }
+    }
+    return true;
+  }
 };
 
 bool isformattedseq(std::int32_t mode) {
@@ -131,7 +159,7 @@ std::int32_t readlength(const Rw& rw) {
   if (isformattedseq(rw.mode)) {
     // A line has room for 80 characters a number; without items (a
     // search, a line passed over) the whole line is read.
-    recl = rw.items > 0 ? GETRECLFROMARGUMENTS(80) : std::min(r.recl, rwworklength());
+    recl = rw.items > 0 ? rw.arglength(80) : std::min(r.recl, rwworklength());
   } else if (isbinary(rw.mode)) {
     recl = 0;
     if (!trimmed(rw.fmt).empty()) {
@@ -140,14 +168,14 @@ std::int32_t readlength(const Rw& rw) {
       GETRECLFROMFMT(recl, rw.fmt, static_cast<std::int32_t>(rw.fmt.size()), covered, fmtnorepeat,
                      summary);
     }
-    if (recl < 1) recl = GETRECLFROMARGUMENTS(8);
+    if (recl < 1) recl = rw.arglength(8);
   }
   return std::max(recl, 1);
 }
 
 // Room the statement may need in the work area.
 std::int64_t roomneeded(const Rw& rw, bool reads) {
-  std::int64_t need = std::int64_t{GETRECLFROMARGUMENTS(40)} + 2 * std::int64_t{rw.items} + 1000 +
+  std::int64_t need = std::int64_t{rw.arglength(40)} + 2 * std::int64_t{rw.items} + 1000 +
                       static_cast<std::int64_t>(rw.fmt.size()) * (rw.items + 1);
   if (reads) need = std::max<std::int64_t>(need, readlength(rw));
   return need;
@@ -281,9 +309,7 @@ void searchrecords(Rw& rw) {
 
 // A stream file: the items straight from the file, 8 bytes a number.
 void streamread(Rw& rw) {
-  for (std::int32_t i = 1; i <= rw.items; ++i) {
-    RwItem it;
-    rwitem(rwoperand(i, rw.items), it);
+  for (const RwItem& it : rw.list) {
     std::int32_t st = 0;
     if (it.text) {
       std::span<char> t(core::c1namen.ptr(it.first), static_cast<std::size_t>(it.length));
@@ -320,8 +346,8 @@ void streamread(Rw& rw) {
 // the engine).
 void clearrest(const Rw& rw, std::int32_t i, std::int32_t e) {
   for (; i <= rw.items; ++i, e = 0) {
-    RwItem it;
-    if (!rwitem(rwoperand(i, rw.items), it) || !it.writable) continue;
+    const RwItem& it = rw.list[static_cast<std::size_t>(i - 1)];
+    if (!it.writable) continue;
     if (it.text) {
       std::fill_n(core::c1namen.ptr(it.first), it.length, ' ');
     } else {
@@ -397,6 +423,7 @@ void itemloop(Rw& rw) {
   const bool noformat = trimmed(rw.fmt).empty();
   const auto lfmt = static_cast<std::int32_t>(rw.fmt.size());
   bool templ = false;
+  std::int32_t written = tpos;  // the furthest text position an item started at
   Outcome& out = *rw.out;
 
   if (rw.items == 0 && rw.write && !noformat) {
@@ -408,8 +435,7 @@ void itemloop(Rw& rw) {
   }
   bool ended = false;  // the record ran out of numbers
   for (std::int32_t i = 1; i <= rw.items && out.letter == ' ' && !ended; ++i) {
-    RwItem it;
-    rwitem(rwoperand(i, rw.items), it);
+    const RwItem& it = rw.list[static_cast<std::size_t>(i - 1)];
     if (named) {
       // One line an item; the last line of a file record ends with the record.
       namevalue(rw, it, tpos, !bar && !(rw.unit != 0 && i == rw.items));
@@ -438,6 +464,7 @@ void itemloop(Rw& rw) {
       } else {
         v = core::z(it.cell + e);
       }
+      written = std::max(written, tpos);
       std::int32_t limit = rw.ltext;
       if (room > 0 && !it.text) limit = std::min<std::int32_t>(limit, tpos + room + (v < 0 ? 1 : 0));
       char letter = dir, st = ' ';
@@ -498,7 +525,10 @@ void itemloop(Rw& rw) {
       double none = 0.0;
       RWINDX(rw.fmt, lfmt, rw.area, rw.ltext, inrecord + 1, {}, none, letter, tpos, fpos, irep, st);
     }
-    const std::int32_t end = rw.hastext ? static_cast<std::int32_t>(rw.area.size()) : rw.ltext;
+    // The rest of a Text variable; of the work area as far as the items
+    // may have written.
+    const std::int32_t end = rw.hastext ? static_cast<std::int32_t>(rw.area.size())
+                                        : std::min(rw.ltext, std::max(tpos, written) + 1000);
     if (end > tpos) std::fill(rw.area.begin() + tpos, rw.area.begin() + end, ' ');
   }
   rw.count = tpos;
@@ -608,13 +638,11 @@ void rwtransfer(char letter, std::int32_t items, Outcome& out) {
       return;
     }
   }
-  for (std::int32_t i = 1; i <= items; ++i) {
-    RwItem it;
-    if (!rwitem(rwoperand(i, items), it)) {
-      out.letter = 'D';
-      rwdetail.set(core::symbolname(it.k));
-      return;
-    }
+  if (!rw.takeitems()) {
+    out.letter = 'D';
+    for (const RwItem& it : rw.list)
+      if (it.k != 0) rwdetail.set(core::symbolname(it.k));
+    return;
   }
   const bool clip = rwgiven(rwslot::clipboard);
   const bool box = rwopt(rwslot::messagebox) != 0;
@@ -628,9 +656,12 @@ void rwtransfer(char letter, std::int32_t items, Outcome& out) {
   const bool reads = transfers && !rw.write && !isstream(rw.mode);
   findformat(rw);
   resolveformat(rw);
-  if (!rw.hastext && !room(roomneeded(rw, reads))) {
-    out.letter = 'X';  // the store has reached its limit: the run stops
-    return;
+  if (!rw.hastext && rwworklength() < roomneeded(rw, reads)) {
+    if (!room(roomneeded(rw, reads))) {
+      out.letter = 'X';  // the store has reached its limit: the run stops
+      return;
+    }
+    rw.takeitems();  // the texts have moved
   }
   resolveformat(rw);
   if (rw.hastext) {

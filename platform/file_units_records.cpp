@@ -109,6 +109,7 @@ int next_record(FileUnit& u, std::string& out, std::int64_t keep, std::int64_t& 
 
 int read_record(int unit, std::string& record) {
   record.clear();
+  if (int st = flush_units(); st != iostat_ok) return st;
   FileUnit* u = find_unit(unit);
   int st = unit_check_read(u);
   if (st == iostat_ok) st = check_formatted(u);
@@ -119,6 +120,7 @@ int read_record(int unit, std::string& record) {
 
 int read_record(int unit, std::span<char> buffer, std::int64_t* reclen) {
   if (reclen) *reclen = 0;
+  if (int st = flush_units(); st != iostat_ok) return st;
   FileUnit* u = find_unit(unit);
   int st = unit_check_read(u);
   if (st == iostat_ok) st = check_formatted(u);
@@ -143,7 +145,7 @@ int write_record(int unit, std::string_view record) {
   } else if (u->mode.records == UnitRecords::cr) {
     line += '\r';
   }
-  st = unit_write_at(*u, u->pos, line.data(), static_cast<std::int64_t>(line.size()));
+  st = unit_write_buffered(*u, u->pos, line);
   if (st != iostat_ok) return st;
   u->pos += static_cast<std::int64_t>(line.size());
   u->at_eof = false;
@@ -151,6 +153,7 @@ int write_record(int unit, std::string_view record) {
 }
 
 int backspace_unit(int unit) {
+  flush_units();
   FileUnit* u = find_unit(unit);
   if (u == nullptr) return iostat_not_connected;
   int st = check_formatted(u);
