@@ -38,7 +38,7 @@ void INSERT1000KOMMAS(std::span<char> text, std::int32_t& used);
 
 // I/O statuses of format_values.
 inline constexpr std::int32_t fmt_ok = plat::stdfmt_ok;
-inline constexpr std::int32_t fmt_bad = plat::stdfmt_bad;        // syntax, or an unsuited descriptor
+inline constexpr std::int32_t fmt_bad = plat::stdfmt_bad;  // syntax, or an unsuited descriptor
 inline constexpr std::int32_t fmt_record = plat::stdfmt_record;  // a second record is needed
 
 // Writes values through a standard format into one record (out, grown as

@@ -5,9 +5,9 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
-#include <system_error>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 #include "core/messages.h"
 #include "core/numread.h"
@@ -362,7 +362,8 @@ void cleanup(char letter, Outcome& out) {
   }
   if (out.unit != 0 && letter != 'O') {
     const std::int32_t ks = slot(rwslot::close);
-    const std::int32_t c = ks <= 0 ? ks : static_cast<std::int32_t>(std::trunc(std::clamp(core::z(ks), -2e9, 2e9)));
+    const std::int32_t c =
+        ks <= 0 ? ks : static_cast<std::int32_t>(std::trunc(std::clamp(core::z(ks), -2e9, 2e9)));
     if (c == 0 && !(failed && core::nomsg == 0)) {
       if (given(rwslot::flush)) {
         plat::flush_unit(out.unit);

@@ -38,7 +38,8 @@ std::string_view view(std::span<char> s) { return {s.data(), s.size()}; }
 bool stddesc(plat::EditDesc& e) {
   const std::string_view f = fmtwork.trimmed();
   std::size_t i = 0;
-  while (i < f.size() && (f[i] == '(' || f[i] == ' ' || f[i] == ',' || (f[i] >= '0' && f[i] <= '9')))
+  while (i < f.size() &&
+         (f[i] == '(' || f[i] == ' ' || f[i] == ',' || (f[i] >= '0' && f[i] <= '9')))
     ++i;
   return plat::parse_edit_desc(f, i, e);
 }
@@ -185,8 +186,8 @@ void binaryinteger(const Call& c, std::span<char> field) {
     for (std::size_t k = w; k-- > 0;) bits = (bits << 8) | static_cast<unsigned char>(field[k]);
     const int shift = 64 - static_cast<int>(8 * w);
     if (unsig || w == 8) {
-      *c.num = w == 8 ? static_cast<double>(static_cast<std::int64_t>(bits))
-                      : static_cast<double>(bits);
+      *c.num =
+          w == 8 ? static_cast<double>(static_cast<std::int64_t>(bits)) : static_cast<double>(bits);
     } else {
       *c.num = static_cast<double>(static_cast<std::int64_t>(bits << shift) >> shift);
     }
@@ -297,7 +298,8 @@ void chardump(Call& c, std::int32_t p) {
   std::int32_t pos = p;
   for (std::int32_t g = 0; g + r <= len; g += r) {
     for (std::int32_t j = 0; j < r; ++j) {
-      const std::string s = plat::put_integer(static_cast<unsigned char>(c.text[static_cast<std::size_t>(g + j)]), e);
+      const std::string s =
+          plat::put_integer(static_cast<unsigned char>(c.text[static_cast<std::size_t>(g + j)]), e);
       if (pos + static_cast<std::int32_t>(s.size()) > c.ltext()) {
         *c.tpos = pos;
         *c.irep = 1;
@@ -440,9 +442,9 @@ bool separatorstep(Call& c, std::string_view t, std::int32_t pos) {
 void setstdformat(Call& c, std::int32_t from, std::int32_t to) {
   from = std::max(from, 1);
   to = std::min(to, static_cast<std::int32_t>(c.fmt.size()));
-  const std::string_view text =
-      to >= from ? c.fmt.substr(static_cast<std::size_t>(from - 1), static_cast<std::size_t>(to - from + 1))
-                 : std::string_view();
+  const std::string_view text = to >= from ? c.fmt.substr(static_cast<std::size_t>(from - 1),
+                                                          static_cast<std::size_t>(to - from + 1))
+                                           : std::string_view();
   // A descriptor met before is not built and parsed again.
   struct Known {
     std::string text;
@@ -451,7 +453,8 @@ void setstdformat(Call& c, std::int32_t from, std::int32_t to) {
     bool ok = false;
   };
   static std::vector<Known> known;
-  auto hit = std::find_if(known.begin(), known.end(), [&](const Known& k) { return k.text == text; });
+  auto hit =
+      std::find_if(known.begin(), known.end(), [&](const Known& k) { return k.text == text; });
   if (hit == known.end()) {
     if (known.size() >= 16) known.erase(known.begin());
     Known k;
@@ -533,7 +536,8 @@ void freefield(Call& c) {
     *c.fpos = c.n + 1;
     return;
   }
-  const std::span<char> field = c.rec.subspan(static_cast<std::size_t>(start), static_cast<std::size_t>(len));
+  const std::span<char> field =
+      c.rec.subspan(static_cast<std::size_t>(start), static_cast<std::size_t>(len));
   bool done = false;
   if (c.d.decimals > 0) {
     plat::EditDesc e;
@@ -560,7 +564,8 @@ void freefield(Call& c) {
 }
 
 void convert(Call& c, std::int32_t p, std::int32_t w) {
-  const std::span<char> field = c.rec.subspan(static_cast<std::size_t>(p), static_cast<std::size_t>(w));
+  const std::span<char> field =
+      c.rec.subspan(static_cast<std::size_t>(p), static_cast<std::size_t>(w));
   *c.letter = c.d.letter;
   if (c.istext()) return textfield(c, p, field);
   switch (c.d.letter) {
@@ -598,21 +603,22 @@ bool templatestep(Call& c) {
     spent(c);
     return false;
   }
-  const std::string_view t = c.fmt.substr(static_cast<std::size_t>(start - 1),
-                                          static_cast<std::size_t>(c.n - start + 1));
+  const std::string_view t =
+      c.fmt.substr(static_cast<std::size_t>(start - 1), static_cast<std::size_t>(c.n - start + 1));
   if (separatorsonly(t)) return separatorstep(c, t, pos);
 
   // A template of pictures: laid into the record when it begins there.
   auto at = [&](std::int32_t q) { return s.tmplbase + q - start; };  // 0-based record index
   if (c.writing && pos == start && *c.tpos == s.tmplbase) {
-    const auto k = std::clamp<std::int32_t>(c.ltext() - s.tmplbase, 0, static_cast<std::int32_t>(t.size()));
+    const auto k =
+        std::clamp<std::int32_t>(c.ltext() - s.tmplbase, 0, static_cast<std::int32_t>(t.size()));
     std::copy_n(t.begin(), k, c.rec.begin() + s.tmplbase);
   }
   for (int guard = 0; guard <= c.n; ++guard) {
     char letter = ' ';
     std::int32_t width = 0, decimals = 0, next = pos;
-    const int code =
-        PICTUREFORMAT(c.fmt, c.n, pos, letter, width, decimals, next, s.delimiter, c.istext() ? 0 : -1);
+    const int code = PICTUREFORMAT(c.fmt, c.n, pos, letter, width, decimals, next, s.delimiter,
+                                   c.istext() ? 0 : -1);
     c.stdknown = false;  // the picture's descriptor is in `fmtwork` now
     if (code == picnone || code == picliteral) {
       if (next <= pos || next > c.n) break;
@@ -624,15 +630,19 @@ bool templatestep(Call& c) {
       c.fail('3');
       break;
     }
-    const std::span<char> field = c.rec.subspan(static_cast<std::size_t>(r0), static_cast<std::size_t>(width));
+    const std::span<char> field =
+        c.rec.subspan(static_cast<std::size_t>(r0), static_cast<std::size_t>(width));
     if (c.istext()) {
       if (c.writing) {
         // Placed by the picture's alignment.
         const std::string_view item = view(c.text).substr(0, std::min(c.text.size(), field.size()));
         const std::size_t L = std::max<std::size_t>(trimmed(item).size(), 1);
-        const std::size_t lead = code == picright ? field.size() - L : code == piccentre ? (field.size() - L) / 2 : 0;
+        const std::size_t lead = code == picright    ? field.size() - L
+                                 : code == piccentre ? (field.size() - L) / 2
+                                                     : 0;
         std::fill(field.begin(), field.end(), ' ');
-        std::copy_n(item.begin(), std::min(L, item.size()), field.begin() + static_cast<std::ptrdiff_t>(lead));
+        std::copy_n(item.begin(), std::min(L, item.size()),
+                    field.begin() + static_cast<std::ptrdiff_t>(lead));
         nodots(field);
       } else {
         takeelement(c, view(field));
@@ -654,8 +664,8 @@ void templateclose(Call& c) {
   RwIndxState& s = rwindxstate;
   const std::int32_t start = std::max(s.tmplstart, 1);
   if (start > c.n) return;
-  const std::string_view t = c.fmt.substr(static_cast<std::size_t>(start - 1),
-                                          static_cast<std::size_t>(c.n - start + 1));
+  const std::string_view t =
+      c.fmt.substr(static_cast<std::size_t>(start - 1), static_cast<std::size_t>(c.n - start + 1));
   if (separatorsonly(t)) return;
   *c.tpos = std::clamp(s.tmplbase + static_cast<std::int32_t>(t.size()), *c.tpos, c.ltext());
 }

@@ -27,7 +27,7 @@ struct Call {
   std::int32_t* fpos = nullptr;
   std::int32_t* irep = nullptr;
   char* status = nullptr;
-  FmtDescr d;            // the descriptor in hand
+  FmtDescr d;  // the descriptor in hand
   // The descriptor of the standard format in `fmtwork`, once parsed.
   bool stdknown = false;
   bool stdok = false;

@@ -75,10 +75,9 @@ constexpr int idlelimit = 10000;
 
 }  // namespace
 
-void RWINDX(std::string_view format, std::int32_t lfmt, std::span<char> record,
-            std::int32_t ltext, std::int32_t ordinal, std::span<char> text, double& number,
-            char& letter, std::int32_t& tpos, std::int32_t& fpos, std::int32_t& irep,
-            char& status) {
+void RWINDX(std::string_view format, std::int32_t lfmt, std::span<char> record, std::int32_t ltext,
+            std::int32_t ordinal, std::span<char> text, double& number, char& letter,
+            std::int32_t& tpos, std::int32_t& fpos, std::int32_t& irep, char& status) {
   RwIndxState& s = rwindxstate;
   lfmt = std::clamp<std::int32_t>(lfmt, 0, static_cast<std::int32_t>(format.size()));
   ltext = std::clamp<std::int32_t>(ltext, 0, static_cast<std::int32_t>(record.size()));
@@ -105,7 +104,8 @@ void RWINDX(std::string_view format, std::int32_t lfmt, std::span<char> record,
     number = 0.0;
   }
   // 2. A standard format is applied whole.
-  const std::string_view copy = c.fmt.substr(0, std::min<std::size_t>(c.fmt.size(), fmtwork.size()));
+  const std::string_view copy =
+      c.fmt.substr(0, std::min<std::size_t>(c.fmt.size(), fmtwork.size()));
   if (!c.closing && trimmedlength(copy) >= 5 && copy.substr(0, 4) == "std(" &&
       copy[static_cast<std::size_t>(trimmedlength(copy) - 1)] == ')') {
     fmtwork.set(copy.substr(3, static_cast<std::size_t>(trimmedlength(copy) - 3)));
@@ -210,7 +210,8 @@ void RWINDX(std::string_view format, std::int32_t lfmt, std::span<char> record,
         const std::int32_t w = d.repeat;
         if (c.writing) {
           const auto from = static_cast<std::size_t>(std::min(tpos, ltext));
-          const auto to = static_cast<std::size_t>(std::min<std::int64_t>(std::int64_t{tpos} + w, ltext));
+          const auto to =
+              static_cast<std::size_t>(std::min<std::int64_t>(std::int64_t{tpos} + w, ltext));
           std::fill(c.rec.begin() + static_cast<std::ptrdiff_t>(from),
                     c.rec.begin() + static_cast<std::ptrdiff_t>(std::max(from, to)), ' ');
         }
@@ -270,7 +271,8 @@ void RWINDX(std::string_view format, std::int32_t lfmt, std::span<char> record,
 
   after:
     // 8. A "/" after the descriptor's last repetition ends the record.
-    if (!c.wrapped && irep == 1 && fpos > 1 && fpos <= c.n + 1 && c.fmt[static_cast<std::size_t>(fpos - 2)] == '/') {
+    if (!c.wrapped && irep == 1 && fpos > 1 && fpos <= c.n + 1 &&
+        c.fmt[static_cast<std::size_t>(fpos - 2)] == '/') {
       letter = '/';
       s.slashseen = true;
     }

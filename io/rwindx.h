@@ -26,8 +26,8 @@ namespace io {
 
 // The engine's state between calls; the engine is not re-entered.
 struct RwIndxState {
-  std::int32_t ndone = 0;  // items served since the record start
-  std::int32_t level = 0;  // open groups, at most 8
+  std::int32_t ndone = 0;                  // items served since the record start
+  std::int32_t level = 0;                  // open groups, at most 8
   std::array<std::int32_t, 9> grouprep{};  // per level 1..8: repeats left
   std::array<std::int32_t, 9> groupret{};  // per level 1..8: position after its "("
   std::int32_t descstart = 0;              // format position of the descriptor in hand
@@ -64,10 +64,9 @@ inline RwIndxState rwindxstate;
 // field of another width than 1, 2, 4, 8 (i) or 4, 8 (f); "H" a binary
 // real field holds no number (the item is 0); "K" a "std(" format failed
 // (iostatw: its status); "M" a text met another descriptor than A.
-void RWINDX(std::string_view format, std::int32_t lfmt, std::span<char> record,
-            std::int32_t ltext, std::int32_t ordinal, std::span<char> text, double& number,
-            char& letter, std::int32_t& tpos, std::int32_t& fpos, std::int32_t& irep,
-            char& status);
+void RWINDX(std::string_view format, std::int32_t lfmt, std::span<char> record, std::int32_t ltext,
+            std::int32_t ordinal, std::span<char> text, double& number, char& letter,
+            std::int32_t& tpos, std::int32_t& fpos, std::int32_t& irep, char& status);
 
 void reset_rwindx();
 

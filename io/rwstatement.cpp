@@ -60,7 +60,8 @@ struct Rw {
 
   // The record length of the item list with width characters a number.
   std::int32_t arglength(std::int32_t width) const {
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(textlength + numbers * width, 0, 0x7FFFFFFF));
+    return static_cast<std::int32_t>(
+        std::clamp<std::int64_t>(textlength + numbers * width, 0, 0x7FFFFFFF));
   }
   // Takes the items from the operand stack; false (letter D) when one has
   // no storage. Text positions change when the store grows: taken again
@@ -82,7 +83,8 @@ struct Rw {
 };
 
 bool isformattedseq(std::int32_t mode) {
-  return (mode & (rwflag::sequential | rwflag::formatted)) == (rwflag::sequential | rwflag::formatted);
+  return (mode & (rwflag::sequential | rwflag::formatted)) ==
+         (rwflag::sequential | rwflag::formatted);
 }
 bool isstream(std::int32_t mode) {
   return (mode & (rwflag::sequential | rwflag::unformatted)) ==
@@ -117,8 +119,7 @@ void findformat(Rw& rw) {
   rw.fmtsym = 0;
   if (rwtext(rwopt(rwslot::format), f)) {
     rw.fmtsym = rwopt(rwslot::format);
-  } else if (rw.unit != 0 && rwfiles(rw.unit).format > 0 &&
-             rwtext(rwfiles(rw.unit).format, f)) {
+  } else if (rw.unit != 0 && rwfiles(rw.unit).format > 0 && rwtext(rwfiles(rw.unit).format, f)) {
     rw.fmtsym = rwfiles(rw.unit).format;
   }
 }
@@ -186,7 +187,8 @@ std::int64_t roomneeded(const Rw& rw, bool reads) {
 bool room(std::int64_t need) {
   const std::int64_t have = rwworklength();
   if (have >= need) return true;
-  std::int32_t extra = static_cast<std::int32_t>(std::min<std::int64_t>(need - have + 4999, 1 << 30));
+  std::int32_t extra =
+      static_cast<std::int32_t>(std::min<std::int64_t>(need - have + 4999, 1 << 30));
   return core::REALLOC(5, extra) && rwworklength() >= need;
 }
 
@@ -230,7 +232,8 @@ bool readrecord(Rw& rw) {
     rw.ltext = std::min<std::int32_t>(rwcachelen, static_cast<std::int32_t>(rw.area.size()));
     return true;
   }
-  const std::int32_t recl = std::min<std::int32_t>(readlength(rw), static_cast<std::int32_t>(rw.area.size()));
+  const std::int32_t recl =
+      std::min<std::int32_t>(readlength(rw), static_cast<std::int32_t>(rw.area.size()));
   std::int32_t st = 0, got = recl;
   std::fill(rw.area.begin(), rw.area.begin() + recl, ' ');
   if (isformattedseq(rw.mode)) {
@@ -287,9 +290,8 @@ void searchrecords(Rw& rw) {
     const std::string_view rec(rw.area.data(), static_cast<std::size_t>(rw.ltext));
     const int p = rw.ltext > 0 ? core::SEARCH(rec, pattern, 1, rw.ltext, options, notfound) : 0;
     if (p > 0) {
-      const double at = isbinary(rw.mode)
-                            ? rw.recno + p - 1.0
-                            : rw.recno + p * static_cast<double>(0.000001f);
+      const double at =
+          isbinary(rw.mode) ? rw.recno + p - 1.0 : rw.recno + p * static_cast<double>(0.000001f);
       core::SETZTOR8(slot, at);
       return;
     }
@@ -363,7 +365,8 @@ void namevalue(Rw& rw, const RwItem& it, std::int32_t& tpos, bool lineend) {
     rw.out->letter = '3';
     return;
   }
-  std::span<char> at = rw.area.subspan(static_cast<std::size_t>(tpos), static_cast<std::size_t>(room));
+  std::span<char> at =
+      rw.area.subspan(static_cast<std::size_t>(tpos), static_cast<std::size_t>(room));
   std::fill(at.begin(), at.end(), ' ');
   std::int32_t length = 0;
   core::NAMEEQUALSVALUE(it.k, at, room, length);
@@ -410,7 +413,8 @@ void itemloop(Rw& rw) {
     reset_rwindx();
   }
   if (rw.write && rw.unit == 0 && rw.hastext && rwgiven(rwslot::append))
-    tpos = static_cast<std::int32_t>(trimmed(std::string_view(rw.area.data(), rw.area.size())).size());
+    tpos =
+        static_cast<std::int32_t>(trimmed(std::string_view(rw.area.data(), rw.area.size())).size());
   const bool clip = rwgiven(rwslot::clipboard);
   if (!rw.write && clip) {
     std::fill(rw.area.begin(), rw.area.begin() + rw.ltext, ' ');
@@ -466,7 +470,8 @@ void itemloop(Rw& rw) {
       }
       written = std::max(written, tpos);
       std::int32_t limit = rw.ltext;
-      if (room > 0 && !it.text) limit = std::min<std::int32_t>(limit, tpos + room + (v < 0 ? 1 : 0));
+      if (room > 0 && !it.text)
+        limit = std::min<std::int32_t>(limit, tpos + room + (v < 0 ? 1 : 0));
       char letter = dir, st = ' ';
       RWINDX(rw.fmt, lfmt, rw.area, limit, inrecord + 1, text, v, letter, tpos, fpos, irep, st);
       if (!rwindxstate.served && (st == ' ' || st == 'a') && letter != '/') {
@@ -545,7 +550,8 @@ void writerecord(Rw& rw) {
   RwFile& r = rwfiles(rw.unit);
   std::int32_t n = rw.count;
   if ((rw.mode & rwflag::sequential) && !(rw.mode & rwflag::unformatted))
-    n = static_cast<std::int32_t>(trimmed(std::string_view(rw.area.data(), static_cast<std::size_t>(n))).size());
+    n = static_cast<std::int32_t>(
+        trimmed(std::string_view(rw.area.data(), static_cast<std::size_t>(n))).size());
   const std::string_view rec(rw.area.data(), static_cast<std::size_t>(n));
   std::int32_t st = 0;
   std::int64_t at = rw.recno;
@@ -576,7 +582,8 @@ void messagebox(Rw& rw) {
   std::string letters = "O";
   std::string_view given;
   if (rwtext(rwopt(rwslot::messagebox), given)) letters = std::string(given.substr(0, 16));
-  const std::string_view text = trimmed(std::string_view(rw.area.data(), static_cast<std::size_t>(rw.count)));
+  const std::string_view text =
+      trimmed(std::string_view(rw.area.data(), static_cast<std::size_t>(rw.count)));
   int answer = 0;
   core::MESSAGEBOXC1(letters, text, static_cast<int>(text.size()), answer);
   rw.count = answer;
@@ -708,7 +715,8 @@ void rwtransfer(char letter, std::int32_t items, Outcome& out) {
 
   if (out.letter == ' ') {
     if (bar) {
-      const std::string_view text(rw.area.data(), static_cast<std::size_t>(std::min(rw.count, 256)));
+      const std::string_view text(rw.area.data(),
+                                  static_cast<std::size_t>(std::min(rw.count, 256)));
       exec::STATUSBAR(trimmed(text));
       rw.count = 0;
     } else if (rw.write && clip) {

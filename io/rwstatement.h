@@ -38,12 +38,12 @@ bool rwtext(std::int32_t k, std::string_view& text);
 struct RwItem {
   std::int32_t k = 0;  // the operand
   bool text = false;
-  bool writable = true;         // a variable, not a constant
-  std::int32_t first = 0;       // text: its characters in `c1namen`
-  std::int32_t length = 0;      // text: its length
-  std::int32_t cell = 0;        // numbers: the first cell in `z`
-  std::int32_t count = 1;       // numbers: the element count
-  std::int32_t cols = 1;        // array: its columns, a row's length
+  bool writable = true;     // a variable, not a constant
+  std::int32_t first = 0;   // text: its characters in `c1namen`
+  std::int32_t length = 0;  // text: its length
+  std::int32_t cell = 0;    // numbers: the first cell in `z`
+  std::int32_t count = 1;   // numbers: the element count
+  std::int32_t cols = 1;    // array: its columns, a row's length
   bool array = false;
 };
 // The item of operand k; false when it has no storage (an array without

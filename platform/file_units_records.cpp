@@ -28,7 +28,8 @@ const char* find_end(const FileUnit& u, const char* b, std::int64_t n) {
   const auto k = static_cast<size_t>(n);
   const char* lf = static_cast<const char*>(std::memchr(b, record_end(u), k));
   if (u.mode.records != UnitRecords::eol) return lf;
-  const char* cr = static_cast<const char*>(std::memchr(b, '\r', lf ? static_cast<size_t>(lf - b) : k));
+  const char* cr =
+      static_cast<const char*>(std::memchr(b, '\r', lf ? static_cast<size_t>(lf - b) : k));
   return cr ? cr : lf;
 }
 

@@ -192,7 +192,8 @@ std::string put_integer(std::int64_t v, const EditDesc& d, int bits, int* status
     std::uint64_t bitsof = static_cast<std::uint64_t>(v);
     if (bits < 64) bitsof &= (std::uint64_t{1} << bits) - 1;
     const unsigned base = l == 'B' ? 2 : l == 'O' ? 8 : 16;
-    for (; bitsof != 0; bitsof /= base) digits.insert(digits.begin(), "0123456789ABCDEF"[bitsof % base]);
+    for (; bitsof != 0; bitsof /= base)
+      digits.insert(digits.begin(), "0123456789ABCDEF"[bitsof % base]);
   }
   const int m = d.digits < 0 ? 1 : d.digits;
   if (digits.size() < static_cast<std::size_t>(m))

@@ -5,39 +5,23 @@
 #include <filesystem>
 #include <string>
 
-#include "exec/headless_run.h"
-#include "ide/builtins_install.h"
 #include "io/openfilename_standin.h"
 #include "io/readwrite.h"
 #include "io/rwfiles.h"
 #include "platform/file_units.h"
+#include "script_folder.h"
 #include "support/test_support.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-class OpenScript : public ::testing::Test {
+class OpenScript : public iotest::ScriptFolder {
  protected:
   void SetUp() override {
-    cwd_ = fs::current_path();
-    fs::current_path(dir_.path());
-    ide::install_all_builtins();
-    exec::reset_all();
-    io::reset_readwrite();
-    ASSERT_TRUE(exec::prepare_run((testsupport::source_dir() / "data" / "Ostrel.hlp").string()));
+    ScriptFolder::SetUp();
     testsupport::write_file("real.txt", std::string(20, 'r'));
   }
-  void TearDown() override {
-    exec::reset_all();
-    io::reset_readwrite();
-    fs::current_path(cwd_);
-  }
-  static std::string run(const std::string& text) {
-    return exec::run_script(testsupport::crlf(text));
-  }
-  testsupport::TempDir dir_;
-  fs::path cwd_;
 };
 
 TEST_F(OpenScript, AMissingOldFileAsksForAnotherWhichTheVariableThenNames) {

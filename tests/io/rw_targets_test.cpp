@@ -10,15 +10,14 @@
 #include "core/runwords.h"
 #include "core/stores.h"
 #include "core/symbols.h"
-#include "exec/headless_run.h"
 #include "exec/optdispatch.h"
 #include "exec/statusbar.h"
-#include "ide/builtins_install.h"
 #include "io/clipboard.h"
 #include "io/readwrite.h"
 #include "io/rwfiles.h"
 #include "io/rwstatement.h"
 #include "platform/win_message_box.h"
+#include "script_folder.h"
 #include "support/test_support.h"
 
 namespace {
@@ -36,31 +35,13 @@ std::int32_t pasteclip(std::span<char> t) {
   return 0;
 }
 
-class RwTargets : public ::testing::Test {
+class RwTargets : public iotest::ScriptFolder {
  protected:
-  void SetUp() override {
-    cwd_ = fs::current_path();
-    fs::current_path(dir_.path());
-    ide::install_all_builtins();
-    exec::reset_all();
-    io::reset_readwrite();
-    plat::reset_message_boxes();
-    ASSERT_TRUE(exec::prepare_run((testsupport::source_dir() / "data" / "Ostrel.hlp").string()));
-  }
   void TearDown() override {
     io::copytoclipboard = nullptr;
     io::pastefromclipboard = nullptr;
-    ide::install_all_builtins();
-    exec::reset_all();
-    io::reset_readwrite();
-    plat::reset_message_boxes();
-    fs::current_path(cwd_);
+    ScriptFolder::TearDown();
   }
-  static std::string run(const std::string& text) {
-    return exec::run_script(testsupport::crlf(text));
-  }
-  testsupport::TempDir dir_;
-  fs::path cwd_;
 };
 
 TEST_F(RwTargets, MessageBoxAnswersAndOnButton) {
@@ -141,9 +122,9 @@ TEST_F(RwTargets, DeletingFiles) {
   EXPECT_EQ(run("CHARACTER F*10\nF = 'none.txt'\nI = 0\n"
                 "WRITE(FIle=F, DELETE=1, IOStat=I, ERror=10)\n10 CONTINUE\nEND\n"),
             "F='none.txt  '\nI=29\nstop=-1\n");
-  EXPECT_NE(run("CHARACTER F*10\nF = 'none.txt'\nWRITE(FIle=F, DELETE=1)\nEND\n")
-                .find("stop=32767"),
-            std::string::npos);
+  EXPECT_NE(
+      run("CHARACTER F*10\nF = 'none.txt'\nWRITE(FIle=F, DELETE=1)\nEND\n").find("stop=32767"),
+      std::string::npos);
 }
 
 TEST_F(RwTargets, ARecordLongerThanTheFreeStoreGrowsItFirst) {
