@@ -22,6 +22,7 @@
 #include "io/lineindex.h"
 #include "io/openfilename_standin.h"
 #include "io/rwfiles.h"
+#include "io/rwindx.h"
 #include "io/rwstatement.h"
 #include "io/rwtexts.h"
 #include "platform/file_units.h"
@@ -83,6 +84,14 @@ using plat::UnitShare;
 using plat::UnitStatus;
 
 bool given(int k) { return rwgiven(k); }
+
+// The unit of the last statement is closed or another file is opened: its
+// previous record is no longer the work area's.
+void forgetunit() {
+  rwunit = 0;
+  rwprevrec = 0;
+  rwcursor = RwCursor{};
+}
 std::int32_t slot(int k) { return rwopt(k); }
 bool textof(std::int32_t k, std::string_view& text) { return rwtext(k, text); }
 
@@ -331,7 +340,7 @@ void renamefile(Outcome& out) {
   if (!out.named || !textof(k, target)) return;
   if (out.unit != 0) RWCLOSE(out.unit);
   out.unit = 0;
-  rwunit = 0;
+  forgetunit();
   if ((core::NAMTYP(k, 0x100) & 0x100) != 0) RWCLOSE(core::name(k).adr);
   const std::string from = plat::unit_file_path(rwname.view());
   const std::string to = plat::unit_file_path(target);
@@ -357,7 +366,7 @@ void cleanup(char letter, Outcome& out) {
   if (deleting && !failed && out.unit != 0) {
     RWCLOSE(-out.unit);
     out.unit = 0;
-    rwunit = 0;
+    forgetunit();
     out.status = 0;
   }
   if (out.unit != 0 && letter != 'O') {
@@ -373,10 +382,10 @@ void cleanup(char letter, Outcome& out) {
       }
     } else if (c == -1) {
       cutfile(out.unit);
-      rwunit = 0;
+      forgetunit();
     } else {
       RWCLOSE(out.unit);
-      rwunit = 0;
+      forgetunit();
     }
   }
   if (letter == 'W') renamefile(out);
@@ -442,23 +451,27 @@ void READWRITE(char letter, std::int32_t items) {
     if (out.unit != 0) RWCLOSE(out.unit);
     out.unit = 0;
     openfile(out, filesym, items, false);
+    forgetunit();
     rwunit = out.unit;
   } else if (letter == 'W' && out.unit == 0 && out.named && given(rwslot::del)) {
     // A file to be deleted is opened first.
     openfile(out, filesym, 0, true);
+    forgetunit();
     rwunit = out.unit;
     if (out.unit != 0) rwtransfer(letter, items, out);
   } else if (letter == 'R' || letter == 'W') {
     rwtransfer(letter, items, out);
   }
   report(letter, out);
+  core::SETDECIMALPOINT(".");  // also after a statement ended without a report
 }
 
 void reset_readwrite() {
   reset_rwfiles();
   reset_open_file_name();
-  rwunit = 0;
-  rwprevrec = 0;
+  reset_rwindx();
+  forgetunit();
+  rwcachetop = rwcachelen = 0;
   rwname.blank();
   rwdetail.blank();
   fmtwork.blank();

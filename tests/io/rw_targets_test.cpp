@@ -99,6 +99,17 @@ TEST_F(RwTargets, TheSameRecordReadAgainDoesNotTouchTheFile) {
           "END\n");
   // A temporary string overwrites the mark: the third read reads the file.
   EXPECT_EQ(out, "D='recs.dat  '\nA='second'\nB='second'\nC='SECOND'\nT='xy  '\nstop=-1\n");
+  // Another file on the same unit does not take the record of the first.
+  testsupport::write_file("other.dat", "third fourth");
+  EXPECT_EQ(run("CHARACTER D*10, E*10, A*6, B*6\n"
+                "D = 'recs.dat'\n"
+                "E = 'other.dat'\n"
+                "OPEN(FIle=D, RecL=6, FORmatteD)\n"
+                "READ(FIle=D, Recrow=2, CLoSe=1) A\n"
+                "OPEN(FIle=E, RecL=6, FORmatteD)\n"
+                "READ(FIle=E, Recrow=2) B\n"
+                "END\n"),
+            "D='recs.dat  '\nE='other.dat '\nA='SECOND'\nB='fourth'\nstop=-1\n");
 }
 
 TEST_F(RwTargets, DeletingFiles) {
