@@ -18,6 +18,8 @@ namespace io {
 namespace {
 
 void callopen(const exec::OptCall& call) { READWRITE('O', call.items); }
+void callread(const exec::OptCall& call) { READWRITE('R', call.items); }
+void callwrite(const exec::OptCall& call) { READWRITE('W', call.items); }
 void calltime(const exec::OptCall&) { TIMEBUILTIN(); }
 void callkey(const exec::OptCall&) { KEY(); }
 // DLL always reaches the run driver as a call inside an expression.
@@ -27,6 +29,8 @@ void calldll(const exec::OptCall&) { dllhandback(); }
 
 void install_builtins() {
   exec::install_optroutine(core::OptStmt::OPEN, callopen);
+  exec::install_optroutine(core::OptStmt::READ, callread);
+  exec::install_optroutine(core::OptStmt::WRITE, callwrite);
   exec::install_optroutine(core::OptStmt::TIME, calltime);
   exec::install_optroutine(core::OptStmt::KEY, callkey);
   exec::install_optroutine(core::OptStmt::DLL, calldll);
