@@ -71,6 +71,14 @@ void FEDNXT(std::span<char>* line, const std::int32_t* lineno, const std::int16_
   }
 }
 
+std::int32_t edlinelength() {
+  if (edline.pos < 1 || c1edit.size() == 0) return 0;
+  std::int32_t n = 0;
+  for (std::int32_t k = edline.pos; k <= c1editend && !crlfat(k); ++k)
+    if (c1edit(k) != ' ') n = k - edline.pos + 1;
+  return n;
+}
+
 void C1EDITINSERT(std::int32_t pos, std::string_view text, std::int32_t /*flags*/) {
   auto n = static_cast<std::int32_t>(text.size());
   if (const auto e = text.find("\r\n"); e != std::string_view::npos)
@@ -94,7 +102,11 @@ void C1EDITINSERT(std::int32_t pos, std::string_view text, std::int32_t /*flags*
 
 void loadeditbuffer(std::string_view text) {
   std::string body(text);
-  if (body.size() < 2 || body.compare(body.size() - 2, 2, "\r\n") != 0) body += "\r\n";
+  // A last line ended by a bare CR gets its LF.
+  if (!body.empty() && body.back() == '\r')
+    body += '\n';
+  else if (body.size() < 2 || body.compare(body.size() - 2, 2, "\r\n") != 0)
+    body += "\r\n";
   const auto len = static_cast<std::int32_t>(body.size());
   nc1edit = len + nc1editroom + c1edittrailer;
   std::int32_t one = 1;

@@ -51,6 +51,10 @@ inline std::int32_t memhdrbits = 0;     // stores named by the memory header: z 
 void FEDNXT(std::span<char>* line, const std::int32_t* lineno = nullptr,
             const std::int16_t* col = nullptr);
 
+// Length of the line reader's current line up to its CR LF, without
+// trailing blanks (0 before the first line).
+std::int32_t edlinelength();
+
 // Inserts the text as a line at pos (a line start or `c1editend` + 1); the
 // text's first CR LF ends the line, a text without one is taken whole (and
 // gets no line end). Logs an "I" record. flags bit 1 (replace) is left to
@@ -58,8 +62,9 @@ void FEDNXT(std::span<char>* line, const std::int32_t* lineno = nullptr,
 void C1EDITINSERT(std::int32_t pos, std::string_view text, std::int32_t flags);
 
 // Lays the script text out in a fresh `c1edit`: the lines (a missing last
-// CR LF is added), free room of `nc1editroom`, an empty log and the
-// trailer; sets `c1editend`, `nedlines` and rewinds the line reader.
+// CR LF, or the LF after a last bare CR, is added), free room of
+// `nc1editroom`, an empty log and the trailer; sets `c1editend`, `nedlines`
+// and rewinds the line reader.
 void loadeditbuffer(std::string_view text);
 
 // Frees the edit buffer and puts the editor words back to their start values.

@@ -26,6 +26,8 @@ constexpr std::int16_t systemoneoption =
 
 // Size of the line buffer the editor's line reader fills.
 constexpr std::size_t linesize = 256;
+// Statement numbers are 16-bit words of the code: the most a script holds.
+constexpr std::int32_t maxstatements = 32767;
 
 // The number right-aligned in a field of the given width (wider when it
 // does not fit).
@@ -93,6 +95,31 @@ void firstlinetest(std::int32_t e) {
   }
 }
 
+// A line longer than the line buffer would compile cut off: it fails
+// instead, with its length and the limit, and becomes the placeholder.
+void refuselong(std::span<const char> line, std::span<char> work, std::int32_t length) {
+  constexpr auto limit = static_cast<std::int32_t>(linesize);
+  failedline.set({line.data(), line.size()});
+  compnote.set("too long: " + std::to_string(length) + " characters, at most " +
+               std::to_string(limit));
+  msgkey.set(MSGKEY("lineTooLong"));
+  xeqstop = 0x7FFF;
+  if ((edflags & 0x1020) == 0) {
+    std::array<std::int32_t, 3> words{xeqline, length, limit};
+    HelpValues hv;
+    hv.words = words;
+    const std::string_view shown = trimright({line.data(), line.size()});
+    std::string text(shown.substr(0, 60));
+    hv.characters = text;
+    hv.count = static_cast<int>(text.size());
+    int answer = 0;
+    HELP(msgkey.trimmed(), answer, hv);
+  }
+  work[0] = 1;
+  work[1] = 0x20;
+  work[2] = static_cast<char>(0x84);
+}
+
 bool noroom(std::int32_t top) { return top >= nxeqbuf || (nusechain > 0 && nusechain <= top); }
 
 bool grow(std::int32_t extra) {
@@ -155,6 +182,24 @@ restart:
       nstmt = xeqline - 1;
       break;
     }
+    if (xeqline > maxstatements) {
+      // No statement number is left for this line: nothing is run.
+      failedline.set(trimright({line.data(), line.size()}));
+      compnote.set("more than " + std::to_string(maxstatements) + " statements");
+      if (++nerrors == 1) errors.create();
+      errors.write(nerrors, xeqline);
+      errors.close();
+      closeprogress();
+      std::array<std::int32_t, 1> limit{maxstatements};
+      HelpValues hv;
+      hv.words = limit;
+      HELP("tooManyLines", answer, hv);
+      edflags &= ~0x20;
+      xeqmode = 0;
+      xeqstop = 0x7FFF;
+      nstmt = 0;
+      return false;
+    }
     edmode = 14;
     const auto n = static_cast<std::int32_t>(trimright({line.data(), line.size()}).size());
     std::fill(work.begin(), work.end(), ' ');
@@ -162,7 +207,16 @@ restart:
     work[static_cast<std::size_t>(n)] = '\r';
     work[static_cast<std::size_t>(n) + 1] = '\n';
     compnote.blank();
-    KOMPIL({work.data(), static_cast<std::size_t>(n) + 2});
+    // (A comment line may run on: nothing of it is compiled.)
+    const std::string_view shown{line.data(), line.size()};
+    const std::size_t lead = shown.find_first_not_of(' ');
+    const bool comment = lead != std::string_view::npos && shown[lead] == '!';
+    const std::int32_t length = edlinelength();
+    if (length > static_cast<std::int32_t>(linesize) && !comment) {
+      refuselong(line, work, length);
+    } else {
+      KOMPIL({work.data(), static_cast<std::size_t>(n) + 2});
+    }
     if (xeqstop != 0) {
       ++nerrors;
       if (nerrors == 1) errors.create();
@@ -228,6 +282,27 @@ restart:
     if (xeqline >= nstmt) break;
   }
   edflags &= ~0x20;
+  // Block mistakes (an ENDIF or ENDDO missing or to spare, a second ELSE)
+  // are errors of their lines like any other; they are judged once every
+  // line compiled, since a block word on a failed line leaves its block
+  // without its start or end.
+  lokalsub = lokalscope = 0;
+  jumplimit = nxeqbuf;
+  INTERNALJUMPS();
+  if (nerrors > 0) blockerrors.clear();
+  for (const BlockError& b : blockerrors) {
+    std::span<char> lb(line);
+    FEDNXT(&lb, &b.stmt);
+    failedline.set(trimright({line.data(), line.size()}));
+    compnote.set(b.note);
+    ++nerrors;
+    if (nerrors == 1) errors.create();
+    errors.write(nerrors, b.stmt);
+    if (nerrors == 1 || b.stmt < firstline) {
+      firststop = 0x7FFF;
+      firstline = b.stmt;
+    }
+  }
   if (nerrors > 0) {
     errors.close();
     std::array<std::int16_t, 1> count16{static_cast<std::int16_t>(nstmt)};
@@ -248,8 +323,6 @@ restart:
     xeqmode &= ~8;
   }
   lokalsub = lokalscope = 0;
-  jumplimit = nxeqbuf;
-  INTERNALJUMPS();
   return true;
 }
 

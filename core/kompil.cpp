@@ -90,7 +90,7 @@ void setname(std::int32_t k, std::int16_t type, std::int32_t beg, std::int32_t l
   SymbolRecord& r = name(k);
   r = SymbolRecord{};
   r.type = type;
-  r.nambeg = static_cast<std::int16_t>(beg);
+  r.nambeg = beg;
   r.namlen = static_cast<std::int16_t>(len);
 }
 
@@ -209,36 +209,40 @@ void setupstores() {
 
 enum class Outcome { ok, fail, leave };
 
-// Step 6: TOKEN, LEXIK and TRANS over the line, growing `z` and `name`
-// when they are short.
-Outcome compileline(std::string_view text, bool quiet) {
+// TOKEN and LEXIK over the line. LEXIK rewrites the tokens in place, so
+// every retry (an array declared, `z` or `name` grown) starts again from the
+// tokenizer. Outcome::fail: TOKEN failed or a store could not grow;
+// Outcome::leave: the stop word -998.
+Outcome tokenlex(std::string_view text, bool quiet) {
   for (;;) {
     std::int32_t mode = quiet ? 0 : 1;
     TOKEN(text, literalvalues(), mode);
     if (!quiet && stopword() > 0) return Outcome::fail;
-    bool retoken = false;
-    for (;;) {
-      LEXIK(text, literalvalues(), quiet ? 1 : 0);
-      if (stopword() == -999) {
-        xeqstop = 0;
-        retoken = true;
-        break;
-      }
-      if (stopword() == -998) return Outcome::leave;
-      if (nsym + ntok + 5 > nztop) {
-        std::int32_t extra = nzreserve;
-        if (!REALLOC(3, extra)) return Outcome::fail;
-      } else if (nsym >= nname) {
-        std::int32_t extra = nname;
-        if (!REALLOC(4, extra)) return Outcome::fail;
-        xeqstop = 0;
-        continue;
-      }
-      break;
+    LEXIK(text, literalvalues(), quiet ? 1 : 0);
+    if (stopword() == -998) return Outcome::leave;
+    if (stopword() == -999) {
+      xeqstop = 0;
+      continue;
     }
-    if (retoken) continue;
-    break;
+    std::int32_t kind = 0, extra = 0;
+    if (nsym + ntok + 5 > nztop) {
+      kind = 3;
+      extra = nzreserve;
+    } else if (nsym >= nname) {
+      kind = 4;
+      extra = nname;
+    }
+    if (kind == 0) return Outcome::ok;
+    if (!REALLOC(kind, extra)) return Outcome::fail;
+    xeqstop = 0;
   }
+}
+
+// Step 6: TOKEN, LEXIK and TRANS over the line, growing `z` and `name`
+// when they are short.
+Outcome compileline(std::string_view text, bool quiet) {
+  const Outcome lexed = tokenlex(text, quiet);
+  if (lexed != Outcome::ok) return lexed;
   if (quiet) return Outcome::leave;
   if (stopword() > 0) return Outcome::fail;
   TRANS(text);
@@ -358,27 +362,7 @@ Next xeqbuiltin(std::span<char> text) {
     std::copy(text.begin(), text.end(), line.begin());
   }
   Kept kept{c1top, c1limit, nztop, nsym, ntrans};
-  std::int32_t mode = 1;
-  TOKEN(line, literalvalues(), mode);
-  if (stopword() > 0) return Next::leave;
-  for (;;) {
-    LEXIK(line, literalvalues(), 0);
-    if (stopword() == -999) {
-      xeqstop = 0;
-      continue;
-    }
-    if (nsym + ntok + 5 > nztop) {
-      std::int32_t extra = nzreserve;
-      REALLOC(3, extra);
-    } else if (nsym >= nname) {
-      std::int32_t extra = nname;
-      if (REALLOC(4, extra)) {
-        xeqstop = 0;
-        continue;
-      }
-    }
-    break;
-  }
+  tokenlex(line, false);
   if (stopword() > 0) return nomsg < 1 ? Next::leave : Next::loop;
   kept.ntrans = ntrans;
   TRANS(line);

@@ -202,14 +202,15 @@ Step operatortoken(Line& ln, std::int16_t code) {
 
 // --- Symbols ------------------------------------------------------------
 
-// Room for `symbols` more symbols (names of n characters). A growth of `z`
-// answers Step::retry: the line's literal values stood in it.
+// Room for `symbols` more symbols (names of n characters), made before they
+// are: the table never fills up to its last record. A growth of `z` answers
+// Step::retry: the line's literal values stood in it.
 Step symbolroom(std::int32_t n, std::int32_t symbols = 1) {
   if (c1limit - c1top < symbols * n + 1000) {
     std::int32_t extra = symbols * n + 16000;
     if (grown(REALLOC(5, extra)) == Step::fail) return Step::fail;
   }
-  if (nsym + symbols > nname) {
+  if (nsym + symbols >= nname) {
     std::int32_t extra = 2 * nname;
     if (grown(REALLOC(4, extra)) == Step::fail) return Step::fail;
   }
@@ -228,7 +229,7 @@ std::int32_t newsymbol(std::string_view word, std::int32_t type, std::int32_t sc
   r = SymbolRecord{};
   r.type = static_cast<std::int16_t>(type);
   r.scope = static_cast<std::int16_t>(scope);
-  r.nambeg = static_cast<std::int16_t>(c1top + 1);
+  r.nambeg = c1top + 1;
   r.namlen = static_cast<std::int16_t>(word.size());
   for (char c : word) c1namen(++c1top) = c;
   c1namen(++c1top) = ',';

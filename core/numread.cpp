@@ -50,6 +50,16 @@ double scale_by_ten(double value, int e) {
   return value / p[static_cast<std::size_t>(-e)];
 }
 
+// The double nearest to the decimal number written in `decimal` (digits, a
+// point, an exponent); the digit-by-digit value when it lies beyond the
+// range of a double. A zero keeps no sign.
+double nearest_double(std::string_view decimal, double accumulated) {
+  double v = 0.0;
+  const auto r = std::from_chars(decimal.data(), decimal.data() + decimal.size(), v);
+  if (r.ec != std::errc{} || r.ptr != decimal.data() + decimal.size()) return accumulated;
+  return v == 0.0 ? 0.0 : v;
+}
+
 // The smallest kind that holds a value. Not-a-number fits no integer kind
 // (a 32-bit real can hold it).
 std::int32_t smallest_kind(double v, bool point) {
@@ -169,6 +179,9 @@ std::int32_t read_number(std::string_view text, std::int32_t n, std::int32_t& po
   long long end = start;  // first character not taken
   bool bad_exponent = false;
   bool none = false;
+  bool hex = false;
+  // The number as written, for the correctly rounded value at the end.
+  std::string decimal;
 
   while (true) {
     if (i > last) {
@@ -195,8 +208,10 @@ std::int32_t read_number(std::string_view text, std::int32_t n, std::int32_t& po
       if (!opened) {
         opened = true;
         value = 0.0;
+        decimal.clear();
         if (cls == 12) {
           sign = scale = -1.0;
+          decimal = "-";
           ++i;
           continue;
         }
@@ -204,6 +219,7 @@ std::int32_t read_number(std::string_view text, std::int32_t n, std::int32_t& po
         if (c1 == '0' && c2 == 'x') {
           // Hexadecimal: no sign, no exponent, an empty run reads 0.
           digit = true;
+          hex = true;
           i += 2;
           while (i <= last) {
             const int h = hex_digit(at(i));
@@ -220,6 +236,7 @@ std::int32_t read_number(std::string_view text, std::int32_t n, std::int32_t& po
         }
       }
       if (cls <= 9) {
+        decimal += static_cast<char>('0' + cls);
         if (!point) {
           value = value * 10.0;
           value = value + cls * sign;
@@ -233,6 +250,7 @@ std::int32_t read_number(std::string_view text, std::int32_t n, std::int32_t& po
       }
       if (cls == 10 && !integer_target && !point) {
         point = true;
+        decimal += '.';
         ++i;
         continue;
       }
@@ -263,6 +281,8 @@ std::int32_t read_number(std::string_view text, std::int32_t n, std::int32_t& po
         break;
       }
       value = scale_by_ten(value, esign * ev);
+      decimal += 'e';
+      decimal += std::to_string(esign * ev);
       end = j + run_end;
       break;
     }
@@ -311,6 +331,7 @@ std::int32_t read_number(std::string_view text, std::int32_t n, std::int32_t& po
   }
 
   position = static_cast<std::int32_t>(anywhere ? -end : end);
+  if (digit && !hex) value = nearest_double(decimal, value);
   // A value beyond the range of a 64-bit real (too many digits, or an
   // exponent that overflows) fits no target.
   const std::int32_t smallest =

@@ -7,6 +7,7 @@
 
 #include "core/numread.h"
 #include "platform/numedit.h"
+#include "platform/stdformat.h"
 
 namespace core {
 
@@ -181,202 +182,14 @@ void INSERT1000KOMMAS(std::span<char> text, std::int32_t& used) {
 // ---------------------------------------------------------------------------
 // Formats
 
-namespace {
-
-struct FmtNode {
-  enum Kind { data, literal, skip, slash, group } kind = data;
-  char letter = 0;  // I, B, O, Z, F, E
-  int width = 0;
-  int decimals = 0;
-  int repeat = 1;
-  std::string text;               // literal
-  std::vector<FmtNode> children;  // group
-};
-
-class FmtParser {
- public:
-  explicit FmtParser(std::string_view f) : f_(f) {}
-
-  // Parses the whole format; false on a syntax fault.
-  bool parse(std::vector<FmtNode>& out) {
-    if (!items(out, 0)) return false;
-    skip_blanks();
-    return i_ >= f_.size();
-  }
-
- private:
-  void skip_blanks() {
-    while (i_ < f_.size() && f_[i_] == ' ') ++i_;
-  }
-  bool peek_digit() {
-    skip_blanks();
-    return i_ < f_.size() && f_[i_] >= '0' && f_[i_] <= '9';
-  }
-  // Digits (blanks between them ignored); -1 when there are none.
-  int number() {
-    if (!peek_digit()) return -1;
-    long long v = 0;
-    while (peek_digit()) {
-      v = std::min<long long>(v * 10 + (f_[i_] - '0'), 1000000);
-      ++i_;
-    }
-    return static_cast<int>(v);
-  }
-
-  bool items(std::vector<FmtNode>& out, int depth) {
-    while (true) {
-      skip_blanks();
-      if (i_ >= f_.size()) return depth == 0;
-      const char c = f_[i_];
-      if (c == ',') {
-        ++i_;
-        continue;
-      }
-      if (c == ')') {
-        if (depth == 0) return false;
-        ++i_;
-        return true;
-      }
-      FmtNode node;
-      if (!item(node, depth)) return false;
-      out.push_back(std::move(node));
-    }
-  }
-
-  bool item(FmtNode& node, int depth) {
-    const int rep = number();
-    if (rep == 0) return false;
-    node.repeat = rep < 0 ? 1 : rep;
-    skip_blanks();
-    if (i_ >= f_.size()) return false;
-    char c = f_[i_++];
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-    switch (c) {
-      case '(':
-        if (depth >= 8) return false;
-        node.kind = FmtNode::group;
-        return items(node.children, depth + 1);
-      case '\'':
-      case '"':
-        if (rep >= 0) return false;
-        node.kind = FmtNode::literal;
-        return literal(c, node.text);
-      case '/':
-        if (rep >= 0) return false;
-        node.kind = FmtNode::slash;
-        return true;
-      case 'X':
-        node.kind = FmtNode::skip;
-        return true;
-      case 'I':
-      case 'B':
-      case 'O':
-      case 'Z':
-      case 'F':
-      case 'E': {
-        node.kind = FmtNode::data;
-        node.letter = c;
-        node.width = number();
-        if (node.width < 0) return false;
-        skip_blanks();
-        const bool real = c == 'F' || c == 'E';
-        if (i_ < f_.size() && f_[i_] == '.') {
-          if (!real) return false;
-          ++i_;
-          node.decimals = number();
-          if (node.decimals < 0) return false;
-        } else if (real) {
-          return false;
-        }
-        return true;
-      }
-      default:
-        return false;
-    }
-  }
-
-  bool literal(char quote, std::string& text) {
-    while (i_ < f_.size()) {
-      const char c = f_[i_++];
-      if (c != quote) {
-        text.push_back(c);
-        continue;
-      }
-      if (i_ < f_.size() && f_[i_] == quote) {
-        text.push_back(quote);
-        ++i_;
-        continue;
-      }
-      return true;
-    }
-    return false;
-  }
-
-  std::string_view f_;
-  std::size_t i_ = 0;
-};
-
-struct FmtWriter {
-  std::span<const double> values;
-  std::size_t next = 0;
-  std::string& out;
-  std::int32_t status = fmt_ok;
-  bool stopped = false;
-
-  std::string edit(const FmtNode& node, double v) const {
-    if (node.letter == 'F') return plat::edit_fixed(v, node.width, node.decimals);
-    if (node.letter == 'E') return plat::edit_exp(v, node.width, node.decimals);
-    const double r = std::round(v);
-    if (!(std::fabs(r) <= std::numeric_limits<std::int32_t>::max())) {
-      return std::string(static_cast<std::size_t>(std::max(node.width, 1)), '*');
-    }
-    const auto i = static_cast<std::int32_t>(r);
-    if (node.letter == 'I') return plat::edit_int(i, node.width);
-    const int base = node.letter == 'B' ? 2 : node.letter == 'O' ? 8 : 16;
-    return plat::edit_radix(static_cast<std::uint32_t>(i), base, node.width);
-  }
-
-  void run(const std::vector<FmtNode>& nodes) {
-    for (const FmtNode& node : nodes) {
-      for (int r = 0; r < node.repeat && !stopped; ++r) {
-        switch (node.kind) {
-          case FmtNode::data:
-            if (next >= values.size()) {
-              stopped = true;
-              break;
-            }
-            out += edit(node, values[next++]);
-            break;
-          case FmtNode::literal:
-            out += node.text;
-            break;
-          case FmtNode::skip:
-            out.push_back(' ');
-            break;
-          case FmtNode::slash:
-            status = fmt_record;
-            stopped = true;
-            break;
-          case FmtNode::group:
-            run(node.children);
-            break;
-        }
-      }
-      if (stopped) return;
-    }
-  }
-};
-
-}  // namespace
-
 std::int32_t format_values(std::string_view format, std::span<const double> values,
                            std::string& out) {
-  std::vector<FmtNode> nodes;
-  if (!FmtParser(format).parse(nodes)) return fmt_bad;
-  FmtWriter w{values, 0, out};
-  w.run(nodes);
-  if (w.status == fmt_ok && w.next < values.size()) w.status = fmt_record;
-  return w.status;
+  std::vector<plat::StdItem> items(values.size());
+  for (std::size_t k = 0; k < values.size(); ++k) {
+    items[k].kind = plat::StdItem::Kind::number;
+    items[k].r = values[k];
+  }
+  return plat::std_write(format, items, out);
 }
 
 void WRITEFMT(std::span<char> text, std::string_view format, std::string_view labels,

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/stdformat.h"
+
 namespace core {
 
 // Blanks the whole text, writes value into its first min(length, 23)
@@ -35,17 +37,16 @@ void C1WTSID8(std::span<char> text, double value, std::int32_t flag, std::int32_
 void INSERT1000KOMMAS(std::span<char> text, std::int32_t& used);
 
 // I/O statuses of format_values.
-inline constexpr std::int32_t fmt_ok = 0;
-inline constexpr std::int32_t fmt_bad = 1;     // format syntax, or a descriptor not supported
-inline constexpr std::int32_t fmt_record = 2;  // the format asks for a second record
+inline constexpr std::int32_t fmt_ok = plat::stdfmt_ok;
+inline constexpr std::int32_t fmt_bad = plat::stdfmt_bad;  // syntax, or an unsuited descriptor
+inline constexpr std::int32_t fmt_record = plat::stdfmt_record;  // a second record is needed
 
-// Writes values through a format into one record (out, grown as needed).
-// The format is a descriptor list, optionally in parentheses: Iw, Bw, Ow,
-// Zw (the value rounded half away from zero to a 32-bit integer; a value
-// beyond that range shows asterisks), Fw.d, Ew.d (w = 0: minimal width), nX
-// (n blanks), literals in apostrophes or double quotes (a doubled quote
-// stands for one), r(...) groups, repeat counts. Writing stops at the first
-// data descriptor that finds no value left. "/" or values left over when the
+// Writes values through a standard format into one record (out, grown as
+// needed): the descriptors and the syntax of platform/stdformat.h. I, B, O
+// and Z take the value rounded half away from zero to a 32-bit integer
+// (asterisks beyond that range), L takes it as true when it is not 0, the
+// real descriptors take it as it is. Writing stops at the first data
+// descriptor that finds no value left. "/" or values left over when the
 // format ends would need a second record: status fmt_record, out holding
 // what was written.
 std::int32_t format_values(std::string_view format, std::span<const double> values,

@@ -43,10 +43,21 @@ struct Walk {
   plat::Store1<std::int16_t> dostack = plat::Store1<std::int16_t>(maxdoblocks);
 };
 
-void markerror(Walk& w) {
-  if (xeqbuf.valid(w.t)) xeqbuf(w.t) = 1;
+// Marks statement s (at position t in `xeqbuf`) as wrong and lists it.
+void blockerror(std::int32_t s, std::int32_t t, std::string note) {
+  if (xeqbuf.valid(t)) xeqbuf(t) = 1;
   edmark = edmarkall;
+  blockerrors.push_back({s, std::move(note)});
 }
+
+void markerror(Walk& w, std::string note) { blockerror(w.s, w.t, std::move(note)); }
+
+std::string ofline(std::string_view what, std::int32_t s) {
+  return std::string(what) + std::to_string(s);
+}
+
+// The statement of the DO that a hidden label belongs to.
+std::int32_t dostatement(std::int16_t sym) { return sym > 0 ? I2EQUZ(2, sym) : 0; }
 
 // The first word of a new statement: an END left open by the last walk is
 // judged again, and a block error mark from the last walk is lifted (the
@@ -106,7 +117,7 @@ std::int32_t hiddenlabel(std::int32_t number) {
   r = SymbolRecord{};
   r.type = labeltype;
   r.scope = static_cast<std::int16_t>(lokalsub);
-  r.nambeg = static_cast<std::int16_t>(c1top + 1);
+  r.nambeg = c1top + 1;
   r.namlen = static_cast<std::int16_t>(len);
   for (char c : nm) c1namen(++c1top) = c;
   c1namen(++c1top) = ',';
@@ -119,12 +130,12 @@ std::int32_t hiddenlabel(std::int32_t number) {
 void blockdo(Walk& w) {
   ++w.docount;
   if (w.ndo >= maxdoblocks || w.p < 3) {
-    markerror(w);
+    markerror(w, "DO loops nested too deeply");
     return;
   }
   const std::int32_t sym = hiddenlabel(w.docount);
   if (sym < 1) {
-    markerror(w);
+    markerror(w, "no room for the DO loop");
     return;
   }
   xeqbuf(w.p - 2) = static_cast<std::int16_t>(sym);
@@ -135,7 +146,10 @@ void blockdo(Walk& w) {
 }
 
 void enddo(Walk& w) {
-  if (w.ndo < 1) return;
+  if (w.ndo < 1) {
+    markerror(w, "ENDDO without a DO before it");
+    return;
+  }
   const std::int16_t sym = w.dostack(w.ndo--);
   xeqbuf(w.p - 1) = sym;
   SETI2EQUZ(1, sym, static_cast<std::int16_t>(w.s));
@@ -148,16 +162,19 @@ void labelleddo(Walk& w) {
 
 void endstmt(Walk& w) {
   lokalsub = lokalscope = 0;
+  // The END word itself is marked: 1 with block IFs open, 0xE0C1 (judged
+  // again by the next walk) with DO loops open.
   if (nblock != 0) {
-    xeqbuf(w.p) = 1;
+    const std::int32_t open = std::abs(blockstmt(nblock));
     for (std::int32_t k = 1; k <= maxblocks; ++k) blockstmt(k) = 0;
     nblock = 0;
-    edmark = edmarkall;
+    blockerror(w.s, w.p, ofline("END before the ENDIF of the IF in line ", open));
   }
   if (w.ndo != 0) {
-    xeqbuf(w.p) = endopendo;
+    const std::int32_t open = dostatement(w.dostack(w.ndo));
     w.ndo = 0;
-    edmark = edmarkall;
+    blockerror(w.s, w.p, ofline("END before the ENDDO of the DO in line ", open));
+    xeqbuf(w.p) = endopendo;
   }
 }
 
@@ -194,14 +211,14 @@ void INTERNALJUMPS2NEW(Walk& w) {
   bool pushed = true;
   if (word == xif) {
     if (nblock >= maxblocks) {
-      markerror(w);
+      markerror(w, "block IFs nested too deeply");
       pushed = false;
     } else {
       blockstmt(++nblock) = w.s;
     }
   } else if (word == xelse || word == xelseif || word == xendif) {
     if (nblock < 1) {
-      markerror(w);
+      markerror(w, "no IF ... THEN block open here");
     } else {
       const std::int32_t slot = blockslot(nblock);
       if (slot >= 1 && xeqbuf.valid(slot)) xeqbuf(slot) = static_cast<std::int16_t>(w.s);
@@ -209,7 +226,7 @@ void INTERNALJUMPS2NEW(Walk& w) {
         if (word == xendif) {
           blockstmt(nblock--) = 0;
         } else {
-          markerror(w);
+          markerror(w, ofline("the block of line ", -blockstmt(nblock)) + " had its ELSE");
         }
       } else if (word == xendif) {
         blockstmt(nblock--) = 0;
@@ -260,6 +277,7 @@ void INTERNALJUMPS() {
   adrs(nadrs) = 1;
   for (std::int32_t k = 1; k <= maxblocks; ++k) blockstmt(k) = blockslot(k) = 0;
   nblock = 0;
+  blockerrors.clear();
   const std::int32_t keptsub = lokalsub;
   Walk w;
   firstword(w);
@@ -294,9 +312,13 @@ void INTERNALJUMPS() {
   }
   shiftlabels();
   if (nblock != 0) {
-    const std::int32_t open = stmtstart(std::abs(blockstmt(nblock)));
-    if (open >= 1 && xeqbuf.valid(open)) xeqbuf(open) = 1;
-    edmark = edmarkall;
+    const std::int32_t open = std::abs(blockstmt(nblock));
+    blockerror(open, stmtstart(open), "IF ... THEN without its ENDIF");
+  }
+  // A block DO still open at the end.
+  if (w.ndo != 0) {
+    const std::int32_t open = dostatement(w.dostack(w.ndo));
+    if (open >= 1) blockerror(open, stmtstart(open), "DO without its ENDDO");
   }
   iresult = nsym + 1;
   nxeqused = w.p;
@@ -305,6 +327,7 @@ void INTERNALJUMPS() {
 }
 
 void reset_program() {
+  blockerrors.clear();
   for (std::int32_t k = 1; k <= maxblocks; ++k) blockstmt(k) = blockslot(k) = 0;
   nblock = 0;
   insline = delline = nolinemark;

@@ -13,6 +13,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "core/stores.h"
 #include "platform/indexed.h"
@@ -36,6 +38,14 @@ inline constexpr std::int32_t nolinemark = 32767;
 inline std::int32_t insline = nolinemark;
 inline std::int32_t delline = nolinemark;
 
+// A block mistake that the last walk found: the statement it is reported
+// at (its first word is marked) and what is wrong.
+struct BlockError {
+  std::int32_t stmt = 0;
+  std::string note;
+};
+inline std::vector<BlockError> blockerrors;
+
 // Position in `xeqbuf` at which the next walk may stop.
 inline std::int32_t jumplimit = 0;
 
@@ -57,7 +67,8 @@ inline std::int32_t stmtstart(std::int32_t s) {
 // IF, ELSE, ELSEIF and ENDIF, ties block DOs to their ENDDOs through hidden
 // ".do" labels, records the statements of labelled DOs and subroutine
 // headings, shifts label statements after a line insert or delete, and
-// marks block errors in the code and in `edmark`.
+// marks block errors in the code and in `edmark` and lists them in
+// `blockerrors`.
 void INTERNALJUMPS();
 
 // Start values of the resolver's words.

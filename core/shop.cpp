@@ -194,9 +194,9 @@ void LEXIOPTS(std::string_view line, std::int32_t k, std::string_view shop, std:
           std::string what(tokentext(line, k));
           what += "()";
           std::string w(word);
-          std::int32_t lineno[1] = {xeqline};
+          std::int16_t lineno[1] = {static_cast<std::int16_t>(xeqline)};
           HelpValues v;
-          v.words = lineno;
+          v.halves = lineno;
           v.text = what;
           v.characters = w;
           v.count = static_cast<int>(w.size());

@@ -8,6 +8,7 @@
 #include "core/rawmem.h"
 #include "core/runwords.h"
 #include "core/symbols.h"
+#include "platform/win_wave.h"
 
 namespace core {
 
@@ -316,6 +317,10 @@ bool uselisted(std::int32_t sub, std::int32_t sym) {
   return false;
 }
 
+void closewavedevice(std::uint32_t handle) {
+  win::waveOutClose(win::handle_from<win::HWAVEOUT>(handle));
+}
+
 void reset_stores() {
   for (auto* s : {&c1namen, &c1edit}) s->clear();
   z.clear();
@@ -337,7 +342,7 @@ void reset_stores() {
   nedlines = 0;
   setupsizez = setupsizec1namen = 0;
   hwaveout = 0;
-  closewaveout = nullptr;
+  closewaveout = closewavedevice;
   setbreakvariable = nullptr;
 }
 

@@ -17,19 +17,20 @@
 
 namespace core {
 
-// One record of the symbol table (16 bytes).
+// One record of the symbol table (20 bytes: a name may start anywhere in
+// `c1namen`).
 struct SymbolRecord {
   std::int32_t adr = 0;     // array/label: first cell in the top block of `z`;
                             // subroutine with a use record: minus its end in `xeqbuf`;
                             // numeric alias view: its first element; file-bound: unit
   std::int16_t type = 0;    // `nametype` bits
   std::int16_t scope = 0;   // local subroutine the name belongs to, 0 = main program
-  std::int16_t nambeg = 0;  // first character of the name in `c1namen`
+  std::int32_t nambeg = 0;  // first character of the name in `c1namen` (any position)
   std::int16_t namlen = 0;  // length of the name
   std::int16_t link = 0;    // next symbol of a declaration chain, 0 = end
   std::int16_t layout = 0;  // record layout bound to the variable, 0 = none
 };
-static_assert(sizeof(SymbolRecord) == 16);
+static_assert(sizeof(SymbolRecord) == 20);
 
 // The stores. `z` and `xeqbuf` count from 0, the others from 1. A store is
 // allocated while it holds elements.
@@ -84,8 +85,10 @@ inline std::int32_t nedlines = 0;          // number of lines of the script in t
 inline std::int32_t setupsizez = 0;        // setup state's size slots: a growth of `z` or
 inline std::int32_t setupsizec1namen = 0;  // `c1namen` stores its new size negated
 inline std::uint32_t hwaveout = 0;         // open wave-out device of the sound output, 0 none
-// The sound output's close of `hwaveout`; absent until sound exists.
-inline void (*closewaveout)(std::uint32_t handle) = nullptr;
+// The close of `hwaveout` before a store moves: the platform's
+// waveOutClose unless a test puts its own.
+void closewavedevice(std::uint32_t handle);
+inline void (*closewaveout)(std::uint32_t handle) = closewavedevice;
 // The editor's break-on-change recorder, called with 111 after `z` and 112
 // after `c1namen` has grown; absent until the editor sets it.
 inline void (*setbreakvariable)(std::int32_t& code) = nullptr;

@@ -201,7 +201,8 @@ struct Trans1 {
   }
 
   void popto(std::int16_t c) {
-    while (sp > 0 && cprio(c) <= cprio(top())) {
+    // A power binds closer than the sign before it: -2 ** 2 is -4.
+    while (sp > 0 && cprio(c) <= cprio(top()) && !(c == cwd::power && top() == cwd::uminus)) {
       const std::int16_t t = stack[sp--];
       if (t == cwd::lparen) throw Fail{MSGKEY("rightBracket")};
       if (isassign(t) && i < n) throw Fail{MSGKEY("multiAssignment")};
@@ -449,7 +450,18 @@ void TRANS1(std::string_view text) {
   t.text = text;
   t.n = std::clamp<std::int32_t>(ntok, 0, maxtokens);
   t.in.assign(static_cast<std::size_t>(t.n) + 2, 0);
-  for (std::int32_t k = 1; k <= t.n; ++k) t.in[static_cast<std::size_t>(k)] = tokcod(k);
+  for (std::int32_t k = 1; k <= t.n; ++k) {
+    std::int16_t& c = t.in[static_cast<std::size_t>(k)];
+    c = tokcod(k);
+    // A sign right after a two-operand operator or another sign is the
+    // operand's own (X = A * -B, A - -B), as the expression translator
+    // reads it.
+    const std::int16_t before = k > 1 ? t.in[static_cast<std::size_t>(k - 1)] : 0;
+    const bool afterop = before < 0 && ((cwu(before) & 0xC010u) == 0x8010u ||
+                                        before == cwd::uminus || before == cwd::uplus);
+    if (afterop && c == cwd::minus) c = cwd::uminus;
+    if (afterop && c == cwd::plus) c = cwd::uplus;
+  }
   ntrans = 0;
   if (t.n == 0 || (t.n == 1 && t.in[1] == cwd::end)) {
     ntok = 0;

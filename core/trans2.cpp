@@ -343,7 +343,11 @@ struct Trans2 {
   }
 
   void commaword() {
-    const std::int16_t p = prevx();
+    // Commas right after a two-operand word (the ones before this one were
+    // taken the same way) raise the count of a concatenation on top.
+    std::int32_t j = i - 1;
+    while (j > 1 && x[static_cast<std::size_t>(j)] == comma) --j;
+    const std::int16_t p = j >= 1 ? x[static_cast<std::size_t>(j)] : 0;
     if (istwooperand(p) && (cwu(top()) & 0xF83Fu) == 0xC020u) {
       stack[static_cast<std::size_t>(sp)].w = cwv(cwu(top()) + 0x40u);
       return;

@@ -10,9 +10,9 @@
 #include "core/rawmem.h"
 #include "core/runwords.h"
 #include "core/stores.h"
+#include "core/structlayout.h"
 #include "core/symbols.h"
 #include "core/symbols_text.h"
-#include "exec/struct.h"
 
 namespace core {
 
@@ -83,7 +83,7 @@ bool pointercode(std::int32_t t) {
 void fieldvalue(Line& ln, std::int32_t v, std::int32_t t, std::int32_t& q) {
   const std::int32_t L = ln.size();
   if (numericcode(t)) {
-    const std::int32_t w = exec::structfieldwidth(t);
+    const std::int32_t w = structfieldwidth(t);
     const std::int32_t count = elements(v);
     bool full = false;
     for (std::int32_t e = 0; e < count; ++e) {
@@ -91,7 +91,7 @@ void fieldvalue(Line& ln, std::int32_t v, std::int32_t t, std::int32_t& q) {
         q += w;
         continue;
       }
-      const double x = exec::STRUCTFIELDVALUE(q, t);
+      const double x = STRUCTFIELDVALUE(q, t);
       if (!msgkey.is_blank()) {
         iostatw[1] = static_cast<std::int16_t>(t);
         return;
@@ -109,7 +109,7 @@ void fieldvalue(Line& ln, std::int32_t v, std::int32_t t, std::int32_t& q) {
     std::string s = textof(v);
     if ((t == -21 || t == -22) && !s.empty()) s.pop_back();
     ln.append(s);
-    q += t == -20 || t == -22 ? exec::structptrwidth : static_cast<std::int32_t>(textof(v).size());
+    q += t == -20 || t == -22 ? structptrwidth : static_cast<std::int32_t>(textof(v).size());
     return;
   }
   if (t == 999 || t == 998) {
@@ -117,12 +117,12 @@ void fieldvalue(Line& ln, std::int32_t v, std::int32_t t, std::int32_t& q) {
       ln.append(printable(v));
     else
       iostatw[1] = static_cast<std::int16_t>(t);
-    q += t == 998 ? exec::structptrwidth : static_cast<std::int32_t>(textof(v).size());
+    q += t == 998 ? structptrwidth : static_cast<std::int32_t>(textof(v).size());
     return;
   }
   if (pointercode(t)) {
     std::uint64_t a = 0;
-    for (std::int32_t i = 0; i < exec::structptrwidth; ++i)
+    for (std::int32_t i = 0; i < structptrwidth; ++i)
       if (c1namen.valid(q + i))
         a |= static_cast<std::uint64_t>(static_cast<unsigned char>(c1namen(q + i))) << (8 * i);
     static constexpr char hex[] = "0123456789ABCDEF";
@@ -130,7 +130,7 @@ void fieldvalue(Line& ln, std::int32_t v, std::int32_t t, std::int32_t& q) {
     for (int i = 15; i >= 0; --i) s += hex[(a >> (4 * i)) & 0xF];
     ln.append(s);
     if (ln.k() < L) ln.append("*");
-    q += exec::structptrwidth;
+    q += structptrwidth;
   }
 }
 
@@ -151,11 +151,11 @@ void NAMEEQUALSVALUE(const std::int32_t& symbol, std::span<char> text, const std
 
   std::int32_t n = 0, v = symbol, t = 0, i = 1, p = 1, q = 0, last = 0, pagestart = 0;
   std::string prefix;
-  const bool record = exec::STRUCTELEMENT(symbol, 0, n) != 0;
+  const bool record = STRUCTELEMENT(symbol, 0, n) != 0;
   if (record) {
     ln.append(printable(symbol) + ".");
     prefix.assign(ln.t.data(), static_cast<std::size_t>(ln.k()));
-    t = exec::STRUCTELEMENT(symbol, 1, v);
+    t = STRUCTELEMENT(symbol, 1, v);
     std::int32_t first = 0;
     TRANSFERR8TO2I4(z(symbol), first, last);
     q = pagestart = first;
@@ -188,12 +188,12 @@ void NAMEEQUALSVALUE(const std::int32_t& symbol, std::span<char> text, const std
     }
     if (ln.k() < L) ln.append(";");
     if (i < n) {
-      t = exec::STRUCTELEMENT(symbol, ++i, v);
+      t = STRUCTELEMENT(symbol, ++i, v);
     } else if (q > pagestart && nonblankfrom(q, last)) {
       ++p;
       i = 1;
       pagestart = q;
-      t = exec::STRUCTELEMENT(symbol, 1, v);
+      t = STRUCTELEMENT(symbol, 1, v);
     } else {
       break;
     }

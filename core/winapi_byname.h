@@ -1,7 +1,8 @@
 // Windows functions called by library and procedure name, with twelve
 // argument values (integers, handles or addresses of the caller's records;
-// 64-bit here). The system libraries are served by a table of the
-// program's own stand-ins for the procedures that it calls by name.
+// 64-bit here, each checked before it is read or written). The system
+// libraries are served by a table of the program's own stand-ins for the
+// procedures that it calls by name.
 #pragma once
 
 #include <array>
@@ -47,6 +48,7 @@ inline constexpr std::uint32_t winerr_no_more_files = 18;
 inline constexpr std::uint32_t winerr_invalid_parameter = 87;
 inline constexpr std::uint32_t winerr_mod_not_found = 126;
 inline constexpr std::uint32_t winerr_proc_not_found = 127;
+inline constexpr std::uint32_t winerr_noaccess = 998;
 inline constexpr std::uint32_t winerr_invalid_window = 1400;
 
 // Records that the stand-ins fill, laid out as the callers expect them.

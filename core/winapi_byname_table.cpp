@@ -12,9 +12,11 @@
 #include <system_error>
 #include <vector>
 
+#include "core/rawmem.h"
 #include "core/winapi_byname.h"
 #include "platform/charcase.h"
 #include "platform/clocks.h"
+#include "platform/win_wave.h"
 #include "platform/win_window.h"
 
 namespace core {
@@ -23,9 +25,28 @@ namespace {
 
 using Proc = std::int64_t (*)(const WinApiArgs&);
 
+// The records behind the caller's addresses are read and written through
+// checked copies: an address that is not the caller's memory fails the
+// call with `winerr_noaccess`.
 template <class T>
-T* ptr(std::int64_t v) {
-  return reinterpret_cast<T*>(static_cast<std::intptr_t>(v));
+bool readrec(std::int64_t address, T& out) {
+  return address != 0 && rawread(static_cast<std::uint64_t>(address), &out, sizeof(T));
+}
+template <class T>
+bool writerec(std::int64_t address, const T& value) {
+  return address != 0 && rawwrite(static_cast<std::uint64_t>(address), &value, sizeof(T));
+}
+
+// The NUL-ended text at the address, at most `most` characters.
+bool readtext(std::int64_t address, std::string& out, std::size_t most = 4096) {
+  out.clear();
+  for (std::size_t i = 0; i < most; ++i) {
+    char c = 0;
+    if (!readrec(address + static_cast<std::int64_t>(i), c)) return false;
+    if (c == '\0') return true;
+    out += c;
+  }
+  return false;
 }
 
 win::HWND hwnd(std::int64_t v) {
@@ -37,26 +58,27 @@ std::int64_t fail(std::uint32_t code, std::int64_t result = 0) {
   return result;
 }
 
-// Copies s with its NUL into buf of size n; returns the length, or the size
-// needed (NUL included) when buf is too small.
-std::int64_t copy_out(const std::string& s, char* buf, std::int64_t n) {
-  if (buf == nullptr || n <= static_cast<std::int64_t>(s.size()))
+// Copies s with its NUL into the buffer at the address, of size n; returns
+// the length, or the size needed (NUL included) when the buffer is too small.
+std::int64_t copy_out(const std::string& s, std::int64_t buf, std::int64_t n) {
+  if (buf == 0 || n <= static_cast<std::int64_t>(s.size()))
     return static_cast<std::int64_t>(s.size()) + 1;
-  std::memcpy(buf, s.data(), s.size());
-  buf[s.size()] = '\0';
+  if (!rawwrite(static_cast<std::uint64_t>(buf), s.c_str(), s.size() + 1))
+    return fail(winerr_noaccess);
   return static_cast<std::int64_t>(s.size());
+}
+
+// A window rectangle into the caller's record.
+std::int64_t rect_out(int (*get)(win::HWND, win::RECT*), const WinApiArgs& a) {
+  win::RECT r{};
+  if (get(hwnd(a[0]), &r) == 0) return fail(winerr_invalid_window);
+  return writerec(a[1], r) ? 1 : fail(winerr_noaccess);
 }
 
 // --- USER32 -----------------------------------------------------------------
 
-std::int64_t GetClientRect(const WinApiArgs& a) {
-  if (win::GetClientRect(hwnd(a[0]), ptr<win::RECT>(a[1])) == 0) return fail(winerr_invalid_window);
-  return 1;
-}
-std::int64_t GetWindowRect(const WinApiArgs& a) {
-  if (win::GetWindowRect(hwnd(a[0]), ptr<win::RECT>(a[1])) == 0) return fail(winerr_invalid_window);
-  return 1;
-}
+std::int64_t GetClientRect(const WinApiArgs& a) { return rect_out(win::GetClientRect, a); }
+std::int64_t GetWindowRect(const WinApiArgs& a) { return rect_out(win::GetWindowRect, a); }
 std::int64_t ShowWindow(const WinApiArgs& a) {
   return win::ShowWindow(hwnd(a[0]), static_cast<int>(a[1]));
 }
@@ -72,34 +94,35 @@ std::int64_t GetModuleHandleA(const WinApiArgs& a) {
 }
 std::int64_t QueryPerformanceFrequency(const WinApiArgs& a) {
   if (a[0] == 0) return fail(winerr_invalid_parameter);
-  *ptr<std::int64_t>(a[0]) = plat::counter_frequency();
-  return 1;
+  return writerec(a[0], plat::counter_frequency()) ? 1 : fail(winerr_noaccess);
 }
 std::int64_t QueryPerformanceCounter(const WinApiArgs& a) {
   if (a[0] == 0) return fail(winerr_invalid_parameter);
-  *ptr<std::int64_t>(a[0]) = plat::counter_now();
-  return 1;
+  return writerec(a[0], plat::counter_now()) ? 1 : fail(winerr_noaccess);
 }
 std::int64_t GetModuleFileNameA(const WinApiArgs& a) {
   std::error_code ec;
   const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
   if (ec) return fail(winerr_file_not_found);
-  const std::string s = exe.string();
   const std::int64_t n = a[2];
-  char* buf = ptr<char>(a[1]);
-  if (buf == nullptr || n <= 0) return fail(winerr_invalid_parameter);
-  const auto len = std::min<std::int64_t>(static_cast<std::int64_t>(s.size()), n - 1);
-  std::memcpy(buf, s.data(), static_cast<std::size_t>(len));
-  buf[len] = '\0';
-  return len;
+  if (a[1] == 0 || n <= 0) return fail(winerr_invalid_parameter);
+  // The name cut to the buffer, always with its NUL.
+  std::string s = exe.string();
+  s.resize(
+      static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(s.size()), n - 1)));
+  if (!rawwrite(static_cast<std::uint64_t>(a[1]), s.c_str(), s.size() + 1))
+    return fail(winerr_noaccess);
+  return static_cast<std::int64_t>(s.size());
 }
 std::int64_t GetCurrentDirectoryA(const WinApiArgs& a) {
   std::error_code ec;
   const auto cwd = std::filesystem::current_path(ec);
   if (ec) return fail(winerr_file_not_found);
-  return copy_out(cwd.string(), ptr<char>(a[1]), a[0]);
+  return copy_out(cwd.string(), a[1], a[0]);
 }
-std::int64_t Beep(const WinApiArgs&) { return 1; }  // no sound device of its own
+std::int64_t Beep(const WinApiArgs& a) {
+  return win::Beep(static_cast<win::DWORD>(a[0]), static_cast<win::DWORD>(a[1]));
+}
 
 // Directory listing: a search is the folder's entries that match a pattern
 // of "*" and "?", case ignored, taken one at a time.
@@ -155,10 +178,10 @@ void fill(WinFindData& d, const std::filesystem::directory_entry& e) {
 }
 
 std::int64_t FindFirstFileA(const WinApiArgs& a) {
-  const char* pattern = ptr<const char>(a[0]);
-  auto* data = ptr<WinFindData>(a[1]);
-  if (pattern == nullptr || data == nullptr) return fail(winerr_invalid_parameter, -1);
-  std::string p(pattern);
+  if (a[0] == 0 || a[1] == 0) return fail(winerr_invalid_parameter, -1);
+  WinFindData data;
+  std::string p;
+  if (!readtext(a[0], p) || !readrec(a[1], data)) return fail(winerr_noaccess, -1);
   for (char& c : p)
     if (c == '\\') c = '/';
   const std::filesystem::path path(p);
@@ -170,7 +193,8 @@ std::int64_t FindFirstFileA(const WinApiArgs& a) {
   for (const auto& e : std::filesystem::directory_iterator(folder, ec))
     if (wild_match(pat, e.path().filename().string())) s->entries.push_back(e);
   if (s->entries.empty()) return fail(winerr_file_not_found, -1);
-  fill(*data, s->entries[0]);
+  fill(data, s->entries[0]);
+  if (!writerec(a[1], data)) return fail(winerr_noaccess, -1);
   s->next = 1;
   const std::int64_t h = next_search++;
   searches[h] = std::move(s);
@@ -178,11 +202,13 @@ std::int64_t FindFirstFileA(const WinApiArgs& a) {
 }
 std::int64_t FindNextFileA(const WinApiArgs& a) {
   const auto it = searches.find(a[0]);
-  auto* data = ptr<WinFindData>(a[1]);
-  if (it == searches.end() || data == nullptr) return fail(winerr_invalid_parameter);
+  if (it == searches.end() || a[1] == 0) return fail(winerr_invalid_parameter);
   Search& s = *it->second;
   if (s.next >= s.entries.size()) return fail(winerr_no_more_files);
-  fill(*data, s.entries[s.next++]);
+  WinFindData data;
+  fill(data, s.entries[s.next]);
+  if (!writerec(a[1], data)) return fail(winerr_noaccess);
+  ++s.next;
   return 1;
 }
 std::int64_t FindClose(const WinApiArgs& a) {
@@ -205,36 +231,38 @@ void to_system_time(const std::tm& tm, int ms, WinSystemTime& st) {
 }
 
 std::int64_t FileTimeToSystemTime(const WinApiArgs& a) {
-  const auto* ft = ptr<const WinFileTime>(a[0]);
-  auto* st = ptr<WinSystemTime>(a[1]);
-  if (ft == nullptr || st == nullptr) return fail(winerr_invalid_parameter);
-  const std::int64_t t = ticks_of(*ft) - 116444736000000000LL;
+  if (a[0] == 0 || a[1] == 0) return fail(winerr_invalid_parameter);
+  WinFileTime ft;
+  if (!readrec(a[0], ft)) return fail(winerr_noaccess);
+  const std::int64_t t = ticks_of(ft) - 116444736000000000LL;
   const std::time_t secs =
       static_cast<std::time_t>(t >= 0 ? t / 10'000'000 : (t - 9'999'999) / 10'000'000);
   const int ms = static_cast<int>((t - static_cast<std::int64_t>(secs) * 10'000'000) / 10'000);
   std::tm tm{};
   if (gmtime_r(&secs, &tm) == nullptr) return fail(winerr_invalid_parameter);
-  to_system_time(tm, ms, *st);
-  return 1;
+  WinSystemTime st;
+  to_system_time(tm, ms, st);
+  return writerec(a[1], st) ? 1 : fail(winerr_noaccess);
 }
 
 std::int64_t SystemTimeToTzSpecificLocalTime(const WinApiArgs& a) {
   // The zone argument (a[0]) is not used: the machine's own zone applies.
-  const auto* in = ptr<const WinSystemTime>(a[1]);
-  auto* out = ptr<WinSystemTime>(a[2]);
-  if (in == nullptr || out == nullptr) return fail(winerr_invalid_parameter);
+  if (a[1] == 0 || a[2] == 0) return fail(winerr_invalid_parameter);
+  WinSystemTime in;
+  if (!readrec(a[1], in)) return fail(winerr_noaccess);
   std::tm tm{};
-  tm.tm_year = in->year - 1900;
-  tm.tm_mon = in->month - 1;
-  tm.tm_mday = in->day;
-  tm.tm_hour = in->hour;
-  tm.tm_min = in->minute;
-  tm.tm_sec = in->second;
+  tm.tm_year = in.year - 1900;
+  tm.tm_mon = in.month - 1;
+  tm.tm_mday = in.day;
+  tm.tm_hour = in.hour;
+  tm.tm_min = in.minute;
+  tm.tm_sec = in.second;
   const std::time_t secs = timegm(&tm);
   std::tm local{};
   if (localtime_r(&secs, &local) == nullptr) return fail(winerr_invalid_parameter);
-  to_system_time(local, in->millisecond, *out);
-  return 1;
+  WinSystemTime out;
+  to_system_time(local, in.millisecond, out);
+  return writerec(a[2], out) ? 1 : fail(winerr_noaccess);
 }
 
 // --- COMDLG32 -----------------------------------------------------------------
@@ -332,6 +360,8 @@ std::string_view winapi_message(std::uint32_t code) {
       return "Procedure not found in the library.";
     case winerr_invalid_window:
       return "Invalid window handle.";
+    case winerr_noaccess:
+      return "The address is not accessible.";
     default:
       return "Unknown error.";
   }

@@ -329,6 +329,11 @@ WordResult wholearray(unsigned kind, std::int32_t t, std::int32_t v) {
   return WordResult::endstmt;
 }
 
+// The assignment words: 0x8400 to 0x847F, and 0x8480, which the translator
+// writes when a text operand stands before an operator (it assigns like
+// 0x8420).
+bool isassignword(unsigned u) { return (u & 0xFF80u) == 0x8400u || u == 0x8480u; }
+
 WordResult assignment(std::int16_t w) {
   const unsigned kind = cwu(w) & 0xFFE0u;
   if ((stmtflags & 0x10) != 0 && !takedoparams()) return WordResult::error;
@@ -372,7 +377,7 @@ WordResult assignment(std::int16_t w) {
 
 WordResult optionstatement(std::int16_t w) {
   BUISOPT(w, codeword(wordpos + 1));
-  if (depth() > 0 && core::nomsg > 0 && (cwu(codeword(stmtend - 3)) & 0xFF80u) != 0x8400u)
+  if (depth() > 0 && core::nomsg > 0 && !isassignword(cwu(codeword(stmtend - 3))))
     ++core::xeqstackptr;
   if (core::xeqstop == -999) {
     core::xeqstop = 0;
@@ -421,7 +426,7 @@ WordResult OPERANDWORD(std::int16_t word) {
   const unsigned u = cwu(word);
   if (word > 0) return pushsymbol(word);
   if ((u & 0xFF00u) == 0x9800u) return optionmarker(word);
-  if ((u & 0xFF80u) == 0x8400u) return assignment(word);
+  if (isassignword(u)) return assignment(word);
   if (isoptstmt(u)) return optionstatement(word);
   if ((u & 0xC010u) == 0x8010u) return binopword(word);
   if ((u & 0xFDE0u) == 0xF400u) return element(word);

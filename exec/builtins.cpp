@@ -214,7 +214,8 @@ WordResult alarm(std::int32_t nargs) {
     alarmtime(static_cast<std::int32_t>(n)) = at;
     return result(at, 2);
   }
-  if (n == 0 || n == -1 || n == -2 || (n < 0 && n != -999)) {
+  // Negative values other than -1 and -2 do nothing.
+  if (n <= 0) {
     if (n == 0 || n == -2) {
       const std::int32_t one = 1;
       CLRALA(one);
@@ -514,10 +515,15 @@ WordResult BUILTINWORD(std::int16_t word) {
       return result(ROOTS(operands(nargs)), nargs);
     case 0xC440u:
       return fuz(nargs);
-    case 0xC0E0u:
+    case 0xC0E0u: {
+      if (MUSICALL == nullptr) return fail(xeqkeys::notyetbuilt);
+      const WordResult w = result(MUSICALL(operands(nargs)), nargs);
+      if (core::iostatw[0] != 0) return fail(xeqkeys::rdwrerk);
+      return w;
+    }
     case 0xC5A0u:
     case 0xC5C0u:
-      // Sound, dialog windows and the network come with their subsystems.
+      // Dialog windows and the network come with their subsystems.
       return fail(xeqkeys::notyetbuilt);
     default:
       break;

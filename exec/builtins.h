@@ -37,6 +37,10 @@ inline double (*ROOTS)(std::span<const std::int32_t> operands) = nullptr;
 // assignment and value points to the number assigned. Writes the result
 // into z(iresult); false with the key in `msgkey` when it failed.
 inline bool (*FUZZY)(std::span<const std::int32_t> operands, const double* value) = nullptr;
+// BEEP, which the sound output supplies: returns the function's value; a
+// failure leaves a non-zero `iostatw` (the statement then stops with
+// "rdwrErK").
+inline double (*MUSICALL)(std::span<const std::int32_t> operands) = nullptr;
 
 // Arguments beyond the first of a built-in word: its count field less the
 // count that the built-in's own code carries (MAX, MIN, MOD, IAND, IEOR

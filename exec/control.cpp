@@ -153,9 +153,11 @@ WordResult ret(std::int16_t w) {
     return WordResult::looptest;
   }
   const bool function = isfunction(S);
-  if (function && z.valid(S + 1) &&
-      std::bit_cast<std::uint64_t>(z(S + 1)) == std::bit_cast<std::uint64_t>(unassigned))
-    return fail(xeqkeys::nofncassign, S);
+  // A function without a value returns all the same; the error is then
+  // the calling statement's, with the function as its subject.
+  const bool novalue =
+      function && z.valid(S + 1) &&
+      std::bit_cast<std::uint64_t>(z(S + 1)) == std::bit_cast<std::uint64_t>(unassigned);
   const std::int32_t f1 = core::I2EQUZ(1, S), f2 = core::I2EQUZ(2, S);
   const std::int32_t f4 = core::I2EQUZ(4, S);
   const std::int16_t f3 = core::I2EQUZ(3, S);
@@ -215,6 +217,7 @@ WordResult ret(std::int16_t w) {
       z(1) = dollarkept[static_cast<std::size_t>(S)];
     --core::xeqline;
     loadbounds();
+    if (novalue) return fail(xeqkeys::nofncassign, S);
     core::xeqstackptr -= f4;
     core::iresult = calleefirst;
     if (resultroom(core::iresult)) newtemprecord(core::iresult);
@@ -326,6 +329,8 @@ bool subactive(std::int32_t s) {
 WordResult controlword(std::int16_t w) {
   const auto u = static_cast<std::uint16_t>(w);
   if (u == wblockjump) return jumpedflag ? WordResult::next : blockjump(1);
+  // An END that closed DO loops still open: the compile listed it.
+  if (w == core::endopendo) return fail(xeqkeys::notcorrected, 1);
   // The words that find their operands themselves.
   switch (u & 0xFFE0u) {
     case wcall:
@@ -359,7 +364,10 @@ WordResult controlword(std::int16_t w) {
     }
     case 0xE040:
       pop();
-      if (v == 0.0) wordpos = stmtend - 2;
+      // A true condition leaves nothing of the IF on the stack: the words
+      // of the statement it guards find the stack as if they stood alone.
+      if (v != 0.0) return WordResult::next;
+      wordpos = stmtend - 2;
       asresult(v);
       return WordResult::next;
     case 0xE800:

@@ -110,7 +110,8 @@ std::string read_whole(std::string_view path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// The text with every line ended by CR LF, as the edit buffer keeps it.
+// The text with every LF made CR LF, as the edit buffer keeps its lines (it
+// ends the last line itself).
 std::string with_crlf(std::string_view text) {
   std::string out;
   out.reserve(text.size() + text.size() / 16 + 2);
@@ -118,7 +119,6 @@ std::string with_crlf(std::string_view text) {
     if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) out += '\r';
     out += text[i];
   }
-  if (!out.empty() && out.back() != '\n') out += "\r\n";
   return out;
 }
 

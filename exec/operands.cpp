@@ -45,8 +45,29 @@ std::int32_t IDXERROR_INTERNAL(std::int32_t code, std::int32_t descr, std::strin
 
 void reset_operands() {
   descrkind.fill(DescrKind::none);
+  descrback.fill(false);
   seglevels.fill(SegLevel{});
   detailwords.fill(0);
+}
+
+bool descrbackwards(std::int32_t k) {
+  const auto i = static_cast<std::size_t>(k);
+  return descrback[i] || tmpend[i] < tmpbeg[i] - 1;
+}
+
+std::int32_t descrlength(std::int32_t k) {
+  const auto i = static_cast<std::size_t>(k);
+  if (!descrback[i]) return c1length(tmpbeg[i], tmpend[i]);
+  return tmpbeg[i] - tmpend[i] + 1;
+}
+
+std::string descrtext(std::int32_t k) {
+  const auto i = static_cast<std::size_t>(k);
+  if (!descrback[i]) return c1text(tmpbeg[i], tmpend[i]);
+  std::string s;
+  for (std::int32_t q = tmpbeg[i]; q >= tmpend[i] && q >= 1 && core::c1namen.valid(q); --q)
+    s += core::c1namen(q);
+  return s;
 }
 
 namespace evaldetail {
@@ -66,7 +87,7 @@ std::int32_t elemcount(std::int32_t k) {
     case DescrKind::list:
       return tmpend[sz(k)];
     case DescrKind::string:
-      return c1length(tmpbeg[sz(k)], tmpend[sz(k)]);
+      return descrlength(k);
     default:
       return 1;
   }
@@ -177,9 +198,8 @@ std::int32_t newcell(double v) {
 double numvalue(std::int32_t entry) {
   if (entry == omitted || entry == 0) return 0.0;
   if (entry > 0) return core::z.valid(entry) ? core::z(entry) : 0.0;
-  const auto k = sz(-entry);
-  if (k > static_cast<std::size_t>(maxtemps)) return 0.0;
-  const std::string t = c1text(tmpbeg[k], tmpend[k]);
+  if (-entry > maxtemps) return 0.0;
+  const std::string t = descrtext(-entry);
   double v = 0.0;
   std::int32_t pos = 1, st = 2;
   const auto n = static_cast<std::int32_t>(t.find_last_not_of(' ') + 1);
@@ -197,6 +217,7 @@ std::int32_t newtempnumber() {
   if (xeqexpr.ndescr >= maxtemps) return 0;
   const std::int32_t t = ++xeqexpr.ndescr;
   descrkind[sz(t)] = DescrKind::string;
+  descrback[sz(t)] = false;
   tmpsym[sz(t)] = 0;
   return t;
 }
@@ -209,6 +230,7 @@ std::int32_t maketemp(std::int32_t t, std::string_view text) {
   if (cell == 0 || MAKETEMPSTRING(cell, len, t) != tempmade) return 2002;
   for (std::int32_t i = 0; i < len; ++i) core::c1namen(tmpbeg(t) + i) = text[sz(i)];
   descrkind[sz(t)] = DescrKind::string;
+  descrback[sz(t)] = false;
   return 0;
 }
 
@@ -237,6 +259,7 @@ std::int32_t setupdescriptors(Eval& e) {
     const std::int32_t sym = val(e, j + 1);
     const auto k = sz(j);
     descrkind[k] = DescrKind::none;
+    descrback[k] = false;
     tmpsym[k] = sym;
     tmporig[k] = tmpbeg[k] = tmpend[k] = 0;
     if (kind == 5010) {
@@ -615,12 +638,14 @@ bool optionargs(const Eval& e, std::int32_t p) {
 // holding the slice's positions inside the arguments of an option
 // statement.
 std::int32_t makeslice(Eval& e, std::int32_t p, std::int32_t k, std::int32_t a, std::int32_t b) {
-  const std::int32_t f = tmpbeg[sz(k)], l = tmpend[sz(k)];
-  const bool back = l < f - 1;
+  const std::int32_t f = tmpbeg[sz(k)];
+  const bool back = descrbackwards(k);
   auto pos = [&](std::int32_t i) { return back ? f - (i - 1) : f + (i - 1); };
   const std::int32_t pf = pos(a), pl = pos(b);
   std::int32_t entry = 0;
-  if (!targetside(e, p) && optionargs(e, p)) {
+  // (Two characters read backwards have no position pair of their own: an
+  // option statement reads them from a copy.)
+  if (!targetside(e, p) && optionargs(e, p) && pf != pl + 1) {
     entry = newcell(0.0);
     if (entry == 0) return 2002;
     core::TRANSFER2I4TOR8(pf, pl, core::z(entry));
@@ -632,8 +657,12 @@ std::int32_t makeslice(Eval& e, std::int32_t p, std::int32_t k, std::int32_t a, 
     if (targetside(e, p) || xeqexpr.swappos != 0 || pf <= pl) {
       tmporig[sz(t)] = tmpbeg[sz(t)] = pf;
       tmpend[sz(t)] = pl;
-    } else if (const std::int32_t st = maketemp(t, c1text(pf, pl)); st != 0) {
-      return st;
+      descrback[sz(t)] = pf > pl;
+    } else {
+      // The piece read backwards, copied in reading order.
+      std::string piece;
+      for (std::int32_t q = pf; q >= pl; --q) piece += core::c1namen(q);
+      if (const std::int32_t st = maketemp(t, piece); st != 0) return st;
     }
     entry = -t;
   }

@@ -13,6 +13,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace exec {
@@ -24,6 +25,16 @@ inline constexpr std::int32_t maxtemps = 31;
 // `c1namen` touch only the string kinds.
 enum class DescrKind : std::uint8_t { none, string, array, list, table, scalar };
 inline std::array<DescrKind, maxtemps + 1> descrkind{};
+// A string descriptor narrowed to a written range read backwards, S(6:5):
+// its positions are read backwards even when they lie next to each other,
+// which for any other string marks the empty text.
+inline std::array<bool, maxtemps + 1> descrback{};
+
+// String descriptor or temporary k read in its direction: whether it runs
+// backwards, its length and its text.
+bool descrbackwards(std::int32_t k);
+std::int32_t descrlength(std::int32_t k);
+std::string descrtext(std::int32_t k);
 
 // One segment level (1 to 4) opened inside an expression by a function
 // that runs over all elements of its argument.

@@ -116,8 +116,11 @@ int looprel(unsigned op);
 
 // The difference a - b as the expression path compares it: within the
 // relative tolerance it is 0; below `zeps` it is 0 unless a or b is 0.0.
+// With a NaN it is NaN, for which only /= holds.
 inline double exprdiff(double a, double b) {
+  if (a == b) return 0.0;  // equal infinities too
   double d = a - b;
+  if (std::isnan(d)) return d;
   if (std::fabs(d) >= zeps) {
     if (std::fabs(d) < std::fmax(std::fabs(a), std::fabs(b)) * zepsrel) d = 0.0;
   } else if (a != 0.0 && b != 0.0) {

@@ -50,7 +50,7 @@ evaldetail::Eval& takeeval() {
   e.firstkw = -1;
   e.firstwritten = e.written = e.editcalls = e.jump = e.structcell = 0;
   e.hasassign = e.stored = e.falsecond = e.condition = e.endstmt = false;
-  e.endpasses = e.rangeflag = e.missing = e.restart = false;
+  e.endpasses = e.rangeflag = e.missing = e.restart = e.prefixeach = false;
   return e;
 }
 static_assert(sizeof(evaldetail::Eval) == 168,
@@ -92,9 +92,9 @@ bool constcell(std::int32_t c) {
 // Writes a text into the string of descriptor k from its first position on
 // (in its direction), cut at its end; blanks the rest when fill.
 void writestring(std::int32_t k, std::string_view text, std::int32_t from) {
-  const std::int32_t f = tmpbeg[sz(k)], l = tmpend[sz(k)];
-  const std::int32_t len = c1length(f, l);
-  const bool back = l < f - 1;
+  const std::int32_t f = tmpbeg[sz(k)];
+  const std::int32_t len = descrlength(k);
+  const bool back = descrbackwards(k);
   for (std::int32_t i = std::max(from, 1); i <= len; ++i) {
     const std::int32_t pos = back ? f - (i - 1) : f + (i - 1);
     if (!core::c1namen.valid(pos)) break;
@@ -113,10 +113,7 @@ bool livestring(std::int32_t entry) {
   return f >= 1 && l >= 0 && f <= core::nc1namen + 1 && l <= core::nc1namen;
 }
 
-std::string stringof(std::int32_t entry) {
-  const auto k = sz(-entry);
-  return c1text(tmpbeg[k], tmpend[k]);
-}
+std::string stringof(std::int32_t entry) { return descrtext(-entry); }
 
 // The text of a number's cell when it holds a valid pair of text positions.
 bool celltext(std::int32_t c, std::string& text) {
@@ -132,7 +129,7 @@ bool celltext(std::int32_t c, std::string& text) {
 std::int32_t assignstring(Eval& e, std::int32_t t, std::int32_t s, bool exchange) {
   const auto k = sz(-t);
   if (tmpbeg[k] == 0 || tmpend[k] == 0) return 3046;
-  const std::int32_t tlen = c1length(tmpbeg[k], tmpend[k]);
+  const std::int32_t tlen = descrlength(-t);
   if (s < 0 && -s <= maxtemps) {
     const std::string src = stringof(s);
     const auto slen = static_cast<std::int32_t>(src.size());
@@ -180,7 +177,7 @@ std::int32_t assignnumber(Eval& e, std::int32_t t, std::int32_t s, bool exchange
     if (exchange) return 3039;
     // A number read from the text; the text's start moves past it.
     const auto k = sz(-s);
-    const std::string text = c1text(tmpbeg[k], tmpend[k]);
+    const std::string text = descrtext(-s);
     double v = 0.0;
     std::int32_t pos = 1, st = 2;
     const auto n = static_cast<std::int32_t>(text.size());
@@ -191,7 +188,7 @@ std::int32_t assignnumber(Eval& e, std::int32_t t, std::int32_t s, bool exchange
       return xeqkeyed;
     }
     core::z(t) = v;
-    if (pos > 1) tmpbeg[k] += (tmpbeg[k] <= tmpend[k] + 1 ? pos - 1 : -(pos - 1));
+    if (pos > 1) tmpbeg[k] += descrbackwards(-s) ? -(pos - 1) : pos - 1;
   } else if (exchange) {
     if (!validcell(s)) return 3021;
     std::swap(core::z(t), core::z(s));
@@ -375,6 +372,20 @@ std::int32_t receiver(Eval& e, std::uint32_t atsplit, std::uint32_t w) {
   return v > 0 && v != omitted ? v : 0;
 }
 
+// Stack entry i, or the array itself when the entry is an array base or a
+// whole array's element: by the descriptor that pushed it (a view may share
+// its array's first cell), else by that cell.
+std::int32_t wholearray(Eval& e, std::int32_t i) {
+  std::int32_t a = at(e, i);
+  if (e.isbase[sz(i)] != 1 && e.isbase[sz(i)] != 3) return a;
+  const std::int32_t d = e.basedescrs[sz(i)];
+  if (d >= 1 && d <= maxtemps && descrkind[sz(d)] == DescrKind::array) return tmpsym[sz(d)];
+  for (std::int32_t k = 1; k <= xeqexpr.ndescr && k <= maxtemps; ++k)
+    if (descrkind[sz(k)] == DescrKind::array && (a == tmporig[sz(k)] - 1 || a == tmporig[sz(k)]))
+      a = tmpsym[sz(k)];
+  return a;
+}
+
 // An option statement used as a function.
 std::int32_t optionstatement(Eval& e, std::int32_t p) {
   const std::uint32_t w = word(e, p);
@@ -403,18 +414,8 @@ std::int32_t optionstatement(Eval& e, std::int32_t p) {
       a = -omitted;
     } else if (a < 0 && -a <= maxtemps) {
       a = tmpsym[sz(-a)];
-    } else if (e.isbase[sz(i)] == 1 || e.isbase[sz(i)] == 3) {
-      // The array itself: by the descriptor that pushed it (a view may
-      // share its array's first cell), else by that cell.
-      const std::int32_t d = e.basedescrs[sz(i)];
-      if (d >= 1 && d <= maxtemps && descrkind[sz(d)] == DescrKind::array) {
-        a = tmpsym[sz(d)];
-      } else {
-        for (std::int32_t k = 1; k <= xeqexpr.ndescr && k <= maxtemps; ++k)
-          if (descrkind[sz(k)] == DescrKind::array &&
-              (a == tmporig[sz(k)] - 1 || a == tmporig[sz(k)]))
-            a = tmpsym[sz(k)];
-      }
+    } else {
+      a = wholearray(e, i);
     }
     args.push_back(a);
   }
@@ -554,6 +555,7 @@ std::int32_t unary(Eval& e, std::uint32_t w) {
     tmporig[sz(t)] = tmporig[sz(-a)];
     tmpbeg[sz(t)] = tmpbeg[sz(-a)];
     tmpend[sz(t)] = tmpend[sz(-a)];
+    descrback[sz(t)] = descrback[sz(-a)];
     tmpsym[sz(t)] = tmpsym[sz(-a)];
     a = -t;
     top(e) = a;
@@ -601,6 +603,13 @@ std::int32_t varkommas(Eval& e, std::uint32_t w) {
   if (!resultroom(res + 1)) return 2002;
   newtemprecord(res);
   std::span<std::int32_t> stack = e.values.subspan(sz(e.n), sz(e.sp));
+  if ((w & 0xE7C0u) == 0xE1C0u) {
+    // INIT assigns its variables: a whole array stands for itself, not for
+    // the element of the pass.
+    const auto commas = static_cast<std::int32_t>(w & 0x1Fu);
+    for (std::int32_t i = std::max(e.sp - commas + 1, 1); i <= e.sp; ++i)
+      stack[sz(i - 1)] = wholearray(e, i);
+  }
   const std::int32_t r = VARKOMMAS(res, stack, topi, static_cast<std::int16_t>(w));
   if (r < 0) return -r;
   e.sp = std::clamp(topi, 0, e.sp);
@@ -786,7 +795,14 @@ std::int32_t oneword(Eval& e, std::int32_t p) {
       if (validcell(cell)) core::z(cell) = numvalue(entry);
     }
     e.sp -= m;
-    e.passstart = p + 1;
+    if (m < size) {
+      // The arguments after a built-in's first one (which stays in the
+      // main words): the reference takes them whole, and, like the first
+      // one, they are computed anew for every element of the statement.
+      tmpend[sz(v)] = std::max(m, 1);
+      e.prefixeach = true;
+    }
+    if (!e.prefixeach) e.passstart = p + 1;
     return 0;
   }
   if ((w & 0xFC00u) == 0xA400u) {
@@ -941,6 +957,7 @@ std::int32_t XEQ3(std::span<std::int16_t> words, std::int32_t& nwords,
     }
     if (e.restart) {
       e.restart = false;
+      e.prefixeach = false;
       e.pass = 0;
       e.passstart = e.first;
       continue;

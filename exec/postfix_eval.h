@@ -43,6 +43,7 @@ struct Eval {
   bool rangeflag = false;         // a range is running (missing elements read 0.0)
   bool missing = false;           // the current segment element is missing
   bool restart = false;           // evaluate the statement again from its first pass
+  bool prefixeach = false;        // every pass computes the prefix blocks again
 };
 
 inline std::uint32_t word(const Eval& e, std::int32_t p) {

@@ -68,32 +68,10 @@ std::int16_t nearesti2(double v) {
       std::clamp<std::int32_t>(core::nearesti4(v), INT16_MIN, INT16_MAX));
 }
 
-// The layout bound to T: the layout symbol and its first data cell.
-struct Layout {
-  std::int32_t sym = 0;
-  std::int32_t adr = 0;
-  std::int32_t cap = 0;  // fields the cells have room for
-  std::int32_t owner = 0, n = 0, reclen = 0;
-};
-
-bool layoutof(std::int32_t t, Layout& l) {
-  if (!issym(t)) return false;
-  const std::int32_t s = name(t).layout;
-  if (!issym(s) || typeof_(s) != 0x10) return false;
-  std::int32_t rows = 0, cols = 0;
-  core::TRANSFERR8TO2I4(z(s), rows, cols);
-  const std::int32_t adr = name(s).adr;
-  if (cols < 1 || !z.valid(adr) || !z.valid(adr + cols - 1)) return false;
-  l.sym = s;
-  l.adr = adr;
-  l.cap = (cols - 1) / 2;
-  core::TRANSFERR8TO3I4(z(adr), l.owner, l.n, l.reclen);
-  l.n = std::clamp(l.n, 0, l.cap);
-  return true;
-}
-
+using Layout = core::StructLayout;
+bool layoutof(std::int32_t t, Layout& l) { return core::structlayoutof(t, l); }
 void field(const Layout& l, std::int32_t i, std::int32_t& v, std::int32_t& type) {
-  core::TRANSFERR8TO2I4(z(l.adr + i), v, type);
+  core::structfield(l, i, v, type);
 }
 std::int32_t sparecell(const Layout& l, std::int32_t i) { return l.adr + l.cap + i; }
 
@@ -136,7 +114,7 @@ std::int32_t makelayout(std::int32_t t, std::int32_t n, std::int32_t reuse) {
     core::SymbolRecord& r = name(s);
     r = core::SymbolRecord{};
     r.type = 0x10;
-    r.nambeg = static_cast<std::int16_t>(core::c1top + 1);
+    r.nambeg = core::c1top + 1;
     r.namlen = static_cast<std::int16_t>(len);
     c1namen(++core::c1top) = ':';
     for (char c : nm) c1namen(++core::c1top) = c;
@@ -171,10 +149,6 @@ void putbytes(std::int32_t q, const void* src, std::int32_t n) {
   const auto* b = static_cast<const unsigned char*>(src);
   for (std::int32_t i = 0; i < n; ++i) c1namen(q + i) = static_cast<char>(b[i]);
 }
-void getbytes(std::int32_t q, void* dst, std::int32_t n) {
-  auto* b = static_cast<unsigned char*>(dst);
-  for (std::int32_t i = 0; i < n; ++i) b[i] = static_cast<unsigned char>(c1namen(q + i));
-}
 
 // Writes one numeric value as a field of the type at q (little-endian).
 void putnumber(std::int32_t q, std::int32_t type, double x) {
@@ -205,15 +179,8 @@ void putnumber(std::int32_t q, std::int32_t type, double x) {
   }
 }
 
-bool numerickind(std::int32_t type) {
-  namespace k = structkw;
-  return type == k::i1 || type == k::i2 || type == k::i4 || type == k::i8 || type == k::i1u ||
-         type == k::i2u || type == k::i4u || type == k::r4 || type == k::r8 || type == k::bytes;
-}
-bool charkind(std::int32_t type) {
-  namespace k = structkw;
-  return type == k::chr || type == k::chrp || type == k::chr0 || type == k::chr0p;
-}
+bool numerickind(std::int32_t type) { return core::structnumerickind(type); }
+bool charkind(std::int32_t type) { return core::structcharkind(type); }
 bool supported(std::int32_t type) {
   namespace k = structkw;
   return numerickind(type) || charkind(type) || type == k::i4p || type == k::struc ||
@@ -275,17 +242,6 @@ void lastnul(std::int32_t v) {
 }
 
 }  // namespace
-
-std::int32_t structfieldwidth(std::int32_t type) {
-  namespace k = structkw;
-  if (type == k::i1 || type == k::i1u) return 1;
-  if (type == k::i2 || type == k::i2u) return 2;
-  if (type == k::i4 || type == k::i4u || type == k::r4 || type == k::bytes) return 4;
-  if (type == k::i8 || type == k::r8) return 8;
-  if (type == k::i4p || type == k::chrp || type == k::chr0p || type == k::strucp)
-    return structptrwidth;
-  return 0;
-}
 
 void STRUCT(const plat::Store1<std::uint8_t>& optkw, std::int32_t noptions,
             const plat::Store0<std::int32_t>& optval) {
@@ -554,74 +510,6 @@ void STRUCTREAD(std::int32_t t) {
       return;
     }
   }
-}
-
-double STRUCTFIELDVALUE(std::int32_t& position, std::int32_t type) {
-  namespace k = structkw;
-  if (!numerickind(type)) {
-    core::msgkey.set(structkeys::nosupport);
-    return 0.0;
-  }
-  const std::int32_t w = structfieldwidth(type);
-  if (!c1namen.valid(position) || !c1namen.valid(static_cast<long long>(position) + w - 1)) {
-    core::msgkey.set(structkeys::beyond);
-    return 0.0;
-  }
-  unsigned char b[8] = {};
-  getbytes(position, b, w);
-  position += w;
-  double x = 0.0;
-  if (type == k::i1) {
-    x = static_cast<std::int8_t>(b[0]);
-  } else if (type == k::i1u) {
-    x = b[0];
-  } else if (type == k::i2) {
-    std::int16_t v;
-    std::memcpy(&v, b, 2);
-    x = v;
-  } else if (type == k::i2u) {
-    std::uint16_t v;
-    std::memcpy(&v, b, 2);
-    x = v;
-  } else if (type == k::i4 || type == k::bytes) {
-    std::int32_t v;
-    std::memcpy(&v, b, 4);
-    x = v;
-  } else if (type == k::i4u) {
-    std::uint32_t v;
-    std::memcpy(&v, b, 4);
-    x = v;
-  } else if (type == k::i8) {
-    std::int64_t v;
-    std::memcpy(&v, b, 8);
-    x = static_cast<double>(v);
-  } else if (type == k::r4) {
-    float v;
-    std::memcpy(&v, b, 4);
-    x = v;
-  } else {
-    std::memcpy(&x, b, 8);
-  }
-  return x;
-}
-
-std::int32_t STRUCTELEMENT(std::int32_t t, std::int32_t i, std::int32_t& out) {
-  namespace k = structkw;
-  if (!issym(t) || (typeof_(t) & 0x40) == 0) return 0;
-  Layout l;
-  if (!layoutof(t, l) || l.owner != t) return 0;
-  if (i < 1) {
-    out = l.n;
-    return -999;
-  }
-  if (i > l.n) return 0;
-  std::int32_t v = 0, type = 0;
-  field(l, i, v, type);
-  out = v;
-  if (charkind(type)) return -type;
-  if (type == k::struc) return 999;
-  if (type == k::strucp) return 998;
-  return type;
 }
 
 void reset_struct() {

@@ -87,7 +87,9 @@ At errorexit() {
   if (z.size() > 1) hv.doubles = {z.ptr(1), static_cast<std::size_t>(z.size() - 1)};
   hv.characters = {core::failedline.data(), core::failedline.size()};
   std::string_view subj = core::symbolname(subject);
-  std::array<char, 64> subjtext{};
+  // An index error names the operand and the index in its detail text.
+  if (msgkeyis(xeqerrorkey(3006))) subj = core::failedline.trimmed();
+  std::array<char, 256> subjtext{};
   const std::size_t n = std::min(subj.size(), subjtext.size());
   std::copy_n(subj.begin(), n, subjtext.begin());
   hv.text = {subjtext.data(), n};
@@ -260,6 +262,12 @@ void XEQ(std::span<const std::int16_t> code) {
         core::iresult = firsttemp;
         freshresult();
         const std::int32_t len = stmtend - stmtstart;
+        if (codeword(stmtstart) == 1) {
+          // A line that failed to compile, or a block marked as wrong.
+          core::msgkey.set(xeqkeys::notcorrected);
+          at = At::error;
+          break;
+        }
         if (len == 2) {
           const std::int32_t sp = core::xeqstackptr;
           if (adrs.valid(sp) && adrs(sp) == 0) {
@@ -277,9 +285,8 @@ void XEQ(std::span<const std::int16_t> code) {
         }
         const std::int16_t second = codeword(stmtstart + 1);
         const std::int16_t third = codeword(stmtstart + 2);
-        if (second == placeholder || (second == 0 && third == endword) ||
-            (codeword(stmtstart) == 1 && second != 0)) {
-          // A line that failed to compile, or a block marked as wrong.
+        if (second == placeholder || (second == 0 && third == endword)) {
+          // What a failed line left, or an empty statement of the executor form.
           core::msgkey.set(xeqkeys::notcorrected);
           at = At::error;
           break;

@@ -2,10 +2,12 @@
 
 #include "core/kompil.h"
 #include "core/shoplists.h"
+#include "exec/builtins.h"
 #include "exec/headless_run.h"
 #include "exec/optdispatch.h"
 #include "io/dll.h"
 #include "io/keys.h"
+#include "io/music.h"
 #include "io/readwrite.h"
 #include "io/rwfiles.h"
 #include "io/stopwatch.h"
@@ -16,6 +18,8 @@ namespace io {
 namespace {
 
 void callopen(const exec::OptCall& call) { READWRITE('O', call.items); }
+void callread(const exec::OptCall& call) { READWRITE('R', call.items); }
+void callwrite(const exec::OptCall& call) { READWRITE('W', call.items); }
 void calltime(const exec::OptCall&) { TIMEBUILTIN(); }
 void callkey(const exec::OptCall&) { KEY(); }
 // DLL always reaches the run driver as a call inside an expression.
@@ -25,6 +29,8 @@ void calldll(const exec::OptCall&) { dllhandback(); }
 
 void install_builtins() {
   exec::install_optroutine(core::OptStmt::OPEN, callopen);
+  exec::install_optroutine(core::OptStmt::READ, callread);
+  exec::install_optroutine(core::OptStmt::WRITE, callwrite);
   exec::install_optroutine(core::OptStmt::TIME, calltime);
   exec::install_optroutine(core::OptStmt::KEY, callkey);
   exec::install_optroutine(core::OptStmt::DLL, calldll);
@@ -32,6 +38,7 @@ void install_builtins() {
   core::freeuserdlls = &FREEUSERDLLS;
   exec::closescriptfiles = RWCLOSEALL;
   exec::realtimehook = REALTIME;
+  exec::MUSICALL = MUSIC_ALL;
 }
 
 }  // namespace io

@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 #include "core/messages.h"
 #include "core/numread.h"
@@ -19,34 +22,17 @@
 #include "io/lineindex.h"
 #include "io/openfilename_standin.h"
 #include "io/rwfiles.h"
+#include "io/rwindx.h"
+#include "io/rwstatement.h"
 #include "io/rwtexts.h"
 #include "platform/file_units.h"
 
 namespace io {
 
-namespace {
+std::int32_t rwopt(int k) { return exec::optval(k); }
+bool rwgiven(int k) { return exec::KWPRESENTBUTNOT0(k); }
 
-using plat::UnitAccess;
-using plat::UnitAction;
-using plat::UnitForm;
-using plat::UnitMode;
-using plat::UnitShare;
-using plat::UnitStatus;
-
-// The outcome of one statement: the run-time status and the statement's
-// own error letter (blank when none).
-struct Outcome {
-  std::int32_t status = 0;
-  char letter = ' ';
-  std::int32_t unit = 0;  // the unit the statement ends on, 0 when none
-  bool named = false;     // FIle gave a file name
-};
-
-std::int32_t slot(int k) { return exec::optval(k); }
-bool given(int k) { return exec::KWPRESENTBUTNOT0(k); }
-
-// The text of a character value, empty (and false) for anything else.
-bool textof(std::int32_t k, std::string_view& text) {
+bool rwtext(std::int32_t k, std::string_view& text) {
   std::int32_t first = 0, last = 0;
   if (k < 1 || core::ISCHAR(k, first, last) <= 0) return false;
   if (first < 1 || last < first || !core::c1namen.valid(first) || !core::c1namen.valid(last)) {
@@ -57,9 +43,61 @@ bool textof(std::int32_t k, std::string_view& text) {
   return true;
 }
 
+std::int32_t rwoperand(std::int32_t i, std::int32_t n) {
+  const std::int32_t at = core::xeqstackptr - n + i;
+  return core::adrs.valid(at) ? core::adrs(at) : 0;
+}
+
+bool rwitem(std::int32_t k, RwItem& it) {
+  it = RwItem{};
+  it.k = k;
+  std::int32_t first = 0, last = 0;
+  if ((core::NAMTYP(k, 0x40) & 0x40) != 0) {
+    if (core::ISCHARCHECKED(k, first, last) < 0) return false;
+    it.text = true;
+    it.first = first;
+    it.length = last - first + 1;
+    it.writable = core::NAMTYP(k, 0x41) != 0x41;
+    return it.length >= 1 && core::c1namen.valid(first) && core::c1namen.valid(last);
+  }
+  if (core::NAMTYP(k, 0x10) != 0) {
+    it.array = true;
+    const std::int64_t rows = core::I4EQUZ(1, k), cols = core::I4EQUZ(2, k);
+    it.cell = core::name(k).adr;
+    it.cols = static_cast<std::int32_t>(std::max<std::int64_t>(cols, 1));
+    if (rows < 1 || cols < 1 || rows * cols > 0x7FFFFFFF) return false;
+    it.count = static_cast<std::int32_t>(rows * cols);
+    return it.cell >= 1 && core::z.valid(it.cell) && core::z.valid(it.cell + it.count - 1);
+  }
+  it.cell = k;
+  it.writable = k > core::nsym || (core::name.valid(k) && (core::name(k).type & 1) == 0);
+  return k >= 1 && core::z.valid(k);
+}
+
+namespace {
+
+using plat::UnitAccess;
+using plat::UnitAction;
+using plat::UnitForm;
+using plat::UnitMode;
+using plat::UnitShare;
+using plat::UnitStatus;
+
+bool given(int k) { return rwgiven(k); }
+
+// The unit of the last statement is closed or another file is opened: its
+// previous record is no longer the work area's.
+void forgetunit() {
+  rwunit = 0;
+  rwprevrec = 0;
+  rwcursor = RwCursor{};
+}
+std::int32_t slot(int k) { return rwopt(k); }
+bool textof(std::int32_t k, std::string_view& text) { return rwtext(k, text); }
+
 // The characters of the record work area, the free part of the character
 // store between the temporary strings and the texts of the variables.
-std::int32_t workarealength() { return (core::c1limit - 15) - (core::c1tmptop + 5) + 1; }
+std::int32_t workarealength() { return rwworklength(); }
 
 std::int32_t filesize(std::string_view name) {
   std::int32_t n = -1;
@@ -74,10 +112,11 @@ struct OpenMode {
   bool append = false;
 };
 
-OpenMode openmode(std::int32_t recl) {
+OpenMode openmode(std::int32_t recl, bool deleting) {
   OpenMode o;
   UnitMode& m = o.m;
   m.position = plat::UnitPosition::asis;
+  if (deleting) m.status = UnitStatus::old_file;
   if (given(rwslot::binary)) {
     m.access = UnitAccess::direct;
     m.form = UnitForm::binary;
@@ -92,6 +131,7 @@ OpenMode openmode(std::int32_t recl) {
     m.form = UnitForm::unformatted;
     o.bits = rwflag::direct | rwflag::unformatted;
   }
+  if (deleting) o.bits |= rwflag::old;
   if (given(rwslot::append)) {
     m.position = plat::UnitPosition::append;
     o.append = true;
@@ -185,7 +225,7 @@ bool chooseanother(std::int32_t filesym) {
 
 // OPEN after the prologue: the unit the file variable names is closed
 // already, and rwname holds the file's name.
-void openfile(Outcome& out, std::int32_t filesym, std::int32_t items) {
+void openfile(Outcome& out, std::int32_t filesym, std::int32_t items, bool deleting) {
   if (filesym > core::nsym) {
     out.letter = 'T';  // a computed text cannot hold the binding
     return;
@@ -198,7 +238,7 @@ void openfile(Outcome& out, std::int32_t filesym, std::int32_t items) {
     return;
   }
   std::int32_t recl = exec::KEYVALUE(slot(rwslot::recl));
-  OpenMode o = openmode(recl);
+  OpenMode o = openmode(recl, deleting);
 
   const std::int32_t fmtsym = slot(rwslot::format);
   std::string_view fmt;
@@ -242,9 +282,10 @@ void openfile(Outcome& out, std::int32_t filesym, std::int32_t items) {
   core::name(filesym).adr = unit;
   out.unit = unit;
 
+  o.m.buffered = true;  // FLUsh, CLoSe and every other file operation pass the writes on
   if (o.m.access == UnitAccess::sequential) {
     o.m.records =
-        o.m.form == UnitForm::unformatted ? plat::UnitRecords::none : plat::UnitRecords::lf;
+        o.m.form == UnitForm::unformatted ? plat::UnitRecords::none : plat::UnitRecords::eol;
   } else {
     o.m.recl = o.m.form == UnitForm::binary ? 1 : recl;
   }
@@ -252,7 +293,7 @@ void openfile(Outcome& out, std::int32_t filesym, std::int32_t items) {
     r.filelength = startlength(o, rwname.view());
     out.status = plat::open_unit(unit, rwname.view(), o.m);
     if (out.status == 0) break;
-    if (!ismissing(out.status, o, rwname.view()) || !chooseanother(filesym)) {
+    if (deleting || !ismissing(out.status, o, rwname.view()) || !chooseanother(filesym)) {
       RWCLOSE(unit);  // nothing of a failed OPEN stays
       out.unit = 0;
       return;
@@ -271,23 +312,100 @@ void openfile(Outcome& out, std::int32_t filesym, std::int32_t items) {
   }
   r.format = static_cast<std::int16_t>(hasformat ? fmtsym : 0);
   if (core::z.valid(core::iresult)) core::z(core::iresult) = o.bits;
-  if (items > 0) {
-    // The transfer of the items belongs to READ and WRITE.
-    core::msgkey.set(core::MSGKEY("notYetBuilt"));
-    core::xeqstop = 0x7FFF;
+  if (items > 0) rwtransfer('O', items, out);  // opened and read in one statement
+}
+
+// CLoSe = -1: the file is cut where the transfers stopped.
+void cutfile(std::int32_t unit) {
+  plat::UnitInfo info;
+  plat::inquire_unit(unit, info);
+  RWCLOSE(unit);
+  if (info.name.empty()) return;
+  UnitMode m;
+  m.status = UnitStatus::old_file;
+  m.access = UnitAccess::direct;
+  m.form = UnitForm::binary;
+  m.action = UnitAction::write;
+  m.recl = 1;
+  if (plat::open_unit(unit, info.name, m) != 0) return;
+  plat::position_unit(unit, info.pos);
+  plat::end_file(unit);
+  plat::close_unit(unit);
+}
+
+// REName: the file gets the name of the REName text.
+void renamefile(Outcome& out) {
+  const std::int32_t k = slot(rwslot::rename);
+  std::string_view target;
+  if (!out.named || !textof(k, target)) return;
+  if (out.unit != 0) RWCLOSE(out.unit);
+  out.unit = 0;
+  forgetunit();
+  if ((core::NAMTYP(k, 0x100) & 0x100) != 0) RWCLOSE(core::name(k).adr);
+  const std::string from = plat::unit_file_path(rwname.view());
+  const std::string to = plat::unit_file_path(target);
+  if (from == to) return;
+  std::error_code ec;
+  if (std::filesystem::exists(to, ec)) {
+    out.status = plat::iostat_exists;
+    return;
   }
+  std::filesystem::rename(from, to, ec);
+  if (ec) out.letter = 'U';
+}
+
+// The clean-up after a transfer: ItemS, DELETE, CLoSe and FLUsh, REName.
+void cleanup(char letter, Outcome& out) {
+  if (letter == 'O' && out.served < 0) return;
+  if (slot(rwslot::items) > 0 && out.served >= 0) {
+    core::SETZTOR8(slot(rwslot::items), out.served);
+    out.letter = ' ';
+  }
+  const bool failed = out.letter != ' ' || out.status != 0;
+  const bool deleting = letter == 'W' && given(rwslot::del);
+  if (deleting && !failed && out.unit != 0) {
+    RWCLOSE(-out.unit);
+    out.unit = 0;
+    forgetunit();
+    out.status = 0;
+  }
+  if (out.unit != 0 && letter != 'O') {
+    const std::int32_t ks = slot(rwslot::close);
+    const std::int32_t c =
+        ks <= 0 ? ks : static_cast<std::int32_t>(std::trunc(std::clamp(core::z(ks), -2e9, 2e9)));
+    if (c == 0 && !(failed && core::nomsg == 0)) {
+      if (given(rwslot::flush)) {
+        plat::flush_unit(out.unit);
+        plat::UnitInfo info;
+        plat::inquire_unit(out.unit, info);
+        rwfiles(out.unit).filelength = info.size;
+      }
+    } else if (c == -1) {
+      cutfile(out.unit);
+      forgetunit();
+    } else {
+      RWCLOSE(out.unit);
+      forgetunit();
+    }
+  }
+  if (letter == 'W') renamefile(out);
 }
 
 // The end of every statement: IOStat, the clean-up, and the message.
-void report(const Outcome& out) {
+void report(char statement, Outcome& out) {
   // A failure of the statement's own (status 0) counts as minus one minus
   // its letter's code.
-  const std::int32_t code = out.status != 0     ? out.status
-                            : out.letter != ' ' ? -1 - static_cast<unsigned char>(out.letter)
-                                                : 0;
-  core::SETZTOR8(slot(rwslot::iostat), code);
+  auto codeof = [&] {
+    return out.status != 0     ? out.status
+           : out.letter != ' ' ? -1 - static_cast<unsigned char>(out.letter)
+                               : 0;
+  };
+  core::SETZTOR8(slot(rwslot::iostat), out.button > 0 && codeof() == 0 ? out.button : codeof());
   if (out.letter == 'X') return;
   if (out.unit != 0) core::SETZTOR8(slot(rwslot::getrecl), rwfiles(out.unit).recl);
+  cleanup(statement, out);
+  const std::int32_t code = codeof();
+  core::SETZTOR8(slot(rwslot::iostat), out.button > 0 && code == 0 ? out.button : code);
   if (out.named && slot(rwslot::length) > 0)
     core::SETZTOR8(slot(rwslot::length), filesize(rwname.view()));
   core::SETDECIMALPOINT(".");
@@ -296,7 +414,7 @@ void report(const Outcome& out) {
   core::iostatw[0] = shown;
   if (core::nomsg == 0) {
     const char letter = out.letter == ' ' ? 'K' : out.letter;
-    rwdetail.set(out.named ? rwname.trimmed() : std::string_view());
+    if (out.named && letter != 'M') rwdetail.set(rwname.trimmed());
     const std::string key = "rdwrEr" + std::string(1, letter);
     std::array<std::int16_t, 2> halves{shown, static_cast<std::int16_t>(core::xeqline)};
     core::HelpValues hv;
@@ -324,20 +442,36 @@ void READWRITE(char letter, std::int32_t items) {
   std::string_view name;
   out.named = textof(filesym, name);
   if (out.named) rwname.set(name);
+  if (letter == 'R') {
+    std::string_view point;
+    if (textof(slot(rwslot::decimalpoint), point)) core::SETDECIMALPOINT(point);
+  }
+  rwdetail.blank();
   if (letter == 'O' && out.named) {
     if (out.unit != 0) RWCLOSE(out.unit);
     out.unit = 0;
-    openfile(out, filesym, items);
+    openfile(out, filesym, items, false);
+    forgetunit();
     rwunit = out.unit;
+  } else if (letter == 'W' && out.unit == 0 && out.named && given(rwslot::del)) {
+    // A file to be deleted is opened first.
+    openfile(out, filesym, 0, true);
+    forgetunit();
+    rwunit = out.unit;
+    if (out.unit != 0) rwtransfer(letter, items, out);
+  } else if (letter == 'R' || letter == 'W') {
+    rwtransfer(letter, items, out);
   }
-  report(out);
+  report(letter, out);
+  core::SETDECIMALPOINT(".");  // also after a statement ended without a report
 }
 
 void reset_readwrite() {
   reset_rwfiles();
   reset_open_file_name();
-  rwunit = 0;
-  rwprevrec = 0;
+  reset_rwindx();
+  forgetunit();
+  rwcachetop = rwcachelen = 0;
   rwname.blank();
   rwdetail.blank();
   fmtwork.blank();

@@ -15,8 +15,10 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "core/shoplists.h"
+#include "exec/optdispatch.h"
 #include "platform/fixed_text.h"
 
 namespace io {
@@ -50,6 +52,24 @@ inline constexpr int denyreadwrite = optkwnr(OptStmt::OPEN, "DenyREAdWRIte");
 inline constexpr int option = optkwnr(OptStmt::OPEN, "Option");
 inline constexpr int filter = optkwnr(OptStmt::OPEN, "FiLTer");
 inline constexpr int comptol = optkwnr(OptStmt::OPEN, "CompTol");
+// The slots of READ and WRITE beyond OPEN's own.
+inline constexpr int decimalpoint = exec::rwslot("DecimalPoint");
+inline constexpr int text = exec::rwslot("Text");
+inline constexpr int recrow = exec::rwslot("Recrow");
+inline constexpr int column = exec::rwslot("Column");
+inline constexpr int search = exec::rwslot("SEArch");
+inline constexpr int close = exec::rwslot("CLoSe");
+inline constexpr int messagebox = exec::rwslot("Messagebox");
+inline constexpr int items = exec::rwslot("ItemS");
+inline constexpr int windowhandle = exec::rwslot("WINdowhandle");
+inline constexpr int clipboard = exec::rwslot("ClipBoard");
+inline constexpr int titlebar = exec::rwslot("TitleBar");
+inline constexpr int onbutton = exec::rwslot("OnButton");
+inline constexpr int statusbar = exec::rwslot("StatusBar");
+inline constexpr int del = exec::rwslot("DELETE");
+inline constexpr int flush = exec::rwslot("FLUsh");
+inline constexpr int rename = exec::rwslot("REName");
+inline constexpr int name = exec::rwslot("Name");
 }  // namespace rwslot
 
 // State kept between statements: the unit of the last statement, the
@@ -58,8 +78,24 @@ inline std::int32_t rwunit = 0;
 inline std::int32_t rwprevrec = 0;
 inline plat::FixedText<256> rwname;
 
+// The record the last READ or WRITE ended in, so that a statement with the
+// same record number and a Column of 1 or more goes on where it stopped.
+struct RwCursor {
+  std::int32_t recno = 0;
+  std::int32_t tpos = 0, fpos = 1, irep = 1, served = 0;
+  std::string record;  // the record up to tpos
+};
+inline RwCursor rwcursor;
+
+// The record of the last transfer stays in the work area while the marker
+// "OKrw" stands just above the temporary strings (any later temporary
+// string overwrites it): a READ of the same record then does not touch the
+// file. rwcachetop is where the marker was written, rwcachelen the
+// record's length.
+inline std::int32_t rwcachetop = 0;
+inline std::int32_t rwcachelen = 0;
+
 // letter: "O", "R" or "W"; items: the item count on the operand stack.
-// READ and WRITE are not part of this build.
 void READWRITE(char letter, std::int32_t items);
 
 // The file table, the words above and the open-file stand-in at their

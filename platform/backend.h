@@ -56,9 +56,10 @@ class Backend {
   virtual void present(win::HWND, const win::RECT& area) { (void)area; }
 
   // The mouse cursor over the program's windows: a system cursor (its
-  // IDC_xxx number), or 0 for none. The beep of MessageBeep.
+  // IDC_xxx number), or 0 for none. The beep of MessageBeep (without a
+  // display: a short tone through the sound output, platform/win_wave.h).
   virtual void set_cursor(int shape) { (void)shape; }
-  virtual void beep(win::UINT type) { (void)type; }
+  virtual void beep(win::UINT type);
 };
 
 // The back end in force (the headless one unless another was set).

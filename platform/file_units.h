@@ -91,9 +91,10 @@ enum class UnitShare { denynone, denyread, denywrite, denyreadwrite };
 // when the unit stays connected; append: at the end.
 enum class UnitPosition { rewind, asis, append };
 // How formatted records end: lf (LF, a CR before it dropped; written as
-// CR LF), cr (CR; written as CR), none (no record ends: a read delivers the
-// bytes that fit into the buffer).
-enum class UnitRecords { lf, cr, none };
+// CR LF), cr (CR; written as CR), eol (LF, CR LF or CR; written as CR LF),
+// none (no record ends: a read delivers the bytes that fit into the
+// buffer).
+enum class UnitRecords { lf, cr, none, eol };
 // standard: scratch files are deleted, others kept.
 enum class UnitClose { standard, keep, remove };
 
@@ -108,6 +109,11 @@ struct UnitMode {
   // Record length in bytes: needed for direct access (binary direct takes 1
   // when none is given); other accesses ignore it.
   std::int64_t recl = 0;
+  // Buffered transfers: the records and bytes written one after the other
+  // at the unit's position are collected and passed to the file system
+  // together (at 64 KiB, by flush_unit or flush_units, and before any other
+  // operation on any unit).
+  bool buffered = false;
 };
 
 // Open and close ----------------------------------------------------------
@@ -120,8 +126,12 @@ struct UnitMode {
 int open_unit(int unit, std::string_view name, const UnitMode& mode);
 // Disconnects the unit; closing a unit that is not open does nothing.
 int close_unit(int unit, UnitClose how = UnitClose::standard);
-// Writes are passed to the file system at once; flushing only checks the unit.
+// Writes of unbuffered units are passed to the file system at once;
+// flushing passes on what a buffered unit holds.
 int flush_unit(int unit);
+// Passes on what any buffered unit holds (before the file system is asked
+// about a file by other means).
+int flush_units();
 // Closes every unit (scratch files are deleted): the state at start.
 void reset_file_units();
 // Test hook: when not negative, the number of writes to the file system

@@ -39,6 +39,7 @@ std::int64_t records_spanned(std::int64_t n, std::int64_t recl) {
 
 int read_direct(int unit, std::int64_t rec, std::span<char> buffer, std::int64_t* got) {
   if (got) *got = 0;
+  if (int fl = flush_units(); fl != iostat_ok) return fl;
   FileUnit* u = find_unit(unit);
   int st = unit_check_read(u);
   if (st != iostat_ok) return st;
@@ -65,6 +66,7 @@ int read_direct(int unit, std::int64_t rec, std::span<char> buffer, std::int64_t
 }
 
 int write_direct(int unit, std::int64_t rec, std::string_view bytes) {
+  if (int fl = flush_units(); fl != iostat_ok) return fl;
   FileUnit* u = find_unit(unit);
   int st = unit_check_write(u);
   if (st != iostat_ok) return st;
@@ -90,6 +92,7 @@ int write_direct(int unit, std::int64_t rec, std::string_view bytes) {
 
 int read_stream(int unit, std::span<char> buffer, std::int64_t pos, std::int64_t* got) {
   if (got) *got = 0;
+  if (int fl = flush_units(); fl != iostat_ok) return fl;
   FileUnit* u = find_unit(unit);
   int st = unit_check_read(u);
   if (st != iostat_ok) return st;
@@ -113,7 +116,7 @@ int write_stream(int unit, std::string_view bytes, std::int64_t pos) {
   if (u->mode.access == UnitAccess::direct) return iostat_wrong_access;
   if (pos < 0) return iostat_bad_record;
   std::int64_t off = stream_offset(*u, pos);
-  st = unit_write_at(*u, off, bytes.data(), static_cast<std::int64_t>(bytes.size()));
+  st = unit_write_buffered(*u, off, bytes);
   if (st != iostat_ok) return st;
   u->pos = off + static_cast<std::int64_t>(bytes.size());
   u->at_eof = false;
@@ -121,6 +124,7 @@ int write_stream(int unit, std::string_view bytes, std::int64_t pos) {
 }
 
 int rewind_unit(int unit) {
+  if (int fl = flush_units(); fl != iostat_ok) return fl;
   FileUnit* u = find_unit(unit);
   if (u == nullptr) return iostat_not_connected;
   u->pos = 0;
@@ -131,6 +135,7 @@ int rewind_unit(int unit) {
 }
 
 int position_unit(int unit, std::int64_t pos) {
+  if (int fl = flush_units(); fl != iostat_ok) return fl;
   FileUnit* u = find_unit(unit);
   if (u == nullptr) return iostat_not_connected;
   if (pos < 1) return iostat_bad_record;
@@ -141,6 +146,7 @@ int position_unit(int unit, std::int64_t pos) {
 }
 
 int end_file(int unit) {
+  if (int fl = flush_units(); fl != iostat_ok) return fl;
   FileUnit* u = find_unit(unit);
   int st = unit_check_write(u);
   if (st != iostat_ok) return st;

@@ -25,6 +25,7 @@ std::string unit_file_path(std::string_view name) {
 
 int inquire_unit(int unit, UnitInfo& info) {
   info = UnitInfo{};
+  flush_units();
   const FileUnit* u = find_unit(unit);
   if (u == nullptr) return iostat_ok;
   info.open = true;
@@ -48,6 +49,7 @@ bool unit_is_open(int unit) { return find_unit(unit) != nullptr; }
 
 int inquire_name(std::string_view name, FileNameInfo& info) {
   info = FileNameInfo{};
+  flush_units();
   std::string path = unit_file_path(name);
   struct stat st {};
   if (path.empty() || ::stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) {

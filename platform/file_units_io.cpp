@@ -64,6 +64,36 @@ int unit_write_at(FileUnit& u, std::int64_t off, const char* src, std::int64_t n
   return iostat_ok;
 }
 
+FileUnit* unitpending = nullptr;
+
+int unit_flush(FileUnit& u) {
+  if (unitpending == &u) unitpending = nullptr;
+  if (u.wbuf.empty()) return iostat_ok;
+  std::string data;
+  data.swap(u.wbuf);
+  return unit_write_at(u, u.wbufoff, data.data(), static_cast<std::int64_t>(data.size()));
+}
+
+int flush_units() { return unitpending != nullptr ? unit_flush(*unitpending) : iostat_ok; }
+
+int unit_write_buffered(FileUnit& u, std::int64_t off, std::string_view bytes) {
+  const auto n = static_cast<std::int64_t>(bytes.size());
+  if (!u.mode.buffered) {
+    if (int st = flush_units(); st != iostat_ok) return st;
+    return unit_write_at(u, off, bytes.data(), n);
+  }
+  if (unitpending != nullptr && unitpending != &u) {
+    if (int st = unit_flush(*unitpending); st != iostat_ok) return st;
+  }
+  if (!u.wbuf.empty() && u.wbufoff + static_cast<std::int64_t>(u.wbuf.size()) != off) {
+    if (int st = unit_flush(u); st != iostat_ok) return st;
+  }
+  if (u.wbuf.empty()) u.wbufoff = off;
+  u.wbuf.append(bytes);
+  unitpending = &u;
+  return u.wbuf.size() >= 64 * 1024 ? unit_flush(u) : iostat_ok;
+}
+
 int unit_check_read(const FileUnit* u) {
   if (u == nullptr) return iostat_not_connected;
   if (u->mode.action == UnitAction::write) return iostat_no_read_access;

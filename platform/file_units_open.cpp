@@ -33,7 +33,7 @@ bool share_conflict(const FileUnit& u, UnitAction action, UnitShare share) {
 
 bool same_mode(const UnitMode& a, const UnitMode& b) {
   return a.access == b.access && a.form == b.form && a.action == b.action && a.share == b.share &&
-         a.records == b.records && a.recl == b.recl;
+         a.records == b.records && a.recl == b.recl && a.buffered == b.buffered;
 }
 
 int open_flags(UnitAction a) {
@@ -63,6 +63,7 @@ int open_nameless_scratch() {
 
 int open_unit(int unit, std::string_view name, const UnitMode& mode) {
   if (unit < 0) return iostat_not_connected;
+  flush_units();
   UnitMode want = mode;
   if (want.access == UnitAccess::direct && want.recl < 1) {
     if (want.form != UnitForm::binary) return iostat_no_recl;
@@ -145,15 +146,20 @@ int open_unit(int unit, std::string_view name, const UnitMode& mode) {
 int close_unit(int unit, UnitClose how) {
   FileUnit* u = find_unit(unit);
   if (u == nullptr) return iostat_ok;
+  const int flushed = flush_units();
   bool remove = how == UnitClose::remove || u->mode.status == UnitStatus::scratch;
   std::string path = u->path;
   ::close(u->fd);
   fileunits.erase(unit);
   if (remove && !path.empty() && ::unlink(path.c_str()) != 0) return iostat_close_failed;
-  return iostat_ok;
+  return flushed;
 }
 
-int flush_unit(int unit) { return unit >= 0 ? iostat_ok : iostat_not_connected; }
+int flush_unit(int unit) {
+  if (unit < 0) return iostat_not_connected;
+  FileUnit* u = find_unit(unit);
+  return u != nullptr ? unit_flush(*u) : iostat_ok;
+}
 
 void reset_file_units() {
   while (!fileunits.empty()) close_unit(fileunits.begin()->first);

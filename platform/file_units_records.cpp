@@ -22,6 +22,17 @@ int check_formatted(const FileUnit* u) {
 
 char record_end(const FileUnit& u) { return u.mode.records == UnitRecords::cr ? '\r' : '\n'; }
 
+// The first record end in b[0..n): the unit's end character, or with
+// records eol the first LF or CR.
+const char* find_end(const FileUnit& u, const char* b, std::int64_t n) {
+  const auto k = static_cast<size_t>(n);
+  const char* lf = static_cast<const char*>(std::memchr(b, record_end(u), k));
+  if (u.mode.records != UnitRecords::eol) return lf;
+  const char* cr =
+      static_cast<const char*>(std::memchr(b, '\r', lf ? static_cast<size_t>(lf - b) : k));
+  return cr ? cr : lf;
+}
+
 // Reads the record at the unit's position. At most keep characters go into
 // out; length receives the record's whole length. With records none a record
 // is the next keep bytes.
@@ -30,7 +41,6 @@ int next_record(FileUnit& u, std::string& out, std::int64_t keep, std::int64_t& 
   length = 0;
   bool ends = u.mode.records != UnitRecords::none;
   if (!ends && keep == 0) return iostat_ok;
-  char term = record_end(u);
   std::int64_t p = u.pos;
   bool any = false;      // a byte or a record end was met
   bool last_cr = false;  // the last byte kept or passed was a CR
@@ -53,7 +63,7 @@ int next_record(FileUnit& u, std::string& out, std::int64_t keep, std::int64_t& 
     const char* b = u.cache.data() + (p - u.cacheoff);
     std::int64_t avail = u.cacheoff + cached - p;
     if (!ends) avail = std::min(avail, keep - length);
-    const char* hit = ends ? static_cast<const char*>(std::memchr(b, term, avail)) : nullptr;
+    const char* hit = ends ? find_end(u, b, avail) : nullptr;
     std::int64_t take = hit ? hit - b : avail;
     if (take > 0) {
       std::int64_t room = std::max<std::int64_t>(0, keep - static_cast<std::int64_t>(out.size()));
@@ -65,6 +75,18 @@ int next_record(FileUnit& u, std::string& out, std::int64_t keep, std::int64_t& 
     p += take;
     if (hit) {
       ++p;
+      if (*hit == '\r' && u.mode.records == UnitRecords::eol) {
+        // A CR ends the record; an LF right after it belongs to the end.
+        char next = 0;
+        std::int64_t got = 0;
+        if (p < u.cacheoff + cached) {
+          next = u.cache[static_cast<size_t>(p - u.cacheoff)];
+          got = 1;
+        } else if (unit_read_at(u, p, &next, 1, got) != iostat_ok) {
+          got = 0;
+        }
+        if (got == 1 && next == '\n') ++p;
+      }
       any = true;
       terminated = true;
       break;
@@ -88,6 +110,7 @@ int next_record(FileUnit& u, std::string& out, std::int64_t keep, std::int64_t& 
 
 int read_record(int unit, std::string& record) {
   record.clear();
+  if (int st = flush_units(); st != iostat_ok) return st;
   FileUnit* u = find_unit(unit);
   int st = unit_check_read(u);
   if (st == iostat_ok) st = check_formatted(u);
@@ -98,6 +121,7 @@ int read_record(int unit, std::string& record) {
 
 int read_record(int unit, std::span<char> buffer, std::int64_t* reclen) {
   if (reclen) *reclen = 0;
+  if (int st = flush_units(); st != iostat_ok) return st;
   FileUnit* u = find_unit(unit);
   int st = unit_check_read(u);
   if (st == iostat_ok) st = check_formatted(u);
@@ -117,12 +141,12 @@ int write_record(int unit, std::string_view record) {
   if (st == iostat_ok) st = check_formatted(u);
   if (st != iostat_ok) return st;
   std::string line(record);
-  if (u->mode.records == UnitRecords::lf) {
+  if (u->mode.records == UnitRecords::lf || u->mode.records == UnitRecords::eol) {
     line += "\r\n";
   } else if (u->mode.records == UnitRecords::cr) {
     line += '\r';
   }
-  st = unit_write_at(*u, u->pos, line.data(), static_cast<std::int64_t>(line.size()));
+  st = unit_write_buffered(*u, u->pos, line);
   if (st != iostat_ok) return st;
   u->pos += static_cast<std::int64_t>(line.size());
   u->at_eof = false;
@@ -130,6 +154,7 @@ int write_record(int unit, std::string_view record) {
 }
 
 int backspace_unit(int unit) {
+  flush_units();
   FileUnit* u = find_unit(unit);
   if (u == nullptr) return iostat_not_connected;
   int st = check_formatted(u);

@@ -25,6 +25,9 @@ struct FileUnit {
   // Read-ahead of the record reader: bytes of the file from cacheoff on.
   std::string cache;
   std::int64_t cacheoff = 0;
+  // Writes of a buffered unit not yet passed on: bytes from wbufoff on.
+  std::string wbuf;
+  std::int64_t wbufoff = 0;
 };
 
 // Open units by number.
@@ -41,6 +44,12 @@ int unit_read_at(FileUnit& u, std::int64_t off, char* dst, std::int64_t n, std::
 int unit_write_at(FileUnit& u, std::int64_t off, const char* src, std::int64_t n);
 // Drops the read-ahead of every unit that holds u's file.
 void unit_drop_caches(const FileUnit& u);
+// The one unit whose writes are held back, nullptr when none.
+extern FileUnit* unitpending;
+// Passes on what u holds back.
+int unit_flush(FileUnit& u);
+// Writes at offset off: held back for a buffered unit, else at once.
+int unit_write_buffered(FileUnit& u, std::int64_t off, std::string_view bytes);
 
 // Common checks of a transfer: the unit must be open and allow the
 // direction. Return iostat_ok or the failure status.

@@ -202,34 +202,37 @@ std::string edit_fixed(double v, int w, int d) {
   return place_with_optional_zero(sign, rest, nint == 0, w);
 }
 
+std::string significant_digits(double a, int n, int& x) {
+  a = std::fabs(a);
+  x = 0;
+  const auto nd = static_cast<std::size_t>(n < 1 ? 1 : n);
+  std::string sig;
+  if (a == 0 || !std::isfinite(a)) return std::string(nd, '0');
+  ExactDecimal ed(a);
+  const std::string& ip = ed.integer_digits();
+  int dg = 0;
+  if (!ip.empty()) {
+    x = static_cast<int>(ip.size());
+    sig = ip.substr(0, nd + 1);
+  } else {
+    while ((dg = ed.next()) == 0) --x;
+    sig.push_back(static_cast<char>('0' + dg));
+  }
+  while (sig.size() < nd + 1) sig.push_back(static_cast<char>('0' + ed.next()));
+  const bool up = sig[nd] >= '5';
+  sig.resize(nd);
+  if (up && round_up(sig)) {
+    sig.resize(nd);
+    ++x;
+  }
+  return sig;
+}
+
 std::string edit_exp(double v, int w, int d) {
   if (!std::isfinite(v)) return edit_special(v, w);
   if (d < 1) return stars(w);
-  const double a = std::fabs(v);
-  const auto nd = static_cast<std::size_t>(d);
-  std::string sig;
   int x = 0;
-  if (a == 0) {
-    sig.assign(nd, '0');
-  } else {
-    ExactDecimal ed(a);
-    const std::string& ip = ed.integer_digits();
-    int dg = 0;
-    if (!ip.empty()) {
-      x = static_cast<int>(ip.size());
-      sig = ip.substr(0, nd + 1);
-    } else {
-      while ((dg = ed.next()) == 0) --x;
-      sig.push_back(static_cast<char>('0' + dg));
-    }
-    while (sig.size() < nd + 1) sig.push_back(static_cast<char>('0' + ed.next()));
-    const bool up = sig[nd] >= '5';
-    sig.resize(nd);
-    if (up && round_up(sig)) {
-      sig.resize(nd);
-      ++x;
-    }
-  }
+  const std::string sig = significant_digits(v, d, x);
   const int ax = x < 0 ? -x : x;
   if (ax > 999) return stars(w);
   std::string rest = "." + sig;

@@ -38,6 +38,12 @@ std::string edit_fixed(double v, int w, int d);
 // asterisks. w = 0 gives the minimal width.
 std::string edit_exp(double v, int w, int d);
 
+// The first n (at least 1) significant decimal digits of |v|, rounded half
+// away from zero on the exact value, and the exponent x with |v| about
+// 0.d1d2...dn times 10^x. Zero (and a value that is not finite) gives n
+// zeros and x = 0.
+std::string significant_digits(double v, int n, int& x);
+
 // I/O statuses of read_real_field.
 inline constexpr int numfield_ok = 0;
 inline constexpr int numfield_malformed = 1;  // not a number under the descriptor

@@ -8,8 +8,8 @@
 #include "core/codewords.h"
 #include "core/runwords.h"
 #include "core/stores.h"
-#include "support/stores_fixture.h"
 #include "core/symbols.h"
+#include "support/stores_fixture.h"
 
 using namespace core;
 
@@ -128,14 +128,18 @@ TEST_F(Program, NestedBlocksResolveToTheInnermost) {
 }
 
 TEST_F(Program, BlockErrorsAreMarkedAndJudgedAgainAtTheNextWalk) {
-  // ENDIF and ELSE without an open block; a placeholder and a lone ENDDO
-  // are left as they are.
+  // ENDIF, ELSE and ENDDO without an open block are marked and listed; a
+  // placeholder is left as it is.
   const Stmt placeholder{1, cwv(0x8420)};
   walk({xassign, xendif, xelse, placeholder, oenddo});
   EXPECT_EQ(words(2), (Stmt{1, 0, ENDIF}));
   EXPECT_EQ(words(3).front(), 1);
   EXPECT_EQ(words(4), placeholder);
-  EXPECT_EQ(words(5), oenddo);
+  EXPECT_EQ(words(5), (Stmt{1, ENDDO}));
+  ASSERT_EQ(blockerrors.size(), 3u);
+  EXPECT_EQ(blockerrors[0].stmt, 2);
+  EXPECT_EQ(blockerrors[1].stmt, 3);
+  EXPECT_EQ(blockerrors[2].stmt, 5);
   EXPECT_EQ(edmark, edmarkall);
   edmark = 0;
   again();
@@ -145,10 +149,15 @@ TEST_F(Program, BlockErrorsAreMarkedAndJudgedAgainAtTheNextWalk) {
   walk({xif, xelse, xelse, xendif});
   EXPECT_EQ(words(2).front(), -1);
   EXPECT_EQ(words(3).front(), 1);
+  ASSERT_EQ(blockerrors.size(), 1u);
+  EXPECT_EQ(blockerrors[0].stmt, 3);
   // END with a block IF and a DO loop open; the next walk judges it afresh.
   walk({xif, odo, oend});
   EXPECT_EQ(words(3), (Stmt{END1}));
   EXPECT_EQ(nblock, 0);
+  ASSERT_EQ(blockerrors.size(), 2u);
+  EXPECT_EQ(blockerrors[0].note, "END before the ENDIF of the IF in line 1");
+  EXPECT_EQ(blockerrors[1].note, "END before the ENDDO of the DO in line 2");
   again();
   EXPECT_EQ(words(3), (Stmt{END1}));
   // END with only an IF open becomes the mark 1, then a statement that does nothing.
@@ -159,6 +168,14 @@ TEST_F(Program, BlockErrorsAreMarkedAndJudgedAgainAtTheNextWalk) {
   // A block left open at the end marks its IF.
   walk({xassign, xif, xassign});
   EXPECT_EQ(words(2).front(), 1);
+  // So does a block DO left open at the end: the innermost one is listed.
+  walk({odo, odo, oenddo, xassign});
+  EXPECT_EQ(words(1).front(), 1);
+  ASSERT_EQ(blockerrors.size(), 1u);
+  EXPECT_EQ(blockerrors[0].stmt, 1);
+  // A program without mistakes lists none.
+  walk({odo, oenddo});
+  EXPECT_TRUE(blockerrors.empty());
 }
 
 TEST_F(Program, AMarkOnTheFirstStatementIsLiftedToo) {
@@ -213,10 +230,12 @@ TEST_F(Program, EveryLoopKeepsALabelOfItsOwnAndDeepNestingIsAnError) {
   EXPECT_EQ(symbolname(words(1999).front()), ".do1000");
   EXPECT_EQ(words(2000).front(), words(1999).front());
   EXPECT_EQ(edmark, 0);
-  // 256 loops may be open at once, the 257th is an error.
+  // 256 loops may be open at once, the 257th is an error (and the 256th,
+  // innermost of the loops left open, is listed as one without its ENDDO).
   std::vector<Stmt> deep(257, odo);
   walk(deep);
-  EXPECT_EQ(symbolname(words(256).front()), ".do256");
+  EXPECT_EQ(symbolname(words(255).front()), ".do255");
+  EXPECT_EQ(words(256).front(), 1);
   EXPECT_EQ(words(257).front(), 1);
   EXPECT_EQ(edmark, edmarkall);
 }

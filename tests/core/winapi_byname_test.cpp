@@ -123,4 +123,43 @@ TEST_F(WinApi, KernelStandIns) {
   EXPECT_EQ(CALLWINAPI("GetCurrentDirectoryA", a, "K"), n + 1);
 }
 
+// Every address a caller hands over is checked: one that is no memory of
+// the program fails the call with 998 (and a read-only one is not written).
+TEST_F(WinApi, AddressesAreCheckedBeforeUse) {
+  constexpr std::int64_t bad = 16;
+  static const char readonly[32] = "x";
+  const std::string pattern = "*.none";
+  WinFindData data;
+  WinFileTime ft;
+  WinSystemTime st;
+  char buf[64] = {};
+  struct Call {
+    std::string_view proc;
+    WinApiArgs args;
+  };
+  const Call calls[] = {
+      {"QueryPerformanceFrequency", {bad}},
+      {"QueryPerformanceCounter", {addr(readonly)}},
+      {"GetModuleFileNameA", {0, bad, 64}},
+      {"GetCurrentDirectoryA", {64, addr(readonly)}},
+      {"FindFirstFileA", {bad, addr(&data)}},
+      {"FindFirstFileA", {addr(pattern.c_str()), bad}},
+      {"FileTimeToSystemTime", {bad, addr(&st)}},
+      {"FileTimeToSystemTime", {addr(&ft), bad}},
+      {"SystemTimeToTzSpecificLocalTime", {0, bad, addr(&st)}},
+      {"SystemTimeToTzSpecificLocalTime", {0, addr(&st), addr(readonly)}},
+  };
+  for (const Call& c : calls) {
+    SCOPED_TRACE(std::string(c.proc));
+    CALLWINAPI(c.proc, c.args, "K-");
+    EXPECT_EQ(winapi_lasterror, winerr_noaccess);
+    winapi_lasterror = 0;
+  }
+  EXPECT_STREQ(readonly, "x");
+  // A good buffer still takes the text.
+  WinApiArgs a{0, addr(buf), sizeof buf};
+  EXPECT_GT(CALLWINAPI("GetModuleFileNameA", a, "K"), 0);
+  EXPECT_NE(buf[0], '\0');
+}
+
 }  // namespace

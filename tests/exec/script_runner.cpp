@@ -14,6 +14,7 @@
 #include "exec/xeq.h"
 #include "exec/xeq2.h"
 #include "ide/builtins_install.h"
+#include "platform/sound_sink.h"
 #include "support/test_support.h"
 
 namespace scriptrun {
@@ -35,12 +36,15 @@ void start() {
   keptxeq3 = exec::xeq3;
   keptstage = core::xeqstage;
   ide::install_all_builtins();
+  // Tunes go into the capture sink: no sound, no waiting.
+  plat::use_sound_output(plat::SoundOutput::capture);
   exec::reset_all();
   exec::prepare_run((testsupport::source_dir() / "data" / "Ostrel.hlp").string());
 }
 
 void finish() {
   exec::reset_all();
+  plat::use_sound_output(plat::SoundOutput::device);
   core::xeqstage = keptstage;
   exec::xeq3 = keptxeq3;
   std::filesystem::current_path(cwd);

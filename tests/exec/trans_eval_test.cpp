@@ -52,7 +52,7 @@ class TransEval : public ::testing::Test {
     const std::int32_t k = ++nsym;
     name(k) = SymbolRecord{};
     name(k).type = static_cast<std::int16_t>(type);
-    name(k).nambeg = static_cast<std::int16_t>(c1top + 1);
+    name(k).nambeg = c1top + 1;
     name(k).namlen = static_cast<std::int16_t>(nm.size());
     for (char c : nm) c1namen(++c1top) = c;
   }

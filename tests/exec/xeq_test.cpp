@@ -227,9 +227,10 @@ namespace {
 // A view used as a loop variable: its cell then holds a number, not a
 // shape. Writing out the run's variables must not read past the store.
 TEST_F(Loop, AViewWrittenAsANumberIsWrittenOutWithinTheStore) {
+  // (DO over a view compiles as a labelled DO: one ENDDO closes the outer loop.)
   const std::string out = scriptrun::run(
       "DIMENSION M(3, 4)\r\nDO R = 1, 3\r\nN = ALIAS(Base=A, Columns=2, Vector=Q, Vector=R)\r\n"
-      "  DO Q = 1, 4\r\n    M(R + 3 * (Q - 1)) = R * 10 + Q\r\n  ENDDO\r\nENDDO\r\nEND\r\n");
+      "  DO Q = 1, 4\r\n    M(R + 3 * (Q - 1)) = R * 10 + Q\r\n  ENDDO\r\nEND\r\n");
   EXPECT_NE(out.find("stop=32767 line=3 key=AliasXeq"), std::string::npos) << out.substr(0, 300);
 }
 
@@ -247,6 +248,37 @@ TEST_F(Loop, AFailedCalculationNamesItsFloatingPointStatus) {
         std::string::npos)
       named = true;
   EXPECT_TRUE(named);
+}
+
+}  // namespace
+
+namespace {
+
+bool boxshows(std::string_view text) {
+  for (const auto& box : plat::message_box_log())
+    if (box.text.find(text) != std::string::npos) return true;
+  return false;
+}
+
+// An index error names the operand and the index, not the element cell.
+TEST_F(Loop, AnIndexErrorNamesTheArrayAndTheIndex) {
+  scriptrun::run("DIMENSION V(3), M(2, 5)\r\nV(5) = 1\r\nEND\r\n");
+  EXPECT_TRUE(boxshows("V has no  column 5"));
+  scriptrun::run("DIMENSION V(3), M(2, 5)\r\nX = M(3, 1)\r\nEND\r\n");
+  EXPECT_TRUE(boxshows("M has no  row 3"));
+}
+
+TEST_F(Loop, AnOptionErrorNamesItsLine) {
+  scriptrun::compile("X = 1\r\nWRITE(FOO=1) X\r\nEND\r\n");
+  EXPECT_TRUE(boxshows("In line 2 the statement WRITE() has no option of the name FOO"));
+}
+
+// A function without a value fails in the statement that called it.
+TEST_F(Loop, AFunctionWithoutAValueFailsInTheCallingStatement) {
+  const std::string out = scriptrun::run(
+      "GOTO 10\r\nFUNCTION F(X)\r\n  Y = X\r\nEND\r\n10 A = 1\r\nB = A + F(2)\r\nEND\r\n");
+  EXPECT_NE(out.find("stop=32767 line=6 key=noFncAssign"), std::string::npos) << out;
+  EXPECT_TRUE(boxshows("The function F, called in statement 6,"));
 }
 
 }  // namespace

@@ -34,7 +34,7 @@ void addspecials() {
        {"$", "$$", "$R", "$C", "$1", "$2", "$CR", "$LF", "$CRLF", "$TAB", "$CMD_LINE"}) {
     SymbolRecord& r = name(++nsym);
     r.type = nm[1] == 'C' || nm[1] == 'L' || nm[1] == 'T' ? 0x40 : 0x80;
-    r.nambeg = static_cast<std::int16_t>(c1top + 1);
+    r.nambeg = c1top + 1;
     r.namlen = static_cast<std::int16_t>(std::string_view(nm).size());
     for (const char* c = nm; *c; ++c) c1namen(++c1top) = *c;
     c1namen(++c1top) = ',';
@@ -47,7 +47,7 @@ std::int32_t addsym(std::string_view nm, int type, int scope) {
   r = SymbolRecord{};
   r.type = static_cast<std::int16_t>(type);
   r.scope = static_cast<std::int16_t>(scope);
-  r.nambeg = static_cast<std::int16_t>(c1top + 1);
+  r.nambeg = c1top + 1;
   r.namlen = static_cast<std::int16_t>(nm.size());
   for (char c : nm) c1namen(++c1top) = c;
   c1namen(++c1top) = ',';

@@ -1,0 +1,60 @@
+// The engine's conversions of one field (io/rwindx.h): what each
+// descriptor does with its field and the item, the free-field numbers, the
+// "std(" formats and the template elements. Used by the engine only.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+#include "io/formatparse.h"
+#include "platform/fixedfield.h"
+
+namespace io::rwf {
+
+// One call of the engine as the conversions see it.
+struct Call {
+  std::string_view fmt;  // the format in use
+  std::int32_t n = 0;    // its length without trailing blanks
+  std::span<char> rec;   // the record (its usable characters)
+  std::int32_t ordinal = 1;
+  std::span<char> text;  // the text item, empty for a number
+  double* num = nullptr;
+  bool writing = false;
+  bool closing = false;  // the closing pass after the last item of a WRITE
+  char* letter = nullptr;
+  std::int32_t* tpos = nullptr;
+  std::int32_t* fpos = nullptr;
+  std::int32_t* irep = nullptr;
+  char* status = nullptr;
+  FmtDescr d;  // the descriptor in hand
+  // The descriptor of the standard format in `fmtwork`, once parsed.
+  bool stdknown = false;
+  bool stdok = false;
+  plat::EditDesc std;
+  bool wrapped = false;  // a text was written in lines of its own
+
+  std::int32_t ltext() const { return static_cast<std::int32_t>(rec.size()); }
+  bool istext() const { return !text.empty(); }
+  void fail(char s) const { *status = s; }
+};
+
+// `fmtwork` := "(" the format's characters from..to ")" (cut to its 60).
+void setstdformat(Call& c, std::int32_t from, std::int32_t to);
+
+// A "std(" format (in `fmtwork`, "std" removed) applied to the record.
+void passthrough(Call& c);
+// A number without a field width (F, or the default format).
+void freefield(Call& c);
+// The field of w characters after text position p (the descriptor's
+// standard format is in `fmtwork`).
+void convert(Call& c, std::int32_t p, std::int32_t w);
+
+// Template mode, the format position negative: one element per call.
+// Returns true when the item was served; false when the template is
+// spent.
+bool templatestep(Call& c);
+// The closing pass of a template: the rest of it is copied.
+void templateclose(Call& c);
+
+}  // namespace io::rwf

@@ -1,0 +1,300 @@
+#include "io/rwindx.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "io/formatparse.h"
+#include "io/picture.h"
+#include "io/rwfields.h"
+#include "io/rwtexts.h"
+
+namespace io {
+
+namespace {
+
+using rwf::Call;
+
+std::int32_t trimmedlength(std::string_view s) {
+  std::size_t n = s.size();
+  while (n > 0 && s[n - 1] == ' ') --n;
+  return static_cast<std::int32_t>(n);
+}
+
+// The text between the quotes of the literal that starts at from.
+std::string_view literaltext(std::string_view fmt, std::int32_t from) {
+  const std::size_t q = fmt.find_first_of("'\"", static_cast<std::size_t>(std::max(from, 1) - 1));
+  if (q == std::string_view::npos) return {};
+  const std::size_t e = fmt.find(fmt[q], q + 1);
+  if (e == std::string_view::npos) return {};
+  return fmt.substr(q + 1, e - q - 1);
+}
+
+// A lower-case "i" (also with the unsigned mark) is the binary integer,
+// as IB is.
+void binaryletter(FmtDescr& d) {
+  if (d.letter == 'I' && (d.written == 'i' || d.written == 'u')) d.letter = 'i';
+}
+
+// The descriptors of the format met last, by position: a format is read
+// once however often the walk passes its descriptors.
+struct ParseMemo {
+  std::string fmt;
+  std::int32_t n = -1;
+  struct Entry {
+    std::int32_t pos, next;
+    FmtDescr d;
+  };
+  std::vector<Entry> entries;
+};
+ParseMemo memo;
+
+void parse(std::string_view fmt, std::int32_t n, std::int32_t& pos, FmtDescr& d) {
+  if (memo.n != n || memo.fmt != fmt) {
+    memo.fmt.assign(fmt);
+    memo.n = n;
+    memo.entries.clear();
+  }
+  for (const ParseMemo::Entry& e : memo.entries) {
+    if (e.pos == pos) {
+      d = e.d;
+      pos = e.next;
+      return;
+    }
+  }
+  const std::int32_t from = pos;
+  PARSENEXTFORMAT(fmt, n, pos, d);
+  binaryletter(d);
+  if (memo.entries.size() < 64) memo.entries.push_back({from, pos, d});
+}
+
+// Walks of a whole group without any progress (an empty group repeated)
+// end the walk.
+constexpr int idlelimit = 10000;
+
+}  // namespace
+
+void RWINDX(std::string_view format, std::int32_t lfmt, std::span<char> record, std::int32_t ltext,
+            std::int32_t ordinal, std::span<char> text, double& number, char& letter,
+            std::int32_t& tpos, std::int32_t& fpos, std::int32_t& irep, char& status) {
+  RwIndxState& s = rwindxstate;
+  lfmt = std::clamp<std::int32_t>(lfmt, 0, static_cast<std::int32_t>(format.size()));
+  ltext = std::clamp<std::int32_t>(ltext, 0, static_cast<std::int32_t>(record.size()));
+  Call c;
+  c.fmt = format.substr(0, static_cast<std::size_t>(lfmt));
+  c.n = trimmedlength(c.fmt);
+  c.rec = record.first(static_cast<std::size_t>(ltext));
+  c.ordinal = ordinal;
+  c.text = text;
+  c.num = &number;
+  c.writing = letter == 'W' || letter == 'w';
+  c.closing = letter == 'w';
+  c.letter = &letter;
+  c.tpos = &tpos;
+  c.fpos = &fpos;
+  c.irep = &irep;
+  c.status = &status;
+  s.served = false;
+  status = ' ';
+
+  // 1. A read first clears its item.
+  if (!c.writing) {
+    std::fill(text.begin(), text.end(), ' ');
+    number = 0.0;
+  }
+  // 2. A standard format is applied whole.
+  const std::string_view copy =
+      c.fmt.substr(0, std::min<std::size_t>(c.fmt.size(), fmtwork.size()));
+  if (!c.closing && trimmedlength(copy) >= 5 && copy.substr(0, 4) == "std(" &&
+      copy[static_cast<std::size_t>(trimmedlength(copy) - 1)] == ')') {
+    fmtwork.set(copy.substr(3, static_cast<std::size_t>(trimmedlength(copy) - 3)));
+    rwf::passthrough(c);
+    letter = 'E';
+    s.served = true;
+    return;
+  }
+  // 3. A spent format starts again; a new record starts the walk afresh.
+  if (tpos < 0) tpos = 0;
+  if (fpos > c.n && irep <= 1) fpos = 1;
+  if (tpos == 0 && (s.ndone <= 0 || std::abs(ordinal) <= 1)) {
+    s.ndone = 0;
+    irep = 1;
+    s.level = 0;
+    s.slashseen = false;
+  }
+  if (c.n == 0) {
+    // A blank format: the default descriptor of the item.
+    c.fmt = text.empty() ? "F" : "A";
+    c.n = 1;
+    if (fpos < 1 || fpos > 1) fpos = 1;
+  }
+
+  int idle = 0;
+  for (;;) {
+    // Template mode: the format is no descriptor list.
+    if (fpos < 0) {
+      if (status == ' ') status = 'a';
+      if (c.closing) {
+        rwf::templateclose(c);
+      } else if (rwf::templatestep(c)) {
+        s.served = true;
+      }
+      return;
+    }
+    // 4. The next descriptor, or the one in hand when it repeats.
+    FmtDescr& d = c.d;
+    if (irep != 1) {
+      std::int32_t p = s.descstart;
+      parse(c.fmt, c.n, p, d);
+      if (d.letter == 'U') s.descstart = d.textstart + 1;
+      if (p < 0) irep = 1;
+    }
+    if (irep == 1) {
+      while (fpos <= c.n && c.fmt[static_cast<std::size_t>(fpos - 1)] == ' ') ++fpos;
+      if (fpos > c.n) return;  // the format is spent
+      // 5. Parse.
+      s.descstart = fpos;
+      std::int32_t p = fpos;
+      parse(c.fmt, c.n, p, d);
+      if (p < 0) {
+        status = 'a';
+        s.tmplstart = s.descstart;
+        s.tmplbase = tpos;
+        s.delimiter = autodelimiter;
+        fpos = -s.descstart;
+        continue;
+      }
+      fpos = p;
+      if (d.letter == '(') {
+        if (s.level >= 8) {
+          status = '1';  // groups nest 8 deep
+          fpos = c.n + 1;
+          return;
+        }
+        ++s.level;
+        s.grouprep[static_cast<std::size_t>(s.level)] = d.repeat;
+        s.groupret[static_cast<std::size_t>(s.level)] = fpos;
+        goto tail;
+      }
+      if (d.letter == ')') {
+        if (s.level == 0) {
+          status = '1';
+          fpos = c.n + 1;
+          return;
+        }
+        auto& rep = s.grouprep[static_cast<std::size_t>(s.level)];
+        if (!c.closing && rep > 1) {
+          --rep;
+          fpos = s.groupret[static_cast<std::size_t>(s.level)];
+          if (++idle > idlelimit) {
+            status = '6';
+            fpos = c.n + 1;
+            return;
+          }
+        } else {
+          --s.level;
+        }
+        goto tail;
+      }
+      if (d.letter == 'U') s.descstart = d.textstart + 1;
+    }
+    // The closing pass writes literals and skips only.
+    if (c.closing && d.letter != 'a' && d.letter != 'X') return;
+    rwf::setstdformat(c, s.descstart, d.letter == 'U' ? d.textend : fpos - 1);
+
+    // 6. The repetitions.
+    for (std::int32_t rep = irep; rep <= d.repeat; ++rep) {
+      irep = rep < d.repeat ? rep + 1 : 1;
+      if (d.letter == 'X') {
+        const std::int32_t w = d.repeat;
+        if (c.writing) {
+          const auto from = static_cast<std::size_t>(std::min(tpos, ltext));
+          const auto to =
+              static_cast<std::size_t>(std::min<std::int64_t>(std::int64_t{tpos} + w, ltext));
+          std::fill(c.rec.begin() + static_cast<std::ptrdiff_t>(from),
+                    c.rec.begin() + static_cast<std::ptrdiff_t>(std::max(from, to)), ' ');
+        }
+        tpos += w;
+        irep = 1;
+        idle = 0;
+        break;
+      }
+      std::string_view lit;
+      std::int32_t w = d.width;
+      if (d.letter == 'a') {
+        lit = literaltext(c.fmt, s.descstart);
+        w = static_cast<std::int32_t>(lit.size());
+      } else if (d.letter == 'A' && w == 0 && c.istext()) {
+        w = std::min(static_cast<std::int32_t>(text.size()), std::max(ltext - tpos, 0));
+        if (w == 0 && c.writing) w = static_cast<std::int32_t>(text.size());
+      }
+      // Room.
+      if (std::int64_t{tpos} + w > ltext) {
+        if (c.writing && ltext - tpos > 0) {
+          w = ltext - tpos;
+        } else {
+          status = '3';
+          fpos = c.n + 1;
+          return;
+        }
+      }
+      if (d.letter == 'a') {
+        if (c.writing)
+          std::copy_n(lit.begin(), w, c.rec.begin() + static_cast<std::ptrdiff_t>(tpos));
+        tpos += w;
+        letter = 'A';
+        if (w > 0) idle = 0;
+        continue;
+      }
+      if (w == 0 && d.letter != 'A') {
+        if (d.letter != 'F') {
+          status = '4';
+          rwdetail.set(std::string_view(&d.letter, 1));
+          fpos = c.n + 1;
+          return;
+        }
+        rwf::freefield(c);
+        s.served = status == ' ';
+        goto after;
+      }
+      const std::int32_t p0 = tpos;
+      ++s.ndone;
+      tpos += w;
+      idle = 0;
+      if (s.ndone < std::abs(ordinal)) continue;  // a field passed over
+      rwf::convert(c, p0, w);
+      s.served = true;
+      goto after;
+    }
+    goto tail;
+
+  after:
+    // 8. A "/" after the descriptor's last repetition ends the record.
+    if (!c.wrapped && irep == 1 && fpos > 1 && fpos <= c.n + 1 &&
+        c.fmt[static_cast<std::size_t>(fpos - 2)] == '/') {
+      letter = '/';
+      s.slashseen = true;
+    }
+    return;
+
+  tail:
+    // 9. On to the next descriptor while the format lasts.
+    if (fpos <= 0) return;
+    if (fpos <= c.n) {
+      if (tpos > ltext + 1) {
+        status = '3';
+        fpos = c.n + 1;
+        return;
+      }
+      irep = 1;
+      continue;
+    }
+    if (!s.slashseen && s.level > 0 && status == ' ') status = '6';
+    return;
+  }
+}
+
+void reset_rwindx() { rwindxstate = RwIndxState{}; }
+
+}  // namespace io

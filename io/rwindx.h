@@ -1,0 +1,73 @@
+// The formatted transfer engine: moves one item of a READ or WRITE between
+// a record text and a script value under a format, one edit descriptor at
+// a time. The caller keeps a cursor per record (text position, 0 at the
+// record start; format position, 1-based; repeat index, 1 = read the next
+// descriptor) and calls the engine once per item, so that the format is
+// walked across the calls; groups opened in one call are closed in a
+// later one.
+//
+// A format that is not a descriptor list is a template (pictures): a
+// separator picture such as ";" or ",;" (each item written without
+// trailing blanks and followed by the next separator, the last one
+// repeating; read as the fields between them), a quote pair such as «""»
+// or «"",» (the item written between the quotes), or a text with text
+// pictures («|Name L    |», alignment L, C or R) and number pictures
+// («<12.3>») into which the items go, the rest of the template copied.
+// A format that begins with "std(" and ends with ")" is applied whole, by
+// the standard conversions, to one item and the whole record.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+namespace io {
+
+// The engine's state between calls; the engine is not re-entered.
+struct RwIndxState {
+  std::int32_t ndone = 0;                  // items served since the record start
+  std::int32_t level = 0;                  // open groups, at most 8
+  std::array<std::int32_t, 9> grouprep{};  // per level 1..8: repeats left
+  std::array<std::int32_t, 9> groupret{};  // per level 1..8: position after its "("
+  std::int32_t descstart = 0;              // format position of the descriptor in hand
+  bool slashseen = false;                  // a "/" ended a record
+  bool served = false;                     // the last call transferred its item
+  // Templates: where the template began in the record and in the format,
+  // and the delimiter of its pictures.
+  std::int32_t tmplbase = 0;
+  std::int32_t tmplstart = 0;
+  char delimiter = 1;
+};
+inline RwIndxState rwindxstate;
+
+// One call. format: its first lfmt characters are used. record: its first
+// ltext characters are the record. ordinal: the item's number within the
+// record (its absolute value; a negative one asks for status "I" instead of
+// "B" when no free-field number is found). text: the item when it is a
+// text (length 1 or more), else number is the item. letter: in "W" writes,
+// "w" is the closing pass after the last item of a WRITE (what is left of
+// the format's literals and template is written, no item), anything else
+// reads; out: the letter of the descriptor that served the item ("E" after
+// a "std(" format, "A" after a literal or template element), or "/" when
+// the record ends here. status: blank, or the character of the failure
+// (rwdetail then holds its detail text).
+//
+// Statuses of the walk: "1" a ")" without its "(", or a ninth nested
+// group; "3" a field beyond the record; "4" a descriptor other than F, A or
+// a literal without a width (rwdetail: its letter); "6" the format ended
+// inside a group; "a" the format is a template (not a failure). Of the
+// conversions: "5" a letter without a conversion for a number (rwdetail:
+// the letter); "8" a value outside a binary or integer field's range; "9"
+// an integer field shows "*"; "B", "I" no free-field number; "F" a field
+// that does not read (rwdetail: the incompatibility text); "G" a binary
+// field of another width than 1, 2, 4, 8 (i) or 4, 8 (f); "H" a binary
+// real field holds no number (the item is 0); "K" a "std(" format failed
+// (iostatw: its status); "M" a text met another descriptor than A.
+void RWINDX(std::string_view format, std::int32_t lfmt, std::span<char> record, std::int32_t ltext,
+            std::int32_t ordinal, std::span<char> text, double& number, char& letter,
+            std::int32_t& tpos, std::int32_t& fpos, std::int32_t& irep, char& status);
+
+void reset_rwindx();
+
+}  // namespace io

@@ -1,0 +1,732 @@
+// READ and WRITE: the record of a file, a text variable or the clipboard
+// taken apart or built item by item through the transfer engine, and the
+// result handed to the status bar, the clipboard, a message box or a file.
+#include "io/rwstatement.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "core/messages.h"
+#include "core/numread.h"
+#include "core/rawmem.h"
+#include "core/runwords.h"
+#include "core/search.h"
+#include "core/symbols.h"
+#include "core/varnamevalue.h"
+#include "exec/optdispatch.h"
+#include "exec/optvalues.h"
+#include "exec/statusbar.h"
+#include "io/clipboard.h"
+#include "io/fileinfo.h"
+#include "io/formatparse.h"
+#include "io/readwrite.h"
+#include "io/rwfiles.h"
+#include "io/rwindx.h"
+#include "io/rwtexts.h"
+
+namespace io {
+
+namespace {
+
+constexpr std::string_view okmarker = "OKrw";
+
+std::vector<RwItem> itemstore;
+
+// One READ or WRITE.
+struct Rw {
+  char letter = 'R';  // R, W, or O (an OPEN with items, which reads)
+  bool write = false;
+  std::int32_t items = 0;
+  Outcome* out = nullptr;
+  std::int32_t unit = 0;
+  std::int32_t mode = 0;   // the unit's rwflag bits
+  std::int32_t recno = 0;  // the record of the transfer
+  bool own = false;        // a file, text, clipboard or title bar target
+  bool hastext = false;    // the work area is the Text variable
+  std::int32_t fmtsym = 0;
+  std::string_view fmt;     // the format, blank when none
+  std::span<char> area;     // the work area
+  std::int32_t ltext = 0;   // the record's usable length
+  std::int32_t count = 0;   // characters transferred
+  std::int32_t served = 0;  // items transferred
+  bool cached = false;      // the work area holds the record already
+  // The items, first written first (the store of the statement being run;
+  // the list is not used once a message box may run other statements).
+  std::vector<RwItem>& list = itemstore;
+  std::int64_t textlength = 0, numbers = 0;
+
+  // The record length of the item list with width characters a number.
+  std::int32_t arglength(std::int32_t width) const {
+    return static_cast<std::int32_t>(
+        std::clamp<std::int64_t>(textlength + numbers * width, 0, 0x7FFFFFFF));
+  }
+  // Takes the items from the operand stack; false (letter D) when one has
+  // no storage. Text positions change when the store grows: taken again
+  // then.
+  bool takeitems() {
+    list.resize(static_cast<std::size_t>(items));
+    textlength = numbers = 0;
+    for (std::int32_t i = 1; i <= items; ++i) {
+      RwItem& it = list[static_cast<std::size_t>(i - 1)];
+      if (!rwitem(rwoperand(i, items), it)) return false;
+      if (it.text) {
+        textlength += it.length;
+      } else {
+        numbers += it.count;
+      }
+    }
+    return true;
+  }
+};
+
+bool isformattedseq(std::int32_t mode) {
+  return (mode & (rwflag::sequential | rwflag::formatted)) ==
+         (rwflag::sequential | rwflag::formatted);
+}
+bool isstream(std::int32_t mode) {
+  return (mode & (rwflag::sequential | rwflag::unformatted)) ==
+         (rwflag::sequential | rwflag::unformatted);
+}
+bool isformatteddirect(std::int32_t mode) {
+  return (mode & (rwflag::direct | rwflag::formatted)) == (rwflag::direct | rwflag::formatted);
+}
+bool isbinary(std::int32_t mode) { return (mode & rwflag::binary) != 0; }
+
+std::string_view trimmed(std::string_view s) {
+  while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+  return s;
+}
+
+std::int32_t filesize(std::int32_t unit) {
+  plat::UnitInfo info;
+  plat::inquire_unit(unit, info);
+  return static_cast<std::int32_t>(std::min<std::int64_t>(info.size, 0x7FFFFFFF));
+}
+
+void notbuilt(Rw& rw) {
+  core::msgkey.set(core::MSGKEY("notYetBuilt"));
+  core::xeqstop = 0x7FFF;
+  rw.out->letter = 'X';
+}
+
+// The format: the Format text, else the format the unit was opened with,
+// else none.
+void findformat(Rw& rw) {
+  std::string_view f;
+  rw.fmtsym = 0;
+  if (rwtext(rwopt(rwslot::format), f)) {
+    rw.fmtsym = rwopt(rwslot::format);
+  } else if (rw.unit != 0 && rwfiles(rw.unit).format > 0 && rwtext(rwfiles(rw.unit).format, f)) {
+    rw.fmtsym = rwfiles(rw.unit).format;
+  }
+}
+
+void resolveformat(Rw& rw) {
+  rw.fmt = {};
+  if (rw.fmtsym != 0) rwtext(rw.fmtsym, rw.fmt);
+}
+
+// Marks the work area as holding record recno of length n.
+void setmarker(const Rw& rw, std::int32_t n) {
+  rwprevrec = rw.recno;
+  rwcachelen = n;
+  if (rw.hastext) {
+    rwcachetop = -1;
+    return;
+  }
+  rwcachetop = core::c1tmptop;
+  for (std::int32_t k = 0; k < 4; ++k)
+    if (core::c1namen.valid(core::c1tmptop + 1 + k))
+      core::c1namen(core::c1tmptop + 1 + k) = okmarker[static_cast<std::size_t>(k)];
+}
+
+bool markerstands() {
+  if (rwcachetop != core::c1tmptop || rwcachelen < 1) return false;
+  for (std::int32_t k = 0; k < 4; ++k) {
+    const std::int32_t at = core::c1tmptop + 1 + k;
+    if (!core::c1namen.valid(at) || core::c1namen(at) != okmarker[static_cast<std::size_t>(k)])
+      return false;
+  }
+  return true;
+}
+
+// The record length a read of the unit takes.
+std::int32_t readlength(const Rw& rw) {
+  const RwFile& r = rwfiles(rw.unit);
+  std::int32_t recl = r.recl;
+  if (isformattedseq(rw.mode)) {
+    // A line has room for 80 characters a number; without items (a
+    // search, a line passed over) the whole line is read.
+    recl = rw.items > 0 ? rw.arglength(80) : std::min(r.recl, rwworklength());
+  } else if (isbinary(rw.mode)) {
+    recl = 0;
+    if (!trimmed(rw.fmt).empty()) {
+      std::int32_t covered = 0;
+      char summary = ' ';
+      GETRECLFROMFMT(recl, rw.fmt, static_cast<std::int32_t>(rw.fmt.size()), covered, fmtnorepeat,
+                     summary);
+    }
+    if (recl < 1) recl = rw.arglength(8);
+  }
+  return std::max(recl, 1);
+}
+
+// Room the statement may need in the work area.
+std::int64_t roomneeded(const Rw& rw, bool reads) {
+  std::int64_t need = std::int64_t{rw.arglength(40)} + 2 * std::int64_t{rw.items} + 1000 +
+                      static_cast<std::int64_t>(rw.fmt.size()) * (rw.items + 1);
+  if (reads) need = std::max<std::int64_t>(need, readlength(rw));
+  return need;
+}
+
+// Grows the character store when the work area is too small for need
+// characters; false when it cannot grow (the run then stops).
+bool room(std::int64_t need) {
+  const std::int64_t have = rwworklength();
+  if (have >= need) return true;
+  std::int32_t extra =
+      static_cast<std::int32_t>(std::min<std::int64_t>(need - have + 4999, 1 << 30));
+  return core::REALLOC(5, extra) && rwworklength() >= need;
+}
+
+// The unit's record: chosen by Recrow (or the next one), read into the
+// work area unless the work area holds it already.
+void chooserecord(Rw& rw, bool reads, bool search) {
+  RwFile& r = rwfiles(rw.unit);
+  std::int32_t recno = exec::KEYVALUE(rwopt(rwslot::recrow));
+  if (reads && !search && !rw.hastext && recno > 0 && recno == rwprevrec && markerstands()) {
+    rw.recno = recno;
+    rw.cached = true;
+    return;
+  }
+  rwprevrec = 0;
+  if (recno < 1) {
+    recno = r.position + 1;
+  } else if (reads && isformattedseq(rw.mode)) {
+    // Without a line index a text file is read forward to the record.
+    if (recno <= r.position) {
+      plat::rewind_unit(rw.unit);
+      r.position = 0;
+    }
+    while (r.position < recno - 1) {
+      std::int32_t st = 0;
+      READSEQFMT(rw.unit, {}, 0, st);
+      if (st != 0) {
+        rw.out->status = st;
+        return;
+      }
+      ++r.position;
+    }
+  }
+  rw.recno = recno;
+  r.position = recno;
+}
+
+// Reads the chosen record into the work area; false on a failure (the
+// status is set).
+bool readrecord(Rw& rw) {
+  if (rw.cached) {
+    rw.ltext = std::min<std::int32_t>(rwcachelen, static_cast<std::int32_t>(rw.area.size()));
+    return true;
+  }
+  const std::int32_t recl =
+      std::min<std::int32_t>(readlength(rw), static_cast<std::int32_t>(rw.area.size()));
+  std::int32_t st = 0, got = recl;
+  std::fill(rw.area.begin(), rw.area.begin() + recl, ' ');
+  if (isformattedseq(rw.mode)) {
+    READSEQFMT(rw.unit, rw.area, recl, st);
+  } else if (isformatteddirect(rw.mode)) {
+    READDIRFMT(rw.unit, rw.area, recl, rw.recno, st);
+  } else {
+    READDIRUNF(rw.unit, rw.area, recl, rw.recno, st);
+    if (isbinary(rw.mode) && st == plat::iostat_no_record) {
+      // Beyond the end: the bytes that exist.
+      got = std::max(std::min(recl, filesize(rw.unit) - rw.recno + 1), 0);
+      st = got > 0 ? 0 : plat::iostat_eof;
+      std::fill(rw.area.begin() + got, rw.area.begin() + recl, ' ');
+    }
+  }
+  if (st != 0) {
+    rw.out->status = st;
+    return false;
+  }
+  // A record cut at the end of the file reads as blank padded.
+  setmarker(rw, recl);
+  if (isbinary(rw.mode)) rwfiles(rw.unit).position = rw.recno + got - 1;
+  rw.ltext = recl;
+  return true;
+}
+
+// SEArch: the text is looked for record after record; Recrow receives
+// where it was found (0 at the end of the file).
+// The search text of SEArch and its options ("::" and letters: C case
+// matters, W whole words); false when it is not longer than one character.
+bool searchtext(std::string_view& pattern, int& options) {
+  std::string_view text;
+  rwtext(rwopt(rwslot::search), text);
+  pattern = trimmed(text);
+  options = 0;
+  if (const auto sep = text.find("::"); sep != std::string_view::npos) {
+    for (char ch : text.substr(sep + 2)) {
+      if (ch == 'C' || ch == 'c') options |= core::so_case;
+      if (ch == 'W' || ch == 'w') options |= core::so_words;
+    }
+    pattern = text.substr(0, sep);
+  }
+  return trimmed(pattern).size() > 1;
+}
+
+void searchrecords(Rw& rw) {
+  std::string_view pattern;
+  int options = 0;
+  searchtext(pattern, options);
+  const auto plen = static_cast<std::int32_t>(trimmed(pattern).size());
+  const std::int32_t slot = rwopt(rwslot::recrow);
+  for (;;) {
+    int notfound = 1;
+    const std::string_view rec(rw.area.data(), static_cast<std::size_t>(rw.ltext));
+    const int p = rw.ltext > 0 ? core::SEARCH(rec, pattern, 1, rw.ltext, options, notfound) : 0;
+    if (p > 0) {
+      const double at =
+          isbinary(rw.mode) ? rw.recno + p - 1.0 : rw.recno + p * static_cast<double>(0.000001f);
+      core::SETZTOR8(slot, at);
+      return;
+    }
+    RwFile& r = rwfiles(rw.unit);
+    rw.recno = isbinary(rw.mode) ? std::max(r.position - plen + 1, rw.recno + 1) : rw.recno + 1;
+    if (!isbinary(rw.mode)) r.position = rw.recno;
+    rw.cached = false;
+    if (!readrecord(rw)) {
+      if (rw.out->status == plat::iostat_eof || rw.out->status == plat::iostat_no_record) {
+        rw.out->status = 0;
+        core::SETZTOR8(slot, 0.0);
+      }
+      return;
+    }
+  }
+}
+
+// A stream file: the items straight from the file, 8 bytes a number.
+void streamread(Rw& rw) {
+  for (const RwItem& it : rw.list) {
+    std::int32_t st = 0;
+    if (it.text) {
+      std::span<char> t(core::c1namen.ptr(it.first), static_cast<std::size_t>(it.length));
+      if (it.writable) std::fill(t.begin(), t.end(), ' ');
+      std::vector<char> scratch;
+      if (!it.writable) {
+        scratch.assign(t.size(), ' ');
+        t = scratch;
+      }
+      READSEQUNF(rw.unit, t, it.length, st);
+      if (st != 0) return;
+      rw.count += it.length;
+    } else {
+      std::vector<char> buf(static_cast<std::size_t>(it.count) * 8);
+      READSEQUNF(rw.unit, buf, static_cast<std::int32_t>(buf.size()), st);
+      if (st != 0) return;  // the items not read keep their values
+      for (std::int32_t e = 0; e < it.count; ++e) {
+        double v = 0;
+        std::memcpy(&v, buf.data() + 8 * e, 8);
+        if (it.array) {
+          core::z(it.cell + e) = v;
+        } else if (it.writable) {
+          core::z(it.cell) = v;
+        }
+      }
+      rw.count += static_cast<std::int32_t>(buf.size());
+    }
+    ++rw.served;
+  }
+}
+
+// Clears what is left of the items after a free-field read ran out of
+// numbers: from element e of item i on (the item in hand was cleared by
+// the engine).
+void clearrest(const Rw& rw, std::int32_t i, std::int32_t e) {
+  for (; i <= rw.items; ++i, e = 0) {
+    const RwItem& it = rw.list[static_cast<std::size_t>(i - 1)];
+    if (!it.writable) continue;
+    if (it.text) {
+      std::fill_n(core::c1namen.ptr(it.first), it.length, ' ');
+    } else {
+      for (std::int32_t k = e; k < it.count; ++k) core::z(it.cell + k) = 0.0;
+    }
+  }
+}
+
+// Name: the item as its name, "=" and its value.
+void namevalue(Rw& rw, const RwItem& it, std::int32_t& tpos, bool lineend) {
+  const std::int32_t room = rw.ltext - tpos;
+  if (room <= 0) {
+    rw.out->letter = '3';
+    return;
+  }
+  std::span<char> at =
+      rw.area.subspan(static_cast<std::size_t>(tpos), static_cast<std::size_t>(room));
+  std::fill(at.begin(), at.end(), ' ');
+  std::int32_t length = 0;
+  core::NAMEEQUALSVALUE(it.k, at, room, length);
+  tpos += length;
+  const bool colon = length > 0 && at[static_cast<std::size_t>(length - 1)] == ':';
+  if (!colon && lineend && tpos + 2 <= rw.ltext) {
+    rw.area[static_cast<std::size_t>(tpos)] = '\r';
+    rw.area[static_cast<std::size_t>(tpos) + 1] = '\n';
+    tpos += 2;
+  }
+  ++rw.served;
+}
+
+bool endswithslash(std::string_view f) {
+  f = trimmed(f);
+  return !f.empty() && f.back() == '/';
+}
+
+// Puts CR LF at tpos, the blanks before it dropped.
+void linebreak(const Rw& rw, std::int32_t& tpos) {
+  while (tpos > 0 && rw.area[static_cast<std::size_t>(tpos - 1)] == ' ') --tpos;
+  if (tpos + 2 > rw.ltext) return;
+  rw.area[static_cast<std::size_t>(tpos)] = '\r';
+  rw.area[static_cast<std::size_t>(tpos) + 1] = '\n';
+  tpos += 2;
+}
+
+// The items, one after the other, through the engine.
+void itemloop(Rw& rw) {
+  const std::int32_t column = exec::KEYVALUE(rwopt(rwslot::column));
+  std::int32_t tpos = 0, fpos = 1, irep = 1, inrecord = 0;
+  const bool goon = rw.own && column >= 1 && rw.recno == rwcursor.recno;
+  if (!rw.unit && !goon && rwopt(rwslot::recrow) < 0) rw.recno = rwcursor.recno + 1;
+  if (goon) {
+    tpos = std::min<std::int32_t>(rwcursor.tpos, rw.ltext);
+    fpos = rwcursor.fpos;
+    irep = rwcursor.irep;
+    inrecord = rwcursor.served;
+    if (rw.write && !rw.hastext) {
+      const std::size_t n = std::min(rwcursor.record.size(), rw.area.size());
+      std::copy_n(rwcursor.record.begin(), n, rw.area.begin());
+    }
+  } else {
+    reset_rwindx();
+  }
+  if (rw.write && rw.unit == 0 && rw.hastext && rwgiven(rwslot::append))
+    tpos =
+        static_cast<std::int32_t>(trimmed(std::string_view(rw.area.data(), rw.area.size())).size());
+  const bool clip = rwgiven(rwslot::clipboard);
+  if (!rw.write && clip) {
+    std::fill(rw.area.begin(), rw.area.begin() + rw.ltext, ' ');
+    CLIPBORD('R', rw.area, rw.ltext);
+  }
+  const char dir = rw.write || !rw.own ? 'W' : 'R';
+  const bool named = rw.write && rwgiven(rwslot::name);
+  const bool bar = rw.write && rwgiven(rwslot::statusbar);
+  const std::int32_t room = rw.write ? exec::KEYVALUE(rwopt(rwslot::length)) : 0;
+  const bool noformat = trimmed(rw.fmt).empty();
+  const auto lfmt = static_cast<std::int32_t>(rw.fmt.size());
+  bool templ = false;
+  std::int32_t written = tpos;  // the furthest text position an item started at
+  Outcome& out = *rw.out;
+
+  if (rw.items == 0 && rw.write && !noformat) {
+    // A pass without items writes what the format holds before its first
+    // data descriptor.
+    char letter = 'w', st = ' ';
+    double none = 0.0;
+    RWINDX(rw.fmt, lfmt, rw.area, rw.ltext, 1, {}, none, letter, tpos, fpos, irep, st);
+  }
+  bool ended = false;  // the record ran out of numbers
+  for (std::int32_t i = 1; i <= rw.items && out.letter == ' ' && !ended; ++i) {
+    const RwItem& it = rw.list[static_cast<std::size_t>(i - 1)];
+    if (named) {
+      // One line an item; the last line of a file record ends with the record.
+      namevalue(rw, it, tpos, !bar && !(rw.unit != 0 && i == rw.items));
+      continue;
+    }
+    const std::int32_t elements = it.text ? 1 : it.count;
+    for (std::int32_t e = 0; e < elements && out.letter == ' '; ++e) {
+      if (rw.write && !templ) {
+        const std::int32_t to = std::min(tpos + 1000, rw.ltext);
+        if (to > tpos) std::fill(rw.area.begin() + tpos, rw.area.begin() + to, ' ');
+      }
+      std::span<char> text;
+      std::vector<char> scratch;
+      double v = 0.0;
+      if (it.text) {
+        text = {core::c1namen.ptr(it.first), static_cast<std::size_t>(it.length)};
+        if (!rw.write && !it.writable) {
+          scratch.assign(text.begin(), text.end());
+          text = scratch;
+        }
+        if (!rw.write && clip && it.length > rw.ltext - tpos) {
+          CLIPBORD('R', text, it.length);  // straight from the clipboard
+          ++rw.served;
+          continue;
+        }
+      } else {
+        v = core::z(it.cell + e);
+      }
+      written = std::max(written, tpos);
+      std::int32_t limit = rw.ltext;
+      if (room > 0 && !it.text)
+        limit = std::min<std::int32_t>(limit, tpos + room + (v < 0 ? 1 : 0));
+      char letter = dir, st = ' ';
+      RWINDX(rw.fmt, lfmt, rw.area, limit, inrecord + 1, text, v, letter, tpos, fpos, irep, st);
+      if (!rwindxstate.served && (st == ' ' || st == 'a') && letter != '/') {
+        // The format was spent: it starts again for this item.
+        letter = dir;
+        RWINDX(rw.fmt, lfmt, rw.area, limit, inrecord + 1, text, v, letter, tpos, fpos, irep, st);
+      }
+      if (!it.text && !rw.write && rwindxstate.served && (it.array || it.writable))
+        core::z(it.cell + e) = v;
+      if (st == 'a') templ = true;
+      if (st == 'B') {
+        clearrest(rw, i, e);
+        ended = true;
+        break;
+      }
+      if (st != ' ' && st != 'x' && st != 'a') {
+        out.letter = st;
+        if (st != '2' && rwindxstate.served) ++rw.served;
+        break;
+      }
+      if (letter == '/') {
+        if (!endswithslash(rw.fmt)) {
+          if (rw.write) {
+            linebreak(rw, tpos);
+          } else {
+            if (tpos < rw.ltext && rw.area[static_cast<std::size_t>(tpos)] == '\r') ++tpos;
+            if (tpos < rw.ltext && rw.area[static_cast<std::size_t>(tpos)] == '\n') ++tpos;
+          }
+        }
+      } else if (!rwindxstate.served || letter == dir) {
+        out.letter = 'A';
+        break;
+      } else if (std::string_view("AEFGBIOZLUif").find(letter) == std::string_view::npos) {
+        int answer = 0;
+        rwdetail.set(std::string_view(&letter, 1));
+        core::MSGBOXFROMHELP("msgAEFGBIOZLif", rwdetail.trimmed(), answer);
+        out.letter = 'X';
+        break;
+      }
+      if (rwindxstate.served) {
+        ++rw.served;
+        ++inrecord;
+      }
+      // Without a format a matrix is written one row per line.
+      if (rw.write && noformat && it.array && (e + 1) % it.cols == 0 &&
+          !(i == rw.items && e + 1 == elements))
+        linebreak(rw, tpos);
+    }
+  }
+  if (rw.write && out.letter == ' ') {
+    const std::int32_t f = fpos;
+    const auto n = static_cast<std::int32_t>(trimmed(rw.fmt).size());
+    if (!noformat && rw.items > 0 && ((f > 1 && f <= n) || f < -1)) {
+      // What is left of the format's literals and template.
+      char letter = 'w', st = ' ';
+      double none = 0.0;
+      RWINDX(rw.fmt, lfmt, rw.area, rw.ltext, inrecord + 1, {}, none, letter, tpos, fpos, irep, st);
+    }
+    // The rest of a Text variable; of the work area as far as the items
+    // may have written.
+    const std::int32_t end = rw.hastext ? static_cast<std::int32_t>(rw.area.size())
+                                        : std::min(rw.ltext, std::max(tpos, written) + 1000);
+    if (end > tpos) std::fill(rw.area.begin() + tpos, rw.area.begin() + end, ' ');
+  }
+  rw.count = tpos;
+  rwcursor.recno = rw.recno;
+  rwcursor.tpos = tpos;
+  rwcursor.fpos = fpos;
+  rwcursor.irep = irep;
+  rwcursor.served = inrecord;
+  rwcursor.record.assign(rw.area.data(), static_cast<std::size_t>(std::clamp(tpos, 0, rw.ltext)));
+}
+
+// The record to its unit.
+void writerecord(Rw& rw) {
+  RwFile& r = rwfiles(rw.unit);
+  std::int32_t n = rw.count;
+  if ((rw.mode & rwflag::sequential) && !(rw.mode & rwflag::unformatted))
+    n = static_cast<std::int32_t>(
+        trimmed(std::string_view(rw.area.data(), static_cast<std::size_t>(n))).size());
+  const std::string_view rec(rw.area.data(), static_cast<std::size_t>(n));
+  std::int32_t st = 0;
+  std::int64_t at = rw.recno;
+  const bool append = rwgiven(rwslot::append);
+  if (isformattedseq(rw.mode)) {
+    if (append) plat::position_unit(rw.unit, std::int64_t{filesize(rw.unit)} + 1);
+    WRITESEQFMT(rw.unit, rec, n, st);
+  } else if (isstream(rw.mode)) {
+    WRITESEQUNF(rw.unit, rec, n, st);
+  } else if (isformatteddirect(rw.mode)) {
+    WRITEDIRFMT(rw.unit, rec, n, rw.recno, st);
+  } else {
+    if (append) at = r.filelength + 1;
+    WRITEDIRUNF(rw.unit, rec, n, at, st);
+  }
+  if (st != 0) {
+    rw.out->status = st;
+    return;
+  }
+  if (isbinary(rw.mode)) r.position = static_cast<std::int32_t>(at) + std::max(n, 1) - 1;
+  setmarker(rw, n);
+}
+
+// The message box of Messagebox: its letters, the text of the record, the
+// button pressed; OnButton goes on at its label for the buttons that the
+// letters A, B and C name.
+void messagebox(Rw& rw) {
+  std::string letters = "O";
+  std::string_view given;
+  if (rwtext(rwopt(rwslot::messagebox), given)) letters = std::string(given.substr(0, 16));
+  const std::string_view text =
+      trimmed(std::string_view(rw.area.data(), static_cast<std::size_t>(rw.count)));
+  int answer = 0;
+  core::MESSAGEBOXC1(letters, text, static_cast<int>(text.size()), answer);
+  rw.count = answer;
+  rw.out->button = answer;
+  const std::int32_t label = rwopt(rwslot::onbutton);
+  if (label <= 0 || answer < 1 || answer > 3) return;
+  if (letters.find("ABC"[answer - 1]) == std::string::npos) return;
+  std::string name;
+  std::string_view t;
+  if (rwtext(label, t)) {
+    name = std::string(trimmed(t));
+  } else if (label <= core::nsym) {
+    name = std::string(core::symbolname(label));
+  } else if (core::z.valid(label)) {
+    name = std::to_string(core::nearesti4(core::z(label)));
+  }
+  std::int32_t k = 0;
+  if (!name.empty() && core::FINDSN(name, k, 2) && core::I2EQUZ(1, k) > 0) {
+    core::xeqline = core::I2EQUZ(1, k) - 1;  // the statement's end steps on to the label
+    core::iostatw[0] = static_cast<std::int16_t>(answer);
+  }
+}
+
+}  // namespace
+
+void rwtransfer(char letter, std::int32_t items, Outcome& out) {
+  Rw rw;
+  rw.letter = letter;
+  rw.write = letter == 'W';
+  rw.items = items;
+  rw.out = &out;
+  rw.unit = out.unit;
+  out.served = 0;
+  const std::int32_t filek = rwopt(rwslot::file);
+  const std::int32_t textk = rwopt(rwslot::text);
+  const bool search = rwopt(rwslot::search) > 0 && !rw.write;
+  if (search) {
+    std::string_view pattern;
+    int options = 0;
+    if (!searchtext(pattern, options)) {
+      out.letter = 'O';
+      return;
+    }
+  }
+  if (filek != 0 && rw.unit == 0 && (items > 0 || search)) {
+    if (rw.write && rwgiven(rwslot::windowhandle)) return notbuilt(rw);
+    out.letter = 'J';
+    return;
+  }
+  rw.hastext = textk != 0;
+  if (rw.hastext) {
+    std::int32_t first = 0, last = 0;
+    if (textk < 0 || core::ISCHARCHECKED(textk, first, last) <= 0) {
+      out.letter = 'N';
+      return;
+    }
+    if (rw.write && core::NAMTYP(textk, 0x41) == 0x41) {
+      out.letter = 'L';
+      return;
+    }
+  }
+  if (!rw.takeitems()) {
+    out.letter = 'D';
+    for (const RwItem& it : rw.list)
+      if (it.k != 0) rwdetail.set(core::symbolname(it.k));
+    return;
+  }
+  const bool clip = rwgiven(rwslot::clipboard);
+  const bool box = rwopt(rwslot::messagebox) != 0;
+  const bool bar = rw.write && rwgiven(rwslot::statusbar);
+  rw.own = filek != 0 || rw.hastext || clip || rwgiven(rwslot::titlebar);
+  if (rw.write && rwgiven(rwslot::titlebar)) return notbuilt(rw);
+  if (!rw.own && !box && !bar) return notbuilt(rw);  // a window's text
+
+  if (rw.unit != 0) rw.mode = rwfiles(rw.unit).mode;
+  const bool transfers = rw.unit != 0 && (items > 0 || search || exec::noptions == 1);
+  const bool reads = transfers && !rw.write && !isstream(rw.mode);
+  findformat(rw);
+  resolveformat(rw);
+  if (!rw.hastext && rwworklength() < roomneeded(rw, reads)) {
+    if (!room(roomneeded(rw, reads))) {
+      out.letter = 'X';  // the store has reached its limit: the run stops
+      return;
+    }
+    rw.takeitems();  // the texts have moved
+  }
+  resolveformat(rw);
+  if (rw.hastext) {
+    std::int32_t first = 0, last = 0;
+    core::ISCHARCHECKED(textk, first, last);
+    rw.area = {core::c1namen.ptr(first), static_cast<std::size_t>(last - first + 1)};
+  } else {
+    rw.area = {core::c1namen.ptr(rwworkfirst()), static_cast<std::size_t>(rwworklength())};
+  }
+  rw.ltext = static_cast<std::int32_t>(rw.area.size());
+  if (rw.write && rw.unit != 0 && (rw.mode & rwflag::direct) && !isbinary(rw.mode))
+    rw.ltext = std::min(rw.ltext, std::max(rwfiles(rw.unit).recl, 1));
+
+  if (transfers && isstream(rw.mode)) {
+    const std::int32_t r = exec::KEYVALUE(rwopt(rwslot::recrow));
+    if (r > 0) {
+      out.status = plat::position_unit(rw.unit, r);
+      if (out.status != 0) return;
+    }
+    if (!rw.write) {
+      streamread(rw);
+      out.served = rw.served;
+      if (core::z.valid(core::iresult)) core::z(core::iresult) = rw.count;
+      return;
+    }
+  } else if (transfers) {
+    // A search that meets the end of the file leaves Recrow 0.
+    auto searchend = [&] {
+      if (search && (out.status == plat::iostat_eof || out.status == plat::iostat_no_record)) {
+        out.status = 0;
+        core::SETZTOR8(rwopt(rwslot::recrow), 0.0);
+      }
+    };
+    chooserecord(rw, reads || search, search);
+    if (out.status != 0) return searchend();
+    if (reads || search) {
+      if (!readrecord(rw)) return searchend();
+      if (search) return searchrecords(rw);
+    }
+  }
+  if (items > 0 || rw.write || !transfers) itemloop(rw);
+  out.served = rw.served;
+  if (out.letter == 'X') return;
+
+  if (out.letter == ' ') {
+    if (bar) {
+      const std::string_view text(rw.area.data(),
+                                  static_cast<std::size_t>(std::min(rw.count, 256)));
+      exec::STATUSBAR(trimmed(text));
+      rw.count = 0;
+    } else if (rw.write && clip) {
+      CLIPBORD('W', rw.area, rw.count);
+    } else if (box) {
+      messagebox(rw);
+    }
+    if (rw.write && transfers) writerecord(rw);
+  }
+  if (core::z.valid(core::iresult)) core::z(core::iresult) = rw.count;
+}
+
+}  // namespace io

@@ -1,0 +1,59 @@
+// The parts of OPEN, READ and WRITE that their files share (one routine,
+// READWRITE, io/readwrite.h): the outcome of a statement, the option
+// readers, the items on the operand stack, and the transfers of READ and
+// WRITE.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+#include "core/stores.h"
+
+namespace io {
+
+// The outcome of one statement: the run-time status and the statement's
+// own error letter (blank when none).
+struct Outcome {
+  std::int32_t status = 0;
+  char letter = ' ';
+  std::int32_t unit = 0;     // the unit the statement ends on, 0 when none
+  bool named = false;        // FIle gave a file name
+  std::int32_t served = -1;  // items transferred, -1 when no transfer ran
+  std::int32_t button = 0;   // the button that closed a message box
+};
+
+// The record work area: the free part of the character store between the
+// temporary strings and the texts of the variables.
+inline std::int32_t rwworkfirst() { return core::c1tmptop + 5; }
+inline std::int32_t rwworklength() { return (core::c1limit - 15) - rwworkfirst() + 1; }
+
+std::int32_t rwopt(int k);  // the option slot
+bool rwgiven(int k);        // KWPRESENTBUTNOT0
+// The text of a character value, empty (and false) for anything else.
+bool rwtext(std::int32_t k, std::string_view& text);
+
+// One item of the list: a text, or numbers (a scalar, a temporary cell or
+// the elements of an array).
+struct RwItem {
+  std::int32_t k = 0;  // the operand
+  bool text = false;
+  bool writable = true;     // a variable, not a constant
+  std::int32_t first = 0;   // text: its characters in `c1namen`
+  std::int32_t length = 0;  // text: its length
+  std::int32_t cell = 0;    // numbers: the first cell in `z`
+  std::int32_t count = 1;   // numbers: the element count
+  std::int32_t cols = 1;    // array: its columns, a row's length
+  bool array = false;
+};
+// The item of operand k; false when it has no storage (an array without
+// elements, a view whose text is not valid).
+bool rwitem(std::int32_t k, RwItem& it);
+// The operand of item i (1 = the first written) of the n on the stack.
+std::int32_t rwoperand(std::int32_t i, std::int32_t n);
+
+// READ ("R"), WRITE ("W") and the transfer of an OPEN with items ("O",
+// which reads) after the prologue; out.unit is the statement's unit.
+void rwtransfer(char letter, std::int32_t items, Outcome& out);
+
+}  // namespace io

@@ -1,0 +1,348 @@
+// The transfer engine over one record, called item after item as READ and
+// WRITE call it: the walk of the format across calls and the field
+// conversions at their edges.
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "io/rwindx.h"
+#include "io/rwtexts.h"
+
+using namespace io;
+
+namespace {
+
+// One record and its cursor.
+struct Record {
+  std::string fmt;
+  std::string rec;
+  std::int32_t tpos = 0, fpos = 1, irep = 1, ordinal = 0;
+  char letter = ' ', status = ' ';
+
+  Record(std::string f, std::size_t len, char fill = ' ') : fmt(std::move(f)), rec(len, fill) {
+    reset_rwindx();
+  }
+  void call(char dir, std::span<char> text, double& v) {
+    letter = dir;
+    RWINDX(fmt, static_cast<std::int32_t>(fmt.size()), rec, static_cast<std::int32_t>(rec.size()),
+           ordinal + 1, text, v, letter, tpos, fpos, irep, status);
+    if (rwindxstate.served) ++ordinal;
+  }
+  char put(double v) {
+    call('W', {}, v);
+    return status;
+  }
+  char put(std::string text) {
+    double v = 0;
+    call('W', text, v);
+    return status;
+  }
+  double get() {
+    double v = -1;
+    call('R', {}, v);
+    return v;
+  }
+  std::string gettext(std::size_t n) {
+    std::string t(n, '#');
+    double v = 0;
+    call('R', t, v);
+    return t;
+  }
+  std::string written() const { return rec.substr(0, static_cast<std::size_t>(tpos)); }
+};
+
+std::string bytes(const std::string& s, std::size_t n) { return s.substr(0, n); }
+
+}  // namespace
+
+TEST(FormatEngine, BlankFormatsAndStandardFormats) {
+  Record r("   ", 20);
+  r.rec = "hello 3.5 x";
+  EXPECT_EQ(r.gettext(5), "hello");
+  EXPECT_EQ(r.letter, 'A');
+  EXPECT_EQ(r.get(), 3.5);  // a free-field number
+  EXPECT_EQ(r.letter, 'F');
+  EXPECT_EQ(r.fmt, "   ");  // the caller's format stays blank
+
+  Record s("std(F8.3)", 12);
+  EXPECT_EQ(s.put(3.14159), ' ');
+  EXPECT_EQ(s.rec.substr(0, 8), "   3.142");
+  EXPECT_EQ(s.letter, 'E');
+  EXPECT_EQ(s.tpos, 8);
+  Record t("std(I5)", 5);
+  t.put(42.6);
+  EXPECT_EQ(t.rec, "   43");
+  Record u("std(I5)", 8);
+  u.rec = "  -17   ";
+  EXPECT_EQ(u.get(), -17);
+  Record k("std(I3,I3)", 2);
+  EXPECT_EQ(k.put(1), 'K');  // the record is shorter than the format writes
+}
+
+TEST(FormatEngine, GroupsRepeatsAndTheSpentFormat) {
+  Record r("2(I3)", 20);
+  for (double v : {1, 2}) EXPECT_EQ(r.put(v), ' ');
+  // The third item meets the spent group: no transfer, the format spent.
+  double v3 = 3;
+  r.call('W', {}, v3);
+  EXPECT_FALSE(rwindxstate.served);
+  EXPECT_GT(r.fpos, 5);
+  r.put(3.0);  // the next call starts the format again
+  EXPECT_TRUE(rwindxstate.served);
+  EXPECT_EQ(r.written(), "  1  2  3");
+
+  Record open("(5X", 10);
+  EXPECT_EQ(open.put(1), '6');
+  Record close("I3)", 10);
+  EXPECT_EQ(close.put(1), ' ');
+  EXPECT_EQ(close.put(2), '1');
+
+  Record eight("((((((((I3))))))))", 6);
+  EXPECT_EQ(eight.put(5), ' ');
+  Record nine("(((((((((I3)))))))))", 6);
+  EXPECT_EQ(nine.put(5), '1');
+  EXPECT_EQ(nine.rec, "      ");  // nothing written past the stacks
+
+  Record slash("I3/I3", 10);
+  slash.put(1);
+  EXPECT_EQ(slash.letter, '/');
+  Record skip("5X,I3", 10, '#');
+  skip.put(7);
+  EXPECT_EQ(skip.written(), "       7");
+  Record rep("3I2,A2", 10);
+  for (double v : {1, 2, 3}) rep.put(v);
+  rep.put("ab");
+  EXPECT_EQ(rep.written(), " 1 2 3ab");
+  Record empty("()", 10);
+  EXPECT_EQ(empty.put(1), '6');  // an empty group repeated ends the walk
+}
+
+TEST(FormatEngine, RoomAndLiterals) {
+  Record r("F10.2", 8);
+  r.rec = "    1.25";
+  r.get();
+  EXPECT_EQ(r.status, '3');
+  Record w("I5,I5", 7);
+  w.put(1);
+  EXPECT_EQ(w.put(123), '9');  // writing shrinks the field to the room left
+  EXPECT_EQ(w.written(), "    1**");
+  EXPECT_EQ(w.put(4), '3');
+
+  Record lit("'x=',I2,' cm'", 12);
+  lit.put(5);
+  lit.letter = 'w';
+  double none = 0;
+  lit.call('w', {}, none);
+  EXPECT_EQ(lit.written(), "x= 5 cm");
+  Record lit2("(I2,' cm')", 12);
+  lit2.put(1);
+  lit2.put(2);  // the literal does not take the item
+  EXPECT_EQ(lit2.written(), " 1 cm 2");
+}
+
+TEST(FieldConversions, NumbersWritten) {
+  struct Case {
+    const char* fmt;
+    double v;
+    const char* out;
+    char status;
+  } cases[] = {
+      {"I5", 2.7, "    2", ' '},
+      {"I5", -2.7, "   -2", ' '},
+      {"B8", -1.0, "********", '9'},
+      {"B8", NAN, "********", '8'},
+      {"B8", 5, "     101", ' '},
+      {"I5", 1.0e30, "*****", '8'},
+      {"I10", NAN, "********  ", '8'},
+      {"I5", 123456.0, "*****", '9'},
+      {"Z4", 255, "  FF", ' '},
+      {"O4", 8, "  10", ' '},
+      {"F6.2", 3.14159, "  3.14", ' '},
+      {"F8", 1.5, "1.5     ", ' '},  // no decimals: the plain writer
+      {"E10.3", 1234.5, " 0.123E+04", ' '},
+      {"ES10.3", 1234.5, " 1.235E+03", ' '},
+      {"G10.3", 2.5, "  2.50    ", ' '},
+      {"L3", 2, "  T", ' '},
+      {"L3", 0, "  F", ' '},
+  };
+  for (const Case& c : cases) {
+    Record r(c.fmt, std::strlen(c.out));
+    EXPECT_EQ(r.put(c.v), c.status) << c.fmt << " " << c.v;
+    EXPECT_EQ(r.rec, c.out) << c.fmt << " " << c.v;
+  }
+}
+
+TEST(FieldConversions, NumbersRead) {
+  Record blank("F8.2", 8);
+  EXPECT_EQ(blank.get(), 0.0);
+  EXPECT_EQ(blank.status, ' ');
+  Record abc("F8.2", 8);
+  abc.rec = "abc     ";
+  abc.get();
+  EXPECT_EQ(abc.status, 'F');
+  EXPECT_EQ(rwdetail.trimmed(), "\"abc\" is incompatible with FMT = \"(F8.2)\"");
+  Record loose("F8.2", 8);
+  loose.rec = " 1.5kg  ";  // the standard conversion fails, the plain reader not
+  EXPECT_EQ(loose.get(), 1.5);
+  Record ints("I3,Z2,B3,L2", 10);
+  ints.rec = " -4ff101 T";
+  EXPECT_EQ(ints.get(), -4);
+  EXPECT_EQ(ints.get(), 255);
+  EXPECT_EQ(ints.get(), 5);
+  EXPECT_EQ(ints.get(), 1);
+  Record bad("I3", 3);
+  bad.rec = "1.5";
+  bad.get();
+  EXPECT_EQ(bad.status, 'F');
+  Record letter("A2", 2);
+  letter.get();
+  EXPECT_EQ(letter.status, '5');
+  EXPECT_EQ(rwdetail.trimmed(), "A");
+}
+
+TEST(FieldConversions, BinaryFields) {
+  Record r("i1,i2,i4,i8,iu4,fb8,fb4", 31);
+  for (double v : {300.0, -2.0, 70000.0, -5.0, 4294967295.0, 0.1, 1.5}) EXPECT_EQ(r.put(v), ' ');
+  EXPECT_EQ(static_cast<unsigned char>(r.rec[0]), 44);  // 300 modulo 256
+  EXPECT_EQ(bytes(r.rec.substr(1), 2), std::string("\xFE\xFF", 2));
+  std::int32_t i4 = 0;
+  std::memcpy(&i4, r.rec.data() + 3, 4);
+  EXPECT_EQ(i4, 70000);
+  std::int64_t i8 = 0;
+  std::memcpy(&i8, r.rec.data() + 7, 8);
+  EXPECT_EQ(i8, -5);
+  r.tpos = 0;
+  r.fpos = 1;
+  r.ordinal = 0;
+  EXPECT_EQ(r.get(), 44);
+  EXPECT_EQ(r.get(), -2);
+  EXPECT_EQ(r.get(), 70000);
+  EXPECT_EQ(r.get(), -5);
+  EXPECT_EQ(r.get(), 4294967295.0);
+  EXPECT_EQ(r.get(), 0.1);
+  EXPECT_EQ(r.get(), 1.5);
+
+  Record big("i2", 2);
+  EXPECT_EQ(big.put(70000), '8');
+  Record w4("i4", 4);
+  EXPECT_EQ(w4.put(2147483648.0), '8');
+  Record u2("iu2", 2);
+  EXPECT_EQ(u2.put(-1), '8');
+  Record w8("i8", 8);
+  EXPECT_EQ(w8.put(9223372036854775808.0), '8');
+  Record three("i3", 3);
+  EXPECT_EQ(three.put(1), 'G');
+  Record f2("fb2", 2);
+  EXPECT_EQ(f2.put(1), 'G');
+  Record nan("fb8", 8);
+  const double q = std::nan("");
+  std::memcpy(nan.rec.data(), &q, 8);
+  EXPECT_EQ(nan.get(), 0.0);
+  EXPECT_EQ(nan.status, 'H');
+}
+
+TEST(FieldConversions, TextsAndFreeField) {
+  Record wrap("A10/", 60);
+  wrap.put(std::string(10, 'a') + std::string(10, 'b') + "ccccc");
+  EXPECT_EQ(wrap.written(), "aaaaaaaaaa\r\nbbbbbbbbbb\r\nccccc\r\n");
+  Record cut("A10/", 23);
+  EXPECT_EQ(cut.put(std::string(25, 'x')), '3');
+  EXPECT_EQ(cut.written(), "xxxxxxxxxx\r\nxxxxxxxxxx");  // no room for its CR LF
+
+  Record free("", 40);
+  free.put(1.5);
+  free.put(-2.0);
+  EXPECT_EQ(free.written(), "1.5 -2 ");
+  Record after("A3", 40);
+  after.put("abc");
+  after.fmt = "";
+  after.put(7.0);
+  EXPECT_EQ(after.written(), "abc 7 ");  // a blank is put before the number
+
+  Record right("I6", 6);
+  right.put("ab");
+  EXPECT_EQ(right.rec, "    ab");
+  Record dump("2Z2", 20);
+  dump.put("AB\x01");
+  EXPECT_EQ(dump.written(), "4142\r\n");  // whole groups only
+  Record mism("I3", 3);
+  mism.gettext(3);
+  EXPECT_EQ(mism.status, 'M');
+  Record nul("A3", 3);
+  nul.put(std::string("a\0b", 3));
+  EXPECT_EQ(nul.rec, "a.b");
+}
+
+TEST(FormatEngine, Templates) {
+  Record semi(";", 20);
+  semi.put("ab  ");
+  semi.put(1.5);
+  EXPECT_EQ(semi.written(), "ab;1.5;");
+  Record csv(",", 20);
+  csv.rec = "x,2.5,,7";
+  EXPECT_EQ(csv.gettext(3), "x  ");
+  EXPECT_EQ(csv.get(), 2.5);
+  EXPECT_EQ(csv.gettext(3), "   ");
+  EXPECT_EQ(csv.get(), 7);
+  Record two(",;", 20);
+  two.rec = "\"q,r\",x";
+  EXPECT_EQ(two.gettext(3), "q,r");  // the separator inside the quotes does not count
+  Record quoted("||,", 20);
+  quoted.put("ab ");
+  quoted.put(2.0);
+  EXPECT_EQ(quoted.written(), "|ab|,|2|,");
+  Record pic("Name: |Name L    | Age: |  R|", 40);
+  pic.put("Fred");
+  pic.put("42");
+  double none = 0;
+  pic.call('w', {}, none);
+  EXPECT_EQ(pic.written(), "Name: |Fred      | Age: | 42|");
+  Record back("Name: |Name L    | Age: |  R|", 40);
+  back.rec = "Name: |Anne      | Age: | 37|";
+  EXPECT_EQ(back.gettext(4), "Anne");
+  EXPECT_EQ(back.gettext(3), " 37");
+  Record num("<12.3>", 20);
+  num.put(3.14159);
+  EXPECT_EQ(num.written(), "< 3.1");
+}
+
+// Random formats against random items: the engine stays inside the
+// record and the item, and returns.
+TEST(FormatEngine, RandomFormatsStayInsideRecordAndItem) {
+  std::mt19937 rng(32);
+  const std::string alphabet = "AEFGBIOZLUXaif0123456789.,/()'\" ;|<>-+uUbBnNsSe";
+  for (int k = 0; k < 3000; ++k) {
+    std::string fmt;
+    const int n = static_cast<int>(rng() % 12);
+    for (int i = 0; i < n; ++i) fmt.push_back(alphabet[rng() % alphabet.size()]);
+    const std::size_t len = rng() % 24;
+    std::string guarded(len + 16, '\x7F');
+    std::span<char> rec(guarded.data() + 8, len);
+    std::fill(rec.begin(), rec.end(), 'r');
+    reset_rwindx();
+    std::int32_t tpos = 0, fpos = 1, irep = 1;
+    for (int item = 1; item <= 6; ++item) {
+      std::string text(rng() % 4 == 0 ? 0 : 1 + rng() % 6, 't');
+      std::string guardt = "\x7F\x7F" + text + "\x7F\x7F";
+      std::span<char> t(guardt.data() + 2, text.size());
+      double v = (static_cast<double>(rng() % 2000) - 1000) / 7;
+      char letter = rng() % 2 ? 'W' : 'R', status = ' ';
+      RWINDX(fmt, static_cast<std::int32_t>(fmt.size()), rec, static_cast<std::int32_t>(len), item,
+             t, v, letter, tpos, fpos, irep, status);
+      ASSERT_EQ(guardt.substr(0, 2), "\x7F\x7F") << fmt;
+      ASSERT_EQ(guardt.substr(guardt.size() - 2), "\x7F\x7F") << fmt;
+      if (status != ' ' && status != 'a') {
+        tpos = 0;
+        fpos = 1;
+        irep = 1;
+      }
+    }
+    ASSERT_EQ(guarded.substr(0, 8), std::string(8, '\x7F')) << fmt;
+    ASSERT_EQ(guarded.substr(8 + len), std::string(8, '\x7F')) << fmt;
+  }
+}

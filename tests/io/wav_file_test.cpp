@@ -1,0 +1,103 @@
+// WAV files written by tunes, byte for byte, and read back by PlaySoundA.
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "support/test_support.h"
+#include "tests/io/sound_fixture.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class WavFile : public soundtest::Sound {
+ protected:
+  void SetUp() override {
+    Sound::SetUp();
+    cwd = fs::current_path();
+    fs::current_path(dir.path());
+  }
+  void TearDown() override {
+    fs::current_path(cwd);
+    Sound::TearDown();
+  }
+  static std::string bytes(const std::vector<std::uint8_t>& v) { return {v.begin(), v.end()}; }
+  static std::string le(std::uint32_t v, int n) {
+    std::string s;
+    for (int i = 0; i < n; ++i) s += static_cast<char>(v >> (8 * i) & 0xFF);
+    return s;
+  }
+  static std::string header(std::uint32_t size, int channels, std::uint32_t rate, int align,
+                            int bits) {
+    return "RIFF" + le(size + 36, 4) + "WAVEfmt " + le(16, 4) + le(1, 2) + le(channels, 2) +
+           le(rate, 4) + le(rate * align, 4) + le(align, 2) + le(bits, 2) + "data" + le(size, 4);
+  }
+  testsupport::TempDir dir;
+  fs::path cwd;
+};
+
+TEST_F(WavFile, HeaderAndSamplesMatchInEveryFormat) {
+  std::string f;
+  EXPECT_EQ(io::MUSIC("c", std::nullopt, "Mono.Wav"), 11264);
+  f = testsupport::read_file("Mono.Wav");  // the name as the script wrote it
+  ASSERT_EQ(f.size(), 11308u);
+  EXPECT_EQ(f.substr(0, 44), header(11264, 1, 44100, 2, 16));
+
+  EXPECT_EQ(io::MUSIC("c", "c", "stereo.wav"), 11264);
+  f = testsupport::read_file("stereo.wav");
+  ASSERT_EQ(f.size(), 11308u);
+  EXPECT_EQ(f.substr(0, 44), header(11264, 2, 22050, 4, 16));
+
+  EXPECT_EQ(io::MUSIC("$18cR", std::nullopt, "eight.wav"), 2 * 2816);
+  f = testsupport::read_file("eight.wav");
+  ASSERT_EQ(f.size(), 44u + 2 * 2816);
+  EXPECT_EQ(f.substr(0, 44), header(2 * 2816, 1, 22050, 1, 8));
+  EXPECT_EQ(f.substr(44 + 2816), std::string(2816, '\x7F'));
+
+  // Nothing was played, and what plays is what the file holds.
+  EXPECT_TRUE(plat::sound_capture().bytes.empty());
+  for (const char* name : {"Mono.Wav", "stereo.wav", "eight.wav"}) {
+    SCOPED_TRACE(name);
+    const std::string data = testsupport::read_file(name).substr(44);
+    EXPECT_TRUE(win::PlaySoundA(name, nullptr, win::SND_FILENAME));
+    EXPECT_EQ(bytes(plat::sound_capture().bytes), data);
+    plat::clear_sound_capture();
+  }
+  EXPECT_EQ(io::MUSIC("$18cR", std::nullopt, std::nullopt), 2 * 2816);
+  EXPECT_EQ(bytes(plat::sound_capture().bytes), testsupport::read_file("eight.wav").substr(44));
+}
+
+TEST_F(WavFile, ATuneStartingWithAChordIsWrittenWhole) {
+  EXPECT_EQ(io::MUSIC("<c d", std::nullopt, "chord.wav"), 11264);
+  EXPECT_EQ(fs::file_size("chord.wav"), 11308u);
+  EXPECT_EQ(io::MUSIC("$6 c d", std::nullopt, "none.wav"), 0);
+  EXPECT_EQ(testsupport::read_file("none.wav"), header(0, 1, 689, 2, 16));
+}
+
+TEST_F(WavFile, OnlyPcmFilesOfEightOrSixteenBitsAndOneOrTwoChannelsPlay) {
+  const std::string good = header(4, 1, 8000, 2, 16) + "\x01\x02\x03\x04";
+  const auto write = [](const std::string& name, const std::string& body) {
+    std::ofstream(name, std::ios::binary) << body;
+  };
+  write("good.wav", good);
+  write("short.wav", good.substr(0, 44) + "\x01\x02\x03");  // data cut short, to whole frames
+  write("notriff.wav", "RIFX" + good.substr(4));
+  write("float.wav", good.substr(0, 20) + le(3, 2) + good.substr(22));
+  write("bits24.wav", header(4, 1, 8000, 3, 24) + "\x01\x02\x03\x04");
+  write("three.wav", header(4, 3, 8000, 6, 16) + "\x01\x02\x03\x04");
+  write("nodata.wav", good.substr(0, 36));
+  EXPECT_TRUE(win::PlaySoundA("good.wav", nullptr, win::SND_FILENAME));
+  EXPECT_TRUE(win::PlaySoundA("short.wav", nullptr, win::SND_FILENAME));
+  const auto c = plat::sound_capture();
+  EXPECT_EQ(bytes(c.bytes), "\x01\x02\x03\x04\x01\x02");
+  ASSERT_EQ(c.opens.size(), 2u);
+  EXPECT_EQ(c.opens[0], (plat::SoundFormat{1, 8000, 16}));
+  for (const char* bad :
+       {"notriff.wav", "float.wav", "bits24.wav", "three.wav", "nodata.wav", "missing.wav"}) {
+    SCOPED_TRACE(bad);
+    EXPECT_FALSE(win::PlaySoundA(bad, nullptr, win::SND_FILENAME));
+  }
+  EXPECT_EQ(plat::sound_capture().opens.size(), 2u);
+}
+
+}  // namespace
