@@ -49,6 +49,12 @@ struct control_item {
   int grid_position() const { return record->dialog_items; }
 };
 
+// The messages the procedures look at; every other one passes at once.
+bool keyboard_message(win::UINT message) {
+  return message == win::WM_KEYDOWN || message == win::WM_CHAR || message == win::WM_GETDLGCODE ||
+         message == win::WM_KILLFOCUS;
+}
+
 bool find_item(win::HWND window, control_item& c) {
   int in_grid = 0, id = 0;
   c.record = FIND_CONTROL_ITEM(window, in_grid, id, c.items, c.position);
@@ -165,7 +171,8 @@ win::LRESULT enter_key(const control_item& c, win::WNDPROC previous, win::HWND w
 win::LRESULT COMBO_KEYS(win::WNDPROC previous, win::HWND window, win::UINT message,
                         win::WPARAM wparam, win::LPARAM lparam) {
   control_item c;
-  if (!find_item(window, c)) return pass(previous, window, message, wparam, lparam);
+  if (!keyboard_message(message) || !find_item(window, c))
+    return pass(previous, window, message, wparam, lparam);
   switch (message) {
     case win::WM_KILLFOCUS:
       if (c.in_grid) END_CELL_EDIT(*c.record, 1);
@@ -235,7 +242,8 @@ win::LRESULT EDIT_SUBCLASS_PROC(win::HWND window, win::UINT message, win::WPARAM
                                 win::LPARAM lparam) {
   const win::WNDPROC previous = edit_class.previous;
   control_item c;
-  if (!find_item(window, c)) return pass(previous, window, message, wparam, lparam);
+  if (!keyboard_message(message) || !find_item(window, c))
+    return pass(previous, window, message, wparam, lparam);
   switch (message) {
     case win::WM_GETDLGCODE: {
       const win::LRESULT code = pass(previous, window, message, wparam, lparam);
