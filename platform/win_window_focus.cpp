@@ -145,10 +145,16 @@ HWND SetFocus(HWND wnd) {
     if (find(wnd) == nullptr) return nullptr;
     if (focus_wnd == wnd) return old;
   }
+  // The focus moves first: a window that takes it back while it loses it
+  // (a field refusing its text) keeps it, and the target is not told.
   HWND before = focus_wnd;
-  if (before != nullptr) send(before, WM_KILLFOCUS, reinterpret_cast<WPARAM>(wnd), 0);
-  if (find(wnd) == nullptr) return nullptr;
   focus_wnd = wnd;
+  if (before != nullptr) send(before, WM_KILLFOCUS, reinterpret_cast<WPARAM>(wnd), 0);
+  if (find(wnd) == nullptr) {
+    if (focus_wnd == wnd) focus_wnd = nullptr;
+    return nullptr;
+  }
+  if (focus_wnd != wnd) return old;
   send(wnd, WM_SETFOCUS, reinterpret_cast<WPARAM>(before), 0);
   return old;
 }

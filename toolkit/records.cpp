@@ -6,6 +6,7 @@
 #include <string>
 
 #include "toolkit/boxes.h"
+#include "toolkit/dialog_run.h"
 #include "toolkit/entry.h"
 #include "toolkit/helpers.h"
 #include "toolkit/memory.h"
@@ -170,6 +171,14 @@ void RELEASE_MAIN_RECORD() {
   make_free(main_record);
   main_record = nullptr;
   main_window_title[0] = '\0';
+}
+
+void MAKE_MAIN_RECORD(window_record_t* record) { main_record = record; }
+
+void SET_MAIN_TITLE(std::string_view title) {
+  const std::size_t n = std::min<std::size_t>(title.size(), kMainTitleLength - 1);
+  std::memcpy(main_window_title, title.data(), n);
+  main_window_title[n] = '\0';
 }
 
 void APPEND_BOX(box_record_t*& head, box_record_t* box) {

@@ -19,6 +19,7 @@ namespace toolkit {
 inline constexpr std::uint32_t kMarker = 0x789ABCDE;
 
 struct box_record_t;
+struct dialog_t;
 struct palette_record;
 struct status_bar_data;
 struct toolbar_record;
@@ -98,7 +99,7 @@ struct window_record_t {
   std::uint8_t direct_drawing = 0;
   std::int32_t dialog_items = 0;
   std::int32_t style = 0;
-  std::int32_t dialog_word = 0;
+  dialog_t* dialog_array = nullptr;  // a dialog's items
   win::HCURSOR drag_cursor = nullptr;
   std::int32_t mouse_mask = 0;
   win::COLORREF background = 0;
@@ -119,7 +120,7 @@ struct window_record_t {
   mouse_callback mouse = nullptr;
   changed_callback changed = nullptr;
   scroll_callback scroll_proc = nullptr;
-  std::int32_t dialog_word2 = 0;
+  win::HBRUSH dialog_brush = nullptr;  // a dialog's background
   std::int32_t modeless_dialog = 0;
   window_record_t* next = nullptr;
 };
@@ -177,6 +178,12 @@ void FREE_WINDOW_RECORD(win::HWND window);
 // When the main window is destroyed: its record is released too and there
 // is no main window any longer.
 void RELEASE_MAIN_RECORD();
+// Makes the record the main window's (a modeless dialog made while there
+// is no main window).
+void MAKE_MAIN_RECORD(window_record_t* record);
+// The main window's title while there is no main window yet (at most 127
+// characters are kept).
+void SET_MAIN_TITLE(std::string_view title);
 
 void APPEND_BOX(box_record_t*& head, box_record_t* box);
 // 1, or 0 with "Trying to destroy a box that doesn't exist!" when the box

@@ -1,6 +1,8 @@
 // The toolkit's start state, for tests.
 #include "toolkit/accelerators.h"
 #include "toolkit/boxes.h"
+#include "toolkit/dialog_run.h"
+#include "toolkit/dialog_update.h"
 #include "toolkit/entry.h"
 #include "toolkit/loops.h"
 #include "toolkit/menus.h"
@@ -20,6 +22,8 @@ void reset_toolkit() {
   reset_windows_part();
   reset_status();
   reset_entry();
+  reset_dialogs();
+  reset_dialog_arrays();
   current_modeless_dialog = nullptr;
   dialog_hook = nullptr;
 }

@@ -9,6 +9,7 @@
 #include "platform/win_system_info.h"
 #include "toolkit/accelerators.h"
 #include "toolkit/boxes.h"
+#include "toolkit/dialog_subclass.h"
 #include "toolkit/entry.h"
 #include "toolkit/menus.h"
 #include "toolkit/mouse.h"
