@@ -140,6 +140,7 @@ INT_PTR frame_proc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
     auto* f = reinterpret_cast<Frame*>(lp);
     frames[dlg] = f;
     const INT_PTR r = f->proc(dlg, msg, wp, f->param);
+    f->title = text_of(dlg);
     if (f->answer) PostMessageA(dlg, kApplyAnswer, 0, 0);
     return r;
   }
@@ -169,8 +170,8 @@ bool record_size_ok(DWORD stated, std::size_t here, DWORD size_32) {
 }
 
 INT_PTR run_common_dialog(HWND owner, plat::DialogTemplate& tmpl, DLGPROC proc, LPARAM param,
-                          std::string_view title) {
-  Frame f{proc, param, std::string(title), std::nullopt};
+                          std::string& title) {
+  Frame f{proc, param, title, std::nullopt};
   if (!as_windows && !plat::backend().has_display()) {
     if (answers.empty()) {
       log_common_dialog(title, "Cancel (no answer queued)");
@@ -183,6 +184,7 @@ INT_PTR run_common_dialog(HWND owner, plat::DialogTemplate& tmpl, DLGPROC proc, 
       DialogBoxIndirectParamA(nullptr, tmpl.get(), owner, frame_proc, reinterpret_cast<LPARAM>(&f));
   for (auto it = frames.begin(); it != frames.end();)
     it = it->second == &f ? frames.erase(it) : ++it;
+  title = f.title;
   if (r == -1) {
     set_dialog_error(CDERR_DIALOGFAILURE);
     log_common_dialog(title, "failed: the dialog cannot be made");
@@ -196,6 +198,15 @@ void log_common_dialog(std::string_view title, std::string_view outcome) {
   dialog_log.push_back({std::string(title), std::string(outcome)});
   std::fprintf(stderr, "ostrel: %s: %s\n", plat::utf8_from_1252(title).c_str(),
                plat::utf8_from_1252(outcome).c_str());
+}
+
+void register_dialog_class(const char* name, WNDPROC proc) {
+  WNDCLASSA wc;
+  if (GetClassInfoA(nullptr, name, &wc)) return;
+  wc = WNDCLASSA();
+  wc.lpfnWndProc = proc;
+  wc.lpszClassName = name;
+  RegisterClassA(&wc);
 }
 
 std::string item_text(HWND dlg, int id) { return text_of(GetDlgItem(dlg, id)); }

@@ -26,10 +26,15 @@ bool record_size_ok(DWORD stated, std::size_t here, DWORD size_32);
 // the result is IDCANCEL. `param` reaches the procedure with WM_INITDIALOG.
 // A cancel or a dialog that cannot be made is logged here, the other
 // outcomes by the dialog.
+// `title` names the dialog in the log; it becomes the title the dialog
+// shows once open (a hook may have set it).
 INT_PTR run_common_dialog(HWND owner, plat::DialogTemplate& tmpl, DLGPROC proc, LPARAM param,
-                          std::string_view title);
+                          std::string& title);
 // Logs a dialog's outcome and reports it on standard error.
 void log_common_dialog(std::string_view title, std::string_view outcome);
+
+// Registers the class of a dialog's own control unless it is there.
+void register_dialog_class(const char* name, WNDPROC proc);
 
 // Small helpers of the dialogs' procedures.
 std::string item_text(HWND dlg, int id);

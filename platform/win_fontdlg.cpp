@@ -335,11 +335,8 @@ BOOL ChooseFontA(CHOOSEFONTA* cf) {
         static_cast<int>(std::lround(std::abs(d.start.lfHeight) * 72.0 / (dpi > 0 ? dpi : 96))) *
         10;
   }
-  const char* title = "Font";
-  WNDCLASSA wc;
-  wc.lpfnWndProc = sample_proc;
-  wc.lpszClassName = kSampleClass;
-  RegisterClassA(&wc);  // made once; later calls find it
+  std::string title = "Font";
+  register_dialog_class(kSampleClass, sample_proc);
   plat::DialogTemplate t(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 0, 0, 290, 180, title,
                          "MS Shell Dlg", 8);
   add_label(t, 7, 7, 98, 8, "&Font:");

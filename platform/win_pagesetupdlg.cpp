@@ -291,11 +291,8 @@ BOOL PageSetupDlgA(PAGESETUPDLGA* psd) {
     hand_over(s);
     return TRUE;
   }
-  const char* title = "Page Setup";
-  WNDCLASSA wc;
-  wc.lpfnWndProc = preview_proc;
-  wc.lpszClassName = kPreviewClass;
-  RegisterClassA(&wc);  // made once; later calls find it
+  std::string title = "Page Setup";
+  register_dialog_class(kPreviewClass, preview_proc);
   plat::DialogTemplate t(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 0, 0, 278, 162, title,
                          "MS Shell Dlg", 8);
   t.add(kPreviewClass, 0, kChild, 7, 7, 104, 126, kPreview, "");

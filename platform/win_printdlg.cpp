@@ -287,7 +287,7 @@ BOOL PrintDlgA(PRINTDLGA* pd) {
   PrintDialog d;
   d.pd = pd;
   d.printer = printer_of(pd->hDevNames, pd->hDevMode);
-  const char* title = "Print";
+  std::string title = "Print";
   plat::DialogTemplate t(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 0, 0, 270, 164, title,
                          "MS Shell Dlg", 8);
   add_group(t, 7, 4, 256, 44, "Printer");

@@ -294,7 +294,8 @@ TEST_F(CommonDialogs, FontGivesFaceStyleSizeAndEffectsAndKeepsToTheFlags) {
   EXPECT_EQ(cf.iPointSize, 105);
   EXPECT_EQ(cf.rgbColors, 0xFF0000u);
   EXPECT_EQ(cf.nFontType, BOLD_FONTTYPE | ITALIC_FONTTYPE | SCREEN_FONTTYPE);
-  EXPECT_EQ(cf.lCustData, 1);
+  EXPECT_EQ(cf.lCustData, 1);  // the hook saw the record
+  EXPECT_EQ(plat::common_dialog_log().back().title, "Choose graphics font");
 
   // Starting from the font: its size and style stay unless changed.
   cf.Flags = CF_INITTOLOGFONTSTRUCT | CF_FIXEDPITCHONLY | CF_FORCEFONTEXIST | CF_LIMITSIZE;
