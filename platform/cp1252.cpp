@@ -41,6 +41,16 @@ std::string utf8_from_1252(std::string_view text) {
   return out;
 }
 
+std::string latin1_from_1252(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (unsigned char c : text) {
+    const char32_t u = unicode_of_1252(c);
+    out += u <= 0xFF ? static_cast<char>(u) : '?';
+  }
+  return out;
+}
+
 std::string cp1252_from_utf8(std::string_view text) {
   std::string out;
   out.reserve(text.size());

@@ -155,6 +155,7 @@ INT_PTR frame_proc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
     return TRUE;
   }
   const INT_PTR r = f->proc(dlg, msg, wp, lp);
+  if (msg == WM_COMMAND && LOWORD(wp) == IDCANCEL) EndDialog(dlg, IDCANCEL);
   if (msg == WM_NCDESTROY) frames.erase(dlg);
   return r;
 }
@@ -162,12 +163,6 @@ INT_PTR frame_proc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 void set_dialog_error(DWORD code) { extended_error = code; }
-
-bool record_size_ok(DWORD stated, std::size_t here, DWORD size_32) {
-  if (stated == here || stated == size_32) return true;
-  set_dialog_error(CDERR_STRUCTSIZE);
-  return false;
-}
 
 INT_PTR run_common_dialog(HWND owner, plat::DialogTemplate& tmpl, DLGPROC proc, LPARAM param,
                           std::string& title) {

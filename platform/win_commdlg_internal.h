@@ -2,6 +2,8 @@
 // platform/win_*dlg*.
 #pragma once
 
+#include <algorithm>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -16,10 +18,23 @@ namespace win::detail {
 inline constexpr INT_PTR kDialogFailed = -2;
 
 void set_dialog_error(DWORD code);
-// Whether a record's stated size is its size here or its 32-bit size.
-bool record_size_ok(DWORD stated, std::size_t here, DWORD size_32);
+// Clears the extended error and checks a record: given, and of its size
+// here or of a 32-bit size it has (CDERR_INITIALIZATION, CDERR_STRUCTSIZE).
+template <class Record>
+bool record_ok(const Record* r, std::initializer_list<DWORD> sizes_32) {
+  set_dialog_error(0);
+  if (r == nullptr) {
+    set_dialog_error(CDERR_INITIALIZATION);
+    return false;
+  }
+  if (r->lStructSize == sizeof(Record) ||
+      std::find(sizes_32.begin(), sizes_32.end(), r->lStructSize) != sizes_32.end())
+    return true;
+  set_dialog_error(CDERR_STRUCTSIZE);
+  return false;
+}
 
-// Runs a common dialog from its template: IDOK, IDCANCEL, kDialogFailed
+// Runs a common dialog from its template (Cancel ends it): IDOK, IDCANCEL, kDialogFailed
 // (error set by the dialog), or -1 when it could not be made
 // (CDERR_DIALOGFAILURE set). Without a display the next queued answer fills
 // it in (see plat::DialogAnswer); with none queued no window is made and

@@ -274,8 +274,6 @@ INT_PTR file_proc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
       const int id = LOWORD(wp), code = HIWORD(wp);
       if (id == IDOK) {
         accept(dlg, *d);
-      } else if (id == IDCANCEL) {
-        EndDialog(dlg, IDCANCEL);
       } else if (id == kUp && code == BN_CLICKED) {
         open_folder(dlg, *d, parent_of(d->folder));
       } else if (id == kType && code == CBN_SELCHANGE) {
@@ -302,14 +300,7 @@ INT_PTR file_proc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 BOOL run_file_dialog(OPENFILENAMEA* ofn, bool save) {
-  set_dialog_error(0);
-  if (ofn == nullptr) {
-    set_dialog_error(CDERR_INITIALIZATION);
-    return FALSE;
-  }
-  if (!record_size_ok(ofn->lStructSize, sizeof(OPENFILENAMEA), OPENFILENAME_SIZE_32) &&
-      !record_size_ok(ofn->lStructSize, sizeof(OPENFILENAMEA), OPENFILENAME_SIZE_VERSION_400A))
-    return FALSE;
+  if (!record_ok(ofn, {OPENFILENAME_SIZE_32, OPENFILENAME_SIZE_VERSION_400A})) return FALSE;
   if (ofn->lpstrFile == nullptr || ofn->nMaxFile == 0) {
     set_dialog_error(CDERR_INITIALIZATION);
     return FALSE;

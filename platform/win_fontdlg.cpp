@@ -266,8 +266,6 @@ INT_PTR font_proc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
   const int id = LOWORD(wp), code = HIWORD(wp);
   if (id == IDOK)
     accept(dlg, *d);
-  else if (id == IDCANCEL)
-    EndDialog(dlg, IDCANCEL);
   else if (code == EN_CHANGE && id == kFace)
     field_changed(dlg, *d, kFace, kFaces);
   else if (code == EN_CHANGE && id == kStyle)
@@ -295,12 +293,11 @@ namespace win {
 
 BOOL ChooseFontA(CHOOSEFONTA* cf) {
   using namespace detail;
-  set_dialog_error(0);
-  if (cf == nullptr || cf->lpLogFont == nullptr) {
+  if (!record_ok(cf, {CHOOSEFONT_SIZE_32})) return FALSE;
+  if (cf->lpLogFont == nullptr) {
     set_dialog_error(CDERR_INITIALIZATION);
     return FALSE;
   }
-  if (!record_size_ok(cf->lStructSize, sizeof(CHOOSEFONTA), CHOOSEFONT_SIZE_32)) return FALSE;
   if ((cf->Flags & CF_ENABLEHOOK) && cf->lpfnHook == nullptr) {
     set_dialog_error(CDERR_NOHOOK);
     return FALSE;

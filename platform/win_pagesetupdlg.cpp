@@ -203,8 +203,6 @@ INT_PTR page_proc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
       const int id = LOWORD(wp), code = HIWORD(wp);
       if (id == IDOK) {
         accept(dlg, *s);
-      } else if (id == IDCANCEL) {
-        EndDialog(dlg, IDCANCEL);
       } else if ((id == kPortrait || id == kLandscape) && code == BN_CLICKED) {
         s->mode.dmOrientation = id == kLandscape ? DMORIENT_LANDSCAPE : DMORIENT_PORTRAIT;
         s->mode.dmFields |= DM_ORIENTATION;
@@ -266,12 +264,7 @@ namespace win {
 
 BOOL PageSetupDlgA(PAGESETUPDLGA* psd) {
   using namespace detail;
-  set_dialog_error(0);
-  if (psd == nullptr) {
-    set_dialog_error(CDERR_INITIALIZATION);
-    return FALSE;
-  }
-  if (!record_size_ok(psd->lStructSize, sizeof(PAGESETUPDLGA), PAGESETUPDLG_SIZE_32)) return FALSE;
+  if (!record_ok(psd, {PAGESETUPDLG_SIZE_32})) return FALSE;
   PageSetup s;
   s.psd = psd;
   s.inches = (psd->Flags & PSD_INTHOUSANDTHSOFINCHES) != 0;

@@ -224,8 +224,6 @@ INT_PTR print_proc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
       const int id = LOWORD(wp), code = HIWORD(wp);
       if (id == IDOK) {
         accept(dlg, *d);
-      } else if (id == IDCANCEL) {
-        EndDialog(dlg, IDCANCEL);
       } else if ((id == kAll || id == kPages || id == kSelection) && code == BN_CLICKED) {
         enable_item(dlg, kFrom, id == kPages);
         enable_item(dlg, kTo, id == kPages);
@@ -269,12 +267,7 @@ namespace win {
 
 BOOL PrintDlgA(PRINTDLGA* pd) {
   using namespace detail;
-  set_dialog_error(0);
-  if (pd == nullptr) {
-    set_dialog_error(CDERR_INITIALIZATION);
-    return FALSE;
-  }
-  if (!record_size_ok(pd->lStructSize, sizeof(PRINTDLGA), PRINTDLG_SIZE_32)) return FALSE;
+  if (!record_ok(pd, {PRINTDLG_SIZE_32})) return FALSE;
   pd->hDC = nullptr;
   if (pd->Flags & PD_RETURNDEFAULT) {
     if (pd->hDevMode != nullptr || pd->hDevNames != nullptr) {

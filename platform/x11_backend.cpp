@@ -65,16 +65,6 @@ win::RECT shown_part(const WinRec& w, bool managed) {
   return r;
 }
 
-// Latin-1 for WM_NAME: what Windows-1252 holds beyond it becomes '?'.
-std::string latin1_from_1252(const std::string& text) {
-  std::string out;
-  for (unsigned char c : text) {
-    const char32_t u = unicode_of_1252(c);
-    out += u <= 0xFF ? static_cast<char>(u) : '?';
-  }
-  return out;
-}
-
 unsigned font_glyph(int shape) {
   switch (shape) {
     case 32513:

@@ -28,15 +28,6 @@ std::string lf_lines(const std::string& text) {
   return out;
 }
 
-std::string latin1_from_1252(const std::string& text) {
-  std::string out;
-  for (unsigned char c : text) {
-    const char32_t u = unicode_of_1252(c);
-    out += u <= 0xFF ? static_cast<char>(u) : '?';
-  }
-  return out;
-}
-
 // Text of another program (cut at a NUL) with CR LF line ends.
 std::string crlf_lines(std::string text) {
   text.resize(std::strlen(text.c_str()));
