@@ -256,9 +256,11 @@ INT_PTR font_proc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
     d = reinterpret_cast<FontDialog*>(lp);
     SetWindowLongPtrA(dlg, DWLP_USER, lp);
     init(dlg, *d);
+    SetFocus(GetDlgItem(dlg, kFace));
+    SendMessageA(GetDlgItem(dlg, kFace), EM_SETSEL, 0, -1);
     if (d->cf->Flags & CF_ENABLEHOOK)
       d->cf->lpfnHook(dlg, WM_INITDIALOG, wp, reinterpret_cast<LPARAM>(d->cf));
-    return TRUE;
+    return FALSE;  // the focus is set
   }
   if (d == nullptr) return FALSE;
   if ((d->cf->Flags & CF_ENABLEHOOK) && d->cf->lpfnHook(dlg, msg, wp, lp) != 0) return TRUE;

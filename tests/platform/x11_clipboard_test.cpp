@@ -1,5 +1,6 @@
 // The clipboard between the program and other programs on the test Xvfb
 // (xclip plays the other program), and the caret on the display.
+#include <cairo.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
@@ -128,8 +129,8 @@ std::string long_text(const char* line_end) {
   if (got == want) return ::testing::AssertionSuccess();
   std::size_t i = 0;
   while (i < got.size() && i < want.size() && got[i] == want[i]) ++i;
-  return ::testing::AssertionFailure() << got.size() << " bytes instead of " << want.size()
-                                       << ", first difference at " << i;
+  return ::testing::AssertionFailure()
+         << got.size() << " bytes instead of " << want.size() << ", first difference at " << i;
 }
 
 TEST_F(X11ClipboardTest, TextCopiedInTheProgramPastesElsewhereWithLfAndInEachEncoding) {
@@ -195,7 +196,7 @@ TEST_F(X11ClipboardTest, AnOwnerThatDoesNotAnswerFailsThePasteAfterTwoSeconds) {
   XSync(dpy, False);
 }
 
-TEST_F(X11ClipboardTest, TheCaretShowsInvertedOnTheDisplay) {
+TEST_F(X11ClipboardTest, TheCaretShowsInvertedOnTheDisplayAndInPictures) {
   HWND top = wintest::make_top(40, 40, 200, 120);
   settle();
   ASSERT_TRUE(CreateCaret(top, nullptr, 2, 16));
@@ -221,6 +222,18 @@ TEST_F(X11ClipboardTest, TheCaretShowsInvertedOnTheDisplay) {
   };
   EXPECT_EQ(pixel(31, 25), 0xFFFFFFu - shown(31, 25));
   EXPECT_EQ(pixel(40, 25), shown(40, 25));
+  // The window's picture shows it so too.
+  const std::string png = dir.file("caret.png");
+  ASSERT_TRUE(plat::write_window_png(top, png));
+  cairo_surface_t* img = cairo_image_surface_create_from_png(png.c_str());
+  auto at = [&](int x, int y) {
+    const unsigned char* row =
+        cairo_image_surface_get_data(img) + y * cairo_image_surface_get_stride(img);
+    return reinterpret_cast<const std::uint32_t*>(row)[x] & 0xFFFFFF;
+  };
+  EXPECT_EQ(at(31, 25), 0xFFFFFFu - shown(31, 25));
+  EXPECT_EQ(at(40, 25), shown(40, 25));
+  cairo_surface_destroy(img);
   HideCaret(top);
   settle();
   EXPECT_EQ(pixel(31, 25), shown(31, 25));
