@@ -41,4 +41,28 @@ std::string utf8_from_1252(std::string_view text) {
   return out;
 }
 
+std::string cp1252_from_utf8(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size();) {
+    const auto b = static_cast<unsigned char>(text[i]);
+    const int extra = b >= 0xF0 && b < 0xF8 ? 3 : b >= 0xE0 ? 2 : b >= 0xC2 && b < 0xE0 ? 1 : 0;
+    char32_t c = extra == 3 ? b & 0x07 : extra == 2 ? b & 0x0F : b & 0x1F;
+    bool valid = extra > 0 && i + static_cast<std::size_t>(extra) < text.size();
+    for (int k = 1; valid && k <= extra; ++k) {
+      const auto t = static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]);
+      valid = (t & 0xC0) == 0x80;
+      c = (c << 6) | (t & 0x3F);
+    }
+    if (!valid) {
+      out += static_cast<char>(b);
+      ++i;
+      continue;
+    }
+    out += static_cast<char>(cp1252_of_unicode(c));
+    i += static_cast<std::size_t>(extra) + 1;
+  }
+  return out;
+}
+
 }  // namespace plat
