@@ -41,7 +41,7 @@ struct scroll_data_t {
       0;  // 0x10 changed, 0x20 scratch file, 0x40 variable pitch, 0x10000 selection
   std::int32_t spare[2] = {};
   std::int32_t buffer_size = 0;
-  std::int32_t buffer_offset = 0;
+  std::int64_t buffer_offset = 0;  // 64-bit: files beyond 2 GiB
   std::int32_t read_position = 0;
   std::int32_t bytes_in_buffer = 0;
   std::int64_t last_write_time = 0;

@@ -7,6 +7,8 @@
 #include "toolkit/mouse.h"
 #include "toolkit/records.h"
 #include "toolkit/status.h"
+#include "toolkit/statusbar.h"
+#include "toolkit/toolbar.h"
 #include "toolkit/windows.h"
 
 namespace toolkit {
@@ -19,6 +21,8 @@ void reset_toolkit() {
   reset_mouse();
   reset_windows_part();
   reset_status();
+  reset_status_bar();
+  reset_toolbars();
   reset_entry();
   current_modeless_dialog = nullptr;
   dialog_hook = nullptr;

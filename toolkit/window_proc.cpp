@@ -13,7 +13,10 @@
 #include "toolkit/menus.h"
 #include "toolkit/mouse.h"
 #include "toolkit/records.h"
+#include "toolkit/scrolling.h"
 #include "toolkit/standins.h"
+#include "toolkit/statusbar.h"
+#include "toolkit/toolbar.h"
 #include "toolkit/status.h"
 #include "toolkit/timers.h"
 
@@ -37,6 +40,7 @@ void size_changed(win::HWND window, win::WPARAM size_type) {
   changed(window, static_cast<int>(size_type));
   if ((r = FIND_WINDOW_RECORD(window)) == nullptr) return;
   win::InvalidateRect(window, nullptr, win::TRUE);
+  UPDATE_CLIENT_RECT(*r);
   LAYOUT_BOXES(window);
   if ((r->style & (kStylePixelScroll | kStyleScrollFile)) != 0) r->scroll.flags |= kScrollChanged;
   if (is_main(window)) LAYOUT_STATUS_BAR(window);
