@@ -131,7 +131,8 @@ void COPY_TO_CLIPBOARD(const char* text, int text_length, const win::HGLOBAL* bi
                        const win::HWND* window, box_record_t* box, const win::UINT* format,
                        const int* first_line, const int* first_column, const int* last_line,
                        const int* last_column, int* ups);
-// The lines of a scroll window or box appended to the block.
+// The lines of a scroll window or box appended to the block; null (the
+// block freed) when the target shows no file.
 win::HGLOBAL C_COPY_TO_CLIPBOARD(win::HGLOBAL block, const win::HWND* window, box_record_t* box,
                                  int first_line, int first_column, int last_line, int last_column,
                                  int* ups);

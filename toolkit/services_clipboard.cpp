@@ -146,27 +146,25 @@ win::HGLOBAL C_COPY_TO_CLIPBOARD(win::HGLOBAL block, const win::HWND* window, bo
                                  int first_line, int first_column, int last_line, int last_column,
                                  int* ups) {
   scroll_data_t* scroll = nullptr;
+  bool checked = true;
   if (box == nullptr && window != nullptr) {
     window_record_t* r = FIND_WINDOW_RECORD(*window);
-    if (r == nullptr) {
-      SET_STATUS(ups, "Invalid window parameter in COPY_TO_CLIPBOARD", kToolkitError);
-      return block;
-    }
-    if (r == MAIN_WINDOW_RECORD() && r->first_box != nullptr)
+    if (r != nullptr && r == MAIN_WINDOW_RECORD() && r->first_box != nullptr)
       box = r->first_box;
-    else if ((r->style & kStyleScrollFile) != 0)
+    else if (r != nullptr && (r->style & kStyleScrollFile) != 0)
       scroll = &r->scroll;
   }
   if (box != nullptr) {
-    if (!CHECK_BOX_ARGUMENT(box, "COPY_TO_CLIPBOARD", ups)) return block;
-    if ((box->style & kStyleScrollFile) != 0) scroll = &box->scroll;
+    checked = CHECK_BOX_ARGUMENT(box, "COPY_TO_CLIPBOARD", ups);
+    if (checked && (box->style & kStyleScrollFile) != 0) scroll = &box->scroll;
   }
-  if (scroll == nullptr) {
-    SET_STATUS(ups, "Invalid window parameter in COPY_TO_CLIPBOARD", kToolkitError);
-    return block;
+  const bool was_open = scroll != nullptr && scroll->file_handle != 0;
+  if (scroll == nullptr || OPEN_SCROLL_FILE_FOR_READING(ups, *scroll) == 0) {
+    if (scroll == nullptr && checked)
+      SET_STATUS(ups, "Invalid window parameter in COPY_TO_CLIPBOARD", kToolkitError);
+    FREE_GLOBAL_MEMORY(block, nullptr);
+    return nullptr;
   }
-  const bool was_open = scroll->file_handle != 0;
-  if (OPEN_SCROLL_FILE_FOR_READING(ups, *scroll) == 0) return block;
   SEEK_SCROLL_LINE(*scroll, first_line - 1);
   char line[kLineLength + 1];
   for (int number = first_line; number <= last_line; ++number) {
