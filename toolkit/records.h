@@ -52,6 +52,11 @@ struct scroll_data_t {
   std::int32_t columns_per_page = 0;
   std::int32_t first_line = 0;
   std::int32_t first_column = 0;
+  // Where every 1024th line starts, from the last count (owned), so that a
+  // jump into a long file needs no reading from its start.
+  std::int64_t* line_marks = nullptr;
+  std::int32_t line_mark_count = 0;
+  std::int32_t line_mark_room = 0;
 };
 inline constexpr std::uint32_t kScrollChanged = 0x10;
 inline constexpr std::uint32_t kScrollVariablePitch = 0x40;

@@ -2,6 +2,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "platform/win_files.h"
 #include "platform/win_last_error.h"
@@ -13,6 +18,7 @@ namespace toolkit {
 namespace {
 
 constexpr int kHalfBuffer = kScrollBuffer / 2;
+constexpr int kMarkStep = 1024;
 
 win::HANDLE handle_of(const scroll_data_t& s) {
   return reinterpret_cast<win::HANDLE>(s.file_handle);
@@ -88,6 +94,23 @@ int byte_before(scroll_data_t& s, int* ups) {
   return s.buffer[--s.read_position];
 }
 
+// The first CR or LF in [p, end), null when none; sixteen bytes at a time
+// where the processor can.
+const unsigned char* find_line_end(const unsigned char* p, const unsigned char* end) {
+#if defined(__SSE2__)
+  const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
+  for (; end - p >= 16; p += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const int hits =
+        _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf)));
+    if (hits != 0) return p + __builtin_ctz(static_cast<unsigned>(hits));
+  }
+#endif
+  for (; p < end; ++p)
+    if (*p == '\r' || *p == '\n') return p;
+  return nullptr;
+}
+
 // The current line: up to `cap` bytes copied to `out` (when given), its
 // end consumed unless the line was cut. The length, -1 at the end of the
 // file.
@@ -99,10 +122,7 @@ int scan_line(scroll_data_t& s, char* out, int cap) {
     const unsigned char* from = s.buffer + s.read_position;
     std::size_t room = static_cast<std::size_t>(s.bytes_in_buffer - s.read_position);
     if (out != nullptr) room = std::min(room, static_cast<std::size_t>(cap - length));
-    const auto* lf = static_cast<const unsigned char*>(std::memchr(from, '\n', room));
-    const auto* cr = static_cast<const unsigned char*>(
-        std::memchr(from, '\r', lf != nullptr ? static_cast<std::size_t>(lf - from) : room));
-    const unsigned char* end = cr != nullptr ? cr : lf;
+    const unsigned char* end = find_line_end(from, from + room);
     const std::size_t n = end != nullptr ? static_cast<std::size_t>(end - from) : room;
     if (out != nullptr) std::memcpy(out + length, from, n);
     length += static_cast<int>(n);
@@ -115,6 +135,72 @@ int scan_line(scroll_data_t& s, char* out, int cap) {
     if (*end == '\r' && byte_ready(s) && s.buffer[s.read_position] == '\n') ++s.read_position;
     return length;
   }
+}
+
+void add_mark(scroll_data_t& s, std::int64_t offset) {
+  if (s.line_mark_count == s.line_mark_room) {
+    s.line_mark_room = std::max(64, 2 * s.line_mark_room);
+    s.line_marks = static_cast<std::int64_t*>(REALLOCATE_MEMORY(
+        s.line_marks, sizeof(std::int64_t) * static_cast<std::size_t>(s.line_mark_room)));
+  }
+  s.line_marks[s.line_mark_count++] = offset;
+}
+
+std::int64_t write_time(const scroll_data_t& s) {
+  win::FILETIME written;
+  if (!win::GetFileTime(handle_of(s), nullptr, nullptr, &written)) return -1;
+  return static_cast<std::int64_t>(
+      (static_cast<std::uint64_t>(written.dwHighDateTime) << 32) | written.dwLowDateTime);
+}
+
+// Skips up to `count` lines with their ends: the number skipped (fewer at
+// the end of the file, where a last line without an end counts too), the
+// longest one's length into `longest`. The same as SKIP_SCROLL_LINE
+// `count` times, without the calls.
+int skip_lines(scroll_data_t& s, int count, int& longest, bool mark = false) {
+  int done = 0;
+  std::int64_t start = s.buffer_offset + s.read_position;
+  bool after_cr = false;
+  while (done < count) {
+    if (s.read_position >= s.bytes_in_buffer && !byte_ready(s)) {
+      const std::int64_t tail = s.buffer_offset + s.read_position - start;
+      if (tail > 0) {
+        longest = static_cast<int>(std::max<std::int64_t>(longest, tail));
+        ++done;
+      }
+      break;
+    }
+    const unsigned char* b = s.buffer;
+    const int n = s.bytes_in_buffer;
+    int i = s.read_position;
+    if (after_cr) {
+      after_cr = false;
+      if (b[i] == '\n') start = s.buffer_offset + ++i;
+    }
+    while (done < count) {
+      const unsigned char* end = find_line_end(b + i, b + n);
+      if (end == nullptr) {
+        i = n;
+        break;
+      }
+      const int at = static_cast<int>(end - b);
+      longest = static_cast<int>(std::max<std::int64_t>(longest, s.buffer_offset + at - start));
+      ++done;
+      i = at + 1;
+      if (*end == '\r') {
+        if (i < n)
+          i += b[i] == '\n' ? 1 : 0;
+        else
+          after_cr = true;
+      }
+      start = s.buffer_offset + i;
+      if (mark && (s.current_line + done) % kMarkStep == 0) add_mark(s, start);
+    }
+    s.read_position = i;
+  }
+  if (after_cr && byte_ready(s) && s.buffer[s.read_position] == '\n') ++s.read_position;
+  s.current_line += done;
+  return done;
 }
 
 }  // namespace
@@ -188,24 +274,27 @@ void FREE_SCROLL_FILE(int*, scroll_data_t& scroll) {
   scroll.file_name = nullptr;
   FREE_MEMORY(scroll.buffer);
   scroll.buffer = nullptr;
+  FREE_MEMORY(scroll.line_marks);
+  scroll.line_marks = nullptr;
+  scroll.line_mark_count = scroll.line_mark_room = 0;
   scroll.buffer_offset = scroll.read_position = scroll.bytes_in_buffer = 0;
   // Another file may come with the same time.
   scroll.last_write_time = 0;
 }
 
 int COUNT_SCROLL_LINES(scroll_data_t& scroll) {
-  win::FILETIME written;
-  if (!win::GetFileTime(handle_of(scroll), nullptr, nullptr, &written)) {
+  const std::int64_t time = write_time(scroll);
+  if (time == -1) {
     REWIND_SCROLL_FILE(scroll);
     return 1;
   }
-  const auto time = static_cast<std::int64_t>(
-      (static_cast<std::uint64_t>(written.dwHighDateTime) << 32) | written.dwLowDateTime);
   if (time == scroll.last_write_time) return 0;
   scroll.last_write_time = time;
   REWIND_SCROLL_FILE(scroll);
   int longest = 0;
-  for (int n; (n = SKIP_SCROLL_LINE(scroll)) >= 0;) longest = std::max(longest, n);
+  scroll.line_mark_count = 0;
+  add_mark(scroll, 0);
+  skip_lines(scroll, std::numeric_limits<int>::max(), longest, true);
   scroll.lines = scroll.current_line;
   scroll.longest_line = longest;
   REWIND_SCROLL_FILE(scroll);
@@ -279,8 +368,17 @@ int PREVIOUS_SCROLL_LINE(scroll_data_t& scroll, int* ups) {
 void SEEK_SCROLL_LINE(scroll_data_t& scroll, int line) {
   line = std::max(0, line);
   if (line > 20 && (line + 4) / 4 < scroll.current_line - line) REWIND_SCROLL_FILE(scroll);
-  while (scroll.current_line < line)
-    if (SKIP_SCROLL_LINE(scroll) < 0) break;
+  // A marked line ahead, while the file is as it was counted, saves reading.
+  const int k = line / kMarkStep;
+  if (k < scroll.line_mark_count && k * kMarkStep > scroll.current_line &&
+      write_time(scroll) == scroll.last_write_time) {
+    seek(scroll, scroll.line_marks[k]);
+    scroll.buffer_offset = scroll.line_marks[k];
+    scroll.read_position = scroll.bytes_in_buffer = 0;
+    scroll.current_line = k * kMarkStep;
+  }
+  int longest = 0;
+  if (scroll.current_line < line) skip_lines(scroll, line - scroll.current_line, longest);
   while (scroll.current_line > line)
     if (PREVIOUS_SCROLL_LINE(scroll) < 0) break;
 }

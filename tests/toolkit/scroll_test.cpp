@@ -151,7 +151,31 @@ TEST_F(ScrollFile, LinesAreCountedAgainOnlyAfterTheWriteTimeChanged) {
 }
 
 TEST_F(ScrollFile, SeekingFindsTheLineFromAnywhere) {
+  const char* ends[3] = {"\r\n", "\r", "\n"};
   std::string bytes;
+  for (int i = 0; i < 3000; ++i) bytes += "line " + std::to_string(i) + ends[i % 3];
+  open(bytes);
+  // Lines at and around every 1024th, from the start each time.
+  for (int line : {1023, 1024, 1025, 2048, 2999}) {
+    REWIND_SCROLL_FILE(scroll);
+    SEEK_SCROLL_LINE(scroll, line);
+    EXPECT_EQ(read_line(), "line " + std::to_string(line));
+  }
+  SEEK_SCROLL_LINE(scroll, 3000);
+  EXPECT_EQ(read_line(), "<end>");
+  // A file changed since it was counted is read through.
+  std::string longer;
+  for (int i = 0; i < 3000; ++i) longer += "longer line " + std::to_string(i) + "\r\n";
+  testsupport::write_file(path, longer);
+  struct stat now{};
+  stat(path.c_str(), &now);
+  timespec later[2] = {now.st_atim, now.st_mtim};
+  later[1].tv_sec += 5;
+  utimensat(AT_FDCWD, path.c_str(), later, 0);
+  REWIND_SCROLL_FILE(scroll);
+  SEEK_SCROLL_LINE(scroll, 2048);
+  EXPECT_EQ(read_line(), "longer line 2048");
+  bytes.clear();
   for (int i = 0; i < 1000; ++i) bytes += "line " + std::to_string(i) + "\r\n";
   open(bytes);
   SEEK_SCROLL_LINE(scroll, 500);
