@@ -162,7 +162,9 @@ DCB dcb_of(const termios& t) {
   else
     d.Parity = (t.c_cflag & PARODD) != 0 ? ODDPARITY : EVENPARITY;
   d.fParity = d.Parity != NOPARITY ? 1 : 0;
-  d.StopBits = (t.c_cflag & CSTOPB) == 0 ? ONESTOPBIT : d.ByteSize == 5 ? ONE5STOPBITS : TWOSTOPBITS;
+  d.StopBits = (t.c_cflag & CSTOPB) == 0 ? ONESTOPBIT
+               : d.ByteSize == 5         ? ONE5STOPBITS
+                                         : TWOSTOPBITS;
   d.fOutxCtsFlow = (t.c_cflag & CRTSCTS) != 0 ? 1 : 0;
   d.fOutX = (t.c_iflag & IXON) != 0 ? 1 : 0;
   d.fInX = (t.c_iflag & IXOFF) != 0 ? 1 : 0;
@@ -209,8 +211,9 @@ std::unique_ptr<FileObject> open_comm_port(int port) {
   if (f->fd < 0 || tcgetattr(f->fd, &t) != 0) {
     // A device that is no terminal is no port.
     const int e = f->fd < 0 ? errno : ENOENT;
-    SetLastError(e == ENOENT ? ERROR_FILE_NOT_FOUND : e == EBUSY ? ERROR_ACCESS_DENIED
-                                                                 : error_of_errno(e));
+    SetLastError(e == ENOENT  ? ERROR_FILE_NOT_FOUND
+                 : e == EBUSY ? ERROR_ACCESS_DENIED
+                              : error_of_errno(e));
     f->path.clear();
     return nullptr;
   }
@@ -223,7 +226,7 @@ std::unique_ptr<FileObject> open_comm_port(int port) {
   tcsetattr(f->fd, TCSANOW, &t);
   tcgetattr(f->fd, &t);
   f->dcb = dcb_of(t);
-  struct stat st{};
+  struct stat st {};
   fstat(f->fd, &st);
   f->device = st.st_dev;
   f->inode = st.st_ino;

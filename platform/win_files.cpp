@@ -13,6 +13,7 @@
 #include <unordered_map>
 
 #include "platform/cp1252.h"
+#include "platform/file_units.h"
 #include "platform/win_kernel_internal.h"
 
 namespace win {
@@ -35,7 +36,8 @@ std::uint32_t next_handle = kKernelBase;
 
 bool sharing_allows(DWORD share, DWORD access) {
   if ((access & (GENERIC_READ | GENERIC_ALL)) != 0 && (share & FILE_SHARE_READ) == 0) return false;
-  if ((access & (GENERIC_WRITE | GENERIC_ALL)) != 0 && (share & FILE_SHARE_WRITE) == 0) return false;
+  if ((access & (GENERIC_WRITE | GENERIC_ALL)) != 0 && (share & FILE_SHARE_WRITE) == 0)
+    return false;
   return true;
 }
 
@@ -125,25 +127,12 @@ DWORD missing_error(const std::string& path) {
   const std::size_t slash = path.find_last_of('/');
   const std::string folder =
       slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
-  struct stat st{};
+  struct stat st {};
   return stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) ? ERROR_FILE_NOT_FOUND
-                                                                : ERROR_PATH_NOT_FOUND;
+                                                               : ERROR_PATH_NOT_FOUND;
 }
 
-std::string native_path(std::string_view name) {
-  name = name.substr(0, name.find('\0'));
-  while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
-  std::string path;
-  path.reserve(name.size());
-  for (char ch : name) {
-    const auto b = static_cast<unsigned char>(ch);
-    if (b == '\\')
-      path += '/';
-    else
-      plat::append_utf8(path, plat::unicode_of_1252(b));
-  }
-  return path;
-}
+std::string native_path(std::string_view name) { return plat::unit_file_path(name); }
 
 BOOL FileObject::read(void* buffer, DWORD count, DWORD* done) {
   DWORD got = 0;
@@ -210,7 +199,7 @@ HANDLE CreateFileA(const char* name, DWORD access, DWORD share, void*, DWORD cre
     SetLastError(ERROR_PATH_NOT_FOUND);
     return INVALID_HANDLE_VALUE;
   }
-  struct stat before{};
+  struct stat before {};
   const bool existed = stat(f->path.c_str(), &before) == 0;
   if (existed) {
     if (S_ISDIR(before.st_mode) && (flags & FILE_FLAG_BACKUP_SEMANTICS) == 0) {
@@ -235,7 +224,7 @@ HANDLE CreateFileA(const char* name, DWORD access, DWORD share, void*, DWORD cre
     SetLastError(errno == ENOENT ? detail::missing_error(f->path) : error_of_errno(errno));
     return INVALID_HANDLE_VALUE;
   }
-  struct stat st{};
+  struct stat st {};
   fstat(f->fd, &st);
   f->device = st.st_dev;
   f->inode = st.st_ino;
@@ -271,10 +260,9 @@ DWORD SetFilePointer(HANDLE file, LONG distance, LONG* high, DWORD method) {
   FileObject* f = detail::object_as<FileObject>(file);
   if (f == nullptr) return INVALID_SET_FILE_POINTER;
   const std::int64_t move =
-      high != nullptr ? static_cast<std::int64_t>((static_cast<std::uint64_t>(
-                                                       static_cast<std::uint32_t>(*high))
-                                                   << 32) |
-                                                  static_cast<std::uint32_t>(distance))
+      high != nullptr ? static_cast<std::int64_t>(
+                            (static_cast<std::uint64_t>(static_cast<std::uint32_t>(*high)) << 32) |
+                            static_cast<std::uint32_t>(distance))
                       : distance;
   if (method > FILE_END) {
     SetLastError(ERROR_INVALID_PARAMETER);
@@ -284,7 +272,7 @@ DWORD SetFilePointer(HANDLE file, LONG distance, LONG* high, DWORD method) {
   if (method == FILE_CURRENT) {
     base = lseek(f->fd, 0, SEEK_CUR);
   } else if (method == FILE_END) {
-    struct stat st{};
+    struct stat st {};
     fstat(f->fd, &st);
     base = st.st_size;
   }
@@ -317,7 +305,7 @@ BOOL CloseHandle(HANDLE object) {
 BOOL CreateDirectoryA(const char* path, void*) {
   const std::string p = detail::native_path(path != nullptr ? path : "");
   if (p.empty() || ::mkdir(p.c_str(), 0777) != 0) {
-    SetLastError(p.empty()     ? ERROR_PATH_NOT_FOUND
+    SetLastError(p.empty()         ? ERROR_PATH_NOT_FOUND
                  : errno == EEXIST ? ERROR_ALREADY_EXISTS
                                    : error_of_errno(errno));
     return FALSE;
@@ -327,7 +315,7 @@ BOOL CreateDirectoryA(const char* path, void*) {
 
 BOOL DeleteFileA(const char* path) {
   const std::string p = detail::native_path(path != nullptr ? path : "");
-  struct stat st{};
+  struct stat st {};
   if (p.empty() || stat(p.c_str(), &st) != 0) {
     SetLastError(p.empty() ? ERROR_PATH_NOT_FOUND : detail::missing_error(p));
     return FALSE;
@@ -404,7 +392,7 @@ UINT GetTempFileNameA(const char* path, const char* prefix, UINT unique, char* n
     return unique & 0xFFFF;
   }
   const std::string native_folder = detail::native_path(folder);
-  struct stat st{};
+  struct stat st {};
   if (stat(native_folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
     SetLastError(ERROR_DIRECTORY);
     return 0;
@@ -417,8 +405,8 @@ UINT GetTempFileNameA(const char* path, const char* prefix, UINT unique, char* n
       SetLastError(ERROR_FILENAME_EXCED_RANGE);
       return 0;
     }
-    const int fd = ::open(detail::native_path(made).c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC,
-                          0666);
+    const int fd =
+        ::open(detail::native_path(made).c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
     if (fd < 0) {
       if (errno == EEXIST) continue;
       SetLastError(error_of_errno(errno));

@@ -69,13 +69,14 @@ using detail::FileObject;
 BOOL GetFileTime(HANDLE file, FILETIME* creation, FILETIME* access, FILETIME* write) {
   FileObject* f = detail::object_as<FileObject>(file);
   if (f == nullptr) return FALSE;
-  struct statx sx{};
+  struct statx sx {};
   if (statx(f->fd, "", AT_EMPTY_PATH, STATX_BASIC_STATS | STATX_BTIME, &sx) != 0) {
     SetLastError(detail::error_of_errno(errno));
     return FALSE;
   }
   auto ts = [](const statx_timestamp& t) {
-    return detail::file_time_of(timespec{static_cast<time_t>(t.tv_sec), static_cast<long>(t.tv_nsec)});
+    return detail::file_time_of(
+        timespec{static_cast<time_t>(t.tv_sec), static_cast<long>(t.tv_nsec)});
   };
   if (creation != nullptr)
     *creation = (sx.stx_mask & STATX_BTIME) != 0 ? ts(sx.stx_btime) : ts(sx.stx_mtime);
@@ -122,8 +123,7 @@ BOOL SystemTimeToFileTime(const SYSTEMTIME* s, FILETIME* file_time) {
   static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
   const bool valid = s != nullptr && file_time != nullptr && s->wYear >= 1601 &&
                      s->wYear <= 30827 && s->wMonth >= 1 && s->wMonth <= 12 && s->wDay >= 1 &&
-                     s->wHour < 24 && s->wMinute < 60 && s->wSecond < 60 &&
-                     s->wMilliseconds < 1000;
+                     s->wHour < 24 && s->wMinute < 60 && s->wSecond < 60 && s->wMilliseconds < 1000;
   if (valid) {
     const int y = s->wYear;
     const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
@@ -135,9 +135,8 @@ BOOL SystemTimeToFileTime(const SYSTEMTIME* s, FILETIME* file_time) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  const std::int64_t seconds =
-      plat::days_from_civil(s->wYear, s->wMonth, s->wDay) * 86400 + s->wHour * 3600 +
-      s->wMinute * 60 + s->wSecond;
+  const std::int64_t seconds = plat::days_from_civil(s->wYear, s->wMonth, s->wDay) * 86400 +
+                               s->wHour * 3600 + s->wMinute * 60 + s->wSecond;
   *file_time = detail::file_time(seconds * detail::kUnitsPerSecond + s->wMilliseconds * 10000 +
                                  detail::kEpochDifference);
   return TRUE;

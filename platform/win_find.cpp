@@ -64,7 +64,7 @@ bool before(const std::string& a, const std::string& b) {
 WIN32_FIND_DATAA entry(const std::string& folder, const std::string& native_name,
                        const std::string& name) {
   WIN32_FIND_DATAA d;
-  struct stat st{};
+  struct stat st {};
   const std::string path = folder + "/" + native_name;
   if (stat(path.c_str(), &st) != 0) lstat(path.c_str(), &st);
   d.dwFileAttributes = S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
@@ -112,7 +112,8 @@ HANDLE FindFirstFileA(const char* pattern, WIN32_FIND_DATAA* data) {
   std::sort(names.begin(), names.end(),
             [](const auto& a, const auto& b) { return detail::before(a.first, b.first); });
   auto search = std::make_unique<detail::SearchObject>();
-  for (const auto& [name, native] : names) search->found.push_back(detail::entry(folder, native, name));
+  for (const auto& [name, native] : names)
+    search->found.push_back(detail::entry(folder, native, name));
   if (data != nullptr) *data = search->found[0];
   search->next = 1;
   return detail::add_object(std::move(search));

@@ -56,8 +56,7 @@ void reap(const std::shared_ptr<Child>& child) {
 }  // namespace detail
 
 DWORD GetEnvironmentVariableA(const char* name, char* buffer, DWORD size) {
-  const char* value =
-      name != nullptr ? std::getenv(plat::utf8_from_1252(name).c_str()) : nullptr;
+  const char* value = name != nullptr ? std::getenv(plat::utf8_from_1252(name).c_str()) : nullptr;
   if (value == nullptr) {
     SetLastError(ERROR_ENVVAR_NOT_FOUND);
     return 0;

@@ -12,9 +12,9 @@
 #include "toolkit/scroll_files.h"
 #include "toolkit/scrolling.h"
 #include "toolkit/standins.h"
+#include "toolkit/status.h"
 #include "toolkit/statusbar.h"
 #include "toolkit/toolbar.h"
-#include "toolkit/status.h"
 
 namespace toolkit {
 

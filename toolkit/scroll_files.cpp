@@ -101,8 +101,7 @@ const unsigned char* find_line_end(const unsigned char* p, const unsigned char* 
   const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
   for (; end - p >= 16; p += 16) {
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    const int hits =
-        _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf)));
+    const int hits = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf)));
     if (hits != 0) return p + __builtin_ctz(static_cast<unsigned>(hits));
   }
 #endif
@@ -149,8 +148,8 @@ void add_mark(scroll_data_t& s, std::int64_t offset) {
 std::int64_t write_time(const scroll_data_t& s) {
   win::FILETIME written;
   if (!win::GetFileTime(handle_of(s), nullptr, nullptr, &written)) return -1;
-  return static_cast<std::int64_t>(
-      (static_cast<std::uint64_t>(written.dwHighDateTime) << 32) | written.dwLowDateTime);
+  return static_cast<std::int64_t>((static_cast<std::uint64_t>(written.dwHighDateTime) << 32) |
+                                   written.dwLowDateTime);
 }
 
 // Skips up to `count` lines with their ends: the number skipped (fewer at

@@ -31,8 +31,8 @@ struct target {
   int style = 0;
 };
 
-bool resolve(win::HWND window, box_record_t* box, const char* routine, bool main_pane,
-             target& t, int* ups) {
+bool resolve(win::HWND window, box_record_t* box, const char* routine, bool main_pane, target& t,
+             int* ups) {
   if (box == nullptr) {
     if (window == nullptr) {
       SET_STATUS(ups, std::string("You must supply a window or box to ") + routine, kToolkitError);

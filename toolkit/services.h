@@ -127,10 +127,10 @@ void CLOSE_CLIPBOARD(int* ups);
 // The range is 1-based and inclusive: from the first column of the first
 // line to the last column of the last line.
 void COPY_TO_CLIPBOARD(const char* text, int text_length, const win::HGLOBAL* bitmap,
-                       const int* unit, const char* file, int file_length,
-                       const win::HWND* window, box_record_t* box, const win::UINT* format,
-                       const int* first_line, const int* first_column, const int* last_line,
-                       const int* last_column, int* ups);
+                       const int* unit, const char* file, int file_length, const win::HWND* window,
+                       box_record_t* box, const win::UINT* format, const int* first_line,
+                       const int* first_column, const int* last_line, const int* last_column,
+                       int* ups);
 // The lines of a scroll window or box appended to the block; null (the
 // block freed) when the target shows no file.
 win::HGLOBAL C_COPY_TO_CLIPBOARD(win::HGLOBAL block, const win::HWND* window, box_record_t* box,
@@ -149,10 +149,9 @@ win::HCURSOR LOAD_CURSOR(const win::HINSTANCE* module, const char* name, int nam
                          const int* id, int* ups);
 win::HCURSOR C_LOAD_CURSOR(win::HINSTANCE module, const char* name, int name_length, int id,
                            int* ups);
-win::HICON LOAD_ICON(const win::HINSTANCE* module, const char* name, int name_length,
-                     const int* id, int* ups);
-win::HICON C_LOAD_ICON(win::HINSTANCE module, const char* name, int name_length, int id,
-                       int* ups);
+win::HICON LOAD_ICON(const win::HINSTANCE* module, const char* name, int name_length, const int* id,
+                     int* ups);
+win::HICON C_LOAD_ICON(win::HINSTANCE module, const char* name, int name_length, int id, int* ups);
 void QUIT_HELP(const win::HWND* window);
 int GET_SYSTEM_METRICS(int index, int* ups);
 

@@ -47,8 +47,7 @@ int source_unit(const int* unit, const char* file, int file_length, bool writing
   mode.status = writing ? plat::UnitStatus::replace : plat::UnitStatus::old_file;
   mode.action = writing ? plat::UnitAction::write : plat::UnitAction::read;
   mode.position = plat::UnitPosition::rewind;
-  const int status =
-      plat::open_unit(kClipboardUnit, trimmed_text(file, file_length), mode);
+  const int status = plat::open_unit(kClipboardUnit, trimmed_text(file, file_length), mode);
   if (status == plat::iostat_ok) return kClipboardUnit;
   char message[64];
   REPORT_IOSTAT(status, message, sizeof message);
@@ -102,10 +101,10 @@ void CLOSE_CLIPBOARD(int* ups) {
 }
 
 void COPY_TO_CLIPBOARD(const char* text, int text_length, const win::HGLOBAL* bitmap,
-                       const int* unit, const char* file, int file_length,
-                       const win::HWND* window, box_record_t* box, const win::UINT* format,
-                       const int* first_line, const int* first_column, const int* last_line,
-                       const int* last_column, int* ups) {
+                       const int* unit, const char* file, int file_length, const win::HWND* window,
+                       box_record_t* box, const win::UINT* format, const int* first_line,
+                       const int* first_column, const int* last_line, const int* last_column,
+                       int* ups) {
   CLEAR_STATUS(ups);
   if (OPEN_CLIPBOARD(1, ups) == 0) return;
   int range[4] = {1, 1, 2147483647, kLineLength};
@@ -138,7 +137,8 @@ void COPY_TO_CLIPBOARD(const char* text, int text_length, const win::HGLOBAL* bi
       if (block != nullptr) SET_CLIPBOARD_DATA(block, kind, ups);
     }
   }
-  if (bitmap != nullptr) SET_CLIPBOARD_DATA(*bitmap, format != nullptr ? *format : win::CF_DIB, ups);
+  if (bitmap != nullptr)
+    SET_CLIPBOARD_DATA(*bitmap, format != nullptr ? *format : win::CF_DIB, ups);
   CLOSE_CLIPBOARD(nullptr);
 }
 
@@ -170,11 +170,10 @@ win::HGLOBAL C_COPY_TO_CLIPBOARD(win::HGLOBAL block, const win::HWND* window, bo
   for (int number = first_line; number <= last_line; ++number) {
     const int n = READ_SCROLL_LINE(*scroll, line, sizeof line);
     if (n < 0) break;
-    block = append_line(
-        block,
-        cut(std::string_view(line, static_cast<std::size_t>(n)), number, first_line, first_column,
-            last_line, last_column),
-        number != last_line, ups);
+    block = append_line(block,
+                        cut(std::string_view(line, static_cast<std::size_t>(n)), number, first_line,
+                            first_column, last_line, last_column),
+                        number != last_line, ups);
   }
   if (!was_open) CLOSE_SCROLL_FILE(*scroll);
   return block;
@@ -185,7 +184,8 @@ void PASTE_FROM_CLIPBOARD(char* text, int text_length, win::HGLOBAL* bitmap, con
   CLEAR_STATUS(ups);
   if (OPEN_CLIPBOARD(0, ups) == 0) return;
   const win::UINT kind = format != nullptr ? *format : kTextFormat;
-  const bool to_unit = unit != nullptr || (file != nullptr && TRIMMED_LENGTH(file, file_length) > 0);
+  const bool to_unit =
+      unit != nullptr || (file != nullptr && TRIMMED_LENGTH(file, file_length) > 0);
   if (text != nullptr || to_unit) {
     const win::HGLOBAL block = GET_CLIPBOARD_DATA(kind, ups);
     if (block != nullptr && text != nullptr) GLOBAL_TEXT_GET(block, text, text_length, nullptr);
@@ -201,7 +201,8 @@ void PASTE_FROM_CLIPBOARD(char* text, int text_length, win::HGLOBAL* bitmap, con
           const int n = GLOBAL_TEXT_READ_LINE(block, line, kLineLength, position, nullptr);
           // The end of the text after a line end is no further line.
           if (n < 0 || (n == 0 && at == length)) break;
-          const int status = plat::write_record(u, std::string_view(line, static_cast<std::size_t>(n)));
+          const int status =
+              plat::write_record(u, std::string_view(line, static_cast<std::size_t>(n)));
           if (status != plat::iostat_ok) {
             char message[64];
             REPORT_IOSTAT(status, message, sizeof message);

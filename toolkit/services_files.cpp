@@ -97,8 +97,8 @@ void FE_CREATE_DIRECTORY(const char* path, int length, int* ups) {
 int DELETE_FILE(const char* path, int length, int* ups) {
   CLEAR_STATUS(ups);
   if (win::DeleteFileA(trimmed_text(path, length).c_str())) return -1;
-  if (ups != nullptr) *ups = win::GetLastError() != 0 ? static_cast<int>(win::GetLastError())
-                                                      : kToolkitError;
+  if (ups != nullptr)
+    *ups = win::GetLastError() != 0 ? static_cast<int>(win::GetLastError()) : kToolkitError;
   return 0;
 }
 
@@ -133,8 +133,7 @@ int LIST_DIRECTORY(const char* pattern, int length, directory_listing& listing, 
   };
   grow();
   win::WIN32_FIND_DATAA found;
-  const win::HANDLE search =
-      win::FindFirstFileA(trimmed_text(pattern, length).c_str(), &found);
+  const win::HANDLE search = win::FindFirstFileA(trimmed_text(pattern, length).c_str(), &found);
   win::DWORD error = win::ERROR_NO_MORE_FILES;
   if (search == win::INVALID_HANDLE_VALUE) {
     error = win::GetLastError();
@@ -146,8 +145,7 @@ int LIST_DIRECTORY(const char* pattern, int length, directory_listing& listing, 
     error = win::GetLastError();
     win::FindClose(search);
   }
-  if (error == win::ERROR_NO_MORE_FILES || error == win::ERROR_FILE_NOT_FOUND)
-    return listing.count;
+  if (error == win::ERROR_NO_MORE_FILES || error == win::ERROR_FILE_NOT_FOUND) return listing.count;
   SET_STATUS_WITH_CODE(ups, "Error in getting directory listing", static_cast<int>(error));
   FREE_DIRECTORY_LIST(listing);
   return 0;
@@ -179,10 +177,13 @@ void FREE_DIRECTORY_LIST(directory_listing& listing) {
 }
 
 void DATE_TIME_TO_SYSTEM(const date_time_record& r, win::SYSTEMTIME& s) {
-  s = win::SYSTEMTIME{static_cast<win::WORD>(r.year),   static_cast<win::WORD>(r.month),
+  s = win::SYSTEMTIME{static_cast<win::WORD>(r.year),
+                      static_cast<win::WORD>(r.month),
                       0,
-                      static_cast<win::WORD>(r.day),    static_cast<win::WORD>(r.hour),
-                      static_cast<win::WORD>(r.minute), static_cast<win::WORD>(r.second),
+                      static_cast<win::WORD>(r.day),
+                      static_cast<win::WORD>(r.hour),
+                      static_cast<win::WORD>(r.minute),
+                      static_cast<win::WORD>(r.second),
                       static_cast<win::WORD>(r.millisecond)};
 }
 
@@ -195,8 +196,11 @@ bool FILE_TIME_TO_DATE_TIME(const win::FILETIME& file_time, date_time_record& r)
     return static_cast<std::int64_t>((static_cast<std::uint64_t>(t.dwHighDateTime) << 32) |
                                      t.dwLowDateTime);
   };
-  r = date_time_record{s.wYear,   s.wMonth,  s.wDay,   static_cast<std::int32_t>((units(local) - units(file_time)) / 600000000),
-                       s.wHour,   s.wMinute, s.wSecond, s.wMilliseconds};
+  r = date_time_record{
+      s.wYear,   s.wMonth,
+      s.wDay,    static_cast<std::int32_t>((units(local) - units(file_time)) / 600000000),
+      s.wHour,   s.wMinute,
+      s.wSecond, s.wMilliseconds};
   return true;
 }
 

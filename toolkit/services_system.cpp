@@ -65,8 +65,8 @@ int SHOW_MESSAGE_BOX(const char* text, int text_length, const char* title, int t
   if (title != nullptr)
     COPY_C_TO_PADDED(trimmed_text(title, title_length).c_str(), caption, kTitleLength);
   const win::HWND busy = SUSPEND_BUSY_CURSOR();
-  const int pressed = C_MESSAGE_BOX(window_or_main(owner), text, text_length, caption,
-                                    kTitleLength, (style != nullptr ? *style : 0) | kSetForeground);
+  const int pressed = C_MESSAGE_BOX(window_or_main(owner), text, text_length, caption, kTitleLength,
+                                    (style != nullptr ? *style : 0) | kSetForeground);
   RESTORE_BUSY_CURSOR(busy, nullptr);
   if (pressed == 0 && ups != nullptr) *ups = kToolkitError;
   return pressed;
@@ -111,8 +111,7 @@ win::HICON LOAD_ICON(const win::HINSTANCE*, const char* name, int name_length, c
   return C_LOAD_ICON(GET_MODULE_HANDLE(), name, name_length, id != nullptr ? *id : -1, ups);
 }
 
-win::HICON C_LOAD_ICON(win::HINSTANCE module, const char* name, int name_length, int id,
-                       int* ups) {
+win::HICON C_LOAD_ICON(win::HINSTANCE module, const char* name, int name_length, int id, int* ups) {
   const std::string text = name != nullptr ? trimmed_text(name, name_length) : "";
   const win::HICON icon = win::LoadIconA(
       module, text.empty() ? win::MAKEINTRESOURCEA(static_cast<win::WORD>(id)) : text.c_str());

@@ -97,8 +97,8 @@ void SET_STATUS_BAR_ITEM(status_bar_item_t& item, const int* kind, const float* 
     item.text.set(std::string_view(text, static_cast<std::size_t>(std::max(0, text_length))));
 }
 
-void SET_STATUS_BAR(status_bar_item_t* items, int count, const int* repaint,
-                    const win::HFONT* font, const win::HWND* window, int* ups) {
+void SET_STATUS_BAR(status_bar_item_t* items, int count, const int* repaint, const win::HFONT* font,
+                    const win::HWND* window, int* ups) {
   CLEAR_STATUS(ups);
   if (font != nullptr) SET_STATUS_BAR_FONT(*font, window);
   int number = 0;
@@ -124,9 +124,9 @@ void ADD_STATUS_BAR_FIELD(float width, int kind, const char* text, int text_leng
   status_bar_field& f = status_bar.fields[number];
   f.width_value = width;
   f.kind = kind;
-  const std::string_view given(text != nullptr ? text : "",
-                               text != nullptr ? static_cast<std::size_t>(std::max(0, text_length))
-                                               : 0);
+  const std::string_view given(
+      text != nullptr ? text : "",
+      text != nullptr ? static_cast<std::size_t>(std::max(0, text_length)) : 0);
   std::string_view t = given.substr(0, given.find('\0'));
   while (!t.empty() && t.back() == ' ') t.remove_suffix(1);
   copy_text(f.text, t.data(), t.size());
@@ -319,8 +319,7 @@ void START_SECOND_TIMER(win::HWND window) {
 void START_MINUTE_TIMER(win::HWND window) {
   if (status_bar.minute_timer) return;
   status_bar.minute_timer = true;
-  win::SetTimer(window, 3, static_cast<win::UINT>((60 - plat::local_now().second) * 1000),
-                nullptr);
+  win::SetTimer(window, 3, static_cast<win::UINT>((60 - plat::local_now().second) * 1000), nullptr);
 }
 
 void STOP_SECOND_TIMER(win::HWND window) {
@@ -358,8 +357,7 @@ void DRAW_STATUS_CLOCK(win::HWND window) {
   if (f == nullptr || current_menu_hint() != nullptr || window != status_bar.owner) return;
   FORMAT_CLOCK_TEXT(*f);
   const win::HDC dc = win::GetDC(window);
-  draw_text(dc, status_bar.clock_rect, status_bar.clock_rect.left + 2 * status_bar.border,
-            f->text);
+  draw_text(dc, status_bar.clock_rect, status_bar.clock_rect.left + 2 * status_bar.border, f->text);
   win::ReleaseDC(window, dc);
 }
 

@@ -24,7 +24,7 @@ namespace toolkit {
 
 // One field as the caller describes it (filled by SET_STATUS_BAR_ITEM).
 struct status_bar_item_t {
-  float width = 0.0F;  // share of the bar's free width; 0: natural width
+  float width = 0.0F;     // share of the bar's free width; 0: natural width
   std::int32_t kind = 0;  // 0: unused
   std::uint32_t marker = 0;
   plat::FixedText<256> text;
@@ -52,8 +52,7 @@ struct status_bar_data {
   status_bar_field fields[kStatusFields];
   std::int32_t count = 0;  // fields in use
   // The field of kinds 1, 2, 3, 6, 13, 14 and 15 (-1: none).
-  std::int32_t designated[16] = {-1, -1, -1, -1, -1, -1, -1, -1,
-                                 -1, -1, -1, -1, -1, -1, -1, -1};
+  std::int32_t designated[16] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
   win::RECT clock_rect;  // of the seconds clock, from the last paint
   bool second_timer = false;
   bool minute_timer = false;
@@ -65,8 +64,8 @@ void SET_STATUS_BAR_ITEM(status_bar_item_t& item, const int* kind, const float* 
                          const char* text, int text_length);
 // The fields of the items of non-zero kind, in order; repainted on the
 // window (the main window when absent) unless `repaint` is given and 0.
-void SET_STATUS_BAR(status_bar_item_t* items, int count, const int* repaint,
-                    const win::HFONT* font, const win::HWND* window, int* ups);
+void SET_STATUS_BAR(status_bar_item_t* items, int count, const int* repaint, const win::HFONT* font,
+                    const win::HWND* window, int* ups);
 // Field `number` (0-based; 10 and above are dropped).
 void ADD_STATUS_BAR_FIELD(float width, int kind, const char* text, int text_length, int number,
                           const win::HFONT* font, int* ups);

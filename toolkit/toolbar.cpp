@@ -22,9 +22,9 @@ constexpr win::DWORD kToolbarStyle = 0x50000101;
 bool standard_bitmaps_made = false;
 
 void set_tooltip(toolbar_item_t& item, const char* text, int length) {
-  item.tooltip.set(text != nullptr ? std::string_view(text, static_cast<std::size_t>(
-                                                                std::max(0, length)))
-                                   : std::string_view());
+  item.tooltip.set(text != nullptr
+                       ? std::string_view(text, static_cast<std::size_t>(std::max(0, length)))
+                       : std::string_view());
 }
 
 // A NUL after the trimmed text, in place (in a full field the last
@@ -85,7 +85,8 @@ void SET_TOOL_BITMAP_ITEM(tool_bitmap_t& record, const char* resource, int resou
   record.standard_id = standard_id != nullptr ? *standard_id : -1;
   if (bitmap != nullptr) record.bitmap = *bitmap;
   if (int(named) + int(standard_id != nullptr) + int(bitmap != nullptr) != 1)
-    REPORT_ERROR(ups, "You must specify exactly one of id, bitmap, or resource to SET_TOOL_BITMAP_ITEM");
+    REPORT_ERROR(ups,
+                 "You must specify exactly one of id, bitmap, or resource to SET_TOOL_BITMAP_ITEM");
   record.images = images != nullptr ? *images : 1;
 }
 
@@ -112,9 +113,9 @@ void SET_TOOLBAR(toolbar_item_t* items, int count, const win::HWND* window, cons
   for (int i = 0; i < count; ++i)
     if (items[i].bitmap != nullptr) items[i].bitmap->first_image = -1;
   const win::HWND owner = window != nullptr ? *window : MAIN_WINDOW();
-  toolbar_record* t = CREATE_TOOLBAR_WINDOW(owner, count, items, count > 1 ? &items[1] : nullptr,
-                                            image_width, image_height, button_width,
-                                            button_height, ups);
+  toolbar_record* t =
+      CREATE_TOOLBAR_WINDOW(owner, count, items, count > 1 ? &items[1] : nullptr, image_width,
+                            image_height, button_width, button_height, ups);
   if (t == nullptr || t->window == nullptr) return;
   for (int i = 0; i < count; ++i) {
     toolbar_item_t& item = items[i];
@@ -156,12 +157,13 @@ toolbar_record* CREATE_TOOLBAR_WINDOW(win::HWND window, int count, toolbar_item_
   close_toolbar(t);
   t.count = count;
   t.first = first;
-  t.stride = second != nullptr ? static_cast<int>(reinterpret_cast<char*>(second) -
-                                                  reinterpret_cast<char*>(first))
-                               : static_cast<int>(sizeof(toolbar_item_t));
-  t.window = C_CREATE_WINDOW_EX(0, win::TOOLBARCLASSNAMEA, 15, "", 0, kToolbarStyle, 0, 0, 0, 0,
-                                window, reinterpret_cast<win::HMENU>(kToolbarId),
-                                GET_MODULE_HANDLE(), nullptr);
+  t.stride =
+      second != nullptr
+          ? static_cast<int>(reinterpret_cast<char*>(second) - reinterpret_cast<char*>(first))
+          : static_cast<int>(sizeof(toolbar_item_t));
+  t.window =
+      C_CREATE_WINDOW_EX(0, win::TOOLBARCLASSNAMEA, 15, "", 0, kToolbarStyle, 0, 0, 0, 0, window,
+                         reinterpret_cast<win::HMENU>(kToolbarId), GET_MODULE_HANDLE(), nullptr);
   if (t.window == nullptr) {
     SET_STATUS_FROM_SYSTEM(ups, "Cannot create the ToolBar Window");
     UPDATE_CLIENT_RECT(*r);
@@ -175,8 +177,7 @@ toolbar_record* CREATE_TOOLBAR_WINDOW(win::HWND window, int count, toolbar_item_
                       size_word(button ? *button_width : *image_width + 8,
                                 button ? *button_height : *image_height + 7));
   } else if (button_width != nullptr && button_height != nullptr) {
-    win::SendMessageA(t.window, win::TB_SETBUTTONSIZE, 0,
-                      size_word(*button_width, *button_height));
+    win::SendMessageA(t.window, win::TB_SETBUTTONSIZE, 0, size_word(*button_width, *button_height));
   }
   void* buttons = ALLOCATE_MEMORY(sizeof(toolbar_button) * static_cast<std::size_t>(count), ups);
   if (buttons == nullptr) return &t;
@@ -213,9 +214,9 @@ void ADD_TOOLBAR_BITMAPS(tool_bitmap_t& bitmap, win::HWND toolbar, int* ups) {
       add.nID = static_cast<win::UINT_PTR>(bitmap.standard_id);
       break;
   }
-  const auto first = static_cast<int>(win::SendMessageA(
-      toolbar, win::TB_ADDBITMAP, static_cast<win::WPARAM>(bitmap.images),
-      reinterpret_cast<win::LPARAM>(&add)));
+  const auto first = static_cast<int>(win::SendMessageA(toolbar, win::TB_ADDBITMAP,
+                                                        static_cast<win::WPARAM>(bitmap.images),
+                                                        reinterpret_cast<win::LPARAM>(&add)));
   bitmap.first_image = first;
   if (first == -1) SET_STATUS_FROM_SYSTEM(ups, "Unable to add bitmap to the toolbar");
 }

@@ -22,9 +22,7 @@ struct tool_bitmap_t {
   std::int32_t images = 1;
   std::int32_t first_image = -1;  // in the toolbar; -1 until added
   std::uint32_t marker = 0;
-  static win::HBITMAP absent_bitmap() {
-    return reinterpret_cast<win::HBITMAP>(~std::uintptr_t{0});
-  }
+  static win::HBITMAP absent_bitmap() { return reinterpret_cast<win::HBITMAP>(~std::uintptr_t{0}); }
 };
 
 // One button.
@@ -33,8 +31,8 @@ struct toolbar_item_t {
   plat::FixedText<128> tooltip;  // a NUL follows the trimmed tooltip once built
   std::int32_t image = 0;        // 0-based within its tool bitmap
   std::int32_t command = 0;
-  std::int32_t style = 0;  // TBSTYLE_ bits (low byte used)
-  std::int32_t state = 4;  // TBSTATE_ bits (low byte used): 4 enabled, 8 checked
+  std::int32_t style = 0;     // TBSTYLE_ bits (low byte used)
+  std::int32_t state = 4;     // TBSTATE_ bits (low byte used): 4 enabled, 8 checked
   std::int32_t position = 0;  // 1-based place in the toolbar
   std::uint32_t marker = 0;
   tool_bitmap_t* bitmap = nullptr;  // none: the image index is taken as it is

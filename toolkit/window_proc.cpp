@@ -15,10 +15,10 @@
 #include "toolkit/records.h"
 #include "toolkit/scrolling.h"
 #include "toolkit/standins.h"
-#include "toolkit/statusbar.h"
-#include "toolkit/toolbar.h"
 #include "toolkit/status.h"
+#include "toolkit/statusbar.h"
 #include "toolkit/timers.h"
+#include "toolkit/toolbar.h"
 
 namespace toolkit {
 

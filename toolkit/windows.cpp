@@ -11,9 +11,9 @@
 #include "toolkit/helpers.h"
 #include "toolkit/scrolling.h"
 #include "toolkit/standins.h"
+#include "toolkit/status.h"
 #include "toolkit/statusbar.h"
 #include "toolkit/toolbar.h"
-#include "toolkit/status.h"
 #include "toolkit/window_proc.h"
 
 namespace toolkit {
@@ -107,10 +107,10 @@ win::HBRUSH GET_WINDOW_BRUSH() {
 
 win::HWND CREATE_WINDOW(const char* title, int title_length, menu_item_t* menu, int menu_count,
                         status_bar_item_t* status_items, int status_count,
-                        toolbar_item_t* toolbar_items, int toolbar_count,
-                        const win::DWORD* style, const float* x, const float* y, const float* width,
-                        const float* height, const int* client_width, const int* client_height,
-                        const int* record_style, const char* scroll_file, int scroll_file_length,
+                        toolbar_item_t* toolbar_items, int toolbar_count, const win::DWORD* style,
+                        const float* x, const float* y, const float* width, const float* height,
+                        const int* client_width, const int* client_height, const int* record_style,
+                        const char* scroll_file, int scroll_file_length,
                         const win::COLORREF* text_colour, const win::HFONT* font,
                         const win::HICON* icon, const win::HCURSOR* cursor,
                         const win::HBRUSH* brush, const int* show_command, paint_callback paint,

@@ -181,11 +181,11 @@ TEST(FindPattern, EveryRule) {
     bool match;
   };
   const Case cases[] = {
-      {"*", "x.y", true},       {"*.*", "noext", true},  {"*.", "noext", true},
-      {"*.", "a.b", false},     {"*.", ".", true},       {"*.*", "..", true},
-      {"a*.txt", ".", false},   {"A?C", "abc", true},    {"a?c", "ac", false},
+      {"*", "x.y", true},       {"*.*", "noext", true},     {"*.", "noext", true},
+      {"*.", "a.b", false},     {"*.", ".", true},          {"*.*", "..", true},
+      {"a*.txt", ".", false},   {"A?C", "abc", true},       {"a?c", "ac", false},
       {"*.TXT", "x.txt", true}, {"*.txt", "x.txt2", false}, {"rep*.*", "report", true},
-      {"d*.*", "dx.y", true},   {"*x*", "abxcd", true},  {"*.c", "a.c.c", true},
+      {"d*.*", "dx.y", true},   {"*x*", "abxcd", true},     {"*.c", "a.c.c", true},
       {"\xC4*", "\xE4q", true},
   };
   for (const Case& c : cases)
@@ -219,9 +219,7 @@ class TimeZone {
 std::uint64_t units(const FILETIME& t) {
   return (std::uint64_t{t.dwHighDateTime} << 32) | t.dwLowDateTime;
 }
-FILETIME of_units(std::uint64_t u) {
-  return {static_cast<DWORD>(u), static_cast<DWORD>(u >> 32)};
-}
+FILETIME of_units(std::uint64_t u) { return {static_cast<DWORD>(u), static_cast<DWORD>(u >> 32)}; }
 
 TEST(KernelTimes, SystemTimesCalendarAndRefusals) {
   constexpr std::uint64_t kUnix = 116444736000000000ULL;

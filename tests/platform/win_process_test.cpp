@@ -69,7 +69,8 @@ TEST_F(SerialPort, StateReachesTheLineAndBadStatesChangeNothing) {
   termios t{};
   tcgetattr(slave, &t);
   EXPECT_EQ(cfgetospeed(&t), static_cast<speed_t>(B19200));
-  EXPECT_EQ(t.c_cflag & (CMSPAR | PARODD | CSTOPB), static_cast<tcflag_t>(CMSPAR | PARODD | CSTOPB));
+  EXPECT_EQ(t.c_cflag & (CMSPAR | PARODD | CSTOPB),
+            static_cast<tcflag_t>(CMSPAR | PARODD | CSTOPB));
   DCB bad = d;
   bad.BaudRate = 12345;
   EXPECT_FALSE(SetCommState(port, &bad));
@@ -152,8 +153,8 @@ TEST(CommandLine, ClassicQuotingRules) {
 TEST(Processes, WaitExitCodeTimeoutAndReaping) {
   char line[] = "sh -c \"exit 3\"";
   PROCESS_INFORMATION pi;
-  ASSERT_TRUE(CreateProcessA(nullptr, line, nullptr, nullptr, FALSE, 0, nullptr, nullptr, nullptr,
-                             &pi));
+  ASSERT_TRUE(
+      CreateProcessA(nullptr, line, nullptr, nullptr, FALSE, 0, nullptr, nullptr, nullptr, &pi));
   EXPECT_EQ(WaitForSingleObject(pi.hProcess, INFINITE), WAIT_OBJECT_0);
   DWORD code = 0;
   EXPECT_TRUE(GetExitCodeProcess(pi.hProcess, &code));
@@ -163,8 +164,8 @@ TEST(Processes, WaitExitCodeTimeoutAndReaping) {
   CloseHandle(pi.hThread);
 
   char slow[] = "sleep 5";
-  ASSERT_TRUE(CreateProcessA(nullptr, slow, nullptr, nullptr, FALSE, 0, nullptr, nullptr, nullptr,
-                             &pi));
+  ASSERT_TRUE(
+      CreateProcessA(nullptr, slow, nullptr, nullptr, FALSE, 0, nullptr, nullptr, nullptr, &pi));
   EXPECT_EQ(WaitForSingleObject(pi.hProcess, 30), WAIT_TIMEOUT);
   GetExitCodeProcess(pi.hProcess, &code);
   EXPECT_EQ(code, STILL_ACTIVE);
@@ -178,8 +179,8 @@ TEST(Processes, WaitExitCodeTimeoutAndReaping) {
   // Nobody waits and the handles are closed at once: the child is reaped
   // all the same, no zombie stays.
   char quick[] = "true";
-  ASSERT_TRUE(CreateProcessA(nullptr, quick, nullptr, nullptr, FALSE, 0, nullptr, nullptr, nullptr,
-                             &pi));
+  ASSERT_TRUE(
+      CreateProcessA(nullptr, quick, nullptr, nullptr, FALSE, 0, nullptr, nullptr, nullptr, &pi));
   CloseHandle(pi.hProcess);
   CloseHandle(pi.hThread);
   const std::string proc = "/proc/" + std::to_string(pi.dwProcessId);
@@ -188,8 +189,8 @@ TEST(Processes, WaitExitCodeTimeoutAndReaping) {
   EXPECT_NE(access(proc.c_str(), F_OK), 0);
 
   char missing[] = "no-such-program-here x";
-  EXPECT_FALSE(CreateProcessA(nullptr, missing, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                              nullptr, &pi));
+  EXPECT_FALSE(
+      CreateProcessA(nullptr, missing, nullptr, nullptr, FALSE, 0, nullptr, nullptr, nullptr, &pi));
   EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
 }
 

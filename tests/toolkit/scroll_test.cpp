@@ -135,7 +135,7 @@ TEST_F(ScrollFile, LongLinesComeInPiecesAndTheLastLineCounts) {
 TEST_F(ScrollFile, LinesAreCountedAgainOnlyAfterTheWriteTimeChanged) {
   open("a\r\nb\r\n");
   EXPECT_EQ(scroll.lines, 2);
-  struct stat before{};
+  struct stat before {};
   stat(path.c_str(), &before);
   testsupport::write_file(path, "a\r\nb\r\nc\r\n");
   const timespec same[2] = {before.st_atim, before.st_mtim};
@@ -167,7 +167,7 @@ TEST_F(ScrollFile, SeekingFindsTheLineFromAnywhere) {
   std::string longer;
   for (int i = 0; i < 3000; ++i) longer += "longer line " + std::to_string(i) + "\r\n";
   testsupport::write_file(path, longer);
-  struct stat now{};
+  struct stat now {};
   stat(path.c_str(), &now);
   timespec later[2] = {now.st_atim, now.st_mtim};
   later[1].tv_sec += 5;
@@ -256,8 +256,8 @@ TEST_F(ToolkitTest, ScrollPositionsMoveTheBarAndTheLineField) {
   EXPECT_EQ(last_column, 31);
   SET_SCROLL_POSITION(nullptr, nullptr, &six, nullptr, &ups);
   EXPECT_EQ(ups, 0x10000);
-  GET_SCROLL_RANGE(reinterpret_cast<win::HWND>(0x4444), nullptr, nullptr, nullptr, nullptr,
-                   nullptr, &ups);
+  GET_SCROLL_RANGE(reinterpret_cast<win::HWND>(0x4444), nullptr, nullptr, nullptr, nullptr, nullptr,
+                   &ups);
   EXPECT_EQ(ups, 0x10000);
   box_record_t* dead = nullptr;
   {

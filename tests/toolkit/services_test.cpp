@@ -19,9 +19,9 @@
 namespace {
 
 using namespace toolkit;
-using tktest::ToolkitTest;
 using testsupport::read_file;
 using testsupport::write_file;
+using tktest::ToolkitTest;
 
 class Services : public ToolkitTest {
  protected:
@@ -39,7 +39,8 @@ TEST_F(Services, RawReadsBlankTheRestOfTheBuffer) {
   const std::string f = file("abc.bin");
   write_file(f, "abc");
   int ups = -1;
-  const win::HANDLE h = FE_OPEN_FILE(f.c_str(), length(f), nullptr, nullptr, nullptr, nullptr, &ups);
+  const win::HANDLE h =
+      FE_OPEN_FILE(f.c_str(), length(f), nullptr, nullptr, nullptr, nullptr, &ups);
   ASSERT_NE(h, nullptr);
   char buf[10] = {'x', 'x', 'x', 'x', 'x', 'x', 'x', 'x', 'x', 'x'};
   int got = -1;
@@ -181,7 +182,8 @@ TEST_F(Services, AWaitedProcessHasEndedAndTemporaryNamesAreNew) {
   setenv("TMPDIR", dir.path().c_str(), 1);
   GET_TEMP_FILE_NAME(name, sizeof name, "ost", 3, &ups);
   unsetenv("TMPDIR");
-  const std::string made = std::string(name, sizeof name).substr(0, std::string(name, sizeof name).find(' '));
+  const std::string made =
+      std::string(name, sizeof name).substr(0, std::string(name, sizeof name).find(' '));
   EXPECT_EQ(std::filesystem::path(made).filename().string().substr(0, 3), "ost");
   EXPECT_TRUE(std::filesystem::exists(made));
 }
@@ -226,30 +228,17 @@ TEST_F(Services, CopiesTakeTheRangeFromFilesUnitsAndScrollWindows) {
   COPY_TO_CLIPBOARD(nullptr, 0, nullptr, nullptr, nullptr, 0, &plain, nullptr, nullptr, nullptr,
                     nullptr, nullptr, nullptr, &ups);
   EXPECT_EQ(ups, 0x10000);
-  COPY_TO_CLIPBOARD("text   ", 7, nullptr, nullptr, nullptr, 0, nullptr, nullptr, nullptr,
-                    nullptr, nullptr, nullptr, nullptr, &ups);
+  COPY_TO_CLIPBOARD("text   ", 7, nullptr, nullptr, nullptr, 0, nullptr, nullptr, nullptr, nullptr,
+                    nullptr, nullptr, nullptr, &ups);
   EXPECT_EQ(plat::clipboard_text(), "text");
 }
 
 TEST_F(Services, PastesBecomeRecordsOfAUnitOrAPaddedText) {
   plat::set_clipboard_text("a\r\nb\rc\nd\r\r\n" + std::string(1030, 'x') + "\ne\n");
   const std::string f = file("paste.txt");
-  write_file(f, "old old old old old old old old old old old old old old old old old old old "
-                "old old old old old old old old old old old old old old old old old old old "
-                "old old old old old old old old old old old old old old old old old old old "
-                "old old old old old old old old old old old old old old old old old old old "
-                "old old old old old old old old old old old old old old old old old old old "
-                "old old old old old old old old old old old old old old old old old old old "
-                "old old old old old old old old old old old old old old old old old old old "
-                "old old old old old old old old old old old old old old old old old old old "
-                "old old old old old old old old old old old old old old old old old old old "
-                "old old old old old old old old old old old old old old old old old old old "
-                "old old old old old old old old old old old old old old old old old old old "
-                "old old old old old old old old old old old old old old old old old old old "
-                "old old old old old old old old old old old old old old old old old old old "
-                "old old old old old old old old old old old old old old old old old old old "
-                "old old old old old old old old old old old old old old old old old old old "
-                "old old old old old old old old old old old old old old old old old old end");
+  std::string old;
+  for (int i = 0; i < 300; ++i) old += "old ";
+  write_file(f, old + "end");
   plat::UnitMode mode;
   ASSERT_EQ(plat::open_unit(6971, f, mode), 0);
   const int unit = 6971;
@@ -257,7 +246,8 @@ TEST_F(Services, PastesBecomeRecordsOfAUnitOrAPaddedText) {
   PASTE_FROM_CLIPBOARD(nullptr, 0, nullptr, &unit, nullptr, 0, nullptr, &ups);
   EXPECT_EQ(ups, 0);
   plat::close_unit(6971);
-  EXPECT_EQ(read_file(f), "a\r\nb\r\nc\r\nd\r\n\r\n" + std::string(1024, 'x') + "\r\nxxxxxx\r\ne\r\n");
+  EXPECT_EQ(read_file(f),
+            "a\r\nb\r\nc\r\nd\r\n\r\n" + std::string(1024, 'x') + "\r\nxxxxxx\r\ne\r\n");
   char text[8];
   plat::set_clipboard_text("12345");
   PASTE_FROM_CLIPBOARD(text, 8, nullptr, nullptr, nullptr, 0, nullptr, &ups);

@@ -29,10 +29,10 @@ win::HWND main_with_bar(int width, const std::vector<Field>& fields) {
                         static_cast<int>(fields[i].text.size()));
   const float at = 0.0F;
   const int height = 200;
-  return CREATE_WINDOW("Main", 4, nullptr, 0, items.data(), static_cast<int>(items.size()),
-                       nullptr, 0, nullptr, &at, &at, nullptr, nullptr, &width, &height, nullptr,
-                       nullptr, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                       nullptr, nullptr, nullptr, nullptr, nullptr);
+  return CREATE_WINDOW("Main", 4, nullptr, 0, items.data(), static_cast<int>(items.size()), nullptr,
+                       0, nullptr, &at, &at, nullptr, nullptr, &width, &height, nullptr, nullptr, 0,
+                       nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                       nullptr, nullptr, nullptr, nullptr);
 }
 
 const status_bar_field& field(int i) { return status_bar.fields[i]; }
