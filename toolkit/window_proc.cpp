@@ -260,9 +260,13 @@ win::LRESULT MAIN_WINDOW_PROC(win::HWND window, win::UINT message, win::WPARAM w
     case win::WM_KILLFOCUS:
       changed(window, kChangedFocusLost);
       break;
-    case win::WM_PAINT:
+    case win::WM_PAINT: {
       if (PaintWindow(window, wparam, lparam) != 0) return 0;
-      break;
+      // The system's paint erases the whole client area: the bar again.
+      const win::LRESULT r = win::DefWindowProcA(window, message, wparam, lparam);
+      REDRAW_STATUS_BAR(window);
+      return r;
+    }
     case win::WM_CLOSE:
       return close_window(window, message, wparam, lparam);
     case win::WM_SETCURSOR:

@@ -178,6 +178,10 @@ TEST_F(ToolkitTest, AMenuHintCoversTheFieldsAndTheSecondsClockStaysUnder) {
   win::SendMessageA(main, win::WM_TIMER, 2, 0);
   EXPECT_STREQ(field(0).text, "10:00:01");
   EXPECT_EQ(frame_pixel(main, 1), light);
+  // A paint of the whole window keeps the bar.
+  win::InvalidateRect(main, nullptr, win::TRUE);
+  win::UpdateWindow(main);
+  EXPECT_EQ(frame_pixel(main, 1), light);
 }
 
 }  // namespace
