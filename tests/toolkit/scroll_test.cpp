@@ -328,3 +328,35 @@ TEST_F(ToolkitTest, BoxesGetTheBarsTheirStyleAndContentNeed) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ToolkitTest, TextClippedOnTheLeftKeepsItsEndAndWindowsAreKnown) {
+  const win::HWND main = tktest::make_main();
+  const win::HDC dc = win::GetDC(main);
+  win::SIZE three{}, all{};
+  win::GetTextExtentPoint32A(dc, "def", 3, &three);
+  win::GetTextExtentPoint32A(dc, "abcdef", 6, &all);
+  const win::RECT in{10, 0, 10 + three.cx, 20};
+  win::RECT out{};
+  DRAW_TEXT_CLIPPED_LEFT(dc, "abcdef", 6, in, out);
+  EXPECT_EQ(out.left, 10 + three.cx);
+  const win::RECT wide{0, 0, all.cx, 20};
+  DRAW_TEXT_CLIPPED_LEFT(dc, "abcdef", 6, wide, out);
+  EXPECT_EQ(out.left, all.cx);
+  const win::RECT none{0, 0, 0, 20};
+  DRAW_TEXT_CLIPPED_LEFT(dc, "abcdef", 6, none, out);
+  EXPECT_EQ(out.left, 0);
+  win::ReleaseDC(main, dc);
+  box_record_t* box = DEFINE_BOX(&main, nullptr, nullptr, 0, nullptr, nullptr, nullptr, nullptr,
+                                 nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                 nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+  const auto as_window = reinterpret_cast<win::HWND>(box);
+  EXPECT_EQ(IS_WINDOW_VALID(main), -1);
+  EXPECT_EQ(IS_WINDOW_VALID(as_window), -1);
+  DESTROY_BOX(box, nullptr);
+  EXPECT_EQ(IS_WINDOW_VALID(as_window), 0);
+  EXPECT_EQ(IS_WINDOW_VALID(nullptr), 0);
+}
+
+}  // namespace
