@@ -65,14 +65,14 @@ std::string cp1252_from_utf8(std::string_view text) {
     char32_t c = extra == 0 ? b : extra == 1 ? b & 0x1F : extra == 2 ? b & 0x0F : b & 0x07;
     bool ok = extra >= 0 && i + static_cast<std::size_t>(extra) < text.size();
     for (int k = 1; ok && k <= extra; ++k) {
-      const auto t = static_cast<unsigned char>(text[i + k]);
+      const auto t = static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]);
       ok = (t & 0xC0) == 0x80;
       c = (c << 6) | (t & 0x3F);
     }
     // Overlong forms are not valid.
     constexpr char32_t kLeast[4] = {0, 0x80, 0x800, 0x10000};
     if (!ok || c < kLeast[extra] || c > 0x10FFFF) {
-      out += '?';
+      out += static_cast<char>(b);
       ++i;
       continue;
     }
