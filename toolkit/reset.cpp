@@ -1,7 +1,9 @@
 // The toolkit's start state, for tests.
 #include "toolkit/accelerators.h"
 #include "toolkit/boxes.h"
+#include "toolkit/colours.h"
 #include "toolkit/entry.h"
+#include "toolkit/fonts.h"
 #include "toolkit/loops.h"
 #include "toolkit/menus.h"
 #include "toolkit/mouse.h"
@@ -13,6 +15,8 @@ namespace toolkit {
 
 void reset_toolkit() {
   reset_records();
+  reset_colours();
+  reset_fonts();
   reset_boxes();
   reset_menus();
   reset_accelerators();

@@ -1,6 +1,7 @@
 #include "toolkit/standins.h"
 
 #include "platform/win_system_info.h"
+#include "toolkit/boxes.h"
 #include "toolkit/memory.h"
 #include "toolkit/status.h"
 
@@ -37,8 +38,12 @@ void UPDATE_WINDOW(win::HWND window, const int*, const win::RECT*, int* ups) {
   win::InvalidateRect(window, nullptr, win::TRUE);
   win::UpdateWindow(window);
 }
-
-void MAKE_BITMAP_PALETTE(window_record_t&) {}
+void UPDATE_BOX(box_record_t* box, int* ups) {
+  CLEAR_STATUS(ups);
+  if (!CHECK_BOX_ARGUMENT(box, "UPDATE_BOX", ups)) return;
+  win::InvalidateRect(box->window, &box->outer, win::TRUE);
+  win::UpdateWindow(box->window);
+}
 
 int PaintWindow(win::HWND, win::WPARAM, win::LPARAM) { return 0; }
 

@@ -1,7 +1,7 @@
 // Routines of the toolkit's later layers that windows, boxes and the window
 // procedure already call: the status bar and its clock, the toolbar, scroll
-// files and the scroll bars of windows and boxes, bitmap palettes, the
-// paint handler, the dialog layer's hooks and the Tools dialog. Until each
+// files and the scroll bars of windows and boxes, the paint handler, the
+// dialog layer's hooks and the Tools dialog. Until each
 // layer comes they do nothing (the paint handler paints nothing, so the
 // system's default paint runs); each layer replaces its routines here.
 #pragma once
@@ -42,9 +42,7 @@ void LAYOUT_BOX_SCROLL_BARS(box_record_t& box);
 void SET_SCROLL_POSITION(win::HWND window, box_record_t* box, const int* line, const int* column,
                          int* ups);
 void UPDATE_WINDOW(win::HWND window, const int* erase, const win::RECT* rect, int* ups);
-
-// The palette made from a backing bitmap's colours.
-void MAKE_BITMAP_PALETTE(window_record_t& record);
+void UPDATE_BOX(box_record_t* box, int* ups);
 
 // The paint handler: 1 when it painted.
 int PaintWindow(win::HWND window, win::WPARAM wparam, win::LPARAM lparam);
