@@ -2,6 +2,7 @@
 #include "toolkit/accelerators.h"
 #include "toolkit/boxes.h"
 #include "toolkit/colours.h"
+#include "toolkit/draw.h"
 #include "toolkit/entry.h"
 #include "toolkit/fonts.h"
 #include "toolkit/loops.h"
@@ -17,6 +18,7 @@ void reset_toolkit() {
   reset_records();
   reset_colours();
   reset_fonts();
+  reset_draw();
   reset_boxes();
   reset_menus();
   reset_accelerators();

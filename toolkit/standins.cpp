@@ -38,14 +38,20 @@ void UPDATE_WINDOW(win::HWND window, const int*, const win::RECT*, int* ups) {
   win::InvalidateRect(window, nullptr, win::TRUE);
   win::UpdateWindow(window);
 }
+int OPEN_SCROLL_FILE_FOR_READING(int* ups, scroll_data_t&) {
+  CLEAR_STATUS(ups);
+  return 0;
+}
+int COUNT_SCROLL_LINES(scroll_data_t&) { return 0; }
+void SEEK_SCROLL_LINE(scroll_data_t&, int) {}
+int READ_SCROLL_LINE(scroll_data_t&, char*, int) { return -1; }
+void CLOSE_SCROLL_FILE(scroll_data_t&) {}
 void UPDATE_BOX(box_record_t* box, int* ups) {
   CLEAR_STATUS(ups);
   if (!CHECK_BOX_ARGUMENT(box, "UPDATE_BOX", ups)) return;
   win::InvalidateRect(box->window, &box->outer, win::TRUE);
   win::UpdateWindow(box->window);
 }
-
-int PaintWindow(win::HWND, win::WPARAM, win::LPARAM) { return 0; }
 
 void REMOVE_MODELESS_DIALOG(win::HWND) {}
 void UNSUBCLASS_EDIT() {}

@@ -1,9 +1,9 @@
 // Routines of the toolkit's later layers that windows, boxes and the window
 // procedure already call: the status bar and its clock, the toolbar, scroll
-// files and the scroll bars of windows and boxes, the paint handler, the
-// dialog layer's hooks and the Tools dialog. Until each
-// layer comes they do nothing (the paint handler paints nothing, so the
-// system's default paint runs); each layer replaces its routines here.
+// files and the scroll bars of windows and boxes, the dialog layer's hooks
+// and the Tools dialog. Until each layer comes they do nothing (a scroll
+// file cannot be opened for painting); each layer replaces its routines
+// here.
 #pragma once
 
 #include "platform/win_message.h"
@@ -43,9 +43,14 @@ void SET_SCROLL_POSITION(win::HWND window, box_record_t* box, const int* line, c
                          int* ups);
 void UPDATE_WINDOW(win::HWND window, const int* erase, const win::RECT* rect, int* ups);
 void UPDATE_BOX(box_record_t* box, int* ups);
-
-// The paint handler: 1 when it painted.
-int PaintWindow(win::HWND window, win::WPARAM wparam, win::LPARAM lparam);
+// Reading a scroll file for painting: open (1, or 0 when it cannot be),
+// count its lines again when it changed (1), position at a 0-based line,
+// read the current line (its length, -1 at the end), close.
+int OPEN_SCROLL_FILE_FOR_READING(int* ups, scroll_data_t& scroll);
+int COUNT_SCROLL_LINES(scroll_data_t& scroll);
+void SEEK_SCROLL_LINE(scroll_data_t& scroll, int line);
+int READ_SCROLL_LINE(scroll_data_t& scroll, char* buffer, int size);
+void CLOSE_SCROLL_FILE(scroll_data_t& scroll);
 
 // The dialog layer.
 void REMOVE_MODELESS_DIALOG(win::HWND window);

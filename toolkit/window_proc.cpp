@@ -13,6 +13,7 @@
 #include "toolkit/menus.h"
 #include "toolkit/mouse.h"
 #include "toolkit/records.h"
+#include "toolkit/paint.h"
 #include "toolkit/standins.h"
 #include "toolkit/status.h"
 #include "toolkit/timers.h"
