@@ -117,6 +117,13 @@ bool flat_pattern(DWORD rop, const Brush* brush, std::uint32_t& p, bool& drawn) 
 bool vector_rect(Dc& d, RECT r, DWORD rop, const Brush* brush) {
   std::uint32_t p = 0;
   bool drawn = true;
+  if (rop == PATCOPY && brush != nullptr && brush->style == BS_HATCHED) {
+    if (empty(r)) return true;
+    VectorPage page(d);
+    cairo_rectangle(page.cr, r.left, r.top, r.right - r.left, r.bottom - r.top);
+    vector_fill(page.cr, d, *brush, ALTERNATE, true);
+    return true;
+  }
   if (!flat_pattern(rop, brush, p, drawn)) return false;
   if (!drawn || empty(r)) return true;
   if (brush != nullptr && brush->style == BS_SOLID) p = to_pixel(resolve_color(&d, brush->color));

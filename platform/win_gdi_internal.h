@@ -257,8 +257,11 @@ struct VectorPage {
   cairo_t* cr;
 };
 void vector_colour(cairo_t* cr, std::uint32_t pixel);
-// Fills (or strokes) the current path, keeping it.
-void vector_fill(cairo_t* cr, const Dc& d, const Brush& b, int fill_mode);
+// Fills (or strokes) the current path, keeping it. A hatch's background is
+// left out in transparent mode, unless `hatch_background` (a block
+// transfer's pattern).
+void vector_fill(cairo_t* cr, const Dc& d, const Brush& b, int fill_mode,
+                 bool hatch_background = false);
 void vector_stroke(cairo_t* cr, const Dc& d, const Pen& p);
 
 // Fonts.

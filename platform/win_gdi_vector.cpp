@@ -21,7 +21,7 @@ void vector_colour(cairo_t* cr, std::uint32_t p) {
   cairo_set_source_rgb(cr, ((p >> 16) & 255) / 255.0, ((p >> 8) & 255) / 255.0, (p & 255) / 255.0);
 }
 
-void vector_fill(cairo_t* cr, const Dc& d, const Brush& b, int fill_mode) {
+void vector_fill(cairo_t* cr, const Dc& d, const Brush& b, int fill_mode, bool hatch_background) {
   if (b.style != BS_SOLID && b.style != BS_HATCHED) return;
   cairo_set_fill_rule(cr, fill_mode == WINDING ? CAIRO_FILL_RULE_WINDING
                                                : CAIRO_FILL_RULE_EVEN_ODD);
@@ -37,7 +37,11 @@ void vector_fill(cairo_t* cr, const Dc& d, const Brush& b, int fill_mode) {
   for (int y = 0; y < 8; ++y)
     for (int x = 0; x < 8; ++x) {
       std::uint32_t p = 0;
-      const bool on = brush_pixel(d, b, d.brush_org.x + x, d.brush_org.y + y, p);
+      bool on = brush_pixel(d, b, d.brush_org.x + x, d.brush_org.y + y, p);
+      if (!on && hatch_background) {
+        p = to_pixel(resolve_color(&d, d.bk_color));
+        on = true;
+      }
       px[y * stride + x] = on ? 0xFF000000u | (p & 0x00FFFFFF) : 0;
     }
   cairo_surface_mark_dirty(tile);
