@@ -139,17 +139,20 @@ win::HBITMAP bitmap_from_file(const std::string& name, draw_target_t* target, in
     SET_STATUS(ups, "Can't open bitmap file: " + name, kToolkitError);
     return nullptr;
   }
-  std::vector<unsigned char> file;
-  unsigned char chunk[65536];
-  std::size_t n;
-  while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) file.insert(file.end(), chunk, chunk + n);
-  std::fclose(f);
+  // The headers first; the rest only as far as they say it reaches.
+  std::fseek(f, 0, SEEK_END);
+  const long length = std::ftell(f);
+  std::fseek(f, 0, SEEK_SET);
+  std::vector<unsigned char> file(static_cast<std::size_t>(std::clamp<long>(length, 0, 138)));
+  file.resize(std::fread(file.data(), 1, file.size(), f));
   if (file.size() < kFileHeaderSize || file[0] != 'B' || file[1] != 'M') {
+    std::fclose(f);
     SET_STATUS(ups, "Unable to read a bitmap header for file: " + name, kToolkitError);
     return nullptr;
   }
   const std::string refused = "Unable to create bitmap from bitmap file: " + name;
   if (file.size() < kFileHeaderSize + kInfoHeaderSize) {
+    std::fclose(f);
     SET_STATUS(ups, refused, kToolkitError);
     return nullptr;
   }
@@ -168,8 +171,15 @@ win::HBITMAP bitmap_from_file(const std::string& name, draw_target_t* target, in
   const std::uint64_t height = h.biHeight < 0 ? -std::int64_t{h.biHeight} : h.biHeight;
   const std::uint64_t image = header_ok ? ((std::uint64_t(bits) * h.biWidth + 31) / 32) * 4 * height
                                         : 0;
-  if (!header_ok || table_at + colours * 4 > file.size() || offset < table_at + colours * 4 ||
-      offset + image > file.size()) {
+  const auto size = static_cast<std::uint64_t>(length);
+  bool ok = header_ok && table_at + colours * 4 <= size && offset >= table_at + colours * 4 &&
+            offset + image <= size;
+  if (ok) {
+    file.resize(offset + image);
+    ok = std::fseek(f, 0, SEEK_SET) == 0 && std::fread(file.data(), 1, file.size(), f) == file.size();
+  }
+  std::fclose(f);
+  if (!ok) {
     SET_STATUS(ups, refused, kToolkitError);
     return nullptr;
   }

@@ -90,8 +90,8 @@ win::COLORREF MAKE_COLOR(const int* red, const int* green, const int* blue, cons
 win::COLORREF DARKEN_COLOR(win::COLORREF colour, int percent) {
   int parts[3];
   for (int i = 0; i < 3; ++i) {
-    const int c = static_cast<int>((colour >> (8 * i)) & 0xFF);
-    parts[i] = std::max(0, c - c * percent / 100);
+    const std::int64_t c = (colour >> (8 * i)) & 0xFF;
+    parts[i] = static_cast<int>(std::clamp<std::int64_t>(c - c * percent / 100, 0, 255));
   }
   return MAKE_COLOR(&parts[0], &parts[1], &parts[2], nullptr, nullptr, nullptr);
 }

@@ -21,11 +21,6 @@ namespace {
 constexpr double kInchesPerMillimetre = 0.03937007874015748;
 constexpr int kPenShapeBits = 0x100 | 0x200 | 0x1000 | 0x2000;
 
-int truncated(double value) {
-  if (std::isnan(value)) return 0;
-  return static_cast<int>(std::clamp(value, -2147483648.0, 2147483647.0));
-}
-
 // One coordinate: the first form given wins.
 int x_of(const draw_target_t& t, const int* pixels, const float* fraction, int fallback,
          bool pixels_win) {
@@ -73,7 +68,9 @@ void poly(const poly_member& m, draw_target_t& t, const float* points, const int
   CLEAR_STATUS(ups);
   if (CHECK_STATUS_ARGUMENT(ups, t, std::string("C_") + m.name)) return;
   recorded_call rc(t, m.routine, ups);
-  const int given_count = count != nullptr ? std::max(0, *count) : 0;
+  // More points than an array of bytes could count are refused below.
+  constexpr int kMostPoints = 0x0FFFFFFF;
+  const int given_count = count != nullptr ? std::clamp(*count, 0, kMostPoints) : 0;
   const bool given_real = use_real != nullptr && *use_real != 0;
   int real_bytes = given_real && points != nullptr ? given_count * 8 : 0;
   rc.array(points, real_bytes);
@@ -88,6 +85,10 @@ void poly(const poly_member& m, draw_target_t& t, const float* points, const int
   if (rc.recording_only()) return;
   const int n = count != nullptr ? std::max(0, *count) : 0;
   if (n == 0) return;
+  if (n > kMostPoints) {
+    SET_STATUS(ups, m.message, kToolkitError);
+    return;
+  }
   const bool real = use_real != nullptr && *use_real != 0;
   if (m.routine == kRecordPolyBezier && facts.win32s) {
     SET_STATUS(ups, "DRAW_POLY_BEZIER does not work under Win32s", kToolkitError);

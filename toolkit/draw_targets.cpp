@@ -1,5 +1,6 @@
 #include "toolkit/draw_targets.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -71,12 +72,6 @@ win::HBITMAP chosen_bitmap(const win::HBITMAP* bitmap, const win::HWND* window, 
   }
   SET_STATUS(ups, "You must supply a bitmap, window, or box to START_BITMAP_DRAW", kToolkitError);
   return nullptr;
-}
-
-int to_pixel(double value) {
-  if (!(value > -2147483648.0)) return value != value ? 0 : -2147483647 - 1;
-  if (value >= 2147483647.0) return 2147483647;
-  return static_cast<int>(value);
 }
 
 }  // namespace
@@ -280,14 +275,19 @@ void GET_TARGET_RESOLUTION(draw_target_t& target) {
   target.pixels_per_mm_y = static_cast<float>(target.pixels_per_inch_y * kInchesPerMillimetre);
 }
 
+int truncated(double value) {
+  if (std::isnan(value)) return 0;
+  return static_cast<int>(std::clamp(value, -2147483648.0, 2147483647.0));
+}
+
 int fraction_x(const draw_target_t& target, float f) {
   const win::RECT& b = target.bounds;
-  return to_pixel(b.left + static_cast<double>(f) * (b.right - b.left));
+  return truncated(b.left + static_cast<double>(f) * (b.right - b.left));
 }
 
 int fraction_y(const draw_target_t& target, float f) {
   const win::RECT& b = target.bounds;
-  return to_pixel(b.top + static_cast<double>(f) * (b.bottom - b.top));
+  return truncated(b.top + static_cast<double>(f) * (b.bottom - b.top));
 }
 
 }  // namespace toolkit

@@ -57,6 +57,9 @@ bool GET_CLIENT_AREA(win::HWND window, win::RECT& rect);
 // Fills the target's resolution fields on first need (any of them 0).
 void GET_TARGET_RESOLUTION(draw_target_t& target);
 
+// A pixel coordinate truncated toward zero from a real, limited to the
+// integers (0 for NaN).
+int truncated(double value);
 // A fraction of the target's width or height as a pixel coordinate:
 // left + f x (right - left), truncated toward zero.
 int fraction_x(const draw_target_t& target, float f);
