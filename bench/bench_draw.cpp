@@ -24,8 +24,7 @@ std::vector<float> curve() {
   std::vector<float> p(2 * kPoints);
   for (int i = 0; i < kPoints; ++i) {
     p[2 * i] = static_cast<float>(i) / (kPoints - 1);
-    p[2 * i + 1] =
-        static_cast<float>(0.5 + 0.3 * std::sin(i * 0.0005) + 0.15 * std::sin(i * 0.37));
+    p[2 * i + 1] = static_cast<float>(0.5 + 0.3 * std::sin(i * 0.0005) + 0.15 * std::sin(i * 0.37));
   }
   return p;
 }

@@ -29,10 +29,10 @@ struct NamedColour {
   COLORREF colour;
 };
 const NamedColour kColours[16] = {
-    {"Black", 0x000000},  {"Maroon", 0x000080}, {"Green", 0x008000},   {"Olive", 0x008080},
-    {"Navy", 0x800000},   {"Purple", 0x800080}, {"Teal", 0x808000},    {"Gray", 0x808080},
-    {"Silver", 0xC0C0C0}, {"Red", 0x0000FF},    {"Lime", 0x00FF00},    {"Yellow", 0x00FFFF},
-    {"Blue", 0xFF0000},   {"Fuchsia", 0xFF00FF}, {"Aqua", 0xFFFF00},   {"White", 0xFFFFFF},
+    {"Black", 0x000000},  {"Maroon", 0x000080},  {"Green", 0x008000}, {"Olive", 0x008080},
+    {"Navy", 0x800000},   {"Purple", 0x800080},  {"Teal", 0x808000},  {"Gray", 0x808080},
+    {"Silver", 0xC0C0C0}, {"Red", 0x0000FF},     {"Lime", 0x00FF00},  {"Yellow", 0x00FFFF},
+    {"Blue", 0xFF0000},   {"Fuchsia", 0xFF00FF}, {"Aqua", 0xFFFF00},  {"White", 0xFFFFFF},
 };
 
 std::string folded(std::string text) {
@@ -43,9 +43,7 @@ std::string folded(std::string text) {
 // The installed families with plain names, sorted without case.
 std::vector<std::string> families() {
   std::set<std::string, bool (*)(const std::string&, const std::string&)> names(
-      [](const std::string& a, const std::string& b) {
-        return folded(a) < folded(b);
-      });
+      [](const std::string& a, const std::string& b) { return folded(a) < folded(b); });
   FcPattern* pattern = FcPatternCreate();
   FcObjectSet* fields = FcObjectSetBuild(FC_FAMILY, nullptr);
   if (FcFontSet* set = FcFontList(nullptr, pattern, fields)) {
@@ -161,7 +159,8 @@ void initialise(HWND dialog, CHOOSEFONTA& c) {
     item(dialog, kFontStrikeOut, BM_SETCHECK, lf.lfStrikeOut ? BST_CHECKED : BST_UNCHECKED);
     item(dialog, kFontUnderline, BM_SETCHECK, lf.lfUnderline ? BST_CHECKED : BST_UNCHECKED);
   }
-  if (item(dialog, kFontFaceList, LB_GETCURSEL) < 0) select_text(dialog, kFontFaceList, "DejaVu Sans");
+  if (item(dialog, kFontFaceList, LB_GETCURSEL) < 0)
+    select_text(dialog, kFontFaceList, "DejaVu Sans");
   item(dialog, kFontStyleList, LB_SETCURSEL, static_cast<WPARAM>(style));
   SetWindowTextA(GetDlgItem(dialog, kFontSizeEdit), std::to_string(points).c_str());
   select_text(dialog, kFontSizeList, std::to_string(points));

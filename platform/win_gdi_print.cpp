@@ -226,9 +226,9 @@ int StartDocA(HDC hdc, const DOCINFOA* info) {
     return SP_ERROR;
   }
   job.discard = job.write_failed = false;
-  job.pdf = cairo_pdf_surface_create_for_stream(write_out, &job,
-                                                d->info.physical_width * unit_x(d->info),
-                                                d->info.physical_height * unit_y(d->info));
+  job.pdf =
+      cairo_pdf_surface_create_for_stream(write_out, &job, d->info.physical_width * unit_x(d->info),
+                                          d->info.physical_height * unit_y(d->info));
   cairo_pdf_surface_set_metadata(job.pdf, CAIRO_PDF_METADATA_TITLE, job.title.c_str());
   cairo_pdf_surface_set_metadata(job.pdf, CAIRO_PDF_METADATA_CREATOR, "Ostrel");
   set_surface(*d, cairo_surface_reference(job.pdf));

@@ -155,7 +155,8 @@ bool draw_polyline(HDC hdc, const std::vector<POINT>& pts) {
   if (!start(hdc, f)) return false;
   if (!f.has_pen || pts.size() < 2) return true;
   if (!f.d->raster) {
-    vector_figure(f, [&](cairo_t* cr) { polyline_path(cr, pts, false); }, false, ALTERNATE);
+    vector_figure(
+        f, [&](cairo_t* cr) { polyline_path(cr, pts, false); }, false, ALTERNATE);
     return true;
   }
   Cover c = make_cover(*f.d, bounds(pts, pen_margin(f)));
@@ -379,7 +380,8 @@ BOOL Polygon(HDC hdc, const POINT* points, int count) {
   if (!start(hdc, f) || !points || count < 2) return FALSE;
   const std::vector<POINT> pts(points, points + count);
   if (!f.d->raster) {
-    vector_figure(f, [&](cairo_t* cr) { polyline_path(cr, pts, true); }, true, f.d->fill_mode);
+    vector_figure(
+        f, [&](cairo_t* cr) { polyline_path(cr, pts, true); }, true, f.d->fill_mode);
     return TRUE;
   }
   Cover c = make_cover(*f.d, bounds(pts, pen_margin(f)));
@@ -421,8 +423,7 @@ BOOL Chord(HDC hdc, int left, int top, int right, int bottom, int x1, int y1, in
   double p2 = std::atan2(-(y2 - cy) / bb, (x2 - cx) / a);
   if (p2 <= p1) p2 += 2 * kPi;
   const double sweep = p2 - p1;
-  const double in =
-      f.has_pen && f.pen.style == PS_INSIDEFRAME ? (f.pen.width - 1) / 2.0 : 0;
+  const double in = f.has_pen && f.pen.style == PS_INSIDEFRAME ? (f.pen.width - 1) / 2.0 : 0;
   auto path = [&](cairo_t* cr) {
     cairo_save(cr);
     cairo_translate(cr, cx + 0.5, cy + 0.5);

@@ -23,8 +23,8 @@ void vector_colour(cairo_t* cr, std::uint32_t p) {
 
 void vector_fill(cairo_t* cr, const Dc& d, const Brush& b, int fill_mode, bool hatch_background) {
   if (b.style != BS_SOLID && b.style != BS_HATCHED) return;
-  cairo_set_fill_rule(cr, fill_mode == WINDING ? CAIRO_FILL_RULE_WINDING
-                                               : CAIRO_FILL_RULE_EVEN_ODD);
+  cairo_set_fill_rule(cr,
+                      fill_mode == WINDING ? CAIRO_FILL_RULE_WINDING : CAIRO_FILL_RULE_EVEN_ODD);
   if (b.style == BS_SOLID) {
     vector_colour(cr, to_pixel(resolve_color(&d, b.color)));
     cairo_fill_preserve(cr);

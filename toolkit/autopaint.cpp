@@ -94,13 +94,13 @@ void REPLAY_AUTO_PAINT(draw_target_t& t, autopaint_buffer& buffer) {
                      nullptr);
       break;
     case kRecordPolyBezier:
-      C_DRAW_POLY_BEZIER(t, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                         nullptr, nullptr);
+      C_DRAW_POLY_BEZIER(t, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                         nullptr);
       break;
     case kRecordChord:
-      DRAW_CHORD(t, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+      DRAW_CHORD(t, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
                  nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                 nullptr, nullptr, nullptr);
+                 nullptr, nullptr);
       break;
     case kRecordRectangle:
       DRAW_RECTANGLE(t, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,

@@ -67,6 +67,11 @@ class recorded_call {
   void argument(const float*& value);
   void argument(const win::COLORREF*& value);
   void argument(const win::HFONT*& value);
+  // Several arguments in their order.
+  template <class... A>
+  void arguments(A&... values) {
+    (argument(values), ...);
+  }
   // An array of `bytes` bytes (0: absent); on replay `bytes` receives the
   // recorded count.
   void array(const void*& data, int& bytes);

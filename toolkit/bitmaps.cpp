@@ -79,6 +79,22 @@ void extents(int extent1, int extent2, int& width, int& height) {
   height = std::max(0, extent2);
 }
 
+// The DIB of a 16 or 32-bit picture of an array's extents; false, after
+// the message, on a palette display.
+bool direct_colour_dib(int bits, int extent1, int extent2, dib_t& d, int& width, int& height,
+                       int* ups) {
+  if (palette_display()) {
+    SET_STATUS(ups,
+               std::string(bits == 16 ? "16" : "24") +
+                   "-bit bitmap requires the display be set for at least 16-bit color",
+               kToolkitError);
+    return false;
+  }
+  extents(extent1, extent2, width, height);
+  d = make_dib(width, height, bits, 0);
+  return true;
+}
+
 // A bitmap from an array that holds the DIB's rows: refused (nothing
 // read) when the array is shorter than the rows need.
 win::HBITMAP array_bitmap(dib_t& d, const void* array, std::size_t array_bytes, int width,
@@ -89,8 +105,8 @@ win::HBITMAP array_bitmap(dib_t& d, const void* array, std::size_t array_bytes, 
   win::HBITMAP bitmap = nullptr;
   if (array != nullptr && needed <= array_bytes && needed > 0) {
     if (bits != 32) std::memcpy(d.bits(), array, needed);
-    bitmap = win::CreateDIBitmap(device.dc, &d.info()->bmiHeader, win::CBM_INIT, d.bits(),
-                                 d.info(), win::DIB_RGB_COLORS);
+    bitmap = win::CreateDIBitmap(device.dc, &d.info()->bmiHeader, win::CBM_INIT, d.bits(), d.info(),
+                                 win::DIB_RGB_COLORS);
   }
   if (bitmap == nullptr) {
     SET_STATUS(ups, "Unable to create bitmap in ARRAY_TO_BITMAP", kToolkitError);
@@ -162,21 +178,22 @@ win::HBITMAP bitmap_from_file(const std::string& name, draw_target_t* target, in
   const int bits = h.biBitCount;
   const std::uint64_t colours =
       bits <= 8 ? (h.biClrUsed != 0 ? h.biClrUsed : (std::uint64_t{1} << bits)) : h.biClrUsed;
-  const bool header_ok = (h.biSize == 40 || h.biSize == 108 || h.biSize == 124) &&
-                         (bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 ||
-                          bits == 32) &&
-                         h.biCompression == win::BI_RGB && colours <= 256 && h.biWidth > 0 &&
-                         h.biHeight != 0 && h.biHeight != INT32_MIN && h.biPlanes == 1;
+  const bool header_ok =
+      (h.biSize == 40 || h.biSize == 108 || h.biSize == 124) &&
+      (bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32) &&
+      h.biCompression == win::BI_RGB && colours <= 256 && h.biWidth > 0 && h.biHeight != 0 &&
+      h.biHeight != INT32_MIN && h.biPlanes == 1;
   const std::uint64_t table_at = kFileHeaderSize + std::uint64_t{h.biSize};
   const std::uint64_t height = h.biHeight < 0 ? -std::int64_t{h.biHeight} : h.biHeight;
-  const std::uint64_t image = header_ok ? ((std::uint64_t(bits) * h.biWidth + 31) / 32) * 4 * height
-                                        : 0;
+  const std::uint64_t image =
+      header_ok ? ((std::uint64_t(bits) * h.biWidth + 31) / 32) * 4 * height : 0;
   const auto size = static_cast<std::uint64_t>(length);
   bool ok = header_ok && table_at + colours * 4 <= size && offset >= table_at + colours * 4 &&
             offset + image <= size;
   if (ok) {
     file.resize(offset + image);
-    ok = std::fseek(f, 0, SEEK_SET) == 0 && std::fread(file.data(), 1, file.size(), f) == file.size();
+    ok = std::fseek(f, 0, SEEK_SET) == 0 &&
+         std::fread(file.data(), 1, file.size(), f) == file.size();
   }
   std::fclose(f);
   if (!ok) {
@@ -191,10 +208,9 @@ win::HBITMAP bitmap_from_file(const std::string& name, draw_target_t* target, in
   std::memcpy(info.data(), &h, sizeof h);
   std::memcpy(info.data() + kInfoHeaderSize, file.data() + table_at, colours * 4);
   const device_t device(target);
-  const win::HBITMAP bitmap =
-      win::CreateDIBitmap(device.dc, &h, win::CBM_INIT, file.data() + offset,
-                          reinterpret_cast<const win::BITMAPINFO*>(info.data()),
-                          win::DIB_RGB_COLORS);
+  const win::HBITMAP bitmap = win::CreateDIBitmap(
+      device.dc, &h, win::CBM_INIT, file.data() + offset,
+      reinterpret_cast<const win::BITMAPINFO*>(info.data()), win::DIB_RGB_COLORS);
   if (bitmap == nullptr) {
     SET_STATUS(ups, refused, kToolkitError);
     return nullptr;
@@ -202,7 +218,8 @@ win::HBITMAP bitmap_from_file(const std::string& name, draw_target_t* target, in
   recorded(bitmap);
   if (palette_display() && colours > 0)
     if (gdi_object_entry* e = FIND_GDI_OBJECT(bitmap))
-      CREATE_BITMAP_PALETTE(*e, reinterpret_cast<const win::RGBQUAD*>(info.data() + kInfoHeaderSize),
+      CREATE_BITMAP_PALETTE(*e,
+                            reinterpret_cast<const win::RGBQUAD*>(info.data() + kInfoHeaderSize),
                             static_cast<int>(colours), device.dc, ups);
   return bitmap;
 }
@@ -235,7 +252,9 @@ win::HBITMAP copy_window(win::HWND window, int mode, const win::RECT* rect, draw
 
 }  // namespace
 
-int DIB_ROW_BYTES(int bits_per_pixel, int width) { return ((bits_per_pixel * width + 31) / 32) * 4; }
+int DIB_ROW_BYTES(int bits_per_pixel, int width) {
+  return ((bits_per_pixel * width + 31) / 32) * 4;
+}
 
 int DIB_NUM_COLORS(const void* header) {
   const auto* h = static_cast<const unsigned char*>(header);
@@ -276,7 +295,8 @@ win::HBITMAP LOAD_BITMAP(const char* resource_name, int resource_name_length,
       SET_STATUS_FROM_SYSTEM(ups, "Unable to create bitmap from bitmap resource: " + name);
     return recorded(made);
   }
-  if (file_name != nullptr) return bitmap_from_file(trimmed_text(file_name, file_name_length), target, ups);
+  if (file_name != nullptr)
+    return bitmap_from_file(trimmed_text(file_name, file_name_length), target, ups);
   win::HBITMAP made = nullptr;
   bool reported = false;
   if (resource_id != nullptr) {
@@ -346,8 +366,8 @@ win::HBITMAP ARRAY_TO_BITMAP(const std::uint8_t* array, int extent1, int extent2
   for (int i = 0; i < count; ++i)
     d.info()->bmiColors[i] = win::RGBQUAD{palette.entries[i].peBlue, palette.entries[i].peGreen,
                                           palette.entries[i].peRed, 0};
-  const win::HBITMAP bitmap = array_bitmap(d, array, std::size_t(width) * height, width, height,
-                                           target, ups);
+  const win::HBITMAP bitmap =
+      array_bitmap(d, array, std::size_t(width) * height, width, height, target, ups);
   if (bitmap == nullptr) return nullptr;
   // The bitmap keeps its own copy of the palette.
   if (gdi_object_entry* e = FIND_GDI_OBJECT(bitmap)) {
@@ -365,28 +385,18 @@ win::HBITMAP ARRAY_TO_BITMAP(const std::uint8_t* array, int extent1, int extent2
 win::HBITMAP ARRAY_TO_BITMAP_16(const std::uint16_t* array, int extent1, int extent2,
                                 draw_target_t* target, int* ups) {
   CLEAR_STATUS(ups);
-  if (palette_display()) {
-    SET_STATUS(ups, "16-bit bitmap requires the display be set for at least 16-bit color",
-               kToolkitError);
-    return nullptr;
-  }
+  dib_t d;
   int width = 0, height = 0;
-  extents(extent1, extent2, width, height);
-  dib_t d = make_dib(width, height, 16, 0);
+  if (!direct_colour_dib(16, extent1, extent2, d, width, height, ups)) return nullptr;
   return array_bitmap(d, array, std::size_t(width) * height * 2, width, height, target, ups);
 }
 
 win::HBITMAP ARRAY_TO_BITMAP_24(const std::uint32_t* array, int extent1, int extent2,
                                 draw_target_t* target, int* ups) {
   CLEAR_STATUS(ups);
-  if (palette_display()) {
-    SET_STATUS(ups, "24-bit bitmap requires the display be set for at least 16-bit color",
-               kToolkitError);
-    return nullptr;
-  }
+  dib_t d;
   int width = 0, height = 0;
-  extents(extent1, extent2, width, height);
-  dib_t d = make_dib(width, height, 32, 0);
+  if (!direct_colour_dib(32, extent1, extent2, d, width, height, ups)) return nullptr;
   if (array != nullptr) {
     unsigned char* out = d.bits();
     for (std::size_t k = 0; k < std::size_t(width) * height; ++k) {
@@ -431,7 +441,8 @@ void BITMAP_TO_ARRAY_I1(win::HBITMAP bitmap, std::uint8_t* array, int extent1, i
     return;
   }
   for (int k = 0; k < width * height; ++k) {
-    const win::UINT index = win::GetNearestPaletteIndex(use->handle, pixel_k(pixels, row, width, k));
+    const win::UINT index =
+        win::GetNearestPaletteIndex(use->handle, pixel_k(pixels, row, width, k));
     if (index == win::CLR_INVALID) {
       SET_STATUS(ups, "Unable to convert bitmap to an array", kToolkitError);
       return;
@@ -452,8 +463,7 @@ void BITMAP_TO_ARRAY_I4(win::HBITMAP bitmap, std::uint32_t* array, int extent1, 
     return;
   }
   if (bm.bmWidth != width || bm.bmHeight != height) {
-    SET_STATUS(ups, "Bitmap size does not match array size in C_BITMAP_TO_ARRAY_I4",
-               kToolkitError);
+    SET_STATUS(ups, "Bitmap size does not match array size in C_BITMAP_TO_ARRAY_I4", kToolkitError);
     return;
   }
   std::vector<unsigned char> pixels;
@@ -466,8 +476,7 @@ void BITMAP_TO_ARRAY_I4(win::HBITMAP bitmap, std::uint32_t* array, int extent1, 
 
 win::HGLOBAL BITMAP_TO_DIB_HANDLE(win::HBITMAP bitmap, win::HPALETTE palette, win::HDC device) {
   win::BITMAP bm{};
-  if (win::GetObjectType(bitmap) != win::OBJ_BITMAP ||
-      win::GetObjectA(bitmap, sizeof bm, &bm) == 0)
+  if (win::GetObjectType(bitmap) != win::OBJ_BITMAP || win::GetObjectA(bitmap, sizeof bm, &bm) == 0)
     return nullptr;
   const int depth = bm.bmPlanes * bm.bmBitsPixel;
   const int bits = depth <= 1 ? 1 : depth <= 4 ? 4 : depth <= 8 ? 8 : 24;
@@ -475,8 +484,9 @@ win::HGLOBAL BITMAP_TO_DIB_HANDLE(win::HBITMAP bitmap, win::HPALETTE palette, wi
   const bool own_device = device == nullptr;
   if (own_device) device = win::GetDC(nullptr);
   const win::HPALETTE use =
-      palette != nullptr ? palette
-                         : reinterpret_cast<win::HPALETTE>(win::GetStockObject(win::DEFAULT_PALETTE));
+      palette != nullptr
+          ? palette
+          : reinterpret_cast<win::HPALETTE>(win::GetStockObject(win::DEFAULT_PALETTE));
   const win::HPALETTE previous = win::SelectPalette(device, use, win::FALSE);
   win::RealizePalette(device);
   win::BITMAPINFOHEADER h;
@@ -523,7 +533,8 @@ win::HGLOBAL BITMAP_TO_DIB(win::HBITMAP bitmap, draw_target_t* target, palette_r
   if (target != nullptr && CHECK_STATUS_ARGUMENT(ups, *target, "BITMAP_TO_DIB")) return nullptr;
   if (palette != nullptr) EnsurePalette(palette, nullptr, nullptr);
   const win::HPALETTE use = palette != nullptr ? palette->handle : standard_palette.handle;
-  const win::HGLOBAL dib = BITMAP_TO_DIB_HANDLE(bitmap, use, target != nullptr ? target->dc : nullptr);
+  const win::HGLOBAL dib =
+      BITMAP_TO_DIB_HANDLE(bitmap, use, target != nullptr ? target->dc : nullptr);
   if (dib == nullptr) SET_STATUS(ups, "Unable to create DIB in BITMAP_TO_DIB", kToolkitError);
   return dib;
 }

@@ -21,7 +21,8 @@ win::COLORREF entry_colour(const win::PALETTEENTRY& e) {
 }
 
 win::PALETTEENTRY colour_entry(win::COLORREF c) {
-  return win::PALETTEENTRY{static_cast<win::BYTE>(c & 0xFF), static_cast<win::BYTE>((c >> 8) & 0xFF),
+  return win::PALETTEENTRY{static_cast<win::BYTE>(c & 0xFF),
+                           static_cast<win::BYTE>((c >> 8) & 0xFF),
                            static_cast<win::BYTE>((c >> 16) & 0xFF), 0};
 }
 
@@ -43,7 +44,8 @@ win::COLORREF device_nearest(win::HDC dc, win::COLORREF colour) {
 
 // Appends a colour the palette does not hold yet while it has room.
 bool append_colour(palette_record& palette, win::COLORREF colour) {
-  if (palette.count >= kPaletteSize || FIND_PALETTE_COLOR(palette.entries, palette.count, colour) >= 0)
+  if (palette.count >= kPaletteSize ||
+      FIND_PALETTE_COLOR(palette.entries, palette.count, colour) >= 0)
     return false;
   palette.entries[palette.count++] = colour_entry(colour);
   palette.flags |= kPaletteChanged;
@@ -107,7 +109,8 @@ win::COLORREF NEAREST_COLOUR(win::COLORREF colour, draw_target_t* target, const 
   if (palette_display()) {
     if ((device_nearest(dc, colour) & kWhite) != (colour & kWhite)) {
       result = (colour & kWhite) + kPaletteRelative;
-      if (append_colour(standard_palette, colour & kWhite)) EnsurePalette(&standard_palette, dc, nullptr);
+      if (append_colour(standard_palette, colour & kWhite))
+        EnsurePalette(&standard_palette, dc, nullptr);
       append_colour(saved_standard_palette, colour & kWhite);
     }
   } else {

@@ -60,9 +60,9 @@ void DRAW_LINE(draw_target_t& target, const float* x, const float* y, const floa
 // user window (x0, y0)-(x1, y1) (default 0, 0, 1, 1) onto the bounds when
 // the use-real flag is set, else as integer pixels. A user window of zero
 // width or height is refused.
-void C_DRAW_POLYLINE(draw_target_t& target, const float* points, const int* count,
-                     const float* x0, const float* y0, const float* x1, const float* y1,
-                     const int* pixel_points, const int* use_real, int* ups);
+void C_DRAW_POLYLINE(draw_target_t& target, const float* points, const int* count, const float* x0,
+                     const float* y0, const float* x1, const float* y1, const int* pixel_points,
+                     const int* use_real, int* ups);
 void C_DRAW_POLYGON(draw_target_t& target, const float* points, const int* count, const float* x0,
                     const float* y0, const float* x1, const float* y1, const int* pixel_points,
                     const int* use_real, int* ups);
@@ -77,9 +77,9 @@ void DRAW_POLYLINE(draw_target_t& target, const float* points, int points_count,
 void DRAW_POLYGON(draw_target_t& target, const float* points, int points_count, const float* x0,
                   const float* y0, const float* x1, const float* y1, const int* pixel_points,
                   int pixel_count, int* ups);
-void DRAW_POLY_BEZIER(draw_target_t& target, const float* points, int points_count,
-                      const float* x0, const float* y0, const float* x1, const float* y1,
-                      const int* pixel_points, int pixel_count, int* ups);
+void DRAW_POLY_BEZIER(draw_target_t& target, const float* points, int points_count, const float* x0,
+                      const float* y0, const float* x1, const float* y1, const int* pixel_points,
+                      int pixel_count, int* ups);
 
 // A chord of the ellipse in (x1, y1)-(x2, y2) from the radial through the
 // start point to that through the end point (each value's integer form
@@ -102,12 +102,11 @@ void DRAW_RECTANGLE(draw_target_t& target, const float* x1, const float* y1, con
 // pixel.
 void DRAW_BITMAP(draw_target_t& target, win::HBITMAP bitmap, const win::RECT* source,
                  const int* scaling, const float* x1, const float* y1, const float* x2,
-                 const float* y2, const int* x1_pixels, const int* y1_pixels,
-                 const int* x2_pixels, const int* y2_pixels, int* ups);
+                 const float* y2, const int* x1_pixels, const int* y1_pixels, const int* x2_pixels,
+                 const int* y2_pixels, int* ups);
 
 // A brush (white, solid, hatch 4 by default) that no target owns.
-win::HBRUSH CREATE_BRUSH(const win::COLORREF* colour, const int* style, const int* hatch,
-                         int* ups);
+win::HBRUSH CREATE_BRUSH(const win::COLORREF* colour, const int* style, const int* hatch, int* ups);
 // The metrics of the font (the current one when absent) on the target's
 // device, else the screen's.
 void GET_TEXT_METRICS(win::TEXTMETRICA& metrics, draw_target_t* target, const win::HFONT* font,

@@ -77,11 +77,7 @@ void poly(const poly_member& m, draw_target_t& t, const float* points, const int
   rc.argument(count);
   int pixel_bytes = !given_real && pixel_points != nullptr ? given_count * 8 : 0;
   rc.array(pixel_points, pixel_bytes);
-  rc.argument(x0);
-  rc.argument(y0);
-  rc.argument(x1);
-  rc.argument(y1);
-  rc.argument(use_real);
+  rc.arguments(x0, y0, x1, y1, use_real);
   if (rc.recording_only()) return;
   const int n = count != nullptr ? std::max(0, *count) : 0;
   if (n == 0) return;
@@ -124,8 +120,7 @@ void poly_interface(const poly_member& m, draw_target_t& t, const float* points,
                     const int* pixel_points, int pixel_count, int* ups) {
   CLEAR_STATUS(ups);
   if (points == nullptr && pixel_points == nullptr) {
-    SET_STATUS(ups,
-               std::string("You must supply either points or pixel_points to ") + m.name,
+    SET_STATUS(ups, std::string("You must supply either points or pixel_points to ") + m.name,
                kToolkitError);
     return;
   }
@@ -151,12 +146,7 @@ void NEW_PEN(draw_target_t& t, const win::COLORREF* colour, const int* style,
   CLEAR_STATUS(ups);
   if (CHECK_STATUS_ARGUMENT(ups, t, "NEW_PEN")) return;
   recorded_call rc(t, kRecordNewPen, ups);
-  rc.argument(colour);
-  rc.argument(style);
-  rc.argument(width_fraction);
-  rc.argument(width_pixels);
-  rc.argument(width_inches);
-  rc.argument(width_millimetres);
+  rc.arguments(colour, style, width_fraction, width_pixels, width_inches, width_millimetres);
   if (rc.recording_only()) return;
   const win::COLORREF c = colour != nullptr ? *colour : win::GetSysColor(win::COLOR_WINDOWTEXT);
   int width = 1;
@@ -183,9 +173,8 @@ void NEW_PEN(draw_target_t& t, const win::COLORREF* colour, const int* style,
     s = win::PS_GEOMETRIC;
   }
   const win::LOGBRUSH brush{win::BS_SOLID, c, 0};
-  const win::HPEN pen = win::ExtCreatePen(static_cast<win::DWORD>(s),
-                                          static_cast<win::DWORD>(std::max(0, width)), &brush, 0,
-                                          nullptr);
+  const win::HPEN pen = win::ExtCreatePen(
+      static_cast<win::DWORD>(s), static_cast<win::DWORD>(std::max(0, width)), &brush, 0, nullptr);
   if (pen == nullptr) {
     SET_STATUS_FROM_SYSTEM(ups, "Unable to create a new pen");
     return;
@@ -204,9 +193,7 @@ void NEW_BRUSH(draw_target_t& t, const win::COLORREF* colour, const int* style, 
   CLEAR_STATUS(ups);
   if (CHECK_STATUS_ARGUMENT(ups, t, "NEW_BRUSH")) return;
   recorded_call rc(t, kRecordNewBrush, ups);
-  rc.argument(colour);
-  rc.argument(style);
-  rc.argument(hatch);
+  rc.arguments(colour, style, hatch);
   if (rc.recording_only()) return;
   const win::LOGBRUSH lb{static_cast<win::UINT>(style != nullptr ? *style : 0),
                          colour != nullptr ? *colour : win::GetSysColor(win::COLOR_WINDOW),
@@ -228,14 +215,7 @@ void DRAW_LINE(draw_target_t& t, const float* x, const float* y, const float* x_
   CLEAR_STATUS(ups);
   if (CHECK_STATUS_ARGUMENT(ups, t, "DRAW_LINE")) return;
   recorded_call rc(t, kRecordDrawLine, ups);
-  rc.argument(x);
-  rc.argument(y);
-  rc.argument(x_start);
-  rc.argument(y_start);
-  rc.argument(x_pixels);
-  rc.argument(y_pixels);
-  rc.argument(x_start_pixels);
-  rc.argument(y_start_pixels);
+  rc.arguments(x, y, x_start, y_start, x_pixels, y_pixels, x_start_pixels, y_start_pixels);
   rc.output(start_point);
   rc.output(end_point);
   if (rc.recording_only()) return;
@@ -278,8 +258,7 @@ void DRAW_POLYLINE(draw_target_t& t, const float* points, int points_count, cons
 void DRAW_POLYGON(draw_target_t& t, const float* points, int points_count, const float* x0,
                   const float* y0, const float* x1, const float* y1, const int* pixel_points,
                   int pixel_count, int* ups) {
-  poly_interface(kPolygon, t, points, points_count, x0, y0, x1, y1, pixel_points, pixel_count,
-                 ups);
+  poly_interface(kPolygon, t, points, points_count, x0, y0, x1, y1, pixel_points, pixel_count, ups);
 }
 
 void DRAW_POLY_BEZIER(draw_target_t& t, const float* points, int points_count, const float* x0,
@@ -297,10 +276,8 @@ void DRAW_CHORD(draw_target_t& t, const float* x1, const float* y1, const float*
   CLEAR_STATUS(ups);
   if (CHECK_STATUS_ARGUMENT(ups, t, "DRAW_CHORD")) return;
   recorded_call rc(t, kRecordChord, ups);
-  for (const float** f : {&x1, &y1, &x2, &y2, &x_start, &y_start, &x_end, &y_end}) rc.argument(*f);
-  for (const int** p : {&x1_pixels, &y1_pixels, &x2_pixels, &y2_pixels, &x_start_pixels,
-                        &y_start_pixels, &x_end_pixels, &y_end_pixels})
-    rc.argument(*p);
+  rc.arguments(x1, y1, x2, y2, x_start, y_start, x_end, y_end, x1_pixels, y1_pixels, x2_pixels,
+               y2_pixels, x_start_pixels, y_start_pixels, x_end_pixels, y_end_pixels);
   rc.output(rect);
   rc.output(start_point);
   rc.output(end_point);
@@ -334,9 +311,7 @@ void DRAW_RECTANGLE(draw_target_t& t, const float* x1, const float* y1, const fl
   CLEAR_STATUS(ups);
   if (CHECK_STATUS_ARGUMENT(ups, t, "DRAW_RECTANGLE")) return;
   recorded_call rc(t, kRecordRectangle, ups);
-  for (const float** f : {&x1, &y1, &x2, &y2, &corner}) rc.argument(*f);
-  for (const int** p : {&x1_pixels, &y1_pixels, &x2_pixels, &y2_pixels, &corner_pixels})
-    rc.argument(*p);
+  rc.arguments(x1, y1, x2, y2, corner, x1_pixels, y1_pixels, x2_pixels, y2_pixels, corner_pixels);
   rc.output(rect);
   if (rc.recording_only()) return;
   const win::RECT& b = t.bounds;
@@ -366,10 +341,10 @@ void DRAW_RECTANGLE(draw_target_t& t, const float* x1, const float* y1, const fl
   if (!ok) SET_STATUS_FROM_SYSTEM(ups, "Unable to draw the Rectangle");
 }
 
-void DRAW_BITMAP(draw_target_t& t, win::HBITMAP bitmap, const win::RECT* source,
-                 const int* scaling, const float* x1, const float* y1, const float* x2,
-                 const float* y2, const int* x1_pixels, const int* y1_pixels,
-                 const int* x2_pixels, const int* y2_pixels, int* ups) {
+void DRAW_BITMAP(draw_target_t& t, win::HBITMAP bitmap, const win::RECT* source, const int* scaling,
+                 const float* x1, const float* y1, const float* x2, const float* y2,
+                 const int* x1_pixels, const int* y1_pixels, const int* x2_pixels,
+                 const int* y2_pixels, int* ups) {
   CLEAR_STATUS(ups);
   if (CHECK_STATUS_ARGUMENT(ups, t, "DRAW_BITMAP")) return;
   if (t.autopaint_mode != 0) {
@@ -388,7 +363,8 @@ void DRAW_BITMAP(draw_target_t& t, win::HBITMAP bitmap, const win::RECT* source,
     SET_STATUS(ups, "Unable to select the bitmap in draw_bitmap", kToolkitError);
     return;
   }
-  const win::RECT s = source != nullptr ? *source : win::RECT{0, 0, bm.bmWidth - 1, bm.bmHeight - 1};
+  const win::RECT s =
+      source != nullptr ? *source : win::RECT{0, 0, bm.bmWidth - 1, bm.bmHeight - 1};
   const int source_w = s.right - s.left + 1, source_h = s.bottom - s.top + 1;
   const int mode = scaling != nullptr ? *scaling : 0;
   if (mode >= 1 && mode <= 3) {
@@ -419,14 +395,13 @@ void DRAW_BITMAP(draw_target_t& t, win::HBITMAP bitmap, const win::RECT* source,
   const int w = d.right - d.left, h = d.bottom - d.top;
   if ((t.flags & kPrinterTarget) != 0) {
     const win::HGLOBAL dib = BITMAP_TO_DIB_HANDLE(bitmap, standard_palette.handle, t.dc);
-    const auto* info = dib != nullptr ? static_cast<const win::BITMAPINFO*>(win::GlobalLock(dib))
-                                      : nullptr;
-    const bool ok =
-        info != nullptr &&
-        win::StretchDIBits(t.dc, d.left, d.top, w, h, s.left, s.top, source_w, source_h,
-                           reinterpret_cast<const unsigned char*>(info) + info->bmiHeader.biSize +
-                               DIB_PALETTE_SIZE(info),
-                           info, win::DIB_RGB_COLORS, win::SRCCOPY) != 0;
+    const auto* info =
+        dib != nullptr ? static_cast<const win::BITMAPINFO*>(win::GlobalLock(dib)) : nullptr;
+    const bool ok = info != nullptr &&
+                    win::StretchDIBits(t.dc, d.left, d.top, w, h, s.left, s.top, source_w, source_h,
+                                       reinterpret_cast<const unsigned char*>(info) +
+                                           info->bmiHeader.biSize + DIB_PALETTE_SIZE(info),
+                                       info, win::DIB_RGB_COLORS, win::SRCCOPY) != 0;
     if (info != nullptr) win::GlobalUnlock(dib);
     if (dib != nullptr) win::GlobalFree(dib);
     if (!ok) report_stretch(t.dc, win::RC_STRETCHDIB, "StretchDIBits failed in DRAW_BITMAP", ups);

@@ -32,8 +32,7 @@ inline win::HWND print_cancel_dialog = nullptr;
 void START_BITMAP_DRAW(const win::HBITMAP* bitmap, const win::HWND* window, box_record_t* box,
                        draw_target_t& target, int* ups);
 void END_BITMAP_DRAW(draw_target_t& target, int* ups);
-void START_DIRECT_DRAW(const win::HWND* window, box_record_t* box, draw_target_t& target,
-                       int* ups);
+void START_DIRECT_DRAW(const win::HWND* window, box_record_t* box, draw_target_t& target, int* ups);
 void END_DIRECT_DRAW(draw_target_t& target, int* ups);
 
 // True (after reporting "Invalid argument 'ups' passed to: " and the

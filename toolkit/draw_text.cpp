@@ -61,13 +61,7 @@ void NEW_FONT(draw_target_t& t, const char* name, int name_length, const int* po
   int length = name != nullptr ? name_length : 0;
   rc.array(name, length);
   name_length = length;
-  rc.argument(points);
-  rc.argument(italic);
-  rc.argument(underline);
-  rc.argument(strike_out);
-  rc.argument(bold);
-  rc.argument(angle);
-  rc.argument(width_divisor);
+  rc.arguments(points, italic, underline, strike_out, bold, angle, width_divisor);
   if (rc.recording_only()) return;
   GET_TARGET_RESOLUTION(t);
   if (!has_description) fresh_description(t, 10);
@@ -114,31 +108,19 @@ void NEW_FONT(draw_target_t& t, const char* name, int name_length, const int* po
   t.font = font;
 }
 
-void WRITE_TEXT(draw_target_t& t, const char* text, int text_length, const float* x,
-                const float* y, const int* x_pixels, const int* y_pixels,
-                const win::COLORREF* colour, const win::COLORREF* background,
-                const win::HFONT* font, const int* continue_flag, const int* format,
-                const int* tab_size, const int* left_margin, const int* right_margin,
-                const float* angle, win::POINT* start_point, win::POINT* current_position,
-                int* lines, int* characters_written, int* ups) {
+void WRITE_TEXT(draw_target_t& t, const char* text, int text_length, const float* x, const float* y,
+                const int* x_pixels, const int* y_pixels, const win::COLORREF* colour,
+                const win::COLORREF* background, const win::HFONT* font, const int* continue_flag,
+                const int* format, const int* tab_size, const int* left_margin,
+                const int* right_margin, const float* angle, win::POINT* start_point,
+                win::POINT* current_position, int* lines, int* characters_written, int* ups) {
   CLEAR_STATUS(ups);
   if (CHECK_STATUS_ARGUMENT(ups, t, "WRITE_TEXT")) return;
   recorded_call rc(t, kRecordWriteText, ups);
   int length = text != nullptr ? std::max(0, text_length) : 0;
   rc.array(text, length);
-  rc.argument(x);
-  rc.argument(y);
-  rc.argument(x_pixels);
-  rc.argument(y_pixels);
-  rc.argument(colour);
-  rc.argument(background);
-  rc.argument(font);
-  rc.argument(continue_flag);
-  rc.argument(format);
-  rc.argument(tab_size);
-  rc.argument(left_margin);
-  rc.argument(right_margin);
-  rc.argument(angle);
+  rc.arguments(x, y, x_pixels, y_pixels, colour, background, font, continue_flag, format, tab_size,
+               left_margin, right_margin, angle);
   if (rc.recording_only()) return;
   if (text == nullptr) length = 0;
   const win::HDC dc = t.dc;
@@ -167,8 +149,9 @@ void WRITE_TEXT(draw_target_t& t, const char* text, int text_length, const float
   }
   const win::POINT at = t.current;
   if (start_point != nullptr) *start_point = at;
-  const win::GdiObjectRef base = font != nullptr ? win::GdiObjectRef(*font)
-                                                 : win::GdiObjectRef(win::GetCurrentObject(dc, win::OBJ_FONT));
+  const win::GdiObjectRef base = font != nullptr
+                                     ? win::GdiObjectRef(*font)
+                                     : win::GdiObjectRef(win::GetCurrentObject(dc, win::OBJ_FONT));
   if (base.value == 0) {
     SET_STATUS(ups, "Unable to determine the current Font in write_text", kToolkitError);
     return;
@@ -217,8 +200,8 @@ void WRITE_TEXT(draw_target_t& t, const char* text, int text_length, const float
         SET_STATUS(ups, "Internal error calling GetTextExtentExPoint", kToolkitError);
       } else {
         const win::RECT clip{b.left, b.top, at.x + whole.cx, b.bottom};
-        win::ExtTextOutA(dc, at.x, at.y, win::ETO_CLIPPED, &clip, text,
-                         static_cast<win::UINT>(fit), nullptr);
+        win::ExtTextOutA(dc, at.x, at.y, win::ETO_CLIPPED, &clip, text, static_cast<win::UINT>(fit),
+                         nullptr);
         written = fit;
         height = whole.cy;
         const win::POINT next_line{b.left, at.y + whole.cy};

@@ -82,10 +82,10 @@ win::HFONT DEFINE_FONT(draw_target_t* target, const char* name, int name_length,
   std::string face;
   if (name != nullptr) {
     face = trimmed_text(name, name_length);
-    stock = is_name(face, "ANSI_FIXED_FONT")   ? win::ANSI_FIXED_FONT
-            : is_name(face, "ANSI_VAR_FONT")   ? win::ANSI_VAR_FONT
-            : is_name(face, "SYSTEM_FONT")     ? win::SYSTEM_FONT
-                                               : 0;
+    stock = is_name(face, "ANSI_FIXED_FONT") ? win::ANSI_FIXED_FONT
+            : is_name(face, "ANSI_VAR_FONT") ? win::ANSI_VAR_FONT
+            : is_name(face, "SYSTEM_FONT")   ? win::SYSTEM_FONT
+                                             : 0;
   }
   auto value = [](const int* v, int fallback) { return v != nullptr ? *v : fallback; };
   const int tenths = angle != nullptr ? round_half_away(static_cast<double>(*angle) * 10.0) : 0;
@@ -95,8 +95,8 @@ win::HFONT DEFINE_FONT(draw_target_t* target, const char* name, int name_length,
 }
 
 win::HFONT CHOOSE_FONT(const win::HWND* owner, win::COLORREF* colour, const float* angle,
-                       draw_target_t* target, const char* title, int title_length,
-                       const int* flags, int* ups) {
+                       draw_target_t* target, const char* title, int title_length, const int* flags,
+                       int* ups) {
   CLEAR_STATUS(ups);
   if (target != nullptr && CHECK_STATUS_ARGUMENT(ups, *target, "CHOOSE_FONT")) return nullptr;
   win::CHOOSEFONTA& c = kept_choice;

@@ -35,8 +35,8 @@ win::HFONT DEFINE_FONT(draw_target_t* target, const char* name, int name_length,
 // target the sizes are the printer's. The title, when given, is the
 // dialog's caption. The new font, or null when cancelled (no status).
 win::HFONT CHOOSE_FONT(const win::HWND* owner, win::COLORREF* colour, const float* angle,
-                       draw_target_t* target, const char* title, int title_length,
-                       const int* flags, int* ups);
+                       draw_target_t* target, const char* title, int title_length, const int* flags,
+                       int* ups);
 // The hook of the font dialog: gives it the caption CHOOSE_FONT asked for.
 win::UINT_PTR FONT_DIALOG_HOOK(win::HWND dialog, win::UINT message, win::WPARAM wparam,
                                win::LPARAM lparam);

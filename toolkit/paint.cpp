@@ -120,8 +120,7 @@ void paint_box_file(window_record_t& r, box_record_t& box, win::HDC dc, win::PAI
       win::SetScrollPos(box.vscroll, win::SB_CTL, s.first_line, win::TRUE);
     }
     if (box.hscroll != nullptr) {
-      win::SetScrollRange(box.hscroll, win::SB_CTL, 0, std::max(0, s.longest_line - 1),
-                          win::FALSE);
+      win::SetScrollRange(box.hscroll, win::SB_CTL, 0, std::max(0, s.longest_line - 1), win::FALSE);
       win::SetScrollPos(box.hscroll, win::SB_CTL, s.first_column, win::TRUE);
     }
   }

@@ -214,7 +214,7 @@ win::HFONT DEFAULT_FONT();
 struct gdi_object_entry {
   win::HGDIOBJ handle = nullptr;  // null: a free entry
   win::HWND owner = nullptr;
-  std::int32_t kind = 0;  // the object's type (OBJ_PEN, OBJ_BRUSH, OBJ_FONT, ...)
+  std::int32_t kind = 0;              // the object's type (OBJ_PEN, OBJ_BRUSH, OBJ_FONT, ...)
   palette_record* palette = nullptr;  // a bitmap's palette
 };
 inline std::vector<gdi_object_entry> gdi_object_table;

@@ -76,8 +76,8 @@ bytes bmp_file(int bits) {
 }
 
 void write(const std::string& path, const bytes& b) {
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(b.data()),
-                                               static_cast<std::streamsize>(b.size()));
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
 }
 
 bytes read(const std::string& path) {
@@ -238,8 +238,8 @@ TEST_F(ToolkitTest, LoadBitmapCopiesARectangleOfTheScreenAndAWindowsClientArea) 
   win::ClientToScreen(w, &origin);
   const win::RECT rect{origin.x + 90, origin.y + 10, origin.x + 110, origin.y + 20};
   int ups = -1;
-  const win::HBITMAP part = LOAD_BITMAP(nullptr, 0, nullptr, nullptr, 0, nullptr, nullptr,
-                                        nullptr, nullptr, &rect, nullptr, &ups);
+  const win::HBITMAP part = LOAD_BITMAP(nullptr, 0, nullptr, nullptr, 0, nullptr, nullptr, nullptr,
+                                        nullptr, &rect, nullptr, &ups);
   ASSERT_NE(part, nullptr);
   win::BITMAP bm{};
   win::GetObjectA(part, sizeof bm, &bm);

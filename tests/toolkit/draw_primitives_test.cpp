@@ -147,8 +147,8 @@ TEST_F(DrawTest, BitmapsAreStretchedOrCopiedPixelForPixelAndRefusedWhileRecordin
   const win::HBITMAP small = ARRAY_TO_BITMAP_24(red, 2, 2, nullptr, nullptr);
   const int one_to_one = 3, x1 = 10, y1 = 10;
   int ups = -1;
-  DRAW_BITMAP(t, small, nullptr, &one_to_one, nullptr, nullptr, nullptr, nullptr, &x1, &y1,
-              nullptr, nullptr, &ups);
+  DRAW_BITMAP(t, small, nullptr, &one_to_one, nullptr, nullptr, nullptr, nullptr, &x1, &y1, nullptr,
+              nullptr, &ups);
   EXPECT_EQ(ups, 0);
   EXPECT_EQ(ink(10), (std::pair<int, int>{10, 11}));
   EXPECT_EQ(ink(12).first, -1);

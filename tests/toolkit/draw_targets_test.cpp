@@ -1,9 +1,9 @@
 // Drawing targets: bitmap and direct drawing, the validity rules, fractions,
 // a paint refused while painting.
+#include "toolkit/draw_targets.h"
 #include "draw_testing.h"
 #include "toolkit/bitmaps.h"
 #include "toolkit/draw.h"
-#include "toolkit/draw_targets.h"
 #include "toolkit/paint.h"
 
 namespace {

@@ -40,8 +40,8 @@ inline std::uint32_t bitmap_pixel(win::HBITMAP bitmap, int x, int y) {
   cairo_surface_flush(s);
   std::uint32_t v;
   std::memcpy(&v,
-              cairo_image_surface_get_data(s) + std::ptrdiff_t(y) * cairo_image_surface_get_stride(s) +
-                  x * 4,
+              cairo_image_surface_get_data(s) +
+                  std::ptrdiff_t(y) * cairo_image_surface_get_stride(s) + x * 4,
               sizeof v);
   return ((v >> 16) & 0xFF) | (v & 0xFF00) | ((v & 0xFF) << 16);
 }

@@ -23,8 +23,7 @@ win::LOGFONTA logical(win::HFONT font) {
 
 TEST_F(ToolkitTest, DefinedFontsTakeTheirHeightFromPointsAndStockNamesOnlyAsWritten) {
   int ups = -1;
-  const win::HFONT twelve =
-      C_DEFINE_FONT("Arial  ", 7, 0, 12, 0, 0, 1, 0, 450, nullptr, 4, &ups);
+  const win::HFONT twelve = C_DEFINE_FONT("Arial  ", 7, 0, 12, 0, 0, 1, 0, 450, nullptr, 4, &ups);
   const win::LOGFONTA lf = logical(twelve);
   EXPECT_EQ(lf.lfHeight, -16);
   EXPECT_EQ(lf.lfWidth, 24);

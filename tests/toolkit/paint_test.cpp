@@ -43,7 +43,7 @@ TEST_F(ToolkitTest, RecordedCallsHaveTheirIdentityFourByteWordsAndCountedArrays)
   NEW_PEN(t, &red, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
   EXPECT_EQ(b.used, 28);
   EXPECT_EQ(words(b), (std::vector<std::uint32_t>{kRecordNewPen, 0xFF, kAbsentWord, kAbsentWord,
-                                                   kAbsentWord, kAbsentWord, kAbsentWord}));
+                                                  kAbsentWord, kAbsentWord, kAbsentWord}));
   const float points[6] = {0.0F, 0.0F, 0.5F, 1.0F, 1.0F, 0.0F};
   DRAW_POLYLINE(t, points, 3, nullptr, nullptr, nullptr, nullptr, nullptr, 0, nullptr);
   const std::vector<std::uint32_t> after = words(b);
@@ -57,8 +57,8 @@ TEST_F(ToolkitTest, RecordedCallsHaveTheirIdentityFourByteWordsAndCountedArrays)
   // -0.0 and 0x80000000 are recorded as values, never as absent.
   const float minus_zero = -0.0F;
   const int lowest = static_cast<int>(0x80000000u);
-  DRAW_LINE(t, &minus_zero, nullptr, nullptr, nullptr, &lowest, nullptr, nullptr, nullptr,
-            nullptr, nullptr, nullptr);
+  DRAW_LINE(t, &minus_zero, nullptr, nullptr, nullptr, &lowest, nullptr, nullptr, nullptr, nullptr,
+            nullptr, nullptr);
   const std::vector<std::uint32_t> all = words(b);
   const std::size_t at = all.size() - 9;
   EXPECT_EQ(all[at], std::uint32_t(kRecordDrawLine));
@@ -156,10 +156,10 @@ TEST_F(ToolkitTest, BackingBitmapsAreStretchedOrCopiedAtTheScrollOffsetsAndBoxes
   // A box with a paint callback paints inside its client rectangle only.
   box_paints = 0;
   const int left = 150, top = 10, right = 190, bottom = 90, box_style = 1;
-  box_record_t* box = C_DEFINE_BOX(w, box_style, nullptr, 0, -1, -1.0F, -1.0F, -1.0F, -1.0F, left,
-                                   top, right, bottom, absent_handle<win::HBRUSH>(), kAbsentColour,
-                                   absent_handle<win::HFONT>(), nullptr, count_box_paint, nullptr,
-                                   absent_handle<win::HBITMAP>(), nullptr);
+  box_record_t* box =
+      C_DEFINE_BOX(w, box_style, nullptr, 0, -1, -1.0F, -1.0F, -1.0F, -1.0F, left, top, right,
+                   bottom, absent_handle<win::HBRUSH>(), kAbsentColour, absent_handle<win::HFONT>(),
+                   nullptr, count_box_paint, nullptr, absent_handle<win::HBITMAP>(), nullptr);
   ASSERT_NE(box, nullptr);
   drawtest::pump();
   EXPECT_EQ(box_paints, 1);
