@@ -1,11 +1,13 @@
 #include "ide/builtins_install.h"
 
+#include "exec/builtins.h"
 #include "io/builtins_install.h"
 #include "io/clipboard.h"
 #include "numeric/builtins_install.h"
 #include "plot/builtins_install.h"
 #include "text/builtins_install.h"
 #include "toolkit/services.h"
+#include "toolkit/colours.h"
 #include "ui/builtins_install.h"
 
 namespace ide {
@@ -33,6 +35,9 @@ std::int32_t paste_from_clipboard(std::span<char> text) {
 void install_all_builtins() {
   io::copytoclipboard = copy_to_clipboard;
   io::pastefromclipboard = paste_from_clipboard;
+  exec::MAKE_COLOR = [](std::int32_t r, std::int32_t g, std::int32_t b) -> std::uint32_t {
+    return toolkit::MAKE_COLOR(&r, &g, &b, nullptr, nullptr, nullptr);
+  };
   io::install_builtins();
   ui::install_builtins();
   plot::install_builtins();

@@ -3,7 +3,10 @@
 #include "toolkit/boxes.h"
 #include "toolkit/dialog_run.h"
 #include "toolkit/dialog_update.h"
+#include "toolkit/colours.h"
+#include "toolkit/draw.h"
 #include "toolkit/entry.h"
+#include "toolkit/fonts.h"
 #include "toolkit/loops.h"
 #include "toolkit/menus.h"
 #include "toolkit/mouse.h"
@@ -17,6 +20,9 @@ namespace toolkit {
 
 void reset_toolkit() {
   reset_records();
+  reset_colours();
+  reset_fonts();
+  reset_draw();
   reset_boxes();
   reset_menus();
   reset_accelerators();

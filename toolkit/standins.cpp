@@ -1,14 +1,11 @@
 #include "toolkit/standins.h"
 
 #include "platform/win_system_info.h"
+#include "toolkit/boxes.h"
 #include "toolkit/memory.h"
 #include "toolkit/status.h"
 
 namespace toolkit {
-
-void MAKE_BITMAP_PALETTE(window_record_t&) {}
-
-int PaintWindow(win::HWND, win::WPARAM, win::LPARAM) { return 0; }
 
 void SHOW_TOOLS_DIALOG(win::HWND) {}
 void DEFAULT_COMMAND_HOOK(win::HWND) {}
