@@ -174,14 +174,15 @@ TEST_F(Edit, RandomOptionListsStayInsideTheirStrings) {
     return s;
   };
   const std::vector<int> kws = {
-      kw::Right,       kw::Left,        kw::Delete,      kw::Insert,    kw::DO,
-      kw::RaNge,       kw::Count,       kw::UpperCase,   kw::LowerCase, kw::Option,
-      kw::GetPosition, kw::SetPosition, kw::ScanFor,     kw::ScaNnot,   kw::SePaRators,
-      kw::ContInueiF,  kw::ScanForLeft, kw::ScaNnotLeft, kw::RePLaceby, kw::IF,
-      kw::ELSE,        kw::RangeBegin,  kw::RangEend,    kw::EXit,      kw::ITeM,
-      kw::Mark1,       kw::Mark2,       kw::CoPyto,      kw::ENDIF,     kw::Parse,
-      kw::Marks,       kw::End,         kw::Begin,       kw::Word,      kw::WordEnd,
-      kw::APpendTo,    kw::ENDDO};
+      kw::Right,       kw::Left,        kw::Delete,        kw::Insert,        kw::DO,
+      kw::RaNge,       kw::Count,       kw::UpperCase,     kw::LowerCase,     kw::Option,
+      kw::GetPosition, kw::SetPosition, kw::ScanFor,       kw::ScaNnot,       kw::SePaRators,
+      kw::ContInueiF,  kw::ScanForLeft, kw::ScaNnotLeft,   kw::RePLaceby,     kw::IF,
+      kw::ELSE,        kw::RangeBegin,  kw::RangEend,      kw::EXit,          kw::ITeM,
+      kw::Mark1,       kw::Mark2,       kw::CoPyto,        kw::ENDIF,         kw::Parse,
+      kw::Marks,       kw::End,         kw::Begin,         kw::Word,          kw::WordEnd,
+      kw::APpendTo,    kw::ENDDO,       kw::SorTtoIndex,   kw::SorTedtext,    kw::SortDelDbls,
+      kw::LeXicon,     kw::SorTColumn1, kw::InvertedIndex, kw::IDentification};
   for (int round = 0; round < 4000; ++round) {
     SCOPED_TRACE(round);
     fresh();
