@@ -51,13 +51,13 @@ bool EVALUATE_LEXICON(EditState& e, std::string_view lexicon, std::int32_t mask)
   const std::int32_t upto = std::min(e.end, e.last);
   const std::string work = e.pos >= e.first && e.pos <= upto ? exec::c1text(e.pos, upto) : "";
   Output out;
-  std::int32_t adr = 0, cells = 0, element = 0, filled = 0;
+  std::int32_t adr = 0, cells = 0, element = 0, sym = 0, filled = 0;
   std::uint64_t bits = 0;
   if (kind == 0x8400 && writabletext(t, out.s)) {
     blank(out.s);
     out.at = out.s.first;
     e.resultspan = out.s;
-  } else if (kind == 0x8440 && arraytarget(t, adr, cells, element)) {
+  } else if (kind == 0x8440 && arraytarget(t, adr, cells, element, sym)) {
     e.arraycells = cells + 1;
     // The whole array is filled at its first element; the statement's
     // value at each element is what stands there.

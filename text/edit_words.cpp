@@ -4,6 +4,7 @@
 // SorTColumn1) and its entrance, InvertedIndex.
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cmath>
 #include <new>
 #include <string>
@@ -19,6 +20,7 @@
 #include "exec/optdispatch.h"
 #include "exec/strings.h"
 #include "text/edit_words.h"
+#include "text/invidx_search.h"
 
 namespace text {
 
@@ -54,11 +56,13 @@ bool arraycells(std::int32_t v, std::int32_t& adr, std::int32_t& cells) {
   return true;
 }
 
-bool arraytarget(std::int32_t t, std::int32_t& adr, std::int32_t& cells, std::int32_t& element) {
+bool arraytarget(std::int32_t t, std::int32_t& adr, std::int32_t& cells, std::int32_t& element,
+                 std::int32_t& sym) {
   element = 1;
+  sym = t;
   if (arraycells(t, adr, cells)) return true;
-  for (std::int32_t s = 1; s <= core::nsym; ++s) {
-    if (arraycells(s, adr, cells) && t >= adr && t - adr < cells) {
+  for (sym = 1; sym <= core::nsym; ++sym) {
+    if (arraycells(sym, adr, cells) && t >= adr && t - adr < cells) {
       element = t - adr + 1;
       return true;
     }
@@ -251,6 +255,50 @@ void indexsetting(EditState& e, int kw, std::int32_t v) {
   }
 }
 
+namespace {
+
+// The search form: the text (or its range) is the query.
+Flow indexsearch(EditState& e, const Span& ix, const Span& query) {
+  const Span& opt = e.idoption;
+  const std::int32_t mask = e.mask & 0x1A1;
+  if (!INIT_INVIDX(1, ix.first, ix.last, 0, e.idfirst, e.idlast, e.first, -1, -1,
+                   opt.size() > 0 ? opt.first : 0, opt.last))
+    return Flow::stop;
+  const InvIdxRun& r = invidxrun;
+  if (r.IDS1 < iilex1 || r.IDS1 - 1 > ix.size()) {
+    core::msgkey.set(core::MSGKEY("editInv"));
+    return Flow::stop;
+  }
+  // An index built with case keeps capitals in its lexicon.
+  std::int32_t casebit = mask & om_case;
+  const std::string lexicon = exec::c1text(ix.first + iilex1 - 1, ix.first + r.IDS1 - 2);
+  for (const char c : lexicon) {
+    if (std::isalpha(static_cast<unsigned char>(c)) == 0) continue;
+    if (c >= 'A' && c <= 'Z') casebit = om_case;
+    break;
+  }
+  std::int32_t ndist = 0;
+  PREPAREIISEARCH(query.size() > 0 ? exec::c1text(query.first, query.last) : std::string(),
+                  sepsof(e), lexicon, (mask & ~om_case) | casebit, ndist);
+  if (!core::msgkey.is_blank()) return Flow::stop;
+  SearchCall call;
+  call.ixfirst = ix.first;
+  call.ixlast = ix.last;
+  call.mask = mask | casebit;
+  const std::string settings = textcopy(e.extra, 256);
+  call.settings = settings;
+  call.sortkey = e.sequence;
+  // A number names one identification; a key names the lines it occurs in
+  // (an identification found exactly, with an option text, alone).
+  const bool bynumber = e.idfirst < 1 && e.idlast > 0;
+  call.alone = bynumber || r.curid < r.NIDS - 1;
+  call.filter = !call.alone && (e.idfirst > 0 || r.optfirst > 0);
+  SEARCHINVIDX(e, call);
+  return core::msgkey.is_blank() ? Flow::next : Flow::stop;
+}
+
+}  // namespace
+
 Flow invertedindex(EditState& e, std::int32_t v) {
   // The span of the identification and the number that goes with it.
   Span span{e.first, std::min(e.end, e.last)};
@@ -268,21 +316,18 @@ Flow invertedindex(EditState& e, std::int32_t v) {
   }
   e.mark2 = 0;
   e.keepnumber = true;
-  if (assignedkind(e.assignkind)) {
-    core::msgkey.set(core::MSGKEY("notYetBuilt"));
-    return Flow::stop;
-  }
   Span ix;
   if (!textvalue(v, ix) || ix.size() < 1) {
     core::msgkey.set(core::MSGKEY("editInv"));
     return Flow::stop;
   }
+  const Span& opt = e.idoption;
+  if (assignedkind(e.assignkind)) return indexsearch(e, ix, span);
   if (!writabletext(v, ix)) {
     core::msgkey.set(core::MSGKEY("editConstant"));
     return Flow::stop;
   }
   const std::int32_t flags = e.mask & om_case;
-  const Span& opt = e.idoption;
   if (!INIT_INVIDX(0, ix.first, ix.last, number, e.idfirst, e.idlast, e.first, span.first,
                    span.last, opt.size() > 0 ? opt.first : 0, opt.last))
     return Flow::stop;

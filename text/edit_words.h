@@ -16,7 +16,8 @@ bool writabletext(std::int32_t v, Span& s);
 bool arraycells(std::int32_t v, std::int32_t& adr, std::int32_t& cells);
 // The array of a whole-array assignment: the executor names the array, or
 // the cell of the element it is at (element receives its number).
-bool arraytarget(std::int32_t t, std::int32_t& adr, std::int32_t& cells, std::int32_t& element);
+bool arraytarget(std::int32_t t, std::int32_t& adr, std::int32_t& cells, std::int32_t& element,
+                 std::int32_t& sym);
 
 // The next word of text from index p on (separators: the first count of
 // seps, or the blank alone when count is 0): b and e bound it (e one past

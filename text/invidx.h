@@ -63,6 +63,7 @@ struct InvIdxRun {
   std::int32_t status = 0;
   bool badlex1 = false;       // the header names a lexicon start other than 161
   std::int32_t lexwords = 0;  // position of a word list typed as the LEX value, 0 none
+  bool hasareas = false;      // the header names areas or counts: the text is an index
 };
 inline InvIdxRun invidxrun;
 

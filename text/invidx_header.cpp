@@ -125,7 +125,10 @@ void READINVIDXHEADER(std::int32_t first, std::int32_t len) {
   for (const Num& it : {Num{"LEX1", &r.LEX1}, Num{"IDS1", &r.IDS1}, Num{"POSSPW1", &r.POSSPW1},
                         Num{"IDSINW1", &r.IDSINW1}, Num{"POSS1", &r.POSS1},
                         Num{"NWORDS", &r.NWORDS}, Num{"NIDS", &r.NIDS}, Num{"NPOSS", &r.NPOSS}}) {
-    if (const std::int32_t v = itemvalue(hdr, it.name, end); v > 0) *it.to = intof(value(v));
+    if (const std::int32_t v = itemvalue(hdr, it.name, end); v > 0) {
+      *it.to = intof(value(v));
+      if (it.name != "LEX1") r.hasareas = true;
+    }
   }
   r.badlex1 = r.LEX1 != iilex1;
   r.hdrlen = r.LEX1 - 1;
@@ -180,7 +183,8 @@ bool INIT_INVIDX(std::int32_t mode, std::int32_t ixfirst, std::int32_t ixlast,
   const std::int32_t len =
       ixlast >= ixfirst ? core::C1LEN_TRIM(core::c1view(c.ptr(ixfirst), ixlast - ixfirst + 1)) : 0;
   READINVIDXHEADER(ixfirst, len);
-  if (r.badlex1) {
+  // A word list as LEX value starts a lexicon; in an index it is damage.
+  if (r.badlex1 || (r.lexwords > 0 && r.hasareas)) {
     INVIDXFAILURE(iist_damaged, 0);
     return false;
   }
@@ -218,7 +222,7 @@ bool INIT_INVIDX(std::int32_t mode, std::int32_t ixfirst, std::int32_t ixlast,
   }
   key.resize(std::min<std::size_t>(key.size(), 256));
   key.resize(static_cast<std::size_t>(core::C1LEN_TRIM(key)));
-  if (r.offset > 0 || rangeflag > 0) {
+  if (mode != 1 && (r.offset > 0 || rangeflag > 0)) {
     key += "; " + std::to_string(rangefirst - base + r.offset + 1) + " " +
            std::to_string(rangelast - base + r.offset + 1);
   }

@@ -275,7 +275,7 @@ TEST(EditScripts, FailuresEndTheRunWithTheirKeys) {
       {"L = 'x'\r\nN = EDIT(Text=S, GetPosition=L)", "stringtooshort"},
       {"N = EDIT(Insert='ab')", "notYetBuilt"},
       {"N = EDIT(MatriX='m', Text=S)", "notYetBuilt"},
-      {"N = EDIT(Text=S, InvertedIndex=C)", "notYetBuilt"},
+      {"N = EDIT(Text=S, InvertedIndex=C)", "editInv"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.line);

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <map>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,7 @@
 #include "text/edit.h"
 #include "text/edit_state.h"
 #include "text/invidx.h"
+#include "text/invidx_search.h"
 
 namespace {
 
@@ -109,14 +111,16 @@ Decoded decode(const std::string& t) {
 class InvIdx : public ::testing::Test {
  protected:
   void SetUp() override { fresh(2000, 400); }
-  void fresh(std::int32_t ixsize, std::int32_t textsize) {
-    storetest::setup(8000, 256, 300000);
+  void fresh(std::int32_t ixsize, std::int32_t textsize, std::int32_t hitrows = 2) {
+    storetest::setup(40000, 256, 300000);
     storetest::addspecials();
-    result = addsym("R#", 0x88);
     ix = addcharvar("IX", std::string(static_cast<std::size_t>(ixsize), ' '));
     tx = addcharvar("T", std::string(static_cast<std::size_t>(textsize), ' '));
     id = addcharvar("ID", std::string(24, ' '));
     nr = addsym("N", 0x80);
+    hits = storetest::addarray("H", hitrows, 4);
+    // The result cell last: the query cells follow it.
+    result = addsym("R#", 0x88);
   }
   void TearDown() override { core::reset_runwords(); }
   static void put(std::int32_t k, const std::string& s) {
@@ -128,8 +132,14 @@ class InvIdx : public ::testing::Test {
   }
   // Indexes the text under the identification (a text, or a number when
   // number > 0); the options before InvertedIndex come from extra.
+  // The search form: the query into the hit table H (assignment kind
+  // 0x8440) or a count (0x8420).
+  void search(const std::string& query, std::int16_t kind = static_cast<std::int16_t>(0x8440)) {
+    core::xeqtarget = kind == static_cast<std::int16_t>(0x8440) ? hits : nr;
+    index(query, "", 0, {}, kind);
+  }
   void index(const std::string& text, const std::string& ident, int number = 0,
-             std::vector<std::pair<int, std::int32_t>> extra = {}) {
+             std::vector<std::pair<int, std::int32_t>> extra = {}, std::int16_t kind = 0) {
     put(tx, text);
     std::vector<std::pair<int, std::int32_t>> opts = {{kw::Text, tx}};
     opts.insert(opts.end(), extra.begin(), extra.end());
@@ -150,11 +160,13 @@ class InvIdx : public ::testing::Test {
           static_cast<std::uint8_t>(opts[i].first);
       exec::optval(exec::noptions - static_cast<std::int32_t>(i)) = opts[i].second;
     }
-    text::EDIT(exec::OptCall{});
+    exec::OptCall call;
+    call.assignkind = kind;
+    text::EDIT(call);
   }
   std::string key() const { return std::string(core::msgkey.trimmed()); }
 
-  std::int32_t result = 0, ix = 0, tx = 0, id = 0, nr = 0;
+  std::int32_t result = 0, ix = 0, tx = 0, id = 0, nr = 0, hits = 0;
 };
 
 // The words of a text, lower-cased, with their positions.
@@ -302,6 +314,9 @@ TEST_F(InvIdx, DamagedIndexTextsNeverReadPastTheirEnd) {
         t[at] = junk[static_cast<std::size_t>(pick(static_cast<int>(junk.size())))];
       }
       put(ix, t);
+      search("a|c <9 b");
+      core::msgkey.blank();
+      EXPECT_EQ(textof(ix), t);
       index("c e", round % 2 ? "one" : "three");
       if (!key().empty()) {
         EXPECT_EQ(textof(ix), t) << round;
@@ -362,6 +377,152 @@ TEST_F(InvIdx, HeaderItemsAndTheirDefaults) {
   core::z(nr) = 1;
   index("cat Cat", "", 0, {{kw::Option, nr}});
   EXPECT_EQ(decode(textof(ix)).words, (std::vector<std::string>{"Cat", "cat"}));
+}
+
+TEST_F(InvIdx, QueryCellsGroupTermsAndAlternatives) {
+  struct Case {
+    const char* query;
+    const char* lexicon;
+    std::int32_t mask, ndist;
+    std::vector<std::pair<int, int>> cells;
+  } cases[] = {
+      {"cat dog", "apple cat dog\n", 0, 0, {{-7, -3}, {-11, -3}}},
+      {"cat|dog", "apple cat dog\n", 0, 0, {{-7, 3}, {11, -3}}},
+      {"cat | dog", "apple cat dog\n", 0, 0, {{-7, 3}, {11, -3}}},
+      {"apple|cat|dog", "apple cat dog\n", 0, 0, {{-1, 5}, {7, 3}, {11, -3}}},
+      {"apple|zebra|dog cat", "apple cat dog\n", 0, 0, {{-1, 5}, {0, 0}, {11, -3}, {-7, -3}}},
+      {"<5 cat", "apple cat dog\n", 0, 1, {{0, 0}, {-7, -3}}},
+      {"Dog zebra", "apple cat dog\n", 0, 0, {{-11, -3}, {0, 0}}},
+      {"Dog", "apple cat dog\n", 1, 0, {{0, 0}}},
+      {"ca.*", "cab cat dog\n", 0x80, 0, {{-1, 3}, {5, -3}}},
+      {"ca.*|d.*", "cab cat dog\n", 0x80, 0, {{-1, 3}, {5, 3}, {9, -3}}},
+      {"x.*", "cab cat dog\n", 0x80, 0, {{0, 0}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.query);
+    core::iresult = result;
+    core::msgkey.blank();
+    std::int32_t ndist = -1;
+    const std::int32_t n =
+        text::PREPAREIISEARCH(c.query, text::defaultseps, c.lexicon, c.mask, ndist);
+    EXPECT_EQ(ndist, c.ndist);
+    std::vector<std::pair<int, int>> got;
+    for (std::int32_t k = 1; k <= n; ++k)
+      got.push_back({core::I4EQUZ(1, result + k), core::I4EQUZ(2, result + k)});
+    EXPECT_EQ(got, c.cells);
+  }
+  // A cell that would reach the arrays of the store stops the preparation.
+  core::nztop = result + 2;
+  std::int32_t ndist = 0;
+  EXPECT_EQ(text::PREPAREIISEARCH("c.*", text::defaultseps, "cab cat dog\n", 0x80, ndist), 1);
+  EXPECT_EQ(key(), "internal");
+}
+
+// Every search over a random corpus, checked against the texts: each hit
+// is a window that holds one occurrence of every term, starting at one and
+// ending with one; without distance rules every identification that holds
+// all the terms has a hit, and with "<m" no window is m wide or wider.
+TEST_F(InvIdx, SearchesOfARandomCorpusAgreeWithTheTexts) {
+  fresh(80000, 400, 3000);
+  std::mt19937 rng(11);
+  auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+  std::vector<std::string> vocab;
+  for (int i = 0; i < 30; ++i)
+    vocab.push_back(std::string(1, static_cast<char>('a' + i % 26)) + "w" + std::to_string(i));
+  const char* seps[] = {" ", ", ", "\n", " - "};
+  std::vector<std::string> texts;
+  for (int d = 0; d < 45; ++d) {
+    std::string t;
+    for (int k = 3 + pick(30); k > 0; --k)
+      t += vocab[static_cast<std::size_t>(pick(24))] + seps[pick(4)];
+    texts.push_back(t);
+    index(t, "doc" + std::to_string(d));
+    ASSERT_EQ(key(), "");
+  }
+  const Decoded dec = decode(textof(ix));
+  std::map<int, int> docofline;  // line offset -> identification index
+  {
+    const std::string t = textof(ix);
+    const int ids1 = item(" " + t.substr(0, 160), "IDS1");
+    int off = ids1 - 1;
+    for (int d = 0; d < 45; ++d) {
+      docofline[off] = d;
+      off += static_cast<int>(dec.ids[static_cast<std::size_t>(d)].size()) + 1;
+    }
+  }
+  for (int round = 0; round < 120; ++round) {
+    // One to three terms of distinct words, some with an alternative.
+    std::vector<std::vector<std::string>> terms;
+    std::vector<std::string> used;
+    auto fresh_word = [&] {
+      for (;;) {
+        const std::string w = vocab[static_cast<std::size_t>(pick(30))];
+        if (std::find(used.begin(), used.end(), w) == used.end()) {
+          used.push_back(w);
+          return w;
+        }
+      }
+    };
+    std::string query;
+    const int maxspan = round % 4 == 3 ? 12 + pick(30) : 0;
+    if (maxspan > 0) query = "<" + std::to_string(maxspan) + " ";
+    for (int k = pick(3); k >= 0; --k) {
+      terms.push_back({fresh_word()});
+      if (pick(3) == 0) terms.back().push_back(fresh_word());
+      query += terms.back()[0] + (terms.back().size() > 1 ? "|" + terms.back()[1] : "") + " ";
+    }
+    SCOPED_TRACE(query);
+    search(query);
+    ASSERT_EQ(key(), "");
+    std::set<int> hit;
+    const std::int32_t h0 = core::name(hits).adr;
+    bool partial = false;
+    for (std::int32_t row = 0; row < 3000; ++row) {
+      const auto cell = [&](int c) { return static_cast<int>(core::z(h0 + 4 * row + c)); };
+      if (cell(1) == 0) break;
+      const int first = cell(0), last = first + cell(1) - 1;
+      // Partial hits (terms missing: a negative score) only where no
+      // window holds all terms, and only under distance rules.
+      if (cell(2) < 0) {
+        EXPECT_TRUE(maxspan > 0 && hit.empty());
+        partial = true;
+        continue;
+      }
+      EXPECT_FALSE(partial);
+      ASSERT_EQ(docofline.count(cell(3)), 1u);
+      const int d = docofline[cell(3)];
+      hit.insert(d);
+      const auto words = wordsof(texts[static_cast<std::size_t>(d)]);
+      bool starts = false, ends = false;
+      for (const auto& term : terms) {
+        bool inside = false;
+        for (const std::string& w : term) {
+          const auto f = words.find(w);
+          if (f == words.end()) continue;
+          for (const int p : f->second) {
+            const int e = p + static_cast<int>(w.size()) - 1;
+            inside = inside || (p >= first && e <= last);
+            starts = starts || p == first;
+            ends = ends || e == last;
+          }
+        }
+        EXPECT_TRUE(inside) << "identification " << d << " window " << first << ".." << last;
+      }
+      EXPECT_TRUE(starts && ends) << first << ".." << last;
+      if (maxspan > 0) {
+        EXPECT_LT(last - first + 1, maxspan);
+      }
+    }
+    if (maxspan > 0) continue;
+    for (int d = 0; d < 45; ++d) {
+      const auto words = wordsof(texts[static_cast<std::size_t>(d)]);
+      bool all = true;
+      for (const auto& term : terms)
+        all = all && std::any_of(term.begin(), term.end(),
+                                 [&](const std::string& w) { return words.count(w) > 0; });
+      EXPECT_EQ(hit.count(d), all ? 1u : 0u) << "identification " << d;
+    }
+  }
 }
 
 }  // namespace
