@@ -19,6 +19,7 @@
 #include "core/symbols.h"
 #include "exec/optdispatch.h"
 #include "exec/strings.h"
+#include "exec/xeq.h"
 #include "text/edit_words.h"
 #include "text/invidx_search.h"
 
@@ -297,9 +298,7 @@ Flow indexsearch(EditState& e, const Span& ix, const Span& query) {
   return core::msgkey.is_blank() ? Flow::next : Flow::stop;
 }
 
-}  // namespace
-
-Flow invertedindex(EditState& e, std::int32_t v) {
+Flow indexrun(EditState& e, std::int32_t v) {
   // The span of the identification and the number that goes with it.
   Span span{e.first, std::min(e.end, e.last)};
   std::int32_t number = 0;
@@ -366,6 +365,14 @@ Flow invertedindex(EditState& e, std::int32_t v) {
   }
   INVERT_INDEX(w, ix.first, ix.last, e.first, flags);
   return core::msgkey.is_blank() ? Flow::next : Flow::stop;
+}
+
+}  // namespace
+
+Flow invertedindex(EditState& e, std::int32_t v) {
+  const Flow f = indexrun(e, v);
+  if (f == Flow::stop) exec::errsubject = v;  // the message names the index variable
+  return f;
 }
 
 }  // namespace text
