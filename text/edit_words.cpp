@@ -260,6 +260,15 @@ namespace {
 
 // The search form: the text (or its range) is the query.
 Flow indexsearch(EditState& e, const Span& ix, const Span& query) {
+  // A whole-array target is filled at its first element; the statement's
+  // value at a later element is what stands there.
+  std::int32_t adr = 0, cells = 0, element = 0, sym = 0;
+  if (static_cast<std::uint16_t>(e.assignkind) == 0x8440 &&
+      arraytarget(core::xeqtarget, adr, cells, element, sym) && element > 1) {
+    e.result = core::z(adr + element - 1);
+    e.arraycells = cells + 1;
+    return Flow::next;
+  }
   const Span& opt = e.idoption;
   const std::int32_t mask = e.mask & 0x1A1;
   if (!INIT_INVIDX(1, ix.first, ix.last, 0, e.idfirst, e.idlast, e.first, -1, -1,

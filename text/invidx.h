@@ -63,6 +63,7 @@ struct InvIdxRun {
   std::int32_t status = 0;
   bool badlex1 = false;       // the header names a lexicon start other than 161
   std::int32_t lexwords = 0;  // position of a word list typed as the LEX value, 0 none
+  std::int32_t ixlen = 0;     // the index text's length without trailing blanks
   bool hasareas = false;      // the header names areas or counts: the text is an index
 };
 inline InvIdxRun invidxrun;
@@ -71,6 +72,9 @@ void reset_invidx();
 
 // Integers per identification row for n identifications.
 inline std::int32_t iirowwidth(std::int32_t nids) { return (nids - 1) / 32 + 1; }
+
+// Length of c1namen(first..last) without its trailing blanks.
+std::int32_t IITRIMMEDLEN(std::int32_t first, std::int32_t last);
 
 // Reads the header items of the index text c1namen(first..) (at most its
 // first 160 characters, len of them present) into `invidxrun`.
@@ -103,8 +107,10 @@ bool ERROR_TRANSFERC1NAMENTOI4(std::int32_t first, std::int32_t last, std::int32
 // n integers of width characters each, hexadecimal, blank before the digits;
 // false with the status in `invidxrun` when a field does not read.
 bool ERROR_READFMTC1(std::string_view text, std::int32_t width, std::int32_t n, std::int32_t* out);
-// Appends the integers in the index's form, then a line feed.
-void TRANSFERI4TOC1NAMEN(std::string& out, const std::vector<std::int32_t>& a);
+// The integers in binary form, then a line feed, written from `to` on.
+void TRANSFERI4TOC1NAMEN(char* to, const std::vector<std::int32_t>& a);
+// The integers in hexadecimal fields of width characters, then a line
+// feed, appended to out.
 void WRITEFMTC1NAMEN(std::string& out, const std::vector<std::int32_t>& a, std::int32_t width);
 
 // The arrays of an index, decoded and checked against each other.
@@ -115,9 +121,12 @@ struct InvIdxArrays {
   std::int32_t B = 1;
 };
 // Decodes the arrays of the index text c1namen(first..last) as the header
-// of `invidxrun` lays them out (no positions: zeros). Returns 0 or the
-// status of the failure.
-std::int32_t READINVIDXARRAYS(std::int32_t first, std::int32_t last, InvIdxArrays& a);
+// of `invidxrun` lays them out (no positions: none). Not whole: the
+// positions per word only, the other two checked to fit but not read (their
+// vectors are left as they are).
+// Returns 0 or the status of the failure.
+std::int32_t READINVIDXARRAYS(std::int32_t first, std::int32_t last, InvIdxArrays& a,
+                              bool whole = true);
 
 // Reports a failed index run: `iostatw`, `msgkey` and the detail text.
 void INVIDXFAILURE(std::int32_t status, std::int32_t writepos);

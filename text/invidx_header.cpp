@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <functional>
 #include <string>
 
 #include "core/chars.h"
@@ -83,9 +84,10 @@ bool lexiconfromwords(std::int32_t first, std::int32_t last, std::int32_t from, 
   r.xtr.blank();
   r.xtrlen = 0;
   const std::string hdr = INVIDXHEADERLINE();
-  std::fill(c.ptr(first), c.ptr(last) + 1, ' ');
+  std::fill(c.ptr(first), c.ptr(first) + std::max(upto - first + 1, iiheaderlen + len), ' ');
   std::copy(hdr.begin(), hdr.end(), c.ptr(first));
   std::copy(lex.begin(), lex.end(), c.ptr(first + iilex1 - 1));
+  r.ixlen = iiheaderlen + len;
   return true;
 }
 
@@ -180,9 +182,22 @@ bool INIT_INVIDX(std::int32_t mode, std::int32_t ixfirst, std::int32_t ixlast,
   const std::int32_t offset = r.offset;
   r = InvIdxRun{};
   r.offset = offset;
-  const std::int32_t len =
-      ixlast >= ixfirst ? core::C1LEN_TRIM(core::c1view(c.ptr(ixfirst), ixlast - ixfirst + 1)) : 0;
-  READINVIDXHEADER(ixfirst, len);
+  const std::int64_t size =
+      std::max(static_cast<std::int64_t>(ixlast) - ixfirst + 1, std::int64_t{0});
+  READINVIDXHEADER(
+      ixfirst,
+      IITRIMMEDLEN(
+          ixfirst,
+          ixfirst + static_cast<std::int32_t>(std::min<std::int64_t>(size, iiheaderlen)) - 1));
+  // An index's end stands in its header (what follows it is blank): the
+  // blanks behind a long index are not counted anew at every run.
+  std::int64_t end = 0;
+  if (r.hasareas)
+    end = r.NPOSS > 0 ? r.POSS1 + static_cast<std::int64_t>(r.NPOSS) * (r.hex ? r.rwidth : 4)
+                      : static_cast<std::int64_t>(r.POSSPW1) - 1;
+  const std::int32_t len = end >= iiheaderlen && end <= size ? static_cast<std::int32_t>(end)
+                                                             : IITRIMMEDLEN(ixfirst, ixlast);
+  r.ixlen = len;
   // A word list as LEX value starts a lexicon; in an index it is damage.
   if (r.badlex1 || (r.lexwords > 0 && r.hasareas)) {
     INVIDXFAILURE(iist_damaged, 0);
@@ -232,21 +247,18 @@ bool INIT_INVIDX(std::int32_t mode, std::int32_t ixfirst, std::int32_t ixlast,
   r.key.set(key);
   const std::string_view k = r.key.trimmed();
 
-  // The key among the lines of the identification list.
+  // The key among the lines of the identification list: line feed, key,
+  // line feed, from the line feed before the list on.
   std::int32_t line = 0;
   if (r.IDS1 >= iilex1 && r.POSSPW1 > r.IDS1 && r.POSSPW1 - 1 <= len) {
-    const std::string_view list(c.ptr(ixfirst + r.IDS1 - 1),
-                                static_cast<std::size_t>(r.POSSPW1 - r.IDS1));
-    std::size_t p = 0;
-    for (std::int32_t nr = 1; p < list.size(); ++nr) {
-      std::size_t e = list.find('\n', p);
-      if (e == std::string_view::npos) break;
-      if (list.substr(p, e - p) == k) {
-        line = nr;
-        break;
-      }
-      p = e + 1;
-    }
+    const std::string_view list(c.ptr(ixfirst + r.IDS1 - 2),
+                                static_cast<std::size_t>(r.POSSPW1 - r.IDS1 + 1));
+    const std::string pattern = "\n" + std::string(k) + "\n";
+    const auto hit =
+        std::search(list.begin(), list.end(),
+                    std::boyer_moore_horspool_searcher(pattern.begin(), pattern.end()));
+    if (hit != list.end())
+      line = 1 + static_cast<std::int32_t>(std::count(list.begin() + 1, hit + 1, '\n'));
   }
   if (line > 0 && mode == 1 && optfirst == 0) {
     r.curid = r.NIDS - 1;

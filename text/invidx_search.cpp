@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <string>
 #include <vector>
@@ -49,7 +50,21 @@ class Search {
   void run();
 
  private:
-  std::int32_t poss(std::int32_t q) const { return A.poss(q); }
+  // The arrays: decoded in hexadecimal form, read in place in binary form.
+  std::int32_t rawint(std::int64_t at) const {
+    std::int32_t v = 0;
+    std::memcpy(&v, core::c1namen.data() + (at - 1), 4);
+    return v;
+  }
+  std::int32_t poss(std::int32_t q) const {
+    return raw ? rawint(possat + 4 * (static_cast<std::int64_t>(q) - 1)) : A.poss(q);
+  }
+  std::int64_t nposs() const { return raw ? (r.NPOSS > 0 ? r.NPOSS : 0) : A.poss.size(); }
+  bool hasrows() const { return raw ? r.NPOSS > 0 : A.rows.size() > 0; }
+  std::uint32_t rowint(std::int32_t w, std::int32_t i) const {
+    const std::int64_t k = (static_cast<std::int64_t>(w) - 1) * A.B + i;
+    return static_cast<std::uint32_t>(raw ? rawint(rowsat + 4 * k) : A.rows(k + 1));
+  }
   bool target();
   bool decode();
   std::vector<std::int32_t> groupsof(std::int32_t w) const;
@@ -77,6 +92,8 @@ class Search {
   std::int32_t adr = 0, cells = 0;
   // The index.
   InvIdxArrays A;
+  bool raw = false;                     // binary arrays read in place
+  std::int64_t rowsat = 0, possat = 0;  // where they stand in `c1namen`
   std::string lexicon, ids;
   std::vector<std::int32_t> linestart;  // offset of each identification line in ids
   std::vector<std::int32_t> wordstart;  // POSS index of each word's first group
@@ -130,7 +147,10 @@ bool Search::target() {
 
 bool Search::decode() {
   const std::int32_t len = call.ixlast - call.ixfirst + 1;
-  std::int32_t st = READINVIDXARRAYS(call.ixfirst, call.ixlast, A);
+  raw = !r.hex && std::endian::native == std::endian::little;
+  std::int32_t st = READINVIDXARRAYS(call.ixfirst, call.ixlast, A, !raw);
+  rowsat = call.ixfirst + static_cast<std::int64_t>(r.IDSINW1) - 1;
+  possat = call.ixfirst + static_cast<std::int64_t>(r.POSS1) - 1;
   if (st == 0 && (r.IDS1 < iilex1 || r.POSSPW1 < r.IDS1 || r.POSSPW1 - 1 > len)) st = iist_damaged;
   if (st != 0) {
     INVIDXFAILURE(st, 0);
@@ -155,15 +175,14 @@ bool Search::decode() {
 // The POSS index of word w's group in each identification (0: none).
 std::vector<std::int32_t> Search::groupsof(std::int32_t w) const {
   std::vector<std::int32_t> g(static_cast<std::size_t>(r.NIDS), 0);
-  if (w < 1 || w > r.NWORDS || A.rows.size() == 0) return g;
+  if (w < 1 || w > r.NWORDS || !hasrows()) return g;
   std::int32_t q = wordstart[static_cast<std::size_t>(w - 1)];
   for (std::int32_t i = 0; i < A.B; ++i) {
-    auto bits =
-        static_cast<std::uint32_t>(A.rows((static_cast<std::int64_t>(w) - 1) * A.B + i + 1));
+    auto bits = rowint(w, i);
     for (; bits != 0; bits &= bits - 1) {
       const std::int32_t d = 32 * i + std::countr_zero(bits);
-      if (d >= r.NIDS || q > A.poss.size() || poss(q) < 1 ||
-          static_cast<std::int64_t>(q) + poss(q) - 1 > A.poss.size())
+      if (d >= r.NIDS || q > nposs() || poss(q) < 1 ||
+          static_cast<std::int64_t>(q) + poss(q) - 1 > nposs())
         return g;
       g[static_cast<std::size_t>(d)] = q;
       q += poss(q);
@@ -234,9 +253,8 @@ bool Search::query() {
       if (A.posspw.size() > 0 && A.posspw(w) == 1) continue;  // an ignored word: no item
       item.word = w;
       anyword = true;
-      for (std::int32_t i = 0; i <= nidw && A.rows.size() > 0; ++i)
-        cand[static_cast<std::size_t>(i)] |= static_cast<std::uint32_t>(
-            A.rows((static_cast<std::int64_t>(w) - 1) * A.B + std::min(i, A.B - 1) + 1));
+      for (std::int32_t i = 0; i <= nidw && hasrows(); ++i)
+        cand[static_cast<std::size_t>(i)] |= rowint(w, std::min(i, A.B - 1));
       item.groups = groupsof(w);
     }
     if (newterm) {
