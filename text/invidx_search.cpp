@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -739,8 +740,12 @@ void Search::run() {
 }  // namespace
 
 void SEARCHINVIDX(EditState& e, const SearchCall& call) {
-  Search s(e, call);
-  s.run();
+  try {
+    Search s(e, call);
+    s.run();
+  } catch (const std::bad_alloc&) {
+    core::msgkey.set(core::MSGKEY("msgFailedAlloc"));
+  }
 }
 
 }  // namespace text
