@@ -74,6 +74,7 @@ class Search {
   bool query();
   void identification(std::int32_t d);
   bool minspread(std::int32_t anchor, std::int32_t a);
+  void bounds(std::int64_t& lo, std::int64_t& hi) const;
   std::int64_t spread() const;
   bool notexcluded(std::int32_t k);
   void window(std::int32_t anchor, std::int32_t d);
@@ -283,14 +284,21 @@ bool Search::query() {
   return nq > 0 && anyword && std::any_of(cand.begin(), cand.end(), [](auto x) { return x != 0; });
 }
 
-std::int64_t Search::spread() const {
-  std::int64_t lo = std::numeric_limits<std::int64_t>::max(), hi = 0;
+// The chosen places: lo the first, hi the largest place plus its length.
+void Search::bounds(std::int64_t& lo, std::int64_t& hi) const {
+  lo = std::numeric_limits<std::int64_t>::max();
+  hi = 0;
   for (std::int32_t j = 1; j <= nq; ++j) {
     const Item& x = it[static_cast<std::size_t>(j)];
     if (x.choice == 0) continue;
     lo = std::min<std::int64_t>(lo, poss(x.choice));
     hi = std::max<std::int64_t>(hi, static_cast<std::int64_t>(poss(x.choice)) + x.len);
   }
+}
+
+std::int64_t Search::spread() const {
+  std::int64_t lo = 0, hi = 0;
+  bounds(lo, hi);
   return hi - lo + 1;
 }
 
@@ -299,13 +307,8 @@ std::int64_t Search::spread() const {
 bool Search::notexcluded(std::int32_t k) {
   const std::int32_t g = xword == 0 ? 0 : xgroups[static_cast<std::size_t>(curd)];
   if (g == 0) return true;
-  std::int64_t lo = std::numeric_limits<std::int64_t>::max(), hi = 0;
-  for (std::int32_t j = 1; j <= nq; ++j) {
-    const Item& x = it[static_cast<std::size_t>(j)];
-    if (x.choice == 0) continue;
-    lo = std::min<std::int64_t>(lo, poss(x.choice));
-    hi = std::max<std::int64_t>(hi, static_cast<std::int64_t>(poss(x.choice)) + x.len);
-  }
+  std::int64_t lo = 0, hi = 0;
+  bounds(lo, hi);
   for (std::int32_t q = g + 1; q < g + poss(g); ++q) {
     if (poss(q) > lo && poss(q) < hi) {
       it[static_cast<std::size_t>(k)].choice = 0;

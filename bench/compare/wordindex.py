@@ -77,6 +77,21 @@ def corpus():
     return texts, queries
 
 
+# One Zipf draw of the script: word LO.
+DRAW = """    S = MOD(S * 16807, 2147483647)
+    U = S / 2147483647 * C
+    LO = 1
+    HI = 5000
+    DO B = 1, 13
+      M = INT((LO + HI) / 2)
+      IF (CDF(M) < U) THEN
+        LO = M + 1
+      ELSE
+        HI = M
+      ENDIF
+    ENDDO
+"""
+
 # The corpus made by the script itself (the script language reads no files
 # yet): the same generator, Zipf draws by bisection of the cumulated 1/i.
 SCRIPT = """CHARACTER VOC*60000, T*2000, Q*100, ID*8, IX*4000000
@@ -104,19 +119,7 @@ DO K = 1, 1000
   T = ' '
   P = 1
   DO N = 1, 150
-    S = MOD(S * 16807, 2147483647)
-    U = S / 2147483647 * C
-    LO = 1
-    HI = 5000
-    DO B = 1, 13
-      M = INT((LO + HI) / 2)
-      IF (CDF(M) < U) THEN
-        LO = M + 1
-      ELSE
-        HI = M
-      ENDIF
-    ENDDO
-    T(P:P + WL(LO) - 1) = VOC(WS(LO):WS(LO) + WL(LO) - 1)
+{draw}    T(P:P + WL(LO) - 1) = VOC(WS(LO):WS(LO) + WL(LO) - 1)
     P = P + WL(LO) + 1
   ENDDO
   ID(2:2) = CHAR(48 + MOD(INT(K / 1000), 10))
@@ -131,19 +134,7 @@ DO K = 1, 200
   P = 1
   QW = 0
   DO N = 1, NW
-    S = MOD(S * 16807, 2147483647)
-    U = S / 2147483647 * C
-    LO = 1
-    HI = 5000
-    DO B = 1, 13
-      M = INT((LO + HI) / 2)
-      IF (CDF(M) < U) THEN
-        LO = M + 1
-      ELSE
-        HI = M
-      ENDIF
-    ENDDO
-    IF (LO /= QW(1)) THEN
+{draw}    IF (LO /= QW(1)) THEN
       IF (LO /= QW(2)) THEN
         QW(N) = LO
         Q(P:P + WL(LO) - 1) = VOC(WS(LO):WS(LO) + WL(LO) - 1)
@@ -157,7 +148,7 @@ END
 
 
 def script(build=True, search=False, collect=False):
-    text = SCRIPT.replace("{build}", "  EDIT(Text=T, IDentification=ID, InvertedIndex=IX)\n" if build else "")
+    text = SCRIPT.replace("{draw}", DRAW).replace("{build}", "  EDIT(Text=T, IDentification=ID, InvertedIndex=IX)\n" if build else "")
     query = ""
     if search:
         # Each query ten times, so that its time stands well above the noise.

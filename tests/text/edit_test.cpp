@@ -20,6 +20,7 @@
 #include "support/test_support.h"
 #include "text/builtins_install.h"
 #include "text/edit.h"
+#include "text/edit_call.h"
 #include "text/edit_state.h"
 
 namespace {
@@ -66,20 +67,9 @@ class Edit : public ::testing::Test {
   }
   void opt(int kw, std::int32_t v = 0) { opts.push_back({kw, v > 0 ? v : -kw}); }
   void run(std::int16_t assignkind = 0) {
-    core::iresult = result;
     core::c1tmptop = core::c1top;
-    core::xeqstop = 0;
-    core::msgkey.blank();
     exec::xeqexpr.ndescr = 0;
-    exec::noptions = static_cast<std::int32_t>(opts.size());
-    for (std::size_t i = 0; i < opts.size(); ++i) {
-      exec::optkw(exec::noptions - static_cast<std::int32_t>(i)) =
-          static_cast<std::uint8_t>(opts[i].first);
-      exec::optval(exec::noptions - static_cast<std::int32_t>(i)) = opts[i].second;
-    }
-    exec::OptCall call;
-    call.assignkind = assignkind;
-    text::EDIT(call);
+    edittest::callEDIT(opts, result, assignkind);
     opts.clear();
   }
   double value(std::int32_t k) { return core::z(k); }

@@ -17,6 +17,7 @@
 #include "exec/optdispatch.h"
 #include "support/stores_fixture.h"
 #include "text/edit.h"
+#include "text/edit_call.h"
 #include "text/edit_state.h"
 #include "text/invidx.h"
 #include "text/invidx_search.h"
@@ -151,18 +152,7 @@ class InvIdx : public ::testing::Test {
       opts.push_back({kw::IDentification, id});
     }
     opts.push_back({kw::InvertedIndex, ix});
-    core::iresult = result;
-    core::xeqstop = 0;
-    core::msgkey.blank();
-    exec::noptions = static_cast<std::int32_t>(opts.size());
-    for (std::size_t i = 0; i < opts.size(); ++i) {
-      exec::optkw(exec::noptions - static_cast<std::int32_t>(i)) =
-          static_cast<std::uint8_t>(opts[i].first);
-      exec::optval(exec::noptions - static_cast<std::int32_t>(i)) = opts[i].second;
-    }
-    exec::OptCall call;
-    call.assignkind = kind;
-    text::EDIT(call);
+    edittest::callEDIT(opts, result, kind);
   }
   std::string key() const { return std::string(core::msgkey.trimmed()); }
 
