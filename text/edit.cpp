@@ -19,6 +19,7 @@
 #include "exec/xeq.h"
 #include "exec/xeq2.h"
 #include "text/edit_state.h"
+#include "text/invidx.h"
 
 namespace text {
 
@@ -108,10 +109,7 @@ Flow stopwith(std::string_view key) {
 // Options whose work comes with later parts of the system.
 bool notbuiltyet(int kw) {
   using namespace ekw;
-  for (int k : {LeXicon, SorTtoIndex, SorTedtext, SortFromIndex, SortDelDbls, SorTColumn1,
-                InvertedIndex, EXTRA, IDentification, SorTSequence, Id1, Id2, OFfSet, TabiFyfont})
-    if (kw == k) return true;
-  return false;
+  return kw == TabiFyfont;
 }
 
 // The start of a run over the text.
@@ -325,6 +323,23 @@ Flow runoption(EditState& e, int kw, std::int32_t v) {
       return Flow::next;
     case EXit:
       return Flow::runend;
+    case LeXicon:
+    case SorTtoIndex:
+    case SorTedtext:
+    case SortFromIndex:
+    case SortDelDbls:
+      return wordsort(e, kw, v);
+    case InvertedIndex:
+      return invertedindex(e, v);
+    case EXTRA:
+    case IDentification:
+    case Id1:
+    case Id2:
+    case OFfSet:
+    case SorTSequence:
+    case SorTColumn1:
+      indexsetting(e, kw, v);
+      return Flow::next;
     default:
       return Flow::next;  // ERror (taken by the dispatch), MatriX after the first option
   }
@@ -368,10 +383,14 @@ bool runlist(EditState& e, std::int32_t& stopped) {
   }
 }
 
-// The text result: the marked text, else the word at the position.
+// The text result: a list written into the receiving variable, the marked
+// text, else the word at the position.
 void textresult(const EditState& e) {
   std::int32_t a = 0, b = 0;
-  if (e.mark1 > 0 && e.mark2 > 0 && e.mark1 <= e.mark2) {
+  if (e.resultspan.size() > 0) {
+    a = e.resultspan.first;
+    b = e.resultspan.last;
+  } else if (e.mark1 > 0 && e.mark2 > 0 && e.mark1 <= e.mark2) {
     a = std::max(e.mark1, e.first);
     b = std::min(e.mark2, e.last);
   } else {
@@ -404,7 +423,9 @@ void finish(EditState& e, std::int32_t stopped) {
   if (!core::z.valid(r) || !core::name.valid(r)) return;
   core::z(r) = e.result;
   core::name(r).type = 0x88;
-  if (e.status == 0 && e.result == 0.0 && (e.met & (std::uint64_t{1} << ekw::Count)) == 0)
+  if (e.arraycells > 0 && core::z.valid(1)) core::z(1) = e.arraycells;
+  if (e.resultspan.size() > 0 || (!e.keepnumber && e.status == 0 && e.result == 0.0 &&
+                                  (e.met & (std::uint64_t{1} << ekw::Count)) == 0))
     textresult(e);
 }
 
@@ -447,13 +468,13 @@ void EDIT(const exec::OptCall& call) {
   // The receiving variable starts with the character of code 1.
   Span target;
   const std::int32_t t = core::xeqtarget;
-  const auto kind = static_cast<std::uint16_t>(call.assignkind);
-  const bool assigned = kind == 0x8400 || kind == 0x8420 || kind == 0x8440;
-  if (assigned && t != v0 && core::NAMTYP(t, 0x49) == 0x40 && textvalue(t, target) &&
-      target.size() > 0)
+  if (assignedkind(call.assignkind) && t != v0 && core::NAMTYP(t, 0x49) == 0x40 &&
+      textvalue(t, target) && target.size() > 0)
     core::c1namen(target.first) = '\x01';
 
   EditState e;
+  e.assignkind = call.assignkind;
+  invidxrun.offset = 0;
   e.textsym = v0;
   e.first = text.first;
   e.last = text.last;

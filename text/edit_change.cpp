@@ -13,7 +13,7 @@
 #include "core/symbols.h"
 #include "core/symbols_text.h"
 #include "exec/strings.h"
-#include "text/edit_state.h"
+#include "text/edit_words.h"
 
 namespace text {
 
@@ -22,11 +22,6 @@ namespace {
 bool bothmarks(const EditState& e) { return e.mark1 > 0 && e.mark2 > 0; }
 
 void clearmarks(EditState& e) { e.mark1 = e.mark2 = e.matchlen = 0; }
-
-// A character variable that may be written (no constant, no temporary).
-bool writable(std::int32_t v, Span& s) {
-  return core::NAMTYP(v, 0x49) == 0x40 && textvalue(v, s) && s.size() > 0;
-}
 
 // What CoPyto and APpendTo copy: the marked text, else the last hit, else
 // the word from the position on.
@@ -158,14 +153,14 @@ void changecase(EditState& e, std::int32_t v, bool upper) {
 
 void copyto(EditState& e, std::int32_t v) {
   Span dst;
-  if (writable(v, dst))
+  if (writabletext(v, dst))
     core::C1TOC1(copysource(e), core::c1slice(core::c1namen.ptr(dst.first), dst.size()));
   clearmarks(e);
 }
 
 Flow appendto(EditState& e, std::int32_t v) {
   Span dst;
-  if (!writable(v, dst)) {
+  if (!writabletext(v, dst)) {
     e.status = est::noappend;
     return Flow::passend;
   }

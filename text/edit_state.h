@@ -84,6 +84,12 @@ enum class Flow {
   stop,     // the statement stops with the key in `msgkey`
 };
 
+// A text of `c1namen`, first to last (empty when last < first).
+struct Span {
+  std::int32_t first = 0, last = -1;
+  std::int32_t size() const { return last >= first ? last - first + 1 : 0; }
+};
+
 struct EditState {
   std::int32_t first = 0, last = 0;  // the edited string
   std::int32_t end = 0;              // text end: last non-blank, + 1 with trailing blanks
@@ -115,18 +121,30 @@ struct EditState {
   std::array<std::int32_t, 4> posarrays{};
   bool tolerant = false;                // SetPosition values below 1 pass
   std::int32_t marks1 = 0, marks2 = 0;  // the $Marks text, 0 unset
+  // Word lists, lexicons and the index.
+  std::int16_t assignkind = 0;           // how the result is assigned (0x8400 text, 0x8420, 0x8440)
+  std::int32_t sortcol = 0;              // SorTColumn1 less one
+  bool sortdone = false;                 // the first sort option has written its lists
+  bool keepnumber = false;               // the result stays a number
+  Span resultspan;                       // the result is this text (a list written into the target)
+  std::int32_t arraycells = 0;           // a whole-array target was filled: its cells + 1 into z(1)
+  Span extra;                            // EXTRA, without trailing blanks
+  std::int32_t idfirst = 0, idlast = 0;  // identification text, or the number in idlast
+  Span idoption;                         // an IDentification text starting with IGNORE or CONST
+  std::int32_t sequence = 999;           // SorTSequence
 };
+
+// The statement's result is assigned to a text (0x8400), a numeric scalar
+// (0x8420) or a whole numeric array (0x8440).
+inline bool assignedkind(std::int16_t kind) {
+  const auto u = static_cast<std::uint16_t>(kind);
+  return u == 0x8400 || u == 0x8420 || u == 0x8440;
+}
 
 // A position moved by a script's value, kept well inside 32 bits.
 inline std::int32_t clamppos(std::int64_t p) {
   return static_cast<std::int32_t>(std::clamp<std::int64_t>(p, -(1 << 30), 1 << 30));
 }
-
-// A text of `c1namen`, first to last (empty when last < first).
-struct Span {
-  std::int32_t first = 0, last = -1;
-  std::int32_t size() const { return last >= first ? last - first + 1 : 0; }
-};
 
 // --- Values of options (edit.cpp) -------------------------------------------
 // The text of value symbol v; false when v is no text.
@@ -175,6 +193,11 @@ void changecase(EditState& e, std::int32_t v, bool upper);
 void copyto(EditState& e, std::int32_t v);
 Flow appendto(EditState& e, std::int32_t v);
 Flow parse(EditState& e, std::int32_t v);
+
+// --- Word lists, lexicons and the index (edit_words.cpp, edit_lexicon.cpp) ---
+Flow wordsort(EditState& e, int kw, std::int32_t v);
+Flow invertedindex(EditState& e, std::int32_t v);
+void indexsetting(EditState& e, int kw, std::int32_t v);
 
 // --- Positions and counting (edit_position.cpp) -----------------------------
 Flow getposition(EditState& e, std::int32_t v);
