@@ -7,6 +7,10 @@
 #include <string>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "core/messages.h"
 #include "core/runwords.h"
 #include "io/coltable.h"
@@ -62,12 +66,23 @@ int scanbytes(std::int32_t unit, std::int64_t from, Take&& take) {
   }
 }
 
-// Calls end(position) for every byte equal to ch from position from on.
+// Calls end(position) for every byte equal to ch from position from on,
+// sixteen bytes compared at once where the machine can.
 template <class End>
 int eachbyte(std::int32_t unit, std::int64_t from, char ch, End&& end) {
   return scanbytes(unit, from, [&](const char* p, std::int64_t n, std::int64_t at) {
-    const char* q = p;
-    while ((q = static_cast<const char*>(std::memchr(q, ch, static_cast<std::size_t>(p + n - q)))))
+    std::int64_t i = 0;
+#if defined(__SSE2__)
+    const __m128i needle = _mm_set1_epi8(ch);
+    for (; i + 16 <= n; i += 16) {
+      auto hits = static_cast<unsigned>(_mm_movemask_epi8(
+          _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i)), needle)));
+      for (; hits != 0; hits &= hits - 1)
+        if (!end(at + i + std::countr_zero(hits))) return false;
+    }
+#endif
+    for (const char* q = p + i;
+         (q = static_cast<const char*>(std::memchr(q, ch, static_cast<std::size_t>(p + n - q))));)
       if (!end(at + (q++ - p))) return false;
     return true;
   });
@@ -127,9 +142,14 @@ std::int32_t longestrow(const LineIndex& link) {
 // The ".i4" file: one little-endian 4-byte integer per entry.
 int writeentries(std::int32_t unit, const std::vector<std::int32_t>& block) {
   std::string bytes(block.size() * 4, '\0');
-  for (std::size_t i = 0; i < block.size(); ++i) {
-    const auto v = static_cast<std::uint32_t>(block[i]);
-    for (int b = 0; b < 4; ++b) bytes[4 * i + b] = static_cast<char>((v >> (8 * b)) & 0xFFu);
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(bytes.data(), block.data(), bytes.size());
+  } else {
+    for (std::size_t i = 0; i < block.size(); ++i) {
+      const auto v = static_cast<std::uint32_t>(block[i]);
+      for (std::size_t b = 0; b < 4; ++b)
+        bytes[4 * i + b] = static_cast<char>((v >> (8 * b)) & 0xFFu);
+    }
   }
   return plat::write_stream(unit, bytes);
 }
