@@ -5,6 +5,7 @@
 #include "exec/builtins.h"
 #include "exec/headless_run.h"
 #include "exec/optdispatch.h"
+#include "exec/tablecells.h"
 #include "io/dll.h"
 #include "io/keys.h"
 #include "io/lineindex.h"
@@ -12,6 +13,7 @@
 #include "io/readwrite.h"
 #include "io/rwfiles.h"
 #include "io/stopwatch.h"
+#include "io/tableelement.h"
 #include "io/timedate.h"
 #include "numeric/sort.h"
 
@@ -61,6 +63,7 @@ void install_builtins() {
   exec::realtimehook = REALTIME;
   exec::MUSICALL = MUSIC_ALL;
   numeric::sortlineindex = sortlines;
+  exec::readtableelement = READTABLEELEMENT;
 }
 
 }  // namespace io

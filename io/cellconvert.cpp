@@ -82,14 +82,49 @@ void REALTOSTRINGFMTD(std::span<char> text, double value, std::string_view forma
   core::WTSID8(text, value, 0);
 }
 
+bool CELLNUMBER(std::string_view cell, std::int32_t column, std::string_view format,
+                double& value) {
+  cellreadmode = 0;
+  const char letter = format.empty() ? ' ' : format[0];
+  if (format.size() <= 1 && (letter == 'a' || letter == 'A' || column <= 0))
+    return false;  // a text has no number to give
+  if (format.size() > 1 && numberletters.find(letter) != std::string_view::npos) {
+    REALFROMSTRINGFMTD(cell, value, format);
+    cellreadmode = 3;
+    return true;
+  }
+  double v = value;
+  std::int32_t position = -1, error = 0;
+  core::GETR8N(cell, static_cast<std::int32_t>(cell.size()), v, position, error);
+  if (error != 0) return false;
+  value = v;
+  cellreadmode = 2;
+  return true;
+}
+
+void CELLTEXT(std::string_view cell, std::int32_t column, std::string_view format,
+              std::span<char> chars) {
+  const char letter = format.empty() ? ' ' : format[0];
+  if (letter == 'a' || letter == 'A' || column <= 0) {
+    put(chars, cell);
+    return;
+  }
+  // The first field of the text, as the picture reader cuts it.
+  const auto savedwork = fmtwork;
+  fmtwork.set(format);
+  std::int32_t fieldstart = 0, fieldend = 0, textpos = 1, picpos = 1;
+  char status = ' ';
+  PICTUREREAD(cell, chars, fieldstart, fieldend, textpos, picpos, status);
+  fmtwork = savedwork;
+}
+
 void REALORSTRINGFROMSTRINGFMTD(std::string_view cell, std::int32_t column, std::int32_t target,
                                 std::string_view format) {
   cellreadmode = 0;
   std::span<char> chars;
   const bool text = chartarget(target, chars);
-  const bool fixed = text && constant(target);
   if (!core::msgkey.is_blank()) {
-    if (text && !fixed) put(chars, " ");
+    if (text && !constant(target)) put(chars, " ");
     if (!text && !constant(target)) {
       core::SETZTOR8(target, 0.0);
       cellreadmode = 1;
@@ -97,38 +132,13 @@ void REALORSTRINGFROMSTRINGFMTD(std::string_view cell, std::int32_t column, std:
     core::msgkey.blank();
     return;
   }
-  const char letter = format.empty() ? ' ' : format[0];
-  const bool aletter = letter == 'a' || letter == 'A';
+  if (constant(target)) return;
   if (text) {
-    if (fixed) return;
-    if (aletter || column <= 0) {
-      put(chars, cell);
-      return;
-    }
-    // The first field of the text, as the picture reader cuts it.
-    const auto savedwork = fmtwork;
-    fmtwork.set(format);
-    std::int32_t fieldstart = 0, fieldend = 0, textpos = 1, picpos = 1;
-    char status = ' ';
-    PICTUREREAD(cell, chars, fieldstart, fieldend, textpos, picpos, status);
-    fmtwork = savedwork;
-    return;
-  }
-  if (constant(target) || !core::z.valid(target) || target < 1) return;
-  if (format.size() <= 1 && (aletter || column <= 0)) return;  // a text has no number to give
-  if (format.size() > 1 && numberletters.find(letter) != std::string_view::npos) {
-    double v = core::z(target);
-    REALFROMSTRINGFMTD(cell, v, format);
+    CELLTEXT(cell, column, format, chars);
+  } else if (double v = core::z.valid(target) ? core::z(target) : 0.0;
+             target >= 1 && core::z.valid(target) && CELLNUMBER(cell, column, format, v)) {
     core::SETZTOR8(target, v);
-    cellreadmode = 3;
-    return;
   }
-  double v = core::z(target);
-  std::int32_t position = -1, error = 0;
-  core::GETR8N(cell, static_cast<std::int32_t>(cell.size()), v, position, error);
-  if (error != 0) return;
-  core::SETZTOR8(target, v);
-  cellreadmode = 2;
 }
 
 void REALORSTRINGTOSTRINGFMTD(std::span<char> text, std::int32_t& used, std::int32_t target,

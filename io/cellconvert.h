@@ -37,6 +37,12 @@ void REALTOSTRINGFMTD(std::span<char> text, double value, std::string_view forma
 void REALORSTRINGFROMSTRINGFMTD(std::string_view cell, std::int32_t column, std::int32_t target,
                                 std::string_view format);
 
+// The two halves of it: the cell as a number (false when it gives none:
+// value then stays), and as text into chars.
+bool CELLNUMBER(std::string_view cell, std::int32_t column, std::string_view format, double& value);
+void CELLTEXT(std::string_view cell, std::int32_t column, std::string_view format,
+              std::span<char> chars);
+
 // The target (or value, when target is not positive) as cell text: "N"
 // the plain form, "U F f I i E e" through the format, anything else (and
 // a character target) the text of a character target, else deflt. used:

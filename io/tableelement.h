@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace io {
 
@@ -15,6 +16,13 @@ namespace io {
 // the status of the row's read.
 void READWRITEMATRIXELEMENT(char mode, std::int32_t unit, std::int32_t value, std::int32_t row,
                             std::int32_t column);
+
+// The element for the executor's table operands: a text column's cell as
+// a text as wide as the column (istext), any other as a number. The status
+// as above (0 when read; a cell that does not read under its format leaves
+// "mx2element" in `msgkey`).
+std::int32_t READTABLEELEMENT(std::int32_t unit, std::int32_t row, std::int32_t column,
+                              std::string& text, double& number, bool& istext);
 
 // The rows and columns a table unit offers its elements: the rows of its
 // line index, else its file length / record length; false for a unit
