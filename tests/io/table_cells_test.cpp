@@ -9,9 +9,11 @@
 #include "core/stores.h"
 #include "io/cellconvert.h"
 #include "io/coltable.h"
+#include "io/lineindex.h"
 #include "io/rwfiles.h"
 #include "platform/file_units.h"
 #include "support/stores_fixture.h"
+#include "support/test_support.h"
 
 namespace {
 
@@ -116,6 +118,25 @@ TEST_F(TableCells, AQuotedCellEndsAtItsOwnClosingQuote) {
   EXPECT_EQ(cells(",;,;", "\"a,b\",c", '"'), (Texts{"a,b", "c"}));
   EXPECT_EQ(cells(",;,;,;", "\"ab\",c,\"d\"", '"'), (Texts{"ab", "c", "d"}));
   EXPECT_EQ(cells(",;,;", "\"a,b\",c"), (Texts{"\"a", "b\""}));  // without a quote character
+}
+
+TEST_F(TableCells, RowsOfABinaryFileStartAfterTheCellsOfTheRowBefore) {
+  testsupport::TempDir dir;
+  testsupport::write_file(dir.path() / "b.dat", "a|b,c|dd,e|f,");
+  plat::UnitMode m;
+  m.access = plat::UnitAccess::direct;
+  m.form = plat::UnitForm::binary;
+  m.recl = 1;
+  ASSERT_EQ(plat::open_unit(unit, dir.file("b.dat"), m), 0);
+  table("|;,;");
+  io::rwfiles(unit).mode = io::rwflag::direct | io::rwflag::binary;
+  std::int32_t rows = 0, longest = 0;
+  io::MAKEFILEINDEX(unit, rows, longest, '"', 1, 0);  // the first row is a header
+  EXPECT_EQ(rows, 2);
+  EXPECT_EQ(longest, 5);
+  const auto& p = io::rwfiles(unit).lineindex->positions.raw();
+  EXPECT_EQ(p, (std::vector<std::int32_t>{5, 10, 14}));  // each row's own start
+  plat::close_unit(unit);
 }
 
 TEST_F(TableCells, NumbersReadThroughTheFormatOrThePlainReader) {
