@@ -34,11 +34,13 @@ std::string_view descriptor(const ColDef& c) {
 }
 
 // The value of an item "name=value" of the format (name in any case): its
-// position, or 0 when it is absent.
+// position, or 0 when it is absent (also when no "=" follows the name).
 std::int32_t item(std::string_view name, std::string_view upcased, std::int32_t& valstart,
                   std::int32_t& valend, double& value) {
-  return core::ITEMVALUEINSTRING(name, ";,", upcased, static_cast<std::int32_t>(upcased.size()),
-                                 valstart, valend, value);
+  const std::int32_t at = core::ITEMVALUEINSTRING(
+      name, ";,", upcased, static_cast<std::int32_t>(upcased.size()), valstart, valend, value);
+  const auto equals = static_cast<std::size_t>(std::abs(at)) + name.size() - 1;
+  return at != 0 && equals < upcased.size() && upcased[equals] == '=' ? at : 0;
 }
 
 // Splits one separated cell from p by the descriptor d.

@@ -266,12 +266,13 @@ int buildorreuse(std::int32_t unit, const std::string& name, std::int32_t& longe
     FILEINFO(name, datasize, -2, &datatime);
     const std::int32_t slot = rwopt(rwslot::index);
     const bool keep = slot != 0;
+    // The InDeX text names the index file; a blank one or none: the data
+    // file's name and ".i4".
     std::string_view given;
-    const std::string iname =
-        keep && rwtext(slot, given) && !given.empty()
-            ? std::string(
-                  given.substr(0, std::min<std::size_t>(given.find_last_not_of(' ') + 1, 256)))
-            : name.substr(0, 253) + ".i4";
+    if (!keep || !rwtext(slot, given)) given = {};
+    given = given.substr(0, std::min<std::size_t>(given.size(), 256));
+    while (!given.empty() && given.back() == ' ') given.remove_suffix(1);
+    const std::string iname = given.empty() ? name.substr(0, 253) + ".i4" : std::string(given);
     bool reused = false;
     if (keep) {
       std::int32_t isize = -1;

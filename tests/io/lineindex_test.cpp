@@ -118,6 +118,9 @@ TEST_F(LineIndex, InDeXKeepsTheIndexFileAndReusesItOnlyWhenNewerAndSound) {
     EXPECT_NE(openlength().find("L=2\n"), std::string::npos);
     EXPECT_EQ(read_file("d.txt.i4"), le({1, 3, 6}));
   }
+  // A text given to InDeX names the index file.
+  run("CHARACTER F*8\nF = 'd.txt'\nOPEN(FIle=F, Format='A', InDeX='lines.idx ')\nEND\n");
+  EXPECT_EQ(read_file("lines.idx"), le({1, 3, 6}));
 }
 
 TEST_F(LineIndex, RowsOfSeveralLinesAfterHeaderLines) {
