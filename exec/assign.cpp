@@ -16,6 +16,7 @@
 #include "exec/optdispatch.h"
 #include "exec/postfix.h"
 #include "exec/strings.h"
+#include "exec/tablecells.h"
 #include "exec/tempstrings.h"
 #include "exec/varkommas.h"
 #include "exec/wordpath.h"
@@ -141,7 +142,7 @@ WordResult element(std::int16_t w) {
     if (k == 2) {
       // Two indices of a character symbol address a cell of a file viewed
       // as a table.
-      return fail(xeqkeys::notyetbuilt, a);
+      return tableelementword(a, idx[0], idx[1], k + 1);
     }
     // One index of a string: that character.
     const std::int64_t start = first + idx[0] - 1;

@@ -16,6 +16,7 @@
 #include "exec/postfix.h"
 #include "exec/postfix_eval.h"
 #include "exec/strings.h"
+#include "exec/tablecells.h"
 #include "exec/tempstrings.h"
 #include "exec/xeq2.h"
 #include "exec/xeqtemps.h"
@@ -509,8 +510,7 @@ std::int32_t marker(Eval& e, std::int32_t p) {
       return 0;
     }
     case 5008:
-      core::msgkey.set(xeqkeys::notyetbuilt);
-      return xeqkeyed;
+      return tableoperand(e, p, v);
     case 5011: {
       const std::int32_t L = xeqexpr.iseg + 1;
       if (L > 4) return 3014;

@@ -1,8 +1,8 @@
 // Array, string, list and table operands of the postfix evaluator: the
 // descriptor setup before the first element pass, the element passes over
 // whole arrays and strings, indices, ranges, substrings, segment levels,
-// and the index error message. Elements of files viewed as tables stop the
-// statement with "notYetBuilt" until the table files are part of the build.
+// and the index error message. Elements of files viewed as tables are read
+// through exec/tablecells.h.
 //
 // Operand descriptors are entries 1 to 31 of the temporary-string tables
 // (exec/tempstrings.h): for a string `tmpbeg`/`tmpend` are the positions of

@@ -21,6 +21,7 @@
 #include "io/formatparse.h"
 #include "io/lineindex.h"
 #include "io/openfilename_standin.h"
+#include "io/rowfilter.h"
 #include "io/rwfiles.h"
 #include "io/rwindx.h"
 #include "io/rwstatement.h"
@@ -223,6 +224,32 @@ bool chooseanother(std::int32_t filesym) {
   return true;
 }
 
+// A text file viewed as a table, once connected: it is closed, its line
+// index built (or its ".i4" file reused) from its bytes, its column table
+// and filter applied, and it is connected again to read rows that end as
+// its lines end. False (status or letter V set) when it has no rows.
+bool tableconnect(Outcome& out, std::int32_t unit, UnitMode m) {
+  plat::close_unit(unit, plat::UnitClose::keep);
+  std::int32_t longest = 0, count = 0, position = 0;
+  STREAMEDLINES(0, unit, longest, count, position, {}, out.status);
+  if (out.status != 0) return false;
+  RwFile& r = rwfiles(unit);
+  const std::int32_t code = r.lineindex->lineend;
+  m.records = code == 10 || code == 3338 ? plat::UnitRecords::lf
+              : code == 13               ? plat::UnitRecords::cr
+                                         : plat::UnitRecords::none;
+  m.status = UnitStatus::old_file;  // as it stands now
+  m.position = plat::UnitPosition::rewind;
+  out.status = plat::open_unit(unit, rwname.view(), m);
+  if (out.status != 0) return false;
+  std::int32_t rows = 0;
+  if (!FILEISINDEXED(unit, r.format, rows) || rows < 1) {
+    out.letter = 'V';
+    return false;
+  }
+  return true;
+}
+
 // OPEN after the prologue: the unit the file variable names is closed
 // already, and rwname holds the file's name.
 void openfile(Outcome& out, std::int32_t filesym, std::int32_t items, bool deleting) {
@@ -262,12 +289,10 @@ void openfile(Outcome& out, std::int32_t filesym, std::int32_t items, bool delet
     if (recl < 1)
       recl = o.m.access == UnitAccess::sequential ? workarealength() - 1 : GETRECLFROMARGUMENTS(8);
   }
-  if (o.m.access == UnitAccess::sequential && hasformat) {
-    // A text file viewed as a table needs its line index, which this
-    // build does not make.
-    core::msgkey.set(core::MSGKEY("notYetBuilt"));
-    core::xeqstop = 0x7FFF;
-    out.letter = 'X';
+  // A text file viewed as a table keeps positions in the Format text.
+  const bool table = o.m.access == UnitAccess::sequential && hasformat;
+  if (hasformat && fmtsym > core::nsym) {
+    out.letter = 'T';
     return;
   }
 
@@ -277,6 +302,7 @@ void openfile(Outcome& out, std::int32_t filesym, std::int32_t items, bool delet
   r.mode = o.bits;
   r.filevar = static_cast<std::int16_t>(filesym);
   r.filter = static_cast<std::int16_t>(std::max(slot(rwslot::filter), 0));
+  r.format = static_cast<std::int16_t>(hasformat ? fmtsym : 0);
   r.option = core::nearesti4(exec::OPTIONTOR8(rwslot::option));
   core::name(filesym).type = static_cast<std::int16_t>(core::name(filesym).type | 0x100);
   core::name(filesym).adr = unit;
@@ -301,17 +327,22 @@ void openfile(Outcome& out, std::int32_t filesym, std::int32_t items, bool delet
     o.m.action = UnitAction::readwrite;
     r.mode = o.bits = o.bits & ~(rwflag::readonly | rwflag::writeonly);
   }
-  std::int32_t rows = 0;
-  FILEISINDEXED(unit, fmtsym, rows);
-
-  if (fmtsym > core::nsym) {
-    out.letter = 'T';
-    RWCLOSE(unit);
-    out.unit = 0;
-    return;
+  if (table) {
+    if (!tableconnect(out, unit, o.m)) {
+      RWCLOSE(unit);
+      out.unit = 0;
+      return;
+    }
+  } else if (std::int32_t rows = 0; hasformat && FILEISINDEXED(unit, fmtsym, rows) && rows == 0) {
+    int answer = 0;
+    core::MSGBOXFROMHELP("msgNoLines", rwname.trimmed(), answer);
+    if (answer == 2) {
+      core::xeqstop = 0x7FFF;
+      out.letter = 'X';
+      return;
+    }
   }
-  r.format = static_cast<std::int16_t>(hasformat ? fmtsym : 0);
-  if (core::z.valid(core::iresult)) core::z(core::iresult) = o.bits;
+  if (core::z.valid(core::iresult)) core::z(core::iresult) = r.mode;
   if (items > 0) rwtransfer('O', items, out);  // opened and read in one statement
 }
 
@@ -391,6 +422,21 @@ void cleanup(char letter, Outcome& out) {
   if (letter == 'W') renamefile(out);
 }
 
+// LENgth: the rows of a unit with a line index, the rows its filter kept,
+// else the file's size in bytes.
+std::int32_t lengthof(std::int32_t unit) {
+  if (isscriptunit(unit) && rwfiles(unit).filevar > 0) {
+    const RwFile& r = rwfiles(unit);
+    if (r.lineindex) return r.lineindex->entries - 1;
+    if (r.rowlist) {
+      const auto& l = r.rowlist->raw();
+      return static_cast<std::int32_t>(l.size() -
+                                       static_cast<std::size_t>(std::count(l.begin(), l.end(), 0)));
+    }
+  }
+  return filesize(rwname.view());
+}
+
 // The end of every statement: IOStat, the clean-up, and the message.
 void report(char statement, Outcome& out) {
   // A failure of the statement's own (status 0) counts as minus one minus
@@ -407,7 +453,7 @@ void report(char statement, Outcome& out) {
   const std::int32_t code = codeof();
   core::SETZTOR8(slot(rwslot::iostat), out.button > 0 && code == 0 ? out.button : code);
   if (out.named && slot(rwslot::length) > 0)
-    core::SETZTOR8(slot(rwslot::length), filesize(rwname.view()));
+    core::SETZTOR8(slot(rwslot::length), lengthof(out.unit));
   core::SETDECIMALPOINT(".");
   if (code == 0) return;
   const auto shown = static_cast<std::int16_t>(std::abs(code) >= 32767 ? -2 : code);
@@ -431,6 +477,10 @@ void report(char statement, Outcome& out) {
 
 void READWRITE(char letter, std::int32_t items) {
   rwnitems = std::max(items, 0);
+  // CompTol holds for this statement's filter.
+  const double tolerance = filtertolerance;
+  if (letter == 'O' && slot(rwslot::comptol) > 0)
+    filtertolerance = exec::OPTIONTOR8(rwslot::comptol);
   Outcome out;
   const std::int32_t filesym = slot(rwslot::file);
   std::int32_t unit = 0;
@@ -464,10 +514,12 @@ void READWRITE(char letter, std::int32_t items) {
   }
   report(letter, out);
   core::SETDECIMALPOINT(".");  // also after a statement ended without a report
+  filtertolerance = tolerance;
 }
 
 void reset_readwrite() {
   reset_rwfiles();
+  filtertolerance = filtertoldefault;
   reset_open_file_name();
   reset_rwindx();
   forgetunit();

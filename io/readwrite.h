@@ -52,6 +52,7 @@ inline constexpr int denyreadwrite = optkwnr(OptStmt::OPEN, "DenyREAdWRIte");
 inline constexpr int option = optkwnr(OptStmt::OPEN, "Option");
 inline constexpr int filter = optkwnr(OptStmt::OPEN, "FiLTer");
 inline constexpr int comptol = optkwnr(OptStmt::OPEN, "CompTol");
+inline constexpr int index = optkwnr(OptStmt::OPEN, "InDeX");
 // The slots of READ and WRITE beyond OPEN's own.
 inline constexpr int decimalpoint = exec::rwslot("DecimalPoint");
 inline constexpr int text = exec::rwslot("Text");

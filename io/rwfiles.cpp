@@ -10,6 +10,8 @@
 #include "core/runwords.h"
 #include "core/stores.h"
 #include "core/symbols.h"
+#include "io/coltable.h"
+#include "io/lineindex.h"
 
 namespace io {
 
@@ -105,10 +107,15 @@ void RWCLOSE(std::int32_t unit) {
   const auto u = static_cast<std::int32_t>(magnitude);
   RwFile& r = rwfiles(u);
   const std::int32_t filevar = r.filevar;
-  // Table windows, their pending cell edits, line indexes, column formats
-  // and row filters of a file do not exist in this build: nothing of them
-  // is to be settled or freed.
+  // Table windows and their pending cell edits do not exist in this
+  // build: nothing of them is to be settled.
   r.tableformat = 0;
+  KILLFILEINDEX(u);
+  KILLFILEFORMAT(u);
+  r.rows = 0;
+  r.firstdata = 0;
+  r.firstline = 0;
+  r.linesperrow = 0;
   r.position = 0;
   r.recl = 0;
   r.mode = 0;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string_view>
 
@@ -37,6 +38,31 @@ inline constexpr std::int32_t indexed = 0x4000;    // column format and line ind
 inline constexpr std::int32_t lineends = 0x20000;  // rows end with a line-end code
 }  // namespace rwflag
 
+// The line index of a text file viewed as a table (io/lineindex.h): entry
+// k (from 1) is the 1-based byte position of the first byte of row k, the
+// entry after the last row the position just past the data.
+struct LineIndex {
+  std::int32_t hold = 0;     // 0: freed with its unit
+  std::int32_t entries = 0;  // rows + 1
+  // 10 LF, 13 CR, 3338 CR LF, or the value of another byte that ends rows;
+  // 0 while none is known.
+  std::int32_t lineend = 0;
+  plat::IndexedStore<std::int32_t, 1> positions;
+};
+
+// One column of a table file's layout (io/coltable.h): where its
+// descriptor text lies in `c1namen` (first stored as -(position + 1) when
+// the text begins with "N"; last: for a separated column the list
+// separator after it), its 1-based byte offset within the row (0: it
+// follows the cell before) and its width (0: a separated column).
+struct ColDef {
+  std::int32_t first = 0, last = 0, offset = 0, width = 0;
+};
+struct ColTable {
+  std::int32_t rowgap = 0;  // bytes between the last cell of a row and the next row
+  plat::IndexedStore<ColDef, 1> columns;
+};
+
 // One record of the table. A record is free while filevar is 0 or less.
 struct RwFile {
   std::int32_t position = 0;     // record number (binary: byte) of the last transfer
@@ -46,12 +72,18 @@ struct RwFile {
   std::int32_t mode = 0;         // rwflag bits
   std::int32_t option = 0;       // the Option value of OPEN
   std::int32_t firstdata = 0;    // byte position of the first row after header lines
+  std::int32_t firstline = 0;    // line number of the first data row (header lines + 1)
   std::int32_t tableformat = 0;  // 1 once a table control applied its format
   std::int16_t linesperrow = 0;
   std::int16_t filevar = 0;  // symbol of the bound FIle variable
   std::int16_t format = 0;   // symbol of the Format text, the default of later transfers
   std::int16_t filter = 0;   // symbol of the FiLTer text
   std::int32_t editchanges[3] = {0, 0, 0};  // pending cell edits of a table window
+  std::optional<LineIndex> lineindex;
+  std::optional<ColTable> coltable;
+  // The rows of a direct or binary table that pass its filter, 0 after
+  // the last one.
+  std::optional<plat::IndexedStore<std::int32_t, 1>> rowlist;
 };
 
 inline constexpr std::int32_t nrwfiles = plat::unit_script_last - plat::unit_script_first + 1;

@@ -20,12 +20,15 @@
 #include "exec/optvalues.h"
 #include "exec/statusbar.h"
 #include "io/clipboard.h"
+#include "io/coltable.h"
 #include "io/fileinfo.h"
 #include "io/formatparse.h"
+#include "io/lineindex.h"
 #include "io/readwrite.h"
 #include "io/rwfiles.h"
 #include "io/rwindx.h"
 #include "io/rwtexts.h"
+#include "io/tableelement.h"
 
 namespace io {
 
@@ -157,7 +160,9 @@ bool markerstands() {
 std::int32_t readlength(const Rw& rw) {
   const RwFile& r = rwfiles(rw.unit);
   std::int32_t recl = r.recl;
-  if (isformattedseq(rw.mode)) {
+  if (isformattedseq(rw.mode) && r.lineindex) {
+    recl = r.recl;  // the longest row
+  } else if (isformattedseq(rw.mode)) {
     // A line has room for 80 characters a number; without items (a
     // search, a line passed over) the whole line is read.
     recl = rw.items > 0 ? rw.arglength(80) : std::min(r.recl, rwworklength());
@@ -205,21 +210,15 @@ void chooserecord(Rw& rw, bool reads, bool search) {
   rwprevrec = 0;
   if (recno < 1) {
     recno = r.position + 1;
-  } else if (reads && isformattedseq(rw.mode)) {
-    // Without a line index a text file is read forward to the record.
-    if (recno <= r.position) {
-      plat::rewind_unit(rw.unit);
-      r.position = 0;
+    if (r.coltable && r.lineindex) {
+      // Reading on, a table starts at its first row after the header lines.
+      const std::int32_t k = std::max<std::int32_t>(r.linesperrow, 1);
+      recno = std::max(recno, (std::max(r.firstline, 1) - 2 + k) / k + 1);
     }
-    while (r.position < recno - 1) {
-      std::int32_t st = 0;
-      READSEQFMT(rw.unit, {}, 0, st);
-      if (st != 0) {
-        rw.out->status = st;
-        return;
-      }
-      ++r.position;
-    }
+  } else if (reads && isformattedseq(rw.mode) && !r.lineindex) {
+    // A text file is read by line number through its line index.
+    std::int32_t rows = 0, longest = 0;
+    MAKEFILEINDEX(rw.unit, rows, longest, '"', 0, 0);
   }
   rw.recno = recno;
   r.position = recno;
@@ -236,7 +235,14 @@ bool readrecord(Rw& rw) {
       std::min<std::int32_t>(readlength(rw), static_cast<std::int32_t>(rw.area.size()));
   std::int32_t st = 0, got = recl;
   std::fill(rw.area.begin(), rw.area.begin() + recl, ' ');
-  if (isformattedseq(rw.mode)) {
+  if (isformattedseq(rw.mode) && rwfiles(rw.unit).lineindex) {
+    IOINDEXEDSEQ(rw.unit, rw.area.first(static_cast<std::size_t>(recl)), got, rw.recno, st, 0);
+    // A text file that is no table ends after its last line, as when it
+    // is read line after line.
+    const RwFile& r = rwfiles(rw.unit);
+    if (st == plat::iostat_bad_record && !r.coltable && rw.recno >= r.lineindex->entries)
+      st = plat::iostat_eof;
+  } else if (isformattedseq(rw.mode)) {
     READSEQFMT(rw.unit, rw.area, recl, st);
   } else if (isformatteddirect(rw.mode)) {
     READDIRFMT(rw.unit, rw.area, recl, rw.recno, st);
@@ -254,9 +260,11 @@ bool readrecord(Rw& rw) {
     return false;
   }
   // A record cut at the end of the file reads as blank padded.
-  setmarker(rw, recl);
+  // A row read through the line index ends where its line ended.
+  const std::int32_t n = isformattedseq(rw.mode) && rwfiles(rw.unit).lineindex ? got : recl;
+  setmarker(rw, n);
   if (isbinary(rw.mode)) rwfiles(rw.unit).position = rw.recno + got - 1;
-  rw.ltext = recl;
+  rw.ltext = n;
   return true;
 }
 
@@ -392,6 +400,36 @@ void linebreak(const Rw& rw, std::int32_t& tpos) {
   rw.area[static_cast<std::size_t>(tpos)] = '\r';
   rw.area[static_cast<std::size_t>(tpos) + 1] = '\n';
   tpos += 2;
+}
+
+// A file shown as a table: each element is the cell of the record's row
+// and the next column, from Column on (Column 0: the whole row first).
+void cellloop(Rw& rw) {
+  const std::int32_t slot = rwopt(rwslot::column);
+  std::int32_t column = slot > 0 ? core::nearesti4(core::z(slot)) : 1;
+  if (column < 0) column = 1;
+  Outcome& out = *rw.out;
+  for (const RwItem& it : rw.list) {
+    const std::int32_t elements = it.text ? 1 : it.count;
+    for (std::int32_t e = 0; e < elements; ++e) {
+      const std::int32_t target = it.text ? it.k : it.cell + (it.array ? e : 0);
+      READWRITEMATRIXELEMENT(rw.write ? 'W' : 'R', rw.unit, target, rw.recno, column);
+      if (core::msgkey.trimmed() == "notYetBuilt") return notbuilt(rw);
+      if (core::iostatw[0] != 0) {
+        out.status = core::iostatw[0];
+        return;
+      }
+      if (!core::msgkey.is_blank()) {
+        // The cell does not read under its column's format.
+        core::msgkey.blank();
+        rwdetail.set(core::symbolname(it.k));
+        out.letter = 'F';
+        return;
+      }
+      ++rw.served;
+      ++column;
+    }
+  }
 }
 
 // The items, one after the other, through the engine.
@@ -548,6 +586,11 @@ void itemloop(Rw& rw) {
 // The record to its unit.
 void writerecord(Rw& rw) {
   RwFile& r = rwfiles(rw.unit);
+  if (isformattedseq(rw.mode) && r.lineindex && !r.coltable) {
+    // The rows move: the index is made again when a row is read by number.
+    KILLFILEINDEX(rw.unit);
+    r.mode &= ~rwflag::indexed;
+  }
   std::int32_t n = rw.count;
   if ((rw.mode & rwflag::sequential) && !(rw.mode & rwflag::unformatted))
     n = static_cast<std::int32_t>(
@@ -682,6 +725,7 @@ void rwtransfer(char letter, std::int32_t items, Outcome& out) {
   if (rw.write && rw.unit != 0 && (rw.mode & rwflag::direct) && !isbinary(rw.mode))
     rw.ltext = std::min(rw.ltext, std::max(rwfiles(rw.unit).recl, 1));
 
+  bool cells = false;
   if (transfers && isstream(rw.mode)) {
     const std::int32_t r = exec::KEYVALUE(rwopt(rwslot::recrow));
     if (r > 0) {
@@ -695,6 +739,9 @@ void rwtransfer(char letter, std::int32_t items, Outcome& out) {
       return;
     }
   } else if (transfers) {
+    // A file shown as a table: the items are cells of a row, read by
+    // itself.
+    cells = rwfiles(rw.unit).coltable && !rwgiven(rwslot::append);
     // A search that meets the end of the file leaves Recrow 0.
     auto searchend = [&] {
       if (search && (out.status == plat::iostat_eof || out.status == plat::iostat_no_record)) {
@@ -704,10 +751,16 @@ void rwtransfer(char letter, std::int32_t items, Outcome& out) {
     };
     chooserecord(rw, reads || search, search);
     if (out.status != 0) return searchend();
-    if (reads || search) {
+    if (search || (reads && !(cells && items > 0))) {
       if (!readrecord(rw)) return searchend();
       if (search) return searchrecords(rw);
     }
+  }
+  if (cells && items > 0) {
+    cellloop(rw);
+    out.served = rw.served;
+    if (core::z.valid(core::iresult)) core::z(core::iresult) = rw.served;
+    return;
   }
   if (items > 0 || rw.write || !transfers) itemloop(rw);
   out.served = rw.served;

@@ -80,7 +80,7 @@ Walk takefile(Params& s, std::int32_t f) {
   if (r.recl < 1 && r.format < 1) return stop(core::MSGKEY("SortErrorA"));
   // A file viewed as a table (column layout, row map) waits for the table
   // editor.
-  if ((r.mode & io::rwflag::indexed) != 0) return notyet();
+  if (r.coltable) return notyet();
   s.unit = unit;
   s.recl = r.recl >= 1 ? std::min(r.recl, sorting::maxkeywidth) : sorting::maxkeywidth;
   s.haslines = sortlineindex != nullptr && sortlineindex(unit, s.lines);
