@@ -1,4 +1,5 @@
 #include "exec/postfix.h"
+#include "exec/tablecells.h"
 
 #include <gtest/gtest.h>
 
@@ -338,12 +339,16 @@ TEST_F(Postfix, OptionStatementInsideAnExpression) {
 }
 
 TEST_F(Postfix, TableElementsWaitForTheTableFiles) {
+  // Without the files subsystem's reader, whatever an earlier test installed.
+  const auto installed = exec::readtableelement;
+  exec::readtableelement = nullptr;
   const std::int32_t one = evaltest::constant(1);
   evaltest::statement();
   Linked l;
   l.num(one).num(one).w(5008, 1).w(endw);
   EXPECT_EQ(l.run(), xeqkeyed);
   EXPECT_EQ(core::msgkey.trimmed(), "notYetBuilt");
+  exec::readtableelement = installed;
 }
 
 TEST_F(Postfix, NextTemporaryAndFloatingPointCheck) {
