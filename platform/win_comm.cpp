@@ -64,7 +64,12 @@ bool wait_for(int fd, short events, int wait) {
 struct CommObject : FileObject {
   DCB dcb;
   COMMTIMEOUTS timeouts;
-  ~CommObject() override { open_ports.erase(path); }
+  ~CommObject() override {
+    // The exclusive hold ends with this handle, even where others keep the
+    // device open (a pseudo-terminal's other side).
+    if (fd >= 0) ioctl(fd, TIOCNXCL);
+    open_ports.erase(path);
+  }
 
   BOOL read(void* buffer, DWORD count, DWORD* done) override {
     auto* out = static_cast<char*>(buffer);
@@ -185,16 +190,20 @@ bool speed_code(DWORD rate, speed_t& code) {
 int comm_port_number(std::string_view name) {
   name = name.substr(0, name.find('\0'));
   while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
-  if (name.substr(0, 4) == "\\\\.\\") name.remove_prefix(4);
-  if (name.size() < 4 || name.size() > 6) return 0;
+  // "\\.\COMn" reaches every port from 0 to 65535; the bare "COMn" only
+  // the classic 1 to 255.
+  const bool device = name.substr(0, 4) == "\\\\.\\";
+  if (device) name.remove_prefix(4);
+  if (name.size() < 4 || name.size() > (device ? 8u : 6u)) return -1;
   for (std::size_t i = 0; i < 3; ++i)
-    if (std::toupper(static_cast<unsigned char>(name[i])) != "COM"[i]) return 0;
+    if (std::toupper(static_cast<unsigned char>(name[i])) != "COM"[i]) return -1;
   int n = 0;
   for (char c : name.substr(3)) {
-    if (c < '0' || c > '9') return 0;
+    if (c < '0' || c > '9') return -1;
     n = n * 10 + (c - '0');
   }
-  return n >= 1 && n <= 255 ? n : 0;
+  if (device) return n <= 65535 ? n : -1;
+  return n >= 1 && n <= 255 ? n : -1;
 }
 
 std::unique_ptr<FileObject> open_comm_port(int port) {
@@ -207,15 +216,29 @@ std::unique_ptr<FileObject> open_comm_port(int port) {
     return nullptr;
   }
   f->fd = ::open(f->path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  termios t{};
-  if (f->fd < 0 || tcgetattr(f->fd, &t) != 0) {
-    // A device that is no terminal is no port.
-    const int e = f->fd < 0 ? errno : ENOENT;
+  if (f->fd < 0) {
+    const int e = errno;
     SetLastError(e == ENOENT  ? ERROR_FILE_NOT_FOUND
                  : e == EBUSY ? ERROR_ACCESS_DENIED
                               : error_of_errno(e));
     f->path.clear();
     return nullptr;
+  }
+  struct stat st {};
+  fstat(f->fd, &st);
+  termios t{};
+  if (tcgetattr(f->fd, &t) != 0) {
+    // A device that is no terminal opens as a plain file, which has no
+    // line settings to read or set.
+    auto plain = std::make_unique<FileObject>();
+    std::swap(plain->fd, f->fd);
+    plain->path = std::move(f->path);
+    f->path.clear();
+    plain->access = f->access;
+    plain->device = st.st_dev;
+    plain->inode = st.st_ino;
+    fcntl(plain->fd, F_SETFL, fcntl(plain->fd, F_GETFL) & ~O_NONBLOCK);
+    return plain;
   }
   ioctl(f->fd, TIOCEXCL);
   fcntl(f->fd, F_SETFL, fcntl(f->fd, F_GETFL) & ~O_NONBLOCK);
@@ -226,8 +249,6 @@ std::unique_ptr<FileObject> open_comm_port(int port) {
   tcsetattr(f->fd, TCSANOW, &t);
   tcgetattr(f->fd, &t);
   f->dcb = dcb_of(t);
-  struct stat st {};
-  fstat(f->fd, &st);
   f->device = st.st_dev;
   f->inode = st.st_ino;
   open_ports.insert(f->path);
@@ -250,9 +271,7 @@ BOOL SetCommState(HANDLE port, const DCB* dcb) {
   if (c == nullptr) return FALSE;
   speed_t speed = 0;
   if (dcb == nullptr || !detail::speed_code(dcb->BaudRate, speed) || dcb->ByteSize < 5 ||
-      dcb->ByteSize > 8 || dcb->Parity > SPACEPARITY || dcb->StopBits > TWOSTOPBITS ||
-      (dcb->StopBits == ONE5STOPBITS && dcb->ByteSize != 5) ||
-      (dcb->StopBits == TWOSTOPBITS && dcb->ByteSize == 5)) {
+      dcb->ByteSize > 8 || dcb->Parity > SPACEPARITY || dcb->StopBits > TWOSTOPBITS) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
