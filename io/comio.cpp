@@ -192,13 +192,15 @@ bool COMPUT(std::uint8_t b) {
 }
 
 // Reads until a byte has every bit of the mask; t is the time left, in ms.
-// False on a failed read (its key set) or when time ran out (no key).
-bool WAITBITS(std::uint8_t mask, std::uint8_t& b, std::int32_t& t) {
+// False on a failed read (its key set) or when time ran out (no key);
+// arrived tells whether any byte came.
+bool WAITBITS(std::uint8_t mask, std::uint8_t& b, std::int32_t& t, bool& arrived) {
   using Clock = std::chrono::steady_clock;
   const Clock::time_point start = Clock::now();
   const std::int32_t total = t;
   for (;;) {
     if (!COMGET(b, std::max(t, 0))) return false;
+    arrived = true;
     const auto spent =
         std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
     t = static_cast<std::int32_t>(std::max<long long>(total - spent, -1));
@@ -231,12 +233,13 @@ void receive(std::int32_t first, std::int32_t last) {
 
 void waitbyte(std::int32_t c) {
   std::int32_t left = comset.timeout;
+  bool arrived = false;
   for (;;) {
     std::uint8_t b = 0;
-    if (!WAITBITS(static_cast<std::uint8_t>(c), b, left)) {
-      // Bytes kept coming, none with the awaited bits: the wait failed
-      // as much as after a near miss.
-      if (!failed()) raise(core::MSGKEY("COMwait"));
+    if (!WAITBITS(static_cast<std::uint8_t>(c), b, left, arrived)) {
+      // Only a wait in which nothing came at all ends in the read's
+      // failure: otherwise the time ran out on other bytes.
+      if (!failed() || (arrived && keyis("COMread"))) raise(core::MSGKEY("COMwait"));
       return;
     }
     if (b == c) return;
@@ -289,7 +292,8 @@ void option(std::int32_t k, std::int32_t v) {
     case kw("WaitBIts"): {
       std::uint8_t b = 0;
       std::int32_t left = comset.timeout;
-      if (WAITBITS(static_cast<std::uint8_t>(exec::KEYVALUE(v) & 0xFF), b, left))
+      bool arrived = false;
+      if (WAITBITS(static_cast<std::uint8_t>(exec::KEYVALUE(v) & 0xFF), b, left, arrived))
         stmt.value = b;
       else if (!failed() || keyis("COMread"))
         raise(core::MSGKEY("COMbits"));

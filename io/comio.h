@@ -29,7 +29,7 @@ inline ComPorts comports;
 struct ComSettings {
   std::int32_t port = 0;
   std::int32_t baud = 9600;
-  std::int32_t parity = 2;    // 0 none, 1 odd, 2 even, 3 mark, 4 space, -1 none known
+  std::int32_t parity = 2;  // 0 none, 1 odd, 2 even, 3 mark, 4 space, -1 none known
   std::int32_t databits = 8;
   std::int32_t stopcode = 2;  // 0 one stop bit, 1 one and a half, 2 two
   std::int32_t timeout = 1;   // milliseconds for each read

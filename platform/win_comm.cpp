@@ -176,6 +176,18 @@ DCB dcb_of(const termios& t) {
   return d;
 }
 
+// After a refused tcsetattr: the C library refuses (EINVAL) when the device
+// kept its own byte size or parity, as a pseudo-terminal does, although the
+// rest was set; that is no failure of the port.
+bool kept_all_it_can(int fd, const termios& wanted, int error) {
+  termios now{};
+  if (error != EINVAL || tcgetattr(fd, &now) != 0) return false;
+  constexpr tcflag_t own = CSIZE | PARENB;
+  return (now.c_cflag & ~own) == (wanted.c_cflag & ~own) && now.c_iflag == wanted.c_iflag &&
+         now.c_oflag == wanted.c_oflag && now.c_lflag == wanted.c_lflag &&
+         cfgetispeed(&now) == cfgetispeed(&wanted) && cfgetospeed(&now) == cfgetospeed(&wanted);
+}
+
 bool speed_code(DWORD rate, speed_t& code) {
   for (const Speed& s : kSpeeds)
     if (s.rate == rate) {
@@ -305,7 +317,7 @@ BOOL SetCommState(HANDLE port, const DCB* dcb) {
   t.c_cc[VSTOP] = static_cast<cc_t>(dcb->XoffChar);
   cfsetispeed(&t, speed);
   cfsetospeed(&t, speed);
-  if (tcsetattr(c->fd, TCSANOW, &t) != 0) {
+  if (tcsetattr(c->fd, TCSANOW, &t) != 0 && !detail::kept_all_it_can(c->fd, t, errno)) {
     SetLastError(detail::error_of_errno(errno));
     return FALSE;
   }
