@@ -6,6 +6,7 @@
 #include "exec/headless_run.h"
 #include "exec/optdispatch.h"
 #include "exec/tablecells.h"
+#include "io/comio.h"
 #include "io/dll.h"
 #include "io/keys.h"
 #include "io/lineindex.h"
@@ -56,6 +57,7 @@ void install_builtins() {
   exec::install_optroutine(core::OptStmt::WRITE, callwrite);
   exec::install_optroutine(core::OptStmt::TIME, calltime);
   exec::install_optroutine(core::OptStmt::KEY, callkey);
+  exec::install_optroutine(core::OptStmt::COM, COMIO);
   exec::install_optroutine(core::OptStmt::DLL, calldll);
   core::dllstatement = &dllhandback;
   core::freeuserdlls = &FREEUSERDLLS;

@@ -64,7 +64,12 @@ bool wait_for(int fd, short events, int wait) {
 struct CommObject : FileObject {
   DCB dcb;
   COMMTIMEOUTS timeouts;
-  ~CommObject() override { open_ports.erase(path); }
+  ~CommObject() override {
+    // The exclusive hold ends with this handle, even where others keep the
+    // device open (a pseudo-terminal's other side).
+    if (fd >= 0) ioctl(fd, TIOCNXCL);
+    open_ports.erase(path);
+  }
 
   BOOL read(void* buffer, DWORD count, DWORD* done) override {
     auto* out = static_cast<char*>(buffer);
@@ -171,6 +176,18 @@ DCB dcb_of(const termios& t) {
   return d;
 }
 
+// After a refused tcsetattr: the C library refuses (EINVAL) when the device
+// kept its own byte size or parity, as a pseudo-terminal does, although the
+// rest was set; that is no failure of the port.
+bool kept_all_it_can(int fd, const termios& wanted, int error) {
+  termios now{};
+  if (error != EINVAL || tcgetattr(fd, &now) != 0) return false;
+  constexpr tcflag_t own = CSIZE | PARENB;
+  return (now.c_cflag & ~own) == (wanted.c_cflag & ~own) && now.c_iflag == wanted.c_iflag &&
+         now.c_oflag == wanted.c_oflag && now.c_lflag == wanted.c_lflag &&
+         cfgetispeed(&now) == cfgetispeed(&wanted) && cfgetospeed(&now) == cfgetospeed(&wanted);
+}
+
 bool speed_code(DWORD rate, speed_t& code) {
   for (const Speed& s : kSpeeds)
     if (s.rate == rate) {
@@ -185,16 +202,20 @@ bool speed_code(DWORD rate, speed_t& code) {
 int comm_port_number(std::string_view name) {
   name = name.substr(0, name.find('\0'));
   while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
-  if (name.substr(0, 4) == "\\\\.\\") name.remove_prefix(4);
-  if (name.size() < 4 || name.size() > 6) return 0;
+  // "\\.\COMn" reaches every port from 0 to 65535; the bare "COMn" only
+  // the classic 1 to 255.
+  const bool device = name.substr(0, 4) == "\\\\.\\";
+  if (device) name.remove_prefix(4);
+  if (name.size() < 4 || name.size() > (device ? 8u : 6u)) return -1;
   for (std::size_t i = 0; i < 3; ++i)
-    if (std::toupper(static_cast<unsigned char>(name[i])) != "COM"[i]) return 0;
+    if (std::toupper(static_cast<unsigned char>(name[i])) != "COM"[i]) return -1;
   int n = 0;
   for (char c : name.substr(3)) {
-    if (c < '0' || c > '9') return 0;
+    if (c < '0' || c > '9') return -1;
     n = n * 10 + (c - '0');
   }
-  return n >= 1 && n <= 255 ? n : 0;
+  if (device) return n <= 65535 ? n : -1;
+  return n >= 1 && n <= 255 ? n : -1;
 }
 
 std::unique_ptr<FileObject> open_comm_port(int port) {
@@ -207,15 +228,29 @@ std::unique_ptr<FileObject> open_comm_port(int port) {
     return nullptr;
   }
   f->fd = ::open(f->path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  termios t{};
-  if (f->fd < 0 || tcgetattr(f->fd, &t) != 0) {
-    // A device that is no terminal is no port.
-    const int e = f->fd < 0 ? errno : ENOENT;
+  if (f->fd < 0) {
+    const int e = errno;
     SetLastError(e == ENOENT  ? ERROR_FILE_NOT_FOUND
                  : e == EBUSY ? ERROR_ACCESS_DENIED
                               : error_of_errno(e));
     f->path.clear();
     return nullptr;
+  }
+  struct stat st {};
+  fstat(f->fd, &st);
+  termios t{};
+  if (tcgetattr(f->fd, &t) != 0) {
+    // A device that is no terminal opens as a plain file, which has no
+    // line settings to read or set.
+    auto plain = std::make_unique<FileObject>();
+    std::swap(plain->fd, f->fd);
+    plain->path = std::move(f->path);
+    f->path.clear();
+    plain->access = f->access;
+    plain->device = st.st_dev;
+    plain->inode = st.st_ino;
+    fcntl(plain->fd, F_SETFL, fcntl(plain->fd, F_GETFL) & ~O_NONBLOCK);
+    return plain;
   }
   ioctl(f->fd, TIOCEXCL);
   fcntl(f->fd, F_SETFL, fcntl(f->fd, F_GETFL) & ~O_NONBLOCK);
@@ -226,8 +261,6 @@ std::unique_ptr<FileObject> open_comm_port(int port) {
   tcsetattr(f->fd, TCSANOW, &t);
   tcgetattr(f->fd, &t);
   f->dcb = dcb_of(t);
-  struct stat st {};
-  fstat(f->fd, &st);
   f->device = st.st_dev;
   f->inode = st.st_ino;
   open_ports.insert(f->path);
@@ -250,9 +283,7 @@ BOOL SetCommState(HANDLE port, const DCB* dcb) {
   if (c == nullptr) return FALSE;
   speed_t speed = 0;
   if (dcb == nullptr || !detail::speed_code(dcb->BaudRate, speed) || dcb->ByteSize < 5 ||
-      dcb->ByteSize > 8 || dcb->Parity > SPACEPARITY || dcb->StopBits > TWOSTOPBITS ||
-      (dcb->StopBits == ONE5STOPBITS && dcb->ByteSize != 5) ||
-      (dcb->StopBits == TWOSTOPBITS && dcb->ByteSize == 5)) {
+      dcb->ByteSize > 8 || dcb->Parity > SPACEPARITY || dcb->StopBits > TWOSTOPBITS) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
@@ -286,7 +317,7 @@ BOOL SetCommState(HANDLE port, const DCB* dcb) {
   t.c_cc[VSTOP] = static_cast<cc_t>(dcb->XoffChar);
   cfsetispeed(&t, speed);
   cfsetospeed(&t, speed);
-  if (tcsetattr(c->fd, TCSANOW, &t) != 0) {
+  if (tcsetattr(c->fd, TCSANOW, &t) != 0 && !detail::kept_all_it_can(c->fd, t, errno)) {
     SetLastError(detail::error_of_errno(errno));
     return FALSE;
   }

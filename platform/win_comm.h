@@ -3,7 +3,8 @@
 // in the environment variable OSTREL_COMPORTS ("n=path;n=path", for USB
 // adapters and pseudo-terminals), else /dev/ttyS(n-1). A port is held
 // exclusively (a second open gives ERROR_ACCESS_DENIED), in raw mode;
-// ReadFile and WriteFile keep to the port's time-outs.
+// ReadFile and WriteFile keep to the port's time-outs. A device that is no
+// terminal opens as a plain file: the calls below refuse its handle.
 #pragma once
 
 #include "platform/win_types.h"
@@ -70,8 +71,9 @@ inline constexpr DWORD MAXDWORD = 0xFFFFFFFF;
 
 BOOL GetCommState(HANDLE port, DCB* dcb);
 // Refuses a baud rate that the system has no speed for, a byte size other
-// than 5 to 8, a parity above 4 and stop bits above 2 or 1.5 with more than
-// 5 bits (ERROR_INVALID_PARAMETER); nothing changes then.
+// than 5 to 8, a parity above 4 and stop bits above 2
+// (ERROR_INVALID_PARAMETER); nothing changes then. 1.5 and 2 stop bits are
+// both the line's two (a UART sends 1.5 of them with 5 data bits).
 BOOL SetCommState(HANDLE port, const DCB* dcb);
 BOOL GetCommTimeouts(HANDLE port, COMMTIMEOUTS* timeouts);
 BOOL SetCommTimeouts(HANDLE port, const COMMTIMEOUTS* timeouts);

@@ -186,7 +186,7 @@ HANDLE CreateFileA(const char* name, DWORD access, DWORD share, void*, DWORD cre
     SetLastError(ERROR_INVALID_PARAMETER);
     return INVALID_HANDLE_VALUE;
   }
-  if (const int port = detail::comm_port_number(name); port > 0) {
+  if (const int port = detail::comm_port_number(name); port >= 0) {
     std::unique_ptr<FileObject> f = detail::open_comm_port(port);
     return f != nullptr ? detail::add_object(std::move(f)) : INVALID_HANDLE_VALUE;
   }

@@ -46,8 +46,9 @@ struct FileObject : KernelObject {
   ~FileObject() override;
 };
 
-// The number of a serial port's name "\\.\COMn" or "COMn" (any case), 0
-// for any other name; and the port opened (null with the last error set).
+// The number of a serial port's name "\\.\COMn" (0 to 65535) or "COMn"
+// (1 to 255), any case; -1 for any other name. And the port opened (null
+// with the last error set).
 int comm_port_number(std::string_view name);
 std::unique_ptr<FileObject> open_comm_port(int port);
 
