@@ -23,7 +23,9 @@
 #include "exec/tempstrings.h"
 #include "exec/wordpath.h"
 #include "exec/xeqtemps.h"
+#include "toolkit/services.h"
 #include "toolkit/timers.h"
+#include "toolkit/window_proc.h"
 
 namespace exec {
 
@@ -250,6 +252,8 @@ WordResult alarm(std::int32_t nargs) {
     return result(flags, nargs);
   }
   if (n == 999) {
+    // The quit command, as Alt+F4 gives it; the run ends with its quit word.
+    toolkit::POST_COMMAND(toolkit::kQuitCommand, nullptr);
     core::idecmd = 999;
     core::xeqmode &= 8;
     core::xeqstop = stops::quit;

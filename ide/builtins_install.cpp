@@ -1,14 +1,38 @@
 #include "ide/builtins_install.h"
 
 #include "io/builtins_install.h"
+#include "io/clipboard.h"
 #include "numeric/builtins_install.h"
 #include "plot/builtins_install.h"
 #include "text/builtins_install.h"
+#include "toolkit/services.h"
 #include "ui/builtins_install.h"
 
 namespace ide {
 
+namespace {
+
+// The clipboard of the built-ins is the toolkit's.
+std::int32_t copy_to_clipboard(std::string_view text) {
+  int ups = 0;
+  toolkit::COPY_TO_CLIPBOARD(text.data(), static_cast<int>(text.size()), nullptr, nullptr, nullptr,
+                             0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                             &ups);
+  return ups;
+}
+
+std::int32_t paste_from_clipboard(std::span<char> text) {
+  int ups = 0;
+  toolkit::PASTE_FROM_CLIPBOARD(text.data(), static_cast<int>(text.size()), nullptr, nullptr,
+                                nullptr, 0, nullptr, &ups);
+  return ups;
+}
+
+}  // namespace
+
 void install_all_builtins() {
+  io::copytoclipboard = copy_to_clipboard;
+  io::pastefromclipboard = paste_from_clipboard;
   io::install_builtins();
   ui::install_builtins();
   plot::install_builtins();

@@ -51,6 +51,11 @@ class Backend {
   // clipboard changed (plat::clipboard_text).
   virtual void caret_changed() {}
   virtual void clipboard_changed() {}
+  // Before the program reads the clipboard: a display whose clipboard
+  // another program holds puts that program's data into the store
+  // (plat::set_clipboard_data). False, with the last error set, when that
+  // program did not answer in time.
+  virtual bool clipboard_import() { return true; }
   // The pixels of a top-level window's surface changed inside `area`
   // (window coordinates: (0,0) is the outer top-left corner).
   virtual void present(win::HWND, const win::RECT& area) { (void)area; }

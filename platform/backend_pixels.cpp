@@ -5,6 +5,7 @@
 
 #include "platform/backend.h"
 #include "platform/surface_seam.h"
+#include "platform/win_resources.h"
 #include "platform/win_window_tree.h"
 
 namespace plat {
@@ -37,6 +38,24 @@ bool write_window_png(win::HWND wnd, const std::string& path, bool whole_window)
   cairo_set_source_surface(cr, s, -clip.left, -clip.top);
   cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
   cairo_paint(cr);
+  // The caret, inverting the pixels under it, when it is in the picture.
+  win::HWND caret_wnd = nullptr;
+  win::RECT c;
+  const win::detail::Window* w = win::detail::find(wnd);
+  const win::detail::Window* cw = nullptr;
+  if (caret_rect(&caret_wnd, &c) && (cw = win::detail::find(caret_wnd)) != nullptr &&
+      w != nullptr && win::detail::is_descendant(wnd, caret_wnd)) {
+    const win::POINT at = win::detail::client_origin_on_screen(*cw);
+    const win::POINT base = whole_window ? win::detail::window_origin_on_screen(*w)
+                                         : win::detail::client_origin_on_screen(*w);
+    const int dx = at.x - base.x + origin.x - clip.left, dy = at.y - base.y + origin.y - clip.top;
+    cairo_rectangle(cr, dx, dy, win::detail::client_width(*cw), win::detail::client_height(*cw));
+    cairo_clip(cr);
+    cairo_set_operator(cr, CAIRO_OPERATOR_DIFFERENCE);
+    cairo_set_source_rgb(cr, 1, 1, 1);
+    cairo_rectangle(cr, dx + c.left, dy + c.top, c.right - c.left, c.bottom - c.top);
+    cairo_fill(cr);
+  }
   cairo_destroy(cr);
   bool ok = cairo_surface_write_to_png(img, path.c_str()) == CAIRO_STATUS_SUCCESS;
   cairo_surface_destroy(img);

@@ -65,6 +65,17 @@ inline bool same_any_case(std::string_view a, std::string_view b) {
   return true;
 }
 
+// Order of two texts without regard to case, then by bytes: <0, 0, >0.
+inline int compare_any_case(std::string_view a, std::string_view b) {
+  for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) {
+    const int x = upper1252(static_cast<unsigned char>(a[i]));
+    const int y = upper1252(static_cast<unsigned char>(b[i]));
+    if (x != y) return x - y;
+  }
+  if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;
+  return a.compare(b);
+}
+
 }  // namespace plat
 
 namespace win {

@@ -41,4 +41,45 @@ std::string utf8_from_1252(std::string_view text) {
   return out;
 }
 
+std::string latin1_from_1252(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (unsigned char c : text) {
+    const char32_t u = unicode_of_1252(c);
+    out += u <= 0xFF ? static_cast<char>(u) : '?';
+  }
+  return out;
+}
+
+std::string cp1252_from_utf8(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const auto b = static_cast<unsigned char>(text[i]);
+    const int extra = b < 0x80             ? 0
+                      : (b & 0xE0) == 0xC0 ? 1
+                      : (b & 0xF0) == 0xE0 ? 2
+                      : (b & 0xF8) == 0xF0 ? 3
+                                           : -1;
+    char32_t c = extra == 0 ? b : extra == 1 ? b & 0x1F : extra == 2 ? b & 0x0F : b & 0x07;
+    bool ok = extra >= 0 && i + static_cast<std::size_t>(extra) < text.size();
+    for (int k = 1; ok && k <= extra; ++k) {
+      const auto t = static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]);
+      ok = (t & 0xC0) == 0x80;
+      c = (c << 6) | (t & 0x3F);
+    }
+    // Overlong forms are not valid.
+    constexpr char32_t kLeast[4] = {0, 0x80, 0x800, 0x10000};
+    if (!ok || c < kLeast[extra] || c > 0x10FFFF) {
+      out += static_cast<char>(b);
+      ++i;
+      continue;
+    }
+    out += static_cast<char>(cp1252_of_unicode(c));
+    i += static_cast<std::size_t>(extra) + 1;
+  }
+  return out;
+}
+
 }  // namespace plat

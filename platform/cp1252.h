@@ -20,5 +20,13 @@ void append_utf8(std::string& out, char32_t c);
 
 // A Windows-1252 text as UTF-8.
 std::string utf8_from_1252(std::string_view text);
+// A UTF-8 text as Windows-1252: '?' for a character the code page lacks, a
+// byte that starts no valid sequence taken as its own Windows-1252 byte.
+std::string cp1252_from_utf8(std::string_view text);
+
+// A Windows-1252 text as Latin-1 (ISO 8859-1): '?' for the characters
+// beyond it.
+std::string latin1_from_1252(std::string_view text);
+
 
 }  // namespace plat

@@ -14,6 +14,7 @@ namespace {
 
 struct Clipboard {
   bool open = false;
+  bool imported = false;  // what a display holds is in, for this opening
   std::map<UINT, HGLOBAL> data;
 };
 Clipboard clip;
@@ -21,6 +22,14 @@ Clipboard clip;
 void drop_data() {
   for (auto& [format, h] : clip.data) GlobalFree(h);
   clip.data.clear();
+}
+
+// Brings in what another program put on the display's clipboard.
+bool import() {
+  if (clip.imported) return true;
+  if (!plat::backend().clipboard_import()) return false;
+  clip.imported = clip.open;
+  return true;
 }
 
 bool not_open() {
@@ -48,12 +57,13 @@ BOOL OpenClipboard(HWND) {
     return FALSE;
   }
   clip.open = true;
+  clip.imported = false;
   return TRUE;
 }
 
 BOOL CloseClipboard() {
   if (not_open()) return FALSE;
-  clip.open = false;
+  clip.open = clip.imported = false;
   return TRUE;
 }
 
@@ -76,7 +86,7 @@ HANDLE SetClipboardData(UINT format, HANDLE data) {
 }
 
 HANDLE GetClipboardData(UINT format) {
-  if (not_open()) return nullptr;
+  if (not_open() || !import()) return nullptr;
   auto it = clip.data.find(format);
   if (it == clip.data.end()) {
     SetLastError(ERROR_INVALID_HANDLE);
@@ -85,31 +95,47 @@ HANDLE GetClipboardData(UINT format) {
   return it->second;
 }
 
-BOOL IsClipboardFormatAvailable(UINT format) { return clip.data.count(format) ? TRUE : FALSE; }
+BOOL IsClipboardFormatAvailable(UINT format) {
+  return import() && clip.data.count(format) ? TRUE : FALSE;
+}
 
 }  // namespace win
 
 namespace plat {
 
-std::string clipboard_text() {
+bool clipboard_data(win::UINT format, std::string* bytes) {
   using namespace win;
-  auto it = detail::clip.data.find(CF_TEXT);
-  if (it == detail::clip.data.end()) return {};
+  auto it = detail::clip.data.find(format);
+  if (it == detail::clip.data.end()) return false;
   const auto* p = static_cast<const char*>(GlobalLock(it->second));
-  if (p == nullptr) return {};
-  std::string s(p, strnlen(p, GlobalSize(it->second)));
+  if (p == nullptr) return false;
+  const std::size_t n = GlobalSize(it->second);
+  bytes->assign(p, format == CF_TEXT ? strnlen(p, n) : n);
   GlobalUnlock(it->second);
+  return true;
+}
+
+void set_clipboard_data(const std::vector<std::pair<win::UINT, std::string>>& blocks) {
+  using namespace win;
+  detail::drop_data();
+  for (const auto& [format, bytes] : blocks) {
+    const std::size_t n = bytes.size() + (format == CF_TEXT ? 1 : 0);
+    HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, n);
+    if (h == nullptr) continue;
+    std::memcpy(GlobalLock(h), bytes.data(), bytes.size());
+    GlobalUnlock(h);
+    detail::clip.data[format] = h;
+  }
+}
+
+std::string clipboard_text() {
+  std::string s;
+  clipboard_data(win::CF_TEXT, &s);
   return s;
 }
 
 void set_clipboard_text(std::string_view text) {
-  using namespace win;
-  HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
-  if (h == nullptr) return;
-  std::memcpy(GlobalLock(h), text.data(), text.size());
-  GlobalUnlock(h);
-  detail::drop_data();
-  detail::clip.data[CF_TEXT] = h;
+  set_clipboard_data({{win::CF_TEXT, std::string(text)}});
   backend().clipboard_changed();
 }
 

@@ -1,12 +1,15 @@
 // The clipboard of the Windows-style interface: a store inside the program
 // of global memory blocks (win_global_memory.h) by format. A block handed
 // to SetClipboardData belongs to the clipboard from then on. A display may
-// connect the store to its own clipboard (plat::clipboard_text and
-// plat::set_clipboard_text).
+// connect the store to its own clipboard (plat::clipboard_data and
+// plat::set_clipboard_data); what another program put there is brought in
+// when the program reads the clipboard, once each time it is opened.
 #pragma once
 
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "platform/win_global_memory.h"
 
@@ -35,5 +38,12 @@ namespace plat {
 // the back end (clipboard_changed).
 std::string clipboard_text();
 void set_clipboard_text(std::string_view text);
+
+// The clipboard's block of a format as bytes (a text without its NUL);
+// false when it has none. set_clipboard_data replaces the whole store by
+// the blocks given (a text gets its NUL) without telling the back end: a
+// display puts another program's data in so.
+bool clipboard_data(win::UINT format, std::string* bytes);
+void set_clipboard_data(const std::vector<std::pair<win::UINT, std::string>>& blocks);
 
 }  // namespace plat

@@ -15,6 +15,7 @@
 #include <string>
 #include <tuple>
 
+#include "platform/charcase.h"
 #include "platform/cp1252.h"
 #include "platform/win_gdi_internal.h"
 
@@ -181,6 +182,52 @@ Design design_of(cairo_scaled_font_t* s) {
 }
 
 }  // namespace
+
+std::string installed_family(const LOGFONTA& lf) {
+  const std::string wanted = family_for(lf);
+  FcPattern* m = match(wanted, false, false);
+  FcChar8* fam = nullptr;
+  std::string out = wanted;
+  if (m && FcPatternGetString(m, FC_FAMILY, 0, &fam) == FcResultMatch)
+    out = plat::cp1252_from_utf8(reinterpret_cast<const char*>(fam));
+  if (m) FcPatternDestroy(m);
+  return out;
+}
+
+std::vector<FontFamily> font_families() {
+  FcPattern* pat = FcPatternCreate();
+  FcObjectSet* os = FcObjectSetBuild(FC_FAMILY, FC_SPACING, FC_SCALABLE, FC_FONTFORMAT, nullptr);
+  FcFontSet* set = FcFontList(nullptr, pat, os);
+  std::map<std::string, FontFamily> by_name;
+  for (int i = 0; set != nullptr && i < set->nfont; ++i) {
+    FcChar8* fam = nullptr;
+    if (FcPatternGetString(set->fonts[i], FC_FAMILY, 0, &fam) != FcResultMatch) continue;
+    const std::string name = plat::cp1252_from_utf8(reinterpret_cast<const char*>(fam));
+    if (name.empty() || plat::utf8_from_1252(name) != reinterpret_cast<const char*>(fam)) continue;
+    int spacing = FC_PROPORTIONAL;
+    FcBool scalable = FcFalse;
+    FcChar8* format = nullptr;
+    FcPatternGetInteger(set->fonts[i], FC_SPACING, 0, &spacing);
+    FcPatternGetBool(set->fonts[i], FC_SCALABLE, 0, &scalable);
+    FcPatternGetString(set->fonts[i], FC_FONTFORMAT, 0, &format);
+    const bool tt =
+        format != nullptr && (std::string(reinterpret_cast<char*>(format)) == "TrueType" ||
+                              std::string(reinterpret_cast<char*>(format)) == "CFF");
+    auto [it, fresh] = by_name.try_emplace(name, FontFamily{name, true, true, true});
+    it->second.fixed = it->second.fixed && spacing >= FC_MONO;
+    it->second.scalable = it->second.scalable && scalable;
+    it->second.truetype = it->second.truetype && tt;
+  }
+  if (set) FcFontSetDestroy(set);
+  FcObjectSetDestroy(os);
+  FcPatternDestroy(pat);
+  std::vector<FontFamily> out;
+  for (auto& [name, f] : by_name) out.push_back(f);
+  std::sort(out.begin(), out.end(), [](const FontFamily& a, const FontFamily& b) {
+    return plat::compare_any_case(a.name, b.name) < 0;
+  });
+  return out;
+}
 
 FontData::~FontData() {
   if (scaled) cairo_scaled_font_destroy(scaled);

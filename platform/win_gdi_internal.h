@@ -245,6 +245,17 @@ void set_pen_stroke(cairo_t* cr, const Pen& p);
 // Fonts.
 std::shared_ptr<FontData> font_data(Font& f);
 Font* current_font(Dc& d);
+// The installed family that draws a logical font.
+std::string installed_family(const LOGFONTA& lf);
+// The installed families whose names Windows-1252 can write, sorted
+// without regard to case.
+struct FontFamily {
+  std::string name;
+  bool fixed = false;     // every face of fixed pitch
+  bool scalable = false;  // drawn from outlines
+  bool truetype = false;  // TrueType or OpenType outlines
+};
+std::vector<FontFamily> font_families();
 
 // DIB rows: one row of `width` pixels between the DIB layout and Cairo pixels.
 int dib_row_bytes(int bits, int width);

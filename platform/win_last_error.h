@@ -26,6 +26,7 @@ inline constexpr DWORD ERROR_CLASS_DOES_NOT_EXIST = 1411;
 inline constexpr DWORD ERROR_CLASS_HAS_WINDOWS = 1412;
 inline constexpr DWORD ERROR_CLIPBOARD_NOT_OPEN = 1418;
 inline constexpr DWORD ERROR_CHILD_WINDOW_MENU = 1436;
+inline constexpr DWORD ERROR_TIMEOUT = 1460;
 
 DWORD GetLastError();
 void SetLastError(DWORD code);

@@ -21,14 +21,13 @@ std::vector<PrinterSpec> virtual_printers;
 
 constexpr const char* kPdf = "PDF";
 
-struct Paper {
-  SHORT code;
-  int width, height;  // hundredths of a millimetre
-};
-constexpr Paper kPapers[] = {{DMPAPER_LETTER, 21590, 27940},    {DMPAPER_LEGAL, 21590, 35560},
-                             {DMPAPER_EXECUTIVE, 18415, 26670}, {DMPAPER_A3, 29700, 42000},
-                             {DMPAPER_A4, 21000, 29700},        {DMPAPER_A5, 14800, 21000},
-                             {DMPAPER_B5, 18200, 25700}};
+constexpr PaperForm kPapers[] = {{DMPAPER_LETTER, "Letter", 21590, 27940},
+                                 {DMPAPER_LEGAL, "Legal", 21590, 35560},
+                                 {DMPAPER_EXECUTIVE, "Executive", 18415, 26670},
+                                 {DMPAPER_A3, "A3", 29700, 42000},
+                                 {DMPAPER_A4, "A4", 21000, 29700},
+                                 {DMPAPER_A5, "A5", 14800, 21000},
+                                 {DMPAPER_B5, "B5", 18200, 25700}};
 
 int pixels(int hundredths_mm, int dpi) {
   return static_cast<int>(std::lround(hundredths_mm * static_cast<double>(dpi) / 2540.0));
@@ -72,6 +71,8 @@ void cups_media(cups_dest_t* d, PrinterSpec& p) {
 }
 
 }  // namespace
+
+std::span<const PaperForm> paper_forms() { return kPapers; }
 
 std::vector<PrinterSpec> printers() {
   std::vector<PrinterSpec> out;
@@ -136,17 +137,25 @@ bool find_printer(std::string_view name, PrinterSpec& out) {
   return true;
 }
 
-plat::DeviceInfo page_geometry(const PrinterSpec& p, const DEVMODEA* mode) {
+bool paper_size(const PrinterSpec& p, const DEVMODEA* mode, int* width, int* height) {
   int w = p.paper_width, h = p.paper_height;
   bool landscape = false;
   if (mode != nullptr) {
     if (mode->dmFields & DM_PAPERSIZE)
-      for (const Paper& paper : kPapers)
+      for (const PaperForm& paper : kPapers)
         if (paper.code == mode->dmPaperSize) w = paper.width, h = paper.height;
     if ((mode->dmFields & DM_PAPERWIDTH) && mode->dmPaperWidth > 0) w = mode->dmPaperWidth * 10;
     if ((mode->dmFields & DM_PAPERLENGTH) && mode->dmPaperLength > 0) h = mode->dmPaperLength * 10;
     landscape = (mode->dmFields & DM_ORIENTATION) && mode->dmOrientation == DMORIENT_LANDSCAPE;
   }
+  *width = w;
+  *height = h;
+  return landscape;
+}
+
+plat::DeviceInfo page_geometry(const PrinterSpec& p, const DEVMODEA* mode) {
+  int w, h;
+  const bool landscape = paper_size(p, mode, &w, &h);
   plat::DeviceInfo i;
   i.technology = DT_RASPRINTER;
   i.dpi_x = i.dpi_y = p.dpi;
@@ -200,7 +209,7 @@ win::HGLOBAL printer_devmode(std::string_view name) {
                 win::DM_SCALE | win::DM_COPIES | win::DM_PRINTQUALITY | win::DM_YRESOLUTION;
   m->dmOrientation = win::DMORIENT_PORTRAIT;
   m->dmPaperSize = win::DMPAPER_USER;
-  for (const win::detail::Paper& paper : win::detail::kPapers)
+  for (const win::detail::PaperForm& paper : win::detail::paper_forms())
     if (std::abs(paper.width - p.paper_width) <= 100 &&
         std::abs(paper.height - p.paper_height) <= 100)
       m->dmPaperSize = paper.code;

@@ -3,6 +3,7 @@
 // platform/win_gdi_print*.
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,10 +23,22 @@ struct PrinterSpec {
   int left = 0, top = 0, right = 0, bottom = 0;  // unprintable edges, device pixels, portrait
 };
 
+// The paper forms known by name (sizes portrait, in hundredths of a
+// millimetre).
+struct PaperForm {
+  SHORT code;
+  const char* name;
+  int width, height;
+};
+std::span<const PaperForm> paper_forms();
+
 // Every printer by name (their paper not looked up yet).
 std::vector<PrinterSpec> printers();
 // The printer of a name with its default paper and edges; false when none.
 bool find_printer(std::string_view name, PrinterSpec& out);
+// The paper under a device mode (or the printer's own), portrait, in
+// hundredths of a millimetre; true when the pages lie across it.
+bool paper_size(const PrinterSpec& p, const DEVMODEA* mode, int* width, int* height);
 // What the printer's pages are under a device mode (or its defaults).
 plat::DeviceInfo page_geometry(const PrinterSpec& p, const DEVMODEA* mode);
 

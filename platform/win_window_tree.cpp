@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "platform/backend.h"
+#include "platform/win_commdlg.h"
 #include "platform/win_cursor.h"
 #include "platform/win_message_box.h"
 #include "platform/win_window_tree.h"
@@ -611,6 +612,7 @@ void reset_windows() {
   win::detail::reset_clipboard();
   win::detail::reset_resources();
   reset_message_boxes();
+  reset_common_dialogs();
   win::detail::reset_cursor();
   set_backend(nullptr);
 }

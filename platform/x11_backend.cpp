@@ -18,6 +18,7 @@
 #include "platform/cp1252.h"
 #include "platform/surface_seam.h"
 #include "platform/win_message_keys.h"
+#include "platform/win_resources.h"
 #include "platform/win_window_tree.h"
 
 namespace plat::x11 {
@@ -62,16 +63,6 @@ win::RECT shown_part(const WinRec& w, bool managed) {
   r.right = std::max(r.right, r.left + 1);
   r.bottom = std::max(r.bottom, r.top + 1);
   return r;
-}
-
-// Latin-1 for WM_NAME: what Windows-1252 holds beyond it becomes '?'.
-std::string latin1_from_1252(const std::string& text) {
-  std::string out;
-  for (unsigned char c : text) {
-    const char32_t u = unicode_of_1252(c);
-    out += u <= 0xFF ? static_cast<char>(u) : '?';
-  }
-  return out;
 }
 
 unsigned font_glyph(int shape) {
@@ -135,10 +126,12 @@ Backend::Backend(Display* dpy)
   }
   // Keys held down repeat as key presses alone.
   XkbSetDetectableAutoRepeat(dpy_, True, nullptr);
+  clipboard_ = std::make_unique<Clipboard>(dpy_);
 }
 
 Backend::~Backend() {
   XSync(dpy_, False);
+  clipboard_.reset();
   for (auto& [h, x] : wins_) drop(x);
   for (auto& [shape, c] : cursors_) XFreeCursor(dpy_, c);
   if (device_ != nullptr) {
@@ -339,6 +332,7 @@ void Backend::window_destroyed(win::HWND h) {
   drop(it->second);
   wins_.erase(it);
   if (focused_ == h) focused_ = nullptr;
+  if (caret_top_ == h) caret_top_ = nullptr;
   XFlush(dpy_);
 }
 
@@ -365,8 +359,44 @@ void Backend::copy(win::HWND h, XWin& x, const win::RECT& area) {
   cairo_rectangle(cr, r.left - x.shown.left, r.top - x.shown.top, r.right - r.left,
                   r.bottom - r.top);
   cairo_fill(cr);
+  // The caret inverts the pixels under it.
+  const win::RECT c = intersect(caret_, r);
+  if (caret_top_ == h && !empty(c)) {
+    cairo_set_operator(cr, CAIRO_OPERATOR_DIFFERENCE);
+    cairo_set_source_rgb(cr, 1, 1, 1);
+    cairo_rectangle(cr, c.left - x.shown.left, c.top - x.shown.top, c.right - c.left,
+                    c.bottom - c.top);
+    cairo_fill(cr);
+  }
   cairo_destroy(cr);
   cairo_surface_flush(x.target);
+}
+
+void Backend::caret_changed() {
+  win::HWND wnd = nullptr, top = nullptr;
+  win::RECT r{};
+  if (plat::caret_rect(&wnd, &r)) {
+    WinRec* w = win::detail::find(wnd);
+    WinRec* t = w != nullptr ? win::detail::toplevel_of(*w) : nullptr;
+    if (t != nullptr) {
+      // Into the top-level window's coordinates, inside the caret window's
+      // client area.
+      const win::POINT c = win::detail::client_origin_on_screen(*w);
+      const win::POINT o = win::detail::window_origin_on_screen(*t);
+      const int dx = c.x - o.x, dy = c.y - o.y;
+      r = intersect(
+          {r.left + dx, r.top + dy, r.right + dx, r.bottom + dy},
+          {dx, dy, dx + win::detail::client_width(*w), dy + win::detail::client_height(*w)});
+      top = t->handle;
+    }
+  }
+  if (top == caret_top_ && same(r, caret_)) return;
+  if (auto it = wins_.find(caret_top_); it != wins_.end())
+    it->second.damage = unite(it->second.damage, caret_);
+  caret_top_ = top;
+  caret_ = top != nullptr ? r : win::RECT{};
+  if (auto it = wins_.find(top); it != wins_.end())
+    it->second.damage = unite(it->second.damage, caret_);
 }
 
 void Backend::flush() {
@@ -425,6 +455,7 @@ void Backend::handle(XEvent& ev) {
     XRefreshKeyboardMapping(&ev.xmapping);
     return;
   }
+  if (clipboard_->handle(ev)) return;
   const win::HWND h = hwnd_of(ev.xany.window);
   if (h == nullptr) return;
   auto it = wins_.find(h);
@@ -578,6 +609,10 @@ void Backend::set_cursor(int shape) {
     if (x.xid != 0) XDefineCursor(dpy_, x.xid, c);
   XFlush(dpy_);
 }
+
+void Backend::clipboard_changed() { clipboard_->claim(CurrentTime); }
+
+bool Backend::clipboard_import() { return clipboard_->import(); }
 
 void Backend::beep(win::UINT) {
   XBell(dpy_, 0);

@@ -13,9 +13,11 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 
 #include "platform/backend.h"
+#include "platform/x11_clipboard.h"
 
 namespace plat::x11 {
 
@@ -60,6 +62,9 @@ class Backend final : public plat::Backend {
   void present(win::HWND, const win::RECT& area) override;
   void set_cursor(int shape) override;
   void beep(win::UINT type) override;
+  void caret_changed() override;
+  void clipboard_changed() override;
+  bool clipboard_import() override;
 
   Display* display() const { return dpy_; }
   Window xid_of(win::HWND h) const;
@@ -86,8 +91,13 @@ class Backend final : public plat::Backend {
   Atom wm_protocols_, wm_delete_, net_wm_name_, net_wm_icon_name_, utf8_string_, net_active_window_;
   std::map<win::HWND, XWin> wins_;
   std::map<int, Cursor> cursors_;
+  std::unique_ptr<Clipboard> clipboard_;
   cairo_device_t* device_ = nullptr;
   int cursor_shape_ = -1;
+  // The caret as last shown: its top-level window and its rectangle there
+  // (window coordinates).
+  win::HWND caret_top_ = nullptr;
+  win::RECT caret_;
   win::HWND focused_ = nullptr;     // the window the display last gave the focus to
   unsigned long focus_serial_ = 0;  // the request after our last focus request
   Time last_time_ = CurrentTime;

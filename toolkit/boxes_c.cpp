@@ -8,6 +8,8 @@
 #include "toolkit/boxes.h"
 #include "toolkit/entry.h"
 #include "toolkit/memory.h"
+#include "toolkit/scroll_files.h"
+#include "toolkit/scrolling.h"
 #include "toolkit/standins.h"
 #include "toolkit/status.h"
 

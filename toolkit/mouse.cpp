@@ -7,7 +7,7 @@
 #include "platform/win_gdi.h"
 #include "platform/win_message_keys.h"
 #include "toolkit/boxes.h"
-#include "toolkit/standins.h"
+#include "toolkit/scrolling.h"
 #include "toolkit/status.h"
 #include "toolkit/timers.h"
 

@@ -10,8 +10,12 @@
 #include "toolkit/entry.h"
 #include "toolkit/helpers.h"
 #include "toolkit/memory.h"
+#include "toolkit/scroll_files.h"
+#include "toolkit/scrolling.h"
 #include "toolkit/standins.h"
 #include "toolkit/status.h"
+#include "toolkit/statusbar.h"
+#include "toolkit/toolbar.h"
 
 namespace toolkit {
 
@@ -106,6 +110,7 @@ window_record_t* SETUP_WINDOW_RECORD(win::HWND window, paint_callback paint, con
   }
   if (title != nullptr) {
     const bool main = main_flag != nullptr && *main_flag != 0;
+    if (main) ATTACH_STATUS_BAR(*r);
     if (main || main_record == nullptr) {
       main_record = r;
       const int n = std::min(TRIMMED_LENGTH(title, title_length), kMainTitleLength);
@@ -147,6 +152,8 @@ void release(window_record_t* r) {
   FREE_MEMORY(r->autopaint.base);
   r->autopaint = autopaint_buffer{};
   FREE_SCROLL_FILE(nullptr, r->scroll);
+  FREE_TOOLBAR(*r);
+  DETACH_STATUS_BAR(*r);
 }
 
 void make_free(window_record_t* r) {
@@ -281,7 +288,8 @@ void reset_records() {
       C_DESTROY_BOX(box, nullptr);
     }
     FREE_MEMORY(r->autopaint.base);
-    FREE_MEMORY(r->scroll.file_name);
+    FREE_SCROLL_FILE(nullptr, r->scroll);
+    FREE_TOOLBAR(*r);
   }
   for (window_record_t* block : record_blocks) FREE_MEMORY(block);
   record_blocks.clear();

@@ -42,7 +42,7 @@ struct scroll_data_t {
       0;  // 0x10 changed, 0x20 scratch file, 0x40 variable pitch, 0x10000 selection
   std::int32_t spare[2] = {};
   std::int32_t buffer_size = 0;
-  std::int32_t buffer_offset = 0;
+  std::int64_t buffer_offset = 0;  // 64-bit: files beyond 2 GiB
   std::int32_t read_position = 0;
   std::int32_t bytes_in_buffer = 0;
   std::int64_t last_write_time = 0;
@@ -53,6 +53,11 @@ struct scroll_data_t {
   std::int32_t columns_per_page = 0;
   std::int32_t first_line = 0;
   std::int32_t first_column = 0;
+  // Where every 1024th line starts, from the last count (owned), so that a
+  // jump into a long file needs no reading from its start.
+  std::int64_t* line_marks = nullptr;
+  std::int32_t line_mark_count = 0;
+  std::int32_t line_mark_room = 0;
 };
 inline constexpr std::uint32_t kScrollChanged = 0x10;
 inline constexpr std::uint32_t kScrollVariablePitch = 0x40;

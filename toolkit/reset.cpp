@@ -9,6 +9,8 @@
 #include "toolkit/mouse.h"
 #include "toolkit/records.h"
 #include "toolkit/status.h"
+#include "toolkit/statusbar.h"
+#include "toolkit/toolbar.h"
 #include "toolkit/windows.h"
 
 namespace toolkit {
@@ -21,6 +23,8 @@ void reset_toolkit() {
   reset_mouse();
   reset_windows_part();
   reset_status();
+  reset_status_bar();
+  reset_toolbars();
   reset_entry();
   reset_dialogs();
   reset_dialog_arrays();

@@ -14,9 +14,12 @@
 #include "toolkit/menus.h"
 #include "toolkit/mouse.h"
 #include "toolkit/records.h"
+#include "toolkit/scrolling.h"
 #include "toolkit/standins.h"
 #include "toolkit/status.h"
+#include "toolkit/statusbar.h"
 #include "toolkit/timers.h"
+#include "toolkit/toolbar.h"
 
 namespace toolkit {
 
@@ -38,6 +41,7 @@ void size_changed(win::HWND window, win::WPARAM size_type) {
   changed(window, static_cast<int>(size_type));
   if ((r = FIND_WINDOW_RECORD(window)) == nullptr) return;
   win::InvalidateRect(window, nullptr, win::TRUE);
+  UPDATE_CLIENT_RECT(*r);
   LAYOUT_BOXES(window);
   if ((r->style & (kStylePixelScroll | kStyleScrollFile)) != 0) r->scroll.flags |= kScrollChanged;
   if (is_main(window)) LAYOUT_STATUS_BAR(window);
@@ -257,9 +261,13 @@ win::LRESULT MAIN_WINDOW_PROC(win::HWND window, win::UINT message, win::WPARAM w
     case win::WM_KILLFOCUS:
       changed(window, kChangedFocusLost);
       break;
-    case win::WM_PAINT:
+    case win::WM_PAINT: {
       if (PaintWindow(window, wparam, lparam) != 0) return 0;
-      break;
+      // The system's paint erases the whole client area: the bar again.
+      const win::LRESULT r = win::DefWindowProcA(window, message, wparam, lparam);
+      REDRAW_STATUS_BAR(window);
+      return r;
+    }
     case win::WM_CLOSE:
       return close_window(window, message, wparam, lparam);
     case win::WM_SETCURSOR:

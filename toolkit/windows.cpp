@@ -9,8 +9,11 @@
 #include "toolkit/boxes.h"
 #include "toolkit/entry.h"
 #include "toolkit/helpers.h"
+#include "toolkit/scrolling.h"
 #include "toolkit/standins.h"
 #include "toolkit/status.h"
+#include "toolkit/statusbar.h"
+#include "toolkit/toolbar.h"
 #include "toolkit/window_proc.h"
 
 namespace toolkit {
@@ -79,6 +82,16 @@ void fit_client(win::HWND window, const int* client_width, const int* client_hei
   SET_CLIENT_SIZE(window, *client_width, client_height != nullptr ? *client_height : c.bottom);
 }
 
+// The bars take their room from the client area: the usable area gets the
+// size asked for once they are there.
+void refit_client(win::HWND window, const int* client_width, const int* client_height) {
+  window_record_t* r = FIND_WINDOW_RECORD(window);
+  if (client_width == nullptr || r == nullptr) return;
+  UPDATE_CLIENT_RECT(*r);
+  SET_CLIENT_SIZE(window, *client_width,
+                  client_height != nullptr ? *client_height : r->client.bottom - r->client.top);
+}
+
 void show(win::HWND window, const int* show_command) {
   win::ShowWindow(window, show_command != nullptr ? *show_command : win::SW_SHOWNORMAL);
   UPDATE_WINDOW(window, nullptr, nullptr, nullptr);
@@ -93,11 +106,11 @@ win::HBRUSH GET_WINDOW_BRUSH() {
 }
 
 win::HWND CREATE_WINDOW(const char* title, int title_length, menu_item_t* menu, int menu_count,
-                        const status_bar_item_t* status_items, int status_count,
-                        const toolbar_item_t* toolbar_items, int toolbar_count,
-                        const win::DWORD* style, const float* x, const float* y, const float* width,
-                        const float* height, const int* client_width, const int* client_height,
-                        const int* record_style, const char* scroll_file, int scroll_file_length,
+                        status_bar_item_t* status_items, int status_count,
+                        toolbar_item_t* toolbar_items, int toolbar_count, const win::DWORD* style,
+                        const float* x, const float* y, const float* width, const float* height,
+                        const int* client_width, const int* client_height, const int* record_style,
+                        const char* scroll_file, int scroll_file_length,
                         const win::COLORREF* text_colour, const win::HFONT* font,
                         const win::HICON* icon, const win::HCURSOR* cursor,
                         const win::HBRUSH* brush, const int* show_command, paint_callback paint,
@@ -126,7 +139,9 @@ win::HWND CREATE_WINDOW(const char* title, int title_length, menu_item_t* menu, 
     return nullptr;
   }
   fit_client(window, client_width, client_height);
-  if (status_items != nullptr) SET_STATUS_BAR(window, status_items, status_count, ups);
+  const int no_repaint = 0;
+  if (status_items != nullptr)
+    SET_STATUS_BAR(status_items, status_count, &no_repaint, nullptr, &window, ups);
   const int main_flag = 1;
   if (auto_box) {
     const int no_style = 0;
@@ -144,14 +159,17 @@ win::HWND CREATE_WINDOW(const char* title, int title_length, menu_item_t* menu, 
                         text_colour, font, brush, text.data(), static_cast<int>(text.size()), close,
                         scroll, changed, bitmap, &main_flag, ups);
   }
-  if (toolbar_items != nullptr) SET_TOOLBAR(window, toolbar_items, toolbar_count, ups);
+  if (toolbar_items != nullptr)
+    SET_TOOLBAR(toolbar_items, toolbar_count, &window, nullptr, nullptr, nullptr, nullptr, nullptr,
+                nullptr, ups);
+  refit_client(window, client_width, client_height);
   show(window, show_command);
   return window;
 }
 
 win::HWND CREATE_SECONDARY_WINDOW(
     const char* title, int title_length, menu_item_t* menu, int menu_count,
-    const toolbar_item_t* toolbar_items, int toolbar_count, char* class_name, int class_name_length,
+    toolbar_item_t* toolbar_items, int toolbar_count, char* class_name, int class_name_length,
     const win::DWORD* style, const float* x, const float* y, const float* width,
     const float* height, const int* client_width, const int* client_height, const int* record_style,
     const char* scroll_file, int scroll_file_length, const win::COLORREF* text_colour,
@@ -189,7 +207,10 @@ win::HWND CREATE_SECONDARY_WINDOW(
   SETUP_WINDOW_RECORD(window, paint, nullptr, record_style, scroll_file, scroll_file_length,
                       text_colour, font, brush, nullptr, 0, close, scroll, changed, bitmap, nullptr,
                       ups);
-  if (toolbar_items != nullptr) SET_TOOLBAR(window, toolbar_items, toolbar_count, ups);
+  if (toolbar_items != nullptr)
+    SET_TOOLBAR(toolbar_items, toolbar_count, &window, nullptr, nullptr, nullptr, nullptr, nullptr,
+                nullptr, ups);
+  refit_client(window, client_width, client_height);
   show(window, show_command);
   return window;
 }

@@ -26,11 +26,11 @@ inline constexpr win::UINT kClassStyle = 0x300B;
 inline box_record_t* main_auto_box = nullptr;
 
 win::HWND CREATE_WINDOW(const char* title, int title_length, menu_item_t* menu, int menu_count,
-                        const status_bar_item_t* status_items, int status_count,
-                        const toolbar_item_t* toolbar_items, int toolbar_count,
-                        const win::DWORD* style, const float* x, const float* y, const float* width,
-                        const float* height, const int* client_width, const int* client_height,
-                        const int* record_style, const char* scroll_file, int scroll_file_length,
+                        status_bar_item_t* status_items, int status_count,
+                        toolbar_item_t* toolbar_items, int toolbar_count, const win::DWORD* style,
+                        const float* x, const float* y, const float* width, const float* height,
+                        const int* client_width, const int* client_height, const int* record_style,
+                        const char* scroll_file, int scroll_file_length,
                         const win::COLORREF* text_colour, const win::HFONT* font,
                         const win::HICON* icon, const win::HCURSOR* cursor,
                         const win::HBRUSH* brush, const int* show_command, paint_callback paint,
@@ -41,7 +41,7 @@ win::HWND CREATE_WINDOW(const char* title, int title_length, menu_item_t* menu, 
 // into the caller's text.
 win::HWND CREATE_SECONDARY_WINDOW(
     const char* title, int title_length, menu_item_t* menu, int menu_count,
-    const toolbar_item_t* toolbar_items, int toolbar_count, char* class_name, int class_name_length,
+    toolbar_item_t* toolbar_items, int toolbar_count, char* class_name, int class_name_length,
     const win::DWORD* style, const float* x, const float* y, const float* width,
     const float* height, const int* client_width, const int* client_height, const int* record_style,
     const char* scroll_file, int scroll_file_length, const win::COLORREF* text_colour,

@@ -26,10 +26,10 @@ TEST_F(ToolkitTest, FractionsPlaceTheMainWindowOnTheDesktopCutToItsWidth) {
                               nullptr, nullptr, nullptr, nullptr);
   EXPECT_EQ(outer(w).left, 640);
   EXPECT_EQ(outer(w).top, 256);
-  win::RECT c{};
-  win::GetClientRect(w, &c);
-  EXPECT_EQ(c.right, 100);
-  EXPECT_EQ(c.bottom, 80);
+  // The usable client area, without the status bar below.
+  const win::RECT c = FIND_WINDOW_RECORD(w)->client;
+  EXPECT_EQ(c.right - c.left, 100);
+  EXPECT_EQ(c.bottom - c.top, 80);
   char cls[32] = {};
   win::GetClassNameA(w, cls, sizeof cls);
   EXPECT_STREQ(cls, "fenstra_MAIN_CLASS");
