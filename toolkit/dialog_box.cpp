@@ -11,6 +11,7 @@
 #include "toolkit/grid.h"
 #include "toolkit/grid_paint.h"
 #include "toolkit/helpers.h"
+#include "toolkit/services.h"
 #include "toolkit/status.h"
 
 namespace toolkit {
@@ -236,8 +237,9 @@ win::INT_PTR DIALOG_BOX(dialog_t* items, int count, const char* title, int title
   if (dialog_editor_enabled && !dialog_editor_running) {
     const std::string question = "Do you want to edit the '" + caption + "' dialog box?";
     const char kTitle[] = "Fenstra Dialog Editor";
-    if (C_MESSAGE_BOX(MAIN_WINDOW(), question.c_str(), static_cast<int>(question.size()), kTitle,
-                      sizeof kTitle - 1, win::MB_YESNO) == win::IDYES)
+    const win::UINT yes_no = win::MB_YESNO;
+    if (SHOW_MESSAGE_BOX(question.c_str(), static_cast<int>(question.size()), kTitle,
+                         sizeof kTitle - 1, &yes_no, nullptr, nullptr) == win::IDYES)
       return edit_then_run(items, count, title, title_length, owner, x_fraction, y_fraction, x, y,
                            width, height, font, style, brush, text_colour, changed, ups);
   }

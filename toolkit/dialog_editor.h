@@ -27,8 +27,12 @@ inline bool dialog_editor_running = false;
 // dialog's window; 0 when the developer cancelled, -1 otherwise.
 int DIALOG_EDITOR_HOOK(dialog_t* items, int& count, win::HWND& window);
 int DIALOG_EDITOR(dialog_t* items, int& count, win::HWND& window);
-// Runs the output dialog and writes the output.
+// Runs the output dialog ("Generate Dialog Editor Output") and writes the
+// output.
 void GENERATE_DIALOG_OUTPUT();
+
+// The array name the output uses (initially "dialog").
+std::string DIALOG_EDITOR_ARRAY_NAME();
 
 // The name of an item type (blank for types without one, the grid's
 // among them), blank-padded into the buffer.

@@ -17,6 +17,7 @@
 #include "toolkit/grid_paint.h"
 #include "toolkit/helpers.h"
 #include "toolkit/mouse.h"
+#include "toolkit/scrolling.h"
 #include "toolkit/status.h"
 #include "toolkit/window_proc.h"
 
@@ -717,24 +718,15 @@ grid_geometry_t GRID_GEOMETRY(win::HWND grid, const dialog_t* items, int grid_po
 }
 
 void SET_GRID_SCROLL_RANGE(win::HWND grid, int rows, int columns) {
-  window_record_t* r = FIND_WINDOW_RECORD(grid);
+  window_record_t* r = grid_record(grid);
   if (r == nullptr) return;
-  r->scroll.lines = std::max(rows, 0);
-  r->scroll.longest_line = std::max(columns, 0);
-  if (r->dialog_array != nullptr) {
-    const grid_geometry_t geo = GRID_GEOMETRY(grid, r->dialog_array, r->dialog_items);
-    win::RECT client{};
-    win::GetClientRect(grid, &client);
-    r->scroll.lines_per_page =
-        std::max(1, (client.bottom - geo.title_height) / std::max(geo.row_height, 1));
-    r->scroll.columns_per_page = std::max(
-        1, ((r->flags & kSpreadsheetRecord) != 0 ? LAYOUT_SPREADSHEET_COLUMNS(*r) : columns) -
-               r->scroll.first_column);
-  }
-  win::SetScrollRange(grid, win::SB_VERT, 0, std::max(rows - 1, 0), win::FALSE);
-  win::SetScrollPos(grid, win::SB_VERT, r->scroll.first_line, win::TRUE);
-  win::SetScrollRange(grid, win::SB_HORZ, 0, std::max(columns - 1, 0), win::FALSE);
-  win::SetScrollPos(grid, win::SB_HORZ, r->scroll.first_column, win::TRUE);
+  const grid_geometry_t geo = GRID_GEOMETRY(grid, r->dialog_array, r->dialog_items);
+  win::RECT client{};
+  win::GetClientRect(grid, &client);
+  const int lines = std::max(rows, 0), longest = std::max(columns, 0);
+  const int per_page = std::max(1, (client.bottom - geo.title_height) / geo.row_height);
+  const int columns_per_page = std::max(1, LAYOUT_SPREADSHEET_COLUMNS(*r) - r->scroll.first_column);
+  SET_SCROLL_RANGE(grid, nullptr, &lines, &longest, &per_page, &columns_per_page, nullptr);
 }
 
 }  // namespace toolkit

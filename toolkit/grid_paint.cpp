@@ -12,6 +12,7 @@
 #include "toolkit/dialog_proc.h"
 #include "toolkit/grid.h"
 #include "toolkit/mouse.h"
+#include "toolkit/scrolling.h"
 #include "toolkit/status.h"
 #include "toolkit/windows.h"
 
@@ -157,11 +158,12 @@ int SPREADSHEET_TEXT_PROC(win::HWND& window, dialog_t* items, int& item_number) 
 
 int GRID_SCROLL_PROC(win::HWND& grid, int& code, int& position, int& thumb) {
   if (code < 0) return -1;
-  const window_record_t* r = FIND_WINDOW_RECORD(grid);
-  if (r == nullptr) return -1;
+  int rows = 0, columns = 0, rows_per_page = 0, columns_per_page = 0, status = 0;
+  GET_SCROLL_RANGE(grid, nullptr, &rows, &columns, &rows_per_page, &columns_per_page, &status);
+  if (status != 0) return -1;
   const bool horizontal = (code & 0x100) != 0;
-  const int page = std::max(1, horizontal ? r->scroll.columns_per_page : r->scroll.lines_per_page);
-  const int max = horizontal ? r->scroll.longest_line : r->scroll.lines;
+  const int page = std::max(1, horizontal ? columns_per_page : rows_per_page);
+  const int max = horizontal ? columns : rows;
   const int p = position;
   int result = -1;
   switch (code & 0xFF) {

@@ -1,9 +1,11 @@
 // The toolkit's start state, for tests.
 #include "toolkit/accelerators.h"
 #include "toolkit/boxes.h"
+#include "toolkit/dialog_editor.h"
 #include "toolkit/dialog_run.h"
 #include "toolkit/dialog_update.h"
 #include "toolkit/entry.h"
+#include "toolkit/file_dialogs.h"
 #include "toolkit/loops.h"
 #include "toolkit/menus.h"
 #include "toolkit/mouse.h"
@@ -11,6 +13,7 @@
 #include "toolkit/status.h"
 #include "toolkit/statusbar.h"
 #include "toolkit/toolbar.h"
+#include "toolkit/tools_dialog.h"
 #include "toolkit/windows.h"
 
 namespace toolkit {
@@ -28,6 +31,9 @@ void reset_toolkit() {
   reset_entry();
   reset_dialogs();
   reset_dialog_arrays();
+  reset_dialog_editor();
+  reset_file_dialogs();
+  reset_tools_dialog();
   current_modeless_dialog = nullptr;
   dialog_hook = nullptr;
 }

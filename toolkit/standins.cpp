@@ -10,9 +10,6 @@ void MAKE_BITMAP_PALETTE(window_record_t&) {}
 
 int PaintWindow(win::HWND, win::WPARAM, win::LPARAM) { return 0; }
 
-void SHOW_TOOLS_DIALOG(win::HWND) {}
-void DEFAULT_COMMAND_HOOK(win::HWND) {}
-
 void QUIT_HELP(window_record_t& record) {
   win::WinHelpA(record.window, nullptr, win::HELP_QUIT, 0);
   record.flags &= ~kWinHelpUsed;

@@ -1,8 +1,7 @@
 // Routines of the toolkit's later layers that windows, boxes and the window
-// procedure already call: bitmap palettes, the paint handler, the dialog
-// layer's hooks and the Tools dialog. Until each layer comes they do
-// nothing (the paint handler paints nothing, so the system's default paint
-// runs); each layer replaces its routines here.
+// procedure already call: bitmap palettes and the paint handler. Until each
+// layer comes they do nothing (the paint handler paints nothing, so the
+// system's default paint runs); each layer replaces its routines here.
 #pragma once
 
 #include "platform/win_message.h"
@@ -15,10 +14,6 @@ void MAKE_BITMAP_PALETTE(window_record_t& record);
 
 // The paint handler: 1 when it painted.
 int PaintWindow(win::HWND window, win::WPARAM wparam, win::LPARAM lparam);
-
-// The dialog layer.
-void SHOW_TOOLS_DIALOG(win::HWND window);
-void DEFAULT_COMMAND_HOOK(win::HWND window);
 
 // The help viewer is told to quit for the window; the flag is cleared.
 void QUIT_HELP(window_record_t& record);

@@ -31,9 +31,9 @@ TEST_F(Layout, RowsAndPlacementCodes) {
 
   dlgt::set(d[0], {.type = DLG_PUSHBUTTON, .x = 7, .y = 7, .width = 40});
   dlgt::set(d[1], {.type = DLG_PUSHBUTTON, .x = -1, .y = 0, .width = 30});  // right of it
-  dlgt::set(d[2], {.type = DLG_PUSHBUTTON, .x = -2, .y = 0});  // below the first
-  dlgt::set(d[3], {.type = DLG_COMBOBOX, .x = -3, .y = 0});    // a new column
-  dlgt::set(d[4], {.type = DLG_TEXT});                         // below the closed combo box
+  dlgt::set(d[2], {.type = DLG_PUSHBUTTON, .x = -2, .y = 0});               // below the first
+  dlgt::set(d[3], {.type = DLG_COMBOBOX, .x = -3, .y = 0});                 // a new column
+  dlgt::set(d[4], {.type = DLG_TEXT});  // below the closed combo box
   out = LAYOUT_DIALOG_ITEMS(d, 5, nullptr);
   EXPECT_EQ(d[1].x, 51);
   EXPECT_EQ(d[1].y, 7);
