@@ -159,7 +159,10 @@ WordResult rgb(std::int32_t nargs) {
   const std::uint32_t b = nargs >= 3 ? comp(value(entry(nargs - 3))) : 0;
   std::int64_t k = 31;
   if (nargs >= 4) k = std::clamp<std::int64_t>(nearest(value(entry(nargs - 4))), 24, 31);
-  const std::uint32_t c = MAKE_COLOR(r, g, b);
+  const std::uint32_t c =
+      MAKE_COLOR != nullptr ? MAKE_COLOR(static_cast<std::int32_t>(r), static_cast<std::int32_t>(g),
+                                         static_cast<std::int32_t>(b))
+                            : r | (g << 8) | (b << 16);
   rgbtab(static_cast<std::int32_t>(k)) = c;
   return result(c, nargs);
 }

@@ -51,10 +51,11 @@ std::int32_t builtinextra(std::int16_t word);
 // path (the loop's `builtinwords`).
 WordResult BUILTINWORD(std::int16_t word);
 
-// The colour value of red, green and blue components 0 to 255.
-constexpr std::uint32_t MAKE_COLOR(std::uint32_t r, std::uint32_t g, std::uint32_t b) {
-  return r | (g << 8) | (b << 16);
-}
+// The colour value of red, green and blue components 0 to 255: the
+// toolkit's colour routine, which the program installs at start-up
+// (ide::install_all_builtins); until then the components composed as they
+// are.
+inline std::uint32_t (*MAKE_COLOR)(std::int32_t r, std::int32_t g, std::int32_t b) = nullptr;
 
 // Start values of the palette and this file's words.
 void reset_builtins();

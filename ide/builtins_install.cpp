@@ -1,11 +1,13 @@
 #include "ide/builtins_install.h"
 
+#include "exec/builtins.h"
 #include "io/builtins_install.h"
 #include "io/clipboard.h"
 #include "io/readwrite.h"
 #include "numeric/builtins_install.h"
 #include "plot/builtins_install.h"
 #include "text/builtins_install.h"
+#include "toolkit/colours.h"
 #include "toolkit/file_dialogs.h"
 #include "toolkit/services.h"
 #include "ui/builtins_install.h"
@@ -44,6 +46,9 @@ void install_all_builtins() {
   io::copytoclipboard = copy_to_clipboard;
   io::pastefromclipboard = paste_from_clipboard;
   io::getopenfilename = open_file_name;
+  exec::MAKE_COLOR = [](std::int32_t r, std::int32_t g, std::int32_t b) -> std::uint32_t {
+    return toolkit::MAKE_COLOR(&r, &g, &b, nullptr, nullptr, nullptr);
+  };
   io::install_builtins();
   ui::install_builtins();
   plot::install_builtins();

@@ -95,7 +95,89 @@ bool transfer(Dc& d, RECT dst, DWORD rop, const Brush* brush, Source source) {
   return true;
 }
 
+// The pattern pixel of a transfer onto a printer page: false (nothing
+// known) for a hatch, which goes on pixel by pixel; `drawn` false for a
+// hollow brush.
+bool flat_pattern(DWORD rop, const Brush* brush, std::uint32_t& p, bool& drawn) {
+  p = 0;
+  drawn = true;
+  if (!uses_pattern(rop)) return true;
+  if (brush == nullptr || brush->style == BS_NULL) {
+    drawn = false;
+    return true;
+  }
+  if (brush->style != BS_SOLID) return false;
+  p = to_pixel(brush->color);
+  return true;
+}
+
+// A transfer without a source onto a printer page, whose paper counts as
+// white: one colour over the rectangle. False when it must go on pixel by
+// pixel.
+bool vector_rect(Dc& d, RECT r, DWORD rop, const Brush* brush) {
+  std::uint32_t p = 0;
+  bool drawn = true;
+  if (rop == PATCOPY && brush != nullptr && brush->style == BS_HATCHED) {
+    if (empty(r)) return true;
+    VectorPage page(d);
+    cairo_rectangle(page.cr, r.left, r.top, r.right - r.left, r.bottom - r.top);
+    vector_fill(page.cr, d, *brush, ALTERNATE, true);
+    return true;
+  }
+  if (!flat_pattern(rop, brush, p, drawn)) return false;
+  if (!drawn || empty(r)) return true;
+  if (brush != nullptr && brush->style == BS_SOLID) p = to_pixel(resolve_color(&d, brush->color));
+  VectorPage page(d);
+  cairo_rectangle(page.cr, r.left, r.top, r.right - r.left, r.bottom - r.top);
+  vector_colour(page.cr, rop3_mix(rop, p, 0, 0x00FFFFFF) & 0x00FFFFFF);
+  cairo_fill(page.cr);
+  return true;
+}
+
+// A transfer from an image onto a printer page: the source pixels (mixed
+// with white paper) become an image of the source's own resolution, scaled
+// onto the rectangle.
+bool vector_image(Dc& d, RECT dst, DWORD rop, const Brush* brush, Dc& s, RECT src, bool flip_x,
+                  bool flip_y) {
+  std::uint32_t p = 0;
+  bool drawn = true;
+  if (!flat_pattern(rop, brush, p, drawn)) return false;
+  if (!drawn || empty(dst) || empty(src)) return true;
+  if (brush != nullptr && brush->style == BS_SOLID) p = to_pixel(resolve_color(&d, brush->color));
+  PixelView sv;
+  if (!begin_pixels(s, sv)) return false;
+  const int w = src.right - src.left, h = src.bottom - src.top;
+  const RECT sclip = logical_clip(s);
+  cairo_surface_t* img = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
+  auto* data = reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(img));
+  const int stride = cairo_image_surface_get_stride(img) / 4;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      const int sx = src.left + x, sy = src.top + y;
+      std::uint32_t out = 0;
+      if (sx >= sclip.left && sy >= sclip.top && sx < sclip.right && sy < sclip.bottom) {
+        const std::uint32_t sp = sv.at(sx + s.origin.x, sy + s.origin.y) & 0x00FFFFFF;
+        out = 0xFF000000u | ((rop == SRCCOPY ? sp : rop3_mix(rop, p, sp, 0x00FFFFFF)) & 0x00FFFFFF);
+      }
+      data[std::size_t(y) * stride + x] = out;
+    }
+  end_pixels(s, false);
+  cairo_surface_mark_dirty(img);
+  VectorPage page(d);
+  cairo_rectangle(page.cr, dst.left, dst.top, dst.right - dst.left, dst.bottom - dst.top);
+  cairo_clip(page.cr);
+  cairo_translate(page.cr, flip_x ? dst.right : dst.left, flip_y ? dst.bottom : dst.top);
+  cairo_scale(page.cr, (flip_x ? -1.0 : 1.0) * (dst.right - dst.left) / w,
+              (flip_y ? -1.0 : 1.0) * (dst.bottom - dst.top) / h);
+  cairo_set_source_surface(page.cr, img, 0, 0);
+  cairo_pattern_set_filter(cairo_get_source(page.cr), CAIRO_FILTER_NEAREST);
+  cairo_paint(page.cr);
+  cairo_surface_destroy(img);
+  return true;
+}
+
 bool pattern_rect(Dc& d, RECT r, const Brush& b, DWORD rop) {
+  if (!d.raster && vector_rect(d, r, rop, &b)) return true;
   return transfer(d, r, rop, &b, [](int, int, std::uint32_t& s) {
     s = 0;
     return true;
@@ -146,6 +228,14 @@ BOOL StretchBlt(HDC hdst, int x, int y, int width, int height, HDC hsrc, int src
     src_height = -src_height;
   }
   const Brush* brush = brush_of(d->brush);
+  if (!d->raster) {
+    const RECT dst{x, y, x + width, y + height};
+    if (!need_src ? vector_rect(*d, dst, rop, brush)
+                  : vector_image(*d, dst, rop, brush, *s,
+                                 RECT{src_x, src_y, src_x + src_width, src_y + src_height}, flip_x,
+                                 flip_y))
+      return TRUE;
+  }
   if (!need_src)
     return transfer(*d, RECT{x, y, x + width, y + height}, rop, brush,
                     [](int, int, std::uint32_t& px) {

@@ -126,7 +126,7 @@ void apply_cover(Dc& d, const Cover& c, int rop2) {
     }
   cairo_surface_mark_dirty(img);
   cairo_t* cr = cairo_create(d.surface);
-  cairo_scale(cr, d.unit, d.unit);
+  cairo_scale(cr, d.unit_x, d.unit_y);
   cairo_set_source_surface(cr, img, c.x0 + d.origin.x, c.y0 + d.origin.y);
   cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
   cairo_paint(cr);
@@ -217,7 +217,8 @@ win::HDC make_device_dc(cairo_surface_t* surface, double unit, const DeviceInfo&
   auto d = std::make_unique<Dc>();
   d->type = DcType::device;
   set_surface(*d, surface);
-  d->unit = unit;
+  d->unit_x = unit;
+  d->unit_y = info.dpi_y > 0 ? unit * info.dpi_x / info.dpi_y : unit;
   d->info = info;
   d->clip = win::RECT{0, 0, info.width, info.height};
   if (d->raster) {

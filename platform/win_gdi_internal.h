@@ -129,7 +129,7 @@ struct Dc {
   DcType type = DcType::memory;
   cairo_surface_t* surface = nullptr;  // referenced while the context lives
   bool raster = true;                  // an image surface: pixel-exact drawing
-  double unit = 1;                     // surface units per device pixel
+  double unit_x = 1, unit_y = 1;       // surface units per device pixel
   POINT origin;                        // logical (0,0) in the surface
   RECT clip;                           // surface pixels the context may change
   HWND owner = nullptr;
@@ -241,6 +241,28 @@ void raster_cairo(const Cover& c, const std::function<void(cairo_t*)>& draw,
 
 // Cairo stroke settings of a geometric pen.
 void set_pen_stroke(cairo_t* cr, const Pen& p);
+// The dash pattern of a cosmetic pen style in pixels, on first; 0 entries
+// for a solid line.
+int cosmetic_dashes(int style, double dashes[6]);
+
+// Drawing on a context that is no image (a printer page): each figure goes
+// on as a vector path in logical pixels, filled with the brush and stroked
+// with the pen; mix modes other than copying do not apply. A page context
+// is scaled to the device's pixels and clipped to the context's clip.
+struct VectorPage {
+  explicit VectorPage(Dc& d);
+  ~VectorPage();
+  VectorPage(const VectorPage&) = delete;
+  VectorPage& operator=(const VectorPage&) = delete;
+  cairo_t* cr;
+};
+void vector_colour(cairo_t* cr, std::uint32_t pixel);
+// Fills (or strokes) the current path, keeping it. A hatch's background is
+// left out in transparent mode, unless `hatch_background` (a block
+// transfer's pattern).
+void vector_fill(cairo_t* cr, const Dc& d, const Brush& b, int fill_mode,
+                 bool hatch_background = false);
+void vector_stroke(cairo_t* cr, const Dc& d, const Pen& p);
 
 // Fonts.
 std::shared_ptr<FontData> font_data(Font& f);

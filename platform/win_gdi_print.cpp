@@ -71,13 +71,14 @@ cairo_status_t write_out(void* closure, const unsigned char* data, unsigned int 
   return CAIRO_STATUS_SUCCESS;
 }
 
-// Points per device pixel.
-double unit_of(const PrinterSpec& p) { return 72.0 / p.dpi; }
+// Points per device pixel, horizontally and vertically.
+double unit_x(const plat::DeviceInfo& i) { return 72.0 / i.dpi_x; }
+double unit_y(const plat::DeviceInfo& i) { return 72.0 / i.dpi_y; }
 
 // A surface that takes drawing outside a document and keeps nothing.
-cairo_surface_t* idle_surface(const plat::DeviceInfo& i, double unit) {
-  return cairo_pdf_surface_create_for_stream(nullptr, nullptr, i.physical_width * unit,
-                                             i.physical_height * unit);
+cairo_surface_t* idle_surface(const plat::DeviceInfo& i) {
+  return cairo_pdf_surface_create_for_stream(nullptr, nullptr, i.physical_width * unit_x(i),
+                                             i.physical_height * unit_y(i));
 }
 
 void set_surface(Dc& d, cairo_surface_t* s) {
@@ -94,6 +95,8 @@ void apply_geometry(Dc& d) {
   d.origin = POINT{d.info.offset_x, d.info.offset_y};
   d.clip = RECT{d.info.offset_x, d.info.offset_y, d.info.offset_x + d.info.width,
                 d.info.offset_y + d.info.height};
+  d.unit_x = unit_x(d.info);
+  d.unit_y = unit_y(d.info);
 }
 
 Dc* printer_dc(HDC hdc) {
@@ -141,7 +144,7 @@ std::string file_name_of(const std::string& title) {
 // Back to the idle surface after a document.
 void end_document(Dc& d) {
   d.print->in_page = false;
-  set_surface(d, idle_surface(d.info, unit_of(d.print->printer)));
+  set_surface(d, idle_surface(d.info));
 }
 
 }  // namespace
@@ -163,8 +166,8 @@ HDC CreateDCA(LPCSTR driver, LPCSTR device, LPCSTR, const DEVMODEA* mode) {
   job->printer = p;
   if (mode != nullptr) job->mode = *mode, job->mode.dmSize = sizeof(DEVMODEA);
   const plat::DeviceInfo info = page_geometry(p, job->mode.dmSize != 0 ? &job->mode : nullptr);
-  cairo_surface_t* s = idle_surface(info, unit_of(p));
-  HDC h = plat::make_device_dc(s, unit_of(p), info);
+  cairo_surface_t* s = idle_surface(info);
+  HDC h = plat::make_device_dc(s, unit_x(info), info);
   cairo_surface_destroy(s);  // the context holds it
   Dc* d = dc(h);
   if (d == nullptr) return nullptr;
@@ -223,9 +226,9 @@ int StartDocA(HDC hdc, const DOCINFOA* info) {
     return SP_ERROR;
   }
   job.discard = job.write_failed = false;
-  const double unit = unit_of(job.printer);
-  job.pdf = cairo_pdf_surface_create_for_stream(write_out, &job, d->info.physical_width * unit,
-                                                d->info.physical_height * unit);
+  job.pdf =
+      cairo_pdf_surface_create_for_stream(write_out, &job, d->info.physical_width * unit_x(d->info),
+                                          d->info.physical_height * unit_y(d->info));
   cairo_pdf_surface_set_metadata(job.pdf, CAIRO_PDF_METADATA_TITLE, job.title.c_str());
   cairo_pdf_surface_set_metadata(job.pdf, CAIRO_PDF_METADATA_CREATOR, "Ostrel");
   set_surface(*d, cairo_surface_reference(job.pdf));
@@ -240,9 +243,8 @@ int StartPage(HDC hdc) {
   PrintJob& job = *d->print;
   if (!job.in_page) {
     // The page takes the size in force (ResetDCA may have changed it).
-    const double unit = unit_of(job.printer);
-    cairo_pdf_surface_set_size(job.pdf, d->info.physical_width * unit,
-                               d->info.physical_height * unit);
+    cairo_pdf_surface_set_size(job.pdf, d->info.physical_width * unit_x(d->info),
+                               d->info.physical_height * unit_y(d->info));
     job.in_page = true;
   }
   return 1;

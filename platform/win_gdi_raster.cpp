@@ -28,6 +28,13 @@ const Pattern patterns[5] = {
 
 }  // namespace
 
+int cosmetic_dashes(int style, double dashes[6]) {
+  if (style <= PS_SOLID || style > PS_DASHDOTDOT) return 0;
+  const Pattern& p = patterns[style];
+  for (int i = 0; i < p.n; ++i) dashes[i] = p.len[i];
+  return p.n;
+}
+
 bool style_on(int style, int phase) {
   if (style <= PS_SOLID || style > PS_DASHDOTDOT) return true;
   const Pattern& p = patterns[style];

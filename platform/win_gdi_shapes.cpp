@@ -87,6 +87,45 @@ void fill_path(Figure& f, Cover& c, Path&& path) {
       });
 }
 
+// A figure on a printer page: its path filled with the brush (when
+// `filled`) and stroked with the pen.
+template <class Path>
+void vector_figure(Figure& f, Path&& path, bool filled, int fill_mode) {
+  VectorPage page(*f.d);
+  path(page.cr);
+  if (filled) vector_fill(page.cr, *f.d, f.brush, fill_mode);
+  if (f.has_pen) vector_stroke(page.cr, *f.d, f.pen);
+}
+
+// The path through the centres of a polyline's pixels.
+void polyline_path(cairo_t* cr, const std::vector<POINT>& pts, bool closed) {
+  cairo_move_to(cr, pts[0].x + 0.5, pts[0].y + 0.5);
+  for (std::size_t i = 1; i < pts.size(); ++i) cairo_line_to(cr, pts[i].x + 0.5, pts[i].y + 0.5);
+  if (closed) cairo_close_path(cr);
+}
+
+// A rectangle from (x0, y0) to (x1, y1) whose corners are quarters of an
+// ellipse cw x ch (none when `square`).
+void box_path(cairo_t* cr, double x0, double y0, double x1, double y1, double cw, double ch,
+              bool square) {
+  if (square) {
+    cairo_rectangle(cr, x0, y0, std::max(0.0, x1 - x0), std::max(0.0, y1 - y0));
+    return;
+  }
+  const double rx = std::min(cw / 2.0, (x1 - x0) / 2), ry = std::min(ch / 2.0, (y1 - y0) / 2);
+  cairo_new_sub_path(cr);
+  const double cx[4] = {x1 - rx, x1 - rx, x0 + rx, x0 + rx};
+  const double cy[4] = {y0 + ry, y1 - ry, y1 - ry, y0 + ry};
+  for (int k = 0; k < 4; ++k) {
+    cairo_save(cr);
+    cairo_translate(cr, cx[k], cy[k]);
+    cairo_scale(cr, std::max(rx, 1e-3), std::max(ry, 1e-3));
+    cairo_arc(cr, 0, 0, 1, (k + 3) * kPi / 2, (k + 4) * kPi / 2);
+    cairo_restore(cr);
+  }
+  cairo_close_path(cr);
+}
+
 // The pen's part of an open or closed polyline.
 void stroke_polyline(Figure& f, Cover& c, const std::vector<POINT>& pts, bool closed) {
   if (!f.has_pen || pts.empty()) return;
@@ -100,11 +139,7 @@ void stroke_polyline(Figure& f, Cover& c, const std::vector<POINT>& pts, bool cl
       raster_line(c, pts.back(), pts.front(), f.pen_px, g, f.pen.style, &phase);
     return;
   }
-  stroke_path(f, c, [&](cairo_t* cr) {
-    cairo_move_to(cr, pts[0].x + 0.5, pts[0].y + 0.5);
-    for (std::size_t i = 1; i < pts.size(); ++i) cairo_line_to(cr, pts[i].x + 0.5, pts[i].y + 0.5);
-    if (closed) cairo_close_path(cr);
-  });
+  stroke_path(f, c, [&](cairo_t* cr) { polyline_path(cr, pts, closed); });
 }
 
 void fill_span(Figure& f, Cover& c, int y, int xb, int xe) {
@@ -119,6 +154,11 @@ bool draw_polyline(HDC hdc, const std::vector<POINT>& pts) {
   Figure f;
   if (!start(hdc, f)) return false;
   if (!f.has_pen || pts.size() < 2) return true;
+  if (!f.d->raster) {
+    vector_figure(
+        f, [&](cairo_t* cr) { polyline_path(cr, pts, false); }, false, ALTERNATE);
+    return true;
+  }
   Cover c = make_cover(*f.d, bounds(pts, pen_margin(f)));
   stroke_polyline(f, c, pts, false);
   apply_cover(*f.d, c, f.d->rop2);
@@ -146,14 +186,19 @@ bool draw_bezier(HDC hdc, const std::vector<POINT>& pts) {
   if (!start(hdc, f)) return false;
   if (pts.size() < 4 || (pts.size() - 1) % 3 != 0) return false;
   if (!f.has_pen) return true;
+  auto curve = [&](cairo_t* cr) {
+    cairo_move_to(cr, pts[0].x + 0.5, pts[0].y + 0.5);
+    for (std::size_t i = 1; i + 2 < pts.size(); i += 3)
+      cairo_curve_to(cr, pts[i].x + 0.5, pts[i].y + 0.5, pts[i + 1].x + 0.5, pts[i + 1].y + 0.5,
+                     pts[i + 2].x + 0.5, pts[i + 2].y + 0.5);
+  };
+  if (!f.d->raster) {
+    vector_figure(f, curve, false, ALTERNATE);
+    return true;
+  }
   Cover c = make_cover(*f.d, bounds(pts, pen_margin(f)));
   if (f.pen.geometric) {
-    stroke_path(f, c, [&](cairo_t* cr) {
-      cairo_move_to(cr, pts[0].x + 0.5, pts[0].y + 0.5);
-      for (std::size_t i = 1; i + 2 < pts.size(); i += 3)
-        cairo_curve_to(cr, pts[i].x + 0.5, pts[i].y + 0.5, pts[i + 1].x + 0.5, pts[i + 1].y + 0.5,
-                       pts[i + 2].x + 0.5, pts[i + 2].y + 0.5);
-    });
+    stroke_path(f, c, curve);
   } else {
     std::vector<POINT> line{pts[0]};
     for (std::size_t i = 0; i + 3 < pts.size(); i += 3)
@@ -246,6 +291,17 @@ bool draw_box(HDC hdc, int l, int t, int r, int b, double cw, double ch, bool el
     cw = double(r) - l;
     ch = double(b) - t;
   }
+  if (!f.d->raster) {
+    // Through the border pixels' centres with a pen, around the pixels
+    // without one.
+    const double in =
+        f.has_pen ? 0.5 + (f.pen.style == PS_INSIDEFRAME ? (f.pen.width - 1) / 2.0 : 0) : 0;
+    const bool plain = cw <= 1 || ch <= 1;
+    vector_figure(
+        f, [&](cairo_t* cr) { box_path(cr, l + in, t + in, r - in, b - in, cw, ch, plain); }, true,
+        ALTERNATE);
+    return true;
+  }
   const int m = f.has_pen && f.pen.geometric ? f.pen.width + 2 : 0;
   Cover c = make_cover(*f.d, RECT{sat(l - m), sat(t - m), sat(r + 0LL + m), sat(b + 0LL + m)});
   const bool square = cw <= 1 || ch <= 1;
@@ -254,24 +310,7 @@ bool draw_box(HDC hdc, int l, int t, int r, int b, double cw, double ch, bool el
     // kept inside the box with PS_INSIDEFRAME.
     const double in = f.pen.style == PS_INSIDEFRAME ? (f.pen.width - 1) / 2.0 : 0;
     const double x0 = l + 0.5 + in, y0 = t + 0.5 + in, x1 = r - 0.5 - in, y1 = b - 0.5 - in;
-    auto path = [&](cairo_t* cr) {
-      if (square) {
-        cairo_rectangle(cr, x0, y0, std::max(0.0, x1 - x0), std::max(0.0, y1 - y0));
-        return;
-      }
-      const double rx = std::min(cw / 2.0, (x1 - x0) / 2), ry = std::min(ch / 2.0, (y1 - y0) / 2);
-      cairo_new_sub_path(cr);
-      const double cx[4] = {x1 - rx, x1 - rx, x0 + rx, x0 + rx};
-      const double cy[4] = {y0 + ry, y1 - ry, y1 - ry, y0 + ry};
-      for (int k = 0; k < 4; ++k) {
-        cairo_save(cr);
-        cairo_translate(cr, cx[k], cy[k]);
-        cairo_scale(cr, std::max(rx, 1e-3), std::max(ry, 1e-3));
-        cairo_arc(cr, 0, 0, 1, (k + 3) * kPi / 2, (k + 4) * kPi / 2);
-        cairo_restore(cr);
-      }
-      cairo_close_path(cr);
-    };
+    auto path = [&](cairo_t* cr) { box_path(cr, x0, y0, x1, y1, cw, ch, square); };
     stroke_path(f, c, path);
     fill_path(f, c, path);
   } else if (square && f.has_pen && f.pen.style != PS_SOLID && f.pen.style != PS_INSIDEFRAME) {
@@ -340,6 +379,11 @@ BOOL Polygon(HDC hdc, const POINT* points, int count) {
   Figure f;
   if (!start(hdc, f) || !points || count < 2) return FALSE;
   const std::vector<POINT> pts(points, points + count);
+  if (!f.d->raster) {
+    vector_figure(
+        f, [&](cairo_t* cr) { polyline_path(cr, pts, true); }, true, f.d->fill_mode);
+    return TRUE;
+  }
   Cover c = make_cover(*f.d, bounds(pts, pen_margin(f)));
   stroke_polyline(f, c, pts, true);
   raster_polygon(pts, f.d->fill_mode, c.y0, c.y0 + c.h,
@@ -379,18 +423,22 @@ BOOL Chord(HDC hdc, int left, int top, int right, int bottom, int x1, int y1, in
   double p2 = std::atan2(-(y2 - cy) / bb, (x2 - cx) / a);
   if (p2 <= p1) p2 += 2 * kPi;
   const double sweep = p2 - p1;
+  const double in = f.has_pen && f.pen.style == PS_INSIDEFRAME ? (f.pen.width - 1) / 2.0 : 0;
+  auto path = [&](cairo_t* cr) {
+    cairo_save(cr);
+    cairo_translate(cr, cx + 0.5, cy + 0.5);
+    cairo_scale(cr, std::max(a - in, 1e-3), std::max(bb - in, 1e-3));
+    cairo_arc_negative(cr, 0, 0, 1, -p1, -p2);
+    cairo_close_path(cr);
+    cairo_restore(cr);
+  };
+  if (!f.d->raster) {
+    vector_figure(f, path, true, ALTERNATE);
+    return TRUE;
+  }
   const int m = pen_margin(f);
   Cover c = make_cover(*f.d, RECT{sat(l - m), sat(t - m), sat(r + 0LL + m), sat(b + 0LL + m)});
   if (f.has_pen && f.pen.geometric) {
-    const double in = f.pen.style == PS_INSIDEFRAME ? (f.pen.width - 1) / 2.0 : 0;
-    auto path = [&](cairo_t* cr) {
-      cairo_save(cr);
-      cairo_translate(cr, cx + 0.5, cy + 0.5);
-      cairo_scale(cr, std::max(a - in, 1e-3), std::max(bb - in, 1e-3));
-      cairo_arc_negative(cr, 0, 0, 1, -p1, -p2);
-      cairo_close_path(cr);
-      cairo_restore(cr);
-    };
     stroke_path(f, c, path);
     fill_path(f, c, path);
   } else {

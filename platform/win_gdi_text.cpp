@@ -122,7 +122,7 @@ int draw_run(Dc& d, int x, int y, UINT options, const RECT* rect, const char* s,
   if (!d.raster) {
     // A printer page: glyphs stay glyphs.
     cairo_t* cr = cairo_create(d.surface);
-    cairo_scale(cr, d.unit, d.unit);
+    cairo_scale(cr, d.unit_x, d.unit_y);
     cairo_translate(cr, d.origin.x, d.origin.y);
     const RECT lc = logical_clip(d);
     cairo_rectangle(cr, std::max(lc.left, box.left), std::max(lc.top, box.top),

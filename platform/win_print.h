@@ -155,6 +155,7 @@ struct VirtualPrinter {
   int dpi = 600;
   int left = 0, top = 0, right = 0, bottom = 0;
   bool is_default = false;
+  int dpi_y = 0;  // the vertical resolution when it differs from dpi
 };
 void add_virtual_printer(const VirtualPrinter& p);
 void remove_virtual_printers();

@@ -158,12 +158,16 @@ plat::DeviceInfo page_geometry(const PrinterSpec& p, const DEVMODEA* mode) {
   const bool landscape = paper_size(p, mode, &w, &h);
   plat::DeviceInfo i;
   i.technology = DT_RASPRINTER;
-  i.dpi_x = i.dpi_y = p.dpi;
+  i.dpi_x = p.dpi;
+  i.dpi_y = p.dpi_y;
   i.physical_width = pixels(w, p.dpi);
-  i.physical_height = pixels(h, p.dpi);
+  i.physical_height = pixels(h, p.dpi_y);
   int left = p.left, top = p.top, right = p.right, bottom = p.bottom;
   if (landscape) {
-    std::swap(i.physical_width, i.physical_height);
+    // The paper turns under the device: its resolutions trade places.
+    std::swap(i.dpi_x, i.dpi_y);
+    i.physical_width = pixels(h, i.dpi_x);
+    i.physical_height = pixels(w, i.dpi_y);
     std::swap(left, top);
     std::swap(right, bottom);
   }
@@ -217,7 +221,8 @@ win::HGLOBAL printer_devmode(std::string_view name) {
   m->dmPaperLength = static_cast<win::SHORT>(p.paper_height / 10);
   m->dmScale = 100;
   m->dmCopies = 1;
-  m->dmPrintQuality = m->dmYResolution = static_cast<win::SHORT>(p.dpi);
+  m->dmPrintQuality = static_cast<win::SHORT>(p.dpi);
+  m->dmYResolution = static_cast<win::SHORT>(p.dpi_y);
   win::GlobalUnlock(mem);
   return mem;
 }
@@ -258,6 +263,7 @@ void add_virtual_printer(const VirtualPrinter& v) {
   p.paper_width = v.paper_width;
   p.paper_height = v.paper_height;
   p.dpi = v.dpi;
+  p.dpi_y = v.dpi_y > 0 ? v.dpi_y : v.dpi;
   p.left = v.left;
   p.top = v.top;
   p.right = v.right;

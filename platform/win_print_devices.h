@@ -19,7 +19,8 @@ struct PrinterSpec {
   bool is_default = false;
   int paper_width = 21000;  // hundredths of a millimetre, portrait
   int paper_height = 29700;
-  int dpi = 600;
+  int dpi = 600;                                 // horizontally
+  int dpi_y = 600;                               // vertically
   int left = 0, top = 0, right = 0, bottom = 0;  // unprintable edges, device pixels, portrait
 };
 

@@ -385,8 +385,15 @@ BOOL GetUpdateRect(HWND wnd, RECT* rect, BOOL erase);
 BOOL UpdateWindow(HWND wnd);
 HDC BeginPaint(HWND wnd, PAINTSTRUCT* ps);
 BOOL EndPaint(HWND wnd, const PAINTSTRUCT* ps);
+// GetDC(null) and GetWindowDC(null) draw on the screen as it is composed
+// at that moment: the desktop's colour under the visible top-level windows,
+// the lowest first.
 HDC GetDC(HWND wnd);
 HDC GetWindowDC(HWND wnd);
+// One window at a time is kept from painting: its invalid area still grows
+// but no WM_PAINT reaches it until the lock is lifted (null). FALSE when
+// another window is locked or the window is unknown.
+BOOL LockWindowUpdate(HWND wnd);
 int ReleaseDC(HWND wnd, HDC dc);
 // Moves the client area's pixels by (dx, dy) within the scroll rectangle
 // (the whole client area when null), clipped to the clip rectangle; the

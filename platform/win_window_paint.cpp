@@ -46,6 +46,32 @@ bool has_frame(const Window& w) {
 // DCs handed out by GetDC and GetWindowDC, with their windows.
 std::unordered_map<std::uint32_t, HWND> window_dcs;
 
+// The window LockWindowUpdate keeps from painting.
+HWND locked_window = nullptr;
+
+// The screen as the user sees it, in the desktop's surface: the desktop's
+// colour under the visible top-level windows, the lowest first.
+void compose_screen(Window& d) {
+  if (d.surface == nullptr || cairo_image_surface_get_width(d.surface) != width(d) ||
+      cairo_image_surface_get_height(d.surface) != height(d))
+    make_surface(d);
+  cairo_t* cr = cairo_create(d.surface);
+  const COLORREF c = GetSysColor(COLOR_DESKTOP);
+  cairo_set_source_rgb(cr, GetRValue(c) / 255.0, GetGValue(c) / 255.0, GetBValue(c) / 255.0);
+  cairo_paint(cr);
+  for (auto it = d.children.rbegin(); it != d.children.rend(); ++it) {
+    Window* w = find(*it);
+    if (w == nullptr || w->surface == nullptr || (w->style & WS_VISIBLE) == 0 ||
+        (w->style & WS_MINIMIZE) != 0)
+      continue;
+    cairo_surface_flush(w->surface);
+    cairo_set_source_surface(cr, w->surface, w->rect.left, w->rect.top);
+    cairo_paint(cr);
+  }
+  cairo_destroy(cr);
+  cairo_surface_flush(d.surface);
+}
+
 void fill_white(cairo_surface_t* s) {
   cairo_t* cr = cairo_create(s);
   cairo_set_source_rgb(cr, 1, 1, 1);
@@ -176,7 +202,8 @@ void validate(Window& w, const RECT* client_r) {
 }
 
 bool needs_paint(const Window& w) {
-  return (!empty(w.update) || w.nc_dirty) && (w.style & WS_MINIMIZE) == 0 && visible_chain(w);
+  return (!empty(w.update) || w.nc_dirty) && (w.style & WS_MINIMIZE) == 0 && visible_chain(w) &&
+         (locked_window == nullptr || !is_descendant(locked_window, w.handle));
 }
 
 HWND next_paint_window(HWND filter) {
@@ -296,13 +323,17 @@ bool any_paint_pending() {
 
 void reset_paint() {
   window_dcs.clear();
+  locked_window = nullptr;
   paint_maybe_pending = false;
 }
 
 HDC window_dc(HWND wnd, bool whole) {
   POINT origin;
   RECT clip;
-  if (wnd == nullptr) wnd = desktop_handle();
+  if (wnd == nullptr) {
+    wnd = desktop_handle();
+    compose_screen(desktop());
+  }
   cairo_surface_t* s = seam::window_surface(wnd, whole, &origin, &clip);
   if (s == nullptr) return nullptr;
   HDC dc =
@@ -388,9 +419,21 @@ BOOL GetUpdateRect(HWND wnd, RECT* rect, BOOL erase) {
   return TRUE;
 }
 
+BOOL LockWindowUpdate(HWND wnd) {
+  if (wnd == nullptr) {
+    if (locked_window != nullptr) paint_maybe_pending = true;
+    locked_window = nullptr;
+    return TRUE;
+  }
+  if (find(wnd) == nullptr || (locked_window != nullptr && locked_window != wnd)) return FALSE;
+  locked_window = wnd;
+  return TRUE;
+}
+
 BOOL UpdateWindow(HWND wnd) {
   Window* w = find(wnd);
   if (w == nullptr) return FALSE;
+  if (locked_window != nullptr && is_descendant(locked_window, wnd)) return TRUE;
   if (!visible_chain(*w) || (w->style & WS_MINIMIZE)) return TRUE;
   if (w->nc_dirty) {
     w->nc_dirty = false;

@@ -6,6 +6,7 @@
 #include <unordered_set>
 
 #include "toolkit/boxes.h"
+#include "toolkit/colours.h"
 #include "toolkit/entry.h"
 #include "toolkit/memory.h"
 #include "toolkit/scroll_files.h"

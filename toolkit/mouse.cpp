@@ -78,14 +78,15 @@ bool before(int line_a, int column_a, int line_b, int column_b) {
 
 // Inverts the cells from (line, column) up to, not including, the end
 // cell, line by line, within the visible part of the area.
+// On the given device, else on the window's own.
 void invert_cells(win::HWND window, const text_area& t, int line, int column, int end_line,
-                  int end_column) {
+                  int end_column, win::HDC paint_dc = nullptr) {
   if (before(end_line, end_column, line, column)) {
     std::swap(line, end_line);
     std::swap(column, end_column);
   }
   const scroll_data_t& s = *t.scroll;
-  const win::HDC dc = win::GetDC(window);
+  const win::HDC dc = paint_dc != nullptr ? paint_dc : win::GetDC(window);
   for (int l = std::max(line, s.first_line); l <= end_line; ++l) {
     const int top = t.area.top + (l - s.first_line) * t.line_height;
     if (top >= t.area.bottom) break;
@@ -99,7 +100,7 @@ void invert_cells(win::HWND window, const text_area& t, int line, int column, in
     cells.bottom = std::min(cells.bottom, t.area.bottom);
     if (cells.left < cells.right) win::InvertRect(dc, &cells);
   }
-  win::ReleaseDC(window, dc);
+  if (paint_dc == nullptr) win::ReleaseDC(window, dc);
 }
 
 // Takes a selection highlight off the screen and clears its flag.
@@ -128,11 +129,12 @@ win::RECT ordered(win::POINT a, win::POINT b) {
   return {std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)};
 }
 
-// Draws in the inverting mode, so that drawing twice leaves no trace.
+// Draws in the inverting mode, so that drawing twice leaves no trace; on
+// the given device, else on the window's own.
 void draw_inverted(win::HWND window, int mode, win::POINT from, win::POINT to,
-                   const win::RECT* rect = nullptr) {
-  const win::HDC dc = win::GetDC(window);
-  win::SetROP2(dc, win::R2_NOT);
+                   const win::RECT* rect = nullptr, win::HDC paint_dc = nullptr) {
+  const win::HDC dc = paint_dc != nullptr ? paint_dc : win::GetDC(window);
+  const int old_mix = win::SetROP2(dc, win::R2_NOT);
   const win::HGDIOBJ old_brush = win::SelectObject(dc, win::GetStockObject(win::NULL_BRUSH));
   if (mode == kLeftRubberRect || mode == kRightRubberRect) {
     const win::RECT r = ordered(from, to);
@@ -148,7 +150,8 @@ void draw_inverted(win::HWND window, int mode, win::POINT from, win::POINT to,
     win::DeleteObject(pen);
   }
   win::SelectObject(dc, old_brush);
-  win::ReleaseDC(window, dc);
+  win::SetROP2(dc, old_mix);
+  if (paint_dc == nullptr) win::ReleaseDC(window, dc);
 }
 
 void stop_autoscroll() {
@@ -361,6 +364,24 @@ void CAPTURE_MOUSE_EVENTS(win::HWND window, mouse_callback callback, int mask,
     END_MOUSE_CAPTURE(true);
   }
   if (drag_cursor != nullptr) r->drag_cursor = *drag_cursor;
+}
+
+void ERASE_RUBBER_BAND(win::HWND window, win::HDC paint_dc) {
+  if (window == nullptr || mouse.captured != window) return;
+  const int mode = mouse.mode;
+  if (mode == kLeftRubberRect || mode == kRightRubberRect || mode == kLeftRubberLine ||
+      mode == kRightRubberLine)
+    draw_inverted(window, mode, mouse.anchor, mouse.current, nullptr, paint_dc);
+  else if ((mode == kLeftMoveRect || mode == kRightMoveRect) && mouse.dragging)
+    draw_inverted(window, 0, {}, {}, &mouse.moved, paint_dc);
+}
+
+void INVERT_CELLS(win::HDC paint_dc, window_record_t& record, box_record_t* box) {
+  const text_area t = area_of(record, box);
+  if ((t.scroll->flags & kScrollSelection) == 0) return;
+  const text_selection_t& s = *t.selection;
+  invert_cells(record.window, t, s.anchor_line, s.anchor_column, s.end_line, s.end_column,
+               paint_dc);
 }
 
 int END_MOUSE_CAPTURE(bool release) {

@@ -53,6 +53,14 @@ void CAPTURE_MOUSE_EVENTS(win::HWND window, mouse_callback callback, int mask,
 // band or selection highlight is taken off the screen.
 int END_MOUSE_CAPTURE(bool release);
 
+// After a repaint of the window, on its paint device: the rubber band or
+// the moved rectangle that the engine shows there is drawn once more, so
+// that it stays over the fresh picture.
+void ERASE_RUBBER_BAND(win::HWND window, win::HDC paint_dc);
+// The text selection of the window's (or the box's) scrolled text shown
+// inverted once more on the paint device.
+void INVERT_CELLS(win::HDC paint_dc, window_record_t& record, box_record_t* box);
+
 // The engine's part of a mouse message of a toolkit window.
 void MOUSE_MESSAGE(win::HWND window, win::UINT message, win::WPARAM wparam, win::LPARAM lparam);
 // The auto-scroll tick of a text selection: the saved move again.

@@ -7,6 +7,7 @@
 
 #include "toolkit/boxes.h"
 #include "toolkit/dialog_run.h"
+#include "toolkit/colours.h"
 #include "toolkit/entry.h"
 #include "toolkit/helpers.h"
 #include "toolkit/memory.h"
@@ -277,7 +278,16 @@ gdi_object_entry* FIND_GDI_OBJECT(win::GdiObjectRef handle) {
 
 void DELETE_OBJECT(win::GdiObjectRef handle, int* ups) {
   CLEAR_STATUS(ups);
-  if (handle.value != 0) CLEAR_GDI_ENTRY(FIND_GDI_OBJECT(handle));
+  if (handle.value != 0) {
+    gdi_object_entry* e = FIND_GDI_OBJECT(handle);
+    if (e != nullptr && e->kind == win::OBJ_BITMAP && e->palette != nullptr) {
+      palette_record* palette = e->palette;
+      win::DeleteObject(palette->handle);
+      palette->handle = nullptr;
+      if ((palette->flags & kPaletteOfBitmap) != 0) FREE_PALETTE(palette);
+    }
+    CLEAR_GDI_ENTRY(e);
+  }
   if (!win::DeleteObject(handle)) SET_STATUS_FROM_SYSTEM(ups, "Unable to DELETE_OBJECT");
 }
 
@@ -296,6 +306,8 @@ void reset_records() {
   window_list = nullptr;
   main_record = nullptr;
   main_window_title[0] = '\0';
+  for (gdi_object_entry& e : gdi_object_table)
+    if (e.palette != nullptr && (e.palette->flags & kPaletteOfBitmap) != 0) FREE_PALETTE(e.palette);
   gdi_object_table.clear();
 }
 

@@ -226,7 +226,8 @@ win::HFONT DEFAULT_FONT();
 struct gdi_object_entry {
   win::HGDIOBJ handle = nullptr;  // null: a free entry
   win::HWND owner = nullptr;
-  std::int32_t kind = 0;  // the object's type (OBJ_PEN, OBJ_BRUSH, OBJ_FONT, ...)
+  std::int32_t kind = 0;              // the object's type (OBJ_PEN, OBJ_BRUSH, OBJ_FONT, ...)
+  palette_record* palette = nullptr;  // a bitmap's palette
 };
 inline std::vector<gdi_object_entry> gdi_object_table;
 // Records the object in a free entry (the table grows by 20 when full) and
@@ -235,7 +236,8 @@ gdi_object_entry* ADD_GDI_OBJECT(win::GdiObjectRef handle, win::HWND owner);
 void CLEAR_GDI_ENTRY(gdi_object_entry* entry);
 // The entry of the object; with null, a free entry; null when none.
 gdi_object_entry* FIND_GDI_OBJECT(win::GdiObjectRef handle);
-// Deletes an object and empties its entry ("Unable to DELETE_OBJECT").
+// Deletes an object and empties its entry ("Unable to DELETE_OBJECT"); a
+// bitmap's palette goes with it.
 void DELETE_OBJECT(win::GdiObjectRef handle, int* ups);
 
 // Frees every record and box and empties the tables. For tests.

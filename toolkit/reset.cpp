@@ -1,11 +1,14 @@
 // The toolkit's start state, for tests.
 #include "toolkit/accelerators.h"
 #include "toolkit/boxes.h"
+#include "toolkit/colours.h"
 #include "toolkit/dialog_editor.h"
 #include "toolkit/dialog_run.h"
 #include "toolkit/dialog_update.h"
+#include "toolkit/draw.h"
 #include "toolkit/entry.h"
 #include "toolkit/file_dialogs.h"
+#include "toolkit/fonts.h"
 #include "toolkit/loops.h"
 #include "toolkit/menus.h"
 #include "toolkit/mouse.h"
@@ -20,6 +23,9 @@ namespace toolkit {
 
 void reset_toolkit() {
   reset_records();
+  reset_colours();
+  reset_fonts();
+  reset_draw();
   reset_boxes();
   reset_menus();
   reset_accelerators();

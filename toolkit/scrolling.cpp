@@ -239,8 +239,11 @@ void SHOW_WINDOW_SCROLL_BARS(window_record_t& record) {
     s.first_column = 0;
   }
   UPDATE_CLIENT_RECT(record);
-  record.flags &= ~kShowingScrollBars;
+  // Setting the ranges may show or hide a bar again, which resizes the
+  // client area: that size change must not lay the bars out once more.
   WINDOW_SCROLL_BARS(record);
+  UPDATE_CLIENT_RECT(record);
+  record.flags &= ~kShowingScrollBars;
 }
 
 void LAYOUT_BOX_SCROLL_BARS(box_record_t& box) {

@@ -13,6 +13,7 @@
 #include "toolkit/entry.h"
 #include "toolkit/menus.h"
 #include "toolkit/mouse.h"
+#include "toolkit/paint.h"
 #include "toolkit/records.h"
 #include "toolkit/scrolling.h"
 #include "toolkit/standins.h"
