@@ -275,19 +275,6 @@ bool grid_key(window_record_t& r, win::WPARAM key, win::LPARAM lparam) {
   return true;
 }
 
-// The grid's picture, through its paint procedure.
-void paint(window_record_t& r) {
-  win::PAINTSTRUCT ps;
-  draw_target_t target;
-  target.window = r.window;
-  target.paint = &ps;
-  target.dc = win::BeginPaint(r.window, &ps);
-  win::GetClientRect(r.window, &target.bounds);
-  target.marker = kMarker;
-  if (r.paint != nullptr) r.paint(target);
-  win::EndPaint(r.window, &ps);
-}
-
 void call_grid_value_proc(win::HWND grid, dialog_t* items, int grid_position, int code) {
   if (ENTER_VALUE_CHANGE(items, grid_position) == 0) return;
   items[grid_position].event_code = code;
@@ -351,10 +338,6 @@ win::LRESULT SPREADSHEET_WINDOW_PROC(win::HWND window, win::UINT message, win::W
         return spin(*r, lparam);
       break;
     }
-    case win::WM_PAINT:
-      if (r == nullptr) break;
-      paint(*r);
-      return 0;
     default:
       break;
   }
