@@ -12,6 +12,7 @@
 #include "toolkit/loops.h"
 #include "toolkit/menus.h"
 #include "toolkit/mouse.h"
+#include "toolkit/printing.h"
 #include "toolkit/records.h"
 #include "toolkit/status.h"
 #include "toolkit/statusbar.h"
@@ -40,6 +41,7 @@ void reset_toolkit() {
   reset_dialog_editor();
   reset_file_dialogs();
   reset_tools_dialog();
+  reset_printing();
   current_modeless_dialog = nullptr;
   dialog_hook = nullptr;
 }

@@ -3,6 +3,7 @@
 // name, the flags kept between calls, a name that fills its buffer, and a
 // chosen path too long for the buffer.
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "platform/win_commdlg.h"
@@ -19,6 +20,7 @@ class FileDialogs : public tktest::ToolkitTest {
  protected:
   void SetUp() override {
     ToolkitTest::SetUp();
+    home = std::filesystem::current_path();  // a chosen file's folder becomes the current one
     testing::internal::CaptureStderr();
     plat::reset_common_dialogs();
     testsupport::write_file(dir.file("a.txt"), "x");
@@ -26,6 +28,7 @@ class FileDialogs : public tktest::ToolkitTest {
   void TearDown() override {
     testing::internal::GetCapturedStderr();
     plat::reset_common_dialogs();
+    std::filesystem::current_path(home);
     ToolkitTest::TearDown();
   }
   static void answer(std::string name, bool ok = true) {
@@ -43,6 +46,7 @@ class FileDialogs : public tktest::ToolkitTest {
                ups);
   }
   testsupport::TempDir dir;
+  std::filesystem::path home;
 };
 
 TEST_F(FileDialogs, FilterFromTheList) {
