@@ -112,10 +112,10 @@ win::HWND show_spooling_dialog() {
   const win::HWND owner = MAIN_WINDOW();
   const int modeless = 1;
   const char kTitle[] = "Printing";
-  return reinterpret_cast<win::HWND>(DIALOG_BOX(
-      pr.spooling.data(), static_cast<int>(pr.spooling.size()), kTitle, sizeof kTitle - 1, &owner,
-      nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &modeless, nullptr, nullptr, nullptr,
-      nullptr, spooling_changed, nullptr));
+  return reinterpret_cast<win::HWND>(
+      DIALOG_BOX(pr.spooling.data(), static_cast<int>(pr.spooling.size()), kTitle,
+                 sizeof kTitle - 1, &owner, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                 &modeless, nullptr, nullptr, nullptr, nullptr, spooling_changed, nullptr));
 }
 
 // The default printer's context, made from the kept device mode.
@@ -421,9 +421,10 @@ void SET_PAGE_DATA(draw_target_t* target, const int* copies, const int* from_pag
   if (from_page != nullptr) pd.nFromPage = static_cast<win::WORD>(*from_page);
   if (to_page != nullptr) pd.nToPage = static_cast<win::WORD>(*to_page);
   if (metric != nullptr) {
-    const win::DWORD on = *metric != 0 ? win::PSD_INHUNDREDTHSOFMILLIMETERS
-                                       : win::PSD_INTHOUSANDTHSOFINCHES;
-    ps.Flags = (ps.Flags & ~(win::PSD_INHUNDREDTHSOFMILLIMETERS | win::PSD_INTHOUSANDTHSOFINCHES)) | on;
+    const win::DWORD on =
+        *metric != 0 ? win::PSD_INHUNDREDTHSOFMILLIMETERS : win::PSD_INTHOUSANDTHSOFINCHES;
+    ps.Flags =
+        (ps.Flags & ~(win::PSD_INHUNDREDTHSOFMILLIMETERS | win::PSD_INTHOUSANDTHSOFINCHES)) | on;
   }
   const bool open = target != nullptr && target->marker == kMarker;
   if (landscape != nullptr) {
@@ -486,8 +487,7 @@ void FIT_PRINT_RECTANGLE(const win::RECT& source, win::RECT& destination, draw_t
   const double inches_y = static_cast<double>(height) / res_y;
   if (mode == 2) {
     destination.right = std::min(destination.right, destination.left + truncated(inches_x * px));
-    destination.bottom =
-        std::min(destination.bottom, destination.top + truncated(inches_y * py));
+    destination.bottom = std::min(destination.bottom, destination.top + truncated(inches_y * py));
     return;
   }
   const double ratio_x = (destination.right - destination.left) / px / inches_x;
