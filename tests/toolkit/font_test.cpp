@@ -1,8 +1,8 @@
 // Fonts defined by name and size, the target's font, the font query and
 // the font dialog.
 #include "draw_testing.h"
-#include "platform/win_commdlg.h"
 #include "platform/win_dialog_testing.h"
+#include "platform/win_commdlg.h"
 #include "toolkit/bitmaps.h"
 #include "toolkit/draw.h"
 #include "toolkit/draw_targets.h"
