@@ -135,6 +135,13 @@ void write_file(const std::string& path, const std::string& text) {
   std::fclose(f);
 }
 
+// The view's file goes when its window closes.
+int close_view(win::HWND& window) {
+  if (const window_record_t* r = FIND_WINDOW_RECORD(window); r != nullptr && r->scroll.file_name)
+    std::remove(r->scroll.file_name);
+  return -1;
+}
+
 void show_in_view_window(const std::string& name, const std::string& text) {
   char made[260];
   int status = 0;
@@ -150,7 +157,7 @@ void show_in_view_window(const std::string& name, const std::string& text) {
       title.c_str(), static_cast<int>(title.size()), nullptr, 0, nullptr, 0, class_name,
       sizeof class_name, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &style,
       path.c_str(), static_cast<int>(path.size()), nullptr, nullptr, nullptr, nullptr, nullptr,
-      nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+      nullptr, nullptr, nullptr, close_view, nullptr, nullptr, nullptr, nullptr);
   if (window != nullptr) CAPTURE_MOUSE_EVENTS(window, nullptr, kLeftSelectText, nullptr, nullptr);
 }
 

@@ -2,12 +2,14 @@
 // loops: selecting by clicks, applying a size (the same value marks
 // nothing), the output of modified items only, an empty output, a grid's
 // blank type name, Cancel; the Tools dialog that switches the editor on.
+#include <filesystem>
 #include <functional>
 #include <utility>
 
 #include "dialog_testing.h"
 #include "platform/win_clipboard.h"
 #include "platform/win_message_box.h"
+#include "support/test_support.h"
 #include "toolkit/dialog_box.h"
 #include "toolkit/dialog_editor.h"
 #include "toolkit/grid.h"
@@ -158,6 +160,24 @@ TEST_F(Editor, OutputsOfUnchangedDialogsAndGrids) {
          [&] { press(win::IDOK); }});
   EXPECT_EQ(run(d, 3), win::IDOK);
   EXPECT_EQ(plat::clipboard_text(), "untouched");
+}
+
+TEST_F(Editor, ViewWindowShowsTheOutput) {
+  steps({[&] { press(kGenerate); },
+         [&] {
+           const win::HWND out = editor();
+           win::SendMessageA(win::GetDlgItem(out, 232), win::BM_SETCHECK, 0, 0);
+           win::SendMessageA(win::GetDlgItem(out, 233), win::BM_SETCHECK, 1, 0);
+           press(win::IDOK);
+         },
+         [&] { press(win::IDOK); }});
+  EXPECT_EQ(run(items, 3), win::IDOK);
+  const win::HWND view = top_window("Source for: dialog");
+  ASSERT_NE(view, nullptr);
+  const std::string shown = FIND_WINDOW_RECORD(view)->scroll.file_name;
+  EXPECT_EQ(testsupport::read_file(shown).substr(0, 30), "      CALL set_dialog_item (di");
+  win::SendMessageA(view, win::WM_CLOSE, 0, 0);
+  EXPECT_FALSE(std::filesystem::exists(shown));  // the view's file goes with it
 }
 
 TEST_F(Editor, CancelGivesZeroAndWritesNothing) {

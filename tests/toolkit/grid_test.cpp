@@ -13,6 +13,7 @@
 #include "toolkit/grid.h"
 #include "toolkit/grid_paint.h"
 #include "toolkit/mouse.h"
+#include "toolkit/scrolling.h"
 
 using namespace toolkit;
 
@@ -243,6 +244,21 @@ TEST_F(Grid, ClicksOnTitlesCellsAndRowLabels) {
   click(geo.label_width / 2, y_row2);  // a row label: the whole row
   EXPECT_EQ(row(), 2);
   EXPECT_EQ(column(), -1);
+}
+
+TEST_F(Grid, UpdateSpreadsheetCountsAgainAndShowsTheCell) {
+  open();
+  double longer[6] = {};
+  items[3].bound_address = longer;
+  items[3].bound_count = 6;
+  const int row = 6, column = 3;
+  UPDATE_SPREADSHEET(dialog, items, 1, nullptr, &row, &column, nullptr);
+  EXPECT_EQ(items[0].bound_count, 6);
+  EXPECT_EQ(items[0].integer_value, 3);
+  int lines = 0;
+  GET_SCROLL_RANGE(grid, nullptr, &lines, nullptr, nullptr, nullptr, nullptr);
+  EXPECT_EQ(lines, 6);
+  EXPECT_GT(FIND_WINDOW_RECORD(grid)->scroll.first_line, 0);  // row 6 scrolled into view
 }
 
 TEST_F(Grid, CellTexts) {

@@ -127,4 +127,26 @@ TEST_F(Layout, DialogBoxRunsTheLaidOutDialog) {
   win::DestroyWindow(dialog);
 }
 
+TEST_F(Layout, OneItemAsAChildDialog) {
+  const win::HWND main = tktest::make_main();
+  dialog_t item;
+  dlgt::set(item, {.type = DLG_LISTBOX, .width = 60, .height = 30});
+  const int x = 10, y = 20;
+  int ups = -1;
+  DIALOG_ONE_ITEM(item, &main, nullptr, nullptr, &x, &y, nullptr, nullptr, &ups);
+  EXPECT_EQ(ups, 0);
+  EXPECT_EQ(item.id, 0x400);
+  EXPECT_NE(item.window_style & 0x100u, 0u);  // no integral height
+  const win::HWND child = win::GetWindow(main, win::GW_CHILD);
+  ASSERT_NE(child, nullptr);
+  EXPECT_NE(win::GetDlgItem(child, 0x400), nullptr);
+  win::RECT at{}, want{x, y, 0, 0};
+  win::GetWindowRect(child, &at);
+  win::POINT p{at.left, at.top};
+  win::ScreenToClient(main, &p);
+  win::MapDialogRect(child, &want);
+  EXPECT_EQ(p.x, want.left);
+  EXPECT_EQ(p.y, want.top);
+}
+
 }  // namespace
