@@ -238,18 +238,14 @@ bool grid_key(window_record_t& r, win::WPARAM key, win::LPARAM lparam) {
     case win::VK_RETURN:
       direction = shift ? kMoveUp : kMoveDown;
       break;
-    case win::VK_RIGHT:
-      direction = kMoveRight;
-      break;
-    case win::VK_DOWN:
-      direction = kMoveDown;
-      break;
     case win::VK_LEFT:
-      direction = kMoveLeft;
-      break;
     case win::VK_UP:
-      direction = kMoveUp;
+    case win::VK_RIGHT:
+    case win::VK_DOWN: {
+      constexpr int kArrowMoves[] = {kMoveLeft, kMoveUp, kMoveRight, kMoveDown};
+      direction = kArrowMoves[key - win::VK_LEFT];
       break;
+    }
     case win::VK_ESCAPE:
       END_CELL_EDIT(r, 0);
       leave_grid(r, shift);
