@@ -21,13 +21,7 @@ namespace fs = std::filesystem;
 namespace {
 
 std::string pdf_pages(const std::string& path) {
-  std::string out;
-  if (std::FILE* p = popen(("pdfinfo '" + path + "' 2>/dev/null").c_str(), "r")) {
-    char buf[4096];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-    pclose(p);
-  }
+  const std::string out = testsupport::command_output("pdfinfo '" + path + "' 2>/dev/null");
   const auto at = out.find("Pages:");
   if (at == std::string::npos) return "";
   const auto from = out.find_first_not_of(' ', at + 6);
