@@ -401,6 +401,8 @@ int DIALOG_EDITOR(dialog_t* items, int& count, win::HWND& window) {
   else if (end == win::IDYES)
     GENERATE_DIALOG_OUTPUT();
   clear_marks();
+  state.items = nullptr;  // the caller's storage, released after this
+  state.count = 0;
   return result;
 }
 
