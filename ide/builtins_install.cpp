@@ -3,11 +3,13 @@
 #include "exec/builtins.h"
 #include "io/builtins_install.h"
 #include "io/clipboard.h"
+#include "io/readwrite.h"
 #include "numeric/builtins_install.h"
 #include "plot/builtins_install.h"
 #include "text/builtins_install.h"
-#include "toolkit/services.h"
 #include "toolkit/colours.h"
+#include "toolkit/file_dialogs.h"
+#include "toolkit/services.h"
 #include "ui/builtins_install.h"
 
 namespace ide {
@@ -30,11 +32,20 @@ std::int32_t paste_from_clipboard(std::span<char> text) {
   return ups;
 }
 
+// OPEN's dialog for a missing file is the toolkit's open dialog.
+bool open_file_name(std::span<char> path, std::string_view title, std::uint32_t flags) {
+  const win::DWORD given = flags;
+  return toolkit::GET_OPEN_FILE_NAME(path.data(), static_cast<int>(path.size()), title.data(),
+                                     static_cast<int>(title.size()), nullptr, 0, nullptr, &given,
+                                     nullptr, nullptr, 0, nullptr, 0, nullptr) != 0;
+}
+
 }  // namespace
 
 void install_all_builtins() {
   io::copytoclipboard = copy_to_clipboard;
   io::pastefromclipboard = paste_from_clipboard;
+  io::getopenfilename = open_file_name;
   exec::MAKE_COLOR = [](std::int32_t r, std::int32_t g, std::int32_t b) -> std::uint32_t {
     return toolkit::MAKE_COLOR(&r, &g, &b, nullptr, nullptr, nullptr);
   };

@@ -20,7 +20,6 @@
 #include "io/fileinfo.h"
 #include "io/formatparse.h"
 #include "io/lineindex.h"
-#include "io/openfilename_standin.h"
 #include "io/rowfilter.h"
 #include "io/rwfiles.h"
 #include "io/rwindx.h"
@@ -210,7 +209,8 @@ bool chooseanother(std::int32_t filesym) {
   const std::string title = "not found: " + std::string(rwname.trimmed());
   std::array<char, 256> path{};
   std::copy_n(rwname.data(), path.size(), path.begin());
-  if (!GET_OPEN_FILE_NAME(path, title, OFN_CREATEPROMPT | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST))
+  if (getopenfilename == nullptr ||
+      !getopenfilename(path, title, OFN_CREATEPROMPT | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST))
     return false;
   const std::string_view chosen(path.data(), path.size());
   std::string_view text;
@@ -520,7 +520,6 @@ void READWRITE(char letter, std::int32_t items) {
 void reset_readwrite() {
   reset_rwfiles();
   filtertolerance = filtertoldefault;
-  reset_open_file_name();
   reset_rwindx();
   forgetunit();
   rwcachetop = rwcachelen = 0;

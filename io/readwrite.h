@@ -15,7 +15,9 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
+#include <string_view>
 
 #include "core/shoplists.h"
 #include "exec/optdispatch.h"
@@ -99,8 +101,16 @@ inline std::int32_t rwcachelen = 0;
 // letter: "O", "R" or "W"; items: the item count on the operand stack.
 void READWRITE(char letter, std::int32_t items);
 
-// The file table, the words above and the open-file stand-in at their
-// start values.
+// The open-file dialog that OPEN shows for a missing old file, installed by
+// the program (the toolkit's): true when a file was chosen, whose path then
+// stands in `path`, blank-padded. Without one a missing file is cancelled.
+inline constexpr std::uint32_t OFN_NOCHANGEDIR = 0x8;
+inline constexpr std::uint32_t OFN_PATHMUSTEXIST = 0x800;
+inline constexpr std::uint32_t OFN_CREATEPROMPT = 0x2000;
+inline bool (*getopenfilename)(std::span<char> path, std::string_view title,
+                               std::uint32_t flags) = nullptr;
+
+// The file table and the words above at their start values.
 void reset_readwrite();
 
 }  // namespace io

@@ -267,21 +267,8 @@ win::INT_PTR spin(win::HWND window, win::LPARAM lparam) {
       r->dialog_array, static_cast<int>(step->hdr.idFrom) - kSpinnerIdOffset, r->dialog_items);
   if (position < 0) return 0;
   dialog_t* items = r->dialog_array;
-  dialog_t& item = items[position];
-  item.event_code = kEventSpin | (step->iDelta & 0x1FF);
-  int entered = 0;
-  if (ENTER_TEXT_CHANGE(items, position) != 0) {
-    PAD_FROM_NUL(item.text.data(), static_cast<int>(item.text.size()));
-    CALL_TEXT_CHANGE_PROC(window, items, position);
-    item.event_code = kEventAccepted;
-    LEAVE_CHANGE(items, position);
-    entered = 1;
-  }
-  if (ENTER_VALUE_CHANGE(items, position) != 0) {
-    CALL_VALUE_CHANGE_PROC(window, items, position);
-    LEAVE_CHANGE(items, position);
-  }
-  if (win::HWND edit = DIALOG_ITEM_CONTROL(window, item))
+  const int entered = STEP_SPINNER(window, items, position, step->iDelta);
+  if (win::HWND edit = DIALOG_ITEM_CONTROL(window, items[position]))
     RESTORE_CONTROL_TEXT(edit, items, position);
   return entered;
 }
@@ -390,6 +377,24 @@ int CALL_VALUE_CHANGE_PROC(win::HWND window, dialog_t* items, int position) {
   if (items[position].value_proc == nullptr) return 0;
   int number = position + 1;
   return items[position].value_proc(window, items, number);
+}
+
+int STEP_SPINNER(win::HWND window, dialog_t* items, int position, int delta) {
+  dialog_t& item = items[position];
+  item.event_code = kEventSpin | (delta & 0x1FF);
+  int entered = 0;
+  if (ENTER_TEXT_CHANGE(items, position) != 0) {
+    PAD_FROM_NUL(item.text.data(), static_cast<int>(item.text.size()));
+    CALL_TEXT_CHANGE_PROC(window, items, position);
+    item.event_code = kEventAccepted;
+    LEAVE_CHANGE(items, position);
+    entered = 1;
+  }
+  if (ENTER_VALUE_CHANGE(items, position) != 0) {
+    CALL_VALUE_CHANGE_PROC(window, items, position);
+    LEAVE_CHANGE(items, position);
+  }
+  return entered;
 }
 
 int CALL_CHANGE_PROC_BY_NUMBER(win::HWND& window, dialog_t* items, int& number) {

@@ -34,6 +34,11 @@ int CALL_VALUE_CHANGE_PROC(win::HWND window, dialog_t* items, int position);
 // The text procedure of the 1-based item when it has one, else 0.
 int CALL_CHANGE_PROC_BY_NUMBER(win::HWND& window, dialog_t* items, int& number);
 
+// A spinner step of the item: event code 0x200 with the 9-bit delta, the
+// text procedure (then event code 0x2000) and the value procedure, each
+// called with `window`; 1 when the text procedure ran.
+int STEP_SPINNER(win::HWND window, dialog_t* items, int position, int delta);
+
 win::INT_PTR DIALOG_PROC(win::HWND window, win::UINT message, win::WPARAM wparam,
                          win::LPARAM lparam);
 

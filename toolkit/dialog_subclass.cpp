@@ -6,7 +6,7 @@
 #include "toolkit/dialog_controls.h"
 #include "toolkit/dialog_proc.h"
 #include "toolkit/entry.h"
-#include "toolkit/standins.h"
+#include "toolkit/grid.h"
 #include "toolkit/status.h"
 
 namespace toolkit {
@@ -256,6 +256,8 @@ win::LRESULT EDIT_SUBCLASS_PROC(win::HWND window, win::UINT message, win::WPARAM
     case win::WM_CHAR:
       if (wparam == '\r') return enter_key(c, previous, window, message, wparam, lparam, true);
       if (wparam == 0x1B && c.in_grid) END_CELL_EDIT(*c.record, 0);
+      // The Tab that moved the cell is no character of the cell's text.
+      if (wparam == '\t' && c.in_grid) return 0;
       break;
     default:
       break;

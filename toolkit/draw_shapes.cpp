@@ -11,6 +11,7 @@
 #include "toolkit/draw.h"
 #include "toolkit/draw_targets.h"
 #include "toolkit/entry.h"
+#include "toolkit/printing.h"
 #include "toolkit/records.h"
 #include "toolkit/status.h"
 
@@ -369,23 +370,8 @@ void DRAW_BITMAP(draw_target_t& t, win::HBITMAP bitmap, const win::RECT* source,
   const int mode = scaling != nullptr ? *scaling : 0;
   if (mode >= 1 && mode <= 3) {
     INIT_DISPLAY_METRICS();
-    GET_TARGET_RESOLUTION(t);
-    const double screen = std::max(1, display_metrics.pixels_per_inch_x);
-    const double px = std::max(1, t.pixels_per_inch_x), py = std::max(1, t.pixels_per_inch_y);
-    const double sx = source_w / screen, sy = source_h / screen;
-    if (mode == 1) {
-      const double scale_x = (d.right - d.left) / px / sx, scale_y = (d.bottom - d.top) / py / sy;
-      if (scale_y < scale_x)
-        d.right = d.left + truncated(sx * scale_y * px);
-      else if (scale_y > scale_x)
-        d.bottom = d.top + truncated(sy * scale_x * py);
-    } else if (mode == 2) {
-      d.right = std::min(d.right, d.left + truncated(sx * px));
-      d.bottom = std::min(d.bottom, d.top + truncated(sy * py));
-    } else {
-      d.right = d.left + source_w;
-      d.bottom = d.top + source_h;
-    }
+    const int screen = display_metrics.pixels_per_inch_x;
+    FIT_PRINT_RECTANGLE(win::RECT{0, 0, source_w, source_h}, d, t, mode, screen, screen);
   }
   palette_record* palette = GET_BITMAP_PALETTE(bitmap);
   const bool own_palette = palette != nullptr && palette_display();

@@ -9,6 +9,7 @@
 #include "toolkit/boxes.h"
 #include "toolkit/colours.h"
 #include "toolkit/helpers.h"
+#include "toolkit/printing.h"
 #include "toolkit/scrolling.h"
 #include "toolkit/status.h"
 
@@ -196,13 +197,7 @@ bool CHECK_STATUS_ARGUMENT(int* ups, draw_target_t& target, std::string_view rou
   }
   if ((target.flags & kPrinterTarget) != 0 && print_job_state != 0) {
     if (ups != nullptr) *ups = 0x50000;
-    if (print_job_state == 1) {
-      win::EnableWindow(MAIN_WINDOW(), win::TRUE);
-      win::AbortDoc(target.dc);
-      if (print_cancel_dialog != nullptr) win::DestroyWindow(print_cancel_dialog);
-      print_cancel_dialog = nullptr;
-      print_job_state = 2;
-    }
+    CANCEL_PRINT(target);
   }
   return false;
 }

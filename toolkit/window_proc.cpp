@@ -21,6 +21,7 @@
 #include "toolkit/statusbar.h"
 #include "toolkit/timers.h"
 #include "toolkit/toolbar.h"
+#include "toolkit/tools_dialog.h"
 
 namespace toolkit {
 
@@ -346,12 +347,12 @@ win::LRESULT COMMAND_HANDLER(win::HWND window, win::UINT message, win::WPARAM wp
         if (window_record_t* r = FIND_WINDOW_RECORD(window)) r->flags |= kWinHelpUsed;
       return 0;
     case kToolsCommand:
-      SHOW_TOOLS_DIALOG(window);
+      FENTOOLDIALOG();
       return 0;
     case kNothingCommand:
       return 0;
     case kHookCommand:
-      DEFAULT_COMMAND_HOOK(window);
+      DEFAULT_COMMAND_HOOK(id);
       return 0;
     default:
       return win::DefWindowProcA(window, message, wparam, lparam);

@@ -2,10 +2,11 @@
 // it: the not-found dialog, and the units that a run leaves behind.
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <filesystem>
 #include <string>
+#include <vector>
 
-#include "io/openfilename_standin.h"
 #include "io/readwrite.h"
 #include "io/rwfiles.h"
 #include "platform/file_units.h"
@@ -16,21 +17,39 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// The open dialog answers from a queue (an empty queue cancels) and notes
+// its titles.
+std::deque<std::string> answers;
+std::vector<std::string> titles;
+bool answer_dialog(std::span<char> path, std::string_view title, std::uint32_t) {
+  titles.emplace_back(title);
+  if (answers.empty()) return false;
+  const std::string chosen = answers.front();
+  answers.pop_front();
+  std::fill(path.begin(), path.end(), ' ');
+  std::copy_n(chosen.begin(), std::min(chosen.size(), path.size()), path.begin());
+  return true;
+}
+
 class OpenScript : public testsupport::ScriptInFolder {
  protected:
   void SetUp() override {
     ScriptInFolder::SetUp();
     io::reset_readwrite();
+    answers.clear();
+    titles.clear();
+    io::getopenfilename = answer_dialog;
     testsupport::write_file("real.txt", std::string(20, 'r'));
   }
   void TearDown() override {
+    io::getopenfilename = nullptr;
     io::reset_readwrite();
     ScriptInFolder::TearDown();
   }
 };
 
 TEST_F(OpenScript, AMissingOldFileAsksForAnotherWhichTheVariableThenNames) {
-  io::push_open_file_name_answer("real.txt");
+  answers.emplace_back("real.txt");
   const std::string out =
       run("CHARACTER F*12\n"
           "F = 'missing.txt'\n"
@@ -38,18 +57,18 @@ TEST_F(OpenScript, AMissingOldFileAsksForAnotherWhichTheVariableThenNames) {
           "END\n");
   // The retry opens for reading and writing; LENgth is the chosen file's.
   EXPECT_EQ(out, "F='real.txt    '\nM=9217\nL=20\nstop=-1\n");
-  ASSERT_EQ(io::open_file_name_titles().size(), 1u);
-  EXPECT_EQ(io::open_file_name_titles()[0], "not found: missing.txt");
+  ASSERT_EQ(titles.size(), 1u);
+  EXPECT_EQ(titles[0], "not found: missing.txt");
 }
 
 TEST_F(OpenScript, AConstantFileNameKeepsItsTextAndTheChosenFileIsOpened) {
-  io::push_open_file_name_answer("real.txt");
-  io::push_open_file_name_answer("never.txt");
+  answers.emplace_back("real.txt");
+  answers.emplace_back("never.txt");
   const std::string out =
       run("M = OPEN(FIle='missing.txt', OLD, LENgth=L)\n"
           "END\n");
   EXPECT_EQ(out, "M=9217\nL=20\nstop=-1\n");
-  EXPECT_EQ(io::open_file_name_titles().size(), 1u);  // asked once, not until Cancel
+  EXPECT_EQ(titles.size(), 1u);  // asked once, not until Cancel
   EXPECT_FALSE(fs::exists("missing.txt"));
 }
 
@@ -73,7 +92,7 @@ TEST_F(OpenScript, CancelGivesTheStatusAndExistingFilesAskNothing) {
           "END\n");
   EXPECT_EQ(out,
             "F='missing.txt '\nG='real.txt    '\nI=29\nJ=10\nH='real.txt    '\nK=30\nstop=-1\n");
-  EXPECT_EQ(io::open_file_name_titles().size(), 1u);
+  EXPECT_EQ(titles.size(), 1u);
   EXPECT_FALSE(fs::exists("missing.txt"));
 }
 

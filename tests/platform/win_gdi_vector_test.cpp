@@ -61,13 +61,8 @@ TEST_F(VectorPageTest, AFullPageFillAndAStretchedImageMakeASmallFileThatRendersR
   DeleteDC(dc);
   EXPECT_LT(std::filesystem::file_size(out), 20000u);
   // The one image is the 2 x 1 source (and the hatch's 8 x 8 tile).
-  std::string images;
-  if (std::FILE* p = popen(("pdfimages -list '" + out + "' 2>/dev/null").c_str(), "r")) {
-    char buf[4096];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) images.append(buf, n);
-    pclose(p);
-  }
+  const std::string images =
+      testsupport::command_output("pdfimages -list '" + out + "' 2>/dev/null");
   EXPECT_NE(images.find(" 2     1 "), std::string::npos) << images;
   EXPECT_EQ(images.find(" 600 "), std::string::npos) << images;
   const std::string png = dir.file("page");

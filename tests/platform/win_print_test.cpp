@@ -20,16 +20,7 @@ namespace {
 using namespace win;
 namespace fs = std::filesystem;
 
-std::string run(const std::string& command) {
-  std::string out;
-  if (std::FILE* p = popen(command.c_str(), "r")) {
-    char buf[4096];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-    pclose(p);
-  }
-  return out;
-}
+std::string run(const std::string& command) { return testsupport::command_output(command); }
 
 // The value of a "Key: value" line of pdfinfo.
 std::string info_line(const std::string& info, const std::string& key) {

@@ -30,6 +30,9 @@ std::filesystem::path source_dir();
 std::string read_file(const std::filesystem::path& p);
 void write_file(const std::filesystem::path& p, const std::string& bytes);
 
+// What a shell command writes on its standard output.
+std::string command_output(const std::string& command);
+
 // Script text with CR LF line ends, as the editor keeps it.
 std::string crlf(const std::string& text);
 
