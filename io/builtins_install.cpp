@@ -11,6 +11,7 @@
 #include "io/readwrite.h"
 #include "io/rwfiles.h"
 #include "io/stopwatch.h"
+#include "io/system.h"
 #include "io/timedate.h"
 
 namespace io {
@@ -33,6 +34,7 @@ void install_builtins() {
   exec::install_optroutine(core::OptStmt::WRITE, callwrite);
   exec::install_optroutine(core::OptStmt::TIME, calltime);
   exec::install_optroutine(core::OptStmt::KEY, callkey);
+  exec::install_optroutine(core::OptStmt::SYSTEM, [](const exec::OptCall&) { SYSTM(); });
   exec::install_optroutine(core::OptStmt::DLL, calldll);
   core::dllstatement = &dllhandback;
   core::freeuserdlls = &FREEUSERDLLS;
