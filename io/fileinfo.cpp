@@ -201,7 +201,11 @@ std::vector<ListingRecord> GETDIRECTORYLIST(std::string_view pattern) {
   return out;
 }
 
-void FILEINFO(std::string_view path, std::int64_t& n, std::int32_t what, std::string_view flags) {
+namespace {
+
+// The answer of what = -1 or -2 goes to `answer`, or to z(iresult).
+void fileinfo(std::string_view path, std::int64_t& n, std::int32_t what, std::string_view flags,
+              double* answer) {
   n = -1;
   listingstatus = plat::iostat_ok;
   std::string given(path.substr(0, pathmost));
@@ -237,8 +241,11 @@ void FILEINFO(std::string_view path, std::int64_t& n, std::int32_t what, std::st
       total += count;
       if (what == -1 || what == -2) {
         n = what == -1 ? count : static_cast<std::int64_t>(recs[0].size);
-        if (core::z.valid(core::iresult))
-          core::z(core::iresult) = what == -1 ? static_cast<double>(count) : recs[0].write;
+        const double value = what == -1 ? static_cast<double>(count) : recs[0].write;
+        if (answer != nullptr)
+          *answer = value;
+        else if (core::z.valid(core::iresult))
+          core::z(core::iresult) = value;
         answered = true;
         return;
       }
@@ -264,6 +271,16 @@ void FILEINFO(std::string_view path, std::int64_t& n, std::int32_t what, std::st
     const int closed = plat::close_unit(what);
     if (listingstatus == plat::iostat_ok) listingstatus = closed;
   }
+}
+
+}  // namespace
+
+void FILEINFO(std::string_view path, std::int64_t& n, std::int32_t what, std::string_view flags) {
+  fileinfo(path, n, what, flags, nullptr);
+}
+
+void FILEINFO(std::string_view path, std::int64_t& n, std::int32_t what, double* lastwrite) {
+  fileinfo(path, n, what, " ", lastwrite);
 }
 
 }  // namespace io

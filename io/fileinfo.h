@@ -36,6 +36,10 @@ namespace io {
 
 void FILEINFO(std::string_view path, std::int64_t& n, std::int32_t what,
               std::string_view flags = " ");
+// The same for a caller that keeps the answer of what = -1 or -2 itself:
+// it goes to `answer` (left alone when nothing matches) instead of
+// z(iresult).
+void FILEINFO(std::string_view path, std::int64_t& n, std::int32_t what, double* answer);
 // The I/O status of the last listing's writes and close (0 when all went
 // well).
 inline std::int32_t listingstatus = 0;

@@ -83,6 +83,17 @@ TEST_F(FileInfo, EachQuestionAtItsEdges) {
   EXPECT_EQ(ask(at("*.none")), -1);
   // "\" separates folders as "/" does.
   EXPECT_EQ(ask(dir_.path().string() + "\\a.txt"), 5);
+  // The last write time of the first match, for a caller that keeps it.
+  settimes(at("a.txt"), {7, 6, 5, 4, 2, 121, 0, 0, 0, 0, nullptr}, 500000000,
+           {7, 6, 5, 4, 2, 121, 0, 0, 0, 0, nullptr}, 0);
+  double day = -7.0;
+  std::int64_t n = 0;
+  io::FILEINFO(at("a*.txt"), n, -2, &day);
+  EXPECT_EQ(n, 5);
+  EXPECT_NEAR(day, 44259.2125868, 1e-7);
+  io::FILEINFO(at("none*.txt"), n, -2, &day);
+  EXPECT_EQ(n, -1);
+  EXPECT_NEAR(day, 44259.2125868, 1e-7);
   // An empty path or one ending in a separator: -1 at once, and a listing
   // unit is left open and unwritten.
   EXPECT_EQ(ask("   "), -1);
