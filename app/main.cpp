@@ -24,6 +24,7 @@
 #include "core/messages.h"
 #include "exec/headless_run.h"
 #include "ide/builtins_install.h"
+#include "platform/file_names.h"
 
 namespace {
 
@@ -83,14 +84,15 @@ fs::path find_helpdata(const char* argv0) {
 // The whole script; a script that cannot be read gets its message.
 std::optional<std::string> read_script(const std::string& path) {
   std::error_code ec;
-  const fs::file_status st = fs::status(path, ec);
+  const std::string native = plat::system_path(path);
+  const fs::file_status st = fs::status(native, ec);
   std::string_view key = core::MSGKEY("msgScriptUnread");
   std::string detail = path;
   if (st.type() == fs::file_type::not_found) {
     key = core::MSGKEY("msgNoScript");
   } else if (st.type() == fs::file_type::directory) {
     key = core::MSGKEY("msgScriptFolder");
-  } else if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
+  } else if (std::FILE* f = std::fopen(native.c_str(), "rb")) {
     std::string text;
     char buf[65536];
     for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) text.append(buf, n);
@@ -123,7 +125,8 @@ int start_window_program(const std::string& cmdline) { return app::run_window_pr
 
 int main(int argc, char** argv) {
   ide::install_all_builtins();
-  const std::string cmdline = command_line(argc, argv);
+  // The command line is the program's own text from here on.
+  const std::string cmdline = plat::name_from_system(command_line(argc, argv));
   exec::reset_all();
   const fs::path help = find_helpdata(argv[0]);
   if (help.empty() || !exec::prepare_run(help.string())) {

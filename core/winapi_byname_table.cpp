@@ -16,6 +16,9 @@
 #include "core/winapi_byname.h"
 #include "platform/charcase.h"
 #include "platform/clocks.h"
+#include "platform/win_files.h"
+#include "platform/win_last_error.h"
+#include "platform/win_system_info.h"
 #include "platform/win_wave.h"
 #include "platform/win_window.h"
 
@@ -55,6 +58,7 @@ win::HWND hwnd(std::int64_t v) {
 
 std::int64_t fail(std::uint32_t code, std::int64_t result = 0) {
   winapi_lasterror = code;
+  win::SetLastError(code);
   return result;
 }
 
@@ -101,169 +105,91 @@ std::int64_t QueryPerformanceCounter(const WinApiArgs& a) {
   return writerec(a[0], plat::counter_now()) ? 1 : fail(winerr_noaccess);
 }
 std::int64_t GetModuleFileNameA(const WinApiArgs& a) {
-  std::error_code ec;
-  const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-  if (ec) return fail(winerr_file_not_found);
   const std::int64_t n = a[2];
   if (a[1] == 0 || n <= 0) return fail(winerr_invalid_parameter);
   // The name cut to the buffer, always with its NUL.
-  std::string s = exe.string();
-  s.resize(
-      static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(s.size()), n - 1)));
+  std::string s(static_cast<std::size_t>(std::min<std::int64_t>(n, win::MAX_PATH)), '\0');
+  const win::DWORD got =
+      win::GetModuleFileNameA(nullptr, s.data(), static_cast<win::DWORD>(s.size()));
+  if (got == 0) return fail(win::GetLastError());
+  s.resize(std::min<std::size_t>(got, s.size() - 1));
   if (!rawwrite(static_cast<std::uint64_t>(a[1]), s.c_str(), s.size() + 1))
     return fail(winerr_noaccess);
   return static_cast<std::int64_t>(s.size());
 }
 std::int64_t GetCurrentDirectoryA(const WinApiArgs& a) {
-  std::error_code ec;
-  const auto cwd = std::filesystem::current_path(ec);
-  if (ec) return fail(winerr_file_not_found);
-  return copy_out(cwd.string(), a[1], a[0]);
+  const win::DWORD need = win::GetCurrentDirectoryA(0, nullptr);
+  if (need == 0) return fail(win::GetLastError());
+  std::string cwd(need, '\0');
+  win::GetCurrentDirectoryA(need, cwd.data());
+  cwd.resize(need - 1);
+  return copy_out(cwd, a[1], a[0]);
 }
 std::int64_t Beep(const WinApiArgs& a) {
   return win::Beep(static_cast<win::DWORD>(a[0]), static_cast<win::DWORD>(a[1]));
 }
 
-// Directory listing: a search is the folder's entries that match a pattern
-// of "*" and "?", case ignored, taken one at a time.
-struct Search {
-  std::vector<std::filesystem::directory_entry> entries;
-  std::size_t next = 0;
-};
-std::map<std::int64_t, std::unique_ptr<Search>> searches;
-std::int64_t next_search = 0x100;
+// Directory searches, file times and copies are the platform's; the
+// caller's records are checked before the call and written after it.
+static_assert(sizeof(WinFindData) == sizeof(win::WIN32_FIND_DATAA));
+static_assert(sizeof(WinFileTime) == sizeof(win::FILETIME));
+static_assert(sizeof(WinSystemTime) == sizeof(win::SYSTEMTIME));
 
-bool wild_match(std::string_view pat, std::string_view name) {
-  std::size_t p = 0, n = 0, star = std::string_view::npos, mark = 0;
-  while (n < name.size()) {
-    if (p < pat.size() &&
-        (pat[p] == '?' || plat::lower1252(static_cast<unsigned char>(pat[p])) ==
-                              plat::lower1252(static_cast<unsigned char>(name[n])))) {
-      ++p;
-      ++n;
-    } else if (p < pat.size() && pat[p] == '*') {
-      star = p++;
-      mark = n;
-    } else if (star != std::string_view::npos) {
-      p = star + 1;
-      n = ++mark;
-    } else {
-      return false;
-    }
-  }
-  while (p < pat.size() && pat[p] == '*') ++p;
-  return p == pat.size();
-}
-
-WinFileTime file_time(std::filesystem::file_time_type t) {
-  // 100-nanosecond steps since 1601-01-01 (UTC).
-  const auto sys = std::chrono::file_clock::to_sys(t);
-  const auto ticks =
-      std::chrono::duration_cast<std::chrono::nanoseconds>(sys.time_since_epoch()).count() / 100 +
-      116444736000000000LL;
-  return {static_cast<std::uint32_t>(ticks & 0xFFFFFFFF), static_cast<std::uint32_t>(ticks >> 32)};
-}
-
-void fill(WinFindData& d, const std::filesystem::directory_entry& e) {
-  d = WinFindData{};
-  std::error_code ec;
-  d.attributes = e.is_directory(ec) ? 0x10 : 0x80;
-  const auto size = e.is_regular_file(ec) ? static_cast<std::uint64_t>(e.file_size(ec)) : 0;
-  d.sizehigh = static_cast<std::uint32_t>(size >> 32);
-  d.sizelow = static_cast<std::uint32_t>(size & 0xFFFFFFFF);
-  const auto t = e.last_write_time(ec);
-  if (!ec) d.written = d.created = d.accessed = file_time(t);
-  const std::string name = e.path().filename().string();
-  std::strncpy(d.name, name.c_str(), sizeof d.name - 1);
+win::HANDLE search_of(std::int64_t v) {
+  return win::handle_from<win::HANDLE>(static_cast<std::uint32_t>(v));
 }
 
 std::int64_t FindFirstFileA(const WinApiArgs& a) {
   if (a[0] == 0 || a[1] == 0) return fail(winerr_invalid_parameter, -1);
-  WinFindData data;
-  std::string p;
-  if (!readtext(a[0], p) || !readrec(a[1], data)) return fail(winerr_noaccess, -1);
-  for (char& c : p)
-    if (c == '\\') c = '/';
-  const std::filesystem::path path(p);
-  std::filesystem::path folder = path.parent_path();
-  if (folder.empty()) folder = ".";
-  const std::string pat = path.filename().string();
-  auto s = std::make_unique<Search>();
-  std::error_code ec;
-  for (const auto& e : std::filesystem::directory_iterator(folder, ec))
-    if (wild_match(pat, e.path().filename().string())) s->entries.push_back(e);
-  if (s->entries.empty()) return fail(winerr_file_not_found, -1);
-  fill(data, s->entries[0]);
-  if (!writerec(a[1], data)) return fail(winerr_noaccess, -1);
-  s->next = 1;
-  const std::int64_t h = next_search++;
-  searches[h] = std::move(s);
-  return h;
+  win::WIN32_FIND_DATAA data;
+  std::string pattern;
+  if (!readtext(a[0], pattern) || !readrec(a[1], data)) return fail(winerr_noaccess, -1);
+  const win::HANDLE h = win::FindFirstFileA(pattern.c_str(), &data);
+  if (h == win::INVALID_HANDLE_VALUE) return fail(win::GetLastError(), -1);
+  writerec(a[1], data);
+  return win::handle_value(h);
 }
 std::int64_t FindNextFileA(const WinApiArgs& a) {
-  const auto it = searches.find(a[0]);
-  if (it == searches.end() || a[1] == 0) return fail(winerr_invalid_parameter);
-  Search& s = *it->second;
-  if (s.next >= s.entries.size()) return fail(winerr_no_more_files);
-  WinFindData data;
-  fill(data, s.entries[s.next]);
-  if (!writerec(a[1], data)) return fail(winerr_noaccess);
-  ++s.next;
+  win::WIN32_FIND_DATAA data;
+  if (a[1] == 0) return fail(winerr_invalid_parameter);
+  if (!readrec(a[1], data)) return fail(winerr_noaccess);
+  if (!win::FindNextFileA(search_of(a[0]), &data)) return fail(win::GetLastError());
+  writerec(a[1], data);
   return 1;
 }
 std::int64_t FindClose(const WinApiArgs& a) {
-  return searches.erase(a[0]) > 0 ? 1 : fail(winerr_invalid_parameter);
-}
-
-std::int64_t ticks_of(const WinFileTime& t) {
-  return static_cast<std::int64_t>((static_cast<std::uint64_t>(t.high) << 32) | t.low);
-}
-
-void to_system_time(const std::tm& tm, int ms, WinSystemTime& st) {
-  st.year = static_cast<std::uint16_t>(tm.tm_year + 1900);
-  st.month = static_cast<std::uint16_t>(tm.tm_mon + 1);
-  st.dayofweek = static_cast<std::uint16_t>(tm.tm_wday);
-  st.day = static_cast<std::uint16_t>(tm.tm_mday);
-  st.hour = static_cast<std::uint16_t>(tm.tm_hour);
-  st.minute = static_cast<std::uint16_t>(tm.tm_min);
-  st.second = static_cast<std::uint16_t>(tm.tm_sec);
-  st.millisecond = static_cast<std::uint16_t>(ms);
+  return win::FindClose(search_of(a[0])) ? 1 : fail(win::GetLastError());
 }
 
 std::int64_t FileTimeToSystemTime(const WinApiArgs& a) {
   if (a[0] == 0 || a[1] == 0) return fail(winerr_invalid_parameter);
-  WinFileTime ft;
-  if (!readrec(a[0], ft)) return fail(winerr_noaccess);
-  const std::int64_t t = ticks_of(ft) - 116444736000000000LL;
-  const std::time_t secs =
-      static_cast<std::time_t>(t >= 0 ? t / 10'000'000 : (t - 9'999'999) / 10'000'000);
-  const int ms = static_cast<int>((t - static_cast<std::int64_t>(secs) * 10'000'000) / 10'000);
-  std::tm tm{};
-  if (gmtime_r(&secs, &tm) == nullptr) return fail(winerr_invalid_parameter);
-  WinSystemTime st;
-  to_system_time(tm, ms, st);
+  win::FILETIME ft;
+  win::SYSTEMTIME st;
+  if (!readrec(a[0], ft) || !readrec(a[1], st)) return fail(winerr_noaccess);
+  if (!win::FileTimeToSystemTime(&ft, &st)) return fail(win::GetLastError());
   return writerec(a[1], st) ? 1 : fail(winerr_noaccess);
 }
 
 std::int64_t SystemTimeToTzSpecificLocalTime(const WinApiArgs& a) {
   // The zone argument (a[0]) is not used: the machine's own zone applies.
   if (a[1] == 0 || a[2] == 0) return fail(winerr_invalid_parameter);
-  WinSystemTime in;
-  if (!readrec(a[1], in)) return fail(winerr_noaccess);
-  std::tm tm{};
-  tm.tm_year = in.year - 1900;
-  tm.tm_mon = in.month - 1;
-  tm.tm_mday = in.day;
-  tm.tm_hour = in.hour;
-  tm.tm_min = in.minute;
-  tm.tm_sec = in.second;
-  const std::time_t secs = timegm(&tm);
-  std::tm local{};
-  if (localtime_r(&secs, &local) == nullptr) return fail(winerr_invalid_parameter);
-  WinSystemTime out;
-  to_system_time(local, in.millisecond, out);
+  win::SYSTEMTIME in, out;
+  // The result's place must take it before the conversion is judged.
+  if (!readrec(a[1], in) || !readrec(a[2], out) || !writerec(a[2], out))
+    return fail(winerr_noaccess);
+  if (!win::SystemTimeToTzSpecificLocalTime(nullptr, &in, &out)) return fail(win::GetLastError());
   return writerec(a[2], out) ? 1 : fail(winerr_noaccess);
 }
+
+std::int64_t CopyFileA(const WinApiArgs& a) {
+  std::string from, to;
+  if (a[0] == 0 || a[1] == 0) return fail(winerr_invalid_parameter);
+  if (!readtext(a[0], from) || !readtext(a[1], to)) return fail(winerr_noaccess);
+  return win::CopyFileA(from.c_str(), to.c_str(), a[2] != 0) ? 1 : fail(win::GetLastError());
+}
+
+// The last error that a procedure of the table left.
+std::int64_t GetLastError(const WinApiArgs&) { return win::GetLastError(); }
 
 // --- COMDLG32 -----------------------------------------------------------------
 
@@ -301,6 +227,8 @@ const std::vector<Library>& libraries() {
         {"FindClose", FindClose},
         {"FileTimeToSystemTime", FileTimeToSystemTime},
         {"SystemTimeToTzSpecificLocalTime", SystemTimeToTzSpecificLocalTime},
+        {"CopyFileA", CopyFileA},
+        {"GetLastError", GetLastError},
         {"Beep", Beep}}},
       {"RICHEDIT20.DLL", {}},
       {"SHLWAPI.DLL", {{"SHGetValueA", SHGetValueA}}},
@@ -350,8 +278,16 @@ std::string_view winapi_message(std::uint32_t code) {
       return "No error.";
     case winerr_file_not_found:
       return "File not found.";
+    case 3:
+      return "Path not found.";
+    case 5:
+      return "Access denied.";
     case winerr_no_more_files:
       return "No more files.";
+    case 32:
+      return "The file is in use.";
+    case 80:
+      return "The file exists.";
     case winerr_invalid_parameter:
       return "Invalid argument.";
     case winerr_mod_not_found:
@@ -369,7 +305,6 @@ std::string_view winapi_message(std::uint32_t code) {
 
 void reset_winapi() {
   modules.clear();
-  searches.clear();
   winlibhandles.fill(0);
   winapi_lasterror = 0;
   winapi_loads = 0;

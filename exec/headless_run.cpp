@@ -38,6 +38,7 @@
 #include "exec/xeq.h"
 #include "exec/xeq2.h"
 #include "platform/backend.h"
+#include "platform/file_names.h"
 #include "platform/file_units.h"
 #include "platform/win_gdi.h"
 #include "platform/win_message_box.h"
@@ -225,9 +226,25 @@ bool run_compiled() {
 }
 
 std::string run_script(std::string_view text) {
+  chainscript.clear();
   std::string failed = compile_script(text);
   if (!failed.empty()) return failed;
   run_compiled();
+  // CHain: the next script takes the place of the one that ran.
+  while (static_cast<std::int16_t>(xeqstop & 0xFFFF) == -6) {
+    const std::string next = plat::system_path(chainscript);
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(next, ec)) {
+      int answer = 0;
+      MSGBOXFROMHELP("msgNoScript", chainscript, answer);
+      msgkey.set(MSGKEY("msgNoScript"));
+      break;
+    }
+    reset_interpreter();
+    failed = compile_script(read_whole(next));
+    if (!failed.empty()) return failed;
+    run_compiled();
+  }
   return run_outcome();
 }
 

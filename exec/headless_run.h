@@ -13,6 +13,12 @@ namespace exec {
 // the file statements (io/builtins_install.h); absent without them.
 inline void (*closescriptfiles)() = nullptr;
 
+// The script that a run hands over to (CHain): the first entry of the
+// recent-files list, which the editor keeps. A run that ends with the stop
+// word -6 is followed by this script: run_script closes the one that ran as
+// when another is opened, then compiles and runs it.
+inline std::string chainscript;
+
 // Every store, run word and table of the compiler and the executor back to
 // its start value, with the executor installed: ready for the next script.
 // The help data file and the platform layer are left as they are.

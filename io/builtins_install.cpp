@@ -14,6 +14,7 @@
 #include "io/readwrite.h"
 #include "io/rwfiles.h"
 #include "io/stopwatch.h"
+#include "io/system.h"
 #include "io/tableelement.h"
 #include "io/timedate.h"
 #include "numeric/sort.h"
@@ -58,6 +59,7 @@ void install_builtins() {
   exec::install_optroutine(core::OptStmt::TIME, calltime);
   exec::install_optroutine(core::OptStmt::KEY, callkey);
   exec::install_optroutine(core::OptStmt::COM, COMIO);
+  exec::install_optroutine(core::OptStmt::SYSTEM, [](const exec::OptCall&) { SYSTM(); });
   exec::install_optroutine(core::OptStmt::DLL, calldll);
   core::dllstatement = &dllhandback;
   core::freeuserdlls = &FREEUSERDLLS;

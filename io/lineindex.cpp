@@ -259,7 +259,7 @@ int buildorreuse(std::int32_t unit, const std::string& name, std::int32_t& longe
   LineEnds ends;
   if (const int st = findlineends(unit, last, ends); st != 0) return st;
   LineIndex link;
-  std::int32_t datasize = -1;
+  std::int64_t datasize = -1;
   if (ends.crlf || length == 0) {
     link.lineend = ends.code;
     double datatime = 0.0;
@@ -275,7 +275,7 @@ int buildorreuse(std::int32_t unit, const std::string& name, std::int32_t& longe
     const std::string iname = given.empty() ? name.substr(0, 253) + ".i4" : std::string(given);
     bool reused = false;
     if (keep) {
-      std::int32_t isize = -1;
+      std::int64_t isize = -1;
       double itime = 0.0;
       FILEINFO(iname, isize, -2, &itime);
       // One second later, up to the rounding of the day numbers.
@@ -298,7 +298,9 @@ int buildorreuse(std::int32_t unit, const std::string& name, std::int32_t& longe
     if (st != 0) return st;
     link.entries = static_cast<std::int32_t>(e.size());
   }
-  longest = link.entries >= 2 ? longestrow(link) : std::max(datasize, 0);
+  longest = link.entries >= 2 ? longestrow(link)
+                              : static_cast<std::int32_t>(std::min<std::int64_t>(
+                                    std::max<std::int64_t>(datasize, 0), INT32_MAX));
   RwFile& r = rwfiles(unit);
   r.recl = longest;
   r.rows = link.entries - 1;

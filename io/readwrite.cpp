@@ -99,8 +99,8 @@ bool textof(std::int32_t k, std::string_view& text) { return rwtext(k, text); }
 // store between the temporary strings and the texts of the variables.
 std::int32_t workarealength() { return rwworklength(); }
 
-std::int32_t filesize(std::string_view name) {
-  std::int32_t n = -1;
+std::int64_t filesize(std::string_view name) {
+  std::int64_t n = -1;
   FILEINFO(name, n, 0);
   return n;
 }
@@ -186,7 +186,7 @@ void makebinarydirect(OpenMode& o) {
 std::int64_t startlength(const OpenMode& o, std::string_view name) {
   const bool kept =
       o.append || o.m.status == UnitStatus::old_file || o.m.status == UnitStatus::unknown;
-  return kept ? std::max(filesize(name), 0) : 0;
+  return kept ? std::max<std::int64_t>(filesize(name), 0) : 0;
 }
 
 // After a failed open: true when the file is missing (then the user may

@@ -7,7 +7,8 @@
 // File names arrive as Windows-1252 texts, possibly blank padded: trailing
 // blanks are dropped, the name is cut at a NUL character, every "\" counts
 // as a path separator (it becomes "/", since scripts were written on
-// Windows) and the text is converted to UTF-8 for the Linux file system.
+// Windows) and the name reaches the file system as platform/file_names.h
+// says (UTF-8).
 //
 // Sharing: a unit's sharing mode restricts the opens of the same file (the
 // same file on disk) through other units. An open fails with
@@ -214,8 +215,7 @@ struct FileNameInfo {
 };
 int inquire_name(std::string_view name, FileNameInfo& info);
 
-// The file system path for a file name as the system writes it (trimmed, cut
-// at NUL, "\" as "/", UTF-8).
+// The file system path for a file name (plat::system_path, file_names.h).
 std::string unit_file_path(std::string_view name);
 
 }  // namespace plat

@@ -2,26 +2,12 @@
 // names into file system paths.
 #include <sys/stat.h>
 
-#include "platform/cp1252.h"
+#include "platform/file_names.h"
 #include "platform/file_units_table.h"
 
 namespace plat {
 
-std::string unit_file_path(std::string_view name) {
-  name = name.substr(0, name.find('\0'));
-  while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
-  std::string path;
-  path.reserve(name.size());
-  for (char ch : name) {
-    auto b = static_cast<unsigned char>(ch);
-    if (b == '\\') {
-      path += '/';
-    } else {
-      append_utf8(path, unicode_of_1252(b));
-    }
-  }
-  return path;
-}
+std::string unit_file_path(std::string_view name) { return system_path(name); }
 
 int inquire_unit(int unit, UnitInfo& info) {
   info = UnitInfo{};

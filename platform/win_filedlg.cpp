@@ -2,7 +2,8 @@
 // match the chosen filter, a name field and the filter's drop-down list.
 // A name typed with '*' or '?' becomes the pattern in force; a folder's
 // name (or a path to one) opens that folder; "~/" stands for the home
-// folder. Paths are bytes as the file system holds them.
+// folder. Paths are names of the program's own text, made the system's
+// at each call to it (file_names.h).
 #include <unistd.h>
 
 #include <algorithm>
@@ -11,6 +12,7 @@
 #include <filesystem>
 
 #include "platform/charcase.h"
+#include "platform/file_names.h"
 #include "platform/win_commdlg_internal.h"
 #include "platform/win_controls_internal.h"
 #include "platform/win_file_patterns.h"
@@ -43,12 +45,12 @@ struct FileDialog {
 
 bool is_dir(const std::string& p) {
   std::error_code ec;
-  return fs::is_directory(p, ec);
+  return fs::is_directory(plat::system_path(p), ec);
 }
 
 bool exists(const std::string& p) {
   std::error_code ec;
-  return fs::exists(p, ec);
+  return fs::exists(plat::system_path(p), ec);
 }
 
 std::string parent_of(const std::string& path) {
@@ -59,7 +61,7 @@ std::string parent_of(const std::string& path) {
 std::string current_folder() {
   std::error_code ec;
   const fs::path p = fs::current_path(ec);
-  return ec ? "/" : p.string();
+  return ec ? "/" : plat::name_from_system(p.string());
 }
 
 // The filters of the record: its pairs, and the custom one first.
@@ -100,9 +102,11 @@ int place_of(const FileDialog& d, DWORD index) {
 void fill_list(HWND dlg, FileDialog& d) {
   d.entries.clear();
   std::error_code ec;
-  for (fs::directory_iterator it(d.folder, fs::directory_options::skip_permission_denied, ec), end;
+  for (fs::directory_iterator
+           it(plat::system_path(d.folder), fs::directory_options::skip_permission_denied, ec),
+       end;
        !ec && it != end; it.increment(ec)) {
-    const std::string name = it->path().filename().string();
+    const std::string name = plat::name_from_system(it->path().filename().string());
     if (name.empty() || name[0] == '.') continue;
     std::error_code ec2;
     const bool dir = it->is_directory(ec2);
@@ -135,7 +139,7 @@ void open_folder(HWND dlg, FileDialog& d, const std::string& folder) {
 std::string full_path(const FileDialog& d, std::string name) {
   if (name == "~" || name.rfind("~/", 0) == 0) {
     const char* home = std::getenv("HOME");
-    name = std::string(home != nullptr ? home : "/") + name.substr(1);
+    name = plat::name_from_system(home != nullptr ? home : "/") + name.substr(1);
   }
   return plat::normal_path(name[0] == '/' ? name : d.folder + "/" + name);
 }
@@ -181,7 +185,7 @@ bool hand_over(FileDialog& d, HWND dlg, const std::string& path) {
       o.lpstrCustomFilter[n1 + d.pattern.size() + 2] = '\0';
     }
   }
-  if (!(o.Flags & OFN_NOCHANGEDIR) && chdir(parent_of(path).c_str()) != 0) {
+  if (!(o.Flags & OFN_NOCHANGEDIR) && chdir(plat::system_path(parent_of(path)).c_str()) != 0) {
     // The folder stays as it was; the path is whole.
   }
   return true;

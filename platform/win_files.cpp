@@ -11,8 +11,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <unordered_map>
+#include <vector>
 
-#include "platform/cp1252.h"
+#include "platform/file_names.h"
 #include "platform/file_units.h"
 #include "platform/win_kernel_internal.h"
 
@@ -132,7 +133,7 @@ DWORD missing_error(const std::string& path) {
                                                                : ERROR_PATH_NOT_FOUND;
 }
 
-std::string native_path(std::string_view name) { return plat::unit_file_path(name); }
+std::string native_path(std::string_view name) { return plat::system_path(name); }
 
 BOOL FileObject::read(void* buffer, DWORD count, DWORD* done) {
   DWORD got = 0;
@@ -362,11 +363,63 @@ DWORD copy_out(const std::string& text, char* buffer, DWORD size) {
 
 }  // namespace
 
+DWORD GetCurrentDirectoryA(DWORD size, char* buffer) {
+  std::string cwd(4096, '\0');
+  while (::getcwd(cwd.data(), cwd.size()) == nullptr) {
+    if (errno != ERANGE) {
+      SetLastError(error_of_errno(errno));
+      return 0;
+    }
+    cwd.resize(cwd.size() * 2);
+  }
+  cwd.resize(std::strlen(cwd.c_str()));
+  return copy_out(plat::name_from_system(cwd), buffer, size);
+}
+
+BOOL CopyFileA(const char* existing, const char* target, BOOL fail_if_exists) {
+  if (existing == nullptr || target == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  // The source shares only reading, so a target that is the same file is
+  // refused before it is emptied.
+  const HANDLE from = CreateFileA(existing, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (from == INVALID_HANDLE_VALUE) return FALSE;
+  const HANDLE to =
+      CreateFileA(target, GENERIC_WRITE, 0, nullptr, fail_if_exists ? CREATE_NEW : CREATE_ALWAYS,
+                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (to == INVALID_HANDLE_VALUE) {
+    const DWORD why = GetLastError();
+    CloseHandle(from);
+    SetLastError(why);
+    return FALSE;
+  }
+  std::vector<char> buffer(1 << 16);
+  BOOL ok = TRUE;
+  for (DWORD got = 1; ok && got > 0;) {
+    ok = ReadFile(from, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr);
+    if (ok && got > 0) ok = WriteFile(to, buffer.data(), got, nullptr, nullptr);
+  }
+  FILETIME written;
+  if (ok && GetFileTime(from, nullptr, nullptr, &written))
+    SetFileTime(to, nullptr, nullptr, &written);
+  const DWORD why = GetLastError();
+  CloseHandle(from);
+  CloseHandle(to);
+  if (!ok) {
+    SetLastError(why);
+    return FALSE;
+  }
+  SetLastError(ERROR_SUCCESS);
+  return TRUE;
+}
+
 DWORD GetTempPathA(DWORD size, char* buffer) {
   const char* dir = std::getenv("TMPDIR");
   std::string path = dir != nullptr && *dir != '\0' ? dir : "/tmp";
   if (path.back() != '/') path += '/';
-  return copy_out(plat::cp1252_from_utf8(path), buffer, size);
+  return copy_out(plat::name_from_system(path), buffer, size);
 }
 
 UINT GetTempFileNameA(const char* path, const char* prefix, UINT unique, char* name) {

@@ -1,7 +1,7 @@
 // Files, folders, directory listings and file times of the Windows-style
 // interface, over the Linux file system. Names arrive as Windows-1252 texts
 // (a "\" counts as a path separator) and are UTF-8 on disk; names handed
-// back are Windows-1252 again.
+// back are Windows-1252 again (platform/file_names.h).
 //
 // A handle from CreateFileA is a number of the platform's kernel-object
 // table (files, serial ports, directory searches, processes), closed with
@@ -84,6 +84,13 @@ BOOL CreateDirectoryA(const char* path, void* security);
 BOOL DeleteFileA(const char* path);
 // A folder that does not exist gives ERROR_FILE_NOT_FOUND.
 BOOL SetCurrentDirectoryA(const char* path);
+// The current folder; the length written, or the size needed (with the
+// NUL) when the buffer is too small.
+DWORD GetCurrentDirectoryA(DWORD size, char* buffer);
+// Copies the bytes of a file and its last write time; an existing target
+// is replaced unless `fail_if_exists`. A file copied onto itself gives
+// ERROR_SHARING_VIOLATION and is left as it was.
+BOOL CopyFileA(const char* existing, const char* target, BOOL fail_if_exists);
 // The temporary folder (TMPDIR, else /tmp) with a closing "/"; the length
 // written, or the size needed (with the NUL) when the buffer is too small.
 DWORD GetTempPathA(DWORD size, char* buffer);
@@ -161,6 +168,10 @@ struct WIN32_FIND_DATAA {
 // ignored, "*.*" matches every name and "*." the names without a dot; "."
 // and ".." come first, the other names in case-blind order. Nothing
 // matching: ERROR_FILE_NOT_FOUND; no such folder: ERROR_PATH_NOT_FOUND.
+// Attributes: FILE_ATTRIBUTE_DIRECTORY for a folder, else ARCHIVE;
+// READONLY when the owner may not write; HIDDEN for a name beginning with
+// "." (but "." and ".."). The creation time is the birth time where the
+// file system keeps one, else the last write.
 HANDLE FindFirstFileA(const char* pattern, WIN32_FIND_DATAA* data);
 // FALSE with ERROR_NO_MORE_FILES after the last name.
 BOOL FindNextFileA(HANDLE search, WIN32_FIND_DATAA* data);

@@ -1,5 +1,6 @@
 // Directory searches.
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -8,7 +9,7 @@
 #include <vector>
 
 #include "platform/charcase.h"
-#include "platform/cp1252.h"
+#include "platform/file_names.h"
 #include "platform/win_files.h"
 #include "platform/win_kernel_internal.h"
 
@@ -61,18 +62,26 @@ bool before(const std::string& a, const std::string& b) {
   return a.size() < b.size();
 }
 
+// The times come from statx: the birth time where the file system keeps
+// one, else the last write.
 WIN32_FIND_DATAA entry(const std::string& folder, const std::string& native_name,
                        const std::string& name) {
   WIN32_FIND_DATAA d;
-  struct stat st {};
   const std::string path = folder + "/" + native_name;
-  if (stat(path.c_str(), &st) != 0) lstat(path.c_str(), &st);
-  d.dwFileAttributes = S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
-  if ((st.st_mode & S_IWUSR) == 0) d.dwFileAttributes |= FILE_ATTRIBUTE_READONLY;
-  d.ftCreationTime = file_time_of(st.st_mtim);
-  d.ftLastAccessTime = file_time_of(st.st_atim);
-  d.ftLastWriteTime = file_time_of(st.st_mtim);
-  const auto size = static_cast<std::uint64_t>(S_ISDIR(st.st_mode) ? 0 : st.st_size);
+  struct statx sx {};
+  if (statx(AT_FDCWD, path.c_str(), 0, STATX_BASIC_STATS | STATX_BTIME, &sx) != 0)
+    statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_BTIME, &sx);
+  const bool folder_entry = S_ISDIR(sx.stx_mode);
+  d.dwFileAttributes = folder_entry ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
+  if ((sx.stx_mode & S_IWUSR) == 0) d.dwFileAttributes |= FILE_ATTRIBUTE_READONLY;
+  if (name[0] == '.' && name != "." && name != "..") d.dwFileAttributes |= FILE_ATTRIBUTE_HIDDEN;
+  const auto time = [](const statx_timestamp& t) {
+    return file_time_of(timespec{static_cast<time_t>(t.tv_sec), static_cast<long>(t.tv_nsec)});
+  };
+  d.ftLastWriteTime = time(sx.stx_mtime);
+  d.ftLastAccessTime = time(sx.stx_atime);
+  d.ftCreationTime = (sx.stx_mask & STATX_BTIME) != 0 ? time(sx.stx_btime) : d.ftLastWriteTime;
+  const auto size = static_cast<std::uint64_t>(folder_entry ? 0 : sx.stx_size);
   d.nFileSizeHigh = static_cast<DWORD>(size >> 32);
   d.nFileSizeLow = static_cast<DWORD>(size);
   std::memcpy(d.cFileName, name.data(), std::min<std::size_t>(name.size(), MAX_PATH - 1));
@@ -100,7 +109,7 @@ HANDLE FindFirstFileA(const char* pattern, WIN32_FIND_DATAA* data) {
   }
   std::vector<std::pair<std::string, std::string>> names;  // Windows-1252, native
   while (const dirent* e = readdir(dir)) {
-    std::string name = plat::cp1252_from_utf8(e->d_name);
+    std::string name = plat::name_from_system(e->d_name);
     if (plat::find_pattern_matches(name_pattern.c_str(), name.c_str()))
       names.emplace_back(std::move(name), e->d_name);
   }

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "platform/cp1252.h"
+#include "platform/file_names.h"
 #include "platform/win_gdi_internal.h"
 #include "platform/win_last_error.h"
 #include "platform/win_print_devices.h"
@@ -136,9 +137,10 @@ DWORD error_of_errno(int e) {
 // "<document>.pdf": the name without what a file name cannot hold.
 std::string file_name_of(const std::string& title) {
   std::string name;
-  for (char c : title) name += (c == '/' || static_cast<unsigned char>(c) < 0x20) ? '_' : c;
+  for (char c : title)
+    name += (c == '/' || c == '\\' || static_cast<unsigned char>(c) < 0x20) ? '_' : c;
   if (name.empty() || name == "." || name == "..") name = "document";
-  return name + ".pdf";
+  return plat::system_path(name + ".pdf");
 }
 
 // Back to the idle surface after a document.

@@ -9,9 +9,11 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/win_files.h"
 #include "platform/win_last_error.h"
+#include "platform/win_process.h"
 #include "platform/win_types.h"
 
 namespace win::detail {
@@ -51,6 +53,12 @@ struct FileObject : KernelObject {
 // with the last error set).
 int comm_port_number(std::string_view name);
 std::unique_ptr<FileObject> open_comm_port(int port);
+
+// Starts a program (a path, or a name looked up on PATH) with its
+// arguments, all in the system's own bytes, in `folder` (the current one
+// when empty); the child is reaped when it ends. The last error on failure.
+BOOL spawn(const std::string& program, std::vector<std::string> argv, const std::string& folder,
+           PROCESS_INFORMATION* info);
 
 // A file time from a Unix time.
 FILETIME file_time_of(const timespec& t);

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/cp1252.h"
+#include "platform/file_names.h"
 #include "platform/win_last_error.h"
 
 namespace win {
@@ -57,7 +59,11 @@ HMODULE LoadLibraryA(const char* file) {
   }
   std::string first;
   for (const std::string& form : nameforms(file)) {
-    if (void* h = dlopen(form.c_str(), RTLD_NOW | RTLD_LOCAL)) {
+    // A name with a folder is a path; a bare name is looked up by the loader.
+    const std::string native = form.find_first_of("/\\") != std::string::npos
+                                   ? plat::system_path(form)
+                                   : plat::utf8_from_1252(form);
+    if (void* h = dlopen(native.c_str(), RTLD_NOW | RTLD_LOCAL)) {
       ++loads[h];
       failtext.clear();
       return reinterpret_cast<HMODULE>(h);

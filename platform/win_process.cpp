@@ -53,6 +53,37 @@ void reap(const std::shared_ptr<Child>& child) {
 
 }  // namespace
 
+BOOL spawn(const std::string& program, std::vector<std::string> argv, const std::string& folder,
+           PROCESS_INFORMATION* info) {
+  std::vector<char*> pointers;
+  for (std::string& a : argv) pointers.push_back(a.data());
+  pointers.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  if (!folder.empty()) posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
+  pid_t pid = 0;
+  const int r =
+      program.find('/') != std::string::npos
+          ? posix_spawn(&pid, program.c_str(), &actions, nullptr, pointers.data(), environ)
+          : posix_spawnp(&pid, program.c_str(), &actions, nullptr, pointers.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (r != 0) {
+    SetLastError(r == ENOENT ? ERROR_FILE_NOT_FOUND : error_of_errno(r));
+    return FALSE;
+  }
+  auto child = std::make_shared<Child>();
+  child->pid = pid;
+  std::thread(reap, child).detach();
+  auto process = std::make_unique<ProcessObject>();
+  process->child = child;
+  auto thread = std::make_unique<ProcessObject>();
+  thread->child = child;
+  const HANDLE hp = add_object(std::move(process));
+  const HANDLE ht = add_object(std::move(thread));
+  if (info != nullptr) *info = {hp, ht, static_cast<DWORD>(pid), static_cast<DWORD>(pid)};
+  return TRUE;
+}
+
 }  // namespace detail
 
 DWORD GetEnvironmentVariableA(const char* name, char* buffer, DWORD size) {
@@ -92,40 +123,11 @@ BOOL CreateProcessA(const char* application, char* command_line, void*, void*, B
     SetLastError(ERROR_FILE_NOT_FOUND);
     return FALSE;
   }
-  program = detail::native_path(program);
   std::vector<std::string> native;
   native.reserve(args.size());
   for (const std::string& a : args) native.push_back(plat::utf8_from_1252(a));
-  std::vector<char*> argv;
-  for (std::string& a : native) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  std::string cwd;
-  if (folder != nullptr && *folder != '\0') {
-    cwd = detail::native_path(folder);
-    posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
-  }
-  pid_t pid = 0;
-  const int r = program.find('/') != std::string::npos
-                    ? posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ)
-                    : posix_spawnp(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (r != 0) {
-    SetLastError(r == ENOENT ? ERROR_FILE_NOT_FOUND : detail::error_of_errno(r));
-    return FALSE;
-  }
-  auto child = std::make_shared<detail::Child>();
-  child->pid = pid;
-  std::thread(detail::reap, child).detach();
-  auto process = std::make_unique<detail::ProcessObject>();
-  process->child = child;
-  auto thread = std::make_unique<detail::ProcessObject>();
-  thread->child = child;
-  const HANDLE hp = detail::add_object(std::move(process));
-  const HANDLE ht = detail::add_object(std::move(thread));
-  if (info != nullptr) *info = {hp, ht, static_cast<DWORD>(pid), static_cast<DWORD>(pid)};
-  return TRUE;
+  const std::string cwd = folder != nullptr && *folder != '\0' ? detail::native_path(folder) : "";
+  return detail::spawn(detail::native_path(program), native, cwd, info);
 }
 
 DWORD WaitForSingleObject(HANDLE object, DWORD milliseconds) {

@@ -23,6 +23,7 @@
 #include <cpuid.h>
 #endif
 
+#include "platform/file_names.h"
 #include "platform/win_last_error.h"
 #include "platform/win_window_tree.h"
 
@@ -110,7 +111,8 @@ DWORD GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size) {
     return 0;
   }
   std::error_code ec;
-  const std::string path = std::filesystem::read_symlink("/proc/self/exe", ec).string();
+  const std::string path =
+      plat::name_from_system(std::filesystem::read_symlink("/proc/self/exe", ec).string());
   if (ec) {
     SetLastError(error_of_errno(ec.value()));
     return 0;
@@ -159,7 +161,7 @@ BOOL GetVolumeInformationA(LPCSTR root, LPSTR volume_name, DWORD volume_name_siz
                            DWORD file_system_name_size) {
   std::error_code ec;
   const std::filesystem::path where = std::filesystem::canonical(
-      root != nullptr && *root != '\0' ? std::filesystem::path(root)
+      root != nullptr && *root != '\0' ? std::filesystem::path(plat::system_path(root))
                                        : std::filesystem::current_path(ec),
       ec);
   struct statvfs vfs {};

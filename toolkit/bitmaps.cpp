@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/cp1252.h"
+#include "platform/file_names.h"
 #include "platform/win_last_error.h"
 #include "platform/win_resources.h"
 #include "platform/win_window.h"
@@ -150,7 +150,7 @@ std::uint32_t read_u32(const unsigned char* p) {
 // 4, 8, 16, 24 or 32 bits, at most 256 table colours, a positive width and
 // a height, and a table and image inside the file.
 win::HBITMAP bitmap_from_file(const std::string& name, draw_target_t* target, int* ups) {
-  std::FILE* f = std::fopen(plat::utf8_from_1252(name).c_str(), "rb");
+  std::FILE* f = std::fopen(plat::system_path(name).c_str(), "rb");
   if (f == nullptr) {
     SET_STATUS(ups, "Can't open bitmap file: " + name, kToolkitError);
     return nullptr;
@@ -679,7 +679,7 @@ int WRITE_BMP_FILE(win::HGLOBAL dib, const char* path) {
   f.bfType = 0x4D42;
   f.bfSize = static_cast<win::DWORD>(kFileHeaderSize + body);
   f.bfOffBits = static_cast<win::DWORD>(kFileHeaderSize + sizeof h + table);
-  std::FILE* out = std::fopen(plat::utf8_from_1252(path).c_str(), "wb");
+  std::FILE* out = std::fopen(plat::system_path(path).c_str(), "wb");
   bool ok = out != nullptr;
   if (ok) {
     ok = std::fwrite(&f, 1, sizeof f, out) == sizeof f && std::fwrite(block, 1, body, out) == body;
@@ -687,7 +687,7 @@ int WRITE_BMP_FILE(win::HGLOBAL dib, const char* path) {
   }
   win::GlobalUnlock(dib);
   if (!ok) {
-    if (out != nullptr) std::remove(plat::utf8_from_1252(path).c_str());
+    if (out != nullptr) std::remove(plat::system_path(path).c_str());
     return 4;
   }
   return 0;

@@ -49,7 +49,7 @@ TEST_F(WinApi, FailureRules) {
   a[0] = addr(pattern.c_str());
   a[1] = addr(&data);
   EXPECT_EQ(CALLWINAPI("FindFirstFileA", a, "K=-1"), 0);
-  EXPECT_EQ(plat::message_box_log().back().text, "FindFirstFileA 2 File not found.");
+  EXPECT_EQ(plat::message_box_log().back().text, "FindFirstFileA 3 Path not found.");
 }
 
 TEST_F(WinApi, MissingProcedureAndLibraryLoading) {
