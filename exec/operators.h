@@ -140,6 +140,13 @@ std::int32_t binnumeric(unsigned op, double a, double b, bool converted, double&
 // Applies a one-operand numeric code; a code outside the table copies a.
 double unanumeric(unsigned op, double a);
 
+// LOG(x) (base null) or LOG(x, base). `invalid` is set when the arguments
+// lie outside the logarithm's domain (a negative number or base, LOG(1, 1)):
+// a failed calculation of floating-point status 1 that the caller reports
+// as the floating-point check reports the others.
+double logarithm(double x, const double* base, bool& invalid);
+inline constexpr int fpuinvalid = 1;
+
 // Two-operand operator inside an expression: res the result cell (0: into
 // the left operand's cell; a constant left operand sends the value to
 // `iresult` with status -3), a and b operand indices. Statuses: 0 done,

@@ -20,6 +20,12 @@ std::int64_t nint64(double x) {
   return static_cast<std::int64_t>(r);
 }
 
+double logarithm(double x, const double* base, bool& invalid) {
+  const double r = base == nullptr ? std::log(x) : std::log(x) / std::log(*base);
+  invalid = std::isnan(r) && !std::isnan(x) && (base == nullptr || !std::isnan(*base));
+  return r;
+}
+
 int exprrel(unsigned op) {
   switch (op) {
     case xop::lt:

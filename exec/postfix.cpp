@@ -411,7 +411,7 @@ std::int32_t optionstatement(Eval& e, std::int32_t p) {
   for (std::int32_t i = from; i <= e.sp; ++i) {
     std::int32_t a = at(e, i);
     if (a == omitted) {
-      a = -omitted;
+      a = novalue;
     } else if (a < 0 && -a <= maxtemps) {
       a = tmpsym[sz(-a)];
     } else {

@@ -160,6 +160,11 @@ struct Linker {
 
   void symbol(std::int16_t s) {
     auto& x = xeqexpr;
+    // The target of a label reference was taken with it.
+    if (p >= 2 && fam(w(p - 1), 0xFFC0u) == 0xF000u) {
+      if (p < n - 2) core::nomsg = labelmsg = s;
+      return;
+    }
     const std::int32_t seen = operandtype(s);
     if (operands != nullptr) operands->emplace_back(s, seen);
     if (seen == notcell) {
