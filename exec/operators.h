@@ -25,6 +25,7 @@ inline constexpr unsigned minus = 0xC860;  // also unary minus in XEQ2UNA
 inline constexpr unsigned times = 0xD860;
 inline constexpr unsigned divide = 0xD820;
 inline constexpr unsigned power = 0xE020;
+inline constexpr unsigned sum = 0xE800;  // one operand: the operand; a whole array: its sum
 inline constexpr unsigned iand = 0xE820;
 inline constexpr unsigned ieor = 0xE860;
 inline constexpr unsigned ior = 0xE8A0;

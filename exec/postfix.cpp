@@ -567,6 +567,24 @@ std::int32_t unary(Eval& e, std::uint32_t w) {
     ++core::iresult;
     return 0;
   }
+  if (code == xop::sum && e.isbase[sz(e.sp)] == 1) {
+    // A whole array where the statement was made for a number (a formal
+    // bound to an array): its sum, as the word path gives it.
+    const std::int32_t d = e.basedescrs[sz(e.sp)];
+    if (d < 1 || d > maxtemps || descrkind[sz(d)] != DescrKind::array) return 3044;
+    const std::int64_t n = static_cast<std::int64_t>(tmpbeg[sz(d)]) * tmpend[sz(d)];
+    double acc = 0.0;
+    for (std::int64_t i = 0; i < n; ++i) {
+      const std::int64_t c = tmporig[sz(d)] + i;
+      if (c > 0 && c <= core::z.size()) acc += core::z(static_cast<std::int32_t>(c));
+    }
+    core::z(res) = acc;
+    top(e) = res;
+    e.isbase[sz(e.sp)] = 0;
+    ++core::iresult;
+    if (const int fp = core::FPUERROR(-1); fp != 0) return 3300 + fp;
+    return 0;
+  }
   const std::int32_t st = XEQ2UNA(res, a, static_cast<std::int16_t>(code));
   if (st == -2) {
     ++core::iresult;
@@ -633,7 +651,7 @@ std::int32_t segclose(Eval& e, std::int32_t p) {
   if (e.sp > s.stackpos) pop(e, el);
   const std::int32_t idx = xeqexpr.segidx[sz(L)];
   auto fn = static_cast<std::uint32_t>(s.fn) & 0xFFE0u;
-  if (fn == 0xE800u) fn = xop::plus;  // SUM adds the elements
+  if (fn == xop::sum) fn = xop::plus;  // SUM adds the elements
   if (!e.missing && el != omitted && el != 0) {
     if (el < 0 && (-el > maxtemps || descrkind[sz(-el)] != DescrKind::string)) return 3044;
     if (el > 0 && !validcell(el)) return 3044;
