@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <utility>
@@ -95,6 +96,18 @@ void writestring(std::int32_t k, std::string_view text, std::int32_t from) {
   const std::int32_t f = tmpbeg[sz(k)];
   const std::int32_t len = descrlength(k);
   const bool back = descrbackwards(k);
+  if (!back && from >= 1) {
+    // Forwards: one copy and one fill, up to the store's end.
+    const std::int64_t start = static_cast<std::int64_t>(f) + from - 1;
+    if (len < from || !core::c1namen.valid(start)) return;
+    const auto count = static_cast<std::size_t>(
+        std::min<std::int64_t>(len - from + 1, core::c1namen.last() - start + 1));
+    const std::size_t copied = std::min(count, text.size());
+    char* const at = core::c1namen.ptr(start);
+    if (copied > 0) std::memmove(at, text.data(), copied);
+    if (count > copied) std::memset(at + copied, ' ', count - copied);
+    return;
+  }
   for (std::int32_t i = std::max(from, 1); i <= len; ++i) {
     const std::int32_t pos = back ? f - (i - 1) : f + (i - 1);
     if (!core::c1namen.valid(pos)) break;
@@ -115,6 +128,16 @@ bool livestring(std::int32_t entry) {
 
 std::string stringof(std::int32_t entry) { return descrtext(-entry); }
 
+// The text of a string entry without a copy where it can be read in place.
+std::string_view stringview(std::int32_t entry, std::string& own) {
+  const auto k = sz(-entry);
+  if (descrback[k]) {
+    own = descrtext(-entry);
+    return own;
+  }
+  return c1read(tmpbeg[k], tmpend[k], own);
+}
+
 // The text of a number's cell when it holds a valid pair of text positions.
 bool celltext(std::int32_t c, std::string& text) {
   if (!validcell(c)) return false;
@@ -131,13 +154,14 @@ std::int32_t assignstring(Eval& e, std::int32_t t, std::int32_t s, bool exchange
   if (tmpbeg[k] == 0 || tmpend[k] == 0) return 3046;
   const std::int32_t tlen = descrlength(-t);
   if (s < 0 && -s <= maxtemps) {
-    const std::string src = stringof(s);
+    std::string own;
+    const std::string_view src = stringview(s, own);
     const auto slen = static_cast<std::int32_t>(src.size());
     const bool onepass = xeqexpr.nelem <= 1 && xeqexpr.nelemall <= 1;
     if (exchange) {
       const std::string dst = stringof(t);
       const std::size_t common = std::min(src.size(), dst.size());
-      std::string a = dst, b = src;
+      std::string a = dst, b(src);
       for (std::size_t i = 0; i < common; ++i) std::swap(a[i], b[i]);
       // Only the common length changes hands.
       writestring(static_cast<std::int32_t>(k), a, 1);
@@ -150,7 +174,7 @@ std::int32_t assignstring(Eval& e, std::int32_t t, std::int32_t s, bool exchange
       const std::int32_t from = (e.pass - 1) * std::max(slen, 1) + 1;
       if (from <= tlen) {
         const std::string before = stringof(t).substr(0, sz(from - 1));
-        writestring(static_cast<std::int32_t>(k), before + src, 1);
+        writestring(static_cast<std::int32_t>(k), before + std::string(src), 1);
       }
     }
     return 0;
