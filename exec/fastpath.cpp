@@ -28,6 +28,14 @@ using core::z;
 
 std::vector<Form> forms;  // by statement number
 
+// The types of the statement's symbols are those it was compiled from.
+bool sametypes(const Form& f) {
+  const core::SymbolRecord* const names = core::name.data() - 1;
+  for (const auto& [s, type] : f.types)
+    if (s > core::nname || names[s].type != type) return false;
+  return true;
+}
+
 // The statement's words and its symbols' types are those it was compiled from.
 bool current(const Form& f, std::span<const std::int16_t> words) {
   const std::size_t n = words.size();
@@ -43,10 +51,7 @@ bool current(const Form& f, std::span<const std::int16_t> words) {
   }
   for (; i < n; ++i)
     if (a[i] != b[i]) return false;
-  const core::SymbolRecord* const names = core::name.data() - 1;
-  for (const auto& [s, type] : f.types)
-    if (s > core::nname || names[s].type != type) return false;
-  return true;
+  return sametypes(f);
 }
 
 // What of the stores a form may rely on while they keep their sizes: the
@@ -60,7 +65,11 @@ bool ready(Form& f) {
   // that is not a finite number before the status could rise.)
   if (plat::fpu_peek_status() != 0) return false;
   switch (f.kind) {
+    case Kind::prog:
+      return readyprog(f.prog);
     case Kind::block:
+      if (!f.prog.empty()) return readyprog(f.prog);
+      [[fallthrough]];
     case Kind::assign:
       // The arrays the statement names have storage (the general path sets
       // each up, and fails on one without, before it evaluates anything);
@@ -103,7 +112,18 @@ inline bool wordstackroom() {
   if (f.roomepoch == epoch && f.roomfirst == firsttemp && f.roombase == base) return true;
   bool ok = false;
   switch (f.kind) {
+    case Kind::prog:
     case Kind::block:
+      if (f.kind == Kind::prog || !f.prog.empty()) {
+        // The general path links the statement into the room above the
+        // stack (at most 8 entries a word) and evaluates it there.
+        const std::int32_t sp = base + 1;
+        const std::int32_t room = core::nadrs - core::nedlines - sp - 5;
+        const std::int32_t capacity = std::min(8 * (f.end - f.start - 1), room);
+        ok = sp <= core::adrs.size() && room >= 8 && f.prog.total + f.prog.depth + 1 <= capacity;
+        break;
+      }
+      [[fallthrough]];
     case Kind::assign: {
       const std::int32_t sp = base + 1;
       ok = temproom(f.cells) && sp <= core::adrs.size() &&
@@ -215,13 +235,33 @@ Res runassign(Form& f) {
   return ran();
 }
 
+// An assignment (under a one-line IF or not) run as a program, and its
+// result cell as the evaluator leaves it.
+Res runprogform(Form& f) {
+  if (!room(f)) return notrun;
+  const ProgResult r = runprog(f.prog, firsttemp);
+  if (!r.done) return notrun;
+  exprpathsteps(f);
+  const std::int32_t rc = firsttemp + 1;
+  double* const cells = z.data();
+  cells[rc] = r.falsecond ? falsevalue : r.value;
+  if (r.textresult) name(rc).type = strtemptype;
+  core::adrs.data()[core::xeqstackbase] = firsttemp + 1;
+  endstatement();
+  return ran();
+}
+
 // A block IF, ELSEIF or ENDIF: its condition, the block stack's step, and
 // the jump past the block or the next statement.
 Res runblock(Form& f) {
   if (!room(f)) return notrun;
   double* const cells = z.data();
   bool cond = false;
-  if (!f.cond.empty()) {
+  if (!f.prog.empty()) {
+    const ProgResult r = runprog(f.prog, firsttemp);
+    if (!r.done) return notrun;
+    cond = r.cond;
+  } else if (!f.cond.empty()) {
     double c = 0.0;
     if (!evaluate(f.cond, cells, static_cast<std::int32_t>(z.size()), c)) return notrun;
     cond = c != 0.0;
@@ -232,6 +272,9 @@ Res runblock(Form& f) {
   bool decided = false;
   const std::int32_t r = blockstep(f.blockkind, core::xeqline, cond, f.target, decided);
   core::adrs.data()[sp - 1] = firsttemp + 1;
+  // The result cell: the condition the block stack took, or false.
+  if (decided) cells[firsttemp + 1] = cond ? 1.0 : falsevalue;
+  if (r == xeqfalseblock) cells[firsttemp + 1] = falsevalue;
   if (r == xeqfalseblock) {
     // The jump past the block.
     jumpedflag = 0xFF;
@@ -449,6 +492,15 @@ Res runwordassign(Form& f, std::span<const std::int16_t> code) {
   Form& f = forms[static_cast<std::size_t>(s)];
   if (f.checked == epoch) return &f;
   if (f.kind == Kind::none && f.run == runepoch) return nullptr;
+  if (f.run == runepoch && f.kind != Kind::unknown) {
+    // The words change only between runs: within one only the types and
+    // the stores the form relies on are looked at again.
+    if (sametypes(f)) {
+      f.checked = epoch;
+      f.ready = ready(f);
+      return &f;
+    }
+  }
   const std::int32_t start = core::stmtstart(s);
   std::int32_t end = core::stmtstart(s + 1);
   if (end < start) end = start;
@@ -480,6 +532,36 @@ bool quietline() {
 
 }  // namespace
 
+namespace {
+
+// Whether the statement's words hold an option statement.
+bool optionwords(std::span<const std::int16_t> w) {
+  for (const std::int16_t x : w) {
+    const auto u = static_cast<std::uint16_t>(x);
+    if ((u >= 0xAC00u && u < 0xAEA0u) || ((u & 0xF800u) == 0xF800u && (u & 0xFE00u) != 0xFE00u))
+      return true;
+  }
+  return false;
+}
+
+// Notes statement s as handed to the general path.
+void handedover(std::int32_t s, std::span<const std::int16_t> code, const char* why) {
+  Tally& t = *tally;
+  const std::int32_t start = core::stmtstart(s), end = core::stmtstart(s + 1);
+  if (s >= 1 && start >= 1 && end > start && end <= static_cast<std::int32_t>(code.size()) + 1 &&
+      optionwords(code.subspan(static_cast<std::size_t>(start - 1),
+                               static_cast<std::size_t>(end - start)))) {
+    ++t.options;
+    return;
+  }
+  const Form* f = s >= 1 && static_cast<std::size_t>(s) < forms.size()
+                      ? &forms[static_cast<std::size_t>(s)]
+                      : nullptr;
+  ++t.handed[why != nullptr ? why : f != nullptr && !f->why.empty() ? f->why : "no form"];
+}
+
+}  // namespace
+
 Outcome runstatement(std::span<const std::int16_t> code) {
   Res r = notrun;
   bool settled = false;  // quietstate() held and nothing since could change it
@@ -489,7 +571,17 @@ Outcome runstatement(std::span<const std::int16_t> code) {
                   ? &forms[static_cast<std::size_t>(s)]
                   : nullptr;
     if (f == nullptr || f->checked != epoch) f = checked(s, code);
-    if (f == nullptr || !f->ready) break;
+    if (f == nullptr || !f->ready) {
+      if (tally != nullptr) {
+        static const char* const notready[] = {
+            "", "", "not ready: assignment", "not ready: loop end",
+            "", "", "not ready: block",      "not ready: program"};
+        handedover(
+            s, code,
+            f == nullptr || f->kind == Kind::none ? nullptr : notready[static_cast<int>(f->kind)]);
+      }
+      break;
+    }
     Res next = notrun;
     switch (f->kind) {
       case Kind::assign:
@@ -509,10 +601,27 @@ Outcome runstatement(std::span<const std::int16_t> code) {
       case Kind::block:
         next = runblock(*f);
         break;
+      case Kind::prog:
+        next = runprogform(*f);
+        break;
       default:
         break;
     }
-    if (next == notrun) break;
+    if (next == notrun) {
+      if (tally != nullptr) {
+        static const char* const back[] = {"",
+                                           "",
+                                           "given back: assignment",
+                                           "given back: loop end",
+                                           "given back: words",
+                                           "given back: word assignment",
+                                           "given back: block",
+                                           "given back: program"};
+        handedover(s, code, back[static_cast<int>(f->kind)]);
+      }
+      break;
+    }
+    if (tally != nullptr) ++tally->forms;
     r = next;
     if (r != Outcome::looptest) break;
     if (!settled) {

@@ -8,6 +8,7 @@
 #include "core/program.h"
 #include "core/stores.h"
 #include "exec/fastpath_form.h"
+#include "exec/xeq2.h"
 
 namespace exec::fast {
 
@@ -25,6 +26,13 @@ constexpr std::uint16_t continueword = 0xECA0;
 constexpr std::size_t longest = 64;
 
 std::uint16_t u16(std::int16_t w) { return static_cast<std::uint16_t>(w); }
+
+std::string hex(unsigned w) {
+  static constexpr char digits[] = "0123456789ABCDEF";
+  std::string s = "0000";
+  for (int i = 3; i >= 0; --i, w >>= 4) s[static_cast<std::size_t>(i)] = digits[w & 0xF];
+  return s;
+}
 
 bool fastbinary(unsigned code) {
   switch (code) {
@@ -430,6 +438,7 @@ struct Compiler {
       } else if (fam == 0xF400u) {
         f.tags.push_back(Tag::operand);  // an array element
       } else {
+        f.why = "word " + hex(u);
         return false;
       }
     }
@@ -441,15 +450,45 @@ struct Compiler {
 
 }  // namespace
 
+namespace {
+
+// A statement of the expression path as a program made from its linked form.
+bool program(std::span<const std::int16_t> words, Form& f) {
+  if (words.size() < 3 || words[0] != -1 || words.back() != core::endmark) return false;
+  LinkedStatement linked;
+  if (!XEQ2LINK(words.subspan(1), linked)) {
+    f.why = "expression: not linked once for all";
+    return false;
+  }
+  Form g;
+  if (!makeprog(linked, g.prog, g.types)) {
+    const std::uint16_t w = makeprogfail();
+    f.why = w == 0 ? "expression: passes, exchange or label" : "expression: linked " + hex(w);
+    return false;
+  }
+  for (const auto& [s, t] : linked.operands)
+    if (s >= 1) g.types.emplace_back(s, static_cast<std::int16_t>(t));
+  g.kind = g.prog.blockkind != 0 ? Kind::block : Kind::prog;
+  g.blockkind = g.prog.blockkind;
+  g.target = g.prog.target;
+  g.words = std::move(f.words);
+  f = std::move(g);
+  return true;
+}
+
+}  // namespace
+
 Form compile(std::span<const std::int16_t> words) {
   Form f;
   f.words.assign(words.begin(), words.end());
   Compiler c{f};
-  if (!c.assignment(words) && !c.block(words) && !c.enddo(words) && !c.wordassign(words) &&
-      !c.words(words)) {
+  if (!c.assignment(words) && !c.block(words) && !program(words, f) && !c.enddo(words) &&
+      !c.wordassign(words) && !c.words(words)) {
     const std::vector<std::int16_t> kept = std::move(f.words);
+    std::string why = std::move(f.why);
     f = Form{};
     f.words = kept;
+    f.why = why.empty() ? "word path: no form" : std::move(why);
     // The types do not matter for a statement without a form: its words decide.
     f.kind = Kind::none;
   }

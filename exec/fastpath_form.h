@@ -8,15 +8,17 @@
 #include <cstdint>
 #include <cstring>
 #include <span>
+#include <string>
 #include <utility>
 #include <vector>
 
 #include "core/stores.h"
+#include "exec/fastpath_prog.h"
 #include "exec/operators.h"
 
 namespace exec::fast {
 
-enum class Kind : std::uint8_t { unknown, none, assign, enddo, words, wordassign, block };
+enum class Kind : std::uint8_t { unknown, none, assign, enddo, words, wordassign, block, prog };
 
 // The handler of each word of a statement on the word path.
 enum class Tag : std::uint8_t { push, binop, assign, control, operand, end };
@@ -71,6 +73,8 @@ struct DoRecord {
 };
 struct Form {
   Kind kind = Kind::unknown;
+  // Kind::none: why (see Tally in exec/fastpath.h).
+  std::string why;
   std::uint64_t checked = 0;        // `epoch` at which the words and types were last checked
   std::uint64_t run = 0;            // `runepoch` of that check
   std::int32_t start = 0, end = 0;  // the statement's first word and the next statement's
@@ -94,6 +98,10 @@ struct Form {
   // A block IF, ELSEIF or ENDIF: its word's kind (the condition in `cond`,
   // the statement its jump names in `target`).
   std::uint32_t blockkind = 0;
+  // A statement of the expression path run as a program (Kind::prog: an
+  // assignment, under a one-line IF or not; Kind::block: a block IF or
+  // ELSEIF whose condition is the program).
+  Prog prog;
   // A statement of words: each word's handler.
   std::vector<Tag> tags;
   // A statement of words that assigns one value: its steps (a statement of

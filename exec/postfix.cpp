@@ -35,6 +35,8 @@ namespace {
 // statement to the next with their stack-entry flag areas, so that an
 // evaluation neither allocates nor clears its record as a whole block (the
 // compiler's block clear of a new record cost more than the fields it sets).
+// The flag areas are not cleared either: a stack entry's flags are written
+// when it is pushed, and no entry above the stack's top is read.
 std::vector<std::unique_ptr<evaldetail::Eval>> evalpool;
 std::size_t evaldepth = 0;
 
@@ -45,8 +47,6 @@ evaldetail::Eval& takeeval() {
   e.words = {};
   e.values = {};
   e.n = e.cap = e.hdr = e.nlinked = e.first = e.passstart = e.sp = 0;
-  std::fill(e.isbase.begin(), e.isbase.end(), std::uint8_t{0});
-  std::fill(e.basedescrs.begin(), e.basedescrs.end(), 0);
   e.pass = e.iresultpass = e.tmpbase = e.resultcell = e.optstmt = 0;
   e.firstkw = -1;
   e.firstwritten = e.written = e.editcalls = e.jump = e.structcell = 0;

@@ -525,7 +525,8 @@ void XEQ(std::span<const std::int16_t> code) {
           break;
         }
         if (core::keyrec[1] != 1) {
-          if (!win::queue_idle()) fast::stir();
+          // (Input may edit and compile lines: forms look at their words again.)
+          if (!win::queue_idle()) fast::newrun();
           if (PANLIOSTEP) {
             PANLIOSTEP();
           } else {
