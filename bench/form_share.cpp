@@ -6,7 +6,7 @@
 // statements that ran by forms, and why the others were handed to the
 // general path.
 //
-// Usage: ostrel_formshare [mutants] [seed]
+// Usage: ostrel_formshare [mutants] [seed] [folder ...]
 #include <sys/time.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -114,10 +114,13 @@ int main(int argc, char** argv) {
   ide::install_all_builtins();
   exec::reset_all();
   exec::prepare_run((testsupport::source_dir() / "data" / "Ostrel.hlp").string());
-  for (const char* folder : {"tests/scripts", "examples"}) {
+  std::vector<fs::path> folders = {testsupport::source_dir() / "tests" / "scripts",
+                                   testsupport::source_dir() / "examples"};
+  if (argc > 3) folders.assign(argv + 3, argv + argc);
+  for (const fs::path& folder : folders) {
     exec::fast::Tally t;
     const bool each = std::getenv("OSTREL_FORMSHARE_EACH") != nullptr;
-    for (const auto& e : fs::directory_iterator(testsupport::source_dir() / folder)) {
+    for (const auto& e : fs::directory_iterator(folder)) {
       if (e.path().extension() != ".ost" || e.path().stem() == "char_length_huge") continue;
       exec::fast::Tally one;
       count(testsupport::crlf(testsupport::read_file(e.path())), one);
@@ -126,7 +129,7 @@ int main(int argc, char** argv) {
       t.options += one.options;
       for (const auto& [why, n] : one.handed) t.handed[why] += n;
     }
-    report(folder, t);
+    report(folder.filename().c_str(), t);
   }
   const auto all = mutants::corpus(mutants::corpusdir());
   const auto toks = mutants::tokens(all);

@@ -15,13 +15,18 @@ namespace {
 
 using Fold = std::array<unsigned char, 256>;
 
-Fold fold_table(int options) {
-  Fold f{};
-  const int flag = (options & so_case) != 0 ? 0 : 1;
-  for (int c = 0; c < 256; ++c)
-    f[static_cast<std::size_t>(c)] =
-        static_cast<unsigned char>(GETLOWERICHAR(static_cast<char>(c), flag));
-  return f;
+// The characters as a search compares them: folded to lower case unless
+// case matters (the two tables are made once).
+const Fold& fold_table(int options) {
+  static const auto make = [](int flag) {
+    Fold f{};
+    for (int c = 0; c < 256; ++c)
+      f[static_cast<std::size_t>(c)] =
+          static_cast<unsigned char>(GETLOWERICHAR(static_cast<char>(c), flag));
+    return f;
+  };
+  static const Fold folded = make(1), exact = make(0);
+  return (options & so_case) != 0 ? exact : folded;
 }
 
 unsigned char at(std::string_view text, int p) {
@@ -123,7 +128,7 @@ int sorted_start(std::string_view text, int from, int to, unsigned char pc) {
 int NONRXSEARCH_INTERNAL(std::string_view text, std::string_view pattern, int from, int to,
                          int& count) {
   const int options = searchopts;
-  const Fold fold = fold_table(options);
+  const Fold& fold = fold_table(options);
   std::string pat(pattern);
   for (char& c : pat) c = static_cast<char>(fold[static_cast<unsigned char>(c)]);
   const int m = static_cast<int>(pat.size());

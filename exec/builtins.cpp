@@ -367,7 +367,7 @@ bool numeric1(unsigned fn, double x, double& r) {
 bool numeric2(unsigned fn, double a, double b, double& r) {
   switch (fn) {
     case 0xC160u:
-      r = std::fmod(a, b);
+      r = modof(a, b);
       return true;
     case 0xC4C0u:
       r = static_cast<double>(nearest(a) & nearest(b));

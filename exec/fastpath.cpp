@@ -120,7 +120,8 @@ inline bool wordstackroom() {
         const std::int32_t sp = base + 1;
         const std::int32_t room = core::nadrs - core::nedlines - sp - 5;
         const std::int32_t capacity = std::min(8 * (f.end - f.start - 1), room);
-        ok = sp <= core::adrs.size() && room >= 8 && f.prog.total + f.prog.depth + 1 <= capacity;
+        ok = sp <= core::adrs.size() && room >= 8 && f.prog.total + f.prog.depth + 1 <= capacity &&
+             temproom(f.prog.allcells);
         break;
       }
       [[fallthrough]];
@@ -239,7 +240,7 @@ Res runassign(Form& f) {
 // result cell as the evaluator leaves it.
 Res runprogform(Form& f) {
   if (!room(f)) return notrun;
-  const ProgResult r = runprog(f.prog, firsttemp);
+  const ProgResult r = runprog(f.prog);
   if (!r.done) return notrun;
   exprpathsteps(f);
   const std::int32_t rc = firsttemp + 1;
@@ -258,7 +259,7 @@ Res runblock(Form& f) {
   double* const cells = z.data();
   bool cond = false;
   if (!f.prog.empty()) {
-    const ProgResult r = runprog(f.prog, firsttemp);
+    const ProgResult r = runprog(f.prog);
     if (!r.done) return notrun;
     cond = r.cond;
   } else if (!f.cond.empty()) {

@@ -103,18 +103,22 @@ struct Maker {
   std::vector<std::int32_t> listof;  // descriptor -> list
   std::vector<std::int32_t> bases;   // slots of the array bases waiting for their closers
   std::int32_t nd = 0;
+  std::int32_t nums = 0, texts = 0;  // entries of the program's two stacks
+  bool target = false;               // the target was taken
+  E targetkind = E::num;             // what it takes: a number or a text
 
   std::uint32_t code(std::size_t i) const { return static_cast<std::uint16_t>(L.codes[i]); }
 
   void step(P op, std::uint32_t c = 0, std::int32_t a = 0, std::int32_t b = 0) {
-    g.steps.push_back({op, static_cast<std::uint16_t>(c), a, b});
+    g.steps.push_back({op, 0, static_cast<std::uint16_t>(c), a, b});
   }
-  bool push(E e) {
+  void push(E e) {
     st.push_back(e);
     g.depth = std::max(g.depth, static_cast<std::int32_t>(st.size()));
-    return true;
+    if (e == E::num) g.numdepth = std::max(g.numdepth, ++nums);
+    if (e == E::text) g.textdepth = std::max(g.textdepth, ++texts);
   }
-  // The top n entries are of these kinds (top last).
+  // The top entries are of these kinds (top last).
   bool top(std::initializer_list<E> kinds) const {
     if (st.size() < kinds.size()) return false;
     std::size_t i = st.size() - kinds.size();
@@ -122,7 +126,14 @@ struct Maker {
       if (st[i++] != k) return false;
     return true;
   }
-  void pop(std::size_t n) { st.resize(st.size() - n); }
+  void pop(std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) {
+      if (st.back() == E::num) --nums;
+      if (st.back() == E::text) --texts;
+      st.pop_back();
+    }
+  }
+  bool lastis(P op) const { return !g.steps.empty() && g.steps.back().op == op; }
 
   std::int16_t typeof_(std::int32_t s) const {
     for (const auto& [sym, t] : L.operands)
@@ -136,15 +147,17 @@ struct Maker {
     for (std::int32_t j = 1; j <= nd; ++j) {
       const std::uint32_t kind = code(static_cast<std::size_t>(j));
       const std::int32_t v = L.values[static_cast<std::size_t>(j)];
+      failed = static_cast<std::uint16_t>(kind);
       if (kind == 5010) {
-        listof[static_cast<std::size_t>(j)] = static_cast<std::int32_t>(g.lists.size());
-        g.lists.push_back(std::max(v, 1));
+        listof[static_cast<std::size_t>(j)] = static_cast<std::int32_t>(g.listat.size());
+        g.listat.push_back(g.listvalues);
+        g.listsize.push_back(std::max(v, 1));
+        g.listvalues += std::max(v, 1);
         g.cells += std::max(v, 1);
         continue;
       }
       // A whole array or text as the target runs the statement in passes;
       // a table file is the files' business.
-      failed = static_cast<std::uint16_t>(kind);
       if (kind != 5001 && kind != 5004 && kind != 5009) return false;
       if (v < 1 || v > core::nsym) return false;
       const std::int16_t t = typeof_(v);
@@ -155,7 +168,7 @@ struct Maker {
       if ((masked & 0x110) == 0x10) {
         s.array = true;
         s.copy = kind == 5004;
-      } else if ((masked & 0x100) == 0 && (masked & 0x49) != 0 && (masked & 0x40) != 0) {
+      } else if ((masked & 0x140) == 0x40) {
         s.copy = kind == 5004 && L.swappos == 0;
         g.texts = true;
         if (s.copy) g.cells += 1;
@@ -181,11 +194,9 @@ struct Maker {
   bool fold(std::size_t& i, std::size_t total) {
     const auto fn = static_cast<std::uint16_t>(L.values[i]);
     const std::size_t b = i + 1;
-    if (b + 1 < total && code(b) >= 0xA400u && code(b) <= 0xA7FFu && code(b + 1) == 5012 &&
-        maxmincode(fn)) {
-      // (Refs read their list's elements up to the statement's largest
-      // count: the last element again and again, which MAX and MIN do not
-      // mind.)
+    if (b + 1 < total && (code(b) & 0xFC00u) == 0xA400u && code(b + 1) == 5012 && maxmincode(fn)) {
+      // (The element of a list is read up to the statement's largest count:
+      // the last element again and again, which MAX and MIN do not mind.)
       const std::int32_t l = list(L.values[b]);
       if (l < 0) return false;
       step(P::fold, fn, l, 0);
@@ -200,7 +211,26 @@ struct Maker {
       return false;
     }
     g.cells += 1;
-    return push(E::num);
+    push(E::num);
+    return true;
+  }
+
+  // A two-number step: operands pushed by the steps just before it from
+  // cells are taken from the cells.
+  void binstep(P op, std::uint32_t c, std::int32_t b = 0) {
+    PStep s{op, 0, static_cast<std::uint16_t>(c), 0, b};
+    if (lastis(P::num)) {
+      s.flag |= 2;
+      s.b = g.steps.back().a;
+      g.steps.pop_back();
+      if (lastis(P::num)) {
+        s.flag |= 1;
+        s.a = g.steps.back().a;
+        g.steps.pop_back();
+      }
+    }
+    if (op == P::rel) s.code = static_cast<std::uint16_t>(exprrel(c));
+    g.steps.push_back(s);
   }
 
   bool binary(std::uint32_t w) {
@@ -211,22 +241,45 @@ struct Maker {
       pop(2);
       ++g.temps;
       step(P::cat, c);
-      return push(E::text);
+      push(E::text);
+      return true;
     }
     if (top({E::text, E::text}) && (c & 0xB820u) == 0xB820u && exprrel(c) >= 0) {
       pop(2);
-      step(P::rel, c);
-      return push(E::num);
+      step(P::reltext, static_cast<std::uint32_t>(exprrel(c)));
+      push(E::num);
+      return true;
     }
     if (!top({E::num, E::num})) return false;
     pop(2);
-    if (maxmincode(c))
-      step(P::maxmin, c);
-    else if (numericbinary(c))
-      step(P::bin, c);
-    else
-      return false;
-    return push(E::num);
+    switch (c) {
+      case xop::plus:
+        binstep(P::add, c);
+        break;
+      case xop::minus:
+        binstep(P::sub, c);
+        break;
+      case xop::times:
+        binstep(P::mul, c);
+        break;
+      case xop::divide:
+        binstep(P::div, c);
+        break;
+      case xop::mod:
+        binstep(P::mod, c);
+        break;
+      default:
+        if (maxmincode(c))
+          binstep(P::maxmin, c);
+        else if (exprrel(c) >= 0)
+          binstep(P::rel, c);
+        else if (numericbinary(c))
+          binstep(P::bin, c);
+        else
+          return false;
+    }
+    push(E::num);
+    return true;
   }
 
   bool unary(std::uint32_t w) {
@@ -238,7 +291,8 @@ struct Maker {
         case xop::trim:
           ++g.temps;
           step(P::trim);
-          return push(E::text);
+          push(E::text);
+          return true;
         case xop::len:
           step(P::len);
           break;
@@ -251,7 +305,8 @@ struct Maker {
         default:
           return false;
       }
-      return push(E::num);
+      push(E::num);
+      return true;
     }
     if (!top({E::num}) || !numericunary(c)) return false;
     step(P::una, c);
@@ -270,17 +325,39 @@ struct Maker {
     } else if (fn == vkfn::index && commas == 1 && top({E::text, E::text})) {
       pop(2);
       step(P::index);
-      return push(E::num);
+      push(E::num);
     } else if (fn == vkfn::chr && commas == 0 && top({E::num})) {
       pop(1);
       ++g.temps;
       g.cells += 1;
       g.texts = true;
       step(P::chr);
-      return push(E::text);
+      push(E::text);
     } else {
       return false;
     }
+    return true;
+  }
+
+  // At the assignment split: the entry on top is the target. The step that
+  // pushed it gives its place instead.
+  bool taketarget() {
+    target = true;
+    if (st.empty()) return false;
+    targetkind = st.back();
+    if (st.back() == E::num && lastis(P::num)) {
+      const std::int32_t c = g.steps.back().a;
+      // A variable's own cell: no constant, array, text or label.
+      if (c > core::nsym || (static_cast<std::uint16_t>(typeof_(c)) & 0x53) != 0) return false;
+      g.steps.back().op = P::tcell;
+    } else if (st.back() == E::num && lastis(P::elem)) {
+      g.steps.back().op = P::telem;
+    } else if (st.back() == E::text && (lastis(P::text) || lastis(P::substr))) {
+      step(P::ttext);
+    } else {
+      return false;
+    }
+    pop(1);
     return true;
   }
 
@@ -294,6 +371,8 @@ struct Maker {
       failed = static_cast<std::uint16_t>(w);
       if (assigned && w != 0x8000u) return false;
       if (w == 0x8000u) break;
+      if (L.split != 0 && !target && static_cast<std::int32_t>(i) + 1 > hdr && !taketarget())
+        return false;
       if (plainoperand(w)) {
         if (v < 1) return false;  // a placeholder of an omitted bound
         if (v <= core::nsym) types.emplace_back(v, typeof_(v));
@@ -350,14 +429,13 @@ struct Maker {
           continue;
         case 0xC880:
           if (!top({E::num})) return false;
-          // (A number taken straight from a list is negated in the list.)
-          if (!g.steps.empty() && g.steps.back().op == P::ref) return false;
           g.cells += 1;
           step(P::neg);
           continue;
         case 0xF140:
-          if (!top({E::num}) || condition) return false;
+          if (!top({E::num}) || condition || L.split == 0) return false;
           condition = true;
+          pop(1);
           step(P::ifnot);
           continue;
         case 5011:
@@ -369,17 +447,23 @@ struct Maker {
       if ((w & 0xFC00u) == 0x8C00u) {
         const std::int32_t l = list(v);
         if (l < 0) return false;
-        auto& size = g.lists[static_cast<std::size_t>(l)];
-        const auto m = static_cast<std::int32_t>(
-            std::min<std::size_t>(static_cast<std::size_t>(size), st.size()));
-        for (std::size_t k = st.size() - static_cast<std::size_t>(m); k < st.size(); ++k)
-          if (st[k] != E::num) return false;
+        const std::int32_t size = g.listsize[static_cast<std::size_t>(l)];
+        std::int32_t m = 0;
+        while (m < size && static_cast<std::size_t>(m) < st.size() &&
+               st[st.size() - 1 - static_cast<std::size_t>(m)] == E::num)
+          ++m;
+        // (The list takes the top entries, as many as it has room for.)
+        if (static_cast<std::size_t>(m) <
+            std::min<std::size_t>(static_cast<std::size_t>(size), st.size()))
+          return false;
         pop(static_cast<std::size_t>(m));
         step(P::list, 0, l, m);
-        if (m < size) size = std::max(m, 1);
+        if (m < size) g.listsize[static_cast<std::size_t>(l)] = std::max(m, 1);
+        if (m == 0) g.listclear = true;
         continue;
       }
       if ((w & 0xFC00u) == 0xA400u) {
+        // Outside a fold the list's first value.
         const std::int32_t l = list(v);
         if (l < 0) return false;
         step(P::ref, 0, l);
@@ -388,11 +472,11 @@ struct Maker {
       }
       if (w == 0x8880u) {
         // A single value into a number's cell or a text.
-        if (v != 0 || static_cast<std::int32_t>(i) + 1 <= hdr || st.size() < 2) return false;
-        const E s = st.back(), t = st[st.size() - 2];
-        if (s != t || (s != E::num && s != E::text)) return false;
+        // (A number into a text and a text into a number are written and
+        // read as the general path does.)
+        if (v != 0 || !target || st.size() != 1 || st.back() != targetkind) return false;
+        step(P::assign, 0, 0, st.back() == E::text ? 1 : 0);
         pop(1);
-        step(P::assign);
         assigned = true;
         continue;
       }

@@ -37,19 +37,12 @@ struct TextVal {
   std::int32_t sym = 0;  // the variable it is a piece of, 0 none
 };
 
-struct Val {
-  double num = 0.0;
-  std::int32_t cell = 0;   // the cell it stands in, 0 a computed value
-  std::int32_t text = -1;  // its text, -1 a number
-};
-
 // The run's state (kept between runs, so that nothing is allocated once
 // the areas are large enough).
 struct Run {
-  std::vector<Val> stack;
+  std::vector<double> nums;
   std::vector<TextVal> texts;
   std::vector<double> lists;
-  std::vector<std::int32_t> listat, listsize;
   std::string area;  // the temporary area from its first position on
   std::string join;
   std::int32_t top = 0;     // the area's next free offset
@@ -179,6 +172,7 @@ bool foldvalues(unsigned fn, const double* v, std::int32_t n, double& out) {
 
 bool readyprog(Prog& g) {
   const auto zsize = static_cast<std::int32_t>(core::z.size());
+  g.allcells = g.cells;
   for (Slot& s : g.slots) {
     if (s.sym < 1 || s.sym >= zsize) return false;
     if (s.array) {
@@ -191,6 +185,7 @@ bool readyprog(Prog& g) {
       s.first = adr;
       s.rows = shape[0];
       s.cols = shape[1];
+      if (s.copy) g.allcells += static_cast<std::int32_t>(std::min<std::int64_t>(count, 1 << 30));
       continue;
     }
     std::int32_t f = 0, l = 0;
@@ -200,201 +195,221 @@ bool readyprog(Prog& g) {
     s.first = f;
     s.len = l - f + 1;
   }
-  return true;
+  return g.allcells < (1 << 30);
 }
 
-ProgResult runprog(const Prog& g, std::int32_t firstcell) {
+namespace {
+
+// A two-number step's operands: from cells or from the stack.
+struct Pair {
+  double a, b;
+};
+inline Pair operands(const PStep& s, const double* z, double*& n) {
+  Pair p;
+  p.b = (s.flag & 2) != 0 ? z[s.b] : *--n;
+  p.a = (s.flag & 1) != 0 ? z[s.a] : *--n;
+  return p;
+}
+
+}  // namespace
+
+ProgResult runprog(const Prog& g) {
   ProgResult res;
   Run& R = run;
   const double* const z = core::z.data();
   const auto zsize = static_cast<std::int32_t>(core::z.size());
-  if (R.stack.size() < static_cast<std::size_t>(g.depth) + 1)
-    R.stack.resize(static_cast<std::size_t>(g.depth) + 1);
-  Val* const st = R.stack.data();
-  std::int32_t sp = 0;  // entries st[0..sp)
-  R.top = R.high = R.tmplen = 0;
-  R.ndescr = g.nlinked;
-  std::int32_t cells = g.cells;
+  if (R.nums.size() < static_cast<std::size_t>(g.numdepth) + 1)
+    R.nums.resize(static_cast<std::size_t>(g.numdepth) + 1);
+  double* const n0 = R.nums.data();
+  double* n = n0;             // the numbers n0[0..n)
+  std::int32_t* t = nullptr;  // the texts: indices into R.texts
+  thread_local std::vector<std::int32_t> textstack;
   if (g.texts) {
+    R.top = R.high = R.tmplen = 0;
+    R.ndescr = g.nlinked;
     R.texts.clear();
     // The set-up: every text slot as it stands, copies into the area.
     for (const Slot& s : g.slots) {
-      if (s.array) {
-        R.texts.emplace_back();
-        continue;
-      }
-      TextVal t{s.first, s.len, 0, false, s.sym};
-      if (s.copy && s.len > 0) t = maketemp(chars(t), 0);
-      R.texts.push_back(t);
+      TextVal v{s.first, s.len, 0, false, s.sym};
+      if (!s.array && s.copy && s.len > 0) v = maketemp(chars(v), 0);
+      R.texts.push_back(v);
     }
-    // (Descriptor numbers: slot i's is its place among the descriptors.)
+    if (textstack.size() < static_cast<std::size_t>(g.textdepth) + 1)
+      textstack.resize(static_cast<std::size_t>(g.textdepth) + 1);
+    t = textstack.data();
+  } else {
+    R.ndescr = g.nlinked;
   }
-  for (const Slot& s : g.slots)
-    if (s.array && s.copy) cells += s.rows * s.cols;
-  if (!g.lists.empty()) {
-    R.listat.resize(g.lists.size());
-    R.listsize.resize(g.lists.size());
-    std::int32_t at = 0;
-    for (std::size_t l = 0; l < g.lists.size(); ++l) {
-      R.listat[l] = at;
-      R.listsize[l] = g.lists[l];
-      at += g.lists[l];
-    }
-    if (R.lists.size() < static_cast<std::size_t>(at)) R.lists.resize(static_cast<std::size_t>(at));
-    std::fill(R.lists.begin(), R.lists.begin() + at, 0.0);
+  if (g.listvalues > 0) {
+    if (R.lists.size() < static_cast<std::size_t>(g.listvalues))
+      R.lists.resize(static_cast<std::size_t>(g.listvalues));
+    if (g.listclear) std::fill(R.lists.begin(), R.lists.begin() + g.listvalues, 0.0);
   }
-  bool ok = true;
-  std::int32_t assignedcell = 0, assignedtext = -1, fromtext = -1;
-  double assignedvalue = 0.0;
+  std::int32_t targetcell = 0, targettext = -1;
+  bool fail = false;
   for (const PStep& s : g.steps) {
+    double r = 0.0;
     switch (s.op) {
       case P::num:
         if (s.a >= zsize) return res;
-        st[sp++] = {z[s.a], s.a, -1};
-        break;
-      case P::elem: {
+        *n++ = z[s.a];
+        continue;
+      case P::elem:
+      case P::telem: {
         const Slot& a = g.slots[static_cast<std::size_t>(s.a)];
         std::int32_t cell = 0;
         if (s.b == 1) {
-          const std::int32_t i = intvalue(st[--sp].num);
+          const std::int32_t i = intvalue(*--n);
           if (i < 1 || static_cast<std::int64_t>(i) > static_cast<std::int64_t>(a.rows) * a.cols)
             return res;
           cell = a.first - 1 + i;
         } else {
-          const std::int32_t col = intvalue(st[--sp].num);
-          const std::int32_t row = intvalue(st[--sp].num);
+          const std::int32_t col = intvalue(*--n);
+          const std::int32_t row = intvalue(*--n);
           if (col < 1 || col > a.cols || row < 1 || row > a.rows) return res;
           cell = a.first - 1 + a.cols * (row - 1) + col;
         }
-        st[sp++] = {z[cell], cell, -1};
+        if (s.op == P::telem)
+          targetcell = cell;
+        else
+          *n++ = z[cell];
+        continue;
+      }
+      case P::add: {
+        const Pair p = operands(s, z, n);
+        r = p.a + p.b;
         break;
       }
-      case P::text:
-        st[sp++] = {0.0, 0, s.a};
+      case P::sub: {
+        const Pair p = operands(s, z, n);
+        r = p.a - p.b;
         break;
-      case P::substr:
-      case P::onechar: {
-        std::int32_t a = 0, b = 0;
-        if (s.op == P::substr) {
-          b = intvalue(st[--sp].num);
-          a = intvalue(st[--sp].num);
-        } else {
-          a = b = intvalue(st[--sp].num);
-        }
-        const TextVal t = R.texts[static_cast<std::size_t>(st[sp - 1].text)];
-        // (A piece read backwards is a copy of its own: the general path's.)
-        if (t.len == 0 || a < 1 || a > t.len || b < 1 || b > t.len || a > b) return res;
-        TextVal p{t.pos + a - 1, b - a + 1, 0, t.area, t.sym};
-        if (!newtemp(p.tmp)) return res;
-        st[sp - 1].text = newtext(p);
+      }
+      case P::mul: {
+        const Pair p = operands(s, z, n);
+        r = p.a * p.b;
+        break;
+      }
+      case P::div: {
+        const Pair p = operands(s, z, n);
+        r = p.a / p.b;
+        break;
+      }
+      case P::mod: {
+        const Pair p = operands(s, z, n);
+        r = modof(p.a, p.b);
         break;
       }
       case P::bin: {
-        const double b = st[--sp].num, a = st[sp - 1].num;
-        double r = 0.0;
-        if (exprrel(s.code) >= 0 && !std::isfinite(a - b)) ok = false;
-        if (!ok || binnumeric(s.code, a, b, false, r) != 0 || !std::isfinite(r)) {
-          ok = false;
+        const Pair p = operands(s, z, n);
+        if (binnumeric(s.code, p.a, p.b, false, r) != 0) return res;
+        break;
+      }
+      case P::rel: {
+        const Pair p = operands(s, z, n);
+        // The difference it tests may overflow: the general path reports that.
+        if (!std::isfinite(p.a - p.b)) {
+          fail = true;
           break;
         }
-        st[sp - 1] = {r, 0, -1};
+        r = relholds(s.code, exprdiff(p.a, p.b)) ? 1.0 : 0.0;
         break;
       }
       case P::maxmin: {
-        const double b = st[--sp].num, a = st[sp - 1].num;
-        const bool takeb = (s.code == xop::max || s.code == xop::maxloc) ? b > a : b < a;
-        st[sp - 1] = {takeb ? b : a, 0, -1};
+        const Pair p = operands(s, z, n);
+        r = (s.code == xop::max || s.code == xop::maxloc) ? (p.b > p.a ? p.b : p.a)
+                                                          : (p.b < p.a ? p.b : p.a);
         break;
       }
-      case P::una: {
-        const double r = unanumeric(s.code, st[sp - 1].num);
-        if (!std::isfinite(r)) {
-          ok = false;
-          break;
-        }
-        st[sp - 1] = {r, 0, -1};
+      case P::una:
+        r = unanumeric(s.code, *--n);
         break;
-      }
       case P::neg:
-        st[sp - 1] = {-st[sp - 1].num, 0, -1};
+        r = -*--n;
         break;
       case P::log: {
         bool invalid = false;
-        double r = 0.0;
         if (s.b == 1) {
-          r = logarithm(st[sp - 1].num, nullptr, invalid);
+          r = logarithm(*--n, nullptr, invalid);
         } else {
-          const double base = st[--sp].num;
-          r = logarithm(st[sp - 1].num, &base, invalid);
+          const double base = *--n;
+          r = logarithm(*--n, &base, invalid);
         }
-        if (invalid || !std::isfinite(r)) {
-          ok = false;
-          break;
-        }
-        st[sp - 1] = {r, 0, -1};
+        if (invalid) fail = true;
         break;
       }
       case P::list: {
-        double* const l = R.lists.data() + R.listat[static_cast<std::size_t>(s.a)];
-        for (std::int32_t i = 0; i < s.b; ++i) l[i] = st[sp - s.b + i].num;
-        sp -= s.b;
-        if (s.b < g.lists[static_cast<std::size_t>(s.a)])
-          R.listsize[static_cast<std::size_t>(s.a)] = std::max(s.b, 1);
-        break;
+        double* const l = R.lists.data() + g.listat[static_cast<std::size_t>(s.a)];
+        n -= s.b;
+        for (std::int32_t i = 0; i < s.b; ++i) l[i] = n[i];
+        continue;
       }
       case P::ref:
-        st[sp++] = {R.lists[static_cast<std::size_t>(R.listat[static_cast<std::size_t>(s.a)])], 0,
-                    -1};
-        break;
+        *n++ = R.lists[static_cast<std::size_t>(g.listat[static_cast<std::size_t>(s.a)])];
+        continue;
       case P::fold: {
-        double r = 0.0;
         bool good = false;
         if (s.b == 0) {
-          good = foldvalues(s.code, R.lists.data() + R.listat[static_cast<std::size_t>(s.a)],
-                            R.listsize[static_cast<std::size_t>(s.a)], r);
+          good = foldvalues(s.code, R.lists.data() + g.listat[static_cast<std::size_t>(s.a)],
+                            g.listsize[static_cast<std::size_t>(s.a)], r);
         } else {
           const Slot& a = g.slots[static_cast<std::size_t>(s.a)];
           good = foldvalues(s.code, z + a.first, a.rows * a.cols, r);
         }
-        if (!good) {
-          ok = false;
-          break;
-        }
-        st[sp++] = {r, 0, -1};
+        if (!good) fail = true;
         break;
+      }
+      case P::text:
+        *t++ = s.a;
+        continue;
+      case P::substr:
+      case P::onechar: {
+        std::int32_t a = 0, b = 0;
+        if (s.op == P::substr) {
+          b = intvalue(*--n);
+          a = intvalue(*--n);
+        } else {
+          a = b = intvalue(*--n);
+        }
+        const TextVal v = R.texts[static_cast<std::size_t>(t[-1])];
+        // (A piece read backwards is a copy of its own: the general path's.)
+        if (v.len == 0 || a < 1 || a > v.len || b < 1 || b > v.len || a > b) return res;
+        TextVal p{v.pos + a - 1, b - a + 1, 0, v.area, v.sym};
+        if (!newtemp(p.tmp)) return res;
+        t[-1] = newtext(p);
+        continue;
       }
       case P::cat: {
-        const TextVal y = R.texts[static_cast<std::size_t>(st[--sp].text)];
-        const TextVal x = R.texts[static_cast<std::size_t>(st[sp - 1].text)];
+        const TextVal y = R.texts[static_cast<std::size_t>(*--t)];
+        const TextVal x = R.texts[static_cast<std::size_t>(t[-1])];
         TextVal out;
         if (!join(x, y, s.code, g.nlinked, out)) return res;
-        st[sp - 1] = {0.0, 0, newtext(out)};
-        break;
+        t[-1] = newtext(out);
+        continue;
       }
       case P::trim: {
-        TextVal t = R.texts[static_cast<std::size_t>(st[sp - 1].text)];
-        if (t.len < 1) return res;
+        TextVal v = R.texts[static_cast<std::size_t>(t[-1])];
+        if (v.len < 1) return res;
         // A linked descriptor keeps its bounds: TRIM works on a new temporary.
-        if (t.tmp <= g.nlinked && !newtemp(t.tmp)) return res;
-        t.len = std::max(core::C1LEN_TRIM(chars(t)), 1);
-        st[sp - 1].text = newtext(t);
-        break;
+        if (v.tmp <= g.nlinked && !newtemp(v.tmp)) return res;
+        v.len = std::max(core::C1LEN_TRIM(chars(v)), 1);
+        t[-1] = newtext(v);
+        continue;
       }
       case P::len:
       case P::lentrim:
       case P::ichar: {
-        const TextVal& t = R.texts[static_cast<std::size_t>(st[sp - 1].text)];
-        const std::string_view c = chars(t);
-        double r = t.len;
+        const TextVal& v = R.texts[static_cast<std::size_t>(*--t)];
+        const std::string_view c = chars(v);
+        r = v.len;
         if (s.op == P::lentrim) r = core::C1LEN_TRIM(c);
         if (s.op == P::ichar) r = c.empty() ? 0.0 : static_cast<unsigned char>(c[0]);
-        st[sp - 1] = {r, 0, -1};
-        break;
+        *n++ = r;
+        continue;
       }
       case P::index: {
-        const std::string_view needle = chars(R.texts[static_cast<std::size_t>(st[--sp].text)]);
-        const std::string_view hay = chars(R.texts[static_cast<std::size_t>(st[sp - 1].text)]);
-        double r = 0.0;
+        const std::string_view needle = chars(R.texts[static_cast<std::size_t>(*--t)]);
+        const std::string_view hay = chars(R.texts[static_cast<std::size_t>(*--t)]);
         if (!hay.empty() && !needle.empty()) {
           int notfound = 0;
           const int pos = core::SEARCH(hay, needle, 1, static_cast<int>(hay.size()), 0, notfound);
@@ -403,81 +418,79 @@ ProgResult runprog(const Prog& g, std::int32_t firstcell) {
           core::MATCHEDLENGTH(len);
           core::matchlen = len;
         }
-        st[sp - 1] = {r, 0, -1};
-        break;
+        *n++ = r;
+        continue;
       }
       case P::chr: {
-        const double x = st[sp - 1].num;
+        const double x = *--n;
         if (!(std::fabs(x) < 1.0e15)) return res;
         const char c = static_cast<char>(static_cast<std::int64_t>(std::round(x)) & 0xFF);
-        std::int32_t t = 0;
-        if (!newtemp(t)) return res;
-        st[sp - 1] = {0.0, 0, newtext(maketemp(std::string_view(&c, 1), t))};
-        break;
+        std::int32_t tmp = 0;
+        if (!newtemp(tmp)) return res;
+        *t++ = newtext(maketemp(std::string_view(&c, 1), tmp));
+        continue;
       }
-      case P::rel: {
-        const std::string_view b = chars(R.texts[static_cast<std::size_t>(st[--sp].text)]);
-        const std::string_view a = chars(R.texts[static_cast<std::size_t>(st[sp - 1].text)]);
-        st[sp - 1] = {relholds(exprrel(s.code), core::C1_LT_EQ_GT(a, b)) ? 1.0 : 0.0, 0, -1};
-        break;
+      case P::reltext: {
+        const std::string_view b = chars(R.texts[static_cast<std::size_t>(*--t)]);
+        const std::string_view a = chars(R.texts[static_cast<std::size_t>(*--t)]);
+        *n++ = relholds(s.code, core::C1_LT_EQ_GT(a, b)) ? 1.0 : 0.0;
+        continue;
       }
       case P::ifnot:
-        if (st[sp - 1].num == 0.0) {
+        if (*--n == 0.0) {
           res.falsecond = true;
           goto done;
         }
-        break;
-      case P::assign: {
-        const Val v = st[--sp];
-        const Val t = st[sp - 1];
-        if (v.text < 0) {
+        continue;
+      case P::tcell:
+        targetcell = s.a;
+        continue;
+      case P::ttext:
+        targettext = *--t;
+        continue;
+      case P::assign:
+        if (s.b == 0) {
           // A number into a variable's or an element's cell.
-          const std::int32_t c = t.cell;
-          if (c < 1 || c > core::nz || c >= zsize) return res;
-          if (c <= core::nsym && (core::name(c).type & 0x53) != 0) return res;
-          assignedcell = c;
-          assignedvalue = v.num;
+          if (targetcell < 1 || targetcell > core::nz || targetcell >= zsize) return res;
+          res.value = *--n;
         } else {
-          const TextVal& to = R.texts[static_cast<std::size_t>(t.text)];
+          const TextVal& to = R.texts[static_cast<std::size_t>(targettext)];
           if (to.area || to.sym < 1 || to.len < 1 || (core::name(to.sym).type & 0x1) != 0)
             return res;
-          assignedtext = t.text;
-          fromtext = v.text;
+          res.textresult = true;
         }
-        break;
-      }
+        continue;
     }
-    if (!ok) {
-      // The general path finds the failed calculation itself.
+    // A step that made a number: one that is none (or a failure the
+    // floating-point check would find) is the general path's to report.
+    if (fail || !std::isfinite(r)) {
       plat::fpu_clear();
       return res;
     }
+    *n++ = r;
   }
 done:
   // The general path would grow no store for this statement.
-  if (!cellsfrom(firstcell, cells)) return res;
   if (R.high > 0 && static_cast<std::int64_t>(core::c1top) + 2 + R.high >= core::c1limit)
     return res;
   res.done = true;
   if (g.blockkind != 0) {
-    res.cond = st[sp - 1].num != 0.0;
+    res.cond = n[-1] != 0.0;
     return res;
   }
   if (res.falsecond) return res;
-  if (assignedtext >= 0) {
-    const TextVal& to = R.texts[static_cast<std::size_t>(assignedtext)];
-    const std::string_view from = chars(R.texts[static_cast<std::size_t>(fromtext)]);
+  if (res.textresult) {
+    const TextVal& to = R.texts[static_cast<std::size_t>(targettext)];
+    const std::string_view from = chars(R.texts[static_cast<std::size_t>(*--t)]);
     char* const at = core::c1namen.data() + (to.pos - 1);
-    const std::size_t n = std::min(from.size(), static_cast<std::size_t>(to.len));
-    if (n > 0) std::memmove(at, from.data(), n);
-    if (static_cast<std::size_t>(to.len) > n)
-      std::memset(at + n, ' ', static_cast<std::size_t>(to.len) - n);
+    const std::size_t k = std::min(from.size(), static_cast<std::size_t>(to.len));
+    if (k > 0) std::memmove(at, from.data(), k);
+    if (static_cast<std::size_t>(to.len) > k)
+      std::memset(at + k, ' ', static_cast<std::size_t>(to.len) - k);
     std::int32_t bounds[2] = {to.pos, to.pos + to.len - 1};
     std::memcpy(&res.value, bounds, sizeof res.value);
-    res.textresult = true;
   } else {
-    core::z.data()[assignedcell] = assignedvalue;
-    res.value = assignedvalue;
+    core::z.data()[targetcell] = res.value;
   }
   return res;
 }

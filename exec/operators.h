@@ -91,6 +91,21 @@ constexpr int catblanks(unsigned op) { return static_cast<int>((op >> 6) & 0x1Fu
 // beyond the 64-bit range the nearest end of it.
 std::int64_t nint64(double x);
 
+// MOD: the remainder of a by b with the sign of a, as fmod gives it (exact);
+// whole numbers below 2^53 take the integer remainder, which is the same
+// and far cheaper.
+inline double modof(double a, double b) {
+  constexpr double whole = 9007199254740992.0;
+  if (std::fabs(a) < whole && std::fabs(b) < whole && b != 0.0) {
+    const auto ia = static_cast<std::int64_t>(a), ib = static_cast<std::int64_t>(b);
+    if (static_cast<double>(ia) == a && static_cast<double>(ib) == b) {
+      const std::int64_t r = ia % ib;
+      return r == 0 ? std::copysign(0.0, a) : static_cast<double>(r);
+    }
+  }
+  return std::fmod(a, b);
+}
+
 // Relation rel (0 <, 1 >, 2 <=, 3 >=, 4 ==, 5 /=) tested on a difference d.
 inline bool relholds(int rel, double d) {
   switch (rel) {

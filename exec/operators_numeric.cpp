@@ -123,7 +123,7 @@ std::int32_t binnumeric(unsigned op, double a, double b, bool converted, double&
       out = bitop(2, a, b);
       return 0;
     case xop::mod:
-      out = std::fmod(a, b);
+      out = modof(a, b);
       return 0;
     case xop::sign:
       out = signof(a, b);
@@ -208,7 +208,7 @@ std::int32_t XEQBINNUM(double& result, double a, std::int16_t op, double b) {
       result = std::pow(a, b);
       return 0;
     case xop::tmod:
-      result = std::fmod(a, b);
+      result = modof(a, b);
       return 0;
     case xop::tiand:
       result = bitop(0, a, b);
