@@ -86,6 +86,7 @@ bool ready(Form& f) {
     }
     case Kind::words:
     case Kind::wordassign:
+    case Kind::empty:
       return true;
     default:
       return false;
@@ -132,6 +133,7 @@ inline bool wordstackroom() {
       break;
     }
     case Kind::enddo:
+    case Kind::empty:
       ok = temproom(1) && wordstackroom();
       break;
     case Kind::words:
@@ -232,6 +234,28 @@ Res runassign(Form& f) {
   exprpathsteps(f);
   if (run) cells[target] = v;
   core::adrs.data()[sp - 1] = firsttemp + 1;
+  endstatement();
+  return ran();
+}
+
+// An empty statement: the evaluator's result cell, and the empty value for
+// a statement that reads the stack's top (a callback's model).
+Res runempty(Form& f) {
+  if (!room(f) || firsttemp <= core::nsym) return notrun;
+  const std::int32_t sp = core::xeqstackptr;
+  const bool valid = sp >= 1 && sp <= core::adrs.size();
+  const bool fill = valid && core::adrs.data()[sp - 1] == 0;
+  // Operands left over from before are the general path's to report.
+  const std::int32_t left = !fill && (core::xeqmode & 0x10) != 0 ? 0 : sp;
+  if (left - core::xeqstackbase > 1) return notrun;
+  head(f.start, f.end);
+  core::iresult = firsttemp;
+  newtemprecord(firsttemp);
+  if (fill) {
+    core::adrs.data()[sp - 1] = firsttemp;
+    z.data()[firsttemp] = falsevalue;
+  }
+  core::xeqstackptr = left;
   endstatement();
   return ran();
 }
@@ -368,6 +392,9 @@ Res runwordsfrom(std::span<const std::int16_t> code) {
           break;
         case Tag::operand:
           r = operandwords != nullptr ? operandwords(w) : WordResult::unknown;
+          break;
+        case Tag::builtin:
+          r = builtinwords != nullptr ? builtinwords(w) : WordResult::unknown;
           break;
         case Tag::end:
           break;
@@ -576,7 +603,8 @@ Outcome runstatement(std::span<const std::int16_t> code) {
       if (tally != nullptr) {
         static const char* const notready[] = {
             "", "", "not ready: assignment", "not ready: loop end",
-            "", "", "not ready: block",      "not ready: program"};
+            "", "", "not ready: block",      "not ready: program",
+            ""};
         handedover(
             s, code,
             f == nullptr || f->kind == Kind::none ? nullptr : notready[static_cast<int>(f->kind)]);
@@ -604,6 +632,9 @@ Outcome runstatement(std::span<const std::int16_t> code) {
         break;
       case Kind::prog:
         next = runprogform(*f);
+        break;
+      case Kind::empty:
+        next = runempty(*f);
         break;
       default:
         break;

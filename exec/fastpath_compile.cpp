@@ -5,8 +5,10 @@
 #include <array>
 #include <optional>
 
+#include "core/codewords.h"
 #include "core/program.h"
 #include "core/stores.h"
+#include "exec/control.h"
 #include "exec/fastpath_form.h"
 #include "exec/xeq2.h"
 
@@ -421,22 +423,23 @@ struct Compiler {
   // jumps, one-line IFs and DO headers.
   bool words(std::span<const std::int16_t> w) {
     const std::size_t n = w.size();
-    if (n < 2 || n > longest || w[n - 1] != core::endmark || w[0] == 1 || w[0] == -1) return false;
+    if (n < 2 || w[n - 1] != core::endmark || w[0] == 1 || w[0] == -1) return false;
     f.tags.clear();
     for (std::size_t i = 0; i + 1 < n; ++i) {
       const std::uint16_t u = u16(w[i]);
-      const std::uint16_t fam = u & 0xFFE0u;
       if (w[i] > 0) {
         f.tags.push_back(Tag::push);
       } else if (u == 0x8420u) {
         f.tags.push_back(Tag::assign);
       } else if (looptoken(u)) {
         f.tags.push_back(Tag::binop);
-      } else if (fam == 0xE160u || fam == 0xE080u || u == 0xE0C0u || u == 0xE120u ||
-                 fam == 0xE020u || fam == 0xE040u || fam == 0xEC20u || fam == 0xEC60u) {
+      } else if (iscontrolword(w[i])) {
         f.tags.push_back(Tag::control);
-      } else if (fam == 0xF400u) {
-        f.tags.push_back(Tag::operand);  // an array element
+      } else if ((u & 0xE000u) == 0xC000u) {
+        f.tags.push_back(Tag::builtin);
+      } else if (!core::isoptstmt(w[i]) && (u & 0xFC00u) != 0x9800u && u != 0xBC00u) {
+        // (Option statements stay with the loop, as do their markers.)
+        f.tags.push_back(Tag::operand);
       } else {
         f.why = "word " + hex(u);
         return false;
@@ -481,6 +484,11 @@ bool program(std::span<const std::int16_t> words, Form& f) {
 Form compile(std::span<const std::int16_t> words) {
   Form f;
   f.words.assign(words.begin(), words.end());
+  // An empty statement of the expression path (what a declaration leaves).
+  if (words.size() == 2 && words[0] == -1 && words[1] == core::endmark) {
+    f.kind = Kind::empty;
+    return f;
+  }
   Compiler c{f};
   if (!c.assignment(words) && !c.block(words) && !program(words, f) && !c.enddo(words) &&
       !c.wordassign(words) && !c.words(words)) {
@@ -488,7 +496,15 @@ Form compile(std::span<const std::int16_t> words) {
     std::string why = std::move(f.why);
     f = Form{};
     f.words = kept;
-    f.why = why.empty() ? "word path: no form" : std::move(why);
+    if (why.empty()) {
+      if (words.size() <= 2 && !words.empty() && words[0] == -1)
+        why = "empty statement";
+      else if (!words.empty() && words[0] == 1)
+        why = "a line that did not compile";
+      else
+        why = "word path: first word " + hex(u16(words.empty() ? 0 : words[0]));
+    }
+    f.why = std::move(why);
     // The types do not matter for a statement without a form: its words decide.
     f.kind = Kind::none;
   }

@@ -18,10 +18,20 @@
 
 namespace exec::fast {
 
-enum class Kind : std::uint8_t { unknown, none, assign, enddo, words, wordassign, block, prog };
+enum class Kind : std::uint8_t {
+  unknown,
+  none,
+  assign,
+  enddo,
+  words,
+  wordassign,
+  block,
+  prog,
+  empty
+};
 
 // The handler of each word of a statement on the word path.
-enum class Tag : std::uint8_t { push, binop, assign, control, operand, end };
+enum class Tag : std::uint8_t { push, binop, assign, control, operand, builtin, end };
 
 // One step of an expression, in postfix order over a stack of values. A
 // step's operands come from the stack or straight from a cell (`a` and `b`

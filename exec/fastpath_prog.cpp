@@ -215,20 +215,10 @@ struct Maker {
     return true;
   }
 
-  // A two-number step: operands pushed by the steps just before it from
-  // cells are taken from the cells.
-  void binstep(P op, std::uint32_t c, std::int32_t b = 0) {
-    PStep s{op, 0, static_cast<std::uint16_t>(c), 0, b};
-    if (lastis(P::num)) {
-      s.flag |= 2;
-      s.b = g.steps.back().a;
-      g.steps.pop_back();
-      if (lastis(P::num)) {
-        s.flag |= 1;
-        s.a = g.steps.back().a;
-        g.steps.pop_back();
-      }
-    }
+  // A two-number step (its operands from the number stack: operandcells
+  // takes them from cells afterwards).
+  void binstep(P op, std::uint32_t c) {
+    PStep s{op, 0, static_cast<std::uint16_t>(c), 0, 0};
     if (op == P::rel) s.code = static_cast<std::uint16_t>(exprrel(c));
     g.steps.push_back(s);
   }
@@ -511,6 +501,53 @@ struct Maker {
 
 std::uint16_t makeprogfail() { return failed; }
 
+// A list whose values are cells pushed just before it and that is read only
+// outside folds (its first value): those reads read the first cell.
+void listsofcells(Prog& g) {
+  std::vector<PStep>& st = g.steps;
+  for (std::size_t i = 0; i < st.size(); ++i) {
+    if (st[i].op != P::list || st[i].b < 1 || static_cast<std::size_t>(st[i].b) > i) continue;
+    const std::int32_t l = st[i].a, m = st[i].b;
+    bool cells = true;
+    for (std::int32_t k = 1; k <= m; ++k) cells = cells && st[i - static_cast<std::size_t>(k)].op == P::num;
+    for (const PStep& s : st) cells = cells && !(s.op == P::fold && s.b == 0 && s.a == l);
+    if (!cells) continue;
+    const std::int32_t first = st[i - static_cast<std::size_t>(m)].a;
+    for (PStep& s : st)
+      if (s.op == P::ref && s.a == l) s = PStep{P::num, 0, 0, first, 0};
+    st.erase(st.begin() + static_cast<std::ptrdiff_t>(i) - m,
+             st.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+    i -= static_cast<std::size_t>(m) + 1;
+  }
+}
+
+// Operands that steps just before a two-number step push from cells are
+// taken from the cells by that step.
+void operandcells(Prog& g) {
+  std::vector<PStep> out;
+  for (const PStep& s : g.steps) {
+    const bool two = s.op == P::add || s.op == P::sub || s.op == P::mul || s.op == P::div ||
+                     s.op == P::mod || s.op == P::bin || s.op == P::rel || s.op == P::maxmin;
+    if (two && s.flag == 0) {
+      PStep f = s;
+      if (!out.empty() && out.back().op == P::num) {
+        f.flag |= 2;
+        f.b = out.back().a;
+        out.pop_back();
+        if (!out.empty() && out.back().op == P::num) {
+          f.flag |= 1;
+          f.a = out.back().a;
+          out.pop_back();
+        }
+      }
+      out.push_back(f);
+    } else {
+      out.push_back(s);
+    }
+  }
+  g.steps = std::move(out);
+}
+
 bool makeprog(const LinkedStatement& linked, Prog& prog,
               std::vector<std::pair<std::int32_t, std::int16_t>>& types) {
   prog = Prog{};
@@ -519,6 +556,8 @@ bool makeprog(const LinkedStatement& linked, Prog& prog,
   Maker m{linked, prog, types, {}, {}, {}, {}, linked.ndescr};
   if (!m.descriptors() || !m.entries()) return false;
   failed = 0;
+  listsofcells(prog);
+  operandcells(prog);
   prog.nlinked = linked.ndescr;
   prog.total = static_cast<std::int32_t>(linked.codes.size());
   prog.cells += 4;

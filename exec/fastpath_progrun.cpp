@@ -40,7 +40,8 @@ struct TextVal {
 // The run's state (kept between runs, so that nothing is allocated once
 // the areas are large enough).
 struct Run {
-  std::vector<double> nums;
+  std::vector<double> nums = std::vector<double>(64);
+  std::vector<std::int32_t> textstack = std::vector<std::int32_t>(16);
   std::vector<TextVal> texts;
   std::vector<double> lists;
   std::string area;  // the temporary area from its first position on
@@ -50,7 +51,8 @@ struct Run {
   std::int32_t tmplen = 0;  // length of the temporary made last
   std::int32_t ndescr = 0;  // descriptors and temporaries numbered so far
 };
-thread_local Run run;
+// (The executor runs on one thread.)
+Run run;
 
 std::int32_t intvalue(double v) {
   return static_cast<std::int32_t>(std::clamp<std::int64_t>(nint64(v), -0x7FFFFFFF, 0x7FFFFFFE));
@@ -223,7 +225,6 @@ ProgResult runprog(const Prog& g) {
   double* const n0 = R.nums.data();
   double* n = n0;             // the numbers n0[0..n)
   std::int32_t* t = nullptr;  // the texts: indices into R.texts
-  thread_local std::vector<std::int32_t> textstack;
   if (g.texts) {
     R.top = R.high = R.tmplen = 0;
     R.ndescr = g.nlinked;
@@ -234,9 +235,9 @@ ProgResult runprog(const Prog& g) {
       if (!s.array && s.copy && s.len > 0) v = maketemp(chars(v), 0);
       R.texts.push_back(v);
     }
-    if (textstack.size() < static_cast<std::size_t>(g.textdepth) + 1)
-      textstack.resize(static_cast<std::size_t>(g.textdepth) + 1);
-    t = textstack.data();
+    if (R.textstack.size() < static_cast<std::size_t>(g.textdepth) + 1)
+      R.textstack.resize(static_cast<std::size_t>(g.textdepth) + 1);
+    t = R.textstack.data();
   } else {
     R.ndescr = g.nlinked;
   }
