@@ -84,6 +84,19 @@ bool ready(Form& f) {
       const DoRecord& r = f.loop;
       return r.dostmt > 0 && r.var > 0 && r.adr > 0 && r.adr + 1 < zsize && r.var < zsize;
     }
+    case Kind::jump: {
+      // The cells the loop pushes: a scalar formal bound to a cell stands
+      // for that cell.
+      const auto cellof = [zsize](std::int32_t s) {
+        const core::SymbolRecord& r = name(s);
+        const std::int32_t c = (r.type & 0xA8) == 0xA0 && r.adr > 0 ? r.adr : s;
+        return c < zsize ? c : 0;
+      };
+      if (f.jumprel < 0) return true;
+      f.leftcell = cellof(f.left);
+      f.rightcell = cellof(f.right);
+      return f.leftcell > 0 && f.rightcell > 0;
+    }
     case Kind::words:
     case Kind::wordassign:
     case Kind::empty:
@@ -135,6 +148,9 @@ inline bool wordstackroom() {
     case Kind::enddo:
     case Kind::empty:
       ok = temproom(1) && wordstackroom();
+      break;
+    case Kind::jump:
+      ok = temproom(3) && wordstackroom() && base + 2 <= core::adrs.size();
       break;
     case Kind::words:
     case Kind::wordassign:
@@ -235,6 +251,51 @@ Res runassign(Form& f) {
   if (run) cells[target] = v;
   core::adrs.data()[sp - 1] = firsttemp + 1;
   endstatement();
+  return ran();
+}
+
+// A GOTO alone or under a one-line IF of a relation: what the loop's words
+// leave (the relation's value in the first result cell, the IF's result
+// when it is false, the label on the stack when it jumps).
+Res runjump(Form& f) {
+  if (!room(f)) return notrun;
+  const std::int32_t at = core::I2EQUZ(1, f.label);
+  double* const cells = z.data();
+  bool cond = true;
+  if (f.jumprel >= 0) {
+    const double a = cells[f.leftcell], b = cells[f.rightcell];
+    // (A difference that overflows is the general path's failure to report.)
+    if (!std::isfinite(a - b)) {
+      plat::fpu_clear();
+      return notrun;
+    }
+    cond = relholds(f.jumprel, loopdiff(a, b));
+  }
+  if (cond && at <= 0) return notrun;
+  head(f.start, f.end);
+  wordprologue(f.start);
+  std::int32_t* const stack = core::adrs.data() - 1;  // stack[i] is adrs(i)
+  const std::int32_t base = core::xeqstackbase;
+  core::xeqstackptr = base + 1;
+  if (f.jumprel >= 0) {
+    cells[firsttemp] = cond ? 1.0 : 0.0;
+    stmtflags = 1;
+    core::iresult = firsttemp + 1;
+    newtemprecord(firsttemp + 1);
+    if (!cond) {
+      // The IF's value takes the next result cell, and the statement ends.
+      cells[firsttemp + 1] = 0.0;
+      stack[base + 1] = firsttemp + 1;
+      core::iresult = firsttemp + 2;
+      newtemprecord(firsttemp + 2);
+      wordpos = f.end - 1;
+      endstatement();
+      return ran();
+    }
+  }
+  stack[base + 1] = f.label;
+  wordpos = f.end - 2;
+  core::xeqline = at;
   return ran();
 }
 
@@ -635,6 +696,9 @@ Outcome runstatement(std::span<const std::int16_t> code) {
         break;
       case Kind::empty:
         next = runempty(*f);
+        break;
+      case Kind::jump:
+        next = runjump(*f);
         break;
       default:
         break;

@@ -417,6 +417,32 @@ struct Compiler {
     return true;
   }
 
+  // GOTO label, or IF (a relation b) GOTO label, on the word path: label,
+  // GOTO, end; or a, b, relation, IF, label, GOTO, end.
+  bool jump(std::span<const std::int16_t> w) {
+    const std::size_t n = w.size();
+    const bool plain = n == 3;
+    if ((n != 3 && n != 7) || w[n - 1] != core::endmark || u16(w[n - 2]) != 0xE020u ||
+        w[n - 3] <= 0)
+      return false;
+    const auto label = typeof_(w[n - 3]);
+    if (!label || (*label & 0x7FF) != 2) return false;
+    f.label = w[n - 3];
+    if (!plain) {
+      const int rel = looprel(u16(w[2]));
+      if (u16(w[3]) != 0xE040u || rel < 0 || w[0] <= 0 || w[1] <= 0) return false;
+      for (const std::int16_t s : {w[0], w[1]}) {
+        const auto t = typeof_(s);
+        if (!t || (*t != 0x80 && *t != 0x81 && *t != 0xA0 && *t != 0xA1)) return false;
+      }
+      f.left = w[0];
+      f.right = w[1];
+      f.jumprel = rel;
+    }
+    f.kind = Kind::jump;
+    return true;
+  }
+
   // A statement of the word path whose every word has a handler of its
   // own: symbol operands, array elements, operators of the loop's token
   // codes, the plain assignment, and calls, function references, returns,
@@ -491,7 +517,7 @@ Form compile(std::span<const std::int16_t> words) {
   }
   Compiler c{f};
   if (!c.assignment(words) && !c.block(words) && !program(words, f) && !c.enddo(words) &&
-      !c.wordassign(words) && !c.words(words)) {
+      !c.wordassign(words) && !c.jump(words) && !c.words(words)) {
     const std::vector<std::int16_t> kept = std::move(f.words);
     std::string why = std::move(f.why);
     f = Form{};

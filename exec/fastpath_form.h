@@ -27,7 +27,8 @@ enum class Kind : std::uint8_t {
   wordassign,
   block,
   prog,
-  empty
+  empty,
+  jump
 };
 
 // The handler of each word of a statement on the word path.
@@ -131,6 +132,11 @@ struct Form {
   // The end of a DO loop: the loop's symbol and its record.
   std::int32_t dosym = 0;
   DoRecord loop;
+  // A GOTO, alone or under a one-line IF whose condition relates two
+  // numbers (`jumprel` its index, -1 none): the label, the two symbols and
+  // the cells the loop reads for them (ready()).
+  std::int32_t label = 0, left = 0, right = 0, leftcell = 0, rightcell = 0;
+  int jumprel = -1;
 };
 
 inline DoRecord dorecord(std::int32_t d) {

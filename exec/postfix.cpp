@@ -333,7 +333,10 @@ std::int32_t blockword(Eval& e, std::uint32_t w, std::int32_t target) {
 std::int32_t blockstep(std::uint32_t kind, std::int32_t S, bool& cond, std::int32_t target,
                        bool& decided) {
   decided = false;
-  while (nblock > 0 && (blockstack(nblock) == -S || blockstack(nblock) == 0)) --nblock;
+  // (The stack's eight entries, read without the store's checks: `nblock`
+  // stays within 0..8.)
+  const std::int32_t* const entries = blockstack.data() - 1;
+  while (nblock > 0 && (entries[nblock] == -S || entries[nblock] == 0)) --nblock;
   if (kind == 0xF4C0u) {
     if (nblock > 0) --nblock;
     return 0;
