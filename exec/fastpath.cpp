@@ -214,14 +214,22 @@ Res handback(WordResult r, std::int16_t lastword) {
 // What a statement of the expression path leaves before its own effects:
 // the loop's head, the result cell and stack, and the predefined cells that
 // the evaluation sets for its single pass.
+// Within one call of runstatement these words are the same for every
+// statement of the expression path: once set, they stay until a statement
+// of another kind runs (which clears `exprsettled`).
+bool exprsettled = false;
 void exprpathsteps(const Form& f) {
+  stmtstart = f.start;
+  stmtend = f.end;
+  core::c1tmptop = core::c1top + 1;
+  if (exprsettled) return;
   head(f.start, f.end);
   core::iresult = firsttemp;
   core::xeqstackptr = core::xeqstackbase + 1;
   core::msgkey.blank();
-  core::c1tmptop = core::c1top + 1;
   double* const cells = z.data();
   cells[1] = cells[3] = cells[4] = cells[5] = cells[6] = 1.0;
+  exprsettled = true;
 }
 
 Res runassign(Form& f) {
@@ -258,6 +266,7 @@ Res runassign(Form& f) {
 // leave (the relation's value in the first result cell, the IF's result
 // when it is false, the label on the stack when it jumps).
 Res runjump(Form& f) {
+  exprsettled = false;
   if (!room(f)) return notrun;
   const std::int32_t at = core::I2EQUZ(1, f.label);
   double* const cells = z.data();
@@ -302,6 +311,7 @@ Res runjump(Form& f) {
 // An empty statement: the evaluator's result cell, and the empty value for
 // a statement that reads the stack's top (a callback's model).
 Res runempty(Form& f) {
+  exprsettled = false;
   if (!room(f) || firsttemp <= core::nsym) return notrun;
   const std::int32_t sp = core::xeqstackptr;
   const bool valid = sp >= 1 && sp <= core::adrs.size();
@@ -372,6 +382,8 @@ Res runblock(Form& f) {
 }
 
 Res runenddo(Form& f) {
+  // (A loop end leaves the words of the expression path as they were, but
+  // for the temporary texts' start, which exprpathsteps sets anew.)
   if (!room(f)) return notrun;
   const DoRecord& r = f.loop;
   double* const cells = z.data();
@@ -477,6 +489,7 @@ Res runwordsfrom(std::span<const std::int16_t> code) {
 }
 
 Res runwords(Form& f, std::span<const std::int16_t> code) {
+  exprsettled = false;
   if (!room(f)) return notrun;
   head(f.start, f.end);
   wordprologue(f.start);
@@ -500,6 +513,7 @@ bool textlike(double v) {
 // its words' handlers leave, without the operand stack's dead entries and
 // the result cells' values. Anything out of the ordinary runs its words.
 Res runwordassign(Form& f, std::span<const std::int16_t> code) {
+  exprsettled = false;
   if (!room(f)) return notrun;
   if (plat::fpu_peek_status() != 0) return runwords(f, code);
   double* const cells = z.data();
@@ -652,6 +666,7 @@ void handedover(std::int32_t s, std::span<const std::int16_t> code, const char* 
 }  // namespace
 
 Outcome runstatement(std::span<const std::int16_t> code) {
+  exprsettled = false;
   Res r = notrun;
   bool settled = false;  // quietstate() held and nothing since could change it
   for (;;) {

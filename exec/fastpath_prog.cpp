@@ -337,8 +337,10 @@ struct Maker {
     targetkind = st.back();
     if (st.back() == E::num && lastis(P::num)) {
       const std::int32_t c = g.steps.back().a;
-      // A variable's own cell: no constant, array, text or label.
-      if (c > core::nsym || (static_cast<std::uint16_t>(typeof_(c)) & 0x53) != 0) return false;
+      // A variable's own cell: no constant, array, text or label (nor a
+      // predefined cell, which the evaluator sets itself).
+      if (c <= 6 || c > core::nsym || (static_cast<std::uint16_t>(typeof_(c)) & 0x53) != 0)
+        return false;
       g.steps.back().op = P::tcell;
     } else if (st.back() == E::num && lastis(P::elem)) {
       g.steps.back().op = P::telem;

@@ -472,7 +472,7 @@ ProgResult runprog(const Prog& g) {
   }
 done:
   // The general path would grow no store for this statement.
-  if (R.high > 0 && static_cast<std::int64_t>(core::c1top) + 2 + R.high >= core::c1limit)
+  if (g.texts && R.high > 0 && static_cast<std::int64_t>(core::c1top) + 2 + R.high >= core::c1limit)
     return res;
   res.done = true;
   if (g.blockkind != 0) {

@@ -96,6 +96,14 @@ std::int64_t nint64(double x);
 // and far cheaper.
 inline double modof(double a, double b) {
   constexpr double whole = 9007199254740992.0;
+  // (Below 2^31 the 32-bit division, cheaper still.)
+  if (std::fabs(a) < 2147483648.0 && std::fabs(b) < 2147483648.0 && b != 0.0) {
+    const auto ia = static_cast<std::int32_t>(a), ib = static_cast<std::int32_t>(b);
+    if (static_cast<double>(ia) == a && static_cast<double>(ib) == b && ib != -1) {
+      const std::int32_t r = ia % ib;
+      return r == 0 ? std::copysign(0.0, a) : static_cast<double>(r);
+    }
+  }
   if (std::fabs(a) < whole && std::fabs(b) < whole && b != 0.0) {
     const auto ia = static_cast<std::int64_t>(a), ib = static_cast<std::int64_t>(b);
     if (static_cast<double>(ia) == a && static_cast<double>(ib) == b) {
