@@ -133,6 +133,25 @@ int NONRXSEARCH_INTERNAL(std::string_view text, std::string_view pattern, int fr
   for (char& c : pat) c = static_cast<char>(fold[static_cast<unsigned char>(c)]);
   const int m = static_cast<int>(pat.size());
 
+  // The first match forwards, of the pattern as it stands: the positions
+  // where the rest can still fit, the first character compared first.
+  if ((options & (so_back | so_anyof | so_noneof | so_sorted | so_nearest | so_count | so_words)) ==
+          0 &&
+      m > 0) {
+    const auto first = static_cast<unsigned char>(pat[0]);
+    for (int p = from; p + m - 1 <= to; ++p) {
+      if (fold[at(text, p)] != first) continue;
+      int k = 1;
+      while (k < m && fold[at(text, p + k)] == static_cast<unsigned char>(pat[k])) ++k;
+      if (k == m) {
+        matchlen = m;
+        return p;
+      }
+    }
+    matchlen = 0;
+    return 0;
+  }
+
   if ((options & (so_anyof | so_noneof)) != 0) {
     std::array<bool, 256> inset{};
     for (char c : pat) inset[static_cast<unsigned char>(c)] = true;

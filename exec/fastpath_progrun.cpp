@@ -54,7 +54,15 @@ struct Run {
 // (The executor runs on one thread.)
 Run run;
 
+// An index or bound as the evaluator rounds it (halves away from zero).
 std::int32_t intvalue(double v) {
+  if (std::fabs(v) < 1073741824.0) {
+    auto k = static_cast<std::int32_t>(v);
+    const double frac = v - k;
+    if (frac >= 0.5) ++k;
+    if (frac <= -0.5) --k;
+    return k;
+  }
   return static_cast<std::int32_t>(std::clamp<std::int64_t>(nint64(v), -0x7FFFFFFF, 0x7FFFFFFE));
 }
 
