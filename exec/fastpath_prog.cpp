@@ -495,7 +495,12 @@ struct Maker {
       }
       return false;
     }
-    return assigned;
+    if (assigned) return true;
+    // A value alone: it becomes the statement's result.
+    if (L.split != 0 || condition || st.size() != 1 || (st.back() != E::num && st.back() != E::text))
+      return false;
+    step(P::result, 0, 0, st.back() == E::text ? 1 : 0);
+    return true;
   }
 };
 

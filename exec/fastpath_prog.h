@@ -54,6 +54,7 @@ enum class P : std::uint8_t {
   telem,    // the target: an element of array slot a (its indices on top, b of them)
   ttext,    // the target: the top text, a variable or a piece of one
   assign,   // the top number (b 0) or text (b 1) into the target
+  result,   // the top number (b 0) or text (b 1) is the statement's value
 };
 
 struct PStep {

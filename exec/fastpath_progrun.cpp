@@ -255,6 +255,7 @@ ProgResult runprog(const Prog& g) {
     if (g.listclear) std::fill(R.lists.begin(), R.lists.begin() + g.listvalues, 0.0);
   }
   std::int32_t targetcell = 0, targettext = -1;
+  bool valueonly = false;  // a value alone, no target
   bool fail = false;
   for (const PStep& s : g.steps) {
     double r = 0.0;
@@ -457,6 +458,20 @@ ProgResult runprog(const Prog& g) {
       case P::ttext:
         targettext = *--t;
         continue;
+      case P::result:
+        if (s.b == 0) {
+          res.value = *--n;
+        } else {
+          // A text of a variable (one the evaluator makes in its area is
+          // read there afterwards: the general path's).
+          const TextVal& v = R.texts[static_cast<std::size_t>(*--t)];
+          if (v.area) return res;
+          std::int32_t bounds[2] = {v.pos, v.pos + v.len - 1};
+          std::memcpy(&res.value, bounds, sizeof res.value);
+          res.textresult = true;
+        }
+        valueonly = true;
+        goto done;
       case P::assign:
         if (s.b == 0) {
           // A number into a variable's or an element's cell.
@@ -483,6 +498,7 @@ done:
   if (g.texts && R.high > 0 && static_cast<std::int64_t>(core::c1top) + 2 + R.high >= core::c1limit)
     return res;
   res.done = true;
+  if (valueonly) return res;
   if (g.blockkind != 0) {
     res.cond = n[-1] != 0.0;
     return res;
