@@ -117,9 +117,9 @@ void ALIXEQ(const plat::Store1<std::uint8_t>& optkw, std::int32_t noptions) {
         const std::int32_t kind = issym(v) ? typeof_(v) & 0x850 : 0;
         if (kind == 0x810 && viewable(v)) {
           const auto rest = static_cast<std::int32_t>(std::max<std::int64_t>(total - offset, 0));
-          // (An index past the base leaves an empty view at its end.)
-          const auto at = static_cast<std::int32_t>(start + std::min<std::int64_t>(offset, total));
-          setview(v, at, 1, rest, 0x810);
+          // An Index past the end of the base lays an empty view at its end.
+          const auto at = static_cast<std::int32_t>(std::min(offset, total));
+          setview(v, start + at, 1, rest, 0x810);
         } else if (kind == 0x840 && viewable(v)) {
           setview(v, 0, first, first + std::max(remaining, 0) - 1, 0x840);
         }
