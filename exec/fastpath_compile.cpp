@@ -64,30 +64,6 @@ bool arithcode(unsigned code) {
   return code == xop::plus || code == xop::minus || code == xop::times || code == xop::divide;
 }
 
-bool fastunary(unsigned code) {
-  switch (code) {
-    case xop::inot:
-    case xop::abs:
-    case xop::exp:
-    case xop::aint:
-    case xop::nint:
-    case xop::sin:
-    case xop::cos:
-    case xop::tan:
-    case xop::ceiling:
-    case xop::floor:
-    case xop::asin:
-    case xop::acos:
-    case xop::atan:
-    case xop::cosh:
-    case xop::sinh:
-    case xop::tanh:
-      return true;
-    default:
-      return false;
-  }
-}
-
 // Steps whose operand is a cell pushed by the step just before take the
 // cell themselves.
 bool cellbefore(const std::vector<Step>& out, std::size_t back) {
@@ -248,7 +224,7 @@ struct Compiler {
         f.cells += 1;
         continue;
       }
-      if ((u & 0x6800u) == 0x6800u && fastunary(u)) {
+      if ((u & 0x6800u) == 0x6800u && unanumericcode(u)) {
         if (depth - 1 < floor()) return false;
         out.push_back({.op = Op::una, .code = u});
         f.cells += 1;

@@ -9,6 +9,7 @@
 #include "core/stores.h"
 #include "exec/fastpath_prog.h"
 #include "exec/operators.h"
+#include "exec/postfix_eval.h"
 #include "exec/varkommas.h"
 #include "exec/xeq2.h"
 
@@ -23,23 +24,6 @@ enum class E : std::uint8_t { num, text, base };
 constexpr std::int32_t maxtemps = 31;
 
 std::uint16_t failed = 0;  // see makeprogfail()
-
-bool plainoperand(std::uint32_t t) {
-  if ((t & 0xF000u) != 0) return false;
-  switch (t & 0x7FFu) {
-    case 0x80:
-    case 0x81:
-    case 0x88:
-    case 0x89:
-    case 0xA0:
-    case 0xA1:
-    case 0xA8:
-    case 0xA9:
-      return true;
-    default:
-      return false;
-  }
-}
 
 // Two-operand numeric codes that binnumeric knows.
 bool numericbinary(unsigned code) {
@@ -64,34 +48,10 @@ bool maxmincode(unsigned code) {
   return code == xop::max || code == xop::min || code == xop::maxloc || code == xop::minloc;
 }
 
-// One-operand codes that unanumeric gives (those it does not name leave
-// the number as it is, as SUM, TRIM and ICHAR of a number do).
+// One-operand codes of numbers: those of unanumeric's table, and SUM, TRIM
+// and ICHAR, which leave a number as it is.
 bool numericunary(unsigned code) {
-  switch (code) {
-    case xop::minus:
-    case xop::inot:
-    case xop::abs:
-    case xop::exp:
-    case xop::aint:
-    case xop::nint:
-    case xop::sin:
-    case xop::cos:
-    case xop::tan:
-    case xop::ceiling:
-    case xop::floor:
-    case xop::asin:
-    case xop::acos:
-    case xop::atan:
-    case xop::cosh:
-    case xop::sinh:
-    case xop::tanh:
-    case xop::sum:
-    case xop::trim:
-    case xop::ichar:
-      return true;
-    default:
-      return false;
-  }
+  return unanumericcode(code) || code == xop::sum || code == xop::trim || code == xop::ichar;
 }
 
 struct Maker {
@@ -365,7 +325,7 @@ struct Maker {
       if (w == 0x8000u) break;
       if (L.split != 0 && !target && static_cast<std::int32_t>(i) + 1 > hdr && !taketarget())
         return false;
-      if (plainoperand(w)) {
+      if (evaldetail::isplainoperand(w)) {
         if (v < 1) return false;  // a placeholder of an omitted bound
         if (v <= core::nsym) types.emplace_back(v, typeof_(v));
         step(P::num, 0, v);
@@ -497,7 +457,8 @@ struct Maker {
     }
     if (assigned) return true;
     // A value alone: it becomes the statement's result.
-    if (L.split != 0 || condition || st.size() != 1 || (st.back() != E::num && st.back() != E::text))
+    if (L.split != 0 || condition || st.size() != 1 ||
+        (st.back() != E::num && st.back() != E::text))
       return false;
     step(P::result, 0, 0, st.back() == E::text ? 1 : 0);
     return true;
@@ -516,7 +477,8 @@ void listsofcells(Prog& g) {
     if (st[i].op != P::list || st[i].b < 1 || static_cast<std::size_t>(st[i].b) > i) continue;
     const std::int32_t l = st[i].a, m = st[i].b;
     bool cells = true;
-    for (std::int32_t k = 1; k <= m; ++k) cells = cells && st[i - static_cast<std::size_t>(k)].op == P::num;
+    for (std::int32_t k = 1; k <= m; ++k)
+      cells = cells && st[i - static_cast<std::size_t>(k)].op == P::num;
     for (const PStep& s : st) cells = cells && !(s.op == P::fold && s.b == 0 && s.a == l);
     if (!cells) continue;
     const std::int32_t first = st[i - static_cast<std::size_t>(m)].a;

@@ -1,9 +1,9 @@
 #include "exec/operands.h"
 
 #include <algorithm>
-#include <cstring>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 

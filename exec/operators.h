@@ -163,6 +163,8 @@ std::int32_t binnumeric(unsigned op, double a, double b, bool converted, double&
 
 // Applies a one-operand numeric code; a code outside the table copies a.
 double unanumeric(unsigned op, double a);
+// The codes that unanumeric's table names.
+bool unanumericcode(unsigned op);
 
 // LOG(x) (base null) or LOG(x, base). `invalid` is set when the arguments
 // lie outside the logarithm's domain (a negative number or base, LOG(1, 1)):

@@ -140,6 +140,31 @@ std::int32_t binnumeric(unsigned op, double a, double b, bool converted, double&
   return 0;
 }
 
+bool unanumericcode(unsigned op) {
+  switch (op) {
+    case xop::minus:
+    case xop::inot:
+    case xop::abs:
+    case xop::exp:
+    case xop::aint:
+    case xop::nint:
+    case xop::sin:
+    case xop::cos:
+    case xop::tan:
+    case xop::ceiling:
+    case xop::floor:
+    case xop::asin:
+    case xop::acos:
+    case xop::atan:
+    case xop::cosh:
+    case xop::sinh:
+    case xop::tanh:
+      return true;
+    default:
+      return false;
+  }
+}
+
 double unanumeric(unsigned op, double a) {
   switch (op) {
     case xop::minus:

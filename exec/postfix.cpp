@@ -725,25 +725,6 @@ std::int32_t segclose(Eval& e, std::int32_t p) {
   return push(e, s.acc) ? 0 : 2002;
 }
 
-// Plain numeric operands (the low bit marks a constant; the alias bit does
-// not count).
-bool isplainoperand(std::uint32_t w) {
-  if ((w & 0xF000u) != 0) return false;
-  switch (w & 0x7FFu) {
-    case 0x80:
-    case 0x81:
-    case 0x88:
-    case 0x89:
-    case 0xA0:
-    case 0xA1:
-    case 0xA8:
-    case 0xA9:
-      return true;
-    default:
-      return false;
-  }
-}
-
 std::int32_t oneword(Eval& e, std::int32_t p) {
   const std::uint32_t w = word(e, p);
   const std::int32_t v = val(e, p);
