@@ -36,30 +36,6 @@ std::string hex(unsigned w) {
   return s;
 }
 
-bool fastbinary(unsigned code) {
-  switch (code) {
-    case xop::plus:
-    case xop::minus:
-    case xop::times:
-    case xop::divide:
-    case xop::power:
-    case xop::mod:
-    case xop::sign:
-    case xop::iand:
-    case xop::ieor:
-    case xop::ior:
-    case xop::lt:
-    case xop::gt:
-    case xop::le:
-    case xop::ge:
-    case xop::eq:
-    case xop::ne:
-      return true;
-    default:
-      return false;
-  }
-}
-
 bool arithcode(unsigned code) {
   return code == xop::plus || code == xop::minus || code == xop::times || code == xop::divide;
 }
@@ -218,7 +194,7 @@ struct Compiler {
       }
       if ((u & 0x1Fu) != 0) return false;
       if ((u & 0x8020u) == 0x8020u) {
-        if (!fastbinary(u) || depth - 2 < floor()) return false;
+        if (!binnumericcode(u) || depth - 2 < floor()) return false;
         binstep(out, u);
         --depth;
         f.cells += 1;

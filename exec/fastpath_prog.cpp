@@ -25,25 +25,6 @@ constexpr std::int32_t maxtemps = 31;
 
 std::uint16_t failed = 0;  // see makeprogfail()
 
-// Two-operand numeric codes that binnumeric knows.
-bool numericbinary(unsigned code) {
-  switch (code) {
-    case xop::plus:
-    case xop::minus:
-    case xop::times:
-    case xop::divide:
-    case xop::power:
-    case xop::iand:
-    case xop::ieor:
-    case xop::ior:
-    case xop::mod:
-    case xop::sign:
-      return true;
-    default:
-      return exprrel(code) >= 0;
-  }
-}
-
 bool maxmincode(unsigned code) {
   return code == xop::max || code == xop::min || code == xop::maxloc || code == xop::minloc;
 }
@@ -223,7 +204,7 @@ struct Maker {
           binstep(P::maxmin, c);
         else if (exprrel(c) >= 0)
           binstep(P::rel, c);
-        else if (numericbinary(c))
+        else if (binnumericcode(c))
           binstep(P::bin, c);
         else
           return false;

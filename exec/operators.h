@@ -161,6 +161,9 @@ double loopdiff(double a, double b);
 // code outside the table (no value).
 std::int32_t binnumeric(unsigned op, double a, double b, bool converted, double& out);
 
+// The codes that binnumeric's table names (the operators and relations).
+bool binnumericcode(unsigned op);
+
 // Applies a one-operand numeric code; a code outside the table copies a.
 double unanumeric(unsigned op, double a);
 // The codes that unanumeric's table names.

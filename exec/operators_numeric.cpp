@@ -140,6 +140,24 @@ std::int32_t binnumeric(unsigned op, double a, double b, bool converted, double&
   return 0;
 }
 
+bool binnumericcode(unsigned op) {
+  switch (op) {
+    case xop::plus:
+    case xop::minus:
+    case xop::times:
+    case xop::divide:
+    case xop::power:
+    case xop::iand:
+    case xop::ieor:
+    case xop::ior:
+    case xop::mod:
+    case xop::sign:
+      return true;
+    default:
+      return exprrel(op) >= 0;
+  }
+}
+
 bool unanumericcode(unsigned op) {
   switch (op) {
     case xop::minus:
