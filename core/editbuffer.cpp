@@ -79,6 +79,19 @@ std::int32_t edlinelength() {
   return n;
 }
 
+std::string linetext(std::int32_t lineno) {
+  if (lineno < 1 || c1edit.size() == 0 || lineno > nedlines) return {};
+  const EditLine kept = edline;
+  FEDNXT(nullptr, &lineno);
+  std::string out;
+  if (edline.line == lineno)
+    for (std::int32_t k = edline.pos; k >= 1 && k <= c1editend && !crlfat(k); ++k)
+      out += c1edit(k);
+  edline = kept;
+  out.erase(out.find_last_not_of(' ') + 1);
+  return out;
+}
+
 void C1EDITINSERT(std::int32_t pos, std::string_view text, std::int32_t /*flags*/) {
   auto n = static_cast<std::int32_t>(text.size());
   if (const auto e = text.find("\r\n"); e != std::string_view::npos)

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "core/runwords.h"
@@ -54,6 +55,10 @@ void FEDNXT(std::span<char>* line, const std::int32_t* lineno = nullptr,
 // Length of the line reader's current line up to its CR LF, without
 // trailing blanks (0 before the first line).
 std::int32_t edlinelength();
+
+// The text of line lineno up to its CR LF, without trailing blanks; the
+// line reader stays where it is. Empty when the script has no such line.
+std::string linetext(std::int32_t lineno);
 
 // Inserts the text as a line at pos (a line start or `c1editend` + 1); the
 // text's first CR LF ends the line, a text without one is taken whole (and
