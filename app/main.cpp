@@ -24,6 +24,7 @@
 #include "core/messages.h"
 #include "exec/headless_run.h"
 #include "ide/builtins_install.h"
+#include "ide/fe_main.h"
 
 namespace {
 
@@ -65,19 +66,6 @@ std::optional<std::string> item_value(const std::string& cmdline, const std::str
     return cmdline.substr(from, to - from);
   }
   return std::nullopt;
-}
-
-// The help data file: data/Ostrel.hlp beside the program or in a folder
-// above it (the program may run from its build folder).
-fs::path find_helpdata(const char* argv0) {
-  std::error_code ec;
-  fs::path dir = fs::weakly_canonical(fs::path(argv0), ec).parent_path();
-  for (int up = 0; up < 5 && !dir.empty(); ++up, dir = dir.parent_path()) {
-    for (const fs::path& p : {dir / "Ostrel.hlp", dir / "data" / "Ostrel.hlp"})
-      if (fs::is_regular_file(p, ec)) return p;
-    if (dir == dir.parent_path()) break;
-  }
-  return {};
 }
 
 // The whole script; a script that cannot be read gets its message.
@@ -125,16 +113,17 @@ int main(int argc, char** argv) {
   ide::install_all_builtins();
   const std::string cmdline = command_line(argc, argv);
   exec::reset_all();
-  const fs::path help = find_helpdata(argv[0]);
-  if (help.empty() || !exec::prepare_run(help.string())) {
+  const std::optional<std::string> script = item_value(cmdline, "RUN=");
+  if (!script || script->empty() || item_value(cmdline, "HELP=")) {
+    return start_window_program(cmdline);
+  }
+  std::error_code ec;
+  const fs::path help = ide::find_progdir(fs::read_symlink("/proc/self/exe", ec)) / "Ostrel.hlp";
+  if (!exec::prepare_run(help.string())) {
     std::fprintf(stderr,
                  "ostrel: the help data file Ostrel.hlp is neither beside the program nor in a "
                  "folder data above it\n");
     return 2;
-  }
-  const std::optional<std::string> script = item_value(cmdline, "RUN=");
-  if (!script || script->empty() || item_value(cmdline, "HELP=")) {
-    return start_window_program(cmdline);
   }
   return run_windowless(*script, cmdline);
 }

@@ -11,7 +11,7 @@
 #include <thread>
 
 #include "app/window_program.h"
-#include "ide/application_standin.h"
+#include "ide/commands_standin.h"
 #include "support/test_support.h"
 #include "support/xvfb_server.h"
 // clang-format off
