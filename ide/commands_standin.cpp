@@ -49,6 +49,7 @@ void M2() { M2COMMAND(); }
 void M2COMMAND() {
   handedover.push_back({core::idecmd, core::keyrec});
   core::idecmd = 0;
+  core::keyrec.fill(0xFF);  // taken: no key waits
   waitinput = 1;
 }
 

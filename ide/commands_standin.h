@@ -14,7 +14,8 @@
 
 namespace ide {
 
-// What the command handler was handed: the pending command and the key.
+// What the command handler was handed: the pending command and the key
+// (all four bytes 0xFF: none; the handler marks each key taken so).
 struct HandedOver {
   std::int32_t command = 0;
   std::array<std::uint8_t, 4> key{};

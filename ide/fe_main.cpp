@@ -50,7 +50,8 @@ namespace {
 
 constexpr int kFolderLength = 192;
 constexpr std::string_view setupversion = "0L ";
-constexpr win::DWORD kHelpDialogFlags = 0x801000;  // the file must exist; sizable
+// The file must exist; the dialog can be sized; the current folder stays.
+constexpr win::DWORD kHelpDialogFlags = 0x801008;
 constexpr int kMainWindowFlags = 1 | 0x4000;         // painted, with a client box
 constexpr int kMouseEvents = 0x1 | 0x2 | 0x40 | 0x80;
 constexpr std::int32_t kTextOrigin = 22;
@@ -122,8 +123,9 @@ void readsetup() {
     version.resize(3, ' ');
     if (version >= setupversion) {
       if (line.size() > 3) {
-        core::helppath.set(std::string_view(line).substr(3, kFolderLength));
-        core::helppath.set(core::helppath.trimmed());
+        std::string help = line.substr(3, kFolderLength);
+        help.erase(help.find_last_not_of(' ') + 1);
+        core::helppath.set(help);
       }
       return;
     }

@@ -2,6 +2,8 @@
 // routine makes the font and measures its cell.
 #include "plot/fontslots.h"
 
+#include <string>
+
 namespace plot {
 
 plat::Store1<FontSlot> initialfontslots() {
@@ -22,7 +24,7 @@ void SETFONT(std::int32_t slot, std::string_view face, std::int32_t points, floa
              std::int32_t underline, std::int32_t weight, std::int32_t italic) {
   if (!fontslots.valid(slot)) return;
   FontSlot& f = fontslots(slot);
-  f.face.set(face);
+  f.face.set(std::string(face));  // the face may be the slot's own
   f.points = points;
   f.underline = underline;
   f.weight = weight;
