@@ -21,8 +21,8 @@ int run_window_program(const std::string& cmdline) {
     std::fprintf(stderr, "\n");
     return 2;
   }
+  ide::reset_ide();
   ide::install_application();
-  ide::exitstatus = 0;
   toolkit::WinMain(toolkit::GET_MODULE_HANDLE(), nullptr, cmdline.c_str(), win::SW_SHOWNORMAL);
   plat::close_display();
   return ide::exitstatus;

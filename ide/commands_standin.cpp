@@ -50,7 +50,9 @@ void M2COMMAND() {
   handedover.push_back({core::idecmd, core::keyrec});
   core::idecmd = 0;
   core::keyrec.fill(0xFF);  // taken: no key waits
-  waitinput = 1;
+  // No script is open: when the window must be drawn anew (its size
+  // changed), the dispatcher shows the start screen again.
+  waitinput = core::edmark == core::edmarkall && startmode == 0 ? 0 : 1;
 }
 
 std::string first_script_name(const std::string& cmdline) {

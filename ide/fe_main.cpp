@@ -32,6 +32,7 @@
 #include "toolkit/draw.h"
 #include "toolkit/entry.h"
 #include "toolkit/loops.h"
+#include "toolkit/menus.h"
 #include "toolkit/mouse.h"
 #include "toolkit/services.h"
 #include "toolkit/timers.h"
@@ -238,7 +239,7 @@ void FE_MAIN(char* command_line, int& length) {
   core::FPUERROR(-1);
   initialcolours();
   const int indices[8] = {0, 1, 32, 2, 3, 33, 4, 15};
-  for (int i = 1; i <= 8; ++i) sysmetrics(i) = toolkit::GET_SYSTEM_METRICS(indices[i - 1], nullptr);
+  for (int i = 1; i <= 8; ++i) sysmetrics(i) = toolkit::GET_SYSTEM_METRICS(indices[i - 1], &ups);
   vscrollwidth = sysmetrics(metric::vscrollwidth);
   emptyupdrect();
   toolkit::GET_TEXT_METRICS(textmetrics, nullptr, nullptr, nullptr);
@@ -288,6 +289,8 @@ void FE_MAIN(char* command_line, int& length) {
   for (long long i = core::z.first(); i <= core::z.last(); ++i) core::z(i) = 0.0;
   exec::take_command_line(cmdline.substr(0, cmdline.find_last_not_of(' ') + 1));
   toolkit::MESSAGE_LOOP();
+  // The menus went with the window: their hints and accelerators go too.
+  toolkit::BUILD_ACCELERATORS(menubar.data(), 5, &ups);
   for (const char* store : {"z", "xeqbuf", "c1namen", "name"}) {
     std::int32_t lower = 1, upper = -1;
     core::ALLOCS(store, lower, upper);

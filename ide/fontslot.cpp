@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "ide/idewords.h"
 #include "core/messages.h"
 #include "ide/statusbar.h"
 #include "ide/windowlist.h"
@@ -101,7 +102,7 @@ void CHOOSEFONTSLOT(std::int32_t ask, std::int32_t s, std::int32_t flags, std::i
     f.previous = nullptr;
     win::ReleaseDC(nullptr, dc);
   }
-  if (started) toolkit::END_BITMAP_DRAW(slot7target, nullptr);
+  if (started) toolkit::END_BITMAP_DRAW(slot7target, &ups);
   status = 0;
 }
 

@@ -84,6 +84,10 @@ inline HostBlock hostblock;
 inline std::int64_t perffreq = 0;
 inline win::HINSTANCE modhandle = nullptr;
 
+// The IDE's shared toolkit status word: failures of the toolkit's window,
+// repaint and drawing calls are left in it instead of being shown.
+inline int ups = 0;
+
 // Event words of the dispatcher.
 inline std::int32_t prevcmd = 0;         // the pending command a posted code replaced
 inline std::int32_t evtflags = 0;        // event bits (below)

@@ -226,7 +226,7 @@ void UPDATEWDW(std::int32_t mode, wdwrec* r) {
   if (r != nullptr && r->window != nullptr) {
     if (mode == 0 || mode == 1) {
       const int erase = mode == 0 ? 1 : 0;
-      toolkit::UPDATE_WINDOW(r->window, &erase, nullptr, nullptr);
+      toolkit::UPDATE_WINDOW(r->window, &erase, nullptr, &ups);
     } else if ((mode == 2 || mode == 3) && updrect.left <= updrect.right &&
                updrect.top <= updrect.bottom) {
       win::RECT rect = updrect;
@@ -238,7 +238,7 @@ void UPDATEWDW(std::int32_t mode, wdwrec* r) {
         rect.bottom = std::min(rect.bottom + r->textarea[2], r->textarea[2] + r->clientheight) + t;
       }
       const int erase = mode == 3 ? 1 : 0;
-      toolkit::UPDATE_WINDOW(r->window, &erase, &rect, nullptr);
+      toolkit::UPDATE_WINDOW(r->window, &erase, &rect, &ups);
     }
   }
   emptyupdrect();

@@ -107,7 +107,7 @@ void WINDOWSIZE(win::HWND window) {
   ncols = f.cellwidth > 0 ? textwidth / f.cellwidth : 0;
   nrows = f.cellheight > 0 ? textheight / f.cellheight : 0;
   if (r->bitmap != nullptr && ncols * nrows != r->bitmapcells) {
-    toolkit::DELETE_OBJECT(r->bitmap, nullptr);
+    toolkit::DELETE_OBJECT(r->bitmap, &ups);
     r->bitmap = nullptr;
   }
   if (r->bitmap == nullptr) {

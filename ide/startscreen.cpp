@@ -4,6 +4,7 @@
 #include <cmath>
 #include <string>
 
+#include "core/runwords.h"
 #include "ide/idewords.h"
 #include "ide/keypress.h"
 #include "ide/menutool.h"
@@ -107,6 +108,7 @@ void startscreen() {
     backbrush = brush;
   }
   MENUTOOLONOFF("A0");
+  core::edmark = 0;  // the window is drawn whole
 }
 
 void reset_startscreen() { backbrush = nullptr; }

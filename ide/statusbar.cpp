@@ -8,6 +8,7 @@
 #include "ide/redefine.h"
 #include "ide/windowlist.h"
 #include "plot/fontslots.h"
+#include "toolkit/records.h"
 
 namespace ide {
 
@@ -93,8 +94,7 @@ void settitle(std::string_view path) {
   const std::string_view folder =
       cut == std::string_view::npos ? std::string_view() : path.substr(0, cut + 1);
   const std::string caption = std::string(file) + " (" + std::string(folder) + ")";
-  if (wdwhead == nullptr || wdwhead->window == nullptr) return;
-  redefine_title(wdwhead->window, caption);
+  if (const win::HWND main = toolkit::MAIN_WINDOW()) redefine_title(main, caption);
 }
 
 }  // namespace
@@ -119,11 +119,12 @@ void STATUSBAR(const StatusUpdate& update) {
     setfield(rolefield[character], std::string_view(buf, 8));
   }
   if (u.mode && rolefield[overwrite] != 0) setfield(rolefield[overwrite], *u.mode);
-  if (wdwhead == nullptr || wdwhead->window == nullptr) return;
+  // The main window's bar, also while the window is being made.
+  const win::HWND main = toolkit::MAIN_WINDOW();
+  if (main == nullptr) return;
   const int redraw = 1;
   const win::HFONT font = plot::fontslots(3).font;
-  toolkit::SET_STATUS_BAR(statusfields, 6, &redraw, font != nullptr ? &font : nullptr,
-                          &wdwhead->window, nullptr);
+  toolkit::SET_STATUS_BAR(statusfields, 6, &redraw, font != nullptr ? &font : nullptr, &main, &ups);
 }
 
 void install_statusbar() {

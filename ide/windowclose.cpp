@@ -1,5 +1,6 @@
 #include "ide/windowclose.h"
 
+#include "ide/idewords.h"
 #include "ide/windowlist.h"
 #include "toolkit/records.h"
 #include "toolkit/scrolling.h"
@@ -8,17 +9,41 @@
 
 namespace ide {
 
+namespace {
+
+// The first record after the head whose window was never made, with its
+// predecessor in `wdwprev`.
+wdwrec* unmade() {
+  for (wdwrec* r = wdwhead; r != nullptr && r->next != nullptr; r = r->next) {
+    if (r->next->window == nullptr) {
+      wdwprev = r;
+      return r->next;
+    }
+  }
+  return nullptr;
+}
+
+}  // namespace
+
 void KILLWINDOW(win::HWND handle, std::int32_t mode) {
   inkill = -1;
-  FINDWINDOW(handle);
-  wdwrec* r = wdwcur;
-  if (r != nullptr && r != wdwhead && r->window == handle) {
-    if ((mode & 1) != 0 && toolkit::IS_WINDOW_VALID(handle) != 0) {
+  wdwrec* r = nullptr;
+  if (handle == nullptr) {
+    // A record whose window was never made goes, unless the current
+    // window is a real one.
+    if (wdwcur != nullptr && toolkit::IS_WINDOW_VALID(wdwcur->window) == 0) r = unmade();
+    if (r != nullptr) wdwcur = r;
+  } else {
+    FINDWINDOW(handle);
+    r = wdwcur != nullptr && wdwcur->window == handle ? wdwcur : nullptr;
+  }
+  if (r != nullptr && r != wdwhead) {
+    if (handle != nullptr && (mode & 1) != 0 && toolkit::IS_WINDOW_VALID(handle) != 0) {
       toolkit::CLOSE_WINDOW(handle, 0);
       FINDWINDOW(handle);
     }
     if (wdwcur == r) {
-      if (r->bitmap != nullptr) toolkit::DELETE_OBJECT(r->bitmap, nullptr);
+      if (r->bitmap != nullptr) toolkit::DELETE_OBJECT(r->bitmap, &ups);
       wdwrec* prev = wdwprev != nullptr ? wdwprev : wdwhead;
       prev->next = r->next;
       if (wdwtail == r) wdwtail = prev;

@@ -1,5 +1,6 @@
 #include "ide/windowlist.h"
 
+#include "ide/idewords.h"
 #include "ide/windowclose.h"
 #include "platform/win_message_keys.h"
 #include "plot/fontslots.h"
@@ -16,12 +17,19 @@ win::HWND ownerhandle = nullptr;
 
 bool valid(win::HWND h) { return toolkit::IS_WINDOW_VALID(h) != 0; }
 
+bool inlist(const wdwrec* record) {
+  for (const wdwrec* r = wdwhead; r != nullptr; r = r->next)
+    if (r == record) return true;
+  return false;
+}
+
 // A record whose window is gone is freed, unless a close is under way.
-// True when one was freed (the walk then starts again).
+// True when it was freed (the walk then starts again); a record that could
+// not be freed is passed over.
 bool freeinvalid(wdwrec* r) {
   if (valid(r->window) || (inkill & 1) != 0) return false;
   KILLWINDOW(r->window, 0);
-  return true;
+  return !inlist(r);
 }
 
 // The record to reuse for a window: the same handle, or a blank-titled
@@ -49,7 +57,7 @@ void NEWWINDOW(std::int32_t& status, win::HWND handle) {
       if (reusable(*r, handle)) {
         wdwcur = r;
         if (r->changedvar > 0) ui::SETMEMORY(r->changedvar, 0.0, {});
-        toolkit::SET_FOREGROUND(r->window, nullptr);
+        toolkit::SET_FOREGROUND(r->window, &ups);
         status = 1000;
         return;
       }
@@ -96,7 +104,7 @@ void FINDWINDOW(win::HWND handle) {
       wdwprev = before;
       return;
     }
-    if (pass == 1) handle = toolkit::GET_PARENT(handle, nullptr);
+    if (pass == 1) handle = toolkit::GET_PARENT(handle, &ups);
   }
   wdwcur = nullptr;
   wdwprev = nullptr;
@@ -129,7 +137,7 @@ void NEXTWINDOW() {
   }
   wdwcur = r;
   if (r != wdwcycled) {
-    toolkit::SET_FOREGROUND(r->window, nullptr);
+    toolkit::SET_FOREGROUND(r->window, &ups);
     wdwcycled = r;
   }
 }

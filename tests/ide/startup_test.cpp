@@ -70,7 +70,17 @@ TEST_F(IdeTest, TheStartScreenWelcomesTheUserAndQuitEndsWithStatus0) {
       for (int y = main.clientheight / 10; y < main.clientheight / 5; ++y)
         ink += textpixel(x, y) == 0x010101u;
     EXPECT_GT(ink, 50);
-  }});
+    win::ShowWindow(static_cast<win::HWND>(idetest::mainwindow()), win::SW_RESTORE);
+  },
+                              [&] {
+                                // A new size: the start screen is drawn anew.
+                                idetest::snapshot("ide_start_restored");
+                                const ide::wdwrec& main = *ide::wdwhead;
+                                const int r2 = std::min(main.clientheight / 2, main.clientwidth / 3);
+                                EXPECT_LT(r2, r);
+                                EXPECT_EQ(textpixel(r2 + r2 / 4, main.clientheight / 2 + 2),
+                                          0x00FFFFu);
+                              }});
   EXPECT_EQ(status, 0);
   EXPECT_GT(r, 0);
 }
