@@ -99,8 +99,7 @@ void OPENEDITSTART(std::string_view cmdline) {
     startmode = -1;
   } else if (cmdline.find("untitled") != std::string_view::npos) {
     scriptpath.set("untitled");
-  } else if (const std::string name = first_script_name(std::string(cmdline));
-             name != "untitled") {
+  } else if (const std::string name = first_script_name(std::string(cmdline)); name != "untitled") {
     scriptpath.set(name);
     startmode = -10;
   } else {

@@ -53,7 +53,7 @@ constexpr int kFolderLength = 192;
 constexpr std::string_view setupversion = "0L ";
 // The file must exist; the dialog can be sized; the current folder stays.
 constexpr win::DWORD kHelpDialogFlags = 0x801008;
-constexpr int kMainWindowFlags = 1 | 0x4000;         // painted, with a client box
+constexpr int kMainWindowFlags = 1 | 0x4000;  // painted, with a client box
 constexpr int kMouseEvents = 0x1 | 0x2 | 0x40 | 0x80;
 constexpr std::int32_t kTextOrigin = 22;
 
@@ -73,8 +73,8 @@ std::int32_t filesize(std::string_view path) {
 void programfiles() {
   char buf[kFolderLength];
   std::fill(buf, buf + kFolderLength, '\0');
-  byname("GetModuleFileNameA", "K", {argof(static_cast<const void*>(modhandle)), argof(buf),
-                                     kFolderLength});
+  byname("GetModuleFileNameA", "K",
+         {argof(static_cast<const void*>(modhandle)), argof(buf), kFolderLength});
   const std::string exe = untilnul(buf, kFolderLength);
   const std::size_t slash = exe.rfind('/');
   std::string base = slash == std::string::npos ? exe : exe.substr(slash + 1);
@@ -108,10 +108,9 @@ void readsetup() {
     const int status = plat::open_unit(plat::unit_setup, path, mode);
     if (status != plat::iostat_ok) {
       int answer = 0;
-      core::MESSAGEBOX("-S",
-                       "Cannot OPEN, try to continue|" + path +
-                           "|Error code = " + std::to_string(status),
-                       answer);
+      core::MESSAGEBOX(
+          "-S", "Cannot OPEN, try to continue|" + path + "|Error code = " + std::to_string(status),
+          answer);
       return;
     }
     std::string line;
@@ -259,9 +258,9 @@ void FE_MAIN(char* command_line, int& length) {
   const std::string title(scriptpath.trimmed());
   win::HWND main = toolkit::CREATE_WINDOW(
       title.data(), static_cast<int>(title.size()), menubar.data(), 5, statusfields, 6,
-      toolitems.data(), ntoolitems, nullptr, &xf, &yf, nullptr, nullptr, &cw, &ch, &flags,
-      nullptr, 0, nullptr, nullptr, icon != nullptr ? &icon : nullptr, nullptr, nullptr, &show,
-      PAINTWINDOW, EXITOSTREL, USERBITMAPSCROLL, WINDOWCHANGED, nullptr, nullptr);
+      toolitems.data(), ntoolitems, nullptr, &xf, &yf, nullptr, nullptr, &cw, &ch, &flags, nullptr,
+      0, nullptr, nullptr, icon != nullptr ? &icon : nullptr, nullptr, nullptr, &show, PAINTWINDOW,
+      EXITOSTREL, USERBITMAPSCROLL, WINDOWCHANGED, nullptr, nullptr);
   if (main == nullptr) {
     exitstatus = 2;
     return;

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "ide/idewords.h"
 #include "core/messages.h"
+#include "ide/idewords.h"
 #include "ide/statusbar.h"
 #include "ide/windowlist.h"
 #include "platform/win_commdlg.h"
@@ -62,8 +62,7 @@ void CHOOSEFONTSLOT(std::int32_t ask, std::int32_t s, std::int32_t flags, std::i
   lf.lfUnderline = static_cast<win::BYTE>(f.underline);
   lf.lfPitchAndFamily = 2;
   const std::string_view face = f.face.trimmed();
-  std::copy_n(face.data(), std::min<std::size_t>(face.size(), win::LF_FACESIZE - 1),
-              lf.lfFaceName);
+  std::copy_n(face.data(), std::min<std::size_t>(face.size(), win::LF_FACESIZE - 1), lf.lfFaceName);
   win::CHOOSEFONTA cf{};
   cf.hwndOwner = wdwhead != nullptr ? wdwhead->window : nullptr;
   cf.hDC = dc;
@@ -93,8 +92,7 @@ void CHOOSEFONTSLOT(std::int32_t ask, std::int32_t s, std::int32_t flags, std::i
     f.colour = cf.rgbColors;
     if ((ask & 1) != 0) f.points = cf.iPointSize / 10;
     GETFONTMETRICS(dc, s);
-    if (s == 3 && wdwhead != nullptr)
-      STATUSBAR({.title = wdwhead->title.view(), .layout = 2});
+    if (s == 3 && wdwhead != nullptr) STATUSBAR({.title = wdwhead->title.view(), .layout = 2});
   }
   if (screen) {
     // The screen's device goes back as it was.

@@ -16,8 +16,7 @@ inline toolkit::draw_target_t slot7target;
 
 // ask bit 0: show the font dialog first (extra flags join its flags); a
 // cancelled dialog changes nothing. status is 0 on return.
-void CHOOSEFONTSLOT(std::int32_t ask, std::int32_t slot, std::int32_t flags,
-                    std::int32_t& status);
+void CHOOSEFONTSLOT(std::int32_t ask, std::int32_t slot, std::int32_t flags, std::int32_t& status);
 // The text metrics of the font selected in the device into the slot's cell
 // height and width ("WIN_APIs|Cannot Get Text Metrics" when they cannot be
 // read; the cell stays).

@@ -7,9 +7,9 @@ namespace ide {
 namespace {
 
 // Text and background colour numbers of the classes 1 to 17.
-constexpr std::int32_t colourpairs[34] = {0, 11, 0,  15, 8,  14, 0,  15, 0,  14, 15, 1,
-                                          0, 11, 0,  15, 15, 0,  0,  15, 1,  14, 15, 0,
-                                          14, 12, 12, 15, 8,  15, 9,  15, 14, 0};
+constexpr std::int32_t colourpairs[34] = {0,  11, 0,  15, 8,  14, 0, 15, 0,  14, 15, 1,
+                                          0,  11, 0,  15, 15, 0,  0, 15, 1,  14, 15, 0,
+                                          14, 12, 12, 15, 8,  15, 9, 15, 14, 0};
 // The palette, entries 0 to 31 (0x00BBGGRR).
 constexpr std::uint32_t palette[32] = {
     0x010101, 0xA00000, 0x00A000, 0xA0A000, 0x0000E0, 0xA000A0, 0x1FE0E0, 0xE0E0E0,

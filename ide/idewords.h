@@ -16,11 +16,11 @@
 namespace ide {
 
 // Folders end in "/"; all texts are blank-padded.
-inline plat::FixedText<192> progdir;  // the program's data folder (the help data file)
-inline plat::FixedText<192> workdir;  // the current folder at start-up
-inline plat::FixedText<192> appdir;   // the per-user folder of the setup file
-inline plat::FixedText<16> progname;  // the program file's base name
-inline plat::FixedText<256> filepath;  // the shared file-name text
+inline plat::FixedText<192> progdir;     // the program's data folder (the help data file)
+inline plat::FixedText<192> workdir;     // the current folder at start-up
+inline plat::FixedText<192> appdir;      // the per-user folder of the setup file
+inline plat::FixedText<16> progname;     // the program file's base name
+inline plat::FixedText<256> filepath;    // the shared file-name text
 inline plat::FixedText<255> scriptpath;  // the current script, shown in the title
 inline constexpr std::string_view helpname = "Ostrel.hlp";
 inline constexpr std::string_view setupname = "Ostrel-setup.dat";

@@ -63,10 +63,8 @@ constexpr MenuRow helprows[] = {
     {"&About", "Roots of Ostrel", "", cmd::about},
 };
 constexpr MenuRow barrows[] = {
-    {"&File", "File operations", "", 0},
-    {"&Edit", "How to change this Ostrel file", "", 0},
-    {"&Go", "Execution modes", "", 0},
-    {"&Options", "Color, Editor, Fonts, Graphics", "", 0},
+    {"&File", "File operations", "", 0}, {"&Edit", "How to change this Ostrel file", "", 0},
+    {"&Go", "Execution modes", "", 0},   {"&Options", "Color, Editor, Fonts, Graphics", "", 0},
     {"&Help", "Help on Ostrel", "", 0},
 };
 
@@ -118,8 +116,7 @@ void fillmenu(plat::Store1<toolkit::menu_item_t>& menu, const MenuRow (&rows)[N]
     const auto id = static_cast<win::UINT_PTR>(r.id);
     const int flags = r.id == 0 ? kSeparatorFlag : 0;
     toolkit::SET_MENU_ITEM(menu(static_cast<long long>(i) + 1), r.caption, len(r.caption), r.hint,
-                           len(r.hint), r.accelerator, len(r.accelerator), nullptr, 0, &id,
-                           &flags);
+                           len(r.hint), r.accelerator, len(r.accelerator), nullptr, 0, &id, &flags);
   }
 }
 
@@ -229,9 +226,8 @@ void MENUTOOL() {
   const int standard = 0;
   toolkit::SET_TOOL_BITMAP_ITEM(toolbitmaps(1), nullptr, 0, &standard, nullptr, nullptr, nullptr);
   add_program_pictures();
-  const win::HBITMAP own =
-      toolkit::LOAD_BITMAP("Dirado", 6, nullptr, nullptr, 0, nullptr, nullptr, nullptr, nullptr,
-                           nullptr, nullptr, nullptr);
+  const win::HBITMAP own = toolkit::LOAD_BITMAP("Dirado", 6, nullptr, nullptr, 0, nullptr, nullptr,
+                                                nullptr, nullptr, nullptr, nullptr, nullptr);
   const int ownimages = 16;
   toolkit::SET_TOOL_BITMAP_ITEM(toolbitmaps(2), nullptr, 0, nullptr, &own, &ownimages, nullptr);
   for (int i = 1; i <= nfixedtools; ++i) {
@@ -243,8 +239,8 @@ void MENUTOOL() {
   }
   for (int k = 2; k <= 9; ++k) {
     const int image = k + 4, id = cmd::fkey + k;
-    toolkit::SET_TOOLBAR_ITEM(toolitems(fbutton(k)), &toolbitmaps(2), &image, &id, nullptr,
-                              nullptr, nullptr, 0, nullptr);
+    toolkit::SET_TOOLBAR_ITEM(toolitems(fbutton(k)), &toolbitmaps(2), &image, &id, nullptr, nullptr,
+                              nullptr, 0, nullptr);
   }
 }
 

@@ -19,7 +19,9 @@ constexpr int kImageWidth = 16;
 constexpr int kImageHeight = 15;
 constexpr int kImages = 16;
 
-void rgb(cairo_t* cr, int r, int g, int b) { cairo_set_source_rgb(cr, r / 255.0, g / 255.0, b / 255.0); }
+void rgb(cairo_t* cr, int r, int g, int b) {
+  cairo_set_source_rgb(cr, r / 255.0, g / 255.0, b / 255.0);
+}
 
 void poly(cairo_t* cr, std::initializer_list<double> xy) {
   auto it = xy.begin();

@@ -76,8 +76,8 @@ void buildlayout(std::int32_t number, std::optional<std::string_view> title) {
         const std::size_t cut = title->rfind('/');
         const std::string_view file =
             cut == std::string_view::npos ? *title : title->substr(cut + 1);
-        const std::string welcome = "Welcome to Ostrel script " + std::string(file) +
-                                    ". Click 1STEP or RUN or File";
+        const std::string welcome =
+            "Welcome to Ostrel script " + std::string(file) + ". Click 1STEP or RUN or File";
         field = welcome.substr(0, std::min(welcome.size(), field.size()));
       }
       const int plain = 12;

@@ -17,8 +17,8 @@ struct StatusUpdate {
   std::optional<std::string_view> title = std::nullopt;    // the script's path: caption and welcome
   std::optional<std::int32_t> line = std::nullopt;
   std::optional<std::int32_t> column = std::nullopt;
-  std::optional<char> character = std::nullopt;          // the character under the cursor
-  std::optional<std::string_view> mode = std::nullopt;   // "INS" or "OVR"
+  std::optional<char> character = std::nullopt;         // the character under the cursor
+  std::optional<std::string_view> mode = std::nullopt;  // "INS" or "OVR"
   std::optional<std::int32_t> layout = std::nullopt;
 };
 

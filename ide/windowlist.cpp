@@ -35,8 +35,7 @@ bool freeinvalid(wdwrec* r) {
 // The record to reuse for a window: the same handle, or a blank-titled
 // dialog of as many items as the one being built.
 bool reusable(const wdwrec& r, win::HWND handle) {
-  return r.window == handle ||
-         (r.title.is_blank() && r.dialogitems.size() == ui::dlgitemcount);
+  return r.window == handle || (r.title.is_blank() && r.dialogitems.size() == ui::dlgitemcount);
 }
 
 }  // namespace

@@ -327,7 +327,7 @@ LRESULT toolbar_proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       const int i = index_of(*d, wp);
       if (i < 0) return FALSE;
       BYTE& st = d->buttons[static_cast<std::size_t>(i)].state;
-      const BYTE bit = msg == TB_ENABLEBUTTON ? TBSTATE_ENABLED
+      const BYTE bit = msg == TB_ENABLEBUTTON  ? TBSTATE_ENABLED
                        : msg == TB_CHECKBUTTON ? TBSTATE_CHECKED
                                                : TBSTATE_HIDDEN;
       st = LOWORD(lp) ? (st | bit) : (st & ~bit);

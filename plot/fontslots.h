@@ -40,8 +40,8 @@ inline std::int32_t ifontslot = 1;
 void reset_fontslots();
 
 // Makes the font of the slot for the screen from the face, points,
-// underline, weight and italic given (the rotation is not used yet): until the plot fonts come, the slot
-// is filled and the IDE's font-slot routine (installed below) creates it.
+// underline, weight and italic given (the rotation is not used yet): until the plot fonts come, the
+// slot is filled and the IDE's font-slot routine (installed below) creates it.
 void SETFONT(std::int32_t slot, std::string_view face, std::int32_t points, float rotation,
              std::int32_t underline, std::int32_t weight, std::int32_t italic);
 // The IDE's CHOOSEFONTSLOT(ask, slot, extra flags, status).

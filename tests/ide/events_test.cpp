@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "core/runwords.h"
+#include "core/stores.h"
 #include "exec/alarms.h"
 #include "exec/headless_run.h"
-#include "core/stores.h"
 #include "ide/commands_standin.h"
 #include "ide/fe_control.h"
 #include "ide/idewords.h"
@@ -31,45 +31,43 @@ int control(int code, std::intptr_t wparam = 0) {
 
 std::size_t handed() { return ide::handedover.size(); }
 
-
-
 TEST_F(IdeTest, EventsBecomePendingCommandsAndKeys) {
   run("", {[] {
-    // F5 of the toolbar: the key F5, no character; the dispatcher runs.
-    const std::size_t before = handed();
-    EXPECT_EQ(control(22005), -1);
-    ASSERT_EQ(handed(), before + 1);
-    EXPECT_EQ(ide::handedover.back().key[1], 63);
-    EXPECT_EQ(ide::handedover.back().key[0], 0);
-    EXPECT_EQ(core::keyscan, 63);
-    // A script window's menu item 7, while a run holds the dispatcher.
-    core::idestate |= ide::busy::dispatching;
-    core::idecmd = 10203;
-    EXPECT_EQ(control(31007), -1);
-    EXPECT_EQ(core::idecmd, 31000);
-    EXPECT_EQ(ide::prevcmd, 10203);
-    EXPECT_EQ(core::z(2), 7.0);
-    EXPECT_NE(ide::evtflags & ide::evt::scriptmenu, 0);
-    // Alt+R during a run only becomes pending.
-    EXPECT_EQ(control(10203), -1);
-    EXPECT_EQ(core::idecmd, 10203);
-    EXPECT_EQ(handed(), before + 1);
-    // A closed window while 22001 is pending keeps the saved command.
-    core::idecmd = 22001;
-    ide::prevcmd = 5;
-    control(21061);
-    EXPECT_EQ(core::idecmd, 21061);
-    EXPECT_EQ(ide::prevcmd, 5);
-    // Not handled: the toolkit's defaults apply.
-    EXPECT_EQ(control(10150), 0);
-    EXPECT_EQ(control(22050), 0);
-    EXPECT_EQ(control(32025), 0);
-    // Closing the main window: quit pending, the toolkit closes it.
-    EXPECT_EQ(control(0x4001), 0);
-    EXPECT_EQ(core::idecmd, 999);
-    core::idestate &= ~ide::busy::dispatching;
-    core::idecmd = 0;
-  }});
+        // F5 of the toolbar: the key F5, no character; the dispatcher runs.
+        const std::size_t before = handed();
+        EXPECT_EQ(control(22005), -1);
+        ASSERT_EQ(handed(), before + 1);
+        EXPECT_EQ(ide::handedover.back().key[1], 63);
+        EXPECT_EQ(ide::handedover.back().key[0], 0);
+        EXPECT_EQ(core::keyscan, 63);
+        // A script window's menu item 7, while a run holds the dispatcher.
+        core::idestate |= ide::busy::dispatching;
+        core::idecmd = 10203;
+        EXPECT_EQ(control(31007), -1);
+        EXPECT_EQ(core::idecmd, 31000);
+        EXPECT_EQ(ide::prevcmd, 10203);
+        EXPECT_EQ(core::z(2), 7.0);
+        EXPECT_NE(ide::evtflags & ide::evt::scriptmenu, 0);
+        // Alt+R during a run only becomes pending.
+        EXPECT_EQ(control(10203), -1);
+        EXPECT_EQ(core::idecmd, 10203);
+        EXPECT_EQ(handed(), before + 1);
+        // A closed window while 22001 is pending keeps the saved command.
+        core::idecmd = 22001;
+        ide::prevcmd = 5;
+        control(21061);
+        EXPECT_EQ(core::idecmd, 21061);
+        EXPECT_EQ(ide::prevcmd, 5);
+        // Not handled: the toolkit's defaults apply.
+        EXPECT_EQ(control(10150), 0);
+        EXPECT_EQ(control(22050), 0);
+        EXPECT_EQ(control(32025), 0);
+        // Closing the main window: quit pending, the toolkit closes it.
+        EXPECT_EQ(control(0x4001), 0);
+        EXPECT_EQ(core::idecmd, 999);
+        core::idestate &= ~ide::busy::dispatching;
+        core::idecmd = 0;
+      }});
 }
 
 TEST_F(IdeTest, TicksDispatchEverySecondUnlessAnAlarmWaits) {
@@ -86,17 +84,17 @@ TEST_F(IdeTest, TicksDispatchEverySecondUnlessAnAlarmWaits) {
 
 TEST_F(IdeTest, OpeningARecentScriptDuringARunAsksFirst) {
   run("", {[] {
-    core::idestate |= ide::busy::dispatching;
-    core::idecmd = 0;
-    control(10012);  // the answer: No
-    EXPECT_EQ(core::idecmd, 0);
-    ASSERT_EQ(plat::message_box_log().size(), 1u);
-    plat::push_message_box_answer(win::IDYES);
-    control(10012);
-    EXPECT_EQ(core::idecmd, 10012);
-    core::idestate &= ~ide::busy::dispatching;
-    core::idecmd = 0;
-  }});
+        core::idestate |= ide::busy::dispatching;
+        core::idecmd = 0;
+        control(10012);  // the answer: No
+        EXPECT_EQ(core::idecmd, 0);
+        ASSERT_EQ(plat::message_box_log().size(), 1u);
+        plat::push_message_box_answer(win::IDYES);
+        control(10012);
+        EXPECT_EQ(core::idecmd, 10012);
+        core::idestate &= ~ide::busy::dispatching;
+        core::idecmd = 0;
+      }});
 }
 
 // Completed keys as the command handler receives them.
@@ -176,7 +174,8 @@ TEST(KeyPressed, EveryScanCodeHasItsClass) {
     set(87, 88, 64);
     return t;
   }();
-  for (int s = 0; s < 94; ++s) EXPECT_EQ(ide::scanclassof(s), expected[static_cast<std::size_t>(s)]) << s;
+  for (int s = 0; s < 94; ++s)
+    EXPECT_EQ(ide::scanclassof(s), expected[static_cast<std::size_t>(s)]) << s;
   EXPECT_EQ(ide::scanclassof(94), 1);
   EXPECT_EQ(ide::scanclassof(200), 1);
 }

@@ -44,43 +44,43 @@ std::uint32_t textpixel(int x, int y) {
 
 TEST_F(IdeTest, TheStartScreenWelcomesTheUserAndQuitEndsWithStatus0) {
   int r = 0, y0 = 0;
-  const int status = run("", {[&] {
-    idetest::snapshot("ide_start");
-    EXPECT_EQ(caption(), "untitled ()");
-    EXPECT_EQ(std::string(ide::statusfields[0].text.data()),
-              "Welcome to Ostrel script untitled. Click 1STEP or RUN or File");
-    EXPECT_EQ(ide::statusfields[1].kind, 0);
-    const ide::wdwrec& main = *ide::wdwhead;
-    r = std::min(main.clientheight / 2, main.clientwidth / 3);
-    y0 = main.clientheight / 2 - 36 * (r / 333);
-    // White paper; "Ostrel !" blue on yellow where it ends, level.
-    EXPECT_EQ(textpixel(5, 5), 0xFFFFFFu);
-    std::uint32_t yellow = 0, blue = 0;
-    for (int x = r; x < r + r / 2; ++x)
-      for (int y = y0; y < y0 + r / 8; ++y) {
-        yellow += textpixel(x, y) == 0x00FFFFu;
-        blue += textpixel(x, y) == 0xA00000u;
-      }
-    EXPECT_GT(yellow, 100u);
-    EXPECT_GT(blue, 100u);
-    // Nothing left of the spinning text's circle, and the tag line right.
-    EXPECT_EQ(textpixel(r / 4, y0), 0xFFFFFFu);
-    int ink = 0;
-    for (int x = 5 * main.clientwidth / 8; x < main.clientwidth; ++x)
-      for (int y = main.clientheight / 10; y < main.clientheight / 5; ++y)
-        ink += textpixel(x, y) == 0x010101u;
-    EXPECT_GT(ink, 50);
-    win::ShowWindow(static_cast<win::HWND>(idetest::mainwindow()), win::SW_RESTORE);
-  },
-                              [&] {
-                                // A new size: the start screen is drawn anew.
-                                idetest::snapshot("ide_start_restored");
-                                const ide::wdwrec& main = *ide::wdwhead;
-                                const int r2 = std::min(main.clientheight / 2, main.clientwidth / 3);
-                                EXPECT_LT(r2, r);
-                                EXPECT_EQ(textpixel(r2 + r2 / 4, main.clientheight / 2 + 2),
-                                          0x00FFFFu);
-                              }});
+  const int status =
+      run("", {[&] {
+                 idetest::snapshot("ide_start");
+                 EXPECT_EQ(caption(), "untitled ()");
+                 EXPECT_EQ(std::string(ide::statusfields[0].text.data()),
+                           "Welcome to Ostrel script untitled. Click 1STEP or RUN or File");
+                 EXPECT_EQ(ide::statusfields[1].kind, 0);
+                 const ide::wdwrec& main = *ide::wdwhead;
+                 r = std::min(main.clientheight / 2, main.clientwidth / 3);
+                 y0 = main.clientheight / 2 - 36 * (r / 333);
+                 // White paper; "Ostrel !" blue on yellow where it ends, level.
+                 EXPECT_EQ(textpixel(5, 5), 0xFFFFFFu);
+                 std::uint32_t yellow = 0, blue = 0;
+                 for (int x = r; x < r + r / 2; ++x)
+                   for (int y = y0; y < y0 + r / 8; ++y) {
+                     yellow += textpixel(x, y) == 0x00FFFFu;
+                     blue += textpixel(x, y) == 0xA00000u;
+                   }
+                 EXPECT_GT(yellow, 100u);
+                 EXPECT_GT(blue, 100u);
+                 // Nothing left of the spinning text's circle, and the tag line right.
+                 EXPECT_EQ(textpixel(r / 4, y0), 0xFFFFFFu);
+                 int ink = 0;
+                 for (int x = 5 * main.clientwidth / 8; x < main.clientwidth; ++x)
+                   for (int y = main.clientheight / 10; y < main.clientheight / 5; ++y)
+                     ink += textpixel(x, y) == 0x010101u;
+                 EXPECT_GT(ink, 50);
+                 win::ShowWindow(static_cast<win::HWND>(idetest::mainwindow()), win::SW_RESTORE);
+               },
+               [&] {
+                 // A new size: the start screen is drawn anew.
+                 idetest::snapshot("ide_start_restored");
+                 const ide::wdwrec& main = *ide::wdwhead;
+                 const int r2 = std::min(main.clientheight / 2, main.clientwidth / 3);
+                 EXPECT_LT(r2, r);
+                 EXPECT_EQ(textpixel(r2 + r2 / 4, main.clientheight / 2 + 2), 0x00FFFFu);
+               }});
   EXPECT_EQ(status, 0);
   EXPECT_GT(r, 0);
 }
@@ -106,11 +106,12 @@ TEST_F(IdeTest, EscapeAsksWhetherToExitAndYesEnds) {
 }
 
 TEST_F(IdeTest, TheCloseBoxEndsTheProgramWithStatus0) {
-  const int status = run("x.ost", {[] {
-                           win::PostMessageA(static_cast<win::HWND>(idetest::mainwindow()),
-                                             win::WM_SYSCOMMAND, win::SC_CLOSE, 0);
-                         },
-                                   [] { ADD_FAILURE() << "the program is still running"; }});
+  const int status =
+      run("x.ost", {[] {
+                      win::PostMessageA(static_cast<win::HWND>(idetest::mainwindow()),
+                                        win::WM_SYSCOMMAND, win::SC_CLOSE, 0);
+                    },
+                    [] { ADD_FAILURE() << "the program is still running"; }});
   EXPECT_EQ(status, 0);
   EXPECT_EQ(ide::startmode, -10);
 }
@@ -218,18 +219,18 @@ TEST_F(IdeTest, WithoutSavedPointsTheFontsAre8PointUpTo1000PixelsAnd9Above) {
 
 TEST_F(IdeTest, TheEditorFontIs9PointFixedsysTwelvePixelsHigh) {
   run("", {[] {
-    win::LOGFONTA lf{};
-    ASSERT_NE(plot::fontslots(2).font, nullptr);
-    win::GetObjectA(plot::fontslots(2).font, sizeof lf, &lf);
-    EXPECT_EQ(lf.lfHeight, -12);
-    EXPECT_EQ(lf.lfWeight, 400);
-    EXPECT_EQ(plot::fontslots(2).face.trimmed(), "Fixedsys");
-    EXPECT_GT(plot::fontslots(2).cellheight, 10);
-    EXPECT_GT(plot::fontslots(2).cellwidth, 4);
-    EXPECT_NE(plot::fontslots(3).font, nullptr);
-    EXPECT_NE(plot::fontslots(5).font, nullptr);
-    EXPECT_EQ(plot::fontslots(1).font, nullptr);
-  }});
+        win::LOGFONTA lf{};
+        ASSERT_NE(plot::fontslots(2).font, nullptr);
+        win::GetObjectA(plot::fontslots(2).font, sizeof lf, &lf);
+        EXPECT_EQ(lf.lfHeight, -12);
+        EXPECT_EQ(lf.lfWeight, 400);
+        EXPECT_EQ(plot::fontslots(2).face.trimmed(), "Fixedsys");
+        EXPECT_GT(plot::fontslots(2).cellheight, 10);
+        EXPECT_GT(plot::fontslots(2).cellwidth, 4);
+        EXPECT_NE(plot::fontslots(3).font, nullptr);
+        EXPECT_NE(plot::fontslots(5).font, nullptr);
+        EXPECT_EQ(plot::fontslots(1).font, nullptr);
+      }});
 }
 
 }  // namespace
