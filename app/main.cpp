@@ -24,6 +24,7 @@
 #include "core/messages.h"
 #include "exec/headless_run.h"
 #include "ide/builtins_install.h"
+#include "ide/cmdline.h"
 #include "ide/fe_main.h"
 
 namespace {
@@ -47,25 +48,6 @@ std::string command_line(int argc, char** argv) {
   }
   if (cmdline.size() > cmdlinemax) cmdline.resize(cmdlinemax);
   return cmdline;
-}
-
-// The value of the item "KEY=" of the command line (an item begins the line
-// or follows a blank): the text up to the next blank, or between double
-// quotes. Empty when the item is missing or has no value.
-std::optional<std::string> item_value(const std::string& cmdline, const std::string& key) {
-  for (std::size_t at = cmdline.find(key); at != std::string::npos;
-       at = cmdline.find(key, at + 1)) {
-    if (at > 0 && cmdline[at - 1] != ' ') continue;
-    std::size_t from = at + key.size();
-    char end = ' ';
-    if (from < cmdline.size() && cmdline[from] == '"') {
-      end = '"';
-      ++from;
-    }
-    const std::size_t to = std::min(cmdline.find(end, from), cmdline.size());
-    return cmdline.substr(from, to - from);
-  }
-  return std::nullopt;
 }
 
 // The whole script; a script that cannot be read gets its message.
@@ -113,8 +95,8 @@ int main(int argc, char** argv) {
   ide::install_all_builtins();
   const std::string cmdline = command_line(argc, argv);
   exec::reset_all();
-  const std::optional<std::string> script = item_value(cmdline, "RUN=");
-  if (!script || script->empty() || item_value(cmdline, "HELP=")) {
+  const std::optional<std::string> script = ide::item_value(cmdline, "RUN=");
+  if (!script || script->empty() || ide::item_value(cmdline, "HELP=")) {
     return start_window_program(cmdline);
   }
   std::error_code ec;

@@ -6,6 +6,7 @@
 #include "core/stores.h"
 #include "exec/alarms.h"
 #include "exec/headless_run.h"
+#include "ide/cmdline.h"
 #include "ide/idewords.h"
 #include "ide/menutool.h"
 #include "ide/redefine.h"
@@ -19,24 +20,6 @@ namespace ide {
 namespace {
 
 constexpr std::int32_t kRunAtOnce = 0x8;
-
-// The value of "KEY=" in the command line: up to the next blank (or
-// between double quotes); empty when the key is missing or has no value.
-std::string itemvalue(std::string_view cmdline, std::string_view key) {
-  for (std::size_t at = cmdline.find(key); at != std::string_view::npos;
-       at = cmdline.find(key, at + 1)) {
-    if (at > 0 && cmdline[at - 1] != ' ') continue;
-    std::size_t from = at + key.size();
-    char end = ' ';
-    if (from < cmdline.size() && cmdline[from] == '"') {
-      end = '"';
-      ++from;
-    }
-    const std::size_t to = std::min(cmdline.find(end, from), cmdline.size());
-    return std::string(cmdline.substr(from, to - from));
-  }
-  return {};
-}
 
 void allocate(std::string_view store, std::int32_t lower, std::int32_t upper) {
   core::ALLOCS(store, lower, upper);
@@ -92,7 +75,7 @@ void OPENEDITSTART(std::string_view cmdline) {
   allocate("c1namen", 1, core::nc1namen);
   allocate("xeqbuf", 0, core::nxeqbuf);
   allocate("name", 1, core::nname);
-  const std::string help = itemvalue(cmdline, "HELP=");
+  const std::string help = item_value(cmdline, "HELP=").value_or("");
   if (!help.empty()) {
     scriptpath.set(help.find('/') != std::string::npos ? help
                                                        : std::string(appdir.trimmed()) + help);

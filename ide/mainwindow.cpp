@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 
 #include "core/messages.h"
 #include "core/runwords.h"
@@ -235,35 +236,21 @@ void MAUSXY() {
   const wdwrec* r = wdwcur != nullptr ? wdwcur : wdwhead;
   if (r == nullptr) return;
   const std::int32_t origin = r == wdwhead ? wdwhead->topoffset : 0;
-  win::POINT p{};
-  switch (core::mousebtn) {
-    case 2:
-      p = mousepoints[kLeftDown];
-      mousepos.button = 1;
-      mousepos.left = 1;
-      mousepos.right = 0;
-      break;
-    case 4:
-      p = mousepoints[kRightDown];
-      mousepos.button = 2;
-      mousepos.left = 0;
-      mousepos.right = 1;
-      break;
-    case -2:
-      p = mousepoints[kLeftUp];
-      mousepos.button = 1;
-      mousepos.left = 1;
-      mousepos.right = 0;
-      break;
-    case -4:
-      p = mousepoints[kRightUp];
-      mousepos.button = 2;
-      mousepos.left = 0;
-      mousepos.right = 1;
-      break;
-    default:
-      return;  // no button event: the words stay
-  }
+  // By the button event: its position, the button, the left and right flags.
+  struct Event {
+    std::int32_t code, point, button, left, right;
+  };
+  static constexpr Event events[] = {{2, kLeftDown, 1, 1, 0},
+                                     {4, kRightDown, 2, 0, 1},
+                                     {-2, kLeftUp, 1, 1, 0},
+                                     {-4, kRightUp, 2, 0, 1}};
+  const Event* e = std::find_if(std::begin(events), std::end(events),
+                                [](const Event& x) { return x.code == core::mousebtn; });
+  if (e == std::end(events)) return;  // no button event: the words stay
+  const win::POINT p = mousepoints[static_cast<std::size_t>(e->point)];
+  mousepos.button = e->button;
+  mousepos.left = e->left;
+  mousepos.right = e->right;
   const plot::FontSlot& f = plot::fontslots(plot::fontslots.valid(r->fontslot) ? r->fontslot : 2);
   mousepos.x = p.x;
   mousepos.y = p.y;

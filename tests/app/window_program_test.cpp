@@ -182,6 +182,19 @@ TEST(WindowProgramTest, OnADisplayTheMainWindowShowsAndClosingItEndsTheProgram) 
   EXPECT_EQ(err, "");
 }
 
+// The user presses Alt+F4 in the window.
+void altf4(Display* dpy, Window w) {
+  XSetInputFocus(dpy, w, RevertToParent, CurrentTime);
+  XSync(dpy, False);
+  usleep(100000);
+  const KeyCode alt = XKeysymToKeycode(dpy, XK_Alt_L), f4 = XKeysymToKeycode(dpy, XK_F4);
+  XTestFakeKeyEvent(dpy, alt, True, CurrentTime);
+  XTestFakeKeyEvent(dpy, f4, True, CurrentTime);
+  XTestFakeKeyEvent(dpy, f4, False, CurrentTime);
+  XTestFakeKeyEvent(dpy, alt, False, CurrentTime);
+  XSync(dpy, False);
+}
+
 TEST(WindowProgramTest, AltF4EndsTheProgramWith0) {
   XInitThreads();
   std::string why;
@@ -189,17 +202,7 @@ TEST(WindowProgramTest, AltF4EndsTheProgramWith0) {
   ASSERT_FALSE(name.empty()) << why;
   DisplayVariable display(name.c_str());
   std::string title, cls;
-  std::thread typist = user(name, title, cls, [](Display* dpy, Window w) {
-    XSetInputFocus(dpy, w, RevertToParent, CurrentTime);
-    XSync(dpy, False);
-    usleep(100000);
-    const KeyCode alt = XKeysymToKeycode(dpy, XK_Alt_L), f4 = XKeysymToKeycode(dpy, XK_F4);
-    XTestFakeKeyEvent(dpy, alt, True, CurrentTime);
-    XTestFakeKeyEvent(dpy, f4, True, CurrentTime);
-    XTestFakeKeyEvent(dpy, f4, False, CurrentTime);
-    XTestFakeKeyEvent(dpy, alt, False, CurrentTime);
-    XSync(dpy, False);
-  });
+  std::thread typist = user(name, title, cls, altf4);
   std::string err;
   const int status = run_caught("keys.ost", err);
   typist.join();
@@ -249,15 +252,7 @@ TEST(WindowProgramTest, TheIdeShowsItsStartScreenAndAltF4EndsIt) {
       usleep(250000);
       yellow = screenshot(dpy, w, "ide_xvfb.png");
     }
-    XSetInputFocus(dpy, w, RevertToParent, CurrentTime);
-    XSync(dpy, False);
-    usleep(100000);
-    const KeyCode alt = XKeysymToKeycode(dpy, XK_Alt_L), f4 = XKeysymToKeycode(dpy, XK_F4);
-    XTestFakeKeyEvent(dpy, alt, True, CurrentTime);
-    XTestFakeKeyEvent(dpy, f4, True, CurrentTime);
-    XTestFakeKeyEvent(dpy, f4, False, CurrentTime);
-    XTestFakeKeyEvent(dpy, alt, False, CurrentTime);
-    XSync(dpy, False);
+    altf4(dpy, w);
   });
   std::string err;
   const int status = run_caught("", err);
