@@ -335,7 +335,7 @@ Res runempty(Form& f) {
 // result cell as the evaluator leaves it.
 Res runprogform(Form& f) {
   if (!room(f)) return notrun;
-  const ProgResult r = runprog(f.prog);
+  const ProgResult r = f.prog.plain ? runplain(f.prog) : runprog(f.prog);
   if (!r.done) return notrun;
   exprpathsteps(f);
   const std::int32_t rc = firsttemp + 1;
@@ -354,7 +354,7 @@ Res runblock(Form& f) {
   double* const cells = z.data();
   bool cond = false;
   if (!f.prog.empty()) {
-    const ProgResult r = runprog(f.prog);
+    const ProgResult r = f.prog.plain ? runplain(f.prog) : runprog(f.prog);
     if (!r.done) return notrun;
     cond = r.cond;
   } else if (!f.cond.empty()) {
@@ -364,14 +364,11 @@ Res runblock(Form& f) {
   }
   // What the general path leaves: the evaluation's steps, then the loop's.
   exprpathsteps(f);
-  const std::int32_t sp = core::xeqstackbase + 1;
-  bool decided = false;
-  const std::int32_t r = blockstep(f.blockkind, core::xeqline, cond, f.target, decided);
-  core::adrs.data()[sp - 1] = firsttemp + 1;
+  const BlockStep r = blockstep(f.blockkind, core::xeqline, cond, f.target);
+  core::adrs.data()[core::xeqstackbase] = firsttemp + 1;
   // The result cell: the condition the block stack took, or false.
-  if (decided) cells[firsttemp + 1] = cond ? 1.0 : falsevalue;
-  if (r == xeqfalseblock) cells[firsttemp + 1] = falsevalue;
-  if (r == xeqfalseblock) {
+  if (r.decided || r.skip) cells[firsttemp + 1] = r.cond && !r.skip ? 1.0 : falsevalue;
+  if (r.skip) {
     // The jump past the block.
     jumpedflag = 0xFF;
     core::xeqline = f.target;
@@ -601,6 +598,7 @@ Res runwordassign(Form& f, std::span<const std::int16_t> code) {
     if (sametypes(f)) {
       f.checked = epoch;
       f.ready = ready(f);
+      f.live = f.ready ? epoch : 0;
       return &f;
     }
   }
@@ -616,6 +614,7 @@ Res runwordassign(Form& f, std::span<const std::int16_t> code) {
   f.checked = epoch;
   f.run = runepoch;
   f.ready = ready(f);
+  f.live = f.ready ? epoch : 0;
   return &f;
 }
 
@@ -647,6 +646,31 @@ bool optionwords(std::span<const std::int16_t> w) {
   return false;
 }
 
+// Why a form of this kind went to the general path: it was not ready for
+// the stores as they stand, or it gave the statement back.
+const char* kindwhy(Kind k, bool givenback) {
+  switch (k) {
+    case Kind::assign:
+      return givenback ? "given back: assignment" : "not ready: assignment";
+    case Kind::enddo:
+      return givenback ? "given back: loop end" : "not ready: loop end";
+    case Kind::words:
+      return givenback ? "given back: words" : "not ready: words";
+    case Kind::wordassign:
+      return givenback ? "given back: word assignment" : "not ready: word assignment";
+    case Kind::block:
+      return givenback ? "given back: block" : "not ready: block";
+    case Kind::prog:
+      return givenback ? "given back: program" : "not ready: program";
+    case Kind::empty:
+      return givenback ? "given back: empty statement" : "not ready: empty statement";
+    case Kind::jump:
+      return givenback ? "given back: jump" : "not ready: jump";
+    default:
+      return "no form";
+  }
+}
+
 // Notes statement s as handed to the general path.
 void handedover(std::int32_t s, std::span<const std::int16_t> code, const char* why) {
   Tally& t = *tally;
@@ -671,21 +695,17 @@ Outcome runstatement(std::span<const std::int16_t> code) {
   bool settled = false;  // quietstate() held and nothing since could change it
   for (;;) {
     const std::int32_t s = core::xeqline;
-    Form* f = s >= 1 && static_cast<std::size_t>(s) < forms.size()
-                  ? &forms[static_cast<std::size_t>(s)]
-                  : nullptr;
-    if (f == nullptr || f->checked != epoch) f = checked(s, code);
-    if (f == nullptr || !f->ready) {
-      if (tally != nullptr) {
-        static const char* const notready[] = {
-            "", "", "not ready: assignment", "not ready: loop end",
-            "", "", "not ready: block",      "not ready: program",
-            ""};
-        handedover(
-            s, code,
-            f == nullptr || f->kind == Kind::none ? nullptr : notready[static_cast<int>(f->kind)]);
+    // (Statement 0 and those past the table have no form: forms[0] is never live.)
+    Form* f = static_cast<std::size_t>(s) < forms.size() ? &forms[static_cast<std::size_t>(s)]
+                                                         : nullptr;
+    if (f == nullptr || f->live != epoch) {
+      f = checked(s, code);
+      if (f == nullptr || !f->ready) {
+        if (tally != nullptr)
+          handedover(s, code,
+                     f == nullptr || f->kind == Kind::none ? nullptr : kindwhy(f->kind, false));
+        break;
       }
-      break;
     }
     Res next = notrun;
     switch (f->kind) {
@@ -719,17 +739,7 @@ Outcome runstatement(std::span<const std::int16_t> code) {
         break;
     }
     if (next == notrun) {
-      if (tally != nullptr) {
-        static const char* const back[] = {"",
-                                           "",
-                                           "given back: assignment",
-                                           "given back: loop end",
-                                           "given back: words",
-                                           "given back: word assignment",
-                                           "given back: block",
-                                           "given back: program"};
-        handedover(s, code, back[static_cast<int>(f->kind)]);
-      }
+      if (tally != nullptr) handedover(s, code, kindwhy(f->kind, true));
       break;
     }
     if (tally != nullptr) ++tally->forms;

@@ -35,7 +35,7 @@ using core::z;
 const Form* formof(const std::vector<Form>& forms, std::int32_t s) {
   if (s < 1 || static_cast<std::size_t>(s) >= forms.size()) return nullptr;
   const Form& f = forms[static_cast<std::size_t>(s)];
-  return f.checked == epoch && f.ready ? &f : nullptr;
+  return f.live == epoch ? &f : nullptr;
 }
 
 // What a reference of a function found out that holds until a stir() or

@@ -87,6 +87,7 @@ struct Form {
   // Kind::none: why (see Tally in exec/fastpath.h).
   std::string why;
   std::uint64_t checked = 0;        // `epoch` at which the words and types were last checked
+  std::uint64_t live = 0;           // `checked` when the form was ready then, else 0
   std::uint64_t run = 0;            // `runepoch` of that check
   std::int32_t start = 0, end = 0;  // the statement's first word and the next statement's
   // What the form was compiled from.

@@ -511,6 +511,11 @@ bool makeprog(const LinkedStatement& linked, Prog& prog,
   prog.nlinked = linked.ndescr;
   prog.total = static_cast<std::int32_t>(linked.codes.size());
   prog.cells += 4;
+  // (Lists whose values are cells are gone by now: listsofcells.)
+  prog.plain = !prog.texts && prog.numdepth < plaindepth &&
+               std::none_of(prog.steps.begin(), prog.steps.end(), [](const PStep& s) {
+                 return s.op == P::list || s.op == P::ref || (s.op == P::fold && s.b == 0);
+               });
   return prog.nlinked + prog.temps <= maxtemps;
 }
 

@@ -214,16 +214,192 @@ namespace {
 struct Pair {
   double a, b;
 };
-inline Pair operands(const PStep& s, const double* z, double*& n) {
+[[gnu::always_inline]] inline Pair operands(const PStep& s, const double* z, double*& n) {
   Pair p;
   p.b = (s.flag & 2) != 0 ? z[s.b] : *--n;
   p.a = (s.flag & 1) != 0 ? z[s.a] : *--n;
   return p;
 }
 
+// What a step over numbers did.
+enum class Num : std::uint8_t {
+  pushed,  // pushed its number or took the target
+  made,    // made a number `r`, to check and push (one that is none gives up)
+  giveup,  // the general path must run the statement
+  other,   // a step of another kind
+};
+
+// A step over numbers (the numbers n0..n, `lists` the list values).
+[[gnu::always_inline]] inline Num numstep(const Prog& g, const PStep& s, const double* z,
+                                          std::int32_t zsize, const double* lists, double*& n,
+                                          double& r, std::int32_t& targetcell) {
+  switch (s.op) {
+    case P::num:
+      if (s.a >= zsize) return Num::giveup;
+      *n++ = z[s.a];
+      return Num::pushed;
+    case P::elem:
+    case P::telem: {
+      const Slot& a = g.slots[static_cast<std::size_t>(s.a)];
+      std::int32_t cell = 0;
+      if (s.b == 1) {
+        const std::int32_t i = intvalue(*--n);
+        if (i < 1 || static_cast<std::int64_t>(i) > static_cast<std::int64_t>(a.rows) * a.cols)
+          return Num::giveup;
+        cell = a.first - 1 + i;
+      } else {
+        const std::int32_t col = intvalue(*--n);
+        const std::int32_t row = intvalue(*--n);
+        if (col < 1 || col > a.cols || row < 1 || row > a.rows) return Num::giveup;
+        cell = a.first - 1 + a.cols * (row - 1) + col;
+      }
+      if (s.op == P::telem)
+        targetcell = cell;
+      else
+        *n++ = z[cell];
+      return Num::pushed;
+    }
+    case P::add: {
+      const Pair p = operands(s, z, n);
+      r = p.a + p.b;
+      return Num::made;
+    }
+    case P::sub: {
+      const Pair p = operands(s, z, n);
+      r = p.a - p.b;
+      return Num::made;
+    }
+    case P::mul: {
+      const Pair p = operands(s, z, n);
+      r = p.a * p.b;
+      return Num::made;
+    }
+    case P::div: {
+      const Pair p = operands(s, z, n);
+      r = p.a / p.b;
+      return Num::made;
+    }
+    case P::mod: {
+      const Pair p = operands(s, z, n);
+      r = modof(p.a, p.b);
+      return Num::made;
+    }
+    case P::bin: {
+      const Pair p = operands(s, z, n);
+      if (binnumeric(s.code, p.a, p.b, false, r) != 0) return Num::giveup;
+      return Num::made;
+    }
+    case P::rel: {
+      const Pair p = operands(s, z, n);
+      // The difference it tests may overflow: the general path reports
+      // that (no number: the floating-point status is cleared).
+      r = !std::isfinite(p.a - p.b)                     ? std::nan("")
+          : relholds(s.code, exprdiff(p.a, p.b)) ? 1.0
+                                                          : 0.0;
+      return Num::made;
+    }
+    case P::maxmin: {
+      const Pair p = operands(s, z, n);
+      r = (s.code == xop::max || s.code == xop::maxloc) ? (p.b > p.a ? p.b : p.a)
+                                                        : (p.b < p.a ? p.b : p.a);
+      return Num::made;
+    }
+    case P::una:
+      r = unanumeric(s.code, *--n);
+      return Num::made;
+    case P::neg:
+      r = -*--n;
+      return Num::made;
+    case P::log: {
+      bool invalid = false;
+      if (s.b == 1) {
+        r = logarithm(*--n, nullptr, invalid);
+      } else {
+        const double base = *--n;
+        r = logarithm(*--n, &base, invalid);
+      }
+      if (invalid) r = std::nan("");
+      return Num::made;
+    }
+    case P::fold: {
+      bool good = false;
+      if (s.b == 0) {
+        good = foldvalues(s.code, lists + g.listat[static_cast<std::size_t>(s.a)],
+                          g.listsize[static_cast<std::size_t>(s.a)], r);
+      } else {
+        const Slot& a = g.slots[static_cast<std::size_t>(s.a)];
+        good = foldvalues(s.code, z + a.first, a.rows * a.cols, r);
+      }
+      if (!good) r = std::nan("");
+      return Num::made;
+    }
+    default:
+      return Num::other;
+  }
+}
+
 }  // namespace
 
+// A program over numbers alone: no texts, no lists, a short stack of its
+// own.
+ProgResult runplain(const Prog& g) {
+  ProgResult res;
+  const double* const z = core::z.data();
+  const auto zsize = static_cast<std::int32_t>(core::z.size());
+  double stack[plaindepth];
+  double* n = stack;
+  std::int32_t targetcell = 0;
+  for (const PStep& s : g.steps) {
+    double r = 0.0;
+    switch (numstep(g, s, z, zsize, nullptr, n, r, targetcell)) {
+      case Num::pushed:
+        continue;
+      case Num::made:
+        // A number that is none (or a failure the floating-point check
+        // would find) is the general path's to report.
+        if (!std::isfinite(r)) {
+          plat::fpu_clear();
+          return res;
+        }
+        *n++ = r;
+        continue;
+      case Num::giveup:
+        return res;
+      case Num::other:
+        break;
+    }
+    switch (s.op) {
+      case P::ifnot:
+        if (*--n == 0.0) {
+          res.done = res.falsecond = true;
+          return res;
+        }
+        continue;
+      case P::tcell:
+        targetcell = s.a;
+        continue;
+      case P::result:
+        res.value = *--n;
+        res.done = true;
+        return res;
+      case P::assign:
+        if (targetcell < 1 || targetcell > core::nz || targetcell >= zsize) return res;
+        res.value = *--n;
+        continue;
+      default:
+        return res;
+    }
+  }
+  res.done = true;
+  if (g.blockkind != 0)
+    res.cond = n[-1] != 0.0;
+  else
+    core::z.data()[targetcell] = res.value;
+  return res;
+}
+
 ProgResult runprog(const Prog& g) {
+  if (g.plain) return runplain(g);
   ProgResult res;
   Run& R = run;
   const double* const z = core::z.data();
@@ -256,98 +432,26 @@ ProgResult runprog(const Prog& g) {
   }
   std::int32_t targetcell = 0, targettext = -1;
   bool valueonly = false;  // a value alone, no target
-  bool fail = false;
   for (const PStep& s : g.steps) {
     double r = 0.0;
+    switch (numstep(g, s, z, zsize, R.lists.data(), n, r, targetcell)) {
+      case Num::pushed:
+        continue;
+      case Num::made:
+        // A number that is none (or a failure the floating-point check
+        // would find) is the general path's to report.
+        if (!std::isfinite(r)) {
+          plat::fpu_clear();
+          return res;
+        }
+        *n++ = r;
+        continue;
+      case Num::giveup:
+        return res;
+      case Num::other:
+        break;
+    }
     switch (s.op) {
-      case P::num:
-        if (s.a >= zsize) return res;
-        *n++ = z[s.a];
-        continue;
-      case P::elem:
-      case P::telem: {
-        const Slot& a = g.slots[static_cast<std::size_t>(s.a)];
-        std::int32_t cell = 0;
-        if (s.b == 1) {
-          const std::int32_t i = intvalue(*--n);
-          if (i < 1 || static_cast<std::int64_t>(i) > static_cast<std::int64_t>(a.rows) * a.cols)
-            return res;
-          cell = a.first - 1 + i;
-        } else {
-          const std::int32_t col = intvalue(*--n);
-          const std::int32_t row = intvalue(*--n);
-          if (col < 1 || col > a.cols || row < 1 || row > a.rows) return res;
-          cell = a.first - 1 + a.cols * (row - 1) + col;
-        }
-        if (s.op == P::telem)
-          targetcell = cell;
-        else
-          *n++ = z[cell];
-        continue;
-      }
-      case P::add: {
-        const Pair p = operands(s, z, n);
-        r = p.a + p.b;
-        break;
-      }
-      case P::sub: {
-        const Pair p = operands(s, z, n);
-        r = p.a - p.b;
-        break;
-      }
-      case P::mul: {
-        const Pair p = operands(s, z, n);
-        r = p.a * p.b;
-        break;
-      }
-      case P::div: {
-        const Pair p = operands(s, z, n);
-        r = p.a / p.b;
-        break;
-      }
-      case P::mod: {
-        const Pair p = operands(s, z, n);
-        r = modof(p.a, p.b);
-        break;
-      }
-      case P::bin: {
-        const Pair p = operands(s, z, n);
-        if (binnumeric(s.code, p.a, p.b, false, r) != 0) return res;
-        break;
-      }
-      case P::rel: {
-        const Pair p = operands(s, z, n);
-        // The difference it tests may overflow: the general path reports that.
-        if (!std::isfinite(p.a - p.b)) {
-          fail = true;
-          break;
-        }
-        r = relholds(s.code, exprdiff(p.a, p.b)) ? 1.0 : 0.0;
-        break;
-      }
-      case P::maxmin: {
-        const Pair p = operands(s, z, n);
-        r = (s.code == xop::max || s.code == xop::maxloc) ? (p.b > p.a ? p.b : p.a)
-                                                          : (p.b < p.a ? p.b : p.a);
-        break;
-      }
-      case P::una:
-        r = unanumeric(s.code, *--n);
-        break;
-      case P::neg:
-        r = -*--n;
-        break;
-      case P::log: {
-        bool invalid = false;
-        if (s.b == 1) {
-          r = logarithm(*--n, nullptr, invalid);
-        } else {
-          const double base = *--n;
-          r = logarithm(*--n, &base, invalid);
-        }
-        if (invalid) fail = true;
-        break;
-      }
       case P::list: {
         double* const l = R.lists.data() + g.listat[static_cast<std::size_t>(s.a)];
         n -= s.b;
@@ -357,18 +461,6 @@ ProgResult runprog(const Prog& g) {
       case P::ref:
         *n++ = R.lists[static_cast<std::size_t>(g.listat[static_cast<std::size_t>(s.a)])];
         continue;
-      case P::fold: {
-        bool good = false;
-        if (s.b == 0) {
-          good = foldvalues(s.code, R.lists.data() + g.listat[static_cast<std::size_t>(s.a)],
-                            g.listsize[static_cast<std::size_t>(s.a)], r);
-        } else {
-          const Slot& a = g.slots[static_cast<std::size_t>(s.a)];
-          good = foldvalues(s.code, z + a.first, a.rows * a.cols, r);
-        }
-        if (!good) fail = true;
-        break;
-      }
       case P::text:
         *t++ = s.a;
         continue;
@@ -484,14 +576,9 @@ ProgResult runprog(const Prog& g) {
           res.textresult = true;
         }
         continue;
+      default:
+        return res;
     }
-    // A step that made a number: one that is none (or a failure the
-    // floating-point check would find) is the general path's to report.
-    if (fail || !std::isfinite(r)) {
-      plat::fpu_clear();
-      return res;
-    }
-    *n++ = r;
   }
 done:
   // The general path would grow no store for this statement.
