@@ -97,8 +97,29 @@ bool ready(Form& f) {
       f.rightcell = cellof(f.right);
       return f.leftcell > 0 && f.rightcell > 0;
     }
+    case Kind::call: {
+      // The subroutine and its formals as a call finds them (their records
+      // change only when the program is compiled); none when the call
+      // would fail: its words then run.
+      f.callee = Callee{};
+      f.formals.clear();
+      const std::int32_t S = f.pushes[0];
+      const std::int32_t f1 = S <= core::nsym && name.valid(S) ? core::I2EQUZ(1, S) : 0;
+      if (f1 < 1 || f1 > core::nstmt) return true;
+      const Callee c = callee(S, f1, false);
+      const std::int32_t m = std::min(c.formals, static_cast<std::int32_t>(f.pushes.size()) - 1);
+      std::int32_t formal = name(S).link;
+      for (std::int32_t i = 0; i < m; ++i) {
+        if (formal < 1 || formal > core::nsym || !name.valid(formal) || formal >= zsize) return true;
+        f.formals.push_back(formal);
+        formal = name(formal).link;
+      }
+      f.callee = c;
+      return true;
+    }
     case Kind::words:
     case Kind::wordassign:
+    case Kind::ret:
     case Kind::empty:
       return true;
     default:
@@ -154,6 +175,8 @@ inline bool wordstackroom() {
       break;
     case Kind::words:
     case Kind::wordassign:
+    case Kind::call:
+    case Kind::ret:
       ok = temproom(f.nvalues + 2) && wordstackroom() && firsttemp < core::nname &&
            core::name.valid(firsttemp) && base + f.maxstack + 1 <= core::adrs.size();
       break;
@@ -422,7 +445,8 @@ const Form* wordform() {
   const std::int32_t s = core::xeqline;
   if (s < 1 || static_cast<std::size_t>(s) >= forms.size()) return nullptr;
   const Form& f = forms[static_cast<std::size_t>(s)];
-  if ((f.kind != Kind::words && f.kind != Kind::wordassign) || f.checked != epoch ||
+  if ((f.kind != Kind::words && f.kind != Kind::wordassign && f.kind != Kind::call) ||
+      f.checked != epoch ||
       f.start != stmtstart)
     return nullptr;
   return &f;
@@ -432,8 +456,7 @@ const Form* wordform() {
 // runs them, and on into the statement that a return resumes. Whatever
 // the loop must decide itself (a command to serve, a failure, a rerun, a
 // statement without a form) is handed back with the word's answer.
-Res runwordsfrom(std::span<const std::int16_t> code) {
-  std::int16_t last = 0;
+Res runwordsfrom(std::span<const std::int16_t> code, std::int16_t last = 0) {
   for (;;) {
     const Form* f = wordform();
     if (f == nullptr) return handback(WordResult::stay, last);
@@ -496,6 +519,75 @@ Res runwords(Form& f, std::span<const std::int16_t> code) {
   const Res r = runwordsfrom(code);
   if (z.size() != zsize || core::nname != nname || core::nztop != nztop) stir();
   return r;
+}
+
+// END or RETURN alone: the return to the caller (what it finds of the
+// subroutine running kept with the form from one return to the next), and
+// the rest of the caller's statement when a function returns into it.
+Res runreturn(Form& f, std::span<const std::int16_t> code) {
+  exprsettled = false;
+  if (!room(f)) return notrun;
+  head(f.start, f.end);
+  wordprologue(f.start);
+  const std::int32_t S = core::lokalscope;
+  if (S >= 1 && S <= core::nsym && S <= name.size() && S < static_cast<std::int32_t>(z.size())) {
+    std::int16_t record[4];
+    std::memcpy(record, z.data() + S, sizeof record);
+    const bool function = (name.data()[S - 1].type & 0x5) == 0x5;
+    if (f.callee.S != S || f.callee.f1 != record[0] || f.callee.function != function)
+      f.callee = callee(S, record[0], function);
+  }
+  const auto zsize = z.size();
+  const std::int32_t nname = core::nname, nztop = core::nztop;
+  const std::int16_t w = f.words[0];
+  const WordResult r = leave(w, &f.callee);
+  Res res = notrun;
+  if ((r == WordResult::next || r == WordResult::looptest) && core::xeqstop == stops::error &&
+      core::iostatw[0] != 0)
+    res = handback(r, w);
+  else if (r == WordResult::looptest)
+    res = ran();
+  else if (r == WordResult::stay)
+    res = runwordsfrom(code, w);  // a function returned into its caller's statement
+  else
+    res = handback(r, w);
+  if (z.size() != zsize || core::nname != nname || core::nztop != nztop) stir();
+  return res;
+}
+
+// A CALL of a subroutine with symbols for actuals: what its words leave,
+// the pushes and the call (the subroutine entered by the call word's
+// handler); its words when the call would fail.
+Res runcall(Form& f, std::span<const std::int16_t> code) {
+  exprsettled = false;
+  if (!room(f)) return notrun;
+  const Callee& c = f.callee;
+  // (The subroutine's first statement as its record holds it now.)
+  if (c.f1 == 0 || core::I2EQUZ(1, c.S) != c.f1 || subactive(c.S)) return runwords(f, code);
+  head(f.start, f.end);
+  wordprologue(f.start);
+  // The pushes: a scalar formal bound to a cell stands for that cell.
+  const core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
+  const std::int32_t nname =
+      std::min<std::int32_t>(core::nname, static_cast<std::int32_t>(name.size()));
+  std::int32_t* const stack = core::adrs.data() - 1;  // stack[i] is adrs(i)
+  std::int32_t p = core::xeqstackbase;
+  for (const std::int32_t s : f.pushes) {
+    std::int32_t e = s;
+    if (s <= nname) {
+      const core::SymbolRecord& r = records[s];
+      if ((r.type & 0xA8) == 0xA0 && r.adr > 0) e = r.adr;
+    }
+    stack[++p] = e;
+  }
+  core::xeqstackptr = p;
+  const auto args = static_cast<std::int32_t>(f.pushes.size()) - 1;
+  wordpos = f.start + args + 1;
+  const std::int16_t w = code[static_cast<std::size_t>(wordpos - 1)];
+  const WordResult r = enter(c, args, f.formals.data());
+  if (r == WordResult::looptest && !(core::xeqstop == stops::error && core::iostatw[0] != 0))
+    return ran();
+  return handback(r, w);
 }
 
 // Whether a number's bits read as valid text bounds: the word path takes
@@ -666,6 +758,10 @@ const char* kindwhy(Kind k, bool givenback) {
       return givenback ? "given back: empty statement" : "not ready: empty statement";
     case Kind::jump:
       return givenback ? "given back: jump" : "not ready: jump";
+    case Kind::call:
+      return givenback ? "given back: call" : "not ready: call";
+    case Kind::ret:
+      return givenback ? "given back: return" : "not ready: return";
     default:
       return "no form";
   }
@@ -734,6 +830,14 @@ Outcome runstatement(std::span<const std::int16_t> code) {
         break;
       case Kind::jump:
         next = runjump(*f);
+        break;
+      case Kind::call:
+        next = runcall(*f, code);
+        settled = false;
+        break;
+      case Kind::ret:
+        next = runreturn(*f, code);
+        settled = false;
         break;
       default:
         break;

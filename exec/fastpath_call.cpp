@@ -73,7 +73,7 @@ bool check(std::int32_t S, std::int32_t n, std::int32_t ptr, std::int32_t first,
   if (body == nullptr || body->kind != Kind::assign || !body->cond.empty() ||
       !body->index.empty() || !body->arrays.empty() || body->target != S + 1)
     return false;
-  if (end == nullptr || end->kind != Kind::words || end->words.size() != 2 ||
+  if (end == nullptr || end->kind != Kind::ret || end->words.size() != 2 ||
       static_cast<std::uint16_t>(end->words[0]) != wend)
     return false;
   // (The header word stands three words before the function's statement,

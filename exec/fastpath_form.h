@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/stores.h"
+#include "exec/control.h"
 #include "exec/fastpath_prog.h"
 #include "exec/operators.h"
 
@@ -28,7 +29,9 @@ enum class Kind : std::uint8_t {
   block,
   prog,
   empty,
-  jump
+  jump,
+  call,
+  ret
 };
 
 // The handler of each word of a statement on the word path.
@@ -116,6 +119,14 @@ struct Form {
   Prog prog;
   // A statement of words: each word's handler.
   std::vector<Tag> tags;
+  // A CALL of a subroutine with symbols for actuals (Kind::call): the
+  // symbols it pushes, the subroutine first; what the call finds of the
+  // subroutine (ready(): no statement when the words must decide) and the
+  // formals it binds. An END or RETURN alone (Kind::ret): what the last
+  // return found of the subroutine it left.
+  std::vector<std::int32_t> pushes;
+  Callee callee;
+  std::vector<std::int32_t> formals;
   // A statement of words that assigns one value: its steps (a statement of
   // words too, for the words' handlers when it cannot be computed so).
   struct WordStep {
