@@ -138,13 +138,21 @@ inline bool wordstackroom() {
   return base + core::nadrsstep / 4 < core::nadrslow && base + 1 <= core::adrs.size();
 }
 
+// The frame a statement runs in: its first result cell and its stack's
+// base (never 0: the first result cell lies above the symbols).
+inline std::uint64_t framekey(std::int32_t first, std::int32_t base) {
+  return static_cast<std::uint64_t>(static_cast<std::uint32_t>(first)) << 32 |
+         static_cast<std::uint32_t>(base);
+}
+
 // The room that the general path checks for (temproom, the operand stack's
 // room) for the statement of form f; true when it would neither grow a
 // store nor ask. Kept with the form for the frame it was checked in:
 // nothing that it reads changes until the next stir() or a call or return.
 [[gnu::always_inline]] inline bool room(Form& f) {
   const std::int32_t base = core::xeqstackbase;
-  if (f.roomepoch == epoch && f.roomfirst == firsttemp && f.roombase == base) return true;
+  const std::uint64_t frame = framekey(firsttemp, base);
+  if (f.roomframe == frame) return true;
   bool ok = false;
   switch (f.kind) {
     case Kind::prog:
@@ -184,9 +192,7 @@ inline bool wordstackroom() {
       break;
   }
   if (ok) {
-    f.roomepoch = epoch;
-    f.roomfirst = firsttemp;
-    f.roombase = base;
+    f.roomframe = frame;
   }
   return ok;
 }
@@ -241,11 +247,7 @@ Res handback(WordResult r, std::int16_t lastword) {
 // statement of the expression path: once set, they stay until a statement
 // of another kind runs (which clears `exprsettled`).
 bool exprsettled = false;
-void exprpathsteps(const Form& f) {
-  stmtstart = f.start;
-  stmtend = f.end;
-  core::c1tmptop = core::c1top + 1;
-  if (exprsettled) return;
+[[gnu::noinline]] void settleexprpath(const Form& f) {
   head(f.start, f.end);
   core::iresult = firsttemp;
   core::xeqstackptr = core::xeqstackbase + 1;
@@ -253,6 +255,12 @@ void exprpathsteps(const Form& f) {
   double* const cells = z.data();
   cells[1] = cells[3] = cells[4] = cells[5] = cells[6] = 1.0;
   exprsettled = true;
+}
+[[gnu::always_inline]] inline void exprpathsteps(const Form& f) {
+  stmtstart = f.start;
+  stmtend = f.end;
+  core::c1tmptop = core::c1top + 1;
+  if (!exprsettled) settleexprpath(f);
 }
 
 Res runassign(Form& f) {
@@ -691,6 +699,7 @@ Res runwordassign(Form& f, std::span<const std::int16_t> code) {
       f.checked = epoch;
       f.ready = ready(f);
       f.live = f.ready ? epoch : 0;
+      f.roomframe = 0;
       return &f;
     }
   }
@@ -707,6 +716,7 @@ Res runwordassign(Form& f, std::span<const std::int16_t> code) {
   f.run = runepoch;
   f.ready = ready(f);
   f.live = f.ready ? epoch : 0;
+  f.roomframe = 0;
   return &f;
 }
 
@@ -789,13 +799,17 @@ Outcome runstatement(std::span<const std::int16_t> code) {
   exprsettled = false;
   Res r = notrun;
   bool settled = false;  // quietstate() held and nothing since could change it
+  // The forms by statement (only checked() adds to them).
+  Form* table = forms.data();
+  auto nforms = static_cast<std::uint32_t>(forms.size());
   for (;;) {
     const std::int32_t s = core::xeqline;
     // (Statement 0 and those past the table have no form: forms[0] is never live.)
-    Form* f = static_cast<std::size_t>(s) < forms.size() ? &forms[static_cast<std::size_t>(s)]
-                                                         : nullptr;
+    Form* f = static_cast<std::uint32_t>(s) < nforms ? table + s : nullptr;
     if (f == nullptr || f->live != epoch) {
       f = checked(s, code);
+      table = forms.data();
+      nforms = static_cast<std::uint32_t>(forms.size());
       if (f == nullptr || !f->ready) {
         if (tally != nullptr)
           handedover(s, code,

@@ -107,9 +107,9 @@ struct Form {
   std::int32_t cells = 0;    // result cells the general path would take
   std::int32_t topcell = 0;  // highest cell a step names
   bool ready = false;        // what `ready` found, with the words
-  // The frame for which `room` found room.
-  std::uint64_t roomepoch = 0;
-  std::int32_t roomfirst = 0, roombase = 0;
+  // The frame for which `room` found room since the form was last checked
+  // (framekey; 0 none).
+  std::uint64_t roomframe = 0;
   // A block IF, ELSEIF or ENDIF: its word's kind (the condition in `cond`,
   // the statement its jump names in `target`).
   std::uint32_t blockkind = 0;

@@ -516,6 +516,7 @@ bool makeprog(const LinkedStatement& linked, Prog& prog,
                std::none_of(prog.steps.begin(), prog.steps.end(), [](const PStep& s) {
                  return s.op == P::list || s.op == P::ref || (s.op == P::fold && s.b == 0);
                });
+  prog.condrel = prog.plain && prog.blockkind != 0 && prog.steps.back().op == P::rel;
   return prog.nlinked + prog.temps <= maxtemps;
 }
 

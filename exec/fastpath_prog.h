@@ -95,6 +95,7 @@ struct Prog {
   std::int32_t total = 0;     // entries of the linked form
   bool texts = false;         // the program works on texts
   bool plain = false;         // on numbers alone, its stack within `plaindepth`
+  bool condrel = false;       // plain, a block condition whose last step is a relation
   // A block IF or ELSEIF: its word, and the statement the jump names; the
   // steps are its condition.
   std::uint32_t blockkind = 0;
