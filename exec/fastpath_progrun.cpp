@@ -277,24 +277,39 @@ ProgResult runprog(const Prog& g) {
   bool valueonly = false;  // a value alone, no target
   for (const PStep& s : g.steps) {
     double r = 0.0;
-    switch (numstep(g, s, z, zsize, R.lists.data(), n, r, targetcell)) {
-      case Num::pushed:
-        continue;
-      case Num::made:
-        // A number that is none (or a failure the floating-point check
-        // would find) is the general path's to report.
-        if (!std::isfinite(r)) {
-          plat::fpu_clear();
-          return res;
-        }
-        *n++ = r;
-        continue;
-      case Num::giveup:
-        return res;
-      case Num::other:
-        break;
-    }
     switch (s.op) {
+      case P::num:
+      case P::elem:
+      case P::telem:
+      case P::add:
+      case P::sub:
+      case P::mul:
+      case P::div:
+      case P::mod:
+      case P::bin:
+      case P::rel:
+      case P::maxmin:
+      case P::una:
+      case P::neg:
+      case P::log:
+      case P::fold:
+        switch (numstep(g, s, z, zsize, R.lists.data(), n, r, targetcell)) {
+          case Num::pushed:
+            continue;
+          case Num::made:
+            // A number that is none (or a failure the floating-point check
+            // would find) is the general path's to report.
+            if (!std::isfinite(r)) {
+              plat::fpu_clear();
+              return res;
+            }
+            *n++ = r;
+            continue;
+          case Num::giveup:
+          case Num::other:
+            return res;
+        }
+        continue;
       case P::list: {
         double* const l = R.lists.data() + g.listat[static_cast<std::size_t>(s.a)];
         n -= s.b;
@@ -419,8 +434,6 @@ ProgResult runprog(const Prog& g) {
           res.textresult = true;
         }
         continue;
-      default:
-        return res;
     }
   }
 done:
