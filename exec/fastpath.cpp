@@ -217,11 +217,14 @@ void head(std::int32_t start, std::int32_t end) {
   if ((core::idestate & 4) == 0) core::nomsg = 0;
 }
 
-// The prologue of a statement on the word path, after its room was checked.
+// The prologue of a statement on the word path, after its room was checked
+// (its first result cell and record exist).
 void wordprologue(std::int32_t start) {
   wordpathstart();
   core::iresult = firsttemp;
-  if (resultroom(firsttemp)) newtemprecord(firsttemp);
+  core::SymbolRecord& r = name.data()[firsttemp - 1];
+  r = core::SymbolRecord{};
+  r.type = numtemptype;
   core::xeqstackptr = core::xeqstackbase;
   stmtflags = 0;
   wordpos = start;
@@ -545,20 +548,19 @@ Res runreturn(Form& f, std::span<const std::int16_t> code) {
     if (f.callee.S != S || f.callee.f1 != record[0] || f.callee.function != function)
       f.callee = callee(S, record[0], function);
   }
+  const std::int16_t w = f.words[0];
   const auto zsize = z.size();
   const std::int32_t nname = core::nname, nztop = core::nztop;
-  const std::int16_t w = f.words[0];
   const WordResult r = leave(w, &f.callee);
-  Res res = notrun;
   if ((r == WordResult::next || r == WordResult::looptest) && core::xeqstop == stops::error &&
       core::iostatw[0] != 0)
-    res = handback(r, w);
-  else if (r == WordResult::looptest)
-    res = ran();
-  else if (r == WordResult::stay)
-    res = runwordsfrom(code, w);  // a function returned into its caller's statement
-  else
-    res = handback(r, w);
+    return handback(r, w);
+  if (r == WordResult::looptest) return ran();
+  if (r != WordResult::stay) return handback(r, w);
+  // A function returned into its caller's statement: the rest of it. (The
+  // return took a result cell, and the words may take more: the stores
+  // may grow, and forms then look again.)
+  const Res res = runwordsfrom(code, w);
   if (z.size() != zsize || core::nname != nname || core::nztop != nztop) stir();
   return res;
 }
@@ -570,8 +572,11 @@ Res runcall(Form& f, std::span<const std::int16_t> code) {
   exprsettled = false;
   if (!room(f)) return notrun;
   const Callee& c = f.callee;
-  // (The subroutine's first statement as its record holds it now.)
-  if (c.f1 == 0 || core::I2EQUZ(1, c.S) != c.f1 || subactive(c.S)) return runwords(f, code);
+  // (The subroutine's first statement as its record holds it now: ready()
+  // found the record in the store.)
+  std::int16_t f1 = 0;
+  std::memcpy(&f1, z.data() + c.S, sizeof f1);
+  if (c.f1 == 0 || f1 != c.f1 || subactive(c.S)) return runwords(f, code);
   head(f.start, f.end);
   wordprologue(f.start);
   // The pushes: a scalar formal bound to a cell stands for that cell.
