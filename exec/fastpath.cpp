@@ -649,8 +649,8 @@ Res runwordassign(Form& f, std::span<const std::int16_t> code) {
       }
       case Form::WordStep::call: {
         const std::int32_t args = static_cast<std::uint16_t>(s.word) & 0x1F;
-        if (!runstate() || !bindcall(s.sym, args, base + s.depth, firsttemp + s.first,
-                                     s.actuals.data(), forms, bound))
+        if (!runstate() || !bindcall(f.start + s.index, s.sym, args, base + s.depth,
+                                     firsttemp + s.first, s.actuals.data(), forms, bound))
           return runwords(f, code);
         if (!bound.plainback) {
           unbind(bound);
