@@ -24,6 +24,8 @@
 #include "core/messages.h"
 #include "exec/headless_run.h"
 #include "ide/builtins_install.h"
+#include "ide/cmdline.h"
+#include "ide/fe_main.h"
 #include "platform/file_names.h"
 
 namespace {
@@ -47,38 +49,6 @@ std::string command_line(int argc, char** argv) {
   }
   if (cmdline.size() > cmdlinemax) cmdline.resize(cmdlinemax);
   return cmdline;
-}
-
-// The value of the item "KEY=" of the command line (an item begins the line
-// or follows a blank): the text up to the next blank, or between double
-// quotes. Empty when the item is missing or has no value.
-std::optional<std::string> item_value(const std::string& cmdline, const std::string& key) {
-  for (std::size_t at = cmdline.find(key); at != std::string::npos;
-       at = cmdline.find(key, at + 1)) {
-    if (at > 0 && cmdline[at - 1] != ' ') continue;
-    std::size_t from = at + key.size();
-    char end = ' ';
-    if (from < cmdline.size() && cmdline[from] == '"') {
-      end = '"';
-      ++from;
-    }
-    const std::size_t to = std::min(cmdline.find(end, from), cmdline.size());
-    return cmdline.substr(from, to - from);
-  }
-  return std::nullopt;
-}
-
-// The help data file: data/Ostrel.hlp beside the program or in a folder
-// above it (the program may run from its build folder).
-fs::path find_helpdata(const char* argv0) {
-  std::error_code ec;
-  fs::path dir = fs::weakly_canonical(fs::path(argv0), ec).parent_path();
-  for (int up = 0; up < 5 && !dir.empty(); ++up, dir = dir.parent_path()) {
-    for (const fs::path& p : {dir / "Ostrel.hlp", dir / "data" / "Ostrel.hlp"})
-      if (fs::is_regular_file(p, ec)) return p;
-    if (dir == dir.parent_path()) break;
-  }
-  return {};
 }
 
 // The whole script; a script that cannot be read gets its message.
@@ -128,16 +98,17 @@ int main(int argc, char** argv) {
   // The command line is the program's own text from here on.
   const std::string cmdline = plat::name_from_system(command_line(argc, argv));
   exec::reset_all();
-  const fs::path help = find_helpdata(argv[0]);
-  if (help.empty() || !exec::prepare_run(help.string())) {
+  const std::optional<std::string> script = ide::item_value(cmdline, "RUN=");
+  if (!script || script->empty() || ide::item_value(cmdline, "HELP=")) {
+    return start_window_program(cmdline);
+  }
+  std::error_code ec;
+  const fs::path help = ide::find_progdir(fs::read_symlink("/proc/self/exe", ec)) / "Ostrel.hlp";
+  if (!exec::prepare_run(help.string())) {
     std::fprintf(stderr,
                  "ostrel: the help data file Ostrel.hlp is neither beside the program nor in a "
                  "folder data above it\n");
     return 2;
-  }
-  const std::optional<std::string> script = item_value(cmdline, "RUN=");
-  if (!script || script->empty() || item_value(cmdline, "HELP=")) {
-    return start_window_program(cmdline);
   }
   return run_windowless(*script, cmdline);
 }

@@ -4,7 +4,8 @@
 
 #include <cstdio>
 
-#include "ide/application_standin.h"
+#include "ide/fe_main.h"
+#include "ide/idewords.h"
 #include "platform/backend.h"
 #include "platform/win_window.h"
 #include "toolkit/entry.h"
@@ -20,11 +21,11 @@ int run_window_program(const std::string& cmdline) {
     std::fprintf(stderr, "\n");
     return 2;
   }
+  ide::reset_ide();
   ide::install_application();
-  const int status =
-      toolkit::WinMain(toolkit::GET_MODULE_HANDLE(), nullptr, cmdline.c_str(), win::SW_SHOWNORMAL);
+  toolkit::WinMain(toolkit::GET_MODULE_HANDLE(), nullptr, cmdline.c_str(), win::SW_SHOWNORMAL);
   plat::close_display();
-  return status;
+  return ide::exitstatus;
 }
 
 }  // namespace app

@@ -9,7 +9,8 @@ namespace app {
 // Opens the display that DISPLAY names and enters the toolkit's program
 // entry with the command line: the application makes its main window and
 // takes its messages until it closes. Returns the exit status: 0 after the
-// main window closed; 2 when there is no display ("ostrel: no display
+// main window closed; 2 when the help data file was not found (the
+// application has said where it looked) or there is no display ("ostrel: no display
 // (DISPLAY is not set); to run a script without one: ostrel RUN=script.ost")
 // or it cannot be opened ("ostrel: cannot open display NAME"), the message
 // going to standard error.

@@ -6,6 +6,8 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <string_view>
 
@@ -94,5 +96,33 @@ BENCHMARK(BM_ArrayUpdates)->Arg(100000)->Unit(benchmark::kMillisecond);
 // The call, the function's two statements and the ENDDO.
 void BM_FunctionCalls(benchmark::State& state) { runloop(state, functioncalls, 4); }
 BENCHMARK(BM_FunctionCalls)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// The loop shapes of bench/compare/shapes (the ones compare.sh times beside
+// CPython and Lua), each with N = 100000, in loop passes per second.
+const bool shapes = [] {
+  namespace fs = std::filesystem;
+  const fs::path dir = fs::path(__FILE__).parent_path() / "compare" / "shapes";
+  std::error_code ec;
+  for (const auto& e : fs::directory_iterator(dir, ec)) {
+    if (e.path().extension() != ".ost") continue;
+    std::ifstream in(e.path());
+    const std::string text((std::istreambuf_iterator<char>(in)), {});
+    benchmark::RegisterBenchmark(("BM_Shape/" + e.path().stem().string()).c_str(),
+                                 [text](benchmark::State& state) {
+                                   const std::int64_t n = state.range(0);
+                                   for (auto _ : state)
+                                     if (!runscript(text, n)) {
+                                       state.SkipWithError("the script did not run to its end");
+                                       return;
+                                     }
+                                   state.counters["passes/s"] = benchmark::Counter(
+                                       static_cast<double>(state.iterations() * n),
+                                       benchmark::Counter::kIsRate);
+                                 })
+        ->Arg(100000)
+        ->Unit(benchmark::kMillisecond);
+  }
+  return true;
+}();
 
 }  // namespace

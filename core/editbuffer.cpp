@@ -290,6 +290,19 @@ std::int32_t edlinelength() {
   return n;
 }
 
+std::string linetext(std::int32_t lineno) {
+  if (lineno < 1 || c1edit.size() == 0 || lineno > nedlines) return {};
+  const EditLine kept = edline;
+  FEDNXT(nullptr, &lineno);
+  std::string out;
+  if (edline.line == lineno)
+    for (std::int32_t k = edline.pos; k >= 1 && k <= c1editend && !crlfat(k); ++k)
+      out += c1edit(k);
+  edline = kept;
+  out.erase(out.find_last_not_of(' ') + 1);
+  return out;
+}
+
 void VARSTOJ(std::span<std::int32_t, 25> j) {
   for (int k = 1; k <= 25; ++k) {
     edvarssaved(26 - k) = edvars(26 - k);

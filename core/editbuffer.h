@@ -73,6 +73,10 @@ void FEDNXT(std::span<char>* line, const std::int32_t* lineno = nullptr,
 // trailing blanks (0 before the first line).
 std::int32_t edlinelength();
 
+// The text of line lineno up to its CR LF, without trailing blanks; the
+// line reader stays where it is. Empty when the script has no such line.
+std::string linetext(std::int32_t lineno);
+
 // Inserts the text as a line at pos (a line start, or `c1editend` + 1): the
 // text up to its first CR LF, or all of it (at most 255 characters), with CR
 // LF. flags bit 0: replace the line at pos, logged as one "r" record (also

@@ -15,6 +15,7 @@
 #include "core/runwords.h"
 #include "core/stores.h"
 #include "core/symbols.h"
+#include "core/symbols_index.h"
 #include "core/tokenizer.h"
 #include "core/trans.h"
 #include "platform/win_message_keys.h"
@@ -145,6 +146,7 @@ void specialsymbols() {
   c1limit = first;
   c1top = static_cast<std::int32_t>(specialnames.size());
   nsym = nspecial;
+  symbolsdropped();
 }
 
 // Sets up the stores for a whole-script compile: sizes, fresh contents and
@@ -307,6 +309,7 @@ void restore(const Kept& k) {
   c1limit = k.c1limit;
   nztop = k.nztop;
   nsym = k.nsym;
+  symbolsdropped();
   ntrans = k.ntrans;
 }
 

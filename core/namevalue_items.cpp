@@ -11,6 +11,7 @@
 #include "core/runwords.h"
 #include "core/shop.h"
 #include "core/stores.h"
+#include "core/symbols_index.h"
 #include "core/tokenizer.h"
 
 namespace core {
@@ -51,6 +52,7 @@ struct TokenizerSnapshot {
     c1top = top;
     c1limit = limit;
     nsym = syms;
+    symbolsdropped();
     ntrans = trans;
     xeqmode = mode;
     nztop = ztop;

@@ -15,13 +15,18 @@ namespace {
 
 using Fold = std::array<unsigned char, 256>;
 
-Fold fold_table(int options) {
-  Fold f{};
-  const int flag = (options & so_case) != 0 ? 0 : 1;
-  for (int c = 0; c < 256; ++c)
-    f[static_cast<std::size_t>(c)] =
-        static_cast<unsigned char>(GETLOWERICHAR(static_cast<char>(c), flag));
-  return f;
+// The characters as a search compares them: folded to lower case unless
+// case matters (the two tables are made once).
+const Fold& fold_table(int options) {
+  static const auto make = [](int flag) {
+    Fold f{};
+    for (int c = 0; c < 256; ++c)
+      f[static_cast<std::size_t>(c)] =
+          static_cast<unsigned char>(GETLOWERICHAR(static_cast<char>(c), flag));
+    return f;
+  };
+  static const Fold folded = make(1), exact = make(0);
+  return (options & so_case) != 0 ? exact : folded;
 }
 
 unsigned char at(std::string_view text, int p) {
@@ -123,10 +128,29 @@ int sorted_start(std::string_view text, int from, int to, unsigned char pc) {
 int NONRXSEARCH_INTERNAL(std::string_view text, std::string_view pattern, int from, int to,
                          int& count) {
   const int options = searchopts;
-  const Fold fold = fold_table(options);
+  const Fold& fold = fold_table(options);
   std::string pat(pattern);
   for (char& c : pat) c = static_cast<char>(fold[static_cast<unsigned char>(c)]);
   const int m = static_cast<int>(pat.size());
+
+  // The first match forwards, of the pattern as it stands: the positions
+  // where the rest can still fit, the first character compared first.
+  if ((options & (so_back | so_anyof | so_noneof | so_sorted | so_nearest | so_count | so_words)) ==
+          0 &&
+      m > 0) {
+    const auto first = static_cast<unsigned char>(pat[0]);
+    for (int p = from; p + m - 1 <= to; ++p) {
+      if (fold[at(text, p)] != first) continue;
+      int k = 1;
+      while (k < m && fold[at(text, p + k)] == static_cast<unsigned char>(pat[k])) ++k;
+      if (k == m) {
+        matchlen = m;
+        return p;
+      }
+    }
+    matchlen = 0;
+    return 0;
+  }
 
   if ((options & (so_anyof | so_noneof)) != 0) {
     std::array<bool, 256> inset{};

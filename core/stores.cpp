@@ -8,6 +8,7 @@
 #include "core/rawmem.h"
 #include "core/runwords.h"
 #include "core/symbols.h"
+#include "core/symbols_index.h"
 #include "platform/win_wave.h"
 
 namespace core {
@@ -333,6 +334,7 @@ void reset_stores() {
   nxeqbuf = nxeqbufdefault;
   nadrs = 0;
   nsym = 0;
+  symbolsdropped();
   nztop = nz + 1;
   nzreserve = 1000;
   c1top = c1tmptop = c1limit = 0;

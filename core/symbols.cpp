@@ -5,6 +5,7 @@
 #include "core/chars.h"
 #include "core/rawmem.h"
 #include "core/stores.h"
+#include "core/symbols_index.h"
 
 namespace core {
 
@@ -56,20 +57,31 @@ bool FINDSN(std::string_view text, std::int32_t& index, std::int32_t t) {
   } else if (lokalsub == 0) {
     s = FINDLOKALSUB(xeqline);
   }
-  for (std::int32_t k = 1; k <= nsym && name.valid(k); ++k) {
-    const std::int32_t st = typeof_(k);
-    if (kindsmatch(t, st)) {
-      if (((t & 0x4) || name(k).scope == s) && ELMNT_IS_NAMENI(text, k)) {
-        index = k;
-        if (st == 0x20) name(k).type = static_cast<std::int16_t>(t);
+  // The records in creation order, as if every one were looked at: only
+  // those of the same folded name can match, and the index gives those.
+  for (;;) {
+    SymbolCandidates c = firstcandidate(text);
+    bool stale = false;
+    for (std::int32_t k = c.k; k != 0 && k <= nsym && name.valid(k); k = nextcandidate(c)) {
+      if (!candidatecurrent(k)) {
+        stale = true;
+        break;
+      }
+      const std::int32_t st = typeof_(k);
+      if (kindsmatch(t, st)) {
+        if (((t & 0x4) || name(k).scope == s) && ELMNT_IS_NAMENI(text, k)) {
+          index = k;
+          if (st == 0x20) name(k).type = static_cast<std::int16_t>(t);
+          return true;
+        }
+      } else if (k == lokalscope && s == 0 && k < nsym && ELMNT_IS_NAMENI(text, k)) {
+        index = 0;
         return true;
       }
-    } else if (k == lokalscope && s == 0 && k < nsym && ELMNT_IS_NAMENI(text, k)) {
-      index = 0;
-      return true;
     }
+    if (!stale) return false;
+    symbolsdropped();
   }
-  return false;
 }
 
 std::int32_t FINDLOKALSUB(std::int32_t line) {

@@ -126,6 +126,9 @@ void TOKEN(std::string_view text, std::span<double> values, std::int32_t& mode) 
         return;
       }
       code = cwd::number;
+      // A point that ends the number ("1." before ")", "," or an operator)
+      // is the number's; one that opens a dotted operator (1.EQ.) is not.
+      if (pos <= numlen && ln.at(pos) == '.' && !isnamestart(ln.at(pos + 1))) ++pos;
       end = pos - 1;
       values[static_cast<std::size_t>(ntok - 1)] = value;
     } else if (status == 1) {

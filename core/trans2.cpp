@@ -441,6 +441,14 @@ struct Trans2 {
     }
     const int t = type & ~(0x800 | 0x100 | 0x20 | 0x8 | 0x1);
     if (t != 0x80 && t != 0x10 && t != 0x40) throw HandOver{};
+    if (labelnext) {
+      // ERror=name: the name is the jump's target as a label would be,
+      // not an operand of the statement.
+      labelnext = false;
+      out(labelref);
+      out(c);
+      return;
+    }
     out(c);
     ++opcount;
     for (int k = 1; k <= level; ++k) {

@@ -1,6 +1,7 @@
 #include "exec/alias.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <string_view>
 
 #include "core/messages.h"
@@ -76,8 +77,12 @@ void ALIXEQ(const plat::Store1<std::uint8_t>& optkw, std::int32_t noptions) {
       case aliasopt::index:
         offset = std::max(core::nearesti4(valueof(v)) - 1, 0);
         if (!numeric) {
-          first += static_cast<std::int32_t>(offset);
-          remaining -= static_cast<std::int32_t>(offset);
+          // (In 64 bits: an index far past the text must not wrap round.)
+          const auto clamp = [](std::int64_t x) {
+            return static_cast<std::int32_t>(std::clamp<std::int64_t>(x, INT32_MIN, INT32_MAX));
+          };
+          first = clamp(first + offset);
+          remaining = clamp(remaining - offset);
         }
         break;
       case aliasopt::vector:

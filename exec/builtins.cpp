@@ -374,7 +374,7 @@ bool numeric1(unsigned fn, double x, double& r) {
 bool numeric2(unsigned fn, double a, double b, double& r) {
   switch (fn) {
     case 0xC160u:
-      r = std::fmod(a, b);
+      r = modof(a, b);
       return true;
     case 0xC4C0u:
       r = static_cast<double>(nearest(a) & nearest(b));
@@ -497,9 +497,20 @@ WordResult BUILTINWORD(std::int16_t word) {
     case 0xC560u:
     case 0xC580u:
       return fold(fn, nargs);
-    case 0xC020u:
+    case 0xC020u: {
       if (nargs > 2) return fail(xeqkeys::xequnknown);
-      return result(nargs == 1 ? std::log(x) : std::log(first) / std::log(x), nargs);
+      bool invalid = false;
+      const double v = nargs == 1 ? logarithm(x, nullptr, invalid) : logarithm(first, &x, invalid);
+      const WordResult w = result(v, nargs);
+      // An argument outside the domain fails as the floating-point check
+      // reports a failed calculation.
+      if (invalid && core::iostatw[0] == 0) {
+        core::iostatw[0] = fpuinvalid;
+        ndpfailure(fpuinvalid);
+        return WordResult::looptest;
+      }
+      return w;
+    }
     case 0xC080u:
       return ran(nargs);
     case 0xC100u:

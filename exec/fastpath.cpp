@@ -28,6 +28,14 @@ using core::z;
 
 std::vector<Form> forms;  // by statement number
 
+// The types of the statement's symbols are those it was compiled from.
+bool sametypes(const Form& f) {
+  const core::SymbolRecord* const names = core::name.data() - 1;
+  for (const auto& [s, type] : f.types)
+    if (s > core::nname || names[s].type != type) return false;
+  return true;
+}
+
 // The statement's words and its symbols' types are those it was compiled from.
 bool current(const Form& f, std::span<const std::int16_t> words) {
   const std::size_t n = words.size();
@@ -43,10 +51,7 @@ bool current(const Form& f, std::span<const std::int16_t> words) {
   }
   for (; i < n; ++i)
     if (a[i] != b[i]) return false;
-  const core::SymbolRecord* const names = core::name.data() - 1;
-  for (const auto& [s, type] : f.types)
-    if (s > core::nname || names[s].type != type) return false;
-  return true;
+  return sametypes(f);
 }
 
 // What of the stores a form may rely on while they keep their sizes: the
@@ -60,7 +65,11 @@ bool ready(Form& f) {
   // that is not a finite number before the status could rise.)
   if (plat::fpu_peek_status() != 0) return false;
   switch (f.kind) {
+    case Kind::prog:
+      return readyprog(f.prog);
     case Kind::block:
+      if (!f.prog.empty()) return readyprog(f.prog);
+      [[fallthrough]];
     case Kind::assign:
       // The arrays the statement names have storage (the general path sets
       // each up, and fails on one without, before it evaluates anything);
@@ -75,8 +84,22 @@ bool ready(Form& f) {
       const DoRecord& r = f.loop;
       return r.dostmt > 0 && r.var > 0 && r.adr > 0 && r.adr + 1 < zsize && r.var < zsize;
     }
+    case Kind::jump: {
+      // The cells the loop pushes: a scalar formal bound to a cell stands
+      // for that cell.
+      const auto cellof = [zsize](std::int32_t s) {
+        const core::SymbolRecord& r = name(s);
+        const std::int32_t c = (r.type & 0xA8) == 0xA0 && r.adr > 0 ? r.adr : s;
+        return c < zsize ? c : 0;
+      };
+      if (f.jumprel < 0) return true;
+      f.leftcell = cellof(f.left);
+      f.rightcell = cellof(f.right);
+      return f.leftcell > 0 && f.rightcell > 0;
+    }
     case Kind::words:
     case Kind::wordassign:
+    case Kind::empty:
       return true;
     default:
       return false;
@@ -103,7 +126,19 @@ inline bool wordstackroom() {
   if (f.roomepoch == epoch && f.roomfirst == firsttemp && f.roombase == base) return true;
   bool ok = false;
   switch (f.kind) {
+    case Kind::prog:
     case Kind::block:
+      if (f.kind == Kind::prog || !f.prog.empty()) {
+        // The general path links the statement into the room above the
+        // stack (at most 8 entries a word) and evaluates it there.
+        const std::int32_t sp = base + 1;
+        const std::int32_t room = core::nadrs - core::nedlines - sp - 5;
+        const std::int32_t capacity = std::min(8 * (f.end - f.start - 1), room);
+        ok = sp <= core::adrs.size() && room >= 8 && f.prog.total + f.prog.depth + 1 <= capacity &&
+             temproom(f.prog.allcells);
+        break;
+      }
+      [[fallthrough]];
     case Kind::assign: {
       const std::int32_t sp = base + 1;
       ok = temproom(f.cells) && sp <= core::adrs.size() &&
@@ -111,7 +146,11 @@ inline bool wordstackroom() {
       break;
     }
     case Kind::enddo:
+    case Kind::empty:
       ok = temproom(1) && wordstackroom();
+      break;
+    case Kind::jump:
+      ok = temproom(3) && wordstackroom() && base + 2 <= core::adrs.size();
       break;
     case Kind::words:
     case Kind::wordassign:
@@ -175,14 +214,22 @@ Res handback(WordResult r, std::int16_t lastword) {
 // What a statement of the expression path leaves before its own effects:
 // the loop's head, the result cell and stack, and the predefined cells that
 // the evaluation sets for its single pass.
+// Within one call of runstatement these words are the same for every
+// statement of the expression path: once set, they stay until a statement
+// of another kind runs (which clears `exprsettled`).
+bool exprsettled = false;
 void exprpathsteps(const Form& f) {
+  stmtstart = f.start;
+  stmtend = f.end;
+  core::c1tmptop = core::c1top + 1;
+  if (exprsettled) return;
   head(f.start, f.end);
   core::iresult = firsttemp;
   core::xeqstackptr = core::xeqstackbase + 1;
   core::msgkey.blank();
-  core::c1tmptop = core::c1top + 1;
   double* const cells = z.data();
   cells[1] = cells[3] = cells[4] = cells[5] = cells[6] = 1.0;
+  exprsettled = true;
 }
 
 Res runassign(Form& f) {
@@ -215,13 +262,102 @@ Res runassign(Form& f) {
   return ran();
 }
 
+// A GOTO alone or under a one-line IF of a relation: what the loop's words
+// leave (the relation's value in the first result cell, the IF's result
+// when it is false, the label on the stack when it jumps).
+Res runjump(Form& f) {
+  exprsettled = false;
+  if (!room(f)) return notrun;
+  const std::int32_t at = core::I2EQUZ(1, f.label);
+  double* const cells = z.data();
+  bool cond = true;
+  if (f.jumprel >= 0) {
+    const double a = cells[f.leftcell], b = cells[f.rightcell];
+    // (A difference that overflows is the general path's failure to report.)
+    if (!std::isfinite(a - b)) {
+      plat::fpu_clear();
+      return notrun;
+    }
+    cond = relholds(f.jumprel, loopdiff(a, b));
+  }
+  if (cond && at <= 0) return notrun;
+  head(f.start, f.end);
+  wordprologue(f.start);
+  std::int32_t* const stack = core::adrs.data() - 1;  // stack[i] is adrs(i)
+  const std::int32_t base = core::xeqstackbase;
+  core::xeqstackptr = base + 1;
+  if (f.jumprel >= 0) {
+    cells[firsttemp] = cond ? 1.0 : 0.0;
+    stmtflags = 1;
+    core::iresult = firsttemp + 1;
+    newtemprecord(firsttemp + 1);
+    if (!cond) {
+      // The IF's value takes the next result cell, and the statement ends.
+      cells[firsttemp + 1] = 0.0;
+      stack[base + 1] = firsttemp + 1;
+      core::iresult = firsttemp + 2;
+      newtemprecord(firsttemp + 2);
+      wordpos = f.end - 1;
+      endstatement();
+      return ran();
+    }
+  }
+  stack[base + 1] = f.label;
+  wordpos = f.end - 2;
+  core::xeqline = at;
+  return ran();
+}
+
+// An empty statement: the evaluator's result cell, and the empty value for
+// a statement that reads the stack's top (a callback's model).
+Res runempty(Form& f) {
+  exprsettled = false;
+  if (!room(f) || firsttemp <= core::nsym) return notrun;
+  const std::int32_t sp = core::xeqstackptr;
+  const bool valid = sp >= 1 && sp <= core::adrs.size();
+  const bool fill = valid && core::adrs.data()[sp - 1] == 0;
+  // Operands left over from before are the general path's to report.
+  const std::int32_t left = !fill && (core::xeqmode & 0x10) != 0 ? 0 : sp;
+  if (left - core::xeqstackbase > 1) return notrun;
+  head(f.start, f.end);
+  core::iresult = firsttemp;
+  newtemprecord(firsttemp);
+  if (fill) {
+    core::adrs.data()[sp - 1] = firsttemp;
+    z.data()[firsttemp] = falsevalue;
+  }
+  core::xeqstackptr = left;
+  endstatement();
+  return ran();
+}
+
+// An assignment (under a one-line IF or not) run as a program, and its
+// result cell as the evaluator leaves it.
+Res runprogform(Form& f) {
+  if (!room(f)) return notrun;
+  const ProgResult r = runprog(f.prog);
+  if (!r.done) return notrun;
+  exprpathsteps(f);
+  const std::int32_t rc = firsttemp + 1;
+  double* const cells = z.data();
+  cells[rc] = r.falsecond ? falsevalue : r.value;
+  if (r.textresult) name(rc).type = strtemptype;
+  core::adrs.data()[core::xeqstackbase] = firsttemp + 1;
+  endstatement();
+  return ran();
+}
+
 // A block IF, ELSEIF or ENDIF: its condition, the block stack's step, and
 // the jump past the block or the next statement.
 Res runblock(Form& f) {
   if (!room(f)) return notrun;
   double* const cells = z.data();
   bool cond = false;
-  if (!f.cond.empty()) {
+  if (!f.prog.empty()) {
+    const ProgResult r = runprog(f.prog);
+    if (!r.done) return notrun;
+    cond = r.cond;
+  } else if (!f.cond.empty()) {
     double c = 0.0;
     if (!evaluate(f.cond, cells, static_cast<std::int32_t>(z.size()), c)) return notrun;
     cond = c != 0.0;
@@ -232,6 +368,9 @@ Res runblock(Form& f) {
   bool decided = false;
   const std::int32_t r = blockstep(f.blockkind, core::xeqline, cond, f.target, decided);
   core::adrs.data()[sp - 1] = firsttemp + 1;
+  // The result cell: the condition the block stack took, or false.
+  if (decided) cells[firsttemp + 1] = cond ? 1.0 : falsevalue;
+  if (r == xeqfalseblock) cells[firsttemp + 1] = falsevalue;
   if (r == xeqfalseblock) {
     // The jump past the block.
     jumpedflag = 0xFF;
@@ -243,6 +382,8 @@ Res runblock(Form& f) {
 }
 
 Res runenddo(Form& f) {
+  // (A loop end leaves the words of the expression path as they were, but
+  // for the temporary texts' start, which exprpathsteps sets anew.)
   if (!room(f)) return notrun;
   const DoRecord& r = f.loop;
   double* const cells = z.data();
@@ -325,6 +466,9 @@ Res runwordsfrom(std::span<const std::int16_t> code) {
         case Tag::operand:
           r = operandwords != nullptr ? operandwords(w) : WordResult::unknown;
           break;
+        case Tag::builtin:
+          r = builtinwords != nullptr ? builtinwords(w) : WordResult::unknown;
+          break;
         case Tag::end:
           break;
       }
@@ -345,6 +489,7 @@ Res runwordsfrom(std::span<const std::int16_t> code) {
 }
 
 Res runwords(Form& f, std::span<const std::int16_t> code) {
+  exprsettled = false;
   if (!room(f)) return notrun;
   head(f.start, f.end);
   wordprologue(f.start);
@@ -368,6 +513,7 @@ bool textlike(double v) {
 // its words' handlers leave, without the operand stack's dead entries and
 // the result cells' values. Anything out of the ordinary runs its words.
 Res runwordassign(Form& f, std::span<const std::int16_t> code) {
+  exprsettled = false;
   if (!room(f)) return notrun;
   if (plat::fpu_peek_status() != 0) return runwords(f, code);
   double* const cells = z.data();
@@ -449,6 +595,15 @@ Res runwordassign(Form& f, std::span<const std::int16_t> code) {
   Form& f = forms[static_cast<std::size_t>(s)];
   if (f.checked == epoch) return &f;
   if (f.kind == Kind::none && f.run == runepoch) return nullptr;
+  if (f.run == runepoch && f.kind != Kind::unknown) {
+    // The words change only between runs: within one only the types and
+    // the stores the form relies on are looked at again.
+    if (sametypes(f)) {
+      f.checked = epoch;
+      f.ready = ready(f);
+      return &f;
+    }
+  }
   const std::int32_t start = core::stmtstart(s);
   std::int32_t end = core::stmtstart(s + 1);
   if (end < start) end = start;
@@ -480,7 +635,38 @@ bool quietline() {
 
 }  // namespace
 
+namespace {
+
+// Whether the statement's words hold an option statement.
+bool optionwords(std::span<const std::int16_t> w) {
+  for (const std::int16_t x : w) {
+    const auto u = static_cast<std::uint16_t>(x);
+    if ((u >= 0xAC00u && u < 0xAEA0u) || ((u & 0xF800u) == 0xF800u && (u & 0xFE00u) != 0xFE00u))
+      return true;
+  }
+  return false;
+}
+
+// Notes statement s as handed to the general path.
+void handedover(std::int32_t s, std::span<const std::int16_t> code, const char* why) {
+  Tally& t = *tally;
+  const std::int32_t start = core::stmtstart(s), end = core::stmtstart(s + 1);
+  if (s >= 1 && start >= 1 && end > start && end <= static_cast<std::int32_t>(code.size()) + 1 &&
+      optionwords(code.subspan(static_cast<std::size_t>(start - 1),
+                               static_cast<std::size_t>(end - start)))) {
+    ++t.options;
+    return;
+  }
+  const Form* f = s >= 1 && static_cast<std::size_t>(s) < forms.size()
+                      ? &forms[static_cast<std::size_t>(s)]
+                      : nullptr;
+  ++t.handed[why != nullptr ? why : f != nullptr && !f->why.empty() ? f->why : "no form"];
+}
+
+}  // namespace
+
 Outcome runstatement(std::span<const std::int16_t> code) {
+  exprsettled = false;
   Res r = notrun;
   bool settled = false;  // quietstate() held and nothing since could change it
   for (;;) {
@@ -489,7 +675,18 @@ Outcome runstatement(std::span<const std::int16_t> code) {
                   ? &forms[static_cast<std::size_t>(s)]
                   : nullptr;
     if (f == nullptr || f->checked != epoch) f = checked(s, code);
-    if (f == nullptr || !f->ready) break;
+    if (f == nullptr || !f->ready) {
+      if (tally != nullptr) {
+        static const char* const notready[] = {
+            "", "", "not ready: assignment", "not ready: loop end",
+            "", "", "not ready: block",      "not ready: program",
+            ""};
+        handedover(
+            s, code,
+            f == nullptr || f->kind == Kind::none ? nullptr : notready[static_cast<int>(f->kind)]);
+      }
+      break;
+    }
     Res next = notrun;
     switch (f->kind) {
       case Kind::assign:
@@ -509,10 +706,33 @@ Outcome runstatement(std::span<const std::int16_t> code) {
       case Kind::block:
         next = runblock(*f);
         break;
+      case Kind::prog:
+        next = runprogform(*f);
+        break;
+      case Kind::empty:
+        next = runempty(*f);
+        break;
+      case Kind::jump:
+        next = runjump(*f);
+        break;
       default:
         break;
     }
-    if (next == notrun) break;
+    if (next == notrun) {
+      if (tally != nullptr) {
+        static const char* const back[] = {"",
+                                           "",
+                                           "given back: assignment",
+                                           "given back: loop end",
+                                           "given back: words",
+                                           "given back: word assignment",
+                                           "given back: block",
+                                           "given back: program"};
+        handedover(s, code, back[static_cast<int>(f->kind)]);
+      }
+      break;
+    }
+    if (tally != nullptr) ++tally->forms;
     r = next;
     if (r != Outcome::looptest) break;
     if (!settled) {

@@ -22,7 +22,9 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <span>
+#include <string>
 
 #include "exec/xeq.h"
 
@@ -36,8 +38,9 @@ inline bool enabled = true;
 // general path, a new run, and input between statements call stir().
 inline std::uint64_t epoch = 1;
 inline void stir() { ++epoch; }
-// A statement without a form is looked at again only in a new run (its
-// words decide, and they change only by compiling).
+// A statement's words are compared again only in a new run, or after
+// input between statements (they change only by compiling); a statement
+// without a form is looked at again only then.
 inline std::uint64_t runepoch = 1;
 inline void newrun() {
   ++runepoch;
@@ -54,6 +57,17 @@ struct Outcome {
   WordResult answer = WordResult::next;
   std::int16_t lastword = 0;
 };
+
+// Counts of the statements offered to the fast path, while `tally` points
+// at one (for measuring how much of a program runs by forms): those that
+// ran by their forms, the option statements, and the others that the
+// general path ran, by why.
+struct Tally {
+  std::uint64_t forms = 0;
+  std::uint64_t options = 0;
+  std::map<std::string, std::uint64_t> handed;
+};
+inline Tally* tally = nullptr;
 
 // Runs statement `xeqline` of the program (`code`, the words from the
 // program's first word) by its form, and while the loop test would find

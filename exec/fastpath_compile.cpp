@@ -5,9 +5,12 @@
 #include <array>
 #include <optional>
 
+#include "core/codewords.h"
 #include "core/program.h"
 #include "core/stores.h"
+#include "exec/control.h"
 #include "exec/fastpath_form.h"
+#include "exec/xeq2.h"
 
 namespace exec::fast {
 
@@ -26,56 +29,15 @@ constexpr std::size_t longest = 64;
 
 std::uint16_t u16(std::int16_t w) { return static_cast<std::uint16_t>(w); }
 
-bool fastbinary(unsigned code) {
-  switch (code) {
-    case xop::plus:
-    case xop::minus:
-    case xop::times:
-    case xop::divide:
-    case xop::power:
-    case xop::mod:
-    case xop::sign:
-    case xop::iand:
-    case xop::ieor:
-    case xop::ior:
-    case xop::lt:
-    case xop::gt:
-    case xop::le:
-    case xop::ge:
-    case xop::eq:
-    case xop::ne:
-      return true;
-    default:
-      return false;
-  }
+std::string hex(unsigned w) {
+  static constexpr char digits[] = "0123456789ABCDEF";
+  std::string s = "0000";
+  for (int i = 3; i >= 0; --i, w >>= 4) s[static_cast<std::size_t>(i)] = digits[w & 0xF];
+  return s;
 }
 
 bool arithcode(unsigned code) {
   return code == xop::plus || code == xop::minus || code == xop::times || code == xop::divide;
-}
-
-bool fastunary(unsigned code) {
-  switch (code) {
-    case xop::inot:
-    case xop::abs:
-    case xop::exp:
-    case xop::aint:
-    case xop::nint:
-    case xop::sin:
-    case xop::cos:
-    case xop::tan:
-    case xop::ceiling:
-    case xop::floor:
-    case xop::asin:
-    case xop::acos:
-    case xop::atan:
-    case xop::cosh:
-    case xop::sinh:
-    case xop::tanh:
-      return true;
-    default:
-      return false;
-  }
 }
 
 // Steps whose operand is a cell pushed by the step just before take the
@@ -232,13 +194,13 @@ struct Compiler {
       }
       if ((u & 0x1Fu) != 0) return false;
       if ((u & 0x8020u) == 0x8020u) {
-        if (!fastbinary(u) || depth - 2 < floor()) return false;
+        if (!binnumericcode(u) || depth - 2 < floor()) return false;
         binstep(out, u);
         --depth;
         f.cells += 1;
         continue;
       }
-      if ((u & 0x6800u) == 0x6800u && fastunary(u)) {
+      if ((u & 0x6800u) == 0x6800u && unanumericcode(u)) {
         if (depth - 1 < floor()) return false;
         out.push_back({.op = Op::una, .code = u});
         f.cells += 1;
@@ -407,29 +369,57 @@ struct Compiler {
     return true;
   }
 
+  // GOTO label, or IF (a relation b) GOTO label, on the word path: label,
+  // GOTO, end; or a, b, relation, IF, label, GOTO, end.
+  bool jump(std::span<const std::int16_t> w) {
+    const std::size_t n = w.size();
+    const bool plain = n == 3;
+    if ((n != 3 && n != 7) || w[n - 1] != core::endmark || u16(w[n - 2]) != 0xE020u ||
+        w[n - 3] <= 0)
+      return false;
+    const auto label = typeof_(w[n - 3]);
+    if (!label || (*label & 0x7FF) != 2) return false;
+    f.label = w[n - 3];
+    if (!plain) {
+      const int rel = looprel(u16(w[2]));
+      if (u16(w[3]) != 0xE040u || rel < 0 || w[0] <= 0 || w[1] <= 0) return false;
+      for (const std::int16_t s : {w[0], w[1]}) {
+        const auto t = typeof_(s);
+        if (!t || (*t != 0x80 && *t != 0x81 && *t != 0xA0 && *t != 0xA1)) return false;
+      }
+      f.left = w[0];
+      f.right = w[1];
+      f.jumprel = rel;
+    }
+    f.kind = Kind::jump;
+    return true;
+  }
+
   // A statement of the word path whose every word has a handler of its
   // own: symbol operands, array elements, operators of the loop's token
   // codes, the plain assignment, and calls, function references, returns,
   // jumps, one-line IFs and DO headers.
   bool words(std::span<const std::int16_t> w) {
     const std::size_t n = w.size();
-    if (n < 2 || n > longest || w[n - 1] != core::endmark || w[0] == 1 || w[0] == -1) return false;
+    if (n < 2 || w[n - 1] != core::endmark || w[0] == 1 || w[0] == -1) return false;
     f.tags.clear();
     for (std::size_t i = 0; i + 1 < n; ++i) {
       const std::uint16_t u = u16(w[i]);
-      const std::uint16_t fam = u & 0xFFE0u;
       if (w[i] > 0) {
         f.tags.push_back(Tag::push);
       } else if (u == 0x8420u) {
         f.tags.push_back(Tag::assign);
       } else if (looptoken(u)) {
         f.tags.push_back(Tag::binop);
-      } else if (fam == 0xE160u || fam == 0xE080u || u == 0xE0C0u || u == 0xE120u ||
-                 fam == 0xE020u || fam == 0xE040u || fam == 0xEC20u || fam == 0xEC60u) {
+      } else if (iscontrolword(w[i])) {
         f.tags.push_back(Tag::control);
-      } else if (fam == 0xF400u) {
-        f.tags.push_back(Tag::operand);  // an array element
+      } else if ((u & 0xE000u) == 0xC000u) {
+        f.tags.push_back(Tag::builtin);
+      } else if (!core::isoptstmt(w[i]) && (u & 0xFC00u) != 0x9800u && u != 0xBC00u) {
+        // (Option statements stay with the loop, as do their markers.)
+        f.tags.push_back(Tag::operand);
       } else {
+        f.why = "word " + hex(u);
         return false;
       }
     }
@@ -441,15 +431,58 @@ struct Compiler {
 
 }  // namespace
 
+namespace {
+
+// A statement of the expression path as a program made from its linked form.
+bool program(std::span<const std::int16_t> words, Form& f) {
+  if (words.size() < 3 || words[0] != -1 || words.back() != core::endmark) return false;
+  LinkedStatement linked;
+  if (!XEQ2LINK(words.subspan(1), linked)) {
+    f.why = "expression: not linked once for all";
+    return false;
+  }
+  Form g;
+  if (!makeprog(linked, g.prog, g.types)) {
+    const std::uint16_t w = makeprogfail();
+    f.why = w == 0 ? "expression: passes, exchange or label" : "expression: linked " + hex(w);
+    return false;
+  }
+  for (const auto& [s, t] : linked.operands)
+    if (s >= 1) g.types.emplace_back(s, static_cast<std::int16_t>(t));
+  g.kind = g.prog.blockkind != 0 ? Kind::block : Kind::prog;
+  g.blockkind = g.prog.blockkind;
+  g.target = g.prog.target;
+  g.words = std::move(f.words);
+  f = std::move(g);
+  return true;
+}
+
+}  // namespace
+
 Form compile(std::span<const std::int16_t> words) {
   Form f;
   f.words.assign(words.begin(), words.end());
+  // An empty statement of the expression path (what a declaration leaves).
+  if (words.size() == 2 && words[0] == -1 && words[1] == core::endmark) {
+    f.kind = Kind::empty;
+    return f;
+  }
   Compiler c{f};
-  if (!c.assignment(words) && !c.block(words) && !c.enddo(words) && !c.wordassign(words) &&
-      !c.words(words)) {
+  if (!c.assignment(words) && !c.block(words) && !program(words, f) && !c.enddo(words) &&
+      !c.wordassign(words) && !c.jump(words) && !c.words(words)) {
     const std::vector<std::int16_t> kept = std::move(f.words);
+    std::string why = std::move(f.why);
     f = Form{};
     f.words = kept;
+    if (why.empty()) {
+      if (words.size() <= 2 && !words.empty() && words[0] == -1)
+        why = "empty statement";
+      else if (!words.empty() && words[0] == 1)
+        why = "a line that did not compile";
+      else
+        why = "word path: first word " + hex(u16(words.empty() ? 0 : words[0]));
+    }
+    f.why = std::move(why);
     // The types do not matter for a statement without a form: its words decide.
     f.kind = Kind::none;
   }

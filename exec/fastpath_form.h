@@ -8,18 +8,31 @@
 #include <cstdint>
 #include <cstring>
 #include <span>
+#include <string>
 #include <utility>
 #include <vector>
 
 #include "core/stores.h"
+#include "exec/fastpath_prog.h"
 #include "exec/operators.h"
 
 namespace exec::fast {
 
-enum class Kind : std::uint8_t { unknown, none, assign, enddo, words, wordassign, block };
+enum class Kind : std::uint8_t {
+  unknown,
+  none,
+  assign,
+  enddo,
+  words,
+  wordassign,
+  block,
+  prog,
+  empty,
+  jump
+};
 
 // The handler of each word of a statement on the word path.
-enum class Tag : std::uint8_t { push, binop, assign, control, operand, end };
+enum class Tag : std::uint8_t { push, binop, assign, control, operand, builtin, end };
 
 // One step of an expression, in postfix order over a stack of values. A
 // step's operands come from the stack or straight from a cell (`a` and `b`
@@ -71,6 +84,8 @@ struct DoRecord {
 };
 struct Form {
   Kind kind = Kind::unknown;
+  // Kind::none: why (see Tally in exec/fastpath.h).
+  std::string why;
   std::uint64_t checked = 0;        // `epoch` at which the words and types were last checked
   std::uint64_t run = 0;            // `runepoch` of that check
   std::int32_t start = 0, end = 0;  // the statement's first word and the next statement's
@@ -94,6 +109,10 @@ struct Form {
   // A block IF, ELSEIF or ENDIF: its word's kind (the condition in `cond`,
   // the statement its jump names in `target`).
   std::uint32_t blockkind = 0;
+  // A statement of the expression path run as a program (Kind::prog: an
+  // assignment, under a one-line IF or not; Kind::block: a block IF or
+  // ELSEIF whose condition is the program).
+  Prog prog;
   // A statement of words: each word's handler.
   std::vector<Tag> tags;
   // A statement of words that assigns one value: its steps (a statement of
@@ -113,6 +132,11 @@ struct Form {
   // The end of a DO loop: the loop's symbol and its record.
   std::int32_t dosym = 0;
   DoRecord loop;
+  // A GOTO, alone or under a one-line IF whose condition relates two
+  // numbers (`jumprel` its index, -1 none): the label, the two symbols and
+  // the cells the loop reads for them (ready()).
+  std::int32_t label = 0, left = 0, right = 0, leftcell = 0, rightcell = 0;
+  int jumprel = -1;
 };
 
 inline DoRecord dorecord(std::int32_t d) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -229,7 +230,7 @@ std::int32_t maketemp(std::int32_t t, std::string_view text) {
   if (!charroom(tmptop() + len)) return 2002;
   const std::int32_t cell = newcell(0.0);
   if (cell == 0 || MAKETEMPSTRING(cell, len, t) != tempmade) return 2002;
-  for (std::int32_t i = 0; i < len; ++i) core::c1namen(tmpbeg(t) + i) = text[sz(i)];
+  if (len > 0) std::memcpy(core::c1namen.ptr(tmpbeg(t)), text.data(), sz(len));
   descrkind[sz(t)] = DescrKind::string;
   descrback[sz(t)] = false;
   return 0;
@@ -327,7 +328,15 @@ std::int32_t setupdescriptors(Eval& e) {
       if ((kind == 5001 || kind == 5018) && j == 1 && readsdollar())
         xeqexpr.nelem = std::max(xeqexpr.nelem, len);
       if (kind == 5004 && xeqexpr.swappos == 0 && len > 0) {
-        if (const std::int32_t st = maketemp(j, c1text(f, l)); st != 0) return 3001;
+        // A copy in the temporary area, taken where the text stands after
+        // the room is made (a growth repairs the descriptor).
+        if (!charroom(tmptop() + len)) return 3001;
+        const std::int32_t from = tmpbeg[k];
+        const std::int32_t cell = newcell(0.0);
+        if (cell == 0 || MAKETEMPSTRING(cell, len, j) != tempmade) return 3001;
+        std::memmove(core::c1namen.ptr(tmpbeg(j)), core::c1namen.ptr(from), sz(len));
+        descrkind[k] = DescrKind::string;
+        descrback[k] = false;
         tmpsym[k] = sym;
       }
     } else {

@@ -25,6 +25,7 @@ inline constexpr unsigned minus = 0xC860;  // also unary minus in XEQ2UNA
 inline constexpr unsigned times = 0xD860;
 inline constexpr unsigned divide = 0xD820;
 inline constexpr unsigned power = 0xE020;
+inline constexpr unsigned sum = 0xE800;  // one operand: the operand; a whole array: its sum
 inline constexpr unsigned iand = 0xE820;
 inline constexpr unsigned ieor = 0xE860;
 inline constexpr unsigned ior = 0xE8A0;
@@ -90,6 +91,29 @@ constexpr int catblanks(unsigned op) { return static_cast<int>((op >> 6) & 0x1Fu
 // beyond the 64-bit range the nearest end of it.
 std::int64_t nint64(double x);
 
+// MOD: the remainder of a by b with the sign of a, as fmod gives it (exact);
+// whole numbers below 2^53 take the integer remainder, which is the same
+// and far cheaper.
+inline double modof(double a, double b) {
+  constexpr double whole = 9007199254740992.0;
+  // (Below 2^31 the 32-bit division, cheaper still.)
+  if (std::fabs(a) < 2147483648.0 && std::fabs(b) < 2147483648.0 && b != 0.0) {
+    const auto ia = static_cast<std::int32_t>(a), ib = static_cast<std::int32_t>(b);
+    if (static_cast<double>(ia) == a && static_cast<double>(ib) == b && ib != -1) {
+      const std::int32_t r = ia % ib;
+      return r == 0 ? std::copysign(0.0, a) : static_cast<double>(r);
+    }
+  }
+  if (std::fabs(a) < whole && std::fabs(b) < whole && b != 0.0) {
+    const auto ia = static_cast<std::int64_t>(a), ib = static_cast<std::int64_t>(b);
+    if (static_cast<double>(ia) == a && static_cast<double>(ib) == b) {
+      const std::int64_t r = ia % ib;
+      return r == 0 ? std::copysign(0.0, a) : static_cast<double>(r);
+    }
+  }
+  return std::fmod(a, b);
+}
+
 // Relation rel (0 <, 1 >, 2 <=, 3 >=, 4 ==, 5 /=) tested on a difference d.
 inline bool relholds(int rel, double d) {
   switch (rel) {
@@ -137,8 +161,20 @@ double loopdiff(double a, double b);
 // code outside the table (no value).
 std::int32_t binnumeric(unsigned op, double a, double b, bool converted, double& out);
 
+// The codes that binnumeric's table names (the operators and relations).
+bool binnumericcode(unsigned op);
+
 // Applies a one-operand numeric code; a code outside the table copies a.
 double unanumeric(unsigned op, double a);
+// The codes that unanumeric's table names.
+bool unanumericcode(unsigned op);
+
+// LOG(x) (base null) or LOG(x, base). `invalid` is set when the arguments
+// lie outside the logarithm's domain (a negative number or base, LOG(1, 1)):
+// a failed calculation of floating-point status 1 that the caller reports
+// as the floating-point check reports the others.
+double logarithm(double x, const double* base, bool& invalid);
+inline constexpr int fpuinvalid = 1;
 
 // Two-operand operator inside an expression: res the result cell (0: into
 // the left operand's cell; a constant left operand sends the value to

@@ -20,6 +20,12 @@ std::int64_t nint64(double x) {
   return static_cast<std::int64_t>(r);
 }
 
+double logarithm(double x, const double* base, bool& invalid) {
+  const double r = base == nullptr ? std::log(x) : std::log(x) / std::log(*base);
+  invalid = std::isnan(r) && !std::isnan(x) && (base == nullptr || !std::isnan(*base));
+  return r;
+}
+
 int exprrel(unsigned op) {
   switch (op) {
     case xop::lt:
@@ -117,7 +123,7 @@ std::int32_t binnumeric(unsigned op, double a, double b, bool converted, double&
       out = bitop(2, a, b);
       return 0;
     case xop::mod:
-      out = std::fmod(a, b);
+      out = modof(a, b);
       return 0;
     case xop::sign:
       out = signof(a, b);
@@ -132,6 +138,49 @@ std::int32_t binnumeric(unsigned op, double a, double b, bool converted, double&
   if (rel < 0) return 3501;
   out = (relholds(rel, exprdiff(a, b)) && !converted) ? 1.0 : 0.0;
   return 0;
+}
+
+bool binnumericcode(unsigned op) {
+  switch (op) {
+    case xop::plus:
+    case xop::minus:
+    case xop::times:
+    case xop::divide:
+    case xop::power:
+    case xop::iand:
+    case xop::ieor:
+    case xop::ior:
+    case xop::mod:
+    case xop::sign:
+      return true;
+    default:
+      return exprrel(op) >= 0;
+  }
+}
+
+bool unanumericcode(unsigned op) {
+  switch (op) {
+    case xop::minus:
+    case xop::inot:
+    case xop::abs:
+    case xop::exp:
+    case xop::aint:
+    case xop::nint:
+    case xop::sin:
+    case xop::cos:
+    case xop::tan:
+    case xop::ceiling:
+    case xop::floor:
+    case xop::asin:
+    case xop::acos:
+    case xop::atan:
+    case xop::cosh:
+    case xop::sinh:
+    case xop::tanh:
+      return true;
+    default:
+      return false;
+  }
 }
 
 double unanumeric(unsigned op, double a) {
@@ -202,7 +251,7 @@ std::int32_t XEQBINNUM(double& result, double a, std::int16_t op, double b) {
       result = std::pow(a, b);
       return 0;
     case xop::tmod:
-      result = std::fmod(a, b);
+      result = modof(a, b);
       return 0;
     case xop::tiand:
       result = bitop(0, a, b);

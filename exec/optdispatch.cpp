@@ -132,8 +132,9 @@ void BUISOPTNEW(std::int16_t header, std::int16_t assignkind, std::span<const st
   if (e.fill == OptFill::keyword) {
     for (std::int32_t j = 0; j < c; ++j) {
       ++noptions;
-      if (const std::int32_t slot = slotfor(e.stmt, list[2 * j]); slot >= 0)
-        optval(slot) = list[2 * j + 1];
+      const std::int32_t kw = list[2 * j], v = list[2 * j + 1];
+      if (const std::int32_t slot = slotfor(e.stmt, kw); slot >= 0)
+        optval(slot) = v == novalue ? -kw : v;
     }
     if (e.stmt == OptStmt::READ || e.stmt == OptStmt::WRITE) {
       for (std::int32_t j = 2 * c; j < n; ++j) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <utility>
@@ -34,6 +35,8 @@ namespace {
 // statement to the next with their stack-entry flag areas, so that an
 // evaluation neither allocates nor clears its record as a whole block (the
 // compiler's block clear of a new record cost more than the fields it sets).
+// The flag areas are not cleared either: a stack entry's flags are written
+// when it is pushed, and no entry above the stack's top is read.
 std::vector<std::unique_ptr<evaldetail::Eval>> evalpool;
 std::size_t evaldepth = 0;
 
@@ -44,8 +47,6 @@ evaldetail::Eval& takeeval() {
   e.words = {};
   e.values = {};
   e.n = e.cap = e.hdr = e.nlinked = e.first = e.passstart = e.sp = 0;
-  std::fill(e.isbase.begin(), e.isbase.end(), std::uint8_t{0});
-  std::fill(e.basedescrs.begin(), e.basedescrs.end(), 0);
   e.pass = e.iresultpass = e.tmpbase = e.resultcell = e.optstmt = 0;
   e.firstkw = -1;
   e.firstwritten = e.written = e.editcalls = e.jump = e.structcell = 0;
@@ -95,6 +96,18 @@ void writestring(std::int32_t k, std::string_view text, std::int32_t from) {
   const std::int32_t f = tmpbeg[sz(k)];
   const std::int32_t len = descrlength(k);
   const bool back = descrbackwards(k);
+  if (!back && from >= 1) {
+    // Forwards: one copy and one fill, up to the store's end.
+    const std::int64_t start = static_cast<std::int64_t>(f) + from - 1;
+    if (len < from || !core::c1namen.valid(start)) return;
+    const auto count = static_cast<std::size_t>(
+        std::min<std::int64_t>(len - from + 1, core::c1namen.last() - start + 1));
+    const std::size_t copied = std::min(count, text.size());
+    char* const at = core::c1namen.ptr(start);
+    if (copied > 0) std::memmove(at, text.data(), copied);
+    if (count > copied) std::memset(at + copied, ' ', count - copied);
+    return;
+  }
   for (std::int32_t i = std::max(from, 1); i <= len; ++i) {
     const std::int32_t pos = back ? f - (i - 1) : f + (i - 1);
     if (!core::c1namen.valid(pos)) break;
@@ -115,6 +128,16 @@ bool livestring(std::int32_t entry) {
 
 std::string stringof(std::int32_t entry) { return descrtext(-entry); }
 
+// The text of a string entry without a copy where it can be read in place.
+std::string_view stringview(std::int32_t entry, std::string& own) {
+  const auto k = sz(-entry);
+  if (descrback[k]) {
+    own = descrtext(-entry);
+    return own;
+  }
+  return c1read(tmpbeg[k], tmpend[k], own);
+}
+
 // The text of a number's cell when it holds a valid pair of text positions.
 bool celltext(std::int32_t c, std::string& text) {
   if (!validcell(c)) return false;
@@ -131,13 +154,14 @@ std::int32_t assignstring(Eval& e, std::int32_t t, std::int32_t s, bool exchange
   if (tmpbeg[k] == 0 || tmpend[k] == 0) return 3046;
   const std::int32_t tlen = descrlength(-t);
   if (s < 0 && -s <= maxtemps) {
-    const std::string src = stringof(s);
+    std::string own;
+    const std::string_view src = stringview(s, own);
     const auto slen = static_cast<std::int32_t>(src.size());
     const bool onepass = xeqexpr.nelem <= 1 && xeqexpr.nelemall <= 1;
     if (exchange) {
       const std::string dst = stringof(t);
       const std::size_t common = std::min(src.size(), dst.size());
-      std::string a = dst, b = src;
+      std::string a = dst, b(src);
       for (std::size_t i = 0; i < common; ++i) std::swap(a[i], b[i]);
       // Only the common length changes hands.
       writestring(static_cast<std::int32_t>(k), a, 1);
@@ -150,7 +174,7 @@ std::int32_t assignstring(Eval& e, std::int32_t t, std::int32_t s, bool exchange
       const std::int32_t from = (e.pass - 1) * std::max(slen, 1) + 1;
       if (from <= tlen) {
         const std::string before = stringof(t).substr(0, sz(from - 1));
-        writestring(static_cast<std::int32_t>(k), before + src, 1);
+        writestring(static_cast<std::int32_t>(k), before + std::string(src), 1);
       }
     }
     return 0;
@@ -309,7 +333,10 @@ std::int32_t blockword(Eval& e, std::uint32_t w, std::int32_t target) {
 std::int32_t blockstep(std::uint32_t kind, std::int32_t S, bool& cond, std::int32_t target,
                        bool& decided) {
   decided = false;
-  while (nblock > 0 && (blockstack(nblock) == -S || blockstack(nblock) == 0)) --nblock;
+  // (The stack's eight entries, read without the store's checks: `nblock`
+  // stays within 0..8.)
+  const std::int32_t* const entries = blockstack.data() - 1;
+  while (nblock > 0 && (entries[nblock] == -S || entries[nblock] == 0)) --nblock;
   if (kind == 0xF4C0u) {
     if (nblock > 0) --nblock;
     return 0;
@@ -411,7 +438,7 @@ std::int32_t optionstatement(Eval& e, std::int32_t p) {
   for (std::int32_t i = from; i <= e.sp; ++i) {
     std::int32_t a = at(e, i);
     if (a == omitted) {
-      a = -omitted;
+      a = novalue;
     } else if (a < 0 && -a <= maxtemps) {
       a = tmpsym[sz(-a)];
     } else {
@@ -567,6 +594,24 @@ std::int32_t unary(Eval& e, std::uint32_t w) {
     ++core::iresult;
     return 0;
   }
+  if (code == xop::sum && e.isbase[sz(e.sp)] == 1) {
+    // A whole array where the statement was made for a number (a formal
+    // bound to an array): its sum, as the word path gives it.
+    const std::int32_t d = e.basedescrs[sz(e.sp)];
+    if (d < 1 || d > maxtemps || descrkind[sz(d)] != DescrKind::array) return 3044;
+    const std::int64_t n = static_cast<std::int64_t>(tmpbeg[sz(d)]) * tmpend[sz(d)];
+    double acc = 0.0;
+    for (std::int64_t i = 0; i < n; ++i) {
+      const std::int64_t c = tmporig[sz(d)] + i;
+      if (c > 0 && c <= core::z.size()) acc += core::z(static_cast<std::int32_t>(c));
+    }
+    core::z(res) = acc;
+    top(e) = res;
+    e.isbase[sz(e.sp)] = 0;
+    ++core::iresult;
+    if (const int fp = core::FPUERROR(-1); fp != 0) return 3300 + fp;
+    return 0;
+  }
   const std::int32_t st = XEQ2UNA(res, a, static_cast<std::int16_t>(code));
   if (st == -2) {
     ++core::iresult;
@@ -633,7 +678,7 @@ std::int32_t segclose(Eval& e, std::int32_t p) {
   if (e.sp > s.stackpos) pop(e, el);
   const std::int32_t idx = xeqexpr.segidx[sz(L)];
   auto fn = static_cast<std::uint32_t>(s.fn) & 0xFFE0u;
-  if (fn == 0xE800u) fn = xop::plus;  // SUM adds the elements
+  if (fn == xop::sum) fn = xop::plus;  // SUM adds the elements
   if (!e.missing && el != omitted && el != 0) {
     if (el < 0 && (-el > maxtemps || descrkind[sz(-el)] != DescrKind::string)) return 3044;
     if (el > 0 && !validcell(el)) return 3044;
@@ -678,25 +723,6 @@ std::int32_t segclose(Eval& e, std::int32_t p) {
   xeqexpr.iseg = L - 1;
   (void)p;
   return push(e, s.acc) ? 0 : 2002;
-}
-
-// Plain numeric operands (the low bit marks a constant; the alias bit does
-// not count).
-bool isplainoperand(std::uint32_t w) {
-  if ((w & 0xF000u) != 0) return false;
-  switch (w & 0x7FFu) {
-    case 0x80:
-    case 0x81:
-    case 0x88:
-    case 0x89:
-    case 0xA0:
-    case 0xA1:
-    case 0xA8:
-    case 0xA9:
-      return true;
-    default:
-      return false;
-  }
 }
 
 std::int32_t oneword(Eval& e, std::int32_t p) {

@@ -46,6 +46,25 @@ struct Eval {
   bool prefixeach = false;        // every pass computes the prefix blocks again
 };
 
+// Plain numeric operands of the linked stream (the low bit marks a
+// constant; the alias bit does not count).
+inline bool isplainoperand(std::uint32_t w) {
+  if ((w & 0xF000u) != 0) return false;
+  switch (w & 0x7FFu) {
+    case 0x80:
+    case 0x81:
+    case 0x88:
+    case 0x89:
+    case 0xA0:
+    case 0xA1:
+    case 0xA8:
+    case 0xA9:
+      return true;
+    default:
+      return false;
+  }
+}
+
 inline std::uint32_t word(const Eval& e, std::int32_t p) {
   return static_cast<std::uint16_t>(e.words[static_cast<std::size_t>(p - 1)]);
 }

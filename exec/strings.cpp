@@ -1,6 +1,7 @@
 #include "exec/strings.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "core/chars.h"
 #include "core/messages.h"
@@ -33,6 +34,16 @@ std::string c1text(std::int32_t first, std::int32_t last) {
   return s;
 }
 
+std::string_view c1read(std::int32_t first, std::int32_t last, std::string& scratch) {
+  if (first < 1 || last < 0) return {};
+  if (last >= first) {
+    if (!c1namen.valid(last)) return {};
+    return {c1namen.ptr(first), static_cast<std::size_t>(last - first + 1)};
+  }
+  scratch = c1text(first, last);
+  return scratch;
+}
+
 std::int32_t c1length(std::int32_t first, std::int32_t last) {
   const std::int64_t f = first, l = last;
   return static_cast<std::int32_t>(
@@ -43,7 +54,7 @@ namespace {
 
 // Writes a text into `c1namen` from position p on.
 void puttext(std::int32_t p, std::string_view text) {
-  for (char c : text) c1namen(p++) = c;
+  if (!text.empty()) std::memmove(c1namen.ptr(p), text.data(), text.size());
 }
 
 std::string_view trimmed(std::string_view s) {
@@ -83,7 +94,8 @@ struct Operand {
   bool str = false;
   std::int32_t tmp = 0;  // temporary or descriptor number, 0 none
   std::int32_t first = 0, last = 0;
-  std::string text;  // the string's text (or a number written as text)
+  std::string_view text;  // the string's text (or a number written as text)
+  std::string own;        // the text when it is not read where it stands
   double value = 0.0;
 };
 
@@ -111,7 +123,7 @@ std::int32_t place(std::int32_t res, std::int32_t a, double v) {
 
 std::int32_t compare(std::int32_t res, std::int32_t a, const Operand& x, unsigned op,
                      const Operand& y) {
-  std::string ta = x.text, tb = y.text;
+  std::string ta(x.text), tb(y.text);
   if (xeqexpr.iseg > 0 || xeqexpr.nelem != 1) {
     const std::int32_t pos =
         xeqexpr.iseg > 0 ? xeqexpr.segidx[static_cast<std::size_t>(xeqexpr.iseg)] : xeqexpr.ielem;
@@ -134,8 +146,8 @@ std::int32_t concat(std::int32_t res, Operand& x, unsigned op, Operand& y) {
   const int n = catblanks(op);
   const std::size_t g = n >= 1 ? static_cast<std::size_t>(n - 1) : 0;
   std::int32_t& tmptop = tmporig[0];
-  std::string a = x.text;
-  if (n >= 1) a.resize(static_cast<std::size_t>(core::C1LEN_TRIM(a)));
+  std::string_view a = x.text;
+  if (n >= 1) a = a.substr(0, static_cast<std::size_t>(core::C1LEN_TRIM(a)));
   const std::int32_t nlinked = xeqexpr.nlinked;
   auto attop = [&](const Operand& o) {
     return o.str && o.tmp > nlinked && o.first > core::c1top && o.last >= o.first &&
@@ -167,15 +179,20 @@ std::int32_t concat(std::int32_t res, Operand& x, unsigned op, Operand& y) {
       start = tmptop - len;
     xeqexpr.tmplen = 0;
   }
-  std::string b = y.text;
-  if (!keepb) b.resize(static_cast<std::size_t>(core::C1LEN_TRIM(b)));
-  std::string r = a;
+  std::string_view b = y.text;
+  if (!keepb) b = b.substr(0, static_cast<std::size_t>(core::C1LEN_TRIM(b)));
+  // The join is made aside (its operands may lie where it goes, and the
+  // store may grow), less the left text when that stands in place already.
+  const bool inplace = x.str && x.own.empty() && x.first == start && !a.empty();
+  thread_local std::string r;
+  r.clear();
+  if (!inplace) r.assign(a);
   r.append(g, ' ');
-  r += b;
-  const auto len = static_cast<std::int32_t>(r.size());
+  r.append(b);
+  const auto len = static_cast<std::int32_t>(a.size() + g + b.size());
   const std::int32_t last = start + len - 1;
   if (!charroom(last)) return t == y.tmp ? 3502 : 3503;
-  puttext(start, r);
+  puttext(inplace ? start + static_cast<std::int32_t>(a.size()) : start, r);
   const auto k = static_cast<std::size_t>(t);
   if (t != x.tmp && t != y.tmp && t != -acc) tmporig[k] = start;
   tmpbeg[k] = start;
@@ -307,7 +324,7 @@ std::int32_t binstring(std::int32_t res, std::int32_t a, unsigned op, std::int32
       o.first = tmpbeg[k];
       o.last = tmpend[k];
       if (o.first < 1 || o.last < 1) return false;
-      o.text = c1text(o.first, o.last);
+      o.text = c1read(o.first, o.last, o.own);
     } else {
       o.value = core::z.valid(i) ? core::z(i) : 0.0;
     }
@@ -316,8 +333,8 @@ std::int32_t binstring(std::int32_t res, std::int32_t a, unsigned op, std::int32
   if (!fetch(a, x)) return -1;
   if (!fetch(b, y)) return -2;
   if (iscatcode(op)) {
-    if (!x.str) x.text = numbertext(x.value);
-    if (!y.str) y.text = numbertext(y.value);
+    if (!x.str) x.text = x.own = numbertext(x.value);
+    if (!y.str) y.text = y.own = numbertext(y.value);
     return concat(res, x, op, y);
   }
   bool converted = false;
@@ -353,7 +370,8 @@ std::int32_t unastring(std::int32_t res, std::int32_t a, unsigned op) {
   }
   const auto k = static_cast<std::size_t>(-a);
   const std::int32_t first = tmpbeg[k], last = tmpend[k];
-  const std::string text = c1text(first, last);
+  std::string own;
+  const std::string_view text = c1read(first, last, own);
   double& cell = core::z(res);
   switch (op) {
     case xop::ichar: {

@@ -50,6 +50,10 @@ std::int32_t XEQTIDCAT(std::int32_t res, std::int32_t a, std::int32_t ignored, s
 // The text of positions first..last of `c1namen` read in its direction
 // (backwards when first > last + 1); empty when the bounds are not valid.
 std::string c1text(std::int32_t first, std::int32_t last);
+// The same text without a copy when it runs forwards: a view into
+// `c1namen`, valid until the store changes; read backwards it is copied
+// into `scratch`.
+std::string_view c1read(std::int32_t first, std::int32_t last, std::string& scratch);
 // Length of the string first..last: 0 when last = first - 1, otherwise the
 // number of positions between them, read in either direction.
 std::int32_t c1length(std::int32_t first, std::int32_t last);

@@ -1,6 +1,7 @@
 #include "exec/tempstrings.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 
 #include "core/rawmem.h"
@@ -30,7 +31,7 @@ std::int32_t MAKETEMPSTRING(std::int32_t cell, std::int32_t length, std::int32_t
   tmpend(j) = tmptop() - 1;
   TRANSFER2I4TOR8(first, tmpend(j), z(cell));
   name(cell).type = 0x48;
-  for (std::int32_t p = first; p <= tmpend(j); ++p) c1namen(p) = ' ';
+  if (length > 0) std::memset(c1namen.ptr(first), ' ', static_cast<std::size_t>(length));
   return tempmade;
 }
 

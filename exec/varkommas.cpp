@@ -323,8 +323,13 @@ std::int32_t varkommas(std::int32_t nextcell, std::span<std::int32_t> stack, std
   switch (fn) {
     case vkfn::log:
       if (commas > 1) return -vkerr::logcommas;
-      out = commas == 0 ? std::log(num(args[0])) : std::log(num(args[0])) / std::log(num(args[1]));
-      break;
+      {
+        bool invalid = false;
+        const double b = commas == 0 ? 0.0 : num(args[1]);
+        out = logarithm(num(args[0]), commas == 0 ? nullptr : &b, invalid);
+        if (invalid) return -(3300 + fpuinvalid);
+        break;
+      }
     case vkfn::ran:
       r = ranfn(commas, args, out);
       break;

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "core/chars.h"
+#include "core/editbuffer.h"
 #include "core/kompil.h"
 #include "core/program.h"
 #include "core/runwords.h"
@@ -85,14 +86,16 @@ At errorexit() {
   hv.halves = halves;
   hv.singles = where;
   if (z.size() > 1) hv.doubles = {z.ptr(1), static_cast<std::size_t>(z.size() - 1)};
-  hv.characters = {core::failedline.data(), core::failedline.size()};
-  std::string_view subj = core::symbolname(subject);
-  // An index error names the operand and the index in its detail text.
-  if (msgkeyis(xeqerrorkey(3006))) subj = core::failedline.trimmed();
-  std::array<char, 256> subjtext{};
-  const std::size_t n = std::min(subj.size(), subjtext.size());
-  std::copy_n(subj.begin(), n, subjtext.begin());
-  hv.text = {subjtext.data(), n};
+  // The detail (*6): the symbol the failure named, else the text it left
+  // (an index error's operand and index, a built-in's value or keyword).
+  // The statement's own text (*7) from the script.
+  std::string detail(subject > 1 ? core::symbolname(subject) : core::failedline.trimmed());
+  std::string line = core::linetext(core::xeqline);
+  hv.text = {detail.data(), std::min<std::size_t>(detail.size(), 256)};
+  hv.characters = {line.data(), line.size()};
+  hv.count = static_cast<int>(line.size());
+  // The detail is this failure's: the next one starts without it.
+  core::failedline.blank();
   std::array<char, 16> key{};
   std::copy_n(core::msgkey.data(), key.size(), key.begin());
   std::string_view k(key.data(), key.size());
@@ -211,6 +214,8 @@ void XEQ(std::span<const std::int16_t> code) {
   } restore{keptcode};
 
   core::iostatw[0] = static_cast<std::int16_t>(core::FPUERROR(-1));
+  // A failure's detail text is its own, not what a compile left.
+  core::failedline.blank();
   fast::newrun();
   calldepth = 0;
   core::xeqline = std::max(core::xeqline, 1);
@@ -520,7 +525,8 @@ void XEQ(std::span<const std::int16_t> code) {
           break;
         }
         if (core::keyrec[1] != 1) {
-          if (!win::queue_idle()) fast::stir();
+          // (Input may edit and compile lines: forms look at their words again.)
+          if (!win::queue_idle()) fast::newrun();
           if (PANLIOSTEP) {
             PANLIOSTEP();
           } else {

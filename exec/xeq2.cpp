@@ -160,6 +160,11 @@ struct Linker {
 
   void symbol(std::int16_t s) {
     auto& x = xeqexpr;
+    // The target of a label reference was taken with it.
+    if (p >= 2 && fam(w(p - 1), 0xFFC0u) == 0xF000u) {
+      if (p < n - 2) core::nomsg = labelmsg = s;
+      return;
+    }
     const std::int32_t seen = operandtype(s);
     if (operands != nullptr) operands->emplace_back(s, seen);
     if (seen == notcell) {
@@ -460,6 +465,81 @@ std::int32_t replay(const LinkedForm& f, std::span<std::int32_t> out, std::int32
   }
 }
 
+// Links the words of l into the combined arrays: codes[0..total) (the
+// rest of `capacity` entries cleared) and l.out, with the expression state
+// as linking leaves it. Returns total; throws LinkFail.
+std::int32_t linkwords(Linker& l, std::span<std::int16_t> codes, std::int32_t capacity) {
+  using namespace core;
+  auto& x = xeqexpr;
+  if (streamcodes.size() <= static_cast<std::size_t>(l.streamroom()))
+    streamcodes.resize(static_cast<std::size_t>(l.streamroom()) + 1);
+  l.t = streamcodes;
+  x.opflags = 0;
+  x.nelem = big;
+  x.iseg = 0;
+  x.seglen.fill(big);
+  x.nstream = x.ndescr = x.idescr = x.lhsdescr = x.swappos = 0;
+  std::span<std::int32_t> out = l.out;
+  std::fill(out.begin(), out.begin() + std::max(capacity, 0), 0);
+  l.link();
+  x.nstream = l.k;
+  if (x.opflags == 1) x.nelemall = 1;
+  if (x.nelem == big) x.nelem = 1;
+  // Relabel the references made before any split.
+  x.idescr = x.ndescr;
+  for (std::int32_t j = 1; j <= x.ndescr; ++j)
+    if (tokbeg(j) == xeqop::beforesplit) {
+      if (l.split == 0)
+        tokbeg(j) = xeqop::reference;
+      else if (l.closeflags != 0 && (l.folded >> j & 1u) == 0)
+        tokbeg(j) = xeqop::closedtarget;
+    }
+  // A fold over the array that the statement writes element by element
+  // reads the array as it was before the statement.
+  for (std::int32_t j = 1; j <= x.ndescr; ++j)
+    if ((l.folded >> j & 1u) != 0)
+      for (std::int32_t i = 1; i <= x.ndescr; ++i)
+        if (tokbeg(i) == xeqop::closedtarget && tokend(i) == tokend(j))
+          tokbeg(j) = xeqop::readwhilewritten;
+  const std::int32_t total = x.ndescr + l.k + 1;
+  if (total > capacity) l.overrun();
+  // Assemble: the stream moves up behind the header and the descriptors.
+  std::fill(codes.begin(), codes.begin() + capacity, std::int16_t{0});
+  for (std::int32_t s = l.k; s >= 1; --s) {
+    codes[static_cast<std::size_t>(x.ndescr + s)] = l.t[static_cast<std::size_t>(s)];
+    out[static_cast<std::size_t>(x.ndescr + s)] = out[static_cast<std::size_t>(s - 1)];
+  }
+  codes[0] = 0;
+  out[0] = l.split + x.ndescr;
+  for (std::int32_t j = 1; j <= x.ndescr; ++j) {
+    codes[static_cast<std::size_t>(j)] = tokbeg(j);
+    out[static_cast<std::size_t>(j)] = tokend(j);
+  }
+  return total;
+}
+
+// Keeps a statement's linked form (its arrays and the state after linking).
+void keep(LinkedForm& f, const Linker& l, std::span<const std::int16_t> words,
+          std::span<const std::int16_t> codes, std::span<const std::int32_t> out,
+          std::int32_t total) {
+  const auto& x = xeqexpr;
+  const auto used = static_cast<std::ptrdiff_t>(total);
+  f.words.assign(words.begin(), words.end());
+  f.codes.assign(codes.begin(), codes.begin() + used);
+  f.values.assign(out.begin(), out.begin() + used);
+  f.split = l.split;
+  f.labelmsg = l.labelmsg;
+  f.nstream = x.nstream;
+  f.ndescr = x.ndescr;
+  f.opflags = x.opflags;
+  f.nelem = x.nelem;
+  f.iseg = x.iseg;
+  f.seglen = x.seglen;
+  f.lhsdescr = x.lhsdescr;
+  f.swappos = x.swappos;
+  f.valid = true;
+}
+
 }  // namespace
 
 std::int32_t XEQ2(std::span<const std::int16_t> words, std::span<std::int32_t> out) {
@@ -492,81 +572,59 @@ std::int32_t XEQ2(std::span<const std::int16_t> words, std::span<std::int32_t> o
   l.words = words;
   l.n = nwords;
   l.out = out;
-  if (streamcodes.size() <= static_cast<std::size_t>(l.streamroom()))
-    streamcodes.resize(static_cast<std::size_t>(l.streamroom()) + 1);
-  l.t = streamcodes;
   if (form != nullptr) l.operands = &form->operands;
-  x.opflags = 0;
-  x.nelem = big;
-  x.iseg = 0;
-  x.seglen.fill(big);
-  x.nstream = x.ndescr = x.idescr = x.lhsdescr = x.swappos = 0;
-  std::fill(out.begin(), out.begin() + std::max(capacity, 0), 0);
-
-  std::int32_t header = 0;
-  std::int32_t total = 0;
+  codesroom(capacity);
   try {
-    l.link();
-    x.nstream = l.k;
-    if (x.opflags == 1) x.nelemall = 1;
-    if (x.nelem == big) x.nelem = 1;
-    // Relabel the references made before any split.
-    x.idescr = x.ndescr;
-    for (std::int32_t j = 1; j <= x.ndescr; ++j)
-      if (tokbeg(j) == xeqop::beforesplit) {
-        if (l.split == 0)
-          tokbeg(j) = xeqop::reference;
-        else if (l.closeflags != 0 && (l.folded >> j & 1u) == 0)
-          tokbeg(j) = xeqop::closedtarget;
-      }
-    // A fold over the array that the statement writes element by element
-    // reads the array as it was before the statement.
-    for (std::int32_t j = 1; j <= x.ndescr; ++j)
-      if ((l.folded >> j & 1u) != 0)
-        for (std::int32_t i = 1; i <= x.ndescr; ++i)
-          if (tokbeg(i) == xeqop::closedtarget && tokend(i) == tokend(j))
-            tokbeg(j) = xeqop::readwhilewritten;
-    total = x.ndescr + l.k + 1;
-    if (total > capacity) l.overrun();
-    // Assemble: the stream moves up behind the header and the descriptors.
+    const std::int32_t total = linkwords(l, std::span<std::int16_t>(xeqlinked.codes), capacity);
     auto& lk = xeqlinked;
-    codesroom(capacity);
-    std::fill(lk.codes.begin(), lk.codes.begin() + capacity, std::int16_t{0});
     lk.total = total;
     lk.capacity = capacity;
     lk.split = l.split;
-    for (std::int32_t s = l.k; s >= 1; --s) {
-      lk.codes[static_cast<std::size_t>(x.ndescr + s)] = l.t[static_cast<std::size_t>(s)];
-      out[static_cast<std::size_t>(x.ndescr + s)] = out[static_cast<std::size_t>(s - 1)];
-    }
-    header = l.split + x.ndescr;
-    lk.codes[0] = 0;
-    out[0] = header;
-    for (std::int32_t j = 1; j <= x.ndescr; ++j) {
-      lk.codes[static_cast<std::size_t>(j)] = tokbeg(j);
-      out[static_cast<std::size_t>(j)] = tokend(j);
-    }
-    if (form != nullptr && l.reusable && l.p == nwords + 1) {
-      const auto used = static_cast<std::ptrdiff_t>(total);
-      form->words.assign(words.begin(), words.end());
-      form->codes.assign(lk.codes.begin(), lk.codes.begin() + used);
-      form->values.assign(out.begin(), out.begin() + used);
-      form->split = l.split;
-      form->labelmsg = l.labelmsg;
-      form->nstream = x.nstream;
-      form->ndescr = x.ndescr;
-      form->opflags = x.opflags;
-      form->nelem = x.nelem;
-      form->iseg = x.iseg;
-      form->seglen = x.seglen;
-      form->lhsdescr = x.lhsdescr;
-      form->swappos = x.swappos;
-      form->valid = true;
-    }
-    return evaluate(out, total, capacity, header);
+    if (form != nullptr && l.reusable && l.p == nwords + 1)
+      keep(*form, l, words, lk.codes, out, total);
+    return evaluate(out, total, capacity, out[0]);
   } catch (const LinkFail& f) {
     return linkfailure(f, l.w(std::clamp(l.p, 1, std::max(l.n, 1))), l.p);
   }
+}
+
+bool XEQ2LINK(std::span<const std::int16_t> words, LinkedStatement& linked) {
+  // Linking writes the expression state and, for a label, `nomsg`: both
+  // are put back, as if nothing had been linked.
+  const XeqExpr keptexpr = xeqexpr;
+  const std::int32_t keptnomsg = core::nomsg;
+  const auto nwords = static_cast<std::int32_t>(words.size());
+  const std::int32_t capacity = 8 * nwords;
+  std::vector<std::int32_t> out(static_cast<std::size_t>(std::max(capacity, 1)));
+  std::vector<std::int16_t> codes(out.size());
+  LinkedForm f;
+  Linker l;
+  l.words = words;
+  l.n = nwords;
+  l.out = out;
+  l.operands = &f.operands;
+  bool ok = false;
+  try {
+    const std::int32_t total = linkwords(l, codes, capacity);
+    if (l.reusable && l.p == nwords + 1) {
+      keep(f, l, words, codes, out, total);
+      linked.codes = std::move(f.codes);
+      linked.values = std::move(f.values);
+      linked.operands = std::move(f.operands);
+      linked.split = f.split;
+      linked.ndescr = f.ndescr;
+      linked.opflags = f.opflags;
+      linked.nelem = f.nelem;
+      linked.swappos = f.swappos;
+      linked.lhsdescr = f.lhsdescr;
+      linked.labelmsg = f.labelmsg;
+      ok = true;
+    }
+  } catch (const LinkFail&) {
+  }
+  xeqexpr = keptexpr;
+  core::nomsg = keptnomsg;
+  return ok;
 }
 
 void reset_xeq2() {

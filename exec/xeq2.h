@@ -12,6 +12,7 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <utility>
 #include <vector>
 
 namespace exec {
@@ -98,6 +99,21 @@ inline Evaluator xeq3 = nullptr;
 // and is not linked again while its words and its operands' types are the
 // same; the evaluator gets the same arrays and state either way.
 std::int32_t XEQ2(std::span<const std::int16_t> words, std::span<std::int32_t> out);
+
+// A statement linked without being evaluated: the combined arrays as XEQ2
+// hands them to the evaluator, the state that linking leaves, and the
+// operands whose types the linked form depends on.
+struct LinkedStatement {
+  std::vector<std::int16_t> codes;
+  std::vector<std::int32_t> values;
+  std::vector<std::pair<std::int16_t, std::int32_t>> operands;  // symbol, type
+  std::int32_t split = 0, ndescr = 0, opflags = 0, nelem = 0, swappos = 0, lhsdescr = 0;
+  std::int16_t labelmsg = 0;
+};
+// Links the statement's words as XEQ2 does (the expression state and
+// `nomsg` are left as they were). False when it does not link, or links to
+// a form that depends on more than its words and its operands' types.
+bool XEQ2LINK(std::span<const std::int16_t> words, LinkedStatement& linked);
 
 // Puts the shared expression state back to its start values.
 void reset_xeq2();

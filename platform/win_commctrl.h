@@ -89,8 +89,10 @@ inline constexpr BYTE TBSTATE_HIDDEN = 0x08;
 
 inline constexpr UINT TB_ENABLEBUTTON = WM_USER + 1;
 inline constexpr UINT TB_CHECKBUTTON = WM_USER + 2;
+inline constexpr UINT TB_HIDEBUTTON = WM_USER + 4;
 inline constexpr UINT TB_ISBUTTONENABLED = WM_USER + 9;
 inline constexpr UINT TB_ISBUTTONCHECKED = WM_USER + 10;
+inline constexpr UINT TB_ISBUTTONHIDDEN = WM_USER + 12;
 inline constexpr UINT TB_ADDBITMAP = WM_USER + 19;
 inline constexpr UINT TB_ADDBUTTONSA = WM_USER + 20;
 inline constexpr UINT TB_BUTTONCOUNT = WM_USER + 24;

@@ -37,6 +37,8 @@ MenuItem* item_of(HMENU menu, UINT item, UINT flags, int depth = 0) {
   for (MenuItem& it : m->items) {
     if (it.flags & MF_SEPARATOR) continue;
     if (it.sub() != nullptr) {
+      // A popup's command is the handle of the menu it opens.
+      if (static_cast<UINT>(it.id) == item) return &it;
       if (MenuItem* in = item_of(it.sub(), item, flags, depth + 1)) return in;
     } else if (it.id == item) {
       return &it;

@@ -322,20 +322,26 @@ LRESULT toolbar_proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       return TRUE;
     }
     case TB_ENABLEBUTTON:
-    case TB_CHECKBUTTON: {
+    case TB_CHECKBUTTON:
+    case TB_HIDEBUTTON: {
       const int i = index_of(*d, wp);
       if (i < 0) return FALSE;
       BYTE& st = d->buttons[static_cast<std::size_t>(i)].state;
-      const BYTE bit = msg == TB_ENABLEBUTTON ? TBSTATE_ENABLED : TBSTATE_CHECKED;
+      const BYTE bit = msg == TB_ENABLEBUTTON  ? TBSTATE_ENABLED
+                       : msg == TB_CHECKBUTTON ? TBSTATE_CHECKED
+                                               : TBSTATE_HIDDEN;
       st = LOWORD(lp) ? (st | bit) : (st & ~bit);
       InvalidateRect(h, nullptr, FALSE);
       return TRUE;
     }
     case TB_ISBUTTONENABLED:
-    case TB_ISBUTTONCHECKED: {
+    case TB_ISBUTTONCHECKED:
+    case TB_ISBUTTONHIDDEN: {
       const int i = index_of(*d, wp);
       if (i < 0) return 0;
-      const BYTE bit = msg == TB_ISBUTTONENABLED ? TBSTATE_ENABLED : TBSTATE_CHECKED;
+      const BYTE bit = msg == TB_ISBUTTONENABLED   ? TBSTATE_ENABLED
+                       : msg == TB_ISBUTTONCHECKED ? TBSTATE_CHECKED
+                                                   : TBSTATE_HIDDEN;
       return (d->buttons[static_cast<std::size_t>(i)].state & bit) ? TRUE : FALSE;
     }
     case TB_AUTOSIZE: {

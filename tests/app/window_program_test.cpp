@@ -1,17 +1,18 @@
 // The window program's start: its answers without a display, and on the
-// test program's Xvfb a window titled by the script that closes as a user
-// closes it.
+// test program's Xvfb the IDE's main window, titled by the script, that
+// ends as a user ends it.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <thread>
 
 #include "app/window_program.h"
-#include "ide/application_standin.h"
+#include "ide/commands_standin.h"
 #include "support/test_support.h"
 #include "support/xvfb_server.h"
 // clang-format off
@@ -20,6 +21,8 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
+#include <cairo-xlib.h>
+#include <cairo.h>
 // clang-format on
 
 namespace {
@@ -45,9 +48,14 @@ class DisplayVariable {
   std::optional<std::string> old_;
 };
 
-// Runs the window program with its standard error caught.
+// Runs the window program with its standard error caught; its setup file
+// goes to a folder of its own.
 int run_caught(const std::string& cmdline, std::string& err) {
   testsupport::TempDir dir;
+  const std::optional<std::string> config =
+      std::getenv("XDG_CONFIG_HOME") ? std::optional<std::string>(std::getenv("XDG_CONFIG_HOME"))
+                                     : std::nullopt;
+  setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1);
   const std::string path = dir.file("err");
   std::fflush(stderr);
   const int saved = dup(2);
@@ -59,6 +67,10 @@ int run_caught(const std::string& cmdline, std::string& err) {
   close(saved);
   std::fclose(f);
   err = testsupport::read_file(path);
+  if (config)
+    setenv("XDG_CONFIG_HOME", config->c_str(), 1);
+  else
+    unsetenv("XDG_CONFIG_HOME");
   return status;
 }
 
@@ -121,8 +133,9 @@ Window find_window(Display* dpy, std::string& title, std::string* cls = nullptr)
   return found;
 }
 
-// The user of a test: waits for the program's window, then closes it with
-// `close` on a connection of its own.
+// The user of a test: waits for the program's window and its title to
+// settle (the program retitles it once it knows its size), then closes it
+// with `close` on a connection of its own.
 template <class Close>
 std::thread user(const std::string& name, std::string& title, std::string& cls, Close close) {
   return std::thread([&title, &cls, name, close] {
@@ -133,6 +146,11 @@ std::thread user(const std::string& name, std::string& title, std::string& cls, 
     while (w == 0 && std::chrono::steady_clock::now() < end) {
       w = find_window(dpy, title, &cls);
       if (w == 0) usleep(10000);
+    }
+    for (std::string was; w != 0 && was != title && std::chrono::steady_clock::now() < end;) {
+      was = title;
+      usleep(200000);
+      find_window(dpy, title);
     }
     if (w != 0) close(dpy, w);
     XCloseDisplay(dpy);
@@ -158,10 +176,23 @@ TEST(WindowProgramTest, OnADisplayTheMainWindowShowsAndClosingItEndsTheProgram) 
   std::string err;
   const int status = run_caught("x=1 demo.ost", err);
   closer.join();
-  EXPECT_EQ(title, "demo.ost");
+  EXPECT_EQ(title, "demo.ost ()");
   EXPECT_EQ(cls, "fenstra_MAIN_CLASS");
   EXPECT_EQ(status, 0);
   EXPECT_EQ(err, "");
+}
+
+// The user presses Alt+F4 in the window.
+void altf4(Display* dpy, Window w) {
+  XSetInputFocus(dpy, w, RevertToParent, CurrentTime);
+  XSync(dpy, False);
+  usleep(100000);
+  const KeyCode alt = XKeysymToKeycode(dpy, XK_Alt_L), f4 = XKeysymToKeycode(dpy, XK_F4);
+  XTestFakeKeyEvent(dpy, alt, True, CurrentTime);
+  XTestFakeKeyEvent(dpy, f4, True, CurrentTime);
+  XTestFakeKeyEvent(dpy, f4, False, CurrentTime);
+  XTestFakeKeyEvent(dpy, alt, False, CurrentTime);
+  XSync(dpy, False);
 }
 
 TEST(WindowProgramTest, AltF4EndsTheProgramWith0) {
@@ -171,21 +202,63 @@ TEST(WindowProgramTest, AltF4EndsTheProgramWith0) {
   ASSERT_FALSE(name.empty()) << why;
   DisplayVariable display(name.c_str());
   std::string title, cls;
-  std::thread typist = user(name, title, cls, [](Display* dpy, Window w) {
-    XSetInputFocus(dpy, w, RevertToParent, CurrentTime);
-    XSync(dpy, False);
-    usleep(100000);
-    const KeyCode alt = XKeysymToKeycode(dpy, XK_Alt_L), f4 = XKeysymToKeycode(dpy, XK_F4);
-    XTestFakeKeyEvent(dpy, alt, True, CurrentTime);
-    XTestFakeKeyEvent(dpy, f4, True, CurrentTime);
-    XTestFakeKeyEvent(dpy, f4, False, CurrentTime);
-    XTestFakeKeyEvent(dpy, alt, False, CurrentTime);
-    XSync(dpy, False);
-  });
+  std::thread typist = user(name, title, cls, altf4);
   std::string err;
   const int status = run_caught("keys.ost", err);
   typist.join();
-  EXPECT_EQ(title, "keys.ost");
+  EXPECT_EQ(title, "keys.ost ()");
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(err, "");
+}
+
+// The window's picture as the display shows it, written as a PNG; the
+// share of its pixels that are the start screen's yellow.
+double screenshot(Display* dpy, Window w, const std::string& path) {
+  XWindowAttributes a;
+  XGetWindowAttributes(dpy, w, &a);
+  cairo_surface_t* s = cairo_xlib_surface_create(dpy, w, a.visual, a.width, a.height);
+  cairo_surface_t* img = cairo_image_surface_create(CAIRO_FORMAT_RGB24, a.width, a.height);
+  cairo_t* cr = cairo_create(img);
+  cairo_set_source_surface(cr, s, 0, 0);
+  cairo_paint(cr);
+  cairo_destroy(cr);
+  cairo_surface_flush(img);
+  cairo_surface_write_to_png(img, path.c_str());
+  const unsigned char* px = cairo_image_surface_get_data(img);
+  const int stride = cairo_image_surface_get_stride(img);
+  long yellow = 0;
+  for (int y = 0; y < a.height; ++y)
+    for (int x = 0; x < a.width; ++x) {
+      std::uint32_t v;
+      std::memcpy(&v, px + y * stride + x * 4, 4);
+      yellow += (v & 0xFFFFFF) == 0xFFFF00;
+    }
+  cairo_surface_destroy(img);
+  cairo_surface_destroy(s);
+  return static_cast<double>(yellow) / (static_cast<double>(a.width) * a.height);
+}
+
+TEST(WindowProgramTest, TheIdeShowsItsStartScreenAndAltF4EndsIt) {
+  XInitThreads();
+  std::string why;
+  const std::string name = testsupport::xvfb_display(&why);
+  ASSERT_FALSE(name.empty()) << why;
+  DisplayVariable display(name.c_str());
+  std::string title, cls;
+  double yellow = 0;
+  std::thread user_ = user(name, title, cls, [&yellow](Display* dpy, Window w) {
+    // The start screen comes with the first event the program takes.
+    for (int i = 0; i < 40 && yellow < 0.01; ++i) {
+      usleep(250000);
+      yellow = screenshot(dpy, w, "ide_xvfb.png");
+    }
+    altf4(dpy, w);
+  });
+  std::string err;
+  const int status = run_caught("", err);
+  user_.join();
+  EXPECT_EQ(title, "untitled ()");
+  EXPECT_GT(yellow, 0.01);
   EXPECT_EQ(status, 0);
   EXPECT_EQ(err, "");
 }

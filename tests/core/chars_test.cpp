@@ -110,6 +110,14 @@ TEST(CharSearch, BlanksFromEitherEnd) {
   EXPECT_EQ(core::C1LEN_TRIM("ab c  "), 4);
   EXPECT_EQ(core::C1LEN_TRIM("   "), 0);
   EXPECT_EQ(core::C1LEN_TRIM("\tx\t"), 3);  // only character 32 is blank
+  // Long texts are scanned eight characters at a time: a character at
+  // every place before, on and after a group of eight.
+  for (std::size_t at = 0; at < 40; ++at) {
+    std::string t(41, ' ');
+    t[at] = 'x';
+    EXPECT_EQ(core::C1LEN_TRIM(t), static_cast<int>(at) + 1);
+  }
+  EXPECT_EQ(core::C1LEN_TRIM(std::string(64, ' ')), 0);
 
   EXPECT_EQ(core::C1LENTRIM("ab  cd", 4), 2);
   EXPECT_EQ(core::C1LENTRIM("ab  cd", 99), 6);

@@ -7,6 +7,7 @@
 
 #include "core/rawmem.h"
 #include "core/stores.h"
+#include "core/symbols_index.h"
 #include "support/stores_fixture.h"
 
 using namespace core;
@@ -192,4 +193,46 @@ TEST(Symbols, ElementsAndCellViews) {
   EXPECT_EQ(z(0), 0.0);
   EXPECT_EQ(I4EQUZ(3, t.abc), 0);
   EXPECT_EQ(I2EQUZ(1, nz + 5), 0);
+}
+
+// The look-up through the name index gives what a walk over every record
+// gives, with many names in several scopes, after records were dropped and
+// made again under other names, and for names that differ only in case.
+TEST(Symbols, FindsnThroughTheIndexEqualsAWalkOverTheTable) {
+  storetest::setup(40000, 8000, 400000, 100);
+  const auto walk = [](std::string_view text, std::int32_t t, std::int32_t s) {
+    for (std::int32_t k = 1; k <= nsym; ++k) {
+      const std::int32_t st = static_cast<std::uint16_t>(name(k).type);
+      const bool kinds = ((t & 0x20) && (st & 0x20)) || (t == 0x400 && st != 0x41) ||
+                         ((t & 0xE6) == (st & 0xE6) && (t != 0x41 || st == 0x41)) ||
+                         (t == 0x80 && st == 0x81);
+      if (kinds && ((t & 4) || name(k).scope == s) && ELMNT_IS_NAMENI(text, k)) return k;
+    }
+    return -1;
+  };
+  const int types[] = {0x80, 0x10, 0x41, 4, 0x81, 0x40};
+  std::uint32_t seed = 7;
+  const auto next = [&seed](std::uint32_t n) { return (seed = seed * 1103515245u + 12345u) % n; };
+  const auto fill = [&](std::int32_t count, const char* prefix) {
+    for (std::int32_t i = 0; i < count; ++i) {
+      const std::string nm = prefix + std::to_string(next(3000));
+      addsym(next(2) ? nm : "x" + nm, types[next(6)], static_cast<int>(next(3)) * 5);
+    }
+  };
+  fill(6000, "n");
+  for (int round = 0; round < 2; ++round) {
+    for (int q = 0; q < 3000; ++q) {
+      const std::string nm = (next(2) ? "N" : "xn") + std::to_string(next(3000));
+      const std::int32_t t = types[next(6)];
+      lokalsub = static_cast<std::int32_t>(next(3)) * 5;
+      std::int32_t k = -1;
+      const bool found = FINDSN(nm, k, t);
+      ASSERT_EQ(found ? k : -1, walk(nm, t, (t == 0x41 || t == 0x81) ? 0 : lokalsub)) << nm;
+    }
+    // The table drops its records and takes others, with no look-up between.
+    nsym = 3000;
+    symbolsdropped();
+    fill(4000, "N");
+  }
+  lokalsub = 0;
 }

@@ -191,3 +191,24 @@ TEST_F(LinkReuseTest, SingleStatementsAndFailuresAreNotKept) {
 }
 
 }  // namespace
+
+namespace {
+
+// Linking without evaluating gives the arrays the evaluator would get and
+// leaves the expression state and the error label as they were.
+TEST_F(LinkReuseTest, LinkingAloneGivesTheEvaluatorsArraysAndChangesNothing) {
+  const auto ws = {0, x, 0x8840, v, a, 0xF050, lbl, a, 0x8880, a, a, a};
+  const Seen evaluated = fresh(ws);
+  xeqexpr.opflags = 77;
+  nomsg = 5;
+  LinkedStatement l;
+  ASSERT_TRUE(XEQ2LINK(words, l));
+  EXPECT_EQ(l.codes, evaluated.codes);
+  EXPECT_EQ(l.values, evaluated.values);
+  EXPECT_EQ(l.ndescr, evaluated.ndescr);
+  EXPECT_EQ(l.labelmsg, lbl);
+  EXPECT_EQ(xeqexpr.opflags, 77);
+  EXPECT_EQ(nomsg, 5);
+}
+
+}  // namespace

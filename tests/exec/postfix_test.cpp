@@ -15,6 +15,8 @@
 #include "exec/eval_fixture.h"
 #include "exec/operands.h"
 #include "exec/operators.h"
+#include "exec/optdispatch.h"
+#include "core/codewords.h"
 #include "exec/xeq2.h"
 #include "exec/xeqtemps.h"
 #include "platform/win_message_box.h"
@@ -336,6 +338,31 @@ TEST_F(Postfix, OptionStatementInsideAnExpression) {
   Linked n;
   n.num(x).split().num(nothing).w(0xF140).num(nothing).w(assign).w(endw);
   EXPECT_EQ(n.run(), 0);  // a false condition is no failure
+}
+
+TEST_F(Postfix, AnOptionWithoutValueReachesEitherFillAsMinusItsKeyword) {
+  // The dispatch fills the table by keyword (KEY) or by position (COM);
+  // either way a bare option is minus its keyword number.
+  static std::vector<std::int32_t> seen;
+  const std::int32_t x = evaltest::number("X", 5);
+  for (const core::OptStmt s : {core::OptStmt::KEY, core::OptStmt::COM}) {
+    const OptRoutine kept = opttable[static_cast<int>(s)].routine;
+    install_optroutine(s, [](const OptCall&) { seen = {optval(2), optval(3), optkw(2)}; });
+    evaltest::statement();
+    Linked l;
+    // (3=X, 2): a marker written twice is an option without a value.
+    l.w(0xFE03).num(x).w(0xFE02).w(0xFE02);
+    l.w(static_cast<unsigned>(core::cwu(core::optstmtxcode(static_cast<int>(s)))) | 2).w(endw);
+    seen.clear();
+    EXPECT_EQ(l.run(), xeqoptbase + static_cast<int>(s));
+    install_optroutine(s, kept);
+    if (s == core::OptStmt::KEY) {
+      EXPECT_EQ(seen, (std::vector<std::int32_t>{-2, x, 0}));
+    } else {
+      EXPECT_EQ(seen, (std::vector<std::int32_t>{x, 0, 3}));  // last written first
+      EXPECT_EQ(optval(1), -2);
+    }
+  }
 }
 
 TEST_F(Postfix, TableElementsWaitForTheTableFiles) {

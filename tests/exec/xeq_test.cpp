@@ -273,6 +273,18 @@ TEST_F(Loop, AnOptionErrorNamesItsLine) {
   EXPECT_TRUE(boxshows("In line 2 the statement WRITE() has no option of the name FOO"));
 }
 
+// A run error shows the detail its failure left (*6) and the statement's
+// own text (*7), never the name of the predefined cell $.
+TEST_F(Loop, ARunErrorShowsItsDetailAndTheStatementsText) {
+  plat::reset_message_boxes();
+  scriptrun::run("X = 1\r\nY = LINE(X=1)\r\nEND\r\n");
+  EXPECT_TRUE(boxshows("Y = LINE(X=1)"));
+  plat::reset_message_boxes();
+  scriptrun::run("X = 1\r\nY = TIME(Excel=E, TO, YYYYMMDD=999999999)\r\nEND\r\n");
+  EXPECT_TRUE(boxshows("999999999")) << plat::message_box_log().back().text;
+  EXPECT_FALSE(boxshows("The value was $"));
+}
+
 // A function without a value fails in the statement that called it.
 TEST_F(Loop, AFunctionWithoutAValueFailsInTheCallingStatement) {
   const std::string out = scriptrun::run(

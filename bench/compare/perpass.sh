@@ -1,0 +1,27 @@
+#!/bin/sh
+# Instructions per loop pass of each shape under callgrind, in Ostrel and
+# in CPython: (count with N = 10000 - count with N = 0) / 10000.
+# Usage: bench/compare/perpass.sh [build folder] [shape ...]
+set -e
+here=$(cd "$(dirname "$0")" && pwd)
+build=${1:-build/release}
+shift 2>/dev/null || true
+python=${PYTHON:-/usr/bin/python3}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+count() {
+  valgrind --tool=callgrind --callgrind-out-file="$work/cg" "$@" >/dev/null 2>"$work/err"
+  grep 'refs:' "$work/err" | tr -d ',' | awk '{ print $NF }'
+}
+shapes=${*:-$(cd "$here/shapes" && ls *.ost | sed 's/\.ost$//' | grep -v longtext)}
+printf '%-10s %14s %14s\n' shape "Ostrel /pass" "CPython /pass"
+for s in $shapes; do
+  for n in 0 10000; do
+    { echo "N = $n"; cat "$here/shapes/$s.ost"; } > "$work/$s.$n.ost"
+  done
+  o0=$(count "$build/app/ostrel" "RUN=$work/$s.0.ost")
+  o1=$(count "$build/app/ostrel" "RUN=$work/$s.10000.ost")
+  p0=$(count "$python" "$here/shapes/$s.py" 0)
+  p1=$(count "$python" "$here/shapes/$s.py" 10000)
+  printf '%-10s %14d %14d\n' "$s" $(( (o1 - o0) / 10000 )) $(( (p1 - p0) / 10000 ))
+done

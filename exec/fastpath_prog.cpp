@@ -1,0 +1,517 @@
+// How a linked statement becomes a program: its descriptors become slots
+// and lists, its stream steps, each checked against the evaluator's rule
+// for that word. A word or an operand kind whose rule a step does not
+// follow exactly (ranges, exchanges, the predefined cells, option
+// statements, texts read backwards, tables, ...) leaves the statement to
+// the general path.
+#include <algorithm>
+
+#include "core/stores.h"
+#include "exec/fastpath_prog.h"
+#include "exec/operators.h"
+#include "exec/postfix_eval.h"
+#include "exec/varkommas.h"
+#include "exec/xeq2.h"
+
+namespace exec::fast {
+
+namespace {
+
+// What an entry of the evaluator's stack holds, as far as the program needs
+// to know it when it is made.
+enum class E : std::uint8_t { num, text, base };
+
+constexpr std::int32_t maxtemps = 31;
+
+std::uint16_t failed = 0;  // see makeprogfail()
+
+bool maxmincode(unsigned code) {
+  return code == xop::max || code == xop::min || code == xop::maxloc || code == xop::minloc;
+}
+
+// One-operand codes of numbers: those of unanumeric's table, and SUM, TRIM
+// and ICHAR, which leave a number as it is.
+bool numericunary(unsigned code) {
+  return unanumericcode(code) || code == xop::sum || code == xop::trim || code == xop::ichar;
+}
+
+struct Maker {
+  const LinkedStatement& L;
+  Prog& g;
+  std::vector<std::pair<std::int32_t, std::int16_t>>& types;
+  std::vector<E> st;                 // the evaluator's stack, entry by entry
+  std::vector<std::int32_t> slotof;  // descriptor -> slot
+  std::vector<std::int32_t> listof;  // descriptor -> list
+  std::vector<std::int32_t> bases;   // slots of the array bases waiting for their closers
+  std::int32_t nd = 0;
+  std::int32_t nums = 0, texts = 0;  // entries of the program's two stacks
+  bool target = false;               // the target was taken
+  E targetkind = E::num;             // what it takes: a number or a text
+
+  std::uint32_t code(std::size_t i) const { return static_cast<std::uint16_t>(L.codes[i]); }
+
+  void step(P op, std::uint32_t c = 0, std::int32_t a = 0, std::int32_t b = 0) {
+    g.steps.push_back({op, 0, static_cast<std::uint16_t>(c), a, b});
+  }
+  void push(E e) {
+    st.push_back(e);
+    g.depth = std::max(g.depth, static_cast<std::int32_t>(st.size()));
+    if (e == E::num) g.numdepth = std::max(g.numdepth, ++nums);
+    if (e == E::text) g.textdepth = std::max(g.textdepth, ++texts);
+  }
+  // The top entries are of these kinds (top last).
+  bool top(std::initializer_list<E> kinds) const {
+    if (st.size() < kinds.size()) return false;
+    std::size_t i = st.size() - kinds.size();
+    for (const E k : kinds)
+      if (st[i++] != k) return false;
+    return true;
+  }
+  void pop(std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) {
+      if (st.back() == E::num) --nums;
+      if (st.back() == E::text) --texts;
+      st.pop_back();
+    }
+  }
+  bool lastis(P op) const { return !g.steps.empty() && g.steps.back().op == op; }
+
+  std::int16_t typeof_(std::int32_t s) const {
+    for (const auto& [sym, t] : L.operands)
+      if (sym == s) return static_cast<std::int16_t>(t);
+    return s >= 1 && s <= core::nname && core::name.valid(s) ? core::name(s).type : 0;
+  }
+
+  bool descriptors() {
+    slotof.assign(static_cast<std::size_t>(nd) + 1, -1);
+    listof.assign(static_cast<std::size_t>(nd) + 1, -1);
+    for (std::int32_t j = 1; j <= nd; ++j) {
+      const std::uint32_t kind = code(static_cast<std::size_t>(j));
+      const std::int32_t v = L.values[static_cast<std::size_t>(j)];
+      failed = static_cast<std::uint16_t>(kind);
+      if (kind == 5010) {
+        listof[static_cast<std::size_t>(j)] = static_cast<std::int32_t>(g.listat.size());
+        g.listat.push_back(g.listvalues);
+        g.listsize.push_back(std::max(v, 1));
+        g.listvalues += std::max(v, 1);
+        g.cells += std::max(v, 1);
+        continue;
+      }
+      // A whole array or text as the target runs the statement in passes;
+      // a table file is the files' business.
+      if (kind != 5001 && kind != 5004 && kind != 5009) return false;
+      if (v < 1 || v > core::nsym) return false;
+      const std::int16_t t = typeof_(v);
+      types.emplace_back(v, t);
+      Slot s;
+      s.sym = v;
+      const int masked = static_cast<std::uint16_t>(t) & 0x7FF;
+      if ((masked & 0x110) == 0x10) {
+        s.array = true;
+        s.copy = kind == 5004;
+      } else if ((masked & 0x140) == 0x40) {
+        s.copy = kind == 5004 && L.swappos == 0;
+        g.texts = true;
+        if (s.copy) g.cells += 1;
+      } else {
+        return false;
+      }
+      slotof[static_cast<std::size_t>(j)] = static_cast<std::int32_t>(g.slots.size());
+      g.slots.push_back(s);
+    }
+    return true;
+  }
+
+  std::int32_t slot(std::int32_t d, bool array) const {
+    if (d < 1 || d > nd) return -1;
+    const std::int32_t s = slotof[static_cast<std::size_t>(d)];
+    return s >= 0 && g.slots[static_cast<std::size_t>(s)].array == array ? s : -1;
+  }
+  std::int32_t list(std::int32_t d) const {
+    return d >= 1 && d <= nd ? listof[static_cast<std::size_t>(d)] : -1;
+  }
+
+  // A fold (segment): its body is one list element or one array's element.
+  bool fold(std::size_t& i, std::size_t total) {
+    const auto fn = static_cast<std::uint16_t>(L.values[i]);
+    const std::size_t b = i + 1;
+    if (b + 1 < total && (code(b) & 0xFC00u) == 0xA400u && code(b + 1) == 5012 && maxmincode(fn)) {
+      // (The element of a list is read up to the statement's largest count:
+      // the last element again and again, which MAX and MIN do not mind.)
+      const std::int32_t l = list(L.values[b]);
+      if (l < 0) return false;
+      step(P::fold, fn, l, 0);
+      i = b + 1;
+    } else if (b + 2 < total && code(b) == 5002 && (code(b + 1) == 5003 || code(b + 1) == 5019) &&
+               code(b + 2) == 5012 && (maxmincode(fn) || fn == xop::sum)) {
+      const std::int32_t s = slot(L.values[b], true);
+      if (s < 0) return false;
+      step(P::fold, fn, s, 1);
+      i = b + 2;
+    } else {
+      return false;
+    }
+    g.cells += 1;
+    push(E::num);
+    return true;
+  }
+
+  // A two-number step (its operands from the number stack: operandcells
+  // takes them from cells afterwards).
+  void binstep(P op, std::uint32_t c) {
+    PStep s{op, 0, static_cast<std::uint16_t>(c), 0, 0};
+    if (op == P::rel) s.code = static_cast<std::uint16_t>(exprrel(c));
+    g.steps.push_back(s);
+  }
+
+  bool binary(std::uint32_t w) {
+    const unsigned c = w & 0xFFE0u;
+    g.cells += 1;
+    if (iscatcode(c)) {
+      if (!top({E::text, E::text})) return false;
+      pop(2);
+      ++g.temps;
+      step(P::cat, c);
+      push(E::text);
+      return true;
+    }
+    if (top({E::text, E::text}) && (c & 0xB820u) == 0xB820u && exprrel(c) >= 0) {
+      pop(2);
+      step(P::reltext, static_cast<std::uint32_t>(exprrel(c)));
+      push(E::num);
+      return true;
+    }
+    if (!top({E::num, E::num})) return false;
+    pop(2);
+    switch (c) {
+      case xop::plus:
+        binstep(P::add, c);
+        break;
+      case xop::minus:
+        binstep(P::sub, c);
+        break;
+      case xop::times:
+        binstep(P::mul, c);
+        break;
+      case xop::divide:
+        binstep(P::div, c);
+        break;
+      case xop::mod:
+        binstep(P::mod, c);
+        break;
+      default:
+        if (maxmincode(c))
+          binstep(P::maxmin, c);
+        else if (exprrel(c) >= 0)
+          binstep(P::rel, c);
+        else if (binnumericcode(c))
+          binstep(P::bin, c);
+        else
+          return false;
+    }
+    push(E::num);
+    return true;
+  }
+
+  bool unary(std::uint32_t w) {
+    const unsigned c = w & 0xFFE0u;
+    g.cells += 1;
+    if (top({E::text})) {
+      pop(1);
+      switch (c) {
+        case xop::trim:
+          ++g.temps;
+          step(P::trim);
+          push(E::text);
+          return true;
+        case xop::len:
+          step(P::len);
+          break;
+        case xop::lentrim:
+          step(P::lentrim);
+          break;
+        case xop::ichar:
+          step(P::ichar);
+          break;
+        default:
+          return false;
+      }
+      push(E::num);
+      return true;
+    }
+    if (!top({E::num}) || !numericunary(c)) return false;
+    step(P::una, c);
+    return true;
+  }
+
+  bool varkommas(std::uint32_t w) {
+    const unsigned fn = w & 0xFFE0u;
+    const unsigned commas = w & 0x1Fu;
+    g.cells += 1;
+    if (fn == vkfn::log && commas == 0 && top({E::num})) {
+      step(P::log, 0, 0, 1);
+    } else if (fn == vkfn::log && commas == 1 && top({E::num, E::num})) {
+      pop(1);
+      step(P::log, 0, 0, 2);
+    } else if (fn == vkfn::index && commas == 1 && top({E::text, E::text})) {
+      pop(2);
+      step(P::index);
+      push(E::num);
+    } else if (fn == vkfn::chr && commas == 0 && top({E::num})) {
+      pop(1);
+      ++g.temps;
+      g.cells += 1;
+      g.texts = true;
+      step(P::chr);
+      push(E::text);
+    } else {
+      return false;
+    }
+    return true;
+  }
+
+  // At the assignment split: the entry on top is the target. The step that
+  // pushed it gives its place instead.
+  bool taketarget() {
+    target = true;
+    if (st.empty()) return false;
+    targetkind = st.back();
+    if (st.back() == E::num && lastis(P::num)) {
+      const std::int32_t c = g.steps.back().a;
+      // A variable's own cell: no constant, array, text or label (nor a
+      // predefined cell, which the evaluator sets itself).
+      if (c <= 6 || c > core::nsym || (static_cast<std::uint16_t>(typeof_(c)) & 0x53) != 0)
+        return false;
+      g.steps.back().op = P::tcell;
+    } else if (st.back() == E::num && lastis(P::elem)) {
+      g.steps.back().op = P::telem;
+    } else if (st.back() == E::text && (lastis(P::text) || lastis(P::substr))) {
+      step(P::ttext);
+    } else {
+      return false;
+    }
+    pop(1);
+    return true;
+  }
+
+  bool entries() {
+    const std::size_t total = L.codes.size();
+    const std::int32_t hdr = L.split + nd;  // (1-based) the last entry of the target side
+    bool assigned = false, condition = false;
+    for (std::size_t i = static_cast<std::size_t>(nd) + 1; i < total; ++i) {
+      const std::uint32_t w = code(i);
+      const std::int32_t v = L.values[i];
+      failed = static_cast<std::uint16_t>(w);
+      if (assigned && w != 0x8000u) return false;
+      if (w == 0x8000u) break;
+      if (L.split != 0 && !target && static_cast<std::int32_t>(i) + 1 > hdr && !taketarget())
+        return false;
+      if (evaldetail::isplainoperand(w)) {
+        if (v < 1) return false;  // a placeholder of an omitted bound
+        if (v <= core::nsym) types.emplace_back(v, typeof_(v));
+        step(P::num, 0, v);
+        push(E::num);
+        continue;
+      }
+      switch (w) {
+        case 5002: {
+          // An array's base: its closer makes the element.
+          const std::int32_t s = slot(v, true);
+          if (s < 0) return false;
+          bases.push_back(s);
+          push(E::base);
+          continue;
+        }
+        case 5005:
+        case 5006: {
+          const bool two = w == 5006;
+          if (two ? !top({E::base, E::num, E::num}) : !top({E::base, E::num})) return false;
+          if (bases.empty() || code(i - 1) == 5014 || code(i - 1) == 5015) return false;
+          step(P::elem, 0, bases.back(), two ? 2 : 1);
+          bases.pop_back();
+          pop(two ? 3 : 2);
+          push(E::num);
+          continue;
+        }
+        case 5013: {
+          const std::int32_t s = slot(v, false);
+          if (s < 0) return false;
+          step(P::text, 0, s);
+          push(E::text);
+          continue;
+        }
+        case 0xF340:
+          continue;
+        case 5015:
+          // The bounds of a piece stay for the piece's word.
+          if (i + 1 >= total || code(i + 1) != 0xF360u) return false;
+          continue;
+        case 0xF360:
+          if (!top({E::text, E::num, E::num})) return false;
+          pop(3);
+          ++g.temps;
+          step(P::substr);
+          push(E::text);
+          continue;
+        case 0xF350:
+          if (!top({E::text, E::num})) return false;
+          pop(2);
+          ++g.temps;
+          step(P::onechar);
+          push(E::text);
+          continue;
+        case 0xC880:
+          if (!top({E::num})) return false;
+          g.cells += 1;
+          step(P::neg);
+          continue;
+        case 0xF140:
+          if (!top({E::num}) || condition || L.split == 0) return false;
+          condition = true;
+          pop(1);
+          step(P::ifnot);
+          continue;
+        case 5011:
+          if (!fold(i, total)) return false;
+          continue;
+        default:
+          break;
+      }
+      if ((w & 0xFC00u) == 0x8C00u) {
+        const std::int32_t l = list(v);
+        if (l < 0) return false;
+        const std::int32_t size = g.listsize[static_cast<std::size_t>(l)];
+        std::int32_t m = 0;
+        while (m < size && static_cast<std::size_t>(m) < st.size() &&
+               st[st.size() - 1 - static_cast<std::size_t>(m)] == E::num)
+          ++m;
+        // (The list takes the top entries, as many as it has room for.)
+        if (static_cast<std::size_t>(m) <
+            std::min<std::size_t>(static_cast<std::size_t>(size), st.size()))
+          return false;
+        pop(static_cast<std::size_t>(m));
+        step(P::list, 0, l, m);
+        if (m < size) g.listsize[static_cast<std::size_t>(l)] = std::max(m, 1);
+        if (m == 0) g.listclear = true;
+        continue;
+      }
+      if ((w & 0xFC00u) == 0xA400u) {
+        // Outside a fold the list's first value.
+        const std::int32_t l = list(v);
+        if (l < 0) return false;
+        step(P::ref, 0, l);
+        push(E::num);
+        continue;
+      }
+      if (w == 0x8880u) {
+        // A single value into a number's cell or a text.
+        // (A number into a text and a text into a number are written and
+        // read as the general path does.)
+        if (v != 0 || !target || st.size() != 1 || st.back() != targetkind) return false;
+        step(P::assign, 0, 0, st.back() == E::text ? 1 : 0);
+        pop(1);
+        assigned = true;
+        continue;
+      }
+      if (w == 0xF400u || w == 0xF480u) {
+        // A block IF or ELSEIF: the condition, then the statement to go to.
+        if (L.split != 0 || st.size() != 1 || st.back() != E::num || i + 2 >= total ||
+            code(i + 2) != 0x8000u || static_cast<std::int16_t>(L.codes[i + 1]) <= 0)
+          return false;
+        g.blockkind = w;
+        g.target = static_cast<std::int16_t>(L.codes[i + 1]);
+        return true;
+      }
+      if ((w & 0x8020u) == 0x8020u) {
+        if (!binary(w)) return false;
+        continue;
+      }
+      if ((w & 0x6800u) == 0x6800u) {
+        if (!unary(w)) return false;
+        continue;
+      }
+      if ((w & 0xE000u) == 0xE000u && (w & 0xF800u) != 0xF800u) {
+        if (!varkommas(w)) return false;
+        continue;
+      }
+      return false;
+    }
+    if (assigned) return true;
+    // A value alone: it becomes the statement's result.
+    if (L.split != 0 || condition || st.size() != 1 ||
+        (st.back() != E::num && st.back() != E::text))
+      return false;
+    step(P::result, 0, 0, st.back() == E::text ? 1 : 0);
+    return true;
+  }
+};
+
+}  // namespace
+
+std::uint16_t makeprogfail() { return failed; }
+
+// A list whose values are cells pushed just before it and that is read only
+// outside folds (its first value): those reads read the first cell.
+void listsofcells(Prog& g) {
+  std::vector<PStep>& st = g.steps;
+  for (std::size_t i = 0; i < st.size(); ++i) {
+    if (st[i].op != P::list || st[i].b < 1 || static_cast<std::size_t>(st[i].b) > i) continue;
+    const std::int32_t l = st[i].a, m = st[i].b;
+    bool cells = true;
+    for (std::int32_t k = 1; k <= m; ++k)
+      cells = cells && st[i - static_cast<std::size_t>(k)].op == P::num;
+    for (const PStep& s : st) cells = cells && !(s.op == P::fold && s.b == 0 && s.a == l);
+    if (!cells) continue;
+    const std::int32_t first = st[i - static_cast<std::size_t>(m)].a;
+    for (PStep& s : st)
+      if (s.op == P::ref && s.a == l) s = PStep{P::num, 0, 0, first, 0};
+    st.erase(st.begin() + static_cast<std::ptrdiff_t>(i) - m,
+             st.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+    i -= static_cast<std::size_t>(m) + 1;
+  }
+}
+
+// Operands that steps just before a two-number step push from cells are
+// taken from the cells by that step.
+void operandcells(Prog& g) {
+  std::vector<PStep> out;
+  for (const PStep& s : g.steps) {
+    const bool two = s.op == P::add || s.op == P::sub || s.op == P::mul || s.op == P::div ||
+                     s.op == P::mod || s.op == P::bin || s.op == P::rel || s.op == P::maxmin;
+    if (two && s.flag == 0) {
+      PStep f = s;
+      if (!out.empty() && out.back().op == P::num) {
+        f.flag |= 2;
+        f.b = out.back().a;
+        out.pop_back();
+        if (!out.empty() && out.back().op == P::num) {
+          f.flag |= 1;
+          f.a = out.back().a;
+          out.pop_back();
+        }
+      }
+      out.push_back(f);
+    } else {
+      out.push_back(s);
+    }
+  }
+  g.steps = std::move(out);
+}
+
+bool makeprog(const LinkedStatement& linked, Prog& prog,
+              std::vector<std::pair<std::int32_t, std::int16_t>>& types) {
+  prog = Prog{};
+  failed = 0;
+  if (linked.swappos != 0 || linked.labelmsg != 0 || linked.nelem != 1) return false;
+  Maker m{linked, prog, types, {}, {}, {}, {}, linked.ndescr};
+  if (!m.descriptors() || !m.entries()) return false;
+  failed = 0;
+  listsofcells(prog);
+  operandcells(prog);
+  prog.nlinked = linked.ndescr;
+  prog.total = static_cast<std::int32_t>(linked.codes.size());
+  prog.cells += 4;
+  return prog.nlinked + prog.temps <= maxtemps;
+}
+
+}  // namespace exec::fast

@@ -1,0 +1,129 @@
+// The program form of a statement of the expression path: its linked form
+// (exec/xeq2.h) turned once into a list of steps over numbers and texts,
+// for statements that the evaluator runs in one pass. Every step does what
+// the evaluator's word does (the same operator and function kernels), and
+// the run keeps the evaluator's bookkeeping that decides anything visible:
+// the result cells and temporaries it would take, and the temporary text
+// area where it would write its joins and copies, so that a run that would
+// grow a store, fail or meet anything out of the ordinary changes nothing
+// and leaves the statement to the general path. Internal to the fast path.
+#pragma once
+
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+#include "exec/xeq2.h"
+
+namespace exec::fast {
+
+// Steps work on a stack of numbers and a stack of texts. An operand of a
+// two-number step comes from its stack, or straight from a cell when the
+// step's flag says so (flag 1: the left one is cell a, 2: the right one is
+// cell b).
+enum class P : std::uint8_t {
+  num,   // push cell a
+  elem,  // element of array slot a: one index (b 1) or row and column (b 2)
+  add,   // + - * / and MOD of two numbers
+  sub,
+  mul,
+  div,
+  mod,
+  bin,      // another two-operand numeric operator `code`
+  rel,      // the relation of index `code` between two numbers
+  maxmin,   // MAX, MIN (or their location forms) `code` of two numbers
+  una,      // one-operand numeric operator `code`
+  neg,      // the negative of the top number
+  log,      // LOG of the top number (b 1), or to the base on top (b 2)
+  list,     // the top b numbers become the values of list a
+  ref,      // push the first value of list a (a list's element outside a fold)
+  fold,     // fold `code` over list a (b 0) or array slot a (b 1)
+  text,     // push the text of text slot a
+  substr,   // the piece between the two top numbers of the top text
+  onechar,  // the character at the top number of the top text
+  cat,      // join the two top texts, `code` the join word (its blank count)
+  trim,     // the top text without its trailing blanks (at least one character)
+  len,      // LEN, LEN_TRIM, ICHAR of the top text, as a number
+  lentrim,
+  ichar,
+  index,    // INDEX(text, text)
+  chr,      // CHAR(top number)
+  reltext,  // the relation of index `code` between the two top texts
+  ifnot,    // a one-line IF: a false top number ends the statement
+  tcell,    // the target: cell a
+  telem,    // the target: an element of array slot a (its indices on top, b of them)
+  ttext,    // the target: the top text, a variable or a piece of one
+  assign,   // the top number (b 0) or text (b 1) into the target
+  result,   // the top number (b 0) or text (b 1) is the statement's value
+};
+
+struct PStep {
+  P op;
+  std::uint8_t flag = 0;
+  std::uint16_t code = 0;
+  std::int32_t a = 0, b = 0;
+};
+
+// An operand the statement names through a descriptor, as the evaluator's
+// set-up finds it.
+struct Slot {
+  std::int32_t sym = 0;
+  bool array = false;
+  bool copy = false;  // read while the statement writes it: the evaluator reads a copy
+  // What the set-up finds, kept while the stores stay as they are (readyprog).
+  std::int32_t first = 0;  // an array's first element cell, a text's first position
+  std::int32_t rows = 0, cols = 0;
+  std::int32_t len = 0;  // a text's length
+};
+
+struct Prog {
+  std::vector<PStep> steps;
+  std::vector<Slot> slots;
+  std::vector<std::int32_t> listat;          // where each list's values start in the run's store
+  std::vector<std::int32_t> listsize;        // the values a fold of it runs over
+  std::int32_t listvalues = 0;               // the values of all lists
+  bool listclear = false;                    // a list that takes no value reads 0
+  std::int32_t numdepth = 0, textdepth = 0;  // deepest stacks
+  std::int32_t depth = 0;                    // deepest stack of the evaluator
+  std::int32_t cells = 0;     // result cells the evaluator takes, without copies of arrays
+  std::int32_t allcells = 0;  // with them (readyprog)
+  std::int32_t temps = 0;     // temporary numbers it takes besides the descriptors
+  std::int32_t nlinked = 0;   // descriptors of the linked form
+  std::int32_t total = 0;     // entries of the linked form
+  bool texts = false;         // the program works on texts
+  // A block IF or ELSEIF: its word, and the statement the jump names; the
+  // steps are its condition.
+  std::uint32_t blockkind = 0;
+  std::int32_t target = 0;
+  bool empty() const { return steps.empty(); }
+};
+
+// Makes the program of a linked statement; false when the statement has a
+// part that no step does the evaluator's way (it stays with the general
+// path). types receives the symbols whose types the program relies on.
+bool makeprog(const LinkedStatement& linked, Prog& prog,
+              std::vector<std::pair<std::int32_t, std::int16_t>>& types);
+// The linked word (or descriptor kind) at which the last makeprog gave
+// up: 0 when it did not give up on a word.
+std::uint16_t makeprogfail();
+
+// Finds what the set-up would find for every slot; false when the general
+// path would stop on one (an array without storage, a text without valid
+// bounds) or when a slot lies outside the stores. Also counts all the
+// cells into `allcells`.
+bool readyprog(Prog& prog);
+
+// What a run of the program leaves for the statement's end.
+struct ProgResult {
+  bool done = false;        // ran through: the effects below were made
+  bool falsecond = false;   // a one-line IF was false (nothing assigned)
+  bool cond = false;        // a block condition's value
+  bool textresult = false;  // the result is a text: `value` holds its bounds
+  double value = 0.0;       // the result cell's value
+};
+
+// Runs the program and makes its effects; nothing is changed when it gives
+// up. The caller has made sure that the result cells it takes exist.
+ProgResult runprog(const Prog& prog);
+
+}  // namespace exec::fast

@@ -1,0 +1,529 @@
+// Running a program form (exec/fastpath_prog.h). Values are numbers with
+// the cell they stand in, or texts: a text of a variable is read where it
+// stands, and the texts that the evaluator makes in its temporary area (a
+// copy of a text the statement writes, a join, a character) are made in an
+// area of the run's own, laid out as the evaluator lays out its area, so
+// that a join goes where the evaluator's would go and the area's extent is
+// the evaluator's. Nothing visible is changed before the last step.
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/chars.h"
+#include "core/runwords.h"
+#include "core/search.h"
+#include "core/stores.h"
+#include "core/symbols.h"
+#include "exec/fastpath_form.h"
+#include "exec/fastpath_prog.h"
+#include "exec/operators.h"
+#include "platform/fpu.h"
+
+namespace exec::fast {
+
+namespace {
+
+constexpr std::int32_t maxtemps = 31;
+constexpr std::int32_t unset = static_cast<std::int32_t>(0x80000001u);
+
+struct TextVal {
+  std::int32_t pos = 0;  // first position in `c1namen`, or the offset in the area
+  std::int32_t len = 0;
+  std::int32_t tmp = 0;  // its descriptor or temporary number
+  bool area = false;
+  std::int32_t sym = 0;  // the variable it is a piece of, 0 none
+};
+
+// The run's state (kept between runs, so that nothing is allocated once
+// the areas are large enough).
+struct Run {
+  std::vector<double> nums = std::vector<double>(64);
+  std::vector<std::int32_t> textstack = std::vector<std::int32_t>(16);
+  std::vector<TextVal> texts;
+  std::vector<double> lists;
+  std::string area;  // the temporary area from its first position on
+  std::string join;
+  std::int32_t top = 0;     // the area's next free offset
+  std::int32_t high = 0;    // the furthest offset the evaluator would touch
+  std::int32_t tmplen = 0;  // length of the temporary made last
+  std::int32_t ndescr = 0;  // descriptors and temporaries numbered so far
+};
+// (The executor runs on one thread.)
+Run run;
+
+// An index or bound as the evaluator rounds it (halves away from zero).
+std::int32_t intvalue(double v) {
+  if (std::fabs(v) < 1073741824.0) {
+    auto k = static_cast<std::int32_t>(v);
+    const double frac = v - k;
+    if (frac >= 0.5) ++k;
+    if (frac <= -0.5) --k;
+    return k;
+  }
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(nint64(v), -0x7FFFFFFF, 0x7FFFFFFE));
+}
+
+std::string_view chars(const TextVal& t) {
+  if (t.len <= 0) return {};
+  const char* p = t.area ? run.area.data() + t.pos : core::c1namen.data() + (t.pos - 1);
+  return {p, static_cast<std::size_t>(t.len)};
+}
+
+// Room in the area up to offset `end` (exclusive).
+void areato(std::int32_t end) {
+  if (static_cast<std::size_t>(end) > run.area.size())
+    run.area.resize(std::max<std::size_t>(static_cast<std::size_t>(end), 2 * run.area.size()));
+  run.high = std::max(run.high, end);
+}
+
+// A new temporary number; false when the evaluator would have none left.
+bool newtemp(std::int32_t& t) {
+  if (run.ndescr >= maxtemps) return false;
+  t = ++run.ndescr;
+  return true;
+}
+
+std::int32_t newtext(const TextVal& t) {
+  run.texts.push_back(t);
+  return static_cast<std::int32_t>(run.texts.size()) - 1;
+}
+
+// A copy of n characters at the area's top, as the evaluator's temporaries
+// are made (`tmplen` noted).
+TextVal maketemp(std::string_view s, std::int32_t tmp) {
+  TextVal t;
+  t.pos = run.top;
+  t.len = static_cast<std::int32_t>(s.size());
+  t.tmp = tmp;
+  t.area = true;
+  areato(run.top + t.len + 1);
+  if (!s.empty()) std::memmove(run.area.data() + t.pos, s.data(), s.size());
+  run.top += t.len;
+  run.tmplen = t.len;
+  return t;
+}
+
+// The join of two texts (the evaluator's concatenation, exec/strings.cpp);
+// temporaries numbered above nlinked are this statement's own.
+bool join(const TextVal& x, const TextVal& y, unsigned code, std::int32_t nlinked, TextVal& out) {
+  const int n = catblanks(code);
+  const std::size_t g = n >= 1 ? static_cast<std::size_t>(n - 1) : 0;
+  std::string_view a = chars(x);
+  if (n >= 1) a = a.substr(0, static_cast<std::size_t>(core::C1LEN_TRIM(a)));
+  // A temporary of this statement that ends the area: the join takes its place.
+  const auto attop = [nlinked](const TextVal& o) {
+    return o.area && o.tmp > nlinked && o.len >= 1 && o.pos + o.len == run.top;
+  };
+  std::int32_t t = 0, start = 0;
+  bool keepb = true;
+  if (attop(x)) {
+    t = x.tmp;
+    start = x.pos;
+  } else if (attop(y)) {
+    t = y.tmp;
+    start = y.pos;
+  } else {
+    if (!newtemp(t)) return false;
+    keepb = false;
+    start = run.top;
+    // The room of the temporary made last goes back when it is joined.
+    const std::int32_t len = run.tmplen;
+    if (len > 0 && ((x.area && x.pos == run.top - len) || (y.area && y.pos == run.top - len)))
+      start = run.top - len;
+    run.tmplen = 0;
+  }
+  std::string_view b = chars(y);
+  if (!keepb) b = b.substr(0, static_cast<std::size_t>(core::C1LEN_TRIM(b)));
+  std::string& r = run.join;
+  r.assign(a);
+  r.append(g, ' ');
+  r.append(b);
+  const auto len = static_cast<std::int32_t>(r.size());
+  areato(start + len + 1);
+  if (len > 0) std::memcpy(run.area.data() + start, r.data(), r.size());
+  out = TextVal{start, len, t, true, 0};
+  run.top = std::max(run.top, start + len);
+  if (t == x.tmp || t == y.tmp) run.top = start + len;
+  return true;
+}
+
+// MAX, MIN and the location forms over values, as the evaluator folds them
+// (the accumulator starts with the first; a later value replaces it when
+// strictly larger or smaller; the place of the last replacement).
+bool foldvalues(unsigned fn, const double* v, std::int32_t n, double& out) {
+  if (n < 1) return false;
+  double acc = v[0];
+  std::int32_t found = 0, pos = unset;
+  const bool sum = fn == xop::sum;
+  const bool larger = fn == xop::max || fn == xop::maxloc;
+  for (std::int32_t i = 1; i < n; ++i) {
+    const double b = v[i];
+    if (sum) {
+      acc = acc + b;
+      if (!std::isfinite(acc)) return false;
+      continue;
+    }
+    if (larger ? b > acc : b < acc) {
+      pos = i + 1;
+      acc = b;
+    } else if (pos == unset) {
+      pos = 1;
+    }
+    if (pos != unset) found = pos;
+  }
+  out = (fn == xop::maxloc || fn == xop::minloc) ? std::max(found, 1) : acc;
+  return std::isfinite(out);
+}
+
+}  // namespace
+
+bool readyprog(Prog& g) {
+  const auto zsize = static_cast<std::int32_t>(core::z.size());
+  g.allcells = g.cells;
+  for (Slot& s : g.slots) {
+    if (s.sym < 1 || s.sym >= zsize) return false;
+    if (s.array) {
+      std::int32_t shape[2];
+      std::memcpy(shape, core::z.data() + s.sym, sizeof shape);
+      const std::int64_t count = static_cast<std::int64_t>(shape[0]) * shape[1];
+      const std::int32_t adr = core::name(s.sym).adr;
+      if (shape[0] <= 0 || shape[1] <= 0 || count > 0x7FFFFFFF || adr < 11 || adr + count > zsize)
+        return false;
+      s.first = adr;
+      s.rows = shape[0];
+      s.cols = shape[1];
+      if (s.copy) g.allcells += static_cast<std::int32_t>(std::min<std::int64_t>(count, 1 << 30));
+      continue;
+    }
+    std::int32_t f = 0, l = 0;
+    // A text read forwards with valid bounds (an empty one has last = first - 1).
+    if (core::ISCHAR(s.sym, f, l) == 0 || f < 1 || l < f - 1 || l > core::c1namen.last())
+      return false;
+    s.first = f;
+    s.len = l - f + 1;
+  }
+  return g.allcells < (1 << 30);
+}
+
+namespace {
+
+// A two-number step's operands: from cells or from the stack.
+struct Pair {
+  double a, b;
+};
+inline Pair operands(const PStep& s, const double* z, double*& n) {
+  Pair p;
+  p.b = (s.flag & 2) != 0 ? z[s.b] : *--n;
+  p.a = (s.flag & 1) != 0 ? z[s.a] : *--n;
+  return p;
+}
+
+}  // namespace
+
+ProgResult runprog(const Prog& g) {
+  ProgResult res;
+  Run& R = run;
+  const double* const z = core::z.data();
+  const auto zsize = static_cast<std::int32_t>(core::z.size());
+  if (R.nums.size() < static_cast<std::size_t>(g.numdepth) + 1)
+    R.nums.resize(static_cast<std::size_t>(g.numdepth) + 1);
+  double* const n0 = R.nums.data();
+  double* n = n0;             // the numbers n0[0..n)
+  std::int32_t* t = nullptr;  // the texts: indices into R.texts
+  if (g.texts) {
+    R.top = R.high = R.tmplen = 0;
+    R.ndescr = g.nlinked;
+    R.texts.clear();
+    // The set-up: every text slot as it stands, copies into the area.
+    for (const Slot& s : g.slots) {
+      TextVal v{s.first, s.len, 0, false, s.sym};
+      if (!s.array && s.copy && s.len > 0) v = maketemp(chars(v), 0);
+      R.texts.push_back(v);
+    }
+    if (R.textstack.size() < static_cast<std::size_t>(g.textdepth) + 1)
+      R.textstack.resize(static_cast<std::size_t>(g.textdepth) + 1);
+    t = R.textstack.data();
+  } else {
+    R.ndescr = g.nlinked;
+  }
+  if (g.listvalues > 0) {
+    if (R.lists.size() < static_cast<std::size_t>(g.listvalues))
+      R.lists.resize(static_cast<std::size_t>(g.listvalues));
+    if (g.listclear) std::fill(R.lists.begin(), R.lists.begin() + g.listvalues, 0.0);
+  }
+  std::int32_t targetcell = 0, targettext = -1;
+  bool valueonly = false;  // a value alone, no target
+  bool fail = false;
+  for (const PStep& s : g.steps) {
+    double r = 0.0;
+    switch (s.op) {
+      case P::num:
+        if (s.a >= zsize) return res;
+        *n++ = z[s.a];
+        continue;
+      case P::elem:
+      case P::telem: {
+        const Slot& a = g.slots[static_cast<std::size_t>(s.a)];
+        std::int32_t cell = 0;
+        if (s.b == 1) {
+          const std::int32_t i = intvalue(*--n);
+          if (i < 1 || static_cast<std::int64_t>(i) > static_cast<std::int64_t>(a.rows) * a.cols)
+            return res;
+          cell = a.first - 1 + i;
+        } else {
+          const std::int32_t col = intvalue(*--n);
+          const std::int32_t row = intvalue(*--n);
+          if (col < 1 || col > a.cols || row < 1 || row > a.rows) return res;
+          cell = a.first - 1 + a.cols * (row - 1) + col;
+        }
+        if (s.op == P::telem)
+          targetcell = cell;
+        else
+          *n++ = z[cell];
+        continue;
+      }
+      case P::add: {
+        const Pair p = operands(s, z, n);
+        r = p.a + p.b;
+        break;
+      }
+      case P::sub: {
+        const Pair p = operands(s, z, n);
+        r = p.a - p.b;
+        break;
+      }
+      case P::mul: {
+        const Pair p = operands(s, z, n);
+        r = p.a * p.b;
+        break;
+      }
+      case P::div: {
+        const Pair p = operands(s, z, n);
+        r = p.a / p.b;
+        break;
+      }
+      case P::mod: {
+        const Pair p = operands(s, z, n);
+        r = modof(p.a, p.b);
+        break;
+      }
+      case P::bin: {
+        const Pair p = operands(s, z, n);
+        if (binnumeric(s.code, p.a, p.b, false, r) != 0) return res;
+        break;
+      }
+      case P::rel: {
+        const Pair p = operands(s, z, n);
+        // The difference it tests may overflow: the general path reports that.
+        if (!std::isfinite(p.a - p.b)) {
+          fail = true;
+          break;
+        }
+        r = relholds(s.code, exprdiff(p.a, p.b)) ? 1.0 : 0.0;
+        break;
+      }
+      case P::maxmin: {
+        const Pair p = operands(s, z, n);
+        r = (s.code == xop::max || s.code == xop::maxloc) ? (p.b > p.a ? p.b : p.a)
+                                                          : (p.b < p.a ? p.b : p.a);
+        break;
+      }
+      case P::una:
+        r = unanumeric(s.code, *--n);
+        break;
+      case P::neg:
+        r = -*--n;
+        break;
+      case P::log: {
+        bool invalid = false;
+        if (s.b == 1) {
+          r = logarithm(*--n, nullptr, invalid);
+        } else {
+          const double base = *--n;
+          r = logarithm(*--n, &base, invalid);
+        }
+        if (invalid) fail = true;
+        break;
+      }
+      case P::list: {
+        double* const l = R.lists.data() + g.listat[static_cast<std::size_t>(s.a)];
+        n -= s.b;
+        for (std::int32_t i = 0; i < s.b; ++i) l[i] = n[i];
+        continue;
+      }
+      case P::ref:
+        *n++ = R.lists[static_cast<std::size_t>(g.listat[static_cast<std::size_t>(s.a)])];
+        continue;
+      case P::fold: {
+        bool good = false;
+        if (s.b == 0) {
+          good = foldvalues(s.code, R.lists.data() + g.listat[static_cast<std::size_t>(s.a)],
+                            g.listsize[static_cast<std::size_t>(s.a)], r);
+        } else {
+          const Slot& a = g.slots[static_cast<std::size_t>(s.a)];
+          good = foldvalues(s.code, z + a.first, a.rows * a.cols, r);
+        }
+        if (!good) fail = true;
+        break;
+      }
+      case P::text:
+        *t++ = s.a;
+        continue;
+      case P::substr:
+      case P::onechar: {
+        std::int32_t a = 0, b = 0;
+        if (s.op == P::substr) {
+          b = intvalue(*--n);
+          a = intvalue(*--n);
+        } else {
+          a = b = intvalue(*--n);
+        }
+        const TextVal v = R.texts[static_cast<std::size_t>(t[-1])];
+        // (A piece read backwards is a copy of its own: the general path's.)
+        if (v.len == 0 || a < 1 || a > v.len || b < 1 || b > v.len || a > b) return res;
+        TextVal p{v.pos + a - 1, b - a + 1, 0, v.area, v.sym};
+        if (!newtemp(p.tmp)) return res;
+        t[-1] = newtext(p);
+        continue;
+      }
+      case P::cat: {
+        const TextVal y = R.texts[static_cast<std::size_t>(*--t)];
+        const TextVal x = R.texts[static_cast<std::size_t>(t[-1])];
+        TextVal out;
+        if (!join(x, y, s.code, g.nlinked, out)) return res;
+        t[-1] = newtext(out);
+        continue;
+      }
+      case P::trim: {
+        TextVal v = R.texts[static_cast<std::size_t>(t[-1])];
+        if (v.len < 1) return res;
+        // A linked descriptor keeps its bounds: TRIM works on a new temporary.
+        if (v.tmp <= g.nlinked && !newtemp(v.tmp)) return res;
+        v.len = std::max(core::C1LEN_TRIM(chars(v)), 1);
+        t[-1] = newtext(v);
+        continue;
+      }
+      case P::len:
+      case P::lentrim:
+      case P::ichar: {
+        const TextVal& v = R.texts[static_cast<std::size_t>(*--t)];
+        const std::string_view c = chars(v);
+        r = v.len;
+        if (s.op == P::lentrim) r = core::C1LEN_TRIM(c);
+        if (s.op == P::ichar) r = c.empty() ? 0.0 : static_cast<unsigned char>(c[0]);
+        *n++ = r;
+        continue;
+      }
+      case P::index: {
+        const std::string_view needle = chars(R.texts[static_cast<std::size_t>(*--t)]);
+        const std::string_view hay = chars(R.texts[static_cast<std::size_t>(*--t)]);
+        if (!hay.empty() && !needle.empty()) {
+          int notfound = 0;
+          const int pos = core::SEARCH(hay, needle, 1, static_cast<int>(hay.size()), 0, notfound);
+          r = notfound != 0 ? 0.0 : pos;
+          int len = 0;
+          core::MATCHEDLENGTH(len);
+          core::matchlen = len;
+        }
+        *n++ = r;
+        continue;
+      }
+      case P::chr: {
+        const double x = *--n;
+        if (!(std::fabs(x) < 1.0e15)) return res;
+        const char c = static_cast<char>(static_cast<std::int64_t>(std::round(x)) & 0xFF);
+        std::int32_t tmp = 0;
+        if (!newtemp(tmp)) return res;
+        *t++ = newtext(maketemp(std::string_view(&c, 1), tmp));
+        continue;
+      }
+      case P::reltext: {
+        const std::string_view b = chars(R.texts[static_cast<std::size_t>(*--t)]);
+        const std::string_view a = chars(R.texts[static_cast<std::size_t>(*--t)]);
+        *n++ = relholds(s.code, core::C1_LT_EQ_GT(a, b)) ? 1.0 : 0.0;
+        continue;
+      }
+      case P::ifnot:
+        if (*--n == 0.0) {
+          res.falsecond = true;
+          goto done;
+        }
+        continue;
+      case P::tcell:
+        targetcell = s.a;
+        continue;
+      case P::ttext:
+        targettext = *--t;
+        continue;
+      case P::result:
+        if (s.b == 0) {
+          res.value = *--n;
+        } else {
+          // A text of a variable (one the evaluator makes in its area is
+          // read there afterwards: the general path's).
+          const TextVal& v = R.texts[static_cast<std::size_t>(*--t)];
+          if (v.area) return res;
+          std::int32_t bounds[2] = {v.pos, v.pos + v.len - 1};
+          std::memcpy(&res.value, bounds, sizeof res.value);
+          res.textresult = true;
+        }
+        valueonly = true;
+        goto done;
+      case P::assign:
+        if (s.b == 0) {
+          // A number into a variable's or an element's cell.
+          if (targetcell < 1 || targetcell > core::nz || targetcell >= zsize) return res;
+          res.value = *--n;
+        } else {
+          const TextVal& to = R.texts[static_cast<std::size_t>(targettext)];
+          if (to.area || to.sym < 1 || to.len < 1 || (core::name(to.sym).type & 0x1) != 0)
+            return res;
+          res.textresult = true;
+        }
+        continue;
+    }
+    // A step that made a number: one that is none (or a failure the
+    // floating-point check would find) is the general path's to report.
+    if (fail || !std::isfinite(r)) {
+      plat::fpu_clear();
+      return res;
+    }
+    *n++ = r;
+  }
+done:
+  // The general path would grow no store for this statement.
+  if (g.texts && R.high > 0 && static_cast<std::int64_t>(core::c1top) + 2 + R.high >= core::c1limit)
+    return res;
+  res.done = true;
+  // The temporaries land in the evaluator's area as the general path leaves
+  // them there: what a statement before it left at the top of that area (a
+  // record kept for the next READ, say) is overwritten alike.
+  if (g.texts && R.top > 0 && static_cast<std::int64_t>(core::c1tmptop) + R.top < core::c1limit)
+    std::memcpy(core::c1namen.data() + core::c1tmptop, R.area.data(),
+                static_cast<std::size_t>(R.top));
+  if (valueonly) return res;
+  if (g.blockkind != 0) {
+    res.cond = n[-1] != 0.0;
+    return res;
+  }
+  if (res.falsecond) return res;
+  if (res.textresult) {
+    const TextVal& to = R.texts[static_cast<std::size_t>(targettext)];
+    const std::string_view from = chars(R.texts[static_cast<std::size_t>(*--t)]);
+    char* const at = core::c1namen.data() + (to.pos - 1);
+    const std::size_t k = std::min(from.size(), static_cast<std::size_t>(to.len));
+    if (k > 0) std::memmove(at, from.data(), k);
+    if (static_cast<std::size_t>(to.len) > k)
+      std::memset(at + k, ' ', static_cast<std::size_t>(to.len) - k);
+    std::int32_t bounds[2] = {to.pos, to.pos + to.len - 1};
+    std::memcpy(&res.value, bounds, sizeof res.value);
+  } else {
+    core::z.data()[targetcell] = res.value;
+  }
+  return res;
+}
+
+}  // namespace exec::fast

@@ -1,0 +1,231 @@
+#include "ide/fe_control.h"
+
+#include <algorithm>
+#include <array>
+
+#include "core/runwords.h"
+#include "core/stores.h"
+#include "exec/alarms.h"
+#include "ide/commands_standin.h"
+#include "ide/fe_main.h"
+#include "ide/idewords.h"
+#include "ide/keypress.h"
+#include "ide/mainwindow.h"
+#include "ide/windowlist.h"
+#include "platform/clocks.h"
+#include "ui/services_standin.h"
+
+namespace ide {
+
+namespace {
+
+enum Outcome { tail, handled, unhandled };
+
+constexpr int kBreakVariableControl = 357;
+constexpr std::int32_t kQuitCommand = 999;
+
+void escape() {
+  core::keyrec[0] = 27;
+  core::keyrec[1] = 1;
+}
+
+void takeup(int code) {
+  prevcmd = core::idecmd;
+  core::idecmd = code;
+}
+
+// The chosen item's number into `$$`.
+void itemnumber(int n) {
+  if (core::z.valid(2)) core::z(2) = n;
+}
+
+// The seconds of the day on the alarm clock; true when the tick goes on to
+// the dispatcher.
+bool tick() {
+  const plat::LocalDateTime t = plat::local_now();
+  exec::daysecs =
+      static_cast<float>((t.hour * 60 + t.minute) * 60 + t.second) + t.millisecond / 1000.0F;
+  if (wdwhead != nullptr && (wdwhead->kind & kind::minimised) != 0) {
+    const std::int32_t fromtick = 1;
+    exec::CHKALA(fromtick);
+    return core::idecmd > 0;
+  }
+  if (lastctlid == kBreakVariableControl) {
+    lastctlid = 0;
+    SETBREAKVARIABLE(101);
+  }
+  float due = exec::alarmunset;
+  for (std::int32_t s = 2; s <= 9; ++s) due = std::min(due, exec::alarmtime(s));
+  if (due >= exec::alarmunset) return true;
+  if (exec::alarmnext < 0) return false;
+  return exec::daysecs >= due;
+}
+
+// The handler of a script window's menu or toolbar item; false for a
+// window not in the list, which is ignored.
+bool scriptitem(int code, int base, std::int32_t bit, win::HWND window) {
+  FINDWINDOW(window);
+  if (wdwcur == nullptr) return false;
+  evtflags |= bit;
+  takeup(base);
+  itemnumber(code - base);
+  if (base == 22100) {
+    pendinghandler = wdwcur->toolhandler;
+  } else {
+    pendinghandler = ui::popuppending != 0 ? wdwcur->popuphandler : wdwcur->menuhandler;
+    if (pendinghandler == 0 && wdwhead != nullptr) pendinghandler = wdwhead->menuhandler;
+  }
+  return true;
+}
+
+// A key message: the key reader, then the dispatcher when the key is
+// complete and nothing is busy.
+void key(std::int32_t kind, std::int32_t dispatchkind, win::HWND window, win::WPARAM wparam,
+         win::LPARAM lparam) {
+  std::int32_t k = kind;
+  KEYPRESSED(k, static_cast<std::int32_t>(wparam), static_cast<std::int32_t>(lparam));
+  if (k == -1 && (core::idestate & busy::nodispatch) == 0) DISPATCH(window, dispatchkind);
+}
+
+Outcome command(int code, win::HWND window, win::WPARAM wparam, win::LPARAM lparam) {
+  const auto first = static_cast<std::int32_t>(wparam & 0xFFFF);
+  if (code == 10001) {
+    core::idecmd = code;
+    return tail;
+  }
+  if (code == 10002 || (code >= 10009 && code <= 10018)) {
+    if (core::idestate > 0) {
+      int answer = 0;
+      core::MSGBOXFROMHELP("msgExitScript", wdwhead != nullptr ? wdwhead->title.view() : "",
+                           answer);
+      if (answer != 1) return tail;
+    }
+    std::int32_t answer = 0;
+    FEDSAV(0, answer);
+    core::idecmd = code;
+    return tail;
+  }
+  switch (code) {
+    case 10003:
+    case 10004: {
+      std::int32_t answer = 0;
+      FEDSAV(code == 10003 ? 0 : -2, answer);
+      return handled;
+    }
+    case 10005:
+      PRINTDIRECT();
+      return handled;
+    case 10006:
+      OPTIONS(code);
+      return handled;
+    case 0x4001:
+      if (ismainwindow(window)) {
+        core::idecmd = kQuitCommand;
+        return unhandled;
+      }
+      INTERNAL_KILL(window);
+      return handled;
+    case 0x4002:
+      return tail;
+    case 0x4100:
+      core::keyscan = static_cast<std::int32_t>((lparam >> 16) & 0xFF);
+      key(0, 1, window, wparam, lparam);
+      return handled;
+    case 0x4101:
+      key(2, 3, window, wparam, lparam);
+      return handled;
+    case 0x4102:
+      key(1, 2, window, wparam, lparam);
+      return handled;
+    case 21011:
+      if (core::keyrec != std::array<std::uint8_t, 4>{0xFF, 0xFF, 0xFF, 0xFF}) {
+        core::keyrec[0] = 0;
+        core::keyrec[1] = 59;
+      }
+      return tail;
+    case 21012:
+    case 22001:
+      core::idecmd = code;
+      return tail;
+    case 21051:
+      evtflags |= evt::escapebutton;
+      escape();
+      return tail;
+    case 21052:
+    case 21056:
+      return tail;
+    case 21055:
+      return handled;
+    case 21058:
+      INTERNAL_KILL(closehandle);
+      closehandle = nullptr;
+      return handled;
+    case 21059:
+    case 21063:
+    case 21064:
+      takeup(code);
+      return tail;
+    case 21060:
+      core::keyrec[0] = 0;
+      core::keyrec[1] = 0;
+      return tail;
+    case 21061:
+      if (core::idecmd != 22001) prevcmd = core::idecmd;
+      core::idecmd = code;
+      return tail;
+    case 21062: {
+      int answer = 0;
+      core::MSGBOXFROMHELP(core::msgkey.trimmed(), "Failed memory allocation", answer);
+      escape();
+      return tail;
+    }
+    case 21065:
+      NEXTWINDOW();
+      return tail;
+    default:
+      break;
+  }
+  if ((code >= 10101 && code <= 10107) || (code >= 10201 && code <= 10203)) {
+    core::idecmd = code;
+    return tail;
+  }
+  if (code == 10204 || code == 10205 || (code >= 10300 && code <= 10303)) {
+    OPTIONS(first);
+    return tail;
+  }
+  if (code >= 10401 && code <= 10409) {
+    OPTIONS(code);
+    return handled;
+  }
+  if (code >= 22002 && code <= 22009) {
+    const auto n = static_cast<std::uint8_t>(code - 22000 + 58);
+    core::keyscan = n;
+    core::keyrec[1] = n;
+    core::keyrec[0] = 0;
+    return tail;
+  }
+  if (code >= 22100 && code <= 22200)
+    return scriptitem(code, 22100, evt::scripttool, window) ? tail : handled;
+  if (code >= 31000 && code <= 32024)
+    return scriptitem(code, 31000, evt::scriptmenu, window) ? tail : handled;
+  return unhandled;
+}
+
+}  // namespace
+
+int FE_CONTROL(int& code, win::HWND& window, win::WPARAM& wparam, win::LPARAM& lparam) {
+  Outcome o = tail;
+  if (code == kAppTimer) {
+    if (!tick()) return -1;
+  } else {
+    o = command(code, window, wparam, lparam);
+  }
+  if (o == unhandled) return 0;
+  if (o == handled) return -1;
+  if ((core::idestate & busy::nodispatch) != 0) return -1;
+  if (ui::editguard.window != nullptr) ui::WRITESDORFMT();
+  DISPATCH(window, 4);
+  return -1;
+}
+
+}  // namespace ide

@@ -1,0 +1,165 @@
+#include "ide/windowlist.h"
+
+#include "ide/idewords.h"
+#include "ide/windowclose.h"
+#include "platform/win_message_keys.h"
+#include "plot/fontslots.h"
+#include "toolkit/dialog_controls.h"
+#include "toolkit/scrolling.h"
+#include "ui/services_standin.h"
+
+namespace ide {
+
+namespace {
+
+// The owner of new records: the first record's window.
+win::HWND ownerhandle = nullptr;
+
+bool valid(win::HWND h) { return toolkit::IS_WINDOW_VALID(h) != 0; }
+
+bool inlist(const wdwrec* record) {
+  for (const wdwrec* r = wdwhead; r != nullptr; r = r->next)
+    if (r == record) return true;
+  return false;
+}
+
+// A record whose window is gone is freed, unless a close is under way.
+// True when it was freed (the walk then starts again); a record that could
+// not be freed is passed over.
+bool freeinvalid(wdwrec* r) {
+  if (valid(r->window) || (inkill & 1) != 0) return false;
+  KILLWINDOW(r->window, 0);
+  return !inlist(r);
+}
+
+// The record to reuse for a window: the same handle, or a blank-titled
+// dialog of as many items as the one being built.
+bool reusable(const wdwrec& r, win::HWND handle) {
+  return r.window == handle || (r.title.is_blank() && r.dialogitems.size() == ui::dlgitemcount);
+}
+
+}  // namespace
+
+bool ismainwindow(win::HWND handle) {
+  return handle != nullptr && wdwhead != nullptr && wdwhead->window == handle;
+}
+
+void NEWWINDOW(std::int32_t& status, win::HWND handle) {
+  status = 0;
+  if (wdwhead != nullptr) {
+    ownerhandle = wdwhead->window;
+    for (wdwrec* r = wdwhead->next; r != nullptr;) {
+      if (freeinvalid(r)) {
+        r = wdwhead->next;
+        continue;
+      }
+      if (reusable(*r, handle)) {
+        wdwcur = r;
+        if (r->changedvar > 0) ui::SETMEMORY(r->changedvar, 0.0, {});
+        toolkit::SET_FOREGROUND(r->window, &ups);
+        status = 1000;
+        return;
+      }
+      r = r->next;
+    }
+  }
+  auto* r = new wdwrec;
+  r->owner = wdwhead != nullptr ? ownerhandle : nullptr;
+  r->title.set("Untitled");
+  if (ui::dlgitemcount > 0) {
+    // Every item must be set before use: a new record carries no marker.
+    r->dialogitems.resize(static_cast<std::size_t>(ui::dlgitemcount));
+    r->fontslot = plot::ifontslot;
+  }
+  if (wdwhead == nullptr)
+    wdwhead = r;
+  else
+    wdwtail->next = r;
+  wdwtail = r;
+  wdwcur = r;
+}
+
+void FINDWINDOW(win::HWND handle) {
+  for (int pass = 1; pass <= 2; ++pass) {
+    wdwcur = nullptr;
+    wdwprev = nullptr;
+    if (handle == nullptr) return;
+    // `before` ends as the tail's predecessor.
+    wdwrec* before = nullptr;
+    for (wdwrec* r = wdwhead; r != nullptr; r = r->next) {
+      if (r->window == handle) {
+        wdwcur = r;
+        wdwprev = before;
+        return;
+      }
+      if (r->next != nullptr) before = r;
+    }
+    // The window under construction receives its first messages before its
+    // handle is stored; a plain script window stays current too.
+    if (wdwtail != nullptr &&
+        (wdwtail->window == nullptr ||
+         (wdwtail->kind & (kind::modeless | kind::text | kind::graphics)) == 0)) {
+      wdwcur = wdwtail;
+      wdwprev = before;
+      return;
+    }
+    if (pass == 1) handle = toolkit::GET_PARENT(handle, &ups);
+  }
+  wdwcur = nullptr;
+  wdwprev = nullptr;
+}
+
+void NEXTWINDOW() {
+  if (wdwcycled != nullptr) {
+    // A Tab not pressed since the last query: the cycle stays where it is.
+    if ((win::GetAsyncKeyState(win::VK_TAB) & 1) == 0) return;
+    wdwcur = wdwcycled;
+  }
+  if (wdwcur == nullptr)
+    wdwcur = wdwhead;
+  else if (wdwcur != wdwhead && !valid(wdwcur->window))
+    KILLWINDOW(wdwcur->window, -1);
+  wdwrec* r = wdwcur;
+  if (r == nullptr) return;
+  for (;;) {
+    r = r->next != nullptr ? r->next : wdwhead;
+    if (r == wdwhead) break;
+    if ((r->kind & kind::nocycle) != 0) continue;
+    if (!valid(r->window)) {
+      KILLWINDOW(r->window, -1);
+      if (wdwcur == nullptr) return;
+      r = wdwcur;
+      if (r == wdwhead) break;
+      continue;
+    }
+    break;
+  }
+  wdwcur = r;
+  if (r != wdwcycled) {
+    toolkit::SET_FOREGROUND(r->window, &ups);
+    wdwcycled = r;
+  }
+}
+
+void GETSAVEWINXY(const win::RECT& rect, std::int32_t kindbits, std::int32_t slot) {
+  if ((kindbits & kind::editorstyle) != 0 || (kindbits & (kind::modeless | kind::modal)) == 0)
+    return;
+  if (wdwcur == nullptr || wdwcur->owner == nullptr || (wdwcur->nowriteback & 1) != 0) return;
+  const plot::FontSlot& f = plot::fontslots(slot);
+  if (f.cellwidth == 0 || f.cellheight == 0) return;
+  ui::SETMEMORY(wdwcur->xvar, static_cast<double>(rect.left) / f.cellwidth, {});
+  ui::SETMEMORY(wdwcur->yvar, static_cast<double>(rect.top) / f.cellheight, {});
+}
+
+void reset_windowlist() {
+  for (wdwrec* r = wdwhead; r != nullptr;) {
+    wdwrec* next = r->next;
+    delete r;
+    r = next;
+  }
+  wdwhead = wdwtail = wdwcur = wdwprev = wdwcycled = nullptr;
+  inkill = 0;
+  ownerhandle = nullptr;
+}
+
+}  // namespace ide

@@ -1,0 +1,93 @@
+#include "ide_fixture.h"
+
+#include "exec/headless_run.h"
+#include "ide/builtins_install.h"
+#include "ide/fe_control.h"
+#include "ide/fe_main.h"
+#include "ide/idewords.h"
+#include "ide/windowlist.h"
+#include "platform/backend.h"
+#include "platform/clocks.h"
+#include "platform/win_commdlg.h"
+#include "platform/win_message_box.h"
+#include "toolkit/entry.h"
+#include "toolkit/services.h"
+#include "toolkit/windows.h"
+
+namespace idetest {
+
+namespace {
+
+std::vector<Step> pending;
+std::size_t nextstep = 0;
+int* tickcount = nullptr;
+constexpr int kSpareTicks = 5;
+
+int control(int& code, win::HWND& window, win::WPARAM& wparam, win::LPARAM& lparam) {
+  const int result = ide::FE_CONTROL(code, window, wparam, lparam);
+  if (code != ide::kAppTimer) return result;
+  ++*tickcount;
+  if (nextstep < pending.size()) {
+    pending[nextstep++]();
+    if (nextstep == pending.size()) toolkit::POST_COMMAND(0x4001, nullptr);
+  } else if (++nextstep > pending.size() + kSpareTicks) {
+    ADD_FAILURE() << "the program did not end after QUIT";
+    win::DestroyWindow(toolkit::MAIN_WINDOW());
+  }
+  return result;
+}
+
+}  // namespace
+
+EnvVar::EnvVar(const char* name, const char* value) : name_(name) {
+  if (const char* old = std::getenv(name)) old_ = old;
+  if (value != nullptr)
+    setenv(name, value, 1);
+  else
+    unsetenv(name);
+}
+
+EnvVar::~EnvVar() {
+  if (old_)
+    setenv(name_.c_str(), old_->c_str(), 1);
+  else
+    unsetenv(name_.c_str());
+}
+
+void IdeTest::SetUp() {
+  exec::reset_all();
+  toolkit::reset_toolkit();
+  plat::reset_common_dialogs();
+  ide::reset_ide();
+  ide::install_all_builtins();
+  ide::install_application();
+  plat::set_virtual_clock({2024, 5, 6, 0, 10, 0, 0, 0});
+}
+
+void IdeTest::TearDown() {
+  ide::reset_ide();
+  exec::reset_all();
+  toolkit::reset_toolkit();
+  plat::reset_common_dialogs();
+  plat::clear_virtual_clock();
+}
+
+int IdeTest::run(const std::string& cmdline, std::vector<Step> steps) {
+  pending = std::move(steps);
+  nextstep = 0;
+  ticks = 0;
+  tickcount = &ticks;
+  toolkit::application.FE_CONTROL = control;
+  if (pending.empty()) pending.push_back([] {});
+  toolkit::WinMain(toolkit::GET_MODULE_HANDLE(), nullptr, cmdline.c_str(), 1);
+  pending.clear();
+  return ide::exitstatus;
+}
+
+void* mainwindow() { return ide::wdwhead != nullptr ? ide::wdwhead->window : nullptr; }
+
+void snapshot(const std::string& name) {
+  plat::write_window_png(toolkit::MAIN_WINDOW(), name + ".png", true);
+}
+
+}  // namespace idetest

@@ -1,0 +1,55 @@
+// Tests of the IDE run the program in the test process on the headless
+// back end: FE_MAIN through the toolkit's program entry, with the virtual
+// clock, so that the one-second timer ticks at once. Each step of a test
+// runs after one tick has been handled; after the last step the program is
+// told to QUIT. The setup file goes to a fresh folder.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "support/test_support.h"
+
+namespace idetest {
+
+// An environment variable set (or removed) for the life of the object.
+class EnvVar {
+ public:
+  EnvVar(const char* name, const char* value);
+  ~EnvVar();
+  EnvVar(const EnvVar&) = delete;
+  EnvVar& operator=(const EnvVar&) = delete;
+
+ private:
+  std::string name_;
+  std::optional<std::string> old_;
+};
+
+using Step = std::function<void()>;
+
+class IdeTest : public ::testing::Test {
+ protected:
+  testsupport::TempDir config;
+  EnvVar xdg{"XDG_CONFIG_HOME", config.path().c_str()};
+
+  void SetUp() override;
+  void TearDown() override;
+
+  // Runs the program with the command line; returns its exit status.
+  int run(const std::string& cmdline, std::vector<Step> steps);
+  // Ticks seen by the test's event routine.
+  int ticks = 0;
+};
+
+// The main window's handle (null when none).
+void* mainwindow();
+// A PNG of the main window (frame included) for looking at, in the test
+// program's folder.
+void snapshot(const std::string& name);
+
+}  // namespace idetest
