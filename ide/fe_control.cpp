@@ -7,6 +7,7 @@
 #include "core/stores.h"
 #include "exec/alarms.h"
 #include "ide/commands_standin.h"
+#include "ide/scripts.h"
 #include "ide/fe_main.h"
 #include "ide/idewords.h"
 #include "ide/keypress.h"

@@ -15,6 +15,9 @@
 #include "exec/headless_run.h"
 #include "ide/byname.h"
 #include "ide/commands_standin.h"
+#include "ide/fedit_standin.h"
+#include "ide/m2.h"
+#include "ide/scripts.h"
 #include "ide/fe_control.h"
 #include "ide/fontslot.h"
 #include "ide/idewords.h"
@@ -324,6 +327,9 @@ void reset_ide() {
   reset_startscreen();
   reset_mainwindow();
   reset_commands_standin();
+  reset_fedit_standin();
+  reset_scripts();
+  reset_m2();
   plot::reset_fontslots();
   ui::reset_services_standin();
   closecmd = 0;

@@ -1,0 +1,133 @@
+// The first script from the command line, and the command handler through
+// the executor's stop words (a fake executor gives them).
+#include <deque>
+#include <filesystem>
+
+#include "core/editbuffer.h"
+#include "core/kompil.h"
+#include "core/runwords.h"
+#include "core/stores.h"
+#include "core/symbols.h"
+#include "exec/headless_run.h"
+#include "ide/idewords.h"
+#include "ide/m2.h"
+#include "ide/menutool.h"
+#include "ide/scriptfiles.h"
+#include "ide/scripts.h"
+#include "scripts_fixture.h"
+
+namespace idetest {
+namespace {
+
+namespace fs = std::filesystem;
+
+class CommandLine : public ScriptsTest {};
+
+TEST_F(CommandLine, TheFirstScriptAndHowTheProgramStarted) {
+  struct Case {
+    std::string line;
+    std::string script;
+    std::int16_t mode;
+  };
+  const std::string examples = ide::examplesdir();
+  for (const Case& c : std::vector<Case>{{"RUN= HELP=hello.ost", examples + "hello.ost", -1},
+                                         {"help=/x/y.ost RUN=", "/x/y.ost", -1},
+                                         {"\"/my files/a.b.ost\" RUN=", "/my files/a.b.ost", -10},
+                                         {"-q rel.ost", "rel.ost", -10},
+                                         {"KEY=v.ost untitled", "untitled", 0},
+                                         {"", examples + "introduction.ost", 0}}) {
+    ide::reset_scripts();
+    ide::startmode = 0;
+    core::edflags = 0;
+    ide::OPENEDITSTART(c.line);
+    EXPECT_EQ(ide::scriptpath.trimmed(), c.script) << c.line;
+    EXPECT_EQ(ide::startmode, c.mode) << c.line;
+    EXPECT_EQ((core::edflags & 8) != 0, c.line.find("RUN=") != std::string::npos) << c.line;
+  }
+  EXPECT_TRUE(ide::filemenu(9).title.trimmed().starts_with("&1: /"));
+  // A script of the command line leaves the history unshown.
+  ide::reset_scripts();
+  ide::OPENEDITSTART("x.ost");
+  EXPECT_TRUE(ide::filemenu(9).title.is_blank());
+}
+
+// The executor's stop words, in turn, and the statement each stops at.
+std::deque<std::pair<std::int32_t, std::int32_t>> stops;
+int runs = 0;
+void fakerun(std::span<const std::int16_t>) {
+  ++runs;
+  if (stops.empty()) {
+    core::xeqstop = -1;
+    return;
+  }
+  core::xeqstop = stops.front().first;
+  core::xeqline = stops.front().second;
+  stops.pop_front();
+}
+
+class Handler : public ScriptsTest {
+ protected:
+  void SetUp() override {
+    ScriptsTest::SetUp();
+    testsupport::write_file(at("first.ost"), "X = 1\r\nY = 2\r\nEND\r\n");
+    testsupport::write_file(at("second.ost"), "Z = 3\r\nEND\r\n");
+    ide::scriptpath.set(at("first.ost"));
+    core::xeqstage = fakerun;
+    core::keyrec.fill(0xFF);  // no key waits
+    stops.clear();
+    runs = 0;
+  }
+  void run(std::int32_t command = ide::cmd::run) {
+    core::idecmd = command;
+    ide::M2();
+  }
+};
+
+TEST_F(Handler, ARunToItsEndShowsTheLastStatement) {
+  stops = {{-1, 2}};
+  run();
+  EXPECT_EQ(runs, 1);
+  EXPECT_EQ(core::xeqstop, 0);
+  EXPECT_EQ(core::edmode, 12);
+  EXPECT_EQ(core::edvars(core::edv::loadline), 2);
+  EXPECT_NE(core::idestate & 0x10, 0);
+  EXPECT_EQ(ide::waitinput & 1, 1);
+  EXPECT_EQ(core::edflags & 8, 0);  // the run request is taken
+}
+
+TEST_F(Handler, AnErrorPutsTheEditorOnItsLine) {
+  stops = {{0x7FFF, 2}};
+  run();
+  EXPECT_EQ(core::xeqstop, 0);
+  EXPECT_EQ(core::edvars(core::edv::curline), 2);
+  EXPECT_EQ(ide::edkey, 59);
+  EXPECT_EQ(core::edmode, 13);
+  EXPECT_EQ(core::idecmd, -1);
+}
+
+TEST_F(Handler, AnotherScriptTakesOverAndRuns) {
+  stops = {{-6, 1}, {-1, 1}};
+  exec::chainscript = "second.ost";
+  run();
+  EXPECT_EQ(runs, 2);
+  EXPECT_EQ(ide::scriptpath.trimmed(), at("second.ost"));
+  EXPECT_EQ(text(), "Z = 3\r\nEND\r\n");
+}
+
+TEST_F(Handler, AQuitClosesTheScript) {
+  stops = {{-999, 1}};
+  run();
+  EXPECT_EQ(core::c1edit.size(), 0);
+  EXPECT_EQ(core::idestate & 0x10, 0);
+  EXPECT_FALSE(ide::scriptopen);
+}
+
+TEST_F(Handler, AScriptThatCannotBeOpenedEndsTheCommandPhase) {
+  ide::scriptpath.set(at("missing/dir/x.ost"));
+  run();
+  EXPECT_EQ(runs, 0);
+  EXPECT_EQ(core::idestate & 0x10, 0);
+}
+
+}  // namespace
+}  // namespace idetest
