@@ -15,15 +15,15 @@
 #include "exec/headless_run.h"
 #include "ide/byname.h"
 #include "ide/commands_standin.h"
-#include "ide/fedit_standin.h"
-#include "ide/m2.h"
-#include "ide/scripts.h"
 #include "ide/fe_control.h"
+#include "ide/fedit_standin.h"
 #include "ide/fontslot.h"
 #include "ide/idewords.h"
 #include "ide/keypress.h"
+#include "ide/m2.h"
 #include "ide/mainwindow.h"
 #include "ide/menutool.h"
+#include "ide/scripts.h"
 #include "ide/statusbar.h"
 #include "ide/windowclose.h"
 #include "ide/windowlist.h"
@@ -237,9 +237,10 @@ void FE_MAIN(char* command_line, int& length) {
   std::int32_t status = 0;
   NEWWINDOW(status, nullptr);
   const std::string cmdline(command_line, static_cast<std::size_t>(std::max(length, 0)));
+  // The built-in colours, before the setup file's line 2 replaces them.
+  initialcolours();
   OPENEDITSTART(cmdline);
   core::FPUERROR(-1);
-  initialcolours();
   const int indices[8] = {0, 1, 32, 2, 3, 33, 4, 15};
   for (int i = 1; i <= 8; ++i) sysmetrics(i) = toolkit::GET_SYSTEM_METRICS(indices[i - 1], &ups);
   vscrollwidth = sysmetrics(metric::vscrollwidth);

@@ -309,9 +309,12 @@ void FILEHISTORY(std::int32_t operation, std::int32_t argument) {
       size = static_cast<std::int32_t>(info.size);
     }
     if (size <= 1) {
+      // Only the start takes the first example as its script.
+      const plat::FixedText<255> current = scriptpath;
       scriptpath.blank();
       writedefault();
       allocatestores();
+      if (operation != 1) scriptpath = current;
       continue;
     }
     const std::optional<std::vector<std::string>> lines = readsetup();

@@ -56,6 +56,12 @@ void startcopy(std::string_view tail) {
   toolkit::SPAWN_PROCESS(line.data(), static_cast<int>(line.size()), &wait, &ups);
 }
 
+// The kind of new script (2 empty, 3 from the template, 4 and 5 the same
+// in a new copy of the program, 0 none). The question is the dialog
+// "newFile" of the help data file, which needs the dialog windows; until
+// they come the answer is an empty script.
+std::int32_t newfilequestion() { return 2; }
+
 bool changes() { return core::c1edit.size() > 0 && core::c1logtop < core::c1logbase; }
 
 std::string maintitle() {
@@ -106,12 +112,7 @@ void SETINIFILE(std::int32_t& result) {
   std::int32_t entry = 0;
   std::string chosen;
   if (command == cmd::newscript) {
-    // Until the dialog windows come, the question is not shown: an empty
-    // script.
-    std::int32_t answer = 2;
-    int shown = answer;
-    core::HELP("newFile", shown);
-    answer = shown;
+    const std::int32_t answer = newfilequestion();
     if (answer == 2) chosen = "untitled";
     if (answer == 3) chosen = "untitled-T";
     result = answer >= 2 && answer <= 5 ? answer : -1;

@@ -14,6 +14,9 @@
 #include "ide/menutool.h"
 #include "ide/scriptfiles.h"
 #include "ide/scripts.h"
+#include "platform/backend.h"
+#include "platform/win_commdlg.h"
+#include "platform/win_message_keys.h"
 #include "scripts_fixture.h"
 
 namespace idetest {
@@ -127,6 +130,58 @@ TEST_F(Handler, AScriptThatCannotBeOpenedEndsTheCommandPhase) {
   run();
   EXPECT_EQ(runs, 0);
   EXPECT_EQ(core::idestate & 0x10, 0);
+}
+
+}  // namespace
+}  // namespace idetest
+
+namespace idetest {
+namespace {
+
+// Open and New close the script in the editor (recording it) and open the
+// chosen one; a cancelled dialog keeps it.
+TEST_F(Handler, OpenAndNewReplaceTheScript) {
+  run();
+  ASSERT_EQ(text(), "X = 1\r\nY = 2\r\nEND\r\n");
+  core::idecmd = ide::cmd::open;  // cancelled: no answer queued
+  ide::M2COMMAND();
+  EXPECT_EQ(ide::scriptpath.trimmed(), at("first.ost"));
+  EXPECT_EQ(text(), "X = 1\r\nY = 2\r\nEND\r\n");
+  plat::push_dialog_answer({true, {{"File name", at("second.ost")}}});
+  core::idecmd = ide::cmd::open;
+  ide::M2COMMAND();
+  EXPECT_EQ(text(), "Z = 3\r\nEND\r\n");
+  EXPECT_TRUE(setuplines()[2].starts_with(at("first.ost") + ","));
+  core::idecmd = ide::cmd::newscript;
+  ide::M2COMMAND();
+  EXPECT_EQ(ide::scriptpath.trimmed(), "untitled");
+  EXPECT_TRUE(text().starts_with(" ! A new Ostrel script.")) << text();
+  EXPECT_TRUE(setuplines()[2].starts_with(at("second.ost") + ","));
+}
+
+}  // namespace
+}  // namespace idetest
+
+namespace idetest {
+namespace {
+
+// "HELP=script RUN=": the script runs at once; it gets no working copy and
+// no record; closing it (Escape in the editor) ends the program.
+TEST_F(IdeTest, HelpAndRunRunTheScriptAndClosingItEndsTheProgram) {
+  testsupport::TempDir dir;
+  testsupport::write_file(dir.file("job.ost"), "X = 6 * 7\r\nEND\r\n");
+  std::string outcome;
+  const int status = run("HELP=" + dir.file("job.ost") + " RUN=",
+                         {[&] {
+                            outcome = exec::run_outcome();
+                            plat::inject_key_press(win::VK_ESCAPE, 27);
+                          },
+                          [] { ADD_FAILURE() << "the program is still running"; }});
+  EXPECT_EQ(status, 0);
+  EXPECT_NE(outcome.find("X=42\n"), std::string::npos) << outcome;
+  EXPECT_FALSE(fs::exists(dir.file("job.tmp")));
+  EXPECT_EQ(testsupport::read_file(config.path() / "ostrel" / "Ostrel-setup.dat").find("job.ost"),
+            std::string::npos);
 }
 
 }  // namespace
