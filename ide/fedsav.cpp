@@ -17,10 +17,6 @@ namespace ide {
 
 namespace {
 
-std::string maintitle() {
-  return wdwhead != nullptr ? std::string(wdwhead->title.trimmed()) : std::string();
-}
-
 // The file of a new script that was saved under another name.
 void dropuntitled(const std::string& old) {
   const std::string_view name = filename(old);

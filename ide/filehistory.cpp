@@ -39,10 +39,6 @@ struct Setup {
   bool present = false;
 };
 
-std::string trimmed(std::string_view s) {
-  return std::string(s.substr(0, s.find_last_not_of(' ') + 1));
-}
-
 // The record's path: the text before its first comma (none without comma).
 std::optional<std::string> pathof(std::string_view line) {
   const std::size_t comma = line.find(',');

@@ -42,10 +42,6 @@ void settitle(std::string_view title) {
   if (wdwhead != nullptr) wdwhead->title.set(title.substr(0, wdwhead->title.size()));
 }
 
-std::string maintitle() {
-  return wdwhead != nullptr ? std::string(wdwhead->title.trimmed()) : std::string();
-}
-
 std::int32_t filesize(std::string_view path) {
   plat::FileNameInfo info;
   plat::inquire_name(path, info);

@@ -21,6 +21,14 @@ namespace ide {
 
 namespace fs = std::filesystem;
 
+std::string trimmed(std::string_view text) {
+  return std::string(text.substr(0, text.find_last_not_of(' ') + 1));
+}
+
+std::string maintitle() {
+  return wdwhead != nullptr ? std::string(wdwhead->title.trimmed()) : std::string();
+}
+
 std::string_view filename(std::string_view path) {
   const std::size_t slash = path.rfind('/');
   return slash == std::string_view::npos ? path : path.substr(slash + 1);
@@ -78,9 +86,10 @@ bool exists(std::string_view path) {
 std::string copiedtitle(std::string_view copy) {
   std::ifstream in(plat::system_path(copy), std::ios::binary | std::ios::ate);
   const std::streamoff size = in ? static_cast<std::streamoff>(in.tellg()) : 0;
+  // Positions N - 107 .. N - 12 of the image (counted from 1).
   if (size < core::c1edittrailer + 1) return {};
   std::string title(static_cast<std::size_t>(core::c1edittitle), ' ');
-  in.seekg(size - core::c1edittrailer);
+  in.seekg(size - core::c1edittrailer - 1);
   in.read(title.data(), core::c1edittitle);
   title.erase(title.find_last_not_of(' ') + 1);
   return title;

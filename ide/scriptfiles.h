@@ -25,6 +25,11 @@ inline std::string restoredfrom;
 // A failed write of the working copy was reported (once until one succeeds).
 inline bool workcopyfailed = false;
 
+// The text without trailing blanks.
+std::string trimmed(std::string_view text);
+// The title of the main window's record: the file being edited.
+std::string maintitle();
+
 // The name after the last "/", and that name up to its first "." (the
 // base name); the folder up to and including the last "/" (empty: none).
 std::string_view filename(std::string_view path);

@@ -32,10 +32,6 @@ namespace {
 constexpr std::int32_t runatonce = 0x8;
 bool firstmenu = true;
 
-std::string trimmed(std::string_view s) {
-  return std::string(s.substr(0, s.find_last_not_of(' ') + 1));
-}
-
 // The words of a command line: up to a blank outside double quotes.
 std::vector<std::string> words(std::string_view line) {
   std::vector<std::string> out;

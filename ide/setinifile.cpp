@@ -36,10 +36,6 @@ constexpr int pathlength = 255;
 // the answer of the save question.
 std::int32_t moduleword = 1;
 
-std::string trimmed(std::string_view s) {
-  return std::string(s.substr(0, s.find_last_not_of(' ') + 1));
-}
-
 // The program's own file, to start a further copy of it.
 std::string programfile() {
   std::array<char, 4096> buf{};
@@ -63,10 +59,6 @@ void startcopy(std::string_view tail) {
 std::int32_t newfilequestion() { return 2; }
 
 bool changes() { return core::c1edit.size() > 0 && core::c1logtop < core::c1logbase; }
-
-std::string maintitle() {
-  return wdwhead != nullptr ? std::string(wdwhead->title.trimmed()) : std::string();
-}
 
 }  // namespace
 
