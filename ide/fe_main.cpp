@@ -9,6 +9,7 @@
 
 #include "core/chars.h"
 #include "core/helpdata.h"
+#include "core/kompil.h"
 #include "core/messages.h"
 #include "core/runwords.h"
 #include "core/stores.h"
@@ -23,6 +24,7 @@
 #include "ide/m2.h"
 #include "ide/mainwindow.h"
 #include "ide/menutool.h"
+#include "ide/scriptfiles.h"
 #include "ide/scripts.h"
 #include "ide/statusbar.h"
 #include "ide/windowclose.h"
@@ -317,6 +319,9 @@ void install_application() {
   toolkit::application = {FE_MAIN, FE_CONTROL};
   install_statusbar();
   install_fontslots();
+  // The compiler's pasted lines are saved to the working copy as the
+  // editor's are.
+  core::editsave = C1EDITSAVE;
 }
 
 void reset_ide() {

@@ -10,6 +10,7 @@
 #include "core/stores.h"
 #include "exec/alarms.h"
 #include "exec/headless_run.h"
+#include "ide/cmdline.h"
 #include "ide/filehistory.h"
 #include "ide/idewords.h"
 #include "ide/menutool.h"
@@ -64,18 +65,6 @@ bool iskeyitem(std::string_view w) {
   return true;
 }
 
-// The value of the item key ("HELP") of the command line, case ignored.
-std::string itemvalue(std::string_view line, std::string_view key) {
-  for (const std::string& w : words(line)) {
-    if (!iskeyitem(w) || w.find('=') != key.size()) continue;
-    bool same = true;
-    for (std::size_t k = 0; k < key.size(); ++k)
-      same = same && std::toupper(static_cast<unsigned char>(w[k])) == key[k];
-    if (same) return w.substr(key.size() + 1);
-  }
-  return {};
-}
-
 void setcaption(std::string_view text) {
   if (wdwhead == nullptr) return;
   wdwhead->title.set(text.substr(0, wdwhead->title.size()));
@@ -99,7 +88,7 @@ void OPENEDITSTART(std::string_view cmdline) {
   const std::string line = trimmed(cmdline);
   if (line.find("RUN=") != std::string::npos) core::edflags |= runatonce;
   FILEHISTORY(1, 0);
-  if (const std::string help = itemvalue(line, "HELP"); !help.empty()) {
+  if (const std::string help = item_value(line, "HELP=").value_or(""); !help.empty()) {
     scriptpath.set(help.find('/') != std::string::npos ? help : examplesdir() + help);
     startmode = -1;
   } else if (line.find("untitled") != std::string::npos) {

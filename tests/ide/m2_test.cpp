@@ -34,7 +34,7 @@ TEST_F(CommandLine, TheFirstScriptAndHowTheProgramStarted) {
   };
   const std::string examples = ide::examplesdir();
   for (const Case& c : std::vector<Case>{{"RUN= HELP=hello.ost", examples + "hello.ost", -1},
-                                         {"help=/x/y.ost RUN=", "/x/y.ost", -1},
+                                         {"HELP=/x/y.ost RUN=", "/x/y.ost", -1},
                                          {"\"/my files/a.b.ost\" RUN=", "/my files/a.b.ost", -10},
                                          {"-q rel.ost", "rel.ost", -10},
                                          {"KEY=v.ost untitled", "untitled", 0},
