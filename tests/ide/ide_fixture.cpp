@@ -19,6 +19,8 @@ namespace idetest {
 namespace {
 
 std::vector<Step> pending;
+// The test program's folder (the program changes the current one).
+std::filesystem::path testfolder;
 std::size_t nextstep = 0;
 int* tickcount = nullptr;
 constexpr int kSpareTicks = 5;
@@ -55,6 +57,9 @@ EnvVar::~EnvVar() {
 }
 
 void IdeTest::SetUp() {
+  testfolder = startfolder;
+  // Scripts that a command line names, and are missing, are made here.
+  std::filesystem::current_path(config.path());
   exec::reset_all();
   toolkit::reset_toolkit();
   plat::reset_common_dialogs();
@@ -65,6 +70,7 @@ void IdeTest::SetUp() {
 }
 
 void IdeTest::TearDown() {
+  std::filesystem::current_path(startfolder);
   ide::reset_ide();
   exec::reset_all();
   toolkit::reset_toolkit();
@@ -87,7 +93,7 @@ int IdeTest::run(const std::string& cmdline, std::vector<Step> steps) {
 void* mainwindow() { return ide::wdwhead != nullptr ? ide::wdwhead->window : nullptr; }
 
 void snapshot(const std::string& name) {
-  plat::write_window_png(toolkit::MAIN_WINDOW(), name + ".png", true);
+  plat::write_window_png(toolkit::MAIN_WINDOW(), (testfolder / (name + ".png")).string(), true);
 }
 
 }  // namespace idetest

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -36,6 +37,8 @@ class IdeTest : public ::testing::Test {
  protected:
   testsupport::TempDir config;
   EnvVar xdg{"XDG_CONFIG_HOME", config.path().c_str()};
+  // Opening a script makes its folder the current one: it comes back.
+  std::filesystem::path startfolder = std::filesystem::current_path();
 
   void SetUp() override;
   void TearDown() override;
