@@ -73,6 +73,18 @@ enum class Num : std::uint8_t {
   other,   // a step of another kind
 };
 
+// Pushes the number a step made; false (the floating-point status
+// cleared) for one that is none, or a failure the floating-point check
+// would find: the general path's to report.
+[[gnu::always_inline]] inline bool pushmade(double r, double*& n) {
+  if (!std::isfinite(r)) {
+    plat::fpu_clear();
+    return false;
+  }
+  *n++ = r;
+  return true;
+}
+
 // A step over numbers (the numbers n0..n, `lists` the list values).
 [[gnu::always_inline]] inline Num numstep(const Prog& g, const PStep& s, const double* z,
                                           std::int32_t zsize, const double* lists, double*& n,
@@ -137,9 +149,9 @@ enum class Num : std::uint8_t {
       const Pair p = operands(s, z, n);
       // The difference it tests may overflow: the general path reports
       // that (no number: the floating-point status is cleared).
-      r = !std::isfinite(p.a - p.b)                     ? std::nan("")
+      r = !std::isfinite(p.a - p.b)              ? std::nan("")
           : relholds(s.code, exprdiff(p.a, p.b)) ? 1.0
-                                                          : 0.0;
+                                                 : 0.0;
       return Num::made;
     }
     case P::maxmin: {

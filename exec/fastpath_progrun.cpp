@@ -187,13 +187,7 @@ ProgResult runplain(const Prog& g) {
       case Num::pushed:
         continue;
       case Num::made:
-        // A number that is none (or a failure the floating-point check
-        // would find) is the general path's to report.
-        if (!std::isfinite(r)) {
-          plat::fpu_clear();
-          return res;
-        }
-        *n++ = r;
+        if (!pushmade(r, n)) return res;
         continue;
       case Num::giveup:
         return res;
@@ -297,13 +291,7 @@ ProgResult runprog(const Prog& g) {
           case Num::pushed:
             continue;
           case Num::made:
-            // A number that is none (or a failure the floating-point check
-            // would find) is the general path's to report.
-            if (!std::isfinite(r)) {
-              plat::fpu_clear();
-              return res;
-            }
-            *n++ = r;
+            if (!pushmade(r, n)) return res;
             continue;
           case Num::giveup:
           case Num::other:
