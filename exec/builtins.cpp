@@ -1,6 +1,7 @@
 #include "exec/builtins.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -453,14 +454,24 @@ WordResult fuz(std::int32_t nargs) {
 
 }  // namespace
 
+// The argument count that each built-in's own code holds, by its function
+// bits (the word's bits 5 to 12), from the first code of the list with
+// those bits.
+constexpr auto owncounts = [] {
+  std::array<std::uint8_t, 256> own{};
+  std::array<bool, 256> seen{};
+  for (const std::int16_t c : core::builtincodes) {
+    const auto u = static_cast<std::uint16_t>(c);
+    if ((u & 0xE000u) != 0xC000u || seen[(u >> 5) & 0xFFu]) continue;
+    seen[(u >> 5) & 0xFFu] = true;
+    own[(u >> 5) & 0xFFu] = static_cast<std::uint8_t>(u & 0x1Fu);
+  }
+  return own;
+}();
+
 std::int32_t builtinextra(std::int16_t word) {
   const unsigned u = cwu(word);
-  std::int32_t own = 0;
-  for (const std::int16_t c : core::builtincodes)
-    if ((cwu(c) & 0xFFE0u) == (u & 0xFFE0u) && (cwu(c) & 0xE000u) == 0xC000u) {
-      own = static_cast<std::int32_t>(cwu(c) & 0x1Fu);
-      break;
-    }
+  const std::int32_t own = (u & 0xE000u) == 0xC000u ? owncounts[(u >> 5) & 0xFFu] : 0;
   return std::max(static_cast<std::int32_t>(u & 0x1Fu) - own, 0);
 }
 

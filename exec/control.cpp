@@ -1,7 +1,9 @@
 #include "exec/control.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 #include "core/program.h"
@@ -86,151 +88,7 @@ WordResult call(std::int16_t w) {
   // Calls are not re-entrant: a second call of an active subroutine would
   // overwrite its return statement and frame.
   if (subactive(S)) return fail(activesubkey, S);
-  core::SETI2EQUZ(4, S, static_cast<std::int16_t>(n));
-  ++calldepth;
-  const std::int32_t hp = headerpos(f1, function);
-  const std::int32_t formals = hp >= 1 && core::xeqbuf.valid(hp) ? count(core::xeqbuf(hp)) : 0;
-  push(core::lokalscope);
-  push(core::xeqstackbase);
-  push(wordpos);
-  push(firsttemp);
-  push(function ? wfunction : wcall);
-  core::xeqstackbase = core::xeqstackptr;
-  core::lokalsub = name(S).scope;
-  core::lokalscope = S;
-  if (function) {
-    if (z.valid(S + 1)) z(S + 1) = unassigned;
-    firsttemp = core::iresult;
-    keepdollar(S, value(1));
-  }
-  std::int32_t formal = name(S).link;
-  for (std::int32_t i = 1; i <= std::min(formals, n); ++i) {
-    if (!validsym(formal)) return fail(xeqkeys::notpossible, S);
-    const std::int32_t a = adrs(argbase + i);
-    core::SymbolRecord& f = name(formal);
-    const bool symbol = a >= 1 && a <= core::nname && name.valid(a);
-    const std::int16_t type = symbol ? name(a).type : std::int16_t{0xA0};
-    const std::int32_t adr = symbol ? name(a).adr : 0;
-    // The statements that name the formal were made for its type.
-    if (f.type != type || f.adr != adr) fast::stir();
-    f.type = type;
-    f.adr = adr;
-    z(formal) = value(a);
-    formal = f.link;
-  }
-  std::int16_t f3 = packmode(core::xeqmode & 0x7F, 0);
-  if (core::idecmd == -1 && !shiftheld()) {
-    core::idecmd = 13;
-    ++core::xeqline;
-  }
-  std::int32_t back = 0;
-  if (core::idecmd <= 0) {
-    back = core::xeqline + 1;
-    f3 = packmode(savedmodeof(f3), core::idecmd);
-  } else {
-    back = core::xeqline;
-    core::idecmd = -core::idecmd;
-    const std::int32_t prev = alarmsavedcmd > 127 ? -1 : alarmsavedcmd;
-    f3 = packmode(savedmodeof(f3), prev);
-    if ((core::xeqmode & 0x40) == 0) core::xeqmode |= 0x04;
-  }
-  core::SETI2EQUZ(2, S, static_cast<std::int16_t>(back));
-  core::SETI2EQUZ(3, S, f3);
-  return jump(f1 + 1);
-}
-
-// END (0xE0C0) or RETURN (0xE120).
-WordResult ret(std::int16_t w) {
-  eventlabel = 0;
-  core::xeqstop = fam(w) == wend ? stops::end : stops::returned;
-  --calldepth;
-  if ((core::xeqmode & 0x20) && calldepth < 0) return WordResult::leave;
-  const std::int32_t S = core::lokalscope;
-  if (S <= 0 || !validsym(S)) {
-    core::idecmd = -1;
-    alarmsavedcmd = -1;
-    core::xeqmode &= 8;
-    return WordResult::looptest;
-  }
-  const bool function = isfunction(S);
-  // A function without a value returns all the same; the error is then
-  // the calling statement's, with the function as its subject.
-  const bool novalue =
-      function && z.valid(S + 1) &&
-      std::bit_cast<std::uint64_t>(z(S + 1)) == std::bit_cast<std::uint64_t>(unassigned);
-  const std::int32_t f1 = core::I2EQUZ(1, S), f2 = core::I2EQUZ(2, S);
-  const std::int32_t f4 = core::I2EQUZ(4, S);
-  const std::int16_t f3 = core::I2EQUZ(3, S);
-  if (f4 < 0 || f1 <= 0 || f2 <= 0) {
-    // Entered without a call: the run ends here.
-    callkind = 0;
-    core::xeqstackbase = 1;
-    core::lokalsub = 0;
-    core::lokalscope = 0;
-    return WordResult::looptest;
-  }
-  core::SETI2EQUZ(2, S, 0);
-  const double v = function ? value(S + 1) : 0.0;
-  core::xeqstop = 0;
-  if (core::idecmd == -14) {
-    core::idecmd = -1;
-    core::edvars(core::edv::curline) = f2;
-  }
-  core::xeqline = f2;
-  const std::int32_t calleefirst = firsttemp;
-  if (core::xeqstackbase > framesize) {
-    const std::int32_t b = core::xeqstackbase;
-    core::xeqstackptr = b - framesize;
-    core::lokalscope = adrs(b - 4);
-    core::xeqstackbase = adrs(b - 3);
-    wordpos = adrs(b - 2);
-    firsttemp = adrs(b - 1);
-    callkind = adrs(b);
-    const std::int32_t hp = headerpos(f1, function);
-    const std::int32_t formals = hp >= 1 && core::xeqbuf.valid(hp) ? count(core::xeqbuf(hp)) : 0;
-    const std::int32_t m = std::min(formals, f4);
-    // A header with text after its formals gives a count that does not fit
-    // the words before it: no actual can be given back.
-    if (m > 0 && !core::xeqbuf.valid(hp - formals)) return fail(xeqkeys::notpossible, S);
-    for (std::int32_t i = 1; i <= m; ++i) {
-      const std::int32_t formal = core::xeqbuf(hp - formals + i - 1);
-      const std::int32_t a = adrs(core::xeqstackptr - f4 + i);
-      // An actual is a symbol or the cell of an array element.
-      if (formal >= 1 && z.valid(formal) && a >= 1 && z.valid(a)) z(a) = z(formal);
-    }
-  }
-  core::lokalsub =
-      core::lokalscope > 0 && validsym(core::lokalscope) ? name(core::lokalscope).scope : 0;
-  const std::int32_t mode = savedmodeof(f3);
-  core::xeqmode = stoppedflag ? (mode & ~0x04) : mode;
-  core::xeqstop = (mode & 0x02) && core::lokalscope == tablescope ? stops::callback : 0;
-  if (core::idecmd >= -9 && core::idecmd <= -2) core::edvars(core::edv::curline) = f2;
-  core::idecmd = savedcmdof(f3);
-  if (alarmsavedcmd == core::idecmd) alarmsavedcmd = -1;
-  if (shiftheld()) {
-    core::xeqmode = 8;
-  } else if (core::idecmd < -1 && core::idecmd != -13) {
-    core::xeqmode |= 0x04;
-  }
-  if (function) {
-    if (static_cast<std::size_t>(S) < dollarkept.size() && z.valid(1))
-      z(1) = dollarkept[static_cast<std::size_t>(S)];
-    --core::xeqline;
-    loadbounds();
-    if (novalue) return fail(xeqkeys::nofncassign, S);
-    core::xeqstackptr -= f4;
-    core::iresult = calleefirst;
-    if (resultroom(core::iresult)) newtemprecord(core::iresult);
-    if (z.valid(core::iresult)) z(core::iresult) = v;
-    takeresult(1);
-    ++wordpos;
-    return WordResult::stay;
-  }
-  // The CALL statement is over: its subroutine and arguments leave the
-  // stack, so that the next statement starts from its base even when it
-  // is an empty one (a comment line).
-  core::xeqstackptr = std::max(core::xeqstackptr - f4 - 1, core::xeqstackbase);
-  return (core::xeqmode & 0x04) ? WordResult::looptest : WordResult::leave;
+  return enter(callee(S, f1, function), n, nullptr);
 }
 
 // DO header (0xEC20, 0xEC60 with the parameter count).
@@ -298,6 +156,200 @@ WordResult vectorise() {
 
 }  // namespace
 
+Callee callee(std::int32_t S, std::int32_t f1, bool function) {
+  Callee c;
+  c.S = S;
+  c.f1 = f1;
+  c.function = function;
+  c.hp = headerpos(f1, function);
+  c.formals = c.hp >= 1 && core::xeqbuf.valid(c.hp) ? count(core::xeqbuf(c.hp)) : 0;
+  return c;
+}
+
+WordResult enter(const Callee& c, std::int32_t n, const std::int32_t* formals) {
+  const std::int32_t S = c.S;
+  const bool function = c.function;
+  const std::int32_t argbase = core::xeqstackptr - n;
+  core::SETI2EQUZ(4, S, static_cast<std::int16_t>(n));
+  ++calldepth;
+  // The frame: five entries above the actuals.
+  const std::int32_t p = core::xeqstackptr;
+  const std::int32_t frame[framesize] = {core::lokalscope, core::xeqstackbase, wordpos, firsttemp,
+                                         function ? wfunction : wcall};
+  if (p >= 0 && p + framesize <= adrs.size()) {
+    std::copy_n(frame, framesize, adrs.data() + p);
+    core::xeqstackptr = p + framesize;
+  } else {
+    for (const std::int32_t e : frame) push(e);
+  }
+  core::xeqstackbase = core::xeqstackptr;
+  core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s) (S is valid)
+  core::lokalsub = records[S].scope;
+  core::lokalscope = S;
+  if (function) {
+    if (z.valid(S + 1)) z(S + 1) = unassigned;
+    firsttemp = core::iresult;
+    keepdollar(S, value(1));
+  }
+  // The formals take the actuals' types, addresses and values.
+  const std::int32_t m = std::min(c.formals, n);
+  const std::int32_t nname =
+      std::min<std::int32_t>(core::nname, static_cast<std::int32_t>(name.size()));
+  if (m > 0 && !adrs.valid(argbase + m)) adrs(argbase + m);  // (actuals past the stack: a fault)
+  const std::int32_t* const actuals = m > 0 ? adrs.ptr(argbase + 1) : nullptr;
+  double* const cells = z.data();
+  const std::int32_t zsize = static_cast<std::int32_t>(z.size());
+  std::int32_t formal = records[S].link;
+  for (std::int32_t i = 0; i < m; ++i) {
+    if (formals != nullptr) {
+      formal = formals[i];
+    } else if (!validsym(formal) || formal >= zsize) {
+      if (validsym(formal)) z(formal);  // (a formal past the values is a fault)
+      return fail(xeqkeys::notpossible, S);
+    }
+    const std::int32_t a = actuals[i];
+    core::SymbolRecord& f = records[formal];
+    const bool symbol = a >= 1 && a <= nname;
+    const std::int16_t type = symbol ? records[a].type : std::int16_t{0xA0};
+    const std::int32_t adr = symbol ? records[a].adr : 0;
+    // The statements that name the formal were made for its type.
+    if (f.type != type || f.adr != adr) fast::stir();
+    f.type = type;
+    f.adr = adr;
+    cells[formal] = a >= 0 && a < zsize ? cells[a] : 0.0;
+    formal = f.link;
+  }
+  std::int16_t f3 = packmode(core::xeqmode & 0x7F, 0);
+  if (core::idecmd == -1 && !shiftheld()) {
+    core::idecmd = 13;
+    ++core::xeqline;
+  }
+  std::int32_t back = 0;
+  if (core::idecmd <= 0) {
+    back = core::xeqline + 1;
+    f3 = packmode(savedmodeof(f3), core::idecmd);
+  } else {
+    back = core::xeqline;
+    core::idecmd = -core::idecmd;
+    const std::int32_t prev = alarmsavedcmd > 127 ? -1 : alarmsavedcmd;
+    f3 = packmode(savedmodeof(f3), prev);
+    if ((core::xeqmode & 0x40) == 0) core::xeqmode |= 0x04;
+  }
+  // The record: the return statement, mode and command.
+  std::int16_t record[4];
+  std::memcpy(record, cells + S, sizeof record);
+  record[1] = static_cast<std::int16_t>(back);
+  record[2] = f3;
+  std::memcpy(cells + S, record, sizeof record);
+  return jump(c.f1 + 1);
+}
+
+WordResult leave(std::int16_t w, const Callee* known) {
+  eventlabel = 0;
+  core::xeqstop = fam(w) == wend ? stops::end : stops::returned;
+  --calldepth;
+  if ((core::xeqmode & 0x20) && calldepth < 0) return WordResult::leave;
+  const std::int32_t S = core::lokalscope;
+  if (S <= 0 || !validsym(S)) {
+    core::idecmd = -1;
+    alarmsavedcmd = -1;
+    core::xeqmode &= 8;
+    return WordResult::looptest;
+  }
+  const bool function = isfunction(S);
+  double* const cells = z.data();
+  const std::int32_t zlast = static_cast<std::int32_t>(z.last());
+  // A function without a value returns all the same; the error is then
+  // the calling statement's, with the function as its subject.
+  const bool novalue = function && S + 1 <= zlast &&
+                       std::bit_cast<std::uint64_t>(cells[S + 1]) ==
+                           std::bit_cast<std::uint64_t>(unassigned);
+  // The record: 1 the statement, 2 the return statement, 3 mode and command, 4 the count.
+  std::int16_t record[4] = {0, 0, 0, 0};
+  if (S <= zlast) std::memcpy(record, cells + S, sizeof record);
+  const std::int32_t f1 = record[0], f2 = record[1], f4 = record[3];
+  const std::int16_t f3 = record[2];
+  if (f4 < 0 || f1 <= 0 || f2 <= 0) {
+    // Entered without a call: the run ends here.
+    callkind = 0;
+    core::xeqstackbase = 1;
+    core::lokalsub = 0;
+    core::lokalscope = 0;
+    return WordResult::looptest;
+  }
+  core::SETI2EQUZ(2, S, 0);
+  const double v = function ? value(S + 1) : 0.0;
+  core::xeqstop = 0;
+  if (core::idecmd == -14) {
+    core::idecmd = -1;
+    core::edvars(core::edv::curline) = f2;
+  }
+  core::xeqline = f2;
+  const std::int32_t calleefirst = firsttemp;
+  if (core::xeqstackbase > framesize) {
+    const std::int32_t b = core::xeqstackbase;
+    const std::int32_t* const frame = adrs.ptr(b - 4) - 1;  // frame[k] is adrs(b - 5 + k)
+    if (!adrs.valid(b)) adrs(b);  // (a frame past the stack is a fault)
+    core::xeqstackptr = b - framesize;
+    core::lokalscope = frame[1];
+    core::xeqstackbase = frame[2];
+    wordpos = frame[3];
+    firsttemp = frame[4];
+    callkind = frame[5];
+    const Callee c = known != nullptr && known->S == S && known->f1 == f1 &&
+                             known->function == function
+                         ? *known
+                         : callee(S, f1, function);
+    const std::int32_t hp = c.hp, formals = c.formals;
+    const std::int32_t m = std::min(formals, f4);
+    // A header with text after its formals gives a count that does not fit
+    // the words before it: no actual can be given back.
+    if (m > 0 && !core::xeqbuf.valid(hp - formals)) return fail(xeqkeys::notpossible, S);
+    if (m > 0) {
+      const std::int16_t* const header = core::xeqbuf.ptr(hp - formals);
+      const std::int32_t* const actuals = adrs.ptr(core::xeqstackptr - f4 + 1);
+      for (std::int32_t i = 0; i < m; ++i) {
+        const std::int32_t formal = header[i];
+        const std::int32_t a = actuals[i];
+        // An actual is a symbol or the cell of an array element.
+        if (formal >= 1 && formal <= zlast && a >= 1 && a <= zlast) cells[a] = cells[formal];
+      }
+    }
+  }
+  const std::int32_t scope = core::lokalscope;
+  core::lokalsub = scope > 0 && validsym(scope) ? name.data()[scope - 1].scope : 0;
+  const std::int32_t mode = savedmodeof(f3);
+  core::xeqmode = stoppedflag ? (mode & ~0x04) : mode;
+  core::xeqstop = (mode & 0x02) && scope == tablescope ? stops::callback : 0;
+  if (core::idecmd >= -9 && core::idecmd <= -2) core::edvars(core::edv::curline) = f2;
+  core::idecmd = savedcmdof(f3);
+  if (alarmsavedcmd == core::idecmd) alarmsavedcmd = -1;
+  if (shiftheld()) {
+    core::xeqmode = 8;
+  } else if (core::idecmd < -1 && core::idecmd != -13) {
+    core::xeqmode |= 0x04;
+  }
+  if (function) {
+    if (static_cast<std::size_t>(S) < dollarkept.size() && zlast >= 1)
+      cells[1] = dollarkept[static_cast<std::size_t>(S)];
+    --core::xeqline;
+    loadbounds();
+    if (novalue) return fail(xeqkeys::nofncassign, S);
+    core::xeqstackptr -= f4;
+    core::iresult = calleefirst;
+    if (resultroom(core::iresult)) newtemprecord(core::iresult);
+    if (z.valid(core::iresult)) z(core::iresult) = v;
+    takeresult(1);
+    ++wordpos;
+    return WordResult::stay;
+  }
+  // The CALL statement is over: its subroutine and arguments leave the
+  // stack, so that the next statement starts from its base even when it
+  // is an empty one (a comment line).
+  core::xeqstackptr = std::max(core::xeqstackptr - f4 - 1, core::xeqstackbase);
+  return (core::xeqmode & 0x04) ? WordResult::looptest : WordResult::leave;
+}
+
 bool iscontrolword(std::int16_t w) {
   const auto u = static_cast<std::uint16_t>(w);
   if (u == wblockjump) return true;
@@ -338,7 +390,7 @@ WordResult controlword(std::int16_t w) {
       return call(w);
     case wend:
     case wreturn:
-      return ret(w);
+      return leave(w, nullptr);
     case 0xEC20:
     case 0xEC60:
       return dohead(w);

@@ -44,6 +44,26 @@ WordResult blockjump(std::int32_t subject);
 // True when subroutine s is the one running or one of its callers.
 bool subactive(std::int32_t s);
 
+// A subroutine or function as its calls find it in the program: its
+// symbol, its first statement, the position of its header word and the
+// count of formals the header names.
+struct Callee {
+  std::int32_t S = 0, f1 = 0, hp = 0, formals = 0;
+  bool function = false;
+};
+Callee callee(std::int32_t S, std::int32_t f1, bool function);
+
+// Enters callee c (valid, not active), called with the n actuals on top of
+// the operand stack (c.S below them) by the call word at `wordpos`: its
+// frame above them, the formals bound (`formals` their symbols, each a
+// valid symbol with a value cell, or null to follow the callee's chain),
+// its record, the jump to its first statement.
+WordResult enter(const Callee& c, std::int32_t n, const std::int32_t* formals);
+
+// END or RETURN word w: back from the subroutine or function running to
+// its caller (`known`: what an earlier return found for it, or null).
+WordResult leave(std::int16_t w, const Callee* known);
+
 // The caller's `$` at each active function reference: the function's own
 // statements set `$` anew, and a statement that repeats itself over `$`
 // (a whole-array assignment of function values) must find it unchanged.

@@ -97,8 +97,29 @@ bool ready(Form& f) {
       f.rightcell = cellof(f.right);
       return f.leftcell > 0 && f.rightcell > 0;
     }
+    case Kind::call: {
+      // The subroutine and its formals as a call finds them (their records
+      // change only when the program is compiled); none when the call
+      // would fail: its words then run.
+      f.callee = Callee{};
+      f.formals.clear();
+      const std::int32_t S = f.pushes[0];
+      const std::int32_t f1 = S <= core::nsym && name.valid(S) ? core::I2EQUZ(1, S) : 0;
+      if (f1 < 1 || f1 > core::nstmt) return true;
+      const Callee c = callee(S, f1, false);
+      const std::int32_t m = std::min(c.formals, static_cast<std::int32_t>(f.pushes.size()) - 1);
+      std::int32_t formal = name(S).link;
+      for (std::int32_t i = 0; i < m; ++i) {
+        if (formal < 1 || formal > core::nsym || !name.valid(formal) || formal >= zsize) return true;
+        f.formals.push_back(formal);
+        formal = name(formal).link;
+      }
+      f.callee = c;
+      return true;
+    }
     case Kind::words:
     case Kind::wordassign:
+    case Kind::ret:
     case Kind::empty:
       return true;
     default:
@@ -117,13 +138,21 @@ inline bool wordstackroom() {
   return base + core::nadrsstep / 4 < core::nadrslow && base + 1 <= core::adrs.size();
 }
 
+// The frame a statement runs in: its first result cell and its stack's
+// base (never 0: the first result cell lies above the symbols).
+inline std::uint64_t framekey(std::int32_t first, std::int32_t base) {
+  return static_cast<std::uint64_t>(static_cast<std::uint32_t>(first)) << 32 |
+         static_cast<std::uint32_t>(base);
+}
+
 // The room that the general path checks for (temproom, the operand stack's
 // room) for the statement of form f; true when it would neither grow a
 // store nor ask. Kept with the form for the frame it was checked in:
 // nothing that it reads changes until the next stir() or a call or return.
 [[gnu::always_inline]] inline bool room(Form& f) {
   const std::int32_t base = core::xeqstackbase;
-  if (f.roomepoch == epoch && f.roomfirst == firsttemp && f.roombase == base) return true;
+  const std::uint64_t frame = framekey(firsttemp, base);
+  if (f.roomframe == frame) return true;
   bool ok = false;
   switch (f.kind) {
     case Kind::prog:
@@ -154,6 +183,8 @@ inline bool wordstackroom() {
       break;
     case Kind::words:
     case Kind::wordassign:
+    case Kind::call:
+    case Kind::ret:
       ok = temproom(f.nvalues + 2) && wordstackroom() && firsttemp < core::nname &&
            core::name.valid(firsttemp) && base + f.maxstack + 1 <= core::adrs.size();
       break;
@@ -161,9 +192,7 @@ inline bool wordstackroom() {
       break;
   }
   if (ok) {
-    f.roomepoch = epoch;
-    f.roomfirst = firsttemp;
-    f.roombase = base;
+    f.roomframe = frame;
   }
   return ok;
 }
@@ -188,11 +217,14 @@ void head(std::int32_t start, std::int32_t end) {
   if ((core::idestate & 4) == 0) core::nomsg = 0;
 }
 
-// The prologue of a statement on the word path, after its room was checked.
+// The prologue of a statement on the word path, after its room was checked
+// (its first result cell and record exist).
 void wordprologue(std::int32_t start) {
   wordpathstart();
   core::iresult = firsttemp;
-  if (resultroom(firsttemp)) newtemprecord(firsttemp);
+  core::SymbolRecord& r = name.data()[firsttemp - 1];
+  r = core::SymbolRecord{};
+  r.type = numtemptype;
   core::xeqstackptr = core::xeqstackbase;
   stmtflags = 0;
   wordpos = start;
@@ -218,11 +250,7 @@ Res handback(WordResult r, std::int16_t lastword) {
 // statement of the expression path: once set, they stay until a statement
 // of another kind runs (which clears `exprsettled`).
 bool exprsettled = false;
-void exprpathsteps(const Form& f) {
-  stmtstart = f.start;
-  stmtend = f.end;
-  core::c1tmptop = core::c1top + 1;
-  if (exprsettled) return;
+[[gnu::noinline]] void settleexprpath(const Form& f) {
   head(f.start, f.end);
   core::iresult = firsttemp;
   core::xeqstackptr = core::xeqstackbase + 1;
@@ -230,6 +258,12 @@ void exprpathsteps(const Form& f) {
   double* const cells = z.data();
   cells[1] = cells[3] = cells[4] = cells[5] = cells[6] = 1.0;
   exprsettled = true;
+}
+[[gnu::always_inline]] inline void exprpathsteps(const Form& f) {
+  stmtstart = f.start;
+  stmtend = f.end;
+  core::c1tmptop = core::c1top + 1;
+  if (!exprsettled) settleexprpath(f);
 }
 
 Res runassign(Form& f) {
@@ -335,7 +369,7 @@ Res runempty(Form& f) {
 // result cell as the evaluator leaves it.
 Res runprogform(Form& f) {
   if (!room(f)) return notrun;
-  const ProgResult r = runprog(f.prog);
+  const ProgResult r = f.prog.plain ? runplain(f.prog) : runprog(f.prog);
   if (!r.done) return notrun;
   exprpathsteps(f);
   const std::int32_t rc = firsttemp + 1;
@@ -354,7 +388,7 @@ Res runblock(Form& f) {
   double* const cells = z.data();
   bool cond = false;
   if (!f.prog.empty()) {
-    const ProgResult r = runprog(f.prog);
+    const ProgResult r = f.prog.plain ? runplain(f.prog) : runprog(f.prog);
     if (!r.done) return notrun;
     cond = r.cond;
   } else if (!f.cond.empty()) {
@@ -364,14 +398,11 @@ Res runblock(Form& f) {
   }
   // What the general path leaves: the evaluation's steps, then the loop's.
   exprpathsteps(f);
-  const std::int32_t sp = core::xeqstackbase + 1;
-  bool decided = false;
-  const std::int32_t r = blockstep(f.blockkind, core::xeqline, cond, f.target, decided);
-  core::adrs.data()[sp - 1] = firsttemp + 1;
+  const BlockStep r = blockstep(f.blockkind, core::xeqline, cond, f.target);
+  core::adrs.data()[core::xeqstackbase] = firsttemp + 1;
   // The result cell: the condition the block stack took, or false.
-  if (decided) cells[firsttemp + 1] = cond ? 1.0 : falsevalue;
-  if (r == xeqfalseblock) cells[firsttemp + 1] = falsevalue;
-  if (r == xeqfalseblock) {
+  if (r.decided || r.skip) cells[firsttemp + 1] = r.cond && !r.skip ? 1.0 : falsevalue;
+  if (r.skip) {
     // The jump past the block.
     jumpedflag = 0xFF;
     core::xeqline = f.target;
@@ -425,7 +456,8 @@ const Form* wordform() {
   const std::int32_t s = core::xeqline;
   if (s < 1 || static_cast<std::size_t>(s) >= forms.size()) return nullptr;
   const Form& f = forms[static_cast<std::size_t>(s)];
-  if ((f.kind != Kind::words && f.kind != Kind::wordassign) || f.checked != epoch ||
+  if ((f.kind != Kind::words && f.kind != Kind::wordassign && f.kind != Kind::call) ||
+      f.checked != epoch ||
       f.start != stmtstart)
     return nullptr;
   return &f;
@@ -435,8 +467,7 @@ const Form* wordform() {
 // runs them, and on into the statement that a return resumes. Whatever
 // the loop must decide itself (a command to serve, a failure, a rerun, a
 // statement without a form) is handed back with the word's answer.
-Res runwordsfrom(std::span<const std::int16_t> code) {
-  std::int16_t last = 0;
+Res runwordsfrom(std::span<const std::int16_t> code, std::int16_t last = 0) {
   for (;;) {
     const Form* f = wordform();
     if (f == nullptr) return handback(WordResult::stay, last);
@@ -501,6 +532,77 @@ Res runwords(Form& f, std::span<const std::int16_t> code) {
   return r;
 }
 
+// END or RETURN alone: the return to the caller (what it finds of the
+// subroutine running kept with the form from one return to the next), and
+// the rest of the caller's statement when a function returns into it.
+Res runreturn(Form& f, std::span<const std::int16_t> code) {
+  exprsettled = false;
+  if (!room(f)) return notrun;
+  head(f.start, f.end);
+  wordprologue(f.start);
+  const std::int32_t S = core::lokalscope;
+  if (S >= 1 && S <= core::nsym && S <= name.size() && S < static_cast<std::int32_t>(z.size())) {
+    std::int16_t record[4];
+    std::memcpy(record, z.data() + S, sizeof record);
+    const bool function = (name.data()[S - 1].type & 0x5) == 0x5;
+    if (f.callee.S != S || f.callee.f1 != record[0] || f.callee.function != function)
+      f.callee = callee(S, record[0], function);
+  }
+  const std::int16_t w = f.words[0];
+  const auto zsize = z.size();
+  const std::int32_t nname = core::nname, nztop = core::nztop;
+  const WordResult r = leave(w, &f.callee);
+  if ((r == WordResult::next || r == WordResult::looptest) && core::xeqstop == stops::error &&
+      core::iostatw[0] != 0)
+    return handback(r, w);
+  if (r == WordResult::looptest) return ran();
+  if (r != WordResult::stay) return handback(r, w);
+  // A function returned into its caller's statement: the rest of it. (The
+  // return took a result cell, and the words may take more: the stores
+  // may grow, and forms then look again.)
+  const Res res = runwordsfrom(code, w);
+  if (z.size() != zsize || core::nname != nname || core::nztop != nztop) stir();
+  return res;
+}
+
+// A CALL of a subroutine with symbols for actuals: what its words leave,
+// the pushes and the call (the subroutine entered by the call word's
+// handler); its words when the call would fail.
+Res runcall(Form& f, std::span<const std::int16_t> code) {
+  exprsettled = false;
+  if (!room(f)) return notrun;
+  const Callee& c = f.callee;
+  // (The subroutine's first statement as its record holds it now: ready()
+  // found the record in the store.)
+  std::int16_t f1 = 0;
+  std::memcpy(&f1, z.data() + c.S, sizeof f1);
+  if (c.f1 == 0 || f1 != c.f1 || subactive(c.S)) return runwords(f, code);
+  head(f.start, f.end);
+  wordprologue(f.start);
+  // The pushes: a scalar formal bound to a cell stands for that cell.
+  const core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
+  const std::int32_t nname =
+      std::min<std::int32_t>(core::nname, static_cast<std::int32_t>(name.size()));
+  std::int32_t* const stack = core::adrs.data() - 1;  // stack[i] is adrs(i)
+  std::int32_t p = core::xeqstackbase;
+  for (const std::int32_t s : f.pushes) {
+    std::int32_t e = s;
+    if (s <= nname) {
+      const core::SymbolRecord& r = records[s];
+      if ((r.type & 0xA8) == 0xA0 && r.adr > 0) e = r.adr;
+    }
+    stack[++p] = e;
+  }
+  core::xeqstackptr = p;
+  const auto args = static_cast<std::int32_t>(f.pushes.size()) - 1;
+  wordpos = f.start + args + 1;
+  const std::int16_t w = code[static_cast<std::size_t>(wordpos - 1)];
+  const WordResult r = enter(c, args, f.formals.data());
+  if (r == WordResult::looptest && !(core::xeqstop == stops::error && core::iostatw[0] != 0))
+    return ran();
+  return handback(r, w);
+}
+
 // Whether a number's bits read as valid text bounds: the word path takes
 // such a value in a result cell for a text.
 bool textlike(double v) {
@@ -547,8 +649,8 @@ Res runwordassign(Form& f, std::span<const std::int16_t> code) {
       }
       case Form::WordStep::call: {
         const std::int32_t args = static_cast<std::uint16_t>(s.word) & 0x1F;
-        if (!runstate() || !bindcall(s.sym, args, base + s.depth, firsttemp + s.first,
-                                     s.actuals.data(), forms, bound))
+        if (!runstate() || !bindcall(f.start + s.index, s.sym, args, base + s.depth,
+                                     firsttemp + s.first, s.actuals.data(), forms, bound))
           return runwords(f, code);
         if (!bound.plainback) {
           unbind(bound);
@@ -601,6 +703,8 @@ Res runwordassign(Form& f, std::span<const std::int16_t> code) {
     if (sametypes(f)) {
       f.checked = epoch;
       f.ready = ready(f);
+      f.live = f.ready ? epoch : 0;
+      f.roomframe = 0;
       return &f;
     }
   }
@@ -616,6 +720,8 @@ Res runwordassign(Form& f, std::span<const std::int16_t> code) {
   f.checked = epoch;
   f.run = runepoch;
   f.ready = ready(f);
+  f.live = f.ready ? epoch : 0;
+  f.roomframe = 0;
   return &f;
 }
 
@@ -647,6 +753,35 @@ bool optionwords(std::span<const std::int16_t> w) {
   return false;
 }
 
+// Why a form of this kind went to the general path: it was not ready for
+// the stores as they stand, or it gave the statement back.
+const char* kindwhy(Kind k, bool givenback) {
+  switch (k) {
+    case Kind::assign:
+      return givenback ? "given back: assignment" : "not ready: assignment";
+    case Kind::enddo:
+      return givenback ? "given back: loop end" : "not ready: loop end";
+    case Kind::words:
+      return givenback ? "given back: words" : "not ready: words";
+    case Kind::wordassign:
+      return givenback ? "given back: word assignment" : "not ready: word assignment";
+    case Kind::block:
+      return givenback ? "given back: block" : "not ready: block";
+    case Kind::prog:
+      return givenback ? "given back: program" : "not ready: program";
+    case Kind::empty:
+      return givenback ? "given back: empty statement" : "not ready: empty statement";
+    case Kind::jump:
+      return givenback ? "given back: jump" : "not ready: jump";
+    case Kind::call:
+      return givenback ? "given back: call" : "not ready: call";
+    case Kind::ret:
+      return givenback ? "given back: return" : "not ready: return";
+    default:
+      return "no form";
+  }
+}
+
 // Notes statement s as handed to the general path.
 void handedover(std::int32_t s, std::span<const std::int16_t> code, const char* why) {
   Tally& t = *tally;
@@ -669,23 +804,23 @@ Outcome runstatement(std::span<const std::int16_t> code) {
   exprsettled = false;
   Res r = notrun;
   bool settled = false;  // quietstate() held and nothing since could change it
+  // The forms by statement (only checked() adds to them).
+  Form* table = forms.data();
+  auto nforms = static_cast<std::uint32_t>(forms.size());
   for (;;) {
     const std::int32_t s = core::xeqline;
-    Form* f = s >= 1 && static_cast<std::size_t>(s) < forms.size()
-                  ? &forms[static_cast<std::size_t>(s)]
-                  : nullptr;
-    if (f == nullptr || f->checked != epoch) f = checked(s, code);
-    if (f == nullptr || !f->ready) {
-      if (tally != nullptr) {
-        static const char* const notready[] = {
-            "", "", "not ready: assignment", "not ready: loop end",
-            "", "", "not ready: block",      "not ready: program",
-            ""};
-        handedover(
-            s, code,
-            f == nullptr || f->kind == Kind::none ? nullptr : notready[static_cast<int>(f->kind)]);
+    // (Statement 0 and those past the table have no form: forms[0] is never live.)
+    Form* f = static_cast<std::uint32_t>(s) < nforms ? table + s : nullptr;
+    if (f == nullptr || f->live != epoch) {
+      f = checked(s, code);
+      table = forms.data();
+      nforms = static_cast<std::uint32_t>(forms.size());
+      if (f == nullptr || !f->ready) {
+        if (tally != nullptr)
+          handedover(s, code,
+                     f == nullptr || f->kind == Kind::none ? nullptr : kindwhy(f->kind, false));
+        break;
       }
-      break;
     }
     Res next = notrun;
     switch (f->kind) {
@@ -715,21 +850,19 @@ Outcome runstatement(std::span<const std::int16_t> code) {
       case Kind::jump:
         next = runjump(*f);
         break;
+      case Kind::call:
+        next = runcall(*f, code);
+        settled = false;
+        break;
+      case Kind::ret:
+        next = runreturn(*f, code);
+        settled = false;
+        break;
       default:
         break;
     }
     if (next == notrun) {
-      if (tally != nullptr) {
-        static const char* const back[] = {"",
-                                           "",
-                                           "given back: assignment",
-                                           "given back: loop end",
-                                           "given back: words",
-                                           "given back: word assignment",
-                                           "given back: block",
-                                           "given back: program"};
-        handedover(s, code, back[static_cast<int>(f->kind)]);
-      }
+      if (tally != nullptr) handedover(s, code, kindwhy(f->kind, true));
       break;
     }
     if (tally != nullptr) ++tally->forms;

@@ -25,6 +25,24 @@
 
 namespace exec::fast {
 
+// What a reference of a function found out that holds until a stir() or
+// another frame: the function's statements and its formals. (A loop
+// references the same function from the same frame time after time.)
+// Kept by the reference's word, a few references apart.
+struct Known {
+  std::uint64_t epoch = 0;
+  std::int32_t site = 0;
+  std::int32_t S = 0, n = 0, ptr = 0, base = 0, first = 0, scope = 0, stop = 0;
+  std::int32_t f1 = 0, m = 0;
+  bool program = false;  // the function's statement is a program form (else an assignment's)
+  std::array<std::int32_t, maxformals> formal{}, back{};
+  bool plainback = true;
+  // The actuals last found bound as the formals expect (their types change
+  // only with a stir()).
+  std::array<std::int32_t, maxformals> matched{};
+  bool matchedok = false;
+};
+
 namespace {
 
 using core::adrs;
@@ -35,29 +53,31 @@ using core::z;
 const Form* formof(const std::vector<Form>& forms, std::int32_t s) {
   if (s < 1 || static_cast<std::size_t>(s) >= forms.size()) return nullptr;
   const Form& f = forms[static_cast<std::size_t>(s)];
-  return f.checked == epoch && f.ready ? &f : nullptr;
+  return f.live == epoch ? &f : nullptr;
 }
 
-// What a reference of a function found out that holds until a stir() or
-// another frame: the function's statements and its formals. (A loop
-// references the same function from the same frame time after time.)
-struct Known {
-  std::uint64_t epoch = 0;
-  std::int32_t S = 0, n = 0, ptr = 0, base = 0, first = 0, scope = 0, stop = 0;
-  std::int32_t f1 = 0, m = 0;
-  std::array<std::int32_t, maxformals> formal{}, back{};
-  bool plainback = true;
-  // The actuals last found bound as the formals expect (their types change
-  // only with a stir()).
-  std::array<std::int32_t, maxformals> matched{};
-  bool matchedok = false;
-};
-Known known;
+constexpr std::size_t nknown = 16;
+std::array<Known, nknown> knowns;
+
+// A function's statement that a reference runs by its form: an assignment
+// to the function's value, of plain numbers, under no condition.
+bool plainbody(const Form& body, std::int32_t S) {
+  if (body.kind == Kind::assign)
+    return body.cond.empty() && body.index.empty() && body.arrays.empty() && body.target == S + 1;
+  if (body.kind != Kind::prog || !body.prog.plain || body.prog.blockkind != 0) return false;
+  bool target = false;
+  for (const PStep& s : body.prog.steps) {
+    if (s.op == P::telem || s.op == P::ttext || s.op == P::ifnot || s.op == P::result)
+      return false;
+    if (s.op == P::tcell) target = s.a == S + 1;
+  }
+  return target;
+}
 
 // The checks that `known` keeps: the function is one assignment to its
 // value and END with checked forms, its formals are bound as the body's
 // form expects, and there is room for the frame and the value's cells.
-bool check(std::int32_t S, std::int32_t n, std::int32_t ptr, std::int32_t first,
+bool check(Known& known, std::int32_t S, std::int32_t n, std::int32_t ptr, std::int32_t first,
            const std::vector<Form>& forms) {
   core::SymbolRecord* const records = name.data() - 1;
   const std::int32_t nsym =
@@ -66,14 +86,12 @@ bool check(std::int32_t S, std::int32_t n, std::int32_t ptr, std::int32_t first,
   if (!symbol(S) || (records[S].type & 0x5) != 0x5 || S + 1 >= static_cast<std::int32_t>(z.size()))
     return false;
   const std::int32_t f1 = core::I2EQUZ(1, S);
-  if (f1 < 1 || f1 + 2 > core::nstmt || subactive(S)) return false;
+  if (f1 < 1 || f1 + 2 > core::nstmt) return false;
   if (stopline == f1 + 1 || stopline == f1 + 2) return false;
   const Form* body = formof(forms, f1 + 1);
   const Form* end = formof(forms, f1 + 2);
-  if (body == nullptr || body->kind != Kind::assign || !body->cond.empty() ||
-      !body->index.empty() || !body->arrays.empty() || body->target != S + 1)
-    return false;
-  if (end == nullptr || end->kind != Kind::words || end->words.size() != 2 ||
+  if (body == nullptr || !plainbody(*body, S)) return false;
+  if (end == nullptr || end->kind != Kind::ret || end->words.size() != 2 ||
       static_cast<std::uint16_t>(end->words[0]) != wend)
     return false;
   // (The header word stands three words before the function's statement,
@@ -94,8 +112,15 @@ bool check(std::int32_t S, std::int32_t n, std::int32_t ptr, std::int32_t first,
   }
   // Room: the frame, the function's statements and the value's cells.
   const std::int32_t calleebase = ptr + framesize;
-  if (!cellsfrom(first, body->cells) || calleebase + 1 > adrs.size() ||
-      core::nadrs - core::nedlines - (calleebase + 1) - 5 < 8 * (body->end - body->start) ||
+  const std::int32_t room = core::nadrs - core::nedlines - (calleebase + 1) - 5;
+  known.program = body->kind == Kind::prog;
+  const bool bodyroom =
+      known.program
+          ? room >= 8 &&
+                body->prog.total + body->prog.depth + 1 <= std::min(8 * (body->end - body->start - 1), room) &&
+                cellsfrom(first, body->prog.allcells)
+          : room >= 8 * (body->end - body->start) && cellsfrom(first, body->cells);
+  if (!bodyroom || calleebase + 1 > adrs.size() ||
       calleebase + core::nadrsstep / 4 >= core::nadrslow)
     return false;
   known.f1 = f1;
@@ -115,18 +140,24 @@ bool runstate() {
          core::keyrec[0] == 0 && core::keyrec[1] != 1 && win::queue_idle() && PANLIOSTEP == nullptr;
 }
 
-bool bindcall(std::int32_t S, std::int32_t n, std::int32_t ptr, std::int32_t first,
-              const std::int32_t* actuals, const std::vector<Form>& forms, Bound& b) {
+bool bindcall(std::int32_t site, std::int32_t S, std::int32_t n, std::int32_t ptr,
+              std::int32_t first, const std::int32_t* actuals, const std::vector<Form>& forms,
+              Bound& b) {
   const std::int32_t base = core::xeqstackbase;
   const std::int32_t argbase = ptr - n;
   if (argbase <= base || argbase < 1 || ptr + framesize > adrs.size()) return false;
+  // (Calls are not re-entrant: the general path refuses a reference of a
+  // function that is running.)
+  if (subactive(S)) return false;
   core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
-  if (known.epoch != epoch || known.S != S || known.n != n || known.ptr != ptr ||
-      known.base != base || known.first != first || known.scope != core::lokalscope ||
-      known.stop != stopline) {
+  Known& known = knowns[static_cast<std::uint32_t>(site) % nknown];
+  if (known.epoch != epoch || known.site != site || known.S != S || known.n != n ||
+      known.ptr != ptr || known.base != base || known.first != first ||
+      known.scope != core::lokalscope || known.stop != stopline) {
     known.epoch = 0;
-    if (!check(S, n, ptr, first, forms)) return false;
+    if (!check(known, S, n, ptr, first, forms)) return false;
     known.epoch = epoch;
+    known.site = site;
     known.S = S;
     known.n = n;
     known.ptr = ptr;
@@ -174,8 +205,17 @@ bool bindcall(std::int32_t S, std::int32_t n, std::int32_t ptr, std::int32_t fir
   for (std::int32_t i = 0; i < m; ++i)
     cells[known.formal[i]] = b.actual[i] >= 0 && b.actual[i] < zsize ? cells[b.actual[i]] : 0.0;
   b.plainback = known.plainback;
-  if (!evaluate(body->value, cells, zsize, b.v) ||
-      std::bit_cast<std::uint64_t>(b.v) == std::bit_cast<std::uint64_t>(unassigned)) {
+  b.known = &known;
+  bool good = false;
+  if (known.program) {
+    // (The program assigns the value to the function's cell itself.)
+    const ProgResult r = runplain(body->prog);
+    good = r.done;
+    b.v = r.value;
+  } else {
+    good = evaluate(body->value, cells, zsize, b.v);
+  }
+  if (!good || std::bit_cast<std::uint64_t>(b.v) == std::bit_cast<std::uint64_t>(unassigned)) {
     unbind(b);
     return false;
   }
@@ -185,7 +225,7 @@ bool bindcall(std::int32_t S, std::int32_t n, std::int32_t ptr, std::int32_t fir
 void unbind(const Bound& b) {
   double* const cells = z.data();
   cells[b.S + 1] = b.keptvalue;
-  for (std::int32_t i = 0; i < b.m; ++i) cells[known.formal[i]] = b.kept[i];
+  for (std::int32_t i = 0; i < b.m; ++i) cells[b.known->formal[i]] = b.kept[i];
 }
 
 void commitcall(const Bound& b, std::int32_t callpos, bool onstack) {
@@ -195,7 +235,7 @@ void commitcall(const Bound& b, std::int32_t callpos, bool onstack) {
   const auto zsize = static_cast<std::int32_t>(z.size());
   const std::int32_t S = b.S, ptr = b.ptr, argbase = ptr - b.n;
   const std::int32_t calleebase = ptr + framesize, calleefirst = b.first;
-  const auto& back = known.back;
+  const auto& back = b.known->back;
   // The reference: its frame on the stack, the function's record.
   const std::int32_t scope = core::lokalscope;
   if (onstack) {
@@ -220,7 +260,11 @@ void commitcall(const Bound& b, std::int32_t callpos, bool onstack) {
   if ((core::idestate & 4) == 0) core::nomsg = 0;
   cells[3] = cells[4] = cells[5] = cells[6] = 1.0;
   cells[S + 1] = b.v;
-  if (onstack) stack[calleebase + 1] = calleefirst + 1;
+  if (onstack) {
+    stack[calleebase + 1] = calleefirst + 1;
+    // (A program form leaves its value in its result cell too.)
+    if (b.known->program) cells[calleefirst + 1] = b.v;
+  }
   jumpedflag = 0;
   // Its END: the word path's first steps, then the return.
   eventcmd = 0;
@@ -265,7 +309,8 @@ bool inlinecall(std::int16_t w, const std::vector<Form>& forms) {
   if (argbase < 1 || ptr > adrs.size()) return false;
   const std::int32_t* const stack = adrs.data() - 1;
   Bound b;
-  if (!bindcall(stack[argbase], n, ptr, core::iresult, stack + argbase + 1, forms, b)) return false;
+  if (!bindcall(wordpos, stack[argbase], n, ptr, core::iresult, stack + argbase + 1, forms, b))
+    return false;
   commitcall(b, wordpos, true);
   ++wordpos;
   return true;

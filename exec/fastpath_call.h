@@ -22,7 +22,9 @@ bool inlinecall(std::int16_t w, const std::vector<Form>& forms);
 // What a reference bound: the function, its arguments and frame, the
 // formals' and the function value's cells as they were, and the value.
 inline constexpr std::int32_t maxformals = 8;
+struct Known;
 struct Bound {
+  const Known* known = nullptr;  // what the reference found of the function
   std::int32_t S = 0, n = 0, m = 0, ptr = 0, first = 0;
   std::array<std::int32_t, maxformals> actual;  // (the first m of them are set)
   std::array<double, maxformals> kept;
@@ -32,13 +34,15 @@ struct Bound {
 // The run state a reference is taken in one step from (a RUN, nothing
 // pending or typed).
 bool runstate();
-// Function S with the n actuals given, referenced from a stack of height
+// Function S with the n actuals given, referenced by the word at `site`
+// from a stack of height
 // ptr (the function and its actuals the top n + 1 entries) with `first`
 // the next result cell: checks what the general path would find, binds
 // the formals and computes the value. False (nothing changed) when the
 // general path must run it.
-bool bindcall(std::int32_t S, std::int32_t n, std::int32_t ptr, std::int32_t first,
-              const std::int32_t* actuals, const std::vector<Form>& forms, Bound& b);
+bool bindcall(std::int32_t site, std::int32_t S, std::int32_t n, std::int32_t ptr,
+              std::int32_t first, const std::int32_t* actuals, const std::vector<Form>& forms,
+              Bound& b);
 // Puts the formals' and the value's cells back (the reference is not made).
 void unbind(const Bound& b);
 // Leaves what the reference, the function and its return leave, the value

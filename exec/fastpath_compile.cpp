@@ -369,6 +369,34 @@ struct Compiler {
     return true;
   }
 
+  // A CALL of a subroutine whose actuals are symbols: the subroutine, the
+  // actuals, CALL, end. (Its words' handlers too, for when the call is
+  // not plain.)
+  bool callsub(std::span<const std::int16_t> w) {
+    const std::size_t n = w.size();
+    if (n < 3 || w[n - 1] != core::endmark || (u16(w[n - 2]) & 0xFFE0u) != wcall ||
+        n != (u16(w[n - 2]) & 0x1Fu) + 3)
+      return false;
+    for (std::size_t i = 0; i + 2 < n; ++i) {
+      if (w[i] <= 0) return false;
+      f.pushes.push_back(w[i]);
+    }
+    if (!words(w)) return false;
+    f.maxstack = static_cast<std::int32_t>(f.pushes.size()) + framesize;
+    f.kind = Kind::call;
+    return true;
+  }
+
+  // END or RETURN alone: the word, end.
+  bool ret(std::span<const std::int16_t> w) {
+    if (w.size() != 2 || w[1] != core::endmark ||
+        ((u16(w[0]) & 0xFFE0u) != wend && (u16(w[0]) & 0xFFE0u) != wreturn) ||
+        !words(w))
+      return false;
+    f.kind = Kind::ret;
+    return true;
+  }
+
   // GOTO label, or IF (a relation b) GOTO label, on the word path: label,
   // GOTO, end; or a, b, relation, IF, label, GOTO, end.
   bool jump(std::span<const std::int16_t> w) {
@@ -469,7 +497,8 @@ Form compile(std::span<const std::int16_t> words) {
   }
   Compiler c{f};
   if (!c.assignment(words) && !c.block(words) && !program(words, f) && !c.enddo(words) &&
-      !c.wordassign(words) && !c.jump(words) && !c.words(words)) {
+      !c.wordassign(words) && !c.jump(words) && !c.callsub(words) && !c.ret(words) &&
+      !c.words(words)) {
     const std::vector<std::int16_t> kept = std::move(f.words);
     std::string why = std::move(f.why);
     f = Form{};

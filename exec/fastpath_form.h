@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/stores.h"
+#include "exec/control.h"
 #include "exec/fastpath_prog.h"
 #include "exec/operators.h"
 
@@ -28,7 +29,9 @@ enum class Kind : std::uint8_t {
   block,
   prog,
   empty,
-  jump
+  jump,
+  call,
+  ret
 };
 
 // The handler of each word of a statement on the word path.
@@ -87,6 +90,7 @@ struct Form {
   // Kind::none: why (see Tally in exec/fastpath.h).
   std::string why;
   std::uint64_t checked = 0;        // `epoch` at which the words and types were last checked
+  std::uint64_t live = 0;           // `checked` when the form was ready then, else 0
   std::uint64_t run = 0;            // `runepoch` of that check
   std::int32_t start = 0, end = 0;  // the statement's first word and the next statement's
   // What the form was compiled from.
@@ -103,9 +107,9 @@ struct Form {
   std::int32_t cells = 0;    // result cells the general path would take
   std::int32_t topcell = 0;  // highest cell a step names
   bool ready = false;        // what `ready` found, with the words
-  // The frame for which `room` found room.
-  std::uint64_t roomepoch = 0;
-  std::int32_t roomfirst = 0, roombase = 0;
+  // The frame for which `room` found room since the form was last checked
+  // (framekey; 0 none).
+  std::uint64_t roomframe = 0;
   // A block IF, ELSEIF or ENDIF: its word's kind (the condition in `cond`,
   // the statement its jump names in `target`).
   std::uint32_t blockkind = 0;
@@ -115,6 +119,14 @@ struct Form {
   Prog prog;
   // A statement of words: each word's handler.
   std::vector<Tag> tags;
+  // A CALL of a subroutine with symbols for actuals (Kind::call): the
+  // symbols it pushes, the subroutine first; what the call finds of the
+  // subroutine (ready(): no statement when the words must decide) and the
+  // formals it binds. An END or RETURN alone (Kind::ret): what the last
+  // return found of the subroutine it left.
+  std::vector<std::int32_t> pushes;
+  Callee callee;
+  std::vector<std::int32_t> formals;
   // A statement of words that assigns one value: its steps (a statement of
   // words too, for the words' handlers when it cannot be computed so).
   struct WordStep {

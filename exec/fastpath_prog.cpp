@@ -511,6 +511,12 @@ bool makeprog(const LinkedStatement& linked, Prog& prog,
   prog.nlinked = linked.ndescr;
   prog.total = static_cast<std::int32_t>(linked.codes.size());
   prog.cells += 4;
+  // (Lists whose values are cells are gone by now: listsofcells.)
+  prog.plain = !prog.texts && prog.numdepth < plaindepth &&
+               std::none_of(prog.steps.begin(), prog.steps.end(), [](const PStep& s) {
+                 return s.op == P::list || s.op == P::ref || (s.op == P::fold && s.b == 0);
+               });
+  prog.condrel = prog.plain && prog.blockkind != 0 && prog.steps.back().op == P::rel;
   return prog.nlinked + prog.temps <= maxtemps;
 }
 

@@ -57,6 +57,9 @@ enum class P : std::uint8_t {
   result,   // the top number (b 0) or text (b 1) is the statement's value
 };
 
+// The deepest number stack of a program run on numbers alone.
+inline constexpr std::int32_t plaindepth = 32;
+
 struct PStep {
   P op;
   std::uint8_t flag = 0;
@@ -91,6 +94,8 @@ struct Prog {
   std::int32_t nlinked = 0;   // descriptors of the linked form
   std::int32_t total = 0;     // entries of the linked form
   bool texts = false;         // the program works on texts
+  bool plain = false;         // on numbers alone, its stack within `plaindepth`
+  bool condrel = false;       // plain, a block condition whose last step is a relation
   // A block IF or ELSEIF: its word, and the statement the jump names; the
   // steps are its condition.
   std::uint32_t blockkind = 0;
@@ -125,5 +130,7 @@ struct ProgResult {
 // Runs the program and makes its effects; nothing is changed when it gives
 // up. The caller has made sure that the result cells it takes exist.
 ProgResult runprog(const Prog& prog);
+// The same for a program on numbers alone (Prog::plain).
+ProgResult runplain(const Prog& prog);
 
 }  // namespace exec::fast

@@ -18,6 +18,7 @@
 #include "core/stores.h"
 #include "core/symbols.h"
 #include "exec/fastpath_form.h"
+#include "exec/fastpath_numbers.h"
 #include "exec/fastpath_prog.h"
 #include "exec/operators.h"
 #include "platform/fpu.h"
@@ -27,7 +28,6 @@ namespace exec::fast {
 namespace {
 
 constexpr std::int32_t maxtemps = 31;
-constexpr std::int32_t unset = static_cast<std::int32_t>(0x80000001u);
 
 struct TextVal {
   std::int32_t pos = 0;  // first position in `c1namen`, or the offset in the area
@@ -53,18 +53,6 @@ struct Run {
 };
 // (The executor runs on one thread.)
 Run run;
-
-// An index or bound as the evaluator rounds it (halves away from zero).
-std::int32_t intvalue(double v) {
-  if (std::fabs(v) < 1073741824.0) {
-    auto k = static_cast<std::int32_t>(v);
-    const double frac = v - k;
-    if (frac >= 0.5) ++k;
-    if (frac <= -0.5) --k;
-    return k;
-  }
-  return static_cast<std::int32_t>(std::clamp<std::int64_t>(nint64(v), -0x7FFFFFFF, 0x7FFFFFFE));
-}
 
 std::string_view chars(const TextVal& t) {
   if (t.len <= 0) return {};
@@ -150,34 +138,6 @@ bool join(const TextVal& x, const TextVal& y, unsigned code, std::int32_t nlinke
   return true;
 }
 
-// MAX, MIN and the location forms over values, as the evaluator folds them
-// (the accumulator starts with the first; a later value replaces it when
-// strictly larger or smaller; the place of the last replacement).
-bool foldvalues(unsigned fn, const double* v, std::int32_t n, double& out) {
-  if (n < 1) return false;
-  double acc = v[0];
-  std::int32_t found = 0, pos = unset;
-  const bool sum = fn == xop::sum;
-  const bool larger = fn == xop::max || fn == xop::maxloc;
-  for (std::int32_t i = 1; i < n; ++i) {
-    const double b = v[i];
-    if (sum) {
-      acc = acc + b;
-      if (!std::isfinite(acc)) return false;
-      continue;
-    }
-    if (larger ? b > acc : b < acc) {
-      pos = i + 1;
-      acc = b;
-    } else if (pos == unset) {
-      pos = 1;
-    }
-    if (pos != unset) found = pos;
-  }
-  out = (fn == xop::maxloc || fn == xop::minloc) ? std::max(found, 1) : acc;
-  return std::isfinite(out);
-}
-
 }  // namespace
 
 bool readyprog(Prog& g) {
@@ -208,22 +168,75 @@ bool readyprog(Prog& g) {
   return g.allcells < (1 << 30);
 }
 
-namespace {
-
-// A two-number step's operands: from cells or from the stack.
-struct Pair {
-  double a, b;
-};
-inline Pair operands(const PStep& s, const double* z, double*& n) {
-  Pair p;
-  p.b = (s.flag & 2) != 0 ? z[s.b] : *--n;
-  p.a = (s.flag & 1) != 0 ? z[s.a] : *--n;
-  return p;
+// A program over numbers alone (Prog::plain): no texts, no lists, a short
+// stack of its own.
+ProgResult runplain(const Prog& g) {
+  ProgResult res;
+  const double* const z = core::z.data();
+  const auto zsize = static_cast<std::int32_t>(core::z.size());
+  double stack[plaindepth];
+  double* n = stack;
+  std::int32_t targetcell = 0;
+  // A block condition that ends in a relation: that relation is the
+  // condition, taken as it is tested.
+  const PStep* const last = g.steps.data() + g.steps.size() - (g.condrel ? 1 : 0);
+  for (const PStep* step = g.steps.data(); step != last; ++step) {
+    const PStep& s = *step;
+    double r = 0.0;
+    switch (numstep(g, s, z, zsize, nullptr, n, r, targetcell)) {
+      case Num::pushed:
+        continue;
+      case Num::made:
+        if (!pushmade(r, n)) return res;
+        continue;
+      case Num::giveup:
+        return res;
+      case Num::other:
+        break;
+    }
+    switch (s.op) {
+      case P::ifnot:
+        if (*--n == 0.0) {
+          res.done = res.falsecond = true;
+          return res;
+        }
+        continue;
+      case P::tcell:
+        targetcell = s.a;
+        continue;
+      case P::result:
+        res.value = *--n;
+        res.done = true;
+        return res;
+      case P::assign:
+        if (targetcell < 1 || targetcell > core::nz || targetcell >= zsize) return res;
+        res.value = *--n;
+        continue;
+      default:
+        return res;
+    }
+  }
+  if (g.condrel) {
+    const Pair p = operands(*last, z, n);
+    // (A difference that overflows is the general path's to report.)
+    if (!std::isfinite(p.a - p.b)) {
+      plat::fpu_clear();
+      return res;
+    }
+    res.done = true;
+    res.cond = relholds(last->code, exprdiff(p.a, p.b));
+    return res;
+  }
+  res.done = true;
+  if (g.blockkind != 0)
+    res.cond = n[-1] != 0.0;
+  else
+    core::z.data()[targetcell] = res.value;
+  return res;
 }
 
-}  // namespace
-
 ProgResult runprog(const Prog& g) {
+  if (g.plain) return runplain(g);
   ProgResult res;
   Run& R = run;
   const double* const z = core::z.data();
@@ -256,98 +269,35 @@ ProgResult runprog(const Prog& g) {
   }
   std::int32_t targetcell = 0, targettext = -1;
   bool valueonly = false;  // a value alone, no target
-  bool fail = false;
   for (const PStep& s : g.steps) {
     double r = 0.0;
     switch (s.op) {
       case P::num:
-        if (s.a >= zsize) return res;
-        *n++ = z[s.a];
-        continue;
       case P::elem:
-      case P::telem: {
-        const Slot& a = g.slots[static_cast<std::size_t>(s.a)];
-        std::int32_t cell = 0;
-        if (s.b == 1) {
-          const std::int32_t i = intvalue(*--n);
-          if (i < 1 || static_cast<std::int64_t>(i) > static_cast<std::int64_t>(a.rows) * a.cols)
-            return res;
-          cell = a.first - 1 + i;
-        } else {
-          const std::int32_t col = intvalue(*--n);
-          const std::int32_t row = intvalue(*--n);
-          if (col < 1 || col > a.cols || row < 1 || row > a.rows) return res;
-          cell = a.first - 1 + a.cols * (row - 1) + col;
-        }
-        if (s.op == P::telem)
-          targetcell = cell;
-        else
-          *n++ = z[cell];
-        continue;
-      }
-      case P::add: {
-        const Pair p = operands(s, z, n);
-        r = p.a + p.b;
-        break;
-      }
-      case P::sub: {
-        const Pair p = operands(s, z, n);
-        r = p.a - p.b;
-        break;
-      }
-      case P::mul: {
-        const Pair p = operands(s, z, n);
-        r = p.a * p.b;
-        break;
-      }
-      case P::div: {
-        const Pair p = operands(s, z, n);
-        r = p.a / p.b;
-        break;
-      }
-      case P::mod: {
-        const Pair p = operands(s, z, n);
-        r = modof(p.a, p.b);
-        break;
-      }
-      case P::bin: {
-        const Pair p = operands(s, z, n);
-        if (binnumeric(s.code, p.a, p.b, false, r) != 0) return res;
-        break;
-      }
-      case P::rel: {
-        const Pair p = operands(s, z, n);
-        // The difference it tests may overflow: the general path reports that.
-        if (!std::isfinite(p.a - p.b)) {
-          fail = true;
-          break;
-        }
-        r = relholds(s.code, exprdiff(p.a, p.b)) ? 1.0 : 0.0;
-        break;
-      }
-      case P::maxmin: {
-        const Pair p = operands(s, z, n);
-        r = (s.code == xop::max || s.code == xop::maxloc) ? (p.b > p.a ? p.b : p.a)
-                                                          : (p.b < p.a ? p.b : p.a);
-        break;
-      }
+      case P::telem:
+      case P::add:
+      case P::sub:
+      case P::mul:
+      case P::div:
+      case P::mod:
+      case P::bin:
+      case P::rel:
+      case P::maxmin:
       case P::una:
-        r = unanumeric(s.code, *--n);
-        break;
       case P::neg:
-        r = -*--n;
-        break;
-      case P::log: {
-        bool invalid = false;
-        if (s.b == 1) {
-          r = logarithm(*--n, nullptr, invalid);
-        } else {
-          const double base = *--n;
-          r = logarithm(*--n, &base, invalid);
+      case P::log:
+      case P::fold:
+        switch (numstep(g, s, z, zsize, R.lists.data(), n, r, targetcell)) {
+          case Num::pushed:
+            continue;
+          case Num::made:
+            if (!pushmade(r, n)) return res;
+            continue;
+          case Num::giveup:
+          case Num::other:
+            return res;
         }
-        if (invalid) fail = true;
-        break;
-      }
+        continue;
       case P::list: {
         double* const l = R.lists.data() + g.listat[static_cast<std::size_t>(s.a)];
         n -= s.b;
@@ -357,18 +307,6 @@ ProgResult runprog(const Prog& g) {
       case P::ref:
         *n++ = R.lists[static_cast<std::size_t>(g.listat[static_cast<std::size_t>(s.a)])];
         continue;
-      case P::fold: {
-        bool good = false;
-        if (s.b == 0) {
-          good = foldvalues(s.code, R.lists.data() + g.listat[static_cast<std::size_t>(s.a)],
-                            g.listsize[static_cast<std::size_t>(s.a)], r);
-        } else {
-          const Slot& a = g.slots[static_cast<std::size_t>(s.a)];
-          good = foldvalues(s.code, z + a.first, a.rows * a.cols, r);
-        }
-        if (!good) fail = true;
-        break;
-      }
       case P::text:
         *t++ = s.a;
         continue;
@@ -485,13 +423,6 @@ ProgResult runprog(const Prog& g) {
         }
         continue;
     }
-    // A step that made a number: one that is none (or a failure the
-    // floating-point check would find) is the general path's to report.
-    if (fail || !std::isfinite(r)) {
-      plat::fpu_clear();
-      return res;
-    }
-    *n++ = r;
   }
 done:
   // The general path would grow no store for this statement.

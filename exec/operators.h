@@ -146,7 +146,9 @@ inline double exprdiff(double a, double b) {
   double d = a - b;
   if (std::isnan(d)) return d;
   if (std::fabs(d) >= zeps) {
-    if (std::fabs(d) < std::fmax(std::fabs(a), std::fabs(b)) * zepsrel) d = 0.0;
+    // (Neither is a NaN here: the larger magnitude without fmax's call.)
+    const double fa = std::fabs(a), fb = std::fabs(b);
+    if (std::fabs(d) < (fa > fb ? fa : fb) * zepsrel) d = 0.0;
   } else if (a != 0.0 && b != 0.0) {
     d = 0.0;
   }

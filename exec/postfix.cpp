@@ -317,66 +317,17 @@ std::int32_t blockword(Eval& e, std::uint32_t w, std::int32_t target) {
   std::int32_t c = 0;
   if (pop(e, c)) cond = numvalue(c) != 0.0;
   e.condition = true;
-  bool decided = false;
-  const std::int32_t r = blockstep(w & 0xFFC0u, core::xeqline, cond, target, decided);
-  if (decided) {
-    if (validcell(e.resultcell)) core::z(e.resultcell) = cond ? 1.0 : falsevalue;
-    e.falsecond = !cond;
+  const BlockStep r = blockstep(w & 0xFFC0u, core::xeqline, cond, target);
+  if (r.decided) {
+    if (validcell(e.resultcell)) core::z(e.resultcell) = r.cond ? 1.0 : falsevalue;
+    e.falsecond = !r.cond;
   }
-  return r;
+  return r.skip ? xeqfalseblock : 0;
 }
 
 }  // namespace
 
 }  // namespace evaldetail
-
-std::int32_t blockstep(std::uint32_t kind, std::int32_t S, bool& cond, std::int32_t target,
-                       bool& decided) {
-  decided = false;
-  // (The stack's eight entries, read without the store's checks: `nblock`
-  // stays within 0..8.)
-  const std::int32_t* const entries = blockstack.data() - 1;
-  while (nblock > 0 && (entries[nblock] == -S || entries[nblock] == 0)) --nblock;
-  if (kind == 0xF4C0u) {
-    if (nblock > 0) --nblock;
-    return 0;
-  }
-  if (kind == 0xF440u) {
-    if (nblock < 1 || blockstack(nblock) != S) return xeqfalseblock;
-    blockstack(nblock) = -S;
-    return 0;
-  }
-  if (kind == 0xF400u) {
-    std::int32_t depth = nblock;
-    if (nblock > 0) {
-      const std::int32_t topentry = blockstack(nblock);
-      for (std::int32_t j = 1; j <= nblock; ++j)
-        if (blockstack(j) == topentry) {
-          depth = j;
-          break;
-        }
-    }
-    nblock = depth + 1;
-    if (nblock > 8) nblock = 1;
-    blockstack(nblock) = 0;
-  } else if (nblock < 1) {
-    nblock = 1;
-    blockstack(1) = 0;
-  } else if (blockstack(nblock) < 0) {
-    cond = false;
-  }
-  decided = true;
-  std::int32_t& entry = blockstack(nblock);
-  if (S < entry) {
-    entry = cond ? -S : target;
-  } else if (!cond) {
-    if (entry < 0) return xeqfalseblock;
-    entry = target;
-  } else {
-    entry = -S;
-  }
-  return entry > 0 ? xeqfalseblock : 0;
-}
 
 namespace evaldetail {
 

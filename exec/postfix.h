@@ -32,12 +32,70 @@ inline plat::Store1<std::int32_t> blockstack(8);
 
 // The block stack's step for the block word of kind `kind` (IF 0xF400,
 // ELSEIF 0xF480, ELSE 0xF440, ENDIF 0xF4C0) in statement S, with its
-// condition (made false when a branch of the chain was taken already) and
-// the statement its jump names. 0 to go on, or `xeqfalseblock` when the
-// statement's block is skipped. `decided` is false for ELSE and ENDIF,
-// which test nothing.
-std::int32_t blockstep(std::uint32_t kind, std::int32_t S, bool& cond, std::int32_t target,
-                       bool& decided);
+// condition and the statement its jump names: `skip` when the statement's
+// block is skipped; `decided` (false for ELSE and ENDIF, which test
+// nothing) with the condition the stack took (false when a branch of the
+// chain was taken already).
+struct BlockStep {
+  bool skip = false;
+  bool decided = false;
+  bool cond = false;
+};
+[[gnu::always_inline]] inline BlockStep blockstep(std::uint32_t kind, std::int32_t S, bool cond,
+                                                  std::int32_t target) {
+  BlockStep r;
+  // (The stack's eight entries, read without the store's checks: `nblock`
+  // stays within 0..8.)
+  std::int32_t* const entries = blockstack.data() - 1;
+  std::int32_t k = nblock;
+  while (k > 0 && (entries[k] == -S || entries[k] == 0)) --k;
+  if (kind == 0xF4C0u) {
+    nblock = k > 0 ? k - 1 : 0;
+    return r;
+  }
+  if (kind == 0xF440u) {
+    nblock = k;
+    r.skip = k < 1 || entries[k] != S;
+    if (!r.skip) entries[k] = -S;
+    return r;
+  }
+  if (kind == 0xF400u) {
+    std::int32_t depth = k;
+    if (k > 0) {
+      const std::int32_t topentry = entries[k];
+      for (std::int32_t j = 1; j <= k; ++j)
+        if (entries[j] == topentry) {
+          depth = j;
+          break;
+        }
+    }
+    k = depth + 1;
+    if (k > 8) k = 1;
+    entries[k] = 0;
+  } else if (k < 1) {
+    k = 1;
+    entries[1] = 0;
+  } else if (entries[k] < 0) {
+    cond = false;
+  }
+  nblock = k;
+  r.decided = true;
+  r.cond = cond;
+  std::int32_t& entry = entries[k];
+  if (S < entry) {
+    entry = cond ? -S : target;
+  } else if (!cond) {
+    if (entry < 0) {
+      r.skip = true;
+      return r;
+    }
+    entry = target;
+  } else {
+    entry = -S;
+  }
+  r.skip = entry > 0;
+  return r;
+}
 
 // Evaluates one linked statement. words and values: the linked word and
 // operand lists, 1-based (entry 1 of words is 0, of values the split

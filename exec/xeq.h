@@ -116,7 +116,7 @@ inline void wordpathstart() {
   core::c1tmptop = core::c1top;
   core::keyrec[0] = 0;
   core::keystate[1] = 0;
-  if (core::z.valid(1)) core::z(1) = 1.0;
+  if (core::z.size() > 1) core::z.data()[1] = 1.0;
   rerunflag = false;
   core::iostatw[0] = 0;
   core::msgkey.blank();

@@ -217,6 +217,9 @@ struct UnitInfo {
 // Fills info (open false for a unit that is not open); returns iostat_ok.
 int inquire_unit(int unit, UnitInfo& info);
 bool unit_is_open(int unit);
+// The 1-based byte position of the unit's next transfer (inquire_unit's
+// `pos`, without its look at the file); 0 for a unit that is not open.
+std::int64_t unit_position(int unit);
 
 struct FileNameInfo {
   bool exists = false;

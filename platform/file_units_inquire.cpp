@@ -33,6 +33,12 @@ int inquire_unit(int unit, UnitInfo& info) {
 
 bool unit_is_open(int unit) { return find_unit(unit) != nullptr; }
 
+std::int64_t unit_position(int unit) {
+  flush_units();
+  const FileUnit* u = find_unit(unit);
+  return u != nullptr ? u->pos + 1 : 0;
+}
+
 int inquire_name(std::string_view name, FileNameInfo& info) {
   info = FileNameInfo{};
   flush_units();

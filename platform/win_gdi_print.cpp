@@ -2,7 +2,6 @@
 // printer's resolution, documents written to a file beside their target
 // (or a temporary file for CUPS) and put in place at EndDoc.
 #include <cairo-pdf.h>
-#include <cups/cups.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -12,6 +11,7 @@
 #include <string>
 
 #include "platform/cp1252.h"
+#include "platform/cups_calls.h"
 #include "platform/file_names.h"
 #include "platform/win_gdi_internal.h"
 #include "platform/win_last_error.h"
@@ -298,10 +298,10 @@ int EndDoc(HDC hdc) {
   cups_option_t* options = nullptr;
   int n = 0;
   if ((job.mode.dmFields & DM_COPIES) && job.mode.dmCopies > 1)
-    n = cupsAddOption("copies", std::to_string(job.mode.dmCopies).c_str(), n, &options);
-  const int id = cupsPrintFile2(CUPS_HTTP_DEFAULT, job.printer.name.c_str(), job.temp_path.c_str(),
-                                job.title.c_str(), n, options);
-  cupsFreeOptions(n, options);
+    n = plat::cups::AddOption("copies", std::to_string(job.mode.dmCopies).c_str(), n, &options);
+  const int id = plat::cups::PrintFile2(CUPS_HTTP_DEFAULT, job.printer.name.c_str(),
+                                        job.temp_path.c_str(), job.title.c_str(), n, options);
+  plat::cups::FreeOptions(n, options);
   std::remove(job.temp_path.c_str());
   if (id <= 0) {
     SetLastError(ERROR_GEN_FAILURE);

@@ -3,14 +3,12 @@
 // geometry of their pages.
 #include "platform/win_print_devices.h"
 
-#include <cups/cups.h>
-#include <cups/pwg.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
 #include "platform/charcase.h"
+#include "platform/cups_calls.h"
 #include "platform/win_last_error.h"
 
 namespace win::detail {
@@ -36,9 +34,9 @@ int pixels(int hundredths_mm, int dpi) {
 // The paper of a media name (PWG, IPP or PPD style); false when unknown.
 bool media_size(const char* media, int& width, int& height) {
   if (media == nullptr) return false;
-  pwg_media_t* m = pwgMediaForPWG(media);
-  if (m == nullptr) m = pwgMediaForLegacy(media);
-  if (m == nullptr) m = pwgMediaForPPD(media);
+  pwg_media_t* m = plat::cups::MediaForPWG(media);
+  if (m == nullptr) m = plat::cups::MediaForLegacy(media);
+  if (m == nullptr) m = plat::cups::MediaForPPD(media);
   if (m == nullptr || m->width <= 0 || m->length <= 0) return false;
   width = m->width;
   height = m->length;
@@ -48,14 +46,15 @@ bool media_size(const char* media, int& width, int& height) {
 // The CUPS destinations; `dests` freed by the caller with cupsFreeDests.
 int cups_destinations(cups_dest_t** dests) {
   *dests = nullptr;
-  return cupsGetDests2(CUPS_HTTP_DEFAULT, dests);
+  return plat::cups::GetDests2(CUPS_HTTP_DEFAULT, dests);
 }
 
 // A destination's default paper and its unprintable edges at 600 dpi.
 void cups_media(cups_dest_t* d, PrinterSpec& p) {
-  if (cups_dinfo_t* info = cupsCopyDestInfo(CUPS_HTTP_DEFAULT, d)) {
+  if (cups_dinfo_t* info = plat::cups::CopyDestInfo(CUPS_HTTP_DEFAULT, d)) {
     cups_size_t size;
-    if (cupsGetDestMediaDefault(CUPS_HTTP_DEFAULT, d, info, CUPS_MEDIA_FLAGS_DEFAULT, &size) &&
+    if (plat::cups::GetDestMediaDefault(CUPS_HTTP_DEFAULT, d, info, CUPS_MEDIA_FLAGS_DEFAULT,
+                                        &size) &&
         size.width > 0 && size.length > 0) {
       p.paper_width = size.width;
       p.paper_height = size.length;
@@ -64,10 +63,11 @@ void cups_media(cups_dest_t* d, PrinterSpec& p) {
       p.right = pixels(size.right, p.dpi);
       p.bottom = pixels(size.bottom, p.dpi);
     }
-    cupsFreeDestInfo(info);
+    plat::cups::FreeDestInfo(info);
     return;
   }
-  media_size(cupsGetOption("media", d->num_options, d->options), p.paper_width, p.paper_height);
+  media_size(plat::cups::GetOption("media", d->num_options, d->options), p.paper_width,
+             p.paper_height);
 }
 
 }  // namespace
@@ -88,7 +88,7 @@ std::vector<PrinterSpec> printers() {
     cups_default = cups_default || p.is_default;
     out.push_back(p);
   }
-  cupsFreeDests(n, dests);
+  plat::cups::FreeDests(n, dests);
   PrinterSpec pdf;
   pdf.name = kPdf;
   pdf.is_default = !cups_default;
@@ -123,16 +123,16 @@ bool find_printer(std::string_view name, PrinterSpec& out) {
     // not its edges.
     cups_dest_t* dests;
     const int n = cups_destinations(&dests);
-    cups_dest_t* d = out.cups ? cupsGetDest(out.name.c_str(), nullptr, n, dests)
-                              : cupsGetDest(nullptr, nullptr, n, dests);
+    cups_dest_t* d = out.cups ? plat::cups::GetDest(out.name.c_str(), nullptr, n, dests)
+                              : plat::cups::GetDest(nullptr, nullptr, n, dests);
     if (d != nullptr) {
       if (out.cups)
         cups_media(d, out);
       else
-        media_size(cupsGetOption("media", d->num_options, d->options), out.paper_width,
+        media_size(plat::cups::GetOption("media", d->num_options, d->options), out.paper_width,
                    out.paper_height);
     }
-    cupsFreeDests(n, dests);
+    plat::cups::FreeDests(n, dests);
   }
   return true;
 }

@@ -1,3 +1,4 @@
+#!/usr/bin/env python3
 """Random loops timed in Ostrel and in CPython: each loop is made of
 statements drawn at random from the kinds real scripts hold (arithmetic,
 built-in functions, elements of one- and two-dimensional arrays with

@@ -9,9 +9,9 @@
 #include <cstdint>
 #include <string>
 
+#include "core/codewords.h"
 #include "core/runwords.h"
 #include "core/stores.h"
-#include "support/stores_fixture.h"
 #include "core/symbols.h"
 #include "exec/alarms.h"
 #include "exec/assign.h"
@@ -19,6 +19,7 @@
 #include "exec/xeq.h"
 #include "exec/xeqtemps.h"
 #include "platform/win_message_box.h"
+#include "support/stores_fixture.h"
 
 using namespace core;
 using exec::WordResult;
@@ -184,6 +185,21 @@ TEST_F(WordBuiltins, CountFieldLessTheBuiltInsOwnCount) {
   EXPECT_EQ(exec::builtinextra(static_cast<std::int16_t>(0xC181)), 0);  // MAX(array)
   EXPECT_EQ(exec::builtinextra(static_cast<std::int16_t>(0xC162)), 1);  // MOD(a, b)
   EXPECT_EQ(exec::builtinextra(static_cast<std::int16_t>(0xC103)), 3);  // RGB(r, g, b, k)
+  // Every built-in with every count field, against the first code of the
+  // list that has the same function bits; words of other families carry none.
+  for (const std::int16_t c : core::builtincodes)
+    for (unsigned k = 0; k < 32; ++k) {
+      const unsigned w = (static_cast<std::uint16_t>(c) & 0xFFE0u) | k;
+      unsigned own = 0;
+      for (const std::int16_t d : core::builtincodes)
+        if ((static_cast<std::uint16_t>(d) & 0xFFE0u) == (w & 0xFFE0u) &&
+            (w & 0xE000u) == 0xC000u) {
+          own = static_cast<std::uint16_t>(d) & 0x1Fu;
+          break;
+        }
+      EXPECT_EQ(exec::builtinextra(static_cast<std::int16_t>(w)), k > own ? k - own : 0) << w;
+    }
+  EXPECT_EQ(exec::builtinextra(static_cast<std::int16_t>(0xA162)), 2);
 }
 
 }  // namespace

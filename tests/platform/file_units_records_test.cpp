@@ -38,11 +38,14 @@ TEST_F(FileUnitRecords, ReadsLinesEndedByCrLfOrLf) {
   EXPECT_EQ(rec, "one");
   inquire_unit(6970, info);
   EXPECT_EQ(info.pos, 6);  // after the CR LF
+  EXPECT_EQ(unit_position(6970), 6);
   for (const char* want : {"two", "", "last\rpart"}) {
     EXPECT_EQ(read_record(6970, rec), iostat_ok);
     EXPECT_EQ(rec, want);
   }
+  EXPECT_EQ(unit_position(6970), 21);  // the last record had no line end
   EXPECT_EQ(read_record(6970, rec), iostat_eof);
+  EXPECT_EQ(unit_position(6971), 0);
 
   // Into a fixed buffer: cut or blank padded, with the record's own length;
   // a CR before the LF stays out even when the buffer ends just before it.
