@@ -211,7 +211,7 @@ std::int32_t read_number(std::string_view text, std::int32_t n, std::int32_t& po
         decimal.clear();
         if (cls == 12) {
           sign = scale = -1.0;
-          decimal = "-";
+          decimal.assign(1, '-');
           ++i;
           continue;
         }

@@ -213,7 +213,7 @@ void filetime(const std::string& file) {
   if ((core::NAMTYP(slot(k), 0x40) & 0x40) != 0) {
     std::string text(18, ' ');
     if (ups == 0) {
-      std::array<char, 19> b{};
+      std::array<char, 48> b{};  // room for any int the record may hold
       std::snprintf(b.data(), b.size(), "%04d%02d%02d%02d%02d%02d.%03d", t.year % 10000,
                     t.month % 100, t.day % 100, t.hour % 100, t.minute % 100, t.second % 100,
                     t.millisecond % 1000);

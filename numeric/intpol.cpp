@@ -183,9 +183,10 @@ void cubicinverse(const Table& t, Ask ask, double v, Nearest& near) {
       w = {c3, c2, tk, t.Y(k) - v};
       polyroots(w, 3);
     }
-    const auto count = static_cast<std::int32_t>(w[0]);
+    const std::int32_t count = std::clamp(static_cast<std::int32_t>(w[0]), 0, 3);
     if (count < 1) continue;
-    std::sort(w.begin() + 1, w.begin() + 1 + count);
+    for (std::int32_t j = 2; j <= count; ++j)  // at most three roots: insertion
+      for (std::int32_t i = j; i > 1 && w[i] < w[i - 1]; --i) std::swap(w[i], w[i - 1]);
     for (std::int32_t j = 1; j <= count; ++j) {
       const double d = w[static_cast<std::size_t>(j)];
       if (std::min(0.0, h) <= d && d <= std::max(0.0, h)) near.offer(t.X(k) + d);

@@ -97,7 +97,7 @@ HANDLE FindFirstFileA(const char* pattern, WIN32_FIND_DATAA* data) {
   const std::size_t cut = whole.find_last_of("\\/");
   const std::string name_pattern = cut == std::string::npos ? whole : whole.substr(cut + 1);
   std::string folder = cut == std::string::npos ? "." : detail::native_path(whole.substr(0, cut));
-  if (cut == 0) folder = "/";
+  if (cut == 0) folder.assign(1, '/');
   if (name_pattern.empty()) {
     SetLastError(ERROR_FILE_NOT_FOUND);
     return INVALID_HANDLE_VALUE;
