@@ -1,6 +1,7 @@
 #include "ide/builtins_install.h"
 
 #include "exec/builtins.h"
+#include "ide/panlio.h"
 #include "io/builtins_install.h"
 #include "io/clipboard.h"
 #include "io/readwrite.h"
@@ -43,6 +44,7 @@ bool open_file_name(std::span<char> path, std::string_view title, std::uint32_t 
 }  // namespace
 
 void install_all_builtins() {
+  install_inputstep();
   io::copytoclipboard = copy_to_clipboard;
   io::pastefromclipboard = paste_from_clipboard;
   io::getopenfilename = open_file_name;

@@ -1,0 +1,17 @@
+#include "ide/editorwords.h"
+
+namespace ide {
+
+void reset_editorwords() {
+  edrows = edcol = edkey = 0;
+  edlinebuf.fill(' ');
+  edlinechg = false;
+  edcmd = edselfrom = edselto = edselcol1 = edselcol2 = 0;
+  edfullpaint = edcentre = false;
+  edfindtext.blank();
+  edfindopts = {};
+  edpaste = edcompiling = edmousehold = edselfchg = 0;
+  edescape = edunhandled = false;
+}
+
+}  // namespace ide
