@@ -276,6 +276,7 @@ Next fieldkey(std::span<char> t, std::int32_t& changed) {
         cut(t, edselcol1, edselcol2);
         f.cursorcol = edselcol1 - 1;
         edselcol1 = 0;
+        f.selecting = 0;
       } else {
         if (f.cursorcol >= f.lastcol - 1) --f.cursorcol;
         cut(t, f.cursorcol + 1, f.cursorcol + 1);
@@ -292,6 +293,7 @@ Next fieldkey(std::span<char> t, std::int32_t& changed) {
           cut(t, edselcol1, edselcol2);
           f.cursorcol = edselcol1 - 1;
           edselcol1 = 0;
+          f.selecting = 0;
           return Next::tail;
         }
         cut(t, f.cursorcol, f.cursorcol);
@@ -361,6 +363,7 @@ Next fieldkey(std::span<char> t, std::int32_t& changed) {
       f.cursorcol = edselcol1 - 1;
       edselcol1 = 0;
     }
+    f.selecting = 0;
     const std::int32_t at = f.cursorcol + 1;
     if (at <= length(t)) {
       if (insmode.view() == "INS") std::copy_backward(t.begin() + (at - 1), t.end() - 1, t.end());
@@ -397,8 +400,8 @@ void keypath(std::span<char> t, std::int32_t& key, std::int32_t& changed) {
   core::keyrec[1] = pending;
   const std::int32_t zero = 0;
   exec::CHKALA(zero);
-  if (pending >= 0x3C && pending <= 0x43 && core::keyrec == std::array<std::uint8_t, 4>{})
-    core::keystate.fill(0);
+  if (pending >= 0x3C && pending <= 0x43 && core::keyrec[3] == 0)
+    core::keystate = core::keyrec;  // the function key was taken
   else if (core::keyrec[1] == 1)
     core::keystate[1] = 1;
   if (core::keyrec[1] != 1) core::keyrec[1] = none ? 0xFF : 0;
@@ -501,6 +504,7 @@ void PANLIO(std::span<char> text, std::int32_t row, std::int32_t& key, std::int3
   core::idestate |= busy::lineinput;
   const std::int32_t n = length(text);
   if (row > 0) {
+    f.selecting = 0;
     f.width = n - 2;
     f.fieldmode = n > 0 ? modeof(text[0]) : -1;
     if (f.fieldmode < 0) f.fieldmode = 2;
