@@ -111,18 +111,6 @@ std::string read_whole(std::string_view path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// The text with every LF made CR LF, as the edit buffer keeps its lines (it
-// ends the last line itself).
-std::string with_crlf(std::string_view text) {
-  std::string out;
-  out.reserve(text.size() + text.size() / 16 + 2);
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) out += '\r';
-    out += text[i];
-  }
-  return out;
-}
-
 }  // namespace
 
 void reset_interpreter() {
@@ -195,7 +183,7 @@ std::string compile_script(std::string_view text) {
   idecmd = -1;
   edflags = 7;
   edvars(edv::curline) = 1;
-  loadeditbuffer(with_crlf(text));
+  loadeditbuffer(text);
   xeqmode = 0;
   std::int32_t mode = 0;
   std::array<char, 256> line{};

@@ -2,11 +2,14 @@
 
 #include "exec/builtins.h"
 #include "ide/panlio.h"
+#include "ide/windowlist.h"
 #include "io/builtins_install.h"
 #include "io/clipboard.h"
 #include "io/readwrite.h"
+#include "io/system.h"
 #include "numeric/builtins_install.h"
 #include "plot/builtins_install.h"
+#include "plot/fontslots.h"
 #include "text/builtins_install.h"
 #include "toolkit/colours.h"
 #include "toolkit/file_dialogs.h"
@@ -33,6 +36,20 @@ std::int32_t paste_from_clipboard(std::span<char> text) {
   return ups;
 }
 
+// What SYSTEM measures of a window: the text area that its record keeps
+// and the character cell of its font slot. The window becomes current.
+bool window_measures(win::HWND window, io::WindowMeasures& m) {
+  FINDWINDOW(window);
+  if (wdwcur == nullptr || wdwcur->window != window) return false;
+  m.width = wdwcur->clientwidth;
+  m.height = wdwcur->clientheight;
+  if (plot::fontslots.valid(wdwcur->fontslot)) {
+    m.cellwidth = plot::fontslots(wdwcur->fontslot).cellwidth;
+    m.cellheight = plot::fontslots(wdwcur->fontslot).cellheight;
+  }
+  return true;
+}
+
 // OPEN's dialog for a missing file is the toolkit's open dialog.
 bool open_file_name(std::span<char> path, std::string_view title, std::uint32_t flags) {
   const win::DWORD given = flags;
@@ -48,6 +65,7 @@ void install_all_builtins() {
   io::copytoclipboard = copy_to_clipboard;
   io::pastefromclipboard = paste_from_clipboard;
   io::getopenfilename = open_file_name;
+  io::windowmeasures = window_measures;
   exec::MAKE_COLOR = [](std::int32_t r, std::int32_t g, std::int32_t b) -> std::uint32_t {
     return toolkit::MAKE_COLOR(&r, &g, &b, nullptr, nullptr, nullptr);
   };

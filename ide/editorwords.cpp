@@ -3,14 +3,12 @@
 namespace ide {
 
 void reset_editorwords() {
-  edrows = edcol = edkey = 0;
-  edlinebuf.fill(' ');
+  edrows = edcol = 0;
   edlinechg = false;
   edcmd = edselfrom = edselto = edselcol1 = edselcol2 = 0;
   edfullpaint = edcentre = false;
   edfindtext.blank();
-  edfindopts = {};
-  edpaste = edcompiling = edmousehold = edselfchg = 0;
+  edcompiling = edmousehold = edselfchg = 0;
   edescape = edunhandled = false;
 }
 

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "core/runwords.h"
+#include "ide/m2.h"
 #include "platform/fixed_text.h"
 
 namespace ide {
@@ -37,11 +38,11 @@ inline constexpr std::int32_t tracing = 0x10;  // a trace request is under way
 inline constexpr std::int32_t handover2 = 0x2000;
 }  // namespace runflag
 
-// Further editor state.
+// Further editor state (`edkey`, the column and action word shared with the
+// line input, and `edlinebuf`, the cursor line after its mode digit, are
+// the command handler's words).
 inline std::int32_t edrows = 0;            // text rows shown
 inline std::int32_t edcol = 0;             // cursor column of the line input (< 0: place it there)
-inline std::int32_t edkey = 0;             // column and action word shared with the line input
-inline std::array<char, 256> edlinebuf{};  // the cursor line: a mode digit, then the line
 inline bool edlinechg = false;             // the line input's text was changed
 inline std::int32_t edcmd = 0;             // the command of the current pass
 inline std::int32_t edselfrom = 0;         // selected lines, either order; 0 none
@@ -51,8 +52,6 @@ inline std::int32_t edselcol2 = 0;
 inline bool edfullpaint = false;          // redraw the whole window
 inline bool edcentre = false;             // centre the cursor line, keep the cursor column
 inline plat::FixedText<32> edfindtext;    // the search text
-inline std::array<bool, 9> edfindopts{};  // the Find switches 1 to 8 (0 unused)
-inline std::int32_t edpaste = 0;          // length of a pasted text with line breaks
 inline std::int32_t edcompiling = 0;      // -1 while the editor itself compiles
 inline std::int32_t edmousehold = 0;      // largest mouse code since the last action
 inline std::int32_t edselfchg = 0;        // the editor changed the line itself

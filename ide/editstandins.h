@@ -1,6 +1,5 @@
 // What the editor and the line input call of the typing assistant, context
-// help, text marks, break-on-variable and the working copy, which do
-// nothing yet.
+// help, text marks and break-on-variable, which do nothing yet.
 #pragma once
 
 #include <cstdint>
@@ -16,7 +15,5 @@ void FEDHLP(std::span<const char> line, std::int32_t column, std::int32_t mode);
 void TEXTMARK(std::int32_t& move, std::int32_t line);
 // The watched variable's check; answer 101 asks for a new break.
 void BREAKACTION(std::int32_t& answer);
-// The working copy written after a change of the edit buffer.
-void C1EDITSAVE();
 
 }  // namespace ide

@@ -11,6 +11,7 @@
 #include "ide/idewords.h"
 #include "ide/keypress.h"
 #include "ide/mainwindow.h"
+#include "ide/scripts.h"
 #include "ide/windowlist.h"
 #include "platform/clocks.h"
 #include "ui/services_standin.h"

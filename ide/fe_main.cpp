@@ -9,6 +9,7 @@
 
 #include "core/chars.h"
 #include "core/helpdata.h"
+#include "core/kompil.h"
 #include "core/messages.h"
 #include "core/runwords.h"
 #include "core/stores.h"
@@ -16,11 +17,15 @@
 #include "ide/byname.h"
 #include "ide/commands_standin.h"
 #include "ide/fe_control.h"
+#include "ide/fedit.h"
 #include "ide/fontslot.h"
 #include "ide/idewords.h"
 #include "ide/keypress.h"
+#include "ide/m2.h"
 #include "ide/mainwindow.h"
 #include "ide/menutool.h"
+#include "ide/scriptfiles.h"
+#include "ide/scripts.h"
 #include "ide/statusbar.h"
 #include "ide/windowclose.h"
 #include "ide/windowlist.h"
@@ -234,9 +239,10 @@ void FE_MAIN(char* command_line, int& length) {
   std::int32_t status = 0;
   NEWWINDOW(status, nullptr);
   const std::string cmdline(command_line, static_cast<std::size_t>(std::max(length, 0)));
+  // The built-in colours, before the setup file's line 2 replaces them.
+  initialcolours();
   OPENEDITSTART(cmdline);
   core::FPUERROR(-1);
-  initialcolours();
   const int indices[8] = {0, 1, 32, 2, 3, 33, 4, 15};
   for (int i = 1; i <= 8; ++i) sysmetrics(i) = toolkit::GET_SYSTEM_METRICS(indices[i - 1], &ups);
   vscrollwidth = sysmetrics(metric::vscrollwidth);
@@ -313,6 +319,9 @@ void install_application() {
   toolkit::application = {FE_MAIN, FE_CONTROL};
   install_statusbar();
   install_fontslots();
+  // The compiler's pasted lines are saved to the working copy as the
+  // editor's are.
+  core::editsave = C1EDITSAVE;
 }
 
 void reset_ide() {
@@ -324,6 +333,9 @@ void reset_ide() {
   reset_startscreen();
   reset_mainwindow();
   reset_commands_standin();
+  reset_fedit();
+  reset_scripts();
+  reset_m2();
   plot::reset_fontslots();
   ui::reset_services_standin();
   closecmd = 0;

@@ -12,6 +12,7 @@
 // editor acted on (`edkey` and `edlinebuf` are those two words).
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <span>
 
@@ -29,6 +30,10 @@ void FEDITRESUME(std::span<char> text, std::int32_t& key);
 // positive.
 void SCREENINTERNAL();
 void PARTSCREENINTERNAL(std::int32_t first, std::int32_t last, std::int32_t sel);
+
+// Told the pending command and the key record at every entry of the
+// editor, before it acts (absent: nothing). For tests.
+inline void (*edittap)(std::int32_t command, const std::array<std::uint8_t, 4>& key) = nullptr;
 
 // The editor's words back to their start values. For tests.
 void reset_fedit();

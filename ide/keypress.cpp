@@ -4,8 +4,8 @@
 
 #include "core/messages.h"
 #include "core/runwords.h"
-#include "ide/commands_standin.h"
 #include "ide/idewords.h"
+#include "ide/m2.h"
 #include "ide/mainwindow.h"
 #include "ide/windowclose.h"
 #include "io/keys.h"

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/editbuffer.h"
+#include "core/findprompt.h"
 #include "core/program.h"
 #include "core/runwords.h"
 #include "core/search.h"
@@ -144,12 +145,13 @@ void colourline(Drawing& d, std::string_view line) {
     segment(d, line, prev + 1, end, cls);
     prev = std::max(prev, end);
   }
-  if (!edfindopts[7] || edfindtext.is_blank()) return;
+  const auto on = [](int k) { return core::findoptions[static_cast<std::size_t>(k - 1)] != 0; };
+  if (!on(7) || edfindtext.is_blank()) return;
   int options = 0;
-  if (edfindopts[1]) options |= core::so_case;
-  if (edfindopts[2]) options |= core::so_words;
-  if (edfindopts[6]) options |= core::so_nearest;
-  if (edfindopts[8]) options |= core::so_regex;
+  if (on(1)) options |= core::so_case;
+  if (on(2)) options |= core::so_words;
+  if (on(6)) options |= core::so_nearest;
+  if (on(8)) options |= core::so_regex;
   const std::string framed = "\n" + std::string(line) + "\r";
   int notfound = 0;
   const int at = core::SEARCH(framed, edfindtext.trimmed(), 1, static_cast<int>(framed.size()),

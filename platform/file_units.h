@@ -33,7 +33,7 @@ namespace plat {
 //   0 ok; -1 end of file reached by a read;
 //   9 read from a unit opened for writing only; 10 status new, but the file
 //   exists; 25 record number or position below 1 (or too large to address);
-//   28 the file could not be deleted at close; 29 status old, but there is no
+//   28 the file could not be closed, or deleted at close; 29 status old, but there is no
 //   such file; 30 the file exists but cannot be opened, or another unit's
 //   sharing mode refuses the open; 31 the transfer does not suit the unit's
 //   access or form; 32 the unit is not open (or its number is negative);
@@ -135,10 +135,20 @@ int flush_unit(int unit);
 int flush_units();
 // Closes every unit (scratch files are deleted): the state at start.
 void reset_file_units();
-// Test hook: when not negative, the number of writes to the file system
-// that still succeed; every write after them fails (iostat_write_error).
-// reset_file_units sets it back to -1.
+// Replaces the file target by the unit's file: passes on what the unit
+// holds, syncs it to disk (when sync is set), closes the unit and renames
+// its file over target (folder and name as for open_unit). When a write of
+// the unit failed before, or a step here fails, the unit's file is deleted
+// and target stays as it was; the status tells which step failed (38 a
+// write, the sync or the rename, 28 the close).
+int commit_unit(int unit, std::string_view target, bool sync = true);
+// Test hooks: when not negative, the number of writes to the file system,
+// of closes and of renames that still succeed; every one after them fails
+// (writes and renames with iostat_write_error, closes with
+// iostat_close_failed). reset_file_units sets them back to -1.
 inline std::int64_t writes_before_fault = -1;
+inline std::int64_t closes_before_fault = -1;
+inline std::int64_t renames_before_fault = -1;
 
 // Formatted records (sequential or stream access, formatted form) ----------
 

@@ -13,6 +13,12 @@ static_assert(sizeof(off_t) == 8, "file positions must be 64-bit");
 
 std::map<int, FileUnit> fileunits;
 
+bool take_fault(std::int64_t& left) {
+  if (left == 0) return false;
+  if (left > 0) --left;
+  return true;
+}
+
 FileUnit* find_unit(int unit) {
   auto it = fileunits.find(unit);
   return it == fileunits.end() ? nullptr : &it->second;
@@ -48,17 +54,19 @@ int unit_write_at(FileUnit& u, std::int64_t off, const char* src, std::int64_t n
   if (off < 0 || n < 0 || off > std::numeric_limits<std::int64_t>::max() - n) {
     return iostat_bad_record;
   }
-  if (writes_before_fault == 0) return iostat_write_error;
-  if (writes_before_fault > 0) --writes_before_fault;
+  if (!take_fault(writes_before_fault)) {
+    u.writefailed = true;
+    return iostat_write_error;
+  }
   unit_drop_caches(u);
   std::int64_t done = 0;
   while (done < n) {
     ssize_t w = ::pwrite(u.fd, src + done, static_cast<size_t>(n - done), off + done);
-    if (w < 0) {
-      if (errno == EINTR) continue;
+    if (w < 0 && errno == EINTR) continue;
+    if (w <= 0) {
+      u.writefailed = true;
       return iostat_write_error;
     }
-    if (w == 0) return iostat_write_error;
     done += w;
   }
   return iostat_ok;

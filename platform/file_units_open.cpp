@@ -149,10 +149,29 @@ int close_unit(int unit, UnitClose how) {
   const int flushed = flush_units();
   bool remove = how == UnitClose::remove || u->mode.status == UnitStatus::scratch;
   std::string path = u->path;
-  ::close(u->fd);
+  const bool closed = ::close(u->fd) == 0 && take_fault(closes_before_fault);
   fileunits.erase(unit);
   if (remove && !path.empty() && ::unlink(path.c_str()) != 0) return iostat_close_failed;
+  if (!closed) return iostat_close_failed;
   return flushed;
+}
+
+int commit_unit(int unit, std::string_view target, bool sync) {
+  FileUnit* u = find_unit(unit);
+  if (u == nullptr) return iostat_not_connected;
+  const std::string path = u->path;
+  int status = unit_flush(*u);
+  if (status == iostat_ok && u->writefailed) status = iostat_write_error;
+  if (status == iostat_ok && sync && ::fsync(u->fd) != 0) status = iostat_write_error;
+  const int closed = close_unit(unit, UnitClose::keep);
+  if (status == iostat_ok) status = closed;
+  const std::string to = unit_file_path(target);
+  if (status == iostat_ok && (path.empty() || !take_fault(renames_before_fault) ||
+                              ::rename(path.c_str(), to.c_str()) != 0)) {
+    status = iostat_write_error;
+  }
+  if (status != iostat_ok && !path.empty()) ::unlink(path.c_str());
+  return status;
 }
 
 int flush_unit(int unit) {
@@ -163,7 +182,7 @@ int flush_unit(int unit) {
 
 void reset_file_units() {
   while (!fileunits.empty()) close_unit(fileunits.begin()->first);
-  writes_before_fault = -1;
+  writes_before_fault = closes_before_fault = renames_before_fault = -1;
 }
 
 }  // namespace plat

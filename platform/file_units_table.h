@@ -28,10 +28,15 @@ struct FileUnit {
   // Writes of a buffered unit not yet passed on: bytes from wbufoff on.
   std::string wbuf;
   std::int64_t wbufoff = 0;
+  bool writefailed = false;  // a write to the file system failed
 };
 
 // Open units by number.
 extern std::map<int, FileUnit> fileunits;
+
+// One operation under a test hook's count (file_units.h): false when it is
+// to fail; counts it down otherwise.
+bool take_fault(std::int64_t& left);
 
 // The open unit, or nullptr.
 FileUnit* find_unit(int unit);

@@ -7,12 +7,13 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <thread>
 
 #include "app/window_program.h"
-#include "ide/commands_standin.h"
+#include "ide/scripts.h"
 #include "support/test_support.h"
 #include "support/xvfb_server.h"
 // clang-format off
@@ -56,6 +57,9 @@ int run_caught(const std::string& cmdline, std::string& err) {
       std::getenv("XDG_CONFIG_HOME") ? std::optional<std::string>(std::getenv("XDG_CONFIG_HOME"))
                                      : std::nullopt;
   setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1);
+  // A script the command line names is made in the current folder.
+  const std::filesystem::path folder = std::filesystem::current_path();
+  std::filesystem::current_path(dir.path());
   const std::string path = dir.file("err");
   std::fflush(stderr);
   const int saved = dup(2);
@@ -67,6 +71,7 @@ int run_caught(const std::string& cmdline, std::string& err) {
   close(saved);
   std::fclose(f);
   err = testsupport::read_file(path);
+  std::filesystem::current_path(folder);
   if (config)
     setenv("XDG_CONFIG_HOME", config->c_str(), 1);
   else
@@ -91,11 +96,12 @@ TEST(WindowProgramTest, WithoutADisplayItSaysWhyAndEndsWithStatus2) {
 }
 
 TEST(WindowProgramTest, TheWindowIsTitledByTheFirstScriptOfTheCommandLine) {
-  EXPECT_EQ(ide::first_script_name("demo.ost"), "demo.ost");
-  EXPECT_EQ(ide::first_script_name("RUN= \"my scripts/plot.ost\" x.ost"), "my scripts/plot.ost");
-  EXPECT_EQ(ide::first_script_name("HELP=\"guide.ost\""), "HELP=guide.ost");
-  EXPECT_EQ(ide::first_script_name("RUN= fast"), "untitled");
-  EXPECT_EQ(ide::first_script_name(""), "untitled");
+  EXPECT_EQ(ide::commandlinescript("demo.ost"), "demo.ost");
+  EXPECT_EQ(ide::commandlinescript("RUN= \"my scripts/plot.ost\" x.ost"), "my scripts/plot.ost");
+  // A KEY=value item names no script of this kind.
+  EXPECT_EQ(ide::commandlinescript("HELP=\"guide.ost\""), "");
+  EXPECT_EQ(ide::commandlinescript("RUN= fast"), "");
+  EXPECT_EQ(ide::commandlinescript(""), "");
 }
 
 // A shown top-level X window of the program (its WM_CLASS names "ostrel"),
@@ -246,18 +252,21 @@ TEST(WindowProgramTest, TheIdeShowsItsStartScreenAndAltF4EndsIt) {
   DisplayVariable display(name.c_str());
   std::string title, cls;
   double yellow = 0;
-  std::thread user_ = user(name, title, cls, [&yellow](Display* dpy, Window w) {
+  const std::string shot = (std::filesystem::current_path() / "ide_xvfb.png").string();
+  std::thread user_ = user(name, title, cls, [&yellow, shot](Display* dpy, Window w) {
     // The start screen comes with the first event the program takes.
     for (int i = 0; i < 40 && yellow < 0.01; ++i) {
       usleep(250000);
-      yellow = screenshot(dpy, w, "ide_xvfb.png");
+      yellow = screenshot(dpy, w, shot);
     }
     altf4(dpy, w);
   });
   std::string err;
   const int status = run_caught("", err);
   user_.join();
-  EXPECT_EQ(title, "untitled ()");
+  // The first start opens the introduction of the examples after the
+  // start screen.
+  EXPECT_EQ(title, "introduction.ost (" + (testsupport::source_dir() / "examples").string() + "/)");
   EXPECT_GT(yellow, 0.01);
   EXPECT_EQ(status, 0);
   EXPECT_EQ(err, "");

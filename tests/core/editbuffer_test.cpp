@@ -34,7 +34,7 @@ TEST_F(EditBuffer, LoadLaysOutTextRoomAndTrailer) {
   EXPECT_EQ(c1editend, 14);  // the missing last CR LF is added
   EXPECT_EQ(c1edit(13), '\r');
   EXPECT_EQ(c1edit(14), '\n');
-  EXPECT_EQ(nc1edit, 14 + nc1editroom + 107);
+  EXPECT_EQ(nc1edit, 12 + nc1editroom);  // the script's own length and the room
   EXPECT_EQ(c1logbase, nc1edit - 107);
   EXPECT_EQ(c1logtop, c1logbase);
   EXPECT_EQ(c1redolimit, c1logbase);
@@ -79,6 +79,286 @@ TEST_F(EditBuffer, InsertShiftsTheTailAndLogsAnEmptyRecord) {
   EXPECT_EQ(c1edit(top - 5), 'I');
   EXPECT_EQ(GETI4FROM4C1({c1edit.ptr(top - 4), 4}), 4);
   EXPECT_EQ(GETI4FROM4C1({c1edit.ptr(nc1edit - 7), 4}), c1logtop);
+}
+
+}  // namespace
+
+namespace {
+
+std::string text() { return std::string(c1edit.ptr(1), static_cast<std::size_t>(c1editend)); }
+// The bytes from `c1redolimit` to `c1logbase`.
+std::string log() {
+  return std::string(c1edit.ptr(c1redolimit), static_cast<std::size_t>(c1logbase - c1redolimit));
+}
+std::string record(std::string_view line, char type, std::int32_t pos) {
+  std::string r;
+  r += static_cast<char>(line.size());
+  r += line;
+  r += static_cast<char>(line.size());
+  r += type;
+  std::array<char, 4> p{};
+  SET4C1FROMI4(p, pos);
+  r.append(p.data(), 4);
+  return r;
+}
+std::int32_t undo(std::int32_t flags, std::int32_t pos = -5) {
+  C1EDITUNDO(pos, flags);
+  return pos;
+}
+bool invariants() {
+  return c1editend + 1 < c1redolimit && c1redolimit <= c1logtop && c1logtop <= c1logbase &&
+         c1logbase == nc1edit - 107 && text().ends_with("\r\n");
+}
+
+TEST_F(EditBuffer, DeleteReplaceUndoRedoAreByteExact) {
+  loadeditbuffer("one\r\ntwo\r\nthree\r\n");
+  C1EDITDELETE(6);
+  EXPECT_EQ(text(), "one\r\nthree\r\n");
+  EXPECT_EQ(log(), record("two", 'd', 6));
+  C1EDITINSERT(6, "TWO\r\n", 1);  // replaces "three": the "d" record becomes "r"
+  EXPECT_EQ(text(), "one\r\nTWO\r\n");
+  EXPECT_EQ(log(), record("three", 'r', 6) + record("two", 'd', 6));
+  EXPECT_EQ(undo(0), 6);
+  EXPECT_EQ(edvars(edv::chg), 0x80);
+  EXPECT_EQ(text(), "one\r\nthree\r\n");
+  EXPECT_EQ(std::string(c1edit.ptr(c1logtop), 10), record("two", 'd', 6));
+  EXPECT_EQ(undo(0), 6);
+  EXPECT_EQ(edvars(edv::chg), 0x40);
+  EXPECT_EQ(text(), "one\r\ntwo\r\nthree\r\n");
+  EXPECT_EQ(c1logtop, c1logbase);
+  // The undone records wait for redo, emptied of the lines now in the text.
+  EXPECT_EQ(log(), record("TWO", 'r', 6) + record("", 'd', 6));
+  EXPECT_EQ(undo(0, 9), 9);  // nothing to undo: pos stays
+  EXPECT_EQ(edvars(edv::chg), 0);
+  EXPECT_EQ(undo(1), 6);
+  EXPECT_EQ(edvars(edv::chg), 0x20);
+  EXPECT_EQ(undo(1), 6);
+  EXPECT_EQ(edvars(edv::chg), 0x80);
+  EXPECT_EQ(text(), "one\r\nTWO\r\n");
+  EXPECT_EQ(undo(1, 2), 2);  // nothing to redo
+  // A new change drops what could be redone.
+  undo(0);
+  C1EDITINSERT(1, "zero\r\n", 0);
+  EXPECT_EQ(c1redolimit, c1logtop);
+  EXPECT_EQ(undo(1, 3), 3);
+  EXPECT_TRUE(invariants());
+}
+
+TEST_F(EditBuffer, AnUndoOfAReplaceTakesTheInsertBelowItAlong) {
+  loadeditbuffer("a\r\nb\r\n");
+  C1EDITINSERT(4, "\r\n", 0);
+  C1EDITINSERT(4, "new", 1);  // no CR LF: the whole text is the line
+  EXPECT_EQ(text(), "a\r\nnew\r\nb\r\n");
+  EXPECT_EQ(undo(0), 4);
+  EXPECT_EQ(edvars(edv::chg), 0xA0);
+  EXPECT_EQ(text(), "a\r\nb\r\n");
+  EXPECT_EQ(c1logtop, c1logbase);
+  undo(1);
+  EXPECT_EQ(edvars(edv::chg), 0x40);
+  EXPECT_EQ(text(), "a\r\n\r\nb\r\n");
+  undo(1);
+  EXPECT_EQ(edvars(edv::chg), 0x80);
+  EXPECT_EQ(text(), "a\r\nnew\r\nb\r\n");
+}
+
+TEST_F(EditBuffer, RecordSizesTheOnlyLineAndLinesWithoutEnd) {
+  loadeditbuffer("x\r\ny\r\n");
+  const std::int32_t base = c1logtop;
+  C1EDITINSERT(1, std::string(300, 'L'), 0);  // cut to 255
+  C1EDITDELETE(1);
+  EXPECT_EQ(c1logtop, base - 7 - 262);
+  C1EDITDELETE(1);
+  EXPECT_EQ(nedlines, 1);
+  C1EDITDELETE(1);  // the last line stays
+  EXPECT_EQ(text(), "y\r\n");
+  // A replace of the only line logs one "r" record.
+  const std::int32_t top = c1logtop;
+  C1EDITINSERT(1, "z\r\n", 1);
+  EXPECT_EQ(text(), "z\r\n");
+  EXPECT_EQ(std::string(c1edit.ptr(c1logtop), 8), record("y", 'r', 1));
+  EXPECT_EQ(c1logtop, top - 8);
+  undo(0);
+  EXPECT_EQ(text(), "y\r\n");
+  // A position that starts no line changes nothing.
+  C1EDITINSERT(2, "q\r\n", 0);
+  C1EDITDELETE(2);
+  EXPECT_EQ(text(), "y\r\n");
+  EXPECT_EQ(C1EDITLINELENGTHWITHCRLF(1), 3);
+  // A line without line end ends with the text, which stays as it is.
+  c1editend = 2;
+  EXPECT_EQ(C1EDITLINELENGTHWITHCRLF(1), 2);
+  EXPECT_EQ(c1edit(1), 'y');
+  EXPECT_EQ(C1EDITLINELENGTHWITHCRLF(3), 0);
+}
+
+TEST_F(EditBuffer, LineSyncByLineAndByPosition) {
+  const std::string_view t = "a\r\nb\r\nccc\r\n";
+  std::int32_t pos = 1, line = 1;
+  BYTELINESYNC(pos, line, t, INT32_MAX, 0);
+  EXPECT_EQ(pos, 7);
+  EXPECT_EQ(line, 3);
+  BYTELINESYNC(pos, line, t, 2, 0);
+  EXPECT_EQ(pos, 4);
+  EXPECT_EQ(line, 2);
+  BYTELINESYNC(pos, line, t, 1, 0);
+  EXPECT_EQ(pos, 1);
+  EXPECT_EQ(line, 1);
+  // The line that holds a position, forward and back.
+  BYTELINESYNC(pos, line, t, 8, 1);
+  EXPECT_EQ(pos, 7);
+  BYTELINESYNC(pos, line, t, 5, 1);
+  EXPECT_EQ(pos, 4);
+  EXPECT_EQ(line, 2);
+  // A NUL after a line end ends an image's text.
+  const std::string image("a\r\nb\r\n\0c\r\n", 10);
+  pos = line = 1;
+  BYTELINESYNC(pos, line, image, INT32_MAX, 0, true);
+  EXPECT_EQ(line, 2);
+  pos = line = 1;
+  BYTELINESYNC(pos, line, image, INT32_MAX, 0);
+  EXPECT_EQ(line, 3);
+}
+
+TEST_F(EditBuffer, EditorWordsTravelReversedAndKeepTheRunRequests) {
+  std::array<std::int32_t, 25> j{};
+  for (int k = 1; k <= 25; ++k) edvars(k) = 100 + k;
+  VARSTOJ(j);
+  EXPECT_EQ(j[0], 125);
+  EXPECT_EQ(j[24], 101);
+  EXPECT_EQ(edvarssaved(3), 103);
+  edvars(edv::flags) = 0x18;
+  j[4] = 7;
+  JTOVARS(j);
+  EXPECT_EQ(edvars(edv::flags), 0x1F);
+  EXPECT_EQ(edvars(1), 101);
+  EXPECT_EQ(edvarssaved(edv::flags), 0x1F);
+}
+
+TEST_F(EditBuffer, MemoryHeaderInTheLastTwoLines) {
+  nz = 8000;
+  loadeditbuffer("! Names=999\r\nX = 1\r\n! floats=20000.5; CHARS=0, Program=3e9\r\nEND");
+  EXPECT_EQ(nz, 20001);
+  EXPECT_EQ(nname, nnamedefault);        // third line from the end
+  EXPECT_EQ(nc1namen, nc1namendefault);  // not positive
+  EXPECT_EQ(nxeqbuf, nxeqbufdefault);    // beyond the limit
+  EXPECT_EQ(memhdrbits, 1);
+}
+
+// Random changes, undos and redos against a list of lines; now and then
+// the store goes through a working copy's image and on from there.
+TEST_F(EditBuffer, RandomEditsFollowAModelThroughGrowthAndImages) {
+  std::vector<std::vector<std::string>> states{{"start"}};
+  std::vector<char> kinds{' '};
+  std::size_t now = 0;
+  loadeditbuffer("start\r\n");
+  std::uint32_t seed = 12345;
+  auto rnd = [&](std::uint32_t n) {
+    seed = seed * 1103515245 + 12345;
+    return (seed >> 8) % n;
+  };
+  const std::int32_t firstsize = nc1edit;
+  for (int step = 0; step < 1500; ++step) {
+    std::vector<std::string> lines = states[now];
+    const auto n = static_cast<std::uint32_t>(lines.size());
+    const std::uint32_t what = rnd(10);
+    const std::uint32_t at = rnd(n + 1);
+    std::int32_t pos = 1;
+    for (std::uint32_t i = 0; i < std::min(at, n); ++i)
+      pos += static_cast<std::int32_t>(lines[i].size()) + 2;
+    char kind = 0;
+    if (what < 3) {
+      std::string line(rnd(3) == 0 ? 255 : rnd(40), ' ');
+      for (char& c : line) c = static_cast<char>('a' + rnd(26));
+      C1EDITINSERT(pos, line + "\r\n", 0);
+      lines.insert(lines.begin() + at, line);
+      kind = 'I';
+    } else if (what < 5 && at < n) {
+      C1EDITDELETE(pos);
+      if (n > 1) {
+        lines.erase(lines.begin() + at);
+        kind = 'd';
+      }
+    } else if (what < 6 && at < n) {
+      const std::string line(rnd(20), static_cast<char>('A' + rnd(26)));
+      C1EDITINSERT(pos, line, 1);
+      lines[at] = line;
+      kind = 'r';
+    } else if (what < 8) {
+      undo(0);
+      if (now > 0) now -= kinds[now] == 'r' && now >= 2 && kinds[now - 1] == 'I' ? 2 : 1;
+    } else {
+      undo(1);
+      if (now + 1 < states.size()) ++now;
+    }
+    if (kind != 0) {
+      states.resize(now + 1);
+      kinds.resize(now + 1);
+      states.push_back(lines);
+      kinds.push_back(kind);
+      ++now;
+    }
+    std::string want;
+    for (const std::string& l : states[now]) want += l + "\r\n";
+    ASSERT_EQ(text(), want) << "step " << step;
+    ASSERT_EQ(nedlines, static_cast<std::int32_t>(states[now].size()));
+    ASSERT_TRUE(invariants()) << "step " << step;
+    if (step % 97 == 0) {
+      sealc1edit();
+      const std::string image(c1edit.data(), static_cast<std::size_t>(nc1edit));
+      ASSERT_EQ(loadworkcopy(image), Restore::restored) << "step " << step;
+      ASSERT_EQ(std::string(c1edit.data(), static_cast<std::size_t>(nc1edit)), image);
+      ASSERT_EQ(text(), want);
+    }
+  }
+  EXPECT_GT(nc1edit, firstsize);  // it grew on the way
+}
+
+TEST_F(EditBuffer, GrowthMovesLogAndTrailerAndBlanksTheRoom) {
+  loadeditbuffer("a\r\nb\r\n", "/home/u/s.ost");
+  C1EDITDELETE(1);
+  undo(0);
+  C1EDITDELETE(4);
+  const std::string before = log();
+  const std::int32_t n = nc1edit, base = c1logbase, top = c1logtop, limit = c1redolimit;
+  c1edit(c1editend + 5) = 'x';
+  growc1edit();
+  EXPECT_EQ(nc1edit, n + 10000);
+  EXPECT_EQ(c1logbase, base + 10000);
+  EXPECT_EQ(c1logtop, top + 10000);
+  EXPECT_EQ(c1redolimit, limit + 10000);
+  EXPECT_EQ(log(), before);
+  EXPECT_EQ(c1edit(c1editend + 5), ' ');
+  EXPECT_EQ(trailertitle().substr(0, 13), "/home/u/s.ost");
+  EXPECT_EQ(GETI4FROM4C1({c1edit.ptr(nc1edit - 7), 4}), c1logtop);
+  undo(0);
+  EXPECT_EQ(text(), "a\r\nb\r\n");
+}
+
+TEST_F(EditBuffer, ADamagedWorkingCopyKeepsItsTextWithoutLog) {
+  loadeditbuffer("keep\r\nme\r\n", "/w/k.ost");
+  C1EDITINSERT(1, "new\r\n", 0);
+  sealc1edit();
+  const std::string good(c1edit.data(), static_cast<std::size_t>(nc1edit));
+  const auto damaged = [&](std::int32_t at, char c) {
+    std::string image = good;
+    image[static_cast<std::size_t>(at - 1)] = c;
+    return loadworkcopy(image);
+  };
+  const std::int32_t top = c1logtop, n = nc1edit;
+  for (const auto& [at, c] : std::vector<std::pair<std::int32_t, char>>{
+           {n - 6, 1},         // log top moved off its record
+           {top + 1, 9},       // length copies differ
+           {top + 2, 'x'},     // unknown type
+           {top + 3, 9},       // newest record's line is no line start
+           {n - 10, 0x7F}}) {  // log base not where the trailer lies
+    EXPECT_EQ(damaged(at, c), Restore::damaged) << at;
+    EXPECT_EQ(text(), "new\r\nkeep\r\nme\r\n");
+    EXPECT_EQ(c1logtop, c1logbase);
+    EXPECT_EQ(trailertitle().substr(0, 8), "/w/k.ost");
+  }
+  EXPECT_EQ(loadworkcopy(good.substr(0, 15)), Restore::tooshort);
+  EXPECT_EQ(loadworkcopy(good), Restore::restored);
+  EXPECT_EQ(c1logtop, top);
 }
 
 }  // namespace

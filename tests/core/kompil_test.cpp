@@ -60,9 +60,8 @@ TEST_F(LineCompiler, StoreSetUpEntersTheSpecialNamesAndSizes) {
   nz = 8500;
   compile("a = 1\r\n");
   EXPECT_EQ(nz, 9000);
-  memhdrbits = 1;
-  nz = 8500;
-  compile("a = 1\r\n");
+  compile("a = 1\r\n! floats=8500.4\r\n");
+  EXPECT_EQ(memhdrbits, 1);
   EXPECT_EQ(z.size(), 8501);
   EXPECT_EQ(nztop, 8501);
 }

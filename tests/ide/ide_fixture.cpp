@@ -4,6 +4,7 @@
 #include "ide/builtins_install.h"
 #include "ide/fe_control.h"
 #include "ide/fe_main.h"
+#include "ide/fedit.h"
 #include "ide/idewords.h"
 #include "ide/windowlist.h"
 #include "platform/backend.h"
@@ -19,6 +20,8 @@ namespace idetest {
 namespace {
 
 std::vector<Step> pending;
+// The test program's folder (the program changes the current one).
+std::filesystem::path testfolder;
 std::size_t nextstep = 0;
 int* tickcount = nullptr;
 constexpr int kSpareTicks = 5;
@@ -55,16 +58,25 @@ EnvVar::~EnvVar() {
 }
 
 void IdeTest::SetUp() {
+  testfolder = startfolder;
+  // Scripts that a command line names, and are missing, are made here.
+  std::filesystem::current_path(config.path());
   exec::reset_all();
   toolkit::reset_toolkit();
   plat::reset_common_dialogs();
   ide::reset_ide();
   ide::install_all_builtins();
   ide::install_application();
+  handedover.clear();
+  ide::edittap = [](std::int32_t command, const std::array<std::uint8_t, 4>& key) {
+    handedover.push_back({command, key});
+  };
   plat::set_virtual_clock({2024, 5, 6, 0, 10, 0, 0, 0});
 }
 
 void IdeTest::TearDown() {
+  ide::edittap = nullptr;
+  std::filesystem::current_path(startfolder);
   ide::reset_ide();
   exec::reset_all();
   toolkit::reset_toolkit();
@@ -87,7 +99,7 @@ int IdeTest::run(const std::string& cmdline, std::vector<Step> steps) {
 void* mainwindow() { return ide::wdwhead != nullptr ? ide::wdwhead->window : nullptr; }
 
 void snapshot(const std::string& name) {
-  plat::write_window_png(toolkit::MAIN_WINDOW(), name + ".png", true);
+  plat::write_window_png(toolkit::MAIN_WINDOW(), (testfolder / (name + ".png")).string(), true);
 }
 
 }  // namespace idetest

@@ -7,7 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -36,6 +39,8 @@ class IdeTest : public ::testing::Test {
  protected:
   testsupport::TempDir config;
   EnvVar xdg{"XDG_CONFIG_HOME", config.path().c_str()};
+  // Opening a script makes its folder the current one: it comes back.
+  std::filesystem::path startfolder = std::filesystem::current_path();
 
   void SetUp() override;
   void TearDown() override;
@@ -45,6 +50,14 @@ class IdeTest : public ::testing::Test {
   // Ticks seen by the test's event routine.
   int ticks = 0;
 };
+
+// What the editor was handed at each entry: the pending command and the
+// key record (all four bytes 0xFF: none).
+struct HandedOver {
+  std::int32_t command = 0;
+  std::array<std::uint8_t, 4> key{};
+};
+inline std::vector<HandedOver> handedover;
 
 // The main window's handle (null when none).
 void* mainwindow();

@@ -7,6 +7,7 @@
 #include "core/editbuffer.h"
 #include "core/stores.h"
 #include "ide/menutool.h"
+#include "ide/scripts.h"
 #include "ide_fixture.h"
 #include "platform/win_commctrl.h"
 #include "platform/win_menu.h"
@@ -65,6 +66,7 @@ TEST_F(IdeTest, EveryAcceleratorOfTheMenusGivesItsCommand) {
 
 TEST_F(IdeTest, TheStartStateGreysEditingAndShowsSixButtons) {
   run("", {[] {
+        ide::OPENEDITCLOSE(0);  // no script open
         EXPECT_TRUE(greyed(ide::menubar(2)));
         for (const int i : {1, 3, 4, 5}) EXPECT_FALSE(greyed(ide::menubar(i))) << i;
         for (const int i : {3, 4, 5}) EXPECT_TRUE(greyed(ide::filemenu(i))) << i;

@@ -201,3 +201,34 @@ TEST_F(FileUnits, TransfersCheckTheUnit) {
 }
 
 }  // namespace
+
+namespace {
+
+// A file committed over another replaces it whole; a failed write, close
+// or rename leaves the old one and no temporary file.
+TEST_F(FileUnits, CommitReplacesTheTargetOrLeavesItWhole) {
+  const std::string target = file("t.ost"), temp = file("t.ost~");
+  write_file(target, "old\r\n");
+  const auto attempt = [&](std::int64_t& hook) {
+    hook = 0;
+    EXPECT_EQ(open_unit(6993, temp, opening(UnitStatus::replace)), iostat_ok);
+    const int wrote = write_record(6993, "new");
+    const int committed = commit_unit(6993, target);
+    hook = -1;
+    return std::make_pair(wrote, committed);
+  };
+  EXPECT_EQ(attempt(writes_before_fault), std::make_pair(iostat_write_error, iostat_write_error));
+  EXPECT_EQ(attempt(closes_before_fault).second, iostat_close_failed);
+  EXPECT_EQ(attempt(renames_before_fault).second, iostat_write_error);
+  EXPECT_EQ(read_file(target), "old\r\n");
+  EXPECT_FALSE(unit_is_open(6993));
+  EXPECT_FALSE(fs::exists(temp));
+  EXPECT_EQ(open_unit(6993, temp, opening(UnitStatus::replace)), iostat_ok);
+  EXPECT_EQ(write_record(6993, "new"), iostat_ok);
+  EXPECT_EQ(commit_unit(6993, target, false), iostat_ok);
+  EXPECT_EQ(read_file(target), "new\r\n");
+  EXPECT_FALSE(fs::exists(temp));
+  EXPECT_EQ(commit_unit(6993, target), iostat_not_connected);
+}
+
+}  // namespace

@@ -1,0 +1,85 @@
+// Saving the script being edited.
+#include <string>
+
+#include "core/editbuffer.h"
+#include "core/messages.h"
+#include "core/stores.h"
+#include "ide/idewords.h"
+#include "ide/m2.h"
+#include "ide/redefine.h"
+#include "ide/scriptfiles.h"
+#include "ide/scripts.h"
+#include "ide/statusbar.h"
+#include "ide/windowlist.h"
+#include "platform/file_units.h"
+
+namespace ide {
+
+namespace {
+
+// The file of a new script that was saved under another name.
+void dropuntitled(const std::string& old) {
+  const std::string_view name = filename(old);
+  if ((name == "untitled" || name == "untitled-T") && old != maintitle()) deletefile(old);
+}
+
+}  // namespace
+
+void FEDSAV(std::int32_t mode, std::int32_t& answer) {
+  if (core::c1edit.size() == 0) return;
+  const std::string title = maintitle();
+  const bool untitled = namehas(title, "untitled");
+  // The file being edited belongs to the working copy (a script, or its
+  // working copy opened in its place).
+  const bool same = !title.empty() && basename(title) == basename(workpath.trimmed());
+  const bool choose = mode == -2 || same;
+  const bool changes = core::c1logtop < core::c1logbase;
+  answer = choose ? mode : 3;
+  std::int32_t chosen = 0;
+  if (untitled || title.empty() || answer == -2) {
+    edlinebuf.fill(' ');
+    title.copy(edlinebuf.data() + 1, std::min<std::size_t>(title.size(), edlinebuf.size() - 1));
+    if (choose && answer != 2 && (changes || answer == -2)) {
+      SETINIFILESAVE(chosen);
+      if (chosen <= 0) return;
+    }
+    answer = 1;
+  } else if (choose && answer == 0 && changes) {
+    int a = 0;
+    core::MSGBOXFROMHELP("msgSaveChanges", title, a);
+    answer = a;
+  } else if (answer == -1) {
+    return;
+  }
+  if ((changes || mode == -2) && answer == 1) {
+    if (!choose) {
+      answer = 3;
+    } else {
+      // Nothing after the text's last line end is saved.
+      while (core::c1editend > 0 && core::c1edit(core::c1editend) != '\n') --core::c1editend;
+      // A working copy is never saved under its own name.
+      while (namehas(maintitle(), ".tmp")) {
+        SETINIFILESAVE(chosen);
+        if (chosen <= 0) return;
+      }
+      const std::string target = maintitle();
+      const int status =
+          savefile(target, {core::c1edit.data(), static_cast<std::size_t>(core::c1editend)}, true);
+      if (status != plat::iostat_ok) {
+        reportfile(status, target);
+        answer = 3;
+        return;
+      }
+      scriptpath.set(target);
+      if (wdwhead != nullptr && wdwhead->window != nullptr) redefine_title(wdwhead->window, target);
+      STATUSBAR({.message = target + " saved"});
+    }
+  }
+  if (answer == 3) return;
+  if (!badworkcopy && deletefile(workpath.trimmed()) && scriptpath.trimmed() == workpath.trimmed())
+    scriptpath.blank();
+  core::c1logtop = core::c1redolimit = core::c1logbase;
+  if (untitled) dropuntitled(title);
+}
+
+}  // namespace ide

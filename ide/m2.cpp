@@ -1,0 +1,458 @@
+#include "ide/m2.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "core/editbuffer.h"
+#include "core/kompia.h"
+#include "core/kompil.h"
+#include "core/messages.h"
+#include "core/runwords.h"
+#include "core/stores.h"
+#include "core/symbols.h"
+#include "exec/headless_run.h"
+#include "exec/xeq.h"
+#include "ide/commands_standin.h"
+#include "ide/fedit.h"
+#include "ide/filehistory.h"
+#include "ide/idewords.h"
+#include "ide/menutool.h"
+#include "ide/scriptfiles.h"
+#include "ide/scripts.h"
+#include "ide/windowlist.h"
+#include "io/stopwatch.h"
+
+namespace ide {
+
+namespace {
+
+// Where the handler goes next.
+enum class Step {
+  start,
+  top,
+  editor,
+  after,
+  stepend,
+  whole,
+  loop,
+  run,
+  yielded,
+  stopped,
+  finish,
+  close,
+  exit,
+  leave
+};
+
+// Editor words by field.
+namespace ed {
+inline constexpr int handline = 2;
+inline constexpr int rowsdef = 19;
+}  // namespace ed
+
+// Run and editing switches (field 21).
+namespace rf {
+inline constexpr std::int32_t compileonopen = 0x1;
+inline constexpr std::int32_t run = 0x8;
+inline constexpr std::int32_t trace = 0x10;
+inline constexpr std::int32_t compileerror = 0x20;
+inline constexpr std::int32_t whole = 0x1000;
+inline constexpr std::int32_t extra = 0x2000;
+}  // namespace rf
+
+// xeqmode bits.
+inline constexpr std::int32_t suspended = 0x2;
+inline constexpr std::int32_t running = 0x4;
+inline constexpr std::int32_t compiled = 0x8;
+inline constexpr std::int32_t tracing = 0x10;
+
+inline constexpr std::int16_t readfromwindow = static_cast<std::int16_t>(0xAC20);
+inline constexpr std::int16_t systemstatement = static_cast<std::int16_t>(0xACE0);
+
+// A stop while the last whole compile had failed: the next whole compile
+// runs nothing.
+bool compilestop = false;
+
+std::int32_t& field(int k) { return core::edvars(k); }
+std::int32_t& runflags() { return core::edflags; }
+std::int32_t& curline() { return field(core::edv::curline); }
+std::int32_t& loadline() { return field(core::edv::loadline); }
+std::int32_t& chg() { return field(core::edv::chg); }
+
+std::int16_t stop() { return static_cast<std::int16_t>(core::xeqstop & 0xFFFF); }
+bool changes() { return core::c1edit.size() > 0 && core::c1logtop < core::c1logbase; }
+bool maincurrent() { return wdwcur != nullptr && wdwcur == wdwhead; }
+
+void startclock() {
+  if (cputoggle && (core::xeqmode & running) == 0) io::REALTIME(0, 0);
+}
+
+// A script asked for another script: it is closed, the other one becomes
+// current and runs.
+void chain() {
+  OPENEDITCLOSE(0);
+  std::string next = exec::chainscript;
+  if (!next.empty() && next.front() != '/') next = std::string(workdir.trimmed()) + next;
+  scriptpath.set(next);
+  OPENEDITSETINI(0);
+  runflags() |= rf::run;
+  core::xeqmode &= ~suspended;
+  core::xeqstop = 0;
+}
+
+// The item of the main window's own menu: its check state, then the help
+// text of its selection variable.
+void menuhelp() {
+  core::idecmd = prevcmd;
+  if (wdwhead == nullptr || wdwhead->menustatevar <= 0) return;
+  std::int32_t first = 0, last = 0;
+  if (core::ISCHAR(wdwhead->menustatevar, first, last) == 0 || first < 1 || last < first) return;
+  std::string text(core::c1namen.ptr(first), static_cast<std::size_t>(last - first + 1));
+  text.resize(256, ' ');
+  int answer = 0;
+  core::HELP(std::string_view(text).substr(0, text.find(' ')), answer);
+}
+
+Step startstep() {
+  core::idestate |= busy::command;
+  edkey = 0;
+  compilestop = false;
+  chg() |= 1;
+  const std::int32_t c = core::idecmd;
+  if (c == cmd::newscript || c == cmd::open || (c >= cmd::recent1 && c <= cmd::recent10)) {
+    SETINIFILE(edkey);
+    core::idestate &= ~busy::editor;
+  } else if (c == cmd::trace) {
+    runflags() |= rf::trace;
+  } else if (c == cmd::run) {
+    runflags() |= rf::run;
+  } else if (c == 21059 && maincurrent()) {
+    core::idecmd = prevcmd;
+    return Step::exit;
+  } else if (c == 31000 && maincurrent()) {
+    menuhelp();
+    return Step::exit;
+  }
+  core::edmode = 13;
+  core::idecmd = -1;
+  core::xeqline = 1;
+  core::nstmt = 0;
+  field(edexitfield) = 0;
+  if (scriptpath.is_blank()) FILEHISTORY(1, 0);
+  OPENEDIT(scriptpath.view(), true);
+  if (field(edexitfield) != 0) {
+    edkey = 0;
+    return Step::close;
+  }
+  if ((runflags() & rf::compileonopen) == 0) return Step::finish;
+  runflags() |= rf::whole;
+  MENUTOOLONOFF("E0");
+  return Step::whole;
+}
+
+Step topstep() {
+  const std::int32_t c = core::idecmd;
+  if (c <= 0) {
+    if (exec::resumecode == systemstatement) {
+      waitinput = 1;
+      return Step::leave;
+    }
+    if (c < -12) core::idecmd = prevcmd = -1;
+    return Step::editor;
+  }
+  if ((core::xeqmode & suspended) != 0) {
+    core::xeqmode &= ~suspended;
+    field(ed::handline) = core::xeqline;
+    curline() = loadline();
+    edkey = 0;
+  } else if (exec::resumecode != 0 && exec::savedmode != 0) {
+    core::xeqmode = exec::savedmode;
+  }
+  if (c == cmd::newscript || c == cmd::open || (c >= cmd::recent1 && c <= cmd::recent10))
+    return Step::start;
+  switch (c) {
+    case 21059:
+      core::idecmd = prevcmd;
+      return Step::editor;
+    case 21061: {
+      const bool escape = prevcmd == 21061;
+      core::idecmd = prevcmd;
+      waitinput = 1;
+      if (escape || (core::xeqmode & running) != 0) {
+        core::edmode = 11;
+        return Step::after;
+      }
+      return Step::editor;
+    }
+    case 21063:
+    case 21064:
+    case 22100:
+    case 31000:
+      return Step::run;
+    case 22001:
+      return Step::after;
+    default:
+      return Step::editor;
+  }
+}
+
+Step editorstep() {
+  if ((core::idestate & busy::editor) == 0) {
+    if (exec::resumecode == readfromwindow) return Step::after;
+    if (core::edmode == 10) {
+      core::edmode = 13;
+      if ((core::xeqmode & suspended) == 0) curline() = core::xeqline;
+    }
+    FEDIT(edlinebuf, edkey);
+    if (core::edmode == 11) return Step::after;
+  }
+  if ((waitinput & 1) != 0) return Step::leave;
+  FEDITRESUME(edlinebuf, edkey);
+  return (waitinput & 1) != 0 ? Step::leave : Step::after;
+}
+
+// Continue after a control's jump: at its label when that names a statement.
+void jumplabel() {
+  core::idecmd = prevcmd;
+  const std::int32_t s = core::nomsg;
+  const bool label = s >= 1 && s <= core::nsym && core::I2EQUZ(1, s) > 0;
+  core::xeqline = label ? core::I2EQUZ(1, s) : core::xeqline + 1;
+}
+
+Step afterstep() {
+  if ((chg() & 1) != 0) {
+    if (curline() > core::nstmt) {
+      chg() &= ~1;
+    } else if ((runflags() & rf::compileerror) != 0) {
+      return Step::whole;
+    } else {
+      core::xeqmode &= ~running;
+    }
+  }
+  const std::int32_t c = core::idecmd;
+  if (c > 0) {
+    if (c >= 10300 && c <= 10303) {
+      OPTIONS(c);
+      return Step::finish;
+    }
+    if (c == 22001) {
+      jumplabel();
+      return Step::run;
+    }
+    core::xeqline = curline();
+    return Step::run;
+  }
+  if (edkey == 1) {
+    if (!changes()) return Step::close;
+    std::string title = wdwhead != nullptr ? std::string(wdwhead->title.trimmed()) : "";
+    if (basename(title) != basename(workpath.trimmed())) {
+      title = std::string(folderof(workpath.trimmed())) +
+              std::string(basename(workpath.trimmed())) + ".ost";
+      if (wdwhead != nullptr) wdwhead->title.set(title);
+    }
+    int answer = 0;
+    core::MSGBOXFROMHELP("msgSaveChanges", title, answer);
+    edkey = answer;
+    return stop() != 0x7FFF ? Step::close : Step::finish;
+  }
+  if (core::pastelen <= 0 && curline() > core::nstmt) {
+    core::xeqline = loadline() + 1;
+    core::edmode = 11;
+    return Step::finish;
+  }
+  if (core::edmode == 11) {
+    startclock();
+    core::xeqline = std::min(field(ed::handline), core::nedlines);
+    core::KOMPIL(edlinebuf);
+    const std::int16_t s = stop();
+    if (s == -2) return Step::yielded;
+    if (s > 0) {
+      runflags() &= ~rf::trace;
+      return Step::stepend;
+    }
+    if ((s == -1 || s == -4) && (runflags() & rf::trace) != 0) {
+      runflags() &= ~rf::trace;
+      return Step::stepend;
+    }
+    if (s == -6) {
+      chain();
+      return Step::start;
+    }
+    if ((core::idestate & busy::windowread) != 0) {
+      core::xeqmode &= ~suspended;
+      return Step::leave;
+    }
+    return (core::xeqmode & suspended) != 0 ? Step::stopped : Step::stepend;
+  }
+  if (core::edmode == 14) return Step::whole;
+  core::edmode = 10;
+  return Step::finish;
+}
+
+Step wholestep() {
+  if ((runflags() & rf::whole) != 0) core::xeqmode = 0;
+  if ((core::xeqmode & compiled) == 0) {
+    core::edmark = 0;
+    std::int32_t mode = 0;
+    core::KOMPIA(edlinebuf, mode);
+    if (stop() > 0) return Step::stopped;
+  }
+  if (compilestop) {
+    compilestop = false;
+    core::xeqmode &= ~running;
+    return Step::finish;
+  }
+  if ((runflags() & rf::whole) != 0) {
+    curline() = 1;
+    if ((runflags() & rf::run) != 0) {
+      core::xeqmode |= running;
+    } else if ((runflags() & rf::trace) != 0) {
+      core::xeqmode |= tracing;
+    }
+    runflags() &= ~(rf::extra | rf::trace | rf::run);
+    if ((core::xeqmode & running) == 0) return Step::finish;
+  }
+  chg() &= ~1;
+  core::xeqline = curline();
+  return Step::loop;
+}
+
+Step runstep() {
+  core::KOMPIL(edlinebuf);
+  const std::int16_t s = stop();
+  if (s == -2) return Step::yielded;
+  if (s == -6) {
+    chain();
+    return Step::start;
+  }
+  return Step::stopped;
+}
+
+Step yieldstep() {
+  if ((waitinput & 1) != 0) return Step::leave;
+  if (core::idecmd > 0) return Step::run;
+  if ((core::xeqmode & running) != 0 && core::xeqstop == 0) return Step::loop;
+  if (core::xeqstop != 0) return Step::finish;
+  field(ed::handline) = core::xeqline;
+  const bool stays = core::edmode == 11 || core::edmode == 12 || (core::xeqmode & compiled) == 0 ||
+                     (chg() & 1) != 0;
+  core::edmode = stays ? 12 : 13;
+  return Step::finish;
+}
+
+Step stoppedstep() {
+  if (stop() == -999) return Step::close;
+  if ((runflags() & rf::compileerror) != 0) compilestop = true;
+  if ((core::xeqmode & suspended) != 0) return Step::leave;
+  curline() = core::xeqline;
+  core::xeqmode &= ~running;
+  const std::int16_t s = stop();
+  if (s == -4 || s == -1 || s == 120) {
+    core::edmode = 12;
+    loadline() = core::xeqline;
+    FEDITRESUME(edlinebuf, edkey);
+    core::xeqstop = 0;
+    runflags() &= ~rf::whole;
+  }
+  return Step::finish;
+}
+
+Step finishstep() {
+  if ((runflags() & rf::whole) != 0) {
+    runflags() &= ~rf::whole;
+    if (core::xeqstop == 0) {
+      core::xeqline = curline();
+      curline() = loadline() = 1;
+    }
+  }
+  field(ed::handline) = core::xeqline;
+  waitinput = 1;
+  if (stop() == -4) {
+    core::xeqstop = 0;
+    core::keyrec = {27, 1, 0, 0};
+  }
+  if (core::xeqstop == 0 && core::edmark != core::edmarkall) return Step::top;
+  core::xeqmode &= ~running;
+  runflags() &= ~(rf::extra | rf::trace | rf::run);
+  const std::int32_t rows = std::max(field(ed::rowsdef), 1);
+  std::int32_t& first = field(core::edv::firstline);
+  if (core::xeqline < first || core::xeqline > first + rows - 1)
+    first = std::max(1, core::xeqline - rows / 2);
+  core::edmark = core::edmarkall;
+  if (stop() != -3 && stop() != -1) core::edmode = 13;
+  curline() = loadline() = core::xeqline;
+  edkey = 59;
+  core::xeqstop = 0;
+  core::idecmd = -1;
+  core::idestate &= ~busy::editor;
+  return Step::top;
+}
+
+void handle(Step s) {
+  for (;;) {
+    switch (s) {
+      case Step::start:
+        s = startstep();
+        break;
+      case Step::top:
+        s = topstep();
+        break;
+      case Step::editor:
+        s = editorstep();
+        break;
+      case Step::after:
+        s = afterstep();
+        break;
+      case Step::stepend:
+        if (cputoggle) io::REALTIME(1, 0);
+        core::xeqmode &= ~suspended;
+        field(ed::handline) = core::xeqline;
+        s = Step::finish;
+        break;
+      case Step::whole:
+        s = wholestep();
+        break;
+      case Step::loop:
+        core::xeqmode |= running | compiled;
+        if (cputoggle) io::REALTIME(0, 0);
+        s = Step::run;
+        break;
+      case Step::run:
+        s = runstep();
+        break;
+      case Step::yielded:
+        s = yieldstep();
+        break;
+      case Step::stopped:
+        s = stoppedstep();
+        break;
+      case Step::finish:
+        s = finishstep();
+        break;
+      case Step::close:
+        OPENEDITCLOSE(edkey);
+        s = Step::exit;
+        break;
+      case Step::exit:
+        core::idestate &= ~busy::command;
+        return;
+      case Step::leave:
+        return;
+    }
+  }
+}
+
+}  // namespace
+
+void M2() { handle(Step::start); }
+
+void M2COMMAND() { handle(Step::top); }
+
+void reset_m2() {
+  edkey = 0;
+  edlinebuf.fill(' ');
+  compilestop = false;
+}
+
+}  // namespace ide

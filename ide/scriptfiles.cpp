@@ -1,0 +1,178 @@
+#include "ide/scriptfiles.h"
+
+#include <array>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include <unistd.h>
+
+#include "core/editbuffer.h"
+#include "core/messages.h"
+#include "core/stores.h"
+#include "ide/idewords.h"
+#include "ide/menutool.h"
+#include "ide/redefine.h"
+#include "ide/windowlist.h"
+#include "platform/file_names.h"
+#include "platform/file_units.h"
+
+namespace ide {
+
+namespace fs = std::filesystem;
+
+std::string trimmed(std::string_view text) {
+  return std::string(text.substr(0, text.find_last_not_of(' ') + 1));
+}
+
+std::string maintitle() {
+  return wdwhead != nullptr ? std::string(wdwhead->title.trimmed()) : std::string();
+}
+
+std::string_view filename(std::string_view path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+std::string_view basename(std::string_view path) {
+  const std::string_view name = filename(path);
+  return name.substr(0, name.find('.'));
+}
+
+std::string_view folderof(std::string_view path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string_view::npos ? std::string_view() : path.substr(0, slash + 1);
+}
+
+bool namehas(std::string_view path, std::string_view text) {
+  return filename(path).find(text) != std::string_view::npos;
+}
+
+std::string examplesdir() {
+  std::string data(progdir.trimmed());
+  while (data.size() > 1 && data.back() == '/') data.pop_back();
+  if (data.empty()) return "examples/";
+  return fs::path(data).parent_path().string() + "/examples/";
+}
+
+std::string statedir() {
+  std::string base;
+  if (const char* state = std::getenv("XDG_STATE_HOME"); state != nullptr && *state == '/') {
+    base = state;
+  } else if (const char* home = std::getenv("HOME"); home != nullptr) {
+    base = std::string(home) + "/.local/state";
+  } else {
+    base = "/tmp";
+  }
+  const std::string dir = base + "/ostrel/";
+  std::error_code ec;
+  fs::create_directories(plat::system_path(dir), ec);
+  return plat::name_from_system(dir);
+}
+
+namespace {
+
+std::string folderfor(std::string_view script) {
+  const std::string_view folder = folderof(script);
+  return folder.empty() ? std::string(workdir.trimmed()) : std::string(folder);
+}
+
+bool exists(std::string_view path) {
+  std::error_code ec;
+  return fs::is_regular_file(plat::system_path(path), ec);
+}
+
+// The script path kept in a working copy's trailer.
+std::string copiedtitle(std::string_view copy) {
+  std::ifstream in(plat::system_path(copy), std::ios::binary | std::ios::ate);
+  const std::streamoff size = in ? static_cast<std::streamoff>(in.tellg()) : 0;
+  // Positions N - 107 .. N - 12 of the image (counted from 1).
+  if (size < core::c1edittrailer + 1) return {};
+  std::string title(static_cast<std::size_t>(core::c1edittitle), ' ');
+  in.seekg(size - core::c1edittrailer - 1);
+  in.read(title.data(), core::c1edittitle);
+  title.erase(title.find_last_not_of(' ') + 1);
+  return title;
+}
+
+}  // namespace
+
+std::string workpathfor(std::string_view script) {
+  std::string folder = folderfor(script);
+  const std::string native = plat::system_path(folder.empty() ? std::string(".") : folder);
+  if (::access(native.c_str(), W_OK) != 0) folder = statedir();
+  return folder + std::string(basename(script)) + ".tmp";
+}
+
+std::string leftworkcopy(std::string_view script) {
+  const std::string copy = std::string(basename(script)) + ".tmp";
+  if (const std::string beside = folderfor(script) + copy; exists(beside)) return beside;
+  const std::string kept = statedir() + copy;
+  const std::string_view own = script.substr(0, core::c1edittitle);
+  if (exists(kept) && copiedtitle(kept) == own.substr(0, own.find_last_not_of(' ') + 1))
+    return kept;
+  return {};
+}
+
+int savefile(std::string_view target, std::string_view bytes, bool sync) {
+  plat::UnitMode mode;
+  mode.status = plat::UnitStatus::replace;
+  mode.access = plat::UnitAccess::stream;
+  mode.form = plat::UnitForm::unformatted;
+  mode.action = plat::UnitAction::write;
+  const std::string temp = std::string(target) + "~";
+  int status = plat::open_unit(plat::unit_work2, temp, mode);
+  if (status != plat::iostat_ok) return status;
+  status = plat::write_stream(plat::unit_work2, bytes, 1);
+  const int committed = plat::commit_unit(plat::unit_work2, target, sync);
+  return status != plat::iostat_ok ? status : committed;
+}
+
+bool deletefile(std::string_view path) {
+  std::error_code ec;
+  const std::string native = plat::system_path(path);
+  fs::remove(native, ec);
+  return !fs::exists(native, ec);
+}
+
+void C1EDITSAVE() {
+  MENUTOOLONOFF("UR");
+  if (core::c1edit.size() == 0) return;
+  while (!core::c1editroomy()) {
+    const std::int32_t before = core::nc1edit;
+    core::growc1edit();
+    if (core::nc1edit == before) break;
+  }
+  core::sealc1edit();
+  if (startmode != 0) return;
+  if (wdwhead != nullptr && wdwhead->window != nullptr)
+    redefine_title(wdwhead->window, std::string(workpath.trimmed()) + " *");
+  const int status = savefile(
+      workpath.trimmed(), {core::c1edit.data(), static_cast<std::size_t>(core::nc1edit)}, false);
+  if (status == plat::iostat_ok) {
+    workcopyfailed = false;
+    badworkcopy = false;
+    return;
+  }
+  if (workcopyfailed) return;
+  workcopyfailed = true;
+  reportfile(status, workpath.trimmed());
+}
+
+void reportfile(int status, std::string_view name) {
+  std::array<std::int16_t, 4> words{static_cast<std::int16_t>(status), 0, 0, 0};
+  std::string text(name);
+  core::HelpValues values;
+  values.halves = words;
+  values.text = text;
+  int answer = 0;
+  core::HELP("rdwrErK", answer, values);
+}
+
+void reset_scriptfiles() {
+  workpath.blank();
+  scriptopen = badworkcopy = workcopyfailed = false;
+  restoredfrom.clear();
+}
+
+}  // namespace ide
