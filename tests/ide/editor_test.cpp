@@ -1,0 +1,181 @@
+// The script editor in the running program, driven by keys: the edit
+// buffer is checked byte for byte after each sequence.
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <string>
+
+#include "core/editbuffer.h"
+#include "core/runwords.h"
+#include "core/stores.h"
+#include "exec/headless_run.h"
+#include "ide/editorwords.h"
+#include "ide_fixture.h"
+#include "io/clipboard.h"
+#include "platform/backend.h"
+#include "platform/win_message_keys.h"
+#include "toolkit/services.h"
+
+namespace idetest {
+namespace {
+
+std::string buffer() {
+  return core::c1edit.size() > 0
+             ? std::string(core::c1edit.ptr(1), static_cast<std::size_t>(core::c1editend))
+             : std::string();
+}
+
+void press(int vk, unsigned char ch = 0) { plat::inject_key_press(vk, ch); }
+
+// A key with a modifier held (VK_MENU, VK_CONTROL or VK_SHIFT).
+void with(int modifier, int vk, unsigned char ch = 0) {
+  plat::input_key(modifier, plat::scan_code_of(modifier), true);
+  plat::set_key_state(modifier, true);
+  press(vk, ch);
+  plat::set_key_state(modifier, false);
+  plat::input_key(modifier, plat::scan_code_of(modifier), false);
+}
+
+// Types plain text: letters, digits, blanks and = + - * .
+void type(std::string_view text) {
+  for (const char c : text) {
+    const auto u = static_cast<unsigned char>(c);
+    int vk = std::toupper(u);
+    if (c == ' ') vk = win::VK_SPACE;
+    if (c == '=') vk = win::VK_OEM_PLUS;
+    if (c == '-') vk = win::VK_OEM_MINUS;
+    if (c == '*') vk = win::VK_MULTIPLY;
+    if (c == '+') vk = win::VK_ADD;
+    if (c == '.') vk = win::VK_OEM_PERIOD;
+    press(vk, u);
+  }
+}
+
+class EditorTest : public IdeTest {
+ protected:
+  testsupport::TempDir dir;
+  std::string script(const std::string& text) {
+    testsupport::write_file(dir.file("e.ost"), text);
+    return dir.file("e.ost");
+  }
+};
+
+// A script typed into an empty line, run with Alt+R: its variables.
+TEST_F(EditorTest, ATypedScriptRunsWithAltR) {
+  std::string outcome, typed;
+  run(script("END\r\n"), {[] {
+                            with(win::VK_MENU, 'I');  // an empty line above END
+                            type("A = 6 * 7");
+                            press(win::VK_RETURN, '\r');  // at the end: a new line below
+                          },
+                          [] {
+                            type("B = A + 1");
+                            with(win::VK_MENU, 'R');
+                          },
+                          [&] {
+                            typed = buffer();
+                            outcome = exec::run_outcome();
+                          }});
+  EXPECT_EQ(typed, "A = 6 * 7\r\nB = A + 1\r\nEND\r\n");
+  EXPECT_NE(outcome.find("A=42\n"), std::string::npos) << outcome;
+  EXPECT_NE(outcome.find("B=43\n"), std::string::npos) << outcome;
+}
+
+std::string clipboard() {
+  std::array<char, 256> t{};
+  t.fill(' ');
+  io::CLIPBORD('R', t, static_cast<std::int32_t>(t.size()));
+  std::string s(t.data(), t.size());
+  return s.substr(0, s.find_last_not_of(" \0") + 1);
+}
+
+std::string cursorline() {
+  std::string s(ide::edlinebuf.data() + 1, ide::edlinebuf.size() - 1);
+  return s.substr(0, s.find_last_not_of(' ') + 1);
+}
+
+void command(int code) {
+  const win::HWND main = static_cast<win::HWND>(mainwindow());
+  toolkit::POST_COMMAND(code, &main);
+}
+
+// The edges of the editor's keys and commands, one sequence per tick.
+TEST_F(EditorTest, KeysAndCommandsChangeTheBufferExactly) {
+  const std::string text = "A = 1\r\nB = 2\r\n  C = 3\r\nD = 4\r\nEND\r\n";
+  run(script(text), {[] {
+                       // Enter in the middle of a line moves down and splits nothing.
+                       press(win::VK_RIGHT);
+                       press(win::VK_RIGHT);
+                       press(win::VK_RETURN, '\r');
+                     },
+                     [&] {
+                       EXPECT_EQ(ide::edcurline, 2);
+                       EXPECT_EQ(buffer(), text);
+                       // Escape on a changed line takes the buffer's line back.
+                       type("Q");
+                       press(win::VK_ESCAPE, 27);
+                     },
+                     [&] {
+                       EXPECT_EQ(buffer(), text);
+                       EXPECT_EQ(cursorline(), "B = 2");
+                       // Copy with nothing selected: the line and its line end.
+                       with(win::VK_CONTROL, 'C');
+                     },
+                     [&] {
+                       EXPECT_EQ(clipboard(), "B = 2\r\n");
+                       EXPECT_EQ(buffer(), text);
+                       with(win::VK_CONTROL, 'X');  // Cut: the line goes
+                     },
+                     [&] {
+                       EXPECT_EQ(buffer(), "A = 1\r\n  C = 3\r\nD = 4\r\nEND\r\n");
+                       EXPECT_EQ(ide::edcurline, 2);
+                       EXPECT_EQ(clipboard(), "B = 2\r\n");
+                       with(win::VK_CONTROL, 'Z');  // and comes back
+                     },
+                     [&] {
+                       EXPECT_EQ(buffer(), text);
+                       with(win::VK_CONTROL, win::VK_END);
+                     },
+                     [&] {
+                       EXPECT_EQ(ide::edcurline, core::nedlines);
+                       with(win::VK_CONTROL, win::VK_HOME);
+                     },
+                     [&] {
+                       EXPECT_EQ(ide::edcurline, 1);
+                       // Paste without a line break changes the input line only.
+                       std::string zz = "ZZ";
+                       io::CLIPBORD('W', zz, 2);
+                       with(win::VK_CONTROL, 'V');
+                     },
+                     [&] {
+                       EXPECT_NE(cursorline().find("ZZ"), std::string::npos) << cursorline();
+                       EXPECT_EQ(buffer(), text);
+                       press(win::VK_ESCAPE, 27);
+                       // A backslash and three digits: the character of that code.
+                       ide::edfindtext.set("\\068 ");
+                       command(10105);
+                     },
+                     [&] {
+                       EXPECT_EQ(cursorline(), "D = 4");
+                       EXPECT_EQ(ide::edcurline, 4);
+                       ide::edfindtext.set("\\68");  // two digits: searched as written
+                       command(10105);
+                     },
+                     [&] {
+                       EXPECT_EQ(ide::edcurline, 4);
+                       // Two lines selected with Shift+Down, deleted with Delete.
+                       with(win::VK_CONTROL, win::VK_HOME);
+                       with(win::VK_SHIFT, win::VK_DOWN);
+                       with(win::VK_SHIFT, win::VK_DOWN);
+                       press(win::VK_DELETE);
+                     },
+                     [&] {
+                       EXPECT_EQ(buffer(), "  C = 3\r\nD = 4\r\nEND\r\n");
+                       EXPECT_EQ(ide::edcurline, 1);
+                       with(win::VK_CONTROL, 'Z');  // each undo compiles: one a tick
+                     },
+                     [] { with(win::VK_CONTROL, 'Z'); }, [&] { EXPECT_EQ(buffer(), text); }});
+}
+
+}  // namespace
+}  // namespace idetest
