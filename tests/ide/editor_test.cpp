@@ -81,6 +81,41 @@ TEST_F(EditorTest, ATypedScriptRunsWithAltR) {
   EXPECT_NE(outcome.find("B=43\n"), std::string::npos) << outcome;
 }
 
+// During a run started in the editor a typed character jumps to its
+// label, and Escape stops the run; the editor takes over again. (The keys
+// wait in the queue: the run's input step takes them at its first look,
+// the key going up later, as a hand lets go.)
+TEST_F(EditorTest, ARunStartedInTheEditorTakesLabelKeysAndStopsAtEscape) {
+  std::string jumped, stopped;
+  const auto down = [](int vk, unsigned char ch) {
+    plat::input_key(vk, plat::scan_code_of(vk), true, false, ch);
+  };
+  const auto up = [](int vk) { plat::input_key(vk, plat::scan_code_of(vk), false); };
+  run(script("N = 0\r\n10 N = N + 1\r\nIF (N < 20000) GOTO 10\r\nEND\r\n5 K = N + 100\r\n"
+             "GOTO 10\r\n"),
+      {[&] {
+         with(win::VK_MENU, 'R');
+         down('5', '5');
+       },
+       [&] {
+         up('5');
+         jumped = exec::run_outcome();
+         EXPECT_EQ(ide::edcurline, 4);  // the run ended at END
+         // Run goes on from the cursor line: from the first one.
+         with(win::VK_CONTROL, win::VK_HOME);
+         with(win::VK_MENU, 'R');
+         down(win::VK_ESCAPE, 27);
+       },
+       [&] {
+         up(win::VK_ESCAPE);
+         stopped = exec::run_outcome();
+       }});
+  EXPECT_NE(jumped.find("N=20000\nK=10"), std::string::npos) << jumped;
+  EXPECT_NE(stopped.find("N=0\n"), std::string::npos) << stopped;
+  EXPECT_EQ(core::edmode, 10);
+  EXPECT_LT(ide::edcurline, 4);
+}
+
 std::string clipboard() {
   std::array<char, 256> t{};
   t.fill(' ');
