@@ -367,7 +367,11 @@ Step resume() {
     }
     return Step::fullupdate;
   }
-  const bool lines = edselfrom != 0 && edselto != 0;
+  // An event with no key and no button (the clock's tick) leaves the
+  // selected lines as they are.
+  const bool keyless =
+      (core::keyrec[1] == 0 || core::keyrec == nokey) && core::mousebtn == 0 && core::idecmd <= 0;
+  const bool lines = edselfrom != 0 && edselto != 0 && !keyless;
   if (lines && edmousehold == 0)
     PARTSCREENINTERNAL(std::max(edselto - edfirstline + 1, 1),
                        std::min(edselfrom - edfirstline + 1, edrowsdef), 0);
@@ -381,7 +385,7 @@ Step resume() {
   edhandline = edcurline;
   if (waitinput == 0) PANLIOKEY(std::span<char>(edlinebuf), inputrow(), edkey, fieldchanged);
   if (fieldchanged != 0) edlinechg = true;
-  if (edselfrom != 0 && edselto != 0) {
+  if (lines) {
     if (edmousehold < 1 && !shiftheld() && !ctrlheld()) {
       if (edmousehold == 0) {
         if (edkey == kDelete) return deletelines();

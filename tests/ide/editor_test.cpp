@@ -10,11 +10,17 @@
 #include "core/stores.h"
 #include "exec/headless_run.h"
 #include "ide/editorwords.h"
+#include "ide/fedit.h"
+#include "ide/idewords.h"
+#include "ide/textwriters.h"
+#include "ide/windowlist.h"
 #include "ide_fixture.h"
 #include "io/clipboard.h"
 #include "platform/backend.h"
 #include "platform/win_message_keys.h"
+#include "plot/fontslots.h"
 #include "toolkit/services.h"
+#include "toolkit/windows.h"
 
 namespace idetest {
 namespace {
@@ -114,6 +120,99 @@ TEST_F(EditorTest, ARunStartedInTheEditorTakesLabelKeysAndStopsAtEscape) {
   EXPECT_NE(stopped.find("N=0\n"), std::string::npos) << stopped;
   EXPECT_EQ(core::edmode, 10);
   EXPECT_LT(ide::edcurline, 4);
+}
+
+// Pixels of the main window (window coordinates).
+std::uint32_t pixel(int x, int y) {
+  return plat::window_pixel(static_cast<win::HWND>(mainwindow()), x, y);
+}
+std::uint32_t classbg(int k) { return ide::colour(ide::colnum(2 * k)); }
+std::uint32_t classfg(int k) { return ide::colour(ide::colnum(2 * k - 1)); }
+int cellheight() { return plot::fontslots(ide::wdwhead->fontslot).cellheight; }
+
+// The top of the first band of the colour in column x, -1 when none.
+int bandtop(std::uint32_t colour, int x) {
+  for (int y = 0; y < 1100; ++y)
+    if (pixel(x, y) == colour) return y;
+  return -1;
+}
+// Whether the colour stands in the cell row from y, columns x0 to x1.
+bool inrow(std::uint32_t colour, int y, int x0, int x1) {
+  for (int yy = y; yy < y + cellheight(); ++yy)
+    for (int x = x0; x < x1; ++x)
+      if (pixel(x, yy) == colour) return true;
+  return false;
+}
+// The text rows as pixels, every second one.
+std::vector<std::uint32_t> textrows() {
+  std::vector<std::uint32_t> out;
+  const ide::wdwrec& w = *ide::wdwhead;
+  for (int y = 80; y < 80 + w.clientheight - 40; y += 2)
+    for (int x = 0; x < w.clientwidth - 40; x += 2) out.push_back(pixel(x, y));
+  return out;
+}
+void fullredraw() {
+  core::edmark = core::edmarkall;
+  ide::SCREENINTERNAL();
+}
+
+// Rows in the colours of their classes and tokens, the caret cell in both
+// states, selected and rejected rows; a view moved through the backing
+// bitmap looks exactly as drawn anew.
+TEST_F(EditorTest, TheScreenDrawsItsClassesAndScrollsLikeAFullRedraw) {
+  std::string text = "! a comment\r\nB = (\r\nDO I = 1, 2\r\nENDDO\r\n";
+  for (int k = 5; k <= 200; ++k) text += "X = " + std::to_string(k) + "\r\n";
+  text += "END\r\n";
+  int input = -1;
+  const int x = 600;  // right of every text: the row's background
+  run(script(text), {[] {
+                       // The compile at the opening put the cursor on the rejected line.
+                       EXPECT_EQ(ide::edcurline, 2);
+                       with(win::VK_CONTROL, win::VK_HOME);
+                     },
+                     [&] {
+                       const int ch = cellheight();
+                       snapshot("editor_classes");
+                       input = bandtop(classbg(5), x);  // the input line, line 1
+                       ASSERT_GT(input, 0);
+                       EXPECT_TRUE(inrow(classbg(13), input, 0, 40));  // the caret cell, inserting
+                       // "B = (" was rejected: as the input line left it, on grey.
+                       EXPECT_EQ(pixel(x, input + ch + 1), ide::colour(16));
+                       EXPECT_TRUE(inrow(classfg(16), input + 2 * ch, 0, 20));   // DO
+                       EXPECT_FALSE(inrow(classfg(16), input + 5 * ch, 0, 20));  // X = 6
+                       EXPECT_TRUE(inrow(classfg(15), input + 5 * ch, 20, 60));  // its number
+                       EXPECT_EQ(pixel(x, input + 5 * ch + 1), classbg(4));
+                       press(win::VK_INSERT);
+                     },
+                     [&] {
+                       EXPECT_TRUE(inrow(classbg(9), input, 0, 40));  // overwriting
+                       EXPECT_FALSE(inrow(classbg(13), input, 0, 40));
+                       press(win::VK_INSERT);
+                       with(win::VK_SHIFT, win::VK_DOWN);
+                       with(win::VK_SHIFT, win::VK_DOWN);
+                     },
+                     [&] {
+                       const int ch = cellheight();
+                       EXPECT_EQ(ide::edcurline, 3);
+                       EXPECT_EQ(pixel(x, input + 1), classbg(6));
+                       EXPECT_EQ(pixel(x, input + ch + 1), classbg(6));
+                       EXPECT_EQ(pixel(x, input + 2 * ch + 1), classbg(5));
+                       press(win::VK_DOWN);  // drops the selection (the clock's tick did not)
+                     },
+                     [&] {
+                       const int ch = cellheight();
+                       EXPECT_EQ(pixel(x, input + 1), classbg(4));
+                       EXPECT_EQ(pixel(x, input + ch + 1), ide::colour(20));  // drawn anew
+                       // Moves of the view by the bitmap, down and up, small and large.
+                       fullredraw();
+                       for (const int by : {1, 7, ide::edrows + 3, -1, -7, -(ide::edrows + 3), 2}) {
+                         ide::edfirstline = std::max(1, ide::edfirstline + by);
+                         ide::SCREENINTERNAL();
+                         const std::vector<std::uint32_t> moved = textrows();
+                         fullredraw();
+                         EXPECT_TRUE(moved == textrows()) << "by " << by;
+                       }
+                     }});
 }
 
 std::string clipboard() {
