@@ -35,8 +35,6 @@ namespace {
 
 constexpr std::array<std::uint8_t, 4> nokey = {0xFF, 0xFF, 0xFF, 0xFF};
 
-bool shown(std::int32_t l) { return l >= edfirstline && l < edfirstline + edrows; }
-
 void clampfirstline() {
   edfirstline = std::min(edfirstline, core::nedlines - edrows + 1);
   edfirstline = std::max(edfirstline, 1);
@@ -455,6 +453,8 @@ std::string linetextofbuf() {
   while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
   return std::string(s);
 }
+
+bool shown(std::int32_t l) { return l >= edfirstline && l < edfirstline + edrows; }
 
 std::int32_t linestart(std::int32_t l) {
   if (l > core::nedlines) return core::c1editend + 1;

@@ -27,8 +27,6 @@ namespace ide::editor {
 
 namespace {
 
-bool shown(std::int32_t l) { return l >= edfirstline && l < edfirstline + edrows; }
-
 std::span<const char> buffertext() {
   return {core::c1edit.data(), static_cast<std::size_t>(std::max(core::c1editend, 0))};
 }

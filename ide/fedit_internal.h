@@ -41,6 +41,8 @@ inline constexpr std::int32_t cLine = 10101, cCut = 10102, cCopy = 10103, cPaste
 // The cursor line's text (from column 2 of `edlinebuf`), trimmed, at most
 // 253 characters.
 std::string linetextofbuf();
+// Whether line l is one of the rows shown.
+bool shown(std::int32_t l);
 // Position of line l's first character in the edit buffer.
 std::int32_t linestart(std::int32_t l);
 // The modifier bits of the pass's key.

@@ -308,7 +308,35 @@ TEST_F(EditorTest, KeysAndCommandsChangeTheBufferExactly) {
                        EXPECT_EQ(ide::edcurline, 1);
                        with(win::VK_CONTROL, 'Z');  // each undo compiles: one a tick
                      },
-                     [] { with(win::VK_CONTROL, 'Z'); }, [&] { EXPECT_EQ(buffer(), text); }});
+                     [] { with(win::VK_CONTROL, 'Z'); },
+       [&] {
+         EXPECT_EQ(buffer(), text);
+         // A clipboard text with line breaks: the command handler has its
+         // lines inserted after the cursor line.
+         std::string two = "P = 1\r\nQ = 2\r\n";
+         io::CLIPBORD('W', two, static_cast<std::int32_t>(two.size()));
+         with(win::VK_CONTROL, win::VK_HOME);
+         with(win::VK_CONTROL, 'V');
+       },
+       [&] { EXPECT_EQ(buffer(), "A = 1\r\nP = 1\r\nQ = 2\r\n" + text.substr(7)); }});
+}
+
+// Step runs the cursor line and moves on; Trace runs the script from the
+// cursor line statement by statement to its end.
+TEST_F(EditorTest, StepAndTraceRunFromTheCursorLine) {
+  std::string stepped, traced;
+  int after = 0;
+  run(script("A = 1\r\nB = A + 1\r\nC = B + 1\r\nEND\r\n"),
+      {[] { with(win::VK_MENU, 'S'); },
+       [&] {
+         stepped = exec::run_outcome();
+         after = ide::edcurline;
+         with(win::VK_MENU, 'T');
+       },
+       [&] { traced = exec::run_outcome(); }});
+  EXPECT_NE(stepped.find("A=1\nB=0\n"), std::string::npos) << stepped;
+  EXPECT_EQ(after, 2);
+  EXPECT_NE(traced.find("A=1\nB=2\nC=3\n"), std::string::npos) << traced;
 }
 
 }  // namespace
