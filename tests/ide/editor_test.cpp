@@ -203,6 +203,19 @@ TEST_F(EditorTest, TheScreenDrawsItsClassesAndScrollsLikeAFullRedraw) {
                        const int ch = cellheight();
                        EXPECT_EQ(pixel(x, input + 1), classbg(4));
                        EXPECT_EQ(pixel(x, input + ch + 1), ide::colour(20));  // drawn anew
+                       // Ctrl+Down and Ctrl+Up move the view, not the cursor line, and
+                       // the view never starts before line 1.
+                       with(win::VK_CONTROL, win::VK_DOWN);
+                       with(win::VK_CONTROL, win::VK_DOWN);
+                     },
+                     [&] {
+                       EXPECT_EQ(ide::edfirstline, 3);
+                       EXPECT_EQ(ide::edcurline, 4);
+                       for (int k = 0; k < 3; ++k) with(win::VK_CONTROL, win::VK_UP);
+                     },
+                     [&] {
+                       EXPECT_EQ(ide::edfirstline, 1);
+                       EXPECT_EQ(ide::edcurline, 4);
                        // Moves of the view by the bitmap, down and up, small and large.
                        fullredraw();
                        for (const int by : {1, 7, ide::edrows + 3, -1, -7, -(ide::edrows + 3), 2}) {
@@ -309,16 +322,16 @@ TEST_F(EditorTest, KeysAndCommandsChangeTheBufferExactly) {
                        with(win::VK_CONTROL, 'Z');  // each undo compiles: one a tick
                      },
                      [] { with(win::VK_CONTROL, 'Z'); },
-       [&] {
-         EXPECT_EQ(buffer(), text);
-         // A clipboard text with line breaks: the command handler has its
-         // lines inserted after the cursor line.
-         std::string two = "P = 1\r\nQ = 2\r\n";
-         io::CLIPBORD('W', two, static_cast<std::int32_t>(two.size()));
-         with(win::VK_CONTROL, win::VK_HOME);
-         with(win::VK_CONTROL, 'V');
-       },
-       [&] { EXPECT_EQ(buffer(), "A = 1\r\nP = 1\r\nQ = 2\r\n" + text.substr(7)); }});
+                     [&] {
+                       EXPECT_EQ(buffer(), text);
+                       // A clipboard text with line breaks: the command handler has its
+                       // lines inserted after the cursor line.
+                       std::string two = "P = 1\r\nQ = 2\r\n";
+                       io::CLIPBORD('W', two, static_cast<std::int32_t>(two.size()));
+                       with(win::VK_CONTROL, win::VK_HOME);
+                       with(win::VK_CONTROL, 'V');
+                     },
+                     [&] { EXPECT_EQ(buffer(), "A = 1\r\nP = 1\r\nQ = 2\r\n" + text.substr(7)); }});
 }
 
 // Step runs the cursor line and moves on; Trace runs the script from the
