@@ -62,6 +62,16 @@ struct Drawing {
   std::int32_t y = 0;
 };
 
+// The current window (the main window when none is current), its bitmap
+// opened for drawing; null when it has none.
+wdwrec* opencurrent(Drawing& d) {
+  wdwrec* r = wdwcur != nullptr ? wdwcur : wdwhead;
+  if (r == nullptr || r->bitmap == nullptr) return nullptr;
+  int status = 0;
+  toolkit::START_BITMAP_DRAW(&r->bitmap, nullptr, nullptr, d.target, &status);
+  return d.target.marker != 0 ? r : nullptr;
+}
+
 const plot::FontSlot& slotof(std::int32_t s) {
   return plot::fontslots(plot::fontslots.valid(s) ? s : 1);
 }
@@ -350,12 +360,9 @@ void COLORTOKENS(std::string_view text, std::int32_t count, std::int32_t x, std:
     return;
   }
   // Called on its own: into the current window's bitmap.
-  wdwrec* r = wdwcur != nullptr ? wdwcur : wdwhead;
-  if (r == nullptr || r->bitmap == nullptr) return;
   Drawing d;
+  if (opencurrent(d) == nullptr) return;
   int status = 0;
-  toolkit::START_BITMAP_DRAW(&r->bitmap, nullptr, nullptr, d.target, &status);
-  if (d.target.marker == 0) return;
   d.font = plot::fontslots(2).font;
   if (d.font != nullptr) win::SelectObject(d.target.dc, d.font);
   d.x = x;
@@ -402,12 +409,10 @@ void PANWR0PART(std::string_view text, std::int32_t from, std::int32_t to, std::
 }
 
 void PANWRT(std::string_view text, std::int32_t column, std::int32_t row) {
-  wdwrec* r = wdwcur != nullptr ? wdwcur : wdwhead;
-  if (r == nullptr || r->bitmap == nullptr) return;
   Drawing d;
+  wdwrec* r = opencurrent(d);
+  if (r == nullptr) return;
   int status = 0;
-  toolkit::START_BITMAP_DRAW(&r->bitmap, nullptr, nullptr, d.target, &status);
-  if (d.target.marker == 0) return;
   const plot::FontSlot& f = slotof(r->fontslot != 0 ? r->fontslot : 1);
   d.font = f.font;
   if (d.font != nullptr) win::SelectObject(d.target.dc, d.font);
