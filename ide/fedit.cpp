@@ -355,8 +355,17 @@ Step move() {
 Step resume() {
   fieldchanged = 0;
   waitinput = 0;
+  // An event with no key, no button and no command (the clock's tick)
+  // leaves the view where the scroll bar put it and the selected lines as
+  // they are.
+  const bool keyless =
+      (core::keyrec[1] == 0 || core::keyrec == nokey) && core::mousebtn == 0 && core::idecmd <= 0;
   if (!shown(edcurline)) {
     if (core::mousebtn == 16 || core::mousebtn == -16) return Step::key;
+    if (keyless) {
+      waitinput = -1;
+      return Step::wait;
+    }
     if (core::mousebtn != 0) {
       MAUSXY();
       edcurline = edfirstline;
@@ -365,10 +374,6 @@ Step resume() {
     }
     return Step::fullupdate;
   }
-  // An event with no key and no button (the clock's tick) leaves the
-  // selected lines as they are.
-  const bool keyless =
-      (core::keyrec[1] == 0 || core::keyrec == nokey) && core::mousebtn == 0 && core::idecmd <= 0;
   const bool lines = edselfrom != 0 && edselto != 0 && !keyless;
   if (lines && edmousehold == 0)
     PARTSCREENINTERNAL(std::max(edselto - edfirstline + 1, 1),

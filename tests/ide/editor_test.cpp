@@ -12,11 +12,14 @@
 #include "ide/editorwords.h"
 #include "ide/fedit.h"
 #include "ide/idewords.h"
+#include "ide/mainwindow.h"
 #include "ide/textwriters.h"
 #include "ide/windowlist.h"
 #include "ide_fixture.h"
 #include "io/clipboard.h"
 #include "platform/backend.h"
+#include "platform/win_controls.h"
+#include "platform/win_message.h"
 #include "platform/win_message_keys.h"
 #include "plot/fontslots.h"
 #include "toolkit/services.h"
@@ -215,6 +218,20 @@ TEST_F(EditorTest, TheScreenDrawsItsClassesAndScrollsLikeAFullRedraw) {
                      },
                      [&] {
                        EXPECT_EQ(ide::edfirstline, 1);
+                       EXPECT_EQ(ide::edcurline, 4);
+                       // A page down on the scroll bar leaves the cursor line hidden.
+                       ASSERT_NE(toolkit::main_auto_box, nullptr);
+                       win::SendMessageA(
+                           static_cast<win::HWND>(mainwindow()), win::WM_VSCROLL, win::SB_PAGEDOWN,
+                           reinterpret_cast<win::LPARAM>(toolkit::main_auto_box->vscroll));
+                     },
+                     [&] {
+                       EXPECT_EQ(ide::edfirstline, 1 + ide::nrows);
+                       EXPECT_EQ(ide::edcurline, 4);
+                       press(win::VK_RIGHT);  // a key brings it back into view
+                     },
+                     [&] {
+                       EXPECT_EQ(ide::edfirstline, 4);
                        EXPECT_EQ(ide::edcurline, 4);
                        // Moves of the view by the bitmap, down and up, small and large.
                        fullredraw();
