@@ -327,6 +327,20 @@ TEST_F(EditorTest, KeysAndCommandsChangeTheBufferExactly) {
                      },
                      [&] {
                        EXPECT_EQ(ide::edcurline, 4);
+                       // Ctrl+Page Down to the next line that starts with a character;
+                       // from the last such line to the end of the text.
+                       with(win::VK_CONTROL, win::VK_NEXT);
+                     },
+                     [&] {
+                       EXPECT_EQ(ide::edcurline, 5);
+                       with(win::VK_CONTROL, win::VK_NEXT);
+                     },
+                     [&] {
+                       EXPECT_EQ(ide::edcurline, core::nedlines);
+                       with(win::VK_CONTROL, win::VK_PRIOR);
+                     },
+                     [&] {
+                       EXPECT_EQ(ide::edcurline, core::nedlines - 1);
                        // Two lines selected with Shift+Down, deleted with Delete.
                        with(win::VK_CONTROL, win::VK_HOME);
                        with(win::VK_SHIFT, win::VK_DOWN);
