@@ -90,6 +90,30 @@ TEST_F(EditorTest, ATypedScriptRunsWithAltR) {
   EXPECT_NE(outcome.find("B=43\n"), std::string::npos) << outcome;
 }
 
+// A rejected line mended and left is compiled at once: it is no longer
+// marked. (The compile at the opening put the cursor on it.)
+TEST_F(EditorTest, ALineIsCompiledWhenItIsLeft) {
+  bool before = false, after = true;
+  std::int32_t line = 0;
+  std::string text;
+  run(script("X = 0\r\nA = (\r\nEND\r\n"), {[&] {
+                                              line = ide::edcurline;
+                                              before = ide::rejectedline(2);
+                                              press(win::VK_END);
+                                              press('1', '1');
+                                              press('0', ')');
+                                              press(win::VK_DOWN);
+                                            },
+                                            [&] {
+                                              after = ide::rejectedline(2);
+                                              text = buffer();
+                                            }});
+  EXPECT_EQ(line, 2);
+  EXPECT_TRUE(before);
+  EXPECT_FALSE(after);
+  EXPECT_EQ(text, "X = 0\r\nA = (1)\r\nEND\r\n");
+}
+
 // During a run started in the editor a typed character jumps to its
 // label, and Escape stops the run; the editor takes over again. (The keys
 // wait in the queue: the run's input step takes them at its first look,
