@@ -12,6 +12,7 @@
 #include "ide/editorwords.h"
 #include "ide/fedit.h"
 #include "ide/idewords.h"
+#include "ide/keypress.h"
 #include "ide/mainwindow.h"
 #include "ide/textwriters.h"
 #include "ide/windowlist.h"
@@ -19,6 +20,7 @@
 #include "io/clipboard.h"
 #include "platform/backend.h"
 #include "platform/win_controls.h"
+#include "platform/win_gdi.h"
 #include "platform/win_message.h"
 #include "platform/win_message_keys.h"
 #include "plot/fontslots.h"
@@ -69,6 +71,54 @@ class EditorTest : public IdeTest {
   }
 };
 
+// Pixels of the main window (window coordinates).
+std::uint32_t pixel(int x, int y) {
+  return plat::window_pixel(static_cast<win::HWND>(mainwindow()), x, y);
+}
+std::uint32_t classbg(int k) { return ide::colour(ide::colnum(2 * k)); }
+std::uint32_t classfg(int k) { return ide::colour(ide::colnum(2 * k - 1)); }
+int cellheight() { return plot::fontslots(ide::wdwhead->fontslot).cellheight; }
+
+// The top of the first band of the colour in column x, -1 when none.
+int bandtop(std::uint32_t colour, int x) {
+  for (int y = 0; y < 1100; ++y)
+    if (pixel(x, y) == colour) return y;
+  return -1;
+}
+// Whether the colour stands in the cell row from y, columns x0 to x1.
+bool inrow(std::uint32_t colour, int y, int x0, int x1) {
+  for (int yy = y; yy < y + cellheight(); ++yy)
+    for (int x = x0; x < x1; ++x)
+      if (pixel(x, yy) == colour) return true;
+  return false;
+}
+// The backing bitmap of the text rows, every second pixel.
+std::vector<std::uint32_t> textrows() {
+  const ide::wdwrec& w = *ide::wdwhead;
+  const win::HDC dc = win::CreateCompatibleDC(nullptr);
+  const auto old = win::SelectObject(dc, w.bitmap);
+  std::vector<std::uint32_t> out;
+  for (int y = 0; y < w.clientheight - 40; y += 2)
+    for (int x = 0; x < w.clientwidth - 40; x += 2) out.push_back(win::GetPixel(dc, x, y));
+  win::SelectObject(dc, old);
+  win::DeleteDC(dc);
+  return out;
+}
+void fullredraw() {
+  core::edmark = core::edmarkall;
+  ide::SCREENINTERNAL();
+}
+
+// The rows as they stand, the input line drawn as a plain row, are those
+// of a full redraw.
+void samerows(const char* what) {
+  const std::int32_t row = ide::edcurline - ide::edfirstline + 1;
+  ide::PARTSCREENINTERNAL(row, row, 0);
+  const std::vector<std::uint32_t> now = textrows();
+  fullredraw();
+  EXPECT_TRUE(now == textrows()) << what;
+}
+
 // A script typed into an empty line, run with Alt+R: its variables.
 TEST_F(EditorTest, ATypedScriptRunsWithAltR) {
   std::string outcome, typed;
@@ -77,6 +127,7 @@ TEST_F(EditorTest, ATypedScriptRunsWithAltR) {
                             type("A = 6 * 7");
                             press(win::VK_RETURN, '\r');  // at the end: a new line below
                           },
+                          [] { samerows("a line opened"); },  // the rows below moved down
                           [] {
                             type("B = A + 1");
                             with(win::VK_MENU, 'R');
@@ -147,40 +198,6 @@ TEST_F(EditorTest, ARunStartedInTheEditorTakesLabelKeysAndStopsAtEscape) {
   EXPECT_NE(stopped.find("N=0\n"), std::string::npos) << stopped;
   EXPECT_EQ(core::edmode, 10);
   EXPECT_LT(ide::edcurline, 4);
-}
-
-// Pixels of the main window (window coordinates).
-std::uint32_t pixel(int x, int y) {
-  return plat::window_pixel(static_cast<win::HWND>(mainwindow()), x, y);
-}
-std::uint32_t classbg(int k) { return ide::colour(ide::colnum(2 * k)); }
-std::uint32_t classfg(int k) { return ide::colour(ide::colnum(2 * k - 1)); }
-int cellheight() { return plot::fontslots(ide::wdwhead->fontslot).cellheight; }
-
-// The top of the first band of the colour in column x, -1 when none.
-int bandtop(std::uint32_t colour, int x) {
-  for (int y = 0; y < 1100; ++y)
-    if (pixel(x, y) == colour) return y;
-  return -1;
-}
-// Whether the colour stands in the cell row from y, columns x0 to x1.
-bool inrow(std::uint32_t colour, int y, int x0, int x1) {
-  for (int yy = y; yy < y + cellheight(); ++yy)
-    for (int x = x0; x < x1; ++x)
-      if (pixel(x, yy) == colour) return true;
-  return false;
-}
-// The text rows as pixels, every second one.
-std::vector<std::uint32_t> textrows() {
-  std::vector<std::uint32_t> out;
-  const ide::wdwrec& w = *ide::wdwhead;
-  for (int y = 80; y < 80 + w.clientheight - 40; y += 2)
-    for (int x = 0; x < w.clientwidth - 40; x += 2) out.push_back(pixel(x, y));
-  return out;
-}
-void fullredraw() {
-  core::edmark = core::edmarkall;
-  ide::SCREENINTERNAL();
 }
 
 // Rows in the colours of their classes and tokens, the caret cell in both
@@ -257,6 +274,7 @@ TEST_F(EditorTest, TheScreenDrawsItsClassesAndScrollsLikeAFullRedraw) {
                      [&] {
                        EXPECT_EQ(ide::edfirstline, 4);
                        EXPECT_EQ(ide::edcurline, 4);
+
                        // Moves of the view by the bitmap, down and up, small and large.
                        fullredraw();
                        for (const int by : {1, 7, ide::edrows + 3, -1, -7, -(ide::edrows + 3), 2}) {
@@ -315,6 +333,7 @@ TEST_F(EditorTest, KeysAndCommandsChangeTheBufferExactly) {
                        with(win::VK_CONTROL, 'X');  // Cut: the line goes
                      },
                      [&] {
+                       samerows("a line cut");  // the rows below moved up by the bitmap
                        EXPECT_EQ(buffer(), "A = 1\r\n  C = 3\r\nD = 4\r\nEND\r\n");
                        EXPECT_EQ(ide::edcurline, 2);
                        EXPECT_EQ(clipboard(), "B = 2\r\n");
