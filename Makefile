@@ -39,8 +39,10 @@ test: deps $(TEST_DIR)/build.ninja
 	cd $(TEST_DIR) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -j $(JOBS)
 
+# The IDE with the example in its editor on a display, else the windowless run.
 run: build
-	./$(RELEASE_DIR)/app/ostrel RUN=$(EXAMPLE)
+	@if [ -n "$$DISPLAY" ]; then ./$(RELEASE_DIR)/app/ostrel $(EXAMPLE); \
+	else ./$(RELEASE_DIR)/app/ostrel RUN=$(EXAMPLE); fi
 
 bench: deps $(RELEASE_DIR)/build.ninja
 	ninja -C $(RELEASE_DIR) -j $(JOBS) ostrel_bench

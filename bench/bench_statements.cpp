@@ -1,5 +1,6 @@
 // Simple statements per second: script loops compiled and run end to end
-// as the RUN command runs them (without a display). The same loops in Lua
+// as the RUN command runs them (without a display), with the program's
+// input step. The same loops in Lua
 // and Python lie in bench/compare/ (see bench/README.md).
 #include <benchmark/benchmark.h>
 
@@ -12,6 +13,7 @@
 #include <string_view>
 
 #include "exec/headless_run.h"
+#include "ide/panlio.h"
 
 namespace {
 
@@ -58,6 +60,8 @@ bool runscript(std::string_view script, std::int64_t n) {
   // The help data file is indexed once: the compile's progress window is
   // one of its sections.
   static const bool prepared = [] {
+    // The program's own input step runs after every statement.
+    ide::install_inputstep();
     exec::reset_all();
     return exec::prepare_run(
         (std::filesystem::path(__FILE__).parent_path().parent_path() / "data" / "Ostrel.hlp")

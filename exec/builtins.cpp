@@ -239,10 +239,7 @@ WordResult alarm(std::int32_t nargs) {
     evtflags = 0;
     for (;;) {
       toolkit::SLEEP_SECONDS(0.01F);
-      if (PANLIOSTEP)
-        PANLIOSTEP();
-      else
-        panliostandin();
+      runinputstep();
       if ((evtflags & 0x13) != 0) break;
       // A quit request or Escape must end the wait as well.
       if (core::idecmd == 999 || core::keystate[1] == 1) break;

@@ -728,12 +728,12 @@ Res runwordassign(Form& f, std::span<const std::int16_t> code) {
 // After a statement that ran by its form: the loop test would only call
 // the input step, which finds nothing to do, and go on with the next
 // statement. Anything else (a stop, a pending command or key, input, a
-// stop line, the program's end, single steps, the IDE's own input step) is
-// left to the loop test. The first part holds on after assignments and
+// stop line, the program's end, single steps, a watched variable) is left
+// to the loop test. The first part holds on after assignments and
 // loop ends, which change none of it.
 bool quietstate() {
   return core::xeqstop == 0 && core::idecmd <= 0 && core::keyrec[0] == 0 && core::keyrec[1] != 1 &&
-         win::queue_idle() && PANLIOSTEP == nullptr && (core::xeqmode & 0x04) != 0;
+         win::queue_idle() && !stepwatch && (core::xeqmode & 0x04) != 0;
 }
 bool quietline() {
   return (stopline == 0 || core::xeqline != stopline) && core::xeqline <= core::nstmt;

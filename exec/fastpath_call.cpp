@@ -137,7 +137,7 @@ bool check(Known& known, std::int32_t S, std::int32_t n, std::int32_t ptr, std::
 bool runstate() {
   return core::idecmd == -1 && core::xeqstop == 0 && (core::keyrec[2] & 1) == 0 &&
          (core::xeqmode & 0x60) == 0 && (core::xeqmode & 0x04) != 0 && !alarmreset &&
-         core::keyrec[0] == 0 && core::keyrec[1] != 1 && win::queue_idle() && PANLIOSTEP == nullptr;
+         core::keyrec[0] == 0 && core::keyrec[1] != 1 && win::queue_idle() && !stepwatch;
 }
 
 bool bindcall(std::int32_t site, std::int32_t S, std::int32_t n, std::int32_t ptr,

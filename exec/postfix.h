@@ -148,8 +148,18 @@ inline VarKommasFn VARKOMMAS = nullptr;
 // open; CALLBACKLINE then draws its next point.
 inline bool (*linelive)() = nullptr;
 inline void (*CALLBACKLINE)() = nullptr;
-// The input step, run every 1000th EDIT or POP call of a statement.
+// The input step, which the program installs: run after every statement
+// (unless a command or the break key is pending), every 1000th EDIT or POP
+// call of a statement, and by built-ins that wait. Absent, nothing is
+// pumped: no input reaches a run.
 inline void (*PANLIOSTEP)() = nullptr;
+inline void runinputstep() {
+  if (PANLIOSTEP != nullptr) PANLIOSTEP();
+}
+// True while the installed input step has work even with the queue idle
+// and no key waiting (a variable is watched for a break); the statement
+// loop then leaves every statement's end to it.
+inline bool stepwatch = false;
 
 // Start values of the block stack.
 void reset_postfix();

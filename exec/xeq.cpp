@@ -527,11 +527,7 @@ void XEQ(std::span<const std::int16_t> code) {
         if (core::keyrec[1] != 1) {
           // (Input may edit and compile lines: forms look at their words again.)
           if (!win::queue_idle()) fast::newrun();
-          if (PANLIOSTEP) {
-            PANLIOSTEP();
-          } else {
-            panliostandin();
-          }
+          runinputstep();
         }
         if (core::idecmd == 999) {
           core::xeqmode &= 8;

@@ -152,10 +152,6 @@ void runstage(std::span<const std::int16_t> code);
 // Makes XEQ the run driver's executor stage; called once at start-up.
 void installexecutor();
 
-// The input step until the IDE brings its own: pumps the platform's queue
-// once, turns Escape into the break key and a quit request into 999.
-void panliostandin();
-
 // Start values of the loop's words.
 void reset_xeq();
 

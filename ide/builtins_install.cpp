@@ -1,6 +1,11 @@
 #include "ide/builtins_install.h"
 
+#include <algorithm>
+#include <string>
+
+#include "core/kompil.h"
 #include "exec/builtins.h"
+#include "ide/panlio.h"
 #include "ide/windowlist.h"
 #include "io/builtins_install.h"
 #include "io/clipboard.h"
@@ -35,6 +40,16 @@ std::int32_t paste_from_clipboard(std::span<char> text) {
   return ups;
 }
 
+// The clipboard's text for the compiler's paste of lines: at most `most`
+// characters, without the blanks that fill the rest.
+std::string clipboard_text(std::int32_t most) {
+  std::string text(static_cast<std::size_t>(std::max(most, 0)), ' ');
+  io::CLIPBORD('R', text, most);
+  const std::size_t end = text.find_last_not_of(std::string_view(" \0", 2));
+  text.resize(end == std::string::npos ? 0 : end + 1);
+  return text;
+}
+
 // What SYSTEM measures of a window: the text area that its record keeps
 // and the character cell of its font slot. The window becomes current.
 bool window_measures(win::HWND window, io::WindowMeasures& m) {
@@ -60,8 +75,10 @@ bool open_file_name(std::span<char> path, std::string_view title, std::uint32_t 
 }  // namespace
 
 void install_all_builtins() {
+  install_inputstep();
   io::copytoclipboard = copy_to_clipboard;
   io::pastefromclipboard = paste_from_clipboard;
+  core::clipboardtext = clipboard_text;
   io::getopenfilename = open_file_name;
   io::windowmeasures = window_measures;
   exec::MAKE_COLOR = [](std::int32_t r, std::int32_t g, std::int32_t b) -> std::uint32_t {

@@ -17,7 +17,7 @@
 #include "ide/byname.h"
 #include "ide/commands_standin.h"
 #include "ide/fe_control.h"
-#include "ide/fedit_standin.h"
+#include "ide/fedit.h"
 #include "ide/fontslot.h"
 #include "ide/idewords.h"
 #include "ide/keypress.h"
@@ -333,7 +333,7 @@ void reset_ide() {
   reset_startscreen();
   reset_mainwindow();
   reset_commands_standin();
-  reset_fedit_standin();
+  reset_fedit();
   reset_scripts();
   reset_m2();
   plot::reset_fontslots();

@@ -14,7 +14,7 @@
 #include "exec/headless_run.h"
 #include "exec/xeq.h"
 #include "ide/commands_standin.h"
-#include "ide/fedit_standin.h"
+#include "ide/fedit.h"
 #include "ide/filehistory.h"
 #include "ide/idewords.h"
 #include "ide/menutool.h"

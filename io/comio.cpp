@@ -361,10 +361,7 @@ void option(std::int32_t k, std::int32_t v) {
 }
 
 void inputstep() {
-  if (exec::PANLIOSTEP)
-    exec::PANLIOSTEP();
-  else
-    exec::panliostandin();
+  exec::runinputstep();
 }
 
 }  // namespace

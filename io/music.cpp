@@ -37,10 +37,7 @@ void report(win::MMRESULT result) {
 void pause() { std::this_thread::sleep_for(std::chrono::milliseconds(1)); }
 
 void inputstep() {
-  if (exec::PANLIOSTEP)
-    exec::PANLIOSTEP();
-  else
-    exec::panliostandin();
+  exec::runinputstep();
 }
 
 // One BEEP call's tune: both channels' notes, whether it goes into a WAV

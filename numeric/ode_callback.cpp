@@ -19,11 +19,7 @@ namespace numeric {
 namespace {
 
 void inputstep() {
-  if (exec::PANLIOSTEP != nullptr) {
-    exec::PANLIOSTEP();
-  } else {
-    exec::panliostandin();
-  }
+  exec::runinputstep();
 }
 
 // An alarm that fell due while the callback ran gets its input step here,

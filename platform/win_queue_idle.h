@@ -2,6 +2,8 @@
 // of a running script: when it says idle, a peek would find nothing.
 #pragma once
 
+#include <cstdint>
+
 namespace win::detail {
 
 // Non-zero from the moment something may have entered the queue (a posted
@@ -10,6 +12,9 @@ namespace win::detail {
 extern unsigned queue_stirred;
 extern bool backend_polls;
 extern bool paint_maybe_pending;
+// QS_ bits of what was posted, came in or was asked to paint since the
+// queue was last looked at.
+extern std::uint32_t queue_new_bits;
 
 }  // namespace win::detail
 
@@ -21,5 +26,10 @@ namespace win {
 inline bool queue_idle() {
   return detail::queue_stirred == 0 && !detail::backend_polls && !detail::paint_maybe_pending;
 }
+
+// True when a message was posted, input came in or a paint was asked for
+// since the queue was last looked at. While it is false and the queue is
+// not idle, only timers or a display to poll can bring something.
+inline bool queue_posted() { return detail::queue_new_bits != 0; }
 
 }  // namespace win

@@ -68,10 +68,7 @@ void setpassnr(EditState& e, std::int32_t n) {
 }
 
 bool inputstep(EditState& e) {
-  if (exec::PANLIOSTEP)
-    exec::PANLIOSTEP();
-  else
-    exec::panliostandin();
+  exec::runinputstep();
   if ((exec::realtimeflags & 1) && exec::realtimehook && e.end > e.first && e.pos >= e.first &&
       e.pos <= e.end) {
     const std::int64_t pct = (static_cast<std::int64_t>(e.pos) - e.first) * 100 / (e.end - e.first);

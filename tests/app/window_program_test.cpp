@@ -13,7 +13,9 @@
 #include <thread>
 
 #include "app/window_program.h"
+#include "exec/headless_run.h"
 #include "ide/scripts.h"
+#include "platform/backend.h"
 #include "support/test_support.h"
 #include "support/xvfb_server.h"
 // clang-format off
@@ -270,6 +272,55 @@ TEST(WindowProgramTest, TheIdeShowsItsStartScreenAndAltF4EndsIt) {
   EXPECT_GT(yellow, 0.01);
   EXPECT_EQ(status, 0);
   EXPECT_EQ(err, "");
+}
+
+// Keys typed on the display: the given key with the modifiers held.
+void keys(Display* dpy, std::initializer_list<KeySym> held, KeySym key) {
+  for (const KeySym m : held) XTestFakeKeyEvent(dpy, XKeysymToKeycode(dpy, m), True, CurrentTime);
+  XTestFakeKeyEvent(dpy, XKeysymToKeycode(dpy, key), True, CurrentTime);
+  XTestFakeKeyEvent(dpy, XKeysymToKeycode(dpy, key), False, CurrentTime);
+  for (const KeySym m : held) XTestFakeKeyEvent(dpy, XKeysymToKeycode(dpy, m), False, CurrentTime);
+  XSync(dpy, False);
+  usleep(150000);  // as a hand types: each key is taken before the next
+}
+
+// On the display the editor takes typed keys: a line is changed at its
+// end, compiled when left, and Ctrl+S saves the script (answered Yes)
+// before Alt+F4.
+TEST(WindowProgramTest, OnADisplayTheEditorTakesTypedLinesAndSavesThem) {
+  XInitThreads();
+  std::string why;
+  const std::string name = testsupport::xvfb_display(&why);
+  if (name.empty()) GTEST_SKIP() << why;
+  DisplayVariable display(name.c_str());
+  testsupport::TempDir dir;
+  const std::string script = dir.file("typed.ost");
+  testsupport::write_file(script, "X = 1\r\nEND\r\n");
+  exec::reset_all();  // as in a process of its own: no editor words of an earlier run
+  std::string title, cls;
+  const std::string shot = (std::filesystem::current_path() / "ide_editor_xvfb.png").string();
+  std::thread typist = user(name, title, cls, [shot](Display* dpy, Window w) {
+    XSetInputFocus(dpy, w, RevertToParent, CurrentTime);
+    XSync(dpy, False);
+    usleep(300000);
+    keys(dpy, {}, XK_End);
+    for (const KeySym k : {XK_space, XK_minus, XK_space, XK_3}) keys(dpy, {}, k);
+    keys(dpy, {}, XK_Down);
+    keys(dpy, {XK_Control_L}, XK_s);
+    usleep(300000);
+    keys(dpy, {}, XK_Return);  // "Save the changes?": Yes
+    usleep(300000);
+    screenshot(dpy, w, shot);
+    altf4(dpy, w);
+  });
+  std::string err;
+  const int status = run_caught("\"" + script + "\"", err);
+  typist.join();
+  plat::reset_windows();  // the message box's icon, kept drawn until now
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(testsupport::read_file(script), "X = 1 - 3\r\nEND\r\n");
+  EXPECT_NE(err.find("Save the changes?"), std::string::npos) << err;
+  EXPECT_NE(err.find("-> Yes"), std::string::npos) << err;
 }
 
 }  // namespace

@@ -84,7 +84,7 @@ TEST_F(Loop, PendingCommandsAndTheInputStep) {
   // clears the alarms.
   idecmd = -1;
   exec::alarmtime(5) = 100.0F;
-  win::PostMessageA(nullptr, win::WM_KEYDOWN, win::VK_ESCAPE, 0);
+  keyrec = {27, 1, 0, 1};  // Escape, as the key reader records it
   xeq(1, 4 | 8);
   EXPECT_EQ(xeqstop, exec::stops::broken);
   EXPECT_EQ(xeqline, 2);
@@ -97,16 +97,19 @@ TEST_F(Loop, PendingCommandsAndTheInputStep) {
   EXPECT_EQ(xeqstop, exec::stops::quit);
   EXPECT_EQ(xeqmode, 8);
   EXPECT_EQ(value("B"), 0);
+  win::MSG quit{};
+  EXPECT_TRUE(win::PeekMessageA(&quit, nullptr, win::WM_QUIT, win::WM_QUIT, win::PM_REMOVE))
+      << "the quit request stays for the main loop";
   // A typed character jumps to the label of that name, once.
   idecmd = -1;
-  win::PostMessageA(nullptr, win::WM_CHAR, '5', 0);
+  keyrec = {'5', 6, 0, 1};
   xeq(1, 4 | 8);
   EXPECT_EQ(xeqstop, exec::stops::end);
   EXPECT_EQ(value("K"), 1);
   EXPECT_EQ(value("B"), 0);
   EXPECT_EQ(keyrec[0], 0);
   // Without a label of that name the run goes on.
-  win::PostMessageA(nullptr, win::WM_CHAR, 'x', 0);
+  keyrec = {'x', 45, 0, 1};
   xeq(1, 4 | 8);
   EXPECT_EQ(xeqstop, exec::stops::end);
   EXPECT_EQ(value("C"), 3);

@@ -4,6 +4,7 @@
 #include "ide/builtins_install.h"
 #include "ide/fe_control.h"
 #include "ide/fe_main.h"
+#include "ide/fedit.h"
 #include "ide/idewords.h"
 #include "ide/windowlist.h"
 #include "platform/backend.h"
@@ -66,10 +67,15 @@ void IdeTest::SetUp() {
   ide::reset_ide();
   ide::install_all_builtins();
   ide::install_application();
+  handedover.clear();
+  ide::edittap = [](std::int32_t command, const std::array<std::uint8_t, 4>& key) {
+    handedover.push_back({command, key});
+  };
   plat::set_virtual_clock({2024, 5, 6, 0, 10, 0, 0, 0});
 }
 
 void IdeTest::TearDown() {
+  ide::edittap = nullptr;
   std::filesystem::current_path(startfolder);
   ide::reset_ide();
   exec::reset_all();

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -48,6 +50,14 @@ class IdeTest : public ::testing::Test {
   // Ticks seen by the test's event routine.
   int ticks = 0;
 };
+
+// What the editor was handed at each entry: the pending command and the
+// key record (all four bytes 0xFF: none).
+struct HandedOver {
+  std::int32_t command = 0;
+  std::array<std::uint8_t, 4> key{};
+};
+inline std::vector<HandedOver> handedover;
 
 // The main window's handle (null when none).
 void* mainwindow();

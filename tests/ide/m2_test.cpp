@@ -91,7 +91,8 @@ TEST_F(Handler, ARunToItsEndShowsTheLastStatement) {
   run();
   EXPECT_EQ(runs, 1);
   EXPECT_EQ(core::xeqstop, 0);
-  EXPECT_EQ(core::edmode, 12);
+  EXPECT_EQ(core::edmode, 10);  // editing again, on the last statement
+  EXPECT_EQ(core::edvars(core::edv::curline), 2);
   EXPECT_EQ(core::edvars(core::edv::loadline), 2);
   EXPECT_NE(core::idestate & 0x10, 0);
   EXPECT_EQ(ide::waitinput & 1, 1);
@@ -103,8 +104,8 @@ TEST_F(Handler, AnErrorPutsTheEditorOnItsLine) {
   run();
   EXPECT_EQ(core::xeqstop, 0);
   EXPECT_EQ(core::edvars(core::edv::curline), 2);
-  EXPECT_EQ(ide::edkey, 59);
-  EXPECT_EQ(core::edmode, 13);
+  EXPECT_EQ(core::edvars(core::edv::loadline), 2);
+  EXPECT_EQ(core::edmode, 10);
   EXPECT_EQ(core::idecmd, -1);
 }
 
@@ -166,7 +167,8 @@ namespace idetest {
 namespace {
 
 // "HELP=script RUN=": the script runs at once; it gets no working copy and
-// no record; closing it (Escape in the editor) ends the program.
+// no record; closing it (Escape in the editor: the first redraws, the
+// second leaves) ends the program.
 TEST_F(IdeTest, HelpAndRunRunTheScriptAndClosingItEndsTheProgram) {
   testsupport::TempDir dir;
   testsupport::write_file(dir.file("job.ost"), "X = 6 * 7\r\nEND\r\n");
@@ -174,6 +176,7 @@ TEST_F(IdeTest, HelpAndRunRunTheScriptAndClosingItEndsTheProgram) {
   const int status = run("HELP=" + dir.file("job.ost") + " RUN=",
                          {[&] {
                             outcome = exec::run_outcome();
+                            plat::inject_key_press(win::VK_ESCAPE, 27);
                             plat::inject_key_press(win::VK_ESCAPE, 27);
                           },
                           [] { ADD_FAILURE() << "the program is still running"; }});

@@ -17,6 +17,7 @@
 #include "core/runwords.h"
 #include "exec/postfix.h"
 #include "exec/xeq.h"
+#include "ide/panlio.h"
 #include "io/comio.h"
 #include "platform/win_comm.h"
 #include "platform/win_message.h"
@@ -74,7 +75,7 @@ class ComPort : public iotest::ScriptFolder {
     ports("1=" + pty.name);
   }
   void TearDown() override {
-    exec::PANLIOSTEP = nullptr;
+    ide::install_inputstep();
     io::reset_comio();
     unsetenv("OSTREL_COMPORTS");
     ScriptFolder::TearDown();
@@ -309,10 +310,10 @@ void retrystep() {
     if (++retrypasses == 1) {
       if (write(retrymaster, "cd", 2) != 2) return;
     } else {
-      win::PostMessageA(nullptr, win::WM_KEYDOWN, win::VK_ESCAPE, 1 << 16);
+      core::keyrec = {27, 1, 0, 1};  // Escape, as the key reader records it
     }
   }
-  exec::panliostandin();
+  ide::PANLIOSTEP();
 }
 
 TEST_F(ComPort, ARetryRunsTheInputStepUntilEscape) {

@@ -1,0 +1,537 @@
+#include "ide/fedit.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "core/chars.h"
+#include "core/editbuffer.h"
+#include "core/kompia.h"
+#include "core/runwords.h"
+#include "core/stores.h"
+#include "core/symbols.h"
+#include "exec/xeq.h"
+#include "ide/commands_standin.h"
+#include "ide/editorwords.h"
+#include "ide/editstandins.h"
+#include "ide/fedit_internal.h"
+#include "ide/idewords.h"
+#include "ide/keypress.h"
+#include "ide/mainwindow.h"
+#include "ide/panlio.h"
+#include "ide/scriptfiles.h"
+#include "ide/statusbar.h"
+#include "ide/textwriters.h"
+#include "ide/windowlist.h"
+#include "toolkit/scrolling.h"
+#include "toolkit/services.h"
+
+namespace ide {
+
+using namespace editor;
+
+namespace editor {
+
+namespace {
+
+constexpr std::array<std::uint8_t, 4> nokey = {0xFF, 0xFF, 0xFF, 0xFF};
+
+void clampfirstline() {
+  edfirstline = std::min(edfirstline, core::nedlines - edrows + 1);
+  edfirstline = std::max(edfirstline, 1);
+}
+
+std::int32_t inputrow() { return std::max(edcurline - edfirstline, 0) + edtoprow; }
+
+void refresh() { UPDATEWDW(2, wdwhead); }
+
+// Lines from the cursor line's second character to the first line that
+// starts with a character above blank (Ctrl+Page Down), or back to the
+// previous such line (Ctrl+Page Up).
+std::int32_t paragraphmove(bool down) {
+  const std::int32_t start = linestart(edcurline);
+  std::int32_t move = 0;
+  if (down) {
+    for (std::int32_t k = start + 1; k <= core::c1editend; ++k) {
+      if (core::c1edit(k) != '\n') continue;
+      ++move;
+      if (k + 1 <= core::c1editend && static_cast<unsigned char>(core::c1edit(k + 1)) > ' ') break;
+    }
+  } else {
+    for (std::int32_t k = start - 2; k >= 1; --k) {
+      if (core::c1edit(k) != '\n') continue;
+      --move;
+      if (k + 1 <= core::c1editend && static_cast<unsigned char>(core::c1edit(k + 1)) > ' ') break;
+    }
+    if (move == 0) move = -1;
+  }
+  return move;
+}
+
+// The line input's row from the window's text row of a click.
+std::int32_t clickmove() { return edfirstline + mousepos.row - edtoprow - edcurline; }
+
+// Algorithm 3.
+Step fullupdate() {
+  if (wdwhead != nullptr && wdwhead->window != nullptr) WINDOWSIZE(wdwhead->window);
+  if (core::edmode == 14) core::edmark = core::edmarkall;
+  if (core::edmark != edfirstline && wdwhead != nullptr && wdwhead->window != nullptr) {
+    scrolltotal = core::nedlines;
+    scrollpage = nrows;
+    const int lines = scrolltotal, page = scrollpage, position = std::max(edfirstline, 1),
+              column = 1;
+    toolkit::SET_SCROLL_RANGE(wdwhead->window, nullptr, &lines, nullptr, &page, nullptr, &ups);
+    toolkit::SET_SCROLL_POSITION(wdwhead->window, nullptr, &position, &column, &ups);
+  }
+  if (nrows > 0) edrows = nrows;
+  SCREENINTERNAL();
+  edcmd = 0;
+  if (core::edmode == 12) {
+    core::edmode = 10;
+    return Step::command;
+  }
+  return Step::reload;
+}
+
+// Algorithm 4: the key the line input handed back.
+Step keystep() {
+  setclass(4);
+  passscan = core::keystate[1];
+  *handlerkey = edkey;
+  if (edkey == 0 && (mousepos.left != 0 || mousepos.right != 0))
+    edcol = -mousepos.column;
+  else
+    PANLIOCURSOR(edcol);
+  return Step::keyaftercol;
+}
+
+Step keyaftercol() {
+  edcmd = 0;
+  edselfchg = 0;
+  const std::int32_t k = edkey;
+  const bool ctl = ctrlheld();
+  if (core::mousebtn == 16 || core::mousebtn == -16) {
+    const std::int32_t before = edfirstline;
+    switch (scrollreq.code) {
+      case 0:
+        --edfirstline;
+        break;
+      case 1:
+        ++edfirstline;
+        break;
+      case 2:
+        edfirstline -= nrows;
+        break;
+      case 3:
+        edfirstline += nrows;
+        break;
+      case 5:
+        edfirstline = scrollreq.thumb;
+        break;
+      case 6:
+        edfirstline = 1;
+        break;
+      case 7:
+        edfirstline = core::nedlines - nrows + 1;
+        break;
+      default:
+        break;
+    }
+    (void)before;
+    clampfirstline();
+    // The scroll command is taken.
+    if (core::idecmd == post::scroll) core::idecmd = -1;
+    edmousehold = core::mousebtn;
+    core::mousebtn = 0;
+    if (shown(edcurline)) return Step::fullupdate;
+    SCREENINTERNAL();
+    refresh();
+    waitinput = -1;
+    return Step::wait;
+  }
+  if (k == kDown && ctl) {
+    if (edfirstline == 1) core::edmark = core::edmarkall;
+    edfirstline = std::min(edfirstline + 1, core::nedlines - edrows + 1);
+    edfirstline = std::max(edfirstline, 1);
+    edhandline = edfirstline;
+    passscan = 0;
+    return Step::fullupdate;
+  }
+  if (k == kUp && ctl) {
+    edfirstline = std::max(edfirstline - 1, 1);
+    passscan = 0;
+    return Step::fullupdate;
+  }
+  const std::int32_t trimmed =
+      core::C1LEN_TRIM(std::string_view(edlinebuf.data(), edlinebuf.size()));
+  if (k == 0 && mousepos.left != 0) {
+    pendingmove = clickmove();
+  } else if (k == 0 && mousepos.right != 0 && !shiftheld()) {
+    pendingmove = clickmove();
+    core::xeqline = pendingmove + edloadline;
+    const win::HWND main = wdwhead != nullptr ? wdwhead->window : nullptr;
+    toolkit::POST_COMMAND(post::f1help, &main);
+  } else if (k == kDown) {
+    pendingmove = 1;
+  } else if (k == kEnter) {
+    pendingmove = 1;
+    if (edcol >= std::max(trimmed, 2)) edkey = kNewLine;
+  } else if (k == kUp) {
+    pendingmove = -1;
+  } else if (k == kPageDown) {
+    pendingmove = ctl ? paragraphmove(true) : edrows;
+  } else if (k == kPageUp) {
+    pendingmove = ctl ? paragraphmove(false) : -edrows;
+  } else if (k == kEnd) {
+    edcol = 1;
+    pendingmove = core::nedlines;
+  } else if (k == kHome) {
+    edcol = 1;
+    pendingmove = -32767;
+  } else if (k == kEscape) {
+    if (core::idecmd >= cLine && core::idecmd <= cRun) {
+      edcmd = core::idecmd;
+      edkey = edcmd == cStep ? kEnter : 0;
+      *handlerkey = edkey;
+      if (edcmd == cUndo || edcmd == cRedo) edfullpaint = true;
+      core::idecmd = -1;
+      passscan = 65;
+    } else if (core::idecmd >= 10300) {
+      OPTIONS(core::idecmd);
+      core::edmode = 13;
+      return Step::fullupdate;
+    } else if (edlinechg) {
+      return Step::reload;
+    } else if (edrunflags != 0 && !edescape && core::idecmd <= 0) {
+      edescape = true;
+      core::edmark = core::edmarkall;
+      return Step::fullupdate;
+    } else {
+      edexit = edkey;
+      return Step::leave;
+    }
+  } else {
+    edunhandled = true;
+  }
+  return Step::writeback;
+}
+
+// Algorithms 5 and 6.
+Step writeback() {
+  std::string text = linetextofbuf();
+  const bool cutcopy = edcmd == cCut || edcmd == cCopy;
+  if (!(cutcopy && !edlinechg)) text += "\r\n";
+  if (edlinechg) {
+    edchg |= 1;
+    if (edfield11 <= edfield5) edhiline = 0;
+    core::C1EDITINSERT(linestart(edcurline), text, 1);
+    C1EDITSAVE();
+  }
+  const std::int32_t k = edkey;
+  if (k == kF1) {
+    core::xeqline = edloadline;
+    const std::string_view line(edlinebuf.data() + 1, edlinebuf.size() - 1);
+    const std::int32_t trimmed =
+        core::C1LEN_TRIM(std::string_view(edlinebuf.data(), edlinebuf.size()));
+    if (edcol < core::NOBLA1(line) || edcol >= trimmed) {
+      TEXTMARK(pendingmove, edcurline);
+      if (exec::stopline > 0 && (edrunflags & runflag::handover) != 0) {
+        core::edmode = 14;
+        return Step::leave;
+      }
+      return Step::move;
+    }
+    FEDHLP(std::span<const char>(edlinebuf.data() + 1, 255), edcol, -1);
+    edkey = 0;
+    *handlerkey = 0;
+    if (core::keyrec != nokey) core::keyrec[1] = 0;
+    return Step::leave;
+  }
+  if (edcmd == cUndo || edcmd == cRedo) return undoredo();
+  if ((edrunflags & (runflag::handover | runflag::handover2)) != 0 &&
+      (k == kEnter || edlinechg || edselfchg != 0) && !(edcmd >= cLine && edcmd <= cPaste)) {
+    edselfchg = 0;
+    edchg |= 0x80;
+    const std::string line = linetextofbuf() + "\r\n";
+    std::fill(handlerbuf.begin(), handlerbuf.end(), ' ');
+    std::copy_n(line.begin(), std::min(line.size(), handlerbuf.size()), handlerbuf.begin());
+    if (edloadline < core::nstmt) edhandline = edloadline;
+    core::edmode = 11;
+    edlinechg = false;
+    return Step::leave;
+  }
+  return Step::command;
+}
+
+// Algorithm 7.
+Step command() {
+  if (edkey == kNewLine || edcmd == cLine) return newline();
+  if (edcmd == cPaste) return paste();
+  if (edcmd == cCopy || edcmd == cCut) return cutcopy();
+  if (edcmd == cTrace) {
+    edunhandled = false;
+    if ((edrunflags & runflag::trace) != 0) edrunflags |= runflag::tracing;
+    return Step::fullupdate;
+  }
+  if (edcmd == cFind || (edkey == kF && ctrlheld())) return find();
+  if (edcmd == cRun && (edrunflags & runflag::handover) != 0) {
+    core::edmode = 14;
+    return Step::leave;
+  }
+  if (edunhandled) {
+    edexit = -edkey;
+    return Step::leave;
+  }
+  return Step::move;
+}
+
+// Algorithm 11.
+Step reload() {
+  std::span<char> s(edlinebuf.data() + 1, 255);
+  std::int32_t l = edcurline;
+  core::FEDNXT(&s, &l);
+  edlinebuf[0] = '3';
+  edloadline = edcurline;
+  return Step::reload2;
+}
+
+Step reload2() {
+  edunhandled = false;
+  edcmd = 0;
+  if ((edrunflags & runflag::tracing) != 0) {
+    if ((edrunflags & (runflag::handover | runflag::handover2)) == 0) {
+      edrunflags &= ~runflag::tracing;  // nothing would take the lines
+    } else {
+      edkey = kEnter;
+      passscan = kEnter;
+      edcol = 1;
+      edlinechg = false;
+      return Step::keyaftercol;
+    }
+  }
+  if (edcentre) {
+    edcentre = false;
+    edkey = -edcol;
+  } else if (edcol < 0) {
+    edkey = edcol;
+  } else if (passscan != kEnter) {
+    edkey = -edcol;
+  }
+  if (shown(edcurline)) {
+    setclass(edcurline == edhiline ? 6 : 5);
+    core::edmode = 10;
+    return Step::resume;
+  }
+  // The view was moved away from the cursor line: it comes back with the
+  // next key.
+  if (core::keyrec != nokey) core::keyrec.fill(0);
+  refresh();
+  waitinput = -1;
+  return Step::wait;
+}
+
+// Algorithm 12.
+Step move() {
+  const std::int32_t offset = edcurline - edfirstline;
+  edcurline = std::max(std::min(edcurline + pendingmove, core::nedlines), 1);
+  if (shown(edcurline) && edcurline <= core::nedlines) {
+    pendingmove = 0;
+    return Step::reload;
+  }
+  if (pendingmove != 0) edfirstline = edcurline - offset;
+  if (edcentre) {
+    edfirstline = edcurline - edrows / 2;
+    edfullpaint = true;
+  }
+  clampfirstline();
+  if (passscan == 0) {
+    core::edmode = 10;
+    core::edmark = core::edmarkall;
+  }
+  pendingmove = 0;
+  return Step::fullupdate;
+}
+
+// Algorithm 2 from its third step.
+Step resume() {
+  fieldchanged = 0;
+  waitinput = 0;
+  // An event with no key, no button and no command (the clock's tick)
+  // leaves the view where the scroll bar put it and the selected lines as
+  // they are.
+  const bool keyless =
+      (core::keyrec[1] == 0 || core::keyrec == nokey) && core::mousebtn == 0 && core::idecmd <= 0;
+  if (!shown(edcurline)) {
+    if (core::mousebtn == 16 || core::mousebtn == -16) return Step::key;
+    if (keyless) {
+      waitinput = -1;
+      return Step::wait;
+    }
+    if (core::mousebtn != 0) {
+      MAUSXY();
+      edcurline = edfirstline;
+    } else {
+      edfirstline = edcurline;
+    }
+    return Step::fullupdate;
+  }
+  const bool lines = edselfrom != 0 && edselto != 0 && !keyless;
+  if (lines && edmousehold == 0)
+    PARTSCREENINTERNAL(std::max(edselto - edfirstline + 1, 1),
+                       std::min(edselfrom - edfirstline + 1, edrowsdef), 0);
+  if ((core::idestate & busy::lineinput) == 0) {
+    STATUSBAR({.line = edcurline});
+    edlinechg = edselfchg != 0;
+    if (edcol == 0) edkey = 1;
+    panfield.leftcol = edleftcol;
+    PANLIO(std::span<char>(edlinebuf), inputrow(), edkey, fieldchanged);
+  }
+  edhandline = edcurline;
+  if (waitinput == 0) PANLIOKEY(std::span<char>(edlinebuf), inputrow(), edkey, fieldchanged);
+  if (fieldchanged != 0) edlinechg = true;
+  if (lines) {
+    if (edmousehold < 1 && !shiftheld() && !ctrlheld()) {
+      if (edmousehold == 0) {
+        if (edkey == kDelete) return deletelines();
+        edselfrom = edselto = 0;
+      }
+    } else {
+      PARTSCREENINTERNAL(std::max(edselto - edfirstline + 1, 1),
+                         std::min(edselfrom - edfirstline + 1, edrowsdef), 1);
+    }
+    refresh();
+  }
+  if (edkey != 1) edmousehold = 0;
+  if (fieldchanged != 0) waitinput = -1;
+  if (core::keyrec != nokey) core::keyrec.fill(0);
+  if (waitinput != 0) return Step::wait;
+  return Step::key;
+}
+
+void run(Step s) {
+  for (;;) {
+    switch (s) {
+      case Step::fullupdate:
+        s = fullupdate();
+        break;
+      case Step::command:
+        s = command();
+        break;
+      case Step::key:
+        s = keystep();
+        break;
+      case Step::keyaftercol:
+        s = keyaftercol();
+        break;
+      case Step::writeback:
+        s = writeback();
+        break;
+      case Step::move:
+        s = move();
+        break;
+      case Step::reload:
+        s = reload();
+        break;
+      case Step::reload2:
+        s = reload2();
+        break;
+      case Step::resume:
+        s = resume();
+        break;
+      case Step::leave:
+        core::idestate &= ~busy::editor;
+        edfullpaint = false;
+        *handlerkey = edkey;
+        return;
+      case Step::wait:
+        *handlerkey = edkey;
+        return;
+    }
+  }
+}
+
+}  // namespace
+
+std::string linetextofbuf() {
+  std::string_view s(edlinebuf.data() + 1, std::min<std::size_t>(253, edlinebuf.size() - 1));
+  const std::size_t cr = s.find("\r\n");
+  if (cr != std::string_view::npos) s = s.substr(0, cr);
+  while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+  return std::string(s);
+}
+
+bool shown(std::int32_t l) { return l >= edfirstline && l < edfirstline + edrows; }
+
+std::int32_t linestart(std::int32_t l) {
+  if (l > core::nedlines) return core::c1editend + 1;
+  std::int32_t n = std::max(l, 1);
+  core::FEDNXT(nullptr, &n);
+  return core::edline.pos;
+}
+
+bool shiftheld() { return (core::keystate[2] & 1) != 0; }
+bool ctrlheld() { return (core::keystate[2] & 2) != 0; }
+
+}  // namespace editor
+
+void FEDIT(std::span<char> text, std::int32_t& key) {
+  if (edittap != nullptr) edittap(core::idecmd, core::keyrec);
+  handlerbuf = text;
+  handlerkey = &key;
+  edkey = key;
+  core::idestate |= busy::editor;
+  if (wdwhead != nullptr) std::fill(std::begin(wdwhead->textarea), std::end(wdwhead->textarea), 0);
+  wdwcur = wdwhead;
+  edescape = false;
+  if (core::edmode == 13 && edfirstline > edhandline) edfirstline = edloadline;
+  if (edrows < 1) edrows = edrowsdef;
+  if (!edfullpaint) {
+    pendingmove = edhandline - edloadline;
+    if (pendingmove > edrows) {
+      edfirstline = edhandline;
+      if (core::edmode == 11) core::edmode = 12;
+    }
+  }
+  if (core::edmode == 11 && (edcurline < edfirstline || edcurline > edfirstline + edrowsdef))
+    core::edmode = 12;
+  edunhandled = false;
+  clampfirstline();
+  edchg = 0;
+  panfield.leftcol = edleftcol;
+  // The scan code byte stays that of the key the editor acted on last.
+  Step s;
+  if (core::edmode == 11 || (core::edmode == 12 && (edcmd == cLine || edkey == kNewLine))) {
+    if (edcmd == cUndo || edcmd == cRedo) {
+      s = Step::fullupdate;
+    } else {
+      refresh();
+      s = Step::command;
+    }
+  } else if (core::edmode == 12 || core::edmode == 13) {
+    s = Step::fullupdate;
+  } else if (core::edmode == 10) {
+    s = Step::reload;
+  } else {
+    edcurline = edfirstline;
+    s = Step::fullupdate;
+  }
+  run(s);
+}
+
+void FEDITRESUME(std::span<char> text, std::int32_t& key) {
+  if (edittap != nullptr) edittap(core::idecmd, core::keyrec);
+  handlerbuf = text;
+  handlerkey = &key;
+  edkey = key;
+  if (wdwcur == nullptr || (wdwcur->kind & 8) == 0) wdwcur = wdwhead;
+  edmousehold = std::max(edmousehold, core::mousebtn);
+  run(core::edmode == 13 ? Step::fullupdate : Step::resume);
+}
+
+void reset_fedit() {
+  reset_editorwords();
+  pendingmove = passscan = fieldchanged = 0;
+  handlerbuf = {};
+  handlerkey = nullptr;
+}
+
+}  // namespace ide

@@ -1,0 +1,41 @@
+// The script editor in the main window: one script line per text row, the
+// line under the cursor edited in place through the line input, the other
+// rows drawn from the edit buffer. Each call does what the latest input
+// event asks and returns, either waiting for the next event (`waitinput`
+// set) or leaving with a reason for the command handler (`edmode` 11 a line
+// or a paste handed over, 14 a run requested; `edexit` and the key for a key
+// the editor does not handle; a second Escape).
+//
+// The command handler passes its line buffer (256 characters) and its key
+// word: the buffer receives a line handed over, the key word is the line
+// input's column and action word and receives the scan code of the key the
+// editor acted on (`edkey` and `edlinebuf` are those two words).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+
+namespace ide {
+
+// Starts the editor anew (after a run, a compile, an options command).
+void FEDIT(std::span<char> text, std::int32_t& key);
+// Goes on with the next input event.
+void FEDITRESUME(std::span<char> text, std::int32_t& key);
+
+// The screen: brings the rows up to date after a change of the view, an
+// inserted (`edmode` 6) or deleted (5) line, or for a full redraw, moving
+// the backing bitmap where it can; and draws view rows first to last (in
+// either order) from the edit buffer, selected lines in class 6 when sel is
+// positive.
+void SCREENINTERNAL();
+void PARTSCREENINTERNAL(std::int32_t first, std::int32_t last, std::int32_t sel);
+
+// Told the pending command and the key record at every entry of the
+// editor, before it acts (absent: nothing). For tests.
+inline void (*edittap)(std::int32_t command, const std::array<std::uint8_t, 4>& key) = nullptr;
+
+// The editor's words back to their start values. For tests.
+void reset_fedit();
+
+}  // namespace ide
