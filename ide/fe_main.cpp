@@ -28,6 +28,9 @@
 #include "ide/scripts.h"
 #include "ide/statusbar.h"
 #include "ide/windowclose.h"
+#include "ide/tooltip.h"
+#include "ide/smarttype.h"
+#include "ide/bookmarks.h"
 #include "ide/windowlist.h"
 #include "io/fileinfo.h"
 #include "platform/file_units.h"
@@ -303,6 +306,7 @@ void FE_MAIN(char* command_line, int& length) {
 }
 
 int EXITOSTREL(win::HWND&) {
+  KILLTOOLTIPWINDOW();
   OPENEDITCLOSE(0);
   return -1;
 }
@@ -338,7 +342,10 @@ void reset_ide() {
   reset_m2();
   plot::reset_fontslots();
   ui::reset_services_standin();
-  closecmd = 0;
+  reset_windowclose();
+  KILLTOOLTIPWINDOW();
+  reset_smarttype();
+  reset_bookmarks();
   slot7target = toolkit::draw_target_t{};
 }
 
