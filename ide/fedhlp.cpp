@@ -247,6 +247,19 @@ void trialanalysis(std::string_view text, std::string_view whole) {
   std::int32_t mode = -1;
   core::TOKEN(text, literalvalues(), mode);
   if (core::xeqstop > 0 && (core::xeqstop & 0xFFFF) == 0x7FFF) return;
+  // A "(" or "," in the text's last position stands where the end mark
+  // is: it is taken as what it is, and the end mark follows it.
+  const std::int32_t n = core::ntok;
+  if (n >= 1 && n < core::maxtokens && core::tokcod(n) == core::cwd::end &&
+      core::tokbeg(n) <= static_cast<std::int32_t>(text.size())) {
+    const char c = text[static_cast<std::size_t>(core::tokbeg(n) - 1)];
+    if (c == '(' || c == ',') {
+      core::tokcod(n) = c == '(' ? core::cwd::lparen : core::cwd::comma;
+      core::ntok = n + 1;
+      core::tokcod(n + 1) = core::cwd::end;
+      core::tokbeg(n + 1) = core::tokend(n + 1) = static_cast<std::int16_t>(core::tokbeg(n) + 1);
+    }
+  }
   core::LEXIK(whole, literalvalues(), -1);
 }
 

@@ -225,7 +225,7 @@ void FINDOPTIONFROMTID(Run& r, std::uint16_t c, std::string_view line) {
 
 // The line of the hint's section that begins with `helpword`, with its
 // continuation lines; false when there is none.
-bool FINDLINEINCHAPTER(Run& r) {
+bool FINDLINEINCHAPTER(Run& r, bool wholeline = false) {
   const std::string_view word = helpword.trimmed();
   if (word.empty() || word[0] == '=' || word[0] == '!' || helpword.view()[0] == ' ') return false;
   const std::string_view key = hint.trimmed();
@@ -242,7 +242,7 @@ bool FINDLINEINCHAPTER(Run& r) {
     const std::int32_t c = firstnonblank(text.view());
     if (c >= 256 || text.view().substr(static_cast<std::size_t>(c - 1), word.size()) != word)
       continue;
-    if (section == "shorties" || (r.changed & 1) == 0) hint.set(text.view());
+    if (section == "shorties" || (r.changed & 1) == 0 || wholeline) hint.set(text.view());
     std::int32_t indent = 0;
     for (int j = i + 1; j < last && next(); ++j) {
       const std::int32_t d = firstnonblank(text.view());
@@ -283,14 +283,20 @@ void MATCHINGNAMES(Run& r, std::string_view word) {
     if (r.optexpect && !hint.is_blank()) {
       // One candidate left: its description in the section of the
       // statement being typed.
-      const std::string_view h = hint.trimmed();
+      const std::string h(hint.trimmed());
       hint.set(h.substr(h.find_first_not_of(' ')));
       const std::string candidate(hint.trimmed());
       if (candidate.find(' ') == std::string::npos && !r.tab()) {
+        // The candidate's line of the statement's section, which begins
+        // with the keyword, stands in its place.
         helpword.set(candidate);
         FINDBUO(r, r.line());
-        const std::string section(hint.trimmed());
-        if (!FINDLINEINCHAPTER(r) || hint.trimmed() == section) hint.set(candidate);
+        if (FINDLINEINCHAPTER(r, true)) {
+          const std::string found(hint.trimmed());
+          hint.set(found.substr(std::min(found.find_first_not_of(' '), found.size())));
+        } else {
+          hint.set(candidate);
+        }
       }
     }
   }
@@ -339,14 +345,10 @@ void analyse(Run& r) {
   trialanalysis(r.cols(1, before), r.line());
   r.stmtset = (core::lexflags & 0x20000) != 0;
   if (r.stmtset) shopbuf.set(core::curshop.view());
-  // A "(" or "," in the last position is the end mark of the text before
-  // the cursor: it counts as what it is.
-  if (core::ntok >= 1 && core::tokcod(core::ntok) == core::cwd::end &&
-      core::tokbeg(core::ntok) <= before) {
-    const char ch = r.col(core::tokbeg(core::ntok));
-    if (ch == '(') core::tokcod(core::ntok) = core::cwd::lparen;
-    if (ch == ',') core::tokcod(core::ntok) = core::cwd::comma;
-  }
+  // The end mark behind a "(" or "," typed last is no word of its own.
+  if (core::ntok >= 2 && core::tokcod(core::ntok) == core::cwd::end &&
+      core::tokbeg(core::ntok) > before)
+    --core::ntok;
   optionposition(r);
 }
 
@@ -551,6 +553,10 @@ void context(Run& r) {
 // Steps E, then the inline hint, the description look-up and the display.
 void complete(Run& r, std::string_view word) {
   for (;;) {
+    // Whether a candidate stands in the line from the last Tab: Shift+Tab
+    // lowers the state before the insertion, but that candidate must still
+    // make room for the next one.
+    const bool inserted = r.state > 0 && assistlen > 0;
     MATCHINGNAMES(r, word);
     if (hint.is_blank()) {
       r.state = 0;
@@ -577,7 +583,7 @@ void complete(Run& r, std::string_view word) {
       } else {
         const std::string candidate(h0.substr(0, cut));
         if (single) cursorcol() = core::tokbeg(r.k) + n;
-        if (r.inside && r.state > 0) {
+        if (r.inside && inserted) {
           r.inside = L > assistlen + r.ws;
           const std::string rest(r.cols(r.ws + assistlen, r.length));
           std::string moved = rest;
@@ -585,8 +591,8 @@ void complete(Run& r, std::string_view word) {
           std::copy(moved.begin(), moved.end(), &r.at(r.ws));
         }
         std::int32_t e = core::ntok >= 1 ? core::tokend(r.k) + r.ws - core::tokbeg(r.k) : r.ws;
-        if (r.state == 0) ++e;
-        if (r.state > 0 && e > r.ws) --e;
+        if (!inserted) ++e;
+        if (inserted && e > r.ws) --e;
         std::string tail = candidate;
         if (r.inside) tail += r.cols(e, r.length);
         tail.resize(static_cast<std::size_t>(std::max(r.length - r.ws + 1, 0)), ' ');
@@ -596,7 +602,9 @@ void complete(Run& r, std::string_view word) {
         rewrite(r);
         if (!single) {
           const std::size_t rest = hint.view().find_first_not_of(" ,", cut);
-          hint.set(rest == std::string_view::npos ? std::string_view() : hint.view().substr(rest));
+          const std::string remainder(rest == std::string_view::npos ? std::string_view()
+                                                                     : hint.view().substr(rest));
+          hint.set(remainder);
           if (hint.is_blank() && r.stmtset) hint.set(shopbuf.view().substr(0, 256));
         }
         inlinecol = r.trimmed() + 2;
