@@ -13,12 +13,12 @@
 #include "ide/commands_standin.h"
 #include "ide/editorwords.h"
 #include "ide/editstandins.h"
+#include "ide/scriptfiles.h"
 #include "ide/fedit_internal.h"
 #include "ide/idewords.h"
 #include "ide/keypress.h"
 #include "ide/mainwindow.h"
 #include "ide/panlio.h"
-#include "ide/scriptfiles.h"
 #include "ide/statusbar.h"
 #include "ide/textwriters.h"
 #include "ide/windowlist.h"
@@ -114,29 +114,14 @@ Step keyaftercol() {
   if (core::mousebtn == 16 || core::mousebtn == -16) {
     const std::int32_t before = edfirstline;
     switch (scrollreq.code) {
-      case 0:
-        --edfirstline;
-        break;
-      case 1:
-        ++edfirstline;
-        break;
-      case 2:
-        edfirstline -= nrows;
-        break;
-      case 3:
-        edfirstline += nrows;
-        break;
-      case 5:
-        edfirstline = scrollreq.thumb;
-        break;
-      case 6:
-        edfirstline = 1;
-        break;
-      case 7:
-        edfirstline = core::nedlines - nrows + 1;
-        break;
-      default:
-        break;
+      case 0: --edfirstline; break;
+      case 1: ++edfirstline; break;
+      case 2: edfirstline -= nrows; break;
+      case 3: edfirstline += nrows; break;
+      case 5: edfirstline = scrollreq.thumb; break;
+      case 6: edfirstline = 1; break;
+      case 7: edfirstline = core::nedlines - nrows + 1; break;
+      default: break;
     }
     (void)before;
     clampfirstline();
@@ -163,8 +148,7 @@ Step keyaftercol() {
     passscan = 0;
     return Step::fullupdate;
   }
-  const std::int32_t trimmed =
-      core::C1LEN_TRIM(std::string_view(edlinebuf.data(), edlinebuf.size()));
+  const std::int32_t trimmed = core::C1LEN_TRIM(std::string_view(edlinebuf.data(), edlinebuf.size()));
   if (k == 0 && mousepos.left != 0) {
     pendingmove = clickmove();
   } else if (k == 0 && mousepos.right != 0 && !shiftheld()) {
@@ -232,8 +216,7 @@ Step writeback() {
   if (k == kF1) {
     core::xeqline = edloadline;
     const std::string_view line(edlinebuf.data() + 1, edlinebuf.size() - 1);
-    const std::int32_t trimmed =
-        core::C1LEN_TRIM(std::string_view(edlinebuf.data(), edlinebuf.size()));
+    const std::int32_t trimmed = core::C1LEN_TRIM(std::string_view(edlinebuf.data(), edlinebuf.size()));
     if (edcol < core::NOBLA1(line) || edcol >= trimmed) {
       TEXTMARK(pendingmove, edcurline);
       if (exec::stopline > 0 && (edrunflags & runflag::handover) != 0) {
@@ -403,33 +386,15 @@ Step resume() {
 void run(Step s) {
   for (;;) {
     switch (s) {
-      case Step::fullupdate:
-        s = fullupdate();
-        break;
-      case Step::command:
-        s = command();
-        break;
-      case Step::key:
-        s = keystep();
-        break;
-      case Step::keyaftercol:
-        s = keyaftercol();
-        break;
-      case Step::writeback:
-        s = writeback();
-        break;
-      case Step::move:
-        s = move();
-        break;
-      case Step::reload:
-        s = reload();
-        break;
-      case Step::reload2:
-        s = reload2();
-        break;
-      case Step::resume:
-        s = resume();
-        break;
+      case Step::fullupdate: s = fullupdate(); break;
+      case Step::command: s = command(); break;
+      case Step::key: s = keystep(); break;
+      case Step::keyaftercol: s = keyaftercol(); break;
+      case Step::writeback: s = writeback(); break;
+      case Step::move: s = move(); break;
+      case Step::reload: s = reload(); break;
+      case Step::reload2: s = reload2(); break;
+      case Step::resume: s = resume(); break;
       case Step::leave:
         core::idestate &= ~busy::editor;
         edfullpaint = false;

@@ -15,12 +15,12 @@
 #include "core/symbols.h"
 #include "ide/editorwords.h"
 #include "ide/editstandins.h"
+#include "ide/scriptfiles.h"
 #include "ide/fedit.h"
 #include "ide/fedit_internal.h"
 #include "ide/idewords.h"
 #include "ide/keypress.h"
 #include "ide/mainwindow.h"
-#include "ide/scriptfiles.h"
 #include "io/clipboard.h"
 
 namespace ide::editor {
@@ -170,8 +170,7 @@ Step cutcopy() {
       edselfchg = 1;
     }
   } else {
-    const std::int32_t trimmed =
-        core::C1LEN_TRIM(std::string_view(edlinebuf.data(), edlinebuf.size()));
+    const std::int32_t trimmed = core::C1LEN_TRIM(std::string_view(edlinebuf.data(), edlinebuf.size()));
     edselcol2 = std::min(trimmed + 2, 256);
     edlinebuf[static_cast<std::size_t>(edselcol2 - 2)] = '\r';
     edlinebuf[static_cast<std::size_t>(edselcol2 - 1)] = '\n';
