@@ -16,6 +16,7 @@
 #include "core/tokenizer.h"
 #include "exec/headless_run.h"
 #include "ide/editorwords.h"
+#include "ide/bookmarks.h"
 #include "ide/fedhlp.h"
 #include "ide/filehistory.h"
 #include "ide/panlio.h"
@@ -234,6 +235,27 @@ TEST_F(AssistTest, ContextHelpClassifiesEveryKindOfWord) {
   EXPECT_EQ(quietkind("READ(IOStat=N) N", 7), 13);
   EXPECT_EQ(quietkind("N = 1 + 2", 7), 14);
   EXPECT_EQ(Counters::now(), before);
+}
+
+TEST_F(AssistTest, HelpEditsATextInPlaceAndAsksForABreak) {
+  const std::int32_t t = storetest::addcharvar("T", "abc");
+  storetest::addsym("N", 0x80);
+  before = Counters::now();
+  ide::helpwindow = [](std::string_view, int& answer, const core::HelpValues& v) {
+    std::copy_n("xyz", 3, v.text.data());
+    answer = 1;
+  };
+  std::string l = "T = 'q'";
+  l.resize(255, ' ');
+  ide::FEDHLP(l, 1, -1);
+  EXPECT_EQ(storetest::textof(t), "xyz") << "the edited text, its length kept";
+  ide::helpwindow = [](std::string_view, int& answer, const core::HelpValues&) { answer = 101; };
+  l = "N = 2";
+  l.resize(255, ' ');
+  ide::FEDHLP(l, 1, -1);
+  EXPECT_EQ(ide::breakname.trimmed(), "N") << "a break on the variable was asked for";
+  EXPECT_EQ(Counters::now(), before);
+  ide::reset_bookmarks();
 }
 
 }  // namespace
