@@ -29,23 +29,6 @@ std::int32_t typeof_(std::int32_t s) { return core::name(s).type; }
 bool optstatement(std::uint16_t c) { return (c & 0xFC00) == 0xAC00; }
 bool optmarker(std::uint16_t c) { return (c & 0xFC00) == 0x9800; }
 
-std::string upper(std::string_view s) {
-  std::string u(s);
-  for (char& c : u)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-  return u;
-}
-
-// The name of entry n (from 1) of a keyword list framed by commas.
-std::string_view entry(std::string_view list, std::int32_t n) {
-  std::size_t at = 0;
-  for (std::int32_t i = 1; i < n && at != std::string_view::npos; ++i) at = list.find(',', at + 1);
-  if (at == std::string_view::npos) return {};
-  const std::size_t end = list.find(',', at + 1);
-  if (end == std::string_view::npos) return {};
-  return list.substr(at + 1, end - at - 1);
-}
-
 // A number literal's or a numeric scalar's value of token i.
 bool indexvalue(std::string_view line, std::span<double> values, std::int32_t i, double& v) {
   if (i < 1 || i >= core::ntok) return false;
@@ -207,6 +190,21 @@ void show(const Found& f, std::string_view line, std::int32_t& answer) {
 
 }  // namespace
 
+std::string upper(std::string_view s) {
+  std::string u(s);
+  core::UPCASE(u);
+  return u;
+}
+
+std::string_view listentry(std::string_view list, std::int32_t n) {
+  std::size_t at = 0;
+  for (std::int32_t i = 1; i < n && at != std::string_view::npos; ++i) at = list.find(',', at + 1);
+  if (at == std::string_view::npos || at >= list.size() || list[at] != ',') return {};
+  const std::size_t end = list.find(',', at + 1);
+  if (end == std::string_view::npos) return {};
+  return list.substr(at + 1, end - at - 1);
+}
+
 bool helpsection(std::string_view key, int& lastline) {
   key = key.substr(0, std::min<std::size_t>(key.find(' '), 16));
   if (key.empty()) return false;
@@ -303,7 +301,7 @@ void FEDHLP(std::span<const char> line, std::int32_t column, std::int32_t mode) 
         f.kind = 15;
         const std::uint16_t sc = code(statement);
         if ((sc & 0xFFE0) == 0xAD40) {
-          f.topic = "DLG." + std::string(entry(core::dlgshop, (code(k) & 0x3FF) + 1));
+          f.topic = "DLG." + std::string(listentry(core::dlgshop, (code(k) & 0x3FF) + 1));
         } else {
           // The keyword's own topic when there is one, else the statement's.
           const std::string own = std::string(core::tokentext(padded, k));

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "core/messages.h"
@@ -44,6 +45,11 @@ inline plat::FixedText<256> wordbuffer;
 
 // The word at the column (from 1) of the line. mode bit 0: the full form.
 void FEDHLP(std::span<const char> line, std::int32_t column, std::int32_t mode);
+
+// An upper-cased copy of the text.
+std::string upper(std::string_view text);
+// Entry n (from 1) of a keyword list framed by commas; empty when none.
+std::string_view listentry(std::string_view list, std::int32_t n);
 
 // Finds the section of the help data file named by the key (its first
 // word, at most 16 characters) for reading its lines; lastline receives its

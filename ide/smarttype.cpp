@@ -42,13 +42,6 @@ std::uint16_t code(std::int32_t k) {
 bool optcode(std::uint16_t c) { return (c & 0x9800) == 0x9800; }
 bool optstatement(std::uint16_t c) { return (c & 0xAC00) == 0xAC00; }
 
-std::string upper(std::string_view s) {
-  std::string u(s);
-  for (char& c : u)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-  return u;
-}
-
 char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
 bool equalnocase(char a, char b) { return lower(a) == lower(b); }
 std::string_view trim(std::string_view s) {
@@ -212,14 +205,7 @@ void FINDBUO(Run& r, std::string_view line) {
 // The entry of an option code in the option list, and its section.
 void FINDOPTIONFROMTID(Run& r, std::uint16_t c, std::string_view line) {
   if ((c & 0xFC00) != 0x9800) return;
-  const std::int32_t n = (c & 0x3FF) + 1;
-  const std::string_view list = shopbuf.view();
-  std::size_t at = 0;
-  for (std::int32_t i = 1; i < n && at != std::string_view::npos; ++i) at = list.find(',', at + 1);
-  if (at == std::string_view::npos) return;
-  const std::size_t close = list.find(',', at + 1);
-  if (close == std::string_view::npos) return;
-  helpword.set(list.substr(at + 1, close - at - 1));
+  helpword.set(listentry(shopbuf.view(), (c & 0x3FF) + 1));
   FINDBUO(r, line);
 }
 
