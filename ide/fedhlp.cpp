@@ -102,7 +102,7 @@ bool classify(std::string_view line, std::int32_t k, Found& f) {
       std::array<std::int16_t, 4> h{};
       std::memcpy(h.data(), &core::z(s), sizeof h);
       if (label) {
-        f.numbers = {h[0], h[1], h[2], s, 0};
+        f.numbers = {h[0], h[1], h[2], 0, 0};
       } else {
         std::array<std::int8_t, 8> b{};
         std::memcpy(b.data(), &core::z(s), sizeof b);
@@ -177,7 +177,14 @@ void show(const Found& f, std::string_view line, std::int32_t& answer) {
     helpwindow(topic, answer, v);
     return;
   }
-  v.words = numbers;
+  // A label's and a subroutine's numbers are 16-bit ones, an array's
+  // rows and columns 32-bit.
+  std::array<std::int16_t, 5> halves{};
+  std::copy(numbers.begin(), numbers.end(), halves.begin());
+  if (f.kind == 6 || f.kind == 7)
+    v.halves = halves;
+  else
+    v.words = numbers;
   std::string detail;
   if (f.kind == 2 || f.kind == 14)
     detail = std::to_string(std::llround(value[0]));

@@ -537,8 +537,12 @@ void context(Run& r) {
 }
 
 // Steps E, then the inline hint, the description look-up and the display.
-void complete(Run& r, std::string_view word) {
+void complete(Run& r) {
   for (;;) {
+    hint.blank();
+    r.p = 1;
+    if (!chooseword(r)) return;
+    const std::string word(r.cols(r.ws, r.we));
     // Whether a candidate stands in the line from the last Tab: Shift+Tab
     // lowers the state before the insertion, but that candidate must still
     // make room for the next one.
@@ -562,13 +566,12 @@ void complete(Run& r, std::string_view word) {
         if (hint.is_blank()) {
           core::keystate[1] = 0;
           r.scan = 0;
-          hint.blank();
-          r.p = 1;
           continue;
         }
+        inlinecol = L + 2;
       } else {
         const std::string candidate(h0.substr(0, cut));
-        if (single) cursorcol() = core::tokbeg(r.k) + n;
+        if (single) cursorcol() = (core::ntok >= 1 ? core::tokbeg(r.k) : r.ws) + n;
         if (r.inside && inserted) {
           r.inside = L > assistlen + r.ws;
           const std::string rest(r.cols(r.ws + assistlen, r.length));
@@ -613,6 +616,7 @@ void complete(Run& r, std::string_view word) {
     txtclass = 3;
     inlinehint.set(hint.trimmed());
     PANWRT(hint.trimmed(), inlinecol, panfield.screenrow);
+    UPDATEWDW(2, wdwcur);
     hint.set(firstcand.view());
     txtclass = 5;
     if (!r.optexpect && !optcode(code(r.k))) {
@@ -673,11 +677,7 @@ void SMARTTYPE(std::span<char> text, std::int32_t& state, std::int32_t& changed)
   r.inside = cursorcol() <= L;
   if (L > 0 && (state >= 0 || cursorcol() > L || (changed & 1) != 0)) {
     analyse(r);
-    hint.blank();
-    r.p = 1;
-    if (!chooseword(r)) return;
-    const std::string word(r.cols(r.ws, r.we));
-    complete(r, word);
+    complete(r);
     return;
   }
   state = -1;
