@@ -13,9 +13,11 @@
 #include "core/runwords.h"
 #include "core/shoplists.h"
 #include "core/stores.h"
+#include "core/structlayout.h"
 #include "core/symbols.h"
 #include "core/symbols_index.h"
 #include "core/tokenizer.h"
+#include "core/varnamevalue.h"
 #include "ide/bookmarks.h"
 #include "ide/windowlist.h"
 
@@ -166,6 +168,18 @@ void show(const Found& f, std::string_view line, std::int32_t& answer) {
   if (wordlook.symbol > 0) {
     const std::int32_t t = typeof_(wordlook.symbol);
     if ((t & 0x8) != 0 || (t & 0x81) == 0x81 || (t & 0x41) == 0x41) topic += 'H';
+  }
+  // A record variable is shown as its fields' names and values.
+  std::int32_t fields = 0;
+  if (wordlook.symbol > 0 && core::STRUCTELEMENT(wordlook.symbol, 0, fields) == -999 &&
+      fields > 0) {
+    std::string text(1000, ' ');
+    std::int32_t length = 0;
+    const std::int32_t limit = 1000;
+    core::NAMEEQUALSVALUE(wordlook.symbol, text, limit, length);
+    core::MESSAGEBOX("", "-|" + text.substr(0, static_cast<std::size_t>(length)), answer);
+    answer = 0;
+    return;
   }
   std::array<std::int32_t, 5> numbers = f.numbers;
   std::array<double, 1> value{

@@ -34,6 +34,8 @@ void painttooltip(toolkit::draw_target_t& target) {
 }
 
 void makewindow() {
+  // A window closed from outside leaves its bitmap behind.
+  if (tipbitmap != nullptr) toolkit::DELETE_OBJECT(tipbitmap, &ups);
   tipcellh = plot::fontslots(slotfont).cellheight;
   tipbitmap = toolkit::CREATE_BITMAP(sysmetrics(metric::screenwidth), tipcellh, nullptr, &ups);
   const win::DWORD style = static_cast<win::DWORD>(toolkit::OR_FLAGS_2(
