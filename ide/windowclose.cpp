@@ -91,7 +91,7 @@ void release(wdwrec* r, bool closed) {
   if ((r->nowriteback & 1) == 0) ui::SETMEMORY(r->returnvar, 0.0, {});
   if (closed && (r->kind & (kind::text | kind::graphics)) != 0) {
     if (r->menuitems.size() > 0) {
-      toolkit::BUILD_ACCELERATORS(&r->menuitems(1), 0, nullptr);
+      toolkit::BUILD_ACCELERATORS(&r->menuitems(1), 0, &ups);
       r->menuitems.clear();
     }
     for (win::HWND& w : plot::axiswindows)
