@@ -5,6 +5,7 @@
 
 #include "core/kompil.h"
 #include "exec/builtins.h"
+#include "ide/bookmarks.h"
 #include "ide/panlio.h"
 #include "ide/windowlist.h"
 #include "io/builtins_install.h"
@@ -76,6 +77,7 @@ bool open_file_name(std::span<char> path, std::string_view title, std::uint32_t 
 
 void install_all_builtins() {
   install_inputstep();
+  install_breakwatch();
   io::copytoclipboard = copy_to_clipboard;
   io::pastefromclipboard = paste_from_clipboard;
   core::clipboardtext = clipboard_text;

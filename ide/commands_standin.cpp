@@ -4,7 +4,6 @@ namespace ide {
 
 void OPTIONS(std::int32_t) {}
 void PRINTDIRECT() {}
-void SETBREAKVARIABLE(std::int32_t) {}
 
 void reset_commands_standin() {}
 

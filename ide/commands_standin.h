@@ -1,14 +1,15 @@
-// Commands of the IDE until they come: printing from the File menu, the
-// Options and Help commands and break-on-variable do nothing yet.
+// Commands of the IDE until they come: printing from the File menu and the
+// Options and Help commands do nothing yet.
 #pragma once
 
 #include <cstdint>
+
+#include "ide/bookmarks.h"
 
 namespace ide {
 
 void OPTIONS(std::int32_t command);
 void PRINTDIRECT();
-void SETBREAKVARIABLE(std::int32_t code);
 
 void reset_commands_standin();
 

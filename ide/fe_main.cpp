@@ -14,6 +14,7 @@
 #include "core/runwords.h"
 #include "core/stores.h"
 #include "exec/headless_run.h"
+#include "ide/bookmarks.h"
 #include "ide/byname.h"
 #include "ide/commands_standin.h"
 #include "ide/fe_control.h"
@@ -26,7 +27,9 @@
 #include "ide/menutool.h"
 #include "ide/scriptfiles.h"
 #include "ide/scripts.h"
+#include "ide/smarttype.h"
 #include "ide/statusbar.h"
+#include "ide/tooltip.h"
 #include "ide/windowclose.h"
 #include "ide/windowlist.h"
 #include "io/fileinfo.h"
@@ -303,6 +306,7 @@ void FE_MAIN(char* command_line, int& length) {
 }
 
 int EXITOSTREL(win::HWND&) {
+  KILLTOOLTIPWINDOW();
   OPENEDITCLOSE(0);
   return -1;
 }
@@ -338,7 +342,10 @@ void reset_ide() {
   reset_m2();
   plot::reset_fontslots();
   ui::reset_services_standin();
-  closecmd = 0;
+  reset_windowclose();
+  KILLTOOLTIPWINDOW();
+  reset_smarttype();
+  reset_bookmarks();
   slot7target = toolkit::draw_target_t{};
 }
 

@@ -1,15 +1,37 @@
 #include "ide/windowclose.h"
 
+#include <cstdlib>
+#include <cstring>
+
+#include "core/runwords.h"
+#include "core/stores.h"
+#include "core/symbols.h"
 #include "ide/idewords.h"
 #include "ide/windowlist.h"
+#include "platform/win_message.h"
+#include "plot/axis_standin.h"
+#include "toolkit/loops.h"
+#include "toolkit/menus.h"
 #include "toolkit/records.h"
 #include "toolkit/scrolling.h"
 #include "toolkit/services.h"
 #include "toolkit/window_proc.h"
+#include "ui/services_standin.h"
 
 namespace ide {
 
 namespace {
+
+// The dialog hook's own words.
+struct HookWords {
+  std::int32_t gained = 0;  // control that gained the focus last
+  std::int32_t lost = 0;    // control that lost it last
+  bool armed = false;       // a message came with Escape released
+  bool closed = false;      // Escape closed a dialog and is still held
+};
+HookWords hook;
+
+bool held(int vk) { return toolkit::GET_KEY_STATE(vk) < 0; }
 
 // The first record after the head whose window was never made, with its
 // predecessor in `wdwprev`.
@@ -23,40 +45,93 @@ wdwrec* unmade() {
   return nullptr;
 }
 
+// The record KILLWINDOW frees, or null when nothing is to be freed; closes
+// the window first when asked to. False: a table's owner refused the close.
+wdwrec* target(win::HWND handle, std::int32_t mode, bool& closed) {
+  if (handle == nullptr) {
+    if (wdwcur == nullptr) return nullptr;
+    if (toolkit::IS_WINDOW_VALID(wdwcur->window) != 0) {
+      wdwcur = wdwhead;
+      return nullptr;
+    }
+    wdwrec* r = unmade();
+    if (r != nullptr) wdwcur = r;
+    return r;
+  }
+  FINDWINDOW(handle);
+  if (wdwcur == nullptr || wdwcur->window != handle) {
+    wdwcur = wdwhead;
+    return nullptr;
+  }
+  if (wdwcur == wdwhead) return nullptr;
+  if (ui::editguard.window == handle) ui::WRITESDORFMT();
+  if (toolkit::IS_WINDOW_VALID(handle) != 0) {
+    win::RECT rect{};
+    win::GetWindowRect(handle, &rect);
+    GETSAVEWINXY(rect, wdwcur->kind, wdwcur->fontslot);
+    if ((mode & 1) != 0) {
+      if (wdwcur->firsttable != nullptr) {
+        std::int32_t answer = 0;
+        ui::KILLMX(answer);
+        if (answer < 0) return nullptr;
+      }
+      toolkit::CLEAR_DIALOG_HOOK();
+      toolkit::CLOSE_WINDOW(handle, 0);
+      toolkit::SET_DIALOG_HOOK(DLGCALLBACK);
+      FINDWINDOW(handle);
+      closed = true;
+    }
+  }
+  return wdwcur == wdwhead ? nullptr : wdwcur;
+}
+
+// Releases what the record holds, unlinks and frees it; its owner becomes
+// current and the close is posted.
+void release(wdwrec* r, bool closed) {
+  if ((r->nowriteback & 1) == 0) ui::SETMEMORY(r->returnvar, 0.0, {});
+  if (closed && (r->kind & (kind::text | kind::graphics)) != 0) {
+    if (r->menuitems.size() > 0) {
+      toolkit::BUILD_ACCELERATORS(&r->menuitems(1), 0, &ups);
+      r->menuitems.clear();
+    }
+    for (win::HWND& w : plot::axiswindows)
+      if (w == r->window) w = nullptr;
+  }
+  ui::DELETEPANELCTRLS();
+  if (r->bitmap != nullptr) toolkit::DELETE_OBJECT(r->bitmap, &ups);
+  wdwrec* prev = wdwprev != nullptr ? wdwprev : wdwhead;
+  if (wdwtail == r) wdwtail = prev;
+  prev->next = r->next;
+  if (wdwcycled == r) wdwcycled = nullptr;
+  const win::HWND owner = r->owner;
+  const win::HWND main = wdwhead->window;
+  if ((core::xeqmode & 0x2) != 0 && (r->kind & kind::awaited) != 0) {
+    // The run waits for this window: it goes on at the statement the wait
+    // named.
+    if (core::nomsg > 0 && core::nomsg < static_cast<std::int32_t>(core::z.size())) {
+      std::int16_t line = 0;
+      std::memcpy(&line, &core::z(core::nomsg), sizeof line);
+      if (line > 0) core::xeqline = line;
+    }
+    core::xeqstop = 0;
+    toolkit::POST_COMMAND(kWindowClosed, &main);
+  }
+  delete r;
+  wdwcur = nullptr;
+  FINDWINDOW(owner != nullptr ? owner : main);
+  toolkit::POST_COMMAND(closecmd > 0 ? closecmd : kWindowClosed, &main);
+  closecmd = 0;
+}
+
 }  // namespace
 
 void KILLWINDOW(win::HWND handle, std::int32_t mode) {
   inkill = -1;
-  wdwrec* r = nullptr;
-  if (handle == nullptr) {
-    // A record whose window was never made goes, unless the current
-    // window is a real one.
-    if (wdwcur != nullptr && toolkit::IS_WINDOW_VALID(wdwcur->window) == 0) r = unmade();
-    if (r != nullptr) wdwcur = r;
-  } else {
-    FINDWINDOW(handle);
-    r = wdwcur != nullptr && wdwcur->window == handle ? wdwcur : nullptr;
-  }
-  if (r != nullptr && r != wdwhead) {
-    if (handle != nullptr && (mode & 1) != 0 && toolkit::IS_WINDOW_VALID(handle) != 0) {
-      toolkit::CLOSE_WINDOW(handle, 0);
-      FINDWINDOW(handle);
-    }
-    if (wdwcur == r) {
-      if (r->bitmap != nullptr) toolkit::DELETE_OBJECT(r->bitmap, &ups);
-      wdwrec* prev = wdwprev != nullptr ? wdwprev : wdwhead;
-      prev->next = r->next;
-      if (wdwtail == r) wdwtail = prev;
-      if (wdwcycled == r) wdwcycled = nullptr;
-      const win::HWND owner = r->owner;
-      delete r;
-      FINDWINDOW(owner != nullptr ? owner : wdwhead->window);
-      const win::HWND main = wdwhead->window;
-      toolkit::POST_COMMAND(closecmd > 0 ? closecmd : kWindowClosed, &main);
-      closecmd = 0;
-    }
-  }
+  bool closed = false;
+  wdwrec* r = target(handle, mode, closed);
+  if (r != nullptr && wdwcur == r) release(r, closed);
   if (wdwcur == nullptr) wdwcur = wdwhead;
+  ui::MXLAYOUT(2);
   inkill = 0;
 }
 
@@ -69,7 +144,9 @@ void KILLALLWINDOWS() {
     }
     if (r->window == nullptr || (inkill & 1) != 0) return;
     KILLWINDOW(r->window, -1);
-    if (wdwhead->next == r) return;  // not freed: leave it
+    // A window that stays (its user kept unsaved table edits) would be
+    // taken again and again: a pass that frees nothing ends the walk.
+    if (wdwhead->next == r) return;
   }
 }
 
@@ -78,6 +155,82 @@ int KILLNONDLGWINDOW(win::HWND& handle) {
   return -1;
 }
 
-int DLGCALLBACK(win::HWND&, win::UINT&, win::WPARAM&, win::LPARAM&, win::LRESULT&) { return 0; }
+void ESCAPEINDLG(win::HWND window) {
+  if (ui::editguard.control >= 0) return;
+  ui::editguard.control = std::abs(ui::editguard.control);
+  // The control shows its stored value again once script controls keep
+  // their records; until then the edit is only dropped.
+  FINDWINDOW(window);
+  ui::editguard.window = nullptr;
+}
+
+int DLGCALLBACK(win::HWND& window, win::UINT& message, win::WPARAM& wparam, win::LPARAM&,
+                win::LRESULT&) {
+  constexpr int vkTab = 9, vkCtrl = 17, vkAlt = 18, vkEscape = 27;
+  const win::HWND main = wdwhead != nullptr ? wdwhead->window : nullptr;
+  if (held(vkCtrl)) {
+    if (held(vkTab)) toolkit::POST_COMMAND(kNextWindow, &main);
+    return 0;
+  }
+  if (held(vkEscape)) {
+    if (ui::editguard.window != nullptr) {
+      if (message == win::WM_COMMAND) {
+        ui::editguard.control = -std::abs(ui::editguard.control);
+        ESCAPEINDLG(window);
+      }
+      return -1;
+    }
+    if (hook.armed && message == win::WM_COMMAND) {
+      hook.armed = false;
+      FINDWINDOW(window);
+      if (wdwcur != nullptr && (wdwcur->kind & kind::modeless) != 0) KILLWINDOW(window, -1);
+      core::xeqmode &= ~0x4;
+      core::edmode = 10;
+      core::edmark = 1073741823;
+      return 0;
+    }
+    if (message == win::WM_CLOSE) {
+      toolkit::POST_COMMAND(kWindowClosed, &main);
+      hook.armed = false;
+      hook.closed = true;
+      return -1;
+    }
+    return hook.closed ? -1 : 0;
+  }
+  // Escape is up again: what it closed no longer swallows messages.
+  hook.closed = false;
+  hook.armed = true;
+  switch (message) {
+    case win::WM_GETTEXT:
+      if (wdwcur == nullptr)
+        wdwcur = wdwhead;
+      else if (wdwcur->window != window)
+        FINDWINDOW(window);
+      break;
+    case win::WM_COMMAND: {
+      const std::int32_t code = static_cast<std::int32_t>((wparam >> 16) & 0xFFFF);
+      const std::int32_t id = static_cast<std::int32_t>(wparam & 0xFFFF);
+      if (code == 0x100) {
+        hook.gained = id;
+        if (!held(vkAlt) && hook.lost > 0) ui::MATRIXTABKEY(window, hook.gained, hook.lost);
+      } else if (code == 0x200) {
+        hook.lost = id;
+      }
+      break;
+    }
+    case win::WM_USER:
+      hook.gained = 0;
+      hook.lost = 0;
+      break;
+    default:
+      break;
+  }
+  return 0;
+}
+
+void reset_windowclose() {
+  hook = HookWords{};
+  closecmd = 0;
+}
 
 }  // namespace ide

@@ -1,7 +1,6 @@
-// Closing windows and freeing their records, and the application's
-// dialog-message hook. Until script windows exist this is the least the
-// window list needs: a record is unlinked and freed, its owner becomes
-// current and the close is posted; the hook handles nothing.
+// Closing windows and freeing their records in a fixed order, and the
+// application's dialog-message hook, through which Escape, Ctrl+Tab and
+// focus changes inside dialog and table windows are handled.
 #pragma once
 
 #include <cstdint>
@@ -14,18 +13,31 @@ namespace ide {
 // less: 21061); 0 again after posting.
 inline std::int32_t closecmd = 0;
 inline constexpr std::int32_t kWindowClosed = 21061;
+inline constexpr std::int32_t kNextWindow = 21065;
 
 // Closes the window (mode bit 0: through the toolkit; 0: it is gone
-// already) and frees its record; the main window's record is never freed.
-// Afterwards the owner's record is current.
+// already) and frees its record; the main window's record is never freed,
+// nor one whose tables' owner refuses to drop unsaved edits. Handle null:
+// the first record whose window was never made, unless the current window
+// is a real one. Afterwards the owner's record is current.
 void KILLWINDOW(win::HWND handle, std::int32_t mode);
-// Closes every window after the main window.
+// Closes every window after the main window; stops at a record without a
+// window yet and at one that stays open.
 void KILLALLWINDOWS();
 // The close callback of script windows: KILLWINDOW unless a close is under
 // way; always -1.
 int KILLNONDLGWINDOW(win::HWND& handle);
-// The dialog-message hook: nothing is handled (0).
+// The dialog-message hook, called first by the toolkit's dialog procedure:
+// -1 handled, 0 let the toolkit go on. Ctrl+Tab posts the next-window
+// command; Escape discards a pending control edit, or closes a modeless
+// dialog once (again only after a message came with Escape released);
+// focus notices move a table's focus.
 int DLGCALLBACK(win::HWND& window, win::UINT& message, win::WPARAM& wparam, win::LPARAM& lparam,
                 win::LRESULT& result);
+// Drops the pending control edit of the window when a discard was asked.
+void ESCAPEINDLG(win::HWND window);
+
+// The hook's words and closecmd back to their start values.
+void reset_windowclose();
 
 }  // namespace ide

@@ -145,6 +145,7 @@ void GETSAVEWINXY(const win::RECT& rect, std::int32_t kindbits, std::int32_t slo
   if ((kindbits & kind::editorstyle) != 0 || (kindbits & (kind::modeless | kind::modal)) == 0)
     return;
   if (wdwcur == nullptr || wdwcur->owner == nullptr || (wdwcur->nowriteback & 1) != 0) return;
+  if (!plot::fontslots.valid(slot)) return;  // a window without a font slot
   const plot::FontSlot& f = plot::fontslots(slot);
   if (f.cellwidth == 0 || f.cellheight == 0) return;
   ui::SETMEMORY(wdwcur->xvar, static_cast<double>(rect.left) / f.cellwidth, {});

@@ -33,6 +33,18 @@ void WRITESDORFMT();
 // Stores the value into the variable of the value cell `index` (nothing
 // for 0 or less). The caller checks the window's write-back switch.
 void SETMEMORY(std::int32_t index, double value, std::string_view text);
+// Frees the current window's tables after asking about unsaved edits;
+// answer below 0: the user keeps them, nothing is freed. No table exists
+// yet: the answer is `killmxanswer`, which tests set.
+inline std::int32_t killmxanswer = 0;
+void KILLMX(std::int32_t& answer);
+// Frees the current window's panels (none exist yet).
+void DELETEPANELCTRLS();
+// Mode 2: resumes the statement of a table window whose layout was kept
+// (none is ever kept here).
+void MXLAYOUT(std::int32_t mode);
+// Moves a table's focus between the two controls (no table exists yet).
+void MATRIXTABKEY(win::HWND window, std::int32_t gained, std::int32_t lost);
 // Shows the prepared popup menu at the mouse; none is ever prepared here.
 void POPUPMENUATMOUSE(win::HWND window);
 

@@ -1,0 +1,32 @@
+// The tooltip window: a small bordered pop-up that shows one line of text
+// just below the cursor of the editor's input line, for the typing
+// assistant's hints. It never keeps the keyboard focus: every call gives
+// the main window the foreground again. The text is drawn once into the
+// window's own bitmap; painting copies that bitmap.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "platform/win_window.h"
+
+namespace ide {
+
+inline win::HWND tipwnd = nullptr;
+inline win::HBITMAP tipbitmap = nullptr;
+// 1 shown, 0 hidden, -1 destroyed or never made.
+inline std::int32_t tipstate = -1;
+// Cell height of font slot 3 that the window and bitmap were made for.
+inline std::int32_t tipcellh = 0;
+
+// Shows the text (trailing blanks dropped) below the input line's cursor;
+// an all-blank text hides the window. Made anew when it has gone or the
+// font of slot 3 has changed.
+void TOOLTIP(std::string_view text);
+// Destroys the window and its bitmap (nothing when there is none).
+void KILLTOOLTIPWINDOW();
+
+// The window column of the input line's cursor cell.
+std::int32_t cursorcell();
+
+}  // namespace ide
