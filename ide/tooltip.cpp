@@ -68,6 +68,7 @@ std::int32_t cursorcell() {
 }
 
 void TOOLTIP(std::string_view text) {
+  const win::HWND before = win::GetForegroundWindow();
   if (tipcellh != plot::fontslots(slotfont).cellheight) KILLTOOLTIPWINDOW();
   if (tipwnd == nullptr || toolkit::IS_WINDOW_VALID(tipwnd) == 0) makewindow();
   const std::size_t end = text.find_last_not_of(' ');
@@ -110,9 +111,13 @@ void TOOLTIP(std::string_view text) {
     toolkit::END_BITMAP_DRAW(draw, &ups);
   }
   toolkit::UPDATE_WINDOW(tipwnd, nullptr, nullptr, &ups);
+  // The main window gets the focus back, unless another window (a message
+  // box, a dialog) had it: the tooltip must never take it from them.
   if (wdwhead != nullptr) {
     FINDWINDOW(wdwhead->window);
-    toolkit::SET_FOREGROUND(wdwhead->window, &ups);
+    const win::HWND now = win::GetForegroundWindow();
+    if (now == tipwnd || before == wdwhead->window || before == nullptr)
+      toolkit::SET_FOREGROUND(wdwhead->window, &ups);
   }
 }
 
