@@ -6,6 +6,7 @@
 #include "core/messages.h"
 #include "core/runwords.h"
 #include "core/stores.h"
+#include "exec/optforms.h"
 
 namespace exec {
 
@@ -163,6 +164,7 @@ void reset_optdispatch() {
   clearoptions();
   optkw.assign(noptslots - 1, 0);
   realtimeflags = 0;
+  optforms::reset();
 }
 
 }  // namespace exec
