@@ -153,7 +153,10 @@ bool ready(std::span<const std::int16_t> words) {
       build(f, words);
     f.run = fast::runepoch;
   }
-  if (!f.ok || !sametypes(f)) return false;
+  // A symbol that changed its type (a text bound to a file, then closed)
+  // makes the form anew.
+  if (f.ok && !sametypes(f)) build(f, words);
+  if (!f.ok) return false;
   current = &f;
   return true;
 }
