@@ -143,8 +143,7 @@ std::int32_t failure(const Form& f, std::int32_t code) {
 bool ready(std::span<const std::int16_t> words) {
   current = nullptr;
   const std::int32_t line = core::xeqline;
-  if (!fast::enabled || (core::xeqmode & 0x40) != 0 || line < 1 || line > core::nstmt)
-    return false;
+  if (!fast::enabled || (core::xeqmode & 0x40) != 0 || line < 1 || line > core::nstmt) return false;
   if (forms.size() <= static_cast<std::size_t>(line))
     forms.resize(static_cast<std::size_t>(line) + 1);
   Form& f = forms[static_cast<std::size_t>(line)];

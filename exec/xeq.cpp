@@ -16,8 +16,8 @@
 #include "exec/assign.h"
 #include "exec/control.h"
 #include "exec/fastpath.h"
-#include "exec/optforms.h"
 #include "exec/operands.h"
+#include "exec/optforms.h"
 #include "exec/postfix.h"
 #include "exec/xeq2.h"
 #include "exec/xeqtemps.h"
@@ -329,7 +329,8 @@ void XEQ(std::span<const std::int16_t> code) {
             static_cast<std::size_t>(from), static_cast<std::size_t>(stmtend - 1 - from));
         std::span<std::int32_t> out{adrs.ptr(core::xeqstackptr), static_cast<std::size_t>(room)};
         core::msgkey.blank();
-        const std::int32_t r = !elseform && optforms::ready(words) ? optforms::run() : XEQ2(words, out);
+        const std::int32_t r =
+            !elseform && optforms::ready(words) ? optforms::run() : XEQ2(words, out);
         if (core::xeqstop == -999 || core::xeqstop == -998) {
           core::xeqstop = 0;
           at = At::head;
