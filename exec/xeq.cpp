@@ -241,12 +241,14 @@ void XEQ(std::span<const std::int16_t> code) {
     callkind = 0;
   }
   std::int16_t lastword = 0;
+  bool byform = false;                    // the statement in hand runs from its option form
   WordResult pending = WordResult::next;  // what the word just run answered
 
   for (;;) {
     switch (at) {
       case At::head: {
-        if (!resumed && fast::enabled && !single() && core::idecmd <= 0 && !optionform()) {
+        byform = !resumed && fast::enabled && !single() && core::idecmd <= 0 && optionform();
+        if (!resumed && fast::enabled && !single() && core::idecmd <= 0 && !byform) {
           const fast::Outcome o = fast::runstatement(running);
           if (o.kind == fast::Outcome::looptest) {
             at = At::looptest;
@@ -329,8 +331,8 @@ void XEQ(std::span<const std::int16_t> code) {
             static_cast<std::size_t>(from), static_cast<std::size_t>(stmtend - 1 - from));
         std::span<std::int32_t> out{adrs.ptr(core::xeqstackptr), static_cast<std::size_t>(room)};
         core::msgkey.blank();
-        const std::int32_t r =
-            !elseform && optforms::ready(words) ? optforms::run() : XEQ2(words, out);
+        const std::int32_t r = byform && !elseform ? optforms::run() : XEQ2(words, out);
+        byform = false;
         if (core::xeqstop == -999 || core::xeqstop == -998) {
           core::xeqstop = 0;
           at = At::head;
