@@ -11,20 +11,27 @@ namespace plat {
 
 namespace {
 
+// A finite, non-negative double a as m * 2^e (m below 2^53).
+void split(double a, std::uint64_t& m, int& e) {
+  const std::uint64_t bits = std::bit_cast<std::uint64_t>(a);
+  const int biased = static_cast<int>((bits >> 52) & 0x7FF);
+  m = bits & ((std::uint64_t{1} << 52) - 1);
+  e = -1074;
+  if (biased != 0) {
+    m |= std::uint64_t{1} << 52;
+    e = biased - 1075;
+  }
+}
+
 // Exact decimal expansion of a finite, non-negative double a = m * 2^e. The
 // integer part is converted whole; the fraction (k bits) hands out its
 // decimal digits one at a time by multiplying it by ten.
 class ExactDecimal {
  public:
   explicit ExactDecimal(double a) {
-    const std::uint64_t bits = std::bit_cast<std::uint64_t>(a);
-    const int biased = static_cast<int>((bits >> 52) & 0x7FF);
-    std::uint64_t m = bits & ((std::uint64_t{1} << 52) - 1);
-    int e = -1074;
-    if (biased != 0) {
-      m |= std::uint64_t{1} << 52;
-      e = biased - 1075;
-    }
+    std::uint64_t m = 0;
+    int e = 0;
+    split(a, m, e);
     if (m == 0) return;
     if (e >= 0) {
       integer_from_shift(m, e);
@@ -196,14 +203,9 @@ namespace {
 int scaled_digits(double v, int d, char* end) {
   const double a = std::fabs(v);
   if (d > 9 || !(a < 9223372036854775808.0)) return -1;
-  const std::uint64_t bits = std::bit_cast<std::uint64_t>(a);
-  const int biased = static_cast<int>((bits >> 52) & 0x7FF);
-  std::uint64_t m = bits & ((std::uint64_t{1} << 52) - 1);
-  int e = -1074;
-  if (biased != 0) {
-    m |= std::uint64_t{1} << 52;
-    e = biased - 1075;
-  }
+  std::uint64_t m = 0;
+  int e = 0;
+  split(a, m, e);
   std::uint64_t p10 = 1;
   for (int i = 0; i < d; ++i) p10 *= 10;
   using u128 = unsigned __int128;
