@@ -6,6 +6,7 @@
 #include "core/messages.h"
 #include "core/runwords.h"
 #include "core/stores.h"
+#include "exec/optforms.h"
 
 namespace exec {
 
@@ -118,10 +119,9 @@ void BUISOPTNEW(std::int16_t header, std::int16_t assignkind, std::span<const st
                 std::int32_t n) {
   clearoptions();
   const unsigned code = core::cwu(header) & 0xFFC0u;
-  std::int32_t s = -1;
-  for (std::int32_t t = 0; t < core::noptstmts; ++t)
-    if (core::cwu(core::optstmtxcode(t)) == code) s = t;
-  if (s < 0) return;
+  // The statement number stands in the code's bits 6 to 10.
+  const auto s = static_cast<std::int32_t>((code & 0x7C0u) / 64);
+  if (s >= core::noptstmts || core::cwu(core::optstmtxcode(s)) != code) return;
   const OptEntry& e = opttable[s];
   n = std::clamp<std::int32_t>(n, 0, static_cast<std::int32_t>(list.size()));
   const std::int32_t c = std::min<std::int32_t>(core::cwu(header) & 0x3Fu, n / 2);
@@ -163,6 +163,7 @@ void reset_optdispatch() {
   clearoptions();
   optkw.assign(noptslots - 1, 0);
   realtimeflags = 0;
+  optforms::reset();
 }
 
 }  // namespace exec

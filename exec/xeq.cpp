@@ -17,6 +17,7 @@
 #include "exec/control.h"
 #include "exec/fastpath.h"
 #include "exec/operands.h"
+#include "exec/optforms.h"
 #include "exec/postfix.h"
 #include "exec/xeq2.h"
 #include "exec/xeqtemps.h"
@@ -66,6 +67,17 @@ void pushentry(std::int32_t e) {
 // A fresh numeric temporary at `iresult`.
 void freshresult() {
   if (resultroom(core::iresult)) newtemprecord(core::iresult);
+}
+
+// Statement `xeqline` is an option statement that runs from its form.
+bool optionform() {
+  const std::int32_t from = core::stmtstart(core::xeqline);
+  const std::int32_t end = core::stmtstart(core::xeqline + 1);
+  if (from < 1 || end - 1 - from < 1 || end - 1 > static_cast<std::int32_t>(running.size()) ||
+      codeword(from) != -1)
+    return false;
+  return optforms::ready(
+      running.subspan(static_cast<std::size_t>(from), static_cast<std::size_t>(end - 1 - from)));
 }
 
 // The error exit: the message with the failing statement, then the stop.
@@ -229,12 +241,14 @@ void XEQ(std::span<const std::int16_t> code) {
     callkind = 0;
   }
   std::int16_t lastword = 0;
+  bool byform = false;                    // the statement in hand runs from its option form
   WordResult pending = WordResult::next;  // what the word just run answered
 
   for (;;) {
     switch (at) {
       case At::head: {
-        if (!resumed && fast::enabled && !single() && core::idecmd <= 0) {
+        byform = !resumed && fast::enabled && !single() && core::idecmd <= 0 && optionform();
+        if (!resumed && fast::enabled && !single() && core::idecmd <= 0 && !byform) {
           const fast::Outcome o = fast::runstatement(running);
           if (o.kind == fast::Outcome::looptest) {
             at = At::looptest;
@@ -317,7 +331,8 @@ void XEQ(std::span<const std::int16_t> code) {
             static_cast<std::size_t>(from), static_cast<std::size_t>(stmtend - 1 - from));
         std::span<std::int32_t> out{adrs.ptr(core::xeqstackptr), static_cast<std::size_t>(room)};
         core::msgkey.blank();
-        const std::int32_t r = XEQ2(words, out);
+        const std::int32_t r = byform && !elseform ? optforms::run() : XEQ2(words, out);
+        byform = false;
         if (core::xeqstop == -999 || core::xeqstop == -998) {
           core::xeqstop = 0;
           at = At::head;

@@ -125,6 +125,7 @@ void findformat(Rw& rw) {
   } else if (rw.unit != 0 && rwfiles(rw.unit).format > 0 && rwtext(rwfiles(rw.unit).format, f)) {
     rw.fmtsym = rwfiles(rw.unit).format;
   }
+  rw.fmt = rw.fmtsym != 0 ? f : std::string_view();
 }
 
 void resolveformat(Rw& rw) {
@@ -705,15 +706,14 @@ void rwtransfer(char letter, std::int32_t items, Outcome& out) {
   const bool transfers = rw.unit != 0 && (items > 0 || search || exec::noptions == 1);
   const bool reads = transfers && !rw.write && !isstream(rw.mode);
   findformat(rw);
-  resolveformat(rw);
   if (!rw.hastext && rwworklength() < roomneeded(rw, reads)) {
     if (!room(roomneeded(rw, reads))) {
       out.letter = 'X';  // the store has reached its limit: the run stops
       return;
     }
     rw.takeitems();  // the texts have moved
+    resolveformat(rw);
   }
-  resolveformat(rw);
   if (rw.hastext) {
     std::int32_t first = 0, last = 0;
     core::ISCHARCHECKED(textk, first, last);

@@ -126,7 +126,8 @@ int read_record(int unit, std::span<char> buffer, std::int64_t* reclen) {
   int st = unit_check_read(u);
   if (st == iostat_ok) st = check_formatted(u);
   if (st != iostat_ok) return st;
-  std::string text;
+  // The record's text, in a buffer that keeps its room from one record to the next.
+  static std::string text;
   std::int64_t length = 0;
   st = next_record(*u, text, static_cast<std::int64_t>(buffer.size()), length);
   if (st != iostat_ok) return st;
@@ -140,7 +141,9 @@ int write_record(int unit, std::string_view record) {
   int st = unit_check_write(u);
   if (st == iostat_ok) st = check_formatted(u);
   if (st != iostat_ok) return st;
-  std::string line(record);
+  // The line with its end, in a buffer that keeps its room from one record to the next.
+  static std::string line;
+  line.assign(record);
   if (u->mode.records == UnitRecords::lf || u->mode.records == UnitRecords::eol) {
     line += "\r\n";
   } else if (u->mode.records == UnitRecords::cr) {

@@ -1,5 +1,6 @@
 #include "platform/numedit.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <charconv>
@@ -10,20 +11,27 @@ namespace plat {
 
 namespace {
 
+// A finite, non-negative double a as m * 2^e (m below 2^53).
+void split(double a, std::uint64_t& m, int& e) {
+  const std::uint64_t bits = std::bit_cast<std::uint64_t>(a);
+  const int biased = static_cast<int>((bits >> 52) & 0x7FF);
+  m = bits & ((std::uint64_t{1} << 52) - 1);
+  e = -1074;
+  if (biased != 0) {
+    m |= std::uint64_t{1} << 52;
+    e = biased - 1075;
+  }
+}
+
 // Exact decimal expansion of a finite, non-negative double a = m * 2^e. The
 // integer part is converted whole; the fraction (k bits) hands out its
 // decimal digits one at a time by multiplying it by ten.
 class ExactDecimal {
  public:
   explicit ExactDecimal(double a) {
-    const std::uint64_t bits = std::bit_cast<std::uint64_t>(a);
-    const int biased = static_cast<int>((bits >> 52) & 0x7FF);
-    std::uint64_t m = bits & ((std::uint64_t{1} << 52) - 1);
-    int e = -1074;
-    if (biased != 0) {
-      m |= std::uint64_t{1} << 52;
-      e = biased - 1075;
-    }
+    std::uint64_t m = 0;
+    int e = 0;
+    split(a, m, e);
     if (m == 0) return;
     if (e >= 0) {
       integer_from_shift(m, e);
@@ -185,12 +193,79 @@ std::string edit_radix(std::uint64_t bits, int base, int w) {
   return place(std::move(body), w);
 }
 
+namespace {
+
+// The digits of |v| with d decimals, rounded half away from zero, when
+// |v| * 10^d fits 128 bits (|v| below 2^63, d at most 9), written from
+// `end` backwards: the integer part without leading zeros (none below 1),
+// then the d decimals. Returns the count written (at least d), or -1 when
+// the number is beyond that.
+int scaled_digits(double v, int d, char* end) {
+  const double a = std::fabs(v);
+  if (d > 9 || !(a < 9223372036854775808.0)) return -1;
+  std::uint64_t m = 0;
+  int e = 0;
+  split(a, m, e);
+  std::uint64_t p10 = 1;
+  for (int i = 0; i < d; ++i) p10 *= 10;
+  using u128 = unsigned __int128;
+  u128 q = 0;
+  if (e >= 0) {
+    q = (u128{m} << e) * p10;
+  } else {
+    const int k = -e;
+    const u128 scaled = u128{m} * p10;  // below 2^83
+    if (k < 127) {
+      q = scaled >> k;
+      const u128 rest = scaled & ((u128{1} << k) - 1);
+      if (rest >= (u128{1} << (k - 1))) ++q;
+    }
+  }
+  int n = 0;
+  while (q > ~std::uint64_t{0}) {
+    *--end = static_cast<char>('0' + static_cast<int>(q % 10));
+    q /= 10;
+    ++n;
+  }
+  for (auto r = static_cast<std::uint64_t>(q); r != 0; r /= 10, ++n)
+    *--end = static_cast<char>('0' + static_cast<int>(r % 10));
+  for (; n < d; ++n) *--end = '0';
+  return n;
+}
+
+}  // namespace
+
 std::string edit_fixed(double v, int w, int d) {
   if (!std::isfinite(v)) return edit_special(v, w);
   if (d < 0) d = 0;
+  char buf[64];
+  char* const end = buf + sizeof buf;
+  if (const int n = scaled_digits(v, d, end); n >= 0) {
+    // The integer part moves one place left for the point.
+    char* first = std::move(end - n, end - d, end - n - 1);
+    *first = '.';
+    first = end - n - 1;
+    const int nint = n - d;
+    const bool nonzero =
+        std::find_if(first, end, [](char c) { return c >= '1' && c <= '9'; }) != end;
+    const bool zero = nint == 0;
+    const bool negative = v < 0 && nonzero;
+    const auto with = static_cast<int>(end - first) + (negative ? 1 : 0) + (zero ? 1 : 0);
+    // The optional zero before the point is dropped when the field is one short.
+    if (zero && (w <= 0 || with != w + 1)) *--first = '0';
+    if (negative) *--first = '-';
+    const auto size = static_cast<int>(end - first);
+    if (w <= 0) return std::string(first, end);
+    if (size > w) return stars(w);
+    std::string out(static_cast<std::size_t>(w - size), ' ');
+    out.append(first, end);
+    return out;
+  }
+  std::string digits;
+  std::size_t nint = 0;
   ExactDecimal x(std::fabs(v));
-  std::string digits = x.integer_digits();
-  std::size_t nint = digits.size();
+  digits = x.integer_digits();
+  nint = digits.size();
   digits.reserve(nint + static_cast<std::size_t>(d) + 1);
   for (int i = 0; i < d; ++i) digits.push_back(static_cast<char>('0' + x.next()));
   if (x.next() >= 5 && round_up(digits)) ++nint;
@@ -244,9 +319,52 @@ std::string edit_exp(double v, int w, int d) {
   return place_with_optional_zero(v < 0 ? "-" : "", rest, true, w);
 }
 
+namespace {
+
+// The common field, blanks, a sign, at most 15 significant digits and a
+// point, read without a detour through text: its digits are an integer
+// below 2^53 and the power of ten that scales them is exact up to 10^22,
+// so one division or multiplication rounds the value correctly. False for
+// any other field.
+bool read_plain_field(std::string_view field, int d, double& value) {
+  static constexpr double tens[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                    1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                    1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  std::uint64_t mant = 0;
+  int significant = 0, fracdigits = 0;
+  bool point = false, negative = false, signseen = false, digits = false;
+  for (const char c : field) {
+    if (c == ' ') continue;
+    if (c >= '0' && c <= '9') {
+      digits = true;
+      if (point) ++fracdigits;
+      if (mant == 0 && c == '0') continue;
+      if (++significant > 15) return false;
+      mant = mant * 10 + static_cast<std::uint64_t>(c - '0');
+    } else if (c == '.' && !point) {
+      point = true;
+    } else if ((c == '+' || c == '-') && !signseen && !digits && !point) {
+      signseen = true;
+      negative = c == '-';
+    } else {
+      return false;
+    }
+  }
+  if (!digits) return false;
+  const long long exp10 = -static_cast<long long>(fracdigits) - (point ? 0 : d);
+  if (exp10 < -22 || exp10 > 22) return false;
+  double r = static_cast<double>(mant);
+  r = exp10 < 0 ? r / tens[-exp10] : r * tens[exp10];
+  value = negative ? -r : r;
+  return true;
+}
+
+}  // namespace
+
 int read_real_field(std::string_view text, int w, int d, double& value) {
   if (w < 0) w = 0;
   const std::string_view field = text.substr(0, static_cast<std::size_t>(w));
+  if (read_plain_field(field, d, value)) return numfield_ok;
   std::string s;
   s.reserve(field.size());
   for (char c : field) {

@@ -118,3 +118,35 @@ TEST(NumEdit, MalformedFieldsLeaveTheValue) {
   EXPECT_EQ(read_real_field("1e99999999999999999999", 80, 0, v), plat::numfield_overflow);
   EXPECT_EQ(v, 7.0);
 }
+
+// Each limit of the direct editing and reading, by one on either side: nine
+// and ten decimals, the largest number below 2^63 and 2^63, fifteen and
+// sixteen significant digits, a scale of 10^22 and 10^23.
+TEST(NumEdit, TheLimitsOfTheDirectRoadsGiveWhatTheExactRoadGives) {
+  EXPECT_EQ(edit_fixed(0.0000000005, 0, 9), "0.000000001");  // just above the tie
+  EXPECT_EQ(edit_fixed(0.00000000005, 0, 10), "0.0000000001");
+  EXPECT_EQ(edit_fixed(-0.125, 0, 9), "-0.125000000");
+  EXPECT_EQ(edit_fixed(9223372036854774784.0, 0, 1), "9223372036854774784.0");
+  EXPECT_EQ(edit_fixed(9223372036854775808.0, 0, 1), "9223372036854775808.0");
+  EXPECT_EQ(edit_fixed(4503599627370495.5, 0, 0), "4503599627370496.");  // a tie with 2^-1
+  EXPECT_EQ(edit_fixed(std::ldexp(1.0, -126), 0, 9), "0.000000000");
+  EXPECT_EQ(edit_fixed(0.96, 3, 1), "1.0");
+  EXPECT_EQ(edit_fixed(0.04, 2, 1), ".0");
+  double v = 0;
+  EXPECT_EQ(read_real_field("123456789012345", 80, 0, v), 0);
+  EXPECT_EQ(v, 123456789012345.0);
+  EXPECT_EQ(read_real_field("9007199254740993", 80, 0, v), 0);
+  EXPECT_EQ(v, 9007199254740992.0);  // sixteen digits: correctly rounded
+  EXPECT_EQ(read_real_field("-00000000000000000001.5", 80, 0, v), 0);
+  EXPECT_EQ(v, -1.5);  // leading zeros are not significant
+  EXPECT_EQ(read_real_field(".0000000000000000000001", 80, 0, v), 0);
+  EXPECT_EQ(v, 1e-22);
+  EXPECT_EQ(read_real_field(".00000000000000000000001", 80, 0, v), 0);
+  EXPECT_EQ(v, 1e-23);
+  EXPECT_EQ(read_real_field("3", 80, -22, v), 0);
+  EXPECT_EQ(v, 3e22);
+  EXPECT_EQ(read_real_field("3", 80, -23, v), 0);
+  EXPECT_EQ(v, 3e23);
+  EXPECT_EQ(read_real_field(" - 0 . 0 ", 80, 0, v), 0);
+  EXPECT_TRUE(std::signbit(v));
+}

@@ -1,0 +1,238 @@
+#include "exec/optforms.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "core/chars.h"
+#include "core/codewords.h"
+#include "core/runwords.h"
+#include "core/shoplists.h"
+#include "core/stores.h"
+#include "core/symbols.h"
+#include "exec/fastpath.h"
+#include "exec/operands.h"
+#include "exec/optdispatch.h"
+#include "exec/postfix.h"
+#include "exec/xeq2.h"
+#include "exec/xeqtemps.h"
+
+namespace exec::optforms {
+
+namespace {
+
+constexpr std::uint16_t endword = 0x8000u;
+constexpr std::uint16_t separator = 0xF340u;
+
+struct Form {
+  std::uint64_t run = 0;  // the run epoch in which the words were compared
+  bool ok = false;
+  std::vector<std::int16_t> words;
+  std::int16_t header = 0;  // the option word with the pair count
+  std::int32_t stmt = 0;
+  std::vector<std::int32_t> list;                               // pairs, then items
+  std::vector<std::pair<std::int16_t, std::int16_t>> operands;  // symbol, type
+  // The linked form, for the state that linking and a failure leave.
+  std::int32_t linkedn = 0;
+  std::uint16_t linkedlast = 0;
+  std::int32_t ndescr = 0, opflags = 0, nelem = 1, swappos = 0, lhsdescr = 0;
+};
+
+std::vector<Form> forms;  // by statement number
+Form* current = nullptr;
+
+// Symbols a form may take: numeric scalars and texts, variables and
+// constants (a text variable also while it names an open file).
+bool plaintype(std::int16_t t) {
+  return t == 0x80 || t == 0x81 || t == 0x40 || t == 0x41 || t == 0x140;
+}
+
+// Statements that the dispatch treats apart (a user library call, the
+// statements whose result or target comes from around them, a line
+// drawn while it is shown).
+bool replayable(std::int32_t s) {
+  using core::OptStmt;
+  switch (static_cast<OptStmt>(s)) {
+    case OptStmt::LINE:
+    case OptStmt::DLL:
+    case OptStmt::EDIT:
+    case OptStmt::POP:
+    case OptStmt::STRUCT:
+    case OptStmt::BITS:
+    case OptStmt::ALIAS:
+      return false;
+    default:
+      return true;
+  }
+}
+
+bool build(Form& f, std::span<const std::int16_t> w) {
+  f.ok = false;
+  f.words.assign(w.begin(), w.end());
+  f.list.clear();
+  f.operands.clear();
+  const auto n = static_cast<std::int32_t>(w.size());
+  if (n < 5 || w[0] != 0 || core::cwu(w[static_cast<std::size_t>(n - 1)]) != endword) return false;
+  const unsigned h = core::cwu(w[static_cast<std::size_t>(n - 2)]);
+  if ((h & 0xF800u) != 0xF800u || (h & 0xFE00u) == 0xFE00u) return false;
+  const auto s = static_cast<std::int32_t>((h & 0x7C0u) / 64);
+  const auto count = static_cast<std::int32_t>(h & 0x3Fu);
+  if (s >= core::noptstmts || count < 1 || !replayable(s) ||
+      (core::cwu(core::optstmtxcode(s)) & 0xFFC0u) != (h & 0xFFC0u))
+    return false;
+  // The options come first, each a marker and its value (a marker written
+  // twice: no value).
+  if ((core::cwu(w[1]) & 0xFE00u) != 0xFE00u) return false;
+  for (std::int32_t p = 1; p <= n - 3; ++p) {
+    const std::int16_t x = w[static_cast<std::size_t>(p)];
+    const unsigned u = core::cwu(x);
+    if ((u & 0xFE00u) == 0xFE00u) {
+      std::int32_t run = 0;
+      while (p - 1 - run >= 1 && w[static_cast<std::size_t>(p - 1 - run)] == x) ++run;
+      f.list.push_back(run % 2 == 1 ? novalue : static_cast<std::int32_t>(u & 0x1FFu));
+    } else if (u == separator) {
+      continue;
+    } else if (x >= 7 && x <= core::nsym && core::name.valid(x) && plaintype(core::name(x).type)) {
+      f.list.push_back(x);
+      f.operands.emplace_back(x, core::name(x).type);
+    } else {
+      return false;
+    }
+  }
+  if (static_cast<std::int32_t>(f.list.size()) < 2 * count) return false;
+  LinkedStatement linked;
+  if (!XEQ2LINK(w, linked) || linked.labelmsg != 0 || linked.codes.empty()) return false;
+  f.linkedn = static_cast<std::int32_t>(linked.codes.size());
+  f.linkedlast = core::cwu(linked.codes.back());
+  f.ndescr = linked.ndescr;
+  f.opflags = linked.opflags;
+  f.nelem = linked.nelem;
+  f.swappos = linked.swappos;
+  f.lhsdescr = linked.lhsdescr;
+  f.header = static_cast<std::int16_t>(h);
+  f.stmt = s;
+  f.ok = true;
+  return true;
+}
+
+bool sametypes(const Form& f) {
+  for (const auto& [s, t] : f.operands)
+    if (s > core::nsym || !core::name.valid(s) || core::name(s).type != t) return false;
+  return true;
+}
+
+// The failure of the evaluator's own: its key and position, as the
+// evaluator reports them.
+std::int32_t failure(const Form& f, std::int32_t code) {
+  if (core::nomsg == 0) {
+    xeqfailword = static_cast<float>(f.linkedlast);
+    xeqfailpos = static_cast<float>(f.linkedn);
+    if (code > 3300 && code < 3400) {
+      core::msgkey.set(xeqerrorkey(3300));
+      detailwords[0] = static_cast<std::int16_t>(code - 3300);
+      code = 3300;
+    } else {
+      if (const std::string_view key = xeqerrorkey(code); !key.empty()) core::msgkey.set(key);
+      core::iostatw[0] = static_cast<std::int16_t>(code);
+    }
+  }
+  return code;
+}
+
+}  // namespace
+
+bool ready(std::span<const std::int16_t> words) {
+  current = nullptr;
+  const std::int32_t line = core::xeqline;
+  if (!fast::enabled || (core::xeqmode & 0x40) != 0 || line < 1 || line > core::nstmt) return false;
+  if (forms.size() <= static_cast<std::size_t>(line))
+    forms.resize(static_cast<std::size_t>(line) + 1);
+  Form& f = forms[static_cast<std::size_t>(line)];
+  if (f.run != fast::runepoch) {
+    if (f.words.size() != words.size() || !std::equal(words.begin(), words.end(), f.words.begin()))
+      build(f, words);
+    f.run = fast::runepoch;
+  }
+  // A symbol that changed its type (a text bound to a file, then closed)
+  // makes the form anew.
+  if (f.ok && !sametypes(f)) build(f, words);
+  if (!f.ok) return false;
+  current = &f;
+  return true;
+}
+
+std::int32_t run() {
+  const Form& f = *current;
+  current = nullptr;
+  using core::iresult;
+  // The set-up of linking, and the expression state it leaves.
+  auto& x = xeqexpr;
+  x.tmpcell0 = iresult + 1;
+  if (iresult + 64 >= core::nname) {
+    std::int32_t extra = 64;
+    core::REALLOC(4, extra);
+  }
+  core::c1tmptop = core::c1top + 1;
+  x.opflags = f.opflags;
+  x.nelem = x.nelemall = 1;
+  x.swappos = f.swappos;
+  x.lhsdescr = f.lhsdescr;
+  x.ndescr = x.nlinked = f.ndescr;
+  x.idescr = x.idescrsave = x.iseg = x.usedcells = x.tmplen = 0;
+  x.ielem = 1;
+  x.segidx[0] = 1;
+  // The evaluation: its result cell, the predefined cells, the pass.
+  core::xeqstop = 0;
+  core::msgkey.blank();
+  const std::int32_t iresult0 = iresult;
+  const std::int32_t resultcell = x.tmpcell0;
+  resultroom(resultcell + 1);
+  if (core::nsym >= 6) {
+    core::z(3) = core::z(4) = core::z(5) = core::z(6) = 1.0;
+    core::z(1) = 1.0;
+  }
+  iresult = std::max(iresult0, resultcell + 1);
+  std::int32_t r = 0;
+  if (!resultroom(iresult + 2) || !resultroom(iresult + 1)) {
+    r = failure(f, 2002);
+  } else {
+    core::xeqtarget = 0;
+    ++iresult;
+    newtemprecord(iresult);
+    const std::int32_t stacktop = core::xeqstackptr;
+    BUISOPTNEW(f.header, 0, f.list, static_cast<std::int32_t>(f.list.size()));
+    core::xeqstackptr = stacktop;
+    if (core::xeqstop == -998) {
+      iresult = iresult0;
+      return 0;
+    }
+    const std::int32_t res = iresult;
+    // (OPEN, statement 0, ends as a statement without a built-in.)
+    if (f.stmt > 0 && !core::msgkey.trimmed().empty()) {
+      r = xeqkeyed;
+    } else {
+      if (core::z.valid(resultcell) && core::name.valid(resultcell) && core::z.valid(res) &&
+          res != resultcell) {
+        core::z(resultcell) = core::z(res);
+        if (core::name.valid(res) && (core::name(res).type & 0x48) == 0x48)
+          core::name(resultcell).type = strtemptype;
+      }
+      const int fp = core::FPUERROR(-1);
+      r = fp != 0 ? failure(f, 3300 + fp) : f.stmt > 0 ? xeqoptbase + f.stmt : 0;
+    }
+  }
+  iresult = iresult0;
+  // What the evaluation's caller makes of its result.
+  const auto ur = static_cast<std::uint32_t>(r);
+  if (ur >= 0x80000001u && ur <= 0x80000021u) return r;
+  if (r == 0) return core::xeqstop;
+  core::iostatw[0] = static_cast<std::int16_t>(r & 0xFFFF);
+  core::iostatw[1] = static_cast<std::int16_t>(core::xeqline);
+  return r;
+}
+
+void reset() {
+  forms.clear();
+  current = nullptr;
+}
+
+}  // namespace exec::optforms
