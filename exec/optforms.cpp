@@ -15,6 +15,7 @@
 #include "exec/postfix.h"
 #include "exec/xeq2.h"
 #include "exec/xeqtemps.h"
+#include "platform/fpu.h"
 
 namespace exec::optforms {
 
@@ -35,6 +36,9 @@ struct Form {
   std::int32_t linkedn = 0;
   std::uint16_t linkedlast = 0;
   std::int32_t ndescr = 0, opflags = 0, nelem = 1, swappos = 0, lhsdescr = 0;
+  // The forms' epoch in which the operands' types were last found the
+  // same (statements between two stirs change no types).
+  std::uint64_t typesseen = 0;
 };
 
 std::vector<Form> forms;  // by statement number
@@ -67,6 +71,7 @@ bool replayable(std::int32_t s) {
 
 bool build(Form& f, std::span<const std::int16_t> w) {
   f.ok = false;
+  f.typesseen = 0;
   f.words.assign(w.begin(), w.end());
   f.list.clear();
   f.operands.clear();
@@ -138,6 +143,33 @@ std::int32_t failure(const Form& f, std::int32_t code) {
   return code;
 }
 
+// What the compiled forms of other statements rely on beyond their own
+// words and symbols: the stores' sizes, the symbols, the operand stack. A
+// replayed statement that changed none of it, nor the types of the
+// symbols it names, and left no failed calculation pending, leaves the
+// forms as they were checked (the general path stirs them after every
+// statement).
+struct Footprint {
+  std::size_t zsize = 0, namesize = 0, c1size = 0, adrssize = 0;
+  std::int32_t nname = 0, nztop = 0, nsym = 0, nadrs = 0, c1limit = 0, nstmt = 0;
+
+  static Footprint now() {
+    Footprint p;
+    p.zsize = core::z.size();
+    p.namesize = core::name.size();
+    p.c1size = core::c1namen.size();
+    p.adrssize = core::adrs.size();
+    p.nname = core::nname;
+    p.nztop = core::nztop;
+    p.nsym = core::nsym;
+    p.nadrs = core::nadrs;
+    p.c1limit = core::c1limit;
+    p.nstmt = core::nstmt;
+    return p;
+  }
+  bool operator==(const Footprint&) const = default;
+};
+
 }  // namespace
 
 bool ready(std::span<const std::int16_t> words) {
@@ -154,15 +186,15 @@ bool ready(std::span<const std::int16_t> words) {
   }
   // A symbol that changed its type (a text bound to a file, then closed)
   // makes the form anew.
-  if (f.ok && !sametypes(f)) build(f, words);
+  if (f.ok && f.typesseen != fast::epoch && !sametypes(f)) build(f, words);
   if (!f.ok) return false;
   current = &f;
   return true;
 }
 
-std::int32_t run() {
-  const Form& f = *current;
-  current = nullptr;
+namespace {
+
+std::int32_t replay(const Form& f) {
   using core::iresult;
   // The set-up of linking, and the expression state it leaves.
   auto& x = xeqexpr;
@@ -227,6 +259,21 @@ std::int32_t run() {
   if (r == 0) return core::xeqstop;
   core::iostatw[0] = static_cast<std::int16_t>(r & 0xFFFF);
   core::iostatw[1] = static_cast<std::int16_t>(core::xeqline);
+  return r;
+}
+
+}  // namespace
+
+std::int32_t run() {
+  Form& f = *current;
+  current = nullptr;
+  const Footprint before = Footprint::now();
+  const std::int32_t r = replay(f);
+  if (!(Footprint::now() == before) || !sametypes(f) || plat::fpu_peek_status() != 0) {
+    fast::stir();
+  } else {
+    f.typesseen = fast::epoch;
+  }
   return r;
 }
 

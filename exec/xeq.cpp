@@ -276,7 +276,9 @@ void XEQ(std::span<const std::int16_t> code) {
       }
 
       case At::exprpath: {
-        fast::stir();
+        // A statement replayed from its option form stirs the forms only
+        // when it changed what they rely on (optforms::run()).
+        if (!byform) fast::stir();
         if (firsttemp <= core::nsym) firsttemp = core::nsym + 1;  // a record layout was made
         core::iresult = firsttemp;
         freshresult();
@@ -312,12 +314,14 @@ void XEQ(std::span<const std::int16_t> code) {
         }
         core::xeqstackptr = core::xeqstackbase + 1;
         if (!adrs.valid(core::xeqstackptr)) {
+          fast::stir();
           core::msgkey.set(xeqkeys::xeqstack);
           at = At::error;
           break;
         }
         const std::int32_t room = core::nadrs - core::nedlines - core::xeqstackptr - 5;
         if (room < 8) {
+          fast::stir();
           at = askstackroom() ? At::head : At::looptest;
           break;
         }
@@ -331,6 +335,7 @@ void XEQ(std::span<const std::int16_t> code) {
             static_cast<std::size_t>(from), static_cast<std::size_t>(stmtend - 1 - from));
         std::span<std::int32_t> out{adrs.ptr(core::xeqstackptr), static_cast<std::size_t>(room)};
         core::msgkey.blank();
+        if (byform && elseform) fast::stir();
         const std::int32_t r = byform && !elseform ? optforms::run() : XEQ2(words, out);
         byform = false;
         if (core::xeqstop == -999 || core::xeqstop == -998) {

@@ -9,6 +9,8 @@
 #include "io/picture.h"
 #include "io/rwfields.h"
 #include "io/rwtexts.h"
+#include "platform/fixed_text.h"
+#include "platform/fixedfield.h"
 
 namespace io {
 
@@ -37,36 +39,78 @@ void binaryletter(FmtDescr& d) {
   if (d.letter == 'I' && (d.written == 'i' || d.written == 'u')) d.letter = 'i';
 }
 
-// The descriptors of the format met last, by position: a format is read
-// once however often the walk passes its descriptors.
-struct ParseMemo {
+// The format met last, compiled: each descriptor parsed once and kept by
+// its position, with the standard format of its field made once. A walk
+// over the same format (the next item, the next statement) finds a
+// descriptor by its position without reading it again.
+struct Compiled {
   std::string fmt;
   std::int32_t n = -1;
   struct Entry {
-    std::int32_t pos, next;
+    std::int32_t next = 0;
     FmtDescr d;
+    // The standard format of the field from..to (to 0: none made yet).
+    std::int32_t stdfrom = 0, stdto = 0;
+    plat::FixedText<60> work;
+    plat::EditDesc std;
+    bool stdok = false;
   };
+  std::vector<std::int32_t> at;  // by position 1..n: entry + 1, 0 when not parsed
   std::vector<Entry> entries;
 };
-ParseMemo memo;
+Compiled compiled;
 
-void parse(std::string_view fmt, std::int32_t n, std::int32_t& pos, FmtDescr& d) {
-  if (memo.n != n || memo.fmt != fmt) {
-    memo.fmt.assign(fmt);
-    memo.n = n;
-    memo.entries.clear();
-  }
-  for (const ParseMemo::Entry& e : memo.entries) {
-    if (e.pos == pos) {
-      d = e.d;
-      pos = e.next;
-      return;
+// Makes fmt (its first n characters) the format in hand.
+void select(std::string_view fmt, std::int32_t n) {
+  Compiled& m = compiled;
+  if (m.n == n && std::string_view(m.fmt) == fmt) return;
+  m.fmt.assign(fmt);
+  m.n = n;
+  m.at.assign(static_cast<std::size_t>(std::max(n, 0)) + 2, 0);
+  m.entries.clear();
+}
+
+// The descriptor at pos of the format in hand (select()).
+Compiled::Entry* parse(std::int32_t& pos, FmtDescr& d) {
+  Compiled& m = compiled;
+  const bool kept = pos >= 1 && pos < static_cast<std::int32_t>(m.at.size());
+  if (kept) {
+    if (const std::int32_t e = m.at[static_cast<std::size_t>(pos)]; e > 0) {
+      Compiled::Entry& x = m.entries[static_cast<std::size_t>(e - 1)];
+      d = x.d;
+      pos = x.next;
+      return &x;
     }
   }
   const std::int32_t from = pos;
-  PARSENEXTFORMAT(fmt, n, pos, d);
+  PARSENEXTFORMAT(m.fmt, m.n, pos, d);
   binaryletter(d);
-  if (memo.entries.size() < 64) memo.entries.push_back({from, pos, d});
+  if (!kept) return nullptr;
+  Compiled::Entry x;
+  x.next = pos;
+  x.d = d;
+  m.entries.push_back(x);
+  m.at[static_cast<std::size_t>(from)] = static_cast<std::int32_t>(m.entries.size());
+  return &m.entries.back();
+}
+
+// The standard format of the field from..to, made once per descriptor.
+void stdformat(Call& c, Compiled::Entry* e, std::int32_t from, std::int32_t to) {
+  if (e == nullptr) return rwf::setstdformat(c, from, to);
+  Compiled::Entry& x = *e;
+  if (x.stdto == 0 || x.stdfrom != from || x.stdto != to) {
+    rwf::setstdformat(c, from, to);
+    x.stdfrom = from;
+    x.stdto = to;
+    x.work = fmtwork;
+    x.std = c.std;
+    x.stdok = c.stdok;
+    return;
+  }
+  fmtwork = x.work;
+  c.std = x.std;
+  c.stdok = x.stdok;
+  c.stdknown = true;
 }
 
 // Walks of a whole group without any progress (an empty group repeated)
@@ -130,6 +174,8 @@ void RWINDX(std::string_view format, std::int32_t lfmt, std::span<char> record, 
     if (fpos < 1 || fpos > 1) fpos = 1;
   }
 
+  select(c.fmt, c.n);
+  Compiled::Entry* entry = nullptr;
   int idle = 0;
   for (;;) {
     // Template mode: the format is no descriptor list.
@@ -146,7 +192,7 @@ void RWINDX(std::string_view format, std::int32_t lfmt, std::span<char> record, 
     FmtDescr& d = c.d;
     if (irep != 1) {
       std::int32_t p = s.descstart;
-      parse(c.fmt, c.n, p, d);
+      entry = parse(p, d);
       if (d.letter == 'U') s.descstart = d.textstart + 1;
       if (p < 0) irep = 1;
     }
@@ -156,7 +202,7 @@ void RWINDX(std::string_view format, std::int32_t lfmt, std::span<char> record, 
       // 5. Parse.
       s.descstart = fpos;
       std::int32_t p = fpos;
-      parse(c.fmt, c.n, p, d);
+      entry = parse(p, d);
       if (p < 0) {
         status = 'a';
         s.tmplstart = s.descstart;
@@ -201,7 +247,7 @@ void RWINDX(std::string_view format, std::int32_t lfmt, std::span<char> record, 
     }
     // The closing pass writes literals and skips only.
     if (c.closing && d.letter != 'a' && d.letter != 'X') return;
-    rwf::setstdformat(c, s.descstart, d.letter == 'U' ? d.textend : fpos - 1);
+    stdformat(c, entry, s.descstart, d.letter == 'U' ? d.textend : fpos - 1);
 
     // 6. The repetitions.
     for (std::int32_t rep = irep; rep <= d.repeat; ++rep) {

@@ -1,6 +1,7 @@
 #include "platform/fixedfield.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -184,21 +185,29 @@ std::string put_integer(std::int64_t v, const EditDesc& d, int bits, int* status
     return {};
   }
   const int w = widthof(d);
-  std::string digits;
+  // The digits are made from the last one backwards.
+  std::array<char, 64> buf{};
+  char* const end = buf.data() + buf.size();
+  char* first = end;
   if (l == 'I') {
     std::uint64_t mag = v < 0 ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
-    for (; mag != 0; mag /= 10) digits.insert(digits.begin(), static_cast<char>('0' + mag % 10));
+    for (; mag != 0; mag /= 10) *--first = static_cast<char>('0' + mag % 10);
   } else {
     std::uint64_t bitsof = static_cast<std::uint64_t>(v);
     if (bits < 64) bitsof &= (std::uint64_t{1} << bits) - 1;
     const unsigned base = l == 'B' ? 2 : l == 'O' ? 8 : 16;
-    for (; bitsof != 0; bitsof /= base)
-      digits.insert(digits.begin(), "0123456789ABCDEF"[bitsof % base]);
+    for (; bitsof != 0; bitsof /= base) *--first = "0123456789ABCDEF"[bitsof % base];
   }
+  const auto count = static_cast<std::size_t>(end - first);
   const int m = d.digits < 0 ? 1 : d.digits;
-  if (digits.size() < static_cast<std::size_t>(m))
-    digits.insert(0, static_cast<std::size_t>(m) - digits.size(), '0');
-  if (l == 'I' && v < 0) digits.insert(digits.begin(), '-');
+  const std::size_t zeros =
+      count < static_cast<std::size_t>(m) ? static_cast<std::size_t>(m) - count : 0;
+  const bool minus = l == 'I' && v < 0;
+  std::string digits;
+  digits.reserve(count + zeros + (minus ? 1 : 0));
+  if (minus) digits.push_back('-');
+  digits.append(zeros, '0');
+  digits.append(first, count);
   if (w > 0 && d.digits > w) return stars(w);
   return place(std::move(digits), w);
 }
@@ -279,6 +288,17 @@ int get_integer(std::string_view field, const EditDesc& d, std::int64_t& v) {
 
 int get_real(std::string_view field, const EditDesc& d, double& v) {
   if (std::strchr("DEFG", d.letter) == nullptr || d.letter == 0) return field_unsuited;
+  // Only a field whose first character after the sign is N or I can name
+  // a special value.
+  std::size_t at = field.find_first_not_of(' ');
+  if (at != std::string_view::npos && (field[at] == '-' || field[at] == '+'))
+    at = field.find_first_not_of(' ', at + 1);
+  if (at == std::string_view::npos || (upper(field[at]) != 'N' && upper(field[at]) != 'I')) {
+    const int st = read_real_field(field, static_cast<int>(field.size()), std::max(d.digits, 0), v);
+    if (st == numfield_malformed) return field_malformed;
+    if (st == numfield_overflow) return field_overflow;
+    return field_ok;
+  }
   std::string s;
   for (char c : field)
     if (c != ' ') s.push_back(upper(c));

@@ -49,6 +49,9 @@ TEST(FixedFields, IntegersInEveryBaseAtTheirEdges) {
       {-1, "Z16", "FFFFFFFFFFFFFFFF"},
       {7, "I2.3", "**"},
       {INT64_MIN, "I0", "-9223372036854775808"},
+      {-7, "I6.4", " -0007"},
+      {-1, "B64", "1111111111111111111111111111111111111111111111111111111111111111"},
+      {INT64_MIN, "O0", "1000000000000000000000"},
   };
   for (const Case& c : cases) EXPECT_EQ(integer(c.v, c.d), c.out) << c.d << " " << c.v;
   EXPECT_EQ(integer(-1, "Z8", 32), "FFFFFFFF");
@@ -144,6 +147,10 @@ TEST(FixedFields, ReadingNumbersIgnoresBlanks) {
   EXPECT_EQ(r, -INFINITY);
   EXPECT_EQ(get_real(" NaN", desc("F4.0"), r), field_ok);
   EXPECT_TRUE(std::isnan(r));
+  EXPECT_EQ(get_real(" + i nf", desc("F7.0"), r), field_ok);
+  EXPECT_EQ(r, INFINITY);
+  EXPECT_EQ(get_real("- 2 5", desc("F5.1"), r), field_ok);
+  EXPECT_EQ(r, -2.5);
   r = 7;
   EXPECT_EQ(get_real("abc", desc("F3.0"), r), field_malformed);
   EXPECT_EQ(r, 7);
