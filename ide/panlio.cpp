@@ -434,6 +434,12 @@ void keypath(std::span<char> t, std::int32_t& key, std::int32_t& changed) {
         }
       }
     } else if (field && f.fieldmode >= 3) {
+      // Nothing happened (the clock's tick): redrawing the field would
+      // wipe the candidates written behind the line.
+      if (btn == 0 && assiststate >= 0 && core::idecmd <= 0) {
+        waitinput = -1;
+        return;
+      }
       if (btn == 2) {
         f.selecting = 0;
         edselcol1 = 0;
