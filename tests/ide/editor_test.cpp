@@ -142,9 +142,10 @@ TEST_F(EditorTest, ATypedScriptRunsWithAltR) {
 }
 
 // A rejected line mended and left is compiled at once: it is no longer
-// marked. (The compile at the opening put the cursor on it.)
+// marked, nor drawn so. (The compile at the opening put the cursor on it.)
 TEST_F(EditorTest, ALineIsCompiledWhenItIsLeft) {
   bool before = false, after = true;
+  std::uint32_t mended = 0, plain = 1;
   std::int32_t line = 0;
   std::string text;
   run(script("X = 0\r\nA = (\r\nEND\r\n"), {[&] {
@@ -158,10 +159,15 @@ TEST_F(EditorTest, ALineIsCompiledWhenItIsLeft) {
                                             [&] {
                                               after = ide::rejectedline(2);
                                               text = buffer();
+                                              const int ch = cellheight();
+                                              const int input = bandtop(classbg(5), 600);
+                                              mended = pixel(600, input - ch + 1);
+                                              plain = pixel(600, input - 2 * ch + 1);
                                             }});
   EXPECT_EQ(line, 2);
   EXPECT_TRUE(before);
   EXPECT_FALSE(after);
+  EXPECT_EQ(mended, plain) << "the mended row is drawn as a plain one";
   EXPECT_EQ(text, "X = 0\r\nA = (1)\r\nEND\r\n");
 }
 
