@@ -178,20 +178,20 @@ TEST_F(EditorTest, CancelOnClosingWithChangesGoesBack) {
   bool open = false;
   std::string text;
   run(script("X = 1\r\nEND\r\n"), {[] {
-                                      press(win::VK_END);
-                                      press('0', '0');
-                                      press(win::VK_DOWN);
-                                    },
-                                    [] {
-                                      plat::push_message_box_answer(win::IDCANCEL);
-                                      with(win::VK_MENU, win::VK_F4);
-                                    },
-                                    [&] {
-                                      open = mainwindow() != nullptr &&
-                                             win::IsWindow(static_cast<win::HWND>(mainwindow()));
-                                      text = buffer();
-                                      plat::push_message_box_answer(win::IDNO);
-                                    }});
+                                     press(win::VK_END);
+                                     press('0', '0');
+                                     press(win::VK_DOWN);
+                                   },
+                                   [] {
+                                     plat::push_message_box_answer(win::IDCANCEL);
+                                     with(win::VK_MENU, win::VK_F4);
+                                   },
+                                   [&] {
+                                     open = mainwindow() != nullptr &&
+                                            win::IsWindow(static_cast<win::HWND>(mainwindow()));
+                                     text = buffer();
+                                     plat::push_message_box_answer(win::IDNO);
+                                   }});
   EXPECT_TRUE(open);
   EXPECT_EQ(text, "X = 10\r\nEND\r\n");
 }
