@@ -306,8 +306,15 @@ void FE_MAIN(char* command_line, int& length) {
 }
 
 int EXITOSTREL(win::HWND&) {
+  // Cancel on the question whether to save goes back to the editor.
+  const auto stop = core::xeqstop;
+  const std::int32_t answer = ASKSAVECHANGES();
+  if (answer == 3) {
+    core::xeqstop = stop;
+    return 0;
+  }
   KILLTOOLTIPWINDOW();
-  OPENEDITCLOSE(0);
+  OPENEDITCLOSE(answer);
   return -1;
 }
 

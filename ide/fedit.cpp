@@ -503,6 +503,14 @@ void FEDIT(std::span<char> text, std::int32_t& key) {
     if (edcmd == cUndo || edcmd == cRedo) {
       s = Step::fullupdate;
     } else {
+      // The line just left has been compiled: its row shows anew whether
+      // the compiler took it.
+      if (shown(edloadline)) {
+        const std::int32_t mark = core::edmark;
+        const std::int32_t row = edloadline - edfirstline + 1;
+        PARTSCREENINTERNAL(row, row, 0);
+        core::edmark = mark;
+      }
       refresh();
       s = Step::command;
     }

@@ -25,6 +25,16 @@ void dropuntitled(const std::string& old) {
 
 }  // namespace
 
+std::int32_t ASKSAVECHANGES() {
+  const std::string title = maintitle();
+  if (core::c1edit.size() == 0 || title.empty() || namehas(title, "untitled") ||
+      basename(title) != basename(workpath.trimmed()) || core::c1logtop >= core::c1logbase)
+    return 0;
+  int answer = 0;
+  core::MSGBOXFROMHELP("msgSaveChanges", title, answer);
+  return answer;
+}
+
 void FEDSAV(std::int32_t mode, std::int32_t& answer) {
   if (core::c1edit.size() == 0) return;
   const std::string title = maintitle();

@@ -392,8 +392,12 @@ void keypath(std::span<char> t, std::int32_t& key, std::int32_t& changed) {
       commontail(t, key, changed);
       return;
     }
-    changed = 0;
-    assiststate = -1;
+    // An event with no key, no button and no command (the clock's tick)
+    // leaves the candidates standing and Tab's place among them.
+    if (sc != 0 || core::mousebtn != 0 || core::idecmd > 0) {
+      changed = 0;
+      assiststate = -1;
+    }
   }
   // The alarm check reads a function key from the key record.
   const std::uint8_t pending = core::keystate[1];
@@ -430,6 +434,12 @@ void keypath(std::span<char> t, std::int32_t& key, std::int32_t& changed) {
         }
       }
     } else if (field && f.fieldmode >= 3) {
+      // Nothing happened (the clock's tick): redrawing the field would
+      // wipe the candidates written behind the line.
+      if (btn == 0 && assiststate >= 0 && core::idecmd <= 0) {
+        waitinput = -1;
+        return;
+      }
       if (btn == 2) {
         f.selecting = 0;
         edselcol1 = 0;

@@ -28,6 +28,10 @@ void FEDGET1(int unit, bool& flag);
 // answer: 1 saved, 3 nothing done (cancelled, not the working copy's
 // script, or the file could not be written), other: the user declined.
 void FEDSAV(std::int32_t mode, std::int32_t& answer);
+// Asks, where FEDSAV with mode 0 would, whether to save the changes: 0
+// when it would not ask, else the answer (1 yes, 2 no, 3 cancel), which
+// FEDSAV and OPENEDITCLOSE take as their mode.
+std::int32_t ASKSAVECHANGES();
 
 // The first script, from the command line or the history.
 void OPENEDITSTART(std::string_view cmdline);

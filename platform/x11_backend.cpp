@@ -258,6 +258,11 @@ void Backend::focus(win::HWND h, XWin& x) {
     XRaiseWindow(dpy_, x.xid);
     XSetInputFocus(dpy_, x.xid, RevertToParent, CurrentTime);
   }
+  // Shown pop-ups that the window owns (a tooltip) stay above it.
+  for (auto& [other, o] : wins_) {
+    const WinRec* w = win::detail::find(other);
+    if (o.mapped && !o.managed && w != nullptr && w->owner == h) XRaiseWindow(dpy_, o.xid);
+  }
   // Focus events of earlier requests are stale from here on.
   focus_serial_ = NextRequest(dpy_);
   focused_ = h;

@@ -142,6 +142,31 @@ TEST_F(AssistTest, BuiltInsAreOfferedSteppedThroughWithTabAndAcceptedWithSpace) 
   EXPECT_EQ(ide::assiststate, 0);
 }
 
+// The editor's clock ticks once a second through the same key path, with
+// no key and no button: the candidates and the state of Tab stay.
+TEST_F(AssistTest, AKeylessEventLeavesTheCandidatesAndTheirSteps) {
+  const auto tick = [&] {
+    core::keyrec = {0, 0, 0, 0};
+    ide::PANLIOKEY(text, 0, key, changed);
+  };
+  open("X = 1 + ");
+  type("si");
+  tick();
+  EXPECT_EQ(ide::assiststate, 0);
+  press(kTab);
+  EXPECT_EQ(line(), "X = 1 + SIN(");
+  tick();
+  press(kTab);
+  EXPECT_EQ(line(), "X = 1 + SINH(") << "Tab steps on after a tick";
+  tick();
+  press(kTab, 0, kShift);
+  EXPECT_EQ(line(), "X = 1 + SIN(");
+  tick();
+  press(kSpace);
+  EXPECT_EQ(line(), "X = 1 + SIN(");
+  EXPECT_EQ(cursor(), 13);
+}
+
 TEST_F(AssistTest, SymbolsComeFirstAndKeywordsWithTheirBrackets) {
   storetest::addsym("sigma", 0x80);
   storetest::addsym("si", 0x80);  // spelled as typed: not offered

@@ -22,6 +22,7 @@
 #include "platform/win_controls.h"
 #include "platform/win_gdi.h"
 #include "platform/win_message.h"
+#include "platform/win_message_box.h"
 #include "platform/win_message_keys.h"
 #include "plot/fontslots.h"
 #include "toolkit/services.h"
@@ -142,9 +143,10 @@ TEST_F(EditorTest, ATypedScriptRunsWithAltR) {
 }
 
 // A rejected line mended and left is compiled at once: it is no longer
-// marked. (The compile at the opening put the cursor on it.)
+// marked, nor drawn so. (The compile at the opening put the cursor on it.)
 TEST_F(EditorTest, ALineIsCompiledWhenItIsLeft) {
   bool before = false, after = true;
+  std::uint32_t mended = 0, plain = 1;
   std::int32_t line = 0;
   std::string text;
   run(script("X = 0\r\nA = (\r\nEND\r\n"), {[&] {
@@ -158,11 +160,40 @@ TEST_F(EditorTest, ALineIsCompiledWhenItIsLeft) {
                                             [&] {
                                               after = ide::rejectedline(2);
                                               text = buffer();
+                                              const int ch = cellheight();
+                                              const int input = bandtop(classbg(5), 600);
+                                              mended = pixel(600, input - ch + 1);
+                                              plain = pixel(600, input - 2 * ch + 1);
                                             }});
   EXPECT_EQ(line, 2);
   EXPECT_TRUE(before);
   EXPECT_FALSE(after);
+  EXPECT_EQ(mended, plain) << "the mended row is drawn as a plain one";
   EXPECT_EQ(text, "X = 0\r\nA = (1)\r\nEND\r\n");
+}
+
+// Closing with changes asks whether to save them: Cancel goes back to the
+// editor with nothing lost.
+TEST_F(EditorTest, CancelOnClosingWithChangesGoesBack) {
+  bool open = false;
+  std::string text;
+  run(script("X = 1\r\nEND\r\n"), {[] {
+                                     press(win::VK_END);
+                                     press('0', '0');
+                                     press(win::VK_DOWN);
+                                   },
+                                   [] {
+                                     plat::push_message_box_answer(win::IDCANCEL);
+                                     with(win::VK_MENU, win::VK_F4);
+                                   },
+                                   [&] {
+                                     open = mainwindow() != nullptr &&
+                                            win::IsWindow(static_cast<win::HWND>(mainwindow()));
+                                     text = buffer();
+                                     plat::push_message_box_answer(win::IDNO);
+                                   }});
+  EXPECT_TRUE(open);
+  EXPECT_EQ(text, "X = 10\r\nEND\r\n");
 }
 
 // During a run started in the editor a typed character jumps to its

@@ -32,7 +32,12 @@ int control(int& code, win::HWND& window, win::WPARAM& wparam, win::LPARAM& lpar
   ++*tickcount;
   if (nextstep < pending.size()) {
     pending[nextstep++]();
-    if (nextstep == pending.size()) toolkit::POST_COMMAND(0x4001, nullptr);
+    if (nextstep == pending.size()) {
+      // Changes left in the editor are not saved: Cancel would keep the
+      // program open.
+      plat::push_message_box_answer(win::IDNO);
+      toolkit::POST_COMMAND(0x4001, nullptr);
+    }
   } else if (++nextstep > pending.size() + kSpareTicks) {
     ADD_FAILURE() << "the program did not end after QUIT";
     win::DestroyWindow(toolkit::MAIN_WINDOW());

@@ -255,6 +255,32 @@ TEST_F(X11Test, ActivationAndTheDisplaysFocusFollowEachOther) {
   ASSERT_TRUE(pump_until([&] { return GetActiveWindow() == second; }));
 }
 
+// Raising a window to activate it leaves the pop-ups it owns (a tooltip)
+// above it, where they can be seen.
+TEST_F(X11Test, AnActivatedWindowKeepsItsPopupsAboveIt) {
+  HWND first = make_top(50, 50, 200, 150);
+  HWND popup = make_top(90, 70, 50, 30, WS_POPUP | WS_BORDER | WS_VISIBLE, first);
+  HWND second = make_top(300, 50, 200, 150);
+  settle();
+  SetActiveWindow(second);
+  settle();
+  SetActiveWindow(first);
+  settle();
+  const auto place = [&](::Window w) {
+    ::Window root, parent, *kids = nullptr;
+    unsigned n = 0;
+    int at = -1;
+    XQueryTree(dpy, DefaultRootWindow(dpy), &root, &parent, &kids, &n);
+    for (unsigned i = 0; i < n; ++i)  // from the bottom up
+      if (kids[i] == w) at = static_cast<int>(i);
+    if (kids != nullptr) XFree(kids);
+    return at;
+  };
+  ASSERT_GE(place(xid(first)), 0);
+  EXPECT_GT(place(xid(popup)), place(xid(first)));
+  EXPECT_GT(place(xid(first)), place(xid(second)));
+}
+
 TEST(CursorTest, TheClassCursorShowsOverTheClientAreaAndTheArrowElsewhere) {
   plat::reset_windows();
   EXPECT_EQ(LoadCursorA(nullptr, MAKEINTRESOURCEA(1)), nullptr);
