@@ -286,7 +286,14 @@ Next fieldkey(std::span<char> t, std::int32_t& changed) {
     case scan::left:
       if (f.cursorcol == 1) return Next::tail;
       if (f.cursorcol <= 0) return Next::end;
-      if (ctl) f.cursorcol = current;
+      if (ctl && sc == scan::left) {
+        // To the start of the word before the cursor's character: from a
+        // word's first character that is the word before it.
+        wordsat(t, f.cursorcol - 1, previous, current, wordend, next);
+        f.cursorcol = std::max(current, 1) + 1;
+      } else if (ctl) {
+        f.cursorcol = current;
+      }
       if (sc == scan::backspace && f.cursorcol < f.lastcol) {
         if (edselcol1 > 0) {
           changed = -1;

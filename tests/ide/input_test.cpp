@@ -165,6 +165,14 @@ TEST_F(InputTest, ControlMovesByWordsAndShiftSelectsColumnsThatDeleteAndTypingCu
   EXPECT_EQ(ide::edselcol2, 6);
   type("Z");
   EXPECT_EQ(text, "3ab Z ef  ") << "the selection is cut, the character takes its place";
+  // Control+Left: to the start of the word, then of the one before it,
+  // and at the first word the cursor stays in the line.
+  open("3ab cd ef ", -8);
+  for (const int at : {7, 4, 1, 1}) {
+    press(75, 0, kCtrl);
+    EXPECT_EQ(cursor(), at);
+  }
+  EXPECT_TRUE(open_field());
   open("3ab cd ef ", -3);
   press(77, 0, kShift);
   press(77, 0, kShift);
