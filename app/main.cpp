@@ -27,6 +27,7 @@
 #include "ide/cmdline.h"
 #include "ide/fe_main.h"
 #include "platform/file_names.h"
+#include "platform/process_start.h"
 
 namespace {
 
@@ -94,6 +95,7 @@ int start_window_program(const std::string& cmdline) { return app::run_window_pr
 }  // namespace
 
 int main(int argc, char** argv) {
+  plat::prepare_process();
   ide::install_all_builtins();
   // The command line is the program's own text from here on.
   const std::string cmdline = plat::name_from_system(command_line(argc, argv));

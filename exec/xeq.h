@@ -25,6 +25,7 @@ inline constexpr std::int32_t end = -1;
 inline constexpr std::int32_t command = -2;
 inline constexpr std::int32_t returned = -3;
 inline constexpr std::int32_t broken = -4;
+inline constexpr std::int32_t chain = -6;  // CHain: another script takes over
 inline constexpr std::int32_t callback = -7;
 inline constexpr std::int32_t quit = -999;
 inline constexpr std::int32_t cancel = 120;

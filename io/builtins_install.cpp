@@ -1,11 +1,14 @@
 #include "io/builtins_install.h"
 
 #include "core/kompil.h"
+#include "core/messages.h"
+#include "core/runwords.h"
 #include "core/shoplists.h"
 #include "exec/builtins.h"
 #include "exec/headless_run.h"
 #include "exec/optdispatch.h"
 #include "exec/tablecells.h"
+#include "exec/xeq.h"
 #include "io/comio.h"
 #include "io/dll.h"
 #include "io/keys.h"
@@ -50,6 +53,17 @@ bool sortlines(std::int32_t unit, numeric::SortLines& lines) {
 // DLL always reaches the run driver as a call inside an expression.
 void calldll(const exec::OptCall&) { dllhandback(); }
 
+// The end of a run (or the close of its script) closes its files: a file
+// that did not get all its records fails a run that had ended well (or was
+// handing over to another script); the message has been shown.
+void closescriptfiles() {
+  if (RWCLOSEALL() == 0) return;
+  if (core::xeqstop == exec::stops::end || core::xeqstop == exec::stops::chain) {
+    core::xeqstop = exec::stops::error;
+    core::msgkey.set(core::MSGKEY("rdwrErK"));
+  }
+}
+
 }  // namespace
 
 void install_builtins() {
@@ -63,7 +77,7 @@ void install_builtins() {
   exec::install_optroutine(core::OptStmt::DLL, calldll);
   core::dllstatement = &dllhandback;
   core::freeuserdlls = &FREEUSERDLLS;
-  exec::closescriptfiles = RWCLOSEALL;
+  exec::closescriptfiles = closescriptfiles;
   exec::realtimehook = REALTIME;
   exec::MUSICALL = MUSIC_ALL;
   numeric::sortlineindex = sortlines;

@@ -346,22 +346,30 @@ void openfile(Outcome& out, std::int32_t filesym, std::int32_t items, bool delet
   if (items > 0) rwtransfer('O', items, out);  // opened and read in one statement
 }
 
-// CLoSe = -1: the file is cut where the transfers stopped.
-void cutfile(std::int32_t unit) {
+// CLoSe = -1: the file is cut where the transfers stopped. Returns the
+// status of the close or of the cut.
+std::int32_t cutfile(std::int32_t unit) {
   plat::UnitInfo info;
   plat::inquire_unit(unit, info);
-  RWCLOSE(unit);
-  if (info.name.empty()) return;
+  const std::int32_t closed = RWCLOSE(unit);
+  if (closed != 0 || info.name.empty()) return closed;
   UnitMode m;
   m.status = UnitStatus::old_file;
   m.access = UnitAccess::direct;
   m.form = UnitForm::binary;
   m.action = UnitAction::write;
   m.recl = 1;
-  if (plat::open_unit(unit, info.name, m) != 0) return;
-  plat::position_unit(unit, info.pos);
-  plat::end_file(unit);
-  plat::close_unit(unit);
+  std::int32_t st = plat::open_unit(unit, info.name, m);
+  if (st != 0) return st;
+  st = plat::position_unit(unit, info.pos);
+  if (st == 0) st = plat::end_file(unit);
+  const std::int32_t cut = plat::close_unit(unit);
+  return st != 0 ? st : cut;
+}
+
+// The first failure of a statement is the one it reports.
+void keepstatus(Outcome& out, std::int32_t status) {
+  if (out.status == 0) out.status = status;
 }
 
 // REName: the file gets the name of the REName text.
@@ -369,10 +377,17 @@ void renamefile(Outcome& out) {
   const std::int32_t k = slot(rwslot::rename);
   std::string_view target;
   if (!out.named || !textof(k, target)) return;
-  if (out.unit != 0) RWCLOSE(out.unit);
+  std::int32_t closed = out.unit != 0 ? RWCLOSE(out.unit) : 0;
   out.unit = 0;
   forgetunit();
-  if ((core::NAMTYP(k, 0x100) & 0x100) != 0) RWCLOSE(core::name(k).adr);
+  if ((core::NAMTYP(k, 0x100) & 0x100) != 0) {
+    const std::int32_t other = RWCLOSE(core::name(k).adr);
+    if (closed == 0) closed = other;
+  }
+  if (closed != 0) {
+    keepstatus(out, closed);  // a file whose records did not all arrive keeps its name
+    return;
+  }
   const std::string from = plat::unit_file_path(rwname.view());
   const std::string to = plat::unit_file_path(target);
   if (from == to) return;
@@ -404,18 +419,20 @@ void cleanup(char letter, Outcome& out) {
     const std::int32_t ks = slot(rwslot::close);
     const std::int32_t c =
         ks <= 0 ? ks : static_cast<std::int32_t>(std::trunc(std::clamp(core::z(ks), -2e9, 2e9)));
+    // A write, flush or close that fails reaches the statement, also for
+    // records that earlier statements handed over.
     if (c == 0 && !(failed && core::nomsg == 0)) {
       if (given(rwslot::flush)) {
-        plat::flush_unit(out.unit);
+        keepstatus(out, plat::flush_unit(out.unit));
         plat::UnitInfo info;
         plat::inquire_unit(out.unit, info);
         rwfiles(out.unit).filelength = info.size;
       }
     } else if (c == -1) {
-      cutfile(out.unit);
+      keepstatus(out, cutfile(out.unit));
       forgetunit();
     } else {
-      RWCLOSE(out.unit);
+      keepstatus(out, RWCLOSE(out.unit));
       forgetunit();
     }
   }
@@ -498,9 +515,16 @@ void READWRITE(char letter, std::int32_t items) {
   }
   rwdetail.blank();
   if (letter == 'O' && out.named) {
-    if (out.unit != 0) RWCLOSE(out.unit);
+    // The variable's earlier file is closed first; when its records did
+    // not all reach it, the OPEN fails with that status.
+    if (out.unit != 0) {
+      plat::UnitInfo earlier;
+      plat::inquire_unit(out.unit, earlier);
+      out.status = RWCLOSE(out.unit);
+      if (out.status != 0) rwname.set(earlier.name);  // the file the failure belongs to
+    }
     out.unit = 0;
-    openfile(out, filesym, items, false);
+    if (out.status == 0) openfile(out, filesym, items, false);
     forgetunit();
     rwunit = out.unit;
   } else if (letter == 'W' && out.unit == 0 && out.named && given(rwslot::del)) {

@@ -150,13 +150,15 @@ void integerfield(const Call& c, std::span<char> field) {
     c.fail('8');
     return;
   }
+  // A B field shows what it cannot hold (a negative value, more digits than
+  // it has room for) as stars and the transfer goes on; an overflowing I,
+  // O or Z field fails.
   if (c.d.letter == 'B' && t < 0) {
     stars(field);
-    c.fail('9');
     return;
   }
   if (!putfield(field, plat::put_integer(static_cast<std::int64_t>(t), e, 64))) stars(field);
-  if (!field.empty() && field[0] == '*') c.fail('9');
+  if (c.d.letter != 'B' && !field.empty() && field[0] == '*') c.fail('9');
 }
 
 void logicalfield(const Call& c, std::span<char> field) {

@@ -1,6 +1,7 @@
 #include "io/rwfiles.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -101,9 +102,9 @@ std::int32_t GETRECLFROMARGUMENTS(std::int32_t width) {
   return static_cast<std::int32_t>(std::clamp<std::int64_t>(length, 0, 2147483647));
 }
 
-void RWCLOSE(std::int32_t unit) {
+std::int32_t RWCLOSE(std::int32_t unit) {
   const std::int64_t magnitude = std::abs(std::int64_t{unit});
-  if (magnitude < plat::unit_script_first || magnitude > plat::unit_script_last) return;
+  if (magnitude < plat::unit_script_first || magnitude > plat::unit_script_last) return 0;
   const auto u = static_cast<std::int32_t>(magnitude);
   RwFile& r = rwfiles(u);
   const std::int32_t filevar = r.filevar;
@@ -126,10 +127,7 @@ void RWCLOSE(std::int32_t unit) {
       core::name(filevar).adr == u)
     core::name(filevar).adr = 0;
 
-  if (unit > 0) {
-    plat::close_unit(u);
-    return;
-  }
+  if (unit > 0) return plat::close_unit(u);
   plat::UnitInfo info;
   plat::inquire_unit(u, info);
   bool deleted = false;
@@ -144,10 +142,28 @@ void RWCLOSE(std::int32_t unit) {
     int answer = 0;
     core::MESSAGEBOX("-", "Cannot delete file|" + info.name, answer);
   }
+  return 0;
 }
 
-void RWCLOSEALL() {
-  for (std::int32_t u = plat::unit_script_first; u <= plat::unit_script_last; ++u) RWCLOSE(u);
+std::int32_t RWCLOSEALL() {
+  std::int32_t first = 0;
+  for (std::int32_t u = plat::unit_script_first; u <= plat::unit_script_last; ++u) {
+    plat::UnitInfo info;
+    plat::inquire_unit(u, info);
+    const std::int32_t status = RWCLOSE(u);
+    if (status == 0) continue;
+    if (first == 0) first = status;
+    // No statement is left to take the failure: it is shown whatever the
+    // last statement's ERror asked.
+    const auto shown = static_cast<std::int16_t>(std::abs(status) >= 32767 ? -2 : status);
+    std::array<std::int16_t, 2> halves{shown, static_cast<std::int16_t>(core::xeqline)};
+    core::HelpValues hv;
+    hv.halves = halves;
+    hv.text = info.name;
+    int answer = 0;
+    core::HELP(core::MSGKEY("rdwrErK"), answer, hv);
+  }
+  return first;
 }
 
 void reset_rwfiles() {

@@ -123,10 +123,15 @@ std::int32_t GETRECLFROMARGUMENTS(std::int32_t width);
 // Closes script unit |unit| and frees its record; the bound variable no
 // longer names a unit. A negative unit also deletes the file ("Cannot
 // delete file|" and the name when that fails, unless messages are
-// silenced). Other unit numbers are left alone.
-void RWCLOSE(std::int32_t unit);
-// RWCLOSE of every script unit, 6970 first.
-void RWCLOSEALL();
+// silenced). Other unit numbers are left alone. Returns the close's
+// status: not 0 when records written to the unit did not all reach the
+// file (or the file could not be closed); always 0 for a deleted file.
+std::int32_t RWCLOSE(std::int32_t unit);
+// RWCLOSE of every script unit, 6970 first, when a run ends or its script
+// is closed: a unit whose records did not all reach its file is reported
+// ("rdwrErK" with the file's name and the status). Returns the first such
+// status, 0 when every file is whole.
+std::int32_t RWCLOSEALL();
 
 // Every record free, without touching units or symbols (for a fresh start).
 void reset_rwfiles();

@@ -97,6 +97,8 @@ bool isformatteddirect(std::int32_t mode) {
   return (mode & (rwflag::direct | rwflag::formatted)) == (rwflag::direct | rwflag::formatted);
 }
 bool isbinary(std::int32_t mode) { return (mode & rwflag::binary) != 0; }
+// Fixed-length records reached by number (not byte positions).
+bool isdirect(std::int32_t mode) { return (mode & rwflag::direct) != 0 && !isbinary(mode); }
 
 std::string_view trimmed(std::string_view s) {
   while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
@@ -596,7 +598,16 @@ void writerecord(Rw& rw) {
   if ((rw.mode & rwflag::sequential) && !(rw.mode & rwflag::unformatted))
     n = static_cast<std::int32_t>(
         trimmed(std::string_view(rw.area.data(), static_cast<std::size_t>(n))).size());
-  const std::string_view rec(rw.area.data(), static_cast<std::size_t>(n));
+  std::string_view rec(rw.area.data(), static_cast<std::size_t>(n));
+  // A record of a direct file is whole, blank padded to the record length:
+  // a short one would end the file in the middle of a record.
+  std::string whole;
+  if (isdirect(rw.mode) && n < r.recl) {
+    whole.assign(rec);
+    whole.resize(static_cast<std::size_t>(r.recl), ' ');
+    rec = whole;
+    n = r.recl;
+  }
   std::int32_t st = 0;
   std::int64_t at = rw.recno;
   const bool append = rwgiven(rwslot::append);
@@ -608,7 +619,11 @@ void writerecord(Rw& rw) {
   } else if (isformatteddirect(rw.mode)) {
     WRITEDIRFMT(rw.unit, rec, n, rw.recno, st);
   } else {
-    if (append) at = r.filelength + 1;
+    // APPend: the record after the end of the file (a byte position for a
+    // binary file).
+    if (append)
+      at = isdirect(rw.mode) ? (r.filelength + r.recl - 1) / std::max(r.recl, 1) + 1
+                             : r.filelength + 1;
     WRITEDIRUNF(rw.unit, rec, n, at, st);
   }
   if (st != 0) {
@@ -722,7 +737,7 @@ void rwtransfer(char letter, std::int32_t items, Outcome& out) {
     rw.area = {core::c1namen.ptr(rwworkfirst()), static_cast<std::size_t>(rwworklength())};
   }
   rw.ltext = static_cast<std::int32_t>(rw.area.size());
-  if (rw.write && rw.unit != 0 && (rw.mode & rwflag::direct) && !isbinary(rw.mode))
+  if (rw.write && rw.unit != 0 && isdirect(rw.mode))
     rw.ltext = std::min(rw.ltext, std::max(rwfiles(rw.unit).recl, 1));
 
   bool cells = false;

@@ -16,6 +16,7 @@
 #include "exec/headless_run.h"
 #include "exec/optdispatch.h"
 #include "exec/optvalues.h"
+#include "exec/xeq.h"
 #include "io/fileinfo.h"
 #include "io/rwfiles.h"
 #include "io/rwstatement.h"
@@ -321,7 +322,8 @@ bool directory() {
       plat::unit_is_open(core::name(filesym).adr)) {
     const std::int32_t unit = core::name(filesym).adr;
     if ((rwfiles(unit).mode & rwflag::readonly) != 0) return raise(core::MSGKEY("systemDir"), file);
-    RWCLOSE(unit);
+    // Records that did not all reach the file are not listed over.
+    if (RWCLOSE(unit) != 0) return raise(core::MSGKEY("systemDir"), file);
   }
   plat::UnitMode mode;
   mode.status =
@@ -397,7 +399,7 @@ void SYSTM() {
   std::string text;
   if (textof(kw("CHain"), text, chainmost)) {
     exec::chainscript = trimmed(text);
-    core::xeqstop = -6;
+    core::xeqstop = exec::stops::chain;
   }
   if (!copyfile()) return;
   if (textof(kw("DELETE"), text)) {

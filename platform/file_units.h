@@ -113,7 +113,10 @@ struct UnitMode {
   // Buffered transfers: the records and bytes written one after the other
   // at the unit's position are collected and passed to the file system
   // together (at 64 KiB, by flush_unit or flush_units, and before any other
-  // operation on any unit).
+  // operation on any unit). When they cannot be passed on, the failure is
+  // kept for the unit: its next write (write_record, write_stream,
+  // write_direct), flush_unit or close_unit returns it, whichever operation
+  // caused the pass-on.
   bool buffered = false;
 };
 
@@ -125,13 +128,17 @@ struct UnitMode {
 // nothing changes (not even the position). A failed open leaves the unit
 // closed.
 int open_unit(int unit, std::string_view name, const UnitMode& mode);
-// Disconnects the unit; closing a unit that is not open does nothing.
+// Disconnects the unit; closing a unit that is not open does nothing. The
+// status of a file that stays tells whether all the unit's writes reached
+// it.
 int close_unit(int unit, UnitClose how = UnitClose::standard);
 // Writes of unbuffered units are passed to the file system at once;
-// flushing passes on what a buffered unit holds.
+// flushing passes on what a buffered unit holds, and returns the unit's
+// kept failure when an earlier pass-on failed.
 int flush_unit(int unit);
 // Passes on what any buffered unit holds (before the file system is asked
-// about a file by other means).
+// about a file by other means). A failure is returned here and stays kept
+// for its unit as well.
 int flush_units();
 // Closes every unit (scratch files are deleted): the state at start.
 void reset_file_units();

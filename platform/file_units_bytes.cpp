@@ -39,7 +39,7 @@ std::int64_t records_spanned(std::int64_t n, std::int64_t recl) {
 
 int read_direct(int unit, std::int64_t rec, std::span<char> buffer, std::int64_t* got) {
   if (got) *got = 0;
-  if (int fl = flush_units(); fl != iostat_ok) return fl;
+  flush_units();
   FileUnit* u = find_unit(unit);
   int st = unit_check_read(u);
   if (st != iostat_ok) return st;
@@ -66,7 +66,7 @@ int read_direct(int unit, std::int64_t rec, std::span<char> buffer, std::int64_t
 }
 
 int write_direct(int unit, std::int64_t rec, std::string_view bytes) {
-  if (int fl = flush_units(); fl != iostat_ok) return fl;
+  flush_units();
   FileUnit* u = find_unit(unit);
   int st = unit_check_write(u);
   if (st != iostat_ok) return st;
@@ -87,12 +87,12 @@ int write_direct(int unit, std::int64_t rec, std::string_view bytes) {
   if (st != iostat_ok) return st;
   u->pos = off + n;
   u->nextrec = rec + (u->mode.form == UnitForm::binary ? records_spanned(n, recl) : 1);
-  return iostat_ok;
+  return unit_take_deferred(*u);
 }
 
 int read_stream(int unit, std::span<char> buffer, std::int64_t pos, std::int64_t* got) {
   if (got) *got = 0;
-  if (int fl = flush_units(); fl != iostat_ok) return fl;
+  flush_units();
   FileUnit* u = find_unit(unit);
   int st = unit_check_read(u);
   if (st != iostat_ok) return st;
@@ -124,7 +124,7 @@ int write_stream(int unit, std::string_view bytes, std::int64_t pos) {
 }
 
 int rewind_unit(int unit) {
-  if (int fl = flush_units(); fl != iostat_ok) return fl;
+  flush_units();
   FileUnit* u = find_unit(unit);
   if (u == nullptr) return iostat_not_connected;
   u->pos = 0;
@@ -135,7 +135,7 @@ int rewind_unit(int unit) {
 }
 
 int position_unit(int unit, std::int64_t pos) {
-  if (int fl = flush_units(); fl != iostat_ok) return fl;
+  flush_units();
   FileUnit* u = find_unit(unit);
   if (u == nullptr) return iostat_not_connected;
   if (pos < 1) return iostat_bad_record;
@@ -146,7 +146,7 @@ int position_unit(int unit, std::int64_t pos) {
 }
 
 int end_file(int unit) {
-  if (int fl = flush_units(); fl != iostat_ok) return fl;
+  flush_units();
   FileUnit* u = find_unit(unit);
   int st = unit_check_write(u);
   if (st != iostat_ok) return st;

@@ -2,6 +2,7 @@
 // never move a shared file offset, so several units may hold one file.
 #include <cerrno>
 #include <limits>
+#include <utility>
 
 #include <unistd.h>
 
@@ -79,27 +80,32 @@ int unit_flush(FileUnit& u) {
   if (u.wbuf.empty()) return iostat_ok;
   std::string data;
   data.swap(u.wbuf);
-  return unit_write_at(u, u.wbufoff, data.data(), static_cast<std::int64_t>(data.size()));
+  const int st = unit_write_at(u, u.wbufoff, data.data(), static_cast<std::int64_t>(data.size()));
+  if (st != iostat_ok && u.deferred == iostat_ok) u.deferred = st;
+  return st;
 }
+
+int unit_take_deferred(FileUnit& u) { return std::exchange(u.deferred, iostat_ok); }
 
 int flush_units() { return unitpending != nullptr ? unit_flush(*unitpending) : iostat_ok; }
 
 int unit_write_buffered(FileUnit& u, std::int64_t off, std::string_view bytes) {
   const auto n = static_cast<std::int64_t>(bytes.size());
+  int st = iostat_ok;
   if (!u.mode.buffered) {
-    if (int st = flush_units(); st != iostat_ok) return st;
-    return unit_write_at(u, off, bytes.data(), n);
+    flush_units();
+    st = unit_write_at(u, off, bytes.data(), n);
+  } else {
+    if (unitpending != nullptr && unitpending != &u) unit_flush(*unitpending);
+    if (!u.wbuf.empty() && u.wbufoff + static_cast<std::int64_t>(u.wbuf.size()) != off)
+      unit_flush(u);
+    if (u.wbuf.empty()) u.wbufoff = off;
+    u.wbuf.append(bytes);
+    unitpending = &u;
+    if (u.wbuf.size() >= 64 * 1024) unit_flush(u);
   }
-  if (unitpending != nullptr && unitpending != &u) {
-    if (int st = unit_flush(*unitpending); st != iostat_ok) return st;
-  }
-  if (!u.wbuf.empty() && u.wbufoff + static_cast<std::int64_t>(u.wbuf.size()) != off) {
-    if (int st = unit_flush(u); st != iostat_ok) return st;
-  }
-  if (u.wbuf.empty()) u.wbufoff = off;
-  u.wbuf.append(bytes);
-  unitpending = &u;
-  return u.wbuf.size() >= 64 * 1024 ? unit_flush(u) : iostat_ok;
+  const int kept = unit_take_deferred(u);
+  return st != iostat_ok ? st : kept;
 }
 
 int unit_check_read(const FileUnit* u) {

@@ -146,14 +146,16 @@ int open_unit(int unit, std::string_view name, const UnitMode& mode) {
 int close_unit(int unit, UnitClose how) {
   FileUnit* u = find_unit(unit);
   if (u == nullptr) return iostat_ok;
-  const int flushed = flush_units();
+  flush_units();
+  const int kept = unit_take_deferred(*u);
   bool remove = how == UnitClose::remove || u->mode.status == UnitStatus::scratch;
   std::string path = u->path;
   const bool closed = ::close(u->fd) == 0 && take_fault(closes_before_fault);
   fileunits.erase(unit);
   if (remove && !path.empty() && ::unlink(path.c_str()) != 0) return iostat_close_failed;
-  if (!closed) return iostat_close_failed;
-  return flushed;
+  // Writes that could not be passed on matter only for a file that stays.
+  if (kept != iostat_ok && !remove) return kept;
+  return closed ? iostat_ok : iostat_close_failed;
 }
 
 int commit_unit(int unit, std::string_view target, bool sync) {
@@ -177,7 +179,9 @@ int commit_unit(int unit, std::string_view target, bool sync) {
 int flush_unit(int unit) {
   if (unit < 0) return iostat_not_connected;
   FileUnit* u = find_unit(unit);
-  return u != nullptr ? unit_flush(*u) : iostat_ok;
+  if (u == nullptr) return iostat_ok;
+  unit_flush(*u);
+  return unit_take_deferred(*u);
 }
 
 void reset_file_units() {

@@ -29,6 +29,10 @@ struct FileUnit {
   std::string wbuf;
   std::int64_t wbufoff = 0;
   bool writefailed = false;  // a write to the file system failed
+  // The status of held-back writes that could not be passed on, kept until
+  // a write, flush or close of this unit reports it (the pass-on may have
+  // been caused by another unit's operation).
+  int deferred = 0;
 };
 
 // Open units by number.
@@ -51,9 +55,13 @@ int unit_write_at(FileUnit& u, std::int64_t off, const char* src, std::int64_t n
 void unit_drop_caches(const FileUnit& u);
 // The one unit whose writes are held back, nullptr when none.
 extern FileUnit* unitpending;
-// Passes on what u holds back.
+// Passes on what u holds back; a failure is also kept in u.deferred.
 int unit_flush(FileUnit& u);
-// Writes at offset off: held back for a buffered unit, else at once.
+// u.deferred, cleared: the caller reports it now.
+int unit_take_deferred(FileUnit& u);
+// Writes at offset off: held back for a buffered unit, else at once. The
+// status is the write's own, else a failure kept for u (held-back writes
+// of u that could not be passed on); another unit's failure stays with it.
 int unit_write_buffered(FileUnit& u, std::int64_t off, std::string_view bytes);
 
 // Common checks of a transfer: the unit must be open and allow the

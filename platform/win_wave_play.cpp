@@ -1,16 +1,21 @@
 // Sounds played whole: WAV files, tones, and the short tones of MessageBeep
 // where no display rings a bell.
 #include <algorithm>
+#include <array>
+#include <cerrno>
 #include <cmath>
 #include <condition_variable>
 #include <cstring>
-#include <fstream>
 #include <iterator>
 #include <mutex>
 #include <numbers>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform/backend.h"
 #include "platform/file_units.h"
@@ -62,6 +67,31 @@ std::uint32_t le(const std::string& b, std::size_t at, int bytes) {
   for (int i = bytes - 1; i >= 0; --i)
     v = v << 8 | static_cast<std::uint8_t>(b[at + static_cast<std::size_t>(i)]);
   return v;
+}
+
+// The bytes of a file read whole; none when it cannot be (missing, a
+// folder or a device, not readable, a read error). Opened without waiting,
+// so that a pipe of that name does not hold the caller.
+std::optional<std::string> filebytes(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  std::optional<std::string> out;
+  struct stat st {};
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+    std::string bytes;
+    std::array<char, 65536> buf{};
+    for (;;) {
+      const ssize_t n = ::read(fd, buf.data(), buf.size());
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) {
+        if (n == 0) out = std::move(bytes);
+        break;
+      }
+      bytes.append(buf.data(), static_cast<std::size_t>(n));
+    }
+  }
+  ::close(fd);
+  return out;
 }
 
 struct WavData {
@@ -158,9 +188,9 @@ namespace win {
 BOOL PlaySoundA(LPCSTR name, HMODULE, DWORD flags) {
   if (name == nullptr) return TRUE;
   if (!(flags & SND_FILENAME)) return FALSE;
-  std::ifstream in(plat::unit_file_path(name), std::ios::binary);
-  if (!in) return FALSE;
-  const std::string file{std::istreambuf_iterator<char>(in), {}};
+  const std::optional<std::string> bytes = plat::filebytes(plat::unit_file_path(name));
+  if (!bytes) return FALSE;
+  const std::string& file = *bytes;
   const auto wav = plat::wavdata(file);
   if (!wav) return FALSE;
   auto sink = plat::open_sound_sink(wav->format);

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -24,13 +26,28 @@ struct Outcome {
   std::string err;
 };
 
-// Runs the program with the arguments in the folder, as a shell would.
-Outcome ostrel(const fs::path& folder, const std::vector<std::string>& args) {
+constexpr unsigned runlimit = 50;  // seconds
+
+// Runs the program with the arguments in the folder, as a shell would; the
+// folder is its home as well. filelimit, when not negative, is the largest
+// file the program may write (as `ulimit -f` sets it).
+Outcome ostrel(const fs::path& folder, const std::vector<std::string>& args,
+               std::int64_t filelimit = -1) {
   testsupport::TempDir logs;
   const std::string out = logs.file("out"), err = logs.file("err");
   const pid_t pid = fork();
   if (pid == 0) {
     if (chdir(folder.c_str()) != 0) _exit(126);
+    for (const char* v : {"HOME", "XDG_CONFIG_HOME", "XDG_STATE_HOME", "XDG_DATA_HOME",
+                          "XDG_CACHE_HOME", "XDG_RUNTIME_DIR"})
+      setenv(v, folder.c_str(), 1);
+    // The signals as a shell leaves them: the program sets what it needs.
+    signal(SIGXFSZ, SIG_DFL);
+    if (filelimit >= 0) {
+      const rlimit limit{static_cast<rlim_t>(filelimit), static_cast<rlim_t>(filelimit)};
+      setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    alarm(runlimit);
     dup2(open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
     dup2(open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
     std::vector<char*> argv{const_cast<char*>(OSTREL_BINARY)};
@@ -45,6 +62,8 @@ Outcome ostrel(const fs::path& folder, const std::vector<std::string>& args) {
   r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   r.out = read_file(out);
   r.err = read_file(err);
+  if (WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM)
+    r.err += "(the run did not end within " + std::to_string(runlimit) + " seconds)\n";
   return r;
 }
 
@@ -57,9 +76,9 @@ int lines(const std::string& text) {
 class Windowless : public testing::Test {
  protected:
   testsupport::TempDir dir;
-  Outcome run(const std::string& script, const std::string& text) {
+  Outcome run(const std::string& script, const std::string& text, std::int64_t filelimit = -1) {
     write_file(dir.path() / script, text);
-    return ostrel(dir.path(), {"RUN=" + script});
+    return ostrel(dir.path(), {"RUN=" + script}, filelimit);
   }
 };
 
@@ -141,6 +160,57 @@ TEST_F(Windowless, AnInputThatCannotBeRunGetsOneLineAndStatusTwo) {
     EXPECT_EQ(lines(r.err), 1) << r.err;
     EXPECT_EQ(r.err.rfind("ostrel: " + script + ": ", 0), 0u) << r.err;
   }
+}
+
+// Lines of 60 characters and more, 100 of them: more than a file of 4096
+// bytes holds. Each WRITE hands its record over; the file gets them later.
+constexpr std::string_view hundredlines =
+    "CHARACTER F*12, G*12\n"
+    "F = 'lines.txt'\n"
+    "OPEN(FIle=F)\n"
+    "NOK = 0\n"
+    "DO I = 1, 100\n"
+    "  IW = 5\n"
+    "  WRITE(FIle=F, IOStat=IW) 'a line of text that is long enough to fill the file soon'\n"
+    "  IF (IW == 0) NOK = NOK + 1\n"
+    "ENDDO\n";
+
+TEST_F(Windowless, WritesPastTheFileSizeLimitFailWithTheirStatusAndTheRunGoesOn) {
+  const Outcome r = run("limit.ost",
+                        std::string(hundredlines) +
+                            "IC = 5\n"
+                            "WRITE(FIle=F, IOStat=IC, ERror=1, CLoSe=1)\n"
+                            "1 CONTINUE\n"
+                            "G = 'records.dat'\n"
+                            "OPEN(FIle=G, RecL=8)\n"
+                            "ID = 5\n"
+                            "WRITE(FIle=G, Recrow=1000, IOStat=ID, ERror=2) 1\n"
+                            "2 CONTINUE\n"
+                            "END\n",
+                        4096);
+  EXPECT_EQ(r.status, 0) << r.err;
+  // The records handed over fail at the close; a record beyond the limit
+  // fails its own WRITE.
+  EXPECT_EQ(r.out,
+            "F='lines.txt   '\nG='records.dat '\nNOK=100\nI=101\nIW=0\nIC=38\nID=38\nstop=-1\n");
+  EXPECT_EQ(fs::file_size(dir.path() / "lines.txt"), 4096u);
+  EXPECT_EQ(fs::file_size(dir.path() / "records.dat"), 0u);
+}
+
+TEST_F(Windowless, ARunThatEndsWithRecordsItCouldNotWriteFails) {
+  const Outcome r = run("unclosed.ost", std::string(hundredlines) + "END\n", 4096);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(
+      r.out,
+      "F='lines.txt   '\nG='            '\nNOK=100\nI=101\nIW=0\nstop=32767 line=10 key=rdwrErK\n");
+  EXPECT_EQ(r.err,
+            "ostrel: File or memory error: A file could not be opened, read or written, or memory "
+            "could not be had.\n"
+            "  lines.txt\n"
+            "  The program gives the number 38 with it (the statement, or the status when a script "
+            "was being opened).\n"
+            "  Check that the file exists, that no other program holds it and that the disk has "
+            "room.\n");
 }
 
 TEST_F(Windowless, EveryOtherCommandLineIsLeftToTheWindowProgram) {

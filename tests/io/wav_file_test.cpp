@@ -1,6 +1,7 @@
 // WAV files written by tunes, byte for byte, and read back by PlaySoundA.
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 
 #include "support/test_support.h"
@@ -86,18 +87,35 @@ TEST_F(WavFile, OnlyPcmFilesOfEightOrSixteenBitsAndOneOrTwoChannelsPlay) {
   write("bits24.wav", header(4, 1, 8000, 3, 24) + "\x01\x02\x03\x04");
   write("three.wav", header(4, 3, 8000, 6, 16) + "\x01\x02\x03\x04");
   write("nodata.wav", good.substr(0, 36));
+  fs::create_directory("folder.wav");  // read as a file, it fails
   EXPECT_TRUE(win::PlaySoundA("good.wav", nullptr, win::SND_FILENAME));
   EXPECT_TRUE(win::PlaySoundA("short.wav", nullptr, win::SND_FILENAME));
   const auto c = plat::sound_capture();
   EXPECT_EQ(bytes(c.bytes), "\x01\x02\x03\x04\x01\x02");
   ASSERT_EQ(c.opens.size(), 2u);
   EXPECT_EQ(c.opens[0], (plat::SoundFormat{1, 8000, 16}));
-  for (const char* bad :
-       {"notriff.wav", "float.wav", "bits24.wav", "three.wav", "nodata.wav", "missing.wav"}) {
+  for (const char* bad : {"notriff.wav", "float.wav", "bits24.wav", "three.wav", "nodata.wav",
+                          "missing.wav", "folder.wav"}) {
     SCOPED_TRACE(bad);
     EXPECT_FALSE(win::PlaySoundA(bad, nullptr, win::SND_FILENAME));
   }
   EXPECT_EQ(plat::sound_capture().opens.size(), 2u);
+}
+
+TEST_F(WavFile, MutatedWavFilesPlayOnlyTheirOwnBytesOrNothing) {
+  const std::string good = header(64, 2, 8000, 4, 16) + std::string(64, '\x11');
+  std::mt19937 random(7);
+  for (int round = 0; round < 500; ++round) {
+    std::string b = good;
+    const int changes = 1 + static_cast<int>(random() % 4);
+    for (int i = 0; i < changes; ++i) b[random() % 48] = static_cast<char>(random());
+    if (random() % 4 == 0) b.resize(random() % b.size());
+    std::ofstream("fuzz.wav", std::ios::binary | std::ios::trunc) << b;
+    plat::clear_sound_capture();
+    if (!win::PlaySoundA("fuzz.wav", nullptr, win::SND_FILENAME)) continue;
+    const std::string played = bytes(plat::sound_capture().bytes);
+    EXPECT_NE(b.find(played), std::string::npos) << "round " << round;
+  }
 }
 
 }  // namespace
