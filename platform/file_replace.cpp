@@ -112,9 +112,10 @@ int make_temporary(const std::string& path, mode_t mode, std::string& temp) {
   return -1;
 }
 
-// Writes all bytes at offset 0; 0 or the error number.
-int write_all(int fd, std::string_view bytes) {
-  std::size_t done = 0;
+// Writes all bytes at offset 0; 0 or the error number. done receives the
+// count written.
+int write_all(int fd, std::string_view bytes, std::size_t& done) {
+  done = 0;
   while (done < bytes.size()) {
     if (!take_fault(writes_before_fault)) return EIO;
     const std::size_t n = std::min(bytes.size() - done, kChunk);
@@ -172,7 +173,11 @@ ReplaceResult write_in_place(ReplaceResult r, std::string_view bytes, const Repl
   }
   const auto len = static_cast<off_t>(bytes.size());
   error = make_room(fd, st.st_size, len);
-  if (error == 0) error = write_all(fd, bytes);
+  std::size_t done = 0;
+  if (error == 0 && (error = write_all(fd, bytes, done)) != 0 && done == 0) {
+    // Not a byte was overwritten: the file gets its old length back.
+    (void)::ftruncate(fd, st.st_size);
+  }
   if (error == 0 && len < st.st_size && ::ftruncate(fd, len) != 0) error = errno;
   if (error != 0) {
     ::close(fd);
@@ -230,7 +235,8 @@ ReplaceResult replace_file(std::string_view name, std::string_view bytes,
     return write_in_place(r, bytes, options);
   }
   ReplaceStep step = ReplaceStep::none;
-  int error = write_all(fd, bytes);
+  std::size_t done = 0;
+  int error = write_all(fd, bytes, done);
   if (error != 0) {
     step = ReplaceStep::write;
   } else if (options.sync && ::fsync(fd) != 0) {
