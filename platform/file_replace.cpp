@@ -145,6 +145,14 @@ void sync_folder(const std::string& path) {
   ::close(fd);
 }
 
+// Gives the file its old length back after a failure.
+void cut_back(int fd, off_t len) {
+  if (::ftruncate(fd, len) != 0) {
+    // It stays longer, its old bytes first; the failure that led here is
+    // the one told.
+  }
+}
+
 // Makes the file len bytes long before its bytes are overwritten, so that
 // a full disk or the size limit shows before any old byte goes; 0 or the
 // error number (the file keeps its old length then).
@@ -156,8 +164,9 @@ int make_room(int fd, off_t old, off_t len) {
     if (::ftruncate(fd, len) == 0) return 0;
     error = errno;
   }
+  // A failed try may have lengthened the file all the same.
   struct stat st {};
-  if (::fstat(fd, &st) == 0 && st.st_size != old) (void)::ftruncate(fd, old);
+  if (::fstat(fd, &st) == 0 && st.st_size != old) cut_back(fd, old);
   return error;
 }
 
@@ -173,10 +182,11 @@ ReplaceResult write_in_place(ReplaceResult r, std::string_view bytes, const Repl
   }
   const auto len = static_cast<off_t>(bytes.size());
   error = make_room(fd, st.st_size, len);
-  std::size_t done = 0;
-  if (error == 0 && (error = write_all(fd, bytes, done)) != 0 && done == 0) {
-    // Not a byte was overwritten: the file gets its old length back.
-    (void)::ftruncate(fd, st.st_size);
+  if (error == 0) {
+    std::size_t done = 0;
+    error = write_all(fd, bytes, done);
+    // Not a byte overwritten: the file is as it was.
+    if (error != 0 && done == 0) cut_back(fd, st.st_size);
   }
   if (error == 0 && len < st.st_size && ::ftruncate(fd, len) != 0) error = errno;
   if (error != 0) {
