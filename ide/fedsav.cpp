@@ -11,7 +11,7 @@
 #include "ide/scripts.h"
 #include "ide/statusbar.h"
 #include "ide/windowlist.h"
-#include "platform/file_units.h"
+#include "platform/file_replace.h"
 
 namespace ide {
 
@@ -73,10 +73,10 @@ void FEDSAV(std::int32_t mode, std::int32_t& answer) {
         if (chosen <= 0) return;
       }
       const std::string target = maintitle();
-      const int status =
-          savefile(target, {core::c1edit.data(), static_cast<std::size_t>(core::c1editend)}, true);
-      if (status != plat::iostat_ok) {
-        reportfile(status, target);
+      const plat::ReplaceResult saved =
+          savefile(target, {core::c1edit.data(), static_cast<std::size_t>(core::c1editend)});
+      if (!saved.ok()) {
+        reportsave(saved, target);
         answer = 3;
         return;
       }

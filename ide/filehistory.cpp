@@ -24,7 +24,6 @@ namespace ide {
 namespace {
 
 constexpr std::string_view marker = "0L ";
-constexpr std::string_view tempname = "tempFileHistory";
 constexpr int helppathwidth = 192;
 constexpr int nrecent = 10;
 // Rounds of the opening steps before the program goes on without the file.
@@ -126,22 +125,18 @@ plat::UnitMode textmode(plat::UnitStatus status, plat::UnitAction action) {
   return m;
 }
 
-// Writes the lines to the temporary file and renames it over the setup
-// file; a failure leaves the old file and is said once.
+// Writes the lines over the setup file (each ending in CR LF, as the file
+// units read them); a failure leaves the old file and is said once.
 bool writesetup(const std::vector<std::string>& lines) {
-  const std::string temp = trimmed(appdir.view()) + std::string(tempname);
-  int status = plat::open_unit(plat::unit_work1, temp,
-                               textmode(plat::UnitStatus::replace, plat::UnitAction::write));
-  for (const std::string& l : lines)
-    if (status == plat::iostat_ok) status = plat::write_record(plat::unit_work1, l);
-  const int committed = plat::commit_unit(plat::unit_work1, setuppath());
-  if (status == plat::iostat_ok) status = committed;
-  core::istat = status;
-  if (status != plat::iostat_ok && !warned) {
+  std::string bytes;
+  for (const std::string& l : lines) bytes += l + "\r\n";
+  const plat::ReplaceResult saved = savefile(setuppath(), bytes);
+  core::istat = plat::replace_iostat(saved);
+  if (!saved.ok() && !warned) {
     warned = true;
-    reportfile(status, setuppath());
+    reportsave(saved, setuppath());
   }
-  return status == plat::iostat_ok;
+  return saved.ok();
 }
 
 // The default file: the built-in examples, each with the settings in force;

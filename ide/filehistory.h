@@ -1,8 +1,8 @@
 // The setup file "Ostrel-setup.dat" in the per-user folder `appdir`: line
 // 1 the marker "0L " and the help data file's path, line 2 the display
 // settings, then the recent-files history, one record per script closed,
-// the most recent first. Every rewrite goes through the temporary file
-// "tempFileHistory" beside it, renamed over it.
+// the most recent first. Every rewrite replaces it whole the safe way
+// (platform/file_replace.h), so a failed one leaves the old file.
 #pragma once
 
 #include <array>

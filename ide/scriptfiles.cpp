@@ -1,6 +1,7 @@
 #include "ide/scriptfiles.h"
 
 #include <array>
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -114,18 +115,38 @@ std::string leftworkcopy(std::string_view script) {
   return {};
 }
 
-int savefile(std::string_view target, std::string_view bytes, bool sync) {
-  plat::UnitMode mode;
-  mode.status = plat::UnitStatus::replace;
-  mode.access = plat::UnitAccess::stream;
-  mode.form = plat::UnitForm::unformatted;
-  mode.action = plat::UnitAction::write;
-  const std::string temp = std::string(target) + "~";
-  int status = plat::open_unit(plat::unit_work2, temp, mode);
-  if (status != plat::iostat_ok) return status;
-  status = plat::write_stream(plat::unit_work2, bytes, 1);
-  const int committed = plat::commit_unit(plat::unit_work2, target, sync);
-  return status != plat::iostat_ok ? status : committed;
+plat::ReplaceResult savefile(std::string_view target, std::string_view bytes,
+                             const plat::ReplaceOptions& options) {
+  plat::flush_units();
+  return plat::replace_file(target, bytes, options);
+}
+
+void reportsave(const plat::ReplaceResult& result, std::string_view name) {
+  std::string_view key = core::MSGKEY("msgSaveFailed");
+  std::string title(name);
+  switch (result.error) {
+    case EFBIG:
+      key = core::MSGKEY("msgSaveTooLarge");
+      break;
+    case ENOSPC:
+    case EDQUOT:
+      key = core::MSGKEY("msgSaveNoRoom");
+      break;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+      key = core::MSGKEY("msgSaveDenied");
+      break;
+    case ENOENT:
+    case ENOTDIR:
+      key = core::MSGKEY("msgSaveNoFolder");
+      break;
+    default:
+      title += " (" + std::to_string(result.error) + ")";
+      break;
+  }
+  int answer = 0;
+  core::MSGBOXFROMHELP(key, title, answer);
 }
 
 bool deletefile(std::string_view path) {
@@ -147,16 +168,19 @@ void C1EDITSAVE() {
   if (startmode != 0) return;
   if (wdwhead != nullptr && wdwhead->window != nullptr)
     redefine_title(wdwhead->window, std::string(workpath.trimmed()) + " *");
-  const int status = savefile(
-      workpath.trimmed(), {core::c1edit.data(), static_cast<std::size_t>(core::nc1edit)}, false);
-  if (status == plat::iostat_ok) {
+  // Rewritten after every change: not synced each time; private to its
+  // user like the text it keeps.
+  const plat::ReplaceResult saved =
+      savefile(workpath.trimmed(), {core::c1edit.data(), static_cast<std::size_t>(core::nc1edit)},
+               {.sync = false, .newmode = 0600});
+  if (saved.ok()) {
     workcopyfailed = false;
     badworkcopy = false;
     return;
   }
   if (workcopyfailed) return;
   workcopyfailed = true;
-  reportfile(status, workpath.trimmed());
+  reportsave(saved, workpath.trimmed());
 }
 
 void reportfile(int status, std::string_view name) {

@@ -1,13 +1,14 @@
 // Where a script's files lie and how they are written: the working copy
 // beside the script (or in the per-user state folder when the script's
 // folder cannot be written), the examples, and the one way every save
-// goes: a temporary file in the target's folder, renamed over the target.
+// goes (platform/file_replace.h).
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "platform/file_replace.h"
 #include "platform/fixed_text.h"
 
 namespace ide {
@@ -51,10 +52,14 @@ std::string workpathfor(std::string_view script);
 // (there only when it was made for this script); empty when none.
 std::string leftworkcopy(std::string_view script);
 
-// Writes the bytes to a temporary file beside target and renames it over
-// target (synced first when sync is set); the I/O status, 0 when target
-// holds the bytes. On failure target is as it was.
-int savefile(std::string_view target, std::string_view bytes, bool sync);
+// Writes the bytes over target the safe way (platform/file_replace.h): a
+// link is followed to its file, whose permission bits, owner and hard
+// links stay; on failure target is as it was.
+plat::ReplaceResult savefile(std::string_view target, std::string_view bytes,
+                             const plat::ReplaceOptions& options = {});
+// Tells the user that the file was not written, and why: a message box
+// titled with the file's name.
+void reportsave(const plat::ReplaceResult& result, std::string_view name);
 // Shows "rdwrErK" with the I/O status and the file's name.
 void reportfile(int status, std::string_view name);
 // Deletes the file; true when it is gone.

@@ -147,12 +147,15 @@ void reset_file_units();
 // its file over target (folder and name as for open_unit). When a write of
 // the unit failed before, or a step here fails, the unit's file is deleted
 // and target stays as it was; the status tells which step failed (38 a
-// write, the sync or the rename, 28 the close).
+// write, the sync or the rename, 28 the close). The unit's file is the one
+// its caller named: a file the program rewrites goes through replace_file
+// (file_replace.h) instead, which makes its own temporary file.
 int commit_unit(int unit, std::string_view target, bool sync = true);
 // Test hooks: when not negative, the number of writes to the file system,
 // of closes and of renames that still succeed; every one after them fails
 // (writes and renames with iostat_write_error, closes with
-// iostat_close_failed). reset_file_units sets them back to -1.
+// iostat_close_failed; in replace_file with EIO). reset_file_units sets
+// them back to -1.
 inline std::int64_t writes_before_fault = -1;
 inline std::int64_t closes_before_fault = -1;
 inline std::int64_t renames_before_fault = -1;

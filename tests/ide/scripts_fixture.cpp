@@ -1,5 +1,7 @@
 #include "scripts_fixture.h"
 
+#include <algorithm>
+
 #include "core/editbuffer.h"
 #include "core/stores.h"
 #include "exec/headless_run.h"
@@ -75,6 +77,14 @@ std::vector<std::string> ScriptsTest::boxes() const {
   std::vector<std::string> out;
   for (const plat::MessageBoxRecord& r : plat::message_box_log()) out.push_back(r.title);
   return out;
+}
+
+std::vector<std::string> entries(const std::filesystem::path& folder) {
+  std::vector<std::string> names;
+  for (const std::filesystem::directory_entry& e : std::filesystem::directory_iterator(folder))
+    names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 std::string ScriptsTest::text() {

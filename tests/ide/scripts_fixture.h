@@ -36,4 +36,7 @@ class ScriptsTest : public ::testing::Test {
   static std::string text();
 };
 
+// The names in a folder, sorted.
+std::vector<std::string> entries(const std::filesystem::path& folder);
+
 }  // namespace idetest

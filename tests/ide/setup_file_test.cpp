@@ -33,7 +33,7 @@ TEST_F(SetupFile, FirstStartRecordsTheExamplesAndOpensTheIntroduction) {
   EXPECT_EQ(ide::scriptpath.trimmed(), examples + "introduction.ost");
   EXPECT_TRUE(fs::is_regular_file(ide::scriptpath.str())) << "the examples lie beside the data";
   EXPECT_EQ(core::z.size(), core::nz + 1);
-  EXPECT_FALSE(fs::exists(app.file("tempFileHistory")));
+  EXPECT_EQ(entries(app.path()), std::vector<std::string>{"Ostrel-setup.dat"});
 }
 
 TEST_F(SetupFile, ClosingAScriptPutsItsRecordOnTopOnce) {
@@ -106,11 +106,25 @@ TEST_F(SetupFile, AFailedRewriteKeepsTheOldFile) {
     FILEHISTORY(3, 0);
     *hook = -1;
     EXPECT_EQ(testsupport::read_file(ide::setuppath()), before);
-    EXPECT_FALSE(fs::exists(app.file("tempFileHistory")));
+    EXPECT_EQ(entries(app.path()), std::vector<std::string>{"Ostrel-setup.dat"});
   }
   EXPECT_EQ(boxes().size(), 1u);
   FILEHISTORY(3, 0);
   EXPECT_TRUE(setuplines()[2].starts_with("/s/a.ost,"));
+}
+
+// A setup file kept elsewhere behind a link stays a link; its file takes
+// the new records.
+TEST_F(SetupFile, ALinkedSetupFileIsRewrittenThroughItsLink) {
+  writesetup({"0L /h/Ostrel.hlp", "xA,", "/s/b.ost,F,"});
+  const std::string real = home.file("kept-setup.dat");
+  fs::rename(ide::setuppath(), real);
+  fs::create_symlink(real, ide::setuppath());
+  ide::scriptpath.set("/s/a.ost");
+  FILEHISTORY(3, 0);
+  EXPECT_TRUE(fs::is_symlink(ide::setuppath()));
+  EXPECT_TRUE(setuplines()[2].starts_with("/s/a.ost,"));
+  EXPECT_EQ(entries(app.path()), std::vector<std::string>{"Ostrel-setup.dat"});
 }
 
 TEST_F(SetupFile, AFolderThatCannotBeWrittenIsSaidOnce) {

@@ -1,5 +1,11 @@
 #include "support/test_support.h"
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -60,6 +66,51 @@ std::string crlf(const std::string& text) {
     out += text[i];
   }
   return out;
+}
+
+std::string in_child(const std::function<std::string()>& check) {
+  constexpr unsigned kChildSeconds = 50;
+  int fds[2];
+  if (::pipe(fds) != 0) return "no pipe to the child";
+  const pid_t pid = ::fork();
+  if (pid < 0) return "no child process";
+  if (pid == 0) {
+    ::close(fds[0]);
+    ::alarm(kChildSeconds);
+    std::signal(SIGXFSZ, SIG_IGN);
+    const std::string report = check();
+    for (std::size_t done = 0; done < report.size();) {
+      const ssize_t n = ::write(fds[1], report.data() + done, report.size() - done);
+      if (n <= 0) break;
+      done += static_cast<std::size_t>(n);
+    }
+    ::_exit(0);
+  }
+  ::close(fds[1]);
+  std::string report;
+  char buf[1024];
+  for (;;) {
+    const ssize_t n = ::read(fds[0], buf, sizeof buf);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    report.append(buf, static_cast<std::size_t>(n));
+  }
+  ::close(fds[0]);
+  int status = 0;
+  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  if (WIFSIGNALED(status)) {
+    report +=
+        WTERMSIG(status) == SIGALRM
+            ? "the check in the child did not end within " + std::to_string(kChildSeconds) + " s"
+            : "the child ended by signal " + std::to_string(WTERMSIG(status));
+  }
+  return report;
+}
+
+bool limit_file_size(std::uint64_t bytes) {
+  const rlimit limit{static_cast<rlim_t>(bytes), static_cast<rlim_t>(bytes)};
+  return ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
 }
 
 }  // namespace testsupport

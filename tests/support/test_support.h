@@ -1,7 +1,9 @@
 // Small helpers shared by the test programs.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 namespace testsupport {
@@ -35,5 +37,14 @@ std::string command_output(const std::string& command);
 
 // Script text with CR LF line ends, as the editor keeps it.
 std::string crlf(const std::string& text);
+
+// Runs the check in a forked child process and returns what it reports
+// (empty: all went well; gtest's checks do not reach back from a child). In
+// the child the signal of the file-size limit is ignored, so that a write
+// past a limit that the check sets fails with EFBIG. A child that has not
+// ended within 50 seconds is stopped, and the report says so.
+std::string in_child(const std::function<std::string()>& check);
+// Lowers this process's file-size limit (for a check run by in_child).
+bool limit_file_size(std::uint64_t bytes);
 
 }  // namespace testsupport

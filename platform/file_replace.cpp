@@ -1,0 +1,296 @@
+// Replacing a file: a temporary file renamed over it, or a careful write
+// in place.
+#include "platform/file_replace.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstddef>
+#include <random>
+
+#include "platform/file_names.h"
+#include "platform/file_units_table.h"
+
+namespace plat {
+
+namespace {
+
+// Links followed before the chain counts as a loop (the system's own
+// limit).
+constexpr int kMaxLinks = 40;
+// Tries at a free temporary name.
+constexpr int kNameTries = 100;
+// Bytes of the file's name kept in the temporary file's name, so that the
+// name stays within the file system's limit.
+constexpr std::size_t kNameKept = 200;
+// Bytes handed to one write.
+constexpr std::size_t kChunk = std::size_t{1} << 30;
+
+ReplaceResult failed(ReplaceResult r, ReplaceStep step, int error) {
+  r.step = step;
+  r.error = error != 0 ? error : EIO;
+  return r;
+}
+
+// The folder part of a path, up to and including its last "/" (empty for
+// a bare name, which lies in the current folder).
+std::string folder_of(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+// The file a path ends at when its links are followed, with its status
+// when it exists.
+struct Target {
+  std::string path;
+  bool exists = false;
+  struct stat st {};
+  int error = 0;
+};
+
+Target resolve(std::string path) {
+  for (int hop = 0; hop <= kMaxLinks; ++hop) {
+    Target t;
+    t.path = path;
+    if (::lstat(path.c_str(), &t.st) != 0) {
+      if (errno != ENOENT) t.error = errno;
+      return t;
+    }
+    if (!S_ISLNK(t.st.st_mode)) {
+      t.exists = true;
+      return t;
+    }
+    std::string link(256, '\0');
+    for (;;) {
+      const ssize_t n = ::readlink(path.c_str(), link.data(), link.size());
+      if (n < 0) {
+        t.error = errno;
+        return t;
+      }
+      if (static_cast<std::size_t>(n) < link.size()) {
+        link.resize(static_cast<std::size_t>(n));
+        break;
+      }
+      link.resize(link.size() * 2);
+    }
+    if (link.empty()) {
+      t.error = ENOENT;
+      return t;
+    }
+    path = link.front() == '/' ? link : folder_of(path) + link;
+  }
+  Target loop;
+  loop.path = path;
+  loop.error = ELOOP;
+  return loop;
+}
+
+std::string random_tail() {
+  static constexpr std::string_view letters =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  static std::mt19937_64 engine{std::random_device{}() ^
+                                (static_cast<std::uint64_t>(::getpid()) << 32)};
+  std::string tail(6, ' ');
+  for (char& c : tail) c = letters[engine() % letters.size()];
+  return tail;
+}
+
+// Creates a new temporary file beside path, never opening an entry that is
+// there already; the descriptor, or -1 with errno set.
+int make_temporary(const std::string& path, mode_t mode, std::string& temp) {
+  const std::string folder = folder_of(path);
+  const std::string name = path.substr(folder.size(), kNameKept);
+  for (int tries = 0; tries < kNameTries; ++tries) {
+    temp = folder + name + "~" + random_tail();
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  errno = EEXIST;
+  return -1;
+}
+
+// Writes all bytes at offset 0; 0 or the error number. done receives the
+// count written.
+int write_all(int fd, std::string_view bytes, std::size_t& done) {
+  done = 0;
+  while (done < bytes.size()) {
+    if (!take_fault(writes_before_fault)) return EIO;
+    const std::size_t n = std::min(bytes.size() - done, kChunk);
+    const ssize_t w = ::pwrite(fd, bytes.data() + done, n, static_cast<off_t>(done));
+    if (w < 0 && errno == EINTR) continue;
+    if (w < 0) return errno;
+    if (w == 0) return EIO;
+    done += static_cast<std::size_t>(w);
+  }
+  return 0;
+}
+
+int close_checked(int fd) {
+  const int closed = ::close(fd);
+  const int error = closed != 0 ? errno : 0;
+  if (!take_fault(closes_before_fault)) return EIO;
+  return closed != 0 && error != EINTR ? error : 0;
+}
+
+void sync_folder(const std::string& path) {
+  const std::string folder = folder_of(path);
+  const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  // The file's bytes are on disk already; a folder that cannot be synced
+  // (some file systems refuse) still holds the new entry.
+  ::fsync(fd);
+  ::close(fd);
+}
+
+// Gives the file its old length back after a failure.
+void cut_back(int fd, off_t len) {
+  if (::ftruncate(fd, len) != 0) {
+    // It stays longer, its old bytes first; the failure that led here is
+    // the one told.
+  }
+}
+
+// Makes the file len bytes long before its bytes are overwritten, so that
+// a full disk or the size limit shows before any old byte goes; 0 or the
+// error number (the file keeps its old length then).
+int make_room(int fd, off_t old, off_t len) {
+  if (len <= old) return 0;
+  if (::fallocate(fd, 0, 0, len) == 0) return 0;
+  int error = errno;
+  if (error == EOPNOTSUPP || error == ENOSYS) {
+    if (::ftruncate(fd, len) == 0) return 0;
+    error = errno;
+  }
+  // A failed try may have lengthened the file all the same.
+  struct stat st {};
+  if (::fstat(fd, &st) == 0 && st.st_size != old) cut_back(fd, old);
+  return error;
+}
+
+ReplaceResult write_in_place(ReplaceResult r, std::string_view bytes, const ReplaceOptions& o) {
+  r.inplace = true;
+  const int fd = ::open(r.path.c_str(), O_WRONLY | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return failed(r, ReplaceStep::create, errno);
+  struct stat st {};
+  int error = ::fstat(fd, &st) != 0 ? errno : S_ISREG(st.st_mode) ? 0 : EINVAL;
+  if (error != 0) {
+    ::close(fd);
+    return failed(r, ReplaceStep::create, error);
+  }
+  const auto len = static_cast<off_t>(bytes.size());
+  error = make_room(fd, st.st_size, len);
+  if (error == 0) {
+    std::size_t done = 0;
+    error = write_all(fd, bytes, done);
+    // Not a byte overwritten: the file is as it was.
+    if (error != 0 && done == 0) cut_back(fd, st.st_size);
+  }
+  if (error == 0 && len < st.st_size && ::ftruncate(fd, len) != 0) error = errno;
+  if (error != 0) {
+    ::close(fd);
+    return failed(r, ReplaceStep::write, error);
+  }
+  if (o.sync && ::fsync(fd) != 0) {
+    error = errno;
+    ::close(fd);
+    return failed(r, ReplaceStep::sync, error);
+  }
+  if ((error = close_checked(fd)) != 0) return failed(r, ReplaceStep::close, error);
+  return r;
+}
+
+// Gives the temporary file the permission bits, owner and group of the
+// file it replaces; false when they cannot be kept.
+bool take_attributes(int fd, const struct stat& of) {
+  struct stat now {};
+  if (::fstat(fd, &now) != 0) return false;
+  if ((now.st_uid != of.st_uid || now.st_gid != of.st_gid) &&
+      ::fchown(fd, of.st_uid, of.st_gid) != 0)
+    return false;
+  return ::fchmod(fd, of.st_mode & 07777) == 0;
+}
+
+}  // namespace
+
+ReplaceResult replace_file(std::string_view name, std::string_view bytes,
+                           const ReplaceOptions& options) {
+  ReplaceResult r;
+  const std::string given = unit_file_path(name);
+  if (given.empty()) return failed(r, ReplaceStep::name, EINVAL);
+  const Target t = resolve(given);
+  r.path = t.path;
+  if (t.error != 0) return failed(r, ReplaceStep::name, t.error);
+  if (t.exists && !S_ISREG(t.st.st_mode))
+    return failed(r, ReplaceStep::create, S_ISDIR(t.st.st_mode) ? EISDIR : EINVAL);
+  // A file the user may not write is not replaced behind its back.
+  if (t.exists && ::faccessat(AT_FDCWD, t.path.c_str(), W_OK, AT_EACCESS) != 0)
+    return failed(r, ReplaceStep::create, errno);
+  // A rename would cut the file's other hard links off.
+  if (t.exists && t.st.st_nlink > 1) return write_in_place(r, bytes, options);
+
+  std::string temp;
+  const int fd = make_temporary(t.path, t.exists ? 0600 : options.newmode, temp);
+  if (fd < 0) {
+    const int error = errno;
+    if (t.exists && (error == EACCES || error == EPERM || error == EROFS))
+      return write_in_place(r, bytes, options);
+    return failed(r, ReplaceStep::create, error);
+  }
+  if (t.exists && !take_attributes(fd, t.st)) {
+    ::close(fd);
+    ::unlink(temp.c_str());
+    return write_in_place(r, bytes, options);
+  }
+  ReplaceStep step = ReplaceStep::none;
+  std::size_t done = 0;
+  int error = write_all(fd, bytes, done);
+  if (error != 0) {
+    step = ReplaceStep::write;
+  } else if (options.sync && ::fsync(fd) != 0) {
+    step = ReplaceStep::sync;
+    error = errno;
+  }
+  const int closed = close_checked(fd);
+  if (error == 0 && closed != 0) {
+    step = ReplaceStep::close;
+    error = closed;
+  }
+  if (error == 0 && !take_fault(renames_before_fault)) {
+    step = ReplaceStep::rename;
+    error = EIO;
+  }
+  if (error == 0 && ::rename(temp.c_str(), t.path.c_str()) != 0) {
+    step = ReplaceStep::rename;
+    error = errno;
+  }
+  if (error != 0) {
+    ::unlink(temp.c_str());
+    return failed(r, step, error);
+  }
+  if (options.sync) sync_folder(t.path);
+  return r;
+}
+
+int replace_iostat(const ReplaceResult& result) {
+  switch (result.step) {
+    case ReplaceStep::none:
+      return result.error == 0 ? iostat_ok : iostat_write_error;
+    case ReplaceStep::name:
+      return result.path.empty() ? iostat_bad_name : iostat_open_failed;
+    case ReplaceStep::create:
+      return result.error == ENOENT || result.error == ENOTDIR ? iostat_no_file
+                                                               : iostat_open_failed;
+    case ReplaceStep::close:
+      return iostat_close_failed;
+    case ReplaceStep::write:
+    case ReplaceStep::sync:
+    case ReplaceStep::rename:
+      break;
+  }
+  return iostat_write_error;
+}
+
+}  // namespace plat
