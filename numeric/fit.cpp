@@ -8,6 +8,7 @@
 #include "core/messages.h"
 #include "core/runwords.h"
 #include "exec/callback.h"
+#include "exec/postfix.h"
 #include "exec/xeq.h"
 #include "numeric/solve.h"
 #include "numeric/zarrays.h"
@@ -25,13 +26,25 @@ void setvar(std::int32_t sym, double v) {
 }
 
 // Runs the model for data point i; false when the run did not end as a
-// model run does (`xeqstop` then tells how it ended).
-bool residual(std::int32_t i, double& r) {
+// model run does (`xeqstop` then tells how it ended). A trial run ends
+// quietly on a failed calculation, which the trial takes as its answer.
+bool residual(std::int32_t i, double& r, bool trial) {
   setvar(st.dataidx, i);
-  const exec::CallbackRun run = exec::runcallback(core::modelstart);
+  const exec::CallbackRun run = exec::runcallback(core::modelstart, trial);
   if (run.stop != exec::stops::returned) return false;
   core::xeqstop = 0;
   r = run.value;
+  return true;
+}
+
+// A trial run that failed its calculation: the unknowns lie where the
+// model cannot be computed, so the trial failed like one that did not
+// improve.
+bool overflowed() {
+  if (core::xeqstop != exec::stops::error || core::msgkey.trimmed() != exec::xeqerrorkey(3300))
+    return false;
+  core::xeqstop = 0;
+  core::msgkey.blank();
   return true;
 }
 
@@ -51,17 +64,21 @@ void report(std::int32_t keptnomsg) {
 
 }  // namespace
 
-void FITUPD(std::span<double> j, std::span<double> matrix, std::span<double> vector) {
+void FITUPD(std::span<double> j, std::span<double> matrix, std::span<double> vector, bool trial) {
   const std::int32_t nd = st.nd, m = st.m;
   auto jac = [&](std::int32_t i, std::int32_t k) -> double& {
     return j[static_cast<std::size_t>((k - 1) * nd + i - 1)];
   };
   st.current = 0.0;
+  st.failedtrial = false;
   setvar(st.unknownidx, 0);
   // The residuals at the current unknowns, kept apart from J's last column.
   std::vector<double> r(static_cast<std::size_t>(nd) + 1);
   for (std::int32_t i = 1; i <= nd; ++i) {
-    if (!residual(i, r[static_cast<std::size_t>(i)])) return;
+    if (!residual(i, r[static_cast<std::size_t>(i)], trial)) {
+      st.failedtrial = trial && overflowed();
+      return;
+    }
     st.current += r[static_cast<std::size_t>(i)] * r[static_cast<std::size_t>(i)];
     jac(i, m) = r[static_cast<std::size_t>(i)];
   }
@@ -81,7 +98,7 @@ void FITUPD(std::span<double> j, std::span<double> matrix, std::span<double> vec
       for (std::int32_t i = 1; i <= nd; ++i) {
         unknown(u) = a + h;
         double rh = 0.0;
-        if (!residual(i, rh)) {
+        if (!residual(i, rh, false)) {
           unknown(u) = a;
           return;
         }
@@ -120,7 +137,7 @@ void FITMIN(std::span<double> j, std::span<double> trial, std::span<double> norm
   if (st.firstpass) {
     st.damping = st.startdamping;
     st.best = 1.0E100;
-    FITUPD(j, normal, gradient);
+    FITUPD(j, normal, gradient, false);
     if (!core::msgkey.is_blank() || core::xeqstop != 0) return;
     st.best = st.current;
     core::solveiter = 1;
@@ -143,9 +160,9 @@ void FITMIN(std::span<double> j, std::span<double> trial, std::span<double> norm
     s = moved - a;
     a = moved;
   }
-  FITUPD(j, trial, step);
+  FITUPD(j, trial, step, true);
   if (!core::msgkey.is_blank() || core::xeqstop != 0) return;
-  st.improved = st.current < st.best;
+  st.improved = !st.failedtrial && st.current < st.best;
   if (!st.improved) {
     st.damping *= 10.0;
     st.current = st.best;
