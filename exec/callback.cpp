@@ -7,9 +7,11 @@
 
 namespace exec {
 
-CallbackRun runcallback(std::int32_t line) {
+CallbackRun runcallback(std::int32_t line, bool quietfloat) {
   const std::int32_t keptmode = core::xeqmode, keptline = core::xeqline;
   const std::int32_t keptptr = core::xeqstackptr;
+  const bool keptquiet = quietfloatfailures;
+  quietfloatfailures = quietfloat;
   core::xeqmode = keptmode | 0x24;
   core::xeqline = line;
   core::xeqstop = 0;
@@ -28,6 +30,7 @@ CallbackRun runcallback(std::int32_t line) {
   core::xeqmode = keptmode;
   core::xeqline = keptline;
   core::xeqstackptr = keptptr;
+  quietfloatfailures = keptquiet;
   return r;
 }
 

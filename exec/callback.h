@@ -20,7 +20,13 @@ struct CallbackRun {
 
 // Runs the program from statement `line` with the run-mode bits 0x20 and
 // 0x04 added. `xeqline`, `xeqmode` and the operand stack are as before
-// afterwards; `xeqstop` keeps the stop word for the caller to clear.
-CallbackRun runcallback(std::int32_t line);
+// afterwards; `xeqstop` keeps the stop word for the caller to clear. With
+// `quietfloat` a calculation that fails (a division by zero, a result too
+// large) ends the run with the error stop word and its key in `msgkey` but
+// shows no message: the caller decides what the failure means.
+CallbackRun runcallback(std::int32_t line, bool quietfloat = false);
+
+// Set while a run started with `quietfloat` goes on.
+inline bool quietfloatfailures = false;
 
 }  // namespace exec

@@ -14,6 +14,7 @@
 #include "core/xform.h"
 #include "exec/alarms.h"
 #include "exec/assign.h"
+#include "exec/callback.h"
 #include "exec/control.h"
 #include "exec/fastpath.h"
 #include "exec/operands.h"
@@ -83,6 +84,13 @@ bool optionform() {
 // The error exit: the message with the failing statement, then the stop.
 At errorexit() {
   if (core::nomsg != 0) {
+    core::xeqstop = stops::error;
+    return At::looptest;
+  }
+  if (quietfloatfailures && msgkeyis(xeqerrorkey(3300))) {
+    // The callback's caller takes the failed calculation as an answer.
+    errsubject = 1;
+    core::failedline.blank();
     core::xeqstop = stops::error;
     return At::looptest;
   }

@@ -8,6 +8,7 @@
 #include "core/messages.h"
 #include "core/runwords.h"
 #include "exec/callback.h"
+#include "exec/postfix.h"
 #include "exec/xeq.h"
 #include "numeric/solve.h"
 #include "numeric/zarrays.h"
@@ -25,13 +26,25 @@ void setvar(std::int32_t sym, double v) {
 }
 
 // Runs the model for data point i; false when the run did not end as a
-// model run does (`xeqstop` then tells how it ended).
-bool residual(std::int32_t i, double& r) {
+// model run does (`xeqstop` then tells how it ended). A trial run ends
+// quietly on a failed calculation, which the trial takes as its answer.
+bool residual(std::int32_t i, double& r, bool trial) {
   setvar(st.dataidx, i);
-  const exec::CallbackRun run = exec::runcallback(core::modelstart);
+  const exec::CallbackRun run = exec::runcallback(core::modelstart, trial);
   if (run.stop != exec::stops::returned) return false;
   core::xeqstop = 0;
   r = run.value;
+  return true;
+}
+
+// A trial run that failed its calculation: the unknowns lie where the
+// model cannot be computed, so the trial failed like one that did not
+// improve.
+bool overflowed() {
+  if (core::xeqstop != exec::stops::error || core::msgkey.trimmed() != exec::xeqerrorkey(3300))
+    return false;
+  core::xeqstop = 0;
+  core::msgkey.blank();
   return true;
 }
 
@@ -51,17 +64,21 @@ void report(std::int32_t keptnomsg) {
 
 }  // namespace
 
-void FITUPD(std::span<double> j, std::span<double> matrix, std::span<double> vector) {
+void FITUPD(std::span<double> j, std::span<double> matrix, std::span<double> vector, bool trial) {
   const std::int32_t nd = st.nd, m = st.m;
   auto jac = [&](std::int32_t i, std::int32_t k) -> double& {
     return j[static_cast<std::size_t>((k - 1) * nd + i - 1)];
   };
   st.current = 0.0;
+  st.failedtrial = false;
   setvar(st.unknownidx, 0);
   // The residuals at the current unknowns, kept apart from J's last column.
   std::vector<double> r(static_cast<std::size_t>(nd) + 1);
   for (std::int32_t i = 1; i <= nd; ++i) {
-    if (!residual(i, r[static_cast<std::size_t>(i)])) return;
+    if (!residual(i, r[static_cast<std::size_t>(i)], trial)) {
+      st.failedtrial = trial && overflowed();
+      return;
+    }
     st.current += r[static_cast<std::size_t>(i)] * r[static_cast<std::size_t>(i)];
     jac(i, m) = r[static_cast<std::size_t>(i)];
   }
@@ -72,30 +89,38 @@ void FITUPD(std::span<double> j, std::span<double> matrix, std::span<double> vec
     const double a = unknown(u);
     double h = st.numdiff * a;
     if (h == 0.0) h = st.numdiff;
-    vector[static_cast<std::size_t>(k - 1)] = 0.0;
-    for (std::int32_t i = 1; i <= nd; ++i) {
-      unknown(u) = a + h;
-      double rh = 0.0;
-      if (!residual(i, rh)) return;
-      const double d = (r[static_cast<std::size_t>(i)] - rh) / h;
-      if (d == 0.0) {
-        if (std::abs(h) >= 1.0) {
-          core::iostatw[0] = static_cast<std::int16_t>(i);
-          core::iostatw[1] = static_cast<std::int16_t>(k);
-          core::msgkey.set(core::MSGKEY("SolveDiff"));
+    double& g = vector[static_cast<std::size_t>(k - 1)];
+    // A residual that does not depend on the unknown has the derivative 0;
+    // only when no residual moves is the step too small to be seen, and it
+    // doubles up to 1 before the unknown counts as missing from the model.
+    for (bool moved = false; !moved; h *= 2.0) {
+      g = 0.0;
+      for (std::int32_t i = 1; i <= nd; ++i) {
+        unknown(u) = a + h;
+        double rh = 0.0;
+        if (!residual(i, rh, false)) {
+          unknown(u) = a;
           return;
         }
-        // A step too small to be seen: twice the step, this unknown anew.
-        h *= 2.0;
-        unknown(u) = a;
-        vector[static_cast<std::size_t>(k - 1)] = 0.0;
-        i = 0;
-        continue;
+        const double ri = r[static_cast<std::size_t>(i)];
+        const double d = (ri - rh) / h;
+        jac(i, k) = d;
+        // The gradient takes the residuals at the accepted unknowns, not
+        // the displaced ones: the step then aims at the point where the
+        // gradient vanishes, and the fit ends a few digits nearer the
+        // minimum than with the displaced residuals, which bias it by
+        // about one derivative step.
+        g += ri * d;
+        moved = moved || d != 0.0;
       }
-      jac(i, k) = d;
-      vector[static_cast<std::size_t>(k - 1)] += r[static_cast<std::size_t>(i)] * d;
+      unknown(u) = a;
+      if (!moved && std::abs(h) >= 1.0) {
+        core::iostatw[0] = static_cast<std::int16_t>(std::min(nd, 32767));
+        core::iostatw[1] = static_cast<std::int16_t>(k);
+        core::msgkey.set(core::MSGKEY("SolveDiff"));
+        return;
+      }
     }
-    unknown(u) = a;
   }
   for (std::int32_t c = 1; c <= m; ++c)
     for (std::int32_t l = 1; l <= m; ++l) {
@@ -112,7 +137,7 @@ void FITMIN(std::span<double> j, std::span<double> trial, std::span<double> norm
   if (st.firstpass) {
     st.damping = st.startdamping;
     st.best = 1.0E100;
-    FITUPD(j, normal, gradient);
+    FITUPD(j, normal, gradient, false);
     if (!core::msgkey.is_blank() || core::xeqstop != 0) return;
     st.best = st.current;
     core::solveiter = 1;
@@ -135,9 +160,9 @@ void FITMIN(std::span<double> j, std::span<double> trial, std::span<double> norm
     s = moved - a;
     a = moved;
   }
-  FITUPD(j, trial, step);
+  FITUPD(j, trial, step, true);
   if (!core::msgkey.is_blank() || core::xeqstop != 0) return;
-  st.improved = st.current < st.best;
+  st.improved = !st.failedtrial && st.current < st.best;
   if (!st.improved) {
     st.damping *= 10.0;
     st.current = st.best;

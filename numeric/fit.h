@@ -21,7 +21,9 @@ void FITMIN(std::span<double> j, std::span<double> trial, std::span<double> norm
 
 // The residual sum at the current unknowns; when it is below the best sum,
 // also the derivatives j, the normal matrix into matrix and the gradient
-// into vector.
-void FITUPD(std::span<double> j, std::span<double> matrix, std::span<double> vector);
+// into vector. For a trial, a model run whose calculation fails (a result
+// too large, a division by zero) ends it without a message and marks the
+// trial failed.
+void FITUPD(std::span<double> j, std::span<double> matrix, std::span<double> vector, bool trial);
 
 }  // namespace numeric

@@ -100,8 +100,10 @@ double lineintegral(const Table& t, std::int32_t k, double a, double b) {
   return (b - a) * (t.Y(k) + lineslope(t, k) * ((a + b) / 2.0 - t.X(k)));
 }
 
-// Integral of the cubic of interval k from x(k) to x(k) + d.
-double cubicintegral(const Table& t, std::int32_t k, double d) {
+// Integral of the curve on interval k (its cubic, or the straight line of
+// a plain table) from x(k) to x(k) + d.
+double pieceintegral(const Table& t, std::int32_t k, double d) {
+  if (!t.cubic) return lineintegral(t, k, t.X(k), t.X(k) + d);
   return d * (t.Y(k) + d * (t.col(2, k) / 2.0 + d * (t.col(3, k) / 3.0 + d * t.col(4, k) / 4.0)));
 }
 
@@ -110,8 +112,8 @@ double cubicintegral(const Table& t, std::int32_t k, double d) {
 double fromstart(const Table& t, double xi) {
   double sum = 0.0;
   for (std::int32_t k = 1; k <= t.n - 1; ++k) {
-    if (inside(t, k, xi)) return sum + cubicintegral(t, k, xi - t.X(k));
-    sum += cubicintegral(t, k, t.h(k));
+    if (inside(t, k, xi)) return sum + pieceintegral(t, k, xi - t.X(k));
+    sum += pieceintegral(t, k, t.h(k));
   }
   const std::int32_t k = outerinterval(t, xi);
   if (k == 1) return lineintegral(t, 1, t.X(1), xi);
@@ -119,7 +121,8 @@ double fromstart(const Table& t, double xi) {
 }
 
 double forward(const Table& t, Ask ask, double xi, double x2) {
-  if (t.cubic && ask == Ask::integral) return fromstart(t, x2) - fromstart(t, xi);
+  // The integral of a plain table is that of its polyline.
+  if (ask == Ask::integral) return fromstart(t, x2) - fromstart(t, xi);
   const std::int32_t k = intervalof(t, xi);
   if (k == 0) {
     const std::int32_t e = outerinterval(t, xi);

@@ -41,7 +41,11 @@ void cubic(std::array<double, 4>& w) {
     const double u = std::cbrt(s - q / 2.0), v = -std::cbrt(s + q / 2.0);
     w[1] = u + v - a / 3.0;
     w[0] = 1;
-    if (d < rootthreshold) {
+    // D has the dimension of a root to the sixth power: the threshold is
+    // taken relative to that size, so that scaling x changes no count. An
+    // exact 0 (a triple root at 0 included) is always a double root.
+    const double size6 = std::max({a * a * a * a * a * a, std::abs(b * b * b), c * c});
+    if (d == 0.0 || d < rootthreshold * size6) {
       w[2] = w[3] = -((u + v) / 2.0 + a / 3.0);
       w[0] = 3;
     }

@@ -9,8 +9,10 @@
 
 namespace numeric {
 
-// Below this discriminant a cubic's other two roots count as real (and
-// equal); ROOTS's third operand sets it for every later call.
+// Below this discriminant, taken relative to the sixth power of the
+// roots' size (the largest of |a|, |b|^(1/2), |c|^(1/3) of the monic
+// cubic x^3 + a x^2 + b x + c), a cubic's other two roots count as real
+// (and equal); ROOTS's third operand sets it for every later call.
 inline double rootthreshold = 1.0E-10;
 
 // w(0..degree) holds the coefficients, highest power first (degree 2 or

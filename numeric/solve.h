@@ -39,6 +39,7 @@ struct SolveState {
   double best = 0.0;
   double current = 0.0;
   bool improved = false;
+  bool failedtrial = false;  // the last trial's model could not be computed
 };
 inline SolveState solvestate;
 

@@ -53,6 +53,40 @@ TEST(Cubicroots, TheThresholdDecidesANearDoubleRoot) {
   numeric::reset_roots();
 }
 
+TEST(Cubicroots, TheThresholdScalesWithTheRoots) {
+  // (x - s)^2 (x + 2s) lifted by d s^3: the discriminant is about d s^6,
+  // and the edge of the default threshold lies at d = 2.7E-9 at every
+  // scale s. x^3 + e x keeps one real root however small e, and a triple
+  // root is three equal ones.
+  numeric::reset_roots();
+  struct Edge {
+    double s, d;
+    int count;
+  };
+  const Edge edges[] = {{1e-3, 1e-9, 3}, {1e-3, 1e-8, 1}, {1, 1e-9, 3},
+                        {1, 1e-8, 1},    {1e3, 1e-9, 3},  {1e3, 1e-8, 1}};
+  for (const Edge& e : edges) {
+    std::array<double, 4> w = {1, 0, -3 * e.s * e.s, (2 + e.d) * e.s * e.s * e.s};
+    CUBICROOTS(w, 3);
+    ASSERT_EQ(w[0], e.count) << e.s << " " << e.d;
+    EXPECT_NEAR(w[1], -2 * e.s, 1e-6 * e.s) << e.s << " " << e.d;
+    if (e.count == 3) {
+      EXPECT_NEAR(w[2], e.s, 1e-4 * e.s) << e.s << " " << e.d;
+    }
+  }
+  for (const double e : {1e-12, 1e-4, 1.0, 1e4}) {
+    std::array<double, 4> w = {1, 0, e, 0};
+    CUBICROOTS(w, 3);
+    EXPECT_EQ(w[0], 1) << e;
+  }
+  for (const double s : {0.0, 1e-3, 1.0, 1e3}) {
+    std::array<double, 4> w = {2, -6 * s, 6 * s * s, -2 * s * s * s};  // 2 (x - s)^3
+    CUBICROOTS(w, 3);
+    ASSERT_EQ(w[0], 3) << s;
+    for (int i = 1; i <= 3; ++i) EXPECT_NEAR(w[i], s, 1e-9 + 1e-9 * s) << s;
+  }
+}
+
 TEST(Cubicroots, OtherDegreesHaveNoRoots) {
   std::array<double, 4> w = {1, 2, 0, 0};
   CUBICROOTS(w, 1);
