@@ -109,9 +109,10 @@ using Files = std::vector<std::pair<std::string, std::string>>;
 //   err:text       standard error holds the text
 // Unless one of them names the stop line, the run must end with
 // "stop=-1". $PID stands for the process number of the run, $DIR for its
-// folder. A fragment (an example without END) runs with `setup` before
-// it, `after` after it and END; `files` are made in the folder first, and
-// after the run every file of `written` must match its regex whole.
+// folder. `setup` stands before the example; a fragment (an example
+// without END) gets `after` and END after it. `files` are made in the
+// folder first, and after the run every file of `written` must match its
+// regex whole.
 struct Expect {
   const char* key;
   int number;
