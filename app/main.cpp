@@ -85,8 +85,13 @@ int run_windowless(const std::string& path, const std::string& cmdline) {
   if (!text) return 2;
   exec::take_command_line(cmdline);
   const std::string report = exec::run_script(*text);
+  const int status = exec::run_status();
   std::fwrite(report.data(), 1, report.size(), stdout);
-  return exec::run_status();
+  std::fflush(stdout);
+  // What the run left in the program's own stores goes with it: the
+  // clipboard of a windowless run holds its blocks only while it runs.
+  exec::reset_all();
+  return status;
 }
 
 // Every command line that is not a windowless run ends here.

@@ -522,11 +522,15 @@ struct Trans2 {
 
   void endword() {
     if (level != 0) fail(trans2unbalanced);
-    popfrom(0);
     if (heldopt != 0) {
+      // K = WRITE(...) items: the transfer runs on its items and its value
+      // goes to K, so its word comes before the assignment that takes it.
+      while (sp > 0 && top() != lparen && top() != assign && top() != exchange)
+        writepopped(stack[static_cast<std::size_t>(sp--)], false);
       out(heldopt);
       opcount = 1;
     }
+    popfrom(0);
     if (opcount != 1 && !leadlabel && !errlabel && !(blockword && opcount == 0))
       throw Failed{trans2stack, static_cast<double>(opcount), true};
   }
