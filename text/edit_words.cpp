@@ -157,7 +157,10 @@ Flow wordsort(EditState& e, int kw, std::int32_t v) {
   if (kw == ekw::LeXicon) {
     Span t;
     if (textvalue(v, t)) {
-      if (!INIT_INVIDX(2, t.first, t.last, 0, 0, 0, e.first, 0, 0, 0, 0)) return Flow::stop;
+      if (!INIT_INVIDX(2, t.first, t.last, 0, 0, 0, e.first, 0, 0, 0, 0)) {
+        exec::errsubject = v;  // the message names the index variable
+        return Flow::stop;
+      }
       const InvIdxRun& r = invidxrun;
       if (r.LEX1 < r.IDS1 && r.IDS1 - 1 <= t.size()) {
         lexicon = exec::c1text(t.first + r.LEX1 - 1, t.first + r.IDS1 - 2);

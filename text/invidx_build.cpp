@@ -81,6 +81,7 @@ class Merge {
     return v;
   }
   void appendold(std::int32_t n) {
+    if (n <= 0) return;  // (a constant lexicon's words may have no positions at all)
     const std::size_t at = poss.size();
     poss.resize(at + static_cast<std::size_t>(n));
     if (raw)

@@ -91,6 +91,48 @@ bool lexiconfromwords(std::int32_t first, std::int32_t last, std::int32_t from, 
   return true;
 }
 
+// Whether the areas and counts of the header agree with the index text
+// c1namen(first..first + size - 1): the lexicon holds NWORDS words, each
+// followed by one blank, the last by a line feed; the identification list
+// holds NIDS lines; the three arrays stand one behind the other, each of
+// its own length and followed by a line feed, all within the text; the
+// extra characters are no blanks. An index whose text was cut short or
+// changed fails here, before anything reads it.
+bool areasagree(std::int32_t first, std::int64_t size) {
+  const InvIdxRun& r = invidxrun;
+  // The extra characters hold no blank (the blank separates the lexicon).
+  if (r.xtr.view().substr(0, static_cast<std::size_t>(r.xtrlen)).find(' ') !=
+      std::string_view::npos)
+    return false;
+  if (r.NWORDS < 0 || r.NIDS < 0 || r.NPOSS < 0 || r.IDS1 < iilex1 || r.POSSPW1 < r.IDS1 ||
+      r.POSSPW1 - 1 > size)
+    return false;
+  const char* text = core::c1namen.ptr(first);
+  auto t = [&](std::int64_t p) { return text[p - 1]; };  // relative position p
+  // The lexicon: words of at least one character between single blanks.
+  std::int64_t words = 0;
+  if (r.IDS1 > iilex1) {
+    if (t(r.IDS1 - 1) != '\n') return false;
+    for (std::int32_t p = iilex1; p < r.IDS1; ++p) {
+      if (t(p) != ' ' && p + 1 < r.IDS1) continue;
+      if (p == iilex1 || t(p - 1) == ' ') return false;  // an empty word
+      ++words;
+    }
+  }
+  if (words != r.NWORDS) return false;
+  // The identification list: NIDS lines, each ended by a line feed.
+  if (r.POSSPW1 > r.IDS1 && t(r.POSSPW1 - 1) != '\n') return false;
+  if (std::count(text + r.IDS1 - 1, text + r.POSSPW1 - 1, '\n') != r.NIDS) return false;
+  // The arrays, or none when there are no positions.
+  if (r.NPOSS == 0) return r.IDSINW1 == r.POSSPW1 && r.POSS1 == r.POSSPW1;
+  const std::int64_t w = r.hex ? r.rwidth : 4;
+  const std::int64_t rows = static_cast<std::int64_t>(r.NWORDS) * iirowwidth(r.NIDS);
+  const std::int64_t pw = r.POSSPW1, rw = pw + r.NWORDS * w + 1, ps = rw + rows * w + 1,
+                     end = ps + r.NPOSS * w;  // the last line feed
+  return r.IDSINW1 == rw && r.POSS1 == ps && end <= size && t(rw - 1) == '\n' &&
+         t(ps - 1) == '\n' && t(end) == '\n';
+}
+
 }  // namespace
 
 void reset_invidx() { invidxrun = InvIdxRun{}; }
@@ -199,7 +241,7 @@ bool INIT_INVIDX(std::int32_t mode, std::int32_t ixfirst, std::int32_t ixlast,
                                                              : IITRIMMEDLEN(ixfirst, ixlast);
   r.ixlen = len;
   // A word list as LEX value starts a lexicon; in an index it is damage.
-  if (r.badlex1 || (r.lexwords > 0 && r.hasareas)) {
+  if (r.badlex1 || (r.lexwords > 0 && r.hasareas) || (r.hasareas && !areasagree(ixfirst, size))) {
     INVIDXFAILURE(iist_damaged, 0);
     return false;
   }
@@ -288,6 +330,9 @@ void INVIDXFAILURE(std::int32_t status, std::int32_t writepos) {
   } else if (status == iist_noroom) {
     core::msgkey.set(core::MSGKEY("stringtooshort"));
   } else {
+    // Nothing but the index text itself is read: a read that fails means
+    // the text does not hold what its header says.
+    core::msgkey.set(core::MSGKEY("invidxDamaged"));
     core::failedline.set("Read from inverted index:");
     w[1] = static_cast<std::int16_t>(invidxrun.NWORDS);
   }

@@ -68,7 +68,7 @@ class Search {
   }
   bool target();
   bool decode();
-  std::vector<std::int32_t> groupsof(std::int32_t w) const;
+  std::vector<std::int32_t> groupsof(std::int32_t w);
   std::int32_t lexword(char c) const;
   void settings();
   bool query();
@@ -100,6 +100,7 @@ class Search {
   std::vector<std::int32_t> linestart;  // offset of each identification line in ids
   std::vector<std::int32_t> wordstart;  // POSS index of each word's first group
   std::vector<std::uint32_t> cand;
+  bool broken = false;  // a word's groups do not agree with its counts
   // The query.
   std::vector<Item> it{Item{}};  // items from 1
   std::int32_t nq = 0, terms = 0, maxspan = unbounded;
@@ -113,7 +114,8 @@ class Search {
   Hit prev;  // the last window taken
   bool prevvalid = false;
   std::int32_t fullind = 0, lineoff = 0, firstd = 0, curd = 0;
-  std::int32_t lastfirst = -1, lastend = -1, lastd = -1;  // the last hit written
+  std::int64_t lastfirst = -1, lastend = -1;  // the last hit written
+  std::int32_t lastd = -1;
 };
 
 bool Search::target() {
@@ -174,22 +176,29 @@ bool Search::decode() {
   return true;
 }
 
-// The POSS index of word w's group in each identification (0: none).
-std::vector<std::int32_t> Search::groupsof(std::int32_t w) const {
+// The POSS index of word w's group in each identification (0: none). The
+// groups must fill the word's share of POSS exactly, one for each
+// identification of its row: otherwise the index is damaged.
+std::vector<std::int32_t> Search::groupsof(std::int32_t w) {
   std::vector<std::int32_t> g(static_cast<std::size_t>(r.NIDS), 0);
   if (w < 1 || w > r.NWORDS || !hasrows()) return g;
-  std::int32_t q = wordstart[static_cast<std::size_t>(w - 1)];
+  const std::int64_t from = wordstart[static_cast<std::size_t>(w - 1)];
+  const std::int64_t to = from + A.posspw(w);  // one past the word's share
+  std::int64_t q = from;
   for (std::int32_t i = 0; i < A.B; ++i) {
     auto bits = rowint(w, i);
     for (; bits != 0; bits &= bits - 1) {
       const std::int32_t d = 32 * i + std::countr_zero(bits);
-      if (d >= r.NIDS || q > nposs() || poss(q) < 1 ||
-          static_cast<std::int64_t>(q) + poss(q) - 1 > nposs())
+      if (d >= r.NIDS || q >= to || poss(static_cast<std::int32_t>(q)) < 1 ||
+          q + poss(static_cast<std::int32_t>(q)) > to) {
+        broken = true;
         return g;
-      g[static_cast<std::size_t>(d)] = q;
-      q += poss(q);
+      }
+      g[static_cast<std::size_t>(d)] = static_cast<std::int32_t>(q);
+      q += poss(static_cast<std::int32_t>(q));
     }
   }
+  if (q != to) broken = true;
   return g;
 }
 
@@ -452,7 +461,9 @@ bool Search::minspread(std::int32_t anchor, std::int32_t a) {
 
 // The window that minspread built, kept when it passes the rules.
 void Search::window(std::int32_t anchor, std::int32_t d) {
-  std::int32_t first = 0, top = 0, last = 0;
+  // (Places may lie anywhere up to the largest integer: sums are wide.)
+  std::int32_t first = 0, top = 0;
+  std::int64_t last = 0;
   std::vector<bool> found(static_cast<std::size_t>(terms + 1), false);
   for (std::int32_t j = 1; j <= nq; ++j) {
     const Item& x = it[static_cast<std::size_t>(j)];
@@ -461,7 +472,7 @@ void Search::window(std::int32_t anchor, std::int32_t d) {
     if (first == 0 || p < first) first = p;
     if (p > top) {
       top = p;
-      last = p + x.len - 1;
+      last = static_cast<std::int64_t>(p) + x.len - 1;
     }
     found[static_cast<std::size_t>(std::abs(x.group))] = true;
   }
@@ -473,9 +484,10 @@ void Search::window(std::int32_t anchor, std::int32_t d) {
     hits.clear();
     prevvalid = false;
   }
-  const std::int32_t span = last - first + 1;
-  if (span >= maxspan) return;
-  if (prevvalid && prev.d == d && first <= prev.first + prev.span - 1 && prev.first <= last) {
+  if (last - first + 1 >= maxspan) return;
+  const auto span = static_cast<std::int32_t>(last - first + 1);  // below maxspan
+  if (prevvalid && prev.d == d && first <= static_cast<std::int64_t>(prev.first) + prev.span - 1 &&
+      prev.first <= last) {
     if (prev.span <= span) return;
     prev.first = first;
     prev.span = span;
@@ -624,17 +636,20 @@ std::int32_t Search::writeresult(Hit& h, bool listing, std::int32_t width) {
     invidxrun.status = 0x42;
     return 0x42;
   }
-  std::int32_t first = h.first, span = h.span, q = 0;
+  // (Wide sums: delimiters may lie anywhere up to the largest integer.)
+  std::int64_t first = h.first, span = h.span;
+  std::int32_t q = 0;
   const auto d = static_cast<std::size_t>(h.d);
   if (lword != 0) {
     const std::int32_t g = lgroups[d];
-    if (g == 0 || neighbour(-1, g, first, q) < 1) return 0;
+    if (g == 0 || neighbour(-1, g, h.first, q) < 1) return 0;
     span += first - q;
     first = q;
   }
   if (rword != 0) {
     const std::int32_t g = rgroups[d];
-    const std::int32_t last = h.first + h.span - 1;
+    const auto last = static_cast<std::int32_t>(std::min<std::int64_t>(
+        static_cast<std::int64_t>(h.first) + h.span - 1, std::numeric_limits<std::int32_t>::max()));
     if (g == 0 || neighbour(1, g, last, q) < 1) return 0;
     span += q - last;
   }
@@ -645,13 +660,17 @@ std::int32_t Search::writeresult(Hit& h, bool listing, std::int32_t width) {
       span -= 2;
     }
   }
-  first = std::max(first, 1);
+  first = std::max<std::int64_t>(first, 1);
+  auto narrow = [](std::int64_t v) {
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(
+        v, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
+  };
   if (!listing) {
-    h.first = first;
-    h.span = span;
+    h.first = narrow(first);
+    h.span = narrow(span);
     return 0;
   }
-  for (const std::int32_t v : {first, span, h.score}) put(plat::edit_int(v, width));
+  for (const std::int32_t v : {narrow(first), narrow(span), h.score}) put(plat::edit_int(v, width));
   cursor += 1;  // a blank before the line
   lastfirst = first;
   lastend = first + span - 1;
@@ -714,7 +733,12 @@ void Search::run() {
   if (!target() || !decode()) return;
   if (r.curid / 32 > (r.NIDS - 1) / 32) return;
   settings();
-  if (!query()) return;
+  const bool any = !broken && query();
+  if (broken) {
+    INVIDXFAILURE(iist_damaged, 0);
+    return;
+  }
+  if (!any) return;
   firstd = call.alone ? r.curid : 0;
   const std::int32_t lastd = call.alone ? r.curid : r.NIDS - 1;
   if (lastd < firstd || lastd < 0) {
