@@ -46,9 +46,13 @@ void splice() {
   core::KOMPIA(blank, mode);
 }
 
+// The cursor line out of the text and its code out of the program. The
+// buffer keeps its only line: then the program keeps its statement too.
 void deleteline() {
   core::edmode = 5;
+  const std::int32_t before = core::nedlines;
   core::C1EDITDELETE(linestart(edcurline));
+  if (core::nedlines == before) return;
   C1EDITSAVE();
   edchg |= 0x20;
   splice();
