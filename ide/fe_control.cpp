@@ -43,8 +43,6 @@ void takeup(int code) {
 constexpr std::size_t maxdeferred = 32;
 std::vector<int> deferred;
 
-
-
 // A run is under way (the dispatcher is busy with it), or waits in a
 // script window, a dialog or a window READ for the user: opening another
 // script ends it. The editor alone is no reason to ask.

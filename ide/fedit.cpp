@@ -50,9 +50,7 @@ bool lineselected(std::int32_t l) {
 
 // The input line's class: selected (6) when the cursor line is one of the
 // selected lines, which Delete, Cut and Copy take with the others.
-std::int32_t inputclass() {
-  return edcurline == edhiline || lineselected(edcurline) ? 6 : 5;
-}
+std::int32_t inputclass() { return edcurline == edhiline || lineselected(edcurline) ? 6 : 5; }
 
 void refresh() { UPDATEWDW(2, wdwhead); }
 

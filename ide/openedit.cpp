@@ -64,7 +64,8 @@ std::string templatetext(std::string_view file) {
   if (found == 0 || core::helpbodylen < 1) return "\r\n";
   // Every line of a section's body stands one blank in from its key: the
   // script's lines begin where the key begins.
-  const std::string_view body(core::helpsection.data(), static_cast<std::size_t>(core::helpbodylen));
+  const std::string_view body(core::helpsection.data(),
+                              static_cast<std::size_t>(core::helpbodylen));
   std::string text;
   text.reserve(body.size());
   for (std::size_t at = 0; at < body.size();) {

@@ -184,5 +184,91 @@ TEST_F(EditorProgramTest, DeletedLinesUndoneOneByOneKeepTheProgramWithTheText) {
   EXPECT_EQ(variables(outcome), variables(exec::run_script(hello)));
 }
 
+std::uint32_t classbg(int k) { return ide::colour(ide::colnum(2 * k)); }
+
+// Text rows of the main window whose background (right of every text) is
+// the colour.
+int rowsof(std::uint32_t colour) {
+  const int ch = plot::fontslots(ide::wdwhead->fontslot).cellheight;
+  int n = 0;
+  for (int y = 0; y < 1100; ++y)
+    n += plat::window_pixel(static_cast<win::HWND>(mainwindow()), 600, y) == colour;
+  return n / ch;
+}
+
+// Shift+Down at the last line: the rows drawn selected, the cursor line
+// among them, are the lines that Delete takes.
+TEST_F(EditorProgramTest, ASelectionThatReachesTheLastLineIsDrawnAsItIsDeleted) {
+  std::string text;
+  int selectedrows = 0;
+  run(open("examples/hello.ost"), {[] { down(13); },
+                                   [] {
+                                     for (int i = 0; i < 3; ++i) with(win::VK_SHIFT, win::VK_DOWN);
+                                   },
+                                   [&] {
+                                     selectedrows = rowsof(classbg(6));
+                                     press(win::VK_DELETE);
+                                   },
+                                   [&] {
+                                     text = buffer();
+                                     hold("deleted");
+                                   }});
+  EXPECT_EQ(selectedrows, 3);
+  const std::string hello = original("examples/hello.ost");
+  EXPECT_EQ(text, hello.substr(0, hello.find("  IF (C == 117)")));
+  compare();
+}
+
+// Ctrl+X on the only line left keeps it, and keeps it compiled: a line
+// typed above it is compiled as it is left, its error shown and marked.
+TEST_F(EditorProgramTest, CutOnTheOnlyLineLeavesTheScriptCompiling) {
+  std::string text, outcome;
+  bool marked = false;
+  run("\"" + dir.file("untitled.ost") + "\"", {[] {
+                                                 for (int i = 0; i < 14; ++i)
+                                                   with(win::VK_CONTROL, 'X');
+                                               },
+                                               [] {
+                                                 with(win::VK_MENU, 'I');
+                                                 type("N = 5");
+                                                 press(win::VK_RETURN, '\r');
+                                               },
+                                               [] {
+                                                 type("K = (3");
+                                                 press(win::VK_DOWN);
+                                               },
+                                               [&] {
+                                                 text = buffer();
+                                                 marked =
+                                                     ide::rejectedline(2) && !ide::rejectedline(1);
+                                                 hold("typed");
+                                               }});
+  EXPECT_EQ(text, "N = 5\r\nK = (3\r\nEND\r\n");
+  EXPECT_TRUE(marked);
+  bool shown = false;
+  for (const plat::MessageBoxRecord& r : plat::message_box_log())
+    shown = shown || r.title == "Compile error";
+  EXPECT_TRUE(shown);
+  compare();
+}
+
+// File > Open on an idle editor opens the file choice at once: only a run
+// that is under way or waits is a reason to ask.
+TEST_F(EditorProgramTest, OpenAsksToStopAScriptOnlyWhileOneRuns) {
+  std::string text;
+  run(open("examples/hello.ost"), {[] {
+                                     const auto main = static_cast<win::HWND>(mainwindow());
+                                     toolkit::POST_COMMAND(10002, &main);
+                                   },
+                                   [] { type("Q"); },
+                                   [&] {
+                                     press(win::VK_ESCAPE, 27);
+                                     text = buffer();
+                                   }});
+  for (const plat::MessageBoxRecord& r : plat::message_box_log())
+    EXPECT_EQ(r.text.find("A script is running"), std::string::npos) << r.text;
+  EXPECT_EQ(text, original("examples/hello.ost"));
+}
+
 }  // namespace
 }  // namespace idetest
