@@ -73,8 +73,10 @@ void firstword(Walk& w) {
     // A block DO or ENDDO of the older form was marked on its label slot:
     // the slot comes back empty (this walk ties the statement again); any
     // other statement is of the executor form.
-    const bool olddo = (xeqbuf.valid(w.t + 2) && (cwu(xeqbuf(w.t + 2)) & 0xFFE0u) == oblockdo) ||
-                       cwu(xeqbuf(w.t + 1)) == oenddo;
+    const std::int16_t second = xeqbuf(w.t + 1);
+    const bool olddo = second != endmark && xeqbuf.valid(w.t + 2) &&
+                       (cwu(second) == oenddo ? xeqbuf(w.t + 2) == endmark
+                                              : (cwu(xeqbuf(w.t + 2)) & 0xFFE0u) == oblockdo);
     f = olddo ? 0 : -1;
     edmark = edmarkall;
   }
