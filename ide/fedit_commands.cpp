@@ -103,6 +103,9 @@ Step find() {
                                         static_cast<std::size_t>(end - from + 1)));
     }
     if (answer <= 0 || answer == 9) return Step::move;
+    // Until the Find window lets the user choose, matches are marked in
+    // their colours (switch 7), so that the match found shows.
+    core::findoptions[6] = 1;
     int options = 0;
     constexpr std::array<std::pair<int, int>, 6> bits{
         {{1, 1}, {2, 2}, {3, 4}, {4, 8}, {6, 0x20}, {8, 0x80}}};

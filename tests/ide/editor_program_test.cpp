@@ -355,5 +355,24 @@ TEST_F(EditorProgramTest, RandomEditsKeepTheProgramOfTheTextOfASieve) {
   randomedits("examples/primes.ost");
 }
 
+// Find marks the match it found in the text class of matches, in the
+// cursor line and in the other rows that hold it.
+TEST_F(EditorProgramTest, FindMarksTheMatch) {
+  int marked = 0;
+  run(open("examples/hello.ost"), {[] {
+                                     ide::edfindtext.set("VOWELS");
+                                     const auto main = static_cast<win::HWND>(mainwindow());
+                                     toolkit::POST_COMMAND(10105, &main);
+                                   },
+                                   [&] {
+                                     snapshot("editor_find");
+                                     const auto w = static_cast<win::HWND>(mainwindow());
+                                     for (int y = 0; y < 1000; ++y)
+                                       for (int x = 0; x < 400; x += 2)
+                                         marked += plat::window_pixel(w, x, y) == classbg(17);
+                                   }});
+  EXPECT_GT(marked, 0);
+}
+
 }  // namespace
 }  // namespace idetest
