@@ -610,8 +610,10 @@ void steps(std::span<char> text, Step step, bool inpaste) {
         if (s <= 0 || s == 63) return;
         xeqmode &= ~4;
         if (pastelen > 0) {
+          // A pasted line failed: the paste ends on it, and its placeholder
+          // takes the statement that the paste opened for it.
           pastelen = 0;
-          edvars(edv::curline) = xeqline;
+          xeqline = edvars(edv::curline);
           edmode = 13;
         }
         if ((xeqmode & (0x10 | 0x100)) == 0) return;

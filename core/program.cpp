@@ -70,7 +70,14 @@ void firstword(Walk& w) {
   std::int16_t& f = xeqbuf(w.t);
   if (f == endopendo) f = cw(CwFamily::stmt, "END");
   if (f == 1 && xeqbuf(w.t + 1) != placeholdereq) {
-    f = -1;
+    // A block DO or ENDDO of the older form was marked on its label slot:
+    // the slot comes back empty (this walk ties the statement again); any
+    // other statement is of the executor form.
+    const std::int16_t second = xeqbuf(w.t + 1);
+    const bool olddo = second != endmark && xeqbuf.valid(w.t + 2) &&
+                       (cwu(second) == oenddo ? xeqbuf(w.t + 2) == endmark
+                                              : (cwu(xeqbuf(w.t + 2)) & 0xFFE0u) == oblockdo);
+    f = olddo ? 0 : -1;
     edmark = edmarkall;
   }
   w.xform = f == -1;

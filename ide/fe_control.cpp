@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <vector>
 
 #include "core/runwords.h"
 #include "core/stores.h"
@@ -33,6 +34,22 @@ void escape() {
 void takeup(int code) {
   prevcmd = core::idecmd;
   core::idecmd = code;
+}
+
+// Editor commands (Line, Cut, Copy, Paste, Find, Undo, Redo) that came while
+// the dispatcher was busy (a line being compiled and stepped, a run), in
+// their order: each is carried out once the dispatcher is free. As pending
+// commands a run would take them up and drop them.
+constexpr std::size_t maxdeferred = 32;
+std::vector<int> deferred;
+
+// A run is under way (the dispatcher is busy with it), or waits in a
+// script window, a dialog or a window READ for the user: opening another
+// script ends it. The editor alone is no reason to ask.
+bool runwaits() {
+  constexpr std::int32_t suspended = 0x2;
+  return (core::idestate & (busy::dispatching | busy::windowread)) != 0 ||
+         (core::xeqmode & suspended) != 0;
 }
 
 // The chosen item's number into `$$`.
@@ -95,7 +112,7 @@ Outcome command(int code, win::HWND window, win::WPARAM wparam, win::LPARAM lpar
     return tail;
   }
   if (code == 10002 || (code >= 10009 && code <= 10018)) {
-    if (core::idestate > 0) {
+    if (runwaits()) {
       int answer = 0;
       core::MSGBOXFROMHELP("msgExitScript", wdwhead != nullptr ? wdwhead->title.view() : "",
                            answer);
@@ -186,6 +203,10 @@ Outcome command(int code, win::HWND window, win::WPARAM wparam, win::LPARAM lpar
     default:
       break;
   }
+  if (code >= 10101 && code <= 10107 && (core::idestate & busy::nodispatch) != 0) {
+    if (deferred.size() < maxdeferred) deferred.push_back(code);
+    return handled;
+  }
   if ((code >= 10101 && code <= 10107) || (code >= 10201 && code <= 10203)) {
     core::idecmd = code;
     return tail;
@@ -226,6 +247,12 @@ int FE_CONTROL(int& code, win::HWND& window, win::WPARAM& wparam, win::LPARAM& l
   if ((core::idestate & busy::nodispatch) != 0) return -1;
   if (ui::editguard.window != nullptr) ui::WRITESDORFMT();
   DISPATCH(window, 4);
+  // Editor commands that came meanwhile, each in its turn.
+  for (std::size_t k = 0; k < deferred.size(); ++k) {
+    core::idecmd = deferred[k];
+    DISPATCH(window, 4);
+  }
+  deferred.clear();
   return -1;
 }
 

@@ -42,6 +42,16 @@ void clampfirstline() {
 
 std::int32_t inputrow() { return std::max(edcurline - edfirstline, 0) + edtoprow; }
 
+// Whether line l lies in the selected lines.
+bool lineselected(std::int32_t l) {
+  return edselfrom != 0 && edselto != 0 && l >= std::min(edselfrom, edselto) &&
+         l <= std::max(edselfrom, edselto);
+}
+
+// The input line's class: selected (6) when the cursor line is one of the
+// selected lines, which Delete, Cut and Copy take with the others.
+std::int32_t inputclass() { return edcurline == edhiline || lineselected(edcurline) ? 6 : 5; }
+
 void refresh() { UPDATEWDW(2, wdwhead); }
 
 // Lines from the cursor line's second character to the first line that
@@ -70,8 +80,8 @@ std::int32_t paragraphmove(bool down) {
 // The line input's row from the window's text row of a click.
 std::int32_t clickmove() { return edfirstline + mousepos.row - edtoprow - edcurline; }
 
-// Algorithm 3.
-Step fullupdate() {
+// Measures the window, sets the scroll range and brings the rows up to date.
+void measureanddraw() {
   if (wdwhead != nullptr && wdwhead->window != nullptr) WINDOWSIZE(wdwhead->window);
   if (core::edmode == 14) core::edmark = core::edmarkall;
   if (core::edmark != edfirstline && wdwhead != nullptr && wdwhead->window != nullptr) {
@@ -84,6 +94,11 @@ Step fullupdate() {
   }
   if (nrows > 0) edrows = nrows;
   SCREENINTERNAL();
+}
+
+// Algorithm 3.
+Step fullupdate() {
+  measureanddraw();
   edcmd = 0;
   if (core::edmode == 12) {
     core::edmode = 10;
@@ -317,7 +332,7 @@ Step reload2() {
     edkey = -edcol;
   }
   if (shown(edcurline)) {
-    setclass(edcurline == edhiline ? 6 : 5);
+    setclass(inputclass());
     core::edmode = 10;
     return Step::resume;
   }
@@ -374,6 +389,26 @@ Step resume() {
     }
     return Step::fullupdate;
   }
+  if (keyless && (core::idestate & busy::lineinput) != 0) {
+    // An event without a key, button or command (the clock's tick, a moved
+    // or sized window) leaves the line being typed open as it stands:
+    // nothing is written back, logged or compiled before the user leaves
+    // it. A redraw that is due keeps the line and its cursor.
+    if (core::edmark == core::edmarkall || edfullpaint) {
+      std::int32_t col = 0, unchanged = 0;
+      PANLIOCURSOR(col);
+      measureanddraw();
+      if (shown(edcurline)) {
+        std::int32_t at = -std::max(col, 1);
+        setclass(inputclass());
+        panfield.leftcol = edleftcol;
+        PANLIO(std::span<char>(edlinebuf), inputrow(), at, unchanged);
+      }
+      refresh();
+    }
+    waitinput = -1;
+    return Step::wait;
+  }
   const bool lines = edselfrom != 0 && edselto != 0 && !keyless;
   if (lines && edmousehold == 0)
     PARTSCREENINTERNAL(std::max(edselto - edfirstline + 1, 1),
@@ -392,7 +427,17 @@ Step resume() {
     if (edmousehold < 1 && !shiftheld() && !ctrlheld()) {
       if (edmousehold == 0) {
         if (edkey == kDelete) return deletelines();
+        const bool inputselected = lineselected(edcurline);
         edselfrom = edselto = 0;
+        if (inputselected && (core::idestate & busy::lineinput) != 0) {
+          // The input line was drawn selected: it is drawn anew as the
+          // input line, the cursor where it stands.
+          std::int32_t col = 0, unchanged = 0;
+          PANLIOCURSOR(col);
+          std::int32_t at = -std::max(col, 1);
+          setclass(inputclass());
+          PANLIO(std::span<char>(edlinebuf), inputrow(), at, unchanged);
+        }
       }
     } else {
       PARTSCREENINTERNAL(std::max(edselto - edfirstline + 1, 1),

@@ -46,9 +46,13 @@ void splice() {
   core::KOMPIA(blank, mode);
 }
 
+// The cursor line out of the text and its code out of the program. The
+// buffer keeps its only line: then the program keeps its statement too.
 void deleteline() {
   core::edmode = 5;
+  const std::int32_t before = core::nedlines;
   core::C1EDITDELETE(linestart(edcurline));
+  if (core::nedlines == before) return;
   C1EDITSAVE();
   edchg |= 0x20;
   splice();
@@ -99,6 +103,9 @@ Step find() {
                                         static_cast<std::size_t>(end - from + 1)));
     }
     if (answer <= 0 || answer == 9) return Step::move;
+    // Until the Find window lets the user choose, matches are marked in
+    // their colours (switch 7), so that the match found shows.
+    core::findoptions[6] = 1;
     int options = 0;
     constexpr std::array<std::pair<int, int>, 6> bits{
         {{1, 1}, {2, 2}, {3, 4}, {4, 8}, {6, 0x20}, {8, 0x80}}};
@@ -246,8 +253,13 @@ Step undoredo() {
   } else {
     pendingmove = line - edcurline;
   }
+  // The program follows the changed line, shown or not: the cursor line
+  // stands on it while it is compiled.
+  const std::int32_t cursor = edcurline;
+  const bool gone = (edchg & 0x20) != 0;  // also a replace undone with its insert
+  edcurline = gone ? std::max(line, 1) : std::clamp(line, 1, core::nedlines);
   std::span<char> s(edlinebuf.data() + 1, 255);
-  std::int32_t l = edcurline;
+  std::int32_t l = std::min(edcurline, core::nedlines);
   core::FEDNXT(&s, &l);
   edlinebuf[0] = '3';
   const std::string text = linetextofbuf() + "\r\n";
@@ -255,21 +267,38 @@ Step undoredo() {
   std::copy_n(text.begin(), std::min(text.size(), handlerbuf.size()), handlerbuf.begin());
   core::edmode = 11;
   core::xeqline = edcurline;
-  edchg |= 1;
-  if ((edchg & 0x40) != 0) {
-    edchg = 0x41;
-    edcompiling = -1;
-    std::array<char, 1> blank{' '};
-    core::KOMPIL(blank);
-    if (core::xeqstop == -2) return Step::fullupdate;
-    edchg = 0x81;
-    core::edmode = 11;
-    core::xeqline = edcurline;
+  bool yielded = false;
+  if (gone) {
+    // The line went out of the text: its statement goes out of the program.
+    edchg = 0x20;
+    core::edmode = 5;
+    splice();
+  } else {
+    edchg |= 1;
+    if ((edchg & 0x40) != 0) {
+      edchg = 0x41;
+      edcompiling = -1;
+      std::array<char, 1> blank{' '};
+      core::KOMPIL(blank);
+      yielded = core::xeqstop == -2;
+      edchg = 0x81;
+      core::edmode = 11;
+      core::xeqline = edcurline;
+    }
+    if (!yielded) {
+      edcompiling = -1;
+      core::KOMPIL(handlerbuf);
+      yielded = core::xeqstop == -2;
+    }
   }
-  edcompiling = -1;
-  core::KOMPIL(handlerbuf);
-  if (core::xeqstop == -2) return Step::fullupdate;
+  edcurline = cursor;
+  l = edcurline;
+  core::FEDNXT(&s, &l);
+  edlinebuf[0] = '3';
+  if (yielded) return Step::fullupdate;
   edcompiling = 0;
+  // Restored rows are drawn in their colours at once.
+  core::edmark = core::edmarkall;
   SCREENINTERNAL();
   UPDATEWDW(2, wdwhead);
   core::edmode = 10;

@@ -186,17 +186,22 @@ const std::string* recordfor(const Setup& file, std::string_view path) {
   return nullptr;
 }
 
+// The recent-file slots: the menu shows those up to the last that names a
+// script, no empty ones after them.
 void fillmenu(const Setup& file) {
+  int named = 0;
   for (int n = 1; n <= nrecent; ++n) {
     const std::size_t i = static_cast<std::size_t>(n) + 1;
     const std::string line = i < file.lines.size() ? file.lines[i] : std::string();
-    const std::string title = recenttitle(n, pathof(line).value_or(""));
+    const std::string path = pathof(line).value_or("");
+    if (!trimmed(path).empty()) named = n;
+    const std::string title = recenttitle(n, path);
     const auto id = static_cast<win::UINT_PTR>(cmd::recent1 + n - 1);
     const int flags = 0;
     toolkit::SET_MENU_ITEM(filemenu(8 + n), title.data(), static_cast<int>(title.size()), nullptr,
                            0, " ", 1, nullptr, 0, &id, &flags);
   }
-  filecount = 8 + nrecent;
+  filecount = 8 + named;
 }
 
 void selectentry(const Setup& file, std::int32_t n) {

@@ -62,7 +62,21 @@ std::string templatetext(std::string_view file) {
   std::array<char, 256> head{};
   core::GETMENUDATA(core::helpunit, found, last, length, width, head);
   if (found == 0 || core::helpbodylen < 1) return "\r\n";
-  return std::string(core::helpsection.data(), static_cast<std::size_t>(core::helpbodylen));
+  // Every line of a section's body stands one blank in from its key: the
+  // script's lines begin where the key begins.
+  const std::string_view body(core::helpsection.data(),
+                              static_cast<std::size_t>(core::helpbodylen));
+  std::string text;
+  text.reserve(body.size());
+  for (std::size_t at = 0; at < body.size();) {
+    std::size_t end = body.find('\n', at);
+    end = end == std::string_view::npos ? body.size() : end + 1;
+    std::string_view line = body.substr(at, end - at);
+    if (line.starts_with(' ')) line.remove_prefix(1);
+    text += line;
+    at = end;
+  }
+  return text;
 }
 
 }  // namespace

@@ -93,7 +93,9 @@ void settitle(std::string_view path) {
   const std::string_view file = cut == std::string_view::npos ? path : path.substr(cut + 1);
   const std::string_view folder =
       cut == std::string_view::npos ? std::string_view() : path.substr(0, cut + 1);
-  const std::string caption = std::string(file) + " (" + std::string(folder) + ")";
+  // A name without a folder stands alone: no empty brackets.
+  const std::string caption =
+      folder.empty() ? std::string(file) : std::string(file) + " (" + std::string(folder) + ")";
   if (const win::HWND main = toolkit::MAIN_WINDOW()) redefine_title(main, caption);
 }
 

@@ -156,7 +156,7 @@ TEST_F(Handler, OpenAndNewReplaceTheScript) {
   core::idecmd = ide::cmd::newscript;
   ide::M2COMMAND();
   EXPECT_EQ(ide::scriptpath.trimmed(), "untitled");
-  EXPECT_TRUE(text().starts_with(" ! A new Ostrel script.")) << text();
+  EXPECT_TRUE(text().starts_with("! A new Ostrel script.")) << text();
   EXPECT_TRUE(setuplines()[2].starts_with(at("second.ost") + ","));
 }
 

@@ -183,7 +183,7 @@ TEST_F(IdeTest, TheStatusBarShowsTheFieldsOfItsLayoutAndTheCaptionTheScript) {
         EXPECT_EQ(field(5), "CPU time 1'500 microsec");
         // One field: the cursor's words have nowhere to go.
         ide::STATUSBAR({.title = "demo.ost", .layout = 1});
-        EXPECT_EQ(caption(), "demo.ost ()");
+        EXPECT_EQ(caption(), "demo.ost");  // no empty brackets for a name without folder
         ide::STATUSBAR({.line = 7});
         EXPECT_EQ(field(1), "Welcome to Ostrel script demo.ost. Click 1STEP or RUN or File");
         EXPECT_FLOAT_EQ(ide::statusfields[0].width, 1.0F);

@@ -44,11 +44,14 @@ class Open : public ScriptsTest {
 
 TEST_F(Open, NewScriptsGetTheirTemplates) {
   ASSERT_TRUE(open(at("untitled-T.ost")));
-  EXPECT_TRUE(text().starts_with(" ! Template:")) << text();
+  // The lines begin at their first column, as the template's own text says
+  // of comments.
+  EXPECT_TRUE(text().starts_with("! Template:")) << text();
+  EXPECT_EQ(text().find("\r\n "), text().find("\r\n  ")) << "only indented lines start blank";
   EXPECT_EQ(read_file(at("untitled-T.ost")), text());
   ide::OPENEDITCLOSE(0);
   ASSERT_TRUE(open(at("plain.ost")));
-  EXPECT_TRUE(text().starts_with(" ! A new Ostrel script.")) << text();
+  EXPECT_TRUE(text().starts_with("! A new Ostrel script.")) << text();
   core::reset_editbuffer();
   // A template that the help data file lacks gives one empty line.
   ASSERT_TRUE(open(at("untitled-X.ost")));
