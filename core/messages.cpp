@@ -120,6 +120,7 @@ void MSGBOXFROMHELP(std::string_view key, std::string_view detail, int& answer) 
   int len = 0;
   int width = 0;
   const std::span<char> head(helpline.data(), helpline.size());
+  shownkey.set(key);
   helpkey.set(key);
   GETMENUDATA(menuunit, found, last, len, width, head);
   if (found == 0 && menuunit != helpunit) {
