@@ -290,6 +290,7 @@ restart:
   jumplimit = nxeqbuf;
   INTERNALJUMPS();
   if (nerrors > 0) blockerrors.clear();
+  const BlockError* firstblock = nullptr;
   for (const BlockError& b : blockerrors) {
     std::span<char> lb(line);
     FEDNXT(&lb, &b.stmt);
@@ -301,7 +302,23 @@ restart:
     if (nerrors == 1 || b.stmt < firstline) {
       firststop = 0x7FFF;
       firstline = b.stmt;
+      firstblock = &b;
     }
+  }
+  if (firstblock != nullptr) {
+    // The first block mistake is the compile's first error: it is shown as
+    // a failed line's message is.
+    std::span<char> lb(line);
+    FEDNXT(&lb, &firstblock->stmt);
+    std::string text(trimright({line.data(), line.size()}));
+    std::string note(firstblock->note);
+    std::array<std::int16_t, 4> halves{static_cast<std::int16_t>(firstline), 0, 0, 0};
+    HelpValues hv;
+    hv.halves = halves;
+    hv.text = note;
+    hv.characters = text;
+    hv.count = static_cast<int>(text.size());
+    HELP("blockMistake", answer, hv);
   }
   if (nerrors > 0) {
     errors.close();
@@ -333,7 +350,13 @@ void oneline(bool single) {
   const std::int32_t l = edvars(edv::curline);
   if (edflags <= 0 || l <= 0) return;
   if (nxeqused < 1) {
-    xeqstop = 120;
+    // A whole-script compile may leave no statement (the first line starts
+    // with "#"): an empty program, not a failed compile.
+    if (single) {
+      xeqstop = 120;
+    } else {
+      edvars(edv::chg) = 0;
+    }
     return;
   }
   edvars(edv::loadline) = l;

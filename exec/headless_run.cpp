@@ -204,6 +204,12 @@ std::string compile_script(std::string_view text) {
 bool run_compiled() {
   xeqmode = 4 | 8;
   xeqline = 1;
+  if (nstmt < 1) {
+    // A program without statements (the script's first line starts with
+    // "#") has run to its end.
+    xeqstop = -1;
+    return true;
+  }
   std::array<char, 256> line{};
   line.fill(' ');
   KOMPIL(line);
@@ -225,7 +231,9 @@ std::string run_script(std::string_view text) {
     if (!std::filesystem::is_regular_file(next, ec)) {
       int answer = 0;
       MSGBOXFROMHELP("msgNoScript", chainscript, answer);
+      // The statement that named it failed.
       msgkey.set(MSGKEY("msgNoScript"));
+      xeqstop = 0x7FFF;
       break;
     }
     reset_interpreter();
