@@ -196,7 +196,10 @@ std::string compile_script(std::string_view text) {
   if (compiled) return {};
   const auto stop = xeqstop != 0 ? static_cast<std::int16_t>(xeqstop & 0xFFFF) : 0x7FFF;
   std::string out = "compile stop=" + std::to_string(stop) + " line=" + std::to_string(xeqline);
-  const std::string_view key = firstfailedkey();
+  // The compile leaves the key of its first failed line's message; a
+  // failure of its own (no store left) named only the message it showed.
+  std::string_view key = msgkey.trimmed();
+  if (key.empty()) key = firstfailedkey();
   if (!key.empty()) out += " key=" + std::string(key);
   return out + "\n" + read_whole(errorfilename);
 }
