@@ -11,10 +11,10 @@
 #include "core/program.h"
 #include "core/runwords.h"
 #include "core/stores.h"
-#include "support/stores_fixture.h"
 #include "core/symbols.h"
 #include "platform/backend.h"
 #include "platform/win_message_keys.h"
+#include "support/stores_fixture.h"
 
 using namespace core;
 using standin::Words;
