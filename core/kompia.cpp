@@ -24,6 +24,9 @@ namespace {
 constexpr std::int16_t systemoneoption =
     cwv(cwu(optstmtxcode(optstmtnr(builtincode("SYSTEM")))) + 1u);
 
+// The message of a block mistake (an ENDIF or ENDDO missing or to spare).
+constexpr std::string_view blockmistakekey = MSGKEY("blockMistake");
+
 // Size of the line buffer the editor's line reader fills.
 constexpr std::size_t linesize = 256;
 // Statement numbers are 16-bit words of the code: the most a script holds.
@@ -159,6 +162,10 @@ bool wholescript() {
   std::array<char, linesize> line{};
   std::array<char, linesize + 2> work{};
   std::int32_t firststop = 0, firstline = 0, nerrors = 0;
+  // The key of the first failed line's message: the one shown for it, else
+  // the one its compile stage left unshown (the statement translator shows
+  // nothing during a whole-script compile). It is left in `msgkey`.
+  plat::FixedText<16> firstkey;
 restart:
   firststop = 0;
   std::int32_t p = 1;
@@ -194,6 +201,7 @@ restart:
       HelpValues hv;
       hv.words = limit;
       HELP("tooManyLines", answer, hv);
+      msgkey.set(MSGKEY("tooManyLines"));
       edflags &= ~0x20;
       xeqmode = 0;
       xeqstop = 0x7FFF;
@@ -207,6 +215,7 @@ restart:
     work[static_cast<std::size_t>(n)] = '\r';
     work[static_cast<std::size_t>(n) + 1] = '\n';
     compnote.blank();
+    shownkey.blank();
     // (A comment line may run on: nothing of it is compiled.)
     const std::string_view shown{line.data(), line.size()};
     const std::size_t lead = shown.find_first_not_of(' ');
@@ -226,6 +235,7 @@ restart:
       if (nerrors == 1) {
         firststop = xeqstop;
         firstline = xeqline;
+        firstkey = shownkey.trimmed().empty() ? msgkey : shownkey;
         if (xeqline == 1) {
           errors.close();
           closeprogress();
@@ -238,6 +248,7 @@ restart:
             shown.remove_suffix(1);
           hv.count = static_cast<int>(shown.size());
           HELP("ezl1", answer, hv);
+          msgkey = firstkey;
           xeqmode = 0;
           xeqstop = 0;
           nstmt = 0;
@@ -290,6 +301,7 @@ restart:
   jumplimit = nxeqbuf;
   INTERNALJUMPS();
   if (nerrors > 0) blockerrors.clear();
+  const BlockError* firstblock = nullptr;
   for (const BlockError& b : blockerrors) {
     std::span<char> lb(line);
     FEDNXT(&lb, &b.stmt);
@@ -301,7 +313,24 @@ restart:
     if (nerrors == 1 || b.stmt < firstline) {
       firststop = 0x7FFF;
       firstline = b.stmt;
+      firstblock = &b;
+      firstkey.set(blockmistakekey);
     }
+  }
+  if (firstblock != nullptr) {
+    // The first block mistake is the compile's first error: it is shown as
+    // a failed line's message is.
+    std::span<char> lb(line);
+    FEDNXT(&lb, &firstblock->stmt);
+    std::string text(trimright({line.data(), line.size()}));
+    std::string note(firstblock->note);
+    std::array<std::int16_t, 4> halves{static_cast<std::int16_t>(firstline), 0, 0, 0};
+    HelpValues hv;
+    hv.halves = halves;
+    hv.text = note;
+    hv.characters = text;
+    hv.count = static_cast<int>(text.size());
+    HELP(blockmistakekey, answer, hv);
   }
   if (nerrors > 0) {
     errors.close();
@@ -320,6 +349,7 @@ restart:
   } else {
     xeqline = firstline;
     xeqstop = firststop;
+    msgkey = firstkey;
     xeqmode &= ~8;
   }
   lokalsub = lokalscope = 0;
@@ -333,7 +363,13 @@ void oneline(bool single) {
   const std::int32_t l = edvars(edv::curline);
   if (edflags <= 0 || l <= 0) return;
   if (nxeqused < 1) {
-    xeqstop = 120;
+    // A whole-script compile may leave no statement (the first line starts
+    // with "#"): an empty program, not a failed compile.
+    if (single) {
+      xeqstop = 120;
+    } else {
+      edvars(edv::chg) = 0;
+    }
     return;
   }
   edvars(edv::loadline) = l;

@@ -196,7 +196,10 @@ std::string compile_script(std::string_view text) {
   if (compiled) return {};
   const auto stop = xeqstop != 0 ? static_cast<std::int16_t>(xeqstop & 0xFFFF) : 0x7FFF;
   std::string out = "compile stop=" + std::to_string(stop) + " line=" + std::to_string(xeqline);
-  const std::string_view key = firstfailedkey();
+  // The compile leaves the key of its first failed line's message; a
+  // failure of its own (no store left) named only the message it showed.
+  std::string_view key = msgkey.trimmed();
+  if (key.empty()) key = firstfailedkey();
   if (!key.empty()) out += " key=" + std::string(key);
   return out + "\n" + read_whole(errorfilename);
 }
@@ -204,6 +207,12 @@ std::string compile_script(std::string_view text) {
 bool run_compiled() {
   xeqmode = 4 | 8;
   xeqline = 1;
+  if (nstmt < 1) {
+    // A program without statements (the script's first line starts with
+    // "#") has run to its end.
+    xeqstop = -1;
+    return true;
+  }
   std::array<char, 256> line{};
   line.fill(' ');
   KOMPIL(line);
@@ -225,7 +234,9 @@ std::string run_script(std::string_view text) {
     if (!std::filesystem::is_regular_file(next, ec)) {
       int answer = 0;
       MSGBOXFROMHELP("msgNoScript", chainscript, answer);
+      // The statement that named it failed.
       msgkey.set(MSGKEY("msgNoScript"));
+      xeqstop = 0x7FFF;
       break;
     }
     reset_interpreter();

@@ -273,6 +273,7 @@ void XEQ(std::span<const std::int16_t> code) {
         }
         if (!resumed) {
           core::xeqstop = 0;
+          core::shownkey.blank();
           loadbounds();
           if (core::lokalscope == 0) core::lokalscope = core::lokalsub;
         }

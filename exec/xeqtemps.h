@@ -92,6 +92,7 @@ inline constexpr std::string_view doprefix = core::MSGKEY("doPrefix");
 inline constexpr std::string_view stinkingdo = core::MSGKEY("stinkingDO");
 inline constexpr std::string_view labelsub = core::MSGKEY("labelSub?");
 inline constexpr std::string_view nofncassign = core::MSGKEY("noFncAssign");
+inline constexpr std::string_view fncdropped = core::MSGKEY("fncDropped");
 inline constexpr std::string_view alarmerror = core::MSGKEY("alarmError");
 inline constexpr std::string_view indexerror = core::MSGKEY("indexError");
 inline constexpr std::string_view charerror = core::MSGKEY("charError");
