@@ -136,6 +136,22 @@ TEST_F(Windowless, EachScriptReportsOnlyItsOwnCompileErrors) {
   EXPECT_FALSE(fs::exists(dir.path() / "TranslationErrors.txt"));
 }
 
+// A folder where the error list belongs: the compile says that the list
+// was not written, its report comes whole all the same, and the folder
+// stays (an empty one too).
+TEST_F(Windowless, AFolderInThePlaceOfTheErrorListIsSaidAndTheReportStillComes) {
+  fs::create_directory(dir.path() / "TranslationErrors.txt");
+  const Outcome r = run("third.ost", "A = 1\nB = 2\nC = (\nEND\n");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out.rfind("compile stop=32767 line=3 key=xeq2Trans\n   1    3 C = (", 0), 0u)
+      << r.out;
+  EXPECT_NE(r.err.find("ostrel: TranslationErrors.txt: The file named in the title was not "
+                       "written: a folder of that name stands in its place."),
+            std::string::npos)
+      << r.err;
+  EXPECT_TRUE(fs::is_directory(dir.path() / "TranslationErrors.txt"));
+}
+
 TEST_F(Windowless, APathWithBlanksRunsQuotedAndTheCommandLineReachesTheScript) {
   fs::create_directory(dir.path() / "my dir");
   write_file(dir.path() / "my dir" / "my script.ost", "CHARACTER C*40\nC = $CMD_LINE\nEND\n");
