@@ -30,11 +30,13 @@ constexpr unsigned runlimit = 50;  // seconds
 
 // Runs the program with the arguments in the folder, as a shell would; the
 // folder is its home as well. filelimit, when not negative, is the largest
-// file the program may write (as `ulimit -f` sets it).
+// file the program may write (as `ulimit -f` sets it); stdoutfile, when
+// given, takes the standard output instead of the outcome.
 Outcome ostrel(const fs::path& folder, const std::vector<std::string>& args,
-               std::int64_t filelimit = -1) {
+               std::int64_t filelimit = -1, const std::string& stdoutfile = "") {
   testsupport::TempDir logs;
-  const std::string out = logs.file("out"), err = logs.file("err");
+  const std::string out = stdoutfile.empty() ? logs.file("out") : stdoutfile;
+  const std::string err = logs.file("err");
   const pid_t pid = fork();
   if (pid == 0) {
     if (chdir(folder.c_str()) != 0) _exit(126);
@@ -60,7 +62,7 @@ Outcome ostrel(const fs::path& folder, const std::vector<std::string>& args,
   waitpid(pid, &status, 0);
   Outcome r;
   r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  r.out = read_file(out);
+  if (stdoutfile.empty()) r.out = read_file(out);
   r.err = read_file(err);
   if (WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM)
     r.err += "(the run did not end within " + std::to_string(runlimit) + " seconds)\n";
@@ -91,6 +93,15 @@ TEST_F(Windowless, TheExitStatusComesFromTheStopWordNotFromTheOutput) {
   r = run("fails.ost", "CHARACTER T*7\nT = 'stop=-1'\nX = Q(2)\nEND\n");
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "T='stop=-1'\nX=0\nstop=32767 line=3 key=xeq3006\n");
+}
+
+TEST_F(Windowless, AReportThatCannotBeWrittenIsNoSuccess) {
+  write_file(dir.path() / "ok.ost", "A = 2\nEND\n");
+  const Outcome r = ostrel(dir.path(), {"RUN=ok.ost"}, -1, "/dev/full");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err,
+            "ostrel: the report could not be written to standard output (No space left "
+            "on device)\n");
 }
 
 TEST_F(Windowless, EveryByteOfATextIsWrittenANulAsADot) {
