@@ -11,10 +11,11 @@
 #include "core/messages.h"
 #include "core/program.h"
 #include "core/runwords.h"
+#include "core/savereport.h"
 #include "core/stores.h"
 #include "core/symbols.h"
 #include "core/tokenizer.h"
-#include "platform/file_units.h"
+#include "platform/file_replace.h"
 
 namespace core {
 
@@ -52,26 +53,35 @@ std::string_view trimright(std::string_view s) {
   return s;
 }
 
-// The error list of one compile.
+// The error list of one compile: its records gather in `errorlist`, and
+// the file is replaced by them when the compile ends (a compile without
+// errors leaves an old file as it is). A list that cannot be written is
+// said; the compile goes on.
 struct ErrorFile {
   bool open = false;
   void create() {
-    plat::UnitMode m;
-    m.status = plat::UnitStatus::replace;
-    m.share = plat::UnitShare::denynone;
-    open = plat::open_unit(plat::unit_errors, errorfilename, m) == plat::iostat_ok;
+    errorlist.clear();
+    open = true;
   }
   void write(std::int32_t number, std::int32_t line) {
     if (!open) return;
-    std::string rec = rightaligned(number, 4) + rightaligned(line, 5) + " ";
-    rec += trimright(failedline.view());
-    rec += std::string(10, ' ');
-    rec += trimright(compnote.view());
-    plat::write_record(plat::unit_errors, rec);
+    errorlist += rightaligned(number, 4) + rightaligned(line, 5) + " ";
+    errorlist += trimright(failedline.view());
+    errorlist += std::string(10, ' ');
+    errorlist += trimright(compnote.view());
+    errorlist += "\r\n";
   }
   void close() {
-    if (open) plat::close_unit(plat::unit_errors);
+    if (!open) return;
     open = false;
+    // Written anew by every compile that fails: not worth a sync.
+    const plat::ReplaceResult r = plat::replace_file(errorfilename, errorlist, {.sync = false});
+    if (!r.ok()) reportsave(r, errorfilename);
+  }
+  // The compile starts over: what was listed is listed again.
+  void discard() {
+    open = false;
+    errorlist.clear();
   }
 };
 
@@ -141,6 +151,7 @@ void movewords(std::int32_t from, std::int32_t to, std::int32_t n) {
 
 // The whole-script compile; false when it ended without a program.
 bool wholescript() {
+  errorlist.clear();
   if (edvars(edv::readstate) != 0) {
     // The script was not read correctly: there is nothing sound to compile.
     nstmt = 0;
@@ -178,7 +189,7 @@ restart:
   lokalsub = lokalscope = 0;
   xeqstackbase = 1;
   nerrors = 0;
-  errors.close();
+  errors.discard();
   nusechain = 0;
   while (nstmt >= 1) {
     ++xeqline;

@@ -178,7 +178,10 @@ void take_command_line(std::string_view cmdline) {
 
 std::string compile_script(std::string_view text) {
   std::error_code gone;
-  std::filesystem::remove(std::string(errorfilename), gone);
+  // (A folder of that name is no list of ours: it stays, and the compile
+  // that cannot write the list says so.)
+  if (!std::filesystem::is_directory(std::string(errorfilename), gone))
+    std::filesystem::remove(std::string(errorfilename), gone);
   shownkeys.clear();
   idecmd = -1;
   edflags = 7;
@@ -201,7 +204,9 @@ std::string compile_script(std::string_view text) {
   std::string_view key = msgkey.trimmed();
   if (key.empty()) key = firstfailedkey();
   if (!key.empty()) out += " key=" + std::string(key);
-  return out + "\n" + read_whole(errorfilename);
+  // The list as the compile made it, whether or not its file could be
+  // written.
+  return out + "\n" + errorlist;
 }
 
 bool run_compiled() {

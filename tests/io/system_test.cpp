@@ -85,6 +85,32 @@ TEST_F(System, TheFirstFailureEndsTheStatementAndTheRun) {
   EXPECT_EQ(std::getenv("OSTREL_LATE"), nullptr);
 }
 
+// COPY replaces its target only with a whole copy: one that fails at the
+// file-size limit stops the run and leaves the old target and no other
+// file; a target that is a link gets the copy in the file it names.
+TEST_F(System, ACopyThatFailsLeavesTheOldTargetWhole) {
+  write_file("big.txt", std::string(1000, 'b'));
+  write_file("t.txt", "old\r\n");
+  const std::string report = testsupport::in_child([&] {
+    if (!testsupport::limit_file_size(100)) return std::string("no limit set");
+    const std::string out = run("SYSTEM(COPY='big.txt', COPYTO='t.txt')\nEND\n");
+    std::string wrong;
+    if (out.find("stop=32767") == std::string::npos) wrong += "the run went on: " + out;
+    if (shown().find("The file could not be copied.") == std::string::npos)
+      wrong += "no message: " + shown() + "\n";
+    if (read_file("t.txt") != "old\r\n") wrong += "t.txt changed\n";
+    std::size_t n = 0;
+    for ([[maybe_unused]] const auto& e : fs::directory_iterator(".")) ++n;
+    if (n != 2) wrong += std::to_string(n) + " files in the folder\n";
+    return wrong;
+  });
+  EXPECT_EQ(report, "");
+  fs::create_symlink("real.txt", "link.txt");
+  EXPECT_NE(run("SYSTEM(COPY='t.txt link.txt')\nEND\n").find("stop=-1"), std::string::npos);
+  EXPECT_TRUE(fs::is_symlink("link.txt"));
+  EXPECT_EQ(read_file("real.txt"), "old\r\n");
+}
+
 TEST_F(System, WaitAsASwitchReturnsAtOnceWaitOneWaits) {
   const std::string child = "timeout 10 sh -c \"sleep 0.3; echo x > ";
   EXPECT_EQ(run("SYSTEM(RUN='" + child +
