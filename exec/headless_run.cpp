@@ -290,6 +290,11 @@ std::string run_outcome() {
   return out;
 }
 
-int run_status() { return compiled && static_cast<std::int16_t>(xeqstop & 0xFFFF) == -1 ? 0 : 1; }
+// RETURN in the main program ends it as its last statement would.
+int run_status() {
+  if (!compiled) return 1;
+  const std::int16_t stop = static_cast<std::int16_t>(xeqstop & 0xFFFF);
+  return stop == stops::end || stop == stops::returned ? 0 : 1;
+}
 
 }  // namespace exec

@@ -312,7 +312,6 @@ const std::vector<Skip> nodevice = {
     {"WRITE()", 2, "the status bar of the main window: a display"},
 };
 
-
 bool names(const Skip& s, const Example& e) {
   const std::string key = s.key;
   const bool keyok =
