@@ -10,13 +10,16 @@
 #include "ide/windowlist.h"
 #include "platform/win_message.h"
 #include "plot/axis_standin.h"
+#include "plot/fontslots.h"
 #include "toolkit/loops.h"
 #include "toolkit/menus.h"
 #include "toolkit/records.h"
 #include "toolkit/scrolling.h"
 #include "toolkit/services.h"
 #include "toolkit/window_proc.h"
+#include "ui/dialogwords.h"
 #include "ui/services_standin.h"
+#include "ui/writeback.h"
 
 namespace ide {
 
@@ -68,7 +71,10 @@ wdwrec* target(win::HWND handle, std::int32_t mode, bool& closed) {
   if (toolkit::IS_WINDOW_VALID(handle) != 0) {
     win::RECT rect{};
     win::GetWindowRect(handle, &rect);
-    GETSAVEWINXY(rect, wdwcur->kind, wdwcur->fontslot);
+    if (plot::fontslots.valid(wdwcur->fontslot)) {
+      const plot::FontSlot& f = plot::fontslots(wdwcur->fontslot);
+      GETSAVEWINXY(rect, wdwcur->kind, f.cellwidth, f.cellheight);
+    }
     if ((mode & 1) != 0) {
       if (wdwcur->firsttable != nullptr) {
         std::int32_t answer = 0;
@@ -88,7 +94,8 @@ wdwrec* target(win::HWND handle, std::int32_t mode, bool& closed) {
 // Releases what the record holds, unlinks and frees it; its owner becomes
 // current and the close is posted.
 void release(wdwrec* r, bool closed) {
-  if ((r->nowriteback & 1) == 0) ui::SETMEMORY(r->returnvar, 0.0, {});
+  exec::freecontrols(*r);
+  if ((r->nowriteback & 1) == 0) exec::setwindowvar(r->handlevar, 0.0);
   if (closed && (r->kind & (kind::text | kind::graphics)) != 0) {
     if (r->menuitems.size() > 0) {
       toolkit::BUILD_ACCELERATORS(&r->menuitems(1), 0, &ups);

@@ -5,13 +5,14 @@
 
 #include <cstdint>
 
+#include "exec/windowwords.h"
 #include "platform/win_window.h"
 
 namespace ide {
 
 // The command posted to the main window after a record is freed (0 or
-// less: 21061); 0 again after posting.
-inline std::int32_t closecmd = 0;
+// less: 21061); 0 again after posting (exec/windowwords.h).
+using exec::closecmd;
 inline constexpr std::int32_t kWindowClosed = 21061;
 inline constexpr std::int32_t kNextWindow = 21065;
 

@@ -1,6 +1,7 @@
 // SETFONT until the plot fonts come: the slot's fields, then the IDE's
 // routine makes the font and measures its cell.
 #include "plot/fontslots.h"
+#include "plot/upcalls.h"
 
 #include <string>
 
@@ -30,7 +31,8 @@ void SETFONT(std::int32_t slot, std::string_view face, std::int32_t points, floa
   f.weight = weight;
   f.italic = italic;
   std::int32_t status = 0;
-  if (choosefontslot != nullptr) choosefontslot(0, slot, 0, status);
+  if (upcalls.CHOOSEFONTSLOT == nullptr) return upcallmissing();
+  upcalls.CHOOSEFONTSLOT(0, slot, 0, status);
 }
 
 }  // namespace plot

@@ -1,14 +1,6 @@
 #include "ui/services_standin.h"
 
-#include "core/symbols.h"
-
 namespace ui {
-
-void WRITESDORFMT() { editguard = EditGuard{}; }
-
-void SETMEMORY(std::int32_t index, double value, std::string_view) {
-  if (index > 0) core::SETZTOR8(index, value);
-}
 
 void POPUPMENUATMOUSE(win::HWND) {}
 
@@ -18,8 +10,6 @@ void MXLAYOUT(std::int32_t) {}
 void MATRIXTABKEY(win::HWND, std::int32_t, std::int32_t) {}
 
 void reset_services_standin() {
-  dlgitemcount = 0;
-  editguard = EditGuard{};
   popupmode = 0;
   popuppending = 0;
   killmxanswer = 0;
