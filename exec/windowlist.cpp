@@ -49,6 +49,19 @@ void freecontrols(wdwrec& record) {
   record.firstcontrol = nullptr;
 }
 
+void dropunmade(wdwrec* record) {
+  if (record == nullptr || record == wdwhead || record->window != nullptr) return;
+  for (wdwrec* r = wdwhead; r != nullptr; r = r->next) {
+    if (r->next != record) continue;
+    r->next = record->next;
+    if (wdwtail == record) wdwtail = r;
+    if (wdwcycled == record) wdwcycled = nullptr;
+    delete record;
+    wdwcur = wdwhead;
+    return;
+  }
+}
+
 void KILLWINDOW(win::HWND handle, std::int32_t mode) {
   if (windowcalls.KILLWINDOW != nullptr) windowcalls.KILLWINDOW(handle, mode);
 }

@@ -209,6 +209,10 @@ win::HWND mainwindow();
 
 // Frees the record's control records.
 void freecontrols(wdwrec& record);
+// Unlinks and frees a record whose window was never made (a dialog whose
+// build failed); the head becomes current. Nothing for a record with a
+// window, or one not in the list.
+void dropunmade(wdwrec* record);
 
 // Frees every record. For tests and the end of the program.
 void reset_windowlist();

@@ -40,8 +40,9 @@ inline std::int32_t ifontslot = 1;
 void reset_fontslots();
 
 // Makes the font of the slot for the screen from the face, points,
-// underline, weight and italic given (the rotation is not used yet): until
-// the plot fonts come, the slot is filled and the IDE's font-slot service
+// underline, weight and italic given (the rotation is not used yet; a
+// blank face and points of 0 or less keep the slot's own): until the plot
+// fonts come, the slot is filled and the IDE's font-slot service
 // (plot/upcalls.h) creates it.
 void SETFONT(std::int32_t slot, std::string_view face, std::int32_t points, float rotation,
              std::int32_t underline, std::int32_t weight, std::int32_t italic);

@@ -10,6 +10,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "core/shoplists.h"
@@ -99,7 +100,7 @@ struct Staged {
   std::int32_t number = 0;       // a button's number; -1 a link text; -k a link from position k
   std::int32_t jump = 0;         // the symbol of the label a button names
   std::int32_t itemid = 0;       // the control id of the item being made
-  std::int32_t listfirst = 0;    // a literal or list text in `c1namen` (its length: `length`)
+  std::string listtext;          // the text a list's entries come from
   bool aligned = false;          // Align, or a name label's text
   bool paramref = false;         // the value comes from a reference of a WIN text
   std::int32_t labeloffset = 0;  // an aligned item's label part (0: none)
@@ -197,6 +198,16 @@ struct WinLink {
   plat::FixedText<188> text;
 };
 inline WinLink winlink;
+
+// Starts a program from its command line (split into arguments, no shell),
+// without waiting for it: a link to a script starts this program again.
+// Tests put their own.
+void spawnprogram(const std::string& commandline);
+inline void (*startprogram)(const std::string& commandline) = spawnprogram;
+
+// A window handle as a script number and back (0: none).
+inline double handlenumber(win::HWND h) { return win::handle_value(h); }
+win::HWND handleof(double v);
 
 // Every word above back to its start value.
 void reset_dialogwords();

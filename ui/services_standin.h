@@ -1,11 +1,13 @@
 // Stand-ins for the script windows' services that the IDE's window list,
-// event routine and mouse routine call, until tables, panels and popup
-// menus exist: no popup menu is prepared, no table or panel is kept.
+// event routine and mouse routine and the dialogs call, until tables,
+// panels and popup menus exist: no popup menu is prepared, no table or
+// panel is kept.
 #pragma once
 
 #include <cstdint>
 
 #include "platform/win_window.h"
+#include "toolkit/dialog_item.h"
 
 namespace ui {
 
@@ -28,6 +30,19 @@ void MXLAYOUT(std::int32_t mode);
 void MATRIXTABKEY(win::HWND window, std::int32_t gained, std::int32_t lost);
 // Shows the prepared popup menu at the mouse; none is ever prepared here.
 void POPUPMENUATMOUSE(win::HWND window);
+
+// The table routines of the dialogs, until tables exist: they answer as
+// for a dialog without a table. CHECKIFMX2 finds no table prepared for an
+// option (its format 0); SETMXFOCUS and MATRIXCONTROLENTER move no focus;
+// MATRIXSCROLLBAR finds no table behind a scroll bar; MATRIXENTERKEY
+// stores the edit in hand and keeps the dialog open; MATRIXUPDATE has no
+// table to draw.
+std::int32_t CHECKIFMX2(std::int32_t option);
+void SETMXFOCUS();
+void MATRIXCONTROLENTER(win::HWND window);
+bool MATRIXSCROLLBAR(win::HWND window, toolkit::dialog_t* items, int item);
+void MATRIXENTERKEY(win::HWND window, toolkit::dialog_t* items, int item);
+void MATRIXUPDATE(win::HWND window);
 
 void reset_services_standin();
 

@@ -1,0 +1,117 @@
+#include "dialog_fixture.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <deque>
+
+#include "platform/backend.h"
+#include "platform/win_message.h"
+#include "platform/win_message_keys.h"
+#include "toolkit/loops.h"
+#include "ui/dialogs.h"
+
+namespace dlgtest {
+
+namespace {
+
+struct Answer {
+  std::vector<Key> keys;
+  std::function<void(win::HWND)> first;
+};
+std::deque<Answer> answers;
+std::function<void(win::HWND)> first;
+
+void hold(int vk, bool down) { plat::input_key(vk, plat::scan_code_of(vk), down); }
+
+// Posted to a dialog once it has its controls, and again after each key:
+// the next key is typed when it comes, to the control that has the focus
+// after the keys before it.
+constexpr win::UINT typenow = 0x8000 + 0x77;
+std::vector<Key> pending;
+std::size_t next = 0;
+
+int hook(win::HWND& window, win::UINT& message, win::WPARAM&, win::LPARAM&, win::LRESULT&) {
+  if (message == win::WM_INITDIALOG) {
+    opened.push_back(window);
+    if (answers.empty()) return 0;
+    Answer a = std::move(answers.front());
+    answers.pop_front();
+    pending = std::move(a.keys);
+    next = 0;
+    first = std::move(a.first);
+    win::PostMessageA(window, typenow, 0, 0);
+    return 0;
+  }
+  if (message != typenow) return 0;
+  if (first) {
+    auto f = std::move(first);
+    first = nullptr;
+    f(window);
+  }
+  if (next >= pending.size()) return -1;
+  const Key k = pending[next++];
+  if (k.ctrl) hold(win::VK_CONTROL, true);
+  if (k.shift) hold(win::VK_SHIFT, true);
+  plat::inject_key_press(k.vk, k.ch);
+  if (k.shift) hold(win::VK_SHIFT, false);
+  if (k.ctrl) hold(win::VK_CONTROL, false);
+  win::PostMessageA(window, typenow, 0, 0);
+  return -1;
+}
+
+}  // namespace
+
+std::vector<Key> typing(const std::string& text) {
+  std::vector<Key> out;
+  for (char c : text) {
+    const auto u = static_cast<unsigned char>(c);
+    const int vk = u >= 'a' && u <= 'z'                               ? u - 32
+                   : (u >= '0' && u <= '9') || (u >= 'A' && u <= 'Z') ? u
+                   : u == '.'                                         ? 0xBE
+                   : u == '-'                                         ? 0xBD
+                   : u == ' '                                         ? win::VK_SPACE
+                                                                      : 0;
+    out.push_back({vk, u});
+  }
+  return out;
+}
+
+Key press(int vk, bool shift) { return {vk, 0, false, shift}; }
+
+void DialogScript::SetUp() {
+  ScriptInFolder::SetUp();
+  answers.clear();
+  opened.clear();
+  ui::reset_dialogs();
+  toolkit::SET_DIALOG_HOOK(hook);
+}
+
+void DialogScript::TearDown() {
+  toolkit::CLEAR_DIALOG_HOOK();
+  answers.clear();
+  ui::reset_dialogs();
+  ScriptInFolder::TearDown();
+}
+
+void DialogScript::answer(std::vector<Key> keys, std::function<void(win::HWND)> first) {
+  answers.push_back({std::move(keys), std::move(first)});
+}
+
+std::string DialogScript::runcaught(const std::string& text, std::string& err) {
+  const testsupport::TempDir dir;
+  const std::string path = dir.file("err");
+  std::fflush(stderr);
+  const int saved = dup(2);
+  std::FILE* f = std::fopen(path.c_str(), "w");
+  dup2(fileno(f), 2);
+  const std::string out = run(text);
+  std::fflush(stderr);
+  dup2(saved, 2);
+  close(saved);
+  std::fclose(f);
+  err = testsupport::read_file(path);
+  return out;
+}
+
+}  // namespace dlgtest

@@ -1,0 +1,41 @@
+// Scripts with dialogs run as RUN runs them, on the headless back end: the
+// keys a user would press are typed into each modal dialog as soon as it
+// has its controls; a dialog that gets no keys closes as by Escape.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/win_window.h"
+#include "support/script_folder.h"
+
+namespace dlgtest {
+
+// One step of the user: a key (its virtual key and the character it types,
+// 0 none), with Ctrl or Shift held when asked.
+struct Key {
+  int vk = 0;
+  unsigned char ch = 0;
+  bool ctrl = false;
+  bool shift = false;
+};
+// The keys that type the text.
+std::vector<Key> typing(const std::string& text);
+Key press(int vk, bool shift = false);
+
+class DialogScript : public testsupport::ScriptInFolder {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+  // The keys for the dialogs to come, one list per dialog in turn; a
+  // function runs when the dialog opens, before its keys.
+  void answer(std::vector<Key> keys, std::function<void(win::HWND)> first = nullptr);
+  // What the run wrote on standard error.
+  std::string runcaught(const std::string& text, std::string& err);
+};
+
+// The dialogs opened since the test began, in order.
+inline std::vector<win::HWND> opened;
+
+}  // namespace dlgtest
