@@ -3,6 +3,7 @@
 #include "core/symbols.h"
 #include "platform/win_message_keys.h"
 #include "toolkit/dialog_controls.h"
+#include "toolkit/records.h"
 #include "toolkit/scrolling.h"
 
 namespace exec {
@@ -37,7 +38,12 @@ bool reusable(const wdwrec& r, win::HWND handle, std::int32_t items) {
 
 }  // namespace
 
-wdwrec::~wdwrec() { freecontrols(*this); }
+wdwrec::~wdwrec() {
+  freecontrols(*this);
+  // The lists of list and combo boxes belong to their items.
+  for (toolkit::dialog_t& item : dialogitems.raw())
+    if (item.marker == toolkit::kMarker) toolkit::FREE_ITEM_LISTS(item);
+}
 
 void freecontrols(wdwrec& record) {
   for (ctlrec* c = record.firstcontrol; c != nullptr;) {

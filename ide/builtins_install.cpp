@@ -20,6 +20,7 @@
 #include "text/builtins_install.h"
 #include "toolkit/colours.h"
 #include "toolkit/file_dialogs.h"
+#include "toolkit/loops.h"
 #include "toolkit/services.h"
 #include "ui/builtins_install.h"
 
@@ -82,6 +83,8 @@ void install_all_builtins() {
   install_breakwatch();
   install_fontslots();
   exec::windowcalls.KILLWINDOW = KILLWINDOW;
+  // Escape, Ctrl+Tab and focus changes in dialogs: also a windowless run's.
+  toolkit::SET_DIALOG_HOOK(DLGCALLBACK);
   io::copytoclipboard = copy_to_clipboard;
   io::pastefromclipboard = paste_from_clipboard;
   core::clipboardtext = clipboard_text;

@@ -35,7 +35,8 @@ int KILLNONDLGWINDOW(win::HWND& handle);
 // focus notices move a table's focus.
 int DLGCALLBACK(win::HWND& window, win::UINT& message, win::WPARAM& wparam, win::LPARAM& lparam,
                 win::LRESULT& result);
-// Drops the pending control edit of the window when a discard was asked.
+// Drops the pending control edit of the window when a discard was asked:
+// the control shows its stored value again (a table cell its table's).
 void ESCAPEINDLG(win::HWND window);
 
 // The hook's words and closecmd back to their start values.

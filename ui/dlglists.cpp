@@ -11,6 +11,7 @@
 #include "core/helpdata.h"
 #include "core/messages.h"
 #include "exec/appendix.h"
+#include "exec/windowwords.h"
 #include "platform/file_names.h"
 #include "plot/fonthelpers.h"
 #include "ui/dialogs.h"
@@ -163,7 +164,10 @@ void MODIFYITEMLIST(std::int32_t& status, bool dlgcall) {
   a.value = 1;
   a.x = builder.x;
   a.y = builder.y;
-  const std::int32_t width = std::max(widest * 4, 4);
+  // A combo box leaves room for its arrow beside the widest entry.
+  const std::int32_t arrow =
+      combo ? 4 * std::max(exec::sysmetrics(exec::metric::vscrollwidth), 0) / std::max(m.cw, 1) : 0;
+  const std::int32_t width = std::max(widest * 4, 4) + arrow;
   a.width = width;
   a.height = rows * 8 + 16;
   a.list = &list;

@@ -194,8 +194,11 @@ int WINDLGBOXPROC(win::HWND& window, int& event) {
     if ((exec::inkill & 1) == 0 &&
         ((k & exec::kind::awaited) != 0 || (k & (exec::kind::modeless | exec::kind::table)) == 0)) {
       // Enter closed the dialog: the control that has the focus keeps what
-      // it shows.
-      if (toolkit::GET_KEY_STATE(vkreturn) < 0) {
+      // it shows. Closed otherwise (Escape, Cancel, the close box), an edit
+      // not yet committed is dropped.
+      if (toolkit::GET_KEY_STATE(vkreturn) >= 0) {
+        if (editguard.window == window) editguard = EditGuard{};
+      } else {
         const win::HWND focus = win::GetFocus();
         const int id = focus != nullptr ? win::GetDlgCtrlID(focus) : 0;
         std::int32_t position = 0;

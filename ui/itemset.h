@@ -4,7 +4,7 @@
 
 #include <cstdint>
 #include <optional>
-#include <string_view>
+#include <string>
 
 #include "toolkit/dialog_item.h"
 
@@ -13,8 +13,8 @@ namespace ui {
 struct ItemSet {
   std::optional<int> type;
   std::optional<std::uint32_t> options;
-  std::optional<std::string_view> title;  // the caption
-  std::optional<std::string_view> text;   // the text an edit shows
+  std::optional<std::string> title;  // the caption
+  std::optional<std::string> text;   // the text an edit shows
   std::optional<int> id;
   std::optional<int> value;
   std::optional<int> x, y, width, height;

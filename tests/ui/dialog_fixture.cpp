@@ -5,7 +5,10 @@
 #include <cstdio>
 #include <deque>
 
+#include "exec/windowlist.h"
+#include "ide/windowclose.h"
 #include "platform/backend.h"
+#include "platform/win_dialog.h"
 #include "platform/win_message.h"
 #include "platform/win_message_keys.h"
 #include "toolkit/loops.h"
@@ -31,19 +34,20 @@ constexpr win::UINT typenow = 0x8000 + 0x77;
 std::vector<Key> pending;
 std::size_t next = 0;
 
-int hook(win::HWND& window, win::UINT& message, win::WPARAM&, win::LPARAM&, win::LRESULT&) {
+int hook(win::HWND& window, win::UINT& message, win::WPARAM& wparam, win::LPARAM& lparam,
+         win::LRESULT& result) {
   if (message == win::WM_INITDIALOG) {
     opened.push_back(window);
-    if (answers.empty()) return 0;
+    if (answers.empty()) return ide::DLGCALLBACK(window, message, wparam, lparam, result);
     Answer a = std::move(answers.front());
     answers.pop_front();
     pending = std::move(a.keys);
     next = 0;
     first = std::move(a.first);
     win::PostMessageA(window, typenow, 0, 0);
-    return 0;
+    return ide::DLGCALLBACK(window, message, wparam, lparam, result);
   }
-  if (message != typenow) return 0;
+  if (message != typenow) return ide::DLGCALLBACK(window, message, wparam, lparam, result);
   if (first) {
     auto f = std::move(first);
     first = nullptr;
@@ -51,6 +55,13 @@ int hook(win::HWND& window, win::UINT& message, win::WPARAM&, win::LPARAM&, win:
   }
   if (next >= pending.size()) return -1;
   const Key k = pending[next++];
+  if (k.click != 0) {
+    const win::HWND control = win::GetDlgItem(window, k.click);
+    win::PostMessageA(window, win::WM_COMMAND, win::MAKEWPARAM(static_cast<win::WORD>(k.click), 0),
+                      reinterpret_cast<win::LPARAM>(control));
+    win::PostMessageA(window, typenow, 0, 0);
+    return -1;
+  }
   if (k.ctrl) hold(win::VK_CONTROL, true);
   if (k.shift) hold(win::VK_SHIFT, true);
   plat::inject_key_press(k.vk, k.ch);
@@ -58,6 +69,12 @@ int hook(win::HWND& window, win::UINT& message, win::WPARAM&, win::LPARAM&, win:
   if (k.ctrl) hold(win::VK_CONTROL, false);
   win::PostMessageA(window, typenow, 0, 0);
   return -1;
+}
+
+// Closing a window puts the program's own hook back: this one follows.
+void killwindow(win::HWND handle, std::int32_t mode) {
+  ide::KILLWINDOW(handle, mode);
+  toolkit::SET_DIALOG_HOOK(hook);
 }
 
 }  // namespace
@@ -78,17 +95,38 @@ std::vector<Key> typing(const std::string& text) {
 }
 
 Key press(int vk, bool shift) { return {vk, 0, false, shift}; }
+Key click(int id) { return {0, 0, false, false, id}; }
+
+std::vector<Key> keys(std::initializer_list<std::vector<Key>> parts) {
+  std::vector<Key> out;
+  for (const auto& p : parts) out.insert(out.end(), p.begin(), p.end());
+  return out;
+}
+
+bool picture(win::HWND window, const std::string& path) {
+  win::InvalidateRect(window, nullptr, win::TRUE);
+  win::UpdateWindow(window);
+  for (win::HWND c = win::GetWindow(window, win::GW_CHILD); c != nullptr;
+       c = win::GetWindow(c, win::GW_HWNDNEXT)) {
+    win::InvalidateRect(c, nullptr, win::TRUE);
+    win::UpdateWindow(c);
+  }
+  return plat::write_window_png(window, path, true);
+}
 
 void DialogScript::SetUp() {
   ScriptInFolder::SetUp();
   answers.clear();
   opened.clear();
   ui::reset_dialogs();
+  ide::reset_windowclose();
   toolkit::SET_DIALOG_HOOK(hook);
+  exec::windowcalls.KILLWINDOW = killwindow;
 }
 
 void DialogScript::TearDown() {
-  toolkit::CLEAR_DIALOG_HOOK();
+  toolkit::SET_DIALOG_HOOK(ide::DLGCALLBACK);
+  exec::windowcalls.KILLWINDOW = ide::KILLWINDOW;
   answers.clear();
   ui::reset_dialogs();
   ScriptInFolder::TearDown();

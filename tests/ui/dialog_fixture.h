@@ -19,10 +19,14 @@ struct Key {
   unsigned char ch = 0;
   bool ctrl = false;
   bool shift = false;
+  int click = 0;  // not a key: the control of this id is clicked
 };
 // The keys that type the text.
 std::vector<Key> typing(const std::string& text);
 Key press(int vk, bool shift = false);
+Key click(int id);
+// Key lists joined.
+std::vector<Key> keys(std::initializer_list<std::vector<Key>> parts);
 
 class DialogScript : public testsupport::ScriptInFolder {
  protected:
@@ -34,6 +38,10 @@ class DialogScript : public testsupport::ScriptInFolder {
   // What the run wrote on standard error.
   std::string runcaught(const std::string& text, std::string& err);
 };
+
+// Paints the window and its controls now and writes its picture (frame
+// included) as a PNG file; false when it could not be written.
+bool picture(win::HWND window, const std::string& path);
 
 // The dialogs opened since the test began, in order.
 inline std::vector<win::HWND> opened;
