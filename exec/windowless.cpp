@@ -7,6 +7,7 @@
 #include "platform/win_message.h"
 #include "platform/win_window.h"
 #include "toolkit/loops.h"
+#include "toolkit/records.h"
 
 namespace exec {
 
@@ -58,6 +59,13 @@ bool OPENWINDOWLESS() {
                                    nullptr, nullptr);
   r->kind = kind::mainwindow;
   r->fontslot = mainfontslot;
+  // The toolkit's main window too: otherwise the first modeless dialog
+  // would take that part, and its closing would end everything.
+  if (toolkit::MAIN_WINDOW() == nullptr && r->window != nullptr) {
+    int ups = 0;
+    if (toolkit::window_record_t* t = toolkit::GET_FREE_WINDOW_RECORD(r->window, &ups))
+      toolkit::MAKE_MAIN_RECORD(t);
+  }
   readsysmetrics();
   initialcolours();
   jumprequested = false;
@@ -79,6 +87,7 @@ void CLOSEWINDOWLESS() {
   }
   const win::HWND main = wdwhead != nullptr ? wdwhead->window : nullptr;
   reset_windowlist();
+  if (main != nullptr && toolkit::MAIN_WINDOW() == main) toolkit::RELEASE_MAIN_RECORD();
   if (main != nullptr && win::IsWindow(main)) win::DestroyWindow(main);
   // What the closing posted is no one's any more.
   win::MSG m{};

@@ -38,12 +38,12 @@ std::int32_t cell(std::int32_t slot) { return slot > 0 && core::z.valid(slot) ? 
 
 bool ischar(std::int32_t slot) {
   std::int32_t first = 0, last = 0;
-  return slot > 0 && core::ISCHAR(slot, first, last) != 0;
+  return slot > 0 && (core::ISCHAR(slot, first, last) & 0x40) != 0;
 }
 
 std::string textof(std::int32_t slot) {
   std::int32_t first = 0, last = 0;
-  if (slot <= 0 || core::ISCHAR(slot, first, last) == 0 || first < 1 || last < first ||
+  if (slot <= 0 || (core::ISCHAR(slot, first, last) & 0x40) == 0 || first < 1 || last < first ||
       !core::c1namen.valid(last))
     return {};
   return std::string(core::c1namen.ptr(first), static_cast<std::size_t>(last - first + 1));

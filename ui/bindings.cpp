@@ -199,7 +199,9 @@ std::int32_t cellof(const exec::BoundRef& ref) {
 std::span<char> charsof(const exec::BoundRef& ref, std::int32_t length) {
   if (ref.array != 0) return rawchars(ref, length);
   std::int32_t first = 0, last = 0;
-  if (ref.sym < 1 || ref.offset < 0 || core::ISCHARCHECKED(ref.sym, first, last) <= 0) return {};
+  if (ref.sym < 1 || ref.offset < 0) return {};
+  const std::int32_t kind = core::ISCHARCHECKED(ref.sym, first, last);
+  if (kind <= 0 || (kind & typechar) == 0) return {};
   const std::int64_t at = static_cast<std::int64_t>(first) + ref.offset;
   if (first < 1 || at > last || !core::c1namen.valid(last)) return {};
   const std::int64_t n = std::min<std::int64_t>(std::max(length, 0), last - at + 1);
@@ -319,15 +321,17 @@ bool FINDADR(std::string_view text, std::int32_t from, std::int32_t& to, RefStat
   const std::int32_t s = args[static_cast<std::size_t>(n - 1)];
   lastscriptparam = n;
   std::int32_t first = 0, last = 0;
-  if (core::ISCHAR(s, first, last) != 0) {
+  if ((core::ISCHAR(s, first, last) & typechar) != 0) {
     if (first < 1 || index > last - first + 1)
       return failed("String index ", index, " beyond string end");
     out.kind = ck::character;
-    out.length = span(last - (first + index - 1) + 1);
-    const std::span<char> t = core::c1namen.valid(first + index - 1) && out.length > 0
-                                  ? std::span<char>(core::c1namen.ptr(first + index - 1),
-                                                    static_cast<std::size_t>(out.length))
-                                  : std::span<char>();
+    const std::int32_t rest = last - (first + index - 1) + 1;
+    out.length = span(rest);
+    // The value text holds the characters to the end of the variable.
+    const std::span<char> t =
+        core::c1namen.valid(first + index - 1)
+            ? std::span<char>(core::c1namen.ptr(first + index - 1), static_cast<std::size_t>(rest))
+            : std::span<char>();
     valuetext.set(std::string_view(t.data(), std::min<std::size_t>(t.size(), 256)));
     if (core::NAMTYP(s, typechar | typetemp) == typechar) out.where = {0, s, index - 1};
     return true;

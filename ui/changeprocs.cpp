@@ -116,7 +116,7 @@ bool followlink(const exec::ctlrec& c, bool modal, std::int32_t& command) {
   }
   if (target.find("mailto:") != std::string::npos) {
     std::int32_t first = 0, last = 0;
-    if (core::ISCHAR(c.ctlbind.sym, first, last) != 0 && first >= 1)
+    if ((core::ISCHAR(c.ctlbind.sym, first, last) & 0x40) != 0 && first >= 1)
       io::SHELLXEQC1(first + c.ctlbind.offset, c.ctllen);
     return false;
   }

@@ -67,7 +67,9 @@ std::string trimmed(std::string_view s) {
 // The text of a character operand; false when it is none.
 bool textof(std::int32_t v, std::string& out) {
   std::int32_t first = 0, last = 0;
-  if (v <= 0 || core::ISCHAR(v, first, last) <= 0) return false;
+  // A character variable, a text or a string temporary (not a number's
+  // temporary, whose type shares the temporary bit).
+  if (v <= 0 || (core::ISCHAR(v, first, last) & 0x40) == 0) return false;
   if (first < 1 || last < first || !core::c1namen.valid(last)) {
     out.clear();
     return true;

@@ -135,6 +135,7 @@ void SHOWDIALOG(std::int32_t tofunction, std::int32_t& result, std::int32_t& sta
   status = 0;
   editguard = EditGuard{};
   dlgitemid = idnone;
+  lastdlgwindow = nullptr;
   exec::wdwrec* w = exec::wdwcur;
   Builder& b = builder;
   if (w == nullptr || b.itemcount < 1) return;
@@ -203,14 +204,18 @@ void SHOWDIALOG(std::int32_t tofunction, std::int32_t& result, std::int32_t& sta
   core::FPUERROR(-1);
   if (!modeless) {
     const win::HWND window = lastboxwindow;
-    if (headless && got == idcancel && (dlgitemid == 0 || dlgitemid == idnone))
+    if (headless && got == idcancel &&
+        (lastdlgwindow != window || dlgitemid == 0 || dlgitemid == idnone))
       plat::report_message_box(report, "");
     // The record goes (when a control's close did not free it already).
     exec::FINDWINDOW(window);
     if (window != nullptr && exec::wdwcur != nullptr && exec::wdwcur->window == window)
       exec::KILLWINDOW(window, 0);
-    double value = lastident;
-    if (got == idcancel && (dlgitemid == 0 || dlgitemid == idnone)) {
+    // The control that ended it is this dialog's when one of its items
+    // changed last (a modeless dialog's items change meanwhile too).
+    const bool answered = lastdlgwindow == window && dlgitemid != 0 && dlgitemid != idnone;
+    double value = answered ? lastident : 0.0;
+    if (got == idcancel && !answered) {
       core::xeqstop = 120;
       value = 0.0;
     } else if (dlgitemid == idstep) {

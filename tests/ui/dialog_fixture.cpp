@@ -8,6 +8,7 @@
 #include "exec/windowlist.h"
 #include "ide/windowclose.h"
 #include "platform/backend.h"
+#include "platform/win_controls.h"
 #include "platform/win_dialog.h"
 #include "platform/win_message.h"
 #include "platform/win_message_keys.h"
@@ -56,9 +57,8 @@ int hook(win::HWND& window, win::UINT& message, win::WPARAM& wparam, win::LPARAM
   if (next >= pending.size()) return -1;
   const Key k = pending[next++];
   if (k.click != 0) {
-    const win::HWND control = win::GetDlgItem(window, k.click);
-    win::PostMessageA(window, win::WM_COMMAND, win::MAKEWPARAM(static_cast<win::WORD>(k.click), 0),
-                      reinterpret_cast<win::LPARAM>(control));
+    // As a mouse click: the control changes its state and tells the dialog.
+    win::PostMessageA(win::GetDlgItem(window, k.click), win::BM_CLICK, 0, 0);
     win::PostMessageA(window, typenow, 0, 0);
     return -1;
   }
