@@ -136,6 +136,7 @@ void SHOWDIALOG(std::int32_t tofunction, std::int32_t& result, std::int32_t& sta
   editguard = EditGuard{};
   dlgitemid = idnone;
   lastdlgwindow = nullptr;
+  lastident = 0;
   exec::wdwrec* w = exec::wdwcur;
   Builder& b = builder;
   if (w == nullptr || b.itemcount < 1) return;
