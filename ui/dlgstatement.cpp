@@ -39,7 +39,6 @@ namespace {
 constexpr std::int32_t dialogbuild = 0x100;  // busy bit of `idestate`
 constexpr std::int32_t namelabel = -1;       // the label a NamEedit makes
 constexpr std::int32_t mostoptions = 100;
-constexpr std::int32_t typeliteral = 0x41;
 constexpr std::int32_t typetemp = 0x8;
 constexpr std::int32_t typearray = 0x10;
 constexpr std::int32_t rowheight = 16;

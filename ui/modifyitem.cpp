@@ -36,11 +36,9 @@ namespace ws {
 inline constexpr std::uint32_t hscroll = 0x80;  // ES_AUTOHSCROLL
 inline constexpr std::uint32_t multiline = 0x4;
 inline constexpr std::uint32_t wantreturn = 0x1000;
-inline constexpr std::uint32_t autovscroll = 0x40;
 inline constexpr std::uint32_t vscroll = 0x200000;
 inline constexpr std::uint32_t hscrollbar = 0x100000;
 inline constexpr std::uint32_t tabstop = 0x10000;
-inline constexpr std::uint32_t border = 0x800000;
 }  // namespace ws
 
 constexpr std::uint32_t nonewgroup = 0x40000000;

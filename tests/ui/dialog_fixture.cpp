@@ -56,6 +56,11 @@ int hook(win::HWND& window, win::UINT& message, win::WPARAM& wparam, win::LPARAM
   }
   if (next >= pending.size()) return -1;
   const Key k = pending[next++];
+  if (k.probe) {
+    k.probe(window);
+    win::PostMessageA(window, typenow, 0, 0);
+    return -1;
+  }
   if (k.click != 0) {
     // As a mouse click: the control changes its state and tells the dialog.
     win::PostMessageA(win::GetDlgItem(window, k.click), win::BM_CLICK, 0, 0);
@@ -95,7 +100,14 @@ std::vector<Key> typing(const std::string& text) {
 }
 
 Key press(int vk, bool shift) { return {vk, 0, false, shift}; }
-Key click(int id) { return {0, 0, false, false, id}; }
+Key click(int id) { return {0, 0, false, false, id, nullptr}; }
+Key probe(std::function<void(win::HWND)> f) { return {0, 0, false, false, 0, std::move(f)}; }
+
+std::string shown(win::HWND dialog, int id) {
+  char buf[512] = {};
+  win::GetWindowTextA(win::GetDlgItem(dialog, id), buf, sizeof buf);
+  return buf;
+}
 
 std::vector<Key> keys(std::initializer_list<std::vector<Key>> parts) {
   std::vector<Key> out;

@@ -19,12 +19,16 @@ struct Key {
   unsigned char ch = 0;
   bool ctrl = false;
   bool shift = false;
-  int click = 0;  // not a key: the control of this id is clicked
+  int click = 0;                         // not a key: the control of this id is clicked
+  std::function<void(win::HWND)> probe;  // not a key: called with the dialog
 };
 // The keys that type the text.
 std::vector<Key> typing(const std::string& text);
 Key press(int vk, bool shift = false);
 Key click(int id);
+Key probe(std::function<void(win::HWND)> f);
+// The text a control of the dialog shows.
+std::string shown(win::HWND dialog, int id);
 // Key lists joined.
 std::vector<Key> keys(std::initializer_list<std::vector<Key>> parts);
 

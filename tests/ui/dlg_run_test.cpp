@@ -38,14 +38,18 @@ TEST_F(DialogScript, TypedTextAndNumberReachTheirVariablesAndTheButtonGivesItsNu
 }
 
 TEST_F(DialogScript, EscapeStopsTheRunWith120AndKeepsOnlyWhatWasCommitted) {
-  // The first Escape drops the edit in hand, the second closes.
+  // The first Escape drops the edit in hand (the field shows its value
+  // again), the second closes.
+  std::string afterescape;
   answer(keys({append("x"),
                {press(win::VK_TAB)},
                replace("9"),
                {press(win::VK_ESCAPE)},
+               {dlgtest::probe([&](win::HWND w) { afterescape = dlgtest::shown(w, 1004); })},
                {press(win::VK_ESCAPE)}}));
   std::string err;
   EXPECT_EQ(runcaught(kForm, err), "S='hellox              '\nX=3.5\nI=0\nstop=120 line=4\n");
+  EXPECT_EQ(afterescape, "3.5");
   // The Cancel button the same way.
   answer({click(2)});
   EXPECT_EQ(run(kForm), "S='hello               '\nX=3.5\nI=0\nstop=120 line=4\n");
@@ -107,6 +111,30 @@ A = 1
 20 B = 2
 )"),
             "A=0\nB=2\nstop=-1\n");
+}
+
+TEST_F(DialogScript, AListShowsItsBoundChoiceAndKeepsTheNewOne) {
+  const std::string list =
+      "CHARACTER C*8\nC = '?'\nK = %\nDLG(ListBox='Red,Green,Blue,', SelTxt=C, SelIdx=K)\n";
+  const auto with = [&](char k) {
+    std::string s = list;
+    s[s.find('%')] = k;
+    return s;
+  };
+  // The bound index chooses the entry when the dialog opens; 0 chooses none.
+  EXPECT_EQ(run(with('2')), "C='Green   '\nK=2\nstop=120 line=4\n");
+  EXPECT_EQ(run(with('0')), "C='?       '\nK=0\nstop=120 line=4\n");
+  answer({press(win::VK_DOWN), press(win::VK_RETURN)});
+  EXPECT_EQ(run(with('2')), "C='Blue    '\nK=3\nstop=-1\n");
+}
+
+TEST_F(DialogScript, TheSpinnerStepsToTheNextRoundNumber) {
+  answer({press(win::VK_UP), press(win::VK_RETURN)});
+  EXPECT_EQ(run("X = 12.34\nDLG(Edit=X, DNum=1)\n"), "X=20\nstop=-1\n");
+  answer({press(win::VK_UP), press(win::VK_RETURN)});
+  EXPECT_EQ(run("X = 0\nDLG(Edit=X, DNum=1)\n"), "X=0.1\nstop=-1\n");
+  answer({press(win::VK_DOWN), press(win::VK_DOWN), press(win::VK_RETURN)});
+  EXPECT_EQ(run("X = 10\nDLG(Edit=X, DNum=1)\n"), "X=8\nstop=-1\n");
 }
 
 }  // namespace
