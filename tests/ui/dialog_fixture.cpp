@@ -94,12 +94,20 @@ std::vector<Key> typing(const std::string& text) {
                    : u == '-'                                         ? 0xBD
                    : u == ' '                                         ? win::VK_SPACE
                                                                       : 0;
-    out.push_back({vk, u});
+    Key k;
+    k.vk = vk;
+    k.ch = u;
+    out.push_back(k);
   }
   return out;
 }
 
-Key press(int vk, bool shift) { return {vk, 0, false, shift}; }
+Key press(int vk, bool shift) {
+  Key k;
+  k.vk = vk;
+  k.shift = shift;
+  return k;
+}
 Key click(int id) { return {0, 0, false, false, id, nullptr}; }
 Key probe(std::function<void(win::HWND)> f) { return {0, 0, false, false, 0, std::move(f)}; }
 
