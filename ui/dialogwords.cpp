@@ -32,7 +32,6 @@ void reset_dialogwords() {
   lastdlgwindow = nullptr;
   dlgitemid = 0;
   lastident = 0;
-  lastvalue = 0.0;
   inupdate = false;
   lastdlgevent = 0;
   lastboxwindow = nullptr;

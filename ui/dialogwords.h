@@ -104,7 +104,6 @@ struct Staged {
   bool aligned = false;          // Align, or a name label's text
   bool paramref = false;         // the value comes from a reference of a WIN text
   std::int32_t labeloffset = 0;  // an aligned item's label part (0: none)
-  std::int32_t endoffset = 0;
   std::int32_t tableformat = 0;  // position of a Format text: a table is built
 };
 inline Staged staged;
@@ -175,14 +174,12 @@ struct EditGuard {
 inline EditGuard editguard;
 
 // What the change procedures leave: the reason of the call in hand, the
-// dialog window whose item changed last, the id of the item in hand, the
-// number last reported, and the last value handled (its text in
-// `exec::dlgtext`).
+// dialog window whose item changed last, the id of the item in hand and
+// the number last reported (the text in hand is `exec::dlgtext`).
 inline std::int32_t curchangereason = 0;
 inline win::HWND lastdlgwindow = nullptr;
 inline std::int32_t dlgitemid = 0;
 inline std::int32_t lastident = 0;
-inline double lastvalue = 0.0;
 // The refresh guard: true while UPDATEWINDOW rewrites a window.
 inline bool inupdate = false;
 // The dialog event and window the box procedure saw last.

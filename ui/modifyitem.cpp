@@ -350,7 +350,7 @@ void height(bool dlgcall, bool first) {
   build::addstyle(*it, 0, add);
 }
 
-void wrap(bool dlgcall) {
+void wrap() {
   toolkit::dialog_t* it = item();
   exec::ctlrec* c = cur();
   if (it == nullptr) return;
@@ -381,7 +381,6 @@ void wrap(bool dlgcall) {
   a.text = out;
   a.options = it->style_options;
   modify(a);
-  (void)dlgcall;
 }
 
 void alignment(std::int32_t kw) {
@@ -649,7 +648,7 @@ void MODIFYITEM(std::int32_t& status, bool dlgcall) {
     alignment(kw);
   } else if (kw >= dk("BLAck") && kw <= dk("FocuS")) {
     if (kw == dk("WRap"))
-      wrap(dlgcall);
+      wrap();
     else
       styleoption(kw);
   } else if (kw == dk("NoClose")) {
