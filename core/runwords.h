@@ -89,6 +89,7 @@ inline plat::Store1<std::int32_t> edvars(25);
 namespace edv {
 inline constexpr int chg = 1;         // change flags: 1 changed, 0x20 deleted, 0x40 inserted,
                                       // 0x80 replaced
+inline constexpr int handline = 2;    // the line the command handler takes next
 inline constexpr int digits = 6;      // digits of a shown value
 inline constexpr int loadline = 13;   // line compiled last
 inline constexpr int curline = 14;    // current line

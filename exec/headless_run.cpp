@@ -35,6 +35,7 @@
 #include "exec/postfix.h"
 #include "exec/struct.h"
 #include "exec/tempstrings.h"
+#include "exec/windowless.h"
 #include "exec/xeq.h"
 #include "exec/xeq2.h"
 #include "platform/backend.h"
@@ -210,6 +211,7 @@ std::string compile_script(std::string_view text) {
 }
 
 bool run_compiled() {
+  const bool windowless = OPENWINDOWLESS();
   xeqmode = 4 | 8;
   xeqline = 1;
   if (nstmt < 1) {
@@ -221,6 +223,12 @@ bool run_compiled() {
   std::array<char, 256> line{};
   line.fill(' ');
   KOMPIL(line);
+  // A dialog control's jump label: the run goes on there.
+  while (RESUMEATJUMP()) {
+    xeqmode = 4 | 8;
+    KOMPIL(line);
+  }
+  if (windowless) CLOSEWINDOWLESS();
   if (closescriptfiles != nullptr) closescriptfiles();
   // The script is closed: the user libraries it kept are released.
   if (freeuserdlls) freeuserdlls();

@@ -6,7 +6,9 @@
 #include "core/kompil.h"
 #include "exec/builtins.h"
 #include "ide/bookmarks.h"
+#include "ide/fontslot.h"
 #include "ide/panlio.h"
+#include "ide/windowclose.h"
 #include "ide/windowlist.h"
 #include "io/builtins_install.h"
 #include "io/clipboard.h"
@@ -18,6 +20,7 @@
 #include "text/builtins_install.h"
 #include "toolkit/colours.h"
 #include "toolkit/file_dialogs.h"
+#include "toolkit/loops.h"
 #include "toolkit/services.h"
 #include "ui/builtins_install.h"
 
@@ -78,6 +81,10 @@ bool open_file_name(std::span<char> path, std::string_view title, std::uint32_t 
 void install_all_builtins() {
   install_inputstep();
   install_breakwatch();
+  install_fontslots();
+  exec::windowcalls.KILLWINDOW = KILLWINDOW;
+  // Escape, Ctrl+Tab and focus changes in dialogs: also a windowless run's.
+  toolkit::SET_DIALOG_HOOK(DLGCALLBACK);
   io::copytoclipboard = copy_to_clipboard;
   io::pastefromclipboard = paste_from_clipboard;
   core::clipboardtext = clipboard_text;

@@ -15,7 +15,9 @@
 #include "ide/scripts.h"
 #include "ide/windowlist.h"
 #include "platform/clocks.h"
+#include "ui/dialogwords.h"
 #include "ui/services_standin.h"
+#include "ui/writeback.h"
 
 namespace ide {
 

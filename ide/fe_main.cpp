@@ -45,6 +45,7 @@
 #include "toolkit/services.h"
 #include "toolkit/timers.h"
 #include "toolkit/windows.h"
+#include "ui/dialogs.h"
 #include "ui/services_standin.h"
 
 #ifndef OSTREL_PREFIX
@@ -349,6 +350,7 @@ void reset_ide() {
   reset_m2();
   plot::reset_fontslots();
   ui::reset_services_standin();
+  ui::reset_dialogs();
   reset_windowclose();
   KILLTOOLTIPWINDOW();
   reset_smarttype();
