@@ -45,7 +45,7 @@ class Server {
     // The server writes its display number and a line end once it listens.
     std::string number;
     pollfd p{fds[0], POLLIN, 0};
-    while (number.find('\n') == std::string::npos && ::poll(&p, 1, 10000) > 0) {
+    while (number.find('\n') == std::string::npos && ::poll(&p, 1, 30000) > 0) {
       char buf[16];
       const ssize_t n = read(fds[0], buf, sizeof buf);
       if (n <= 0) break;
@@ -58,11 +58,13 @@ class Server {
     }
     display_ = std::string(":").append(number, 0, number.find('\n'));
   }
-  ~Server() {
+  ~Server() { stop(); }
+  void stop() {
     if (pid_ > 0) {
       kill(pid_, SIGTERM);
       waitpid(pid_, nullptr, 0);
     }
+    pid_ = 0;
   }
   const std::string& display() const { return display_; }
   const std::string& error() const { return error_; }
@@ -73,12 +75,18 @@ class Server {
   std::string error_;
 };
 
+Server& server() {
+  static Server one;
+  return one;
+}
+
 }  // namespace
 
 std::string xvfb_display(std::string* why) {
-  static Server server;
-  if (why != nullptr) *why = server.error();
-  return server.display();
+  if (why != nullptr) *why = server().error();
+  return server().display();
 }
+
+void stop_xvfb() { server().stop(); }
 
 }  // namespace testsupport
