@@ -41,14 +41,16 @@ function(ostrel_floor_check)
 endfunction()
 
 # ostrel_test_folder(<folder> DEPS <libs...>)
-# One GoogleTest program per folder of tests/, named test_<folder>.
+# One GoogleTest program per folder of tests/, named test_<folder>; each
+# runs in a folder of its own (tests/support/sandbox.cpp).
 function(ostrel_test_folder folder)
   cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
   file(GLOB_RECURSE srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.cpp)
   if(NOT srcs)
     return()
   endif()
-  add_executable(test_${folder} ${srcs} ${PROJECT_SOURCE_DIR}/tests/support/lsan_suppressions.cpp)
+  add_executable(test_${folder} ${srcs} ${PROJECT_SOURCE_DIR}/tests/support/lsan_suppressions.cpp
+                 ${PROJECT_SOURCE_DIR}/tests/support/sandbox.cpp)
   target_include_directories(test_${folder} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
   target_link_libraries(test_${folder} PRIVATE ${ARG_DEPS} ostrel_testsupport
                         GTest::gtest GTest::gtest_main GTest::gmock)
