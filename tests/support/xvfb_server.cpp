@@ -25,9 +25,11 @@ class Server {
     const std::string fd = std::to_string(fds[1]);
     // Without shared memory: cairo keeps a small record of a shared-memory
     // upload past the close of the display, which the leak checker reports.
-    const char* argv[] = {"Xvfb",     "-displayfd",   fd.c_str(),  "-screen",
-                          "0",        "1280x1024x24", "-nolisten", "tcp",
-                          "-noreset", "-extension",   "MIT-SHM",   nullptr};
+    // Without auto-repeat: on a loaded machine the server may come to a
+    // key's release only after the repeat delay, and type it twice.
+    const char* argv[] = {"Xvfb",         "-displayfd", fd.c_str(), "-screen",  "0",
+                          "1280x1024x24", "-nolisten",  "tcp",      "-noreset", "-extension",
+                          "MIT-SHM",      "-r",         nullptr};
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addclose(&actions, fds[0]);
