@@ -432,8 +432,10 @@ void Backend::poll() {
 
 bool Backend::wait(int timeout_ms) {
   flush();
-  if (XPending(dpy_) > 0) return true;
   publish_idle();
+  // Last before the wait: sending may have read events off the connection
+  // into Xlib's queue, where the wait on the socket would not see them.
+  if (XPending(dpy_) > 0) return true;
   pollfd p{ConnectionNumber(dpy_), POLLIN, 0};
   ::poll(&p, 1, timeout_ms);
   return true;
