@@ -13,6 +13,7 @@
 #include <string>
 
 #include "platform/x11_backend.h"
+#include "support/test_support.h"
 #include "support/xvfb_server.h"
 // clang-format off
 #include <X11/Xatom.h>
@@ -85,6 +86,9 @@ void DisplayUser::abandon(const std::string& why) {
   std::fflush(stdout);
   if (write(first_stderr >= 0 ? first_stderr : 2, text.data(), text.size()) < 0)
     std::fputs(text.c_str(), stdout);
+  // The folder first: once the server is gone, the program's own end
+  // (Xlib ends a process that lost its display) would race with it.
+  if (remove_test_folder != nullptr) remove_test_folder();
   stop_xvfb();
   std::_Exit(1);
 }

@@ -14,6 +14,8 @@
 #include <string>
 #include <system_error>
 
+#include "support/test_support.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -50,8 +52,12 @@ class Sandbox {
     }
     fs::create_directories(root_ / "work", ec);
     fs::current_path(root_ / "work", ec);
+    self = this;
+    testsupport::remove_test_folder = [] { self->remove(); };
   }
-  ~Sandbox() {
+  ~Sandbox() { remove(); }
+
+  void remove() const {
     // Only the process that made it removes it: a forked child that ends
     // by exit() leaves it to its parent.
     if (getpid() != owner_) return;
@@ -66,6 +72,7 @@ class Sandbox {
   }
 
  private:
+  static inline const Sandbox* self = nullptr;
   fs::path root_;
   pid_t owner_ = 0;
 };

@@ -59,6 +59,11 @@ class CurrentFolder {
   std::filesystem::path kept_;
 };
 
+// Removes the test program's own folder (tests/support/sandbox.cpp, which
+// fills it), for a test program that gives up and ends without running its
+// destructors.
+inline void (*remove_test_folder)() = nullptr;
+
 // The checkout's root folder (for data/ and examples/).
 std::filesystem::path source_dir();
 
