@@ -25,11 +25,11 @@ namespace core {
 
 namespace {
 
-// Stop words that the executor hands back to the driver.
-constexpr std::int16_t handdll = builtincode("DLL");        // 0xAD80
-constexpr std::int16_t handdiffeq = builtincode("DIFFEQ");  // 0xAE00
-constexpr std::int16_t handsolve = builtincode("SOLVE");    // 0xACC0
-constexpr std::int16_t handxeq = builtincode("XEQ");        // 0xC340
+// Stop words that the executor hands back to the driver, as 16-bit words.
+constexpr std::int16_t handdll = cwv(stops::dll);
+constexpr std::int16_t handdiffeq = cwv(stops::diffeq);
+constexpr std::int16_t handsolve = cwv(stops::solve);
+constexpr std::int16_t handxeq = cwv(stops::xeq);
 constexpr std::int16_t wcontinue = stmtcode("CONTINUE");
 constexpr std::int16_t wtextresult = cw(CwFamily::word, "=text");  // 0x8400
 constexpr std::int16_t wnumresult = cwd::assign;                   // 0x8420
@@ -40,9 +40,6 @@ constexpr std::string_view labelsubkey = MSGKEY("labelSub?");
 
 // Room that TOKEN may fill with literal values from z(nsym + 5) on.
 constexpr std::int32_t literalroom = maxtokens;
-
-// The stop word as the 16-bit word that it is.
-std::int16_t stopword() { return static_cast<std::int16_t>(xeqstop & 0xFFFF); }
 
 bool keydown(int vk) { return win::GetKeyState(vk) < 0; }
 
@@ -70,12 +67,12 @@ void runxeq(std::span<const std::int16_t> code) {
   HelpValues hv;
   hv.halves = iostatw;
   HELP(notbuiltkey, answer, hv);
-  xeqstop = 0x7FFF;
+  xeqstop = stops::error;
 }
 
 void runprogram() {
   if (xeqbuf.size() < 2) {
-    xeqstop = 120;
+    xeqstop = stops::cancel;
     return;
   }
   runxeq({xeqbuf.ptr(1), static_cast<std::size_t>(xeqbuf.last())});
@@ -216,15 +213,15 @@ enum class Outcome { ok, fail, leave };
 // TOKEN and LEXIK over the line. LEXIK rewrites the tokens in place, so
 // every retry (an array declared, `z` or `name` grown) starts again from the
 // tokenizer. Outcome::fail: TOKEN failed or a store could not grow;
-// Outcome::leave: the stop word -998.
+// Outcome::leave: the stop word `stops::grown`.
 Outcome tokenlex(std::string_view text, bool quiet) {
   for (;;) {
     std::int32_t mode = quiet ? 0 : 1;
     TOKEN(text, literalvalues(), mode);
     if (!quiet && stopword() > 0) return Outcome::fail;
     LEXIK(text, literalvalues(), quiet ? 1 : 0);
-    if (stopword() == -998) return Outcome::leave;
-    if (stopword() == -999) {
+    if (stopword() == stops::grown) return Outcome::leave;
+    if (stopword() == stops::retry) {
       xeqstop = 0;
       continue;
     }
@@ -400,7 +397,7 @@ Next xeqbuiltin(std::span<char> text) {
         HELP(illegalkey, answer, hv);
         return Next::leave;
       }
-      xeqstop = 0x7FFF;
+      xeqstop = stops::error;
     }
   }
   return Next::loop;
@@ -416,7 +413,7 @@ void notbuilt(std::int32_t resumeline) {
   HELP(notbuiltkey, answer, hv);
   xeqmode &= ~4;
   xeqline = resumeline;
-  xeqstop = 0x7FFF;
+  xeqstop = stops::error;
 }
 
 // After a statement handed back at `kept`: the statement is done with
@@ -510,7 +507,7 @@ void nolabel() {
   HELP(labelsubkey, answer, hv);
   msgkey.set(labelsubkey);
   edmark = edmarkall;
-  xeqstop = 0x7FFF;
+  xeqstop = stops::error;
   xeqmode &= ~4;
 }
 
@@ -552,7 +549,7 @@ Next stopwords(std::span<char> text) {
       // An error of the text with an error label is resumed like any other.
       if (stopword() >= 1 && nomsg >= 1) continue;
     } else {
-      if ((idestate & 0x200) || s == -999) return Next::leave;
+      if ((idestate & 0x200) || s == stops::quit) return Next::leave;
       return Next::endrun;
     }
     return (xeqmode & 4) ? Next::run : Next::endrun;
@@ -617,7 +614,7 @@ void steps(std::span<char> text, Step step, bool inpaste) {
       }
       case Step::endrun: {
         const std::int16_t s = stopword();
-        if (s != -2 && s != -7) {
+        if (s != stops::command && s != stops::callback) {
           if (xeqmode & 2) {
             xeqmode = 14;
           } else if (xeqmode & 0x10) {
@@ -629,15 +626,15 @@ void steps(std::span<char> text, Step step, bool inpaste) {
       }
       case Step::endrun2: {
         const std::int16_t s = stopword();
-        if (s == -2) return;
-        if (idecmd <= 0 && (s == -1 || s == -4)) xeqmode &= ~4;
+        if (s == stops::command) return;
+        if (idecmd <= 0 && (s == stops::end || s == stops::broken)) xeqmode &= ~4;
         if (edflags & 4) showvalue();
         step = Step::failure;
         break;
       }
       case Step::failure: {
         const std::int16_t s = stopword();
-        if (s <= 0 || s == 63) return;
+        if (s <= 0 || s == stops::quietend) return;
         // A built-in that showed its failure itself left no key: the
         // failure is named by the message it showed.
         if (msgkey.trimmed().empty()) msgkey = shownkey;

@@ -615,7 +615,7 @@ void report(const Line& ln, std::int32_t flags) {
     xeqstop = 0;
     return;
   }
-  xeqstop = 0x7FFF;
+  xeqstop = stops::error;
   const std::string key = msgkey.str();
   if (key.starts_with("Alias"))
     failedline.set(compnote.view());
@@ -684,7 +684,7 @@ void LEXIK(std::string_view line, std::span<double> values, std::int32_t flags) 
       r = resolve(ln, code, (code & 1) == 0);  // a kind set by the option checks
     }
     if (r == Step::retry) {
-      xeqstop = -999;
+      xeqstop = stops::retry;
       return;
     }
     if (r == Step::fail) {

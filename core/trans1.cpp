@@ -413,7 +413,7 @@ struct Trans1 {
 
   void report(std::string_view key) {
     msgkey.set(key);
-    xeqstop = 0x7FFF;
+    xeqstop = stops::error;
     std::int32_t k = i > n ? n : i;
     if (k == n && k > 1) --k;
     const std::int32_t first = n >= 1 ? std::max<std::int16_t>(tokbeg(1), 1) : 1;
@@ -469,7 +469,7 @@ void TRANS1(std::string_view text) {
     t.run();
   } catch (const Fail& f) {
     if (f.key.empty())
-      xeqstop = 0x7FFF;
+      xeqstop = stops::error;
     else
       t.report(f.key);
   }

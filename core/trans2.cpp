@@ -589,7 +589,7 @@ struct Trans2 {
     ntrans = 2;
     tokcod(1) = lead;
     tokcod(2) = 0;
-    xeqstop = 0x7FFF;
+    xeqstop = stops::error;
   }
 };
 

@@ -380,7 +380,7 @@ WordResult optionstatement(std::int16_t w) {
   BUISOPT(w, codeword(wordpos + 1));
   if (depth() > 0 && core::nomsg > 0 && !isassignword(cwu(codeword(stmtend - 3))))
     ++core::xeqstackptr;
-  if (core::xeqstop == -999) {
+  if (core::xeqstop == stops::retry) {
     core::xeqstop = 0;
     return WordResult::rerun;
   }
@@ -405,14 +405,14 @@ WordResult optepilogue(std::int16_t code) {
       case 0xACC0u:
         resumecode = 0;
         if (cwu(codeword(wordpos + 1)) == 0x8420u) solvetarget = entry(core::nomsg != 0 ? 2 : 1);
-        core::xeqstop = 0xACC0;
+        core::xeqstop = stops::solve;
         return WordResult::leave;
       case 0xACE0u:
         ++core::xeqline;
         return WordResult::leave;
       case 0xAE00u:
         resumecode = 0;
-        core::xeqstop = 0xAE00;
+        core::xeqstop = stops::diffeq;
         return WordResult::leave;
       default:
         return WordResult::rerun;

@@ -419,7 +419,7 @@ WordResult textfunction(unsigned fn, std::int32_t nargs) {
       return textresult(f, f + static_cast<std::int32_t>(trimmed) - 1, nargs);
     default:  // XEQ: the run driver compiles and runs the text.
       core::xeqspan = {f, l};
-      core::xeqstop = 0xC340;
+      core::xeqstop = stops::xeq;
       return WordResult::leave;
   }
 }

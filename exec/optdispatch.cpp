@@ -63,7 +63,7 @@ bool stackroom() {
 
 void notyetbuilt(const OptCall&) {
   core::msgkey.set(core::MSGKEY("notYetBuilt"));
-  core::xeqstop = 0x7FFF;
+  core::xeqstop = core::stops::error;
 }
 
 void BUISOPT(std::int16_t header, std::int16_t next) {
@@ -151,7 +151,7 @@ void BUISOPTNEW(std::int16_t header, std::int16_t assignkind, std::span<const st
     core::xeqstackptr = core::xeqstackbase + n;
   }
   if (e.stmt == OptStmt::DLL) {
-    core::xeqstop = 0xAD80;  // the run driver makes the call
+    core::xeqstop = core::stops::dll;  // the run driver makes the call
     core::dllresult = core::xeqtarget;
     core::xeqmodesave = core::xeqmode;  // the stop clears the run bit
     return;

@@ -233,7 +233,7 @@ std::int32_t replay(const Form& f) {
     const std::int32_t stacktop = core::xeqstackptr;
     BUISOPTNEW(f.header, 0, f.list, static_cast<std::int32_t>(f.list.size()));
     core::xeqstackptr = stacktop;
-    if (core::xeqstop == -998) {
+    if (core::xeqstop == stops::grown) {
       iresult = iresult0;
       return 0;
     }

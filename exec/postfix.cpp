@@ -422,7 +422,7 @@ std::int32_t optionstatement(Eval& e, std::int32_t p) {
     const std::uint32_t header = (w & ~0x3Fu) | static_cast<std::uint32_t>(pairs & 0x3F);
     BUISOPTNEW(static_cast<std::int16_t>(header), kind, args,
                static_cast<std::int32_t>(args.size()));
-    if (core::xeqstop != 0xAD80) core::xeqstackptr = stacktop;
+    if (core::xeqstop != core::stops::dll) core::xeqstackptr = stacktop;
   }
   if (core::xeqstop != 0) {
     if (xeqexpr.iseg > 0 && xeqexpr.segidx[sz(xeqexpr.iseg)] >= 2) {
@@ -892,7 +892,7 @@ std::int32_t XEQ3(std::span<std::int16_t> words, std::int32_t& nwords,
   current = &e;
   zmoved = cellsmoved;
   auto finish = [&](std::int32_t status) {
-    if (core::xeqstop != static_cast<std::int32_t>(0xAD80)) core::iresult = iresult0;
+    if (core::xeqstop != core::stops::dll) core::iresult = iresult0;
     current = outer;
     return status;
   };
@@ -928,7 +928,7 @@ std::int32_t XEQ3(std::span<std::int16_t> words, std::int32_t& nwords,
         }
         return finish(failure(e, st, p));
       }
-      if (core::xeqstop == -998) return finish(0);
+      if (core::xeqstop == core::stops::grown) return finish(0);
       if (e.restart) break;
       p = e.jump != 0 ? e.jump : p + 1;
     }

@@ -347,7 +347,7 @@ void XEQ(std::span<const std::int16_t> code) {
         if (byform && elseform) fast::stir();
         const std::int32_t r = byform && !elseform ? optforms::run() : XEQ2(words, out);
         byform = false;
-        if (core::xeqstop == -999 || core::xeqstop == -998) {
+        if (core::xeqstop == stops::retry || core::xeqstop == stops::grown) {
           core::xeqstop = 0;
           at = At::head;
           resumed = true;

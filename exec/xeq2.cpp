@@ -408,7 +408,7 @@ std::int32_t evaluate(std::span<std::int32_t> out, std::int32_t total, std::int3
     r = xeq3(std::span<std::int16_t>(xeqlinked.codes.data(), static_cast<std::size_t>(capacity)),
              total, out.first(static_cast<std::size_t>(capacity)), cap, header);
   }
-  if (xeqstop == -998) return r;
+  if (xeqstop == stops::grown) return r;
   if (iresult > nname) throw LinkFail{xeq2overrun, "nxtT overrun"};
   const auto ur = static_cast<std::uint32_t>(r);
   if (ur >= 0x80000001u && ur <= 0x80000021u) return r;

@@ -265,7 +265,7 @@ TrialCounters::~TrialCounters() {
 void trialanalysis(std::string_view text, std::string_view whole) {
   std::int32_t mode = -1;
   core::TOKEN(text, literalvalues(), mode);
-  if (core::xeqstop > 0 && (core::xeqstop & 0xFFFF) == 0x7FFF) return;
+  if (core::xeqstop > 0 && core::stopword() == core::stops::error) return;
   // A "(" or "," in the text's last position stands where the end mark
   // is: it is taken as what it is, and the end mark follows it.
   const std::int32_t n = core::ntok;

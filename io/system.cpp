@@ -89,7 +89,7 @@ bool raise(std::string_view key, std::string_view detail) {
     hv.text = {text.data(), text.size()};
     int answer = 0;
     core::HELP(key, answer, hv);
-    core::xeqstop = 0x7FFF;
+    core::xeqstop = core::stops::error;
   }
   core::msgkey.blank();
   return false;
@@ -422,7 +422,7 @@ void SYSTM() {
   std::string text;
   if (textof(kw("CHain"), text, chainmost)) {
     exec::chainscript = trimmed(text);
-    core::xeqstop = exec::stops::chain;
+    core::xeqstop = core::stops::chain;
   }
   if (!copyfile()) return;
   if (textof(kw("DELETE"), text)) {

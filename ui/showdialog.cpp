@@ -243,7 +243,7 @@ void SHOWDIALOG(std::int32_t tofunction, std::int32_t& result, std::int32_t& sta
     const bool answered = lastdlgwindow == window && dlgitemid != 0 && dlgitemid != idnone;
     double value = answered ? lastident : 0.0;
     if (got == idcancel && !answered) {
-      core::xeqstop = 120;
+      core::xeqstop = core::stops::cancel;
       value = 0.0;
     } else if (dlgitemid == idstep) {
       if ((core::xeqmode & runbit) != 0) {
