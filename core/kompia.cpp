@@ -167,8 +167,8 @@ bool wholescript() {
   HELP("compilPB", answer, pv);
   // While the lines compile, no run or trace bit may send KOMPIL into a
   // run or a splice; the trace bit comes back at the end.
-  const std::int32_t trace = xeqmode & 0x10;
-  xeqmode &= ~(0x4 | 0x8 | 0x10);
+  const std::int32_t trace = xeqmode & runmode::trace;
+  xeqmode &= ~(runmode::running | runmode::compiled | runmode::trace);
   ErrorFile errors;
   std::array<char, linesize> line{};
   std::array<char, linesize + 2> work{};
@@ -277,7 +277,7 @@ restart:
         return false;
       }
       // Every line is compiled again, from fresh stores.
-      xeqmode &= ~0x100;
+      xeqmode &= ~runmode::storesready;
       goto restart;
     }
     if (placeholdertext(work)) {
@@ -353,15 +353,15 @@ restart:
     HELP("CompilErrors", answer, hv);
   }
   closeprogress();
-  xeqmode |= 4 | 8 | trace;
-  if ((edflags & 0x1000) && !(edflags & 8)) xeqmode &= ~4;
+  xeqmode |= runmode::running | runmode::compiled | trace;
+  if ((edflags & 0x1000) && !(edflags & 8)) xeqmode &= ~runmode::running;
   if (nerrors == 0) {
     edvars(edv::firstline) = 1;
   } else {
     xeqline = firstline;
     xeqstop = firststop;
     msgkey = firstkey;
-    xeqmode &= ~8;
+    xeqmode &= ~runmode::compiled;
   }
   lokalsub = lokalscope = 0;
   return true;

@@ -374,17 +374,17 @@ Next xeqbuiltin(std::span<char> text) {
   }
   const std::int32_t keptmode = xeqmode, keptnomsg = nomsg;
   const std::int32_t xs = xeqline;
-  xeqmode = 0x40;
+  xeqmode = runmode::single;
   xeqspan[0] = xs;
-  idestate |= 4;
+  idestate |= busy::compiling;
   runtokens();
-  idestate &= ~4;
+  idestate &= ~busy::compiling;
   nomsg = keptnomsg;
   restore(kept);
-  xeqmode = keptmode & ~2;
+  xeqmode = keptmode & ~runmode::suspended;
   if (stopword() < 1 && xeqspan[1] > 0) {
     if (xeqline != xs + 1) {
-      xeqmode &= ~(2 | 4);
+      xeqmode &= ~(runmode::suspended | runmode::running);
     } else if (!xeqassign(xs)) {
       if (nomsg < 1) {
         xeqline = xs;
@@ -411,7 +411,7 @@ void notbuilt(std::int32_t resumeline) {
   HelpValues hv;
   hv.halves = iostatw;
   HELP(notbuiltkey, answer, hv);
-  xeqmode &= ~4;
+  xeqmode &= ~runmode::running;
   xeqline = resumeline;
   xeqstop = stops::error;
 }
@@ -423,7 +423,7 @@ void resumeafter(std::int32_t kept) {
   xeqstackptr = xeqstackbase;
   if (xeqstop != 0) {
     xeqline = kept;
-    xeqmode &= ~4;
+    xeqmode &= ~runmode::running;
   } else {
     xeqline = kept + 1;
   }
@@ -508,7 +508,7 @@ void nolabel() {
   msgkey.set(labelsubkey);
   edmark = edmarkall;
   xeqstop = stops::error;
-  xeqmode &= ~4;
+  xeqmode &= ~runmode::running;
 }
 
 // Step 9: the stop-word loop.
@@ -524,7 +524,7 @@ Next stopwords(std::span<char> text) {
       }
       xeqline = at;
       xeqstop = 0;
-      return (xeqmode & 4) ? Next::run : Next::endrun;
+      return (xeqmode & runmode::running) ? Next::run : Next::endrun;
     }
     if (s == handdll) {
       if (!dllstatement) {
@@ -532,7 +532,7 @@ Next stopwords(std::span<char> text) {
       } else if (!dllcall()) {
         // An error with an error label resumes there like any other.
         if (stopword() >= 1 && nomsg >= 1) continue;
-        xeqmode &= ~4;
+        xeqmode &= ~runmode::running;
       }
     } else if ((s == handdiffeq && !oderun) || (s == handsolve && !solverun)) {
       notbuilt(xeqline);
@@ -549,10 +549,10 @@ Next stopwords(std::span<char> text) {
       // An error of the text with an error label is resumed like any other.
       if (stopword() >= 1 && nomsg >= 1) continue;
     } else {
-      if ((idestate & 0x200) || s == stops::quit) return Next::leave;
+      if ((idestate & busy::windowread) || s == stops::quit) return Next::leave;
       return Next::endrun;
     }
-    return (xeqmode & 4) ? Next::run : Next::endrun;
+    return (xeqmode & runmode::running) ? Next::run : Next::endrun;
   }
 }
 
@@ -563,7 +563,7 @@ void pasteloop(std::span<char> text);
 // Steps 6 to 11 from the given step on. inpaste: called by the paste loop
 // for one pasted line, which returns to it after the splice.
 void steps(std::span<char> text, Step step, bool inpaste) {
-  const bool quiet = (xeqmode & 0x200) != 0;
+  const bool quiet = (xeqmode & runmode::analysis) != 0;
   for (;;) {
     switch (step) {
       case Step::compile: {
@@ -577,12 +577,12 @@ void steps(std::span<char> text, Step step, bool inpaste) {
           step = Step::failure;
           break;
         }
-        if (edmode == 14 || (xeqmode & 0x40)) return;
+        if (edmode == 14 || (xeqmode & runmode::single)) return;
         step = Step::splice;
         break;
       }
       case Step::splice: {
-        if ((xeqmode & (0x10 | 0x100)) == 0) {
+        if ((xeqmode & (runmode::trace | runmode::storesready)) == 0) {
           runtokens();
           step = Step::endrun2;
           break;
@@ -615,10 +615,10 @@ void steps(std::span<char> text, Step step, bool inpaste) {
       case Step::endrun: {
         const std::int16_t s = stopword();
         if (s != stops::command && s != stops::callback) {
-          if (xeqmode & 2) {
-            xeqmode = 14;
-          } else if (xeqmode & 0x10) {
-            xeqmode = 8;
+          if (xeqmode & runmode::suspended) {
+            xeqmode = runmode::suspended | runmode::running | runmode::compiled;
+          } else if (xeqmode & runmode::trace) {
+            xeqmode = runmode::compiled;
           }
         }
         step = Step::endrun2;
@@ -627,7 +627,7 @@ void steps(std::span<char> text, Step step, bool inpaste) {
       case Step::endrun2: {
         const std::int16_t s = stopword();
         if (s == stops::command) return;
-        if (idecmd <= 0 && (s == stops::end || s == stops::broken)) xeqmode &= ~4;
+        if (idecmd <= 0 && (s == stops::end || s == stops::broken)) xeqmode &= ~runmode::running;
         if (edflags & 4) showvalue();
         step = Step::failure;
         break;
@@ -638,7 +638,7 @@ void steps(std::span<char> text, Step step, bool inpaste) {
         // A built-in that showed its failure itself left no key: the
         // failure is named by the message it showed.
         if (msgkey.trimmed().empty()) msgkey = shownkey;
-        xeqmode &= ~4;
+        xeqmode &= ~runmode::running;
         if (pastelen > 0) {
           // A pasted line failed: the paste ends on it, and its placeholder
           // takes the statement that the paste opened for it.
@@ -646,7 +646,7 @@ void steps(std::span<char> text, Step step, bool inpaste) {
           xeqline = edvars(edv::curline);
           edmode = 13;
         }
-        if ((xeqmode & (0x10 | 0x100)) == 0) return;
+        if ((xeqmode & (runmode::trace | runmode::storesready)) == 0) return;
         failedline.set({text.data(), text.size()});
         if (text.size() >= 3) {
           text[0] = 1;
@@ -656,7 +656,7 @@ void steps(std::span<char> text, Step step, bool inpaste) {
         tokcod(1) = 1;
         tokcod(2) = placeholdereq;
         ntrans = 2;
-        if ((xeqmode & 0x10) == 0) return;
+        if ((xeqmode & runmode::trace) == 0) return;
         step = Step::splice;
         break;
       }
@@ -696,8 +696,8 @@ void pasteloop(std::span<char> /*text*/) {
     edmode = 12;
     edvars(edv::chg) |= 0x80;
     // The splice's walk ended the set-up mark; the line is spliced, not run.
-    if ((xeqmode & 0x100) == 0) {
-      xeqmode |= 0x100;
+    if ((xeqmode & runmode::storesready) == 0) {
+      xeqmode |= runmode::storesready;
       INTERNAL_GETLOKALSUB();
     }
     const std::size_t n = std::min(line.size(), work.size() - 2);
@@ -751,20 +751,20 @@ void KOMPIL(std::span<char> text) {
   if (pastelen <= 0 && idecmd < 0 && xeqline > nstmt) return;
   solveiter = 0;
   Step step = Step::compile;
-  if (xeqmode & (0x40 | 0x200)) {
+  if (xeqmode & (runmode::single | runmode::analysis)) {
     INTERNAL_GETLOKALSUB();
-  } else if (xeqmode & 4) {
+  } else if (xeqmode & runmode::running) {
     step = Step::run;
-  } else if (xeqmode & 8) {
-    if (idecmd < 22100) xeqmode |= 0x10;
+  } else if (xeqmode & runmode::compiled) {
+    if (idecmd < 22100) xeqmode |= runmode::trace;
     INTERNAL_GETLOKALSUB();
     if (pastelen <= 0 && (edvars(edv::chg) & 1) == 0 &&
         !(keydown(win::VK_CONTROL) && idecmd != 21063))
       step = Step::run;
   }
   if (step == Step::compile) {
-    if ((xeqmode & 0x100) == 0) {
-      xeqmode |= 0x100;
+    if ((xeqmode & runmode::storesready) == 0) {
+      xeqmode |= runmode::storesready;
       if (edmode == 14) {
         setupstores();
       } else {

@@ -274,7 +274,7 @@ bool lookup(std::string_view word, std::int32_t kind, bool isname, std::int32_t&
 
 // An array declared again: a new shape, and a new block when it grew.
 Step redeclare(std::int32_t s) {
-  if ((xeqmode & 0x200) || (typeof_(s) & 0x20)) return Step::next;
+  if ((xeqmode & runmode::analysis) || (typeof_(s) & 0x20)) return Step::next;
   ALLOCARRAY(-1);
   if (lexcount <= 0) return Step::next;
   std::int32_t rows = 0, cols = 0;
@@ -664,7 +664,7 @@ void LEXIK(std::string_view line, std::span<double> values, std::int32_t flags) 
     if (tokend(k) < tokbeg(k)) {
       r = fail(MSGKEY("noEmptyString"));
     } else if (code < 0) {
-      if ((xeqmode & 0x200) == 0) r = operatortoken(ln, code);
+      if ((xeqmode & runmode::analysis) == 0) r = operatortoken(ln, code);
     } else if (code == cwd::number || code == cwd::text) {
       r = literaltoken(ln, code);
     } else if (code == cwd::name) {

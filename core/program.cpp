@@ -274,7 +274,7 @@ void shiftlabels() {
 }  // namespace
 
 void INTERNALJUMPS() {
-  xeqmode &= ~0x100;
+  xeqmode &= ~runmode::storesready;
   if (nadrs < 1 || adrs.size() == 0) {
     std::int32_t one = 1, upper = std::max(nedlines, nstmt) + nadrsstep;
     ALLOCS("adrs", one, upper);

@@ -55,10 +55,45 @@ inline std::int16_t stopword() { return static_cast<std::int16_t>(xeqstop & 0xFF
 
 // Pending command of the IDE, or the number of a fired alarm.
 inline std::int32_t idecmd = 0;
-// Run mode flags.
+// Run mode flags: the `runmode` bits below.
 inline std::int32_t xeqmode = 0;
-// Busy bits of the active layers.
+namespace runmode {
+// The run waits in a window or dialog for an event (also: an event handler
+// was interrupted by a window's table procedure).
+inline constexpr std::int32_t suspended = 0x2;
+// Run on after a statement; without it one statement runs (a step).
+inline constexpr std::int32_t running = 0x4;
+// The script is compiled for this run; the one bit that every stop keeps.
+inline constexpr std::int32_t compiled = 0x8;
+// Trace, or immediate mode: a statement run while a run is paused.
+inline constexpr std::int32_t trace = 0x10;
+// A run called back by SOLVE or DIFFEQ: RETURN or END of the called part,
+// Escape and a floating-point error go back to the caller.
+inline constexpr std::int32_t callback = 0x20;
+// One translated statement (in `tokcod`), run once.
+inline constexpr std::int32_t single = 0x40;
+// The stores are set up for this compile run; the statement translator
+// then shows no failure message of its own.
+inline constexpr std::int32_t storesready = 0x100;
+// The quiet compile of the editor's context help and typing assistant.
+inline constexpr std::int32_t analysis = 0x200;
+// The bits that a subroutine call keeps in its frame.
+inline constexpr std::int32_t framebits = 0x7F;
+}  // namespace runmode
+// Busy bits of the active layers: the `busy` bits below.
 inline std::int32_t idestate = 0;
+namespace busy {
+inline constexpr std::int32_t closing = 0x1;        // a window is being closed
+inline constexpr std::int32_t editor = 0x2;         // the editor is open
+inline constexpr std::int32_t compiling = 0x4;      // a compile or the XEQ built-in's text runs
+inline constexpr std::int32_t command = 0x10;       // the command phase of the command handler
+inline constexpr std::int32_t lineinput = 0x20;     // a line-input field is open
+inline constexpr std::int32_t dispatching = 0x80;   // DISPATCH runs (and so during a whole run)
+inline constexpr std::int32_t dialogbuild = 0x100;  // a dialog is being built
+inline constexpr std::int32_t windowread = 0x200;   // a script's READ from a window waits
+// While any of these is set, events are only recorded.
+inline constexpr std::int32_t nodispatch = closing | dispatching | dialogbuild;
+}  // namespace busy
 // Key of the message that goes with a failure, blank when none.
 inline plat::FixedText<16> msgkey;
 // Key of the last message shown by its key (HELP, MSGBOXFROMHELP). The

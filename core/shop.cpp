@@ -214,7 +214,7 @@ void LEXIOPTS(std::string_view line, std::int32_t k, std::string_view shop, std:
     if (type == 'S') {
       if (code == cwd::name) {
         tokcod(i) = 0x40;
-        if ((xeqmode & 0x200) == 0 && compnote.is_blank()) {
+        if ((xeqmode & runmode::analysis) == 0 && compnote.is_blank()) {
           std::string note = "not string: ";
           note += linespan(line, i - 2, i).substr(0, 52);
           compnote.set(note);

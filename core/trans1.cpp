@@ -421,7 +421,7 @@ struct Trans1 {
     last = std::clamp<std::int32_t>(last, 0, static_cast<std::int32_t>(text.size()));
     const std::string upto(text.substr(0, static_cast<std::size_t>(last)));
     failedline.set(upto);
-    if ((edflags & 0x1000) != 0 || (xeqmode & 0x100) != 0) return;
+    if ((edflags & 0x1000) != 0 || (xeqmode & runmode::storesready) != 0) return;
     std::string shown;
     if (first <= last)
       shown = std::string(text.substr(static_cast<std::size_t>(first - 1),

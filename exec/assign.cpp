@@ -100,7 +100,7 @@ WordResult optionmarker(std::int16_t w) {
     core::xeqmode = savedmode;
     return WordResult::endstmt;
   }
-  if ((core::xeqmode & 0x20) != 0) {
+  if ((core::xeqmode & core::runmode::callback) != 0) {
     for (std::int32_t p = wordpos + 1; p < stmtend; ++p) {
       const unsigned u = cwu(codeword(p));
       if (u == 0x8000u) break;
@@ -398,7 +398,7 @@ WordResult optepilogue(std::int16_t code) {
   if (resumecode != 0 && resumecode == code) {
     savedmode = static_cast<std::int16_t>(core::xeqmode);
     core::xeqmodesave = savedmode;  // the run driver's copy, put back after its work
-    core::xeqmode = 0x0C;
+    core::xeqmode = core::runmode::running | core::runmode::compiled;
     switch (cwu(code)) {
       case 0xAC20u:
         return WordResult::leave;

@@ -256,7 +256,7 @@ WordResult alarm(std::int32_t nargs) {
     // The quit command, as Alt+F4 gives it; the run ends with its quit word.
     toolkit::POST_COMMAND(toolkit::kQuitCommand, nullptr);
     core::idecmd = 999;
-    core::xeqmode &= 8;
+    core::xeqmode &= core::runmode::compiled;
     core::xeqstop = stops::quit;
     return WordResult::leave;
   }

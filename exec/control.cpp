@@ -219,7 +219,7 @@ WordResult enter(const Callee& c, std::int32_t n, const std::int32_t* formals) {
     cells[formal] = a >= 0 && a < zsize ? cells[a] : 0.0;
     formal = f.link;
   }
-  std::int16_t f3 = packmode(core::xeqmode & 0x7F, 0);
+  std::int16_t f3 = packmode(core::xeqmode & core::runmode::framebits, 0);
   if (core::idecmd == -1 && !shiftheld()) {
     core::idecmd = 13;
     ++core::xeqline;
@@ -233,7 +233,7 @@ WordResult enter(const Callee& c, std::int32_t n, const std::int32_t* formals) {
     core::idecmd = -core::idecmd;
     const std::int32_t prev = alarmsavedcmd > 127 ? -1 : alarmsavedcmd;
     f3 = packmode(savedmodeof(f3), prev);
-    if ((core::xeqmode & 0x40) == 0) core::xeqmode |= 0x04;
+    if ((core::xeqmode & core::runmode::single) == 0) core::xeqmode |= core::runmode::running;
   }
   // The record: the return statement, mode and command.
   std::int16_t record[4];
@@ -248,12 +248,12 @@ WordResult leave(std::int16_t w, const Callee* known) {
   eventlabel = 0;
   core::xeqstop = fam(w) == wend ? stops::end : stops::returned;
   --calldepth;
-  if ((core::xeqmode & 0x20) && calldepth < 0) return WordResult::leave;
+  if ((core::xeqmode & core::runmode::callback) && calldepth < 0) return WordResult::leave;
   const std::int32_t S = core::lokalscope;
   if (S <= 0 || !validsym(S)) {
     core::idecmd = -1;
     alarmsavedcmd = -1;
-    core::xeqmode &= 8;
+    core::xeqmode &= core::runmode::compiled;
     return WordResult::looptest;
   }
   const bool function = isfunction(S);
@@ -332,15 +332,15 @@ WordResult leave(std::int16_t w, const Callee* known) {
   const std::int32_t scope = core::lokalscope;
   core::lokalsub = scope > 0 && validsym(scope) ? name.data()[scope - 1].scope : 0;
   const std::int32_t mode = dropped ? core::xeqmode : savedmodeof(f3);
-  core::xeqmode = stoppedflag ? (mode & ~0x04) : mode;
+  core::xeqmode = stoppedflag ? (mode & ~core::runmode::running) : mode;
   core::xeqstop = (mode & 0x02) && scope == tablescope ? stops::callback : 0;
   if (core::idecmd >= -9 && core::idecmd <= -2) core::edvars(core::edv::curline) = f2;
   core::idecmd = dropped ? -1 : savedcmdof(f3);
   if (alarmsavedcmd == core::idecmd) alarmsavedcmd = -1;
   if (shiftheld()) {
-    core::xeqmode = 8;
+    core::xeqmode = core::runmode::compiled;
   } else if (core::idecmd < -1 && core::idecmd != -13) {
-    core::xeqmode |= 0x04;
+    core::xeqmode |= core::runmode::running;
   }
   if (function) {
     if (static_cast<std::size_t>(S) < dollarkept.size() && zlast >= 1)
@@ -360,7 +360,7 @@ WordResult leave(std::int16_t w, const Callee* known) {
   // stack, so that the next statement starts from its base even when it
   // is an empty one (a comment line).
   core::xeqstackptr = std::max(core::xeqstackptr - f4 - 1, core::xeqstackbase);
-  return (core::xeqmode & 0x04) ? WordResult::looptest : WordResult::leave;
+  return (core::xeqmode & core::runmode::running) ? WordResult::looptest : WordResult::leave;
 }
 
 bool iscontrolword(std::int16_t w) {

@@ -214,7 +214,7 @@ void head(std::int32_t start, std::int32_t end) {
   stmtstart = start;
   stmtend = end;
   if (core::lokalscope == 0) core::lokalscope = core::lokalsub;
-  if ((core::idestate & 4) == 0) core::nomsg = 0;
+  if ((core::idestate & core::busy::compiling) == 0) core::nomsg = 0;
 }
 
 // The prologue of a statement on the word path, after its room was checked
@@ -351,7 +351,7 @@ Res runempty(Form& f) {
   const bool valid = sp >= 1 && sp <= core::adrs.size();
   const bool fill = valid && core::adrs.data()[sp - 1] == 0;
   // Operands left over from before are the general path's to report.
-  const std::int32_t left = !fill && (core::xeqmode & 0x10) != 0 ? 0 : sp;
+  const std::int32_t left = !fill && (core::xeqmode & core::runmode::trace) != 0 ? 0 : sp;
   if (left - core::xeqstackbase > 1) return notrun;
   head(f.start, f.end);
   core::iresult = firsttemp;
@@ -733,7 +733,7 @@ Res runwordassign(Form& f, std::span<const std::int16_t> code) {
 // loop ends, which change none of it.
 bool quietstate() {
   return core::xeqstop == 0 && core::idecmd <= 0 && core::keyrec[0] == 0 && core::keyrec[1] != 1 &&
-         win::queue_idle() && !stepwatch && (core::xeqmode & 0x04) != 0;
+         win::queue_idle() && !stepwatch && (core::xeqmode & core::runmode::running) != 0;
 }
 bool quietline() {
   return (stopline == 0 || core::xeqline != stopline) && core::xeqline <= core::nstmt;

@@ -196,7 +196,7 @@ std::string compile_script(std::string_view text) {
   KOMPIA(line, mode);
   compiling = false;
   // A failed first line leaves no program and a clear stop word.
-  compiled = xeqstop == 0 && (xeqmode & 4) != 0;
+  compiled = xeqstop == 0 && (xeqmode & core::runmode::running) != 0;
   if (compiled) return {};
   const std::int16_t stop = xeqstop != 0 ? stopword() : cwv(stops::error);
   std::string out = "compile stop=" + std::to_string(stop) + " line=" + std::to_string(xeqline);
@@ -212,7 +212,7 @@ std::string compile_script(std::string_view text) {
 
 bool run_compiled() {
   const bool windowless = OPENWINDOWLESS();
-  xeqmode = 4 | 8;
+  xeqmode = runmode::running | runmode::compiled;
   xeqline = 1;
   if (nstmt < 1) {
     // A program without statements (the script's first line starts with
@@ -225,7 +225,7 @@ bool run_compiled() {
   KOMPIL(line);
   // A dialog control's jump label: the run goes on there.
   while (RESUMEATJUMP()) {
-    xeqmode = 4 | 8;
+    xeqmode = runmode::running | runmode::compiled;
     KOMPIL(line);
   }
   if (windowless) CLOSEWINDOWLESS();

@@ -175,7 +175,9 @@ struct Footprint {
 bool ready(std::span<const std::int16_t> words) {
   current = nullptr;
   const std::int32_t line = core::xeqline;
-  if (!fast::enabled || (core::xeqmode & 0x40) != 0 || line < 1 || line > core::nstmt) return false;
+  if (!fast::enabled || (core::xeqmode & core::runmode::single) != 0 || line < 1 ||
+      line > core::nstmt)
+    return false;
   if (forms.size() <= static_cast<std::size_t>(line))
     forms.resize(static_cast<std::size_t>(line) + 1);
   Form& f = forms[static_cast<std::size_t>(line)];

@@ -51,8 +51,8 @@ enum class At {
   error
 };
 
-bool single() { return (core::xeqmode & 0x40) != 0; }
-bool callbackmode() { return (core::xeqmode & 0x20) != 0; }
+bool single() { return (core::xeqmode & core::runmode::single) != 0; }
+bool callbackmode() { return (core::xeqmode & core::runmode::callback) != 0; }
 
 bool msgkeyis(std::string_view k) {
   std::string_view v = core::msgkey.view();
@@ -278,7 +278,7 @@ void XEQ(std::span<const std::int16_t> code) {
           if (core::lokalscope == 0) core::lokalscope = core::lokalsub;
         }
         resumed = false;
-        if ((core::idestate & 4) == 0) core::nomsg = 0;
+        if ((core::idestate & core::busy::compiling) == 0) core::nomsg = 0;
         const std::int16_t first = codeword(stmtstart);
         at = (first == 1 || first == -1) && core::idecmd <= 0 ? At::exprpath : At::wordpath;
         break;
@@ -303,7 +303,7 @@ void XEQ(std::span<const std::int16_t> code) {
           if (adrs.valid(sp) && adrs(sp) == 0) {
             adrs(sp) = firsttemp;
             if (z.valid(firsttemp)) z(firsttemp) = emptyvalue;
-          } else if (core::xeqmode & 0x10) {
+          } else if (core::xeqmode & core::runmode::trace) {
             core::xeqstackptr = 0;
           }
           at = At::endstmt;
@@ -559,7 +559,7 @@ void XEQ(std::span<const std::int16_t> code) {
           runinputstep();
         }
         if (core::idecmd == 999) {
-          core::xeqmode &= 8;
+          core::xeqmode &= core::runmode::compiled;
           core::xeqstop = stops::quit;
           return;
         }
@@ -588,9 +588,9 @@ void XEQ(std::span<const std::int16_t> code) {
         }
         if (core::xeqstop == stops::cancel && core::idecmd == -14) {
           core::idecmd = -1;
-          core::xeqmode &= ~0x04;
+          core::xeqmode &= ~core::runmode::running;
         }
-        at = (core::xeqmode & 0x04) && core::xeqstop == 0 ? At::head : At::stop;
+        at = (core::xeqmode & core::runmode::running) && core::xeqstop == 0 ? At::head : At::stop;
         break;
       }
 
@@ -601,11 +601,11 @@ void XEQ(std::span<const std::int16_t> code) {
           resumecode = 0;
           xeqstartpos = 0;
           if (core::nomsg != 0) return;
-          if ((core::xeqmode & 0x10) && s == stops::cancel) {
+          if ((core::xeqmode & core::runmode::trace) && s == stops::cancel) {
             core::xeqstop = 0;
             core::edflags &= ~0x10;
           }
-          core::xeqmode &= 8;
+          core::xeqmode &= core::runmode::compiled;
           stoppedflag = 0xFF;
           return;
         }

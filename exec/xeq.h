@@ -111,7 +111,7 @@ inline void wordpathstart() {
   rerunflag = false;
   core::iostatw[0] = 0;
   core::msgkey.blank();
-  if (core::xeqmode & 0x04) stoppedflag = 0;
+  if (core::xeqmode & core::runmode::running) stoppedflag = 0;
 }
 
 // Tail step of a value-producing word: the top `consumed` entries of the

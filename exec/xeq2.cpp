@@ -558,7 +558,7 @@ std::int32_t XEQ2(std::span<const std::int16_t> words, std::span<std::int32_t> o
 
   // A program statement linked before and unchanged since is not linked again.
   LinkedForm* form = nullptr;
-  if ((xeqmode & 0x40) == 0 && xeqline >= 1 && xeqline <= std::max(nstmt, 1)) {
+  if ((xeqmode & core::runmode::single) == 0 && xeqline >= 1 && xeqline <= std::max(nstmt, 1)) {
     if (linkedforms.size() <= static_cast<std::size_t>(xeqline))
       linkedforms.resize(static_cast<std::size_t>(xeqline) + 1);
     form = &linkedforms[static_cast<std::size_t>(xeqline)];

@@ -246,8 +246,8 @@ TrialCounters::TrialCounters()
       c1top_(core::c1top),
       c1limit_(core::c1limit),
       nztop_(core::nztop),
-      xeqmode_(core::xeqmode & ~0x200) {
-  core::xeqmode |= 0x200;
+      xeqmode_(core::xeqmode & ~core::runmode::analysis) {
+  core::xeqmode |= core::runmode::analysis;
 }
 
 TrialCounters::~TrialCounters() {
@@ -379,7 +379,7 @@ void FEDHLP(std::span<const char> line, std::int32_t column, std::int32_t mode) 
   core::xeqstop = 0;
   wdwcur = window;
   helpword.set(wordbuffer.view().substr(0, 80));
-  core::xeqmode &= ~(0x100 | 0x200);
+  core::xeqmode &= ~(core::runmode::storesready | core::runmode::analysis);
 }
 
 }  // namespace ide

@@ -62,10 +62,10 @@ inline constexpr std::int32_t extra = 0x2000;
 }  // namespace rf
 
 // xeqmode bits.
-inline constexpr std::int32_t suspended = 0x2;
-inline constexpr std::int32_t running = 0x4;
-inline constexpr std::int32_t compiled = 0x8;
-inline constexpr std::int32_t tracing = 0x10;
+inline constexpr std::int32_t suspended = core::runmode::suspended;
+inline constexpr std::int32_t running = core::runmode::running;
+inline constexpr std::int32_t compiled = core::runmode::compiled;
+inline constexpr std::int32_t tracing = core::runmode::trace;
 
 inline constexpr std::int16_t readfromwindow = static_cast<std::int16_t>(0xAC20);
 inline constexpr std::int16_t systemstatement = static_cast<std::int16_t>(0xACE0);

@@ -653,7 +653,7 @@ void SMARTTYPE(std::span<char> text, std::int32_t& state, std::int32_t& changed)
     hidetip();
     return;
   }
-  if ((core::idestate & 0x200) != 0) return;
+  if ((core::idestate & core::busy::windowread) != 0) return;
   if (cursorcol() == assistcol && line == assistline && !r.tab() && r.scan != scanspace) return;
   if (tipstate == 0 && cursorcol() <= firstnonblank(r.line())) return;
   assistcol = cursorcol();

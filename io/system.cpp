@@ -369,11 +369,11 @@ bool runandwait() {
     return true;
   }
   if (slot(runkw) < 0 || (valued(runkw) && core::z(slot(runkw)) != 0.0)) {
-    core::xeqmode |= 4;
+    core::xeqmode |= core::runmode::running;
   } else if (valued(runkw)) {
     core::edmark = core::edmarkall;
     core::edvars(core::edv::firstline) = core::xeqline;
-    core::xeqmode &= ~(4 | 0x10);
+    core::xeqmode &= ~(core::runmode::running | core::runmode::trace);
   }
   return true;
 }

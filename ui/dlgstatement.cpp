@@ -36,7 +36,7 @@ namespace ui {
 
 namespace {
 
-constexpr std::int32_t dialogbuild = 0x100;  // busy bit of `idestate`
+constexpr std::int32_t dialogbuild = core::busy::dialogbuild;
 constexpr std::int32_t namelabel = -1;       // the label a NamEedit makes
 constexpr std::int32_t mostoptions = 100;
 constexpr std::int32_t typetemp = 0x8;
