@@ -58,14 +58,14 @@ MenuText::Item item(std::string_view text, std::int32_t start, std::int32_t end)
 }
 
 // The first place where the title stands as a whole item: after the start
-// of the text, a blank, a colon or the separator, and before the separator
-// or a carriage return; npos when none.
+// of the text or of a line, a blank, a colon or the separator, and before
+// the separator or a carriage return; npos when none.
 std::size_t wholeitem(std::string_view text, std::string_view title, char sep) {
   if (title.empty()) return std::string_view::npos;
   for (std::size_t p = text.find(title); p != std::string_view::npos; p = text.find(title, p + 1)) {
     const char before = p == 0 ? ' ' : text[p - 1];
     const std::size_t after = p + title.size();
-    if (before != ' ' && before != ':' && before != sep) continue;
+    if (before != ' ' && before != ':' && before != sep && before != lf) continue;
     if (after < text.size() && (text[after] == sep || text[after] == cr)) return p;
   }
   return std::string_view::npos;

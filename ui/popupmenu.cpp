@@ -8,6 +8,8 @@
 #include "core/symbols.h"
 #include "exec/windowlist.h"
 #include "exec/windowwords.h"
+#include "platform/backend.h"
+#include "platform/win_queue_idle.h"
 #include "toolkit/menus.h"
 #include "ui/childmenus.h"
 #include "ui/childwords.h"
@@ -80,6 +82,8 @@ struct Show {
 bool show(const Show& s) {
   exec::wdwrec* main = exec::wdwhead;
   if (main == nullptr || s.at == nullptr || main->menuitems.size() < 1) return false;
+  // Without a display and with nothing on its way, no one can choose.
+  if (!plat::backend().has_display() && win::queue_idle()) return false;
   if (s.ownerslot > 0 && handleof(value(s.ownerslot)) != s.at->window) return false;
   exec::wdwcur = s.at;
   win::HWND owner = s.at->window != nullptr ? s.at->window : main->window;
