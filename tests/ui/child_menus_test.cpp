@@ -12,7 +12,12 @@
 #include "platform/win_message.h"
 #include "platform/win_message_keys.h"
 #include "toolkit/menus.h"
+#include "core/runwords.h"
+#include "core/stores.h"
+#include "core/symbols.h"
 #include "ui/childmenus.h"
+#include "ui/childtools.h"
+#include "ui/popupmenu.h"
 #include "ui/childwords.h"
 
 namespace {
@@ -193,6 +198,29 @@ TEST_F(ChildScript, AnArmedPopupShowsAtARightPressAndAPopWithoutMenuDisarmsIt) {
   ASSERT_NE(r, nullptr);
   win::SendMessageA(r->window, win::WM_RBUTTONDOWN, 2, win::MAKELPARAM(30, 40));
   EXPECT_EQ(number("PX"), -1);
+}
+
+TEST_F(ChildScript, ADialogTextsPopupPutsTheChosenTitleIntoAScratchText) {
+  // A window shown takes the keys.
+  ASSERT_TRUE(runopen("H = 0\nWINDOW(WINdowhandle=H)\n").ends_with("stop=-1\n"));
+  exec::wdwrec* main = exec::wdwhead;
+  ASSERT_NE(main, nullptr);
+  plat::inject_key_press(win::VK_DOWN, 0);
+  plat::inject_key_press(win::VK_DOWN, 0);
+  plat::inject_key_press(win::VK_RETURN, 0);
+  ui::SHOWPOPUPMENU("Help|About|");
+  ASSERT_EQ(ui::popuppending, 1);
+  win::MSG m{};
+  ASSERT_TRUE(win::PeekMessageA(&m, main->window, win::WM_COMMAND, win::WM_COMMAND, win::PM_REMOVE));
+  EXPECT_EQ(win::LOWORD(m.wParam), 31002);
+  // As the command is served: the title into the main window's scratch text.
+  exec::wdwcur = main;
+  core::idecmd = 31000;
+  ui::STATE_STYLE_EXTERNAL(2);
+  std::int32_t first = 0, last = 0;
+  ASSERT_GT(core::ISCHAR(main->menustatevar, first, last), 0);
+  EXPECT_EQ(std::string(core::c1namen.ptr(first), 5), "About");
+  EXPECT_EQ(ui::popuppending, 0);
 }
 
 }  // namespace
