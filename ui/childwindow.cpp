@@ -330,6 +330,16 @@ bool bars(Statement& s) {
   return true;
 }
 
+std::int32_t stylevalue() {
+  const Numbers st = numbersof(slot(kw("STYle")));
+  return st.count > 0 ? nint(st.at(1)) : defaultstyle;
+}
+
+// The window opens maximised: MAXImize, or the style asks for it.
+bool maximised(const Statement& s) {
+  return (s.showgiven && s.show == showmaximised) || (stylevalue() & stylemaximised) != 0;
+}
+
 // Width, height and place in pixels.
 void geometry(Statement& s) {
   exec::wdwrec& r = *s.target;
@@ -344,6 +354,12 @@ void geometry(Statement& s) {
                  ? heightpixels(value(kw("Height")), s.loaded != nullptr ? s.loadedheight : 0,
                                 cellheight(s.slotnow), s.toolheight, s.usableheight, chrome)
                  : r.clientheight;
+  // A new window that opens maximised and was given no size of its own
+  // restores to half the usable screen.
+  if (s.isnew && maximised(s)) {
+    if (value(kw("Width")) <= 0.0) s.width = std::max(1, s.usablewidth / 2);
+    if (value(kw("Height")) <= 0.0) s.height = std::max(1, s.usableheight / 2);
+  }
   const std::int32_t vscroll = s.vscrollcounted ? metric(exec::metric::vscrollwidth) : 0;
   const std::int32_t rightmost =
       metric(exec::metric::screenwidth) - s.width - vscroll - metric(exec::metric::framewidth);
@@ -376,8 +392,7 @@ void bind(Statement& s) {
   if (variableof(kw("Y")) > 0) r.yvar = slot(kw("Y"));
   if (variableof(kw("Width")) > 0) r.widthvar = slot(kw("Width"));
   if (variableof(kw("Height")) > 0) r.heightvar = slot(kw("Height"));
-  const Numbers st = numbersof(slot(kw("STYle")));
-  s.style = st.count > 0 ? nint(st.at(1)) : defaultstyle;
+  s.style = stylevalue();
   if ((s.style & stylemaximised) != 0) {
     s.show = showmaximised;
     r.kind = (r.kind | exec::kind::maximised) & ~exec::kind::minimised;

@@ -5,6 +5,7 @@
 // statement's refusals.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 
 #include "child_fixture.h"
@@ -83,6 +84,26 @@ TEST_F(ChildScript, AWindowTakesItsSizeColoursAndFlags) {
   const plot::FontSlot& f = plot::fontslots(5);
   EXPECT_EQ(clientsize(two->window).cx, 40 * f.cellwidth);
   EXPECT_EQ(clientsize(two->window).cy, (3 * f.cellheight + 1) / 2);
+}
+
+TEST_F(ChildScript, AMaximisedWindowWithoutASizeRestoresToHalfTheUsableScreen) {
+  const std::string out = runopen(
+      "H = 0\nG = 0\nWINDOW(WINdowhandle=H, MAXImize=1, Width=-400, STATus=S)\n"
+      "WINDOW(WINdowhandle=G, MAXImize=1, Width=0.3, Height=-100)\n");
+  ASSERT_TRUE(out.ends_with("stop=-1\n")) << out;
+  const exec::wdwrec* h = windowof("H");
+  const exec::wdwrec* g = windowof("G");
+  ASSERT_NE(h, nullptr);
+  ASSERT_NE(g, nullptr);
+  const int usablewidth =
+      exec::sysmetrics(exec::metric::screenwidth) - 2 * exec::sysmetrics(exec::metric::framewidth);
+  const int usableheight = exec::sysmetrics(exec::metric::screenheight) -
+                           2 * exec::sysmetrics(exec::metric::frameheight);
+  EXPECT_EQ(h->clientwidth, usablewidth / 2);
+  EXPECT_EQ(h->clientheight, usableheight / 2);
+  EXPECT_EQ(g->clientwidth, static_cast<int>(std::lround(0.3 * usablewidth)));
+  EXPECT_EQ(g->clientheight, usableheight / 2);
+  EXPECT_TRUE(win::IsZoomed(h->window));
 }
 
 TEST_F(ChildScript, KillClosesTheWindowOfEveryHandleOfAnArrayAndNothingElse) {
