@@ -47,6 +47,7 @@
 #include "toolkit/timers.h"
 #include "toolkit/windows.h"
 #include "ui/dialogs.h"
+#include "ui/popupmenu.h"
 #include "ui/services_standin.h"
 
 #ifndef OSTREL_PREFIX
@@ -354,6 +355,7 @@ void reset_ide() {
   reset_m2();
   plot::reset_fontslots();
   ui::reset_services_standin();
+  ui::reset_popupmenu();
   ui::reset_dialogs();
   reset_windowclose();
   KILLTOOLTIPWINDOW();
