@@ -720,15 +720,16 @@ void INTERNAL_GETLOKALSUB() {
     if (w >= 0) continue;
     const unsigned u = cwu(w);
     std::int32_t sym = 0;
-    if ((u & 0xFFE0u) == 0xE0C0u && xeqbuf(q - 1) == endmark) {
+    if (cwcode(u) == cwu(stmtcode("END")) && xeqbuf(q - 1) == endmark) {
       lokalsub = 0;
       return;
     }
-    if ((u & 0xFFE0u) == 0xE140u) {
-      const std::int32_t at = q - 1 - static_cast<std::int32_t>(u & 0x1Fu);
+    if (cwcode(u) == cwu(stmtcode("SUBROUTINE"))) {
+      const std::int32_t at = q - 1 - cwcount(u);
       if (at >= 1) sym = xeqbuf(at);
-    } else if ((u & 0xFFE0u) == 0xE160u && (cwu(xeqbuf(q - 1)) & 0xFFE0u) == 0xE160u) {
-      const std::int32_t at = q - static_cast<std::int32_t>(cwu(xeqbuf(q - 1)) & 0x1Fu) - 2;
+    } else if (cwcode(u) == cwu(stmtcode("FUNCTION")) &&
+               cwcode(xeqbuf(q - 1)) == cwu(stmtcode("FUNCTION"))) {
+      const std::int32_t at = q - cwcount(xeqbuf(q - 1)) - 2;
       if (at >= 1) sym = xeqbuf(at);
     }
     if (sym < 1 || sym > nsym || !name.valid(sym)) continue;

@@ -327,7 +327,7 @@ Step resolve(Line& ln, std::int32_t kind, bool isname) {
       s = c;
       found = true;
       if (in(0x20000) && k >= 3 && codeat(k - 1) == cwd::assign && isoptmarker(codeat(k - 2))) {
-        const auto entry = static_cast<std::size_t>(cwu(codeat(k - 2)) & 0x3FFu);
+        const auto entry = static_cast<std::size_t>(optmarkerentry(codeat(k - 2)));
         const std::string_view types = curshoptypes.view();
         if (entry < types.size() && types[entry] == 'N' && (typeof_(s) & 0x1) == 0) {
           ln.keepdetail = false;

@@ -68,7 +68,7 @@ WordResult valueproduced(std::int32_t consumed) {
 }
 
 bool isoptstmt(unsigned u) {
-  const unsigned s = u & 0xFFE0u;
+  const unsigned s = core::cwcode(u);
   return s >= 0xAC00u && s <= 0xAE80u;
 }
 
@@ -105,7 +105,7 @@ WordResult optionmarker(std::int16_t w) {
       const unsigned u = cwu(codeword(p));
       if (u == 0x8000u) break;
       if (!isoptstmt(u)) continue;
-      if ((u & 0xFFE0u) == 0xACC0u) {
+      if (core::cwcode(u) == cwu(core::builtincode("SOLVE"))) {
         // SOLVE cannot run inside a callback.
         core::xeqstop = stops::returned;
         return WordResult::looptest;
@@ -336,7 +336,7 @@ WordResult wholearray(unsigned kind, std::int32_t t, std::int32_t v) {
 bool isassignword(unsigned u) { return (u & 0xFF80u) == 0x8400u || u == 0x8480u; }
 
 WordResult assignment(std::int16_t w) {
-  const unsigned kind = cwu(w) & 0xFFE0u;
+  const unsigned kind = core::cwcode(w);
   if ((stmtflags & 0x10) != 0 && !takedoparams()) return WordResult::error;
   if (depth() < 2) return fail(xeqkeys::noriteside);
   const std::int32_t nvalues = depth() - 1;
@@ -384,7 +384,7 @@ WordResult optionstatement(std::int16_t w) {
     core::xeqstop = 0;
     return WordResult::rerun;
   }
-  return optepilogue(static_cast<std::int16_t>(cwu(w) & 0xFFE0u));
+  return optepilogue(static_cast<std::int16_t>(core::cwcode(w)));
 }
 
 }  // namespace

@@ -488,7 +488,7 @@ Res runwordsfrom(std::span<const std::int16_t> code, std::int16_t last = 0) {
           r = assignword(w);
           break;
         case Tag::control:
-          if ((static_cast<std::uint16_t>(w) & 0xFFE0u) == wfunction && inlinecall(w, forms)) {
+          if (core::cwcode(w) == wfunction && inlinecall(w, forms)) {
             last = w;
             continue;
           }
@@ -747,8 +747,7 @@ namespace {
 bool optionwords(std::span<const std::int16_t> w) {
   for (const std::int16_t x : w) {
     const auto u = static_cast<std::uint16_t>(x);
-    if ((u >= 0xAC00u && u < 0xAEA0u) || ((u & 0xF800u) == 0xF800u && (u & 0xFE00u) != 0xFE00u))
-      return true;
+    if ((u >= 0xAC00u && u < 0xAEA0u) || core::isxoptstmt(u)) return true;
   }
   return false;
 }

@@ -461,7 +461,7 @@ void XEQ(std::span<const std::int16_t> code) {
           }
           if (iscontrolword(w)) {
             r = controlword(w);
-          } else if ((static_cast<std::uint16_t>(w) & 0xE000u) == 0xC000u) {
+          } else if (core::isbuiltinword(w)) {
             r = builtinwords ? builtinwords(w) : WordResult::unknown;
           } else {
             r = operandwords ? operandwords(w) : WordResult::unknown;
@@ -476,8 +476,7 @@ void XEQ(std::span<const std::int16_t> code) {
         if ((r == WordResult::next || r == WordResult::looptest) && core::xeqstop == stops::error &&
             core::iostatw[0] != 0) {
           // A floating-point failure found after a value-producing word.
-          const std::string_view cls =
-              (static_cast<std::uint16_t>(lastword) & 0xE000u) == 0xC000u ? "function" : "other   ";
+          const std::string_view cls = core::isbuiltinword(lastword) ? "function" : "other   ";
           std::copy_n(cls.begin(), 8, opclass);
           if (msgkeyis("")) core::msgkey.set(ndpkey(core::iostatw[0]));
           if (callbackmode()) return;
@@ -526,9 +525,8 @@ void XEQ(std::span<const std::int16_t> code) {
           break;
         }
         if (core::xeqstackptr - core::xeqstackbase > 1) {
-          const std::uint16_t before = static_cast<std::uint16_t>(codeword(stmtend - 2)) & 0xFFE0u;
-          const std::uint16_t twobefore =
-              static_cast<std::uint16_t>(codeword(stmtend - 3)) & 0xFFE0u;
+          const unsigned before = core::cwcode(codeword(stmtend - 2));
+          const unsigned twobefore = core::cwcode(codeword(stmtend - 3));
           if (before != wsubroutine && before != wfunction && twobefore != wfunction) {
             core::msgkey.set(xeqkeys::xeqstack);
             at = At::error;
