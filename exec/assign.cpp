@@ -69,15 +69,15 @@ WordResult valueproduced(std::int32_t consumed) {
 
 bool isoptstmt(unsigned u) {
   const unsigned s = core::cwcode(u);
-  return s >= 0xAC00u && s <= 0xAE80u;
+  return s >= cwu(core::optstmtcode(0)) && s <= cwu(core::optstmtcode(core::noptstmts - 1));
 }
 
-// The statement holds the word w (masked with mask) after the current word.
-bool laterword(unsigned mask, unsigned w) {
+// The statement holds a word of the code w (any count) after the current word.
+bool laterword(unsigned w) {
   for (std::int32_t p = wordpos + 1; p < stmtend; ++p) {
     const unsigned u = cwu(codeword(p));
     if (u == 0x8000u) break;
-    if ((u & mask) == w) return true;
+    if (core::cwcode(u) == w) return true;
   }
   return false;
 }
@@ -167,7 +167,7 @@ WordResult element(std::int16_t w) {
     entry(0) = adr + static_cast<std::int32_t>(offset);
     return WordResult::next;
   }
-  if (laterword(0xFFE0u, 0x8440u)) {
+  if (laterword(cwu(core::cw(core::CwFamily::word, "=array")))) {
     // The tolerant assignment reads the element as 0.0 and is skipped.
     elementinrange = false;
     skipstmt = stmtstart;

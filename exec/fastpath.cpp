@@ -747,7 +747,10 @@ namespace {
 bool optionwords(std::span<const std::int16_t> w) {
   for (const std::int16_t x : w) {
     const auto u = static_cast<std::uint16_t>(x);
-    if ((u >= 0xAC00u && u < 0xAEA0u) || core::isxoptstmt(u)) return true;
+    if ((u >= core::cwu(core::optstmtcode(0)) &&
+         u < core::cwu(core::optstmtcode(core::noptstmts))) ||
+        core::isxoptstmt(u))
+      return true;
   }
   return false;
 }
