@@ -37,14 +37,14 @@ std::string compilerword(std::int16_t w, int& stmt) {
   const unsigned u = cwu(w);
   if (isoptstmt(w)) {
     stmt = optstmtnr(w);
-    const unsigned n = u & 0x1F;
+    const unsigned n = static_cast<unsigned>(cwcount(w));
     return std::string(optstmtname(stmt)) + (n ? "/" + std::to_string(n) : "");
   }
-  if (isoptmarker(w)) return marker(static_cast<int>(u & 0x3FF) + 1, stmt);
+  if (isoptmarker(w)) return marker(optmarkerentry(w) + 1, stmt);
   if (u > 0xA060 && u < 0xA070) return std::string(u - 0xA060, '&');
   if (const CodeWord* c = find(w, false)) return std::string(c->text);
-  if ((u & 0xFE00) == 0xF400) return "subscript" + std::to_string(u & 0x1FF);
-  if ((u & 0xFE00) == 0xF600) return "subscript=" + std::to_string(u & 0x1FF);
+  if (issubscript(w)) return "subscript" + std::to_string(subscriptcommas(w));
+  if (issubscriptstore(w)) return "subscript=" + std::to_string(subscriptcommas(w));
   return hex(w);
 }
 
@@ -52,10 +52,10 @@ std::string executorword(std::int16_t w, int& stmt) {
   const unsigned u = cwu(w);
   if (u >= 0xF800 && u < 0xFE00) {
     stmt = static_cast<int>((u - 0xF800) >> 6);
-    const unsigned m = u & 0x3F;
+    const unsigned m = static_cast<unsigned>(xcwcount(w));
     return std::string(optstmtname(stmt)) + (m ? "/" + std::to_string(m) : "");
   }
-  if ((u & 0xFE00) == 0xFE00) return marker(static_cast<int>(u & 0x1FF) + 1, stmt);
+  if (isxoptmarker(w)) return marker(xoptmarkerentry(w) + 1, stmt);
   if (const CodeWord* c = find(w, true)) return std::string(c->text);
   if (u > 0xC020 && u < 0xC800 && (u & 0x3F) == 0x20) return std::string((u - 0xC020) >> 6, '&');
   if (u > 0xA800 && u <= 0xA80F) return "range" + std::to_string(u & 0xF);

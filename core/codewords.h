@@ -6,6 +6,7 @@
 #pragma once
 
 #include <array>
+#include <concepts>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -17,6 +18,77 @@ namespace core {
 constexpr std::int16_t cwv(unsigned v) { return static_cast<std::int16_t>(v & 0xFFFFu); }
 // The unsigned 16 bits of a code word, for masks and comparisons.
 constexpr unsigned cwu(std::int16_t w) { return static_cast<std::uint16_t>(w); }
+
+// Fields of a code word. Symbols and literals are positive; every operator,
+// keyword and built-in has bit 15 set.
+//
+//   compiler form   15 | 14 .. 10 priority | 9 .. 5 | 4 .. 0 count
+//   executor form   15 | 14 .. 11 priority | 10 .. 6 | 5 two operands | 4 .. 0
+//
+// The count is the option count of an option statement, the comma or
+// argument count of a call, the count of an assignment; the word without it
+// (`cwcode`) names the statement, built-in or operator. An option statement
+// of the executor form, 0xF800 + 0x40 s, keeps six bits of count
+// (`xcwcount`), and its marks and closers (0xF000 family) keep their kind in
+// those six bits too (`xcwcode` is the word without them).
+// Families by the top bits: w AND 0xE000 = 0xC000 the built-in functions
+// (`isbuiltinword`), 0xE000 the statements and block words of the compiler
+// form and the one-operand functions, blocks and option statements of the
+// executor form (`isstmtword`). By the top six bits: 0xAC00 option
+// statements and 0x9800 option markers of the compiler form (+ keyword - 1
+// in the ten low bits); 0xFE00 option markers of the executor form (+
+// keyword - 1 in the nine low bits); prefix blocks and references, see
+// core/xform.h.
+//
+// The accessors take a word in any integer type: a 16-bit word, its
+// unsigned bits, or a 32-bit entry that holds one sign-extended; every
+// field lies in the low 16 bits.
+template <std::integral W>
+constexpr unsigned cwbits(W w) {
+  return static_cast<unsigned>(w) & 0xFFFFu;
+}
+// The word without its count: the statement, built-in or operator.
+template <std::integral W>
+constexpr unsigned cwcode(W w) {
+  return cwbits(w) & 0xFFE0u;
+}
+// The count in the five low bits.
+template <std::integral W>
+constexpr int cwcount(W w) {
+  return static_cast<int>(cwbits(w) & 0x1Fu);
+}
+// Executor form: the word without its six low bits (an option statement
+// without its count, a mark without its closer kind), and those six bits.
+template <std::integral W>
+constexpr unsigned xcwcode(W w) {
+  return cwbits(w) & 0xFFC0u;
+}
+template <std::integral W>
+constexpr int xcwcount(W w) {
+  return static_cast<int>(cwbits(w) & 0x3Fu);
+}
+// A built-in function word (family 0xC000).
+template <std::integral W>
+constexpr bool isbuiltinword(W w) {
+  return (cwbits(w) & 0xE000u) == 0xC000u;
+}
+// The slot of a built-in function word, its bits 5 to 12 (one per
+// built-in of the family 0xC000).
+template <std::integral W>
+constexpr unsigned builtinslot(W w) {
+  return (cwbits(w) >> 5) & 0xFFu;
+}
+// A word of the family 0xE000 (statements and blocks; see above).
+template <std::integral W>
+constexpr bool isstmtword(W w) {
+  return (cwbits(w) & 0xE000u) == 0xE000u;
+}
+// The IF block words of the compiler form (0xE800: block IF, ELSE,
+// ELSEIF, ENDIF, THEN).
+template <std::integral W>
+constexpr bool isifblockword(W w) {
+  return (cwbits(w) & 0xFC00u) == 0xE800u;
+}
 
 enum class CwFamily : std::uint8_t {
   token,    // codes that only the tokenizer writes (name, literals, end)
@@ -323,15 +395,62 @@ inline constexpr std::int16_t filler = cw(CwFamily::word, "filler");
 // Option statements: number s has the compiler code 0xAC00 + 0x20 s (option
 // count in the low five bits) and the executor code 0xF800 + 0x40 s.
 inline constexpr int noptstmts = 21;
-constexpr bool isoptstmt(std::int16_t w) { return (cwu(w) & 0xFC00u) == 0xAC00u; }
+template <std::integral W>
+constexpr bool isoptstmt(W w) {
+  return (cwbits(w) & 0xFC00u) == 0xAC00u;
+}
 constexpr int optstmtnr(std::int16_t w) { return static_cast<int>((cwu(w) & 0x3E0u) >> 5); }
 constexpr std::int16_t optstmtcode(int s) { return cwv(cwu(cwd::optstmt) + 0x20u * s); }
 constexpr std::int16_t optstmtxcode(int s) {
   return cwv(cwu(xcw(CwFamily::word, "optstmt")) + 0x40u * s);
 }
-// Option keyword marker: 0x9800 OR (keyword number - 1).
-constexpr bool isoptmarker(std::int16_t w) { return (cwu(w) & 0xFC00u) == 0x9800u; }
+// An option statement of the executor form, 0xF800 + 0x40 s + count (not a
+// marker of the executor form).
+template <std::integral W>
+constexpr bool isxoptstmt(W w) {
+  return (cwbits(w) & 0xF800u) == 0xF800u && (cwbits(w) & 0xFE00u) != 0xFE00u;
+}
+// The number s of an option statement of the executor form.
+template <std::integral W>
+constexpr int xoptstmtnr(W w) {
+  return static_cast<int>((cwbits(w) & 0x7C0u) >> 6);
+}
+// Option keyword marker: 0x9800 OR (keyword number - 1); in the executor
+// form 0xFE00 OR (keyword number - 1).
+template <std::integral W>
+constexpr bool isoptmarker(W w) {
+  return (cwbits(w) & 0xFC00u) == 0x9800u;
+}
 constexpr std::int16_t optmarkerof(int entry) { return cwv(cwu(cwd::optmarker) | (entry - 1)); }
+// The array element words of the compiler form: a subscript (0xF400) and
+// an element assignment (0xF600), each + the comma count in its nine low
+// bits.
+template <std::integral W>
+constexpr bool issubscript(W w) {
+  return (cwbits(w) & 0xFE00u) == cwu(cw(CwFamily::word, "subscript"));
+}
+template <std::integral W>
+constexpr bool issubscriptstore(W w) {
+  return (cwbits(w) & 0xFE00u) == cwu(cw(CwFamily::word, "subscript="));
+}
+template <std::integral W>
+constexpr int subscriptcommas(W w) {
+  return static_cast<int>(cwbits(w) & 0x1FFu);
+}
+template <std::integral W>
+constexpr bool isxoptmarker(W w) {
+  return (cwbits(w) & 0xFE00u) == 0xFE00u;
+}
+// The keyword number - 1 that a marker holds (its entry in the option
+// statement's keyword list, counted from 0).
+template <std::integral W>
+constexpr int optmarkerentry(W w) {
+  return static_cast<int>(cwbits(w) & 0x3FFu);
+}
+template <std::integral W>
+constexpr int xoptmarkerentry(W w) {
+  return static_cast<int>(cwbits(w) & 0x1FFu);
+}
 
 // Priority fields: compiler codes (bits 10 to 14), executor codes (11 to 14).
 constexpr int cwprio(std::int16_t w) { return static_cast<int>((cwu(w) & 0x7C00u) >> 10); }

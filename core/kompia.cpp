@@ -116,7 +116,7 @@ void refuselong(std::span<const char> line, std::span<char> work, std::int32_t l
   compnote.set("too long: " + std::to_string(length) + " characters, at most " +
                std::to_string(limit));
   msgkey.set(MSGKEY("lineTooLong"));
-  xeqstop = 0x7FFF;
+  xeqstop = stops::error;
   if ((edflags & 0x1020) == 0) {
     std::array<std::int32_t, 3> words{xeqline, length, limit};
     HelpValues hv;
@@ -155,7 +155,7 @@ bool wholescript() {
   if (edvars(edv::readstate) != 0) {
     // The script was not read correctly: there is nothing sound to compile.
     nstmt = 0;
-    xeqstop = 120;
+    xeqstop = stops::cancel;
     return false;
   }
   nblock = 0;
@@ -167,8 +167,8 @@ bool wholescript() {
   HELP("compilPB", answer, pv);
   // While the lines compile, no run or trace bit may send KOMPIL into a
   // run or a splice; the trace bit comes back at the end.
-  const std::int32_t trace = xeqmode & 0x10;
-  xeqmode &= ~(0x4 | 0x8 | 0x10);
+  const std::int32_t trace = xeqmode & runmode::trace;
+  xeqmode &= ~(runmode::running | runmode::compiled | runmode::trace);
   ErrorFile errors;
   std::array<char, linesize> line{};
   std::array<char, linesize + 2> work{};
@@ -215,7 +215,7 @@ restart:
       msgkey.set(MSGKEY("tooManyLines"));
       edflags &= ~0x20;
       xeqmode = 0;
-      xeqstop = 0x7FFF;
+      xeqstop = stops::error;
       nstmt = 0;
       return false;
     }
@@ -277,7 +277,7 @@ restart:
         return false;
       }
       // Every line is compiled again, from fresh stores.
-      xeqmode &= ~0x100;
+      xeqmode &= ~runmode::storesready;
       goto restart;
     }
     if (placeholdertext(work)) {
@@ -322,7 +322,7 @@ restart:
     if (nerrors == 1) errors.create();
     errors.write(nerrors, b.stmt);
     if (nerrors == 1 || b.stmt < firstline) {
-      firststop = 0x7FFF;
+      firststop = stops::error;
       firstline = b.stmt;
       firstblock = &b;
       firstkey.set(blockmistakekey);
@@ -353,15 +353,15 @@ restart:
     HELP("CompilErrors", answer, hv);
   }
   closeprogress();
-  xeqmode |= 4 | 8 | trace;
-  if ((edflags & 0x1000) && !(edflags & 8)) xeqmode &= ~4;
+  xeqmode |= runmode::running | runmode::compiled | trace;
+  if ((edflags & 0x1000) && !(edflags & 8)) xeqmode &= ~runmode::running;
   if (nerrors == 0) {
     edvars(edv::firstline) = 1;
   } else {
     xeqline = firstline;
     xeqstop = firststop;
     msgkey = firstkey;
-    xeqmode &= ~8;
+    xeqmode &= ~runmode::compiled;
   }
   lokalsub = lokalscope = 0;
   return true;
@@ -377,7 +377,7 @@ void oneline(bool single) {
     // A whole-script compile may leave no statement (the first line starts
     // with "#"): an empty program, not a failed compile.
     if (single) {
-      xeqstop = 120;
+      xeqstop = stops::cancel;
     } else {
       edvars(edv::chg) = 0;
     }
@@ -387,7 +387,7 @@ void oneline(bool single) {
   if (l > nstmt) return;
   const std::int32_t s0 = stmtstart(l), s1 = stmtstart(l + 1);
   if (s0 < 1 || s1 <= s0) {
-    xeqstop = 120;
+    xeqstop = stops::cancel;
     return;
   }
   const std::int32_t d = (s1 - s0) - ntrans - 1;

@@ -25,11 +25,11 @@ namespace core {
 
 namespace {
 
-// Stop words that the executor hands back to the driver.
-constexpr std::int16_t handdll = builtincode("DLL");        // 0xAD80
-constexpr std::int16_t handdiffeq = builtincode("DIFFEQ");  // 0xAE00
-constexpr std::int16_t handsolve = builtincode("SOLVE");    // 0xACC0
-constexpr std::int16_t handxeq = builtincode("XEQ");        // 0xC340
+// Stop words that the executor hands back to the driver, as 16-bit words.
+constexpr std::int16_t handdll = cwv(stops::dll);
+constexpr std::int16_t handdiffeq = cwv(stops::diffeq);
+constexpr std::int16_t handsolve = cwv(stops::solve);
+constexpr std::int16_t handxeq = cwv(stops::xeq);
 constexpr std::int16_t wcontinue = stmtcode("CONTINUE");
 constexpr std::int16_t wtextresult = cw(CwFamily::word, "=text");  // 0x8400
 constexpr std::int16_t wnumresult = cwd::assign;                   // 0x8420
@@ -40,9 +40,6 @@ constexpr std::string_view labelsubkey = MSGKEY("labelSub?");
 
 // Room that TOKEN may fill with literal values from z(nsym + 5) on.
 constexpr std::int32_t literalroom = maxtokens;
-
-// The stop word as the 16-bit word that it is.
-std::int16_t stopword() { return static_cast<std::int16_t>(xeqstop & 0xFFFF); }
 
 bool keydown(int vk) { return win::GetKeyState(vk) < 0; }
 
@@ -70,12 +67,12 @@ void runxeq(std::span<const std::int16_t> code) {
   HelpValues hv;
   hv.halves = iostatw;
   HELP(notbuiltkey, answer, hv);
-  xeqstop = 0x7FFF;
+  xeqstop = stops::error;
 }
 
 void runprogram() {
   if (xeqbuf.size() < 2) {
-    xeqstop = 120;
+    xeqstop = stops::cancel;
     return;
   }
   runxeq({xeqbuf.ptr(1), static_cast<std::size_t>(xeqbuf.last())});
@@ -216,15 +213,15 @@ enum class Outcome { ok, fail, leave };
 // TOKEN and LEXIK over the line. LEXIK rewrites the tokens in place, so
 // every retry (an array declared, `z` or `name` grown) starts again from the
 // tokenizer. Outcome::fail: TOKEN failed or a store could not grow;
-// Outcome::leave: the stop word -998.
+// Outcome::leave: the stop word `stops::grown`.
 Outcome tokenlex(std::string_view text, bool quiet) {
   for (;;) {
     std::int32_t mode = quiet ? 0 : 1;
     TOKEN(text, literalvalues(), mode);
     if (!quiet && stopword() > 0) return Outcome::fail;
     LEXIK(text, literalvalues(), quiet ? 1 : 0);
-    if (stopword() == -998) return Outcome::leave;
-    if (stopword() == -999) {
+    if (stopword() == stops::grown) return Outcome::leave;
+    if (stopword() == stops::retry) {
       xeqstop = 0;
       continue;
     }
@@ -377,17 +374,17 @@ Next xeqbuiltin(std::span<char> text) {
   }
   const std::int32_t keptmode = xeqmode, keptnomsg = nomsg;
   const std::int32_t xs = xeqline;
-  xeqmode = 0x40;
+  xeqmode = runmode::single;
   xeqspan[0] = xs;
-  idestate |= 4;
+  idestate |= busy::compiling;
   runtokens();
-  idestate &= ~4;
+  idestate &= ~busy::compiling;
   nomsg = keptnomsg;
   restore(kept);
-  xeqmode = keptmode & ~2;
+  xeqmode = keptmode & ~runmode::suspended;
   if (stopword() < 1 && xeqspan[1] > 0) {
     if (xeqline != xs + 1) {
-      xeqmode &= ~(2 | 4);
+      xeqmode &= ~(runmode::suspended | runmode::running);
     } else if (!xeqassign(xs)) {
       if (nomsg < 1) {
         xeqline = xs;
@@ -400,7 +397,7 @@ Next xeqbuiltin(std::span<char> text) {
         HELP(illegalkey, answer, hv);
         return Next::leave;
       }
-      xeqstop = 0x7FFF;
+      xeqstop = stops::error;
     }
   }
   return Next::loop;
@@ -414,9 +411,9 @@ void notbuilt(std::int32_t resumeline) {
   HelpValues hv;
   hv.halves = iostatw;
   HELP(notbuiltkey, answer, hv);
-  xeqmode &= ~4;
+  xeqmode &= ~runmode::running;
   xeqline = resumeline;
-  xeqstop = 0x7FFF;
+  xeqstop = stops::error;
 }
 
 // After a statement handed back at `kept`: the statement is done with
@@ -426,7 +423,7 @@ void resumeafter(std::int32_t kept) {
   xeqstackptr = xeqstackbase;
   if (xeqstop != 0) {
     xeqline = kept;
-    xeqmode &= ~4;
+    xeqmode &= ~runmode::running;
   } else {
     xeqline = kept + 1;
   }
@@ -510,8 +507,8 @@ void nolabel() {
   HELP(labelsubkey, answer, hv);
   msgkey.set(labelsubkey);
   edmark = edmarkall;
-  xeqstop = 0x7FFF;
-  xeqmode &= ~4;
+  xeqstop = stops::error;
+  xeqmode &= ~runmode::running;
 }
 
 // Step 9: the stop-word loop.
@@ -527,7 +524,7 @@ Next stopwords(std::span<char> text) {
       }
       xeqline = at;
       xeqstop = 0;
-      return (xeqmode & 4) ? Next::run : Next::endrun;
+      return (xeqmode & runmode::running) ? Next::run : Next::endrun;
     }
     if (s == handdll) {
       if (!dllstatement) {
@@ -535,7 +532,7 @@ Next stopwords(std::span<char> text) {
       } else if (!dllcall()) {
         // An error with an error label resumes there like any other.
         if (stopword() >= 1 && nomsg >= 1) continue;
-        xeqmode &= ~4;
+        xeqmode &= ~runmode::running;
       }
     } else if ((s == handdiffeq && !oderun) || (s == handsolve && !solverun)) {
       notbuilt(xeqline);
@@ -552,10 +549,10 @@ Next stopwords(std::span<char> text) {
       // An error of the text with an error label is resumed like any other.
       if (stopword() >= 1 && nomsg >= 1) continue;
     } else {
-      if ((idestate & 0x200) || s == -999) return Next::leave;
+      if ((idestate & busy::windowread) || s == stops::quit) return Next::leave;
       return Next::endrun;
     }
-    return (xeqmode & 4) ? Next::run : Next::endrun;
+    return (xeqmode & runmode::running) ? Next::run : Next::endrun;
   }
 }
 
@@ -566,7 +563,7 @@ void pasteloop(std::span<char> text);
 // Steps 6 to 11 from the given step on. inpaste: called by the paste loop
 // for one pasted line, which returns to it after the splice.
 void steps(std::span<char> text, Step step, bool inpaste) {
-  const bool quiet = (xeqmode & 0x200) != 0;
+  const bool quiet = (xeqmode & runmode::analysis) != 0;
   for (;;) {
     switch (step) {
       case Step::compile: {
@@ -580,12 +577,12 @@ void steps(std::span<char> text, Step step, bool inpaste) {
           step = Step::failure;
           break;
         }
-        if (edmode == 14 || (xeqmode & 0x40)) return;
+        if (edmode == 14 || (xeqmode & runmode::single)) return;
         step = Step::splice;
         break;
       }
       case Step::splice: {
-        if ((xeqmode & (0x10 | 0x100)) == 0) {
+        if ((xeqmode & (runmode::trace | runmode::storesready)) == 0) {
           runtokens();
           step = Step::endrun2;
           break;
@@ -617,11 +614,11 @@ void steps(std::span<char> text, Step step, bool inpaste) {
       }
       case Step::endrun: {
         const std::int16_t s = stopword();
-        if (s != -2 && s != -7) {
-          if (xeqmode & 2) {
-            xeqmode = 14;
-          } else if (xeqmode & 0x10) {
-            xeqmode = 8;
+        if (s != stops::command && s != stops::callback) {
+          if (xeqmode & runmode::suspended) {
+            xeqmode = runmode::suspended | runmode::running | runmode::compiled;
+          } else if (xeqmode & runmode::trace) {
+            xeqmode = runmode::compiled;
           }
         }
         step = Step::endrun2;
@@ -629,19 +626,19 @@ void steps(std::span<char> text, Step step, bool inpaste) {
       }
       case Step::endrun2: {
         const std::int16_t s = stopword();
-        if (s == -2) return;
-        if (idecmd <= 0 && (s == -1 || s == -4)) xeqmode &= ~4;
+        if (s == stops::command) return;
+        if (idecmd <= 0 && (s == stops::end || s == stops::broken)) xeqmode &= ~runmode::running;
         if (edflags & 4) showvalue();
         step = Step::failure;
         break;
       }
       case Step::failure: {
         const std::int16_t s = stopword();
-        if (s <= 0 || s == 63) return;
+        if (s <= 0 || s == stops::quietend) return;
         // A built-in that showed its failure itself left no key: the
         // failure is named by the message it showed.
         if (msgkey.trimmed().empty()) msgkey = shownkey;
-        xeqmode &= ~4;
+        xeqmode &= ~runmode::running;
         if (pastelen > 0) {
           // A pasted line failed: the paste ends on it, and its placeholder
           // takes the statement that the paste opened for it.
@@ -649,7 +646,7 @@ void steps(std::span<char> text, Step step, bool inpaste) {
           xeqline = edvars(edv::curline);
           edmode = 13;
         }
-        if ((xeqmode & (0x10 | 0x100)) == 0) return;
+        if ((xeqmode & (runmode::trace | runmode::storesready)) == 0) return;
         failedline.set({text.data(), text.size()});
         if (text.size() >= 3) {
           text[0] = 1;
@@ -659,7 +656,7 @@ void steps(std::span<char> text, Step step, bool inpaste) {
         tokcod(1) = 1;
         tokcod(2) = placeholdereq;
         ntrans = 2;
-        if ((xeqmode & 0x10) == 0) return;
+        if ((xeqmode & runmode::trace) == 0) return;
         step = Step::splice;
         break;
       }
@@ -699,8 +696,8 @@ void pasteloop(std::span<char> /*text*/) {
     edmode = 12;
     edvars(edv::chg) |= 0x80;
     // The splice's walk ended the set-up mark; the line is spliced, not run.
-    if ((xeqmode & 0x100) == 0) {
-      xeqmode |= 0x100;
+    if ((xeqmode & runmode::storesready) == 0) {
+      xeqmode |= runmode::storesready;
       INTERNAL_GETLOKALSUB();
     }
     const std::size_t n = std::min(line.size(), work.size() - 2);
@@ -723,15 +720,16 @@ void INTERNAL_GETLOKALSUB() {
     if (w >= 0) continue;
     const unsigned u = cwu(w);
     std::int32_t sym = 0;
-    if ((u & 0xFFE0u) == 0xE0C0u && xeqbuf(q - 1) == endmark) {
+    if (cwcode(u) == cwu(stmtcode("END")) && xeqbuf(q - 1) == endmark) {
       lokalsub = 0;
       return;
     }
-    if ((u & 0xFFE0u) == 0xE140u) {
-      const std::int32_t at = q - 1 - static_cast<std::int32_t>(u & 0x1Fu);
+    if (cwcode(u) == cwu(stmtcode("SUBROUTINE"))) {
+      const std::int32_t at = q - 1 - cwcount(u);
       if (at >= 1) sym = xeqbuf(at);
-    } else if ((u & 0xFFE0u) == 0xE160u && (cwu(xeqbuf(q - 1)) & 0xFFE0u) == 0xE160u) {
-      const std::int32_t at = q - static_cast<std::int32_t>(cwu(xeqbuf(q - 1)) & 0x1Fu) - 2;
+    } else if (cwcode(u) == cwu(stmtcode("FUNCTION")) &&
+               cwcode(xeqbuf(q - 1)) == cwu(stmtcode("FUNCTION"))) {
+      const std::int32_t at = q - cwcount(xeqbuf(q - 1)) - 2;
       if (at >= 1) sym = xeqbuf(at);
     }
     if (sym < 1 || sym > nsym || !name.valid(sym)) continue;
@@ -754,20 +752,20 @@ void KOMPIL(std::span<char> text) {
   if (pastelen <= 0 && idecmd < 0 && xeqline > nstmt) return;
   solveiter = 0;
   Step step = Step::compile;
-  if (xeqmode & (0x40 | 0x200)) {
+  if (xeqmode & (runmode::single | runmode::analysis)) {
     INTERNAL_GETLOKALSUB();
-  } else if (xeqmode & 4) {
+  } else if (xeqmode & runmode::running) {
     step = Step::run;
-  } else if (xeqmode & 8) {
-    if (idecmd < 22100) xeqmode |= 0x10;
+  } else if (xeqmode & runmode::compiled) {
+    if (idecmd < 22100) xeqmode |= runmode::trace;
     INTERNAL_GETLOKALSUB();
     if (pastelen <= 0 && (edvars(edv::chg) & 1) == 0 &&
         !(keydown(win::VK_CONTROL) && idecmd != 21063))
       step = Step::run;
   }
   if (step == Step::compile) {
-    if ((xeqmode & 0x100) == 0) {
-      xeqmode |= 0x100;
+    if ((xeqmode & runmode::storesready) == 0) {
+      xeqmode |= runmode::storesready;
       if (edmode == 14) {
         setupstores();
       } else {

@@ -274,7 +274,7 @@ bool lookup(std::string_view word, std::int32_t kind, bool isname, std::int32_t&
 
 // An array declared again: a new shape, and a new block when it grew.
 Step redeclare(std::int32_t s) {
-  if ((xeqmode & 0x200) || (typeof_(s) & 0x20)) return Step::next;
+  if ((xeqmode & runmode::analysis) || (typeof_(s) & 0x20)) return Step::next;
   ALLOCARRAY(-1);
   if (lexcount <= 0) return Step::next;
   std::int32_t rows = 0, cols = 0;
@@ -327,7 +327,7 @@ Step resolve(Line& ln, std::int32_t kind, bool isname) {
       s = c;
       found = true;
       if (in(0x20000) && k >= 3 && codeat(k - 1) == cwd::assign && isoptmarker(codeat(k - 2))) {
-        const auto entry = static_cast<std::size_t>(cwu(codeat(k - 2)) & 0x3FFu);
+        const auto entry = static_cast<std::size_t>(optmarkerentry(codeat(k - 2)));
         const std::string_view types = curshoptypes.view();
         if (entry < types.size() && types[entry] == 'N' && (typeof_(s) & 0x1) == 0) {
           ln.keepdetail = false;
@@ -615,7 +615,7 @@ void report(const Line& ln, std::int32_t flags) {
     xeqstop = 0;
     return;
   }
-  xeqstop = 0x7FFF;
+  xeqstop = stops::error;
   const std::string key = msgkey.str();
   if (key.starts_with("Alias"))
     failedline.set(compnote.view());
@@ -664,7 +664,7 @@ void LEXIK(std::string_view line, std::span<double> values, std::int32_t flags) 
     if (tokend(k) < tokbeg(k)) {
       r = fail(MSGKEY("noEmptyString"));
     } else if (code < 0) {
-      if ((xeqmode & 0x200) == 0) r = operatortoken(ln, code);
+      if ((xeqmode & runmode::analysis) == 0) r = operatortoken(ln, code);
     } else if (code == cwd::number || code == cwd::text) {
       r = literaltoken(ln, code);
     } else if (code == cwd::name) {
@@ -684,7 +684,7 @@ void LEXIK(std::string_view line, std::span<double> values, std::int32_t flags) 
       r = resolve(ln, code, (code & 1) == 0);  // a kind set by the option checks
     }
     if (r == Step::retry) {
-      xeqstop = -999;
+      xeqstop = stops::retry;
       return;
     }
     if (r == Step::fail) {

@@ -95,7 +95,7 @@ void MESSAGEBOX(std::string_view letters, std::string_view text, int& answer) {
   // A box that stops the run names why by a key of its own: the box of a
   // key (MSGBOXFROMHELP) puts its key in its place afterwards.
   if (code == win::IDCANCEL) {
-    xeqstop = 0x7FFF;
+    xeqstop = stops::error;
     shownkey.set(MSGKEY("RequestCanceled"));
     result = has(letters, 'Y') ? 3 : 2;
   } else if (yes_no) {
@@ -103,7 +103,7 @@ void MESSAGEBOX(std::string_view letters, std::string_view text, int& answer) {
   } else if (has(letters, 'a')) {
     if (code == win::IDABORT) {
       result = 1;
-      xeqstop = 0x7FFF;
+      xeqstop = stops::error;
       shownkey.set(MSGKEY("RequestCanceled"));
     } else {
       result = code == win::IDRETRY ? 2 : code == win::IDIGNORE ? 3 : 1;
@@ -177,7 +177,7 @@ void CHECKANDSETRUNTIMEERROR(std::string_view tag, std::int32_t& status) {
   const std::string title = "Error " + t + s;
   msgkey.set(title);
   MSGBOXFROMHELP(MSGKEY("msgRunTimeError"), msgkey.view(), answer);
-  if (answer == 2) xeqstop = 120;
+  if (answer == 2) xeqstop = stops::cancel;
   iostatw[0] = static_cast<std::int16_t>(status);
   iostatw[1] = 0;
   msgkey.set(MSGKEY("rdwrErK"));

@@ -320,7 +320,7 @@ void HELP(std::string_view key, int& answer, const HelpValues& given) {
     MSGBOXFROMHELP(MSGKEY("msgNotinHF"), detail, ignored);
     menuunit = saved_unit;
     answer = 0;
-    xeqstop = 0x7FFF;
+    xeqstop = stops::error;
     return;
   }
 

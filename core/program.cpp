@@ -74,9 +74,9 @@ void firstword(Walk& w) {
     // the slot comes back empty (this walk ties the statement again); any
     // other statement is of the executor form.
     const std::int16_t second = xeqbuf(w.t + 1);
-    const bool olddo = second != endmark && xeqbuf.valid(w.t + 2) &&
-                       (cwu(second) == oenddo ? xeqbuf(w.t + 2) == endmark
-                                              : (cwu(xeqbuf(w.t + 2)) & 0xFFE0u) == oblockdo);
+    const bool olddo =
+        second != endmark && xeqbuf.valid(w.t + 2) &&
+        (cwu(second) == oenddo ? xeqbuf(w.t + 2) == endmark : cwcode(xeqbuf(w.t + 2)) == oblockdo);
     f = olddo ? 0 : -1;
     edmark = edmarkall;
   }
@@ -199,16 +199,16 @@ void heading(Walk& w) {
 
 void INTERNALJUMPS2OLD(Walk& w) {
   const unsigned u = cwu(xeqbuf(w.p));
-  if ((u & 0xFFE0u) == oblockdo) {
+  if (cwcode(u) == oblockdo) {
     blockdo(w);
   } else if (u == oenddo) {
     enddo(w);
-  } else if ((u & 0xFFE0u) == odo) {
+  } else if (cwcode(u) == odo) {
     labelleddo(w);
   } else if (u == oend) {
     endstmt(w);
-  } else if ((u & 0xFFE0u) == osub ||
-             ((u & 0xFFE0u) == ofunc && xeqbuf.valid(w.p + 1) && cwu(xeqbuf(w.p + 1)) == ofunc)) {
+  } else if (cwcode(u) == osub ||
+             (cwcode(u) == ofunc && xeqbuf.valid(w.p + 1) && cwu(xeqbuf(w.p + 1)) == ofunc)) {
     heading(w);
   }
 }
@@ -274,7 +274,7 @@ void shiftlabels() {
 }  // namespace
 
 void INTERNALJUMPS() {
-  xeqmode &= ~0x100;
+  xeqmode &= ~runmode::storesready;
   if (nadrs < 1 || adrs.size() == 0) {
     std::int32_t one = 1, upper = std::max(nedlines, nstmt) + nadrsstep;
     ALLOCS("adrs", one, upper);

@@ -6,21 +6,94 @@
 #include <array>
 #include <cstdint>
 
+#include "core/codewords.h"
 #include "platform/fixed_text.h"
 #include "platform/indexed.h"
 
 namespace core {
 
-// Stop word of the compiler stages and the executor: 0 running, -1 end,
-// -4 break or step, -999 quit (or: grow a store and retry), 120 cancel,
-// 0x7FFF error.
+// Stop word of the compiler stages and the executor: 0 while running, else
+// one of the `stops` below, or a positive error number of its own (the
+// ALIAS checks, the expression translator).
 inline std::int32_t xeqstop = 0;
+
+// The stop codes of `xeqstop`. A positive stop is a failure; a negative one
+// ends or suspends the run without one.
+namespace stops {
+inline constexpr std::int32_t end = -1;         // END, end of the script, or the stop line reached
+inline constexpr std::int32_t command = -2;     // a pending command: the run waits for events
+inline constexpr std::int32_t returned = -3;    // RETURN from the main program or the model's end
+inline constexpr std::int32_t broken = -4;      // Escape, or one step done
+inline constexpr std::int32_t comcommand = -5;  // a pending command ended the wait of COM
+inline constexpr std::int32_t chain = -6;       // CHain: another script takes over
+inline constexpr std::int32_t callback = -7;    // returned from a window's callback subroutine
+inline constexpr std::int32_t grown = -998;     // a store was grown: the statement runs again
+                                                // (the compile driver gives up on the line)
+inline constexpr std::int32_t quit = -999;      // quit asked for
+inline constexpr std::int32_t retry = -999;     // a compile stage or option statement grew a
+                                                // store or made an array: run the line again
+inline constexpr std::int32_t quietend = 63;    // ends a run without the failure path
+inline constexpr std::int32_t cancel = 120;     // the user chose Cancel in a message
+inline constexpr std::int32_t error = 0x7FFF;   // the line or statement failed
+// A statement that the executor hands back to the run driver stops it with
+// its code word, kept as its unsigned 16 bits.
+constexpr std::int32_t handback(std::int16_t code) { return static_cast<std::int32_t>(cwu(code)); }
+inline constexpr std::int32_t dll = handback(builtincode("DLL"));
+inline constexpr std::int32_t diffeq = handback(builtincode("DIFFEQ"));
+inline constexpr std::int32_t solve = handback(builtincode("SOLVE"));
+inline constexpr std::int32_t xeq = handback(builtincode("XEQ"));
+// Callers tell failures from the other stops by the sign alone, and a
+// handed-back statement from a failure by its code.
+static_assert(end < 0 && command < 0 && returned < 0 && broken < 0 && comcommand < 0 && chain < 0 &&
+              callback < 0 && grown < 0 && quit < 0);
+static_assert(quietend > 0 && cancel > 0 && error > 0);
+static_assert(dll > error && diffeq > error && solve > error && xeq > error);
+}  // namespace stops
+// The stop word as the 16-bit word that it is: a handed-back statement
+// reads as its code word.
+inline std::int16_t stopword() { return static_cast<std::int16_t>(xeqstop & 0xFFFF); }
+
 // Pending command of the IDE, or the number of a fired alarm.
 inline std::int32_t idecmd = 0;
-// Run mode flags.
+// Run mode flags: the `runmode` bits below.
 inline std::int32_t xeqmode = 0;
-// Busy bits of the active layers.
+namespace runmode {
+// The run waits in a window or dialog for an event (also: an event handler
+// was interrupted by a window's table procedure).
+inline constexpr std::int32_t suspended = 0x2;
+// Run on after a statement; without it one statement runs (a step).
+inline constexpr std::int32_t running = 0x4;
+// The script is compiled for this run; the one bit that every stop keeps.
+inline constexpr std::int32_t compiled = 0x8;
+// Trace, or immediate mode: a statement run while a run is paused.
+inline constexpr std::int32_t trace = 0x10;
+// A run called back by SOLVE or DIFFEQ: RETURN or END of the called part,
+// Escape and a floating-point error go back to the caller.
+inline constexpr std::int32_t callback = 0x20;
+// One translated statement (in `tokcod`), run once.
+inline constexpr std::int32_t single = 0x40;
+// The stores are set up for this compile run; the statement translator
+// then shows no failure message of its own.
+inline constexpr std::int32_t storesready = 0x100;
+// The quiet compile of the editor's context help and typing assistant.
+inline constexpr std::int32_t analysis = 0x200;
+// The bits that a subroutine call keeps in its frame.
+inline constexpr std::int32_t framebits = 0x7F;
+}  // namespace runmode
+// Busy bits of the active layers: the `busy` bits below.
 inline std::int32_t idestate = 0;
+namespace busy {
+inline constexpr std::int32_t closing = 0x1;        // a window is being closed
+inline constexpr std::int32_t editor = 0x2;         // the editor is open
+inline constexpr std::int32_t compiling = 0x4;      // a compile or the XEQ built-in's text runs
+inline constexpr std::int32_t command = 0x10;       // the command phase of the command handler
+inline constexpr std::int32_t lineinput = 0x20;     // a line-input field is open
+inline constexpr std::int32_t dispatching = 0x80;   // DISPATCH runs (and so during a whole run)
+inline constexpr std::int32_t dialogbuild = 0x100;  // a dialog is being built
+inline constexpr std::int32_t windowread = 0x200;   // a script's READ from a window waits
+// While any of these is set, events are only recorded.
+inline constexpr std::int32_t nodispatch = closing | dispatching | dialogbuild;
+}  // namespace busy
 // Key of the message that goes with a failure, blank when none.
 inline plat::FixedText<16> msgkey;
 // Key of the last message shown by its key (HELP, MSGBOXFROMHELP). The

@@ -205,7 +205,7 @@ void LEXIOPTS(std::string_view line, std::int32_t k, std::string_view shop, std:
           if (answer == 99) optmsgline = xeqline;
         }
       }
-      xeqstop = 0x7FFF;
+      xeqstop = stops::error;
       kout = i;
       return;
     }
@@ -214,7 +214,7 @@ void LEXIOPTS(std::string_view line, std::int32_t k, std::string_view shop, std:
     if (type == 'S') {
       if (code == cwd::name) {
         tokcod(i) = 0x40;
-        if ((xeqmode & 0x200) == 0 && compnote.is_blank()) {
+        if ((xeqmode & runmode::analysis) == 0 && compnote.is_blank()) {
           std::string note = "not string: ";
           note += linespan(line, i - 2, i).substr(0, 52);
           compnote.set(note);
@@ -246,7 +246,7 @@ void LEXIOPTS(std::string_view line, std::int32_t k, std::string_view shop, std:
   std::string note = "invalid: ";
   note += failedline.view().substr(0, 55);
   compnote.set(note);
-  xeqstop = 0x7FFF;
+  xeqstop = stops::error;
 }
 
 void reset_shop() {

@@ -81,7 +81,7 @@ bool freshbuffer(std::vector<T>& out, std::int32_t upper, const T& fill, const c
 bool overlimit(long long size, std::int32_t limit) {
   if (size <= limit) return false;
   msgkey.set(storelimitkey);
-  xeqstop = 0x7FFF;
+  xeqstop = stops::error;
   return true;
 }
 

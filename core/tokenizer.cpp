@@ -62,7 +62,7 @@ void fail(std::string_view key, std::int32_t mode, std::string_view rest, std::s
     int answer = 0;
     HELP(key, answer, v);
   }
-  xeqstop = 0x7FFF;
+  xeqstop = stops::error;
 }
 
 }  // namespace

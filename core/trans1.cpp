@@ -169,15 +169,15 @@ struct Trans1 {
     return absbits(c) == absbits(io);
   }
   static bool iscallword(std::int16_t c) {
-    const unsigned u = cwu(c) & 0xFFE0u;
+    const unsigned u = cwcode(c);
     return u == cwu(kSubroutine) || u == cwu(kCall) || u == cwu(kFunction);
   }
   static bool isdo(std::int16_t c) {
-    const unsigned u = cwu(c) & 0xFFE0u;
+    const unsigned u = cwcode(c);
     return u == cwu(kDo) || u == cwu(kBlockDo);
   }
   static bool iscallable(std::int16_t c) {
-    return (cwu(c) & 0xE000u) == 0xC000u || (cwu(c) & 0xE000u) == 0xE000u || isoptstmt(c);
+    return isbuiltinword(c) || isstmtword(c) || isoptstmt(c);
   }
 
   void labelcell(std::int16_t c, int quarter) {
@@ -247,7 +247,7 @@ struct Trans1 {
       pendtextdepth = 0;
     }
     if (ioword < 0) {
-      if ((cwu(ioword) & 0xFFE0u) == (cwu(top()) & 0xFFE0u)) {
+      if (cwcode(ioword) == cwcode(top())) {
         stack[sp] = ioword;
         ioword = static_cast<std::int16_t>(-ioword);
       }
@@ -281,8 +281,8 @@ struct Trans1 {
     if (name(c).type == 0x140) {
       const std::int16_t under = sp >= 1 ? stack[sp - 1] : 0;
       const bool plain = (cwu(under) & 0xC000u) == 0;
-      const bool call = ((cwu(under) & 0xE000u) == 0xC000u || (cwu(under) & 0xE000u) == 0xE000u) &&
-                        under != kWin && under != kBlockIf && under != kElseif;
+      const bool call = (isbuiltinword(under) || isstmtword(under)) && under != kWin &&
+                        under != kBlockIf && under != kElseif;
       if (plain || call) push(kSubscript);
     }
     if (isarray(c)) {
@@ -310,7 +310,7 @@ struct Trans1 {
       push(c);
       return;
     }
-    if ((cwu(c) & 0xFC00u) == 0xE800u) {
+    if (isifblockword(c)) {
       if (c == kThen) return;
       if (c == kElse || c == kElseif) {
         out(kElseMark);
@@ -322,8 +322,7 @@ struct Trans1 {
       pendtext = 0;
       pendtextdepth = 0;
     }
-    if ((cwu(c) & 0xFFE0u) == cwu(cwd::ampersand) && callargpos > 0)
-      throw Fail{MSGKEY("subfnc+cat")};
+    if (cwcode(c) == cwu(cwd::ampersand) && callargpos > 0) throw Fail{MSGKEY("subfnc+cat")};
     popto(c);
     if (c == cwd::rparen) {
       rparen();
@@ -336,11 +335,11 @@ struct Trans1 {
     std::int16_t p = c;
     if (c == cwd::assign && arrayseen != 0) {
       p = word(i - 1) == arrayseen ? kArrayAssign : kArrayExprAssign;
-      if (ntrans >= 1 && (cwu(lastout()) & 0xFFE0u) == cwu(kSubscript))
+      if (ntrans >= 1 && cwcode(lastout()) == cwu(kSubscript))
         tokcod(ntrans) = cwv(cwu(lastout()) + 0x200u);
     }
     if (c == kEnddo) out(0);
-    if ((cwu(c) & 0xFFE0u) == cwu(kRead) || (cwu(c) & 0xFFE0u) == cwu(kWrite)) ioword = c;
+    if (cwcode(c) == cwu(kRead) || cwcode(c) == cwu(kWrite)) ioword = c;
     push(p);
   }
 
@@ -371,8 +370,8 @@ struct Trans1 {
                               (ntrans >= 1 && (cwu(lastout()) & 0xAC00u) == 0xAC00u));
         const bool endok = i == n && ((follows[static_cast<std::size_t>(state)] >> cEnd) & 1u);
         if (!listend && !endok) {
-          if (j == cNum && sp > 0 && (cwu(top()) & 0xFFE0u) == cwu(kDo) && state == cStmt) {
-            stack[sp] = cwv(cwu(kBlockDo) | (cwu(top()) & 0x1Fu));
+          if (j == cNum && sp > 0 && cwcode(top()) == cwu(kDo) && state == cStmt) {
+            stack[sp] = cwv(cwu(kBlockDo) | static_cast<unsigned>(cwcount(top())));
             out(0);
           } else if (c == cwd::labelmarker) {
           } else if (c == cwd::lparen && word(i - 1) > 0 && (name(word(i - 1)).type & 0x20) != 0) {
@@ -413,7 +412,7 @@ struct Trans1 {
 
   void report(std::string_view key) {
     msgkey.set(key);
-    xeqstop = 0x7FFF;
+    xeqstop = stops::error;
     std::int32_t k = i > n ? n : i;
     if (k == n && k > 1) --k;
     const std::int32_t first = n >= 1 ? std::max<std::int16_t>(tokbeg(1), 1) : 1;
@@ -421,7 +420,7 @@ struct Trans1 {
     last = std::clamp<std::int32_t>(last, 0, static_cast<std::int32_t>(text.size()));
     const std::string upto(text.substr(0, static_cast<std::size_t>(last)));
     failedline.set(upto);
-    if ((edflags & 0x1000) != 0 || (xeqmode & 0x100) != 0) return;
+    if ((edflags & 0x1000) != 0 || (xeqmode & runmode::storesready) != 0) return;
     std::string shown;
     if (first <= last)
       shown = std::string(text.substr(static_cast<std::size_t>(first - 1),
@@ -469,7 +468,7 @@ void TRANS1(std::string_view text) {
     t.run();
   } catch (const Fail& f) {
     if (f.key.empty())
-      xeqstop = 0x7FFF;
+      xeqstop = stops::error;
     else
       t.report(f.key);
   }

@@ -38,9 +38,7 @@ bool isfunctionword(std::int16_t w) {
   const unsigned m = cwu(w) & 0x6820u;
   return w < 0 && (m == 0x0020u || m == 0x6800u || m == 0x6820u);
 }
-bool isoptstmtx(std::int16_t w) {
-  return (cwu(w) & 0xF800u) == 0xF800u && (cwu(w) & 0xFE00u) != 0xFE00u;
-}
+bool isoptstmtx(std::int16_t w) { return isxoptstmt(w); }
 
 struct Level {
   int kind = 0;
@@ -170,7 +168,7 @@ struct Trans2 {
       // A built-in of two operands needs its first argument beside the list
       // of the others: a plain bracket, whose list would be its only
       // operand, takes the two-argument form.
-      if (k == 0x0400 && istwooperand(w) && (cwu(w) & 0xE000u) == 0xE000u) return 0x1000;
+      if (k == 0x0400 && istwooperand(w) && isstmtword(w)) return 0x1000;
       return k;
     }
     // A "(" after a comma, a ":", "><" or another word: a plain bracket.
@@ -192,17 +190,17 @@ struct Trans2 {
       if (s == cwd::rparen && d-- == 0) break;
       if (s == cwd::comma && d == 0) ++commas;
     }
-    const unsigned lastmasked = cwu(lastout()) & 0xFFE0u;
-    if (commas >= 2) return lastmasked == 0xFE00u ? 0x0400 : 0x1000;
-    if ((cwu(w) & 0x20u) == 0 && (cwu(w) & 0xE000u) == 0xE000u) return 0x4000;
+    const unsigned lastmasked = cwcode(lastout());
+    if (commas >= 2) return lastmasked == cwu(optmarker) ? 0x0400 : 0x1000;
+    if ((cwu(w) & 0x20u) == 0 && isstmtword(w)) return 0x4000;
     if ((cwu(w) & 0x20u) != 0) {
       for (std::int32_t k = i + 1; k <= n; ++k) {
         const std::int16_t s = saved[static_cast<std::size_t>(k)];
         if (s == cwd::rparen) return 0x2000;
         if (s == cwd::comma) {
-          if (lastmasked == 0x8840u) return 0x2000;
-          if (lastout() > 0 || lastmasked == 0xFE00u || lastmasked == 0x8880u ||
-              lastmasked == 0xA400u || lastmasked == 0xF040u)
+          if (lastmasked == cwu(lhsend)) return 0x2000;
+          if (lastout() > 0 || lastmasked == cwu(optmarker) || lastmasked == cwu(assign) ||
+              lastmasked == cwu(comma) || lastmasked == cwu(arraymark))
             return 0x0400;
           return (cwu(top()) & 0x20u) == 0 ? 0x2000 : 0x1000;
         }
@@ -348,7 +346,7 @@ struct Trans2 {
     std::int32_t j = i - 1;
     while (j > 1 && x[static_cast<std::size_t>(j)] == comma) --j;
     const std::int16_t p = j >= 1 ? x[static_cast<std::size_t>(j)] : 0;
-    if (istwooperand(p) && (cwu(top()) & 0xF83Fu) == 0xC020u) {
+    if (istwooperand(p) && isconcat(top())) {
       stack[static_cast<std::size_t>(sp)].w = cwv(cwu(top()) + 0x40u);
       return;
     }
@@ -507,8 +505,7 @@ struct Trans2 {
     if (w == elseword || w == endifword) blockword = true;
     // Prefix words never pop what stands before them.
     const bool prefixword = w == negate || w == ifword || w == elseword || w == elseifword ||
-                            w == endifword || w == blockif || c == cwd::uplus ||
-                            (cwu(c) & 0xE000u) == 0xC000u;
+                            w == endifword || w == blockif || c == cwd::uplus || isbuiltinword(c);
     if (!prefixword) popfrom(xprio(w));
     if (istwooperand(w)) {
       push(w);
@@ -589,7 +586,7 @@ struct Trans2 {
     ntrans = 2;
     tokcod(1) = lead;
     tokcod(2) = 0;
-    xeqstop = 0x7FFF;
+    xeqstop = stops::error;
   }
 };
 

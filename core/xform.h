@@ -98,6 +98,9 @@ inline constexpr std::int16_t thenword = cwv(0xF500);
 inline constexpr std::int16_t optstmt = cwv(0xF800);    // + 0x40 s + option count
 inline constexpr std::int16_t optmarker = cwv(0xFE00);  // + keyword number - 1
 
+// A concatenation, with any count of blanks.
+constexpr bool isconcat(std::int16_t w) { return (cwu(w) & 0xF83Fu) == cwu(concat); }
+
 // Placeholder operand of an omitted range bound, and the range marks.
 inline constexpr std::int16_t nobound = 0x7FFF;
 inline constexpr std::int16_t rangedup = cwv(0x8940);
@@ -120,6 +123,10 @@ constexpr bool isselectfamily(std::int16_t w) { return (cwu(w) & 0xFFC0u) == 0xF
 // Segments.
 inline constexpr std::int16_t segclose = cwv(0x801E);
 constexpr std::int16_t segopen(std::int16_t fn) { return cwv(cwu(fn) + 0x1Fu); }
+// The linker knows the segment words by their five low bits alone.
+constexpr bool issegopen(std::int16_t w) { return cwcount(w) == 0x1F; }
+constexpr bool issegclose(std::int16_t w) { return cwcount(w) == cwcount(segclose); }
+constexpr std::int16_t segfunction(std::int16_t opener) { return cwv(cwcode(opener)); }
 constexpr bool isfold(std::int16_t w) {
   return w == unaryplus || w == cwv(0xE920) || w == cwv(0xE960) || w == cwv(0xE9E0) ||
          w == cwv(0xEA20);

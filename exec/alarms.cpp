@@ -62,7 +62,8 @@ void CLRALA(const std::int32_t& mode) {
     for (std::int32_t s = 2; s <= 9; ++s) alarmtime(s) = alarmunset;
     if (core::menutoolonoff != nullptr) core::menutoolonoff("Fn", 0);
     alarmsavedcmd = -1;
-    alarmrunmode = static_cast<std::int16_t>(0xFF00 | (core::xeqmode & 0xFB));
+    alarmrunmode =
+        static_cast<std::int16_t>(0xFF00 | (core::xeqmode & 0xFF & ~core::runmode::running));
   }
   if ((mode & 2) != 0) {
     for (std::int32_t i = 1; i <= core::nsym; ++i)

@@ -93,7 +93,7 @@ std::int32_t APPENDIX(std::span<std::int32_t> stack, std::int32_t& top, std::int
   auto arg = [&](std::int32_t j) { return stack[static_cast<std::size_t>(top - nargs + j - 1)]; };
   auto fail = [&](std::string_view key) {
     core::msgkey.set(key);
-    core::xeqstop = 0x7FFF;
+    core::xeqstop = core::stops::error;
     top -= nargs;
     return core::xeqstop;
   };
@@ -156,7 +156,7 @@ std::int32_t APPENDIX(std::int32_t nargs) {
   const std::int32_t n = core::xeqstackptr - base;
   if (n < 0 || !core::adrs.valid(base + 1) || !core::adrs.valid(core::xeqstackptr)) {
     core::msgkey.set(appendixkeys::nonchar);
-    core::xeqstop = 0x7FFF;
+    core::xeqstop = core::stops::error;
     return core::xeqstop;
   }
   std::span<std::int32_t> stack(core::adrs.ptr(base + 1), static_cast<std::size_t>(n));

@@ -68,16 +68,16 @@ WordResult valueproduced(std::int32_t consumed) {
 }
 
 bool isoptstmt(unsigned u) {
-  const unsigned s = u & 0xFFE0u;
-  return s >= 0xAC00u && s <= 0xAE80u;
+  const unsigned s = core::cwcode(u);
+  return s >= cwu(core::optstmtcode(0)) && s <= cwu(core::optstmtcode(core::noptstmts - 1));
 }
 
-// The statement holds the word w (masked with mask) after the current word.
-bool laterword(unsigned mask, unsigned w) {
+// The statement holds a word of the code w (any count) after the current word.
+bool laterword(unsigned w) {
   for (std::int32_t p = wordpos + 1; p < stmtend; ++p) {
     const unsigned u = cwu(codeword(p));
     if (u == 0x8000u) break;
-    if ((u & mask) == w) return true;
+    if (core::cwcode(u) == w) return true;
   }
   return false;
 }
@@ -100,12 +100,12 @@ WordResult optionmarker(std::int16_t w) {
     core::xeqmode = savedmode;
     return WordResult::endstmt;
   }
-  if ((core::xeqmode & 0x20) != 0) {
+  if ((core::xeqmode & core::runmode::callback) != 0) {
     for (std::int32_t p = wordpos + 1; p < stmtend; ++p) {
       const unsigned u = cwu(codeword(p));
       if (u == 0x8000u) break;
       if (!isoptstmt(u)) continue;
-      if ((u & 0xFFE0u) == 0xACC0u) {
+      if (core::cwcode(u) == cwu(core::builtincode("SOLVE"))) {
         // SOLVE cannot run inside a callback.
         core::xeqstop = stops::returned;
         return WordResult::looptest;
@@ -167,7 +167,7 @@ WordResult element(std::int16_t w) {
     entry(0) = adr + static_cast<std::int32_t>(offset);
     return WordResult::next;
   }
-  if (laterword(0xFFE0u, 0x8440u)) {
+  if (laterword(cwu(core::cw(core::CwFamily::word, "=array")))) {
     // The tolerant assignment reads the element as 0.0 and is skipped.
     elementinrange = false;
     skipstmt = stmtstart;
@@ -336,7 +336,7 @@ WordResult wholearray(unsigned kind, std::int32_t t, std::int32_t v) {
 bool isassignword(unsigned u) { return (u & 0xFF80u) == 0x8400u || u == 0x8480u; }
 
 WordResult assignment(std::int16_t w) {
-  const unsigned kind = cwu(w) & 0xFFE0u;
+  const unsigned kind = core::cwcode(w);
   if ((stmtflags & 0x10) != 0 && !takedoparams()) return WordResult::error;
   if (depth() < 2) return fail(xeqkeys::noriteside);
   const std::int32_t nvalues = depth() - 1;
@@ -380,11 +380,11 @@ WordResult optionstatement(std::int16_t w) {
   BUISOPT(w, codeword(wordpos + 1));
   if (depth() > 0 && core::nomsg > 0 && !isassignword(cwu(codeword(stmtend - 3))))
     ++core::xeqstackptr;
-  if (core::xeqstop == -999) {
+  if (core::xeqstop == stops::retry) {
     core::xeqstop = 0;
     return WordResult::rerun;
   }
-  return optepilogue(static_cast<std::int16_t>(cwu(w) & 0xFFE0u));
+  return optepilogue(static_cast<std::int16_t>(core::cwcode(w)));
 }
 
 }  // namespace
@@ -398,21 +398,21 @@ WordResult optepilogue(std::int16_t code) {
   if (resumecode != 0 && resumecode == code) {
     savedmode = static_cast<std::int16_t>(core::xeqmode);
     core::xeqmodesave = savedmode;  // the run driver's copy, put back after its work
-    core::xeqmode = 0x0C;
+    core::xeqmode = core::runmode::running | core::runmode::compiled;
     switch (cwu(code)) {
       case 0xAC20u:
         return WordResult::leave;
       case 0xACC0u:
         resumecode = 0;
         if (cwu(codeword(wordpos + 1)) == 0x8420u) solvetarget = entry(core::nomsg != 0 ? 2 : 1);
-        core::xeqstop = 0xACC0;
+        core::xeqstop = stops::solve;
         return WordResult::leave;
       case 0xACE0u:
         ++core::xeqline;
         return WordResult::leave;
       case 0xAE00u:
         resumecode = 0;
-        core::xeqstop = 0xAE00;
+        core::xeqstop = stops::diffeq;
         return WordResult::leave;
       default:
         return WordResult::rerun;

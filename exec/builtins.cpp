@@ -256,7 +256,7 @@ WordResult alarm(std::int32_t nargs) {
     // The quit command, as Alt+F4 gives it; the run ends with its quit word.
     toolkit::POST_COMMAND(toolkit::kQuitCommand, nullptr);
     core::idecmd = 999;
-    core::xeqmode &= 8;
+    core::xeqmode &= core::runmode::compiled;
     core::xeqstop = stops::quit;
     return WordResult::leave;
   }
@@ -419,7 +419,7 @@ WordResult textfunction(unsigned fn, std::int32_t nargs) {
       return textresult(f, f + static_cast<std::int32_t>(trimmed) - 1, nargs);
     default:  // XEQ: the run driver compiles and runs the text.
       core::xeqspan = {f, l};
-      core::xeqstop = 0xC340;
+      core::xeqstop = stops::xeq;
       return WordResult::leave;
   }
 }
@@ -459,23 +459,23 @@ constexpr auto owncounts = [] {
   std::array<bool, 256> seen{};
   for (const std::int16_t c : core::builtincodes) {
     const auto u = static_cast<std::uint16_t>(c);
-    if ((u & 0xE000u) != 0xC000u || seen[(u >> 5) & 0xFFu]) continue;
-    seen[(u >> 5) & 0xFFu] = true;
-    own[(u >> 5) & 0xFFu] = static_cast<std::uint8_t>(u & 0x1Fu);
+    if (!core::isbuiltinword(u) || seen[core::builtinslot(u)]) continue;
+    seen[core::builtinslot(u)] = true;
+    own[core::builtinslot(u)] = static_cast<std::uint8_t>(core::cwcount(u));
   }
   return own;
 }();
 
 std::int32_t builtinextra(std::int16_t word) {
   const unsigned u = cwu(word);
-  const std::int32_t own = (u & 0xE000u) == 0xC000u ? owncounts[(u >> 5) & 0xFFu] : 0;
-  return std::max(static_cast<std::int32_t>(u & 0x1Fu) - own, 0);
+  const std::int32_t own = core::isbuiltinword(u) ? owncounts[core::builtinslot(u)] : 0;
+  return std::max(core::cwcount(u) - own, 0);
 }
 
 WordResult BUILTINWORD(std::int16_t word) {
   const unsigned u = cwu(word);
-  if ((u & 0xE000u) != 0xC000u) return WordResult::unknown;
-  const unsigned fn = u & 0xFFE0u;
+  if (!core::isbuiltinword(u)) return WordResult::unknown;
+  const unsigned fn = core::cwcode(u);
   if (depth() < 1) return fail(xeqkeys::stackunderflow);
   if (entry(0) <= 0) {
     core::xeqstop = stops::broken;

@@ -12,7 +12,7 @@ CallbackRun runcallback(std::int32_t line, bool quietfloat) {
   const std::int32_t keptptr = core::xeqstackptr;
   const bool keptquiet = quietfloatfailures;
   quietfloatfailures = quietfloat;
-  core::xeqmode = keptmode | 0x24;
+  core::xeqmode = keptmode | core::runmode::callback | core::runmode::running;
   core::xeqline = line;
   core::xeqstop = 0;
   CallbackRun r;

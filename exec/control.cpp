@@ -22,8 +22,8 @@ using core::adrs;
 using core::name;
 using core::z;
 
-std::uint16_t fam(std::int16_t w) { return static_cast<std::uint16_t>(w) & 0xFFE0u; }
-std::int32_t count(std::int16_t w) { return static_cast<std::uint16_t>(w) & 0x1Fu; }
+using core::cwcode;
+using core::cwcount;
 
 std::int32_t top() {
   const std::int32_t p = core::xeqstackptr;
@@ -78,8 +78,8 @@ bool shiftheld() { return (core::keyrec[2] & 1) != 0; }
 
 // CALL (0xE080) or function reference (0xE160) with n arguments.
 WordResult call(std::int16_t w) {
-  const std::int32_t n = count(w);
-  const bool function = fam(w) == wfunction;
+  const std::int32_t n = cwcount(w);
+  const bool function = cwcode(w) == wfunction;
   const std::int32_t argbase = core::xeqstackptr - n;  // position of S
   const std::int32_t S = argbase > core::xeqstackbase && adrs.valid(argbase) ? adrs(argbase) : 0;
   if (!validsym(S)) return fail(xeqkeys::notpossible, 1);
@@ -96,7 +96,7 @@ WordResult dohead(std::int16_t w) {
   const std::int32_t var = top();
   pop();
   if (core::xeqstackptr - core::xeqstackbase != 1) return fail(xeqkeys::doprefix, 1);
-  donargs = count(w);
+  donargs = cwcount(w);
   stmtflags |= 0x10;
   const std::int32_t D = top();
   if (!validsym(D) || name(D).adr <= 0) return fail(xeqkeys::notpossible, D > 0 ? D : 1);
@@ -162,7 +162,7 @@ Callee callee(std::int32_t S, std::int32_t f1, bool function) {
   c.f1 = f1;
   c.function = function;
   c.hp = headerpos(f1, function);
-  c.formals = c.hp >= 1 && core::xeqbuf.valid(c.hp) ? count(core::xeqbuf(c.hp)) : 0;
+  c.formals = c.hp >= 1 && core::xeqbuf.valid(c.hp) ? cwcount(core::xeqbuf(c.hp)) : 0;
   return c;
 }
 
@@ -219,7 +219,7 @@ WordResult enter(const Callee& c, std::int32_t n, const std::int32_t* formals) {
     cells[formal] = a >= 0 && a < zsize ? cells[a] : 0.0;
     formal = f.link;
   }
-  std::int16_t f3 = packmode(core::xeqmode & 0x7F, 0);
+  std::int16_t f3 = packmode(core::xeqmode & core::runmode::framebits, 0);
   if (core::idecmd == -1 && !shiftheld()) {
     core::idecmd = 13;
     ++core::xeqline;
@@ -233,7 +233,7 @@ WordResult enter(const Callee& c, std::int32_t n, const std::int32_t* formals) {
     core::idecmd = -core::idecmd;
     const std::int32_t prev = alarmsavedcmd > 127 ? -1 : alarmsavedcmd;
     f3 = packmode(savedmodeof(f3), prev);
-    if ((core::xeqmode & 0x40) == 0) core::xeqmode |= 0x04;
+    if ((core::xeqmode & core::runmode::single) == 0) core::xeqmode |= core::runmode::running;
   }
   // The record: the return statement, mode and command.
   std::int16_t record[4];
@@ -246,14 +246,14 @@ WordResult enter(const Callee& c, std::int32_t n, const std::int32_t* formals) {
 
 WordResult leave(std::int16_t w, const Callee* known) {
   eventlabel = 0;
-  core::xeqstop = fam(w) == wend ? stops::end : stops::returned;
+  core::xeqstop = cwcode(w) == wend ? stops::end : stops::returned;
   --calldepth;
-  if ((core::xeqmode & 0x20) && calldepth < 0) return WordResult::leave;
+  if ((core::xeqmode & core::runmode::callback) && calldepth < 0) return WordResult::leave;
   const std::int32_t S = core::lokalscope;
   if (S <= 0 || !validsym(S)) {
     core::idecmd = -1;
     alarmsavedcmd = -1;
-    core::xeqmode &= 8;
+    core::xeqmode &= core::runmode::compiled;
     return WordResult::looptest;
   }
   const bool function = isfunction(S);
@@ -332,15 +332,15 @@ WordResult leave(std::int16_t w, const Callee* known) {
   const std::int32_t scope = core::lokalscope;
   core::lokalsub = scope > 0 && validsym(scope) ? name.data()[scope - 1].scope : 0;
   const std::int32_t mode = dropped ? core::xeqmode : savedmodeof(f3);
-  core::xeqmode = stoppedflag ? (mode & ~0x04) : mode;
+  core::xeqmode = stoppedflag ? (mode & ~core::runmode::running) : mode;
   core::xeqstop = (mode & 0x02) && scope == tablescope ? stops::callback : 0;
   if (core::idecmd >= -9 && core::idecmd <= -2) core::edvars(core::edv::curline) = f2;
   core::idecmd = dropped ? -1 : savedcmdof(f3);
   if (alarmsavedcmd == core::idecmd) alarmsavedcmd = -1;
   if (shiftheld()) {
-    core::xeqmode = 8;
+    core::xeqmode = core::runmode::compiled;
   } else if (core::idecmd < -1 && core::idecmd != -13) {
-    core::xeqmode |= 0x04;
+    core::xeqmode |= core::runmode::running;
   }
   if (function) {
     if (static_cast<std::size_t>(S) < dollarkept.size() && zlast >= 1)
@@ -360,15 +360,14 @@ WordResult leave(std::int16_t w, const Callee* known) {
   // stack, so that the next statement starts from its base even when it
   // is an empty one (a comment line).
   core::xeqstackptr = std::max(core::xeqstackptr - f4 - 1, core::xeqstackbase);
-  return (core::xeqmode & 0x04) ? WordResult::looptest : WordResult::leave;
+  return (core::xeqmode & core::runmode::running) ? WordResult::looptest : WordResult::leave;
 }
 
 bool iscontrolword(std::int16_t w) {
   const auto u = static_cast<std::uint16_t>(w);
   if (u == wblockjump) return true;
-  if ((u & 0xE000u) != 0xE000u) return false;
-  const std::uint16_t f = u & 0xFE00u;
-  return !((f == 0xF400u || f == 0xF600u) && (u & 0xFFE0u) != 0xF420u);
+  if (!core::isstmtword(u)) return false;
+  return !((core::issubscript(u) || core::issubscriptstore(u)) && cwcode(u) != wwholearray);
 }
 
 std::int32_t blocktarget() { return codeword(stmtend - 2); }
@@ -397,37 +396,37 @@ WordResult controlword(std::int16_t w) {
   // An END that closed DO loops still open: the compile listed it.
   if (w == core::endopendo) return fail(xeqkeys::notcorrected, 1);
   // The words that find their operands themselves.
-  switch (u & 0xFFE0u) {
+  switch (cwcode(u)) {
     case wcall:
     case wfunction:
       return call(w);
     case wend:
     case wreturn:
       return leave(w, nullptr);
-    case 0xEC20:
-    case 0xEC60:
+    case wdoblock:
+    case wdo:
       return dohead(w);
-    case 0xEC40:
-    case 0xECA0:
+    case wenddo:
+    case wcontinue:
       return loopend();
-    case 0xF420:
+    case wwholearray:
       return vectorise();
     default:
       break;
   }
   const std::int32_t s = top();
   const double v = value(s);
-  switch (u & 0xFFE0u) {
-    case 0xE000:
+  switch (cwcode(u)) {
+    case wlabel:
       core::nomsg = s;
       pop();
       return WordResult::next;
-    case 0xE020: {
+    case wgoto: {
       const std::int32_t at = validsym(s) ? core::I2EQUZ(1, s) : 0;
       if (at > 0) return jump(at);
       return fail(xeqkeys::labelsub, s > 0 ? s : 1);
     }
-    case 0xE040:
+    case wif:
       pop();
       // A true condition leaves nothing of the IF on the stack: the words
       // of the statement it guards find the stack as if they stood alone.
@@ -435,14 +434,14 @@ WordResult controlword(std::int16_t w) {
       wordpos = stmtend - 2;
       asresult(v);
       return WordResult::next;
-    case 0xE800:
-    case 0xE9C0:
-    case 0xEA00:
+    case wifblock:
+    case welseif:
+    case wthen:
       if (v != 0.0) return WordResult::endstmt;
       return blockjump(s > 0 ? s : 1);
-    case 0xE9A0:
-    case 0xE9E0:
-      if (u == 0xE9A0 || u == 0xE9E0) return WordResult::endstmt;
+    case welse:
+    case wendif:
+      if (u == welse || u == wendif) return WordResult::endstmt;
       break;
     default:
       break;

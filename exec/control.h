@@ -16,17 +16,32 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/codewords.h"
 #include "exec/xeq.h"
 
 namespace exec {
 
 // Words of this family.
-inline constexpr std::uint16_t wcall = 0xE080;
-inline constexpr std::uint16_t wfunction = 0xE160;
-inline constexpr std::uint16_t wsubroutine = 0xE140;
-inline constexpr std::uint16_t wend = 0xE0C0;
-inline constexpr std::uint16_t wreturn = 0xE120;
-inline constexpr std::uint16_t wblockjump = 0x8001;
+inline constexpr std::uint16_t wcall = core::cwu(core::stmtcode("CALL"));
+inline constexpr std::uint16_t wfunction = core::cwu(core::stmtcode("FUNCTION"));
+inline constexpr std::uint16_t wsubroutine = core::cwu(core::stmtcode("SUBROUTINE"));
+inline constexpr std::uint16_t wend = core::cwu(core::stmtcode("END"));
+inline constexpr std::uint16_t wreturn = core::cwu(core::stmtcode("RETURN"));
+inline constexpr std::uint16_t wblockjump = core::cwu(core::cw(core::CwFamily::word, "elsemark"));
+inline constexpr std::uint16_t wlabel = core::cwu(core::cwd::labelmarker);
+inline constexpr std::uint16_t wgoto = core::cwu(core::stmtcode("GOTO"));
+inline constexpr std::uint16_t wif = core::cwu(core::stmtcode("IF"));
+inline constexpr std::uint16_t wifblock = core::cwu(core::cw(core::CwFamily::word, "IFblock"));
+inline constexpr std::uint16_t welse = core::cwu(core::stmtcode("ELSE"));
+inline constexpr std::uint16_t welseif = core::cwu(core::stmtcode("ELSEIF"));
+inline constexpr std::uint16_t wendif = core::cwu(core::stmtcode("ENDIF"));
+inline constexpr std::uint16_t wthen = core::cwu(core::stmtcode("THEN"));
+inline constexpr std::uint16_t wdo = core::cwu(core::stmtcode("DO"));
+inline constexpr std::uint16_t wdoblock = core::cwu(core::cw(core::CwFamily::word, "DOblock"));
+inline constexpr std::uint16_t wenddo = core::cwu(core::stmtcode("ENDDO"));
+inline constexpr std::uint16_t wcontinue = core::cwu(core::stmtcode("CONTINUE"));
+inline constexpr std::uint16_t wwholearray =
+    core::cwu(core::cw(core::CwFamily::word, "wholearray"));
 
 // True for the words that controlword() executes.
 bool iscontrolword(std::int16_t w);

@@ -214,7 +214,7 @@ void head(std::int32_t start, std::int32_t end) {
   stmtstart = start;
   stmtend = end;
   if (core::lokalscope == 0) core::lokalscope = core::lokalsub;
-  if ((core::idestate & 4) == 0) core::nomsg = 0;
+  if ((core::idestate & core::busy::compiling) == 0) core::nomsg = 0;
 }
 
 // The prologue of a statement on the word path, after its room was checked
@@ -351,7 +351,7 @@ Res runempty(Form& f) {
   const bool valid = sp >= 1 && sp <= core::adrs.size();
   const bool fill = valid && core::adrs.data()[sp - 1] == 0;
   // Operands left over from before are the general path's to report.
-  const std::int32_t left = !fill && (core::xeqmode & 0x10) != 0 ? 0 : sp;
+  const std::int32_t left = !fill && (core::xeqmode & core::runmode::trace) != 0 ? 0 : sp;
   if (left - core::xeqstackbase > 1) return notrun;
   head(f.start, f.end);
   core::iresult = firsttemp;
@@ -488,7 +488,7 @@ Res runwordsfrom(std::span<const std::int16_t> code, std::int16_t last = 0) {
           r = assignword(w);
           break;
         case Tag::control:
-          if ((static_cast<std::uint16_t>(w) & 0xFFE0u) == wfunction && inlinecall(w, forms)) {
+          if (core::cwcode(w) == wfunction && inlinecall(w, forms)) {
             last = w;
             continue;
           }
@@ -733,7 +733,7 @@ Res runwordassign(Form& f, std::span<const std::int16_t> code) {
 // loop ends, which change none of it.
 bool quietstate() {
   return core::xeqstop == 0 && core::idecmd <= 0 && core::keyrec[0] == 0 && core::keyrec[1] != 1 &&
-         win::queue_idle() && !stepwatch && (core::xeqmode & 0x04) != 0;
+         win::queue_idle() && !stepwatch && (core::xeqmode & core::runmode::running) != 0;
 }
 bool quietline() {
   return (stopline == 0 || core::xeqline != stopline) && core::xeqline <= core::nstmt;
@@ -747,7 +747,9 @@ namespace {
 bool optionwords(std::span<const std::int16_t> w) {
   for (const std::int16_t x : w) {
     const auto u = static_cast<std::uint16_t>(x);
-    if ((u >= 0xAC00u && u < 0xAEA0u) || ((u & 0xF800u) == 0xF800u && (u & 0xFE00u) != 0xFE00u))
+    if ((u >= core::cwu(core::optstmtcode(0)) &&
+         u < core::cwu(core::optstmtcode(core::noptstmts))) ||
+        core::isxoptstmt(u))
       return true;
   }
   return false;

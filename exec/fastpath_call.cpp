@@ -136,8 +136,9 @@ bool check(Known& known, std::int32_t S, std::int32_t n, std::int32_t ptr, std::
 
 bool runstate() {
   return core::idecmd == -1 && core::xeqstop == 0 && (core::keyrec[2] & 1) == 0 &&
-         (core::xeqmode & 0x60) == 0 && (core::xeqmode & 0x04) != 0 && !alarmreset &&
-         core::keyrec[0] == 0 && core::keyrec[1] != 1 && win::queue_idle() && !stepwatch;
+         (core::xeqmode & (core::runmode::callback | core::runmode::single)) == 0 &&
+         (core::xeqmode & core::runmode::running) != 0 && !alarmreset && core::keyrec[0] == 0 &&
+         core::keyrec[1] != 1 && win::queue_idle() && !stepwatch;
 }
 
 bool bindcall(std::int32_t site, std::int32_t S, std::int32_t n, std::int32_t ptr,
@@ -247,7 +248,7 @@ void commitcall(const Bound& b, std::int32_t callpos, bool onstack) {
   }
   keepdollar(S, cells[1]);
   const std::int32_t prev = alarmsavedcmd > 127 ? -1 : alarmsavedcmd;
-  const std::int32_t mode = core::xeqmode & 0x7F;
+  const std::int32_t mode = core::xeqmode & core::runmode::framebits;
   // The function's record: the argument count, the caller's mode and
   // command, and no return statement (it had one while active).
   std::int16_t record[4];
@@ -257,7 +258,7 @@ void commitcall(const Bound& b, std::int32_t callpos, bool onstack) {
   record[3] = static_cast<std::int16_t>(b.n);
   std::memcpy(cells + S, record, sizeof record);
   // The function's statement (`$` comes back with the return).
-  if ((core::idestate & 4) == 0) core::nomsg = 0;
+  if ((core::idestate & core::busy::compiling) == 0) core::nomsg = 0;
   cells[3] = cells[4] = cells[5] = cells[6] = 1.0;
   cells[S + 1] = b.v;
   if (onstack) {
@@ -286,7 +287,7 @@ void commitcall(const Bound& b, std::int32_t callpos, bool onstack) {
   core::xeqstop = (mode & 0x02) && scope == tablescope ? stops::callback : 0;
   core::idecmd = static_cast<std::int8_t>(prev & 0xFF);
   if (alarmsavedcmd == core::idecmd) alarmsavedcmd = -1;
-  if (core::idecmd < -1 && core::idecmd != -13) core::xeqmode |= 0x04;
+  if (core::idecmd < -1 && core::idecmd != -13) core::xeqmode |= core::runmode::running;
   // The value takes the function's place on the stack.
   if (!onstack) return;
   records[calleefirst] = core::SymbolRecord{};

@@ -334,8 +334,8 @@ struct Compiler {
         --depth;
         ++f.nvalues;
         f.flagged = true;
-      } else if ((u & 0xFFE0u) == 0xE160u) {
-        const auto args = static_cast<std::int32_t>(u & 0x1Fu);
+      } else if (core::cwcode(u) == wfunction) {
+        const std::int32_t args = core::cwcount(u);
         if (++calls > 1 || args > 8 || depth < args + 2) return false;
         const std::size_t top = plain.size();
         for (std::int32_t a = 0; a < args; ++a)
@@ -381,8 +381,8 @@ struct Compiler {
   // not plain.)
   bool callsub(std::span<const std::int16_t> w) {
     const std::size_t n = w.size();
-    if (n < 3 || w[n - 1] != core::endmark || (u16(w[n - 2]) & 0xFFE0u) != wcall ||
-        n != (u16(w[n - 2]) & 0x1Fu) + 3)
+    if (n < 3 || w[n - 1] != core::endmark || core::cwcode(w[n - 2]) != wcall ||
+        n != static_cast<std::size_t>(core::cwcount(w[n - 2])) + 3)
       return false;
     for (std::size_t i = 0; i + 2 < n; ++i) {
       if (w[i] <= 0) return false;
@@ -397,7 +397,7 @@ struct Compiler {
   // END or RETURN alone: the word, end.
   bool ret(std::span<const std::int16_t> w) {
     if (w.size() != 2 || w[1] != core::endmark ||
-        ((u16(w[0]) & 0xFFE0u) != wend && (u16(w[0]) & 0xFFE0u) != wreturn) || !words(w))
+        (core::cwcode(w[0]) != wend && core::cwcode(w[0]) != wreturn) || !words(w))
       return false;
     f.kind = Kind::ret;
     return true;
@@ -447,9 +447,9 @@ struct Compiler {
         f.tags.push_back(Tag::binop);
       } else if (iscontrolword(w[i])) {
         f.tags.push_back(Tag::control);
-      } else if ((u & 0xE000u) == 0xC000u) {
+      } else if (core::isbuiltinword(u)) {
         f.tags.push_back(Tag::builtin);
-      } else if (!core::isoptstmt(w[i]) && (u & 0xFC00u) != 0x9800u && u != 0xBC00u) {
+      } else if (!core::isoptstmt(w[i]) && !core::isoptmarker(u) && u != 0xBC00u) {
         // (Option statements stay with the loop, as do their markers.)
         f.tags.push_back(Tag::operand);
       } else {

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "core/stores.h"
+#include "core/xform.h"
 #include "exec/fastpath_prog.h"
 #include "exec/operators.h"
 #include "exec/postfix_eval.h"
@@ -16,6 +17,8 @@
 namespace exec::fast {
 
 namespace {
+
+namespace xf = core::xform;
 
 // What an entry of the evaluator's stack holds, as far as the program needs
 // to know it when it is made.
@@ -135,7 +138,8 @@ struct Maker {
   bool fold(std::size_t& i, std::size_t total) {
     const auto fn = static_cast<std::uint16_t>(L.values[i]);
     const std::size_t b = i + 1;
-    if (b + 1 < total && (code(b) & 0xFC00u) == 0xA400u && code(b + 1) == 5012 && maxmincode(fn)) {
+    if (b + 1 < total && xf::ismovedargs(static_cast<std::int16_t>(code(b))) &&
+        code(b + 1) == 5012 && maxmincode(fn)) {
       // (The element of a list is read up to the statement's largest count:
       // the last element again and again, which MAX and MIN do not mind.)
       const std::int32_t l = list(L.values[b]);
@@ -165,7 +169,7 @@ struct Maker {
   }
 
   bool binary(std::uint32_t w) {
-    const unsigned c = w & 0xFFE0u;
+    const unsigned c = core::cwcode(w);
     g.cells += 1;
     if (iscatcode(c)) {
       if (!top({E::text, E::text})) return false;
@@ -214,7 +218,7 @@ struct Maker {
   }
 
   bool unary(std::uint32_t w) {
-    const unsigned c = w & 0xFFE0u;
+    const unsigned c = core::cwcode(w);
     g.cells += 1;
     if (top({E::text})) {
       pop(1);
@@ -245,8 +249,8 @@ struct Maker {
   }
 
   bool varkommas(std::uint32_t w) {
-    const unsigned fn = w & 0xFFE0u;
-    const unsigned commas = w & 0x1Fu;
+    const unsigned fn = core::cwcode(w);
+    const auto commas = static_cast<unsigned>(core::cwcount(w));
     g.cells += 1;
     if (fn == vkfn::log && commas == 0 && top({E::num})) {
       step(P::log, 0, 0, 1);
@@ -377,7 +381,7 @@ struct Maker {
         default:
           break;
       }
-      if ((w & 0xFC00u) == 0x8C00u) {
+      if (xf::isblockend(static_cast<std::int16_t>(w))) {
         const std::int32_t l = list(v);
         if (l < 0) return false;
         const std::int32_t size = g.listsize[static_cast<std::size_t>(l)];
@@ -395,7 +399,7 @@ struct Maker {
         if (m == 0) g.listclear = true;
         continue;
       }
-      if ((w & 0xFC00u) == 0xA400u) {
+      if (xf::ismovedargs(static_cast<std::int16_t>(w))) {
         // Outside a fold the list's first value.
         const std::int32_t l = list(v);
         if (l < 0) return false;
@@ -430,7 +434,7 @@ struct Maker {
         if (!unary(w)) return false;
         continue;
       }
-      if ((w & 0xE000u) == 0xE000u && (w & 0xF800u) != 0xF800u) {
+      if (core::isstmtword(w) && (w & 0xF800u) != 0xF800u) {
         if (!varkommas(w)) return false;
         continue;
       }

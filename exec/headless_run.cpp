@@ -196,9 +196,9 @@ std::string compile_script(std::string_view text) {
   KOMPIA(line, mode);
   compiling = false;
   // A failed first line leaves no program and a clear stop word.
-  compiled = xeqstop == 0 && (xeqmode & 4) != 0;
+  compiled = xeqstop == 0 && (xeqmode & core::runmode::running) != 0;
   if (compiled) return {};
-  const auto stop = xeqstop != 0 ? static_cast<std::int16_t>(xeqstop & 0xFFFF) : 0x7FFF;
+  const std::int16_t stop = xeqstop != 0 ? stopword() : cwv(stops::error);
   std::string out = "compile stop=" + std::to_string(stop) + " line=" + std::to_string(xeqline);
   // The compile leaves the key of its first failed line's message; a
   // failure of its own (no store left) named only the message it showed.
@@ -212,12 +212,12 @@ std::string compile_script(std::string_view text) {
 
 bool run_compiled() {
   const bool windowless = OPENWINDOWLESS();
-  xeqmode = 4 | 8;
+  xeqmode = runmode::running | runmode::compiled;
   xeqline = 1;
   if (nstmt < 1) {
     // A program without statements (the script's first line starts with
     // "#") has run to its end.
-    xeqstop = -1;
+    xeqstop = stops::end;
     return true;
   }
   std::array<char, 256> line{};
@@ -225,14 +225,14 @@ bool run_compiled() {
   KOMPIL(line);
   // A dialog control's jump label: the run goes on there.
   while (RESUMEATJUMP()) {
-    xeqmode = 4 | 8;
+    xeqmode = runmode::running | runmode::compiled;
     KOMPIL(line);
   }
   if (windowless) CLOSEWINDOWLESS();
   if (closescriptfiles != nullptr) closescriptfiles();
   // The script is closed: the user libraries it kept are released.
   if (freeuserdlls) freeuserdlls();
-  return xeqstop == -1;
+  return xeqstop == stops::end;
 }
 
 std::string run_script(std::string_view text) {
@@ -241,7 +241,7 @@ std::string run_script(std::string_view text) {
   if (!failed.empty()) return failed;
   run_compiled();
   // CHain: the next script takes the place of the one that ran.
-  while (static_cast<std::int16_t>(xeqstop & 0xFFFF) == -6) {
+  while (stopword() == stops::chain) {
     const std::string next = plat::system_path(chainscript);
     std::error_code ec;
     if (!std::filesystem::is_regular_file(next, ec)) {
@@ -249,7 +249,7 @@ std::string run_script(std::string_view text) {
       MSGBOXFROMHELP("msgNoScript", chainscript, answer);
       // The statement that named it failed.
       msgkey.set(MSGKEY("msgNoScript"));
-      xeqstop = 0x7FFF;
+      xeqstop = stops::error;
       break;
     }
     reset_interpreter();
@@ -289,7 +289,7 @@ std::string run_outcome() {
       out += nm + "=" + number(z(k)) + "\n";
     }
   }
-  const auto stop = static_cast<std::int16_t>(xeqstop & 0xFFFF);
+  const std::int16_t stop = stopword();
   out += "stop=" + std::to_string(stop);
   if (stop > 0) out += " line=" + std::to_string(xeqline);
   const std::string_view key = msgkey.trimmed();
@@ -301,7 +301,7 @@ std::string run_outcome() {
 // RETURN in the main program ends it as its last statement would.
 int run_status() {
   if (!compiled) return 1;
-  const std::int16_t stop = static_cast<std::int16_t>(xeqstop & 0xFFFF);
+  const std::int16_t stop = stopword();
   return stop == stops::end || stop == stops::returned ? 0 : 1;
 }
 

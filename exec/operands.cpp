@@ -254,7 +254,7 @@ std::int32_t setupdescriptors(Eval& e) {
   bool optword = false;
   for (std::int32_t p = e.first; p <= e.n; ++p) {
     const std::uint32_t w = word(e, p);
-    if ((w & 0xF800u) == 0xF800u && (w & 0xFE00u) != 0xFE00u) optword = true;
+    if (core::isxoptstmt(w)) optword = true;
   }
   for (std::int32_t j = 1; j <= nd; ++j) {
     const std::uint32_t kind = word(e, j + 1);
@@ -636,7 +636,7 @@ bool optionargs(const Eval& e, std::int32_t p) {
   for (std::int32_t q = p + 1; q <= e.n; ++q) {
     const std::uint32_t w = word(e, q);
     if (w == 0x8000u) break;
-    if ((w & 0xF800u) == 0xF800u && (w & 0xFE00u) != 0xFE00u) return true;
+    if (core::isxoptstmt(w)) return true;
   }
   return false;
 }

@@ -63,7 +63,7 @@ bool stackroom() {
 
 void notyetbuilt(const OptCall&) {
   core::msgkey.set(core::MSGKEY("notYetBuilt"));
-  core::xeqstop = 0x7FFF;
+  core::xeqstop = core::stops::error;
 }
 
 void BUISOPT(std::int16_t header, std::int16_t next) {
@@ -80,7 +80,7 @@ void BUISOPT(std::int16_t header, std::int16_t next) {
       for (std::int32_t i = core::xeqstackptr; i >= base + 1; --i) {
         const std::int32_t v = entry(i);
         if (ismarker(v)) {
-          const std::int32_t kw = v & 0x3FF;
+          const std::int32_t kw = core::optmarkerentry(v);
           const std::int32_t below = i > base + 1 ? entry(i - 1) : 0;
           if (!addpositional(kw, below > 0 ? below : -kw)) break;
           newtop = i - 1;
@@ -94,7 +94,7 @@ void BUISOPT(std::int16_t header, std::int16_t next) {
         const std::int32_t v = entry(i);
         if (ismarker(v)) {
           ++noptions;
-          const std::int32_t kw = v & 0x3FF;
+          const std::int32_t kw = core::optmarkerentry(v);
           const std::int32_t below = i > base + 1 ? entry(i - 1) : 0;
           if (const std::int32_t slot = slotfor(e.stmt, kw); slot >= 0)
             optval(slot) = below > 0 && below < 0x7FFF ? below : -kw;
@@ -118,9 +118,8 @@ void BUISOPT(std::int16_t header, std::int16_t next) {
 void BUISOPTNEW(std::int16_t header, std::int16_t assignkind, std::span<const std::int32_t> list,
                 std::int32_t n) {
   clearoptions();
-  const unsigned code = core::cwu(header) & 0xFFC0u;
-  // The statement number stands in the code's bits 6 to 10.
-  const auto s = static_cast<std::int32_t>((code & 0x7C0u) / 64);
+  const unsigned code = core::xcwcode(header);
+  const std::int32_t s = core::xoptstmtnr(code);
   if (s >= core::noptstmts || core::cwu(core::optstmtxcode(s)) != code) return;
   const OptEntry& e = opttable[s];
   n = std::clamp<std::int32_t>(n, 0, static_cast<std::int32_t>(list.size()));
@@ -151,7 +150,7 @@ void BUISOPTNEW(std::int16_t header, std::int16_t assignkind, std::span<const st
     core::xeqstackptr = core::xeqstackbase + n;
   }
   if (e.stmt == OptStmt::DLL) {
-    core::xeqstop = 0xAD80;  // the run driver makes the call
+    core::xeqstop = core::stops::dll;  // the run driver makes the call
     core::dllresult = core::xeqtarget;
     core::xeqmodesave = core::xeqmode;  // the stop clears the run bit
     return;

@@ -78,22 +78,22 @@ bool build(Form& f, std::span<const std::int16_t> w) {
   const auto n = static_cast<std::int32_t>(w.size());
   if (n < 5 || w[0] != 0 || core::cwu(w[static_cast<std::size_t>(n - 1)]) != endword) return false;
   const unsigned h = core::cwu(w[static_cast<std::size_t>(n - 2)]);
-  if ((h & 0xF800u) != 0xF800u || (h & 0xFE00u) == 0xFE00u) return false;
-  const auto s = static_cast<std::int32_t>((h & 0x7C0u) / 64);
-  const auto count = static_cast<std::int32_t>(h & 0x3Fu);
+  if (!core::isxoptstmt(h)) return false;
+  const std::int32_t s = core::xoptstmtnr(h);
+  const std::int32_t count = core::xcwcount(h);
   if (s >= core::noptstmts || count < 1 || !replayable(s) ||
-      (core::cwu(core::optstmtxcode(s)) & 0xFFC0u) != (h & 0xFFC0u))
+      core::xcwcode(core::optstmtxcode(s)) != core::xcwcode(h))
     return false;
   // The options come first, each a marker and its value (a marker written
   // twice: no value).
-  if ((core::cwu(w[1]) & 0xFE00u) != 0xFE00u) return false;
+  if (!core::isxoptmarker(w[1])) return false;
   for (std::int32_t p = 1; p <= n - 3; ++p) {
     const std::int16_t x = w[static_cast<std::size_t>(p)];
     const unsigned u = core::cwu(x);
-    if ((u & 0xFE00u) == 0xFE00u) {
+    if (core::isxoptmarker(u)) {
       std::int32_t run = 0;
       while (p - 1 - run >= 1 && w[static_cast<std::size_t>(p - 1 - run)] == x) ++run;
-      f.list.push_back(run % 2 == 1 ? novalue : static_cast<std::int32_t>(u & 0x1FFu));
+      f.list.push_back(run % 2 == 1 ? novalue : core::xoptmarkerentry(u));
     } else if (u == separator) {
       continue;
     } else if (x >= 7 && x <= core::nsym && core::name.valid(x) && plaintype(core::name(x).type)) {
@@ -175,7 +175,9 @@ struct Footprint {
 bool ready(std::span<const std::int16_t> words) {
   current = nullptr;
   const std::int32_t line = core::xeqline;
-  if (!fast::enabled || (core::xeqmode & 0x40) != 0 || line < 1 || line > core::nstmt) return false;
+  if (!fast::enabled || (core::xeqmode & core::runmode::single) != 0 || line < 1 ||
+      line > core::nstmt)
+    return false;
   if (forms.size() <= static_cast<std::size_t>(line))
     forms.resize(static_cast<std::size_t>(line) + 1);
   Form& f = forms[static_cast<std::size_t>(line)];
@@ -233,7 +235,7 @@ std::int32_t replay(const Form& f) {
     const std::int32_t stacktop = core::xeqstackptr;
     BUISOPTNEW(f.header, 0, f.list, static_cast<std::int32_t>(f.list.size()));
     core::xeqstackptr = stacktop;
-    if (core::xeqstop == -998) {
+    if (core::xeqstop == stops::grown) {
       iresult = iresult0;
       return 0;
     }

@@ -15,6 +15,7 @@
 #include "core/runwords.h"
 #include "core/stores.h"
 #include "core/symbols.h"
+#include "core/xform.h"
 #include "exec/operands.h"
 #include "exec/operators.h"
 #include "exec/optdispatch.h"
@@ -28,6 +29,10 @@
 namespace exec {
 
 namespace {
+using core::cwu;
+namespace xf = core::xform;
+// The LINE statement of the executor form, without its option count.
+constexpr unsigned xlinestmt = cwu(core::optstmtxcode(core::optstmtnr(core::builtincode("LINE"))));
 // The linker hands every linked statement to XEQ3.
 [[maybe_unused]] const bool installed = (xeq3 = &XEQ3, true);
 
@@ -262,7 +267,7 @@ std::int32_t structfields(std::int32_t rec, std::int32_t n, std::int32_t t) {
 // Assignment (0x8880 family) and exchange (0x8980 family) with count a.
 std::int32_t assign(Eval& e, std::int32_t p) {
   const std::uint32_t w = word(e, p);
-  const bool exchange = (w & 0xFFC0u) == 0x8980u;
+  const bool exchange = core::xcwcode(w) == cwu(xf::exchange);
   const std::int32_t a = val(e, p);
   if (a > 1 && !exchange) {
     // A list: the top a entries go in order into the cells from the target on.
@@ -317,7 +322,7 @@ std::int32_t blockword(Eval& e, std::uint32_t w, std::int32_t target) {
   std::int32_t c = 0;
   if (pop(e, c)) cond = numvalue(c) != 0.0;
   e.condition = true;
-  const BlockStep r = blockstep(w & 0xFFC0u, core::xeqline, cond, target);
+  const BlockStep r = blockstep(core::xcwcode(w), core::xeqline, cond, target);
   if (r.decided) {
     if (validcell(e.resultcell)) core::z(e.resultcell) = r.cond ? 1.0 : falsevalue;
     e.falsecond = !r.cond;
@@ -371,7 +376,7 @@ std::int32_t optionstatement(Eval& e, std::int32_t p) {
   const std::int32_t count = static_cast<std::int32_t>(w & 0x3Fu);
   std::int32_t from = 1;
   if (count == 0) {
-    if (e.n >= 2 && (word(e, e.n - 1) & 0xFFC0u) == 0x8880u) from = 2;
+    if (e.n >= 2 && core::xcwcode(word(e, e.n - 1)) == cwu(xf::assign)) from = 2;
   } else {
     from = e.firstkw >= 0 ? e.firstkw + 1 : std::max(1, e.sp - 2 * count + 1);
   }
@@ -410,7 +415,7 @@ std::int32_t optionstatement(Eval& e, std::int32_t p) {
   core::xeqtarget = receiver(e, atsplit, w);
   core::c1tmptop = tmporig[0] - 1;
   e.optstmt = s;
-  if ((w & 0xFFC0u) == 0xF940u && linelive && linelive() && CALLBACKLINE) {
+  if (core::xcwcode(w) == xlinestmt && linelive && linelive() && CALLBACKLINE) {
     CALLBACKLINE();
   } else {
     if (!resultroom(core::iresult + 1)) return 2002;
@@ -422,7 +427,7 @@ std::int32_t optionstatement(Eval& e, std::int32_t p) {
     const std::uint32_t header = (w & ~0x3Fu) | static_cast<std::uint32_t>(pairs & 0x3F);
     BUISOPTNEW(static_cast<std::int16_t>(header), kind, args,
                static_cast<std::int32_t>(args.size()));
-    if (core::xeqstop != 0xAD80) core::xeqstackptr = stacktop;
+    if (core::xeqstop != core::stops::dll) core::xeqstackptr = stacktop;
   }
   if (core::xeqstop != 0) {
     if (xeqexpr.iseg > 0 && xeqexpr.segidx[sz(xeqexpr.iseg)] >= 2) {
@@ -437,7 +442,7 @@ std::int32_t optionstatement(Eval& e, std::int32_t p) {
     e.endstmt = true;
     e.endpasses = true;
     return 0;
-  } else if ((w & 0xFFC0u) == 0xF940u && linelive && linelive()) {
+  } else if (core::xcwcode(w) == xlinestmt && linelive && linelive()) {
     e.restart = true;
     return 0;
   }
@@ -485,7 +490,7 @@ std::int32_t binary(Eval& e, std::uint32_t w) {
   const std::int32_t b = at(e, e.sp), a = at(e, e.sp - 1);
   newtemprecord(res);
   xeqexpr.idescrsave = xeqexpr.idescr;
-  const std::int32_t st = XEQ2BIN(res, a, static_cast<std::int16_t>(w & 0xFFE0u), b);
+  const std::int32_t st = XEQ2BIN(res, a, static_cast<std::int16_t>(core::cwcode(w)), b);
   if (st == 0 || st == -3) {
     core::name(res).type = res <= core::nsym ? 0x80 : numtemptype;
     e.sp -= 2;
@@ -525,7 +530,7 @@ std::int32_t unary(Eval& e, std::uint32_t w) {
   std::int32_t a = top(e);
   if (a == omitted) a = 0;
   newtemprecord(res);
-  const std::uint32_t code = w & 0xFFE0u;
+  const std::uint32_t code = core::cwcode(w);
   if (code == xop::trim && a < 0 && -a <= xeqexpr.nlinked) {
     // A linked descriptor keeps its bounds: TRIM works on a copy of them.
     const std::int32_t t = newtempnumber();
@@ -628,7 +633,7 @@ std::int32_t segclose(Eval& e, std::int32_t p) {
   std::int32_t el = omitted;
   if (e.sp > s.stackpos) pop(e, el);
   const std::int32_t idx = xeqexpr.segidx[sz(L)];
-  auto fn = static_cast<std::uint32_t>(s.fn) & 0xFFE0u;
+  auto fn = static_cast<std::uint32_t>(core::cwcode(s.fn));
   if (fn == xop::sum) fn = xop::plus;  // SUM adds the elements
   if (!e.missing && el != omitted && el != 0) {
     if (el < 0 && (-el > maxtemps || descrkind[sz(-el)] != DescrKind::string)) return 3044;
@@ -724,8 +729,8 @@ std::int32_t oneword(Eval& e, std::int32_t p) {
   if (w == 0xF340u) return 0;
   if (w == 0xF34Cu || w == 0xF360u) return substring(e, p);
   if (w == 0xF350u) return onechar(e, p);
-  if ((w & 0xFFC0u) == 0x8940u) {
-    const std::int32_t d = static_cast<std::int32_t>(w & 0x1Fu);
+  if (core::xcwcode(w) == cwu(xf::rangedup)) {
+    const std::int32_t d = core::cwcount(w);
     if (e.sp - d < 1) return 3000;
     const std::int32_t i = e.sp - d;
     const std::int32_t entry = at(e, i);
@@ -742,26 +747,27 @@ std::int32_t oneword(Eval& e, std::int32_t p) {
     e.basedescrs[sz(i + 1)] = descr;
     return 0;
   }
-  const std::uint32_t f = w & 0xFFC0u;
-  if (f == 0xF400u || f == 0xF440u || f == 0xF480u || f == 0xF4C0u) {
+  const std::uint32_t f = core::xcwcode(w);
+  if (f == cwu(xf::blockif) || f == cwu(xf::elseword) || f == cwu(xf::elseifword) ||
+      f == cwu(xf::endifword)) {
     std::int32_t target = 0;
-    if (f != 0xF4C0u && p < e.n) {
+    if (f != cwu(xf::endifword) && p < e.n) {
       target = static_cast<std::int16_t>(e.words[sz(p)]);
       e.jump = p + 2;
     }
     return blockword(e, w, target);
   }
-  if ((w & 0xFE00u) == 0xFE00u) {
+  if (core::isxoptmarker(w)) {
     if (e.firstkw < 0) e.firstkw = e.sp;
     // An option without a value is its marker written twice: a marker is
     // that filler when an odd run of the same marker stands before it.
     std::int32_t run = 0;
     while (p - 1 - run >= e.first && word(e, p - 1 - run) == w) ++run;
     const bool repeat = run % 2 == 1;
-    return push(e, repeat ? omitted : static_cast<std::int32_t>(w & 0x1FFu)) ? 0 : 2002;
+    return push(e, repeat ? omitted : core::xoptmarkerentry(w)) ? 0 : 2002;
   }
-  if ((w & 0xF800u) == 0xF800u) return optionstatement(e, p);
-  if ((w & 0xFC00u) == 0x8C00u) {
+  if (core::isxoptstmt(w)) return optionstatement(e, p);
+  if (xf::isblockend(static_cast<std::int16_t>(w))) {
     // The list named by the word's descriptor takes the values on top.
     if (v < 1 || v > maxtemps) return 3020;
     const std::int32_t size = tmpend[sz(v)];
@@ -782,7 +788,7 @@ std::int32_t oneword(Eval& e, std::int32_t p) {
     if (!e.prefixeach) e.passstart = p + 1;
     return 0;
   }
-  if ((w & 0xFC00u) == 0xA400u) {
+  if (xf::ismovedargs(static_cast<std::int16_t>(w))) {
     if (v < 1 || v > maxtemps) return 3020;
     const std::int32_t el = xeqexpr.iseg > 0 ? xeqexpr.segidx[sz(xeqexpr.iseg)] : e.pass;
     const std::int32_t size = std::max(tmpend[sz(v)], 1);
@@ -790,8 +796,8 @@ std::int32_t oneword(Eval& e, std::int32_t p) {
   }
   if ((w & 0x8020u) == 0x8020u) return binary(e, w);
   if ((w & 0x6800u) == 0x6800u) return unary(e, w);
-  if ((w & 0xE000u) == 0xE000u) return varkommas(e, w);
-  if (f == 0x8880u || f == 0x8980u) return assign(e, p);
+  if (core::isstmtword(w)) return varkommas(e, w);
+  if (f == cwu(xf::assign) || f == cwu(xf::exchange)) return assign(e, p);
   return 0;
 }
 
@@ -884,15 +890,15 @@ std::int32_t XEQ3(std::span<std::int16_t> words, std::int32_t& nwords,
   e.first = xeqexpr.ndescr + 2;
   e.passstart = e.first;
   for (std::int32_t p = e.first; p <= e.n; ++p) {
-    const std::uint32_t f = word(e, p) & 0xFFC0u;
-    if (f == 0x8880u || f == 0x8980u) e.hasassign = true;
+    const std::uint32_t f = core::xcwcode(word(e, p));
+    if (f == cwu(xf::assign) || f == cwu(xf::exchange)) e.hasassign = true;
   }
   if (core::nsym >= 6) core::z(3) = core::z(4) = core::z(5) = core::z(6) = 1.0;
   Eval* const outer = current;
   current = &e;
   zmoved = cellsmoved;
   auto finish = [&](std::int32_t status) {
-    if (core::xeqstop != static_cast<std::int32_t>(0xAD80)) core::iresult = iresult0;
+    if (core::xeqstop != core::stops::dll) core::iresult = iresult0;
     current = outer;
     return status;
   };
@@ -928,7 +934,7 @@ std::int32_t XEQ3(std::span<std::int16_t> words, std::int32_t& nwords,
         }
         return finish(failure(e, st, p));
       }
-      if (core::xeqstop == -998) return finish(0);
+      if (core::xeqstop == core::stops::grown) return finish(0);
       if (e.restart) break;
       p = e.jump != 0 ? e.jump : p + 1;
     }

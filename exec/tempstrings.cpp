@@ -19,7 +19,7 @@ std::int32_t MAKETEMPSTRING(std::int32_t cell, std::int32_t length, std::int32_t
   if (tmptop() + length >= c1limit) {
     std::int32_t extra = std::max(length, 64000);
     REALLOC(5, extra);
-    xeqstop = -998;
+    xeqstop = stops::grown;
     return tempgrown;
   }
   const std::int32_t first = tmptop();

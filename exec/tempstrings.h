@@ -9,6 +9,7 @@
 
 #include <cstdint>
 
+#include "core/runwords.h"
 #include "platform/indexed.h"
 
 namespace exec {
@@ -24,7 +25,7 @@ inline std::int32_t& tmptop() { return tmporig(0); }
 
 // Results of MAKETEMPSTRING and COPYTEMPSTRING.
 inline constexpr std::int32_t tempmade = 0;
-inline constexpr std::int32_t tempgrown = -998;    // store grown: run the statement again
+inline constexpr std::int32_t tempgrown = core::stops::grown;  // store grown: run it again
 inline constexpr std::int32_t tempoverrun = 2002;  // number beyond 31 or a bad cell
 
 // Makes temporary |number| of the given length for the cell: its positions

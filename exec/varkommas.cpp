@@ -91,7 +91,8 @@ double element(const NumArray& a, std::int32_t i) {
 std::int32_t newtext(std::string_view text) {
   const std::int32_t t = evaldetail::newtempnumber();
   if (t == 0) return -vkerr::noroom;
-  if (evaldetail::maketemp(t, text) != 0) return core::xeqstop == tempgrown ? 0 : -vkerr::noroom;
+  if (evaldetail::maketemp(t, text) != 0)
+    return core::xeqstop == core::stops::grown ? 0 : -vkerr::noroom;
   return t;
 }
 

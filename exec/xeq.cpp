@@ -51,8 +51,8 @@ enum class At {
   error
 };
 
-bool single() { return (core::xeqmode & 0x40) != 0; }
-bool callbackmode() { return (core::xeqmode & 0x20) != 0; }
+bool single() { return (core::xeqmode & core::runmode::single) != 0; }
+bool callbackmode() { return (core::xeqmode & core::runmode::callback) != 0; }
 
 bool msgkeyis(std::string_view k) {
   std::string_view v = core::msgkey.view();
@@ -287,7 +287,7 @@ void XEQ(std::span<const std::int16_t> code) {
           if (core::lokalscope == 0) core::lokalscope = core::lokalsub;
         }
         resumed = false;
-        if ((core::idestate & 4) == 0) core::nomsg = 0;
+        if ((core::idestate & core::busy::compiling) == 0) core::nomsg = 0;
         const std::int16_t first = codeword(stmtstart);
         at = (first == 1 || first == -1) && core::idecmd <= 0 ? At::exprpath : At::wordpath;
         break;
@@ -312,7 +312,7 @@ void XEQ(std::span<const std::int16_t> code) {
           if (adrs.valid(sp) && adrs(sp) == 0) {
             adrs(sp) = firsttemp;
             if (z.valid(firsttemp)) z(firsttemp) = emptyvalue;
-          } else if (core::xeqmode & 0x10) {
+          } else if (core::xeqmode & core::runmode::trace) {
             core::xeqstackptr = 0;
           }
           at = At::endstmt;
@@ -356,7 +356,7 @@ void XEQ(std::span<const std::int16_t> code) {
         if (byform && elseform) fast::stir();
         const std::int32_t r = byform && !elseform ? optforms::run() : XEQ2(words, out);
         byform = false;
-        if (core::xeqstop == -999 || core::xeqstop == -998) {
+        if (core::xeqstop == stops::retry || core::xeqstop == stops::grown) {
           core::xeqstop = 0;
           at = At::head;
           resumed = true;
@@ -461,7 +461,7 @@ void XEQ(std::span<const std::int16_t> code) {
           }
           if (iscontrolword(w)) {
             r = controlword(w);
-          } else if ((static_cast<std::uint16_t>(w) & 0xE000u) == 0xC000u) {
+          } else if (core::isbuiltinword(w)) {
             r = builtinwords ? builtinwords(w) : WordResult::unknown;
           } else {
             r = operandwords ? operandwords(w) : WordResult::unknown;
@@ -476,8 +476,7 @@ void XEQ(std::span<const std::int16_t> code) {
         if ((r == WordResult::next || r == WordResult::looptest) && core::xeqstop == stops::error &&
             core::iostatw[0] != 0) {
           // A floating-point failure found after a value-producing word.
-          const std::string_view cls =
-              (static_cast<std::uint16_t>(lastword) & 0xE000u) == 0xC000u ? "function" : "other   ";
+          const std::string_view cls = core::isbuiltinword(lastword) ? "function" : "other   ";
           std::copy_n(cls.begin(), 8, opclass);
           if (msgkeyis("")) core::msgkey.set(ndpkey(core::iostatw[0]));
           if (callbackmode()) return;
@@ -526,9 +525,8 @@ void XEQ(std::span<const std::int16_t> code) {
           break;
         }
         if (core::xeqstackptr - core::xeqstackbase > 1) {
-          const std::uint16_t before = static_cast<std::uint16_t>(codeword(stmtend - 2)) & 0xFFE0u;
-          const std::uint16_t twobefore =
-              static_cast<std::uint16_t>(codeword(stmtend - 3)) & 0xFFE0u;
+          const unsigned before = core::cwcode(codeword(stmtend - 2));
+          const unsigned twobefore = core::cwcode(codeword(stmtend - 3));
           if (before != wsubroutine && before != wfunction && twobefore != wfunction) {
             core::msgkey.set(xeqkeys::xeqstack);
             at = At::error;
@@ -568,7 +566,7 @@ void XEQ(std::span<const std::int16_t> code) {
           runinputstep();
         }
         if (core::idecmd == 999) {
-          core::xeqmode &= 8;
+          core::xeqmode &= core::runmode::compiled;
           core::xeqstop = stops::quit;
           return;
         }
@@ -597,9 +595,9 @@ void XEQ(std::span<const std::int16_t> code) {
         }
         if (core::xeqstop == stops::cancel && core::idecmd == -14) {
           core::idecmd = -1;
-          core::xeqmode &= ~0x04;
+          core::xeqmode &= ~core::runmode::running;
         }
-        at = (core::xeqmode & 0x04) && core::xeqstop == 0 ? At::head : At::stop;
+        at = (core::xeqmode & core::runmode::running) && core::xeqstop == 0 ? At::head : At::stop;
         break;
       }
 
@@ -610,11 +608,11 @@ void XEQ(std::span<const std::int16_t> code) {
           resumecode = 0;
           xeqstartpos = 0;
           if (core::nomsg != 0) return;
-          if ((core::xeqmode & 0x10) && s == stops::cancel) {
+          if ((core::xeqmode & core::runmode::trace) && s == stops::cancel) {
             core::xeqstop = 0;
             core::edflags &= ~0x10;
           }
-          core::xeqmode &= 8;
+          core::xeqmode &= core::runmode::compiled;
           stoppedflag = 0xFF;
           return;
         }

@@ -19,18 +19,8 @@
 
 namespace exec {
 
-// Stop words besides 0 (running), -1 (end) and 0x7FFF (error).
-namespace stops {
-inline constexpr std::int32_t end = -1;
-inline constexpr std::int32_t command = -2;
-inline constexpr std::int32_t returned = -3;
-inline constexpr std::int32_t broken = -4;
-inline constexpr std::int32_t chain = -6;  // CHain: another script takes over
-inline constexpr std::int32_t callback = -7;
-inline constexpr std::int32_t quit = -999;
-inline constexpr std::int32_t cancel = 120;
-inline constexpr std::int32_t error = 0x7FFF;
-}  // namespace stops
+// The stop codes of `xeqstop` (core/runwords.h).
+namespace stops = core::stops;
 
 // Run words of the loop.
 inline std::int32_t stopline = 0;     // statement at which the run ends, 0 = none
@@ -126,7 +116,7 @@ inline void wordpathstart() {
   rerunflag = false;
   core::iostatw[0] = 0;
   core::msgkey.blank();
-  if (core::xeqmode & 0x04) stoppedflag = 0;
+  if (core::xeqmode & core::runmode::running) stoppedflag = 0;
 }
 
 // Tail step of a value-producing word: the top `consumed` entries of the

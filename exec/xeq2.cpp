@@ -10,21 +10,27 @@
 #include "core/stores.h"
 #include "core/symbols.h"
 #include "core/tokenizer.h"
+#include "core/xform.h"
 #include "exec/tempstrings.h"
 
 namespace exec {
 
 namespace {
 
+using core::cwcode;
+using core::cwcount;
 using core::cwu;
+using core::xcwcode;
+namespace xf = core::xform;
 constexpr std::int32_t big = 0x7FFFFFFF;
+// The END statement, and the BITS statement inside an expression.
+constexpr unsigned endstmt = cwu(core::stmtcode("END"));
+constexpr unsigned bitsstmt = cwu(core::optstmtxcode(core::optstmtnr(core::builtincode("BITS"))));
 
 struct LinkFail {
   std::int32_t result;
   std::string_view text;
 };
-
-unsigned fam(std::int16_t w, unsigned mask) { return cwu(w) & mask; }
 
 // The stream codes of the statement being linked, t(1..8n); kept from one
 // statement to the next so that linking allocates nothing once it is large
@@ -132,9 +138,11 @@ struct Linker {
     } else if ((type & 0x110) == 0x100) {
       bool element = false;
       for (std::int32_t q = p + 1; q <= n; ++q) {
-        const unsigned f = fam(w(q), 0xFFC0u);
-        if (f == 0x8000u || f == 0x8840u || f == 0x8880u || f == 0x8980u || f == 0xF340u) break;
-        if (f == 0xF600u) element = true;
+        const unsigned f = xcwcode(w(q));
+        if (f == cwu(xf::end) || f == cwu(xf::lhsend) || f == cwu(xf::assign) ||
+            f == cwu(xf::exchange) || f == cwu(xf::textmark))
+          break;
+        if (f == cwu(xf::tablemark)) element = true;
       }
       if (element) {
         code = 0x100;
@@ -161,7 +169,7 @@ struct Linker {
   void symbol(std::int16_t s) {
     auto& x = xeqexpr;
     // The target of a label reference was taken with it.
-    if (p >= 2 && fam(w(p - 1), 0xFFC0u) == 0xF000u) {
+    if (p >= 2 && xcwcode(w(p - 1)) == cwu(xf::labelref)) {
       if (p < n - 2) core::nomsg = labelmsg = s;
       return;
     }
@@ -238,7 +246,7 @@ struct Linker {
       emit(xeqop::twoindices, x.idescr);
       at = k;
     }
-    if (fam(word, 0xFFC0u) == 0xF600u) {
+    if (xcwcode(word) == cwu(xf::tablemark)) {
       t[static_cast<std::size_t>(at)] = xeqop::tableelement;
       if (firsttablepos == 0) firsttablepos = at;
       if (split == 0) tabletarget = 1;
@@ -271,7 +279,7 @@ struct Linker {
       const std::int16_t c = w(p);
       const unsigned u = cwu(c);
       if (c == 0) continue;
-      if (c == 0x7FFF) {
+      if (c == xf::nobound) {
         emit(0x81, 0);
         continue;
       }
@@ -279,7 +287,7 @@ struct Linker {
         symbol(c);
         continue;
       }
-      if (u == 0x8840u) {
+      if (c == xf::lhsend) {
         split = k + 1;
         x.lhsdescr = x.idescr;
         x.nelem = x.opflags == 1 ? 1 : localmin;
@@ -310,13 +318,13 @@ struct Linker {
       } else if (u > 0xA800u && u <= 0xA83Fu) {
         emit(0, 0);
         x.opflags |= 8;
-      } else if (u == 0xF0C0u) {
+      } else if (c == xf::continueword) {
         emit(0, 0);
-      } else if (fam(c, 0xFFC0u) == 0xF000u) {
+      } else if (xcwcode(c) == cwu(xf::labelref)) {
         emit(c, w(p + 1));
-      } else if (fam(c, 0xFFC0u) == 0xF040u || fam(c, 0xFFC0u) == 0xF600u) {
+      } else if (xf::isclosefamily(c)) {
         closer(c);
-      } else if (fam(c, 0xFFC0u) == 0xF340u) {
+      } else if (xf::isselectfamily(c)) {
         boundsum = 0;
         std::int32_t value = -x.idescr;
         if (u == 0xF34Cu) {
@@ -329,21 +337,21 @@ struct Linker {
             }
         }
         emit(c, value);
-      } else if (fam(c, 0xFFC0u) == 0xF400u || fam(c, 0xFFC0u) == 0xF440u ||
-                 fam(c, 0xFFC0u) == 0xF480u) {
+      } else if (xcwcode(c) == cwu(xf::blockif) || xcwcode(c) == cwu(xf::elseword) ||
+                 xcwcode(c) == cwu(xf::elseifword)) {
         emit(c, 0);
         emit(w(++p), 0);
       } else if (u >= 0xF800u) {
-        if (fam(c, 0xFFE0u) == 0xFCC0u && last5004 > 0) {
+        if (cwcode(c) == bitsstmt && last5004 > 0) {
           core::tokbeg(last5004) = xeqop::reference;
           last5004 = 0;
         }
         emit(c, w(p + 1));
-      } else if (fam(c, 0xFC00u) == 0x8C00u) {
+      } else if (xf::isblockend(c)) {
         split = 0;
-        const std::int32_t d = newdescr(xeqop::argblock, static_cast<std::int32_t>(u & 0x3FFu) + 1);
+        const std::int32_t d = newdescr(xeqop::argblock, xf::blocksize(c));
         emit(c, d);
-      } else if (fam(c, 0xFC00u) == 0xA400u) {
+      } else if (xf::ismovedargs(c)) {
         ++argblocks;
         std::int32_t value = 0;
         std::int32_t seen = 0;
@@ -353,26 +361,26 @@ struct Linker {
             break;
           }
         emit(c, value);
-      } else if (fam(c, 0xFFE0u) == 0x8880u || fam(c, 0xFFE0u) == 0x8980u) {
-        const auto a = static_cast<std::int32_t>(u & 0x1Fu);
-        emit(static_cast<std::int32_t>(u & 0xFFE0u) + tabletarget, a);
+      } else if (cwcode(c) == cwu(xf::assign) || cwcode(c) == cwu(xf::exchange)) {
+        const std::int32_t a = cwcount(c);
+        emit(static_cast<std::int32_t>(cwcode(c)) + tabletarget, a);
         if (a > 0) x.nelem = 1;
-        if (fam(c, 0xFFE0u) == 0x8980u) x.swappos = k;
-      } else if (fam(c, 0xFFE0u) == 0xE0C0u) {
+        if (cwcode(c) == cwu(xf::exchange)) x.swappos = k;
+      } else if (cwcode(c) == endstmt) {
         if (firsttablepos != 0) {
           setcode(firsttablepos, xeqop::firsttable, big - x.ndescr);
           firsttablepos = 0;
         }
         emit(c, 0);
-      } else if ((u & 0xF83Fu) == 0xC020u) {
+      } else if (xf::isconcat(c)) {
         emit(c, 0);
         x.nelem = 1;
-      } else if ((u & 0x1Fu) == 0x1Fu) {
+      } else if (xf::issegopen(c)) {
         if (segcounter > 4) overrun();
         x.iseg = segcounter++;
         segmask |= 1u << x.iseg;
-        emit(xeqop::segopen, static_cast<std::int32_t>(static_cast<std::int16_t>(u & 0xFFE0u)));
-      } else if ((u & 0x1Fu) == 0x1Eu) {
+        emit(xeqop::segopen, static_cast<std::int32_t>(xf::segfunction(c)));
+      } else if (xf::issegclose(c)) {
         segmentclose();
       } else {
         emit(c, 0);
@@ -408,7 +416,7 @@ std::int32_t evaluate(std::span<std::int32_t> out, std::int32_t total, std::int3
     r = xeq3(std::span<std::int16_t>(xeqlinked.codes.data(), static_cast<std::size_t>(capacity)),
              total, out.first(static_cast<std::size_t>(capacity)), cap, header);
   }
-  if (xeqstop == -998) return r;
+  if (xeqstop == stops::grown) return r;
   if (iresult > nname) throw LinkFail{xeq2overrun, "nxtT overrun"};
   const auto ur = static_cast<std::uint32_t>(r);
   if (ur >= 0x80000001u && ur <= 0x80000021u) return r;
@@ -558,7 +566,7 @@ std::int32_t XEQ2(std::span<const std::int16_t> words, std::span<std::int32_t> o
 
   // A program statement linked before and unchanged since is not linked again.
   LinkedForm* form = nullptr;
-  if ((xeqmode & 0x40) == 0 && xeqline >= 1 && xeqline <= std::max(nstmt, 1)) {
+  if ((xeqmode & core::runmode::single) == 0 && xeqline >= 1 && xeqline <= std::max(nstmt, 1)) {
     if (linkedforms.size() <= static_cast<std::size_t>(xeqline))
       linkedforms.resize(static_cast<std::size_t>(xeqline) + 1);
     form = &linkedforms[static_cast<std::size_t>(xeqline)];

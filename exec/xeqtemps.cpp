@@ -71,7 +71,7 @@ std::string_view ndpkey(std::int32_t code) {
 }
 
 void ndpfailure(std::int32_t code) {
-  core::xeqstop = 0x7FFF;
+  core::xeqstop = core::stops::error;
   if (core::nomsg != 0) return;
   std::array<std::int16_t, 4> words{static_cast<std::int16_t>(core::xeqline),
                                     static_cast<std::int16_t>(code), 0, 0};

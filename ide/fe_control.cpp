@@ -50,7 +50,7 @@ std::vector<int> deferred;
 // script window, a dialog or a window READ for the user: opening another
 // script ends it. The editor alone is no reason to ask.
 bool runwaits() {
-  constexpr std::int32_t suspended = 0x2;
+  constexpr std::int32_t suspended = core::runmode::suspended;
   return (core::idestate & (busy::dispatching | busy::windowread)) != 0 ||
          (core::xeqmode & suspended) != 0;
 }

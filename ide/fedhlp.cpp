@@ -28,8 +28,8 @@ namespace {
 std::uint16_t code(std::int32_t k) { return static_cast<std::uint16_t>(core::tokcod(k)); }
 bool issymbol(std::int32_t k) { return core::tokcod(k) >= 1 && core::tokcod(k) <= core::nsym; }
 std::int32_t typeof_(std::int32_t s) { return core::name(s).type; }
-bool optstatement(std::uint16_t c) { return (c & 0xFC00) == 0xAC00; }
-bool optmarker(std::uint16_t c) { return (c & 0xFC00) == 0x9800; }
+bool optstatement(std::uint16_t c) { return core::isoptstmt(c); }
+bool optmarker(std::uint16_t c) { return core::isoptmarker(c); }
 
 // A number literal's or a numeric scalar's value of token i.
 bool indexvalue(std::string_view line, std::span<double> values, std::int32_t i, double& v) {
@@ -246,8 +246,8 @@ TrialCounters::TrialCounters()
       c1top_(core::c1top),
       c1limit_(core::c1limit),
       nztop_(core::nztop),
-      xeqmode_(core::xeqmode & ~0x200) {
-  core::xeqmode |= 0x200;
+      xeqmode_(core::xeqmode & ~core::runmode::analysis) {
+  core::xeqmode |= core::runmode::analysis;
 }
 
 TrialCounters::~TrialCounters() {
@@ -265,7 +265,7 @@ TrialCounters::~TrialCounters() {
 void trialanalysis(std::string_view text, std::string_view whole) {
   std::int32_t mode = -1;
   core::TOKEN(text, literalvalues(), mode);
-  if (core::xeqstop > 0 && (core::xeqstop & 0xFFFF) == 0x7FFF) return;
+  if (core::xeqstop > 0 && core::stopword() == core::stops::error) return;
   // A "(" or "," in the text's last position stands where the end mark
   // is: it is taken as what it is, and the end mark follows it.
   const std::int32_t n = core::ntok;
@@ -321,8 +321,9 @@ void FEDHLP(std::span<const char> line, std::int32_t column, std::int32_t mode) 
       if (statement > 0 && k > statement && optmarker(code(k))) {
         f.kind = 15;
         const std::uint16_t sc = code(statement);
-        if ((sc & 0xFFE0) == 0xAD40) {
-          f.topic = "DLG." + std::string(listentry(core::dlgshop, (code(k) & 0x3FF) + 1));
+        if (core::cwcode(sc) == core::cwu(core::builtincode("DLG"))) {
+          f.topic =
+              "DLG." + std::string(listentry(core::dlgshop, core::optmarkerentry(code(k)) + 1));
         } else {
           // The keyword's own topic when there is one, else the statement's.
           const std::string own = std::string(core::tokentext(padded, k));
@@ -379,7 +380,7 @@ void FEDHLP(std::span<const char> line, std::int32_t column, std::int32_t mode) 
   core::xeqstop = 0;
   wdwcur = window;
   helpword.set(wordbuffer.view().substr(0, 80));
-  core::xeqmode &= ~(0x100 | 0x200);
+  core::xeqmode &= ~(core::runmode::storesready | core::runmode::analysis);
 }
 
 }  // namespace ide

@@ -280,7 +280,7 @@ Step undoredo() {
       edcompiling = -1;
       std::array<char, 1> blank{' '};
       core::KOMPIL(blank);
-      yielded = core::xeqstop == -2;
+      yielded = core::xeqstop == core::stops::command;
       edchg = 0x81;
       core::edmode = 11;
       core::xeqline = edcurline;
@@ -288,7 +288,7 @@ Step undoredo() {
     if (!yielded) {
       edcompiling = -1;
       core::KOMPIL(handlerbuf);
-      yielded = core::xeqstop == -2;
+      yielded = core::xeqstop == core::stops::command;
     }
   }
   edcurline = cursor;

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 
+#include "core/runwords.h"
 #include "exec/windowwords.h"
 #include "platform/fixed_text.h"
 #include "platform/indexed.h"
@@ -32,19 +33,8 @@ inline std::int16_t startmode = 0;
 // The program's exit status when FE_MAIN returns (2: it could not start).
 inline int exitstatus = 0;
 
-// Busy bits of `core::idestate`.
-namespace busy {
-inline constexpr std::int32_t closing = 0x1;
-inline constexpr std::int32_t editor = 0x2;
-inline constexpr std::int32_t compiling = 0x4;
-inline constexpr std::int32_t command = 0x10;
-inline constexpr std::int32_t lineinput = 0x20;
-inline constexpr std::int32_t dispatching = 0x80;
-inline constexpr std::int32_t dialogbuild = 0x100;
-inline constexpr std::int32_t windowread = 0x200;
-// While any of these is set, events are only recorded.
-inline constexpr std::int32_t nodispatch = closing | dispatching | dialogbuild;
-}  // namespace busy
+// Busy bits of `core::idestate` (core/runwords.h).
+namespace busy = core::busy;
 
 // The main window: left, top, outer width and height in pixels, and the
 // show state word (bit 1 maximised, bit 2 minimised).

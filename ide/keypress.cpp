@@ -199,7 +199,7 @@ void DISPATCH(win::HWND window, std::int32_t kind) {
           break;
       }
       M2COMMAND();
-      if ((core::xeqmode & 2) != 0) {
+      if ((core::xeqmode & core::runmode::suspended) != 0) {
         repaint = false;
         return;
       }

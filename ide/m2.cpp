@@ -62,10 +62,10 @@ inline constexpr std::int32_t extra = 0x2000;
 }  // namespace rf
 
 // xeqmode bits.
-inline constexpr std::int32_t suspended = 0x2;
-inline constexpr std::int32_t running = 0x4;
-inline constexpr std::int32_t compiled = 0x8;
-inline constexpr std::int32_t tracing = 0x10;
+inline constexpr std::int32_t suspended = core::runmode::suspended;
+inline constexpr std::int32_t running = core::runmode::running;
+inline constexpr std::int32_t compiled = core::runmode::compiled;
+inline constexpr std::int32_t tracing = core::runmode::trace;
 
 inline constexpr std::int16_t readfromwindow = static_cast<std::int16_t>(0xAC20);
 inline constexpr std::int16_t systemstatement = static_cast<std::int16_t>(0xACE0);
@@ -80,7 +80,7 @@ std::int32_t& curline() { return field(core::edv::curline); }
 std::int32_t& loadline() { return field(core::edv::loadline); }
 std::int32_t& chg() { return field(core::edv::chg); }
 
-std::int16_t stop() { return static_cast<std::int16_t>(core::xeqstop & 0xFFFF); }
+std::int16_t stop() { return core::stopword(); }
 bool changes() { return core::c1edit.size() > 0 && core::c1logtop < core::c1logbase; }
 bool maincurrent() { return wdwcur != nullptr && wdwcur == wdwhead; }
 
@@ -258,7 +258,7 @@ Step afterstep() {
     int answer = 0;
     core::MSGBOXFROMHELP("msgSaveChanges", title, answer);
     edkey = answer;
-    return stop() != 0x7FFF ? Step::close : Step::finish;
+    return stop() != core::stops::error ? Step::close : Step::finish;
   }
   if (core::pastelen <= 0 && curline() > core::nstmt) {
     core::xeqline = loadline() + 1;
@@ -270,16 +270,16 @@ Step afterstep() {
     core::xeqline = std::min(field(ed::handline), core::nedlines);
     core::KOMPIL(edlinebuf);
     const std::int16_t s = stop();
-    if (s == -2) return Step::yielded;
+    if (s == core::stops::command) return Step::yielded;
     if (s > 0) {
       runflags() &= ~rf::trace;
       return Step::stepend;
     }
-    if ((s == -1 || s == -4) && (runflags() & rf::trace) != 0) {
+    if ((s == core::stops::end || s == core::stops::broken) && (runflags() & rf::trace) != 0) {
       runflags() &= ~rf::trace;
       return Step::stepend;
     }
-    if (s == -6) {
+    if (s == core::stops::chain) {
       chain();
       return Step::start;
     }
@@ -325,8 +325,8 @@ Step wholestep() {
 Step runstep() {
   core::KOMPIL(edlinebuf);
   const std::int16_t s = stop();
-  if (s == -2) return Step::yielded;
-  if (s == -6) {
+  if (s == core::stops::command) return Step::yielded;
+  if (s == core::stops::chain) {
     chain();
     return Step::start;
   }
@@ -346,13 +346,13 @@ Step yieldstep() {
 }
 
 Step stoppedstep() {
-  if (stop() == -999) return Step::close;
+  if (stop() == core::stops::quit) return Step::close;
   if ((runflags() & rf::compileerror) != 0) compilestop = true;
   if ((core::xeqmode & suspended) != 0) return Step::leave;
   curline() = core::xeqline;
   core::xeqmode &= ~running;
   const std::int16_t s = stop();
-  if (s == -4 || s == -1 || s == 120) {
+  if (s == core::stops::broken || s == core::stops::end || s == core::stops::cancel) {
     core::edmode = 12;
     loadline() = core::xeqline;
     FEDITRESUME(edlinebuf, edkey);
@@ -372,7 +372,7 @@ Step finishstep() {
   }
   field(ed::handline) = core::xeqline;
   waitinput = 1;
-  if (stop() == -4) {
+  if (stop() == core::stops::broken) {
     core::xeqstop = 0;
     core::keyrec = {27, 1, 0, 0};
   }
@@ -384,7 +384,7 @@ Step finishstep() {
   if (core::xeqline < first || core::xeqline > first + rows - 1)
     first = std::max(1, core::xeqline - rows / 2);
   core::edmark = core::edmarkall;
-  if (stop() != -3 && stop() != -1) core::edmode = 13;
+  if (stop() != core::stops::returned && stop() != core::stops::end) core::edmode = 13;
   curline() = loadline() = core::xeqline;
   edkey = 59;
   core::xeqstop = 0;

@@ -204,8 +204,8 @@ void FINDBUO(Run& r, std::string_view line) {
 
 // The entry of an option code in the option list, and its section.
 void FINDOPTIONFROMTID(Run& r, std::uint16_t c, std::string_view line) {
-  if ((c & 0xFC00) != 0x9800) return;
-  helpword.set(listentry(shopbuf.view(), (c & 0x3FF) + 1));
+  if (!core::isoptmarker(c)) return;
+  helpword.set(listentry(shopbuf.view(), core::optmarkerentry(c) + 1));
   FINDBUO(r, line);
 }
 
@@ -298,7 +298,7 @@ void MATCHINGNAMES(Run& r, std::string_view word) {
 void optionposition(Run& r) {
   std::int32_t s = 0;
   for (std::int32_t i = core::ntok; i >= 1 && s == 0; --i)
-    if ((code(i) & 0xFC00) == 0xAC00) s = i;
+    if (core::isoptstmt(code(i))) s = i;
   r.optexpect = false;
   if (s == 0) return;
   std::int32_t depth = 0;
@@ -320,7 +320,7 @@ void optionposition(Run& r) {
     }
   }
   r.optexpect = expect && depth >= 1;
-  r.optseen = r.optexpect && (code(core::ntok) & 0xFC00) == 0x9800;
+  r.optseen = r.optexpect && core::isoptmarker(code(core::ntok));
 }
 
 // Step B: the line on trial.
@@ -653,7 +653,7 @@ void SMARTTYPE(std::span<char> text, std::int32_t& state, std::int32_t& changed)
     hidetip();
     return;
   }
-  if ((core::idestate & 0x200) != 0) return;
+  if ((core::idestate & core::busy::windowread) != 0) return;
   if (cursorcol() == assistcol && line == assistline && !r.tab() && r.scan != scanspace) return;
   if (tipstate == 0 && cursorcol() <= firstnonblank(r.line())) return;
   assistcol = cursorcol();

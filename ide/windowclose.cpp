@@ -117,7 +117,7 @@ void release(wdwrec* r, bool closed) {
   if (wdwcycled == r) wdwcycled = nullptr;
   const win::HWND owner = r->owner;
   const win::HWND main = wdwhead->window;
-  if ((core::xeqmode & 0x2) != 0 && (r->kind & kind::awaited) != 0) {
+  if ((core::xeqmode & core::runmode::suspended) != 0 && (r->kind & kind::awaited) != 0) {
     // The run waits for this window: it goes on at the statement the wait
     // named.
     if (core::nomsg > 0 && core::nomsg < static_cast<std::int32_t>(core::z.size())) {
@@ -224,7 +224,7 @@ int DLGCALLBACK(win::HWND& window, win::UINT& message, win::WPARAM& wparam, win:
       hook.armed = false;
       FINDWINDOW(window);
       if (wdwcur != nullptr && (wdwcur->kind & kind::modeless) != 0) KILLWINDOW(window, -1);
-      core::xeqmode &= ~0x4;
+      core::xeqmode &= ~core::runmode::running;
       core::edmode = 10;
       core::edmark = 1073741823;
       return 0;

@@ -37,8 +37,8 @@ void calldll(const exec::OptCall&) { dllhandback(); }
 // handing over to another script); the message has been shown.
 void closescriptfiles() {
   if (RWCLOSEALL() == 0) return;
-  if (core::xeqstop == exec::stops::end || core::xeqstop == exec::stops::chain) {
-    core::xeqstop = exec::stops::error;
+  if (core::xeqstop == core::stops::end || core::xeqstop == core::stops::chain) {
+    core::xeqstop = core::stops::error;
     core::msgkey.set(core::MSGKEY("rdwrErK"));
   }
 }

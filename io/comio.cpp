@@ -406,7 +406,7 @@ void COMIO(const exec::OptCall&) {
     if (core::idecmd > 0) {
       stmt.value = 32767;
       core::msgkey.blank();
-      core::xeqstop = -5;
+      core::xeqstop = core::stops::comcommand;
       break;
     }
     if (core::keystate[1] == 1) {

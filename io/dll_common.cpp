@@ -48,7 +48,7 @@ void show(std::string_view detail) {
 void fail(std::string_view key, std::string_view detail) {
   core::msgkey.set(key);
   show(detail);
-  core::xeqstop = 0x7FFF;
+  core::xeqstop = core::stops::error;
 }
 
 }  // namespace io::dllcommon

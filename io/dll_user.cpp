@@ -104,7 +104,7 @@ void addargument(Tables& t, std::int32_t v) {
 void refuse(std::string_view key) {
   core::msgkey.set(key);
   dllmessage.set("ARGument");
-  core::xeqstop = 0x7FFF;
+  core::xeqstop = core::stops::error;
 }
 
 }  // namespace
@@ -227,7 +227,7 @@ void USERDLL(const plat::Store1<std::uint8_t>& optkw, std::int32_t noptions) {
     if (loaded && slot != 0) releaseonce(slot);
     for (std::int32_t n = noptions; n >= 1; --n)
       if (optkw(n) == k::handle && dllcommon::numericscalar(optval(n))) z(optval(n)) = 0.0;
-    core::xeqstop = 0x7FFF;
+    core::xeqstop = core::stops::error;
   }
 }
 

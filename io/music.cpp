@@ -66,7 +66,7 @@ void play(std::span<std::uint8_t> bytes) {
   while (queued && wavedone.load() == 0) {
     pause();
     inputstep();
-    if (core::xeqstop == exec::stops::cancel || core::keystate[1] == 1) {
+    if (core::xeqstop == core::stops::cancel || core::keystate[1] == 1) {
       report(win::waveOutReset(h));
       report(win::waveOutClose(h));
       core::hwaveout = 0;

@@ -337,7 +337,7 @@ void openfile(Outcome& out, std::int32_t filesym, std::int32_t items, bool delet
     int answer = 0;
     core::MSGBOXFROMHELP("msgNoLines", rwname.trimmed(), answer);
     if (answer == 2) {
-      core::xeqstop = 0x7FFF;
+      core::xeqstop = core::stops::error;
       out.letter = 'X';
       return;
     }
@@ -487,7 +487,7 @@ void report(char statement, Outcome& out) {
     core::HELP(key, answer, hv);
     core::msgkey.blank();  // shown here: the executor only stops the run
   }
-  core::xeqstop = 0x7FFF;
+  core::xeqstop = core::stops::error;
 }
 
 }  // namespace

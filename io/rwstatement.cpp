@@ -113,7 +113,7 @@ std::int32_t filesize(std::int32_t unit) {
 
 void notbuilt(Rw& rw) {
   core::msgkey.set(core::MSGKEY("notYetBuilt"));
-  core::xeqstop = 0x7FFF;
+  core::xeqstop = core::stops::error;
   rw.out->letter = 'X';
 }
 

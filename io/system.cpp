@@ -89,7 +89,7 @@ bool raise(std::string_view key, std::string_view detail) {
     hv.text = {text.data(), text.size()};
     int answer = 0;
     core::HELP(key, answer, hv);
-    core::xeqstop = 0x7FFF;
+    core::xeqstop = core::stops::error;
   }
   core::msgkey.blank();
   return false;
@@ -369,11 +369,11 @@ bool runandwait() {
     return true;
   }
   if (slot(runkw) < 0 || (valued(runkw) && core::z(slot(runkw)) != 0.0)) {
-    core::xeqmode |= 4;
+    core::xeqmode |= core::runmode::running;
   } else if (valued(runkw)) {
     core::edmark = core::edmarkall;
     core::edvars(core::edv::firstline) = core::xeqline;
-    core::xeqmode &= ~(4 | 0x10);
+    core::xeqmode &= ~(core::runmode::running | core::runmode::trace);
   }
   return true;
 }
@@ -422,7 +422,7 @@ void SYSTM() {
   std::string text;
   if (textof(kw("CHain"), text, chainmost)) {
     exec::chainscript = trimmed(text);
-    core::xeqstop = exec::stops::chain;
+    core::xeqstop = core::stops::chain;
   }
   if (!copyfile()) return;
   if (textof(kw("DELETE"), text)) {

@@ -112,7 +112,7 @@ void timevalue(Call& c, double v) {
   shown = shown.substr(0, shown.find_last_not_of(' ') + 1);
   core::failedline.set(std::string("TIME value ").append(shown));
   core::msgkey.set(core::MSGKEY("timeValue"));
-  core::xeqstop = 0x7FFF;
+  core::xeqstop = core::stops::error;
   c.ended = true;
 }
 

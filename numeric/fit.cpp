@@ -31,7 +31,7 @@ void setvar(std::int32_t sym, double v) {
 bool residual(std::int32_t i, double& r, bool trial) {
   setvar(st.dataidx, i);
   const exec::CallbackRun run = exec::runcallback(core::modelstart, trial);
-  if (run.stop != exec::stops::returned) return false;
+  if (run.stop != core::stops::returned) return false;
   core::xeqstop = 0;
   r = run.value;
   return true;
@@ -41,7 +41,7 @@ bool residual(std::int32_t i, double& r, bool trial) {
 // model cannot be computed, so the trial failed like one that did not
 // improve.
 bool overflowed() {
-  if (core::xeqstop != exec::stops::error || core::msgkey.trimmed() != exec::xeqerrorkey(3300))
+  if (core::xeqstop != core::stops::error || core::msgkey.trimmed() != exec::xeqerrorkey(3300))
     return false;
   core::xeqstop = 0;
   core::msgkey.blank();
@@ -59,7 +59,7 @@ void report(std::int32_t keptnomsg) {
     int answer = 0;
     core::HELP(core::msgkey.trimmed(), answer, hv);
   }
-  core::xeqstop = exec::stops::error;
+  core::xeqstop = core::stops::error;
 }
 
 }  // namespace

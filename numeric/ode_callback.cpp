@@ -128,14 +128,14 @@ int ODETEO(int mode, double t, std::span<const double> state, std::span<double> 
     core::FPUERROR();
     const exec::CallbackRun run = exec::runcallback(line);
     alarms(s);
-    if (core::idecmd <= 0 && (run.stop == exec::stops::end || run.stop == exec::stops::returned)) {
+    if (core::idecmd <= 0 && (run.stop == core::stops::end || run.stop == core::stops::returned)) {
       core::xeqstop = 0;
       return derivative(s, state, f);
     }
     s.savedalarm = 0;
     // A failed statement with an error label goes on at the label; a break
     // or quit is never redirected, so that Escape can always stop the run.
-    if (run.stop != exec::stops::error) return 1;
+    if (run.stop != core::stops::error) return 1;
     const std::int32_t label = core::nomsg > 0 ? core::I2EQUZ(1, core::nomsg) : 0;
     if (label <= 0) return 1;
     line = label;

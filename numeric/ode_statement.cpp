@@ -134,7 +134,7 @@ void report() {
     core::HELP(key, answer, hv);
     core::msgkey.set({kept.data(), key.size()});
   }
-  core::xeqstop = exec::stops::error;
+  core::xeqstop = core::stops::error;
   if (s.erroropt < 0) core::msgkey.blank();
 }
 

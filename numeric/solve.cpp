@@ -45,7 +45,7 @@ std::int32_t scalarsym(Slot s) { return given(s) && numericvariable(optval(s)) ?
 // Every failure of the statement ends here: the run stops with the key.
 void fail(std::string_view key) {
   core::msgkey.set(key);
-  core::xeqstop = exec::stops::error;
+  core::xeqstop = core::stops::error;
   core::modelstart = 0;
 }
 

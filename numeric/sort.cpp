@@ -232,7 +232,7 @@ void SORTSTMT(std::int32_t tablerows) {
         break;
     }
   }
-  if (!core::msgkey.is_blank()) core::xeqstop = 0x7FFF;
+  if (!core::msgkey.is_blank()) core::xeqstop = core::stops::error;
 }
 
 void SORT(const exec::OptCall&) { SORTSTMT(0); }

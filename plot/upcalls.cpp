@@ -7,7 +7,7 @@ namespace plot {
 
 void upcallmissing() {
   core::msgkey.set(core::MSGKEY("notYetBuilt"));
-  core::xeqstop = 0x7FFF;
+  core::xeqstop = core::stops::error;
 }
 
 }  // namespace plot

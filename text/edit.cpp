@@ -76,7 +76,7 @@ bool inputstep(EditState& e) {
     exec::realtimehook(-1, 0);
   }
   if (core::keystate[1] == 1) {
-    core::xeqstop = exec::stops::broken;
+    core::xeqstop = core::stops::broken;
     return true;
   }
   return core::idecmd == 999;  // a quit waits for the statement's end

@@ -36,7 +36,7 @@ namespace {
 
 constexpr int vkcontrol = 0x11, vkreturn = 13, vktab = 9;
 constexpr std::size_t linktarget = 92;
-constexpr std::int32_t stopsilently = 0x7FFF;
+constexpr std::int32_t stopsilently = core::stops::error;
 
 bool down(int vk) { return toolkit::GET_KEY_STATE(vk) < 0; }
 

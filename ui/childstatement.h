@@ -46,7 +46,7 @@ constexpr int mousemask = toolkit::kLeftDown | toolkit::kLeftUp | toolkit::kRigh
 constexpr std::int32_t onetoone = 3;
 constexpr std::int32_t printend = 0x8;
 constexpr std::int32_t printnow = -2;
-constexpr std::int32_t runningwhole = 0x4;
+constexpr std::int32_t runningwhole = core::runmode::running;
 
 inline std::int32_t slot(std::int32_t k) { return exec::optval.valid(k) ? exec::optval(k) : 0; }
 inline bool present(std::int32_t k) { return slot(k) != 0; }

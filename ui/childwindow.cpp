@@ -34,7 +34,7 @@ using namespace childstmt;
 void fail(std::string_view key, std::string_view detail = {}) {
   core::msgkey.set(key);
   if (!detail.empty()) core::failedline.set(detail);
-  core::xeqstop = 0x7FFF;
+  core::xeqstop = core::stops::error;
 }
 
 // A title that names an existing file of at least one byte.

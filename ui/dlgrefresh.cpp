@@ -188,7 +188,7 @@ int WINDLGBOXPROC(win::HWND& window, int& event) {
     if ((w->nowriteback & 1) == 0) {
       exec::setwindowvar(w->handlevar, 0.0);
       for (std::int32_t i = 1; i <= w->dialogitems.size(); ++i)
-        if (w->dialogitems(i).id == idcancel) core::xeqstop = 120;
+        if (w->dialogitems(i).id == idcancel) core::xeqstop = core::stops::cancel;
     }
     const std::int32_t k = w->kind;
     if ((exec::inkill & 1) == 0 &&

@@ -36,7 +36,7 @@ namespace ui {
 
 namespace {
 
-constexpr std::int32_t dialogbuild = 0x100;  // busy bit of `idestate`
+constexpr std::int32_t dialogbuild = core::busy::dialogbuild;
 constexpr std::int32_t namelabel = -1;       // the label a NamEedit makes
 constexpr std::int32_t mostoptions = 100;
 constexpr std::int32_t typetemp = 0x8;
@@ -324,7 +324,7 @@ void updatedialog(win::HWND window, const std::vector<Opt>& opts) {
       std::int32_t status = 0;
       MODIFYITEMLIST(status, true);
       if (status != 0) {
-        core::xeqstop = 0x7FFF;
+        core::xeqstop = core::stops::error;
         return;
       }
       toolkit::dialog_t& it = w->dialogitems(place);
@@ -348,7 +348,7 @@ void updatedialog(win::HWND window, const std::vector<Opt>& opts) {
 void fail(std::string_view key, std::string_view detail) {
   core::msgkey.set(key);
   core::failedline.set(detail);
-  core::xeqstop = 0x7FFF;
+  core::xeqstop = core::stops::error;
 }
 
 }  // namespace
@@ -483,7 +483,7 @@ void DIALOG(const exec::OptCall&) {
         MODIFYITEM(status, true);
         if (status != 0) {
           dropbuild();
-          core::xeqstop = 0x7FFF;
+          core::xeqstop = core::stops::error;
           return;
         }
       } else if (o.kw == dk("FocuS")) {
@@ -504,7 +504,7 @@ void DIALOG(const exec::OptCall&) {
     build::addstyle(w->dialogitems(b.focusitem), toolkit::kOptionFocus, 0);
   std::int32_t result = 0;
   SHOWDIALOG(-1, result, status);
-  if (status != 0) core::xeqstop = 0x7FFF;
+  if (status != 0) core::xeqstop = core::stops::error;
 }
 
 void reset_dialogs() {

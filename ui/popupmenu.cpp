@@ -154,7 +154,7 @@ void POPUPMENU(const exec::OptCall&) {
     popupmode = 0;
     kept = Kept{};
     core::msgkey.set(key);
-    core::xeqstop = 0x7FFF;
+    core::xeqstop = core::stops::error;
     return;
   }
   // The presses to come rebuild the menu from the variables' values then.

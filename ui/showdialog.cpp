@@ -35,8 +35,8 @@ constexpr std::uint32_t childstyle = 0x40000000;
 constexpr std::uint32_t caption = 0xC00000;
 constexpr std::uint32_t sysmenu = 0x80000;
 // Run-mode bits: the run waits for a dialog, the run goes on by itself.
-constexpr std::int32_t waitbit = 0x2;
-constexpr std::int32_t runbit = 0x4;
+constexpr std::int32_t waitbit = core::runmode::suspended;
+constexpr std::int32_t runbit = core::runmode::running;
 // The slot the font steps down in, and the points it tries.
 constexpr std::int32_t fitslot = 6;
 constexpr std::int32_t fitpoints[] = {9, 8, 7, 6, 5, 4};
@@ -243,7 +243,7 @@ void SHOWDIALOG(std::int32_t tofunction, std::int32_t& result, std::int32_t& sta
     const bool answered = lastdlgwindow == window && dlgitemid != 0 && dlgitemid != idnone;
     double value = answered ? lastident : 0.0;
     if (got == idcancel && !answered) {
-      core::xeqstop = 120;
+      core::xeqstop = core::stops::cancel;
       value = 0.0;
     } else if (dlgitemid == idstep) {
       if ((core::xeqmode & runbit) != 0) {
