@@ -64,6 +64,11 @@ std::uint16_t help_flags(const HelpValues& values);
 // "msgNotinHF".
 void HELP(std::string_view key, int& answer, const HelpValues& values = {});
 
+// The window builder that shows a section as a dialog window bound to the
+// values, which the script windows install (ui::install_builtins). While it
+// is absent (the core's own tests), HELP shows message boxes as above.
+inline void (*helpwin)(std::string_view key, int& answer, const HelpValues& values) = nullptr;
+
 // Seam of the windowless run: HELP hands it each key with the values before
 // the key's section is looked up, and shows the section of the key it
 // returns. The run notes the keys and takes sections of its own where a

@@ -305,6 +305,10 @@ void HELP(std::string_view key, int& answer, const HelpValues& given) {
   shownkey.set(k);
   HelpValues values = given;
   if (helpsectionfor != nullptr) k = helpsectionfor(k, values);
+  if (helpwin != nullptr) {
+    helpwin(k, answer, values);
+    return;
+  }
   const int saved_unit = menuunit;
   menuunit = helpunit;
   helpkey.set(k);

@@ -547,9 +547,14 @@ WordResult BUILTINWORD(std::int16_t word) {
       if (core::iostatw[0] != 0) return fail(xeqkeys::rdwrerk);
       return w;
     }
-    case 0xC5A0u:
+    case 0xC5A0u: {
+      if (WINFUNCTION == nullptr) return fail(xeqkeys::notyetbuilt);
+      WINFUNCTION(operands(nargs));
+      if (!core::msgkey.trimmed().empty()) return WordResult::error;
+      return result(core::z(core::iresult), nargs);
+    }
     case 0xC5C0u:
-      // Dialog windows and the network come with their subsystems.
+      // The network comes with its subsystem.
       return fail(xeqkeys::notyetbuilt);
     default:
       break;

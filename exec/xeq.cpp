@@ -13,6 +13,7 @@
 #include "core/symbols.h"
 #include "core/xform.h"
 #include "exec/alarms.h"
+#include "exec/builtins.h"
 #include "exec/assign.h"
 #include "exec/callback.h"
 #include "exec/control.h"
@@ -183,6 +184,13 @@ Served servecommand(WordResult& r) {
     evtflags = 0;
     ++core::xeqline;
     return Served::skipserve;
+  }
+  if (cmd == 21059) {
+    // A link clicked in a dialog: its window is shown, then the statement
+    // runs.
+    core::idecmd = alarmsavedcmd == cmd ? -1 : alarmsavedcmd;
+    if (WINLINKREQUEST != nullptr) WINLINKREQUEST();
+    return Served::word;
   }
   if (cmd == 21063 || cmd == 21064 || cmd > 22099) {
     eventcmd = cmd == 21063 || cmd == 21064 ? cmd : 0;

@@ -121,9 +121,9 @@ bool followlink(const exec::ctlrec& c, bool modal, std::int32_t& command) {
     return false;
   }
   // Any other link is a request for a dialog text.
-  winlink.text.set("E=" +
-                   std::string(c.ctltext.begin(),
-                               c.ctltext.begin() + std::min<std::size_t>(186, c.ctltext.size())));
+  winlink.text.set(target);
+  winlink.file.set(trimmed(std::string_view(c.ctltext.data(), c.ctltext.size())
+                               .substr(std::min(linktarget, c.ctltext.size()))));
   winlink.word = 2;
   command = cmd::winlink;
   return modal;
@@ -170,7 +170,8 @@ int WINDLGCHPROC(win::HWND& window, toolkit::dialog_t* items, int& item) {
       const std::string_view title = w->title.trimmed();
       const std::string head(title.substr(0, std::min(title.find_first_of(" ("), title.size())));
       winlink.word = 1;
-      winlink.text.set("E=" + head + "." + std::string(exec::dlgtext.trimmed()));
+      winlink.text.set(head + "." + std::string(exec::dlgtext.trimmed()));
+      winlink.file.set(w->helpfile.trimmed());
       command = cmd::winlink;
       close = w->kind == exec::kind::modal;
     }

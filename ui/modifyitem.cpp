@@ -191,6 +191,9 @@ void button(bool dlgcall) {
 void edit(bool dlgcall) {
   exec::ctlrec* c = cur();
   if (c != nullptr) c->ctlkind = staged.bindbits + ck::edit;
+  if (!dlgcall && builder.helpfile && staged.bindbits == 5 && !staged.paramref) {
+    if (build::sectionedit()) return;
+  }
   if (numericbinding()) {
     ItemSet a = newitem(toolkit::DLG_EDITBOX);
     a.proc = WINDLGR8PROC;
