@@ -71,8 +71,9 @@ inline void (*helpwin)(std::string_view key, int& answer, const HelpValues& valu
 
 // Seam of the windowless run: HELP hands it each key with the values before
 // the key's section is looked up, and shows the section of the key it
-// returns. The run notes the keys and takes sections of its own where a
-// text names an action of the editor; it may shorten the texts it is given.
+// returns (an empty key: nothing is shown). The run notes the keys and takes
+// sections of its own where a text names an action of the editor; it may
+// shorten the texts it is given.
 // Null: every key shows its own section.
 inline std::string_view (*helpsectionfor)(std::string_view key, HelpValues& values) = nullptr;
 

@@ -570,10 +570,40 @@ Ended pass(Call& s, const Text& t, bool first, std::int32_t& count) {
   return Ended::no;
 }
 
-// A program's window that nobody sees: reported, closed unanswered.
-void unseen(exec::wdwrec& w, const Text& t) {
-  std::fputs(windowreport(w, builder.title.trimmed(), t.key).c_str(), stderr);
-  if (w.window == nullptr) exec::dropunmade(&w);
+// The program's modeless windows by the key of their section: a window
+// shown again replaces the one still open (a help topic, the compile's
+// progress), so that they do not pile up.
+struct Keyed {
+  win::HWND window = nullptr;
+  std::string key;
+};
+std::vector<Keyed> keyed;
+
+void closekeyed(const std::string& key) {
+  std::erase_if(keyed, [&](const Keyed& k) {
+    if (toolkit::IS_WINDOW_VALID(k.window) == 0) return true;
+    if (k.key != key) return false;
+    exec::FINDWINDOW(k.window);
+    if (exec::wdwcur != nullptr && exec::wdwcur->window == k.window && (exec::inkill & 1) == 0)
+      exec::KILLWINDOW(k.window, -1);
+    return true;
+  });
+}
+
+// Whether one of the window's buttons gives the answer.
+bool offered(int answer, const void* data) {
+  const auto* w = static_cast<const exec::wdwrec*>(data);
+  for (const exec::ctlrec* c = w->firstcontrol; c != nullptr; c = c->ctlnext)
+    if ((c->ctlkind & ck::pushbutton) != 0 && c->ctlident == answer) return true;
+  return false;
+}
+
+// A program's window that nobody sees: reported, closed unanswered (or
+// with the answer a test queued).
+std::int32_t unseen(const Call& s, exec::wdwrec& w, const Text& t) {
+  const std::string key = s.call.key.empty() ? t.key : std::string(s.call.key);
+  return plat::unseen_window(std::string(builder.title.trimmed()), windowtext(w, key), offered,
+                             &w);
 }
 
 // One round: the text, the two passes, the showing.
@@ -583,6 +613,7 @@ void round(Call& s) {
   Builder& b = builder;
   plot::ifontslot = 3;
   Text t;
+  const bool linked = winlink.word > 0;
   if (!choosetext(s, t)) return;
   if (t.lines.empty()) {
     s.done = true;
@@ -605,16 +636,24 @@ void round(Call& s) {
   b.handlevar = s.handlevar;
   if (s.x != -999.0) b.x0 = rounded(s.x * build::mainslotcellwidth());
   if (s.y != -999.0) b.y0 = rounded(s.y * build::mainslotcellheight());
+  if (!s.script && !t.key.empty()) closekeyed(t.key);
   core::menuunit = s.unit;
+  // Without a main window (a compile before the run's window exists) the
+  // record made here heads the list: it goes again with the list.
+  const bool nohead = exec::wdwhead == nullptr;
   const Ended e = pass(s, t, false, count);
   exec::wdwrec* w = exec::wdwcur;
-  const bool built = w != nullptr && b.itemcount > 0 && w->window == nullptr && w != exec::wdwhead;
-  if (e == Ended::call || s.done || s.restart) {
-    if (built) exec::dropunmade(w);
-    return;
-  }
-  if (!built) {
-    s.done = true;
+  const bool built = w != nullptr && b.itemcount > 0 && w->window == nullptr &&
+                     (w != exec::wdwhead || nohead);
+  const auto drop = [&] {
+    if (nohead && exec::wdwhead != nullptr && exec::wdwhead->window == nullptr)
+      exec::reset_windowlist();
+    else if (built)
+      exec::dropunmade(w);
+  };
+  if (e == Ended::call || s.done || s.restart || !built) {
+    drop();
+    s.done = s.done || !s.restart;
     return;
   }
   winlink.word = 0;
@@ -623,15 +662,26 @@ void round(Call& s) {
     w->nowriteback |= 1;
   }
   if (winbuilt != nullptr) winbuilt(*w);
-  if (!s.script && !plat::backend().has_display()) {
-    unseen(*w, t);
-    if ((s.call.mode & winmode::result) != 0) s.call.iret = 0;
+  // A windowless run (RUN=) shows a program's window to nobody.
+  // A program's window nobody sees (no display, and no test that drives
+  // its boxes as windows) is reported and closed unanswered.
+  if (!s.script && (nohead || !plat::message_boxes_shown())) {
+    // (A modeless one asks nothing: it is not reported.)
+    const std::int32_t answer = b.modeless ? 0 : unseen(s, *w, t);
+    drop();
+    if ((s.call.mode & winmode::result) != 0) s.call.iret = answer;
     s.done = true;
     return;
   }
+  // A program's window that no click asked for (the compile's progress)
+  // leaves the focus where it is.
+  if (!s.script && b.modeless && !linked) b.noforeground = true;
   std::int32_t result = 0, status = 0;
   SHOWDIALOG(s.script ? 1 : 0, result, status);
   if (status != 0) core::xeqstop = 0x7FFF;
+  if (!s.script && status == 0 && b.modeless && exec::wdwcur != nullptr &&
+      exec::wdwcur->window != nullptr)
+    keyed.push_back({exec::wdwcur->window, t.key});
   if ((s.call.mode & winmode::result) != 0) s.call.iret = result;
   s.done = true;
 }
@@ -654,7 +704,7 @@ void WIN(WinCall& call) {
   }
 }
 
-std::string windowreport(const exec::wdwrec& w, std::string_view title, std::string_view key) {
+std::string windowtext(const exec::wdwrec& w, std::string_view key) {
   std::string text;
   std::int32_t rowy = -1;
   std::string row;
@@ -683,14 +733,12 @@ std::string windowreport(const exec::wdwrec& w, std::string_view title, std::str
     if (!shown.empty()) row += (row.empty() ? "" : " ") + shown;
   }
   flush();
-  text += "key=" + std::string(key);
-  plat::MessageBoxRecord r;
-  r.title = std::string(title);
-  r.text = text;
-  r.style = win::MB_OK;
-  return plat::message_box_report(r, "");
+  return text + "key=" + std::string(key);
 }
 
-void reset_win() { winrequest.blank(); }
+void reset_win() {
+  winrequest.blank();
+  keyed.clear();
+}
 
 }  // namespace ui

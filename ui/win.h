@@ -34,6 +34,9 @@ struct WinCall {
   std::span<const std::int32_t> args;
   // A program's call: the values the text's references "*1" to "*7" name.
   core::HelpValues values;
+  // The key the program asked for (the report names it; blank: the
+  // section's).
+  std::string_view key;
   // Set for the editor's help on a topic: a reference past "*7" names
   // nothing instead of failing.
   bool topic = false;
@@ -62,9 +65,9 @@ void winfunction(std::span<const std::int32_t> operands);
 // Tests look at the finished dialog before it is shown.
 inline void (*winbuilt)(const exec::wdwrec& window) = nullptr;
 
-// What a windowless run writes for a program's window that nobody sees:
-// its title, its texts row by row, and its key.
-std::string windowreport(const exec::wdwrec& window, std::string_view title, std::string_view key);
+// What a windowless run reports of a program's window that nobody sees:
+// its texts row by row, then its key.
+std::string windowtext(const exec::wdwrec& window, std::string_view key);
 
 void reset_win();
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/runwords.h"
+#include "core/symbols.h"
 #include "core/stores.h"
 #include "exec/windowlist.h"
 #include "ui/dialogwords.h"
@@ -23,6 +24,8 @@ void helpwindow(std::string_view key, int& answer, const core::HelpValues& value
   WinCall c;
   c.mode = winmode::result;
   c.values = values;
+  const std::string asked(core::shownkey.trimmed());
+  c.key = asked;
   WIN(c);
   answer = c.iret;
 }
