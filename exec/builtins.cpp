@@ -550,7 +550,7 @@ WordResult BUILTINWORD(std::int16_t word) {
     case 0xC5A0u: {
       if (WINFUNCTION == nullptr) return fail(xeqkeys::notyetbuilt);
       WINFUNCTION(operands(nargs));
-      if (!core::msgkey.trimmed().empty()) return WordResult::error;
+      // A failure was shown already: the run stops with its key.
       return result(core::z(core::iresult), nargs);
     }
     case 0xC5C0u:

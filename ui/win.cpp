@@ -131,12 +131,16 @@ struct Call {
 // A failure: a script's statement stops with the key's message; a
 // program's window shows the message at once.
 void fail(Call& s, std::string_view key, std::string_view detail) {
-  if (s.script) {
-    core::msgkey.set(key);
-    core::failedline.set(detail);
-  } else if (core::nomsg == 0) {
+  // The message with its detail (the box's title) is shown here; a
+  // script's run stops with its key.
+  const std::string k(key);
+  if (core::nomsg == 0) {
     int answer = 0;
-    core::MSGBOXFROMHELP(key, detail, answer);
+    core::MSGBOXFROMHELP(k, detail, answer);
+  }
+  if (s.script) {
+    core::msgkey.set(k);
+    core::failedline.set(detail);
   }
   if ((s.call.mode & winmode::result) != 0) s.call.iret = 0;
   core::xeqstop = 0x7FFF;
@@ -228,7 +232,10 @@ bool helpsection(Call& s, std::string_view request, Text& t) {
     return false;
   }
   t.key = key;
-  s.cx.nargs = s.call.topic ? programcallernone : programcaller;
+  core::helpkeylen = static_cast<std::int32_t>(std::min<std::size_t>(key.size() + 1, 256));
+  // A program's references name its values; a script's (after HelpFile)
+  // its own.
+  if (!s.script) s.cx.nargs = s.call.topic ? programcallernone : programcaller;
   core::menuunit = s.unit;
   core::helpkey.set(key);
   int found = 0, lastline = 0, bodylen = 0, width = 0;
@@ -254,9 +261,13 @@ bool helpsection(Call& s, std::string_view request, Text& t) {
   if (rest.find(';') != std::string::npos) {
     s.cx.blockmark = text[0];
     t.modeless = rest.find(";;") == std::string::npos;
+    // (Another file is read on: its section ends at its last line.)
+    const std::size_t most =
+        s.unit == core::helpunit ? mostlines
+                                 : std::min<std::size_t>(std::max(lastline - found, 0), mostlines);
     int entry = core::helpentry, position = core::helppos;
     plat::FixedText<256> line;
-    while (t.lines.size() < mostlines &&
+    while (t.lines.size() < most &&
            core::GETMENULINE(std::span<char>(line.data(), line.size()), entry, position) == 0)
       t.lines.emplace_back(line.view());
   } else {
@@ -526,7 +537,7 @@ Ended pass(Call& s, const Text& t, bool first, std::int32_t& count) {
       }
       if (helpfilenext) {
         // The item after a HelpFile item names the file's section.
-        s.sectionkey = it.text.empty() ? std::string(" ") : it.text;
+        s.sectionkey = it.raw.empty() ? std::string(" ") : it.raw;
         s.restart = true;
         return Ended::call;
       }

@@ -30,22 +30,29 @@ bool sectionedit() {
   const std::string key(staged.text.trimmed());
   if (c == nullptr || key.empty()) return false;
   core::helpkey.set(key);
+  core::helpkeylen = static_cast<std::int32_t>(std::min<std::size_t>(key.size() + 1, 256));
   int found = 0, lastline = 0, bodylen = 0, width = 0;
   std::array<char, 256> line{};
   core::GETMENUDATA(core::menuunit, found, lastline, bodylen, width, line);
   if (found == 0) return false;
+  // (Another file than the help data file is read on: its section ends at
+  // its last line.)
+  const std::size_t body =
+      core::menuunit == core::helpunit
+          ? mostlines
+          : std::min<std::size_t>(static_cast<std::size_t>(std::max(lastline - found, 0)), mostlines);
   std::vector<std::string> lines;
   int entry = core::helpentry, position = core::helppos;
-  while (lines.size() < mostlines && core::GETMENULINE(line, entry, position) == 0) {
+  while (lines.size() < body && core::GETMENULINE(line, entry, position) == 0) {
     std::string_view l(line.data(), line.size());
     l = l.substr(0, std::min(l.find_last_not_of(' ') + 1, l.size()));
     lines.emplace_back(l);
   }
   const Measures m = measures();
   bool cut = false;
-  const auto most = static_cast<std::size_t>(std::max(m.sh / std::max(m.ch, 1) - spare, 1));
-  if (static_cast<std::int64_t>(lines.size() + spare) * m.ch > m.sh && lines.size() > most) {
-    lines.resize(most);
+  const auto fits = static_cast<std::size_t>(std::max(m.sh / std::max(m.ch, 1) - spare, 1));
+  if (static_cast<std::int64_t>(lines.size() + spare) * m.ch > m.sh && lines.size() > fits) {
+    lines.resize(fits);
     cut = true;
   }
   std::string text;

@@ -162,6 +162,7 @@ bool nextitem(std::string_view line, std::size_t& at, Context& cx, Item& out, bo
   }
   std::size_t end = itemend(line, i, cx);
   at = std::min(end + 1, line.size());
+  out.raw = std::string(trimright(line.substr(i, end - i)));
   // A label, when the word is followed by the label mark.
   std::size_t w = wordend(line, i, cx);
   if (w > i && w < end && line[w] == cx.sep[1]) {
@@ -223,8 +224,8 @@ bool nextitem(std::string_view line, std::size_t& at, Context& cx, Item& out, bo
       if (istextkind(r.kind) || r.kind == 0x8004) {
         out.text = resolvedtext(r);
       } else {
-        const std::size_t rest = std::min(last + 1, end);
-        out.text = substitute(trimright(line.substr(skipblanks(line, rest), end - rest)), cx);
+        const std::size_t rest = std::min(skipblanks(line, std::min(last + 1, end)), end);
+        out.text = substitute(trimright(line.substr(rest, end - rest)), cx);
       }
       return true;
     }

@@ -54,6 +54,7 @@ struct Item {
   std::int32_t length = 0;
   bool lower = false;      // the word began with a lower-case letter, or a text item
   bool reference = false;  // the value came from a reference
+  std::string raw;         // the item as written, label included
 };
 
 // Cuts the line to `linesize` characters and closes it with ";" when its
