@@ -134,13 +134,6 @@ bool followlink(const exec::ctlrec& c, bool modal, std::int32_t& command) {
 int WINDLGCHPROC(win::HWND& window, toolkit::dialog_t* items, int& item) {
   int result = -1;
   toolkit::dialog_t& it = items[item - 1];
-  // A click of a push button: the toolkit calls the procedure with the
-  // event code the item had (0x400 from its definition); but for its
-  // standard buttons that is a change.
-  const bool standard = it.id == 1 || (it.id >= 3 && it.id <= 7);
-  if (toolkit::is_push_button(toolkit::low_type(it)) && !standard &&
-      it.event_code == toolkit::kEventInitial)
-    it.event_code = toolkit::kEventChanged;
   WRITESDORFMT(window, items, item, 0);
   std::int32_t position = 0;
   exec::ctlrec* c = WINDOWITEM(window, it.id, position);

@@ -158,7 +158,7 @@ void button(bool dlgcall) {
     a.height = 2 * builder.defheight + builder.space;
   }
   // "&OK" is the default button (the one Enter presses).
-  if (t == "&OK") a.winstyle = defaultbutton;
+  if (t == "&OK") a.options = *a.options | toolkit::kOptionButtonBit1;
   std::string upper = t;
   std::transform(upper.begin(), upper.end(), upper.begin(),
                  [](char ch) { return ch >= 'a' && ch <= 'z' ? static_cast<char>(ch - 32) : ch; });
