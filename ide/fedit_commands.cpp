@@ -95,8 +95,8 @@ Step find() {
     if (!shiftheld() && (edfindtext.is_blank() || ctrlheld())) {
       if (prompt == 15) {
         int previous = 0, current = 0, end = 0, next = 0;
-        core::NXTWORDAT(std::string_view(edlinebuf.data(), edlinebuf.size()), edcol + 1,
-                        previous, current, end, next);
+        core::NXTWORDAT(std::string_view(edlinebuf.data(), edlinebuf.size()), edcol + 1, previous,
+                        current, end, next);
         const std::int32_t from = std::max(current, 2);
         if (end >= from)
           edfindtext.set(std::string_view(edlinebuf.data() + from - 1,

@@ -59,7 +59,8 @@ bool chapterlines(std::string_view key, std::vector<std::string>& out) {
   const std::size_t most =
       core::menuunit == core::helpunit
           ? mostlines
-          : std::min<std::size_t>(static_cast<std::size_t>(std::max(lastline - found, 0)), mostlines);
+          : std::min<std::size_t>(static_cast<std::size_t>(std::max(lastline - found, 0)),
+                                  mostlines);
   int entry_ = core::helpentry, position = core::helppos;
   while (out.size() < most && core::GETMENULINE(line, entry_, position) == 0)
     out.push_back(entry(std::string_view(line.data(), line.size())));

@@ -116,12 +116,12 @@ struct Call {
   WinCall& call;
   bool script = false;
   Context cx;
-  std::string file;         // the file the text's sections come from
+  std::string file;  // the file the text's sections come from
   int unit = core::helpunit;
-  bool helpmode = false;    // the text is a section key of `file`
-  std::string sectionkey;   // after a HelpFile item: the key that follows it
+  bool helpmode = false;   // the text is a section key of `file`
+  std::string sectionkey;  // after a HelpFile item: the key that follows it
   bool restart = false;
-  bool done = false;        // nothing (more) to do
+  bool done = false;  // nothing (more) to do
   // A script's position and handle variable.
   double x = -999.0, y = -999.0;
   std::int32_t handlevar = 0;
@@ -179,8 +179,10 @@ void registerparameters(const core::HelpValues& v) {
   exec::parameters[4] = bytesof(v.doubles);
   exec::parameters[5] = bytesof(v.text);
   std::span<char> chars = v.characters;
-  if (v.count >= 0) chars = chars.first(std::min(chars.size(), static_cast<std::size_t>(v.count)));
-  else chars = {};
+  if (v.count >= 0)
+    chars = chars.first(std::min(chars.size(), static_cast<std::size_t>(v.count)));
+  else
+    chars = {};
   exec::parameters[6] = bytesof(chars);
 }
 
@@ -262,8 +264,8 @@ bool helpsection(Call& s, std::string_view request, Text& t) {
     s.cx.blockmark = text[0];
     t.modeless = rest.find(";;") == std::string::npos;
     // (Another file is read on: its section ends at its last line.)
-    const std::size_t most =
-        s.unit == core::helpunit ? mostlines
+    const std::size_t most = s.unit == core::helpunit
+                                 ? mostlines
                                  : std::min<std::size_t>(std::max(lastline - found, 0), mostlines);
     int entry = core::helpentry, position = core::helppos;
     plat::FixedText<256> line;
@@ -574,8 +576,7 @@ Ended pass(Call& s, const Text& t, bool first, std::int32_t& count) {
     }
     if (!first) {
       const std::int32_t cur = std::max(b.y, y);
-      y = controlline ? cur + controlstep
-                      : firsty + ((cur - firsty) / textgrid + 1) * textgrid;
+      y = controlline ? cur + controlstep : firsty + ((cur - firsty) / textgrid + 1) * textgrid;
     }
   }
   return Ended::no;
@@ -613,8 +614,7 @@ bool offered(int answer, const void* data) {
 // with the answer a test queued).
 std::int32_t unseen(const Call& s, exec::wdwrec& w, const Text& t) {
   const std::string key = s.call.key.empty() ? t.key : std::string(s.call.key);
-  return plat::unseen_window(std::string(builder.title.trimmed()), windowtext(w, key), offered,
-                             &w);
+  return plat::unseen_window(std::string(builder.title.trimmed()), windowtext(w, key), offered, &w);
 }
 
 // One round: the text, the two passes, the showing.
@@ -654,8 +654,8 @@ void round(Call& s) {
   const bool nohead = exec::wdwhead == nullptr;
   const Ended e = pass(s, t, false, count);
   exec::wdwrec* w = exec::wdwcur;
-  const bool built = w != nullptr && b.itemcount > 0 && w->window == nullptr &&
-                     (w != exec::wdwhead || nohead);
+  const bool built =
+      w != nullptr && b.itemcount > 0 && w->window == nullptr && (w != exec::wdwhead || nohead);
   const auto drop = [&] {
     if (nohead && exec::wdwhead != nullptr && exec::wdwhead->window == nullptr)
       exec::reset_windowlist();
@@ -724,7 +724,8 @@ std::string windowtext(const exec::wdwrec& w, std::string_view key) {
     row.clear();
   };
   const exec::ctlrec* c = w.firstcontrol;
-  for (std::int32_t i = 1; i <= w.dialogitems.size(); ++i, c = c != nullptr ? c->ctlnext : nullptr) {
+  for (std::int32_t i = 1; i <= w.dialogitems.size();
+       ++i, c = c != nullptr ? c->ctlnext : nullptr) {
     const toolkit::dialog_t& d = w.dialogitems(i);
     if (d.marker == 0) continue;
     std::string shown;

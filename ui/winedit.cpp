@@ -40,7 +40,8 @@ bool sectionedit() {
   const std::size_t body =
       core::menuunit == core::helpunit
           ? mostlines
-          : std::min<std::size_t>(static_cast<std::size_t>(std::max(lastline - found, 0)), mostlines);
+          : std::min<std::size_t>(static_cast<std::size_t>(std::max(lastline - found, 0)),
+                                  mostlines);
   std::vector<std::string> lines;
   int entry = core::helpentry, position = core::helppos;
   while (lines.size() < body && core::GETMENULINE(line, entry, position) == 0) {
@@ -66,8 +67,8 @@ bool sectionedit() {
   SET_DIALOG_ITEM_BUFFERED('E', text, static_cast<std::int32_t>(text.size()));
   if (toolkit::dialog_t* it = item()) {
     ItemSet a;
-    a.winstyle = it->window_style | multiline | (builder.itemcount > 1 ? tabstop : 0) |
-                 (cut ? vscroll : 0);
+    a.winstyle =
+        it->window_style | multiline | (builder.itemcount > 1 ? tabstop : 0) | (cut ? vscroll : 0);
     a.height = lineheight * static_cast<std::int32_t>(std::max<std::size_t>(lines.size(), 1));
     a.modify = true;
     setitem(*it, a);

@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "core/runwords.h"
-#include "core/symbols.h"
 #include "core/stores.h"
+#include "core/symbols.h"
 #include "exec/windowlist.h"
 #include "ui/dialogwords.h"
 #include "ui/win.h"

@@ -62,8 +62,9 @@ bool reference(std::string_view s, std::size_t star, Context& cx, Resolved& r, s
   const bool ok = FINDADR(s, from, to, cx.refs, cx.nargs, cx.params, r);
   // A bare "*" ends at itself.
   const bool bare = star + 1 >= s.size() || (!isdigit(s[star + 1]) && s[star + 1] != '-');
-  last = bare ? star : std::clamp<std::size_t>(static_cast<std::size_t>(std::max(to, 1)) - 1,
-                                               star, s.size() - 1);
+  last = bare ? star
+              : std::clamp<std::size_t>(static_cast<std::size_t>(std::max(to, 1)) - 1, star,
+                                        s.size() - 1);
   return ok;
 }
 
@@ -199,7 +200,8 @@ bool nextitem(std::string_view line, std::size_t& at, Context& cx, Item& out, bo
           if (status == 0) {
             out.kind = kindconstant;
             out.value = v;
-            const std::size_t rest = std::min(static_cast<std::size_t>(std::abs(p) - 1), value.size());
+            const std::size_t rest =
+                std::min(static_cast<std::size_t>(std::abs(p) - 1), value.size());
             out.text = substitute(trimright(value.substr(skipblanks(value, rest))), cx);
             return true;
           }

@@ -11,16 +11,15 @@
 #include "exec/headless_run.h"
 #include "ide/idewords.h"
 #include "ide/m2.h"
-#include "platform/win_message_box.h"
-#include "ui/win.h"
 #include "ide/menutool.h"
 #include "ide/scriptfiles.h"
 #include "ide/scripts.h"
-#include "platform/win_message_box.h"
 #include "platform/backend.h"
 #include "platform/win_commdlg.h"
+#include "platform/win_message_box.h"
 #include "platform/win_message_keys.h"
 #include "scripts_fixture.h"
+#include "ui/win.h"
 
 namespace idetest {
 namespace {

@@ -13,8 +13,8 @@
 #include "io/readwrite.h"
 #include "io/rwfiles.h"
 #include "io/script_folder.h"
-#include "platform/win_message_box.h"
 #include "platform/file_units.h"
+#include "platform/win_message_box.h"
 #include "support/test_support.h"
 
 namespace {

@@ -89,8 +89,9 @@ TEST_F(DialogProc, ButtonWithProcedureStaysOpenAndIsNotEnteredTwice) {
 
 TEST_F(DialogProc, AClickedPushButtonOfItsOwnIdReportsAChange) {
   dialog_t items[1];
-  dlgt::set(items[0], {.type = DLG_PUSHBUTTON, .title = "Go", .id = 1005, .x = 4, .y = 4,
-                       .proc = recording_proc});
+  dlgt::set(
+      items[0],
+      {.type = DLG_PUSHBUTTON, .title = "Go", .id = 1005, .x = 4, .y = 4, .proc = recording_proc});
   win::HWND dialog = modeless(items, 1);
   plat::inject_click(control(dialog, items[0]), 3, 3);
   dlgt::pump();

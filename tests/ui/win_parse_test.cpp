@@ -24,7 +24,6 @@ namespace {
 using ui::winparse::Context;
 using ui::winparse::Item;
 
-
 // A program's values: 32-bit words 3, 7, 11; reals 2.5 and 1e300; a text.
 struct Values {
   std::array<std::int32_t, 3> words{3, 7, 11};
@@ -59,9 +58,10 @@ std::vector<Item> items(std::string_view line, Context cx) {
 
 TEST(WinGrammar, LabelsGiveIdsNumbersAndLinks) {
   Values v;
-  const auto got = items("0:Button=No;3:Button=Three;-1:Button=Back;STEP:Button=S;RUN:Button=R;"
-                         "topic:Button=More;http:Button",
-                         program());
+  const auto got = items(
+      "0:Button=No;3:Button=Three;-1:Button=Back;STEP:Button=S;RUN:Button=R;"
+      "topic:Button=More;http:Button",
+      program());
   ASSERT_EQ(got.size(), 7u);
   EXPECT_EQ(got[0].id, ui::idcancel);
   EXPECT_EQ(got[1].id, 10003);
@@ -105,7 +105,8 @@ TEST(WinGrammar, KeywordsTakeANumberATextOrNoValue) {
 
 TEST(WinGrammar, ReferencesBindTheProgramsValues) {
   Values v;
-  const auto got = items("UpDown*3.2;CHeckbox*3.3 Third;Edit*6;*5.1;Value *5.1 and *5.2", program());
+  const auto got =
+      items("UpDown*3.2;CHeckbox*3.3 Third;Edit*6;*5.1;Value *5.1 and *5.2", program());
   ASSERT_EQ(got.size(), 5u);
   EXPECT_EQ(got[0].kind, ui::ck::rawi4);
   EXPECT_EQ(got[0].value, 7.0);

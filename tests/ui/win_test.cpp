@@ -35,8 +35,8 @@ void record(const exec::wdwrec& w) {
   for (std::int32_t i = 1; i <= w.dialogitems.size(); ++i) {
     const toolkit::dialog_t& d = w.dialogitems(i);
     if (d.marker == 0 || d.id == 0) continue;
-    items.push_back({d.id, toolkit::low_type(d), d.x, d.y, std::string(d.title.trimmed()),
-                     d.list_count});
+    items.push_back(
+        {d.id, toolkit::low_type(d), d.x, d.y, std::string(d.title.trimmed()), d.list_count});
   }
   built.push_back(items);
 }
@@ -63,11 +63,11 @@ class WinScript : public DialogScript {
 
 TEST_F(WinScript, ItemsTakeTheirIdsAndLinesTheirPlaces) {
   // Modeless (a handle variable): the run goes on while it is open.
-  const std::string out = run(
-      "HWND = 0\n"
-      "K = DLG(HWND, 'Hello;Button=Go;Text=1234;Width=6;0:Button=Cancel;3:Button=Three;"
-      "STEP:Button=Step;RUN:Button=Run')\n"
-      "IF (HWND > 0) OPEN = 1\n");
+  const std::string out =
+      run("HWND = 0\n"
+          "K = DLG(HWND, 'Hello;Button=Go;Text=1234;Width=6;0:Button=Cancel;3:Button=Three;"
+          "STEP:Button=Step;RUN:Button=Run')\n"
+          "IF (HWND > 0) OPEN = 1\n");
   EXPECT_NE(out.find("OPEN=1"), std::string::npos) << out;
   ASSERT_EQ(built.size(), 1u);
   // A script's text is one line of items: at y 7, from x 7.
@@ -91,8 +91,7 @@ TEST_F(WinScript, ItemsTakeTheirIdsAndLinesTheirPlaces) {
 TEST_F(WinScript, ALineOfControlsMovesTheNextLine16DownALineOfTextsToTheNextGridLine) {
   // A text that names no block of the script is one text under "...".
   run("HWND = 0\nK = DLG(HWND, 'Just a text')\n");
-  run(
-      "HWND = 0\n"
+  run("HWND = 0\n"
       "K = DLG(HWND, '#LINES')\n"
       "GWND = 0\n"
       "K = DLG(GWND, '#TEXTS')\n"
@@ -135,8 +134,7 @@ TEST_F(WinScript, TypedAnswersReachTheParametersAndTheButtonGivesItsNumber) {
 }
 
 TEST_F(WinScript, ValuesStandInTheirTextsAndATextThatHoldsAReferenceIsShownAsItIs) {
-  run(
-      "CHARACTER S*2\n"
+  run("CHARACTER S*2\n"
       "S = '*1'\n"
       "X = 2.5\n"
       "HWND = 0\n"
@@ -148,17 +146,17 @@ TEST_F(WinScript, ValuesStandInTheirTextsAndATextThatHoldsAReferenceIsShownAsItI
 }
 
 TEST_F(WinScript, ALiveHandleOnlyRefreshesItsWindowADeadOneGetsANewWindow) {
-  const std::string out = run(
-      "CHARACTER NAME*8\n"
-      "NAME = 'Ann'\n"
-      "HWND = 123456\n"
-      "K = DLG(HWND, 'Your name;Edit*1', NAME)\n"
-      "IF (HWND > 0) NEW = 1\n"
-      "IF (HWND == 123456) NEW = 0\n"
-      "FIRST = HWND\n"
-      "NAME = 'Bob'\n"
-      "K = DLG(HWND, 'Other;Edit*1', NAME)\n"
-      "SAME = HWND - FIRST\n");
+  const std::string out =
+      run("CHARACTER NAME*8\n"
+          "NAME = 'Ann'\n"
+          "HWND = 123456\n"
+          "K = DLG(HWND, 'Your name;Edit*1', NAME)\n"
+          "IF (HWND > 0) NEW = 1\n"
+          "IF (HWND == 123456) NEW = 0\n"
+          "FIRST = HWND\n"
+          "NAME = 'Bob'\n"
+          "K = DLG(HWND, 'Other;Edit*1', NAME)\n"
+          "SAME = HWND - FIRST\n");
   EXPECT_NE(out.find("NEW=1"), std::string::npos) << out;
   EXPECT_NE(out.find("SAME=0"), std::string::npos) << out;
   // One window was built: the live handle's call built none.
@@ -175,16 +173,17 @@ TEST_F(WinScript, MistakesStopTheStatementWithTheirMessages) {
   EXPECT_EQ(runcaught("K = DLG('#NOPE here')\n", err), "K=0\nstop=32767 line=1 key=msgNoMenu\n");
   EXPECT_NE(err.find("ostrel: #NOPE:"), std::string::npos) << err;
   // An index past the array's end.
-  EXPECT_NE(runcaught("DIMENSION V(3)\nH = 0\nK = DLG(HWND, 'Edit*1.4', V)\n", err)
-                .find("key=msgDLGadr"),
-            std::string::npos);
+  EXPECT_NE(
+      runcaught("DIMENSION V(3)\nH = 0\nK = DLG(HWND, 'Edit*1.4', V)\n", err).find("key=msgDLGadr"),
+      std::string::npos);
   EXPECT_NE(err.find("Array index 4 beyond array end"), std::string::npos) << err;
 }
 
 TEST_F(WinScript, ASectionOfAKeyedFileIsTheTextAfterHelpFile) {
   testsupport::write_file("form.txt", "form ;ti=Form;\r\n Your name;Edit*1\r\n");
   testsupport::write_file(
-      "choice.txt", "choice /LB Pick one\r\n first\r\n second\r\n third\r\nnext Other\r\n more\r\n");
+      "choice.txt",
+      "choice /LB Pick one\r\n first\r\n second\r\n third\r\nnext Other\r\n more\r\n");
   run("CHARACTER N*8\nN = 'Ann'\nHWND = 0\nK = DLG(HWND, 'HelpFile=form.txt;form', N)\n");
   ASSERT_EQ(built.size(), 1u);
   ASSERT_EQ(built[0].size(), 2u);
