@@ -187,10 +187,11 @@ Served servecommand(WordResult& r) {
   }
   if (cmd == 21059) {
     // A link clicked in a dialog: its window is shown, then the statement
-    // runs.
+    // runs from its start.
     core::idecmd = alarmsavedcmd == cmd ? -1 : alarmsavedcmd;
     if (WINLINKREQUEST != nullptr) WINLINKREQUEST();
-    return Served::word;
+    r = WordResult::looptest;
+    return Served::handled;
   }
   if (cmd == 21063 || cmd == 21064 || cmd > 22099) {
     eventcmd = cmd == 21063 || cmd == 21064 ? cmd : 0;

@@ -55,6 +55,10 @@ void WIN(WinCall& call);
 // cleared, a word above 1 shows the request's window.
 void WINLINKREQUEST();
 
+// The same for the IDE's command handler outside a run: every waiting
+// request (a list choice in a program's window too) is shown.
+void WINLINKCOMMAND();
+
 // The help window: HELP hands each key with the caller's values here.
 void helpwindow(std::string_view key, int& answer, const core::HelpValues& values);
 

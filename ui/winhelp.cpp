@@ -52,4 +52,13 @@ void WINLINKREQUEST() {
   if (winlink.word < 0) winlink.word = 0;
 }
 
+void WINLINKCOMMAND() {
+  for (int n = 0; n < mostlinks && winlink.word > 0; ++n) {
+    WinCall c;
+    winrequest.set(" ");
+    WIN(c);
+  }
+  winlink.word = 0;
+}
+
 }  // namespace ui

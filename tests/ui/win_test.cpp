@@ -197,6 +197,21 @@ TEST_F(WinScript, ASectionOfAKeyedFileIsTheTextAfterHelpFile) {
   EXPECT_EQ(built[0][0].entries, 3);
 }
 
+TEST_F(WinScript, ALinkClickedInADialogShowsItsBlockBeforeTheNextStatement) {
+  answer({click(1002)});
+  const std::string out =
+      run("K = DLG('Read on;#TOPIC:Button=More;1:Button=&OK')\n"
+          "A = 1\n"
+          "END\n"
+          "#TOPIC About it\n"
+          " Alpha\n");
+  EXPECT_NE(out.find("A=1"), std::string::npos) << out;
+  ASSERT_EQ(built.size(), 2u);
+  ASSERT_EQ(built[1].size(), 1u);
+  EXPECT_EQ(built[1][0].title, "Alpha");
+  EXPECT_EQ(ui::winlink.word, 0);
+}
+
 TEST_F(WinScript, AKeyThatNamesAScriptStartsTheProgramForIt) {
   std::vector<std::string> started;
   static std::vector<std::string>* sink = nullptr;
