@@ -554,8 +554,8 @@ WordResult BUILTINWORD(std::int16_t word) {
       return result(core::z(core::iresult), nargs);
     }
     case 0xC5C0u:
-      // The network comes with its subsystem.
-      return fail(xeqkeys::notyetbuilt);
+      // INET: the program does not provide network access.
+      return fail(xeqkeys::inetnotprovided);
     default:
       break;
   }

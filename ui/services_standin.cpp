@@ -4,8 +4,6 @@
 
 namespace ui {
 
-void POPUPMENUATMOUSE(win::HWND) {}
-
 void KILLMX(std::int32_t& answer) { answer = killmxanswer; }
 void DELETEPANELCTRLS() {}
 void MXLAYOUT(std::int32_t) {}
@@ -20,10 +18,6 @@ void MATRIXENTERKEY(win::HWND window, toolkit::dialog_t* items, int item) {
 }
 void MATRIXUPDATE(win::HWND) {}
 
-void reset_services_standin() {
-  popupmode = 0;
-  popuppending = 0;
-  killmxanswer = 0;
-}
+void reset_services_standin() { killmxanswer = 0; }
 
 }  // namespace ui

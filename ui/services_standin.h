@@ -1,7 +1,6 @@
 // Stand-ins for the script windows' services that the IDE's window list,
-// event routine and mouse routine and the dialogs call, until tables,
-// panels and popup menus exist: no popup menu is prepared, no table or
-// panel is kept.
+// event routine and the dialogs call, until tables and panels exist: no
+// table or panel is kept.
 #pragma once
 
 #include <cstdint>
@@ -10,11 +9,6 @@
 #include "toolkit/dialog_item.h"
 
 namespace ui {
-
-// The popup mode word (bit 1: a left click opens the window's popup menu;
-// bit 2: a right click) and the pending popup-menu word.
-inline std::int32_t popupmode = 0;
-inline std::int32_t popuppending = 0;
 
 // Frees the current window's tables after asking about unsaved edits;
 // answer below 0: the user keeps them, nothing is freed. No table exists
@@ -28,8 +22,6 @@ void DELETEPANELCTRLS();
 void MXLAYOUT(std::int32_t mode);
 // Moves a table's focus between the two controls (no table exists yet).
 void MATRIXTABKEY(win::HWND window, std::int32_t gained, std::int32_t lost);
-// Shows the prepared popup menu at the mouse; none is ever prepared here.
-void POPUPMENUATMOUSE(win::HWND window);
 
 // The table routines of the dialogs, until tables exist: they answer as
 // for a dialog without a table. CHECKIFMX2 finds no table prepared for an
