@@ -11,6 +11,7 @@
 #include "ui/dialogs.h"
 #include "ui/popupmenu.h"
 #include "ui/win.h"
+#include "ui/winprogress.h"
 
 namespace ui {
 
@@ -23,6 +24,7 @@ void install_builtins() {
   exec::WINFUNCTION = winfunction;
   exec::WINLINKREQUEST = WINLINKREQUEST;
   core::helpwin = helpwindow;
+  install_progress();
 }
 
 }  // namespace ui

@@ -748,6 +748,14 @@ std::string windowtext(const exec::wdwrec& w, std::string_view key) {
   return text + "key=" + std::string(key);
 }
 
+void WINCLOSE(std::string_view key) { closekeyed(std::string(key)); }
+
+win::HWND WINKEYED(std::string_view key) {
+  for (const Keyed& k : keyed)
+    if (k.key == key && toolkit::IS_WINDOW_VALID(k.window) != 0) return k.window;
+  return nullptr;
+}
+
 void reset_win() {
   winrequest.blank();
   keyed.clear();

@@ -59,6 +59,11 @@ void WINLINKREQUEST();
 // request (a list choice in a program's window too) is shown.
 void WINLINKCOMMAND();
 
+// Closes the program's window of the section key, when one is open.
+void WINCLOSE(std::string_view key);
+// The program's open window of the section key, or null.
+win::HWND WINKEYED(std::string_view key);
+
 // The help window: HELP hands each key with the caller's values here.
 void helpwindow(std::string_view key, int& answer, const core::HelpValues& values);
 

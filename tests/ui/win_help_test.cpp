@@ -8,13 +8,17 @@
 #include <string>
 
 #include "core/helpdata.h"
+#include "core/kompia.h"
 #include "core/messages.h"
 #include "core/runwords.h"
 #include "dialog_fixture.h"
 #include "exec/windowless.h"
+#include "platform/win_commctrl.h"
 #include "platform/win_message_box.h"
 #include "platform/win_message_keys.h"
 #include "support/test_support.h"
+#include "toolkit/scrolling.h"
+#include "ui/win.h"
 
 namespace {
 
@@ -138,6 +142,43 @@ TEST_F(HelpWindows, TheFindWindowTakesTheTextAndTheSwitchesTypedIntoIt) {
   EXPECT_EQ(std::string(g.text.data(), 4), "abc ");
   EXPECT_EQ(g.bytes[0], 1);  // Match case
   EXPECT_EQ(g.bytes[1], 0);
+}
+
+TEST_F(HelpWindows, TheCompilesProgressWindowFollowsItsWordsAndGoesWhenTheCompileEnds) {
+  // A window left open after the compile kept the keys from the script's
+  // own windows.
+  ASSERT_TRUE(exec::OPENWINDOWLESS());
+  plat::set_message_boxes_as_windows(true);
+  // As the IDE shows it (a windowless run leaves it out).
+  const auto seam = core::helpsectionfor;
+  core::helpsectionfor = nullptr;
+  core::iostatw.fill(0);
+  core::HelpValues v;
+  v.halves = core::iostatw;
+  int answer = 0;
+  core::HELP(core::progresskey, answer, v);
+  const win::HWND h = ui::WINKEYED(core::progresskey);
+  ASSERT_NE(h, nullptr);
+  ASSERT_NE(core::progressrefresh, nullptr);
+  ASSERT_NE(core::progressclose, nullptr);
+  core::iostatw[1] = 40;
+  core::progressrefresh();
+  // The bar's position, as the bar gives it back when it is set again.
+  std::string bar = "no bar";
+  for (win::HWND c = win::GetWindow(h, win::GW_CHILD); c != nullptr;
+       c = win::GetWindow(c, win::GW_HWNDNEXT)) {
+    char cls[64] = {};
+    win::GetClassNameA(c, cls, sizeof cls);
+    if (std::string(cls) == win::PROGRESS_CLASSA)
+      bar = "at " + std::to_string(win::SendMessageA(c, win::PBM_SETPOS, 40, 0));
+  }
+  EXPECT_EQ(bar, "at 40");
+  core::progressclose();
+  EXPECT_EQ(ui::WINKEYED(core::progresskey), nullptr);
+  EXPECT_EQ(toolkit::IS_WINDOW_VALID(h), 0);
+  core::helpsectionfor = seam;
+  plat::set_message_boxes_as_windows(false);
+  exec::CLOSEWINDOWLESS();
 }
 
 }  // namespace
