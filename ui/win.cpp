@@ -37,6 +37,7 @@
 #include "ui/dialogs.h"
 #include "ui/dialogwords.h"
 #include "ui/dlgbuild.h"
+#include "ui/popupmenu.h"
 #include "ui/winparse.h"
 
 namespace ui {
@@ -256,17 +257,26 @@ bool helpsection(Call& s, std::string_view request, Text& t) {
   const std::string h = trimmed(head.view());
   const std::size_t blank = h.find(' ');
   const std::string rest = blank == std::string::npos ? std::string() : trimmed(h.substr(blank));
+  // (Another file is read on: its section ends at its last line.)
+  const std::size_t most = s.unit == core::helpunit
+                               ? mostlines
+                               : std::min<std::size_t>(std::max(lastline - found, 0), mostlines);
   if (rest.find("/POPUP") != std::string::npos) {
-    fail(s, core::MSGKEY("notYetBuilt"), key);
+    // The section's lines are a menu text, one item a line.
+    std::string menu;
+    int entry = core::helpentry, position = core::helppos;
+    plat::FixedText<256> line;
+    for (std::size_t n = 0; n < most && core::GETMENULINE(std::span<char>(line.data(), line.size()),
+                                                          entry, position) == 0;
+         ++n)
+      menu += trimmed(line.view()) + "\r\n";
+    SHOWPOPUPMENU(menu);
+    s.done = true;
     return false;
   }
   if (rest.find(';') != std::string::npos) {
     s.cx.blockmark = text[0];
     t.modeless = rest.find(";;") == std::string::npos;
-    // (Another file is read on: its section ends at its last line.)
-    const std::size_t most = s.unit == core::helpunit
-                                 ? mostlines
-                                 : std::min<std::size_t>(std::max(lastline - found, 0), mostlines);
     int entry = core::helpentry, position = core::helppos;
     plat::FixedText<256> line;
     while (t.lines.size() < most &&

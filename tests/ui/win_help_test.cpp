@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 
 #include "core/helpdata.h"
@@ -13,11 +14,14 @@
 #include "core/runwords.h"
 #include "dialog_fixture.h"
 #include "exec/windowless.h"
+#include "platform/backend.h"
 #include "platform/win_commctrl.h"
 #include "platform/win_message_box.h"
 #include "platform/win_message_keys.h"
 #include "support/test_support.h"
 #include "toolkit/scrolling.h"
+#include "ui/childwords.h"
+#include "ui/dialogwords.h"
 #include "ui/win.h"
 
 namespace {
@@ -179,6 +183,31 @@ TEST_F(HelpWindows, TheCompilesProgressWindowFollowsItsWordsAndGoesWhenTheCompil
   core::helpsectionfor = seam;
   plat::set_message_boxes_as_windows(false);
   exec::CLOSEWINDOWLESS();
+}
+
+TEST_F(HelpWindows, APopupSectionOfALinkedFileIsAMenuOfItsLines) {
+  testsupport::write_file("pop.txt", "pick /POPUP\r\n Red\r\n Green\r\n Blue\r\nnext Other\r\n");
+  // The chosen title goes into a text of the script's stores.
+  run("A = 1\n");
+  ASSERT_TRUE(exec::OPENWINDOWLESS());
+  // The user's keys go to the main window.
+  win::SetFocus(exec::wdwhead->window);
+  plat::inject_key_press(win::VK_DOWN, 0);
+  plat::inject_key_press(win::VK_DOWN, 0);
+  plat::inject_key_press(win::VK_RETURN, 0);
+  ui::winlink.word = 2;
+  ui::winlink.text.set("pick");
+  ui::winlink.file.set((std::filesystem::current_path() / "pop.txt").string());
+  ui::WINLINKCOMMAND();
+  EXPECT_EQ(ui::popuppending, 1);
+  // Green, the second of the section's three lines, is chosen.
+  win::MSG m{};
+  const bool chosen = win::PeekMessageA(&m, exec::wdwhead->window, win::WM_COMMAND, win::WM_COMMAND,
+                                        win::PM_REMOVE);
+  exec::CLOSEWINDOWLESS();
+  ASSERT_TRUE(chosen);
+  EXPECT_EQ(win::LOWORD(m.wParam), 31002);
+  EXPECT_NE(core::xeqstop, 0x7FFF) << core::msgkey.trimmed();
 }
 
 }  // namespace
