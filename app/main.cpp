@@ -109,6 +109,8 @@ int start_window_program(const std::string& cmdline) { return app::run_window_pr
 // parsed from its configuration files (the dialogs of a run measure their
 // texts) until the process ends, which is no leak of ours.
 extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+// ... and says nothing of it: standard error belongs to the run's report.
+extern "C" const char* __lsan_default_options() { return "print_suppressions=0"; }
 
 int main(int argc, char** argv) {
   plat::prepare_process();

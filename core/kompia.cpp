@@ -164,7 +164,9 @@ bool wholescript() {
   HelpValues pv;
   pv.halves = iostatw;
   if (z.size() > 1) pv.doubles = {z.ptr(1), static_cast<std::size_t>(z.size() - 1)};
-  HELP("compilPB", answer, pv);
+  HELP(progresskey, answer, pv);
+  // The window layer may have opened it: it is refreshed and closed again.
+  if (progressclose != nullptr) progressdialog = 1;
   // While the lines compile, no run or trace bit may send KOMPIL into a
   // run or a splice; the trace bit comes back at the end.
   const std::int32_t trace = xeqmode & runmode::trace;

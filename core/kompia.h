@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/messages.h"
+
 namespace core {
 
 // The compile error list, written to this file in the current folder.
@@ -16,6 +18,9 @@ inline constexpr std::string_view errorfilename = "TranslationErrors.txt";
 // The records of the last whole-script compile's error list as the file
 // holds them (each ended by CR LF); empty when that compile listed none.
 inline std::string errorlist;
+
+// The key of the progress dialog's help section.
+inline constexpr std::string_view progresskey = MSGKEY("compilPB");
 
 // The open progress dialog (0 = none) and the window services that refresh
 // and close it; absent until the window layer supplies them.

@@ -64,10 +64,16 @@ std::uint16_t help_flags(const HelpValues& values);
 // "msgNotinHF".
 void HELP(std::string_view key, int& answer, const HelpValues& values = {});
 
+// The window builder that shows a section as a dialog window bound to the
+// values, which the script windows install (ui::install_builtins). While it
+// is absent (the core's own tests), HELP shows message boxes as above.
+inline void (*helpwin)(std::string_view key, int& answer, const HelpValues& values) = nullptr;
+
 // Seam of the windowless run: HELP hands it each key with the values before
 // the key's section is looked up, and shows the section of the key it
-// returns. The run notes the keys and takes sections of its own where a
-// text names an action of the editor; it may shorten the texts it is given.
+// returns (an empty key: nothing is shown). The run notes the keys and takes
+// sections of its own where a text names an action of the editor; it may
+// shorten the texts it is given.
 // Null: every key shows its own section.
 inline std::string_view (*helpsectionfor)(std::string_view key, HelpValues& values) = nullptr;
 

@@ -305,6 +305,11 @@ void HELP(std::string_view key, int& answer, const HelpValues& given) {
   shownkey.set(k);
   HelpValues values = given;
   if (helpsectionfor != nullptr) k = helpsectionfor(k, values);
+  if (k.empty()) return;  // the seam shows nothing for it
+  if (helpwin != nullptr) {
+    helpwin(k, answer, values);
+    return;
+  }
   const int saved_unit = menuunit;
   menuunit = helpunit;
   helpkey.set(k);

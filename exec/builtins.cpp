@@ -547,9 +547,12 @@ WordResult BUILTINWORD(std::int16_t word) {
       if (core::iostatw[0] != 0) return fail(xeqkeys::rdwrerk);
       return w;
     }
-    case 0xC5A0u:
-      // Dialog windows come with their subsystem.
-      return fail(xeqkeys::notyetbuilt);
+    case 0xC5A0u: {
+      if (WINFUNCTION == nullptr) return fail(xeqkeys::notyetbuilt);
+      WINFUNCTION(operands(nargs));
+      // A failure was shown already: the run stops with its key.
+      return result(core::z(core::iresult), nargs);
+    }
     case 0xC5C0u:
       // INET: the program does not provide network access.
       return fail(xeqkeys::inetnotprovided);

@@ -42,6 +42,15 @@ inline bool (*FUZZY)(std::span<const std::int32_t> operands, const double* value
 // "rdwrErK").
 inline double (*MUSICALL)(std::span<const std::int32_t> operands) = nullptr;
 
+// The `win` built-in, which the script dialogs supply (absent, the
+// statement stops with "notYetBuilt"): gets its operands as the stack holds
+// them and writes the function's value into z(iresult); a failure leaves
+// its key in `msgkey` or a positive `xeqstop`.
+inline void (*WINFUNCTION)(std::span<const std::int32_t> operands) = nullptr;
+// Serves the link request a click in a dialog left (command 21059): the
+// dialog it asks for is shown between statements.
+inline void (*WINLINKREQUEST)() = nullptr;
+
 // Arguments beyond the first of a built-in word: its count field less the
 // count that the built-in's own code carries (MAX, MIN, MOD, IAND, IEOR
 // and IOR carry 1).

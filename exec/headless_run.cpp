@@ -96,6 +96,8 @@ std::string_view windowlesssection(std::string_view key, HelpValues& values) {
   if (t.ends_with(tabhint)) values.text = values.text.first(t.size() - tabhint.size());
   for (const OwnSection& o : ownsections)
     if (o.key == key) return o.section;
+  // The compile's progress window is for a user who watches: none here.
+  if (key == compilereports[0]) return {};
   return key;
 }
 

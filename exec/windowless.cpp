@@ -16,6 +16,7 @@ namespace {
 constexpr const char* classname = "OstrelWindowless";
 // Commands the dialogs post to the main window.
 constexpr win::WPARAM closewindow = 21058;
+constexpr win::WPARAM winlink = 21059;
 constexpr win::WPARAM plotmouse = 21063;
 constexpr win::WPARAM callback = 21064;
 constexpr win::WPARAM jump = 22001;
@@ -31,6 +32,7 @@ win::LRESULT windowlessproc(win::HWND window, win::UINT message, win::WPARAM wpa
       if (closehandle != nullptr && (inkill & 1) == 0) KILLWINDOW(closehandle, -1);
       closehandle = nullptr;
       break;
+    case winlink:
     case plotmouse:
     case callback:
       core::idecmd = static_cast<std::int32_t>(wparam & 0xFFFF);

@@ -14,6 +14,7 @@
 #include "core/xform.h"
 #include "exec/alarms.h"
 #include "exec/assign.h"
+#include "exec/builtins.h"
 #include "exec/callback.h"
 #include "exec/control.h"
 #include "exec/fastpath.h"
@@ -183,6 +184,14 @@ Served servecommand(WordResult& r) {
     evtflags = 0;
     ++core::xeqline;
     return Served::skipserve;
+  }
+  if (cmd == 21059) {
+    // A link clicked in a dialog: its window is shown, then the statement
+    // runs from its start.
+    core::idecmd = alarmsavedcmd == cmd ? -1 : alarmsavedcmd;
+    if (WINLINKREQUEST != nullptr) WINLINKREQUEST();
+    r = WordResult::looptest;
+    return Served::handled;
   }
   if (cmd == 21063 || cmd == 21064 || cmd > 22099) {
     const bool window = cmd == 21063 || cmd == 21064;

@@ -93,19 +93,20 @@ Step find() {
     edunhandled = false;
     int answer = 1;
     if (!shiftheld() && (edfindtext.is_blank() || ctrlheld())) {
-      if (prompt != 15) return Step::move;  // the prompt comes with the find window
-      int previous = 0, current = 0, end = 0, next = 0;
-      core::NXTWORDAT(std::string_view(edlinebuf.data(), edlinebuf.size()), edcol + 1, previous,
-                      current, end, next);
-      const std::int32_t from = std::max(current, 2);
-      if (end >= from)
-        edfindtext.set(std::string_view(edlinebuf.data() + from - 1,
-                                        static_cast<std::size_t>(end - from + 1)));
+      if (prompt == 15) {
+        int previous = 0, current = 0, end = 0, next = 0;
+        core::NXTWORDAT(std::string_view(edlinebuf.data(), edlinebuf.size()), edcol + 1, previous,
+                        current, end, next);
+        const std::int32_t from = std::max(current, 2);
+        if (end >= from)
+          edfindtext.set(std::string_view(edlinebuf.data() + from - 1,
+                                          static_cast<std::size_t>(end - from + 1)));
+      }
+      // The Find window: the text and the switches as the user leaves them.
+      std::array<std::int16_t, 1> flags{static_cast<std::int16_t>(prompt)};
+      answer = core::FIND_PROMPT(std::span<char>(edfindtext.data(), edfindtext.size()), flags);
     }
     if (answer <= 0 || answer == 9) return Step::move;
-    // Until the Find window lets the user choose, matches are marked in
-    // their colours (switch 7), so that the match found shows.
-    core::findoptions[6] = 1;
     int options = 0;
     constexpr std::array<std::pair<int, int>, 6> bits{
         {{1, 1}, {2, 2}, {3, 4}, {4, 8}, {6, 0x20}, {8, 0x80}}};

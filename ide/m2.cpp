@@ -22,6 +22,7 @@
 #include "ide/scripts.h"
 #include "ide/windowlist.h"
 #include "io/stopwatch.h"
+#include "ui/win.h"
 
 namespace ide {
 
@@ -132,7 +133,9 @@ Step startstep() {
   } else if (c == cmd::run) {
     runflags() |= rf::run;
   } else if (c == 21059 && maincurrent()) {
+    // A link clicked in a dialog: the window it asks for.
     core::idecmd = prevcmd;
+    ui::WINLINKCOMMAND();
     return Step::exit;
   } else if (c == 31000 && maincurrent()) {
     menuhelp();
@@ -178,6 +181,7 @@ Step topstep() {
   switch (c) {
     case 21059:
       core::idecmd = prevcmd;
+      ui::WINLINKCOMMAND();
       return Step::editor;
     case 21061: {
       const bool escape = prevcmd == 21061;

@@ -9,6 +9,7 @@
 #include "core/messages.h"
 #include "core/runwords.h"
 #include "core/stores.h"
+#include "ide/fedhlp.h"
 #include "ide/idewords.h"
 #include "ide/menutool.h"
 #include "ide/redefine.h"
@@ -53,10 +54,12 @@ void startcopy(std::string_view tail) {
 }
 
 // The kind of new script (2 empty, 3 from the template, 4 and 5 the same
-// in a new copy of the program, 0 none). The question is the dialog
-// "newFile" of the help data file, which needs the dialog windows; until
-// they come the answer is an empty script.
-std::int32_t newfilequestion() { return 2; }
+// in a new copy of the program, 0 none): the help window "newFile" asks.
+std::int32_t newfilequestion() {
+  int answer = 0;
+  helpwindow("newFile", answer, {});
+  return answer;
+}
 
 bool changes() { return core::c1edit.size() > 0 && core::c1logtop < core::c1logbase; }
 

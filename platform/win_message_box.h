@@ -75,10 +75,18 @@ int safe_message_box_answer(win::UINT style);
 bool message_box_offers(win::UINT style, int answer);
 // Empties the answer queue and the log.
 void reset_message_boxes();
+// A window that nobody sees (a program's help window in a run without a
+// display): it takes the next queued answer when `offered` accepts it, else
+// it closes unanswered (0). It is logged and reported like a box; the
+// answer is returned.
+int unseen_window(const std::string& title, const std::string& text,
+                  bool (*offered)(int answer, const void* data), const void* data);
 // With a display a box is a modal dialog of a message-box icon, the text
 // and buttons with mnemonics; this shows boxes so also without one (tests
 // drive them with injected keys and clicks; a box nobody answers gets its
 // safe answer).
 void set_message_boxes_as_windows(bool on);
+// Whether boxes are shown as windows (a display, or tests that ask).
+bool message_boxes_shown();
 
 }  // namespace plat

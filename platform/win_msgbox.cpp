@@ -60,6 +60,23 @@ void push_message_box_answer(int answer) { answers.push_back(answer); }
 
 const std::vector<MessageBoxRecord>& message_box_log() { return box_log; }
 
+int unseen_window(const std::string& title, const std::string& text,
+                  bool (*offered)(int answer, const void* data), const void* data) {
+  int answer = 0;
+  const char* note = "";
+  if (!answers.empty()) {
+    const int queued = answers.front();
+    answers.pop_front();
+    if (offered != nullptr && offered(queued, data))
+      answer = queued;
+    else
+      note = " (queued answer not offered)";
+  }
+  box_log.push_back(MessageBoxRecord{title, text, win::MB_OK, answer});
+  report_message_box(box_log.back(), note);
+  return answer;
+}
+
 void reset_message_boxes() {
   answers.clear();
   box_log.clear();

@@ -187,5 +187,6 @@ void reset_message_box_windows() { as_windows = false; }
 namespace plat {
 
 void set_message_boxes_as_windows(bool on) { win::detail::as_windows = on; }
+bool message_boxes_shown() { return win::detail::as_windows || plat::backend().has_display(); }
 
 }  // namespace plat

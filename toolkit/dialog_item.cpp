@@ -128,7 +128,7 @@ void button_options(std::uint32_t& style, std::uint32_t options) {
   } else if ((options & kOptionGrey) != 0) {
     if (old_line) style |= win::BS_MULTILINE;
   } else if ((options & kOptionButtonBit1) != 0) {
-    style |= 2;
+    style |= win::BS_DEFPUSHBUTTON;  // the default button, which Enter presses
   }
 }
 

@@ -76,6 +76,9 @@ win::INT_PTR clicked(win::HWND window, window_record_t& r, int id, int position)
     const bool entered = ENTER_TEXT_CHANGE(items, position) != 0;
     READ_DIALOG_CONTROLS(window, r, items);
     item.integer_value = 1;
+    // A push button of the application's own (not one of the standard ids)
+    // was clicked: its procedure is told of a change, as for any control.
+    if (id < win::IDOK || id > win::IDNO) item.event_code = kEventChanged;
     if (!entered) return close_dialog(window, r, id);
     CALL_TEXT_CHANGE_PROC(window, items, position);
     LEAVE_CHANGE(items, position);

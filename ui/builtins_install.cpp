@@ -1,6 +1,8 @@
 #include "ui/builtins_install.h"
 
+#include "core/messages.h"
 #include "core/shoplists.h"
+#include "exec/builtins.h"
 #include "exec/optdispatch.h"
 #include "exec/xeq.h"
 #include "plot/upcalls.h"
@@ -8,6 +10,8 @@
 #include "ui/childwindow.h"
 #include "ui/dialogs.h"
 #include "ui/popupmenu.h"
+#include "ui/win.h"
+#include "ui/winprogress.h"
 
 namespace ui {
 
@@ -17,6 +21,10 @@ void install_builtins() {
   exec::install_optroutine(core::OptStmt::POP, POPUPMENU);
   exec::stateupdate = STATE_STYLE_EXTERNAL;
   plot::upcalls.CHILDCHANGED = CHILDCHANGED;
+  exec::WINFUNCTION = winfunction;
+  exec::WINLINKREQUEST = WINLINKREQUEST;
+  core::helpwin = helpwindow;
+  install_progress();
 }
 
 }  // namespace ui

@@ -121,9 +121,9 @@ bool followlink(const exec::ctlrec& c, bool modal, std::int32_t& command) {
     return false;
   }
   // Any other link is a request for a dialog text.
-  winlink.text.set("E=" +
-                   std::string(c.ctltext.begin(),
-                               c.ctltext.begin() + std::min<std::size_t>(186, c.ctltext.size())));
+  winlink.text.set(target);
+  winlink.file.set(trimmed(std::string_view(c.ctltext.data(), c.ctltext.size())
+                               .substr(std::min(linktarget, c.ctltext.size()))));
   winlink.word = 2;
   command = cmd::winlink;
   return modal;
@@ -134,13 +134,6 @@ bool followlink(const exec::ctlrec& c, bool modal, std::int32_t& command) {
 int WINDLGCHPROC(win::HWND& window, toolkit::dialog_t* items, int& item) {
   int result = -1;
   toolkit::dialog_t& it = items[item - 1];
-  // A click of a push button: the toolkit calls the procedure with the
-  // event code the item had (0x400 from its definition); but for its
-  // standard buttons that is a change.
-  const bool standard = it.id == 1 || (it.id >= 3 && it.id <= 7);
-  if (toolkit::is_push_button(toolkit::low_type(it)) && !standard &&
-      it.event_code == toolkit::kEventInitial)
-    it.event_code = toolkit::kEventChanged;
   WRITESDORFMT(window, items, item, 0);
   std::int32_t position = 0;
   exec::ctlrec* c = WINDOWITEM(window, it.id, position);
@@ -170,7 +163,8 @@ int WINDLGCHPROC(win::HWND& window, toolkit::dialog_t* items, int& item) {
       const std::string_view title = w->title.trimmed();
       const std::string head(title.substr(0, std::min(title.find_first_of(" ("), title.size())));
       winlink.word = 1;
-      winlink.text.set("E=" + head + "." + std::string(exec::dlgtext.trimmed()));
+      winlink.text.set(head + "." + std::string(exec::dlgtext.trimmed()));
+      winlink.file.set(w->helpfile.trimmed());
       command = cmd::winlink;
       close = w->kind == exec::kind::modal;
     }

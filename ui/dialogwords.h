@@ -188,11 +188,13 @@ inline win::HWND lastboxwindow = nullptr;
 // The program's folder, from which a link starts another copy of it.
 inline plat::FixedText<192> progfolder;
 
-// The pending link request: the word (0 none, above 0 waiting) and its
-// text.
+// The pending link request: the word (0 none, above 0 waiting, below 0
+// being served), the link's target and the file its sections come from
+// (blank: the script's own blocks, or the help data file).
 struct WinLink {
   std::int32_t word = 0;
-  plat::FixedText<188> text;
+  plat::FixedText<90> text;
+  plat::FixedText<96> file;
 };
 inline WinLink winlink;
 

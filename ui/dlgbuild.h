@@ -53,6 +53,11 @@ void moveitem(toolkit::dialog_t& item, std::int32_t x, std::int32_t y, std::int3
 // a text by the text rules), its place, and the next position.
 void commonending(bool dlgcall, std::int32_t width, bool image);
 
+// An edit of a dialog text in help-file mode whose text names a section of
+// the file read: the section's lines fill the control's own buffer, shown
+// as a several-line edit. False when the text names no section.
+bool sectionedit();
+
 // An option refused: the key and its detail stay for the statement's
 // message; status 999.
 void refuse(std::int32_t& status, std::string_view key, std::string_view detail);

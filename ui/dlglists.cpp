@@ -49,12 +49,20 @@ bool filelines(const std::string& name, std::vector<std::string>& out) {
 // The lines of the chapter of the help file that the text names.
 bool chapterlines(std::string_view key, std::vector<std::string>& out) {
   core::helpkey.set(key);
+  core::helpkeylen = static_cast<std::int32_t>(std::min<std::size_t>(key.size() + 1, 256));
   int found = 0, lastline = 0, bodylen = 0, width = 0;
   std::array<char, 256> line{};
   core::GETMENUDATA(core::menuunit, found, lastline, bodylen, width, line);
   if (found == 0) return false;
+  // A file other than the help data file is read on: the chapter ends at
+  // its last line, not at the file's end.
+  const std::size_t most =
+      core::menuunit == core::helpunit
+          ? mostlines
+          : std::min<std::size_t>(static_cast<std::size_t>(std::max(lastline - found, 0)),
+                                  mostlines);
   int entry_ = core::helpentry, position = core::helppos;
-  while (out.size() < mostlines && core::GETMENULINE(line, entry_, position) == 0)
+  while (out.size() < most && core::GETMENULINE(line, entry_, position) == 0)
     out.push_back(entry(std::string_view(line.data(), line.size())));
   return true;
 }

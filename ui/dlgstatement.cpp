@@ -31,6 +31,7 @@
 #include "ui/dialogwords.h"
 #include "ui/dlgbuild.h"
 #include "ui/services_standin.h"
+#include "ui/win.h"
 
 namespace ui {
 
@@ -510,6 +511,7 @@ void DIALOG(const exec::OptCall&) {
 void reset_dialogs() {
   reset_dialogwords();
   reset_bindings();
+  reset_win();
 }
 
 }  // namespace ui

@@ -158,7 +158,7 @@ void button(bool dlgcall) {
     a.height = 2 * builder.defheight + builder.space;
   }
   // "&OK" is the default button (the one Enter presses).
-  if (t == "&OK") a.winstyle = defaultbutton;
+  if (t == "&OK") a.options = *a.options | toolkit::kOptionButtonBit1;
   std::string upper = t;
   std::transform(upper.begin(), upper.end(), upper.begin(),
                  [](char ch) { return ch >= 'a' && ch <= 'z' ? static_cast<char>(ch - 32) : ch; });
@@ -191,6 +191,9 @@ void button(bool dlgcall) {
 void edit(bool dlgcall) {
   exec::ctlrec* c = cur();
   if (c != nullptr) c->ctlkind = staged.bindbits + ck::edit;
+  if (!dlgcall && builder.helpfile && staged.bindbits == 5 && !staged.paramref) {
+    if (build::sectionedit()) return;
+  }
   if (numericbinding()) {
     ItemSet a = newitem(toolkit::DLG_EDITBOX);
     a.proc = WINDLGR8PROC;

@@ -243,7 +243,9 @@ void SHOWDIALOG(std::int32_t tofunction, std::int32_t& result, std::int32_t& sta
     const bool answered = lastdlgwindow == window && dlgitemid != 0 && dlgitemid != idnone;
     double value = answered ? lastident : 0.0;
     if (got == idcancel && !answered) {
-      core::xeqstop = core::stops::cancel;
+      // A script's dialog closed without an answer stops the run; the
+      // program's own windows only answer 0.
+      if ((tofunction & 1) != 0) core::xeqstop = core::stops::cancel;
       value = 0.0;
     } else if (dlgitemid == idstep) {
       if ((core::xeqmode & runbit) != 0) {

@@ -122,7 +122,7 @@ TEST_F(Windowless, ACompileErrorInTheFirstLineIsReportedLikeAnyOther) {
       << r.out;
 
   // The messages: line breaks as line breaks, no editor actions, no
-  // empty lines.
+  // empty lines; each window closes unanswered and names its key.
   r = run("third.ost", "A = 1\nB = 2\nC = (\nEND\n");
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out.rfind("compile stop=32767 line=3 key=xeq2Trans\n", 0), 0u) << r.out;
@@ -130,11 +130,13 @@ TEST_F(Windowless, ACompileErrorInTheFirstLineIsReportedLikeAnyOther) {
             "ostrel: Compile error: In line 3 the expression cannot be translated.\n"
             "  -----^ ( ) unbalanced\n"
             "  C = (\n"
+            "  key=xeq2Trans\n"
             "ostrel: Compile errors: The script was compiled with errors in 1 of its 4 "
             "statements.\n"
             "  The failed lines are listed on standard output and in the file "
             "TranslationErrors.txt.\n"
-            "  Nothing was run.\n");
+            "  Nothing was run.\n"
+            "  key=CompilErrors\n");
 }
 
 TEST_F(Windowless, EachScriptReportsOnlyItsOwnCompileErrors) {
@@ -242,7 +244,8 @@ TEST_F(Windowless, ARunThatEndsWithRecordsItCouldNotWriteFails) {
             "  The program gives the number 38 with it (the statement, or the status when a script "
             "was being opened).\n"
             "  Check that the file exists, that no other program holds it and that the disk has "
-            "room.\n");
+            "room.\n"
+            "  key=rdwrErK\n");
 }
 
 TEST_F(Windowless, EveryOtherCommandLineIsLeftToTheWindowProgram) {

@@ -11,6 +11,7 @@
 
 #include "core/codewords.h"
 #include "core/editbuffer.h"
+#include "core/findprompt.h"
 #include "core/kompil.h"
 #include "core/program.h"
 #include "core/runwords.h"
@@ -360,6 +361,9 @@ TEST_F(EditorProgramTest, RandomEditsKeepTheProgramOfTheTextOfASieve) {
 TEST_F(EditorProgramTest, FindMarksTheMatch) {
   int marked = 0;
   run(open("examples/hello.ost"), {[] {
+                                     // As the Find window's switch "Mark the
+                                     // matches" sets it.
+                                     core::findoptions[6] = 1;
                                      ide::edfindtext.set("VOWELS");
                                      const auto main = static_cast<win::HWND>(mainwindow());
                                      toolkit::POST_COMMAND(10105, &main);

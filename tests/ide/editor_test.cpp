@@ -196,6 +196,30 @@ TEST_F(EditorTest, CancelOnClosingWithChangesGoesBack) {
   EXPECT_EQ(text, "X = 10\r\nEND\r\n");
 }
 
+// Ctrl+F asks in the Find window for the word at the cursor: closed
+// unanswered, nothing is searched; its Find button searches for it.
+TEST_F(EditorTest, FindAsksInItsWindowForTheWordAtTheCursor) {
+  std::string asked, prompt;
+  std::int32_t unanswered = 0, found = 0;
+  run(script("ALPHA = 1\r\nB = 2\r\nC = ALPHA\r\nEND\r\n"),
+      {[] {
+         ide::edfindtext.blank();
+         with(win::VK_CONTROL, 'F');
+       },
+       [&] {
+         unanswered = ide::edcurline;
+         asked = std::string(ide::edfindtext.trimmed());
+         prompt = plat::message_box_log().empty() ? "" : plat::message_box_log().back().text;
+         plat::push_message_box_answer(1);
+         with(win::VK_CONTROL, 'F');
+       },
+       [&] { found = ide::edcurline; }});
+  EXPECT_EQ(asked, "ALPHA");
+  EXPECT_NE(prompt.find("key=find"), std::string::npos) << prompt;
+  EXPECT_EQ(unanswered, 1);
+  EXPECT_EQ(found, 3);
+}
+
 // During a run started in the editor a typed character jumps to its
 // label, and Escape stops the run; the editor takes over again. (The keys
 // wait in the queue: the run's input step takes them at its first look,

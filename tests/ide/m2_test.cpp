@@ -16,8 +16,10 @@
 #include "ide/scripts.h"
 #include "platform/backend.h"
 #include "platform/win_commdlg.h"
+#include "platform/win_message_box.h"
 #include "platform/win_message_keys.h"
 #include "scripts_fixture.h"
+#include "ui/win.h"
 
 namespace idetest {
 namespace {
@@ -153,11 +155,21 @@ TEST_F(Handler, OpenAndNewReplaceTheScript) {
   ide::M2COMMAND();
   EXPECT_EQ(text(), "Z = 3\r\nEND\r\n");
   EXPECT_TRUE(setuplines()[2].starts_with(at("first.ost") + ","));
+  // New asks which kind of script, in its window: unanswered, nothing
+  // changes.
+  const auto kept = core::helpwin;
+  core::helpwin = ui::helpwindow;
+  core::idecmd = ide::cmd::newscript;
+  ide::M2COMMAND();
+  EXPECT_EQ(text(), "Z = 3\r\nEND\r\n");
+  EXPECT_NE(plat::message_box_log().back().text.find("key=newFile"), std::string::npos);
+  plat::push_message_box_answer(2);  // an empty script
   core::idecmd = ide::cmd::newscript;
   ide::M2COMMAND();
   EXPECT_EQ(ide::scriptpath.trimmed(), "untitled");
   EXPECT_TRUE(text().starts_with("! A new Ostrel script.")) << text();
   EXPECT_TRUE(setuplines()[2].starts_with(at("second.ost") + ","));
+  core::helpwin = kept;
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "io/rwfiles.h"
 #include "io/script_folder.h"
 #include "platform/file_units.h"
+#include "platform/win_message_box.h"
 #include "support/test_support.h"
 
 namespace {
@@ -94,10 +95,14 @@ TEST_F(LineIndex, EntriesLineEndAndLongestRowOfEveryKindOfFile) {
 }
 
 TEST_F(LineIndex, ALastLineWithoutItsEndAsksAndTheFirstButtonCancels) {
+  plat::push_message_box_answer(1);  // the window's first button
   EXPECT_EQ(build("a\nb", 0), io::iostat_cancelled);
   EXPECT_EQ(core::msgkey.trimmed(), "RequestCanceled");
   EXPECT_FALSE(io::rwfiles(unit).lineindex);
   EXPECT_EQ(build("a\nb\n", 0), 0);  // nothing to ask
+  // A window closed without an answer cancels nothing.
+  core::msgkey.blank();
+  EXPECT_EQ(build("a\nb", 0), 0);
 }
 
 TEST_F(LineIndex, InDeXKeepsTheIndexFileAndReusesItOnlyWhenNewerAndSound) {

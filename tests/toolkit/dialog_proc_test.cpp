@@ -87,6 +87,19 @@ TEST_F(DialogProc, ButtonWithProcedureStaysOpenAndIsNotEnteredTwice) {
   win::DestroyWindow(dialog);
 }
 
+TEST_F(DialogProc, AClickedPushButtonOfItsOwnIdReportsAChange) {
+  dialog_t items[1];
+  dlgt::set(
+      items[0],
+      {.type = DLG_PUSHBUTTON, .title = "Go", .id = 1005, .x = 4, .y = 4, .proc = recording_proc});
+  win::HWND dialog = modeless(items, 1);
+  plat::inject_click(control(dialog, items[0]), 3, 3);
+  dlgt::pump();
+  ASSERT_TRUE(win::IsWindow(dialog));
+  EXPECT_EQ(log, (std::vector<seen>{{1, 0x800, 1}}));
+  win::DestroyWindow(dialog);
+}
+
 TEST_F(DialogProc, RefusalAtFocusLossKeepsTheControl) {
   dialog_t items[2];
   dlgt::set(items[0], {.type = DLG_EDITBOX, .x = 4, .y = 4, .proc = recording_proc});

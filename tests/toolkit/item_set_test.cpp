@@ -137,7 +137,8 @@ TEST_F(ItemSet, StylesFromOptions) {
   // Button alignment is left to the platform; text-left and bit 1 apply.
   EXPECT_EQ(style(DLG_PUSHBUTTON, kOptionRight | kOptionTextLeft) & 0x2322, 0u);
   EXPECT_EQ(style(DLG_CHECKBOX, kOptionTextLeft) & 0x20, 0x20u);
-  EXPECT_EQ(style(DLG_PUSHBUTTON, kOptionButtonBit1) & 2, 2u);
+  // Bit 1 of the options makes the default button.
+  EXPECT_EQ(style(DLG_PUSHBUTTON, kOptionButtonBit1) & 0xF, win::BS_DEFPUSHBUTTON);
   // A whole window style replaces the computed one (on the type's base).
   dialog_t d;
   dlgt::set(d, {.type = DLG_EDITBOX, .options = 0x01000000, .window_style = 0x4});

@@ -90,4 +90,28 @@ TEST_F(DisplayDialog, WhatTheUserTypesOnTheDisplayReachesTheVariable) {
   EXPECT_EQ(report, "");
 }
 
+// The same with a dialog window made from a text: the field is bound to the
+// text's reference, Enter presses its default button "&OK".
+TEST_F(DisplayDialog, WhatTheUserTypesIntoADialogTextsFieldReachesItsParameter) {
+  std::string why;
+  const std::string display = testsupport::xvfb_display(&why);
+  ASSERT_FALSE(display.empty()) << why;
+  const std::string report = testsupport::in_child([&]() -> std::string {
+    const std::string problem = plat::use_display(display.c_str());
+    if (!problem.empty()) return problem;
+    keyboard = XOpenDisplay(display.c_str());
+    if (keyboard == nullptr) return "no second connection to " + display;
+    deadline = Clock::now() + std::chrono::seconds(30);
+    toolkit::SET_DIALOG_HOOK(hook);
+    exec::windowcalls.KILLWINDOW = killwindow;
+    const std::string out =
+        run("CHARACTER S*12\nS = 'hello'\nI = DLG('Your text;Edit*1;1:Button=&OK', S)\n");
+    XCloseDisplay(keyboard);
+    plat::close_display();
+    if (!waited.empty()) return waited;
+    return out == "S='hello world '\nI=1\nstop=-1\n" ? "" : "the run gave:\n" + out;
+  });
+  EXPECT_EQ(report, "");
+}
+
 }  // namespace
