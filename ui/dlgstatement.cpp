@@ -479,9 +479,7 @@ void DIALOG(const exec::OptCall&) {
     const std::size_t nboxes = isbox(o.kw) && boxes.given ? boxes.items.size() : 1;
     // Boxes of one keyword start a row after Line, or every n-th after ColSel
     // (a table's ColSel binds its titles).
-    bool table = false;
-    for (const mxrec* t = pendingtables; t != nullptr; t = t->next)
-      table = table || t->optpos == key;
+    const bool table = pendingtable(key) != nullptr;
     std::int32_t rowevery = 0;
     bool newrow = false;
     if (isbox(o.kw) && !table && i + 1 < planned.size()) {

@@ -12,6 +12,7 @@
 #include "core/stores.h"
 #include "exec/tablecalls.h"
 #include "io/rwfiles.h"
+#include "platform/win_message_keys.h"
 #include "toolkit/services.h"
 #include "ui/dialogwords.h"
 #include "ui/tablechanges.h"
@@ -23,11 +24,11 @@ namespace ui {
 
 namespace {
 
-constexpr int vkshift = 0x10, vkcontrol = 0x11;
+constexpr int vkshift = 0x10, vkcontrol = 0x11, vkreturn = 13;
 
 bool down(int vk) { return toolkit::GET_KEY_STATE(vk) < 0; }
 
-// Every other Ctrl+Enter acts.
+// The last Ctrl+Enter acted.
 bool controlenterswitch = false;
 
 // Puts "*" after the title's text.
@@ -120,7 +121,9 @@ void MATRIXENTERKEY(win::HWND window, toolkit::dialog_t* items, int item) {
 }
 
 void MATRIXCONTROLENTER(win::HWND window) {
-  controlenterswitch = !controlenterswitch;
+  // One key press may report its change more than once: only the first
+  // report of a press acts (the key was pressed since the last look).
+  controlenterswitch = (win::GetAsyncKeyState(vkreturn) & 1) != 0;
   if (!controlenterswitch) return;
   exec::wdwrec* w = tablewindow(window);
   if (w == nullptr || w->firsttable == nullptr) return;

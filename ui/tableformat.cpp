@@ -350,14 +350,24 @@ std::int32_t EXPANDMXROW(std::int32_t unit, std::int32_t row) {
   return row;
 }
 
+mxrec* pendingtable(std::int32_t option) {
+  if (option <= 0) return nullptr;
+  // Not yet built: on the pending list, or given to the dialog's window
+  // with the tables built before it.
+  for (mxrec* t = pendingtables; t != nullptr; t = t->next)
+    if (t->optpos == option) return t;
+  const exec::wdwrec* w = exec::wdwcur;
+  if (w != nullptr && w != exec::wdwhead)
+    for (mxrec* t = w->firsttable; t != nullptr; t = t->next)
+      if (t->optpos == option) return t;
+  return nullptr;
+}
+
 std::int32_t CHECKIFMX2(std::int32_t option) {
-  for (mxrec* t = pendingtables; t != nullptr; t = t->next) {
-    if (t->optpos != option || option == 0) continue;
-    t->optpos = builder.itemcount;
-    dlgitemend = builder.itemcount + t->nitems - 1;
-    return 1;
-  }
-  return 0;
+  mxrec* t = pendingtable(option);
+  if (t == nullptr) return 0;
+  dlgitemend = builder.itemcount + t->nitems - 1;
+  return 1;
 }
 
 void dropstaged() {

@@ -149,6 +149,8 @@ std::int32_t EXPANDMXROW(std::int32_t unit, std::int32_t row);
 // The pending table set up for option `option`: its items are reserved
 // from the current item on (`dlgitemend`); 1 when there is one, else 0.
 std::int32_t CHECKIFMX2(std::int32_t option);
+// The table set up for option `option` and not yet built (null: none).
+mxrec* pendingtable(std::int32_t option);
 // Frees the pending tables.
 void dropstaged();
 
