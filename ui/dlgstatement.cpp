@@ -439,7 +439,8 @@ void DIALOG(const exec::OptCall&) {
     const std::int32_t items = SETMATRIXFORMAT(q);
     if (!core::msgkey.is_blank()) {
       dropstaged();
-      return fail(core::msgkey.trimmed(), core::failedline.trimmed());
+      const std::string key(core::msgkey.trimmed()), detail(core::failedline.trimmed());
+      return fail(key, detail);
     }
     if (items <= 0 || mxcur == nullptr) continue;
     const auto scalar = [](std::int32_t s) {

@@ -254,7 +254,7 @@ std::int32_t SETMATRIXFORMAT(const TableRequest& q) {
         std::int32_t longest = 0;
         io::MAKEFILEINDEX(t->unit, filerows, longest, '"', 0, 0);
       }
-      if (!core::msgkey.is_blank()) return refuse(t, core::msgkey.trimmed());
+      if (!core::msgkey.is_blank()) return refuse(t, std::string(core::msgkey.trimmed()));
       std::int32_t shaperows = 0, filecols = 0;
       if (io::tableshape(t->unit, shaperows, filecols)) {
         columns = std::min(f, std::max(filecols, 0));
