@@ -45,6 +45,11 @@ wdwrec::~wdwrec() {
   // The lists of list and combo boxes belong to their items.
   for (toolkit::dialog_t& item : dialogitems.raw())
     if (item.marker == toolkit::kMarker) toolkit::FREE_ITEM_LISTS(item);
+  if (toolbitmap.marker == toolkit::kMarker && toolbitmap.bitmap != nullptr &&
+      toolbitmap.bitmap != toolkit::tool_bitmap_t::absent_bitmap()) {
+    int ups = 0;
+    toolkit::DELETE_OBJECT(toolbitmap.bitmap, &ups);
+  }
 }
 
 void freecontrols(wdwrec& record) {

@@ -135,6 +135,7 @@ struct wdwrec {
   ctlrec* firstcontrol = nullptr;
   plat::Store1<toolkit::dialog_t> dialogitems;
   plat::Store1<toolkit::toolbar_item_t> toolitems;
+  toolkit::tool_bitmap_t toolbitmap;  // the image strip of `toolitems`, deleted with the record
   plat::Store1<toolkit::menu_item_t> menuitems;
   plat::Store1<toolkit::menu_item_t> popupitems;
   ui::panelrec* firstpanel = nullptr;

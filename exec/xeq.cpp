@@ -186,7 +186,16 @@ Served servecommand(WordResult& r) {
     return Served::skipserve;
   }
   if (cmd == 21063 || cmd == 21064 || cmd > 22099) {
-    eventcmd = cmd == 21063 || cmd == 21064 ? cmd : 0;
+    const bool window = cmd == 21063 || cmd == 21064;
+    eventcmd = window ? cmd : 0;
+    if (!window && stateupdate != nullptr && core::z.valid(2))
+      stateupdate(static_cast<std::int32_t>(std::lround(std::clamp(core::z(2), -1.0e9, 1.0e9))));
+    if (!window && eventlabel <= 0) {
+      // A menu or toolbar without a handler: the choice is dropped.
+      core::idecmd = -1;
+      r = WordResult::looptest;
+      return Served::handled;
+    }
     core::idecmd = 14;
     r = eventcall(eventlabel);
     return Served::handled;

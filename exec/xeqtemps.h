@@ -102,6 +102,8 @@ inline constexpr std::string_view allocate = core::MSGKEY("ALLOCATE()");
 inline constexpr std::string_view msgnan = core::MSGKEY("msgNaN");
 inline constexpr std::string_view msgmulticat = core::MSGKEY("msgMulti//");
 inline constexpr std::string_view notyetbuilt = core::MSGKEY("notYetBuilt");
+// INET: network access is reserved but not provided.
+inline constexpr std::string_view inetnotprovided = core::MSGKEY("inetNotProvided");
 // Floating-point failures, one key per class.
 inline constexpr std::string_view ndpkeys[] = {
     core::MSGKEY("NDPerrorIR"), core::MSGKEY("NDPerrorDN"), core::MSGKEY("NDPerrorZD"),

@@ -7,7 +7,9 @@
 #include "exec/builtins.h"
 #include "ide/bookmarks.h"
 #include "ide/fontslot.h"
+#include "ide/mainwindow.h"
 #include "ide/panlio.h"
+#include "ide/qbitmap.h"
 #include "ide/windowclose.h"
 #include "ide/windowlist.h"
 #include "io/builtins_install.h"
@@ -23,6 +25,7 @@
 #include "toolkit/loops.h"
 #include "toolkit/services.h"
 #include "ui/builtins_install.h"
+#include "ui/childwords.h"
 
 namespace ide {
 
@@ -76,6 +79,13 @@ bool open_file_name(std::span<char> path, std::string_view title, std::uint32_t 
                                      nullptr, nullptr, 0, nullptr, 0, nullptr) != 0;
 }
 
+// The last mouse position the mouse routine recorded (a button event).
+bool lastmouse(win::POINT& point) {
+  if (mousepos.button == 0) return false;
+  point = {mousepos.x, mousepos.y};
+  return true;
+}
+
 }  // namespace
 
 void install_all_builtins() {
@@ -83,6 +93,7 @@ void install_all_builtins() {
   install_breakwatch();
   install_fontslots();
   exec::windowcalls.KILLWINDOW = KILLWINDOW;
+  ui::childcalls = {MOUSEPROC, KILLNONDLGWINDOW, BITMAPACTION, lastmouse};
   // Escape, Ctrl+Tab and focus changes in dialogs: also a windowless run's.
   toolkit::SET_DIALOG_HOOK(DLGCALLBACK);
   io::copytoclipboard = copy_to_clipboard;

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "platform/win_window.h"
+
 namespace plot {
 
 struct Upcalls {
@@ -14,6 +16,11 @@ struct Upcalls {
   // measures its character cell; status 0 on return.
   void (*CHOOSEFONTSLOT)(std::int32_t ask, std::int32_t slot, std::int32_t flags,
                          std::int32_t& status) = nullptr;
+  // The script windows' changed routine: a child window moved (code
+  // 0x405), sized (0 restored, 2 maximised), minimised (1), got or lost the
+  // focus (0x406, 0x407); brings the window's size words and its bound
+  // variables up to date.
+  int (*CHILDCHANGED)(win::HWND& window, int& code) = nullptr;
 };
 inline Upcalls upcalls;
 

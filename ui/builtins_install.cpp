@@ -2,7 +2,12 @@
 
 #include "core/shoplists.h"
 #include "exec/optdispatch.h"
+#include "exec/xeq.h"
+#include "plot/upcalls.h"
+#include "ui/childtools.h"
+#include "ui/childwindow.h"
 #include "ui/dialogs.h"
+#include "ui/popupmenu.h"
 #include "ui/tables.h"
 
 namespace ui {
@@ -10,6 +15,10 @@ namespace ui {
 void install_builtins() {
   exec::install_optroutine(core::OptStmt::DLG, DIALOG);
   install_tables();
+  exec::install_optroutine(core::OptStmt::WINDOW, CHILDWINDOW);
+  exec::install_optroutine(core::OptStmt::POP, POPUPMENU);
+  exec::stateupdate = STATE_STYLE_EXTERNAL;
+  plot::upcalls.CHILDCHANGED = CHILDCHANGED;
 }
 
 }  // namespace ui

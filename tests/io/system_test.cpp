@@ -27,9 +27,9 @@ class System : public iotest::ScriptFolder {
     const auto& log = plat::message_box_log();
     return log.empty() ? "" : log.back().title + "|" + log.back().text;
   }
-  // Waits (at most ten seconds) for a file that a child makes.
+  // Waits (at most half a minute) for a file that a child makes.
   static bool appears(const fs::path& p) {
-    for (int i = 0; i < 1000 && !fs::exists(p); ++i)
+    for (int i = 0; i < 3000 && !fs::exists(p); ++i)
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     return fs::exists(p);
   }

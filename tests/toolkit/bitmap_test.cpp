@@ -282,7 +282,10 @@ TEST_F(ToolkitTest, LoadBitmapCopiesARectangleOfTheScreenAndAWindowsClientArea) 
   win::GetObjectA(client, sizeof bm, &bm);
   EXPECT_EQ(bm.bmWidth, 200);
   EXPECT_EQ(drawtest::bitmap_pixel(client, 150, 50), 0x00FF00u);
-  // A bitmap is only logged; the call fails.
+  // A bitmap is only logged (in the current folder: the test's own); the
+  // call fails.
+  testsupport::TempDir dir;
+  testsupport::CurrentFolder here(dir.path());
   EXPECT_EQ(LOAD_BITMAP(nullptr, 0, nullptr, nullptr, 0, nullptr, nullptr, &picture, nullptr,
                         nullptr, nullptr, &ups),
             nullptr);

@@ -73,7 +73,7 @@ void press(int id) {
 constexpr int kNumber = 0x403, kType = 0x404, kWidth = 0x40E;
 constexpr int kGenerate = 6, kCancel = 2;
 // Ids of the output dialog.
-constexpr int kArrayForm = 229, kOnlyModified = 237;
+constexpr int kOnlyModified = 237;
 
 class Editor : public dlgt::DialogTest {
  protected:

@@ -124,8 +124,8 @@ TEST_F(Links, WebLinksGoToTheShellWithoutWaiting) {
   link("http://example.org/ostrel");
   EXPECT_TRUE(click().empty());
   setenv("PATH", path.c_str(), 1);
-  // The opener writes its note when it ran (waited for ten seconds at most).
-  for (int i = 0; i < 1000 && !fs::exists(note); ++i)
+  // The opener writes its note when it ran (waited for thirty seconds at most).
+  for (int i = 0; i < 3000 && !fs::exists(note); ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   EXPECT_EQ(testsupport::read_file(note), "http://example.org/ostrel") << "the opener never ran";
   EXPECT_TRUE(started.empty());
