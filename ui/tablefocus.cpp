@@ -12,6 +12,7 @@
 #include "core/stores.h"
 #include "exec/tablecalls.h"
 #include "io/rwfiles.h"
+#include "numeric/sort.h"
 #include "platform/win_message_keys.h"
 #include "toolkit/services.h"
 #include "ui/dialogwords.h"
@@ -209,6 +210,8 @@ void install_tables() {
   exec::tablecalls.freetables = freetables;
   exec::tablecalls.releasetables = releasetables;
   io::findtablewindow = FINDFILEMATRIXWINDOW;
+  numeric::sortcells.celltext = sortcelltext;
+  numeric::sortcells.putcolumn = sortputcolumn;
 }
 
 void reset_tables() {

@@ -203,6 +203,15 @@ std::string cellastext(mxrec& t, std::int32_t row, std::int32_t col);
 bool STORETABLECELL(exec::wdwrec& w, exec::ctlrec& c, std::int32_t item, toolkit::dialog_t& it,
                     std::int32_t mode);
 
+// A number into row `row` of format column `fc` of the table: an array's
+// element, a numeric column's characters, a file's cell; false when the
+// cell cannot take it (a message key left for a file).
+bool storenumber(mxrec& t, std::int32_t row, std::int32_t fc, std::int32_t item, double value);
+// SORT's access to table cells: the text of a file table's cell, and a
+// number into a column of the current table.
+bool sortcelltext(std::int32_t unit, std::int32_t row, std::int32_t column, std::string& text);
+bool sortputcolumn(std::int32_t column, std::int32_t row, double value);
+
 // --- Titles (tabletitles.cpp) --------------------------------------------
 
 // The title of column k (k > 0), of row -k (k < 0), or (k = 0) the number

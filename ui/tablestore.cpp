@@ -15,6 +15,7 @@
 #include "core/stores.h"
 #include "core/symbols.h"
 #include "io/cellconvert.h"
+#include "io/lineindex.h"
 #include "io/timepicture.h"
 #include "ui/bindings.h"
 #include "ui/dialogwords.h"
@@ -57,6 +58,43 @@ std::string shownumber(const exec::wdwrec& w, const ColInfo* ci, double value, s
 }
 
 }  // namespace
+
+bool storenumber(mxrec& t, std::int32_t row, std::int32_t fc, std::int32_t item, double value) {
+  if (fc < 1 || fc > t.nfmtcols || row < 1 || row > t.nrows) return false;
+  const ColInfo* ci = &t.colinfo[static_cast<std::size_t>(fc)];
+  if (t.unit > 0) {
+    std::int32_t state = 0;
+    mxrec* const kept = mxcur;
+    mxcur = &t;
+    IOR8MXELEMENT(t.unit, row, fc, item, value, state, cellmode::write);
+    mxcur = kept;
+    return core::msgkey.is_blank() && core::iostatw[0] == 0;
+  }
+  if (core::NAMTYP(t.object, tw::typearray) != 0) {
+    const std::int64_t index = std::int64_t{t.ncolsdata} * (row - 1) + fc;
+    const std::int32_t cell = fc <= t.ncolsdata && index >= 1 && index <= 2147483647
+                                  ? cellof({0, t.object, static_cast<std::int32_t>(index - 1)})
+                                  : 0;
+    if (cell < 1) return false;
+    core::z(cell) = value;
+    return true;
+  }
+  // A numeric column of a character table: the number in the column's
+  // format over the column's width.
+  exec::BoundRef where;
+  std::int32_t length = 0;
+  if (!charcell(t, row, fc, where, length)) return false;
+  std::array<char, 256> text{};
+  text.fill(' ');
+  const std::size_t n = static_cast<std::size_t>(std::clamp(length, 1, 256));
+  char status = ' ';
+  if (!ci->descr.empty())
+    io::REALTOSTRINGFMTD(std::span<char>(text.data(), n), value, ci->descr, status);
+  if (ci->descr.empty() || status != ' ')
+    core::WTSID8(std::span<char>(text.data(), std::min<std::size_t>(n, 23)), value, 0);
+  core::STRITOC1(std::string_view(text.data(), n), charsof(where, length));
+  return true;
+}
 
 bool STORETABLECELL(exec::wdwrec& w, exec::ctlrec& c, std::int32_t item, toolkit::dialog_t& it,
                     std::int32_t mode) {
@@ -152,38 +190,15 @@ bool STORETABLECELL(exec::wdwrec& w, exec::ctlrec& c, std::int32_t item, toolkit
       return false;
     }
   }
-  if (t->unit > 0) {
-    std::int32_t state = 0;
-    IOR8MXELEMENT(t->unit, row, fc, item, value, state, cellmode::write);
+  if (!storenumber(*t, row, fc, item, value)) {
     if (!core::msgkey.is_blank()) {
       refused(core::msgkey.trimmed());
       MATRIXUPDATE(window);
-      return false;
     }
-  } else if (core::NAMTYP(t->object, tw::typearray) != 0) {
-    const std::int64_t index = std::int64_t{t->ncolsdata} * (row - 1) + fc;
-    const std::int32_t cell = index >= 1 && index <= 2147483647
-                                  ? cellof({0, t->object, static_cast<std::int32_t>(index - 1)})
-                                  : 0;
-    if (cell < 1) return false;
-    core::z(cell) = value;
-    c.ctlbind = {0, t->object, static_cast<std::int32_t>(index - 1)};
-  } else {
-    // A numeric column of a character table: the number in the column's
-    // format over the column's width.
-    exec::BoundRef where;
-    std::int32_t length = 0;
-    if (!charcell(*t, row, fc, where, length)) return false;
-    std::array<char, 256> text{};
-    text.fill(' ');
-    const std::size_t n = static_cast<std::size_t>(std::clamp(length, 1, 256));
-    char status = ' ';
-    if (!ci->descr.empty())
-      io::REALTOSTRINGFMTD(std::span<char>(text.data(), n), value, ci->descr, status);
-    if (ci->descr.empty() || status != ' ')
-      core::WTSID8(std::span<char>(text.data(), std::min<std::size_t>(n, 23)), value, 0);
-    core::STRITOC1(std::string_view(text.data(), n), charsof(where, length));
+    return false;
   }
+  if (t->unit <= 0 && core::NAMTYP(t->object, tw::typearray) != 0)
+    c.ctlbind = {0, t->object, t->ncolsdata * (row - 1) + fc - 1};
   if (type == toolkit::DLG_EDITBOX || type == toolkit::DLG_TEXT) {
     const std::string shown = shownumber(w, ci, value, it.width / 4 - 2);
     tw::ItemChange change;
@@ -193,6 +208,42 @@ bool STORETABLECELL(exec::wdwrec& w, exec::ctlrec& c, std::int32_t item, toolkit
   } else {
     it.real8_value = value;
   }
+  return true;
+}
+
+}  // namespace ui
+
+namespace ui {
+
+bool sortcelltext(std::int32_t unit, std::int32_t row, std::int32_t column, std::string& text) {
+  std::array<char, 256> buf{};
+  buf.fill(' ');
+  mxrec* const kept = mxcur;
+  mxcur = nullptr;
+  IOCHARMXELEMENT(unit, row, column, buf, cellmode::read | cellmode::stored);
+  mxcur = kept;
+  text.clear();
+  const std::int32_t status = core::iostatw[0];
+  core::iostatw[0] = 0;
+  if (status == io::iostat_no_row) return true;  // a header line: no cell
+  if (status != 0 || !core::msgkey.is_blank()) {
+    if (core::msgkey.is_blank()) core::msgkey.set(core::MSGKEY("rdwrErK"));
+    return false;
+  }
+  const std::string_view s(buf.data(), buf.size());
+  text.assign(s.substr(0, s.find_last_not_of(' ') + 1));
+  return true;
+}
+
+bool sortputcolumn(std::int32_t column, std::int32_t row, double value) {
+  exec::wdwrec* w = exec::wdwcur;
+  mxrec* t = mxcur;
+  bool ours = false;
+  for (const mxrec* u = w != nullptr ? w->firsttable : nullptr; u != nullptr; u = u->next)
+    ours = ours || u == t;
+  if (!ours) return true;
+  if (!storenumber(*t, row, t->mapped(column), 0, value)) return false;
+  if (row >= t->nrows) MATRIXUPDATE(w->window);
   return true;
 }
 

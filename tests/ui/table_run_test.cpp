@@ -139,3 +139,23 @@ TEST_F(DialogScript, EnterMovesDownAndScrollsAtTheLastVisibleRowAndWrapsAtTheLas
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(DialogScript, SortWritesAnOutputThatNamesAColumnIntoTheOpenTable) {
+  // The second column of the open table receives the ranks; a column the
+  // table lacks takes nothing and leaves the run going.
+  answer(keys({{probe([](win::HWND) {})}}));
+  EXPECT_EQ(run(R"(DIMENSION A(3, 2), V(3)
+A = $
+V = 30, 10, 20
+DLG(Edit=A, WINdowhandle=H)
+SORT(Vector=V, Rank=2)
+SORT(Vector=V, Index=7)
+H = 0
+END
+)"),
+            "A=(1,3,3,1,5,2)\nV=(30,10,20)\nH=0\nstop=-1\n");
+}
+
+}  // namespace
