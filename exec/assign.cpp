@@ -16,6 +16,7 @@
 #include "exec/optdispatch.h"
 #include "exec/postfix.h"
 #include "exec/strings.h"
+#include "exec/tablecalls.h"
 #include "exec/tablecells.h"
 #include "exec/tempstrings.h"
 #include "exec/varkommas.h"
@@ -390,7 +391,11 @@ WordResult optionstatement(std::int16_t w) {
 }  // namespace
 
 WordResult optepilogue(std::int16_t code) {
-  if (!core::msgkey.trimmed().empty()) return WordResult::error;
+  if (!core::msgkey.trimmed().empty()) {
+    // A failed built-in leaves no table behind that no window shows.
+    if (tablecalls.releasetables != nullptr) tablecalls.releasetables();
+    return WordResult::error;
+  }
   if (core::xeqstop == stops::broken) return WordResult::stophandling;
   // The built-in showed its failure (or an error label takes it): the run
   // stops at this statement.

@@ -1,6 +1,7 @@
 #include "exec/windowlist.h"
 
 #include "core/symbols.h"
+#include "exec/tablecalls.h"
 #include "platform/win_message_keys.h"
 #include "toolkit/dialog_controls.h"
 #include "toolkit/records.h"
@@ -39,6 +40,7 @@ bool reusable(const wdwrec& r, win::HWND handle, std::int32_t items) {
 }  // namespace
 
 wdwrec::~wdwrec() {
+  if (firsttable != nullptr && tablecalls.freetables != nullptr) tablecalls.freetables(*this);
   freecontrols(*this);
   // The lists of list and combo boxes belong to their items.
   for (toolkit::dialog_t& item : dialogitems.raw())

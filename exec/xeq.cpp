@@ -21,6 +21,7 @@
 #include "exec/operands.h"
 #include "exec/optforms.h"
 #include "exec/postfix.h"
+#include "exec/tablecalls.h"
 #include "exec/xeq2.h"
 #include "exec/xeqtemps.h"
 #include "platform/win_queue_idle.h"
@@ -613,6 +614,10 @@ void XEQ(std::span<const std::int16_t> code) {
       case At::stop: {
         if (callbackmode()) return;
         const std::int32_t s = core::xeqstop;
+        // The run ends: tables set up for no window go.
+        if ((s == stops::end || s == stops::returned || s > 0) &&
+            tablecalls.releasetables != nullptr)
+          tablecalls.releasetables();
         if (s == stops::end || s > 0) {
           resumecode = 0;
           xeqstartpos = 0;

@@ -24,6 +24,7 @@
 #include "ui/bindings.h"
 #include "ui/dialogwords.h"
 #include "ui/services_standin.h"
+#include "ui/tables.h"
 #include "ui/writeback.h"
 
 namespace ide {

@@ -11,6 +11,7 @@
 #include "core/runwords.h"
 #include "core/stores.h"
 #include "core/symbols.h"
+#include "exec/windowlist.h"
 #include "io/coltable.h"
 #include "io/lineindex.h"
 
@@ -108,8 +109,6 @@ std::int32_t RWCLOSE(std::int32_t unit) {
   const auto u = static_cast<std::int32_t>(magnitude);
   RwFile& r = rwfiles(u);
   const std::int32_t filevar = r.filevar;
-  // Table windows and their pending cell edits do not exist in this
-  // build: nothing of them is to be settled.
   r.tableformat = 0;
   KILLFILEINDEX(u);
   KILLFILEFORMAT(u);
@@ -123,6 +122,17 @@ std::int32_t RWCLOSE(std::int32_t unit) {
   r.filevar = 0;
   r.format = 0;
   r.filter = 0;
+  // The table window that shows the file goes with it (unless a window is
+  // being closed already); the window current before stays current.
+  if ((exec::inkill & 1) == 0 && findtablewindow != nullptr) {
+    if (const win::HWND shown = findtablewindow(u); shown != nullptr) {
+      exec::wdwrec* const kept = exec::wdwcur;
+      exec::KILLWINDOW(shown, -1);
+      bool alive = false;
+      for (exec::wdwrec* w = exec::wdwhead; w != nullptr; w = w->next) alive = alive || w == kept;
+      exec::wdwcur = alive ? kept : exec::wdwhead;
+    }
+  }
   if (filevar >= 1 && filevar <= core::nsym && core::name.valid(filevar) &&
       core::name(filevar).adr == u)
     core::name(filevar).adr = 0;

@@ -11,6 +11,7 @@
 
 #include "platform/file_units.h"
 #include "platform/indexed.h"
+#include "platform/win_window.h"
 
 namespace io {
 
@@ -120,10 +121,15 @@ void WRITESEQUNF(std::int32_t unit, std::string_view buffer, std::int32_t n, std
 inline std::int32_t rwnitems = 0;
 std::int32_t GETRECLFROMARGUMENTS(std::int32_t width);
 
+// The window of a table that shows the unit (null when none); the script
+// windows fill it at start-up.
+inline win::HWND (*findtablewindow)(std::int32_t unit) = nullptr;
+
 // Closes script unit |unit| and frees its record; the bound variable no
 // longer names a unit. A negative unit also deletes the file ("Cannot
 // delete file|" and the name when that fails, unless messages are
-// silenced). Other unit numbers are left alone. Returns the close's
+// silenced); a table window that shows the unit is closed. Other unit
+// numbers are left alone. Returns the close's
 // status: not 0 when records written to the unit did not all reach the
 // file (or the file could not be closed); always 0 for a deleted file.
 std::int32_t RWCLOSE(std::int32_t unit);

@@ -78,9 +78,8 @@ Walk takefile(Params& s, std::int32_t f) {
     return stop(core::MSGKEY("SortErrorB"));
   const io::RwFile& r = io::rwfiles(unit);
   if (r.recl < 1 && r.format < 1) return stop(core::MSGKEY("SortErrorA"));
-  // A file viewed as a table (column layout, row map) waits for the table
-  // editor.
-  if (r.coltable) return notyet();
+  // A file viewed as a table: its Column keys are its cells.
+  if (r.coltable) s.columns = std::max(static_cast<std::int32_t>(r.coltable->columns.size()), 0);
   s.unit = unit;
   s.recl = r.recl >= 1 ? std::min(r.recl, sorting::maxkeywidth) : sorting::maxkeywidth;
   s.haslines = sortlineindex != nullptr && sortlineindex(unit, s.lines);
@@ -157,7 +156,7 @@ Walk takeoptions(Params& s) {
   // An output that is no array names a column of the current table.
   ZArray a;
   for (const std::int32_t out : {s.index, s.cluster, s.rank})
-    if (out > 0 && !numericarray(out, a)) return notyet();
+    if (out > 0 && !numericarray(out, a) && sortcells.putcolumn == nullptr) return notyet();
   return Walk::go;
 }
 
@@ -187,18 +186,30 @@ void writeoutputs(Params& s, Work& w) {
               [&](std::int32_t i) { return values[static_cast<std::size_t>(i - 1)]; });
   }
 
-  ZArray a;
-  if (numericarray(s.cluster, a))
-    fillarray(a, n, [&](std::int32_t i) { return static_cast<double>(w.C(i)); });
-  if (numericarray(s.rank, a)) {
-    std::vector<std::int32_t> rank(static_cast<std::size_t>(n));
-    for (std::int32_t i = 1; i <= n; ++i) rank[static_cast<std::size_t>(w.P(i) - 1)] = i;
-    fillarray(a, n, [&](std::int32_t r) {
-      return static_cast<double>(rank[static_cast<std::size_t>(r - 1)]);
-    });
-  }
-  if (!w.indexorder && numericarray(s.index, a))
-    fillarray(a, n, [&](std::int32_t i) { return static_cast<double>(w.P(i)); });
+  std::vector<std::int32_t> rank(static_cast<std::size_t>(n));
+  for (std::int32_t i = 1; i <= n; ++i) rank[static_cast<std::size_t>(w.P(i) - 1)] = i;
+  const auto clusterof = [&](std::int32_t i) { return static_cast<double>(w.C(i)); };
+  const auto rankof = [&](std::int32_t r) {
+    return static_cast<double>(rank[static_cast<std::size_t>(r - 1)]);
+  };
+  const auto indexof = [&](std::int32_t i) { return static_cast<double>(w.P(i)); };
+  // An array receives the values; any other output names the column of the
+  // current table whose rows receive them (the first cell that cannot take
+  // its value ends the column).
+  const auto out = [&](std::int32_t sym, auto value) {
+    if (sym <= 0) return;
+    ZArray a;
+    if (numericarray(sym, a)) {
+      fillarray(a, n, value);
+    } else if (sortcells.putcolumn != nullptr && core::z.valid(sym)) {
+      const std::int32_t column = nearest32(core::z(sym));
+      for (std::int32_t i = 1; i <= n; ++i)
+        if (!sortcells.putcolumn(column, i, value(i))) break;
+    }
+  };
+  out(s.cluster, clusterof);
+  out(s.rank, rankof);
+  if (!w.indexorder) out(s.index, indexof);
 }
 
 void setresult(std::int32_t n) {

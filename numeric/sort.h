@@ -1,5 +1,6 @@
 // SORT: orders records (the elements of numeric vectors, or the records of
-// an open script file) by up to eight keys. It sorts a permutation of the
+// an open script file, a file viewed as a table by its columns) by up to
+// eight keys. It sorts a permutation of the
 // record numbers and hands it out as the order itself (Index), the place of
 // each record (Rank), group numbers (CLUSter), the key vectors in order
 // (Sorted), or a physical rewrite of the file (PhySsort).
@@ -7,6 +8,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 
 #include "exec/optdispatch.h"
 
@@ -35,5 +37,17 @@ struct SortLines {
 // files (tests point it at their own); while it is empty, text files are
 // not sorted ("notYetBuilt").
 inline bool (*sortlineindex)(std::int32_t unit, SortLines& lines) = nullptr;
+
+// The table cells SORT reads and writes, filled by the script windows: the
+// text of cell (row, column) of the table of a file (false when it cannot
+// be read; the run is then stopped with the message left in `msgkey`), and
+// a number into row `row` of column `column` of the current table (false
+// when that cell could not take it; nothing and true without a table).
+struct SortCells {
+  bool (*celltext)(std::int32_t unit, std::int32_t row, std::int32_t column,
+                   std::string& text) = nullptr;
+  bool (*putcolumn)(std::int32_t column, std::int32_t row, double value) = nullptr;
+};
+inline SortCells sortcells;
 
 }  // namespace numeric

@@ -7,6 +7,9 @@
 
 #include "core/chars.h"
 #include "core/messages.h"
+#include "core/runwords.h"
+#include "io/cellconvert.h"
+#include "io/coltable.h"
 #include "numeric/sort_work.h"
 #include "numeric/zarrays.h"
 
@@ -62,6 +65,40 @@ bool loadtext(const Params& s, Work& w) {
   return true;
 }
 
+// A Column key of a file viewed as a table: its cells, as numbers through
+// the column's format when it is a number format, else as texts (upper-cased
+// unless the Option says otherwise) in slots of the column's width.
+bool loadcolumn(const Params& s, Work& w, std::int32_t column) {
+  if (column > s.columns) return fail(core::MSGKEY("SortErrorD"));
+  if (sortcells.celltext == nullptr) return fail(core::MSGKEY("notYetBuilt"));
+  const std::string format = io::columnformat(s.unit, column);
+  std::int32_t width = 0, kind = 0;
+  io::GETELEMENTMAXCHLEN(s.unit, column, width, kind);
+  const bool number = kind > 0;
+  w.width = number ? 0 : std::clamp(width, 1, maxkeywidth);
+  if (!number)
+    w.text.assign(static_cast<std::size_t>(s.n) * static_cast<std::size_t>(w.width), ' ');
+  std::string cell;
+  for (std::int32_t r = 1; r <= s.n; ++r) {
+    if (!sortcells.celltext(s.unit, r, column, cell)) return false;
+    if (number) {
+      double v = 0.0;
+      io::REALFROMSTRINGFMTD(cell, v, format);
+      core::msgkey.blank();
+      w.V(r) = v;
+      continue;
+    }
+    char* slot =
+        w.text.data() + static_cast<std::size_t>(r - 1) * static_cast<std::size_t>(w.width);
+    core::STRITOC1UPCASE(cell, std::span<char>(slot, static_cast<std::size_t>(w.width)), s.option);
+    double v = 0.0;
+    for (std::int32_t b = 0; b < std::min(w.width, 8); ++b)
+      v = v * 256.0 + static_cast<unsigned char>(slot[b]);
+    w.V(r) = v;
+  }
+  return true;
+}
+
 // The order given by the Index array: its first elements, rounded, take
 // the first places. It must stay a permutation of the records.
 bool loadorder(const Params& s, Work& w, const ZArray& order) {
@@ -93,6 +130,7 @@ bool loadkey(const Params& s, Work& w, const Key& key, bool& sortit) {
     sortit = false;
     return loadorder(s, w, v);
   }
+  if (s.columns > 0 && key.column >= 1) return loadcolumn(s, w, key.column);
   return loadtext(s, w);  // without a column layout a record is one text cell
 }
 

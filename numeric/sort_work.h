@@ -33,7 +33,8 @@ struct Params {
   std::int32_t unit = 0;    // the file's unit, 0 without a file
   std::int32_t filerecords = 0;
   std::int32_t recl = maxkeywidth;
-  bool haslines = false;  // the file's records are the lines of its index
+  bool haslines = false;     // the file's records are the lines of its index
+  std::int32_t columns = 0;  // the columns of a file viewed as a table (0: none)
   SortLines lines;
   std::int32_t n = 0;
   bool clustermode = false;

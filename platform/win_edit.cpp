@@ -342,6 +342,11 @@ void key_char(HWND h, EditData& d, WPARAM ch) {
         press_default(h);
       }
       return;
+    case '\n':
+      // Ctrl+Enter: a line break in a multi-line field, whether or not it
+      // takes Return.
+      if (multiline(h) && !readonly) replace_selection(h, d, "\r\n");
+      return;
     case 0x1B:
       if (multiline(h) && is_dialog(GetParent(h)))
         SendMessageA(GetParent(h), WM_COMMAND, IDCANCEL,

@@ -25,7 +25,13 @@ subclassed combo_list_class;
 // Makes the hidden window of the class and puts the procedure in; false
 // when the window cannot be made.
 bool install(subclassed& c, const char* class_name, win::WNDPROC procedure) {
-  if (c.hidden != nullptr) return true;
+  // Installed, unless the window layer was started afresh since (its
+  // classes then have their own procedures again).
+  if (c.hidden != nullptr && win::IsWindow(c.hidden) &&
+      win::GetClassLongPtrA(c.hidden, win::GCLP_WNDPROC) ==
+          reinterpret_cast<win::ULONG_PTR>(procedure))
+    return true;
+  c = subclassed{};
   c.hidden = win::CreateWindowExA(0, class_name, "Hidden", 0, 0, 0, 50, 50, nullptr, nullptr,
                                   GET_MODULE_HANDLE(), nullptr);
   if (c.hidden == nullptr) return false;

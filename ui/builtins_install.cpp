@@ -10,6 +10,7 @@
 #include "ui/childwindow.h"
 #include "ui/dialogs.h"
 #include "ui/popupmenu.h"
+#include "ui/tables.h"
 #include "ui/win.h"
 #include "ui/winprogress.h"
 
@@ -17,6 +18,7 @@ namespace ui {
 
 void install_builtins() {
   exec::install_optroutine(core::OptStmt::DLG, DIALOG);
+  install_tables();
   exec::install_optroutine(core::OptStmt::WINDOW, CHILDWINDOW);
   exec::install_optroutine(core::OptStmt::POP, POPUPMENU);
   exec::stateupdate = STATE_STYLE_EXTERNAL;

@@ -22,6 +22,7 @@
 #include "ui/dialogwords.h"
 #include "ui/dlgbuild.h"
 #include "ui/itemset.h"
+#include "ui/tables.h"
 #include "ui/writeback.h"
 
 namespace ui {
@@ -146,6 +147,11 @@ void UPDATEWINDOW(win::HWND hwnd, std::int32_t skip, std::int32_t flags) {
       ++count;
       exec::ctlcur = c;
       if (count == skip && (w->window == editguard.window || w->window == hwnd)) continue;
+      // The items of a table are its redraw's.
+      if (w->firsttable != nullptr && tableofitem(*w, count) != nullptr) {
+        changed = true;
+        continue;
+      }
       if ((c->ctlkind & ck::list) != 0) {
         if ((flags & 2) != 0) {
           stop = true;
@@ -165,7 +171,10 @@ void UPDATEWINDOW(win::HWND hwnd, std::int32_t skip, std::int32_t flags) {
       restore = false;
       break;
     }
-    if (changed) {
+    if (changed && w->firsttable != nullptr) {
+      MATRIXUPDATE(window);
+      exec::wdwcur = w;
+    } else if (changed) {
       int ups = 0;
       toolkit::UPDATE_WINDOW(window, nullptr, nullptr, &ups);
     }
@@ -217,6 +226,8 @@ int WINDLGBOXPROC(win::HWND& window, int& event) {
     exec::wdwrec* w = exec::wdwcur;
     if (w == nullptr) return 0;
     if (w->window == nullptr) w->window = window;
+    // A modal table window: the focus goes into the cell of ROW and COL.
+    if (w->firsttable != nullptr && (w->kind & exec::kind::modal) != 0) SETMXFOCUS();
     for (exec::ctlrec* c = w->firstcontrol; c != nullptr; c = c->ctlnext) {
       if ((c->ctlkind & ck::list) == 0 || !c->ctlseltext.bound()) continue;
       exec::ctlcur = c;

@@ -31,6 +31,7 @@
 #include "ui/dialogwords.h"
 #include "ui/dlgbuild.h"
 #include "ui/services_standin.h"
+#include "ui/tables.h"
 #include "ui/win.h"
 
 namespace ui {
@@ -406,15 +407,50 @@ void DIALOG(const exec::OptCall&) {
   }
 
   // Pass 2: a control with a Format, or whose value is a numeric array,
-  // would be a table.
+  // becomes a table: its options (written after it) are collected and the
+  // table is set up; its items are reserved in the plan.
+  std::int32_t controls = 0;
+  for (const Opt& o : planned)
+    if (o.kw == dk("CoNtrols")) controls = o.value;
   for (std::size_t i = 0; i < planned.size(); ++i) {
-    if (!iscontrol(planned[i].kw)) continue;
-    bool table = !bits.given && planned[i].value > 0 &&
-                 core::NAMTYP(planned[i].value, typearray) != 0 &&
-                 core::NAMTYP(planned[i].value, 0x40) == 0;
-    for (std::size_t j = i + 1; j < planned.size() && !iscontrol(planned[j].kw); ++j)
-      if (planned[j].kw == dk("Format")) table = true;
-    if (table) return fail(core::MSGKEY("notYetBuilt"), printablename(planned[i].value));
+    if (!iscontrol(planned[i].kw) || bits.given) continue;
+    TableRequest q;
+    q.key = static_cast<std::int32_t>(i) + 1;
+    q.object = planned[i].value;
+    std::int32_t rowvar = 0, colvar = 0;
+    for (std::size_t j = i + 1; j < planned.size() && !iscontrol(planned[j].kw); ++j) {
+      const Opt& p = planned[j];
+      const std::int32_t v = std::max(p.value, 0);
+      if (p.kw == dk("Width")) q.viscols = rounded(valueof(v));
+      if (p.kw == dk("Height")) q.visrows = rounded(valueof(v));
+      if (p.kw == dk("ColTitle")) q.coltitle = v;
+      if (p.kw == dk("RowTitle")) q.rowtitle = v;
+      if (p.kw == dk("ColSel")) q.colsel = v;
+      if (p.kw == dk("RowSel")) q.rowsel = v;
+      if (p.kw == dk("Format")) q.format = v;
+      if (p.kw == dk("ROW")) rowvar = v;
+      if (p.kw == dk("COL")) colvar = v;
+    }
+    const std::int32_t v = q.object;
+    if (v < 1 || v > core::nsym) continue;
+    const bool array = core::NAMTYP(v, typearray) != 0 && core::NAMTYP(v, 0x40) == 0;
+    if (q.format <= 0 && !array) continue;
+    const bool text = core::NAMTYP(v, 0x40 | 0x100) != 0;
+    if ((!array && !text) || (array && core::I4EQUZ(2, v) < 1))
+      return fail(core::MSGKEY("mx2invalidObj"), printablename(v));
+    const std::int32_t items = SETMATRIXFORMAT(q);
+    if (!core::msgkey.is_blank()) {
+      dropstaged();
+      const std::string key(core::msgkey.trimmed()), detail(core::failedline.trimmed());
+      return fail(key, detail);
+    }
+    if (items <= 0 || mxcur == nullptr) continue;
+    const auto scalar = [](std::int32_t s) {
+      return s > 0 && core::NAMTYP(s, typearray | 0x40) == 0 && core::z.valid(s) ? s : 0;
+    };
+    mxcur->rowvar = scalar(rowvar);
+    mxcur->colvar = scalar(colvar);
+    b.planned += items - 1;
   }
 
   // Pass 3: building.
@@ -422,20 +458,34 @@ void DIALOG(const exec::OptCall&) {
   std::int32_t status = 0;
   exec::wdwrec* made = nullptr;
   const auto dropbuild = [&] {
+    dropstaged();
     if (made != nullptr && made->window == nullptr) exec::dropunmade(made);
+  };
+  // The table set up for the control placed last waits for that control's
+  // options; it is built at the next control or at the end.
+  bool tablepending = false;
+  const auto buildtable = [&] {
+    if (!tablepending) return true;
+    tablepending = false;
+    staged.tableformat = 0;
+    SETMATRIX(b.x, b.y, controls);
+    return core::msgkey.is_blank();
   };
   for (std::size_t i = 0; i < planned.size(); ++i) {
     const Opt o = planned[i];
+    const auto key = static_cast<std::int32_t>(i) + 1;
     std::string text;
     if (o.kw == dk("BiTteXt")) {
       if (textof(o.value, text)) boxes = bitlist(text);
       continue;
     }
     const std::size_t nboxes = isbox(o.kw) && boxes.given ? boxes.items.size() : 1;
-    // Boxes of one keyword start a row after Line, or every n-th after ColSel.
+    // Boxes of one keyword start a row after Line, or every n-th after ColSel
+    // (a table's ColSel binds its titles).
+    const bool table = pendingtable(key) != nullptr;
     std::int32_t rowevery = 0;
     bool newrow = false;
-    if (isbox(o.kw) && i + 1 < planned.size()) {
+    if (isbox(o.kw) && !table && i + 1 < planned.size()) {
       if (planned[i + 1].kw == dk("Line")) {
         newrow = true;
         ++i;
@@ -472,13 +522,24 @@ void DIALOG(const exec::OptCall&) {
         }
       }
       if (iscontrol(staged.keyword)) {
+        if (!buildtable()) {
+          const std::string refused(core::msgkey.trimmed());
+          dropbuild();
+          return fail(refused, {});
+        }
         SETDLGWINDOW_ITEM(status);
         if (status != 0) {
           dropbuild();
           return fail(core::MSGKEY("msgNoDLG"), "Error " + std::to_string(status));
         }
-        if (made == nullptr) made = exec::wdwcur;
-        CHECKIFMX2(static_cast<std::int32_t>(i));
+        if (made == nullptr) {
+          made = exec::wdwcur;
+          if (made != nullptr) made->background = exec::colnum(2);
+        }
+        if (CHECKIFMX2(key) > 0) {
+          tablepending = true;
+          staged.tableformat = 1;
+        }
       }
       if (b.itemcount > 0 || o.kw > dk("RowTitle")) {
         MODIFYITEM(status, true);
@@ -496,10 +557,19 @@ void DIALOG(const exec::OptCall&) {
       }
     }
   }
+  if (!buildtable()) {
+    const std::string key(core::msgkey.trimmed());
+    dropbuild();
+    return fail(key, {});
+  }
   exec::wdwrec* w = exec::wdwcur;
   if (w == nullptr || made == nullptr || w != made || b.itemcount == 0) {
     dropbuild();
     return;
+  }
+  if (w->firsttable != nullptr) {
+    MATRIXUPDATE(nullptr, 0, 0, 0, 0, 1);
+    core::msgkey.blank();
   }
   if (b.focusitem > 0 && w->dialogitems.valid(b.focusitem))
     build::addstyle(w->dialogitems(b.focusitem), toolkit::kOptionFocus, 0);
@@ -512,6 +582,7 @@ void reset_dialogs() {
   reset_dialogwords();
   reset_bindings();
   reset_win();
+  reset_tables();
 }
 
 }  // namespace ui

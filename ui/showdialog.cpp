@@ -23,7 +23,7 @@
 #include "ui/dialogwords.h"
 #include "ui/dlgbuild.h"
 #include "ui/itemset.h"
-#include "ui/services_standin.h"
+#include "ui/tables.h"
 
 namespace ui {
 

@@ -13,6 +13,7 @@
 #include "toolkit/services.h"
 #include "ui/bindings.h"
 #include "ui/dialogwords.h"
+#include "ui/tables.h"
 
 namespace ui {
 
@@ -72,7 +73,9 @@ void WRITESDORFMT(win::HWND window, toolkit::dialog_t* items, std::int32_t item,
   }
   toolkit::dialog_t& it = w->dialogitems(position);
   bool recorded = false;
-  if (mode <= 0) {
+  if (w->firsttable != nullptr && (c->ctlkind & ck::tablecell) != 0) {
+    recorded = STORETABLECELL(*w, *c, position, it, mode);
+  } else if (mode <= 0) {
     if ((c->ctlkind & ck::buffered) != 0)
       storebuffer(*c);
     else

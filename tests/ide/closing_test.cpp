@@ -22,7 +22,8 @@
 #include "plot/fontslots.h"
 #include "toolkit/windows.h"
 #include "ui/dialogwords.h"
-#include "ui/services_standin.h"
+#include "ui/tablechanges.h"
+#include "ui/tables.h"
 
 namespace {
 
@@ -119,15 +120,17 @@ TEST_F(IdeTest, AClosedWindowLeavesTheAxesResumesTheWaitingRunAndPostsItsCommand
 TEST_F(IdeTest, ATableWhoseUserKeepsItsEditsStaysAndClosingAllStillEnds) {
   run("", {[] {
         ide::wdwrec* table = newwindow(ide::kind::table);
-        int tables = 0;
-        table->firsttable = reinterpret_cast<ui::mxrec*>(&tables);
-        ui::killmxanswer = -1;
+        // A table on a file whose unsaved edits the user keeps.
+        auto* onfile = new ui::mxrec;
+        onfile->unit = 6970;
+        table->firsttable = onfile;
+        ui::editchangesanswer = -1;
         ide::KILLWINDOW(table->window, -1);
         EXPECT_TRUE(win::IsWindow(table->window));
         EXPECT_TRUE(inlist(table));
         ide::KILLALLWINDOWS();  // must come back
         EXPECT_TRUE(inlist(table));
-        ui::killmxanswer = 0;
+        ui::editchangesanswer = 0;
         ide::KILLALLWINDOWS();
         EXPECT_EQ(ide::wdwhead->next, nullptr);
         EXPECT_EQ(ide::wdwcur, ide::wdwhead);

@@ -91,8 +91,9 @@ TEST_F(SortScript, EachFailureHasItsKeyAndTheFirstWrittenOptionReportsFirst) {
       {"OPEN(FIle=F, RecL=3)\nSORT(FIle=F, Vector=V)", "SortErrorC"},
       {"OPEN(FIle=F, RecL=3)\nI = 1, 1, 2\nSORT(FIle=F, Index=I)", "SortErrorE"},
       {"OPEN(FIle=F, RecL=3)\nI = 4, 0, 2\nSORT(FIle=F, Index=I)", "SortErrorE"},
-      // Table columns as outputs, text files without a line index.
-      {"SORT(Vector=V, Index=X)", "notYetBuilt"},
+      // An output that names a column of the current table: without a
+      // table nothing is written; a text file without a line index.
+      {"SORT(Vector=V, Index=X)", ""},
       {"H = 'text.txt'\nOPEN(FIle=H)\nSORT(FIle=H, Column=1)", "notYetBuilt"},
   };
   numeric::sortlineindex = nullptr;

@@ -237,6 +237,11 @@ TEST_F(EditFields, MultiLineLinesReturnTabAndTheMouse) {
   pump(dlg);
   EXPECT_EQ(count(9, BN_CLICKED), 1);
   EXPECT_EQ(text(GetDlgItem(dlg, 8)), "");
+  // Ctrl+Enter breaks the line there and presses no button.
+  with(VK_CONTROL, VK_RETURN);
+  pump(dlg);
+  EXPECT_EQ(text(GetDlgItem(dlg, 8)), "\r\n");
+  EXPECT_EQ(count(9, BN_CLICKED), 1);
   // The caret shows in the focused field, one line high.
   HWND cw = nullptr;
   RECT cr;

@@ -91,6 +91,18 @@ TEST_F(Subclass, EnterAsItsOwnEvent) {
   win::DestroyWindow(dialog);
 }
 
+TEST_F(Subclass, TheEditClassIsSubclassedAgainAfterTheWindowLayerStartedAfresh) {
+  // The window layer started afresh (as between two windowless runs) has
+  // forgotten the subclass; the next dialog puts it in again.
+  SUBCLASS_EDIT();
+  plat::reset_windows();
+  SUBCLASS_EDIT();
+  win::HWND edit =
+      win::CreateWindowExA(0, "Edit", "", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  EXPECT_EQ(class_proc(edit), reinterpret_cast<win::LONG_PTR>(&EDIT_SUBCLASS_PROC));
+  win::DestroyWindow(edit);
+}
+
 TEST_F(Subclass, EditClassGivenBackWhenTheMainWindowGoes) {
   win::HWND main = tktest::make_main();
   win::HWND before =

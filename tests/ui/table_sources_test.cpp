@@ -1,0 +1,77 @@
+// What a table can show: a script file opened with a Format is shown with
+// its rows and columns (a cell edit stops: file tables are not edited in
+// this build); every object or format that cannot be a table is refused
+// with its message and leaves neither a table nor a window behind.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "dialog_fixture.h"
+#include "exec/windowlist.h"
+#include "platform/win_message_keys.h"
+#include "support/test_support.h"
+#include "ui/tables.h"
+
+namespace {
+
+using dlgtest::click;
+using dlgtest::DialogScript;
+using dlgtest::keys;
+using dlgtest::press;
+using dlgtest::probe;
+using dlgtest::shown;
+using dlgtest::typing;
+
+TEST_F(DialogScript, AFileOpenedWithAFormatIsShownAndAnEditOfItStops) {
+  testsupport::write_file("t.txt", "ab   first\r\ncd   second\r\nef   third\r\n");
+  // 2 columns, 3 rows: OK, More, titles 1003-1004, rows 1005-1007, cells
+  // from 1008.
+  std::string look;
+  answer(keys({{probe([&](win::HWND w) {
+                 for (int id = 1003; id <= 1013; ++id) look += shown(w, id) + "|";
+               })},
+               {press(win::VK_END)},
+               typing("x"),
+               {press(win::VK_TAB), click(1001)}}));
+  std::string err;
+  const std::string out = runcaught(
+      "CHARACTER F*8\nF = 't.txt'\nOPEN(FIle=F, Format='A5,A')\n"
+      "DLG(Edit=F, Format='A5,A10')\n",
+      err);
+  EXPECT_EQ(look, "&F*|2 &a|1*|2|3|ab|first|cd|second|ef|third|");
+  EXPECT_NE(out.find("key=notYetBuilt"), std::string::npos) << out;
+  EXPECT_EQ(testsupport::read_file("t.txt"), "ab   first\r\ncd   second\r\nef   third\r\n");
+}
+
+TEST_F(DialogScript, WhatCannotBeATableIsRefusedAndLeavesNothingBehind) {
+  testsupport::write_file("exists.txt", "x\r\n");
+  const struct {
+    const char* script;
+    const char* key;
+  } cases[] = {
+      {"CHARACTER F*12\nF = 'exists.txt'\nDLG(Edit=F, Format='A5')\n", "mx2fileNotOpen"},
+      {"DLG(Edit='a,b,c,d', Format='A,A')\n", "mx2noConsts"},
+      {"CHARACTER F*12\nF = 'exists.txt'\nOPEN(FIle=F, DIRect, RecL=3)\n"
+       "DLG(Edit=F, Format='A3')\n",
+       "mx2noBINnoSEQ"},
+      {"CHARACTER F*12\nF = 'exists.txt'\nOPEN(FIle=F)\nDLG(Edit=F, Format='A3')\n",
+       "mx2noFileFmt"},
+      {"CHARACTER S*8\nDLG(Edit=S, Format='F8.2')\n", "mx2noAfmtforCh"},
+      {"DIMENSION A(2, 2)\nDLG(Edit=A, Format='A4')\n", "mx2AfmtforR8"},
+      {"CHARACTER S*8\nS = 'abc'\nDLG(Edit=S, Format='A,A')\n", "mx2isScalar"},
+      {"X = 1\nDLG(Edit=X, Format='F8.2')\n", "mx2invalidObj"},
+      {"CHARACTER S*6\nDLG(CHeckbox=S, Format='A3,A3')\n", "mx2AnoLCR"},
+      {"DIMENSION A(2, 2)\nDLG(RADio=A, Format='F4')\n", "mx2nosense"},
+      {"DIMENSION A(2, 2)\nDLG(Text=A, Format='A2,F4')\n", "mx2AfmtforR8"},
+  };
+  for (const auto& c : cases) {
+    const std::string out = run(c.script);
+    EXPECT_NE(out.find(std::string("key=") + c.key + "\n"), std::string::npos) << c.script << out;
+    EXPECT_EQ(out.find("stop=32767"), out.rfind("stop=")) << out;
+    EXPECT_EQ(ui::pendingtables, nullptr) << c.script;
+    EXPECT_TRUE(exec::wdwhead == nullptr || exec::wdwhead->next == nullptr) << c.script;
+    EXPECT_TRUE(dlgtest::opened.empty()) << c.script;
+  }
+}
+
+}  // namespace
