@@ -959,7 +959,9 @@ std::int32_t XEQ3(std::span<std::int16_t> words, std::int32_t& nwords,
   }
   // A built-in that failed or stopped the run reports for itself.
   if (e.optstmt > 0 && !core::msgkey.trimmed().empty()) return finish(xeqkeyed);
-  if (e.hasassign && !e.stored && !e.falsecond && core::xeqstop == 0)
+  // (A command that came during a built-in cuts its statement short: the
+  // executor serves it next, and the value is not assigned.)
+  if (e.hasassign && !e.stored && !e.falsecond && core::xeqstop == 0 && core::idecmd <= 0)
     return finish(failure(e, 3028, e.n));
   finalresult(e);
   if (const int fp = core::FPUERROR(-1); fp != 0) return finish(failure(e, 3300 + fp, e.n));

@@ -342,6 +342,10 @@ void install_application() {
 }
 
 void reset_ide() {
+  // The editor's words and the run words of the compiler and the executor
+  // start as in a process of their own: an earlier run's stores would show
+  // instead of the start screen.
+  exec::reset_interpreter();
   reset_windowlist();
   reset_idewords();
   reset_statusbar();

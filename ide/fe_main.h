@@ -42,7 +42,8 @@ std::filesystem::path find_appdir();
 inline constexpr std::int64_t helpminsize = 270000;
 inline constexpr std::int64_t helpfallbacksize = 50000;
 
-// Everything of the IDE back to its start. For tests.
+// Everything of the IDE, with the compiler's and the executor's stores and
+// run words, back to its start, as a fresh process has it.
 void reset_ide();
 
 }  // namespace ide

@@ -360,9 +360,7 @@ void option(std::int32_t k, std::int32_t v) {
   }
 }
 
-void inputstep() {
-  exec::runinputstep();
-}
+void inputstep() { exec::runinputstep(); }
 
 }  // namespace
 
@@ -404,9 +402,11 @@ void COMIO(const exec::OptCall&) {
     }
     inputstep();
     if (core::idecmd > 0) {
+      // A command or an alarm came meanwhile: the statement ends without a
+      // message and the run goes on, so that the executor serves the
+      // command before the next statement (an alarm calls its subroutine).
       stmt.value = 32767;
       core::msgkey.blank();
-      core::xeqstop = core::stops::comcommand;
       break;
     }
     if (core::keystate[1] == 1) {

@@ -161,13 +161,18 @@ std::string field(char column, const ListingRecord& r, std::string_view folder) 
   }
 }
 
-void writelisting(std::int32_t unit, const std::vector<ListingRecord>& recs, const Listing& l,
-                  std::string_view folder) {
+// The listing goes to the unit, or into `text` when given.
+void writelisting(std::int32_t unit, std::string* text, const std::vector<ListingRecord>& recs,
+                  const Listing& l, std::string_view folder) {
   for (std::int32_t at : order(recs, l.sort)) {
     const ListingRecord& r = recs[static_cast<std::size_t>(at - 1)];
     std::string line;
     for (char c : l.columns) line += field(c, r, folder);
     line += "\r\n";
+    if (text != nullptr) {
+      *text += line;
+      continue;
+    }
     std::int32_t status = 0;
     WRITESEQUNF(unit, line, static_cast<std::int32_t>(line.size()), status);
     if (listingstatus == plat::iostat_ok) listingstatus = status;
@@ -204,8 +209,9 @@ std::vector<ListingRecord> GETDIRECTORYLIST(std::string_view pattern) {
 namespace {
 
 // The answer of what = -1 or -2 goes to `answer`, or to z(iresult).
+// A listing goes into `text` when given (what is then 1), else to unit what.
 void fileinfo(std::string_view path, std::int64_t& n, std::int32_t what, std::string_view flags,
-              double* answer) {
+              double* answer, std::string* text = nullptr) {
   n = -1;
   listingstatus = plat::iostat_ok;
   std::string given(path.substr(0, pathmost));
@@ -253,7 +259,7 @@ void fileinfo(std::string_view path, std::int64_t& n, std::int32_t what, std::st
         n = given.find('*') == std::string::npos ? static_cast<std::int64_t>(recs[0].size) : count;
       } else {
         n = count;
-        writelisting(what, recs, listing, folder);
+        writelisting(what, text, recs, listing, folder);
       }
     }
     if (!listing.walk || depth >= deepest) return;
@@ -267,7 +273,7 @@ void fileinfo(std::string_view path, std::int64_t& n, std::int32_t what, std::st
   };
   visit(start, 0);
   if (listing.walk && !answered) n = total;
-  if (what > 0) {
+  if (what > 0 && text == nullptr) {
     const int closed = plat::close_unit(what);
     if (listingstatus == plat::iostat_ok) listingstatus = closed;
   }
@@ -281,6 +287,12 @@ void FILEINFO(std::string_view path, std::int64_t& n, std::int32_t what, std::st
 
 void FILEINFO(std::string_view path, std::int64_t& n, std::int32_t what, double* lastwrite) {
   fileinfo(path, n, what, " ", lastwrite);
+}
+
+void FILEINFO(std::string_view path, std::int64_t& n, std::string& listing,
+              std::string_view flags) {
+  listing.clear();
+  fileinfo(path, n, 1, flags, nullptr, &listing);
 }
 
 }  // namespace io

@@ -40,6 +40,10 @@ void FILEINFO(std::string_view path, std::int64_t& n, std::int32_t what,
 // it goes to `answer` (left alone when nothing matches) instead of
 // z(iresult).
 void FILEINFO(std::string_view path, std::int64_t& n, std::int32_t what, double* answer);
+// The listing of what > 0 into a text instead of a unit, for a caller that
+// puts it in the file's place whole.
+void FILEINFO(std::string_view path, std::int64_t& n, std::string& listing,
+              std::string_view flags = " ");
 // The I/O status of the last listing's writes and close (0 when all went
 // well).
 inline std::int32_t listingstatus = 0;

@@ -22,6 +22,7 @@
 #include "io/rwstatement.h"
 #include "io/rwtexts.h"
 #include "io/shell.h"
+#include "platform/file_replace.h"
 #include "platform/fixedfield.h"
 #include "platform/win_files.h"
 #include "platform/win_last_error.h"
@@ -258,6 +259,7 @@ bool setfiletime(const std::string& file) {
     return raise(core::MSGKEY("timeValue"), text);
   int ups = 0;
   toolkit::SET_FILE_TIME(file.data(), static_cast<int>(file.size()), nullptr, nullptr, &t, &ups);
+  if (ups != 0) return raise(core::MSGKEY("systemFileTime"), file);
   return true;
 }
 
@@ -327,17 +329,25 @@ bool directory() {
     // Records that did not all reach the file are not listed over.
     if (RWCLOSE(unit) != 0) return raise(core::MSGKEY("systemDir"), file);
   }
+  textof(kw("SORt"), flags);
+  if (exec::optval(kw("APPend")) == 0) {
+    // The listing is made whole first and then takes the file's place: a
+    // failure leaves the old file as it was.
+    std::string listing;
+    FILEINFO(pattern, n, listing, flags);
+    result(static_cast<double>(n));
+    putnumber(kw("FileSize"), static_cast<double>(n));
+    if (!plat::replace_file(file, listing).ok()) return raise(core::MSGKEY("systemDir"), file);
+    return true;
+  }
   plat::UnitMode mode;
-  mode.status =
-      exec::optval(kw("APPend")) != 0 ? plat::UnitStatus::unknown : plat::UnitStatus::replace;
-  mode.position =
-      exec::optval(kw("APPend")) != 0 ? plat::UnitPosition::append : plat::UnitPosition::rewind;
+  mode.status = plat::UnitStatus::unknown;
+  mode.position = plat::UnitPosition::append;
   mode.form = plat::UnitForm::unformatted;
   mode.action = plat::UnitAction::write;
   mode.buffered = true;
   if (plat::open_unit(plat::unit_work1, file, mode) != plat::iostat_ok)
     return raise(core::MSGKEY("systemDir"), file);
-  textof(kw("SORt"), flags);
   FILEINFO(pattern, n, plat::unit_work1, flags);
   result(static_cast<double>(n));
   putnumber(kw("FileSize"), static_cast<double>(n));

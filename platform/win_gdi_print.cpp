@@ -8,11 +8,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "platform/cp1252.h"
 #include "platform/cups_calls.h"
 #include "platform/file_names.h"
+#include "platform/file_replace.h"
 #include "platform/win_gdi_internal.h"
 #include "platform/win_last_error.h"
 #include "platform/win_print_devices.h"
@@ -26,8 +28,12 @@ struct PrintJob {
   // The open document: its surface, the file it is written to, where it
   // goes at the end.
   cairo_surface_t* pdf = nullptr;
-  std::FILE* file = nullptr;
+  std::FILE* file = nullptr;  // for CUPS: the temporary file at temp_path
   std::string temp_path;
+  // A file target (a Windows-1252 name) is replaced as every save replaces
+  // a file: links followed, its permission bits kept, a failure leaving the
+  // old file as it was.
+  std::unique_ptr<plat::Replacement> out;
   std::string target;  // a file; empty: the CUPS printer
   std::string title;   // UTF-8
   bool discard = false;
@@ -46,6 +52,11 @@ struct PrintJob {
     const bool ok = cairo_surface_status(pdf) == CAIRO_STATUS_SUCCESS && !write_failed;
     cairo_surface_destroy(pdf);
     pdf = nullptr;
+    if (out != nullptr) {
+      // (Dropped without a commit, the replacement removes its file.)
+      if (!keep || !ok) out.reset();
+      return out != nullptr;
+    }
     const bool closed = std::fclose(file) == 0;
     file = nullptr;
     if (!keep || !ok || !closed) {
@@ -64,7 +75,15 @@ int next_job = 0;
 
 cairo_status_t write_out(void* closure, const unsigned char* data, unsigned int length) {
   auto* job = static_cast<PrintJob*>(closure);
-  if (job->discard || job->file == nullptr) return CAIRO_STATUS_SUCCESS;
+  if (job->discard) return CAIRO_STATUS_SUCCESS;
+  if (job->out != nullptr) {
+    if (!job->out->write({reinterpret_cast<const char*>(data), length})) {
+      job->write_failed = true;
+      return CAIRO_STATUS_WRITE_ERROR;
+    }
+    return CAIRO_STATUS_SUCCESS;
+  }
+  if (job->file == nullptr) return CAIRO_STATUS_SUCCESS;
   if (std::fwrite(data, 1, length, job->file) != length) {
     job->write_failed = true;
     return CAIRO_STATUS_WRITE_ERROR;
@@ -140,7 +159,7 @@ std::string file_name_of(const std::string& title) {
   for (char c : title)
     name += (c == '/' || c == '\\' || static_cast<unsigned char>(c) < 0x20) ? '_' : c;
   if (name.empty() || name == "." || name == "..") name = "document";
-  return plat::system_path(name + ".pdf");
+  return name + ".pdf";
 }
 
 // Back to the idle surface after a document.
@@ -209,23 +228,30 @@ int StartDocA(HDC hdc, const DOCINFOA* info) {
   else
     job.target = file_name_of(job.title);
 
-  // The document is written beside its file, or in the temporary folder
-  // for CUPS.
-  std::string pattern =
-      job.target.empty() ? (std::filesystem::temp_directory_path() / "ostrel-print-XXXXXX").string()
-                         : job.target + ".XXXXXX";
-  const int fd = mkstemp(pattern.data());
-  if (fd < 0) {
-    SetLastError(error_of_errno(errno));
-    return SP_ERROR;
-  }
-  job.temp_path = pattern;
-  job.file = fdopen(fd, "wb");
-  if (job.file == nullptr) {
-    ::close(fd);
-    std::remove(job.temp_path.c_str());
-    SetLastError(ERROR_GEN_FAILURE);
-    return SP_ERROR;
+  if (!job.target.empty()) {
+    job.out = std::make_unique<plat::Replacement>(job.target);
+    if (!job.out->ok()) {
+      const int error = job.out->result().error;
+      job.out.reset();
+      SetLastError(error_of_errno(error));
+      return SP_ERROR;
+    }
+  } else {
+    // For CUPS the document waits in the temporary folder.
+    std::string pattern = (std::filesystem::temp_directory_path() / "ostrel-print-XXXXXX").string();
+    const int fd = mkstemp(pattern.data());
+    if (fd < 0) {
+      SetLastError(error_of_errno(errno));
+      return SP_ERROR;
+    }
+    job.temp_path = pattern;
+    job.file = fdopen(fd, "wb");
+    if (job.file == nullptr) {
+      ::close(fd);
+      std::remove(job.temp_path.c_str());
+      SetLastError(ERROR_GEN_FAILURE);
+      return SP_ERROR;
+    }
   }
   job.discard = job.write_failed = false;
   job.pdf =
@@ -287,10 +313,11 @@ int EndDoc(HDC hdc) {
     SetLastError(ERROR_GEN_FAILURE);
     return SP_ERROR;
   }
-  if (!job.target.empty()) {
-    if (std::rename(job.temp_path.c_str(), job.target.c_str()) != 0) {
-      SetLastError(error_of_errno(errno));
-      std::remove(job.temp_path.c_str());
+  if (job.out != nullptr) {
+    const plat::ReplaceResult r = job.out->commit();
+    job.out.reset();
+    if (!r.ok()) {
+      SetLastError(error_of_errno(r.error));
       return SP_ERROR;
     }
     return 1;

@@ -212,7 +212,6 @@ TEST_F(OnADisplay, TheIdeShowsItsStartScreenThenTheLastScriptAndAltF4EndsIt) {
   looker = XOpenDisplay(name.c_str());
   ASSERT_NE(looker, nullptr);
   startyellow = 0;
-  exec::reset_all();  // as in a process of its own: no editor words of an earlier run
   std::thread user([&] {
     testsupport::DisplayUser u(name);
     const Window w = u.window("introduction.ost (" + dir.path().string() + "/)");

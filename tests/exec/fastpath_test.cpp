@@ -475,4 +475,11 @@ TEST(FastPathFaults, AnArrayWithoutStorageStopsItsStatementEvenUnderAFalseIf) {
   expectsame("IF (0) X = LATER(1)\nA = 1\nEND\nFUNCTION LATER(Q)\n  LATER = Q\nEND\n");
 }
 
+// The logarithm of 0 divides by zero; under a base of 0 the quotient is
+// finite (-0), and the fast path took it and ran on to the next statement.
+TEST(FastPathFaults, TheLogarithmOfZeroStopsItsStatementUnderAFiniteQuotient) {
+  expectsame("A = LOG(8, 0)\nB = 1\nEND\n");
+  expectsame("L = 0\nA = 1 + LOG(L, 8) + LOG(8, L)\nB = 1\nEND\n");
+}
+
 }  // namespace

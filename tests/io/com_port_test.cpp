@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "core/runwords.h"
+#include "exec/alarms.h"
 #include "exec/postfix.h"
 #include "exec/xeq.h"
 #include "ide/panlio.h"
@@ -329,15 +330,43 @@ TEST_F(ComPort, ARetryRunsTheInputStepUntilEscape) {
                 "END\n"),
             "T='cd  '\nR=0\nstop=-4 key=COMcanceled\n");
   EXPECT_EQ(retrypasses, 2);
-  // A command that comes meanwhile ends the statement without a message.
+}
+
+// An alarm that falls due during a retry ends the statement without a
+// message; the run goes on and the alarm's subroutine runs before the next
+// statement (the run used to end there, and the alarm was lost).
+int alarmpasses = 0;
+TEST_F(ComPort, AnAlarmDuringARetryEndsTheStatementAndRunsItsSubroutine) {
+  alarmpasses = 0;
   exec::PANLIOSTEP = [] {
-    if (core::msgkey.trimmed() == "COMread") core::idecmd = 10203;
+    if (core::msgkey.trimmed() == "COMread") {
+      if (++alarmpasses == 1) {
+        // Alarm 2 falls due now.
+        exec::alarmtime(2) = 0.0F;
+        exec::alarmnext = 0;
+        const std::int32_t zero = 0;
+        exec::CHKALA(zero);
+      } else {
+        core::keyrec = {27, 1, 0, 1};  // the retry went on: Escape ends it
+      }
+    }
+    ide::PANLIOSTEP();
   };
-  EXPECT_EQ(run("CHARACTER T*4\n"
-                "R = COM(Timeout=0, OnErroritem=3, Receive=T)\n"
-                "S = 1\n"
-                "END\n"),
-            "T='    '\nR=0\nS=0\nstop=-5\n");
+  // As a statement, and as a value to assign (which the alarm leaves as
+  // it was).
+  for (const char* com : {"COM(", "R = COM("}) {
+    alarmpasses = 0;
+    EXPECT_EQ(run(std::string("CHARACTER T*4\nA = 0\nR = 5\n") + com +
+                  "Comport=1, Timeout=0, OnErroritem=4, Receive=T)\n"
+                  "S = A + 1\n"
+                  "END\n"
+                  "SUBROUTINE F2\n"
+                  "  A = 1\n"
+                  "END\n"),
+              "T='    '\nA=1\nR=5\nS=2\nstop=-1\n")
+        << com;
+    EXPECT_EQ(alarmpasses, 1);
+  }
 }
 
 }  // namespace

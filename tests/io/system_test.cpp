@@ -61,6 +61,8 @@ TEST_F(System, EachMessageIsRaisedByItsCase) {
       {"CHARACTER F*8\nF = 'a.txt'\nOPEN(FIle=F, ReadOnly)\nSYSTEM(DIR='*', FIle=F)",
        "DIR needs a character variable."},
       {"SYSTEM(DIR='*', FIle='no/such/folder.lst')", "DIR needs a character variable."},
+      {"SYSTEM(FIle='missing.txt', SetFileTime='20210304050607.000')",
+       "The time of the file could not be set."},
       {command(129), "The command line is too long."},
       {"SYSTEM(SHell='missing.doc')", "Shell error|"},
       {"SYSTEM(WINdowhandle=12345)", "WINdowhandle names no window"},
@@ -109,6 +111,32 @@ TEST_F(System, ACopyThatFailsLeavesTheOldTargetWhole) {
   EXPECT_NE(run("SYSTEM(COPY='t.txt link.txt')\nEND\n").find("stop=-1"), std::string::npos);
   EXPECT_TRUE(fs::is_symlink("link.txt"));
   EXPECT_EQ(read_file("real.txt"), "old\r\n");
+}
+
+// A listing replaces its file only whole: one that fails at the file-size
+// limit stops the run and leaves the old file and no other (the file was
+// emptied before the listing was made); a link gets the listing in the file
+// it names.
+TEST_F(System, AListingThatFailsLeavesTheOldFileWhole) {
+  for (int i = 0; i < 20; ++i) write_file("entry" + std::to_string(100 + i) + ".dat", "x");
+  write_file("list.txt", "old\r\n");
+  const std::string report = testsupport::in_child([&] {
+    if (!testsupport::limit_file_size(100)) return std::string("no limit set");
+    const std::string out = run("SYSTEM(DIR='*.dat', FIle='list.txt', SORt=' N')\nEND\n");
+    std::string wrong;
+    if (out.find("stop=32767") == std::string::npos) wrong += "the run went on: " + out;
+    if (read_file("list.txt") != "old\r\n") wrong += "list.txt changed\n";
+    std::size_t n = 0;
+    for ([[maybe_unused]] const auto& e : fs::directory_iterator(".")) ++n;
+    if (n != 21) wrong += std::to_string(n) + " files in the folder\n";
+    return wrong;
+  });
+  EXPECT_EQ(report, "");
+  fs::create_symlink("real.txt", "link.txt");
+  EXPECT_NE(run("SYSTEM(DIR='entry100.*', FIle='link.txt', SORt=' N')\nEND\n").find("stop=-1"),
+            std::string::npos);
+  EXPECT_TRUE(fs::is_symlink("link.txt"));
+  EXPECT_EQ(read_file("real.txt"), "\"entry100.dat\",\r\n");
 }
 
 TEST_F(System, WaitAsASwitchReturnsAtOnceWaitOneWaits) {

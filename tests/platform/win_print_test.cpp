@@ -3,6 +3,7 @@
 // global memory; the global memory itself.
 #include <cairo.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -210,6 +211,43 @@ TEST_F(PrintTest, WithoutAnOutputPdfWritesTheDocumentNameInTheCurrentFolder) {
   fs::current_path(was);
   ASSERT_TRUE(started);
   EXPECT_EQ(files(), std::vector<std::string>{"Plot 3_4.pdf"});
+}
+
+// A document printed to a file is saved as every other file: through a
+// link to the file the link points to, keeping the file's permission bits,
+// and a new file with the usual ones (it was made 0600 and a link was
+// replaced by a file).
+TEST_F(PrintTest, APrintedFileKeepsItsLinkAndItsModeAsSavesDo) {
+  const auto print = [](const std::string& target) {
+    HDC dc = CreateDCA(nullptr, "PDF", nullptr, nullptr);
+    DOCINFOA di;
+    di.lpszDocName = "doc";
+    di.lpszOutput = target.c_str();
+    const bool ok =
+        StartDocA(dc, &di) > 0 && StartPage(dc) > 0 && EndPage(dc) > 0 && EndDoc(dc) > 0;
+    DeleteDC(dc);
+    return ok;
+  };
+  const auto mode = [](const std::string& f) {
+    struct stat st {};
+    return ::stat(f.c_str(), &st) == 0 ? st.st_mode & 07777 : 0u;
+  };
+  const std::string real = dir.file("real.pdf"), link = dir.file("link.pdf");
+  testsupport::write_file(real, "old");
+  ASSERT_EQ(::chmod(real.c_str(), 0640), 0);
+  ASSERT_EQ(::symlink("real.pdf", link.c_str()), 0);
+  ASSERT_TRUE(print(link));
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(testsupport::read_file(real).substr(0, 5), "%PDF-");
+  EXPECT_EQ(mode(real), 0640u);
+
+  const mode_t mask = ::umask(022);
+  const std::string fresh = dir.file("fresh.pdf");
+  const bool printed = print(fresh);
+  ::umask(mask);
+  ASSERT_TRUE(printed);
+  EXPECT_EQ(mode(fresh), 0644u);
+  EXPECT_EQ(files(), (std::vector<std::string>{"fresh.pdf", "link.pdf", "real.pdf"}));
 }
 
 TEST_F(PrintTest, PrinterSettingsComeInGlobalMemory) {
