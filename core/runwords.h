@@ -24,7 +24,6 @@ inline constexpr std::int32_t end = -1;         // END, end of the script, or th
 inline constexpr std::int32_t command = -2;     // a pending command: the run waits for events
 inline constexpr std::int32_t returned = -3;    // RETURN from the main program or the model's end
 inline constexpr std::int32_t broken = -4;      // Escape, or one step done
-inline constexpr std::int32_t comcommand = -5;  // a pending command ended the wait of COM
 inline constexpr std::int32_t chain = -6;       // CHain: another script takes over
 inline constexpr std::int32_t callback = -7;    // returned from a window's callback subroutine
 inline constexpr std::int32_t grown = -998;     // a store was grown: the statement runs again
@@ -44,7 +43,7 @@ inline constexpr std::int32_t solve = handback(builtincode("SOLVE"));
 inline constexpr std::int32_t xeq = handback(builtincode("XEQ"));
 // Callers tell failures from the other stops by the sign alone, and a
 // handed-back statement from a failure by its code.
-static_assert(end < 0 && command < 0 && returned < 0 && broken < 0 && comcommand < 0 && chain < 0 &&
+static_assert(end < 0 && command < 0 && returned < 0 && broken < 0 && chain < 0 &&
               callback < 0 && grown < 0 && quit < 0);
 static_assert(quietend > 0 && cancel > 0 && error > 0);
 static_assert(dll > error && diffeq > error && solve > error && xeq > error);

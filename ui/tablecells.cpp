@@ -314,7 +314,7 @@ void IOR8MXELEMENT(std::int32_t unit, std::int32_t row, std::int32_t col, std::i
     if (t != nullptr && (mode & cellmode::displayed) != 0) fc = t->mapped(col);
     const ColInfo* ci = t != nullptr ? columnof(*t, fc) : nullptr;
     if (fc < 1 || fc > r.coltable->columns.size() || (ci != nullptr && ci->unusable)) {
-      core::xeqstop = 0x7FFF;
+      core::xeqstop = core::stops::error;
       return;
     }
     format = io::columnformat(unit, fc);

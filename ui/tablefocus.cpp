@@ -160,7 +160,7 @@ void MXMARKSUPDATE(std::int32_t k) {
 bool MXNOTCONNECTEDTOOPENFILE() {
   const mxrec* t = mxcur;
   if (t == nullptr || !io::isscriptunit(t->unit) || io::rwfiles(t->unit).filevar >= 1) return false;
-  core::xeqstop = 0x7FFF;
+  core::xeqstop = core::stops::error;
   core::msgkey.set(core::MSGKEY("msgMxClosed"));
   int answer = 0;
   core::MSGBOXFROMHELP("msgMxClosed", "File not open", answer);

@@ -32,7 +32,7 @@ void refused(std::string_view key) {
   int answer = 0;
   core::MSGBOXFROMHELP(k, "Error", answer);
   core::msgkey.set(k);
-  core::xeqstop = 0x7FFF;
+  core::xeqstop = core::stops::error;
 }
 
 // The text a number cell shows.

@@ -144,7 +144,7 @@ void fail(Call& s, std::string_view key, std::string_view detail) {
     core::failedline.set(detail);
   }
   if ((s.call.mode & winmode::result) != 0) s.call.iret = 0;
-  core::xeqstop = 0x7FFF;
+  core::xeqstop = core::stops::error;
   s.done = true;
 }
 
@@ -699,7 +699,7 @@ void round(Call& s) {
   if (!s.script && b.modeless && !linked) b.noforeground = true;
   std::int32_t result = 0, status = 0;
   SHOWDIALOG(s.script ? 1 : 0, result, status);
-  if (status != 0) core::xeqstop = 0x7FFF;
+  if (status != 0) core::xeqstop = core::stops::error;
   if (!s.script && status == 0 && b.modeless && exec::wdwcur != nullptr &&
       exec::wdwcur->window != nullptr)
     keyed.push_back({exec::wdwcur->window, t.key});
