@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iomanip>
 #include <iterator>
 #include <random>
 #include <sstream>
@@ -20,7 +21,10 @@ TempDir::TempDir() {
   auto base = std::filesystem::temp_directory_path();
   for (;;) {
     std::ostringstream name;
-    name << "ostrel-test-" << std::hex << rd() << rd();
+    // Always the same length: a script that lists its own folder must see
+    // the same texts in every run.
+    name << "ostrel-test-" << std::hex << std::setfill('0') << std::setw(8) << rd() << std::setw(8)
+         << rd();
     path_ = base / name.str();
     if (std::filesystem::create_directory(path_)) break;
   }
