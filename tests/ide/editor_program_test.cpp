@@ -16,6 +16,7 @@
 #include "core/runwords.h"
 #include "core/stores.h"
 #include "core/symbols.h"
+#include "editor_keys.h"
 #include "exec/headless_run.h"
 #include "ide/editorwords.h"
 #include "ide/idewords.h"
@@ -31,36 +32,6 @@
 
 namespace idetest {
 namespace {
-
-std::string buffer() {
-  return core::c1edit.size() > 0
-             ? std::string(core::c1edit.ptr(1), static_cast<std::size_t>(core::c1editend))
-             : std::string();
-}
-void press(int vk, unsigned char ch = 0) { plat::inject_key_press(vk, ch); }
-void with(int modifier, int vk, unsigned char ch = 0) {
-  plat::input_key(modifier, plat::scan_code_of(modifier), true);
-  plat::set_key_state(modifier, true);
-  press(vk, ch);
-  plat::set_key_state(modifier, false);
-  plat::input_key(modifier, plat::scan_code_of(modifier), false);
-}
-void type(std::string_view text) {
-  for (const char c : text) {
-    const auto u = static_cast<unsigned char>(c);
-    int vk = std::toupper(u);
-    if (c == ' ') vk = win::VK_SPACE;
-    if (c == '=') vk = win::VK_OEM_PLUS;
-    if (c == '+') vk = win::VK_ADD;
-    if (c == '*') vk = win::VK_MULTIPLY;
-    if (c == '(') vk = '9';
-    if (c == ')') vk = '0';
-    press(vk, u);
-  }
-}
-void down(int n) {
-  for (int i = 0; i < n; ++i) press(win::VK_DOWN);
-}
 
 // The compiled program, statement by statement, with its symbols by name
 // (labels with the statements they stand for), so that a program built
