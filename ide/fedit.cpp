@@ -96,6 +96,26 @@ void measureanddraw() {
   SCREENINTERNAL();
 }
 
+}  // namespace
+
+// The rows as they stand, without the line input: the scroll range and
+// position, and every shown row from the edit buffer.
+void measureanddraw_rows() {
+  if (nrows > 0) edrows = nrows;
+  clampfirstline();
+  if (wdwhead != nullptr && wdwhead->window != nullptr) {
+    scrolltotal = core::nedlines;
+    scrollpage = nrows;
+    const int lines = scrolltotal, page = scrollpage, position = std::max(edfirstline, 1),
+              column = 1;
+    toolkit::SET_SCROLL_RANGE(wdwhead->window, nullptr, &lines, nullptr, &page, nullptr, &ups);
+    toolkit::SET_SCROLL_POSITION(wdwhead->window, nullptr, &position, &column, &ups);
+  }
+  PARTSCREENINTERNAL(1, edrows, 0);
+}
+
+namespace {
+
 // Algorithm 3.
 Step fullupdate() {
   measureanddraw();
@@ -578,6 +598,14 @@ void FEDITRESUME(std::span<char> text, std::int32_t& key) {
   if (wdwcur == nullptr || (wdwcur->kind & 8) == 0) wdwcur = wdwhead;
   edmousehold = std::max(edmousehold, core::mousebtn);
   run(core::edmode == 13 ? Step::fullupdate : Step::resume);
+}
+
+void FEDITREPAINT() {
+  if (core::c1edit.size() == 0 || wdwhead == nullptr || wdwhead->window == nullptr) return;
+  wdwcur = wdwhead;
+  measureanddraw_rows();
+  core::edmark = core::edmarkall;
+  UPDATEWDW(1, wdwhead);
 }
 
 void reset_fedit() {

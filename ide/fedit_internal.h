@@ -49,6 +49,9 @@ std::int32_t linestart(std::int32_t l);
 bool shiftheld();
 bool ctrlheld();
 
+// The scroll range and every shown row drawn from the edit buffer.
+void measureanddraw_rows();
+
 // The commands (fedit_commands.cpp).
 Step find();
 Step cutcopy();

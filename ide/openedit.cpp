@@ -143,7 +143,8 @@ void OPENEDIT(std::string_view name, bool /*flag*/) {
   core::edmode = 13;
   core::edvars(edexitfield) = 0;
   const std::string title = maintitle();
-  STATUSBAR({.title = title, .layout = 2});
+  // A new script: nothing of the last one's run is told.
+  STATUSBAR({.title = title, .layout = 2, .run = ""});
   // Opening a script makes its folder the working folder.
   if (const std::string_view folder = folderof(script); !folder.empty()) {
     workdir.set(folder);
