@@ -327,9 +327,10 @@ TEST_F(EditorProgramTest, RandomEditsKeepTheProgramOfTheTextOfASieve) {
 }
 
 // Find marks the match it found in the text class of matches, in the
-// cursor line and in the other rows that hold it.
+// cursor line (the row on the input line's background) and in the other
+// rows that hold it.
 TEST_F(EditorProgramTest, FindMarksTheMatch) {
-  int marked = 0;
+  int marked = 0, markedinput = 0;
   run(open("examples/hello.ost"), {[] {
                                      ide::edfindtext.set("VOWELS");
                                      const auto main = static_cast<win::HWND>(mainwindow());
@@ -338,11 +339,26 @@ TEST_F(EditorProgramTest, FindMarksTheMatch) {
                                    [&] {
                                      snapshot("editor_find");
                                      const auto w = static_cast<win::HWND>(mainwindow());
-                                     for (int y = 0; y < 1000; ++y)
+                                     std::vector<int> input;
+                                     for (int y = 0; y < 1000; ++y) {
+                                       if (plat::window_pixel(w, 600, y) == classbg(5))
+                                         input.push_back(y);
                                        for (int x = 0; x < 400; x += 2)
                                          marked += plat::window_pixel(w, x, y) == classbg(17);
+                                     }
+                                     // Columns of the input row in the match's background
+                                     // from its top to its bottom (a letter's stroke is
+                                     // shorter than the row).
+                                     for (int x = 0; x < 600 && !input.empty(); ++x) {
+                                       bool whole = true;
+                                       for (const int y : input)
+                                         whole =
+                                             whole && plat::window_pixel(w, x, y) == classbg(17);
+                                       markedinput += whole;
+                                     }
                                    }});
   EXPECT_GT(marked, 0);
+  EXPECT_GT(markedinput, 0) << "the match in the cursor line is not marked";
 }
 
 }  // namespace
