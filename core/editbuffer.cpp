@@ -215,8 +215,11 @@ void C1EDITUNDO(std::int32_t& pos, std::int32_t flags) {
     }
     writemarks();
     if (redo || type != 'r' || c1logtop >= c1logbase) return;
+    // An insert of the same line right before its replace (a new line then
+    // typed into) is one change with it; an insert of another line is not.
     const std::int32_t older = byteat(c1logtop);
     if (c1logtop + older + c1editrecord > c1logbase || c1edit(c1logtop + older + 2) != 'I') return;
+    if (i4at(c1logtop + older + 3) != p) return;
   }
 }
 
@@ -296,8 +299,7 @@ std::string linetext(std::int32_t lineno) {
   FEDNXT(nullptr, &lineno);
   std::string out;
   if (edline.line == lineno)
-    for (std::int32_t k = edline.pos; k >= 1 && k <= c1editend && !crlfat(k); ++k)
-      out += c1edit(k);
+    for (std::int32_t k = edline.pos; k >= 1 && k <= c1editend && !crlfat(k); ++k) out += c1edit(k);
   edline = kept;
   out.erase(out.find_last_not_of(' ') + 1);
   return out;

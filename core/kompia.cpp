@@ -337,8 +337,14 @@ void oneline(bool single) {
     return;
   }
   edvars(edv::loadline) = l;
-  if (l > nstmt) return;
-  const std::int32_t s0 = stmtstart(l), s1 = stmtstart(l + 1);
+  // A line opened below the last line, while every line above it is a
+  // statement, opens a statement of its own after the last one: it is
+  // compiled as the whole-script compile would take it. (Lines after a
+  // "#" line stay out of the program.)
+  const bool appended =
+      single && l == nstmt + 1 && l == nedlines && (edvars(edv::chg) & (0x40 | 0x80)) == 0x40;
+  if (l > nstmt && !appended) return;
+  const std::int32_t s0 = stmtstart(l), s1 = appended ? s0 + 1 : stmtstart(l + 1);
   if (s0 < 1 || s1 <= s0) {
     xeqstop = 120;
     return;

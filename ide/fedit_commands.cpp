@@ -245,7 +245,8 @@ Step paste() {
 Step undoredo() {
   std::int32_t pos = linestart(edcurline);
   core::C1EDITUNDO(pos, edcmd == cRedo ? 1 : 0);
-  const std::int32_t line = lineof(std::max(pos, 1));
+  // A line taken from the end of the text was the line after the last.
+  const std::int32_t line = pos > core::c1editend ? core::nedlines + 1 : lineof(std::max(pos, 1));
   C1EDITSAVE();
   if (shown(line) && line >= 1 && line <= core::nedlines) {
     edcurline = line;

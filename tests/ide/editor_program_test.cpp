@@ -249,6 +249,64 @@ TEST_F(EditorProgramTest, OpenAsksToStopAScriptOnlyWhileOneRuns) {
   EXPECT_EQ(text, original("examples/hello.ost"));
 }
 
+// An ENDIF that fails leaves its IF without a statement to go on at, and
+// END before the open block is marked; the ENDIF brought back with Ctrl+Z
+// closes the block again and END is END again.
+TEST_F(EditorProgramTest, ABlockEndThatFailsAndComesBackKeepsTheProgramWithTheText) {
+  testsupport::write_file(dir.file("block.ost"),
+                          "N = 0\r\nDO K = 1, 3\r\n  IF (K == 1) THEN\r\n    N = N + 1\r\n"
+                          "  ENDIF\r\nENDDO\r\nEND\r\n");
+  std::string outcome;
+  run("\"" + dir.file("block.ost") + "\"", {[] { down(4); },
+                                            [] {
+                                              press(win::VK_END);
+                                              type(" + 1");
+                                              press(win::VK_DOWN);
+                                            },
+                                            [&] {
+                                              hold("failed");
+                                              with(win::VK_CONTROL, 'Z');
+                                            },
+                                            [&] {
+                                              hold("undone");
+                                              with(win::VK_CONTROL, win::VK_HOME);
+                                              with(win::VK_MENU, 'R');
+                                            },
+                                            [&] { outcome = exec::run_outcome(); }});
+  compare();
+  EXPECT_NE(outcome.find("N=1\n"), std::string::npos) << outcome;
+}
+
+// One Ctrl+Z takes back the last change only: lines pasted below the last
+// line stay when the line typed after them is undone, and are compiled.
+TEST_F(EditorProgramTest, UndoTakesBackTheTypingAndLeavesTheLinesPastedBelowTheEnd) {
+  std::string text;
+  run(open("examples/hello.ost"), {[] {
+                                     down(4);
+                                     with(win::VK_CONTROL, 'C');
+                                     with(win::VK_CONTROL, win::VK_END);
+                                     with(win::VK_CONTROL, 'V');
+                                   },
+                                   [&] {
+                                     hold("pasted");
+                                     press(win::VK_UP);
+                                     press(win::VK_END);
+                                     type(" + 1");
+                                     press(win::VK_UP);
+                                   },
+                                   [&] {
+                                     hold("typed");
+                                     with(win::VK_CONTROL, 'Z');
+                                   },
+                                   [&] {
+                                     hold("undone");
+                                     text = buffer();
+                                   }});
+  const std::string hello = original("examples/hello.ost");
+  EXPECT_EQ(text, hello + "N = LEN_TRIM(GREETING)\r\n");
+  compare();
+}
+
 // Random edits of real scripts (seeded, so that a failure repeats): after
 // each the text, the program and its rejected lines are those of a fresh
 // compile of the same text. (A text whose first line fails gives no
@@ -282,11 +340,13 @@ void EditorProgramTest::randomedits(const char* from) {
             with(win::VK_CONTROL, 'X');
             break;
           case 4:
-            // (Lines pasted below the last line are left out: see the
-            // report of this change.)
+            // Pasted lines go below the cursor line, also below the last.
             with(win::VK_CONTROL, 'C');
-            for (int k = 0; k < n && ide::edcurline + k < core::nedlines - 1; ++k)
-              press(win::VK_DOWN);
+            if (n == 3) {
+              with(win::VK_CONTROL, win::VK_END);
+            } else {
+              for (int k = 0; k < n; ++k) press(win::VK_DOWN);
+            }
             with(win::VK_CONTROL, 'V');
             break;
           case 5:
