@@ -248,7 +248,8 @@ TEST_F(EditBuffer, MemoryHeaderInTheLastTwoLines) {
 // the store goes through a working copy's image and on from there.
 TEST_F(EditBuffer, RandomEditsFollowAModelThroughGrowthAndImages) {
   std::vector<std::vector<std::string>> states{{"start"}};
-  std::vector<char> kinds{' '};
+  // The kind of each change and the position of its line.
+  std::vector<std::pair<char, std::int32_t>> kinds{{' ', 0}};
   std::size_t now = 0;
   loadeditbuffer("start\r\n");
   std::uint32_t seed = 12345;
@@ -285,7 +286,10 @@ TEST_F(EditBuffer, RandomEditsFollowAModelThroughGrowthAndImages) {
       kind = 'r';
     } else if (what < 8) {
       undo(0);
-      if (now > 0) now -= kinds[now] == 'r' && now >= 2 && kinds[now - 1] == 'I' ? 2 : 1;
+      // An insert goes with the replace after it when that is its line.
+      const bool paired = kinds[now].first == 'r' && now >= 2 && kinds[now - 1].first == 'I' &&
+                          kinds[now - 1].second == kinds[now].second;
+      if (now > 0) now -= paired ? 2 : 1;
     } else {
       undo(1);
       if (now + 1 < states.size()) ++now;
@@ -294,7 +298,7 @@ TEST_F(EditBuffer, RandomEditsFollowAModelThroughGrowthAndImages) {
       states.resize(now + 1);
       kinds.resize(now + 1);
       states.push_back(lines);
-      kinds.push_back(kind);
+      kinds.push_back({kind, pos});
       ++now;
     }
     std::string want;
