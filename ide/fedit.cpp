@@ -252,7 +252,7 @@ Step keyaftercol() {
 
 // Algorithms 5 and 6.
 Step writeback() {
-  std::string text = linetextofbuf();
+  std::string text = writtenline();
   const bool cutcopy = edcmd == cCut || edcmd == cCopy;
   if (!(cutcopy && !edlinechg)) text += "\r\n";
   if (edlinechg) {
@@ -321,10 +321,7 @@ Step command() {
 
 // Algorithm 11.
 Step reload() {
-  std::span<char> s(edlinebuf.data() + 1, 255);
-  std::int32_t l = edcurline;
-  core::FEDNXT(&s, &l);
-  edlinebuf[0] = '3';
+  loadinputline(edcurline);
   edloadline = edcurline;
   return Step::reload2;
 }
@@ -515,6 +512,28 @@ void run(Step s) {
 }
 
 }  // namespace
+
+void loadinputline(std::int32_t l) {
+  std::span<char> s(edlinebuf.data() + 1, edlinebuf.size() - 1);
+  core::FEDNXT(&s, &l);
+  edlinebuf[0] = '3';
+  edlinetail.clear();
+  const std::string whole = core::linetext(l);
+  if (whole.size() <= s.size()) return;
+  // A line longer than the input: its first characters, up to one that is
+  // not blank, so that typing has room and the trimmed input joins the
+  // rest as it stood.
+  std::size_t head = longhead;
+  while (head > 1 && whole[head - 1] == ' ') --head;
+  std::fill(s.begin() + static_cast<std::ptrdiff_t>(head), s.end(), ' ');
+  edlinetail = whole.substr(head);
+}
+
+std::string writtenline() {
+  std::string_view s(edlinebuf.data() + 1, edlinebuf.size() - 1);
+  while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+  return std::string(s) + edlinetail;
+}
 
 std::string linetextofbuf() {
   std::string_view s(edlinebuf.data() + 1, std::min<std::size_t>(253, edlinebuf.size() - 1));

@@ -174,7 +174,7 @@ void FEDGET1(int from, bool& flag) {
     STATUSBAR({.title = title, .layout = 2});
   } else {
     plat::close_unit(from);
-    core::loadeditbuffer(bytes, title, true);
+    core::loadeditbuffer(bytes, title);
   }
   core::edmode = 13;
   core::edvars(edexitfield) = 0;

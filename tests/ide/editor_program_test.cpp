@@ -25,6 +25,7 @@
 #include "ide/windowlist.h"
 #include "ide_fixture.h"
 #include "platform/backend.h"
+#include "platform/win_clipboard.h"
 #include "platform/win_message_box.h"
 #include "platform/win_message_keys.h"
 #include "plot/fontslots.h"
@@ -304,6 +305,110 @@ TEST_F(EditorProgramTest, UndoTakesBackTheTypingAndLeavesTheLinesPastedBelowTheE
                                    }});
   const std::string hello = original("examples/hello.ost");
   EXPECT_EQ(text, hello + "N = LEN_TRIM(GREETING)\r\n");
+  compare();
+}
+
+// A statement of 285 characters and a comment of 300 between short lines.
+std::string longscript() {
+  std::string sum = "X = ";
+  for (int k = 0; k < 70; ++k) sum += "1 + ";
+  sum += "1";
+  return "N = 1\r\n" + sum + "\r\n! " + std::string(298, 'c') + "\r\nM = 2\r\nEND\r\n";
+}
+
+// Opened, a line longer than a line may be stays whole: it is marked as
+// rejected (the comment is not), Run tells its length, and it is saved as
+// it stands when another line is changed.
+TEST_F(EditorProgramTest, ALongLineStaysWholeRejectedAndSavedAsItStands) {
+  const std::string text = longscript();
+  testsupport::write_file(dir.file("long.ost"), text);
+  std::string opened, saved;
+  bool marked = false, comment = true;
+  run("\"" + dir.file("long.ost") + "\"", {[&] {
+                                             opened = buffer();
+                                             marked = ide::rejectedline(2);
+                                             comment = ide::rejectedline(3);
+                                             hold("opened");
+                                             with(win::VK_MENU, 'R');
+                                           },
+                                           [] {
+                                             with(win::VK_CONTROL, win::VK_HOME);
+                                             down(3);
+                                             press(win::VK_END);
+                                             type(" + 1");
+                                             press(win::VK_DOWN);
+                                           },
+                                           [] {
+                                             plat::push_message_box_answer(win::IDYES);
+                                             with(win::VK_CONTROL, 'S');
+                                           },
+                                           [&] {
+                                             hold("another line changed");
+                                             saved = testsupport::read_file(dir.file("long.ost"));
+                                           }});
+  EXPECT_EQ(opened, text);
+  EXPECT_TRUE(marked);
+  EXPECT_FALSE(comment);
+  bool told = false;
+  for (const plat::MessageBoxRecord& r : plat::message_box_log())
+    told = told || r.text.find("line 2 holds 285 characters") != std::string::npos;
+  EXPECT_TRUE(told) << "Run does not tell the line's length";
+  std::string changed = text;
+  changed.replace(changed.find("M = 2"), 5, "M = 2 + 1");
+  EXPECT_EQ(saved, changed);
+  compare();
+  exec::reset_interpreter();
+  const std::string windowless = exec::run_script(text);
+  EXPECT_NE(windowless.find("line=2\n"), std::string::npos) << windowless;
+  EXPECT_NE(windowless.find("too long: 285 characters"), std::string::npos) << windowless;
+}
+
+// The long line is edited in its first characters, the rest stays: shortened
+// below the limit it is compiled; one Ctrl+Z brings it back whole, and so do
+// Ctrl+X on it and Ctrl+Z; the clipboard holds it whole.
+TEST_F(EditorProgramTest, ALongLineIsEditedCutAndUndoneWhole) {
+  const std::string text = longscript();
+  testsupport::write_file(dir.file("long.ost"), text);
+  std::string shortened, undone, clipped, cut, back;
+  bool compiled = false;
+  run("\"" + dir.file("long.ost") + "\"", {[] {
+                                             // The editor starts on the failed line.
+                                             EXPECT_EQ(ide::edcurline, 2);
+                                             press(win::VK_END);
+                                             for (int k = 0; k < 40; ++k) press(win::VK_BACK, 8);
+                                             press(win::VK_DOWN);
+                                           },
+                                           [&] {
+                                             shortened = buffer();
+                                             compiled = !ide::rejectedline(2);
+                                             hold("shortened");
+                                             with(win::VK_CONTROL, 'Z');
+                                           },
+                                           [&] {
+                                             undone = buffer();
+                                             hold("undone");
+                                             with(win::VK_CONTROL, win::VK_HOME);
+                                             down(1);
+                                             with(win::VK_CONTROL, 'X');
+                                           },
+                                           [&] {
+                                             cut = buffer();
+                                             clipped = plat::clipboard_text();
+                                             hold("cut");
+                                             with(win::VK_CONTROL, 'Z');
+                                           },
+                                           [&] {
+                                             back = buffer();
+                                             hold("cut undone");
+                                           }});
+  const std::size_t at = text.find("X = "), end = text.find("\r\n", at);
+  const std::string line = text.substr(at, end - at);
+  EXPECT_EQ(shortened, std::string(text).erase(at + 159, 40));
+  EXPECT_TRUE(compiled);
+  EXPECT_EQ(undone, text);
+  EXPECT_EQ(clipped, line + "\r\n");
+  EXPECT_EQ(cut, std::string(text).erase(at, line.size() + 2));
+  EXPECT_EQ(back, text);
   compare();
 }
 
