@@ -468,7 +468,9 @@ TEST_F(EditBuffer, DamagedWorkingCopiesAreTakenSafely) {
     ASSERT_TRUE(r == Restore::damaged || c1logtop == c1logbase) << round;
     while (undone > 0 && (undo(1), edvars(edv::chg) != 0)) --undone;
     ASSERT_TRUE(invariants()) << round;
-    if (r == Restore::restored) ASSERT_EQ(text(), loaded) << round;
+    if (r == Restore::restored) {
+      ASSERT_EQ(text(), loaded) << round;
+    }
   }
 }
 
