@@ -258,8 +258,12 @@ Step writeback() {
   if (edlinechg) {
     edchg |= 1;
     if (edfield11 <= edfield5) edhiline = 0;
-    core::C1EDITINSERT(linestart(edcurline), text, 1);
-    C1EDITSAVE();
+    // A line that the text holds as it stands (kept for a save) is not
+    // logged again.
+    if (writtenline() != core::linetext(edcurline)) {
+      core::C1EDITINSERT(linestart(edcurline), text, 1);
+      C1EDITSAVE();
+    }
   }
   const std::int32_t k = edkey;
   if (k == kF1) {
@@ -617,6 +621,17 @@ void FEDITRESUME(std::span<char> text, std::int32_t& key) {
   if (wdwcur == nullptr || (wdwcur->kind & 8) == 0) wdwcur = wdwhead;
   edmousehold = std::max(edmousehold, core::mousebtn);
   run(core::edmode == 13 ? Step::fullupdate : Step::resume);
+}
+
+void FEDITKEEPLINE() {
+  if ((core::idestate & busy::lineinput) == 0 || edloadline < 1 || edloadline > core::nedlines ||
+      core::c1edit.size() == 0)
+    return;
+  if (!edlinechg) return;
+  const std::string text = writtenline();
+  if (text == core::linetext(edloadline)) return;
+  core::C1EDITINSERT(linestart(edloadline), text + "\r\n", 1);
+  C1EDITSAVE();
 }
 
 void FEDITREPAINT() {

@@ -26,6 +26,7 @@
 #include "ide_fixture.h"
 #include "platform/backend.h"
 #include "platform/win_clipboard.h"
+#include "platform/win_commdlg.h"
 #include "platform/win_message_box.h"
 #include "platform/win_message_keys.h"
 #include "plot/fontslots.h"
@@ -409,6 +410,39 @@ TEST_F(EditorProgramTest, ALongLineIsEditedCutAndUndoneWhole) {
   EXPECT_EQ(clipped, line + "\r\n");
   EXPECT_EQ(cut, std::string(text).erase(at, line.size() + 2));
   EXPECT_EQ(back, text);
+  compare();
+}
+
+// Ctrl+S on a new script while a line is being typed: the script is saved
+// as the screen shows it, that line included, and the choice of its name
+// leaves the line input's text to the user (the title took its place and
+// was written back as line 2). Cancelled, nothing changes.
+TEST_F(EditorProgramTest, SavingANewScriptKeepsTheLineBeingTyped) {
+  const std::string target = dir.file("named.ost");
+  std::string cancelled, text;
+  run("\"" + dir.file("untitled.ost") + "\"",
+      {[] {
+         press(win::VK_DOWN);
+         press(win::VK_END);
+         type(" Z");
+       },
+       [] { with(win::VK_CONTROL, 'S'); },
+       [&] {
+         cancelled = buffer();
+         plat::push_dialog_answer({true, {{"File name", target}}});
+         plat::push_message_box_answer(win::IDYES);  // create it
+         with(win::VK_CONTROL, 'S');
+       },
+       [] { press(win::VK_DOWN); },
+       [&] {
+         text = buffer();
+         hold("saved and left");
+       }});
+  const std::size_t second = text.find("\r\n") + 2;
+  const std::string line2 = text.substr(second, text.find("\r\n", second) - second);
+  EXPECT_TRUE(line2.starts_with("! RUN") && line2.ends_with(" Z")) << line2;
+  EXPECT_EQ(cancelled, text);
+  EXPECT_EQ(testsupport::read_file(target), text);
   compare();
 }
 
