@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/editbuffer.h"
 #include "core/runwords.h"
 #include "ide/m2.h"
 #include "platform/fixed_text.h"
@@ -53,10 +54,12 @@ inline std::int32_t edselcol2 = 0;
 inline bool edfullpaint = false;        // redraw the whole window
 inline bool edcentre = false;           // centre the cursor line, keep the cursor column
 inline plat::FixedText<32> edfindtext;  // the search text
-inline std::int32_t edcompiling = 0;    // -1 while the editor itself compiles
-inline std::int32_t edmousehold = 0;    // largest mouse code since the last action
-inline std::int32_t edselfchg = 0;      // the editor changed the line itself
-inline bool edescape = false;           // Escape latch of one editor entry
+// -1 while the editor itself compiles (Undo, Redo): the compile splices the
+// line and runs nothing (core's `edcompileonly`).
+inline std::int32_t& edcompiling = core::edcompileonly;
+inline std::int32_t edmousehold = 0;  // largest mouse code since the last action
+inline std::int32_t edselfchg = 0;    // the editor changed the line itself
+inline bool edescape = false;         // Escape latch of one editor entry
 // What the line input does not hold of a cursor line longer than it takes:
 // the line is edited in its first characters, this rest is written back
 // after them unchanged. Empty for every other line.

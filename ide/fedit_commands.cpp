@@ -296,8 +296,8 @@ Step undoredo() {
   }
   edcurline = cursor;
   loadinputline(edcurline);
-  if (yielded) return Step::fullupdate;
   edcompiling = 0;
+  if (yielded) return Step::fullupdate;
   // Restored rows are drawn in their colours at once.
   core::edmark = core::edmarkall;
   SCREENINTERNAL();

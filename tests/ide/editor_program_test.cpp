@@ -413,6 +413,26 @@ TEST_F(EditorProgramTest, ALongLineIsEditedCutAndUndoneWhole) {
   compare();
 }
 
+// Undo and Redo put lines back into the program and run none of them: a
+// line brought back that writes a value leaves it unwritten.
+TEST_F(EditorProgramTest, UndoAndRedoRunNothing) {
+  testsupport::write_file(dir.file("undo.ost"), "N = 5\r\nK = N + 100\r\nEND\r\n");
+  std::string outcome;
+  run("\"" + dir.file("undo.ost") + "\"",
+      {[] {
+         press(win::VK_DOWN);
+         with(win::VK_CONTROL, 'X');
+       },
+       [] { with(win::VK_CONTROL, 'Z'); }, [] { with(win::VK_CONTROL, 'Y'); },
+       [] { with(win::VK_CONTROL, 'Z'); },
+       [&] {
+         hold("undone");
+         outcome = exec::run_outcome();
+       }});
+  EXPECT_EQ(outcome.substr(0, outcome.find("stop=")), "N=0\nK=0\n");
+  compare();
+}
+
 // Ctrl+S on a new script while a line is being typed: the script is saved
 // as the screen shows it, that line included, and the choice of its name
 // leaves the line input's text to the user (the title took its place and
