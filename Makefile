@@ -2,11 +2,12 @@
 
 RELEASE_DIR := build/release
 TEST_DIR    := build/test
+CLANG_DIR   := build/clang
 JOBS        ?= $(shell nproc)
 PACKAGES    := $(shell grep -v '^\#' .ci/packages)
 EXAMPLE     ?= examples/hello.ost
 
-.PHONY: all deps build test run bench clean format
+.PHONY: all deps build test clang floors run bench clean format
 
 all: build
 
@@ -29,7 +30,12 @@ $(RELEASE_DIR)/build.ninja:
 
 $(TEST_DIR)/build.ninja:
 	cmake -S . -B $(TEST_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug \
-	  -DOSTREL_SANITIZE=ON -DOSTREL_TESTS=ON -DOSTREL_BENCH=OFF
+	  -DOSTREL_SANITIZE=ON -DOSTREL_TESTS=ON -DOSTREL_BENCH=OFF -DOSTREL_WERROR=ON
+
+$(CLANG_DIR)/build.ninja:
+	cmake -S . -B $(CLANG_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+	  -DOSTREL_TESTS=ON -DOSTREL_BENCH=ON -DOSTREL_WERROR=ON
 
 build: deps $(RELEASE_DIR)/build.ninja
 	ninja -C $(RELEASE_DIR) -j $(JOBS) ostrel
@@ -38,6 +44,16 @@ test: deps $(TEST_DIR)/build.ninja
 	ninja -C $(TEST_DIR) -j $(JOBS)
 	cd $(TEST_DIR) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -j $(JOBS)
+
+# Every library and program (tests and benchmarks too) compiled by Clang,
+# warnings as errors; nothing is run.
+clang: deps $(CLANG_DIR)/build.ninja
+	ninja -C $(CLANG_DIR) -j $(JOBS)
+
+# Only the check that every include points down a floor (the build runs it
+# too).
+floors:
+	cmake -P cmake/CheckFloors.cmake
 
 # The IDE with the example in its editor on a display, else the windowless run.
 run: build

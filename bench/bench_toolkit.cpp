@@ -45,6 +45,18 @@ void BM_IdleCheckBeforeTheToolkit(benchmark::State& state) {
 }
 BENCHMARK(BM_IdleCheckBeforeTheToolkit);
 
+// A peek at an empty queue (a shown, painted window on the headless back
+// end), without the idle test before it.
+void BM_PeekEmptyQueueHeadless(benchmark::State& state) {
+  plat::reset_windows();
+  make_main_window();
+  win::MSG msg;
+  for (auto _ : state)
+    benchmark::DoNotOptimize(win::PeekMessageA(&msg, nullptr, 0, 0, win::PM_REMOVE));
+  plat::reset_windows();
+}
+BENCHMARK(BM_PeekEmptyQueueHeadless);
+
 // The input step's check before the toolkit: the idle test, then one peek.
 bool idle_check() {
   win::MSG msg;

@@ -5,11 +5,16 @@
 
 #include "core/messages.h"
 #include "core/runwords.h"
+#include "core/savereport.h"
+#include "platform/file_replace.h"
 #include "platform/file_units.h"
 
 namespace core {
 
 namespace {
+
+// The last write of the history failed (and was said).
+bool historyfailed = false;
 
 std::int64_t history_size() {
   plat::FileNameInfo info;
@@ -34,22 +39,27 @@ std::size_t find_line(const std::string& buf, std::string_view entry) {
 
 void SEARCHFILERW(std::int64_t size, int unit, std::string_view entry, int& count, int& mode) {
   plat::UnitMode m;
-  m.status = plat::UnitStatus::unknown;
+  m.status = plat::UnitStatus::old_file;
   m.access = plat::UnitAccess::stream;
   m.form = plat::UnitForm::unformatted;
-  m.action = plat::UnitAction::readwrite;
+  m.action = plat::UnitAction::read;
   m.share = plat::UnitShare::denynone;
-  int st = plat::open_unit(unit, searchhistory, m);
-  iostatw[0] = static_cast<std::int16_t>(st);
   std::string buf;
-  if (st == plat::iostat_ok && size > 0) {
-    buf.assign(static_cast<std::size_t>(size), ' ');
-    std::int64_t got = 0;
-    st = plat::read_stream(unit, buf, 1, &got);
-    iostatw[0] = static_cast<std::int16_t>(st);
-    buf.resize(static_cast<std::size_t>(std::clamp<std::int64_t>(got, 0, size)));
+  int st = plat::iostat_ok;
+  if (size > 0) {
+    st = plat::open_unit(unit, searchhistory, m);
+    if (st == plat::iostat_ok) {
+      buf.assign(static_cast<std::size_t>(size), ' ');
+      std::int64_t got = 0;
+      st = plat::read_stream(unit, buf, 1, &got);
+      buf.resize(static_cast<std::size_t>(std::clamp<std::int64_t>(got, 0, size)));
+    }
+    plat::close_unit(unit);
   }
-  // An open or read failure goes on with an empty history.
+  iostatw[0] = static_cast<std::int16_t>(st);
+  // A history that could not be read goes on empty, and is not written
+  // over.
+  const bool writable = st == plat::iostat_ok || st == plat::iostat_eof;
   const std::string old = buf;
 
   if (count == 0 && (mode & 0x1) != 0) {
@@ -66,13 +76,14 @@ void SEARCHFILERW(std::int64_t size, int unit, std::string_view entry, int& coun
     out = std::string(entry) + buf.substr(0, at) + buf.substr(at + entry.size());
   }
 
-  if (out != old && plat::unit_is_open(unit)) {
-    plat::write_stream(unit, out, 1);
-    plat::position_unit(unit, static_cast<std::int64_t>(out.size()) + 1);
-    plat::end_file(unit);
+  if (out != old && writable) {
+    // Rewritten at every search: not worth a sync.
+    const plat::ReplaceResult saved = plat::replace_file(searchhistory, out, {.sync = false});
+    iostatw[0] = static_cast<std::int16_t>(plat::replace_iostat(saved));
+    // Said once, until a write succeeds again.
+    if (!saved.ok() && !historyfailed) reportsave(saved, searchhistory);
+    historyfailed = !saved.ok();
   }
-  st = plat::close_unit(unit);
-  iostatw[0] = static_cast<std::int16_t>(st);
 }
 
 int FIND_PROMPT(std::span<char> text, std::span<std::int16_t> halves) {

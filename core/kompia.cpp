@@ -11,10 +11,11 @@
 #include "core/messages.h"
 #include "core/program.h"
 #include "core/runwords.h"
+#include "core/savereport.h"
 #include "core/stores.h"
 #include "core/symbols.h"
 #include "core/tokenizer.h"
-#include "platform/file_units.h"
+#include "platform/file_replace.h"
 
 namespace core {
 
@@ -23,6 +24,9 @@ namespace {
 // A SYSTEM statement with exactly one option, in the executor form.
 constexpr std::int16_t systemoneoption =
     cwv(cwu(optstmtxcode(optstmtnr(builtincode("SYSTEM")))) + 1u);
+
+// The message of a block mistake (an ENDIF or ENDDO missing or to spare).
+constexpr std::string_view blockmistakekey = MSGKEY("blockMistake");
 
 // Size of the line buffer the editor's line reader fills.
 constexpr auto linesize = static_cast<std::size_t>(compiledline);
@@ -49,26 +53,35 @@ std::string_view trimright(std::string_view s) {
   return s;
 }
 
-// The error list of one compile.
+// The error list of one compile: its records gather in `errorlist`, and
+// the file is replaced by them when the compile ends (a compile without
+// errors leaves an old file as it is). A list that cannot be written is
+// said; the compile goes on.
 struct ErrorFile {
   bool open = false;
   void create() {
-    plat::UnitMode m;
-    m.status = plat::UnitStatus::replace;
-    m.share = plat::UnitShare::denynone;
-    open = plat::open_unit(plat::unit_errors, errorfilename, m) == plat::iostat_ok;
+    errorlist.clear();
+    open = true;
   }
   void write(std::int32_t number, std::int32_t line) {
     if (!open) return;
-    std::string rec = rightaligned(number, 4) + rightaligned(line, 5) + " ";
-    rec += trimright(failedline.view());
-    rec += std::string(10, ' ');
-    rec += trimright(compnote.view());
-    plat::write_record(plat::unit_errors, rec);
+    errorlist += rightaligned(number, 4) + rightaligned(line, 5) + " ";
+    errorlist += trimright(failedline.view());
+    errorlist += std::string(10, ' ');
+    errorlist += trimright(compnote.view());
+    errorlist += "\r\n";
   }
   void close() {
-    if (open) plat::close_unit(plat::unit_errors);
+    if (!open) return;
     open = false;
+    // Written anew by every compile that fails: not worth a sync.
+    const plat::ReplaceResult r = plat::replace_file(errorfilename, errorlist, {.sync = false});
+    if (!r.ok()) reportsave(r, errorfilename);
+  }
+  // The compile starts over: what was listed is listed again.
+  void discard() {
+    open = false;
+    errorlist.clear();
   }
 };
 
@@ -122,6 +135,7 @@ void movewords(std::int32_t from, std::int32_t to, std::int32_t n) {
 
 // The whole-script compile; false when it ended without a program.
 bool wholescript() {
+  errorlist.clear();
   if (edvars(edv::readstate) != 0) {
     // The script was not read correctly: there is nothing sound to compile.
     nstmt = 0;
@@ -143,6 +157,10 @@ bool wholescript() {
   std::array<char, linesize> line{};
   std::array<char, linesize + 2> work{};
   std::int32_t firststop = 0, firstline = 0, nerrors = 0;
+  // The key of the first failed line's message: the one shown for it, else
+  // the one its compile stage left unshown (the statement translator shows
+  // nothing during a whole-script compile). It is left in `msgkey`.
+  plat::FixedText<16> firstkey;
 restart:
   firststop = 0;
   std::int32_t p = 1;
@@ -155,7 +173,7 @@ restart:
   lokalsub = lokalscope = 0;
   xeqstackbase = 1;
   nerrors = 0;
-  errors.close();
+  errors.discard();
   nusechain = 0;
   while (nstmt >= 1) {
     ++xeqline;
@@ -178,6 +196,7 @@ restart:
       HelpValues hv;
       hv.words = limit;
       HELP("tooManyLines", answer, hv);
+      msgkey.set(MSGKEY("tooManyLines"));
       edflags &= ~0x20;
       xeqmode = 0;
       xeqstop = 0x7FFF;
@@ -191,6 +210,7 @@ restart:
     work[static_cast<std::size_t>(n)] = '\r';
     work[static_cast<std::size_t>(n) + 1] = '\n';
     compnote.blank();
+    shownkey.blank();
     // (A comment line may run on: nothing of it is compiled.)
     const std::string_view shown{line.data(), line.size()};
     const std::size_t lead = shown.find_first_not_of(' ');
@@ -210,6 +230,7 @@ restart:
       if (nerrors == 1) {
         firststop = xeqstop;
         firstline = xeqline;
+        firstkey = shownkey.trimmed().empty() ? msgkey : shownkey;
         if (xeqline == 1) {
           errors.close();
           closeprogress();
@@ -222,6 +243,7 @@ restart:
             shown.remove_suffix(1);
           hv.count = static_cast<int>(shown.size());
           HELP("ezl1", answer, hv);
+          msgkey = firstkey;
           xeqmode = 0;
           xeqstop = 0;
           nstmt = 0;
@@ -274,6 +296,7 @@ restart:
   jumplimit = nxeqbuf;
   INTERNALJUMPS();
   if (nerrors > 0) blockerrors.clear();
+  const BlockError* firstblock = nullptr;
   for (const BlockError& b : blockerrors) {
     std::span<char> lb(line);
     FEDNXT(&lb, &b.stmt);
@@ -285,7 +308,24 @@ restart:
     if (nerrors == 1 || b.stmt < firstline) {
       firststop = 0x7FFF;
       firstline = b.stmt;
+      firstblock = &b;
+      firstkey.set(blockmistakekey);
     }
+  }
+  if (firstblock != nullptr) {
+    // The first block mistake is the compile's first error: it is shown as
+    // a failed line's message is.
+    std::span<char> lb(line);
+    FEDNXT(&lb, &firstblock->stmt);
+    std::string text(trimright({line.data(), line.size()}));
+    std::string note(firstblock->note);
+    std::array<std::int16_t, 4> halves{static_cast<std::int16_t>(firstline), 0, 0, 0};
+    HelpValues hv;
+    hv.halves = halves;
+    hv.text = note;
+    hv.characters = text;
+    hv.count = static_cast<int>(text.size());
+    HELP(blockmistakekey, answer, hv);
   }
   if (nerrors > 0) {
     errors.close();
@@ -304,6 +344,7 @@ restart:
   } else {
     xeqline = firstline;
     xeqstop = firststop;
+    msgkey = firstkey;
     xeqmode &= ~8;
   }
   lokalsub = lokalscope = 0;
@@ -317,7 +358,13 @@ void oneline(bool single) {
   const std::int32_t l = edvars(edv::curline);
   if (edflags <= 0 || l <= 0) return;
   if (nxeqused < 1) {
-    xeqstop = 120;
+    // A whole-script compile may leave no statement (the first line starts
+    // with "#"): an empty program, not a failed compile.
+    if (single) {
+      xeqstop = 120;
+    } else {
+      edvars(edv::chg) = 0;
+    }
     return;
   }
   edvars(edv::loadline) = l;

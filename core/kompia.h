@@ -6,12 +6,16 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace core {
 
-// The compile error list, written on this unit in the current folder.
+// The compile error list, written to this file in the current folder.
 inline constexpr std::string_view errorfilename = "TranslationErrors.txt";
+// The records of the last whole-script compile's error list as the file
+// holds them (each ended by CR LF); empty when that compile listed none.
+inline std::string errorlist;
 
 // The open progress dialog (0 = none) and the window services that refresh
 // and close it; absent until the window layer supplies them.

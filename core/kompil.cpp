@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <string>
 
 #include "core/chars.h"
 #include "core/codewords.h"
@@ -35,6 +36,7 @@ constexpr std::int16_t wnumresult = cwd::assign;                   // 0x8420
 
 constexpr std::string_view notbuiltkey = MSGKEY("notYetBuilt");
 constexpr std::string_view illegalkey = MSGKEY("xeqillegal");
+constexpr std::string_view labelsubkey = MSGKEY("labelSub?");
 
 // Room that TOKEN may fill with literal values from z(nsym + 5) on.
 constexpr std::int32_t literalroom = maxtokens;
@@ -480,22 +482,50 @@ bool dllcall() {
   return true;
 }
 
+// The statement of the error label `sym` (ERror=), 0 when the symbol is no
+// label of a statement of the script (a label never written before a
+// statement, a variable, a number).
+std::int32_t errorlabelline(std::int32_t sym) {
+  if (sym < 1 || sym > nsym || !name.valid(sym) || !z.valid(sym)) return 0;
+  if ((name(sym).type & 0xD2) != 0x2) return 0;
+  const std::int32_t at = I2EQUZ(1, sym);
+  return at >= 1 && at <= nstmt ? at : 0;
+}
+
+// An error whose error label names no statement stops the run at the
+// failing statement, as GOTO to that label does.
+void nolabel() {
+  const std::int32_t sym = nomsg;
+  nomsg = 0;
+  std::array<std::int16_t, 4> halves = iostatw;
+  halves[0] = static_cast<std::int16_t>(xeqline);
+  std::string detail(symbolname(sym));
+  std::string line = linetext(xeqline);
+  HelpValues hv;
+  hv.halves = halves;
+  hv.text = {detail.data(), std::min<std::size_t>(detail.size(), 256)};
+  hv.characters = {line.data(), line.size()};
+  hv.count = static_cast<int>(line.size());
+  int answer = 0;
+  HELP(labelsubkey, answer, hv);
+  msgkey.set(labelsubkey);
+  edmark = edmarkall;
+  xeqstop = 0x7FFF;
+  xeqmode &= ~4;
+}
+
 // Step 9: the stop-word loop.
 Next stopwords(std::span<char> text) {
   for (;;) {
     const std::int16_t s = stopword();
     if (s >= 1 && nomsg >= 1) {
       // An error with an error label: resume at the label's statement.
-      const std::int32_t at = I2EQUZ(1, nomsg);
+      const std::int32_t at = errorlabelline(nomsg);
       if (at < 1) {
-        if (edflags & 0x1000) {
-          edflags &= ~0x1000;
-        } else {
-          ++xeqline;
-        }
-      } else {
-        xeqline = at;
+        nolabel();
+        return Next::endrun;
       }
+      xeqline = at;
       xeqstop = 0;
       return (xeqmode & 4) ? Next::run : Next::endrun;
     }
@@ -630,6 +660,9 @@ void steps(std::span<char> text, Step step, bool inpaste) {
       case Step::failure: {
         const std::int16_t s = stopword();
         if (s <= 0 || s == 63) return;
+        // A built-in that showed its failure itself left no key: the
+        // failure is named by the message it showed.
+        if (msgkey.trimmed().empty()) msgkey = shownkey;
         xeqmode &= ~4;
         if (pastelen > 0) {
           // A pasted line failed: the paste ends on it, and its placeholder

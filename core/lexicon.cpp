@@ -279,13 +279,20 @@ Step redeclare(std::int32_t s) {
   if (lexcount <= 0) return Step::next;
   std::int32_t rows = 0, cols = 0;
   TRANSFERR8TO2I4(z(s), rows, cols);
-  const std::int32_t old = rows * cols;
+  // An alias view (an ALIAS line before the declaration made the name one)
+  // owns no cells: those it shows (other scalars, or none yet) are not the
+  // top block's to give back. Grown, it becomes an array with a block of
+  // its own, whose address moves with the store like any array's.
+  const bool view = (typeof_(s) & 0x800) != 0;
+  const std::int64_t old = static_cast<std::int64_t>(rows) * cols;
   if (lexcount > old) {
-    if (old > 0 && name(s).adr > 0) MOVEXTD(s, name(s).adr, old);
+    if (!view && old > 0 && name(s).adr > 0)
+      MOVEXTD(s, name(s).adr, static_cast<std::int32_t>(old));
     const ArrayShape shape = zshape;
     const double* const cells = z.data();
     if (!ALLOCARRAY(0)) return grown(false);
     name(s).adr = lexblock;
+    if (view) name(s).type = 0x10;
     zshape = shape;
     if (z.data() != cells) {
       // `z` moved, and the line's literal values with it: the line is read

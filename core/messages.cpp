@@ -92,8 +92,11 @@ void MESSAGEBOX(std::string_view letters, std::string_view text, int& answer) {
 
   const bool yes_no = has(letters, 'y') || has(letters, 'Y');
   int result = 1;
+  // A box that stops the run names why by a key of its own: the box of a
+  // key (MSGBOXFROMHELP) puts its key in its place afterwards.
   if (code == win::IDCANCEL) {
     xeqstop = 0x7FFF;
+    shownkey.set(MSGKEY("RequestCanceled"));
     result = has(letters, 'Y') ? 3 : 2;
   } else if (yes_no) {
     result = code == win::IDNO ? 2 : 1;
@@ -101,6 +104,7 @@ void MESSAGEBOX(std::string_view letters, std::string_view text, int& answer) {
     if (code == win::IDABORT) {
       result = 1;
       xeqstop = 0x7FFF;
+      shownkey.set(MSGKEY("RequestCanceled"));
     } else {
       result = code == win::IDRETRY ? 2 : code == win::IDIGNORE ? 3 : 1;
     }
@@ -149,6 +153,7 @@ void MSGBOXFROMHELP(std::string_view key, std::string_view detail, int& answer) 
   const std::string text = std::string(trim_right(title)) + "|" +
                            message.substr(0, std::min<std::size_t>(message.size(), 255));
   MESSAGEBOX(letters, text, answer);
+  shownkey.set(key);
 }
 
 void CHECKANDSETRUNTIMEERROR(std::string_view tag, std::int32_t& status) {

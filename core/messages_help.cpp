@@ -302,6 +302,7 @@ void HELP(std::string_view key, int& answer, const HelpValues& given) {
     idecmd = -1;
     return;
   }
+  shownkey.set(k);
   HelpValues values = given;
   if (helpsectionfor != nullptr) k = helpsectionfor(k, values);
   const int saved_unit = menuunit;

@@ -10,6 +10,7 @@ void reset_runwords() {
   xeqmode = 0;
   idestate = 0;
   msgkey.blank();
+  shownkey.blank();
   failedline.blank();
   compnote.blank();
   iostatw.fill(0);

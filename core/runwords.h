@@ -23,6 +23,11 @@ inline std::int32_t xeqmode = 0;
 inline std::int32_t idestate = 0;
 // Key of the message that goes with a failure, blank when none.
 inline plat::FixedText<16> msgkey;
+// Key of the last message shown by its key (HELP, MSGBOXFROMHELP). The
+// executor blanks it as each statement starts, so that a statement that
+// failed with a message of its own (a built-in that shows its failure and
+// blanks `msgkey`) is still named by that message's key when the run ends.
+inline plat::FixedText<16> shownkey;
 // Detail text shown with the pending message key.
 inline plat::FixedText<256> failedline;
 // Note on the line being compiled.
@@ -84,6 +89,7 @@ inline plat::Store1<std::int32_t> edvars(25);
 namespace edv {
 inline constexpr int chg = 1;         // change flags: 1 changed, 0x20 deleted, 0x40 inserted,
                                       // 0x80 replaced
+inline constexpr int handline = 2;    // the line the command handler takes next
 inline constexpr int digits = 6;      // digits of a shown value
 inline constexpr int loadline = 13;   // line compiled last
 inline constexpr int curline = 14;    // current line

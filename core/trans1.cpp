@@ -47,8 +47,6 @@ constexpr std::array<std::uint32_t, 17> follows = {
     0x023E2, 0x0A3EE, 0x171DD, 0x0A3E2, 0x02362, 0x02142, 0x1403D, 0x1000F, 0x1402F,
     0x00002, 0x1000E, 0x131CC, 0x11F02, 0x00002, 0x02362, 0x02FEE, 0x13BE2};
 
-constexpr std::int16_t w_(unsigned v) { return cwv(v); }
-
 constexpr std::int16_t kSubroutine = stmtcode("SUBROUTINE");
 constexpr std::int16_t kCall = stmtcode("CALL");
 constexpr std::int16_t kFunction = stmtcode("FUNCTION");

@@ -392,10 +392,9 @@ WordResult optionstatement(std::int16_t w) {
 WordResult optepilogue(std::int16_t code) {
   if (!core::msgkey.trimmed().empty()) return WordResult::error;
   if (core::xeqstop == stops::broken) return WordResult::stophandling;
-  if (core::xeqstop == stops::error) {
-    --core::xeqline;
-    return WordResult::looptest;
-  }
+  // The built-in showed its failure (or an error label takes it): the run
+  // stops at this statement.
+  if (core::xeqstop == stops::error) return WordResult::looptest;
   if (resumecode != 0 && resumecode == code) {
     savedmode = static_cast<std::int16_t>(core::xeqmode);
     core::xeqmodesave = savedmode;  // the run driver's copy, put back after its work

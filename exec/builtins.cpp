@@ -548,9 +548,11 @@ WordResult BUILTINWORD(std::int16_t word) {
       return w;
     }
     case 0xC5A0u:
-    case 0xC5C0u:
-      // Dialog windows and the network come with their subsystems.
+      // Dialog windows come with their subsystem.
       return fail(xeqkeys::notyetbuilt);
+    case 0xC5C0u:
+      // INET: the program does not provide network access.
+      return fail(xeqkeys::inetnotprovided);
     default:
       break;
   }

@@ -261,9 +261,9 @@ WordResult leave(std::int16_t w, const Callee* known) {
   const std::int32_t zlast = static_cast<std::int32_t>(z.last());
   // A function without a value returns all the same; the error is then
   // the calling statement's, with the function as its subject.
-  const bool novalue = function && S + 1 <= zlast &&
-                       std::bit_cast<std::uint64_t>(cells[S + 1]) ==
-                           std::bit_cast<std::uint64_t>(unassigned);
+  const bool novalue =
+      function && S + 1 <= zlast &&
+      std::bit_cast<std::uint64_t>(cells[S + 1]) == std::bit_cast<std::uint64_t>(unassigned);
   // The record: 1 the statement, 2 the return statement, 3 mode and command, 4 the count.
   std::int16_t record[4] = {0, 0, 0, 0};
   if (S <= zlast) std::memcpy(record, cells + S, sizeof record);
@@ -286,20 +286,33 @@ WordResult leave(std::int16_t w, const Callee* known) {
   }
   core::xeqline = f2;
   const std::int32_t calleefirst = firsttemp;
-  if (core::xeqstackbase > framesize) {
+  // ALARM(0) and ALARM(-1) drop every call frame at the end of their
+  // statement: a subroutine that returns after that has no caller to go
+  // back to but the main program, at the statement after its CALL, which
+  // runs on as the run did; a function cannot hand its value to the
+  // statement that called it.
+  const bool dropped = core::xeqstackbase <= framesize;
+  if (dropped) {
+    callkind = 0;
+    core::lokalscope = 0;
+    if (function) {
+      --core::xeqline;
+      return fail(xeqkeys::fncdropped, S);
+    }
+  } else {
     const std::int32_t b = core::xeqstackbase;
     const std::int32_t* const frame = adrs.ptr(b - 4) - 1;  // frame[k] is adrs(b - 5 + k)
-    if (!adrs.valid(b)) adrs(b);  // (a frame past the stack is a fault)
+    if (!adrs.valid(b)) adrs(b);                            // (a frame past the stack is a fault)
     core::xeqstackptr = b - framesize;
     core::lokalscope = frame[1];
     core::xeqstackbase = frame[2];
     wordpos = frame[3];
     firsttemp = frame[4];
     callkind = frame[5];
-    const Callee c = known != nullptr && known->S == S && known->f1 == f1 &&
-                             known->function == function
-                         ? *known
-                         : callee(S, f1, function);
+    const Callee c =
+        known != nullptr && known->S == S && known->f1 == f1 && known->function == function
+            ? *known
+            : callee(S, f1, function);
     const std::int32_t hp = c.hp, formals = c.formals;
     const std::int32_t m = std::min(formals, f4);
     // A header with text after its formals gives a count that does not fit
@@ -318,11 +331,11 @@ WordResult leave(std::int16_t w, const Callee* known) {
   }
   const std::int32_t scope = core::lokalscope;
   core::lokalsub = scope > 0 && validsym(scope) ? name.data()[scope - 1].scope : 0;
-  const std::int32_t mode = savedmodeof(f3);
+  const std::int32_t mode = dropped ? core::xeqmode : savedmodeof(f3);
   core::xeqmode = stoppedflag ? (mode & ~0x04) : mode;
   core::xeqstop = (mode & 0x02) && scope == tablescope ? stops::callback : 0;
   if (core::idecmd >= -9 && core::idecmd <= -2) core::edvars(core::edv::curline) = f2;
-  core::idecmd = savedcmdof(f3);
+  core::idecmd = dropped ? -1 : savedcmdof(f3);
   if (alarmsavedcmd == core::idecmd) alarmsavedcmd = -1;
   if (shiftheld()) {
     core::xeqmode = 8;

@@ -5,6 +5,7 @@
 #include <array>
 #include <optional>
 
+#include "core/codeword_dump.h"
 #include "core/codewords.h"
 #include "core/program.h"
 #include "core/stores.h"
@@ -28,6 +29,12 @@ constexpr std::uint16_t continueword = 0xECA0;
 constexpr std::size_t longest = 64;
 
 std::uint16_t u16(std::int16_t w) { return static_cast<std::uint16_t>(w); }
+
+// A word of the statement as the code-word table names it (its hex value
+// when the table has no name for it).
+std::string wordtext(std::int16_t w) {
+  return core::cwdump::dump(std::span<const std::int16_t>(&w, 1), core::cwdump::Space::executor);
+}
 
 std::string hex(unsigned w) {
   static constexpr char digits[] = "0123456789ABCDEF";
@@ -390,8 +397,7 @@ struct Compiler {
   // END or RETURN alone: the word, end.
   bool ret(std::span<const std::int16_t> w) {
     if (w.size() != 2 || w[1] != core::endmark ||
-        ((u16(w[0]) & 0xFFE0u) != wend && (u16(w[0]) & 0xFFE0u) != wreturn) ||
-        !words(w))
+        ((u16(w[0]) & 0xFFE0u) != wend && (u16(w[0]) & 0xFFE0u) != wreturn) || !words(w))
       return false;
     f.kind = Kind::ret;
     return true;
@@ -447,7 +453,7 @@ struct Compiler {
         // (Option statements stay with the loop, as do their markers.)
         f.tags.push_back(Tag::operand);
       } else {
-        f.why = "word " + hex(u);
+        f.why = "word " + wordtext(w[i]);
         return false;
       }
     }
@@ -509,7 +515,7 @@ Form compile(std::span<const std::int16_t> words) {
       else if (!words.empty() && words[0] == 1)
         why = "a line that did not compile";
       else
-        why = "word path: first word " + hex(u16(words.empty() ? 0 : words[0]));
+        why = "word path: first word " + wordtext(words.empty() ? 0 : words[0]);
     }
     f.why = std::move(why);
     // The types do not matter for a statement without a form: its words decide.

@@ -35,6 +35,7 @@
 #include "exec/postfix.h"
 #include "exec/struct.h"
 #include "exec/tempstrings.h"
+#include "exec/windowless.h"
 #include "exec/xeq.h"
 #include "exec/xeq2.h"
 #include "platform/backend.h"
@@ -178,7 +179,10 @@ void take_command_line(std::string_view cmdline) {
 
 std::string compile_script(std::string_view text) {
   std::error_code gone;
-  std::filesystem::remove(std::string(errorfilename), gone);
+  // (A folder of that name is no list of ours: it stays, and the compile
+  // that cannot write the list says so.)
+  if (!std::filesystem::is_directory(std::string(errorfilename), gone))
+    std::filesystem::remove(std::string(errorfilename), gone);
   shownkeys.clear();
   idecmd = -1;
   edflags = 7;
@@ -196,17 +200,35 @@ std::string compile_script(std::string_view text) {
   if (compiled) return {};
   const auto stop = xeqstop != 0 ? static_cast<std::int16_t>(xeqstop & 0xFFFF) : 0x7FFF;
   std::string out = "compile stop=" + std::to_string(stop) + " line=" + std::to_string(xeqline);
-  const std::string_view key = firstfailedkey();
+  // The compile leaves the key of its first failed line's message; a
+  // failure of its own (no store left) named only the message it showed.
+  std::string_view key = msgkey.trimmed();
+  if (key.empty()) key = firstfailedkey();
   if (!key.empty()) out += " key=" + std::string(key);
-  return out + "\n" + read_whole(errorfilename);
+  // The list as the compile made it, whether or not its file could be
+  // written.
+  return out + "\n" + errorlist;
 }
 
 bool run_compiled() {
+  const bool windowless = OPENWINDOWLESS();
   xeqmode = 4 | 8;
   xeqline = 1;
+  if (nstmt < 1) {
+    // A program without statements (the script's first line starts with
+    // "#") has run to its end.
+    xeqstop = -1;
+    return true;
+  }
   std::array<char, 256> line{};
   line.fill(' ');
   KOMPIL(line);
+  // A dialog control's jump label: the run goes on there.
+  while (RESUMEATJUMP()) {
+    xeqmode = 4 | 8;
+    KOMPIL(line);
+  }
+  if (windowless) CLOSEWINDOWLESS();
   if (closescriptfiles != nullptr) closescriptfiles();
   // The script is closed: the user libraries it kept are released.
   if (freeuserdlls) freeuserdlls();
@@ -225,7 +247,9 @@ std::string run_script(std::string_view text) {
     if (!std::filesystem::is_regular_file(next, ec)) {
       int answer = 0;
       MSGBOXFROMHELP("msgNoScript", chainscript, answer);
+      // The statement that named it failed.
       msgkey.set(MSGKEY("msgNoScript"));
+      xeqstop = 0x7FFF;
       break;
     }
     reset_interpreter();
@@ -274,6 +298,11 @@ std::string run_outcome() {
   return out;
 }
 
-int run_status() { return compiled && static_cast<std::int16_t>(xeqstop & 0xFFFF) == -1 ? 0 : 1; }
+// RETURN in the main program ends it as its last statement would.
+int run_status() {
+  if (!compiled) return 1;
+  const std::int16_t stop = static_cast<std::int16_t>(xeqstop & 0xFFFF);
+  return stop == stops::end || stop == stops::returned ? 0 : 1;
+}
 
 }  // namespace exec

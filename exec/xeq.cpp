@@ -185,7 +185,16 @@ Served servecommand(WordResult& r) {
     return Served::skipserve;
   }
   if (cmd == 21063 || cmd == 21064 || cmd > 22099) {
-    eventcmd = cmd == 21063 || cmd == 21064 ? cmd : 0;
+    const bool window = cmd == 21063 || cmd == 21064;
+    eventcmd = window ? cmd : 0;
+    if (!window && stateupdate != nullptr && core::z.valid(2))
+      stateupdate(static_cast<std::int32_t>(std::lround(std::clamp(core::z(2), -1.0e9, 1.0e9))));
+    if (!window && eventlabel <= 0) {
+      // A menu or toolbar without a handler: the choice is dropped.
+      core::idecmd = -1;
+      r = WordResult::looptest;
+      return Served::handled;
+    }
     core::idecmd = 14;
     r = eventcall(eventlabel);
     return Served::handled;
@@ -273,6 +282,7 @@ void XEQ(std::span<const std::int16_t> code) {
         }
         if (!resumed) {
           core::xeqstop = 0;
+          core::shownkey.blank();
           loadbounds();
           if (core::lokalscope == 0) core::lokalscope = core::lokalsub;
         }

@@ -47,8 +47,13 @@ inline std::int32_t callkind = 0;     // 0xE080 CALL, 0xE160 function reference,
 inline std::int16_t resumecode = 0;   // statement code of a statement that re-enters
 inline std::int16_t resumemarker = 0;
 inline std::int16_t savedmode = 0;
-inline std::int32_t eventcmd = 0;     // window-event command being served
-inline std::int32_t eventlabel = 0;   // label or subroutine of a window event
+inline std::int32_t eventcmd = 0;    // window-event command being served
+inline std::int32_t eventlabel = 0;  // label or subroutine of a window event
+// Called with the item number (`$$`) when a script window's toolbar or menu
+// command (22100 and up) is served, before its handler runs: the window's
+// state array and the menu's SelTxt variable follow the choice. Filled by
+// the script windows at start-up; none: nothing.
+inline void (*stateupdate)(std::int32_t item) = nullptr;
 inline std::uint8_t stoppedflag = 0;  // 0xFF once a run stopped
 inline std::int32_t evtflags = 0;     // input events seen by the waiting ALARM(1)
 inline bool alarmreset = false;       // drop every subroutine frame at the statement's end

@@ -92,6 +92,7 @@ inline constexpr std::string_view doprefix = core::MSGKEY("doPrefix");
 inline constexpr std::string_view stinkingdo = core::MSGKEY("stinkingDO");
 inline constexpr std::string_view labelsub = core::MSGKEY("labelSub?");
 inline constexpr std::string_view nofncassign = core::MSGKEY("noFncAssign");
+inline constexpr std::string_view fncdropped = core::MSGKEY("fncDropped");
 inline constexpr std::string_view alarmerror = core::MSGKEY("alarmError");
 inline constexpr std::string_view indexerror = core::MSGKEY("indexError");
 inline constexpr std::string_view charerror = core::MSGKEY("charError");
@@ -101,6 +102,8 @@ inline constexpr std::string_view allocate = core::MSGKEY("ALLOCATE()");
 inline constexpr std::string_view msgnan = core::MSGKEY("msgNaN");
 inline constexpr std::string_view msgmulticat = core::MSGKEY("msgMulti//");
 inline constexpr std::string_view notyetbuilt = core::MSGKEY("notYetBuilt");
+// INET: network access is reserved but not provided.
+inline constexpr std::string_view inetnotprovided = core::MSGKEY("inetNotProvided");
 // Floating-point failures, one key per class.
 inline constexpr std::string_view ndpkeys[] = {
     core::MSGKEY("NDPerrorIR"), core::MSGKEY("NDPerrorDN"), core::MSGKEY("NDPerrorZD"),

@@ -6,7 +6,11 @@
 #include "core/kompil.h"
 #include "exec/builtins.h"
 #include "ide/bookmarks.h"
+#include "ide/fontslot.h"
+#include "ide/mainwindow.h"
 #include "ide/panlio.h"
+#include "ide/qbitmap.h"
+#include "ide/windowclose.h"
 #include "ide/windowlist.h"
 #include "io/builtins_install.h"
 #include "io/clipboard.h"
@@ -18,8 +22,10 @@
 #include "text/builtins_install.h"
 #include "toolkit/colours.h"
 #include "toolkit/file_dialogs.h"
+#include "toolkit/loops.h"
 #include "toolkit/services.h"
 #include "ui/builtins_install.h"
+#include "ui/childwords.h"
 
 namespace ide {
 
@@ -73,11 +79,23 @@ bool open_file_name(std::span<char> path, std::string_view title, std::uint32_t 
                                      nullptr, nullptr, 0, nullptr, 0, nullptr) != 0;
 }
 
+// The last mouse position the mouse routine recorded (a button event).
+bool lastmouse(win::POINT& point) {
+  if (mousepos.button == 0) return false;
+  point = {mousepos.x, mousepos.y};
+  return true;
+}
+
 }  // namespace
 
 void install_all_builtins() {
   install_inputstep();
   install_breakwatch();
+  install_fontslots();
+  exec::windowcalls.KILLWINDOW = KILLWINDOW;
+  ui::childcalls = {MOUSEPROC, KILLNONDLGWINDOW, BITMAPACTION, lastmouse};
+  // Escape, Ctrl+Tab and focus changes in dialogs: also a windowless run's.
+  toolkit::SET_DIALOG_HOOK(DLGCALLBACK);
   io::copytoclipboard = copy_to_clipboard;
   io::pastefromclipboard = paste_from_clipboard;
   core::clipboardtext = clipboard_text;

@@ -7,6 +7,7 @@
 #include "core/runwords.h"
 #include "core/stores.h"
 #include "exec/alarms.h"
+#include "exec/xeq.h"
 #include "ide/commands_standin.h"
 #include "ide/fe_main.h"
 #include "ide/fedit.h"
@@ -16,7 +17,9 @@
 #include "ide/scripts.h"
 #include "ide/windowlist.h"
 #include "platform/clocks.h"
-#include "ui/services_standin.h"
+#include "ui/childwords.h"
+#include "ui/dialogwords.h"
+#include "ui/writeback.h"
 
 namespace ide {
 
@@ -100,6 +103,8 @@ bool scriptitem(int code, int base, std::int32_t bit, win::HWND window) {
     pendinghandler = ui::popuppending != 0 ? wdwcur->popuphandler : wdwcur->menuhandler;
     if (pendinghandler == 0 && wdwhead != nullptr) pendinghandler = wdwhead->menuhandler;
   }
+  // The executor calls it when it serves the command.
+  exec::eventlabel = pendinghandler;
   return true;
 }
 

@@ -34,6 +34,7 @@
 #include "ide/windowclose.h"
 #include "ide/windowlist.h"
 #include "io/fileinfo.h"
+#include "platform/backend.h"
 #include "platform/file_units.h"
 #include "platform/win_commdlg.h"
 #include "platform/win_message_box.h"
@@ -46,6 +47,8 @@
 #include "toolkit/services.h"
 #include "toolkit/timers.h"
 #include "toolkit/windows.h"
+#include "ui/dialogs.h"
+#include "ui/popupmenu.h"
 #include "ui/services_standin.h"
 
 #ifndef OSTREL_PREFIX
@@ -334,6 +337,9 @@ void install_application() {
   // The compiler's pasted lines are saved to the working copy as the
   // editor's are.
   core::editsave = C1EDITSAVE;
+  // The program waits for the user once the editor's line input waits for
+  // a key (not while the start screen and the first script are to come).
+  plat::waits_for_user = [] { return (core::idestate & busy::lineinput) != 0 ? 1 : 0; };
 }
 
 void reset_ide() {
@@ -350,6 +356,8 @@ void reset_ide() {
   reset_m2();
   plot::reset_fontslots();
   ui::reset_services_standin();
+  ui::reset_popupmenu();
+  ui::reset_dialogs();
   reset_windowclose();
   KILLTOOLTIPWINDOW();
   reset_smarttype();

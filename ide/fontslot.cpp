@@ -9,6 +9,7 @@
 #include "ide/windowlist.h"
 #include "platform/win_commdlg.h"
 #include "plot/fontslots.h"
+#include "plot/upcalls.h"
 #include "toolkit/draw_targets.h"
 
 namespace ide {
@@ -121,6 +122,6 @@ void TEXTEXTENT(win::HDC dc, std::string_view text, std::int32_t size[2]) {
   size[1] = sz.cy;
 }
 
-void install_fontslots() { plot::choosefontslot = CHOOSEFONTSLOT; }
+void install_fontslots() { plot::upcalls.CHOOSEFONTSLOT = CHOOSEFONTSLOT; }
 
 }  // namespace ide

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 
+#include "exec/windowwords.h"
 #include "platform/fixed_text.h"
 #include "platform/indexed.h"
 #include "platform/win_gdi.h"
@@ -56,20 +57,9 @@ struct WindowPlace {
 };
 inline WindowPlace mainwinrect;
 
-// Screen metrics read at start-up, 1 to 8: screen width and height, frame
-// width, vertical scroll-bar width, horizontal scroll-bar height, frame
-// height, caption height, menu-bar height.
-namespace metric {
-inline constexpr int screenwidth = 1;
-inline constexpr int screenheight = 2;
-inline constexpr int framewidth = 3;
-inline constexpr int vscrollwidth = 4;
-inline constexpr int hscrollheight = 5;
-inline constexpr int frameheight = 6;
-inline constexpr int caption = 7;
-inline constexpr int menubar = 8;
-}  // namespace metric
-inline plat::Store1<std::int32_t> sysmetrics(8);
+// Screen metrics read at start-up (exec/windowwords.h).
+namespace metric = exec::metric;
+using exec::sysmetrics;
 inline win::TEXTMETRICA textmetrics;
 
 // The program's module, the main window and two callbacks, kept for code
@@ -94,7 +84,7 @@ inline std::int32_t evtflags = 0;        // event bits (below)
 inline std::int32_t waitinput = 0;       // bit 0: the active layer waits for the next event
 inline std::int32_t lastctlid = 0;       // the script control that changed last
 inline std::int32_t pendinghandler = 0;  // handler of the chosen script menu or tool item
-inline win::HWND closehandle = nullptr;  // window of a pending close request (21058)
+using exec::closehandle;                 // window of a pending close request (21058)
 inline std::int32_t keylparam = 0;       // the raw parameter of the last key message
 inline bool sizechanged = false;         // the main window's size changed
 namespace evt {
@@ -112,16 +102,12 @@ inline constexpr std::int32_t scripttool = 0x400;
 inline win::RECT updrect{};
 void emptyupdrect();
 
-// Text colour classes 1 to 17: entry 2k-1 the text and 2k the background
-// colour number (an index of `exec::rgbtab`) of class k; `txtcolors` the
-// pair in force.
-inline plat::Store1<std::int32_t> colnum(34);
-inline std::array<std::uint32_t, 2> txtcolors{};
-// The colour of a colour number 0 to 31, or an RGB value above.
-std::uint32_t colour(std::int32_t number);
-
-// Built-in colours of `colnum` and `exec::rgbtab`.
-void initialcolours();
+// Text colour classes, the text colours in force and the palette colour of
+// a colour number (exec/windowwords.h).
+using exec::colnum;
+using exec::colour;
+using exec::initialcolours;
+using exec::txtcolors;
 
 // Every word above back to its start value. For tests and start-up.
 void reset_idewords();

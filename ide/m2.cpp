@@ -131,6 +131,10 @@ void chain() {
 // The item of the main window's own menu: its check state, then the help
 // text of its selection variable.
 void menuhelp() {
+  // The chosen item's title into the selection variable first.
+  if (exec::stateupdate != nullptr && core::z.valid(2))
+    exec::stateupdate(
+        static_cast<std::int32_t>(std::lround(std::clamp(core::z(2), -1.0e9, 1.0e9))));
   core::idecmd = prevcmd;
   if (wdwhead == nullptr || wdwhead->menustatevar <= 0) return;
   std::int32_t first = 0, last = 0;

@@ -18,7 +18,8 @@
 #include "toolkit/records.h"
 #include "toolkit/scrolling.h"
 #include "toolkit/services.h"
-#include "ui/services_standin.h"
+#include "ui/childwords.h"
+#include "ui/popupmenu.h"
 
 namespace ide {
 
@@ -181,7 +182,7 @@ int MOUSEPROC(int& event, win::POINT& point, win::POINT&, win::HWND& window, win
     case 0x1:
       mousepoints[kLeftDown] = point;
       if ((ui::popupmode & 1) != 0) {
-        ui::POPUPMENUATMOUSE(window);
+        ui::POPUPMENUATMOUSE(window, point);
         break;
       }
       core::mousebtn = 2;
@@ -197,7 +198,7 @@ int MOUSEPROC(int& event, win::POINT& point, win::POINT&, win::HWND& window, win
       break;
     case 0x40:
       mousepoints[kRightDown] = point;
-      if ((ui::popupmode & 2) != 0) ui::POPUPMENUATMOUSE(window);
+      if ((ui::popupmode & 2) != 0) ui::POPUPMENUATMOUSE(window, point);
       core::mousebtn = 4;
       WINDOWMOUSEINTERNAL(2, window);
       break;

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 
+#include "exec/windowwords.h"
 #include "ide/windowlist.h"
 #include "platform/win_window.h"
 #include "toolkit/draw_target.h"
@@ -26,9 +27,9 @@ inline constexpr int plotmouse = 21063;
 inline constexpr int nextwindow = 21065;
 }  // namespace post
 
-// Text rows and columns of the main window's text area.
-inline std::int32_t nrows = 24;
-inline std::int32_t ncols = 80;
+// Text rows and columns of the main window's text area (exec/windowwords.h).
+using exec::ncols;
+using exec::nrows;
 // The text area in pixels (origin 0, 0), and the client rectangle read last.
 inline std::int32_t textwidth = 0;
 inline std::int32_t textheight = 0;

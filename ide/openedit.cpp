@@ -120,8 +120,10 @@ void OPENEDIT(std::string_view name, bool /*flag*/) {
     }
     if (nscripttext <= 0) {
       const std::string text = templatetext(file);
-      const int wrote = round == 0 ? plat::write_direct(unit, 1, text) : plat::iostat_write_error;
-      plat::close_unit(unit);
+      int wrote = round == 0 ? plat::write_direct(unit, 1, text) : plat::iostat_write_error;
+      // The close may be the step that fails to write the template.
+      const int closed = plat::close_unit(unit);
+      if (wrote == plat::iostat_ok) wrote = closed;
       if (wrote != plat::iostat_ok) {
         reportfile(wrote, file);
         break;

@@ -10,6 +10,7 @@
 
 #include "core/editbuffer.h"
 #include "core/messages.h"
+#include "core/savereport.h"
 #include "core/stores.h"
 #include "ide/idewords.h"
 #include "ide/menutool.h"
@@ -122,31 +123,7 @@ plat::ReplaceResult savefile(std::string_view target, std::string_view bytes,
 }
 
 void reportsave(const plat::ReplaceResult& result, std::string_view name) {
-  std::string_view key = core::MSGKEY("msgSaveFailed");
-  std::string title(name);
-  switch (result.error) {
-    case EFBIG:
-      key = core::MSGKEY("msgSaveTooLarge");
-      break;
-    case ENOSPC:
-    case EDQUOT:
-      key = core::MSGKEY("msgSaveNoRoom");
-      break;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-      key = core::MSGKEY("msgSaveDenied");
-      break;
-    case ENOENT:
-    case ENOTDIR:
-      key = core::MSGKEY("msgSaveNoFolder");
-      break;
-    default:
-      title += " (" + std::to_string(result.error) + ")";
-      break;
-  }
-  int answer = 0;
-  core::MSGBOXFROMHELP(key, title, answer);
+  core::reportsave(result, name);
 }
 
 bool deletefile(std::string_view path) {

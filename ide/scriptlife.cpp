@@ -21,7 +21,7 @@
 #include "ide/windowlist.h"
 #include "toolkit/menus.h"
 #include "toolkit/services.h"
-#include "ui/services_standin.h"
+#include "ui/popupmenu.h"
 
 namespace ide {
 
@@ -178,7 +178,7 @@ void OPENEDITCLOSE(std::int32_t mode) {
   if (core::freeuserdlls) core::freeuserdlls();
   if (exec::closescriptfiles != nullptr) exec::closescriptfiles();
   MENUTOOLONOFF("A0");
-  ui::popuppending = 0;
+  ui::reset_popupmenu();
   if (wdwhead != nullptr) {
     if (wdwhead->menuitems.size() > 0) {
       int ups = 0;

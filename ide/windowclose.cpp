@@ -1,8 +1,11 @@
 #include "ide/windowclose.h"
 
+#include <array>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
+#include "core/numwrite.h"
 #include "core/runwords.h"
 #include "core/stores.h"
 #include "core/symbols.h"
@@ -10,13 +13,18 @@
 #include "ide/windowlist.h"
 #include "platform/win_message.h"
 #include "plot/axis_standin.h"
+#include "plot/fontslots.h"
+#include "toolkit/dialog_update.h"
 #include "toolkit/loops.h"
 #include "toolkit/menus.h"
 #include "toolkit/records.h"
 #include "toolkit/scrolling.h"
 #include "toolkit/services.h"
 #include "toolkit/window_proc.h"
+#include "ui/bindings.h"
+#include "ui/dialogwords.h"
 #include "ui/services_standin.h"
+#include "ui/writeback.h"
 
 namespace ide {
 
@@ -68,7 +76,10 @@ wdwrec* target(win::HWND handle, std::int32_t mode, bool& closed) {
   if (toolkit::IS_WINDOW_VALID(handle) != 0) {
     win::RECT rect{};
     win::GetWindowRect(handle, &rect);
-    GETSAVEWINXY(rect, wdwcur->kind, wdwcur->fontslot);
+    if (plot::fontslots.valid(wdwcur->fontslot)) {
+      const plot::FontSlot& f = plot::fontslots(wdwcur->fontslot);
+      GETSAVEWINXY(rect, wdwcur->kind, f.cellwidth, f.cellheight);
+    }
     if ((mode & 1) != 0) {
       if (wdwcur->firsttable != nullptr) {
         std::int32_t answer = 0;
@@ -88,7 +99,8 @@ wdwrec* target(win::HWND handle, std::int32_t mode, bool& closed) {
 // Releases what the record holds, unlinks and frees it; its owner becomes
 // current and the close is posted.
 void release(wdwrec* r, bool closed) {
-  if ((r->nowriteback & 1) == 0) ui::SETMEMORY(r->returnvar, 0.0, {});
+  exec::freecontrols(*r);
+  if ((r->nowriteback & 1) == 0) exec::setwindowvar(r->handlevar, 0.0);
   if (closed && (r->kind & (kind::text | kind::graphics)) != 0) {
     if (r->menuitems.size() > 0) {
       toolkit::BUILD_ACCELERATORS(&r->menuitems(1), 0, &ups);
@@ -158,10 +170,38 @@ int KILLNONDLGWINDOW(win::HWND& handle) {
 void ESCAPEINDLG(win::HWND window) {
   if (ui::editguard.control >= 0) return;
   ui::editguard.control = std::abs(ui::editguard.control);
-  // The control shows its stored value again once script controls keep
-  // their records; until then the edit is only dropped.
-  FINDWINDOW(window);
+  std::int32_t position = 0;
+  exec::ctlrec* c = ui::WINDOWITEM(window, ui::editguard.control, position);
   ui::editguard.window = nullptr;
+  if (c == nullptr || wdwcur == nullptr || !wdwcur->dialogitems.valid(position)) return;
+  if ((c->ctlkind & ui::ck::tablecell) != 0) {
+    ui::MATRIXUPDATE(window);
+    return;
+  }
+  // The control shows its stored value again.
+  double value = 0.0;
+  std::array<char, 256> text{};
+  text.fill(' ');
+  if (!ui::GETMEMORY(value, text)) return;
+  toolkit::dialog_t& item = wdwcur->dialogitems(position);
+  std::string shown;
+  if ((ui::bindkind(*c) & ui::ck::character) != 0) {
+    const std::string_view t(text.data(), text.size());
+    const std::size_t end = t.find_last_not_of(' ');
+    shown = end == std::string_view::npos ? std::string() : std::string(t.substr(0, end + 1));
+  } else {
+    std::array<char, 23> number{};
+    core::WTSID8(number, value, 0);
+    const std::string_view t(number.data(), number.size());
+    const std::size_t a = t.find_first_not_of(' ');
+    if (a != std::string_view::npos)
+      shown = std::string(t.substr(a, t.find_last_not_of(' ') - a + 1));
+  }
+  toolkit::UPDATE_DIALOG_ITEM(item, &window, nullptr, nullptr, 0, shown.data(),
+                              static_cast<int>(shown.size()), nullptr, nullptr, nullptr, nullptr,
+                              nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                              nullptr, &value, nullptr, nullptr, nullptr, nullptr, 0, nullptr,
+                              nullptr, nullptr, nullptr, nullptr, nullptr, &ups);
 }
 
 int DLGCALLBACK(win::HWND& window, win::UINT& message, win::WPARAM& wparam, win::LPARAM&,

@@ -5,13 +5,14 @@
 
 #include <cstdint>
 
+#include "exec/windowwords.h"
 #include "platform/win_window.h"
 
 namespace ide {
 
 // The command posted to the main window after a record is freed (0 or
-// less: 21061); 0 again after posting.
-inline std::int32_t closecmd = 0;
+// less: 21061); 0 again after posting (exec/windowwords.h).
+using exec::closecmd;
 inline constexpr std::int32_t kWindowClosed = 21061;
 inline constexpr std::int32_t kNextWindow = 21065;
 
@@ -34,7 +35,8 @@ int KILLNONDLGWINDOW(win::HWND& handle);
 // focus notices move a table's focus.
 int DLGCALLBACK(win::HWND& window, win::UINT& message, win::WPARAM& wparam, win::LPARAM& lparam,
                 win::LRESULT& result);
-// Drops the pending control edit of the window when a discard was asked.
+// Drops the pending control edit of the window when a discard was asked:
+// the control shows its stored value again (a table cell its table's).
 void ESCAPEINDLG(win::HWND window);
 
 // The hook's words and closecmd back to their start values.

@@ -12,7 +12,6 @@
 #include "io/comio.h"
 #include "io/dll.h"
 #include "io/keys.h"
-#include "io/lineindex.h"
 #include "io/music.h"
 #include "io/readwrite.h"
 #include "io/rwfiles.h"
@@ -20,7 +19,6 @@
 #include "io/system.h"
 #include "io/tableelement.h"
 #include "io/timedate.h"
-#include "numeric/sort.h"
 
 namespace io {
 
@@ -31,25 +29,6 @@ void callread(const exec::OptCall& call) { READWRITE('R', call.items); }
 void callwrite(const exec::OptCall& call) { READWRITE('W', call.items); }
 void calltime(const exec::OptCall&) { TIMEBUILTIN(); }
 void callkey(const exec::OptCall&) { KEY(); }
-// The lines of a text file for SORT: its line index, made when the file
-// has none (not for a filtered file, whose index holds only some lines).
-bool sortlines(std::int32_t unit, numeric::SortLines& lines) {
-  if (!isscriptunit(unit) || rwfiles(unit).filevar < 1) return false;
-  RwFile& r = rwfiles(unit);
-  if (r.filter > 0) return false;
-  if (!r.lineindex && (r.mode & (rwflag::sequential | rwflag::unformatted)) == rwflag::sequential) {
-    std::int32_t rows = 0, longest = 0;
-    MAKEFILEINDEX(unit, rows, longest, '"', 0, 0);
-  }
-  if (!r.lineindex) return false;
-  const LineIndex& link = *r.lineindex;
-  lines.positions = std::span<const std::int32_t>(
-      link.positions.data(),
-      static_cast<std::size_t>(std::min<long long>(link.entries, link.positions.size())));
-  lines.lineend = link.lineend;
-  return true;
-}
-
 // DLL always reaches the run driver as a call inside an expression.
 void calldll(const exec::OptCall&) { dllhandback(); }
 
@@ -80,7 +59,6 @@ void install_builtins() {
   exec::closescriptfiles = closescriptfiles;
   exec::realtimehook = REALTIME;
   exec::MUSICALL = MUSIC_ALL;
-  numeric::sortlineindex = sortlines;
   exec::readtableelement = READTABLEELEMENT;
 }
 

@@ -19,6 +19,7 @@
 #include "io/rowfilter.h"
 #include "io/rwfiles.h"
 #include "io/rwstatement.h"
+#include "platform/file_replace.h"
 #include "platform/file_units.h"
 
 namespace io {
@@ -32,8 +33,6 @@ using plat::UnitMode;
 using plat::UnitShare;
 using plat::UnitStatus;
 
-// Entries written to the ".i4" file at a time while the lines are counted.
-constexpr std::size_t blockentries = 32768;
 // Bytes read at a time by the scans.
 constexpr std::int64_t piecebytes = 1 << 20;
 // Positions are 32-bit: a file must end before this byte.
@@ -140,18 +139,18 @@ std::int32_t longestrow(const LineIndex& link) {
 }
 
 // The ".i4" file: one little-endian 4-byte integer per entry.
-int writeentries(std::int32_t unit, const std::vector<std::int32_t>& block) {
-  std::string bytes(block.size() * 4, '\0');
+std::string entrybytes(const std::vector<std::int32_t>& entries) {
+  std::string bytes(entries.size() * 4, '\0');
   if constexpr (std::endian::native == std::endian::little) {
-    std::memcpy(bytes.data(), block.data(), bytes.size());
+    std::memcpy(bytes.data(), entries.data(), bytes.size());
   } else {
-    for (std::size_t i = 0; i < block.size(); ++i) {
-      const auto v = static_cast<std::uint32_t>(block[i]);
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+      const auto v = static_cast<std::uint32_t>(entries[i]);
       for (std::size_t b = 0; b < 4; ++b)
         bytes[4 * i + b] = static_cast<char>((v >> (8 * b)) & 0xFFu);
     }
   }
-  return plat::write_stream(unit, bytes);
+  return bytes;
 }
 
 UnitMode indexfilemode(UnitStatus status, UnitAction action) {
@@ -165,11 +164,11 @@ UnitMode indexfilemode(UnitStatus status, UnitAction action) {
   return m;
 }
 
-// Reads the ".i4" file whole into link (on the work unit, deleted
-// afterwards unless kept). False when it holds no index of a file of
-// length bytes: fewer than 4 bytes or a broken last entry, an entry 1
-// other than 1, entries that do not ascend or end at length + 1.
-bool readindexfile(const std::string& name, std::int64_t length, bool keep, LineIndex& link) {
+// Reads the ".i4" file whole into link (on the work unit). False when it
+// holds no index of a file of length bytes: fewer than 4 bytes or a broken
+// last entry, an entry 1 other than 1, entries that do not ascend or end at
+// length + 1.
+bool readindexfile(const std::string& name, std::int64_t length, LineIndex& link) {
   const std::int32_t unit = plat::unit_work1;
   if (plat::open_unit(unit, name, indexfilemode(UnitStatus::old_file, UnitAction::read)) != 0)
     return false;
@@ -193,51 +192,29 @@ bool readindexfile(const std::string& name, std::int64_t length, bool keep, Line
                             [](std::int32_t a, std::int32_t b) { return b <= a; }) == e.end();
     link.entries = static_cast<std::int32_t>(n);
   }
-  plat::close_unit(unit, keep ? plat::UnitClose::keep : plat::UnitClose::remove);
+  plat::close_unit(unit, plat::UnitClose::keep);
   if (!ok) link = LineIndex{};
   return ok;
 }
 
-// Counts the rows of the open data unit: every row's start goes into the
-// ".i4" file a block at a time, and the file is read back whole. When the
-// file cannot be written the entries are kept in memory instead.
+// Counts the rows of the open data unit: every row's start becomes an
+// entry. With InDeX (keep) the entries go to the ".i4" file, which is
+// replaced whole; a file that cannot be written fails the OPEN with its
+// status. Without, no file is made: a file of that name stays as it is.
 int countrows(std::int32_t unit, std::int32_t code, std::int64_t length, const std::string& name,
               bool keep, LineIndex& link) {
-  const std::int32_t iunit = plat::unit_work1;
-  const bool tofile =
-      plat::open_unit(iunit, name, indexfilemode(UnitStatus::replace, UnitAction::write)) == 0;
-  std::vector<std::int32_t> block;
-  block.reserve(blockentries);
-  std::vector<std::int32_t> kept;  // without the file
-  int failed = 0;
-  auto pass = [&] {
-    if (!tofile) {
-      kept.insert(kept.end(), block.begin(), block.end());
-    } else if (failed == 0) {
-      failed = writeentries(iunit, block);
-    }
-    block.clear();
-  };
-  auto put = [&](std::int64_t entry) {
-    block.push_back(static_cast<std::int32_t>(entry));
-    if (block.size() == blockentries) pass();
-  };
-  put(1);
+  std::vector<std::int32_t>& e = link.positions.raw();
+  e.assign(1, 1);
   // A read error ends the index with the rows counted so far.
   eachbyte(unit, 1, code == 13 ? '\r' : '\n', [&](std::int64_t at) {
-    if (at < length) put(at + 1);
+    if (at < length) e.push_back(static_cast<std::int32_t>(at + 1));
     return true;
   });
-  if (length > 0) put(length + 1);
-  pass();
-  if (!tofile) {
-    link.positions.raw() = std::move(kept);
-    link.entries = static_cast<std::int32_t>(link.positions.size());
-    return 0;
-  }
-  plat::close_unit(iunit, plat::UnitClose::keep);
-  if (failed != 0) return failed;
-  return readindexfile(name, length, keep, link) ? 0 : plat::iostat_read_error;
+  if (length > 0) e.push_back(static_cast<std::int32_t>(length + 1));
+  link.entries = static_cast<std::int32_t>(e.size());
+  if (!keep) return 0;
+  // Built again whenever it is found unsound: not worth a sync.
+  return plat::replace_iostat(plat::replace_file(name, entrybytes(e), {.sync = false}));
 }
 
 // Mode 0 on the data file, open on unit as a byte stream.
@@ -280,7 +257,7 @@ int buildorreuse(std::int32_t unit, const std::string& name, std::int32_t& longe
       FILEINFO(iname, isize, -2, &itime);
       // One second later, up to the rounding of the day numbers.
       reused = isize > 0 && itime - datatime >= (1.0 - 1e-6) / 86400.0 &&
-               readindexfile(iname, length, true, link);
+               readindexfile(iname, length, link);
     }
     if (!reused)
       if (const int st = countrows(unit, ends.code, length, iname, keep, link); st != 0) return st;

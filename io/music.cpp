@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <optional>
 #include <thread>
 
 #include "core/messages.h"
@@ -12,7 +13,7 @@
 #include "exec/postfix.h"
 #include "exec/wordpath.h"
 #include "exec/xeq.h"
-#include "platform/file_units.h"
+#include "platform/file_replace.h"
 #include "platform/win_cursor.h"
 
 namespace io {
@@ -36,17 +37,17 @@ void report(win::MMRESULT result) {
 
 void pause() { std::this_thread::sleep_for(std::chrono::milliseconds(1)); }
 
-void inputstep() {
-  exec::runinputstep();
-}
+void inputstep() { exec::runinputstep(); }
 
 // One BEEP call's tune: both channels' notes, whether it goes into a WAV
-// file, and the file's first failure.
+// file (replaced by the new sound only once it is whole), and the file's
+// first failure.
 struct Tune {
   NoteList ch1;
   NoteList ch2;
   NoteParse parse;
   bool file = false;
+  std::optional<plat::Replacement> wav;
   int filestatus = 0;
 };
 
@@ -116,7 +117,7 @@ void SOUND_IT_NOW_INTERNAL(Tune& tune, std::int64_t count, std::array<std::int32
   }
   if (tune.file) {
     const std::string_view out(reinterpret_cast<const char*>(pcm.data()), pcm.size());
-    tune.filestatus = plat::write_stream(plat::unit_work2, out);
+    if (!tune.wav->write(out)) tune.filestatus = plat::replace_iostat(tune.wav->result());
     return;
   }
   if (core::hwaveout != 0) play(pcm);
@@ -194,20 +195,10 @@ double MUSIC(std::string_view ch1, std::optional<std::string_view> ch2,
   const std::int64_t total = std::max(tune.ch1.samples(), tune.ch2.samples());
   const std::int64_t datasize = total * (waveformat.bits / 8);
   if (wav) {
-    plat::UnitMode mode;
-    mode.status = plat::UnitStatus::replace;
-    mode.access = plat::UnitAccess::stream;
-    mode.form = plat::UnitForm::unformatted;
-    mode.action = plat::UnitAction::write;
-    int st = plat::open_unit(plat::unit_work2, *wav, mode);
-    if (st == 0) {
-      const auto h = wavheader(static_cast<std::uint32_t>(datasize));
-      st =
-          plat::write_stream(plat::unit_work2, {reinterpret_cast<const char*>(h.data()), h.size()});
-      if (st != 0) plat::close_unit(plat::unit_work2);
-    }
-    if (st != 0) {
-      core::iostatw[0] = static_cast<std::int16_t>(st);
+    const auto h = wavheader(static_cast<std::uint32_t>(datasize));
+    tune.wav.emplace(*wav);
+    if (!tune.wav->write({reinterpret_cast<const char*>(h.data()), h.size()})) {
+      core::iostatw[0] = static_cast<std::int16_t>(plat::replace_iostat(tune.wav->result()));
       return static_cast<double>(datasize);
     }
     tune.file = true;
@@ -223,8 +214,10 @@ double MUSIC(std::string_view ch1, std::optional<std::string_view> ch2,
     if (tune.file ? tune.filestatus != 0 : core::hwaveout == 0) break;
   }
   if (tune.file) {
-    const int closed = plat::close_unit(plat::unit_work2);
-    core::iostatw[0] = static_cast<std::int16_t>(tune.filestatus != 0 ? tune.filestatus : closed);
+    // A sound not written whole leaves the file as it was.
+    const int status =
+        tune.filestatus != 0 ? tune.filestatus : plat::replace_iostat(tune.wav->commit());
+    core::iostatw[0] = static_cast<std::int16_t>(status);
   }
   return static_cast<double>(datasize);
 }

@@ -28,6 +28,8 @@
 #include "platform/win_process.h"
 #include "platform/win_system_info.h"
 #include "platform/win_window.h"
+#include "plot/fonthelpers.h"
+#include "plot/fontslots.h"
 #include "toolkit/loops.h"
 #include "toolkit/records.h"
 #include "toolkit/scrolling.h"
@@ -394,6 +396,27 @@ std::string quotedargument(std::string_view text) {
   return out + "\"";
 }
 
+// The font request: FoNtnr (1 to 7) names the slot, else slot 6 when FONt
+// names a face; the slot's font is made from the font options (through
+// the font dialog, titled by TItle, when the face asks for a choice). The
+// statement's value is the slot's font. False when the dialog was
+// cancelled.
+bool choosefont() {
+  const std::int32_t number = exec::KEYVALUE(slot(kw("FoNtnr")));
+  std::string face;
+  const bool numbered = number >= 1 && number <= 7;
+  if (!numbered && !textof(kw("FONt"), face)) return true;
+  std::string title;
+  plot::fontdialogtitle.set(textof(kw("TItle"), title) ? trimmed(title) : "Choose font");
+  const std::int32_t s = plot::SETFONTPTROULBOITST(
+      numbered ? number : 6, slot(kw("FONt")), slot(kw("PoinT")), slot(kw("Rotate")),
+      slot(kw("UnderLine")), slot(kw("BOld")), slot(kw("ITalic")), slot(kw("STYle")));
+  if (core::xeqstop != 0) return false;
+  core::edmode = 12;
+  if (s > 0 && plot::fontslots.valid(s)) result(win::handle_value(plot::fontslots(s).font));
+  return true;
+}
+
 void SYSTM() {
   if (!measurewindow() || !shellorcommand()) return;
   std::string text;
@@ -423,16 +446,7 @@ void SYSTM() {
     directory();
     return;
   }
-  if (exec::KEYVALUE(slot(kw("FoNtnr"))) >= 1 && exec::KEYVALUE(slot(kw("FoNtnr"))) <= 7) {
-    core::msgkey.set(core::MSGKEY("notYetBuilt"));
-    core::xeqstop = 0x7FFF;
-    return;
-  }
-  if (textof(kw("FONt"), text)) {
-    core::msgkey.set(core::MSGKEY("notYetBuilt"));
-    core::xeqstop = 0x7FFF;
-    return;
-  }
+  if (!choosefont()) return;
   runandwait();
 }
 

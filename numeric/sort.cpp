@@ -181,8 +181,11 @@ void writeoutputs(Params& s, Work& w) {
     for (std::int32_t i = 1; i <= n; ++i) values[static_cast<std::size_t>(i - 1)] = v(w.P(i));
     sorted.emplace_back(t, std::move(values));
   }
-  for (const auto& [t, values] : sorted)
-    fillarray(t, n, [&](std::int32_t i) { return values[static_cast<std::size_t>(i - 1)]; });
+  for (const auto& entry : sorted) {
+    const std::vector<double>& values = entry.second;
+    fillarray(entry.first, n,
+              [&](std::int32_t i) { return values[static_cast<std::size_t>(i - 1)]; });
+  }
 
   ZArray a;
   if (numericarray(s.cluster, a))

@@ -31,8 +31,9 @@ struct SortLines {
   std::int32_t lines() const { return static_cast<std::int32_t>(positions.size()) - 1; }
 };
 // Where SORT finds a unit's line index: true with the index filled when the
-// unit has one. Installed by the line index of text files; until then text
-// files are not sorted ("notYetBuilt").
+// unit has one. The installer points it at the line index of io's text
+// files (tests point it at their own); while it is empty, text files are
+// not sorted ("notYetBuilt").
 inline bool (*sortlineindex)(std::int32_t unit, SortLines& lines) = nullptr;
 
 }  // namespace numeric

@@ -1,21 +1,19 @@
 // The file side of SORT: reading one record (a fixed-length record, or a
 // line of a text file through its line index) and the physical rewrite of
-// the file in sorted order through the scratch file "TempSort".
-#include <filesystem>
+// the file in sorted order, through a temporary file beside it that takes
+// its place when whole.
 #include <limits>
 #include <span>
-#include <system_error>
 
 #include "core/messages.h"
 #include "io/rwfiles.h"
 #include "numeric/sort_work.h"
+#include "platform/file_replace.h"
 #include "platform/file_units.h"
 
 namespace numeric::sorting {
 
 namespace {
-
-constexpr int scratchunit = plat::unit_errors;
 
 // Where record r of a fixed-length file starts: its number, or its byte
 // position on a binary unit.
@@ -57,7 +55,10 @@ void dropend(std::string& line, std::int32_t code) {
   }
 }
 
-int copylines(const Params& s, Work& w) {
+// The status of a write that failed.
+int writefailed(const plat::Replacement& out) { return plat::replace_iostat(out.result()); }
+
+int copylines(const Params& s, Work& w, plat::Replacement& out) {
   const std::string end = lineend(s.lines.lineend);
   std::string line, before;
   for (std::int32_t i = 1; i <= s.n; ++i) {
@@ -68,30 +69,24 @@ int copylines(const Params& s, Work& w) {
     before = line;
     if (twice) continue;
     line += end;
-    if (const int st = plat::write_stream(scratchunit, line); st != 0) return st;
+    if (!out.write(line)) return writefailed(out);
   }
   return 0;
 }
 
 // The records in sorted order, then any bytes after the last whole record
 // as they stand.
-int copyrecords(const Params& s, Work& w) {
+int copyrecords(const Params& s, Work& w, plat::Replacement& out) {
   const io::RwFile& f = io::rwfiles(s.unit);
   std::string record;
   for (std::int32_t i = 1; i <= s.n; ++i) {
     if (const int st = readfixed(s.unit, recordat(f, w.P(i)), f.recl, record); st != 0) return st;
-    if (const int st = plat::write_stream(scratchunit, record); st != 0) return st;
+    if (!out.write(record)) return writefailed(out);
   }
   const std::int64_t tail = f.filelength - std::int64_t{s.n} * f.recl;
   if (tail <= 0) return 0;
   if (const int st = readfixed(s.unit, recordat(f, s.n + 1), tail, record); st != 0) return st;
-  return plat::write_stream(scratchunit, record);
-}
-
-// The folder part of a file name ("" when it has none).
-std::string folderof(const std::string& name) {
-  const std::size_t slash = name.find_last_of("/\\");
-  return slash == std::string::npos ? std::string() : name.substr(0, slash + 1);
+  return out.write(record) ? 0 : writefailed(out);
 }
 
 }  // namespace
@@ -112,40 +107,22 @@ int readrecord(const Params& s, std::int32_t r, std::int64_t max, std::string& o
 }
 
 bool rewritefile(Params& s, Work& w) {
-  namespace fs = std::filesystem;
   plat::UnitInfo data;
   plat::inquire_unit(s.unit, data);
-  // Beside the data file, so that the final move is a rename within one
-  // file system.
-  const std::string tempname = folderof(data.name) + "TempSort";
-  const fs::path temppath = plat::unit_file_path(tempname);
-  std::error_code ec;
   std::int32_t status = 0;
-  bool made = false;
-  if (fs::equivalent(temppath, data.path, ec)) {
-    status = plat::iostat_open_failed;  // the data file itself is named so
-  } else {
-    plat::UnitMode mode;
-    mode.status = plat::UnitStatus::replace;
-    mode.access = plat::UnitAccess::stream;
-    mode.form = plat::UnitForm::unformatted;
-    mode.action = plat::UnitAction::write;
-    status = plat::open_unit(scratchunit, tempname, mode);
-    made = status == 0;
-  }
-  if (made) {
-    status = s.haslines ? copylines(s, w) : copyrecords(s, w);
-    const int closed = plat::close_unit(scratchunit, plat::UnitClose::keep);
-    if (status == 0) status = closed;
-  }
-  // The data file is replaced only by a complete copy.
-  if (status == 0) {
-    io::RWCLOSE(s.unit);
-    fs::rename(temppath, data.path, ec);
-    if (ec) status = plat::iostat_write_error;
+  {
+    // Beside the data file (a link followed to the file it names), which
+    // keeps its mode and is replaced only by a complete copy.
+    plat::Replacement out(data.name);
+    status = !out.ok()    ? writefailed(out)
+             : s.haslines ? copylines(s, w, out)
+                          : copyrecords(s, w, out);
+    // The data file is closed first; one whose own records could not all
+    // be written stays as it is.
+    if (status == 0) status = io::RWCLOSE(s.unit);
+    if (status == 0) status = plat::replace_iostat(out.commit());
   }
   if (status == 0) return true;
-  if (made) fs::remove(temppath, ec);
   core::CHECKANDSETRUNTIMEERROR("So04", status);
   return false;
 }

@@ -67,8 +67,8 @@ bool sortkeys(Params& s, Work& w);
 // Record r of the file (a fixed-length record, or a line without its line
 // end), at most max bytes of it; the run-time status, 0 when it was read.
 int readrecord(const Params& s, std::int32_t r, std::int64_t max, std::string& out);
-// The physical rewrite of the file in the order p, through "TempSort"
-// beside it; false when it failed (reported with tag "So04").
+// The physical rewrite of the file in the order p, through a temporary
+// file beside it; false when it failed (reported with tag "So04").
 bool rewritefile(Params& s, Work& w);
 
 }  // namespace numeric::sorting

@@ -67,6 +67,14 @@ class Backend {
   virtual void beep(win::UINT type);
 };
 
+// Whether the program waits for the user's next input, asked by a back end
+// each time the program waits with nothing left to do, for whoever drives
+// it from outside (the display tests, platform/x11_backend.h): 1 when the
+// user's next input is what it waits for, 0 while it has more of its own
+// to do first (a step that a timer brings). The application fills it at
+// start-up; while it is empty the answer is 1.
+inline int (*waits_for_user)() = nullptr;
+
 // The back end in force (the headless one unless another was set).
 Backend& backend();
 // Sets the back end; null restores the headless one. The caller keeps

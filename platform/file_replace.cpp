@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstddef>
 #include <random>
+#include <utility>
 
 #include "platform/file_names.h"
 #include "platform/file_units_table.h"
@@ -112,14 +113,14 @@ int make_temporary(const std::string& path, mode_t mode, std::string& temp) {
   return -1;
 }
 
-// Writes all bytes at offset 0; 0 or the error number. done receives the
+// Writes all bytes at the offset; 0 or the error number. done receives the
 // count written.
-int write_all(int fd, std::string_view bytes, std::size_t& done) {
+int write_all(int fd, std::string_view bytes, std::uint64_t offset, std::size_t& done) {
   done = 0;
   while (done < bytes.size()) {
     if (!take_fault(writes_before_fault)) return EIO;
     const std::size_t n = std::min(bytes.size() - done, kChunk);
-    const ssize_t w = ::pwrite(fd, bytes.data() + done, n, static_cast<off_t>(done));
+    const ssize_t w = ::pwrite(fd, bytes.data() + done, n, static_cast<off_t>(offset + done));
     if (w < 0 && errno == EINTR) continue;
     if (w < 0) return errno;
     if (w == 0) return EIO;
@@ -184,7 +185,7 @@ ReplaceResult write_in_place(ReplaceResult r, std::string_view bytes, const Repl
   error = make_room(fd, st.st_size, len);
   if (error == 0) {
     std::size_t done = 0;
-    error = write_all(fd, bytes, done);
+    error = write_all(fd, bytes, 0, done);
     // Not a byte overwritten: the file is as it was.
     if (error != 0 && done == 0) cut_back(fd, st.st_size);
   }
@@ -213,43 +214,56 @@ bool take_attributes(int fd, const struct stat& of) {
   return ::fchmod(fd, of.st_mode & 07777) == 0;
 }
 
-}  // namespace
-
-ReplaceResult replace_file(std::string_view name, std::string_view bytes,
-                           const ReplaceOptions& options) {
+// The start of a replace: the file resolved and checked, and either a
+// temporary file made beside it or the write in place chosen.
+struct Start {
   ReplaceResult r;
-  const std::string given = unit_file_path(name);
-  if (given.empty()) return failed(r, ReplaceStep::name, EINVAL);
-  const Target t = resolve(given);
-  r.path = t.path;
-  if (t.error != 0) return failed(r, ReplaceStep::name, t.error);
-  if (t.exists && !S_ISREG(t.st.st_mode))
-    return failed(r, ReplaceStep::create, S_ISDIR(t.st.st_mode) ? EISDIR : EINVAL);
-  // A file the user may not write is not replaced behind its back.
-  if (t.exists && ::faccessat(AT_FDCWD, t.path.c_str(), W_OK, AT_EACCESS) != 0)
-    return failed(r, ReplaceStep::create, errno);
-  // A rename would cut the file's other hard links off.
-  if (t.exists && t.st.st_nlink > 1) return write_in_place(r, bytes, options);
-
+  int fd = -1;
   std::string temp;
-  const int fd = make_temporary(t.path, t.exists ? 0600 : options.newmode, temp);
-  if (fd < 0) {
+  bool inplace = false;
+};
+
+Start begin_replace(std::string_view name, const ReplaceOptions& options) {
+  Start s;
+  const std::string given = unit_file_path(name);
+  if (given.empty()) {
+    s.r = failed(s.r, ReplaceStep::name, EINVAL);
+    return s;
+  }
+  const Target t = resolve(given);
+  s.r.path = t.path;
+  if (t.error != 0) {
+    s.r = failed(s.r, ReplaceStep::name, t.error);
+  } else if (t.exists && !S_ISREG(t.st.st_mode)) {
+    s.r = failed(s.r, ReplaceStep::create, S_ISDIR(t.st.st_mode) ? EISDIR : EINVAL);
+  } else if (t.exists && ::faccessat(AT_FDCWD, t.path.c_str(), W_OK, AT_EACCESS) != 0) {
+    // A file the user may not write is not replaced behind its back.
+    s.r = failed(s.r, ReplaceStep::create, errno);
+  } else if (t.exists && t.st.st_nlink > 1) {
+    // A rename would cut the file's other hard links off.
+    s.inplace = true;
+  } else if ((s.fd = make_temporary(t.path, t.exists ? 0600 : options.newmode, s.temp)) < 0) {
     const int error = errno;
     if (t.exists && (error == EACCES || error == EPERM || error == EROFS))
-      return write_in_place(r, bytes, options);
-    return failed(r, ReplaceStep::create, error);
+      s.inplace = true;
+    else
+      s.r = failed(s.r, ReplaceStep::create, error);
+  } else if (t.exists && !take_attributes(s.fd, t.st)) {
+    ::close(s.fd);
+    ::unlink(s.temp.c_str());
+    s.fd = -1;
+    s.inplace = true;
   }
-  if (t.exists && !take_attributes(fd, t.st)) {
-    ::close(fd);
-    ::unlink(temp.c_str());
-    return write_in_place(r, bytes, options);
-  }
-  ReplaceStep step = ReplaceStep::none;
-  std::size_t done = 0;
-  int error = write_all(fd, bytes, done);
-  if (error != 0) {
-    step = ReplaceStep::write;
-  } else if (options.sync && ::fsync(fd) != 0) {
+  return s;
+}
+
+// The end of a replace whose bytes are in the temporary file (error: a
+// failed write, 0 when all went there): synced, closed and renamed over
+// the file; on failure the temporary file goes.
+ReplaceResult finish_replace(ReplaceResult r, int fd, const std::string& temp, int error,
+                             const ReplaceOptions& options) {
+  ReplaceStep step = error != 0 ? ReplaceStep::write : ReplaceStep::none;
+  if (error == 0 && options.sync && ::fsync(fd) != 0) {
     step = ReplaceStep::sync;
     error = errno;
   }
@@ -262,7 +276,7 @@ ReplaceResult replace_file(std::string_view name, std::string_view bytes,
     step = ReplaceStep::rename;
     error = EIO;
   }
-  if (error == 0 && ::rename(temp.c_str(), t.path.c_str()) != 0) {
+  if (error == 0 && ::rename(temp.c_str(), r.path.c_str()) != 0) {
     step = ReplaceStep::rename;
     error = errno;
   }
@@ -270,8 +284,64 @@ ReplaceResult replace_file(std::string_view name, std::string_view bytes,
     ::unlink(temp.c_str());
     return failed(r, step, error);
   }
-  if (options.sync) sync_folder(t.path);
+  if (options.sync) sync_folder(r.path);
   return r;
+}
+
+}  // namespace
+
+ReplaceResult replace_file(std::string_view name, std::string_view bytes,
+                           const ReplaceOptions& options) {
+  Start s = begin_replace(name, options);
+  if (!s.r.ok()) return s.r;
+  if (s.inplace) return write_in_place(s.r, bytes, options);
+  std::size_t done = 0;
+  const int error = write_all(s.fd, bytes, 0, done);
+  return finish_replace(s.r, s.fd, s.temp, error, options);
+}
+
+Replacement::Replacement(std::string_view name, const ReplaceOptions& options) : options_(options) {
+  Start s = begin_replace(name, options);
+  result_ = std::move(s.r);
+  fd_ = s.fd;
+  temp_ = std::move(s.temp);
+  gather_ = s.inplace;
+}
+
+Replacement::~Replacement() {
+  if (fd_ < 0) return;
+  ::close(fd_);
+  ::unlink(temp_.c_str());
+}
+
+bool Replacement::write(std::string_view bytes) {
+  if (!result_.ok() || committed_) return false;
+  if (gather_) {
+    gathered_.append(bytes);
+    return true;
+  }
+  std::size_t done = 0;
+  const int error = write_all(fd_, bytes, written_, done);
+  written_ += done;
+  if (error == 0) return true;
+  ::close(fd_);
+  ::unlink(temp_.c_str());
+  fd_ = -1;
+  result_ = failed(result_, ReplaceStep::write, error);
+  return false;
+}
+
+ReplaceResult Replacement::commit() {
+  if (committed_ || !result_.ok()) return result_;
+  committed_ = true;
+  if (gather_) {
+    result_ = write_in_place(result_, gathered_, options_);
+    gathered_.clear();
+  } else {
+    result_ = finish_replace(result_, fd_, temp_, 0, options_);
+    fd_ = -1;
+  }
+  return result_;
 }
 
 int replace_iostat(const ReplaceResult& result) {

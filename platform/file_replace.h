@@ -24,8 +24,13 @@
 //
 // The test hooks of file_units.h count the writes, closes and renames made
 // here as well.
+//
+// Bytes that come piece by piece (a copy, a sorted file, a sound) go
+// through a Replacement: the same steps, each piece written to the
+// temporary file as it comes.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -59,6 +64,39 @@ struct ReplaceOptions {
 
 ReplaceResult replace_file(std::string_view name, std::string_view bytes,
                            const ReplaceOptions& options = {});
+
+// A replace whose bytes are handed over piece by piece. The temporary file
+// is made when the object is; where the file is to be written in place the
+// pieces are gathered in memory and written by commit. Destroyed without a
+// commit (or after a failure) it removes its temporary file and leaves the
+// file as it was.
+class Replacement {
+ public:
+  explicit Replacement(std::string_view name, const ReplaceOptions& options = {});
+  ~Replacement();
+  Replacement(const Replacement&) = delete;
+  Replacement& operator=(const Replacement&) = delete;
+
+  // Appends the bytes. False once a step has failed (result() says which);
+  // a write after a failure or after the commit does nothing.
+  bool write(std::string_view bytes);
+  // Puts the bytes written in the file's place: the outcome. A second
+  // commit returns the first one's outcome.
+  ReplaceResult commit();
+  // The outcome so far: a failure of the start or of a write.
+  const ReplaceResult& result() const { return result_; }
+  bool ok() const { return result_.ok(); }
+
+ private:
+  ReplaceResult result_;
+  ReplaceOptions options_;
+  int fd_ = -1;
+  std::string temp_;
+  std::uint64_t written_ = 0;
+  bool gather_ = false;  // in place: the bytes wait for the commit
+  std::string gathered_;
+  bool committed_ = false;
+};
 
 // The I/O status (file_units.h) of a replace's outcome: 0 done, 29 no such
 // folder, 30 the file could not be opened, 38 a write, sync or rename

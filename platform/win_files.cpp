@@ -10,10 +10,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <typeinfo>
 #include <unordered_map>
 #include <vector>
 
 #include "platform/file_names.h"
+#include "platform/file_replace.h"
 #include "platform/file_units.h"
 #include "platform/win_kernel_internal.h"
 
@@ -296,8 +298,23 @@ DWORD SetFilePointer(HANDLE file, LONG distance, LONG* high, DWORD method) {
 BOOL CloseHandle(HANDLE object) {
   const std::uint32_t h = handle_value(object);
   if (h >= detail::kMutexHandles && h < detail::kKernelBase) return TRUE;
-  if (detail::objects().erase(h) == 0) {
+  const auto it = detail::objects().find(h);
+  if (it == detail::objects().end()) {
     SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  // Closing a file may be the step that fails to write it: that is told.
+  // (A serial port lets its device go its own way.)
+  int error = 0;
+  detail::KernelObject& o = *it->second;
+  if (typeid(o) == typeid(FileObject)) {
+    auto& f = static_cast<FileObject&>(o);
+    if (f.fd >= 0 && ::close(f.fd) != 0 && errno != EINTR) error = errno;
+    f.fd = -1;
+  }
+  detail::objects().erase(it);
+  if (error != 0) {
+    SetLastError(error_of_errno(error));
     return FALSE;
   }
   return TRUE;
@@ -376,25 +393,14 @@ DWORD GetCurrentDirectoryA(DWORD size, char* buffer) {
   return copy_out(plat::name_from_system(cwd), buffer, size);
 }
 
-BOOL CopyFileA(const char* existing, const char* target, BOOL fail_if_exists) {
-  if (existing == nullptr || target == nullptr) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
-  // The source shares only reading, so a target that is the same file is
-  // refused before it is emptied.
-  const HANDLE from = CreateFileA(existing, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (from == INVALID_HANDLE_VALUE) return FALSE;
+namespace {
+
+// Copies the open source into a new file made at target (none may stand
+// there); a copy that fails midway is deleted again.
+BOOL copy_to_new(HANDLE from, const char* target) {
   const HANDLE to =
-      CreateFileA(target, GENERIC_WRITE, 0, nullptr, fail_if_exists ? CREATE_NEW : CREATE_ALWAYS,
-                  FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (to == INVALID_HANDLE_VALUE) {
-    const DWORD why = GetLastError();
-    CloseHandle(from);
-    SetLastError(why);
-    return FALSE;
-  }
+      CreateFileA(target, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (to == INVALID_HANDLE_VALUE) return FALSE;
   std::vector<char> buffer(1 << 16);
   BOOL ok = TRUE;
   for (DWORD got = 1; ok && got > 0;) {
@@ -404,15 +410,64 @@ BOOL CopyFileA(const char* existing, const char* target, BOOL fail_if_exists) {
   FILETIME written;
   if (ok && GetFileTime(from, nullptr, nullptr, &written))
     SetFileTime(to, nullptr, nullptr, &written);
-  const DWORD why = GetLastError();
-  CloseHandle(from);
-  CloseHandle(to);
+  if (!CloseHandle(to)) ok = FALSE;
   if (!ok) {
+    const DWORD why = GetLastError();
+    DeleteFileA(target);
     SetLastError(why);
+  }
+  return ok;
+}
+
+// Copies the open source over target the safe way (plat::Replacement):
+// target keeps its old bytes until the copy is whole.
+BOOL copy_over(HANDLE from, const char* target) {
+  const std::string path = detail::native_path(target);
+  struct stat st {};
+  if (!path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+      detail::sharing_conflict(st.st_dev, st.st_ino, GENERIC_WRITE, 0)) {
+    // The source itself, or a file that a handle keeps from being written.
+    SetLastError(ERROR_SHARING_VIOLATION);
     return FALSE;
   }
-  SetLastError(ERROR_SUCCESS);
+  plat::Replacement job(target);
+  std::vector<char> buffer(1 << 16);
+  for (DWORD got = 1; job.ok() && got > 0;) {
+    if (!ReadFile(from, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr))
+      return FALSE;  // the copy is given up; target stays as it was
+    job.write({buffer.data(), got});
+  }
+  const plat::ReplaceResult r = job.commit();
+  if (!r.ok()) {
+    SetLastError(r.error == ENOENT ? detail::missing_error(r.path) : error_of_errno(r.error));
+    return FALSE;
+  }
+  struct stat source {};
+  const auto* f = detail::object_as<FileObject>(from);
+  if (f != nullptr && ::fstat(f->fd, &source) == 0) {
+    const timespec times[2] = {{0, UTIME_OMIT}, source.st_mtim};
+    ::utimensat(AT_FDCWD, r.path.c_str(), times, 0);
+  }
   return TRUE;
+}
+
+}  // namespace
+
+BOOL CopyFileA(const char* existing, const char* target, BOOL fail_if_exists) {
+  if (existing == nullptr || target == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  // The source shares only reading, so a target that is the same file is
+  // refused before anything is written.
+  const HANDLE from = CreateFileA(existing, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (from == INVALID_HANDLE_VALUE) return FALSE;
+  const BOOL ok = fail_if_exists ? copy_to_new(from, target) : copy_over(from, target);
+  const DWORD why = GetLastError();
+  CloseHandle(from);
+  SetLastError(ok ? ERROR_SUCCESS : why);
+  return ok;
 }
 
 DWORD GetTempPathA(DWORD size, char* buffer) {

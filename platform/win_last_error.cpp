@@ -1,5 +1,7 @@
 #include "platform/win_last_error.h"
 
+#include "platform/win_kernel_internal.h"
+
 namespace win {
 
 namespace {
@@ -8,5 +10,6 @@ thread_local DWORD lasterror = ERROR_SUCCESS;
 
 DWORD GetLastError() { return lasterror; }
 void SetLastError(DWORD code) { lasterror = code; }
+void SetLastErrorFromErrno(int error) { lasterror = detail::error_of_errno(error); }
 
 }  // namespace win

@@ -30,5 +30,7 @@ inline constexpr DWORD ERROR_TIMEOUT = 1460;
 
 DWORD GetLastError();
 void SetLastError(DWORD code);
+// Sets the last error that stands for a system error number (errno).
+void SetLastErrorFromErrno(int error);
 
 }  // namespace win

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <iterator>
 #include <memory>
 #include <vector>
 
@@ -111,6 +112,8 @@ Backend::Backend(Display* dpy)
   net_wm_icon_name_ = XInternAtom(dpy_, "_NET_WM_ICON_NAME", False);
   utf8_string_ = XInternAtom(dpy_, "UTF8_STRING", False);
   net_active_window_ = XInternAtom(dpy_, "_NET_ACTIVE_WINDOW", False);
+  input_idle_ = XInternAtom(dpy_, input_idle_name, False);
+  input_ping_ = XInternAtom(dpy_, input_ping_name, False);
   // A window manager that follows the usual conventions names its check
   // window on the root.
   Atom check = XInternAtom(dpy_, "_NET_SUPPORTING_WM_CHECK", False);
@@ -194,6 +197,7 @@ void Backend::make_xwindow(win::HWND h, XWin& x) {
   if (device_ == nullptr) device_ = cairo_device_reference(cairo_surface_get_device(x.target));
   x.mapped = x.iconic = false;
   x.unmaps_expected = 0;
+  std::fill(std::begin(x.idle), std::end(x.idle), -1);
 }
 
 void Backend::drop(XWin& x) {
@@ -428,10 +432,26 @@ void Backend::poll() {
 
 bool Backend::wait(int timeout_ms) {
   flush();
+  publish_idle();
+  // Last before the wait: sending may have read events off the connection
+  // into Xlib's queue, where the wait on the socket would not see them.
   if (XPending(dpy_) > 0) return true;
   pollfd p{ConnectionNumber(dpy_), POLLIN, 0};
   ::poll(&p, 1, timeout_ms);
   return true;
+}
+
+void Backend::publish_idle() {
+  const long now[3] = {keys_taken_, last_ping_, waits_for_user != nullptr ? waits_for_user() : 1};
+  bool changed = false;
+  for (auto& [h, x] : wins_) {
+    if (x.xid == 0 || std::equal(now, now + 3, x.idle)) continue;
+    XChangeProperty(dpy_, x.xid, input_idle_, XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(now), 3);
+    std::copy(now, now + 3, x.idle);
+    changed = true;
+  }
+  if (changed) XFlush(dpy_);
 }
 
 void Backend::configured(win::HWND h, XWin& x) {
@@ -458,6 +478,11 @@ void Backend::configured(win::HWND h, XWin& x) {
 void Backend::handle(XEvent& ev) {
   if (ev.type == MappingNotify) {
     XRefreshKeyboardMapping(&ev.xmapping);
+    return;
+  }
+  if (ev.type == KeyPress || ev.type == KeyRelease) ++keys_taken_;
+  if (ev.type == ClientMessage && ev.xclient.message_type == input_ping_) {
+    last_ping_ = ev.xclient.data.l[0];
     return;
   }
   if (clipboard_->handle(ev)) return;

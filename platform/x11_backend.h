@@ -32,7 +32,8 @@ struct XWin {
   std::string title;        // as last set (Windows-1252)
   win::HWND owner = nullptr;
   bool iconic = false;
-  win::RECT damage;  // pixels to copy (window coordinates), empty when none
+  win::RECT damage;             // pixels to copy (window coordinates), empty when none
+  long idle[3] = {-1, -1, -1};  // the input-idle values last written on the window
 };
 
 // A key event in the terms of the window system.
@@ -67,6 +68,18 @@ class Backend final : public plat::Backend {
   bool clipboard_import() override;
 
   Display* display() const { return dpy_; }
+  // Whoever drives the program from outside (the display tests) learns
+  // when it is ready for the next key: each time the program waits for
+  // input with nothing left to do, every X window of it carries the
+  // property _OSTREL_INPUT_IDLE (CARDINAL, three values): the key events
+  // it has taken, the number of the last ping it took (a ping being a
+  // ClientMessage of the type _OSTREL_INPUT_PING, its number in the first
+  // data value, sent to any of its windows), and whether it waits for the
+  // user (plat::waits_for_user). A driver that sends a ping after its keys
+  // and waits for the ping's number knows that the program has taken
+  // them and waits for more.
+  static constexpr const char* input_idle_name = "_OSTREL_INPUT_IDLE";
+  static constexpr const char* input_ping_name = "_OSTREL_INPUT_PING";
   Window xid_of(win::HWND h) const;
   // Copies every damaged area to the screen.
   void flush();
@@ -80,6 +93,7 @@ class Backend final : public plat::Backend {
   void focus(win::HWND h, XWin& x);
   void copy(win::HWND h, XWin& x, const win::RECT& area);
   void handle(XEvent& ev);
+  void publish_idle();
   void configured(win::HWND h, XWin& x);
   win::HWND hwnd_of(Window xid) const;
   Cursor cursor_for(int shape);
@@ -89,6 +103,8 @@ class Backend final : public plat::Backend {
   Window root_;
   bool has_wm_ = false;
   Atom wm_protocols_, wm_delete_, net_wm_name_, net_wm_icon_name_, utf8_string_, net_active_window_;
+  Atom input_idle_, input_ping_;
+  long keys_taken_ = 0, last_ping_ = 0;
   std::map<win::HWND, XWin> wins_;
   std::map<int, Cursor> cursors_;
   std::unique_ptr<Clipboard> clipboard_;

@@ -40,12 +40,11 @@ inline std::int32_t ifontslot = 1;
 void reset_fontslots();
 
 // Makes the font of the slot for the screen from the face, points,
-// underline, weight and italic given (the rotation is not used yet): until the plot fonts come, the
-// slot is filled and the IDE's font-slot routine (installed below) creates it.
+// underline, weight and italic given (the rotation is not used yet; a
+// blank face and points of 0 or less keep the slot's own): until the plot
+// fonts come, the slot is filled and the IDE's font-slot service
+// (plot/upcalls.h) creates it.
 void SETFONT(std::int32_t slot, std::string_view face, std::int32_t points, float rotation,
              std::int32_t underline, std::int32_t weight, std::int32_t italic);
-// The IDE's CHOOSEFONTSLOT(ask, slot, extra flags, status).
-inline void (*choosefontslot)(std::int32_t ask, std::int32_t slot, std::int32_t flags,
-                              std::int32_t& status) = nullptr;
 
 }  // namespace plot

@@ -1,6 +1,7 @@
 // SETFONT until the plot fonts come: the slot's fields, then the IDE's
 // routine makes the font and measures its cell.
 #include "plot/fontslots.h"
+#include "plot/upcalls.h"
 
 #include <string>
 
@@ -24,13 +25,16 @@ void SETFONT(std::int32_t slot, std::string_view face, std::int32_t points, floa
              std::int32_t underline, std::int32_t weight, std::int32_t italic) {
   if (!fontslots.valid(slot)) return;
   FontSlot& f = fontslots(slot);
-  f.face.set(std::string(face));  // the face may be the slot's own
-  f.points = points;
+  // A blank face and points of 0 or less keep the slot's own.
+  if (face.find_first_not_of(' ') != std::string_view::npos)
+    f.face.set(std::string(face));  // the face may be the slot's own
+  if (points > 0) f.points = points;
   f.underline = underline;
   f.weight = weight;
   f.italic = italic;
   std::int32_t status = 0;
-  if (choosefontslot != nullptr) choosefontslot(0, slot, 0, status);
+  if (upcalls.CHOOSEFONTSLOT == nullptr) return upcallmissing();
+  upcalls.CHOOSEFONTSLOT(0, slot, 0, status);
 }
 
 }  // namespace plot

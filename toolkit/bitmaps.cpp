@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/file_names.h"
+#include "platform/file_replace.h"
 #include "platform/win_last_error.h"
 #include "platform/win_resources.h"
 #include "platform/win_window.h"
@@ -679,15 +680,13 @@ int WRITE_BMP_FILE(win::HGLOBAL dib, const char* path) {
   f.bfType = 0x4D42;
   f.bfSize = static_cast<win::DWORD>(kFileHeaderSize + body);
   f.bfOffBits = static_cast<win::DWORD>(kFileHeaderSize + sizeof h + table);
-  std::FILE* out = std::fopen(plat::system_path(path).c_str(), "wb");
-  bool ok = out != nullptr;
-  if (ok) {
-    ok = std::fwrite(&f, 1, sizeof f, out) == sizeof f && std::fwrite(block, 1, body, out) == body;
-    ok = std::fclose(out) == 0 && ok;
-  }
+  std::string bytes(reinterpret_cast<const char*>(&f), sizeof f);
+  bytes.append(reinterpret_cast<const char*>(block), body);
   win::GlobalUnlock(dib);
-  if (!ok) {
-    if (out != nullptr) std::remove(plat::system_path(path).c_str());
+  // A file there keeps its bytes until the new ones are whole.
+  const plat::ReplaceResult written = plat::replace_file(path, bytes);
+  if (!written.ok()) {
+    win::SetLastErrorFromErrno(written.error);
     return 4;
   }
   return 0;

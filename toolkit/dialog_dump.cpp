@@ -101,7 +101,7 @@ void DisplayDialog(const void* dialog_template, int expected_items) {
                  static_cast<unsigned>(item.style), static_cast<int>(item.id), item.x, item.y,
                  item.cx, item.cy, cls.c_str());
   }
-  std::fflush(log);
+  flush_diagnosis_log();
 }
 
 }  // namespace toolkit

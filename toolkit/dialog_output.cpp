@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
+#include "platform/file_replace.h"
 #include "platform/win_message_box.h"
 #include "toolkit/dialog_box.h"
 #include "toolkit/dialog_controls.h"
@@ -125,14 +127,17 @@ void build_items(const std::string& name) {
   set_item(fields[kCancelButton], DLG_CANCEL_BUTTON, nullptr, 0, kRight, 40);
 }
 
-void write_file(const std::string& path, const std::string& text) {
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (f == nullptr) {
-    C_REPORT_ERROR(("Unable to write the dialog source to " + path).c_str());
-    return;
-  }
-  std::fwrite(text.data(), 1, text.size(), f);
-  std::fclose(f);
+// Writes the text over the file the safe way (a file there keeps its
+// bytes until the new ones are whole); false, with the failure said to the
+// developer whatever the diagnosis mode, when it could not.
+bool write_file(const std::string& path, const std::string& text) {
+  const plat::ReplaceResult written = plat::replace_file(path, text);
+  if (written.ok()) return true;
+  const std::string message =
+      "The dialog source was not written to " + path + ": " + std::strerror(written.error);
+  win::MessageBoxA(MAIN_WINDOW(), message.c_str(), "Fenstra Dialog Editor",
+                   win::MB_OK | win::MB_ICONEXCLAMATION);
+  return false;
 }
 
 // The view's file goes when its window closes.
@@ -148,7 +153,10 @@ void show_in_view_window(const std::string& name, const std::string& text) {
   GET_TEMP_FILE_NAME(made, sizeof made, "dlg", 3, &status);
   if (status != 0) return;
   const std::string path = trimmed_text(made, sizeof made);
-  write_file(path, text);
+  if (!write_file(path, text)) {
+    DELETE_FILE(path.c_str(), static_cast<int>(path.size()), &status);
+    return;
+  }
   const std::string title = "Source for: " + name;
   char class_name[32];
   COPY_C_TO_PADDED("", class_name, sizeof class_name);

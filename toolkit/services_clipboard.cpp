@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/file_replace.h"
 #include "platform/file_units.h"
 #include "platform/win_clipboard.h"
 #include "toolkit/boxes.h"
@@ -36,22 +37,26 @@ win::HGLOBAL append_line(win::HGLOBAL block, std::string_view part, bool line_en
   return line_end ? GLOBAL_TEXT_APPEND_C(block, "\r\n", 2, ups) : block;
 }
 
-// The unit that holds the lines: the caller's, rewound, or the file
-// opened on the clipboard's own unit. 0 when it cannot be had.
-int source_unit(const int* unit, const char* file, int file_length, bool writing, int* ups) {
+void say_iostat(int status, int* ups) {
+  char message[64];
+  REPORT_IOSTAT(status, message, sizeof message);
+  SET_STATUS(ups, trimmed_text(message, sizeof message), kToolkitError);
+}
+
+// The unit that holds the lines to copy: the caller's, rewound, or the
+// file opened on the clipboard's own unit. 0 when it cannot be had.
+int source_unit(const int* unit, const char* file, int file_length, int* ups) {
   if (unit != nullptr) {
     plat::rewind_unit(*unit);
     return *unit;
   }
   plat::UnitMode mode;
-  mode.status = writing ? plat::UnitStatus::replace : plat::UnitStatus::old_file;
-  mode.action = writing ? plat::UnitAction::write : plat::UnitAction::read;
+  mode.status = plat::UnitStatus::old_file;
+  mode.action = plat::UnitAction::read;
   mode.position = plat::UnitPosition::rewind;
   const int status = plat::open_unit(kClipboardUnit, trimmed_text(file, file_length), mode);
   if (status == plat::iostat_ok) return kClipboardUnit;
-  char message[64];
-  REPORT_IOSTAT(status, message, sizeof message);
-  SET_STATUS(ups, trimmed_text(message, sizeof message), kToolkitError);
+  say_iostat(status, ups);
   return 0;
 }
 
@@ -66,6 +71,38 @@ win::HGLOBAL copy_unit_lines(win::HGLOBAL block, int unit, int first_line, int f
                         number != last_line, ups);
   }
   return block;
+}
+
+// The lines of the text block as records: onto the caller's unit, rewound
+// and cut after them, or over the named file, replaced whole once every
+// line is in (a file there keeps its bytes until then).
+void paste_lines(win::HGLOBAL block, const int* unit, const char* file, int file_length, int* ups) {
+  const auto* data = static_cast<const char*>(win::GlobalLock(block));
+  const int length = data != nullptr ? static_cast<int>(strnlen(data, win::GlobalSize(block))) : 0;
+  win::GlobalUnlock(block);
+  if (unit != nullptr) plat::rewind_unit(*unit);
+  std::string bytes;
+  char line[kLineLength];
+  int status = plat::iostat_ok;
+  for (int position = 0; status == plat::iostat_ok;) {
+    const int at = position;
+    const int n = GLOBAL_TEXT_READ_LINE(block, line, kLineLength, position, nullptr);
+    // The end of the text after a line end is no further line.
+    if (n < 0 || (n == 0 && at == length)) break;
+    const std::string_view record(line, static_cast<std::size_t>(n));
+    if (unit != nullptr)
+      status = plat::write_record(*unit, record);
+    else
+      bytes.append(record).append("\r\n");
+  }
+  if (unit != nullptr) {
+    // What the unit held beyond the pasted lines goes.
+    if (status == plat::iostat_ok) status = plat::end_file(*unit);
+  } else {
+    plat::flush_units();
+    status = plat::replace_iostat(plat::replace_file(trimmed_text(file, file_length), bytes));
+  }
+  if (status != plat::iostat_ok) say_iostat(status, ups);
 }
 
 }  // namespace
@@ -130,7 +167,7 @@ void COPY_TO_CLIPBOARD(const char* text, int text_length, const win::HGLOBAL* bi
     if (block != nullptr) SET_CLIPBOARD_DATA(block, kind, ups);
   }
   if (unit != nullptr || (file != nullptr && TRIMMED_LENGTH(file, file_length) > 0)) {
-    if (const int u = source_unit(unit, file, file_length, false, ups); u != 0) {
+    if (const int u = source_unit(unit, file, file_length, ups); u != 0) {
       win::HGLOBAL block = GLOBAL_TEXT_ALLOC(kLineLength, ups);
       block = copy_unit_lines(block, u, range[0], range[1], range[2], range[3], ups);
       if (unit == nullptr) plat::close_unit(u);
@@ -189,32 +226,7 @@ void PASTE_FROM_CLIPBOARD(char* text, int text_length, win::HGLOBAL* bitmap, con
   if (text != nullptr || to_unit) {
     const win::HGLOBAL block = GET_CLIPBOARD_DATA(kind, ups);
     if (block != nullptr && text != nullptr) GLOBAL_TEXT_GET(block, text, text_length, nullptr);
-    if (block != nullptr && to_unit) {
-      if (const int u = source_unit(unit, file, file_length, true, ups); u != 0) {
-        const auto* data = static_cast<const char*>(win::GlobalLock(block));
-        const int length =
-            data != nullptr ? static_cast<int>(strnlen(data, win::GlobalSize(block))) : 0;
-        win::GlobalUnlock(block);
-        char line[kLineLength];
-        for (int position = 0;;) {
-          const int at = position;
-          const int n = GLOBAL_TEXT_READ_LINE(block, line, kLineLength, position, nullptr);
-          // The end of the text after a line end is no further line.
-          if (n < 0 || (n == 0 && at == length)) break;
-          const int status =
-              plat::write_record(u, std::string_view(line, static_cast<std::size_t>(n)));
-          if (status != plat::iostat_ok) {
-            char message[64];
-            REPORT_IOSTAT(status, message, sizeof message);
-            SET_STATUS(ups, trimmed_text(message, sizeof message), kToolkitError);
-            break;
-          }
-        }
-        // What the unit held beyond the pasted lines goes.
-        plat::end_file(u);
-        if (unit == nullptr) plat::close_unit(u);
-      }
-    }
+    if (block != nullptr && to_unit) paste_lines(block, unit, file, file_length, ups);
   }
   if (bitmap != nullptr) {
     *bitmap = GET_CLIPBOARD_DATA(format != nullptr ? *format : win::CF_DIB, ups);

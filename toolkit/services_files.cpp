@@ -246,7 +246,8 @@ void SET_FILE_TIME(const char* file, int length, const date_time_record* creatio
     else
       SET_STATUS_FROM_SYSTEM(ups, std::string("Unable to convert time parameter for ") + kNames[i]);
   }
-  win::SetFileTime(h, use[0], use[1], use[2]);
+  if (!win::SetFileTime(h, use[0], use[1], use[2]))
+    SET_STATUS_FROM_SYSTEM(ups, "Unable to set the file time in SET_FILE_TIME");
   win::CloseHandle(h);
 }
 

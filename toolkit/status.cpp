@@ -1,5 +1,9 @@
 #include "toolkit/status.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -18,8 +22,13 @@ namespace {
 constexpr std::size_t kReportCut = 108;
 constexpr const char* kBoxTitle = "Error diagnosed by Fenstra";
 
+constexpr const char* kLogName = "fe_self.tmp";
+constexpr const char* kLogBoxTitle = "Fenstra Self-diagnose Error";
+
 std::FILE* diagnosis_log = nullptr;
 bool diagnosis_log_refused = false;
+// A write to the log failed (and was said).
+bool diagnosis_log_failed = false;
 
 std::string message_or_null(const char* message) {
   return std::string(message != nullptr ? message : "NULL");
@@ -128,11 +137,16 @@ int ASK_CONTINUE(const char* text) {
 void OPEN_DIAGNOSIS_LOG() {
   if (diagnosis_log != nullptr || diagnosis_log_refused) return;
   // Emptied on opening, so that no tail of an earlier run follows the new
-  // lines.
-  diagnosis_log = std::fopen("fe_self.tmp", "wb");
+  // lines. It lies in whatever folder is current: a link or anything but a
+  // plain file of that name is not written through.
+  const int fd =
+      ::open(kLogName, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+  struct stat st {};
+  if (fd >= 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) diagnosis_log = ::fdopen(fd, "wb");
   if (diagnosis_log == nullptr) {
+    if (fd >= 0) ::close(fd);
     diagnosis_log_refused = true;
-    win::MessageBoxA(nullptr, "Can't open error file fe_self.tmp", "Fenstra Self-diagnose Error",
+    win::MessageBoxA(nullptr, "Can't open error file fe_self.tmp", kLogBoxTitle,
                      win::MB_SETFOREGROUND);
   }
 }
@@ -142,7 +156,16 @@ void write_diagnosis_line(const char* message, int code) {
   if (diagnosis_log == nullptr) return;
   std::fprintf(diagnosis_log, "Error diagnosed by Fenstra: %s# %#8x\r\n",
                message_or_null(message).c_str(), static_cast<unsigned>(code));
-  std::fflush(diagnosis_log);
+  flush_diagnosis_log();
+}
+
+void flush_diagnosis_log() {
+  if (diagnosis_log == nullptr) return;
+  if (std::fflush(diagnosis_log) == 0 && std::ferror(diagnosis_log) == 0) return;
+  if (diagnosis_log_failed) return;
+  diagnosis_log_failed = true;
+  win::MessageBoxA(nullptr, "Can't write error file fe_self.tmp", kLogBoxTitle,
+                   win::MB_SETFOREGROUND);
 }
 
 std::FILE* diagnosis_log_file() {
@@ -214,6 +237,7 @@ void reset_status() {
   if (diagnosis_log != nullptr) std::fclose(diagnosis_log);
   diagnosis_log = nullptr;
   diagnosis_log_refused = false;
+  diagnosis_log_failed = false;
   diagnosis_mode = 0x4001;
   diagnosis_setting = 1;
   busy_window = nullptr;

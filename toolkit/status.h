@@ -58,12 +58,16 @@ void LOG_DIAGNOSIS_TEXT(const char* text, int length, int code);
 // Yes and No. No destroys the main window and ends the program; otherwise
 // the button pressed is returned.
 int ASK_CONTINUE(const char* text);
-// Opens "fe_self.tmp" (emptied) on first use; a file that cannot be made is
-// said once in a box, and the lines are lost.
+// Opens "fe_self.tmp" (emptied) on first use; a file that cannot be made
+// (or a link or other than a plain file stands there) is said once in a
+// box, and the lines are lost.
 void OPEN_DIAGNOSIS_LOG();
 // One line "Error diagnosed by Fenstra: <message># <code>" in the log,
 // whatever the mode.
 void write_diagnosis_line(const char* message, int code);
+// Passes what was written to the log on; a log that cannot be written is
+// said once in a box.
+void flush_diagnosis_log();
 // The open log (opening it when needed), null when it cannot be had.
 std::FILE* diagnosis_log_file();
 

@@ -1,7 +1,22 @@
 #include "ui/builtins_install.h"
 
+#include "core/shoplists.h"
+#include "exec/optdispatch.h"
+#include "exec/xeq.h"
+#include "plot/upcalls.h"
+#include "ui/childtools.h"
+#include "ui/childwindow.h"
+#include "ui/dialogs.h"
+#include "ui/popupmenu.h"
+
 namespace ui {
 
-void install_builtins() {}
+void install_builtins() {
+  exec::install_optroutine(core::OptStmt::DLG, DIALOG);
+  exec::install_optroutine(core::OptStmt::WINDOW, CHILDWINDOW);
+  exec::install_optroutine(core::OptStmt::POP, POPUPMENU);
+  exec::stateupdate = STATE_STYLE_EXTERNAL;
+  plot::upcalls.CHILDCHANGED = CHILDCHANGED;
+}
 
 }  // namespace ui

@@ -1,38 +1,15 @@
 // Stand-ins for the script windows' services that the IDE's window list,
-// event routine and mouse routine call, until script windows, dialogs and
-// tables exist: no dialog is being built, no control edit is pending, no
-// popup menu is prepared, and a bound variable is written as a number.
+// event routine and the dialogs call, until tables and panels exist: no
+// table or panel is kept.
 #pragma once
 
 #include <cstdint>
-#include <string_view>
 
 #include "platform/win_window.h"
+#include "toolkit/dialog_item.h"
 
 namespace ui {
 
-// Items of the dialog being built (0: none).
-inline std::int32_t dlgitemcount = 0;
-
-// A control edit not yet stored: the control's id (negative: to be
-// discarded) and its window (null: none).
-struct EditGuard {
-  std::int32_t control = 0;
-  win::HWND window = nullptr;
-};
-inline EditGuard editguard;
-
-// The popup mode word (bit 1: a left click opens the window's popup menu;
-// bit 2: a right click) and the pending popup-menu word.
-inline std::int32_t popupmode = 0;
-inline std::int32_t popuppending = 0;
-
-// Stores the pending text of the window's changed control into its target;
-// here there is none, so only the guard is cleared.
-void WRITESDORFMT();
-// Stores the value into the variable of the value cell `index` (nothing
-// for 0 or less). The caller checks the window's write-back switch.
-void SETMEMORY(std::int32_t index, double value, std::string_view text);
 // Frees the current window's tables after asking about unsaved edits;
 // answer below 0: the user keeps them, nothing is freed. No table exists
 // yet: the answer is `killmxanswer`, which tests set.
@@ -45,8 +22,19 @@ void DELETEPANELCTRLS();
 void MXLAYOUT(std::int32_t mode);
 // Moves a table's focus between the two controls (no table exists yet).
 void MATRIXTABKEY(win::HWND window, std::int32_t gained, std::int32_t lost);
-// Shows the prepared popup menu at the mouse; none is ever prepared here.
-void POPUPMENUATMOUSE(win::HWND window);
+
+// The table routines of the dialogs, until tables exist: they answer as
+// for a dialog without a table. CHECKIFMX2 finds no table prepared for an
+// option (its format 0); SETMXFOCUS and MATRIXCONTROLENTER move no focus;
+// MATRIXSCROLLBAR finds no table behind a scroll bar; MATRIXENTERKEY
+// stores the edit in hand and keeps the dialog open; MATRIXUPDATE has no
+// table to draw.
+std::int32_t CHECKIFMX2(std::int32_t option);
+void SETMXFOCUS();
+void MATRIXCONTROLENTER(win::HWND window);
+bool MATRIXSCROLLBAR(win::HWND window, toolkit::dialog_t* items, int item);
+void MATRIXENTERKEY(win::HWND window, toolkit::dialog_t* items, int item);
+void MATRIXUPDATE(win::HWND window);
 
 void reset_services_standin();
 

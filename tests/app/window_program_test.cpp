@@ -14,18 +14,20 @@
 
 #include "app/window_program.h"
 #include "exec/headless_run.h"
+#include "ide/fe_control.h"
+#include "ide/fe_main.h"
+#include "ide/idewords.h"
 #include "ide/scripts.h"
 #include "platform/backend.h"
+#include "platform/win_window.h"
+#include "support/display_user.h"
 #include "support/test_support.h"
 #include "support/xvfb_server.h"
+#include "toolkit/entry.h"
+#include "toolkit/windows.h"
 // clang-format off
-#include <X11/Xatom.h>
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-#include <X11/extensions/XTest.h>
+#include "platform/x11_backend.h"
 #include <X11/keysym.h>
-#include <cairo-xlib.h>
-#include <cairo.h>
 // clang-format on
 
 namespace {
@@ -51,33 +53,49 @@ class DisplayVariable {
   std::optional<std::string> old_;
 };
 
-// Runs the window program with its standard error caught; its setup file
-// goes to a folder of its own.
+// Standard error caught while the object lives.
+class CaughtStderr {
+ public:
+  CaughtStderr() : path_(dir_.file("err")) {
+    std::fflush(stderr);
+    saved_ = dup(2);
+    file_ = std::fopen(path_.c_str(), "w");
+    dup2(fileno(file_), 2);
+  }
+  ~CaughtStderr() { text(); }
+  // What came so far; the catching ends.
+  const std::string& text() {
+    if (file_ != nullptr) {
+      std::fflush(stderr);
+      dup2(saved_, 2);
+      close(saved_);
+      std::fclose(file_);
+      file_ = nullptr;
+      text_ = testsupport::read_file(path_);
+    }
+    return text_;
+  }
+
+ private:
+  testsupport::TempDir dir_;
+  std::string path_;
+  int saved_ = -1;
+  std::FILE* file_ = nullptr;
+  std::string text_;
+};
+
+// Runs the window program with its standard error caught, in a current
+// folder of its own (a script the command line names is made there), with
+// HOME and the XDG folders of its own (its setup file goes there).
 int run_caught(const std::string& cmdline, std::string& err) {
+  testsupport::HomeFolders home;
   testsupport::TempDir dir;
-  const std::optional<std::string> config =
-      std::getenv("XDG_CONFIG_HOME") ? std::optional<std::string>(std::getenv("XDG_CONFIG_HOME"))
-                                     : std::nullopt;
-  setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1);
-  // A script the command line names is made in the current folder.
   const std::filesystem::path folder = std::filesystem::current_path();
   std::filesystem::current_path(dir.path());
-  const std::string path = dir.file("err");
-  std::fflush(stderr);
-  const int saved = dup(2);
-  std::FILE* f = std::fopen(path.c_str(), "w");
-  dup2(fileno(f), 2);
+  CaughtStderr caught;
   const int status = app::run_window_program(cmdline);
-  std::fflush(stderr);
-  dup2(saved, 2);
-  close(saved);
-  std::fclose(f);
-  err = testsupport::read_file(path);
+  err = caught.text();
   std::filesystem::current_path(folder);
-  if (config)
-    setenv("XDG_CONFIG_HOME", config->c_str(), 1);
-  else
-    unsetenv("XDG_CONFIG_HOME");
   return status;
 }
 
@@ -106,224 +124,151 @@ TEST(WindowProgramTest, TheWindowIsTitledByTheFirstScriptOfTheCommandLine) {
   EXPECT_EQ(ide::commandlinescript(""), "");
 }
 
-// A shown top-level X window of the program (its WM_CLASS names "ostrel"),
-// or 0; `title` gets its UTF-8 name and `cls` its window class.
-Window find_window(Display* dpy, std::string& title, std::string* cls = nullptr) {
-  Window root, parent, *kids = nullptr;
-  unsigned n = 0;
-  Window found = 0;
-  if (!XQueryTree(dpy, DefaultRootWindow(dpy), &root, &parent, &kids, &n)) return 0;
-  for (unsigned i = 0; i < n && found == 0; ++i) {
-    XClassHint hint{};
-    XWindowAttributes a;
-    if (!XGetClassHint(dpy, kids[i], &hint)) continue;
-    if (std::string(hint.res_name) == "ostrel" && XGetWindowAttributes(dpy, kids[i], &a) &&
-        a.map_state == IsViewable) {
-      found = kids[i];
-      if (cls != nullptr) *cls = hint.res_class;
-    }
-    XFree(hint.res_name);
-    XFree(hint.res_class);
+// The display tests: the program runs in this thread while a user thread
+// plays the user on a connection of its own. The user waits for each state
+// it needs (a window, its title, the program waiting for input) and gives
+// up within a minute, saying what it waited for.
+class OnADisplay : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    XInitThreads();  // the user has a connection of its own
+    std::string why;
+    name = testsupport::xvfb_display(&why);
+    ASSERT_FALSE(name.empty()) << why;
+    display.emplace(name.c_str());
   }
-  if (kids != nullptr) XFree(kids);
-  if (found != 0) {
-    Atom type;
-    int format;
-    unsigned long len, after;
-    unsigned char* data = nullptr;
-    if (XGetWindowProperty(dpy, found, XInternAtom(dpy, "_NET_WM_NAME", False), 0, 256, False,
-                           AnyPropertyType, &type, &format, &len, &after, &data) == Success &&
-        data != nullptr) {
-      title.assign(reinterpret_cast<char*>(data), len);
-      XFree(data);
-    }
-  }
-  return found;
-}
+  std::string name;
+  std::optional<DisplayVariable> display;
+};
 
-// The user of a test: waits for the program's window and its title to
-// settle (the program retitles it once it knows its size), then closes it
-// with `close` on a connection of its own.
-template <class Close>
-std::thread user(const std::string& name, std::string& title, std::string& cls, Close close) {
-  return std::thread([&title, &cls, name, close] {
-    Display* dpy = XOpenDisplay(name.c_str());
-    if (dpy == nullptr) return;
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    Window w = 0;
-    while (w == 0 && std::chrono::steady_clock::now() < end) {
-      w = find_window(dpy, title, &cls);
-      if (w == 0) usleep(10000);
-    }
-    for (std::string was; w != 0 && was != title && std::chrono::steady_clock::now() < end;) {
-      was = title;
-      usleep(200000);
-      find_window(dpy, title);
-    }
-    if (w != 0) close(dpy, w);
-    XCloseDisplay(dpy);
-  });
-}
-
-TEST(WindowProgramTest, OnADisplayTheMainWindowShowsAndClosingItEndsTheProgram) {
-  XInitThreads();  // the closing user below has a connection of its own
-  std::string why;
-  const std::string name = testsupport::xvfb_display(&why);
-  ASSERT_FALSE(name.empty()) << why;
-  DisplayVariable display(name.c_str());
-  std::string title, cls;
-  std::thread closer = user(name, title, cls, [](Display* dpy, Window w) {
-    XEvent ev{};
-    ev.xclient.type = ClientMessage;
-    ev.xclient.window = w;
-    ev.xclient.message_type = XInternAtom(dpy, "WM_PROTOCOLS", False);
-    ev.xclient.format = 32;
-    ev.xclient.data.l[0] = static_cast<long>(XInternAtom(dpy, "WM_DELETE_WINDOW", False));
-    XSendEvent(dpy, w, False, NoEventMask, &ev);
+TEST_F(OnADisplay, TheMainWindowShowsAndClosingItEndsTheProgram) {
+  std::string cls;
+  std::thread user([&] {
+    testsupport::DisplayUser u(name);
+    // Titled by the script once the program knows its size.
+    const Window w = u.window("demo.ost");
+    cls = u.window_class(w);
+    u.ready(w);
+    u.close(w);
+    u.gone(w, "the main window to go after the window manager's close");
   });
   std::string err;
   const int status = run_caught("x=1 demo.ost", err);
-  closer.join();
-  EXPECT_EQ(title, "demo.ost");
+  user.join();
   EXPECT_EQ(cls, "fenstra_MAIN_CLASS");
   EXPECT_EQ(status, 0);
   EXPECT_EQ(err, "");
 }
 
-// The user presses Alt+F4 in the window.
-void altf4(Display* dpy, Window w) {
-  XSetInputFocus(dpy, w, RevertToParent, CurrentTime);
-  XSync(dpy, False);
-  usleep(100000);
-  const KeyCode alt = XKeysymToKeycode(dpy, XK_Alt_L), f4 = XKeysymToKeycode(dpy, XK_F4);
-  XTestFakeKeyEvent(dpy, alt, True, CurrentTime);
-  XTestFakeKeyEvent(dpy, f4, True, CurrentTime);
-  XTestFakeKeyEvent(dpy, f4, False, CurrentTime);
-  XTestFakeKeyEvent(dpy, alt, False, CurrentTime);
-  XSync(dpy, False);
-}
-
-TEST(WindowProgramTest, AltF4EndsTheProgramWith0) {
-  XInitThreads();
-  std::string why;
-  const std::string name = testsupport::xvfb_display(&why);
-  ASSERT_FALSE(name.empty()) << why;
-  DisplayVariable display(name.c_str());
-  std::string title, cls;
-  std::thread typist = user(name, title, cls, altf4);
-  std::string err;
-  const int status = run_caught("keys.ost", err);
-  typist.join();
-  EXPECT_EQ(title, "keys.ost");
-  EXPECT_EQ(status, 0);
-  EXPECT_EQ(err, "");
-}
-
-// The window's picture as the display shows it, written as a PNG; the
-// share of its pixels that are the start screen's yellow.
-double screenshot(Display* dpy, Window w, const std::string& path) {
-  XWindowAttributes a;
-  XGetWindowAttributes(dpy, w, &a);
-  cairo_surface_t* s = cairo_xlib_surface_create(dpy, w, a.visual, a.width, a.height);
-  cairo_surface_t* img = cairo_image_surface_create(CAIRO_FORMAT_RGB24, a.width, a.height);
-  cairo_t* cr = cairo_create(img);
-  cairo_set_source_surface(cr, s, 0, 0);
-  cairo_paint(cr);
-  cairo_destroy(cr);
-  cairo_surface_flush(img);
-  cairo_surface_write_to_png(img, path.c_str());
-  const unsigned char* px = cairo_image_surface_get_data(img);
-  const int stride = cairo_image_surface_get_stride(img);
-  long yellow = 0;
-  for (int y = 0; y < a.height; ++y)
-    for (int x = 0; x < a.width; ++x) {
-      std::uint32_t v;
-      std::memcpy(&v, px + y * stride + x * 4, 4);
-      yellow += (v & 0xFFFFFF) == 0xFFFF00;
-    }
-  cairo_surface_destroy(img);
-  cairo_surface_destroy(s);
-  return static_cast<double>(yellow) / (static_cast<double>(a.width) * a.height);
-}
-
-TEST(WindowProgramTest, TheIdeShowsItsStartScreenAndAltF4EndsIt) {
-  XInitThreads();
-  std::string why;
-  const std::string name = testsupport::xvfb_display(&why);
-  ASSERT_FALSE(name.empty()) << why;
-  DisplayVariable display(name.c_str());
-  std::string title, cls;
-  double yellow = 0;
-  const std::string shot = (std::filesystem::current_path() / "ide_xvfb.png").string();
-  std::thread user_ = user(name, title, cls, [&yellow, shot](Display* dpy, Window w) {
-    // The start screen comes with the first event the program takes.
-    for (int i = 0; i < 40 && yellow < 0.01; ++i) {
-      usleep(250000);
-      yellow = screenshot(dpy, w, shot);
-    }
-    // Keys that come while the first script is being compiled are taken by
-    // the compile's input step: on a loaded machine Alt+F4 may come again.
-    std::string seen;
-    for (int i = 0; i < 20; ++i) {
-      const Window now = find_window(dpy, seen);
-      if (now == 0) break;
-      altf4(dpy, now);
-      usleep(1500000);
-    }
+TEST_F(OnADisplay, AltF4EndsTheProgramWith0) {
+  std::thread user([&] {
+    testsupport::DisplayUser u(name);
+    const Window w = u.window("keys.ost");
+    u.focus(w);
+    u.key(w, {XK_Alt_L}, XK_F4, false);
+    u.gone(w, "the main window to go after Alt+F4");
   });
   std::string err;
-  const int status = run_caught("", err);
-  user_.join();
-  // The first start opens the introduction of the examples after the
-  // start screen.
-  EXPECT_EQ(title, "introduction.ost (" + (testsupport::source_dir() / "examples").string() + "/)");
-  EXPECT_GT(yellow, 0.01);
+  const int status = run_caught("keys.ost", err);
+  user.join();
   EXPECT_EQ(status, 0);
   EXPECT_EQ(err, "");
 }
 
-// Keys typed on the display: the given key with the modifiers held.
-void keys(Display* dpy, std::initializer_list<KeySym> held, KeySym key) {
-  for (const KeySym m : held) XTestFakeKeyEvent(dpy, XKeysymToKeycode(dpy, m), True, CurrentTime);
-  XTestFakeKeyEvent(dpy, XKeysymToKeycode(dpy, key), True, CurrentTime);
-  XTestFakeKeyEvent(dpy, XKeysymToKeycode(dpy, key), False, CurrentTime);
-  for (const KeySym m : held) XTestFakeKeyEvent(dpy, XKeysymToKeycode(dpy, m), False, CurrentTime);
-  XSync(dpy, False);
-  usleep(150000);  // as a hand types: each key is taken before the next
+// The program's event routine, followed by its paint and a look at the
+// display: the largest share of the start screen's yellow that the main
+// window showed after an event (the start screen comes with the first
+// one, and goes with the next).
+Display* looker = nullptr;
+double startyellow = 0;
+int watched(int& code, win::HWND& window, win::WPARAM& wparam, win::LPARAM& lparam) {
+  const int result = ide::FE_CONTROL(code, window, wparam, lparam);
+  plat::x11::Backend* b = plat::x11::current();
+  if (startyellow < 0.05 && b != nullptr && toolkit::MAIN_WINDOW() != nullptr) {
+    win::UpdateWindow(toolkit::MAIN_WINDOW());  // the paint the event asked for
+    b->flush();
+    XSync(b->display(), False);
+    startyellow = std::max(
+        startyellow,
+        testsupport::screenshot(looker, b->xid_of(toolkit::MAIN_WINDOW()), "ide_start", 0xFFFF00));
+  }
+  return result;
+}
+
+TEST_F(OnADisplay, TheIdeShowsItsStartScreenThenTheLastScriptAndAltF4EndsIt) {
+  testsupport::HomeFolders home;
+  testsupport::TempDir dir;
+  // The last script used, as the setup file names it, is a copy of the
+  // introduction in the test's own folder.
+  const std::string script = dir.file("introduction.ost");
+  std::filesystem::copy_file(testsupport::source_dir() / "examples" / "introduction.ost", script);
+  std::filesystem::create_directories(home.config() / "ostrel");
+  testsupport::write_file(home.config() / "ostrel" / "Ostrel-setup.dat",
+                          "0L " + (testsupport::source_dir() / "data" / "Ostrel.hlp").string() +
+                              "\r\nxA,1,0,\r\n" + script +
+                              ",Fixedsys,  0.,9,400,0,0,2000,0,8000,256,64000,0,0,640,480,1,\r\n");
+  const std::filesystem::path folder = std::filesystem::current_path();
+  std::filesystem::current_path(dir.path());
+  looker = XOpenDisplay(name.c_str());
+  ASSERT_NE(looker, nullptr);
+  startyellow = 0;
+  exec::reset_all();  // as in a process of its own: no editor words of an earlier run
+  std::thread user([&] {
+    testsupport::DisplayUser u(name);
+    const Window w = u.window("introduction.ost (" + dir.path().string() + "/)");
+    u.focus(w);  // the editor waits for keys
+    u.key(w, {XK_Alt_L}, XK_F4, false);
+    u.gone(w, "the main window to go after Alt+F4");
+  });
+  int status = -1;
+  {
+    CaughtStderr caught;
+    ASSERT_EQ(plat::use_display(), "");
+    ide::reset_ide();
+    ide::install_application();
+    toolkit::application.FE_CONTROL = watched;
+    toolkit::WinMain(toolkit::GET_MODULE_HANDLE(), nullptr, "", win::SW_SHOWNORMAL);
+    plat::close_display();
+    status = ide::exitstatus;
+    user.join();
+    EXPECT_EQ(caught.text(), "");
+  }
+  XCloseDisplay(looker);
+  std::filesystem::current_path(folder);
+  EXPECT_GT(startyellow, 0.05) << "the start screen did not show on the display";
+  EXPECT_EQ(status, 0);
+  EXPECT_FALSE(std::filesystem::exists(dir.file("introduction.ost.tmp")))
+      << "the working copy is left";
 }
 
 // On the display the editor takes typed keys: a line is changed at its
 // end, compiled when left, and Ctrl+S saves the script (answered Yes)
 // before Alt+F4.
-TEST(WindowProgramTest, OnADisplayTheEditorTakesTypedLinesAndSavesThem) {
-  XInitThreads();
-  std::string why;
-  const std::string name = testsupport::xvfb_display(&why);
-  if (name.empty()) GTEST_SKIP() << why;
-  DisplayVariable display(name.c_str());
+TEST_F(OnADisplay, TheEditorTakesTypedLinesAndSavesThem) {
   testsupport::TempDir dir;
   const std::string script = dir.file("typed.ost");
   testsupport::write_file(script, "X = 1\r\nEND\r\n");
   exec::reset_all();  // as in a process of its own: no editor words of an earlier run
-  std::string title, cls;
-  const std::string shot = (std::filesystem::current_path() / "ide_editor_xvfb.png").string();
-  std::thread typist = user(name, title, cls, [shot](Display* dpy, Window w) {
-    XSetInputFocus(dpy, w, RevertToParent, CurrentTime);
-    XSync(dpy, False);
-    usleep(300000);
-    keys(dpy, {}, XK_End);
-    for (const KeySym k : {XK_space, XK_minus, XK_space, XK_3}) keys(dpy, {}, k);
-    keys(dpy, {}, XK_Down);
-    keys(dpy, {XK_Control_L}, XK_s);
-    usleep(300000);
-    keys(dpy, {}, XK_Return);  // "Save the changes?": Yes
-    usleep(300000);
-    screenshot(dpy, w, shot);
-    altf4(dpy, w);
+  std::thread user([&] {
+    testsupport::DisplayUser u(name);
+    const Window w = u.window("typed.ost (" + dir.path().string() + "/)");
+    u.focus(w);  // the editor waits for keys
+    u.key(w, {}, XK_End);
+    for (const KeySym k : {XK_space, XK_minus, XK_space, XK_3}) u.key(w, {}, k);
+    u.key(w, {}, XK_Down);
+    // The question comes in a box of its own, and the editor waits for it.
+    u.key(w, {XK_Control_L}, XK_s, false);
+    const Window box = u.window([&](const std::string& t) { return t != u.title(w); },
+                                "the question whether to save");
+    u.key(w, {}, XK_Return);  // "Save the changes?": Yes (the box has the focus)
+    u.gone(box, "the question to go after Return");
+    testsupport::screenshot(u.display(), w, "ide_editor", 0);
+    u.key(w, {XK_Alt_L}, XK_F4, false);
+    u.gone(w, "the main window to go after Alt+F4");
   });
   std::string err;
   const int status = run_caught("\"" + script + "\"", err);
-  typist.join();
+  user.join();
   plat::reset_windows();  // the message box's icon, kept drawn until now
   EXPECT_EQ(status, 0);
   EXPECT_EQ(testsupport::read_file(script), "X = 1 - 3\r\nEND\r\n");

@@ -30,11 +30,13 @@ constexpr unsigned runlimit = 50;  // seconds
 
 // Runs the program with the arguments in the folder, as a shell would; the
 // folder is its home as well. filelimit, when not negative, is the largest
-// file the program may write (as `ulimit -f` sets it).
+// file the program may write (as `ulimit -f` sets it); stdoutfile, when
+// given, takes the standard output instead of the outcome.
 Outcome ostrel(const fs::path& folder, const std::vector<std::string>& args,
-               std::int64_t filelimit = -1) {
+               std::int64_t filelimit = -1, const std::string& stdoutfile = "") {
   testsupport::TempDir logs;
-  const std::string out = logs.file("out"), err = logs.file("err");
+  const std::string out = stdoutfile.empty() ? logs.file("out") : stdoutfile;
+  const std::string err = logs.file("err");
   const pid_t pid = fork();
   if (pid == 0) {
     if (chdir(folder.c_str()) != 0) _exit(126);
@@ -60,7 +62,7 @@ Outcome ostrel(const fs::path& folder, const std::vector<std::string>& args,
   waitpid(pid, &status, 0);
   Outcome r;
   r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  r.out = read_file(out);
+  if (stdoutfile.empty()) r.out = read_file(out);
   r.err = read_file(err);
   if (WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM)
     r.err += "(the run did not end within " + std::to_string(runlimit) + " seconds)\n";
@@ -91,6 +93,20 @@ TEST_F(Windowless, TheExitStatusComesFromTheStopWordNotFromTheOutput) {
   r = run("fails.ost", "CHARACTER T*7\nT = 'stop=-1'\nX = Q(2)\nEND\n");
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "T='stop=-1'\nX=0\nstop=32767 line=3 key=xeq3006\n");
+
+  // RETURN in the main program ends it as END does.
+  r = run("returns.ost", "A = 2\nRETURN\nA = 3\nEND\n");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "A=2\nstop=-3\n");
+}
+
+TEST_F(Windowless, AReportThatCannotBeWrittenIsNoSuccess) {
+  write_file(dir.path() / "ok.ost", "A = 2\nEND\n");
+  const Outcome r = ostrel(dir.path(), {"RUN=ok.ost"}, -1, "/dev/full");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err,
+            "ostrel: the report could not be written to standard output (No space left "
+            "on device)\n");
 }
 
 TEST_F(Windowless, EveryByteOfATextIsWrittenANulAsADot) {
@@ -134,6 +150,22 @@ TEST_F(Windowless, EachScriptReportsOnlyItsOwnCompileErrors) {
   r = run("c.ost", "A = 1\nEND\n");
   EXPECT_EQ(r.status, 0);
   EXPECT_FALSE(fs::exists(dir.path() / "TranslationErrors.txt"));
+}
+
+// A folder where the error list belongs: the compile says that the list
+// was not written, its report comes whole all the same, and the folder
+// stays (an empty one too).
+TEST_F(Windowless, AFolderInThePlaceOfTheErrorListIsSaidAndTheReportStillComes) {
+  fs::create_directory(dir.path() / "TranslationErrors.txt");
+  const Outcome r = run("third.ost", "A = 1\nB = 2\nC = (\nEND\n");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out.rfind("compile stop=32767 line=3 key=xeq2Trans\n   1    3 C = (", 0), 0u)
+      << r.out;
+  EXPECT_NE(r.err.find("ostrel: TranslationErrors.txt: The file named in the title was not "
+                       "written: a folder of that name stands in its place."),
+            std::string::npos)
+      << r.err;
+  EXPECT_TRUE(fs::is_directory(dir.path() / "TranslationErrors.txt"));
 }
 
 TEST_F(Windowless, APathWithBlanksRunsQuotedAndTheCommandLineReachesTheScript) {

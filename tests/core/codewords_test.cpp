@@ -91,10 +91,10 @@ TEST(CodeWords, ReadableDump) {
                                           cwv(0xA063),
                                           cwv(0xF402),
                                           cwv(0x1234)};
-  EXPECT_EQ(cwdump::dump(prog),
+  EXPECT_EQ(core::cwdump::dump(prog),
             "#3 = WRITE/2 ( ERror label #7 , Text = #9 ) end 0 filler &&& subscript2 #4660");
   const std::vector<std::int16_t> x = {cwv(-1),     2,           cwv(0xE020), cwv(0xF880),
                                        cwv(0xFE02), cwv(0xC0A0), cwv(0xE800), cwv(0x8880)};
-  EXPECT_EQ(cwdump::dump(x, cwdump::Space::executor), "filler #2 ^ WRITE Text && +u =");
-  EXPECT_EQ(cwdump::dump(std::vector<std::int16_t>{cwv(0x9C11)}), "0x9C11");
+  EXPECT_EQ(core::cwdump::dump(x, core::cwdump::Space::executor), "filler #2 ^ WRITE Text && +u =");
+  EXPECT_EQ(core::cwdump::dump(std::vector<std::int16_t>{cwv(0x9C11)}), "0x9C11");
 }

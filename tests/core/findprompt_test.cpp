@@ -92,6 +92,31 @@ TEST_F(FindPrompt, ProvisionalLineIsReplacedByTheFinalText) {
   EXPECT_EQ(history(), "x\r\nlonely");
 }
 
+// A history that cannot be written is said once (until a write succeeds
+// again) with its status; one that cannot be read is not written over.
+TEST_F(FindPrompt, AHistoryThatCannotBeWrittenIsSaidOnceAndOneUnreadIsKept) {
+  const std::string path = (testsupport::source_dir() / "data" / "Ostrel.hlp").string();
+  helppath.set(path);
+  CHECKSUM(path);
+  std::filesystem::create_symlink("no/such/folder.txt", searchhistory);
+  int mode = 0;
+  record("one", 1, mode);
+  record("two", 1, mode);
+  EXPECT_EQ(iostatw[0], plat::iostat_no_file);
+  ASSERT_EQ(plat::message_box_log().size(), 1u);
+  EXPECT_EQ(plat::message_box_log()[0].title, searchhistory);
+  EXPECT_NE(plat::message_box_log()[0].text.find("The file named in the title was not written: "
+                                                 "its folder does not exist."),
+            std::string::npos);
+  std::filesystem::remove(searchhistory);
+  record("three", 1, mode);
+  EXPECT_EQ(history(), "three\r\n");
+
+  testsupport::write_file(searchhistory, "kept\r\n");
+  SEARCHFILERW(100, -1, "lost\r\n", mode, mode);  // no unit to read it on
+  EXPECT_EQ(history(), "kept\r\n");
+}
+
 TEST_F(FindPrompt, PromptRecordsTheSearchText) {
   const std::string path = (testsupport::source_dir() / "data" / "Ostrel.hlp").string();
   helppath.set(path);

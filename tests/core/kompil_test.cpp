@@ -11,10 +11,10 @@
 #include "core/program.h"
 #include "core/runwords.h"
 #include "core/stores.h"
-#include "support/stores_fixture.h"
 #include "core/symbols.h"
 #include "platform/backend.h"
 #include "platform/win_message_keys.h"
+#include "support/stores_fixture.h"
 
 using namespace core;
 using standin::Words;
@@ -97,18 +97,28 @@ TEST_F(LineCompiler, ARunEndsWithTheExecutorsStopWordOrResumesAtTheErrorLabel) {
   EXPECT_EQ(firstword, xeqbuf(1));
   EXPECT_EQ(lines, (std::vector<std::int32_t>{1, 3, 3}));
   EXPECT_EQ(xeqmode & 4, 0);
-  // A label without a statement: the run goes on with the next statement.
+  // A label without a statement, and a variable whose cell reads like a
+  // label's: the run stops at the failing statement, as GOTO to it does.
+  const std::int32_t var = storetest::addsym("V", 0x80);
+  SETI2EQUZ(1, var, 3);
   SETI2EQUZ(1, lbl, 0);
-  lines.clear();
-  xeqmode = 4;
-  xeqline = 1;
-  kompil();
-  EXPECT_EQ(lines, (std::vector<std::int32_t>{1, 2, 3}));
+  for (const std::int32_t named : {lbl, var}) {
+    lines.clear();
+    nomsg = named;
+    xeqmode = 4;
+    xeqline = 1;
+    kompil();
+    EXPECT_EQ(lines, (std::vector<std::int32_t>{1}));
+    EXPECT_EQ(xeqstop, 0x7FFF);
+    EXPECT_EQ(xeqline, 1);
+    EXPECT_EQ(msgkey.trimmed(), "labelSub?");
+    EXPECT_EQ(nomsg, 0);
+  }
   // Nothing left to run: no call.
   xeqmode = 4;
   xeqline = 5;
   kompil();
-  EXPECT_EQ(xeqcalls, 6);
+  EXPECT_EQ(xeqcalls, 5);
 }
 
 TEST_F(LineCompiler, TheXeqBuiltInRunsItsTextAndAssignsTheResult) {

@@ -29,7 +29,7 @@ struct BitsOpts {
     TOKEN(line, values, mode);
     tokcod(1) = code;
     LEXIOPTS(line, 1, shoplist(s).shop, shoplist(s).shoptypes, kout, 1);
-    return cwdump::tokens();
+    return core::cwdump::tokens();
   }
 };
 

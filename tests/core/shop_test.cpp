@@ -34,7 +34,7 @@ struct Opts {
     TOKEN(line, values, mode);
     tokcod(1) = optstmtcode(static_cast<int>(s));
     LEXIOPTS(line, 1, shoplist(s).shop, shoplist(s).shoptypes, kout, flags);
-    return cwdump::tokens();
+    return core::cwdump::tokens();
   }
 };
 

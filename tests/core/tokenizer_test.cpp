@@ -20,7 +20,7 @@ struct Tok {
     reset_tokenizer();
     values.assign(maxtokens, -1.0);
     TOKEN(line, values, mode);
-    return cwdump::tokens();
+    return core::cwdump::tokens();
   }
   std::string cols() const {
     std::string s;

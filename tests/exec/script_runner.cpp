@@ -1,6 +1,9 @@
 #include "exec/script_runner.h"
 
+#include <sys/time.h>
+
 #include <array>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -68,6 +71,19 @@ std::string dump(std::int32_t s) {
     out += ' ';
   }
   return out;
+}
+
+void breakkeyafter(void (*press)(int), long cpu_ms, long wall_ms) {
+  std::signal(SIGPROF, press);
+  std::signal(SIGALRM, press);
+  itimerval t{};
+  t.it_interval.tv_usec = 200000;
+  t.it_value.tv_sec = cpu_ms / 1000;
+  t.it_value.tv_usec = (cpu_ms % 1000) * 1000;
+  setitimer(ITIMER_PROF, &t, nullptr);
+  t.it_value.tv_sec = wall_ms / 1000;
+  t.it_value.tv_usec = (wall_ms % 1000) * 1000;
+  setitimer(ITIMER_REAL, &t, nullptr);
 }
 
 }  // namespace scriptrun

@@ -27,4 +27,11 @@ std::string outcome();
 // The code words of statement s, as hexadecimal numbers (for diagnosis).
 std::string dump(std::int32_t s);
 
+// Has `press` press the break key (Escape) once the run in this process has
+// used cpu_ms of processor time, however loaded the machine, or once
+// wall_ms have passed (a run that waits uses no processor time), and again
+// every 0.2 s after that, should the run clear it. For runs in a child
+// process of their own.
+void breakkeyafter(void (*press)(int), long cpu_ms, long wall_ms);
+
 }  // namespace scriptrun

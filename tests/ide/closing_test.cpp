@@ -21,6 +21,7 @@
 #include "plot/axis_standin.h"
 #include "plot/fontslots.h"
 #include "toolkit/windows.h"
+#include "ui/dialogwords.h"
 #include "ui/services_standin.h"
 
 namespace {

@@ -360,7 +360,7 @@ TEST_F(EditorProgramTest, ALongLineStaysWholeRejectedAndSavedAsItStands) {
   compare();
   exec::reset_interpreter();
   const std::string windowless = exec::run_script(text);
-  EXPECT_NE(windowless.find("line=2\n"), std::string::npos) << windowless;
+  EXPECT_NE(windowless.find("line=2 key=lineTooLong\n"), std::string::npos) << windowless;
   EXPECT_NE(windowless.find("too long: 285 characters"), std::string::npos) << windowless;
 }
 

@@ -2,7 +2,8 @@
 // back end: FE_MAIN through the toolkit's program entry, with the virtual
 // clock, so that the one-second timer ticks at once. Each step of a test
 // runs after one tick has been handled; after the last step the program is
-// told to QUIT. The setup file goes to a fresh folder.
+// told to QUIT. The setup file goes to a fresh folder, and so do HOME and
+// the other XDG folders.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -37,6 +38,9 @@ using Step = std::function<void()>;
 
 class IdeTest : public ::testing::Test {
  protected:
+  // HOME and the XDG folders of the test's own, the setup file's folder
+  // in `config`.
+  testsupport::HomeFolders home;
   testsupport::TempDir config;
   EnvVar xdg{"XDG_CONFIG_HOME", config.path().c_str()};
   // Opening a script makes its folder the current one: it comes back.
@@ -63,8 +67,9 @@ inline std::vector<HandedOver> handedover;
 
 // The main window's handle (null when none).
 void* mainwindow();
-// A PNG of the main window (frame included) for looking at, in the test
-// program's folder.
+// A PNG of the main window (frame included) for looking at, written as
+// <name>.png into the folder that OSTREL_SCREENSHOTS names (when it names
+// one).
 void snapshot(const std::string& name);
 
 }  // namespace idetest

@@ -304,7 +304,7 @@ TEST_F(InputTest, TheStepMeetsAQuitAndLooksAtTimersOnlyEveryFewMilliseconds) {
   core::keyrec = {};
   const auto start = std::chrono::steady_clock::now();
   int calls = 0;
-  while (fired == 0 && std::chrono::steady_clock::now() - start < std::chrono::seconds(2)) {
+  while (fired == 0 && std::chrono::steady_clock::now() - start < std::chrono::seconds(30)) {
     ide::PANLIOSTEP();
     ++calls;
   }

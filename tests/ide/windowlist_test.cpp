@@ -9,7 +9,6 @@
 #include "platform/win_message.h"
 #include "platform/win_message_keys.h"
 #include "toolkit/windows.h"
-#include "ui/services_standin.h"
 
 namespace {
 
@@ -86,22 +85,23 @@ TEST_F(IdeTest, TheWindowUnderConstructionAndDialogsAreFoundByTheirHandles) {
 
 TEST_F(IdeTest, ABlankDialogOfAsManyItemsIsReused) {
   run("", {[] {
-        ui::dlgitemcount = 3;
-        ide::wdwrec* dialog = newwindow(ide::kind::modeless);
+        std::int32_t status = -1;
+        ide::NEWWINDOW(status, nullptr, 3);
+        ide::wdwrec* dialog = ide::wdwcur;
+        dialog->kind = ide::kind::modeless;
+        dialog->window = secondary();
         ASSERT_EQ(dialog->dialogitems.size(), 3);
         EXPECT_EQ(dialog->dialogitems(3).marker, 0u);
         dialog->title.blank();
-        dialog->changedvar = 1;
+        dialog->returncodevar = 1;
         core::z(1) = 5.0;
-        std::int32_t status = 0;
-        ide::NEWWINDOW(status, nullptr);
+        ide::NEWWINDOW(status, nullptr, 3);
         EXPECT_EQ(status, 1000);
         EXPECT_EQ(ide::wdwcur, dialog);
-        ui::dlgitemcount = 2;
-        ide::NEWWINDOW(status, nullptr);
+        EXPECT_EQ(core::z(1), 0.0);
+        ide::NEWWINDOW(status, nullptr, 2);
         EXPECT_EQ(status, 0);
         ide::wdwrec* unmade = ide::wdwcur;
-        ui::dlgitemcount = 0;
         // A record whose window has gone is freed on the way; the one still
         // waiting for its window is taken again.
         win::DestroyWindow(dialog->window);

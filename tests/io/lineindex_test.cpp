@@ -123,6 +123,40 @@ TEST_F(LineIndex, InDeXKeepsTheIndexFileAndReusesItOnlyWhenNewerAndSound) {
   EXPECT_EQ(read_file("lines.idx"), le({1, 3, 6}));
 }
 
+// Without InDeX no index file is made: a link or a file of the index's
+// name stays as it was. With InDeX an index that cannot be written (the
+// file-size limit) fails the OPEN with its status and leaves the old one.
+TEST_F(LineIndex, TheIndexFileIsWrittenOnlyWhenKeptAndItsFailureReachesTheOpen) {
+  write_file("d.txt", "a\nbc\n");
+  write_file("other.txt", "keep");
+  fs::create_symlink("other.txt", "d.txt.i4");
+  EXPECT_NE(
+      run("CHARACTER F*8\nF = 'd.txt'\nOPEN(FIle=F, Format='A', LENgth=L)\nEND\n").find("L=2\n"),
+      std::string::npos);
+  EXPECT_TRUE(fs::is_symlink("d.txt.i4"));
+  EXPECT_EQ(read_file("other.txt"), "keep");
+  fs::remove("d.txt.i4");
+
+  std::string lines;
+  for (int i = 0; i < 100; ++i) lines += "a\n";
+  write_file("d.txt", lines);
+  indexfile(le({1, 3}), -5.0);  // older than its data: built anew
+  const std::string report = testsupport::in_child([&] {
+    if (!testsupport::limit_file_size(100)) return std::string("no limit set");
+    const std::string out =
+        run("CHARACTER F*8\nF = 'd.txt'\nIO = 0\n"
+            "OPEN(FIle=F, Format='A', InDeX, IOStat=IO, ERror=1)\n1 CONTINUE\nEND\n");
+    std::string wrong;
+    if (out.find("IO=38\n") == std::string::npos) wrong += "the OPEN went on: " + out;
+    if (read_file("d.txt.i4") != le({1, 3})) wrong += "the old index changed\n";
+    std::size_t n = 0;
+    for ([[maybe_unused]] const auto& e : fs::directory_iterator(".")) ++n;
+    if (n != 3) wrong += std::to_string(n) + " files in the folder\n";
+    return wrong;
+  });
+  EXPECT_EQ(report, "");
+}
+
 TEST_F(LineIndex, RowsOfSeveralLinesAfterHeaderLines) {
   const struct {
     const char* bytes;

@@ -28,9 +28,9 @@ using testsupport::read_file;
 using testsupport::write_file;
 
 // The note a child left: its folder and its arguments, one a line; empty
-// when none came within ten seconds.
+// when none came within half a minute.
 std::string note(const fs::path& p) {
-  for (int i = 0; i < 1000 && !fs::exists(p); ++i)
+  for (int i = 0; i < 3000 && !fs::exists(p); ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   return read_file(p);
 }

@@ -66,10 +66,8 @@ TEST_F(SoundBreak, EscapeStopsALongTuneAtOnceAndTheNextBeepOpensTheDeviceAgain) 
     if (++polls == 30) core::keyrec = {27, 1, 0, 1};  // Escape, as the key reader records it
     ide::PANLIOSTEP();
   };
-  const auto start = std::chrono::steady_clock::now();
   const std::string out = run("N = BEEP('99c')\nM = 1\nEND\n");
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
-  EXPECT_LT(polls, 3000);
+  EXPECT_LT(polls, 3000) << "the tune went on after Escape";
   // BEEP gives the tune's size as always, and the run stops after it.
   EXPECT_EQ(out.substr(0, out.find("\nstop=")), "N=1115136\nM=0") << out;
   EXPECT_NE(out.find("stop=-4"), std::string::npos) << out;

@@ -27,9 +27,9 @@ class System : public iotest::ScriptFolder {
     const auto& log = plat::message_box_log();
     return log.empty() ? "" : log.back().title + "|" + log.back().text;
   }
-  // Waits (at most ten seconds) for a file that a child makes.
+  // Waits (at most half a minute) for a file that a child makes.
   static bool appears(const fs::path& p) {
-    for (int i = 0; i < 1000 && !fs::exists(p); ++i)
+    for (int i = 0; i < 3000 && !fs::exists(p); ++i)
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     return fs::exists(p);
   }
@@ -83,6 +83,32 @@ TEST_F(System, TheFirstFailureEndsTheStatementAndTheRun) {
             std::string::npos);
   EXPECT_TRUE(fs::exists("keep.txt"));
   EXPECT_EQ(std::getenv("OSTREL_LATE"), nullptr);
+}
+
+// COPY replaces its target only with a whole copy: one that fails at the
+// file-size limit stops the run and leaves the old target and no other
+// file; a target that is a link gets the copy in the file it names.
+TEST_F(System, ACopyThatFailsLeavesTheOldTargetWhole) {
+  write_file("big.txt", std::string(1000, 'b'));
+  write_file("t.txt", "old\r\n");
+  const std::string report = testsupport::in_child([&] {
+    if (!testsupport::limit_file_size(100)) return std::string("no limit set");
+    const std::string out = run("SYSTEM(COPY='big.txt', COPYTO='t.txt')\nEND\n");
+    std::string wrong;
+    if (out.find("stop=32767") == std::string::npos) wrong += "the run went on: " + out;
+    if (shown().find("The file could not be copied.") == std::string::npos)
+      wrong += "no message: " + shown() + "\n";
+    if (read_file("t.txt") != "old\r\n") wrong += "t.txt changed\n";
+    std::size_t n = 0;
+    for ([[maybe_unused]] const auto& e : fs::directory_iterator(".")) ++n;
+    if (n != 2) wrong += std::to_string(n) + " files in the folder\n";
+    return wrong;
+  });
+  EXPECT_EQ(report, "");
+  fs::create_symlink("real.txt", "link.txt");
+  EXPECT_NE(run("SYSTEM(COPY='t.txt link.txt')\nEND\n").find("stop=-1"), std::string::npos);
+  EXPECT_TRUE(fs::is_symlink("link.txt"));
+  EXPECT_EQ(read_file("real.txt"), "old\r\n");
 }
 
 TEST_F(System, WaitAsASwitchReturnsAtOnceWaitOneWaits) {

@@ -4,6 +4,7 @@
 #include <random>
 #include <string>
 
+#include "platform/file_units.h"
 #include "support/test_support.h"
 #include "tests/io/sound_fixture.h"
 
@@ -73,6 +74,24 @@ TEST_F(WavFile, ATuneStartingWithAChordIsWrittenWhole) {
   EXPECT_EQ(fs::file_size("chord.wav"), 11308u);
   EXPECT_EQ(io::MUSIC("$6 c d", std::nullopt, "none.wav"), 0);
   EXPECT_EQ(testsupport::read_file("none.wav"), header(0, 1, 689, 2, 16));
+}
+
+// A tune that cannot be written whole (the file-size limit) leaves an
+// older file of its name as it was, and no other file; its status is kept.
+TEST_F(WavFile, ATuneNotWrittenWholeLeavesTheOldFile) {
+  testsupport::write_file("tune.wav", "old");
+  const std::string report = testsupport::in_child([] {
+    if (!testsupport::limit_file_size(1000)) return std::string("no limit set");
+    core::iostatw[0] = 0;
+    io::MUSIC("c", std::nullopt, "tune.wav");
+    std::string wrong;
+    if (core::iostatw[0] != plat::iostat_write_error)
+      wrong += "status " + std::to_string(core::iostatw[0]) + "\n";
+    if (testsupport::read_file("tune.wav") != "old") wrong += "tune.wav changed\n";
+    if (std::distance(fs::directory_iterator("."), {}) != 1) wrong += "files left behind\n";
+    return wrong;
+  });
+  EXPECT_EQ(report, "");
 }
 
 TEST_F(WavFile, OnlyPcmFilesOfEightOrSixteenBitsAndOneOrTwoChannelsPlay) {

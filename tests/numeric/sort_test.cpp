@@ -150,6 +150,30 @@ TEST_F(SortScript, AnIndexArrayGivesTheOrderAndIsNotWrittenBack) {
   EXPECT_FALSE(fs::exists("sub/TempSort"));
 }
 
+// The rewrite goes through a link to the real file, which keeps its mode;
+// a link where the scratch file used to be made is not written through,
+// and no other file is left.
+TEST_F(SortScript, TheRewriteReachesTheRealFileAndFollowsNoPlantedLink) {
+  write_file("real.dat", "cccaaabbb");
+  fs::permissions("real.dat",
+                  fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  fs::create_symlink("real.dat", "recs.dat");
+  write_file("other.txt", "keep");
+  fs::create_symlink("other.txt", "TempSort");
+  EXPECT_NE(run("CHARACTER F*8\nF = 'recs.dat'\nOPEN(FIle=F, RecL=3)\n"
+                "N = SORT(FIle=F, Column=1, PhySsort=1)\nEND\n")
+                .find("N=3\nstop=-1\n"),
+            std::string::npos);
+  EXPECT_EQ(read_file("real.dat"), "aaabbbccc");
+  EXPECT_TRUE(fs::is_symlink("recs.dat"));
+  EXPECT_EQ(fs::status("real.dat").permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  EXPECT_EQ(read_file("other.txt"), "keep");
+  std::size_t n = 0;
+  for ([[maybe_unused]] const auto& e : fs::directory_iterator(".")) ++n;
+  EXPECT_EQ(n, 4u);
+}
+
 TEST_F(SortScript, TextFilesAreRewrittenWithTheirOwnLineEndsAndDoublesDropped) {
   const struct {
     std::string in, out;

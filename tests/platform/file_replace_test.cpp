@@ -224,3 +224,44 @@ TEST_F(FileReplace, AFolderThatTakesNoNewFileGetsItsWritableFileWrittenInPlace) 
 }
 
 }  // namespace
+
+// Bytes handed over piece by piece: they reach the file only at the
+// commit, by either road; a replace given up, or failing at the size limit
+// midway, leaves the file and no temporary file.
+TEST_F(FileReplace, APieceByPieceReplaceReachesTheFileOnlyWhenCommitted) {
+  write_file(file("t.ost"), "old\r\n");
+  write_file(file("h.ost"), "old\r\n");
+  fs::create_hard_link(file("h.ost"), file("h2.ost"));
+  const Names all{"h.ost", "h2.ost", "t.ost"};
+  for (const char* name : {"t.ost", "h.ost"}) {
+    {
+      Replacement given_up(file(name));
+      EXPECT_TRUE(given_up.write("never"));
+    }
+    EXPECT_EQ(read_file(file(name)), "old\r\n") << name;
+    EXPECT_EQ(entries(), all) << name;
+    Replacement job(file(name));
+    EXPECT_TRUE(job.write("one,") && job.write("") && job.write("two"));
+    EXPECT_EQ(read_file(file(name)), "old\r\n") << name;
+    const ReplaceResult r = job.commit();
+    ASSERT_TRUE(r.ok()) << name << ": " << r.error;
+    EXPECT_EQ(r.inplace, std::string(name) == "h.ost");
+    EXPECT_EQ(read_file(file(name)), "one,two") << name;
+    EXPECT_FALSE(job.write("late"));
+    EXPECT_EQ(entries(), all) << name;
+    write_file(file(name), "old\r\n");
+  }
+  const std::string report = testsupport::in_child([&] {
+    if (!testsupport::limit_file_size(100)) return std::string("no limit set");
+    Replacement job(file("t.ost"));
+    bool wrote = true;
+    for (int i = 0; i < 20 && wrote; ++i) wrote = job.write(std::string(10, 'x'));
+    if (wrote || job.result().error != EFBIG || job.result().step != ReplaceStep::write)
+      return "the limit was not met: error " + std::to_string(job.result().error);
+    if (job.commit().ok()) return std::string("a failed replace committed");
+    if (read_file(file("t.ost")) != "old\r\n") return std::string("t.ost changed");
+    return entries() == Names{"h.ost", "h2.ost", "t.ost"} ? std::string()
+                                                          : std::string("files left behind");
+  });
+  EXPECT_EQ(report, "");
+}

@@ -145,8 +145,10 @@ TEST_F(WaveOut, BeepPlaysItsToneWholeAndMessageBeepStartsAShortOne) {
   EXPECT_EQ(c.closes, 1);
   plat::clear_sound_capture();
   MessageBeep(0x10);
-  for (int i = 0; i < 1000 && plat::sound_capture().buffers == 0; ++i)
+  // The beep plays on a thread of its own: waited for, half a minute at most.
+  for (int i = 0; i < 30000 && plat::sound_capture().buffers == 0; ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  ASSERT_NE(plat::sound_capture().buffers, 0) << "no sound came of MessageBeep";
   c = plat::sound_capture();
   EXPECT_EQ(c.opens, (std::vector<plat::SoundFormat>{{1, 44100, 16}}));
   EXPECT_EQ(c.bytes.size(), 2u * 44100 * 220 / 1000);

@@ -74,19 +74,26 @@ class X11ClipboardTest : public X11Test {
     stop_owner();
     const std::string in = dir.file("in");
     testsupport::write_file(in, data);
-    owner = xclip({"-i", "-quiet", "-t", target}, in, "");
     const Atom clipboard = XInternAtom(dpy, "CLIPBOARD", False);
-    const ::Window ours = XGetSelectionOwner(dpy, clipboard);
+    const ::Window ours = XGetSelectionOwner(dpy, clipboard);  // before xclip can take it
+    owner = xclip({"-i", "-quiet", "-t", target}, in, "");
     ASSERT_TRUE(pump_until([&] {
-      const ::Window now = XGetSelectionOwner(dpy, clipboard);
-      return now != 0 && now != ours;
-    }));
+      owned = XGetSelectionOwner(dpy, clipboard);
+      return owned != 0 && owned != ours;
+    })) << "xclip did not take the clipboard";
   }
   void stop_owner() {
     if (owner <= 0) return;
     kill(owner, SIGTERM);
     waitpid(owner, nullptr, 0);
     owner = 0;
+    // The server lets the clipboard go once it has seen xclip go; until
+    // then the next xclip, whose window may get the same number, could not
+    // be told from this one.
+    const Atom clipboard = XInternAtom(dpy, "CLIPBOARD", False);
+    EXPECT_TRUE(pump_until([&] { return XGetSelectionOwner(dpy, clipboard) != owned; }))
+        << "the clipboard stayed with xclip after it ended";
+    owned = 0;
   }
 
   static void copy(UINT format, const std::string& bytes) {
@@ -113,7 +120,8 @@ class X11ClipboardTest : public X11Test {
   }
 
   testsupport::TempDir dir;
-  pid_t owner = 0;
+  pid_t owner = 0;     // the xclip that holds the clipboard
+  ::Window owned = 0;  // its window that owns it
 };
 
 // A text of a megabyte in lines with accents and the euro sign.
@@ -190,8 +198,7 @@ TEST_F(X11ClipboardTest, AnOwnerThatDoesNotAnswerFailsThePasteAfterTwoSeconds) {
   EXPECT_EQ(GetLastError(), ERROR_TIMEOUT);
   CloseClipboard();
   const auto waited = std::chrono::steady_clock::now() - start;
-  EXPECT_GE(waited, std::chrono::milliseconds(1900));
-  EXPECT_LT(waited, std::chrono::milliseconds(10000));  // a loaded machine may be slow
+  EXPECT_GE(waited, std::chrono::milliseconds(1900)) << "it gave up before its time";
   XDestroyWindow(dpy, mute);
   XSync(dpy, False);
 }

@@ -1,7 +1,6 @@
 // The common dialogs on the test Xvfb, answered by keys typed on the
 // server's keyboard from a second connection. Set OSTREL_SCREENSHOTS to a
 // folder to get a picture of each dialog as the display shows it.
-#include <cairo.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -12,6 +11,7 @@
 #include "platform/win_commdlg.h"
 #include "platform/win_message_box.h"
 #include "platform/win_print.h"
+#include "support/display_user.h"
 #include "support/test_support.h"
 #include "x11_testing.h"
 
@@ -26,60 +26,27 @@ struct Key {
   KeySym with = 0;
 };
 
-// Waits (at most five seconds) for a shown window of this title, writes
-// its picture when asked to, then types the keys.
+// Waits for the dialog's window and for the program to wait for input,
+// writes its picture when asked to, then types the keys, each when the
+// dialog is ready for it; the last one ends the dialog.
 void type_into(const std::string& display, const std::string& title, std::vector<Key> keys,
                const char* shot) {
-  Display* d = XOpenDisplay(display.c_str());
-  if (d == nullptr) return;
-  ::Window found = 0;
-  for (int tries = 0; tries < 500 && found == 0; ++tries) {
-    ::Window root, parent, *children = nullptr;
-    unsigned n = 0;
-    XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &n);
-    for (unsigned i = 0; i < n && found == 0; ++i) {
-      char* name = nullptr;
-      XWindowAttributes a;
-      if (XFetchName(d, children[i], &name) && name != nullptr) {
-        if (title == name && XGetWindowAttributes(d, children[i], &a) && a.map_state == IsViewable)
-          found = children[i];
-        XFree(name);
-      }
-    }
-    if (children != nullptr) XFree(children);
-    if (found == 0) usleep(10000);
+  testsupport::DisplayUser u(display);
+  const ::Window found = u.window(title);
+  u.ready(found, false);
+  testsupport::screenshot(u.display(), found, shot, 0);
+  for (std::size_t i = 0; i < keys.size(); ++i) {
+    const bool last = i + 1 == keys.size();
+    if (keys[i].with != 0)
+      u.key(found, {keys[i].with}, keys[i].sym, !last);
+    else
+      u.key(found, {}, keys[i].sym, !last);
   }
-  usleep(100000);  // drawn and focused
-  const char* dir = std::getenv("OSTREL_SCREENSHOTS");
-  if (found != 0 && dir != nullptr) {
-    XWindowAttributes a;
-    XGetWindowAttributes(d, found, &a);
-    XImage* img = XGetImage(d, found, 0, 0, a.width, a.height, AllPlanes, ZPixmap);
-    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_RGB24, a.width, a.height);
-    cairo_surface_flush(s);
-    unsigned char* px = cairo_image_surface_get_data(s);
-    for (int y = 0; y < a.height; ++y)
-      for (int x = 0; x < a.width; ++x)
-        reinterpret_cast<std::uint32_t*>(px + y * cairo_image_surface_get_stride(s))[x] =
-            static_cast<std::uint32_t>(XGetPixel(img, x, y));
-    cairo_surface_mark_dirty(s);
-    cairo_surface_write_to_png(s, (std::string(dir) + "/" + shot + ".png").c_str());
-    cairo_surface_destroy(s);
-    XDestroyImage(img);
-  }
-  for (const Key& k : keys) {
-    if (k.with != 0) XTestFakeKeyEvent(d, XKeysymToKeycode(d, k.with), True, CurrentTime);
-    XTestFakeKeyEvent(d, XKeysymToKeycode(d, k.sym), True, CurrentTime);
-    XTestFakeKeyEvent(d, XKeysymToKeycode(d, k.sym), False, CurrentTime);
-    if (k.with != 0) XTestFakeKeyEvent(d, XKeysymToKeycode(d, k.with), False, CurrentTime);
-    XSync(d, False);
-    usleep(30000);
-  }
-  XCloseDisplay(d);
+  u.gone(found, "the dialog \"" + title + "\" to close after its last key");
 }
 
-// A dialog that nobody answers is cancelled after ten seconds, so that a
-// failing test ends.
+// A dialog that nobody answers is cancelled after fifty seconds, so that a
+// failing test ends within a minute.
 void watchdog(HWND, UINT, UINT_PTR id, DWORD) {
   KillTimer(nullptr, id);
   if (HWND active = GetActiveWindow()) PostMessageA(active, WM_COMMAND, IDCANCEL, 0);
@@ -87,12 +54,16 @@ void watchdog(HWND, UINT, UINT_PTR id, DWORD) {
 
 class X11CommonDialogs : public X11Test {
  protected:
+  void SetUp() override {
+    XInitThreads();  // the typist has a connection of its own
+    X11Test::SetUp();
+  }
   // Runs the dialog while a second thread types into it.
   template <class F>
   BOOL run(const char* title, std::vector<Key> keys, const char* shot, F dialog) {
     const std::string name = testsupport::xvfb_display();
     std::thread typist(type_into, name, std::string(title), std::move(keys), shot);
-    const UINT_PTR dog = SetTimer(nullptr, 0, 10000, watchdog);
+    const UINT_PTR dog = SetTimer(nullptr, 0, 50000, watchdog);
     const BOOL r = dialog();
     KillTimer(nullptr, dog);
     typist.join();

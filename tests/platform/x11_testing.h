@@ -5,6 +5,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -45,23 +46,31 @@ class X11Test : public wintest::WindowTest {
     WindowTest::TearDown();
   }
 
-  // Pumps the queue until `done` holds (at most two seconds).
+  // Pumps the queue until `done` holds, waiting for the display's events
+  // in between; false when it still does not after half a minute.
   bool pump_until(const std::function<bool()>& done) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     while (std::chrono::steady_clock::now() < end) {
       wintest::pump();
       if (done()) return true;
-      XSync(plat::x11::current()->display(), False);
-      usleep(2000);
+      Display* own = plat::x11::current()->display();
+      XSync(own, False);
+      if (XPending(own) == 0) {
+        pollfd p{ConnectionNumber(own), POLLIN, 0};
+        ::poll(&p, 1, 2);
+      }
     }
     return done();
   }
-  // Lets the back end show everything and the server take it in.
+  // Lets the back end show everything and the server take it in: the
+  // back end reads its events and shows what changed (the queue polls it at
+  // most once a millisecond, so it is polled here itself), the server has
+  // done what it asked for, and the test's own requests are done too.
   void settle() {
     for (int i = 0; i < 5; ++i) {
       wintest::pump();
+      plat::x11::current()->poll();
       XSync(plat::x11::current()->display(), False);
-      usleep(2000);
     }
     XSync(dpy, False);
   }

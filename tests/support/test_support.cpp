@@ -33,6 +33,43 @@ TempDir::~TempDir() {
 
 std::string TempDir::file(const std::string& name) const { return (path_ / name).string(); }
 
+HomeFolders::HomeFolders() {
+  const struct {
+    const char* var;
+    const char* below;
+  } folders[] = {{"HOME", ""},
+                 {"XDG_CONFIG_HOME", ".config"},
+                 {"XDG_DATA_HOME", ".local/share"},
+                 {"XDG_STATE_HOME", ".local/state"},
+                 {"XDG_CACHE_HOME", ".cache"}};
+  for (const auto& f : folders) {
+    const char* old = std::getenv(f.var);
+    kept_.emplace_back(f.var, old != nullptr ? std::optional<std::string>(old) : std::nullopt);
+    const std::filesystem::path dir = dir_.path() / f.below;
+    std::filesystem::create_directories(dir);
+    setenv(f.var, dir.c_str(), 1);
+  }
+}
+
+HomeFolders::~HomeFolders() {
+  for (const auto& [var, old] : kept_) {
+    if (old)
+      setenv(var.c_str(), old->c_str(), 1);
+    else
+      unsetenv(var.c_str());
+  }
+}
+
+CurrentFolder::CurrentFolder(const std::filesystem::path& dir)
+    : kept_(std::filesystem::current_path()) {
+  std::filesystem::current_path(dir);
+}
+
+CurrentFolder::~CurrentFolder() {
+  std::error_code ec;
+  std::filesystem::current_path(kept_, ec);
+}
+
 std::filesystem::path source_dir() {
   if (const char* env = std::getenv("OSTREL_SOURCE_DIR")) return env;
   return OSTREL_SOURCE_DIR;

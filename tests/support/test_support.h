@@ -4,7 +4,10 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace testsupport {
 
@@ -24,6 +27,44 @@ class TempDir {
  private:
   std::filesystem::path path_;
 };
+
+// HOME and the XDG folders (config, data, state, cache) pointed into a
+// fresh folder for the life of the object, then restored: a program run
+// by the test finds no setup, history or working copy of another run, and
+// leaves its own there.
+class HomeFolders {
+ public:
+  HomeFolders();
+  ~HomeFolders();
+  HomeFolders(const HomeFolders&) = delete;
+  HomeFolders& operator=(const HomeFolders&) = delete;
+
+  const std::filesystem::path& home() const { return dir_.path(); }
+  // $XDG_CONFIG_HOME, where the program keeps its setup file.
+  std::filesystem::path config() const { return dir_.path() / ".config"; }
+
+ private:
+  TempDir dir_;
+  std::vector<std::pair<std::string, std::optional<std::string>>> kept_;
+};
+
+// The current folder set to `dir` for the life of the object, then set
+// back (for what a program writes into the current folder).
+class CurrentFolder {
+ public:
+  explicit CurrentFolder(const std::filesystem::path& dir);
+  ~CurrentFolder();
+  CurrentFolder(const CurrentFolder&) = delete;
+  CurrentFolder& operator=(const CurrentFolder&) = delete;
+
+ private:
+  std::filesystem::path kept_;
+};
+
+// Removes the test program's own folder (tests/support/sandbox.cpp, which
+// fills it), for a test program that gives up and ends without running its
+// destructors.
+inline void (*remove_test_folder)() = nullptr;
 
 // The checkout's root folder (for data/ and examples/).
 std::filesystem::path source_dir();

@@ -25,9 +25,11 @@ class Server {
     const std::string fd = std::to_string(fds[1]);
     // Without shared memory: cairo keeps a small record of a shared-memory
     // upload past the close of the display, which the leak checker reports.
-    const char* argv[] = {"Xvfb",     "-displayfd",   fd.c_str(),  "-screen",
-                          "0",        "1280x1024x24", "-nolisten", "tcp",
-                          "-noreset", "-extension",   "MIT-SHM",   nullptr};
+    // Without auto-repeat: on a loaded machine the server may come to a
+    // key's release only after the repeat delay, and type it twice.
+    const char* argv[] = {"Xvfb",         "-displayfd", fd.c_str(), "-screen",  "0",
+                          "1280x1024x24", "-nolisten",  "tcp",      "-noreset", "-extension",
+                          "MIT-SHM",      "-r",         nullptr};
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addclose(&actions, fds[0]);
@@ -45,7 +47,7 @@ class Server {
     // The server writes its display number and a line end once it listens.
     std::string number;
     pollfd p{fds[0], POLLIN, 0};
-    while (number.find('\n') == std::string::npos && ::poll(&p, 1, 10000) > 0) {
+    while (number.find('\n') == std::string::npos && ::poll(&p, 1, 30000) > 0) {
       char buf[16];
       const ssize_t n = read(fds[0], buf, sizeof buf);
       if (n <= 0) break;
@@ -58,11 +60,13 @@ class Server {
     }
     display_ = std::string(":").append(number, 0, number.find('\n'));
   }
-  ~Server() {
+  ~Server() { stop(); }
+  void stop() {
     if (pid_ > 0) {
       kill(pid_, SIGTERM);
       waitpid(pid_, nullptr, 0);
     }
+    pid_ = 0;
   }
   const std::string& display() const { return display_; }
   const std::string& error() const { return error_; }
@@ -73,12 +77,18 @@ class Server {
   std::string error_;
 };
 
+Server& server() {
+  static Server one;
+  return one;
+}
+
 }  // namespace
 
 std::string xvfb_display(std::string* why) {
-  static Server server;
-  if (why != nullptr) *why = server.error();
-  return server.display();
+  if (why != nullptr) *why = server().error();
+  return server().display();
 }
+
+void stop_xvfb() { server().stop(); }
 
 }  // namespace testsupport

@@ -10,5 +10,8 @@ namespace testsupport {
 // The display name (":N") of the test program's Xvfb; empty, with the
 // reason in `why`, when the server could not be started.
 std::string xvfb_display(std::string* why = nullptr);
+// Stops the server at once (for a test program that gives up and ends
+// without running its destructors).
+void stop_xvfb();
 
 }  // namespace testsupport

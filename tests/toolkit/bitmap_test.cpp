@@ -1,6 +1,7 @@
 // Bitmaps: BMP files written and read for every bit count, the array
 // formats, the checks on untrusted files, and copies of the screen.
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -144,6 +145,35 @@ TEST_F(ToolkitTest, ATwoByTwoDibIsWrittenAs70BytesAndABadHeaderTouchesNoFile) {
   win::GlobalFree(again);
 }
 
+// A BMP file that cannot be written whole (the file-size limit) leaves
+// the file there as it was and no other file, and the failure reaches the
+// caller; a link at the name gets the picture in the file it names.
+TEST_F(ToolkitTest, AFailedBmpWriteKeepsTheOldFileAndALinkStaysALink) {
+  testsupport::TempDir dir;
+  const std::uint32_t pixels[4] = {0x0000FF, 0x00FF00, 0xFF0000, 0x000000};
+  const win::HBITMAP bitmap = ARRAY_TO_BITMAP_24(pixels, 2, 2, nullptr, nullptr);
+  const win::HGLOBAL dib = BITMAP_TO_DIB(bitmap, nullptr, nullptr, nullptr);
+  const std::string path = dir.file("two.bmp");
+  testsupport::write_file(path, "old");
+  const std::string report = testsupport::in_child([&] {
+    if (!testsupport::limit_file_size(60)) return std::string("no limit set");
+    int ups = 0;
+    std::string wrong;
+    if (SAVE_BITMAP_FILE(dib, path.c_str(), static_cast<int>(path.size()), &ups) || ups == 0)
+      wrong += "the failure was not told\n";
+    if (testsupport::read_file(path) != "old") wrong += "the old file changed\n";
+    if (std::distance(std::filesystem::directory_iterator(dir.path()), {}) != 1)
+      wrong += "files left behind\n";
+    return wrong;
+  });
+  EXPECT_EQ(report, "");
+  std::filesystem::create_symlink("real.bmp", dir.file("link.bmp"));
+  EXPECT_EQ(WRITE_BMP_FILE(dib, dir.file("link.bmp").c_str()), 0);
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link.bmp")));
+  EXPECT_EQ(read(dir.file("real.bmp")).size(), 70u);
+  win::GlobalFree(dib);
+}
+
 TEST_F(ToolkitTest, ArraysOfTheThreeFormatsAndArraysTooShortForTheirRows) {
   const std::uint32_t colours[2] = {0x000000FF, 0x00FFFFFF};
   int ups = -1;
@@ -252,7 +282,10 @@ TEST_F(ToolkitTest, LoadBitmapCopiesARectangleOfTheScreenAndAWindowsClientArea) 
   win::GetObjectA(client, sizeof bm, &bm);
   EXPECT_EQ(bm.bmWidth, 200);
   EXPECT_EQ(drawtest::bitmap_pixel(client, 150, 50), 0x00FF00u);
-  // A bitmap is only logged; the call fails.
+  // A bitmap is only logged (in the current folder: the test's own); the
+  // call fails.
+  testsupport::TempDir dir;
+  testsupport::CurrentFolder here(dir.path());
   EXPECT_EQ(LOAD_BITMAP(nullptr, 0, nullptr, nullptr, 0, nullptr, nullptr, &picture, nullptr,
                         nullptr, nullptr, &ups),
             nullptr);

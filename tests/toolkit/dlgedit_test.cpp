@@ -73,7 +73,7 @@ void press(int id) {
 constexpr int kNumber = 0x403, kType = 0x404, kWidth = 0x40E;
 constexpr int kGenerate = 6, kCancel = 2;
 // Ids of the output dialog.
-constexpr int kArrayForm = 229, kOnlyModified = 237;
+constexpr int kOnlyModified = 237;
 
 class Editor : public dlgt::DialogTest {
  protected:
@@ -178,6 +178,34 @@ TEST_F(Editor, ViewWindowShowsTheOutput) {
   EXPECT_EQ(testsupport::read_file(shown).substr(0, 30), "      CALL set_dialog_item (di");
   win::SendMessageA(view, win::WM_CLOSE, 0, 0);
   EXPECT_FALSE(std::filesystem::exists(shown));  // the view's file goes with it
+}
+
+// The file destination: an existing file is replaced by the output; a
+// file that cannot be written (a folder of that name) is said.
+TEST_F(Editor, TheFileDestinationReplacesTheFileOrSaysWhyNot) {
+  testsupport::TempDir dir;
+  testsupport::write_file(dir.file("out.txt"), "an older and longer text\r\n");
+  std::filesystem::create_directory(dir.file("folder.txt"));
+  for (const std::string name : {"out.txt", "folder.txt"}) {
+    SCOPED_TRACE(name);
+    plat::reset_message_boxes();
+    plat::push_message_box_answer(win::IDYES);
+    steps({[&] { press(kGenerate); },
+           [&] {
+             const win::HWND out = editor();
+             win::SendMessageA(win::GetDlgItem(out, 232), win::BM_SETCHECK, 0, 0);
+             win::SendMessageA(win::GetDlgItem(out, 234), win::BM_SETCHECK, 1, 0);
+             win::SetWindowTextA(win::GetDlgItem(out, 236), dir.file(name).c_str());
+             press(win::IDOK);
+           },
+           [&] { press(win::IDOK); }});
+    EXPECT_EQ(run(items, 3), win::IDOK);
+  }
+  EXPECT_EQ(testsupport::read_file(dir.file("out.txt")).substr(0, 30),
+            "      CALL set_dialog_item (di");
+  EXPECT_EQ(plat::message_box_log().back().text,
+            "The dialog source was not written to " + dir.file("folder.txt") + ": Is a directory");
+  EXPECT_TRUE(std::filesystem::is_directory(dir.file("folder.txt")));
 }
 
 TEST_F(Editor, CancelGivesZeroAndWritesNothing) {

@@ -9,6 +9,7 @@
 #include "dialog_testing.h"
 #include "platform/win_controls.h"
 #include "platform/win_dialog.h"
+#include "support/test_support.h"
 #include "toolkit/dialog_box.h"
 #include "toolkit/grid.h"
 #include "toolkit/grid_paint.h"
@@ -335,8 +336,8 @@ TEST_F(Grid, Picture) {
   at(2, 3);
   win::InvalidateRect(grid, nullptr, win::TRUE);
   win::UpdateWindow(dialog);
-  const std::string path = ::testing::TempDir() + "grid.png";
-  EXPECT_TRUE(plat::write_window_png(dialog, path, true));
+  testsupport::TempDir dir;
+  EXPECT_TRUE(plat::write_window_png(dialog, dir.file("grid.png"), true));
 }
 
 }  // namespace

@@ -1,6 +1,11 @@
 // Window records, the box list, boxes and their layout.
 #include "toolkit/records.h"
+
+#include <cstring>
+#include <string>
+
 #include "platform/win_gdi.h"
+#include "support/test_support.h"
 #include "toolkit/boxes.h"
 #include "toolkit/status.h"
 #include "toolkit_fixture.h"
@@ -110,15 +115,18 @@ void paint_nothing(draw_target_t&) {}
 
 TEST_F(ToolkitTest, BoxStylesDefaultByWhatTheBoxShows) {
   const win::HWND main = tktest::make_main();
+  // A box that shows a file makes it: in the test's own folder.
+  testsupport::TempDir dir;
+  const std::string shown = dir.file("a.txt");
   const auto style_of = [&](paint_callback paint, const char* file, const win::HBITMAP* bitmap) {
-    return DEFINE_BOX(&main, nullptr, file, file ? 5 : 0, nullptr, nullptr, nullptr, nullptr,
+    return DEFINE_BOX(&main, nullptr, file, file ? static_cast<int>(std::strlen(file)) : 0, nullptr,
                       nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                      nullptr, paint, nullptr, bitmap, nullptr)
+                      nullptr, nullptr, nullptr, nullptr, paint, nullptr, bitmap, nullptr)
         ->style;
   };
   const win::HBITMAP bitmap = win::CreateCompatibleBitmap(win::GetDC(nullptr), 30, 20);
   EXPECT_EQ(style_of(paint_nothing, nullptr, nullptr), 1);
-  EXPECT_EQ(style_of(nullptr, "a.txt", nullptr), 0x6800);
+  EXPECT_EQ(style_of(nullptr, shown.c_str(), nullptr), 0x6800);
   EXPECT_EQ(style_of(nullptr, nullptr, &bitmap), 0x7000);
   EXPECT_EQ(style_of(nullptr, nullptr, nullptr), 0);
   EXPECT_EQ(FIND_WINDOW_RECORD(main)->first_box->next->next->scroll.lines, 20);

@@ -257,6 +257,12 @@ TEST_F(Services, PastesBecomeRecordsOfAUnitOrAPaddedText) {
   PASTE_FROM_CLIPBOARD(nullptr, 0, nullptr, nullptr, named.c_str(), length(named), nullptr, &ups);
   EXPECT_EQ(read_file(named), "12345\r\n");
   EXPECT_FALSE(plat::unit_is_open(kClipboardUnit));
+  // A file that cannot be written is told, and a folder of its name stays.
+  const std::string folder = file("folder.txt");
+  std::filesystem::create_directory(folder);
+  PASTE_FROM_CLIPBOARD(nullptr, 0, nullptr, nullptr, folder.c_str(), length(folder), nullptr, &ups);
+  EXPECT_EQ(ups, 0x10000);
+  EXPECT_TRUE(std::filesystem::is_directory(folder));
   win::HGLOBAL none = nullptr;
   PASTE_FROM_CLIPBOARD(nullptr, 0, &none, nullptr, nullptr, 0, nullptr, &ups);
   EXPECT_EQ(none, nullptr);

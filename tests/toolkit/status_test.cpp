@@ -7,6 +7,7 @@
 
 #include "platform/dialog_template.h"
 #include "platform/win_last_error.h"
+#include "platform/win_message_box.h"
 #include "platform/win_system_info.h"
 #include "support/test_support.h"
 #include "toolkit/entry.h"
@@ -86,6 +87,39 @@ TEST_F(ToolkitTest, LogModeWritesCodedReportsToALogEmptiedWhenOpened) {
             "Error diagnosed by Fenstra: first#  0x10000\r\n"
             "Error diagnosed by Fenstra: second#      0xc\r\n");
   EXPECT_TRUE(plat::message_box_log().empty());
+}
+
+// A link where the log belongs is not written through: the log is
+// refused. A log that cannot be written (the file-size limit) is said once.
+TEST_F(ToolkitTest, TheLogFollowsNoLinkAndAFailedWriteIsSaidOnce) {
+  testsupport::TempDir dir;
+  char old[4096];
+  ASSERT_NE(getcwd(old, sizeof old), nullptr);
+  ASSERT_EQ(chdir(dir.path().c_str()), 0);
+  testsupport::write_file("other.txt", "keep");
+  ASSERT_EQ(symlink("other.txt", "fe_self.tmp"), 0);
+  diagnosis_mode = 0x4001;
+  LOG_DIAGNOSIS("first", 1);
+  const std::string kept = testsupport::read_file("other.txt");
+  const auto boxes = plat::message_box_log();
+  reset_status();
+  unlink("fe_self.tmp");
+  const std::string report = testsupport::in_child([] {
+    if (!testsupport::limit_file_size(100)) return std::string("no limit set");
+    plat::reset_message_boxes();
+    diagnosis_mode = 0x4001;
+    for (int i = 0; i < 3; ++i) LOG_DIAGNOSIS(std::string(60, 'x').c_str(), i);
+    const auto& log = plat::message_box_log();
+    return log.size() == 1 && log[0].text == "Can't write error file fe_self.tmp"
+               ? std::string()
+               : std::to_string(log.size()) + " boxes";
+  });
+  reset_status();
+  ASSERT_EQ(chdir(old), 0);
+  EXPECT_EQ(kept, "keep");
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "Can't open error file fe_self.tmp");
+  EXPECT_EQ(report, "");
 }
 
 TEST_F(ToolkitTest, ADialogTemplateIsDescribedInTheLog) {

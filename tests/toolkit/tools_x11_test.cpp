@@ -23,14 +23,19 @@ class ToolsOnX11 : public x11test::X11Test {
     X11Test::TearDown();
   }
   // Pumps through the toolkit (accelerators, the modeless dialog) until
-  // `done` holds, at most two seconds.
+  // `done` holds, waiting for the display's events in between; false when
+  // it still does not after half a minute.
   bool run_until(const std::function<bool()>& done) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     while (std::chrono::steady_clock::now() < end) {
       toolkit::PROCESS_MESSAGES();
       if (done()) return true;
-      XSync(plat::x11::current()->display(), False);
-      usleep(2000);
+      Display* own = plat::x11::current()->display();
+      XSync(own, False);
+      if (XPending(own) == 0) {
+        pollfd p{ConnectionNumber(own), POLLIN, 0};
+        ::poll(&p, 1, 2);
+      }
     }
     return done();
   }

@@ -6,9 +6,7 @@
 #include "core/shoplists.h"
 #include "core/tokenizer.h"
 
-namespace cwdump {
-
-using namespace core;
+namespace core::cwdump {
 
 namespace {
 
@@ -63,7 +61,6 @@ std::string executorword(std::int16_t w, int& stmt) {
   if (u > 0xA800 && u <= 0xA80F) return "range" + std::to_string(u & 0xF);
   if (u > 0xA400 && u < 0xA800) return "movedargs" + std::to_string(u & 0x3FF);
   if (u > 0x8C00 && u < 0x8D00) return "prefixend" + std::to_string(u & 0xFF);
-  if (u > 0x8BFF && u < 0x8C00) return "prefixend1";
   return hex(w);
 }
 
@@ -95,4 +92,4 @@ std::string tokens() {
               Space::tokens);
 }
 
-}  // namespace cwdump
+}  // namespace core::cwdump

@@ -1,12 +1,14 @@
-// Readable dumps of code-word sequences for tests: each word becomes its
-// keyword, operator or name in the code-word table, separated by blanks.
+// Readable dumps of code-word sequences, as a disassembler shows them: each
+// word becomes its keyword, operator or name in the code-word table
+// (core/codewords.h), separated by blanks. Used by the tests and by the
+// executor's account of the statements its compiled forms hand back.
 #pragma once
 
 #include <cstdint>
 #include <span>
 #include <string>
 
-namespace cwdump {
+namespace core::cwdump {
 
 enum class Space {
   tokens,    // tokenizer output: 0x80 name, 0x81 num, 0x41 text
@@ -20,4 +22,4 @@ std::string dump(std::span<const std::int16_t> words, Space space = Space::compi
 // The tokens tokcod(1..ntok) of the current line.
 std::string tokens();
 
-}  // namespace cwdump
+}  // namespace core::cwdump

@@ -1,14 +1,12 @@
-#include "ide/windowlist.h"
+#include "exec/windowlist.h"
 
-#include "ide/idewords.h"
-#include "ide/windowclose.h"
+#include "core/symbols.h"
 #include "platform/win_message_keys.h"
-#include "plot/fontslots.h"
 #include "toolkit/dialog_controls.h"
+#include "toolkit/records.h"
 #include "toolkit/scrolling.h"
-#include "ui/services_standin.h"
 
-namespace ide {
+namespace exec {
 
 namespace {
 
@@ -27,25 +25,71 @@ bool inlist(const wdwrec* record) {
 // True when it was freed (the walk then starts again); a record that could
 // not be freed is passed over.
 bool freeinvalid(wdwrec* r) {
-  if (valid(r->window) || (inkill & 1) != 0) return false;
+  if (valid(r->window) || (inkill & 1) != 0 || windowcalls.KILLWINDOW == nullptr) return false;
   KILLWINDOW(r->window, 0);
   return !inlist(r);
 }
 
 // The record to reuse for a window: the same handle, or a blank-titled
 // dialog of as many items as the one being built.
-bool reusable(const wdwrec& r, win::HWND handle) {
-  return r.window == handle || (r.title.is_blank() && r.dialogitems.size() == ui::dlgitemcount);
+bool reusable(const wdwrec& r, win::HWND handle, std::int32_t items) {
+  return r.window == handle || (r.title.is_blank() && r.dialogitems.size() == items);
 }
 
 }  // namespace
+
+wdwrec::~wdwrec() {
+  freecontrols(*this);
+  // The lists of list and combo boxes belong to their items.
+  for (toolkit::dialog_t& item : dialogitems.raw())
+    if (item.marker == toolkit::kMarker) toolkit::FREE_ITEM_LISTS(item);
+  if (toolbitmap.marker == toolkit::kMarker && toolbitmap.bitmap != nullptr &&
+      toolbitmap.bitmap != toolkit::tool_bitmap_t::absent_bitmap()) {
+    int ups = 0;
+    toolkit::DELETE_OBJECT(toolbitmap.bitmap, &ups);
+  }
+}
+
+void freecontrols(wdwrec& record) {
+  for (ctlrec* c = record.firstcontrol; c != nullptr;) {
+    ctlrec* next = c->ctlnext;
+    if (ctlcur == c) ctlcur = nullptr;
+    delete c;
+    c = next;
+  }
+  record.firstcontrol = nullptr;
+}
+
+void dropunmade(wdwrec* record) {
+  if (record == nullptr || record == wdwhead || record->window != nullptr) return;
+  for (wdwrec* r = wdwhead; r != nullptr; r = r->next) {
+    if (r->next != record) continue;
+    r->next = record->next;
+    if (wdwtail == record) wdwtail = r;
+    if (wdwcycled == record) wdwcycled = nullptr;
+    delete record;
+    wdwcur = wdwhead;
+    return;
+  }
+}
+
+void KILLWINDOW(win::HWND handle, std::int32_t mode) {
+  if (windowcalls.KILLWINDOW != nullptr) windowcalls.KILLWINDOW(handle, mode);
+}
+
+void setwindowvar(std::int32_t cell, double value) {
+  if (cell > 0) core::SETZTOR8(cell, value);
+}
 
 bool ismainwindow(win::HWND handle) {
   return handle != nullptr && wdwhead != nullptr && wdwhead->window == handle;
 }
 
-void NEWWINDOW(std::int32_t& status, win::HWND handle) {
+win::HWND mainwindow() { return wdwhead != nullptr ? wdwhead->window : nullptr; }
+
+void NEWWINDOW(std::int32_t& status, win::HWND handle, std::int32_t items, std::int32_t fontslot) {
   status = 0;
+  int ups = 0;
   if (wdwhead != nullptr) {
     ownerhandle = wdwhead->window;
     for (wdwrec* r = wdwhead->next; r != nullptr;) {
@@ -53,9 +97,9 @@ void NEWWINDOW(std::int32_t& status, win::HWND handle) {
         r = wdwhead->next;
         continue;
       }
-      if (reusable(*r, handle)) {
+      if (reusable(*r, handle, items)) {
         wdwcur = r;
-        if (r->changedvar > 0) ui::SETMEMORY(r->changedvar, 0.0, {});
+        setwindowvar(r->returncodevar, 0.0);
         toolkit::SET_FOREGROUND(r->window, &ups);
         status = 1000;
         return;
@@ -66,10 +110,10 @@ void NEWWINDOW(std::int32_t& status, win::HWND handle) {
   auto* r = new wdwrec;
   r->owner = wdwhead != nullptr ? ownerhandle : nullptr;
   r->title.set("Untitled");
-  if (ui::dlgitemcount > 0) {
+  if (items > 0) {
     // Every item must be set before use: a new record carries no marker.
-    r->dialogitems.resize(static_cast<std::size_t>(ui::dlgitemcount));
-    r->fontslot = plot::ifontslot;
+    r->dialogitems.resize(static_cast<std::size_t>(items));
+    r->fontslot = fontslot;
   }
   if (wdwhead == nullptr)
     wdwhead = r;
@@ -80,6 +124,7 @@ void NEWWINDOW(std::int32_t& status, win::HWND handle) {
 }
 
 void FINDWINDOW(win::HWND handle) {
+  int ups = 0;
   for (int pass = 1; pass <= 2; ++pass) {
     wdwcur = nullptr;
     wdwprev = nullptr;
@@ -110,6 +155,7 @@ void FINDWINDOW(win::HWND handle) {
 }
 
 void NEXTWINDOW() {
+  int ups = 0;
   if (wdwcycled != nullptr) {
     // A Tab not pressed since the last query: the cycle stays where it is.
     if ((win::GetAsyncKeyState(win::VK_TAB) & 1) == 0) return;
@@ -141,15 +187,14 @@ void NEXTWINDOW() {
   }
 }
 
-void GETSAVEWINXY(const win::RECT& rect, std::int32_t kindbits, std::int32_t slot) {
+void GETSAVEWINXY(const win::RECT& rect, std::int32_t kindbits, std::int32_t cellwidth,
+                  std::int32_t cellheight) {
   if ((kindbits & kind::editorstyle) != 0 || (kindbits & (kind::modeless | kind::modal)) == 0)
     return;
   if (wdwcur == nullptr || wdwcur->owner == nullptr || (wdwcur->nowriteback & 1) != 0) return;
-  if (!plot::fontslots.valid(slot)) return;  // a window without a font slot
-  const plot::FontSlot& f = plot::fontslots(slot);
-  if (f.cellwidth == 0 || f.cellheight == 0) return;
-  ui::SETMEMORY(wdwcur->xvar, static_cast<double>(rect.left) / f.cellwidth, {});
-  ui::SETMEMORY(wdwcur->yvar, static_cast<double>(rect.top) / f.cellheight, {});
+  if (cellwidth <= 0 || cellheight <= 0) return;  // a window without a font slot
+  setwindowvar(wdwcur->xvar, static_cast<double>(rect.left) / cellwidth);
+  setwindowvar(wdwcur->yvar, static_cast<double>(rect.top) / cellheight);
 }
 
 void reset_windowlist() {
@@ -159,8 +204,9 @@ void reset_windowlist() {
     r = next;
   }
   wdwhead = wdwtail = wdwcur = wdwprev = wdwcycled = nullptr;
+  ctlcur = nullptr;
   inkill = 0;
   ownerhandle = nullptr;
 }
 
-}  // namespace ide
+}  // namespace exec

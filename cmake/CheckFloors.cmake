@@ -1,0 +1,36 @@
+# cmake -DSOURCE_DIR=<checkout> [-DSTAMP=<file>] -P cmake/CheckFloors.cmake
+# Fails, naming each file and line, when a file of a folder includes a
+# header of a folder that is not below it (cmake/Floors.cmake). Run by the
+# build before any library is compiled.
+cmake_minimum_required(VERSION 3.20)
+include(${CMAKE_CURRENT_LIST_DIR}/Floors.cmake)
+if(NOT SOURCE_DIR)
+  get_filename_component(SOURCE_DIR ${CMAKE_CURRENT_LIST_DIR} DIRECTORY)
+endif()
+set(wrong "")
+foreach(floor IN LISTS OSTREL_FLOORS)
+  file(GLOB_RECURSE files ${SOURCE_DIR}/${floor}/*.cpp ${SOURCE_DIR}/${floor}/*.h)
+  foreach(file IN LISTS files)
+    file(STRINGS ${file} lines REGEX "^[ \t]*#[ \t]*include[ \t]*[\"<][a-z]+/")
+    foreach(line IN LISTS lines)
+      string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*[\"<]([a-z]+)/.*" "\\1" to "${line}")
+      if(to STREQUAL floor OR NOT to IN_LIST OSTREL_FLOORS)
+        continue()
+      endif()
+      if(NOT to IN_LIST OSTREL_BELOW_${floor})
+        file(RELATIVE_PATH rel ${SOURCE_DIR} ${file})
+        string(STRIP "${line}" line)
+        list(JOIN OSTREL_BELOW_${floor} " " below)
+        string(APPEND wrong "  ${rel}: ${line} (${floor}/ may use: ${below})\n")
+      endif()
+    endforeach()
+  endforeach()
+endforeach()
+if(wrong)
+  message(FATAL_ERROR "These includes reach a folder that is not below their own:\n${wrong}"
+          "Move the shared piece down, or call up through a record of function pointers "
+          "that the higher folder fills when it is installed.")
+endif()
+if(STAMP)
+  file(TOUCH ${STAMP})
+endif()

@@ -1,0 +1,31 @@
+// What plotting, fonts and printing reach of the floors above them (the
+// script windows and dialogs, the files and devices, the IDE): one record
+// of routines, filled at start-up by the installers of those floors. An
+// empty entry stops the statement that needs it with "notYetBuilt".
+#pragma once
+
+#include <cstdint>
+
+#include "platform/win_window.h"
+
+namespace plot {
+
+struct Upcalls {
+  // The IDE's font-slot service: makes the slot's font from its fields (with
+  // ask bit 0 through the font dialog first, `flags` joining its flags) and
+  // measures its character cell; status 0 on return.
+  void (*CHOOSEFONTSLOT)(std::int32_t ask, std::int32_t slot, std::int32_t flags,
+                         std::int32_t& status) = nullptr;
+  // The script windows' changed routine: a child window moved (code
+  // 0x405), sized (0 restored, 2 maximised), minimised (1), got or lost the
+  // focus (0x406, 0x407); brings the window's size words and its bound
+  // variables up to date.
+  int (*CHILDCHANGED)(win::HWND& window, int& code) = nullptr;
+};
+inline Upcalls upcalls;
+
+// Stops the statement with "notYetBuilt": the routine an empty entry names
+// is not part of this build.
+void upcallmissing();
+
+}  // namespace plot

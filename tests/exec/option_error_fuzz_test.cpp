@@ -1,0 +1,388 @@
+// Option statements of several built-ins, mutated (options dropped,
+// doubled, swapped, given other values or none, keywords misspelt) and
+// given an error label that exists, one that does not, a variable or none,
+// written alone, assigned, inside an expression, an IF or a CALL, in a DO
+// loop, in the main program, a subroutine and a function. Every script
+// must end, within its statement budget, in one of the stop lines the
+// windowless run documents, without a crash or a sanitizer report. Each
+// runs in a child process of its own; the labels stand after the
+// statements, so that no script loops by its own design.
+//
+// OSTREL_FUZZ_SEED and OSTREL_FUZZ_COUNT choose another seed and more
+// scripts for a longer run by hand.
+#include <gtest/gtest.h>
+
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cstdlib>
+#include <random>
+#include <regex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/runwords.h"
+#include "core/shoplists.h"
+#include "exec/postfix.h"
+#include "exec/script_mutants.h"
+#include "exec/script_runner.h"
+#include "ide/panlio.h"
+#include "support/test_support.h"
+
+namespace {
+
+using Rng = std::mt19937;
+
+std::size_t pick(Rng& rng, std::size_t n) { return n == 0 ? 0 : rng() % n; }
+template <class T>
+const T& any(Rng& rng, const std::vector<T>& v) {
+  return v[pick(rng, v.size())];
+}
+
+// A keyword and the kind of value it takes: 'N' a number, 'S' a text,
+// ' ' none (a switch).
+struct Keyword {
+  std::string name;
+  char type = ' ';
+};
+
+// A built-in, the options a well-formed call may have, the keywords the
+// mutants may add, and whether items follow the call (READ, WRITE).
+struct Builtin {
+  std::string name;
+  std::vector<std::string> options;
+  std::vector<Keyword> keywords;
+  bool items = false;
+};
+
+// The keywords of a built-in's list less ERror and those that reach past
+// the test's folder or its process (printing, windows, the clipboard,
+// shell commands, other folders, other functions of the C library).
+template <std::size_t N>
+std::vector<Keyword> keywords(const core::ShopEntry (&list)[N],
+                              const std::vector<std::string_view>& refused,
+                              const std::vector<std::string_view>& only = {}) {
+  std::vector<Keyword> out;
+  for (const core::ShopEntry& e : list) {
+    const bool taken = only.empty()
+                           ? std::find(refused.begin(), refused.end(), e.kw) == refused.end()
+                           : std::find(only.begin(), only.end(), e.kw) != only.end();
+    if (e.kw != "ERror" && taken) out.push_back({std::string(e.kw), e.type});
+  }
+  return out;
+}
+
+std::vector<Builtin> builtins() {
+  const std::vector<std::string_view> windows{"WINdowhandle", "ClipBoard", "PRint",
+                                              "StatusBar",    "TitleBar",  "OnButton"};
+  return {
+      {"OPEN",
+       {"FIle=F", "IOStat=I", "Format='A5,A'", "DIRect", "RecL=8", "LENgth=L"},
+       keywords(core::openopts, {})},
+      {"READ",
+       {"Text=T", "Format='F8.2'", "IOStat=I", "FIle=F", "ItemS=K"},
+       keywords(core::readopts, windows),
+       true},
+      {"WRITE",
+       {"Text=T", "Format='I3'", "IOStat=I", "FIle=F", "APPend", "CLoSe=1"},
+       keywords(core::writeopts, windows),
+       true},
+      {"SYSTEM",
+       {"FIle='*.txt'", "FileSize=N", "DIR='*.txt'", "GEteNV=T"},
+       keywords(core::systemopts, {},
+                {"FIle", "FileSize", "DIR", "GEteNV", "FileTime", "APPend", "SORt", "SetFileTime",
+                 "COPY", "COPYTO", "DELETE"})},
+      {"TIME", {"Year=Y", "TO", "Excel=43472", "YYYYMMDD", "Day=D"}, keywords(core::timeopts, {})},
+      {"SORT", {"Vector=V", "Index=IX", "Descending=1"}, keywords(core::sortopts, {})},
+      {"BITS", {"X", "SetBit=3", "Low1=P", "CLR=8"}, keywords(core::bitsopts, {})},
+      {"STRUCT", {"I4=X", "R8=Z", "CHar=S", "Bytes=N"}, keywords(core::structopts, {})},
+      {"ALIAS", {"Base=V", "Index=2", "Columns=2", "Vector=P"}, keywords(core::aliasopts, {})},
+      {"KEY", {"Ascii", "SHift"}, keywords(core::keyopts, {})},
+      {"DLL",
+       {"Module='libc.so.6'", "Procedure='abs'", "I4=X"},
+       keywords(core::dllopts, {}, {"I4", "I2", "R4", "I4P", "R8P"})},
+  };
+}
+
+const std::vector<std::string> numbers{"0",      "1",     "-1",    "3", "2.5", "1E300",
+                                       "-32768", "70000", "65535", "X", "N",   "E",
+                                       "U",      "X + 1", "V(2)",  "V", "W"};
+const std::vector<std::string> texts{"'fz.txt'", "''",       "'a'",    "'F8.2'", "'I3)'",
+                                     "'*.txt'",  "'abc'",    "'A5,A'", "T",      "F",
+                                     "S",        "T // 'x'", "S(2:3)"};
+
+// Error labels: 10 stands at the main program's end, 20 and 40 at the
+// ends of the subroutine Q and the function FN (each known only inside
+// its own); 77 stands nowhere; E and V are variables. A bare ERror is
+// refused by the compiler.
+const std::vector<std::string> errorlabels{"",         "",         "ERror=10", "ERror=10",
+                                           "ERror=20", "ERror=40", "ERror=77", "ERror=77",
+                                           "ERror=E",  "ERror=V"};
+
+// A value for a keyword of the type: mostly one of its kind.
+std::string value(Rng& rng, char type) {
+  if (type == ' ' || pick(rng, 8) == 0) return any(rng, pick(rng, 2) == 0 ? numbers : texts);
+  return any(rng, type == 'S' ? texts : numbers);
+}
+
+std::string option(Rng& rng, const Builtin& b) {
+  const Keyword& kw = any(rng, b.keywords);
+  return kw.type == ' ' && pick(rng, 4) != 0 ? kw.name : kw.name + "=" + value(rng, kw.type);
+}
+
+std::string keywordof(const std::string& o) { return o.substr(0, o.find('=')); }
+
+char typeof_(const Builtin& b, const std::string& kw) {
+  for (const Keyword& k : b.keywords)
+    if (k.name == kw) return k.type;
+  return 'N';
+}
+
+// One option statement of built-in b, mutated.
+std::string call(Rng& rng, const Builtin& b) {
+  std::vector<std::string> opts = b.options;
+  const std::size_t changes = pick(rng, 3);
+  for (std::size_t c = 0; c < changes; ++c) {
+    const std::size_t i = pick(rng, opts.size());
+    const bool fixed = b.name == "DLL" && i < 2;  // the library and its function
+    switch (pick(rng, 13) / 2) {
+      case 0:
+        if (!opts.empty() && !fixed) opts.erase(opts.begin() + static_cast<std::ptrdiff_t>(i));
+        break;
+      case 1:
+        if (!opts.empty()) opts.push_back(opts[i]);
+        break;
+      case 2:
+        if (opts.size() >= 2) std::swap(opts[i], opts[pick(rng, opts.size())]);
+        break;
+      case 3:
+        if (!opts.empty() && !fixed) {
+          const std::string kw = keywordof(opts[i]);
+          opts[i] = kw + "=" + value(rng, typeof_(b, kw));
+        }
+        break;
+      case 4:
+        if (!opts.empty() && !fixed && pick(rng, 3) == 0) opts[i] = keywordof(opts[i]);
+        break;
+      case 5:
+        opts.insert(opts.begin() + static_cast<std::ptrdiff_t>(std::min(i, opts.size())),
+                    option(rng, b));
+        break;
+      default: {
+        // A keyword with one of its capitals left out.
+        if (opts.empty() || fixed) break;
+        std::string& o = opts[i];
+        const std::size_t end = std::min(o.find('='), o.size());
+        std::vector<std::size_t> caps;
+        for (std::size_t k = 0; k < end; ++k)
+          if (o[k] >= 'A' && o[k] <= 'Z') caps.push_back(k);
+        if (!caps.empty()) o.erase(any(rng, caps), 1);
+        break;
+      }
+    }
+  }
+  const std::string& label = pick(rng, 30) == 0 ? "ERror" : any(rng, errorlabels);
+  if (!label.empty())
+    opts.insert(opts.begin() + static_cast<std::ptrdiff_t>(pick(rng, opts.size() + 1)), label);
+  std::string text = b.name + "(";
+  for (std::size_t i = 0; i < opts.size(); ++i) text += (i > 0 ? ", " : "") + opts[i];
+  text += ")";
+  if (b.items) {
+    const std::size_t n = pick(rng, 3);
+    for (std::size_t i = 0; i < n; ++i) text += (i > 0 ? ", " : " ") + value(rng, 'N');
+  }
+  return text;
+}
+
+// The statement in one of the forms the executor runs by different paths.
+std::string statement(Rng& rng, const std::string& c) {
+  switch (pick(rng, 10)) {
+    case 0:
+    case 1:
+    case 2:
+      return c;
+    case 3:
+    case 4:
+    case 5:
+      return "N = " + c;
+    case 6:
+      return "N = 1 + " + c;
+    case 7:
+    case 8:
+      return "IF (X > 0) " + c;
+    default:
+      return "CALL R(" + c + ")";
+  }
+}
+
+std::string script(Rng& rng, const std::vector<Builtin>& all) {
+  std::string s =
+      "CHARACTER T*12, F*12, S*8\n"
+      "DIMENSION V(3), W(2, 3), IX(3)\n"
+      "T = 'abc'\n"
+      "F = 'fz.txt'\n"
+      "S = 'abcdefgh'\n"
+      "V = 3, 1, 2\n"
+      "X = 1\n"
+      "E = 0\n";
+  const std::size_t n = 1 + pick(rng, 3);
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::string st = statement(rng, call(rng, any(rng, all)));
+    switch (pick(rng, 6)) {
+      case 0:
+        // Three runs: the later ones replay what the first made of it.
+        s += "DO 30 J = 1, 3\n" + st + "\n30 CONTINUE\n";
+        break;
+      case 1:
+        s += "N = FN(X)\n" + st + "\n";
+        break;
+      default:
+        s += st + "\n";
+        break;
+    }
+  }
+  s += "CALL Q\nGOTO 10\nSUBROUTINE Q\n";
+  if (pick(rng, 2) == 0) s += statement(rng, call(rng, any(rng, all))) + "\n";
+  s += "20 CONTINUE\nRETURN\nSUBROUTINE R(A)\nEND\nFUNCTION FN(B)\n";
+  s += statement(rng, call(rng, any(rng, all))) + "\n40 FN = B\nEND\n10 Y = 1\nEND\n";
+  return s;
+}
+
+// The stop lines of README.md's "Running a script", for a script of
+// `lines` lines.
+bool documented(const std::string& outcome, int lines) {
+  std::string last = outcome;
+  while (!last.empty() && last.back() == '\n') last.pop_back();
+  const bool compile = last.starts_with("compile ");
+  if (compile) {
+    last = last.substr(0, last.find('\n'));
+  } else {
+    last = last.substr(last.rfind('\n') == std::string::npos ? 0 : last.rfind('\n') + 1);
+  }
+  static const std::regex ended("stop=(-1|-3|-5|-999|-4( key=\\S+)?)");
+  static const std::regex failed("(compile )?stop=(32767|120) line=([0-9]+) key=\\S+");
+  std::smatch m;
+  if (!compile && std::regex_match(last, ended)) return true;
+  if (!std::regex_match(last, m, failed) || (m[1].matched != compile)) return false;
+  const int line = std::stoi(m[3].str());
+  return line >= 1 && line <= lines;
+}
+
+// The statement budget: the input step runs between every two statements
+// (the forms leave each statement's end to it while `stepwatch` is set).
+constexpr int budget = 3000;
+int statements = 0;
+bool overrun = false;
+void countingstep() {
+  if (++statements > budget && !overrun) {
+    overrun = true;
+    core::keyrec[1] = 1;  // Escape, as the user would press it
+    core::keystate[1] = 1;
+  }
+  ide::PANLIOSTEP();
+}
+
+struct Verdict {
+  bool ok = true;
+  std::string what;
+};
+
+// Runs the script in a child process; `what` says what went wrong.
+Verdict isolated(const std::string& text, const std::string& home) {
+  std::array<int, 2> out{}, err{};
+  if (pipe(out.data()) != 0 || pipe(err.data()) != 0) return {false, "no pipe"};
+  const pid_t pid = fork();
+  if (pid == 0) {
+    close(out[0]);
+    close(err[0]);
+    dup2(err[1], 2);
+    for (const char* v : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME",
+                          "XDG_STATE_HOME", "XDG_RUNTIME_DIR"})
+      setenv(v, home.c_str(), 1);
+    exec::PANLIOSTEP = countingstep;
+    exec::stepwatch = true;
+    std::string result = scriptrun::run(text);
+    if (overrun) result += "(over the budget)\n";
+    std::size_t done = 0;
+    while (done < result.size()) {
+      const ssize_t k = write(out[1], result.data() + done, result.size() - done);
+      if (k <= 0) break;
+      done += static_cast<std::size_t>(k);
+    }
+    _exit(0);
+  }
+  close(out[1]);
+  close(err[1]);
+  std::string got, errors;
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  bool hung = false;
+  for (int open = 2; open > 0;) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                          until - std::chrono::steady_clock::now())
+                          .count();
+    if (left <= 0) {
+      hung = true;
+      break;
+    }
+    std::array<pollfd, 2> p{{{out[0], POLLIN, 0}, {err[0], POLLIN, 0}}};
+    if (poll(p.data(), p.size(), static_cast<int>(left)) <= 0) continue;
+    for (std::size_t i = 0; i < p.size(); ++i) {
+      if (p[i].revents == 0 || p[i].fd < 0) continue;
+      std::array<char, 4096> buf{};
+      const ssize_t k = read(p[i].fd, buf.data(), buf.size());
+      if (k <= 0) {
+        close(i == 0 ? out[0] : err[0]);
+        (i == 0 ? out[0] : err[0]) = -1;
+        --open;
+        continue;
+      }
+      (i == 0 ? got : errors).append(buf.data(), static_cast<std::size_t>(k));
+    }
+  }
+  if (hung) kill(pid, SIGKILL);
+  if (out[0] >= 0) close(out[0]);
+  if (err[0] >= 0) close(err[0]);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  if (hung) return {false, "waited 30 s for the run to end\n" + errors};
+  if (WIFSIGNALED(status))
+    return {false, "killed by signal " + std::to_string(WTERMSIG(status)) + "\n" + errors};
+  if (errors.find("runtime error") != std::string::npos ||
+      errors.find("Sanitizer") != std::string::npos)
+    return {false, "sanitizer report\n" + errors};
+  if (got.find("(over the budget)") != std::string::npos)
+    return {false, "still running after " + std::to_string(budget) + " statements\n" + got};
+  const int lines = static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+  if (!documented(got, lines)) return {false, "undocumented end\n" + got};
+  return {};
+}
+
+TEST(OptionErrorFuzz, MutatedOptionStatementsEndInADocumentedStopLine) {
+  using mutants::envnum;
+  const std::uint32_t seed = envnum("OSTREL_FUZZ_SEED", 20240611);
+  const std::uint32_t count = envnum("OSTREL_FUZZ_COUNT", 600);
+  Rng rng(seed);
+  const std::vector<Builtin> all = builtins();
+  scriptrun::start();
+  testsupport::TempDir home;
+  int failures = 0;
+  for (std::uint32_t n = 0; n < count && failures < 5; ++n) {
+    const std::string text = script(rng, all);
+    const Verdict v = isolated(text, home.path().string());
+    if (!v.ok) {
+      ++failures;
+      ADD_FAILURE() << "script " << n << " of seed " << seed << ": " << v.what.substr(0, 3000)
+                    << "\n--- script ---\n"
+                    << text << "--- end ---";
+    }
+  }
+  scriptrun::finish();
+}
+
+}  // namespace

@@ -1,0 +1,258 @@
+#include "support/display_user.h"
+
+#include <poll.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <iterator>
+#include <string>
+
+#include "platform/x11_backend.h"
+#include "support/test_support.h"
+#include "support/xvfb_server.h"
+// clang-format off
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <cairo-xlib.h>
+#include <cairo.h>
+// clang-format on
+
+namespace testsupport {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+int ignore_error(Display*, XErrorEvent*) { return 0; }
+
+// Standard error as the test program started with it: a test may catch
+// the program's own while the user gives up.
+const int first_stderr = dup(2);
+
+std::string property_text(Display* dpy, Window w, Atom prop) {
+  Atom type;
+  int format;
+  unsigned long n, after;
+  unsigned char* data = nullptr;
+  std::string out;
+  if (XGetWindowProperty(dpy, w, prop, 0, 1024, False, AnyPropertyType, &type, &format, &n, &after,
+                         &data) == Success &&
+      data != nullptr) {
+    if (format == 8) out.assign(reinterpret_cast<char*>(data), n);
+    XFree(data);
+  }
+  return out;
+}
+
+// Waits until `done` holds, looking again every few milliseconds (the
+// connection selects no events: Xlib would keep queued ones past its
+// close); gives up after the bound.
+template <class Done>
+void await(Display* dpy, Done done, const std::function<std::string()>& what) {
+  const auto end = Clock::now() + std::chrono::seconds(kDisplayWaitSeconds);
+  while (!done()) {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count();
+    if (left <= 0) {
+      if (done()) return;
+      DisplayUser::abandon("waited " + std::to_string(kDisplayWaitSeconds) + " s in vain for " +
+                           what());
+    }
+    pollfd p{ConnectionNumber(dpy), POLLIN, 0};
+    ::poll(&p, 1, static_cast<int>(std::min<long long>(left, 10)));
+  }
+}
+
+}  // namespace
+
+DisplayUser::DisplayUser(const std::string& display) {
+  XSetErrorHandler(ignore_error);  // a window may go while it is looked at
+  dpy_ = XOpenDisplay(display.c_str());
+  if (dpy_ == nullptr) abandon("no connection to the display " + display);
+}
+
+DisplayUser::~DisplayUser() {
+  if (dpy_ != nullptr) XCloseDisplay(dpy_);
+}
+
+void DisplayUser::abandon(const std::string& why) {
+  const std::string text = "\nThe display test gives up: it " + why + ".\n";
+  std::fflush(stdout);
+  if (write(first_stderr >= 0 ? first_stderr : 2, text.data(), text.size()) < 0)
+    std::fputs(text.c_str(), stdout);
+  // The folder first: once the server is gone, the program's own end
+  // (Xlib ends a process that lost its display) would race with it.
+  if (remove_test_folder != nullptr) remove_test_folder();
+  stop_xvfb();
+  std::_Exit(1);
+}
+
+bool DisplayUser::shown(Window w) {
+  XWindowAttributes a;
+  return XGetWindowAttributes(dpy_, w, &a) && a.map_state == IsViewable;
+}
+
+std::string DisplayUser::title(Window w) {
+  std::string t = property_text(dpy_, w, XInternAtom(dpy_, "_NET_WM_NAME", False));
+  return t.empty() ? property_text(dpy_, w, XA_WM_NAME) : t;
+}
+
+std::string DisplayUser::window_class(Window w) {
+  XClassHint hint{};
+  if (!XGetClassHint(dpy_, w, &hint)) return {};
+  std::string cls = hint.res_class != nullptr ? hint.res_class : "";
+  XFree(hint.res_name);
+  XFree(hint.res_class);
+  return cls;
+}
+
+Window DisplayUser::window(const std::function<bool(const std::string&)>& accept,
+                           const std::string& what) {
+  Window found = 0;
+  std::string seen;  // the titles of the program's windows at the last look
+  await(
+      dpy_,
+      [&] {
+        seen.clear();
+        Window root, parent, *kids = nullptr;
+        unsigned n = 0;
+        if (!XQueryTree(dpy_, DefaultRootWindow(dpy_), &root, &parent, &kids, &n)) return false;
+        for (unsigned i = 0; i < n && found == 0; ++i) {
+          XClassHint hint{};
+          if (!XGetClassHint(dpy_, kids[i], &hint)) continue;
+          const bool ours = hint.res_name != nullptr && std::string(hint.res_name) == "ostrel";
+          XFree(hint.res_name);
+          XFree(hint.res_class);
+          if (!ours || !shown(kids[i])) continue;
+          const std::string t = title(kids[i]);
+          seen += " \"" + t + "\"";
+          if (accept(t)) found = kids[i];
+        }
+        if (kids != nullptr) XFree(kids);
+        return found != 0;
+      },
+      [&] {
+        return what + " (the program's shown windows:" + (seen.empty() ? " none" : seen) + ")";
+      });
+  return found;
+}
+
+Window DisplayUser::window(const std::string& t) {
+  return window([t](const std::string& seen) { return seen == t; },
+                "a window titled \"" + t + "\"");
+}
+
+void DisplayUser::idle(Window w, long (&values)[3]) {
+  std::fill(std::begin(values), std::end(values), -1);
+  Atom type;
+  int format;
+  unsigned long n, after;
+  unsigned char* data = nullptr;
+  const Atom prop = XInternAtom(dpy_, plat::x11::Backend::input_idle_name, False);
+  if (XGetWindowProperty(dpy_, w, prop, 0, 3, False, XA_CARDINAL, &type, &format, &n, &after,
+                         &data) == Success &&
+      data != nullptr) {
+    if (format == 32 && n == 3) std::copy_n(reinterpret_cast<long*>(data), 3, values);
+    XFree(data);
+  }
+}
+
+void DisplayUser::ready(Window w, bool user) {
+  // Numbers of pings, new for each one the process sends to any program.
+  static std::atomic<long> pings{0};
+  const long ping = ++pings;
+  XEvent ev{};
+  ev.xclient.type = ClientMessage;
+  ev.xclient.window = w;
+  ev.xclient.message_type = XInternAtom(dpy_, plat::x11::Backend::input_ping_name, False);
+  ev.xclient.format = 32;
+  ev.xclient.data.l[0] = ping;
+  XSendEvent(dpy_, w, False, NoEventMask, &ev);
+  XSync(dpy_, False);
+  long now[3];
+  await(
+      dpy_,
+      [&] {
+        idle(w, now);
+        return now[1] == ping && (!user || now[2] == 1);
+      },
+      [&] {
+        return std::string(user ? "the program to wait for the user" : "the program to wait") +
+               " after ping " + std::to_string(ping) +
+               " (the last ping it took: " + std::to_string(now[1]) +
+               "; waits for the user: " + std::to_string(now[2]) + ")";
+      });
+  if (keysbefore_ < 0) keysbefore_ = now[0] - keys_;
+  if (now[0] - keysbefore_ < keys_)
+    abandon("sent " + std::to_string(keys_) + " key events, and the program took only " +
+            std::to_string(now[0] - keysbefore_) + ": the keyboard focus is not on its window");
+}
+
+void DisplayUser::focus(Window w) {
+  XSetInputFocus(dpy_, w, RevertToParent, CurrentTime);
+  XSync(dpy_, False);
+  ready(w);
+}
+
+void DisplayUser::key(Window w, std::initializer_list<KeySym> held, KeySym key, bool then) {
+  auto send = [&](KeySym sym, bool down) {
+    XTestFakeKeyEvent(dpy_, XKeysymToKeycode(dpy_, sym), down ? True : False, CurrentTime);
+    ++keys_;
+  };
+  for (const KeySym m : held) send(m, true);
+  send(key, true);
+  send(key, false);
+  for (auto m = std::rbegin(held); m != std::rend(held); ++m) send(*m, false);
+  XSync(dpy_, False);
+  if (then) ready(w);
+}
+
+void DisplayUser::close(Window w) {
+  XEvent ev{};
+  ev.xclient.type = ClientMessage;
+  ev.xclient.window = w;
+  ev.xclient.message_type = XInternAtom(dpy_, "WM_PROTOCOLS", False);
+  ev.xclient.format = 32;
+  ev.xclient.data.l[0] = static_cast<long>(XInternAtom(dpy_, "WM_DELETE_WINDOW", False));
+  XSendEvent(dpy_, w, False, NoEventMask, &ev);
+  XSync(dpy_, False);
+}
+
+void DisplayUser::gone(Window w, const std::string& what) {
+  await(
+      dpy_, [&] { return !shown(w); }, [&] { return what; });
+}
+
+double screenshot(Display* dpy, Window w, const std::string& name, unsigned colour) {
+  XWindowAttributes a;
+  if (!XGetWindowAttributes(dpy, w, &a) || a.width <= 0 || a.height <= 0) return 0;
+  cairo_surface_t* s = cairo_xlib_surface_create(dpy, w, a.visual, a.width, a.height);
+  cairo_surface_t* img = cairo_image_surface_create(CAIRO_FORMAT_RGB24, a.width, a.height);
+  cairo_t* cr = cairo_create(img);
+  cairo_set_source_surface(cr, s, 0, 0);
+  cairo_paint(cr);
+  cairo_destroy(cr);
+  cairo_surface_flush(img);
+  if (const char* dir = std::getenv("OSTREL_SCREENSHOTS"); dir != nullptr && *dir != '\0')
+    cairo_surface_write_to_png(img, (std::string(dir) + "/" + name + ".png").c_str());
+  const unsigned char* px = cairo_image_surface_get_data(img);
+  const int stride = cairo_image_surface_get_stride(img);
+  long same = 0;
+  for (int y = 0; y < a.height; ++y)
+    for (int x = 0; x < a.width; ++x) {
+      std::uint32_t v;
+      std::memcpy(&v, px + y * stride + x * 4, 4);
+      same += (v & 0xFFFFFFu) == colour;
+    }
+  cairo_surface_destroy(img);
+  cairo_surface_destroy(s);
+  return static_cast<double>(same) / (static_cast<double>(a.width) * a.height);
+}
+
+}  // namespace testsupport

@@ -1,0 +1,81 @@
+// The user of a display test: a connection of its own to the test
+// program's Xvfb, for a thread that plays the user while the program runs
+// in the test's main thread. It finds the program's windows, waits until
+// the program is ready for keys before typing each one (the program says
+// so through its input-idle property, platform/x11_backend.h), and never
+// sleeps to let the program reach a state. Every wait is bounded: a wait in
+// vain ends the test program at once, saying what it waited for.
+#pragma once
+
+// clang-format off
+#include <X11/Xlib.h>
+// clang-format on
+
+#include <functional>
+#include <initializer_list>
+#include <string>
+
+namespace testsupport {
+
+// How long a display test waits for any one state of the program.
+inline constexpr int kDisplayWaitSeconds = 40;
+
+class DisplayUser {
+ public:
+  // Connects to the display by name; a connection that fails gives up.
+  explicit DisplayUser(const std::string& display);
+  ~DisplayUser();
+  DisplayUser(const DisplayUser&) = delete;
+  DisplayUser& operator=(const DisplayUser&) = delete;
+
+  Display* display() const { return dpy_; }
+
+  // A shown top-level window of the program (its WM_CLASS names "ostrel")
+  // whose title satisfies `accept`, waited for; `what` says what it is.
+  Window window(const std::function<bool(const std::string&)>& accept, const std::string& what);
+  // The same for an exact title.
+  Window window(const std::string& title);
+  // The window's title (its UTF-8 name), empty when it has none or is gone.
+  std::string title(Window w);
+  // The window's WM_CLASS class.
+  std::string window_class(Window w);
+
+  // Waits until the program has taken everything the user sent it so far
+  // and waits for input: with `user`, until it waits for the user's next
+  // input (the IDE: its editor waits for a key), else until it waits at
+  // all (a message box or dialog of its own waits for an answer). `w` is a
+  // window of the program that stays meanwhile (the ping goes to it).
+  void ready(Window w, bool user = true);
+  // Gives the window the keyboard focus (as a window manager or a click
+  // would), then waits until the program waits for the user.
+  void focus(Window w);
+  // Types the key with the modifiers held (to the window that has the
+  // focus), then, with `then`, waits as ready(w) does; without it (a key
+  // that ends the program, or opens a window to wait for) it goes on.
+  void key(Window w, std::initializer_list<KeySym> held, KeySym key, bool then = true);
+  // Asks the window to close, as the window manager's close button does.
+  void close(Window w);
+  // Waits until the window is gone (destroyed or hidden).
+  void gone(Window w, const std::string& what);
+
+  // The test cannot go on: says why, stops the Xvfb and ends the test
+  // program with status 1.
+  [[noreturn]] static void abandon(const std::string& why);
+
+ private:
+  bool shown(Window w);
+  // The window's input-idle values {keys taken, last ping, waits for the
+  // user}; all -1 when not set.
+  void idle(Window w, long (&values)[3]);
+
+  Display* dpy_ = nullptr;
+  long keys_ = 0;         // key events sent
+  long keysbefore_ = -1;  // key events the program had taken before (at the first ping)
+};
+
+// The window's picture as the display shows it, written as a PNG when
+// OSTREL_SCREENSHOTS names a folder (as <folder>/<name>.png); the share of
+// its pixels that have the colour 0xRRGGBB.
+double screenshot(Display* dpy, Window w, const std::string& name, unsigned colour);
+
+}  // namespace testsupport

@@ -1,0 +1,175 @@
+#include "dialog_fixture.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <deque>
+
+#include "exec/windowlist.h"
+#include "ide/windowclose.h"
+#include "platform/backend.h"
+#include "platform/win_controls.h"
+#include "platform/win_dialog.h"
+#include "platform/win_message.h"
+#include "platform/win_message_keys.h"
+#include "toolkit/loops.h"
+#include "ui/dialogs.h"
+
+namespace dlgtest {
+
+namespace {
+
+struct Answer {
+  std::vector<Key> keys;
+  std::function<void(win::HWND)> first;
+};
+std::deque<Answer> answers;
+std::function<void(win::HWND)> first;
+
+void hold(int vk, bool down) { plat::input_key(vk, plat::scan_code_of(vk), down); }
+
+// Posted to a dialog once it has its controls, and again after each key:
+// the next key is typed when it comes, to the control that has the focus
+// after the keys before it.
+constexpr win::UINT typenow = 0x8000 + 0x77;
+std::vector<Key> pending;
+std::size_t next = 0;
+
+int hook(win::HWND& window, win::UINT& message, win::WPARAM& wparam, win::LPARAM& lparam,
+         win::LRESULT& result) {
+  if (message == win::WM_INITDIALOG) {
+    opened.push_back(window);
+    if (answers.empty()) return ide::DLGCALLBACK(window, message, wparam, lparam, result);
+    Answer a = std::move(answers.front());
+    answers.pop_front();
+    pending = std::move(a.keys);
+    next = 0;
+    first = std::move(a.first);
+    win::PostMessageA(window, typenow, 0, 0);
+    return ide::DLGCALLBACK(window, message, wparam, lparam, result);
+  }
+  if (message != typenow) return ide::DLGCALLBACK(window, message, wparam, lparam, result);
+  if (first) {
+    auto f = std::move(first);
+    first = nullptr;
+    f(window);
+  }
+  if (next >= pending.size()) return -1;
+  const Key k = pending[next++];
+  if (k.probe) {
+    k.probe(window);
+    win::PostMessageA(window, typenow, 0, 0);
+    return -1;
+  }
+  if (k.click != 0) {
+    // As a mouse click: the control changes its state and tells the dialog.
+    win::PostMessageA(win::GetDlgItem(window, k.click), win::BM_CLICK, 0, 0);
+    win::PostMessageA(window, typenow, 0, 0);
+    return -1;
+  }
+  if (k.ctrl) hold(win::VK_CONTROL, true);
+  if (k.shift) hold(win::VK_SHIFT, true);
+  plat::inject_key_press(k.vk, k.ch);
+  if (k.shift) hold(win::VK_SHIFT, false);
+  if (k.ctrl) hold(win::VK_CONTROL, false);
+  win::PostMessageA(window, typenow, 0, 0);
+  return -1;
+}
+
+// Closing a window puts the program's own hook back: this one follows.
+void killwindow(win::HWND handle, std::int32_t mode) {
+  ide::KILLWINDOW(handle, mode);
+  toolkit::SET_DIALOG_HOOK(hook);
+}
+
+}  // namespace
+
+std::vector<Key> typing(const std::string& text) {
+  std::vector<Key> out;
+  for (char c : text) {
+    const auto u = static_cast<unsigned char>(c);
+    const int vk = u >= 'a' && u <= 'z'                               ? u - 32
+                   : (u >= '0' && u <= '9') || (u >= 'A' && u <= 'Z') ? u
+                   : u == '.'                                         ? 0xBE
+                   : u == '-'                                         ? 0xBD
+                   : u == ' '                                         ? win::VK_SPACE
+                                                                      : 0;
+    Key k;
+    k.vk = vk;
+    k.ch = u;
+    out.push_back(k);
+  }
+  return out;
+}
+
+Key press(int vk, bool shift) {
+  Key k;
+  k.vk = vk;
+  k.shift = shift;
+  return k;
+}
+Key click(int id) { return {0, 0, false, false, id, nullptr}; }
+Key probe(std::function<void(win::HWND)> f) { return {0, 0, false, false, 0, std::move(f)}; }
+
+std::string shown(win::HWND dialog, int id) {
+  char buf[512] = {};
+  win::GetWindowTextA(win::GetDlgItem(dialog, id), buf, sizeof buf);
+  return buf;
+}
+
+std::vector<Key> keys(std::initializer_list<std::vector<Key>> parts) {
+  std::vector<Key> out;
+  for (const auto& p : parts) out.insert(out.end(), p.begin(), p.end());
+  return out;
+}
+
+bool picture(win::HWND window, const std::string& path) {
+  win::InvalidateRect(window, nullptr, win::TRUE);
+  win::UpdateWindow(window);
+  for (win::HWND c = win::GetWindow(window, win::GW_CHILD); c != nullptr;
+       c = win::GetWindow(c, win::GW_HWNDNEXT)) {
+    win::InvalidateRect(c, nullptr, win::TRUE);
+    win::UpdateWindow(c);
+  }
+  return plat::write_window_png(window, path, true);
+}
+
+void DialogScript::SetUp() {
+  ScriptInFolder::SetUp();
+  answers.clear();
+  opened.clear();
+  ui::reset_dialogs();
+  ide::reset_windowclose();
+  toolkit::SET_DIALOG_HOOK(hook);
+  exec::windowcalls.KILLWINDOW = killwindow;
+}
+
+void DialogScript::TearDown() {
+  toolkit::SET_DIALOG_HOOK(ide::DLGCALLBACK);
+  exec::windowcalls.KILLWINDOW = ide::KILLWINDOW;
+  answers.clear();
+  ui::reset_dialogs();
+  ScriptInFolder::TearDown();
+}
+
+void DialogScript::answer(std::vector<Key> keys, std::function<void(win::HWND)> first) {
+  answers.push_back({std::move(keys), std::move(first)});
+}
+
+std::string DialogScript::runcaught(const std::string& text, std::string& err) {
+  const testsupport::TempDir dir;
+  const std::string path = dir.file("err");
+  std::fflush(stderr);
+  const int saved = dup(2);
+  std::FILE* f = std::fopen(path.c_str(), "w");
+  dup2(fileno(f), 2);
+  const std::string out = run(text);
+  std::fflush(stderr);
+  dup2(saved, 2);
+  close(saved);
+  std::fclose(f);
+  err = testsupport::read_file(path);
+  return out;
+}
+
+}  // namespace dlgtest

@@ -1,0 +1,515 @@
+// The DLG statement: its option list turned into a dialog window, each
+// control bound to the variable or text given as its value; or, named by a
+// live window handle, that dialog updated from its variables.
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/chars.h"
+#include "core/helpdata.h"
+#include "core/messages.h"
+#include "core/numwrite.h"
+#include "core/runwords.h"
+#include "core/stores.h"
+#include "core/symbols.h"
+#include "core/symbols_text.h"
+#include "core/varnamevalue.h"
+#include "exec/builtins.h"
+#include "exec/optdispatch.h"
+#include "exec/windowwords.h"
+#include "platform/file_names.h"
+#include "platform/file_units.h"
+#include "plot/backbrush.h"
+#include "plot/fontslots.h"
+#include "toolkit/dialog_update.h"
+#include "toolkit/scrolling.h"
+#include "ui/bindings.h"
+#include "ui/dialogs.h"
+#include "ui/dialogwords.h"
+#include "ui/dlgbuild.h"
+#include "ui/services_standin.h"
+
+namespace ui {
+
+namespace {
+
+constexpr std::int32_t dialogbuild = 0x100;  // busy bit of `idestate`
+constexpr std::int32_t namelabel = -1;       // the label a NamEedit makes
+constexpr std::int32_t mostoptions = 100;
+constexpr std::int32_t typetemp = 0x8;
+constexpr std::int32_t typearray = 0x10;
+constexpr std::int32_t rowheight = 16;
+constexpr std::int32_t margin = 7;
+constexpr std::int32_t widthunit = (40 + 4) / 4;
+
+struct Opt {
+  std::int32_t kw = 0;
+  std::int32_t value = 0;  // the value operand (0 or less: none)
+};
+
+bool iscontrol(std::int32_t kw) { return kw >= dk("Text") && kw <= dk("ScrollBar"); }
+bool isbox(std::int32_t kw) { return kw == dk("CHeckbox") || kw == dk("RADio"); }
+
+std::int32_t rounded(double v) {
+  if (!std::isfinite(v)) return 0;
+  return static_cast<std::int32_t>(std::llround(std::clamp(v, -2147483647.0, 2147483647.0)));
+}
+
+std::string trimmed(std::string_view s) {
+  const std::size_t e = s.find_last_not_of(' ');
+  return e == std::string_view::npos ? std::string() : std::string(s.substr(0, e + 1));
+}
+
+// The text of a character operand; false when it is none.
+bool textof(std::int32_t v, std::string& out) {
+  std::int32_t first = 0, last = 0;
+  // A character variable, a text or a string temporary (not a number's
+  // temporary, whose type shares the temporary bit).
+  if (v <= 0 || (core::ISCHAR(v, first, last) & 0x40) == 0) return false;
+  if (first < 1 || last < first || !core::c1namen.valid(last)) {
+    out.clear();
+    return true;
+  }
+  out.assign(core::c1namen.ptr(first), static_cast<std::size_t>(last - first + 1));
+  return true;
+}
+
+double valueof(std::int32_t v) { return v > 0 && core::z.valid(v) ? core::z(v) : 0.0; }
+
+std::string numberdigits(double v) {
+  std::array<char, 23> t{};
+  core::WTSID8(t, v, 0);
+  const std::string_view s(t.data(), t.size());
+  const std::size_t a = s.find_first_not_of(' ');
+  return a == std::string_view::npos ? std::string() : trimmed(s.substr(a));
+}
+
+std::string printablename(std::int32_t cell) {
+  std::array<char, 256> t{};
+  core::GETNAME(cell, t);
+  return trimmed(std::string_view(t.data(), t.size()));
+}
+
+// A bit list (BiTteXt): its items.
+struct BitList {
+  std::vector<std::string> items;
+  bool given = false;
+};
+
+BitList bitlist(std::string_view text) {
+  BitList b;
+  b.given = true;
+  const std::string t = trimmed(text);
+  std::size_t at = std::string::npos;
+  for (std::size_t i = t.size(); i-- > 0;)
+    if (t[i] != ' ' && !core::is_namechar(t[i])) {
+      at = i;
+      break;
+    }
+  const bool separated =
+      at != std::string::npos && t.find(t[at]) < t.size() - 1 && core::is_separator(t[at]);
+  if (!separated) {
+    for (char c : t) b.items.emplace_back(1, c);
+    if (b.items.empty()) b.items.emplace_back();
+    return b;
+  }
+  const char sep = t[at];
+  std::size_t i = 0;
+  for (;;) {
+    const std::size_t next = t.find(sep, i);
+    if (next == std::string::npos || next == t.size() - 1) {
+      b.items.push_back(t.substr(i, (next == std::string::npos ? t.size() : next) - i));
+      break;
+    }
+    b.items.push_back(t.substr(i, next - i));
+    i = next + 1;
+  }
+  return b;
+}
+
+// A button's prefix: the id and number it chooses and the shown text.
+void buttonprefix(std::string& shown, std::int32_t& offset) {
+  const std::size_t colon = shown.find(':');
+  if (colon == std::string::npos || colon == 0) return;
+  if (colon + 1 < shown.size() && shown[colon + 1] == '\\') return;
+  if (shown.substr(0, colon).find(' ') != std::string::npos) return;
+  const std::string head = shown.substr(0, colon);
+  const std::string rest = shown.substr(colon + 1);
+  int first = 0, last = 0;
+  const int n = core::INTGET(head, first, last);
+  if (first == 1 || first == 2) {
+    std::size_t k = 0;
+    bool skipped = false;
+    if (k < head.size() && head[k] == '>') {
+      ++k;
+      skipped = true;
+    }
+    const bool minus = k < head.size() && head[k] == '-';
+    if (minus) {
+      ++k;
+      skipped = true;
+    }
+    if (skipped) {
+      const std::size_t d = head.find_first_of("0123456789", k);
+      const std::size_t e = head.find_first_not_of("0123456789", d);
+      if (d != std::string::npos) staged.jump = build::findlabel(head.substr(d, e - d));
+    }
+    staged.number = n;
+    if (n == 0)
+      staged.itemid = idcancel;
+    else if (n > 0 && !minus)
+      staged.itemid = labelbase + n;
+    else
+      staged.itemid = idprefix;
+  } else if (head == "STEP") {
+    staged.itemid = idstep;
+  } else if (head == "RUN") {
+    staged.itemid = idrun;
+  } else {
+    staged.number = -1;  // a link when the text begins with a scheme
+  }
+  shown = rest;
+  offset = static_cast<std::int32_t>(colon + 1);
+}
+
+// Stages option `o` for the item routines (steps 1 to 6 of the staging).
+void stage(const Opt& o) {
+  const std::int32_t v = o.value;
+  const std::int32_t kw = o.kw;
+  staged.keyword = kw == namelabel || kw == dk("Align") ? dk("Text") : kw;
+  staged.value = 0.0;
+  staged.text.blank();
+  staged.bind = {};
+  staged.length = 0;
+  staged.bindbits = 1;
+  staged.symbol = v > 0 ? v : 0;
+  staged.number = 0;
+  staged.aligned = false;
+  staged.listtext.clear();
+  staged.itemid = idbase + builder.itemcount + 1;
+  std::string text;
+  if (kw == dk("Align")) {
+    staged.aligned = true;
+    if (textof(v, text)) {
+      text = trimmed(text);
+      staged.bindbits = 0x2005;
+    } else {
+      text = numberdigits(valueof(v));
+      staged.bindbits = 0x2007;
+    }
+    staged.text.set(text);
+    staged.length = static_cast<std::int32_t>(std::min<std::size_t>(text.size(), 256)) + 1;
+    return;
+  }
+  if (kw == namelabel) {
+    text = printablename(v) + "=";
+    staged.bindbits = 5;
+    staged.text.set(text);
+    staged.length = static_cast<std::int32_t>(text.size()) + 1;
+    return;
+  }
+  if (v <= 0) return;
+  if (textof(v, text)) {
+    const std::int32_t type = core::NAMTYP(v, 0xFFF);
+    const bool variable = (type & 0x40) != 0 && (type & (typetemp | 1)) == 0;
+    staged.bindbits = variable ? 4 : 5;
+    std::string shown = text;
+    std::int32_t offset = 0;
+    if (kw == dk("Button")) buttonprefix(shown, offset);
+    if (kw == dk("Button") && staged.number == -1) {
+      for (std::string_view s : {"http:", "shell:", "mailto:"})
+        if (text.starts_with(s)) {
+          shown = text;
+          offset = 0;
+        }
+    }
+    staged.text.set(shown);
+    staged.length = static_cast<std::int32_t>(shown.size());
+    if (variable) staged.bind = {0, v, offset};
+    if (kw == dk("ListBox") || kw == dk("ComBobox") || (!variable && kw != dk("Button"))) {
+      staged.listtext = text;
+      staged.bind = {};
+    }
+    return;
+  }
+  if (core::NAMTYP(v, typearray) != 0) {
+    staged.bindbits = 8;
+    staged.bind = {0, v, 0};
+    staged.length = core::I4EQUZ(1, v) * core::I4EQUZ(2, v);
+    const std::int32_t cell = cellof(staged.bind);
+    staged.value = cell > 0 ? core::z(cell) : 0.0;
+    staged.text.set(printablename(cell));
+    return;
+  }
+  staged.value = valueof(v);
+  if (kw == dk("Text") || kw == dk("TItle")) {
+    staged.bindbits = 7;
+    staged.bind = refofcell(v);
+    std::array<char, 256> t{};
+    std::int32_t used = 0;
+    core::NAMEEQUALSVALUE(v, t, static_cast<std::int32_t>(t.size()), used);
+    text = trimmed(std::string_view(t.data(), static_cast<std::size_t>(std::max(used, 0))));
+    staged.text.set(text);
+    const auto n = static_cast<std::int32_t>(text.size());
+    if (n < widthunit) {
+      staged.length = widthunit - 1;
+    } else if (kw != dk("TItle")) {
+      staged.length = (n / widthunit + 1) * widthunit;
+      staged.aligned = true;
+    } else {
+      staged.length = n;
+    }
+    return;
+  }
+  if (v <= core::z.size()) {
+    staged.bindbits = 2;
+    staged.length = 1;
+    staged.bind = refofcell(v);
+  }
+}
+
+// Releases what a failed or finished statement leaves open: the help file
+// of HelpFile, the dialog-build bit, the font slot of the statement.
+struct StatementEnd {
+  std::int32_t slot = plot::ifontslot;
+  ~StatementEnd() {
+    if (core::menuunit != core::helpunit) {
+      plat::close_unit(core::menuunit);
+      core::menuunit = core::helpunit;
+      core::menufile.blank();
+    }
+    core::idestate &= ~dialogbuild;
+    plot::ifontslot = slot;
+  }
+};
+
+// The update of a live dialog named by its window handle.
+void updatedialog(win::HWND window, const std::vector<Opt>& opts) {
+  exec::FINDWINDOW(window);
+  UPDATEWINDOW(window, 0, 7);
+  exec::FINDWINDOW(window);
+  exec::wdwrec* w = exec::wdwcur;
+  if (w == nullptr || w->window != window) return;
+  exec::ctlrec* chosen = nullptr;
+  std::int32_t chosenplace = 0;
+  for (const Opt& o : opts) {
+    std::string text;
+    if (o.kw == dk("TItle") && textof(o.value, text)) {
+      win::SetWindowTextA(window, trimmed(text).c_str());
+    } else if (o.kw == dk("IDentification")) {
+      chosen = WINDOWITEM(window, rounded(valueof(o.value)), chosenplace);
+    } else if ((o.kw == dk("ListBox") || o.kw == dk("ComBobox")) && textof(o.value, text)) {
+      exec::ctlrec* c = chosen;
+      std::int32_t place = chosenplace;
+      if (c == nullptr) {
+        place = 0;
+        for (exec::ctlrec* r = w->firstcontrol; r != nullptr; r = r->ctlnext) {
+          ++place;
+          if ((r->ctlkind & ck::list) != 0) {
+            c = r;
+            break;
+          }
+        }
+      }
+      if (c == nullptr || !w->dialogitems.valid(place)) continue;
+      exec::ctlcur = c;
+      builder.itemcount = place;
+      staged.keyword = o.kw;
+      staged.text.blank();
+      staged.listtext = text;
+      staged.number = 1;
+      std::int32_t status = 0;
+      MODIFYITEMLIST(status, true);
+      if (status != 0) {
+        core::xeqstop = 0x7FFF;
+        return;
+      }
+      toolkit::dialog_t& it = w->dialogitems(place);
+      const toolkit::text_array_t list{c->ctllist.empty() ? nullptr : c->ctllist.front().data(),
+                                       127, static_cast<int>(c->ctllist.size()), 127};
+      std::int32_t selection = it.integer_value;
+      if (const std::int32_t cell = cellof(c->ctlselidx); cell > 0)
+        selection = rounded(core::z(cell));
+      int ups = 0;
+      toolkit::UPDATE_DIALOG_ITEM(
+          it, &window, nullptr, nullptr, 0, nullptr, 0, &selection, &list, nullptr, nullptr,
+          nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+          nullptr, nullptr, nullptr, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &ups);
+      toolkit::SET_FOREGROUND(window, &ups);
+    }
+  }
+  exec::setwindowvar(w->returncodevar, 0.0);
+}
+
+// The statement ends with the message its key names.
+void fail(std::string_view key, std::string_view detail) {
+  core::msgkey.set(key);
+  core::failedline.set(detail);
+  core::xeqstop = 0x7FFF;
+}
+
+}  // namespace
+
+void DIALOG(const exec::OptCall&) {
+  StatementEnd end;
+  core::idestate |= dialogbuild;
+  startbuild();
+  Builder& b = builder;
+  b.brush = plot::BACKBRUSH(exec::colnum(2));
+  b.textcolour = exec::colour(exec::colnum(1));
+  b.owner = exec::mainwindow();
+  plot::ifontslot = 3;
+
+  // The options in written order (the table holds them last written first).
+  std::vector<Opt> opts;
+  for (std::int32_t k = exec::noptions; k >= 1; --k)
+    opts.push_back({static_cast<std::int32_t>(exec::optkw(k)), exec::optval(k)});
+
+  // Pass 1: planning.
+  BitList bits;
+  std::vector<Opt> planned;
+  for (std::size_t i = 0; i < opts.size(); ++i) {
+    const Opt o = opts[i];
+    std::string text;
+    if (o.kw == dk("NamEedit") && opts.size() < mostoptions) {
+      planned.push_back({namelabel, o.value});
+      if (i + 1 < opts.size() && (opts[i + 1].kw == dk("X") || opts[i + 1].kw == dk("Y") ||
+                                  opts[i + 1].kw == dk("Line"))) {
+        planned.push_back(opts[i + 1]);
+        ++i;
+      }
+      planned.push_back({dk("Edit"), o.value});
+      b.planned += 2;
+      continue;
+    }
+    planned.push_back(o);
+    if (iscontrol(o.kw)) b.planned += 1;
+    if (isbox(o.kw) && bits.given) b.planned += static_cast<std::int32_t>(bits.items.size()) - 1;
+    if (o.kw == dk("TItle") && textof(o.value, text)) b.titlevar = o.value;
+    if (o.kw == dk("WINdowhandle")) {
+      const win::HWND h = handleof(valueof(o.value));
+      if (h != nullptr && !exec::ismainwindow(h) && toolkit::IS_WINDOW_VALID(h) != 0) {
+        updatedialog(h, opts);
+        return;
+      }
+    }
+    if (o.kw == dk("BiTteXt") && textof(o.value, text)) bits = bitlist(text);
+    if (o.kw == dk("HeLP") && textof(o.value, text)) {
+      int answer = 0;
+      core::HELP(trimmed(text), answer);
+      return;
+    }
+  }
+
+  // Pass 2: a control with a Format, or whose value is a numeric array,
+  // would be a table.
+  for (std::size_t i = 0; i < planned.size(); ++i) {
+    if (!iscontrol(planned[i].kw)) continue;
+    bool table = !bits.given && planned[i].value > 0 &&
+                 core::NAMTYP(planned[i].value, typearray) != 0 &&
+                 core::NAMTYP(planned[i].value, 0x40) == 0;
+    for (std::size_t j = i + 1; j < planned.size() && !iscontrol(planned[j].kw); ++j)
+      if (planned[j].kw == dk("Format")) table = true;
+    if (table) return fail(core::MSGKEY("notYetBuilt"), printablename(planned[i].value));
+  }
+
+  // Pass 3: building.
+  BitList boxes;
+  std::int32_t status = 0;
+  exec::wdwrec* made = nullptr;
+  const auto dropbuild = [&] {
+    if (made != nullptr && made->window == nullptr) exec::dropunmade(made);
+  };
+  for (std::size_t i = 0; i < planned.size(); ++i) {
+    const Opt o = planned[i];
+    std::string text;
+    if (o.kw == dk("BiTteXt")) {
+      if (textof(o.value, text)) boxes = bitlist(text);
+      continue;
+    }
+    const std::size_t nboxes = isbox(o.kw) && boxes.given ? boxes.items.size() : 1;
+    // Boxes of one keyword start a row after Line, or every n-th after ColSel.
+    std::int32_t rowevery = 0;
+    bool newrow = false;
+    if (isbox(o.kw) && i + 1 < planned.size()) {
+      if (planned[i + 1].kw == dk("Line")) {
+        newrow = true;
+        ++i;
+      } else if (planned[i + 1].kw == dk("ColSel")) {
+        rowevery = rounded(valueof(planned[i + 1].value));
+        ++i;
+      }
+    }
+    for (std::size_t n = 0; n < nboxes; ++n) {
+      stage(o);
+      if (o.kw == dk("ListBox") || o.kw == dk("ComBobox")) {
+        std::error_code ec;
+        const std::string name(staged.text.trimmed());
+        if (name.empty() || !std::filesystem::is_regular_file(plat::system_path(name), ec))
+          staged.text.blank();
+      }
+      if (isbox(o.kw)) {
+        const std::int64_t word = rounded(staged.value);
+        if ((newrow && n == 0) || (rowevery > 0 && n > 0 && n % rowevery == 0)) {
+          b.y = margin + ((b.y - margin) / rowheight + 1) * rowheight;
+          b.x = margin;
+        }
+        if (boxes.given) {
+          staged.text.set(boxes.items[n]);
+          if (staged.bindbits == 8) {
+            staged.bind.offset = static_cast<std::int32_t>(n);
+            const std::int32_t cell = cellof(staged.bind);
+            staged.value = cell > 0 ? core::z(cell) : 0.0;
+          } else {
+            staged.value = n < 63 && (word & (1LL << n)) != 0 ? 1.0 : 0.0;
+          }
+        } else if (o.value > 0) {
+          staged.text.set(printablename(o.value));
+        }
+      }
+      if (iscontrol(staged.keyword)) {
+        SETDLGWINDOW_ITEM(status);
+        if (status != 0) {
+          dropbuild();
+          return fail(core::MSGKEY("msgNoDLG"), "Error " + std::to_string(status));
+        }
+        if (made == nullptr) made = exec::wdwcur;
+        CHECKIFMX2(static_cast<std::int32_t>(i));
+      }
+      if (b.itemcount > 0 || o.kw > dk("RowTitle")) {
+        MODIFYITEM(status, true);
+        if (status != 0) {
+          dropbuild();
+          core::xeqstop = 0x7FFF;
+          return;
+        }
+      } else if (o.kw == dk("FocuS")) {
+        b.focusitem = std::max(rounded(staged.value), 1);
+      }
+      if (isbox(o.kw) && boxes.given && exec::ctlcur != nullptr) {
+        exec::ctlcur->ctlkind |= ck::sharedbit;
+        exec::ctlcur->ctlselend = static_cast<std::int32_t>(n);
+      }
+    }
+  }
+  exec::wdwrec* w = exec::wdwcur;
+  if (w == nullptr || made == nullptr || w != made || b.itemcount == 0) {
+    dropbuild();
+    return;
+  }
+  if (b.focusitem > 0 && w->dialogitems.valid(b.focusitem))
+    build::addstyle(w->dialogitems(b.focusitem), toolkit::kOptionFocus, 0);
+  std::int32_t result = 0;
+  SHOWDIALOG(-1, result, status);
+  if (status != 0) core::xeqstop = 0x7FFF;
+}
+
+void reset_dialogs() {
+  reset_dialogwords();
+  reset_bindings();
+}
+
+}  // namespace ui
