@@ -17,7 +17,6 @@ constexpr char cr = '\r';
 constexpr char lf = '\n';
 
 std::int32_t byteat(std::int32_t k) { return static_cast<std::uint8_t>(c1edit(k)); }
-void setbyte(std::int32_t k, std::int32_t v) { c1edit(k) = static_cast<char>(v & 0xFF); }
 std::int32_t i4at(std::int32_t k) { return GETI4FROM4C1({c1edit.ptr(k), 4}); }
 void seti4(std::int32_t k, std::int32_t v) { SET4C1FROMI4({c1edit.ptr(k), 4}, v); }
 
@@ -58,8 +57,10 @@ void writemarks() {
   seti4(nc1edit - 3, c1redolimit);
 }
 
-void ensureroom() {
-  while (c1editend + c1editmargin > c1redolimit && c1edit.size() > 0) {
+// Grows the store until `extra` positions and the margin lie free between
+// text and log.
+void ensureroom(std::int32_t extra = 0) {
+  while (c1editend + c1editmargin + extra > c1redolimit && c1edit.size() > 0) {
     const std::int32_t before = nc1edit;
     growc1edit();
     if (nc1edit == before) return;
@@ -83,57 +84,145 @@ void dropline(std::int32_t pos, std::int32_t whole) {
   --nedlines;
 }
 
-// Deletes the line at pos into a new "d" record; force: also the only line.
-bool deleteline(std::int32_t pos, bool force) {
-  if ((!force && nedlines <= 1) || !linestart(pos, c1editend)) return false;
-  ensureroom();
-  const LineSpan s = linespan(pos);
-  const std::int32_t m = s.text;
-  if (m > c1editline) return false;
-  const std::int32_t t = c1logtop;
-  seti4(t - 4, pos);
-  c1edit(t - 5) = 'd';
-  setbyte(t - 6, m);
-  std::copy_n(c1edit.ptr(pos), m, c1edit.ptr(t - 6 - m));
-  setbyte(t - m - 7, m);
-  c1logtop = t - m - c1editrecord;
-  c1redolimit = c1logtop;
-  dropline(pos, s.whole);
+// --- Record chains --------------------------------------------------------
+//
+// A line longer than a record holds is logged as a chain: its first record
+// of the type of the change (the highest), then records of the type "+",
+// each below the one before, that hold the rest of its text in order. Undo
+// and redo take a chain as one change; a chain keeps its count of records
+// while its text moves in and out (records may hold nothing).
+
+// Records needed for a text of n characters.
+std::int32_t recordsfor(std::int32_t n) {
+  return std::max<std::int32_t>(1, (n + c1editline - 1) / c1editline);
+}
+
+struct Chain {
+  std::int32_t lo = 0;  // lowest position of its lowest record
+  std::int32_t hi = 0;  // one above its highest position
+  char type = 0;
+  std::int32_t pos = 0;
+  std::int32_t count = 0;
+  std::string text;
+};
+
+// A record's text length when a record with its length copies and a known
+// type stands at b below `limit`; -1 otherwise.
+std::int32_t recordat(std::int32_t b, std::int32_t limit) {
+  if (b < 1 || b + c1editrecord > limit) return -1;
+  const std::int32_t l = byteat(b);
+  if (b + l + c1editrecord > limit || byteat(b + l + 1) != l) return -1;
+  const char t = c1edit(b + l + 2);
+  return t == 'I' || t == 'd' || t == 'r' || t == '+' ? l : -1;
+}
+
+// The chain whose lowest record starts at lo (the newest done chain, read
+// upward to its first record); false when the records do not hold together.
+bool chainup(std::int32_t lo, Chain& c) {
+  std::vector<std::string> pieces;
+  std::int32_t b = lo;
+  for (;;) {
+    const std::int32_t l = recordat(b, c1logbase);
+    if (l < 0) return false;
+    pieces.emplace_back(c1edit.ptr(b + 1), static_cast<std::size_t>(l));
+    const char t = c1edit(b + l + 2);
+    b += l + c1editrecord;
+    if (t != '+') {
+      c.type = t;
+      c.pos = i4at(b - 4);
+      break;
+    }
+  }
+  c.lo = lo;
+  c.hi = b;
+  c.count = static_cast<std::int32_t>(pieces.size());
+  c.text.clear();
+  for (auto it = pieces.rbegin(); it != pieces.rend(); ++it) c.text += *it;
   return true;
 }
 
-// Takes the line at pos into the record at `c1logtop`, which holds no text.
-void filetochange(std::int32_t pos, bool redo) {
+// The chain whose first record ends just below hi (the newest undone
+// chain, read downward over its "+" records).
+bool chaindown(std::int32_t hi, Chain& c) {
+  std::int32_t top = hi;
+  bool first = true;
+  c.text.clear();
+  c.count = 0;
+  while (top - c1editrecord >= c1redolimit) {
+    const std::int32_t l = byteat(top - 6);
+    const std::int32_t b = top - l - c1editrecord;
+    if (b < c1redolimit || recordat(b, top) != l) break;
+    const char t = c1edit(b + l + 2);
+    if (first == (t == '+')) break;
+    if (first) {
+      c.type = t;
+      c.pos = i4at(b + l + 3);
+    }
+    c.text.append(c1edit.ptr(b + 1), static_cast<std::size_t>(l));
+    ++c.count;
+    top = b;
+    first = false;
+  }
+  c.lo = top;
+  c.hi = hi;
+  return c.count > 0;
+}
+
+// The bytes of a chain of `count` records of the type and position holding
+// the text (which must fit), lowest record first.
+std::string chainbytes(char type, std::int32_t pos, std::int32_t count, std::string_view text) {
+  std::string out;
+  std::array<char, 4> p{};
+  SET4C1FROMI4(p, pos);
+  for (std::int32_t k = count - 1; k >= 0; --k) {
+    const std::size_t from = std::min(text.size(), static_cast<std::size_t>(k) * c1editline);
+    const std::string_view piece = text.substr(from, static_cast<std::size_t>(c1editline));
+    const auto l = static_cast<char>(piece.size());
+    out += l;
+    out += piece;
+    out += l;
+    out += k == 0 ? type : '+';
+    out.append(p.data(), 4);
+  }
+  return out;
+}
+
+// Replaces the chain's bytes by a chain holding the text, its top staying
+// where it is: the records below it (from `c1redolimit`) move with the
+// difference. Returns the new lowest position.
+std::int32_t rewrite(const Chain& c, std::string_view text) {
+  const std::int32_t count = std::max(c.count, recordsfor(static_cast<std::int32_t>(text.size())));
+  const std::string bytes = chainbytes(c.type, c.pos, count, text);
+  const std::int32_t lo = c.hi - static_cast<std::int32_t>(bytes.size());
+  shift(c1redolimit, c.lo - 1, lo - c.lo);
+  c1redolimit += lo - c.lo;
+  std::copy(bytes.begin(), bytes.end(), c1edit.ptr(lo));
+  return lo;
+}
+
+// Pushes a new chain below the done records; the undone ones are dropped.
+void push(char type, std::int32_t pos, std::string_view text, std::int32_t count) {
+  const std::string bytes = chainbytes(type, pos, count, text);
+  c1logtop -= static_cast<std::int32_t>(bytes.size());
+  std::copy(bytes.begin(), bytes.end(), c1edit.ptr(c1logtop));
+  c1redolimit = c1logtop;
+}
+
+// The text of the line at pos, without its line end.
+std::string linetextat(std::int32_t pos) {
   const LineSpan s = linespan(pos);
-  const std::int32_t m = s.text;
-  shift(c1redolimit, c1logtop, -m);
-  std::copy_n(c1edit.ptr(pos), m, c1edit.ptr(c1logtop - m + 1));
-  setbyte(c1logtop + 1, m);
-  setbyte(c1logtop - m, m);
-  c1redolimit -= m;
-  c1logtop += redo ? -m : c1editrecord;
+  return std::string(c1edit.ptr(pos), static_cast<std::size_t>(s.text));
+}
+
+// Deletes the line at pos into a new "d" chain; force: also the only line.
+bool deleteline(std::int32_t pos, bool force) {
+  if ((!force && nedlines <= 1) || !linestart(pos, c1editend)) return false;
+  const LineSpan s = linespan(pos);
+  ensureroom(s.text + c1editrecord * recordsfor(s.text));
+  push('d', pos, std::string_view(c1edit.ptr(pos), static_cast<std::size_t>(s.text)),
+       recordsfor(s.text));
   dropline(pos, s.whole);
-}
-
-// Puts the l characters of the record at `c1logtop` back as the line at pos.
-void changetofile(std::int32_t pos, std::int32_t l, bool redo) {
-  const std::string text(c1edit.ptr(c1logtop + 1), static_cast<std::size_t>(l));
-  putline(pos, text);
-  shift(c1redolimit, c1logtop, l);
-  c1redolimit += l;
-  setbyte(c1logtop + l, 0);
-  setbyte(c1logtop + l + 1, 0);
-  c1logtop += redo ? l : l + c1editrecord;
-}
-
-// Exchanges the line at pos with the l characters of the record at `c1logtop`.
-void swapline(std::int32_t pos, std::int32_t l, bool redo) {
-  const std::string text(c1edit.ptr(c1logtop + 1), static_cast<std::size_t>(l));
-  shift(c1redolimit, c1logtop, l);
-  c1logtop += l;
-  c1redolimit += l;
-  filetochange(pos, redo);
-  putline(pos, text);
+  return true;
 }
 
 }  // namespace
@@ -148,24 +237,30 @@ std::int32_t C1EDITLINELENGTHWITHCRLF(std::int32_t pos) {
 
 void C1EDITINSERT(std::int32_t pos, std::string_view text, std::int32_t flags) {
   if (c1edit.size() == 0 || pos < 1 || !(pos == c1editend + 1 || linestart(pos, c1editend))) return;
-  std::string_view line = text.substr(0, text.find("\r\n"));
-  if (line.size() > static_cast<std::size_t>(c1editline)) line = line.substr(0, c1editline);
+  const std::string_view line = text.substr(0, text.find("\r\n"));
+  const auto n = static_cast<std::int32_t>(line.size());
   const bool replaced = (flags & 1) != 0 && pos <= c1editend;
   if (replaced && !deleteline(pos, true)) return;
-  ensureroom();
+  ensureroom(n + 2 + c1editrecord * recordsfor(n));
   putline(pos, line);
   if (replaced) {
-    c1edit(c1logtop + byteat(c1logtop) + 2) = 'r';
+    // The "d" chain of the old line becomes the "r" chain of the change,
+    // with records enough for either version.
+    Chain c;
+    if (chainup(c1logtop, c)) {
+      c.type = 'r';
+      c1logtop = rewrite(c, c.text);
+      const std::int32_t more = recordsfor(n) - c.count;
+      if (more > 0) {
+        c.lo = c1logtop;
+        c.count += more;
+        c1logtop = rewrite(c, c.text);
+      }
+    }
     writemarks();
     return;
   }
-  const std::int32_t t = c1logtop;
-  seti4(t - 4, pos);
-  c1edit(t - 5) = 'I';
-  setbyte(t - 6, 0);
-  setbyte(t - 7, 0);
-  c1logtop = t - c1editrecord;
-  c1redolimit = c1logtop;
+  push('I', pos, {}, recordsfor(n));
   writemarks();
 }
 
@@ -179,44 +274,37 @@ void C1EDITUNDO(std::int32_t& pos, std::int32_t flags) {
   if (c1edit.size() == 0) return;
   const bool redo = (flags & 1) != 0;
   for (;;) {
-    ensureroom();
-    std::int32_t b = 0, l = 0;
+    Chain c;
     if (!redo) {
-      if (c1logtop >= c1logbase) return;
-      b = c1logtop;
-      l = byteat(b);
+      if (c1logtop >= c1logbase || !chainup(c1logtop, c)) return;
     } else {
-      if (c1redolimit >= c1logtop) return;
-      l = byteat(c1logtop - 6);
-      b = c1logtop - l - c1editrecord;
-      if (b < c1redolimit) return;
+      if (c1redolimit >= c1logtop || !chaindown(c1logtop, c)) return;
     }
-    if (b + l + c1editrecord > c1logbase || byteat(b + l + 1) != l) return;
-    const std::int32_t p = i4at(b + l + 3);
-    const char type = c1edit(b + l + 2);
-    // Which way the record moves a line: out of the text, into it, or swapped.
-    const bool out = (!redo && type == 'I') || (redo && type == 'd');
-    const bool in = (!redo && type == 'd') || (redo && type == 'I');
-    if (!out && !in && type != 'r') return;
-    if (p > c1logbase) return;
+    const std::int32_t p = c.pos;
+    // Which way the change moves a line: out of the text, into it, or swapped.
+    const bool out = (!redo && c.type == 'I') || (redo && c.type == 'd');
+    const bool in = (!redo && c.type == 'd') || (redo && c.type == 'I');
+    if (p < 1 || p > c1logbase) return;
     if (in ? !(p == c1editend + 1 || linestart(p, c1editend)) : !linestart(p, c1editend)) return;
-    if (out && l != 0) return;
-    if (redo) c1logtop = b;
+    if (out && !c.text.empty()) return;
+    const std::string line = in ? std::string() : linetextat(p);
+    ensureroom(static_cast<std::int32_t>(std::max(line.size(), c.text.size())) + 2 +
+               c1editrecord * recordsfor(static_cast<std::int32_t>(line.size())));
+    // The store may have grown: the chain moved with the log.
+    if (!(redo ? chaindown(c1logtop, c) : chainup(c1logtop, c))) return;
     pos = p;
-    if (out) {
-      filetochange(p, redo);
-      chg |= 0x20;
-    } else if (in) {
-      changetofile(p, l, redo);
-      chg |= 0x40;
-    } else {
-      swapline(p, l, redo);
-      chg |= 0x80;
-    }
+    const std::string back = c.text;
+    if (!in) dropline(p, linespan(p).whole);
+    const std::int32_t lo = rewrite(c, line);
+    if (!out) putline(p, back);
+    chg |= out ? 0x20 : in ? 0x40 : 0x80;
+    c1logtop = redo ? lo : c.hi;
     writemarks();
-    if (redo || type != 'r' || c1logtop >= c1logbase) return;
-    const std::int32_t older = byteat(c1logtop);
-    if (c1logtop + older + c1editrecord > c1logbase || c1edit(c1logtop + older + 2) != 'I') return;
+    if (redo || c.type != 'r' || c1logtop >= c1logbase) return;
+    // An insert of the same line right before its replace (a new line then
+    // typed into) is one change with it; an insert of another line is not.
+    Chain older;
+    if (!chainup(c1logtop, older) || older.type != 'I' || older.pos != p) return;
   }
 }
 
@@ -296,8 +384,7 @@ std::string linetext(std::int32_t lineno) {
   FEDNXT(nullptr, &lineno);
   std::string out;
   if (edline.line == lineno)
-    for (std::int32_t k = edline.pos; k >= 1 && k <= c1editend && !crlfat(k); ++k)
-      out += c1edit(k);
+    for (std::int32_t k = edline.pos; k >= 1 && k <= c1editend && !crlfat(k); ++k) out += c1edit(k);
   edline = kept;
   out.erase(out.find_last_not_of(' ') + 1);
   return out;

@@ -1,8 +1,7 @@
 // The editor's text and its change log, kept together in `c1edit`.
 //
 // `c1edit` (core/stores.h), positions 1 to `nc1edit` = N:
-//   1 .. `c1editend`                 the script text, every line ended by CR LF,
-//                                    at most 255 characters besides it
+//   1 .. `c1editend`                 the script text, every line ended by CR LF
 //   `c1editend` + 1                  a NUL written before each image is saved
 //   .. `c1redolimit` - 1             free room
 //   `c1redolimit` .. `c1logtop` - 1  undone records, kept for redo
@@ -14,7 +13,12 @@
 // positions from its lowest one B: L, the text, L again, the type ("I" a
 // line was inserted, "d" deleted, "r" replaced), the 4-byte position of the
 // line's first character. A record holds text exactly while its line is not
-// in the text. The whole store is the working copy's file image.
+// in the text. A line longer than 255 characters is logged as a chain: the
+// record of its change holds the first 255, records of the type "+" below
+// it (each at the same position) hold the rest in order, and undo and redo
+// take the chain as one change; a chain keeps its number of records while
+// its text moves in and out, so that each version of the line fits. The
+// whole store is the working copy's file image.
 #pragma once
 
 #include <cstdint>
@@ -42,7 +46,7 @@ inline std::int32_t c1redolimit = 0;
 // The log base lies this far below the top of the store.
 inline constexpr std::int32_t c1edittrailer = 107;
 inline constexpr std::int32_t c1edittitle = 96;
-// Longest line, and the size of one record around its text.
+// Most characters of one record, and the size of a record around its text.
 inline constexpr std::int32_t c1editline = 255;
 inline constexpr std::int32_t c1editrecord = 7;
 
@@ -78,10 +82,10 @@ std::int32_t edlinelength();
 std::string linetext(std::int32_t lineno);
 
 // Inserts the text as a line at pos (a line start, or `c1editend` + 1): the
-// text up to its first CR LF, or all of it (at most 255 characters), with CR
-// LF. flags bit 0: replace the line at pos, logged as one "r" record (also
-// the only line of the text); else one empty "I" record. Undone records are
-// dropped. A pos that is no line start changes nothing.
+// text up to its first CR LF, or all of it, with CR LF. flags bit 0: replace
+// the line at pos, logged as one "r" change (also the only line of the
+// text); else one empty "I" change. Undone records are dropped. A pos that
+// is no line start changes nothing.
 void C1EDITINSERT(std::int32_t pos, std::string_view text, std::int32_t flags);
 // Deletes the line that starts at pos; the last remaining line stays.
 void C1EDITDELETE(std::int32_t pos);
@@ -122,13 +126,12 @@ bool c1editroomy();
 void growc1edit();
 
 // Lays a script's text out in a fresh store as it is read from its file:
-// lines ended by LF alone get their CR, a missing last line end is added;
-// editable: a line longer than 255 characters is broken after 255 (for the
-// editor, whose log holds no longer ones; the compiler reports them); N is the text's
-// length (before that last line end) plus `nc1editroom`; an empty log; the
-// title (the script's path) in the trailer; the line reader rewound.
-// Applies the memory header.
-void loadeditbuffer(std::string_view text, std::string_view title = {}, bool editable = false);
+// lines ended by LF alone get their CR, a missing last line end is added,
+// every line stays whole (the compiler reports one that is too long); N is
+// the text's length (before that last line end) plus `nc1editroom`; an
+// empty log; the title (the script's path) in the trailer; the line reader
+// rewound. Applies the memory header.
+void loadeditbuffer(std::string_view text, std::string_view title = {});
 
 // How a working copy's image was taken.
 enum class Restore { restored, damaged, tooshort };

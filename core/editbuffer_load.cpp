@@ -14,14 +14,13 @@ namespace core {
 
 namespace {
 
-// The script's lines, each ended by CR LF and broken after 255 characters;
-// a last line without line end keeps none (ended tells).
+// The script's lines, each ended by CR LF; a last line without line end
+// keeps none (ended tells).
 struct Laid {
   std::string body;
   bool ended = true;
 };
-Laid laidout(std::string_view text, bool editable) {
-  const std::size_t longest = editable ? c1editline : std::string_view::npos;
+Laid laidout(std::string_view text) {
   Laid out;
   out.body.reserve(text.size() + text.size() / 32 + 2);
   std::size_t from = 0;
@@ -31,13 +30,7 @@ Laid laidout(std::string_view text, bool editable) {
     // A last line ended by a bare CR counts as ended.
     const bool ended = lf != std::string_view::npos || line.ends_with('\r');
     if (line.ends_with('\r')) line.remove_suffix(1);
-    for (std::size_t at = 0;;) {
-      const std::string_view piece = line.substr(at, longest);
-      out.body += piece;
-      at += piece.size();
-      if (at >= line.size()) break;
-      out.body += "\r\n";
-    }
+    out.body += line;
     if (ended) out.body += "\r\n";
     out.ended = ended;
     from = lf == std::string_view::npos ? text.size() : lf + 1;
@@ -69,14 +62,17 @@ bool linestartat(std::int32_t p) {
 
 // The records from `c1redolimit` to `c1logbase` follow each other, each
 // with equal length copies, a known type and a position inside the text;
-// a record holds text only while its line is out of the text; the newest
-// done and the newest undone record name line starts of the text.
+// the "+" records of a chain lie right below its first record, at its
+// position, and no chain reaches over `c1logtop`; a chain holds text only
+// while its line is out of the text; the newest done and the newest undone
+// change name line starts of the text.
 bool logholds() {
   std::int32_t b = c1redolimit;
   bool first = true, metlogtop = c1redolimit == c1logtop;
-  std::int32_t lastundone = 0;
+  std::int32_t lastundone = 0, chaintext = 0, chainpos = -1;
   while (b < c1logbase) {
     if (b == c1logtop) {
+      if (chainpos >= 0) return false;
       metlogtop = true;
       first = true;
     }
@@ -84,37 +80,30 @@ bool logholds() {
     if (b + l + c1editrecord > c1logbase || byteat(b + l + 1) != l) return false;
     const char type = c1edit(b + l + 2);
     const std::int32_t p = i4at(b + l + 3);
-    if (type != 'I' && type != 'd' && type != 'r') return false;
-    if (p < 1 || p > c1logbase) return false;
-    const bool done = b >= c1logtop;
-    if (l != 0 && ((done && type == 'I') || (!done && type == 'd'))) return false;
-    if (first && done && !linestartat(p)) return false;
-    if (!done) lastundone = b;
-    first = false;
+    if (type != 'I' && type != 'd' && type != 'r' && type != '+') return false;
+    if (p < 1 || p > c1logbase || (chainpos >= 0 && p != chainpos)) return false;
+    chaintext += l;
     b += l + c1editrecord;
+    if (type == '+') {
+      chainpos = p;
+      continue;
+    }
+    const bool done = b - l - c1editrecord >= c1logtop;
+    if (chaintext != 0 && ((done && type == 'I') || (!done && type == 'd'))) return false;
+    if (first && done && !linestartat(p)) return false;
+    if (!done) lastundone = p;
+    first = false;
+    chaintext = 0;
+    chainpos = -1;
   }
-  if (b != c1logbase || !metlogtop) return false;
-  if (lastundone != 0) {
-    const std::int32_t l = byteat(lastundone);
-    if (!linestartat(i4at(lastundone + l + 3))) return false;
-  }
-  return true;
-}
-
-bool lineslimited() {
-  std::int32_t start = 1;
-  for (std::int32_t k = 1; k + 1 <= c1editend; ++k) {
-    if (c1edit(k) != '\r' || c1edit(k + 1) != '\n') continue;
-    if (k - start > c1editline) return false;
-    start = k + 2;
-  }
-  return true;
+  if (b != c1logbase || !metlogtop || chainpos >= 0) return false;
+  return lastundone == 0 || linestartat(lastundone);
 }
 
 }  // namespace
 
-void loadeditbuffer(std::string_view text, std::string_view title, bool editable) {
-  Laid laid = laidout(text, editable);
+void loadeditbuffer(std::string_view text, std::string_view title) {
+  Laid laid = laidout(text);
   nc1edit = static_cast<std::int32_t>(laid.body.size()) + nc1editroom;
   if (!laid.ended) laid.body += "\r\n";
   std::int32_t one = 1;
@@ -155,10 +144,10 @@ Restore loadworkcopy(std::string_view image) {
     c1logtop = i4at(n - 7);
     c1redolimit = i4at(n - 3);
   }
-  const bool holds =
-      sized && c1editend >= 2 && c1edit(c1editend - 1) == '\r' && c1edit(c1editend) == '\n' &&
-      c1edit(c1editend + 1) == '\0' && c1editend + 1 < c1redolimit && c1redolimit <= c1logtop &&
-      c1logtop <= c1logbase && c1logbase == n - c1edittrailer && lineslimited() && logholds();
+  const bool holds = sized && c1editend >= 2 && c1edit(c1editend - 1) == '\r' &&
+                     c1edit(c1editend) == '\n' && c1edit(c1editend + 1) == '\0' &&
+                     c1editend + 1 < c1redolimit && c1redolimit <= c1logtop &&
+                     c1logtop <= c1logbase && c1logbase == n - c1edittrailer && logholds();
   if (!holds) {
     // The text as far as it goes, without log.
     std::int32_t end = std::clamp(c1editend, 0, n);
@@ -168,7 +157,7 @@ Restore loadworkcopy(std::string_view image) {
     const std::string text(c1edit.ptr(1), static_cast<std::size_t>(end));
     const std::string title =
         sized ? std::string(c1edit.ptr(n - c1edittrailer), c1edittitle) : std::string();
-    loadeditbuffer(text, title, true);
+    loadeditbuffer(text, title);
     return Restore::damaged;
   }
   applymemoryheader();

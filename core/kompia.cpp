@@ -29,7 +29,7 @@ constexpr std::int16_t systemoneoption =
 constexpr std::string_view blockmistakekey = MSGKEY("blockMistake");
 
 // Size of the line buffer the editor's line reader fills.
-constexpr std::size_t linesize = 256;
+constexpr auto linesize = static_cast<std::size_t>(compiledline);
 // Statement numbers are 16-bit words of the code: the most a script holds.
 constexpr std::int32_t maxstatements = 32767;
 
@@ -111,23 +111,7 @@ void firstlinetest(std::int32_t e) {
 // A line longer than the line buffer would compile cut off: it fails
 // instead, with its length and the limit, and becomes the placeholder.
 void refuselong(std::span<const char> line, std::span<char> work, std::int32_t length) {
-  constexpr auto limit = static_cast<std::int32_t>(linesize);
-  failedline.set({line.data(), line.size()});
-  compnote.set("too long: " + std::to_string(length) + " characters, at most " +
-               std::to_string(limit));
-  msgkey.set(MSGKEY("lineTooLong"));
-  xeqstop = stops::error;
-  if ((edflags & 0x1020) == 0) {
-    std::array<std::int32_t, 3> words{xeqline, length, limit};
-    HelpValues hv;
-    hv.words = words;
-    const std::string_view shown = trimright({line.data(), line.size()});
-    std::string text(shown.substr(0, 60));
-    hv.characters = text;
-    hv.count = static_cast<int>(text.size());
-    int answer = 0;
-    HELP(msgkey.trimmed(), answer, hv);
-  }
+  REFUSELONG({line.data(), line.size()}, length);
   work[0] = 1;
   work[1] = 0x20;
   work[2] = static_cast<char>(0x84);
@@ -386,8 +370,14 @@ void oneline(bool single) {
     return;
   }
   edvars(edv::loadline) = l;
-  if (l > nstmt) return;
-  const std::int32_t s0 = stmtstart(l), s1 = stmtstart(l + 1);
+  // A line opened below the last line, while every line above it is a
+  // statement, opens a statement of its own after the last one: it is
+  // compiled as the whole-script compile would take it. (Lines after a
+  // "#" line stay out of the program.)
+  const bool appended =
+      single && l == nstmt + 1 && l == nedlines && (edvars(edv::chg) & (0x40 | 0x80)) == 0x40;
+  if (l > nstmt && !appended) return;
+  const std::int32_t s0 = stmtstart(l), s1 = appended ? s0 + 1 : stmtstart(l + 1);
   if (s0 < 1 || s1 <= s0) {
     xeqstop = stops::cancel;
     return;
@@ -425,6 +415,32 @@ void oneline(bool single) {
 }
 
 }  // namespace
+
+bool linetoolong(std::string_view line) {
+  line = trimright(line);
+  const std::size_t lead = line.find_first_not_of(' ');
+  return static_cast<std::int32_t>(line.size()) > compiledline &&
+         !(lead != std::string_view::npos && line[lead] == '!');
+}
+
+void REFUSELONG(std::string_view line, std::int32_t length) {
+  constexpr std::int32_t limit = compiledline;
+  failedline.set(line.substr(0, failedline.size()));
+  compnote.set("too long: " + std::to_string(length) + " characters, at most " +
+               std::to_string(limit));
+  msgkey.set(MSGKEY("lineTooLong"));
+  xeqstop = stops::error;
+  if ((edflags & 0x1020) == 0) {
+    std::array<std::int32_t, 3> words{xeqline, length, limit};
+    HelpValues hv;
+    hv.words = words;
+    std::string text(trimright(line).substr(0, 60));
+    hv.characters = text;
+    hv.count = static_cast<int>(text.size());
+    int answer = 0;
+    HELP(msgkey.trimmed(), answer, hv);
+  }
+}
 
 void KOMPIA(std::span<char> /*text*/, std::int32_t& mode) {
   const bool single = (mode & 1) != 0;

@@ -28,6 +28,17 @@ inline std::int32_t progressdialog = 0;
 inline void (*progressrefresh)() = nullptr;
 inline void (*progressclose)() = nullptr;
 
+// The most characters of a line that a compile takes; a longer line that
+// is not a comment is refused.
+inline constexpr std::int32_t compiledline = 256;
+
+// A line that is not a comment, longer than `compiledline`.
+bool linetoolong(std::string_view line);
+// Refuses the line of `length` characters as too long: the failure words
+// (`failedline`, `compnote`, `msgkey` "lineTooLong", `xeqstop`) and, unless
+// a whole-script compile goes on, the message with line `xeqline`.
+void REFUSELONG(std::string_view line, std::int32_t length);
+
 // mode bit 1 clear: compile the whole script; set: splice the line that the
 // editor's change flags name (the editor's current line). The text is the
 // caller's work buffer.

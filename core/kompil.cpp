@@ -558,20 +558,42 @@ Next stopwords(std::span<char> text) {
 
 enum class Step { compile, splice, run, stoploop, endrun, endrun2, failure };
 
+// The line compiled is an editor's line to be spliced into the program in
+// place of its statement (not a line of the whole-script compile).
+bool splicing() { return (edvars(edv::chg) & 0x80) != 0 && edmode != 14; }
+
 void pasteloop(std::span<char> text);
 
 // Steps 6 to 11 from the given step on. inpaste: called by the paste loop
 // for one pasted line, which returns to it after the splice.
 void steps(std::span<char> text, Step step, bool inpaste) {
   const bool quiet = (xeqmode & runmode::analysis) != 0;
+  // The line compiled: the text handed over, or the editor's line it is
+  // spliced for as the edit buffer holds it.
+  std::string line(text.data(), text.size());
+  bool refused = false;  // too long: the failure words are set
   for (;;) {
     switch (step) {
       case Step::compile: {
-        if (edvars(edv::curline) > nstmt) {
+        const std::int32_t l = edvars(edv::curline);
+        if (l > nstmt) {
           step = Step::splice;
           break;
         }
-        const Outcome o = compileline({text.data(), text.size()}, quiet);
+        // A line spliced into the program is compiled as the text holds
+        // it: the editor hands over at most 253 characters, and a line
+        // too long is refused as the whole-script compile refuses it.
+        if (splicing() && l >= 1 && l <= nedlines) {
+          const std::string held = linetext(l);
+          if (linetoolong(held)) {
+            REFUSELONG(held, static_cast<std::int32_t>(held.size()));
+            refused = true;
+            step = Step::failure;
+            break;
+          }
+          line = held.substr(0, static_cast<std::size_t>(compiledline)) + "\r\n";
+        }
+        const Outcome o = compileline(line, quiet);
         if (o == Outcome::leave) return;
         if (o == Outcome::fail) {
           step = Step::failure;
@@ -647,7 +669,7 @@ void steps(std::span<char> text, Step step, bool inpaste) {
           edmode = 13;
         }
         if ((xeqmode & (runmode::trace | runmode::storesready)) == 0) return;
-        failedline.set({text.data(), text.size()});
+        if (!refused) failedline.set(line);
         if (text.size() >= 3) {
           text[0] = 1;
           text[1] = static_cast<char>(0x20);  // 0x8420, low byte first
@@ -656,7 +678,10 @@ void steps(std::span<char> text, Step step, bool inpaste) {
         tokcod(1) = 1;
         tokcod(2) = placeholdereq;
         ntrans = 2;
-        if ((xeqmode & runmode::trace) == 0) return;
+        // The placeholder of an editor's line takes its statement also when
+        // no run goes on (after a whole compile that failed): the program
+        // keeps to the text. The splice returns at once on the stop word.
+        if ((xeqmode & runmode::trace) == 0 && !splicing()) return;
         step = Step::splice;
         break;
       }
@@ -667,7 +692,7 @@ void steps(std::span<char> text, Step step, bool inpaste) {
 // Pastes the clipboard's lines after the current line: each line goes into
 // the edit buffer, gets an empty statement and is compiled and spliced.
 void pasteloop(std::span<char> /*text*/) {
-  const std::string clip = clipboardtext ? clipboardtext(32000) : std::string();
+  const std::string clip = clipboardtext ? clipboardtext(pastemost) : std::string();
   std::size_t pos = 0;
   std::int32_t count = 0, first = 0;
   std::array<char, 258> work{};

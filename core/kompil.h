@@ -39,6 +39,8 @@ inline void (*freeuserdlls)() = nullptr;
 // Editor services used while pasting: the clipboard text (at most the
 // given number of characters) and the save of the edit buffer.
 inline std::string (*clipboardtext)(std::int32_t most) = nullptr;
+// The most characters of the clipboard a paste of lines takes.
+inline constexpr std::int32_t pastemost = 32000;
 inline void (*editsave)() = nullptr;
 // Writes the value of an immediate line into the main window.
 inline void (*showresult)(std::string_view text, std::int32_t digits, std::int32_t column,

@@ -169,13 +169,15 @@ void labelleddo(Walk& w) {
 
 void endstmt(Walk& w) {
   lokalsub = lokalscope = 0;
-  // The END word itself is marked: 1 with block IFs open, 0xE0C1 (judged
-  // again by the next walk) with DO loops open.
+  // The END word itself is marked 0xE0C1 with block IFs or DO loops open:
+  // the next walk takes it for END again and judges it anew, so that the
+  // END comes back once its blocks are closed.
   if (nblock != 0) {
     const std::int32_t open = std::abs(blockstmt(nblock));
     for (std::int32_t k = 1; k <= maxblocks; ++k) blockstmt(k) = 0;
     nblock = 0;
     blockerror(w.s, w.p, ofline("END before the ENDIF of the IF in line ", open));
+    xeqbuf(w.p) = endopendo;
   }
   if (w.ndo != 0) {
     const std::int32_t open = dostatement(w.dostack(w.ndo));
@@ -253,7 +255,12 @@ void INTERNALJUMPS2NEW(Walk& w) {
   if (nblock > 0 && pushed && (word == xif || word == xelse || word == xelseif)) {
     std::int32_t q = w.p;
     while (q < nxeqbuf && xeqbuf.valid(q) && xeqbuf(q) != endmark) ++q;
-    if (xeqbuf.valid(q) && xeqbuf(q) == endmark) blockslot(nblock) = q - 1;
+    if (xeqbuf.valid(q) && xeqbuf(q) == endmark) {
+      // The slot holds only what this walk finds: a block whose ELSE or
+      // ENDIF went has no statement to go on at.
+      blockslot(nblock) = q - 1;
+      xeqbuf(q - 1) = 0;
+    }
   }
 }
 

@@ -10,6 +10,7 @@ void reset_editorwords() {
   edfindtext.blank();
   edcompiling = edmousehold = edselfchg = 0;
   edescape = edunhandled = false;
+  edlinetail.clear();
 }
 
 }  // namespace ide

@@ -6,7 +6,9 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
+#include "core/editbuffer.h"
 #include "core/runwords.h"
 #include "ide/m2.h"
 #include "platform/fixed_text.h"
@@ -41,22 +43,28 @@ inline constexpr std::int32_t handover2 = 0x2000;
 // Further editor state (`edkey`, the column and action word shared with the
 // line input, and `edlinebuf`, the cursor line after its mode digit, are
 // the command handler's words).
-inline std::int32_t edrows = 0;            // text rows shown
-inline std::int32_t edcol = 0;             // cursor column of the line input (< 0: place it there)
-inline bool edlinechg = false;             // the line input's text was changed
-inline std::int32_t edcmd = 0;             // the command of the current pass
-inline std::int32_t edselfrom = 0;         // selected lines, either order; 0 none
+inline std::int32_t edrows = 0;     // text rows shown
+inline std::int32_t edcol = 0;      // cursor column of the line input (< 0: place it there)
+inline bool edlinechg = false;      // the line input's text was changed
+inline std::int32_t edcmd = 0;      // the command of the current pass
+inline std::int32_t edselfrom = 0;  // selected lines, either order; 0 none
 inline std::int32_t edselto = 0;
 inline std::int32_t edselcol1 = 0;  // selected columns of the input line; 0 none
 inline std::int32_t edselcol2 = 0;
-inline bool edfullpaint = false;          // redraw the whole window
-inline bool edcentre = false;             // centre the cursor line, keep the cursor column
-inline plat::FixedText<32> edfindtext;    // the search text
-inline std::int32_t edcompiling = 0;      // -1 while the editor itself compiles
-inline std::int32_t edmousehold = 0;      // largest mouse code since the last action
-inline std::int32_t edselfchg = 0;        // the editor changed the line itself
-inline bool edescape = false;             // Escape latch of one editor entry
-inline bool edunhandled = false;          // the key of this pass was not handled
+inline bool edfullpaint = false;        // redraw the whole window
+inline bool edcentre = false;           // centre the cursor line, keep the cursor column
+inline plat::FixedText<32> edfindtext;  // the search text
+// -1 while the editor itself compiles (Undo, Redo): the compile splices the
+// line and runs nothing (core's `edcompileonly`).
+inline std::int32_t& edcompiling = core::edcompileonly;
+inline std::int32_t edmousehold = 0;  // largest mouse code since the last action
+inline std::int32_t edselfchg = 0;    // the editor changed the line itself
+inline bool edescape = false;         // Escape latch of one editor entry
+// What the line input does not hold of a cursor line longer than it takes:
+// the line is edited in its first characters, this rest is written back
+// after them unchanged. Empty for every other line.
+inline std::string edlinetail;
+inline bool edunhandled = false;  // the key of this pass was not handled
 
 // The editor's words back to their start values (the `edvars` fields are
 // core's). For tests.

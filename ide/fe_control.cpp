@@ -10,6 +10,7 @@
 #include "exec/xeq.h"
 #include "ide/commands_standin.h"
 #include "ide/fe_main.h"
+#include "ide/fedit.h"
 #include "ide/idewords.h"
 #include "ide/keypress.h"
 #include "ide/mainwindow.h"
@@ -49,6 +50,12 @@ std::vector<int> deferred;
 // A run is under way (the dispatcher is busy with it), or waits in a
 // script window, a dialog or a window READ for the user: opening another
 // script ends it. The editor alone is no reason to ask.
+// A run goes on: the dispatcher is busy with it.
+bool running() {
+  constexpr std::int32_t run = 0x4;
+  return (core::idestate & busy::dispatching) != 0 && (core::xeqmode & run) != 0;
+}
+
 bool runwaits() {
   constexpr std::int32_t suspended = core::runmode::suspended;
   return (core::idestate & (busy::dispatching | busy::windowread)) != 0 ||
@@ -175,6 +182,10 @@ Outcome command(int code, win::HWND window, win::WPARAM wparam, win::LPARAM lpar
       escape();
       return tail;
     case 21052:
+      // Sized while a run goes on: the window's new picture shows the
+      // script at once, not when the run ends.
+      if (running()) FEDITREPAINT();
+      return tail;
     case 21056:
       return tail;
     case 21055:

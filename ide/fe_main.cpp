@@ -25,6 +25,7 @@
 #include "ide/m2.h"
 #include "ide/mainwindow.h"
 #include "ide/menutool.h"
+#include "ide/panlio.h"
 #include "ide/scriptfiles.h"
 #include "ide/scripts.h"
 #include "ide/smarttype.h"
@@ -364,6 +365,7 @@ void reset_ide() {
   reset_windowclose();
   KILLTOOLTIPWINDOW();
   reset_smarttype();
+  reset_panlio();
   reset_bookmarks();
   slot7target = toolkit::draw_target_t{};
 }

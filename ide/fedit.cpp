@@ -96,6 +96,26 @@ void measureanddraw() {
   SCREENINTERNAL();
 }
 
+}  // namespace
+
+// The rows as they stand, without the line input: the scroll range and
+// position, and every shown row from the edit buffer.
+void measureanddraw_rows() {
+  if (nrows > 0) edrows = nrows;
+  clampfirstline();
+  if (wdwhead != nullptr && wdwhead->window != nullptr) {
+    scrolltotal = core::nedlines;
+    scrollpage = nrows;
+    const int lines = scrolltotal, page = scrollpage, position = std::max(edfirstline, 1),
+              column = 1;
+    toolkit::SET_SCROLL_RANGE(wdwhead->window, nullptr, &lines, nullptr, &page, nullptr, &ups);
+    toolkit::SET_SCROLL_POSITION(wdwhead->window, nullptr, &position, &column, &ups);
+  }
+  PARTSCREENINTERNAL(1, edrows, 0);
+}
+
+namespace {
+
 // Algorithm 3.
 Step fullupdate() {
   measureanddraw();
@@ -232,14 +252,18 @@ Step keyaftercol() {
 
 // Algorithms 5 and 6.
 Step writeback() {
-  std::string text = linetextofbuf();
+  std::string text = writtenline();
   const bool cutcopy = edcmd == cCut || edcmd == cCopy;
   if (!(cutcopy && !edlinechg)) text += "\r\n";
   if (edlinechg) {
     edchg |= 1;
     if (edfield11 <= edfield5) edhiline = 0;
-    core::C1EDITINSERT(linestart(edcurline), text, 1);
-    C1EDITSAVE();
+    // A line that the text holds as it stands (kept for a save) is not
+    // logged again.
+    if (writtenline() != core::linetext(edcurline)) {
+      core::C1EDITINSERT(linestart(edcurline), text, 1);
+      C1EDITSAVE();
+    }
   }
   const std::int32_t k = edkey;
   if (k == kF1) {
@@ -301,10 +325,7 @@ Step command() {
 
 // Algorithm 11.
 Step reload() {
-  std::span<char> s(edlinebuf.data() + 1, 255);
-  std::int32_t l = edcurline;
-  core::FEDNXT(&s, &l);
-  edlinebuf[0] = '3';
+  loadinputline(edcurline);
   edloadline = edcurline;
   return Step::reload2;
 }
@@ -496,6 +517,28 @@ void run(Step s) {
 
 }  // namespace
 
+void loadinputline(std::int32_t l) {
+  std::span<char> s(edlinebuf.data() + 1, edlinebuf.size() - 1);
+  core::FEDNXT(&s, &l);
+  edlinebuf[0] = '3';
+  edlinetail.clear();
+  const std::string whole = core::linetext(l);
+  if (whole.size() <= s.size()) return;
+  // A line longer than the input: its first characters, up to one that is
+  // not blank, so that typing has room and the trimmed input joins the
+  // rest as it stood.
+  std::size_t head = longhead;
+  while (head > 1 && whole[head - 1] == ' ') --head;
+  std::fill(s.begin() + static_cast<std::ptrdiff_t>(head), s.end(), ' ');
+  edlinetail = whole.substr(head);
+}
+
+std::string writtenline() {
+  std::string_view s(edlinebuf.data() + 1, edlinebuf.size() - 1);
+  while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+  return std::string(s) + edlinetail;
+}
+
 std::string linetextofbuf() {
   std::string_view s(edlinebuf.data() + 1, std::min<std::size_t>(253, edlinebuf.size() - 1));
   const std::size_t cr = s.find("\r\n");
@@ -578,6 +621,25 @@ void FEDITRESUME(std::span<char> text, std::int32_t& key) {
   if (wdwcur == nullptr || (wdwcur->kind & 8) == 0) wdwcur = wdwhead;
   edmousehold = std::max(edmousehold, core::mousebtn);
   run(core::edmode == 13 ? Step::fullupdate : Step::resume);
+}
+
+void FEDITKEEPLINE() {
+  if ((core::idestate & busy::lineinput) == 0 || edloadline < 1 || edloadline > core::nedlines ||
+      core::c1edit.size() == 0)
+    return;
+  if (!edlinechg) return;
+  const std::string text = writtenline();
+  if (text == core::linetext(edloadline)) return;
+  core::C1EDITINSERT(linestart(edloadline), text + "\r\n", 1);
+  C1EDITSAVE();
+}
+
+void FEDITREPAINT() {
+  if (core::c1edit.size() == 0 || wdwhead == nullptr || wdwhead->window == nullptr) return;
+  wdwcur = wdwhead;
+  measureanddraw_rows();
+  core::edmark = core::edmarkall;
+  UPDATEWDW(1, wdwhead);
 }
 
 void reset_fedit() {

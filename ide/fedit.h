@@ -23,6 +23,15 @@ void FEDIT(std::span<char> text, std::int32_t& key);
 // Goes on with the next input event.
 void FEDITRESUME(std::span<char> text, std::int32_t& key);
 
+// Puts the line being typed into the text as it stands (before a save),
+// without ending the line input: leaving the line compiles it as always.
+void FEDITKEEPLINE();
+
+// Draws the script's rows anew while the editor does not (a run goes on):
+// after the window was sized its picture is new and blank. The editor
+// draws the whole window again when it takes over.
+void FEDITREPAINT();
+
 // The screen: brings the rows up to date after a change of the view, an
 // inserted (`edmode` 6) or deleted (5) line, or for a full redraw, moving
 // the backing bitmap where it can; and draws view rows first to last (in

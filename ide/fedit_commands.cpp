@@ -182,7 +182,8 @@ Step cutcopy() {
     edlinebuf[static_cast<std::size_t>(edselcol2 - 2)] = '\r';
     edlinebuf[static_cast<std::size_t>(edselcol2 - 1)] = '\n';
     edselcol1 = 2;
-    clip(std::string_view(edlinebuf.data() + 1, static_cast<std::size_t>(edselcol2 - 1)));
+    // The whole line as the text holds it (a long one beyond the input too).
+    clip(core::linetext(edcurline) + "\r\n");
     if (cut) {
       edunhandled = false;
       deleteline();
@@ -220,13 +221,14 @@ Step newline() {
 
 Step paste() {
   const std::int32_t column = std::abs(edcol + 1);
-  std::array<char, 256> clipped{};
-  clipped.fill(' ');
+  // As much as the paste of lines takes, so that a line break after the
+  // first 256 characters is seen too.
+  std::string clipped(static_cast<std::size_t>(core::pastemost), ' ');
   io::CLIPBORD('R', clipped, static_cast<std::int32_t>(clipped.size()));
-  const std::string_view c(clipped.data(), clipped.size());
-  std::string_view t = c;
+  std::string_view t = clipped;
   while (!t.empty() && (t.back() == ' ' || t.back() == '\0')) t.remove_suffix(1);
   if (t.find("\r\n") == std::string_view::npos) {
+    t = t.substr(0, 256);
     const std::size_t at = static_cast<std::size_t>(std::clamp(column, 2, 256) - 1);
     std::string line(edlinebuf.data(), edlinebuf.size());
     line.insert(at, t);
@@ -246,7 +248,8 @@ Step paste() {
 Step undoredo() {
   std::int32_t pos = linestart(edcurline);
   core::C1EDITUNDO(pos, edcmd == cRedo ? 1 : 0);
-  const std::int32_t line = lineof(std::max(pos, 1));
+  // A line taken from the end of the text was the line after the last.
+  const std::int32_t line = pos > core::c1editend ? core::nedlines + 1 : lineof(std::max(pos, 1));
   C1EDITSAVE();
   if (shown(line) && line >= 1 && line <= core::nedlines) {
     edcurline = line;
@@ -293,11 +296,9 @@ Step undoredo() {
     }
   }
   edcurline = cursor;
-  l = edcurline;
-  core::FEDNXT(&s, &l);
-  edlinebuf[0] = '3';
-  if (yielded) return Step::fullupdate;
+  loadinputline(edcurline);
   edcompiling = 0;
+  if (yielded) return Step::fullupdate;
   // Restored rows are drawn in their colours at once.
   core::edmark = core::edmarkall;
   SCREENINTERNAL();

@@ -33,14 +33,24 @@ inline std::int32_t* handlerkey = nullptr;
 inline constexpr std::int32_t kEscape = 1, kEnter = 28, kF = 33, kF1 = 59, kHome = 71, kUp = 72,
                               kPageUp = 73, kEnd = 79, kDown = 80, kPageDown = 81, kDelete = 83;
 inline constexpr std::int32_t kNewLine = 1000;
+// Characters of a line longer than the line input takes that it edits.
+inline constexpr std::size_t longhead = 200;
 // Commands.
 inline constexpr std::int32_t cLine = 10101, cCut = 10102, cCopy = 10103, cPaste = 10104,
                               cFind = 10105, cUndo = 10106, cRedo = 10107, cStep = 10201,
                               cTrace = 10202, cRun = 10203;
 
 // The cursor line's text (from column 2 of `edlinebuf`), trimmed, at most
-// 253 characters.
+// 253 characters: what is handed to the compiler, which takes a longer
+// line from the edit buffer.
 std::string linetextofbuf();
+// The line as it is written back: the line input's text, trimmed, and the
+// rest of a line longer than the input takes.
+std::string writtenline();
+// Fetches line l into the line input's text (`edlinebuf` from column 2,
+// mode digit in column 1), a line longer than it takes in its first
+// characters with its rest in `edlinetail`.
+void loadinputline(std::int32_t l);
 // Whether line l is one of the rows shown.
 bool shown(std::int32_t l);
 // Position of line l's first character in the edit buffer.
@@ -48,6 +58,9 @@ std::int32_t linestart(std::int32_t l);
 // The modifier bits of the pass's key.
 bool shiftheld();
 bool ctrlheld();
+
+// The scroll range and every shown row drawn from the edit buffer.
+void measureanddraw_rows();
 
 // The commands (fedit_commands.cpp).
 Step find();

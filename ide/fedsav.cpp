@@ -4,6 +4,7 @@
 #include "core/editbuffer.h"
 #include "core/messages.h"
 #include "core/stores.h"
+#include "ide/fedit.h"
 #include "ide/idewords.h"
 #include "ide/m2.h"
 #include "ide/redefine.h"
@@ -37,6 +38,8 @@ std::int32_t ASKSAVECHANGES() {
 
 void FEDSAV(std::int32_t mode, std::int32_t& answer) {
   if (core::c1edit.size() == 0) return;
+  // What the screen shows is saved: the line being typed goes into the text.
+  FEDITKEEPLINE();
   const std::string title = maintitle();
   const bool untitled = namehas(title, "untitled");
   // The file being edited belongs to the working copy (a script, or its
@@ -47,8 +50,7 @@ void FEDSAV(std::int32_t mode, std::int32_t& answer) {
   answer = choose ? mode : 3;
   std::int32_t chosen = 0;
   if (untitled || title.empty() || answer == -2) {
-    edlinebuf.fill(' ');
-    title.copy(edlinebuf.data() + 1, std::min<std::size_t>(title.size(), edlinebuf.size() - 1));
+    // (The line input's text is the user's: the title is not put there.)
     if (choose && answer != 2 && (changes || answer == -2)) {
       SETINIFILESAVE(chosen);
       if (chosen <= 0) return;

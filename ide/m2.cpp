@@ -20,6 +20,7 @@
 #include "ide/menutool.h"
 #include "ide/scriptfiles.h"
 #include "ide/scripts.h"
+#include "ide/statusbar.h"
 #include "ide/windowlist.h"
 #include "io/stopwatch.h"
 #include "ui/win.h"
@@ -75,6 +76,10 @@ inline constexpr std::int16_t systemstatement = static_cast<std::int16_t>(0xACE0
 // runs nothing.
 bool compilestop = false;
 
+// The line a run began at, while the status bar tells of that run (0: no
+// run begun).
+std::int32_t runfrom = 0;
+
 std::int32_t& field(int k) { return core::edvars(k); }
 std::int32_t& runflags() { return core::edflags; }
 std::int32_t& curline() { return field(core::edv::curline); }
@@ -84,6 +89,28 @@ std::int32_t& chg() { return field(core::edv::chg); }
 std::int16_t stop() { return core::stopword(); }
 bool changes() { return core::c1edit.size() > 0 && core::c1logtop < core::c1logbase; }
 bool maincurrent() { return wdwcur != nullptr && wdwcur == wdwhead; }
+
+// The status bar tells that a run goes on, and where it began when that is
+// not the first line: a run continues from the cursor line (after a step,
+// or at the line corrected after a failed compile), and the lines before it
+// are not run.
+void runbegins() {
+  runfrom = std::max(core::xeqline, 1);
+  const std::string text = runfrom > 1 ? "Running, continued at line " + std::to_string(runfrom)
+                                       : std::string("Running");
+  STATUSBAR({.run = text});
+}
+
+// ... and how it ended.
+void runends() {
+  if (runfrom == 0) return;
+  const std::int16_t s = static_cast<std::int16_t>(core::xeqstop & 0xFFFF);
+  std::string text =
+      runfrom > 1 ? "Run continued at line " + std::to_string(runfrom) + ", " : std::string("Run ");
+  text += (s == core::stops::end ? "ended at line " : "stopped at line ") + std::to_string(core::xeqline);
+  runfrom = 0;
+  STATUSBAR({.run = text});
+}
 
 void startclock() {
   if (cputoggle && (core::xeqmode & running) == 0) io::REALTIME(0, 0);
@@ -323,6 +350,7 @@ Step wholestep() {
   }
   chg() &= ~1;
   core::xeqline = curline();
+  runbegins();
   return Step::loop;
 }
 
@@ -351,15 +379,19 @@ Step yieldstep() {
 
 Step stoppedstep() {
   if (stop() == core::stops::quit) return Step::close;
+  if ((core::xeqmode & suspended) == 0) runends();
   if ((runflags() & rf::compileerror) != 0) compilestop = true;
   if ((core::xeqmode & suspended) != 0) return Step::leave;
   curline() = core::xeqline;
   core::xeqmode &= ~running;
   const std::int16_t s = stop();
   if (s == core::stops::broken || s == core::stops::end || s == core::stops::cancel) {
+    // The editor shows the stop line: it restarts on it with the whole
+    // picture drawn anew, as the line input leaves the row it stood on
+    // when the run began.
     core::edmode = 12;
     loadline() = core::xeqline;
-    FEDITRESUME(edlinebuf, edkey);
+    core::edmark = core::edmarkall;
     core::xeqstop = 0;
     runflags() &= ~rf::whole;
   }
@@ -461,6 +493,7 @@ void reset_m2() {
   edkey = 0;
   edlinebuf.fill(' ');
   compilestop = false;
+  runfrom = 0;
 }
 
 }  // namespace ide

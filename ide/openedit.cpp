@@ -145,7 +145,8 @@ void OPENEDIT(std::string_view name, bool /*flag*/) {
   core::edmode = 13;
   core::edvars(edexitfield) = 0;
   const std::string title = maintitle();
-  STATUSBAR({.title = title, .layout = 2});
+  // A new script: nothing of the last one's run is told.
+  STATUSBAR({.title = title, .layout = 2, .run = ""});
   // Opening a script makes its folder the working folder.
   if (const std::string_view folder = folderof(script); !folder.empty()) {
     workdir.set(folder);
@@ -175,7 +176,7 @@ void FEDGET1(int from, bool& flag) {
     STATUSBAR({.title = title, .layout = 2});
   } else {
     plat::close_unit(from);
-    core::loadeditbuffer(bytes, title, true);
+    core::loadeditbuffer(bytes, title);
   }
   core::edmode = 13;
   core::edvars(edexitfield) = 0;

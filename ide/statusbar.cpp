@@ -1,9 +1,12 @@
 #include "ide/statusbar.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
 #include "exec/statusbar.h"
+#include "ide/byname.h"
+#include "ide/fontslot.h"
 #include "ide/idewords.h"
 #include "ide/redefine.h"
 #include "ide/windowlist.h"
@@ -20,12 +23,43 @@ enum role { user = 1, line = 2, column = 3, character = 4, overwrite = 5 };
 int rolefield[7] = {};
 
 constexpr std::string_view layout2 = "Line  |Col  |Asc/Hex   |OVR |User";
-// Cells of the fields 1 to 4 of layout 2.
+// Cells of the fields 1 to 4 of layout 2, and the widest text each shows.
 constexpr int fieldcells[5] = {0, 6, 5, 10, 5};
+constexpr std::string_view widest[5] = {"", "000000", "00000", "W 000/00", "OVR"};
 
-float cellfraction(int cells) {
-  const int w = mainwinrect.width > 0 ? mainwinrect.width : 1;
-  return static_cast<float>(cells * plot::fontslots(3).cellwidth) / static_cast<float>(w);
+// The last values shown in the fields of the roles Line, Col, Asc/Hex and
+// OVR (empty: none yet), and the run's text.
+std::string shown[7];
+std::string runtext;
+
+// The width the toolkit shares out among the fields: the main window's
+// client width less a border and a gap around each of the `fields`.
+float freewidth(int fields) {
+  win::RECT c{};
+  const win::HWND main = toolkit::MAIN_WINDOW();
+  int w = main != nullptr && clientrect_of(main, c) ? c.right - c.left : 0;
+  if (w <= 0) w = mainwinrect.width;
+  const toolkit::status_bar_data& bar = toolkit::status_bar;
+  return static_cast<float>(std::max(w - (2 * bar.border + bar.gap) * fields, 1));
+}
+
+// Field k's share of the free width: its cells of font slot 3, or its
+// widest text in that font when that is wider, and the border the toolkit
+// draws around the text.
+float cellfraction(int k, float free) {
+  const plot::FontSlot& f = plot::fontslots(3);
+  std::int32_t pixels = fieldcells[k] * f.cellwidth;
+  if (f.font != nullptr) {
+    const win::HDC dc = win::GetDC(nullptr);
+    const win::HGDIOBJ old = win::SelectObject(dc, f.font);
+    std::int32_t size[2] = {};
+    TEXTEXTENT(dc, widest[k], size);
+    win::SelectObject(dc, old);
+    win::ReleaseDC(nullptr, dc);
+    pixels = std::max(pixels, size[0]);
+  }
+  pixels += 4 * toolkit::status_bar.border;
+  return static_cast<float>(pixels) / free;
 }
 
 void setfield(int k, std::string_view text) {
@@ -57,14 +91,15 @@ void buildlayout(std::int32_t number, std::optional<std::string_view> title) {
   int k = 0;
   std::size_t s = 0;  // position of the previous separator (1-based)
   float remaining = 1.0F;
+  const float free = freewidth(static_cast<int>(std::count(text.begin(), text.end(), '|')));
   for (std::size_t i = 2; i <= 251; ++i) {
     if (text[i - 1] != '|') continue;
     std::string field = text.substr(s, i - 1 - s);
     ++k;
     float width = 1.0F;
     if (text[0] != 'U') {
-      width = k <= 4 ? cellfraction(fieldcells[k]) : remaining;
-      remaining = 1.0F - width;
+      width = k <= 4 ? cellfraction(k, free) : remaining;
+      remaining -= width;
     }
     if (k > 6) break;
     int r = 0;
@@ -72,7 +107,11 @@ void buildlayout(std::int32_t number, std::optional<std::string_view> title) {
       if (field.find(roleletters[j]) != std::string::npos) r = static_cast<int>(j) + 1;
     if (r != 0) {
       rolefield[r] = k;
-      if (r == user && title) {
+      if (r == user && !runtext.empty()) {
+        field = runtext;
+      } else if (r != user && !shown[r].empty()) {
+        field = shown[r];
+      } else if (r == user && title) {
         const std::size_t cut = title->rfind('/');
         const std::string_view file =
             cut == std::string_view::npos ? *title : title->substr(cut + 1);
@@ -103,6 +142,11 @@ void settitle(std::string_view path) {
 
 void STATUSBAR(const StatusUpdate& update) {
   StatusUpdate u = update;
+  if (u.run) {
+    runtext = std::string(*u.run);
+    runtext.erase(runtext.find_last_not_of(' ') + 1);
+    if (!u.message && !runtext.empty()) u.message = runtext;
+  }
   if (u.title) {
     // Titles come blank-padded.
     std::string_view t = *u.title;
@@ -112,15 +156,20 @@ void STATUSBAR(const StatusUpdate& update) {
   if (u.layout) buildlayout(*u.layout, u.title);
   if (u.title) settitle(*u.title);
   if (u.message && rolefield[user] != 0) setfield(rolefield[user], *u.message);
-  if (u.line && rolefield[line] != 0) setfield(rolefield[line], sixdigits(*u.line));
-  if (u.column && rolefield[column] != 0) setfield(rolefield[column], sixdigits(*u.column));
-  if (u.character && rolefield[character] != 0) {
+  // Texts of the roles, kept for the next layout.
+  const auto put = [](int r, std::string text) {
+    if (rolefield[r] != 0) setfield(rolefield[r], text);
+    shown[r] = std::move(text);
+  };
+  if (u.line) put(line, sixdigits(*u.line));
+  if (u.column) put(column, sixdigits(*u.column));
+  if (u.character) {
     const auto c = static_cast<unsigned char>(*u.character);
     char buf[16];
     std::snprintf(buf, sizeof buf, "%c %03u/%02X", static_cast<char>(c), c, c);
-    setfield(rolefield[character], std::string_view(buf, 8));
+    put(character, std::string(buf, 8));
   }
-  if (u.mode && rolefield[overwrite] != 0) setfield(rolefield[overwrite], *u.mode);
+  if (u.mode) put(overwrite, std::string(*u.mode));
   // The main window's bar, also while the window is being made.
   const win::HWND main = toolkit::MAIN_WINDOW();
   if (main == nullptr) return;
@@ -136,6 +185,8 @@ void install_statusbar() {
 void reset_statusbar() {
   for (toolkit::status_bar_item_t& f : statusfields) f = toolkit::status_bar_item_t{};
   for (int& f : rolefield) f = 0;
+  for (std::string& t : shown) t.clear();
+  runtext.clear();
   statuslayout = 1;
 }
 

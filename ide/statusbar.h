@@ -20,9 +20,17 @@ struct StatusUpdate {
   std::optional<char> character = std::nullopt;         // the character under the cursor
   std::optional<std::string_view> mode = std::nullopt;  // "INS" or "OVR"
   std::optional<std::int32_t> layout = std::nullopt;
+  // What a run is doing, shown in the User field while it is not empty and
+  // kept there when the bar is laid out again (blank: no run to tell of).
+  std::optional<std::string_view> run = std::nullopt;
 };
 
 void STATUSBAR(const StatusUpdate& update);
+
+// Line, Col, Asc/Hex and OVR keep the last values they were given when the
+// bar is laid out again; widths are counted in cells of font slot 3 and
+// made fractions of the bar's free width, so that a field holds its cells
+// at any window width.
 
 // The six fields and the layout in force, as the bar was last given them.
 inline toolkit::status_bar_item_t statusfields[6];

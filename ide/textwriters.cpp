@@ -115,6 +115,28 @@ void segment(Drawing& d, std::string_view line, std::int32_t first, std::int32_t
 
 Drawing* current = nullptr;
 
+// The first match of the search text in the line (its first position and
+// length), while matches are marked (switch 7 of the Find options).
+bool findmatch(std::string_view line, std::int32_t& at, std::int32_t& len) {
+  const auto on = [](int k) { return core::findoptions[static_cast<std::size_t>(k - 1)] != 0; };
+  if (!on(7) || edfindtext.is_blank()) return false;
+  int options = 0;
+  if (on(1)) options |= core::so_case;
+  if (on(2)) options |= core::so_words;
+  if (on(6)) options |= core::so_nearest;
+  if (on(8)) options |= core::so_regex;
+  const std::string framed = "\n" + std::string(line) + "\r";
+  int notfound = 0;
+  const int found = core::SEARCH(framed, edfindtext.trimmed(), 1, static_cast<int>(framed.size()),
+                                 options, notfound);
+  int length = 0;
+  core::MATCHEDLENGTH(length);
+  if (found <= 1 || length <= 0) return false;
+  at = found - 1;
+  len = std::min<std::int32_t>(length, static_cast<std::int32_t>(line.size()) - at + 1);
+  return len > 0;
+}
+
 bool iskeyword(std::string_view word) {
   if (word.empty() || word.size() > 60) return false;
   std::string framed = ",";
@@ -155,20 +177,8 @@ void colourline(Drawing& d, std::string_view line) {
     segment(d, line, prev + 1, end, cls);
     prev = std::max(prev, end);
   }
-  const auto on = [](int k) { return core::findoptions[static_cast<std::size_t>(k - 1)] != 0; };
-  if (!on(7) || edfindtext.is_blank()) return;
-  int options = 0;
-  if (on(1)) options |= core::so_case;
-  if (on(2)) options |= core::so_words;
-  if (on(6)) options |= core::so_nearest;
-  if (on(8)) options |= core::so_regex;
-  const std::string framed = "\n" + std::string(line) + "\r";
-  int notfound = 0;
-  const int at = core::SEARCH(framed, edfindtext.trimmed(), 1, static_cast<int>(framed.size()),
-                              options, notfound);
-  int len = 0;
-  core::MATCHEDLENGTH(len);
-  if (at > 1 && len > 0) segment(d, line, at - 1, at - 2 + len, 17);
+  std::int32_t at = 0, len = 0;
+  if (findmatch(line, at, len)) segment(d, line, at, at + len - 1, 17);
 }
 
 }  // namespace
@@ -400,6 +410,14 @@ void PANWR0PART(std::string_view text, std::int32_t from, std::int32_t to, std::
   txtclass = field.cls;
   txtcolors = field.colours;
   WRITETEXT(part, n, field.x, field.y, slot, -4);
+  // A match of the search text stays marked in the input line as well.
+  std::int32_t at = 0, len = 0;
+  if (findmatch(part, at, len)) {
+    setclass(17);
+    WRITETEXT(part, n, -at, at + len - 1, slot, -5);
+    txtclass = field.cls;
+    txtcolors = field.colours;
+  }
   if (from >= 1 && to >= from && from <= n) {
     setclass(cls);
     WRITETEXT(part, n, -from, std::min(to, n), slot, -5);

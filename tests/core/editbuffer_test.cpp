@@ -4,6 +4,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 #include "core/rawmem.h"
 #include "core/stores.h"
@@ -86,6 +87,7 @@ TEST_F(EditBuffer, InsertShiftsTheTailAndLogsAnEmptyRecord) {
 namespace {
 
 std::string text() { return std::string(c1edit.ptr(1), static_cast<std::size_t>(c1editend)); }
+std::int32_t byteat(std::int32_t k) { return static_cast<std::uint8_t>(c1edit(k)); }
 // The bytes from `c1redolimit` to `c1logbase`.
 std::string log() {
   return std::string(c1edit.ptr(c1redolimit), static_cast<std::size_t>(c1logbase - c1redolimit));
@@ -164,9 +166,9 @@ TEST_F(EditBuffer, AnUndoOfAReplaceTakesTheInsertBelowItAlong) {
 TEST_F(EditBuffer, RecordSizesTheOnlyLineAndLinesWithoutEnd) {
   loadeditbuffer("x\r\ny\r\n");
   const std::int32_t base = c1logtop;
-  C1EDITINSERT(1, std::string(300, 'L'), 0);  // cut to 255
-  C1EDITDELETE(1);
-  EXPECT_EQ(c1logtop, base - 7 - 262);
+  C1EDITINSERT(1, std::string(300, 'L'), 0);  // whole: two empty records
+  C1EDITDELETE(1);                            // 255 and 45 characters
+  EXPECT_EQ(c1logtop, base - 2 * 7 - 262 - 52);
   C1EDITDELETE(1);
   EXPECT_EQ(nedlines, 1);
   C1EDITDELETE(1);  // the last line stays
@@ -189,6 +191,52 @@ TEST_F(EditBuffer, RecordSizesTheOnlyLineAndLinesWithoutEnd) {
   EXPECT_EQ(C1EDITLINELENGTHWITHCRLF(1), 2);
   EXPECT_EQ(c1edit(1), 'y');
   EXPECT_EQ(C1EDITLINELENGTHWITHCRLF(3), 0);
+}
+
+// A line longer than a record is logged as a chain: the record of the
+// change with its first 255 characters, "+" records below with the rest;
+// undo and redo take it whole, and a replace keeps records for the longer
+// of its two versions.
+TEST_F(EditBuffer, ALongLineIsOneChangeOfSeveralRecords) {
+  std::string t;
+  for (int k = 0; k < 600; ++k) t += static_cast<char>('a' + k % 26);
+  loadeditbuffer("a\r\n" + t + "\r\nb\r\n");
+  EXPECT_EQ(nedlines, 3);
+  C1EDITDELETE(4);
+  EXPECT_EQ(text(), "a\r\nb\r\n");
+  EXPECT_EQ(log(), record(t.substr(510), '+', 4) + record(t.substr(255, 255), '+', 4) +
+                       record(t.substr(0, 255), 'd', 4));
+  EXPECT_EQ(undo(0), 4);
+  EXPECT_EQ(edvars(edv::chg), 0x40);
+  EXPECT_EQ(text(), "a\r\n" + t + "\r\nb\r\n");
+  EXPECT_EQ(log(), record("", '+', 4) + record("", '+', 4) + record("", 'd', 4));
+  EXPECT_EQ(undo(1), 4);
+  EXPECT_EQ(text(), "a\r\nb\r\n");
+  undo(0);
+  // Replaced by a short line and back.
+  C1EDITINSERT(4, "short\r\n", 1);
+  EXPECT_EQ(text(), "a\r\nshort\r\nb\r\n");
+  undo(0);
+  EXPECT_EQ(edvars(edv::chg), 0x80);
+  EXPECT_EQ(text(), "a\r\n" + t + "\r\nb\r\n");
+  undo(1);
+  EXPECT_EQ(text(), "a\r\nshort\r\nb\r\n");
+  // A short line replaced by a longer one gets the records it needs.
+  const std::string longer = t + t;
+  C1EDITINSERT(4, longer, 1);
+  EXPECT_EQ(text(), "a\r\n" + longer + "\r\nb\r\n");
+  undo(0);
+  EXPECT_EQ(text(), "a\r\nshort\r\nb\r\n");
+  undo(1);
+  EXPECT_EQ(text(), "a\r\n" + longer + "\r\nb\r\n");
+  // An inserted long line goes and comes back whole.
+  C1EDITINSERT(1, t + "\r\n", 0);
+  undo(0);
+  EXPECT_EQ(edvars(edv::chg), 0x20);
+  EXPECT_EQ(text(), "a\r\n" + longer + "\r\nb\r\n");
+  undo(1);
+  EXPECT_EQ(text(), t + "\r\na\r\n" + longer + "\r\nb\r\n");
+  EXPECT_TRUE(invariants());
 }
 
 TEST_F(EditBuffer, LineSyncByLineAndByPosition) {
@@ -248,7 +296,8 @@ TEST_F(EditBuffer, MemoryHeaderInTheLastTwoLines) {
 // the store goes through a working copy's image and on from there.
 TEST_F(EditBuffer, RandomEditsFollowAModelThroughGrowthAndImages) {
   std::vector<std::vector<std::string>> states{{"start"}};
-  std::vector<char> kinds{' '};
+  // The kind of each change and the position of its line.
+  std::vector<std::pair<char, std::int32_t>> kinds{{' ', 0}};
   std::size_t now = 0;
   loadeditbuffer("start\r\n");
   std::uint32_t seed = 12345;
@@ -266,8 +315,13 @@ TEST_F(EditBuffer, RandomEditsFollowAModelThroughGrowthAndImages) {
     for (std::uint32_t i = 0; i < std::min(at, n); ++i)
       pos += static_cast<std::int32_t>(lines[i].size()) + 2;
     char kind = 0;
+    // Lines of every size a record chain takes: short, one record, several.
+    const auto length = [&] {
+      const std::uint32_t k = rnd(6);
+      return k == 0 ? 255u : k == 1 ? 256u + rnd(600) : rnd(40);
+    };
     if (what < 3) {
-      std::string line(rnd(3) == 0 ? 255 : rnd(40), ' ');
+      std::string line(length(), ' ');
       for (char& c : line) c = static_cast<char>('a' + rnd(26));
       C1EDITINSERT(pos, line + "\r\n", 0);
       lines.insert(lines.begin() + at, line);
@@ -279,13 +333,16 @@ TEST_F(EditBuffer, RandomEditsFollowAModelThroughGrowthAndImages) {
         kind = 'd';
       }
     } else if (what < 6 && at < n) {
-      const std::string line(rnd(20), static_cast<char>('A' + rnd(26)));
+      const std::string line(rnd(4) == 0 ? length() : rnd(20), static_cast<char>('A' + rnd(26)));
       C1EDITINSERT(pos, line, 1);
       lines[at] = line;
       kind = 'r';
     } else if (what < 8) {
       undo(0);
-      if (now > 0) now -= kinds[now] == 'r' && now >= 2 && kinds[now - 1] == 'I' ? 2 : 1;
+      // An insert goes with the replace after it when that is its line.
+      const bool paired = kinds[now].first == 'r' && now >= 2 && kinds[now - 1].first == 'I' &&
+                          kinds[now - 1].second == kinds[now].second;
+      if (now > 0) now -= paired ? 2 : 1;
     } else {
       undo(1);
       if (now + 1 < states.size()) ++now;
@@ -294,7 +351,7 @@ TEST_F(EditBuffer, RandomEditsFollowAModelThroughGrowthAndImages) {
       states.resize(now + 1);
       kinds.resize(now + 1);
       states.push_back(lines);
-      kinds.push_back(kind);
+      kinds.push_back({kind, pos});
       ++now;
     }
     std::string want;
@@ -359,6 +416,62 @@ TEST_F(EditBuffer, ADamagedWorkingCopyKeepsItsTextWithoutLog) {
   EXPECT_EQ(loadworkcopy(good.substr(0, 15)), Restore::tooshort);
   EXPECT_EQ(loadworkcopy(good), Restore::restored);
   EXPECT_EQ(c1logtop, top);
+}
+
+// Working copies with changes of long and short lines, done and undone,
+// damaged byte by byte (seeded): each is taken whole or as its text alone,
+// and whatever log it keeps can be undone and redone to its ends.
+TEST_F(EditBuffer, DamagedWorkingCopiesAreTakenSafely) {
+  std::string t;
+  for (int k = 0; k < 700; ++k) t += static_cast<char>('A' + k % 23);
+  loadeditbuffer("one\r\n" + t + "\r\nthree\r\n", "/w/f.ost");
+  C1EDITDELETE(6);
+  C1EDITINSERT(1, t.substr(0, 300) + "\r\n", 0);
+  C1EDITINSERT(1, "x", 1);
+  C1EDITINSERT(1, "y\r\n", 0);
+  undo(0);
+  undo(0);
+  sealc1edit();
+  const std::string good(c1edit.data(), static_cast<std::size_t>(nc1edit));
+  std::uint32_t seed = 20240507;
+  auto rnd = [&](std::uint32_t n) {
+    seed = seed * 1103515245 + 12345;
+    return (seed >> 8) % n;
+  };
+  // The bytes worth hitting: the text's start, the log and the trailer; and
+  // the record starts, which the marks may be set to.
+  const auto logfrom = static_cast<std::uint32_t>(c1redolimit - 1);
+  const auto n = static_cast<std::uint32_t>(good.size());
+  std::vector<std::int32_t> starts;
+  for (std::int32_t b = c1redolimit; b < c1logbase; b += byteat(b) + 7) starts.push_back(b);
+  for (int round = 0; round < 1000; ++round) {
+    std::string image = good;
+    for (std::uint32_t hits = 1 + rnd(3); hits > 0; --hits) {
+      if (rnd(3) == 0) {
+        // The log top or the redo limit put on another record's start.
+        std::array<char, 4> mark{};
+        SET4C1FROMI4(mark, starts[rnd(static_cast<std::uint32_t>(starts.size()))]);
+        image.replace(n - (rnd(2) == 0 ? 8 : 4), 4, mark.data(), 4);
+        continue;
+      }
+      const std::uint32_t at = rnd(4) == 0 ? rnd(40) : logfrom + rnd(n - logfrom);
+      image[at] = static_cast<char>(rnd(4) == 0 ? rnd(256) : image[at] ^ (1u << rnd(8)));
+    }
+    const Restore r = loadworkcopy(image);
+    ASSERT_NE(r, Restore::tooshort) << round;
+    ASSERT_TRUE(invariants()) << round;
+    // A log taken whole undoes to its start and redoes back to the text.
+    const std::string loaded = text();
+    int undone = 0;
+    while (undone < 10 && (undo(0), edvars(edv::chg) != 0)) ++undone;
+    ASSERT_TRUE(invariants()) << round;
+    ASSERT_TRUE(r == Restore::damaged || c1logtop == c1logbase) << round;
+    while (undone > 0 && (undo(1), edvars(edv::chg) != 0)) --undone;
+    ASSERT_TRUE(invariants()) << round;
+    if (r == Restore::restored) {
+      ASSERT_EQ(text(), loaded) << round;
+    }
+  }
 }
 
 }  // namespace

@@ -78,6 +78,12 @@ void Compiling::compile(std::string_view text) {
 }
 
 void Compiling::edit(std::int32_t l, std::int32_t flags, std::string_view text) {
+  // As the editor does: a changed line is in the text before it is compiled.
+  if ((flags & 0x80) != 0 && l >= 1 && l <= nedlines) {
+    std::int32_t line = l;
+    FEDNXT(nullptr, &line);
+    C1EDITINSERT(edline.pos, text, 1);
+  }
   xeqmode = 0;
   edmode = 12;
   edcompileonly = -1;

@@ -160,11 +160,12 @@ TEST_F(Program, BlockErrorsAreMarkedAndJudgedAgainAtTheNextWalk) {
   EXPECT_EQ(blockerrors[1].note, "END before the ENDDO of the DO in line 2");
   again();
   EXPECT_EQ(words(3), (Stmt{END1}));
-  // END with only an IF open becomes the mark 1, then a statement that does nothing.
+  // END with only an IF open is marked so too: judged again it stays END
+  // (as the mark 1 it became a statement that does nothing).
   walk({xif, oend});
-  EXPECT_EQ(words(2), (Stmt{1}));
+  EXPECT_EQ(words(2), (Stmt{END1}));
   again();
-  EXPECT_EQ(words(2), (Stmt{-1}));
+  EXPECT_EQ(words(2), (Stmt{END1}));
   // A block left open at the end marks its IF.
   walk({xassign, xif, xassign});
   EXPECT_EQ(words(2).front(), 1);

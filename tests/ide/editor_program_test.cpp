@@ -17,6 +17,7 @@
 #include "core/runwords.h"
 #include "core/stores.h"
 #include "core/symbols.h"
+#include "editor_keys.h"
 #include "exec/headless_run.h"
 #include "ide/editorwords.h"
 #include "ide/idewords.h"
@@ -25,6 +26,8 @@
 #include "ide/windowlist.h"
 #include "ide_fixture.h"
 #include "platform/backend.h"
+#include "platform/win_clipboard.h"
+#include "platform/win_commdlg.h"
 #include "platform/win_message_box.h"
 #include "platform/win_message_keys.h"
 #include "plot/fontslots.h"
@@ -32,36 +35,6 @@
 
 namespace idetest {
 namespace {
-
-std::string buffer() {
-  return core::c1edit.size() > 0
-             ? std::string(core::c1edit.ptr(1), static_cast<std::size_t>(core::c1editend))
-             : std::string();
-}
-void press(int vk, unsigned char ch = 0) { plat::inject_key_press(vk, ch); }
-void with(int modifier, int vk, unsigned char ch = 0) {
-  plat::input_key(modifier, plat::scan_code_of(modifier), true);
-  plat::set_key_state(modifier, true);
-  press(vk, ch);
-  plat::set_key_state(modifier, false);
-  plat::input_key(modifier, plat::scan_code_of(modifier), false);
-}
-void type(std::string_view text) {
-  for (const char c : text) {
-    const auto u = static_cast<unsigned char>(c);
-    int vk = std::toupper(u);
-    if (c == ' ') vk = win::VK_SPACE;
-    if (c == '=') vk = win::VK_OEM_PLUS;
-    if (c == '+') vk = win::VK_ADD;
-    if (c == '*') vk = win::VK_MULTIPLY;
-    if (c == '(') vk = '9';
-    if (c == ')') vk = '0';
-    press(vk, u);
-  }
-}
-void down(int n) {
-  for (int i = 0; i < n; ++i) press(win::VK_DOWN);
-}
 
 // The compiled program, statement by statement, with its symbols by name
 // (labels with the statements they stand for), so that a program built
@@ -279,6 +252,221 @@ TEST_F(EditorProgramTest, OpenAsksToStopAScriptOnlyWhileOneRuns) {
   EXPECT_EQ(text, original("examples/hello.ost"));
 }
 
+// An ENDIF that fails leaves its IF without a statement to go on at, and
+// END before the open block is marked; the ENDIF brought back with Ctrl+Z
+// closes the block again and END is END again.
+TEST_F(EditorProgramTest, ABlockEndThatFailsAndComesBackKeepsTheProgramWithTheText) {
+  testsupport::write_file(dir.file("block.ost"),
+                          "N = 0\r\nDO K = 1, 3\r\n  IF (K == 1) THEN\r\n    N = N + 1\r\n"
+                          "  ENDIF\r\nENDDO\r\nEND\r\n");
+  std::string outcome;
+  run("\"" + dir.file("block.ost") + "\"", {[] { down(4); },
+                                            [] {
+                                              press(win::VK_END);
+                                              type(" + 1");
+                                              press(win::VK_DOWN);
+                                            },
+                                            [&] {
+                                              hold("failed");
+                                              with(win::VK_CONTROL, 'Z');
+                                            },
+                                            [&] {
+                                              hold("undone");
+                                              with(win::VK_CONTROL, win::VK_HOME);
+                                              with(win::VK_MENU, 'R');
+                                            },
+                                            [&] { outcome = exec::run_outcome(); }});
+  compare();
+  EXPECT_NE(outcome.find("N=1\n"), std::string::npos) << outcome;
+}
+
+// One Ctrl+Z takes back the last change only: lines pasted below the last
+// line stay when the line typed after them is undone, and are compiled.
+TEST_F(EditorProgramTest, UndoTakesBackTheTypingAndLeavesTheLinesPastedBelowTheEnd) {
+  std::string text;
+  run(open("examples/hello.ost"), {[] {
+                                     down(4);
+                                     with(win::VK_CONTROL, 'C');
+                                     with(win::VK_CONTROL, win::VK_END);
+                                     with(win::VK_CONTROL, 'V');
+                                   },
+                                   [&] {
+                                     hold("pasted");
+                                     press(win::VK_UP);
+                                     press(win::VK_END);
+                                     type(" + 1");
+                                     press(win::VK_UP);
+                                   },
+                                   [&] {
+                                     hold("typed");
+                                     with(win::VK_CONTROL, 'Z');
+                                   },
+                                   [&] {
+                                     hold("undone");
+                                     text = buffer();
+                                   }});
+  const std::string hello = original("examples/hello.ost");
+  EXPECT_EQ(text, hello + "N = LEN_TRIM(GREETING)\r\n");
+  compare();
+}
+
+// A statement of 285 characters and a comment of 300 between short lines.
+std::string longscript() {
+  std::string sum = "X = ";
+  for (int k = 0; k < 70; ++k) sum += "1 + ";
+  sum += "1";
+  return "N = 1\r\n" + sum + "\r\n! " + std::string(298, 'c') + "\r\nM = 2\r\nEND\r\n";
+}
+
+// Opened, a line longer than a line may be stays whole: it is marked as
+// rejected (the comment is not), Run tells its length, and it is saved as
+// it stands when another line is changed.
+TEST_F(EditorProgramTest, ALongLineStaysWholeRejectedAndSavedAsItStands) {
+  const std::string text = longscript();
+  testsupport::write_file(dir.file("long.ost"), text);
+  std::string opened, saved;
+  bool marked = false, comment = true;
+  run("\"" + dir.file("long.ost") + "\"", {[&] {
+                                             opened = buffer();
+                                             marked = ide::rejectedline(2);
+                                             comment = ide::rejectedline(3);
+                                             hold("opened");
+                                             with(win::VK_MENU, 'R');
+                                           },
+                                           [] {
+                                             with(win::VK_CONTROL, win::VK_HOME);
+                                             down(3);
+                                             press(win::VK_END);
+                                             type(" + 1");
+                                             press(win::VK_DOWN);
+                                           },
+                                           [] {
+                                             plat::push_message_box_answer(win::IDYES);
+                                             with(win::VK_CONTROL, 'S');
+                                           },
+                                           [&] {
+                                             hold("another line changed");
+                                             saved = testsupport::read_file(dir.file("long.ost"));
+                                           }});
+  EXPECT_EQ(opened, text);
+  EXPECT_TRUE(marked);
+  EXPECT_FALSE(comment);
+  bool told = false;
+  for (const plat::MessageBoxRecord& r : plat::message_box_log())
+    told = told || r.text.find("line 2 holds 285 characters") != std::string::npos;
+  EXPECT_TRUE(told) << "Run does not tell the line's length";
+  std::string changed = text;
+  changed.replace(changed.find("M = 2"), 5, "M = 2 + 1");
+  EXPECT_EQ(saved, changed);
+  compare();
+  exec::reset_interpreter();
+  const std::string windowless = exec::run_script(text);
+  EXPECT_NE(windowless.find("line=2 key=lineTooLong\n"), std::string::npos) << windowless;
+  EXPECT_NE(windowless.find("too long: 285 characters"), std::string::npos) << windowless;
+}
+
+// The long line is edited in its first characters, the rest stays: shortened
+// below the limit it is compiled; one Ctrl+Z brings it back whole, and so do
+// Ctrl+X on it and Ctrl+Z; the clipboard holds it whole.
+TEST_F(EditorProgramTest, ALongLineIsEditedCutAndUndoneWhole) {
+  const std::string text = longscript();
+  testsupport::write_file(dir.file("long.ost"), text);
+  std::string shortened, undone, clipped, cut, back;
+  bool compiled = false;
+  run("\"" + dir.file("long.ost") + "\"", {[] {
+                                             // The editor starts on the failed line.
+                                             EXPECT_EQ(ide::edcurline, 2);
+                                             press(win::VK_END);
+                                             for (int k = 0; k < 40; ++k) press(win::VK_BACK, 8);
+                                             press(win::VK_DOWN);
+                                           },
+                                           [&] {
+                                             shortened = buffer();
+                                             compiled = !ide::rejectedline(2);
+                                             hold("shortened");
+                                             with(win::VK_CONTROL, 'Z');
+                                           },
+                                           [&] {
+                                             undone = buffer();
+                                             hold("undone");
+                                             with(win::VK_CONTROL, win::VK_HOME);
+                                             down(1);
+                                             with(win::VK_CONTROL, 'X');
+                                           },
+                                           [&] {
+                                             cut = buffer();
+                                             clipped = plat::clipboard_text();
+                                             hold("cut");
+                                             with(win::VK_CONTROL, 'Z');
+                                           },
+                                           [&] {
+                                             back = buffer();
+                                             hold("cut undone");
+                                           }});
+  const std::size_t at = text.find("X = "), end = text.find("\r\n", at);
+  const std::string line = text.substr(at, end - at);
+  EXPECT_EQ(shortened, std::string(text).erase(at + 159, 40));
+  EXPECT_TRUE(compiled);
+  EXPECT_EQ(undone, text);
+  EXPECT_EQ(clipped, line + "\r\n");
+  EXPECT_EQ(cut, std::string(text).erase(at, line.size() + 2));
+  EXPECT_EQ(back, text);
+  compare();
+}
+
+// Undo and Redo put lines back into the program and run none of them: a
+// line brought back that writes a value leaves it unwritten.
+TEST_F(EditorProgramTest, UndoAndRedoRunNothing) {
+  testsupport::write_file(dir.file("undo.ost"), "N = 5\r\nK = N + 100\r\nEND\r\n");
+  std::string outcome;
+  run("\"" + dir.file("undo.ost") + "\"",
+      {[] {
+         press(win::VK_DOWN);
+         with(win::VK_CONTROL, 'X');
+       },
+       [] { with(win::VK_CONTROL, 'Z'); }, [] { with(win::VK_CONTROL, 'Y'); },
+       [] { with(win::VK_CONTROL, 'Z'); },
+       [&] {
+         hold("undone");
+         outcome = exec::run_outcome();
+       }});
+  EXPECT_EQ(outcome.substr(0, outcome.find("stop=")), "N=0\nK=0\n");
+  compare();
+}
+
+// Ctrl+S on a new script while a line is being typed: the script is saved
+// as the screen shows it, that line included, and the choice of its name
+// leaves the line input's text to the user (the title took its place and
+// was written back as line 2). Cancelled, nothing changes.
+TEST_F(EditorProgramTest, SavingANewScriptKeepsTheLineBeingTyped) {
+  const std::string target = dir.file("named.ost");
+  std::string cancelled, text;
+  run("\"" + dir.file("untitled.ost") + "\"",
+      {[] {
+         press(win::VK_DOWN);
+         press(win::VK_END);
+         type(" Z");
+       },
+       [] { with(win::VK_CONTROL, 'S'); },
+       [&] {
+         cancelled = buffer();
+         plat::push_dialog_answer({true, {{"File name", target}}});
+         plat::push_message_box_answer(win::IDYES);  // create it
+         with(win::VK_CONTROL, 'S');
+       },
+       [] { press(win::VK_DOWN); },
+       [&] {
+         text = buffer();
+         hold("saved and left");
+       }});
+  const std::size_t second = text.find("\r\n") + 2;
+  const std::string line2 = text.substr(second, text.find("\r\n", second) - second);
+  EXPECT_TRUE(line2.starts_with("! RUN") && line2.ends_with(" Z")) << line2;
+  EXPECT_EQ(cancelled, text);
+  EXPECT_EQ(testsupport::read_file(target), text);
+  compare();
+}
+
 // Random edits of real scripts (seeded, so that a failure repeats): after
 // each the text, the program and its rejected lines are those of a fresh
 // compile of the same text. (A text whose first line fails gives no
@@ -312,11 +500,13 @@ void EditorProgramTest::randomedits(const char* from) {
             with(win::VK_CONTROL, 'X');
             break;
           case 4:
-            // (Lines pasted below the last line are left out: see the
-            // report of this change.)
+            // Pasted lines go below the cursor line, also below the last.
             with(win::VK_CONTROL, 'C');
-            for (int k = 0; k < n && ide::edcurline + k < core::nedlines - 1; ++k)
-              press(win::VK_DOWN);
+            if (n == 3) {
+              with(win::VK_CONTROL, win::VK_END);
+            } else {
+              for (int k = 0; k < n; ++k) press(win::VK_DOWN);
+            }
             with(win::VK_CONTROL, 'V');
             break;
           case 5:
@@ -357,9 +547,10 @@ TEST_F(EditorProgramTest, RandomEditsKeepTheProgramOfTheTextOfASieve) {
 }
 
 // Find marks the match it found in the text class of matches, in the
-// cursor line and in the other rows that hold it.
+// cursor line (the row on the input line's background) and in the other
+// rows that hold it.
 TEST_F(EditorProgramTest, FindMarksTheMatch) {
-  int marked = 0;
+  int marked = 0, markedinput = 0;
   run(open("examples/hello.ost"), {[] {
                                      // As the Find window's switch "Mark the
                                      // matches" sets it.
@@ -371,11 +562,26 @@ TEST_F(EditorProgramTest, FindMarksTheMatch) {
                                    [&] {
                                      snapshot("editor_find");
                                      const auto w = static_cast<win::HWND>(mainwindow());
-                                     for (int y = 0; y < 1000; ++y)
+                                     std::vector<int> input;
+                                     for (int y = 0; y < 1000; ++y) {
+                                       if (plat::window_pixel(w, 600, y) == classbg(5))
+                                         input.push_back(y);
                                        for (int x = 0; x < 400; x += 2)
                                          marked += plat::window_pixel(w, x, y) == classbg(17);
+                                     }
+                                     // Columns of the input row in the match's background
+                                     // from its top to its bottom (a letter's stroke is
+                                     // shorter than the row).
+                                     for (int x = 0; x < 600 && !input.empty(); ++x) {
+                                       bool whole = true;
+                                       for (const int y : input)
+                                         whole =
+                                             whole && plat::window_pixel(w, x, y) == classbg(17);
+                                       markedinput += whole;
+                                     }
                                    }});
   EXPECT_GT(marked, 0);
+  EXPECT_GT(markedinput, 0) << "the match in the cursor line is not marked";
 }
 
 }  // namespace

@@ -60,20 +60,29 @@ EnvVar::~EnvVar() {
     unsetenv(name_.c_str());
 }
 
-void IdeTest::SetUp() {
-  // Scripts that a command line names, and are missing, are made here.
-  std::filesystem::current_path(config.path());
+namespace {
+
+// The program's words and the toolkit's as a process starts with them.
+void freshprocess() {
   exec::reset_all();
   toolkit::reset_toolkit();
   plat::reset_common_dialogs();
   ide::reset_ide();
   ide::install_all_builtins();
   ide::install_application();
-  handedover.clear();
   ide::edittap = [](std::int32_t command, const std::array<std::uint8_t, 4>& key) {
     handedover.push_back({command, key});
   };
   plat::set_virtual_clock({2024, 5, 6, 0, 10, 0, 0, 0});
+}
+
+}  // namespace
+
+void IdeTest::SetUp() {
+  // Scripts that a command line names, and are missing, are made here.
+  std::filesystem::current_path(config.path());
+  handedover.clear();
+  freshprocess();
 }
 
 void IdeTest::TearDown() {
@@ -87,6 +96,9 @@ void IdeTest::TearDown() {
 }
 
 int IdeTest::run(const std::string& cmdline, std::vector<Step> steps) {
+  // A second program of one test starts as in a process of its own: the
+  // first one's window list, windows and clipboard are gone.
+  if (programs++ > 0) freshprocess();
   pending = std::move(steps);
   nextstep = 0;
   ticks = 0;

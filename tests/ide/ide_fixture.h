@@ -53,6 +53,8 @@ class IdeTest : public ::testing::Test {
   int run(const std::string& cmdline, std::vector<Step> steps);
   // Ticks seen by the test's event routine.
   int ticks = 0;
+  // Programs run so far by the test.
+  int programs = 0;
 };
 
 // What the editor was handed at each entry: the pending command and the

@@ -158,8 +158,20 @@ TEST_F(IdeTest, TheWindowStateIsKeptForTheTimerAndTheSetup) {
       }});
 }
 
+// The pixels the bar's font needs for the text, with the field's border.
+int needed(std::string_view text) {
+  const win::HDC dc = win::GetDC(nullptr);
+  const win::HGDIOBJ old = win::SelectObject(dc, plot::fontslots(3).font);
+  win::SIZE size{};
+  win::GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &size);
+  win::SelectObject(dc, old);
+  win::ReleaseDC(nullptr, dc);
+  return size.cx + 4 * toolkit::status_bar.border;
+}
+
 TEST_F(IdeTest, TheStatusBarShowsTheFieldsOfItsLayoutAndTheCaptionTheScript) {
   run("", {[] {
+        ide::reset_statusbar();
         ide::STATUSBAR({.title = "/home/user/scripts/plot.ost", .layout = 2});
         EXPECT_EQ(caption(), "plot.ost (/home/user/scripts/)");
         EXPECT_EQ(field(1), "Line");
@@ -168,12 +180,23 @@ TEST_F(IdeTest, TheStatusBarShowsTheFieldsOfItsLayoutAndTheCaptionTheScript) {
         EXPECT_EQ(field(4), "OVR");
         EXPECT_EQ(field(5), "Welcome to Ostrel script plot.ost. Click 1STEP or RUN or File");
         EXPECT_EQ(ide::statusfields[5].kind, 0);
-        const float cell =
-            plot::fontslots(3).cellwidth / static_cast<float>(ide::mainwinrect.width);
-        EXPECT_FLOAT_EQ(ide::statusfields[0].width, 6 * cell);
-        EXPECT_FLOAT_EQ(ide::statusfields[2].width, 10 * cell);
-        EXPECT_FLOAT_EQ(ide::statusfields[4].width, 1.0F - 5 * cell);
+        // Each field holds its cells of the bar's font and its widest text, at
+        // any window width; the last one reaches the bar's end.
+        for (const int width : {1000, 640}) {
+          win::SetWindowPos(main_window(), nullptr, 0, 0, width, 420, win::SWP_NOZORDER);
+          const auto& bar = toolkit::status_bar;
+          const int cw = plot::fontslots(3).cellwidth;
+          EXPECT_GE(bar.fields[0].width, std::max(6 * cw, needed("000000"))) << width;
+          EXPECT_GE(bar.fields[1].width, std::max(5 * cw, needed("00000"))) << width;
+          EXPECT_GE(bar.fields[2].width, std::max(10 * cw, needed("W 000/00"))) << width;
+          EXPECT_GE(bar.fields[3].width, std::max(5 * cw, needed("OVR"))) << width;
+          EXPECT_EQ(bar.fields[4].left + bar.fields[4].width + bar.gap, bar.client_width) << width;
+        }
         ide::STATUSBAR({.line = 12, .column = 1234567, .character = 'A', .mode = "OVR"});
+        // Laid out again, the fields keep what they show.
+        ide::STATUSBAR({.title = "/home/user/scripts/plot.ost", .layout = 2});
+        EXPECT_EQ(field(1), "12");
+        EXPECT_EQ(field(4), "OVR");
         EXPECT_EQ(field(1), "12");
         EXPECT_EQ(field(2), "******");
         EXPECT_EQ(field(3), "A 065/41");

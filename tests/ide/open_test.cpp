@@ -30,7 +30,7 @@ class Open : public ScriptsTest {
   }
   // A working copy of text with one change done and one undone.
   std::string imageof(const std::string& text, const std::string& title) {
-    core::loadeditbuffer(text, title, true);
+    core::loadeditbuffer(text, title);
     core::C1EDITINSERT(1, "gone\r\n", 0);
     core::C1EDITINSERT(1, "new\r\n", 0);
     std::int32_t pos = 0;

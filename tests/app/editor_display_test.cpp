@@ -1,0 +1,413 @@
+// The editor on the test program's Xvfb, typed into as a user types: lines
+// selected, deleted and undone one Ctrl+Z at a time (a line typed across
+// the clock's tick among them), a selection that reaches the last line cut
+// and brought back, a line longer than a line may be. The program runs in
+// this thread while a user thread types each key when the program is ready
+// for it and then looks at the window: the rows with text, the selected
+// rows, the cursor's row. At the end the script is saved and run in the
+// IDE: the file holds the text on screen, and the values the run writes are
+// those of the windowless run of that text.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cctype>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "exec/headless_run.h"
+#include "ide/builtins_install.h"
+#include "ide/fe_control.h"
+#include "ide/fe_main.h"
+#include "ide/idewords.h"
+#include "platform/backend.h"
+#include "platform/win_window_tree.h"
+#include "support/display_user.h"
+#include "support/test_support.h"
+#include "support/xvfb_server.h"
+#include "toolkit/entry.h"
+// clang-format off
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+// clang-format on
+
+namespace {
+
+namespace fs = std::filesystem;
+using testsupport::DisplayUser;
+using testsupport::read_file;
+using testsupport::write_file;
+
+// Colours of the editor's rows as the display shows them (0xRRGGBB).
+constexpr std::uint32_t kSelected = 0x0000A0;    // selected lines
+constexpr std::uint32_t kCursorCell = 0xFF0000;  // the cell under the cursor
+constexpr std::uint32_t kRejected = 0xA0A0A0;    // a line the compiler refused
+
+// The example that greets, then the values it found written to a file.
+std::string greeting() {
+  std::string text;
+  int n = 0;
+  for (const char c : read_file(testsupport::source_dir() / "examples/hello.ost")) {
+    if (c == '\n') {
+      text += "\r\n";
+      if (++n == 15) break;
+    } else if (c != '\r') {
+      text += c;
+    }
+  }
+  return text +
+         "CHARACTER F*8\r\nF = 'vars.txt'\r\nOPEN(FIle=F, RePLace)\r\nWRITE(FIle=F, CLoSe=1) N, "
+         "VOWELS, I, C\r\n"
+         "END\r\n";
+}
+
+// The file of values that the windowless run of the text writes.
+std::string windowlessvalues(const std::string& text) {
+  testsupport::TempDir dir;
+  const fs::path folder = fs::current_path();
+  fs::current_path(dir.path());
+  exec::reset_interpreter();
+  exec::run_script(text);
+  fs::current_path(folder);
+  return read_file(dir.path() / "vars.txt");
+}
+
+// The clock's ticks the program has handled.
+std::atomic<long> ticks{0};
+int counting(int& code, win::HWND& window, win::WPARAM& wparam, win::LPARAM& lparam) {
+  if (code == ide::kAppTimer) ++ticks;
+  return ide::FE_CONTROL(code, window, wparam, lparam);
+}
+
+// A picture of a window, 0xRRGGBB per pixel.
+struct Picture {
+  int width = 0, height = 0;
+  std::vector<std::uint32_t> px;
+  std::uint32_t at(int x, int y) const {
+    return x < 0 || y < 0 || x >= width || y >= height
+               ? 0xFFFFFFFF
+               : px[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+                    static_cast<std::size_t>(x)];
+  }
+};
+
+// The user at the display: types keys when the program is ready for them,
+// and looks at the editor's rows.
+class User {
+ public:
+  // With `focus`, the editor is given the focus and waits for keys.
+  User(const std::string& display, const std::string& title, bool focus = true) : u_(display) {
+    w_ = u_.window(title);
+    if (focus) u_.focus(w_);
+  }
+  DisplayUser& user() { return u_; }
+  Window window() const { return w_; }
+
+  void key(std::initializer_list<KeySym> held, KeySym k) { u_.key(w_, held, k); }
+  void keys(std::initializer_list<KeySym> held, KeySym k, int times) {
+    for (int i = 0; i < times; ++i) key(held, k);
+  }
+  // Types letters, digits, blanks and "=+".
+  void type(const std::string& text) {
+    for (const char c : text) {
+      if (c == ' ') {
+        key({}, XK_space);
+      } else if (c == '=') {
+        key({}, XK_equal);
+      } else if (c == '+') {
+        key({XK_Shift_L}, XK_equal);
+      } else {
+        key({}, static_cast<KeySym>(std::tolower(static_cast<unsigned char>(c))));
+      }
+    }
+  }
+
+  Picture picture() {
+    Picture p;
+    XWindowAttributes a;
+    Display* dpy = u_.display();
+    if (!XGetWindowAttributes(dpy, w_, &a)) return p;
+    XImage* img = XGetImage(dpy, w_, 0, 0, static_cast<unsigned>(a.width),
+                            static_cast<unsigned>(a.height), AllPlanes, ZPixmap);
+    if (img == nullptr) return p;
+    p.width = a.width;
+    p.height = a.height;
+    p.px.resize(static_cast<std::size_t>(a.width) * static_cast<std::size_t>(a.height));
+    for (int y = 0; y < a.height; ++y)
+      for (int x = 0; x < a.width; ++x)
+        p.px[static_cast<std::size_t>(y) * static_cast<std::size_t>(a.width) +
+             static_cast<std::size_t>(x)] =
+            static_cast<std::uint32_t>(XGetPixel(img, x, y)) & 0xFFFFFF;
+    XDestroyImage(img);
+    return p;
+  }
+
+  // The editor's rows, learnt from the cursor cell on a known view row (its
+  // height is a row's, its top the row's top).
+  void learnrows(int row) {
+    const Picture p = picture();
+    for (int x = 0; x < p.width / 2; ++x)
+      for (int y = 0; y < p.height; ++y) {
+        if (p.at(x, y) != kCursorCell || p.at(x + 1, y) != kCursorCell) continue;
+        int h = 0;
+        while (p.at(x, y + h) == kCursorCell) ++h;
+        if (h < 8) continue;
+        rowheight_ = h;
+        firsty_ = y - (row - 1) * h;
+        return;
+      }
+    DisplayUser::abandon("found no cursor cell in the editor's picture");
+  }
+  // The background of view row r (far right of the text).
+  std::uint32_t rowcolour(const Picture& p, int r) const {
+    return p.at(p.width * 4 / 5, firsty_ + (r - 1) * rowheight_ + rowheight_ / 2);
+  }
+  // The view row that holds the cursor cell (0: none).
+  int cursorrow(const Picture& p) const {
+    for (int r = 1; firsty_ + r * rowheight_ <= p.height; ++r) {
+      const int y = firsty_ + (r - 1) * rowheight_ + 1;
+      for (int x = 0; x < p.width / 2; ++x)
+        if (p.at(x, y) == kCursorCell && p.at(x, y + rowheight_ - 3) == kCursorCell) return r;
+    }
+    return 0;
+  }
+  // Rows showing text (a pixel of their left half not in their background),
+  // above the status bar.
+  int textrows(const Picture& p) const {
+    int n = 0;
+    for (int r = 1; firsty_ + r * rowheight_ <= p.height - 40; ++r) {
+      const std::uint32_t bg = rowcolour(p, r);
+      bool ink = false;
+      for (int y = firsty_ + (r - 1) * rowheight_; y < firsty_ + r * rowheight_ && !ink; ++y)
+        for (int x = 2; x < p.width / 2 && !ink; ++x) ink = p.at(x, y) != bg;
+      n += ink;
+    }
+    return n;
+  }
+  int rowsof(const Picture& p, std::uint32_t colour) const {
+    int n = 0;
+    for (int r = 1; firsty_ + r * rowheight_ <= p.height - 40; ++r) n += rowcolour(p, r) == colour;
+    return n;
+  }
+  int textrows() { return textrows(picture()); }
+  int cursorrow() { return cursorrow(picture()); }
+
+  // Waits until the program has handled a tick of its clock after now.
+  void tick() {
+    const long before = ticks;
+    const auto end =
+        std::chrono::steady_clock::now() + std::chrono::seconds(testsupport::kDisplayWaitSeconds);
+    while (ticks == before) {
+      if (std::chrono::steady_clock::now() > end)
+        DisplayUser::abandon("waited in vain for a tick of the program's clock");
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    u_.ready(w_);
+  }
+
+  // A message box comes and Return takes its first button; with `then`,
+  // the editor waits for keys again afterwards.
+  void answer(const std::string& what, bool then = true) {
+    const std::string main = u_.title(w_);
+    const Window box = u_.window([&](const std::string& t) { return t != main; }, what);
+    u_.ready(box, false);
+    u_.key(w_, {}, XK_Return, false);
+    u_.gone(box, what + " to go after Return");
+    if (then) u_.ready(w_);
+  }
+  // Ctrl+S and "Save the changes?" answered Yes.
+  void save() {
+    u_.key(w_, {XK_Control_L}, XK_s, false);
+    answer("the question whether to save the changes");
+  }
+  // Run from the first line (the run writes its values), then Alt+F4 with
+  // nothing left unsaved.
+  void runandclose() {
+    key({XK_Control_L}, XK_Home);
+    key({XK_Alt_L}, XK_r);
+    u_.key(w_, {XK_Alt_L}, XK_F4, false);
+    u_.gone(w_, "the main window to go after Alt+F4");
+  }
+
+ private:
+  DisplayUser u_;
+  Window w_ = 0;
+  int firsty_ = 0;
+  int rowheight_ = 1;
+};
+
+class EditorDisplayTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    XInitThreads();  // the user has a connection of its own
+    std::string why;
+    display = testsupport::xvfb_display(&why);
+    ASSERT_FALSE(display.empty()) << why;
+    script = dir.file("s.ost");
+    title = "s.ost (" + dir.path().string() + "/)";
+  }
+
+  // The IDE on the script, in the script's folder, while `user` plays the
+  // user; what it wrote on standard error in `err`.
+  int program(const std::function<void()>& user) {
+    testsupport::HomeFolders home;
+    const fs::path folder = fs::current_path();
+    fs::current_path(dir.path());
+    exec::reset_all();  // as in a process of its own
+    ticks = 0;
+    const std::string errfile = dir.file("ide.err");
+    std::fflush(stderr);
+    const int saved = dup(2);
+    std::FILE* caught = std::fopen(errfile.c_str(), "w");
+    dup2(fileno(caught), 2);
+    int status = -1;
+    if (plat::use_display(display.c_str()).empty()) {
+      ide::reset_ide();
+      ide::install_all_builtins();
+      ide::install_application();
+      toolkit::application.FE_CONTROL = counting;
+      std::thread t(user);
+      toolkit::WinMain(toolkit::GET_MODULE_HANDLE(), nullptr, ("\"" + script + "\"").c_str(),
+                       win::SW_SHOWNORMAL);
+      plat::close_display();
+      win::detail::reset_clipboard();
+      plat::reset_windows();  // a message box's icon, kept drawn until now
+      status = ide::exitstatus;
+      t.join();
+    }
+    std::fflush(stderr);
+    dup2(saved, 2);
+    close(saved);
+    std::fclose(caught);
+    err = read_file(errfile);
+    fs::current_path(folder);
+    return status;
+  }
+
+  testsupport::TempDir dir;
+  std::string display, script, title, err;
+};
+
+// Line 6 is changed by typing across a tick of the clock and left; on
+// line 12, Shift+Down four times and Delete take four lines. Four Ctrl+Z
+// bring one line each, the fifth takes the typing back: the script is the
+// text it was (nothing to save), and runs in the IDE as it runs without a
+// window.
+TEST_F(EditorDisplayTest, DeletedAndTypedLinesUndoneOneActionAtATime) {
+  const std::string original = greeting();
+  write_file(script, original);
+  std::vector<int> rows;
+  int typedrow = 0;
+  const int status = program([&] {
+    User u(display, title);
+    u.learnrows(1);
+    rows.push_back(u.textrows());
+    u.keys({}, XK_Down, 5);
+    u.key({}, XK_End);
+    u.type(" ");
+    u.tick();
+    u.type("+ 1");
+    u.key({}, XK_Down);
+    typedrow = u.cursorrow();
+    u.keys({}, XK_Down, 5);
+    u.keys({XK_Shift_L}, XK_Down, 4);
+    u.key({}, XK_Delete);
+    rows.push_back(u.textrows());
+    for (int k = 0; k < 4; ++k) {
+      u.key({XK_Control_L}, XK_z);
+      rows.push_back(u.textrows());
+    }
+    u.key({XK_Control_L}, XK_z);
+    u.runandclose();
+  });
+  EXPECT_EQ(status, 0) << err;
+  EXPECT_EQ(typedrow, 7);
+  EXPECT_EQ(rows, (std::vector<int>{20, 16, 17, 18, 19, 20}));
+  EXPECT_EQ(read_file(script), original);
+  EXPECT_EQ(read_file(dir.path() / "vars.txt"), windowlessvalues(original));
+}
+
+// From line 18 of 20, three Shift+Down: the rows drawn selected are the
+// lines Ctrl+X takes, END among them; Ctrl+V puts them back below the
+// cursor line. Then a line cut alone and Ctrl+Z. Saved, the script is the
+// text it was, and runs in the IDE as without a window.
+TEST_F(EditorDisplayTest, ASelectionToTheLastLineIsCutAsDrawnAndPastedBack) {
+  const std::string original = greeting();
+  write_file(script, original);
+  int selected = 0;
+  std::vector<int> rows;
+  const int status = program([&] {
+    User u(display, title);
+    u.learnrows(1);
+    u.keys({}, XK_Down, 17);
+    u.keys({XK_Shift_L}, XK_Down, 3);
+    selected = u.rowsof(u.picture(), kSelected);
+    u.key({XK_Control_L}, XK_x);
+    rows.push_back(u.textrows());
+    u.key({XK_Control_L}, XK_v);
+    rows.push_back(u.textrows());
+    u.key({}, XK_Up);
+    u.key({XK_Control_L}, XK_x);
+    rows.push_back(u.textrows());
+    u.key({XK_Control_L}, XK_z);
+    rows.push_back(u.textrows());
+    u.save();
+    u.runandclose();
+  });
+  EXPECT_EQ(status, 0) << err;
+  EXPECT_EQ(selected, 3);
+  EXPECT_EQ(rows, (std::vector<int>{17, 20, 19, 20}));
+  EXPECT_EQ(read_file(script), original);
+  EXPECT_EQ(read_file(dir.path() / "vars.txt"), windowlessvalues(original));
+}
+
+// A statement of 285 characters opens whole on one row, refused by the
+// compiler, and the editor starts on it (after the list of failed lines);
+// another line changed, the script
+// is saved with the long line unchanged, and Run tells the line's length.
+TEST_F(EditorDisplayTest, ALongLineOpensWholeAndIsSavedUnchanged) {
+  std::string sum = "X = ";
+  for (int k = 0; k < 70; ++k) sum += "1 + ";
+  sum += "1";
+  const std::string original = "N = 1\r\n" + sum + "\r\nM = 2\r\nEND\r\n";
+  write_file(script, original);
+  std::uint32_t longrow = 0, left = 0;
+  int rows = 0;
+  const int status = program([&] {
+    User u(display, title, false);
+    u.answer("the list of failed lines after the opening compile");
+    u.user().focus(u.window());
+    u.learnrows(2);
+    const Picture opened = u.picture();
+    longrow = u.rowcolour(opened, 2);
+    rows = u.textrows(opened);
+    u.key({}, XK_Down);
+    left = u.rowcolour(u.picture(), 2);
+    u.key({}, XK_End);
+    u.type(" + 2");
+    u.key({}, XK_Down);
+    u.save();
+    u.user().key(u.window(), {XK_Alt_L}, XK_r, false);
+    u.answer("the message of the line's length", false);
+    u.answer("the list of failed lines");
+    u.user().key(u.window(), {XK_Alt_L}, XK_F4, false);
+    u.user().gone(u.window(), "the main window to go after Alt+F4");
+  });
+  EXPECT_EQ(status, 0) << err;
+  EXPECT_EQ(longrow, kRejected);
+  EXPECT_EQ(left, kRejected);
+  EXPECT_EQ(rows, 4);
+  std::string expected = original;
+  expected.replace(expected.find("M = 2"), 5, "M = 2 + 2");
+  EXPECT_EQ(read_file(script), expected);
+  EXPECT_NE(err.find("line 2 holds 285 characters"), std::string::npos) << err;
+}
+
+}  // namespace

@@ -1,0 +1,160 @@
+// What the window shows of a run: after it, the stop line is the one
+// input row, drawn as a cursor move would draw it, and in view; while it
+// goes on, a sized window shows the script and the status bar the run;
+// and a run that begins below the first line says where it continued.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/runwords.h"
+#include "core/stores.h"
+#include "editor_keys.h"
+#include "exec/headless_run.h"
+#include "ide/editorwords.h"
+#include "ide/idewords.h"
+#include "ide/m2.h"
+#include "ide/statusbar.h"
+#include "ide/textwriters.h"
+#include "ide_fixture.h"
+#include "platform/win_window.h"
+#include "toolkit/records.h"
+
+namespace idetest {
+namespace {
+
+std::string field(int k) { return std::string(ide::statusfields[k - 1].text.data()); }
+std::string userfield() { return field(5); }
+
+std::string script(int lines) {
+  std::string s = "N = 0\r\n";
+  for (int k = 2; k < lines; ++k) s += "N = N + " + std::to_string(k) + "\r\n";
+  return s + "END\r\n";
+}
+
+// Text rows whose right end has the colour.
+int rowsof(std::uint32_t colour) {
+  const auto w = static_cast<win::HWND>(mainwindow());
+  const int ch = plot::fontslots(ide::wdwhead->fontslot).cellheight;
+  int n = 0;
+  for (int y = 0; y < 1100; ++y) n += plat::window_pixel(w, 600, y) == colour;
+  return n / ch;
+}
+
+// The first line the main window's scroll bar stands at.
+int scrolledto() {
+  const toolkit::window_record_t* r =
+      toolkit::FIND_WINDOW_RECORD(static_cast<win::HWND>(mainwindow()));
+  if (r == nullptr) return 0;
+  return (r->first_box != nullptr ? r->first_box->scroll : r->scroll).first_line + 1;
+}
+
+class RunScreenTest : public IdeTest {
+ protected:
+  testsupport::TempDir dir;
+  std::string file(const std::string& name, const std::string& text) {
+    testsupport::write_file(dir.file(name), text);
+    return "\"" + dir.file(name) + "\"";
+  }
+};
+
+// Alt+R on line 3 of 20: the run ends on END, which becomes the cursor
+// line; the picture is the one the editor draws when the cursor leaves the
+// line and comes back, with one input row.
+TEST_F(RunScreenTest, AfterARunTheStopLineIsTheInputRowAsACursorMoveDrawsIt) {
+  std::vector<std::uint32_t> afterrun, aftermove;
+  int inputrows = 0;
+  std::string held;
+  run(file("twenty.ost", script(20)), {[] { down(2); }, [] { with(win::VK_MENU, 'R'); },
+                                       [&] {
+                                         afterrun = picture(22, 40);
+                                         inputrows = rowsof(ide::colour(ide::colnum(10)));
+                                         held = std::string(ide::edlinebuf.data() + 1, 3);
+                                         press(win::VK_UP);
+                                         press(win::VK_DOWN);
+                                       },
+                                       [&] { aftermove = picture(22, 40); }});
+  EXPECT_EQ(held, "END");
+  EXPECT_EQ(inputrows, 1);
+  EXPECT_TRUE(afterrun == aftermove) << "the picture after the run is stale";
+}
+
+// A run that ends on line 5,000 of 5,000 shows that line, and the scroll
+// bar stands where the view stands.
+TEST_F(RunScreenTest, ARunEndingOnTheLastLineShowsItWithTheScrollBarAtTheEnd) {
+  std::int32_t first = 0, rows = 0, cursor = 0;
+  int thumb = 0;
+  run(file("long.ost", script(5000)), {[] { with(win::VK_MENU, 'R'); },
+                                       [&] {
+                                         first = ide::edfirstline;
+                                         rows = ide::edrows;
+                                         cursor = ide::edcurline;
+                                         thumb = scrolledto();
+                                       }});
+  EXPECT_EQ(cursor, 5000);
+  EXPECT_EQ(first + rows - 1, 5000);
+  EXPECT_EQ(thumb, first);
+}
+
+// The window sized while a run goes on shows the script's lines at once,
+// and the status bar tells of the run, not the welcome or its labels.
+TEST_F(RunScreenTest, WhileARunGoesOnTheSizedWindowShowsTheScriptAndTheBarTheRun) {
+  std::string during, labels, after;
+  int inked = 0;
+  // The run waits for an event, again and again.
+  const std::string loop = "N = 0\r\n10 W = ALARM(1)\r\nN = N + 1\r\nGOTO 10\r\nEND\r\n";
+  run(file("loop.ost", loop), {[] { with(win::VK_MENU, 'R'); },
+                               [&] {
+                                 during = userfield();
+                                 win::SetWindowPos(static_cast<win::HWND>(mainwindow()), nullptr, 0,
+                                                   0, 640, 420, win::SWP_NOZORDER);
+                               },
+                               [&] {
+                                 const std::uint32_t paper = ide::colour(ide::colnum(8));
+                                 for (const std::uint32_t px : picture(5, 20)) inked += px != paper;
+                                 for (int k = 1; k <= 4; ++k) labels += field(k) + "|";
+                                 press(win::VK_ESCAPE, 27);
+                               },
+                               [&] { after = userfield(); }});
+  EXPECT_EQ(during, "Running");
+  EXPECT_GT(inked, 0) << "the sized window is blank";
+  EXPECT_EQ(labels.find("Line"), std::string::npos) << labels;
+  EXPECT_EQ(after, "Run stopped at line 3");
+}
+
+// After a compile error the editor stands on the failed line; the line
+// corrected and left, Run continues at the cursor line, and the status bar
+// says so. From the first line, the run is the windowless run of the text.
+TEST_F(RunScreenTest, ARunThatBeginsBelowTheFirstLineSaysWhereItContinued) {
+  std::string continued, whole, text, outcome;
+  run(file("fix.ost", "A = 1\r\nB = 2\r\nC = (3\r\nD = 4\r\nEND\r\n"),
+      {[] { with(win::VK_MENU, 'R'); },
+       [] {
+         press(win::VK_END);
+         press(win::VK_BACK, 8);
+         press(win::VK_BACK, 8);
+         type("3");
+         press(win::VK_DOWN);
+       },
+       [] { with(win::VK_MENU, 'R'); },
+       [&] {
+         continued = userfield();
+         with(win::VK_CONTROL, win::VK_HOME);
+         with(win::VK_MENU, 'R');
+       },
+       [&] {
+         whole = userfield();
+         text = buffer();
+         outcome = exec::run_outcome();
+       }});
+  EXPECT_EQ(continued, "Run continued at line 4, ended at line 5");
+  EXPECT_EQ(whole, "Run ended at line 5");
+  EXPECT_EQ(text, "A = 1\r\nB = 2\r\nC = 3\r\nD = 4\r\nEND\r\n");
+  exec::reset_interpreter();
+  const std::string windowless = exec::run_script(text);
+  EXPECT_EQ(outcome.substr(0, outcome.find("stop=")),
+            windowless.substr(0, windowless.find("stop=")));
+}
+
+}  // namespace
+}  // namespace idetest
