@@ -21,6 +21,12 @@ inline std::int32_t idecmd = 0;
 inline std::int32_t xeqmode = 0;
 // Busy bits of the active layers.
 inline std::int32_t idestate = 0;
+// The busy bits that the floors below the IDE read: a line input field is
+// open, a READ from a window waits for its line.
+namespace busybits {
+inline constexpr std::int32_t lineinput = 0x20;
+inline constexpr std::int32_t windowread = 0x200;
+}  // namespace busybits
 // Key of the message that goes with a failure, blank when none.
 inline plat::FixedText<16> msgkey;
 // Key of the last message shown by its key (HELP, MSGBOXFROMHELP). The

@@ -112,6 +112,10 @@ struct wdwrec {
   std::int32_t fontslot = 0;
   std::int32_t printstate = 0;
   std::int32_t printscratch[2] = {};
+  // Where the window's next text goes on: the end of the text written last
+  // (x) and the line below it (y), pixels of the backing bitmap.
+  std::int32_t textx = 0;
+  std::int32_t texty = 0;
   std::int32_t textcolour = 0;
   std::int32_t kind = 0;
   std::int32_t shownitems = 0;

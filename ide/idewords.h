@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 
+#include "core/runwords.h"
 #include "exec/windowwords.h"
 #include "platform/fixed_text.h"
 #include "platform/indexed.h"
@@ -38,10 +39,10 @@ inline constexpr std::int32_t closing = 0x1;
 inline constexpr std::int32_t editor = 0x2;
 inline constexpr std::int32_t compiling = 0x4;
 inline constexpr std::int32_t command = 0x10;
-inline constexpr std::int32_t lineinput = 0x20;
+inline constexpr std::int32_t lineinput = core::busybits::lineinput;
 inline constexpr std::int32_t dispatching = 0x80;
 inline constexpr std::int32_t dialogbuild = 0x100;
-inline constexpr std::int32_t windowread = 0x200;
+inline constexpr std::int32_t windowread = core::busybits::windowread;
 // While any of these is set, events are only recorded.
 inline constexpr std::int32_t nodispatch = closing | dispatching | dialogbuild;
 }  // namespace busy

@@ -3,6 +3,7 @@
 #include "core/shoplists.h"
 #include "exec/optdispatch.h"
 #include "exec/xeq.h"
+#include "io/rwwindow.h"
 #include "plot/upcalls.h"
 #include "ui/childtools.h"
 #include "ui/childwindow.h"
@@ -17,6 +18,7 @@ void install_builtins() {
   exec::install_optroutine(core::OptStmt::POP, POPUPMENU);
   exec::stateupdate = STATE_STYLE_EXTERNAL;
   plot::upcalls.CHILDCHANGED = CHILDCHANGED;
+  io::rwwindowcalls.WINDOWTITLEBAR = WINDOWTITLEBAR;
 }
 
 }  // namespace ui
