@@ -187,6 +187,9 @@ struct WindowCalls {
   void (*KILLWINDOW)(win::HWND handle, std::int32_t mode) = nullptr;
 };
 inline WindowCalls windowcalls;
+// Frees the panel records of a record that goes (filled by the script
+// windows at start-up; none: a record has no panels).
+inline void (*freepanels)(wdwrec& record) = nullptr;
 void KILLWINDOW(win::HWND handle, std::int32_t mode);
 
 // Makes `wdwcur` a record for a window about to be made, or reuses one:

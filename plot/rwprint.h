@@ -23,7 +23,8 @@ inline constexpr double afterlast = -1.7976931348623157E308;
 // the line (1 the first), above 0 a fraction of the text area's height, 0
 // or below minus pixels. Options: "LI=" and pairs of numbers draw straight
 // lines between the points, at the centres of character cells with "CHA"
-// (else pixels), in the colour number after "FC="; "NOUP" leaves the
+// (else pixels), in the colour number after "FC=" (a call without text
+// draws only what its options ask for); "NOUP" leaves the
 // window's repaint to its next paint. A window that prints stops the
 // statement with "notYetBuilt". columns is kept as it is. status: 0, or 1
 // when the standard output could not take the text.

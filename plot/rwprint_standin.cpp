@@ -167,7 +167,9 @@ void RWPRINT(std::string_view text, double x, double y, std::int32_t& columns, s
   exec::wdwrec* r = window != nullptr ? window : exec::wdwhead;
   if (r == nullptr) return;
   if ((r->printstate & toprinter) != 0) return upcallmissing();
-  const bool figure = options.find("LI=") != std::string_view::npos;
+  // A call without text draws what its options ask for.
+  const bool figure =
+      options.find("LI=") != std::string_view::npos || (text.empty() && !options.empty());
   const std::vector<std::string_view> lines = linesof(text);
   if (r == exec::wdwhead && exec::windowlessrun && !figure) {
     for (std::string_view l : lines) {

@@ -8,6 +8,7 @@
 #include "ui/childtools.h"
 #include "ui/childwindow.h"
 #include "ui/dialogs.h"
+#include "ui/panel.h"
 #include "ui/popupmenu.h"
 
 namespace ui {
@@ -19,6 +20,7 @@ void install_builtins() {
   exec::stateupdate = STATE_STYLE_EXTERNAL;
   plot::upcalls.CHILDCHANGED = CHILDCHANGED;
   io::rwwindowcalls.WINDOWTITLEBAR = WINDOWTITLEBAR;
+  exec::freepanels = freepanelrecords;
 }
 
 }  // namespace ui

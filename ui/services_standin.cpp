@@ -5,7 +5,6 @@
 namespace ui {
 
 void KILLMX(std::int32_t& answer) { answer = killmxanswer; }
-void DELETEPANELCTRLS() {}
 void MXLAYOUT(std::int32_t) {}
 void MATRIXTABKEY(win::HWND, std::int32_t, std::int32_t) {}
 

@@ -1,6 +1,6 @@
 // Stand-ins for the script windows' services that the IDE's window list,
-// event routine and the dialogs call, until tables and panels exist: no
-// table or panel is kept.
+// event routine and the dialogs call, until tables exist: no table is
+// kept.
 #pragma once
 
 #include <cstdint>
@@ -15,8 +15,6 @@ namespace ui {
 // yet: the answer is `killmxanswer`, which tests set.
 inline std::int32_t killmxanswer = 0;
 void KILLMX(std::int32_t& answer);
-// Frees the current window's panels (none exist yet).
-void DELETEPANELCTRLS();
 // Mode 2: resumes the statement of a table window whose layout was kept
 // (none is ever kept here).
 void MXLAYOUT(std::int32_t mode);
