@@ -1,9 +1,13 @@
 #include "exec/windowless.h"
 
+#include <cstdio>
+#include <iostream>
+
 #include "core/runwords.h"
 #include "core/symbols.h"
 #include "exec/windowlist.h"
 #include "exec/windowwords.h"
+#include "platform/cp1252.h"
 #include "platform/win_message.h"
 #include "platform/win_window.h"
 #include "toolkit/loops.h"
@@ -48,6 +52,19 @@ win::LRESULT windowlessproc(win::HWND window, win::UINT message, win::WPARAM wpa
 
 }  // namespace
 
+bool standardline(std::string_view line) {
+  const std::string out = plat::utf8_from_1252(line) + "\n";
+  return std::fwrite(out.data(), 1, out.size(), stdout) == out.size() && std::fflush(stdout) == 0;
+}
+
+bool standardreadline(std::string& line) {
+  std::string in;
+  if (!std::getline(std::cin, in)) return false;
+  if (!in.empty() && in.back() == '\r') in.pop_back();
+  line = plat::cp1252_from_utf8(in);
+  return true;
+}
+
 bool OPENWINDOWLESS() {
   if (wdwhead != nullptr) return false;
   win::WNDCLASSA wc;
@@ -71,6 +88,7 @@ bool OPENWINDOWLESS() {
   readsysmetrics();
   initialcolours();
   jumprequested = false;
+  windowlessrun = true;
   return true;
 }
 
@@ -96,6 +114,7 @@ void CLOSEWINDOWLESS() {
   while (win::PeekMessageA(&m, nullptr, win::WM_COMMAND, win::WM_COMMAND, win::PM_REMOVE)) {
   }
   jumprequested = false;
+  windowlessrun = false;
 }
 
 bool RESUMEATJUMP() {

@@ -5,7 +5,23 @@
 // to resume at a control's jump label.
 #pragma once
 
+#include <string>
+#include <string_view>
+
 namespace exec {
+
+// True while the windowless run's main window stands: text written into
+// the main window then also goes to the standard output, and a READ from a
+// window takes its line from the standard input.
+inline bool windowlessrun = false;
+// The standard output and input of a windowless run, one line each (the
+// line without its line end; Windows-1252 inside, UTF-8 outside). The
+// writer answers false when the line could not be written; the reader
+// false at the end of the input. Tests put their own in place.
+bool standardline(std::string_view line);
+bool standardreadline(std::string& line);
+inline bool (*standardout)(std::string_view line) = standardline;
+inline bool (*standardin)(std::string& line) = standardreadline;
 
 // Makes the main window's record and window when the list has none (true:
 // made here), with the screen metrics and the built-in colours.

@@ -42,6 +42,7 @@ bool reusable(const wdwrec& r, win::HWND handle, std::int32_t items) {
 wdwrec::~wdwrec() {
   if (firsttable != nullptr && tablecalls.freetables != nullptr) tablecalls.freetables(*this);
   freecontrols(*this);
+  if (freepanels != nullptr) freepanels(*this);
   // The lists of list and combo boxes belong to their items.
   for (toolkit::dialog_t& item : dialogitems.raw())
     if (item.marker == toolkit::kMarker) toolkit::FREE_ITEM_LISTS(item);

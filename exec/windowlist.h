@@ -112,6 +112,10 @@ struct wdwrec {
   std::int32_t fontslot = 0;
   std::int32_t printstate = 0;
   std::int32_t printscratch[2] = {};
+  // Where the window's next text goes on: the end of the text written last
+  // (x) and the line below it (y), pixels of the backing bitmap.
+  std::int32_t textx = 0;
+  std::int32_t texty = 0;
   std::int32_t textcolour = 0;
   std::int32_t kind = 0;
   std::int32_t shownitems = 0;
@@ -183,6 +187,9 @@ struct WindowCalls {
   void (*KILLWINDOW)(win::HWND handle, std::int32_t mode) = nullptr;
 };
 inline WindowCalls windowcalls;
+// Frees the panel records of a record that goes (filled by the script
+// windows at start-up; none: a record has no panels).
+inline void (*freepanels)(wdwrec& record) = nullptr;
 void KILLWINDOW(win::HWND handle, std::int32_t mode);
 
 // Makes `wdwcur` a record for a window about to be made, or reuses one:

@@ -12,9 +12,11 @@
 #include "ide/qbitmap.h"
 #include "ide/windowclose.h"
 #include "ide/windowlist.h"
+#include "ide/windowread.h"
 #include "io/builtins_install.h"
 #include "io/clipboard.h"
 #include "io/readwrite.h"
+#include "io/rwwindow.h"
 #include "io/system.h"
 #include "numeric/builtins_install.h"
 #include "plot/builtins_install.h"
@@ -101,6 +103,7 @@ void install_all_builtins() {
   core::clipboardtext = clipboard_text;
   io::getopenfilename = open_file_name;
   io::windowmeasures = window_measures;
+  io::rwwindowcalls.LINEFIELD = WINDOWLINEFIELD;
   exec::MAKE_COLOR = [](std::int32_t r, std::int32_t g, std::int32_t b) -> std::uint32_t {
     return toolkit::MAKE_COLOR(&r, &g, &b, nullptr, nullptr, nullptr);
   };

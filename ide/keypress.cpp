@@ -9,7 +9,7 @@
 #include "ide/mainwindow.h"
 #include "ide/windowclose.h"
 #include "io/keys.h"
-#include "io/readwindowkey_standin.h"
+#include "io/rwwindow.h"
 #include "platform/win_message_keys.h"
 #include "toolkit/loops.h"
 #include "toolkit/scrolling.h"
@@ -158,6 +158,8 @@ void DISPATCH(win::HWND window, std::int32_t kind) {
       io::READWINDOWKEY();
       if ((core::idestate & busy::windowread) != 0) return;
       windowread = true;
+      // The line is complete: the command handler resumes the run.
+      M2COMMAND();
     }
     if (!windowread && (core::idestate & busy::command) == 0) {
       if (core::keyrec[0] == kEscapeChar) {

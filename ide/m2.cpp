@@ -187,6 +187,9 @@ Step startstep() {
 
 Step topstep() {
   const std::int32_t c = core::idecmd;
+  // A READ from a window has its line: the run goes on at the READ.
+  if (exec::resumecode == readfromwindow && (core::idestate & busy::windowread) == 0)
+    return Step::run;
   if (c <= 0) {
     if (exec::resumecode == systemstatement) {
       waitinput = 1;
@@ -356,6 +359,8 @@ Step wholestep() {
 
 Step runstep() {
   core::KOMPIL(edlinebuf);
+  // A READ from a window waits for its line: the run stays suspended.
+  if ((core::idestate & busy::windowread) != 0) return Step::leave;
   const std::int16_t s = stop();
   if (s == core::stops::command) return Step::yielded;
   if (s == core::stops::chain) {

@@ -386,7 +386,10 @@ void PANWR0(std::string_view text, std::int32_t first, std::int32_t last, std::i
   colnum(8) = 15;
   setclass(txtclass);
   std::int32_t mode = 3;
-  if (rejectedline(edloadline)) {
+  if (fieldcolours != nullptr) {
+    txtcolors = *fieldcolours;
+    mode = 0;
+  } else if (rejectedline(edloadline)) {
     txtcolors[1] = exec::rgbtab(16);
     mode = 0;
   }

@@ -10,6 +10,7 @@
 // keywords and built-in names, 17 a match of the find text.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string_view>
 
@@ -38,6 +39,10 @@ void WRITETEXT(std::string_view text, std::int32_t count, std::int32_t column, s
 // Draws the coloured segments of positions 1 to count of a line tokenised
 // into the token arrays, the line starting at pixel (x, y).
 void COLORTOKENS(std::string_view text, std::int32_t count, std::int32_t x, std::int32_t y);
+
+// Colours (text, background) in which the line-input field is drawn
+// plainly, whatever the class in force; null: the class's, coloured.
+inline const std::array<std::uint32_t, 2>* fieldcolours = nullptr;
 
 // The line-input field: positions first to last of text at window column
 // x, row y, coloured (a line whose compiled code the compiler marked as

@@ -23,6 +23,7 @@
 #include "toolkit/window_proc.h"
 #include "ui/bindings.h"
 #include "ui/dialogwords.h"
+#include "ui/panel.h"
 #include "ui/services_standin.h"
 #include "ui/tables.h"
 #include "ui/writeback.h"

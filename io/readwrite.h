@@ -73,6 +73,18 @@ inline constexpr int del = exec::rwslot("DELETE");
 inline constexpr int flush = exec::rwslot("FLUsh");
 inline constexpr int rename = exec::rwslot("REName");
 inline constexpr int name = exec::rwslot("Name");
+inline constexpr int print = exec::rwslot("PRint");
+inline constexpr int columns = exec::rwslot("COLumnS");
+inline constexpr int decoration = exec::rwslot("DeCoRation");
+inline constexpr int align = exec::rwslot("Align");
+inline constexpr int backcolor = exec::rwslot("BaCkcolor");
+inline constexpr int forecolor = exec::rwslot("ForeColor");
+inline constexpr int font = exec::rwslot("FONt");
+inline constexpr int points = exec::rwslot("PoinT");
+inline constexpr int rotate = exec::rwslot("ROTate");
+inline constexpr int italic = exec::rwslot("ITalic");
+inline constexpr int bold = exec::rwslot("BolD");
+inline constexpr int underline = exec::rwslot("UnderLine");
 }  // namespace rwslot
 
 // State kept between statements: the unit of the last statement, the

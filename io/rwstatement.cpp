@@ -4,6 +4,7 @@
 #include "io/rwstatement.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -19,6 +20,7 @@
 #include "exec/optdispatch.h"
 #include "exec/optvalues.h"
 #include "exec/statusbar.h"
+#include "exec/xeq.h"
 #include "io/clipboard.h"
 #include "io/coltable.h"
 #include "io/fileinfo.h"
@@ -28,6 +30,7 @@
 #include "io/rwfiles.h"
 #include "io/rwindx.h"
 #include "io/rwtexts.h"
+#include "io/rwwindow.h"
 #include "io/tableelement.h"
 
 namespace io {
@@ -56,6 +59,8 @@ struct Rw {
   std::int32_t count = 0;   // characters transferred
   std::int32_t served = 0;  // items transferred
   bool cached = false;      // the work area holds the record already
+  bool readback = false;    // a window's typed line is read into the items
+  char lastletter = ' ';    // the descriptor that served the last item
   // The items, first written first (the store of the statement being run;
   // the list is not used once a message box may run other statements).
   std::vector<RwItem>& list = itemstore;
@@ -461,7 +466,7 @@ void itemloop(Rw& rw) {
     std::fill(rw.area.begin(), rw.area.begin() + rw.ltext, ' ');
     CLIPBORD('R', rw.area, rw.ltext);
   }
-  const char dir = rw.write || !rw.own ? 'W' : 'R';
+  const char dir = rw.readback ? 'R' : rw.write || !rw.own ? 'W' : 'R';
   const bool named = rw.write && rwgiven(rwslot::name);
   const bool bar = rw.write && rwgiven(rwslot::statusbar);
   const std::int32_t room = rw.write ? exec::KEYVALUE(rwopt(rwslot::length)) : 0;
@@ -555,6 +560,7 @@ void itemloop(Rw& rw) {
       if (rwindxstate.served) {
         ++rw.served;
         ++inrecord;
+        rw.lastletter = letter;
       }
       // Without a format a matrix is written one row per line.
       if (rw.write && noformat && it.array && (e + 1) % it.cols == 0 &&
@@ -666,6 +672,46 @@ void messagebox(Rw& rw) {
   }
 }
 
+// A READ from a window: the values shown as a line of the window; the run
+// waits for the typed line, which the statement, run again, reads into
+// the items: one number the engine showed with E, F, G or I through the
+// number reader, anything else through the engine, as a READ of a Text
+// would read the line.
+void readfromwindow(Rw& rw) {
+  const std::string shown(rw.area.data(), static_cast<std::size_t>(std::max(rw.count, 0)));
+  std::array<char, 256> typed{};
+  const std::int32_t column = std::max(exec::KEYVALUE(rwopt(rwslot::column)), 1);
+  const std::int32_t recrow = rwopt(rwslot::recrow);
+  const std::int32_t line = recrow > 0 ? std::max(exec::KEYVALUE(recrow), 1) : 1;
+  READWINDOW(shown, column, line, rw.count, rw.items, rwtargetwindow(), typed);
+  if (exec::resumecode == readresume) {
+    // The run waits for the line; the statement comes again.
+    if (core::z.valid(core::iresult)) core::z(core::iresult) = rw.count;
+    return;
+  }
+  const std::string_view line256(typed.data(), typed.size());
+  if (rw.items == 1 && !rw.list[0].text && rw.list[0].count == 1 &&
+      std::string_view("EFGI").find(rw.lastletter) != std::string_view::npos) {
+    double v = 0.0;
+    std::int32_t position = 0, status = 0;
+    core::GETR8N(line256, static_cast<std::int32_t>(line256.size()), v, position, status);
+    if (status == 0) {
+      if (rw.list[0].array || rw.list[0].writable) core::z(rw.list[0].cell) = v;
+      if (core::z.valid(core::iresult)) core::z(core::iresult) = rw.count;
+      return;
+    }
+  }
+  std::fill(rw.area.begin(), rw.area.end(), ' ');
+  std::copy(typed.begin(), typed.end(), rw.area.begin());
+  rw.ltext = static_cast<std::int32_t>(typed.size());
+  rw.readback = true;
+  rw.served = 0;
+  rw.takeitems();
+  itemloop(rw);
+  rw.out->served = rw.served;
+  if (core::z.valid(core::iresult)) core::z(core::iresult) = rw.count;
+}
+
 }  // namespace
 
 void rwtransfer(char letter, std::int32_t items, Outcome& out) {
@@ -687,10 +733,15 @@ void rwtransfer(char letter, std::int32_t items, Outcome& out) {
       return;
     }
   }
+  // A WRITE to a file variable without a unit that names a window writes
+  // into the window.
+  bool filewindow = false;
   if (filek != 0 && rw.unit == 0 && (items > 0 || search)) {
-    if (rw.write && rwgiven(rwslot::windowhandle)) return notbuilt(rw);
-    out.letter = 'J';
-    return;
+    if (!rw.write || !rwgiven(rwslot::windowhandle)) {
+      out.letter = 'J';
+      return;
+    }
+    filewindow = true;
   }
   rw.hastext = textk != 0;
   if (rw.hastext) {
@@ -713,9 +764,15 @@ void rwtransfer(char letter, std::int32_t items, Outcome& out) {
   const bool clip = rwgiven(rwslot::clipboard);
   const bool box = rwopt(rwslot::messagebox) != 0;
   const bool bar = rw.write && rwgiven(rwslot::statusbar);
-  rw.own = filek != 0 || rw.hastext || clip || rwgiven(rwslot::titlebar);
-  if (rw.write && rwgiven(rwslot::titlebar)) return notbuilt(rw);
-  if (!rw.own && !box && !bar) return notbuilt(rw);  // a window's text
+  rw.own = (filek != 0 && !filewindow) || rw.hastext || clip || rwgiven(rwslot::titlebar);
+  const bool inwindow = !rw.own && !box && !bar;  // a window's text
+  if (inwindow) {
+    const exec::wdwrec* w = rwtargetwindow();
+    if (w == nullptr || (w->kind & (exec::kind::modeless | exec::kind::editorstyle)) != 0) {
+      out.letter = 'S';
+      return;
+    }
+  }
 
   if (rw.unit != 0) rw.mode = rwfiles(rw.unit).mode;
   const bool transfers = rw.unit != 0 && (items > 0 || search || exec::noptions == 1);
@@ -780,6 +837,10 @@ void rwtransfer(char letter, std::int32_t items, Outcome& out) {
   if (items > 0 || rw.write || !transfers) itemloop(rw);
   out.served = rw.served;
   if (out.letter == 'X') return;
+  if (inwindow && !rw.write && items > 0) {
+    if (out.letter == ' ') readfromwindow(rw);
+    return;
+  }
 
   if (out.letter == ' ') {
     if (bar) {
@@ -789,8 +850,13 @@ void rwtransfer(char letter, std::int32_t items, Outcome& out) {
       rw.count = 0;
     } else if (rw.write && clip) {
       CLIPBORD('W', rw.area, rw.count);
+    } else if (rw.write && rwgiven(rwslot::titlebar)) {
+      titlebar(trimmed(std::string_view(rw.area.data(), static_cast<std::size_t>(rw.count))));
     } else if (box) {
       messagebox(rw);
+    } else if (inwindow) {
+      windowwrite(std::string_view(rw.area.data(), static_cast<std::size_t>(rw.count)), out);
+      if (out.letter == 'X') return;
     }
     if (rw.write && transfers) writerecord(rw);
   }

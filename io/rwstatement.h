@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "core/stores.h"
+#include "exec/windowlist.h"
 
 namespace io {
 
@@ -55,5 +56,13 @@ std::int32_t rwoperand(std::int32_t i, std::int32_t n);
 // READ ("R"), WRITE ("W") and the transfer of an OPEN with items ("O",
 // which reads) after the prologue; out.unit is the statement's unit.
 void rwtransfer(char letter, std::int32_t items, Outcome& out);
+
+// The window targets (io/rwwindow.cpp): the WINdowhandle window's record
+// (the main window's when none); the text written into it at the place,
+// in the colours and font the statement gives (letter "S": the window
+// takes no text); the text as the title of the WINdowhandle window.
+exec::wdwrec* rwtargetwindow();
+void windowwrite(std::string_view shown, Outcome& out);
+void titlebar(std::string_view text);
 
 }  // namespace io

@@ -5,10 +5,12 @@
 #include "exec/builtins.h"
 #include "exec/optdispatch.h"
 #include "exec/xeq.h"
+#include "io/rwwindow.h"
 #include "plot/upcalls.h"
 #include "ui/childtools.h"
 #include "ui/childwindow.h"
 #include "ui/dialogs.h"
+#include "ui/panel.h"
 #include "ui/popupmenu.h"
 #include "ui/tables.h"
 #include "ui/win.h"
@@ -27,6 +29,8 @@ void install_builtins() {
   exec::WINLINKREQUEST = WINLINKREQUEST;
   core::helpwin = helpwindow;
   install_progress();
+  io::rwwindowcalls.WINDOWTITLEBAR = WINDOWTITLEBAR;
+  exec::freepanels = freepanelrecords;
 }
 
 }  // namespace ui

@@ -23,6 +23,7 @@
 #include "ui/childtools.h"
 #include "ui/childwords.h"
 #include "ui/dialogwords.h"
+#include "ui/panel.h"
 
 namespace ui {
 
@@ -285,7 +286,13 @@ void statement(Statement& s) {
     s.target = exec::wdwhead;
   } else {
     s.target = recordof(handleof(value(kw("WINdowhandle"))));
-    if (s.target != nullptr && present(kw("UPDAtepanel"))) return stop(s, childkeys::notbuilt);
+    if (s.target != nullptr && present(kw("UPDAtepanel"))) {
+      exec::wdwcur = s.target;
+      // Without a value every field is drawn anew.
+      const std::int32_t which = slot(kw("UPDAtepanel")) > 0 ? slot(kw("UPDAtepanel")) : -1;
+      PANEL({}, which, std::max(slot(kw("BaCkcolor")), 0), std::max(slot(kw("ForeColor")), 0), 0);
+      return finish(s);
+    }
     s.isnew = s.target == nullptr;
   }
   if (s.target == nullptr && !s.isnew) return finish(s);
@@ -384,7 +391,11 @@ void statement(Statement& s) {
   if (core::xeqstop != 0) return finish(s);
   margins(s);
   shifts(s);
-  if (present(kw("PaNeL"))) return stop(s, childkeys::notbuilt);
+  if (present(kw("PaNeL"))) {
+    exec::wdwcur = s.target;
+    PANEL(textof(kw("PaNeL")), 0, 0, 0, std::max(slot(kw("PoinT")), 0));
+    if (core::xeqstop != 0) return finish(s);
+  }
   if (present(kw("PRint"))) {
     print(s);
     if (core::xeqstop != 0) return finish(s);

@@ -2,7 +2,6 @@
 
 namespace ui {
 
-void DELETEPANELCTRLS() {}
 void MXLAYOUT(std::int32_t) {}
 
 void reset_services_standin() {}

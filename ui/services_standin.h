@@ -1,6 +1,6 @@
 // Stand-ins for the script windows' services that the IDE's window list,
-// event routine and the dialogs call, until panels and kept table layouts
-// exist: no panel or layout is kept.
+// event routine and the dialogs call, until kept table layouts exist: no
+// layout is kept.
 #pragma once
 
 #include <cstdint>
@@ -10,8 +10,6 @@
 
 namespace ui {
 
-// Frees the current window's panels (none exist yet).
-void DELETEPANELCTRLS();
 // Mode 2: resumes the statement of a table window whose layout was kept
 // (none is ever kept here).
 void MXLAYOUT(std::int32_t mode);

@@ -14,6 +14,7 @@
 #include "core/stores.h"
 #include "exec/headless_run.h"
 #include "exec/postfix.h"
+#include "exec/windowless.h"
 #include "exec/xeq.h"
 #include "exec/xeq2.h"
 #include "ide/builtins_install.h"
@@ -30,6 +31,24 @@ std::filesystem::path cwd;
 exec::Evaluator keptxeq3 = nullptr;
 void (*keptstage)(std::span<const std::int16_t>) = nullptr;
 
+// The main window's lines, and the lines still to be read.
+std::string written;
+std::string toread;
+
+bool writeline(std::string_view line) {
+  written.append(line);
+  written += '\n';
+  return true;
+}
+
+bool readline(std::string& line) {
+  if (toread.empty()) return false;
+  const std::size_t end = toread.find('\n');
+  line = toread.substr(0, end);
+  toread.erase(0, end == std::string::npos ? toread.size() : end + 1);
+  return true;
+}
+
 }  // namespace
 
 void start() {
@@ -43,10 +62,16 @@ void start() {
   plat::use_sound_output(plat::SoundOutput::capture);
   exec::reset_all();
   exec::prepare_run((testsupport::source_dir() / "data" / "Ostrel.hlp").string());
+  written.clear();
+  toread.clear();
+  exec::standardout = writeline;
+  exec::standardin = readline;
 }
 
 void finish() {
   exec::reset_all();
+  exec::standardout = exec::standardline;
+  exec::standardin = exec::standardreadline;
   plat::use_sound_output(plat::SoundOutput::device);
   core::xeqstage = keptstage;
   exec::xeq3 = keptxeq3;
@@ -58,7 +83,13 @@ std::string compile(std::string_view text) { return exec::compile_script(text); 
 
 std::string outcome() { return exec::run_outcome(); }
 
-std::string run(std::string_view text) { return exec::run_script(text); }
+std::string run(std::string_view text) {
+  written.clear();
+  const std::string outcome = exec::run_script(text);
+  return written + outcome;
+}
+
+void input(std::string_view lines) { toread = std::string(lines); }
 
 std::string dump(std::int32_t s) {
   std::string out;

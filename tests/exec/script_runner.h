@@ -16,8 +16,13 @@ namespace scriptrun {
 void start();
 void finish();
 
-// Compiles and runs the script; returns the outcome as described above.
+// Compiles and runs the script; returns the outcome as described above,
+// after the lines the script wrote into its main window (as a windowless
+// run writes them on the standard output).
 std::string run(std::string_view text);
+// The lines a READ from a window takes, as the standard input of a
+// windowless run (none: the input has ended).
+void input(std::string_view lines);
 
 // The steps of run(): the whole-script compile (empty when it succeeded,
 // else the stop word, the line and the error list) and the outcome.

@@ -30,7 +30,7 @@ std::string trimmed(std::string text) {
 
 // Runs the script in a child process of its own, so that no state of one
 // script can reach the next and a script that never ends is cut off.
-std::string isolated(const std::string& text) {
+std::string isolated(const std::string& text, const std::string& in = "") {
   std::array<int, 2> fds{};
   if (pipe(fds.data()) != 0) return "no pipe";
   const pid_t pid = fork();
@@ -38,6 +38,7 @@ std::string isolated(const std::string& text) {
     close(fds[0]);
     alarm(30);
     scriptrun::start();
+    scriptrun::input(in);
     const std::string out = scriptrun::run(text);
     scriptrun::finish();
     std::size_t done = 0;
@@ -79,7 +80,11 @@ TEST(Scripts, EveryScriptGivesItsExpectedOutcome) {
       ADD_FAILURE() << "no expected outcome beside the script";
       continue;
     }
-    const std::string got = isolated(crlf(testsupport::read_file(p)));
+    // What the script's READs from a window take, when it has any.
+    fs::path in = p;
+    in.replace_extension(".in");
+    const std::string got =
+        isolated(crlf(testsupport::read_file(p)), fs::exists(in) ? testsupport::read_file(in) : "");
     EXPECT_EQ(trimmed(got), trimmed(testsupport::read_file(expected)));
   }
 }

@@ -222,9 +222,9 @@ TEST_F(ChildScript, RefusedWindowsNameTheirReason) {
     EXPECT_EQ(exec::wdwhead != nullptr ? exec::wdwhead->next : nullptr, nullptr);
     exec::CLOSEWINDOWLESS();
   }
-  // Panels are not part of this build.
+  // A panel names a block the script does not have.
   const std::string out = runopen("H = 0\nWINDOW(WINdowhandle=H, PaNeL='x')\n");
-  EXPECT_EQ(out.substr(out.find("stop=")), "stop=32767 line=2 key=notYetBuilt\n");
+  EXPECT_EQ(out.substr(out.find("stop=")), "stop=32767 line=2 key=apdxNotFound\n");
 }
 
 TEST_F(ChildScript, PrintKeepsThePrintStateAndAPopupNobodyCanAnswerShowsNothing) {

@@ -1,0 +1,151 @@
+// Panels: a block of the script's appendix shown in a child window with
+// fields that show variables where their marks stand, rewritten when the
+// script asks, and the panel text's mistakes stopping the run with their
+// keys.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "child_fixture.h"
+#include "core/editbuffer.h"
+#include "core/runwords.h"
+#include "core/stores.h"
+#include "core/symbols.h"
+#include "exec/builtins.h"
+#include "platform/win_gdi.h"
+#include "plot/fontslots.h"
+#include "ui/panel.h"
+
+namespace {
+
+using childtest::ChildScript;
+
+class Panel : public ChildScript {
+ protected:
+  exec::wdwrec* w = nullptr;
+  int cw = 8, ch = 16;
+
+  // Runs the script (no appendix of its own: the compiler would take the
+  // block's lines for statements), then puts the block text in the editor
+  // text where APPENDIX finds it and builds the panel in window H.
+  std::string build(const std::string& block, const std::string& name = "PNL") {
+    const std::string out = runopen(
+        "CHARACTER NM*3\nT = 21.5\nNM = 'abc'\n"
+        "WINDOW(WINdowhandle=H, Width=-400, Height=-100, FONt=4)\nEND\n");
+    core::loadeditbuffer("X = 1\r\nEND\r\n" + block);
+    w = windowof("H");
+    if (w == nullptr) return "no window: " + out;
+    cw = plot::fontslots(w->fontslot).cellwidth;
+    ch = plot::fontslots(w->fontslot).cellheight;
+    exec::wdwcur = w;
+    core::msgkey.blank();
+    core::xeqstop = 0;
+    ui::PANEL(name, 0, 0, 0, 0);
+    return std::string(core::msgkey.trimmed());
+  }
+
+  // The cells (column from 1, line from 1) that hold some pixel other
+  // than the background's.
+  bool inked(int column, int line) const {
+    const win::HDC dc = win::CreateCompatibleDC(nullptr);
+    const win::HGDIOBJ old = win::SelectObject(dc, w->bitmap);
+    const win::COLORREF back = win::GetPixel(dc, 0, 0);
+    bool ink = false;
+    for (int y = (line - 1) * ch; y < line * ch && !ink; ++y)
+      for (int x = (column - 1) * cw; x < column * cw && !ink; ++x)
+        ink = win::GetPixel(dc, x, y) != back;
+    win::SelectObject(dc, old);
+    win::DeleteDC(dc);
+    return ink;
+  }
+  // The row of ink marks of cells first to last of a line.
+  std::string row(int first, int last, int line) const {
+    std::string s;
+    for (int c = first; c <= last; ++c) s += inked(c, line) ? '#' : '.';
+    return s;
+  }
+};
+
+TEST_F(Panel, AFieldShowsItsVariableAtItsMarkAndFollowsAnUpdate) {
+  ASSERT_EQ(build("PNL #t=T\r\n Temperature #0      C\r\n"), "");
+  ASSERT_NE(w->firstpanel, nullptr);
+  // "Temperature " is 12 cells, the field starts at column 13: "21.5".
+  EXPECT_EQ(row(13, 20, 1), "####....") << "21.5 and blanks";
+  EXPECT_TRUE(inked(21, 1)) << "the C after the field";
+  std::int32_t t = 0;
+  ASSERT_TRUE(core::FINDSN("T", t, 0x80));
+  core::z(t) = 22.75;
+  ui::PANEL({}, t, 0, 0, 0);
+  EXPECT_EQ(row(13, 20, 1), "#####...") << "22.75 and blanks";
+  // An update of a variable that no field shows changes nothing.
+  core::z(t) = 1234567;
+  ui::PANEL({}, t + 1000, 0, 0, 0);
+  EXPECT_EQ(row(13, 20, 1), "#####...");
+}
+
+TEST_F(Panel, ATextFieldShowsNoMoreThanItsVariable) {
+  ASSERT_EQ(build("PNL &t=NM\r\n Name &1            \r\n"), "");
+  // NM holds 3 characters; the field is 14 wide: blanks after them, not
+  // the characters that follow NM's in the store.
+  EXPECT_TRUE(inked(6, 1));
+  EXPECT_EQ(row(10, 19, 1), "..........");
+}
+
+TEST_F(Panel, AHeadLineOfOneWordShowsTheBodyWithoutFields) {
+  ASSERT_EQ(build("PNL\r\n Plain #0 text\r\n"), "");
+  EXPECT_EQ(w->firstpanel, nullptr);
+  EXPECT_TRUE(inked(7, 1)) << "the mark stays as text";
+}
+
+TEST_F(Panel, MistakesOfThePanelTextStopTheRunWithTheirKeys) {
+  EXPECT_EQ(build("PNL #t T\r\n x #0\r\n"), "pnlNo=");
+  EXPECT_EQ(build("PNL #q=3\r\n x #0\r\n"), "pnlNoSpec");
+  EXPECT_EQ(build("PNL #t=NOSUCH\r\n x #0\r\n"), "pnlNoName");
+  EXPECT_EQ(build("PNL #t=T\r\n x #1\r\n"), "pnlNoindx") << "a scalar has only element 0";
+  EXPECT_EQ(build("PNL #t=NM\r\n x #4\r\n"), "pnlNoindx") << "beyond the text";
+  EXPECT_EQ(build("PNL #t=NM\r\n x #\r\n"), "pnlNoindx") << "no number";
+  EXPECT_EQ(build("PNL %1= #v=T\r\n %% #0\r\n"), "notYetBuilt") << "plot axes";
+  EXPECT_EQ(core::xeqstop, 0x7FFF);
+}
+
+// Mutated panel texts: every one builds or fails with a key, and nothing
+// is read outside the block or the variables.
+TEST_F(Panel, MutatedPanelTextsBuildOrFailCleanly) {
+  const std::string seed =
+      "PNL #t=T &n=NM @L=4 ~D=2\r\n Temperature #0      C\r\n Name &1   @\r\n"
+      " ~        @\r\n";
+  ASSERT_EQ(build(seed), "");
+  const std::string alphabet = "#&@~=LDtq0123456789 \r\nTNMXY%-.$_";
+  std::uint32_t r = 12345;
+  auto next = [&r] { return r = r * 1103515245u + 12345u, (r >> 8) & 0xFFFF; };
+  for (int round = 0; round < 400; ++round) {
+    std::string text = seed;
+    for (int k = 1 + static_cast<int>(next() % 4); k > 0; --k) {
+      const std::size_t at = next() % text.size();
+      switch (next() % 3) {
+        case 0:
+          text[at] = alphabet[next() % alphabet.size()];
+          break;
+        case 1:
+          text.erase(at, 1 + next() % 6);
+          break;
+        default:
+          text.insert(at, std::string(1 + next() % 3, alphabet[next() % alphabet.size()]));
+          break;
+      }
+    }
+    if (text.empty()) continue;
+    core::loadeditbuffer("X = 1\r\nEND\r\n" + text);
+    exec::wdwcur = w;
+    core::msgkey.blank();
+    core::xeqstop = 0;
+    ui::PANEL("PNL", 0, 0, 0, 0);
+    const std::string key(core::msgkey.trimmed());
+    EXPECT_TRUE(key.empty() || key.starts_with("pnl") || key == "notYetBuilt" ||
+                key.starts_with("apdx"))
+        << key << " for " << text;
+    ui::PANEL({}, -1, 0, 0, 0);
+  }
+}
+
+}  // namespace
