@@ -41,7 +41,7 @@ constexpr std::int32_t thousands = 1;
 void fail(std::string_view key, std::string_view detail = {}) {
   core::msgkey.set(key);
   if (!detail.empty()) core::failedline.set(detail);
-  core::xeqstop = 0x7FFF;
+  core::xeqstop = core::stops::error;
 }
 
 // The panel text: the head line and the body lines (each without the
@@ -324,7 +324,7 @@ void build(exec::wdwrec& r, std::string_view name) {
   Build b;
   b.r = &r;
   if (!readblock(name, b.block)) {
-    core::xeqstop = 0x7FFF;
+    core::xeqstop = core::stops::error;
     return;
   }
   r.printselect = 2;
