@@ -258,6 +258,8 @@ bool setfiletime(const std::string& file) {
     return raise(core::MSGKEY("timeValue"), text);
   int ups = 0;
   toolkit::SET_FILE_TIME(file.data(), static_cast<int>(file.size()), nullptr, nullptr, &t, &ups);
+  // A time that could not be set is a failed write: the statement says so.
+  if (ups != 0) return raise(core::MSGKEY("rdwrErK"), file);
   return true;
 }
 
