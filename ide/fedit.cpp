@@ -56,7 +56,8 @@ void refresh() { UPDATEWDW(2, wdwhead); }
 
 // Lines from the cursor line's second character to the first line that
 // starts with a character above blank (Ctrl+Page Down), or back to the
-// previous such line (Ctrl+Page Up).
+// previous such line (Ctrl+Page Up); the first line has no line end before
+// it, so without such a line between the move goes to the first line.
 std::int32_t paragraphmove(bool down) {
   const std::int32_t start = linestart(edcurline);
   std::int32_t move = 0;
@@ -67,11 +68,13 @@ std::int32_t paragraphmove(bool down) {
       if (k + 1 <= core::c1editend && static_cast<unsigned char>(core::c1edit(k + 1)) > ' ') break;
     }
   } else {
-    for (std::int32_t k = start - 2; k >= 1; --k) {
+    bool found = false;
+    for (std::int32_t k = start - 2; k >= 1 && !found; --k) {
       if (core::c1edit(k) != '\n') continue;
       --move;
-      if (k + 1 <= core::c1editend && static_cast<unsigned char>(core::c1edit(k + 1)) > ' ') break;
+      found = k + 1 <= core::c1editend && static_cast<unsigned char>(core::c1edit(k + 1)) > ' ';
     }
+    if (!found) move = 1 - edcurline;
     if (move == 0) move = -1;
   }
   return move;
