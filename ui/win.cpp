@@ -500,6 +500,9 @@ Ended place(Call& s, const Item& it, bool& controlline) {
         return Ended::call;
       }
       setlink(it, s.file);
+      // The window's colour number, from which a table's rows take theirs.
+      if (builder.itemcount == 1 && exec::wdwcur != nullptr)
+        exec::wdwcur->background = exec::colnum(2);
       wintables::begins(++s.controls);
       staged.number = 0;  // a label's number is the control's; lists take theirs anew
       if (islinecontrol(keyword)) controlline = true;
