@@ -282,7 +282,7 @@ restart:
     }
     xeqbuf(e) = endmark;
     p = e + 1;
-    if (iostatw[2] == 99) {
+    if (iostatw[2] == progressstop) {
       iostatw[2] = 0;
       nstmt = xeqline;
       break;

@@ -27,6 +27,9 @@ inline constexpr std::string_view progresskey = MSGKEY("compilPB");
 inline std::int32_t progressdialog = 0;
 inline void (*progressrefresh)() = nullptr;
 inline void (*progressclose)() = nullptr;
+// The third progress word set to this ends the compile after the line in
+// hand (the progress dialog's Stop button answers it).
+inline constexpr std::int16_t progressstop = 99;
 
 // The most characters of a line that a compile takes; a longer line that
 // is not a comment is refused.

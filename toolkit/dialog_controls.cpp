@@ -98,6 +98,43 @@ void make_spinner(win::HWND control, win::HWND dialog, const dialog_t& item) {
     LOG_DIAGNOSIS("Unable to create updown for Spinner", 0);
 }
 
+// An up-down item shows the number it stands at: a read-only count field
+// takes the item's place but for the arrows at its right, the arrows write
+// their position into it, and its Up and Down keys step them. The field's
+// id is the item's plus the spinner offset, so hiding or disabling the item
+// acts on it too. An item too narrow for both keeps its arrows alone.
+void make_count_field(win::HWND control, win::HWND dialog, const dialog_t& item) {
+  const win::HWND parent = win::GetParent(control);
+  if (parent == nullptr || (item.style_options & kOptionComponent) != 0 ||
+      win::GetDlgItem(parent, item.id + kSpinnerIdOffset) != nullptr)
+    return;
+  win::RECT arrows{0, 0, kUpDownArrowsWidth, 0};
+  win::MapDialogRect(dialog, &arrows);
+  win::RECT r{};
+  win::GetWindowRect(control, &r);
+  win::POINT at{r.left, r.top};
+  win::ScreenToClient(parent, &at);
+  const int width = r.right - r.left, height = r.bottom - r.top, aw = arrows.right;
+  if (aw <= 0 || width < 2 * aw) return;
+  const auto own = static_cast<win::DWORD>(win::GetWindowLongA(control, win::GWL_STYLE));
+  const win::DWORD style = (own & (win::WS_VISIBLE | win::WS_DISABLED)) | win::WS_CHILD |
+                           win::WS_BORDER | win::ES_RIGHT | win::ES_READONLY | win::WS_TABSTOP;
+  const win::HWND field = win::CreateWindowExA(
+      0, "Edit", "", style, at.x, at.y, width - aw, height, parent,
+      reinterpret_cast<win::HMENU>(static_cast<std::intptr_t>(item.id + kSpinnerIdOffset)),
+      GET_MODULE_HANDLE(), nullptr);
+  if (field == nullptr) {
+    LOG_DIAGNOSIS("Unable to create the count field of an updown", 0);
+    return;
+  }
+  if (item.font != nullptr)
+    send(field, win::WM_SETFONT, reinterpret_cast<win::WPARAM>(item.font), win::TRUE);
+  win::MoveWindow(control, at.x + width - aw, at.y, aw, height, win::TRUE);
+  win::SetWindowLongA(control, win::GWL_STYLE,
+                      static_cast<win::LONG>(own | win::UDS_SETBUDDYINT | win::UDS_ARROWKEYS));
+  send(control, win::UDM_SETBUDDY, reinterpret_cast<win::WPARAM>(field), 0);
+}
+
 void fill_list(win::HWND control, win::HWND dialog, const dialog_t& item) {
   if ((item.window_style & win::LBS_MULTICOLUMN) != 0) {
     win::RECT r{0, 0, item.integer_increment, 0};
@@ -213,6 +250,7 @@ int INIT_DIALOG_CONTROL(win::HWND control, win::HWND dialog, dialog_t* items, in
       fill_combo(control, dialog, items, position, update);
       break;
     case DLG_UPDOWN:
+      if (update == 0) make_count_field(control, dialog, item);
       send(control, win::UDM_SETRANGE, 0, low_high(item.integer_max, item.integer_min));
       send(control, win::UDM_SETPOS, 0, low_high(item.integer_value, 0));
       break;
@@ -263,7 +301,7 @@ void C_UPDATE_DIALOG_ITEM(dialog_t& item, win::HWND& dialog, const std::int32_t*
     return;
   }
   if (state != nullptr) {
-    win::HWND spinner = (item.value_kind & kKindSpinner) != 0
+    win::HWND spinner = (item.value_kind & kKindSpinner) != 0 || low_type(item) == DLG_UPDOWN
                             ? win::GetDlgItem(win::GetParent(control), item.id + kSpinnerIdOffset)
                             : nullptr;
     const auto both = [&](auto&& act) {

@@ -21,6 +21,8 @@ inline constexpr std::int32_t kSpreadsheetRecord = 0x40;
 
 // The id offset of an edit box's spinner.
 inline constexpr int kSpinnerIdOffset = 0x4000;
+// The width of an up-down item's arrows beside its count field (dialog units).
+inline constexpr int kUpDownArrowsWidth = 12;
 
 // The brush of dialogs and items without one (the button-face colour), made
 // once, and its colour; the grid's brush (light grey).

@@ -165,7 +165,7 @@ std::int32_t SETMATRIXFORMAT(const TableRequest& q) {
     if (closedfile(objtext)) return refuse(nullptr, core::MSGKEY("mx2fileNotOpen"), objtext);
   }
   if (!isfile && !isarray && !ischar)
-    return q.format > 0 ? refuse(nullptr, core::MSGKEY("mx2noConsts")) : 0;
+    return q.format > 0 || !q.formattext.empty() ? refuse(nullptr, core::MSGKEY("mx2noConsts")) : 0;
 
   auto* t = new mxrec;
   if (pendingtables == nullptr) {
@@ -218,7 +218,7 @@ std::int32_t SETMATRIXFORMAT(const TableRequest& q) {
   if (listed > 0) columns = std::min(columns, listed);
   const std::int32_t defwidth = std::max(builder.defwidth / 4, 1);
 
-  if (q.format <= 0) {
+  if (q.format <= 0 && q.formattext.empty()) {
     if (isfile) return refuse(t, core::MSGKEY("mx2noFileFmt"));
     if (ischar) return refuse(t, core::MSGKEY("mx2noAfmtforCh"));
     const std::int32_t f = listed > 0 ? std::min(columns, listed) : columns;
@@ -232,8 +232,9 @@ std::int32_t SETMATRIXFORMAT(const TableRequest& q) {
       ci.letter = 'F';
     }
   } else {
-    std::string fmt;
-    if (!tw::symboltext(q.format, fmt)) return refuse(t, core::MSGKEY("mx2noConsts"));
+    std::string fmt = q.formattext;
+    if (q.format > 0 && !tw::symboltext(q.format, fmt))
+      return refuse(t, core::MSGKEY("mx2noConsts"));
     std::int32_t recl = 0, f = 0;
     char kind = ' ';
     io::GETRECLFROMFMT(recl, fmt, static_cast<std::int32_t>(fmt.size()), f, notset, kind);

@@ -134,6 +134,7 @@ struct TableRequest {
   std::int32_t viscols = 0;  // Width and Height: the visible columns and rows (0: chosen)
   std::int32_t visrows = 0;
   std::int32_t format = 0;  // the Format symbol (0: none)
+  std::string formattext;   // a format written out in a dialog text (when no symbol)
   std::int32_t coltitle = 0;
   std::int32_t rowtitle = 0;
   std::int32_t colsel = 0;

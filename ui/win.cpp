@@ -38,7 +38,9 @@
 #include "ui/dialogwords.h"
 #include "ui/dlgbuild.h"
 #include "ui/popupmenu.h"
+#include "ui/tables.h"
 #include "ui/winparse.h"
+#include "ui/wintables.h"
 
 namespace ui {
 
@@ -127,6 +129,7 @@ struct Call {
   double x = -999.0, y = -999.0;
   std::int32_t handlevar = 0;
   bool handlegiven = false;
+  std::int32_t controls = 0;  // controls placed in the second pass
 };
 
 // A failure: a script's statement stops with the key's message; a
@@ -429,7 +432,10 @@ bool choosetext(Call& s, Text& t) {
 // Sets the option in hand for the item routines.
 void stage(const Item& it, std::int32_t kw) {
   const Builder& b = builder;
+  // (A table's options find its control waiting for them.)
+  const std::int32_t table = staged.tableformat;
   staged = Staged{};
+  staged.tableformat = table;
   staged.keyword = kw;
   staged.value = it.value;
   staged.text.set(it.text);
@@ -482,6 +488,10 @@ Ended place(Call& s, const Item& it, bool& controlline) {
   std::int32_t status = 0;
   const auto apply = [&](std::int32_t keyword) -> Ended {
     if (iscontrol(keyword)) {
+      if (!wintables::build()) {
+        fail(s, core::msgkey.trimmed(), "");
+        return Ended::call;
+      }
       SETDLGWINDOW_ITEM(status);
       if (status == statusfull) return Ended::text;
       if (status == statusnodialog) return Ended::call;
@@ -490,6 +500,10 @@ Ended place(Call& s, const Item& it, bool& controlline) {
         return Ended::call;
       }
       setlink(it, s.file);
+      // The window's colour number, from which a table's rows take theirs.
+      if (builder.itemcount == 1 && exec::wdwcur != nullptr)
+        exec::wdwcur->background = exec::colnum(2);
+      wintables::begins(++s.controls);
       staged.number = 0;  // a label's number is the control's; lists take theirs anew
       if (islinecontrol(keyword)) controlline = true;
     }
@@ -584,6 +598,11 @@ Ended pass(Call& s, const Text& t, bool first, std::int32_t& count) {
       const Ended e = place(s, it, controlline);
       if (e != Ended::no) return e;
     }
+    // A table's options end with its line.
+    if (!first && !wintables::build()) {
+      fail(s, core::msgkey.trimmed(), "");
+      return Ended::call;
+    }
     if (!first) {
       const std::int32_t cur = std::max(b.y, y);
       y = controlline ? cur + controlstep : firsty + ((cur - firsty) / textgrid + 1) * textgrid;
@@ -649,6 +668,16 @@ void round(Call& s) {
   b.helpfile = s.helpmode;
   plot::ifontslot = slot;
   b.planned = std::max(count, 1);
+  if (s.script) {
+    // The tables' items are planned before the window is made.
+    std::int32_t extra = 0;
+    if (!wintables::plan(t.lines, s.cx, extra)) {
+      const std::string key(core::msgkey.trimmed()), detail(core::failedline.trimmed());
+      fail(s, key, detail);
+      return;
+    }
+    b.planned += extra;
+  }
   b.brush = plot::BACKBRUSH(exec::colnum(2));
   b.textcolour = exec::colour(exec::colnum(1));
   b.owner = exec::mainwindow();
@@ -667,15 +696,21 @@ void round(Call& s) {
   const bool built =
       w != nullptr && b.itemcount > 0 && w->window == nullptr && (w != exec::wdwhead || nohead);
   const auto drop = [&] {
+    wintables::drop();
     if (nohead && exec::wdwhead != nullptr && exec::wdwhead->window == nullptr)
       exec::reset_windowlist();
     else if (built)
       exec::dropunmade(w);
   };
+  if (e == Ended::text && !wintables::build()) fail(s, core::msgkey.trimmed(), "");
   if (e == Ended::call || s.done || s.restart || !built) {
     drop();
     s.done = s.done || !s.restart;
     return;
+  }
+  if (w->firsttable != nullptr) {
+    MATRIXUPDATE(nullptr, 0, 0, 0, 0, 1);
+    core::msgkey.blank();
   }
   winlink.word = 0;
   if (!s.script) {

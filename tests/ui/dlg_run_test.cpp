@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include "dialog_fixture.h"
+#include "platform/win_message.h"
 #include "platform/win_message_keys.h"
+#include "platform/win_window.h"
 
 namespace {
 
@@ -135,6 +137,33 @@ TEST_F(DialogScript, TheSpinnerStepsToTheNextRoundNumber) {
   EXPECT_EQ(run("X = 0\nDLG(Edit=X, DNum=1)\n"), "X=0.1\nstop=-1\n");
   answer({press(win::VK_DOWN), press(win::VK_DOWN), press(win::VK_RETURN)});
   EXPECT_EQ(run("X = 10\nDLG(Edit=X, DNum=1)\n"), "X=8\nstop=-1\n");
+}
+
+TEST_F(DialogScript, AnUpDownShowsItsCountBesideNarrowArrowsAndAStepReachesTheVariable) {
+  // The up-down is item 2 (id 1002); its count field has the id 0x4000 higher.
+  constexpr int updown = 1002, field = updown + 0x4000;
+  std::string before, after;
+  int arrows = 0, width = 0;
+  answer({dlgtest::probe([&](win::HWND w) {
+            before = dlgtest::shown(w, field);
+            win::RECT a{}, f{};
+            win::GetWindowRect(win::GetDlgItem(w, updown), &a);
+            win::GetWindowRect(win::GetDlgItem(w, field), &f);
+            arrows = a.right - a.left;
+            width = f.right - f.left;
+            // A press on the upper half of the arrows steps up.
+            win::SendMessageA(win::GetDlgItem(w, updown), win::WM_LBUTTONDOWN, 0,
+                              win::MAKELPARAM(1, 1));
+            win::SendMessageA(win::GetDlgItem(w, updown), win::WM_LBUTTONUP, 0,
+                              win::MAKELPARAM(1, 1));
+            after = dlgtest::shown(w, field);
+          }),
+          click(1003)});
+  EXPECT_EQ(run("N = 7\nDLG(Text='Count', UpDown=N, Button='OK')\n"), "N=8\nstop=-1\n");
+  EXPECT_EQ(before, "7");
+  EXPECT_EQ(after, "8");
+  EXPECT_GT(arrows, 0);
+  EXPECT_GT(width, 2 * arrows);
 }
 
 }  // namespace

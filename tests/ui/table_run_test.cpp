@@ -7,6 +7,9 @@
 #include <string>
 
 #include "dialog_fixture.h"
+#include "exec/builtins.h"
+#include "exec/windowwords.h"
+#include "platform/backend.h"
 #include "platform/win_controls.h"
 #include "platform/win_message_keys.h"
 
@@ -156,6 +159,38 @@ H = 0
 END
 )"),
             "A=(1,3,3,1,5,2)\nV=(30,10,20)\nH=0\nstop=-1\n");
+}
+
+TEST_F(DialogScript, AnArrayOrAFormattedTextInADialogTextIsATableWhoseCellsReachIt) {
+  const Ids ids{2, 3};
+  std::string cells;
+  std::uint32_t lastrow = 0;
+  answer(keys({{probe([](win::HWND) {}), probe([&](win::HWND w) {
+                  for (int r = 1; r <= 3; ++r)
+                    for (int c = 1; c <= 2; ++c) cells += shown(w, ids.cell(r, c)) + "|";
+                  // The rows take their colours from the window's (not black).
+                  win::InvalidateRect(w, nullptr, win::TRUE);
+                  win::UpdateWindow(w);
+                  lastrow = plat::window_pixel(win::GetDlgItem(w, ids.cell(3, 2)), 2, 2);
+                })},
+               replace("7.5"),
+               {press(win::VK_TAB)},
+               {click(1001)}}));
+  EXPECT_EQ(run("DIMENSION A(3, 2)\nA = $\nR = 2\nC = 1\n"
+                "K = DLG('Edit*1;Height=3;ROW*2;COL*3', A, R, C)\n"),
+            "A=(1,2,7.5,4,5,6)\nR=2\nC=2\nK=1001\nstop=-1\n");
+  EXPECT_EQ(cells, "1|2|3|4|5|6|");
+  EXPECT_EQ(lastrow, exec::rgbtab(exec::colnum(2)));
+  // A character variable with a written format: its columns' widths.
+  const Ids two{2, 2};
+  cells.clear();
+  answer(keys({{probe([&](win::HWND w) {
+                 for (int r = 1; r <= 2; ++r)
+                   for (int c = 1; c <= 2; ++c) cells += shown(w, two.cell(r, c)) + "|";
+               })},
+               {click(1001)}}));
+  run("CHARACTER S*16\nS = 'abcdefghIJKLMNOP'\nK = DLG('Edit*1;Format=A3,A5', S)\n");
+  EXPECT_EQ(cells, "abc|defgh|IJK|LMNOP|");
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "exec/windowless.h"
 #include "platform/backend.h"
 #include "platform/win_commctrl.h"
+#include "platform/win_controls.h"
 #include "platform/win_message_box.h"
 #include "platform/win_message_keys.h"
 #include "support/test_support.h"
@@ -177,6 +178,14 @@ TEST_F(HelpWindows, TheCompilesProgressWindowFollowsItsWordsAndGoesWhenTheCompil
       bar = "at " + std::to_string(win::SendMessageA(c, win::PBM_SETPOS, 40, 0));
   }
   EXPECT_EQ(bar, "at 40");
+  // Stop (labelled 99) pressed while the lines compile: the next refresh
+  // lets the press through and the compile's third word asks it to end.
+  EXPECT_EQ(core::iostatw[2], 0);
+  win::PostMessageA(win::GetDlgItem(h, 10099), win::BM_CLICK, 0, 0);
+  core::progressrefresh();
+  EXPECT_EQ(core::iostatw[2], core::progressstop);
+  EXPECT_NE(toolkit::IS_WINDOW_VALID(h), 0);
+  core::iostatw[2] = 0;
   core::progressclose();
   EXPECT_EQ(ui::WINKEYED(core::progresskey), nullptr);
   EXPECT_EQ(toolkit::IS_WINDOW_VALID(h), 0);
