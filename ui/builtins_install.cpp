@@ -6,10 +6,12 @@
 #include "exec/optdispatch.h"
 #include "exec/xeq.h"
 #include "plot/upcalls.h"
+#include "text/edit.h"
 #include "ui/childtools.h"
 #include "ui/childwindow.h"
 #include "ui/dialogs.h"
 #include "ui/popupmenu.h"
+#include "ui/tablechanges.h"
 #include "ui/tables.h"
 #include "ui/win.h"
 #include "ui/winprogress.h"
@@ -19,6 +21,7 @@ namespace ui {
 void install_builtins() {
   exec::install_optroutine(core::OptStmt::DLG, DIALOG);
   install_tables();
+  text::editmx = EDITMX;
   exec::install_optroutine(core::OptStmt::WINDOW, CHILDWINDOW);
   exec::install_optroutine(core::OptStmt::POP, POPUPMENU);
   exec::stateupdate = STATE_STYLE_EXTERNAL;
