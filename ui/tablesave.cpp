@@ -104,6 +104,7 @@ struct Rewrite {
   std::string lineend;
   int failed = 0;  // the step that failed
   int status = 0;
+  bool lastended = false;  // the stored file's last line has its line end
 
   std::int64_t filelength() const { return static_cast<std::int64_t>(old.size()); }
   bool indexed() const { return r.lineindex.has_value(); }
@@ -148,7 +149,8 @@ struct Rewrite {
   // Before a row written at the end: the stored file's last line gets its
   // line end when it has none.
   void endlastline() {
-    if (oldpos <= filelength() || old.empty() || lineend.empty()) return;
+    if (oldpos <= filelength() || old.empty() || lineend.empty() || lastended) return;
+    lastended = true;
     if (old.back() != lineend.back()) put(lineend);
   }
 };
