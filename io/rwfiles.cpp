@@ -14,6 +14,7 @@
 #include "exec/windowlist.h"
 #include "io/coltable.h"
 #include "io/lineindex.h"
+#include "io/tablecalls.h"
 
 namespace io {
 
@@ -108,6 +109,14 @@ std::int32_t RWCLOSE(std::int32_t unit) {
   if (magnitude < plat::unit_script_first || magnitude > plat::unit_script_last) return 0;
   const auto u = static_cast<std::int32_t>(magnitude);
   RwFile& r = rwfiles(u);
+  // Pending table edits are saved or dropped first; the close goes on
+  // whatever the answer (a failed save keeps the file as it was).
+  r.chgkeep = 0;
+  if (tablecalls.settleedits != nullptr && r.filevar >= 1) {
+    std::int32_t answer = 0;
+    tablecalls.settleedits(u, answer, settlemode::forced);
+    tablecalls.settleedits(u, answer, settlemode::dropall);
+  }
   const std::int32_t filevar = r.filevar;
   r.tableformat = 0;
   KILLFILEINDEX(u);

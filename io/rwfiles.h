@@ -79,7 +79,9 @@ struct RwFile {
   std::int16_t filevar = 0;  // symbol of the bound FIle variable
   std::int16_t format = 0;   // symbol of the Format text, the default of later transfers
   std::int16_t filter = 0;   // symbol of the FiLTer text
-  std::int32_t editchanges[3] = {0, 0, 0};  // pending cell edits of a table window
+  // Bit 1: a table window keeps the script's pending table edits when it
+  // closes (cleared when the file closes).
+  std::int32_t chgkeep = 0;
   std::optional<LineIndex> lineindex;
   std::optional<ColTable> coltable;
   // The rows of a direct or binary table that pass its filter, 0 after

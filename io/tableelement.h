@@ -1,8 +1,10 @@
 // One element (row, column) of a file variable viewed as a table, read
-// into a script value: the cell text taken from its row and turned into
-// the value through its column's descriptor; column 0 is the whole row.
-// Writing cells waits for the table editor: a write stops the statement
-// with "notYetBuilt".
+// into a script value or written from one: the cell text turned into the
+// value (or the value into cell text) through its column's descriptor;
+// column 0 is the whole row. Reads see the table edits not yet saved; a
+// write to a line-indexed file becomes such an edit (saved when the file
+// or its table closes), a write to a file of fixed records goes to the
+// file at once.
 #pragma once
 
 #include <cstdint>

@@ -444,8 +444,13 @@ void EDIT(const exec::OptCall& call) {
   const std::int32_t v0 = optval(noptions);
   Span text;
   const bool istext = textvalue(v0, text);
+  // The table form names its file with MatriX, first or last.
+  if ((kw0 == ekw::MatriX || optkw(1) == ekw::MatriX) && editmx != nullptr) {
+    editmx();
+    return;
+  }
   if (kw0 == ekw::MatriX || (kw0 != ekw::Text && istext)) {
-    exec::notyetbuilt(call);  // the table editor's form and the script editor's form
+    exec::notyetbuilt(call);  // the script editor's form
     return;
   }
   if (kw0 != ekw::Text) {

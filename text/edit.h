@@ -15,6 +15,11 @@ namespace text {
 // the receiving variable in `xeqtarget`).
 void EDIT(const exec::OptCall& call);
 
+// The table form of EDIT (its first option MatriX), which the script
+// windows install: the option table is read as it stands. Absent, the
+// statement stops with "notYetBuilt".
+inline void (*editmx)() = nullptr;
+
 // Progress of a long EDIT loop over its text ("37%"), written before the
 // run timer's hook is called with -1 so that the status bar can show it.
 inline plat::FixedText<256> editprogress;

@@ -7,11 +7,13 @@
 #include "exec/xeq.h"
 #include "io/rwwindow.h"
 #include "plot/upcalls.h"
+#include "text/edit.h"
 #include "ui/childtools.h"
 #include "ui/childwindow.h"
 #include "ui/dialogs.h"
 #include "ui/panel.h"
 #include "ui/popupmenu.h"
+#include "ui/tablechanges.h"
 #include "ui/tables.h"
 #include "ui/win.h"
 #include "ui/winprogress.h"
@@ -21,6 +23,7 @@ namespace ui {
 void install_builtins() {
   exec::install_optroutine(core::OptStmt::DLG, DIALOG);
   install_tables();
+  text::editmx = EDITMX;
   exec::install_optroutine(core::OptStmt::WINDOW, CHILDWINDOW);
   exec::install_optroutine(core::OptStmt::POP, POPUPMENU);
   exec::stateupdate = STATE_STYLE_EXTERNAL;

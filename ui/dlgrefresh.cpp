@@ -217,7 +217,11 @@ int WINDLGBOXPROC(win::HWND& window, int& event) {
           WRITESDORFMT();
         }
       }
+      // The toolkit closes the dialog whatever the answer: its tables
+      // cannot stay open.
+      tableclosesforced = true;
       exec::KILLWINDOW(window, -1);
+      tableclosesforced = false;
     }
     return 0;
   }

@@ -179,14 +179,14 @@ void IOCHARMXELEMENT(std::int32_t unit, std::int32_t row, std::int32_t col, std:
       return;
     }
   }
-  if ((mode & cellmode::write) != 0) {
-    // The file's change list keeps the edits of its table: it comes with
-    // the table editor's file commands.
-    core::msgkey.set(core::MSGKEY("notYetBuilt"));
+  const bool writing = (mode & cellmode::write) != 0;
+  if (writing && (r.lineindex.has_value() || (r.mode & io::rwflag::readonly) != 0)) {
+    // A line-indexed file is written only through its change list.
+    core::msgkey.set(core::MSGKEY("msgWriteError"));
     setiostat(skipped);
     return;
   }
-  if ((r.mode & io::rwflag::indexed) != 0) {
+  if (!writing && (r.mode & io::rwflag::indexed) != 0) {
     std::string rowtext;
     std::int32_t start = 0, length = 0;
     std::fill(text.begin(), text.end(), ' ');
@@ -218,8 +218,16 @@ void IOCHARMXELEMENT(std::int32_t unit, std::int32_t row, std::int32_t col, std:
     position = (record - 1) * r.recl + 1;
   }
   mxcelllen = length;
-  std::fill(text.begin(), text.end(), ' ');
   std::int32_t status = 0;
+  if (writing) {
+    io::WRITEDIRUNF(unit, std::string_view(text.data(), text.size()), length, position, status);
+    if (status > 0) {
+      core::msgkey.set(core::MSGKEY("msgWriteError"));
+      setiostat(status);
+    }
+    return;
+  }
+  std::fill(text.begin(), text.end(), ' ');
   io::READDIRUNF(unit, text, length, position, status);
   if (status != 0) setiostat(status);
 }

@@ -12,6 +12,7 @@
 #include "core/stores.h"
 #include "exec/tablecalls.h"
 #include "io/rwfiles.h"
+#include "io/tablecalls.h"
 #include "numeric/sort.h"
 #include "platform/win_message_keys.h"
 #include "toolkit/services.h"
@@ -174,7 +175,7 @@ void KILLMX(std::int32_t& answer) {
   while (w->firsttable != nullptr) {
     mxrec* t = w->firsttable;
     if (t->unit > 0) {
-      KILLEDITCHANGES(t->unit, answer, 0);
+      KILLEDITCHANGES(t->unit, answer, tableclosesforced ? io::settlemode::forced : 0);
       if (answer == -1) return;
     }
     w->firsttable = t->next;
@@ -187,6 +188,11 @@ void KILLMX(std::int32_t& answer) {
 void freetables(exec::wdwrec& w) {
   for (mxrec* t = w.firsttable; t != nullptr;) {
     mxrec* next = t->next;
+    if (t->unit > 0) {
+      // Nobody can keep this table open: its edits are saved or dropped.
+      std::int32_t answer = 0;
+      KILLEDITCHANGES(t->unit, answer, io::settlemode::forced);
+    }
     freeone(t);
     t = next;
   }
@@ -212,6 +218,9 @@ void install_tables() {
   io::findtablewindow = FINDFILEMATRIXWINDOW;
   numeric::sortcells.celltext = sortcelltext;
   numeric::sortcells.putcolumn = sortputcolumn;
+  io::tablecalls.settleedits = KILLEDITCHANGES;
+  io::tablecalls.cellio = scriptcellio;
+  io::tablecalls.settabletounit = SETMXTOUNIT;
 }
 
 void reset_tables() {
@@ -224,6 +233,8 @@ void reset_tables() {
   mxcelllen = 0;
   controlenterswitch = false;
   editchangesanswer = 0;
+  tableclosesforced = false;
+  reset_changes();
   resettitlekeys();
   resettablekeys();
 }

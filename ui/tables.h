@@ -257,11 +257,20 @@ bool MXNOTCONNECTEDTOOPENFILE();
 // Frees the current window's tables after asking about unsaved edits of
 // their files; answer -1: the user kept them, nothing more is freed.
 void KILLMX(std::int32_t& answer);
-// Frees a window record's tables, asking nothing.
+// While set, a table window closes whatever the answer about its files'
+// edits (a dialog the toolkit is closing already): the question offers
+// Yes and No only.
+inline bool tableclosesforced = false;
+// Frees a window record's tables; the edits of their files are saved or
+// dropped as the user answers (Yes or No).
 void freetables(exec::wdwrec& record);
 // The tables that a failed statement or a run's end leaves behind: the
 // pending ones and those of a current window never shown.
 void releasetables();
+// A cell of a file for a script (mode as for IOCHARMXELEMENT): the
+// table that shows the unit is current meanwhile.
+void scriptcellio(std::int32_t unit, std::int32_t row, std::int32_t col, std::span<char> text,
+                  std::int32_t mode);
 // The window whose first table shows the unit (null when none).
 win::HWND FINDFILEMATRIXWINDOW(std::int32_t unit);
 

@@ -1,6 +1,6 @@
 // What a table can show: a script file opened with a Format is shown with
-// its rows and columns (a cell edit stops: file tables are not edited in
-// this build); every object or format that cannot be a table is refused
+// its rows and columns (a cell edit is kept and saved when the window
+// closes and the user says so); every object or format that cannot be a table is refused
 // with its message and leaves neither a table nor a window behind.
 #include <gtest/gtest.h>
 
@@ -8,6 +8,7 @@
 
 #include "dialog_fixture.h"
 #include "exec/windowlist.h"
+#include "platform/win_message_box.h"
 #include "platform/win_message_keys.h"
 #include "support/test_support.h"
 #include "ui/tables.h"
@@ -22,7 +23,7 @@ using dlgtest::probe;
 using dlgtest::shown;
 using dlgtest::typing;
 
-TEST_F(DialogScript, AFileOpenedWithAFormatIsShownAndAnEditOfItStops) {
+TEST_F(DialogScript, AFileOpenedWithAFormatIsShownAndAnEditOfItIsSavedOnClose) {
   testsupport::write_file("t.txt", "ab   first\r\ncd   second\r\nef   third\r\n");
   // 2 columns, 3 rows: OK, More, titles 1003-1004, rows 1005-1007, cells
   // from 1008.
@@ -34,13 +35,19 @@ TEST_F(DialogScript, AFileOpenedWithAFormatIsShownAndAnEditOfItStops) {
                typing("x"),
                {press(win::VK_TAB), click(1001)}}));
   std::string err;
+  plat::push_message_box_answer(win::IDYES);  // "msgSaveChanges"
   const std::string out = runcaught(
       "CHARACTER F*8\nF = 't.txt'\nOPEN(FIle=F, Format='A5,A')\n"
       "DLG(Edit=F, Format='A5,A10')\n",
       err);
   EXPECT_EQ(look, "&F*|2 &a|1*|2|3|ab|first|cd|second|ef|third|");
-  EXPECT_NE(out.find("key=notYetBuilt"), std::string::npos) << out;
-  EXPECT_EQ(testsupport::read_file("t.txt"), "ab   first\r\ncd   second\r\nef   third\r\n");
+  EXPECT_NE(out.find("stop=-1"), std::string::npos) << out;
+  bool asked = false;
+  for (const plat::MessageBoxRecord& b : plat::message_box_log())
+    asked = asked || b.text.find("Save the changes?") != std::string::npos;
+  EXPECT_TRUE(asked);
+  const std::string saved = testsupport::read_file("t.txt");
+  EXPECT_EQ(saved, "abx  first\r\ncd   second\r\nef   third\r\n");
 }
 
 TEST_F(DialogScript, WhatCannotBeATableIsRefusedAndLeavesNothingBehind) {

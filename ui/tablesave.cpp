@@ -1,0 +1,356 @@
+// Saving the edits of a file table: the stored bytes are read once, the
+// new file is written in one pass (the unchanged ranges between the
+// changes, the changed cells, the new rows, the deleted lines left out)
+// through a safe replace, and the unit is connected again to the new file
+// with its line index rebuilt. A failure at any step leaves the file byte
+// for byte as it was.
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <set>
+#include <string>
+
+#include "core/messages.h"
+#include "core/runwords.h"
+#include "core/symbols.h"
+#include "io/coltable.h"
+#include "io/lineindex.h"
+#include "io/rwfiles.h"
+#include "platform/file_replace.h"
+#include "platform/file_units.h"
+#include "ui/tablechanges.h"
+
+namespace ui {
+
+namespace {
+
+// The steps of a save, as the report names them.
+namespace step {
+inline constexpr int reading = 1;     // the stored file read as bytes
+inline constexpr int temporary = 2;   // the new file could not be started
+inline constexpr int renaming = 6;    // the new file put in the old one's place
+inline constexpr int writing = 7;     // the new file's bytes
+inline constexpr int syncing = 8;     // synced and closed
+inline constexpr int reconnect = 18;  // the unit connected to the new file
+inline constexpr int naming = 16;     // the file's name
+inline constexpr int flushing = 17;   // what the unit still held
+}  // namespace step
+
+std::string_view stepname(int s) {
+  switch (s) {
+    case step::reading:
+      return "reading the file";
+    case step::temporary:
+      return "making the new file";
+    case step::renaming:
+      return "putting the new file in place";
+    case step::writing:
+      return "writing the new file";
+    case step::syncing:
+      return "closing the new file";
+    case step::reconnect:
+      return "opening the saved file again";
+    case step::naming:
+      return "finding the file";
+    default:
+      return "passing on what the file held";
+  }
+}
+
+void report(int slot, int status, const std::string& name) {
+  core::iostatw[0] = static_cast<std::int16_t>(std::clamp(status, -32768, 32767));
+  core::iostatw[1] = static_cast<std::int16_t>(slot);
+  core::iostatw[2] = static_cast<std::int16_t>(std::clamp(core::xeqline, -32768, 32767));
+  core::iostatw[3] = 0;
+  std::string text = name + ": " + std::string(stepname(slot)) + " (step " + std::to_string(slot) +
+                     ", status " + std::to_string(status) + ")";
+  core::HelpValues hv;
+  hv.text = text;
+  int answer = 0;
+  core::HELP("mx2nosave", answer, hv);
+}
+
+int replacestep(const plat::ReplaceResult& r) {
+  switch (r.step) {
+    case plat::ReplaceStep::name:
+    case plat::ReplaceStep::create:
+      return step::temporary;
+    case plat::ReplaceStep::sync:
+    case plat::ReplaceStep::close:
+      return step::syncing;
+    case plat::ReplaceStep::rename:
+      return step::renaming;
+    default:
+      return step::writing;
+  }
+}
+
+std::string lineendof(const io::RwFile& r) {
+  const std::int32_t code = r.lineindex ? r.lineindex->lineend : 0;
+  if (code == 3338) return "\r\n";
+  if (code > 0 && code < 256) return std::string(1, static_cast<char>(code));
+  if ((r.mode & io::rwflag::lineends) != 0 || (r.mode & io::rwflag::sequential) != 0) return "\r\n";
+  return {};
+}
+
+// The new file, piece by piece.
+struct Rewrite {
+  std::int32_t unit = 0;
+  const io::RwFile& r;
+  const std::string& old;
+  plat::Replacement& out;
+  std::int64_t oldpos = 1;  // next stored byte to copy, 1-based
+  std::int32_t lines = 0;
+  std::string lineend;
+  int failed = 0;  // the step that failed
+  int status = 0;
+  bool lastended = false;  // the stored file's last line has its line end
+
+  std::int64_t filelength() const { return static_cast<std::int64_t>(old.size()); }
+  bool indexed() const { return r.lineindex.has_value(); }
+
+  std::int64_t linestart(std::int32_t L) const {
+    if (L < 1) return lines >= 1 ? linestart(1) : filelength() + 1;
+    if (L > lines) return filelength() + 1;
+    if (indexed()) return std::abs(std::int64_t{r.lineindex->positions(L)});
+    return std::int64_t{L - 1} * r.recl + 1;
+  }
+  // The first byte after line L (its line end included).
+  std::int64_t lineafter(std::int32_t L) const {
+    if (L < 1) return linestart(1);
+    if (L >= lines && !indexed())
+      return std::min<std::int64_t>(std::int64_t{L} * r.recl + 1, filelength() + 1);
+    if (!indexed()) return std::int64_t{L} * r.recl + 1;
+    if (r.filter <= 0 && L + 1 <= r.lineindex->positions.size())
+      return std::min<std::int64_t>(std::abs(std::int64_t{r.lineindex->positions(L + 1)}),
+                                    filelength() + 1);
+    // Lines a filter left out of the index: the line runs to its line end.
+    const std::int64_t from = linestart(L);
+    const char last = lineend.empty() ? '\n' : lineend.back();
+    const std::size_t at =
+        old.find(last, static_cast<std::size_t>(std::max<std::int64_t>(from - 1, 0)));
+    return at == std::string::npos ? filelength() + 1 : static_cast<std::int64_t>(at) + 2;
+  }
+
+  void put(std::string_view bytes) {
+    if (failed != 0 || bytes.empty()) return;
+    if (!out.write(bytes)) {
+      failed = step::writing;
+      status = plat::replace_iostat(out.result());
+    }
+  }
+  void copyto(std::int64_t target) {
+    target = std::min(target, filelength() + 1);
+    if (target <= oldpos) return;
+    put(std::string_view(old).substr(static_cast<std::size_t>(oldpos - 1),
+                                     static_cast<std::size_t>(target - oldpos)));
+    oldpos = target;
+  }
+  // Before a row written at the end: the stored file's last line gets its
+  // line end when it has none.
+  void endlastline() {
+    if (oldpos <= filelength() || old.empty() || lineend.empty() || lastended) return;
+    lastended = true;
+    if (old.back() != lineend.back()) put(lineend);
+  }
+};
+
+// The row of the records from q on that share q's line; q moves past them.
+std::string newrow(Rewrite& w, mxchange*& q, std::int32_t columns) {
+  std::vector<const mxchange*> cells(static_cast<std::size_t>(columns) + 1, nullptr);
+  const double line = q->line;
+  for (; q != nullptr && q->line == line; q = q->next)
+    if (q->col >= 1 && q->col <= columns && q->hastext) cells[static_cast<std::size_t>(q->col)] = q;
+  std::string row;
+  if (w.indexed()) {
+    for (std::int32_t c = 1; c <= columns; ++c) {
+      const mxchange* e = cells[static_cast<std::size_t>(c)];
+      std::string text = e != nullptr ? e->text : std::string(" ");
+      // A column of fixed width keeps its width, so the cells after it
+      // stay in their places.
+      if (w.r.coltable && c <= w.r.coltable->columns.size() && w.r.coltable->columns(c).width > 0 &&
+          c < columns)
+        text.resize(static_cast<std::size_t>(w.r.coltable->columns(c).width), ' ');
+      row += text;
+      const std::string d = io::columnformat(w.unit, c);
+      if (d.size() == 1 && std::string_view("AaFf").find(d[0]) == std::string_view::npos) row += d;
+    }
+    return row + w.lineend;
+  }
+  // A fixed record: the fields in their places, the bytes between them as
+  // the first stored record has them.
+  const auto recl = static_cast<std::size_t>(std::max(w.r.recl, 0));
+  row.assign(recl, ' ');
+  if (w.old.size() >= recl) row.assign(w.old, 0, recl);
+  for (std::int32_t c = 1; c <= columns && w.r.coltable; ++c) {
+    const io::ColDef& d = w.r.coltable->columns(c);
+    const std::int32_t at = std::max(d.offset, 1) - 1;
+    if (d.width < 1 || at >= static_cast<std::int32_t>(recl)) continue;
+    const auto n = std::min<std::size_t>(static_cast<std::size_t>(d.width),
+                                         recl - static_cast<std::size_t>(at));
+    std::string text = cells[static_cast<std::size_t>(c)] != nullptr
+                           ? cells[static_cast<std::size_t>(c)]->text
+                           : "";
+    text.resize(n, ' ');
+    row.replace(static_cast<std::size_t>(at), n, text);
+  }
+  return row;
+}
+
+void reconnect(std::int32_t unit, const plat::UnitInfo& info, std::int64_t length, int& failed,
+               int& status) {
+  io::RwFile& r = io::rwfiles(unit);
+  plat::close_unit(unit, plat::UnitClose::keep);
+  plat::UnitMode m;
+  m.status = plat::UnitStatus::old_file;
+  m.access = info.access;
+  m.form = info.form;
+  m.action = info.action;
+  m.share = info.share;
+  m.records = info.records;
+  m.recl = info.recl;
+  m.position = plat::UnitPosition::rewind;
+  if (const int st = plat::open_unit(unit, info.name, m); st != 0) {
+    failed = step::reconnect;
+    status = st;
+    return;
+  }
+  r.filelength = length;
+  if (r.lineindex) {
+    std::int32_t rows = 0, longest = 0;
+    const std::int32_t headers = std::max(r.firstline - 1, 0);
+    io::MAKEFILEINDEX(unit, rows, longest, '"', headers, r.linesperrow);
+  } else {
+    r.rows = r.recl > 0
+                 ? static_cast<std::int32_t>(std::min<std::int64_t>(length / r.recl, 2147483647))
+                 : 0;
+  }
+}
+
+}  // namespace
+
+bool MXSAVE(std::int32_t unit) {
+  ChangeList* l = changesof(unit);
+  if (l == nullptr) return false;
+  io::RwFile& r = io::rwfiles(unit);
+  plat::UnitInfo info;
+  plat::inquire_unit(unit, info);
+  const std::string name = info.name;
+  if (!info.open || name.empty()) {
+    report(step::naming, plat::iostat_not_connected, name);
+    return false;
+  }
+  if (const int st = plat::flush_unit(unit); st != 0) {
+    report(step::flushing, st, name);
+    return false;
+  }
+  // The stored bytes, through a reading unit of their own.
+  std::string old;
+  {
+    plat::UnitMode m;
+    m.status = plat::UnitStatus::old_file;
+    m.access = plat::UnitAccess::stream;
+    m.form = plat::UnitForm::unformatted;
+    m.action = plat::UnitAction::read;
+    m.records = plat::UnitRecords::none;
+    const std::int32_t reader = plat::unit_tablescratch;
+    int st = plat::open_unit(reader, name, m);
+    if (st == 0) {
+      plat::UnitInfo ri;
+      plat::inquire_unit(reader, ri);
+      old.assign(static_cast<std::size_t>(std::max<std::int64_t>(ri.size, 0)), '\0');
+      std::int64_t got = 0;
+      if (!old.empty()) st = plat::read_stream(reader, old, 1, &got);
+      if (st <= 0 && got != static_cast<std::int64_t>(old.size())) st = plat::iostat_read_error;
+      if (st < 0) st = 0;
+      const int closed = plat::close_unit(reader, plat::UnitClose::keep);
+      if (st == 0) st = closed;
+    }
+    if (st != 0) {
+      report(step::reading, st, name);
+      return false;
+    }
+  }
+  plat::Replacement out(name);
+  Rewrite w{unit, r, old, out, 1, storedlines(unit), lineendof(r), 0, 0};
+  if (!out.ok()) {
+    w.failed = step::temporary;
+    w.status = plat::replace_iostat(out.result());
+  }
+  const std::int32_t columns =
+      r.coltable ? static_cast<std::int32_t>(std::max<std::int64_t>(r.coltable->columns.size(), 0))
+                 : 0;
+  std::set<double> deletedlines;
+  for (const mxchange* q = l->head; q != nullptr; q = q->next)
+    if (q->is(chg::deleted)) deletedlines.insert(q->line);
+  for (mxchange* q = l->head; q != nullptr && w.failed == 0;) {
+    const bool deleted = q->is(chg::deleted);
+    if ((deleted && q->is(chg::newline)) || (!deleted && deletedlines.count(q->line) != 0)) {
+      q = q->next;
+      continue;
+    }
+    const auto L = static_cast<std::int32_t>(std::clamp(std::trunc(q->line), 0.0, 2147483647.0));
+    if (q->is(chg::newline)) {
+      if (!w.indexed() && w.r.recl <= 0) {
+        q = q->next;
+        continue;
+      }
+      w.copyto(q->is(chg::appended) ? w.filelength() + 1 : w.lineafter(std::min(L, w.lines)));
+      w.endlastline();
+      w.put(newrow(w, q, columns));
+      continue;
+    }
+    if (L < 1 || L > w.lines) {
+      q = q->next;
+      continue;
+    }
+    if (deleted) {
+      w.copyto(w.linestart(L));
+      w.oldpos = std::max(w.oldpos, w.lineafter(L));
+      q = q->next;
+      continue;
+    }
+    std::int64_t cellstart = 0, width = 0;
+    if (w.indexed()) {
+      cellstart = w.linestart(L) - 1 + std::max(q->cellpos, 1);
+      width = std::max(q->cellwidth, 0);
+    } else if (r.coltable && q->col >= 1 && q->col <= columns) {
+      const io::ColDef& d = r.coltable->columns(q->col);
+      cellstart = std::int64_t{L - 1} * r.recl + std::max(d.offset, 1);
+      width = std::max(d.width, 0);
+    }
+    if (cellstart < w.oldpos || cellstart > w.filelength() + 1) {
+      q = q->next;
+      continue;
+    }
+    // A stored cell that ends at a CR before an LF leaves the pair whole.
+    const std::int64_t end = cellstart + width - 1;
+    if (width > 0 && end < w.filelength() && old[static_cast<std::size_t>(end - 1)] == '\r' &&
+        old[static_cast<std::size_t>(end)] == '\n')
+      --width;
+    w.copyto(cellstart);
+    std::string text = q->text;
+    if (!w.indexed()) text.resize(static_cast<std::size_t>(width), ' ');
+    w.put(text);
+    w.oldpos = std::min(cellstart + width, w.filelength() + 1);
+    q = q->next;
+  }
+  w.copyto(w.filelength() + 1);
+  if (w.failed != 0) {
+    report(w.failed, w.status, name);
+    return false;
+  }
+  const plat::ReplaceResult done = out.commit();
+  if (!done.ok()) {
+    report(replacestep(done), plat::replace_iostat(done), name);
+    return false;
+  }
+  int failed = 0, status = 0;
+  plat::FileNameInfo fi;
+  plat::inquire_name(name, fi);
+  reconnect(unit, info, std::max<std::int64_t>(fi.size, 0), failed, status);
+  if (failed != 0) report(failed, status, name);
+  return true;
+}
+
+}  // namespace ui
