@@ -120,6 +120,12 @@ void PLOT(float x, float y, std::int32_t pen) {
   }
   if (x == sameas) x = plotcom.curx;
   if (y == sameas) y = plotcom.cury;
+  // A point that is not a number is no place: the pen stays where it is
+  // and the next line starts afresh.
+  if (std::isnan(x) || std::isnan(y)) {
+    plotcom.penuppending = true;
+    return;
+  }
   const std::int32_t apen = pen < 0 ? -pen : pen;
   if (apen != 2) plotcom.penuppending = true;
   if (apen == 2 || pen == 9) {

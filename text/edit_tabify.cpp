@@ -102,6 +102,12 @@ void settabs(EditState& e) {
     prefix += tab;
     if (tabbedwidth(prefix, static_cast<std::int32_t>(prefix.size())) >= e.tabtarget) break;
   }
+  // The string keeps its length: more tabs than the pair of blanks takes
+  // only the blanks at its end, and never pushes text off it (the column
+  // then stands short of the others rather than lose characters).
+  const std::int32_t used =
+      core::C1LEN_TRIM(core::c1view(core::c1namen.ptr(e.first), e.last - e.first + 1));
+  m = std::min(m, 2 + (e.last - e.first + 1 - used));
   e.pos = std::max(e.rbeg, e.first) + static_cast<std::int32_t>(gap);
   MAKEREPLACESPACE(e, m - 2);
   for (std::int32_t i = 0; i < m && e.pos + i <= e.last; ++i) core::c1namen(e.pos + i) = tab;

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "exec/builtins.h"
 #include "exec/windowwords.h"
@@ -151,6 +152,35 @@ TEST_F(PlotTest, PixelBlocksMoveUpAndDownOverThemselves) {
   EXPECT_EQ(at(150, 105), rowcolour(105));
   EXPECT_EQ(countnot(grey, 500, 600, 550, 605), 0);
   EXPECT_EQ(at(500, 605), rowcolour(605));
+}
+
+TEST_F(PlotTest, EveryGlyphLeavesInkInItsOwnCell) {
+  plot::SETFONT(5, "Arial", 9, 0, 0, 400, 0);
+  // The plot's rows fill the bitmap.
+  plot::axisstate.rows = height / plot::fontslots(5).cellheight;
+  plot::PLOTS(0);
+  ASSERT_GT(plot::plotcom.ymax, 11.8F * plot::plotcom.yscale);
+  // Rows of 16 glyphs, each in a cell of 1 x 1.2 plot units, 0.7 high.
+  std::vector<std::int32_t> codes;
+  for (std::int32_t c = 1; c <= 17; ++c) codes.push_back(c);
+  for (std::int32_t c = 33; c <= 125; ++c) codes.push_back(c);
+  for (std::size_t i = 0; i < codes.size(); ++i) {
+    const float x = 0.5F + static_cast<float>(i % 16);
+    const float y = 11.0F - 1.2F * static_cast<float>(i / 16);
+    const char c = static_cast<char>(codes[i]);
+    plot::SYMBOL(x, y, 7, std::string_view(&c, 1), 0, 1);
+  }
+  screenshot("glyphs");
+  for (std::size_t i = 0; i < codes.size(); ++i) {
+    const float x = 0.5F + static_cast<float>(i % 16);
+    const float y = 11.0F - 1.2F * static_cast<float>(i / 16);
+    const int l = static_cast<int>(x * plot::plotcom.xscale);
+    const int r = static_cast<int>((x + 0.5F) * plot::plotcom.xscale) + 1;
+    const int b = static_cast<int>(plot::plotcom.ymax - (y - 0.35F) * plot::plotcom.yscale) + 2;
+    const int t = static_cast<int>(plot::plotcom.ymax - (y + 0.75F) * plot::plotcom.yscale);
+    ASSERT_GE(t, 0);
+    EXPECT_GT(countnot(0xFFFFFF, l, t, r, b), 3) << codes[i];
+  }
 }
 
 }  // namespace

@@ -301,4 +301,61 @@ TEST_F(Primitives, EveryGlyphDrawsInsideItsCellAndAdvancesByItsWidth) {
   }
 }
 
+// Random pens, points (far out, not numbers, the sentinel), windows,
+// symbols and texts: every drawn segment of a clipped plot that is
+// vertical or horizontal lies inside the window, and nothing reaches the
+// device that is not a number.
+TEST_F(Primitives, RandomPlotsStayInsideTheirWindow) {
+  std::uint32_t seed = 7;
+  const auto next = [&seed] {
+    seed = seed * 1664525u + 1013904223u;
+    return seed >> 8;
+  };
+  const auto coord = [&next]() -> float {
+    switch (next() % 8) {
+      case 0:
+        return 999.0F;
+      case 1:
+        return 1.0e30F * ((next() % 2) != 0 ? 1.0F : -1.0F);
+      case 2:
+        return std::nanf("");
+      default:
+        return static_cast<float>(static_cast<int>(next() % 4001) - 2000) / 100.0F;
+    }
+  };
+  for (int round = 0; round < 2000; ++round) {
+    const float w[4] = {-5, 5, -3, 3};
+    plot::UPWINDOW(w[0], w[1], w[2], w[3]);
+    devicecalls().clear();
+    const std::int32_t pens[] = {2, 3, -2, -3, 9, 0, 7};
+    float x = coord(), y = coord();
+    const float cx = plot::plotcom.curx, cy = plot::plotcom.cury;
+    const float ox = plot::plotcom.origx, oy = plot::plotcom.origy;
+    if (x == 999.0F) x = cx;
+    if (y == 999.0F) y = cy;
+    plot::PLOT(x, y, pens[next() % 7]);
+    for (const DeviceCall& c : devicecalls()) {
+      ASSERT_FALSE(std::isnan(c.x)) << round;
+      ASSERT_FALSE(std::isnan(c.y)) << round;
+      // A vertical or horizontal line is drawn inside the window only.
+      if (c.op != plot::devop::pentopoint || (cx != x && cy != y)) continue;
+      EXPECT_GE(c.x, ox + 10 * w[0] - 0.01F) << round;
+      EXPECT_LE(c.x, ox + 10 * w[1] + 0.01F) << round;
+      EXPECT_GE(c.y, oy + 10 * w[2] - 0.01F) << round;
+      EXPECT_LE(c.y, oy + 10 * w[3] + 0.01F) << round;
+    }
+    if (next() % 5 == 0) {
+      const char text[] = {static_cast<char>(next() % 256), static_cast<char>(next() % 256)};
+      devicecalls().clear();
+      plot::SYMBOL(coord(), coord(), static_cast<float>(next() % 20), std::string_view(text, 2),
+                   static_cast<float>(next() % 1000), static_cast<std::int32_t>(next() % 5) - 2);
+      for (const DeviceCall& c : devicecalls()) {
+        ASSERT_FALSE(std::isnan(c.x)) << round;
+        ASSERT_FALSE(std::isnan(c.y)) << round;
+      }
+    }
+    if (next() % 50 == 0) plot::PLOTS(0);
+  }
+}
+
 }  // namespace

@@ -92,4 +92,70 @@ TEST(EditTabify, TheWindowsOwnFontDecidesTheTabs) {
   plat::reset_windows();
 }
 
+// Random texts of letters, blanks and range ends: the tabs only ever take
+// the place of blanks, every other character stays in its order, the
+// string keeps its length, and each run of blanks keeps at least its
+// last blank or becomes tabs.
+TEST(EditTabify, RandomTextsKeepTheirCharactersInOrder) {
+  plat::reset_windows();
+  toolkit::reset_toolkit();
+  exec::reset_windowlist();
+  plot::reset_fontslots();
+  ide::install_all_builtins();
+  std::int32_t status = 0;
+  exec::NEWWINDOW(status, nullptr);
+  std::uint32_t seed = 20261208;
+  const auto next = [&seed] {
+    seed = seed * 1664525u + 1013904223u;
+    return seed >> 8;
+  };
+  for (int round = 0; round < 300; ++round) {
+    std::string t;
+    const std::size_t n = 1 + next() % 60;
+    for (std::size_t i = 0; i < n; ++i) {
+      const std::uint32_t r = next() % 10;
+      t += r < 4 ? ' ' : r == 4 ? ';' : static_cast<char>('a' + next() % 26);
+    }
+    storetest::setup();
+    storetest::addspecials();
+    const std::int32_t result = storetest::addsym("R#", 0x88);
+    const std::int32_t text = storetest::addcharvar("T", t);
+    const std::int32_t sep = storetest::addcharvar("S", ";");
+    const std::int32_t one = storetest::addsym("ONE", 0x81);
+    core::z(one) = 1;
+    core::c1tmptop = core::c1top;
+    exec::xeqexpr.ndescr = 0;
+    namespace kw = text::ekw;
+    const bool ranges = next() % 2 == 0;
+    if (ranges)
+      edittest::callEDIT({{kw::Text, text}, {kw::RaNge, sep}, {kw::TabiFyfont, one}}, result, 0);
+    else
+      edittest::callEDIT({{kw::Text, text}, {kw::TabiFyfont, one}}, result, 0);
+    const std::string out = storetest::textof(text);
+    SCOPED_TRACE("round " + std::to_string(round) + ": '" + t + "'");
+    ASSERT_TRUE(core::msgkey.is_blank());
+    ASSERT_EQ(out.size(), t.size());
+    std::string a, b;
+    for (const char c : t)
+      if (c != ' ') a += c;
+    for (const char c : out)
+      if (c != ' ' && c != '\t') b += c;
+    EXPECT_EQ(a, b);
+    // No gap of two blanks is left before the last non-blank.
+    const std::size_t end = out.find_last_not_of(" \t");
+    if (end != std::string::npos) {
+      const std::string head = out.substr(0, end);
+      for (std::size_t r = 0, e = 0; r <= head.size(); r = e + 1) {
+        e = ranges ? head.find(';', r) : std::string::npos;
+        if (e == std::string::npos) e = head.size();
+        EXPECT_EQ(head.substr(r, e - r).find("  "), std::string::npos) << out;
+      }
+    }
+  }
+  exec::reset_windowlist();
+  core::reset_runwords();
+  toolkit::reset_toolkit();
+  plat::reset_windows();
+}
+
 }  // namespace
