@@ -129,7 +129,8 @@ void growupdrect(std::int32_t left, std::int32_t top, std::int32_t right, std::i
 }
 
 Bracket::Bracket(Select select) {
-  if (drawing(*plotdev)) return;
+  // A printer page is drawn on only while its job has the pass open.
+  if (drawing(*plotdev) || printing(*plotdev)) return;
   exec::wdwrec* r = exec::wdwcur;
   if (r == nullptr || r->bitmap == nullptr) return;
   int ups = 0;
