@@ -45,6 +45,11 @@ std::uint32_t colour(std::int32_t number);
 // Built-in colours of `colnum` and `rgbtab`, and the text colours of class 4.
 void initialcolours();
 
+// The rectangle (pixels of the current window's text area) that the text
+// writers and the plot layer grow with every drawing and the next window
+// refresh repaints and empties.
+inline win::RECT updrect{};
+
 // The window of a pending close request (command 21058), and the command
 // posted to the main window after a window's record is freed (0 or less:
 // 21061; 0 again after posting).

@@ -39,6 +39,7 @@
 #include "platform/win_commdlg.h"
 #include "platform/win_message_box.h"
 #include "plot/fontslots.h"
+#include "plot/plotdev.h"
 #include "toolkit/draw.h"
 #include "toolkit/entry.h"
 #include "toolkit/loops.h"
@@ -245,6 +246,8 @@ void FE_MAIN(char* command_line, int& length) {
   }
   std::int32_t status = 0;
   NEWWINDOW(status, nullptr);
+  // Plots draw through the default plot record until a print job draws.
+  plot::plotdev = &plot::drawtargets[plot::target::defaultplot];
   const std::string cmdline(command_line, static_cast<std::size_t>(std::max(length, 0)));
   // The built-in colours, before the setup file's line 2 replaces them.
   initialcolours();

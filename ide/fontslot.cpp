@@ -5,6 +5,8 @@
 
 #include "core/messages.h"
 #include "ide/idewords.h"
+#include "ide/keypress.h"
+#include "ide/qbitmap.h"
 #include "ide/statusbar.h"
 #include "ide/windowlist.h"
 #include "platform/win_commdlg.h"
@@ -122,6 +124,10 @@ void TEXTEXTENT(win::HDC dc, std::string_view text, std::int32_t size[2]) {
   size[1] = sz.cy;
 }
 
-void install_fontslots() { plot::upcalls.CHOOSEFONTSLOT = CHOOSEFONTSLOT; }
+void install_fontslots() {
+  plot::upcalls.CHOOSEFONTSLOT = CHOOSEFONTSLOT;
+  plot::upcalls.UPDATEWDW = UPDATEWDW;
+  plot::upcalls.GETTABBEDTEXTWIDTH = GETTABBEDTEXTWIDTH;
+}
 
 }  // namespace ide

@@ -24,7 +24,8 @@ void GETFONTMETRICS(win::HDC dc, std::int32_t slot);
 // Width and height in pixels of the text in the device's font.
 void TEXTEXTENT(win::HDC dc, std::string_view text, std::int32_t size[2]);
 
-// Installs CHOOSEFONTSLOT as the plot fonts' way to make a slot's font.
+// Installs CHOOSEFONTSLOT as the plot fonts' way to make a slot's font, and
+// the window refresh and tabbed measuring the plot layer and EDIT use.
 void install_fontslots();
 
 }  // namespace ide

@@ -87,9 +87,10 @@ inline constexpr std::int32_t scriptmenu = 0x200;
 inline constexpr std::int32_t scripttool = 0x400;
 }  // namespace evt
 
-// The rectangle the writers collect for the next repaint, and its empty
-// form (left = screen width, top = screen height, right and bottom 0).
-inline win::RECT updrect{};
+// The rectangle the writers collect for the next repaint
+// (exec/windowwords.h), and its empty form (left = screen width, top =
+// screen height, right and bottom 0).
+using exec::updrect;
 void emptyupdrect();
 
 // Text colour classes, the text colours in force and the palette colour of

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "exec/builtins.h"
+#include "plot/plotdev.h"
 #include "toolkit/draw.h"
 #include "toolkit/records.h"
 
@@ -39,16 +40,26 @@ win::HBRUSH BACKBRUSH(double value) {
   const auto code = static_cast<std::int32_t>(std::lround(std::fmod(value, 1.0) * 100.0));
   KeptBrush& b = kept[static_cast<std::size_t>(n)];
   const std::uint32_t colour = exec::rgbtab(n);
+  static constexpr int hatches[6] = {4, 3, 5, 2, 0, 1};
+  const int style = std::min(code / 10, 2);
+  const int hatch = hatches[std::min(code % 10, 5)];
+  // Inside a drawing pass (a print job's, else the plot device's) the brush
+  // is made for and selected into that pass.
+  toolkit::draw_target_t& page = drawtargets[target::printer];
+  toolkit::draw_target_t* pass = drawing(page) && printing(page) ? &page
+                                 : drawing(*plotdev)             ? plotdev
+                                                                 : nullptr;
+  if (pass != nullptr) {
+    const win::COLORREF c = colour;
+    int ups = 0;
+    toolkit::NEW_BRUSH(*pass, &c, &style, &hatch, &ups);
+    return b.brush;
+  }
   // A brush whose entry is gone (the drawing layer was reset) is made anew.
   if (b.brush != nullptr && toolkit::FIND_GDI_OBJECT(b.brush) == nullptr) b = KeptBrush{};
   if (b.brush != nullptr && (b.code != code || b.colour != colour)) drop(b);
   b.code = code;
   if (b.brush == nullptr) {
-    // Style 0 solid, 1 hatched, 2 patterned; the hatch in the platform's
-    // numbering.
-    static constexpr int hatches[6] = {4, 3, 5, 2, 0, 1};
-    const int style = std::min(code / 10, 2);
-    const int hatch = hatches[std::min(code % 10, 5)];
     const win::COLORREF c = colour;
     int ups = 0;
     b.brush = toolkit::CREATE_BRUSH(&c, &style, &hatch, &ups);

@@ -12,7 +12,10 @@
 #include "exec/windowlist.h"
 #include "exec/windowwords.h"
 #include "plot/fontslots.h"
+#include "plot/plotdev.h"
 #include "plot/upcalls.h"
+#include "toolkit/draw.h"
+#include "toolkit/draw_targets.h"
 #include "toolkit/fonts.h"
 
 namespace plot {
@@ -31,6 +34,13 @@ bool item(std::string_view text, std::int32_t n, std::string_view name, std::str
                                                static_cast<std::size_t>(to - from + 1))
                                  : std::string_view{};
   return true;
+}
+
+// A slot's rotation as a statement starts from it: the start rotation of
+// slots 5 and 7, which no statement chose, is 0 while the slot has no font.
+float rotationof(std::int32_t slot) {
+  const FontSlot& f = fontslots(slot);
+  return (slot == 5 || slot == 7) && f.font == nullptr && f.angle == startrotation ? 0.0F : f.angle;
 }
 
 // The cell of an option slot's value; 0 when absent or without value.
@@ -66,9 +76,14 @@ std::int32_t onoff(std::int32_t slot, std::int32_t current) {
 }  // namespace
 
 std::int32_t PXLSFROMR8(double value, std::int32_t unit, std::int32_t full) {
-  if (value < 0.0) return static_cast<std::int32_t>(std::lround(std::min(-value, 2.0e9)));
-  if (value <= 0.9999999) return static_cast<std::int32_t>(full * value);
-  return static_cast<std::int32_t>(std::min(unit * value, 2.0e9));
+  static constexpr double most = 2147483647.0;
+  const auto saturated = [](double v) {
+    return static_cast<std::int32_t>(std::clamp(v, -most, most));
+  };
+  if (std::isnan(value)) return 0;
+  if (value < 0.0) return saturated(std::round(-value));
+  if (value <= 0.9999999) return saturated(std::trunc(full * value));
+  return saturated(std::trunc(unit * value));
 }
 
 void SETFONTPTULBO(std::string_view text, std::int32_t n, std::int32_t slot) {
@@ -106,7 +121,7 @@ std::int32_t SETFONTPTROULBOITST(std::int32_t slot, std::int32_t font, std::int3
   if (src.points < 1) src.points = 9;
   std::string face(src.face.trimmed());
   std::int32_t p = src.points;
-  float rotation = src.angle;
+  float rotation = rotationof(r);
   std::int32_t under = src.underline, weight = src.weight, ital = src.italic;
   if (cell(points) > 0) p = PXLSFROMR8(core::z(points), 1, w != nullptr ? w->clientheight : 0);
 
@@ -134,7 +149,7 @@ std::int32_t SETFONTPTROULBOITST(std::int32_t slot, std::int32_t font, std::int3
   if (mode == -1) {
     face = std::string(fontslots(s).face.trimmed());
     p = fontslots(s).points;
-    rotation = fontslots(s).angle;
+    rotation = rotationof(s);
   }
   if (mode > 0 || p <= 0) {
     std::int32_t flags = 0;
@@ -196,14 +211,31 @@ std::int32_t GETTEXTWIDTH(std::string_view text) {
   const std::int32_t slot = fontslots.valid(ifontslot) ? ifontslot : 1;
   const FontSlot& f = fontslots(slot);
   const std::string_view t = text.substr(0, static_cast<std::size_t>(core::C1LEN_TRIM(text)));
-  win::HDC dc = win::GetDC(nullptr);
-  win::HGDIOBJ before = f.font != nullptr ? win::SelectObject(dc, f.font) : nullptr;
-  win::SIZE size{};
-  win::GetTextExtentPoint32A(dc, t.data(), static_cast<int>(t.size()), &size);
-  if (before != nullptr) win::SelectObject(dc, before);
-  win::ReleaseDC(nullptr, dc);
+  int extent[2] = {};
+  int ups = 0;
+  bool opened = false;
+  exec::wdwrec* head = exec::wdwhead;
+  if (!drawing(*plotdev) && head != nullptr && head->bitmap != nullptr) {
+    toolkit::START_BITMAP_DRAW(&head->bitmap, nullptr, nullptr, *plotdev, &ups);
+    opened = drawing(*plotdev);
+  }
+  if (drawing(*plotdev)) {
+    toolkit::GET_TEXT_EXTENT(*plotdev, t.data(), static_cast<int>(t.size()),
+                             f.font != nullptr ? &f.font : nullptr, nullptr, extent, &ups);
+    // The pass this call opened closes also when the measuring failed.
+    if (opened) toolkit::END_BITMAP_DRAW(*plotdev, &ups);
+  } else {
+    // No window to draw on: the screen measures.
+    win::HDC dc = win::GetDC(nullptr);
+    win::HGDIOBJ before = f.font != nullptr ? win::SelectObject(dc, f.font) : nullptr;
+    win::SIZE size{};
+    win::GetTextExtentPoint32A(dc, t.data(), static_cast<int>(t.size()), &size);
+    if (before != nullptr) win::SelectObject(dc, before);
+    win::ReleaseDC(nullptr, dc);
+    extent[0] = size.cx;
+  }
   const std::int32_t cw = f.cellwidth > 0 ? f.cellwidth : 8;
-  return (size.cx + cw - 1) / cw;
+  return (extent[0] + cw - 1) / cw;
 }
 
 }  // namespace plot

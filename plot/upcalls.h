@@ -5,8 +5,14 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
+#include "platform/win_gdi.h"
 #include "platform/win_window.h"
+
+namespace exec {
+struct wdwrec;
+}  // namespace exec
 
 namespace plot {
 
@@ -21,6 +27,14 @@ struct Upcalls {
   // focus (0x406, 0x407); brings the window's size words and its bound
   // variables up to date.
   int (*CHILDCHANGED)(win::HWND& window, int& code) = nullptr;
+  // The IDE's window refresh: mode 2 repaints the collected rectangle
+  // `updrect` of the record's window now (3 erasing first) and empties it.
+  // Empty: the drawing layer repaints the whole window through the toolkit.
+  void (*UPDATEWDW)(std::int32_t mode, exec::wdwrec* record) = nullptr;
+  // The editor's measure of a text with tabs: the pixel width of the first
+  // count characters in the device's font, tabs going to the next stop.
+  std::int32_t (*GETTABBEDTEXTWIDTH)(win::HDC dc, std::string_view text,
+                                     std::int32_t count) = nullptr;
 };
 inline Upcalls upcalls;
 

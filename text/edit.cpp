@@ -103,12 +103,6 @@ Flow stopwith(std::string_view key) {
   return Flow::stop;
 }
 
-// Options whose work comes with later parts of the system.
-bool notbuiltyet(int kw) {
-  using namespace ekw;
-  return kw == TabiFyfont;
-}
-
 // The start of a run over the text.
 void runstart(EditState& e) {
   e.pos = e.rbeg = e.first;
@@ -222,7 +216,7 @@ Flow continueif(EditState& e, std::int32_t v) {
 bool changes(int kw) {
   using namespace ekw;
   return kw == UpperCase || kw == LowerCase || kw == RePLaceby || kw == CoPyto || kw == APpendTo ||
-         kw == Insert || kw == Delete;
+         kw == Insert || kw == Delete || kw == TabiFyfont;
 }
 
 Flow runoption(EditState& e, int kw, std::int32_t v) {
@@ -328,6 +322,8 @@ Flow runoption(EditState& e, int kw, std::int32_t v) {
       return wordsort(e, kw, v);
     case InvertedIndex:
       return invertedindex(e, v);
+    case TabiFyfont:
+      return tabify(e);
     case EXTRA:
     case IDentification:
     case Id1:
@@ -461,12 +457,6 @@ void EDIT(const exec::OptCall& call) {
     storezero();
     return;
   }
-  for (std::int32_t s = noptions - 1; s >= 1; --s) {
-    if (notbuiltyet(optkw(s))) {
-      exec::notyetbuilt(call);
-      return;
-    }
-  }
   // The receiving variable starts with the character of code 1.
   Span target;
   const std::int32_t t = core::xeqtarget;
@@ -483,7 +473,15 @@ void EDIT(const exec::OptCall& call) {
   e.constant = (core::NAMTYP(v0, 0x49) & 1) != 0;
   e.expression = call.expression;
   std::int32_t stopped = 0;
-  if (!runlist(e, stopped)) return;
+  // TabiFyfont runs the list again, a run per column gap; each run takes
+  // up a gap of every range, so the text's length bounds them.
+  bool ok = true;
+  for (std::int32_t runs = 0; runs <= e.last - e.first + 2; ++runs) {
+    ok = runlist(e, stopped);
+    if (!ok || core::xeqstop != 0 || !tabifyagain(e)) break;
+  }
+  tabifyend();
+  if (!ok) return;
   finish(e, stopped);
 }
 

@@ -132,6 +132,11 @@ struct EditState {
   std::int32_t idfirst = 0, idlast = 0;  // identification text, or the number in idlast
   Span idoption;                         // an IDentification text starting with IGNORE or CONST
   std::int32_t sequence = 999;           // SorTSequence
+  // TabiFyfont: 0 not started, 1 the measuring run, 2 the tab-setting
+  // runs; the widest column of this run and of the run before (pixels).
+  std::int32_t tabpass = 0;
+  std::int32_t widest = 0;
+  std::int32_t tabtarget = 0;
 };
 
 // The statement's result is assigned to a text (0x8400), a numeric scalar
@@ -198,6 +203,15 @@ Flow parse(EditState& e, std::int32_t v);
 Flow wordsort(EditState& e, int kw, std::int32_t v);
 Flow invertedindex(EditState& e, std::int32_t v);
 void indexsetting(EditState& e, int kw, std::int32_t v);
+
+// --- Column tabs for a font (edit_tabify.cpp) --------------------------------
+// Gaps of two blanks become tabs that line the columns of the ranges up
+// in the current window's font: one measuring run, then a run per gap.
+Flow tabify(EditState& e);
+// At the end of a run: true when TabiFyfont asks for another one.
+bool tabifyagain(EditState& e);
+// Ends TabiFyfont's measuring (always safe to call).
+void tabifyend();
 
 // --- Positions and counting (edit_position.cpp) -----------------------------
 Flow getposition(EditState& e, std::int32_t v);

@@ -8,7 +8,7 @@
 #include "core/symbols.h"
 #include "plot/backbrush.h"
 #include "plot/fonthelpers.h"
-#include "plot/uqclear.h"
+#include "plot/plotdev.h"
 #include "toolkit/bitmaps.h"
 #include "toolkit/draw.h"
 #include "toolkit/draw_targets.h"

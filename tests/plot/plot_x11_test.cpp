@@ -1,0 +1,115 @@
+// The device layer on the test program's Xvfb: a script's graphics window
+// made by WINDOW, a plot drawn into it in plot units (lines, a stroked
+// text, a text in the graphics font), and the server showing it.
+#include <array>
+#include <cmath>
+#include <cstdlib>
+
+#include "core/kompil.h"
+#include "core/runwords.h"
+#include "core/stores.h"
+#include "core/symbols.h"
+#include "exec/builtins.h"
+#include "exec/windowless.h"
+#include "exec/windowwords.h"
+#include "platform/backend.h"
+#include "platform/x11_testing.h"
+#include "plot/backbrush.h"
+#include "plot/fontslots.h"
+#include "plot/penplot.h"
+#include "plot/plotdev.h"
+#include "plot/plotstate.h"
+#include "support/script_folder.h"
+#include "ui/dialogwords.h"
+#include "ui/popupmenu.h"
+
+namespace {
+
+class PlotOnX11 : public x11test::X11Test {
+ protected:
+  void SetUp() override {
+    X11Test::SetUp();
+    cwd_ = std::filesystem::current_path();
+    std::filesystem::current_path(dir_.path());
+    ide::install_all_builtins();
+    exec::reset_all();
+    ASSERT_EQ(plat::use_display(testsupport::xvfb_display().c_str()), "");
+    ASSERT_TRUE(exec::prepare_run((testsupport::source_dir() / "data" / "Ostrel.hlp").string()));
+    plot::reset_plotdev();
+    plot::reset_plotstate();
+    plot::reset_fontslots();
+    plot::reset_brushes();
+    ui::reset_popupmenu();
+  }
+  void TearDown() override {
+    plot::reset_plotdev();
+    plot::reset_brushes();
+    exec::CLOSEWINDOWLESS();
+    ui::reset_popupmenu();
+    exec::reset_all();
+    std::filesystem::current_path(cwd_);
+    X11Test::TearDown();
+  }
+  // Runs the script and leaves its windows open.
+  static std::string runopen(const std::string& text) {
+    std::string failed = exec::compile_script(testsupport::crlf(text));
+    if (!failed.empty()) return failed;
+    exec::OPENWINDOWLESS();
+    core::xeqmode = 4 | 8;
+    core::xeqline = 1;
+    std::array<char, 256> line{};
+    line.fill(' ');
+    core::KOMPIL(line);
+    return exec::run_outcome();
+  }
+  // The colour the server shows at a point of the window's client area.
+  std::uint32_t onserver(win::HWND w, int x, int y) {
+    XImage* image = XGetImage(dpy, xid(w), x, y, 1, 1, AllPlanes, ZPixmap);
+    if (image == nullptr) return 0xFFFFFFFF;
+    const unsigned long p = XGetPixel(image, 0, 0);
+    XDestroyImage(image);
+    // 0x00RRGGBB on the server, 0x00BBGGRR as a colour.
+    return static_cast<std::uint32_t>(((p >> 16) & 0xFF) | (p & 0xFF00) | ((p & 0xFF) << 16));
+  }
+  testsupport::TempDir dir_;
+  std::filesystem::path cwd_;
+};
+
+TEST_F(PlotOnX11, APlotDrawnInAScriptsWindowReachesTheServer) {
+  const std::string out = runopen(
+      "H = 0\n"
+      "R = WINDOW(WINdowhandle=H, TItle='Plot', X=-40, Y=-40, Width=-600, Height=-400, "
+      "GraphicsFont='Arial')\n");
+  ASSERT_NE(out.find("stop=-1"), std::string::npos) << out;
+  std::int32_t k = 0;
+  ASSERT_TRUE(core::FINDSN("H", k, 0x400));
+  const win::HWND h = ui::handleof(core::z(k));
+  exec::wdwrec* r = nullptr;
+  for (exec::wdwrec* w = exec::wdwhead; w != nullptr; w = w->next)
+    if (w->window == h && h != nullptr) r = w;
+  ASSERT_NE(r, nullptr);
+  ASSERT_NE(r->bitmap, nullptr);
+  exec::wdwcur = r;
+  plot::axisstate.rows = r->clientheight / plot::fontslots(5).cellheight;
+  plot::PLOTS(0);
+  std::int32_t error = 0;
+  plot::PLTFNC(3, 4, error);
+  plot::PLTFNC(4, 20, error);  // solid, two pixels wide
+  plot::PLOT(1, 1, 3);
+  plot::PLOT(9, 1, 2);
+  plot::PLOT(9, 5, 2);
+  plot::SYMBOL(1.5F, 2, 5, "Ostrel plots", 0, 12);
+  plot::SYMBOL(6, 3.5F, 3, "\x03", 0, -1);
+  plot::UQTEXT(1.5F, 4, 0, "Graphics font", 0, 13);
+  const int y = static_cast<int>(std::lround(plot::plotcom.ymax - plot::plotcom.yscale + 1));
+  const int x = static_cast<int>(std::lround(5 * plot::plotcom.xscale));
+  const std::uint32_t red = exec::rgbtab(4);
+  ASSERT_TRUE(pump_until([&] { return onserver(h, x, y) == red; }))
+      << "waited in vain for the plotted line on the server at " << x << "," << y;
+  EXPECT_EQ(plat::window_pixel(h, x, y), red);
+  EXPECT_NE(onserver(h, x, y - 10), red);
+  if (const char* folder = std::getenv("OSTREL_SCREENSHOTS"); folder != nullptr && *folder)
+    plat::write_window_png(h, std::string(folder) + "/plot_x11.png");
+}
+
+}  // namespace
