@@ -27,14 +27,17 @@ OPEN(FIle=F)
 {sort}END
 """
 
-NUMBERS = """DIMENSION V({n}), I({n})
-S = 12345
-DO K = 1, {n}
-  S = MOD(S * 16807, 2147483647)
-  V(K) = S
-ENDDO
-{sort}V = 0
-I = 0
+NUMBERS = """GOTO 10
+SUBROUTINE WORK(X)
+  DIMENSION V({n}), I({n})
+  S = 12345
+  DO K = 1, {n}
+    S = MOD(S * 16807, 2147483647)
+    V(K) = S
+  ENDDO
+  {sort}X = V(1)
+END
+10 CALL WORK(X)
 END
 """
 
@@ -46,13 +49,13 @@ def run(binary, folder, text):
         start = time.perf_counter()
         child = subprocess.Popen([binary, "RUN=bench.ost"], cwd=folder, stdout=out,
                                  stderr=subprocess.STDOUT)
-        _, _, usage = os.wait4(child.pid, 0)
+        _, status, usage = os.wait4(child.pid, 0)
         t = time.perf_counter() - start
         child.returncode = 0
         out.seek(0)
         said = out.read().decode("latin-1")
     if "stop=-1" not in said:
-        sys.exit("the script failed: " + said[-300:])
+        sys.exit(f"the script failed (wait status {status}): " + said[-300:])
     return t, usage.ru_maxrss
 
 
@@ -89,7 +92,7 @@ def main():
         with_sort, without, py = [], [], []
         peak = 0
         for _ in range(repeats):
-            t, peak = run(binary, tmp, NUMBERS.format(n=m, sort="SORT(Vector=V, Index=I)\n"))
+            t, peak = run(binary, tmp, NUMBERS.format(n=m, sort="SORT(Vector=V, Index=I)\n  "))
             with_sort.append(t)
             without.append(run(binary, tmp, NUMBERS.format(n=m, sort=""))[0])
         base = run(binary, tmp, NUMBERS.format(n=m, sort=""))[1]
