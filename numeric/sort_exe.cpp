@@ -24,43 +24,101 @@ struct Item {
 
 // Bottom-up merge sort with run widths 1, 2, 4, ...: of two elements the
 // left one goes first when le(left, right), so equal keys keep their order.
+// The work space is half the items: a merge sets the shorter run aside
+// (the right one after moving the left one to the end of the pair) and
+// merges forward into the freed room.
 template <class LessEq>
 void mergesort(std::vector<Item>& a, std::vector<Item>& work, LessEq le) {
   const std::size_t n = a.size();
-  work.resize(n);
+  work.resize(n / 2 + 1);
+  const auto at = [&](std::size_t k) { return a.begin() + static_cast<std::ptrdiff_t>(k); };
   for (std::size_t width = 1; width < n; width *= 2) {
-    for (std::size_t lo = 0; lo < n; lo += 2 * width) {
-      const std::size_t mid = std::min(lo + width, n), hi = std::min(lo + 2 * width, n);
-      std::size_t i = lo, j = mid, out = lo;
-      while (i < mid && j < hi) work[out++] = le(a[i], a[j]) ? a[i++] : a[j++];
-      while (i < mid) work[out++] = a[i++];
-      while (j < hi) work[out++] = a[j++];
+    for (std::size_t lo = 0; lo + width < n; lo += 2 * width) {
+      const std::size_t mid = lo + width, hi = std::min(lo + 2 * width, n);
+      const std::size_t nleft = mid - lo, nright = hi - mid;
+      // The left run is read from left[0..nleft), the right one from
+      // right[0..nright); neither is overwritten before it is read.
+      const Item* left = nullptr;
+      const Item* right = nullptr;
+      if (nleft <= work.size()) {
+        std::copy(at(lo), at(mid), work.begin());
+        left = work.data();
+        right = a.data() + mid;
+      } else {
+        std::copy(at(mid), at(hi), work.begin());
+        std::move_backward(at(lo), at(mid), at(hi));
+        left = a.data() + lo + nright;
+        right = work.data();
+      }
+      std::size_t i = 0, j = 0, out = lo;
+      while (i < nleft && j < nright) a[out++] = le(left[i], right[j]) ? left[i++] : right[j++];
+      while (i < nleft) a[out++] = left[i++];
+      while (j < nright) a[out++] = right[j++];
     }
-    a.swap(work);
   }
 }
 
-// A text key: each record's cell, upper-cased unless the Option says
-// otherwise, in a slot of the key width; its value (for the group gaps) is
-// the slot's first eight bytes read as a base-256 number.
+// A text key's first eight bytes (blanks beyond its end) as one number
+// that orders as the bytes do.
+std::uint64_t prefix8(std::string_view t) {
+  std::uint64_t v = 0;
+  for (std::size_t b = 0; b < 8; ++b)
+    v = v << 8 | (b < t.size() ? static_cast<unsigned char>(t[b]) : 0x20u);
+  return v;
+}
+
+// Two text keys compared as if both were padded with blanks.
+int comparepadded(std::string_view x, std::string_view y) {
+  const std::size_t common = std::min(x.size(), y.size());
+  if (const int c = std::memcmp(x.data(), y.data(), common); c != 0) return c;
+  const std::string_view rest = x.size() > common ? x.substr(common) : y.substr(common);
+  for (const char ch : rest) {
+    const auto u = static_cast<unsigned char>(ch);
+    if (u != 0x20u) return (u < 0x20u) == (x.size() > common) ? -1 : 1;
+  }
+  return 0;
+}
+
+// Record r's text key: the cell cut to the key width, upper-cased unless
+// the Option says otherwise, without its trailing blanks; its value (for the
+// group gaps) is the first eight bytes of the blank-padded slot read as a
+// base-256 number.
+void addtextkey(const Params& s, Work& w, std::int32_t r, const std::string& cell) {
+  const std::size_t length = std::min(cell.size(), static_cast<std::size_t>(w.width));
+  const std::size_t at = w.text.size();
+  w.text.append(cell, 0, length);
+  std::span<char> key(w.text.data() + at, length);
+  core::STRITOC1UPCASE(std::string_view(key.data(), key.size()), key, s.option);
+  std::size_t end = at + length;
+  while (end > at && w.text[end - 1] == ' ') --end;
+  w.text.resize(end);
+  w.start[static_cast<std::size_t>(r)] = static_cast<std::int64_t>(end);
+  double v = 0.0;
+  const std::string_view t = w.T(r);
+  for (std::size_t b = 0; b < std::min<std::size_t>(static_cast<std::size_t>(w.width), 8); ++b)
+    v = v * 256.0 + (b < t.size() ? static_cast<unsigned char>(t[b]) : 0x20u);
+  w.V(r) = v;
+}
+
+void starttext(const Params& s, Work& w) {
+  w.text.clear();
+  w.start.assign(static_cast<std::size_t>(s.n) + 1, 0);
+}
+
+// A text key: each record's cell.
 bool loadtext(const Params& s, Work& w) {
   const std::int32_t n = s.n;
   w.width = std::max(s.recl, 1);
-  w.text.assign(static_cast<std::size_t>(n) * static_cast<std::size_t>(w.width), ' ');
+  starttext(s, w);
   std::string cell;
+  RecordReader records;
   for (std::int32_t r = 1; r <= n; ++r) {
-    std::int32_t status = readrecord(s, r, w.width, cell);
+    std::int32_t status = records.read(s, r, w.width, cell);
     if (status != 0) {
       core::CHECKANDSETRUNTIMEERROR("So05", status);
       return false;
     }
-    char* slot =
-        w.text.data() + static_cast<std::size_t>(r - 1) * static_cast<std::size_t>(w.width);
-    core::STRITOC1UPCASE(cell, std::span<char>(slot, static_cast<std::size_t>(w.width)), s.option);
-    double v = 0.0;
-    for (std::int32_t b = 0; b < std::min(w.width, 8); ++b)
-      v = v * 256.0 + static_cast<unsigned char>(slot[b]);
-    w.V(r) = v;
+    addtextkey(s, w, r, cell);
   }
   return true;
 }
@@ -76,8 +134,7 @@ bool loadcolumn(const Params& s, Work& w, std::int32_t column) {
   io::GETELEMENTMAXCHLEN(s.unit, column, width, kind);
   const bool number = kind > 0;
   w.width = number ? 0 : std::clamp(width, 1, maxkeywidth);
-  if (!number)
-    w.text.assign(static_cast<std::size_t>(s.n) * static_cast<std::size_t>(w.width), ' ');
+  if (!number) starttext(s, w);
   std::string cell;
   for (std::int32_t r = 1; r <= s.n; ++r) {
     if (!sortcells.celltext(s.unit, r, column, cell)) return false;
@@ -88,13 +145,7 @@ bool loadcolumn(const Params& s, Work& w, std::int32_t column) {
       w.V(r) = v;
       continue;
     }
-    char* slot =
-        w.text.data() + static_cast<std::size_t>(r - 1) * static_cast<std::size_t>(w.width);
-    core::STRITOC1UPCASE(cell, std::span<char>(slot, static_cast<std::size_t>(w.width)), s.option);
-    double v = 0.0;
-    for (std::int32_t b = 0; b < std::min(w.width, 8); ++b)
-      v = v * 256.0 + static_cast<unsigned char>(slot[b]);
-    w.V(r) = v;
+    addtextkey(s, w, r, cell);
   }
   return true;
 }
@@ -134,18 +185,33 @@ bool loadkey(const Params& s, Work& w, const Key& key, bool& sortit) {
   return loadtext(s, w);  // without a column layout a record is one text cell
 }
 
+// A text key in hand: its first eight bytes, and the record.
+struct TextItem {
+  std::uint64_t head;
+  std::int32_t record;
+};
+
 void sortrange(Work& w, std::int32_t a, std::int32_t b, std::vector<Item>& items,
                std::vector<Item>& work) {
-  items.clear();
-  for (std::int32_t i = a; i <= b; ++i) items.push_back({w.V(w.P(i)), w.P(i)});
+  const auto count = static_cast<std::size_t>(b - a + 1);
   if (w.width > 0) {
-    const auto width = static_cast<std::size_t>(w.width);
-    mergesort(items, work, [&](const Item& x, const Item& y) {
-      return std::memcmp(w.T(x.record), w.T(y.record), width) <= 0;
+    // Text keys order totally, so any stable sort gives the same order.
+    std::vector<TextItem> keys;
+    keys.reserve(count);
+    for (std::int32_t i = a; i <= b; ++i) keys.push_back({prefix8(w.T(w.P(i))), w.P(i)});
+    std::stable_sort(keys.begin(), keys.end(), [&](const TextItem& x, const TextItem& y) {
+      if (x.head != y.head) return x.head < y.head;
+      const std::string_view tx = w.T(x.record), ty = w.T(y.record);
+      return comparepadded(tx.substr(std::min<std::size_t>(tx.size(), 8)),
+                           ty.substr(std::min<std::size_t>(ty.size(), 8))) < 0;
     });
-  } else {
-    mergesort(items, work, [](const Item& x, const Item& y) { return x.value <= y.value; });
+    for (std::int32_t i = a; i <= b; ++i) w.P(i) = keys[static_cast<std::size_t>(i - a)].record;
+    return;
   }
+  items.clear();
+  items.reserve(count);
+  for (std::int32_t i = a; i <= b; ++i) items.push_back({w.V(w.P(i)), w.P(i)});
+  mergesort(items, work, [](const Item& x, const Item& y) { return x.value <= y.value; });
   for (std::int32_t i = a; i <= b; ++i) w.P(i) = items[static_cast<std::size_t>(i - a)].record;
 }
 
@@ -153,6 +219,7 @@ void sortrange(Work& w, std::int32_t a, std::int32_t b, std::vector<Item>& items
 // (positive gaps only; of equal gaps the first) open a new group; each
 // cluster number takes the record's group number as its next digit.
 void group(Work& w, std::int32_t a, std::int32_t b, std::int32_t g) {
+  if (w.clus.empty()) return;  // no one asked for the cluster numbers
   if (g < 2) {
     for (std::int32_t i = a; i <= b; ++i) w.C(i) = 16 * w.C(i) + g;
     return;
@@ -179,7 +246,8 @@ void group(Work& w, std::int32_t a, std::int32_t b, std::int32_t g) {
 bool sortkeys(Params& s, Work& w) {
   const std::int32_t n = s.n;
   w.p.resize(static_cast<std::size_t>(n));
-  w.clus.assign(static_cast<std::size_t>(n), 0);
+  // The cluster numbers are kept only for a Cluster output or cluster mode.
+  if (s.cluster > 0 || s.clustermode) w.clus.assign(static_cast<std::size_t>(n), 0);
   w.value.assign(static_cast<std::size_t>(n), 0.0);
   std::vector<Item> items, work;
   for (std::int32_t k = 1; k <= std::max(s.nkeys, 1); ++k) {
@@ -198,7 +266,7 @@ bool sortkeys(Params& s, Work& w) {
       group(w, a, b, key.groups);
       if (key.descending) {
         std::reverse(w.p.begin() + (a - 1), w.p.begin() + b);
-        std::reverse(w.clus.begin() + (a - 1), w.clus.begin() + b);
+        if (!w.clus.empty()) std::reverse(w.clus.begin() + (a - 1), w.clus.begin() + b);
       }
       a = b + 1;
     }

@@ -106,6 +106,28 @@ int readrecord(const Params& s, std::int32_t r, std::int64_t max, std::string& o
   return 0;
 }
 
+int RecordReader::read(const Params& s, std::int32_t r, std::int64_t max, std::string& out) {
+  if (!s.haslines) return readrecord(s, r, max, out);
+  const std::span<const std::int32_t> at = s.lines.positions;
+  const auto k = static_cast<std::size_t>(r);
+  const std::int64_t first = at[k - 1], next = at[k];
+  if (first < 1 || next < first) return readrecord(s, r, max, out);
+  if (first < from || next > to) {
+    constexpr std::int64_t blocksize = std::int64_t{1} << 20;
+    std::size_t m = k;
+    while (m + 1 < at.size() && at[m + 1] >= at[m] && at[m + 1] - first <= blocksize) ++m;
+    block.resize(static_cast<std::size_t>(at[m] - first));
+    from = to = 0;
+    if (plat::read_stream(s.unit, block, first) != 0) return readrecord(s, r, max, out);
+    from = first;
+    to = at[m];
+  }
+  out.assign(block, static_cast<std::size_t>(first - from), static_cast<std::size_t>(next - first));
+  dropend(out, s.lines.lineend);
+  if (static_cast<std::int64_t>(out.size()) > max) out.resize(static_cast<std::size_t>(max));
+  return 0;
+}
+
 bool rewritefile(Params& s, Work& w) {
   plat::UnitInfo data;
   plat::inquire_unit(s.unit, data);

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "numeric/sort.h"
@@ -45,17 +46,23 @@ struct Params {
 // Work of the sort, positions and records counted from 1.
 struct Work {
   std::vector<std::int32_t> p;     // p(i): the record at sorted position i
-  std::vector<std::int64_t> clus;  // cluster number of the record at position i
+  std::vector<std::int64_t> clus;  // cluster number of the record at position i (when asked for)
   std::vector<double> value;       // key value of record r
-  std::string text;                // text keys: record r's slot of width characters
-  std::int32_t width = 0;          // 0: the key is numeric
-  bool indexorder = false;         // p came from Index: it is not written back
+  // Text keys: record r's key, cut to width characters and without its
+  // trailing blanks, is text[start[r - 1], start[r]); keys compare as if
+  // padded with blanks to the width.
+  std::string text;
+  std::vector<std::int64_t> start;
+  std::int32_t width = 0;   // 0: the key is numeric
+  bool indexorder = false;  // p came from Index: it is not written back
 
   std::int32_t& P(std::int32_t i) { return p[static_cast<std::size_t>(i - 1)]; }
   std::int64_t& C(std::int32_t i) { return clus[static_cast<std::size_t>(i - 1)]; }
   double& V(std::int32_t r) { return value[static_cast<std::size_t>(r - 1)]; }
-  const char* T(std::int32_t r) const {
-    return text.data() + static_cast<std::size_t>(r - 1) * static_cast<std::size_t>(width);
+  std::string_view T(std::int32_t r) const {
+    const auto k = static_cast<std::size_t>(r);
+    return std::string_view(text).substr(static_cast<std::size_t>(start[k - 1]),
+                                         static_cast<std::size_t>(start[k] - start[k - 1]));
   }
 };
 
@@ -68,6 +75,14 @@ bool sortkeys(Params& s, Work& w);
 // Record r of the file (a fixed-length record, or a line without its line
 // end), at most max bytes of it; the run-time status, 0 when it was read.
 int readrecord(const Params& s, std::int32_t r, std::int64_t max, std::string& out);
+// Reads the records in turn (1, 2, ...): the lines of a text file a block
+// of about a megabyte at a time, anything else by readrecord. A block that
+// cannot be read whole leaves each line to readrecord, which says why.
+struct RecordReader {
+  std::string block;
+  std::int64_t from = 0, to = 0;  // the file's bytes [from, to) in block
+  int read(const Params& s, std::int32_t r, std::int64_t max, std::string& out);
+};
 // The physical rewrite of the file in the order p, through a temporary
 // file beside it; false when it failed (reported with tag "So04").
 bool rewritefile(Params& s, Work& w);

@@ -14,7 +14,6 @@
 #include "core/messages.h"
 #include "core/runwords.h"
 #include "core/search.h"
-#include "core/sortroutines.h"
 #include "core/stores.h"
 #include "core/symbols.h"
 #include "exec/optdispatch.h"
@@ -104,47 +103,76 @@ void addtextwords(const EditState& e, WordList& w, std::int32_t first, std::int3
             casekept);
 }
 
-// Sorts the list: heap sort of the word numbers by the words from the sort
-// column on; each run of equal words in ascending word-number order, its
-// last entry negated when distinct; reversed on request.
+// Sorts the list: the word numbers by the words from the sort column on
+// (blank-padded comparison), each run of equal words in ascending
+// word-number order, its last entry negated when distinct; reversed on
+// request. Occurrences are grouped by word through a hash table first, so
+// only the distinct words are compared and sorted; the word numbers then
+// go to their groups in one stable counting pass.
 void sortwords(WordList& w, std::int32_t column, bool distinct, bool reverse) {
   const std::int32_t n = w.n();
-  auto& order = w.order.raw();
-  order.resize(static_cast<std::size_t>(n));
-  for (std::int32_t k = 0; k < n; ++k) order[static_cast<std::size_t>(k)] = k + 1;
-  auto key = [&](std::int32_t k) {
-    const std::string_view s = w.word(k);
-    return s.substr(std::min(s.size(), static_cast<std::size_t>(column)));
-  };
-  auto less = [&](std::int32_t a, std::int32_t b) { return core::C1_LT_EQ_GT(key(a), key(b)) < 0; };
-  // Sift-down heap sort of order[0..n).
-  auto sift = [&](std::size_t root, std::size_t size) {
-    const std::int32_t v = order[root];
-    for (std::size_t child; (child = 2 * root + 1) < size; root = child) {
-      if (child + 1 < size && less(order[child], order[child + 1])) ++child;
-      if (!less(v, order[child])) break;
-      order[root] = order[child];
-    }
-    order[root] = v;
-  };
   const auto size = static_cast<std::size_t>(n);
-  for (std::size_t i = size / 2; i-- > 0;) sift(i, size);
-  for (std::size_t end = size; end > 1; --end) {
-    std::swap(order[0], order[end - 1]);
-    sift(0, end - 1);
-  }
-  std::vector<std::int32_t> scratch;
-  for (std::size_t j = 0; j < size;) {
-    std::size_t e = j + 1;
-    while (e < size && core::C1_LT_EQ_GT(key(order[j]), key(order[e])) == 0) ++e;
-    const auto len = static_cast<std::int32_t>(e - j);
-    if (len > 1) {
-      scratch.assign(e - j, 0);
-      core::HEAPSORT2(len, std::span<std::int32_t>(order.data() + j, e - j), scratch);
+  auto& order = w.order.raw();
+  order.resize(size);
+  // The key of word k without its trailing blanks: two keys compare equal
+  // exactly when these are the same bytes.
+  auto key = [&](std::int32_t k) {
+    std::string_view s = w.word(k);
+    s.remove_prefix(std::min(s.size(), static_cast<std::size_t>(column)));
+    return s.substr(0, static_cast<std::size_t>(core::C1LEN_TRIM(s)));
+  };
+  // Open addressing over the group numbers; rep[g] is the first word of
+  // group g.
+  std::size_t slots = 16;
+  while (slots < 2 * size) slots *= 2;
+  std::vector<std::int32_t> table(slots, -1);
+  std::vector<std::int32_t> group(size + 1), rep;
+  for (std::int32_t k = 1; k <= n; ++k) {
+    const std::string_view s = key(k);
+    std::uint64_t h = 1469598103934665603ull;
+    for (const char c : s) h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    std::size_t i = (h ^ (h >> 29)) & (slots - 1);
+    for (;; i = (i + 1) & (slots - 1)) {
+      const std::int32_t g = table[i];
+      if (g < 0) {
+        table[i] = static_cast<std::int32_t>(rep.size());
+        group[static_cast<std::size_t>(k)] = table[i];
+        rep.push_back(k);
+        break;
+      }
+      if (key(rep[static_cast<std::size_t>(g)]) == s) {
+        group[static_cast<std::size_t>(k)] = g;
+        break;
+      }
     }
-    if (distinct) order[e - 1] = -order[e - 1];
-    j = e;
   }
+  table = {};
+  // The groups in the order of their words, then the start of each group.
+  const std::size_t ngroups = rep.size();
+  std::vector<std::int32_t> byword(ngroups);
+  for (std::size_t g = 0; g < ngroups; ++g) byword[g] = static_cast<std::int32_t>(g);
+  std::sort(byword.begin(), byword.end(), [&](std::int32_t a, std::int32_t b) {
+    return core::C1_LT_EQ_GT(key(rep[static_cast<std::size_t>(a)]),
+                             key(rep[static_cast<std::size_t>(b)])) < 0;
+  });
+  std::vector<std::int32_t> count(ngroups + 1, 0);
+  for (std::int32_t k = 1; k <= n; ++k)
+    ++count[static_cast<std::size_t>(group[static_cast<std::size_t>(k)])];
+  std::vector<std::int32_t> at(ngroups);
+  std::int32_t next = 0;
+  for (const std::int32_t g : byword) {
+    at[static_cast<std::size_t>(g)] = next;
+    next += count[static_cast<std::size_t>(g)];
+  }
+  for (std::int32_t k = 1; k <= n; ++k)
+    order[static_cast<std::size_t>(
+        at[static_cast<std::size_t>(group[static_cast<std::size_t>(k)])]++)] = k;
+  // Each group now ends where at[] stopped.
+  if (distinct)
+    for (std::size_t g = 0; g < ngroups; ++g) {
+      auto& last = order[static_cast<std::size_t>(at[g] - 1)];
+      last = -last;
+    }
   if (reverse) std::reverse(order.begin(), order.end());
 }
 
