@@ -5,7 +5,10 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
+#include <string_view>
 
+#include "exec/windowlist.h"
 #include "platform/win_window.h"
 
 namespace plot {
@@ -21,6 +24,17 @@ struct Upcalls {
   // focus (0x406, 0x407); brings the window's size words and its bound
   // variables up to date.
   int (*CHILDCHANGED)(win::HWND& window, int& code) = nullptr;
+  // The files' date-time pictures: writes the day value by the picture
+  // (such as "ccyymmddhhmmss.sss") into the text, or reads it from the
+  // text; for time-axis labels.
+  void (*TIMEDATEU)(std::string_view picture, double& value, std::span<char> text,
+                    bool read) = nullptr;
+  // For the print of a dialog window: the window's control records in the
+  // order of its items (null none), and a table window redrawn from its
+  // first row (first true) or moved on to its next block of rows; rows
+  // tells how many rows remain after those shown.
+  exec::ctlrec* (*CONTROLRECORDS)(win::HWND window) = nullptr;
+  void (*MATRIXUPDATE)(win::HWND window, bool first, std::int32_t& rows) = nullptr;
 };
 inline Upcalls upcalls;
 
