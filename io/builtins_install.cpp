@@ -19,6 +19,8 @@
 #include "io/system.h"
 #include "io/tableelement.h"
 #include "io/timedate.h"
+#include "io/timepicture.h"
+#include "plot/upcalls.h"
 
 namespace io {
 
@@ -58,6 +60,7 @@ void install_builtins() {
   core::freeuserdlls = &FREEUSERDLLS;
   exec::closescriptfiles = closescriptfiles;
   exec::realtimehook = REALTIME;
+  plot::upcalls.TIMEDATEU = TIMEDATEU;
   exec::MUSICALL = MUSIC_ALL;
   exec::readtableelement = READTABLEELEMENT;
 }

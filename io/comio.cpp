@@ -14,8 +14,11 @@
 #include "exec/optdispatch.h"
 #include "exec/optvalues.h"
 #include "exec/postfix.h"
+#include "exec/windowlist.h"
+#include "exec/windowwords.h"
 #include "exec/xeq.h"
 #include "platform/win_comm.h"
+#include "plot/rwprint.h"
 #include "toolkit/services.h"
 
 namespace io {
@@ -129,6 +132,27 @@ bool COMOPEN() {
   return true;
 }
 
+// Palette colours of the echo: received bytes light on dark, sent bytes
+// dark on light.
+constexpr std::int32_t dark = 0;
+constexpr std::int32_t light = 15;
+
+// Shows one byte of the traffic in the echo window (none when the Echo
+// handle names no window of the list): at the window's running text
+// position, on the same line while it fits, else on the next.
+void ECHO(std::uint8_t b, std::int32_t background, std::int32_t foreground) {
+  if (comset.echowindow <= 0) return;
+  const auto h = win::handle_from<win::HWND>(static_cast<std::uint32_t>(comset.echowindow));
+  exec::wdwrec* r = exec::wdwhead;
+  while (r != nullptr && r->window != h) r = r->next;
+  if (r == nullptr) return;
+  exec::txtcolors = {exec::colour(foreground), exec::colour(background)};
+  const char c = static_cast<char>(b);
+  std::int32_t columns = 0, status = 0;
+  plot::RWPRINT(std::string_view(&c, 1), 0.0, plot::afterlast, columns, r->fontslot, " ", " ", r,
+                status);
+}
+
 // Reads one byte within the time-out (0: only what has arrived). A
 // doubling character must come twice and stands for one.
 bool COMGET(std::uint8_t& b, std::int32_t timeout, bool pairing = true) {
@@ -153,7 +177,7 @@ bool COMGET(std::uint8_t& b, std::int32_t timeout, bool pairing = true) {
   stmt.sumbefore = comset.rxsum;
   stmt.lastbyte = b;
   CHKSUM(comset.chkbits, b, comset.rxsum);
-  // The echo into a window comes with the script windows.
+  ECHO(b, dark, light);
   if (pairing && stmt.doubling >= 0 && b == stmt.doubling) {
     std::uint8_t again = 0;
     if (!COMGET(again, timeout, false)) return false;
@@ -187,6 +211,7 @@ bool COMPUT(std::uint8_t b) {
       return false;
     }
     CHKSUM(comset.chkbits, b, comset.txsum);
+    ECHO(b, light, dark);
   }
   return true;
 }
@@ -338,7 +363,6 @@ void option(std::int32_t k, std::int32_t v) {
       comset.timeout = exec::KEYVALUE(v);
       return;
     case kw("Echo"):
-      // Kept for the echo into script windows, which is not built yet.
       comset.echowindow = exec::KEYVALUE(v);
       return;
     case kw("Send"):

@@ -21,8 +21,10 @@ inline constexpr double afterlast = -1.7976931348623157E308;
 // fraction of the text area's width, else the character column (1 the
 // first) in cells of the slot's font; y: `nextline`, `afterlast`, above 1
 // the line (1 the first), above 0 a fraction of the text area's height, 0
-// or below minus pixels. Options: "LI=" and pairs of numbers draw straight
-// lines between the points, at the centres of character cells with "CHA"
+// or below minus pixels. The alignment key's capitals override that place:
+// "C" or "R" (without "L") centre or right-align each line, "T", "B" or
+// "V" put the text at the top, the bottom or the middle of the area. Options: "LI=" and pairs of
+// numbers draw straight lines between the points, at the centres of character cells with "CHA"
 // (else pixels), in the colour number after "FC=" (a call without text
 // draws only what its options ask for); "NOUP" leaves the
 // window's repaint to its next paint. A window that prints stops the

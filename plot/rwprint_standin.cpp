@@ -142,6 +142,27 @@ win::POINT placeof(exec::wdwrec& r, const Area& a, double x, double y, std::int3
   return p;
 }
 
+// An alignment key ("TopLef", "BotRig", "Center"): its capitals place the
+// text in the text area. "L" keeps it at the left, else "C" centres and
+// "R" right-aligns each line; "T" puts it at the top, else "B" at the
+// bottom; "V" centres it vertically. A key without these places nothing.
+struct Alignment {
+  char across = 0;  // 'C' or 'R'
+  char down = 0;    // 'T', 'B' or 'V'
+};
+
+Alignment alignmentof(std::string_view key) {
+  auto has = [key](char c) { return key.find(c) != std::string_view::npos; };
+  Alignment a;
+  if (!has('L')) a.across = has('C') ? 'C' : has('R') ? 'R' : 0;
+  if (has('T'))
+    a.down = 'T';
+  else if (has('B'))
+    a.down = 'B';
+  if (has('V')) a.down = 'V';
+  return a;
+}
+
 // A text that would end below the area moves the area's picture up.
 void scrollup(toolkit::draw_target_t& t, const Area& a, std::int32_t& y, std::int32_t height) {
   const std::int32_t over = y + height - a.bottom;
@@ -162,7 +183,6 @@ void RWPRINT(std::string_view text, double x, double y, std::int32_t& columns, s
              std::string_view align, std::string_view options, exec::wdwrec* window,
              std::int32_t& status) {
   (void)columns;
-  (void)align;
   status = 0;
   exec::wdwrec* r = window != nullptr ? window : exec::wdwhead;
   if (r == nullptr) return;
@@ -198,17 +218,24 @@ void RWPRINT(std::string_view text, double x, double y, std::int32_t& columns, s
       win::GetTextExtentPoint32A(t.dc, lines[0].data(), static_cast<int>(lines[0].size()), &first);
     win::POINT p = placeof(*r, a, x, y, cw, ch, first.cx);
     const auto n = static_cast<std::int32_t>(lines.size());
-    if (r != exec::wdwhead) scrollup(t, a, p.y, n * ch);
+    const Alignment al = alignmentof(align);
+    if (al.down == 'T') p.y = a.top;
+    if (al.down == 'B') p.y = std::max(a.top, a.bottom - n * ch);
+    if (al.down == 'V') p.y = std::max(a.top, a.top + (a.bottom - a.top - n * ch) / 2);
+    if (r != exec::wdwhead && al.down == 0) scrollup(t, a, p.y, n * ch);
     win::SetTextColor(t.dc, exec::txtcolors[0]);
     win::SetBkColor(t.dc, exec::txtcolors[1]);
     win::SetBkMode(t.dc, win::OPAQUE);
     std::int32_t endx = p.x;
     for (std::int32_t k = 0; k < n; ++k) {
       const std::string_view l = lines[static_cast<std::size_t>(k)];
-      win::TextOutA(t.dc, p.x, p.y + k * ch, l.data(), static_cast<int>(l.size()));
       win::SIZE s{};
       win::GetTextExtentPoint32A(t.dc, l.data(), static_cast<int>(l.size()), &s);
-      endx = p.x + s.cx;
+      std::int32_t lx = p.x;
+      if (al.across == 'C') lx = std::max(a.left, a.left + (a.right - a.left - s.cx) / 2);
+      if (al.across == 'R') lx = std::max(a.left, a.right - s.cx);
+      win::TextOutA(t.dc, lx, p.y + k * ch, l.data(), static_cast<int>(l.size()));
+      endx = lx + s.cx;
     }
     r->textx = endx;
     r->texty = p.y + std::max(n, 1) * ch;

@@ -5,8 +5,10 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string_view>
 
+#include "exec/windowlist.h"
 #include "platform/win_gdi.h"
 #include "platform/win_window.h"
 
@@ -35,6 +37,17 @@ struct Upcalls {
   // count characters in the device's font, tabs going to the next stop.
   std::int32_t (*GETTABBEDTEXTWIDTH)(win::HDC dc, std::string_view text,
                                      std::int32_t count) = nullptr;
+  // The files' date-time pictures: writes the day value by the picture
+  // (such as "ccyymmddhhmmss.sss") into the text, or reads it from the
+  // text; for time-axis labels.
+  void (*TIMEDATEU)(std::string_view picture, double& value, std::span<char> text,
+                    bool read) = nullptr;
+  // For the print of a dialog window: the window's control records in the
+  // order of its items (null none), and a table window redrawn from its
+  // first row (first true) or moved on to its next block of rows; rows
+  // tells how many rows remain after those shown.
+  exec::ctlrec* (*CONTROLRECORDS)(win::HWND window) = nullptr;
+  void (*MATRIXUPDATE)(win::HWND window, bool first, std::int32_t& rows) = nullptr;
 };
 inline Upcalls upcalls;
 

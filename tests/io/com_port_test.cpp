@@ -9,20 +9,27 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <array>
 #include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "core/kompil.h"
 #include "core/runwords.h"
+#include "core/symbols.h"
 #include "exec/alarms.h"
 #include "exec/postfix.h"
+#include "exec/windowless.h"
+#include "exec/windowlist.h"
 #include "exec/xeq.h"
 #include "ide/panlio.h"
 #include "io/comio.h"
 #include "platform/win_comm.h"
+#include "platform/win_gdi.h"
 #include "platform/win_message.h"
 #include "platform/win_message_keys.h"
+#include "plot/fontslots.h"
 #include "tests/io/script_folder.h"
 
 namespace {
@@ -208,6 +215,58 @@ TEST_F(ComPort, SendsTextsNumbersDoublesAndChecksums) {
                 "END\n"),
             "S8=16\nS0=208\nS9=16\nstop=-1\n");
   EXPECT_EQ(sent(), "AB\rwxuv\x10\x10\x10\xF0\x20\x10\xF0\x20\xD0\xF0\x20");
+}
+
+// The traffic shown in a child window: sent bytes dark on light, received
+// ones light on dark, one after another on a line and on the next line
+// once a line is full.
+TEST_F(ComPort, EchoShowsTheTrafficInAChildWindow) {
+  Peer device([&] {
+    char c = 0;
+    while (c != 'B')
+      if (read(pty.master, &c, 1) != 1) return;
+    if (write(pty.master, "xy;", 3) != 3) return;
+    sleep(5);
+  });
+  plot::reset_fontslots();  // an earlier run's fonts went with its drawing objects
+  ASSERT_EQ(exec::compile_script(testsupport::crlf(
+                "CHARACTER T*3\n"
+                "WINDOW(WINdowhandle=H, Width=-300, Height=-200, FONt=4)\n"
+                "COM(Comport=1, Timeout=2000, Echo=H, Send='AB', Lastchar=';', Receive=T)\n"
+                "END\n")),
+            "");
+  exec::OPENWINDOWLESS();
+  core::xeqmode = 4 | 8;
+  core::xeqline = 1;
+  std::array<char, 256> line{};
+  line.fill(' ');
+  core::KOMPIL(line);
+  const std::string out = exec::run_outcome();
+  ASSERT_EQ(out.substr(0, out.find('\n')), "T='xy;'") << out;
+  ASSERT_EQ(out.substr(out.find("stop=")), "stop=-1\n") << out;
+  std::int32_t h = 0;
+  ASSERT_TRUE(core::FINDSN("H", h, 0x80));
+  const auto handle = win::handle_from<win::HWND>(static_cast<std::uint32_t>(core::z(h)));
+  exec::wdwrec* r = exec::wdwhead;
+  while (r != nullptr && r->window != handle) r = r->next;
+  ASSERT_NE(r, nullptr);
+  const int cw = plot::fontslots(r->fontslot).cellwidth;
+  const int ch = plot::fontslots(r->fontslot).cellheight;
+  const win::HDC dc = win::CreateCompatibleDC(nullptr);
+  const win::HGDIOBJ old = win::SelectObject(dc, r->bitmap);
+  const win::COLORREF light = win::GetPixel(dc, 0, 3 * ch);
+  // The cells of the first line: what share of each is not the window's own.
+  std::string row;
+  for (int c = 0; c < 8; ++c) {
+    int ink = 0;
+    for (int y = 0; y < ch; ++y)
+      for (int x = c * cw; x < (c + 1) * cw; ++x) ink += win::GetPixel(dc, x, y) != light ? 1 : 0;
+    row += ink == 0 ? '.' : ink > cw * ch / 2 ? '#' : '+';
+  }
+  win::SelectObject(dc, old);
+  win::DeleteDC(dc);
+  exec::CLOSEWINDOWLESS();
+  EXPECT_EQ(row, "++###...") << "A and B as glyphs, x y ; on the dark ground";
 }
 
 TEST_F(ComPort, ReceivesUntilTheLastCharacterOrUntilNothingCame) {

@@ -25,6 +25,12 @@ class Panel : public ChildScript {
   exec::wdwrec* w = nullptr;
   int cw = 8, ch = 16;
 
+  // The fonts of an earlier test's run went with its drawing objects.
+  void SetUp() override {
+    ChildScript::SetUp();
+    plot::reset_fontslots();
+  }
+
   // Runs the script (no appendix of its own: the compiler would take the
   // block's lines for statements), then puts the block text in the editor
   // text where APPENDIX finds it and builds the panel in window H.
@@ -81,6 +87,24 @@ TEST_F(Panel, AFieldShowsItsVariableAtItsMarkAndFollowsAnUpdate) {
   core::z(t) = 1234567;
   ui::PANEL({}, t + 1000, 0, 0, 0);
   EXPECT_EQ(row(13, 20, 1), "#####...");
+}
+
+// A whole script: its panel block stands after the "#" line that ends the
+// statements, the window is made with the panel and the script updates it.
+TEST_F(Panel, AScriptShowsItsOwnAppendixBlockAndUpdatesIt) {
+  const std::string out = runopen(
+      "T = 21.5\nWINDOW(WINdowhandle=H, Width=-400, Height=-100, FONt=4, PaNeL='PNL')\n"
+      "T = 22.75\nWINDOW(WINdowhandle=H, UPDAtepanel=T)\nEND\n#\n"
+      "PNL #t=T\n Temperature #0      C\n");
+  ASSERT_EQ(out.substr(out.rfind("stop=")), "stop=-1\n") << out;
+  w = windowof("H");
+  ASSERT_NE(w, nullptr) << out;
+  ASSERT_NE(w->firstpanel, nullptr);
+  cw = plot::fontslots(w->fontslot).cellwidth;
+  ch = plot::fontslots(w->fontslot).cellheight;
+  EXPECT_TRUE(inked(1, 1)) << "Temperature";
+  EXPECT_EQ(row(13, 20, 1), "#####...") << "22.75 after the update, blanks after it";
+  EXPECT_TRUE(inked(21, 1)) << "the C after the field";
 }
 
 TEST_F(Panel, ATextFieldShowsNoMoreThanItsVariable) {
