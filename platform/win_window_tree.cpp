@@ -226,6 +226,9 @@ void reset_tree() {
   table.clear();
   desktop_record().children.clear();
   free_surface(desktop_record());
+  // Handles count from the start again: a run after a reset sees the same
+  // handles as the first one.
+  next_handle = kDesktopHandle + 2;
 }
 
 }  // namespace win::detail
