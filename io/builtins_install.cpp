@@ -60,6 +60,7 @@ void install_builtins() {
   exec::realtimehook = REALTIME;
   exec::MUSICALL = MUSIC_ALL;
   exec::readtableelement = READTABLEELEMENT;
+  exec::writetableelement = WRITETABLEELEMENT;
 }
 
 }  // namespace io
