@@ -18,6 +18,7 @@
 #include "platform/file_units.h"
 #include "support/test_support.h"
 #include "ui/tablechanges.h"
+#include "ui/tables.h"
 
 namespace {
 
@@ -91,7 +92,8 @@ class ChangeList : public DialogScript {
   // Runs the edits while the script holds the file open, then closes it
   // (which saves script edits without a question).
   std::string withunit(const std::string& end, const Rows& stored,
-                       const std::function<void(std::int32_t)>& edits) {
+                       const std::function<void(std::int32_t)>& edits,
+                       const std::string& wait = "DLG(Text='wait')\n") {
     testsupport::write_file("t.txt", filetext(stored, end));
     bool ran = false;
     answer({dlgtest::probe([&](win::HWND) {
@@ -100,9 +102,8 @@ class ChangeList : public DialogScript {
       ran = true;
       edits(unit);
     })});
-    const std::string out =
-        run("CHARACTER F*8\nF = 't.txt'\nOPEN(FIle=F, Format='A2,A')\nDLG(Text='wait')\n"
-            "READ(FIle=F, CLoSe=1)\n");
+    const std::string out = run("CHARACTER F*8\nF = 't.txt'\nOPEN(FIle=F, Format='A2,A')\n" + wait +
+                                "READ(FIle=F, CLoSe=1)\n");
     EXPECT_TRUE(ran) << out;
     return testsupport::read_file("t.txt");
   }
@@ -144,6 +145,39 @@ TEST_F(ChangeList, RowCommandsUndoAndRedoSaveByteForByte) {
     });
     EXPECT_EQ(saved, filetext(model, end));
   }
+}
+
+TEST_F(ChangeList, TheShownTableOffersWhatItsListAllows) {
+  Rows model = storedrows(3);
+  std::array<std::int16_t, 6> flags{};
+  const auto offered = [&] {
+    ui::CHECK_UNDO_REDO(flags);
+    return std::to_string(flags[0]) + std::to_string(flags[1]) + std::to_string(flags[2]) +
+           std::to_string(flags[3]) + std::to_string(flags[4]);
+  };
+  const std::string saved = withunit(
+      "\n", model,
+      [&](std::int32_t u) {
+        ui::SETMXTOUNIT(u);
+        ASSERT_NE(ui::mxcur, nullptr) << "no table shows the file";
+        // copy-insert, delete, undo, redo, insert
+        EXPECT_EQ(offered(), "01001");
+        edit(u, ui::mxcmd::insert, 2);
+        model.insert(model.begin() + 1, blankrow);
+        EXPECT_EQ(offered(), "01101");
+        edit(u, ui::mxcmd::undo, 0);
+        model.erase(model.begin() + 1);
+        EXPECT_EQ(offered(), "01011");
+        edit(u, ui::mxcmd::remember, 3);
+        edit(u, ui::mxcmd::insertcopy, 1);
+        model.insert(model.begin(), model[2]);
+        EXPECT_EQ(offered(), "11101");
+        edit(u, ui::mxcmd::append, 0);
+        model.push_back(blankrow);
+        expectcells(u, model, "in the shown table");
+      },
+      "DLG(Edit=F, Format='A2,A')\n");
+  EXPECT_EQ(saved, filetext(model, "\n"));
 }
 
 TEST_F(ChangeList, SixtyInsertsAtOnePlaceKeepTheirOrder) {
