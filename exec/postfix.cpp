@@ -22,6 +22,7 @@
 #include "exec/postfix_eval.h"
 #include "exec/strings.h"
 #include "exec/struct.h"
+#include "exec/tablecells.h"
 #include "exec/tempstrings.h"
 #include "exec/xeq2.h"
 #include "exec/xeqtemps.h"
@@ -55,11 +56,12 @@ evaldetail::Eval& takeeval() {
   e.pass = e.iresultpass = e.tmpbase = e.resultcell = e.optstmt = 0;
   e.firstkw = -1;
   e.firstwritten = e.written = e.editcalls = e.jump = e.structcell = 0;
+  e.tablecell = e.tableunit = e.tablerow = e.tablecolumn = 0;
   e.hasassign = e.stored = e.falsecond = e.condition = e.endstmt = false;
   e.endpasses = e.rangeflag = e.missing = e.restart = e.prefixeach = false;
   return e;
 }
-static_assert(sizeof(evaldetail::Eval) == 168,
+static_assert(sizeof(evaldetail::Eval) == 184,
               "a field added to the work record needs its start value in takeeval");
 struct EvalSlot {
   evaldetail::Eval& e = takeeval();
@@ -311,6 +313,25 @@ std::int32_t assign(Eval& e, std::int32_t p) {
     st = assignnumber(e, t, s, exchange);
   }
   if (st != 0) return st;
+  e.stored = true;
+  return push(e, t) ? 0 : 2002;
+}
+
+// Assignment to an element of a file viewed as a table (word 0x8881):
+// the value is written to the cell that the element's marker recorded.
+std::int32_t tablewrite(Eval& e) {
+  std::int32_t s = 0, t = 0;
+  if (!pop(e, s)) return 3000;
+  if (!pop(e, t)) return 3020;
+  if (t <= 0 || t != e.tablecell) return 3020;
+  if (s < 0 && !livestring(s)) return 3020;
+  e.tablecell = 0;
+  std::string own;
+  const bool istext = s < 0 && -s <= maxtemps;
+  const std::string text(istext ? stringview(s, own) : std::string_view{});
+  const double number = !istext && validcell(s) ? core::z(s) : 0.0;
+  if (const std::int32_t st = tableassign(e, istext, text, number); st != 0) return st;
+  if (core::z.valid(t)) core::z(t) = number;
   e.stored = true;
   return push(e, t) ? 0 : 2002;
 }
@@ -709,7 +730,8 @@ std::int32_t oneword(Eval& e, std::int32_t p) {
     e.endstmt = true;
     return 0;
   }
-  if (w == 0x8881u || w == 0x8981u) {
+  if (w == 0x8881u) return tablewrite(e);
+  if (w == 0x8981u) {
     core::msgkey.set(xeqkeys::notyetbuilt);
     return xeqkeyed;
   }

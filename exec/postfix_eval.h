@@ -34,16 +34,19 @@ struct Eval {
   std::int32_t editcalls = 0;     // EDIT and POP calls of the statement
   std::int32_t jump = 0;          // next word position when non-zero
   std::int32_t structcell = 0;    // result cell of a STRUCT call that wrote its record
-  bool hasassign = false;         // an assignment or exchange word was met
-  bool stored = false;            // something was stored
-  bool falsecond = false;         // the statement was a false condition
-  bool condition = false;         // a block word stored the condition's result
-  bool endstmt = false;           // end the statement after this word
-  bool endpasses = false;         // no further pass
-  bool rangeflag = false;         // a range is running (missing elements read 0.0)
-  bool missing = false;           // the current segment element is missing
-  bool restart = false;           // evaluate the statement again from its first pass
-  bool prefixeach = false;        // every pass computes the prefix blocks again
+  // A table element assigned to: the cell that stands for it on the stack
+  // and the element's unit, row and column.
+  std::int32_t tablecell = 0, tableunit = 0, tablerow = 0, tablecolumn = 0;
+  bool hasassign = false;   // an assignment or exchange word was met
+  bool stored = false;      // something was stored
+  bool falsecond = false;   // the statement was a false condition
+  bool condition = false;   // a block word stored the condition's result
+  bool endstmt = false;     // end the statement after this word
+  bool endpasses = false;   // no further pass
+  bool rangeflag = false;   // a range is running (missing elements read 0.0)
+  bool missing = false;     // the current segment element is missing
+  bool restart = false;     // evaluate the statement again from its first pass
+  bool prefixeach = false;  // every pass computes the prefix blocks again
 };
 
 // Plain numeric operands of the linked stream (the low bit marks a

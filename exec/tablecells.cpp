@@ -42,6 +42,7 @@ std::int32_t readelement(std::int32_t unit, std::int64_t row, std::int64_t colum
     detailwords[0] = static_cast<std::int16_t>(std::clamp<std::int64_t>(row, -32768, 32767));
     return 3035;
   }
+  if (st == 26) return xeqkeyed;  // "extMatrixNotOpen"
   if (st != 0) {
     core::msgkey.blank();
     return 3032;
@@ -96,8 +97,10 @@ namespace evaldetail {
 std::int32_t tableoperand(Eval& e, std::int32_t p, std::int32_t descr) {
   std::int32_t ec = 0, er = 0;
   if (!popbound(e, ec) || !popbound(e, er)) return 3000;
-  if (readtableelement == nullptr || targetside(e, p) || xeqexpr.swappos != 0) {
-    core::msgkey.set(xeqkeys::notyetbuilt);  // writes and exchanges wait for the table editor
+  const bool target = targetside(e, p);
+  if (readtableelement == nullptr || (target && writetableelement == nullptr) ||
+      xeqexpr.swappos != 0) {
+    core::msgkey.set(xeqkeys::notyetbuilt);  // exchanges have no meaning for a file's cell
     return xeqkeyed;
   }
   // The file variable: the descriptor's symbol (its text descriptor outside
@@ -106,6 +109,20 @@ std::int32_t tableoperand(Eval& e, std::int32_t p, std::int32_t descr) {
   std::int32_t unit = descr >= 1 && descr <= maxtemps ? tmporig[descr] : 0;
   if ((wordpath::typeof_(sym) & 0x100) != 0) unit = core::name(sym).adr;
   const bool onbase = sym != 0 && e.sp >= 1 && top(e) == sym;
+  if (target) {
+    // The element is written when the assignment comes: a scratch cell
+    // stands for it on the stack.
+    const std::int32_t cell = newcell(0.0);
+    if (cell == 0) return 2002;
+    e.tablecell = cell;
+    e.tableunit = unit;
+    e.tablerow = clamped(intvalue(er));
+    e.tablecolumn = clamped(intvalue(ec));
+    if (!onbase) return push(e, cell) ? 0 : 2002;
+    top(e) = cell;
+    e.isbase[static_cast<std::size_t>(e.sp)] = 0;
+    return 0;
+  }
   std::string text;
   double number = 0.0;
   bool istext = false;
@@ -130,6 +147,32 @@ std::int32_t tableoperand(Eval& e, std::int32_t p, std::int32_t descr) {
   top(e) = entry;
   e.isbase[static_cast<std::size_t>(e.sp)] = 0;
   return 0;
+}
+
+std::int32_t tableassign(Eval& e, bool istext, std::string_view text, double number) {
+  const std::int32_t unit = e.tableunit, row = e.tablerow, column = e.tablecolumn;
+  if (unit < plat::unit_script_first || unit > plat::unit_script_last) return 3003;
+  if (!plat::unit_is_open(unit)) return 3041;
+  if (column < 0) {
+    detailwords[1] = static_cast<std::int16_t>(std::max(column, -32768));
+    return 3013;
+  }
+  core::msgkey.blank();
+  switch (writetableelement(unit, row, column, istext, text, number)) {
+    case 0:
+      return core::msgkey.is_blank() ? 0 : xeqkeyed;
+    case 25:
+      detailwords[0] = static_cast<std::int16_t>(std::clamp(row, -32768, 32767));
+      return 3035;
+    case 26:
+      return xeqkeyed;  // "extMatrixNotOpen"
+    default:
+      // A whole line (column 0), or a cell the table refused.
+      if (!core::msgkey.is_blank()) return xeqkeyed;
+      detailwords[0] = static_cast<std::int16_t>(std::clamp(row, -32768, 32767));
+      detailwords[1] = static_cast<std::int16_t>(std::clamp(column, -32768, 32767));
+      return 3043;
+  }
 }
 
 }  // namespace evaldetail

@@ -1,12 +1,13 @@
 // Elements of a file variable viewed as a table, F(row, column), read
-// where a script names one: in the expression evaluator and on the word
-// path. The files subsystem installs the reader; until then, and for
-// writes and exchanges, such an element stops the statement with
-// "notYetBuilt".
+// where a script names one (in the expression evaluator and on the word
+// path) and assigned in the evaluator. The files subsystem installs the
+// reader and the writer; until then, and for exchanges, such an element
+// stops the statement with "notYetBuilt".
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "exec/xeq.h"
 
@@ -18,6 +19,14 @@ namespace exec {
 // does not read under its format leaves its key in `msgkey`.
 inline std::int32_t (*readtableelement)(std::int32_t unit, std::int32_t row, std::int32_t column,
                                         std::string& text, double& number, bool& istext) = nullptr;
+
+// Writes element (row, column) of the table on unit: the text (istext) or
+// the number, as the column's descriptor puts it. The I/O status as for
+// reads, 38 a write to column 0 (the whole line); a refused write leaves
+// its key in `msgkey`.
+inline std::int32_t (*writetableelement)(std::int32_t unit, std::int32_t row, std::int32_t column,
+                                         bool istext, std::string_view text,
+                                         double number) = nullptr;
 
 // The element of file variable sym as the result of a word-path word that
 // consumes the top `consumed` entries of the operand stack.
@@ -32,5 +41,8 @@ struct Eval;
 // The element word 5008 of descriptor descr at position p: row and column
 // taken off the stack, the element's value put there.
 std::int32_t tableoperand(Eval& e, std::int32_t p, std::int32_t descr);
+// The assignment of the value (a text or a number) to the element that
+// tableoperand left as the statement's target; status 0 or an error code.
+std::int32_t tableassign(Eval& e, bool istext, std::string_view text, double number);
 
 }  // namespace exec::evaldetail

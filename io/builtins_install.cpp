@@ -63,6 +63,7 @@ void install_builtins() {
   plot::upcalls.TIMEDATEU = TIMEDATEU;
   exec::MUSICALL = MUSIC_ALL;
   exec::readtableelement = READTABLEELEMENT;
+  exec::writetableelement = WRITETABLEELEMENT;
 }
 
 }  // namespace io

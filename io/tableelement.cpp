@@ -124,4 +124,31 @@ std::int32_t READTABLEELEMENT(std::int32_t unit, std::int32_t row, std::int32_t 
   return 0;
 }
 
+std::int32_t WRITETABLEELEMENT(std::int32_t unit, std::int32_t row, std::int32_t column,
+                               bool istext, std::string_view text, double number) {
+  if (const std::int32_t st = checked(unit, row, column); st != 0) return st;
+  if (column == 0) {
+    setstatus(38);  // a whole line cannot be written
+    return 38;
+  }
+  if (tablecalls.cellio == nullptr) {
+    core::msgkey.set(core::MSGKEY("notYetBuilt"));
+    return 0;
+  }
+  const std::string format = columnformat(unit, column);
+  const bool numberformat =
+      !format.empty() && std::string_view("NUFfIiEe").find(format[0]) != std::string_view::npos;
+  const std::int32_t n = std::clamp(rwfiles(unit).recl, 1, 1 << 20);
+  std::string cell(static_cast<std::size_t>(std::max<std::size_t>(n, text.size())), ' ');
+  std::int32_t used = 0;
+  char status = ' ';
+  REALORSTRINGTOSTRINGFMTD(cell, used, 0, number, text,
+                           istext         ? std::string_view{}
+                           : numberformat ? format
+                                          : "N",
+                           status);
+  tablecalls.cellio(unit, row, column, cell, scriptwrite);
+  return core::iostatw[0];
+}
+
 }  // namespace io

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace io {
 
@@ -25,6 +26,13 @@ void READWRITEMATRIXELEMENT(char mode, std::int32_t unit, std::int32_t value, st
 // "mx2element" in `msgkey`).
 std::int32_t READTABLEELEMENT(std::int32_t unit, std::int32_t row, std::int32_t column,
                               std::string& text, double& number, bool& istext);
+
+// The executor's assignment to a table element: the text (istext) or the
+// number into cell (row, column), a number through a number column's
+// descriptor, else in its plain form. The status as above; a refused
+// write leaves its key in `msgkey`.
+std::int32_t WRITETABLEELEMENT(std::int32_t unit, std::int32_t row, std::int32_t column,
+                               bool istext, std::string_view text, double number);
 
 // The rows and columns a table unit offers its elements: the rows of its
 // line index, else its file length / record length; false for a unit

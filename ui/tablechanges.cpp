@@ -47,8 +47,8 @@ bool splitsrow(std::int32_t unit, std::string_view text) {
     const std::string d = io::columnformat(unit, c);
     const bool separator =
         d.size() == 1 && std::string_view("AaFf").find(d[0]) == std::string_view::npos;
-    if ((separator || d.size() == 2) && text.find_first_of(d) != std::string_view::npos)
-      return true;
+    // (A descriptor such as "A2" is a width, not a separator.)
+    if (separator && text.find(d[0]) != std::string_view::npos) return true;
   }
   return false;
 }
@@ -84,14 +84,7 @@ void CHECKEDITED(std::int32_t unit, double& row, std::int32_t column, std::int32
   std::int32_t s = 0;
   if (l != nullptr && l->head != nullptr && !chgstate.skipmapping) {
     for (mxchange* q = l->head; q != nullptr;) {
-      if (r + s < q->line) {
-        if (q->is(chg::appended) && r == q->line && q->col != column) {
-          q = q->next;
-          continue;
-        }
-        if (q->is(chg::appended) && r == q->line) chgstate.found = q;
-        break;
-      }
+      if (r + s < q->line) break;
       const auto d = static_cast<std::int64_t>(std::trunc(q->line - q->shift));
       if (R > d) {
         s = q->shift;

@@ -53,6 +53,7 @@ struct mxchange {
   std::int32_t cellwidth = 0;  // bytes the cell takes there
   bool hastext = false;
   std::string text;
+  mxchange* replaced = nullptr;  // a deletion: the record it took the place of
   bool is(std::int32_t f) const { return (flags & f) != 0; }
 };
 

@@ -91,10 +91,12 @@ void linkin(ChangeList& l, mxchange* e, std::int32_t k, bool redo) {
     }
     if (redo && e->is(chg::changed)) {
       if (e->col == q->col) return replacein(l, q, e);
+      if (e->col < q->col) return before(q);  // the line's cells stay in column order
       continue;
     }
     if (e->col > q->col) continue;
     if (q == l.head && !e->is(chg::deleted)) return before(q);
+    if (e->is(chg::deleted)) e->replaced = q;
     return replacein(l, q, e);
   }
 }
@@ -132,8 +134,14 @@ double storedline(std::int32_t unit, std::int32_t r, bool skip) {
 // A line value strictly between a and b; when the midpoint meets a
 // neighbour, the new lines of that gap are spread evenly first.
 double gapline(ChangeList& l, double a, double b) {
-  const double x = a + (b - a) / gapdivisor;
-  if (x > a && x < b) return x;
+  // A value that a record still holds (a deleted new line, or one waiting
+  // for redo) is passed over: the new line would be taken for it.
+  const auto used = [&](double v) {
+    return std::any_of(l.history.begin(), l.history.end(),
+                       [&](const auto& r) { return r->line == v; });
+  };
+  for (double x = a + (b - a) / gapdivisor; x > a && x < b; x = a + (x - a) / gapdivisor)
+    if (!used(x)) return x;
   const double k = std::floor(a);
   std::set<double> values;
   for (const auto& r : l.history)
@@ -154,6 +162,23 @@ double gapline(ChangeList& l, double a, double b) {
   return fresh;
 }
 
+// The rows a unit shows when no table is current: its stored lines with
+// the new lines added and the deleted ones taken away.
+std::int32_t unitrowcount(const ChangeList& l, std::int32_t unit) {
+  std::int32_t n = storedlines(unit);
+  const mxchange* q = l.head;
+  while (q != nullptr) {
+    const double line = q->line;
+    bool isnew = false, gone = false;
+    for (; q != nullptr && q->line == line; q = q->next) {
+      isnew = isnew || q->is(chg::newline);
+      gone = gone || q->is(chg::deleted);
+    }
+    n += isnew ? (gone ? 0 : 1) : (gone ? -1 : 0);
+  }
+  return std::max(n, 0);
+}
+
 mxchange* newrecord(ChangeList& l) {
   auto r = std::make_unique<mxchange>();
   r->seq = static_cast<std::int32_t>(l.history.size()) + 1;
@@ -164,17 +189,21 @@ mxchange* newrecord(ChangeList& l) {
 
 // The texts of a new row: copied from the remembered row, or each
 // column's 0 or blank through its descriptor.
-std::vector<std::string> newrowtexts(std::int32_t unit, std::int32_t command,
+std::vector<std::string> newrowtexts(const ChangeList& l, std::int32_t unit, std::int32_t command,
                                      std::int32_t columns) {
+  // The remembered row: where its stored line stands now, when it named
+  // one; read through the edits, so that its changed cells are copied.
+  const std::int32_t from =
+      chgstate.rememberedexact ? rowof(l, chgstate.remembered) : chgstate.remembered;
   std::vector<std::string> texts;
   for (std::int32_t c = 1; c <= columns; ++c) {
     std::array<char, 256> buf{};
     buf.fill(' ');
     std::string text;
     if (command == mxcmd::insertcopy) {
-      chgstate.skipmapping = chgstate.rememberedexact;
+      chgstate.skipmapping = false;
       const std::string keptkey(core::msgkey.view());
-      IOCHARMXELEMENT(unit, chgstate.remembered, c, buf, cellmode::read);
+      IOCHARMXELEMENT(unit, from, c, buf, cellmode::read);
       chgstate.skipmapping = false;
       const bool failed = core::iostatw[0] != 0 || !core::msgkey.is_blank();
       core::iostatw[0] = 0;
@@ -235,10 +264,15 @@ void undo(ChangeList& l, std::int32_t columns, std::int32_t& nrows, mxchange*& e
     l.cur = std::max(first - 1, 0);
   } else {
     mxchange* back = nullptr;
+    if (u->is(chg::deleted) && u->replaced != nullptr && !u->replaced->is(chg::undone) &&
+        !inlist(l, u->replaced))
+      back = u->replaced;
     for (std::int32_t i = at - 1; i >= 0 && back == nullptr; --i) {
       mxchange* o = l.history[static_cast<std::size_t>(i)].get();
       if (o->is(chg::undone) || o->line != u->line || inlist(l, o)) continue;
-      if (u->is(chg::changed) ? o->col == u->col : u->is(chg::deleted)) back = o;
+      // A deletion gives its line back whole (it may carry the changed
+      // mark of the record it replaced); a change gives back its cell.
+      if (u->is(chg::deleted) || (u->is(chg::changed) && o->col == u->col)) back = o;
     }
     if (back != nullptr && inlist(l, u))
       replacein(l, u, back);
@@ -288,14 +322,14 @@ mxchange* MXEDIT(std::int32_t unit, std::int32_t column, std::int32_t& row, std:
   if (lp == nullptr) return nullptr;
   ChangeList& l = *lp;
   mxrec* t = mxcur != nullptr && mxcur->unit == unit ? mxcur : nullptr;
-  std::int32_t unitrows = storedlines(unit);
+  std::int32_t unitrows = t != nullptr ? 0 : unitrowcount(l, unit);
   std::int32_t& nrows = t != nullptr ? t->nrows : unitrows;
   const std::int32_t columns = unitcolumns(unit);
   const std::int32_t r = row;
 
   if (command == mxcmd::remember) {
     chgstate.remembered = r;
-    chgstate.rememberedexact = storedline(unit, r, false) == r;
+    chgstate.rememberedexact = r <= storedlines(unit) && storedline(unit, r, false) == r;
     if (t != nullptr) row = t->toprow + t->currow - 1;
     return nullptr;
   }
@@ -321,7 +355,7 @@ mxchange* MXEDIT(std::int32_t unit, std::int32_t column, std::int32_t& row, std:
     double line = 0.0;
     std::int32_t flags = 0;
     std::vector<std::string> texts;
-    if (newrow) texts = newrowtexts(unit, command, columns);
+    if (newrow) texts = newrowtexts(l, unit, command, columns);
     const double a = command == mxcmd::append ? 0.0 : storedline(unit, r - 1, skip);
     const double b = command == mxcmd::append ? 0.0 : storedline(unit, r, skip);
     double deletedline = command == mxcmd::remove ? b : 0.0;
@@ -329,7 +363,9 @@ mxchange* MXEDIT(std::int32_t unit, std::int32_t column, std::int32_t& row, std:
     if (command == mxcmd::remove) {
       for (const mxchange* q = l.head; q != nullptr; q = q->next)
         if (q->line == deletedline) {
-          deletedflags = q->flags & ~(chg::undone | chg::rowgroup);
+          // Only whether the line is new passes on: a deletion is no
+          // change of a cell, for undo and redo alike.
+          deletedflags = q->flags & chg::newline;
           break;
         }
     }
@@ -352,10 +388,11 @@ mxchange* MXEDIT(std::int32_t unit, std::int32_t column, std::int32_t& row, std:
         break;
       case mxcmd::append: {
         ++nrows;
+        // The next line after every stored and new one: rows inserted
+        // above it later shift it as they shift stored lines.
         double last = storedlines(unit);
-        for (const mxchange* q = l.head; q != nullptr; q = q->next)
-          last = std::max(last, std::floor(q->line));
-        line = std::max<double>(nrows, last + 1.0);
+        for (const auto& q : l.history) last = std::max(last, std::floor(q->line));
+        line = last + 1.0;
         flags = chg::appended;
         break;
       }
