@@ -1,0 +1,395 @@
+// The Options and Help commands, the Quicky box, the names report and
+// File > Print, with the dialogs answered by a queue of answers.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/editbuffer.h"
+#include "core/runwords.h"
+#include "core/stores.h"
+#include "exec/headless_run.h"
+#include "exec/settingrefs.h"
+#include "exec/windowlist.h"
+#include "ide/fedhlp.h"
+#include "ide/idewords.h"
+#include "ide/menutool.h"
+#include "ide/options.h"
+#include "ide/printdirect.h"
+#include "ide/quicky.h"
+#include "ide/report.h"
+#include "platform/file_units.h"
+#include "plot/fontslots.h"
+#include "scripts_fixture.h"
+#include "support/test_support.h"
+#include "toolkit/bitmaps.h"
+#include "toolkit/draw.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Shown {
+  std::string key;
+  std::vector<std::int16_t> halves;
+  std::vector<std::int32_t> words;
+  std::string characters;
+};
+std::vector<Shown> shown;
+std::deque<std::function<int(const core::HelpValues&)>> answers;
+
+void fakewindow(std::string_view key, int& answer, const core::HelpValues& v) {
+  Shown s{
+      std::string(key), {v.halves.begin(), v.halves.end()}, {v.words.begin(), v.words.end()}, {}};
+  if (v.characters.data() != nullptr) s.characters.assign(v.characters.data(), v.characters.size());
+  shown.push_back(s);
+  answer = 0;
+  if (!answers.empty()) {
+    answer = answers.front()(v);
+    answers.pop_front();
+  }
+}
+
+void answer(int a) {
+  answers.push_back([a](const core::HelpValues&) { return a; });
+}
+// Types the expression into the box and presses the button.
+void typed(const std::string& text, int button) {
+  answers.push_back([text, button](const core::HelpValues&) {
+    exec::dlgtext.set(text);
+    return button;
+  });
+}
+
+std::vector<std::string> keys() {
+  std::vector<std::string> k;
+  for (const Shown& s : shown) k.push_back(s.key);
+  return k;
+}
+
+class OptionsTest : public idetest::ScriptsTest {
+ protected:
+  void SetUp() override {
+    ScriptsTest::SetUp();
+    ide::helpwindow = fakewindow;
+    shown.clear();
+    answers.clear();
+  }
+  void TearDown() override {
+    ide::helpwindow = core::HELP;
+    plat::writes_before_fault = -1;
+    ide::askbitmapname = nullptr;
+    ScriptsTest::TearDown();
+  }
+  void compiled(const std::string& script) {
+    ASSERT_EQ(exec::compile_script(script), "");
+    ASSERT_TRUE(exec::run_compiled());
+  }
+  std::string history() const { return testsupport::read_file(at(std::string(ide::quickyname))); }
+};
+
+std::string record(const std::string& text) {
+  return text + std::string(256 - text.size(), ' ') + "\r\n";
+}
+
+TEST_F(OptionsTest, TheEditorDialogNeverChangesTheRunRequestBits) {
+  constexpr std::size_t switches = 25 - core::edv::flags;
+  constexpr std::size_t width = 25 - core::edv::width;
+  for (const std::int32_t now : {0x18 | 0x1, 0x0}) {
+    SCOPED_TRACE(now);
+    core::edflags = now;
+    answers.push_back([](const core::HelpValues&) {
+      exec::edoptions[switches] = (exec::edoptions[switches] ^ 0x18) | 0x2;
+      exec::edoptions[width] = 111;
+      return 1;
+    });
+    ide::OPTIONS(ide::cmd::editor);
+    EXPECT_EQ(core::edflags & 0x18, now & 0x18);
+    EXPECT_EQ(core::edflags & 0x3, (now & 0x1) | 0x2);
+    EXPECT_EQ(core::edvars(core::edv::width), 111);
+    EXPECT_EQ(core::edmode, 13);
+  }
+}
+
+TEST_F(OptionsTest, ThePaletteButtonLeadsToThePaletteAndBackUntilAnotherAnswer) {
+  for (int a : {2, 1, 2, 0, 7}) answer(a);
+  ide::OPTIONS(10302);
+  EXPECT_EQ(keys(),
+            (std::vector<std::string>{"colors", "ColorRedef", "colors", "ColorRedef", "colors"}));
+  EXPECT_EQ(core::edmode, 13);
+}
+
+TEST_F(OptionsTest, TheHelpIndexListsTheCapitalKeysAndShowsTheChosenTopic) {
+  const std::string list = ide::helpindexlist();
+  ASSERT_FALSE(list.empty());
+  EXPECT_EQ(list.back(), '|');
+  EXPECT_NE(list.find("|GOTO|"), std::string::npos) << list;
+  // Every entry starts before "a"; none of the dialogs' own keys is offered.
+  for (std::size_t at = 0; at < list.size();) {
+    const std::size_t bar = list.find('|', at);
+    ASSERT_NE(bar, at) << "an empty entry at " << at;
+    EXPECT_LT(static_cast<unsigned char>(list[at]), 'a') << list.substr(at, bar - at);
+    at = bar + 1;
+  }
+  EXPECT_EQ(list.find("|editor|"), std::string::npos);
+
+  typed("GOTO  whatever", 1);
+  ide::OPTIONS(ide::cmd::index);
+  ASSERT_EQ(keys(), (std::vector<std::string>{"Index", "GOTO"}));
+  EXPECT_EQ(shown[0].characters, list);
+  // An all-blank choice, and a topic filling the whole text, show nothing.
+  for (const std::string& t : {std::string(), std::string(256, 'X')}) {
+    shown.clear();
+    typed(t, 1);
+    ide::OPTIONS(ide::cmd::index);
+    EXPECT_EQ(keys(), std::vector<std::string>{"Index"});
+  }
+}
+
+TEST_F(OptionsTest, TheMemoryDialogGetsTheStoreFiguresAndItsButtonWritesTheReport) {
+  compiled("CHARACTER S*12\r\nDIMENSION A(3,4)\r\nS = 'hello'\r\nX = 2.5\r\nEND\r\n");
+  fs::current_path(home.path());
+  answer(5);
+  ide::OPTIONS(10404);
+  ASSERT_FALSE(shown.empty());
+  ASSERT_EQ(shown[0].key, "systemdata");
+  const std::vector<std::int32_t>& w = shown[0].words;
+  ASSERT_EQ(w.size(), 21u);
+  EXPECT_EQ(w[0], core::nz);
+  EXPECT_EQ(w[1], core::nsym);
+  EXPECT_EQ(w[2], core::nz - core::nztop + 1);
+  EXPECT_EQ(w[3], w[1] + w[2]);
+  EXPECT_EQ(w[4], core::nc1namen);
+  EXPECT_EQ(w[8], core::nxeqbuf);
+  EXPECT_EQ(w[9], core::nxeqused);
+  EXPECT_EQ(w[10], core::nadrs);
+  EXPECT_EQ(w[14], w[12] + w[13]);
+  EXPECT_EQ(w[15], core::nname);
+  EXPECT_EQ(w[16], core::nsym);
+  EXPECT_EQ(w[20], w[18] + w[19]);
+  ASSERT_EQ(shown[0].halves.size(), 6u);
+  EXPECT_EQ(shown[0].halves[0], static_cast<int>(w[3] * 100.0 / w[0]));
+  EXPECT_EQ(shown[0].halves[2], static_cast<int>(w[9] * 100.0 / w[8]));
+  EXPECT_EQ(shown[0].halves[4], static_cast<int>(core::nsym * 100.0 / core::nname));
+  EXPECT_GT(shown[0].halves[4], 0);
+  // The report went to the current folder and its window shows it.
+  EXPECT_TRUE(fs::exists(home.path() / "MEMandNAMES.txt"));
+  ASSERT_NE(exec::wdwtail, exec::wdwhead);
+  EXPECT_EQ(exec::wdwtail->title.trimmed(), "MEMandNAMES.txt");
+}
+
+TEST_F(OptionsTest, TheReportListsEverySymbolInItsColumns) {
+  compiled(
+      "CHARACTER S*12\r\nDIMENSION A(3,4)\r\nS = 'hello world!'\r\nX = 2.5\r\n"
+      "DO 10 I = 1, 2\r\n10 CONTINUE\r\nCALL P(X)\r\nEND\r\nSUBROUTINE P(Y)\r\nY = 1\r\nEND\r\n");
+  const std::string text = ide::reporttext();
+  const std::string want = "";
+  EXPECT_EQ(text, want);
+  // Twice: only the second listing stays.
+  fs::current_path(home.path());
+  ide::REPORT();
+  ide::REPORT();
+  EXPECT_EQ(testsupport::read_file(home.file("MEMandNAMES.txt")), text);
+}
+
+TEST_F(OptionsTest, TheTypeCodesOfTheReport) {
+  const std::pair<int, std::string_view> codes[] = {
+      {2, "LBL"},     {4, "SUB"},     {5, "FNC"},     {0x10, "ARR"},  {0x40, "CH "},
+      {0x41, "ch "},  {0x80, "N  "},  {0x81, "n  "},  {0x100, "FIL"}, {0x140, "FIL"},
+      {0x141, "FIL"}, {0x810, "ALn"}, {0x840, "ALc"}, {0xA0, "N  "},  {0x82, "???"}};
+  for (const auto& [type, code] : codes) EXPECT_EQ(ide::reporttype(type), code) << type;
+}
+
+TEST_F(OptionsTest, QuickyKeepsItsHistoryNewestFirstAndOnlyWhenAsked) {
+  compiled("X = 2\r\nEND\r\n");
+  // First evaluation: a history of one record.
+  typed("X*3", 3);
+  ide::OPTIONS(ide::cmd::quicky);
+  EXPECT_EQ(history(), record("X*3"));
+  EXPECT_EQ(keys(), (std::vector<std::string>{"quicky1", "quickyN"}));
+  EXPECT_DOUBLE_EQ(ide::quickyresult, 6.0);
+  EXPECT_EQ(exec::dlgtext.trimmed(), "X*3");
+  // A second evaluation in the same run with another answer: unchanged.
+  typed("X+1  ", 3);
+  ide::OPTIONS(ide::cmd::quicky);
+  EXPECT_EQ(history(), record("X*3"));
+  // Answer 1: exactly one record, the current expression with its blanks.
+  typed("X+1  ", 1);
+  ide::OPTIONS(ide::cmd::quicky);
+  EXPECT_EQ(history(), record("X+1  "));
+  // A new run's first evaluation puts the expression before the old ones.
+  ide::reset_quicky();
+  typed("X-1", 3);
+  ide::OPTIONS(ide::cmd::quicky);
+  EXPECT_EQ(history(), record("X-1") + record("X+1  "));
+}
+
+TEST_F(OptionsTest, AFailedWriteLeavesTheOldQuickyHistoryWhole) {
+  compiled("X = 2\r\nEND\r\n");
+  const std::string old = record("A") + record("B");
+  testsupport::write_file(at(std::string(ide::quickyname)), old);
+  for (int allowed : {0, 1, 2}) {
+    SCOPED_TRACE(allowed);
+    ide::reset_quicky();
+    plat::writes_before_fault = allowed;
+    typed("X", 3);
+    ide::OPTIONS(ide::cmd::quicky);
+    plat::writes_before_fault = -1;
+    EXPECT_EQ(history(), old);
+    EXPECT_EQ(ide::quickywords[0], 0);
+    EXPECT_EQ(idetest::entries(home.path()),
+              std::vector<std::string>{std::string(ide::quickyname)});
+  }
+}
+
+TEST_F(OptionsTest, QuickyHistoryOfAFolderThatTakesNoFileGoesToTheStateFolder) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root writes into any folder";
+  compiled("X = 2\r\nEND\r\n");
+  ::chmod(home.path().c_str(), 0555);
+  typed("X", 3);
+  ide::OPTIONS(ide::cmd::quicky);
+  ::chmod(home.path().c_str(), 0755);
+  EXPECT_EQ(testsupport::read_file(state.file("ostrel/" + std::string(ide::quickyname))),
+            record("X"));
+  EXPECT_EQ(ide::quickyfile.trimmed(), state.file("ostrel/" + std::string(ide::quickyname)));
+}
+
+TEST_F(OptionsTest, QuickyShowsATextResultAndKeepsAnEmptyExpression) {
+  compiled("CHARACTER S*8\r\nS = 'abc'\r\nEND\r\n");
+  typed("S", 3);
+  typed("", 3);
+  ide::OPTIONS(ide::cmd::quicky);
+  EXPECT_EQ(keys(), (std::vector<std::string>{"quicky1", "quickyS", "quickyS"}));
+  EXPECT_EQ(ide::quickywords[3], 3);
+  EXPECT_EQ(history(), record("S"));
+}
+
+// Three windows besides the main one: a text window, a hidden one and one
+// without a title.
+class PrintTest : public OptionsTest {
+ protected:
+  void SetUp() override {
+    OptionsTest::SetUp();
+    exec::wdwhead->title.set("main.ost");
+    add("notes.txt", 0x40 | 0x200);
+    add("hidden", 0x400);
+    add("", 0x80);
+    add("plot", 0x80);
+    exec::wdwcur = exec::wdwhead;
+  }
+  exec::wdwrec* add(const std::string& title, std::int32_t kind) {
+    std::int32_t status = 0;
+    exec::NEWWINDOW(status, nullptr);
+    exec::wdwcur->title.set(title);
+    exec::wdwcur->kind = kind;
+    return exec::wdwcur;
+  }
+  exec::wdwrec* find(const std::string& title) {
+    for (exec::wdwrec* w = exec::wdwhead; w != nullptr; w = w->next)
+      if (w->title.trimmed() == title) return w;
+    return nullptr;
+  }
+};
+
+TEST_F(PrintTest, TheListOffersTitledWindowsNotMarkedHiddenAndPresetsTheCurrentOne) {
+  exec::wdwcur = find("plot");
+  std::int32_t count = 0;
+  EXPECT_EQ(ide::printlist(count), "main.ost|notes.txt|plot|");
+  EXPECT_EQ(count, 3);
+  EXPECT_EQ(ide::printwords[1], 3);
+}
+
+TEST_F(PrintTest, TheOptionStringAndThePrintModes) {
+  ide::printwords[4] = 1;
+  ide::printwords[5] = 2;
+  EXPECT_EQ(ide::printoptionstring(), "LWXA,LS=2");
+  ide::printwords[4] = 0;
+  ide::printwords[5] = 0;
+  EXPECT_EQ(ide::printoptionstring(), "LSXA,LS=0");
+  ide::printwords[0] = 1;
+  ide::printwords[6] = 1;
+  EXPECT_EQ(ide::printmode(3, true), 0x479);
+  ide::printwords[0] = 0;
+  ide::printwords[6] = 0;
+  EXPECT_EQ(ide::printmode(1, false), 1);
+  EXPECT_EQ(ide::printmode(2, false), 0x21);
+  plot::fontslots(7).face.set("Fixedsys");
+  plot::fontslots(7).points = 9;
+  EXPECT_EQ(ide::printlabel(), "&Print selection (Fixedsys    9 pt)");
+}
+
+TEST_F(PrintTest, ACancelOrAVanishedWindowLeavesTheCurrentRecord) {
+  exec::wdwrec* const entry = find("notes.txt");
+  for (int choice : {0, 10}) {
+    exec::wdwcur = entry;
+    answer(choice);
+    ide::PRINTDIRECT();
+    EXPECT_EQ(exec::wdwcur, entry);
+  }
+  typed("gone", 5);
+  ide::PRINTDIRECT();
+  EXPECT_EQ(exec::wdwcur, entry);
+  EXPECT_EQ(shown.back().key, "printNoWdw");
+}
+
+TEST_F(PrintTest, PrintingTextAndSavingATableWaitForThePrintEngine) {
+  typed("notes.txt", 3);
+  ide::PRINTDIRECT();
+  EXPECT_EQ(find("notes.txt")->printstate, 0x61 + 8);
+  EXPECT_EQ(exec::wdwcur, find("notes.txt"));
+  EXPECT_EQ(shown.back().key, "notYetBuilt");
+  EXPECT_EQ(core::xeqstop, 0);
+  typed("plot", 7);
+  ide::PRINTDIRECT();
+  EXPECT_EQ(shown.back().key, "notYetBuilt");
+}
+
+TEST_F(PrintTest, AWindowsPictureIsSavedAsABitmapAndReadsBack) {
+  exec::wdwrec* w = find("plot");
+  int ups = 0;
+  w->bitmap = toolkit::CREATE_BITMAP(20, 10, nullptr, &ups);
+  ASSERT_NE(w->bitmap, nullptr);
+  const std::string path = home.file("p.bmp");
+  // The save dialog's answer: the name it was offered, the name chosen.
+  static std::string chosen;
+  static std::string offered;
+  chosen = path;
+  ide::askbitmapname = [](std::string& p) {
+    offered = p;
+    p = chosen;
+    return true;
+  };
+  typed("plot", 4);
+  ide::PRINTDIRECT();
+  EXPECT_EQ(offered, "plot.bmp");
+  const std::string bytes = testsupport::read_file(path);
+  ASSERT_GT(bytes.size(), 54u);
+  EXPECT_EQ(bytes.substr(0, 2), "BM");
+  const win::HBITMAP back =
+      toolkit::LOAD_BITMAP(nullptr, 0, nullptr, path.c_str(), static_cast<int>(path.size()),
+                           nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &ups);
+  ASSERT_NE(back, nullptr);
+  win::BITMAP info{};
+  win::GetObjectA(back, sizeof info, &info);
+  EXPECT_EQ(info.bmWidth, 20);
+  EXPECT_EQ(info.bmHeight, 10);
+  win::DeleteObject(back);
+  // A folder that does not exist: the message, nothing written.
+  chosen = home.file("no/such/p.bmp");
+  typed("plot", 4);
+  ide::PRINTDIRECT();
+  EXPECT_EQ(shown.back().key, "printBadFilename");
+  // A window without a picture saves nothing.
+  offered.clear();
+  typed("notes.txt", 4);
+  ide::PRINTDIRECT();
+  EXPECT_TRUE(offered.empty());
+  win::DeleteObject(w->bitmap);
+  w->bitmap = nullptr;
+}
+
+}  // namespace
