@@ -43,15 +43,20 @@ std::string record(std::string_view text) {
 // Runs the expression as the XEQ built-in runs a text; the key of the box
 // to show next.
 std::string_view evaluate(std::string_view key) {
+  // The statement's last operand stays just above the stack pointer when
+  // the statement has taken it off: that entry is the result. It is cleared
+  // first so that a text that runs nothing leaves no older one there.
+  const std::int32_t above = core::xeqstackptr + 1;
+  if (core::adrs.valid(above)) core::adrs(above) = 0;
   core::xeqstop = core::stops::xeq;
   core::xeqspan = {0, 0};
   std::string line(exec::dlgtext.view());
   core::KOMPIL(std::span<char>(line.data(), line.size()));
-  const std::int32_t top = core::xeqstackptr > 0 && core::adrs.valid(core::xeqstackptr)
-                               ? core::adrs(core::xeqstackptr)
-                               : 0;
+  if (core::stopword() > 0) return key;
+  const std::int32_t at = core::xeqstackptr + 1;
+  const std::int32_t top = core::adrs.valid(at) ? core::adrs(at) : 0;
   std::int32_t first = 0, last = 0;
-  if (top > 0 && top <= core::nsym && core::ISCHAR(top, first, last) != 0 && first >= 1 &&
+  if (top > 0 && core::name.valid(top) && core::ISCHAR(top, first, last) != 0 && first >= 1 &&
       last >= first && core::c1namen.valid(last)) {
     const std::string_view t(core::c1namen.ptr(first), static_cast<std::size_t>(last - first + 1));
     resulttext.set(t);

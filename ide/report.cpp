@@ -5,6 +5,7 @@
 #include <cstring>
 #include <span>
 
+#include "core/messages.h"
 #include "core/numwrite.h"
 #include "core/runwords.h"
 #include "core/savereport.h"
@@ -67,6 +68,9 @@ std::string symbolline(std::int32_t k) {
     std::int32_t kind = 0;
     core::C1NAMENTOSTRI(k, text, kind);
     std::memcpy(value.data(), text.data(), value.size());
+    // A line end or tab inside the text would break the report's records.
+    for (char& c : value)
+      if (static_cast<unsigned char>(c) < 0x20) c = '.';
   } else {
     core::WTSID8(value, cell, 0);
   }
@@ -117,7 +121,9 @@ bool room(std::int32_t cells, std::int32_t chars) {
 }
 
 // The WINDOW statement that shows the report: a handle cell, Width 42,
-// Height 0.8, the file as title and the font given by SETFONT.
+// Height 0.8 and the file as title, in the text windows' font slot, which
+// SETFONT sets first (no FONt option: without a face it would ask the user
+// for one).
 void showwindow() {
   constexpr std::string_view titled = "MEMandNAMES.txt,";
   if (!room(4, static_cast<std::int32_t>(titled.size()))) return;
@@ -140,12 +146,20 @@ void showwindow() {
   exec::optval(core::optkwnr(OptStmt::WINDOW, "Width")) = first + 1;
   exec::optval(core::optkwnr(OptStmt::WINDOW, "Height")) = first + 2;
   exec::optval(core::optkwnr(OptStmt::WINDOW, "TItle")) = first + 3;
-  exec::optval(core::optkwnr(OptStmt::WINDOW, "FONt")) = -1;
-  const std::int32_t keptresult = core::iresult;
+  // The statement runs outside a run: it starts from a clear stop word,
+  // and a failure shows its message; the run's words come back afterwards.
+  const std::int32_t keptresult = core::iresult, keptstop = core::xeqstop;
   core::iresult = first + 4;
+  core::xeqstop = 0;
   plot::SETFONT(4, "Courier new", 8, 0.0F, 0, 0, 0);
-  ui::CHILDWINDOW({});
+  if (core::xeqstop == 0) ui::CHILDWINDOW({});
+  if (core::xeqstop > 0 && !core::msgkey.trimmed().empty()) {
+    int answer = 0;
+    core::MSGBOXFROMHELP(core::msgkey.trimmed(), reportname, answer);
+  }
+  core::msgkey.blank();
   core::iresult = keptresult;
+  core::xeqstop = keptstop;
   for (std::int32_t i = 0; i < exec::noptslots; ++i) exec::optval(i) = 0;
 }
 

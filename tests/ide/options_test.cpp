@@ -16,6 +16,7 @@
 #include "exec/settingrefs.h"
 #include "exec/windowlist.h"
 #include "ide/fedhlp.h"
+#include "ide/fontslot.h"
 #include "ide/idewords.h"
 #include "ide/menutool.h"
 #include "ide/options.h"
@@ -28,6 +29,7 @@
 #include "support/test_support.h"
 #include "toolkit/bitmaps.h"
 #include "toolkit/draw.h"
+#include "toolkit/windows.h"
 
 namespace {
 
@@ -75,6 +77,7 @@ class OptionsTest : public idetest::ScriptsTest {
  protected:
   void SetUp() override {
     ScriptsTest::SetUp();
+    ide::install_fontslots();
     ide::helpwindow = fakewindow;
     shown.clear();
     answers.clear();
@@ -178,7 +181,7 @@ TEST_F(OptionsTest, TheMemoryDialogGetsTheStoreFiguresAndItsButtonWritesTheRepor
   EXPECT_GT(shown[0].halves[4], 0);
   // The report went to the current folder and its window shows it.
   EXPECT_TRUE(fs::exists(home.path() / "MEMandNAMES.txt"));
-  ASSERT_NE(exec::wdwtail, exec::wdwhead);
+  ASSERT_NE(exec::wdwtail, exec::wdwhead) << core::msgkey.trimmed() << " " << core::xeqstop;
   EXPECT_EQ(exec::wdwtail->title.trimmed(), "MEMandNAMES.txt");
 }
 
@@ -186,8 +189,41 @@ TEST_F(OptionsTest, TheReportListsEverySymbolInItsColumns) {
   compiled(
       "CHARACTER S*12\r\nDIMENSION A(3,4)\r\nS = 'hello world!'\r\nX = 2.5\r\n"
       "DO 10 I = 1, 2\r\n10 CONTINUE\r\nCALL P(X)\r\nEND\r\nSUBROUTINE P(Y)\r\nY = 1\r\nEND\r\n");
+  // Y is the subroutine's dummy argument.
+  core::name(24).type |= 0x20;
   const std::string text = ide::reporttext();
-  const std::string want = "";
+  const std::vector<std::string> lines = {
+      "  Nr Name         Value      Typ     Sub#       Line    DOline    DOvar#       Ptr",
+      "                                      or:       Pmax   RTNline    status     Alarm     "
+      "Parms",
+      "                                      or:       Rows   Columns       Ptr",
+      "   1 $            1          N          0",
+      "   2 $$           0          N          0",
+      "   3 $R           1          N          0",
+      "   4 $C           1          N          0",
+      "   5 $1           1          N          0",
+      "   6 $2           1          N          0",
+      "   7 $CR          .          CH         0                63999               63999",
+      "   8 $LF          .          CH         0                63997               63997",
+      "   9 $CRLF        ..         CH         0                63994               63995",
+      "  10 $TAB         .          CH         0                63992               63992",
+      "  11 $CMD_LINE               CH         0                63989               63989",
+      "  12 S            hello worl CH         0                63976               63987",
+      "  13 A            8.488E-314 ARR        0          3         4      7989",
+      "  14 3            3          n          0",
+      "  15 4            4          n          0",
+      "  16 hello world! hello worl ch         0                   55                  66",
+      "  17 X            1          N          0",
+      "  18 2.5          2.5        n          0",
+      "  19 10           4.244E-313 LBL        0          6         5        20      7987",
+      "  20 I            3          N          0",
+      "  21 1            1          n          0",
+      "  22 2            2          n          0",
+      "  23 P            2.776E-309 SUB       23          9         0        12       255         "
+      "1",
+      "  24 Y            1          N   dum   23"};
+  std::string want;
+  for (const std::string& l : lines) want += l + "\r\n";
   EXPECT_EQ(text, want);
   // Twice: only the second listing stays.
   fs::current_path(home.path());
@@ -247,25 +283,41 @@ TEST_F(OptionsTest, AFailedWriteLeavesTheOldQuickyHistoryWhole) {
 }
 
 TEST_F(OptionsTest, QuickyHistoryOfAFolderThatTakesNoFileGoesToTheStateFolder) {
-  if (::geteuid() == 0) GTEST_SKIP() << "root writes into any folder";
   compiled("X = 2\r\nEND\r\n");
-  ::chmod(home.path().c_str(), 0555);
+  const std::string kept = state.file("ostrel/" + std::string(ide::quickyname));
+  // A current folder that is gone, and (for a user whom permissions bind)
+  // one that may not be written.
+  ide::workdir.set(home.file("gone") + "/");
   typed("X", 3);
   ide::OPTIONS(ide::cmd::quicky);
+  EXPECT_EQ(testsupport::read_file(kept), record("X"));
+  EXPECT_EQ(ide::quickyfile.trimmed(), kept);
+  if (::geteuid() == 0) return;
+  ide::workdir.set(home.path().string() + "/");
+  ide::reset_quicky();
+  ::chmod(home.path().c_str(), 0555);
+  typed("X+1", 3);
+  ide::OPTIONS(ide::cmd::quicky);
   ::chmod(home.path().c_str(), 0755);
-  EXPECT_EQ(testsupport::read_file(state.file("ostrel/" + std::string(ide::quickyname))),
-            record("X"));
-  EXPECT_EQ(ide::quickyfile.trimmed(), state.file("ostrel/" + std::string(ide::quickyname)));
+  EXPECT_EQ(testsupport::read_file(kept), record("X+1") + record("X"));
+  EXPECT_FALSE(fs::exists(at(std::string(ide::quickyname))));
 }
 
 TEST_F(OptionsTest, QuickyShowsATextResultAndKeepsAnEmptyExpression) {
   compiled("CHARACTER S*8\r\nS = 'abc'\r\nEND\r\n");
-  typed("S", 3);
-  typed("", 3);
+  typed("S(1:3)", 3);
+  std::string inthefield;
+  answers.push_back([&inthefield](const core::HelpValues&) {
+    inthefield = exec::dlgtext.trimmed();
+    exec::dlgtext.blank();
+    return 3;
+  });
   ide::OPTIONS(ide::cmd::quicky);
   EXPECT_EQ(keys(), (std::vector<std::string>{"quicky1", "quickyS", "quickyS"}));
   EXPECT_EQ(ide::quickywords[3], 3);
-  EXPECT_EQ(history(), record("S"));
+  EXPECT_EQ(history(), record("S(1:3)"));
+  // The text result stood in the field.
+  EXPECT_EQ(inthefield, "abc");
 }
 
 // Three windows besides the main one: a text window, a hidden one and one
@@ -274,6 +326,7 @@ class PrintTest : public OptionsTest {
  protected:
   void SetUp() override {
     OptionsTest::SetUp();
+    compiled("X = 1\r\nEND\r\n");
     exec::wdwhead->title.set("main.ost");
     add("notes.txt", 0x40 | 0x200);
     add("hidden", 0x400);
@@ -284,6 +337,13 @@ class PrintTest : public OptionsTest {
   exec::wdwrec* add(const std::string& title, std::int32_t kind) {
     std::int32_t status = 0;
     exec::NEWWINDOW(status, nullptr);
+    char cls[32];
+    std::fill(cls, cls + sizeof cls, ' ');
+    const int width = 40, height = 30;
+    exec::wdwcur->window = toolkit::CREATE_SECONDARY_WINDOW(
+        "Second", 6, nullptr, 0, nullptr, 0, cls, sizeof cls, nullptr, nullptr, nullptr, nullptr,
+        nullptr, &width, &height, nullptr, nullptr, 0, nullptr, nullptr, nullptr, nullptr, nullptr,
+        nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
     exec::wdwcur->title.set(title);
     exec::wdwcur->kind = kind;
     return exec::wdwcur;
@@ -333,18 +393,22 @@ TEST_F(PrintTest, ACancelOrAVanishedWindowLeavesTheCurrentRecord) {
   typed("gone", 5);
   ide::PRINTDIRECT();
   EXPECT_EQ(exec::wdwcur, entry);
+  ASSERT_FALSE(shown.empty());
   EXPECT_EQ(shown.back().key, "printNoWdw");
 }
 
 TEST_F(PrintTest, PrintingTextAndSavingATableWaitForThePrintEngine) {
+  const std::int32_t stop = core::xeqstop;
   typed("notes.txt", 3);
   ide::PRINTDIRECT();
   EXPECT_EQ(find("notes.txt")->printstate, 0x61 + 8);
   EXPECT_EQ(exec::wdwcur, find("notes.txt"));
+  ASSERT_FALSE(shown.empty());
   EXPECT_EQ(shown.back().key, "notYetBuilt");
-  EXPECT_EQ(core::xeqstop, 0);
+  EXPECT_EQ(core::xeqstop, stop);
   typed("plot", 7);
   ide::PRINTDIRECT();
+  ASSERT_FALSE(shown.empty());
   EXPECT_EQ(shown.back().key, "notYetBuilt");
 }
 
@@ -382,6 +446,7 @@ TEST_F(PrintTest, AWindowsPictureIsSavedAsABitmapAndReadsBack) {
   chosen = home.file("no/such/p.bmp");
   typed("plot", 4);
   ide::PRINTDIRECT();
+  ASSERT_FALSE(shown.empty());
   EXPECT_EQ(shown.back().key, "printBadFilename");
   // A window without a picture saves nothing.
   offered.clear();
