@@ -458,3 +458,36 @@ TEST_F(PrintTest, AWindowsPictureIsSavedAsABitmapAndReadsBack) {
 }
 
 }  // namespace
+
+namespace {
+
+// Old histories of any bytes: every record of the new one is 256
+// characters and a line end, the new expression first, one record for each
+// line of the old file.
+TEST_F(OptionsTest, QuickyHistoryFuzz) {
+  const std::string path = at(std::string(ide::quickyname));
+  const std::string alphabet = std::string("ab \r\n\t") + '\0' + "\xe9";
+  std::uint32_t seed = 12345;
+  const auto next = [&seed] {
+    seed = seed * 1103515245u + 12345u;
+    return seed >> 16;
+  };
+  for (int round = 0; round < 200; ++round) {
+    std::string old;
+    const std::size_t n = next() % 700;
+    for (std::size_t i = 0; i < n; ++i) old.push_back(alphabet[next() % alphabet.size()]);
+    testsupport::write_file(path, old);
+    std::size_t oldrecords = 0;
+    for (std::size_t at = 0; at < old.size(); ++oldrecords) {
+      const std::size_t lf = old.find('\n', at);
+      at = lf == std::string::npos ? old.size() : lf + 1;
+    }
+    ASSERT_TRUE(ide::writequickies("NEW", false)) << round;
+    const std::string now = testsupport::read_file(path);
+    ASSERT_EQ(now.size(), 258 * (oldrecords + 1)) << round;
+    EXPECT_EQ(now.substr(0, 258), record("NEW"));
+    for (std::size_t r = 0; r < now.size(); r += 258) ASSERT_EQ(now.substr(r + 256, 2), "\r\n");
+  }
+}
+
+}  // namespace
