@@ -178,9 +178,17 @@ void PRINTDIRECT() {
   values.text = std::span<char>(label.data(), label.size());
   values.characters = std::span<char>(list.data(), list.size());
   values.count = static_cast<int>(list.size());
+  exec::dlgtext.blank();
   int choice = 0;
   helpwindow("printoptions", choice, values);
   if (choice <= 0 || choice > lastchoice) return;
+  // The list shows the preset window chosen without naming it: a choice
+  // left untouched is the window of that number.
+  if (exec::dlgtext.trimmed().empty() && printwords[1] >= 1 && printwords[1] <= count) {
+    std::size_t at = 0;
+    for (std::int32_t k = 1; k < printwords[1]; ++k) at = list.find('|', at) + 1;
+    exec::dlgtext.set(std::string_view(list).substr(at, list.find('|', at) - at));
+  }
   const std::string options = printoptionstring();
   exec::wdwrec* w = exec::wdwhead;
   while (w != nullptr && w->title.trimmed() != exec::dlgtext.trimmed()) w = w->next;

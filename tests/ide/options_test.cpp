@@ -397,6 +397,15 @@ TEST_F(PrintTest, ACancelOrAVanishedWindowLeavesTheCurrentRecord) {
   EXPECT_EQ(shown.back().key, "printNoWdw");
 }
 
+TEST_F(PrintTest, AChoiceLeftAsPresetIsTheCurrentWindow) {
+  exec::wdwcur = find("notes.txt");
+  answer(2);
+  ide::PRINTDIRECT();
+  EXPECT_EQ(ide::printwords[1], 2);
+  EXPECT_EQ(exec::wdwcur, find("notes.txt"));
+  EXPECT_EQ(find("notes.txt")->printstate, 0x21 + 8);
+}
+
 TEST_F(PrintTest, PrintingTextAndSavingATableWaitForThePrintEngine) {
   const std::int32_t stop = core::xeqstop;
   typed("notes.txt", 3);
@@ -488,6 +497,18 @@ TEST_F(OptionsTest, QuickyHistoryFuzz) {
     EXPECT_EQ(now.substr(0, 258), record("NEW"));
     for (std::size_t r = 0; r < now.size(); r += 258) ASSERT_EQ(now.substr(r + 256, 2), "\r\n");
   }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(OptionsTest, UpdateAndDonateOpenTheReadmeAndEmailAnEmptyMail) {
+  const std::string readme = (testsupport::source_dir() / "README.md").string();
+  EXPECT_EQ(ide::linkfor(10405), "file://" + readme);
+  EXPECT_EQ(ide::linkfor(ide::cmd::donate), "file://" + readme);
+  EXPECT_EQ(ide::linkfor(10406), "mailto:");
+  EXPECT_TRUE(fs::exists(readme));
 }
 
 }  // namespace
