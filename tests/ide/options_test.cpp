@@ -16,6 +16,7 @@
 #include "exec/settingrefs.h"
 #include "exec/windowlist.h"
 #include "ide/fedhlp.h"
+#include "ide/filehistory.h"
 #include "ide/fontslot.h"
 #include "ide/idewords.h"
 #include "ide/menutool.h"
@@ -509,6 +510,34 @@ TEST_F(OptionsTest, UpdateAndDonateOpenTheReadmeAndEmailAnEmptyMail) {
   EXPECT_EQ(ide::linkfor(ide::cmd::donate), "file://" + readme);
   EXPECT_EQ(ide::linkfor(10406), "mailto:");
   EXPECT_TRUE(fs::exists(readme));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(OptionsTest, EachHelpCommandShowsItsDialog) {
+  const std::pair<int, std::string> dialogs[] = {{ide::cmd::tooltips, "tooltips"},
+                                                 {ide::cmd::contents, "Contents"},
+                                                 {ide::cmd::about, "aboutOstrel"},
+                                                 {ide::cmd::fonts, "ChooseFont"}};
+  for (const auto& [command, key] : dialogs) {
+    shown.clear();
+    ide::OPTIONS(command);
+    ASSERT_EQ(keys(), std::vector<std::string>{key}) << command;
+  }
+  ide::OPTIONS(ide::cmd::tooltips);
+  EXPECT_EQ(shown.back().words,
+            std::vector<std::int32_t>(ide::tipopts.begin(), ide::tipopts.end()));
+  // CPU time switches its display; a command of the editor goes back to it.
+  const bool before = ide::cputoggle;
+  ide::OPTIONS(ide::cmd::cputime);
+  EXPECT_NE(ide::cputoggle, before);
+  core::idestate |= core::busy::editor;
+  core::idecmd = 0;
+  ide::OPTIONS(10350);
+  EXPECT_EQ(core::idecmd, 10350);
+  core::idestate &= ~core::busy::editor;
 }
 
 }  // namespace
