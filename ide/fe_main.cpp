@@ -16,7 +16,8 @@
 #include "exec/headless_run.h"
 #include "ide/bookmarks.h"
 #include "ide/byname.h"
-#include "ide/commands_standin.h"
+#include "ide/printdirect.h"
+#include "ide/quicky.h"
 #include "ide/fe_control.h"
 #include "ide/fedit.h"
 #include "ide/fontslot.h"
@@ -357,7 +358,8 @@ void reset_ide() {
   reset_keypress();
   reset_startscreen();
   reset_mainwindow();
-  reset_commands_standin();
+  reset_quicky();
+  reset_printdirect();
   reset_fedit();
   reset_scripts();
   reset_m2();

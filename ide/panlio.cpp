@@ -10,7 +10,7 @@
 #include "core/stores.h"
 #include "exec/alarms.h"
 #include "exec/postfix.h"
-#include "ide/commands_standin.h"
+#include "ide/bookmarks.h"
 #include "ide/editorwords.h"
 #include "ide/editstandins.h"
 #include "ide/idewords.h"

@@ -97,7 +97,10 @@ void writeraw(const exec::BoundRef& ref, std::int32_t kind, double value) {
   if (at == nullptr) return;
   switch (kind) {
     case ck::rawi1: {
-      const auto v = rounded<std::int8_t>(value);
+      // A byte takes -128 to 255: a palette component typed as 160 is the
+      // byte 160, which reads back as -96.
+      const auto v =
+          static_cast<std::uint8_t>(rounded<std::int16_t>(std::clamp(value, -128.0, 255.0)));
       std::memcpy(at, &v, 1);
       break;
     }

@@ -140,7 +140,9 @@ int WINDLGCHPROC(win::HWND& window, toolkit::dialog_t* items, int& item) {
   exec::wdwrec* w = exec::wdwcur;
   if (c == nullptr || w == nullptr) return -1;
   curchangereason = it.event_code;
-  exec::dlgtext.set(it.text.view());
+  // The shared text takes the changed item's text; a push button has none
+  // and leaves the selection that a list of the same dialog put there.
+  if ((c->ctlkind & ck::pushbutton) == 0) exec::dlgtext.set(it.text.view());
   const std::int32_t ivalue = it.integer_value;
   const int reason = curchangereason;
   if (reason == toolkit::kEventEnter && (c->ctlkind & ck::noclose) != 0) {

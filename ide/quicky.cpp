@@ -1,0 +1,140 @@
+#include "ide/quicky.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <fstream>
+#include <span>
+
+#include "core/kompil.h"
+#include "core/messages.h"
+#include "core/runwords.h"
+#include "core/stores.h"
+#include "core/symbols.h"
+#include "exec/settingrefs.h"
+#include "ide/fedhlp.h"
+#include "ide/idewords.h"
+#include "ide/scriptfiles.h"
+#include "platform/file_names.h"
+#include "platform/file_replace.h"
+
+namespace ide {
+
+namespace {
+
+// Answers of the box.
+inline constexpr int closebox = 0;
+inline constexpr int onlythisone = 1;
+inline constexpr int helpbutton = 2;
+
+// Words of `quickywords` (from 0).
+inline constexpr std::size_t historyflag = 0;
+inline constexpr std::size_t textlength = 3;
+
+// The text result of the last evaluation.
+plat::FixedText<256> resulttext;
+
+std::string record(std::string_view text) {
+  std::string r(text.substr(0, quickyrecord));
+  r.resize(quickyrecord, ' ');
+  return r;
+}
+
+// Runs the expression as the XEQ built-in runs a text; the key of the box
+// to show next.
+std::string_view evaluate(std::string_view key) {
+  // The statement's last operand stays just above the stack pointer when
+  // the statement has taken it off: that entry is the result. It is cleared
+  // first so that a text that runs nothing leaves no older one there.
+  const std::int32_t above = core::xeqstackptr + 1;
+  if (core::adrs.valid(above)) core::adrs(above) = 0;
+  core::xeqstop = core::stops::xeq;
+  core::xeqspan = {0, 0};
+  std::string line(exec::dlgtext.view());
+  core::KOMPIL(std::span<char>(line.data(), line.size()));
+  if (core::stopword() > 0) return key;
+  const std::int32_t at = core::xeqstackptr + 1;
+  const std::int32_t top = core::adrs.valid(at) ? core::adrs(at) : 0;
+  std::int32_t first = 0, last = 0;
+  if (top > 0 && core::name.valid(top) && core::ISCHAR(top, first, last) != 0 && first >= 1 &&
+      last >= first && core::c1namen.valid(last)) {
+    const std::string_view t(core::c1namen.ptr(first), static_cast<std::size_t>(last - first + 1));
+    resulttext.set(t);
+    quickywords[textlength] = static_cast<std::int16_t>(resulttext.trimmed().size());
+    return "quickyS";
+  }
+  if (top > 0 && core::z.valid(top)) {
+    quickyresult = core::z(top);
+    return "quickyN";
+  }
+  return key;
+}
+
+}  // namespace
+
+std::string quickypath() {
+  std::string folder(workdir.trimmed());
+  if (!folder.empty() && folder.back() != '/') folder.push_back('/');
+  const std::string native = plat::system_path(folder.empty() ? std::string(".") : folder);
+  if (::access(native.c_str(), W_OK) != 0) return statedir() + std::string(quickyname);
+  return folder + std::string(quickyname);
+}
+
+bool writequickies(std::string_view expression, bool onlythis) {
+  const std::string path = quickypath();
+  plat::Replacement copy(path, {.sync = false});
+  bool ok = copy.write(record(expression) + "\r\n");
+  if (ok && !onlythis) {
+    std::ifstream old(plat::system_path(path), std::ios::binary);
+    std::string line;
+    while (ok && std::getline(old, line)) {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      ok = copy.write(record(line) + "\r\n");
+    }
+    // A read that stopped before the end keeps the old history.
+    if (old.bad()) ok = false;
+  }
+  if (!ok) return false;
+  return copy.commit().ok();
+}
+
+void QUICKY() {
+  std::string_view key = "quicky1";
+  for (;;) {
+    const std::string path = quickypath();
+    quickyfile.set(path.size() > quickyfile.size() ? std::string_view(quickyname) : path);
+    core::HelpValues values;
+    values.halves = quickywords;
+    values.doubles = std::span<double>(&quickyresult, 1);
+    values.text = std::span<char>(exec::dlgtext.data(), exec::dlgtext.size());
+    int answer = closebox;
+    helpwindow(key, answer, values);
+    if (answer == closebox) return;
+    if (answer == helpbutton) {
+      int ignored = 0;
+      helpwindow("XEQ()", ignored, {});
+      continue;
+    }
+    if (exec::dlgtext.trimmed().empty()) continue;
+    resulttext.set(exec::dlgtext.view());
+    key = evaluate(key);
+    if (answer == onlythisone || quickywords[historyflag] == 0) {
+      if (writequickies(exec::dlgtext.view(), answer == onlythisone)) {
+        quickywords[historyflag] = 1;
+      } else {
+        int ignored = 0;
+        core::MSGBOXFROMHELP("rdwrErK", quickyfile.trimmed(), ignored);
+      }
+    }
+    exec::dlgtext.set(resulttext.view());
+  }
+}
+
+void reset_quicky() {
+  quickywords.fill(0);
+  quickyresult = 0.0;
+  quickyfile.blank();
+  resulttext.blank();
+}
+
+}  // namespace ide
