@@ -215,7 +215,7 @@ struct Trans1 {
   }
 
   void comma() {
-    if (dopos > 0) {
+    if (dopos > 0 && depth == 0) {
       raise(tokcod(dopos));
       return;
     }
