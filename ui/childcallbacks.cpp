@@ -12,6 +12,7 @@
 #include "toolkit/bitmaps.h"
 #include "toolkit/draw.h"
 #include "toolkit/draw_targets.h"
+#include "ui/childstatement.h"
 #include "ui/childwindow.h"
 #include "ui/childwords.h"
 
@@ -39,30 +40,6 @@ exec::wdwrec* recordof(win::HWND h) {
 
 const plot::FontSlot& slotof(std::int32_t s) {
   return plot::fontslots(plot::fontslots.valid(s) ? s : 1);
-}
-
-// The picture kept at the window's new size: a bitmap of that size with
-// the old picture in its top left corner, the rest in the background.
-void resizebitmap(exec::wdwrec& r, std::int32_t width, std::int32_t height) {
-  if (r.bitmap == nullptr) return;
-  win::BITMAP bm{};
-  win::GetObjectA(r.bitmap, sizeof bm, &bm);
-  if (bm.bmWidth == width && bm.bmHeight == height) return;
-  int ups = 0;
-  win::HBITMAP made = toolkit::CREATE_BITMAP(width, height, nullptr, &ups);
-  if (made == nullptr) return;
-  toolkit::draw_target_t t;
-  toolkit::START_BITMAP_DRAW(&made, nullptr, nullptr, t, &ups);
-  if (t.marker != 0) {
-    const win::RECT whole{0, 0, width, height};
-    win::FillRect(t.dc, &whole, plot::BACKBRUSH(r.tablescale));
-    const int x = 0, y = 0, right = bm.bmWidth, bottom = bm.bmHeight;
-    toolkit::DRAW_BITMAP(t, r.bitmap, nullptr, &onetoone, nullptr, nullptr, nullptr, nullptr, &x,
-                         &y, &right, &bottom, &ups);
-    toolkit::END_BITMAP_DRAW(t, &ups);
-  }
-  toolkit::DELETE_OBJECT(r.bitmap, &ups);
-  r.bitmap = made;
 }
 
 // A size into the bound variable: in cells, or, while the variable holds a
@@ -126,7 +103,8 @@ int CHILDCHANGED(win::HWND& window, int& code) {
   const std::int32_t height = client.bottom - client.top;
   if (width < 1 || height < 1) return 0;
   if ((r->kind & exec::kind::editorstyle) == 0 && r->clientheight > 0)
-    resizebitmap(*r, width, height);
+    // The picture kept at the new size, the old one in its top left corner.
+    if (r->bitmap != nullptr) childstmt::fitbitmap(*r, width, height);
   const plot::FontSlot& f = slotof(r->fontslot);
   if ((r->nowriteback & 1) == 0) {
     writesize(r->widthvar, width, r->clientwidth, f.cellwidth,
