@@ -22,6 +22,10 @@ inline constexpr float largestvalue = 1e30F;
 // The most decades a log direction shows.
 inline constexpr std::int32_t mostdecades = 36;
 
+// The epsilon of a 32-bit real x: the larger of |x| times 2^-23 and the
+// smallest normal 32-bit real.
+double epsilonof(double x);
+
 // Working values shared by the axis drawing and the curve routines.
 struct AxisWork {
   std::int32_t labelcolumns = ylabelcolumns;  // of the origin axis
