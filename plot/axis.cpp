@@ -62,8 +62,9 @@ void liveaxes(std::int32_t k) {
   axisstate.live |= 1U << k;
 }
 
-// The title text of a direction (x 0, y 1), trimmed, with the divisor.
-std::string titleof(std::int32_t d, double divisor) {
+}  // namespace
+
+std::string axistitle(std::int32_t d, double divisor) {
   const std::array<std::int32_t, 2>& t = d == 0 ? axisstate.xtitle : axisstate.ytitle;
   std::string s;
   if (t[0] >= 1 && t[1] >= t[0] && core::c1namen.valid(t[0]) && core::c1namen.valid(t[1])) {
@@ -84,6 +85,8 @@ std::string titleof(std::int32_t d, double divisor) {
   }
   return s;
 }
+
+namespace {
 
 std::int32_t minorticks(std::int32_t e, float steplength) {
   const Scale& s = axisstate.scale(e);
@@ -144,7 +147,7 @@ void XYAXIS(std::int32_t& k) {
     const float length = axisstate.length(e);
     roundscale(e, length, cw);
     const Scale& s = axisstate.scale(e);
-    const std::string title = titleof(d, s.divisor);
+    const std::string title = axistitle(d, s.divisor);
     PLTFNC(penfn::pencolour, axisstate.style(xentry(k)) & axisbit::colour, error);
     if ((axisstate.style(e) & axisbit::nolabels) == 0 && !title.empty()) {
       if (d == 0)

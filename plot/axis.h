@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace plot {
 
@@ -81,6 +82,14 @@ bool axisposition(std::int32_t e, double value, double& position);
 // plot units; sets step length, divisor and units per plot unit. Every
 // range ends: the result is finite and ordered.
 void roundscale(std::int32_t e, float length, float charwidth);
+
+// The label a long tick of the value shows on direction entry e, trimmed
+// (before the room for it is checked).
+std::string axislabel(std::int32_t e, double value);
+
+// The title of direction d (0 x, 1 y) of the statement, trimmed, followed
+// by " / " and the divisor when that is not 1.
+std::string axistitle(std::int32_t d, double divisor);
 
 // Finishes the scales of the current axis of the running AXIS statement
 // and draws it.

@@ -203,16 +203,11 @@ void walklog(Walk& w, std::int32_t labels, std::int32_t option) {
   tw.phase = tickphase::last;
 }
 
-}  // namespace
-
-void PLOTTICS_INTERNAL(std::int32_t& labels, std::int32_t& option) {
-  const Bracket bracket(Bracket::Select::pen);
-  std::int32_t error = 0;
-  PLTFNC(penfn::stylewidth, 10, error);
-  const std::int32_t k = std::clamp(axisstate.current, 1, naxes);
+// The walk of direction entry e of axis k.
+Walk walkof(std::int32_t k, std::int32_t e) {
   Walk w;
-  w.d = axiswork.direction == 0 ? 0 : 1;
-  w.e = w.d == 0 ? xentry(k) : yentry(k);
+  w.d = e > naxes ? 1 : 0;
+  w.e = e;
   w.style = axisstate.style(w.e);
   w.log = (w.style & axisbit::log) != 0;
   w.time = !w.log && (w.style & axisbit::time) != 0;
@@ -238,6 +233,22 @@ void PLOTTICS_INTERNAL(std::int32_t& labels, std::int32_t& option) {
     if (w.mn < 0.0) ++width;
     w.width = std::clamp(width, 0, 23);
   }
+  return w;
+}
+
+}  // namespace
+
+std::string axislabel(std::int32_t e, double value) {
+  const std::int32_t k = std::clamp(e > naxes ? e - naxes : e, 1, naxes);
+  return labelof(walkof(k, std::clamp(e, 1, 2 * naxes)), value);
+}
+
+void PLOTTICS_INTERNAL(std::int32_t& labels, std::int32_t& option) {
+  const Bracket bracket(Bracket::Select::pen);
+  std::int32_t error = 0;
+  PLTFNC(penfn::stylewidth, 10, error);
+  const std::int32_t k = std::clamp(axisstate.current, 1, naxes);
+  Walk w = walkof(k, axiswork.direction == 0 ? xentry(k) : yentry(k));
   if (w.log) {
     if (w.mn > 0.0 && w.mx > w.mn && w.steplength > 0.0) walklog(w, labels, option);
   } else if (w.mx > w.mn) {
