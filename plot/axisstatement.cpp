@@ -235,11 +235,12 @@ void layout(exec::wdwrec* r) {
 
 void axisoption(const Option& o) {
   const std::int32_t previous = run.axis;
-  if (run.pending) {
+  const bool pending = run.pending;
+  if (pending) {
     PLOTAXESNOW();
     if (core::xeqstop != 0) return;
   }
-  if (!valued(o) && run.pending)
+  if (!valued(o) && pending)
     run.axis = previous + 1;
   else if (!valued(o))
     run.axis = 1;
