@@ -95,8 +95,14 @@ void tick(Walk& w, double p, double v, bool islong, std::int32_t labels, std::in
   double t = w.nolabels ? 0.0 : w.ticklength * (islong ? axisstate.longtick : 1.0F);
   if (islong && labels > 0 && !w.nolabels) {
     const std::string label = labelof(w, v);
+    // A label that ends at its tick (the one at the maximum) needs its own
+    // length of room besides, else it would run into the one before.
+    const bool atend =
+        std::fabs(v - w.mx) <= endtolerance * std::max(std::fabs(w.mx - w.mn), 1e-30);
+    const bool ending = ((option & 1) == 0 && atend) || ((option & 1) != 0 && v > w.mn);
+    const double size = static_cast<double>(label.size());
     const double room = (p - w.lastlabel) / std::max<double>(axisstate.cellwidth, 1e-30);
-    if (!label.empty() && room >= static_cast<double>(label.size()) + 4.0) {
+    if (!label.empty() && room >= size + 4.0 + (ending ? size : 0.0)) {
       float x = 0, y = 0;
       pointat(w, p, x, y);
       if (w.d == 1) {
@@ -104,9 +110,7 @@ void tick(Walk& w, double p, double v, bool islong, std::int32_t labels, std::in
         y += static_cast<float>(1.5 * w.ticklength);
       }
       float angle = 90.0F * static_cast<float>(w.d);
-      const bool atend =
-          std::fabs(v - w.mx) <= endtolerance * std::max(1.0, std::fabs(w.mx - w.mn));
-      if (((option & 1) == 0 && atend) || ((option & 1) != 0 && v > w.mn)) angle += 720.0F;
+      if (ending) angle += 720.0F;
       const auto n = static_cast<std::int32_t>(
           w.time ? std::min<std::size_t>(label.size(), mosttimelabel) : label.size());
       UQTEXT(x, y, axisstate.cellheight, label, angle, n);

@@ -235,4 +235,49 @@ TEST_F(ChildScript, AxisFramesFillTheirCellsOfTheWindow) {
   }
 }
 
+TEST_F(ChildScript, AxisStylesShowInThePicture) {
+  plot::reset_fontslots();
+  plot::reset_plotstate();
+  const std::string out = runopen(windows({"N", "L", "T"}) +
+                                  "AXIS(WINdowhandle=N, Title='A title', Xaxis=2048, Yaxis=2063)\n"
+                                  "AXIS(WINdowhandle=L, LoG, MiN=1, MaX=1000, Yaxis, Grid=0)\n"
+                                  "AXIS(WINdowhandle=T, TiMe, MiN=0, MaX=10, Yaxis, Grid=0)\n"
+                                  "END\n");
+  ASSERT_EQ(out.substr(out.rfind("stop=")), "stop=-1\n") << out;
+  const plot::AxisState& a = plot::axisstate;
+  const int cw = plot::fontslots(5).cellwidth, ch = plot::fontslots(5).cellheight;
+  const win::COLORREF white = exec::rgbtab(15), black = exec::rgbtab(0);
+  // No labels, no title, no lines, ticks of no length: nothing but the
+  // background.
+  const Pixels n = pixelsof(*windowof("N"));
+  screenshot(*windowof("N"), "axis_nolabels");
+  EXPECT_EQ(n.box(black).right, 0) << "ink at " << n.box(black).left << "," << n.box(black).top;
+  // A grid line across the frame at each decade, none between.
+  const Pixels l = pixelsof(*windowof("L"));
+  screenshot(*windowof("L"), "axis_loggrid");
+  const plot::Frame f = a.frame(1);
+  const int top = (a.rows - f.bottom - f.height) * ch + 2;
+  const int liney = (a.rows - f.bottom - 3) * ch - 1;
+  const int linex = (f.left + 6) * cw - 2;
+  const double decade = a.length(1) / a.unitsperpixelx / 3.0;
+  const auto line = [&](double p) {
+    int best = 0;
+    const int x = linex + static_cast<int>(std::lround(p));
+    for (int d = -1; d <= 1; ++d) best = std::max(best, l.oncolumn(black, x + d, top, liney - 4));
+    return best;
+  };
+  const int height = liney - 4 - top;
+  for (int d = 1; d <= 3; ++d) EXPECT_GT(line(d * decade), height * 9 / 10) << "decade " << d;
+  EXPECT_LT(line(std::log10(3.0) * decade), height / 10) << "between decades";
+  EXPECT_LT(line((1 + std::log10(5.0)) * decade), height / 10);
+  // Date labels under the x axis line.
+  const Pixels t = pixelsof(*windowof("T"));
+  screenshot(*windowof("T"), "axis_time");
+  EXPECT_GT(t.onrow(black, liney + ch / 2 + 2, linex, linex + 5 * cw) +
+                t.onrow(black, liney + ch / 2, linex, linex + 5 * cw),
+            4)
+      << "a label at the first tick";
+  EXPECT_EQ(white, t(2, 2));
+}
+
 }  // namespace
