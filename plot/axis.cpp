@@ -70,6 +70,8 @@ std::string axistitle(std::int32_t d, double divisor) {
   if (t[0] >= 1 && t[1] >= t[0] && core::c1namen.valid(t[0]) && core::c1namen.valid(t[1])) {
     const std::int32_t n = std::min(t[1] - t[0] + 1, 256);
     s.assign(core::c1namen.ptr(t[0]), static_cast<std::size_t>(n));
+  } else if (t[0] == 0) {
+    s = axiswork.titletexts[d == 0 ? 0 : 1].substr(0, 256);
   }
   const auto end = s.find_last_not_of(' ');
   s.erase(end == std::string::npos ? 0 : end + 1);

@@ -7,6 +7,7 @@
 // the axis' start (the frame's corner plus the label margin).
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -36,6 +37,9 @@ struct AxisWork {
   std::int32_t originaxis = 0;  // the axis whose origin was set last
   std::int32_t direction = 0;   // 0 x, 1 y
   std::int32_t entry = 1;       // direction entry of `direction` on the current axis
+  // Titles of x and y given as texts (by a panel), for a statement whose
+  // title positions are 0.
+  std::array<std::string, 2> titletexts;
 };
 inline AxisWork axiswork;
 

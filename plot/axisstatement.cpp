@@ -409,6 +409,7 @@ void AXIS(const exec::OptCall&) {
   axisstate.labelevery(yentry(1)) = 0;
   axisstate.xtitle = {};
   axisstate.ytitle = {};
+  axiswork.titletexts = {};
   const std::vector<Option> opts = options();
   std::int32_t print = 0;
   firstpass(opts, print);
