@@ -46,6 +46,8 @@ TEST_F(ChildScript, AxisOptionsNumberLayOutAndStyleTheFrames) {
   const std::string out =
       runopen(windows({"H1", "H2", "H3", "H4", "H5"}) +
               "AXIS(WINdowhandle=H1, Axis=9)\n"
+              "N = 12345\n"
+              "AXIS(WINdowhandle=N, Axis=-8, MiN=1, MaX=2)\n"
               "AXIS(Axis=-2, MiN=3, MaX=4)\n"
               "AXIS(WINdowhandle=H2, Axis=0, Axis=3, Axis)\n"
               "AXIS(WINdowhandle=H4, Axis=5, ForeColor=4, Xaxis=2048, Yaxis, Grid=0)\n"
@@ -56,6 +58,7 @@ TEST_F(ChildScript, AxisOptionsNumberLayOutAndStyleTheFrames) {
   const auto handle = [&](const char* n) { return windowof(n)->window; };
   const plot::AxisState& a = plot::axisstate;
   EXPECT_EQ(a.window(8), handle("H1")) << "Axis=9 draws axis 8";
+  EXPECT_FLOAT_EQ(scale(8).defaultmax, 2.0F) << "a handle of no window: the current window";
   EXPECT_EQ(a.window(1), handle("H2")) << "Axis=0 draws axis 1";
   EXPECT_EQ(a.window(3), handle("H2"));
   EXPECT_EQ(a.window(4), handle("H2")) << "an Axis without a value numbers one above";
