@@ -112,4 +112,34 @@ TEST_F(PlotOnX11, APlotDrawnInAScriptsWindowReachesTheServer) {
     plat::write_window_png(h, std::string(folder) + "/plot_x11.png");
 }
 
+// AXIS in a script's window: the frame in its background colour and its
+// axis line reach the server, and the mouse reports for the axis.
+TEST_F(PlotOnX11, AnAxisDrawnByAScriptReachesTheServer) {
+  const std::string out = runopen(
+      "H = 0\n"
+      "R = WINDOW(WINdowhandle=H, TItle='Axes', X=-40, Y=-40, Width=-600, Height=-400)\n"
+      "AXIS(WINdowhandle=H, BaCkcolor=14, MiN=0, MaX=7, Title='Time', MouSeX=MX, MouSeY=MY)\n");
+  ASSERT_NE(out.find("stop=-1"), std::string::npos) << out;
+  std::int32_t k = 0;
+  ASSERT_TRUE(core::FINDSN("H", k, 0x400));
+  const win::HWND h = ui::handleof(core::z(k));
+  ASSERT_NE(h, nullptr);
+  EXPECT_EQ(plot::axisstate.window(1), h);
+  EXPECT_EQ(plot::axisstate.mousewindow(1), h) << "MouSeX switches the mouse reporting on";
+  const int cw = plot::fontslots(5).cellwidth, ch = plot::fontslots(5).cellheight;
+  const plot::Frame f = plot::axisstate.frame(1);
+  // Inside the frame, right of the y labels and under its top.
+  const int x = (f.left + 3) * cw, y = (plot::axisstate.rows - f.bottom - f.height) * ch + 3;
+  const std::uint32_t back = exec::rgbtab(14);
+  ASSERT_TRUE(pump_until([&] { return onserver(h, x, y) == back; }))
+      << "waited in vain for the frame's background on the server at " << x << "," << y;
+  const int liney = (plot::axisstate.rows - f.bottom - 3) * ch - 1;
+  const int linex = (f.left + 6) * cw - 2;
+  int dark = 0;
+  for (int d = -1; d <= 1; ++d) dark += onserver(h, linex + 4 * cw, liney + d) == exec::rgbtab(0);
+  EXPECT_GE(dark, 1) << "the x axis line";
+  if (const char* folder = std::getenv("OSTREL_SCREENSHOTS"); folder != nullptr && *folder)
+    plat::write_window_png(h, std::string(folder) + "/axis_x11.png");
+}
+
 }  // namespace
