@@ -5,8 +5,10 @@
 // table shows them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <functional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -210,3 +212,41 @@ TEST_F(TableView, ClusterStepsWrapAtEitherEnd) {
 }
 
 }  // namespace
+
+// Condition texts made of the characters the parser reads, mutated at
+// random: a filter never shows more rows than before nor a row twice, and a
+// search ends on a row of the table.
+TEST_F(TableView, MutatedConditionTextsFilterAndSearchWithinTheTable) {
+  withtable("ab 10\ncd 20\nab 30\ncd 40\nef 5\n", "A3,F", [](std::int32_t u, ui::mxrec& t) {
+    const std::int32_t f = io::rwfiles(u).filevar;
+    const std::string alphabet = "0123456789:&~<>,;|ab cdef.-eE";
+    std::mt19937 rng(53);
+    for (int round = 0; round < 300 && !testing::Test::HasFailure(); ++round) {
+      std::string text;
+      for (std::size_t n = rng() % 12; n > 0; --n) text += alphabet[rng() % alphabet.size()];
+      SCOPED_TRACE("'" + text + "'");
+      ui::mxsearchcol = static_cast<std::int32_t>(rng() % 4);
+      std::int32_t row = static_cast<std::int32_t>(rng() % 8) - 1;
+      double value = 0.0;
+      const std::int32_t options = static_cast<std::int32_t>(rng() % 64);
+      if (ui::MATRIXSEARCH(f, 8, text, static_cast<std::int32_t>(text.size()), options,
+                           ui::cellmode::shown, row, value, 1e-13)) {
+        EXPECT_GE(row, 1);
+        EXPECT_LE(row, t.nrows);
+      }
+      const std::int32_t before = t.nrows;
+      std::int32_t rows = t.nrows;
+      ui::MATRIXFILTER(u, text, static_cast<std::int32_t>(text.size()), rows, options, 1e-13);
+      EXPECT_LE(t.nrows, before);
+      std::vector<std::int32_t> seen(t.sortindex.begin(), t.sortindex.begin() + t.nrows);
+      std::sort(seen.begin(), seen.end());
+      EXPECT_EQ(std::adjacent_find(seen.begin(), seen.end()), seen.end());
+      core::msgkey.blank();
+      if (t.nrows == 0 || round % 7 == 0) {
+        // The view back to every row, as the reset does.
+        ui::FREEMXSORTINDEX(t);
+        t.nrows = 5;
+      }
+    }
+  });
+}
