@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <functional>
 #include <random>
 #include <string>
@@ -19,6 +20,7 @@
 #include "io/rwfiles.h"
 #include "platform/file_units.h"
 #include "support/test_support.h"
+#include "ui/dialogwords.h"
 #include "ui/tablechanges.h"
 #include "ui/tables.h"
 #include "ui/tablesort.h"
@@ -191,11 +193,24 @@ TEST_F(TableView, SearchesWrapAndSettleForTheClosestNumber) {
 
 TEST_F(TableView, ClusterStepsWrapAtEitherEnd) {
   withtable("a 1\nb 20\nc 2\nd 10\ne 21\nf 11\n", "A2,F", [](std::int32_t, ui::mxrec& t) {
-    // Three groups of column 2: 1 2 | 10 11 | 20 21.
+    // The first cluster bar, with the view scrolled one column right, set
+    // to three groups: column 2 as 1 2 | 10 11 | 20 21.
     ui::ALLOCATEMXSORTINDEX();
     ui::ALLOCATEMXCLUSTERINFO(ui::mxmaxkeys);
-    ui::MXCLUSTERSORT(2, 3, ui::mxmaxkeys, t.nrows);
+    exec::ctlrec bar;
+    bar.ctlid = ui::idbase + t.lastitem - t.viscols + 1;
+    exec::ctlcur = &bar;
+    t.leftcol = 2;
+    ui::MXCLUSTERSORT(0, 3, ui::mxmaxkeys, t.nrows);
+    t.leftcol = 1;
+    exec::ctlcur = nullptr;
+    EXPECT_EQ(t.clusterinfo1[0], 2);
     ASSERT_EQ(shown(1), "a|c|d|f|b|e");
+    if (const char* keep = std::getenv("OSTREL_TABLE_PNG")) {
+      const win::HWND w = ui::FINDFILEMATRIXWINDOW(t.unit);
+      ui::MATRIXUPDATE(w);
+      dlgtest::picture(w, keep);
+    }
     const std::int32_t down = t.lastcell + 3, up = t.lastcell + 4;
     t.toprow = 1;
     ui::MXCLUSTERUPDOWN(down);
