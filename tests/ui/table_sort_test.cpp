@@ -76,11 +76,20 @@ class TableView : public DialogScript {
 const std::string letters = "c 3\na 1\nb 2\na 5\n";
 
 TEST_F(TableView, ThreeHeaderClicksSortUpDownThenNotAtAll) {
-  withtable(letters, "A2,F", [](std::int32_t, ui::mxrec& t) {
+  withtable(letters, "A2,F", [](std::int32_t u, ui::mxrec& t) {
     ui::SORTMXCOLUMN(1, 0);
     EXPECT_EQ(shown(1), "a|a|b|c");
     EXPECT_EQ(shown(2), "1|5|2|3");  // equal keys keep their stored order
     EXPECT_EQ(t.sortcol, 1);
+    // A cell typed on the sorted view goes to the row it shows.
+    std::string typed = "7";
+    typed.resize(64, ' ');
+    ui::IOCHARMXELEMENT(u, 1, 2, typed, 0xB2);
+    std::array<char, 64> stored{};
+    stored.fill(' ');
+    ui::IOCHARMXELEMENT(u, 2, 2, stored, 0x49);
+    EXPECT_EQ(stored[0], '7');
+    EXPECT_EQ(shown(2), "7|5|2|3");
     ui::SORTMXCOLUMN(1, 0);
     EXPECT_EQ(shown(1), "c|b|a|a");
     ui::SORTMXCOLUMN(1, 0);
