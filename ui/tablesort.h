@@ -47,6 +47,12 @@ void ALLOCATEMXCLUSTERINFO(std::int32_t n);
 // (the stored order is shown again).
 void FREEMXSORTINDEX(mxrec& first);
 
+// After rows of the table were inserted, deleted or appended: the row
+// index anew over every row, sorted again by the keys the table has (the
+// keys stay as they are; a filter is dropped). With `show` the row (a row
+// of the table) becomes the display position that shows it.
+void MXVIEWAFTEREDIT(std::int32_t& row, bool show);
+
 // A header click on display column `column`: ascending, descending, then
 // the column's key removed. The options are accepted and not used.
 void SORTMXCOLUMN(std::int32_t column, std::int32_t options);

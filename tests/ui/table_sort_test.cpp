@@ -103,6 +103,21 @@ TEST_F(TableView, ThreeHeaderClicksSortUpDownThenNotAtAll) {
   });
 }
 
+TEST_F(TableView, RowsInsertedOrDeletedJoinTheSortedView) {
+  withtable(letters, "A2,F", [](std::int32_t u, ui::mxrec& t) {
+    ui::SORTMXCOLUMN(1, 0);
+    std::int32_t row = 2, colout = 0;
+    ui::MXEDIT(u, 0, row, colout, ui::mxcmd::insert, 0x80);
+    // The blank row sorts first; the key stays ascending.
+    EXPECT_EQ(shown(1), "|a|a|b|c");
+    EXPECT_EQ(row, 1);
+    EXPECT_EQ(t.clusterinfo2[0], 1);
+    row = 2;  // rows of the table, as stored: the one inserted
+    ui::MXEDIT(u, 0, row, colout, ui::mxcmd::remove, 0x80);
+    EXPECT_EQ(shown(1), "a|a|b|c");
+  });
+}
+
 TEST_F(TableView, KeysAddUpReweightAndStopAtEight) {
   withtable("a 1\nc 2\nb 1\nd 1\n", "A2,F", [](std::int32_t, ui::mxrec& t) {
     // Column 1 descending, then column 2: a key of one group sorts the
