@@ -79,6 +79,13 @@ std::int32_t MATRIXFILTER(std::int32_t unit, std::string_view text, std::int32_t
 bool MATRIXSEARCH(std::int32_t filesym, std::int32_t maxconditions, std::string_view text,
                   std::int32_t length, std::int32_t options, std::int32_t mode, std::int32_t& row,
                   double& value, double tolerance);
+// The position of pattern in the text of cell (row, column) read in cell
+// mode `mode` (at most celllen characters), 0 when not there; a hit over
+// column 0 keeps the whole line in `mxfoundtext`. status 1: the cell could
+// not be read.
+std::int32_t SEARCHMXCELLTEXT(std::int32_t unit, std::int32_t row, std::int32_t column,
+                              std::int32_t celllen, std::int32_t mode, std::string_view pattern,
+                              std::int32_t options, std::int32_t& status);
 // The search text as a number, read as the cells of display column
 // `column` are.
 void FMTREADSEARCHTEXT(std::string_view text, std::int32_t length, std::int32_t column,
