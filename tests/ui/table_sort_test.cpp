@@ -150,11 +150,17 @@ TEST_F(TableView, FiltersNarrowTheRowsShown) {
     std::int32_t rows = t.nrows;
     EXPECT_EQ(ui::MATRIXFILTER(u, "1:y,z", 5, rows, 0, 1e-13), 4);
     EXPECT_EQ(shown(2), "2|3|3|3");
+    // A header sort orders the rows that passed, and only those.
+    ui::SORTMXCOLUMN(2, 0);
+    ui::SORTMXCOLUMN(2, 0);
+    EXPECT_EQ(shown(1), "z|z|y|y");
+    EXPECT_EQ(shown(2), "3|3|3|2");
     // A change filter keeps the rows whose text differs from the row before.
     std::int32_t row = 5;
     ui::MATRIXDELTAFILTER(row, 1, 't', 0);
     EXPECT_EQ(row, 1);
-    EXPECT_EQ(shown(1), "z");
+    EXPECT_EQ(shown(1), "y");
+    EXPECT_EQ(shown(2), "3");
     rows = t.nrows;
     EXPECT_EQ(ui::MATRIXFILTER(u, "q", 1, rows, 0, 1e-13), 0);
     EXPECT_EQ(rows, 0);
