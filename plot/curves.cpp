@@ -138,7 +138,8 @@ void XYLINE(std::int32_t k, std::int32_t c, float x, float y) {
     cv.lasty = y;
     done();
   };
-  if (y == 0.0F && nozero) return finish();
+  // A zero left out leaves the curve's last point where it was.
+  if (y == 0.0F && nozero) return done();
 
   // The segment from the last point clipped to the visible range.
   float p0[2] = {lastx, lasty};

@@ -452,7 +452,7 @@ void LINE(const exec::OptCall&) {
         s.y = valuesof(v);
         if ((axisstate.live & (1U << s.axis)) == 0) {
           core::msgkey = core::MSGKEY("AxisUnknown");
-          core::iostatw[0] = static_cast<std::int16_t>(s.axis);
+          core::iostatw[1] = static_cast<std::int16_t>(s.axis);
           s.failed = true;
           break;
         }
