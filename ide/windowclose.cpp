@@ -108,7 +108,7 @@ void release(wdwrec* r, bool closed) {
       toolkit::BUILD_ACCELERATORS(&r->menuitems(1), 0, &ups);
       r->menuitems.clear();
     }
-    for (std::int32_t k = 1; k <= plot::naxes; ++k) {
+    for (int k = 1; k <= plot::naxes; ++k) {
       if (plot::axisstate.window(k) == r->window) plot::axisstate.window(k) = nullptr;
       if (plot::axisstate.mousewindow(k) == r->window) plot::axisstate.mousewindow(k) = nullptr;
     }

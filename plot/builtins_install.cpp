@@ -1,12 +1,15 @@
 #include "plot/builtins_install.h"
 
+#include "core/shoplists.h"
 #include "exec/optdispatch.h"
 #include "exec/postfix.h"
+#include "plot/axisstatement.h"
 #include "plot/line.h"
 
 namespace plot {
 
 void install_builtins() {
+  exec::install_optroutine(core::OptStmt::AXIS, AXIS);
   exec::install_optroutine(core::OptStmt::LINE, LINE);
   exec::linelive = linelive;
   exec::CALLBACKLINE = CALLBACKLINE;

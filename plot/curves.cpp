@@ -10,6 +10,7 @@
 #include "core/numwrite.h"
 #include "core/stores.h"
 #include "core/symbols.h"
+#include "plot/axis.h"
 #include "plot/penplot.h"
 #include "plot/plotdev.h"
 #include "plot/plotstate.h"
@@ -19,8 +20,6 @@ namespace plot {
 namespace {
 
 constexpr float sentinel = 999.0F;
-constexpr std::int32_t ylabelcolumns = 6;
-constexpr std::int32_t xlabelrows = 3;
 constexpr float maxshift = 2147000000.0F;
 
 bool has(std::int32_t word, std::int32_t bit) { return (word & bit) != 0; }
@@ -76,22 +75,6 @@ void pencolour(std::int32_t colour) {
 
 }  // namespace
 
-LabelMargins labelmargins(std::int32_t k) {
-  LabelMargins m;
-  m.columns = has(axisstate.style(yentry(k)), axisbit::nolabels) ? 0 : ylabelcolumns;
-  m.rows = has(axisstate.style(xentry(k)), axisbit::nolabels) ? 0 : xlabelrows;
-  m.left = static_cast<float>(m.columns) * axisstate.cellwidth - axisstate.unitsperpixelx;
-  m.bottom = static_cast<float>(m.rows) * axisstate.cellheight + axisstate.unitsperpixely;
-  return m;
-}
-
-void setaxisorigin(std::int32_t k) {
-  const Frame& f = axisstate.frame(k);
-  ORIG(static_cast<float>(f.left) * axisstate.cellwidth - axisstate.unitsperpixelx,
-       static_cast<float>(f.bottom) * axisstate.cellheight + axisstate.unitsperpixely);
-  originaxis = k;
-}
-
 void XYLINE(std::int32_t k, std::int32_t c, float x, float y) {
   k = std::clamp(k, 1, naxes);
   c = std::clamp(c, 0, ncurves - 1);
@@ -100,7 +83,7 @@ void XYLINE(std::int32_t k, std::int32_t c, float x, float y) {
   if (y == sentinel) y = cv.lasty;
   axisstate.current = k;
   currentcurve = c;
-  if (k != originaxis) setaxisorigin(k);
+  if (k != axiswork.originaxis) SET_XT_YT_INTERNAL();
   const std::uint32_t bit = 1U << k;
   const std::int32_t xs = axisstate.style(xentry(k));
   const std::int32_t ys = axisstate.style(yentry(k));
@@ -151,16 +134,15 @@ void XYLINE(std::int32_t k, std::int32_t c, float x, float y) {
   if (invisible) return finish();
   const bool newcut = p1[0] != x || p1[1] != y;
 
-  const LabelMargins m = labelmargins(k);
   const bool xlog = has(xs, axisbit::log), ylog = has(ys, axisbit::log);
   float ax = 0, ay = 0, bx = 0, by = 0;
   if (!along(sx, xlog, p0[0], ax) || !along(sy, ylog, p0[1], ay) || !along(sx, xlog, p1[0], bx) ||
       !along(sy, ylog, p1[1], by))
     return finish();
-  ax += m.left;
-  bx += m.left;
-  ay += m.bottom;
-  by += m.bottom;
+  ax += axiswork.leftmargin;
+  bx += axiswork.leftmargin;
+  ay += axiswork.bottommargin;
+  by += axiswork.bottommargin;
   PLOT(ax, ay, 3);
 
   std::int32_t code = -1;
@@ -191,13 +173,15 @@ void XYDRAW(float x, float y, std::int32_t d, std::int32_t text, std::int32_t st
   if (y == sentinel) y = cv.lasty;
   if ((axisstate.live & (1U << k)) == 0) return;
   axisstate.current = k;
-  originaxis = k;
+  // The margins of axis k; the origin at its frame's corner, which is no
+  // curve's origin: the next curve point sets that again.
+  SET_XT_YT_INTERNAL();
+  axiswork.originaxis = 0;
   const Frame& f = axisstate.frame(k);
   ORIG(static_cast<float>(f.left) * axisstate.cellwidth,
        static_cast<float>(f.bottom) * axisstate.cellheight);
   float px = 0, py = 0;
   if ((d & 8) == 0) {
-    const LabelMargins m = labelmargins(k);
     const Scale& sx = axisstate.scale(xentry(k));
     const Scale& sy = axisstate.scale(yentry(k));
     const bool xlog = has(axisstate.style(xentry(k)), axisbit::log);
@@ -208,8 +192,8 @@ void XYDRAW(float x, float y, std::int32_t d, std::int32_t text, std::int32_t st
       axisstate.setup |= 1U << k;
       return;
     }
-    px += m.left;
-    py += m.bottom;
+    px += axiswork.leftmargin;
+    py += axiswork.bottommargin;
   } else {
     px = (x + 1.0F) * axisstate.cellwidth;
     py = (y + 1.0F) * axisstate.cellheight;
@@ -242,7 +226,6 @@ void XYDRAW(float x, float y, std::int32_t d, std::int32_t text, std::int32_t st
 
 void reset_curves() {
   scrollshift = {};
-  originaxis = 0;
   currentcurve = 0;
 }
 

@@ -43,17 +43,6 @@ inline ScrollShift scrollshift;
 // written for an axis whose length is not positive.
 std::int32_t MAUSED(std::int32_t k, std::int32_t x, std::int32_t y);
 
-// The margins of axis k's labels (6 columns for y labels, 3 rows for x
-// labels, none where the style word says so) and the origin of its frame
-// set for drawing (ORIG). The axis drawn last with its origin set is the
-// origin axis.
-struct LabelMargins {
-  std::int32_t columns = 0, rows = 0;
-  float left = 0.0F, bottom = 0.0F;  // plot units
-};
-LabelMargins labelmargins(std::int32_t k);
-void setaxisorigin(std::int32_t k);
-inline std::int32_t originaxis = 0;
 // The curve XYLINE drew on last: XYDRAW's 999 stands for its last point.
 inline std::int32_t currentcurve = 0;
 

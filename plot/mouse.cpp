@@ -6,6 +6,7 @@
 
 #include "core/symbols.h"
 #include "core/symbols_text.h"
+#include "plot/axis.h"
 #include "plot/curves.h"
 #include "plot/fontslots.h"
 #include "plot/plotstate.h"
@@ -25,10 +26,15 @@ std::int32_t MAUSED(std::int32_t k, std::int32_t x, std::int32_t y) {
   if (x < left || x > right || y < top || y > bottom) return -1;
 
   // Where the axis lines start and how long they are, in pixels: as the
-  // axis was drawn from its origin (see setaxisorigin) past its labels.
-  const LabelMargins m = labelmargins(k);
-  const double x0 = (static_cast<double>(f.left) * axisstate.cellwidth - upx + m.left) / upx;
-  const double y0 = (static_cast<double>(f.bottom) * axisstate.cellheight + upy + m.bottom) / upy;
+  // axis was drawn from its origin (SET_XT_YT_INTERNAL) past its labels.
+  // (The label room of axis k itself: the origin axis's working values
+  // stay as the curves left them.)
+  const bool nox = (axisstate.style(xentry(k)) & axisbit::nolabels) != 0;
+  const bool noy = (axisstate.style(yentry(k)) & axisbit::nolabels) != 0;
+  const double labelsleft = (noy ? 0 : ylabelcolumns) * static_cast<double>(axisstate.cellwidth) - upx;
+  const double below = (nox ? 0 : xlabelrows) * static_cast<double>(axisstate.cellheight) + upy;
+  const double x0 = (static_cast<double>(f.left) * axisstate.cellwidth - upx + labelsleft) / upx;
+  const double y0 = (static_cast<double>(f.bottom) * axisstate.cellheight + upy + below) / upy;
   const double xlength = axisstate.length(xentry(k)) / upx;
   const double ylength = axisstate.length(yentry(k)) / upy;
   const double deviceheight = static_cast<double>(g.cellheight) * axisstate.rows;

@@ -2,11 +2,13 @@
 // character rows or columns when a point passes the end of a scrolling
 // direction. The moved direction's label strip moves with the area, so
 // labels stay under their ticks; the strip that comes free is blanked with
-// the background colour, the range moves by as many units, and the axis
-// lines are drawn again.
+// the background colour, the range moves by as many units, the moved
+// direction's ticks and labels are drawn on into the new strip and the
+// other direction's line and ticks again.
 #include <algorithm>
 #include <cmath>
 
+#include "plot/axis.h"
 #include "plot/curves.h"
 #include "plot/devbracket.h"
 #include "plot/fontslots.h"
@@ -23,12 +25,13 @@ std::int32_t px(double v) {
 }
 
 // The axis area in device pixels: columns x0..x1, rows top..bottom (the
-// row of the x axis line), and the frame's left column and bottom row.
+// row of the x axis line), and the frame's edges (labels at the axis's
+// ends reach past them into the frame).
 struct Area {
-  std::int32_t x0, x1, top, bottom, frameleft, framebottom;
+  std::int32_t x0, x1, top, bottom, frameleft, frameright, frametop, framebottom;
 };
 
-Area area(std::int32_t k, const LabelMargins& m) {
+Area area(std::int32_t k) {
   const Frame& f = axisstate.frame(k);
   const float xl = axisstate.length(xentry(k)), yl = axisstate.length(yentry(k));
   const double ox = plotcom.xscale *
@@ -37,12 +40,17 @@ Area area(std::int32_t k, const LabelMargins& m) {
                                       axisstate.unitsperpixely);
   const auto row = [](double devy) { return px(static_cast<double>(plotcom.ymax) - devy + 1.0); };
   Area a{};
-  a.x0 = px(ox + plotcom.xscale * m.left);
-  a.x1 = px(ox + plotcom.xscale * (m.left + xl));
-  a.bottom = row(oy + plotcom.yscale * m.bottom);
-  a.top = row(oy + plotcom.yscale * (m.bottom + yl));
+  const float left = axiswork.leftmargin, below = axiswork.bottommargin;
+  a.x0 = px(ox + plotcom.xscale * left);
+  a.x1 = px(ox + plotcom.xscale * (left + xl));
+  a.bottom = row(oy + plotcom.yscale * below);
+  a.top = row(oy + plotcom.yscale * (below + yl));
   a.frameleft = px(ox);
   a.framebottom = row(oy);
+  a.frameright =
+      px(plotcom.xscale * static_cast<float>(f.left + f.width) * axisstate.cellwidth) - 1;
+  a.frametop =
+      row(plotcom.yscale * static_cast<float>(f.bottom + f.height) * axisstate.cellheight) + 1;
   return a;
 }
 
@@ -59,19 +67,38 @@ void blank(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t heig
   PXLMOV();
 }
 
-// The axis lines of axis k again (not where the style hides them).
-void axislines(std::int32_t k, const LabelMargins& m) {
-  const float xl = axisstate.length(xentry(k)), yl = axisstate.length(yentry(k));
+// The moved direction's ticks from the new strip on (the whole axis when
+// the whole area was replaced), with labels; the other direction from its
+// start without. The pen the curve drew with is put back.
+void ticks(std::int32_t k, bool vertical, std::int32_t n, bool whole, float shift) {
+  const std::int32_t style = plotcom.penstyle, width = plotcom.penwidth;
   std::int32_t error = 0;
   PLTFNC(penfn::pencolour, axisstate.style(xentry(k)) & axisbit::colour, error);
-  if ((axisstate.style(xentry(k)) & axisbit::nolabels) == 0) {
-    PLOT(m.left, m.bottom, 3);
-    PLOT(m.left + xl, m.bottom, 2);
+  const std::int32_t increment = n < 0 ? -1 : 1;
+  TickWalk& w = tickwalk;
+  if (w.increment != increment) w.phase = tickphase::first;
+  w.increment = increment;
+  const Scale& sc = axisstate.scale(vertical ? yentry(k) : xentry(k));
+  const double range = static_cast<double>(sc.maximum) - sc.minimum;
+  if (whole) {
+    w = TickWalk{};
+  } else {
+    w.phase = tickphase::running;
+    w.step = 0.0;  // the step XYAXIS took
+    w.distance = increment > 0 ? range - shift : shift;
   }
-  if ((axisstate.style(yentry(k)) & axisbit::nolabels) == 0) {
-    PLOT(m.left, m.bottom, 3);
-    PLOT(m.left, m.bottom + yl, 2);
-  }
+  std::int32_t on = 1, off = 0, option = 0;
+  axiswork.direction = vertical ? 1 : 0;
+  axiswork.entry = vertical ? yentry(k) : xentry(k);
+  PLOTTICS_INTERNAL(on, option);
+  const TickWalk kept = tickwalk;
+  tickwalk = TickWalk{};
+  axiswork.direction = vertical ? 0 : 1;
+  axiswork.entry = vertical ? xentry(k) : yentry(k);
+  PLOTTICS_INTERNAL(off, option);
+  tickwalk = kept;
+  tickwalk.increment = increment;
+  PLTFNC(penfn::stylewidth, std::max(width, 1) * 10 + style, error);
 }
 
 }  // namespace
@@ -97,43 +124,41 @@ void SCROLL_INTERNAL() {
   if (!drawing(*plotdev)) return;
   std::int32_t error = 0;
   PLTFNC(penfn::brushcolour, axisstate.style(yentry(k)) & axisbit::colour, error);
-  const LabelMargins m = labelmargins(k);
-  const Area a = area(k, m);
+  const Area a = area(k);
   const FontSlot& g = fontslots(5);
+  // The block that moves: the axis area with the moved direction's label
+  // strip, left to right l..r, top to bottom t..b; s pixels move.
+  std::int32_t l = a.x0, r = std::max(a.x1, a.frameright), t = a.top, b = a.framebottom;
+  std::int32_t s = cells * g.cellwidth;
   if (vertical) {
-    // Rows from the top of the axis to its line, with the y label strip.
-    const std::int32_t s = cells * g.cellheight;
-    const std::int32_t x = a.frameleft + 1, width = a.x1 - x + 1;
-    const std::int32_t height = a.bottom - a.top + 1;
-    if (s >= height) {
-      blank(x, a.top, width, height);
-    } else if (n > 0) {  // above the maximum: the picture moves down
-      move(x, a.top, width, height - s, x, a.top + s);
-      blank(x, a.top, width, s);
-    } else {
-      move(x, a.top + s, width, height - s, x, a.top);
-      blank(x, a.bottom + 1 - s, width, s);
-    }
+    l = a.frameleft + 1;
+    r = a.x1;
+    t = std::min(a.top, a.frametop);
+    b = a.bottom;
+    s = cells * g.cellheight;
+  }
+  const std::int32_t w = r - l + 1, h = b - t + 1;
+  const bool whole = s >= (vertical ? a.bottom - a.top + 1 : a.x1 - a.x0 + 1);
+  if (whole) {
+    blank(l, t, w, h);
+  } else if (vertical && n > 0) {  // above the maximum: the picture moves down
+    move(l, t, w, h - s, l, t + s);
+    blank(l, t, w, s);
+  } else if (vertical) {
+    move(l, t + s, w, h - s, l, t);
+    blank(l, b + 1 - s, w, s);
+  } else if (n > 0) {  // beyond the maximum: the picture moves left
+    move(l + s, t, w - s, h, l, t);
+    blank(r + 1 - s, t, s, h);
   } else {
-    // Columns of the axis, with the x label strip below it.
-    const std::int32_t s = cells * g.cellwidth;
-    const std::int32_t width = a.x1 - a.x0 + 1;
-    const std::int32_t height = a.framebottom - a.top + 1;
-    if (s >= width) {
-      blank(a.x0, a.top, width, height);
-    } else if (n > 0) {  // beyond the maximum: the picture moves left
-      move(a.x0 + s, a.top, width - s, height, a.x0, a.top);
-      blank(a.x1 + 1 - s, a.top, s, height);
-    } else {
-      move(a.x0, a.top, width - s, height, a.x0 + s, a.top);
-      blank(a.x0, a.top, s, height);
-    }
+    move(l, t, w - s, h, l + s, t);
+    blank(l, t, s, h);
   }
   Scale& sc = axisstate.scale(e);
   const float by = static_cast<float>(n) * cell * sc.unitsperplot;
   sc.minimum += by;
   sc.maximum += by;
-  axislines(k, m);
+  ticks(k, vertical, n, whole, static_cast<float>(cells) * cell * sc.unitsperplot);
 }
 
 }  // namespace plot

@@ -9,6 +9,7 @@
 #include "exec/headless_run.h"
 #include "exec/windowwords.h"
 #include "platform/backend.h"
+#include "plot/axis.h"
 #include "plot/backbrush.h"
 #include "plot/curves.h"
 #include "plot/fontslots.h"
@@ -74,9 +75,12 @@ void LineScript::axis(int k, float x0, float x1, float y0, float y1, std::int32_
   a.style(plot::yentry(k)) = plot::axisbit::grid | 15 | ystyle;
   exec::wdwcur = record;
   plot::PLOTS(0);
-  const plot::LabelMargins m = plot::labelmargins(k);
-  a.length(plot::xentry(k)) = static_cast<float>(a.frame(k).width - 2) * a.cellwidth - m.left;
-  a.length(plot::yentry(k)) = static_cast<float>(a.frame(k).height) * a.cellheight - m.bottom;
+  a.current = k;
+  plot::SET_XT_YT_INTERNAL();
+  a.length(plot::xentry(k)) =
+      static_cast<float>(a.frame(k).width - 2) * a.cellwidth - plot::axiswork.leftmargin;
+  a.length(plot::yentry(k)) =
+      static_cast<float>(a.frame(k).height) * a.cellheight - plot::axiswork.bottommargin;
   const auto scale = [&](int e, float lo, float hi) {
     plot::Scale& s = a.scale(e);
     s.minimum = lo;
