@@ -7,6 +7,7 @@
 // other direction's line and ticks again.
 #include <algorithm>
 #include <cmath>
+#include <string>
 
 #include "plot/axis.h"
 #include "plot/curves.h"
@@ -67,6 +68,41 @@ void blank(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t heig
   PXLMOV();
 }
 
+// The labels of direction entry e from lo to hi (user units): at every
+// label step's multiple that leaves each label its length and 4 more
+// character widths of room, as XYAXIS writes them; none at the maximum.
+void striplabels(std::int32_t e, double lo, double hi) {
+  const Scale& sc = axisstate.scale(e);
+  const std::int32_t every = axisstate.labelevery(e) < 1 ? 10 : axisstate.labelevery(e);
+  const double upp = sc.unitsperplot;
+  const double distance = static_cast<double>(sc.step) * upp / 10.0 * every;
+  const double cw = axisstate.cellwidth;
+  if (!(distance > 0.0) || !(upp > 0.0) || !(cw > 0.0) || !std::isfinite(distance)) return;
+  const double size = static_cast<double>(axislabel(e, sc.maximum).size());
+  const double cells = distance / upp / cw;
+  const auto stride =
+      static_cast<long long>(std::max(1.0, std::ceil((size + 4.0) / std::max(cells, 1e-9))));
+  const bool y = e > naxes;
+  const double tick = static_cast<double>(axisstate.ticklength) * axisstate.cellheight;
+  const double top = std::floor(hi / distance);
+  for (double m = std::ceil(lo / distance); m <= top && m - std::ceil(lo / distance) < 1000; ++m) {
+    const double v = m * distance;
+    if (std::fmod(std::fabs(m), static_cast<double>(stride)) > 0.5) continue;
+    if (std::fabs(v - sc.maximum) <= 1e-6 * std::max(std::fabs(distance), 1e-30)) continue;
+    const std::string label = axislabel(e, v);
+    if (label.empty()) continue;
+    const double p = (v - sc.minimum) / upp;
+    float x = axiswork.leftmargin + static_cast<float>(y ? 0.0 : p);
+    float yy = axiswork.bottommargin + static_cast<float>(y ? p : 0.0);
+    if (y) {
+      x -= static_cast<float>(tick / 1.5);
+      yy += static_cast<float>(1.5 * tick);
+    }
+    UQTEXT(x, yy, axisstate.cellheight, label, y ? 90.0F : 0.0F,
+           static_cast<std::int32_t>(label.size()));
+  }
+}
+
 // The moved direction's ticks from the new strip on (the whole axis when
 // the whole area was replaced), with labels; the other direction from its
 // start without. The pen the curve drew with is put back.
@@ -87,10 +123,26 @@ void ticks(std::int32_t k, bool vertical, std::int32_t n, bool whole, float shif
     w.step = 0.0;  // the step XYAXIS took
     w.distance = increment > 0 ? range - shift : shift;
   }
-  std::int32_t on = 1, off = 0, option = 0;
+  const std::int32_t e = vertical ? yentry(k) : xentry(k);
+  // A walk over a strip does not know the labels before it: a linear
+  // number axis gets its strip's labels here, as far apart as the axis
+  // drawn whole puts them.
+  const bool ownlabels = !whole && (axisstate.style(e) & (axisbit::time | axisbit::nolabels)) == 0;
+  std::int32_t on = ownlabels ? 0 : 1, off = 0, option = 0;
   axiswork.direction = vertical ? 1 : 0;
-  axiswork.entry = vertical ? yentry(k) : xentry(k);
+  axiswork.entry = e;
   PLOTTICS_INTERNAL(on, option);
+  if (ownlabels) {
+    // Labels run from their tick toward the maximum: one comes when its
+    // whole text has come into the frame (which reaches two columns past
+    // the axis's end).
+    const double size = static_cast<double>(axislabel(e, sc.maximum).size());
+    const double inside = std::max(size - 2.0, 0.0) * axisstate.cellwidth * sc.unitsperplot;
+    if (increment > 0)
+      striplabels(e, sc.maximum - shift - inside, sc.maximum - inside);
+    else
+      striplabels(e, sc.minimum, sc.minimum + shift);
+  }
   const TickWalk kept = tickwalk;
   tickwalk = TickWalk{};
   axiswork.direction = vertical ? 0 : 1;
