@@ -214,7 +214,9 @@ void closedrawing(exec::wdwrec* w) {
 }
 
 void PLOTLINENOW(Line& s) {
-  s.function = s.y.given && s.points > 0 && s.x.given && s.y.cell > 0 && s.x.cell > 0;
+  // (A function plot has one Y: the statement is evaluated again for it.)
+  s.function =
+      s.ny == 1 && s.y.given && s.points > 0 && s.x.given && s.y.cell > 0 && s.x.cell > 0;
   toolkit::draw_target_t* const keep = plotdev;
   axisstate.current = s.axis;
   if (!opendrawing(s)) return;
@@ -331,6 +333,7 @@ void CALLBACKLINE() {
 void LINE(const exec::OptCall&) {
   Line s;
   exec::wdwrec* const entry = exec::wdwcur;
+  const bool entrypass = drawing(*plotdev);
   const win::RECT saved = exec::updrect;
   exec::updrect = win::RECT{exec::sysmetrics(exec::metric::screenwidth),
                             exec::sysmetrics(exec::metric::screenheight), 0, 0};
@@ -485,6 +488,8 @@ void LINE(const exec::OptCall&) {
       plotdev = &drawtargets[target::defaultplot];
     }
   }
+  // No pass of this statement stays open, however it ended.
+  if (!entrypass && drawing(*plotdev) && !printing(*plotdev)) closedrawing(s.target);
   exec::updrect = saved;
   core::FPUERROR(-1);
   exec::wdwcur = entry;
