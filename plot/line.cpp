@@ -213,10 +213,33 @@ void closedrawing(exec::wdwrec* w) {
   refresh(w);
 }
 
+// The strokes recorded (runs of pixels between breaks), each drawn as one
+// polyline with the pen selected.
+void drawstrokes(const std::vector<win::POINT>& b) {
+  std::vector<int> pixels;
+  pixels.reserve(2 * b.size());
+  const auto flush = [&] {
+    if (pixels.size() >= 4) {
+      int ups = 0;
+      toolkit::DRAW_POLYLINE(*plotdev, nullptr, 0, nullptr, nullptr, nullptr, nullptr,
+                             pixels.data(), static_cast<int>(pixels.size() / 2), &ups);
+    }
+    pixels.clear();
+  };
+  for (const win::POINT& p : b) {
+    if (p.x == strokebreak.x && p.y == strokebreak.y) {
+      flush();
+      continue;
+    }
+    pixels.push_back(p.x);
+    pixels.push_back(p.y);
+  }
+  flush();
+}
+
 void PLOTLINENOW(Line& s) {
   // (A function plot has one Y: the statement is evaluated again for it.)
-  s.function =
-      s.ny == 1 && s.y.given && s.points > 0 && s.x.given && s.y.cell > 0 && s.x.cell > 0;
+  s.function = s.ny == 1 && s.y.given && s.points > 0 && s.x.given && s.y.cell > 0 && s.x.cell > 0;
   toolkit::draw_target_t* const keep = plotdev;
   axisstate.current = s.axis;
   if (!opendrawing(s)) return;
@@ -250,6 +273,20 @@ void PLOTLINENOW(Line& s) {
   }
   std::int32_t error = 0;
   PLTFNC(penfn::stylewidth, std::clamp(s.width, 1, 100000) * 10 + s.dash, error);
+  // One curve of many points on an axis that does not slide: its strokes
+  // are collected and drawn as polylines, a line each rather than a line
+  // a segment.
+  std::vector<win::POINT> strokes;
+  const std::int32_t sliding =
+      (axisstate.style(xentry(s.axis)) | axisstate.style(yentry(s.axis))) & axisbit::scroll;
+  const bool batch = !fill && !s.function && !spread && n > 1 && sliding == 0 && s.draw == 0 &&
+                     s.text <= 0 && drawing(*plotdev) && !printing(*plotdev);
+  if (batch) {
+    plotcom.recording = recordstrokes;
+    plotcom.recordto = &strokes;
+    plotcom.recordat = 0;
+    strokes.reserve(static_cast<std::size_t>(n) + 2);
+  }
 
   std::int32_t ycell = s.y.cell;
   const std::int32_t yvalues = spread ? ny : 1;
@@ -266,6 +303,12 @@ void PLOTLINENOW(Line& s) {
     }
   }
 
+  if (batch) {
+    plotcom.recording = 0;
+    plotcom.recordto = nullptr;
+    plotcom.recordat = 0;
+    drawstrokes(strokes);
+  }
   if (fill) {
     plotcom.recording = 0;
     plotcom.recordto = nullptr;
