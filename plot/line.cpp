@@ -66,8 +66,6 @@ constexpr std::int32_t maxdash = 6;
 namespace written {
 inline constexpr std::int32_t colour = 1, oneway = 2, symbol = 4, width = 8, diameter = 16;
 }  // namespace written
-constexpr std::int32_t stylebits =
-    curvebit::steps | curvebit::noline | curvebit::nozero | curvebit::penup;
 
 // Values of a slot.
 double real(std::int32_t v) { return v > 0 && core::z.valid(v) ? core::z(v) : 0.0; }
