@@ -19,7 +19,6 @@ namespace {
 
 using linetest::LineScript;
 
-constexpr win::COLORREF white = 0xFFFFFF;
 win::COLORREF colour(int n) { return exec::rgbtab(n); }
 
 bool ran(const std::string& out) { return out.find("stop=-1") != std::string::npos; }
