@@ -17,6 +17,7 @@
 #include "exec/optdispatch.h"
 #include "exec/windowlist.h"
 #include "exec/windowwords.h"
+#include "ide/builtins_install.h"
 #include "platform/backend.h"
 #include "platform/win_gdi.h"
 #include "platform/win_window.h"
@@ -45,6 +46,7 @@ struct Plot {
   std::int32_t a = 0, b = 0, x = 0, y = 0;
   exec::wdwrec* record = nullptr;
   explicit Plot(bool scroll) {
+    ide::install_all_builtins();  // the IDE's window refresh among them
     plat::reset_windows();
     toolkit::reset_toolkit();
     exec::reset_windowlist();
