@@ -196,11 +196,6 @@ TEST_F(LineScript, AYOnAnAxisNotDrawnStopsWithItsNumber) {
   EXPECT_EQ(plot("LINE(Axis=3, Y=1)\nEND\n"), "stop=32767 line=1 key=AxisUnknown\n");
 }
 
-TEST_F(LineScript, DISABLED_Speed) {
-  axis(1, 0, 500, -1, 1);
-  plot("DO I = 1, 400\n  LINE(Line=2, X=60 + I, Y=SIN(I / 5))\nENDDO\nEND\n");
-}
-
 TEST_F(LineScript, LogDirectionsSkipPointsAtOrBelowZero) {
   axis(1, 1, 1000, 0, 10, plot::axisbit::log);
   plot(
