@@ -2,10 +2,17 @@
 
 #include "core/shoplists.h"
 #include "exec/optdispatch.h"
+#include "exec/postfix.h"
 #include "plot/axisstatement.h"
+#include "plot/line.h"
 
 namespace plot {
 
-void install_builtins() { exec::install_optroutine(core::OptStmt::AXIS, AXIS); }
+void install_builtins() {
+  exec::install_optroutine(core::OptStmt::AXIS, AXIS);
+  exec::install_optroutine(core::OptStmt::LINE, LINE);
+  exec::linelive = linelive;
+  exec::CALLBACKLINE = CALLBACKLINE;
+}
 
 }  // namespace plot
