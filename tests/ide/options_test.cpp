@@ -248,6 +248,9 @@ TEST_F(OptionsTest, QuickyKeepsItsHistoryNewestFirstAndOnlyWhenAsked) {
   ide::OPTIONS(ide::cmd::quicky);
   EXPECT_EQ(history(), record("X*3"));
   EXPECT_EQ(keys(), (std::vector<std::string>{"quicky1", "quickyN"}));
+  // The box's list: none before the history exists, then the history file.
+  EXPECT_EQ(shown[0].characters, "");
+  EXPECT_EQ(shown[1].characters, at(std::string(ide::quickyname)));
   EXPECT_DOUBLE_EQ(ide::quickyresult, 6.0);
   EXPECT_EQ(exec::dlgtext.trimmed(), "X*3");
   // A second evaluation in the same run with another answer: unchanged.
