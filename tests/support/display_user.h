@@ -31,8 +31,10 @@ class DisplayUser {
   Display* display() const { return dpy_; }
 
   // A shown top-level window of the program (its WM_CLASS names "ostrel")
-  // whose title satisfies `accept`, waited for; `what` says what it is.
-  Window window(const std::function<bool(const std::string&)>& accept, const std::string& what);
+  // whose title satisfies `accept`, other than `except`, waited for;
+  // `what` says what it is.
+  Window window(const std::function<bool(const std::string&)>& accept, const std::string& what,
+                Window except = 0);
   // The same for an exact title.
   Window window(const std::string& title);
   // The window's title (its UTF-8 name), empty when it has none or is gone.
