@@ -108,4 +108,64 @@ TEST_F(ProgramOnADisplay, AQuestionBoxShownLeavesNothingBehindAtTheEnd) {
   EXPECT_EQ(read_file(dir.path() / "s.ost"), "X = 11\r\nEND\r\n");
 }
 
+// The values a script wrote into "v.txt" before it ended.
+const char* kWriteValues =
+    "CHARACTER F*8\r\nF = 'v.txt'\r\nOPEN(FIle=F, RePLace)\r\nWRITE(FIle=F, CLoSe=1) ";
+
+// WRITE(TitleBar) renames the window that WINdowhandle names, and without
+// one the main window: the display shows the new titles.
+TEST_F(ProgramOnADisplay, WriteToTheTitleBarRenamesTheWindowsOnTheDisplay) {
+  write_file(dir.file("t.ost"),
+             "WINDOW(WINdowhandle=H, Width=-300, Height=-200, TItle='first')\r\n"
+             "WRITE(TitleBar, WINdowhandle=H) 'renamed child'\r\n"
+             "WRITE(TitleBar) 'renamed main'\r\nEND\r\n");
+  start("t.ost");
+  std::string child;
+  {
+    DisplayUser u(display);
+    const Window main = u.window("t.ost");
+    u.focus(main);
+    u.key(main, {XK_Alt_L}, XK_r, false);
+    child = u.title(u.window("renamed child"));
+    u.window("renamed main");
+    u.ready(main, false);
+    u.key(main, {XK_Alt_L}, XK_F4, false);
+    u.gone(main, "the main window to go after Alt+F4");
+  }
+  EXPECT_EQ(child, "renamed child");
+  EXPECT_EQ(finish(), 0) << err;
+}
+
+// A READ from a child window waits while the user edits the shown value on
+// the display; Enter completes the line and the run goes on at the READ
+// with the typed number.
+TEST_F(ProgramOnADisplay, ALineTypedIntoAWindowReadReachesItsVariable) {
+  write_file(dir.file("r.ost"),
+             std::string("X = 3.5\r\nWINDOW(WINdowhandle=H, Width=-300, Height=-200, "
+                         "TItle='reader')\r\nREAD(WINdowhandle=H, Format='F6.2', Recrow=2, "
+                         "Column=3) X\r\n") +
+                 kWriteValues + "X\r\nEND\r\n");
+  start("r.ost");
+  {
+    DisplayUser u(display);
+    const Window main = u.window("r.ost");
+    u.focus(main);
+    u.key(main, {XK_Alt_L}, XK_r, false);
+    const Window reader = u.window("reader");
+    u.ready(main);
+    u.key(main, {}, XK_Home);
+    for (int i = 0; i < 4; ++i) u.key(main, {}, XK_Delete);
+    for (const KeySym k : {XK_4, XK_2, XK_period, XK_2, XK_5}) u.key(main, {}, k);
+    u.key(main, {}, XK_Return, false);
+    u.ready(main);
+    testsupport::screenshot(u.display(), main, "read_main", 0);
+    testsupport::screenshot(u.display(), reader, "read_child", 0);
+    u.focus(main);
+    u.key(main, {XK_Alt_L}, XK_F4, false);
+    u.gone(main, "the main window to go after Alt+F4");
+  }
+  EXPECT_EQ(finish(), 0) << err;
+  EXPECT_EQ(read_file(dir.path() / "v.txt"), "42.25\r\n");
+}
+
 }  // namespace
