@@ -168,4 +168,71 @@ TEST_F(ProgramOnADisplay, ALineTypedIntoAWindowReadReachesItsVariable) {
   EXPECT_EQ(read_file(dir.path() / "v.txt"), "42.25\r\n");
 }
 
+// The Go, Help and Options commands on the display: the Quicky box
+// evaluates a typed expression with the run's variables and keeps it in
+// its history; Help > About shows its box; Options > Fonts leads through
+// the slot's choice to the platform's font dialog.
+TEST_F(ProgramOnADisplay, QuickyAboutAndFontsOnTheDisplay) {
+  write_file(dir.file("q.ost"), "X = 2\r\nEND\r\n");
+  start("q.ost");
+  std::string number, font;
+  {
+    DisplayUser u(display);
+    const Window main = u.window("q.ost");
+    u.focus(main);
+    u.key(main, {XK_Alt_L}, XK_r);
+    // Quicky: X+1 typed and evaluated; the box comes again with the number.
+    u.key(main, {XK_Alt_L}, XK_q, false);
+    const Window quicky = u.window("Quicky");
+    u.ready(quicky, false);
+    u.key(quicky, {XK_Shift_L}, XK_x, false);
+    u.key(quicky, {XK_Shift_L}, XK_equal, false);
+    u.key(quicky, {}, XK_1, false);
+    u.ready(quicky, false);
+    testsupport::screenshot(u.display(), quicky, "x11_quicky", 0);
+    u.key(quicky, {}, XK_Return, false);
+    const Window result = u.window("Quicky - number");
+    u.ready(result, false);
+    testsupport::screenshot(u.display(), result, "x11_quicky_number", 0);
+    number = u.title(result);
+    u.key(result, {}, XK_Escape, false);
+    u.gone(result, "the Quicky box to go after Escape");
+    // Help > About.
+    u.ready(main);
+    u.key(main, {XK_Alt_L}, XK_h, false);
+    u.ready(main, false);
+    u.key(main, {}, XK_a, false);
+    const Window about = u.window("About Ostrel");
+    u.ready(about, false);
+    testsupport::screenshot(u.display(), about, "x11_about", 0);
+    u.key(about, {}, XK_Escape, false);
+    u.gone(about, "the About box to go after Escape");
+    // Options > Fonts: the first slot's button, then the font dialog.
+    u.ready(main);
+    u.key(main, {XK_Alt_L}, XK_o, false);
+    u.ready(main, false);
+    u.key(main, {}, XK_f, false);
+    const Window fonts = u.window("Fonts");
+    u.ready(fonts, false);
+    u.key(fonts, {}, XK_Return, false);
+    const Window dialog = u.window(
+        [](const std::string& t) { return t.find("ont") != std::string::npos && t != "Fonts"; },
+        "the font dialog");
+    u.ready(dialog, false);
+    font = u.title(dialog);
+    testsupport::screenshot(u.display(), dialog, "x11_font", 0);
+    u.key(dialog, {}, XK_Return, false);
+    u.gone(dialog, "the font dialog to go after Return");
+    u.ready(main);
+    u.key(main, {XK_Alt_L}, XK_F4, false);
+    u.gone(main, "the main window to go after Alt+F4");
+  }
+  EXPECT_EQ(finish(), 0) << err;
+  EXPECT_EQ(number, "Quicky - number");
+  EXPECT_EQ(read_file(dir.path() / "Ostrel_Quickies.txt"), "X+1" + std::string(253, ' ') + "\r\n");
+  EXPECT_NE(font, "");
+  // The font dialog answered with a font (its outcome is logged).
+  EXPECT_NE(err.find("ostrel: Font: "), std::string::npos) << err;
+}
+
 }  // namespace
