@@ -235,4 +235,41 @@ TEST_F(ProgramOnADisplay, QuickyAboutAndFontsOnTheDisplay) {
   EXPECT_NE(err.find("ostrel: Font: "), std::string::npos) << err;
 }
 
+// File > Print on the display: a child window's picture saved as a BMP
+// file through the print dialog's button and the save dialog.
+TEST_F(ProgramOnADisplay, FilePrintSavesAWindowsPictureAsABitmap) {
+  write_file(dir.file("p.ost"),
+             "WINDOW(WINdowhandle=H, Width=-200, Height=-100, TItle='pic')\r\n"
+             "WRITE(WINdowhandle=H) 'hello'\r\nEND\r\n");
+  start("p.ost");
+  {
+    DisplayUser u(display);
+    const Window main = u.window("p.ost");
+    u.focus(main);
+    u.key(main, {XK_Alt_L}, XK_r, false);
+    u.window("pic");
+    u.focus(main);
+    u.key(main, {XK_Control_L}, XK_p, false);
+    const Window print = u.window("Print or save a window");
+    u.ready(print, false);
+    // The list first: its last entry; then past the four check boxes and
+    // four buttons to "Save picture (.bmp)".
+    u.key(print, {}, XK_End, false);
+    for (int i = 0; i < 9; ++i) u.key(print, {}, XK_Tab, false);
+    u.ready(print, false);
+    testsupport::screenshot(u.display(), print, "x11_print", 0);
+    u.key(print, {}, XK_space, false);
+    const Window save = u.window("Save Bitmap");
+    u.ready(save, false);
+    testsupport::screenshot(u.display(), save, "x11_savebitmap", 0);
+    u.key(save, {}, XK_Return, false);
+    u.gone(save, "the save dialog to go after Return");
+    u.ready(main);
+    u.key(main, {XK_Alt_L}, XK_F4, false);
+    u.gone(main, "the main window to go after Alt+F4");
+  }
+  EXPECT_EQ(finish(), 0) << err;
+  EXPECT_EQ(read_file(dir.path() / "pic.bmp").substr(0, 2), "BM") << err;
+}
+
 }  // namespace
