@@ -40,6 +40,7 @@ class ProgramOnADisplay : public ::testing::Test {
     ASSERT_FALSE(display.empty()) << why;
   }
   void TearDown() override {
+    DisplayUser::abandon_note = nullptr;
     if (pid > 0) {
       kill(pid, SIGKILL);
       waitpid(pid, nullptr, 0);
@@ -50,6 +51,13 @@ class ProgramOnADisplay : public ::testing::Test {
   // checker of the sanitised build looks at what is left at its end.
   void start(const std::string& script) {
     const std::string errfile = logs.file("err");
+    // A test that gives up says what the program wrote and whether it ended.
+    DisplayUser::abandon_note = [this, errfile] {
+      int status = 0;
+      const bool ended = pid > 0 && waitpid(pid, &status, WNOHANG) == pid;
+      return std::string(ended ? "The program had ended" : "The program was running") +
+             "; it wrote:\n" + read_file(errfile);
+    };
     pid = fork();
     if (pid == 0) {
       if (chdir(dir.path().c_str()) != 0) _exit(126);

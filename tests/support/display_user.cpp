@@ -82,7 +82,8 @@ DisplayUser::~DisplayUser() {
 }
 
 void DisplayUser::abandon(const std::string& why) {
-  const std::string text = "\nThe display test gives up: it " + why + ".\n";
+  std::string text = "\nThe display test gives up: it " + why + ".\n";
+  if (abandon_note) text += abandon_note();
   std::fflush(stdout);
   if (write(first_stderr >= 0 ? first_stderr : 2, text.data(), text.size()) < 0)
     std::fputs(text.c_str(), stdout);

@@ -60,9 +60,11 @@ class DisplayUser {
   // Waits until the window is gone (destroyed or hidden).
   void gone(Window w, const std::string& what);
 
-  // The test cannot go on: says why, stops the Xvfb and ends the test
-  // program with status 1.
+  // The test cannot go on: says why (and what `abandon_note` adds, when
+  // set), stops the Xvfb and ends the test program with status 1.
   [[noreturn]] static void abandon(const std::string& why);
+  // What a test adds when it gives up (the program's own messages, say).
+  static inline std::function<std::string()> abandon_note;
 
  private:
   bool shown(Window w);
