@@ -8,7 +8,6 @@
 #include "ide/idewords.h"
 #include "platform/backend.h"
 #include "platform/win_window.h"
-#include "platform/win_window_tree.h"
 #include "toolkit/entry.h"
 
 namespace app {
@@ -26,8 +25,9 @@ int run_window_program(const std::string& cmdline) {
   ide::install_application();
   toolkit::WinMain(toolkit::GET_MODULE_HANDLE(), nullptr, cmdline.c_str(), win::SW_SHOWNORMAL);
   plat::close_display();
-  // What the program last put on the clipboard ends with it.
-  win::detail::reset_clipboard();
+  // What the windows still hold ends with them, once the display is closed:
+  // the clipboard's last text, the pictures drawn for message-box icons.
+  plat::reset_windows();
   return ide::exitstatus;
 }
 

@@ -364,6 +364,9 @@ Next fieldkey(std::span<char> t, std::int32_t& changed) {
   }
   if (f.fieldmode <= 2) return Next::tail;
   if (ch == 0 && sc != scan::typed) return Next::end;
+  // A control character (Ctrl with a letter that no command takes, 0x7F)
+  // is not text: the line stays as it is.
+  if (ch < 0x20 || ch == 0x7F) return Next::tail;
   if (f.cursorcol < f.lastcol) {
     if (edselcol1 > 0) {
       cut(t, edselcol1, edselcol2);

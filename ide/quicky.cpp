@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <span>
 
@@ -107,6 +108,13 @@ void QUICKY() {
     values.halves = quickywords;
     values.doubles = std::span<double>(&quickyresult, 1);
     values.text = std::span<char>(exec::dlgtext.data(), exec::dlgtext.size());
+    // The box's list shows the history's records; before there is a
+    // history it stays empty (a name that is no file would be listed).
+    std::string listed(quickyfile.trimmed());
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(plat::system_path(listed), ec)) listed.clear();
+    values.characters = std::span<char>(listed.data(), listed.size());
+    values.count = static_cast<int>(listed.size());
     int answer = closebox;
     helpwindow(key, answer, values);
     if (answer == closebox) return;

@@ -161,6 +161,9 @@ int WINDLGCHPROC(win::HWND& window, toolkit::dialog_t* items, int& item) {
     if (c->ctlseltext.bound() || c->ctlselidx.bound()) {
       SETMEMORY(c->ctlseltext, 0.0, exec::dlgtext.view());
       SETMEMORY(c->ctlselidx, ivalue, {});
+      // A window that follows its variables shows the choice in its other
+      // controls (a field bound to the same text).
+      if (w->update && !inupdate && reason != toolkit::kEventInitial) UPDATEWINDOW(window, item, 4);
     } else if (reason != toolkit::kEventInitial && w->nonscript) {
       const std::string_view title = w->title.trimmed();
       const std::string head(title.substr(0, std::min(title.find_first_of(" ("), title.size())));

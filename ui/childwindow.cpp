@@ -393,7 +393,7 @@ void statement(Statement& s) {
   shifts(s);
   if (present(kw("PaNeL"))) {
     exec::wdwcur = s.target;
-    PANEL(textof(kw("PaNeL")), 0, 0, 0, std::max(slot(kw("PoinT")), 0));
+    PANEL(textof(kw("PaNeL")), 0, 0, 0, std::max(slot(kw("FONt")), 0));
     if (core::xeqstop != 0) return finish(s);
   }
   if (present(kw("PRint"))) {

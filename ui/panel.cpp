@@ -14,6 +14,7 @@
 #include "exec/appendix.h"
 #include "exec/builtins.h"
 #include "exec/windowwords.h"
+#include "plot/fonthelpers.h"
 #include "plot/fontslots.h"
 #include "plot/rwprint.h"
 #include "toolkit/scrolling.h"
@@ -319,8 +320,23 @@ void repaint(const exec::wdwrec& r) {
   if (r.window != nullptr) toolkit::UPDATE_WINDOW(r.window, &erase, nullptr, &ups);
 }
 
-void build(exec::wdwrec& r, std::string_view name) {
+// The font the statement's FONt names: a slot number (1 to 9) makes that
+// slot the window's and the panel's; a face the statement has already
+// made into the window's slot.
+void selectfont(exec::wdwrec& r, std::int32_t font) {
+  std::int32_t first = 0, last = 0;
+  if (font <= 0 || !core::z.valid(font) || (core::ISCHAR(font, first, last) & character) != 0)
+    return;
+  const double v = core::z(font);
+  if (!(v >= 1.0 && v <= 9.0)) return;
+  const std::int32_t made =
+      plot::SETFONTPTROULBOITST(static_cast<std::int32_t>(v), font, 0, 0, 0, 0, 0, 0);
+  if (plot::fontslots.valid(made)) r.fontslot = made;
+}
+
+void build(exec::wdwrec& r, std::string_view name, std::int32_t font) {
   DELETEPANELCTRLS();
+  selectfont(r, font);
   Build b;
   b.r = &r;
   if (!readblock(name, b.block)) {
@@ -357,10 +373,9 @@ std::int32_t colourcell(std::int32_t cell, std::int32_t own) {
 
 void PANEL(std::string_view name, std::int32_t update, std::int32_t back, std::int32_t fore,
            std::int32_t font) {
-  (void)font;
   exec::wdwrec* r = exec::wdwcur;
   if (r == nullptr) return;
-  if (update == 0) return build(*r, name);
+  if (update == 0) return build(*r, name, font);
   for (const panelrec* p = r->firstpanel; p != nullptr; p = p->next) {
     const bool numeric = (p->flags & panelflag::numeric) != 0;
     if (update > 0 && update != p->sym && !(numeric && update == cellof(*p))) continue;

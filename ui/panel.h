@@ -36,7 +36,8 @@ inline constexpr std::int16_t text = 0x20;
 }  // namespace panelflag
 
 // The panel of the current window: update 0 builds it from the appendix
-// block that `name` names (font: the FONt value's cell, 0 none); update
+// block that `name` names (font: the FONt option's cell, 0 none: a slot
+// number there becomes the window's font slot); update
 // above 0 rewrites every field whose variable has that cell, in the
 // colours of the cells fore and back (0: the field's own); below 0
 // redraws every field. Failures stop the run with their key.

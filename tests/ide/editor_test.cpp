@@ -463,6 +463,29 @@ TEST_F(EditorTest, KeysAndCommandsChangeTheBufferExactly) {
                      [&] { EXPECT_EQ(buffer(), "A = 1\r\nP = 1\r\nQ = 2\r\n" + text.substr(7)); }});
 }
 
+// Ctrl with a letter that names no command brings a control character
+// (Ctrl+N 0x0E, Ctrl+H 0x08, Ctrl+M 0x0D): none of them is typed into the
+// line, and the cursor stays where it was.
+TEST_F(EditorTest, ControlCharactersWithoutACommandAreNotTyped) {
+  const std::string text = "A = 1\r\nEND\r\n";
+  std::string line, kept;
+  run(script(text), {[] {
+                       press(win::VK_RIGHT);
+                       for (const char c : std::string("BDEGHIJKLMNOQRUW"))
+                         with(win::VK_CONTROL, c, static_cast<unsigned char>(c - '@'));
+                     },
+                     // (a tick later: the key's character is looked up when its
+                     // message is handled)
+                     [] { type("Q"); },
+                     [&] {
+                       line = cursorline();
+                       press(win::VK_DOWN);
+                     },
+                     [&] { kept = buffer(); }});
+  EXPECT_EQ(line, "AQ = 1");
+  EXPECT_EQ(kept, "AQ = 1\r\nEND\r\n");
+}
+
 // Step runs the cursor line and moves on; Trace runs the script from the
 // cursor line statement by statement to its end.
 TEST_F(EditorTest, StepAndTraceRunFromTheCursorLine) {

@@ -3,10 +3,14 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
 #include <deque>
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/editbuffer.h"
@@ -25,11 +29,13 @@
 #include "ide/quicky.h"
 #include "ide/report.h"
 #include "platform/file_units.h"
+#include "platform/win_commdlg.h"
 #include "plot/fontslots.h"
 #include "scripts_fixture.h"
 #include "support/test_support.h"
 #include "toolkit/bitmaps.h"
 #include "toolkit/draw.h"
+#include "toolkit/printing.h"
 #include "toolkit/windows.h"
 
 namespace {
@@ -248,6 +254,9 @@ TEST_F(OptionsTest, QuickyKeepsItsHistoryNewestFirstAndOnlyWhenAsked) {
   ide::OPTIONS(ide::cmd::quicky);
   EXPECT_EQ(history(), record("X*3"));
   EXPECT_EQ(keys(), (std::vector<std::string>{"quicky1", "quickyN"}));
+  // The box's list: none before the history exists, then the history file.
+  EXPECT_EQ(shown[0].characters, "");
+  EXPECT_EQ(shown[1].characters, at(std::string(ide::quickyname)));
   EXPECT_DOUBLE_EQ(ide::quickyresult, 6.0);
   EXPECT_EQ(exec::dlgtext.trimmed(), "X*3");
   // A second evaluation in the same run with another answer: unchanged.
@@ -538,6 +547,99 @@ TEST_F(OptionsTest, EachHelpCommandShowsItsDialog) {
   ide::OPTIONS(10350);
   EXPECT_EQ(core::idecmd, 10350);
   core::idestate &= ~core::busy::editor;
+}
+
+}  // namespace
+
+namespace {
+
+// Options > Fonts: the slot chosen in its dialog gets what the platform's
+// font dialog answers; a cancelled font dialog leaves the slot as it was.
+TEST_F(OptionsTest, TheFontsCommandWritesTheChosenSlotThroughTheFontDialog) {
+  plat::reset_common_dialogs();
+  const int before = plot::fontslots(3).points;
+  answer(3);
+  plat::push_dialog_answer({true, {{"Size", std::to_string(before + 5)}}});
+  ide::OPTIONS(ide::cmd::fonts);
+  EXPECT_EQ(plot::fontslots(3).points, before + 5);
+  EXPECT_NE(plot::fontslots(3).font, nullptr);
+  answer(3);
+  plat::push_dialog_answer({false, {{"Size", "30"}}});
+  ide::OPTIONS(ide::cmd::fonts);
+  EXPECT_EQ(plot::fontslots(3).points, before + 5);
+  ASSERT_EQ(plat::common_dialog_log().size(), 2u);
+  EXPECT_EQ(plat::common_dialog_log().back().outcome, "Cancel");
+}
+
+// File > Print Setup: the page-setup dialog's answer is kept for the
+// print jobs to come; Cancel keeps what was there.
+TEST_F(OptionsTest, PrintSetupKeepsThePageTheDialogAnswered) {
+  toolkit::reset_printing();
+  plat::reset_common_dialogs();
+  const auto landscape = [] {
+    int l = -1, ups = 0;
+    toolkit::GET_PAGE_DATA(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                           nullptr, nullptr, nullptr, &l, &ups);
+    return l;
+  };
+  plat::push_dialog_answer({true, {{"Landscape", "1"}}});
+  ide::OPTIONS(ide::cmd::printsetup);
+  EXPECT_EQ(landscape(), 1);
+  plat::push_dialog_answer({false, {{"Portrait", "1"}}});
+  ide::OPTIONS(ide::cmd::printsetup);
+  EXPECT_EQ(landscape(), 1);
+  ASSERT_EQ(plat::common_dialog_log().size(), 2u);
+  EXPECT_NE(plat::common_dialog_log()[0].outcome, "Cancel");
+  toolkit::reset_printing();
+}
+
+// Help > e-mail and Update hand their links to xdg-open and do not wait
+// for it: a stand-in on PATH notes its arguments.
+TEST_F(OptionsTest, TheLinksGoToTheShellsOpener) {
+  testsupport::TempDir bin;
+  const std::string noted = bin.file("noted");
+  testsupport::write_file(bin.file("xdg-open"),
+                          "#!/bin/sh\nprintf '%s\\n' \"$@\" >> '" + noted + "'\n");
+  fs::permissions(bin.file("xdg-open"), fs::perms::owner_all);
+  const std::string path = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
+  setenv("PATH", (bin.path().string() + ":" + path).c_str(), 1);
+  const auto awaitlines = [&](int n) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    for (;;) {
+      const std::string t = fs::exists(noted) ? testsupport::read_file(noted) : std::string();
+      if (std::count(t.begin(), t.end(), '\n') >= n) return t;
+      if (std::chrono::steady_clock::now() > end) return "waited in vain for the opener: " + t;
+      std::this_thread::yield();
+    }
+  };
+  ide::OPTIONS(10406);
+  const std::string mail = awaitlines(1);
+  ide::OPTIONS(10405);
+  const std::string both = awaitlines(2);
+  setenv("PATH", path.c_str(), 1);
+  EXPECT_EQ(mail, "mailto:\n");
+  EXPECT_EQ(both, "mailto:\n" + ide::linkfor(10405) + "\n");
+  EXPECT_TRUE(core::msgkey.trimmed().empty()) << core::msgkey.trimmed();
+}
+
+// Print the picture: a window's picture goes to the printer the print
+// dialog chose, here a PDF file.
+TEST_F(PrintTest, AWindowsPictureIsPrintedOnThePrinterTheDialogChose) {
+  toolkit::reset_printing();
+  exec::wdwrec* w = find("plot");
+  int ups = 0;
+  w->bitmap = toolkit::CREATE_BITMAP(20, 10, nullptr, &ups);
+  ASSERT_NE(w->bitmap, nullptr);
+  const std::string pdf = home.file("plot.pdf");
+  plat::push_dialog_answer({true, {{"Print to file", "1"}}});
+  plat::push_dialog_answer({true, {{"File name", pdf}}});
+  typed("plot", 5);
+  ide::PRINTDIRECT();
+  const std::string bytes = testsupport::read_file(pdf);
+  EXPECT_EQ(bytes.substr(0, 5), "%PDF-");
+  EXPECT_NE(bytes.find("/Image"), std::string::npos) << "the picture on the page";
+  EXPECT_EQ(exec::wdwcur, w);
+  toolkit::reset_printing();
 }
 
 }  // namespace

@@ -82,7 +82,8 @@ DisplayUser::~DisplayUser() {
 }
 
 void DisplayUser::abandon(const std::string& why) {
-  const std::string text = "\nThe display test gives up: it " + why + ".\n";
+  std::string text = "\nThe display test gives up: it " + why + ".\n";
+  if (abandon_note) text += abandon_note();
   std::fflush(stdout);
   if (write(first_stderr >= 0 ? first_stderr : 2, text.data(), text.size()) < 0)
     std::fputs(text.c_str(), stdout);
@@ -113,7 +114,7 @@ std::string DisplayUser::window_class(Window w) {
 }
 
 Window DisplayUser::window(const std::function<bool(const std::string&)>& accept,
-                           const std::string& what) {
+                           const std::string& what, Window except) {
   Window found = 0;
   std::string seen;  // the titles of the program's windows at the last look
   await(
@@ -129,7 +130,7 @@ Window DisplayUser::window(const std::function<bool(const std::string&)>& accept
           const bool ours = hint.res_name != nullptr && std::string(hint.res_name) == "ostrel";
           XFree(hint.res_name);
           XFree(hint.res_class);
-          if (!ours || !shown(kids[i])) continue;
+          if (!ours || kids[i] == except || !shown(kids[i])) continue;
           const std::string t = title(kids[i]);
           seen += " \"" + t + "\"";
           if (accept(t)) found = kids[i];

@@ -31,8 +31,10 @@ class DisplayUser {
   Display* display() const { return dpy_; }
 
   // A shown top-level window of the program (its WM_CLASS names "ostrel")
-  // whose title satisfies `accept`, waited for; `what` says what it is.
-  Window window(const std::function<bool(const std::string&)>& accept, const std::string& what);
+  // whose title satisfies `accept`, other than `except`, waited for;
+  // `what` says what it is.
+  Window window(const std::function<bool(const std::string&)>& accept, const std::string& what,
+                Window except = 0);
   // The same for an exact title.
   Window window(const std::string& title);
   // The window's title (its UTF-8 name), empty when it has none or is gone.
@@ -58,9 +60,11 @@ class DisplayUser {
   // Waits until the window is gone (destroyed or hidden).
   void gone(Window w, const std::string& what);
 
-  // The test cannot go on: says why, stops the Xvfb and ends the test
-  // program with status 1.
+  // The test cannot go on: says why (and what `abandon_note` adds, when
+  // set), stops the Xvfb and ends the test program with status 1.
   [[noreturn]] static void abandon(const std::string& why);
+  // What a test adds when it gives up (the program's own messages, say).
+  static inline std::function<std::string()> abandon_note;
 
  private:
   bool shown(Window w);

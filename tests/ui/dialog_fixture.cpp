@@ -117,6 +117,16 @@ std::string shown(win::HWND dialog, int id) {
   return buf;
 }
 
+win::HWND childofclass(win::HWND dialog, const std::string& windowclass) {
+  for (win::HWND c = win::GetWindow(dialog, win::GW_CHILD); c != nullptr;
+       c = win::GetWindow(c, win::GW_HWNDNEXT)) {
+    char name[64] = {};
+    win::GetClassNameA(c, name, sizeof name);
+    if (windowclass == name) return c;
+  }
+  return nullptr;
+}
+
 std::vector<Key> keys(std::initializer_list<std::vector<Key>> parts) {
   std::vector<Key> out;
   for (const auto& p : parts) out.insert(out.end(), p.begin(), p.end());

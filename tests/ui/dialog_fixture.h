@@ -29,6 +29,8 @@ Key click(int id);
 Key probe(std::function<void(win::HWND)> f);
 // The text a control of the dialog shows.
 std::string shown(win::HWND dialog, int id);
+// The dialog's first control of the window class (null none).
+win::HWND childofclass(win::HWND dialog, const std::string& windowclass);
 // Key lists joined.
 std::vector<Key> keys(std::initializer_list<std::vector<Key>> parts);
 

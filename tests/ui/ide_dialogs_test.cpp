@@ -14,6 +14,7 @@
 #include "platform/win_message_box.h"
 #include "platform/win_message_keys.h"
 #include "platform/win_window.h"
+#include "toolkit/loops.h"
 #include "ui/win.h"
 
 namespace {
@@ -120,6 +121,49 @@ TEST_F(IdeDialogs, TheMemoryDialogShowsItsFigures) {
   EXPECT_NE(built.find("107 of 104 used"), std::string::npos) << built;
   EXPECT_NE(built.find("120 of 117 used"), std::string::npos) << built;
   EXPECT_NE(built.find("12"), std::string::npos) << built;
+}
+
+}  // namespace
+
+namespace {
+
+// The Quicky box lists the history file's records; an entry chosen from
+// the list stands in the expression field at once and is what Evaluate
+// evaluates.
+TEST_F(IdeDialogs, TheQuickyBoxListsTheHistoryAndTakesAChosenEntry) {
+  const std::string pad(256, ' ');
+  testsupport::write_file("Ostrel_Quickies.txt",
+                          "X+1" + pad.substr(3) + "\r\nSIN(2)" + pad.substr(6) + "\r\n");
+  std::array<std::int16_t, 4> words{};
+  double result = 0.0;
+  std::string file = "Ostrel_Quickies.txt";
+  core::HelpValues v;
+  v.halves = words;
+  v.doubles = std::span<double>(&result, 1);
+  v.text = std::span<char>(exec::dlgtext.data(), exec::dlgtext.size());
+  v.characters = file;
+  v.count = static_cast<int>(file.size());
+  exec::dlgtext.set("typed");
+  win::HWND list = nullptr;
+  std::string field;
+  answer(keys({{dlgtest::probe([&list](win::HWND d) {
+                 snapshot(d, "quicky1");
+                 list = dlgtest::childofclass(d, "ListBox");
+                 win::SetFocus(list);
+               })},
+               {press(win::VK_DOWN)},
+               {dlgtest::probe([&field](win::HWND d) {
+                 toolkit::PROCESS_MESSAGES();  // the key's change reaches the field
+                 field = dlgtest::shown(d, 1001);
+                 snapshot(d, "quicky1-chosen");
+               })},
+               {click(10003)}}));
+  int answer = 0;
+  core::HELP("quicky1", answer, v);
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(answer, 3);
+  EXPECT_EQ(field, "SIN(2)");
+  EXPECT_EQ(exec::dlgtext.trimmed(), "SIN(2)");
 }
 
 }  // namespace

@@ -109,6 +109,25 @@ TEST_F(Panel, AScriptShowsItsOwnAppendixBlockAndUpdatesIt) {
   EXPECT_TRUE(inked(21, 1)) << "the C after the field";
 }
 
+// A FONt slot named by the statement that builds the panel is the
+// panel's: the text and its fields are drawn and placed in that slot's
+// (here larger) cells, not the window's earlier font.
+TEST_F(Panel, APanelIsDrawnInTheFontItsWindowStatementChose) {
+  plot::SETFONT(3, "Courier New", 30, 0.0F, 0, 400, 0);
+  const std::string out = runopen(
+      "T = 21.5\nWINDOW(WINdowhandle=H, Width=-400, Height=-100, FONt=4)\n"
+      "WINDOW(WINdowhandle=H, FONt=3, PaNeL='PNL')\nEND\n#\n"
+      "PNL #t=T\n Temperature #0      C\n");
+  ASSERT_EQ(out.substr(out.rfind("stop=")), "stop=-1\n") << out;
+  w = windowof("H");
+  ASSERT_NE(w, nullptr) << out;
+  cw = plot::fontslots(3).cellwidth;
+  ch = plot::fontslots(3).cellheight;
+  ASSERT_GT(cw, plot::fontslots(4).cellwidth);
+  EXPECT_EQ(row(13, 20, 1), "####....") << "21.5 in the large cells";
+  EXPECT_TRUE(inked(21, 1)) << "the C after the field";
+}
+
 TEST_F(Panel, ATextFieldShowsNoMoreThanItsVariable) {
   ASSERT_EQ(build("PNL &t=NM\r\n Name &1            \r\n"), "");
   // NM holds 3 characters; the field is 14 wide: blanks after them, not

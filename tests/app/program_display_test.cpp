@@ -1,0 +1,283 @@
+// The program itself on the test program's Xvfb, as a user starts it from
+// a terminal: "ostrel script.ost" in a process of its own, with its own
+// HOME and XDG folders, while this test plays the user on a connection of
+// its own. It types each key only when the program waits for it, and waits
+// for each window it needs, every wait bounded.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <thread>
+
+#include "support/display_user.h"
+#include "support/test_support.h"
+#include "support/xvfb_server.h"
+// clang-format off
+#include <X11/Xlib.h>
+#include <X11/keysym.h>
+// clang-format on
+
+namespace {
+
+namespace fs = std::filesystem;
+using testsupport::DisplayUser;
+using testsupport::read_file;
+using testsupport::write_file;
+
+constexpr int kRunLimit = 55;  // seconds the program may live
+
+class ProgramOnADisplay : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string why;
+    display = testsupport::xvfb_display(&why);
+    ASSERT_FALSE(display.empty()) << why;
+  }
+  void TearDown() override {
+    DisplayUser::abandon_note = nullptr;
+    if (pid > 0) {
+      kill(pid, SIGKILL);
+      waitpid(pid, nullptr, 0);
+    }
+  }
+
+  // Starts the program on the script in the test's folder; the leak
+  // checker of the sanitised build looks at what is left at its end.
+  void start(const std::string& script) {
+    const std::string errfile = logs.file("err");
+    // A test that gives up says what the program wrote and whether it ended.
+    DisplayUser::abandon_note = [this, errfile] {
+      int status = 0;
+      const bool ended = pid > 0 && waitpid(pid, &status, WNOHANG) == pid;
+      return std::string(ended ? "The program had ended" : "The program was running") +
+             "; it wrote:\n" + read_file(errfile);
+    };
+    pid = fork();
+    if (pid == 0) {
+      if (chdir(dir.path().c_str()) != 0) _exit(126);
+      for (const char* v : {"HOME", "XDG_CONFIG_HOME", "XDG_STATE_HOME", "XDG_DATA_HOME",
+                            "XDG_CACHE_HOME", "XDG_RUNTIME_DIR"})
+        setenv(v, dir.path().c_str(), 1);
+      setenv("DISPLAY", display.c_str(), 1);
+      std::string asan = "detect_leaks=1";
+      if (const char* old = std::getenv("ASAN_OPTIONS")) asan = std::string(old) + ":" + asan;
+      setenv("ASAN_OPTIONS", asan.c_str(), 1);
+      alarm(kRunLimit);
+      dup2(open(errfile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
+      execl(OSTREL_BINARY, OSTREL_BINARY, script.c_str(), static_cast<char*>(nullptr));
+      _exit(127);
+    }
+  }
+  // Waits for the program's end; its exit status (128 + the signal).
+  int finish() {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    pid = -1;
+    err = read_file(logs.path() / "err");
+    if (WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM)
+      err += "(the program did not end within " + std::to_string(kRunLimit) + " seconds)\n";
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  }
+  testsupport::TempDir dir, logs;
+  std::string display, err;
+  pid_t pid = -1;
+};
+
+// A question box with its icon, answered; then the program ends with
+// nothing of the icon's drawing left behind.
+TEST_F(ProgramOnADisplay, AQuestionBoxShownLeavesNothingBehindAtTheEnd) {
+  write_file(dir.file("s.ost"), "X = 1\r\nEND\r\n");
+  start("s.ost");
+  {
+    DisplayUser u(display);
+    const Window main = u.window("s.ost");
+    u.focus(main);
+    u.key(main, {XK_Control_L}, XK_Home);
+    u.key(main, {}, XK_End);
+    u.key(main, {}, XK_1);
+    u.key(main, {XK_Control_L}, XK_s, false);
+    const Window box = u.window([](const std::string& t) { return t == "s.ost"; },
+                                "the question whether to save the changes", main);
+    u.ready(box, false);
+    u.key(main, {}, XK_Return, false);
+    u.gone(box, "the question to go after Return");
+    u.ready(main);
+    u.key(main, {XK_Alt_L}, XK_F4, false);
+    u.gone(main, "the main window to go after Alt+F4");
+  }
+  EXPECT_EQ(finish(), 0) << err;
+  EXPECT_EQ(err.find("LeakSanitizer"), std::string::npos) << err;
+  EXPECT_EQ(read_file(dir.path() / "s.ost"), "X = 11\r\nEND\r\n");
+}
+
+// The values a script wrote into "v.txt" before it ended.
+const char* kWriteValues =
+    "CHARACTER F*8\r\nF = 'v.txt'\r\nOPEN(FIle=F, RePLace)\r\nWRITE(FIle=F, CLoSe=1) ";
+
+// WRITE(TitleBar) renames the window that WINdowhandle names, and without
+// one the main window: the display shows the new titles.
+TEST_F(ProgramOnADisplay, WriteToTheTitleBarRenamesTheWindowsOnTheDisplay) {
+  write_file(dir.file("t.ost"),
+             "WINDOW(WINdowhandle=H, Width=-300, Height=-200, TItle='first')\r\n"
+             "WRITE(TitleBar, WINdowhandle=H) 'renamed child'\r\n"
+             "WRITE(TitleBar) 'renamed main'\r\nEND\r\n");
+  start("t.ost");
+  std::string child;
+  {
+    DisplayUser u(display);
+    const Window main = u.window("t.ost");
+    u.focus(main);
+    u.key(main, {XK_Alt_L}, XK_r, false);
+    child = u.title(u.window("renamed child"));
+    u.window("renamed main");
+    u.ready(main, false);
+    u.key(main, {XK_Alt_L}, XK_F4, false);
+    u.gone(main, "the main window to go after Alt+F4");
+  }
+  EXPECT_EQ(child, "renamed child");
+  EXPECT_EQ(finish(), 0) << err;
+}
+
+// A READ from a child window waits while the user edits the shown value on
+// the display; Enter completes the line and the run goes on at the READ
+// with the typed number.
+TEST_F(ProgramOnADisplay, ALineTypedIntoAWindowReadReachesItsVariable) {
+  write_file(dir.file("r.ost"),
+             std::string("X = 3.5\r\nWINDOW(WINdowhandle=H, Width=-300, Height=-200, "
+                         "TItle='reader')\r\nREAD(WINdowhandle=H, Format='F6.2', Recrow=2, "
+                         "Column=3) X\r\n") +
+                 kWriteValues + "X\r\nEND\r\n");
+  start("r.ost");
+  {
+    DisplayUser u(display);
+    const Window main = u.window("r.ost");
+    u.focus(main);
+    u.key(main, {XK_Alt_L}, XK_r, false);
+    const Window reader = u.window("reader");
+    u.ready(main);
+    u.key(main, {}, XK_Home);
+    for (int i = 0; i < 4; ++i) u.key(main, {}, XK_Delete);
+    for (const KeySym k : {XK_4, XK_2, XK_period, XK_2, XK_5}) u.key(main, {}, k);
+    u.key(main, {}, XK_Return, false);
+    u.ready(main);
+    testsupport::screenshot(u.display(), main, "read_main", 0);
+    testsupport::screenshot(u.display(), reader, "read_child", 0);
+    u.focus(main);
+    u.key(main, {XK_Alt_L}, XK_F4, false);
+    u.gone(main, "the main window to go after Alt+F4");
+  }
+  EXPECT_EQ(finish(), 0) << err;
+  EXPECT_EQ(read_file(dir.path() / "v.txt"), "42.25\r\n");
+}
+
+// The Go, Help and Options commands on the display: the Quicky box
+// evaluates a typed expression with the run's variables and keeps it in
+// its history; Help > About shows its box; Options > Fonts leads through
+// the slot's choice to the platform's font dialog.
+TEST_F(ProgramOnADisplay, QuickyAboutAndFontsOnTheDisplay) {
+  write_file(dir.file("q.ost"), "X = 2\r\nEND\r\n");
+  start("q.ost");
+  std::string number, font;
+  {
+    DisplayUser u(display);
+    const Window main = u.window("q.ost");
+    u.focus(main);
+    u.key(main, {XK_Alt_L}, XK_r);
+    // Quicky: X+1 typed and evaluated; the box comes again with the number.
+    u.key(main, {XK_Alt_L}, XK_q, false);
+    const Window quicky = u.window("Quicky");
+    u.ready(quicky, false);
+    u.key(quicky, {XK_Shift_L}, XK_x, false);
+    u.key(quicky, {XK_Shift_L}, XK_equal, false);
+    u.key(quicky, {}, XK_1, false);
+    u.ready(quicky, false);
+    testsupport::screenshot(u.display(), quicky, "x11_quicky", 0);
+    u.key(quicky, {}, XK_Return, false);
+    const Window result = u.window("Quicky - number");
+    u.ready(result, false);
+    testsupport::screenshot(u.display(), result, "x11_quicky_number", 0);
+    number = u.title(result);
+    u.key(result, {}, XK_Escape, false);
+    u.gone(result, "the Quicky box to go after Escape");
+    // Help > About.
+    u.ready(main);
+    u.key(main, {XK_Alt_L}, XK_h, false);
+    u.ready(main, false);
+    u.key(main, {}, XK_a, false);
+    const Window about = u.window("About Ostrel");
+    u.ready(about, false);
+    testsupport::screenshot(u.display(), about, "x11_about", 0);
+    u.key(about, {}, XK_Escape, false);
+    u.gone(about, "the About box to go after Escape");
+    // Options > Fonts: the first slot's button, then the font dialog.
+    u.ready(main);
+    u.key(main, {XK_Alt_L}, XK_o, false);
+    u.ready(main, false);
+    u.key(main, {}, XK_f, false);
+    const Window fonts = u.window("Fonts");
+    u.ready(fonts, false);
+    u.key(fonts, {}, XK_Return, false);
+    const Window dialog = u.window(
+        [](const std::string& t) { return t.find("ont") != std::string::npos && t != "Fonts"; },
+        "the font dialog");
+    u.ready(dialog, false);
+    font = u.title(dialog);
+    testsupport::screenshot(u.display(), dialog, "x11_font", 0);
+    u.key(dialog, {}, XK_Return, false);
+    u.gone(dialog, "the font dialog to go after Return");
+    u.ready(main);
+    u.key(main, {XK_Alt_L}, XK_F4, false);
+    u.gone(main, "the main window to go after Alt+F4");
+  }
+  EXPECT_EQ(finish(), 0) << err;
+  EXPECT_EQ(number, "Quicky - number");
+  EXPECT_EQ(read_file(dir.path() / "Ostrel_Quickies.txt"), "X+1" + std::string(253, ' ') + "\r\n");
+  EXPECT_NE(font, "");
+  // The font dialog answered with a font (its outcome is logged).
+  EXPECT_NE(err.find("ostrel: Font: "), std::string::npos) << err;
+}
+
+// File > Print on the display: a child window's picture saved as a BMP
+// file through the print dialog's button and the save dialog.
+TEST_F(ProgramOnADisplay, FilePrintSavesAWindowsPictureAsABitmap) {
+  write_file(dir.file("p.ost"),
+             "WINDOW(WINdowhandle=H, Width=-200, Height=-100, TItle='pic')\r\n"
+             "WRITE(WINdowhandle=H) 'hello'\r\nEND\r\n");
+  start("p.ost");
+  {
+    DisplayUser u(display);
+    const Window main = u.window("p.ost");
+    u.focus(main);
+    u.key(main, {XK_Alt_L}, XK_r, false);
+    u.window("pic");
+    u.focus(main);
+    u.key(main, {XK_Control_L}, XK_p, false);
+    const Window print = u.window("Print or save a window");
+    u.ready(print, false);
+    // The list first: its last entry; then past the four check boxes and
+    // four buttons to "Save picture (.bmp)".
+    u.key(print, {}, XK_End, false);
+    for (int i = 0; i < 9; ++i) u.key(print, {}, XK_Tab, false);
+    u.ready(print, false);
+    testsupport::screenshot(u.display(), print, "x11_print", 0);
+    u.key(print, {}, XK_space, false);
+    const Window save = u.window("Save Bitmap");
+    u.ready(save, false);
+    testsupport::screenshot(u.display(), save, "x11_savebitmap", 0);
+    u.key(save, {}, XK_Return, false);
+    u.gone(save, "the save dialog to go after Return");
+    u.ready(main);
+    u.key(main, {XK_Alt_L}, XK_F4, false);
+    u.gone(main, "the main window to go after Alt+F4");
+  }
+  EXPECT_EQ(finish(), 0) << err;
+  EXPECT_EQ(read_file(dir.path() / "pic.bmp").substr(0, 2), "BM") << err;
+}
+
+}  // namespace
