@@ -18,6 +18,7 @@
 #include "toolkit/services.h"
 #include "ui/dialogwords.h"
 #include "ui/tablechanges.h"
+#include "ui/tablelayout.h"
 #include "ui/tables.h"
 #include "ui/tablework.h"
 #include "ui/writeback.h"
@@ -225,6 +226,7 @@ void install_tables() {
 
 void reset_tables() {
   dropstaged();
+  reset_tablelayout();
   mxcur = nullptr;
   mxbuildno = 1;
   mxmaxrows = 0;
