@@ -18,6 +18,7 @@
 #include "toolkit/services.h"
 #include "ui/dialogwords.h"
 #include "ui/tablechanges.h"
+#include "ui/tableheaders.h"
 #include "ui/tablelayout.h"
 #include "ui/tables.h"
 #include "ui/tablework.h"
@@ -227,6 +228,7 @@ void install_tables() {
 void reset_tables() {
   dropstaged();
   reset_tablelayout();
+  reset_tableheaders();
   mxcur = nullptr;
   mxbuildno = 1;
   mxmaxrows = 0;
