@@ -14,6 +14,7 @@
 #include "core/stores.h"
 #include "core/symbols.h"
 #include "exec/windowlist.h"
+#include "exec/windowwords.h"
 #include "exec/xeq.h"
 #include "io/rwfiles.h"
 #include "platform/file_names.h"
@@ -514,7 +515,7 @@ int MXHEADERSPROC(win::HWND& window, toolkit::dialog_t* items, int& item) {
     std::int32_t chosen = 0;
     MXMOREBUTTON(window, items, item, column, moremenu.mode, moremenu.options, chosen);
     int ups = 0;
-    if (win::IsWindow(window)) toolkit::SET_FOREGROUND(window, &ups);
+    if (win::IsWindow(window) && exec::closehandle != window) toolkit::SET_FOREGROUND(window, &ups);
     if (chosen == choice::reset || moremenu.mode != 'S' || mxcur == nullptr) return -1;
     t = mxcur;
     sort = true;
