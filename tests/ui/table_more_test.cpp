@@ -3,6 +3,7 @@
 // the table's statement once more, the history of searches is kept.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
 #include "core/stores.h"
@@ -13,6 +14,7 @@
 #include "platform/win_message.h"
 #include "platform/win_message_box.h"
 #include "platform/win_message_keys.h"
+#include "ui/tableheaders.h"
 #include "ui/tablelayout.h"
 #include "ui/tables.h"
 
@@ -48,7 +50,7 @@ std::int32_t visrows(win::HWND d) {
 
 void setvariable(const char* name, double v) {
   std::int32_t k = 0;
-  if (core::FINDSN(name, k, 2)) core::z(core::name(k).adr) = v;
+  if (core::FINDSN(name, k, 0x80)) core::z(k) = v;
 }
 
 constexpr const char* kLayout = R"(DIMENSION A(8, 2)
@@ -84,6 +86,77 @@ TEST_F(TableMore, ALayoutNotKeptChangesNothing) {
   EXPECT_EQ(dlgtest::opened.size(), 3u);
   EXPECT_NE(out.find("N=0\n"), std::string::npos) << out;
   EXPECT_FALSE(ui::layoutkept());
+}
+
+// A table of a file: 2 columns, 3 rows.
+constexpr const char* kFile =
+    "CHARACTER F*8\nF = 't.txt'\nOPEN(FIle=F, Format='A5,A')\nDLG(Edit=F, Format='A5,A10')\n";
+
+void writefile() {
+  testsupport::write_file("t.txt", "ab   first\r\ncd   second\r\nef   third\r\n");
+}
+
+// The focus into the prompt's first field, its text replaced by `text`.
+// The prompt's first field (of the lowest control id).
+win::HWND firstfield(win::HWND d) {
+  win::HWND found = nullptr;
+  for (win::HWND c = win::GetWindow(d, win::GW_CHILD); c != nullptr;
+       c = win::GetWindow(c, win::GW_HWNDNEXT)) {
+    char cls[32] = {};
+    win::GetClassNameA(c, cls, sizeof cls);
+    if (std::string(cls) == "Edit" &&
+        (found == nullptr || win::GetDlgCtrlID(c) < win::GetDlgCtrlID(found)))
+      found = c;
+  }
+  return found;
+}
+
+std::vector<dlgtest::Key> field(const std::string& text) {
+  return keys({{probe([](win::HWND d) { win::SetFocus(firstfield(d)); }), press(win::VK_HOME),
+                press(win::VK_END, true), press(win::VK_DELETE)},
+               dlgtest::typing(text)});
+}
+
+TEST_F(TableMore, SearchesAreKeptMostRecentFirstWithoutRepeats) {
+  writefile();
+  // A first use shows the find prompt with "?" and records it as it stands.
+  std::string first;
+  answer({probe([](win::HWND) {}), click(kMore)});
+  answer({probe([&](win::HWND d) {
+            char text[64] = {};
+            win::GetWindowTextA(firstfield(d), text, sizeof text);
+            first = text;
+          }),
+          click(choiceid(1200))});
+  run(kFile);
+  EXPECT_EQ(first, "?");
+  EXPECT_EQ(testsupport::read_file("Ostrel-Searches.txt"), "?\r\n");
+  std::remove("Ostrel-Searches.txt");
+  for (const char* text : {"abc", "xyz", "abc"}) {
+    answer({probe([](win::HWND) {}), click(kMore)});
+    answer(keys({field(text), {click(choiceid(1200))}}));
+    run(kFile);
+  }
+  EXPECT_EQ(testsupport::read_file("Ostrel-Searches.txt"), "abc\r\nxyz\r\n");
+}
+
+TEST_F(TableMore, TitleCheckBoxesAndRadioButtonsWriteTheSelectionVariables) {
+  // Columns: check boxes on the bits of S; rows: radio buttons over the
+  // elements of R. Number 33 is past a scalar's bits.
+  double past = 0.0;
+  answer({probe([](win::HWND) {}), click(1004), click(1007), probe([&](win::HWND) {
+            std::int32_t k = 0;
+            if (!core::FINDSN("S", k, 0x80)) return;
+            ui::CHECKRADIOANDCO(1, 33, k, false);
+            past = core::z(k);
+          }),
+          click(1001)});
+  const std::string out =
+      run("DIMENSION B(2, 3), R(2)\nS = 5\nR = 1, 0\n"
+          "DLG(Edit=B, ColTitle='CHeckbox:a,CHeckbox:b,CHeckbox:c,', ColSel=S, "
+          "RowTitle='RADio:x,RADio:y,', RowSel=R)\n");
+  EXPECT_NE(out.find("R=(0,1)\nS=7\n"), std::string::npos) << out;
+  EXPECT_EQ(past, 7.0);
 }
 
 }  // namespace
