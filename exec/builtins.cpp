@@ -21,6 +21,7 @@
 #include "exec/builtins_random.h"
 #include "exec/postfix.h"
 #include "exec/strings.h"
+#include "exec/tablecalls.h"
 #include "exec/tempstrings.h"
 #include "exec/wordpath.h"
 #include "exec/xeqtemps.h"
@@ -182,7 +183,15 @@ WordResult index(std::int32_t nargs) {
   const std::int32_t where = entry(nargs - 1), what = entry(nargs - 2);
   const int options = nargs == 3 ? static_cast<int>(nearest(value(entry(0)))) : 0;
   std::string hay, needle;
-  if ((typeof_(where) & 0x100) != 0) return fail(xeqkeys::notyetbuilt, where);
+  if ((typeof_(where) & 0x100) != 0) {
+    // A file viewed as a table: the row that holds the text or number.
+    double found = 0.0;
+    const bool text = textof(what, needle);
+    if (tablecalls.search == nullptr ||
+        !tablecalls.search(where, needle, !text, text ? 0.0 : value(what), options, found))
+      return fail(xeqkeys::indexerror, where);
+    return result(found, nargs);
+  }
   if (!textof(where, hay)) return fail(xeqkeys::indexerror, where);
   if (!textof(what, needle)) {
     const std::int64_t code = nearest(value(what));

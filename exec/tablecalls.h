@@ -3,6 +3,9 @@
 // empty entry does nothing.
 #pragma once
 
+#include <cstdint>
+#include <string_view>
+
 namespace exec {
 
 struct wdwrec;
@@ -13,6 +16,11 @@ struct TableCalls {
   // Releases the tables that a failed statement or the end of a run leaves
   // behind: those set up for a dialog that was never shown.
   void (*releasetables)() = nullptr;
+  // INDEX of a file variable (symbol filesym) shown as a table: searches
+  // it for the text (a number when isnumber) and gives the row found, 0
+  // none; false when the variable is no file viewed as a table.
+  bool (*search)(std::int32_t filesym, std::string_view text, bool isnumber, double number,
+                 std::int32_t options, double& found) = nullptr;
 };
 inline TableCalls tablecalls;
 

@@ -21,6 +21,7 @@
 #include "exec/postfix.h"
 #include "exec/postfix_eval.h"
 #include "exec/strings.h"
+#include "exec/tablecalls.h"
 #include "exec/tempstrings.h"
 #include "exec/xeq2.h"
 #include "exec/xeqtemps.h"
@@ -187,8 +188,18 @@ std::int32_t indexfn(std::int32_t commas, std::span<std::int32_t> args, double& 
   const std::int32_t outarg = commas == 3 ? args[3] : 0;
   const std::int32_t where = args[0], what = args[1];
   std::string hay, needle;
-  const bool wheretext = textof(where, hay);
   const bool whattext = textof(what, needle);
+  // A file viewed as a table (the operand may be a copy of the variable's
+  // text): the row that holds the text or number.
+  if (const std::int32_t file = ORIGOP(where);
+      file >= 1 && file <= core::nname && core::name.valid(file) &&
+      core::NAMTYP(file, 0x100) != 0) {
+    if (tablecalls.search == nullptr ||
+        !tablecalls.search(file, needle, !whattext, whattext ? 0.0 : num(what), options, out))
+      return -vkerr::notable;
+    return 0;
+  }
+  const bool wheretext = textof(where, hay);
   if (wheretext) {
     if (!whattext) {
       std::array<char, 10> field{};

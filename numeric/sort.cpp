@@ -1,6 +1,7 @@
 #include "numeric/sort.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <new>
 
 #include "core/messages.h"
@@ -218,9 +219,59 @@ void setresult(std::int32_t n) {
 
 }  // namespace
 
+namespace {
+
+// Table mode: the rows shown of the window's first table, sorted by its
+// key slots in cluster mode. The records are the rows shown in stored
+// order, so that the order is the keys' alone whatever order was shown
+// before; the row index and the cluster numbers are written back.
+void sorttable(std::int32_t tablerows) {
+  SortView view;
+  if (sortcells.tableview == nullptr || !sortcells.tableview(view) || view.rows == nullptr ||
+      view.clusters == nullptr)
+    return;
+  std::vector<std::int32_t>& index = *view.rows;
+  Params s;
+  s.tablemode = true;
+  s.clustermode = true;
+  for (std::size_t k = 0; k < view.keycolumn.size() && view.keycolumn[k] != 0; ++k) {
+    Key& key = newkey(s);
+    key.unit = view.keyunit[k];
+    key.column = view.keycolumn[k];
+    key.groups = std::abs(view.keyvalue[k]);
+    key.descending = view.keyvalue[k] < 0;
+  }
+  const std::int32_t n = std::min(tablerows, static_cast<std::int32_t>(index.size()));
+  if (s.nkeys < 1 || n < 1) return;
+  for (std::int32_t i = 0; i < n; ++i)
+    if (index[static_cast<std::size_t>(i)] >= 1)
+      s.tablerows.push_back(index[static_cast<std::size_t>(i)]);
+  std::sort(s.tablerows.begin(), s.tablerows.end());
+  s.n = static_cast<std::int32_t>(s.tablerows.size());
+  s.unit = s.key(1).unit;
+  Work w;
+  if (!sorting::sortkeys(s, w)) return;
+  std::vector<std::int32_t>& clusters = *view.clusters;
+  for (std::int32_t i = 1; i <= s.n; ++i) {
+    const std::int32_t row = s.tablerows[static_cast<std::size_t>(w.P(i) - 1)];
+    index[static_cast<std::size_t>(i - 1)] = row;
+    if (static_cast<std::size_t>(row) > clusters.size())
+      clusters.resize(static_cast<std::size_t>(row), 0);
+    clusters[static_cast<std::size_t>(row - 1)] = static_cast<std::int32_t>(w.C(i));
+  }
+  setresult(s.n);
+}
+
+}  // namespace
+
 void SORTSTMT(std::int32_t tablerows) {
   if (tablerows != 0) {
-    notyet();  // the table editor's cluster sort
+    try {
+      sorttable(tablerows);
+    } catch (const std::bad_alloc&) {
+      std::int32_t status = 41;
+      core::CHECKANDSETRUNTIMEERROR("So01", status);
+    }
   } else {
     Params s;
     switch (takeoptions(s)) {

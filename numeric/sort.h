@@ -6,9 +6,11 @@
 // (Sorted), or a physical rewrite of the file (PhySsort).
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "exec/optdispatch.h"
 
@@ -43,11 +45,29 @@ inline bool (*sortlineindex)(std::int32_t unit, SortLines& lines) = nullptr;
 // be read; the run is then stopped with the message left in `msgkey`), and
 // a number into row `row` of column `column` of the current table (false
 // when that cell could not take it; nothing and true without a table).
+struct SortView;
 struct SortCells {
   bool (*celltext)(std::int32_t unit, std::int32_t row, std::int32_t column,
                    std::string& text) = nullptr;
   bool (*putcolumn)(std::int32_t column, std::int32_t row, double value) = nullptr;
+  // The table mode: the view of the window's first table (false: no file
+  // table to sort), and the text of a cell of a row as the view numbers
+  // its rows (a row of the row index).
+  bool (*tableview)(SortView& view) = nullptr;
+  bool (*tablecell)(std::int32_t unit, std::int32_t row, std::int32_t column,
+                    std::string& text) = nullptr;
 };
 inline SortCells sortcells;
+
+// The table being sorted in table mode: per key slot (from 0; a free slot
+// ends the keys) the unit and column of its cells and its signed group
+// value (negative: descending); the row index (display position -> row,
+// 0 past the rows shown), which the sort rewrites for the rows shown, and
+// the cluster number of each row (entry row - 1), which it fills.
+struct SortView {
+  std::array<std::int32_t, 8> keyunit{}, keycolumn{}, keyvalue{};
+  std::vector<std::int32_t>* rows = nullptr;
+  std::vector<std::int32_t>* clusters = nullptr;
+};
 
 }  // namespace numeric

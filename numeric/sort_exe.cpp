@@ -126,26 +126,30 @@ bool loadtext(const Params& s, Work& w) {
 // A Column key of a file viewed as a table: its cells, as numbers through
 // the column's format when it is a number format, else as texts (upper-cased
 // unless the Option says otherwise) in slots of the column's width.
-bool loadcolumn(const Params& s, Work& w, std::int32_t column) {
-  if (column > s.columns) return fail(core::MSGKEY("SortErrorD"));
-  if (sortcells.celltext == nullptr) return fail(core::MSGKEY("notYetBuilt"));
-  const std::string format = io::columnformat(s.unit, column);
+bool loadcolumn(const Params& s, Work& w, const Key& key) {
+  const std::int32_t column = key.column;
+  const std::int32_t unit = s.tablemode ? key.unit : s.unit;
   std::int32_t width = 0, kind = 0;
-  io::GETELEMENTMAXCHLEN(s.unit, column, width, kind);
+  io::GETELEMENTMAXCHLEN(unit, column, width, kind);
+  if (column > s.columns && (!s.tablemode || width < 1)) return fail(core::MSGKEY("SortErrorD"));
+  const auto cell = s.tablemode ? sortcells.tablecell : sortcells.celltext;
+  if (cell == nullptr) return fail(core::MSGKEY("notYetBuilt"));
+  const std::string format = io::columnformat(unit, column);
   const bool number = kind > 0;
   w.width = number ? 0 : std::clamp(width, 1, maxkeywidth);
   if (!number) starttext(s, w);
-  std::string cell;
+  std::string text;
   for (std::int32_t r = 1; r <= s.n; ++r) {
-    if (!sortcells.celltext(s.unit, r, column, cell)) return false;
+    const std::int32_t row = s.tablemode ? s.tablerows[static_cast<std::size_t>(r - 1)] : r;
+    if (!cell(unit, row, column, text)) return false;
     if (number) {
       double v = 0.0;
-      io::REALFROMSTRINGFMTD(cell, v, format);
+      io::REALFROMSTRINGFMTD(text, v, format);
       core::msgkey.blank();
       w.V(r) = v;
       continue;
     }
-    addtextkey(s, w, r, cell);
+    addtextkey(s, w, r, text);
   }
   return true;
 }
@@ -176,12 +180,14 @@ bool loadkey(const Params& s, Work& w, const Key& key, bool& sortit) {
     for (std::int32_t r = 1; r <= s.n; ++r) w.V(r) = v(r);
     return true;
   }
+  if (s.tablemode)
+    return key.column >= 1 ? loadcolumn(s, w, key) : fail(core::MSGKEY("SortError8"));
   if (s.unit < 1) return fail(core::MSGKEY("SortError8"));
   if (key.column < 1 && numericarray(s.index, v)) {
     sortit = false;
     return loadorder(s, w, v);
   }
-  if (s.columns > 0 && key.column >= 1) return loadcolumn(s, w, key.column);
+  if (s.columns > 0 && key.column >= 1) return loadcolumn(s, w, key);
   return loadtext(s, w);  // without a column layout a record is one text cell
 }
 

@@ -22,6 +22,7 @@ struct Key {
   std::int32_t groups = 0;  // group count; 2 or more splits the sorted values
   bool descending = false;
   std::int32_t sorted = 0;  // symbol of the Sorted target
+  std::int32_t unit = 0;    // table mode: the unit whose cells the key reads
 };
 
 struct Params {
@@ -39,6 +40,9 @@ struct Params {
   SortLines lines;
   std::int32_t n = 0;
   bool clustermode = false;
+  // Table mode: record r is row tablerows[r - 1] of the table's rows.
+  bool tablemode = false;
+  std::vector<std::int32_t> tablerows;
 
   Key& key(std::int32_t k) { return keys[static_cast<std::size_t>(k)]; }
 };

@@ -15,6 +15,7 @@
 #include "ui/popupmenu.h"
 #include "ui/tablechanges.h"
 #include "ui/tables.h"
+#include "ui/tablesort.h"
 #include "ui/win.h"
 #include "ui/winprogress.h"
 
@@ -23,6 +24,7 @@ namespace ui {
 void install_builtins() {
   exec::install_optroutine(core::OptStmt::DLG, DIALOG);
   install_tables();
+  install_tablesort();
   text::editmx = EDITMX;
   exec::install_optroutine(core::OptStmt::WINDOW, CHILDWINDOW);
   exec::install_optroutine(core::OptStmt::POP, POPUPMENU);

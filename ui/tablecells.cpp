@@ -22,6 +22,7 @@
 #include "ui/dialogwords.h"
 #include "ui/tablechanges.h"
 #include "ui/tables.h"
+#include "ui/tablesort.h"
 #include "ui/tablework.h"
 
 namespace ui {
@@ -71,6 +72,16 @@ bool readnumber(std::string_view text, std::string_view format, double& value) {
   if (status > 0) return false;
   value = v;
   return true;
+}
+
+// A displayed row of a file table as its row: through the window's row
+// index when it has one; false for a position that shows no row.
+bool viewrow(std::int32_t& row) {
+  const mxrec* first = mxfirst();
+  if (first == nullptr || first->sortindex.empty()) return true;
+  if (row < 1 || row > static_cast<std::int32_t>(first->sortindex.size())) return false;
+  row = first->sortindex[static_cast<std::size_t>(row - 1)];
+  return row >= 1;
 }
 
 // The text of a character table and the place of its first character.
@@ -156,6 +167,10 @@ void IOCHARMXELEMENT(std::int32_t unit, std::int32_t row, std::int32_t col, std:
     setiostat(skipped);
     return;
   }
+  if ((mode & cellmode::displayed) != 0 && t != nullptr && !viewrow(row)) {
+    setiostat(skipped);
+    return;
+  }
   io::RwFile& r = io::rwfiles(unit);
   if ((mode & cellmode::stored) == 0 && r.rowlist) {
     if (!r.rowlist->valid(row) || (*r.rowlist)(row) < 1) {
@@ -236,10 +251,9 @@ void IOR8MXELEMENT(std::int32_t unit, std::int32_t row, std::int32_t col, std::i
                    double& value, std::int32_t& state, std::int32_t mode) {
   mxrec* t = mxcur;
   exec::wdwrec* w = exec::wdwcur;
-  const mxrec* first = w != nullptr && w->firsttable != nullptr ? w->firsttable : t;
-  if (t != nullptr && first != nullptr && !first->sortindex.empty() && row >= 1 &&
-      row <= static_cast<std::int32_t>(first->sortindex.size()) &&
-      first->sortindex[static_cast<std::size_t>(row - 1)] <= 0) {
+  // A displayed row that the view does not show has no cell.
+  std::int32_t shownrow = row;
+  if (unit > 0 && t != nullptr && (mode & cellmode::displayed) != 0 && !viewrow(shownrow)) {
     setiostat(skipped);
     return;
   }
@@ -331,7 +345,7 @@ void IOR8MXELEMENT(std::int32_t unit, std::int32_t row, std::int32_t col, std::i
   text.fill(' ');
   const std::int32_t cellmodeword = mode & ~cellmode::displayed;
   if ((mode & cellmode::write) == 0) {
-    IOCHARMXELEMENT(unit, row, fc, text, cellmodeword | cellmode::read);
+    IOCHARMXELEMENT(unit, shownrow, fc, text, cellmodeword | cellmode::read);
     if (core::iostatw[0] != 0 || !core::msgkey.is_blank()) return;
     double v = 0.0;
     if (readnumber(std::string_view(text.data(), text.size()), format, v)) {
@@ -344,7 +358,7 @@ void IOR8MXELEMENT(std::int32_t unit, std::int32_t row, std::int32_t col, std::i
     char status = ' ';
     io::REALTOSTRINGFMTD(text, value, format, status);
     if (status != ' ') core::WTSID8(text, value, 0);
-    IOCHARMXELEMENT(unit, row, fc, text, cellmodeword);
+    IOCHARMXELEMENT(unit, shownrow, fc, text, cellmodeword);
   }
   state = value != 0.0 ? 1 : 0;
 }

@@ -86,7 +86,8 @@ void MATRIXDELTASEARCH(std::int32_t filesym, std::int32_t options, std::int32_t&
 // 1); any other mode: one change search step from row.
 void MATRIXDELTAFILTER(std::int32_t& row, std::int32_t column, char mode, std::int32_t options);
 
-// Puts the executor's table search into its hook.
+// Puts SORT's table mode and the executor's table search into their hooks.
 void install_tablesort();
+void install_tablesearch();
 
 }  // namespace ui

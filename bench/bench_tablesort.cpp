@@ -1,0 +1,100 @@
+// A file table of 200,000 rows sorted by its text column as a header click
+// sorts it (the row index made, every cell read through the table's cell
+// routine, SORT's table mode), beside GNU sort of the same file by the
+// same column, in one run.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+
+#include "core/messages.h"
+#include "exec/headless_run.h"
+#include "ide/builtins_install.h"
+#include "io/rwfiles.h"
+#include "platform/file_units.h"
+#include "ui/tables.h"
+#include "ui/tablesort.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::int32_t nrows = 200000;
+
+// Lines of eight random capitals, a blank and a number.
+const fs::path& datafile() {
+  static const fs::path path = [] {
+    const fs::path p = fs::temp_directory_path() / "ostrel_bench_tablesort.txt";
+    std::ofstream out(p, std::ios::binary | std::ios::trunc);
+    std::mt19937 gen(53);
+    std::string block;
+    for (std::int32_t i = 0; i < nrows; ++i) {
+      for (int k = 0; k < 8; ++k) block += static_cast<char>('A' + gen() % 26);
+      block += ' ' + std::to_string(gen() % 100000) + '\n';
+    }
+    out << block;
+    return p;
+  }();
+  return path;
+}
+
+// The unit of the file opened as a table by a script (0 when it failed).
+std::int32_t opentable() {
+  ide::install_all_builtins();
+  exec::reset_all();
+  if (!exec::prepare_run(
+          (fs::path(__FILE__).parent_path().parent_path() / "data" / "Ostrel.hlp").string()))
+    return 0;
+  const std::string script =
+      "CHARACTER F*250\nF = '" + datafile().string() + "'\nOPEN(FIle=F, Format='A8,F')\nEND\n";
+  if (!exec::compile_script(script).empty() || !exec::run_compiled()) return 0;
+  for (std::int32_t u = plat::unit_script_first; u <= plat::unit_script_last; ++u)
+    if (io::isscriptunit(u) && io::rwfiles(u).filevar > 0 && io::rwfiles(u).coltable) return u;
+  return 0;
+}
+
+void TableHeaderSort(benchmark::State& state) {
+  const std::int32_t unit = opentable();
+  if (unit == 0) {
+    state.SkipWithError("the file could not be opened as a table");
+    return;
+  }
+  ui::mxrec table;
+  table.unit = unit;
+  table.nrows = nrows;
+  table.ncols = 2;
+  ui::mxcur = &table;
+  for (auto _ : state) {
+    state.PauseTiming();
+    ui::FREEMXSORTINDEX(table);
+    table.sortcol = 0;
+    state.ResumeTiming();
+    ui::SORTMXCOLUMN(1, 0);
+    if (table.sortindex.size() != static_cast<std::size_t>(nrows) || !core::msgkey.is_blank()) {
+      state.SkipWithError("the table was not sorted");
+      break;
+    }
+  }
+  ui::mxcur = nullptr;
+  state.SetItemsProcessed(state.iterations() * nrows);
+}
+
+void GnuSort(benchmark::State& state) {
+  const std::string command = "LC_ALL=C sort -s -k1,1 '" + datafile().string() + "' > /dev/null";
+  for (auto _ : state) {
+    if (std::system(command.c_str()) != 0) {
+      state.SkipWithError("sort did not run");
+      return;
+    }
+  }
+  state.SetItemsProcessed(state.iterations() * nrows);
+}
+
+BENCHMARK(GnuSort)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(TableHeaderSort)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
