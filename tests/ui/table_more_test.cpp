@@ -159,4 +159,56 @@ TEST_F(TableMore, TitleCheckBoxesAndRadioButtonsWriteTheSelectionVariables) {
   EXPECT_EQ(past, 7.0);
 }
 
+// The first column's cells of the three rows shown (items 1008, 1010, 1012).
+dlgtest::Key column1(std::vector<std::string>& seen) {
+  return probe([&seen](win::HWND d) {
+    seen.push_back(dlgtest::shown(d, 1008) + dlgtest::shown(d, 1010) + dlgtest::shown(d, 1012));
+  });
+}
+
+std::string title(win::HWND d) {
+  char text[128] = {};
+  win::GetWindowTextA(d, text, sizeof text);
+  return text;
+}
+
+TEST_F(TableMore, ThreeClicksOnAColumnTitleSortUpDownThenAsStored) {
+  testsupport::write_file("t.txt", "c 3\r\na 1\r\nb 2\r\n");
+  std::vector<std::string> seen;
+  answer({probe([](win::HWND) {}), click(1003), column1(seen), click(1003), column1(seen),
+          click(1003), column1(seen), click(1001)});
+  const std::string out =
+      run("CHARACTER F*8\nF = 't.txt'\nOPEN(FIle=F, Format='A2,F')\nDLG(Edit=F, Format='A2,F')\n");
+  EXPECT_EQ(seen, (std::vector<std::string>{"abc", "cba", "cab"})) << out;
+  // Sorting shows the rows in another order and changes nothing in the file.
+  EXPECT_EQ(testsupport::read_file("t.txt"), "c 3\r\na 1\r\nb 2\r\n");
+}
+
+TEST_F(TableMore, AFilterThatMatchesNoRowShowsEveryRowAndSaysSo) {
+  writefile();
+  std::string after;
+  std::vector<std::string> seen;
+  answer({probe([](win::HWND) {}), click(kMore)});
+  answer(keys({field("zz"), {click(choiceid(1103))}}));
+  answer({probe([&](win::HWND) { after = title(dlgtest::opened.front()); }), column1(seen),
+          click(choiceid(1200))});
+  run(kFile);
+  EXPECT_EQ(after, "filter matches 0 rows");
+  // Every row shown again (the prompt's probe looked at the table's window).
+  ASSERT_EQ(dlgtest::opened.size(), 3u);
+}
+
+TEST_F(TableMore, TheFindPromptsSwitchBetweenTextsAndNumbers) {
+  writefile();
+  std::vector<std::string> titles;
+  const auto seen = [&] { return probe([&](win::HWND d) { titles.push_back(title(d)); }); };
+  answer({probe([](win::HWND) {}), click(kMore)});
+  answer({seen(), click(choiceid(1201))});
+  answer({seen(), click(choiceid(1203))});
+  answer({seen(), click(choiceid(1200))});
+  run(kFile);
+  EXPECT_EQ(titles, (std::vector<std::string>{"Find in the table", "Find numbers in the table",
+                                              "Find in the table"}));
+}
+
 }  // namespace
