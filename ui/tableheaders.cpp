@@ -139,6 +139,7 @@ bool FAILEDHELP(std::string_view key, std::int32_t& answer) {
   v.doubles = numbers;
   v.text = std::span<char>(moremenu.search.data(), searchlength);
   v.characters = std::span<char>(moremenu.display.data(), moremenu.display.size());
+  v.count = static_cast<int>(moremenu.display.size());
   int a = 0;
   core::HELP(key, a, v);
   answer = a;

@@ -57,6 +57,7 @@ void keep() {
   values.halves = enable;
   values.words = words;
   values.characters = std::span<char>(format.data(), format.size());
+  values.count = static_cast<int>(format.size());
   int answer = 0;
   core::HELP(key, answer, values);
   mxcur = saved;

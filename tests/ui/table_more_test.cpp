@@ -3,12 +3,16 @@
 // the table's statement once more, the history of searches is kept.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
+#include "core/messages.h"
 #include "core/stores.h"
 #include "core/symbols.h"
 #include "dialog_fixture.h"
+#include "exec/windowless.h"
 #include "exec/windowlist.h"
 #include "platform/win_controls.h"
 #include "platform/win_message.h"
@@ -209,6 +213,80 @@ TEST_F(TableMore, TheFindPromptsSwitchBetweenTextsAndNumbers) {
   run(kFile);
   EXPECT_EQ(titles, (std::vector<std::string>{"Find in the table", "Find numbers in the table",
                                               "Find in the table"}));
+}
+
+}  // namespace
+
+namespace {
+
+// The prompts as a user sees them, with the menu's values bound: each
+// shows its texts and returns the choice of the button pressed. With
+// OSTREL_SCREENSHOTS naming a folder, their pictures go there.
+class Prompts : public TableMore {
+ protected:
+  void SetUp() override {
+    TableMore::SetUp();
+    ASSERT_TRUE(exec::OPENWINDOWLESS());
+  }
+  void TearDown() override {
+    exec::CLOSEWINDOWLESS();
+    TableMore::TearDown();
+  }
+};
+
+TEST_F(Prompts, EachPromptShowsItsValuesAndReturnsTheChoicePressed) {
+  const struct {
+    const char* key;
+    int choice;
+    const char* shows;  // a text one of its items shows
+  } prompts[] = {
+      {"mx2FFt", 1101, "?"},
+      {"mx2FFF", 1101, "?"},
+      {"mx2FFS", 1101, "&Sort"},
+      {"mx2FFG", 1104, "&Go to"},
+      {"mx2FFE", 1401, "&Insert row"},
+      {"mx2helpFF", 1107, "&Keep layout"},
+      {"mx2FFmagnify", 1203, "cell text"},
+      {"mx2FFcfound", 1101, "cell text"},
+      {"mx2FFnfound", 1101, "Find &again"},
+      {"mxsLayC", 10, "A5,A10"},
+  };
+  for (const auto& p : prompts) {
+    std::array<std::int8_t, 16> boxes{};
+    std::array<std::int16_t, 8> enable{1, 1, 1, 1, 1, 1, 1, 1};
+    std::array<std::int32_t, 8> words{0, 40, 12, 3, 2, 12, 2, 12};
+    std::array<float, 1> history{1.0F};
+    std::array<double, 2> numbers{42.5, 1e-13};
+    std::string search = "?" + std::string(39, ' ');
+    std::string display = "cell text" + std::string(247, ' ');
+    if (std::string(p.key) == "mxsLayC") display = "A5,A10";
+    core::HelpValues v;
+    v.bytes = boxes;
+    v.halves = enable;
+    v.words = words;
+    v.singles = history;
+    v.doubles = numbers;
+    v.text = std::span<char>(search.data(), 40);
+    v.characters = std::span<char>(display.data(), display.size());
+    v.count = static_cast<int>(display.size());
+    bool showed = false;
+    answer({probe([&](win::HWND d) {
+              for (win::HWND c = win::GetWindow(d, win::GW_CHILD); c != nullptr;
+                   c = win::GetWindow(c, win::GW_HWNDNEXT)) {
+                char text[300] = {};
+                win::GetWindowTextA(c, text, sizeof text);
+                const std::string t(text);
+                showed = showed || t == p.shows || t.rfind(p.shows, 0) == 0;
+              }
+              if (const char* dir = std::getenv("OSTREL_SCREENSHOTS"); dir != nullptr && *dir)
+                dlgtest::picture(d, std::string(dir) + "/" + p.key + ".png");
+            }),
+            click(choiceid(p.choice))});
+    int answer = 0;
+    core::HELP(p.key, answer, v);
+    EXPECT_EQ(answer, p.choice) << p.key;
+    EXPECT_TRUE(showed) << p.key << " does not show " << p.shows;
+  }
 }
 
 }  // namespace
