@@ -45,12 +45,10 @@ inline constexpr std::int32_t nextchange = 1106;
 inline constexpr std::int32_t keeplayout = 1107;
 inline constexpr std::int32_t changefilter = 1108;
 inline constexpr std::int32_t reset = 1199;
-inline constexpr std::int32_t close = 1200;
 inline constexpr std::int32_t modefind = 1201;
 inline constexpr std::int32_t modesort = 1202;
 inline constexpr std::int32_t modetext = 1203;
 inline constexpr std::int32_t modegoto = 1204;
-inline constexpr std::int32_t lastend = 1208;
 inline constexpr std::int32_t modeedit = 1209;
 inline constexpr std::int32_t help = 1303;
 inline constexpr std::int32_t firstedit = 1401;
@@ -69,7 +67,6 @@ constexpr std::int32_t editmode = 0x80;
 constexpr std::int32_t maxconditions = 8;
 constexpr double zeps = 1.0e-13;
 constexpr std::size_t searchlength = 40;
-constexpr std::int32_t labelbase = 1000;
 
 // The prompt values: window, rows shown, row, columns, remembered column,
 // found stored row, column, row.

@@ -215,6 +215,18 @@ TEST_F(TableMore, TheFindPromptsSwitchBetweenTextsAndNumbers) {
                                               "Find in the table"}));
 }
 
+TEST_F(TableMore, AFindInTheGoToPromptMovesToTheHitWithoutAResultPrompt) {
+  testsupport::write_file("t.txt", "ab   first\r\ncd   second\r\nef   third\r\nab   fourth\r\n");
+  answer({probe([](win::HWND) {}), click(kMore)});
+  answer(keys({field("ef"), {click(choiceid(1204))}}));
+  answer({click(choiceid(1101))});
+  run("CHARACTER F*8\nF = 't.txt'\nOPEN(FIle=F, Format='A5,A')\nDLG(Edit=F, Format='A5,A10', "
+      "Height=1)\n");
+  // The table, the find prompt, the go-to prompt: no result prompt after.
+  EXPECT_EQ(dlgtest::opened.size(), 3u);
+  EXPECT_EQ(testsupport::read_file("Ostrel-Searches.txt"), "ef\r\n");
+}
+
 }  // namespace
 
 namespace {
