@@ -108,6 +108,10 @@ TEST_F(TableExport, RowsPastAShorterTableAreBlanksOfItsWidthsAndNumbersFollowThe
       "DLG(Edit=A, Format='F6.2', Edit=B, Format='I3')\n",
       [&](exec::wdwrec& w) { text = ui::tabletext(w); });
   EXPECT_EQ(text, "  1.50  10 \r\n  2.00  20 \r\n        30 \r\n");
+  // Without a format every column is written, each number as its cell shows it.
+  during("DIMENSION A(2, 3)\nA = $\nDLG(Edit=A, Width=1)\n",
+         [&](exec::wdwrec& w) { text = ui::tabletext(w); });
+  EXPECT_EQ(text, "1          2          3          \r\n4          5          6          \r\n");
 }
 
 TEST_F(TableExport, AWindowWithoutATableWritesNothing) {
