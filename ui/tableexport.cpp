@@ -11,6 +11,7 @@
 #include "core/runwords.h"
 #include "core/stores.h"
 #include "io/cellconvert.h"
+#include "io/coltable.h"
 #include "platform/file_names.h"
 #include "platform/file_replace.h"
 #include "ui/tables.h"
@@ -38,6 +39,18 @@ bool arraynumber(mxrec& t, std::int32_t row, std::int32_t fc, double& value) {
   const bool ok = core::iostatw[0] == 0 && core::msgkey.is_blank();
   core::msgkey.blank();
   return ok;
+}
+
+// The descriptor a cell's text is read with: a file's own column format,
+// else the table's.
+std::string readformat(const mxrec& t, std::int32_t fc, const ColInfo& ci) {
+  if (t.unit > 0) {
+    std::string f = io::columnformat(t.unit, fc);
+    const std::size_t digits = f.find_first_not_of("0123456789");
+    f = digits == std::string::npos ? std::string() : f.substr(digits);
+    if (!f.empty()) return f;
+  }
+  return ci.descr;
 }
 
 // The text of displayed cell (row, col) of the table (mxcur), as the file
@@ -73,7 +86,7 @@ std::string celltextof(mxrec& t, std::int32_t row, std::int32_t col) {
   double v = 0.0;
   if (onarray) {
     if (!arraynumber(t, row, fc, v)) return std::string(celltext, ' ');
-  } else if (!io::REALFROMSTRINGFMTD(out, v, ci->descr)) {
+  } else if (!io::REALFROMSTRINGFMTD(out, v, readformat(t, fc, *ci))) {
     core::msgkey.blank();
     return out;
   }

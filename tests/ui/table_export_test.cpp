@@ -10,6 +10,7 @@
 #include "platform/win_message_box.h"
 #include "ui/tableexport.h"
 #include "ui/tables.h"
+#include "ui/tablesort.h"
 
 namespace {
 
@@ -112,6 +113,21 @@ TEST_F(TableExport, RowsPastAShorterTableAreBlanksOfItsWidthsAndNumbersFollowThe
   during("DIMENSION A(2, 3)\nA = $\nDLG(Edit=A, Width=1)\n",
          [&](exec::wdwrec& w) { text = ui::tabletext(w); });
   EXPECT_EQ(text, "1          2          3          \r\n4          5          6          \r\n");
+}
+
+TEST_F(TableExport, AFileTableIsWrittenInTheOrderItShowsItsRows) {
+  testsupport::write_file(dir_.path() / "t.txt", "c 3\r\na 1\r\nb 2\r\n");
+  std::string text;
+  during(
+      "CHARACTER F*8\nF = 't.txt'\nOPEN(FIle=F, Format='A2,F')\n"
+      "DLG(Edit=F, Format='A2,F4.1')\n",
+      [&](exec::wdwrec& w) {
+        ui::mxcur = w.firsttable;
+        ui::SORTMXCOLUMN(1, 0);
+        text = ui::tabletext(w);
+      });
+  // Each number read with the file's own format and written with the table's.
+  EXPECT_EQ(text, "a   1.0 \r\nb   2.0 \r\nc   3.0 \r\n");
 }
 
 TEST_F(TableExport, AWindowWithoutATableWritesNothing) {
