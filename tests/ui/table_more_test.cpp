@@ -184,8 +184,11 @@ TEST_F(TableMore, ThreeClicksOnAColumnTitleSortUpDownThenAsStored) {
   const std::string out =
       run("CHARACTER F*8\nF = 't.txt'\nOPEN(FIle=F, Format='A2,F')\nDLG(Edit=F, Format='A2,F')\n");
   EXPECT_EQ(seen, (std::vector<std::string>{"abc", "cba", "cab"})) << out;
-  // Sorting shows the rows in another order and changes nothing in the file.
+  // Sorting shows the rows in another order and changes nothing in the file:
+  // the focus cell, never edited, leaves nothing to save.
   EXPECT_EQ(testsupport::read_file("t.txt"), "c 3\r\na 1\r\nb 2\r\n");
+  for (const plat::MessageBoxRecord& b : plat::message_box_log())
+    EXPECT_EQ(b.text.find("Save the changes?"), std::string::npos) << b.text;
 }
 
 TEST_F(TableMore, AFilterThatMatchesNoRowShowsEveryRowAndSaysSo) {
