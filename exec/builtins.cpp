@@ -184,13 +184,14 @@ WordResult index(std::int32_t nargs) {
   const int options = nargs == 3 ? static_cast<int>(nearest(value(entry(0)))) : 0;
   std::string hay, needle;
   if ((typeof_(where) & 0x100) != 0) {
-    // A file viewed as a table: the row that holds the text or number.
+    // A file viewed as a table: the row that holds the text or number; a
+    // file variable of no table is searched as its text.
     double found = 0.0;
     const bool text = textof(what, needle);
-    if (tablecalls.search == nullptr ||
-        !tablecalls.search(where, needle, !text, text ? 0.0 : value(what), options, found))
-      return fail(xeqkeys::indexerror, where);
-    return result(found, nargs);
+    if (tablecalls.search != nullptr &&
+        tablecalls.search(where, needle, !text, text ? 0.0 : value(what), options, found))
+      return result(found, nargs);
+    needle.clear();
   }
   if (!textof(where, hay)) return fail(xeqkeys::indexerror, where);
   if (!textof(what, needle)) {

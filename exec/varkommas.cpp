@@ -191,14 +191,12 @@ std::int32_t indexfn(std::int32_t commas, std::span<std::int32_t> args, double& 
   const bool whattext = textof(what, needle);
   // A file viewed as a table (the operand may be a copy of the variable's
   // text): the row that holds the text or number.
+  // A file variable of no table is searched as its text.
   if (const std::int32_t file = ORIGOP(where);
       file >= 1 && file <= core::nname && core::name.valid(file) &&
-      core::NAMTYP(file, 0x100) != 0) {
-    if (tablecalls.search == nullptr ||
-        !tablecalls.search(file, needle, !whattext, whattext ? 0.0 : num(what), options, out))
-      return -vkerr::notable;
+      core::NAMTYP(file, 0x100) != 0 && tablecalls.search != nullptr &&
+      tablecalls.search(file, needle, !whattext, whattext ? 0.0 : num(what), options, out))
     return 0;
-  }
   const bool wheretext = textof(where, hay);
   if (wheretext) {
     if (!whattext) {

@@ -259,7 +259,6 @@ void sorttable(std::int32_t tablerows) {
       clusters.resize(static_cast<std::size_t>(row), 0);
     clusters[static_cast<std::size_t>(row - 1)] = static_cast<std::int32_t>(w.C(i));
   }
-  setresult(s.n);
 }
 
 }  // namespace

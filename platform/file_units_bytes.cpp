@@ -141,7 +141,10 @@ int position_unit(int unit, std::int64_t pos) {
   if (pos < 1) return iostat_bad_record;
   u->pos = pos - 1;
   u->at_eof = false;
-  u->cache.clear();
+  // The read-ahead stays when the new position lies in it (rows read one
+  // by one through a line index); every write to the file drops it.
+  if (u->pos < u->cacheoff || u->pos >= u->cacheoff + static_cast<std::int64_t>(u->cache.size()))
+    u->cache.clear();
   return iostat_ok;
 }
 

@@ -18,6 +18,7 @@
 #include "io/rwfiles.h"
 #include "ui/tablechanges.h"
 #include "ui/tables.h"
+#include "ui/tablesort.h"
 
 namespace ui {
 
@@ -444,6 +445,13 @@ mxchange* MXEDIT(std::int32_t unit, std::int32_t column, std::int32_t& row, std:
   colout = e->col;
   recount(l);
   row = std::clamp(rowof(l, e->line), 1, std::max(nrows, 1));
+  if (t != nullptr && (e->flags & (chg::newline | chg::deleted)) != 0) {
+    // A sorted view takes in the rows that came or went.
+    const std::int32_t kind =
+        e->flags & (chg::undone | chg::inserted | chg::deleted | chg::changed | chg::appended);
+    MXVIEWAFTEREDIT(row, kind == chg::inserted || kind == (chg::undone | chg::deleted) ||
+                             kind == chg::appended);
+  }
   return command == mxcmd::change ? e : nullptr;
 }
 

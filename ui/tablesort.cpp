@@ -130,6 +130,22 @@ void FREEMXSORTINDEX(mxrec& first) {
   std::vector<std::int32_t>().swap(first.clusterinfo3);
 }
 
+void MXVIEWAFTEREDIT(std::int32_t& row, bool show) {
+  mxrec* first = mxfirst();
+  if (first == nullptr || mxcur == nullptr || first->sortindex.empty()) return;
+  std::vector<std::int32_t>().swap(first->sortindex);
+  std::vector<std::int32_t>().swap(first->clusterinfo3);
+  ALLOCATEMXSORTINDEX();
+  ALLOCATEMXCLUSTERINFO(mxmaxkeys);
+  bool keys = false;
+  for (const std::int32_t k : first->clusterinfo1) keys = keys || k != 0;
+  if (keys) numeric::SORTSTMT(mxcur->nrows);
+  if (!show) return;
+  const auto at = std::find(first->sortindex.begin(), first->sortindex.end(), row);
+  if (at != first->sortindex.end())
+    row = static_cast<std::int32_t>(at - first->sortindex.begin()) + 1;
+}
+
 void SORTMXCOLUMN(std::int32_t column, std::int32_t /*options*/) {
   if (mxcur == nullptr && exec::wdwcur != nullptr) mxcur = exec::wdwcur->firsttable;
   mxrec* first = mxfirst();

@@ -47,6 +47,12 @@ void ALLOCATEMXCLUSTERINFO(std::int32_t n);
 // (the stored order is shown again).
 void FREEMXSORTINDEX(mxrec& first);
 
+// After rows of the table were inserted, deleted or appended: the row
+// index anew over every row, sorted again by the keys the table has (the
+// keys stay as they are; a filter is dropped). With `show` the row (a row
+// of the table) becomes the display position that shows it.
+void MXVIEWAFTEREDIT(std::int32_t& row, bool show);
+
 // A header click on display column `column`: ascending, descending, then
 // the column's key removed. The options are accepted and not used.
 void SORTMXCOLUMN(std::int32_t column, std::int32_t options);
@@ -73,6 +79,13 @@ std::int32_t MATRIXFILTER(std::int32_t unit, std::string_view text, std::int32_t
 bool MATRIXSEARCH(std::int32_t filesym, std::int32_t maxconditions, std::string_view text,
                   std::int32_t length, std::int32_t options, std::int32_t mode, std::int32_t& row,
                   double& value, double tolerance);
+// The position of pattern in the text of cell (row, column) read in cell
+// mode `mode` (at most celllen characters), 0 when not there; a hit over
+// column 0 keeps the whole line in `mxfoundtext`. status 1: the cell could
+// not be read.
+std::int32_t SEARCHMXCELLTEXT(std::int32_t unit, std::int32_t row, std::int32_t column,
+                              std::int32_t celllen, std::int32_t mode, std::string_view pattern,
+                              std::int32_t options, std::int32_t& status);
 // The search text as a number, read as the cells of display column
 // `column` are.
 void FMTREADSEARCHTEXT(std::string_view text, std::int32_t length, std::int32_t column,

@@ -283,11 +283,16 @@ void GETMXTITLES(std::int32_t& k, Title& title) {
   const exec::wdwrec* w = exec::wdwcur;
   const mxrec* first = w != nullptr && w->firsttable != nullptr ? w->firsttable : t;
   bool cluster = false;
-  if (!first->clusterinfo3.empty() && row >= 1 &&
-      row <= static_cast<std::int32_t>(first->clusterinfo3.size())) {
+  // The cluster numbers belong to the rows of the row index (before a
+  // file's own filter).
+  const std::int32_t indexrow = -k >= 1 && -k <= static_cast<std::int32_t>(first->sortindex.size())
+                                    ? first->sortindex[static_cast<std::size_t>(-k - 1)]
+                                    : 0;
+  if (!first->clusterinfo3.empty() && indexrow >= 1 &&
+      indexrow <= static_cast<std::int32_t>(first->clusterinfo3.size())) {
     // Rows in clusters: the cluster number and the place within it.
     static std::int32_t lastcluster = 0, firstrow = 0;
-    const std::int32_t c = first->clusterinfo3[static_cast<std::size_t>(row - 1)];
+    const std::int32_t c = first->clusterinfo3[static_cast<std::size_t>(indexrow - 1)];
     bool grouped = false;
     for (std::size_t s = 0; s < first->clusterinfo2.size(); ++s)
       if (std::abs(first->clusterinfo2[s]) >= 2) grouped = true;

@@ -206,4 +206,23 @@ TEST_F(FileUnitRecords, PositionsBeyondFourGigabytes) {
   EXPECT_EQ(read_direct(6972, (std::int64_t{5} << 30) + 1, buf), iostat_no_record);
 }
 
+// Lines read at their positions one by one keep the read-ahead; a write
+// through another unit of the same file is still seen at once.
+TEST_F(FileUnitRecords, PositionedReadsSeeWritesThroughAnyUnitOfTheFile) {
+  std::string name = file("rows.txt"), rec;
+  write_file(name, "aa\nbb\ncc\n");
+  ASSERT_EQ(open_unit(6970, name, UnitMode{}), iostat_ok);
+  ASSERT_EQ(open_unit(6971, name, kind(UnitAccess::stream, UnitForm::unformatted)), iostat_ok);
+  EXPECT_EQ(position_unit(6970, 4), iostat_ok);
+  EXPECT_EQ(read_record(6970, rec), iostat_ok);
+  EXPECT_EQ(rec, "bb");
+  EXPECT_EQ(write_stream(6971, "BB", 4), iostat_ok);
+  EXPECT_EQ(position_unit(6970, 4), iostat_ok);
+  EXPECT_EQ(read_record(6970, rec), iostat_ok);
+  EXPECT_EQ(rec, "BB");
+  EXPECT_EQ(position_unit(6970, 1), iostat_ok);
+  EXPECT_EQ(read_record(6970, rec), iostat_ok);
+  EXPECT_EQ(rec, "aa");
+}
+
 }  // namespace

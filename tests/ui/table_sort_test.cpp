@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <functional>
 #include <random>
 #include <string>
@@ -19,6 +20,7 @@
 #include "io/rwfiles.h"
 #include "platform/file_units.h"
 #include "support/test_support.h"
+#include "ui/dialogwords.h"
 #include "ui/tablechanges.h"
 #include "ui/tables.h"
 #include "ui/tablesort.h"
@@ -74,11 +76,20 @@ class TableView : public DialogScript {
 const std::string letters = "c 3\na 1\nb 2\na 5\n";
 
 TEST_F(TableView, ThreeHeaderClicksSortUpDownThenNotAtAll) {
-  withtable(letters, "A2,F", [](std::int32_t, ui::mxrec& t) {
+  withtable(letters, "A2,F", [](std::int32_t u, ui::mxrec& t) {
     ui::SORTMXCOLUMN(1, 0);
     EXPECT_EQ(shown(1), "a|a|b|c");
     EXPECT_EQ(shown(2), "1|5|2|3");  // equal keys keep their stored order
     EXPECT_EQ(t.sortcol, 1);
+    // A cell typed on the sorted view goes to the row it shows.
+    std::string typed = "7";
+    typed.resize(64, ' ');
+    ui::IOCHARMXELEMENT(u, 1, 2, typed, 0xB2);
+    std::array<char, 64> stored{};
+    stored.fill(' ');
+    ui::IOCHARMXELEMENT(u, 2, 2, stored, 0x49);
+    EXPECT_EQ(stored[0], '7');
+    EXPECT_EQ(shown(2), "7|5|2|3");
     ui::SORTMXCOLUMN(1, 0);
     EXPECT_EQ(shown(1), "c|b|a|a");
     ui::SORTMXCOLUMN(1, 0);
@@ -89,6 +100,21 @@ TEST_F(TableView, ThreeHeaderClicksSortUpDownThenNotAtAll) {
     EXPECT_TRUE(t.clusterinfo2.empty());
     EXPECT_TRUE(t.clusterinfo3.empty());
     EXPECT_TRUE(core::msgkey.is_blank()) << core::msgkey.view();
+  });
+}
+
+TEST_F(TableView, RowsInsertedOrDeletedJoinTheSortedView) {
+  withtable(letters, "A2,F", [](std::int32_t u, ui::mxrec& t) {
+    ui::SORTMXCOLUMN(1, 0);
+    std::int32_t row = 2, colout = 0;
+    ui::MXEDIT(u, 0, row, colout, ui::mxcmd::insert, 0x80);
+    // The blank row sorts first; the key stays ascending.
+    EXPECT_EQ(shown(1), "|a|a|b|c");
+    EXPECT_EQ(row, 1);
+    EXPECT_EQ(t.clusterinfo2[0], 1);
+    row = 2;  // rows of the table, as stored: the one inserted
+    ui::MXEDIT(u, 0, row, colout, ui::mxcmd::remove, 0x80);
+    EXPECT_EQ(shown(1), "a|a|b|c");
   });
 }
 
@@ -124,11 +150,17 @@ TEST_F(TableView, FiltersNarrowTheRowsShown) {
     std::int32_t rows = t.nrows;
     EXPECT_EQ(ui::MATRIXFILTER(u, "1:y,z", 5, rows, 0, 1e-13), 4);
     EXPECT_EQ(shown(2), "2|3|3|3");
+    // A header sort orders the rows that passed, and only those.
+    ui::SORTMXCOLUMN(2, 0);
+    ui::SORTMXCOLUMN(2, 0);
+    EXPECT_EQ(shown(1), "z|z|y|y");
+    EXPECT_EQ(shown(2), "3|3|3|2");
     // A change filter keeps the rows whose text differs from the row before.
     std::int32_t row = 5;
     ui::MATRIXDELTAFILTER(row, 1, 't', 0);
     EXPECT_EQ(row, 1);
-    EXPECT_EQ(shown(1), "z");
+    EXPECT_EQ(shown(1), "y");
+    EXPECT_EQ(shown(2), "3");
     rows = t.nrows;
     EXPECT_EQ(ui::MATRIXFILTER(u, "q", 1, rows, 0, 1e-13), 0);
     EXPECT_EQ(rows, 0);
@@ -191,11 +223,24 @@ TEST_F(TableView, SearchesWrapAndSettleForTheClosestNumber) {
 
 TEST_F(TableView, ClusterStepsWrapAtEitherEnd) {
   withtable("a 1\nb 20\nc 2\nd 10\ne 21\nf 11\n", "A2,F", [](std::int32_t, ui::mxrec& t) {
-    // Three groups of column 2: 1 2 | 10 11 | 20 21.
+    // The first cluster bar, with the view scrolled one column right, set
+    // to three groups: column 2 as 1 2 | 10 11 | 20 21.
     ui::ALLOCATEMXSORTINDEX();
     ui::ALLOCATEMXCLUSTERINFO(ui::mxmaxkeys);
-    ui::MXCLUSTERSORT(2, 3, ui::mxmaxkeys, t.nrows);
+    exec::ctlrec bar;
+    bar.ctlid = ui::idbase + t.lastitem - t.viscols + 1;
+    exec::ctlcur = &bar;
+    t.leftcol = 2;
+    ui::MXCLUSTERSORT(0, 3, ui::mxmaxkeys, t.nrows);
+    t.leftcol = 1;
+    exec::ctlcur = nullptr;
+    EXPECT_EQ(t.clusterinfo1[0], 2);
     ASSERT_EQ(shown(1), "a|c|d|f|b|e");
+    if (const char* keep = std::getenv("OSTREL_TABLE_PNG")) {
+      const win::HWND w = ui::FINDFILEMATRIXWINDOW(t.unit);
+      ui::MATRIXUPDATE(w);
+      dlgtest::picture(w, keep);
+    }
     const std::int32_t down = t.lastcell + 3, up = t.lastcell + 4;
     t.toprow = 1;
     ui::MXCLUSTERUPDOWN(down);
