@@ -230,6 +230,21 @@ TEST_F(TableMore, AFindInTheGoToPromptMovesToTheHitWithoutAResultPrompt) {
   EXPECT_EQ(testsupport::read_file("Ostrel-Searches.txt"), "ef\r\n");
 }
 
+TEST_F(TableMore, TheDownAndUpButtonsPageThroughRowsWithoutClusters) {
+  writefile();
+  // One row shown: cells 1006 and 1007, scroll bars 1008 and 1009, then
+  // "&+Dn" 1010 and "&-Up" 1011.
+  std::vector<std::string> seen;
+  const auto row = [&] {
+    return probe([&](win::HWND d) { seen.push_back(dlgtest::shown(d, 1006)); });
+  };
+  answer({probe([](win::HWND) {}), row(), click(1010), row(), click(1010), row(), click(1010),
+          row(), click(1011), row(), click(1001)});
+  run("CHARACTER F*8\nF = 't.txt'\nOPEN(FIle=F, Format='A5,A')\n"
+      "DLG(Edit=F, Format='A5,A10', Height=1)\n");
+  EXPECT_EQ(seen, (std::vector<std::string>{"ab", "cd", "ef", "ab", "ef"}));
+}
+
 }  // namespace
 
 namespace {
