@@ -193,16 +193,44 @@ TEST_F(TableMore, ThreeClicksOnAColumnTitleSortUpDownThenAsStored) {
 
 TEST_F(TableMore, AFilterThatMatchesNoRowShowsEveryRowAndSaysSo) {
   writefile();
-  std::string after;
-  std::vector<std::string> seen;
+  std::string after, rows;
   answer({probe([](win::HWND) {}), click(kMore)});
   answer(keys({field("zz"), {click(choiceid(1103))}}));
-  answer({probe([&](win::HWND) { after = title(dlgtest::opened.front()); }), column1(seen),
+  answer({probe([&](win::HWND) {
+            const win::HWND table = dlgtest::opened.front();
+            after = title(table);
+            for (int id : {1008, 1010, 1012})
+              if (win::IsWindowVisible(win::GetDlgItem(table, id)))
+                rows += dlgtest::shown(table, id) + "|";
+          }),
           click(choiceid(1200))});
   run(kFile);
-  EXPECT_EQ(after, "filter matches 0 rows");
-  // Every row shown again (the prompt's probe looked at the table's window).
+  // The prompt shown again over the table, which shows every row.
   ASSERT_EQ(dlgtest::opened.size(), 3u);
+  EXPECT_EQ(after, "filter matches 0 rows");
+  EXPECT_EQ(rows, "ab|cd|ef|");
+}
+
+TEST_F(TableMore, AFilterThatMatchesShowsOnlyThoseRowsAndCountsThem) {
+  writefile();
+  std::string after, rows;
+  // The menu opened from the table's dialog; once it has ended, the window
+  // and its cells are looked at.
+  answer({probe([&](win::HWND d) {
+    exec::wdwrec* w = ui::tablewindow(d);
+    if (w == nullptr || w->firsttable == nullptr) return;
+    ui::mxcur = w->firsttable;
+    std::int32_t column = 1, options = 0, choice = 0;
+    char mode = 't';
+    ui::MXMOREBUTTON(d, nullptr, 0, column, mode, options, choice);
+    after = title(d);
+    for (int id : {1008, 1010, 1012})
+      if (win::IsWindowVisible(win::GetDlgItem(d, id))) rows += dlgtest::shown(d, id) + "|";
+  })});
+  answer(keys({field("cd"), {click(choiceid(1103))}}));
+  run(kFile);
+  EXPECT_EQ(after, "1 filtered rows");
+  EXPECT_EQ(rows, "cd|");
 }
 
 TEST_F(TableMore, TheFindPromptsSwitchBetweenTextsAndNumbers) {
