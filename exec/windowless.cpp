@@ -121,6 +121,12 @@ bool RESUMEATJUMP() {
   toolkit::PROCESS_MESSAGES();
   if (!jumprequested) return false;
   jumprequested = false;
+  if (resumestmt > 0) {
+    core::xeqstop = 0;
+    core::xeqline = resumestmt;
+    resumestmt = 0;
+    return true;
+  }
   const std::int32_t label = core::nomsg;
   if (label < 1 || label > core::nsym || core::I2EQUZ(1, label) <= 0) return false;
   core::nomsg = 0;

@@ -55,6 +55,10 @@ inline win::RECT updrect{};
 // 21061; 0 again after posting).
 inline win::HWND closehandle = nullptr;
 inline std::int32_t closecmd = 0;
+// The statement the run goes on at after command 22001 when above 0 (a
+// kept table layout runs its table's statement again), in place of the
+// jump label in `nomsg`; 0 again once taken.
+inline std::int32_t resumestmt = 0;
 
 // Reads the screen metrics of the display in force.
 void readsysmetrics();

@@ -51,7 +51,7 @@
 #include "toolkit/windows.h"
 #include "ui/dialogs.h"
 #include "ui/popupmenu.h"
-#include "ui/services_standin.h"
+#include "ui/tablelayout.h"
 
 #ifndef OSTREL_PREFIX
 #define OSTREL_PREFIX "/usr/local"
@@ -364,7 +364,7 @@ void reset_ide() {
   reset_scripts();
   reset_m2();
   plot::reset_fontslots();
-  ui::reset_services_standin();
+  ui::reset_tablelayout();
   ui::reset_popupmenu();
   ui::reset_dialogs();
   reset_windowclose();

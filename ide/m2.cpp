@@ -14,11 +14,11 @@
 #include "exec/headless_run.h"
 #include "exec/xeq.h"
 #include "ide/bookmarks.h"
-#include "ide/options.h"
 #include "ide/fedit.h"
 #include "ide/filehistory.h"
 #include "ide/idewords.h"
 #include "ide/menutool.h"
+#include "ide/options.h"
 #include "ide/scriptfiles.h"
 #include "ide/scripts.h"
 #include "ide/statusbar.h"
@@ -108,7 +108,8 @@ void runends() {
   const std::int16_t s = static_cast<std::int16_t>(core::xeqstop & 0xFFFF);
   std::string text =
       runfrom > 1 ? "Run continued at line " + std::to_string(runfrom) + ", " : std::string("Run ");
-  text += (s == core::stops::end ? "ended at line " : "stopped at line ") + std::to_string(core::xeqline);
+  text += (s == core::stops::end ? "ended at line " : "stopped at line ") +
+          std::to_string(core::xeqline);
   runfrom = 0;
   STATUSBAR({.run = text});
 }
@@ -254,6 +255,11 @@ Step editorstep() {
 // Continue after a control's jump: at its label when that names a statement.
 void jumplabel() {
   core::idecmd = prevcmd;
+  if (exec::resumestmt > 0) {
+    core::xeqline = exec::resumestmt;
+    exec::resumestmt = 0;
+    return;
+  }
   const std::int32_t s = core::nomsg;
   const bool label = s >= 1 && s <= core::nsym && core::I2EQUZ(1, s) > 0;
   core::xeqline = label ? core::I2EQUZ(1, s) : core::xeqline + 1;

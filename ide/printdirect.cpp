@@ -14,6 +14,7 @@
 #include "exec/settingrefs.h"
 #include "exec/windowwords.h"
 #include "ide/fedhlp.h"
+#include "ide/idewords.h"
 #include "platform/file_names.h"
 #include "plot/fontslots.h"
 #include "plot/rwprint.h"
@@ -22,6 +23,7 @@
 #include "toolkit/file_dialogs.h"
 #include "toolkit/memory.h"
 #include "toolkit/printing.h"
+#include "ui/tableexport.h"
 
 namespace ide {
 
@@ -221,8 +223,7 @@ void PRINTDIRECT() {
     return;
   }
   if (choice == savetable) {
-    // Tables are saved as text with the table views, not built yet.
-    core::msgkey.set(core::MSGKEY("notYetBuilt"));
+    ui::SAVETOFILEMX(workdir.trimmed());
     leftmessage(keptstop);
     return;
   }

@@ -24,7 +24,7 @@
 #include "ui/bindings.h"
 #include "ui/dialogwords.h"
 #include "ui/panel.h"
-#include "ui/services_standin.h"
+#include "ui/tablelayout.h"
 #include "ui/tables.h"
 #include "ui/writeback.h"
 
@@ -275,6 +275,7 @@ int DLGCALLBACK(win::HWND& window, win::UINT& message, win::WPARAM& wparam, win:
 void reset_windowclose() {
   hook = HookWords{};
   closecmd = 0;
+  exec::resumestmt = 0;
 }
 
 }  // namespace ide

@@ -30,7 +30,6 @@
 #include "ui/dialogs.h"
 #include "ui/dialogwords.h"
 #include "ui/dlgbuild.h"
-#include "ui/services_standin.h"
 #include "ui/tables.h"
 #include "ui/win.h"
 

@@ -18,6 +18,8 @@
 #include "toolkit/services.h"
 #include "ui/dialogwords.h"
 #include "ui/tablechanges.h"
+#include "ui/tableheaders.h"
+#include "ui/tablelayout.h"
 #include "ui/tables.h"
 #include "ui/tablework.h"
 #include "ui/writeback.h"
@@ -225,6 +227,8 @@ void install_tables() {
 
 void reset_tables() {
   dropstaged();
+  reset_tablelayout();
+  reset_tableheaders();
   mxcur = nullptr;
   mxbuildno = 1;
   mxmaxrows = 0;

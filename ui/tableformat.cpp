@@ -20,6 +20,7 @@
 #include "platform/file_units.h"
 #include "plot/fontslots.h"
 #include "ui/dialogwords.h"
+#include "ui/tablelayout.h"
 #include "ui/tables.h"
 #include "ui/tablework.h"
 
@@ -307,11 +308,15 @@ std::int32_t SETMATRIXFORMAT(const TableRequest& q) {
     t->mxflags |= mxordered;
   }
 
-  // The visible block.
+  // The visible block: a kept layout's, else as asked or as fits.
+  std::int32_t keptcols = 0, keptrows = 0;
+  const bool keptlayout = takelayout(keptcols, keptrows);
   std::int32_t total = 1;
   for (std::int32_t c = 1; c <= t->nfmtcols; ++c) total += std::abs(t->column(c).width);
   std::int32_t vc = 0;
-  if (q.viscols >= 1) {
+  if (keptlayout) {
+    vc = std::min({t->ncols, t->nfmtcols, keptcols});
+  } else if (q.viscols >= 1) {
     vc = std::min({t->ncols, t->nfmtcols, q.viscols});
   } else {
     std::int32_t cw = 8;
@@ -324,6 +329,7 @@ std::int32_t SETMATRIXFORMAT(const TableRequest& q) {
   }
   std::int32_t vr = q.visrows < 1 ? std::min(t->nrows, defaultrows) : std::min(t->nrows, q.visrows);
   if (t->prev != nullptr && q.visrows >= 1) vr = std::min(vr, pendingtables->visrows);
+  if (keptlayout) vr = std::min(t->nrows, keptrows);
   t->viscols = std::max(vc, 1);
   t->visrows = std::max(vr, 1);
   t->firstvis = 1;

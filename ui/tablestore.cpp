@@ -128,6 +128,19 @@ bool STORETABLECELL(exec::wdwrec& w, exec::ctlrec& c, std::int32_t item, toolkit
     if (t->unit > 0) {
       std::array<char, 256> text{};
       text.fill(' ');
+      // A cell left as it stands (only given the focus) is no edit.
+      exec::ctlrec* const keptctl = exec::ctlcur;
+      exec::ctlcur = nullptr;
+      IOCHARMXELEMENT(t->unit, row, fc, text, cellmode::read | cellmode::displayed);
+      exec::ctlcur = keptctl;
+      const bool readable = core::iostatw[0] == 0 && core::msgkey.is_blank();
+      core::iostatw[0] = 0;
+      core::msgkey.blank();
+      if (readable && std::string_view(text.data(), text.size()).substr(0, typed.size()) == typed &&
+          std::string_view(text.data(), text.size()).find_first_not_of(' ', typed.size()) ==
+              std::string_view::npos)
+        return true;
+      text.fill(' ');
       std::copy_n(typed.begin(), std::min(typed.size(), text.size()), text.begin());
       IOCHARMXELEMENT(t->unit, row, fc, text, 0xB2);
       if (!core::msgkey.is_blank()) {

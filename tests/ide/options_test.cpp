@@ -416,7 +416,7 @@ TEST_F(PrintTest, AChoiceLeftAsPresetIsTheCurrentWindow) {
   EXPECT_EQ(find("notes.txt")->printstate, 0x21 + 8);
 }
 
-TEST_F(PrintTest, PrintingTextAndSavingATableWaitForThePrintEngine) {
+TEST_F(PrintTest, PrintingTextWaitsForThePrintEngineAndAWindowWithoutATableSavesNone) {
   const std::int32_t stop = core::xeqstop;
   typed("notes.txt", 3);
   ide::PRINTDIRECT();
@@ -428,7 +428,7 @@ TEST_F(PrintTest, PrintingTextAndSavingATableWaitForThePrintEngine) {
   typed("plot", 7);
   ide::PRINTDIRECT();
   ASSERT_FALSE(shown.empty());
-  EXPECT_EQ(shown.back().key, "notYetBuilt");
+  EXPECT_EQ(shown.back().key, "printNotMX");
 }
 
 TEST_F(PrintTest, AWindowsPictureIsSavedAsABitmapAndReadsBack) {

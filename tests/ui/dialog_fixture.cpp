@@ -34,6 +34,10 @@ void hold(int vk, bool down) { plat::input_key(vk, plat::scan_code_of(vk), down)
 constexpr win::UINT typenow = 0x8000 + 0x77;
 std::vector<Key> pending;
 std::size_t next = 0;
+// The dialog the pending keys are for: a dialog opened from a click of
+// another takes its own keys, and the other's next-key message left in the
+// queue types nothing.
+win::HWND keysfor = nullptr;
 
 int hook(win::HWND& window, win::UINT& message, win::WPARAM& wparam, win::LPARAM& lparam,
          win::LRESULT& result) {
@@ -44,11 +48,13 @@ int hook(win::HWND& window, win::UINT& message, win::WPARAM& wparam, win::LPARAM
     answers.pop_front();
     pending = std::move(a.keys);
     next = 0;
+    keysfor = window;
     first = std::move(a.first);
     win::PostMessageA(window, typenow, 0, 0);
     return ide::DLGCALLBACK(window, message, wparam, lparam, result);
   }
   if (message != typenow) return ide::DLGCALLBACK(window, message, wparam, lparam, result);
+  if (window != keysfor) return -1;
   if (first) {
     auto f = std::move(first);
     first = nullptr;
