@@ -29,6 +29,7 @@ namespace {
 constexpr std::int32_t notext = exec::kind::modeless | exec::kind::editorstyle;
 constexpr std::int32_t firstwindowslot = 6;
 constexpr std::int32_t towindow = 2;
+constexpr std::int32_t toprinter = 1;
 // The line editor's mode digit of a line that is edited.
 constexpr char lineediting = '4';
 // The palette entries of the input line's text and background.
@@ -85,8 +86,7 @@ void keystep(bool open) {
       std::min<std::size_t>(static_cast<std::size_t>(w.characters) + 2, linelength);
   rwwindowcalls.LINEFIELD(std::span<char>(w.field.data(), n), w.line, w.column, colours, open);
   core::keyrec[0] = 0;
-  if ((core::idestate & core::busy::lineinput) == 0)
-    core::idestate &= ~core::busy::windowread;
+  if ((core::idestate & core::busy::lineinput) == 0) core::idestate &= ~core::busy::windowread;
   exec::wdwcur = inlist(current) ? current : exec::wdwhead;
 }
 
@@ -122,7 +122,7 @@ void windowwrite(std::string_view shown, Outcome& out) {
   const std::int32_t print = rounded(valueof(rwslot::print));
   if (print > 0) {
     plot::SETPRINTSTATE(print);
-  } else if ((r->kind & exec::kind::maximised) == 0) {
+  } else if ((r->printstate & toprinter) == 0) {
     plot::SETPRINTSTATE(towindow);
   }
   std::int32_t slot = !child || !plot::fontslots.valid(r->fontslot) ? firstwindowslot : r->fontslot;
