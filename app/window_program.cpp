@@ -9,6 +9,7 @@
 #include "platform/backend.h"
 #include "platform/win_window.h"
 #include "platform/win_window_tree.h"
+#include "plot/printjob.h"
 #include "toolkit/entry.h"
 
 namespace app {
@@ -25,6 +26,8 @@ int run_window_program(const std::string& cmdline) {
   ide::reset_ide();
   ide::install_application();
   toolkit::WinMain(toolkit::GET_MODULE_HANDLE(), nullptr, cmdline.c_str(), win::SW_SHOWNORMAL);
+  // A print job still open ends as its end bit would end it.
+  plot::endopenjob();
   plat::close_display();
   // What the program last put on the clipboard ends with it.
   win::detail::reset_clipboard();

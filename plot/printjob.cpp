@@ -35,14 +35,6 @@ constexpr std::int32_t defaultprinter = -1;
 
 toolkit::draw_target_t& printer() { return drawtargets[target::printer]; }
 
-void savefont(SavedFont& s, const FontSlot& f) {
-  s.face = f.face;
-  s.points = f.points;
-  s.angle = f.angle;
-  s.underline = f.underline;
-  s.weight = f.weight;
-  s.italic = f.italic;
-}
 
 // Slot 7 made anew on the page from the saved font.
 void makeprinterfont() {
@@ -77,6 +69,17 @@ Area marginsof(const Area& full, const exec::wdwrec& w) {
 }
 
 }  // namespace
+
+void savefont(SavedFont& s, const FontSlot& f) {
+  s.face = f.face;
+  s.points = f.points;
+  // The rotation a slot starts with is no one's choice: paper text
+  // stands upright then.
+  s.angle = f.angle == startrotation ? 0.0F : f.angle;
+  s.underline = f.underline;
+  s.weight = f.weight;
+  s.italic = f.italic;
+}
 
 win::SIZE clientsize(const exec::wdwrec& w) {
   std::int32_t width = w.clientwidth, height = w.clientheight;
@@ -248,6 +251,9 @@ void endopenjob() {
   for (exec::wdwrec* r = exec::wdwhead; r != nullptr; r = r->next) r->printstate = 0;
   printjob.open = false;
   printjob.window = nullptr;
+  // The printer settings go with the program.
+  toolkit::reset_printing();
+  printjob.pagedataset = false;
 }
 
 void reset_printjob() {

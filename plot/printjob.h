@@ -12,6 +12,7 @@
 #include "exec/windowlist.h"
 #include "platform/fixed_text.h"
 #include "platform/win_gdi.h"
+#include "plot/fontslots.h"
 #include "toolkit/draw_target.h"
 
 namespace plot {
@@ -88,6 +89,9 @@ inline PrintJob printjob;
 // its margins); any other mode: the printer's (the page area less the
 // margins), with font slot 7 current.
 void SETUPS(std::int32_t mode);
+
+// The font of a slot kept for paper.
+void savefont(SavedFont& saved, const FontSlot& slot);
 
 // The window's client width and height.
 win::SIZE clientsize(const exec::wdwrec& window);

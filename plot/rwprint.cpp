@@ -250,13 +250,7 @@ void windowpass(Call& c, Pass& p) {
   plotdev = &t;
   FontSlot& f = fontslots(c.slot);
   if (printjob.first || c.slot == windowfontslot) {
-    SavedFont& s = printjob.saved;
-    s.face = f.face;
-    s.points = f.points;
-    s.angle = f.angle;
-    s.underline = f.underline;
-    s.weight = f.weight;
-    s.italic = f.italic;
+    savefont(printjob.saved, f);
   }
   p.cw = std::max<std::int32_t>(1, f.cellwidth);
   p.ch = std::max<std::int32_t>(1, f.cellheight);
@@ -444,13 +438,7 @@ void openjob(exec::wdwrec& w, exec::wdwrec& state, std::string_view options, std
   if ((ps & printbit::printer) != 0 && !printing(drawtargets[target::printer])) {
     // The window pass comes first: it saves the window's font for paper.
     if ((ps & printbit::window) != 0) {
-      const FontSlot& f = fontslots(slot);
-      printjob.saved.face = f.face;
-      printjob.saved.points = f.points;
-      printjob.saved.angle = 0.0F;
-      printjob.saved.underline = f.underline;
-      printjob.saved.weight = f.weight;
-      printjob.saved.italic = f.italic;
+      savefont(printjob.saved, fontslots(slot));
     }
     if (startprinter(w, options, status)) printjob.page = 0;
   }
