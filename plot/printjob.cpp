@@ -35,7 +35,6 @@ constexpr std::int32_t defaultprinter = -1;
 
 toolkit::draw_target_t& printer() { return drawtargets[target::printer]; }
 
-
 // Slot 7 made anew on the page from the saved font.
 void makeprinterfont() {
   const SavedFont& s = printjob.saved;
