@@ -16,6 +16,7 @@
 #include "ide/fedhlp.h"
 #include "platform/file_names.h"
 #include "plot/fontslots.h"
+#include "plot/printdlg.h"
 #include "plot/rwprint.h"
 #include "toolkit/bitmaps.h"
 #include "toolkit/draw.h"
@@ -206,8 +207,10 @@ void PRINTDIRECT() {
     if (text) {
       printtext(*w, choice, options);
     } else {
-      // Dialogs print through the print engine, which is not built yet.
-      core::msgkey.set(core::MSGKEY("notYetBuilt"));
+      // A dialog: its controls, a table block by block.
+      exec::dlgtext.set(options);
+      plot::PRINTDLG(std::span<toolkit::dialog_t>(w->dialogitems.data(),
+                                                  static_cast<std::size_t>(w->dialogitems.size())));
     }
     leftmessage(keptstop);
     return;

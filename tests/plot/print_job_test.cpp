@@ -17,9 +17,11 @@
 #include "exec/windowwords.h"
 #include "plot/fontslots.h"
 #include "plot/plotdev.h"
+#include "plot/printdlg.h"
 #include "plot/printjob.h"
 #include "plot/printstate.h"
 #include "plot/rwprint.h"
+#include "plot/upcalls.h"
 #include "plot_fixture.h"
 #include "support/test_support.h"
 #include "toolkit/printing.h"
@@ -278,6 +280,66 @@ TEST_F(PrintJobTest, PrintStateValues) {
   EXPECT_NE(record->printstate & plot::printbit::minusone, 0);
   plot::SETPRINTSTATE(plot::printbit::window);
   EXPECT_EQ(record->printstate, plot::printbit::window);
+}
+
+// A dialog of three check boxes and a text, printed line by line; the
+// window's table (100 rows, 20 on a screen) one block a page.
+class PrintDialogTest : public PrintJobTest {
+ protected:
+  void SetUp() override {
+    PrintJobTest::SetUp();
+    record->title.set("Settings");
+    record->dialogitems = plat::Store1<toolkit::dialog_t>(4);
+    const char* titles[] = {"First", "Second", "Third"};
+    for (int k = 1; k <= 3; ++k) {
+      toolkit::dialog_t& d = record->dialogitems(k);
+      d.type = toolkit::DLG_CHECKBOX;
+      d.id = 100 + k;
+      d.title.set(titles[k - 1]);
+      d.integer_value = k != 2 ? 1 : 0;
+    }
+    record->dialogitems(4).type = toolkit::DLG_PUSHBUTTON;
+    record->dialogitems(4).title.set("OK");
+    exec::wdwcur = record;
+  }
+  void TearDown() override {
+    record->firsttable = nullptr;
+    plot::upcalls.MATRIXUPDATE = nullptr;
+    PrintJobTest::TearDown();
+  }
+  void printdialog() {
+    plot::PRINTDLG(std::span<toolkit::dialog_t>(record->dialogitems.data(), 4));
+  }
+  static inline int top = 1;
+  static inline int visible = 20;
+};
+
+TEST_F(PrintDialogTest, CheckBoxesPrintTheirStateAndTitleLineByLine) {
+  exec::dlgtext.set("LSXA");
+  printdialog();
+  EXPECT_EQ(record->printstate, 0);
+  const std::vector<std::string> lines = text("Settings.pdf");
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 3),
+            (std::vector<std::string>{"1=First", "0=Second", "1=Third"}));
+  EXPECT_EQ(stamppage(lines[3]), 1);
+}
+
+TEST_F(PrintDialogTest, ATablePrintsOneScreenOfRowsAPageAndEndsWhenItCannotMoveOn) {
+  int dummy = 0;
+  record->firsttable = reinterpret_cast<ui::mxrec*>(&dummy);
+  plot::upcalls.MATRIXUPDATE = [](win::HWND, bool first, std::int32_t& rows) {
+    top = first ? 1 : std::min(top + std::max(visible, 1), 100);
+    rows = std::max(0, 100 - (top + visible - 1));
+  };
+  visible = 20;
+  printdialog();
+  EXPECT_EQ(pages("Settings.pdf"), 5);
+  // A table that shows no row and does not move: one page, not forever.
+  visible = 0;
+  plot::upcalls.MATRIXUPDATE = [](win::HWND, bool, std::int32_t& rows) { rows = 100; };
+  printdialog();
+  EXPECT_EQ(pages("Settings-2.pdf"), 1);
 }
 
 }  // namespace
