@@ -38,8 +38,8 @@ void brush(Pass& p) {
   const double colour = given ? std::round(v) : -1.0;
   int ups = 0;
   if (given && colour >= 0 && colour < palettecolours) {
-    const win::HBRUSH b = BACKBRUSH(colour);
-    if (b != nullptr) win::SelectObject(p.target->dc, b);
+    // Inside the pass the brush is made for its target and selected.
+    BACKBRUSH(colour);
     return;
   }
   toolkit::NEW_BRUSH(*p.target, nullptr, &hollowstyle, nullptr, &ups);

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "exec/builtins.h"
 #include "exec/settingrefs.h"
 #include "exec/windowwords.h"
 #include "plot/fontslots.h"
@@ -25,6 +26,7 @@
 #include "plot_fixture.h"
 #include "support/test_support.h"
 #include "toolkit/printing.h"
+#include "toolkit/records.h"
 
 namespace {
 
@@ -65,6 +67,12 @@ class PrintJobTest : public plottest::PlotTest {
     toolkit::reset_printing();
     plot::reset_printjob();
     exec::wdwhead->title.set("Main window");
+    // The program's main window: the spooling dialog is one of its own.
+    mainwindow = win::CreateWindowExA(0, "STATIC", "", win::WS_POPUP, 0, 0, 100, 100, nullptr,
+                                      nullptr, nullptr, nullptr);
+    int ups = 0;
+    if (toolkit::window_record_t* t = toolkit::GET_FREE_WINDOW_RECORD(mainwindow, &ups))
+      toolkit::MAKE_MAIN_RECORD(t);
     exec::dlgtext.blank();
     exec::txtcolors = {0, 0xFFFFFF};
   }
@@ -110,6 +118,7 @@ class PrintJobTest : public plottest::PlotTest {
   testsupport::TempDir dir;
   std::optional<testsupport::CurrentFolder> here;
   std::optional<std::string> keptserver;
+  win::HWND mainwindow = nullptr;
 };
 
 const std::regex stampline(R"(^Ostrel / .* / \d{8} +\d{6}\.(\d+)$)");
@@ -260,6 +269,25 @@ TEST_F(PrintJobTest, APrintedFigureLiesWhereItsNumbersPutIt) {
   EXPECT_FALSE(dark(90, 90));    // not joined across the "^"
   EXPECT_FALSE(dark(40, 60));    // nothing left of the first point
   EXPECT_FALSE(dark(200, 120));  // nor right of the last
+}
+
+// With both targets the window pass fills the window's frame and the
+// printer pass the page's: each brush goes to its own target.
+TEST_F(PrintJobTest, BothTargetsGetTheFrameAndItsBrush) {
+  record->printstate = plot::printbit::printer | plot::printbit::window;
+  print("", "BC=4,RA=0");
+  end();
+  EXPECT_EQ(at(500, 350), exec::rgbtab(4));
+  command("pdftoppm -gray -r 20 '" + file("Ostrel.pdf") + "' '" + file("page") + "'");
+  std::ifstream in(file("page-1.pgm"), std::ios::binary);
+  std::string magic;
+  int w = 0, h = 0, maxval = 0;
+  in >> magic >> w >> h >> maxval;
+  in.get();
+  std::vector<unsigned char> px(static_cast<std::size_t>(w) * h);
+  in.read(reinterpret_cast<char*>(px.data()), static_cast<std::streamsize>(px.size()));
+  ASSERT_EQ(magic, "P5");
+  EXPECT_LT(px[static_cast<std::size_t>(h / 2 * w + w / 2)], 250);
 }
 
 TEST_F(PrintJobTest, PrintStateValues) {
