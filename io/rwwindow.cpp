@@ -18,6 +18,7 @@
 #include "io/rwstatement.h"
 #include "plot/fonthelpers.h"
 #include "plot/fontslots.h"
+#include "plot/printjob.h"
 #include "plot/printstate.h"
 #include "plot/rwprint.h"
 
@@ -163,7 +164,8 @@ void windowwrite(std::string_view shown, Outcome& out) {
     out.letter = 'X';
     return;
   }
-  if (status != 0) out.status = status;
+  // A new orientation is news, not a failure.
+  if (status != 0 && status != plot::orientationchanged) out.status = status;
   if (columns != given && valued(rwslot::columns)) core::SETZTOR8(rwopt(rwslot::columns), columns);
 }
 
