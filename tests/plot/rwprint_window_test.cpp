@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
+
+#include "core/messages.h"
 
 #include "exec/builtins.h"
 #include "exec/windowwords.h"
@@ -136,6 +139,35 @@ TEST_F(RwprintWindow, ColumnsSplitTheWindow) {
   // The second column starts at half the width.
   EXPECT_GT(ink(200, 0, 260, ch), 0);
   EXPECT_EQ(plot::printjob.column, 2);
+}
+
+// Without "P" a full area asks "fullpage": the answer 0 stops the output
+// (the window is not cleared and the text not written), an answer that
+// goes on clears the window and starts at the top.
+TEST_F(RwprintWindow, AFullWindowAsksBeforeItGoesOn) {
+  static std::vector<std::string> asked;
+  static int reply = 0;
+  asked.clear();
+  const auto kept = core::helpwin;
+  core::helpwin = [](std::string_view key, int& answer, const core::HelpValues&) {
+    asked.emplace_back(key);
+    answer = reply;
+  };
+  const int lines = 300 / ch;
+  write("first", "", 1.0, 1.0, 1);
+  for (int k = 1; k < lines; ++k) write("a", "", plot::nextline, 1.0, 1);
+  EXPECT_TRUE(asked.empty());
+  const int before = ink(0, 0, 400, 300);
+  reply = 0;
+  write("stopped", "", plot::nextline, 1.0, 1);
+  EXPECT_EQ(asked, std::vector<std::string>{"fullpage"});
+  EXPECT_EQ(ink(0, 0, 400, 300), before);
+  reply = 1;
+  write("again", "", plot::nextline, 1.0, 1);
+  EXPECT_EQ(asked.size(), 2u);
+  // Cleared (to palette colour 15) and written at the top.
+  EXPECT_LT(inkbox().bottom, ch + 2);
+  core::helpwin = kept;
 }
 
 }  // namespace
