@@ -13,6 +13,7 @@
 #include "ide/statusbar.h"
 #include "plot/axis_standin.h"
 #include "plot/fontslots.h"
+#include "plot/plotstate.h"
 #include "toolkit/bitmaps.h"
 #include "toolkit/draw.h"
 #include "toolkit/records.h"
@@ -225,7 +226,7 @@ void WINDOWMOUSEINTERNAL(std::int32_t bits, win::HWND window) {
   MAUSXY();
   if (wdwcur->mousemode > 0) core::SETZTOR8(wdwcur->mousemode, static_cast<double>(bits));
   for (std::int32_t k = 1; k <= 8; ++k) {
-    if (plot::axiswindows[static_cast<std::size_t>(k - 1)] != window || window == nullptr) continue;
+    if (plot::axisstate.mousewindow(k) != window || window == nullptr) continue;
     plot::MAUSED(k);
     core::mousebtn = 0;
     if (pendinghandler > 0) postto(post::plotmouse, window);

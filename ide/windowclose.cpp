@@ -12,8 +12,8 @@
 #include "ide/idewords.h"
 #include "ide/windowlist.h"
 #include "platform/win_message.h"
-#include "plot/axis_standin.h"
 #include "plot/fontslots.h"
+#include "plot/plotstate.h"
 #include "toolkit/dialog_update.h"
 #include "toolkit/loops.h"
 #include "toolkit/menus.h"
@@ -108,8 +108,10 @@ void release(wdwrec* r, bool closed) {
       toolkit::BUILD_ACCELERATORS(&r->menuitems(1), 0, &ups);
       r->menuitems.clear();
     }
-    for (win::HWND& w : plot::axiswindows)
-      if (w == r->window) w = nullptr;
+    for (int k = 1; k <= plot::naxes; ++k) {
+      if (plot::axisstate.window(k) == r->window) plot::axisstate.window(k) = nullptr;
+      if (plot::axisstate.mousewindow(k) == r->window) plot::axisstate.mousewindow(k) = nullptr;
+    }
   }
   ui::DELETEPANELCTRLS();
   if (r->bitmap != nullptr) toolkit::DELETE_OBJECT(r->bitmap, &ups);

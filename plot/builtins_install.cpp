@@ -1,10 +1,16 @@
 #include "plot/builtins_install.h"
 
+#include "core/shoplists.h"
+#include "exec/optdispatch.h"
 #include "exec/windowless.h"
+#include "plot/axisstatement.h"
 #include "plot/printjob.h"
 
 namespace plot {
 
-void install_builtins() { exec::endprintjob = endopenjob; }
+void install_builtins() {
+  exec::install_optroutine(core::OptStmt::AXIS, AXIS);
+  exec::endprintjob = endopenjob;
+}
 
 }  // namespace plot

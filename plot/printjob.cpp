@@ -11,6 +11,7 @@
 #include "plot/fontslots.h"
 #include "plot/plotdev.h"
 #include "plot/printstate.h"
+#include "plot/setups.h"
 #include "plot/upcalls.h"
 #include "toolkit/draw.h"
 #include "toolkit/printing.h"
@@ -97,25 +98,24 @@ win::SIZE clientsize(const exec::wdwrec& w) {
   return win::SIZE{width, height};
 }
 
-void SETUPS(std::int32_t mode) {
+void SETUPSPRINTER(std::int32_t) {
   exec::wdwrec* w = exec::wdwcur != nullptr ? exec::wdwcur : exec::wdwhead;
   if (w == nullptr) return;
-  if (mode == 2) {
-    const win::SIZE size = clientsize(*w);
-    const std::int32_t width = size.cx, height = size.cy;
-    Area& a = printjob.windowarea;
-    a.left = w->printarea[0];
-    a.top = w->printarea[2];
-    a.right = std::max(a.left + 1, width - w->printarea[1]);
-    a.bottom = std::max(a.top + 1, height - w->printarea[3]);
-    if (w != exec::wdwhead) a.bottom = std::max(a.top + 1, a.bottom - w->frameheight);
-    drawtargets[target::printwindow].bounds = win::RECT{a.left, a.top, a.right, a.bottom};
-    return;
-  }
   ifontslot = printerslot;
   printjob.printerarea = marginsof(printjob.pagearea, *w);
   printer().bounds = win::RECT{printjob.printerarea.left, printjob.printerarea.top,
                                printjob.printerarea.right, printjob.printerarea.bottom};
+}
+
+void windowarea(exec::wdwrec& w) {
+  exec::wdwrec* const current = exec::wdwcur;
+  exec::wdwcur = &w;
+  SETUPS(setupsmode::window);
+  exec::wdwcur = current;
+  const win::RECT& b = drawtargets[target::defaultplot].bounds;
+  Area& a = printjob.windowarea;
+  a = Area{b.left, b.top, std::max(b.right, b.left + 1), std::max(b.bottom, b.top + 1)};
+  drawtargets[target::printwindow].bounds = b;
 }
 
 bool startprinter(exec::wdwrec& w, std::string_view options, std::int32_t& status) {
@@ -182,7 +182,7 @@ bool startprinter(exec::wdwrec& w, std::string_view options, std::int32_t& statu
   }
   exec::wdwrec* const current = exec::wdwcur;
   exec::wdwcur = &w;
-  SETUPS(1);
+  SETUPSPRINTER(1);
   exec::wdwcur = current;
   printjob.printerat = win::POINT{printjob.printerarea.left, printjob.printerarea.top};
   return true;

@@ -85,10 +85,8 @@ struct PrintJob {
 };
 inline PrintJob printjob;
 
-// Mode 2: the window text area of the current window (its client area less
-// its margins); any other mode: the printer's (the page area less the
-// margins), with font slot 7 current.
-void SETUPS(std::int32_t mode);
+// The window's text area (SETUPS mode 2) kept as the window pass's.
+void windowarea(exec::wdwrec& window);
 
 // The font of a slot kept for paper.
 void savefont(SavedFont& saved, const FontSlot& slot);

@@ -5,6 +5,7 @@
 #include "plot/fontslots.h"
 #include "plot/printjob.h"
 #include "plot/rwprint.h"
+#include "plot/setups.h"
 
 namespace plot {
 

@@ -18,6 +18,7 @@
 #include "plot/printjob.h"
 #include "plot/printstate.h"
 #include "plot/rwpass.h"
+#include "plot/setups.h"
 #include "plot/upcalls.h"
 #include "toolkit/draw_targets.h"
 #include "toolkit/scrolling.h"
@@ -256,7 +257,7 @@ void windowpass(Call& c, Pass& p) {
   p.ch = std::max<std::int32_t>(1, f.cellheight);
   const win::SIZE full = clientsize(w);
   if (!p.options.empty()) margins(p, w, full.cx, full.cy);
-  SETUPS(2);
+  windowarea(w);
   p.area = printjob.windowarea;
   if (!p.options.empty()) drawfigures(p);
   if (f.font != nullptr) win::SelectObject(t.dc, f.font);
@@ -360,7 +361,7 @@ void printerpass(Call& c, Pass& p) {
     if (p.areaitem) {
       exec::wdwrec* const current = exec::wdwcur;
       exec::wdwcur = &w;
-      SETUPS(1);
+      SETUPSPRINTER(1);
       exec::wdwcur = current;
       printjob.printerat = win::POINT{printjob.printerarea.left, printjob.printerarea.top};
     }
@@ -429,10 +430,7 @@ void openjob(exec::wdwrec& w, exec::wdwrec& state, std::string_view options, std
   printjob.landscape = landscape;
   printjob.window = w.window;
   if (&w != exec::wdwhead) w.fontslot = slot;
-  exec::wdwrec* const current = exec::wdwcur;
-  exec::wdwcur = &w;
-  SETUPS(2);
-  exec::wdwcur = current;
+  windowarea(w);
   printjob.columns = printjob.column = 0;
   printjob.prompt.fill(0);
   if ((ps & printbit::printer) != 0 && !printing(drawtargets[target::printer])) {

@@ -19,6 +19,7 @@
 #include "toolkit/scrolling.h"
 #include "toolkit/windows.h"
 #include "ui/childstatement.h"
+#include "ui/panelaxes.h"
 
 namespace ui {
 
@@ -29,7 +30,6 @@ inline constexpr auto noequals = core::MSGKEY("pnlNo=");
 inline constexpr auto nospec = core::MSGKEY("pnlNoSpec");
 inline constexpr auto noname = core::MSGKEY("pnlNoName");
 inline constexpr auto noindex = core::MSGKEY("pnlNoindx");
-inline constexpr auto notbuilt = core::MSGKEY("notYetBuilt");
 }  // namespace keys
 
 // Symbol types a group's name is looked up as, in this order.
@@ -203,6 +203,7 @@ std::vector<std::pair<int, int>> marks(Build& b, char sep) {
 // What the drawing groups ask the text writer for, after the body.
 struct Drawing {
   std::vector<std::string> options;
+  PanelAxes axes;
 };
 
 bool drawinggroup(Build& b, char sep, char kind, double number, std::string_view after,
@@ -246,12 +247,11 @@ bool groups(Build& b, Drawing& d) {
     const char sep = h[at];
     const char kind = at + 1 < h.size() ? h[at + 1] : ' ';
     std::size_t eq = at + 1;
-    while (eq < h.size() && h[eq] != '=') {
-      if (h[eq] >= '1' && h[eq] <= '8') {
-        fail(keys::notbuilt);  // plot axes and curves come with plotting
-        return false;
-      }
-      ++eq;
+    while (eq < h.size() && h[eq] != '=' && (h[eq] < '1' || h[eq] > '8')) ++eq;
+    if (eq < h.size() && h[eq] != '=') {
+      if (!panelaxisgroup(b.block.body, sep, h[eq] - '0', d.axes)) return false;
+      at = eq + 1;
+      continue;
     }
     if (eq >= h.size()) {
       fail(keys::noequals, h);
@@ -340,6 +340,7 @@ void build(exec::wdwrec& r, std::string_view name) {
                   "NOUP", &r, status);
   for (const std::string& o : d.options)
     plot::RWPRINT("", 1.0, plot::nextline, columns, r.fontslot, " ", o, &r, status);
+  drawpanelaxes(r, d.axes);
   for (const panelrec* p = r.firstpanel; p != nullptr; p = p->next) {
     exec::txtcolors = {colourof(p->foreground), colourof(p->background)};
     writefield(r, *p);

@@ -8,7 +8,7 @@
 // (a drawing group: "L" lines between marks of the same column in that
 // colour, "D" marks handed to the text writer with the option word
 // written after the kind letter). A group with an axis digit before "="
-// (plot axes and curves) stops with "notYetBuilt" until plotting comes.
+// frames a plot axis (ui/panelaxes.h).
 #pragma once
 
 #include <cstdint>

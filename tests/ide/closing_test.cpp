@@ -18,8 +18,8 @@
 #include "platform/backend.h"
 #include "platform/win_message.h"
 #include "platform/win_message_keys.h"
-#include "plot/axis_standin.h"
 #include "plot/fontslots.h"
+#include "plot/plotstate.h"
 #include "toolkit/windows.h"
 #include "ui/dialogwords.h"
 #include "ui/tablechanges.h"
@@ -76,8 +76,8 @@ TEST_F(IdeTest, AClosedWindowLeavesTheAxesResumesTheWaitingRunAndPostsItsCommand
   run("", {[] {
         ide::wdwrec* text = newwindow(ide::kind::text | ide::kind::awaited);
         const win::HWND w = text->window;
-        plot::axiswindows[2] = w;
-        plot::axiswindows[5] = w;
+        plot::axisstate.mousewindow(3) = w;
+        plot::axisstate.window(6) = w;
         core::xeqmode |= 0x2;
         core::nomsg = 20;
         const std::int16_t resume = 7;
@@ -90,8 +90,8 @@ TEST_F(IdeTest, AClosedWindowLeavesTheAxesResumesTheWaitingRunAndPostsItsCommand
         EXPECT_FALSE(inlist(text));
         EXPECT_EQ(inkillseen, -1) << "its own close callback found a close under way";
         EXPECT_EQ(ide::inkill, 0);
-        EXPECT_EQ(plot::axiswindows[2], nullptr);
-        EXPECT_EQ(plot::axiswindows[5], nullptr);
+        EXPECT_EQ(plot::axisstate.mousewindow(3), nullptr);
+        EXPECT_EQ(plot::axisstate.window(6), nullptr);
         EXPECT_EQ(core::xeqline, 7);
         EXPECT_EQ(core::xeqstop, 0);
         EXPECT_EQ(ide::wdwcur, ide::wdwhead);

@@ -4,6 +4,7 @@
 // keys.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "child_fixture.h"
@@ -14,6 +15,7 @@
 #include "exec/builtins.h"
 #include "platform/win_gdi.h"
 #include "plot/fontslots.h"
+#include "plot/plotstate.h"
 #include "ui/panel.h"
 
 namespace {
@@ -128,18 +130,50 @@ TEST_F(Panel, MistakesOfThePanelTextStopTheRunWithTheirKeys) {
   EXPECT_EQ(build("PNL #t=T\r\n x #1\r\n"), "pnlNoindx") << "a scalar has only element 0";
   EXPECT_EQ(build("PNL #t=NM\r\n x #4\r\n"), "pnlNoindx") << "beyond the text";
   EXPECT_EQ(build("PNL #t=NM\r\n x #\r\n"), "pnlNoindx") << "no number";
-  EXPECT_EQ(build("PNL %1= #v=T\r\n %% #0\r\n"), "notYetBuilt") << "plot axes";
+  EXPECT_EQ(build("PNL %1= #v=T\r\n %% %Ya1 #0\r\n"), "notYetBuilt") << "a curve";
   EXPECT_EQ(core::xeqstop, 0x7FFF);
+}
+
+// An axis group frames its axis between two corner marks, with the ranges,
+// style and titles its marks give; the marks themselves are not shown.
+TEST_F(Panel, AnAxisGroupDrawsItsFrameBetweenItsCorners) {
+  const std::string body =
+      "PNL %2= #v=T\r\n"
+      " %%                           #0\r\n"
+      " %xSeconds\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n"
+      "                         %%\r\n"
+      " last %Xx0 %XX7 %YB15\r\n";
+  ASSERT_EQ(build(body), "");
+  const plot::AxisState& a = plot::axisstate;
+  EXPECT_EQ(a.window(2), w->window);
+  EXPECT_FLOAT_EQ(a.scale(plot::xentry(2)).minimum, 0.0F);
+  EXPECT_FLOAT_EQ(a.scale(plot::xentry(2)).maximum, 7.0F);
+  EXPECT_EQ(a.style(plot::yentry(2)), 15) << "background colour 15, no grid";
+  // An empty y range is drawn as -1e6 to 1e6.
+  EXPECT_LE(a.scale(plot::yentry(2)).minimum, -1e6F);
+  EXPECT_GE(a.scale(plot::yentry(2)).maximum, 1e6F);
+  // The corners (column 1, line 1) and (column 25, line 11) in cells of
+  // the window's font: from the smaller column, 11 lines high, one line
+  // above the window's bottom.
+  const plot::Frame f = a.frame(2);
+  const auto cells = [](int n, int unit, int to) { return (n * unit + to / 2) / to; };
+  const int gw = plot::fontslots(5).cellwidth, gh = plot::fontslots(5).cellheight;
+  EXPECT_EQ(f.left, cells(1, cw, gw));
+  EXPECT_EQ(f.width, cells(26, cw, gw));
+  EXPECT_EQ(f.bottom, cells(1, ch, gh));
+  EXPECT_EQ(f.height, cells(11, ch, gh));
+  EXPECT_EQ(row(1, 20, 12), "####................") << "the marks are not shown";
+  EXPECT_TRUE(inked(30, 1)) << "the field";
 }
 
 // Mutated panel texts: every one builds or fails with a key, and nothing
 // is read outside the block or the variables.
 TEST_F(Panel, MutatedPanelTextsBuildOrFailCleanly) {
   const std::string seed =
-      "PNL #t=T &n=NM @L=4 ~D=2\r\n Temperature #0      C\r\n Name &1   @\r\n"
-      " ~        @\r\n";
+      "PNL #t=T &n=NM @L=4 ~D=2 %1=\r\n Temperature #0      C %% %Xx0 %XX7\r\n"
+      " Name &1   @ %xTime %YB79 %YG5\r\n ~        @                %%\r\n";
   ASSERT_EQ(build(seed), "");
-  const std::string alphabet = "#&@~=LDtq0123456789 \r\nTNMXY%-.$_";
+  const std::string alphabet = "#&@~=LDtq0123456789 \r\nTNMXYxyBG%-.$_";
   std::uint32_t r = 12345;
   auto next = [&r] { return r = r * 1103515245u + 12345u, (r >> 8) & 0xFFFF; };
   for (int round = 0; round < 400; ++round) {

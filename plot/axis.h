@@ -1,0 +1,102 @@
+// The axis engine: draws one axis of `axisstate` (frame, rounded scales,
+// titles, ticks, labels and grid lines) and keeps the working values that
+// the curve routines need to put points on it: the label margins, the
+// origin axis and the tick walk that a scrolling plot continues.
+//
+// Lengths are plot units. A position along a direction is measured from
+// the axis' start (the frame's corner plus the label margin).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace plot {
+
+// Label room: 6 columns for y labels and 3 rows for x labels; none for a
+// direction whose style word has `axisbit::nolabels`.
+inline constexpr std::int32_t ylabelcolumns = 6;
+inline constexpr std::int32_t xlabelrows = 3;
+// The shortest axis drawn, in plot units.
+inline constexpr float shortestaxis = 0.1001F;
+// The largest magnitude a range may have when it reaches the engine.
+inline constexpr float largestvalue = 1e30F;
+// The most decades a log direction shows.
+inline constexpr std::int32_t mostdecades = 36;
+
+// The epsilon of a 32-bit real x: the larger of |x| times 2^-23 and the
+// smallest normal 32-bit real.
+double epsilonof(double x);
+
+// Working values shared by the axis drawing and the curve routines.
+struct AxisWork {
+  std::int32_t labelcolumns = ylabelcolumns;  // of the origin axis
+  std::int32_t labelrows = xlabelrows;
+  float leftmargin = 0.0F;      // plot units left of the y axis line
+  float bottommargin = 0.0F;    // plot units below the x axis line
+  std::int32_t originaxis = 0;  // the axis whose origin was set last
+  std::int32_t direction = 0;   // 0 x, 1 y
+  std::int32_t entry = 1;       // direction entry of `direction` on the current axis
+  // Titles of x and y given as texts (by a panel), for a statement whose
+  // title positions are 0.
+  std::array<std::string, 2> titletexts;
+};
+inline AxisWork axiswork;
+
+// The tick walk of PLOTTICS_INTERNAL. A caller that continues a walk
+// (a scrolling plot) sets `distance`, `step`, `increment` and `phase`
+// running first; XYAXIS starts every walk afresh.
+namespace tickphase {
+inline constexpr std::int32_t first = 0;    // step and counter from the scale
+inline constexpr std::int32_t running = 1;  // the caller's step is kept
+inline constexpr std::int32_t last = 2;     // the end was reached
+}  // namespace tickphase
+struct TickWalk {
+  double distance = 0.0;  // of the current tick from the minimum, user units
+  double counter = 0.0;   // ticks from 0 (linear, time); digits from the first decade (log)
+  double step = 0.0;      // user units per tick (linear, time)
+  std::int32_t phase = tickphase::first;
+  std::int32_t increment = 1;  // +1 or -1: where new ticks appear
+  double range = 0.0;
+};
+inline TickWalk tickwalk;
+
+// Draws axis k (1..8) in the current window on the current device:
+// frame limited to the window (`axisstate.columns`, `rows`), scales
+// rounded, titles, ticks, labels and grid lines. Expects an open plot
+// (PLOTS).
+void XYAXIS(std::int32_t& k);
+// Label margins of axis `axisstate.current`, and the origin there.
+void SET_XT_YT_INTERNAL();
+// Label columns and rows of axis k from its style words.
+void SET_NYT_NXT_INTERNAL(std::int32_t& k);
+// Draws the current direction (`axiswork.direction`) of the current axis:
+// line, ticks, labels (labels above 0) and grid lines. Bit 0 of option:
+// every label but the first ends at its tick (else only the one at the
+// maximum).
+void PLOTTICS_INTERNAL(std::int32_t& labels, std::int32_t& option);
+
+// The position of a value along direction entry e (plot units from the
+// axis' start, no margin) by the scale XYAXIS set; false on a log
+// direction for a value not above 0.
+bool axisposition(std::int32_t e, double value, double& position);
+
+// Rounds the visible range of direction entry e as XYAXIS does before
+// drawing, given the axis length in plot units and the character width in
+// plot units; sets step length, divisor and units per plot unit. Every
+// range ends: the result is finite and ordered.
+void roundscale(std::int32_t e, float length, float charwidth);
+
+// The label a long tick of the value shows on direction entry e, trimmed
+// (before the room for it is checked).
+std::string axislabel(std::int32_t e, double value);
+
+// The title of direction d (0 x, 1 y) of the statement, trimmed, followed
+// by " / " and the divisor when that is not 1.
+std::string axistitle(std::int32_t d, double divisor);
+
+// Finishes the scales of the current axis of the running AXIS statement
+// and draws it.
+void PLOTAXESNOW();
+
+}  // namespace plot

@@ -1,0 +1,264 @@
+// PLOTTICS_INTERNAL: one direction's axis line walked tick by tick, with
+// long ticks, labels (numbers, date-times, pictures) and grid lines.
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <span>
+#include <string>
+
+#include "core/datetime.h"
+#include "core/numwrite.h"
+#include "core/stores.h"
+#include "core/symbols.h"
+#include "plot/axis.h"
+#include "plot/devbracket.h"
+#include "plot/penplot.h"
+#include "plot/plotdev.h"
+#include "plot/plotstate.h"
+#include "plot/upcalls.h"
+
+namespace plot {
+
+namespace {
+
+constexpr double endtolerance = 1.1920929e-5;
+constexpr double farbefore = -3.4028233e30;
+// No walk draws more ticks than this; the line then runs on to the end.
+constexpr int mostticks = 20000;
+constexpr int mostpicture = 20;
+constexpr int mosttimelabel = 20;
+
+std::string trimmed(std::string_view s) {
+  const auto b = s.find_first_not_of(' ');
+  if (b == std::string_view::npos) return {};
+  const auto e = s.find_last_not_of(' ');
+  return std::string(s.substr(b, e - b + 1));
+}
+
+// The text of the value cell v (empty when it holds none).
+std::string textofcell(std::int32_t v, std::int32_t most) {
+  std::int32_t f = 0, l = 0;
+  if (v < 1 || (core::ISCHAR(v, f, l) & 0x40) == 0) return {};
+  if (l < f || !core::c1namen.valid(f) || !core::c1namen.valid(l)) return {};
+  return std::string(core::c1namen.ptr(f), static_cast<std::size_t>(std::min(l - f + 1, most)));
+}
+
+struct Walk {
+  std::int32_t d = 0, e = 1;
+  std::int32_t style = 0;
+  bool log = false, time = false, nolabels = false, grid = false;
+  double mn = 0.0, mx = 0.0, upp = 1.0, steplength = 0.0, divisor = 1.0;
+  double otherlength = 0.0;  // the other direction's axis length
+  double ticklength = 0.0;
+  std::int32_t every = 10;  // long tick every this many ticks (linear, time)
+  std::string picture;
+  std::int32_t width = 0;  // characters of a number label
+  double lastlabel = farbefore;
+};
+
+// The point of a position along the axis.
+void pointat(const Walk& w, double p, float& x, float& y) {
+  x = axiswork.leftmargin + static_cast<float>(w.d == 0 ? p : 0.0);
+  y = axiswork.bottommargin + static_cast<float>(w.d == 0 ? 0.0 : p);
+}
+
+void penat(const Walk& w, double p, std::int32_t pen) {
+  float x = 0, y = 0;
+  pointat(w, p, x, y);
+  PLOT(x, y, pen);
+}
+
+std::string labelof(const Walk& w, double v) {
+  if (!w.time) {
+    if (w.width <= 0) return {};
+    std::string field(static_cast<std::size_t>(std::min(w.width, 23)), ' ');
+    core::WTSID8(std::span<char>(field.data(), field.size()), v / w.divisor, 0);
+    return trimmed(field);
+  }
+  std::array<char, mosttimelabel> text{};
+  text.fill(' ');
+  if (!w.picture.empty()) {
+    if (upcalls.TIMEDATEU == nullptr) return {};
+    double value = v;
+    upcalls.TIMEDATEU(w.picture, value, text, false);
+    return trimmed(std::string_view(text.data(), text.size()));
+  }
+  std::array<char, 8> label{};
+  core::DATETIMELABEL(static_cast<float>(v), label);
+  if (w.mx > 0.0) return std::string{label[4], label[5], ':', label[6], label[7]};
+  return trimmed(std::string_view(label.data(), 4));
+}
+
+// The tick at position p of value v; long ticks get their label and grid
+// line. The pen ends on the axis at p.
+void tick(Walk& w, double p, double v, bool islong, std::int32_t labels, std::int32_t option) {
+  double t = w.nolabels ? 0.0 : w.ticklength * (islong ? axisstate.longtick : 1.0F);
+  if (islong && labels > 0 && !w.nolabels) {
+    const std::string label = labelof(w, v);
+    // A label that ends at its tick (the one at the maximum) needs its own
+    // length of room besides, else it would run into the one before.
+    const bool atend =
+        std::fabs(v - w.mx) <= endtolerance * std::max(std::fabs(w.mx - w.mn), 1e-30);
+    const bool ending = ((option & 1) == 0 && atend) || ((option & 1) != 0 && v > w.mn);
+    const double size = static_cast<double>(label.size());
+    const double room = (p - w.lastlabel) / std::max<double>(axisstate.cellwidth, 1e-30);
+    if (!label.empty() && room >= size + 4.0 + (ending ? size : 0.0)) {
+      float x = 0, y = 0;
+      pointat(w, p, x, y);
+      if (w.d == 1) {
+        x -= static_cast<float>(w.ticklength / 1.5);
+        y += static_cast<float>(1.5 * w.ticklength);
+      }
+      float angle = 90.0F * static_cast<float>(w.d);
+      if (ending) angle += 720.0F;
+      const auto n = static_cast<std::int32_t>(
+          w.time ? std::min<std::size_t>(label.size(), mosttimelabel) : label.size());
+      UQTEXT(x, y, axisstate.cellheight, label, angle, n);
+      w.lastlabel = p;
+      t *= 3.0;
+    }
+  }
+  UPWINDOW(-nowindow, nowindow, -nowindow, nowindow);
+  const double across = w.grid && islong ? w.otherlength : 0.0;
+  float x = 0, y = 0;
+  pointat(w, p, x, y);
+  if (w.d == 0) {
+    PLOT(x, y + static_cast<float>(across), 3);
+    PLOT(x, y - static_cast<float>(t), 2);
+  } else {
+    PLOT(x + static_cast<float>(across), y, 3);
+    PLOT(x - static_cast<float>(t), y, 2);
+  }
+  PLOT(x, y, 3);
+}
+
+void walklinear(Walk& w, std::int32_t labels, std::int32_t option) {
+  TickWalk& tw = tickwalk;
+  tw.range = w.mx - w.mn;
+  if (tw.phase == tickphase::first || !(tw.step > 0.0)) {
+    tw.step = w.time ? 1.0 : w.steplength * w.upp / 10.0;
+    if (!(tw.step > 0.0) || !std::isfinite(tw.step)) tw.step = std::max(tw.range, 1.0);
+  }
+  if (tw.increment == 0) tw.increment = 1;
+  const double linelength = tw.range / w.upp;
+  const auto place = [&](double distance) { return distance / w.upp; };
+  double v = w.mn + tw.distance;
+  tw.counter = std::nearbyint(v / tw.step);
+  const auto islong = [&](double counter) {
+    return std::fabs(std::fmod(counter, static_cast<double>(w.every))) < 0.5;
+  };
+  const double tol = endtolerance * std::max(tw.range, 1e-30);
+  penat(w, place(tw.distance), 3);
+  if (tw.phase == tickphase::first)
+    tick(w, place(tw.distance), v, islong(tw.counter), labels, option);
+  tw.phase = tickphase::running;
+  double previous = v;
+  for (int n = 0;; ++n) {
+    tw.counter += tw.increment;
+    v = tw.counter * tw.step;
+    const bool end = n >= mostticks || v > w.mx + epsilonof(v) || v <= w.mn + epsilonof(w.mn) ||
+                     std::fabs(v - previous) <= epsilonof(v);
+    if (end) {
+      tw.distance = tw.increment < 0 ? 0.0 : tw.range;
+      penat(w, std::min(place(tw.distance), linelength), w.nolabels ? 3 : 2);
+      tw.phase = tickphase::last;
+      return;
+    }
+    tw.distance = v - w.mn;
+    penat(w, place(tw.distance), w.nolabels ? 3 : 2);
+    tick(w, place(tw.distance), v, islong(tw.counter), labels, option);
+    previous = v;
+    if (w.mx - v < tol) {
+      tw.phase = tickphase::last;
+      return;
+    }
+  }
+}
+
+void walklog(Walk& w, std::int32_t labels, std::int32_t option) {
+  TickWalk& tw = tickwalk;
+  tw.range = w.mx - w.mn;
+  // Digits 1..9 of each decade from the minimum's.
+  double decade = std::pow(10.0, std::nearbyint(std::log10(w.mn)));
+  int digit = 1;
+  double p = 0.0;
+  const double length = w.steplength * std::nearbyint(std::log10(w.mx / w.mn));
+  penat(w, 0.0, 3);
+  tick(w, 0.0, decade, true, labels, option);
+  for (int n = 0; n < mostticks; ++n) {
+    ++digit;
+    if (digit == 10) {
+      digit = 1;
+      decade *= 10.0;
+      p = w.steplength * std::nearbyint(p / w.steplength);
+    } else {
+      p += w.steplength * std::log10(static_cast<double>(digit) / (digit - 1));
+    }
+    const double v = decade * digit;
+    if (v > w.mx * (1.0 + endtolerance)) break;
+    penat(w, p, w.nolabels ? 3 : 2);
+    tick(w, p, v, digit == 1, labels, option);
+    if (v >= w.mx * (1.0 - endtolerance)) {
+      tw.phase = tickphase::last;
+      return;
+    }
+  }
+  penat(w, length, w.nolabels ? 3 : 2);
+  tw.phase = tickphase::last;
+}
+
+// The walk of direction entry e of axis k.
+Walk walkof(std::int32_t k, std::int32_t e) {
+  Walk w;
+  w.d = e > naxes ? 1 : 0;
+  w.e = e;
+  w.style = axisstate.style(w.e);
+  w.log = (w.style & axisbit::log) != 0;
+  w.time = !w.log && (w.style & axisbit::time) != 0;
+  w.nolabels = (w.style & axisbit::nolabels) != 0;
+  w.grid = (w.style & axisbit::grid) != 0;
+  const Scale& s = axisstate.scale(w.e);
+  w.mn = s.minimum;
+  w.mx = s.maximum;
+  w.upp = s.unitsperplot != 0.0F ? s.unitsperplot : 1.0;
+  w.steplength = s.step;
+  w.divisor = s.divisor != 0.0F ? s.divisor : 1.0;
+  w.otherlength = axisstate.length(w.d == 0 ? yentry(k) : xentry(k));
+  w.ticklength = static_cast<double>(axisstate.ticklength) * axisstate.cellheight;
+  w.every = axisstate.labelevery(w.e) < 1 ? 10 : axisstate.labelevery(w.e);
+  if (w.time) {
+    w.picture = trimmed(textofcell(axisstate.timepicture(w.e), mostpicture));
+    const double u = w.upp;
+    w.every = u <= 3.0 ? 1 : u <= 12.0 ? 7 : u <= 30.0 ? 30 : u <= 91.0 ? 91 : 365;
+  } else {
+    const double range = w.mx - w.mn;
+    const double big = std::max(std::fabs(w.mx), std::fabs(w.mn));
+    int width = range > 0.0 ? static_cast<int>(std::log10(big / range)) + 4 : 4;
+    if (w.mn < 0.0) ++width;
+    w.width = std::clamp(width, 0, 23);
+  }
+  return w;
+}
+
+}  // namespace
+
+std::string axislabel(std::int32_t e, double value) {
+  const std::int32_t k = std::clamp(e > naxes ? e - naxes : e, 1, naxes);
+  return labelof(walkof(k, std::clamp(e, 1, 2 * naxes)), value);
+}
+
+void PLOTTICS_INTERNAL(std::int32_t& labels, std::int32_t& option) {
+  const Bracket bracket(Bracket::Select::pen);
+  std::int32_t error = 0;
+  PLTFNC(penfn::stylewidth, 10, error);
+  const std::int32_t k = std::clamp(axisstate.current, 1, naxes);
+  Walk w = walkof(k, axiswork.direction == 0 ? xentry(k) : yentry(k));
+  if (w.log) {
+    if (w.mn > 0.0 && w.mx > w.mn && w.steplength > 0.0) walklog(w, labels, option);
+  } else if (w.mx > w.mn) {
+    walklinear(w, labels, option);
+  }
+  PLTFNC(penfn::stylewidth, 10, error);
+}
+
+}  // namespace plot

@@ -1,0 +1,191 @@
+#include "ui/panelaxes.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cmath>
+
+#include "core/messages.h"
+#include "core/runwords.h"
+#include "exec/windowwords.h"
+#include "plot/axis.h"
+#include "plot/fontslots.h"
+#include "plot/penplot.h"
+#include "plot/plotdev.h"
+#include "toolkit/draw_targets.h"
+#include "ui/childstatement.h"
+
+namespace ui {
+
+namespace {
+
+constexpr float emptyrange = 1000000.0F;
+
+void notbuilt() {
+  core::msgkey.set(core::MSGKEY("notYetBuilt"));
+  core::xeqstop = core::stops::error;
+}
+
+// A number at the place, its end after it; false when none stands there.
+bool numberat(const std::string& line, std::size_t at, double& value, std::size_t& end) {
+  const char* first = line.data() + at;
+  const char* last = line.data() + line.size();
+  if (first < last && *first == '+') ++first;
+  const auto r = std::from_chars(first, last, value);
+  if (r.ec != std::errc() || !std::isfinite(value)) return false;
+  end = static_cast<std::size_t>(r.ptr - line.data());
+  return true;
+}
+
+float limited(double v) { return static_cast<float>(std::clamp(v, -1e30, 1e30)); }
+
+std::int32_t word(double v) {
+  return static_cast<std::int32_t>(std::lround(std::clamp(v, -2147483647.0, 2147483647.0)));
+}
+
+void blank(std::string& line, std::size_t from, std::size_t to) {
+  std::fill(line.begin() + static_cast<std::ptrdiff_t>(from),
+            line.begin() + static_cast<std::ptrdiff_t>(std::min(to, line.size())), ' ');
+}
+
+}  // namespace
+
+bool panelaxisgroup(std::vector<std::string>& body, char separator, std::int32_t k,
+                    PanelAxes& axes) {
+  PanelAxis& a = axes[static_cast<std::size_t>(std::clamp(k, 1, plot::naxes))];
+  const PanelAxis kept = a;
+  a = PanelAxis{};
+  // The ranges stay when they are not empty.
+  if (kept.xmin != kept.xmax) {
+    a.xmin = kept.xmin;
+    a.xmax = kept.xmax;
+  }
+  if (kept.ymin != kept.ymax) {
+    a.ymin = kept.ymin;
+    a.ymax = kept.ymax;
+  }
+  const auto lines = static_cast<std::int32_t>(body.size());
+  std::int32_t longest = 0;
+  for (const std::string& l : body)
+    longest = std::max(longest, static_cast<std::int32_t>(l.size()));
+  bool corner = false;
+  std::int32_t firstcolumn = 0, firstline = 0;
+  for (std::size_t l = 0; l < body.size(); ++l) {
+    std::string& line = body[l];
+    for (std::size_t c = line.find(separator); c != std::string::npos;
+         c = line.find(separator, c + 1)) {
+      const auto column = static_cast<std::int32_t>(c + 1);
+      const auto row = static_cast<std::int32_t>(l + 1);
+      const char next = c + 1 < line.size() ? line[c + 1] : ' ';
+      const char second = c + 2 < line.size() ? line[c + 2] : ' ';
+      if (next == separator) {
+        blank(line, c, c + 2);
+        plot::Frame& f = a.frame;
+        if (!corner) {
+          corner = true;
+          a.framed = true;
+          firstcolumn = column;
+          firstline = row;
+          f.left = column == 1 ? 0 : column;
+          f.width = longest - column + 1;
+          f.height = lines - row + 2;
+          f.bottom = 0;
+        } else if (row == firstline) {
+          f.width = column - f.left + 2;
+        } else {
+          const std::int32_t apart = std::abs(column - firstcolumn);
+          f.left = std::min(firstcolumn, column);
+          if (apart != 0) f.width = apart + 2;
+          f.height = row - firstline + 1;
+          f.bottom = lines - row;
+        }
+        continue;
+      }
+      double v = 0;
+      std::size_t end = 0;
+      if ((next == 'X' || next == 'Y') && numberat(line, c + 3, v, end)) {
+        const bool x = next == 'X';
+        if (second == 'x' || (!x && second == 'y')) {
+          (x ? a.xmin : a.ymin) = limited(v);
+        } else if (second == 'X' || (!x && second == 'Y')) {
+          (x ? a.xmax : a.ymax) = limited(v);
+        } else if (second == 'B') {
+          (x ? a.xstyle : a.ystyle) = word(v);
+        } else if (second == 'G') {
+          (x ? a.xgrid : a.ygrid) = word(v);
+        } else {
+          // x data and curves are drawn by the curve routines.
+          notbuilt();
+          return false;
+        }
+        blank(line, c, end);
+        continue;
+      }
+      if (next == 'x' || next == 'y') {
+        std::size_t e = line.find(separator, c + 1);
+        if (e == std::string::npos) e = line.size();
+        std::string title = line.substr(c + 2, e > c + 2 ? e - c - 2 : 0);
+        (next == 'x' ? a.xtitle : a.ytitle) = title;
+        blank(line, c, e);
+        continue;
+      }
+      line[c] = ' ';
+    }
+  }
+  return true;
+}
+
+void drawpanelaxes(exec::wdwrec& r, const PanelAxes& axes) {
+  bool any = false;
+  for (std::int32_t k = 1; k <= plot::naxes; ++k)
+    any = any || axes[static_cast<std::size_t>(k)].framed;
+  if (!any || r.bitmap == nullptr) return;
+  exec::wdwrec* const entry = exec::wdwcur;
+  toolkit::draw_target_t* const device = plot::plotdev;
+  exec::wdwcur = &r;
+  plot::plotdev = &plot::drawtargets[plot::target::defaultplot];
+  const plot::FontSlot g = plot::fontslots(5);
+  plot::SETFONT(5, g.face.view(), g.points, 0.0F, g.underline, g.weight, g.italic);
+  // Cells of the window's font in cells of the graphics font.
+  const double cw = childstmt::cellwidth(r.fontslot), ch = childstmt::cellheight(r.fontslot);
+  const double gw = std::max<int>(plot::fontslots(5).cellwidth, 1);
+  const double gh = std::max<int>(plot::fontslots(5).cellheight, 1);
+  plot::axisstate.columns = static_cast<std::int32_t>(r.clientwidth / gw);
+  plot::axisstate.rows = static_cast<std::int32_t>(r.clientheight / gh);
+  int ups = 0;
+  toolkit::START_BITMAP_DRAW(&r.bitmap, nullptr, nullptr, *plot::plotdev, &ups);
+  plot::PLOTS(0);
+  const auto cells = [](std::int32_t n, double unit, double to) {
+    return static_cast<std::int32_t>(std::lround(std::clamp(n * unit / to, -1e6, 1e6)));
+  };
+  for (std::int32_t k = 1; k <= plot::naxes; ++k) {
+    const PanelAxis& a = axes[static_cast<std::size_t>(k)];
+    if (!a.framed) continue;
+    plot::axisstate.frame(k) =
+        plot::Frame{cells(a.frame.width, cw, gw), cells(a.frame.height, ch, gh),
+                    cells(a.frame.left, cw, gw), cells(a.frame.bottom, ch, gh)};
+    plot::Scale& x = plot::axisstate.scale(plot::xentry(k));
+    plot::Scale& y = plot::axisstate.scale(plot::yentry(k));
+    const bool xempty = a.xmin == a.xmax, yempty = a.ymin == a.ymax;
+    x.minimum = xempty ? -emptyrange : a.xmin;
+    x.maximum = xempty ? emptyrange : a.xmax;
+    y.minimum = yempty ? -emptyrange : a.ymin;
+    y.maximum = yempty ? emptyrange : a.ymax;
+    plot::axisstate.style(plot::xentry(k)) = a.xstyle;
+    plot::axisstate.style(plot::yentry(k)) = a.ystyle;
+    plot::axisstate.labelevery(plot::xentry(k)) = a.xgrid;
+    plot::axisstate.labelevery(plot::yentry(k)) = a.ygrid;
+    plot::axisstate.xtitle = {};
+    plot::axisstate.ytitle = {};
+    plot::axiswork.titletexts = {a.xtitle, a.ytitle};
+    plot::axisstate.window(k) = r.window;
+    std::int32_t axis = k;
+    plot::XYAXIS(axis);
+  }
+  plot::axiswork.titletexts = {};
+  if (plot::drawing(*plot::plotdev)) toolkit::END_BITMAP_DRAW(*plot::plotdev, &ups);
+  plot::plotdev = device;
+  exec::wdwcur = entry;
+}
+
+}  // namespace ui
