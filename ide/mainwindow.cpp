@@ -8,10 +8,11 @@
 #include "core/runwords.h"
 #include "core/symbols.h"
 #include "core/winapi_byname.h"
+#include "exec/xeq.h"
 #include "ide/byname.h"
 #include "ide/idewords.h"
 #include "ide/statusbar.h"
-#include "plot/axis_standin.h"
+#include "plot/curves.h"
 #include "plot/fontslots.h"
 #include "plot/plotstate.h"
 #include "toolkit/bitmaps.h"
@@ -225,11 +226,17 @@ void WINDOWMOUSEINTERNAL(std::int32_t bits, win::HWND window) {
   if (wdwcur->mousemode <= 0 && bits != 1) return;
   MAUSXY();
   if (wdwcur->mousemode > 0) core::SETZTOR8(wdwcur->mousemode, static_cast<double>(bits));
-  for (std::int32_t k = 1; k <= 8; ++k) {
-    if (plot::axisstate.mousewindow(k) != window || window == nullptr) continue;
-    plot::MAUSED(k);
+  // The first axis reporting in this window whose frame holds the click.
+  for (std::int32_t k = 1; k <= plot::naxes && window != nullptr; ++k) {
+    if (plot::axisstate.mousewindow(k) != window) continue;
+    const std::int32_t routine = plot::MAUSED(k, mousepos.x, mousepos.y);
+    if (routine < 0) continue;
     core::mousebtn = 0;
-    if (pendinghandler > 0) postto(post::plotmouse, window);
+    if (routine > 0) {
+      pendinghandler = routine;
+      exec::eventlabel = routine;
+      postto(post::plotmouse, window);
+    }
     return;
   }
 }

@@ -1,9 +1,11 @@
 // Block transfers with ternary raster operations (BitBlt, StretchBlt,
 // PatBlt), rectangle fills (FillRect, FrameRect, InvertRect) and scrolling
-// a context's pixels (ScrollDC). Source pixels are read into a copy first,
-// so overlapping copies inside one surface come out right either way.
+// a context's pixels (ScrollDC). Source pixels are read into a copy first
+// (or, for a plain copy of the same size, whole rows in a safe order), so
+// overlapping copies inside one surface come out right either way.
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "platform/win_gdi_internal.h"
@@ -184,6 +186,38 @@ bool pattern_rect(Dc& d, RECT r, const Brush& b, DWORD rop) {
   });
 }
 
+// SRCCOPY of a block of the same size between raster surfaces: whole rows
+// moved at once, the rows taken in the order that reads each before it is
+// overwritten when source and destination share the surface. Pixels whose
+// source lies outside the source's clip stay as they were.
+bool copy_rows(Dc& d, Dc& s, int x, int y, int w, int h, int sx, int sy) {
+  RECT dst = intersect(RECT{x, y, x + w, y + h}, logical_clip(d));
+  const RECT sc = logical_clip(s);
+  dst = intersect(dst,
+                  RECT{sc.left + x - sx, sc.top + y - sy, sc.right + x - sx, sc.bottom + y - sy});
+  if (empty(dst)) return true;
+  PixelView sv, dv;
+  if (!begin_pixels(s, sv)) return false;
+  if (!begin_pixels(d, dv)) return false;
+  // Both ends within their surfaces.
+  dst =
+      intersect(dst, RECT{-d.origin.x, -d.origin.y, dv.width - d.origin.x, dv.height - d.origin.y});
+  dst = intersect(dst, RECT{-s.origin.x + x - sx, -s.origin.y + y - sy,
+                            sv.width - s.origin.x + x - sx, sv.height - s.origin.y + y - sy});
+  if (empty(dst)) return true;
+  const int n = dst.right - dst.left, rows = dst.bottom - dst.top;
+  const bool bottomup = dv.data == sv.data && y > sy;
+  for (int i = 0; i < rows; ++i) {
+    const int row = bottomup ? dst.bottom - 1 - i : dst.top + i;
+    std::uint32_t* to = &dv.at(dst.left + d.origin.x, row + d.origin.y);
+    const std::uint32_t* from = &sv.at(dst.left - x + sx + s.origin.x, row - y + sy + s.origin.y);
+    std::memmove(to, from, std::size_t(n) * sizeof *to);
+    for (int k = 0; k < n; ++k) to[k] &= 0x00FFFFFF;
+  }
+  end_pixels(d, true);
+  return true;
+}
+
 // A brush argument: a handle, or COLOR_xxx + 1 for a system colour.
 bool brush_arg(HBRUSH h, Brush& b) {
   const std::uint32_t v = handle_value(h);
@@ -244,6 +278,8 @@ BOOL StretchBlt(HDC hdst, int x, int y, int width, int height, HDC hsrc, int src
                     })
                ? TRUE
                : FALSE;
+  if (rop == SRCCOPY && !flip_x && !flip_y && width == src_width && height == src_height)
+    return copy_rows(*d, *s, x, y, width, height, src_x, src_y) ? TRUE : FALSE;
   PixelView sv;
   if (!begin_pixels(*s, sv)) return FALSE;
   const RECT sclip = logical_clip(*s);

@@ -71,7 +71,14 @@ void pentopoint() {
   }
   plotcom.lastx = x;
   plotcom.lasty = y;
-  if (plotcom.pen == 0) return;
+  if (plotcom.pen == 0) {
+    if (plotcom.recording == recordstrokes && plotcom.recordto != nullptr) {
+      plotcom.recordto->push_back(strokebreak);
+      plotcom.recordto->push_back(win::POINT{x, y});
+      plotcom.recordat = static_cast<std::int32_t>(plotcom.recordto->size());
+    }
+    return;
+  }
   int ups = 0;
   if (plotcom.recording < 1) {
     toolkit::DRAW_LINE(*plotdev, nullptr, nullptr, nullptr, nullptr, &x, &y, &plotcom.prevx,

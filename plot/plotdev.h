@@ -102,11 +102,15 @@ struct PlotCom {
   // Recording: with `recording` 1 or more, operation 2 stores each pen-down
   // pixel at `recordat` of `recordto` (grown as needed) and counts on,
   // instead of drawing.
+  // With `recording` at `recordstrokes`, a pen-up operation stores
+  // `strokebreak` and then its own pixel, where the next stroke starts.
   std::int32_t recording = 0;
   std::vector<win::POINT>* recordto = nullptr;
   std::int32_t recordat = 0;
 };
 inline PlotCom plotcom;
+inline constexpr std::int32_t recordstrokes = 2;
+inline constexpr win::POINT strokebreak{-2147483647 - 1, -2147483647 - 1};
 
 // The last blanked text box of each axis (1..8): left, top, right, bottom.
 inline std::array<win::RECT, 9> axisboxes{};

@@ -280,8 +280,8 @@ TEST_F(Loop, AnOptionErrorNamesItsLine) {
 // own text (*7), never the name of the predefined cell $.
 TEST_F(Loop, ARunErrorShowsItsDetailAndTheStatementsText) {
   plat::reset_message_boxes();
-  scriptrun::run("X = 1\r\nY = LINE(X=1)\r\nEND\r\n");
-  EXPECT_TRUE(boxshows("Y = LINE(X=1)"));
+  scriptrun::run("X = 1\r\nY = INET(X)\r\nEND\r\n");
+  EXPECT_TRUE(boxshows("Y = INET(X)"));
   plat::reset_message_boxes();
   scriptrun::run("X = 1\r\nY = TIME(Excel=E, TO, YYYYMMDD=999999999)\r\nEND\r\n");
   EXPECT_TRUE(boxshows("999999999")) << plat::message_box_log().back().text;

@@ -37,6 +37,16 @@ TEST_F(GdiBlit, OverlappingCopiesInsideOneBitmapWorkBothWays) {
   for (int y = 0; y < 20; ++y) SetPixel(v.dc, 1, y, column_colour(y));
   BitBlt(v.dc, 0, 4, 3, 10, v.dc, 0, 0, SRCCOPY);
   for (int y = 4; y < 14; ++y) EXPECT_EQ(v.at(1, y), column_colour(y - 4)) << y;
+  for (int y = 0; y < 20; ++y) SetPixel(v.dc, 1, y, column_colour(y));
+  BitBlt(v.dc, 0, 2, 3, 15, v.dc, 0, 5, SRCCOPY);  // up
+  for (int y = 2; y < 17; ++y) EXPECT_EQ(v.at(1, y), column_colour(y + 3)) << y;
+  EXPECT_EQ(v.at(1, 17), column_colour(17));
+
+  // A source partly outside its surface: those pixels stay.
+  paint_columns(c);
+  BitBlt(c.dc, 0, 0, 8, 3, c.dc, 15, 0, SRCCOPY);
+  for (int x = 0; x < 5; ++x) EXPECT_EQ(c.at(x, 0), column_colour(x + 15)) << x;
+  for (int x = 5; x < 8; ++x) EXPECT_EQ(c.at(x, 0), column_colour(x)) << x;
 }
 
 TEST_F(GdiBlit, RasterOperationsCombineSourcePatternAndDestination) {

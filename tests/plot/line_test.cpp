@@ -1,0 +1,249 @@
+// LINE in scripts, read back from the window's pixels: where points land,
+// which curves and colours they take, how they join, fill, step, mark and
+// write; function plots; strip charts that slide; and a click read back in
+// axis units.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "core/runwords.h"
+#include "core/stores.h"
+#include "core/symbols.h"
+#include "exec/builtins.h"
+#include "line_fixture.h"
+#include "plot/curves.h"
+#include "plot/plotstate.h"
+
+namespace {
+
+using linetest::LineScript;
+
+win::COLORREF colour(int n) { return exec::rgbtab(n); }
+
+bool ran(const std::string& out) { return out.find("stop=-1") != std::string::npos; }
+
+// A point halfway between two pixels.
+win::POINT mid(win::POINT a, win::POINT b) { return {(a.x + b.x) / 2, (a.y + b.y) / 2}; }
+
+TEST_F(LineScript, PointsLandWhereTheirValuesSayOnCurvesStartedAnew) {
+  axis(1, 0, 10, 0, 10);
+  // One Y alone is the point x = 1; a symbol makes it seen.
+  EXPECT_EQ(plot("LINE(Symbol=1, Y=3)\nEND\n"), "stop=-1\n");
+  EXPECT_GT(inked(pixel(1, 1, 3), 4), 4);
+  EXPECT_EQ(inked(pixel(1, 2, 3), 3), 0) << "the one point is not at x = 2";
+  EXPECT_EQ(inked(pixel(1, 1, 5), 3), 0);
+
+  // Arrays of equal length: one polyline, not joined to the curve's last
+  // point, in the start colour of curve 0.
+  EXPECT_TRUE(
+      ran(plot("DIMENSION A(4), B(4)\nDO I = 1, 4\n  A(I) = 2 * I\n  B(I) = 9 - 2 * I\n"
+               "ENDDO\nLINE(X=A, Y=B)\nEND\n")));
+  for (int i = 1; i < 4; ++i)
+    EXPECT_GT(near(mid(pixel(1, 2 * i, 9 - 2 * i), pixel(1, 2 * i + 2, 7 - 2 * i)), 1, colour(0)),
+              0)
+        << "segment " << i;
+  EXPECT_EQ(inked(mid(pixel(1, 1, 3), pixel(1, 2, 7)), 1), 0) << "joined to the earlier point";
+  screenshot("line_polyline");
+}
+
+TEST_F(LineScript, OneXWithSeveralYGoesToConsecutiveCurvesAndColours) {
+  axis(1, 0, 10, 0, 10);
+  EXPECT_EQ(plot("DIMENSION V(3)\nV(1) = 2\nV(2) = 5\nV(3) = 8\n"
+                 "LINE(Symbol=1, SymbolDiameter=6, X=5, Y=V)\nEND\n"),
+            "V=(2,5,8)\nstop=-1\n");
+  for (int i = 0; i < 3; ++i)
+    EXPECT_GT(near(pixel(1, 5, 2 + 3 * i), 12, colour(i)), 4) << "curve " << i;
+  EXPECT_EQ(plot::curvestate(2).symbol, 3) << "each curve its own symbol";
+
+  // A negative colour holds for all of them.
+  axis(1, 0, 10, 0, 10);
+  EXPECT_TRUE(
+      ran(plot("DIMENSION V(3)\nV(1) = 2\nV(2) = 5\nV(3) = 8\n"
+               "LINE(Color=-3, Symbol=1, SymbolDiameter=6, X=7, Y=V)\nEND\n")));
+  for (int i = 0; i < 3; ++i)
+    EXPECT_GT(near(pixel(1, 7, 2 + 3 * i), 12, colour(3)), 4) << "curve " << i;
+  EXPECT_EQ(near(pixel(1, 7, 5), 12, colour(1)), 0);
+}
+
+TEST_F(LineScript, LimitsCurveNumberAndDashAndNeverPaintsTheBackgroundColour) {
+  axis(1, 0, 10, 0, 10);
+  EXPECT_EQ(plot("LINE(Line=40, DaSH=9, lineWidth=3, X=1, Y=1)\nLINE(Line=40, X=9, Y=9)\nEND\n"),
+            "stop=-1\n");
+  // Curve 31 starts in colour 8; dash 6 is no platform style: solid.
+  EXPECT_GT(near(pixel(1, 5, 5), 1, colour(8)), 0);
+  EXPECT_EQ(plot::curvestate(31).style & 31, 8);
+  // Curve 15 started anew is not drawn in the background colour 15.
+  axis(1, 0, 10, 0, 10);
+  plot("LINE(Line=15, X=1, Y=2)\nLINE(Line=15, X=9, Y=2)\nEND\n");
+  EXPECT_NE(plot::curvestate(15).style & 31, 15);
+  EXPECT_GT(inked(pixel(1, 5, 2), 1), 0);
+}
+
+TEST_F(LineScript, SentinelOneWayStepsAndNoZeroShapeTheLine) {
+  axis(1, 0, 10, 0, 10);
+  // 999 keeps the last x: a vertical line.
+  plot("LINE(X=2, Y=3)\nLINE(X=999, Y=7)\nEND\n");
+  EXPECT_GT(inked(pixel(1, 2, 5), 1), 0);
+  // OneWay: a step back in x is not joined.
+  plot(
+      "DIMENSION A(3), B(3)\nA(1) = 4\nA(2) = 6\nA(3) = 5\nB(1) = 1\nB(2) = 1\nB(3) = 9\n"
+      "LINE(Line=1, OneWay=1, X=A, Y=B)\nEND\n");
+  EXPECT_GT(inked(pixel(1, 5, 1), 1), 0);
+  EXPECT_EQ(inked(pixel(1, 5.5, 5), 1), 0) << "joined against its one way";
+  // Steps: across first, then up.
+  plot(
+      "DIMENSION A(2), B(2)\nA(1) = 7\nA(2) = 9\nB(1) = 2\nB(2) = 6\n"
+      "LINE(Line=2, STeps, X=A, Y=B)\nEND\n");
+  EXPECT_GT(inked(pixel(1, 8, 2), 1), 0);
+  EXPECT_GT(inked(pixel(1, 9, 4), 1), 0);
+  EXPECT_EQ(inked(pixel(1, 8, 4), 1), 0) << "a step is no diagonal";
+  screenshot("line_shapes");
+}
+
+TEST_F(LineScript, NoZeroSkipsZeroValuesAndTheirExtent) {
+  axis(1, 0, 10, -2, 8);
+  plot(
+      "DIMENSION A(3), B(3)\nA(1) = 2\nA(2) = 5\nA(3) = 8\nB(1) = 6\nB(2) = 0\nB(3) = 6\n"
+      "LINE(NoZero, X=A, Y=B)\nEND\n");
+  EXPECT_GT(inked(pixel(1, 5, 6), 1), 0) << "the line runs past the zero";
+  EXPECT_EQ(inked(pixel(1, 5, 0), 2), 0);
+  EXPECT_EQ(plot::axisstate.scale(plot::yentry(1)).defaultmin, 6.0F);
+}
+
+TEST_F(LineScript, SymbolsAreStrokedOrWrittenAndDrawTextsStandWhereTheirCodeSays) {
+  axis(1, 0, 10, 0, 10);
+  plot("LINE(Symbol=65, SymbolDiameter=8, X=3, Y=5)\nLINE(Line=1, Symbol=-65, X=7, Y=5)\nEND\n");
+  const win::POINT a = pixel(1, 3, 5), b = pixel(1, 7, 5);
+  EXPECT_GT(inked(a, 12), 5) << "stroked A";
+  EXPECT_GT(inked(b, 12), 5) << "written A";
+  // Draw 9: upward text one cell right of and above the frame's corner.
+  axis(2, 0, 10, 0, 10);
+  plot("LINE(Axis=2, Draw=9, Text='Hi', X=0, Y=0)\nEND\n");
+  const int bottom = ch * plot::axisstate.rows;
+  EXPECT_GT(inked(0, bottom - 5 * ch, 3 * cw, bottom), 3);
+  EXPECT_EQ(inked(4 * cw, bottom - 8 * ch, width, bottom), 0) << "placed in axis units";
+  screenshot("line_marks");
+}
+
+TEST_F(LineScript, AFillCoversThePolygonOfThePoints) {
+  axis(1, -10, 10, -10, 10);
+  // Ten points round the centre, and then ten thousand.
+  for (const int n : {10, 10000}) {
+    const std::string s = "DIMENSION A(" + std::to_string(n) + "), B(" + std::to_string(n) +
+                          ")\nDO I = 1, " + std::to_string(n) +
+                          "\n  A(I) = 8 * COS(6.2831853 * I / " + std::to_string(n) +
+                          ")\n  B(I) = 8 * SIN(6.2831853 * I / " + std::to_string(n) +
+                          ")\nENDDO\nLINE(BaCkcolor=4, X=A, Y=B)\nEND\n";
+    EXPECT_TRUE(ran(plot(s))) << n;
+    EXPECT_EQ(at(pixel(1, 0, 0)), colour(4)) << n;
+    EXPECT_EQ(at(pixel(1, 3, -3)), colour(4)) << n;
+    EXPECT_NE(at(pixel(1, 9, 9)), colour(4)) << n;
+  }
+}
+
+TEST_F(LineScript, AFunctionPlotRunsAcrossTheAxis) {
+  axis(1, 0, 10, 0, 100);
+  EXPECT_EQ(plot("X = 3\nLINE(X=X, Y=X * X, Points=11)\nEND\n"), "X=10\nstop=-1\n");
+  for (const double x : {1.0, 4.5, 9.5}) EXPECT_GT(inked(pixel(1, x, x * x), 2), 0) << x;
+  EXPECT_EQ(inked(pixel(1, 3, 60), 2), 0);
+  // Points=1 runs one step as Points=2: from minimum to maximum.
+  axis(2, 0, 10, 0, 100);
+  plot::axisstate.frame(2).bottom = 0;
+  const std::string one = plot("X = 5\nLINE(Axis=2, Line=3, X=X, Y=10 * X, Points=1)\nEND\n");
+  EXPECT_EQ(one, "X=10\nstop=-1\n");
+  EXPECT_GT(inked(pixel(2, 5, 50), 1), 0);
+  EXPECT_GT(inked(pixel(2, 2.5, 25), 1), 0);
+  screenshot("line_function");
+}
+
+TEST_F(LineScript, AStripChartSlidesAndStaysOnItsData) {
+  // A small frame: every scroll moves its pixels.
+  framecolumns = 30;
+  framerows = 12;
+  axis(1, 0, 50, -1, 1, plot::axisbit::scroll);
+  const float units = plot::axisstate.scale(1).unitsperplot * plot::axisstate.cellwidth;
+  // A point 3.5 columns past the maximum: four columns.
+  plot("LINE(Symbol=1, X=10, Y=0)\nLINE(X=50 + 3.5 * " + std::to_string(units) + ", Y=0.5)\nEND\n");
+  EXPECT_NEAR(plot::axisstate.scale(1).maximum, 50 + 4 * units, units / 100);
+  EXPECT_NEAR(plot::axisstate.scale(1).minimum, 4 * units, units / 100);
+  // The earlier mark moved with the picture.
+  const win::POINT mark = pixel(1, 10, 0);
+  EXPECT_GT(inked(mark, 3), 0);
+  // Two hundred more scrolls: the newest points lie where the range says.
+  plot("DO I = 1, 200\n  LINE(Line=2, X=60 + 4 * I, Y=SIN(I / 5))\nENDDO\nEND\n");
+  const plot::Scale& s = plot::axisstate.scale(1);
+  EXPECT_GE(s.maximum, 860.0F);
+  EXPECT_LT(s.maximum, 860.0F + units);
+  for (const int i : {198, 199})
+    EXPECT_GT(near(mid(pixel(1, 60 + 4 * i, std::sin(i / 5.0)),
+                       pixel(1, 64 + 4 * i, std::sin((i + 1) / 5.0))),
+                   2, colour(2)),
+              0)
+        << i;
+  screenshot("line_strip");
+
+  // Without Scroll the point is clipped at the frame's edge.
+  axis(3, 0, 50, -1, 1);
+  plot("LINE(Axis=3, Line=4, X=40, Y=0)\nLINE(Axis=3, Line=4, X=60, Y=0)\nEND\n");
+  EXPECT_EQ(plot::axisstate.scale(plot::xentry(3)).maximum, 50.0F);
+  EXPECT_GT(near(pixel(3, 49, 0), 1, colour(4)), 0);
+  EXPECT_EQ(near(pixel(3, 51, 0), 1, colour(4)), 0);
+}
+
+TEST_F(LineScript, AYOnAnAxisNotDrawnStopsWithItsNumber) {
+  axis(1, 0, 10, 0, 10);
+  EXPECT_EQ(plot("LINE(Axis=3, Y=1)\nEND\n"), "stop=32767 line=1 key=AxisUnknown\n");
+}
+
+TEST_F(LineScript, LogDirectionsSkipPointsAtOrBelowZero) {
+  axis(1, 1, 1000, 0, 10, plot::axisbit::log);
+  plot(
+      "DIMENSION A(3), B(3)\nA(1) = 10\nA(2) = 0\nA(3) = 100\nB(1) = 2\nB(2) = 5\nB(3) = 8\n"
+      "LINE(Symbol=1, X=A, Y=B)\nEND\n");
+  EXPECT_GT(inked(pixel(1, 10, 2), 3), 0);
+  EXPECT_GT(inked(pixel(1, 100, 8), 3), 0);
+  EXPECT_EQ(inked(pixel(1, 1, 5), 6), 0) << "the point at 0";
+}
+
+// A click read in axis units: the axis ends are the range's ends, the label
+// strip lies below the minimum, and a frame with no room for an axis
+// writes nothing.
+TEST_F(LineScript, AClickReadsAxisUnitsOnTheDrawnAxis) {
+  axis(1, 0, 10, -5, 5);
+  plot("MX = -99\nMY = -99\nMA = 0\nEND\n");
+  std::int32_t mx = 0, my = 0, ma = 0;
+  ASSERT_TRUE(core::FINDSN("MX", mx, 0x400));
+  ASSERT_TRUE(core::FINDSN("MY", my, 0x400));
+  ASSERT_TRUE(core::FINDSN("MA", ma, 0x400));
+  plot::axisstate.mouse(1) = {0, static_cast<std::int16_t>(mx), static_cast<std::int16_t>(my),
+                              static_cast<std::int16_t>(ma)};
+  const win::POINT lo = pixel(1, 0, -5), hi = pixel(1, 10, 5);
+  const double xpix = 10.0 / (hi.x - lo.x), ypix = 10.0 / (lo.y - hi.y);
+  EXPECT_EQ(plot::MAUSED(1, lo.x, lo.y), 0);
+  EXPECT_NEAR(core::z(mx), 0.0, xpix);
+  EXPECT_NEAR(core::z(my), -5.0, ypix);
+  EXPECT_EQ(core::z(ma), 1.0);
+  EXPECT_EQ(plot::MAUSED(1, hi.x, hi.y), 0);
+  EXPECT_NEAR(core::z(mx), 10.0, xpix);
+  EXPECT_NEAR(core::z(my), 5.0, ypix);
+  // One pixel into the label strip below the minimum.
+  plot::MAUSED(1, lo.x, lo.y + 1);
+  EXPECT_LT(core::z(my), -5.0);
+  EXPECT_NEAR(core::z(my), -5.0 - ypix, ypix / 4);
+  plot::MAUSED(1, lo.x - 3 * cw, lo.y);
+  EXPECT_LT(core::z(mx), 0.0);
+  // Outside the frame, or on an axis not live: nothing.
+  core::z(mx) = -99;
+  EXPECT_EQ(plot::MAUSED(1, width - 5, 10), -1);
+  EXPECT_EQ(plot::MAUSED(2, lo.x, lo.y), -1);
+  EXPECT_EQ(core::z(mx), -99);
+  // A frame as high as its label rows has no y axis.
+  plot::axisstate.frame(1).height = 3;
+  plot::axisstate.length(plot::yentry(1)) = 0.0F;
+  core::z(my) = -99;
+  plot::MAUSED(1, lo.x, lo.y);
+  EXPECT_EQ(core::z(my), -99);
+}
+
+}  // namespace
