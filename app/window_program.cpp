@@ -8,6 +8,7 @@
 #include "ide/idewords.h"
 #include "platform/backend.h"
 #include "platform/win_window.h"
+#include "plot/printjob.h"
 #include "toolkit/entry.h"
 
 namespace app {
@@ -24,6 +25,8 @@ int run_window_program(const std::string& cmdline) {
   ide::reset_ide();
   ide::install_application();
   toolkit::WinMain(toolkit::GET_MODULE_HANDLE(), nullptr, cmdline.c_str(), win::SW_SHOWNORMAL);
+  // A print job still open ends as its end bit would end it.
+  plot::endopenjob();
   plat::close_display();
   // What the windows still hold ends with them, once the display is closed:
   // the clipboard's last text, the pictures drawn for message-box icons.

@@ -93,6 +93,7 @@ bool OPENWINDOWLESS() {
 }
 
 void CLOSEWINDOWLESS() {
+  if (endprintjob != nullptr) endprintjob();
   while (wdwhead != nullptr && wdwhead->next != nullptr) {
     wdwrec* r = wdwhead->next;
     const win::HWND h = r->window;

@@ -28,6 +28,9 @@ inline bool (*standardin)(std::string& line) = standardreadline;
 bool OPENWINDOWLESS();
 // Closes every window of the run, then the main window, and empties the
 // list.
+// Ends a print job still open when the windowless run (and with it the
+// program) ends, so that no page is lost; filled by the printing layer.
+inline void (*endprintjob)() = nullptr;
 void CLOSEWINDOWLESS();
 // After the run stopped: the commands posted meanwhile are taken up; when
 // a dialog control asked to go on at its jump label, the run's next

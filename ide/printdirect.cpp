@@ -17,6 +17,7 @@
 #include "ide/idewords.h"
 #include "platform/file_names.h"
 #include "plot/fontslots.h"
+#include "plot/printdlg.h"
 #include "plot/rwprint.h"
 #include "toolkit/bitmaps.h"
 #include "toolkit/draw.h"
@@ -208,8 +209,10 @@ void PRINTDIRECT() {
     if (text) {
       printtext(*w, choice, options);
     } else {
-      // Dialogs print through the print engine, which is not built yet.
-      core::msgkey.set(core::MSGKEY("notYetBuilt"));
+      // A dialog: its controls, a table block by block.
+      exec::dlgtext.set(options);
+      plot::PRINTDLG(std::span<toolkit::dialog_t>(w->dialogitems.data(),
+                                                  static_cast<std::size_t>(w->dialogitems.size())));
     }
     leftmessage(keptstop);
     return;

@@ -18,6 +18,7 @@
 #include "io/rwstatement.h"
 #include "plot/fonthelpers.h"
 #include "plot/fontslots.h"
+#include "plot/printjob.h"
 #include "plot/printstate.h"
 #include "plot/rwprint.h"
 
@@ -29,6 +30,7 @@ namespace {
 constexpr std::int32_t notext = exec::kind::modeless | exec::kind::editorstyle;
 constexpr std::int32_t firstwindowslot = 6;
 constexpr std::int32_t towindow = 2;
+constexpr std::int32_t toprinter = 1;
 // The line editor's mode digit of a line that is edited.
 constexpr char lineediting = '4';
 // The palette entries of the input line's text and background.
@@ -85,8 +87,7 @@ void keystep(bool open) {
       std::min<std::size_t>(static_cast<std::size_t>(w.characters) + 2, linelength);
   rwwindowcalls.LINEFIELD(std::span<char>(w.field.data(), n), w.line, w.column, colours, open);
   core::keyrec[0] = 0;
-  if ((core::idestate & core::busy::lineinput) == 0)
-    core::idestate &= ~core::busy::windowread;
+  if ((core::idestate & core::busy::lineinput) == 0) core::idestate &= ~core::busy::windowread;
   exec::wdwcur = inlist(current) ? current : exec::wdwhead;
 }
 
@@ -122,7 +123,7 @@ void windowwrite(std::string_view shown, Outcome& out) {
   const std::int32_t print = rounded(valueof(rwslot::print));
   if (print > 0) {
     plot::SETPRINTSTATE(print);
-  } else if ((r->kind & exec::kind::maximised) == 0) {
+  } else if ((r->printstate & toprinter) == 0) {
     plot::SETPRINTSTATE(towindow);
   }
   std::int32_t slot = !child || !plot::fontslots.valid(r->fontslot) ? firstwindowslot : r->fontslot;
@@ -163,7 +164,8 @@ void windowwrite(std::string_view shown, Outcome& out) {
     out.letter = 'X';
     return;
   }
-  if (status != 0) out.status = status;
+  // A new orientation is news, not a failure.
+  if (status != 0 && status != plot::orientationchanged) out.status = status;
   if (columns != given && valued(rwslot::columns)) core::SETZTOR8(rwopt(rwslot::columns), columns);
 }
 

@@ -153,13 +153,22 @@ DWORD error_of_errno(int e) {
   }
 }
 
-// "<document>.pdf": the name without what a file name cannot hold.
+// "<document>.pdf": the name without what a file name cannot hold
+// ("Ostrel" when blank); a name taken already gets "-2", "-3", ... so that
+// no job replaces the file of another.
 std::string file_name_of(const std::string& title) {
   std::string name;
   for (char c : title)
     name += (c == '/' || c == '\\' || static_cast<unsigned char>(c) < 0x20) ? '_' : c;
-  if (name.empty() || name == "." || name == "..") name = "document";
-  return name + ".pdf";
+  if (name.find_first_not_of(' ') == std::string::npos || name == "." || name == "..")
+    name = "Ostrel";
+  std::error_code ec;
+  std::string file = name + ".pdf";
+  for (int n = 2; std::filesystem::symlink_status(plat::system_path(file), ec).type() !=
+                  std::filesystem::file_type::not_found;
+       ++n)
+    file = name + "-" + std::to_string(n) + ".pdf";
+  return file;
 }
 
 // Back to the idle surface after a document.
@@ -226,7 +235,7 @@ int StartDocA(HDC hdc, const DOCINFOA* info) {
   else if (job.printer.cups)
     job.target.clear();
   else
-    job.target = file_name_of(job.title);
+    job.target = file_name_of(doc);
 
   if (!job.target.empty()) {
     job.out = std::make_unique<plat::Replacement>(job.target);

@@ -43,12 +43,14 @@ win::HBRUSH BACKBRUSH(double value) {
   static constexpr int hatches[6] = {4, 3, 5, 2, 0, 1};
   const int style = std::min(code / 10, 2);
   const int hatch = hatches[std::min(code % 10, 5)];
-  // Inside a drawing pass (a print job's, else the plot device's) the brush
-  // is made for and selected into that pass.
+  // Inside a drawing pass (the plot device's, which is the printer page
+  // during a print job's printer pass and the window during its window
+  // pass; else an open print job's page) the brush is made for and
+  // selected into that pass.
   toolkit::draw_target_t& page = drawtargets[target::printer];
-  toolkit::draw_target_t* pass = drawing(page) && printing(page) ? &page
-                                 : drawing(*plotdev)             ? plotdev
-                                                                 : nullptr;
+  toolkit::draw_target_t* pass = drawing(*plotdev)                ? plotdev
+                                 : drawing(page) && printing(page) ? &page
+                                                                   : nullptr;
   if (pass != nullptr) {
     const win::COLORREF c = colour;
     int ups = 0;

@@ -44,8 +44,8 @@ struct Upcalls {
                     bool read) = nullptr;
   // For the print of a dialog window: the window's control records in the
   // order of its items (null none), and a table window redrawn from its
-  // first row (first true) or moved on to its next block of rows; rows
-  // tells how many rows remain after those shown.
+  // first row (first true) or moved on to its next block of rows, by one
+  // row at least; rows tells how many rows remain after those shown.
   exec::ctlrec* (*CONTROLRECORDS)(win::HWND window) = nullptr;
   void (*MATRIXUPDATE)(win::HWND window, bool first, std::int32_t& rows) = nullptr;
 };

@@ -5,5 +5,8 @@
 namespace ui {
 
 void install_builtins();
+// The entries of the dialog print (plot::upcalls): control records and
+// table pages.
+void install_tableprint();
 
 }  // namespace ui

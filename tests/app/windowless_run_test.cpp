@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -258,6 +259,31 @@ TEST_F(Windowless, EveryOtherCommandLineIsLeftToTheWindowProgram) {
     EXPECT_EQ(r.out, "");
     EXPECT_NE(r.err.find("ostrel RUN=script.ost"), std::string::npos) << r.err;
   }
+}
+
+}  // namespace
+
+namespace {
+
+// Printing in a windowless run: an axis for the printer lands on a page of
+// the "PDF" printer's document, which the end of the run completes with
+// the stamp (no job is lost).
+TEST_F(Windowless, APlotForThePrinterIsOnThePageWhenTheRunEnds) {
+  const Outcome r = run("plot.ost", "AXIS(MiN=0, MaX=7, PRint=1)\nEND\n");
+  EXPECT_EQ(r.out, "stop=-1\n") << r.err;
+  ASSERT_TRUE(fs::exists(dir.path() / "Ostrel.pdf")) << r.err;
+  const std::string page = (dir.path() / "page").string();
+  ASSERT_EQ(std::system(("pdftoppm -gray -r 20 '" + (dir.path() / "Ostrel.pdf").string() + "' '" +
+                         page + "' 2>/dev/null")
+                            .c_str()),
+            0);
+  const std::string pgm = read_file(page + "-1.pgm");
+  ASSERT_GT(pgm.size(), 20u);
+  // Past the header: dark pixels of the axis frame and its ticks.
+  int dark = 0;
+  for (std::size_t k = pgm.size() / 4; k < pgm.size(); ++k)
+    dark += static_cast<unsigned char>(pgm[k]) < 128 ? 1 : 0;
+  EXPECT_GT(dark, 200);
 }
 
 }  // namespace

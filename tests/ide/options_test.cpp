@@ -413,17 +413,20 @@ TEST_F(PrintTest, AChoiceLeftAsPresetIsTheCurrentWindow) {
   ide::PRINTDIRECT();
   EXPECT_EQ(ide::printwords[1], 2);
   EXPECT_EQ(exec::wdwcur, find("notes.txt"));
-  EXPECT_EQ(find("notes.txt")->printstate, 0x21 + 8);
+  // Printed as one job: the state word is back to 0 and the document
+  // lies in the current folder under the window's name.
+  EXPECT_EQ(find("notes.txt")->printstate, 0);
+  EXPECT_TRUE(fs::exists("notes.txt.pdf"));
 }
 
-TEST_F(PrintTest, PrintingTextWaitsForThePrintEngineAndAWindowWithoutATableSavesNone) {
+TEST_F(PrintTest, PrintingTextEndsItsJobAndAWindowWithoutATableSavesNone) {
   const std::int32_t stop = core::xeqstop;
+  testsupport::write_file("notes.txt", "first line\nsecond line\n");
   typed("notes.txt", 3);
   ide::PRINTDIRECT();
-  EXPECT_EQ(find("notes.txt")->printstate, 0x61 + 8);
+  EXPECT_EQ(find("notes.txt")->printstate, 0);
   EXPECT_EQ(exec::wdwcur, find("notes.txt"));
-  ASSERT_FALSE(shown.empty());
-  EXPECT_EQ(shown.back().key, "notYetBuilt");
+  EXPECT_TRUE(fs::exists("notes.txt.pdf"));
   EXPECT_EQ(core::xeqstop, stop);
   typed("plot", 7);
   ide::PRINTDIRECT();

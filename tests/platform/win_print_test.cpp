@@ -213,6 +213,25 @@ TEST_F(PrintTest, WithoutAnOutputPdfWritesTheDocumentNameInTheCurrentFolder) {
   EXPECT_EQ(files(), std::vector<std::string>{"Plot 3_4.pdf"});
 }
 
+// Two jobs of one name leave two files; a blank name is the program's.
+TEST_F(PrintTest, ADocumentNeverReplacesTheFileOfAnEarlierOne) {
+  const fs::path was = fs::current_path();
+  fs::current_path(dir.path());
+  const auto print = [](const char* name) {
+    HDC dc = CreateDCA(nullptr, "PDF", nullptr, nullptr);
+    DOCINFOA di;
+    di.lpszDocName = name;
+    const bool ok = StartDocA(dc, &di) > 0 && StartPage(dc) > 0 && EndDoc(dc) > 0;
+    DeleteDC(dc);
+    return ok;
+  };
+  const bool printed = print("same") && print("same") && print("same") && print("  ");
+  fs::current_path(was);
+  ASSERT_TRUE(printed);
+  EXPECT_EQ(files(),
+            (std::vector<std::string>{"Ostrel.pdf", "same-2.pdf", "same-3.pdf", "same.pdf"}));
+}
+
 // A document printed to a file is saved as every other file: through a
 // link to the file the link points to, keeping the file's permission bits,
 // and a new file with the usual ones (it was made 0600 and a link was

@@ -5,7 +5,9 @@
 #include "core/messages.h"
 #include "core/runwords.h"
 #include "exec/windowwords.h"
+#include "plot/fontslots.h"
 #include "plot/plotdev.h"
+#include "plot/printjob.h"
 #include "plot/setups.h"
 #include "plot_fixture.h"
 
@@ -32,12 +34,20 @@ TEST_F(PlotTest, TheWindowsTextAreaIsItsClientLessItsMargins) {
   const win::RECT e = plot::drawtargets[plot::target::defaultplot].bounds;
   EXPECT_EQ(e.right, e.left);
   EXPECT_EQ(e.bottom, e.top);
-  // The printed page waits for printing.
-  core::xeqstop = 0;
+  // The printed page: the job's page area less the margins, slot 7 current.
+  record->printarea[0] = 10;
+  record->printarea[3] = 40;
+  plot::printjob.pagearea = plot::Area{100, 200, 4000, 6000};
+  plot::ifontslot = 1;
   plot::SETUPS(1);
-  EXPECT_EQ(core::msgkey.trimmed(), "notYetBuilt");
-  core::xeqstop = 0;
-  core::msgkey.blank();
+  EXPECT_EQ(core::msgkey.trimmed(), "");
+  EXPECT_EQ(plot::ifontslot, 7);
+  const plot::Area p = plot::printjob.printerarea;
+  EXPECT_EQ(p.left, 110);
+  EXPECT_EQ(p.top, 230);
+  EXPECT_EQ(p.right, 3980);
+  EXPECT_EQ(p.bottom, 5960);
+  plot::reset_printjob();
 }
 
 }  // namespace

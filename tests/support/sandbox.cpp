@@ -1,7 +1,8 @@
 // Built into every test program: before any test runs, the process gets a
 // folder of its own under the system's temporary folder, and HOME, the XDG
 // folders, TMPDIR (where every TempDir is made) and the current folder all
-// point into it. Whatever a test or the program writes without naming a
+// point into it; CUPS_SERVER names no scheduler, so that printing goes
+// to the "PDF" printer. Whatever a test or the program writes without naming a
 // folder (a setup file, a log, a working copy, a lock) lands there, never
 // in the checkout, the build folder or the user's home; the folder goes
 // when the process ends. OSTREL_KEEP_TEST_FOLDER=1 keeps it (its path is
@@ -50,6 +51,9 @@ class Sandbox {
       fs::permissions(dir, fs::perms::owner_all, ec);
       setenv(f.var, dir.c_str(), 1);
     }
+    // No print scheduler: the "PDF" printer is the default, and a printed
+    // document lands in the current folder, never on a real printer.
+    setenv("CUPS_SERVER", (root_ / "run" / "no-cups-scheduler").c_str(), 1);
     fs::create_directories(root_ / "work", ec);
     fs::current_path(root_ / "work", ec);
     self = this;

@@ -228,11 +228,12 @@ TEST_F(ChildScript, RefusedWindowsNameTheirReason) {
 }
 
 TEST_F(ChildScript, PrintKeepsThePrintStateAndAPopupNobodyCanAnswerShowsNothing) {
-  // ClaSs and CaLl change nothing; printing at once is not part of this build.
+  // ClaSs and CaLl change nothing; PRint=8 on a window that shows its
+  // output ends its job at once and the run goes on.
   EXPECT_EQ(run("H = 0\nWINDOW(WINdowhandle=H, PRint=2, STATus=S)\n"
                 "WINDOW(WINdowhandle=H, ClaSs='x', CaLl='y', STATus=S2)\n"
                 "WINDOW(WINdowhandle=H, PRint=8)\nB = 1\n"),
-            "H=0\nS=64\nS2=64\nB=0\nstop=32767 line=4 key=notYetBuilt\n");
+            "H=0\nS=64\nS2=64\nB=1\nstop=-1\n");
   EXPECT_EQ(run("CHARACTER M*12, S*8\nM = 'Red|Green|'\nPOP(Menu=M, SelTxt=S)\nN = 1\n"
                 "END\nSUBROUTINE M\nRETURN\nEND\n"),
             "M='Red|Green|  '\nS='        '\nN=1\nstop=-1\n");

@@ -1,0 +1,268 @@
+// Print jobs: opening the document on the printer, the page layout, the
+// page stamp, the page change and the end of the document.
+#include "plot/printjob.h"
+
+#include <algorithm>
+#include <ctime>
+#include <string>
+
+#include "exec/settingrefs.h"
+#include "exec/windowwords.h"
+#include "plot/fontslots.h"
+#include "plot/plotdev.h"
+#include "plot/printstate.h"
+#include "plot/setups.h"
+#include "plot/upcalls.h"
+#include "toolkit/draw.h"
+#include "toolkit/printing.h"
+
+namespace plot {
+
+namespace {
+
+constexpr std::int32_t printerslot = 7;
+constexpr std::int32_t stamppoints = 6;
+constexpr std::int32_t normalweight = 400;
+// The print dialog's flags once a job has started without and with the
+// dialogs.
+constexpr std::int32_t defaultflags = 0x400;
+constexpr std::int32_t dialogflags = 0x100000;
+constexpr win::DWORD pagesetupflags = 10;
+// Flags of the printer font dialog.
+constexpr std::int32_t fontflags = 2;
+constexpr std::int32_t fontvariantflags = 10;
+constexpr std::int32_t fontwysflag = 0x10;
+constexpr std::int32_t defaultprinter = -1;
+
+toolkit::draw_target_t& printer() { return drawtargets[target::printer]; }
+
+// Slot 7 made anew on the page from the saved font.
+void makeprinterfont() {
+  const SavedFont& s = printjob.saved;
+  fontslots(printerslot).points = -1;
+  SETFONT(printerslot, s.face.trimmed(), s.points, s.angle, s.underline, s.weight, s.italic);
+  printjob.printercw = std::max<std::int32_t>(1, fontslots(printerslot).cellwidth);
+  printjob.printerch = std::max<std::int32_t>(1, fontslots(printerslot).cellheight);
+}
+
+void readpagedata() {
+  toolkit::draw_target_t& p = printer();
+  int ups = 0;
+  printjob.physwidth = toolkit::GET_DEVICE_CAPS(win::PHYSICALWIDTH, &p, &ups);
+  printjob.physheight = toolkit::GET_DEVICE_CAPS(win::PHYSICALHEIGHT, &p, &ups);
+  printjob.offsetx = toolkit::GET_DEVICE_CAPS(win::PHYSICALOFFSETX, &p, &ups);
+  printjob.offsety = toolkit::GET_DEVICE_CAPS(win::PHYSICALOFFSETY, &p, &ups);
+  int lines = 0, perline = 0, copies = 0, from = 0, to = 0;
+  const win::HFONT font = fontslots(printerslot).font;
+  toolkit::GET_PAGE_DATA(&p, font != nullptr ? &font : nullptr, &lines, &perline, nullptr, &copies,
+                         &from, &to, nullptr, nullptr, nullptr, nullptr, &ups);
+  printjob.lines = lines;
+  printjob.perline = perline;
+  printjob.copies = copies;
+  printjob.firstpage = from;
+  printjob.lastpage = to;
+}
+
+Area marginsof(const Area& full, const exec::wdwrec& w) {
+  return Area{full.left + w.printarea[0], full.top + w.printarea[2], full.right - w.printarea[1],
+              full.bottom - w.printarea[3]};
+}
+
+}  // namespace
+
+void savefont(SavedFont& s, const FontSlot& f) {
+  s.face = f.face;
+  s.points = f.points;
+  // The rotation a slot starts with is no one's choice: paper text
+  // stands upright then.
+  s.angle = f.angle == startrotation ? 0.0F : f.angle;
+  s.underline = f.underline;
+  s.weight = f.weight;
+  s.italic = f.italic;
+}
+
+win::SIZE clientsize(const exec::wdwrec& w) {
+  std::int32_t width = w.clientwidth, height = w.clientheight;
+  if (&w != exec::wdwhead || width <= 0 || height <= 0) {
+    win::RECT c{};
+    if (w.window != nullptr && win::GetClientRect(w.window, &c) != 0 && c.right > 0) {
+      width = c.right - c.left;
+      height = c.bottom - c.top;
+    } else if (w.bitmap != nullptr) {
+      win::BITMAP bm{};
+      win::GetObjectA(w.bitmap, sizeof bm, &bm);
+      width = bm.bmWidth;
+      height = bm.bmHeight;
+    }
+  }
+  return win::SIZE{width, height};
+}
+
+void SETUPSPRINTER(std::int32_t) {
+  exec::wdwrec* w = exec::wdwcur != nullptr ? exec::wdwcur : exec::wdwhead;
+  if (w == nullptr) return;
+  ifontslot = printerslot;
+  printjob.printerarea = marginsof(printjob.pagearea, *w);
+  printer().bounds = win::RECT{printjob.printerarea.left, printjob.printerarea.top,
+                               printjob.printerarea.right, printjob.printerarea.bottom};
+}
+
+void windowarea(exec::wdwrec& w) {
+  exec::wdwrec* const current = exec::wdwcur;
+  exec::wdwcur = &w;
+  SETUPS(setupsmode::window);
+  exec::wdwcur = current;
+  const win::RECT& b = drawtargets[target::defaultplot].bounds;
+  Area& a = printjob.windowarea;
+  a = Area{b.left, b.top, std::max(b.right, b.left + 1), std::max(b.bottom, b.top + 1)};
+  drawtargets[target::printwindow].bounds = b;
+}
+
+bool startprinter(exec::wdwrec& w, std::string_view options, std::int32_t& status) {
+  const std::int32_t state = w.printstate;
+  const bool towindow = (state & printbit::window) != 0;
+  int ups = 0;
+  const int landscape = printjob.landscape ? -1 : 0;
+  if (!printjob.pagedataset || status == orientationchanged) {
+    toolkit::SET_PAGE_DATA(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                           &landscape, &ups);
+    printjob.pagedataset = true;
+  }
+  int flags = defaultprinter;
+  if ((state & printbit::dialogs) != 0) {
+    win::DWORD setup = pagesetupflags;
+    const win::HWND owner = exec::mainwindow();
+    if (toolkit::PAGE_SETUP(&setup, &owner, &landscape, &ups) == 0) return false;
+    flags = dialogflags;
+  }
+  std::string document(exec::dlgtext.trimmed());
+  if (document.empty()) document = "Ostrel";
+  toolkit::draw_target_t& p = printer();
+  const win::HWND owner = exec::mainwindow();
+  if (toolkit::START_PRINT(p, &flags, &owner, document.c_str(), static_cast<int>(document.size()),
+                           &landscape, &ups) == 0) {
+    p = toolkit::draw_target_t{};
+    return false;
+  }
+  printjob.dialogflags = (state & printbit::dialogs) != 0 ? dialogflags : defaultflags;
+  FontSlot& seven = fontslots(printerslot);
+  if ((state & printbit::choosefont) != 0 && upcalls.CHOOSEFONTSLOT != nullptr) {
+    std::int32_t f = (state & printbit::fontvariant) != 0 ? fontvariantflags : fontflags;
+    if (options.find("WYS") != std::string_view::npos) f += fontwysflag;
+    std::int32_t answer = 0;
+    upcalls.CHOOSEFONTSLOT(1, printerslot, f, answer);
+    if (seven.font == nullptr || answer != 0) {
+      int none = 0;
+      toolkit::END_PRINT(p, &none);
+      p = toolkit::draw_target_t{};
+      return false;
+    }
+  }
+  if (!towindow) {
+    savefont(printjob.saved, seven);
+  } else if ((state & printbit::choosefont) != 0) {
+    printjob.saved.points = seven.points;
+  }
+  makeprinterfont();
+  readpagedata();
+  printjob.pagearea = Area{p.bounds.left, p.bounds.top, p.bounds.right, p.bounds.bottom};
+  if (towindow && printjob.wys) {
+    // The window as seen: as many columns and lines as the window shows,
+    // centred on the page.
+    const FontSlot& six = fontslots(6);
+    const std::int32_t wcw = std::max<std::int32_t>(1, six.cellwidth);
+    const std::int32_t wch = std::max<std::int32_t>(1, six.cellheight);
+    const Area& a = printjob.windowarea;
+    const std::int32_t width = (a.width() + 1) / wcw * printjob.printercw;
+    const std::int32_t height = (a.height() + 1) / wch * printjob.printerch;
+    printjob.pagearea = Area{(printjob.physwidth - width) / 2 - 1 - printjob.offsetx,
+                             (printjob.physheight - height) / 2 - 1 - printjob.offsety,
+                             (printjob.physwidth + width) / 2 + 1 - printjob.offsetx,
+                             (printjob.physheight + height) / 2 + 1 - printjob.offsety};
+  }
+  exec::wdwrec* const current = exec::wdwcur;
+  exec::wdwcur = &w;
+  SETUPSPRINTER(1);
+  exec::wdwcur = current;
+  printjob.printerat = win::POINT{printjob.printerarea.left, printjob.printerarea.top};
+  return true;
+}
+
+std::string stamptext(std::int32_t page) {
+  std::string s = "Ostrel / ";
+  if (exec::wdwhead != nullptr) s += exec::wdwhead->title.trimmed();
+  s += " / ";
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char when[32];
+  std::strftime(when, sizeof when, "%Y%m%d  %H%M%S.", &local);
+  return s + when + std::to_string(page);
+}
+
+void stamp(const exec::wdwrec& w) {
+  toolkit::draw_target_t& p = printer();
+  if (!printing(p) || (w.printstate & printbit::nostamp) != 0) return;
+  ++printjob.page;
+  SETFONT(printerslot, "Arial", stamppoints, 0.0F, 0, normalweight, 0);
+  const std::string text = stamptext(printjob.page);
+  const std::int32_t right = printjob.physwidth - (12 * printjob.offsetx + 12) / 5;
+  const std::int32_t bottom = printjob.physheight - (12 * printjob.offsety + 12) / 5;
+  // Logical coordinates start at the printable area's top left.
+  win::RECT box{1, 1, right - printjob.offsetx, bottom - printjob.offsety};
+  const win::HGDIOBJ before = win::SelectObject(p.dc, fontslots(printerslot).font);
+  win::SetTextColor(p.dc, 0);
+  win::SetBkMode(p.dc, win::TRANSPARENT);
+  win::DrawTextA(p.dc, text.c_str(), static_cast<int>(text.size()), &box,
+                 win::DT_RIGHT | win::DT_BOTTOM | win::DT_SINGLELINE | win::DT_NOPREFIX);
+  win::SelectObject(p.dc, before);
+  makeprinterfont();
+}
+
+void nextpage() {
+  toolkit::draw_target_t& p = printer();
+  if (!printing(p)) return;
+  exec::wdwrec* w = exec::wdwcur != nullptr ? exec::wdwcur : exec::wdwhead;
+  if (w != nullptr) stamp(*w);
+  int ups = 0;
+  toolkit::NEXT_PRINT_PAGE(p, &ups);
+  if (ups != 0 && w != nullptr) w->printstate |= printbit::endjob;
+  p.bounds = win::RECT{printjob.printerarea.left, printjob.printerarea.top,
+                       printjob.printerarea.right, printjob.printerarea.bottom};
+  printjob.printerat = win::POINT{printjob.printerarea.left, printjob.printerarea.top};
+}
+
+void endprinter() {
+  toolkit::draw_target_t& p = printer();
+  if (!printing(p)) return;
+  exec::wdwrec* w = exec::wdwcur != nullptr ? exec::wdwcur : exec::wdwhead;
+  if (w != nullptr) stamp(*w);
+  int ups = 0;
+  toolkit::END_PRINT(p, &ups);
+  p = toolkit::draw_target_t{};
+  printjob.page = 0;
+}
+
+void endopenjob() {
+  if (printing(printer())) {
+    endprinter();
+  }
+  for (exec::wdwrec* r = exec::wdwhead; r != nullptr; r = r->next) r->printstate = 0;
+  printjob.open = false;
+  printjob.window = nullptr;
+  // The printer settings go with the program.
+  toolkit::reset_printing();
+  printjob.pagedataset = false;
+}
+
+void reset_printjob() {
+  toolkit::draw_target_t& p = printer();
+  if (printing(p)) {
+    int ups = 0;
+    toolkit::END_PRINT(p, &ups);
+  }
+  p = toolkit::draw_target_t{};
+  printjob = PrintJob{};
+}
+
+}  // namespace plot

@@ -1,0 +1,373 @@
+// Print jobs on the "PDF" printer, checked on the documents with the
+// poppler tools: pages, texts, the stamp of every page, margins,
+// orientation and figures where their numbers put them.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "exec/builtins.h"
+#include "exec/settingrefs.h"
+#include "exec/windowwords.h"
+#include "plot/fontslots.h"
+#include "plot/plotdev.h"
+#include "plot/printdlg.h"
+#include "plot/printjob.h"
+#include "plot/printstate.h"
+#include "plot/rwprint.h"
+#include "plot/upcalls.h"
+#include "plot_fixture.h"
+#include "support/test_support.h"
+#include "toolkit/printing.h"
+#include "toolkit/records.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The output of a command (its standard output only).
+std::string command(const std::string& line) {
+  std::string out;
+  if (std::FILE* p = ::popen((line + " 2>/dev/null").c_str(), "r")) {
+    char buffer[4096];
+    std::size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof buffer, p)) > 0) out.append(buffer, n);
+    ::pclose(p);
+  }
+  return out;
+}
+
+std::vector<std::string> linesof(const std::string& text) {
+  std::vector<std::string> out;
+  std::istringstream in(text);
+  for (std::string l; std::getline(in, l);) {
+    while (!l.empty() && (l.back() == '\f' || l.back() == ' ')) l.pop_back();
+    if (!l.empty() && l.front() == '\f') l.erase(0, 1);
+    if (!l.empty()) out.push_back(l);
+  }
+  return out;
+}
+
+class PrintJobTest : public plottest::PlotTest {
+ protected:
+  void SetUp() override {
+    PlotTest::SetUp();
+    // No scheduler: "PDF" is the default printer.
+    const char* was = std::getenv("CUPS_SERVER");
+    if (was != nullptr) keptserver = was;
+    ::setenv("CUPS_SERVER", dir.file("no-scheduler").c_str(), 1);
+    here.emplace(dir.path());
+    toolkit::reset_printing();
+    plot::reset_printjob();
+    exec::wdwhead->title.set("Main window");
+    // The program's main window: the spooling dialog is one of its own.
+    mainwindow = win::CreateWindowExA(0, "STATIC", "", win::WS_POPUP, 0, 0, 100, 100, nullptr,
+                                      nullptr, nullptr, nullptr);
+    int ups = 0;
+    if (toolkit::window_record_t* t = toolkit::GET_FREE_WINDOW_RECORD(mainwindow, &ups))
+      toolkit::MAKE_MAIN_RECORD(t);
+    exec::dlgtext.blank();
+    exec::txtcolors = {0, 0xFFFFFF};
+  }
+  void TearDown() override {
+    plot::reset_printjob();
+    toolkit::reset_printing();
+    here.reset();
+    if (keptserver)
+      ::setenv("CUPS_SERVER", keptserver->c_str(), 1);
+    else
+      ::unsetenv("CUPS_SERVER");
+    PlotTest::TearDown();
+  }
+  // One call on the main window with its print state.
+  std::int32_t print(std::string_view text, std::string_view options = "",
+                     double y = plot::nextline, double x = 1.0) {
+    std::int32_t columns = 0, status = 0;
+    exec::wdwcur = record;
+    plot::RWPRINT(text, x, y, columns, 6, " ", options, record, status);
+    return status;
+  }
+  void end() {
+    record->printstate |= plot::printbit::endjob;
+    print("");
+  }
+  std::string file(const std::string& name) { return dir.file(name); }
+  int pages(const std::string& name) {
+    const std::string info = command("pdfinfo '" + file(name) + "'");
+    std::smatch m;
+    if (!std::regex_search(info, m, std::regex("Pages:\\s+(\\d+)"))) return 0;
+    return std::stoi(m[1]);
+  }
+  std::vector<std::string> text(const std::string& name) {
+    return linesof(command("pdftotext -raw '" + file(name) + "' -"));
+  }
+  // The left edge (points) of the first word of the page's text.
+  double firstleft(const std::string& name) {
+    const std::string html = command("pdftotext -bbox '" + file(name) + "' -");
+    std::smatch m;
+    if (!std::regex_search(html, m, std::regex("<word xMin=\"([0-9.]+)\""))) return -1;
+    return std::stod(m[1]);
+  }
+  testsupport::TempDir dir;
+  std::optional<testsupport::CurrentFolder> here;
+  std::optional<std::string> keptserver;
+  win::HWND mainwindow = nullptr;
+};
+
+const std::regex stampline(R"(^Ostrel / .* / \d{8} +\d{6}\.(\d+)$)");
+
+int stamppage(const std::string& line) {
+  std::smatch m;
+  return std::regex_match(line, m, stampline) ? std::stoi(m[1]) : 0;
+}
+
+TEST_F(PrintJobTest, AJobOpensWithoutTextAndItsEndStampsTheOnlyPage) {
+  record->printstate = plot::printbit::printer;
+  print("");
+  EXPECT_TRUE(plot::printing(plot::drawtargets[plot::target::printer]));
+  EXPECT_FALSE(fs::exists(file("Ostrel.pdf")));
+  end();
+  EXPECT_EQ(record->printstate, 0);
+  EXPECT_FALSE(plot::printing(plot::drawtargets[plot::target::printer]));
+  ASSERT_EQ(pages("Ostrel.pdf"), 1);
+  const std::vector<std::string> lines = text("Ostrel.pdf");
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(stamppage(lines[0]), 1) << lines[0];
+  EXPECT_NE(lines[0].find("/ Main window /"), std::string::npos);
+  // The stamp's own form: two blanks between the date and the time.
+  EXPECT_TRUE(std::regex_match(plot::stamptext(3),
+                               std::regex(R"(^Ostrel / Main window / \d{8}  \d{6}\.3$)")))
+      << plot::stamptext(3);
+}
+
+TEST_F(PrintJobTest, EveryLineEndKeepsTheLinesWholeAndPagesBreakWithAStampEach) {
+  record->printstate = plot::printbit::printer;
+  print("alpha\nbeta\rgamma\r\ndelta\r\n");
+  for (int k = 1; k <= 150; ++k) print("row " + std::to_string(k));
+  end();
+  const int n = pages("Ostrel.pdf");
+  ASSERT_GE(n, 2);
+  const std::vector<std::string> lines = text("Ostrel.pdf");
+  ASSERT_GE(lines.size(), 4u);
+  EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 5),
+            (std::vector<std::string>{"alpha", "beta", "gamma", "delta", "row 1"}));
+  std::vector<int> stamps;
+  int rows = 0;
+  for (const std::string& l : lines) {
+    if (const int p = stamppage(l)) stamps.push_back(p);
+    if (l.rfind("row ", 0) == 0) ++rows;
+  }
+  EXPECT_EQ(rows, 150);
+  std::vector<int> expected;
+  for (int p = 1; p <= n; ++p) expected.push_back(p);
+  EXPECT_EQ(stamps, expected);
+
+  // The next job is a document of its own, counted from page 1 again; with
+  // bit 0x10 no page is stamped.
+  exec::dlgtext.set("Second/job");
+  record->printstate = plot::printbit::printer;
+  print("again");
+  end();
+  EXPECT_EQ(text("Second_job.pdf").back().back(), '1');
+  EXPECT_EQ(stamppage(text("Second_job.pdf").back()), 1);
+  exec::dlgtext.set("Second/job");
+  record->printstate = plot::printbit::printer | plot::printbit::nostamp;
+  print("plain");
+  end();
+  EXPECT_EQ(text("Second_job-2.pdf"), std::vector<std::string>{"plain"});
+}
+
+TEST_F(PrintJobTest, MarginsAreFractionsCellsOrDots) {
+  const auto leftof = [&](const std::string& options, const std::string& name) {
+    exec::dlgtext.set(name);
+    record->printstate = plot::printbit::printer;
+    print("X", options);
+    end();
+    return firstleft(name + ".pdf");
+  };
+  // At 600 dots per inch, 72 points per inch, no unprintable edges; the
+  // page area is the paper less the page set-up's margins.
+  const double tenth = leftof("L=0.1", "tenth");
+  const double cell = plot::printjob.printercw * 72.0 / 600.0;
+  const double pageleft = plot::printjob.pagearea.left * 72.0 / 600.0;
+  const double pagewidth = plot::printjob.pagearea.width() * 72.0 / 600.0;
+  EXPECT_NEAR(tenth, pageleft + pagewidth / 10, 1.0);
+  EXPECT_NEAR(leftof("L=-300", "dots"), pageleft + 36.0, 1.0);
+  EXPECT_NEAR(leftof("L=5", "cells"), pageleft + 5 * cell, 1.0);
+  EXPECT_NEAR(leftof("L=1.0", "one"), pageleft + cell, 1.0);
+  EXPECT_GT(leftof("L=0.9999999", "fraction"), pageleft + pagewidth * 0.99);
+  // W= with R= and without L= moves the left margin.
+  EXPECT_NEAR(leftof("R=-600,W=-1200", "fromright"), pageleft + pagewidth - 1801 * 72.0 / 600.0,
+              1.0);
+  EXPECT_NEAR(leftof("L=-600,R=-600,W=-1200", "fromleft"), pageleft + 72.0, 1.0);
+  // ... and with L= the right one: a long text wraps at L + W.
+  exec::dlgtext.set("wrapped");
+  record->printstate = plot::printbit::printer;
+  print(std::string(60, 'w') + " " + std::string(60, 'v'), "L=-600,R=-600,W=-1200");
+  end();
+  const std::string html = command("pdftotext -bbox '" + file("wrapped.pdf") + "' -");
+  double right = 0;
+  const std::regex word("xMax=\"([0-9.]+)\"[^>]*>([wv]+)<");
+  for (auto it = std::sregex_iterator(html.begin(), html.end(), word); it != std::sregex_iterator();
+       ++it)
+    right = std::max(right, std::stod((*it)[1]));
+  EXPECT_GT(right, pageleft + 72.0);
+  EXPECT_LE(right, pageleft + 72.0 + 144.0 + 1.0);
+}
+
+TEST_F(PrintJobTest, LandscapeComesWithTheNextJobAndSaysSoOnce) {
+  record->printstate = plot::printbit::printer;
+  EXPECT_EQ(print("portrait"), 0);
+  end();
+  record->printstate = plot::printbit::printer;
+  EXPECT_EQ(print("across", "LS=1"), plot::orientationchanged);
+  end();
+  record->printstate = plot::printbit::printer;
+  EXPECT_EQ(print("across again", "LS=1"), 0);
+  end();
+  const auto size = [&](const std::string& name) {
+    std::smatch m;
+    const std::string info = command("pdfinfo '" + file(name) + "'");
+    EXPECT_TRUE(std::regex_search(info, m, std::regex("Page size:\\s+([0-9.]+) x ([0-9.]+)")));
+    return std::make_pair(std::stod(m[1]), std::stod(m[2]));
+  };
+  EXPECT_LT(size("Ostrel.pdf").first, size("Ostrel.pdf").second);
+  EXPECT_GT(size("Ostrel-2.pdf").first, size("Ostrel-2.pdf").second);
+  EXPECT_GT(size("Ostrel-3.pdf").first, size("Ostrel-3.pdf").second);
+}
+
+// Two lines in dots, split by "^": rasterised at 60 dots per inch (a tenth
+// of the printer's), ink lies on them and not between.
+TEST_F(PrintJobTest, APrintedFigureLiesWhereItsNumbersPutIt) {
+  record->printstate = plot::printbit::printer;
+  print("", "PXL,FC=0.05,LI=600,600,1800,600^600,1200,1800,1200");
+  end();
+  ASSERT_EQ(pages("Ostrel.pdf"), 1);
+  command("pdftoppm -gray -r 60 '" + file("Ostrel.pdf") + "' '" + file("page") + "'");
+  std::ifstream in(file("page-1.pgm"), std::ios::binary);
+  std::string magic;
+  int w = 0, h = 0, maxval = 0;
+  in >> magic >> w >> h >> maxval;
+  in.get();
+  ASSERT_EQ(magic, "P5");
+  std::vector<unsigned char> px(static_cast<std::size_t>(w) * h);
+  in.read(reinterpret_cast<char*>(px.data()), static_cast<std::streamsize>(px.size()));
+  const auto dark = [&](int x, int y) {
+    for (int dy = -1; dy <= 1; ++dy)
+      if (px[static_cast<std::size_t>((y + dy) * w + x)] < 128) return true;
+    return false;
+  };
+  EXPECT_TRUE(dark(90, 60));
+  EXPECT_TRUE(dark(150, 120));
+  EXPECT_FALSE(dark(90, 90));    // not joined across the "^"
+  EXPECT_FALSE(dark(40, 60));    // nothing left of the first point
+  EXPECT_FALSE(dark(200, 120));  // nor right of the last
+}
+
+// With both targets the window pass fills the window's frame and the
+// printer pass the page's: each brush goes to its own target.
+TEST_F(PrintJobTest, BothTargetsGetTheFrameAndItsBrush) {
+  record->printstate = plot::printbit::printer | plot::printbit::window;
+  print("", "BC=4,RA=0");
+  end();
+  EXPECT_EQ(at(500, 350), exec::rgbtab(4));
+  command("pdftoppm -gray -r 20 '" + file("Ostrel.pdf") + "' '" + file("page") + "'");
+  std::ifstream in(file("page-1.pgm"), std::ios::binary);
+  std::string magic;
+  int w = 0, h = 0, maxval = 0;
+  in >> magic >> w >> h >> maxval;
+  in.get();
+  std::vector<unsigned char> px(static_cast<std::size_t>(w) * h);
+  in.read(reinterpret_cast<char*>(px.data()), static_cast<std::streamsize>(px.size()));
+  ASSERT_EQ(magic, "P5");
+  EXPECT_LT(px[static_cast<std::size_t>(h / 2 * w + w / 2)], 250);
+}
+
+TEST_F(PrintJobTest, PrintStateValues) {
+  exec::wdwcur = record;
+  record->printstate = 0;
+  plot::SETPRINTSTATE(0);
+  EXPECT_EQ(record->printstate, 0);  // nothing prints: nothing to end
+  record->printstate = plot::printbit::window;
+  plot::SETPRINTSTATE(0);
+  EXPECT_EQ(record->printstate, plot::printbit::window | plot::printbit::endjob);
+  // A value with bit 8 adds its bits to a window that prints.
+  record->printstate = plot::printbit::printer;
+  plot::SETPRINTSTATE(plot::printbit::endjob | plot::printbit::nostamp);
+  EXPECT_EQ(record->printstate,
+            plot::printbit::printer | plot::printbit::endjob | plot::printbit::nostamp);
+  // -1 sets bit 4, and a later value clears it.
+  plot::SETPRINTSTATE(-1);
+  EXPECT_NE(record->printstate & plot::printbit::minusone, 0);
+  plot::SETPRINTSTATE(plot::printbit::window);
+  EXPECT_EQ(record->printstate, plot::printbit::window);
+}
+
+// A dialog of three check boxes and a text, printed line by line; the
+// window's table (100 rows, 20 on a screen) one block a page.
+class PrintDialogTest : public PrintJobTest {
+ protected:
+  void SetUp() override {
+    PrintJobTest::SetUp();
+    record->title.set("Settings");
+    record->dialogitems = plat::Store1<toolkit::dialog_t>(4);
+    const char* titles[] = {"First", "Second", "Third"};
+    for (int k = 1; k <= 3; ++k) {
+      toolkit::dialog_t& d = record->dialogitems(k);
+      d.type = toolkit::DLG_CHECKBOX;
+      d.id = 100 + k;
+      d.title.set(titles[k - 1]);
+      d.integer_value = k != 2 ? 1 : 0;
+    }
+    record->dialogitems(4).type = toolkit::DLG_PUSHBUTTON;
+    record->dialogitems(4).title.set("OK");
+    exec::wdwcur = record;
+  }
+  void TearDown() override {
+    record->firsttable = nullptr;
+    plot::upcalls.MATRIXUPDATE = nullptr;
+    PrintJobTest::TearDown();
+  }
+  void printdialog() {
+    plot::PRINTDLG(std::span<toolkit::dialog_t>(record->dialogitems.data(), 4));
+  }
+  static inline int top = 1;
+  static inline int visible = 20;
+};
+
+TEST_F(PrintDialogTest, CheckBoxesPrintTheirStateAndTitleLineByLine) {
+  exec::dlgtext.set("LSXA");
+  printdialog();
+  EXPECT_EQ(record->printstate, 0);
+  const std::vector<std::string> lines = text("Settings.pdf");
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 3),
+            (std::vector<std::string>{"1=First", "0=Second", "1=Third"}));
+  EXPECT_EQ(stamppage(lines[3]), 1);
+}
+
+TEST_F(PrintDialogTest, ATablePrintsOneScreenOfRowsAPageAndEndsWhenItCannotMoveOn) {
+  int dummy = 0;
+  record->firsttable = reinterpret_cast<ui::mxrec*>(&dummy);
+  plot::upcalls.MATRIXUPDATE = [](win::HWND, bool first, std::int32_t& rows) {
+    top = first ? 1 : std::min(top + std::max(visible, 1), 100);
+    rows = std::max(0, 100 - (top + visible - 1));
+  };
+  visible = 20;
+  printdialog();
+  EXPECT_EQ(pages("Settings.pdf"), 5);
+  // A table that shows no row and does not move: one page, not forever.
+  visible = 0;
+  plot::upcalls.MATRIXUPDATE = [](win::HWND, bool, std::int32_t& rows) { rows = 100; };
+  printdialog();
+  EXPECT_EQ(pages("Settings-2.pdf"), 1);
+}
+
+}  // namespace
