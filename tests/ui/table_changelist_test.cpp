@@ -147,6 +147,29 @@ TEST_F(ChangeList, RowCommandsUndoAndRedoSaveByteForByte) {
   }
 }
 
+TEST_F(ChangeList, AnExchangeOfTwoCellsIsTwoChangesUndoneAndRedoneOneByOne) {
+  Rows model = storedrows(4);
+  const Rows stored = model;
+  std::swap(model[0].b, model[2].b);
+  const std::string saved = withunit(
+      "\n", stored,
+      [&](std::int32_t u) {
+        expectcells(u, model, "after the exchange");
+        // The second element's change goes first, then the first's.
+        edit(u, ui::mxcmd::undo, 0);
+        Rows half = stored;
+        half[0].b = model[0].b;
+        expectcells(u, half, "after one undo");
+        edit(u, ui::mxcmd::undo, 0);
+        expectcells(u, stored, "after two undos");
+        edit(u, ui::mxcmd::redo, 0);
+        edit(u, ui::mxcmd::redo, 0);
+        expectcells(u, model, "after two redos");
+      },
+      "F(1,2) >< F(3,2)\nDLG(Text='wait')\n");
+  EXPECT_EQ(saved, filetext(model, "\n"));
+}
+
 TEST_F(ChangeList, TheShownTableOffersWhatItsListAllows) {
   Rows model = storedrows(3);
   std::array<std::int16_t, 6> flags{};
