@@ -57,11 +57,12 @@ evaldetail::Eval& takeeval() {
   e.firstkw = -1;
   e.firstwritten = e.written = e.editcalls = e.jump = e.structcell = 0;
   e.tablecell = e.tableunit = e.tablerow = e.tablecolumn = 0;
+  e.swapcell = e.swapunit = e.swaprow = e.swapcolumn = 0;
   e.hasassign = e.stored = e.falsecond = e.condition = e.endstmt = false;
   e.endpasses = e.rangeflag = e.missing = e.restart = e.prefixeach = false;
   return e;
 }
-static_assert(sizeof(evaldetail::Eval) == 184,
+static_assert(sizeof(evaldetail::Eval) == 200,
               "a field added to the work record needs its start value in takeeval");
 struct EvalSlot {
   evaldetail::Eval& e = takeeval();
@@ -266,6 +267,84 @@ std::int32_t structfields(std::int32_t rec, std::int32_t n, std::int32_t t) {
   return 0;
 }
 
+// One side of an exchange with a table element: the element (its unit,
+// row and column) or the variable or text the entry names, and its value.
+struct SwapSide {
+  std::int32_t entry = 0;
+  bool element = false;
+  std::int32_t unit = 0, row = 0, column = 0;
+  bool istext = false;
+  std::string text;
+  double number = 0.0;
+};
+
+// Reads one side; status 0 or the code `readfail` with the element's row
+// and column in the detail words.
+std::int32_t swapside(Eval& e, SwapSide& x, bool target, std::int32_t readfail) {
+  const std::int32_t cell = target ? e.tablecell : e.swapcell;
+  if (x.entry > 0 && x.entry == cell) {
+    x.element = true;
+    x.unit = target ? e.tableunit : e.swapunit;
+    x.row = target ? e.tablerow : e.swaprow;
+    x.column = target ? e.tablecolumn : e.swapcolumn;
+    if (tableread(x.unit, x.row, x.column, x.text, x.number, x.istext) != 0) {
+      core::msgkey.blank();
+      detailwords[0] = static_cast<std::int16_t>(std::clamp(x.row, -32768, 32767));
+      detailwords[1] = static_cast<std::int16_t>(std::clamp(x.column, -32768, 32767));
+      return readfail;
+    }
+    return 0;
+  }
+  if (x.entry < 0) {
+    if (-x.entry > maxtemps || !livestring(x.entry)) return 3020;
+    x.istext = true;
+    x.text = stringof(x.entry);
+    return 0;
+  }
+  if (!validcell(x.entry)) return 3021;
+  if (constcell(x.entry)) return 3036;
+  x.number = core::z(x.entry);
+  return 0;
+}
+
+// Gives one side the other's value; status 0 or the code `writefail`.
+std::int32_t swapin(SwapSide& x, const SwapSide& from, std::int32_t writefail) {
+  if (x.element) {
+    core::msgkey.blank();
+    const std::int32_t st =
+        tablestore(x.unit, x.row, x.column, from.istext, from.text, from.number);
+    if (st == 0) return 0;
+    core::msgkey.blank();
+    detailwords[0] = static_cast<std::int16_t>(std::clamp(x.row, -32768, 32767));
+    detailwords[1] = static_cast<std::int16_t>(std::clamp(x.column, -32768, 32767));
+    return writefail;
+  }
+  if (x.istext) {
+    writestring(-x.entry, from.text, 1);
+  } else {
+    core::z(x.entry) = from.number;
+  }
+  return 0;
+}
+
+// Exchange with an element of a file viewed as a table (word 0x8981):
+// both sides are read first, then each takes the other's value.
+std::int32_t tableexchange(Eval& e) {
+  SwapSide t, s;
+  if (!pop(e, s.entry)) return 3000;
+  if (!pop(e, t.entry)) return 3020;
+  if (t.entry == 0 || t.entry == omitted || s.entry == 0 || s.entry == omitted) return 3020;
+  if (const std::int32_t st = swapside(e, t, true, 3040); st != 0) return st;
+  if (const std::int32_t st = swapside(e, s, false, 3042); st != 0) return st;
+  e.tablecell = e.swapcell = 0;
+  if (t.istext != s.istext) return 3039;
+  const SwapSide first = t;
+  if (const std::int32_t st = swapin(t, s, 3037); st != 0) return st;
+  if (const std::int32_t st = swapin(s, first, 3038); st != 0) return st;
+  e.stored = true;
+  return push(e, t.entry) ? 0 : 2002;
+}
+
 // Assignment (0x8880 family) and exchange (0x8980 family) with count a.
 std::int32_t assign(Eval& e, std::int32_t p) {
   const std::uint32_t w = word(e, p);
@@ -286,6 +365,11 @@ std::int32_t assign(Eval& e, std::int32_t p) {
     e.stored = true;
     return push(e, t) ? 0 : 2002;
   }
+  // An element of a file table on either side: its own exchange.
+  if (exchange && e.sp >= 2 &&
+      ((e.swapcell != 0 && top(e) == e.swapcell) ||
+       (e.tablecell != 0 && at(e, e.sp - 1) == e.tablecell)))
+    return tableexchange(e);
   std::int32_t s = 0, t = 0;
   if (!pop(e, s)) return 3000;
   if (!pop(e, t)) return 3020;
@@ -731,10 +815,7 @@ std::int32_t oneword(Eval& e, std::int32_t p) {
     return 0;
   }
   if (w == 0x8881u) return tablewrite(e);
-  if (w == 0x8981u) {
-    core::msgkey.set(xeqkeys::notyetbuilt);
-    return xeqkeyed;
-  }
+  if (w == 0x8981u) return tableexchange(e);
   if (w == 0xC880u) return negate(e);
   if (w == 0xF000u) {
     core::nomsg = v;

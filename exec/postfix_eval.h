@@ -37,6 +37,8 @@ struct Eval {
   // A table element assigned to: the cell that stands for it on the stack
   // and the element's unit, row and column.
   std::int32_t tablecell = 0, tableunit = 0, tablerow = 0, tablecolumn = 0;
+  // The same for a table element on the source side of an exchange.
+  std::int32_t swapcell = 0, swapunit = 0, swaprow = 0, swapcolumn = 0;
   bool hasassign = false;   // an assignment or exchange word was met
   bool stored = false;      // something was stored
   bool falsecond = false;   // the statement was a false condition

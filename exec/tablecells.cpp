@@ -98,9 +98,9 @@ std::int32_t tableoperand(Eval& e, std::int32_t p, std::int32_t descr) {
   std::int32_t ec = 0, er = 0;
   if (!popbound(e, ec) || !popbound(e, er)) return 3000;
   const bool target = targetside(e, p);
-  if (readtableelement == nullptr || (target && writetableelement == nullptr) ||
-      xeqexpr.swappos != 0) {
-    core::msgkey.set(xeqkeys::notyetbuilt);  // exchanges have no meaning for a file's cell
+  const bool exchange = xeqexpr.swappos != 0;
+  if (readtableelement == nullptr || ((target || exchange) && writetableelement == nullptr)) {
+    core::msgkey.set(xeqkeys::notyetbuilt);
     return xeqkeyed;
   }
   // The file variable: the descriptor's symbol (its text descriptor outside
@@ -109,15 +109,16 @@ std::int32_t tableoperand(Eval& e, std::int32_t p, std::int32_t descr) {
   std::int32_t unit = descr >= 1 && descr <= maxtemps ? tmporig[descr] : 0;
   if ((wordpath::typeof_(sym) & 0x100) != 0) unit = core::name(sym).adr;
   const bool onbase = sym != 0 && e.sp >= 1 && top(e) == sym;
-  if (target) {
-    // The element is written when the assignment comes: a scratch cell
-    // stands for it on the stack.
+  if (target || exchange) {
+    // The element is written when the assignment or the exchange comes
+    // (an exchange reads it then): a scratch cell stands for it on the
+    // stack.
     const std::int32_t cell = newcell(0.0);
     if (cell == 0) return 2002;
-    e.tablecell = cell;
-    e.tableunit = unit;
-    e.tablerow = clamped(intvalue(er));
-    e.tablecolumn = clamped(intvalue(ec));
+    (target ? e.tablecell : e.swapcell) = cell;
+    (target ? e.tableunit : e.swapunit) = unit;
+    (target ? e.tablerow : e.swaprow) = clamped(intvalue(er));
+    (target ? e.tablecolumn : e.swapcolumn) = clamped(intvalue(ec));
     if (!onbase) return push(e, cell) ? 0 : 2002;
     top(e) = cell;
     e.isbase[static_cast<std::size_t>(e.sp)] = 0;
@@ -150,7 +151,16 @@ std::int32_t tableoperand(Eval& e, std::int32_t p, std::int32_t descr) {
 }
 
 std::int32_t tableassign(Eval& e, bool istext, std::string_view text, double number) {
-  const std::int32_t unit = e.tableunit, row = e.tablerow, column = e.tablecolumn;
+  return tablestore(e.tableunit, e.tablerow, e.tablecolumn, istext, text, number);
+}
+
+std::int32_t tableread(std::int32_t unit, std::int32_t row, std::int32_t column, std::string& text,
+                       double& number, bool& istext) {
+  return readelement(unit, row, column, text, number, istext);
+}
+
+std::int32_t tablestore(std::int32_t unit, std::int32_t row, std::int32_t column, bool istext,
+                        std::string_view text, double number) {
   if (unit < plat::unit_script_first || unit > plat::unit_script_last) return 3003;
   if (!plat::unit_is_open(unit)) return 3041;
   if (column < 0) {

@@ -1,8 +1,8 @@
 // Elements of a file variable viewed as a table, F(row, column), read
 // where a script names one (in the expression evaluator and on the word
 // path) and assigned in the evaluator. The files subsystem installs the
-// reader and the writer; until then, and for exchanges, such an element
-// stops the statement with "notYetBuilt".
+// reader and the writer; until then such an element stops the statement
+// with "notYetBuilt".
 #pragma once
 
 #include <cstdint>
@@ -44,5 +44,12 @@ std::int32_t tableoperand(Eval& e, std::int32_t p, std::int32_t descr);
 // The assignment of the value (a text or a number) to the element that
 // tableoperand left as the statement's target; status 0 or an error code.
 std::int32_t tableassign(Eval& e, bool istext, std::string_view text, double number);
+// The value of element (row, column) of the table on unit, and the value
+// written there; status 0 or an error code as for an element read or
+// assigned in an expression.
+std::int32_t tableread(std::int32_t unit, std::int32_t row, std::int32_t column, std::string& text,
+                       double& number, bool& istext);
+std::int32_t tablestore(std::int32_t unit, std::int32_t row, std::int32_t column, bool istext,
+                        std::string_view text, double number);
 
 }  // namespace exec::evaldetail

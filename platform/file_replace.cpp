@@ -194,8 +194,9 @@ ReplaceResult write_in_place(ReplaceResult r, std::string_view bytes, const Repl
     ::close(fd);
     return failed(r, ReplaceStep::write, error);
   }
-  if (o.sync && ::fsync(fd) != 0) {
-    error = errno;
+  if (o.sync && ::fsync(fd) != 0) error = errno;
+  if (o.sync && error == 0 && !take_fault(syncs_before_fault)) error = EIO;
+  if (error != 0) {
     ::close(fd);
     return failed(r, ReplaceStep::sync, error);
   }
@@ -266,6 +267,9 @@ ReplaceResult finish_replace(ReplaceResult r, int fd, const std::string& temp, i
   if (error == 0 && options.sync && ::fsync(fd) != 0) {
     step = ReplaceStep::sync;
     error = errno;
+  } else if (error == 0 && options.sync && !take_fault(syncs_before_fault)) {
+    step = ReplaceStep::sync;
+    error = EIO;
   }
   const int closed = close_checked(fd);
   if (error == 0 && closed != 0) {

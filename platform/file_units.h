@@ -151,12 +151,14 @@ void reset_file_units();
 // its caller named: a file the program rewrites goes through replace_file
 // (file_replace.h) instead, which makes its own temporary file.
 int commit_unit(int unit, std::string_view target, bool sync = true);
-// Test hooks: when not negative, the number of writes to the file system,
-// of closes and of renames that still succeed; every one after them fails
-// (writes and renames with iostat_write_error, closes with
-// iostat_close_failed; in replace_file with EIO). reset_file_units sets
-// them back to -1.
+// Test hooks: when not negative, the number of reads from and writes to
+// the file system, of syncs, closes and renames that still succeed; every
+// one after them fails (reads with iostat_read_error, writes, syncs and
+// renames with iostat_write_error, closes with iostat_close_failed; in
+// replace_file with EIO). reset_file_units sets them back to -1.
+inline std::int64_t reads_before_fault = -1;
 inline std::int64_t writes_before_fault = -1;
+inline std::int64_t syncs_before_fault = -1;
 inline std::int64_t closes_before_fault = -1;
 inline std::int64_t renames_before_fault = -1;
 

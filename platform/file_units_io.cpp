@@ -31,6 +31,7 @@ int unit_read_at(FileUnit& u, std::int64_t off, char* dst, std::int64_t n, std::
     return iostat_bad_record;
   }
   while (got < n) {
+    if (!take_fault(reads_before_fault)) return iostat_read_error;
     ssize_t r = ::pread(u.fd, dst + got, static_cast<size_t>(n - got), off + got);
     if (r < 0) {
       if (errno == EINTR) continue;

@@ -164,7 +164,8 @@ int commit_unit(int unit, std::string_view target, bool sync) {
   const std::string path = u->path;
   int status = unit_flush(*u);
   if (status == iostat_ok && u->writefailed) status = iostat_write_error;
-  if (status == iostat_ok && sync && ::fsync(u->fd) != 0) status = iostat_write_error;
+  if (status == iostat_ok && sync && (::fsync(u->fd) != 0 || !take_fault(syncs_before_fault)))
+    status = iostat_write_error;
   const int closed = close_unit(unit, UnitClose::keep);
   if (status == iostat_ok) status = closed;
   const std::string to = unit_file_path(target);
@@ -186,7 +187,8 @@ int flush_unit(int unit) {
 
 void reset_file_units() {
   while (!fileunits.empty()) close_unit(fileunits.begin()->first);
-  writes_before_fault = closes_before_fault = renames_before_fault = -1;
+  reads_before_fault = writes_before_fault = syncs_before_fault = -1;
+  closes_before_fault = renames_before_fault = -1;
 }
 
 }  // namespace plat

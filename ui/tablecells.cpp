@@ -179,6 +179,7 @@ void IOCHARMXELEMENT(std::int32_t unit, std::int32_t row, std::int32_t col, std:
     }
     row = (*r.rowlist)(row);
   }
+  double editedrecord = 0.0;
   if ((mode & (cellmode::read | 0x80)) != 0 ||
       ((mode & cellmode::write) != 0 && r.lineindex.has_value())) {
     double stored = row;
@@ -189,6 +190,27 @@ void IOCHARMXELEMENT(std::int32_t unit, std::int32_t row, std::int32_t col, std:
       return;
     }
     row = tw::rounded(stored);
+    if (col == 0 && (mode & cellmode::read) != 0) {
+      // The whole line as edited: a new line from its cells, a stored one
+      // read and its changed cells put in.
+      chgstate.found = nullptr;
+      chgstate.nostoredtext = false;
+      std::string line;
+      bool isnew = false;
+      if (const ChangeList* l = changesof(unit); l != nullptr)
+        for (const mxchange* q = l->head; q != nullptr; q = q->next)
+          isnew = isnew || (q->line == stored && q->is(chg::newline));
+      if (r.lineindex.has_value() || isnew) {
+        if (EDITEDLINE(unit, stored, line)) {
+          std::fill(text.begin(), text.end(), ' ');
+          std::copy_n(line.begin(), std::min(line.size(), text.size()), text.begin());
+          mxcelllen = static_cast<std::int32_t>(line.size());
+          return;
+        }
+      } else {
+        editedrecord = stored;  // read below, then edited
+      }
+    }
     if (CHANGEINOUT(unit, row, col, text, mode, status)) {
       if (status != 0) core::CHECKANDSETRUNTIMEERROR("Mio5", status);
       return;
@@ -227,6 +249,10 @@ void IOCHARMXELEMENT(std::int32_t unit, std::int32_t row, std::int32_t col, std:
     const io::ColDef& d = r.coltable->columns(std::max(col, 1));
     length = std::min(static_cast<std::int32_t>(text.size()), d.width > 0 ? d.width : r.recl);
     position = std::int64_t{r.recl} * (row - 1) + std::max(d.offset, 1);
+  } else if (r.coltable && col == 0) {
+    // The whole row: its record.
+    length = std::min(static_cast<std::int32_t>(text.size()), r.recl);
+    position = std::int64_t{r.recl} * (row - 1) + 1;
   } else {
     const std::int64_t columns = t != nullptr ? std::max(t->ncols, 1) : 1;
     const std::int64_t record = columns * (row - 1) + std::max(col, 1);
@@ -245,6 +271,11 @@ void IOCHARMXELEMENT(std::int32_t unit, std::int32_t row, std::int32_t col, std:
   std::fill(text.begin(), text.end(), ' ');
   io::READDIRUNF(unit, text, length, position, status);
   if (status != 0) setiostat(status);
+  std::string line(text.data(), text.size());
+  if (status == 0 && editedrecord >= 1.0 && EDITEDLINE(unit, editedrecord, line)) {
+    std::fill(text.begin(), text.end(), ' ');
+    std::copy_n(line.begin(), std::min(line.size(), text.size()), text.begin());
+  }
 }
 
 void IOR8MXELEMENT(std::int32_t unit, std::int32_t row, std::int32_t col, std::int32_t item,

@@ -11,6 +11,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace ui {
@@ -116,6 +117,16 @@ void EDITMX();
 // the file holds them. A failure leaves the file as it was and reports
 // "mx2nosave" with the failed step.
 bool MXSAVE(std::int32_t unit);
+
+// The text of a new line from its cells (cells[c] for column c, null for
+// none), without a line end; a fixed record takes the bytes between its
+// fields from firstrecord.
+std::string newrowtext(std::int32_t unit, std::span<const mxchange* const> cells,
+                       std::string_view firstrecord);
+// Line `line` of the unit as its pending edits make it, without its line
+// end and trailing blanks; false when no edit touches it (or it is
+// deleted). A fixed record comes in `row` as read and is changed there.
+bool EDITEDLINE(std::int32_t unit, double line, std::string& row);
 
 // The number of stored lines of the unit (index lines, or whole records).
 std::int32_t storedlines(std::int32_t unit);

@@ -161,40 +161,8 @@ std::string newrow(Rewrite& w, mxchange*& q, std::int32_t columns) {
   const double line = q->line;
   for (; q != nullptr && q->line == line; q = q->next)
     if (q->col >= 1 && q->col <= columns && q->hastext) cells[static_cast<std::size_t>(q->col)] = q;
-  std::string row;
-  if (w.indexed()) {
-    for (std::int32_t c = 1; c <= columns; ++c) {
-      const mxchange* e = cells[static_cast<std::size_t>(c)];
-      std::string text = e != nullptr ? e->text : std::string(" ");
-      // A column of fixed width keeps its width, so the cells after it
-      // stay in their places.
-      if (w.r.coltable && c <= w.r.coltable->columns.size() && w.r.coltable->columns(c).width > 0 &&
-          c < columns)
-        text.resize(static_cast<std::size_t>(w.r.coltable->columns(c).width), ' ');
-      row += text;
-      const std::string d = io::columnformat(w.unit, c);
-      if (d.size() == 1 && std::string_view("AaFf").find(d[0]) == std::string_view::npos) row += d;
-    }
-    return row + w.lineend;
-  }
-  // A fixed record: the fields in their places, the bytes between them as
-  // the first stored record has them.
-  const auto recl = static_cast<std::size_t>(std::max(w.r.recl, 0));
-  row.assign(recl, ' ');
-  if (w.old.size() >= recl) row.assign(w.old, 0, recl);
-  for (std::int32_t c = 1; c <= columns && w.r.coltable; ++c) {
-    const io::ColDef& d = w.r.coltable->columns(c);
-    const std::int32_t at = std::max(d.offset, 1) - 1;
-    if (d.width < 1 || at >= static_cast<std::int32_t>(recl)) continue;
-    const auto n = std::min<std::size_t>(static_cast<std::size_t>(d.width),
-                                         recl - static_cast<std::size_t>(at));
-    std::string text = cells[static_cast<std::size_t>(c)] != nullptr
-                           ? cells[static_cast<std::size_t>(c)]->text
-                           : "";
-    text.resize(n, ' ');
-    row.replace(static_cast<std::size_t>(at), n, text);
-  }
-  return row;
+  std::string row = newrowtext(w.unit, cells, w.old);
+  return w.indexed() ? row + w.lineend : row;
 }
 
 void reconnect(std::int32_t unit, const plat::UnitInfo& info, std::int64_t length, int& failed,

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+#include <iterator>
 #include <vector>
 
 #include "core/codewords.h"
@@ -18,7 +21,13 @@ std::int32_t marker(int kw) { return static_cast<std::int16_t>(0x9800 | kw); }
 
 class OptDispatch : public ::testing::Test {
  protected:
+  // The dispatch is tested, not the built-ins: whatever an earlier test of
+  // the program installed stands aside (a real DLG on these stores would
+  // leave a window behind).
   void SetUp() override {
+    std::copy(std::begin(opttable), std::end(opttable), kept_.begin());
+    for (OptEntry& e : opttable) e.routine = notyetbuilt;
+    keptrealtime_ = realtimehook;
     core::reset_stores();
     core::reset_runwords();
     reset_optdispatch();
@@ -32,7 +41,11 @@ class OptDispatch : public ::testing::Test {
     reset_optdispatch();
     core::reset_stores();
     core::reset_runwords();
+    std::copy(kept_.begin(), kept_.end(), std::begin(opttable));
+    realtimehook = keptrealtime_;
   }
+  std::array<OptEntry, core::noptstmts> kept_{};
+  void (*keptrealtime_)(std::int32_t, std::int32_t) = nullptr;
   // Pushes the entries, bottom first, above the stack base.
   static void stack(std::vector<std::int32_t> entries) {
     core::xeqstackptr = core::xeqstackbase;

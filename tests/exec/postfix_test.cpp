@@ -8,18 +8,18 @@
 #include <string>
 #include <vector>
 
+#include "core/codewords.h"
 #include "core/runwords.h"
 #include "core/stores.h"
-#include "support/stores_fixture.h"
 #include "core/symbols.h"
 #include "exec/eval_fixture.h"
 #include "exec/operands.h"
 #include "exec/operators.h"
 #include "exec/optdispatch.h"
-#include "core/codewords.h"
 #include "exec/xeq2.h"
 #include "exec/xeqtemps.h"
 #include "platform/win_message_box.h"
+#include "support/stores_fixture.h"
 
 namespace {
 
@@ -320,10 +320,20 @@ TEST_F(Postfix, GrowthOfTheValueStoreMovesTheArraysItUses) {
 }
 
 TEST_F(Postfix, OptionStatementInsideAnExpression) {
+  // WRITE stands for a built-in this build does not have, whatever an
+  // earlier test of the program installed.
+  OptEntry& write = opttable[core::xoptstmtnr(core::xcwcode(static_cast<std::int16_t>(0xF880)))];
+  const OptEntry kept = write;
+  write.routine = notyetbuilt;
+  struct Restore {
+    OptEntry& entry;
+    OptEntry kept;
+    ~Restore() { entry = kept; }
+  } restore{write, kept};
   const std::int32_t x = evaltest::number("X", 0), nothing = evaltest::number("N", 0);
   evaltest::statement();
   Linked l;
-  l.w(0xF880).w(endw);  // WRITE with no options: not part of this build
+  l.w(0xF880).w(endw);  // WRITE with no options
   EXPECT_EQ(l.run(), xeqkeyed);
   EXPECT_EQ(core::msgkey.trimmed(), "notYetBuilt");
   // Its failure is reported, not the assignment that could not take place.

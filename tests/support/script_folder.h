@@ -9,6 +9,7 @@
 
 #include "exec/headless_run.h"
 #include "ide/builtins_install.h"
+#include "plot/backbrush.h"
 #include "support/test_support.h"
 
 namespace testsupport {
@@ -19,10 +20,14 @@ class ScriptInFolder : public ::testing::Test {
     cwd_ = std::filesystem::current_path();
     std::filesystem::current_path(dir_.path());
     ide::install_all_builtins();
+    // The kept brushes go while their drawing objects still stand: the
+    // reset numbers new objects afresh, and a kept handle would name one.
+    plot::reset_brushes();
     exec::reset_all();
     ASSERT_TRUE(exec::prepare_run((source_dir() / "data" / "Ostrel.hlp").string()));
   }
   void TearDown() override {
+    plot::reset_brushes();
     exec::reset_all();
     std::filesystem::current_path(cwd_);
   }

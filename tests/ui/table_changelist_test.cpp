@@ -5,7 +5,11 @@
 // close, byte for byte in the saved file.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <array>
+#include <filesystem>
 #include <functional>
 #include <random>
 #include <string>
@@ -145,6 +149,79 @@ TEST_F(ChangeList, RowCommandsUndoAndRedoSaveByteForByte) {
     });
     EXPECT_EQ(saved, filetext(model, end));
   }
+}
+
+TEST_F(ChangeList, AnExchangeOfTwoCellsIsTwoChangesUndoneAndRedoneOneByOne) {
+  Rows model = storedrows(4);
+  const Rows stored = model;
+  std::swap(model[0].b, model[2].b);
+  const std::string saved = withunit(
+      "\n", stored,
+      [&](std::int32_t u) {
+        expectcells(u, model, "after the exchange");
+        // The second element's change goes first, then the first's.
+        edit(u, ui::mxcmd::undo, 0);
+        Rows half = stored;
+        half[0].b = model[0].b;
+        expectcells(u, half, "after one undo");
+        edit(u, ui::mxcmd::undo, 0);
+        expectcells(u, stored, "after two undos");
+        edit(u, ui::mxcmd::redo, 0);
+        edit(u, ui::mxcmd::redo, 0);
+        expectcells(u, model, "after two redos");
+      },
+      "F(1,2) >< F(3,2)\nDLG(Text='wait')\n");
+  EXPECT_EQ(saved, filetext(model, "\n"));
+}
+
+// A save that fails at any step (a read, a write, the sync, the close, the
+// rename, or a file the user may not read or write) leaves the file byte
+// for byte, no temporary file beside it, and every edit in the list.
+TEST_F(ChangeList, AFailedSaveLeavesTheFileAndTheEditsWhole) {
+  Rows model = storedrows(3);
+  const std::string stored = filetext(model, "\n");
+  const auto strays = [] {
+    int n = 0;
+    for (const auto& e : std::filesystem::directory_iterator("."))
+      n += e.path().filename().string().starts_with("t.txt~") ? 1 : 0;
+    return n;
+  };
+  const std::string saved = withunit("\n", model, [&](std::int32_t u) {
+    setcell(u, 2, 2, "new");
+    model[1].b = "new";
+    edit(u, ui::mxcmd::insert, 1);
+    model.insert(model.begin(), blankrow);
+    const std::size_t records = ui::changesof(u)->history.size();
+    const auto whole = [&](const std::string& when) {
+      EXPECT_EQ(testsupport::read_file("t.txt"), stored) << when;
+      EXPECT_EQ(strays(), 0) << when;
+      EXPECT_EQ(ui::changesof(u)->history.size(), records) << when;
+      expectcells(u, model, when);
+    };
+    const std::pair<const char*, std::int64_t*> faults[] = {
+        {"read", &plat::reads_before_fault},
+        {"write", &plat::writes_before_fault},
+        {"sync", &plat::syncs_before_fault},
+        {"close", &plat::closes_before_fault},
+        {"rename", &plat::renames_before_fault}};
+    for (const auto& [step, left] : faults) {
+      *left = 0;
+      EXPECT_FALSE(ui::MXSAVE(u)) << step;
+      *left = -1;
+      whole(std::string("a failed ") + step);
+    }
+    if (geteuid() != 0) {  // (rights do not bind the superuser)
+      ASSERT_EQ(chmod("t.txt", 0444), 0);
+      EXPECT_FALSE(ui::MXSAVE(u)) << "a file without write rights";
+      ASSERT_EQ(chmod("t.txt", 0644), 0);
+      whole("a file without write rights");
+      ASSERT_EQ(chmod("t.txt", 0200), 0);
+      EXPECT_FALSE(ui::MXSAVE(u)) << "a file without read rights";
+      ASSERT_EQ(chmod("t.txt", 0644), 0);
+      whole("a file without read rights");
+    }
+  });
+  EXPECT_EQ(saved, filetext(model, "\n"));
 }
 
 TEST_F(ChangeList, TheShownTableOffersWhatItsListAllows) {
