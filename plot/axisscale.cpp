@@ -44,16 +44,20 @@ int exponentof(double v, double down, double up) {
 
 void linear(Scale& s, double mn, double mx, double length, double charwidth) {
   // r: user units per plot unit; c / r then counts the character widths
-  // of a step s. s grows until the step is at least 4 character widths,
-  // then shrinks while it is more than 10.
+  // of a step s. The step is meant to be 4 to 10 character widths long; a
+  // power of ten cannot always be, so s is the one nearest to that band by
+  // ratio: longer than 2 widths and at most 20. (Growing and then shrinking
+  // by whole decades alone gives steps of 1 to 10 widths, and grid lines
+  // every character or two on an ordinary window; the other order gives up
+  // to 40, two labels on a short axis.)
   double r = (mx - mn) / length;
   const double c = 1.0 / std::max(charwidth, 1e-30);
   double step = 1.0;
-  for (int i = 0; i < moststeps && c / r < 4.0; ++i) {
+  for (int i = 0; i < moststeps && c / r <= 2.0; ++i) {
     r /= 10.0;
     step *= 10.0;
   }
-  for (int i = 0; i < moststeps && c / r > 10.0; ++i) {
+  for (int i = 0; i < moststeps && c / r > 20.0; ++i) {
     r *= 10.0;
     step /= 10.0;
   }
