@@ -295,3 +295,30 @@ TEST_F(TableView, MutatedConditionTextsFilterAndSearchWithinTheTable) {
     }
   });
 }
+
+namespace {
+
+// SORT's Descending on a column key while a table's sort list is in force
+// turns that key of the table: a later header sort runs downwards.
+TEST_F(TableView, DescendingInSortTurnsTheShownTablesKey) {
+  testsupport::write_file("t.txt", "c 3\na 1\nb 2\n");
+  std::vector<std::int32_t> keys;
+  answer({dlgtest::probe([](win::HWND d) {
+    exec::FINDWINDOW(d);
+    ui::mxcur = ui::mxfirst();
+    if (ui::mxcur != nullptr) ui::SORTMXCOLUMN(1, 0);
+  })});
+  answer({dlgtest::probe([&](win::HWND) {
+    const ui::mxrec* t = nullptr;
+    for (exec::wdwrec* w = exec::wdwhead; w != nullptr && t == nullptr; w = w->next)
+      t = w->firsttable;
+    if (t != nullptr && !t->clusterinfo2.empty()) keys.push_back(t->clusterinfo2[0]);
+  })});
+  const std::string out =
+      run("CHARACTER F*8\nDIMENSION J(3)\nF = 't.txt'\nOPEN(FIle=F, Format='A2,F')\n"
+          "DLG(Edit=F, Format='A2,F', WINdowhandle=H)\nX = 1\n"
+          "SORT(FIle=F, Column=1, Index=J, Descending=1)\nDLG(Text='seen')\n");
+  EXPECT_EQ(keys, (std::vector<std::int32_t>{-1})) << out;
+}
+
+}  // namespace
