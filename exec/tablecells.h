@@ -28,6 +28,14 @@ inline std::int32_t (*writetableelement)(std::int32_t unit, std::int32_t row, st
                                          bool istext, std::string_view text,
                                          double number) = nullptr;
 
+// The shape of the table on unit and the kind of one of its columns: rows
+// and columns, the column's width and kind (0 text, else a number column;
+// column 0 is the whole row, text). 0, or -3401 when the unit is no table
+// with a column table, -3402 for a column it does not have.
+inline std::int32_t (*tablecolumn)(std::int32_t unit, std::int32_t column, std::int32_t& rows,
+                                   std::int32_t& columns, std::int32_t& width,
+                                   std::int32_t& kind) = nullptr;
+
 // The element of file variable sym as the result of a word-path word that
 // consumes the top `consumed` entries of the operand stack.
 WordResult tableelementword(std::int32_t sym, std::int64_t row, std::int64_t column,

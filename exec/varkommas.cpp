@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/chars.h"
 #include "core/messages.h"
 #include "core/namevalue.h"
 #include "core/numread.h"
@@ -22,9 +23,11 @@
 #include "exec/postfix_eval.h"
 #include "exec/strings.h"
 #include "exec/tablecalls.h"
+#include "exec/tablecells.h"
 #include "exec/tempstrings.h"
 #include "exec/xeq2.h"
 #include "exec/xeqtemps.h"
+#include "platform/file_units.h"
 
 namespace exec {
 
@@ -147,13 +150,16 @@ std::int32_t charfn(std::int32_t commas, std::span<std::int32_t> args) {
 
 // Position of the element nearest to what: linear from the front or (bit
 // 4) from the back, or by bisection (bit 512) over ascending elements.
-double numsearch(const NumArray& a, double what, std::int32_t options, std::int32_t& compared) {
+// The numeric search over elements 1..count as `at` reads them.
+template <typename At>
+double numsearchby(std::int32_t count, At at, double what, std::int32_t options,
+                   std::int32_t& compared) {
   std::int32_t best = 0;
   double bestdiff = std::numeric_limits<double>::max();
   compared = 0;
   auto look = [&](std::int32_t i) {
     ++compared;
-    const double d = std::fabs(element(a, i) - what);
+    const double d = std::fabs(at(i) - what);
     if (d < bestdiff) {
       bestdiff = d;
       best = i;
@@ -161,25 +167,129 @@ double numsearch(const NumArray& a, double what, std::int32_t options, std::int3
     return d <= searcheps;
   };
   if ((options & 512) != 0) {
-    std::int32_t lo = 1, hi = a.count;
-    while (hi >= 1 && element(a, hi) == 0.0) --hi;
+    std::int32_t lo = 1, hi = count;
+    while (hi >= 1 && at(hi) == 0.0) --hi;
     while (lo <= hi) {
       const std::int32_t mid = lo + (hi - lo) / 2;
       if (look(mid) || lo == hi) break;
-      if (element(a, mid) < what)
+      if (at(mid) < what)
         lo = mid + 1;
       else
         hi = mid - 1;
     }
   } else if ((options & 4) != 0) {
-    for (std::int32_t i = a.count; i >= 1; --i)
+    for (std::int32_t i = count; i >= 1; --i)
       if (look(i)) break;
   } else {
-    for (std::int32_t i = 1; i <= a.count; ++i)
+    for (std::int32_t i = 1; i <= count; ++i)
       if (look(i)) break;
   }
   if (best > 0 && (bestdiff <= searcheps || (options & 32) != 0)) return best;
   return 0.0;
+}
+
+double numsearch(const NumArray& a, double what, std::int32_t options, std::int32_t& compared) {
+  return numsearchby(
+      a.count, [&a](std::int32_t i) { return element(a, i); }, what, options, compared);
+}
+
+// A table-file argument (the file symbol, the first row's cell, the column's
+// cell, the marker) searched for what: the row found (a count with option
+// 256), 0 none; out the rows compared. A negative result is an error.
+std::int32_t tablefilesearch(std::span<const std::int32_t> table, std::int32_t what,
+                             std::int32_t options, double& out, std::int32_t& compared) {
+  compared = 0;
+  const std::int32_t sym = table[0];
+  const std::int32_t unit =
+      sym >= 1 && sym <= core::nname && core::name.valid(sym) ? core::name(sym).adr : 0;
+  std::int32_t rows = 0, columns = 0, width = 0, kind = 0;
+  if (tablecolumn == nullptr || unit < plat::unit_script_first || unit > plat::unit_script_last)
+    return -vkerr::notable;
+  const auto first = static_cast<std::int32_t>(roundhalf(num(table[1])));
+  const auto column = static_cast<std::int32_t>(roundhalf(num(table[2])));
+  const std::int32_t r = tablecolumn(unit, column, rows, columns, width, kind);
+  if (r != 0) return r;
+  std::string needle;
+  const bool whattext = textof(what, needle);
+  const bool backward = (options & 4) != 0;
+  const std::int32_t lo = backward ? 1 : std::max(first, 1);
+  const std::int32_t hi = backward ? std::min(first, rows) : rows;
+  std::string cell;
+  double number = 0.0;
+  bool istext = false;
+  const auto read = [&](std::int32_t row) {
+    cell.clear();
+    number = 0.0;
+    return readtableelement != nullptr &&
+           readtableelement(unit, row, column, cell, number, istext) == 0;
+  };
+  if (kind > 0) {
+    double value = 0.0;
+    if (whattext) {
+      std::int32_t pos = -1, status = 2;
+      if (!needle.empty())
+        core::GETR8N(needle, static_cast<std::int32_t>(needle.size()), value, pos, status);
+      if (status != 0) return 0;
+    } else {
+      value = num(what);
+    }
+    const std::int32_t n = std::max(hi - lo + 1, 0);
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double found = numsearchby(
+        n,
+        [&](std::int32_t i) {
+          const std::int32_t row = backward ? hi - (n - i) : lo + i - 1;
+          return read(row) && !istext ? number : nan;
+        },
+        value, options, compared);
+    if (found == 0.0) return 0;
+    return static_cast<std::int32_t>(found) + lo - 1;
+  }
+  if (!whattext) {
+    std::array<char, 10> field{};
+    std::int32_t used = 0;
+    core::C1WTSID8(field, num(what), 1, used);
+    needle.assign(field.data(), sz(std::clamp(used, 0, 10)));
+  }
+  if (needle.empty()) return 0;
+  const auto celltext = [&]() {
+    std::string_view t = cell;
+    const std::size_t e = t.find_last_not_of(' ');
+    return e == std::string_view::npos ? std::string_view() : t.substr(0, e + 1);
+  };
+  if ((options & 512) != 0) {
+    std::int32_t a = lo, b = hi;
+    while (a <= b) {
+      const std::int32_t mid = a + (b - a) / 2;
+      ++compared;
+      if (!read(mid)) return 0;
+      const std::string_view t = celltext().substr(0, needle.size());
+      const int c = core::C1CASE_LT_EQ_GT(0, t, needle);
+      if (c == 0) return mid;
+      if (c < 0)
+        a = mid + 1;
+      else
+        b = mid - 1;
+    }
+    return 0;
+  }
+  // Counting and bisection are over rows here, not within a cell.
+  const std::int32_t textoptions = options & ~(32 | core::so_count | core::so_sorted);
+  std::int32_t count = 0;
+  for (std::int32_t i = 0; i <= hi - lo; ++i) {
+    const std::int32_t row = backward ? hi - i : lo + i;
+    ++compared;
+    if (!read(row)) continue;
+    const std::string_view t = celltext();
+    if (t.empty()) continue;
+    int notfound = 0;
+    core::SEARCH(t, needle, 1, static_cast<int>(t.size()), textoptions, notfound);
+    if (notfound != 0) continue;
+    if ((options & 256) == 0) return row;
+    ++count;
+  }
+  (void)out;
+  return count;
 }
 
 std::int32_t indexfn(std::int32_t commas, std::span<std::int32_t> args, double& out) {
@@ -323,9 +433,19 @@ std::int32_t varkommas(std::int32_t nextcell, std::span<std::int32_t> stack, std
   const std::int32_t first = top - commas - extra;
   if (first < 1) return -3000;
   if (extra != 0) {
-    // Files viewed as tables are not open in this build: no table qualifies.
+    // A table-file argument: INDEX over a file's column, or the table
+    // editor's column search; what, the options and out follow it.
+    const std::span<std::int32_t> a = stack.subspan(sz(first - 1), sz(commas + 4));
     top = first - 1;
-    return -vkerr::notable;
+    if (fn != vkfn::index && fn != vkfn::tablesearch) return -vkerr::notable;
+    const std::int32_t options = commas >= 2 ? static_cast<std::int32_t>(roundhalf(num(a[5]))) : 0;
+    double out = 0.0;
+    std::int32_t compared = 0;
+    const std::int32_t r = tablefilesearch(a.first(4), a[4], options, out, compared);
+    if (r < 0) return r;
+    if (fn == vkfn::index && commas == 3 && outcell(a[6])) core::z(a[6]) = compared;
+    if (core::z.valid(nextcell)) core::z(nextcell) = r;
+    return 0;
   }
   std::span<std::int32_t> args = stack.subspan(sz(first - 1), sz(commas + 1));
   double out = 0.0;

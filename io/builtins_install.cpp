@@ -9,6 +9,7 @@
 #include "exec/optdispatch.h"
 #include "exec/tablecells.h"
 #include "exec/xeq.h"
+#include "io/coltable.h"
 #include "io/comio.h"
 #include "io/dll.h"
 #include "io/keys.h"
@@ -47,6 +48,21 @@ void closescriptfiles() {
 
 }  // namespace
 
+namespace {
+
+// The shape of a table unit and the kind of one of its columns, for the
+// executor's column search.
+std::int32_t tablecolumn(std::int32_t unit, std::int32_t column, std::int32_t& rows,
+                         std::int32_t& columns, std::int32_t& width, std::int32_t& kind) {
+  if (!tableshape(unit, rows, columns)) return -3401;
+  if (column < 0 || column > columns) return -3402;
+  GETELEMENTMAXCHLEN(unit, column, width, kind);
+  if (column == 0) kind = 0;
+  return 0;
+}
+
+}  // namespace
+
 void install_builtins() {
   exec::install_optroutine(core::OptStmt::OPEN, callopen);
   exec::install_optroutine(core::OptStmt::READ, callread);
@@ -64,6 +80,7 @@ void install_builtins() {
   exec::MUSICALL = MUSIC_ALL;
   exec::readtableelement = READTABLEELEMENT;
   exec::writetableelement = WRITETABLEELEMENT;
+  exec::tablecolumn = tablecolumn;
 }
 
 }  // namespace io

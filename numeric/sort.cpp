@@ -136,6 +136,9 @@ Walk takeoptions(Params& s) {
         break;
       case kwDescending:
         current(s).descending = exec::KEYVALUE(v) != 0;
+        // A column key also turns the shown table's key of that slot.
+        if (current(s).column > 0 && sortcells.keysign != nullptr)
+          sortcells.keysign(std::max(s.nkeys, 1), current(s).descending);
         break;
       case kwSorted:
         current(s).sorted = v;

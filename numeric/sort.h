@@ -56,6 +56,10 @@ struct SortCells {
   bool (*tableview)(SortView& view) = nullptr;
   bool (*tablecell)(std::int32_t unit, std::int32_t row, std::int32_t column,
                     std::string& text) = nullptr;
+  // Sets the sign of key slot `key` (from 1) in the sort list of the
+  // current window's table, when that list is in force: negative for
+  // descending.
+  void (*keysign)(std::int32_t key, bool descending) = nullptr;
 };
 inline SortCells sortcells;
 

@@ -18,6 +18,7 @@
 #include "exec/xeq.h"
 #include "io/rwfiles.h"
 #include "platform/file_names.h"
+#include "toolkit/dialog_update.h"
 #include "toolkit/scrolling.h"
 #include "toolkit/services.h"
 #include "ui/bindings.h"
@@ -215,7 +216,7 @@ void magnify() {
   pv[6] = t->leftcol + t->curcol - 1;
   const std::int32_t fc = t->mapped(pv[6]);
   const bool number = fc >= 1 && fc < static_cast<std::int32_t>(t->colinfo.size()) &&
-                      t->colinfo[static_cast<std::size_t>(fc)].letter != 'A' && t->unit <= 0;
+                      t->colinfo[static_cast<std::size_t>(fc)].letter != 'A';
   if (number) {
     double v = 0.0;
     std::int32_t state = 0;
@@ -331,9 +332,13 @@ void PROMPTINTERNAL(win::HWND window, toolkit::dialog_t* items, int item, std::i
   if (w == nullptr || mxcur != w->firsttable) return;
   column = pv[4];
   if (items != nullptr && item >= 1) {
-    toolkit::dialog_t& more = items[item - 1];
-    more.style_options |= moreused;
-    (void)window;
+    // The More button takes the focus back, on its live control too.
+    const std::int32_t state = static_cast<std::int32_t>(moreused);
+    toolkit::UPDATE_DIALOG_ITEM(items[item - 1], window != nullptr ? &window : nullptr, nullptr,
+                                nullptr, 0, nullptr, 0, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                nullptr, nullptr, nullptr, nullptr, nullptr, 0, nullptr, nullptr,
+                                nullptr, nullptr, &state, nullptr, nullptr);
   }
 }
 

@@ -15,10 +15,12 @@
 #include "core/search.h"
 #include "core/symbols.h"
 #include "exec/tablecalls.h"
+#include "exec/varkommas.h"
 #include "io/cellconvert.h"
 #include "io/coltable.h"
 #include "io/rowfilter.h"
 #include "io/rwfiles.h"
+#include "io/tableelement.h"
 #include "ui/tablechanges.h"
 #include "ui/tablesort.h"
 #include "ui/tablework.h"
@@ -225,6 +227,24 @@ std::int32_t SEARCHMXCELLTEXT(std::int32_t unit, std::int32_t row, std::int32_t 
   return at;
 }
 
+namespace {
+
+// Whether a search of `column` may go to the executor's column search: a
+// single plain text condition (`single`), forwards, neither closest nor
+// counting nor bisecting, and the rows and columns searched are the
+// file's own (no sorted or filtered view, no column order, no filter).
+bool columnsearch(std::int32_t unit, std::int32_t n, bool single, std::int32_t options,
+                  std::int32_t mode, std::int32_t column) {
+  if (!single || (options & (mxopt::backward | mxopt::closest | 256 | 512)) != 0) return false;
+  std::int32_t rows = 0, columns = 0;
+  if (!io::tableshape(unit, rows, columns) || rows != n || column > columns) return false;
+  if ((mode & cellmode::displayed) == 0 || mxcur == nullptr) return true;
+  const mxrec* first = mxfirst();
+  return (first == nullptr || first->sortindex.empty()) && mxcur->mapped(column) == column;
+}
+
+}  // namespace
+
 bool MATRIXSEARCH(std::int32_t filesym, std::int32_t maxconditions, std::string_view text,
                   std::int32_t length, std::int32_t options, std::int32_t mode, std::int32_t& row,
                   double& value, double tolerance) {
@@ -261,6 +281,24 @@ bool MATRIXSEARCH(std::int32_t filesym, std::int32_t maxconditions, std::string_
   }
   const std::int32_t n = searchrows(unit, mode);
   const bool back = (options & mxopt::backward) != 0;
+  if (f.lineindex && columnsearch(unit, n,
+                                  tests.size() == 1 && !tests[0].number && tests[0].column > 0 &&
+                                      (conds[0].ops & (io::filter_and | io::filter_not)) == 0,
+                                  options, mode, tests[0].column)) {
+    // One plain text condition forwards over a line-indexed file whose
+    // rows show as stored: the executor's column search finds the row.
+    const std::int32_t from = row + 1 > n || row + 1 < 1 ? 1 : row + 1;
+    const std::int32_t to = from == 1 ? std::clamp(row, 1, n) : n;
+    const std::int32_t hit =
+        exec::MXSEARCHFMTD(filesym, from, tests[0].column, std::string(tests[0].pattern), options);
+    value = mxnonumber;
+    if (hit >= from && hit <= to) {
+      row = hit;
+      return true;
+    }
+    row = to + 1;
+    return false;
+  }
   std::int32_t from = 0, to = 0;
   if (!back) {
     from = row + 1;

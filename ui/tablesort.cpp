@@ -58,6 +58,19 @@ bool tableview(numeric::SortView& view) {
   return true;
 }
 
+// SORT's Descending on a column key: the sign of that slot's key value.
+void keysign(std::int32_t key, bool descending) {
+  mxrec* first = mxfirst();
+  if (first == nullptr || first->sortindex.empty() || key < 1 ||
+      static_cast<std::size_t>(key) > first->clusterinfo2.size() ||
+      static_cast<std::size_t>(key) > first->clusterinfo1.size() ||
+      first->clusterinfo1[static_cast<std::size_t>(key - 1)] == 0)
+    return;
+  std::int32_t& v = first->clusterinfo2[static_cast<std::size_t>(key - 1)];
+  const std::int32_t magnitude = std::max(std::abs(v), 1);
+  v = descending ? -magnitude : magnitude;
+}
+
 // A cell of a row of the row index (the file's filter applies, the pending
 // edits are seen).
 bool tablecell(std::int32_t unit, std::int32_t row, std::int32_t column, std::string& text) {
@@ -267,6 +280,7 @@ void MXCLUSTERUPDOWN(std::int32_t item) {
 void install_tablesort() {
   numeric::sortcells.tableview = tableview;
   numeric::sortcells.tablecell = tablecell;
+  numeric::sortcells.keysign = keysign;
   install_tablesearch();
 }
 

@@ -7,6 +7,7 @@
 #include "core/stores.h"
 #include "core/symbols.h"
 #include "toolkit/dialog_update.h"
+#include "ui/dialogwords.h"
 
 namespace ui::tw {
 
@@ -109,14 +110,20 @@ void updateitem(toolkit::dialog_t& item, win::HWND window, const ItemChange& c) 
   const char* t = c.text != nullptr ? c.text->data() : nullptr;
   const int n = c.text != nullptr ? static_cast<int>(c.text->size()) : 0;
   // The reason a change procedure in hand was called for stays; any other
-  // item starts anew.
+  // item starts anew: the text put in here is no change of the user's, so
+  // losing the focus later commits nothing (a sorted table's focus cell
+  // would otherwise be written back on its own).
   const std::int32_t reason = item.event_code;
   const bool inhand = item.busy != 0;
+  // The change procedures the new text sets off see an update, not a typed cell.
+  const bool updating = ui::inupdate;
+  ui::inupdate = true;
   toolkit::UPDATE_DIALOG_ITEM(item, live, nullptr, t, n, t, n, c.ivalue, nullptr, c.proc, nullptr,
                               nullptr, c.imax, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
                               c.value, nullptr, nullptr, nullptr, nullptr, 0, nullptr, c.colour,
                               nullptr, nullptr, state, nullptr, &ups);
-  if (inhand) item.event_code = reason;
+  ui::inupdate = updating;
+  item.event_code = inhand ? reason : toolkit::kEventInitial;
 }
 
 exec::ctlrec* controlof(exec::wdwrec& w, std::int32_t item) {

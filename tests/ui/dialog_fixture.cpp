@@ -24,7 +24,6 @@ struct Answer {
   std::function<void(win::HWND)> first;
 };
 std::deque<Answer> answers;
-std::function<void(win::HWND)> first;
 
 void hold(int vk, bool down) { plat::input_key(vk, plat::scan_code_of(vk), down); }
 
@@ -32,12 +31,23 @@ void hold(int vk, bool down) { plat::input_key(vk, plat::scan_code_of(vk), down)
 // the next key is typed when it comes, to the control that has the focus
 // after the keys before it.
 constexpr win::UINT typenow = 0x8000 + 0x77;
-std::vector<Key> pending;
-std::size_t next = 0;
-// The dialog the pending keys are for: a dialog opened from a click of
-// another takes its own keys, and the other's next-key message left in the
-// queue types nothing.
-win::HWND keysfor = nullptr;
+// The keys of each dialog that got an answer, the newest dialog last. A
+// dialog opened from a click of another types its own keys; the other's
+// keys wait until it is gone and then go on.
+struct Typing {
+  win::HWND window = nullptr;
+  std::vector<Key> keys;
+  std::size_t next = 0;
+  std::function<void(win::HWND)> first;
+  bool waiting = false;  // a next-key message came while a newer dialog was up
+};
+std::vector<Typing> typing_for;
+
+Typing* typingof(win::HWND w) {
+  for (Typing& t : typing_for)
+    if (t.window == w) return &t;
+  return nullptr;
+}
 
 int hook(win::HWND& window, win::UINT& message, win::WPARAM& wparam, win::LPARAM& lparam,
          win::LRESULT& result) {
@@ -46,22 +56,34 @@ int hook(win::HWND& window, win::UINT& message, win::WPARAM& wparam, win::LPARAM
     if (answers.empty()) return ide::DLGCALLBACK(window, message, wparam, lparam, result);
     Answer a = std::move(answers.front());
     answers.pop_front();
-    pending = std::move(a.keys);
-    next = 0;
-    keysfor = window;
-    first = std::move(a.first);
+    typing_for.push_back({window, std::move(a.keys), 0, std::move(a.first), false});
     win::PostMessageA(window, typenow, 0, 0);
     return ide::DLGCALLBACK(window, message, wparam, lparam, result);
   }
-  if (message != typenow) return ide::DLGCALLBACK(window, message, wparam, lparam, result);
-  if (window != keysfor) return -1;
-  if (first) {
-    auto f = std::move(first);
-    first = nullptr;
-    f(window);
+  if (message == win::WM_DESTROY) {
+    std::erase_if(typing_for, [&](const Typing& t) { return t.window == window; });
+    if (!typing_for.empty() && typing_for.back().waiting) {
+      typing_for.back().waiting = false;
+      win::PostMessageA(typing_for.back().window, typenow, 0, 0);
+    }
+    return ide::DLGCALLBACK(window, message, wparam, lparam, result);
   }
-  if (next >= pending.size()) return -1;
-  const Key k = pending[next++];
+  if (message != typenow) return ide::DLGCALLBACK(window, message, wparam, lparam, result);
+  Typing* t = typingof(window);
+  if (t == nullptr) return -1;
+  if (t != &typing_for.back()) {
+    t->waiting = true;
+    return -1;
+  }
+  if (t->first) {
+    auto f = std::move(t->first);
+    t->first = nullptr;
+    f(window);
+    t = typingof(window);
+    if (t == nullptr) return -1;
+  }
+  if (t->next >= t->keys.size()) return -1;
+  const Key k = t->keys[t->next++];
   if (k.probe) {
     k.probe(window);
     win::PostMessageA(window, typenow, 0, 0);
@@ -153,6 +175,7 @@ bool picture(win::HWND window, const std::string& path) {
 void DialogScript::SetUp() {
   ScriptInFolder::SetUp();
   answers.clear();
+  typing_for.clear();
   opened.clear();
   ui::reset_dialogs();
   ide::reset_windowclose();
@@ -164,6 +187,7 @@ void DialogScript::TearDown() {
   toolkit::SET_DIALOG_HOOK(ide::DLGCALLBACK);
   exec::windowcalls.KILLWINDOW = ide::KILLWINDOW;
   answers.clear();
+  typing_for.clear();
   ui::reset_dialogs();
   ScriptInFolder::TearDown();
 }

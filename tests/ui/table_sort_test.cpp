@@ -16,6 +16,7 @@
 #include "core/messages.h"
 #include "core/runwords.h"
 #include "dialog_fixture.h"
+#include "exec/varkommas.h"
 #include "exec/windowlist.h"
 #include "io/rwfiles.h"
 #include "platform/file_units.h"
@@ -295,3 +296,61 @@ TEST_F(TableView, MutatedConditionTextsFilterAndSearchWithinTheTable) {
     }
   });
 }
+
+namespace {
+
+// SORT's Descending on a column key while a table's sort list is in force
+// turns that key of the table: a later header sort runs downwards.
+TEST_F(TableView, DescendingInSortTurnsTheShownTablesKey) {
+  testsupport::write_file("t.txt", "c 3\na 1\nb 2\n");
+  std::vector<std::int32_t> keys;
+  answer({dlgtest::probe([](win::HWND d) {
+    exec::FINDWINDOW(d);
+    ui::mxcur = ui::mxfirst();
+    if (ui::mxcur != nullptr) ui::SORTMXCOLUMN(1, 0);
+  })});
+  answer({dlgtest::probe([&](win::HWND) {
+    const ui::mxrec* t = nullptr;
+    for (exec::wdwrec* w = exec::wdwhead; w != nullptr && t == nullptr; w = w->next)
+      t = w->firsttable;
+    if (t != nullptr && !t->clusterinfo2.empty()) keys.push_back(t->clusterinfo2[0]);
+  })});
+  const std::string out =
+      run("CHARACTER F*8\nDIMENSION J(3)\nF = 't.txt'\nOPEN(FIle=F, Format='A2,F')\n"
+          "DLG(Edit=F, Format='A2,F', WINdowhandle=H)\nX = 1\n"
+          "SORT(FIle=F, Column=1, Index=J, Descending=1)\nDLG(Text='seen')\n");
+  EXPECT_EQ(keys, (std::vector<std::int32_t>{-1})) << out;
+}
+
+}  // namespace
+
+namespace {
+
+// The executor's column search over a shown file: texts from a row on,
+// backwards, counted and bisected; numbers nearest or exact; a column the
+// file does not have fails.
+TEST_F(TableView, TheColumnSearchFindsRowsOfAFile) {
+  withtable("c 3\na 1\nb 2\na 5\n", "A2,F", [](std::int32_t u, ui::mxrec&) {
+    const std::int32_t f = io::rwfiles(u).filevar;
+    EXPECT_EQ(exec::MXSEARCHFMTD(f, 1, 1, "a ", 0), 2);
+    EXPECT_EQ(exec::MXSEARCHFMTD(f, 3, 1, "a", 0), 4);
+    EXPECT_EQ(exec::MXSEARCHFMTD(f, 3, 1, "a", 4), 2);    // backwards from row 3
+    EXPECT_EQ(exec::MXSEARCHFMTD(f, 1, 1, "a", 256), 2);  // rows that match
+    EXPECT_EQ(exec::MXSEARCHFMTD(f, 1, 1, "z", 0), 0);
+    EXPECT_EQ(exec::MXSEARCHFMTD(f, 1, 2, "2", 0), 3);  // a number column
+    EXPECT_EQ(exec::MXSEARCHFMTD(f, 1, 2, "4.9", 0), 0);
+    EXPECT_EQ(exec::MXSEARCHFMTD(f, 1, 2, "4.9", 32), 4);  // the nearest
+    EXPECT_EQ(exec::MXSEARCHFMTD(f, 1, 0, "b 2", 0), 3);   // the whole line
+    EXPECT_EQ(exec::MXSEARCHFMTD(f, 1, 3, "a", 0), -1);    // no such column
+    // Through the table's search: the row after the start, then wrapping.
+    std::int32_t row = 2;
+    double value = 0.0;
+    ui::mxsearchcol = 1;
+    EXPECT_TRUE(ui::MATRIXSEARCH(f, 1, "a", 1, 0, ui::cellmode::read, row, value, 1e-13));
+    EXPECT_EQ(row, 4);
+    EXPECT_TRUE(ui::MATRIXSEARCH(f, 1, "c", 1, 0, ui::cellmode::read, row, value, 1e-13));
+    EXPECT_EQ(row, 1);
+  });
+}
+
+}  // namespace
