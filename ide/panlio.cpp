@@ -126,7 +126,10 @@ void display(std::span<char> t, std::int32_t key) {
 void commontail(std::span<char> t, std::int32_t& key, std::int32_t& changed) {
   PanField& f = panfield;
   if (f.cursorcol < 0) f.cursorcol = 0;
-  if (f.visiblewidth - f.cursorcol - 3 <= 0) {
+  // A field whose whole text fits the columns shown never scrolls; a longer
+  // one keeps a few columns after the cursor in view.
+  const bool fits = f.lastcol - f.fieldstart + 1 <= f.visiblewidth;
+  if (!fits && f.visiblewidth - f.cursorcol - 3 <= 0) {
     f.firstshown = static_cast<std::int16_t>(f.fieldstart + f.cursorcol + 3 - f.visiblewidth);
     f.lastshown = static_cast<std::int16_t>(f.firstshown +
                                             std::min<std::int32_t>(f.width, f.visiblewidth - 1));

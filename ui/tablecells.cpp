@@ -242,26 +242,44 @@ void IOCHARMXELEMENT(std::int32_t unit, std::int32_t row, std::int32_t col, std:
     return;
   }
   // Records: a cell of a column table lies in its row; without one each
-  // cell is a record of its own.
-  std::int64_t position = 0;
+  // cell is a record of its own. A binary unit is addressed by bytes, any
+  // other direct unit by record numbers: there the cell is read out of its
+  // whole record, and written back into it.
+  std::int64_t record = 0;
+  std::int32_t offset = 1;
   std::int32_t length = r.recl;
   if (r.coltable && col >= 1 && col <= r.coltable->columns.size()) {
     const io::ColDef& d = r.coltable->columns(std::max(col, 1));
+    record = row;
+    offset = std::clamp(d.offset, 1, std::max(r.recl, 1));
     length = std::min(static_cast<std::int32_t>(text.size()), d.width > 0 ? d.width : r.recl);
-    position = std::int64_t{r.recl} * (row - 1) + std::max(d.offset, 1);
   } else if (r.coltable && col == 0) {
     // The whole row: its record.
+    record = row;
     length = std::min(static_cast<std::int32_t>(text.size()), r.recl);
-    position = std::int64_t{r.recl} * (row - 1) + 1;
   } else {
     const std::int64_t columns = t != nullptr ? std::max(t->ncols, 1) : 1;
-    const std::int64_t record = columns * (row - 1) + std::max(col, 1);
-    position = (record - 1) * r.recl + 1;
+    record = columns * (row - 1) + std::max(col, 1);
   }
+  const bool bybytes = (r.mode & io::rwflag::binary) != 0;
+  if (!bybytes) length = std::clamp(length, 0, std::max(r.recl - offset + 1, 0));
   mxcelllen = length;
+  const std::int64_t position = (record - 1) * r.recl + offset;
   std::int32_t status = 0;
+  std::string whole;
+  if (!bybytes) {
+    whole.assign(static_cast<std::size_t>(std::max(r.recl, 0)), ' ');
+    io::READDIRUNF(unit, whole, r.recl, record, status);
+    if (writing && status < 0) status = 0;  // a record past the end: blanks
+  }
   if (writing) {
-    io::WRITEDIRUNF(unit, std::string_view(text.data(), text.size()), length, position, status);
+    if (bybytes) {
+      io::WRITEDIRUNF(unit, std::string_view(text.data(), text.size()), length, position, status);
+    } else if (status == 0) {
+      std::copy_n(text.begin(), std::min<std::size_t>(text.size(), length),
+                  whole.begin() + (offset - 1));
+      io::WRITEDIRUNF(unit, whole, r.recl, record, status);
+    }
     if (status > 0) {
       core::msgkey.set(core::MSGKEY("msgWriteError"));
       setiostat(status);
@@ -269,7 +287,11 @@ void IOCHARMXELEMENT(std::int32_t unit, std::int32_t row, std::int32_t col, std:
     return;
   }
   std::fill(text.begin(), text.end(), ' ');
-  io::READDIRUNF(unit, text, length, position, status);
+  if (bybytes)
+    io::READDIRUNF(unit, text, length, position, status);
+  else if (status == 0)
+    std::copy_n(whole.begin() + (offset - 1), std::min<std::size_t>(text.size(), length),
+                text.begin());
   if (status != 0) setiostat(status);
   std::string line(text.data(), text.size());
   if (status == 0 && editedrecord >= 1.0 && EDITEDLINE(unit, editedrecord, line)) {

@@ -93,11 +93,107 @@ std::string lineendof(const io::RwFile& r) {
   return {};
 }
 
+// The stored file, read in blocks through a reading unit of its own as
+// the rewrite walks through it: the unchanged ranges pass through one
+// block at a time, whatever the file's size. A failed or short read is
+// kept in `status` and ends every later read.
+class Stored {
+ public:
+  explicit Stored(const std::string& name) {
+    plat::UnitMode m;
+    m.status = plat::UnitStatus::old_file;
+    m.access = plat::UnitAccess::stream;
+    m.form = plat::UnitForm::unformatted;
+    m.action = plat::UnitAction::read;
+    m.records = plat::UnitRecords::none;
+    status = plat::open_unit(reader, name, m);
+    if (status != 0) return;
+    open_ = true;
+    plat::UnitInfo ri;
+    plat::inquire_unit(reader, ri);
+    size_ = std::max<std::int64_t>(ri.size, 0);
+  }
+  ~Stored() { close(); }
+  Stored(const Stored&) = delete;
+  Stored& operator=(const Stored&) = delete;
+
+  std::int64_t size() const { return size_; }
+  // Byte `pos` (from 1); 0 outside the file or after a failed read.
+  char at(std::int64_t pos) {
+    if (pos < 1 || pos > size_ || !load(pos)) return 0;
+    return block_[static_cast<std::size_t>(pos - blockfirst_)];
+  }
+  // Bytes from..to-1 (from 1), handed to `sink` block by block; false
+  // after a failed read.
+  template <class Sink>
+  bool each(std::int64_t from, std::int64_t to, Sink&& sink) {
+    to = std::min(to, size_ + 1);
+    while (from < to) {
+      if (!load(from)) return false;
+      const std::int64_t end = std::min(to, blockfirst_ + static_cast<std::int64_t>(block_.size()));
+      sink(std::string_view(block_).substr(static_cast<std::size_t>(from - blockfirst_),
+                                           static_cast<std::size_t>(end - from)));
+      from = end;
+    }
+    return true;
+  }
+  // The position (from 1) of the first byte c at or after from; 0 none.
+  std::int64_t find(char c, std::int64_t from) {
+    for (from = std::max<std::int64_t>(from, 1); from <= size_ && load(from);) {
+      const std::string_view rest =
+          std::string_view(block_).substr(static_cast<std::size_t>(from - blockfirst_));
+      const std::size_t k = rest.find(c);
+      if (k != std::string_view::npos) return from + static_cast<std::int64_t>(k);
+      from += static_cast<std::int64_t>(rest.size());
+    }
+    return 0;
+  }
+  // The reading unit closed, its status kept; the status of all reads.
+  int close() {
+    if (open_) {
+      open_ = false;
+      const int closed = plat::close_unit(reader, plat::UnitClose::keep);
+      if (status == 0) status = closed;
+    }
+    return status;
+  }
+
+  int status = 0;
+
+ private:
+  static constexpr std::int32_t reader = plat::unit_tablescratch;
+  static constexpr std::int64_t blockbytes = std::int64_t{1} << 20;
+
+  bool load(std::int64_t pos) {
+    if (status != 0 || !open_) return false;
+    if (pos >= blockfirst_ && pos < blockfirst_ + static_cast<std::int64_t>(block_.size()))
+      return true;
+    const std::int64_t n = std::min(blockbytes, size_ - pos + 1);
+    block_.resize(static_cast<std::size_t>(std::max<std::int64_t>(n, 0)));
+    blockfirst_ = pos;
+    std::int64_t got = 0;
+    int st = n > 0 ? plat::read_stream(reader, block_, pos, &got) : 0;
+    if (st <= 0 && got != n) st = plat::iostat_read_error;
+    if (st < 0) st = 0;
+    if (st != 0) {
+      status = st;
+      block_.clear();
+      return false;
+    }
+    return true;
+  }
+
+  bool open_ = false;
+  std::int64_t size_ = 0;
+  std::string block_;
+  std::int64_t blockfirst_ = 1;
+};
+
 // The new file, piece by piece.
 struct Rewrite {
   std::int32_t unit = 0;
   const io::RwFile& r;
-  const std::string& old;
+  Stored& old;
   plat::Replacement& out;
   std::int64_t oldpos = 1;  // next stored byte to copy, 1-based
   std::int32_t lines = 0;
@@ -106,7 +202,7 @@ struct Rewrite {
   int status = 0;
   bool lastended = false;  // the stored file's last line has its line end
 
-  std::int64_t filelength() const { return static_cast<std::int64_t>(old.size()); }
+  std::int64_t filelength() const { return old.size(); }
   bool indexed() const { return r.lineindex.has_value(); }
 
   std::int64_t linestart(std::int32_t L) const {
@@ -127,9 +223,8 @@ struct Rewrite {
     // Lines a filter left out of the index: the line runs to its line end.
     const std::int64_t from = linestart(L);
     const char last = lineend.empty() ? '\n' : lineend.back();
-    const std::size_t at =
-        old.find(last, static_cast<std::size_t>(std::max<std::int64_t>(from - 1, 0)));
-    return at == std::string::npos ? filelength() + 1 : static_cast<std::int64_t>(at) + 2;
+    const std::int64_t at = old.find(last, from);
+    return at == 0 ? filelength() + 1 : at + 1;
   }
 
   void put(std::string_view bytes) {
@@ -141,17 +236,30 @@ struct Rewrite {
   }
   void copyto(std::int64_t target) {
     target = std::min(target, filelength() + 1);
-    if (target <= oldpos) return;
-    put(std::string_view(old).substr(static_cast<std::size_t>(oldpos - 1),
-                                     static_cast<std::size_t>(target - oldpos)));
+    if (target <= oldpos || failed != 0) return;
+    if (!old.each(oldpos, target, [this](std::string_view bytes) { put(bytes); })) readfailed();
     oldpos = target;
   }
   // Before a row written at the end: the stored file's last line gets its
   // line end when it has none.
   void endlastline() {
-    if (oldpos <= filelength() || old.empty() || lineend.empty() || lastended) return;
+    if (oldpos <= filelength() || filelength() == 0 || lineend.empty() || lastended) return;
     lastended = true;
-    if (old.back() != lineend.back()) put(lineend);
+    if (old.at(filelength()) != lineend.back()) put(lineend);
+    if (old.status != 0) readfailed();
+  }
+  void readfailed() {
+    if (failed != 0) return;
+    failed = step::reading;
+    status = old.status;
+  }
+  // The first stored record, for the bytes between the fields of a new one.
+  std::string firstrecord() {
+    std::string first;
+    if (!indexed() && r.recl > 0)
+      old.each(1, std::int64_t{r.recl} + 1, [&](std::string_view bytes) { first += bytes; });
+    if (old.status != 0) readfailed();
+    return first;
   }
 };
 
@@ -161,7 +269,7 @@ std::string newrow(Rewrite& w, mxchange*& q, std::int32_t columns) {
   const double line = q->line;
   for (; q != nullptr && q->line == line; q = q->next)
     if (q->col >= 1 && q->col <= columns && q->hastext) cells[static_cast<std::size_t>(q->col)] = q;
-  std::string row = newrowtext(w.unit, cells, w.old);
+  std::string row = newrowtext(w.unit, cells, w.firstrecord());
   return w.indexed() ? row + w.lineend : row;
 }
 
@@ -212,32 +320,11 @@ bool MXSAVE(std::int32_t unit) {
     report(step::flushing, st, name);
     return false;
   }
-  // The stored bytes, through a reading unit of their own.
-  std::string old;
-  {
-    plat::UnitMode m;
-    m.status = plat::UnitStatus::old_file;
-    m.access = plat::UnitAccess::stream;
-    m.form = plat::UnitForm::unformatted;
-    m.action = plat::UnitAction::read;
-    m.records = plat::UnitRecords::none;
-    const std::int32_t reader = plat::unit_tablescratch;
-    int st = plat::open_unit(reader, name, m);
-    if (st == 0) {
-      plat::UnitInfo ri;
-      plat::inquire_unit(reader, ri);
-      old.assign(static_cast<std::size_t>(std::max<std::int64_t>(ri.size, 0)), '\0');
-      std::int64_t got = 0;
-      if (!old.empty()) st = plat::read_stream(reader, old, 1, &got);
-      if (st <= 0 && got != static_cast<std::int64_t>(old.size())) st = plat::iostat_read_error;
-      if (st < 0) st = 0;
-      const int closed = plat::close_unit(reader, plat::UnitClose::keep);
-      if (st == 0) st = closed;
-    }
-    if (st != 0) {
-      report(step::reading, st, name);
-      return false;
-    }
+  // The stored bytes, read as the rewrite needs them.
+  Stored old(name);
+  if (old.status != 0) {
+    report(step::reading, old.status, name);
+    return false;
   }
   plat::Replacement out(name);
   Rewrite w{unit, r, old, out, 1, storedlines(unit), lineendof(r), 0, 0};
@@ -293,8 +380,7 @@ bool MXSAVE(std::int32_t unit) {
     }
     // A stored cell that ends at a CR before an LF leaves the pair whole.
     const std::int64_t end = cellstart + width - 1;
-    if (width > 0 && end < w.filelength() && old[static_cast<std::size_t>(end - 1)] == '\r' &&
-        old[static_cast<std::size_t>(end)] == '\n')
+    if (width > 0 && end < w.filelength() && old.at(end) == '\r' && old.at(end + 1) == '\n')
       --width;
     w.copyto(cellstart);
     std::string text = q->text;
@@ -304,6 +390,7 @@ bool MXSAVE(std::int32_t unit) {
     q = q->next;
   }
   w.copyto(w.filelength() + 1);
+  if (old.close() != 0) w.readfailed();
   if (w.failed != 0) {
     report(w.failed, w.status, name);
     return false;

@@ -33,6 +33,21 @@ void altr() {
   plat::input_key(win::VK_MENU, plat::scan_code_of(win::VK_MENU), false);
 }
 
+// The pixels of text cell (column, row), both from 1, of a window's
+// bitmap that differ from the cell's first one.
+int ink(const exec::wdwrec& w, int column, int row) {
+  const int cw = plot::fontslots(w.fontslot).cellwidth, ch = plot::fontslots(w.fontslot).cellheight;
+  const win::HDC dc = win::CreateCompatibleDC(nullptr);
+  const win::HGDIOBJ old = win::SelectObject(dc, w.bitmap);
+  const win::COLORREF first = win::GetPixel(dc, (column - 1) * cw, (row - 1) * ch);
+  int n = 0;
+  for (int y = (row - 1) * ch; y < row * ch; ++y)
+    for (int x = (column - 1) * cw; x < column * cw; ++x) n += win::GetPixel(dc, x, y) != first;
+  win::SelectObject(dc, old);
+  win::DeleteDC(dc);
+  return n;
+}
+
 win::COLORREF pixel(win::HBITMAP bitmap, int x, int y) {
   const win::HDC dc = win::CreateCompatibleDC(nullptr);
   const win::HGDIOBJ old = win::SelectObject(dc, bitmap);
@@ -73,6 +88,11 @@ TEST_F(IdeTest, AReadFromAWindowWaitsForTheTypedLineAndTheRunGoesOn) {
        [&] {
          EXPECT_NE(core::idestate & core::busy::windowread, 0) << "still typing";
          EXPECT_EQ(idetest::handedover.size(), handed) << "the keys went to the editor";
+         // The line "  42.25" fits its field and stands whole at columns
+         // 3 to 9, not scrolled: a blank first, the last "5" at column 9.
+         const exec::wdwrec& w = *exec::wdwtail;
+         EXPECT_EQ(ink(w, 3, 2), 0) << "the line scrolled";
+         EXPECT_GT(ink(w, 9, 2), 0) << "the line scrolled";
          press(win::VK_RETURN);
        },
        [&] { outcome = exec::run_outcome(); }});

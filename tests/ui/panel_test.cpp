@@ -185,6 +185,22 @@ TEST_F(Panel, AnAxisGroupDrawsItsFrameBetweenItsCorners) {
   EXPECT_TRUE(inked(30, 1)) << "the field";
 }
 
+// A "D" group hands its option word to the text writer at each of its
+// marks: "RA=1" frames the window in colour 1 from the mark on. The body's
+// first column is not drawn, so the mark stands in cell 2 of line 2.
+TEST_F(Panel, ADrawingGroupFramesTheWindowFromItsMark) {
+  ASSERT_EQ(build("PNL ~D=0,RA=1\r\n top\r\n  ~ boxed\r\n"), "");
+  const win::HDC dc = win::CreateCompatibleDC(nullptr);
+  const win::HGDIOBJ old = win::SelectObject(dc, w->bitmap);
+  const win::COLORREF pen = exec::rgbtab(1);
+  EXPECT_EQ(win::GetPixel(dc, cw + 1, ch + ch / 2), pen) << "the left edge in the mark's cell";
+  EXPECT_EQ(win::GetPixel(dc, 4 * cw, ch + 1), pen) << "the top edge at the mark's line";
+  EXPECT_NE(win::GetPixel(dc, cw + 1, ch / 2), pen) << "nothing above the mark";
+  EXPECT_NE(win::GetPixel(dc, cw - 1, ch + ch / 2), pen) << "nothing left of the mark";
+  win::SelectObject(dc, old);
+  win::DeleteDC(dc);
+}
+
 // Mutated panel texts: every one builds or fails with a key, and nothing
 // is read outside the block or the variables.
 TEST_F(Panel, MutatedPanelTextsBuildOrFailCleanly) {

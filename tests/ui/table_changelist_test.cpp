@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <functional>
@@ -222,6 +223,26 @@ TEST_F(ChangeList, AFailedSaveLeavesTheFileAndTheEditsWhole) {
     }
   });
   EXPECT_EQ(saved, filetext(model, "\n"));
+}
+
+// A file larger than the save reads at once: a cell whose CR LF straddles
+// the edge of the first MiB, a deletion and an insertion after it.
+TEST_F(ChangeList, ASaveOfALargeFileKeepsEveryByteAcrossItsReads) {
+  Rows model = storedrows(400000);              // 6 bytes a row
+  const std::int32_t edge = (1 << 20) / 6 + 1;  // its CR is byte 1 MiB + 1
+  const std::string saved = withunit("\r\n", model, [&](std::int32_t u) {
+    setcell(u, edge, 2, "new");
+    model[edge - 1].b = "new";
+    edit(u, ui::mxcmd::remove, edge + 7);
+    model.erase(model.begin() + edge + 6);
+    edit(u, ui::mxcmd::insert, 300000);
+    model.insert(model.begin() + 299999, blankrow);
+  });
+  const std::string expected = filetext(model, "\r\n");
+  ASSERT_EQ(saved.size(), expected.size());
+  EXPECT_TRUE(saved == expected)
+      << "first difference at byte "
+      << std::mismatch(saved.begin(), saved.end(), expected.begin()).first - saved.begin();
 }
 
 TEST_F(ChangeList, TheShownTableOffersWhatItsListAllows) {

@@ -50,6 +50,22 @@ TEST_F(DialogScript, AFileOpenedWithAFormatIsShownAndAnEditOfItIsSavedOnClose) {
   EXPECT_EQ(saved, "abx  first\r\ncd   second\r\nef   third\r\n");
 }
 
+TEST_F(DialogScript, AnEditOfADirectRecordFileInATableLandsInItsRecord) {
+  // Records of 6 bytes, no line ends: cell (2,2) is bytes 3-6 of record 2.
+  testsupport::write_file("d.dat", "ab1234cd5678ef9012");
+  answer(keys({{probe([](win::HWND) {}), press(win::VK_HOME), press(win::VK_DELETE)},
+               typing("z"),
+               {press(win::VK_TAB), click(1001)}}));
+  plat::push_message_box_answer(win::IDYES);  // "msgSaveChanges", if asked
+  std::string err;
+  const std::string out = runcaught(
+      "CHARACTER F*8\nF = 'd.dat'\nOPEN(FIle=F, DIRect, BINary, RecL=6, Format='A2,A4')\n"
+      "R = 2\nC = 2\nDLG(Edit=F, Format='A2,A4', ROW=R, COL=C)\nREAD(FIle=F, CLoSe=1)\n",
+      err);
+  EXPECT_NE(out.find("stop=-1"), std::string::npos) << out << err;
+  EXPECT_EQ(testsupport::read_file("d.dat"), "ab1234cdz678ef9012");
+}
+
 TEST_F(DialogScript, WhatCannotBeATableIsRefusedAndLeavesNothingBehind) {
   testsupport::write_file("exists.txt", "x\r\n");
   const struct {
