@@ -94,9 +94,12 @@ void striplabels(std::int32_t e, double lo, double hi) {
     const double p = (v - sc.minimum) / upp;
     float x = axiswork.leftmargin + static_cast<float>(y ? 0.0 : p);
     float yy = axiswork.bottommargin + static_cast<float>(y ? p : 0.0);
+    // Clear of the label's tick, as the axis writes them.
     if (y) {
-      x -= static_cast<float>(tick / 1.5);
+      x -= static_cast<float>(tick / 1.5) + axisstate.cellheight;
       yy += static_cast<float>(1.5 * tick);
+    } else {
+      x += static_cast<float>(tick / 1.5);
     }
     UQTEXT(x, yy, axisstate.cellheight, label, y ? 90.0F : 0.0F,
            static_cast<std::int32_t>(label.size()));

@@ -121,7 +121,8 @@ TEST_F(LineScript, SymbolsAreStrokedOrWrittenAndDrawTextsStandWhereTheirCodeSays
   axis(2, 0, 10, 0, 10);
   plot("LINE(Axis=2, Draw=9, Text='Hi', X=0, Y=0)\nEND\n");
   const int bottom = ch * plot::axisstate.rows;
-  EXPECT_GT(inked(0, bottom - 5 * ch, 3 * cw, bottom), 3);
+  EXPECT_GT(inked(cw, bottom - 5 * ch, cw + ch + 2, bottom - ch + 2), 3);
+  EXPECT_EQ(inked(0, bottom - 8 * ch, cw - 1, bottom - ch - 1), 0) << "left of its point";
   EXPECT_EQ(inked(4 * cw, bottom - 8 * ch, width, bottom), 0) << "placed in axis units";
   screenshot("line_marks");
 }
