@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "child_fixture.h"
 #include "core/runwords.h"
@@ -128,6 +129,38 @@ TEST_F(LineWindow, AStripChartSlidesUnderItsLabels) {
   const win::POINT a = pixel(1, 128, std::sin(12.8)), b = pixel(1, 129, std::sin(12.9));
   EXPECT_GT(near(*w, {(a.x + b.x) / 2, (a.y + b.y) / 2}, 2, exec::rgbtab(0)), 0);
   screenshot(*w, "line_stripchart");
+  // The labels that came in with the slide keep all their digits: a run
+  // of ink in the lower half of the label strip (a long tick and its
+  // label) is wider for the labels of 100 and above than for those below.
+  const int ch = plot::fontslots(5).cellheight;
+  const win::POINT start = pixel(1, s.minimum, -1), hundred = pixel(1, 100, -1);
+  win::BITMAP bm{};
+  win::GetObjectA(w->bitmap, sizeof bm, &bm);
+  std::vector<int> inked;
+  for (int x = start.x; x < bm.bmWidth; ++x)
+    inked.push_back(near(*w, {x, start.y + ch * 3 / 4}, ch / 4 - 1, exec::rgbtab(0)) > 0 ? 1 : 0);
+  int two = 0, three = 0;  // the narrowest run of either kind
+  for (std::size_t i = 0; i < inked.size();) {
+    if (inked[i] == 0) {
+      ++i;
+      continue;
+    }
+    std::size_t end = i, gap = 0;
+    for (std::size_t j = i; j < inked.size() && gap <= 2; ++j) {
+      gap = inked[j] != 0 ? 0 : gap + 1;
+      if (inked[j] != 0) end = j;
+    }
+    // (A run cut by the axis's start or the window's end is not judged.)
+    if (i > 0 && end + 1 < inked.size()) {
+      int& narrowest = start.x + static_cast<int>(i) >= hundred.x ? three : two;
+      const int run = static_cast<int>(end - i + 1);
+      narrowest = narrowest == 0 ? run : std::min(narrowest, run);
+    }
+    i = end + 1;
+  }
+  ASSERT_GT(two, 0);
+  ASSERT_GT(three, 0);
+  EXPECT_GT(three, two + 2) << "a label of three digits lost one";
 }
 
 // The click the input step hands to the plot window once AXIS has made
