@@ -179,6 +179,9 @@ inline constexpr int mode = 24;       // editor mode (`edmode`)
 inline std::int32_t& edflags = edvars[edv::flags];
 // Field 24, `edmode`: 12, 13, or 14 while a whole-script compile runs.
 inline std::int32_t& edmode = edvars[edv::mode];
+// `edmode` after a run stopped or drew a plot: the editor brings the
+// cursor line back into view without drawing over the rest.
+inline constexpr std::int32_t edmodeshowline = 12;
 // The editor's line mark; 0x3FFFFFFF asks for the error marks to be shown.
 inline std::int32_t edmark = 0;
 inline constexpr std::int32_t edmarkall = 0x3FFFFFFF;

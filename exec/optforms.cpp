@@ -217,6 +217,7 @@ std::int32_t replay(const Form& f) {
   // The evaluation: its result cell, the predefined cells, the pass.
   core::xeqstop = 0;
   core::msgkey.blank();
+  core::iostatw[1] = 0;  // the statement's own detail, if it fails with a key
   const std::int32_t iresult0 = iresult;
   const std::int32_t resultcell = x.tmpcell0;
   resultroom(resultcell + 1);
@@ -260,7 +261,8 @@ std::int32_t replay(const Form& f) {
   if (ur >= 0x80000001u && ur <= 0x80000021u) return r;
   if (r == 0) return core::xeqstop;
   core::iostatw[0] = static_cast<std::int16_t>(r & 0xFFFF);
-  core::iostatw[1] = static_cast<std::int16_t>(core::xeqline);
+  // A failure with a key keeps the detail its statement wrote.
+  if (r != xeqkeyed) core::iostatw[1] = static_cast<std::int16_t>(core::xeqline);
   return r;
 }
 

@@ -11,6 +11,7 @@
 #include "core/symbols.h"
 #include "core/tokenizer.h"
 #include "core/xform.h"
+#include "exec/postfix.h"
 #include "exec/tempstrings.h"
 
 namespace exec {
@@ -411,6 +412,7 @@ std::int32_t evaluate(std::span<std::int32_t> out, std::int32_t total, std::int3
                       std::int32_t header) {
   using namespace core;
   std::int32_t r = 0;
+  iostatw[1] = 0;  // the statement's own detail, if it fails with a key
   if (xeq3 != nullptr) {
     std::int32_t cap = capacity;
     r = xeq3(std::span<std::int16_t>(xeqlinked.codes.data(), static_cast<std::size_t>(capacity)),
@@ -422,7 +424,8 @@ std::int32_t evaluate(std::span<std::int32_t> out, std::int32_t total, std::int3
   if (ur >= 0x80000001u && ur <= 0x80000021u) return r;
   if (r == 0) return xeqstop;
   iostatw[0] = static_cast<std::int16_t>(r & 0xFFFF);
-  iostatw[1] = static_cast<std::int16_t>(xeqline);
+  // A failure with a key keeps the detail its statement wrote.
+  if (r != xeqkeyed) iostatw[1] = static_cast<std::int16_t>(xeqline);
   return r;
 }
 

@@ -235,7 +235,9 @@ void WINDOWMOUSEINTERNAL(std::int32_t bits, win::HWND window) {
     if (routine > 0) {
       pendinghandler = routine;
       exec::eventlabel = routine;
-      postto(post::plotmouse, window);
+      // To the main window, whose command loop hands it to the executor;
+      // a plot window has no use for it.
+      if (wdwhead != nullptr) postto(post::plotmouse, wdwhead->window);
     }
     return;
   }

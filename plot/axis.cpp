@@ -157,7 +157,7 @@ void XYAXIS(std::int32_t& k) {
                axiswork.bottommargin - ch, ch, title, 720.0F,
                static_cast<std::int32_t>(title.size()));
       else
-        UQTEXT(axiswork.leftmargin - 3.0F * cw,
+        UQTEXT(axiswork.leftmargin - 3.0F * cw - ch,
                axiswork.bottommargin + length - shortestaxis - 3.0F * axisstate.unitsperpixely, ch,
                title, 810.0F, static_cast<std::int32_t>(title.size()));
     }

@@ -105,9 +105,14 @@ void tick(Walk& w, double p, double v, bool islong, std::int32_t labels, std::in
     if (!label.empty() && room >= size + 4.0 + (ending ? size : 0.0)) {
       float x = 0, y = 0;
       pointat(w, p, x, y);
+      // A label stays clear of its own tick, which is tripled below: a y
+      // label stands left of the axis, beyond the tick's end along it (or
+      // before it when the label ends there); an x label starts past it.
       if (w.d == 1) {
-        x -= static_cast<float>(w.ticklength / 1.5);
-        y += static_cast<float>(1.5 * w.ticklength);
+        x -= static_cast<float>(w.ticklength / 1.5) + axisstate.cellheight;
+        y += static_cast<float>((ending ? -1.5 : 1.5) * w.ticklength);
+      } else if (!ending) {
+        x += static_cast<float>(w.ticklength / 1.5);
       }
       float angle = 90.0F * static_cast<float>(w.d);
       if (ending) angle += 720.0F;

@@ -331,6 +331,7 @@ void PLOTLINENOW(Line& s) {
     closedrawing(s.target);
     plotdev = keep;
   }
+  core::edmode = core::edmodeshowline;
 }
 
 // The function plot's next x, or its end.

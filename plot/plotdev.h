@@ -132,8 +132,8 @@ inline std::array<std::int32_t, 2> textextent{};
 void UQMODX(std::int32_t op);
 // Text at a plot position: x, y plot units from the lower left of the
 // current axis's frame. Angle 0 horizontal (n < 0: a symbol character
-// centred on the point), 720 right-aligned, 90 upward, 810 upward
-// right-aligned; any other angle keeps the font of the previous call and
+// centred on the point), 720 right-aligned, 90 upward from the point and
+// right of it, 810 the same ending at the point; any other angle keeps the font of the previous call and
 // places the text as it stands. n < 1 writes one character, else at most n
 // (trailing blanks dropped).
 void UQTEXT(float x, float y, float size, std::string_view text, float angle, std::int32_t n);

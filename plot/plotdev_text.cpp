@@ -43,7 +43,6 @@ void UQTEXT(float x, float y, float /*size*/, std::string_view text, float angle
   textextent = {extent[0], extent[1]};
   const Frame& f = axisstate.frame(std::clamp(axisstate.current, 1, naxes));
   const float cw = static_cast<float>(fontslots(5).cellwidth);
-  const float ch = static_cast<float>(fontslots(5).cellheight);
   const float upx = axisstate.unitsperpixelx > 0.0F ? axisstate.unitsperpixelx : 1.0F;
   const float upy = axisstate.unitsperpixely > 0.0F ? axisstate.unitsperpixely : 1.0F;
   float px = (static_cast<float>(f.left) * axisstate.cellwidth + x) / upx;
@@ -61,15 +60,15 @@ void UQTEXT(float x, float y, float /*size*/, std::string_view text, float angle
     keptvertical = false;
     px -= static_cast<float>(textextent[0] + 2);
   } else if (angle == 90.0F) {
+    // Upward from the point, standing right of it, as a horizontal text
+    // stands below its point.
     keptfont = vertical;
     keptvertical = true;
-    px -= ch;
-    py += cw;
   } else if (angle == 810.0F) {
+    // Upward, ending at the point.
     keptfont = vertical;
     keptvertical = true;
-    px -= ch;
-    py += cw + static_cast<float>(textextent[0]);
+    py += static_cast<float>(textextent[0]);
   }
   auto ix = static_cast<int>(std::lround(px));
   auto iy = static_cast<int>(std::lround(py));

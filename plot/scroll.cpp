@@ -94,9 +94,12 @@ void striplabels(std::int32_t e, double lo, double hi) {
     const double p = (v - sc.minimum) / upp;
     float x = axiswork.leftmargin + static_cast<float>(y ? 0.0 : p);
     float yy = axiswork.bottommargin + static_cast<float>(y ? p : 0.0);
+    // Clear of the label's tick, as the axis writes them.
     if (y) {
-      x -= static_cast<float>(tick / 1.5);
+      x -= static_cast<float>(tick / 1.5) + axisstate.cellheight;
       yy += static_cast<float>(1.5 * tick);
+    } else {
+      x += static_cast<float>(tick / 1.5);
     }
     UQTEXT(x, yy, axisstate.cellheight, label, y ? 90.0F : 0.0F,
            static_cast<std::int32_t>(label.size()));
@@ -134,10 +137,10 @@ void ticks(std::int32_t k, bool vertical, std::int32_t n, bool whole, float shif
   PLOTTICS_INTERNAL(on, option);
   if (ownlabels) {
     // Labels run from their tick toward the maximum: one comes when its
-    // whole text has come into the frame (which reaches two columns past
-    // the axis's end).
+    // whole text, past its tick, has come within the axis (beyond the
+    // axis's end a text loses its last characters as the strip slides).
     const double size = static_cast<double>(axislabel(e, sc.maximum).size());
-    const double inside = std::max(size - 2.0, 0.0) * axisstate.cellwidth * sc.unitsperplot;
+    const double inside = (size + 1.0) * axisstate.cellwidth * sc.unitsperplot;
     if (increment > 0)
       striplabels(e, sc.maximum - shift - inside, sc.maximum - inside);
     else

@@ -20,6 +20,7 @@
 #include "support/xvfb_server.h"
 // clang-format off
 #include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 // clang-format on
 
@@ -142,6 +143,43 @@ TEST_F(ProgramOnADisplay, WriteToTheTitleBarRenamesTheWindowsOnTheDisplay) {
   }
   EXPECT_EQ(child, "renamed child");
   EXPECT_EQ(finish(), 0) << err;
+}
+
+// A click in a plot window while the script runs calls the routine that
+// AXIS named with MouSeCall: the run, busy in its loop, sees the routine's
+// answer and ends.
+TEST_F(ProgramOnADisplay, AClickInAPlotWindowRunsItsMouseRoutine) {
+  write_file(dir.file("m.ost"),
+             "GOTO 10\r\nSUBROUTINE HIT\r\nDONE = 1\r\nEND\r\n10 DONE = 0\r\n"
+             "WINDOW(WINdowhandle=H, Width=-400, Height=-300, TItle='plot')\r\n"
+             "AXIS(WINdowhandle=H, MiN=0, MaX=10, Yaxis, MiN=0, MaX=40, MouSeX=MX, "
+             "MouSeY=MY, MouSeAxis=MA, MouSeCall='HIT')\r\n"
+             "WRITE(TitleBar, WINdowhandle=H) 'armed'\r\n"
+             "20 IF (DONE > 0) GOTO 30\r\nGOTO 20\r\n"
+             "30 WRITE(TitleBar, WINdowhandle=H) 'answered'\r\n" +
+                 std::string(kWriteValues) + "MA\r\nEND\r\n");
+  start("m.ost");
+  {
+    DisplayUser u(display);
+    const Window main = u.window("m.ost");
+    u.focus(main);
+    u.key(main, {XK_Alt_L}, XK_r, false);
+    // The axis is drawn and bound to the mouse once the title says so.
+    const Window plot = u.window("armed");
+    XWindowAttributes a{};
+    ASSERT_TRUE(XGetWindowAttributes(u.display(), plot, &a));
+    XWarpPointer(u.display(), None, plot, 0, 0, 0, 0, a.width / 2, a.height / 2);
+    XTestFakeButtonEvent(u.display(), 1, True, CurrentTime);
+    XTestFakeButtonEvent(u.display(), 1, False, CurrentTime);
+    XSync(u.display(), False);
+    u.window("answered");
+    u.ready(main, false);
+    u.focus(main);
+    u.key(main, {XK_Alt_L}, XK_F4, false);
+    u.gone(main, "the main window to go after Alt+F4");
+  }
+  EXPECT_EQ(finish(), 0) << err;
+  EXPECT_EQ(read_file(dir.path() / "v.txt"), "1\r\n");
 }
 
 // A READ from a child window waits while the user edits the shown value on

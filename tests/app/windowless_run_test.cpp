@@ -101,6 +101,21 @@ TEST_F(Windowless, TheExitStatusComesFromTheStopWordNotFromTheOutput) {
   EXPECT_EQ(r.out, "A=2\nstop=-3\n");
 }
 
+// A statement's own detail reaches its message: LINE names the axis that
+// was never drawn, not the statement (they differ here, also when the
+// failure is caught once and the statement run again).
+TEST_F(Windowless, AFailedStatementsMessageShowsTheDetailItWrote) {
+  const Outcome r = run("axis.ost",
+                        "WINDOW(WINdowhandle=W, Width=-400, Height=-300)\n"
+                        "AXIS(WINdowhandle=W)\n"
+                        "LINE(Axis=5, Y=1, ERror=1)\n"
+                        "1 X = 1\n"
+                        "LINE(Axis=7, Y=1)\n"
+                        "END\n");
+  EXPECT_EQ(r.out, "W=0\nX=1\nstop=32767 line=5 key=AxisUnknown\n");
+  EXPECT_NE(r.err.find("In statement 5 LINE refers to axis number 7,"), std::string::npos) << r.err;
+}
+
 TEST_F(Windowless, AReportThatCannotBeWrittenIsNoSuccess) {
   write_file(dir.path() / "ok.ost", "A = 2\nEND\n");
   const Outcome r = ostrel(dir.path(), {"RUN=ok.ost"}, -1, "/dev/full");

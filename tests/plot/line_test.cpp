@@ -28,8 +28,11 @@ win::POINT mid(win::POINT a, win::POINT b) { return {(a.x + b.x) / 2, (a.y + b.y
 
 TEST_F(LineScript, PointsLandWhereTheirValuesSayOnCurvesStartedAnew) {
   axis(1, 0, 10, 0, 10);
-  // One Y alone is the point x = 1; a symbol makes it seen.
+  // One Y alone is the point x = 1; a symbol makes it seen. The editor is
+  // told to bring its cursor line back without drawing over the plot.
+  core::edmode = 10;
   EXPECT_EQ(plot("LINE(Symbol=1, Y=3)\nEND\n"), "stop=-1\n");
+  EXPECT_EQ(core::edmode, core::edmodeshowline);
   EXPECT_GT(inked(pixel(1, 1, 3), 4), 4);
   EXPECT_EQ(inked(pixel(1, 2, 3), 3), 0) << "the one point is not at x = 2";
   EXPECT_EQ(inked(pixel(1, 1, 5), 3), 0);
@@ -121,7 +124,8 @@ TEST_F(LineScript, SymbolsAreStrokedOrWrittenAndDrawTextsStandWhereTheirCodeSays
   axis(2, 0, 10, 0, 10);
   plot("LINE(Axis=2, Draw=9, Text='Hi', X=0, Y=0)\nEND\n");
   const int bottom = ch * plot::axisstate.rows;
-  EXPECT_GT(inked(0, bottom - 5 * ch, 3 * cw, bottom), 3);
+  EXPECT_GT(inked(cw, bottom - 5 * ch, cw + ch + 2, bottom - ch + 2), 3);
+  EXPECT_EQ(inked(0, bottom - 8 * ch, cw - 1, bottom - ch - 1), 0) << "left of its point";
   EXPECT_EQ(inked(4 * cw, bottom - 8 * ch, width, bottom), 0) << "placed in axis units";
   screenshot("line_marks");
 }

@@ -86,16 +86,19 @@ TEST_F(PlotTest, TextsAlignByTheirAngleCodes) {
   b = drawn(720);  // right-aligned: ends two pixels before the point
   EXPECT_GT(b.right - b.left, b.bottom - b.top);
   EXPECT_NEAR(b.right, px - 2, 3);
-  b = drawn(90);  // upward
+  b = drawn(90);  // upward from the point, standing right of it
   EXPECT_GT(b.bottom - b.top, b.right - b.left);
-  EXPECT_LE(b.bottom, py + plot::fontslots(5).cellwidth + 2);
-  EXPECT_LE(b.right, px + 2);
+  EXPECT_LE(b.bottom, py + 1);
+  EXPECT_GE(b.left, px - 1);
+  EXPECT_LE(b.right, px + plot::fontslots(5).cellheight + 2);
   const win::RECT upward = b;
   b = drawn(45);  // the font of the previous call, placed as it stands
   EXPECT_GT(b.bottom - b.top, b.right - b.left);
   EXPECT_EQ(b.bottom - b.top, upward.bottom - upward.top);
   b = drawn(810);  // upward, ending at the point
   EXPECT_GT(b.bottom - b.top, b.right - b.left);
+  EXPECT_GE(b.top, py - 1);
+  EXPECT_GE(b.left, px - 1);
   EXPECT_GT(b.bottom, upward.bottom + (upward.bottom - upward.top) / 2);
   // Far out: nothing.
   makebitmap(1000, 700);

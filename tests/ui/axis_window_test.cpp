@@ -284,3 +284,43 @@ TEST_F(ChildScript, AxisStylesShowInThePicture) {
 }
 
 }  // namespace
+
+namespace {
+
+// The first labels of a negative range stand clear of their ticks, which
+// are tripled under a label: the minus signs and leading ones stay visible.
+TEST_F(ChildScript, AxisLabelsStandClearOfTheirTicks) {
+  plot::reset_fontslots();
+  plot::reset_plotstate();
+  const std::string out = runopen(windows({"N"}) +
+                                  "AXIS(WINdowhandle=N, MiN=-100, MaX=100, Yaxis, MiN=-100, "
+                                  "MaX=100)\nEND\n");
+  ASSERT_EQ(out.substr(out.rfind("stop=")), "stop=-1\n") << out;
+  const plot::AxisState& a = plot::axisstate;
+  const int cw = plot::fontslots(5).cellwidth, ch = plot::fontslots(5).cellheight;
+  const win::COLORREF black = exec::rgbtab(0);
+  const Pixels p = pixelsof(*windowof("N"));
+  screenshot(*windowof("N"), "axis_negative");
+  const plot::Frame f = a.frame(1);
+  const int liney = (a.rows - f.bottom - 3) * ch - 1;
+  const int linex = (f.left + 6) * cw - 2;
+  // The y label of the minimum ("-100", upward) ends above the x axis line
+  // that is its tick, left of the y axis line.
+  int label = 0, ontick = 0;
+  for (int x = linex - ch - 4; x < linex - 2; ++x) {
+    label += p.oncolumn(black, x, liney - 5 * cw, liney - 2);
+    ontick += p.oncolumn(black, x, liney - 2, liney);
+  }
+  EXPECT_GT(label, 10) << "no y label";
+  EXPECT_EQ(ontick, 0) << "the y label runs into its tick";
+  // The x label of the minimum starts past the y axis line that is its tick.
+  label = ontick = 0;
+  for (int y = liney + 3; y < liney + ch; ++y) {
+    label += p.onrow(black, y, linex + 3, linex + 5 * cw);
+    ontick += p.onrow(black, y, linex + 1, linex + 3);
+  }
+  EXPECT_GT(label, 10) << "no x label";
+  EXPECT_EQ(ontick, 0) << "the x label runs into its tick";
+}
+
+}  // namespace
