@@ -18,12 +18,15 @@
 #include "exec/windowlist.h"
 #include "exec/windowwords.h"
 #include "exec/xeq.h"
+#include "plot/axis.h"
+#include "plot/axisstatement.h"
 #include "plot/backbrush.h"
 #include "plot/curves.h"
 #include "plot/devbracket.h"
 #include "plot/penplot.h"
 #include "plot/plotdev.h"
 #include "plot/plotstate.h"
+#include "plot/printjob.h"
 #include "plot/printstate.h"
 #include "toolkit/draw.h"
 #include "toolkit/draw_targets.h"
@@ -187,13 +190,37 @@ void startanew(Line& s) {
   s.anew = true;
 }
 
+// The page as the plot device, with the page's scale: a window drawn on
+// since the axis was drawn on the page left its own.
+void pagescale() {
+  toolkit::draw_target_t& page = drawtargets[target::printer];
+  plotdev = &page;
+  toolkit::GET_TARGET_RESOLUTION(page);
+  const float factor = static_cast<float>(page.pixels_per_inch_x) / 2.54F;
+  if (factor > 0.0F && plotcom.xfactor == factor && plotcom.ta == factor) return;
+  AXISPAGE();
+  PLOTS(0);
+  axiswork.originaxis = 0;
+}
+
 // Opens the drawing pass on the target window's bitmap.
 bool opendrawing(Line& s) {
   exec::wdwrec* w = exec::wdwcur;
-  if (w != nullptr && (w->printstate & 1) != 0) {
-    core::msgkey = core::MSGKEY("notYetBuilt");  // the plot goes to the printer
-    s.failed = true;
-    return false;
+  if (w != nullptr && (w->printstate & printbit::printer) != 0) {
+    // The plot goes to the printer: onto the page of the window's job,
+    // opened here when no statement opened it.
+    toolkit::draw_target_t& page = drawtargets[target::printer];
+    if (!printing(page) || !drawing(page)) {
+      SETPRINTSTATE(printvalue::printnow);
+      exec::wdwcur = w;
+      if (!core::msgkey.trimmed().empty() || !printing(page) || !drawing(page)) {
+        s.failed = true;  // no page: nothing reaches paper, as with text
+        return false;
+      }
+    }
+    pagescale();
+    s.target = w;
+    return true;
   }
   plotdev = &drawtargets[target::defaultplot];
   s.target = w;
@@ -352,6 +379,11 @@ void CALLBACKLINE() {
   exec::wdwrec* const entry = exec::wdwcur;
   maketarget(p.window);
   exec::wdwrec* const w = exec::wdwcur;
+  toolkit::draw_target_t* const keep = plotdev;
+  // A window that prints gets the rest of its function plot on the page.
+  toolkit::draw_target_t& page = drawtargets[target::printer];
+  if (w != nullptr && (w->printstate & printbit::printer) != 0 && printing(page) && drawing(page))
+    pagescale();
   const bool opened = w != nullptr && w->bitmap != nullptr && !drawing(*plotdev);
   if (opened) {
     int ups = 0;
@@ -363,9 +395,10 @@ void CALLBACKLINE() {
     int ups = 0;
     toolkit::END_BITMAP_DRAW(*plotdev, &ups);
   }
+  plotdev = keep;
   if (--p.remaining < 0) {
     exec::resumecode = 0;
-    refresh(w);
+    if (w == nullptr || (w->printstate & printbit::printer) == 0) refresh(w);
   } else {
     nextx();
   }

@@ -73,9 +73,10 @@ Area marginsof(const Area& full, const exec::wdwrec& w) {
 void savefont(SavedFont& s, const FontSlot& f) {
   s.face = f.face;
   s.points = f.points;
-  // The rotation a slot starts with is no one's choice: paper text
-  // stands upright then.
-  s.angle = f.angle == startrotation ? 0.0F : f.angle;
+  // The rotation slots 5 and 7 start with is no one's choice: paper text
+  // stands upright then. Any other slot was turned by a statement.
+  const bool startslot = &f == &fontslots(5) || &f == &fontslots(7);
+  s.angle = startslot && f.angle == startrotation ? 0.0F : f.angle;
   s.underline = f.underline;
   s.weight = f.weight;
   s.italic = f.italic;
@@ -249,6 +250,7 @@ void endopenjob() {
   }
   for (exec::wdwrec* r = exec::wdwhead; r != nullptr; r = r->next) r->printstate = 0;
   printjob.open = false;
+  printjob.declined = false;
   printjob.window = nullptr;
   // The printer settings go with the program.
   toolkit::reset_printing();

@@ -82,6 +82,9 @@ struct PrintJob {
   std::array<std::int32_t, 4> prompt{};
   std::int32_t lastlineheight = 0;
   bool overflowed = false;  // a printed piece of the last call did not fit
+  // The printer part could not start (a dialog cancelled): until the job
+  // ends its calls write nothing on paper and ask for no printer again.
+  bool declined = false;
 };
 inline PrintJob printjob;
 

@@ -413,7 +413,8 @@ void printerpass(Call& c, Pass& p) {
 // Whether the job stays open for this call.
 bool jobstays(const exec::wdwrec& w, const exec::wdwrec& state) {
   if (!printjob.open) return false;
-  if ((state.printstate & printbit::printer) != 0) return printing(drawtargets[target::printer]);
+  if ((state.printstate & printbit::printer) != 0 && !printjob.declined)
+    return printing(drawtargets[target::printer]);
   return printjob.window == w.window;
 }
 
@@ -438,7 +439,8 @@ void openjob(exec::wdwrec& w, exec::wdwrec& state, std::string_view options, std
     if ((ps & printbit::window) != 0) {
       savefont(printjob.saved, fontslots(slot));
     }
-    if (startprinter(w, options, status)) printjob.page = 0;
+    printjob.declined = !startprinter(w, options, status);
+    if (!printjob.declined) printjob.page = 0;
   }
   printjob.open = true;
   printjob.first = true;
@@ -502,6 +504,7 @@ void RWPRINT(std::string_view text, double x, double y, std::int32_t& columns, s
     printjob.window = nullptr;
     state.printstate = 0;
     printjob.open = false;
+    printjob.declined = false;
   }
   printjob.first = false;
   plotdev = entrydev;

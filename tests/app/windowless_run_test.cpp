@@ -7,9 +7,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cmath>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -299,6 +302,74 @@ TEST_F(Windowless, APlotForThePrinterIsOnThePageWhenTheRunEnds) {
   for (std::size_t k = pgm.size() / 4; k < pgm.size(); ++k)
     dark += static_cast<unsigned char>(pgm[k]) < 128 ? 1 : 0;
   EXPECT_GT(dark, 200);
+}
+
+// The page of a document of the "PDF" printer as grey pixels at 100 dpi.
+struct Page {
+  int w = 0, h = 0;
+  std::string px;
+  bool dark(int x, int y, int below = 200) const {
+    return static_cast<unsigned char>(px[static_cast<std::size_t>(y) * w + x]) < below;
+  }
+};
+Page rasterised(const fs::path& pdf) {
+  Page p;
+  const std::string stem = (pdf.parent_path() / "page").string();
+  if (std::system(
+          ("pdftoppm -gray -r 100 '" + pdf.string() + "' '" + stem + "' 2>/dev/null").c_str()) != 0)
+    return p;
+  std::istringstream in(read_file(stem + "-1.pgm"));
+  std::string magic;
+  int maxval = 0;
+  in >> magic >> p.w >> p.h >> maxval;
+  in.get();
+  if (magic != "P5" || p.w <= 0 || p.h <= 0) return Page{};
+  p.px.assign(static_cast<std::size_t>(p.w) * p.h, '\xff');
+  in.read(p.px.data(), static_cast<std::streamsize>(p.px.size()));
+  return p;
+}
+
+// A curve on an axis drawn on paper: the page, rasterised, shows a vertical
+// line at x = 3.5 of the frame's 0 to 10, between the grid's lines. The
+// frame's edges are the outermost columns inked down the page's middle third.
+// A function plot reaches the page too: it adds its ink to the axis's.
+TEST_F(Windowless, ACurveOnAnAxisOnPaperLiesWhereItsDataPutIt) {
+  const std::string axis = "AXIS(MiN=0, MaX=10, Yaxis, MiN=0, MaX=100, PRint=1)\n";
+  Outcome r = run("curve.ost", axis + "LINE(X=3.5, Y=0)\nLINE(X=3.5, Y=100)\nEND\n");
+  EXPECT_EQ(r.out, "stop=-1\n") << r.err;
+  const Page p = rasterised(dir.path() / "Ostrel.pdf");
+  ASSERT_GT(p.w, 0) << "no page";
+  // Columns inked on nine in ten rows of the page's middle third.
+  std::vector<int> lines;
+  for (int x = 0; x < p.w; ++x) {
+    int n = 0;
+    for (int y = p.h / 3; y < 2 * p.h / 3; ++y) n += p.dark(x, y) ? 1 : 0;
+    if (n > (p.h / 3) * 9 / 10) lines.push_back(x);
+  }
+  ASSERT_GE(lines.size(), 3u) << "no frame and curve on the page";
+  const int left = lines.front(), right = lines.back();
+  const auto at = [&](double data) {
+    const int x = left + static_cast<int>(std::lround((right - left) * data / 10.0));
+    for (int l : lines)
+      if (std::abs(l - x) <= 2) return true;
+    return false;
+  };
+  EXPECT_GT(right - left, p.w / 3);
+  EXPECT_TRUE(at(3.5)) << "no curve at x = 3.5";
+  EXPECT_FALSE(at(2.5)) << "ink at x = 2.5";
+  EXPECT_FALSE(at(4.5)) << "ink at x = 4.5";
+
+  const auto ink = [](const Page& q) {
+    long n = 0;
+    for (int y = 0; y < q.h; ++y)
+      for (int x = 0; x < q.w; ++x) n += q.dark(x, y, 128) ? 1 : 0;
+    return n;
+  };
+  r = run("axis.ost", axis + "END\n");
+  const long bare = ink(rasterised(dir.path() / "Ostrel-2.pdf"));
+  r = run("function.ost", axis + "X = 3\nLINE(lineWidth=5, X=X, Y=X * X, Points=21)\nEND\n");
+  EXPECT_EQ(r.out, "X=10\nstop=-1\n") << r.err;
+  EXPECT_GT(ink(rasterised(dir.path() / "Ostrel-3.pdf")), bare + 300) << "no function plot";
 }
 
 }  // namespace

@@ -17,12 +17,20 @@
 #include "plot/penplot.h"
 #include "plot/plotdev.h"
 #include "plot/plotstate.h"
+#include "plot/printjob.h"
 #include "toolkit/bitmaps.h"
+#include "toolkit/printing.h"
 
 namespace linetest {
 
 void LineScript::SetUp() {
   ScriptInFolder::SetUp();
+  // A window that prints draws on the "PDF" printer's page, the default
+  // printer without a scheduler; its document lands in the test's folder.
+  if (const char* was = std::getenv("CUPS_SERVER")) keptserver = was;
+  ::setenv("CUPS_SERVER", (dir_.path() / "no-scheduler").c_str(), 1);
+  toolkit::reset_printing();
+  plot::reset_printjob();
   plot::reset_plotdev();
   plot::reset_plotstate();
   plot::reset_curves();
@@ -58,6 +66,12 @@ void LineScript::SetUp() {
 }
 
 void LineScript::TearDown() {
+  plot::reset_printjob();
+  toolkit::reset_printing();
+  if (keptserver)
+    ::setenv("CUPS_SERVER", keptserver->c_str(), 1);
+  else
+    ::unsetenv("CUPS_SERVER");
   plot::reset_line();
   plot::reset_plotdev();
   plot::reset_brushes();

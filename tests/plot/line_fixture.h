@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "exec/windowlist.h"
@@ -43,6 +44,7 @@ class LineScript : public testsupport::ScriptInFolder {
   exec::wdwrec* record = nullptr;
   int width = 800, height = 500;
   int cw = 0, ch = 0;  // the graphics font's cell in pixels
+  std::optional<std::string> keptserver;
 };
 
 }  // namespace linetest

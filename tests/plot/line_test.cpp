@@ -195,6 +195,14 @@ TEST_F(LineScript, AStripChartSlidesAndStaysOnItsData) {
   EXPECT_EQ(near(pixel(3, 51, 0), 1, colour(4)), 0);
 }
 
+// PRint 0 is "the window only": the curve is drawn there, not on paper.
+TEST_F(LineScript, PrintZeroSendsTheCurveToTheWindowOnly) {
+  axis(1, 0, 10, 0, 10);
+  EXPECT_EQ(plot("LINE(PRint=0, X=1, Y=5)\nLINE(X=9, Y=5)\nEND\n"), "stop=-1\n");
+  EXPECT_EQ(record->printstate, 2);
+  EXPECT_GT(inked(pixel(1, 5, 5), 1), 0);
+}
+
 TEST_F(LineScript, AYOnAnAxisNotDrawnStopsWithItsNumber) {
   axis(1, 0, 10, 0, 10);
   EXPECT_EQ(plot("LINE(Axis=3, Y=1)\nEND\n"), "stop=32767 line=1 key=AxisUnknown\n");

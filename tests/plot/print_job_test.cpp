@@ -16,6 +16,8 @@
 #include "exec/builtins.h"
 #include "exec/settingrefs.h"
 #include "exec/windowwords.h"
+#include "ide/fontslot.h"
+#include "platform/win_commdlg.h"
 #include "plot/fontslots.h"
 #include "plot/plotdev.h"
 #include "plot/printdlg.h"
@@ -368,6 +370,177 @@ TEST_F(PrintDialogTest, ATablePrintsOneScreenOfRowsAPageAndEndsWhenItCannotMoveO
   plot::upcalls.MATRIXUPDATE = [](win::HWND, bool, std::int32_t& rows) { rows = 100; };
   printdialog();
   EXPECT_EQ(pages("Settings-2.pdf"), 1);
+}
+
+}  // namespace
+
+namespace {
+
+// The word boxes of the first page: text, left, top, right, bottom (points).
+struct Word {
+  std::string text;
+  double l, t, r, b;
+};
+
+class PaperTest : public PrintJobTest {
+ protected:
+  std::vector<Word> words(const std::string& name) {
+    std::vector<Word> out;
+    const std::string html = command("pdftotext -bbox -f 1 -l 1 '" + file(name) + "' -");
+    const std::regex word(
+        "<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" "
+        "yMax=\"([0-9.]+)\">([^<]*)<");
+    for (auto i = std::sregex_iterator(html.begin(), html.end(), word); i != std::sregex_iterator();
+         ++i)
+      out.push_back({(*i)[5], std::stod((*i)[1]), std::stod((*i)[2]), std::stod((*i)[3]),
+                     std::stod((*i)[4])});
+    return out;
+  }
+  std::optional<Word> word(const std::string& name, const std::string& text) {
+    for (const Word& w : words(name))
+      if (w.text == text) return w;
+    return std::nullopt;
+  }
+};
+
+// Bit 0x400 asks the page set-up and then the print dialog: what they
+// answer makes the document; a cancelled one makes none, and the job
+// writes nothing.
+TEST_F(PaperTest, ThePageSetUpAndPrintDialogsAnswerTheJob) {
+  plat::reset_common_dialogs();
+  plat::push_dialog_answer({true, {}});
+  plat::push_dialog_answer({true, {}});
+  record->printstate = plot::printbit::printer | plot::printbit::dialogs;
+  print("asked");
+  end();
+  const auto& log = plat::common_dialog_log();
+  ASSERT_EQ(log.size(), 2u);
+  EXPECT_EQ(log[0].title, "Page Setup");
+  EXPECT_EQ(log[1].title, "Print");
+  ASSERT_EQ(pages("Ostrel.pdf"), 1);
+  EXPECT_EQ(text("Ostrel.pdf").front(), "asked");
+
+  // A cancelled page set-up goes on to the print dialog; a cancelled print
+  // dialog is asked once for the whole job, not once a call.
+  plat::push_dialog_answer({false, {}});
+  record->printstate = plot::printbit::printer | plot::printbit::dialogs;
+  print("never");
+  print("never again");
+  end();
+  EXPECT_EQ(plat::common_dialog_log().size(), 4u);
+  EXPECT_EQ(record->printstate, 0);
+  plat::push_dialog_answer({true, {}});
+  plat::push_dialog_answer({false, {}});
+  record->printstate = plot::printbit::printer | plot::printbit::dialogs;
+  print("never");
+  end();
+  EXPECT_EQ(plat::common_dialog_log().size(), 6u);
+  EXPECT_FALSE(fs::exists(file("Ostrel-2.pdf")));
+  EXPECT_FALSE(plot::printing(plot::drawtargets[plot::target::printer]));
+  plat::reset_common_dialogs();
+}
+
+// Bit 0x20 asks for the printer's font: the size chosen is the size
+// printed; a cancelled choice keeps the font and still prints.
+TEST_F(PaperTest, TheFontDialogChoosesThePrintedFont) {
+  const auto kept = plot::upcalls.CHOOSEFONTSLOT;
+  plot::upcalls.CHOOSEFONTSLOT = ide::CHOOSEFONTSLOT;
+  plat::reset_common_dialogs();
+  const auto height = [&](const std::string& name) {
+    const std::optional<Word> w = word(name, "Sized");
+    return w ? w->b - w->t : 0.0;
+  };
+  record->printstate = plot::printbit::printer;
+  print("Sized");
+  end();
+  plat::push_dialog_answer({true, {{"Size", "36"}}});
+  record->printstate = plot::printbit::printer | plot::printbit::choosefont;
+  print("Sized");
+  end();
+  plat::push_dialog_answer({false, {{"Size", "36"}}});
+  record->printstate = plot::printbit::printer | plot::printbit::choosefont;
+  print("Sized");
+  end();
+  plot::upcalls.CHOOSEFONTSLOT = kept;
+  ASSERT_EQ(plat::common_dialog_log().size(), 2u);
+  EXPECT_EQ(plat::common_dialog_log()[0].title, "Font");
+  const double plain = height("Ostrel.pdf");
+  ASSERT_GT(plain, 0.0);
+  EXPECT_NEAR(height("Ostrel-2.pdf"), 36.0, 6.0) << "plain " << plain;
+  EXPECT_GT(height("Ostrel-3.pdf"), 0.0);
+  plat::reset_common_dialogs();
+}
+
+// A window font turned by 90 degrees writes upwards on paper too: the
+// word's box is taller than wide.
+TEST_F(PaperTest, TurnedTextStandsTurnedOnPaper) {
+  plot::SETFONT(6, "Arial", 14, 90.0F, 0, 400, 0);
+  record->printstate = plot::printbit::printer | plot::printbit::window;
+  print("Upwards");
+  end();
+  const std::optional<Word> w = word("Ostrel.pdf", "Upwards");
+  ASSERT_TRUE(w) << command("pdftotext -bbox '" + file("Ostrel.pdf") + "' -");
+  EXPECT_GT(w->b - w->t, 2 * (w->r - w->l));
+}
+
+// A full column on paper changes the page and asks "fullpage": going on
+// writes every row, page after page; the answer 0 ends the job there.
+TEST_F(PaperTest, AFullPageAsksBeforeItGoesOn) {
+  static int reply = 1, asked = 0;
+  asked = 0;
+  const auto kept = core::helpwin;
+  core::helpwin = [](std::string_view key, int& answer, const core::HelpValues&) {
+    if (key == "fullpage") ++asked;
+    answer = reply;
+  };
+  const auto rows = [&](int n) {
+    for (int k = 1; k <= n; ++k) {
+      std::int32_t columns = 1, status = 0;
+      exec::wdwcur = record;
+      plot::RWPRINT("row " + std::to_string(k), 1.0, plot::nextline, columns, 6, " ", "", record,
+                    status);
+      if (record->printstate == 0) break;  // the job ended
+    }
+  };
+  record->printstate = plot::printbit::printer;
+  rows(150);
+  end();
+  const int n = pages("Ostrel.pdf");
+  EXPECT_GE(n, 2);
+  EXPECT_EQ(asked, n - 1);
+  int written = 0;
+  for (const std::string& l : text("Ostrel.pdf")) written += l.rfind("row ", 0) == 0 ? 1 : 0;
+  EXPECT_EQ(written, 150);
+
+  reply = 0;
+  asked = 0;
+  record->printstate = plot::printbit::printer;
+  rows(150);
+  end();
+  EXPECT_EQ(asked, 1);
+  written = 0;
+  for (const std::string& l : text("Ostrel-2.pdf")) written += l.rfind("row ", 0) == 0 ? 1 : 0;
+  EXPECT_GT(written, 10);
+  EXPECT_LT(written, 150);
+  EXPECT_FALSE(plot::printing(plot::drawtargets[plot::target::printer]));
+  core::helpwin = kept;
+}
+
+// "WYS" prints the window as seen: the window's columns in printer cells,
+// centred on the page, and no page breaks of its own.
+TEST_F(PaperTest, TheWindowAsSeenIsCentredOnThePage) {
+  makebitmap(300, 200);
+  record->printstate = plot::printbit::printer | plot::printbit::window;
+  print("Plain");
+  end();
+  record->printstate = plot::printbit::printer | plot::printbit::window;
+  print("Seen", "WYS");
+  end();
+  const std::optional<Word> plain = word("Ostrel.pdf", "Plain"),
+                            seen = word("Ostrel-2.pdf", "Seen");
+  ASSERT_TRUE(plain && seen);
+  EXPECT_GT(seen->l, plain->l + 50.0);
+  EXPECT_GT(seen->t, plain->t + 50.0);
 }
 
 }  // namespace

@@ -171,6 +171,36 @@ TEST_F(RwprintWindow, AFullWindowAsksBeforeItGoesOn) {
   core::helpwin = kept;
 }
 
+// Each call repaints the window once; with "NOUP" the text goes into the
+// picture only and the window is left to a later repaint.
+TEST_F(RwprintWindow, NoupWritesWithoutRepainting) {
+  static int paints = 0;
+  win::WNDCLASSA wc;
+  wc.lpfnWndProc = [](win::HWND h, win::UINT msg, win::WPARAM wp, win::LPARAM lp) -> win::LRESULT {
+    if (msg == win::WM_PAINT) {
+      ++paints;
+      win::PAINTSTRUCT ps;
+      win::BeginPaint(h, &ps);
+      win::EndPaint(h, &ps);
+      return 0;
+    }
+    return win::DefWindowProcA(h, msg, wp, lp);
+  };
+  wc.lpszClassName = "PaintCounter";
+  win::RegisterClassA(&wc);
+  record->window = win::CreateWindowExA(0, "PaintCounter", "", win::WS_POPUP | win::WS_VISIBLE, 0,
+                                        0, 400, 300, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(record->window, nullptr);
+  paints = 0;
+  write("seen", "NOUP");
+  EXPECT_EQ(paints, 0);
+  EXPECT_GT(ink(0, 0, 400, 300), 0) << "the text is not in the picture";
+  write("shown");
+  EXPECT_EQ(paints, 1);
+  win::DestroyWindow(record->window);
+  record->window = nullptr;
+}
+
 }  // namespace
 
 namespace {
