@@ -667,7 +667,8 @@ void reset_xeq() {
   evtflags = 0;
   alarmreset = false;
   solvetarget = 0;
-  tablehwnd = tablescope = 0;
+  tablehwnd = nullptr;
+  tablescope = 0;
   std::copy_n("        ", 8, opclass);
   errsubject = 1;
   reset_control();

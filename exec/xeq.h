@@ -16,6 +16,7 @@
 #include "core/stores.h"
 #include "exec/operators.h"
 #include "exec/xeqtemps.h"
+#include "platform/win_window.h"
 
 namespace exec {
 
@@ -48,8 +49,9 @@ inline std::uint8_t stoppedflag = 0;  // 0xFF once a run stopped
 inline std::int32_t evtflags = 0;     // input events seen by the waiting ALARM(1)
 inline bool alarmreset = false;       // drop every subroutine frame at the statement's end
 inline std::int32_t solvetarget = 0;  // symbol that receives SOLVE's result
-// The window handle recorded by a table header procedure and its scope.
-inline std::int32_t tablehwnd = 0;
+// The dialog and the name scope that a table title's posted callback was
+// taken in: the callback's return to that scope stops the run again.
+inline win::HWND tablehwnd = nullptr;
 inline std::int32_t tablescope = 0;
 // Name buffer of the failing operation class ("function", "other") and of
 // the alarm label names.

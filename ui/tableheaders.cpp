@@ -556,9 +556,10 @@ int MXHEADERSPROC(win::HWND& window, toolkit::dialog_t* items, int& item) {
   }
   const bool selects = t->colsel > 0 || (t->rowsel > 0 && item >= t->firstrowitem);
   if (c->ctllink > 1 && item > t->firstitem - 1 && selects) {
-    exec::eventlabel = c->ctllink;
-    const win::HWND main = exec::mainwindow();
-    toolkit::POST_COMMAND(cmd::callback, &main);
+    // The run waiting in this dialog waits on once the callback is back.
+    exec::tablehwnd = window;
+    exec::tablescope = core::lokalscope;
+    POSTCALLBACK(c->ctllink);
   }
   const std::int32_t colvar = t->colvar, rowvar = t->rowvar;
   t->colvar = t->rowvar = 0;

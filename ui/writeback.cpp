@@ -95,14 +95,16 @@ void WRITESDORFMT(win::HWND window, toolkit::dialog_t* items, std::int32_t item,
       it.real8_value = value;
     }
   }
-  if (recorded && !inupdate && c->ctllink > 1) {
-    exec::eventlabel = c->ctllink;
-    const win::HWND main = exec::mainwindow();
-    toolkit::POST_COMMAND(cmd::callback, &main);
-  }
+  if (recorded && !inupdate && c->ctllink > 1) POSTCALLBACK(c->ctllink);
   editguard.window = nullptr;
 }
 
 void WRITESDORFMT() { WRITESDORFMT(editguard.window, nullptr, 0, 0); }
+
+void POSTCALLBACK(std::int32_t link) {
+  exec::eventlabel = link;
+  const win::HWND main = exec::mainwindow();
+  toolkit::POST_COMMAND(cmd::callback, &main);
+}
 
 }  // namespace ui

@@ -20,5 +20,8 @@ namespace ui {
 void WRITESDORFMT(win::HWND window, toolkit::dialog_t* items, std::int32_t item, std::int32_t mode);
 // Completes the pending write-back of the window the edit guard names.
 void WRITESDORFMT();
+// Asks the IDE to run the script routine `link` (a control's callback)
+// between statements.
+void POSTCALLBACK(std::int32_t link);
 
 }  // namespace ui

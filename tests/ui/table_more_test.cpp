@@ -14,6 +14,7 @@
 #include "dialog_fixture.h"
 #include "exec/windowless.h"
 #include "exec/windowlist.h"
+#include "exec/xeq.h"
 #include "platform/win_controls.h"
 #include "platform/win_message.h"
 #include "platform/win_message_box.h"
@@ -161,6 +162,38 @@ TEST_F(TableMore, TitleCheckBoxesAndRadioButtonsWriteTheSelectionVariables) {
           "RowTitle='RADio:x,RADio:y,', RowSel=R)\n");
   EXPECT_NE(out.find("R=(0,1)\nS=7\n"), std::string::npos) << out;
   EXPECT_EQ(past, 7.0);
+}
+
+TEST_F(TableMore, ATitleCallbackRunsItsRoutineAndTheDialogsRoutineGoesOnAfterIt) {
+  // The table is shown from a subroutine: the click runs PICK, which sees
+  // the selection the click made; SHOW then ends as it would without it.
+  // The click keeps the dialog and SHOW's scope for the callback's return
+  // (looked at one step later, when the dialog has taken the click).
+  bool kept = false;
+  answer({probe([](win::HWND) {}), click(1004), probe([](win::HWND) {}), probe([&](win::HWND d) {
+            kept = exec::tablehwnd == d && core::lokalscope > 0 &&
+                   exec::tablescope == core::lokalscope;
+          }),
+          click(1001)});
+  const std::string out = run(R"(DIMENSION B(2, 3)
+S = 0
+G = 0
+CALL SHOW
+DONE = 1
+END
+SUBROUTINE SHOW
+DLG(Edit=B, ColTitle='CHeckbox:a,CHeckbox:b,CHeckbox:c,', ColSel=S, CALLback='PICK')
+BACK = 1
+RETURN
+END
+SUBROUTINE PICK
+G = S + 10
+RETURN
+END
+)");
+  // Title b is bit 2 of S.
+  EXPECT_NE(out.find("S=2\nG=12\nDONE=1\nBACK=1\nstop=-1\n"), std::string::npos) << out;
+  EXPECT_TRUE(kept);
 }
 
 // The first column's cells of the three rows shown (items 1008, 1010, 1012).
