@@ -30,6 +30,7 @@
 #include "platform/win_message.h"
 #include "platform/win_message_keys.h"
 #include "plot/fontslots.h"
+#include "support/run_open.h"
 #include "tests/io/script_folder.h"
 
 namespace {
@@ -226,22 +227,14 @@ TEST_F(ComPort, EchoShowsTheTrafficInAChildWindow) {
     while (c != 'B')
       if (read(pty.master, &c, 1) != 1) return;
     if (write(pty.master, "xy;", 3) != 3) return;
-    sleep(5);
+    pause();  // keeps its end open until the test ends it
   });
   plot::reset_fontslots();  // an earlier run's fonts went with its drawing objects
-  ASSERT_EQ(exec::compile_script(testsupport::crlf(
-                "CHARACTER T*3\n"
-                "WINDOW(WINdowhandle=H, Width=-300, Height=-200, FONt=4)\n"
-                "COM(Comport=1, Timeout=2000, Echo=H, Send='AB', Lastchar=';', Receive=T)\n"
-                "END\n")),
-            "");
-  exec::OPENWINDOWLESS();
-  core::xeqmode = 4 | 8;
-  core::xeqline = 1;
-  std::array<char, 256> line{};
-  line.fill(' ');
-  core::KOMPIL(line);
-  const std::string out = exec::run_outcome();
+  const std::string out = testsupport::run_open(
+      "CHARACTER T*3\n"
+      "WINDOW(WINdowhandle=H, Width=-300, Height=-200, FONt=4)\n"
+      "COM(Comport=1, Timeout=2000, Echo=H, Send='AB', Lastchar=';', Receive=T)\n"
+      "END\n");
   ASSERT_EQ(out.substr(0, out.find('\n')), "T='xy;'") << out;
   ASSERT_EQ(out.substr(out.find("stop=")), "stop=-1\n") << out;
   std::int32_t h = 0;
@@ -355,7 +348,7 @@ TEST_F(ComPort, AScriptTalksToADeviceOnTheOtherEnd) {
     }
     const std::string answer = asked == "*IDN?" ? "OSTREL,1\n" : "what?\n";
     if (write(pty.master, answer.data(), answer.size()) < 0) return;
-    sleep(5);
+    pause();  // keeps its end open until the test ends it
   });
   EXPECT_EQ(run("CHARACTER ANSWER*10\n"
                 "COM(Comport=1, Bauds=9600, Parity='N', DataBits=8, StopBits=1, Timeout=2000)\n"

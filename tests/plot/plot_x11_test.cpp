@@ -19,6 +19,7 @@
 #include "plot/penplot.h"
 #include "plot/plotdev.h"
 #include "plot/plotstate.h"
+#include "support/run_open.h"
 #include "support/script_folder.h"
 #include "ui/dialogwords.h"
 #include "ui/popupmenu.h"
@@ -50,18 +51,7 @@ class PlotOnX11 : public x11test::X11Test {
     std::filesystem::current_path(cwd_);
     X11Test::TearDown();
   }
-  // Runs the script and leaves its windows open.
-  static std::string runopen(const std::string& text) {
-    std::string failed = exec::compile_script(testsupport::crlf(text));
-    if (!failed.empty()) return failed;
-    exec::OPENWINDOWLESS();
-    core::xeqmode = 4 | 8;
-    core::xeqline = 1;
-    std::array<char, 256> line{};
-    line.fill(' ');
-    core::KOMPIL(line);
-    return exec::run_outcome();
-  }
+  static std::string runopen(const std::string& text) { return testsupport::run_open(text); }
   // The colour the server shows at a point of the window's client area.
   std::uint32_t onserver(win::HWND w, int x, int y) {
     XImage* image = XGetImage(dpy, xid(w), x, y, 1, 1, AllPlanes, ZPixmap);

@@ -20,6 +20,7 @@
 #include "plot/backbrush.h"
 #include "plot/plotdev.h"
 #include "plot/printjob.h"
+#include "support/run_open.h"
 #include "support/script_folder.h"
 #include "toolkit/printing.h"
 #include "ui/dialogwords.h"
@@ -69,18 +70,7 @@ class PrintOnX11 : public x11test::X11Test {
     std::filesystem::current_path(cwd_);
     X11Test::TearDown();
   }
-  // Runs the script and leaves its windows open.
-  static std::string runopen(const std::string& text) {
-    std::string failed = exec::compile_script(testsupport::crlf(text));
-    if (!failed.empty()) return failed;
-    exec::OPENWINDOWLESS();
-    core::xeqmode = 4 | 8;
-    core::xeqline = 1;
-    std::array<char, 256> line{};
-    line.fill(' ');
-    core::KOMPIL(line);
-    return exec::run_outcome();
-  }
+  static std::string runopen(const std::string& text) { return testsupport::run_open(text); }
   std::uint32_t onserver(win::HWND w, int x, int y) {
     XImage* image = XGetImage(dpy, xid(w), x, y, 1, 1, AllPlanes, ZPixmap);
     if (image == nullptr) return 0xFFFFFFFF;

@@ -8,6 +8,7 @@
 #include "core/stores.h"
 #include "core/symbols.h"
 #include "exec/windowless.h"
+#include "support/run_open.h"
 #include "support/test_support.h"
 #include "ui/dialogwords.h"
 #include "ui/popupmenu.h"
@@ -43,17 +44,7 @@ void ChildScript::TearDown() {
   ScriptInFolder::TearDown();
 }
 
-std::string ChildScript::runopen(const std::string& text) {
-  std::string failed = exec::compile_script(testsupport::crlf(text));
-  if (!failed.empty()) return failed;
-  exec::OPENWINDOWLESS();
-  core::xeqmode = 4 | 8;
-  core::xeqline = 1;
-  std::array<char, 256> line{};
-  line.fill(' ');
-  core::KOMPIL(line);
-  return exec::run_outcome();
-}
+std::string ChildScript::runopen(const std::string& text) { return testsupport::run_open(text); }
 
 double ChildScript::number(const std::string& name) {
   std::int32_t k = 0;
