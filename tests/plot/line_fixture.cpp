@@ -1,5 +1,7 @@
 #include "line_fixture.h"
 
+#include "plot_fixture.h"
+
 #include <cmath>
 #include <cstdlib>
 
@@ -182,19 +184,7 @@ double LineScript::number(const std::string& name) const {
 }
 
 void LineScript::screenshot(const std::string& name) const {
-  const char* folder = std::getenv("OSTREL_SCREENSHOTS");
-  if (folder == nullptr || *folder == '\0') return;
-  const win::HWND w = win::CreateWindowExA(0, "STATIC", "", win::WS_POPUP | win::WS_VISIBLE, 0, 0,
-                                           width, height, nullptr, nullptr, nullptr, nullptr);
-  const win::HDC screen = win::GetDC(w);
-  const win::HDC dc = win::CreateCompatibleDC(nullptr);
-  const win::HGDIOBJ was = win::SelectObject(dc, record->bitmap);
-  win::BitBlt(screen, 0, 0, width, height, dc, 0, 0, win::SRCCOPY);
-  win::SelectObject(dc, was);
-  win::DeleteDC(dc);
-  win::ReleaseDC(w, screen);
-  plat::write_window_png(w, std::string(folder) + "/" + name + ".png");
-  win::DestroyWindow(w);
+  plottest::screenshot(record->bitmap, width, height, name);
 }
 
 }  // namespace linetest

@@ -107,6 +107,10 @@ win::RECT PlotTest::inkbox() const {
 }
 
 void PlotTest::screenshot(const std::string& name) const {
+  plottest::screenshot(record->bitmap, width, height, name);
+}
+
+void screenshot(win::HBITMAP bitmap, int width, int height, const std::string& name) {
   const char* folder = std::getenv("OSTREL_SCREENSHOTS");
   if (folder == nullptr || *folder == '\0') return;
   // A window of the bitmap's size shows it, as a script's window would.
@@ -114,7 +118,7 @@ void PlotTest::screenshot(const std::string& name) const {
                                            width, height, nullptr, nullptr, nullptr, nullptr);
   const win::HDC screen = win::GetDC(w);
   const win::HDC dc = win::CreateCompatibleDC(nullptr);
-  const win::HGDIOBJ was = win::SelectObject(dc, record->bitmap);
+  const win::HGDIOBJ was = win::SelectObject(dc, bitmap);
   win::BitBlt(screen, 0, 0, width, height, dc, 0, 0, win::SRCCOPY);
   win::SelectObject(dc, was);
   win::DeleteDC(dc);

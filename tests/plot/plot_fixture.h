@@ -44,6 +44,9 @@ std::vector<DeviceCall>& devicecalls();
 // Installs the recording device (plot::devicehook) with 10 pixels per plot
 // unit and a device of 1000 x 700; removes it.
 void recorddevice();
+// Writes a backing bitmap of width x height pixels as <name>.png into the
+// folder OSTREL_SCREENSHOTS names (nothing without it).
+void screenshot(win::HBITMAP bitmap, int width, int height, const std::string& name);
 void stoprecording();
 
 }  // namespace plottest
