@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <limits>
 #include <string>
 
 namespace plot {
@@ -40,6 +41,17 @@ struct AxisWork {
   // Titles of x and y given as texts (by a panel), for a statement whose
   // title positions are 0.
   std::array<std::string, 2> titletexts;
+  // Per direction entry (1..16, as `xentry`, `yentry`), the value whose
+  // label the last whole walk wrote ending at its tick (at the maximum);
+  // NaN when none. A strip chart sliding that label inward writes no
+  // second one beside it.
+  std::array<double, 17> endlabel = nolabels();
+
+  static constexpr std::array<double, 17> nolabels() {
+    std::array<double, 17> none{};
+    none.fill(std::numeric_limits<double>::quiet_NaN());
+    return none;
+  }
 };
 inline AxisWork axiswork;
 

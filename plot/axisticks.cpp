@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 #include <span>
 #include <string>
 
@@ -119,6 +120,8 @@ void tick(Walk& w, double p, double v, bool islong, std::int32_t labels, std::in
       const auto n = static_cast<std::int32_t>(
           w.time ? std::min<std::size_t>(label.size(), mosttimelabel) : label.size());
       UQTEXT(x, y, axisstate.cellheight, label, angle, n);
+      if (ending && atend && w.e >= 1 && w.e < static_cast<std::int32_t>(axiswork.endlabel.size()))
+        axiswork.endlabel[static_cast<std::size_t>(w.e)] = v;
       w.lastlabel = p;
       t *= 3.0;
     }
@@ -154,8 +157,11 @@ void walklinear(Walk& w, std::int32_t labels, std::int32_t option) {
   };
   const double tol = endtolerance * std::max(tw.range, 1e-30);
   penat(w, place(tw.distance), 3);
-  if (tw.phase == tickphase::first)
+  if (tw.phase == tickphase::first) {
+    if (labels > 0 && w.e >= 1 && w.e < static_cast<std::int32_t>(axiswork.endlabel.size()))
+      axiswork.endlabel[static_cast<std::size_t>(w.e)] = std::numeric_limits<double>::quiet_NaN();
     tick(w, place(tw.distance), v, islong(tw.counter), labels, option);
+  }
   tw.phase = tickphase::running;
   double previous = v;
   for (int n = 0;; ++n) {

@@ -88,7 +88,10 @@ void striplabels(std::int32_t e, double lo, double hi) {
   for (double m = std::ceil(lo / distance); m <= top && m - std::ceil(lo / distance) < 1000; ++m) {
     const double v = m * distance;
     if (std::fmod(std::fabs(m), static_cast<double>(stride)) > 0.5) continue;
-    if (std::fabs(v - sc.maximum) <= 1e-6 * std::max(std::fabs(distance), 1e-30)) continue;
+    const double near = 1e-6 * std::max(std::fabs(distance), 1e-30);
+    if (std::fabs(v - sc.maximum) <= near) continue;
+    // The label the axis wrote ending at its former maximum stands there.
+    if (std::fabs(v - axiswork.endlabel[static_cast<std::size_t>(e)]) <= near) continue;
     const std::string label = axislabel(e, v);
     if (label.empty()) continue;
     const double p = (v - sc.minimum) / upp;

@@ -140,6 +140,7 @@ TEST_F(LineWindow, AStripChartSlidesUnderItsLabels) {
   for (int x = start.x; x < bm.bmWidth; ++x)
     inked.push_back(near(*w, {x, start.y + ch * 3 / 4}, ch / 4 - 1, exec::rgbtab(0)) > 0 ? 1 : 0);
   int two = 0, three = 0;  // the narrowest run of either kind
+  int athundred = 0;       // the run through the tick of 100
   for (std::size_t i = 0; i < inked.size();) {
     if (inked[i] == 0) {
       ++i;
@@ -155,12 +156,18 @@ TEST_F(LineWindow, AStripChartSlidesUnderItsLabels) {
       int& narrowest = start.x + static_cast<int>(i) >= hundred.x ? three : two;
       const int run = static_cast<int>(end - i + 1);
       narrowest = narrowest == 0 ? run : std::min(narrowest, run);
+      if (start.x + static_cast<int>(i) <= hundred.x &&
+          hundred.x <= start.x + static_cast<int>(end))
+        athundred = run;
     }
     i = end + 1;
   }
   ASSERT_GT(two, 0);
   ASSERT_GT(three, 0);
   EXPECT_GT(three, two + 2) << "a label of three digits lost one";
+  // 100 was the maximum when the axis was drawn: its label, ending at its
+  // tick, slid in with the plot and is not written a second time.
+  EXPECT_LT(athundred, three + 2 * plot::fontslots(5).cellwidth) << "a second 100";
 }
 
 // The click the input step hands to the plot window once AXIS has made
