@@ -22,6 +22,8 @@ namespace {
 constexpr float emptyrange = 1000000.0F;
 // The symbol size a curve numbered by its mark takes when it has none.
 constexpr float numberedsize = 3.0F;
+// Symbol sizes beyond any window.
+constexpr float maxsize = 1000.0F;
 
 // A number at the place, its end after it; false when none stands there.
 bool numberat(const std::string& line, std::size_t at, double& value, std::size_t& end) {
@@ -55,16 +57,17 @@ std::size_t curvemark(const std::string& line, std::size_t at, CurveCounters& co
   while (at < line.size() && line[at] != ' ' && numberat(line, at + 1, v, end)) {
     switch (line[at]) {
       case 'B':
-        p.style = word(v);
+        // Style words are 16-bit.
+        p.style = std::clamp(word(v), -32767, 32766);
         p.ownstyle = true;
         counters.style = p.style + 1;
         break;
       case 'D':
-        p.size = limited(v);
+        p.size = std::clamp(limited(v), -maxsize, maxsize);
         if (!(p.size > 0.0F)) p.style &= ~plot::curvebit::noline;
         break;
       case 'W':
-        p.pen = std::max(word(v), 1);
+        p.pen = std::clamp(word(v), 1, 1000);
         break;
       case 'S':
         p.curve = word(v) & (plot::ncurves - 1);
