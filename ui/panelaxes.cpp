@@ -217,26 +217,36 @@ PanelPlot::~PanelPlot() {
   exec::wdwcur = entry_;
 }
 
-void drawpanelaxes(exec::wdwrec& r, const PanelAxes& axes) {
+void drawpanelaxes(exec::wdwrec& r, const PanelAxes& axes, std::int32_t lines) {
   bool any = false;
   for (std::int32_t k = 1; k <= plot::naxes; ++k)
     any = any || axes[static_cast<std::size_t>(k)].framed;
   if (!any) return;
   const PanelPlot plot(r);
   if (!plot.open()) return;
-  // Cells of the window's font in cells of the graphics font.
+  // Cells of the window's font in cells of the graphics font. The plot
+  // stands on whole rows of the graphics font from the window's top, so a
+  // frame is placed from the top too and kept within its text lines.
   const double cw = childstmt::cellwidth(r.fontslot), ch = childstmt::cellheight(r.fontslot);
   const double gw = std::max<int>(plot::fontslots(5).cellwidth, 1);
   const double gh = std::max<int>(plot::fontslots(5).cellheight, 1);
   const auto cells = [](std::int32_t n, double unit, double to) {
     return static_cast<std::int32_t>(std::lround(std::clamp(n * unit / to, -1e6, 1e6)));
   };
+  const std::int32_t rows = plot::axisstate.rows;
+  const auto vertical = [&](const plot::Frame& f, plot::Frame& g) {
+    const double top = std::clamp<double>(lines - f.bottom - f.height, 0, lines) * ch;
+    const double bottom = std::clamp<double>(lines - f.bottom, 0, lines) * ch;
+    g.bottom = std::max(0, static_cast<std::int32_t>(std::ceil((rows * gh - bottom) / gh)));
+    g.height = std::max(0, rows - g.bottom - static_cast<std::int32_t>(std::ceil(top / gh)));
+  };
   for (std::int32_t k = 1; k <= plot::naxes; ++k) {
     const PanelAxis& a = axes[static_cast<std::size_t>(k)];
     if (!a.framed) continue;
-    plot::axisstate.frame(k) =
-        plot::Frame{cells(a.frame.width, cw, gw), cells(a.frame.height, ch, gh),
-                    cells(a.frame.left, cw, gw), cells(a.frame.bottom, ch, gh)};
+    plot::Frame& f = plot::axisstate.frame(k);
+    f.width = cells(a.frame.width, cw, gw);
+    f.left = cells(a.frame.left, cw, gw);
+    vertical(a.frame, f);
     plot::Scale& x = plot::axisstate.scale(plot::xentry(k));
     plot::Scale& y = plot::axisstate.scale(plot::yentry(k));
     const bool xempty = a.xmin == a.xmax, yempty = a.ymin == a.ymax;

@@ -43,8 +43,9 @@ inline constexpr std::int32_t maxpanelcurves = 32;
 // with the message key set for a 33rd curve.
 bool panelaxisgroup(std::vector<std::string>& body, char separator, std::int32_t k, PanelAxes& axes,
                     CurveCounters& counters, std::vector<panelrec>& made);
-// Draws every framed axis into the window's bitmap.
-void drawpanelaxes(exec::wdwrec& r, const PanelAxes& axes);
+// Draws every framed axis into the window's bitmap, whose panel text has
+// that many lines.
+void drawpanelaxes(exec::wdwrec& r, const PanelAxes& axes, std::int32_t lines);
 
 // The plot opened on the window's bitmap with the scale of its size, as
 // the panel's axes were drawn; closed and the plot device restored when

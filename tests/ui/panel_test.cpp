@@ -221,12 +221,14 @@ TEST_F(Panel, MistakesOfPanelCurvesStopTheRunWithTheirKeys) {
 // values: each redraw adds its point, joined to the one before, in the
 // colour its mark gave it; the marks are not shown.
 TEST_F(Panel, ACurveAddsThePointOfEachRedrawToItsLine) {
+  // Text lines of another height than the plot's rows.
+  plot::SETFONT(3, "Courier New", 11, 0.0F, 0, 400, 0);
   const std::string out = runopen(
       "DIMENSION XS(1), YS(2)\nXS(1) = 1\nYS(1) = 2\n"
-      "WINDOW(WINdowhandle=H, Width=-400, Height=-300, FONt=4, PaNeL='PNL')\n"
+      "WINDOW(WINdowhandle=H, Width=-400, Height=-300, FONt=3, PaNeL='PNL')\n"
       "DO I = 2, 5\n  XS(1) = 2 * I - 1\n  YS(1) = I * I / 3\n"
       "  WINDOW(WINdowhandle=H, UPDAtepanel)\nENDDO\nEND\n#\n"
-      "PNL %1= Pv=XS Qv=YS\n"
+      "PNL %1= Pv=XS Qv=YS\n Level\n"
       " %%\n %Xx0 %XX10 %Yx0 %YY10 %XP0 %YQ1,B4,W2\n \n \n \n \n \n \n \n \n \n \n"
       "                                             %%\n");
   ASSERT_EQ(out.substr(out.rfind("stop=")), "stop=-1\n") << out;
@@ -238,6 +240,11 @@ TEST_F(Panel, ACurveAddsThePointOfEachRedrawToItsLine) {
   // Nothing of the curve where the data have no line.
   EXPECT_EQ(between(pixel(1, 2, 6), pixel(1, 2, 6), 3, red), 0);
   EXPECT_EQ(between(pixel(1, 8, 2), pixel(1, 8, 2), 3, red), 0);
+  // The frame stays below the text line above its corners.
+  cw = plot::fontslots(w->fontslot).cellwidth;
+  ch = plot::fontslots(w->fontslot).cellheight;
+  EXPECT_EQ(row(1, 8, 1), "#####...") << "Level";
+  EXPECT_EQ(row(9, 45, 1), std::string(37, '.'));
   screenshot("panel_curve");
 }
 
