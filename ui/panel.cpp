@@ -21,6 +21,7 @@
 #include "toolkit/windows.h"
 #include "ui/childstatement.h"
 #include "ui/panelaxes.h"
+#include "ui/panelcurves.h"
 
 namespace ui {
 
@@ -86,21 +87,23 @@ struct Variable {
   std::int32_t sym = 0;
   std::int16_t flags = 0;
   std::int32_t length = 0;  // elements of an array, characters of a text, 0 a scalar
+  bool array = false;
 };
 
 bool findvariable(const std::string& name, Variable& v) {
   std::int32_t k = 0;
   if (core::FINDSN(name, k, numericarray) && k > 0) {
-    v = {k, panelflag::numeric, std::max(core::I4EQUZ(1, k), 0) * std::max(core::I4EQUZ(2, k), 0)};
+    v = {k, panelflag::numeric, std::max(core::I4EQUZ(1, k), 0) * std::max(core::I4EQUZ(2, k), 0),
+         true};
     return true;
   }
   if (core::FINDSN(name, k, numericscalar) && k > 0) {
-    v = {k, panelflag::numeric, 0};
+    v = {k, panelflag::numeric, 0, false};
     return true;
   }
   std::int32_t first = 0, last = 0;
   if (core::FINDSN(name, k, character) && k > 0 && core::ISCHAR(k, first, last) != 0) {
-    v = {k, panelflag::text, std::max(last - first + 1, 0)};
+    v = {k, panelflag::text, std::max(last - first + 1, 0), false};
     return true;
   }
   return false;
@@ -119,7 +122,7 @@ std::uint32_t colourof(std::int32_t number) { return exec::colour(std::max(numbe
 
 // Writes one field in `txtcolors`.
 void writefield(exec::wdwrec& r, const panelrec& p) {
-  std::string shown(static_cast<std::size_t>(std::max<std::int16_t>(p.width, 0)), ' ');
+  std::string shown(static_cast<std::size_t>(std::max<std::int32_t>(p.width, 0)), ' ');
   if ((p.flags & panelflag::numeric) != 0) {
     const std::int32_t cell = cellof(p);
     if (cell > 0) core::WTSID8(shown, core::z(cell), thousands);
@@ -142,6 +145,7 @@ struct Build {
   exec::wdwrec* r = nullptr;
   Block block;
   panelrec* tail = nullptr;
+  CurveCounters counters;
 };
 
 void append(Build& b, const panelrec& p) {
@@ -177,7 +181,7 @@ bool fields(Build& b, char sep, const Variable& v) {
       p.flags = v.flags;
       p.column = static_cast<std::int16_t>(c + 1);
       p.line = static_cast<std::int16_t>(l + 1);
-      p.width = static_cast<std::int16_t>(std::min<std::size_t>(e - c, 255));
+      p.width = static_cast<std::int32_t>(std::min<std::size_t>(e - c, 255));
       p.background = static_cast<std::int16_t>(std::clamp(r.tablescale, 0.0F, 31.0F));
       p.foreground = r.textcolour;
       p.sym = v.sym;
@@ -250,7 +254,15 @@ bool groups(Build& b, Drawing& d) {
     std::size_t eq = at + 1;
     while (eq < h.size() && h[eq] != '=' && (h[eq] < '1' || h[eq] > '8')) ++eq;
     if (eq < h.size() && h[eq] != '=') {
-      if (!panelaxisgroup(b.block.body, sep, h[eq] - '0', d.axes)) return false;
+      const std::int32_t k = h[eq] - '0';
+      // The axis's x vector is given anew.
+      for (panelrec* p = b.r->firstpanel; p != nullptr; p = p->next)
+        if ((p->flags & panelflag::xitem) != 0 && (p->flags & panelflag::axis) == k)
+          p->flags = panelflag::xitem;
+      std::vector<panelrec> made;
+      const bool read = panelaxisgroup(b.block.body, sep, k, d.axes, b.counters, made);
+      for (const panelrec& p : made) append(b, p);
+      if (!read) return false;
       at = eq + 1;
       continue;
     }
@@ -284,6 +296,10 @@ bool groups(Build& b, Drawing& d) {
       fail(keys::noname, name);
       return false;
     }
+    // Text variables give no curve its values.
+    if (var.flags == panelflag::numeric &&
+        !bindpanelcurves(b.r->firstpanel, sep, var.sym, var.array, var.length))
+      return false;
     if (!fields(b, sep, var)) return false;
     at = e;
   }
@@ -334,6 +350,24 @@ void selectfont(exec::wdwrec& r, std::int32_t font) {
   if (plot::fontslots.valid(made)) r.fontslot = made;
 }
 
+bool isfield(const panelrec& p) {
+  return (p.flags & (panelflag::numeric | panelflag::text)) != 0 &&
+         (p.flags & panelflag::axis) == 0;
+}
+
+// Every field and curve drawn anew, in the order of the records.
+void internalupdate(exec::wdwrec& r) {
+  for (const panelrec* p = r.firstpanel; p != nullptr; p = p->next) {
+    if (isfield(*p)) {
+      exec::txtcolors = {colourof(p->foreground), colourof(p->background)};
+      writefield(r, *p);
+    } else if ((p->flags & panelflag::curve) != 0 && p->sym > 0) {
+      if (!drawpanelcurve(r, r.firstpanel, *p)) break;
+    }
+  }
+  repaint(r);
+}
+
 void build(exec::wdwrec& r, std::string_view name, std::int32_t font) {
   DELETEPANELCTRLS();
   selectfont(r, font);
@@ -356,12 +390,9 @@ void build(exec::wdwrec& r, std::string_view name, std::int32_t font) {
                   "NOUP", &r, status);
   for (const std::string& o : d.options)
     plot::RWPRINT("", 1.0, plot::nextline, columns, r.fontslot, " ", o, &r, status);
-  drawpanelaxes(r, d.axes);
-  for (const panelrec* p = r.firstpanel; p != nullptr; p = p->next) {
-    exec::txtcolors = {colourof(p->foreground), colourof(p->background)};
-    writefield(r, *p);
-  }
-  repaint(r);
+  if (!preparepanelcurves(r.firstpanel, d.axes)) return;
+  drawpanelaxes(r, d.axes, static_cast<std::int32_t>(b.block.body.size()));
+  internalupdate(r);
 }
 
 std::int32_t colourcell(std::int32_t cell, std::int32_t own) {
@@ -376,11 +407,12 @@ void PANEL(std::string_view name, std::int32_t update, std::int32_t back, std::i
   exec::wdwrec* r = exec::wdwcur;
   if (r == nullptr) return;
   if (update == 0) return build(*r, name, font);
+  if (update < 0) return internalupdate(*r);
   for (const panelrec* p = r->firstpanel; p != nullptr; p = p->next) {
     const bool numeric = (p->flags & panelflag::numeric) != 0;
-    if (update > 0 && update != p->sym && !(numeric && update == cellof(*p))) continue;
-    exec::txtcolors = {colourof(update > 0 ? colourcell(fore, p->foreground) : p->foreground),
-                       colourof(update > 0 ? colourcell(back, p->background) : p->background)};
+    if (!isfield(*p) || (update != p->sym && !(numeric && update == cellof(*p)))) continue;
+    exec::txtcolors = {colourof(colourcell(fore, p->foreground)),
+                       colourof(colourcell(back, p->background))};
     writefield(*r, *p);
   }
   repaint(*r);

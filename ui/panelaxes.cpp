@@ -20,11 +20,10 @@ namespace ui {
 namespace {
 
 constexpr float emptyrange = 1000000.0F;
-
-void notbuilt() {
-  core::msgkey.set(core::MSGKEY("notYetBuilt"));
-  core::xeqstop = core::stops::error;
-}
+// The symbol size a curve numbered by its mark takes when it has none.
+constexpr float numberedsize = 3.0F;
+// Symbol sizes beyond any window.
+constexpr float maxsize = 1000.0F;
 
 // A number at the place, its end after it; false when none stands there.
 bool numberat(const std::string& line, std::size_t at, double& value, std::size_t& end) {
@@ -48,11 +47,48 @@ void blank(std::string& line, std::size_t from, std::size_t to) {
             line.begin() + static_cast<std::ptrdiff_t>(std::min(to, line.size())), ' ');
 }
 
+// A curve's mark from its data letter at `at` on: pairs of a letter and a
+// number, one character between them, while a number follows. Returns
+// where the mark ends.
+std::size_t curvemark(const std::string& line, std::size_t at, CurveCounters& counters,
+                      panelrec& p) {
+  double v = 0;
+  std::size_t end = at;
+  while (at < line.size() && line[at] != ' ' && numberat(line, at + 1, v, end)) {
+    switch (line[at]) {
+      case 'B':
+        // Style words are 16-bit.
+        p.style = std::clamp(word(v), -32767, 32766);
+        p.ownstyle = true;
+        counters.style = p.style + 1;
+        break;
+      case 'D':
+        p.size = std::clamp(limited(v), -maxsize, maxsize);
+        if (!(p.size > 0.0F)) p.style &= ~plot::curvebit::noline;
+        break;
+      case 'W':
+        p.pen = std::clamp(word(v), 1, 1000);
+        break;
+      case 'S':
+        p.curve = word(v) & (plot::ncurves - 1);
+        counters.curve = p.curve + 1;
+        if (!(p.size > 0.0F)) p.size = numberedsize;
+        break;
+      default:
+        p.letter = line[at];
+        break;
+    }
+    at = end + 1;
+  }
+  return end;
+}
+
 }  // namespace
 
-bool panelaxisgroup(std::vector<std::string>& body, char separator, std::int32_t k,
-                    PanelAxes& axes) {
-  PanelAxis& a = axes[static_cast<std::size_t>(std::clamp(k, 1, plot::naxes))];
+bool panelaxisgroup(std::vector<std::string>& body, char separator, std::int32_t k, PanelAxes& axes,
+                    CurveCounters& counters, std::vector<panelrec>& made) {
+  k = std::clamp(k, 1, plot::naxes);
+  PanelAxis& a = axes[static_cast<std::size_t>(k)];
   const PanelAxis kept = a;
   a = PanelAxis{};
   // The ranges stay when they are not empty.
@@ -113,10 +149,29 @@ bool panelaxisgroup(std::vector<std::string>& body, char separator, std::int32_t
           (x ? a.xstyle : a.ystyle) = word(v);
         } else if (second == 'G') {
           (x ? a.xgrid : a.ygrid) = word(v);
+        } else if (x) {
+          // The axis's x data: bound by the group of the letter.
+          panelrec p;
+          p.flags = static_cast<std::int16_t>(k | panelflag::xitem);
+          p.index = word(v);
+          p.letter = second;
+          made.push_back(p);
         } else {
-          // x data and curves are drawn by the curve routines.
-          notbuilt();
-          return false;
+          if (counters.made >= maxpanelcurves) {
+            core::msgkey.set(core::MSGKEY("pnlCurves"));
+            core::xeqstop = core::stops::error;
+            return false;
+          }
+          ++counters.made;
+          panelrec p;
+          p.flags = static_cast<std::int16_t>(k | panelflag::curve);
+          p.index = word(v);
+          p.style = counters.style++;
+          p.pen = counters.pen;
+          p.curve = counters.curve++ & (plot::ncurves - 1);
+          p.size = counters.size;
+          end = curvemark(line, c + 2, counters, p);
+          made.push_back(p);
         }
         blank(line, c, end);
         continue;
@@ -135,19 +190,12 @@ bool panelaxisgroup(std::vector<std::string>& body, char separator, std::int32_t
   return true;
 }
 
-void drawpanelaxes(exec::wdwrec& r, const PanelAxes& axes) {
-  bool any = false;
-  for (std::int32_t k = 1; k <= plot::naxes; ++k)
-    any = any || axes[static_cast<std::size_t>(k)].framed;
-  if (!any || r.bitmap == nullptr) return;
-  exec::wdwrec* const entry = exec::wdwcur;
-  toolkit::draw_target_t* const device = plot::plotdev;
+PanelPlot::PanelPlot(exec::wdwrec& r) : entry_(exec::wdwcur), device_(plot::plotdev) {
   exec::wdwcur = &r;
   plot::plotdev = &plot::drawtargets[plot::target::defaultplot];
+  if (r.bitmap == nullptr || plot::drawing(*plot::plotdev)) return;
   const plot::FontSlot g = plot::fontslots(5);
   plot::SETFONT(5, g.face.view(), g.points, 0.0F, g.underline, g.weight, g.italic);
-  // Cells of the window's font in cells of the graphics font.
-  const double cw = childstmt::cellwidth(r.fontslot), ch = childstmt::cellheight(r.fontslot);
   const double gw = std::max<int>(plot::fontslots(5).cellwidth, 1);
   const double gh = std::max<int>(plot::fontslots(5).cellheight, 1);
   plot::axisstate.columns = static_cast<std::int32_t>(r.clientwidth / gw);
@@ -155,15 +203,50 @@ void drawpanelaxes(exec::wdwrec& r, const PanelAxes& axes) {
   int ups = 0;
   toolkit::START_BITMAP_DRAW(&r.bitmap, nullptr, nullptr, *plot::plotdev, &ups);
   plot::PLOTS(0);
+  // The origin of whichever axis comes first is set anew.
+  plot::axiswork.originaxis = 0;
+  open_ = true;
+}
+
+PanelPlot::~PanelPlot() {
+  if (open_ && plot::drawing(*plot::plotdev)) {
+    int ups = 0;
+    toolkit::END_BITMAP_DRAW(*plot::plotdev, &ups);
+  }
+  plot::plotdev = device_;
+  exec::wdwcur = entry_;
+}
+
+void drawpanelaxes(exec::wdwrec& r, const PanelAxes& axes, std::int32_t lines) {
+  bool any = false;
+  for (std::int32_t k = 1; k <= plot::naxes; ++k)
+    any = any || axes[static_cast<std::size_t>(k)].framed;
+  if (!any) return;
+  const PanelPlot plot(r);
+  if (!plot.open()) return;
+  // Cells of the window's font in cells of the graphics font. The plot
+  // stands on whole rows of the graphics font from the window's top, so a
+  // frame is placed from the top too and kept within its text lines.
+  const double cw = childstmt::cellwidth(r.fontslot), ch = childstmt::cellheight(r.fontslot);
+  const double gw = std::max<int>(plot::fontslots(5).cellwidth, 1);
+  const double gh = std::max<int>(plot::fontslots(5).cellheight, 1);
   const auto cells = [](std::int32_t n, double unit, double to) {
     return static_cast<std::int32_t>(std::lround(std::clamp(n * unit / to, -1e6, 1e6)));
+  };
+  const std::int32_t rows = plot::axisstate.rows;
+  const auto vertical = [&](const plot::Frame& f, plot::Frame& g) {
+    const double top = std::clamp<double>(lines - f.bottom - f.height, 0, lines) * ch;
+    const double bottom = std::clamp<double>(lines - f.bottom, 0, lines) * ch;
+    g.bottom = std::max(0, static_cast<std::int32_t>(std::ceil((rows * gh - bottom) / gh)));
+    g.height = std::max(0, rows - g.bottom - static_cast<std::int32_t>(std::ceil(top / gh)));
   };
   for (std::int32_t k = 1; k <= plot::naxes; ++k) {
     const PanelAxis& a = axes[static_cast<std::size_t>(k)];
     if (!a.framed) continue;
-    plot::axisstate.frame(k) =
-        plot::Frame{cells(a.frame.width, cw, gw), cells(a.frame.height, ch, gh),
-                    cells(a.frame.left, cw, gw), cells(a.frame.bottom, ch, gh)};
+    plot::Frame& f = plot::axisstate.frame(k);
+    f.width = cells(a.frame.width, cw, gw);
+    f.left = cells(a.frame.left, cw, gw);
+    vertical(a.frame, f);
     plot::Scale& x = plot::axisstate.scale(plot::xentry(k));
     plot::Scale& y = plot::axisstate.scale(plot::yentry(k));
     const bool xempty = a.xmin == a.xmax, yempty = a.ymin == a.ymax;
@@ -183,9 +266,6 @@ void drawpanelaxes(exec::wdwrec& r, const PanelAxes& axes) {
     plot::XYAXIS(axis);
   }
   plot::axiswork.titletexts = {};
-  if (plot::drawing(*plot::plotdev)) toolkit::END_BITMAP_DRAW(*plot::plotdev, &ups);
-  plot::plotdev = device;
-  exec::wdwcur = entry;
 }
 
 }  // namespace ui

@@ -1,8 +1,9 @@
 // The plot axes of a panel: an axis group of the head line ("%1=" for
 // axis 1 with "%" as its separator) reads its marks from the body (frame
 // corners, ranges, style and grid words, titles) and the axes are drawn
-// over the panel's text with the plot engine. Curves on them, and the x
-// data they need, stop with "notYetBuilt" until the curve routines come.
+// over the panel's text with the plot engine. Its "X" and "Y" marks with a
+// data letter add the axis's x data item and its curves to the panel's
+// records (ui/panelcurves.h).
 #pragma once
 
 #include <array>
@@ -12,6 +13,8 @@
 
 #include "exec/windowlist.h"
 #include "plot/plotstate.h"
+#include "toolkit/draw_target.h"
+#include "ui/panel.h"
 
 namespace ui {
 
@@ -26,11 +29,39 @@ struct PanelAxis {
 };
 using PanelAxes = std::array<PanelAxis, plot::naxes + 1>;  // 1 to 8
 
-// The marks of the separator for axis k, blanked in the body. False with
-// the message key set when a mark asks for what is not built.
-bool panelaxisgroup(std::vector<std::string>& body, char separator, std::int32_t k,
-                    PanelAxes& axes);
-// Draws every framed axis into the window's bitmap.
-void drawpanelaxes(exec::wdwrec& r, const PanelAxes& axes);
+// What the next curve of the panel takes unless its mark says otherwise,
+// and the curves made so far.
+struct CurveCounters {
+  std::int32_t style = 0, pen = 2, curve = 1;
+  float size = 2.0F;
+  std::int32_t made = 0;
+};
+inline constexpr std::int32_t maxpanelcurves = 32;
+
+// The marks of the separator for axis k, blanked in the body; the x data
+// items and curves they make are added to `made`, not bound yet. False
+// with the message key set for a 33rd curve.
+bool panelaxisgroup(std::vector<std::string>& body, char separator, std::int32_t k, PanelAxes& axes,
+                    CurveCounters& counters, std::vector<panelrec>& made);
+// Draws every framed axis into the window's bitmap, whose panel text has
+// that many lines.
+void drawpanelaxes(exec::wdwrec& r, const PanelAxes& axes, std::int32_t lines);
+
+// The plot opened on the window's bitmap with the scale of its size, as
+// the panel's axes were drawn; closed and the plot device restored when
+// it goes.
+class PanelPlot {
+ public:
+  explicit PanelPlot(exec::wdwrec& r);
+  ~PanelPlot();
+  PanelPlot(const PanelPlot&) = delete;
+  PanelPlot& operator=(const PanelPlot&) = delete;
+  bool open() const { return open_; }
+
+ private:
+  exec::wdwrec* entry_;
+  toolkit::draw_target_t* device_;
+  bool open_ = false;
+};
 
 }  // namespace ui
