@@ -233,6 +233,13 @@ bool style_on(int style, int phase);
 // each run.
 void raster_polygon(const std::vector<POINT>& pts, int fill_mode, int row_lo, int row_hi,
                     const std::function<void(int, int, int)>& span);
+// A polyline (closed: a polygon's outline) stroked with a solid pen
+// `width` pixels wide with the pen's end caps and joins (PS_ENDCAP_xxx,
+// PS_JOIN_xxx): the pixels whose centres lie inside the stroke take
+// `pixel`. Repeated points are passed over; a path of one point is a dot
+// with round ends and nothing with square or flat ones.
+void raster_wide_line(Cover& c, const std::vector<POINT>& pts, bool closed, int width, int cap,
+                      int join, std::uint32_t pixel);
 // An A8 mask of what `draw` fills or strokes with antialiasing off, over the
 // cover's box in logical coordinates; `on(x, y)` is called for every covered
 // pixel.

@@ -1,7 +1,9 @@
 // Lines and shapes with the current pen, brush and mix mode, and single
 // pixels. One-pixel pens are rasterised here (a line leaves out its end
 // point; rectangles and ellipses leave out their right and bottom edges);
-// wide and geometric pens are stroked by Cairo into a mask. Each figure is
+// wide solid pens on lines and polygons by the platform's own stroke
+// (win_gdi_wide.cpp); curves, styled geometric pens and wide outlines of
+// boxes are stroked by Cairo into a mask. Each figure is
 // gathered into one cover first, so that every pixel is mixed once.
 #include <cairo.h>
 
@@ -53,11 +55,16 @@ RECT bounds(const std::vector<POINT>& pts, int margin) {
     r.right = std::max(r.right, p.x);
     r.bottom = std::max(r.bottom, p.y);
   }
-  return RECT{sat(r.left - margin), sat(r.top - margin), sat(r.right + 1LL + margin),
+  return RECT{sat(r.left - 0LL - margin), sat(r.top - 0LL - margin), sat(r.right + 1LL + margin),
               sat(r.bottom + 1LL + margin)};
 }
 
-int pen_margin(const Figure& f) { return f.pen.geometric ? f.pen.width + 2 : 1; }
+// How far a pen reaches past the points: a miter up to five widths (ten
+// half widths, where a sharper corner is bevelled).
+int pen_margin(const Figure& f) {
+  if (!f.pen.geometric) return 1;
+  return (f.pen.join == PS_JOIN_MITER ? 5 : 1) * f.pen.width + 2;
+}
 
 // Strokes a Cairo path with the figure's wide pen.
 template <class Path>
@@ -137,6 +144,10 @@ void stroke_polyline(Figure& f, Cover& c, const std::vector<POINT>& pts, bool cl
       raster_line(c, pts[i], pts[i + 1], f.pen_px, g, f.pen.style, &phase);
     if (closed && pts.size() > 1)
       raster_line(c, pts.back(), pts.front(), f.pen_px, g, f.pen.style, &phase);
+    return;
+  }
+  if ((f.pen.style < PS_DASH || f.pen.style > PS_DASHDOTDOT)) {
+    raster_wide_line(c, pts, closed, f.pen.width, f.pen.cap, f.pen.join, f.pen_px);
     return;
   }
   stroke_path(f, c, [&](cairo_t* cr) { polyline_path(cr, pts, closed); });

@@ -73,6 +73,15 @@ void pentopoint() {
   plotcom.lasty = y;
   if (plotcom.pen == 0) {
     if (plotcom.recording == recordstrokes && plotcom.recordto != nullptr) {
+      // A solid pen lifted onto the pixel where its stroke ends (a curve
+      // moves to its last point before each segment) goes on with that
+      // stroke: the joined line covers the same pixels as the pieces, so
+      // the curve is drawn as one polyline. A styled pen starts its
+      // pattern afresh with each piece, as it did when drawn piecewise.
+      const std::vector<win::POINT>& b = *plotcom.recordto;
+      if (plotcom.penstyle == 0 && !b.empty() && b.back().x == x && b.back().y == y &&
+          plotcom.recordat == static_cast<std::int32_t>(b.size()))
+        return;
       plotcom.recordto->push_back(strokebreak);
       plotcom.recordto->push_back(win::POINT{x, y});
       plotcom.recordat = static_cast<std::int32_t>(plotcom.recordto->size());

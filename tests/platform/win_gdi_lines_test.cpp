@@ -186,6 +186,63 @@ TEST_F(GdiLines, WidePensAreCentredAndCapped) {
   EXPECT_EQ(c.snapshot(), before);
 }
 
+// The wide stroke's edges: the target's border, repeated points, a path of
+// one point, a pen wider than the target and coordinates near the ends of
+// their range, and the corner each join makes.
+TEST_F(GdiLines, WideStrokesClipJoinAndPassOverRepeatedPoints) {
+  Canvas c(20, 10);
+  LOGBRUSH lb{BS_SOLID, kBlack, 0};
+  const auto pen = [&](DWORD style, DWORD width) {
+    DeleteObject(SelectObject(c.dc, ExtCreatePen(PS_GEOMETRIC | style, width, &lb, 0, nullptr)));
+    c.clear(kWhite);
+  };
+  // Rows -1 to 2 of a line running out past both sides: three of them seen.
+  pen(PS_ENDCAP_FLAT, 4);
+  const POINT across[] = {{-50, 1}, {100, 1}};
+  Polyline(c.dc, across, 2);
+  EXPECT_EQ(c.count_ink(), 3 * 20);
+  EXPECT_EQ(c.count_ink(0, 0, 20, 3), 3 * 20);
+
+  // A repeated point neither breaks the line nor turns its corner.
+  pen(PS_ENDCAP_FLAT | PS_JOIN_MITER, 4);
+  const POINT corner[] = {{3, 8}, {10, 8}, {10, 1}};
+  Polyline(c.dc, corner, 3);
+  const std::string once = c.snapshot();
+  c.clear(kWhite);
+  const POINT repeated[] = {{3, 8}, {3, 8}, {10, 8}, {10, 8}, {10, 8}, {10, 1}, {10, 1}};
+  Polyline(c.dc, repeated, 7);
+  EXPECT_EQ(c.snapshot(), once);
+  // The miter fills the corner's outer pixel, the bevel cuts it off, the
+  // round join reaches it.
+  EXPECT_TRUE(c.ink(11, 9));
+  pen(PS_ENDCAP_FLAT | PS_JOIN_BEVEL, 4);
+  Polyline(c.dc, corner, 3);
+  EXPECT_FALSE(c.ink(11, 9));
+  EXPECT_TRUE(c.ink(10, 9));
+  pen(PS_ENDCAP_FLAT | PS_JOIN_ROUND, 4);
+  Polyline(c.dc, corner, 3);
+  EXPECT_TRUE(c.ink(11, 9));
+
+  // A path of one point: a dot with round ends, nothing with square ends.
+  pen(PS_ENDCAP_ROUND, 3);
+  const POINT dot[] = {{5, 5}, {5, 5}};
+  Polyline(c.dc, dot, 2);
+  EXPECT_EQ(c.picture(3, 3, 8, 8), ".....\n.###.\n.###.\n.###.\n.....\n");
+  pen(PS_ENDCAP_SQUARE, 3);
+  Polyline(c.dc, dot, 2);
+  EXPECT_EQ(c.count_ink(), 0);
+
+  // A pen wider than the target, and one as wide as pens go on a line
+  // between the ends of the coordinate range: all of it inked.
+  pen(0, 60);
+  Polyline(c.dc, dot, 2);
+  EXPECT_EQ(c.count_ink(), 20 * 10);
+  pen(PS_JOIN_MITER, 0x7FFF);
+  const POINT far[] = {{-2147483647, -2147483647}, {2147483647, 2147483647}, {-2147483647, 5}};
+  Polyline(c.dc, far, 3);
+  EXPECT_EQ(c.count_ink(), 20 * 10);
+}
+
 TEST_F(GdiLines, BezierStartsAtTheFirstPointAndStaysInItsHull) {
   Canvas c(40, 40);
   const POINT pts[] = {{2, 30}, {10, 2}, {30, 2}, {37, 30}};
