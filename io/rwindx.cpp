@@ -341,6 +341,139 @@ void RWINDX(std::string_view format, std::int32_t lfmt, std::span<char> record, 
   }
 }
 
+namespace {
+
+// The fields of a plain format, in the order the items take them.
+struct Plan {
+  std::string fmt;
+  std::int32_t lfmt = -1;
+  bool plain = false;
+  std::int32_t extent = 0;  // the characters the whole format spans
+  struct Field {
+    std::int32_t skip = 0;            // X characters before the field
+    std::int32_t at = 0;              // the field's first character, 0-based
+    FmtDescr d;                       // its descriptor
+    std::int32_t start = 0;           // the descriptor's format position
+    std::int32_t fpos = 0, irep = 1;  // the walk's positions after the field
+    plat::FixedText<60> work;         // its standard format
+    plat::EditDesc std;
+    bool stdok = false;
+  };
+  std::vector<Field> fields;
+};
+Plan plan;
+
+bool plainletter(char l) {
+  return l != ' ' && std::string_view("AEFGIOZBL").find(l) != std::string_view::npos;
+}
+
+void makeplan(std::string_view format, std::int32_t lfmt) {
+  Plan& m = plan;
+  m.fmt.assign(format);
+  m.lfmt = lfmt;
+  m.plain = false;
+  m.fields.clear();
+  m.extent = 0;
+  Call c;
+  c.fmt = format.substr(0, static_cast<std::size_t>(std::clamp<std::int32_t>(
+                               lfmt, 0, static_cast<std::int32_t>(format.size()))));
+  c.n = trimmedlength(c.fmt);
+  if (c.n == 0 || c.fmt.substr(0, 4) == "std(" ||
+      c.fmt.substr(0, static_cast<std::size_t>(c.n)).find_first_of("/()'\"") !=
+          std::string_view::npos)
+    return;
+  select(c.fmt, c.n);
+  std::int32_t fpos = 1, tpos = 0, skip = 0;
+  for (;;) {
+    while (fpos <= c.n && c.fmt[static_cast<std::size_t>(fpos - 1)] == ' ') ++fpos;
+    if (fpos > c.n) break;
+    const std::int32_t start = fpos;
+    std::int32_t p = fpos;
+    FmtDescr d;
+    parse(p, d);
+    if (p <= start) return;
+    fpos = p;
+    if (d.letter == 'X') {
+      // A skip and the field after it stay within the blanks laid ahead.
+      if (d.repeat < 1 || skip + d.repeat > 500) return;
+      skip += d.repeat;
+      tpos += d.repeat;
+      continue;
+    }
+    if (!plainletter(d.letter) || d.width < 1 || d.width > 500 || d.repeat < 1 || d.repeat > 1000)
+      return;
+    // The standard format, made as the walk makes it.
+    std::int32_t q = start;
+    Compiled::Entry* e = parse(q, d);
+    stdformat(c, e, start, p - 1);
+    for (std::int32_t rep = 1; rep <= d.repeat; ++rep) {
+      Plan::Field f;
+      f.skip = rep == 1 ? skip : 0;
+      f.at = tpos;
+      f.d = d;
+      f.start = start;
+      f.fpos = p;
+      f.irep = rep < d.repeat ? rep + 1 : 1;
+      f.work = fmtwork;
+      f.std = c.std;
+      f.stdok = c.stdok;
+      m.fields.push_back(f);
+      tpos += d.width;
+      if (m.fields.size() > 100000) return;
+    }
+    skip = 0;
+  }
+  m.extent = tpos;
+  m.plain = !m.fields.empty();
+}
+
+}  // namespace
+
+bool rwplan(std::string_view format, std::int32_t lfmt, std::int32_t elements, std::int32_t ltext) {
+  if (plan.lfmt != lfmt || std::string_view(plan.fmt) != format) makeplan(format, lfmt);
+  return plan.plain && elements >= 1 && static_cast<std::size_t>(elements) <= plan.fields.size() &&
+         plan.extent + 1 <= ltext;
+}
+
+void RWPLANNED(std::span<char> record, std::int32_t ltext, std::int32_t ordinal,
+               std::span<char> text, double& number, char& letter, std::int32_t& tpos,
+               std::int32_t& fpos, std::int32_t& irep, char& status) {
+  RwIndxState& s = rwindxstate;
+  const Plan::Field& f = plan.fields[static_cast<std::size_t>(ordinal - 1)];
+  Call c;
+  c.fmt = std::string_view(plan.fmt).substr(0, static_cast<std::size_t>(plan.lfmt));
+  c.n = trimmedlength(c.fmt);
+  c.rec = record.first(static_cast<std::size_t>(ltext));
+  c.ordinal = ordinal;
+  c.text = text;
+  c.num = &number;
+  c.writing = letter == 'W';
+  c.letter = &letter;
+  c.tpos = &tpos;
+  c.fpos = &fpos;
+  c.irep = &irep;
+  c.status = &status;
+  status = ' ';
+  if (!c.writing) {
+    std::fill(text.begin(), text.end(), ' ');
+    number = 0.0;
+  } else if (f.skip > 0) {
+    std::fill_n(c.rec.begin() + (f.at - f.skip), f.skip, ' ');
+  }
+  c.d = f.d;
+  s.descstart = f.start;
+  fmtwork = f.work;
+  c.std = f.std;
+  c.stdok = f.stdok;
+  c.stdknown = true;
+  fpos = f.fpos;
+  irep = f.irep;
+  ++s.ndone;
+  tpos = f.at + f.d.width;
+  rwf::convert(c, f.at, f.d.width);
+  s.served = true;
+}
+
 void reset_rwindx() { rwindxstate = RwIndxState{}; }
 
 }  // namespace io

@@ -483,6 +483,16 @@ void itemloop(Rw& rw) {
     double none = 0.0;
     RWINDX(rw.fmt, lfmt, rw.area, rw.ltext, 1, {}, none, letter, tpos, fpos, irep, st);
   }
+  // A record begun afresh under a plain format: each item goes straight to
+  // its field. The blanks ahead of each item written are laid once.
+  bool planned = false;
+  std::int32_t blanked = 0;  // planned: the area is blank from tpos up to here
+  if (!goon && tpos == 0 && !named && !clip && !rw.readback && room <= 0 && !noformat) {
+    std::int64_t elements = 0;
+    for (const RwItem& it : rw.list) elements += it.text ? 1 : it.count;
+    planned = elements <= 0x7FFFFFFF &&
+              rwplan(rw.fmt, lfmt, static_cast<std::int32_t>(elements), rw.ltext);
+  }
   bool ended = false;  // the record ran out of numbers
   for (std::int32_t i = 1; i <= rw.items && out.letter == ' ' && !ended; ++i) {
     const RwItem& it = rw.list[static_cast<std::size_t>(i - 1)];
@@ -495,7 +505,9 @@ void itemloop(Rw& rw) {
     for (std::int32_t e = 0; e < elements && out.letter == ' '; ++e) {
       if (rw.write && !templ) {
         const std::int32_t to = std::min(tpos + 1000, rw.ltext);
-        if (to > tpos) std::fill(rw.area.begin() + tpos, rw.area.begin() + to, ' ');
+        const std::int32_t from = planned ? std::max(tpos, blanked) : tpos;
+        if (to > from) std::fill(rw.area.begin() + from, rw.area.begin() + to, ' ');
+        blanked = std::max(blanked, to);
       }
       std::span<char> text;
       std::vector<char> scratch;
@@ -519,7 +531,11 @@ void itemloop(Rw& rw) {
       if (room > 0 && !it.text)
         limit = std::min<std::int32_t>(limit, tpos + room + (v < 0 ? 1 : 0));
       char letter = dir, st = ' ';
-      RWINDX(rw.fmt, lfmt, rw.area, limit, inrecord + 1, text, v, letter, tpos, fpos, irep, st);
+      if (planned) {
+        RWPLANNED(rw.area, limit, inrecord + 1, text, v, letter, tpos, fpos, irep, st);
+      } else {
+        RWINDX(rw.fmt, lfmt, rw.area, limit, inrecord + 1, text, v, letter, tpos, fpos, irep, st);
+      }
       if (!rwindxstate.served && (st == ' ' || st == 'a') && letter != '/') {
         // The format was spent: it starts again for this item.
         letter = dir;
@@ -581,7 +597,10 @@ void itemloop(Rw& rw) {
     // may have written.
     const std::int32_t end = rw.hastext ? static_cast<std::int32_t>(rw.area.size())
                                         : std::min(rw.ltext, std::max(tpos, written) + 1000);
-    if (end > tpos) std::fill(rw.area.begin() + tpos, rw.area.begin() + end, ' ');
+    // (Planned, what lies between tpos and the blanks laid ahead is blank
+    // already: the closing pass writes only blanks and literals.)
+    const std::int32_t from = planned && !rw.hastext ? std::max(tpos, blanked) : tpos;
+    if (end > from) std::fill(rw.area.begin() + from, rw.area.begin() + end, ' ');
   }
   rw.count = tpos;
   rwcursor.recno = rw.recno;
