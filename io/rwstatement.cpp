@@ -17,6 +17,7 @@
 #include "core/search.h"
 #include "core/symbols.h"
 #include "core/varnamevalue.h"
+#include "exec/fastpath.h"
 #include "exec/optdispatch.h"
 #include "exec/optvalues.h"
 #include "exec/statusbar.h"
@@ -484,10 +485,13 @@ void itemloop(Rw& rw) {
     RWINDX(rw.fmt, lfmt, rw.area, rw.ltext, 1, {}, none, letter, tpos, fpos, irep, st);
   }
   // A record begun afresh under a plain format: each item goes straight to
-  // its field. The blanks ahead of each item written are laid once.
+  // its field (with the fast forms; without them, through the walk, which
+  // the tests compare it with). The blanks ahead of each item written are
+  // laid once.
   bool planned = false;
   std::int32_t blanked = 0;  // planned: the area is blank from tpos up to here
-  if (!goon && tpos == 0 && !named && !clip && !rw.readback && room <= 0 && !noformat) {
+  if (exec::fast::enabled && !goon && tpos == 0 && !named && !clip && !rw.readback && room <= 0 &&
+      !noformat) {
     std::int64_t elements = 0;
     for (const RwItem& it : rw.list) elements += it.text ? 1 : it.count;
     planned = elements <= 0x7FFFFFFF &&
