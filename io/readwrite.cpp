@@ -29,9 +29,6 @@
 
 namespace io {
 
-std::int32_t rwopt(int k) { return exec::optval(k); }
-bool rwgiven(int k) { return exec::KWPRESENTBUTNOT0(k); }
-
 bool rwtext(std::int32_t k, std::string_view& text) {
   std::int32_t first = 0, last = 0;
   if (k < 1 || core::ISCHAR(k, first, last) <= 0) return false;

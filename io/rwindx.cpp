@@ -347,6 +347,7 @@ namespace {
 struct Plan {
   std::string fmt;
   std::int32_t lfmt = -1;
+  std::int32_t cut = 0, n = 0;  // the format's characters in use, and without trailing blanks
   bool plain = false;
   std::int32_t extent = 0;  // the characters the whole format spans
   struct Field {
@@ -378,6 +379,8 @@ void makeplan(std::string_view format, std::int32_t lfmt) {
   c.fmt = format.substr(0, static_cast<std::size_t>(std::clamp<std::int32_t>(
                                lfmt, 0, static_cast<std::int32_t>(format.size()))));
   c.n = trimmedlength(c.fmt);
+  m.cut = static_cast<std::int32_t>(c.fmt.size());
+  m.n = c.n;
   if (c.n == 0 || c.fmt.substr(0, 4) == "std(" ||
       c.fmt.substr(0, static_cast<std::size_t>(c.n)).find_first_of("/()'\"") !=
           std::string_view::npos)
@@ -441,8 +444,8 @@ void RWPLANNED(std::span<char> record, std::int32_t ltext, std::int32_t ordinal,
   RwIndxState& s = rwindxstate;
   const Plan::Field& f = plan.fields[static_cast<std::size_t>(ordinal - 1)];
   Call c;
-  c.fmt = std::string_view(plan.fmt).substr(0, static_cast<std::size_t>(plan.lfmt));
-  c.n = trimmedlength(c.fmt);
+  c.fmt = std::string_view(plan.fmt).substr(0, static_cast<std::size_t>(plan.cut));
+  c.n = plan.n;
   c.rec = record.first(static_cast<std::size_t>(ltext));
   c.ordinal = ordinal;
   c.text = text;

@@ -12,6 +12,7 @@
 
 #include "io/rwindx.h"
 #include "io/rwtexts.h"
+#include "platform/fixedfield.h"
 
 using namespace io;
 
@@ -345,5 +346,44 @@ TEST(FormatEngine, RandomFormatsStayInsideRecordAndItem) {
     }
     ASSERT_EQ(guarded.substr(0, 8), std::string(8, '\x7F')) << fmt;
     ASSERT_EQ(guarded.substr(8 + len), std::string(8, '\x7F')) << fmt;
+  }
+}
+
+// An I field is made in place in the record: it must hold what the integer
+// editor makes (digits, zeros, sign, stars), and fail with "9" just when the
+// editor's text does not fit.
+TEST(FieldConversions, IntegerFieldsAsTheEditorMakesThem) {
+  std::mt19937_64 rng(62);
+  const std::int64_t edges[] = {0,
+                                1,
+                                -1,
+                                9,
+                                -9,
+                                10,
+                                -10,
+                                99999999,
+                                -9999999,
+                                100000000,
+                                std::int64_t{1} << 62,
+                                -(std::int64_t{1} << 62)};
+  for (int k = 0; k < 20000; ++k) {
+    const int w = 1 + static_cast<int>(rng() % 22);
+    const int m = static_cast<int>(rng() % 26) - 2;  // below 0: no m written
+    const std::string d = "I" + std::to_string(w) + (m >= 0 ? "." + std::to_string(m) : "");
+    // Integers that a double holds exactly.
+    const std::int64_t raw =
+        k < 12 ? edges[k] : static_cast<std::int64_t>(rng()) >> (2 + rng() % 62);
+    const auto v = static_cast<std::int64_t>(static_cast<double>(raw));
+    plat::EditDesc e;
+    std::size_t pos = 0;
+    ASSERT_TRUE(plat::parse_edit_desc(d, pos, e));
+    std::string want = plat::put_integer(v, e, 64);
+    if (want.size() > static_cast<std::size_t>(w))
+      want = std::string(static_cast<std::size_t>(w), '*');
+    want.insert(0, static_cast<std::size_t>(w) - want.size(), ' ');
+    Record r(d, 40, '#');
+    const char st = r.put(static_cast<double>(v));
+    EXPECT_EQ(r.written(), want) << d << " " << v;
+    EXPECT_EQ(st, want[0] == '*' ? '9' : ' ') << d << " " << v;
   }
 }
