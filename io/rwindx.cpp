@@ -364,8 +364,9 @@ struct Plan {
 };
 Plan plan;
 
+// (B, O and Z write a text as a dump of its codes over several fields.)
 bool plainletter(char l) {
-  return l != ' ' && std::string_view("AEFGIOZBL").find(l) != std::string_view::npos;
+  return l != ' ' && std::string_view("AEFGIL").find(l) != std::string_view::npos;
 }
 
 void makeplan(std::string_view format, std::int32_t lfmt) {
@@ -438,25 +439,34 @@ bool rwplan(std::string_view format, std::int32_t lfmt, std::int32_t elements, s
          plan.extent + 1 <= ltext;
 }
 
-void RWPLANNED(std::span<char> record, std::int32_t ltext, std::int32_t ordinal,
-               std::span<char> text, double& number, char& letter, std::int32_t& tpos,
-               std::int32_t& fpos, std::int32_t& irep, char& status) {
-  RwIndxState& s = rwindxstate;
-  const Plan::Field& f = plan.fields[static_cast<std::size_t>(ordinal - 1)];
-  Call c;
+namespace {
+Call plancall;  // the record under the plan
+}  // namespace
+
+void rwplanbegin(std::span<char> record, std::int32_t ltext, char dir, char& letter,
+                 std::int32_t& tpos, std::int32_t& fpos, std::int32_t& irep, char& status) {
+  Call& c = plancall;
+  c = Call{};
   c.fmt = std::string_view(plan.fmt).substr(0, static_cast<std::size_t>(plan.cut));
   c.n = plan.n;
   c.rec = record.first(static_cast<std::size_t>(ltext));
-  c.ordinal = ordinal;
-  c.text = text;
-  c.num = &number;
-  c.writing = letter == 'W';
+  c.writing = dir == 'W';
   c.letter = &letter;
   c.tpos = &tpos;
   c.fpos = &fpos;
   c.irep = &irep;
   c.status = &status;
-  status = ' ';
+  c.stdknown = true;
+}
+
+void rwplanfield(std::int32_t ordinal, std::span<char> text, double& number) {
+  RwIndxState& s = rwindxstate;
+  Call& c = plancall;
+  const Plan::Field& f = plan.fields[static_cast<std::size_t>(ordinal - 1)];
+  c.ordinal = ordinal;
+  c.text = text;
+  c.num = &number;
+  *c.status = ' ';
   if (!c.writing) {
     std::fill(text.begin(), text.end(), ' ');
     number = 0.0;
@@ -468,11 +478,10 @@ void RWPLANNED(std::span<char> record, std::int32_t ltext, std::int32_t ordinal,
   fmtwork = f.work;
   c.std = f.std;
   c.stdok = f.stdok;
-  c.stdknown = true;
-  fpos = f.fpos;
-  irep = f.irep;
+  *c.fpos = f.fpos;
+  *c.irep = f.irep;
   ++s.ndone;
-  tpos = f.at + f.d.width;
+  *c.tpos = f.at + f.d.width;
   rwf::convert(c, f.at, f.d.width);
   s.served = true;
 }

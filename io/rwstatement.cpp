@@ -441,6 +441,52 @@ void cellloop(Rw& rw) {
   }
 }
 
+// The items of a record under a plan (see itemloop): the steps of the
+// engine's loop that a plain format can take. blanked: how far the blanks
+// laid ahead of the items reach.
+void plannedloop(Rw& rw, char dir, std::int32_t& tpos, std::int32_t& fpos, std::int32_t& irep,
+                 std::int32_t& inrecord, std::int32_t& written, std::int32_t& blanked) {
+  Outcome& out = *rw.out;
+  char letter = dir, st = ' ';
+  rwplanbegin(rw.area, rw.ltext, dir, letter, tpos, fpos, irep, st);
+  std::vector<char> scratch;
+  for (const RwItem& it : rw.list) {
+    const std::int32_t elements = it.text ? 1 : it.count;
+    for (std::int32_t e = 0; e < elements; ++e) {
+      if (rw.write) {
+        // What lies between tpos and the blanks laid before is blank still.
+        const std::int32_t to = std::min(tpos + 1000, rw.ltext);
+        const std::int32_t from = std::max(tpos, blanked);
+        if (to > from) std::fill(rw.area.begin() + from, rw.area.begin() + to, ' ');
+        blanked = std::max(blanked, to);
+      }
+      std::span<char> text;
+      double v = 0.0;
+      if (it.text) {
+        text = {core::c1namen.ptr(it.first), static_cast<std::size_t>(it.length)};
+        if (!rw.write && !it.writable) {
+          scratch.assign(text.begin(), text.end());
+          text = scratch;
+        }
+      } else {
+        v = core::z(it.cell + e);
+      }
+      written = std::max(written, tpos);
+      letter = dir;
+      rwplanfield(inrecord + 1, text, v);
+      if (!it.text && !rw.write && (it.array || it.writable)) core::z(it.cell + e) = v;
+      if (st != ' ' && st != 'x') {
+        out.letter = st;
+        if (st != '2') ++rw.served;
+        return;
+      }
+      ++rw.served;
+      ++inrecord;
+      rw.lastletter = letter;
+    }
+  }
+}
+
 // The items, one after the other, through the engine.
 void itemloop(Rw& rw) {
   const std::int32_t column = exec::KEYVALUE(rwopt(rwslot::column));
@@ -497,8 +543,9 @@ void itemloop(Rw& rw) {
     planned = elements <= 0x7FFFFFFF &&
               rwplan(rw.fmt, lfmt, static_cast<std::int32_t>(elements), rw.ltext);
   }
+  if (planned) plannedloop(rw, dir, tpos, fpos, irep, inrecord, written, blanked);
   bool ended = false;  // the record ran out of numbers
-  for (std::int32_t i = 1; i <= rw.items && out.letter == ' ' && !ended; ++i) {
+  for (std::int32_t i = 1; i <= rw.items && out.letter == ' ' && !ended && !planned; ++i) {
     const RwItem& it = rw.list[static_cast<std::size_t>(i - 1)];
     if (named) {
       // One line an item; the last line of a file record ends with the record.
@@ -509,9 +556,7 @@ void itemloop(Rw& rw) {
     for (std::int32_t e = 0; e < elements && out.letter == ' '; ++e) {
       if (rw.write && !templ) {
         const std::int32_t to = std::min(tpos + 1000, rw.ltext);
-        const std::int32_t from = planned ? std::max(tpos, blanked) : tpos;
-        if (to > from) std::fill(rw.area.begin() + from, rw.area.begin() + to, ' ');
-        blanked = std::max(blanked, to);
+        if (to > tpos) std::fill(rw.area.begin() + tpos, rw.area.begin() + to, ' ');
       }
       std::span<char> text;
       std::vector<char> scratch;
@@ -535,11 +580,7 @@ void itemloop(Rw& rw) {
       if (room > 0 && !it.text)
         limit = std::min<std::int32_t>(limit, tpos + room + (v < 0 ? 1 : 0));
       char letter = dir, st = ' ';
-      if (planned) {
-        RWPLANNED(rw.area, limit, inrecord + 1, text, v, letter, tpos, fpos, irep, st);
-      } else {
-        RWINDX(rw.fmt, lfmt, rw.area, limit, inrecord + 1, text, v, letter, tpos, fpos, irep, st);
-      }
+      RWINDX(rw.fmt, lfmt, rw.area, limit, inrecord + 1, text, v, letter, tpos, fpos, irep, st);
       if (!rwindxstate.served && (st == ' ' || st == 'a') && letter != '/') {
         // The format was spent: it starts again for this item.
         letter = dir;
