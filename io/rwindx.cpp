@@ -1,6 +1,7 @@
 #include "io/rwindx.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -362,15 +363,18 @@ struct Plan {
   };
   std::vector<Field> fields;
 };
-Plan plan;
+// The plans of the formats met last (statements that take turns with
+// their formats find theirs again), and the one in use.
+std::array<Plan, 8> plans;
+std::size_t nextplan = 0;
+Plan* inuse = &plans[0];
 
 // (B, O and Z write a text as a dump of its codes over several fields.)
 bool plainletter(char l) {
   return l != ' ' && std::string_view("AEFGIL").find(l) != std::string_view::npos;
 }
 
-void makeplan(std::string_view format, std::int32_t lfmt) {
-  Plan& m = plan;
+void makeplan(Plan& m, std::string_view format, std::int32_t lfmt) {
   m.fmt.assign(format);
   m.lfmt = lfmt;
   m.plain = false;
@@ -434,7 +438,18 @@ void makeplan(std::string_view format, std::int32_t lfmt) {
 }  // namespace
 
 bool rwplan(std::string_view format, std::int32_t lfmt, std::int32_t elements, std::int32_t ltext) {
-  if (plan.lfmt != lfmt || std::string_view(plan.fmt) != format) makeplan(format, lfmt);
+  auto same = [&](const Plan& p) { return p.lfmt == lfmt && std::string_view(p.fmt) == format; };
+  if (!same(*inuse)) {
+    const auto hit = std::find_if(plans.begin(), plans.end(), same);
+    if (hit != plans.end()) {
+      inuse = &*hit;
+    } else {
+      inuse = &plans[nextplan];
+      nextplan = (nextplan + 1) % plans.size();
+      makeplan(*inuse, format, lfmt);
+    }
+  }
+  const Plan& plan = *inuse;
   return plan.plain && elements >= 1 && static_cast<std::size_t>(elements) <= plan.fields.size() &&
          plan.extent + 1 <= ltext;
 }
@@ -447,6 +462,7 @@ void rwplanbegin(std::span<char> record, std::int32_t ltext, char dir, char& let
                  std::int32_t& tpos, std::int32_t& fpos, std::int32_t& irep, char& status) {
   Call& c = plancall;
   c = Call{};
+  const Plan& plan = *inuse;
   c.fmt = std::string_view(plan.fmt).substr(0, static_cast<std::size_t>(plan.cut));
   c.n = plan.n;
   c.rec = record.first(static_cast<std::size_t>(ltext));
@@ -462,7 +478,7 @@ void rwplanbegin(std::span<char> record, std::int32_t ltext, char dir, char& let
 void rwplanfield(std::int32_t ordinal, std::span<char> text, double& number) {
   RwIndxState& s = rwindxstate;
   Call& c = plancall;
-  const Plan::Field& f = plan.fields[static_cast<std::size_t>(ordinal - 1)];
+  const Plan::Field& f = inuse->fields[static_cast<std::size_t>(ordinal - 1)];
   c.ordinal = ordinal;
   c.text = text;
   c.num = &number;
