@@ -29,9 +29,6 @@
 
 namespace io {
 
-std::int32_t rwopt(int k) { return exec::optval(k); }
-bool rwgiven(int k) { return exec::KWPRESENTBUTNOT0(k); }
-
 bool rwtext(std::int32_t k, std::string_view& text) {
   std::int32_t first = 0, last = 0;
   if (k < 1 || core::ISCHAR(k, first, last) <= 0) return false;
@@ -51,6 +48,12 @@ std::int32_t rwoperand(std::int32_t i, std::int32_t n) {
 bool rwitem(std::int32_t k, RwItem& it) {
   it = RwItem{};
   it.k = k;
+  if (k >= 1 && k <= core::nname && core::name.valid(k) && (core::name(k).type & 0x50) == 0) {
+    // A number that is no array (as below, read from its type at once).
+    it.cell = k;
+    it.writable = k > core::nsym || (core::name(k).type & 1) == 0;
+    return core::z.valid(k);
+  }
   std::int32_t first = 0, last = 0;
   if ((core::NAMTYP(k, 0x40) & 0x40) != 0) {
     if (core::ISCHARCHECKED(k, first, last) < 0) return false;

@@ -1,6 +1,7 @@
 #include "io/rwfields.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstring>
@@ -128,6 +129,35 @@ void realfield(const Call& c, std::span<char> field) {
 }
 
 // I, O, Z and B of a number.
+// The decimal digits of an I field of the field's own width made in place,
+// as the integer editor makes them (at least m digits, stars when they do
+// not fit); false for any other field, which the editor makes.
+bool putdecimal(std::span<char> field, std::int64_t v, const plat::EditDesc& e) {
+  const auto w = static_cast<std::size_t>(std::max(e.width, 0));
+  if ((e.letter != 'I' && e.letter != 'G') || w < 1 || w != field.size() || e.digits > e.width)
+    return false;
+  std::array<char, 24> buf{};
+  char* const end = buf.data() + buf.size();
+  char* first = end;
+  std::uint64_t mag = v < 0 ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
+  for (; mag != 0; mag /= 10) *--first = static_cast<char>('0' + mag % 10);
+  const auto count = static_cast<std::size_t>(end - first);
+  const auto m = static_cast<std::size_t>(e.digits < 0 ? 1 : e.digits);
+  const std::size_t zeros = count < m ? m - count : 0;
+  const std::size_t minus = v < 0 ? 1 : 0;
+  const std::size_t body = minus + zeros + count;
+  if (body > w) {
+    stars(field);
+    return true;
+  }
+  const std::size_t lead = w - body;
+  std::fill_n(field.begin(), lead, ' ');
+  if (minus != 0) field[lead] = '-';
+  std::fill_n(field.begin() + static_cast<std::ptrdiff_t>(lead + minus), zeros, '0');
+  std::copy(first, end, field.begin() + static_cast<std::ptrdiff_t>(lead + minus + zeros));
+  return true;
+}
+
 void integerfield(const Call& c, std::span<char> field) {
   plat::EditDesc e;
   if (!stddesc(c, e)) e = plaindesc(c.d, static_cast<std::int32_t>(field.size()));
@@ -157,7 +187,9 @@ void integerfield(const Call& c, std::span<char> field) {
     stars(field);
     return;
   }
-  if (!putfield(field, plat::put_integer(static_cast<std::int64_t>(t), e, 64))) stars(field);
+  if (!putdecimal(field, static_cast<std::int64_t>(t), e) &&
+      !putfield(field, plat::put_integer(static_cast<std::int64_t>(t), e, 64)))
+    stars(field);
   if (c.d.letter != 'B' && !field.empty() && field[0] == '*') c.fail('9');
 }
 

@@ -1,6 +1,7 @@
 #include "io/rwindx.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -339,6 +340,166 @@ void RWINDX(std::string_view format, std::int32_t lfmt, std::span<char> record, 
     if (!s.slashseen && s.level > 0 && status == ' ') status = '6';
     return;
   }
+}
+
+namespace {
+
+// The fields of a plain format, in the order the items take them.
+struct Plan {
+  std::string fmt;
+  std::int32_t lfmt = -1;
+  std::int32_t cut = 0, n = 0;  // the format's characters in use, and without trailing blanks
+  bool plain = false;
+  std::int32_t extent = 0;  // the characters the whole format spans
+  struct Field {
+    std::int32_t skip = 0;            // X characters before the field
+    std::int32_t at = 0;              // the field's first character, 0-based
+    FmtDescr d;                       // its descriptor
+    std::int32_t start = 0;           // the descriptor's format position
+    std::int32_t fpos = 0, irep = 1;  // the walk's positions after the field
+    plat::FixedText<60> work;         // its standard format
+    plat::EditDesc std;
+    bool stdok = false;
+  };
+  std::vector<Field> fields;
+};
+// The plans of the formats met last (statements that take turns with
+// their formats find theirs again), and the one in use.
+std::array<Plan, 8> plans;
+std::size_t nextplan = 0;
+Plan* inuse = &plans[0];
+
+// (B, O and Z write a text as a dump of its codes over several fields.)
+bool plainletter(char l) {
+  return l != ' ' && std::string_view("AEFGIL").find(l) != std::string_view::npos;
+}
+
+void makeplan(Plan& m, std::string_view format, std::int32_t lfmt) {
+  m.fmt.assign(format);
+  m.lfmt = lfmt;
+  m.plain = false;
+  m.fields.clear();
+  m.extent = 0;
+  Call c;
+  c.fmt = format.substr(0, static_cast<std::size_t>(std::clamp<std::int32_t>(
+                               lfmt, 0, static_cast<std::int32_t>(format.size()))));
+  c.n = trimmedlength(c.fmt);
+  m.cut = static_cast<std::int32_t>(c.fmt.size());
+  m.n = c.n;
+  if (c.n == 0 || c.fmt.substr(0, 4) == "std(" ||
+      c.fmt.substr(0, static_cast<std::size_t>(c.n)).find_first_of("/()'\"") !=
+          std::string_view::npos)
+    return;
+  select(c.fmt, c.n);
+  std::int32_t fpos = 1, tpos = 0, skip = 0;
+  for (;;) {
+    while (fpos <= c.n && c.fmt[static_cast<std::size_t>(fpos - 1)] == ' ') ++fpos;
+    if (fpos > c.n) break;
+    const std::int32_t start = fpos;
+    std::int32_t p = fpos;
+    FmtDescr d;
+    parse(p, d);
+    if (p <= start) return;
+    fpos = p;
+    if (d.letter == 'X') {
+      // A skip and the field after it stay within the blanks laid ahead.
+      if (d.repeat < 1 || skip + d.repeat > 500) return;
+      skip += d.repeat;
+      tpos += d.repeat;
+      continue;
+    }
+    if (!plainletter(d.letter) || d.width < 1 || d.width > 500 || d.repeat < 1 || d.repeat > 1000)
+      return;
+    // The standard format, made as the walk makes it.
+    std::int32_t q = start;
+    Compiled::Entry* e = parse(q, d);
+    stdformat(c, e, start, p - 1);
+    for (std::int32_t rep = 1; rep <= d.repeat; ++rep) {
+      Plan::Field f;
+      f.skip = rep == 1 ? skip : 0;
+      f.at = tpos;
+      f.d = d;
+      f.start = start;
+      f.fpos = p;
+      f.irep = rep < d.repeat ? rep + 1 : 1;
+      f.work = fmtwork;
+      f.std = c.std;
+      f.stdok = c.stdok;
+      m.fields.push_back(f);
+      tpos += d.width;
+      if (m.fields.size() > 100000) return;
+    }
+    skip = 0;
+  }
+  m.extent = tpos;
+  m.plain = !m.fields.empty();
+}
+
+}  // namespace
+
+bool rwplan(std::string_view format, std::int32_t lfmt, std::int32_t elements, std::int32_t ltext) {
+  auto same = [&](const Plan& p) { return p.lfmt == lfmt && std::string_view(p.fmt) == format; };
+  if (!same(*inuse)) {
+    const auto hit = std::find_if(plans.begin(), plans.end(), same);
+    if (hit != plans.end()) {
+      inuse = &*hit;
+    } else {
+      inuse = &plans[nextplan];
+      nextplan = (nextplan + 1) % plans.size();
+      makeplan(*inuse, format, lfmt);
+    }
+  }
+  const Plan& plan = *inuse;
+  return plan.plain && elements >= 1 && static_cast<std::size_t>(elements) <= plan.fields.size() &&
+         plan.extent + 1 <= ltext;
+}
+
+namespace {
+Call plancall;  // the record under the plan
+}  // namespace
+
+void rwplanbegin(std::span<char> record, std::int32_t ltext, char dir, char& letter,
+                 std::int32_t& tpos, std::int32_t& fpos, std::int32_t& irep, char& status) {
+  Call& c = plancall;
+  c = Call{};
+  const Plan& plan = *inuse;
+  c.fmt = std::string_view(plan.fmt).substr(0, static_cast<std::size_t>(plan.cut));
+  c.n = plan.n;
+  c.rec = record.first(static_cast<std::size_t>(ltext));
+  c.writing = dir == 'W';
+  c.letter = &letter;
+  c.tpos = &tpos;
+  c.fpos = &fpos;
+  c.irep = &irep;
+  c.status = &status;
+  c.stdknown = true;
+}
+
+void rwplanfield(std::int32_t ordinal, std::span<char> text, double& number) {
+  RwIndxState& s = rwindxstate;
+  Call& c = plancall;
+  const Plan::Field& f = inuse->fields[static_cast<std::size_t>(ordinal - 1)];
+  c.ordinal = ordinal;
+  c.text = text;
+  c.num = &number;
+  *c.status = ' ';
+  if (!c.writing) {
+    std::fill(text.begin(), text.end(), ' ');
+    number = 0.0;
+  } else if (f.skip > 0) {
+    std::fill_n(c.rec.begin() + (f.at - f.skip), f.skip, ' ');
+  }
+  c.d = f.d;
+  s.descstart = f.start;
+  fmtwork = f.work;
+  c.std = f.std;
+  c.stdok = f.stdok;
+  *c.fpos = f.fpos;
+  *c.irep = f.irep;
+  ++s.ndone;
+  *c.tpos = f.at + f.d.width;
+  rwf::convert(c, f.at, f.d.width);
+  s.served = true;
 }
 
 void reset_rwindx() { rwindxstate = RwIndxState{}; }

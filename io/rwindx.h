@@ -68,6 +68,22 @@ void RWINDX(std::string_view format, std::int32_t lfmt, std::span<char> record, 
             std::int32_t ordinal, std::span<char> text, double& number, char& letter,
             std::int32_t& tpos, std::int32_t& fpos, std::int32_t& irep, char& status);
 
+// A plain format (A, E, F, G, I and L descriptors with a width, and X
+// skips; no groups, literals, slashes, templates or "std(") compiled into
+// its fields: the
+// items of a record begun afresh (the engine's state just reset, text and
+// format positions at their starts) go to their fields directly, leaving
+// the state that one RWINDX call an item would. rwplan makes the plan of
+// the format (its first lfmt characters) ready and says whether it holds
+// elements items in a record of ltext characters. rwplanbegin then takes
+// the record (its first ltext characters), the direction ("W" or "R") and
+// the cursor as RWINDX would, and rwplanfield serves item number ordinal
+// (1, 2, ... in turn), as a call of RWINDX would.
+bool rwplan(std::string_view format, std::int32_t lfmt, std::int32_t elements, std::int32_t ltext);
+void rwplanbegin(std::span<char> record, std::int32_t ltext, char dir, char& letter,
+                 std::int32_t& tpos, std::int32_t& fpos, std::int32_t& irep, char& status);
+void rwplanfield(std::int32_t ordinal, std::span<char> text, double& number);
+
 void reset_rwindx();
 
 }  // namespace io

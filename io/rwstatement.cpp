@@ -17,6 +17,7 @@
 #include "core/search.h"
 #include "core/symbols.h"
 #include "core/varnamevalue.h"
+#include "exec/fastpath.h"
 #include "exec/optdispatch.h"
 #include "exec/optvalues.h"
 #include "exec/statusbar.h"
@@ -440,6 +441,52 @@ void cellloop(Rw& rw) {
   }
 }
 
+// The items of a record under a plan (see itemloop): the steps of the
+// engine's loop that a plain format can take. blanked: how far the blanks
+// laid ahead of the items reach.
+void plannedloop(Rw& rw, char dir, std::int32_t& tpos, std::int32_t& fpos, std::int32_t& irep,
+                 std::int32_t& inrecord, std::int32_t& written, std::int32_t& blanked) {
+  Outcome& out = *rw.out;
+  char letter = dir, st = ' ';
+  rwplanbegin(rw.area, rw.ltext, dir, letter, tpos, fpos, irep, st);
+  std::vector<char> scratch;
+  for (const RwItem& it : rw.list) {
+    const std::int32_t elements = it.text ? 1 : it.count;
+    for (std::int32_t e = 0; e < elements; ++e) {
+      if (rw.write) {
+        // What lies between tpos and the blanks laid before is blank still.
+        const std::int32_t to = std::min(tpos + 1000, rw.ltext);
+        const std::int32_t from = std::max(tpos, blanked);
+        if (to > from) std::fill(rw.area.begin() + from, rw.area.begin() + to, ' ');
+        blanked = std::max(blanked, to);
+      }
+      std::span<char> text;
+      double v = 0.0;
+      if (it.text) {
+        text = {core::c1namen.ptr(it.first), static_cast<std::size_t>(it.length)};
+        if (!rw.write && !it.writable) {
+          scratch.assign(text.begin(), text.end());
+          text = scratch;
+        }
+      } else {
+        v = core::z(it.cell + e);
+      }
+      written = std::max(written, tpos);
+      letter = dir;
+      rwplanfield(inrecord + 1, text, v);
+      if (!it.text && !rw.write && (it.array || it.writable)) core::z(it.cell + e) = v;
+      if (st != ' ' && st != 'x') {
+        out.letter = st;
+        if (st != '2') ++rw.served;
+        return;
+      }
+      ++rw.served;
+      ++inrecord;
+      rw.lastletter = letter;
+    }
+  }
+}
+
 // The items, one after the other, through the engine.
 void itemloop(Rw& rw) {
   const std::int32_t column = exec::KEYVALUE(rwopt(rwslot::column));
@@ -483,8 +530,22 @@ void itemloop(Rw& rw) {
     double none = 0.0;
     RWINDX(rw.fmt, lfmt, rw.area, rw.ltext, 1, {}, none, letter, tpos, fpos, irep, st);
   }
+  // A record begun afresh under a plain format: each item goes straight to
+  // its field (with the fast forms; without them, through the walk, which
+  // the tests compare it with). The blanks ahead of each item written are
+  // laid once.
+  bool planned = false;
+  std::int32_t blanked = 0;  // planned: the area is blank from tpos up to here
+  if (exec::fast::enabled && !goon && tpos == 0 && !named && !clip && !rw.readback && room <= 0 &&
+      !noformat) {
+    std::int64_t elements = 0;
+    for (const RwItem& it : rw.list) elements += it.text ? 1 : it.count;
+    planned = elements <= 0x7FFFFFFF &&
+              rwplan(rw.fmt, lfmt, static_cast<std::int32_t>(elements), rw.ltext);
+  }
+  if (planned) plannedloop(rw, dir, tpos, fpos, irep, inrecord, written, blanked);
   bool ended = false;  // the record ran out of numbers
-  for (std::int32_t i = 1; i <= rw.items && out.letter == ' ' && !ended; ++i) {
+  for (std::int32_t i = 1; i <= rw.items && out.letter == ' ' && !ended && !planned; ++i) {
     const RwItem& it = rw.list[static_cast<std::size_t>(i - 1)];
     if (named) {
       // One line an item; the last line of a file record ends with the record.
@@ -581,7 +642,10 @@ void itemloop(Rw& rw) {
     // may have written.
     const std::int32_t end = rw.hastext ? static_cast<std::int32_t>(rw.area.size())
                                         : std::min(rw.ltext, std::max(tpos, written) + 1000);
-    if (end > tpos) std::fill(rw.area.begin() + tpos, rw.area.begin() + end, ' ');
+    // (Planned, what lies between tpos and the blanks laid ahead is blank
+    // already: the closing pass writes only blanks and literals.)
+    const std::int32_t from = planned && !rw.hastext ? std::max(tpos, blanked) : tpos;
+    if (end > from) std::fill(rw.area.begin() + from, rw.area.begin() + end, ' ');
   }
   rw.count = tpos;
   rwcursor.recno = rw.recno;

@@ -9,6 +9,8 @@
 #include <string_view>
 
 #include "core/stores.h"
+#include "exec/optdispatch.h"
+#include "exec/optvalues.h"
 #include "exec/windowlist.h"
 
 namespace io {
@@ -29,8 +31,12 @@ struct Outcome {
 inline std::int32_t rwworkfirst() { return core::c1tmptop + 5; }
 inline std::int32_t rwworklength() { return (core::c1limit - 15) - rwworkfirst() + 1; }
 
-std::int32_t rwopt(int k);  // the option slot
-bool rwgiven(int k);        // KWPRESENTBUTNOT0
+// The option slot.
+inline std::int32_t rwopt(int k) { return exec::optval(k); }
+// KWPRESENTBUTNOT0 (an absent option is not looked up further).
+inline bool rwgiven(int k) {
+  return exec::optval.valid(k) && exec::optval(k) != 0 && exec::KWPRESENTBUTNOT0(k);
+}
 // The text of a character value, empty (and false) for anything else.
 bool rwtext(std::int32_t k, std::string_view& text);
 

@@ -12,6 +12,7 @@
 
 #include "io/rwindx.h"
 #include "io/rwtexts.h"
+#include "platform/fixedfield.h"
 
 using namespace io;
 
@@ -346,4 +347,138 @@ TEST(FormatEngine, RandomFormatsStayInsideRecordAndItem) {
     ASSERT_EQ(guarded.substr(0, 8), std::string(8, '\x7F')) << fmt;
     ASSERT_EQ(guarded.substr(8 + len), std::string(8, '\x7F')) << fmt;
   }
+}
+
+// An I field is made in place in the record: it must hold what the integer
+// editor makes (digits, zeros, sign, stars), and fail with "9" just when the
+// editor's text does not fit.
+TEST(FieldConversions, IntegerFieldsAsTheEditorMakesThem) {
+  std::mt19937_64 rng(62);
+  const std::int64_t edges[] = {0,
+                                1,
+                                -1,
+                                9,
+                                -9,
+                                10,
+                                -10,
+                                99999999,
+                                -9999999,
+                                100000000,
+                                std::int64_t{1} << 62,
+                                -(std::int64_t{1} << 62)};
+  for (int k = 0; k < 20000; ++k) {
+    const int w = 1 + static_cast<int>(rng() % 22);
+    const int m = static_cast<int>(rng() % 26) - 2;  // below 0: no m written
+    const std::string d = "I" + std::to_string(w) + (m >= 0 ? "." + std::to_string(m) : "");
+    // Integers that a double holds exactly.
+    const std::int64_t raw =
+        k < 12 ? edges[k] : static_cast<std::int64_t>(rng()) >> (2 + rng() % 62);
+    const auto v = static_cast<std::int64_t>(static_cast<double>(raw));
+    plat::EditDesc e;
+    std::size_t pos = 0;
+    ASSERT_TRUE(plat::parse_edit_desc(d, pos, e));
+    std::string want = plat::put_integer(v, e, 64);
+    if (want.size() > static_cast<std::size_t>(w))
+      want = std::string(static_cast<std::size_t>(w), '*');
+    want.insert(0, static_cast<std::size_t>(w) - want.size(), ' ');
+    Record r(d, 40, '#');
+    const char st = r.put(static_cast<double>(v));
+    EXPECT_EQ(r.written(), want) << d << " " << v;
+    EXPECT_EQ(st, want[0] == '*' ? '9' : ' ') << d << " " << v;
+  }
+}
+
+namespace {
+
+// What one record's transfer left: per item the cursor, letter, status and
+// value, then the record, the engine's state and the standard format.
+struct Transfer {
+  std::string trace;
+  std::string rec;
+  void item(char letter, char status, std::int32_t tpos, std::int32_t fpos, std::int32_t irep,
+            double v, std::span<const char> text) {
+    char buf[96];
+    std::snprintf(buf, sizeof buf, "%c%c %d %d %d %a ", letter, status, tpos, fpos, irep, v);
+    trace += buf;
+    trace.append(text.begin(), text.end());
+    trace += '\n';
+  }
+  void end() {
+    const RwIndxState& s = rwindxstate;
+    trace += "state " + std::to_string(s.ndone) + " " + std::to_string(s.level) + " " +
+             std::to_string(s.descstart) + " " + std::to_string(s.slashseen) + " " +
+             std::to_string(s.served) + " " + std::string(fmtwork.trimmed()) + "\n";
+  }
+};
+
+}  // namespace
+
+// A record under a plain format, served through the plan, leaves what the
+// walk leaves: the same fields, values, statuses, cursor and engine state,
+// for random formats of plain and other descriptors and random items.
+TEST(FormatEngine, PlannedRecordsLeaveWhatTheWalkLeaves) {
+  std::mt19937 rng(2062);
+  const char* pieces[] = {"I5",  "I3", "I8.4", "F8.3", "F6.0",  "E12.4", "G10.3", "A4",
+                          "A12", "L2", "2X",   "1X",   " I 4 ", "3F5.1", "2A3",   "E9.2E1",
+                          "Z4",  "/",  "'ab'", "(I2)", "F",     "A",     "I0",    "B8"};
+  const std::string recchars = "0123456789 .-+eETFxa";
+  int planned = 0;
+  for (int k = 0; k < 4000; ++k) {
+    std::string fmt;
+    const int n = 1 + static_cast<int>(rng() % 5);
+    for (int i = 0; i < n; ++i) {
+      if (i > 0) fmt += ',';
+      // Mostly plain pieces, now and then one the plan leaves to the walk.
+      fmt += pieces[rng() % (rng() % 6 == 0 ? std::size(pieces) : 16)];
+    }
+    const bool write = rng() % 2 == 0;
+    const char dir = write ? 'W' : 'R';
+    const auto ltext = static_cast<std::int32_t>(rng() % 3 == 0 ? rng() % 40 : 80);
+    // (A record written over old characters shows what each step writes.)
+    std::string start(static_cast<std::size_t>(ltext), ' ');
+    for (char& ch : start) ch = write ? '#' : recchars[rng() % recchars.size()];
+    const int items = 1 + static_cast<int>(rng() % 6);
+    std::vector<std::string> texts(static_cast<std::size_t>(items));
+    std::vector<double> values(static_cast<std::size_t>(items));
+    for (int i = 0; i < items; ++i) {
+      if (rng() % 3 == 0)
+        texts[static_cast<std::size_t>(i)] =
+            std::string(1 + rng() % 10, 'a' + static_cast<char>(rng() % 26));
+      const double mags[] = {1, 1e3, 1e-3, 1e9, 1e17, 1e300};
+      values[static_cast<std::size_t>(i)] =
+          (static_cast<double>(rng() % 20001) - 10000) / 7 * mags[rng() % std::size(mags)];
+      if (rng() % 50 == 0) values[static_cast<std::size_t>(i)] = std::nan("");
+    }
+    if (!rwplan(fmt, static_cast<std::int32_t>(fmt.size()), items, ltext)) continue;
+    ++planned;
+    auto run = [&](bool byplan) {
+      Transfer t;
+      t.rec = start;
+      reset_rwindx();
+      fmtwork.blank();
+      std::int32_t tpos = 0, fpos = 1, irep = 1;
+      char letter = dir, status = ' ';
+      std::span<char> rec(t.rec.data(), t.rec.size());
+      if (byplan) rwplanbegin(rec, ltext, dir, letter, tpos, fpos, irep, status);
+      for (int i = 0; i < items; ++i) {
+        std::string text = texts[static_cast<std::size_t>(i)];
+        double v = values[static_cast<std::size_t>(i)];
+        letter = dir;
+        if (byplan) {
+          rwplanfield(i + 1, text, v);
+        } else {
+          RWINDX(fmt, static_cast<std::int32_t>(fmt.size()), rec, ltext, i + 1, text, v, letter,
+                 tpos, fpos, irep, status);
+        }
+        t.item(letter, status, tpos, fpos, irep, v, text);
+        if (status != ' ' && status != 'x') break;
+      }
+      t.end();
+      return t;
+    };
+    const Transfer walk = run(false), byplan = run(true);
+    ASSERT_EQ(byplan.trace, walk.trace) << fmt << " " << dir;
+    ASSERT_EQ(byplan.rec, walk.rec) << fmt << " " << dir;
+  }
+  EXPECT_GT(planned, 1000);
 }
