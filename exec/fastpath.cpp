@@ -110,7 +110,8 @@ bool ready(Form& f) {
       const std::int32_t m = std::min(c.formals, static_cast<std::int32_t>(f.pushes.size()) - 1);
       std::int32_t formal = name(S).link;
       for (std::int32_t i = 0; i < m; ++i) {
-        if (formal < 1 || formal > core::nsym || !name.valid(formal) || formal >= zsize) return true;
+        if (formal < 1 || formal > core::nsym || !name.valid(formal) || formal >= zsize)
+          return true;
         f.formals.push_back(formal);
         formal = name(formal).link;
       }
@@ -457,8 +458,7 @@ const Form* wordform() {
   if (s < 1 || static_cast<std::size_t>(s) >= forms.size()) return nullptr;
   const Form& f = forms[static_cast<std::size_t>(s)];
   if ((f.kind != Kind::words && f.kind != Kind::wordassign && f.kind != Kind::call) ||
-      f.checked != epoch ||
-      f.start != stmtstart)
+      f.checked != epoch || f.start != stmtstart)
     return nullptr;
   return &f;
 }
@@ -649,8 +649,22 @@ Res runwordassign(Form& f, std::span<const std::int16_t> code) {
       }
       case Form::WordStep::call: {
         const std::int32_t args = static_cast<std::uint16_t>(s.word) & 0x1F;
+        std::array<std::int32_t, 8> actuals = s.actuals;
+        if (s.computed != 0) {
+          // A computed actual is its result cell, as the words leave it
+          // (the values are on the stack in the actuals' order).
+          for (std::int32_t a = args - 1; a >= 0; --a) {
+            if ((s.computed >> a & 1u) == 0) continue;
+            const Entry e = stack[--sp];
+            if (textlike(e.v)) return runwords(f, code);
+            const std::int32_t cell = firsttemp + s.actuals[static_cast<std::size_t>(a)];
+            cells[cell] = e.v;
+            newtemprecord(cell);
+            actuals[static_cast<std::size_t>(a)] = cell;
+          }
+        }
         if (!runstate() || !bindcall(f.start + s.index, s.sym, args, base + s.depth,
-                                     firsttemp + s.first, s.actuals.data(), forms, bound))
+                                     firsttemp + s.first, actuals.data(), forms, bound))
           return runwords(f, code);
         if (!bound.plainback) {
           unbind(bound);

@@ -136,7 +136,11 @@ struct Form {
     std::int32_t index = 0;  // call: the reference's word (from the statement's first)
     std::int32_t depth = 0;  // call: the stack height with the function and its actuals
     std::int32_t first = 0;  // call: result cells taken before it
+    // call: the actuals, a symbol each, or for the bits of `computed` the
+    // index of the result cell that holds a value the statement computed
+    // (such values are on the step stack, in order).
     std::array<std::int32_t, 8> actuals{};
+    std::uint8_t computed = 0;
   };
   std::vector<WordStep> wordsteps;
   std::int32_t nvalues = 0, maxstack = 0;
