@@ -127,6 +127,11 @@ struct Form {
   std::vector<std::int32_t> pushes;
   Callee callee;
   std::vector<std::int32_t> formals;
+  // A CALL whose subroutine is one plain assignment and END, run in one
+  // step: the `epoch`, frame (framekey) and stop line for which its
+  // statements and the room they take were last found fit (0: not found).
+  std::uint64_t leafepoch = 0, leafframe = 0;
+  std::int32_t leafstop = 0;
   // A statement of words that assigns one value: its steps (a statement of
   // words too, for the words' handlers when it cannot be computed so).
   struct WordStep {
