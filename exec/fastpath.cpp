@@ -644,12 +644,12 @@ Res runleaf(Form& f) {
   const std::int32_t base = core::xeqstackbase;
   const std::uint64_t frame = framekey(firsttemp, base);
   if (f.leafepoch != epoch || f.leafframe != frame || f.leafstop != stopline) {
-    f.leafepoch = 0;
-    if (!leaffits(f, base)) return notrun;
     f.leafepoch = epoch;
     f.leafframe = frame;
     f.leafstop = stopline;
+    f.leaf = leaffits(f, base);
   }
+  if (!f.leaf) return notrun;
   const Callee& c = f.callee;
   const std::int32_t S = c.S;
   const Form& body = forms[static_cast<std::size_t>(c.f1) + 1];
@@ -706,7 +706,7 @@ Res runleaf(Form& f) {
   stack[ptr + 3] = callword;
   stack[ptr + 4] = firsttemp;
   stack[ptr + 5] = wcall;
-  const std::int32_t prev = alarmsavedcmd > 127 ? -1 : alarmsavedcmd;
+  const std::int32_t prev = savedcmd();
   const std::int32_t mode = core::xeqmode & core::runmode::framebits;
   std::int16_t record[4];
   std::memcpy(record, cells + S, sizeof record);

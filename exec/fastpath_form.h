@@ -128,10 +128,11 @@ struct Form {
   Callee callee;
   std::vector<std::int32_t> formals;
   // A CALL whose subroutine is one plain assignment and END, run in one
-  // step: the `epoch`, frame (framekey) and stop line for which its
-  // statements and the room they take were last found fit (0: not found).
+  // step: whether its statements and the room they take were found fit
+  // for the `epoch`, frame (framekey) and stop line kept beside it.
   std::uint64_t leafepoch = 0, leafframe = 0;
   std::int32_t leafstop = 0;
+  bool leaf = false;
   // A statement of words that assigns one value: its steps (a statement of
   // words too, for the words' handlers when it cannot be computed so).
   struct WordStep {
