@@ -639,7 +639,7 @@ bool leaffits(const Form& f, std::int32_t base) {
 // general path. Only in a RUN where nothing between could stop, fail or be
 // seen; notrun, with nothing changed, when the statements must run one by
 // one.
-Res runleaf(Form& f) {
+[[gnu::noinline]] Res runleaf(Form& f) {
   if (!runstate() || plat::fpu_peek_status() != 0) return notrun;
   const std::int32_t base = core::xeqstackbase;
   const std::uint64_t frame = framekey(firsttemp, base);
@@ -796,6 +796,32 @@ bool textlike(double v) {
   return half[0] > 0 && half[0] <= core::nc1namen && half[1] > 0 && half[1] <= core::nc1namen;
 }
 
+// A value on the stack of a statement of words that assigns one value.
+struct Entry {
+  double v;
+  bool result;  // a result cell's value, not a symbol's
+};
+
+// The actuals of function reference s that the statement computed, taken
+// off the top of its stack (in the actuals' order) into their result
+// cells, as the words leave them: `actuals` then names those cells. False
+// when a value reads as text bounds (the words must decide).
+[[gnu::noinline]] bool placecomputed(const Form::WordStep& s, std::int32_t args, Entry* stack,
+                                     std::size_t& sp, std::array<std::int32_t, 8>& actuals) {
+  double* const cells = z.data();
+  actuals = s.actuals;
+  for (std::int32_t a = args - 1; a >= 0; --a) {
+    if ((s.computed >> a & 1u) == 0) continue;
+    const Entry e = stack[--sp];
+    if (textlike(e.v)) return false;
+    const std::int32_t cell = firsttemp + s.actuals[static_cast<std::size_t>(a)];
+    cells[cell] = e.v;
+    newtemprecord(cell);
+    actuals[static_cast<std::size_t>(a)] = cell;
+  }
+  return true;
+}
+
 // A statement of words that assigns one value, computed on values: what
 // its words' handlers leave, without the operand stack's dead entries and
 // the result cells' values. Anything out of the ordinary runs its words.
@@ -805,10 +831,6 @@ Res runwordassign(Form& f, std::span<const std::int16_t> code) {
   if (plat::fpu_peek_status() != 0) return runwords(f, code);
   double* const cells = z.data();
   const std::int32_t base = core::xeqstackbase;
-  struct Entry {
-    double v;
-    bool result;  // a result cell's value, not a symbol's
-  };
   std::array<Entry, longeststack> stack;
   std::size_t sp = 0;
   stack[sp++] = {0.0, false};  // the target
@@ -834,22 +856,14 @@ Res runwordassign(Form& f, std::span<const std::int16_t> code) {
       }
       case Form::WordStep::call: {
         const std::int32_t args = static_cast<std::uint16_t>(s.word) & 0x1F;
-        std::array<std::int32_t, 8> actuals = s.actuals;
+        std::array<std::int32_t, 8> actuals;
+        const std::int32_t* given = s.actuals.data();
         if (s.computed != 0) {
-          // A computed actual is its result cell, as the words leave it
-          // (the values are on the stack in the actuals' order).
-          for (std::int32_t a = args - 1; a >= 0; --a) {
-            if ((s.computed >> a & 1u) == 0) continue;
-            const Entry e = stack[--sp];
-            if (textlike(e.v)) return runwords(f, code);
-            const std::int32_t cell = firsttemp + s.actuals[static_cast<std::size_t>(a)];
-            cells[cell] = e.v;
-            newtemprecord(cell);
-            actuals[static_cast<std::size_t>(a)] = cell;
-          }
+          if (!placecomputed(s, args, stack.data(), sp, actuals)) return runwords(f, code);
+          given = actuals.data();
         }
         if (!runstate() || !bindcall(f.start + s.index, s.sym, args, base + s.depth,
-                                     firsttemp + s.first, actuals.data(), forms, bound))
+                                     firsttemp + s.first, given, forms, bound))
           return runwords(f, code);
         if (!bound.plainback) {
           unbind(bound);
