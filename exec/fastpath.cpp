@@ -640,7 +640,6 @@ bool leaffits(const Form& f, std::int32_t base) {
 // seen; notrun, with nothing changed, when the statements must run one by
 // one.
 [[gnu::noinline]] Res runleaf(Form& f) {
-  if (!runstate() || plat::fpu_peek_status() != 0) return notrun;
   const std::int32_t base = core::xeqstackbase;
   const std::uint64_t frame = framekey(firsttemp, base);
   if (f.leafepoch != epoch || f.leafframe != frame || f.leafstop != stopline) {
@@ -649,7 +648,7 @@ bool leaffits(const Form& f, std::int32_t base) {
     f.leafstop = stopline;
     f.leaf = leaffits(f, base);
   }
-  if (!f.leaf) return notrun;
+  if (!f.leaf || !runstate() || plat::fpu_peek_status() != 0) return notrun;
   const Callee& c = f.callee;
   const std::int32_t S = c.S;
   const Form& body = forms[static_cast<std::size_t>(c.f1) + 1];
