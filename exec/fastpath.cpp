@@ -582,14 +582,19 @@ bool leaffits(const Form& f, std::int32_t base) {
   if (body.live != epoch || end.live != epoch || end.kind != Kind::ret || end.words.size() != 2 ||
       static_cast<std::uint16_t>(end.words[0]) != wend)
     return false;
+  // (The subroutine's cell holds its record, which the call writes before
+  // the assignment runs: an assignment that names it is not taken.)
+  for (const auto& [sym, type] : body.types)
+    if (sym == c.S) return false;
   if (body.kind == Kind::assign) {
-    if (!body.cond.empty() || !body.index.empty() || !body.arrays.empty()) return false;
+    if (!body.cond.empty() || !body.index.empty() || !body.arrays.empty() || body.target == c.S)
+      return false;
   } else if (body.kind == Kind::prog && body.prog.plain && body.prog.blockkind == 0) {
     bool target = false;
     for (const PStep& s : body.prog.steps) {
       if (s.op == P::telem || s.op == P::ttext || s.op == P::ifnot || s.op == P::result)
         return false;
-      if (s.op == P::tcell) target = true;
+      if (s.op == P::tcell) target = s.a != c.S;
     }
     if (!target) return false;
   } else {
