@@ -9,6 +9,7 @@
 #include "core/runwords.h"
 #include "core/stores.h"
 #include "core/symbols.h"
+#include "exec/alarms.h"
 #include "exec/assign.h"
 #include "exec/control.h"
 #include "exec/fastpath_call.h"
@@ -110,7 +111,8 @@ bool ready(Form& f) {
       const std::int32_t m = std::min(c.formals, static_cast<std::int32_t>(f.pushes.size()) - 1);
       std::int32_t formal = name(S).link;
       for (std::int32_t i = 0; i < m; ++i) {
-        if (formal < 1 || formal > core::nsym || !name.valid(formal) || formal >= zsize) return true;
+        if (formal < 1 || formal > core::nsym || !name.valid(formal) || formal >= zsize)
+          return true;
         f.formals.push_back(formal);
         formal = name(formal).link;
       }
@@ -457,8 +459,7 @@ const Form* wordform() {
   if (s < 1 || static_cast<std::size_t>(s) >= forms.size()) return nullptr;
   const Form& f = forms[static_cast<std::size_t>(s)];
   if ((f.kind != Kind::words && f.kind != Kind::wordassign && f.kind != Kind::call) ||
-      f.checked != epoch ||
-      f.start != stmtstart)
+      f.checked != epoch || f.start != stmtstart)
     return nullptr;
   return &f;
 }
@@ -565,6 +566,193 @@ Res runreturn(Form& f, std::span<const std::int16_t> code) {
   return res;
 }
 
+// Whether the subroutine that the CALL of form f enters (its record as the
+// call finds it) is one assignment to a cell, of numbers, then END, both
+// with checked forms, with room for the call's frame and for both
+// statements as the general path asks for it, and its formals typed as
+// the call binds them.
+bool leaffits(const Form& f, std::int32_t base) {
+  const Callee& c = f.callee;
+  const std::int32_t f1 = c.f1;
+  if (f1 < 1 || f1 + 2 > core::nstmt || static_cast<std::size_t>(f1) + 2 >= forms.size() ||
+      stopline == f1 + 1 || stopline == f1 + 2)
+    return false;
+  const Form& body = forms[static_cast<std::size_t>(f1) + 1];
+  const Form& end = forms[static_cast<std::size_t>(f1) + 2];
+  if (body.live != epoch || end.live != epoch || end.kind != Kind::ret || end.words.size() != 2 ||
+      static_cast<std::uint16_t>(end.words[0]) != wend)
+    return false;
+  // (The subroutine's cell holds its record, which the call writes before
+  // the assignment runs: an assignment that names it is not taken.)
+  for (const auto& [sym, type] : body.types)
+    if (sym == c.S) return false;
+  if (body.kind == Kind::assign) {
+    if (!body.cond.empty() || !body.index.empty() || !body.arrays.empty() || body.target == c.S)
+      return false;
+  } else if (body.kind == Kind::prog && body.prog.plain && body.prog.blockkind == 0) {
+    bool target = false;
+    for (const PStep& s : body.prog.steps) {
+      if (s.op == P::telem || s.op == P::ttext || s.op == P::ifnot || s.op == P::result)
+        return false;
+      if (s.op == P::tcell) target = s.a != c.S;
+    }
+    if (!target) return false;
+  } else {
+    return false;
+  }
+  const auto args = static_cast<std::int32_t>(f.pushes.size()) - 1;
+  const auto m = static_cast<std::int32_t>(f.formals.size());
+  if (m > maxformals || args >= static_cast<std::int32_t>(longeststack)) return false;
+  // The frame above the actuals, then the callee's statements from its base.
+  const std::int32_t ptr = base + 1 + args, calleebase = ptr + framesize;
+  const std::int32_t sp = calleebase + 1;
+  const std::int32_t room = core::nadrs - core::nedlines - sp - 5;
+  const bool bodyroom = body.kind == Kind::prog
+                            ? room >= 8 &&
+                                  body.prog.total + body.prog.depth + 1 <=
+                                      std::min(8 * (body.end - body.start - 1), room) &&
+                                  temproom(body.prog.allcells)
+                            : temproom(body.cells) && room >= 8 * (body.end - body.start);
+  if (ptr + framesize > core::adrs.size() || !bodyroom || !temproom(end.nvalues + 2) ||
+      calleebase + core::nadrsstep / 4 >= core::nadrslow || sp > core::adrs.size() ||
+      firsttemp >= core::nname || !name.valid(firsttemp) ||
+      calleebase + end.maxstack + 1 > core::adrs.size())
+    return false;
+  // The formals the return gives back, from the subroutine's header.
+  if (m > 0 && (c.hp - c.formals < 1 || !core::xeqbuf.valid(c.hp - c.formals + m - 1)))
+    return false;
+  // The formals keep the types and addresses the call gives them.
+  const core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
+  const std::int32_t nname =
+      std::min<std::int32_t>(core::nname, static_cast<std::int32_t>(name.size()));
+  for (std::int32_t i = 0; i < m; ++i) {
+    const std::int32_t s = f.pushes[static_cast<std::size_t>(i) + 1];
+    std::int32_t a = s;
+    if (s <= nname && (records[s].type & 0xA8) == 0xA0 && records[s].adr > 0) a = records[s].adr;
+    const bool symbol = a >= 1 && a <= nname;
+    const core::SymbolRecord& formal = records[f.formals[static_cast<std::size_t>(i)]];
+    if (formal.type != (symbol ? records[a].type : std::int16_t{0xA0}) ||
+        formal.adr != (symbol ? records[a].adr : 0))
+      return false;
+  }
+  return true;
+}
+
+// A CALL of such a subroutine in one step: the formals bound, the
+// assignment's value computed and assigned, and the stores and run words as the call, the
+// assignment, the END and the loop tests between them leave them on the
+// general path. Only in a RUN where nothing between could stop, fail or be
+// seen; notrun, with nothing changed, when the statements must run one by
+// one.
+[[gnu::noinline]] Res runleaf(Form& f) {
+  const std::int32_t base = core::xeqstackbase;
+  const std::uint64_t frame = framekey(firsttemp, base);
+  if (f.leafepoch != epoch || f.leafframe != frame || f.leafstop != stopline) {
+    f.leafepoch = epoch;
+    f.leafframe = frame;
+    f.leafstop = stopline;
+    f.leaf = leaffits(f, base);
+  }
+  if (!f.leaf || !runstate() || plat::fpu_peek_status() != 0) return notrun;
+  const Callee& c = f.callee;
+  const std::int32_t S = c.S;
+  const Form& body = forms[static_cast<std::size_t>(c.f1) + 1];
+  const Form& end = forms[static_cast<std::size_t>(c.f1) + 2];
+  const auto args = static_cast<std::int32_t>(f.pushes.size()) - 1;
+  const auto m = static_cast<std::int32_t>(f.formals.size());
+  const std::int32_t ptr = base + 1 + args, calleebase = ptr + framesize;
+  // The pushes: a scalar formal bound to a cell stands for that cell.
+  const core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
+  const std::int32_t nname =
+      std::min<std::int32_t>(core::nname, static_cast<std::int32_t>(name.size()));
+  std::array<std::int32_t, longeststack> pushed;
+  for (std::int32_t i = 0; i <= args; ++i) {
+    const std::int32_t s = f.pushes[static_cast<std::size_t>(i)];
+    std::int32_t e = s;
+    if (s <= nname && (records[s].type & 0xA8) == 0xA0 && records[s].adr > 0) e = records[s].adr;
+    pushed[static_cast<std::size_t>(i)] = e;
+  }
+  // The formals take the actuals' values; the assignment runs with `$` as
+  // the call's words leave it.
+  double* const cells = z.data();
+  const auto zsize = static_cast<std::int32_t>(z.size());
+  std::array<double, maxformals> kept;
+  const double dollar = cells[1];
+  cells[1] = 1.0;
+  for (std::int32_t i = 0; i < m; ++i) {
+    const std::int32_t formal = f.formals[static_cast<std::size_t>(i)];
+    const std::int32_t a = pushed[static_cast<std::size_t>(i) + 1];
+    kept[static_cast<std::size_t>(i)] = cells[formal];
+    cells[formal] = a >= 0 && a < zsize ? cells[a] : 0.0;
+  }
+  ProgResult r;
+  if (body.kind == Kind::prog) {
+    r = runplain(body.prog);
+  } else if (body.target < zsize) {
+    r.done = evaluate(body.value, cells, zsize, r.value);
+  }
+  if (!r.done) {
+    for (std::int32_t i = m - 1; i >= 0; --i)
+      cells[f.formals[static_cast<std::size_t>(i)]] = kept[static_cast<std::size_t>(i)];
+    cells[1] = dollar;
+    return notrun;
+  }
+  // The CALL: its words, the frame and the subroutine's record.
+  head(f.start, f.end);
+  wordprologue(f.start);
+  std::int32_t* const stack = core::adrs.data() - 1;  // stack[i] is adrs(i)
+  for (std::int32_t i = 0; i <= args; ++i)
+    stack[base + 1 + i] = pushed[static_cast<std::size_t>(i)];
+  const std::int32_t scope = core::lokalscope;
+  const std::int32_t callword = f.start + args + 1;
+  stack[ptr + 1] = scope;
+  stack[ptr + 2] = base;
+  stack[ptr + 3] = callword;
+  stack[ptr + 4] = firsttemp;
+  stack[ptr + 5] = wcall;
+  const std::int32_t prev = savedcmd();
+  const std::int32_t mode = core::xeqmode & core::runmode::framebits;
+  std::int16_t record[4];
+  std::memcpy(record, cells + S, sizeof record);
+  record[1] = 0;  // (the return statement, cleared by the return)
+  record[2] = static_cast<std::int16_t>((mode & 0xFF) | ((prev & 0xFF) << 8));
+  record[3] = static_cast<std::int16_t>(args);
+  std::memcpy(cells + S, record, sizeof record);
+  // The assignment: what its program and the expression path leave.
+  core::msgkey.blank();
+  cells[3] = cells[4] = cells[5] = cells[6] = 1.0;
+  if (body.kind == Kind::prog)
+    cells[firsttemp + 1] = r.value;
+  else
+    cells[body.target] = r.value;
+  stack[calleebase + 1] = firsttemp + 1;
+  // The END: the word path's first steps, then the return.
+  head(end.start, end.end);
+  wordprologue(end.start);
+  eventlabel = 0;
+  jumpedflag = 0;
+  const std::int32_t zlast = zsize - 1;
+  const std::int16_t* const header = m > 0 ? core::xeqbuf.ptr(c.hp - c.formals) : nullptr;
+  for (std::int32_t i = 0; i < m; ++i) {
+    const std::int32_t formal = header[i];
+    const std::int32_t a = pushed[static_cast<std::size_t>(i) + 1];
+    if (formal >= 1 && formal <= zlast && a >= 1 && a <= zlast) cells[a] = cells[formal];
+  }
+  core::lokalscope = scope;
+  core::lokalsub =
+      scope >= 1 && scope <= core::nsym && scope <= name.size() ? records[scope].scope : 0;
+  callkind = wcall;
+  core::xeqline = core::xeqline + 1;
+  wordpos = callword;
+  core::xeqstackptr = base;
+  core::xeqmode = mode;
+  core::xeqstop = (mode & 0x02) && scope == tablescope ? stops::callback : 0;
+  core::idecmd = static_cast<std::int8_t>(prev & 0xFF);
+  if (alarmsavedcmd == core::idecmd) alarmsavedcmd = -1;
+  if (core::idecmd < -1 && core::idecmd != -13) core::xeqmode |= core::runmode::running;
+  return ran();
+}
+
 // A CALL of a subroutine with symbols for actuals: what its words leave,
 // the pushes and the call (the subroutine entered by the call word's
 // handler); its words when the call would fail.
@@ -577,6 +765,7 @@ Res runcall(Form& f, std::span<const std::int16_t> code) {
   std::int16_t f1 = 0;
   std::memcpy(&f1, z.data() + c.S, sizeof f1);
   if (c.f1 == 0 || f1 != c.f1 || subactive(c.S)) return runwords(f, code);
+  if (runleaf(f) == ran()) return ran();
   head(f.start, f.end);
   wordprologue(f.start);
   // The pushes: a scalar formal bound to a cell stands for that cell.
@@ -611,6 +800,32 @@ bool textlike(double v) {
   return half[0] > 0 && half[0] <= core::nc1namen && half[1] > 0 && half[1] <= core::nc1namen;
 }
 
+// A value on the stack of a statement of words that assigns one value.
+struct Entry {
+  double v;
+  bool result;  // a result cell's value, not a symbol's
+};
+
+// The actuals of function reference s that the statement computed, taken
+// off the top of its stack (in the actuals' order) into their result
+// cells, as the words leave them: `actuals` then names those cells. False
+// when a value reads as text bounds (the words must decide).
+[[gnu::noinline]] bool placecomputed(const Form::WordStep& s, std::int32_t args, Entry* stack,
+                                     std::size_t& sp, std::array<std::int32_t, 8>& actuals) {
+  double* const cells = z.data();
+  actuals = s.actuals;
+  for (std::int32_t a = args - 1; a >= 0; --a) {
+    if ((s.computed >> a & 1u) == 0) continue;
+    const Entry e = stack[--sp];
+    if (textlike(e.v)) return false;
+    const std::int32_t cell = firsttemp + s.actuals[static_cast<std::size_t>(a)];
+    cells[cell] = e.v;
+    newtemprecord(cell);
+    actuals[static_cast<std::size_t>(a)] = cell;
+  }
+  return true;
+}
+
 // A statement of words that assigns one value, computed on values: what
 // its words' handlers leave, without the operand stack's dead entries and
 // the result cells' values. Anything out of the ordinary runs its words.
@@ -620,10 +835,6 @@ Res runwordassign(Form& f, std::span<const std::int16_t> code) {
   if (plat::fpu_peek_status() != 0) return runwords(f, code);
   double* const cells = z.data();
   const std::int32_t base = core::xeqstackbase;
-  struct Entry {
-    double v;
-    bool result;  // a result cell's value, not a symbol's
-  };
   std::array<Entry, longeststack> stack;
   std::size_t sp = 0;
   stack[sp++] = {0.0, false};  // the target
@@ -649,8 +860,14 @@ Res runwordassign(Form& f, std::span<const std::int16_t> code) {
       }
       case Form::WordStep::call: {
         const std::int32_t args = static_cast<std::uint16_t>(s.word) & 0x1F;
+        std::array<std::int32_t, 8> actuals;
+        const std::int32_t* given = s.actuals.data();
+        if (s.computed != 0) {
+          if (!placecomputed(s, args, stack.data(), sp, actuals)) return runwords(f, code);
+          given = actuals.data();
+        }
         if (!runstate() || !bindcall(f.start + s.index, s.sym, args, base + s.depth,
-                                     firsttemp + s.first, s.actuals.data(), forms, bound))
+                                     firsttemp + s.first, given, forms, bound))
           return runwords(f, code);
         if (!bound.plainback) {
           unbind(bound);

@@ -67,8 +67,7 @@ bool plainbody(const Form& body, std::int32_t S) {
   if (body.kind != Kind::prog || !body.prog.plain || body.prog.blockkind != 0) return false;
   bool target = false;
   for (const PStep& s : body.prog.steps) {
-    if (s.op == P::telem || s.op == P::ttext || s.op == P::ifnot || s.op == P::result)
-      return false;
+    if (s.op == P::telem || s.op == P::ttext || s.op == P::ifnot || s.op == P::result) return false;
     if (s.op == P::tcell) target = s.a == S + 1;
   }
   return target;
@@ -115,11 +114,11 @@ bool check(Known& known, std::int32_t S, std::int32_t n, std::int32_t ptr, std::
   const std::int32_t room = core::nadrs - core::nedlines - (calleebase + 1) - 5;
   known.program = body->kind == Kind::prog;
   const bool bodyroom =
-      known.program
-          ? room >= 8 &&
-                body->prog.total + body->prog.depth + 1 <= std::min(8 * (body->end - body->start - 1), room) &&
-                cellsfrom(first, body->prog.allcells)
-          : room >= 8 * (body->end - body->start) && cellsfrom(first, body->cells);
+      known.program ? room >= 8 &&
+                          body->prog.total + body->prog.depth + 1 <=
+                              std::min(8 * (body->end - body->start - 1), room) &&
+                          cellsfrom(first, body->prog.allcells)
+                    : room >= 8 * (body->end - body->start) && cellsfrom(first, body->cells);
   if (!bodyroom || calleebase + 1 > adrs.size() ||
       calleebase + core::nadrsstep / 4 >= core::nadrslow)
     return false;
@@ -135,7 +134,8 @@ bool check(Known& known, std::int32_t S, std::int32_t n, std::int32_t ptr, std::
 }  // namespace
 
 bool runstate() {
-  return core::idecmd == -1 && core::xeqstop == 0 && (core::keyrec[2] & 1) == 0 &&
+  return (core::idecmd == -1 || core::idecmd == incall) && core::xeqstop == 0 &&
+         (core::keyrec[2] & 1) == 0 &&
          (core::xeqmode & (core::runmode::callback | core::runmode::single)) == 0 &&
          (core::xeqmode & core::runmode::running) != 0 && !alarmreset && core::keyrec[0] == 0 &&
          core::keyrec[1] != 1 && win::queue_idle() && !stepwatch;
@@ -247,7 +247,7 @@ void commitcall(const Bound& b, std::int32_t callpos, bool onstack) {
     stack[ptr + 5] = wfunction;
   }
   keepdollar(S, cells[1]);
-  const std::int32_t prev = alarmsavedcmd > 127 ? -1 : alarmsavedcmd;
+  const std::int32_t prev = savedcmd();
   const std::int32_t mode = core::xeqmode & core::runmode::framebits;
   // The function's record: the argument count, the caller's mode and
   // command, and no return statement (it had one while active).

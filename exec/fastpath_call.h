@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/runwords.h"
+#include "exec/alarms.h"
 #include "exec/fastpath_form.h"
 
 namespace exec::fast {
@@ -32,8 +34,15 @@ struct Bound {
   bool plainback = true;  // the return gives each actual its formal's value back unchanged
 };
 // The run state a reference is taken in one step from (a RUN, nothing
-// pending or typed).
+// pending or typed), in the main program or in a subroutine or function
+// (whose call leaves the command `incall`).
+inline constexpr std::int8_t incall = -13;
 bool runstate();
+// The command that a call from that state keeps in its callee's record
+// and that the return gives back.
+inline std::int32_t savedcmd() {
+  return core::idecmd == incall ? incall : alarmsavedcmd > 127 ? -1 : alarmsavedcmd;
+}
 // Function S with the n actuals given, referenced by the word at `site`
 // from a stack of height
 // ptr (the function and its actuals the top n + 1 entries) with `first`

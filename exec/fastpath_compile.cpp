@@ -302,7 +302,8 @@ struct Compiler {
 
   // A statement of the word path that assigns one value to a plain
   // number: operands that are plain numbers, operators of the loop's token
-  // codes and one function reference whose actuals are plain numbers.
+  // codes and one function reference whose actuals are plain numbers or
+  // values the statement computed.
   bool wordassign(std::span<const std::int16_t> w) {
     const std::size_t n = w.size();
     if (n < 4 || n > longest || w[n - 1] != core::endmark || u16(w[n - 2]) != 0x8420u || w[0] <= 6)
@@ -311,8 +312,14 @@ struct Compiler {
     if (!t || *t != 0x80) return false;
     f.target = w[0];
     std::int32_t depth = 1, calls = 0;
-    std::vector<bool> plain = {false};  // per stack entry: a push of a plain number
-    std::vector<bool> function = {false};
+    // Per stack entry: what it holds, and for a push its step.
+    enum class Entry : std::uint8_t { target, plain, function, result };
+    struct Held {
+      Entry what;
+      std::size_t step = 0;     // push: its step
+      std::int32_t result = 0;  // result: its cell's index
+    };
+    std::vector<Held> held = {{Entry::target}};
     for (std::size_t i = 1; i + 2 < n; ++i) {
       const std::uint16_t u = u16(w[i]);
       using Step = Form::WordStep;
@@ -321,44 +328,51 @@ struct Compiler {
         if (!ts) return false;
         const bool fn = (*ts & 0x5) == 0x5;
         if (!fn && (w[i] <= 6 || (*ts != 0x80 && *ts != 0x81))) return false;
+        held.push_back({fn ? Entry::function : Entry::plain, f.wordsteps.size()});
         f.wordsteps.push_back({.op = Step::push, .sym = w[i]});
-        plain.push_back(!fn);
-        function.push_back(fn);
         ++depth;
       } else if (looptoken(u)) {
-        if (depth < 3 || function.back() || function[function.size() - 2]) return false;
+        if (depth < 3 || held.back().what == Entry::function ||
+            held[held.size() - 2].what == Entry::function)
+          return false;
         f.wordsteps.push_back({.op = Step::bin, .word = w[i]});
-        plain.pop_back();
-        function.pop_back();
-        plain.back() = false;
+        held.pop_back();
+        held.back() = {Entry::result, 0, f.nvalues};
         --depth;
         ++f.nvalues;
         f.flagged = true;
       } else if (core::cwcode(u) == wfunction) {
         const std::int32_t args = core::cwcount(u);
         if (++calls > 1 || args > 8 || depth < args + 2) return false;
-        const std::size_t top = plain.size();
-        for (std::int32_t a = 0; a < args; ++a)
-          if (!plain[top - 1 - static_cast<std::size_t>(a)]) return false;
-        if (!function[top - 1 - static_cast<std::size_t>(args)]) return false;
+        const std::size_t top = held.size();
+        const Held& fn = held[top - 1 - static_cast<std::size_t>(args)];
+        if (fn.what != Entry::function) return false;
         Step c{.op = Step::call,
                .word = w[i],
                .index = static_cast<std::int32_t>(i),
                .depth = depth,
                .first = f.nvalues};
-        for (std::int32_t a = args - 1; a >= 0; --a) {
-          c.actuals[static_cast<std::size_t>(a)] = f.wordsteps.back().sym;
-          f.wordsteps.pop_back();
+        c.sym = f.wordsteps[fn.step].sym;
+        // The pushes of the function and of its symbol actuals become the
+        // call's own (taken out last first: each lies above the one before).
+        std::vector<std::size_t> taken = {fn.step};
+        for (std::int32_t a = 0; a < args; ++a) {
+          const Held& h = held[top - static_cast<std::size_t>(args - a)];
+          if (h.what == Entry::plain) {
+            c.actuals[static_cast<std::size_t>(a)] = f.wordsteps[h.step].sym;
+            taken.push_back(h.step);
+          } else if (h.what == Entry::result) {
+            c.actuals[static_cast<std::size_t>(a)] = h.result;
+            c.computed |= static_cast<std::uint8_t>(1u << a);
+          } else {
+            return false;
+          }
         }
-        c.sym = f.wordsteps.back().sym;
-        f.wordsteps.pop_back();
+        for (auto k = taken.rbegin(); k != taken.rend(); ++k)
+          f.wordsteps.erase(f.wordsteps.begin() + static_cast<std::ptrdiff_t>(*k));
         f.wordsteps.push_back(c);
-        for (std::int32_t a = 0; a <= args; ++a) {
-          plain.pop_back();
-          function.pop_back();
-        }
-        plain.push_back(false);
-        function.push_back(false);
+        held.resize(top - 1 - static_cast<std::size_t>(args));
+        held.push_back({Entry::result, 0, f.nvalues});
         depth -= args;
         ++f.nvalues;
         f.flagged = false;
@@ -368,7 +382,7 @@ struct Compiler {
       f.maxstack = std::max(f.maxstack, depth);
       if (static_cast<std::size_t>(f.maxstack) >= longeststack) return false;
     }
-    if (depth != 2 || function.back()) return false;
+    if (depth != 2 || held.back().what == Entry::function) return false;
     if (calls == 0) f.flagged = f.nvalues > 0;
     // Its words' handlers, for when it cannot be computed so.
     if (!words(w)) return false;

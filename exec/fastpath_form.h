@@ -127,6 +127,12 @@ struct Form {
   std::vector<std::int32_t> pushes;
   Callee callee;
   std::vector<std::int32_t> formals;
+  // A CALL whose subroutine is one plain assignment and END, run in one
+  // step: whether its statements and the room they take were found fit
+  // for the `epoch`, frame (framekey) and stop line kept beside it.
+  std::uint64_t leafepoch = 0, leafframe = 0;
+  std::int32_t leafstop = 0;
+  bool leaf = false;
   // A statement of words that assigns one value: its steps (a statement of
   // words too, for the words' handlers when it cannot be computed so).
   struct WordStep {
@@ -136,7 +142,11 @@ struct Form {
     std::int32_t index = 0;  // call: the reference's word (from the statement's first)
     std::int32_t depth = 0;  // call: the stack height with the function and its actuals
     std::int32_t first = 0;  // call: result cells taken before it
+    // call: the actuals, a symbol each, or for the bits of `computed` the
+    // index of the result cell that holds a value the statement computed
+    // (such values are on the step stack, in order).
     std::array<std::int32_t, 8> actuals{};
+    std::uint8_t computed = 0;
   };
   std::vector<WordStep> wordsteps;
   std::int32_t nvalues = 0, maxstack = 0;
