@@ -18,6 +18,7 @@
 #include "exec/xeq.h"
 #include "exec/xeq2.h"
 #include "ide/builtins_install.h"
+#include "io/music.h"
 #include "platform/sound_sink.h"
 #include "support/test_support.h"
 
@@ -61,6 +62,9 @@ void start() {
   // Tunes go into the capture sink: no sound, no waiting.
   plat::use_sound_output(plat::SoundOutput::capture);
   exec::reset_all();
+  // The sound settings last as long as the program: each run starts from
+  // their start values.
+  io::reset_music();
   exec::prepare_run((testsupport::source_dir() / "data" / "Ostrel.hlp").string());
   written.clear();
   toread.clear();
