@@ -36,6 +36,17 @@ ProgResult runpasses(const Prog& g) {
   for (const Slot& s : g.slots)
     if (s.array && count(s) < n) return res;
   if (n < 1 || t.first < 1 || t.first + n > static_cast<std::int64_t>(core::z.size())) return res;
+  // Only the target's own element is read where the passes write: a view
+  // laid over the target's cells, or a number in one of them, is read
+  // after the passes before wrote it (the general path's).
+  const auto written = [&](std::int64_t c) { return c >= t.first && c < t.first + n; };
+  for (const Slot& s : g.slots)
+    if (s.array && s.sym != t.sym && s.first < t.first + n && s.first + count(s) > t.first)
+      return res;
+  for (const PStep& s : g.steps) {
+    const bool cells = s.op == P::num || (s.flag & 1) != 0;
+    if ((cells && written(s.a)) || ((s.flag & 2) != 0 && written(s.b))) return res;
+  }
   if (passvalues.size() < static_cast<std::size_t>(n))
     passvalues.resize(static_cast<std::size_t>(n));
   double* const out = passvalues.data();
