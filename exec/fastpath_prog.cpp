@@ -94,7 +94,6 @@ struct Maker {
       if (code(static_cast<std::size_t>(j)) != 5017) continue;
       if (g.passes || j != L.lhsdescr) return false;
       g.passes = true;
-      g.passdescr = j;
     }
     for (std::int32_t j = 1; j <= nd; ++j) {
       const std::uint32_t kind = code(static_cast<std::size_t>(j));

@@ -101,10 +101,10 @@ struct Prog {
   bool plain = false;         // on numbers alone, its stack within `plaindepth`
   bool condrel = false;       // plain, a block condition whose last step is a relation
   // An assignment to a whole array: the steps make one element's value and
-  // run once per element (a pass), on numbers alone. The target's slot and
-  // its descriptor; whether a read side's element sets the corner cells.
+  // run once per element (a pass), on numbers alone. The target's slot;
+  // whether an element on the read side sets the corner cells.
   bool passes = false;
-  std::int32_t passtarget = -1, passdescr = 0;
+  std::int32_t passtarget = -1;
   bool corner = false;
   // A block IF or ELSEIF: its word, and the statement the jump names; the
   // steps are its condition.
