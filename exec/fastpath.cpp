@@ -371,9 +371,16 @@ Res runempty(Form& f) {
 // result cell as the evaluator leaves it.
 Res runprogform(Form& f) {
   if (!room(f)) return notrun;
-  const ProgResult r = f.prog.plain ? runplain(f.prog) : runprog(f.prog);
+  const ProgResult r = f.prog.passes  ? runpasses(f.prog)
+                       : f.prog.plain ? runplain(f.prog)
+                                      : runprog(f.prog);
   if (!r.done) return notrun;
   exprpathsteps(f);
+  if (f.prog.passes) {
+    // The passes leave their predefined cells as the last pass set them.
+    passcells(f.prog);
+    exprsettled = false;
+  }
   const std::int32_t rc = firsttemp + 1;
   double* const cells = z.data();
   cells[rc] = r.falsecond ? falsevalue : r.value;

@@ -88,6 +88,13 @@ struct Maker {
   bool descriptors() {
     slotof.assign(static_cast<std::size_t>(nd) + 1, -1);
     listof.assign(static_cast<std::size_t>(nd) + 1, -1);
+    // A whole array as the target: the statement runs in passes, one for
+    // each of its elements.
+    for (std::int32_t j = 1; j <= nd; ++j) {
+      if (code(static_cast<std::size_t>(j)) != 5017) continue;
+      if (g.passes || j != L.lhsdescr) return false;
+      g.passes = true;
+    }
     for (std::int32_t j = 1; j <= nd; ++j) {
       const std::uint32_t kind = code(static_cast<std::size_t>(j));
       const std::int32_t v = L.values[static_cast<std::size_t>(j)];
@@ -100,9 +107,9 @@ struct Maker {
         g.cells += std::max(v, 1);
         continue;
       }
-      // A whole array or text as the target runs the statement in passes;
-      // a table file is the files' business.
-      if (kind != 5001 && kind != 5004 && kind != 5009) return false;
+      // A whole text as the target runs the statement in passes that no
+      // step follows; a table file is the files' business.
+      if (kind != 5001 && kind != 5004 && kind != 5009 && kind != 5017) return false;
       if (v < 1 || v > core::nsym) return false;
       const std::int16_t t = typeof_(v);
       types.emplace_back(v, t);
@@ -111,7 +118,12 @@ struct Maker {
       const int masked = static_cast<std::uint16_t>(t) & 0x7FF;
       if ((masked & 0x110) == 0x10) {
         s.array = true;
-        s.copy = kind == 5004;
+        // (A statement in passes that reads `$` reads the array it writes
+        // as it stands: no copy.)
+        s.copy = kind == 5004 && !(g.passes && (L.opflags & 2) != 0);
+        if (kind == 5017) g.passtarget = static_cast<std::int32_t>(g.slots.size());
+      } else if (kind == 5017) {
+        return false;
       } else if ((masked & 0x140) == 0x40) {
         s.copy = kind == 5004 && L.swappos == 0;
         g.texts = true;
@@ -287,8 +299,10 @@ struct Maker {
       if (c <= 6 || c > core::nsym || (static_cast<std::uint16_t>(typeof_(c)) & 0x53) != 0)
         return false;
       g.steps.back().op = P::tcell;
-    } else if (st.back() == E::num && lastis(P::elem)) {
+    } else if (st.back() == E::num && lastis(P::elem) && !g.passes) {
       g.steps.back().op = P::telem;
+    } else if (st.back() == E::num && lastis(P::pelem) && g.steps.back().a == g.passtarget) {
+      g.steps.back().op = P::tpelem;
     } else if (st.back() == E::text && (lastis(P::text) || lastis(P::substr))) {
       step(P::ttext);
     } else {
@@ -310,6 +324,12 @@ struct Maker {
       if (w == 0x8000u) break;
       if (L.split != 0 && !target && static_cast<std::int32_t>(i) + 1 > hdr && !taketarget())
         return false;
+      if (g.passes && w == 1 && v == 1) {
+        // `$`: the pass number.
+        step(P::pass);
+        push(E::num);
+        continue;
+      }
       if (evaldetail::isplainoperand(w)) {
         if (v < 1) return false;  // a placeholder of an omitted bound
         if (v <= core::nsym) types.emplace_back(v, typeof_(v));
@@ -322,6 +342,15 @@ struct Maker {
           // An array's base: its closer makes the element.
           const std::int32_t s = slot(v, true);
           if (s < 0) return false;
+          if (g.passes && i + 1 < total && (code(i + 1) == 5003 || code(i + 1) == 5019)) {
+            // The element the pass stands at (on the read side it sets the
+            // corner cells too).
+            if (code(i + 1) == 5019) g.corner = true;
+            step(P::pelem, 0, s);
+            push(E::num);
+            ++i;
+            continue;
+          }
           bases.push_back(s);
           push(E::base);
           continue;
@@ -331,6 +360,11 @@ struct Maker {
           const bool two = w == 5006;
           if (two ? !top({E::base, E::num, E::num}) : !top({E::base, E::num})) return false;
           if (bases.empty() || code(i - 1) == 5014 || code(i - 1) == 5015) return false;
+          // (An element of the array the passes write is read as it stands
+          // after the passes before: the general path's.)
+          if (g.passes && g.slots[static_cast<std::size_t>(bases.back())].sym ==
+                              g.slots[static_cast<std::size_t>(g.passtarget)].sym)
+            return false;
           step(P::elem, 0, bases.back(), two ? 2 : 1);
           bases.pop_back();
           pop(two ? 3 : 2);
@@ -370,13 +404,13 @@ struct Maker {
           step(P::neg);
           continue;
         case 0xF140:
-          if (!top({E::num}) || condition || L.split == 0) return false;
+          if (!top({E::num}) || condition || L.split == 0 || g.passes) return false;
           condition = true;
           pop(1);
           step(P::ifnot);
           continue;
         case 5011:
-          if (!fold(i, total)) return false;
+          if (g.passes || !fold(i, total)) return false;
           continue;
         default:
           break;
@@ -440,7 +474,8 @@ struct Maker {
       }
       return false;
     }
-    if (assigned) return true;
+    if (assigned) return !g.passes || target;
+    if (g.passes) return false;
     // A value alone: it becomes the statement's result.
     if (L.split != 0 || condition || st.size() != 1 ||
         (st.back() != E::num && st.back() != E::text))
@@ -502,6 +537,45 @@ void operandcells(Prog& g) {
   g.steps = std::move(out);
 }
 
+// A statement in passes: `$` is the pass number; the other predefined
+// cells that the passes set are the general path's. On numbers alone,
+// its target the whole array.
+bool passsteps(Prog& g) {
+  bool target = false;
+  for (PStep& s : g.steps) {
+    switch (s.op) {
+      case P::num:
+        if (s.a == 1)
+          s = PStep{P::pass, 0, 0, 0, 0};
+        else if (s.a >= 2 && s.a <= 6)
+          return false;
+        break;
+      case P::tpelem:
+        target = true;
+        break;
+      case P::pass:
+      case P::pelem:
+      case P::elem:
+      case P::add:
+      case P::sub:
+      case P::mul:
+      case P::div:
+      case P::mod:
+      case P::bin:
+      case P::rel:
+      case P::maxmin:
+      case P::una:
+      case P::neg:
+      case P::log:
+      case P::assign:
+        break;
+      default:
+        return false;
+    }
+  }
+  return target && g.passtarget >= 0 && g.slots[static_cast<std::size_t>(g.passtarget)].array;
+}
+
 bool makeprog(const LinkedStatement& linked, Prog& prog,
               std::vector<std::pair<std::int32_t, std::int16_t>>& types) {
   prog = Prog{};
@@ -511,6 +585,7 @@ bool makeprog(const LinkedStatement& linked, Prog& prog,
   if (!m.descriptors() || !m.entries()) return false;
   failed = 0;
   listsofcells(prog);
+  if (prog.passes && !passsteps(prog)) return false;
   operandcells(prog);
   prog.nlinked = linked.ndescr;
   prog.total = static_cast<std::int32_t>(linked.codes.size());
@@ -521,6 +596,11 @@ bool makeprog(const LinkedStatement& linked, Prog& prog,
                  return s.op == P::list || s.op == P::ref || (s.op == P::fold && s.b == 0);
                });
   prog.condrel = prog.plain && prog.blockkind != 0 && prog.steps.back().op == P::rel;
+  if (prog.passes) {
+    // (Only runpasses runs it.)
+    if (!prog.plain || prog.blockkind != 0 || prog.numdepth >= plaindepth) return false;
+    prog.plain = false;
+  }
   return prog.nlinked + prog.temps <= maxtemps;
 }
 

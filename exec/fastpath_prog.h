@@ -55,6 +55,10 @@ enum class P : std::uint8_t {
   ttext,    // the target: the top text, a variable or a piece of one
   assign,   // the top number (b 0) or text (b 1) into the target
   result,   // the top number (b 0) or text (b 1) is the statement's value
+  // Steps of a statement that runs in passes over a whole array (Prog::passes).
+  pass,    // push the pass number (`$`)
+  pelem,   // push the element of array slot a that the pass stands at
+  tpelem,  // the target: the element of the whole array (slot a) that the pass stands at
 };
 
 // The deepest number stack of a program run on numbers alone.
@@ -96,6 +100,12 @@ struct Prog {
   bool texts = false;         // the program works on texts
   bool plain = false;         // on numbers alone, its stack within `plaindepth`
   bool condrel = false;       // plain, a block condition whose last step is a relation
+  // An assignment to a whole array: the steps make one element's value and
+  // run once per element (a pass), on numbers alone. The target's slot;
+  // whether an element on the read side sets the corner cells.
+  bool passes = false;
+  std::int32_t passtarget = -1;
+  bool corner = false;
   // A block IF or ELSEIF: its word, and the statement the jump names; the
   // steps are its condition.
   std::uint32_t blockkind = 0;
@@ -132,5 +142,13 @@ struct ProgResult {
 ProgResult runprog(const Prog& prog);
 // The same for a program on numbers alone (Prog::plain).
 ProgResult runplain(const Prog& prog);
+// The same for a program that runs in passes (Prog::passes): every pass is
+// computed before any element is stored, so that a pass that gives up
+// leaves the whole statement to the general path. The predefined cells
+// are the caller's to set (passcells).
+ProgResult runpasses(const Prog& prog);
+// What the general path's passes leave in the predefined cells after the
+// last pass of such a program.
+void passcells(const Prog& prog);
 
 }  // namespace exec::fast

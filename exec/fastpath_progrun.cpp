@@ -410,6 +410,10 @@ ProgResult runprog(const Prog& g) {
         }
         valueonly = true;
         goto done;
+      case P::pass:
+      case P::pelem:
+      case P::tpelem:
+        return res;  // (a statement in passes runs by runpasses)
       case P::assign:
         if (s.b == 0) {
           // A number into a variable's or an element's cell.
