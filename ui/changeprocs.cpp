@@ -135,9 +135,13 @@ bool followlink(const exec::ctlrec& c, bool modal, std::int32_t& command) {
 }  // namespace
 
 int WINDLGCHPROC(win::HWND& window, toolkit::dialog_t* items, int& item) {
+  // As for numbers (WINDLGR8PROC): a box of the write-back may let the
+  // window close.
+  const exec::ItemsHeld held;
   int result = -1;
   toolkit::dialog_t& it = items[item - 1];
   WRITESDORFMT(window, items, item, 0);
+  if (closed(window)) return -1;
   std::int32_t position = 0;
   exec::ctlrec* c = WINDOWITEM(window, it.id, position);
   exec::wdwrec* w = exec::wdwcur;

@@ -63,3 +63,22 @@ TEST_F(TableCloseInBox, TheWindowClosedBehindARefusedCellsBoxIsLeftAlone) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(TableCloseInBox, TheWindowClosedBehindItsMoreMenuIsLeftAlone) {
+  testsupport::write_file("t.txt", "12 ab\r\n34 cd\r\n");
+  win::HWND table = nullptr;
+  answer({probe([&](win::HWND d) { table = d; }), dlgtest::click(1002)});
+  answer({probe([&](win::HWND) {
+            exec::closehandle = table;
+            win::PostMessageA(exec::mainwindow(), win::WM_COMMAND, kCloseWindow, 0);
+          }),
+          press(win::VK_ESCAPE)});
+  const std::string out =
+      run("CHARACTER F*8\nF = 't.txt'\nOPEN(FIle=F, Format='I2,A')\nDLG(Edit=F, Format='I2,A3')\n");
+  ASSERT_NE(table, nullptr) << "the table never opened";
+  EXPECT_FALSE(win::IsWindow(table)) << out;
+}
+
+}  // namespace
