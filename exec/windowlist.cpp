@@ -1,5 +1,8 @@
 #include "exec/windowlist.h"
 
+#include <utility>
+#include <vector>
+
 #include "core/symbols.h"
 #include "exec/tablecalls.h"
 #include "platform/win_message_keys.h"
@@ -37,15 +40,33 @@ bool reusable(const wdwrec& r, win::HWND handle, std::int32_t items) {
   return r.window == handle || (r.title.is_blank() && r.dialogitems.size() == items);
 }
 
+// Change procedures running, and the item arrays of windows closed while
+// one ran.
+int itemholds = 0;
+std::vector<std::vector<toolkit::dialog_t>> helditems;
+
+// The lists of list and combo boxes belong to their items.
+void freeitems(std::vector<toolkit::dialog_t>& items) {
+  for (toolkit::dialog_t& item : items)
+    if (item.marker == toolkit::kMarker) toolkit::FREE_ITEM_LISTS(item);
+  items.clear();
+}
+
+void freeheld() {
+  for (std::vector<toolkit::dialog_t>& items : helditems) freeitems(items);
+  helditems.clear();
+}
+
 }  // namespace
 
 wdwrec::~wdwrec() {
   if (firsttable != nullptr && tablecalls.freetables != nullptr) tablecalls.freetables(*this);
   freecontrols(*this);
   if (freepanels != nullptr) freepanels(*this);
-  // The lists of list and combo boxes belong to their items.
-  for (toolkit::dialog_t& item : dialogitems.raw())
-    if (item.marker == toolkit::kMarker) toolkit::FREE_ITEM_LISTS(item);
+  if (itemholds > 0)
+    helditems.push_back(std::move(dialogitems.raw()));
+  else
+    freeitems(dialogitems.raw());
   if (toolbitmap.marker == toolkit::kMarker && toolbitmap.bitmap != nullptr &&
       toolbitmap.bitmap != toolkit::tool_bitmap_t::absent_bitmap()) {
     int ups = 0;
@@ -200,6 +221,20 @@ void GETSAVEWINXY(const win::RECT& rect, std::int32_t kindbits, std::int32_t cel
   setwindowvar(wdwcur->yvar, static_cast<double>(rect.top) / cellheight);
 }
 
+wdwrec* windowrecord(win::HWND handle) {
+  if (handle == nullptr) return nullptr;
+  for (wdwrec* r = wdwhead; r != nullptr; r = r->next)
+    if (r->window == handle) return r;
+  return nullptr;
+}
+
+ItemsHeld::ItemsHeld() {
+  // None runs: the dialog code around the last one has returned.
+  if (itemholds++ == 0) freeheld();
+}
+
+ItemsHeld::~ItemsHeld() { --itemholds; }
+
 void reset_windowlist() {
   for (wdwrec* r = wdwhead; r != nullptr;) {
     wdwrec* next = r->next;
@@ -210,6 +245,7 @@ void reset_windowlist() {
   ctlcur = nullptr;
   inkill = 0;
   ownerhandle = nullptr;
+  freeheld();
 }
 
 }  // namespace exec

@@ -222,6 +222,22 @@ void freecontrols(wdwrec& record);
 // window, or one not in the list.
 void dropunmade(wdwrec* record);
 
+// The record of the window of this handle (not of its parent); null when
+// none has it, as after its window closed.
+wdwrec* windowrecord(win::HWND handle);
+
+// Lives while a change procedure of a window's dialog runs. A window closed
+// meanwhile (its user closing it behind a box the procedure shows) keeps
+// its item array, which the procedure and the dialog code that called it
+// still read, until the next procedure begins with none running.
+class ItemsHeld {
+ public:
+  ItemsHeld();
+  ~ItemsHeld();
+  ItemsHeld(const ItemsHeld&) = delete;
+  ItemsHeld& operator=(const ItemsHeld&) = delete;
+};
+
 // Frees every record. For tests and the end of the program.
 void reset_windowlist();
 

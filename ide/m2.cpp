@@ -12,6 +12,7 @@
 #include "core/stores.h"
 #include "core/symbols.h"
 #include "exec/headless_run.h"
+#include "exec/windowwords.h"
 #include "exec/xeq.h"
 #include "ide/bookmarks.h"
 #include "ide/fedit.h"
@@ -230,7 +231,7 @@ Step topstep() {
     case 22100:
     case 31000:
       return Step::run;
-    case 22001:
+    case cmd::jump:
       return Step::after;
     default:
       return Step::editor;
@@ -281,7 +282,7 @@ Step afterstep() {
       OPTIONS(c);
       return Step::finish;
     }
-    if (c == 22001) {
+    if (c == cmd::jump) {
       jumplabel();
       return Step::run;
     }
@@ -391,6 +392,15 @@ Step yieldstep() {
 
 Step stoppedstep() {
   if (stop() == core::stops::quit) return Step::close;
+  // A window closed during the statement (a kept table layout) stopped the
+  // run and asked for it to go on at a statement: it goes on there rather
+  // than ending, and the request is not lost when the run's end clears the
+  // command.
+  if (core::idecmd == cmd::jump && exec::resumestmt > 0 && stop() == core::stops::error) {
+    core::xeqstop = 0;
+    jumplabel();
+    return Step::loop;
+  }
   if ((core::xeqmode & suspended) == 0) runends();
   if ((runflags() & rf::compileerror) != 0) compilestop = true;
   if ((core::xeqmode & suspended) != 0) return Step::leave;

@@ -39,6 +39,7 @@ inline constexpr int donate = 10409;
 inline constexpr int quit = 0x4001;
 inline constexpr int helpcmd = 0x4002;
 inline constexpr int escape = 21051;
+inline constexpr int jump = 22001;  // a window asks the run to go on elsewhere
 inline constexpr int fkey = 22000;  // + 2 to 9: the buttons F2 to F9
 }  // namespace cmd
 

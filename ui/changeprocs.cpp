@@ -53,6 +53,9 @@ void report(const exec::ctlrec& c) {
   if (exec::wdwcur != nullptr) SETMEMORY(windowvar(exec::wdwcur->returncodevar), c.ctlident, {});
 }
 
+// The window closed (while a box showed).
+bool closed(win::HWND window) { return toolkit::IS_WINDOW_VALID(window) == 0; }
+
 void postmain(std::int32_t command) {
   const win::HWND main = exec::mainwindow();
   toolkit::POST_COMMAND(command, &main);
@@ -132,9 +135,13 @@ bool followlink(const exec::ctlrec& c, bool modal, std::int32_t& command) {
 }  // namespace
 
 int WINDLGCHPROC(win::HWND& window, toolkit::dialog_t* items, int& item) {
+  // As for numbers (WINDLGR8PROC): a box of the write-back may let the
+  // window close.
+  const exec::ItemsHeld held;
   int result = -1;
   toolkit::dialog_t& it = items[item - 1];
   WRITESDORFMT(window, items, item, 0);
+  if (closed(window)) return -1;
   std::int32_t position = 0;
   exec::ctlrec* c = WINDOWITEM(window, it.id, position);
   exec::wdwrec* w = exec::wdwcur;
@@ -248,7 +255,11 @@ int WINDLGCHPROC(win::HWND& window, toolkit::dialog_t* items, int& item) {
 }
 
 int WINDLGR8PROC(win::HWND& window, toolkit::dialog_t* items, int& item) {
+  // A write-back may show a box, behind which the user can close the
+  // window: its items stay readable, and nothing more is done for it.
+  const exec::ItemsHeld held;
   WRITESDORFMT(window, items, item, -1);
+  if (closed(window)) return -1;
   exec::FINDWINDOW(window);
   toolkit::dialog_t& it = items[item - 1];
   bool refresh = !inupdate;
@@ -256,6 +267,7 @@ int WINDLGR8PROC(win::HWND& window, toolkit::dialog_t* items, int& item) {
   const int reason = it.event_code;
   if (reason == toolkit::kEventEnter) {
     MATRIXENTERKEY(window, items, item);
+    if (closed(window)) return -1;
     refresh = false;
     result = 0;
   }
@@ -275,6 +287,7 @@ int WINDLGR8PROC(win::HWND& window, toolkit::dialog_t* items, int& item) {
       editguard = {c->ctlid, window};
       WRITESDORFMT(window, items, item, std::max(digits, 1));
       editguard = kept;
+      if (closed(window)) return -1;
     }
     dlgitemid = 0;
   } else if (reason >= toolkit::kEventSpin && reason < toolkit::kEventChanged) {
@@ -308,6 +321,7 @@ int WINDLGR8PROC(win::HWND& window, toolkit::dialog_t* items, int& item) {
       editguard = {c->ctlid, window};
       report(*c);
       WRITESDORFMT(window, items, item, -1);
+      if (closed(window)) return -1;
     }
   } else if ((reason & ~toolkit::kEventDoubleClick) == toolkit::kEventChanged) {
     c = WINDOWITEM(window, dlgitemid, position);
@@ -370,6 +384,7 @@ int WINDLGR8PROC(win::HWND& window, toolkit::dialog_t* items, int& item) {
       } else if (editguard.window != nullptr) {
         editguard.control = c->ctlid;
         WRITESDORFMT(window, items, item, -1);
+        if (closed(window)) return -1;
       } else {
         editguard = {c->ctlid, window};
       }

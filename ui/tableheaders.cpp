@@ -492,7 +492,11 @@ void MXMOREBUTTON(win::HWND window, toolkit::dialog_t* items, int item, std::int
 
 int MXHEADERSPROC(win::HWND& window, toolkit::dialog_t* items, int& item) {
   if (items == nullptr || item < 1) return -1;
+  // The write-back's box and the More menu's prompts let the user close
+  // the window meanwhile: its items stay readable, nothing more is done.
+  const exec::ItemsHeld held;
   if (editguard.window == window && window != nullptr) WRITESDORFMT();
+  if (!win::IsWindow(window)) return -1;
   toolkit::dialog_t& it = items[item - 1];
   std::int32_t position = 0;
   exec::ctlrec* c = WINDOWITEM(window, it.id, position);
@@ -517,8 +521,9 @@ int MXHEADERSPROC(win::HWND& window, toolkit::dialog_t* items, int& item) {
   if (item == t->firstitem - 1) {
     std::int32_t chosen = 0;
     MXMOREBUTTON(window, items, item, column, moremenu.mode, moremenu.options, chosen);
+    if (!win::IsWindow(window)) return -1;
     int ups = 0;
-    if (win::IsWindow(window) && exec::closehandle != window) toolkit::SET_FOREGROUND(window, &ups);
+    if (exec::closehandle != window) toolkit::SET_FOREGROUND(window, &ups);
     if (chosen == choice::reset || moremenu.mode != 'S' || mxcur == nullptr) return -1;
     t = mxcur;
     sort = true;
@@ -573,6 +578,7 @@ int MXHEADERSPROC(win::HWND& window, toolkit::dialog_t* items, int& item) {
 
 int MXCLUSTERSPROC(win::HWND& window, toolkit::dialog_t* items, int& item) {
   if (items == nullptr || item < 1) return -1;
+  const exec::ItemsHeld held;
   toolkit::dialog_t& it = items[item - 1];
   std::int32_t position = 0;
   exec::ctlrec* c = WINDOWITEM(window, it.id, position);

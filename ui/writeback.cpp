@@ -74,7 +74,14 @@ void WRITESDORFMT(win::HWND window, toolkit::dialog_t* items, std::int32_t item,
   toolkit::dialog_t& it = w->dialogitems(position);
   bool recorded = false;
   if (w->firsttable != nullptr && (c->ctlkind & ck::tablecell) != 0) {
+    const win::HWND handle = w->window;
     recorded = STORETABLECELL(*w, *c, position, it, mode);
+    // A refused cell shows a box, behind which the window may have closed
+    // with its records.
+    if (exec::windowrecord(handle) != w) {
+      editguard = EditGuard{};
+      return;
+    }
   } else if (mode <= 0) {
     if ((c->ctlkind & ck::buffered) != 0)
       storebuffer(*c);
