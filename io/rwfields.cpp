@@ -17,6 +17,7 @@
 #include "io/rwtexts.h"
 #include "io/timepicture.h"
 #include "platform/fixedfield.h"
+#include "platform/numedit.h"
 #include "platform/stdformat.h"
 
 namespace io::rwf {
@@ -122,6 +123,10 @@ void realfield(const Call& c, std::span<char> field) {
   if (parsed && e.letter == 'I') {
     const double t = std::trunc(*c.num);
     if (std::fabs(t) < two63) out = plat::put_integer(static_cast<std::int64_t>(t), e, 64, &st);
+  } else if (parsed && e.letter == 'F' && e.digits >= 0 &&
+             static_cast<std::size_t>(std::max(e.width, 0)) == field.size() &&
+             plat::edit_fixed_into(*c.num, e.digits, field)) {
+    return;  // the common F field, edited in place
   } else if (parsed) {
     out = plat::put_real(*c.num, e, &st);
   }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <span>
+#include <string>
 
 #include "platform/file_units_table.h"
 
@@ -33,10 +35,25 @@ const char* find_end(const FileUnit& u, const char* b, std::int64_t n) {
   return cr ? cr : lf;
 }
 
+// A caller's buffer filled from its start as a text would be (the record
+// keeps at most the buffer's size).
+struct BufferOut {
+  std::span<char> to;
+  std::size_t n = 0;
+  void clear() { n = 0; }
+  std::size_t size() const { return n; }
+  void append(const char* b, std::size_t k) {
+    std::copy_n(b, k, to.begin() + static_cast<std::ptrdiff_t>(n));
+    n += k;
+  }
+  void pop_back() { --n; }
+};
+
 // Reads the record at the unit's position. At most keep characters go into
 // out; length receives the record's whole length. With records none a record
 // is the next keep bytes.
-int next_record(FileUnit& u, std::string& out, std::int64_t keep, std::int64_t& length) {
+template <class Out>
+int next_record(FileUnit& u, Out& out, std::int64_t keep, std::int64_t& length) {
   out.clear();
   length = 0;
   bool ends = u.mode.records != UnitRecords::none;
@@ -126,12 +143,12 @@ int read_record(int unit, std::span<char> buffer, std::int64_t* reclen) {
   int st = unit_check_read(u);
   if (st == iostat_ok) st = check_formatted(u);
   if (st != iostat_ok) return st;
-  // The record's text, in a buffer that keeps its room from one record to the next.
-  static std::string text;
+  // The record's text straight into the buffer.
+  BufferOut text{buffer};
   std::int64_t length = 0;
   st = next_record(*u, text, static_cast<std::int64_t>(buffer.size()), length);
   if (st != iostat_ok) return st;
-  std::fill(std::copy(text.begin(), text.end(), buffer.begin()), buffer.end(), ' ');
+  std::fill(buffer.begin() + static_cast<std::ptrdiff_t>(text.n), buffer.end(), ' ');
   if (reclen) *reclen = length;
   return iostat_ok;
 }

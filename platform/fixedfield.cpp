@@ -252,22 +252,30 @@ std::string put_text(std::string_view s, const EditDesc& d, int* status) {
 int get_integer(std::string_view field, const EditDesc& d, std::int64_t& v) {
   const char l = d.letter == 'G' ? 'I' : d.letter;
   if (!isinteger(l)) return field_unsuited;
-  std::string s;
-  for (char c : field)
-    if (c != ' ') s.push_back(c);
+  // Blanks count for nothing wherever they stand.
+  const std::size_t n = field.size();
   std::size_t i = 0;
-  bool negative = false;
-  if (l == 'I' && i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
-  if (i == s.size()) {
-    if (i > 0) return field_malformed;  // a sign alone
+  auto skipblanks = [&] {
+    while (i < n && field[i] == ' ') ++i;
+  };
+  skipblanks();
+  bool negative = false, sign = false;
+  if (l == 'I' && i < n && (field[i] == '+' || field[i] == '-')) {
+    negative = field[i++] == '-';
+    sign = true;
+    skipblanks();
+  }
+  if (i == n) {
+    if (sign) return field_malformed;  // a sign alone
     v = 0;
     return field_ok;
   }
   const unsigned base = l == 'I' ? 10 : l == 'B' ? 2 : l == 'O' ? 8 : 16;
   std::uint64_t acc = 0;
   bool over = false;
-  for (; i < s.size(); ++i) {
-    const char c = upper(s[i]);
+  for (; i < n; ++i) {
+    if (field[i] == ' ') continue;
+    const char c = upper(field[i]);
     unsigned digit = 99;
     if (c >= '0' && c <= '9') digit = static_cast<unsigned>(c - '0');
     if (c >= 'A' && c <= 'F') digit = static_cast<unsigned>(c - 'A' + 10);

@@ -233,32 +233,60 @@ int scaled_digits(double v, int d, char* end) {
   return n;
 }
 
+// The characters of a finite v in Fw.d (d >= 0) made from its scaled
+// digits, written backwards from `end` of a buffer of 64: the first of
+// them, or nullptr when the number is beyond that road.
+const char* scaled_fixed(double v, int w, int d, char* end) {
+  const int n = scaled_digits(v, d, end);
+  if (n < 0) return nullptr;
+  // The integer part moves one place left for the point.
+  char* first = std::move(end - n, end - d, end - n - 1);
+  *first = '.';
+  first = end - n - 1;
+  const int nint = n - d;
+  const bool nonzero = std::find_if(first, end, [](char c) { return c >= '1' && c <= '9'; }) != end;
+  const bool zero = nint == 0;
+  const bool negative = v < 0 && nonzero;
+  const auto with = static_cast<int>(end - first) + (negative ? 1 : 0) + (zero ? 1 : 0);
+  // The optional zero before the point is dropped when the field is one short.
+  if (zero && (w <= 0 || with != w + 1)) *--first = '0';
+  if (negative) *--first = '-';
+  return first;
+}
+
 }  // namespace
+
+bool edit_fixed_into(double v, int d, std::span<char> field) {
+  if (field.empty() || field.size() > 0x7FFFFFFF || !std::isfinite(v)) return false;
+  const auto w = static_cast<int>(field.size());
+  char buf[64];
+  char* const end = buf + sizeof buf;
+  const char* first = scaled_fixed(v, w, std::max(d, 0), end);
+  if (first == nullptr) return false;
+  const auto size = static_cast<std::size_t>(end - first);
+  if (size > field.size()) {
+    std::fill(field.begin(), field.end(), '*');
+    return true;
+  }
+  const std::size_t lead = field.size() - size;
+  std::fill_n(field.begin(), lead, ' ');
+  std::copy(first, static_cast<const char*>(end),
+            field.begin() + static_cast<std::ptrdiff_t>(lead));
+  return true;
+}
 
 std::string edit_fixed(double v, int w, int d) {
   if (!std::isfinite(v)) return edit_special(v, w);
   if (d < 0) d = 0;
   char buf[64];
   char* const end = buf + sizeof buf;
-  if (const int n = scaled_digits(v, d, end); n >= 0) {
-    // The integer part moves one place left for the point.
-    char* first = std::move(end - n, end - d, end - n - 1);
-    *first = '.';
-    first = end - n - 1;
-    const int nint = n - d;
-    const bool nonzero =
-        std::find_if(first, end, [](char c) { return c >= '1' && c <= '9'; }) != end;
-    const bool zero = nint == 0;
-    const bool negative = v < 0 && nonzero;
-    const auto with = static_cast<int>(end - first) + (negative ? 1 : 0) + (zero ? 1 : 0);
-    // The optional zero before the point is dropped when the field is one short.
-    if (zero && (w <= 0 || with != w + 1)) *--first = '0';
-    if (negative) *--first = '-';
-    const auto size = static_cast<int>(end - first);
-    if (w <= 0) return std::string(first, end);
+  if (const char* first = scaled_fixed(v, w, d, end); first != nullptr) {
+    const std::string_view body(first, static_cast<std::size_t>(end - first));
+    const auto size = static_cast<int>(body.size());
+    if (w <= 0) return std::string(body);
     if (size > w) return stars(w);
     std::string out(static_cast<std::size_t>(w - size), ' ');
-    out.append(first, end);
+    out.append(body);
     return out;
   }
   std::string digits;

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -31,6 +32,10 @@ std::string edit_radix(std::uint64_t bits, int base, int w);
 // w = 0 (F0.d) gives the minimal width, zero before the point included. A
 // negative value that rounds to zero is written without its minus sign.
 std::string edit_fixed(double v, int w, int d);
+// edit_fixed of a finite v made straight into a field of its own width;
+// false (the field untouched) when the value takes the exact road or is
+// not finite, which edit_fixed then makes.
+bool edit_fixed_into(double v, int d, std::span<char> field);
 
 // Ew.d: [-][0].d1...ddE+xx with d significant digits; a three-digit exponent
 // is written as +xxx without the E, a larger one gives asterisks. The zero

@@ -128,6 +128,9 @@ TEST(FixedFields, ReadingNumbersIgnoresBlanks) {
   EXPECT_EQ(get_integer("     ", desc("I5"), i), field_ok);
   EXPECT_EQ(i, 0);
   EXPECT_EQ(get_integer("  -  ", desc("I5"), i), field_malformed);
+  EXPECT_EQ(get_integer(" - 1 2", desc("I6"), i), field_ok);  // blanks after the sign too
+  EXPECT_EQ(i, -12);
+  EXPECT_EQ(get_integer("1 -2", desc("I4"), i), field_malformed);
   EXPECT_EQ(get_integer("12a", desc("I3"), i), field_malformed);
   EXPECT_EQ(get_integer("ff", desc("Z2"), i), field_ok);
   EXPECT_EQ(i, 255);

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <random>
 #include <string>
 
 #include "platform/numedit.h"
@@ -149,4 +150,37 @@ TEST(NumEdit, TheLimitsOfTheDirectRoadsGiveWhatTheExactRoadGives) {
   EXPECT_EQ(v, 3e23);
   EXPECT_EQ(read_real_field(" - 0 . 0 ", 80, 0, v), 0);
   EXPECT_TRUE(std::signbit(v));
+}
+
+// A field edited in place holds exactly what edit_fixed makes for its width
+// (stars, the optional zero, a minus sign of a value rounding to zero), and
+// a value it leaves to edit_fixed leaves the field as it was.
+TEST(NumEdit, FixedInPlaceGivesWhatTheEditorGives) {
+  std::mt19937_64 rng(62);
+  std::uniform_real_distribution<double> mantissa(-1.0, 1.0);
+  std::uniform_int_distribution<int> scale(-12, 21), width(1, 24), decimals(0, 11);
+  const double specials[] = {0.0,
+                             -0.0,
+                             0.04,
+                             0.96,
+                             -0.004,
+                             0.125,
+                             2.675,
+                             9.5,
+                             -9.5,
+                             9223372036854775808.0,
+                             std::numeric_limits<double>::infinity(),
+                             std::numeric_limits<double>::quiet_NaN()};
+  for (int n = 0; n < 200000; ++n) {
+    const double v = n < 12 * 24 ? specials[n % 12] : mantissa(rng) * std::pow(10.0, scale(rng));
+    const int w = n < 12 * 24 ? 1 + n / 12 : width(rng);
+    const int d = decimals(rng) % (w + 1);
+    std::string field(static_cast<std::size_t>(w), '#');
+    if (plat::edit_fixed_into(v, d, field)) {
+      ASSERT_EQ(field, edit_fixed(v, w, d)) << v << " F" << w << "." << d;
+    } else {
+      ASSERT_EQ(field, std::string(static_cast<std::size_t>(w), '#')) << v;
+      ASSERT_TRUE(d > 9 || !std::isfinite(v) || std::fabs(v) >= 9223372036854775808.0) << v;
+    }
+  }
 }
