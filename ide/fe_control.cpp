@@ -9,13 +9,13 @@
 #include "exec/alarms.h"
 #include "exec/xeq.h"
 #include "ide/bookmarks.h"
-#include "ide/options.h"
-#include "ide/printdirect.h"
 #include "ide/fe_main.h"
 #include "ide/fedit.h"
 #include "ide/idewords.h"
 #include "ide/keypress.h"
 #include "ide/mainwindow.h"
+#include "ide/options.h"
+#include "ide/printdirect.h"
 #include "ide/scripts.h"
 #include "ide/windowlist.h"
 #include "platform/clocks.h"
@@ -30,7 +30,6 @@ namespace {
 enum Outcome { tail, handled, unhandled };
 
 constexpr int kBreakVariableControl = 357;
-constexpr std::int32_t kQuitCommand = 999;
 
 void escape() {
   core::keyrec[0] = 27;

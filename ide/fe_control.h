@@ -6,11 +6,15 @@
 // carries the pending work out.
 #pragma once
 
+#include <cstdint>
+
 #include "platform/win_window.h"
 
 namespace ide {
 
 inline constexpr int kAppTimer = 0x6001;
+// The pending command word of a quit asked for (File > Exit, Alt+F4).
+inline constexpr std::int32_t kQuitCommand = 999;
 
 // -1 when the event was handled, 0 when the toolkit is to apply its
 // default (for 0x4001: close the main window).

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "core/chars.h"
 #include "core/helpdata.h"
@@ -16,8 +17,6 @@
 #include "exec/headless_run.h"
 #include "ide/bookmarks.h"
 #include "ide/byname.h"
-#include "ide/printdirect.h"
-#include "ide/quicky.h"
 #include "ide/fe_control.h"
 #include "ide/fedit.h"
 #include "ide/fontslot.h"
@@ -27,6 +26,8 @@
 #include "ide/mainwindow.h"
 #include "ide/menutool.h"
 #include "ide/panlio.h"
+#include "ide/printdirect.h"
+#include "ide/quicky.h"
 #include "ide/scriptfiles.h"
 #include "ide/scripts.h"
 #include "ide/smarttype.h"
@@ -46,8 +47,10 @@
 #include "toolkit/loops.h"
 #include "toolkit/menus.h"
 #include "toolkit/mouse.h"
+#include "toolkit/records.h"
 #include "toolkit/services.h"
 #include "toolkit/timers.h"
+#include "toolkit/window_proc.h"
 #include "toolkit/windows.h"
 #include "ui/dialogs.h"
 #include "ui/popupmenu.h"
@@ -313,7 +316,36 @@ void FE_MAIN(char* command_line, int& length) {
   }
 }
 
-int EXITOSTREL(win::HWND&) {
+namespace {
+
+// A run waiting in a modal dialog's or table's own loop is still on the
+// stack below it: closing the script now would free the stores it goes on
+// with. The dialogs are cancelled instead, so the run ends as at a Cancel,
+// and the quit comes again once the dialog's loop has returned. False
+// when no such dialog is open; a dialog that does not close keeps the
+// program open, as Cancel on the save question does.
+bool quitheldbydialog(win::HWND main) {
+  std::vector<win::HWND> modal;
+  for (const wdwrec* r = wdwhead; r != nullptr; r = r->next)
+    if ((r->kind & kind::modal) != 0 && r->window != nullptr && win::IsWindow(r->window))
+      modal.push_back(r->window);
+  if (modal.empty()) return false;
+  if (core::idecmd == kQuitCommand) core::idecmd = 0;
+  bool closed = true;
+  for (const win::HWND w : modal) {
+    if (win::IsWindow(w)) toolkit::CLOSE_WINDOW(w, 0);
+    // An ended modal dialog lets go of its record at once; its window
+    // goes when its loop returns.
+    closed = closed && (!win::IsWindow(w) || toolkit::FIND_WINDOW_RECORD(w) == nullptr);
+  }
+  if (closed) toolkit::POST_COMMAND(cmd::quit, &main);
+  return true;
+}
+
+}  // namespace
+
+int EXITOSTREL(win::HWND& window) {
+  if (quitheldbydialog(window)) return 0;
   // Cancel on the question whether to save goes back to the editor.
   const auto stop = core::xeqstop;
   const std::int32_t answer = ASKSAVECHANGES();

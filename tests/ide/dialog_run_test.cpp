@@ -4,13 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "exec/headless_run.h"
 #include "exec/windowlist.h"
 #include "ide_fixture.h"
 #include "platform/backend.h"
+#include "platform/win_message_box.h"
 #include "platform/win_message_keys.h"
 #include "platform/win_window.h"
+#include "toolkit/services.h"
 
 namespace {
 
@@ -50,6 +53,44 @@ TEST_F(IdeTest, ADialogOfARunTakesWhatTheUserTypesAndItsButtonClosesIt) {
                           [&] { outcome = exec::run_outcome(); }});
   EXPECT_FALSE(win::IsWindow(dialog));
   EXPECT_EQ(outcome.substr(0, outcome.find("stop=")), "S='abc   '\nI=1003\n");
+}
+
+// Quitting the IDE while the run waits in a dialog's or a table's own
+// message loop: the run ends before the IDE closes its script and frees
+// its stores, which nothing reads afterwards (AddressSanitizer sees it).
+TEST_F(IdeTest, QuittingWhileTheRunWaitsInADialogEndsTheRunFirst) {
+  testsupport::TempDir dir;
+  const char* scripts[] = {
+      "CHARACTER S*6\r\nI = DLG(Text='Name', Edit=S, Button='&OK')\r\nK = 1\r\nEND\r\n",
+      "DIMENSION A(8, 2)\r\nI = DLG(Edit=A, Height=3)\r\nK = 1\r\nEND\r\n"};
+  for (const char* script : scripts) {
+    testsupport::write_file(dir.file("q.ost"), script);
+    win::HWND dialog = nullptr;
+    bool quitting = false;
+    std::vector<idetest::Step> steps{[] {
+      plat::input_key(win::VK_MENU, plat::scan_code_of(win::VK_MENU), true);
+      plat::set_key_state(win::VK_MENU, true);
+      press('R');
+      plat::set_key_state(win::VK_MENU, false);
+      plat::input_key(win::VK_MENU, plat::scan_code_of(win::VK_MENU), false);
+    }};
+    // Each tick looks for the dialog; once it shows, the user quits (and
+    // drops the editor's changes, should it ask).
+    constexpr int kTicks = 30;
+    for (int i = 0; i < kTicks; ++i)
+      steps.push_back([&] {
+        if (quitting || exec::wdwtail == exec::wdwhead) return;
+        dialog = exec::wdwtail->window;
+        quitting = true;
+        plat::push_message_box_answer(win::IDNO);
+        toolkit::POST_COMMAND(0x4001, nullptr);
+      });
+    run(dir.file("q.ost"), steps);
+    ASSERT_TRUE(quitting) << "waited " << kTicks << " ticks for the run's dialog:\n" << script;
+    EXPECT_FALSE(win::IsWindow(dialog));
+    // The quit itself closed the program, not the one after the last step.
+    EXPECT_LT(ticks, kTicks) << "the program stayed open after the quit";
+  }
 }
 
 }  // namespace
