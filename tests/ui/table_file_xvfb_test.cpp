@@ -17,6 +17,7 @@
 #include "support/script_folder.h"
 #include "support/test_support.h"
 #include "support/xvfb_server.h"
+#include "table_display.h"
 #include "toolkit/loops.h"
 #include "ui/dialogs.h"
 // clang-format off
@@ -44,11 +45,6 @@ void user(const std::string& display) {
   u.gone(found, "the table's window to close after the answer");
 }
 
-void killwindow(win::HWND handle, std::int32_t mode) {
-  ide::KILLWINDOW(handle, mode);
-  toolkit::SET_DIALOG_HOOK(ide::DLGCALLBACK);
-}
-
 using DisplayFileTable = testsupport::ScriptInFolder;
 
 TEST_F(DisplayFileTable, ACellTypedOnTheDisplayIsSavedWhenTheUserAnswersYes) {
@@ -57,11 +53,8 @@ TEST_F(DisplayFileTable, ACellTypedOnTheDisplayIsSavedWhenTheUserAnswersYes) {
   ASSERT_FALSE(display.empty()) << why;
   testsupport::write_file("t.txt", "l1 a\nl2 b\nl3 c\n");
   const std::string report = testsupport::in_child([&]() -> std::string {
-    XInitThreads();  // the user has a connection of its own
-    const std::string problem = plat::use_display(display.c_str());
+    const std::string problem = tabledisplay::open(display);
     if (!problem.empty()) return problem;
-    toolkit::SET_DIALOG_HOOK(ide::DLGCALLBACK);
-    exec::windowcalls.KILLWINDOW = killwindow;
     std::thread typist(user, display);
     const std::string out =
         run("CHARACTER F*8\nF = 't.txt'\nOPEN(FIle=F, Format='A2,A')\n"

@@ -17,6 +17,7 @@
 #include "support/script_folder.h"
 #include "support/test_support.h"
 #include "support/xvfb_server.h"
+#include "table_display.h"
 #include "toolkit/loops.h"
 // clang-format off
 #include "platform/x11_backend.h"
@@ -112,11 +113,6 @@ void user(const std::string& display, Seen& seen) {
   u.gone(table, "the table to close after Escape");
 }
 
-void killwindow(win::HWND handle, std::int32_t mode) {
-  ide::KILLWINDOW(handle, mode);
-  toolkit::SET_DIALOG_HOOK(ide::DLGCALLBACK);
-}
-
 using DisplaySortedTable = testsupport::ScriptInFolder;
 
 TEST_F(DisplaySortedTable, ATitleClickSortsTheRowsShownAndAFindMovesTheFocusToTheHit) {
@@ -125,11 +121,8 @@ TEST_F(DisplaySortedTable, ATitleClickSortsTheRowsShownAndAFindMovesTheFocusToTh
   ASSERT_FALSE(display.empty()) << why;
   testsupport::write_file("t.txt", "cc 1\r\nab 3\r\nbb 2\r\n");
   const std::string report = testsupport::in_child([&]() -> std::string {
-    XInitThreads();  // the user has a connection of its own
-    const std::string problem = plat::use_display(display.c_str());
+    const std::string problem = tabledisplay::open(display);
     if (!problem.empty()) return problem;
-    toolkit::SET_DIALOG_HOOK(ide::DLGCALLBACK);
-    exec::windowcalls.KILLWINDOW = killwindow;
     Seen seen;
     std::thread typist(user, display, std::ref(seen));
     const std::string out =

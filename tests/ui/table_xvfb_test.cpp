@@ -17,6 +17,7 @@
 #include "support/script_folder.h"
 #include "support/test_support.h"
 #include "support/xvfb_server.h"
+#include "table_display.h"
 #include "toolkit/loops.h"
 #include "ui/dialogs.h"
 // clang-format off
@@ -40,12 +41,6 @@ void user(const std::string& display) {
   u.gone(found, "the dialog to close after Escape");
 }
 
-// The IDE's dialog hook (the table keys) stays in place when a window goes.
-void killwindow(win::HWND handle, std::int32_t mode) {
-  ide::KILLWINDOW(handle, mode);
-  toolkit::SET_DIALOG_HOOK(ide::DLGCALLBACK);
-}
-
 using DisplayTable = testsupport::ScriptInFolder;
 
 TEST_F(DisplayTable, WhatTheUserTypesIntoCellsOnTheDisplayReachesTheArrayAndTheText) {
@@ -53,11 +48,8 @@ TEST_F(DisplayTable, WhatTheUserTypesIntoCellsOnTheDisplayReachesTheArrayAndTheT
   const std::string display = testsupport::xvfb_display(&why);
   ASSERT_FALSE(display.empty()) << why;
   const std::string report = testsupport::in_child([&]() -> std::string {
-    XInitThreads();  // the user has a connection of its own
-    const std::string problem = plat::use_display(display.c_str());
+    const std::string problem = tabledisplay::open(display);
     if (!problem.empty()) return problem;
-    toolkit::SET_DIALOG_HOOK(ide::DLGCALLBACK);
-    exec::windowcalls.KILLWINDOW = killwindow;
     std::thread typist(user, display);
     const std::string out =
         run("DIMENSION A(2, 1)\nCHARACTER S*8\nS = 'abcdefgh'\n"
