@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "axis_pixel.h"
 #include "child_fixture.h"
 #include "core/editbuffer.h"
 #include "core/runwords.h"
@@ -71,23 +72,7 @@ class Panel : public ChildScript {
     win::DeleteDC(dc);
     return ink;
   }
-  // The pixel of (x, y) on axis k as the panel drew it: the axis starts 6
-  // label columns and 3 label rows into the frame (less a pixel each).
-  static win::POINT pixel(int k, double x, double y) {
-    const plot::AxisState& a = plot::axisstate;
-    const plot::FontSlot& g = plot::fontslots(5);
-    const plot::Frame& f = a.frame(k);
-    const plot::Scale& sx = a.scale(plot::xentry(k));
-    const plot::Scale& sy = a.scale(plot::yentry(k));
-    const double left = (f.left + 6) * g.cellwidth - 2.0;
-    const double bottom = g.cellheight * (a.rows - f.bottom - 3) - 1.0;
-    const double xlen = a.length(plot::xentry(k)) * 1280.0 / 24.5;
-    const double ylen = a.length(plot::yentry(k)) * 1024.0 / 18.45;
-    return {static_cast<win::LONG>(
-                std::lround(left + (x - sx.minimum) / (sx.maximum - sx.minimum) * xlen)),
-            static_cast<win::LONG>(
-                std::lround(bottom - (y - sy.minimum) / (sy.maximum - sy.minimum) * ylen))};
-  }
+  static win::POINT pixel(int k, double x, double y) { return axispixel::pixel(k, x, y); }
   // Pixels of the colour within r pixels of the middle of a and b.
   int between(win::POINT a, win::POINT b, int r, win::COLORREF colour) const {
     const win::HDC dc = win::CreateCompatibleDC(nullptr);
