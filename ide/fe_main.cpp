@@ -39,6 +39,7 @@
 #include "platform/backend.h"
 #include "platform/file_units.h"
 #include "platform/win_commdlg.h"
+#include "platform/win_dialog.h"
 #include "platform/win_message_box.h"
 #include "plot/fontslots.h"
 #include "plot/plotdev.h"
@@ -318,18 +319,20 @@ void FE_MAIN(char* command_line, int& length) {
 
 namespace {
 
-// A run waiting in a modal dialog's or table's own loop is still on the
-// stack below it: closing the script now would free the stores it goes on
-// with. The dialogs are cancelled instead, so the run ends as at a Cancel,
-// and the quit comes again once the dialog's loop has returned. False
-// when no such dialog is open; a dialog that does not close keeps the
-// program open, as Cancel on the save question does.
+// A run waiting in a modal dialog's or table's own loop, or in a message
+// box's or file dialog's, is still on the stack below it: closing the
+// script now would free the stores it goes on with. The dialogs are
+// cancelled instead, so the run goes on as at a Cancel, and the quit comes
+// again once the dialog's loop has returned. False when no such dialog is
+// open; a dialog that does not close keeps the program open, as Cancel on
+// the save question does.
 bool quitheldbydialog(win::HWND main) {
   std::vector<win::HWND> modal;
   for (const wdwrec* r = wdwhead; r != nullptr; r = r->next)
     if ((r->kind & kind::modal) != 0 && r->window != nullptr && win::IsWindow(r->window))
       modal.push_back(r->window);
-  if (modal.empty()) return false;
+  const std::vector<win::HWND> loops = plat::modal_dialog_loops();
+  if (modal.empty() && loops.empty()) return false;
   if (core::idecmd == kQuitCommand) core::idecmd = 0;
   bool closed = true;
   for (const win::HWND w : modal) {
@@ -338,6 +341,9 @@ bool quitheldbydialog(win::HWND main) {
     // goes when its loop returns.
     closed = closed && (!win::IsWindow(w) || toolkit::FIND_WINDOW_RECORD(w) == nullptr);
   }
+  // Boxes and file dialogs end as by Escape, the innermost first.
+  for (auto w = loops.rbegin(); w != loops.rend(); ++w)
+    if (win::IsWindow(*w)) plat::cancel_modal_dialog(*w);
   if (closed) toolkit::POST_COMMAND(cmd::quit, &main);
   return true;
 }

@@ -16,6 +16,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "platform/win_controls.h"
 
@@ -97,3 +98,13 @@ LONG GetDialogBaseUnits();
 BOOL MapDialogRect(HWND dialog, RECT* rect);
 
 }  // namespace win
+
+namespace plat {
+
+// The modal dialogs whose message loops run now, the innermost last.
+std::vector<win::HWND> modal_dialog_loops();
+// Cancels a modal dialog as Escape would; ends it when its procedure does
+// not.
+void cancel_modal_dialog(win::HWND dialog);
+
+}  // namespace plat

@@ -217,6 +217,20 @@ namespace win {
 
 using namespace detail;
 
+namespace {
+
+std::vector<HWND> modal_loops;
+
+// A modal dialog's loop, listed while it runs.
+struct LoopEntry {
+  explicit LoopEntry(HWND dlg) { modal_loops.push_back(dlg); }
+  ~LoopEntry() { modal_loops.pop_back(); }
+  LoopEntry(const LoopEntry&) = delete;
+  LoopEntry& operator=(const LoopEntry&) = delete;
+};
+
+}  // namespace
+
 HWND CreateDialogIndirectParamA(HINSTANCE, const DLGTEMPLATEEX* tmpl, HWND owner, DLGPROC proc,
                                 LPARAM init_param) {
   return make_dialog(tmpl, owner, proc, init_param, false);
@@ -238,6 +252,7 @@ INT_PTR DialogBoxIndirectParamA(HINSTANCE, const DLGTEMPLATEEX* tmpl, HWND owner
     return -1;
   }
   if (DialogData* d = dialog_data(dlg)) d->disabled_owner = disable ? top : nullptr;
+  const LoopEntry entry(dlg);
   MSG msg;
   bool cancelled = false;
   for (;;) {
@@ -311,3 +326,18 @@ BOOL MapDialogRect(HWND dlg, RECT* rect) {
 }
 
 }  // namespace win
+
+namespace plat {
+
+std::vector<win::HWND> modal_dialog_loops() { return win::modal_loops; }
+
+void cancel_modal_dialog(win::HWND dialog) {
+  win::DialogData* d = win::dialog_data(dialog);
+  if (d == nullptr || d->ended) return;
+  win::SendMessageA(dialog, win::WM_COMMAND, win::MAKEWPARAM(win::IDCANCEL, win::BN_CLICKED),
+                    reinterpret_cast<win::LPARAM>(win::GetDlgItem(dialog, win::IDCANCEL)));
+  d = win::dialog_data(dialog);
+  if (d != nullptr && !d->ended) win::EndDialog(dialog, win::IDCANCEL);
+}
+
+}  // namespace plat
