@@ -147,6 +147,25 @@ inline std::uint64_t framekey(std::int32_t first, std::int32_t base) {
          static_cast<std::uint32_t>(base);
 }
 
+// The general path links a statement of the expression path of `nwords`
+// words into the room above the stack pointer sp (at most 8 entries a
+// word) and evaluates it there: true when it would not ask for more room
+// and `need` entries fit.
+inline bool linkroom(std::int32_t sp, std::int32_t nwords, std::int32_t need) {
+  const std::int32_t room = core::nadrs - core::nedlines - sp - 5;
+  return room >= 8 && need <= std::min(8 * nwords, room);
+}
+
+// The room of linkroom for the assignment of form f. Room for 8 entries a
+// word always does; a store too small for that (any short script's, for a
+// statement of some fifty words) is held against what the statement's
+// linked form and evaluation take, measured once.
+inline bool assignroom(Form& f, std::int32_t sp) {
+  if (core::nadrs - core::nedlines - sp - 5 >= 8 * (f.end - f.start)) return true;
+  if (f.linkneed == 0) measurelink(f);
+  return f.linkneed > 0 && linkroom(sp, f.end - f.start - 1, f.linkneed);
+}
+
 // The room that the general path checks for (temproom, the operand stack's
 // room) for the statement of form f; true when it would neither grow a
 // store nor ask. Kept with the form for the frame it was checked in:
@@ -163,17 +182,15 @@ inline std::uint64_t framekey(std::int32_t first, std::int32_t base) {
         // The general path links the statement into the room above the
         // stack (at most 8 entries a word) and evaluates it there.
         const std::int32_t sp = base + 1;
-        const std::int32_t room = core::nadrs - core::nedlines - sp - 5;
-        const std::int32_t capacity = std::min(8 * (f.end - f.start - 1), room);
-        ok = sp <= core::adrs.size() && room >= 8 && f.prog.total + f.prog.depth + 1 <= capacity &&
+        ok = sp <= core::adrs.size() &&
+             linkroom(sp, f.end - f.start - 1, f.prog.total + f.prog.depth + 1) &&
              temproom(f.prog.allcells);
         break;
       }
       [[fallthrough]];
     case Kind::assign: {
       const std::int32_t sp = base + 1;
-      ok = temproom(f.cells) && sp <= core::adrs.size() &&
-           core::nadrs - core::nedlines - sp - 5 >= 8 * (f.end - f.start);
+      ok = temproom(f.cells) && sp <= core::adrs.size() && assignroom(f, sp);
       break;
     }
     case Kind::enddo:
@@ -584,7 +601,7 @@ bool leaffits(const Form& f, std::int32_t base) {
   if (f1 < 1 || f1 + 2 > core::nstmt || static_cast<std::size_t>(f1) + 2 >= forms.size() ||
       stopline == f1 + 1 || stopline == f1 + 2)
     return false;
-  const Form& body = forms[static_cast<std::size_t>(f1) + 1];
+  Form& body = forms[static_cast<std::size_t>(f1) + 1];
   const Form& end = forms[static_cast<std::size_t>(f1) + 2];
   if (body.live != epoch || end.live != epoch || end.kind != Kind::ret || end.words.size() != 2 ||
       static_cast<std::uint16_t>(end.words[0]) != wend)
@@ -613,13 +630,10 @@ bool leaffits(const Form& f, std::int32_t base) {
   // The frame above the actuals, then the callee's statements from its base.
   const std::int32_t ptr = base + 1 + args, calleebase = ptr + framesize;
   const std::int32_t sp = calleebase + 1;
-  const std::int32_t room = core::nadrs - core::nedlines - sp - 5;
-  const bool bodyroom = body.kind == Kind::prog
-                            ? room >= 8 &&
-                                  body.prog.total + body.prog.depth + 1 <=
-                                      std::min(8 * (body.end - body.start - 1), room) &&
-                                  temproom(body.prog.allcells)
-                            : temproom(body.cells) && room >= 8 * (body.end - body.start);
+  const bool bodyroom = body.kind == Kind::prog ? linkroom(sp, body.end - body.start - 1,
+                                                           body.prog.total + body.prog.depth + 1) &&
+                                                      temproom(body.prog.allcells)
+                                                : temproom(body.cells) && assignroom(body, sp);
   if (ptr + framesize > core::adrs.size() || !bodyroom || !temproom(end.nvalues + 2) ||
       calleebase + core::nadrsstep / 4 >= core::nadrslow || sp > core::adrs.size() ||
       firsttemp >= core::nname || !name.valid(firsttemp) ||

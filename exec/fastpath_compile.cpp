@@ -538,4 +538,14 @@ Form compile(std::span<const std::int16_t> words) {
   return f;
 }
 
+void measurelink(Form& f) {
+  LinkedStatement linked;
+  Prog p;
+  std::vector<std::pair<std::int32_t, std::int16_t>> types;
+  const std::span<const std::int16_t> w(f.words);
+  f.linkneed = w.size() >= 3 && XEQ2LINK(w.subspan(1), linked) && makeprog(linked, p, types)
+                   ? p.total + p.depth + 1
+                   : -1;
+}
+
 }  // namespace exec::fast
