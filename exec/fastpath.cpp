@@ -1,6 +1,7 @@
 #include "exec/fastpath.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -93,6 +94,7 @@ bool ready(Form& f) {
         const std::int32_t c = (r.type & 0xA8) == 0xA0 && r.adr > 0 ? r.adr : s;
         return c < zsize ? c : 0;
       };
+      if (!f.wordsteps.empty()) return f.topcell < zsize;
       if (f.jumprel < 0) return true;
       f.leftcell = cellof(f.left);
       f.rightcell = cellof(f.right);
@@ -198,7 +200,8 @@ inline bool assignroom(Form& f, std::int32_t sp) {
       ok = temproom(1) && wordstackroom();
       break;
     case Kind::jump:
-      ok = temproom(3) && wordstackroom() && base + 2 <= core::adrs.size();
+      ok = temproom(std::max(f.nvalues + 2, 3)) && wordstackroom() &&
+           base + std::max(f.maxstack, 2) <= core::adrs.size();
       break;
     case Kind::words:
     case Kind::wordassign:
@@ -315,6 +318,81 @@ Res runassign(Form& f) {
   return ran();
 }
 
+bool textlike(double v);
+
+// A GOTO under a one-line IF whose condition its words compute: the
+// condition's values (the operators' results, then the value the IF
+// tests), as the words compute them; false when the words would do
+// anything but compute them (a value that is no finite number, a failure,
+// a result that the words would take for a text).
+[[gnu::noinline]] bool jumpcondition(const Form& f, std::span<double, longeststack> made) {
+  if (plat::fpu_peek_status() != 0) return false;
+  const double* const cells = z.data();
+  std::array<double, longeststack> stack;
+  std::array<bool, longeststack> result{};
+  std::size_t sp = 0, k = 0;
+  for (const Form::WordStep& s : f.wordsteps) {
+    if (s.op == Form::WordStep::push) {
+      const double x = cells[s.sym];
+      if (!std::isfinite(x)) return false;
+      result[sp] = false;
+      stack[sp++] = x;
+      continue;
+    }
+    const double b = stack[--sp], a = stack[sp - 1];
+    if ((result[sp] && textlike(b)) || (result[sp - 1] && textlike(a))) return false;
+    double r = 0.0;
+    // (A relation's difference may overflow, which the words report.)
+    const bool fits = looprel(static_cast<std::uint16_t>(s.word)) < 0 || std::isfinite(a - b);
+    if (!fits || XEQBINNUM(r, a, s.word, b) != 0 || !std::isfinite(r)) {
+      plat::fpu_clear();
+      return false;
+    }
+    stack[sp - 1] = r;
+    result[sp - 1] = true;
+    made[k++] = r;
+  }
+  if (result[0] && textlike(stack[0])) return false;
+  made[k] = stack[0];
+  return true;
+}
+
+// What the words of a computed jump leave (see jumpcondition): each
+// operator's result in the next result cell; when the IF finds its value
+// 0, that value as the statement's result.
+[[gnu::noinline]] Res runcomputedjump(Form& f, std::int32_t at) {
+  std::array<double, longeststack> made;
+  if (!jumpcondition(f, made)) return notrun;
+  const std::int32_t k = f.nvalues;
+  const double v = made[static_cast<std::size_t>(k)];
+  if (v != 0.0 && at <= 0) return notrun;
+  head(f.start, f.end);
+  wordprologue(f.start);
+  double* const cells = z.data();
+  std::int32_t* const stack = core::adrs.data() - 1;  // stack[i] is adrs(i)
+  const std::int32_t base = core::xeqstackbase;
+  core::xeqstackptr = base + 1;
+  for (std::int32_t j = 0; j < k; ++j) {
+    cells[firsttemp + j] = made[static_cast<std::size_t>(j)];
+    newtemprecord(firsttemp + j + 1);
+  }
+  stmtflags = k > 0 ? 1 : 0;
+  core::iresult = firsttemp + k;
+  if (v == 0.0) {
+    cells[firsttemp + k] = v;
+    stack[base + 1] = firsttemp + k;
+    core::iresult = firsttemp + k + 1;
+    newtemprecord(firsttemp + k + 1);
+    wordpos = f.end - 1;
+    endstatement();
+    return ran();
+  }
+  stack[base + 1] = f.label;
+  wordpos = f.start + f.gotoat;
+  core::xeqline = at;
+  return ran();
+}
+
 // A GOTO alone or under a one-line IF of a relation: what the loop's words
 // leave (the relation's value in the first result cell, the IF's result
 // when it is false, the label on the stack when it jumps).
@@ -322,6 +400,7 @@ Res runjump(Form& f) {
   exprsettled = false;
   if (!room(f)) return notrun;
   const std::int32_t at = core::I2EQUZ(1, f.label);
+  if (!f.wordsteps.empty()) return runcomputedjump(f, at);
   double* const cells = z.data();
   bool cond = true;
   if (f.jumprel >= 0) {
@@ -356,7 +435,7 @@ Res runjump(Form& f) {
     }
   }
   stack[base + 1] = f.label;
-  wordpos = f.end - 2;
+  wordpos = f.start + f.gotoat;
   core::xeqline = at;
   return ran();
 }

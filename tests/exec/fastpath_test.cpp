@@ -507,4 +507,13 @@ TEST(FastPathFaults, TheLogarithmOfZeroStopsItsStatementUnderAFiniteQuotient) {
   expectsame("L = 0\nA = 1 + LOG(L, 8) + LOG(8, L)\nB = 1\nEND\n");
 }
 
+// A GOTO under a one-line IF whose condition is computed stops at the
+// same statement with the same message when a value of the condition is
+// no finite number, or a relation's difference overflows.
+TEST(FastPathFaults, AComputedJumpConditionThatFailsStopsItsStatement) {
+  expectsame("A = 0\nB = 2\nIF (B / A > 1) GOTO 10\nC = 1\n10 END\n");
+  expectsame("A = -8\nB = 0.5\nIF (A ** B + 1 > 1) GOTO 10\nC = 1\n10 END\n");
+  expectsame("A = 1E300 * 1E8\nB = -A\nDO I = 1, 3\n  IF (I * A > B) GOTO 10\nENDDO\n10 END\n");
+}
+
 }  // namespace
