@@ -9,7 +9,7 @@ while True:
     x = x + 0.37
     if x > 1.5:
         x = x - 1.5
-    if x < y:
+    if not x * y < 0.4:
         s = s + 1
     if x >= 0.905:
         y = y * 0.5 + 0.25
