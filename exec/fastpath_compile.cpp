@@ -483,7 +483,9 @@ struct Compiler {
       }
       f.maxstack = std::max(f.maxstack, depth);
     }
-    if (depth != 1 || static_cast<std::size_t>(f.maxstack) >= longeststack) return failjump();
+    if (depth != 1 || static_cast<std::size_t>(f.maxstack) >= longeststack ||
+        static_cast<std::size_t>(f.nvalues) >= longeststack)
+      return failjump();
     f.kind = Kind::jump;
     return true;
   }
