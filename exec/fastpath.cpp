@@ -94,7 +94,11 @@ bool ready(Form& f) {
         const std::int32_t c = (r.type & 0xA8) == 0xA0 && r.adr > 0 ? r.adr : s;
         return c < zsize ? c : 0;
       };
-      if (!f.wordsteps.empty()) return f.topcell < zsize;
+      if (!f.wordsteps.empty()) {
+        for (Form::WordStep& s : f.wordsteps)
+          if (s.op == Form::WordStep::push && (s.index = cellof(s.sym)) == 0) return false;
+        return true;
+      }
       if (f.jumprel < 0) return true;
       f.leftcell = cellof(f.left);
       f.rightcell = cellof(f.right);
@@ -333,7 +337,7 @@ bool textlike(double v);
   std::size_t sp = 0, k = 0;
   for (const Form::WordStep& s : f.wordsteps) {
     if (s.op == Form::WordStep::push) {
-      const double x = cells[s.sym];
+      const double x = cells[s.index];
       if (!std::isfinite(x)) return false;
       result[sp] = false;
       stack[sp++] = x;

@@ -461,7 +461,8 @@ struct Compiler {
   }
 
   // The condition's words and the IF of a computed jump (see jump): the
-  // pushes of plain numbers and the operators become word steps.
+  // pushes of plain numbers and the operators become word steps (a push's
+  // cell, in `index`, is found by ready()).
   bool computedjump(std::span<const std::int16_t> w) {
     const std::size_t n = w.size();
     if (n < 2 || u16(w[n - 1]) != 0xE040u) return false;
@@ -470,9 +471,8 @@ struct Compiler {
       using Step = Form::WordStep;
       if (word > 0) {
         const auto t = typeof_(word);
-        if (!t || (*t != 0x80 && *t != 0x81)) return failjump();
+        if (!t || !plainnumber(*t)) return failjump();
         f.wordsteps.push_back({.op = Step::push, .sym = word});
-        f.topcell = std::max<std::int32_t>(f.topcell, word);
         ++depth;
       } else if (looptoken(u16(word)) && depth >= 2) {
         f.wordsteps.push_back({.op = Step::bin, .word = word});
@@ -491,7 +491,7 @@ struct Compiler {
   }
   bool failjump() {
     f.wordsteps.clear();
-    f.nvalues = f.maxstack = f.topcell = 0;
+    f.nvalues = f.maxstack = 0;
     return false;
   }
 

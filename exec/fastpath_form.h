@@ -164,8 +164,9 @@ struct Form {
   std::int32_t label = 0, left = 0, right = 0, leftcell = 0, rightcell = 0;
   int jumprel = -1;
   std::int32_t gotoat = 0;  // the GOTO word's place from the statement's first word
-  // (Computed conditions: the condition's word steps in `wordsteps`, the
-  // operators' results `nvalues`, its deepest stack `maxstack`.)
+  // (Computed conditions: the condition's word steps in `wordsteps`, each
+  // push's cell in its `index`, the operators' results `nvalues`, its
+  // deepest stack `maxstack`.)
 };
 
 inline DoRecord dorecord(std::int32_t d) {
