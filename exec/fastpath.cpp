@@ -1,6 +1,7 @@
 #include "exec/fastpath.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -93,6 +94,11 @@ bool ready(Form& f) {
         const std::int32_t c = (r.type & 0xA8) == 0xA0 && r.adr > 0 ? r.adr : s;
         return c < zsize ? c : 0;
       };
+      if (!f.wordsteps.empty()) {
+        for (Form::WordStep& s : f.wordsteps)
+          if (s.op == Form::WordStep::push && (s.index = cellof(s.sym)) == 0) return false;
+        return true;
+      }
       if (f.jumprel < 0) return true;
       f.leftcell = cellof(f.left);
       f.rightcell = cellof(f.right);
@@ -147,6 +153,25 @@ inline std::uint64_t framekey(std::int32_t first, std::int32_t base) {
          static_cast<std::uint32_t>(base);
 }
 
+// The general path links a statement of the expression path of `nwords`
+// words into the room above the stack pointer sp (at most 8 entries a
+// word) and evaluates it there: true when it would not ask for more room
+// and `need` entries fit.
+inline bool linkroom(std::int32_t sp, std::int32_t nwords, std::int32_t need) {
+  const std::int32_t room = core::nadrs - core::nedlines - sp - 5;
+  return room >= 8 && need <= std::min(8 * nwords, room);
+}
+
+// The room of linkroom for the assignment of form f. Room for 8 entries a
+// word always does; a store too small for that (any short script's, for a
+// statement of some fifty words) is held against what the statement's
+// linked form and evaluation take, measured once.
+inline bool assignroom(Form& f, std::int32_t sp) {
+  if (core::nadrs - core::nedlines - sp - 5 >= 8 * (f.end - f.start)) return true;
+  if (f.linkneed == 0) measurelink(f);
+  return f.linkneed > 0 && linkroom(sp, f.end - f.start - 1, f.linkneed);
+}
+
 // The room that the general path checks for (temproom, the operand stack's
 // room) for the statement of form f; true when it would neither grow a
 // store nor ask. Kept with the form for the frame it was checked in:
@@ -163,17 +188,15 @@ inline std::uint64_t framekey(std::int32_t first, std::int32_t base) {
         // The general path links the statement into the room above the
         // stack (at most 8 entries a word) and evaluates it there.
         const std::int32_t sp = base + 1;
-        const std::int32_t room = core::nadrs - core::nedlines - sp - 5;
-        const std::int32_t capacity = std::min(8 * (f.end - f.start - 1), room);
-        ok = sp <= core::adrs.size() && room >= 8 && f.prog.total + f.prog.depth + 1 <= capacity &&
+        ok = sp <= core::adrs.size() &&
+             linkroom(sp, f.end - f.start - 1, f.prog.total + f.prog.depth + 1) &&
              temproom(f.prog.allcells);
         break;
       }
       [[fallthrough]];
     case Kind::assign: {
       const std::int32_t sp = base + 1;
-      ok = temproom(f.cells) && sp <= core::adrs.size() &&
-           core::nadrs - core::nedlines - sp - 5 >= 8 * (f.end - f.start);
+      ok = temproom(f.cells) && sp <= core::adrs.size() && assignroom(f, sp);
       break;
     }
     case Kind::enddo:
@@ -181,7 +204,8 @@ inline std::uint64_t framekey(std::int32_t first, std::int32_t base) {
       ok = temproom(1) && wordstackroom();
       break;
     case Kind::jump:
-      ok = temproom(3) && wordstackroom() && base + 2 <= core::adrs.size();
+      ok = temproom(std::max(f.nvalues + 2, 3)) && wordstackroom() &&
+           base + std::max(f.maxstack, 2) <= core::adrs.size();
       break;
     case Kind::words:
     case Kind::wordassign:
@@ -298,6 +322,81 @@ Res runassign(Form& f) {
   return ran();
 }
 
+bool textlike(double v);
+
+// A GOTO under a one-line IF whose condition its words compute: the
+// condition's values (the operators' results, then the value the IF
+// tests), as the words compute them; false when the words would do
+// anything but compute them (a value that is no finite number, a failure,
+// a result that the words would take for a text).
+[[gnu::noinline]] bool jumpcondition(const Form& f, std::span<double, longeststack> made) {
+  if (plat::fpu_peek_status() != 0) return false;
+  const double* const cells = z.data();
+  std::array<double, longeststack> stack;
+  std::array<bool, longeststack> result{};
+  std::size_t sp = 0, k = 0;
+  for (const Form::WordStep& s : f.wordsteps) {
+    if (s.op == Form::WordStep::push) {
+      const double x = cells[s.index];
+      if (!std::isfinite(x)) return false;
+      result[sp] = false;
+      stack[sp++] = x;
+      continue;
+    }
+    const double b = stack[--sp], a = stack[sp - 1];
+    if ((result[sp] && textlike(b)) || (result[sp - 1] && textlike(a))) return false;
+    double r = 0.0;
+    // (A relation's difference may overflow, which the words report.)
+    const bool fits = looprel(static_cast<std::uint16_t>(s.word)) < 0 || std::isfinite(a - b);
+    if (!fits || XEQBINNUM(r, a, s.word, b) != 0 || !std::isfinite(r)) {
+      plat::fpu_clear();
+      return false;
+    }
+    stack[sp - 1] = r;
+    result[sp - 1] = true;
+    made[k++] = r;
+  }
+  if (result[0] && textlike(stack[0])) return false;
+  made[k] = stack[0];
+  return true;
+}
+
+// What the words of a computed jump leave (see jumpcondition): each
+// operator's result in the next result cell; when the IF finds its value
+// 0, that value as the statement's result.
+[[gnu::noinline]] Res runcomputedjump(Form& f, std::int32_t at) {
+  std::array<double, longeststack> made;
+  if (!jumpcondition(f, made)) return notrun;
+  const std::int32_t k = f.nvalues;
+  const double v = made[static_cast<std::size_t>(k)];
+  if (v != 0.0 && at <= 0) return notrun;
+  head(f.start, f.end);
+  wordprologue(f.start);
+  double* const cells = z.data();
+  std::int32_t* const stack = core::adrs.data() - 1;  // stack[i] is adrs(i)
+  const std::int32_t base = core::xeqstackbase;
+  core::xeqstackptr = base + 1;
+  for (std::int32_t j = 0; j < k; ++j) {
+    cells[firsttemp + j] = made[static_cast<std::size_t>(j)];
+    newtemprecord(firsttemp + j + 1);
+  }
+  stmtflags = k > 0 ? 1 : 0;
+  core::iresult = firsttemp + k;
+  if (v == 0.0) {
+    cells[firsttemp + k] = v;
+    stack[base + 1] = firsttemp + k;
+    core::iresult = firsttemp + k + 1;
+    newtemprecord(firsttemp + k + 1);
+    wordpos = f.end - 1;
+    endstatement();
+    return ran();
+  }
+  stack[base + 1] = f.label;
+  wordpos = f.start + f.gotoat;
+  core::xeqline = at;
+  return ran();
+}
+
 // A GOTO alone or under a one-line IF of a relation: what the loop's words
 // leave (the relation's value in the first result cell, the IF's result
 // when it is false, the label on the stack when it jumps).
@@ -305,6 +404,7 @@ Res runjump(Form& f) {
   exprsettled = false;
   if (!room(f)) return notrun;
   const std::int32_t at = core::I2EQUZ(1, f.label);
+  if (!f.wordsteps.empty()) return runcomputedjump(f, at);
   double* const cells = z.data();
   bool cond = true;
   if (f.jumprel >= 0) {
@@ -339,7 +439,7 @@ Res runjump(Form& f) {
     }
   }
   stack[base + 1] = f.label;
-  wordpos = f.end - 2;
+  wordpos = f.start + f.gotoat;
   core::xeqline = at;
   return ran();
 }
@@ -584,7 +684,7 @@ bool leaffits(const Form& f, std::int32_t base) {
   if (f1 < 1 || f1 + 2 > core::nstmt || static_cast<std::size_t>(f1) + 2 >= forms.size() ||
       stopline == f1 + 1 || stopline == f1 + 2)
     return false;
-  const Form& body = forms[static_cast<std::size_t>(f1) + 1];
+  Form& body = forms[static_cast<std::size_t>(f1) + 1];
   const Form& end = forms[static_cast<std::size_t>(f1) + 2];
   if (body.live != epoch || end.live != epoch || end.kind != Kind::ret || end.words.size() != 2 ||
       static_cast<std::uint16_t>(end.words[0]) != wend)
@@ -613,13 +713,10 @@ bool leaffits(const Form& f, std::int32_t base) {
   // The frame above the actuals, then the callee's statements from its base.
   const std::int32_t ptr = base + 1 + args, calleebase = ptr + framesize;
   const std::int32_t sp = calleebase + 1;
-  const std::int32_t room = core::nadrs - core::nedlines - sp - 5;
-  const bool bodyroom = body.kind == Kind::prog
-                            ? room >= 8 &&
-                                  body.prog.total + body.prog.depth + 1 <=
-                                      std::min(8 * (body.end - body.start - 1), room) &&
-                                  temproom(body.prog.allcells)
-                            : temproom(body.cells) && room >= 8 * (body.end - body.start);
+  const bool bodyroom = body.kind == Kind::prog ? linkroom(sp, body.end - body.start - 1,
+                                                           body.prog.total + body.prog.depth + 1) &&
+                                                      temproom(body.prog.allcells)
+                                                : temproom(body.cells) && assignroom(body, sp);
   if (ptr + framesize > core::adrs.size() || !bodyroom || !temproom(end.nvalues + 2) ||
       calleebase + core::nadrsstep / 4 >= core::nadrslow || sp > core::adrs.size() ||
       firsttemp >= core::nname || !name.valid(firsttemp) ||

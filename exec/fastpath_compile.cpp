@@ -418,16 +418,32 @@ struct Compiler {
   }
 
   // GOTO label, or IF (a relation b) GOTO label, on the word path: label,
-  // GOTO, end; or a, b, relation, IF, label, GOTO, end.
+  // GOTO, end; or a, b, relation, IF, label, GOTO, end; or IF (condition)
+  // GOTO label whose condition is computed from plain numbers by the loop's
+  // operators: its words, IF, label, GOTO, end.
   bool jump(std::span<const std::int16_t> w) {
-    const std::size_t n = w.size();
+    std::size_t n = w.size();
+    // The loop end after the GOTO of a labelled statement (the label and
+    // CONTINUE) is never reached: the GOTO jumps, and a false IF goes to
+    // the statement's end.
+    std::array<std::int16_t, longest> unlabelled{};
+    if (n >= 5 && n <= longest && w[n - 1] == core::endmark && w[n - 3] > 0 &&
+        u16(w[n - 2]) == continueword) {
+      n -= 2;
+      std::copy(w.begin(), w.begin() + static_cast<std::ptrdiff_t>(n - 1), unlabelled.begin());
+      unlabelled[n - 1] = core::endmark;
+      w = std::span<const std::int16_t>(unlabelled.data(), n);
+    }
+    f.gotoat = static_cast<std::int32_t>(n) - 2;
     const bool plain = n == 3;
-    if ((n != 3 && n != 7) || w[n - 1] != core::endmark || u16(w[n - 2]) != 0xE020u ||
+    if (n < 3 || n > longest || w[n - 1] != core::endmark || u16(w[n - 2]) != 0xE020u ||
         w[n - 3] <= 0)
       return false;
     const auto label = typeof_(w[n - 3]);
     if (!label || (*label & 0x7FF) != 2) return false;
     f.label = w[n - 3];
+    if (!plain && (n != 7 || looprel(u16(w[2])) < 0 || w[0] <= 0 || w[1] <= 0))
+      return computedjump(w.first(n - 3));
     if (!plain) {
       const int rel = looprel(u16(w[2]));
       if (u16(w[3]) != 0xE040u || rel < 0 || w[0] <= 0 || w[1] <= 0) return false;
@@ -438,9 +454,45 @@ struct Compiler {
       f.left = w[0];
       f.right = w[1];
       f.jumprel = rel;
+      f.nvalues = 1;
     }
     f.kind = Kind::jump;
     return true;
+  }
+
+  // The condition's words and the IF of a computed jump (see jump): the
+  // pushes of plain numbers and the operators become word steps (a push's
+  // cell, in `index`, is found by ready()).
+  bool computedjump(std::span<const std::int16_t> w) {
+    const std::size_t n = w.size();
+    if (n < 2 || u16(w[n - 1]) != 0xE040u) return false;
+    std::int32_t depth = 0;
+    for (const std::int16_t word : w.first(n - 1)) {
+      using Step = Form::WordStep;
+      if (word > 0) {
+        const auto t = typeof_(word);
+        if (!t || !plainnumber(*t)) return failjump();
+        f.wordsteps.push_back({.op = Step::push, .sym = word});
+        ++depth;
+      } else if (looptoken(u16(word)) && depth >= 2) {
+        f.wordsteps.push_back({.op = Step::bin, .word = word});
+        --depth;
+        ++f.nvalues;
+      } else {
+        return failjump();
+      }
+      f.maxstack = std::max(f.maxstack, depth);
+    }
+    if (depth != 1 || static_cast<std::size_t>(f.maxstack) >= longeststack ||
+        static_cast<std::size_t>(f.nvalues) >= longeststack)
+      return failjump();
+    f.kind = Kind::jump;
+    return true;
+  }
+  bool failjump() {
+    f.wordsteps.clear();
+    f.nvalues = f.maxstack = 0;
+    return false;
   }
 
   // A statement of the word path whose every word has a handler of its
@@ -536,6 +588,16 @@ Form compile(std::span<const std::int16_t> words) {
     f.kind = Kind::none;
   }
   return f;
+}
+
+void measurelink(Form& f) {
+  LinkedStatement linked;
+  Prog p;
+  std::vector<std::pair<std::int32_t, std::int16_t>> types;
+  const std::span<const std::int16_t> w(f.words);
+  f.linkneed = w.size() >= 3 && XEQ2LINK(w.subspan(1), linked) && makeprog(linked, p, types)
+                   ? p.total + p.depth + 1
+                   : -1;
 }
 
 }  // namespace exec::fast

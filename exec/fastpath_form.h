@@ -104,7 +104,11 @@ struct Form {
   // fails on one without storage) before it evaluates anything.
   std::vector<std::int32_t> arrays;
   std::int32_t target = 0;
-  std::int32_t cells = 0;    // result cells the general path would take
+  std::int32_t cells = 0;  // result cells the general path would take
+  // An assignment: the entries above the operand stack that the general
+  // path takes for it, its linked form and the evaluator's deepest stack
+  // (measurelink; 0 not measured yet, -1 linking did not tell).
+  std::int32_t linkneed = 0;
   std::int32_t topcell = 0;  // highest cell a step names
   bool ready = false;        // what `ready` found, with the words
   // The frame for which `room` found room since the form was last checked
@@ -159,6 +163,10 @@ struct Form {
   // the cells the loop reads for them (ready()).
   std::int32_t label = 0, left = 0, right = 0, leftcell = 0, rightcell = 0;
   int jumprel = -1;
+  std::int32_t gotoat = 0;  // the GOTO word's place from the statement's first word
+  // (Computed conditions: the condition's word steps in `wordsteps`, each
+  // push's cell in its `index`, the operators' results `nvalues`, its
+  // deepest stack `maxstack`.)
 };
 
 inline DoRecord dorecord(std::int32_t d) {
@@ -175,6 +183,9 @@ inline DoRecord dorecord(std::int32_t d) {
 
 // The form of a statement's words (Kind::none when it has no fast form).
 Form compile(std::span<const std::int16_t> words);
+
+// Sets the linkneed of the assignment of form f from its linked form.
+void measurelink(Form& f);
 
 // The result cells from `first` on (`cells` of them) exist, with their
 // records: the general path would grow no store for them.

@@ -445,6 +445,31 @@ TEST(FastPath, MutatedScriptsLeaveWhatTheGeneralPathLeaves) {
   EXPECT_EQ(failures, 0);
 }
 
+// Assignments nested four deep (a cubic over a cubic) run by their forms:
+// the room they ask for above the operand stack is what the general path
+// takes for them, not 8 entries a word, which the small operand store of a
+// short script never has (every pass was given back).
+TEST(FastPath, DeeplyNestedAssignmentsRunByTheirForms) {
+  scriptrun::start();
+  exec::fast::Tally t;
+  exec::fast::tally = &t;
+  const std::string out =
+      scriptrun::run(crlf("DIMENSION B(7), R(5)\nB = 1, 2, 3, 4, 5, 6, 7\nS = 0\nDO I = 1, 5\n"
+                          "  X = I / 5\n"
+                          "  R(I) = S - (B(1) + X * (B(2) + X * (B(3) + X * B(4)))) / "
+                          "(1 + X * (B(5) + X * (B(6) + X * B(7))))\n"
+                          "  IF (I > 2) S = S + (B(7) + X * (B(6) + X * (B(5) + X * B(4)))) / "
+                          "(1 + X * (B(3) + X * (B(2) + X * B(1))))\n"
+                          "ENDDO\nEND\n"));
+  exec::fast::tally = nullptr;
+  scriptrun::finish();
+  EXPECT_NE(out.find("stop=-1"), std::string::npos) << out;
+  std::string handed;
+  for (const auto& [why, n] : t.handed) handed += std::to_string(n) + " " + why + "\n";
+  EXPECT_EQ(handed, "");
+  EXPECT_GE(t.forms, 5u * 4u);
+}
+
 // Differences found between the two paths, each cut down to a small
 // script (they fail while the fast path has the fault).
 
@@ -480,6 +505,15 @@ TEST(FastPathFaults, AnArrayWithoutStorageStopsItsStatementEvenUnderAFalseIf) {
 TEST(FastPathFaults, TheLogarithmOfZeroStopsItsStatementUnderAFiniteQuotient) {
   expectsame("A = LOG(8, 0)\nB = 1\nEND\n");
   expectsame("L = 0\nA = 1 + LOG(L, 8) + LOG(8, L)\nB = 1\nEND\n");
+}
+
+// A GOTO under a one-line IF whose condition is computed stops at the
+// same statement with the same message when a value of the condition is
+// no finite number, or a relation's difference overflows.
+TEST(FastPathFaults, AComputedJumpConditionThatFailsStopsItsStatement) {
+  expectsame("A = 0\nB = 2\nIF (B / A > 1) GOTO 10\nC = 1\n10 END\n");
+  expectsame("A = -8\nB = 0.5\nIF (A ** B + 1 > 1) GOTO 10\nC = 1\n10 END\n");
+  expectsame("A = 1E300 * 1E8\nB = -A\nDO I = 1, 3\n  IF (I * A > B) GOTO 10\nENDDO\n10 END\n");
 }
 
 }  // namespace
