@@ -153,9 +153,13 @@ void setmarker(const Rw& rw, std::int32_t n) {
     return;
   }
   rwcachetop = core::c1tmptop;
+  const std::int32_t at = core::c1tmptop + 1;
+  if (core::c1namen.valid(at) && core::c1namen.valid(at + 3)) {
+    std::memcpy(core::c1namen.ptr(at), okmarker.data(), 4);
+    return;
+  }
   for (std::int32_t k = 0; k < 4; ++k)
-    if (core::c1namen.valid(core::c1tmptop + 1 + k))
-      core::c1namen(core::c1tmptop + 1 + k) = okmarker[static_cast<std::size_t>(k)];
+    if (core::c1namen.valid(at + k)) core::c1namen(at + k) = okmarker[static_cast<std::size_t>(k)];
 }
 
 bool markerstands() {
@@ -191,11 +195,12 @@ std::int32_t readlength(const Rw& rw) {
   return std::max(recl, 1);
 }
 
-// Room the statement may need in the work area.
-std::int64_t roomneeded(const Rw& rw, bool reads) {
+// Room the statement may need in the work area (recl: the read length
+// when it is known, -1 when not).
+std::int64_t roomneeded(const Rw& rw, bool reads, std::int32_t recl = -1) {
   std::int64_t need = std::int64_t{rw.arglength(40)} + 2 * std::int64_t{rw.items} + 1000 +
                       static_cast<std::int64_t>(rw.fmt.size()) * (rw.items + 1);
-  if (reads) need = std::max<std::int64_t>(need, readlength(rw));
+  if (reads) need = std::max<std::int64_t>(need, recl >= 0 ? recl : readlength(rw));
   return need;
 }
 
@@ -237,14 +242,14 @@ void chooserecord(Rw& rw, bool reads, bool search) {
 }
 
 // Reads the chosen record into the work area; false on a failure (the
-// status is set).
-bool readrecord(Rw& rw) {
+// status is set). length: readlength(), when known.
+bool readrecord(Rw& rw, std::int32_t length = -1) {
   if (rw.cached) {
     rw.ltext = std::min<std::int32_t>(rwcachelen, static_cast<std::int32_t>(rw.area.size()));
     return true;
   }
-  const std::int32_t recl =
-      std::min<std::int32_t>(readlength(rw), static_cast<std::int32_t>(rw.area.size()));
+  const std::int32_t recl = std::min<std::int32_t>(length >= 0 ? length : readlength(rw),
+                                                   static_cast<std::int32_t>(rw.area.size()));
   std::int32_t st = 0, got = recl;
   std::fill(rw.area.begin(), rw.area.begin() + recl, ' ');
   if (isformattedseq(rw.mode) && rwfiles(rw.unit).lineindex) {
@@ -955,6 +960,9 @@ struct RwProgram {
   bool ok = false;
   char letter = 'R';
   std::vector<std::int32_t> items;
+  // The numbers among them, as rwitem() finds them (their types stay
+  // while the form stands); texts are found at each run, as they move.
+  std::vector<RwItem> bound;
 };
 std::vector<RwProgram> programs;
 
@@ -989,8 +997,17 @@ bool rwprogrammake(std::int32_t line, char letter, std::span<const std::int32_t>
   }
   if (!file || !format) return false;
   for (std::int32_t j = 2 * pairs; j < n; ++j) {
-    if (list[static_cast<std::size_t>(j)] < 1) return false;
-    p.items.push_back(list[static_cast<std::size_t>(j)]);
+    const std::int32_t k = list[static_cast<std::size_t>(j)];
+    if (k < 1) return false;
+    p.items.push_back(k);
+    RwItem it;
+    it.k = 0;  // (found at each run)
+    if (k <= core::nname && core::name.valid(k) && (core::name(k).type & 0x50) == 0) {
+      it.k = k;
+      it.cell = k;
+      it.writable = k > core::nsym || (core::name(k).type & 1) == 0;
+    }
+    p.bound.push_back(it);
   }
   p.letter = letter;
   p.ok = true;
@@ -1026,15 +1043,30 @@ exec::XferRun rwprogramrun(std::int32_t line) {
   rw.unit = unit;
   rw.mode = r.mode;
   rw.own = true;
-  if (!rw.takeitems(p.items)) return XferRun::declined;
+  rw.list.resize(p.items.size());
+  for (std::size_t i = 0; i < p.items.size(); ++i) {
+    RwItem& it = rw.list[i];
+    if (p.bound[i].k != 0) {
+      it = p.bound[i];
+      if (!core::z.valid(it.cell)) return XferRun::declined;
+      ++rw.numbers;
+    } else if (!rwitem(p.items[i], it)) {
+      return XferRun::declined;
+    } else if (it.text) {
+      rw.textlength += it.length;
+    } else {
+      rw.numbers += it.count;
+    }
+  }
   const bool reads = !rw.write;
   findformat(rw);
-  if (rwworklength() < roomneeded(rw, reads)) return XferRun::declined;
+  const std::int32_t recl = reads ? readlength(rw) : -1;
+  if (rwworklength() < roomneeded(rw, reads, recl)) return XferRun::declined;
   rw.area = {core::c1namen.ptr(rwworkfirst()), static_cast<std::size_t>(rwworklength())};
   rw.ltext = static_cast<std::int32_t>(rw.area.size());
   std::int64_t elements = 0;
   for (const RwItem& it : rw.list) elements += it.text ? 1 : it.count;
-  const std::int32_t planned = reads ? std::min<std::int32_t>(readlength(rw), rw.ltext) : rw.ltext;
+  const std::int32_t planned = reads ? std::min<std::int32_t>(recl, rw.ltext) : rw.ltext;
   if (elements > 0x7FFFFFFF || trimmed(rw.fmt).empty() ||
       !rwplan(rw.fmt, static_cast<std::int32_t>(rw.fmt.size()), static_cast<std::int32_t>(elements),
               planned))
@@ -1060,7 +1092,7 @@ exec::XferRun rwprogramrun(std::int32_t line) {
   rwprevrec = 0;
   rw.recno = r.position + 1;
   rwfiles(unit).position = rw.recno;
-  if (reads && !readrecord(rw)) return failed(false);
+  if (reads && !readrecord(rw, recl)) return failed(false);
   planneditems(rw);
   out.served = rw.served;
   if (out.letter == ' ' && rw.write) writerecord(rw);
