@@ -528,11 +528,38 @@ void itemsend(Rw& rw, bool planned, std::int32_t tpos, std::int32_t fpos, std::i
   rwcursor.record.assign(rw.area.data(), static_cast<std::size_t>(std::clamp(tpos, 0, rw.ltext)));
 }
 
-// The planned items of a record begun afresh (see itemloop).
+// The planned items of a record begun afresh (see itemloop): all at once
+// when their fields are common ones, else one by one.
 void planneditems(Rw& rw) {
   std::int32_t tpos = 0, fpos = 1, irep = 1, inrecord = 0, written = 0, blanked = 0;
+  const char dir = rw.write ? 'W' : 'R';
   reset_rwindx();
-  plannedloop(rw, rw.write ? 'W' : 'R', tpos, fpos, irep, inrecord, written, blanked);
+  static std::vector<RwPlanItem> items;
+  items.clear();
+  for (const RwItem& it : rw.list) {
+    if (it.array) break;
+    RwPlanItem p;
+    if (it.text) {
+      p.text = {core::c1namen.ptr(it.first), static_cast<std::size_t>(it.length)};
+    } else {
+      p.number = core::z.ptr(it.cell);
+    }
+    p.takes = it.writable;
+    items.push_back(p);
+  }
+  char letter = dir;
+  if (items.size() == rw.list.size() &&
+      rwplanrecord(rw.area, rw.ltext, dir, items, letter, tpos, fpos, irep, written, blanked)) {
+    inrecord = static_cast<std::int32_t>(items.size());
+    rw.served += inrecord;
+    rw.lastletter = letter;
+  } else {
+    reset_rwindx();
+    tpos = 0;
+    fpos = irep = 1;
+    written = blanked = 0;
+    plannedloop(rw, dir, tpos, fpos, irep, inrecord, written, blanked);
+  }
   itemsend(rw, true, tpos, fpos, irep, inrecord, written, blanked);
 }
 
