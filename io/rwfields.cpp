@@ -651,6 +651,22 @@ bool convertcommon(char letter, const plat::EditDesc& std, bool writing, std::sp
   }
   if (letter == 'I') {
     if (!writing) {
+      // Blanks, a sign and up to 18 digits read here; anything else as
+      // the integer reader reads it.
+      std::size_t k = 0;
+      while (k < field.size() && field[k] == ' ') ++k;
+      const bool minus = k < field.size() && field[k] == '-';
+      if (minus || (k < field.size() && field[k] == '+')) ++k;
+      std::uint64_t u = 0;  // (wraps beyond 19 digits, which are not taken)
+      const std::size_t first = k;
+      for (; k < field.size() && field[k] >= '0' && field[k] <= '9'; ++k)
+        u = u * 10 + static_cast<std::uint64_t>(field[k] - '0');
+      if (k == field.size() && k > first && k - first <= 18 &&
+          (std.letter == 'I' || std.letter == 'G')) {
+        const auto i = static_cast<std::int64_t>(u);
+        number = static_cast<double>(minus ? -i : i);
+        return true;
+      }
       std::int64_t i = 0;
       if (plat::get_integer(view(field), std, i) != plat::field_ok) return false;
       number = static_cast<double>(i);

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "io/rwfields.h"
 #include "io/rwindx.h"
 #include "io/rwtexts.h"
 #include "platform/fixedfield.h"
@@ -385,6 +386,33 @@ TEST(FieldConversions, IntegerFieldsAsTheEditorMakesThem) {
     const char st = r.put(static_cast<double>(v));
     EXPECT_EQ(r.written(), want) << d << " " << v;
     EXPECT_EQ(st, want[0] == '*' ? '9' : ' ') << d << " " << v;
+  }
+}
+
+// An integer field read in place gives what the integer reader gives, and
+// fails where it fails, on random fields of digits, signs and blanks.
+TEST(FieldConversions, IntegerFieldsReadInPlaceAsTheReaderReadsThem) {
+  std::mt19937 rng(2063);
+  const std::string chars = "0123456789      +-9";
+  const std::string digits = "0123456789";
+  for (int k = 0; k < 20000; ++k) {
+    const auto w = 1 + static_cast<std::size_t>(rng() % 22);
+    std::string f(w, ' ');
+    // (Now and then digits only, as many as the field holds.)
+    const std::string& from = rng() % 4 == 0 ? digits : chars;
+    for (char& ch : f) ch = from[rng() % from.size()];
+    const std::string d = "I" + std::to_string(w);
+    plat::EditDesc e;
+    std::size_t pos = 0;
+    ASSERT_TRUE(plat::parse_edit_desc(d, pos, e));
+    std::int64_t want = 0;
+    const bool ok = plat::get_integer(f, e, want) == plat::field_ok;
+    double got = -1;
+    std::string field = f;
+    ASSERT_EQ(rwf::convertcommon('I', e, false, field, {}, got), ok) << "'" << f << "'";
+    if (ok) {
+      EXPECT_EQ(got, static_cast<double>(want)) << "'" << f << "'";
+    }
   }
 }
 
