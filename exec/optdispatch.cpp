@@ -1,6 +1,7 @@
 #include "exec/optdispatch.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "core/codewords.h"
 #include "core/messages.h"
@@ -20,7 +21,11 @@ bool ismarker(std::int32_t e) { return (static_cast<std::uint32_t>(e) & ~0x3FFu)
 
 void clearoptions() {
   noptions = 0;
-  optval.assign(noptslots, 0);
+  if (optval.size() == noptslots) {
+    std::memset(optval.ptr(0), 0, sizeof(std::int32_t) * noptslots);
+  } else {
+    optval.assign(noptslots, 0);
+  }
 }
 
 // The slot of keyword number kw of statement s; -1 when it has none.
@@ -156,6 +161,27 @@ void BUISOPTNEW(std::int16_t header, std::int16_t assignkind, std::span<const st
     return;
   }
   callroutine(e, call);
+}
+
+std::int32_t OPTIONSLOTS(std::int16_t header, std::span<const std::int32_t> list, std::int32_t n,
+                         std::vector<OptSlot>& slots) {
+  slots.clear();
+  const std::int32_t s = core::xoptstmtnr(core::xcwcode(header));
+  if (s >= core::noptstmts || opttable[s].fill != OptFill::keyword) return 0;
+  n = std::clamp<std::int32_t>(n, 0, static_cast<std::int32_t>(list.size()));
+  const std::int32_t c = std::min<std::int32_t>(core::cwu(header) & 0x3Fu, n / 2);
+  for (std::int32_t j = 0; j < c; ++j) {
+    const std::int32_t kw = list[2 * j], v = list[2 * j + 1];
+    if (const std::int32_t slot = slotfor(opttable[s].stmt, kw); slot >= 0)
+      slots.push_back({slot, v == novalue ? -kw : v});
+  }
+  return c;
+}
+
+void FILLOPTIONS(std::span<const OptSlot> slots, std::int32_t count) {
+  clearoptions();
+  noptions = count;
+  for (const OptSlot& o : slots) optval(o.slot) = o.value;
 }
 
 void reset_optdispatch() {

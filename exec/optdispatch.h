@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <span>
 #include <string_view>
+#include <vector>
 
 #include "core/shoplists.h"
 #include "platform/indexed.h"
@@ -121,6 +122,17 @@ void BUISOPT(std::int16_t header, std::int16_t next);
 // n counts the entries used.
 void BUISOPTNEW(std::int16_t header, std::int16_t assignkind, std::span<const std::int32_t> list,
                 std::int32_t n);
+
+// The option table as BUISOPTNEW fills it for a statement of the keyword
+// form, without pushing its items or calling its built-in: OPTIONSLOTS
+// finds the slots and values once (returns the option count), FILLOPTIONS
+// puts them in.
+struct OptSlot {
+  std::int32_t slot = 0, value = 0;
+};
+std::int32_t OPTIONSLOTS(std::int16_t header, std::span<const std::int32_t> list, std::int32_t n,
+                         std::vector<OptSlot>& slots);
+void FILLOPTIONS(std::span<const OptSlot> slots, std::int32_t count);
 
 // The run timer of the status bar, called around a dialog build while bit 0
 // of its flag word (the timer display) is set; the stopwatch of the files

@@ -15,6 +15,7 @@
 #include "exec/postfix.h"
 #include "exec/xeq2.h"
 #include "exec/xeqtemps.h"
+#include "exec/xfercalls.h"
 #include "platform/fpu.h"
 
 namespace exec::optforms {
@@ -39,7 +40,15 @@ struct Form {
   // The forms' epoch in which the operands' types were last found the
   // same (statements between two stirs change no types).
   std::uint64_t typesseen = 0;
+  // A READ or WRITE with a transfer program of its own (io/), and the
+  // option table it runs with.
+  bool xfer = false;
+  std::vector<OptSlot> slots;
+  std::int32_t noptions = 0;
 };
+
+// The last replay ran a transfer program that changed no symbol's type.
+bool xferdone = false;
 
 std::vector<Form> forms;  // by statement number
 Form* current = nullptr;
@@ -71,6 +80,7 @@ bool replayable(std::int32_t s) {
 
 bool build(Form& f, std::span<const std::int16_t> w) {
   f.ok = false;
+  f.xfer = false;
   f.typesseen = 0;
   f.words.assign(w.begin(), w.end());
   f.list.clear();
@@ -116,6 +126,11 @@ bool build(Form& f, std::span<const std::int16_t> w) {
   f.header = static_cast<std::int16_t>(h);
   f.stmt = s;
   f.ok = true;
+  const auto st = static_cast<core::OptStmt>(s);
+  if (xfercalls.make != nullptr && (st == core::OptStmt::READ || st == core::OptStmt::WRITE))
+    f.xfer = xfercalls.make(core::xeqline, st == core::OptStmt::READ ? 'R' : 'W', f.list, count);
+  if (f.xfer)
+    f.noptions = OPTIONSLOTS(f.header, f.list, static_cast<std::int32_t>(f.list.size()), f.slots);
   return true;
 }
 
@@ -234,7 +249,17 @@ std::int32_t replay(const Form& f) {
     ++iresult;
     newtemprecord(iresult);
     const std::int32_t stacktop = core::xeqstackptr;
-    BUISOPTNEW(f.header, 0, f.list, static_cast<std::int32_t>(f.list.size()));
+    const auto n = static_cast<std::int32_t>(f.list.size());
+    // A transfer program that declines or fails leaves the statement, or
+    // its report, to the dispatch.
+    XferRun xr = XferRun::declined;
+    if (f.xfer && xfercalls.run != nullptr) {
+      FILLOPTIONS(f.slots, f.noptions);
+      if (core::z.valid(iresult)) core::z(iresult) = 0.0;
+      xr = xfercalls.run(core::xeqline);
+    }
+    if (xr != XferRun::done) BUISOPTNEW(f.header, 0, f.list, n);
+    xferdone = xr == XferRun::done;
     core::xeqstackptr = stacktop;
     if (core::xeqstop == stops::grown) {
       iresult = iresult0;
@@ -272,8 +297,11 @@ std::int32_t run() {
   Form& f = *current;
   current = nullptr;
   const Footprint before = Footprint::now();
+  xferdone = false;
   const std::int32_t r = replay(f);
-  if (!(Footprint::now() == before) || !sametypes(f) || plat::fpu_peek_status() != 0) {
+  // (A transfer program writes values only, never types.)
+  if (!(Footprint::now() == before) || (!xferdone && !sametypes(f)) ||
+      plat::fpu_peek_status() != 0) {
     fast::stir();
   } else {
     f.typesseen = fast::epoch;

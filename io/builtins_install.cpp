@@ -16,6 +16,7 @@
 #include "io/music.h"
 #include "io/readwrite.h"
 #include "io/rwfiles.h"
+#include "io/rwstatement.h"
 #include "io/stopwatch.h"
 #include "io/system.h"
 #include "io/tableelement.h"
@@ -67,6 +68,8 @@ void install_builtins() {
   exec::install_optroutine(core::OptStmt::OPEN, callopen);
   exec::install_optroutine(core::OptStmt::READ, callread);
   exec::install_optroutine(core::OptStmt::WRITE, callwrite);
+  exec::xfercalls.make = rwprogrammake;
+  exec::xfercalls.run = rwprogramrun;
   exec::install_optroutine(core::OptStmt::TIME, calltime);
   exec::install_optroutine(core::OptStmt::KEY, callkey);
   exec::install_optroutine(core::OptStmt::COM, COMIO);

@@ -496,6 +496,18 @@ void report(char statement, Outcome& out) {
 }  // namespace
 
 void READWRITE(char letter, std::int32_t items) {
+  if (rwpending.active) {
+    // The statement's transfer program ran and failed: only its report.
+    const RwPending p = rwpending;
+    rwpending.active = false;
+    if (p.letter == letter && p.line == core::xeqline) {
+      Outcome out = p.out;
+      if (p.counted && core::z.valid(core::iresult)) core::z(core::iresult) = p.count;
+      report(letter, out);
+      core::SETDECIMALPOINT(".");
+      return;
+    }
+  }
   rwnitems = std::max(items, 0);
   // CompTol holds for this statement's filter.
   const double tolerance = filtertolerance;
@@ -546,6 +558,7 @@ void READWRITE(char letter, std::int32_t items) {
 
 void reset_readwrite() {
   reset_rwfiles();
+  reset_rwpending();
   filtertolerance = filtertoldefault;
   reset_rwindx();
   forgetunit();

@@ -634,6 +634,60 @@ void convert(Call& c, std::int32_t p, std::int32_t w) {
   }
 }
 
+bool convertcommon(char letter, const plat::EditDesc& std, bool writing, std::span<char> field,
+                   std::span<char> text, double& number) {
+  if (!text.empty()) {
+    if (letter != 'A') return false;
+    const std::size_t n = std::min(field.size(), text.size());
+    if (writing) {
+      std::fill(field.begin(), field.end(), ' ');
+      std::copy_n(text.begin(), n, field.begin());
+      nodots(field.first(n));
+    } else {
+      std::fill(text.begin(), text.end(), ' ');
+      std::copy_n(field.begin(), n, text.begin());
+    }
+    return true;
+  }
+  if (letter == 'I') {
+    if (!writing) {
+      // Blanks, a sign and up to 18 digits read here; anything else as
+      // the integer reader reads it.
+      std::size_t k = 0;
+      while (k < field.size() && field[k] == ' ') ++k;
+      const bool minus = k < field.size() && field[k] == '-';
+      if (minus || (k < field.size() && field[k] == '+')) ++k;
+      std::uint64_t u = 0;  // (wraps beyond 19 digits, which are not taken)
+      const std::size_t first = k;
+      for (; k < field.size() && field[k] >= '0' && field[k] <= '9'; ++k)
+        u = u * 10 + static_cast<std::uint64_t>(field[k] - '0');
+      if (k == field.size() && k > first && k - first <= 18 &&
+          (std.letter == 'I' || std.letter == 'G')) {
+        const auto i = static_cast<std::int64_t>(u);
+        number = static_cast<double>(minus ? -i : i);
+        return true;
+      }
+      std::int64_t i = 0;
+      if (plat::get_integer(view(field), std, i) != plat::field_ok) return false;
+      number = static_cast<double>(i);
+      return true;
+    }
+    const double t = std::trunc(number);
+    // (Stars fail the field: convert() says so.)
+    return t < two63 && t >= -two63 && putdecimal(field, static_cast<std::int64_t>(t), std) &&
+           field[0] != '*';
+  }
+  if (letter != 'E' && letter != 'F' && letter != 'G') return false;
+  if (writing)
+    return std.letter == 'F' && std.digits >= 0 &&
+           static_cast<std::size_t>(std::max(std.width, 0)) == field.size() &&
+           plat::edit_fixed_into(number, std.digits, field);
+  double v = 0.0;
+  if (std.letter == 'I' || plat::get_real(view(field), std, v) != plat::field_ok) return false;
+  number = v;
+  return true;
+}
+
 bool templatestep(Call& c) {
   RwIndxState& s = rwindxstate;
   const std::int32_t start = std::max(s.tmplstart, 1);

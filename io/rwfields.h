@@ -50,6 +50,14 @@ void freefield(Call& c);
 // standard format is in `fmtwork`).
 void convert(Call& c, std::int32_t p, std::int32_t w);
 
+// A field of a common descriptor converted as convert() converts it, from
+// its letter as written and its standard format (parsed): a text under A,
+// a number under I, or under E, F and G (written: F only). False for any
+// other field and for one that fails (the item is then unchanged, the
+// field may not be), which convert() then takes.
+bool convertcommon(char letter, const plat::EditDesc& std, bool writing, std::span<char> field,
+                   std::span<char> text, double& number);
+
 // Template mode, the format position negative: one element per call.
 // Returns true when the item was served; false when the template is
 // spent.

@@ -502,6 +502,56 @@ void rwplanfield(std::int32_t ordinal, std::span<char> text, double& number) {
   s.served = true;
 }
 
+bool rwplanrecord(std::span<char> record, std::int32_t ltext, char dir,
+                  std::span<const RwPlanItem> items, char& letter, std::int32_t& tpos,
+                  std::int32_t& fpos, std::int32_t& irep, std::int32_t& written,
+                  std::int32_t& blanked) {
+  const Plan& plan = *inuse;
+  if (items.empty() || items.size() > plan.fields.size()) return false;
+  const bool writing = dir == 'W';
+  std::int32_t at = 0;  // the text position before the item
+  written = blanked = 0;
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    const Plan::Field& f = plan.fields[i];
+    const RwPlanItem& it = items[i];
+    if (!f.stdok) return false;
+    if (writing) {
+      const std::int32_t to = std::min(at + 1000, ltext);
+      const std::int32_t from = std::max(at, blanked);
+      if (to > from) std::fill(record.begin() + from, record.begin() + to, ' ');
+      blanked = std::max(blanked, to);
+    }
+    written = std::max(written, at);
+    const std::span<char> field =
+        record.subspan(static_cast<std::size_t>(f.at), static_cast<std::size_t>(f.d.width));
+    if (it.text.empty()) {
+      double v = writing ? *it.number : 0.0;
+      if (!rwf::convertcommon(f.d.letter, f.std, writing, field, {}, v)) return false;
+      if (!writing && it.takes) *it.number = v;
+    } else if (writing || it.takes) {
+      double none = 0.0;
+      if (!rwf::convertcommon(f.d.letter, f.std, writing, field, it.text, none)) return false;
+      // (A read zeroes the number beside a text, as one call of the engine does.)
+      if (!writing && it.number != nullptr) *it.number = 0.0;
+    } else if (f.d.letter != 'A') {
+      return false;  // (a text read under A into a constant leaves it)
+    }
+    at = f.at + f.d.width;
+  }
+  // The state that serving the items one by one leaves.
+  const Plan::Field& last = plan.fields[items.size() - 1];
+  RwIndxState& s = rwindxstate;
+  s.ndone += static_cast<std::int32_t>(items.size());
+  s.descstart = last.start;
+  s.served = true;
+  fmtwork = last.work;
+  letter = last.d.letter;
+  tpos = at;
+  fpos = last.fpos;
+  irep = last.irep;
+  return true;
+}
+
 void reset_rwindx() { rwindxstate = RwIndxState{}; }
 
 }  // namespace io

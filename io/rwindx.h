@@ -84,6 +84,25 @@ void rwplanbegin(std::span<char> record, std::int32_t ltext, char dir, char& let
                  std::int32_t& tpos, std::int32_t& fpos, std::int32_t& irep, char& status);
 void rwplanfield(std::int32_t ordinal, std::span<char> text, double& number);
 
+// The items of a record begun afresh under the plan in hand (rwplan has
+// said that it holds them) in one call, when every field is a common one
+// (rwf::convertcommon) and none fails: the record and the items are then
+// what rwplanbegin and one rwplanfield call an item, each item written
+// after blanks laid from its text position up to 1000 characters ahead,
+// leave; written: the text position the last item started at; blanked:
+// how far the blanks reach. False otherwise; the record's characters and
+// the items before the field that stopped it are then left as they stand,
+// for serving the items one by one anew. dir: "W" or "R".
+struct RwPlanItem {
+  std::span<char> text;      // a text item, empty for a number
+  double* number = nullptr;  // a number item
+  bool takes = true;         // a read item takes what is read
+};
+bool rwplanrecord(std::span<char> record, std::int32_t ltext, char dir,
+                  std::span<const RwPlanItem> items, char& letter, std::int32_t& tpos,
+                  std::int32_t& fpos, std::int32_t& irep, std::int32_t& written,
+                  std::int32_t& blanked);
+
 void reset_rwindx();
 
 }  // namespace io

@@ -75,12 +75,15 @@ struct Rw {
   // Takes the items from the operand stack; false (letter D) when one has
   // no storage. Text positions change when the store grows: taken again
   // then.
-  bool takeitems() {
+  // operands: the items' operands when they are not on the stack.
+  bool takeitems(std::span<const std::int32_t> operands = {}) {
     list.resize(static_cast<std::size_t>(items));
     textlength = numbers = 0;
     for (std::int32_t i = 1; i <= items; ++i) {
       RwItem& it = list[static_cast<std::size_t>(i - 1)];
-      if (!rwitem(rwoperand(i, items), it)) return false;
+      const std::int32_t k =
+          operands.empty() ? rwoperand(i, items) : operands[static_cast<std::size_t>(i - 1)];
+      if (!rwitem(k, it)) return false;
       if (it.text) {
         textlength += it.length;
       } else {
@@ -150,9 +153,13 @@ void setmarker(const Rw& rw, std::int32_t n) {
     return;
   }
   rwcachetop = core::c1tmptop;
+  const std::int32_t at = core::c1tmptop + 1;
+  if (core::c1namen.valid(at) && core::c1namen.valid(at + 3)) {
+    std::memcpy(core::c1namen.ptr(at), okmarker.data(), 4);
+    return;
+  }
   for (std::int32_t k = 0; k < 4; ++k)
-    if (core::c1namen.valid(core::c1tmptop + 1 + k))
-      core::c1namen(core::c1tmptop + 1 + k) = okmarker[static_cast<std::size_t>(k)];
+    if (core::c1namen.valid(at + k)) core::c1namen(at + k) = okmarker[static_cast<std::size_t>(k)];
 }
 
 bool markerstands() {
@@ -188,11 +195,12 @@ std::int32_t readlength(const Rw& rw) {
   return std::max(recl, 1);
 }
 
-// Room the statement may need in the work area.
-std::int64_t roomneeded(const Rw& rw, bool reads) {
+// Room the statement may need in the work area (recl: the read length
+// when it is known, -1 when not).
+std::int64_t roomneeded(const Rw& rw, bool reads, std::int32_t recl = -1) {
   std::int64_t need = std::int64_t{rw.arglength(40)} + 2 * std::int64_t{rw.items} + 1000 +
                       static_cast<std::int64_t>(rw.fmt.size()) * (rw.items + 1);
-  if (reads) need = std::max<std::int64_t>(need, readlength(rw));
+  if (reads) need = std::max<std::int64_t>(need, recl >= 0 ? recl : readlength(rw));
   return need;
 }
 
@@ -234,14 +242,14 @@ void chooserecord(Rw& rw, bool reads, bool search) {
 }
 
 // Reads the chosen record into the work area; false on a failure (the
-// status is set).
-bool readrecord(Rw& rw) {
+// status is set). length: readlength(), when known.
+bool readrecord(Rw& rw, std::int32_t length = -1) {
   if (rw.cached) {
     rw.ltext = std::min<std::int32_t>(rwcachelen, static_cast<std::int32_t>(rw.area.size()));
     return true;
   }
-  const std::int32_t recl =
-      std::min<std::int32_t>(readlength(rw), static_cast<std::int32_t>(rw.area.size()));
+  const std::int32_t recl = std::min<std::int32_t>(length >= 0 ? length : readlength(rw),
+                                                   static_cast<std::int32_t>(rw.area.size()));
   std::int32_t st = 0, got = recl;
   std::fill(rw.area.begin(), rw.area.begin() + recl, ' ');
   if (isformattedseq(rw.mode) && rwfiles(rw.unit).lineindex) {
@@ -487,6 +495,74 @@ void plannedloop(Rw& rw, char dir, std::int32_t& tpos, std::int32_t& fpos, std::
   }
 }
 
+// The record's end after its items: what is left of the format and the
+// blanks of a record written, the count and the cursor.
+void itemsend(Rw& rw, bool planned, std::int32_t tpos, std::int32_t fpos, std::int32_t irep,
+              std::int32_t inrecord, std::int32_t written, std::int32_t blanked) {
+  const bool noformat = trimmed(rw.fmt).empty();
+  const auto lfmt = static_cast<std::int32_t>(rw.fmt.size());
+  if (rw.write && rw.out->letter == ' ') {
+    const std::int32_t f = fpos;
+    const auto n = static_cast<std::int32_t>(trimmed(rw.fmt).size());
+    if (!noformat && rw.items > 0 && ((f > 1 && f <= n) || f < -1)) {
+      // What is left of the format's literals and template.
+      char letter = 'w', st = ' ';
+      double none = 0.0;
+      RWINDX(rw.fmt, lfmt, rw.area, rw.ltext, inrecord + 1, {}, none, letter, tpos, fpos, irep, st);
+    }
+    // The rest of a Text variable; of the work area as far as the items
+    // may have written.
+    const std::int32_t end = rw.hastext ? static_cast<std::int32_t>(rw.area.size())
+                                        : std::min(rw.ltext, std::max(tpos, written) + 1000);
+    // (Planned, what lies between tpos and the blanks laid ahead is blank
+    // already: the closing pass writes only blanks and literals.)
+    const std::int32_t from = planned && !rw.hastext ? std::max(tpos, blanked) : tpos;
+    if (end > from) std::fill(rw.area.begin() + from, rw.area.begin() + end, ' ');
+  }
+  rw.count = tpos;
+  rwcursor.recno = rw.recno;
+  rwcursor.tpos = tpos;
+  rwcursor.fpos = fpos;
+  rwcursor.irep = irep;
+  rwcursor.served = inrecord;
+  rwcursor.record.assign(rw.area.data(), static_cast<std::size_t>(std::clamp(tpos, 0, rw.ltext)));
+}
+
+// The planned items of a record begun afresh (see itemloop): all at once
+// when their fields are common ones, else one by one.
+void planneditems(Rw& rw) {
+  std::int32_t tpos = 0, fpos = 1, irep = 1, inrecord = 0, written = 0, blanked = 0;
+  const char dir = rw.write ? 'W' : 'R';
+  reset_rwindx();
+  static std::vector<RwPlanItem> items;
+  items.clear();
+  for (const RwItem& it : rw.list) {
+    if (it.array) break;
+    RwPlanItem p;
+    if (it.text) {
+      p.text = {core::c1namen.ptr(it.first), static_cast<std::size_t>(it.length)};
+    } else {
+      p.number = core::z.ptr(it.cell);
+    }
+    p.takes = it.writable;
+    items.push_back(p);
+  }
+  char letter = dir;
+  if (items.size() == rw.list.size() &&
+      rwplanrecord(rw.area, rw.ltext, dir, items, letter, tpos, fpos, irep, written, blanked)) {
+    inrecord = static_cast<std::int32_t>(items.size());
+    rw.served += inrecord;
+    rw.lastletter = letter;
+  } else {
+    reset_rwindx();
+    tpos = 0;
+    fpos = irep = 1;
+    written = blanked = 0;
+    plannedloop(rw, dir, tpos, fpos, irep, inrecord, written, blanked);
+  }
+  itemsend(rw, true, tpos, fpos, irep, inrecord, written, blanked);
+}
+
 // The items, one after the other, through the engine.
 void itemloop(Rw& rw) {
   const std::int32_t column = exec::KEYVALUE(rwopt(rwslot::column));
@@ -629,31 +705,7 @@ void itemloop(Rw& rw) {
         linebreak(rw, tpos);
     }
   }
-  if (rw.write && out.letter == ' ') {
-    const std::int32_t f = fpos;
-    const auto n = static_cast<std::int32_t>(trimmed(rw.fmt).size());
-    if (!noformat && rw.items > 0 && ((f > 1 && f <= n) || f < -1)) {
-      // What is left of the format's literals and template.
-      char letter = 'w', st = ' ';
-      double none = 0.0;
-      RWINDX(rw.fmt, lfmt, rw.area, rw.ltext, inrecord + 1, {}, none, letter, tpos, fpos, irep, st);
-    }
-    // The rest of a Text variable; of the work area as far as the items
-    // may have written.
-    const std::int32_t end = rw.hastext ? static_cast<std::int32_t>(rw.area.size())
-                                        : std::min(rw.ltext, std::max(tpos, written) + 1000);
-    // (Planned, what lies between tpos and the blanks laid ahead is blank
-    // already: the closing pass writes only blanks and literals.)
-    const std::int32_t from = planned && !rw.hastext ? std::max(tpos, blanked) : tpos;
-    if (end > from) std::fill(rw.area.begin() + from, rw.area.begin() + end, ' ');
-  }
-  rw.count = tpos;
-  rwcursor.recno = rw.recno;
-  rwcursor.tpos = tpos;
-  rwcursor.fpos = fpos;
-  rwcursor.irep = irep;
-  rwcursor.served = inrecord;
-  rwcursor.record.assign(rw.area.data(), static_cast<std::size_t>(std::clamp(tpos, 0, rw.ltext)));
+  itemsend(rw, planned, tpos, fpos, irep, inrecord, written, blanked);
 }
 
 // The record to its unit.
@@ -926,5 +978,159 @@ void rwtransfer(char letter, std::int32_t items, Outcome& out) {
   }
   if (core::z.valid(core::iresult)) core::z(core::iresult) = rw.count;
 }
+
+namespace {
+
+// The programs, by statement number: the operands of the items of a READ
+// or WRITE whose options are FIle, Format, IOStat and ERror only.
+struct RwProgram {
+  bool ok = false;
+  char letter = 'R';
+  std::vector<std::int32_t> items;
+  // The numbers among them, as rwitem() finds them (their types stay
+  // while the form stands); texts are found at each run, as they move.
+  std::vector<RwItem> bound;
+};
+std::vector<RwProgram> programs;
+
+}  // namespace
+
+bool rwprogrammake(std::int32_t line, char letter, std::span<const std::int32_t> list,
+                   std::int32_t pairs) {
+  if (line < 1 || (letter != 'R' && letter != 'W')) return false;
+  if (programs.size() <= static_cast<std::size_t>(line))
+    programs.resize(static_cast<std::size_t>(line) + 1);
+  RwProgram& p = programs[static_cast<std::size_t>(line)];
+  p = RwProgram{};
+  const auto n = static_cast<std::int32_t>(list.size());
+  if (pairs < 1 || 2 * pairs >= n) return false;
+  bool file = false, format = false;
+  for (std::int32_t j = 0; j < pairs; ++j) {
+    const std::int32_t kw = list[static_cast<std::size_t>(2 * j)];
+    const std::int32_t v = list[static_cast<std::size_t>(2 * j + 1)];
+    std::int32_t slot = -1;
+    if (letter == 'R' && kw >= 0 && kw < std::ssize(exec::readslots))
+      slot = exec::readslots[static_cast<std::size_t>(kw)];
+    if (letter == 'W' && kw >= 0 && kw < std::ssize(exec::writeslots))
+      slot = exec::writeslots[static_cast<std::size_t>(kw)];
+    const bool symbol = v >= 1 && v != exec::novalue;
+    if (slot == rwslot::file && symbol) {
+      file = true;
+    } else if (slot == rwslot::format && symbol) {
+      format = true;
+    } else if (slot != rwslot::iostat && slot != rwslot::error) {
+      return false;
+    }
+  }
+  if (!file || !format) return false;
+  for (std::int32_t j = 2 * pairs; j < n; ++j) {
+    const std::int32_t k = list[static_cast<std::size_t>(j)];
+    if (k < 1) return false;
+    p.items.push_back(k);
+    RwItem it;
+    it.k = 0;  // (found at each run)
+    if (k <= core::nname && core::name.valid(k) && (core::name(k).type & 0x50) == 0) {
+      it.k = k;
+      it.cell = k;
+      it.writable = k > core::nsym || (core::name(k).type & 1) == 0;
+    }
+    p.bound.push_back(it);
+  }
+  p.letter = letter;
+  p.ok = true;
+  return true;
+}
+
+// The statement as READWRITE runs it when the unit is a text file read or
+// written record after record and the format plans the items: the same
+// steps, without the choices that its options have made already.
+exec::XferRun rwprogramrun(std::int32_t line) {
+  using exec::XferRun;
+  if (line < 1 || static_cast<std::size_t>(line) >= programs.size()) return XferRun::declined;
+  const RwProgram& p = programs[static_cast<std::size_t>(line)];
+  if (!p.ok) return XferRun::declined;
+  // What would make the statement take another road: checked before
+  // anything changes.
+  const std::int32_t filesym = rwopt(rwslot::file);
+  if (filesym < 1 || (core::NAMTYP(filesym, 0x100) & 0x100) == 0) return XferRun::declined;
+  const std::int32_t unit = core::name(filesym).adr;
+  if (!isscriptunit(unit)) return XferRun::declined;
+  const RwFile& r = rwfiles(unit);
+  if (!isformattedseq(r.mode) || r.lineindex || r.coltable) return XferRun::declined;
+  std::string_view filename;
+  if (!rwtext(filesym, filename)) return XferRun::declined;
+  Outcome out;
+  out.unit = unit;
+  out.named = true;
+  Rw rw;
+  rw.letter = p.letter;
+  rw.write = p.letter == 'W';
+  rw.items = static_cast<std::int32_t>(p.items.size());
+  rw.out = &out;
+  rw.unit = unit;
+  rw.mode = r.mode;
+  rw.own = true;
+  rw.list.resize(p.items.size());
+  for (std::size_t i = 0; i < p.items.size(); ++i) {
+    RwItem& it = rw.list[i];
+    if (p.bound[i].k != 0) {
+      it = p.bound[i];
+      if (!core::z.valid(it.cell)) return XferRun::declined;
+      ++rw.numbers;
+    } else if (!rwitem(p.items[i], it)) {
+      return XferRun::declined;
+    } else if (it.text) {
+      rw.textlength += it.length;
+    } else {
+      rw.numbers += it.count;
+    }
+  }
+  const bool reads = !rw.write;
+  findformat(rw);
+  const std::int32_t recl = reads ? readlength(rw) : -1;
+  if (rwworklength() < roomneeded(rw, reads, recl)) return XferRun::declined;
+  rw.area = {core::c1namen.ptr(rwworkfirst()), static_cast<std::size_t>(rwworklength())};
+  rw.ltext = static_cast<std::int32_t>(rw.area.size());
+  std::int64_t elements = 0;
+  for (const RwItem& it : rw.list) elements += it.text ? 1 : it.count;
+  const std::int32_t planned = reads ? std::min<std::int32_t>(recl, rw.ltext) : rw.ltext;
+  if (elements > 0x7FFFFFFF || trimmed(rw.fmt).empty() ||
+      !rwplan(rw.fmt, static_cast<std::int32_t>(rw.fmt.size()), static_cast<std::int32_t>(elements),
+              planned))
+    return XferRun::declined;
+
+  // READWRITE's set-up.
+  rwnitems = rw.items;
+  if (unit != rwunit) rwprevrec = 0;
+  rwunit = unit;
+  rwname.set(filename);
+  rwdetail.blank();
+  // The transfer.
+  auto failed = [&](bool counted) {
+    rwpending.active = true;
+    rwpending.letter = p.letter;
+    rwpending.line = line;
+    rwpending.out = out;
+    rwpending.counted = counted;
+    rwpending.count = rw.count;
+    return XferRun::failed;
+  };
+  // The next record (chooserecord without Recrow).
+  rwprevrec = 0;
+  rw.recno = r.position + 1;
+  rwfiles(unit).position = rw.recno;
+  if (reads && !readrecord(rw, recl)) return failed(false);
+  planneditems(rw);
+  out.served = rw.served;
+  if (out.letter == ' ' && rw.write) writerecord(rw);
+  if (core::z.valid(core::iresult)) core::z(core::iresult) = rw.count;
+  if (out.letter != ' ' || out.status != 0) return failed(true);
+  // The report of a statement that went well.
+  core::SETZTOR8(rwopt(rwslot::iostat), 0.0);
+  core::SETDECIMALPOINT(".");
+  return XferRun::done;
+}
+
+void reset_rwpending() { rwpending = RwPending{}; }
 
 }  // namespace io

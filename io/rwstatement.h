@@ -12,6 +12,7 @@
 #include "exec/optdispatch.h"
 #include "exec/optvalues.h"
 #include "exec/windowlist.h"
+#include "exec/xfercalls.h"
 
 namespace io {
 
@@ -62,6 +63,29 @@ std::int32_t rwoperand(std::int32_t i, std::int32_t n);
 // READ ("R"), WRITE ("W") and the transfer of an OPEN with items ("O",
 // which reads) after the prologue; out.unit is the statement's unit.
 void rwtransfer(char letter, std::int32_t items, Outcome& out);
+
+// The transfer programs of READ and WRITE statements replayed from their
+// forms (exec/xfercalls.h): a statement whose options are FIle, Format,
+// IOStat and ERror only gets one; it runs when the file is a text file
+// read or written record after record and the format plans the items.
+bool rwprogrammake(std::int32_t line, char letter, std::span<const std::int32_t> list,
+                   std::int32_t pairs);
+// (The programs stay as long as the forms that made them.)
+exec::XferRun rwprogramrun(std::int32_t line);
+
+// A program that failed leaves its outcome here; READWRITE, called for the
+// same statement next, then makes only its report. counted: the result
+// cell receives count (the characters transferred), as after the items.
+struct RwPending {
+  bool active = false;
+  char letter = ' ';
+  std::int32_t line = 0;
+  Outcome out;
+  bool counted = false;
+  std::int32_t count = 0;
+};
+inline RwPending rwpending;
+void reset_rwpending();
 
 // The window targets (io/rwwindow.cpp): the WINdowhandle window's record
 // (the main window's when none); the text written into it at the place,

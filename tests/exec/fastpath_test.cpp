@@ -470,6 +470,66 @@ TEST(FastPath, DeeplyNestedAssignmentsRunByTheirForms) {
   EXPECT_GE(t.forms, 5u * 4u);
 }
 
+// READ and WRITE statements of random formats and items, run again and
+// again from their transfer programs on the fast path, leave what the
+// general path leaves: values, statuses and the records read back.
+TEST(FastPath, RandomTransfersLeaveWhatTheGeneralPathLeaves) {
+  std::mt19937 rng(6202);
+  // A descriptor and what it takes: n a number, t a text, - nothing.
+  struct Piece {
+    const char* d;
+    const char* takes;
+  };
+  const Piece pieces[] = {{"I5", "n"},   {"I3", "n"},    {"I8.4", "n"},  {"F8.3", "n"},
+                          {"F6.0", "n"}, {"E12.4", "n"}, {"G10.3", "n"}, {"A4", "t"},
+                          {"A8", "t"},   {"L2", "n"},    {"2X", ""},     {"3F5.1", "nnn"},
+                          {"2A3", "tt"}, {"(I2)", "n"},  {"\"ab\"", ""}, {"I4,/", "n"}};
+  // A format and the items that fit it, now and then one item of the
+  // other kind, one too many or one too few.
+  auto transfer = [&](const std::vector<std::string>& numbers,
+                      const std::vector<std::string>& texts) {
+    std::string f, list;
+    const int n = 1 + static_cast<int>(rng() % 4);
+    for (int i = 0; i < n; ++i) {
+      // Mostly plain pieces, now and then one the plan leaves to the walk.
+      const Piece& p = pieces[rng() % (rng() % 5 == 0 ? std::size(pieces) : 13)];
+      f += (i > 0 ? "," : "") + std::string(p.d);
+      for (const char* k = p.takes; *k != 0; ++k) {
+        const bool text = (*k == 't') != (rng() % 12 == 0);
+        const auto& from = text ? texts : numbers;
+        if (rng() % 12 != 0) list += (list.empty() ? "" : ", ") + from[rng() % from.size()];
+      }
+    }
+    if (list.empty() || rng() % 12 == 0) list += (list.empty() ? "" : ", ") + numbers[0];
+    return std::pair(f, list);
+  };
+  std::vector<std::string> texts;
+  for (int n = 0; n < 60; ++n) {
+    const std::string a = std::to_string(rng() % 200) + "." + std::to_string(rng() % 100);
+    const auto [wf, wl] = transfer({"K", "X", "7", "I", "-X"}, {"T", "'cd'"});
+    // Half of the records are read back under the format they were written with.
+    auto [rf, rl] = transfer({"K2", "Y", "Y2"}, {"S", "'zz'"});
+    if (rng() % 2 == 0) rf = wf;
+    // (A failure stops the run: a statement with an ERror label has no
+    // replay form.)
+    std::string t =
+        "CHARACTER F*8, T*6, S*5\nF = 'r.txt'\nT = 'w" + std::to_string(rng() % 100) +
+        "'\nIW = 0\nIR = 0\nSUM = 0\nOPEN(FIle=F)\nDO I = 1, 6\n  X = I * " + a +
+        " - 90\n  K = I * " + std::to_string(rng() % 160) + "\n  WRITE(FIle=F, Format='" + wf +
+        "', IOStat=IW) " + wl + "\nENDDO\nWRITE(FIle=F, CLoSe=1)\nOPEN(FIle=F)\nDO I = 1, " +
+        std::to_string(4 + rng() % 4) + "\n  READ(FIle=F, Format='" + rf + "', IOStat=IR) " + rl +
+        "\n  SUM = SUM + Y\nENDDO\nWRITE(FIle=F, CLoSe=1)\nEND\n";
+    texts.push_back(crlf(t));
+  }
+  const auto got = runboth(texts, 5000, 50000, jobs());
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    const Pair& p = got[i];
+    ASSERT_TRUE(generalran(p)) << "the general run failed\n" << errtail(p) << texts[i];
+    const std::string fault = fastfault(p);
+    EXPECT_TRUE(fault.empty()) << fault << "--- script ---\n" << texts[i] << "--- end ---";
+  }
+}
+
 // Differences found between the two paths, each cut down to a small
 // script (they fail while the fast path has the fault).
 

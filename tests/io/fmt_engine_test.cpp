@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "io/rwfields.h"
 #include "io/rwindx.h"
 #include "io/rwtexts.h"
 #include "platform/fixedfield.h"
@@ -388,6 +389,33 @@ TEST(FieldConversions, IntegerFieldsAsTheEditorMakesThem) {
   }
 }
 
+// An integer field read in place gives what the integer reader gives, and
+// fails where it fails, on random fields of digits, signs and blanks.
+TEST(FieldConversions, IntegerFieldsReadInPlaceAsTheReaderReadsThem) {
+  std::mt19937 rng(2063);
+  const std::string chars = "0123456789      +-9";
+  const std::string digits = "0123456789";
+  for (int k = 0; k < 20000; ++k) {
+    const auto w = 1 + static_cast<std::size_t>(rng() % 22);
+    std::string f(w, ' ');
+    // (Now and then digits only, as many as the field holds.)
+    const std::string& from = rng() % 4 == 0 ? digits : chars;
+    for (char& ch : f) ch = from[rng() % from.size()];
+    const std::string d = "I" + std::to_string(w);
+    plat::EditDesc e;
+    std::size_t pos = 0;
+    ASSERT_TRUE(plat::parse_edit_desc(d, pos, e));
+    std::int64_t want = 0;
+    const bool ok = plat::get_integer(f, e, want) == plat::field_ok;
+    double got = -1;
+    std::string field = f;
+    ASSERT_EQ(rwf::convertcommon('I', e, false, field, {}, got), ok) << "'" << f << "'";
+    if (ok) {
+      EXPECT_EQ(got, static_cast<double>(want)) << "'" << f << "'";
+    }
+  }
+}
+
 namespace {
 
 // What one record's transfer left: per item the cursor, letter, status and
@@ -413,16 +441,18 @@ struct Transfer {
 
 }  // namespace
 
-// A record under a plain format, served through the plan, leaves what the
-// walk leaves: the same fields, values, statuses, cursor and engine state,
-// for random formats of plain and other descriptors and random items.
+// A record under a plain format, served through the plan (item by item,
+// or all at once as READ and WRITE's transfer programs serve it), leaves
+// what the walk leaves: the same fields, values, statuses, cursor and
+// engine state, for random formats of plain and other descriptors and
+// random items.
 TEST(FormatEngine, PlannedRecordsLeaveWhatTheWalkLeaves) {
   std::mt19937 rng(2062);
   const char* pieces[] = {"I5",  "I3", "I8.4", "F8.3", "F6.0",  "E12.4", "G10.3", "A4",
                           "A12", "L2", "2X",   "1X",   " I 4 ", "3F5.1", "2A3",   "E9.2E1",
                           "Z4",  "/",  "'ab'", "(I2)", "F",     "A",     "I0",    "B8"};
   const std::string recchars = "0123456789 .-+eETFxa";
-  int planned = 0;
+  int planned = 0, whole = 0;
   for (int k = 0; k < 4000; ++k) {
     std::string fmt;
     const int n = 1 + static_cast<int>(rng() % 5);
@@ -479,6 +509,48 @@ TEST(FormatEngine, PlannedRecordsLeaveWhatTheWalkLeaves) {
     const Transfer walk = run(false), byplan = run(true);
     ASSERT_EQ(byplan.trace, walk.trace) << fmt << " " << dir;
     ASSERT_EQ(byplan.rec, walk.rec) << fmt << " " << dir;
+    // All items at once, where every field is a common one and none fails:
+    // what the walk leaves at the record's end (a record written over
+    // blanks, so that the blanks laid ahead of the items do not show).
+    auto end = [&](bool atonce) {
+      std::string rec = write ? std::string(static_cast<std::size_t>(ltext), ' ') : start;
+      std::vector<std::string> tx = texts;
+      std::vector<double> vs = values;
+      reset_rwindx();
+      fmtwork.blank();
+      std::int32_t tpos = 0, fpos = 1, irep = 1, written = 0, blanked = 0;
+      char letter = dir, status = ' ';
+      std::span<char> r(rec.data(), rec.size());
+      if (atonce) {
+        std::vector<RwPlanItem> its(static_cast<std::size_t>(items));
+        for (std::size_t i = 0; i < its.size(); ++i) {
+          its[i].text = tx[i];
+          its[i].number = &vs[i];
+        }
+        if (!rwplanrecord(r, ltext, dir, its, letter, tpos, fpos, irep, written, blanked))
+          return std::string();
+      } else {
+        for (int i = 0; i < items; ++i) {
+          letter = dir;
+          RWINDX(fmt, static_cast<std::int32_t>(fmt.size()), r, ltext, i + 1,
+                 tx[static_cast<std::size_t>(i)], vs[static_cast<std::size_t>(i)], letter, tpos,
+                 fpos, irep, status);
+          if (status != ' ' || !rwindxstate.served) return std::string();
+        }
+      }
+      Transfer t;
+      for (int i = 0; i < items; ++i)
+        t.item(letter, status, 0, 0, 0, vs[static_cast<std::size_t>(i)],
+               tx[static_cast<std::size_t>(i)]);
+      t.item(letter, status, tpos, fpos, irep, 0, {});
+      t.end();
+      return t.trace + rec;
+    };
+    const std::string atonce = end(true);
+    if (atonce.empty()) continue;
+    ++whole;
+    ASSERT_EQ(atonce, end(false)) << fmt << " " << dir;
   }
   EXPECT_GT(planned, 1000);
+  EXPECT_GT(whole, 50);
 }
