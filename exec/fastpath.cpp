@@ -210,6 +210,16 @@ void endstatement() {
   jumpedflag = 0;
 }
 
+// A CALL or return that ran by its form left the loop test as quiet as it
+// found it (`quietcall`, read by the loop after such a statement) when it
+// took a RUN's own road: its frame, bindings and run words, which change
+// none of what the loop test looks at but the stop word, the command and
+// the mode that a return gives back.
+bool quietcall = false;
+inline bool quietafter() {
+  return core::xeqstop == 0 && core::idecmd <= 0 && (core::xeqmode & core::runmode::running) != 0;
+}
+
 // The head of every statement: run words of the loop.
 void head(std::int32_t start, std::int32_t end) {
   core::xeqstop = 0;
@@ -545,9 +555,16 @@ Res runwords(Form& f, std::span<const std::int16_t> code) {
 // the rest of the caller's statement when a function returns into it.
 Res runreturn(Form& f, std::span<const std::int16_t> code) {
   exprsettled = false;
+  quietcall = false;
   if (!room(f)) return notrun;
   head(f.start, f.end);
   wordprologue(f.start);
+  WordResult quick = WordResult::unknown;
+  if (leaverun(f.callee, quick)) {
+    if (quick != WordResult::looptest) return handback(quick, f.words[0]);
+    quietcall = quietafter();
+    return ran();
+  }
   const std::int32_t S = core::lokalscope;
   if (S >= 1 && S <= core::nsym && S <= name.size() && S < static_cast<std::int32_t>(z.size())) {
     std::int16_t record[4];
@@ -765,6 +782,7 @@ bool leaffits(const Form& f, std::int32_t base) {
 // handler); its words when the call would fail.
 Res runcall(Form& f, std::span<const std::int16_t> code) {
   exprsettled = false;
+  quietcall = false;
   if (!room(f)) return notrun;
   const Callee& c = f.callee;
   // (The subroutine's first statement as its record holds it now: ready()
@@ -772,26 +790,39 @@ Res runcall(Form& f, std::span<const std::int16_t> code) {
   std::int16_t f1 = 0;
   std::memcpy(&f1, z.data() + c.S, sizeof f1);
   if (c.f1 == 0 || f1 != c.f1 || subactive(c.S)) return runwords(f, code);
-  if (runleaf(f) == ran()) return ran();
+  if (runleaf(f) == ran()) {
+    quietcall = quietafter();
+    return ran();
+  }
   head(f.start, f.end);
   wordprologue(f.start);
   // The pushes: a scalar formal bound to a cell stands for that cell.
-  const core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
-  const std::int32_t nname =
-      std::min<std::int32_t>(core::nname, static_cast<std::int32_t>(name.size()));
-  std::int32_t* const stack = core::adrs.data() - 1;  // stack[i] is adrs(i)
-  std::int32_t p = core::xeqstackbase;
-  for (const std::int32_t s : f.pushes) {
-    std::int32_t e = s;
-    if (s <= nname) {
-      const core::SymbolRecord& r = records[s];
-      if ((r.type & 0xA8) == 0xA0 && r.adr > 0) e = r.adr;
+  if (f.pushepoch != epoch) {
+    const core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
+    const std::int32_t nname =
+        std::min<std::int32_t>(core::nname, static_cast<std::int32_t>(name.size()));
+    f.pushcells.clear();
+    for (const std::int32_t s : f.pushes) {
+      std::int32_t e = s;
+      if (s <= nname) {
+        const core::SymbolRecord& r = records[s];
+        if ((r.type & 0xA8) == 0xA0 && r.adr > 0) e = r.adr;
+      }
+      f.pushcells.push_back(e);
     }
-    stack[++p] = e;
+    f.pushepoch = epoch;
   }
-  core::xeqstackptr = p;
-  const auto args = static_cast<std::int32_t>(f.pushes.size()) - 1;
+  const auto args = static_cast<std::int32_t>(f.pushcells.size()) - 1;
+  const std::int32_t base = core::xeqstackbase;
+  std::int32_t* const stack = core::adrs.data() + base;  // (room() found room for them)
+  for (std::int32_t i = 0; i <= args; ++i) stack[i] = f.pushcells[static_cast<std::size_t>(i)];
+  core::xeqstackptr = base + args + 1;
   wordpos = f.start + args + 1;
+  if (runstate() && enterrun(c, args, f.formals.data(), f.boundepoch == epoch)) {
+    f.boundepoch = epoch;
+    quietcall = true;
+    return ran();
+  }
   const std::int16_t w = code[static_cast<std::size_t>(wordpos - 1)];
   const WordResult r = enter(c, args, f.formals.data());
   if (r == WordResult::looptest && !(core::xeqstop == stops::error && core::iostatw[0] != 0))
@@ -1078,11 +1109,11 @@ Outcome runstatement(std::span<const std::int16_t> code) {
         break;
       case Kind::call:
         next = runcall(*f, code);
-        settled = false;
+        settled = settled && quietcall;
         break;
       case Kind::ret:
         next = runreturn(*f, code);
-        settled = false;
+        settled = settled && quietcall;
         break;
       default:
         break;

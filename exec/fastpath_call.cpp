@@ -300,6 +300,126 @@ void commitcall(const Bound& b, std::int32_t callpos, bool onstack) {
   core::iresult = calleefirst + 1;
 }
 
+bool enterrun(const Callee& c, std::int32_t n, const std::int32_t* formals, bool bound) {
+  const std::int32_t S = c.S;
+  const std::int32_t p = core::xeqstackptr;
+  const std::int32_t argbase = p - n;
+  const auto zsize = static_cast<std::int32_t>(z.size());
+  if (c.function || argbase < 1 || p + framesize > adrs.size() || S < 1 || S >= zsize ||
+      S > name.size())
+    return false;
+  std::int32_t* const stack = adrs.data() - 1;          // stack[i] is adrs(i)
+  core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
+  double* const cells = z.data();
+  ++calldepth;
+  // The frame: five entries above the actuals.
+  stack[p + 1] = core::lokalscope;
+  stack[p + 2] = core::xeqstackbase;
+  stack[p + 3] = wordpos;
+  stack[p + 4] = firsttemp;
+  stack[p + 5] = wcall;
+  core::xeqstackptr = core::xeqstackbase = p + framesize;
+  core::lokalsub = records[S].scope;
+  core::lokalscope = S;
+  // The formals take the actuals' types, addresses and values.
+  const std::int32_t m = std::min(c.formals, n);
+  const std::int32_t* const actuals = stack + argbase + 1;
+  if (bound) {
+    for (std::int32_t i = 0; i < m; ++i) {
+      const std::int32_t a = actuals[i];
+      cells[formals[i]] = a >= 0 && a < zsize ? cells[a] : 0.0;
+    }
+  }
+  const std::int32_t nname =
+      std::min<std::int32_t>(core::nname, static_cast<std::int32_t>(name.size()));
+  for (std::int32_t i = 0; i < (bound ? 0 : m); ++i) {
+    const std::int32_t a = actuals[i];
+    core::SymbolRecord& f = records[formals[i]];
+    const bool symbol = a >= 1 && a <= nname;
+    const std::int16_t type = symbol ? records[a].type : std::int16_t{0xA0};
+    const std::int32_t adr = symbol ? records[a].adr : 0;
+    // The statements that name the formal were made for its type.
+    if (f.type != type || f.adr != adr) {
+      stir();
+      f.type = type;
+      f.adr = adr;
+    }
+    cells[formals[i]] = a >= 0 && a < zsize ? cells[a] : 0.0;
+  }
+  // The record: the return statement (the one after the CALL), the mode
+  // and the command the call leaves (a RUN's -1 becomes the call's).
+  std::int16_t record[4];
+  std::memcpy(record, cells + S, sizeof record);
+  record[1] = static_cast<std::int16_t>(core::xeqline + 1);
+  record[2] = static_cast<std::int16_t>((core::xeqmode & core::runmode::framebits & 0xFF) |
+                                        ((savedcmd() & 0xFF) << 8));
+  record[3] = static_cast<std::int16_t>(n);
+  std::memcpy(cells + S, record, sizeof record);
+  core::idecmd = incall;
+  core::xeqline = c.f1 + 1;
+  return true;
+}
+
+bool leaverun(Callee& known, WordResult& r) {
+  const std::int32_t S = core::lokalscope;
+  const std::int32_t b = core::xeqstackbase;
+  const auto zsize = static_cast<std::int32_t>(z.size());
+  if (core::idecmd != incall || (core::keyrec[2] & 1) != 0 ||
+      (core::xeqmode & (core::runmode::callback | core::runmode::running)) !=
+          core::runmode::running ||
+      S < 1 || S > core::nsym || S > name.size() || S >= zsize || b <= framesize || b > adrs.size())
+    return false;
+  core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
+  double* const cells = z.data();
+  if ((records[S].type & 0x5) == 0x5) return false;
+  std::int16_t record[4];
+  std::memcpy(record, cells + S, sizeof record);
+  const std::int32_t f1 = record[0], f2 = record[1], f4 = record[3];
+  const std::int16_t f3 = record[2];
+  if (f4 < 0 || f1 <= 0 || f2 <= 0) return false;
+  std::int32_t* const stack = adrs.data() - 1;  // stack[i] is adrs(i)
+  const std::int32_t ptr = b - framesize;
+  if (ptr - f4 < 1) return false;
+  if (known.S != S || known.f1 != f1 || known.function) known = callee(S, f1, false);
+  const std::int32_t m = std::min(known.formals, f4);
+  if (m > 0 && !core::xeqbuf.valid(known.hp - known.formals)) return false;
+  // The return: what leave() leaves for a subroutine whose caller is on
+  // the stack.
+  eventlabel = 0;
+  --calldepth;
+  record[1] = 0;
+  std::memcpy(cells + S, record, sizeof record);
+  core::xeqline = f2;
+  const std::int32_t scope = stack[ptr + 1];
+  core::lokalscope = scope;
+  core::xeqstackbase = stack[ptr + 2];
+  wordpos = stack[ptr + 3];
+  firsttemp = stack[ptr + 4];
+  callkind = stack[ptr + 5];
+  if (m > 0) {
+    const std::int16_t* const header = core::xeqbuf.ptr(known.hp - known.formals);
+    const std::int32_t* const actuals = stack + ptr - f4 + 1;
+    const std::int32_t zlast = zsize - 1;
+    for (std::int32_t i = 0; i < m; ++i) {
+      const std::int32_t formal = header[i];
+      const std::int32_t a = actuals[i];
+      // An actual is a symbol or the cell of an array element.
+      if (formal >= 1 && formal <= zlast && a >= 1 && a <= zlast) cells[a] = cells[formal];
+    }
+  }
+  core::lokalsub =
+      scope >= 1 && scope <= core::nsym && scope <= name.size() ? records[scope].scope : 0;
+  const std::int32_t mode = static_cast<std::uint16_t>(f3) & 0xFF;
+  core::xeqmode = stoppedflag ? (mode & ~core::runmode::running) : mode;
+  core::xeqstop = (mode & 0x02) && scope == tablescope ? stops::callback : 0;
+  core::idecmd = static_cast<std::int8_t>((static_cast<std::uint16_t>(f3) >> 8) & 0xFF);
+  if (alarmsavedcmd == core::idecmd) alarmsavedcmd = -1;
+  if (core::idecmd < -1 && core::idecmd != incall) core::xeqmode |= core::runmode::running;
+  core::xeqstackptr = std::max(ptr - f4 - 1, core::xeqstackbase);
+  r = (core::xeqmode & core::runmode::running) ? WordResult::looptest : WordResult::leave;
+  return true;
+}
+
 bool inlinecall(std::int16_t w, const std::vector<Form>& forms) {
   // A RUN of the program: the command, mode and key state the reference
   // takes as it comes.
