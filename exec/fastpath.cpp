@@ -1,6 +1,7 @@
 #include "exec/fastpath.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -28,6 +29,16 @@ using core::name;
 using core::z;
 
 std::vector<Form> forms;  // by statement number
+// Forms that a statement had for other types of its symbols: the formals
+// of a subroutine called from several places take the types of each
+// call's actuals in turn, and its statements need not be made anew at
+// each call. (A few a statement, the oldest given up first.)
+constexpr std::size_t keptforms = 3;
+struct Kept {
+  std::array<Form, keptforms> forms;
+  std::size_t next = 0;  // the one to give up
+};
+std::vector<Kept> otherforms;  // by statement number
 
 // The types of the statement's symbols are those it was compiled from.
 bool sametypes(const Form& f) {
@@ -53,6 +64,24 @@ bool current(const Form& f, std::span<const std::int16_t> words) {
   for (; i < n; ++i)
     if (a[i] != b[i]) return false;
   return sametypes(f);
+}
+
+// The form of statement s for its words as they stand: one kept for them,
+// or a new one (the form it had is kept).
+void remake(std::int32_t s, Form& f, std::span<const std::int16_t> words) {
+  if (otherforms.size() < forms.size()) otherforms.resize(forms.size());
+  Kept& kept = otherforms[static_cast<std::size_t>(s)];
+  for (Form& other : kept.forms) {
+    if (other.kind != Kind::unknown && current(other, words)) {
+      std::swap(f, other);
+      return;
+    }
+  }
+  if (f.kind != Kind::unknown) {
+    std::swap(f, kept.forms[kept.next]);
+    kept.next = (kept.next + 1) % keptforms;
+  }
+  f = compile(words);
 }
 
 // What of the stores a form may rely on while they keep their sizes: the
@@ -506,9 +535,13 @@ Res runwordsfrom(std::span<const std::int16_t> code, std::int16_t last = 0) {
           r = assignword(w);
           break;
         case Tag::control:
-          if (core::cwcode(w) == wfunction && inlinecall(w, forms)) {
-            last = w;
-            continue;
+          if (core::cwcode(w) == wfunction) {
+            if (inlinecall(w, forms)) {
+              last = w;
+              continue;
+            }
+            // (Entered, the function's statements run next.)
+            if (referencerun(w)) return ran();
           }
           r = controlword(w);
           break;
@@ -559,28 +592,30 @@ Res runreturn(Form& f, std::span<const std::int16_t> code) {
   if (!room(f)) return notrun;
   head(f.start, f.end);
   wordprologue(f.start);
-  WordResult quick = WordResult::unknown;
-  if (leaverun(f.callee, quick)) {
-    if (quick != WordResult::looptest) return handback(quick, f.words[0]);
-    quietcall = quietafter();
-    return ran();
-  }
-  const std::int32_t S = core::lokalscope;
-  if (S >= 1 && S <= core::nsym && S <= name.size() && S < static_cast<std::int32_t>(z.size())) {
-    std::int16_t record[4];
-    std::memcpy(record, z.data() + S, sizeof record);
-    const bool function = (name.data()[S - 1].type & 0x5) == 0x5;
-    if (f.callee.S != S || f.callee.f1 != record[0] || f.callee.function != function)
-      f.callee = callee(S, record[0], function);
-  }
   const std::int16_t w = f.words[0];
   const auto zsize = z.size();
   const std::int32_t nname = core::nname, nztop = core::nztop;
-  const WordResult r = leave(w, &f.callee);
-  if ((r == WordResult::next || r == WordResult::looptest) && core::xeqstop == stops::error &&
-      core::iostatw[0] != 0)
-    return handback(r, w);
-  if (r == WordResult::looptest) return ran();
+  WordResult r = WordResult::unknown;
+  if (leaverun(f.callee, r)) {
+    if (r == WordResult::looptest) {
+      quietcall = quietafter();
+      return ran();
+    }
+  } else {
+    const std::int32_t S = core::lokalscope;
+    if (S >= 1 && S <= core::nsym && S <= name.size() && S < static_cast<std::int32_t>(z.size())) {
+      std::int16_t record[4];
+      std::memcpy(record, z.data() + S, sizeof record);
+      const bool function = (name.data()[S - 1].type & 0x5) == 0x5;
+      if (f.callee.S != S || f.callee.f1 != record[0] || f.callee.function != function)
+        f.callee = callee(S, record[0], function);
+    }
+    r = leave(w, &f.callee);
+    if ((r == WordResult::next || r == WordResult::looptest) && core::xeqstop == stops::error &&
+        core::iostatw[0] != 0)
+      return handback(r, w);
+    if (r == WordResult::looptest) return ran();
+  }
   if (r != WordResult::stay) return handback(r, w);
   // A function returned into its caller's statement: the rest of it. (The
   // return took a result cell, and the words may take more: the stores
@@ -969,7 +1004,7 @@ Res runwordassign(Form& f, std::span<const std::int16_t> code) {
   if (start < 1 || end > static_cast<std::int32_t>(code.size()) + 1) return nullptr;
   const std::span<const std::int16_t> words =
       code.subspan(static_cast<std::size_t>(start - 1), static_cast<std::size_t>(end - start));
-  if (f.kind == Kind::unknown || !current(f, words)) f = compile(words);
+  if (f.kind == Kind::unknown || !current(f, words)) remake(s, f, words);
   f.start = start;
   f.end = end;
   f.checked = epoch;
@@ -1142,6 +1177,7 @@ Outcome runstatement(std::span<const std::int16_t> code) {
 
 void reset() {
   forms.clear();
+  otherforms.clear();
   newrun();
 }
 

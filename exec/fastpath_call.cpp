@@ -58,6 +58,13 @@ const Form* formof(const std::vector<Form>& forms, std::int32_t s) {
 
 constexpr std::size_t nknown = 16;
 std::array<Known, nknown> knowns;
+// What the references of functions that are not one assignment found of
+// them, by the reference's word, a few references apart.
+struct Referenced {
+  std::uint64_t run = 0;  // `runepoch` it was found in
+  Callee c;
+};
+std::array<Referenced, 16> referenced;
 
 // A function's statement that a reference runs by its form: an assignment
 // to the function's value, of plain numbers, under no condition.
@@ -305,8 +312,7 @@ bool enterrun(const Callee& c, std::int32_t n, const std::int32_t* formals, bool
   const std::int32_t p = core::xeqstackptr;
   const std::int32_t argbase = p - n;
   const auto zsize = static_cast<std::int32_t>(z.size());
-  if (c.function || argbase < 1 || p + framesize > adrs.size() || S < 1 || S >= zsize ||
-      S > name.size())
+  if (argbase < 1 || p + framesize > adrs.size() || S < 1 || S + 1 >= zsize || S > name.size())
     return false;
   std::int32_t* const stack = adrs.data() - 1;          // stack[i] is adrs(i)
   core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
@@ -317,10 +323,17 @@ bool enterrun(const Callee& c, std::int32_t n, const std::int32_t* formals, bool
   stack[p + 2] = core::xeqstackbase;
   stack[p + 3] = wordpos;
   stack[p + 4] = firsttemp;
-  stack[p + 5] = wcall;
+  stack[p + 5] = c.function ? wfunction : wcall;
   core::xeqstackptr = core::xeqstackbase = p + framesize;
   core::lokalsub = records[S].scope;
   core::lokalscope = S;
+  if (c.function) {
+    // The value unassigned, the result cells from the reference's on, the
+    // caller's `$` kept for the return.
+    cells[S + 1] = unassigned;
+    firsttemp = core::iresult;
+    keepdollar(S, cells[1]);
+  }
   // The formals take the actuals' types, addresses and values.
   const std::int32_t m = std::min(c.formals, n);
   const std::int32_t* const actuals = stack + argbase + 1;
@@ -371,7 +384,11 @@ bool leaverun(Callee& known, WordResult& r) {
     return false;
   core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
   double* const cells = z.data();
-  if ((records[S].type & 0x5) == 0x5) return false;
+  const bool function = (records[S].type & 0x5) == 0x5;
+  // (A function without a value: the calling statement's failure, leave()'s.)
+  if (function && (S + 1 >= zsize || std::bit_cast<std::uint64_t>(cells[S + 1]) ==
+                                         std::bit_cast<std::uint64_t>(unassigned)))
+    return false;
   std::int16_t record[4];
   std::memcpy(record, cells + S, sizeof record);
   const std::int32_t f1 = record[0], f2 = record[1], f4 = record[3];
@@ -380,7 +397,7 @@ bool leaverun(Callee& known, WordResult& r) {
   std::int32_t* const stack = adrs.data() - 1;  // stack[i] is adrs(i)
   const std::int32_t ptr = b - framesize;
   if (ptr - f4 < 1) return false;
-  if (known.S != S || known.f1 != f1 || known.function) known = callee(S, f1, false);
+  if (known.S != S || known.f1 != f1 || known.function != function) known = callee(S, f1, function);
   const std::int32_t m = std::min(known.formals, f4);
   if (m > 0 && !core::xeqbuf.valid(known.hp - known.formals)) return false;
   // The return: what leave() leaves for a subroutine whose caller is on
@@ -390,6 +407,7 @@ bool leaverun(Callee& known, WordResult& r) {
   record[1] = 0;
   std::memcpy(cells + S, record, sizeof record);
   core::xeqline = f2;
+  const std::int32_t calleefirst = firsttemp;
   const std::int32_t scope = stack[ptr + 1];
   core::lokalscope = scope;
   core::xeqstackbase = stack[ptr + 2];
@@ -415,9 +433,58 @@ bool leaverun(Callee& known, WordResult& r) {
   core::idecmd = static_cast<std::int8_t>((static_cast<std::uint16_t>(f3) >> 8) & 0xFF);
   if (alarmsavedcmd == core::idecmd) alarmsavedcmd = -1;
   if (core::idecmd < -1 && core::idecmd != incall) core::xeqmode |= core::runmode::running;
+  if (function) {
+    // The value takes the reference's place in the caller's statement.
+    const double v = cells[S + 1];
+    if (static_cast<std::size_t>(S) < dollarkept.size())
+      cells[1] = dollarkept[static_cast<std::size_t>(S)];
+    --core::xeqline;
+    loadbounds();
+    core::xeqstackptr = ptr - f4;
+    core::iresult = calleefirst;
+    if (resultroom(core::iresult)) newtemprecord(core::iresult);
+    if (z.valid(core::iresult)) z(core::iresult) = v;
+    takeresult(1);
+    ++wordpos;
+    r = WordResult::stay;
+    return true;
+  }
   core::xeqstackptr = std::max(ptr - f4 - 1, core::xeqstackbase);
   r = (core::xeqmode & core::runmode::running) ? WordResult::looptest : WordResult::leave;
   return true;
+}
+
+bool referencerun(std::int16_t w) {
+  if (!runstate()) return false;
+  const std::int32_t n = core::cwcount(w);
+  const std::int32_t argbase = core::xeqstackptr - n;
+  if (argbase <= core::xeqstackbase || argbase < 1 || core::xeqstackptr > adrs.size()) return false;
+  const std::int32_t S = adrs.data()[argbase - 1];
+  if (S < 1 || S > core::nsym || S > name.size() || S >= static_cast<std::int32_t>(z.size()))
+    return false;
+  std::int16_t f1 = 0;
+  std::memcpy(&f1, z.data() + S, sizeof f1);
+  if (f1 < 1 || f1 > core::nstmt || subactive(S)) return false;
+  // What the reference finds of the function, kept by its word.
+  Referenced& known = referenced[static_cast<std::uint32_t>(wordpos) % referenced.size()];
+  if (known.run != runepoch || known.c.S != S || known.c.f1 != f1) {
+    known.c = callee(S, f1, true);
+    known.run = runepoch;
+  }
+  const Callee& c = known.c;
+  // The formals, each a symbol with a value cell (else enter() fails).
+  const std::int32_t m = std::min(c.formals, n);
+  if (m > maxformals) return false;
+  std::array<std::int32_t, maxformals> formals;
+  const core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
+  const auto zsize = static_cast<std::int32_t>(z.size());
+  std::int32_t formal = records[S].link;
+  for (std::int32_t i = 0; i < m; ++i) {
+    if (formal < 1 || formal > core::nsym || formal > name.size() || formal >= zsize) return false;
+    formals[static_cast<std::size_t>(i)] = formal;
+    formal = records[formal].link;
+  }
+  return enterrun(c, n, formals.data(), false);
 }
 
 bool inlinecall(std::int16_t w, const std::vector<Form>& forms) {
