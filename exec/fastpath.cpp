@@ -850,7 +850,8 @@ Res runcall(Form& f, std::span<const std::int16_t> code) {
   const auto args = static_cast<std::int32_t>(f.pushcells.size()) - 1;
   const std::int32_t base = core::xeqstackbase;
   std::int32_t* const stack = core::adrs.data() + base;  // (room() found room for them)
-  for (std::int32_t i = 0; i <= args; ++i) stack[i] = f.pushcells[static_cast<std::size_t>(i)];
+  const std::int32_t* const cells = f.pushcells.data();
+  for (std::int32_t i = 0; i <= args; ++i) stack[i] = cells[i];
   core::xeqstackptr = base + args + 1;
   wordpos = f.start + args + 1;
   if (runstate() && enterrun(c, args, f.formals.data(), f.boundepoch == epoch)) {

@@ -28,7 +28,7 @@ namespace exec::fast {
 // What a reference of a function found out that holds until a stir() or
 // another frame: the function's statements and its formals. (A loop
 // references the same function from the same frame time after time.)
-// Kept by the reference's word, a few references apart.
+// Kept by the reference's word (`knowns`).
 struct Known {
   std::uint64_t epoch = 0;
   std::int32_t site = 0;
@@ -56,15 +56,20 @@ const Form* formof(const std::vector<Form>& forms, std::int32_t s) {
   return f.live == epoch ? &f : nullptr;
 }
 
-constexpr std::size_t nknown = 16;
+// (Enough places that the references of a loop over many functions keep
+// theirs: a site's place is a hash of its word.)
+constexpr std::size_t nknown = 256;
 std::array<Known, nknown> knowns;
+inline std::size_t knownat(std::int32_t site) {
+  return (static_cast<std::uint32_t>(site) * 2654435761u >> 24) % nknown;
+}
 // What the references of functions that are not one assignment found of
-// them, by the reference's word, a few references apart.
+// them, by the reference's word (hashed as for `knowns`).
 struct Referenced {
   std::uint64_t run = 0;  // `runepoch` it was found in
   Callee c;
 };
-std::array<Referenced, 16> referenced;
+std::array<Referenced, nknown> referenced;
 
 // A function's statement that a reference runs by its form: an assignment
 // to the function's value, of plain numbers, under no condition.
@@ -158,7 +163,7 @@ bool bindcall(std::int32_t site, std::int32_t S, std::int32_t n, std::int32_t pt
   // function that is running.)
   if (subactive(S)) return false;
   core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
-  Known& known = knowns[static_cast<std::uint32_t>(site) % nknown];
+  Known& known = knowns[knownat(site)];
   if (known.epoch != epoch || known.site != site || known.S != S || known.n != n ||
       known.ptr != ptr || known.base != base || known.first != first ||
       known.scope != core::lokalscope || known.stop != stopline) {
@@ -373,6 +378,17 @@ bool enterrun(const Callee& c, std::int32_t n, const std::int32_t* formals, bool
   return true;
 }
 
+// What a return found of the subroutine it left and of its frame, for
+// the subroutine's record as it was and the stack's base then: the stores
+// only grow within a run, so what was found holds while both stay.
+struct Left {
+  std::uint64_t run = 0;     // `runepoch` it was found in
+  std::uint64_t record = 0;  // the subroutine's record (its cell's bits)
+  std::int32_t S = 0, base = 0, m = 0;
+  bool function = false;
+};
+std::array<Left, 64> lefts;  // by subroutine symbol
+
 bool leaverun(Callee& known, WordResult& r) {
   const std::int32_t S = core::lokalscope;
   const std::int32_t b = core::xeqstackbase;
@@ -380,26 +396,41 @@ bool leaverun(Callee& known, WordResult& r) {
   if (core::idecmd != incall || (core::keyrec[2] & 1) != 0 ||
       (core::xeqmode & (core::runmode::callback | core::runmode::running)) !=
           core::runmode::running ||
-      S < 1 || S > core::nsym || S > name.size() || S >= zsize || b <= framesize || b > adrs.size())
+      S < 1 || b > adrs.size())
     return false;
-  core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
   double* const cells = z.data();
-  const bool function = (records[S].type & 0x5) == 0x5;
+  Left& left = lefts[static_cast<std::uint32_t>(S) % lefts.size()];
+  std::uint64_t bits = 0;
+  const bool same = left.run == runepoch && left.S == S && left.base == b && S + 1 < zsize &&
+                    (std::memcpy(&bits, cells + S, sizeof bits), bits == left.record);
+  if (!same) {
+    if (S > core::nsym || S > name.size() || S >= zsize || b <= framesize) return false;
+    const bool function = (name.data()[S - 1].type & 0x5) == 0x5;
+    std::int16_t record[4];
+    std::memcpy(record, cells + S, sizeof record);
+    const std::int32_t f1 = record[0], f2 = record[1], f4 = record[3];
+    if (f4 < 0 || f1 <= 0 || f2 <= 0 || b - framesize - f4 < 1 || (function && S + 1 >= zsize))
+      return false;
+    if (known.S != S || known.f1 != f1 || known.function != function)
+      known = callee(S, f1, function);
+    const std::int32_t m = std::min(known.formals, f4);
+    if (m > 0 && !core::xeqbuf.valid(known.hp - known.formals)) return false;
+    std::memcpy(&bits, cells + S, sizeof bits);
+    left = Left{runepoch, bits, S, b, m, function};
+  }
+  const bool function = left.function;
+  const std::int32_t m = left.m;
   // (A function without a value: the calling statement's failure, leave()'s.)
-  if (function && (S + 1 >= zsize || std::bit_cast<std::uint64_t>(cells[S + 1]) ==
-                                         std::bit_cast<std::uint64_t>(unassigned)))
+  if (function &&
+      std::bit_cast<std::uint64_t>(cells[S + 1]) == std::bit_cast<std::uint64_t>(unassigned))
     return false;
   std::int16_t record[4];
-  std::memcpy(record, cells + S, sizeof record);
-  const std::int32_t f1 = record[0], f2 = record[1], f4 = record[3];
+  std::memcpy(record, &bits, sizeof record);
+  const std::int32_t f2 = record[1], f4 = record[3];
   const std::int16_t f3 = record[2];
-  if (f4 < 0 || f1 <= 0 || f2 <= 0) return false;
-  std::int32_t* const stack = adrs.data() - 1;  // stack[i] is adrs(i)
+  std::int32_t* const stack = adrs.data() - 1;          // stack[i] is adrs(i)
+  core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
   const std::int32_t ptr = b - framesize;
-  if (ptr - f4 < 1) return false;
-  if (known.S != S || known.f1 != f1 || known.function != function) known = callee(S, f1, function);
-  const std::int32_t m = std::min(known.formals, f4);
-  if (m > 0 && !core::xeqbuf.valid(known.hp - known.formals)) return false;
   // The return: what leave() leaves for a subroutine whose caller is on
   // the stack.
   eventlabel = 0;
@@ -415,6 +446,10 @@ bool leaverun(Callee& known, WordResult& r) {
   firsttemp = stack[ptr + 4];
   callkind = stack[ptr + 5];
   if (m > 0) {
+    // (The header as the subroutine's record names it: `known` is brought
+    // up to date with the record.)
+    if (known.S != S || known.f1 != record[0] || known.function != function)
+      known = callee(S, record[0], function);
     const std::int16_t* const header = core::xeqbuf.ptr(known.hp - known.formals);
     const std::int32_t* const actuals = stack + ptr - f4 + 1;
     const std::int32_t zlast = zsize - 1;
@@ -466,7 +501,7 @@ bool referencerun(std::int16_t w) {
   std::memcpy(&f1, z.data() + S, sizeof f1);
   if (f1 < 1 || f1 > core::nstmt || subactive(S)) return false;
   // What the reference finds of the function, kept by its word.
-  Referenced& known = referenced[static_cast<std::uint32_t>(wordpos) % referenced.size()];
+  Referenced& known = referenced[knownat(wordpos)];
   if (known.run != runepoch || known.c.S != S || known.c.f1 != f1) {
     known.c = callee(S, f1, true);
     known.run = runepoch;
