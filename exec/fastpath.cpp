@@ -825,7 +825,11 @@ Res runcall(Form& f, std::span<const std::int16_t> code) {
   std::int16_t f1 = 0;
   std::memcpy(&f1, z.data() + c.S, sizeof f1);
   if (c.f1 == 0 || f1 != c.f1 || subactive(c.S)) return runwords(f, code);
-  if (runleaf(f) == ran()) {
+  // (A subroutine found unfit for one step in this frame is not looked at
+  // again.)
+  const bool unfit = !f.leaf && f.leafepoch == epoch && f.leafstop == stopline &&
+                     f.leafframe == framekey(firsttemp, core::xeqstackbase);
+  if (!unfit && runleaf(f) == ran()) {
     quietcall = quietafter();
     return ran();
   }
