@@ -35,8 +35,8 @@ std::vector<Form> forms;  // by statement number
 // each call. (A few a statement, the oldest given up first.)
 constexpr std::size_t keptforms = 3;
 struct Kept {
-  std::array<Form, keptforms> forms;
-  std::size_t next = 0;  // the one to give up
+  std::vector<Form> forms;  // at most `keptforms`
+  std::size_t next = 0;     // the one to give up
 };
 std::vector<Kept> otherforms;  // by statement number
 
@@ -69,16 +69,22 @@ bool current(const Form& f, std::span<const std::int16_t> words) {
 // The form of statement s for its words as they stand: one kept for them,
 // or a new one (the form it had is kept).
 void remake(std::int32_t s, Form& f, std::span<const std::int16_t> words) {
+  if (f.kind == Kind::unknown) {
+    f = compile(words);
+    return;
+  }
   if (otherforms.size() < forms.size()) otherforms.resize(forms.size());
   Kept& kept = otherforms[static_cast<std::size_t>(s)];
   for (Form& other : kept.forms) {
-    if (other.kind != Kind::unknown && current(other, words)) {
+    if (current(other, words)) {
       std::swap(f, other);
       return;
     }
   }
-  if (f.kind != Kind::unknown) {
-    std::swap(f, kept.forms[kept.next]);
+  if (kept.forms.size() < keptforms) {
+    kept.forms.push_back(std::move(f));
+  } else {
+    kept.forms[kept.next] = std::move(f);
     kept.next = (kept.next + 1) % keptforms;
   }
   f = compile(words);
