@@ -209,7 +209,7 @@ WordResult enter(const Callee& c, std::int32_t n, const std::int32_t* formals) {
     }
     const std::int32_t a = actuals[i];
     core::SymbolRecord& f = records[formal];
-    const bool symbol = a >= 1 && a <= nname;
+    const bool symbol = bindsname(a, nname, records);
     const std::int16_t type = symbol ? records[a].type : std::int16_t{0xA0};
     const std::int32_t adr = symbol ? records[a].adr : 0;
     // The statements that name the formal were made for its type.

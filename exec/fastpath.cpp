@@ -694,7 +694,7 @@ bool leaffits(const Form& f, std::int32_t base) {
     const std::int32_t s = f.pushes[static_cast<std::size_t>(i) + 1];
     std::int32_t a = s;
     if (s <= nname && (records[s].type & 0xA8) == 0xA0 && records[s].adr > 0) a = records[s].adr;
-    const bool symbol = a >= 1 && a <= nname;
+    const bool symbol = bindsname(a, nname, records);
     const core::SymbolRecord& formal = records[f.formals[static_cast<std::size_t>(i)]];
     if (formal.type != (symbol ? records[a].type : std::int16_t{0xA0}) ||
         formal.adr != (symbol ? records[a].adr : 0))

@@ -195,7 +195,7 @@ bool bindcall(std::int32_t site, std::int32_t S, std::int32_t n, std::int32_t pt
     for (std::int32_t i = 0; i < m; ++i) {
       const std::int32_t f = known.formal[static_cast<std::size_t>(i)];
       const std::int32_t a = actuals[i];
-      const bool isname = a >= 1 && a <= nname;
+      const bool isname = bindsname(a, nname, records);
       if (records[f].type != (isname ? records[a].type : std::int16_t{0xA0}) ||
           records[f].adr != (isname ? records[a].adr : 0))
         return false;
@@ -353,7 +353,7 @@ bool enterrun(const Callee& c, std::int32_t n, const std::int32_t* formals, bool
   for (std::int32_t i = 0; i < (bound ? 0 : m); ++i) {
     const std::int32_t a = actuals[i];
     core::SymbolRecord& f = records[formals[i]];
-    const bool symbol = a >= 1 && a <= nname;
+    const bool symbol = bindsname(a, nname, records);
     const std::int16_t type = symbol ? records[a].type : std::int16_t{0xA0};
     const std::int32_t adr = symbol ? records[a].adr : 0;
     // The statements that name the formal were made for its type.
