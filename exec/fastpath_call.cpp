@@ -438,6 +438,7 @@ bool leaverun(Callee& known, WordResult& r) {
   record[1] = 0;
   std::memcpy(cells + S, record, sizeof record);
   core::xeqline = f2;
+  const double v = function ? cells[S + 1] : 0.0;  // (before the formals are given back)
   const std::int32_t calleefirst = firsttemp;
   const std::int32_t scope = stack[ptr + 1];
   core::lokalscope = scope;
@@ -470,7 +471,6 @@ bool leaverun(Callee& known, WordResult& r) {
   if (core::idecmd < -1 && core::idecmd != incall) core::xeqmode |= core::runmode::running;
   if (function) {
     // The value takes the reference's place in the caller's statement.
-    const double v = cells[S + 1];
     if (static_cast<std::size_t>(S) < dollarkept.size())
       cells[1] = dollarkept[static_cast<std::size_t>(S)];
     --core::xeqline;
