@@ -631,6 +631,28 @@ Res runreturn(Form& f, std::span<const std::int16_t> code) {
   return res;
 }
 
+// The cells that the CALL of form f pushes, the subroutine first: a
+// scalar formal bound to a cell stands for that cell. (Found again after
+// a stir(): only then may a formal be bound anew.)
+[[gnu::always_inline]] inline const std::int32_t* pushedcells(Form& f) {
+  if (f.pushepoch != epoch) {
+    const core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
+    const std::int32_t nname =
+        std::min<std::int32_t>(core::nname, static_cast<std::int32_t>(name.size()));
+    f.pushcells.clear();
+    for (const std::int32_t s : f.pushes) {
+      std::int32_t e = s;
+      if (s <= nname) {
+        const core::SymbolRecord& r = records[s];
+        if ((r.type & 0xA8) == 0xA0 && r.adr > 0) e = r.adr;
+      }
+      f.pushcells.push_back(e);
+    }
+    f.pushepoch = epoch;
+  }
+  return f.pushcells.data();
+}
+
 // Whether the subroutine that the CALL of form f enters (its record as the
 // call finds it) is one assignment to a cell, of numbers, then END, both
 // with checked forms, with room for the call's frame and for both
@@ -726,17 +748,8 @@ bool leaffits(const Form& f, std::int32_t base) {
   const auto args = static_cast<std::int32_t>(f.pushes.size()) - 1;
   const auto m = static_cast<std::int32_t>(f.formals.size());
   const std::int32_t ptr = base + 1 + args, calleebase = ptr + framesize;
-  // The pushes: a scalar formal bound to a cell stands for that cell.
   const core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
-  const std::int32_t nname =
-      std::min<std::int32_t>(core::nname, static_cast<std::int32_t>(name.size()));
-  std::array<std::int32_t, longeststack> pushed;
-  for (std::int32_t i = 0; i <= args; ++i) {
-    const std::int32_t s = f.pushes[static_cast<std::size_t>(i)];
-    std::int32_t e = s;
-    if (s <= nname && (records[s].type & 0xA8) == 0xA0 && records[s].adr > 0) e = records[s].adr;
-    pushed[static_cast<std::size_t>(i)] = e;
-  }
+  const std::int32_t* const pushed = pushedcells(f);
   // The formals take the actuals' values; the assignment runs with `$` as
   // the call's words leave it.
   double* const cells = z.data();
@@ -760,6 +773,7 @@ bool leaffits(const Form& f, std::int32_t base) {
     for (std::int32_t i = m - 1; i >= 0; --i)
       cells[f.formals[static_cast<std::size_t>(i)]] = kept[static_cast<std::size_t>(i)];
     cells[1] = dollar;
+    plat::fpu_clear();  // (the assignment's failure, raised again by the general path)
     return notrun;
   }
   // The CALL: its words, the frame and the subroutine's record.
@@ -841,26 +855,10 @@ Res runcall(Form& f, std::span<const std::int16_t> code) {
   }
   head(f.start, f.end);
   wordprologue(f.start);
-  // The pushes: a scalar formal bound to a cell stands for that cell.
-  if (f.pushepoch != epoch) {
-    const core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
-    const std::int32_t nname =
-        std::min<std::int32_t>(core::nname, static_cast<std::int32_t>(name.size()));
-    f.pushcells.clear();
-    for (const std::int32_t s : f.pushes) {
-      std::int32_t e = s;
-      if (s <= nname) {
-        const core::SymbolRecord& r = records[s];
-        if ((r.type & 0xA8) == 0xA0 && r.adr > 0) e = r.adr;
-      }
-      f.pushcells.push_back(e);
-    }
-    f.pushepoch = epoch;
-  }
-  const auto args = static_cast<std::int32_t>(f.pushcells.size()) - 1;
+  const auto args = static_cast<std::int32_t>(f.pushes.size()) - 1;
   const std::int32_t base = core::xeqstackbase;
   std::int32_t* const stack = core::adrs.data() + base;  // (room() found room for them)
-  const std::int32_t* const cells = f.pushcells.data();
+  const std::int32_t* const cells = pushedcells(f);
   for (std::int32_t i = 0; i <= args; ++i) stack[i] = cells[i];
   core::xeqstackptr = base + args + 1;
   wordpos = f.start + args + 1;

@@ -230,6 +230,10 @@ bool bindcall(std::int32_t site, std::int32_t S, std::int32_t n, std::int32_t pt
   }
   if (!good || std::bit_cast<std::uint64_t>(b.v) == std::bit_cast<std::uint64_t>(unassigned)) {
     unbind(b);
+    // (A value that is no finite number is the function's statement's
+    // failure, raised again when the general path runs it: the status it
+    // left must not fail the calling statement's next step first.)
+    plat::fpu_clear();
     return false;
   }
   return true;
