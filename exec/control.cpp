@@ -209,7 +209,7 @@ WordResult enter(const Callee& c, std::int32_t n, const std::int32_t* formals) {
     }
     const std::int32_t a = actuals[i];
     core::SymbolRecord& f = records[formal];
-    const bool symbol = a >= 1 && a <= nname;
+    const bool symbol = bindsname(a, nname, records);
     const std::int16_t type = symbol ? records[a].type : std::int16_t{0xA0};
     const std::int32_t adr = symbol ? records[a].adr : 0;
     // The statements that name the formal were made for its type.
@@ -381,9 +381,14 @@ WordResult blockjump(std::int32_t subject) {
 
 bool subactive(std::int32_t s) {
   if (s == core::lokalscope) return true;
-  for (std::int32_t b = core::xeqstackbase; b > framesize && adrs.valid(b);) {
-    if (adrs(b - 4) == s) return true;
-    const std::int32_t below = adrs(b - 3);
+  std::int32_t b = core::xeqstackbase;
+  if (b <= framesize) return false;  // (the main program's)
+  // The frames down the stack, each below the one above it.
+  const std::int32_t* const stack = adrs.data() - 1;  // stack[i] is adrs(i)
+  const auto size = static_cast<std::int32_t>(adrs.size());
+  while (b > framesize && b <= size) {
+    if (stack[b - 4] == s) return true;
+    const std::int32_t below = stack[b - 3];
     if (below >= b) break;
     b = below;
   }

@@ -68,6 +68,15 @@ struct Callee {
 };
 Callee callee(std::int32_t S, std::int32_t f1, bool function);
 
+// Whether actual a (a cell) binds its formal as the symbol it is, the
+// formal taking its type and address (`records`[s] is name(s)); else as a
+// value (type 0xA0, no address): a cell beyond the names, or a number the
+// calling statement computed (a numeric temporary, with whose type the
+// formal would read as a text named by itself).
+inline bool bindsname(std::int32_t a, std::int32_t nname, const core::SymbolRecord* records) {
+  return a >= 1 && a <= nname && records[a].type != numtemptype;
+}
+
 // Enters callee c (valid, not active), called with the n actuals on top of
 // the operand stack (c.S below them) by the call word at `wordpos`: its
 // frame above them, the formals bound (`formals` their symbols, each a

@@ -29,6 +29,16 @@ using core::name;
 using core::z;
 
 std::vector<Form> forms;  // by statement number
+// Forms that a statement had for other types of its symbols: the formals
+// of a subroutine called from several places take the types of each
+// call's actuals in turn, and its statements need not be made anew at
+// each call. (A few a statement, the oldest given up first.)
+constexpr std::size_t keptforms = 3;
+struct Kept {
+  std::vector<Form> forms;  // at most `keptforms`
+  std::size_t next = 0;     // the one to give up
+};
+std::vector<Kept> otherforms;  // by statement number
 
 // The types of the statement's symbols are those it was compiled from.
 bool sametypes(const Form& f) {
@@ -54,6 +64,30 @@ bool current(const Form& f, std::span<const std::int16_t> words) {
   for (; i < n; ++i)
     if (a[i] != b[i]) return false;
   return sametypes(f);
+}
+
+// The form of statement s for its words as they stand: one kept for them,
+// or a new one (the form it had is kept).
+void remake(std::int32_t s, Form& f, std::span<const std::int16_t> words) {
+  if (f.kind == Kind::unknown) {
+    f = compile(words);
+    return;
+  }
+  if (otherforms.size() < forms.size()) otherforms.resize(forms.size());
+  Kept& kept = otherforms[static_cast<std::size_t>(s)];
+  for (Form& other : kept.forms) {
+    if (current(other, words)) {
+      std::swap(f, other);
+      return;
+    }
+  }
+  if (kept.forms.size() < keptforms) {
+    kept.forms.push_back(std::move(f));
+  } else {
+    kept.forms[kept.next] = std::move(f);
+    kept.next = (kept.next + 1) % keptforms;
+  }
+  f = compile(words);
 }
 
 // What of the stores a form may rely on while they keep their sizes: the
@@ -232,6 +266,16 @@ void endstatement() {
   }
   ++core::xeqline;
   jumpedflag = 0;
+}
+
+// A CALL or return that ran by its form left the loop test as quiet as it
+// found it (`quietcall`, read by the loop after such a statement) when it
+// took a RUN's own road: its frame, bindings and run words, which change
+// none of what the loop test looks at but the stop word, the command and
+// the mode that a return gives back.
+bool quietcall = false;
+inline bool quietafter() {
+  return core::xeqstop == 0 && core::idecmd <= 0 && (core::xeqmode & core::runmode::running) != 0;
 }
 
 // The head of every statement: run words of the loop.
@@ -596,9 +640,13 @@ Res runwordsfrom(std::span<const std::int16_t> code, std::int16_t last = 0) {
           r = assignword(w);
           break;
         case Tag::control:
-          if (core::cwcode(w) == wfunction && inlinecall(w, forms)) {
-            last = w;
-            continue;
+          if (core::cwcode(w) == wfunction) {
+            if (inlinecall(w, forms)) {
+              last = w;
+              continue;
+            }
+            // (Entered, the function's statements run next.)
+            if (referencerun(w)) return ran();
           }
           r = controlword(w);
           break;
@@ -645,25 +693,34 @@ Res runwords(Form& f, std::span<const std::int16_t> code) {
 // the rest of the caller's statement when a function returns into it.
 Res runreturn(Form& f, std::span<const std::int16_t> code) {
   exprsettled = false;
+  quietcall = false;
   if (!room(f)) return notrun;
   head(f.start, f.end);
   wordprologue(f.start);
-  const std::int32_t S = core::lokalscope;
-  if (S >= 1 && S <= core::nsym && S <= name.size() && S < static_cast<std::int32_t>(z.size())) {
-    std::int16_t record[4];
-    std::memcpy(record, z.data() + S, sizeof record);
-    const bool function = (name.data()[S - 1].type & 0x5) == 0x5;
-    if (f.callee.S != S || f.callee.f1 != record[0] || f.callee.function != function)
-      f.callee = callee(S, record[0], function);
-  }
   const std::int16_t w = f.words[0];
   const auto zsize = z.size();
   const std::int32_t nname = core::nname, nztop = core::nztop;
-  const WordResult r = leave(w, &f.callee);
-  if ((r == WordResult::next || r == WordResult::looptest) && core::xeqstop == stops::error &&
-      core::iostatw[0] != 0)
-    return handback(r, w);
-  if (r == WordResult::looptest) return ran();
+  WordResult r = WordResult::unknown;
+  if (leaverun(f.callee, r)) {
+    if (r == WordResult::looptest) {
+      quietcall = quietafter();
+      return ran();
+    }
+  } else {
+    const std::int32_t S = core::lokalscope;
+    if (S >= 1 && S <= core::nsym && S <= name.size() && S < static_cast<std::int32_t>(z.size())) {
+      std::int16_t record[4];
+      std::memcpy(record, z.data() + S, sizeof record);
+      const bool function = (name.data()[S - 1].type & 0x5) == 0x5;
+      if (f.callee.S != S || f.callee.f1 != record[0] || f.callee.function != function)
+        f.callee = callee(S, record[0], function);
+    }
+    r = leave(w, &f.callee);
+    if ((r == WordResult::next || r == WordResult::looptest) && core::xeqstop == stops::error &&
+        core::iostatw[0] != 0)
+      return handback(r, w);
+    if (r == WordResult::looptest) return ran();
+  }
   if (r != WordResult::stay) return handback(r, w);
   // A function returned into its caller's statement: the rest of it. (The
   // return took a result cell, and the words may take more: the stores
@@ -671,6 +728,28 @@ Res runreturn(Form& f, std::span<const std::int16_t> code) {
   const Res res = runwordsfrom(code, w);
   if (z.size() != zsize || core::nname != nname || core::nztop != nztop) stir();
   return res;
+}
+
+// The cells that the CALL of form f pushes, the subroutine first: a
+// scalar formal bound to a cell stands for that cell. (Found again after
+// a stir(): only then may a formal be bound anew.)
+[[gnu::always_inline]] inline const std::int32_t* pushedcells(Form& f) {
+  if (f.pushepoch != epoch) {
+    const core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
+    const std::int32_t nname =
+        std::min<std::int32_t>(core::nname, static_cast<std::int32_t>(name.size()));
+    f.pushcells.clear();
+    for (const std::int32_t s : f.pushes) {
+      std::int32_t e = s;
+      if (s <= nname) {
+        const core::SymbolRecord& r = records[s];
+        if ((r.type & 0xA8) == 0xA0 && r.adr > 0) e = r.adr;
+      }
+      f.pushcells.push_back(e);
+    }
+    f.pushepoch = epoch;
+  }
+  return f.pushcells.data();
 }
 
 // Whether the subroutine that the CALL of form f enters (its record as the
@@ -733,7 +812,7 @@ bool leaffits(const Form& f, std::int32_t base) {
     const std::int32_t s = f.pushes[static_cast<std::size_t>(i) + 1];
     std::int32_t a = s;
     if (s <= nname && (records[s].type & 0xA8) == 0xA0 && records[s].adr > 0) a = records[s].adr;
-    const bool symbol = a >= 1 && a <= nname;
+    const bool symbol = bindsname(a, nname, records);
     const core::SymbolRecord& formal = records[f.formals[static_cast<std::size_t>(i)]];
     if (formal.type != (symbol ? records[a].type : std::int16_t{0xA0}) ||
         formal.adr != (symbol ? records[a].adr : 0))
@@ -765,17 +844,8 @@ bool leaffits(const Form& f, std::int32_t base) {
   const auto args = static_cast<std::int32_t>(f.pushes.size()) - 1;
   const auto m = static_cast<std::int32_t>(f.formals.size());
   const std::int32_t ptr = base + 1 + args, calleebase = ptr + framesize;
-  // The pushes: a scalar formal bound to a cell stands for that cell.
   const core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
-  const std::int32_t nname =
-      std::min<std::int32_t>(core::nname, static_cast<std::int32_t>(name.size()));
-  std::array<std::int32_t, longeststack> pushed;
-  for (std::int32_t i = 0; i <= args; ++i) {
-    const std::int32_t s = f.pushes[static_cast<std::size_t>(i)];
-    std::int32_t e = s;
-    if (s <= nname && (records[s].type & 0xA8) == 0xA0 && records[s].adr > 0) e = records[s].adr;
-    pushed[static_cast<std::size_t>(i)] = e;
-  }
+  const std::int32_t* const pushed = pushedcells(f);
   // The formals take the actuals' values; the assignment runs with `$` as
   // the call's words leave it.
   double* const cells = z.data();
@@ -799,6 +869,7 @@ bool leaffits(const Form& f, std::int32_t base) {
     for (std::int32_t i = m - 1; i >= 0; --i)
       cells[f.formals[static_cast<std::size_t>(i)]] = kept[static_cast<std::size_t>(i)];
     cells[1] = dollar;
+    plat::fpu_clear();  // (the assignment's failure, raised again by the general path)
     return notrun;
   }
   // The CALL: its words, the frame and the subroutine's record.
@@ -862,6 +933,7 @@ bool leaffits(const Form& f, std::int32_t base) {
 // handler); its words when the call would fail.
 Res runcall(Form& f, std::span<const std::int16_t> code) {
   exprsettled = false;
+  quietcall = false;
   if (!room(f)) return notrun;
   const Callee& c = f.callee;
   // (The subroutine's first statement as its record holds it now: ready()
@@ -869,26 +941,28 @@ Res runcall(Form& f, std::span<const std::int16_t> code) {
   std::int16_t f1 = 0;
   std::memcpy(&f1, z.data() + c.S, sizeof f1);
   if (c.f1 == 0 || f1 != c.f1 || subactive(c.S)) return runwords(f, code);
-  if (runleaf(f) == ran()) return ran();
+  // (A subroutine found unfit for one step in this frame is not looked at
+  // again.)
+  const bool unfit = !f.leaf && f.leafepoch == epoch && f.leafstop == stopline &&
+                     f.leafframe == framekey(firsttemp, core::xeqstackbase);
+  if (!unfit && runleaf(f) == ran()) {
+    quietcall = quietafter();
+    return ran();
+  }
   head(f.start, f.end);
   wordprologue(f.start);
-  // The pushes: a scalar formal bound to a cell stands for that cell.
-  const core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
-  const std::int32_t nname =
-      std::min<std::int32_t>(core::nname, static_cast<std::int32_t>(name.size()));
-  std::int32_t* const stack = core::adrs.data() - 1;  // stack[i] is adrs(i)
-  std::int32_t p = core::xeqstackbase;
-  for (const std::int32_t s : f.pushes) {
-    std::int32_t e = s;
-    if (s <= nname) {
-      const core::SymbolRecord& r = records[s];
-      if ((r.type & 0xA8) == 0xA0 && r.adr > 0) e = r.adr;
-    }
-    stack[++p] = e;
-  }
-  core::xeqstackptr = p;
   const auto args = static_cast<std::int32_t>(f.pushes.size()) - 1;
+  const std::int32_t base = core::xeqstackbase;
+  std::int32_t* const stack = core::adrs.data() + base;  // (room() found room for them)
+  const std::int32_t* const cells = pushedcells(f);
+  for (std::int32_t i = 0; i <= args; ++i) stack[i] = cells[i];
+  core::xeqstackptr = base + args + 1;
   wordpos = f.start + args + 1;
+  if (runstate() && enterrun(c, args, f.formals.data(), f.boundepoch == epoch)) {
+    f.boundepoch = epoch;
+    quietcall = true;
+    return ran();
+  }
   const std::int16_t w = code[static_cast<std::size_t>(wordpos - 1)];
   const WordResult r = enter(c, args, f.formals.data());
   if (r == WordResult::looptest && !(core::xeqstop == stops::error && core::iostatw[0] != 0))
@@ -1035,7 +1109,7 @@ Res runwordassign(Form& f, std::span<const std::int16_t> code) {
   if (start < 1 || end > static_cast<std::int32_t>(code.size()) + 1) return nullptr;
   const std::span<const std::int16_t> words =
       code.subspan(static_cast<std::size_t>(start - 1), static_cast<std::size_t>(end - start));
-  if (f.kind == Kind::unknown || !current(f, words)) f = compile(words);
+  if (f.kind == Kind::unknown || !current(f, words)) remake(s, f, words);
   f.start = start;
   f.end = end;
   f.checked = epoch;
@@ -1175,11 +1249,11 @@ Outcome runstatement(std::span<const std::int16_t> code) {
         break;
       case Kind::call:
         next = runcall(*f, code);
-        settled = false;
+        settled = settled && quietcall;
         break;
       case Kind::ret:
         next = runreturn(*f, code);
-        settled = false;
+        settled = settled && quietcall;
         break;
       default:
         break;
@@ -1208,6 +1282,7 @@ Outcome runstatement(std::span<const std::int16_t> code) {
 
 void reset() {
   forms.clear();
+  otherforms.clear();
   newrun();
 }
 

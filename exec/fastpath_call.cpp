@@ -28,7 +28,7 @@ namespace exec::fast {
 // What a reference of a function found out that holds until a stir() or
 // another frame: the function's statements and its formals. (A loop
 // references the same function from the same frame time after time.)
-// Kept by the reference's word, a few references apart.
+// Kept by the reference's word (`knowns`).
 struct Known {
   std::uint64_t epoch = 0;
   std::int32_t site = 0;
@@ -56,8 +56,20 @@ const Form* formof(const std::vector<Form>& forms, std::int32_t s) {
   return f.live == epoch ? &f : nullptr;
 }
 
-constexpr std::size_t nknown = 16;
+// (Enough places that the references of a loop over many functions keep
+// theirs: a site's place is a hash of its word.)
+constexpr std::size_t nknown = 256;
 std::array<Known, nknown> knowns;
+inline std::size_t knownat(std::int32_t site) {
+  return (static_cast<std::uint32_t>(site) * 2654435761u >> 24) % nknown;
+}
+// What the references of functions that are not one assignment found of
+// them, by the reference's word (hashed as for `knowns`).
+struct Referenced {
+  std::uint64_t run = 0;  // `runepoch` it was found in
+  Callee c;
+};
+std::array<Referenced, nknown> referenced;
 
 // A function's statement that a reference runs by its form: an assignment
 // to the function's value, of plain numbers, under no condition.
@@ -151,7 +163,7 @@ bool bindcall(std::int32_t site, std::int32_t S, std::int32_t n, std::int32_t pt
   // function that is running.)
   if (subactive(S)) return false;
   core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
-  Known& known = knowns[static_cast<std::uint32_t>(site) % nknown];
+  Known& known = knowns[knownat(site)];
   if (known.epoch != epoch || known.site != site || known.S != S || known.n != n ||
       known.ptr != ptr || known.base != base || known.first != first ||
       known.scope != core::lokalscope || known.stop != stopline) {
@@ -183,7 +195,7 @@ bool bindcall(std::int32_t site, std::int32_t S, std::int32_t n, std::int32_t pt
     for (std::int32_t i = 0; i < m; ++i) {
       const std::int32_t f = known.formal[static_cast<std::size_t>(i)];
       const std::int32_t a = actuals[i];
-      const bool isname = a >= 1 && a <= nname;
+      const bool isname = bindsname(a, nname, records);
       if (records[f].type != (isname ? records[a].type : std::int16_t{0xA0}) ||
           records[f].adr != (isname ? records[a].adr : 0))
         return false;
@@ -218,6 +230,10 @@ bool bindcall(std::int32_t site, std::int32_t S, std::int32_t n, std::int32_t pt
   }
   if (!good || std::bit_cast<std::uint64_t>(b.v) == std::bit_cast<std::uint64_t>(unassigned)) {
     unbind(b);
+    // (A value that is no finite number is the function's statement's
+    // failure, raised again when the general path runs it: the status it
+    // left must not fail the calling statement's next step first.)
+    plat::fpu_clear();
     return false;
   }
   return true;
@@ -298,6 +314,216 @@ void commitcall(const Bound& b, std::int32_t callpos, bool onstack) {
   stack[argbase] = calleefirst;
   core::xeqstackptr = argbase;
   core::iresult = calleefirst + 1;
+}
+
+bool enterrun(const Callee& c, std::int32_t n, const std::int32_t* formals, bool bound) {
+  const std::int32_t S = c.S;
+  const std::int32_t p = core::xeqstackptr;
+  const std::int32_t argbase = p - n;
+  const auto zsize = static_cast<std::int32_t>(z.size());
+  if (argbase < 1 || p + framesize > adrs.size() || S < 1 || S + 1 >= zsize || S > name.size())
+    return false;
+  std::int32_t* const stack = adrs.data() - 1;          // stack[i] is adrs(i)
+  core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
+  double* const cells = z.data();
+  ++calldepth;
+  // The frame: five entries above the actuals.
+  stack[p + 1] = core::lokalscope;
+  stack[p + 2] = core::xeqstackbase;
+  stack[p + 3] = wordpos;
+  stack[p + 4] = firsttemp;
+  stack[p + 5] = c.function ? wfunction : wcall;
+  core::xeqstackptr = core::xeqstackbase = p + framesize;
+  core::lokalsub = records[S].scope;
+  core::lokalscope = S;
+  if (c.function) {
+    // The value unassigned, the result cells from the reference's on, the
+    // caller's `$` kept for the return.
+    cells[S + 1] = unassigned;
+    firsttemp = core::iresult;
+    keepdollar(S, cells[1]);
+  }
+  // The formals take the actuals' types, addresses and values.
+  const std::int32_t m = std::min(c.formals, n);
+  const std::int32_t* const actuals = stack + argbase + 1;
+  if (bound) {
+    for (std::int32_t i = 0; i < m; ++i) {
+      const std::int32_t a = actuals[i];
+      cells[formals[i]] = a >= 0 && a < zsize ? cells[a] : 0.0;
+    }
+  }
+  const std::int32_t nname =
+      std::min<std::int32_t>(core::nname, static_cast<std::int32_t>(name.size()));
+  for (std::int32_t i = 0; i < (bound ? 0 : m); ++i) {
+    const std::int32_t a = actuals[i];
+    core::SymbolRecord& f = records[formals[i]];
+    const bool symbol = bindsname(a, nname, records);
+    const std::int16_t type = symbol ? records[a].type : std::int16_t{0xA0};
+    const std::int32_t adr = symbol ? records[a].adr : 0;
+    // The statements that name the formal were made for its type.
+    if (f.type != type || f.adr != adr) {
+      stir();
+      f.type = type;
+      f.adr = adr;
+    }
+    cells[formals[i]] = a >= 0 && a < zsize ? cells[a] : 0.0;
+  }
+  // The record: the return statement (the one after the CALL), the mode
+  // and the command the call leaves (a RUN's -1 becomes the call's).
+  std::int16_t record[4];
+  std::memcpy(record, cells + S, sizeof record);
+  record[1] = static_cast<std::int16_t>(core::xeqline + 1);
+  record[2] = static_cast<std::int16_t>((core::xeqmode & core::runmode::framebits & 0xFF) |
+                                        ((savedcmd() & 0xFF) << 8));
+  record[3] = static_cast<std::int16_t>(n);
+  std::memcpy(cells + S, record, sizeof record);
+  core::idecmd = incall;
+  core::xeqline = c.f1 + 1;
+  return true;
+}
+
+// What a return found of the subroutine it left and of its frame, for
+// the subroutine's record as it was and the stack's base then: the stores
+// only grow within a run, so what was found holds while both stay.
+struct Left {
+  std::uint64_t run = 0;     // `runepoch` it was found in
+  std::uint64_t record = 0;  // the subroutine's record (its cell's bits)
+  std::int32_t S = 0, base = 0, m = 0;
+  bool function = false;
+};
+std::array<Left, 64> lefts;  // by subroutine symbol
+
+bool leaverun(Callee& known, WordResult& r) {
+  const std::int32_t S = core::lokalscope;
+  const std::int32_t b = core::xeqstackbase;
+  const auto zsize = static_cast<std::int32_t>(z.size());
+  if (core::idecmd != incall || (core::keyrec[2] & 1) != 0 ||
+      (core::xeqmode & (core::runmode::callback | core::runmode::running)) !=
+          core::runmode::running ||
+      S < 1 || b > adrs.size())
+    return false;
+  double* const cells = z.data();
+  Left& left = lefts[static_cast<std::uint32_t>(S) % lefts.size()];
+  std::uint64_t bits = 0;
+  const bool same = left.run == runepoch && left.S == S && left.base == b && S + 1 < zsize &&
+                    (std::memcpy(&bits, cells + S, sizeof bits), bits == left.record);
+  if (!same) {
+    if (S > core::nsym || S > name.size() || S >= zsize || b <= framesize) return false;
+    const bool function = (name.data()[S - 1].type & 0x5) == 0x5;
+    std::int16_t record[4];
+    std::memcpy(record, cells + S, sizeof record);
+    const std::int32_t f1 = record[0], f2 = record[1], f4 = record[3];
+    if (f4 < 0 || f1 <= 0 || f2 <= 0 || b - framesize - f4 < 1 || (function && S + 1 >= zsize))
+      return false;
+    if (known.S != S || known.f1 != f1 || known.function != function)
+      known = callee(S, f1, function);
+    const std::int32_t m = std::min(known.formals, f4);
+    if (m > 0 && !core::xeqbuf.valid(known.hp - known.formals)) return false;
+    std::memcpy(&bits, cells + S, sizeof bits);
+    left = Left{runepoch, bits, S, b, m, function};
+  }
+  const bool function = left.function;
+  const std::int32_t m = left.m;
+  // (A function without a value: the calling statement's failure, leave()'s.)
+  if (function &&
+      std::bit_cast<std::uint64_t>(cells[S + 1]) == std::bit_cast<std::uint64_t>(unassigned))
+    return false;
+  std::int16_t record[4];
+  std::memcpy(record, &bits, sizeof record);
+  const std::int32_t f2 = record[1], f4 = record[3];
+  const std::int16_t f3 = record[2];
+  std::int32_t* const stack = adrs.data() - 1;          // stack[i] is adrs(i)
+  core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
+  const std::int32_t ptr = b - framesize;
+  // The return: what leave() leaves for a subroutine whose caller is on
+  // the stack.
+  eventlabel = 0;
+  --calldepth;
+  record[1] = 0;
+  std::memcpy(cells + S, record, sizeof record);
+  core::xeqline = f2;
+  const double v = function ? cells[S + 1] : 0.0;  // (before the formals are given back)
+  const std::int32_t calleefirst = firsttemp;
+  const std::int32_t scope = stack[ptr + 1];
+  core::lokalscope = scope;
+  core::xeqstackbase = stack[ptr + 2];
+  wordpos = stack[ptr + 3];
+  firsttemp = stack[ptr + 4];
+  callkind = stack[ptr + 5];
+  if (m > 0) {
+    // (The header as the subroutine's record names it: `known` is brought
+    // up to date with the record.)
+    if (known.S != S || known.f1 != record[0] || known.function != function)
+      known = callee(S, record[0], function);
+    const std::int16_t* const header = core::xeqbuf.ptr(known.hp - known.formals);
+    const std::int32_t* const actuals = stack + ptr - f4 + 1;
+    const std::int32_t zlast = zsize - 1;
+    for (std::int32_t i = 0; i < m; ++i) {
+      const std::int32_t formal = header[i];
+      const std::int32_t a = actuals[i];
+      // An actual is a symbol or the cell of an array element.
+      if (formal >= 1 && formal <= zlast && a >= 1 && a <= zlast) cells[a] = cells[formal];
+    }
+  }
+  core::lokalsub =
+      scope >= 1 && scope <= core::nsym && scope <= name.size() ? records[scope].scope : 0;
+  const std::int32_t mode = static_cast<std::uint16_t>(f3) & 0xFF;
+  core::xeqmode = stoppedflag ? (mode & ~core::runmode::running) : mode;
+  core::xeqstop = (mode & 0x02) && scope == tablescope ? stops::callback : 0;
+  core::idecmd = static_cast<std::int8_t>((static_cast<std::uint16_t>(f3) >> 8) & 0xFF);
+  if (alarmsavedcmd == core::idecmd) alarmsavedcmd = -1;
+  if (core::idecmd < -1 && core::idecmd != incall) core::xeqmode |= core::runmode::running;
+  if (function) {
+    // The value takes the reference's place in the caller's statement.
+    if (static_cast<std::size_t>(S) < dollarkept.size())
+      cells[1] = dollarkept[static_cast<std::size_t>(S)];
+    --core::xeqline;
+    loadbounds();
+    core::xeqstackptr = ptr - f4;
+    core::iresult = calleefirst;
+    if (resultroom(core::iresult)) newtemprecord(core::iresult);
+    if (z.valid(core::iresult)) z(core::iresult) = v;
+    takeresult(1);
+    ++wordpos;
+    r = WordResult::stay;
+    return true;
+  }
+  core::xeqstackptr = std::max(ptr - f4 - 1, core::xeqstackbase);
+  r = (core::xeqmode & core::runmode::running) ? WordResult::looptest : WordResult::leave;
+  return true;
+}
+
+bool referencerun(std::int16_t w) {
+  if (!runstate()) return false;
+  const std::int32_t n = core::cwcount(w);
+  const std::int32_t argbase = core::xeqstackptr - n;
+  if (argbase <= core::xeqstackbase || argbase < 1 || core::xeqstackptr > adrs.size()) return false;
+  const std::int32_t S = adrs.data()[argbase - 1];
+  if (S < 1 || S > core::nsym || S > name.size() || S >= static_cast<std::int32_t>(z.size()))
+    return false;
+  std::int16_t f1 = 0;
+  std::memcpy(&f1, z.data() + S, sizeof f1);
+  if (f1 < 1 || f1 > core::nstmt || subactive(S)) return false;
+  // What the reference finds of the function, kept by its word.
+  Referenced& known = referenced[knownat(wordpos)];
+  if (known.run != runepoch || known.c.S != S || known.c.f1 != f1) {
+    known.c = callee(S, f1, true);
+    known.run = runepoch;
+  }
+  const Callee& c = known.c;
+  // The formals, each a symbol with a value cell (else enter() fails).
+  const std::int32_t m = std::min(c.formals, n);
+  if (m > maxformals) return false;
+  std::array<std::int32_t, maxformals> formals;
+  const core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
+  const auto zsize = static_cast<std::int32_t>(z.size());
+  std::int32_t formal = records[S].link;
+  for (std::int32_t i = 0; i < m; ++i) {
+    if (formal < 1 || formal > core::nsym || formal > name.size() || formal >= zsize) return false;
+    formals[static_cast<std::size_t>(i)] = formal;
+    formal = records[formal].link;
+  }
+  return enterrun(c, n, formals.data(), false);
 }
 
 bool inlinecall(std::int16_t w, const std::vector<Form>& forms) {

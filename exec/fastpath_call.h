@@ -61,4 +61,23 @@ void unbind(const Bound& b);
 // reads again, are left alone.
 void commitcall(const Bound& b, std::int32_t callpos, bool onstack);
 
+// enter() of a CALL (not a function reference) taken in a RUN (runstate()
+// holds): the same frame, bindings, record and jump, without the checks
+// that such a run answers already. False, nothing changed, when enter()
+// must do it (the frame does not fit the stack). With `bound` the formals
+// already have the types and addresses that these actuals give them.
+bool enterrun(const Callee& c, std::int32_t n, const std::int32_t* formals, bool bound);
+// The function reference w at `wordpos` (its function and actuals on the
+// operand stack) entered as enterrun() enters a CALL, in such a run; false,
+// nothing changed, when call() must do it (it may fail).
+bool referencerun(std::int16_t w);
+// leave() for the END or RETURN of a subroutine or function entered in
+// such a run (`known` what the last return found of it, brought up to
+// date); the same stores and run words, and `r` its answer (a function's
+// value then stands in its caller's statement, `wordpos` after its
+// reference). False, nothing changed, when leave() must do it (a function
+// without a value, a frame dropped or entered otherwise, a callback run, a
+// pending command).
+bool leaverun(Callee& known, WordResult& r);
+
 }  // namespace exec::fast
