@@ -963,6 +963,242 @@ bool quietline() {
   return (stopline == 0 || core::xeqline != stopline) && core::xeqline <= core::nstmt;
 }
 
+// Forms run one after another. While the statements that follow each other
+// are assignments, programs, block IFs, loop ends and jumps, and the loop
+// test between them would find nothing to do, the run words they leave are
+// kept here in locals and written back once, when the chain ends: nothing
+// between reads them (these forms read only cells, the block stack and the
+// text area's start, which is written before a program that may use it).
+// The words that input may set at any moment (the typed key, the key
+// state) and every cell are written as each statement leaves them.
+struct Words {
+  std::int32_t line, start, end, c1tmp, iresult, sp, wordpos, stmtflags, top;
+  std::uint8_t jumped;
+  bool settled;    // `exprsettled`
+  bool wordstart;  // the word path's first steps ran: their fixed words are owed
+};
+
+Words loadwords() {
+  const std::int32_t base = core::xeqstackbase;
+  return Words{core::xeqline,           stmtstart,         stmtend,     core::c1tmptop,
+               core::iresult,           core::xeqstackptr, wordpos,     stmtflags,
+               core::adrs.data()[base], jumpedflag,        exprsettled, false};
+}
+
+// What the statements of a chain left, as each would have written it.
+[[gnu::noinline]] void storewords(const Words& w) {
+  core::xeqstop = 0;
+  if (core::lokalscope == 0) core::lokalscope = core::lokalsub;
+  if ((core::idestate & core::busy::compiling) == 0) core::nomsg = 0;
+  if (w.wordstart) {
+    eventcmd = 0;
+    rerunflag = false;
+    core::iostatw[0] = 0;
+    if (core::xeqmode & core::runmode::running) stoppedflag = 0;
+  }
+  core::msgkey.blank();
+  core::xeqline = w.line;
+  stmtstart = w.start;
+  stmtend = w.end;
+  core::c1tmptop = w.c1tmp;
+  core::iresult = w.iresult;
+  core::xeqstackptr = w.sp;
+  wordpos = w.wordpos;
+  stmtflags = w.stmtflags;
+  core::adrs.data()[core::xeqstackbase] = w.top;
+  jumpedflag = w.jumped;
+  exprsettled = w.settled;
+}
+
+// The outcome of a chain: whether any statement ran, and whether the loop
+// test must come next (else the statement at `xeqline` is the loop's).
+struct Chain {
+  bool ran = false;
+  bool stop = false;
+};
+
+// Runs the statements from `xeqline` on that the chain takes, while the
+// loop test between them would find nothing to do. Called only where
+// quietstate() held after the statement before, with no tally kept and no
+// alarm reset pending.
+Chain runchain(const Form* table, std::uint32_t nforms) {
+  Chain out;
+  const std::int32_t first = core::xeqline;
+  if (static_cast<std::uint32_t>(first) >= nforms) return out;
+  Words w{};
+  bool loaded = false;
+  const std::uint64_t ep = epoch;
+  const std::int32_t ft = firsttemp, base = core::xeqstackbase;
+  const std::uint64_t frame = framekey(ft, base);
+  const std::int32_t stop = stopline, last = core::nstmt, c1 = core::c1top;
+  double* const cells = z.data();
+  const auto zsize = static_cast<std::int32_t>(z.size());
+  const volatile std::uint8_t* const breakkey = &core::keyrec[1];
+  std::int32_t line = first;
+  // The steps of the expression path before a statement's own effects.
+  const auto exprsteps = [&](const Form& f) {
+    w.start = f.start;
+    w.end = f.end;
+    w.c1tmp = c1 + 1;
+    if (!w.settled) {
+      w.iresult = ft;
+      w.sp = base + 1;
+      cells[1] = cells[3] = cells[4] = cells[5] = cells[6] = 1.0;
+      w.settled = true;
+    }
+  };
+  // The first steps of the word path, up to its first word.
+  const auto wordsteps = [&](const Form& f) {
+    w.start = f.start;
+    w.end = f.end;
+    w.wordstart = true;
+    w.c1tmp = c1;
+    core::keyrec[0] = 0;
+    core::keystate[1] = 0;
+    cells[1] = 1.0;
+    w.iresult = ft;
+    w.stmtflags = 0;
+  };
+  for (;;) {
+    if (static_cast<std::uint32_t>(line) >= nforms) break;
+    const Form& f = table[line];
+    if (f.live != ep || f.roomframe != frame) break;
+    if (!loaded) {
+      w = loadwords();
+      loaded = true;
+    }
+    switch (f.kind) {
+      case Kind::assign: {
+        bool run = true;
+        if (!f.cond.empty()) {
+          double c = 0.0;
+          if (!evaluate(f.cond, cells, zsize, c)) goto done;
+          run = c != 0.0;
+        }
+        std::int32_t target = f.target;
+        double v = 0.0;
+        if (run) {
+          if (!f.index.empty()) {
+            double i = 0.0;
+            if (!evaluate(f.index, cells, zsize, i)) goto done;
+            target = elementcell(f.target, i, zsize);
+            if (target <= core::nsym) goto done;
+          }
+          if (!evaluate(f.value, cells, zsize, v)) goto done;
+        }
+        exprsteps(f);
+        if (run) cells[target] = v;
+        w.top = ft + 1;
+        ++line;
+        w.jumped = 0;
+        break;
+      }
+      case Kind::prog: {
+        if (f.prog.passes) goto done;
+        if (!f.prog.plain) core::c1tmptop = w.c1tmp;  // (texts are built from there)
+        const ProgResult r = f.prog.plain ? runplain(f.prog) : runprog(f.prog);
+        if (!r.done) goto done;
+        exprsteps(f);
+        cells[ft + 1] = r.falsecond ? falsevalue : r.value;
+        if (r.textresult) name(ft + 1).type = strtemptype;
+        w.top = ft + 1;
+        ++line;
+        w.jumped = 0;
+        break;
+      }
+      case Kind::block: {
+        bool cond = false;
+        if (!f.prog.empty()) {
+          if (!f.prog.plain) core::c1tmptop = w.c1tmp;
+          const ProgResult r = f.prog.plain ? runplain(f.prog) : runprog(f.prog);
+          if (!r.done) goto done;
+          cond = r.cond;
+        } else if (!f.cond.empty()) {
+          double c = 0.0;
+          if (!evaluate(f.cond, cells, zsize, c)) goto done;
+          cond = c != 0.0;
+        }
+        exprsteps(f);
+        const BlockStep r = blockstep(f.blockkind, line, cond, f.target);
+        w.top = ft + 1;
+        if (r.decided || r.skip) cells[ft + 1] = r.cond && !r.skip ? 1.0 : falsevalue;
+        if (r.skip) {
+          w.jumped = 0xFF;
+          line = f.target;
+        } else {
+          ++line;
+          w.jumped = 0;
+        }
+        break;
+      }
+      case Kind::enddo: {
+        const DoRecord& r = f.loop;
+        const double step = cells[r.adr + 1];
+        if (step == 0.0) goto done;
+        const double next = cells[r.var] + step;
+        if (!std::isfinite(next)) goto done;
+        const double limit = cells[r.adr];
+        const double sign = step < 0.0 ? -1.0 : 1.0;
+        wordsteps(f);
+        w.wordpos = f.start + 1;
+        cells[r.var] = next;
+        line = ((next - limit) * sign - zeps > 0.0 ? r.laststmt : r.dostmt) + 1;
+        w.sp = base + 1;
+        w.top = r.var;
+        w.jumped = 0;
+        break;
+      }
+      case Kind::jump: {
+        const std::int32_t at = core::I2EQUZ(1, f.label);
+        bool cond = true;
+        if (f.jumprel >= 0) {
+          const double a = cells[f.leftcell], b = cells[f.rightcell];
+          if (!std::isfinite(a - b)) goto done;  // (the loop's own road reports it)
+          cond = relholds(f.jumprel, loopdiff(a, b));
+        }
+        if (cond && at <= 0) goto done;
+        w.settled = false;
+        wordsteps(f);
+        newtemprecord(ft);
+        w.wordpos = f.start;
+        w.sp = base + 1;
+        if (f.jumprel >= 0) {
+          cells[ft] = cond ? 1.0 : 0.0;
+          w.stmtflags = 1;
+          w.iresult = ft + 1;
+          newtemprecord(ft + 1);
+          if (!cond) {
+            cells[ft + 1] = 0.0;
+            w.top = ft + 1;
+            w.iresult = ft + 2;
+            newtemprecord(ft + 2);
+            w.wordpos = f.end - 1;
+            ++line;
+            w.jumped = 0;
+            break;
+          }
+        }
+        w.top = f.label;
+        w.wordpos = f.end - 2;
+        line = at;
+        break;
+      }
+      default:
+        goto done;
+    }
+    out.ran = true;
+    w.line = line;
+    // The loop test: a stop line, the program's end or the break key.
+    if ((stop != 0 && line == stop) || line > last || *breakkey == 1) {
+      out.stop = true;
+      break;
+    }
+  }
+done:
+  if (out.ran) storewords(w);
+  return out;
+}
+
 }  // namespace
 
 namespace {
@@ -1101,6 +1337,10 @@ Outcome runstatement(std::span<const std::int16_t> code) {
     // The break key can be set from outside the loop (a signal handler):
     // it is read again after every statement.
     if (!quietline() || core::keyrec[1] == 1) break;
+    if (settled && tally == nullptr && !alarmreset) {
+      const Chain c = runchain(table, nforms);
+      if (c.stop) break;
+    }
   }
   Outcome o = handed;
   o.kind = r;
