@@ -1023,14 +1023,16 @@ struct Chain {
 // alarm reset pending.
 Chain runchain(const Form* table, std::uint32_t nforms) {
   Chain out;
-  const std::int32_t first = core::xeqline;
-  if (static_cast<std::uint32_t>(first) >= nforms) return out;
+  // (A stop line is looked for by the loop test itself.)
+  const std::int32_t first = core::xeqline, last = core::nstmt;
+  const std::uint32_t ends = std::min(nforms, static_cast<std::uint32_t>(std::max(last, 0)) + 1);
+  if (stopline != 0 || static_cast<std::uint32_t>(first) >= ends) return out;
   Words w{};
   bool loaded = false;
   const std::uint64_t ep = epoch;
   const std::int32_t ft = firsttemp, base = core::xeqstackbase;
   const std::uint64_t frame = framekey(ft, base);
-  const std::int32_t stop = stopline, last = core::nstmt, c1 = core::c1top;
+  const std::int32_t c1 = core::c1top;
   double* const cells = z.data();
   const auto zsize = static_cast<std::int32_t>(z.size());
   const volatile std::uint8_t* const breakkey = &core::keyrec[1];
@@ -1060,7 +1062,11 @@ Chain runchain(const Form* table, std::uint32_t nforms) {
     w.stmtflags = 0;
   };
   for (;;) {
-    if (static_cast<std::uint32_t>(line) >= nforms) break;
+    if (static_cast<std::uint32_t>(line) >= ends) {
+      // The program's end: the loop test ends the run.
+      out.stop = line > last;
+      break;
+    }
     const Form& f = table[line];
     if (f.live != ep || f.roomframe != frame) break;
     if (!loaded) {
@@ -1187,15 +1193,17 @@ Chain runchain(const Form* table, std::uint32_t nforms) {
         goto done;
     }
     out.ran = true;
-    w.line = line;
-    // The loop test: a stop line, the program's end or the break key.
-    if ((stop != 0 && line == stop) || line > last || *breakkey == 1) {
+    // The break key can be set from outside the loop (a signal handler).
+    if (*breakkey == 1) {
       out.stop = true;
       break;
     }
   }
 done:
-  if (out.ran) storewords(w);
+  if (out.ran) {
+    w.line = line;
+    storewords(w);
+  }
   return out;
 }
 
