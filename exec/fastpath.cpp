@@ -14,6 +14,7 @@
 #include "exec/control.h"
 #include "exec/fastpath_call.h"
 #include "exec/fastpath_form.h"
+#include "exec/fastpath_numbers.h"
 #include "exec/operators.h"
 #include "exec/postfix.h"
 #include "exec/xeqtemps.h"
@@ -1037,6 +1038,9 @@ Chain runchain(const Form* table, std::uint32_t nforms) {
   const auto zsize = static_cast<std::int32_t>(z.size());
   const volatile std::uint8_t* const breakkey = &core::keyrec[1];
   std::int32_t line = first;
+  // Whether the predefined cells hold what the expression path sets: once
+  // set, no statement of the chain changes them.
+  bool predefined = false;
   // The steps of the expression path before a statement's own effects.
   const auto exprsteps = [&](const Form& f) {
     w.start = f.start;
@@ -1045,7 +1049,8 @@ Chain runchain(const Form* table, std::uint32_t nforms) {
     if (!w.settled) {
       w.iresult = ft;
       w.sp = base + 1;
-      cells[1] = cells[3] = cells[4] = cells[5] = cells[6] = 1.0;
+      if (!predefined) cells[1] = cells[3] = cells[4] = cells[5] = cells[6] = 1.0;
+      predefined = true;
       w.settled = true;
     }
   };
@@ -1102,7 +1107,7 @@ Chain runchain(const Form* table, std::uint32_t nforms) {
       case Kind::prog: {
         if (f.prog.passes) goto done;
         if (!f.prog.plain) core::c1tmptop = w.c1tmp;  // (texts are built from there)
-        const ProgResult r = f.prog.plain ? runplain(f.prog) : runprog(f.prog);
+        const ProgResult r = f.prog.plain ? plainsteps(f.prog) : runprog(f.prog);
         if (!r.done) goto done;
         exprsteps(f);
         cells[ft + 1] = r.falsecond ? falsevalue : r.value;
@@ -1116,7 +1121,7 @@ Chain runchain(const Form* table, std::uint32_t nforms) {
         bool cond = false;
         if (!f.prog.empty()) {
           if (!f.prog.plain) core::c1tmptop = w.c1tmp;
-          const ProgResult r = f.prog.plain ? runplain(f.prog) : runprog(f.prog);
+          const ProgResult r = f.prog.plain ? plainsteps(f.prog) : runprog(f.prog);
           if (!r.done) goto done;
           cond = r.cond;
         } else if (!f.cond.empty()) {
