@@ -1014,9 +1014,16 @@ Words loadwords() {
 // The outcome of a chain: whether any statement ran, and whether the loop
 // test must come next (else the statement at `xeqline` is the loop's).
 struct Chain {
-  bool ran = false;
+  std::int32_t ran = 0;  // statements run
   bool stop = false;
+  bool other = false;  // it ended at a statement of a kind it does not take
 };
+
+// A chain's start and end cost about what five statements save in it.
+// From a statement where a chain ran fewer and ended at a statement of
+// another kind, the loop runs the statements one by one till the forms are
+// looked at again (the next stir()).
+constexpr std::int32_t chainworth = 6;
 
 // Runs the statements from `xeqline` on that the chain takes, while the
 // loop test between them would find nothing to do. Called only where
@@ -1105,7 +1112,10 @@ Chain runchain(const Form* table, std::uint32_t nforms) {
         break;
       }
       case Kind::prog: {
-        if (f.prog.passes) goto done;
+        if (f.prog.passes) {
+          out.other = true;
+          goto done;
+        }
         if (!f.prog.plain) core::c1tmptop = w.c1tmp;  // (texts are built from there)
         const ProgResult r = f.prog.plain ? plainsteps(f.prog) : runprog(f.prog);
         if (!r.done) goto done;
@@ -1195,9 +1205,10 @@ Chain runchain(const Form* table, std::uint32_t nforms) {
         break;
       }
       default:
+        out.other = true;
         goto done;
     }
-    out.ran = true;
+    ++out.ran;
     // The break key can be set from outside the loop (a signal handler).
     if (*breakkey == 1) {
       out.stop = true;
@@ -1205,7 +1216,7 @@ Chain runchain(const Form* table, std::uint32_t nforms) {
     }
   }
 done:
-  if (out.ran) {
+  if (out.ran > 0) {
     w.line = line;
     storewords(w);
   }
@@ -1297,12 +1308,21 @@ Outcome runstatement(std::span<const std::int16_t> code) {
         break;
       }
     }
+    // Forms that follow each other run as a chain (see runchain()), unless
+    // one from this statement lately ran too few to be worth its start.
+    bool tried = !settled;
+    const auto chainhere = [&tried](const Form& g) {
+      return !tried && g.chainshort != epoch && tally == nullptr && !alarmreset;
+    };
+  single:
     Res next = notrun;
     switch (f->kind) {
       case Kind::assign:
+        if (chainhere(*f)) goto chain;
         next = runassign(*f);
         break;
       case Kind::enddo:
+        if (chainhere(*f)) goto chain;
         next = runenddo(*f);
         break;
       case Kind::words:
@@ -1314,15 +1334,18 @@ Outcome runstatement(std::span<const std::int16_t> code) {
         settled = false;
         break;
       case Kind::block:
+        if (chainhere(*f)) goto chain;
         next = runblock(*f);
         break;
       case Kind::prog:
+        if (chainhere(*f)) goto chain;
         next = runprogform(*f);
         break;
       case Kind::empty:
         next = runempty(*f);
         break;
       case Kind::jump:
+        if (chainhere(*f)) goto chain;
         next = runjump(*f);
         break;
       case Kind::call:
@@ -1350,10 +1373,15 @@ Outcome runstatement(std::span<const std::int16_t> code) {
     // The break key can be set from outside the loop (a signal handler):
     // it is read again after every statement.
     if (!quietline() || core::keyrec[1] == 1) break;
-    if (settled && tally == nullptr && !alarmreset) {
-      const Chain c = runchain(table, nforms);
-      if (c.stop) break;
-    }
+    continue;
+  chain:
+    tried = true;
+    const Chain c = runchain(table, nforms);
+    if (c.other && c.ran < chainworth) f->chainshort = epoch;
+    if (c.ran == 0) goto single;  // (the statement runs alone)
+    r = Outcome::looptest;
+    if (c.stop) break;
+    // (The statement where it ended is the loop's.)
   }
   Outcome o = handed;
   o.kind = r;
