@@ -1310,9 +1310,8 @@ Outcome runstatement(std::span<const std::int16_t> code) {
     }
     // Forms that follow each other run as a chain (see runchain()), unless
     // one from this statement lately ran too few to be worth its start.
-    bool tried = !settled;
-    const auto chainhere = [&tried](const Form& g) {
-      return !tried && g.chainshort != epoch && tally == nullptr && !alarmreset;
+    const auto chainhere = [&settled](const Form& g) {
+      return settled && g.chainshort != epoch && tally == nullptr && !alarmreset;
     };
   single:
     Res next = notrun;
@@ -1375,10 +1374,14 @@ Outcome runstatement(std::span<const std::int16_t> code) {
     if (!quietline() || core::keyrec[1] == 1) break;
     continue;
   chain:
-    tried = true;
     const Chain c = runchain(table, nforms);
     if (c.other && c.ran < chainworth) f->chainshort = epoch;
-    if (c.ran == 0) goto single;  // (the statement runs alone)
+    if (c.ran == 0) {
+      // The statement runs alone (and the loop test's state is looked at
+      // again after it).
+      settled = false;
+      goto single;
+    }
     r = Outcome::looptest;
     if (c.stop) break;
     // (The statement where it ended is the loop's.)
