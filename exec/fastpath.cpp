@@ -15,6 +15,7 @@
 #include "exec/control.h"
 #include "exec/fastpath_call.h"
 #include "exec/fastpath_form.h"
+#include "exec/fastpath_numbers.h"
 #include "exec/operators.h"
 #include "exec/postfix.h"
 #include "exec/xeqtemps.h"
@@ -1134,6 +1135,265 @@ bool quietline() {
   return (stopline == 0 || core::xeqline != stopline) && core::xeqline <= core::nstmt;
 }
 
+// Forms run one after another. While the statements that follow each other
+// are assignments, programs, block IFs, loop ends and jumps, and the loop
+// test between them would find nothing to do, the run words they leave are
+// kept here in locals and written back once, when the chain ends: nothing
+// between reads them (these forms read only cells, the block stack and the
+// text area's start, which is written before a program that may use it).
+// The words that input may set at any moment (the typed key, the key
+// state) and every cell are written as each statement leaves them.
+struct Words {
+  std::int32_t line, start, end, c1tmp, iresult, sp, wordpos, stmtflags, top;
+  std::uint8_t jumped;
+  bool settled;    // `exprsettled`
+  bool wordstart;  // the word path's first steps ran: their fixed words are owed
+};
+
+Words loadwords() {
+  const std::int32_t base = core::xeqstackbase;
+  return Words{core::xeqline,           stmtstart,         stmtend,     core::c1tmptop,
+               core::iresult,           core::xeqstackptr, wordpos,     stmtflags,
+               core::adrs.data()[base], jumpedflag,        exprsettled, false};
+}
+
+// What the statements of a chain left, as each would have written it.
+[[gnu::noinline]] void storewords(const Words& w) {
+  core::xeqstop = 0;
+  if (core::lokalscope == 0) core::lokalscope = core::lokalsub;
+  if ((core::idestate & core::busy::compiling) == 0) core::nomsg = 0;
+  if (w.wordstart) {
+    eventcmd = 0;
+    rerunflag = false;
+    core::iostatw[0] = 0;
+    if (core::xeqmode & core::runmode::running) stoppedflag = 0;
+  }
+  core::msgkey.blank();
+  core::xeqline = w.line;
+  stmtstart = w.start;
+  stmtend = w.end;
+  core::c1tmptop = w.c1tmp;
+  core::iresult = w.iresult;
+  core::xeqstackptr = w.sp;
+  wordpos = w.wordpos;
+  stmtflags = w.stmtflags;
+  core::adrs.data()[core::xeqstackbase] = w.top;
+  jumpedflag = w.jumped;
+  exprsettled = w.settled;
+}
+
+// The outcome of a chain: whether any statement ran, and whether the loop
+// test must come next (else the statement at `xeqline` is the loop's).
+struct Chain {
+  std::int32_t ran = 0;  // statements run
+  bool stop = false;
+  bool other = false;  // it ended at a statement of a kind it does not take
+};
+
+// A chain's start and end cost about what five statements save in it.
+// From a statement where a chain ran fewer and ended at a statement of
+// another kind, the loop runs the statements one by one till the forms are
+// looked at again (the next stir()).
+constexpr std::int32_t chainworth = 6;
+
+// Runs the statements from `xeqline` on that the chain takes, while the
+// loop test between them would find nothing to do. Called only where
+// quietstate() held after the statement before, with no tally kept and no
+// alarm reset pending.
+Chain runchain(const Form* table, std::uint32_t nforms) {
+  Chain out;
+  // (A stop line is looked for by the loop test itself.)
+  const std::int32_t first = core::xeqline, last = core::nstmt;
+  const std::uint32_t ends = std::min(nforms, static_cast<std::uint32_t>(std::max(last, 0)) + 1);
+  if (stopline != 0 || static_cast<std::uint32_t>(first) >= ends) return out;
+  Words w{};
+  bool loaded = false;
+  const std::uint64_t ep = epoch;
+  const std::int32_t ft = firsttemp, base = core::xeqstackbase;
+  const std::uint64_t frame = framekey(ft, base);
+  const std::int32_t c1 = core::c1top;
+  double* const cells = z.data();
+  const auto zsize = static_cast<std::int32_t>(z.size());
+  const volatile std::uint8_t* const breakkey = &core::keyrec[1];
+  std::int32_t line = first;
+  // Whether the predefined cells hold what the expression path sets: once
+  // set, no statement of the chain changes them.
+  bool predefined = false;
+  // The steps of the expression path before a statement's own effects.
+  const auto exprsteps = [&](const Form& f) {
+    w.start = f.start;
+    w.end = f.end;
+    w.c1tmp = c1 + 1;
+    if (!w.settled) {
+      w.iresult = ft;
+      w.sp = base + 1;
+      if (!predefined) cells[1] = cells[3] = cells[4] = cells[5] = cells[6] = 1.0;
+      predefined = true;
+      w.settled = true;
+    }
+  };
+  // The first steps of the word path, up to its first word.
+  const auto wordsteps = [&](const Form& f) {
+    w.start = f.start;
+    w.end = f.end;
+    w.wordstart = true;
+    w.c1tmp = c1;
+    core::keyrec[0] = 0;
+    core::keystate[1] = 0;
+    cells[1] = 1.0;
+    w.iresult = ft;
+    w.stmtflags = 0;
+  };
+  for (;;) {
+    if (static_cast<std::uint32_t>(line) >= ends) {
+      // The program's end: the loop test ends the run.
+      out.stop = line > last;
+      break;
+    }
+    const Form& f = table[line];
+    if (f.live != ep || f.roomframe != frame) break;
+    if (!loaded) {
+      w = loadwords();
+      loaded = true;
+    }
+    switch (f.kind) {
+      case Kind::assign: {
+        bool run = true;
+        if (!f.cond.empty()) {
+          double c = 0.0;
+          if (!evaluate(f.cond, cells, zsize, c)) goto done;
+          run = c != 0.0;
+        }
+        std::int32_t target = f.target;
+        double v = 0.0;
+        if (run) {
+          if (!f.index.empty()) {
+            double i = 0.0;
+            if (!evaluate(f.index, cells, zsize, i)) goto done;
+            target = elementcell(f.target, i, zsize);
+            if (target <= core::nsym) goto done;
+          }
+          if (!evaluate(f.value, cells, zsize, v)) goto done;
+        }
+        exprsteps(f);
+        if (run) cells[target] = v;
+        w.top = ft + 1;
+        ++line;
+        w.jumped = 0;
+        break;
+      }
+      case Kind::prog: {
+        if (f.prog.passes) {
+          out.other = true;
+          goto done;
+        }
+        if (!f.prog.plain) core::c1tmptop = w.c1tmp;  // (texts are built from there)
+        const ProgResult r = f.prog.plain ? plainsteps(f.prog) : runprog(f.prog);
+        if (!r.done) goto done;
+        exprsteps(f);
+        cells[ft + 1] = r.falsecond ? falsevalue : r.value;
+        if (r.textresult) name(ft + 1).type = strtemptype;
+        w.top = ft + 1;
+        ++line;
+        w.jumped = 0;
+        break;
+      }
+      case Kind::block: {
+        bool cond = false;
+        if (!f.prog.empty()) {
+          if (!f.prog.plain) core::c1tmptop = w.c1tmp;
+          const ProgResult r = f.prog.plain ? plainsteps(f.prog) : runprog(f.prog);
+          if (!r.done) goto done;
+          cond = r.cond;
+        } else if (!f.cond.empty()) {
+          double c = 0.0;
+          if (!evaluate(f.cond, cells, zsize, c)) goto done;
+          cond = c != 0.0;
+        }
+        exprsteps(f);
+        const BlockStep r = blockstep(f.blockkind, line, cond, f.target);
+        w.top = ft + 1;
+        if (r.decided || r.skip) cells[ft + 1] = r.cond && !r.skip ? 1.0 : falsevalue;
+        if (r.skip) {
+          w.jumped = 0xFF;
+          line = f.target;
+        } else {
+          ++line;
+          w.jumped = 0;
+        }
+        break;
+      }
+      case Kind::enddo: {
+        const DoRecord& r = f.loop;
+        const double step = cells[r.adr + 1];
+        if (step == 0.0) goto done;
+        const double next = cells[r.var] + step;
+        if (!std::isfinite(next)) goto done;
+        const double limit = cells[r.adr];
+        const double sign = step < 0.0 ? -1.0 : 1.0;
+        wordsteps(f);
+        w.wordpos = f.start + 1;
+        cells[r.var] = next;
+        line = ((next - limit) * sign - zeps > 0.0 ? r.laststmt : r.dostmt) + 1;
+        w.sp = base + 1;
+        w.top = r.var;
+        w.jumped = 0;
+        break;
+      }
+      case Kind::jump: {
+        const std::int32_t at = core::I2EQUZ(1, f.label);
+        bool cond = true;
+        if (f.jumprel >= 0) {
+          const double a = cells[f.leftcell], b = cells[f.rightcell];
+          if (!std::isfinite(a - b)) goto done;  // (the loop's own road reports it)
+          cond = relholds(f.jumprel, loopdiff(a, b));
+        }
+        if (cond && at <= 0) goto done;
+        w.settled = false;
+        wordsteps(f);
+        newtemprecord(ft);
+        w.wordpos = f.start;
+        w.sp = base + 1;
+        if (f.jumprel >= 0) {
+          cells[ft] = cond ? 1.0 : 0.0;
+          w.stmtflags = 1;
+          w.iresult = ft + 1;
+          newtemprecord(ft + 1);
+          if (!cond) {
+            cells[ft + 1] = 0.0;
+            w.top = ft + 1;
+            w.iresult = ft + 2;
+            newtemprecord(ft + 2);
+            w.wordpos = f.end - 1;
+            ++line;
+            w.jumped = 0;
+            break;
+          }
+        }
+        w.top = f.label;
+        w.wordpos = f.end - 2;
+        line = at;
+        break;
+      }
+      default:
+        out.other = true;
+        goto done;
+    }
+    ++out.ran;
+    // The break key can be set from outside the loop (a signal handler).
+    if (*breakkey == 1) {
+      out.stop = true;
+      break;
+    }
+  }
+done:
+  if (out.ran > 0) {
+    w.line = line;
+    storewords(w);
+  }
+  return out;
+}
+
 }  // namespace
 
 namespace {
@@ -1219,12 +1479,20 @@ Outcome runstatement(std::span<const std::int16_t> code) {
         break;
       }
     }
+    // Forms that follow each other run as a chain (see runchain()), unless
+    // one from this statement lately ran too few to be worth its start.
+    const auto chainhere = [&settled](const Form& g) {
+      return settled && g.chainshort != epoch && tally == nullptr && !alarmreset;
+    };
+  single:
     Res next = notrun;
     switch (f->kind) {
       case Kind::assign:
+        if (chainhere(*f)) goto chain;
         next = runassign(*f);
         break;
       case Kind::enddo:
+        if (chainhere(*f)) goto chain;
         next = runenddo(*f);
         break;
       case Kind::words:
@@ -1236,15 +1504,18 @@ Outcome runstatement(std::span<const std::int16_t> code) {
         settled = false;
         break;
       case Kind::block:
+        if (chainhere(*f)) goto chain;
         next = runblock(*f);
         break;
       case Kind::prog:
+        if (chainhere(*f)) goto chain;
         next = runprogform(*f);
         break;
       case Kind::empty:
         next = runempty(*f);
         break;
       case Kind::jump:
+        if (chainhere(*f)) goto chain;
         next = runjump(*f);
         break;
       case Kind::call:
@@ -1272,6 +1543,19 @@ Outcome runstatement(std::span<const std::int16_t> code) {
     // The break key can be set from outside the loop (a signal handler):
     // it is read again after every statement.
     if (!quietline() || core::keyrec[1] == 1) break;
+    continue;
+  chain:
+    const Chain c = runchain(table, nforms);
+    if (c.other && c.ran < chainworth) f->chainshort = epoch;
+    if (c.ran == 0) {
+      // The statement runs alone (and the loop test's state is looked at
+      // again after it).
+      settled = false;
+      goto single;
+    }
+    r = Outcome::looptest;
+    if (c.stop) break;
+    // (The statement where it ended is the loop's.)
   }
   Outcome o = handed;
   o.kind = r;

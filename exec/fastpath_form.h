@@ -114,6 +114,10 @@ struct Form {
   // The frame for which `room` found room since the form was last checked
   // (framekey; 0 none).
   std::uint64_t roomframe = 0;
+  // The `epoch` in which a chain of forms from this statement ran too few
+  // statements to be worth its start (exec/fastpath.cpp): till the forms
+  // are looked at again, the statement loop runs it alone.
+  std::uint64_t chainshort = 0;
   // A block IF, ELSEIF or ENDIF: its word's kind (the condition in `cond`,
   // the statement its jump names in `target`).
   std::uint32_t blockkind = 0;

@@ -168,72 +168,7 @@ bool readyprog(Prog& g) {
   return g.allcells < (1 << 30);
 }
 
-// A program over numbers alone (Prog::plain): no texts, no lists, a short
-// stack of its own.
-ProgResult runplain(const Prog& g) {
-  ProgResult res;
-  const double* const z = core::z.data();
-  const auto zsize = static_cast<std::int32_t>(core::z.size());
-  double stack[plaindepth];
-  double* n = stack;
-  std::int32_t targetcell = 0;
-  // A block condition that ends in a relation: that relation is the
-  // condition, taken as it is tested.
-  const PStep* const last = g.steps.data() + g.steps.size() - (g.condrel ? 1 : 0);
-  for (const PStep* step = g.steps.data(); step != last; ++step) {
-    const PStep& s = *step;
-    double r = 0.0;
-    switch (numstep(g, s, z, zsize, nullptr, n, r, targetcell)) {
-      case Num::pushed:
-        continue;
-      case Num::made:
-        if (!pushmade(r, n)) return res;
-        continue;
-      case Num::giveup:
-        return res;
-      case Num::other:
-        break;
-    }
-    switch (s.op) {
-      case P::ifnot:
-        if (*--n == 0.0) {
-          res.done = res.falsecond = true;
-          return res;
-        }
-        continue;
-      case P::tcell:
-        targetcell = s.a;
-        continue;
-      case P::result:
-        res.value = *--n;
-        res.done = true;
-        return res;
-      case P::assign:
-        if (targetcell < 1 || targetcell > core::nz || targetcell >= zsize) return res;
-        res.value = *--n;
-        continue;
-      default:
-        return res;
-    }
-  }
-  if (g.condrel) {
-    const Pair p = operands(*last, z, n);
-    // (A difference that overflows is the general path's to report.)
-    if (!std::isfinite(p.a - p.b)) {
-      plat::fpu_clear();
-      return res;
-    }
-    res.done = true;
-    res.cond = relholds(last->code, exprdiff(p.a, p.b));
-    return res;
-  }
-  res.done = true;
-  if (g.blockkind != 0)
-    res.cond = n[-1] != 0.0;
-  else
-    core::z.data()[targetcell] = res.value;
-  return res;
-}
+ProgResult runplain(const Prog& g) { return plainsteps(g); }
 
 ProgResult runprog(const Prog& g) {
   if (g.plain) return runplain(g);

@@ -155,7 +155,17 @@ inline double exprdiff(double a, double b) {
   return d;
 }
 // The same for the statement loop's path: below `zeps` it is always 0.
-double loopdiff(double a, double b);
+inline double loopdiff(double a, double b) {
+  if (a == b) return 0.0;
+  double d = a - b;
+  if (std::isnan(d)) return d;
+  if (std::fabs(d) >= zeps) {
+    if (std::fabs(d) < std::fmax(std::fabs(a), std::fabs(b)) * zepsrel) d = 0.0;
+  } else {
+    d = 0.0;
+  }
+  return d;
+}
 
 // Applies a two-operand numeric operator of the expression codes.
 // converted: an operand was converted from a string (relations then give

@@ -64,18 +64,6 @@ int looprel(unsigned op) {
   }
 }
 
-double loopdiff(double a, double b) {
-  if (a == b) return 0.0;
-  double d = a - b;
-  if (std::isnan(d)) return d;
-  if (std::fabs(d) >= zeps) {
-    if (std::fabs(d) < std::fmax(std::fabs(a), std::fabs(b)) * zepsrel) d = 0.0;
-  } else {
-    d = 0.0;
-  }
-  return d;
-}
-
 namespace {
 
 double bitop(unsigned which, double a, double b) {
