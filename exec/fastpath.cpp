@@ -1341,6 +1341,8 @@ Chain runchain(const Form* table, std::uint32_t nforms) {
         break;
       }
       case Kind::jump: {
+        // A computed condition runs by the jump's own road.
+        if (!f.wordsteps.empty()) goto done;
         const std::int32_t at = core::I2EQUZ(1, f.label);
         bool cond = true;
         if (f.jumprel >= 0) {
