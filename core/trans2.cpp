@@ -91,6 +91,8 @@ struct Trans2 {
   bool labelnext = false;    // the next label follows an ERror "="
   bool errlabel = false;     // the statement holds the "=" of ERror
   bool leadlabel = false;
+  std::int16_t leadsym = 0;  // the leading label
+  bool blockpart = false;    // the statement is part of an IF block
   bool blockword = false;    // the statement holds ELSE or ENDIF
   bool arraytarget = false;  // the left side is a whole array
 
@@ -430,6 +432,7 @@ struct Trans2 {
       if (i == 1) {
         SETI2EQUZ(1, c, static_cast<std::int16_t>(xeqline));
         leadlabel = true;
+        leadsym = c;
         return;
       }
       if (labelnext) out(labelref);
@@ -496,6 +499,8 @@ struct Trans2 {
     if (w == comma) return commaword();
     if (w == colon) return colonword();
     if (w == assign || w == exchange) return assignment(w);
+    if (w == thenword || w == blockif || w == elseword || w == elseifword || w == endifword)
+      blockpart = true;
     if (w == thenword) {
       out(w);
       ++opcount;
@@ -621,6 +626,15 @@ void TRANS2(std::string_view text) {
     // A bare array or text name: the dialog that shows and edits it.
     if (total == 4 && result[2] > 0 && (result[3] == arraymark || result[3] == textmark))
       result = {result[2], namedit, dlgstmt, result[3]};
+    // The last statement of DO loops ends with their label and CONTINUE,
+    // as the statement translator writes them (the walk fills the word
+    // before the end of an IF block's statements: those keep their form).
+    if (t.leadsym > 0 && result[0] == lead && name(t.leadsym).adr > 0 && !t.blockpart &&
+        t.heldopt == 0) {
+      if (total + 2 > maxtokens) t.fail(trans2full);
+      result.push_back(t.leadsym);
+      result.push_back(stmtcode("CONTINUE"));
+    }
     for (std::size_t k = 0; k < result.size(); ++k)
       tokcod(static_cast<std::int32_t>(k) + 1) = result[k];
     ntrans = static_cast<std::int32_t>(result.size());

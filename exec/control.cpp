@@ -121,9 +121,8 @@ WordResult looptest(std::int32_t D) {
   return WordResult::endstmt;
 }
 
-// ENDDO (0xEC40) or CONTINUE (0xECA0).
-WordResult loopend() {
-  if (stmtflags & 0x10) return looptest(dosym);
+// The end of the loop whose record is on top of the stack.
+WordResult loopendof() {
   const std::int32_t D = top();
   // The compiler records the DO statement and the loop variable already;
   // a loop whose DO never ran still has no step (every DO sets one), and
@@ -137,6 +136,12 @@ WordResult loopend() {
   if (z.valid(var)) z(var) += value(name(D).adr + 1);
   core::xeqline = core::I2EQUZ(2, D);
   return looptest(D);
+}
+
+// ENDDO (0xEC40) or CONTINUE (0xECA0).
+WordResult loopend() {
+  if (stmtflags & 0x10) return looptest(dosym);
+  return loopendof();
 }
 
 // The vectorisation word (0xF420).
@@ -372,6 +377,17 @@ bool iscontrolword(std::int16_t w) {
 
 std::int32_t blocktarget() { return codeword(stmtend - 2); }
 
+std::int32_t labelledtail() {
+  return codeword(stmtend - 2) == static_cast<std::int16_t>(wcontinue) && codeword(stmtend - 3) > 0
+             ? 2
+             : 0;
+}
+
+WordResult labelledloopend() {
+  push(codeword(stmtend - 3));
+  return loopendof();
+}
+
 WordResult blockjump(std::int32_t subject) {
   const std::int32_t t = blocktarget();
   if (t <= 0) return fail(xeqkeys::noendif, subject);
@@ -436,7 +452,9 @@ WordResult controlword(std::int16_t w) {
       // A true condition leaves nothing of the IF on the stack: the words
       // of the statement it guards find the stack as if they stood alone.
       if (v != 0.0) return WordResult::next;
-      wordpos = stmtend - 2;
+      // Skipped is the guarded statement only: the label and loop end of
+      // a labelled IF still run, so that a DO loop ending on it goes on.
+      wordpos = stmtend - 2 - labelledtail();
       asresult(v);
       return WordResult::next;
     case wifblock:

@@ -52,6 +52,16 @@ WordResult controlword(std::int16_t w);
 // The statement that a block word names in the word before the end word.
 std::int32_t blocktarget();
 
+// A labelled statement ends with its label and CONTINUE, the end of the
+// DO loops that name the label: 2 (their words) when the statement in hand
+// ends so, else 0.
+std::int32_t labelledtail();
+
+// The loop end that the statement in hand carries after its own words (see
+// labelledtail()), for a statement whose words run as a whole: its label is
+// pushed and CONTINUE runs. Ends the statement.
+WordResult labelledloopend();
+
 // A jump to the statement named by a block word (the IF-false jump):
 // "noEndif" when there is none.
 WordResult blockjump(std::int32_t subject);

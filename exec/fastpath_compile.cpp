@@ -536,6 +536,12 @@ namespace {
 // A statement of the expression path as a program made from its linked form.
 bool program(std::span<const std::int16_t> words, Form& f) {
   if (words.size() < 3 || words[0] != -1 || words.back() != core::endmark) return false;
+  const std::size_t n = words.size();
+  if (n >= 4 && u16(words[n - 2]) == continueword && words[n - 3] > 0) {
+    // A labelled statement that ends DO loops: their end runs on the loop.
+    f.why = "expression: label and loop end";
+    return false;
+  }
   LinkedStatement linked;
   if (!XEQ2LINK(words.subspan(1), linked)) {
     f.why = "expression: not linked once for all";

@@ -359,8 +359,10 @@ void XEQ(std::span<const std::int16_t> code) {
         // word so that the block word is evaluated with its slot.
         const bool elseform = second == core::xform::elseword;
         const std::int32_t from = elseform ? stmtstart - 1 : stmtstart;
+        // A labelled statement's loop end runs after its words (below).
+        const std::int32_t tail = labelledtail();
         std::span<const std::int16_t> words = running.subspan(
-            static_cast<std::size_t>(from), static_cast<std::size_t>(stmtend - 1 - from));
+            static_cast<std::size_t>(from), static_cast<std::size_t>(stmtend - 1 - tail - from));
         std::span<std::int32_t> out{adrs.ptr(core::xeqstackptr), static_cast<std::size_t>(room)};
         core::msgkey.blank();
         if (byform && elseform) fast::stir();
@@ -374,6 +376,7 @@ void XEQ(std::span<const std::int16_t> code) {
         }
         adrs(core::xeqstackptr) = firsttemp + 1;
         if (r == 0) {
+          if (tail != 0) labelledloopend();
           at = At::endstmt;
         } else if (r == xeqfalseblock) {
           const WordResult w = blockjump(1);
