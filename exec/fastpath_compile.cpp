@@ -423,12 +423,13 @@ struct Compiler {
   // operators: its words, IF, label, GOTO, end.
   bool jump(std::span<const std::int16_t> w) {
     std::size_t n = w.size();
-    // The loop end after the GOTO of a labelled statement (the label and
-    // CONTINUE) is never reached: the GOTO jumps, and a false IF goes to
-    // the statement's end.
+    // The loop end after a labelled GOTO alone (the label and CONTINUE) is
+    // never reached: the GOTO jumps. Under a false IF the statement goes
+    // on to its loop end, which the word path runs.
     std::array<std::int16_t, longest> unlabelled{};
     if (n >= 5 && n <= longest && w[n - 1] == core::endmark && w[n - 3] > 0 &&
         u16(w[n - 2]) == continueword) {
+      if (n != 5) return false;
       n -= 2;
       std::copy(w.begin(), w.begin() + static_cast<std::ptrdiff_t>(n - 1), unlabelled.begin());
       unlabelled[n - 1] = core::endmark;
