@@ -1284,7 +1284,8 @@ Outcome runstatement(std::span<const std::int16_t> code) {
 namespace {
 
 // The header statements of the run's subroutines, in order (found again
-// in each run: they change only by compiling).
+// in each run: they change only by compiling). A statement belongs to the
+// subroutine of the last header before it, as for the look-up of names.
 std::vector<std::int32_t> heads;
 std::uint64_t headsrun = 0;
 
@@ -1295,7 +1296,7 @@ void findheads() {
       std::min<std::int32_t>(core::nname, static_cast<std::int32_t>(name.size())),
       static_cast<std::int32_t>(z.size()) - 1);
   for (std::int32_t k = 1; k <= n; ++k) {
-    if ((records[k].type & 0x6) != 0x4) continue;
+    if ((records[k].type & 0x4) == 0) continue;
     std::int16_t first = 0;
     std::memcpy(&first, z.data() + k, sizeof first);
     if (first >= 1 && first <= core::nstmt) heads.push_back(first);
