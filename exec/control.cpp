@@ -205,6 +205,7 @@ WordResult enter(const Callee& c, std::int32_t n, const std::int32_t* formals) {
   double* const cells = z.data();
   const std::int32_t zsize = static_cast<std::int32_t>(z.size());
   std::int32_t formal = records[S].link;
+  bool retyped = false;
   for (std::int32_t i = 0; i < m; ++i) {
     if (formals != nullptr) {
       formal = formals[i];
@@ -218,7 +219,10 @@ WordResult enter(const Callee& c, std::int32_t n, const std::int32_t* formals) {
     const std::int16_t type = symbol ? records[a].type : std::int16_t{0xA0};
     const std::int32_t adr = symbol ? records[a].adr : 0;
     // The statements that name the formal were made for its type.
-    if (f.type != type || f.adr != adr) fast::stir();
+    if ((f.type != type || f.adr != adr) && !retyped) {
+      fast::retyped(c.f1);
+      retyped = true;
+    }
     f.type = type;
     f.adr = adr;
     cells[formal] = a >= 0 && a < zsize ? cells[a] : 0.0;

@@ -17,6 +17,7 @@
 #include "exec/fastpath_form.h"
 #include "exec/fastpath_numbers.h"
 #include "exec/operators.h"
+#include "exec/optforms.h"
 #include "exec/postfix.h"
 #include "exec/xeqtemps.h"
 #include "platform/fpu.h"
@@ -831,8 +832,8 @@ bool leaffits(const Form& f, std::int32_t base) {
 [[gnu::noinline]] Res runleaf(Form& f) {
   const std::int32_t base = core::xeqstackbase;
   const std::uint64_t frame = framekey(firsttemp, base);
-  if (f.leafepoch != epoch || f.leafframe != frame || f.leafstop != stopline) {
-    f.leafepoch = epoch;
+  if (f.leafepoch != callepoch || f.leafframe != frame || f.leafstop != stopline) {
+    f.leafepoch = callepoch;
     f.leafframe = frame;
     f.leafstop = stopline;
     f.leaf = leaffits(f, base);
@@ -944,7 +945,7 @@ Res runcall(Form& f, std::span<const std::int16_t> code) {
   if (c.f1 == 0 || f1 != c.f1 || subactive(c.S)) return runwords(f, code);
   // (A subroutine found unfit for one step in this frame is not looked at
   // again.)
-  const bool unfit = !f.leaf && f.leafepoch == epoch && f.leafstop == stopline &&
+  const bool unfit = !f.leaf && f.leafepoch == callepoch && f.leafstop == stopline &&
                      f.leafframe == framekey(firsttemp, core::xeqstackbase);
   if (!unfit && runleaf(f) == ran()) {
     quietcall = quietafter();
@@ -959,8 +960,8 @@ Res runcall(Form& f, std::span<const std::int16_t> code) {
   for (std::int32_t i = 0; i <= args; ++i) stack[i] = cells[i];
   core::xeqstackptr = base + args + 1;
   wordpos = f.start + args + 1;
-  if (runstate() && enterrun(c, args, f.formals.data(), f.boundepoch == epoch)) {
-    f.boundepoch = epoch;
+  if (runstate() && enterrun(c, args, f.formals.data(), f.boundepoch == callepoch)) {
+    f.boundepoch = callepoch;
     quietcall = true;
     return ran();
   }
@@ -1564,6 +1565,51 @@ Outcome runstatement(std::span<const std::int16_t> code) {
   // The rest of a statement handed back runs on the general path.
   if (r == Outcome::afterword) stir();
   return o;
+}
+
+namespace {
+
+// The header statements of the run's subroutines, in order (found again
+// in each run: they change only by compiling). A statement belongs to the
+// subroutine of the last header before it, as for the look-up of names.
+std::vector<std::int32_t> heads;
+std::uint64_t headsrun = 0;
+
+void findheads() {
+  heads.clear();
+  const core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
+  const std::int32_t n = std::min<std::int32_t>(
+      std::min<std::int32_t>(core::nname, static_cast<std::int32_t>(name.size())),
+      static_cast<std::int32_t>(z.size()) - 1);
+  for (std::int32_t k = 1; k <= n; ++k) {
+    if ((records[k].type & 0x4) == 0) continue;
+    std::int16_t first = 0;
+    std::memcpy(&first, z.data() + k, sizeof first);
+    if (first >= 1 && first <= core::nstmt) heads.push_back(first);
+  }
+  std::sort(heads.begin(), heads.end());
+  headsrun = runepoch;
+}
+
+}  // namespace
+
+void retyped(std::int32_t f1) {
+  ++callepoch;
+  if (headsrun != runepoch || !std::binary_search(heads.begin(), heads.end(), f1)) findheads();
+  const auto at = std::upper_bound(heads.begin(), heads.end(), f1);
+  if (at == heads.begin() || at[-1] != f1) {
+    stir();
+    return;
+  }
+  // The subroutine's statements: to the next subroutine's header.
+  const std::int32_t last = at == heads.end() ? core::nstmt : *at - 1;
+  const auto end = std::min(forms.size(), static_cast<std::size_t>(std::max(last, 0)) + 1);
+  for (auto s = static_cast<std::size_t>(f1); s < end; ++s) {
+    Form& f = forms[s];
+    f.checked = f.live = 0;
+    f.pushepoch = f.boundepoch = f.leafepoch = 0;
+  }
+  optforms::retyped(f1, last);
 }
 
 void reset() {

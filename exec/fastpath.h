@@ -37,7 +37,19 @@ inline bool enabled = true;
 // after something else may have changed them: every statement of the
 // general path, a new run, and input between statements call stir().
 inline std::uint64_t epoch = 1;
-inline void stir() { ++epoch; }
+// What a call site found of the subroutine it enters (its formals bound,
+// its one step, a function reference's findings) relies on the callee's
+// formals' types as well: it is checked against `callepoch`, which moves
+// with every stir() and every change of a formal's type.
+inline std::uint64_t callepoch = 1;
+inline void stir() {
+  ++epoch;
+  ++callepoch;
+}
+// A formal of the subroutine whose header is statement f1 is bound to
+// another type or address: only the forms of that subroutine's statements
+// (the only ones that name it) and the call sites look again.
+void retyped(std::int32_t f1);
 // A statement's words are compared again only in a new run, or after
 // input between statements (they change only by compiling); a statement
 // without a form is looked at again only then.

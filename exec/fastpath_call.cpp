@@ -25,8 +25,8 @@
 
 namespace exec::fast {
 
-// What a reference of a function found out that holds until a stir() or
-// another frame: the function's statements and its formals. (A loop
+// What a reference of a function found out that holds until `callepoch`
+// moves or another frame: the function's statements and its formals. (A loop
 // references the same function from the same frame time after time.)
 // Kept by the reference's word (`knowns`).
 struct Known {
@@ -38,7 +38,7 @@ struct Known {
   std::array<std::int32_t, maxformals> formal{}, back{};
   bool plainback = true;
   // The actuals last found bound as the formals expect (their types change
-  // only with a stir()).
+  // only as `callepoch` moves).
   std::array<std::int32_t, maxformals> matched{};
   bool matchedok = false;
 };
@@ -164,12 +164,12 @@ bool bindcall(std::int32_t site, std::int32_t S, std::int32_t n, std::int32_t pt
   if (subactive(S)) return false;
   core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
   Known& known = knowns[knownat(site)];
-  if (known.epoch != epoch || known.site != site || known.S != S || known.n != n ||
+  if (known.epoch != callepoch || known.site != site || known.S != S || known.n != n ||
       known.ptr != ptr || known.base != base || known.first != first ||
       known.scope != core::lokalscope || known.stop != stopline) {
     known.epoch = 0;
     if (!check(known, S, n, ptr, first, forms)) return false;
-    known.epoch = epoch;
+    known.epoch = callepoch;
     known.site = site;
     known.S = S;
     known.n = n;
@@ -362,7 +362,7 @@ bool enterrun(const Callee& c, std::int32_t n, const std::int32_t* formals, bool
     const std::int32_t adr = symbol ? records[a].adr : 0;
     // The statements that name the formal were made for its type.
     if (f.type != type || f.adr != adr) {
-      stir();
+      retyped(c.f1);
       f.type = type;
       f.adr = adr;
     }

@@ -136,13 +136,14 @@ struct Form {
   Callee callee;
   std::vector<std::int32_t> formals;
   // A CALL: the cells it pushes (a scalar formal bound to a cell stands for
-  // that cell), found for `pushepoch`; the `epoch` in which its own call
-  // last bound the formals (their types and addresses stay till a stir()).
+  // that cell), found for `pushepoch`; the `callepoch` in which its own
+  // call last bound the formals (their types and addresses stay till it
+  // moves).
   std::vector<std::int32_t> pushcells;
   std::uint64_t pushepoch = 0, boundepoch = 0;
   // A CALL whose subroutine is one plain assignment and END, run in one
   // step: whether its statements and the room they take were found fit
-  // for the `epoch`, frame (framekey) and stop line kept beside it.
+  // for the `callepoch`, frame (framekey) and stop line kept beside it.
   std::uint64_t leafepoch = 0, leafframe = 0;
   std::int32_t leafstop = 0;
   bool leaf = false;

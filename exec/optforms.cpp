@@ -314,4 +314,9 @@ void reset() {
   current = nullptr;
 }
 
+void retyped(std::int32_t first, std::int32_t last) {
+  const auto end = std::min(forms.size(), static_cast<std::size_t>(std::max(last, 0)) + 1);
+  for (auto s = static_cast<std::size_t>(std::max(first, 0)); s < end; ++s) forms[s].typesseen = 0;
+}
+
 }  // namespace exec::optforms

@@ -24,4 +24,8 @@ std::int32_t run();
 // Forgets every form.
 void reset();
 
+// The forms of statements first to last look at their operands' types
+// again (a formal named there was bound to another type).
+void retyped(std::int32_t first, std::int32_t last);
+
 }  // namespace exec::optforms
