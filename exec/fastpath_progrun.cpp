@@ -371,9 +371,11 @@ done:
   // The temporaries land in the evaluator's area as the general path leaves
   // them there: what a statement before it left at the top of that area (a
   // record kept for the next READ, say) is overwritten alike.
-  if (g.texts && R.top > 0 && static_cast<std::int64_t>(core::c1tmptop) + R.top < core::c1limit)
-    std::memcpy(core::c1namen.data() + core::c1tmptop, R.area.data(),
-                static_cast<std::size_t>(R.top));
+  // (That area begins after the stores' texts, where each evaluation
+  // begins it; the run word may still hold an earlier statement's.)
+  const std::int64_t areastart = static_cast<std::int64_t>(core::c1top) + 1;
+  if (g.texts && R.top > 0 && areastart + R.top < core::c1limit)
+    std::memcpy(core::c1namen.data() + areastart, R.area.data(), static_cast<std::size_t>(R.top));
   if (valueonly) return res;
   if (g.blockkind != 0) {
     res.cond = n[-1] != 0.0;

@@ -135,7 +135,12 @@ std::string snapshot(const std::string& text, bool fast, long limit_ms) {
   exec::fast::enabled = fast;
   broken = 0;
   scriptrun::breakkeyafter(press_escape, limit_ms, 4 * limit_ms + 10000);
+  // Each run has a folder of its own: a value that names it names "the
+  // run's folder" in both runs.
+  const std::string folder = fs::current_path().string();
   std::string out = scriptrun::run(text);
+  for (std::size_t at = out.find(folder); at != std::string::npos; at = out.find(folder, at))
+    out.replace(at, folder.size(), "<run folder>");
   const itimerval off{};
   setitimer(ITIMER_PROF, &off, nullptr);
   setitimer(ITIMER_REAL, &off, nullptr);
