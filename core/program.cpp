@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "core/codewords.h"
 #include "core/editbuffer.h"
@@ -27,10 +28,26 @@ constexpr unsigned odo = cwu(stmtcode("DO"));
 constexpr unsigned oend = cwu(stmtcode("END"));
 constexpr unsigned osub = cwu(stmtcode("SUBROUTINE"));
 constexpr unsigned ofunc = cwu(stmtcode("FUNCTION"));
+constexpr unsigned ocontinue = cwu(stmtcode("CONTINUE"));
 
 constexpr std::int32_t labeltype = 0x2;
 // The first symbols are the special names that every compile enters.
 constexpr std::int32_t firstscriptsymbol = 12;
+
+// A labelled DO loop open at the walk's position: its label and the
+// statement of its DO.
+struct OpenLoop {
+  std::int16_t label = 0;
+  std::int32_t stmt = 0;
+};
+
+// A labelled DO that a walk marked as wrong: the mark covers its label
+// slot, so the label is kept here for the next walk to put back.
+struct MarkedDo {
+  std::int32_t stmt = 0;
+  std::int16_t label = 0;
+};
+std::vector<MarkedDo> markeddos;
 
 // State of one walk.
 struct Walk {
@@ -41,6 +58,8 @@ struct Walk {
   std::int32_t ndo = 0;  // depth of the DO stack
   std::int32_t docount = 0;
   plat::Store1<std::int16_t> dostack = plat::Store1<std::int16_t>(maxdoblocks);
+  std::vector<OpenLoop> labelled;    // labelled DOs whose label is still ahead
+  std::vector<MarkedDo> lastmarked;  // `markeddos` of the last walk, renumbered
 };
 
 // Marks statement s (at position t in `xeqbuf`) as wrong and lists it.
@@ -78,6 +97,11 @@ void firstword(Walk& w) {
         second != endmark && xeqbuf.valid(w.t + 2) &&
         (cwu(second) == oenddo ? xeqbuf(w.t + 2) == endmark : cwcode(xeqbuf(w.t + 2)) == oblockdo);
     f = olddo ? 0 : -1;
+    if (!olddo && second != endmark && xeqbuf.valid(w.t + 2) && cwcode(xeqbuf(w.t + 2)) == odo) {
+      // A labelled DO gets its label back.
+      for (const MarkedDo& m : w.lastmarked)
+        if (m.stmt == w.s) f = m.label;
+    }
     edmark = edmarkall;
   }
   w.xform = f == -1;
@@ -162,13 +186,35 @@ void enddo(Walk& w) {
   SETI2EQUZ(1, sym, static_cast<std::int16_t>(w.s));
 }
 
+// A labelled DO. Its label holds one loop record: a DO inside a loop that
+// ends on the same label would take over the outer loop's record, so it is
+// refused.
 void labelleddo(Walk& w) {
   const std::int16_t lbl = xeqbuf(w.t);
-  if (lbl > 0) SETI2EQUZ(2, lbl, static_cast<std::int16_t>(w.s));
+  if (lbl <= 0) return;
+  for (const OpenLoop& o : w.labelled) {
+    if (o.label != lbl) continue;
+    markeddos.push_back({w.s, lbl});
+    markerror(w, "DO " + std::string(symbolname(lbl)) + " inside the DO of line " +
+                     std::to_string(o.stmt) + " ends on the same label");
+    return;
+  }
+  SETI2EQUZ(2, lbl, static_cast<std::int16_t>(w.s));
+  w.labelled.push_back({lbl, w.s});
+}
+
+// The word CONTINUE after a label ends the statement that carries the
+// label: the labelled loops open on it are closed.
+void labelend(Walk& w) {
+  if (w.p - 1 < w.t) return;
+  const std::int16_t lbl = xeqbuf(w.p - 1);
+  if (lbl <= 0) return;
+  std::erase_if(w.labelled, [lbl](const OpenLoop& o) { return o.label == lbl; });
 }
 
 void endstmt(Walk& w) {
   lokalsub = lokalscope = 0;
+  w.labelled.clear();
   // The END word itself is marked 0xE0C1 with block IFs or DO loops open:
   // the next walk takes it for END again and judges it anew, so that the
   // END comes back once its blocks are closed.
@@ -294,6 +340,19 @@ void INTERNALJUMPS() {
   blockerrors.clear();
   const std::int32_t keptsub = lokalsub;
   Walk w;
+  // The statements marked by the last walk, as numbered after the line
+  // inserted or deleted since.
+  for (const MarkedDo& m : markeddos) {
+    if (m.stmt == delline) continue;
+    std::int32_t s = m.stmt;
+    if (s >= insline) {
+      ++s;
+    } else if (s > delline) {
+      --s;
+    }
+    w.lastmarked.push_back({s, m.label});
+  }
+  markeddos.clear();
   firstword(w);
   const std::int32_t last =
       std::min<std::int32_t>(nxeqbuf, static_cast<std::int32_t>(xeqbuf.last()));
@@ -315,6 +374,7 @@ void INTERNALJUMPS() {
       continue;
     }
     if (word == -1) continue;
+    if (cwu(word) == ocontinue) labelend(w);
     if (word < 0) {
       if (w.xform) {
         INTERNALJUMPS2NEW(w);
@@ -342,6 +402,7 @@ void INTERNALJUMPS() {
 
 void reset_program() {
   blockerrors.clear();
+  markeddos.clear();
   for (std::int32_t k = 1; k <= maxblocks; ++k) blockstmt(k) = blockslot(k) = 0;
   nblock = 0;
   insline = delline = nolinemark;

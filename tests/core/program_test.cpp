@@ -20,7 +20,7 @@ using Stmt = std::vector<std::int16_t>;
 constexpr std::int16_t IF = cwv(0xF400), ELSE = cwv(0xF440), ELSEIF = cwv(0xF480),
                        ENDIF = cwv(0xF4C0), THEN = cwv(0xF500), BLOCKDO = cwv(0xEC20),
                        ENDDO = cwv(0xEC40), DO = cwv(0xEC60), END = cwv(0xE0C0), SUB = cwv(0xE140),
-                       END1 = cwv(0xE0C1), EM = cwv(0x8000);
+                       END1 = cwv(0xE0C1), EM = cwv(0x8000), CONTINUE = cwv(0xECA0);
 
 // Executor-form statements as the expression translator writes them.
 const Stmt xif{-1, 0, 5, IF, THEN};
@@ -278,6 +278,33 @@ TEST_F(Program, LabelsAndHeadingsFollowInsertedAndDeletedLines) {
   EXPECT_EQ(I2EQUZ(2, sub), 5);
   again();  // no marks: nothing moves
   EXPECT_EQ(I2EQUZ(1, at5), 5);
+}
+
+TEST_F(Program, ADoInsideALoopOnItsOwnLabelIsRefusedAndGetsItsLabelBack) {
+  const auto l30 = static_cast<std::int16_t>(storetest::addsym("30", 2));
+  const auto l40 = static_cast<std::int16_t>(storetest::addsym("40", 2));
+  const Stmt do30{l30, 3, DO}, do40{l40, 3, DO};
+  const Stmt end30{l30, CONTINUE}, end40{-1, 0, 5, 6, l40, CONTINUE};
+  // Refused even with another labelled loop between the two.
+  walk({do30, do40, do30, xassign, end30, end40});
+  ASSERT_EQ(blockerrors.size(), 1u);
+  EXPECT_EQ(blockerrors[0].stmt, 3);
+  EXPECT_EQ(blockerrors[0].note, "DO 30 inside the DO of line 1 ends on the same label");
+  EXPECT_EQ(words(3).front(), 1);
+  EXPECT_EQ(I2EQUZ(2, l30), 1);  // the outer loop keeps its record
+  // The outer DO deleted: the marked DO, now the second statement, is
+  // judged again with its label.
+  delline = 1;
+  walk({do40, words(3), xassign, end30, end40});
+  EXPECT_TRUE(blockerrors.empty());
+  EXPECT_EQ(words(2), do30);
+  EXPECT_EQ(I2EQUZ(2, l30), 2);
+  // A label used again once its loop ended (either form of its statement).
+  walk({do40, xassign, end40, do40, xassign, end40, do30, end30, do30, end30});
+  EXPECT_TRUE(blockerrors.empty());
+  // Labels of different subroutines are not confused across END.
+  walk({do30, oend, do30, end30});
+  EXPECT_TRUE(blockerrors.empty());
 }
 
 }  // namespace
