@@ -221,8 +221,9 @@ class User {
     const Window box =
         u_.window([&](const std::string& t) { return t != main && t != "Compiling"; }, what);
     u_.ready(box, false);
-    u_.key(w_, {}, XK_Return, false);
+    // The title is read while the box stands: after Return it may be gone.
     const std::string title = u_.title(box);
+    u_.key(w_, {}, XK_Return, false);
     u_.gone(box, what + " to go after Return");
     if (then) u_.ready(w_);
     return title;
