@@ -50,6 +50,17 @@ inline void stir() {
 // another type or address: only the forms of that subroutine's statements
 // (the only ones that name it) and the call sites look again.
 void retyped(std::int32_t f1);
+// A number reads alike from its cell whether it is a variable or a
+// constant, bound by name or as a value: types a formal may change among
+// while keeping its address, where the forms that only read it hold.
+inline bool readsalike(std::int16_t type) {
+  const auto t = static_cast<std::uint16_t>(type);
+  return t == 0x80 || t == 0x81 || t == 0xA0 || t == 0xA1;
+}
+// Formal `formal` of the subroutine whose header is statement f1 changes
+// between such types (same address): the forms of the subroutine that
+// only read it stay, the others and the call sites look again.
+void reclassed(std::int32_t f1, std::int32_t formal);
 // A statement's words are compared again only in a new run, or after
 // input between statements (they change only by compiling); a statement
 // without a form is looked at again only then.

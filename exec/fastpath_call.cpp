@@ -192,15 +192,27 @@ bool bindcall(std::int32_t site, std::int32_t S, std::int32_t n, std::int32_t pt
   if (!same) {
     const std::int32_t nname =
         std::min<std::int32_t>(core::nname, static_cast<std::int32_t>(name.size()));
+    bool rebound = false;
     for (std::int32_t i = 0; i < m; ++i) {
       const std::int32_t f = known.formal[static_cast<std::size_t>(i)];
       const std::int32_t a = actuals[i];
       const bool isname = bindsname(a, nname, records);
-      if (records[f].type != (isname ? records[a].type : std::int16_t{0xA0}) ||
-          records[f].adr != (isname ? records[a].adr : 0))
-        return false;
+      const std::int16_t type = isname ? records[a].type : std::int16_t{0xA0};
+      const std::int32_t adr = isname ? records[a].adr : 0;
+      if (records[f].type != type || records[f].adr != adr) {
+        // A number of another kind that the function's statement reads
+        // alike: the formal takes the type as the call binds it.
+        if (records[f].adr != adr || !readsalike(records[f].type) || !readsalike(type) ||
+            !holdsfor(*body, f))
+          return false;
+        reclassed(known.f1, f);
+        records[f].type = type;
+        rebound = true;
+      }
       known.matched[static_cast<std::size_t>(i)] = a;
     }
+    // (What was found of the function holds: its statement stays.)
+    if (rebound) known.epoch = callepoch;
     known.matchedok = true;
   }
   if (plat::fpu_peek_status() != 0) return false;
@@ -362,7 +374,10 @@ bool enterrun(const Callee& c, std::int32_t n, const std::int32_t* formals, bool
     const std::int32_t adr = symbol ? records[a].adr : 0;
     // The statements that name the formal were made for its type.
     if (f.type != type || f.adr != adr) {
-      retyped(c.f1);
+      if (f.adr == adr && readsalike(f.type) && readsalike(type))
+        reclassed(c.f1, formals[i]);
+      else
+        retyped(c.f1);
       f.type = type;
       f.adr = adr;
     }
