@@ -1608,6 +1608,7 @@ void findheads() {
 
 void retyped(std::int32_t f1) {
   ++callepoch;
+  ++formsepoch;
   if (headsrun != runepoch || !std::binary_search(heads.begin(), heads.end(), f1)) findheads();
   const auto at = std::upper_bound(heads.begin(), heads.end(), f1);
   if (at == heads.begin() || at[-1] != f1) {
@@ -1638,6 +1639,8 @@ void reclassed(std::int32_t f1, std::int32_t formal) {
   for (auto s = static_cast<std::size_t>(f1); s < end; ++s) {
     Form& f = forms[s];
     if (holdsfor(f, formal)) continue;
+    // (What call sites found of a form that was checked relies on it.)
+    if (f.checked != 0) ++formsepoch;
     f.checked = f.live = 0;
     f.pushepoch = f.boundepoch = f.leafepoch = 0;
   }

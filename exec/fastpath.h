@@ -40,8 +40,12 @@ inline std::uint64_t epoch = 1;
 // What a call site found of the subroutine it enters (its formals bound,
 // its one step, a function reference's findings) relies on the callee's
 // formals' types as well: it is checked against `callepoch`, which moves
-// with every stir() and every change of a formal's type.
+// with every stir() and every change of a formal's type. What of it
+// relies only on the forms of the callee's statements holds while
+// `epoch` and `formsepoch` stay: the latter moves whenever a formal's new
+// type clears forms.
 inline std::uint64_t callepoch = 1;
+inline std::uint64_t formsepoch = 1;
 inline void stir() {
   ++epoch;
   ++callepoch;
