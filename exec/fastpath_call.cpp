@@ -185,20 +185,33 @@ bool check(Known& known, std::int32_t S, std::int32_t n, std::int32_t ptr, std::
   return known.fits;
 }
 
-// Formal f of the function `known` found bound to another type or address
-// than the reference's actual gives (type, adr): when it is a number of
-// another kind that the function's statement (`body`) reads alike, the
-// formal takes the type as the general path binds it, and what was found
-// of the function holds (its statements stay).
-[[gnu::noinline]] bool rebind(Known& known, std::int32_t f, std::int16_t type, std::int32_t adr,
-                              const Form& body) {
-  core::SymbolRecord& formal = name.data()[f - 1];
-  if (formal.adr != adr || !readsalike(formal.type) || !readsalike(type) || !holdsfor(body, f))
-    return false;
-  reclassed(known.f1, f);
-  formal.type = type;
-  known.epoch = callepoch;
-  known.seenforms = formsepoch;
+// The formals of the function `known` as the reference binds them to its
+// actuals, where one was found bound to another type or address than its
+// actual gives: each that is a number of another kind, which the
+// function's statement (`body`) reads alike, takes the type as the general
+// path binds it, and what was found of the function holds (its statements
+// stay). False when another differs otherwise.
+[[gnu::noinline]] bool rebind(Known& known, const std::int32_t* actuals, const Form& body) {
+  core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
+  const std::int32_t nname =
+      std::min<std::int32_t>(core::nname, static_cast<std::int32_t>(name.size()));
+  for (std::int32_t i = 0; i < known.m; ++i) {
+    const std::int32_t f = known.formal[static_cast<std::size_t>(i)];
+    const std::int32_t a = actuals[i];
+    const bool isname = bindsname(a, nname, records);
+    const std::int16_t type = isname ? records[a].type : std::int16_t{0xA0};
+    const std::int32_t adr = isname ? records[a].adr : 0;
+    core::SymbolRecord& formal = records[f];
+    if (formal.type != type || formal.adr != adr) {
+      if (formal.adr != adr || !readsalike(formal.type) || !readsalike(type) || !holdsfor(body, f))
+        return false;
+      reclassed(known.f1, f);
+      formal.type = type;
+      known.epoch = callepoch;
+      known.seenforms = formsepoch;
+    }
+    known.matched[static_cast<std::size_t>(i)] = a;
+  }
   return true;
 }
 
@@ -225,7 +238,7 @@ bool bindcall(std::int32_t site, std::int32_t S, std::int32_t n, std::int32_t pt
   Known& known = knowns[knownat(site)];
   if (known.epoch != callepoch || known.site != site || known.S != S || known.n != n ||
       known.ptr != ptr || known.base != base || known.first != first ||
-      known.scope != core::lokalscope || known.stop != stopline) {
+      known.scope != core::lokalscope || known.stop != stopline) [[unlikely]] {
     if (!recheck(known, site, S, n, ptr, base, first, forms)) return false;
   }
   const Form* const body = &forms[static_cast<std::size_t>(known.f1 + 1)];
@@ -246,8 +259,10 @@ bool bindcall(std::int32_t site, std::int32_t S, std::int32_t n, std::int32_t pt
       const bool isname = bindsname(a, nname, records);
       const std::int16_t type = isname ? records[a].type : std::int16_t{0xA0};
       const std::int32_t adr = isname ? records[a].adr : 0;
-      if ((records[f].type != type || records[f].adr != adr) && !rebind(known, f, type, adr, *body))
-        return false;
+      if (records[f].type != type || records[f].adr != adr) [[unlikely]] {
+        if (!rebind(known, actuals, *body)) return false;
+        break;
+      }
       known.matched[static_cast<std::size_t>(i)] = a;
     }
     known.matchedok = true;
