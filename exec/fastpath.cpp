@@ -84,6 +84,7 @@ bool current(const Form& f, std::span<const std::int16_t> words) {
 // The form of statement s for its words as they stand: one kept for them,
 // or a new one (the form it had is kept).
 void remake(std::int32_t s, Form& f, std::span<const std::int16_t> words) {
+  ++formchanges;
   if (f.kind == Kind::unknown) {
     f = compile(words);
     return;
@@ -1626,25 +1627,28 @@ void retyped(std::int32_t f1) {
   optforms::retyped(f1, last);
 }
 
-void reclassed(std::int32_t f1, std::int32_t formal) {
+std::int32_t reclassed(std::int32_t f1, std::int32_t formal) {
   ++callepoch;
   if (headsrun != runepoch || !std::binary_search(heads.begin(), heads.end(), f1)) findheads();
   const auto at = std::upper_bound(heads.begin(), heads.end(), f1);
   if (at == heads.begin() || at[-1] != f1) {
     stir();
-    return;
+    return 0;
   }
   const std::int32_t last = at == heads.end() ? core::nstmt : *at - 1;
   const auto end = std::min(forms.size(), static_cast<std::size_t>(std::max(last, 0)) + 1);
+  bool held = true;
   for (auto s = static_cast<std::size_t>(f1); s < end; ++s) {
     Form& f = forms[s];
     if (holdsfor(f, formal)) continue;
+    held = false;
     // (What call sites found of a form that was checked relies on it.)
     if (f.checked != 0) ++formsepoch;
     f.checked = f.live = 0;
     f.pushepoch = f.boundepoch = f.leafepoch = 0;
   }
   optforms::retyped(f1, last);
+  return held ? last : 0;
 }
 
 void reset() {

@@ -63,8 +63,12 @@ inline bool readsalike(std::int16_t type) {
 }
 // Formal `formal` of the subroutine whose header is statement f1 changes
 // between such types (same address): the forms of the subroutine that
-// only read it stay, the others and the call sites look again.
-void reclassed(std::int32_t f1, std::int32_t formal);
+// only read it stay, the others and the call sites look again. Gives the
+// subroutine's last statement when every form stayed, else 0.
+std::int32_t reclassed(std::int32_t f1, std::int32_t formal);
+// Counts the forms made or swapped for kept ones: while it stays, what a
+// look at the forms of a subroutine found holds.
+inline std::uint64_t formchanges = 1;
 // A statement's words are compared again only in a new run, or after
 // input between statements (they change only by compiling); a statement
 // without a form is looked at again only then.

@@ -18,6 +18,7 @@
 #include "exec/control.h"
 #include "exec/fastpath.h"
 #include "exec/fastpath_call.h"
+#include "exec/optforms.h"
 #include "exec/postfix.h"
 #include "exec/xeqtemps.h"
 #include "platform/fpu.h"
@@ -45,6 +46,11 @@ struct Known {
   bool matchedok = false;
   bool fits = false;
   std::uint64_t seen = 0, seenforms = 0;
+  // The formal whose change of kind last left every form of the function
+  // as it was, the function's last statement, for `formchanges` and the
+  // run it was found in.
+  std::int32_t heldfor = 0, heldlast = 0;
+  std::uint64_t heldchanges = 0, heldrun = 0;
 };
 
 namespace {
@@ -205,7 +211,16 @@ bool check(Known& known, std::int32_t S, std::int32_t n, std::int32_t ptr, std::
     if (formal.type != type || formal.adr != adr) {
       if (formal.adr != adr || !readsalike(formal.type) || !readsalike(type) || !holdsfor(body, f))
         return false;
-      reclassed(known.f1, f);
+      if (known.heldfor == f && known.heldchanges == formchanges && known.heldrun == runepoch) {
+        ++callepoch;
+        optforms::retyped(known.f1, known.heldlast);
+      } else {
+        const std::int32_t last = reclassed(known.f1, f);
+        known.heldfor = last > 0 ? f : 0;
+        known.heldlast = last;
+        known.heldchanges = formchanges;
+        known.heldrun = runepoch;
+      }
       formal.type = type;
       known.epoch = callepoch;
       known.seenforms = formsepoch;
