@@ -173,6 +173,7 @@ bool check(Known& known, std::int32_t S, std::int32_t n, std::int32_t ptr, std::
       known.base != base || known.first != first || known.scope != core::lokalscope ||
       known.stop != stopline || known.seen != epoch || known.seenforms != formsepoch) {
     known.seen = 0;
+    known.heldfor = 0;
     bool lasting = true;
     known.fits = check(known, S, n, ptr, first, forms, lasting);
     if (!known.fits && !lasting) return false;
