@@ -220,8 +220,12 @@ WordResult enter(const Callee& c, std::int32_t n, const std::int32_t* formals) {
     const std::int32_t adr = symbol ? records[a].adr : 0;
     // The statements that name the formal were made for its type.
     if ((f.type != type || f.adr != adr) && !retyped) {
-      fast::retyped(c.f1);
-      retyped = true;
+      if (f.adr == adr && fast::readsalike(f.type) && fast::readsalike(type)) {
+        fast::reclassed(c.f1, formal);
+      } else {
+        fast::retyped(c.f1);
+        retyped = true;
+      }
     }
     f.type = type;
     f.adr = adr;

@@ -43,10 +43,23 @@ struct Kept {
 std::vector<Kept> otherforms;  // by statement number
 
 // The types of the statement's symbols are those it was compiled from.
+// (The same, where a symbol the form only reads as a number may have any
+// type that reads alike.)
+[[gnu::noinline]] bool alike(const Form& f) {
+  const core::SymbolRecord* const names = core::name.data() - 1;
+  std::uint32_t loose = f.loose;
+  for (const auto& [s, type] : f.types) {
+    if (s > core::nname) return false;
+    const std::int16_t now = names[s].type;
+    if (now != type && ((loose & 1u) == 0 || !readsalike(now))) return false;
+    loose >>= 1;
+  }
+  return true;
+}
 bool sametypes(const Form& f) {
   const core::SymbolRecord* const names = core::name.data() - 1;
   for (const auto& [s, type] : f.types)
-    if (s > core::nname || names[s].type != type) return false;
+    if (s > core::nname || names[s].type != type) return f.loose != 0 && alike(f);
   return true;
 }
 
@@ -71,6 +84,7 @@ bool current(const Form& f, std::span<const std::int16_t> words) {
 // The form of statement s for its words as they stand: one kept for them,
 // or a new one (the form it had is kept).
 void remake(std::int32_t s, Form& f, std::span<const std::int16_t> words) {
+  ++formchanges;
   if (f.kind == Kind::unknown) {
     f = compile(words);
     return;
@@ -1595,6 +1609,7 @@ void findheads() {
 
 void retyped(std::int32_t f1) {
   ++callepoch;
+  ++formsepoch;
   if (headsrun != runepoch || !std::binary_search(heads.begin(), heads.end(), f1)) findheads();
   const auto at = std::upper_bound(heads.begin(), heads.end(), f1);
   if (at == heads.begin() || at[-1] != f1) {
@@ -1610,6 +1625,30 @@ void retyped(std::int32_t f1) {
     f.pushepoch = f.boundepoch = f.leafepoch = 0;
   }
   optforms::retyped(f1, last);
+}
+
+std::int32_t reclassed(std::int32_t f1, std::int32_t formal) {
+  ++callepoch;
+  if (headsrun != runepoch || !std::binary_search(heads.begin(), heads.end(), f1)) findheads();
+  const auto at = std::upper_bound(heads.begin(), heads.end(), f1);
+  if (at == heads.begin() || at[-1] != f1) {
+    stir();
+    return 0;
+  }
+  const std::int32_t last = at == heads.end() ? core::nstmt : *at - 1;
+  const auto end = std::min(forms.size(), static_cast<std::size_t>(std::max(last, 0)) + 1);
+  bool held = true;
+  for (auto s = static_cast<std::size_t>(f1); s < end; ++s) {
+    Form& f = forms[s];
+    if (holdsfor(f, formal)) continue;
+    held = false;
+    // (What call sites found of a form that was checked relies on it.)
+    if (f.checked != 0) ++formsepoch;
+    f.checked = f.live = 0;
+    f.pushepoch = f.boundepoch = f.leafepoch = 0;
+  }
+  optforms::retyped(f1, last);
+  return held ? last : 0;
 }
 
 void reset() {

@@ -40,8 +40,12 @@ inline std::uint64_t epoch = 1;
 // What a call site found of the subroutine it enters (its formals bound,
 // its one step, a function reference's findings) relies on the callee's
 // formals' types as well: it is checked against `callepoch`, which moves
-// with every stir() and every change of a formal's type.
+// with every stir() and every change of a formal's type. What of it
+// relies only on the forms of the callee's statements holds while
+// `epoch` and `formsepoch` stay: the latter moves whenever a formal's new
+// type clears forms.
 inline std::uint64_t callepoch = 1;
+inline std::uint64_t formsepoch = 1;
 inline void stir() {
   ++epoch;
   ++callepoch;
@@ -50,6 +54,21 @@ inline void stir() {
 // another type or address: only the forms of that subroutine's statements
 // (the only ones that name it) and the call sites look again.
 void retyped(std::int32_t f1);
+// A number reads alike from its cell whether it is a variable or a
+// constant, bound by name or as a value: types a formal may change among
+// while keeping its address, where the forms that only read it hold.
+inline bool readsalike(std::int16_t type) {
+  const auto t = static_cast<std::uint16_t>(type);
+  return t == 0x80 || t == 0x81 || t == 0xA0 || t == 0xA1;
+}
+// Formal `formal` of the subroutine whose header is statement f1 changes
+// between such types (same address): the forms of the subroutine that
+// only read it stay, the others and the call sites look again. Gives the
+// subroutine's last statement when every form stayed, else 0.
+std::int32_t reclassed(std::int32_t f1, std::int32_t formal);
+// Counts the forms made or swapped for kept ones: while it stays, what a
+// look at the forms of a subroutine found holds.
+inline std::uint64_t formchanges = 1;
 // A statement's words are compared again only in a new run, or after
 // input between statements (they change only by compiling); a statement
 // without a form is looked at again only then.

@@ -18,6 +18,7 @@
 #include "exec/control.h"
 #include "exec/fastpath.h"
 #include "exec/fastpath_call.h"
+#include "exec/optforms.h"
 #include "exec/postfix.h"
 #include "exec/xeqtemps.h"
 #include "platform/fpu.h"
@@ -27,8 +28,10 @@ namespace exec::fast {
 
 // What a reference of a function found out that holds until `callepoch`
 // moves or another frame: the function's statements and its formals. (A loop
-// references the same function from the same frame time after time.)
-// Kept by the reference's word (`knowns`).
+// references the same function from the same frame time after time.) What
+// was found of the function's statements alone, that it fits or not, holds
+// on while `epoch` and `formsepoch` stay (`seen`, `seenforms`). Kept by the
+// reference's word (`knowns`).
 struct Known {
   std::uint64_t epoch = 0;
   std::int32_t site = 0;
@@ -41,6 +44,13 @@ struct Known {
   // only as `callepoch` moves).
   std::array<std::int32_t, maxformals> matched{};
   bool matchedok = false;
+  bool fits = false;
+  std::uint64_t seen = 0, seenforms = 0;
+  // The formal whose change of kind last left every form of the function
+  // as it was, the function's last statement, for `formchanges` and the
+  // run it was found in.
+  std::int32_t heldfor = 0, heldlast = 0;
+  std::uint64_t heldchanges = 0, heldrun = 0;
 };
 
 namespace {
@@ -58,10 +68,10 @@ const Form* formof(const std::vector<Form>& forms, std::int32_t s) {
 
 // (Enough places that the references of a loop over many functions keep
 // theirs: a site's place is a hash of its word.)
-constexpr std::size_t nknown = 256;
+constexpr std::size_t nknown = 1024;
 std::array<Known, nknown> knowns;
 inline std::size_t knownat(std::int32_t site) {
-  return (static_cast<std::uint32_t>(site) * 2654435761u >> 24) % nknown;
+  return (static_cast<std::uint32_t>(site) * 2654435761u >> 22) % nknown;
 }
 // What the references of functions that are not one assignment found of
 // them, by the reference's word (hashed as for `knowns`).
@@ -88,8 +98,11 @@ bool plainbody(const Form& body, std::int32_t S) {
 // The checks that `known` keeps: the function is one assignment to its
 // value and END with checked forms, its formals are bound as the body's
 // form expects, and there is room for the frame and the value's cells.
+// (`lasting`: a failure holds as the fits would; not when a statement
+// has no checked form yet.)
 bool check(Known& known, std::int32_t S, std::int32_t n, std::int32_t ptr, std::int32_t first,
-           const std::vector<Form>& forms) {
+           const std::vector<Form>& forms, bool& lasting) {
+  lasting = true;
   core::SymbolRecord* const records = name.data() - 1;
   const std::int32_t nsym =
       std::min<std::int32_t>(core::nsym, static_cast<std::int32_t>(name.size()));
@@ -101,8 +114,12 @@ bool check(Known& known, std::int32_t S, std::int32_t n, std::int32_t ptr, std::
   if (stopline == f1 + 1 || stopline == f1 + 2) return false;
   const Form* body = formof(forms, f1 + 1);
   const Form* end = formof(forms, f1 + 2);
-  if (body == nullptr || !plainbody(*body, S)) return false;
-  if (end == nullptr || end->kind != Kind::ret || end->words.size() != 2 ||
+  if (body == nullptr || end == nullptr) {
+    lasting = false;
+    return false;
+  }
+  if (!plainbody(*body, S)) return false;
+  if (end->kind != Kind::ret || end->words.size() != 2 ||
       static_cast<std::uint16_t>(end->words[0]) != wend)
     return false;
   // (The header word stands three words before the function's statement,
@@ -143,6 +160,77 @@ bool check(Known& known, std::int32_t S, std::int32_t n, std::int32_t ptr, std::
   return true;
 }
 
+// The checks of `known` for a reference at `site` in its frame, for the
+// `callepoch`: those of the function's statements are made again only when
+// they may have changed (a failure is kept too, unless a statement had no
+// checked form yet).
+[[gnu::noinline]] bool recheck(Known& known, std::int32_t site, std::int32_t S, std::int32_t n,
+                               std::int32_t ptr, std::int32_t base, std::int32_t first,
+                               const std::vector<Form>& forms) {
+  known.epoch = 0;
+  known.matchedok = false;
+  if (known.site != site || known.S != S || known.n != n || known.ptr != ptr ||
+      known.base != base || known.first != first || known.scope != core::lokalscope ||
+      known.stop != stopline || known.seen != epoch || known.seenforms != formsepoch) {
+    known.seen = 0;
+    known.heldfor = 0;
+    bool lasting = true;
+    known.fits = check(known, S, n, ptr, first, forms, lasting);
+    if (!known.fits && !lasting) return false;
+    known.seen = epoch;
+    known.seenforms = formsepoch;
+    known.site = site;
+    known.S = S;
+    known.n = n;
+    known.ptr = ptr;
+    known.base = base;
+    known.first = first;
+    known.scope = core::lokalscope;
+    known.stop = stopline;
+  }
+  if (known.fits) known.epoch = callepoch;
+  return known.fits;
+}
+
+// The formals of the function `known` as the reference binds them to its
+// actuals, where one was found bound to another type or address than its
+// actual gives: each that is a number of another kind, which the
+// function's statement (`body`) reads alike, takes the type as the general
+// path binds it, and what was found of the function holds (its statements
+// stay). False when another differs otherwise.
+[[gnu::noinline]] bool rebind(Known& known, const std::int32_t* actuals, const Form& body) {
+  core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
+  const std::int32_t nname =
+      std::min<std::int32_t>(core::nname, static_cast<std::int32_t>(name.size()));
+  for (std::int32_t i = 0; i < known.m; ++i) {
+    const std::int32_t f = known.formal[static_cast<std::size_t>(i)];
+    const std::int32_t a = actuals[i];
+    const bool isname = bindsname(a, nname, records);
+    const std::int16_t type = isname ? records[a].type : std::int16_t{0xA0};
+    const std::int32_t adr = isname ? records[a].adr : 0;
+    core::SymbolRecord& formal = records[f];
+    if (formal.type != type || formal.adr != adr) {
+      if (formal.adr != adr || !readsalike(formal.type) || !readsalike(type) || !holdsfor(body, f))
+        return false;
+      if (known.heldfor == f && known.heldchanges == formchanges && known.heldrun == runepoch) {
+        ++callepoch;
+        optforms::retyped(known.f1, known.heldlast);
+      } else {
+        const std::int32_t last = reclassed(known.f1, f);
+        known.heldfor = last > 0 ? f : 0;
+        known.heldlast = last;
+        known.heldchanges = formchanges;
+        known.heldrun = runepoch;
+      }
+      formal.type = type;
+      known.epoch = callepoch;
+      known.seenforms = formsepoch;
+    }
+    known.matched[static_cast<std::size_t>(i)] = a;
+  }
+  return true;
+}
+
 }  // namespace
 
 bool runstate() {
@@ -166,19 +254,8 @@ bool bindcall(std::int32_t site, std::int32_t S, std::int32_t n, std::int32_t pt
   Known& known = knowns[knownat(site)];
   if (known.epoch != callepoch || known.site != site || known.S != S || known.n != n ||
       known.ptr != ptr || known.base != base || known.first != first ||
-      known.scope != core::lokalscope || known.stop != stopline) {
-    known.epoch = 0;
-    if (!check(known, S, n, ptr, first, forms)) return false;
-    known.epoch = callepoch;
-    known.site = site;
-    known.S = S;
-    known.n = n;
-    known.ptr = ptr;
-    known.base = base;
-    known.first = first;
-    known.scope = core::lokalscope;
-    known.stop = stopline;
-    known.matchedok = false;
+      known.scope != core::lokalscope || known.stop != stopline) [[unlikely]] {
+    if (!recheck(known, site, S, n, ptr, base, first, forms)) return false;
   }
   const Form* const body = &forms[static_cast<std::size_t>(known.f1 + 1)];
   const std::int32_t m = known.m;
@@ -196,9 +273,12 @@ bool bindcall(std::int32_t site, std::int32_t S, std::int32_t n, std::int32_t pt
       const std::int32_t f = known.formal[static_cast<std::size_t>(i)];
       const std::int32_t a = actuals[i];
       const bool isname = bindsname(a, nname, records);
-      if (records[f].type != (isname ? records[a].type : std::int16_t{0xA0}) ||
-          records[f].adr != (isname ? records[a].adr : 0))
-        return false;
+      const std::int16_t type = isname ? records[a].type : std::int16_t{0xA0};
+      const std::int32_t adr = isname ? records[a].adr : 0;
+      if (records[f].type != type || records[f].adr != adr) [[unlikely]] {
+        if (!rebind(known, actuals, *body)) return false;
+        break;
+      }
       known.matched[static_cast<std::size_t>(i)] = a;
     }
     known.matchedok = true;
@@ -362,7 +442,10 @@ bool enterrun(const Callee& c, std::int32_t n, const std::int32_t* formals, bool
     const std::int32_t adr = symbol ? records[a].adr : 0;
     // The statements that name the formal were made for its type.
     if (f.type != type || f.adr != adr) {
-      retyped(c.f1);
+      if (f.adr == adr && readsalike(f.type) && readsalike(type))
+        reclassed(c.f1, formals[i]);
+      else
+        retyped(c.f1);
       f.type = type;
       f.adr = adr;
     }

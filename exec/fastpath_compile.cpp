@@ -253,6 +253,10 @@ struct Compiler {
     if (!expression(w.subspan(splitat + 1, n - splitat - 3), f.value)) return false;
     f.cells += 4;
     f.kind = Kind::assign;
+    // Every symbol but the target is an array or a number read from its
+    // cell (expression takes any type that reads alike).
+    for (std::size_t i = 0; i < f.types.size() && i < 32; ++i)
+      if (f.types[i].first != tsym && readsalike(f.types[i].second)) f.loose |= 1u << i;
     return true;
   }
 

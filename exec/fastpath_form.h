@@ -14,6 +14,7 @@
 
 #include "core/stores.h"
 #include "exec/control.h"
+#include "exec/fastpath.h"
 #include "exec/fastpath_prog.h"
 #include "exec/operators.h"
 
@@ -96,6 +97,10 @@ struct Form {
   // What the form was compiled from.
   std::vector<std::int16_t> words;
   std::vector<std::pair<std::int32_t, std::int16_t>> types;  // symbol, its type
+  // The entries of `types` (a bit each, the first 32) whose symbol the
+  // form only reads as a number from its cell: any type that reads alike
+  // (readsalike) makes the same form.
+  std::uint32_t loose = 0;
   // An assignment: the condition of a one-line IF (empty: none), the
   // target's index (empty: the target is the scalar cell `target`, else an
   // element of array symbol `target`), the value.
@@ -178,6 +183,25 @@ struct Form {
   // push's cell in its `index`, the operators' results `nvalues`, its
   // deepest stack `maxstack`.)
 };
+
+// Form f stays what it is when formal s changes between types that read
+// alike: it names s only where it reads it, or not at all, and relies on
+// nothing else of s. (Other kinds look at s's type when they are checked.)
+inline bool holdsfor(const Form& f, std::int32_t s) {
+  switch (f.kind) {
+    case Kind::unknown:
+    case Kind::none:
+    case Kind::empty:
+    case Kind::ret:
+      return true;
+    case Kind::assign:
+      for (std::size_t i = 0; i < f.types.size(); ++i)
+        if (f.types[i].first == s && (i >= 32 || (f.loose >> i & 1u) == 0)) return false;
+      return true;
+    default:
+      return false;
+  }
+}
 
 inline DoRecord dorecord(std::int32_t d) {
   DoRecord r;
