@@ -1476,6 +1476,21 @@ Outcome runstatement(std::span<const std::int16_t> code) {
       table = forms.data();
       nforms = static_cast<std::uint32_t>(forms.size());
       if (f == nullptr || !f->ready) {
+        // A READ or WRITE that its transfer program runs (exec/optforms.h).
+        WordResult answer = WordResult::next;
+        const optforms::Xfer x = (f == nullptr || f->kind == Kind::none) && tally == nullptr
+                                     ? optforms::transfer(code, answer)
+                                     : optforms::Xfer::none;
+        if (x != optforms::Xfer::none) {
+          exprsettled = false;
+          r = x == optforms::Xfer::handed ? notrun
+              : x == optforms::Xfer::word ? handback(answer, 0)
+                                          : Outcome::looptest;
+          if (x != optforms::Xfer::ran || !quietstate() || !quietline() || core::keyrec[1] == 1)
+            break;
+          settled = true;
+          continue;
+        }
         if (tally != nullptr)
           handedover(s, code,
                      f == nullptr || f->kind == Kind::none ? nullptr : kindwhy(f->kind, false));

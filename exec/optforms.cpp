@@ -5,10 +5,12 @@
 
 #include "core/chars.h"
 #include "core/codewords.h"
+#include "core/program.h"
 #include "core/runwords.h"
 #include "core/shoplists.h"
 #include "core/stores.h"
 #include "core/symbols.h"
+#include "exec/assign.h"
 #include "exec/fastpath.h"
 #include "exec/operands.h"
 #include "exec/optdispatch.h"
@@ -211,7 +213,14 @@ bool ready(std::span<const std::int16_t> words) {
 
 namespace {
 
-std::int32_t replay(const Form& f) {
+// What replay() answers on the transfer's own road when the program did not
+// run the statement whole: it declined (nothing was changed), or it failed.
+constexpr std::int32_t roaddeclined = 0x7FFFFFFE;
+constexpr std::int32_t roadfailed = 0x7FFFFFFD;
+
+// own: the statement runs on the transfer's own road (transfer()), which
+// leaves a program that did not run it whole to the general path.
+std::int32_t replay(const Form& f, bool own = false) {
   using core::iresult;
   // The set-up of linking, and the expression state it leaves.
   auto& x = xeqexpr;
@@ -257,6 +266,10 @@ std::int32_t replay(const Form& f) {
       FILLOPTIONS(f.slots, f.noptions);
       if (core::z.valid(iresult)) core::z(iresult) = 0.0;
       xr = xfercalls.run(core::xeqline);
+      if (own && xr != XferRun::done) {
+        iresult = iresult0;
+        return xr == XferRun::declined ? roaddeclined : roadfailed;
+      }
     }
     if (xr != XferRun::done) BUISOPTNEW(f.header, 0, f.list, n);
     xferdone = xr == XferRun::done;
@@ -307,6 +320,82 @@ std::int32_t run() {
     f.typesseen = fast::epoch;
   }
   return r;
+}
+
+Xfer transfer(std::span<const std::int16_t> code, WordResult& answer) {
+  const std::int32_t line = core::xeqline;
+  if (xfercalls.run == nullptr || line < 1 || line > core::nstmt) return Xfer::none;
+  const std::int32_t from = core::stmtstart(line), end = core::stmtstart(line + 1);
+  if (from < 1 || end - 1 - from < 1 || end - 1 > static_cast<std::int32_t>(code.size()) ||
+      code[static_cast<std::size_t>(from - 1)] != -1)
+    return Xfer::none;
+  if (!ready(
+          code.subspan(static_cast<std::size_t>(from), static_cast<std::size_t>(end - 1 - from))))
+    return Xfer::none;
+  Form& f = *current;
+  current = nullptr;
+  // What would make the loop take another step: a rerun, frames dropped, a
+  // statement resumed, a record layout made, the stacks or stores grown, a
+  // failed calculation pending. (The form's words end in its option word:
+  // no labelled loop end follows it.)
+  const std::int32_t ft = firsttemp, base = core::xeqstackbase, sp = base + 1;
+  if (!f.xfer || rerunflag || alarmreset || resumecode != 0 || ft <= core::nsym ||
+      !core::adrs.valid(sp + 1) || core::nadrs - core::nedlines - sp - 5 < 8 ||
+      ft + 64 >= core::nname || ft + 4 >= core::nztop || !core::z.valid(ft + 4) ||
+      !core::name.valid(ft + 4) || plat::fpu_peek_status() != 0)
+    return Xfer::none;
+  // The loop's head and the expression path's steps up to the evaluation.
+  core::xeqstop = 0;
+  core::shownkey.blank();
+  stmtstart = from;
+  stmtend = end;
+  if (core::lokalscope == 0) core::lokalscope = core::lokalsub;
+  if ((core::idestate & core::busy::compiling) == 0) core::nomsg = 0;
+  core::iresult = ft;
+  newtemprecord(ft);
+  core::xeqstackptr = sp;
+  core::msgkey.blank();
+  const Footprint before = Footprint::now();
+  xferdone = false;
+  const std::int32_t r = replay(f, true);
+  if (r == roaddeclined) return Xfer::none;
+  if (r == roadfailed) return Xfer::handed;
+  if (!(Footprint::now() == before) || plat::fpu_peek_status() != 0) {
+    fast::stir();
+  } else {
+    f.typesseen = fast::epoch;
+  }
+  // What the loop makes of the evaluation's answer.
+  core::adrs(sp) = ft + 1;
+  if (r > xeqoptbase && r <= xeqoptbase + 31) {
+    const auto optcode = static_cast<std::int16_t>(0xAC00 | ((r - xeqoptbase) << 5));
+    answer = optepilogue(optcode);
+    switch (answer) {
+      case WordResult::leave:
+      case WordResult::error:
+      case WordResult::stophandling:
+        return Xfer::word;
+      case WordResult::looptest:
+        return Xfer::looptest;
+      default:
+        break;
+    }
+    core::xeqstackptr = sp;
+  } else if (r != 0) {
+    if (core::xeqstop == stops::error && core::nomsg == 0 && core::iostatw[0] != 0 &&
+        core::msgkey.is_blank())
+      return Xfer::looptest;  // the failure was shown and the run stops
+    if (core::msgkey.is_blank()) {
+      const std::string_view k = xeqerrorkey(r);
+      core::msgkey.set(k.empty() ? xeqkeys::xequnknown : k);
+    }
+    answer = WordResult::error;
+    return Xfer::word;
+  }
+  // The end step.
+  ++core::xeqline;
+  jumpedflag = 0;
+  return Xfer::ran;
 }
 
 void reset() {
