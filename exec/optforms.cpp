@@ -219,13 +219,14 @@ constexpr std::int32_t roaddeclined = 0x7FFFFFFE;
 constexpr std::int32_t roadfailed = 0x7FFFFFFD;
 
 // own: the statement runs on the transfer's own road (transfer()), which
-// leaves a program that did not run it whole to the general path.
+// has found the room of its result cells already and leaves a program that
+// did not run it whole to the general path.
 std::int32_t replay(const Form& f, bool own = false) {
   using core::iresult;
   // The set-up of linking, and the expression state it leaves.
   auto& x = xeqexpr;
   x.tmpcell0 = iresult + 1;
-  if (iresult + 64 >= core::nname) {
+  if (!own && iresult + 64 >= core::nname) {
     std::int32_t extra = 64;
     core::REALLOC(4, extra);
   }
@@ -244,14 +245,15 @@ std::int32_t replay(const Form& f, bool own = false) {
   core::iostatw[1] = 0;  // the statement's own detail, if it fails with a key
   const std::int32_t iresult0 = iresult;
   const std::int32_t resultcell = x.tmpcell0;
-  resultroom(resultcell + 1);
+  if (!own) resultroom(resultcell + 1);
   if (core::nsym >= 6) {
-    core::z(3) = core::z(4) = core::z(5) = core::z(6) = 1.0;
-    core::z(1) = 1.0;
+    double* const cells = core::z.data();
+    cells[3] = cells[4] = cells[5] = cells[6] = 1.0;
+    cells[1] = 1.0;
   }
   iresult = std::max(iresult0, resultcell + 1);
   std::int32_t r = 0;
-  if (!resultroom(iresult + 2) || !resultroom(iresult + 1)) {
+  if (!own && (!resultroom(iresult + 2) || !resultroom(iresult + 1))) {
     r = failure(f, 2002);
   } else {
     core::xeqtarget = 0;
@@ -355,12 +357,12 @@ Xfer transfer(std::span<const std::int16_t> code, WordResult& answer) {
   newtemprecord(ft);
   core::xeqstackptr = sp;
   core::msgkey.blank();
-  const Footprint before = Footprint::now();
   xferdone = false;
   const std::int32_t r = replay(f, true);
   if (r == roaddeclined) return Xfer::none;
   if (r == roadfailed) return Xfer::handed;
-  if (!(Footprint::now() == before) || plat::fpu_peek_status() != 0) {
+  // (A program grows no store and changes no type.)
+  if (plat::fpu_peek_status() != 0) {
     fast::stir();
   } else {
     f.typesseen = fast::epoch;
