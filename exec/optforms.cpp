@@ -213,20 +213,53 @@ bool ready(std::span<const std::int16_t> words) {
 
 namespace {
 
-// What replay() answers on the transfer's own road when the program did not
-// run the statement whole: it declined (nothing was changed), or it failed.
-constexpr std::int32_t roaddeclined = 0x7FFFFFFE;
-constexpr std::int32_t roadfailed = 0x7FFFFFFD;
+// What the evaluation's caller makes of its result r.
+std::int32_t answered(std::int32_t r) {
+  const auto ur = static_cast<std::uint32_t>(r);
+  if (ur >= 0x80000001u && ur <= 0x80000021u) return r;
+  if (r == 0) return core::xeqstop;
+  core::iostatw[0] = static_cast<std::int16_t>(r & 0xFFFF);
+  // A failure with a key keeps the detail its statement wrote.
+  if (r != xeqkeyed) core::iostatw[1] = static_cast<std::int16_t>(core::xeqline);
+  return r;
+}
 
-// own: the statement runs on the transfer's own road (transfer()), which
-// has found the room of its result cells already and leaves a program that
-// did not run it whole to the general path.
-std::int32_t replay(const Form& f, bool own = false) {
+// The end of a replay after its statement ran (xr: what its transfer
+// program did): the evaluation's result and state, as linking leaves them.
+std::int32_t replayend(const Form& f, XferRun xr, std::int32_t stacktop, std::int32_t iresult0,
+                       std::int32_t resultcell) {
+  using core::iresult;
+  xferdone = xr == XferRun::done;
+  core::xeqstackptr = stacktop;
+  if (core::xeqstop == stops::grown) {
+    iresult = iresult0;
+    return 0;
+  }
+  const std::int32_t res = iresult;
+  std::int32_t r = 0;
+  // (OPEN, statement 0, ends as a statement without a built-in.)
+  if (f.stmt > 0 && !core::msgkey.trimmed().empty()) {
+    r = xeqkeyed;
+  } else {
+    if (core::z.valid(resultcell) && core::name.valid(resultcell) && core::z.valid(res) &&
+        res != resultcell) {
+      core::z(resultcell) = core::z(res);
+      if (core::name.valid(res) && (core::name(res).type & 0x48) == 0x48)
+        core::name(resultcell).type = strtemptype;
+    }
+    const int fp = core::FPUERROR(-1);
+    r = fp != 0 ? failure(f, 3300 + fp) : f.stmt > 0 ? xeqoptbase + f.stmt : 0;
+  }
+  iresult = iresult0;
+  return answered(r);
+}
+
+std::int32_t replay(const Form& f) {
   using core::iresult;
   // The set-up of linking, and the expression state it leaves.
   auto& x = xeqexpr;
   x.tmpcell0 = iresult + 1;
-  if (!own && iresult + 64 >= core::nname) {
+  if (iresult + 64 >= core::nname) {
     std::int32_t extra = 64;
     core::REALLOC(4, extra);
   }
@@ -245,15 +278,14 @@ std::int32_t replay(const Form& f, bool own = false) {
   core::iostatw[1] = 0;  // the statement's own detail, if it fails with a key
   const std::int32_t iresult0 = iresult;
   const std::int32_t resultcell = x.tmpcell0;
-  if (!own) resultroom(resultcell + 1);
+  resultroom(resultcell + 1);
   if (core::nsym >= 6) {
-    double* const cells = core::z.data();
-    cells[3] = cells[4] = cells[5] = cells[6] = 1.0;
-    cells[1] = 1.0;
+    core::z(3) = core::z(4) = core::z(5) = core::z(6) = 1.0;
+    core::z(1) = 1.0;
   }
   iresult = std::max(iresult0, resultcell + 1);
   std::int32_t r = 0;
-  if (!own && (!resultroom(iresult + 2) || !resultroom(iresult + 1))) {
+  if (!resultroom(iresult + 2) || !resultroom(iresult + 1)) {
     r = failure(f, 2002);
   } else {
     core::xeqtarget = 0;
@@ -268,42 +300,12 @@ std::int32_t replay(const Form& f, bool own = false) {
       FILLOPTIONS(f.slots, f.noptions);
       if (core::z.valid(iresult)) core::z(iresult) = 0.0;
       xr = xfercalls.run(core::xeqline);
-      if (own && xr != XferRun::done) {
-        iresult = iresult0;
-        return xr == XferRun::declined ? roaddeclined : roadfailed;
-      }
     }
     if (xr != XferRun::done) BUISOPTNEW(f.header, 0, f.list, n);
-    xferdone = xr == XferRun::done;
-    core::xeqstackptr = stacktop;
-    if (core::xeqstop == stops::grown) {
-      iresult = iresult0;
-      return 0;
-    }
-    const std::int32_t res = iresult;
-    // (OPEN, statement 0, ends as a statement without a built-in.)
-    if (f.stmt > 0 && !core::msgkey.trimmed().empty()) {
-      r = xeqkeyed;
-    } else {
-      if (core::z.valid(resultcell) && core::name.valid(resultcell) && core::z.valid(res) &&
-          res != resultcell) {
-        core::z(resultcell) = core::z(res);
-        if (core::name.valid(res) && (core::name(res).type & 0x48) == 0x48)
-          core::name(resultcell).type = strtemptype;
-      }
-      const int fp = core::FPUERROR(-1);
-      r = fp != 0 ? failure(f, 3300 + fp) : f.stmt > 0 ? xeqoptbase + f.stmt : 0;
-    }
+    return replayend(f, xr, stacktop, iresult0, resultcell);
   }
   iresult = iresult0;
-  // What the evaluation's caller makes of its result.
-  const auto ur = static_cast<std::uint32_t>(r);
-  if (ur >= 0x80000001u && ur <= 0x80000021u) return r;
-  if (r == 0) return core::xeqstop;
-  core::iostatw[0] = static_cast<std::int16_t>(r & 0xFFFF);
-  // A failure with a key keeps the detail its statement wrote.
-  if (r != xeqkeyed) core::iostatw[1] = static_cast<std::int16_t>(core::xeqline);
-  return r;
+  return answered(r);
 }
 
 }  // namespace
@@ -357,15 +359,58 @@ Xfer transfer(std::span<const std::int16_t> code, WordResult& answer) {
   newtemprecord(ft);
   core::xeqstackptr = sp;
   core::msgkey.blank();
-  xferdone = false;
-  const std::int32_t r = replay(f, true);
-  if (r == roaddeclined) return Xfer::none;
-  if (r == roadfailed) return Xfer::handed;
+  // The replay (see replay()), its result cells' room found above.
+  auto& x = xeqexpr;
+  x.tmpcell0 = ft + 1;
+  core::c1tmptop = core::c1top + 1;
+  x.opflags = f.opflags;
+  x.nelem = x.nelemall = 1;
+  x.swappos = f.swappos;
+  x.lhsdescr = f.lhsdescr;
+  x.ndescr = x.nlinked = f.ndescr;
+  x.idescr = x.idescrsave = x.iseg = x.usedcells = x.tmplen = 0;
+  x.ielem = 1;
+  x.segidx[0] = 1;
+  core::iostatw[1] = 0;
+  double* const cells = core::z.data();
+  if (core::nsym >= 6) cells[1] = cells[3] = cells[4] = cells[5] = cells[6] = 1.0;
+  core::xeqtarget = 0;
+  core::iresult = ft + 3;
+  newtemprecord(ft + 3);
+  FILLOPTIONS(f.slots, f.noptions);
+  cells[ft + 3] = 0.0;
+  const XferRun xr = xfercalls.run(line);
+  if (xr != XferRun::done) {
+    // The general path runs the statement from its head (a program that
+    // failed left its outcome for the report).
+    core::iresult = ft;
+    return xr == XferRun::declined ? Xfer::none : Xfer::handed;
+  }
+  const std::int32_t r = replayend(f, xr, sp, ft, ft + 1);
   // (A program grows no store and changes no type.)
   if (plat::fpu_peek_status() != 0) {
     fast::stir();
   } else {
     f.typesseen = fast::epoch;
+  }
+  if (r == xeqoptbase + f.stmt && core::xeqstop == 0) {
+    // The epilogue of a statement that ran well (optepilogue): its result
+    // pushed and taken as a word's value, the next temporary made.
+    core::adrs.data()[sp - 1] = ft + 1;
+    core::adrs.data()[sp] = ft;
+    core::xeqstackptr = sp + 1;
+    core::iresult = ft + 1;
+    newtemprecord(ft + 1);
+    if (core::iostatw[0] == 0) {
+      const std::int32_t fp = core::FPUERROR(-1);
+      core::iostatw[0] = static_cast<std::int16_t>(fp);
+      if (fp != 0) ndpfailure(fp);
+      if (core::xeqstop != 0) return Xfer::looptest;
+    }
+    core::xeqstackptr = sp;
+    ++core::xeqline;
+    jumpedflag = 0;
+    return Xfer::ran;
   }
   // What the loop makes of the evaluation's answer.
   core::adrs(sp) = ft + 1;
