@@ -47,6 +47,9 @@ struct Form {
   bool xfer = false;
   std::vector<OptSlot> slots;
   std::int32_t noptions = 0;
+  // The statement's first word and the next statement's (0 until the
+  // transfer's own road runs it).
+  std::int32_t from = 0, end = 0;
 };
 
 // The last replay ran a transfer program that changed no symbol's type.
@@ -82,6 +85,7 @@ bool replayable(std::int32_t s) {
 
 bool build(Form& f, std::span<const std::int16_t> w) {
   f.ok = false;
+  f.from = f.end = 0;
   f.xfer = false;
   f.typesseen = 0;
   f.words.assign(w.begin(), w.end());
@@ -329,15 +333,26 @@ std::int32_t run() {
 Xfer transfer(std::span<const std::int16_t> code, WordResult& answer) {
   const std::int32_t line = core::xeqline;
   if (xfercalls.run == nullptr || line < 1 || line > core::nstmt) return Xfer::none;
-  const std::int32_t from = core::stmtstart(line), end = core::stmtstart(line + 1);
-  if (from < 1 || end - 1 - from < 1 || end - 1 > static_cast<std::int32_t>(code.size()) ||
-      code[static_cast<std::size_t>(from - 1)] != -1)
-    return Xfer::none;
-  if (!ready(
-          code.subspan(static_cast<std::size_t>(from), static_cast<std::size_t>(end - 1 - from))))
-    return Xfer::none;
-  Form& f = *current;
+  // A form looked at in this run, whose types are those it was made for,
+  // stands for the statement's words (they change only between runs).
+  Form* g = static_cast<std::size_t>(line) < forms.size() ? &forms[static_cast<std::size_t>(line)]
+                                                          : nullptr;
+  if (g == nullptr || g->run != fast::runepoch || !g->ok || g->typesseen != fast::epoch ||
+      g->from < 1) {
+    const std::int32_t from = core::stmtstart(line), end = core::stmtstart(line + 1);
+    if (from < 1 || end - 1 - from < 1 || end - 1 > static_cast<std::int32_t>(code.size()) ||
+        code[static_cast<std::size_t>(from - 1)] != -1)
+      return Xfer::none;
+    if (!ready(
+            code.subspan(static_cast<std::size_t>(from), static_cast<std::size_t>(end - 1 - from))))
+      return Xfer::none;
+    g = current;
+    g->from = from;
+    g->end = end;
+  }
+  Form& f = *g;
   current = nullptr;
+  const std::int32_t from = f.from, end = f.end;
   // What would make the loop take another step: a rerun, frames dropped, a
   // statement resumed, a record layout made, the stacks or stores grown, a
   // failed calculation pending. (The form's words end in its option word:

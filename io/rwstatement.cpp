@@ -535,20 +535,24 @@ void planneditems(Rw& rw, std::vector<RwPlanItem>& items) {
   std::int32_t tpos = 0, fpos = 1, irep = 1, inrecord = 0, written = 0, blanked = 0;
   const char dir = rw.write ? 'W' : 'R';
   reset_rwindx();
-  items.clear();
-  for (const RwItem& it : rw.list) {
-    if (it.array) break;
-    RwPlanItem p;
+  // (Arrays are served item by item.)
+  bool whole = true;
+  items.resize(rw.list.size());
+  for (std::size_t i = 0; i < items.size() && whole; ++i) {
+    const RwItem& it = rw.list[i];
+    RwPlanItem& p = items[i];
+    whole = !it.array;
     if (it.text) {
       p.text = {core::c1namen.ptr(it.first), static_cast<std::size_t>(it.length)};
+      p.number = nullptr;
     } else {
+      p.text = {};
       p.number = core::z.ptr(it.cell);
     }
     p.takes = it.writable;
-    items.push_back(p);
   }
   char letter = dir;
-  if (items.size() == rw.list.size() &&
+  if (whole &&
       rwplanrecord(rw.area, rw.ltext, dir, items, letter, tpos, fpos, irep, written, blanked)) {
     inrecord = static_cast<std::int32_t>(items.size());
     rw.served += inrecord;
