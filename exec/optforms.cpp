@@ -402,12 +402,9 @@ Xfer transfer(std::span<const std::int16_t> code, WordResult& answer) {
     return xr == XferRun::declined ? Xfer::none : Xfer::handed;
   }
   const std::int32_t r = replayend(f, xr, sp, ft, ft + 1);
-  // (A program grows no store and changes no type.)
-  if (plat::fpu_peek_status() != 0) {
-    fast::stir();
-  } else {
-    f.typesseen = fast::epoch;
-  }
+  // (A program grows no store and changes no type; the evaluation's end
+  // took the floating-point status.)
+  f.typesseen = fast::epoch;
   if (r == xeqoptbase + f.stmt && core::xeqstop == 0) {
     // The epilogue of a statement that ran well (optepilogue): its result
     // pushed and taken as a word's value, the next temporary made.
@@ -416,12 +413,8 @@ Xfer transfer(std::span<const std::int16_t> code, WordResult& answer) {
     core::xeqstackptr = sp + 1;
     core::iresult = ft + 1;
     newtemprecord(ft + 1);
-    if (core::iostatw[0] == 0) {
-      const std::int32_t fp = core::FPUERROR(-1);
-      core::iostatw[0] = static_cast<std::int16_t>(fp);
-      if (fp != 0) ndpfailure(fp);
-      if (core::xeqstop != 0) return Xfer::looptest;
-    }
+    // (Its floating-point check finds the status the evaluation's end took:
+    // none.)
     core::xeqstackptr = sp;
     ++core::xeqline;
     jumpedflag = 0;
