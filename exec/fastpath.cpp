@@ -1142,7 +1142,7 @@ Res runwordassign(Form& f, std::span<const std::int16_t> code) {
 // stop line, the program's end, single steps, a watched variable) is left
 // to the loop test. The first part holds on after assignments and
 // loop ends, which change none of it.
-bool quietstate() {
+[[gnu::always_inline]] inline bool quietstate() {
   return core::xeqstop == 0 && core::idecmd <= 0 && core::keyrec[0] == 0 && core::keyrec[1] != 1 &&
          win::queue_idle() && !stepwatch && (core::xeqmode & core::runmode::running) != 0;
 }
@@ -1474,6 +1474,27 @@ void handedover(std::int32_t s, std::span<const std::int16_t> code, const char* 
 
 }  // namespace
 
+namespace {
+
+// What the transfer's own road did with the statement at `xeqline`: none
+// (nothing changed), or it ran and the loop goes on with the next
+// statement, or it stops at the outcome r.
+enum class Transferred : std::uint8_t { none, goon, stop };
+[[gnu::noinline]] Transferred transferred(std::span<const std::int16_t> code, Res& r) {
+  WordResult answer = WordResult::next;
+  const optforms::Xfer x = optforms::transfer(code, answer);
+  if (x == optforms::Xfer::none) return Transferred::none;
+  exprsettled = false;
+  r = x == optforms::Xfer::handed ? notrun
+      : x == optforms::Xfer::word ? handback(answer, 0)
+                                  : Outcome::looptest;
+  return x == optforms::Xfer::ran && quietstate() && quietline() && core::keyrec[1] != 1
+             ? Transferred::goon
+             : Transferred::stop;
+}
+
+}  // namespace
+
 Outcome runstatement(std::span<const std::int16_t> code) {
   exprsettled = false;
   Res r = notrun;
@@ -1490,6 +1511,15 @@ Outcome runstatement(std::span<const std::int16_t> code) {
       table = forms.data();
       nforms = static_cast<std::uint32_t>(forms.size());
       if (f == nullptr || !f->ready) {
+        // A READ or WRITE that its transfer program runs (exec/optforms.h).
+        if ((f == nullptr || f->kind == Kind::none) && tally == nullptr) {
+          const Transferred t = transferred(code, r);
+          if (t == Transferred::goon) {
+            settled = true;
+            continue;
+          }
+          if (t == Transferred::stop) break;
+        }
         if (tally != nullptr)
           handedover(s, code,
                      f == nullptr || f->kind == Kind::none ? nullptr : kindwhy(f->kind, false));

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "core/codewords.h"
 #include "core/messages.h"
@@ -19,7 +20,13 @@ using core::OptStmt;
 // word 0x9800 OR keyword number.
 bool ismarker(std::int32_t e) { return (static_cast<std::uint32_t>(e) & ~0x3FFu) == 0xFFFF9800u; }
 
+// The slots that FILLOPTIONS wrote last into a table it cleared, while no
+// other fill has cleared it since.
+std::vector<OptSlot> filled;
+bool fillstands = false;
+
 void clearoptions() {
+  fillstands = false;
   noptions = 0;
   if (optval.size() == noptslots) {
     std::memset(optval.ptr(0), 0, sizeof(std::int32_t) * noptslots);
@@ -179,9 +186,23 @@ std::int32_t OPTIONSLOTS(std::int16_t header, std::span<const std::int32_t> list
 }
 
 void FILLOPTIONS(std::span<const OptSlot> slots, std::int32_t count) {
+  // The same slots filled last time, still holding their values: the table
+  // is as the fill leaves it (every fill of other slots clears it first; a
+  // table cleared otherwise no longer holds the values).
+  if (fillstands && noptions == count && optval.size() == noptslots &&
+      std::equal(slots.begin(), slots.end(), filled.begin(), filled.end(),
+                 [](const OptSlot& a, const OptSlot& b) {
+                   return a.slot == b.slot && a.value == b.value;
+                 }) &&
+      std::all_of(slots.begin(), slots.end(), [](const OptSlot& o) {
+        return optval.valid(o.slot) && optval(o.slot) == o.value;
+      }))
+    return;
   clearoptions();
   noptions = count;
   for (const OptSlot& o : slots) optval(o.slot) = o.value;
+  filled.assign(slots.begin(), slots.end());
+  fillstands = true;
 }
 
 void reset_optdispatch() {

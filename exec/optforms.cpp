@@ -5,10 +5,12 @@
 
 #include "core/chars.h"
 #include "core/codewords.h"
+#include "core/program.h"
 #include "core/runwords.h"
 #include "core/shoplists.h"
 #include "core/stores.h"
 #include "core/symbols.h"
+#include "exec/assign.h"
 #include "exec/fastpath.h"
 #include "exec/operands.h"
 #include "exec/optdispatch.h"
@@ -45,6 +47,9 @@ struct Form {
   bool xfer = false;
   std::vector<OptSlot> slots;
   std::int32_t noptions = 0;
+  // The statement's first word and the next statement's (0 until the
+  // transfer's own road runs it).
+  std::int32_t from = 0, end = 0;
 };
 
 // The last replay ran a transfer program that changed no symbol's type.
@@ -80,6 +85,7 @@ bool replayable(std::int32_t s) {
 
 bool build(Form& f, std::span<const std::int16_t> w) {
   f.ok = false;
+  f.from = f.end = 0;
   f.xfer = false;
   f.typesseen = 0;
   f.words.assign(w.begin(), w.end());
@@ -211,6 +217,47 @@ bool ready(std::span<const std::int16_t> words) {
 
 namespace {
 
+// What the evaluation's caller makes of its result r.
+std::int32_t answered(std::int32_t r) {
+  const auto ur = static_cast<std::uint32_t>(r);
+  if (ur >= 0x80000001u && ur <= 0x80000021u) return r;
+  if (r == 0) return core::xeqstop;
+  core::iostatw[0] = static_cast<std::int16_t>(r & 0xFFFF);
+  // A failure with a key keeps the detail its statement wrote.
+  if (r != xeqkeyed) core::iostatw[1] = static_cast<std::int16_t>(core::xeqline);
+  return r;
+}
+
+// The end of a replay after its statement ran (xr: what its transfer
+// program did): the evaluation's result and state, as linking leaves them.
+std::int32_t replayend(const Form& f, XferRun xr, std::int32_t stacktop, std::int32_t iresult0,
+                       std::int32_t resultcell) {
+  using core::iresult;
+  xferdone = xr == XferRun::done;
+  core::xeqstackptr = stacktop;
+  if (core::xeqstop == stops::grown) {
+    iresult = iresult0;
+    return 0;
+  }
+  const std::int32_t res = iresult;
+  std::int32_t r = 0;
+  // (OPEN, statement 0, ends as a statement without a built-in.)
+  if (f.stmt > 0 && !core::msgkey.trimmed().empty()) {
+    r = xeqkeyed;
+  } else {
+    if (core::z.valid(resultcell) && core::name.valid(resultcell) && core::z.valid(res) &&
+        res != resultcell) {
+      core::z(resultcell) = core::z(res);
+      if (core::name.valid(res) && (core::name(res).type & 0x48) == 0x48)
+        core::name(resultcell).type = strtemptype;
+    }
+    const int fp = core::FPUERROR(-1);
+    r = fp != 0 ? failure(f, 3300 + fp) : f.stmt > 0 ? xeqoptbase + f.stmt : 0;
+  }
+  iresult = iresult0;
+  return answered(r);
+}
+
 std::int32_t replay(const Form& f) {
   using core::iresult;
   // The set-up of linking, and the expression state it leaves.
@@ -259,36 +306,10 @@ std::int32_t replay(const Form& f) {
       xr = xfercalls.run(core::xeqline);
     }
     if (xr != XferRun::done) BUISOPTNEW(f.header, 0, f.list, n);
-    xferdone = xr == XferRun::done;
-    core::xeqstackptr = stacktop;
-    if (core::xeqstop == stops::grown) {
-      iresult = iresult0;
-      return 0;
-    }
-    const std::int32_t res = iresult;
-    // (OPEN, statement 0, ends as a statement without a built-in.)
-    if (f.stmt > 0 && !core::msgkey.trimmed().empty()) {
-      r = xeqkeyed;
-    } else {
-      if (core::z.valid(resultcell) && core::name.valid(resultcell) && core::z.valid(res) &&
-          res != resultcell) {
-        core::z(resultcell) = core::z(res);
-        if (core::name.valid(res) && (core::name(res).type & 0x48) == 0x48)
-          core::name(resultcell).type = strtemptype;
-      }
-      const int fp = core::FPUERROR(-1);
-      r = fp != 0 ? failure(f, 3300 + fp) : f.stmt > 0 ? xeqoptbase + f.stmt : 0;
-    }
+    return replayend(f, xr, stacktop, iresult0, resultcell);
   }
   iresult = iresult0;
-  // What the evaluation's caller makes of its result.
-  const auto ur = static_cast<std::uint32_t>(r);
-  if (ur >= 0x80000001u && ur <= 0x80000021u) return r;
-  if (r == 0) return core::xeqstop;
-  core::iostatw[0] = static_cast<std::int16_t>(r & 0xFFFF);
-  // A failure with a key keeps the detail its statement wrote.
-  if (r != xeqkeyed) core::iostatw[1] = static_cast<std::int16_t>(core::xeqline);
-  return r;
+  return answered(r);
 }
 
 }  // namespace
@@ -307,6 +328,129 @@ std::int32_t run() {
     f.typesseen = fast::epoch;
   }
   return r;
+}
+
+Xfer transfer(std::span<const std::int16_t> code, WordResult& answer) {
+  const std::int32_t line = core::xeqline;
+  if (xfercalls.run == nullptr || line < 1 || line > core::nstmt) return Xfer::none;
+  // A form looked at in this run, whose types are those it was made for,
+  // stands for the statement's words (they change only between runs).
+  Form* g = static_cast<std::size_t>(line) < forms.size() ? &forms[static_cast<std::size_t>(line)]
+                                                          : nullptr;
+  if (g == nullptr || g->run != fast::runepoch || !g->ok || g->typesseen != fast::epoch ||
+      g->from < 1) {
+    const std::int32_t from = core::stmtstart(line), end = core::stmtstart(line + 1);
+    if (from < 1 || end - 1 - from < 1 || end - 1 > static_cast<std::int32_t>(code.size()) ||
+        code[static_cast<std::size_t>(from - 1)] != -1)
+      return Xfer::none;
+    if (!ready(
+            code.subspan(static_cast<std::size_t>(from), static_cast<std::size_t>(end - 1 - from))))
+      return Xfer::none;
+    g = current;
+    g->from = from;
+    g->end = end;
+  }
+  Form& f = *g;
+  current = nullptr;
+  const std::int32_t from = f.from, end = f.end;
+  // What would make the loop take another step: a rerun, frames dropped, a
+  // statement resumed, a record layout made, the stacks or stores grown, a
+  // failed calculation pending. (The form's words end in its option word:
+  // no labelled loop end follows it.)
+  const std::int32_t ft = firsttemp, base = core::xeqstackbase, sp = base + 1;
+  if (!f.xfer || rerunflag || alarmreset || resumecode != 0 || ft <= core::nsym ||
+      !core::adrs.valid(sp + 1) || core::nadrs - core::nedlines - sp - 5 < 8 ||
+      ft + 64 >= core::nname || ft + 4 >= core::nztop || !core::z.valid(ft + 4) ||
+      !core::name.valid(ft + 4) || plat::fpu_peek_status() != 0)
+    return Xfer::none;
+  // The loop's head and the expression path's steps up to the evaluation.
+  core::xeqstop = 0;
+  core::shownkey.blank();
+  stmtstart = from;
+  stmtend = end;
+  if (core::lokalscope == 0) core::lokalscope = core::lokalsub;
+  if ((core::idestate & core::busy::compiling) == 0) core::nomsg = 0;
+  core::iresult = ft;
+  newtemprecord(ft);
+  core::xeqstackptr = sp;
+  core::msgkey.blank();
+  // The replay (see replay()), its result cells' room found above.
+  auto& x = xeqexpr;
+  x.tmpcell0 = ft + 1;
+  core::c1tmptop = core::c1top + 1;
+  x.opflags = f.opflags;
+  x.nelem = x.nelemall = 1;
+  x.swappos = f.swappos;
+  x.lhsdescr = f.lhsdescr;
+  x.ndescr = x.nlinked = f.ndescr;
+  x.idescr = x.idescrsave = x.iseg = x.usedcells = x.tmplen = 0;
+  x.ielem = 1;
+  x.segidx[0] = 1;
+  core::iostatw[1] = 0;
+  double* const cells = core::z.data();
+  if (core::nsym >= 6) cells[1] = cells[3] = cells[4] = cells[5] = cells[6] = 1.0;
+  core::xeqtarget = 0;
+  core::iresult = ft + 3;
+  newtemprecord(ft + 3);
+  FILLOPTIONS(f.slots, f.noptions);
+  cells[ft + 3] = 0.0;
+  const XferRun xr = xfercalls.run(line);
+  if (xr != XferRun::done) {
+    // The general path runs the statement from its head (a program that
+    // failed left its outcome for the report).
+    core::iresult = ft;
+    return xr == XferRun::declined ? Xfer::none : Xfer::handed;
+  }
+  const std::int32_t r = replayend(f, xr, sp, ft, ft + 1);
+  // (A program grows no store and changes no type; the evaluation's end
+  // took the floating-point status.)
+  f.typesseen = fast::epoch;
+  if (r == xeqoptbase + f.stmt && core::xeqstop == 0) {
+    // The epilogue of a statement that ran well (optepilogue): its result
+    // pushed and taken as a word's value, the next temporary made.
+    core::adrs.data()[sp - 1] = ft + 1;
+    core::adrs.data()[sp] = ft;
+    core::xeqstackptr = sp + 1;
+    core::iresult = ft + 1;
+    newtemprecord(ft + 1);
+    // (Its floating-point check finds the status the evaluation's end took:
+    // none.)
+    core::xeqstackptr = sp;
+    ++core::xeqline;
+    jumpedflag = 0;
+    return Xfer::ran;
+  }
+  // What the loop makes of the evaluation's answer.
+  core::adrs(sp) = ft + 1;
+  if (r > xeqoptbase && r <= xeqoptbase + 31) {
+    const auto optcode = static_cast<std::int16_t>(0xAC00 | ((r - xeqoptbase) << 5));
+    answer = optepilogue(optcode);
+    switch (answer) {
+      case WordResult::leave:
+      case WordResult::error:
+      case WordResult::stophandling:
+        return Xfer::word;
+      case WordResult::looptest:
+        return Xfer::looptest;
+      default:
+        break;
+    }
+    core::xeqstackptr = sp;
+  } else if (r != 0) {
+    if (core::xeqstop == stops::error && core::nomsg == 0 && core::iostatw[0] != 0 &&
+        core::msgkey.is_blank())
+      return Xfer::looptest;  // the failure was shown and the run stops
+    if (core::msgkey.is_blank()) {
+      const std::string_view k = xeqerrorkey(r);
+      core::msgkey.set(k.empty() ? xeqkeys::xequnknown : k);
+    }
+    answer = WordResult::error;
+    return Xfer::word;
+  }
+  // The end step.
+  ++core::xeqline;
+  jumpedflag = 0;
+  return Xfer::ran;
 }
 
 void reset() {

@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <span>
 
+#include "exec/xeq.h"
+
 namespace exec::optforms {
 
 // Whether statement `xeqline` has a form that can run now. `words` are the
@@ -20,6 +22,21 @@ bool ready(std::span<const std::int16_t> words);
 // Runs the statement whose form ready() just accepted; returns what the
 // evaluator's linking and evaluation would (XEQ2).
 std::int32_t run();
+
+// What transfer() did with statement `xeqline`.
+enum class Xfer : std::uint8_t {
+  none,      // it has no transfer program that runs now: nothing was changed
+  ran,       // it ran through its end step: the next statement's loop test is next
+  handed,    // its transfer failed: the general path, at once, makes its report
+  looptest,  // it ran and stopped the run or went elsewhere: the loop test is next
+  word,      // it ran; the loop takes `answer` as a word's answer
+};
+// A READ or WRITE whose form has a transfer program, run by it from the
+// loop's head to its end step as the statement loop runs it (the head, the
+// expression path's steps, the replay and the epilogue), when nothing in
+// the loop's state asks for more; only while the loop test before it would
+// find nothing to do. code: the program's words.
+Xfer transfer(std::span<const std::int16_t> code, WordResult& answer);
 
 // Forgets every form.
 void reset();

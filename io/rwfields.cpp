@@ -141,11 +141,11 @@ bool putdecimal(std::span<char> field, std::int64_t v, const plat::EditDesc& e) 
   const auto w = static_cast<std::size_t>(std::max(e.width, 0));
   if ((e.letter != 'I' && e.letter != 'G') || w < 1 || w != field.size() || e.digits > e.width)
     return false;
-  std::array<char, 24> buf{};
+  std::array<char, 24> buf;
   char* const end = buf.data() + buf.size();
-  char* first = end;
-  std::uint64_t mag = v < 0 ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
-  for (; mag != 0; mag /= 10) *--first = static_cast<char>('0' + mag % 10);
+  const std::uint64_t mag =
+      v < 0 ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
+  const char* const first = plat::put_digits_back(mag, end);
   const auto count = static_cast<std::size_t>(end - first);
   const auto m = static_cast<std::size_t>(e.digits < 0 ? 1 : e.digits);
   const std::size_t zeros = count < m ? m - count : 0;
@@ -159,7 +159,8 @@ bool putdecimal(std::span<char> field, std::int64_t v, const plat::EditDesc& e) 
   std::fill_n(field.begin(), lead, ' ');
   if (minus != 0) field[lead] = '-';
   std::fill_n(field.begin() + static_cast<std::ptrdiff_t>(lead + minus), zeros, '0');
-  std::copy(first, end, field.begin() + static_cast<std::ptrdiff_t>(lead + minus + zeros));
+  std::copy(first, static_cast<const char*>(end),
+            field.begin() + static_cast<std::ptrdiff_t>(lead + minus + zeros));
   return true;
 }
 
@@ -683,7 +684,14 @@ bool convertcommon(char letter, const plat::EditDesc& std, bool writing, std::sp
            static_cast<std::size_t>(std::max(std.width, 0)) == field.size() &&
            plat::edit_fixed_into(number, std.digits, field);
   double v = 0.0;
-  if (std.letter == 'I' || plat::get_real(view(field), std, v) != plat::field_ok) return false;
+  if (std.letter == 'I') return false;
+  // (What get_real reads first, without its look for a named special value.)
+  if ((std.letter == 'D' || std.letter == 'E' || std.letter == 'F' || std.letter == 'G') &&
+      plat::read_plain_real(view(field), std::max(std.digits, 0), v)) {
+    number = v;
+    return true;
+  }
+  if (plat::get_real(view(field), std, v) != plat::field_ok) return false;
   number = v;
   return true;
 }

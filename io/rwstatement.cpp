@@ -530,25 +530,29 @@ void itemsend(Rw& rw, bool planned, std::int32_t tpos, std::int32_t fpos, std::i
 
 // The planned items of a record begun afresh (see itemloop): all at once
 // when their fields are common ones, else one by one.
-void planneditems(Rw& rw) {
+// items: room for the fields' items.
+void planneditems(Rw& rw, std::vector<RwPlanItem>& items) {
   std::int32_t tpos = 0, fpos = 1, irep = 1, inrecord = 0, written = 0, blanked = 0;
   const char dir = rw.write ? 'W' : 'R';
   reset_rwindx();
-  static std::vector<RwPlanItem> items;
-  items.clear();
-  for (const RwItem& it : rw.list) {
-    if (it.array) break;
-    RwPlanItem p;
+  // (Arrays are served item by item.)
+  bool whole = true;
+  items.resize(rw.list.size());
+  for (std::size_t i = 0; i < items.size() && whole; ++i) {
+    const RwItem& it = rw.list[i];
+    RwPlanItem& p = items[i];
+    whole = !it.array;
     if (it.text) {
       p.text = {core::c1namen.ptr(it.first), static_cast<std::size_t>(it.length)};
+      p.number = nullptr;
     } else {
+      p.text = {};
       p.number = core::z.ptr(it.cell);
     }
     p.takes = it.writable;
-    items.push_back(p);
   }
   char letter = dir;
-  if (items.size() == rw.list.size() &&
+  if (whole &&
       rwplanrecord(rw.area, rw.ltext, dir, items, letter, tpos, fpos, irep, written, blanked)) {
     inrecord = static_cast<std::int32_t>(items.size());
     rw.served += inrecord;
@@ -987,11 +991,33 @@ struct RwProgram {
   bool ok = false;
   char letter = 'R';
   std::vector<std::int32_t> items;
-  // The numbers among them, as rwitem() finds them (their types stay
-  // while the form stands); texts are found at each run, as they move.
+  // The items as rwitem() finds them: the numbers bound to their cells (their
+  // types stay while the form stands), the texts marked, their bounds found
+  // at each run (texts move when the store grows).
   std::vector<RwItem> bound;
+  std::int32_t numbers = 0;  // the numbers among the items
+  // A Format that is a text constant: its text, which no statement changes,
+  // kept here (empty when the format is looked up at each run).
+  std::string format;
+  bool constformat = false;
+  // The items as the record's fields take them, made again at each run.
+  std::vector<RwPlanItem> plan;
 };
 std::vector<RwProgram> programs;
+
+// The item of text operand k, whose type the program found (as rwitem()
+// finds it); false when its text has no valid bounds.
+bool textitem(std::int32_t k, bool writable, RwItem& it) {
+  std::int32_t first = 0, last = 0;
+  if (core::ISCHARCHECKED(k, first, last) < 0) return false;
+  it = RwItem{};
+  it.k = k;
+  it.text = true;
+  it.first = first;
+  it.length = last - first + 1;
+  it.writable = writable;
+  return it.length >= 1 && core::c1namen.valid(first) && core::c1namen.valid(last);
+}
 
 }  // namespace
 
@@ -1004,7 +1030,8 @@ bool rwprogrammake(std::int32_t line, char letter, std::span<const std::int32_t>
   p = RwProgram{};
   const auto n = static_cast<std::int32_t>(list.size());
   if (pairs < 1 || 2 * pairs >= n) return false;
-  bool file = false, format = false;
+  bool file = false;
+  std::int32_t format = 0;
   for (std::int32_t j = 0; j < pairs; ++j) {
     const std::int32_t kw = list[static_cast<std::size_t>(2 * j)];
     const std::int32_t v = list[static_cast<std::size_t>(2 * j + 1)];
@@ -1017,12 +1044,12 @@ bool rwprogrammake(std::int32_t line, char letter, std::span<const std::int32_t>
     if (slot == rwslot::file && symbol) {
       file = true;
     } else if (slot == rwslot::format && symbol) {
-      format = true;
+      format = v;
     } else if (slot != rwslot::iostat && slot != rwslot::error) {
       return false;
     }
   }
-  if (!file || !format) return false;
+  if (!file || format == 0) return false;
   for (std::int32_t j = 2 * pairs; j < n; ++j) {
     const std::int32_t k = list[static_cast<std::size_t>(j)];
     if (k < 1) return false;
@@ -1033,8 +1060,18 @@ bool rwprogrammake(std::int32_t line, char letter, std::span<const std::int32_t>
       it.k = k;
       it.cell = k;
       it.writable = k > core::nsym || (core::name(k).type & 1) == 0;
+      ++p.numbers;
+    } else if ((core::NAMTYP(k, 0x40) & 0x40) != 0) {
+      it.text = true;  // (its bounds found at each run)
+      it.writable = core::NAMTYP(k, 0x41) != 0x41;
     }
     p.bound.push_back(it);
+  }
+  // A text constant's format is read once.
+  std::string_view f;
+  if ((core::NAMTYP(format, 0x141) & 0x141) == 0x41 && rwtext(format, f)) {
+    p.format.assign(f);
+    p.constformat = true;
   }
   p.letter = letter;
   p.ok = true;
@@ -1047,7 +1084,7 @@ bool rwprogrammake(std::int32_t line, char letter, std::span<const std::int32_t>
 exec::XferRun rwprogramrun(std::int32_t line) {
   using exec::XferRun;
   if (line < 1 || static_cast<std::size_t>(line) >= programs.size()) return XferRun::declined;
-  const RwProgram& p = programs[static_cast<std::size_t>(line)];
+  RwProgram& p = programs[static_cast<std::size_t>(line)];
   if (!p.ok) return XferRun::declined;
   // What would make the statement take another road: checked before
   // anything changes.
@@ -1071,22 +1108,30 @@ exec::XferRun rwprogramrun(std::int32_t line) {
   rw.mode = r.mode;
   rw.own = true;
   rw.list.resize(p.items.size());
+  rw.numbers = p.numbers;
   for (std::size_t i = 0; i < p.items.size(); ++i) {
     RwItem& it = rw.list[i];
-    if (p.bound[i].k != 0) {
-      it = p.bound[i];
+    const RwItem& b = p.bound[i];
+    if (b.k != 0) {
+      it = b;
       if (!core::z.valid(it.cell)) return XferRun::declined;
-      ++rw.numbers;
-    } else if (!rwitem(p.items[i], it)) {
+      continue;
+    }
+    if (b.text ? !textitem(p.items[i], b.writable, it) : !rwitem(p.items[i], it))
       return XferRun::declined;
-    } else if (it.text) {
+    if (it.text) {
       rw.textlength += it.length;
     } else {
       rw.numbers += it.count;
     }
   }
   const bool reads = !rw.write;
-  findformat(rw);
+  if (p.constformat) {
+    rw.fmtsym = rwopt(rwslot::format);
+    rw.fmt = p.format;
+  } else {
+    findformat(rw);
+  }
   const std::int32_t recl = reads ? readlength(rw) : -1;
   if (rwworklength() < roomneeded(rw, reads, recl)) return XferRun::declined;
   rw.area = {core::c1namen.ptr(rwworkfirst()), static_cast<std::size_t>(rwworklength())};
@@ -1120,7 +1165,7 @@ exec::XferRun rwprogramrun(std::int32_t line) {
   rw.recno = r.position + 1;
   rwfiles(unit).position = rw.recno;
   if (reads && !readrecord(rw, recl)) return failed(false);
-  planneditems(rw);
+  planneditems(rw, p.plan);
   out.served = rw.served;
   if (out.letter == ' ' && rw.write) writerecord(rw);
   if (core::z.valid(core::iresult)) core::z(core::iresult) = rw.count;

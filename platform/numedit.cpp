@@ -5,11 +5,36 @@
 #include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <system_error>
 
 namespace plat {
 
 namespace {
+
+// The two digits of each number below 100, in turn.
+constexpr std::array<char, 200> digitpairs = [] {
+  std::array<char, 200> t{};
+  for (int i = 0; i < 100; ++i) {
+    t[static_cast<std::size_t>(2 * i)] = static_cast<char>('0' + i / 10);
+    t[static_cast<std::size_t>(2 * i + 1)] = static_cast<char>('0' + i % 10);
+  }
+  return t;
+}();
+
+constexpr std::uint64_t powersof10[] = {1,      10,      100,      1000,      10000,
+                                        100000, 1000000, 10000000, 100000000, 1000000000};
+
+// The last k digits of v (v below 10^k), zeros ahead, written backwards
+// ending at end; the first of them.
+char* put_fixed_digits_back(std::uint64_t v, int k, char* end) {
+  for (; k >= 2; k -= 2, v /= 100) {
+    end -= 2;
+    std::memcpy(end, digitpairs.data() + 2 * (v % 100), 2);
+  }
+  if (k == 1) *--end = static_cast<char>('0' + v);
+  return end;
+}
 
 // A finite, non-negative double a as m * 2^e (m below 2^53).
 void split(double a, std::uint64_t& m, int& e) {
@@ -256,12 +281,66 @@ const char* scaled_fixed(double v, int w, int d, char* end) {
 
 }  // namespace
 
+char* put_digits_back(std::uint64_t v, char* end) {
+  for (; v >= 100; v /= 100) {
+    end -= 2;
+    std::memcpy(end, digitpairs.data() + 2 * (v % 100), 2);
+  }
+  if (v >= 10) {
+    end -= 2;
+    std::memcpy(end, digitpairs.data() + 2 * v, 2);
+  } else if (v > 0) {
+    *--end = static_cast<char>('0' + v);
+  }
+  return end;
+}
+
 bool edit_fixed_into(double v, int d, std::span<char> field) {
   if (field.empty() || field.size() > 0x7FFFFFFF || !std::isfinite(v)) return false;
   const auto w = static_cast<int>(field.size());
+  d = std::max(d, 0);
   char buf[64];
   char* const end = buf + sizeof buf;
-  const char* first = scaled_fixed(v, w, std::max(d, 0), end);
+  const char* first = nullptr;
+  // |v| times 10^d rounded, when it is below 2^64: its digits written from
+  // the last one, the point after the integer part, as scaled_fixed writes
+  // them.
+  const double a = std::fabs(v);
+  std::uint64_t q = 0;
+  bool fits = false;
+  if (d <= 9 && a < 9223372036854775808.0) {
+    std::uint64_t m = 0;
+    int e = 0;
+    split(a, m, e);
+    using u128 = unsigned __int128;
+    u128 scaled = u128{m} * powersof10[d];  // below 2^83
+    if (e >= 0) {
+      scaled <<= e;
+    } else if (e > -127) {
+      const int k = -e;
+      const bool up = ((scaled >> (k - 1)) & 1) != 0;
+      scaled = (scaled >> k) + (up ? 1 : 0);
+    } else {
+      scaled = 0;
+    }
+    fits = scaled <= ~std::uint64_t{0};
+    q = static_cast<std::uint64_t>(scaled);
+  }
+  if (fits) {
+    const std::uint64_t p10 = powersof10[d];
+    std::uint64_t r = q / p10;
+    char* p = put_fixed_digits_back(q - r * p10, d, end);
+    *--p = '.';
+    const bool zero = r == 0;
+    p = put_digits_back(r, p);
+    const bool negative = v < 0 && q != 0;
+    // The optional zero before the point is dropped when the field is one short.
+    if (zero && static_cast<int>(end - p) + (negative ? 1 : 0) + 1 != w + 1) *--p = '0';
+    if (negative) *--p = '-';
+    first = p;
+  } else {
+    first = scaled_fixed(v, w, d, end);
+  }
   if (first == nullptr) return false;
   const auto size = static_cast<std::size_t>(end - first);
   if (size > field.size()) {
@@ -347,39 +426,67 @@ std::string edit_exp(double v, int w, int d) {
   return place_with_optional_zero(v < 0 ? "-" : "", rest, true, w);
 }
 
-namespace {
-
 // The common field, blanks, a sign, at most 15 significant digits and a
 // point, read without a detour through text: its digits are an integer
 // below 2^53 and the power of ten that scales them is exact up to 10^22,
 // so one division or multiplication rounds the value correctly. False for
 // any other field.
-bool read_plain_field(std::string_view field, int d, double& value) {
+bool read_plain_real(std::string_view field, int d, double& value) {
   static constexpr double tens[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                     1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                     1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  const char* p = field.data();
+  const char* const e = p + field.size();
+  // Blanks count for nothing wherever they stand; a sign comes before the
+  // digits and the point.
+  while (p != e && *p == ' ') ++p;
+  bool negative = false;
+  if (p != e && (*p == '+' || *p == '-')) negative = *p++ == '-';
+  {
+    // Digits, a point and digits, blanks after them, at most 15 digits in
+    // all: read in one pass (anything else by the loop below).
+    const char* q = p;
+    std::uint64_t m = 0;
+    unsigned c = 0;
+    for (; q != e && (c = static_cast<unsigned char>(*q) - 48u) <= 9; ++q) m = m * 10 + c;
+    auto n = static_cast<int>(q - p);
+    int frac = -1;
+    if (q != e && *q == '.') {
+      const char* const f = ++q;
+      for (; q != e && (c = static_cast<unsigned char>(*q) - 48u) <= 9; ++q) m = m * 10 + c;
+      frac = static_cast<int>(q - f);
+      n += frac;
+    }
+    while (q != e && *q == ' ') ++q;
+    const int exp10 = frac >= 0 ? -frac : -d;
+    if (q == e && n >= 1 && n <= 15 && exp10 >= -22 && exp10 <= 22) {
+      double r = static_cast<double>(m);
+      r = exp10 < 0 ? r / tens[-exp10] : r * tens[exp10];
+      value = negative ? -r : r;
+      return true;
+    }
+  }
   std::uint64_t mant = 0;
   int significant = 0, fracdigits = 0;
-  bool point = false, negative = false, signseen = false, digits = false;
-  for (const char c : field) {
-    if (c == ' ') continue;
-    if (c >= '0' && c <= '9') {
+  bool point = false, digits = false;
+  for (; p != e; ++p) {
+    const auto c = static_cast<unsigned>(static_cast<unsigned char>(*p)) - '0';
+    if (c <= 9) {
       digits = true;
-      if (point) ++fracdigits;
-      if (mant == 0 && c == '0') continue;
+      fracdigits += point ? 1 : 0;
+      if (mant == 0 && c == 0) continue;
       if (++significant > 15) return false;
-      mant = mant * 10 + static_cast<std::uint64_t>(c - '0');
-    } else if (c == '.' && !point) {
+      mant = mant * 10 + c;
+    } else if (*p == ' ') {
+      continue;
+    } else if (*p == '.' && !point) {
       point = true;
-    } else if ((c == '+' || c == '-') && !signseen && !digits && !point) {
-      signseen = true;
-      negative = c == '-';
     } else {
       return false;
     }
   }
   if (!digits) return false;
-  const long long exp10 = -static_cast<long long>(fracdigits) - (point ? 0 : d);
+  const int exp10 = -fracdigits - (point ? 0 : d);
   if (exp10 < -22 || exp10 > 22) return false;
   double r = static_cast<double>(mant);
   r = exp10 < 0 ? r / tens[-exp10] : r * tens[exp10];
@@ -387,12 +494,10 @@ bool read_plain_field(std::string_view field, int d, double& value) {
   return true;
 }
 
-}  // namespace
-
 int read_real_field(std::string_view text, int w, int d, double& value) {
   if (w < 0) w = 0;
   const std::string_view field = text.substr(0, static_cast<std::size_t>(w));
-  if (read_plain_field(field, d, value)) return numfield_ok;
+  if (read_plain_real(field, d, value)) return numfield_ok;
   std::string s;
   s.reserve(field.size());
   for (char c : field) {

@@ -32,6 +32,9 @@ std::string edit_radix(std::uint64_t bits, int base, int w);
 // w = 0 (F0.d) gives the minimal width, zero before the point included. A
 // negative value that rounds to zero is written without its minus sign.
 std::string edit_fixed(double v, int w, int d);
+// Writes the decimal digits of v (none for 0) backwards, the last one just
+// before end; returns the first.
+char* put_digits_back(std::uint64_t v, char* end);
 // edit_fixed of a finite v made straight into a field of its own width;
 // false (the field untouched) when the value takes the exact road or is
 // not finite, which edit_fixed then makes.
@@ -63,5 +66,9 @@ inline constexpr int numfield_overflow = 2;   // beyond the range of a 64-bit re
 // result is the correctly rounded double; a value too small for a double
 // reads as zero. On a positive status value is left unchanged.
 int read_real_field(std::string_view text, int w, int d, double& value);
+// The common field of read_real_field (blanks, a sign, at most 15
+// significant digits and a point, no exponent) read at once: false, value
+// untouched, for any other field.
+bool read_plain_real(std::string_view field, int d, double& value);
 
 }  // namespace plat

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -152,9 +154,28 @@ TEST(NumEdit, TheLimitsOfTheDirectRoadsGiveWhatTheExactRoadGives) {
   EXPECT_TRUE(std::signbit(v));
 }
 
+namespace {
+
+// The correctly rounded value of a field of digits, a sign and a point (d
+// implied decimals without a point), blanks dropped: the reference for the
+// reader's direct road.
+double exactvalue(const std::string& field, int d) {
+  std::string s;
+  for (const char c : field)
+    if (c != ' ' && c != '+') s += c;
+  if (s.find('.') == std::string::npos) s += "e-" + std::to_string(d);
+  double v = 0;
+  std::from_chars(s.data(), s.data() + s.size(), v);
+  return v;
+}
+
+}  // namespace
+
 // A field edited in place holds exactly what edit_fixed makes for its width
 // (stars, the optional zero, a minus sign of a value rounding to zero), and
-// a value it leaves to edit_fixed leaves the field as it was.
+// a value it leaves to edit_fixed leaves the field as it was. Read back, with
+// its point or without it, with blanks among its digits or not, it gives
+// the correctly rounded value of its digits.
 TEST(NumEdit, FixedInPlaceGivesWhatTheEditorGives) {
   std::mt19937_64 rng(62);
   std::uniform_real_distribution<double> mantissa(-1.0, 1.0);
@@ -178,6 +199,17 @@ TEST(NumEdit, FixedInPlaceGivesWhatTheEditorGives) {
     std::string field(static_cast<std::size_t>(w), '#');
     if (plat::edit_fixed_into(v, d, field)) {
       ASSERT_EQ(field, edit_fixed(v, w, d)) << v << " F" << w << "." << d;
+      // (Stars, and a point alone, F1.0 of zero, do not read.)
+      if (field.find_first_of("0123456789") == std::string::npos) continue;
+      std::string back = field;
+      if (n % 3 == 1) back.erase(back.find('.'), 1);
+      if (n % 5 == 2) back.insert(rng() % (back.size() + 1), 1, ' ');
+      if (n % 7 == 3 && back.find('-') == std::string::npos) back.insert(0, 1, '+');
+      double got = -1;
+      ASSERT_EQ(read_real_field(back, static_cast<int>(back.size()), d, got), 0) << back;
+      const double want = exactvalue(back, d);
+      ASSERT_EQ(std::bit_cast<std::uint64_t>(got), std::bit_cast<std::uint64_t>(want))
+          << "'" << back << "' d=" << d;
     } else {
       ASSERT_EQ(field, std::string(static_cast<std::size_t>(w), '#')) << v;
       ASSERT_TRUE(d > 9 || !std::isfinite(v) || std::fabs(v) >= 9223372036854775808.0) << v;
