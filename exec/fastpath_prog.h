@@ -61,6 +61,74 @@ enum class P : std::uint8_t {
   tpelem,  // the target: the element of the whole array (slot a) that the pass stands at
 };
 
+// The steps of a program on numbers alone (Prog::plain) as they run: a
+// two-number step's operator and where its operands come from make one
+// code (the operator's first code: both from the stack; + 1: the left one
+// is cell a; + 2: the right one is cell b; + 3: both are cells), so that
+// each step is one dispatch. A step that has no code of its own here runs
+// as its program step (`other`, step a of Prog::steps).
+enum class Q : std::uint8_t {
+  num,     // push cell a
+  una,     // one-operand numeric operator `code`
+  neg,     // the negative of the top number
+  elem1,   // element of array slot a, one index on top
+  elem2,   // row and column on top
+  telem1,  // the target: such an element
+  telem2,
+  tcell,   // the target: cell a
+  assign,  // the top number into the target
+  ifnot,   // a one-line IF: a false top number ends the statement
+  result,  // the top number is the statement's value
+  other,   // program step a
+  end,     // the last step
+  // A block condition that is a whole program: the sum, difference,
+  // product, quotient or MOD of cells a and b related to cell c by
+  // relation `code`.
+  addtest,
+  subtest,
+  multest,
+  divtest,
+  modtest,
+  add = 24,
+  add1,
+  add2,
+  add3,
+  sub = 28,
+  sub1,
+  sub2,
+  sub3,
+  mul = 32,
+  mul1,
+  mul2,
+  mul3,
+  div = 36,
+  div1,
+  div2,
+  div3,
+  mod = 40,
+  mod1,
+  mod2,
+  mod3,
+  maxmin = 44,  // MAX or MIN `code`
+  maxmin1,
+  maxmin2,
+  maxmin3,
+  rel = 48,  // relation `code` (its index) as a number
+  rel1,
+  rel2,
+  rel3,
+  test = 52,  // relation `code` as a block condition: the program's last step
+  test1,
+  test2,
+  test3,
+};
+constexpr Q operator+(Q q, int from) { return static_cast<Q>(static_cast<int>(q) + from); }
+struct QStep {
+  Q op;
+  std::uint16_t code = 0;
+  std::int32_t a = 0, b = 0, c = 0;
+};
+
 // The deepest number stack of a program run on numbers alone.
 inline constexpr std::int32_t plaindepth = 32;
 
@@ -100,6 +168,10 @@ struct Prog {
   bool texts = false;         // the program works on texts
   bool plain = false;         // on numbers alone, its stack within `plaindepth`
   bool condrel = false;       // plain, a block condition whose last step is a relation
+  // A plain program's steps as they run, and the highest cell they read
+  // straight from the store.
+  std::vector<QStep> quick;
+  std::int32_t topcell = 0;
   // An assignment to a whole array: the steps make one element's value and
   // run once per element (a pass), on numbers alone. The target's slot;
   // whether an element on the read side sets the corner cells.
