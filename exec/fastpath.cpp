@@ -10,6 +10,7 @@
 #include "core/runwords.h"
 #include "core/stores.h"
 #include "core/symbols.h"
+#include "core/xform.h"
 #include "exec/alarms.h"
 #include "exec/assign.h"
 #include "exec/control.h"
@@ -536,13 +537,39 @@ Res runprogform(Form& f) {
   return ran();
 }
 
+// The block stack's step, each block word's own: the kind's tests are
+// made where the step is taken.
+[[gnu::always_inline]] inline BlockStep kindstep(std::uint32_t kind, std::int32_t S, bool cond,
+                                                 std::int32_t target) {
+  constexpr auto endif = static_cast<std::uint16_t>(core::xform::endifword);
+  constexpr auto els = static_cast<std::uint16_t>(core::xform::elseword);
+  constexpr auto elseif = static_cast<std::uint16_t>(core::xform::elseifword);
+  constexpr auto blockif = static_cast<std::uint16_t>(core::xform::blockif);
+  switch (kind) {
+    case endif:
+      return blockstep(endif, S, cond, target);
+    case els:
+      return blockstep(els, S, cond, target);
+    case elseif:
+      return blockstep(elseif, S, cond, target);
+    case blockif:
+      return blockstep(blockif, S, cond, target);
+    default:
+      return blockstep(kind, S, cond, target);
+  }
+}
+
 // A block IF, ELSEIF or ENDIF: its condition, the block stack's step, and
 // the jump past the block or the next statement.
 Res runblock(Form& f) {
   if (!room(f)) return notrun;
   double* const cells = z.data();
   bool cond = false;
-  if (!f.prog.empty()) {
+  if (f.prog.onetest) {
+    if (f.prog.topcell >= static_cast<std::int32_t>(z.size()) ||
+        !onetest(f.prog.quick.front(), cells, cond))
+      return notrun;
+  } else if (!f.prog.empty()) {
     const ProgResult r = f.prog.plain ? runplain(f.prog) : runprog(f.prog);
     if (!r.done) return notrun;
     cond = r.cond;
@@ -1301,7 +1328,9 @@ Chain runchain(const Form* table, std::uint32_t nforms) {
       }
       case Kind::block: {
         bool cond = false;
-        if (!f.prog.empty()) {
+        if (f.prog.onetest) {
+          if (f.prog.topcell >= zsize || !onetest(f.prog.quick.front(), cells, cond)) goto done;
+        } else if (!f.prog.empty()) {
           if (!f.prog.plain) core::c1tmptop = w.c1tmp;
           const ProgResult r = f.prog.plain ? plainsteps(f.prog) : runprog(f.prog);
           if (!r.done) goto done;
@@ -1312,7 +1341,7 @@ Chain runchain(const Form* table, std::uint32_t nforms) {
           cond = c != 0.0;
         }
         exprsteps(f);
-        const BlockStep r = blockstep(f.blockkind, line, cond, f.target);
+        const BlockStep r = kindstep(f.blockkind, line, cond, f.target);
         w.top = ft + 1;
         if (r.decided || r.skip) cells[ft + 1] = r.cond && !r.skip ? 1.0 : falsevalue;
         if (r.skip) {

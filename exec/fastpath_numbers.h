@@ -230,6 +230,39 @@ template <int from>
   return relholds(rel, exprdiff(a, b));
 }
 
+// A block condition of one step (Prog::onetest) on the cells of `z`, all
+// below its size: false when the general path must run the statement
+// (the floating-point status cleared: the general path reports the
+// failure itself).
+[[gnu::always_inline]] inline bool onetest(const QStep& s, const double* z, bool& cond) {
+  double a = 0.0;
+  switch (s.op) {
+    case Q::addtest:
+      a = z[s.a] + z[s.b];
+      break;
+    case Q::subtest:
+      a = z[s.a] - z[s.b];
+      break;
+    case Q::multest:
+      a = z[s.a] * z[s.b];
+      break;
+    case Q::divtest:
+      a = z[s.a] / z[s.b];
+      break;
+    default:
+      a = modinline(z[s.a], z[s.b]);
+      break;
+  }
+  const double b = z[s.c];
+  // (A difference that overflows is the general path's to report.)
+  if (!std::isfinite(a) || !std::isfinite(a - b)) {
+    plat::fpu_clear();
+    return false;
+  }
+  cond = relates(s.code, a, b);
+  return true;
+}
+
 // A program over numbers alone (Prog::plain): no texts, no lists, a short
 // stack of its own, run by its steps as they run (Prog::quick). (runplain()
 // runs it; the statement loop's chain of forms takes it in line.)
@@ -310,20 +343,12 @@ template <int from>
         }
         break;
       case Q::addtest:
-        p.a = z[s.a] + z[s.b];
-        goto fused;
       case Q::subtest:
-        p.a = z[s.a] - z[s.b];
-        goto fused;
       case Q::multest:
-        p.a = z[s.a] * z[s.b];
-        goto fused;
       case Q::divtest:
-        p.a = z[s.a] / z[s.b];
-        goto fused;
       case Q::modtest:
-        p.a = modinline(z[s.a], z[s.b]);
-        goto fused;
+        res.done = onetest(s, z, res.cond);
+        return res;
       case Q::end:
         res.done = true;
         if (g.blockkind != 0)
@@ -451,12 +476,6 @@ template <int from>
     }
     if (!pushmade(r, n)) return res;
     continue;
-  fused:
-    if (!std::isfinite(p.a)) {
-      plat::fpu_clear();
-      return res;
-    }
-    p.b = z[s.c];
   test:
     // A block condition that ends in a relation: that relation is the
     // condition, taken as it is tested. (A difference that overflows is

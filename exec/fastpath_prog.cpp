@@ -581,6 +581,7 @@ bool passsteps(Prog& g) {
 void quicksteps(Prog& g) {
   g.quick.clear();
   g.topcell = 0;
+  g.onetest = false;
   for (std::size_t i = 0; i < g.steps.size(); ++i) {
     const PStep& s = g.steps[i];
     QStep q{Q::other, s.code, s.a, s.b};
@@ -654,8 +655,10 @@ void quicksteps(Prog& g) {
                     : x.op == Q::div3 ? Q::divtest
                     : x.op == Q::mod3 ? Q::modtest
                                       : Q::end;
-    if (fused != Q::end && t.op == Q::test2)
+    if (fused != Q::end && t.op == Q::test2) {
       g.quick = {QStep{fused, t.code, x.a, x.b, t.b}, QStep{Q::end}};
+      g.onetest = true;
+    }
   }
 }
 

@@ -172,6 +172,7 @@ struct Prog {
   // straight from the store.
   std::vector<QStep> quick;
   std::int32_t topcell = 0;
+  bool onetest = false;  // the condition is one step (Q::addtest .. Q::modtest)
   // An assignment to a whole array: the steps make one element's value and
   // run once per element (a pass), on numbers alone. The target's slot;
   // whether an element on the read side sets the corner cells.
