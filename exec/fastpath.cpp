@@ -567,7 +567,7 @@ Res runblock(Form& f) {
   bool cond = false;
   if (f.prog.onetest) {
     if (f.prog.topcell >= static_cast<std::int32_t>(z.size()) ||
-        !onetest(f.prog.quick.front(), cells, cond))
+        !onetest(f.prog.quick[0], cells, cond))
       return notrun;
   } else if (!f.prog.empty()) {
     const ProgResult r = f.prog.plain ? runplain(f.prog) : runprog(f.prog);
@@ -1329,10 +1329,10 @@ Chain runchain(const Form* table, std::uint32_t nforms) {
       case Kind::block: {
         bool cond = false;
         if (f.prog.onetest) {
-          if (f.prog.topcell >= zsize || !onetest(f.prog.quick.front(), cells, cond)) goto done;
+          if (f.prog.topcell >= zsize || !onetest(f.prog.quick[0], cells, cond)) goto done;
         } else if (!f.prog.empty()) {
           if (!f.prog.plain) core::c1tmptop = w.c1tmp;
-          const ProgResult r = f.prog.plain ? plainsteps(f.prog) : runprog(f.prog);
+          const ProgResult r = f.prog.plain ? runplain(f.prog) : runprog(f.prog);
           if (!r.done) goto done;
           cond = r.cond;
         } else if (!f.cond.empty()) {

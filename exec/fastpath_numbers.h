@@ -188,8 +188,8 @@ enum class Num : std::uint8_t {
     case P::fold: {
       bool good = false;
       if (s.b == 0) {
-        good = foldvalues(s.code, lists + g.listat[static_cast<std::size_t>(s.a)],
-                          g.listsize[static_cast<std::size_t>(s.a)], r);
+        good = foldvalues(s.code, lists + g.lists[static_cast<std::size_t>(s.a)].at,
+                          g.lists[static_cast<std::size_t>(s.a)].size, r);
       } else {
         const Slot& a = g.slots[static_cast<std::size_t>(s.a)];
         good = foldvalues(s.code, z + a.first, a.rows * a.cols, r);
@@ -275,7 +275,7 @@ template <int from>
   double* n = stack;
   std::int32_t targetcell = 0;
   Pair p;
-  for (const QStep* step = g.quick.data();; ++step) {
+  for (const QStep* step = g.quick.get();; ++step) {
     const QStep& s = *step;
     double r = 0.0;
     switch (s.op) {

@@ -100,9 +100,8 @@ struct Maker {
       const std::int32_t v = L.values[static_cast<std::size_t>(j)];
       failed = static_cast<std::uint16_t>(kind);
       if (kind == 5010) {
-        listof[static_cast<std::size_t>(j)] = static_cast<std::int32_t>(g.listat.size());
-        g.listat.push_back(g.listvalues);
-        g.listsize.push_back(std::max(v, 1));
+        listof[static_cast<std::size_t>(j)] = static_cast<std::int32_t>(g.lists.size());
+        g.lists.push_back({g.listvalues, std::max(v, 1)});
         g.listvalues += std::max(v, 1);
         g.cells += std::max(v, 1);
         continue;
@@ -418,7 +417,7 @@ struct Maker {
       if (xf::isblockend(static_cast<std::int16_t>(w))) {
         const std::int32_t l = list(v);
         if (l < 0) return false;
-        const std::int32_t size = g.listsize[static_cast<std::size_t>(l)];
+        const std::int32_t size = g.lists[static_cast<std::size_t>(l)].size;
         std::int32_t m = 0;
         while (m < size && static_cast<std::size_t>(m) < st.size() &&
                st[st.size() - 1 - static_cast<std::size_t>(m)] == E::num)
@@ -429,7 +428,7 @@ struct Maker {
           return false;
         pop(static_cast<std::size_t>(m));
         step(P::list, 0, l, m);
-        if (m < size) g.listsize[static_cast<std::size_t>(l)] = std::max(m, 1);
+        if (m < size) g.lists[static_cast<std::size_t>(l)].size = std::max(m, 1);
         if (m == 0) g.listclear = true;
         continue;
       }
@@ -579,7 +578,7 @@ bool passsteps(Prog& g) {
 // The steps of a plain program as they run (Prog::quick), and the highest
 // cell they read straight from the store.
 void quicksteps(Prog& g) {
-  g.quick.clear();
+  std::vector<QStep> quick;
   g.topcell = 0;
   g.onetest = false;
   for (std::size_t i = 0; i < g.steps.size(); ++i) {
@@ -642,13 +641,13 @@ void quicksteps(Prog& g) {
         q.a = static_cast<std::int32_t>(i);
         break;
     }
-    g.quick.push_back(q);
+    quick.push_back(q);
   }
-  g.quick.push_back(QStep{Q::end});
+  quick.push_back(QStep{Q::end});
   // A relation of one operation on two cells with a cell: one step.
-  if (g.condrel && g.quick.size() == 3) {
-    const QStep& x = g.quick[0];
-    const QStep& t = g.quick[1];
+  if (g.condrel && quick.size() == 3) {
+    const QStep x = quick[0];
+    const QStep t = quick[1];
     const Q fused = x.op == Q::add3   ? Q::addtest
                     : x.op == Q::sub3 ? Q::subtest
                     : x.op == Q::mul3 ? Q::multest
@@ -656,10 +655,12 @@ void quicksteps(Prog& g) {
                     : x.op == Q::mod3 ? Q::modtest
                                       : Q::end;
     if (fused != Q::end && t.op == Q::test2) {
-      g.quick = {QStep{fused, t.code, x.a, x.b, t.b}, QStep{Q::end}};
+      quick = {QStep{fused, t.code, x.a, x.b, t.b}, QStep{Q::end}};
       g.onetest = true;
     }
   }
+  g.quick = std::make_unique<QStep[]>(quick.size());
+  std::copy(quick.begin(), quick.end(), g.quick.get());
 }
 
 bool makeprog(const LinkedStatement& linked, Prog& prog,

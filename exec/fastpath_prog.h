@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -154,8 +155,12 @@ struct Slot {
 struct Prog {
   std::vector<PStep> steps;
   std::vector<Slot> slots;
-  std::vector<std::int32_t> listat;          // where each list's values start in the run's store
-  std::vector<std::int32_t> listsize;        // the values a fold of it runs over
+  // Each list: where its values start in the run's store, and the values
+  // a fold of it runs over.
+  struct List {
+    std::int32_t at = 0, size = 0;
+  };
+  std::vector<List> lists;
   std::int32_t listvalues = 0;               // the values of all lists
   bool listclear = false;                    // a list that takes no value reads 0
   std::int32_t numdepth = 0, textdepth = 0;  // deepest stacks
@@ -168,11 +173,6 @@ struct Prog {
   bool texts = false;         // the program works on texts
   bool plain = false;         // on numbers alone, its stack within `plaindepth`
   bool condrel = false;       // plain, a block condition whose last step is a relation
-  // A plain program's steps as they run, and the highest cell they read
-  // straight from the store.
-  std::vector<QStep> quick;
-  std::int32_t topcell = 0;
-  bool onetest = false;  // the condition is one step (Q::addtest .. Q::modtest)
   // An assignment to a whole array: the steps make one element's value and
   // run once per element (a pass), on numbers alone. The target's slot;
   // whether an element on the read side sets the corner cells.
@@ -183,6 +183,11 @@ struct Prog {
   // steps are its condition.
   std::uint32_t blockkind = 0;
   std::int32_t target = 0;
+  // A plain program's steps as they run, and the highest cell they read
+  // straight from the store.
+  std::unique_ptr<QStep[]> quick;
+  std::int32_t topcell = 0;
+  bool onetest = false;  // the condition is one step (Q::addtest .. Q::modtest)
   bool empty() const { return steps.empty(); }
 };
 
