@@ -537,26 +537,41 @@ Res runprogform(Form& f) {
   return ran();
 }
 
-// The block stack's step, each block word's own: the kind's tests are
-// made where the step is taken.
-[[gnu::always_inline]] inline BlockStep kindstep(std::uint32_t kind, std::int32_t S, bool cond,
-                                                 std::int32_t target) {
-  constexpr auto endif = static_cast<std::uint16_t>(core::xform::endifword);
-  constexpr auto els = static_cast<std::uint16_t>(core::xform::elseword);
-  constexpr auto elseif = static_cast<std::uint16_t>(core::xform::elseifword);
-  constexpr auto blockif = static_cast<std::uint16_t>(core::xform::blockif);
+// The block words' kinds.
+namespace blockword {
+inline constexpr auto blockif = static_cast<std::uint16_t>(core::xform::blockif);
+inline constexpr auto elseif = static_cast<std::uint16_t>(core::xform::elseifword);
+inline constexpr auto els = static_cast<std::uint16_t>(core::xform::elseword);
+inline constexpr auto endif = static_cast<std::uint16_t>(core::xform::endifword);
+}  // namespace blockword
+
+// The block stack's step of block word `kind` and the result cell as the
+// general path leaves it: the condition the stack took, false for a block
+// skipped, as it was for ENDIF. True when the statement's block is skipped.
+template <std::uint32_t kind>
+[[gnu::always_inline]] inline bool blockmoveof(std::int32_t S, bool cond, std::int32_t target,
+                                               double& result) {
+  const BlockStep r = blockstep(kind, S, cond, target);
+  if (r.decided || r.skip) result = r.cond && !r.skip ? 1.0 : falsevalue;
+  return r.skip;
+}
+[[gnu::always_inline]] inline bool blockmove(std::uint32_t kind, std::int32_t S, bool cond,
+                                             std::int32_t target, double& result) {
   switch (kind) {
-    case endif:
-      return blockstep(endif, S, cond, target);
-    case els:
-      return blockstep(els, S, cond, target);
-    case elseif:
-      return blockstep(elseif, S, cond, target);
-    case blockif:
-      return blockstep(blockif, S, cond, target);
+    case blockword::endif:
+      return blockmoveof<blockword::endif>(S, cond, target, result);
+    case blockword::els:
+      return blockmoveof<blockword::els>(S, cond, target, result);
+    case blockword::elseif:
+      return blockmoveof<blockword::elseif>(S, cond, target, result);
+    case blockword::blockif:
+      return blockmoveof<blockword::blockif>(S, cond, target, result);
     default:
-      return blockstep(kind, S, cond, target);
+      break;
   }
+  const BlockStep r = blockstep(kind, S, cond, target);
+  if (r.decided || r.skip) result = r.cond && !r.skip ? 1.0 : falsevalue;
+  return r.skip;
 }
 
 // A block IF, ELSEIF or ENDIF: its condition, the block stack's step, and
@@ -1234,11 +1249,12 @@ Chain runchain(const Form* table, std::uint32_t nforms) {
   const std::int32_t first = core::xeqline, last = core::nstmt;
   const std::uint32_t ends = std::min(nforms, static_cast<std::uint32_t>(std::max(last, 0)) + 1);
   if (stopline != 0 || static_cast<std::uint32_t>(first) >= ends) return out;
-  Words w{};
-  bool loaded = false;
   const std::uint64_t ep = epoch;
   const std::int32_t ft = firsttemp, base = core::xeqstackbase;
   const std::uint64_t frame = framekey(ft, base);
+  // (The run words are read once the first statement is known to run.)
+  if (table[first].live != ep || table[first].roomframe != frame) return out;
+  Words w = loadwords();
   const std::int32_t c1 = core::c1top;
   double* const cells = z.data();
   const auto zsize = static_cast<std::int32_t>(z.size());
@@ -1280,10 +1296,6 @@ Chain runchain(const Form* table, std::uint32_t nforms) {
     }
     const Form& f = table[line];
     if (f.live != ep || f.roomframe != frame) break;
-    if (!loaded) {
-      w = loadwords();
-      loaded = true;
-    }
     switch (f.kind) {
       case Kind::assign: {
         bool run = true;
@@ -1341,10 +1353,8 @@ Chain runchain(const Form* table, std::uint32_t nforms) {
           cond = c != 0.0;
         }
         exprsteps(f);
-        const BlockStep r = kindstep(f.blockkind, line, cond, f.target);
         w.top = ft + 1;
-        if (r.decided || r.skip) cells[ft + 1] = r.cond && !r.skip ? 1.0 : falsevalue;
-        if (r.skip) {
+        if (blockmove(f.blockkind, line, cond, f.target, cells[ft + 1])) {
           w.jumped = 0xFF;
           line = f.target;
         } else {
