@@ -1263,11 +1263,13 @@ Chain runchain(const Form* table, std::uint32_t nforms) {
   // Whether the predefined cells hold what the expression path sets: once
   // set, no statement of the chain changes them.
   bool predefined = false;
+  // The statement of the expression path that ran last, when no other
+  // kind ran after it: its first and next word, the text area's start and
+  // the stack's top are the run words', written when the chain ends.
+  const Form* exprlast = nullptr;
   // The steps of the expression path before a statement's own effects.
   const auto exprsteps = [&](const Form& f) {
-    w.start = f.start;
-    w.end = f.end;
-    w.c1tmp = c1 + 1;
+    exprlast = &f;
     if (!w.settled) {
       w.iresult = ft;
       w.sp = base + 1;
@@ -1278,6 +1280,7 @@ Chain runchain(const Form* table, std::uint32_t nforms) {
   };
   // The first steps of the word path, up to its first word.
   const auto wordsteps = [&](const Form& f) {
+    exprlast = nullptr;
     w.start = f.start;
     w.end = f.end;
     w.wordstart = true;
@@ -1317,7 +1320,6 @@ Chain runchain(const Form* table, std::uint32_t nforms) {
         }
         exprsteps(f);
         if (run) cells[target] = v;
-        w.top = ft + 1;
         ++line;
         w.jumped = 0;
         break;
@@ -1327,13 +1329,13 @@ Chain runchain(const Form* table, std::uint32_t nforms) {
           out.other = true;
           goto done;
         }
-        if (!f.prog.plain) core::c1tmptop = w.c1tmp;  // (texts are built from there)
+        if (!f.prog.plain)
+          core::c1tmptop = exprlast != nullptr ? c1 + 1 : w.c1tmp;  // (texts are built from there)
         const ProgResult r = f.prog.plain ? plainsteps(f.prog) : runprog(f.prog);
         if (!r.done) goto done;
         exprsteps(f);
         cells[ft + 1] = r.falsecond ? falsevalue : r.value;
         if (r.textresult) name(ft + 1).type = strtemptype;
-        w.top = ft + 1;
         ++line;
         w.jumped = 0;
         break;
@@ -1343,7 +1345,7 @@ Chain runchain(const Form* table, std::uint32_t nforms) {
         if (f.prog.onetest) {
           if (f.prog.topcell >= zsize || !onetest(f.prog.quick[0], cells, cond)) goto done;
         } else if (!f.prog.empty()) {
-          if (!f.prog.plain) core::c1tmptop = w.c1tmp;
+          if (!f.prog.plain) core::c1tmptop = exprlast != nullptr ? c1 + 1 : w.c1tmp;
           const ProgResult r = f.prog.plain ? runplain(f.prog) : runprog(f.prog);
           if (!r.done) goto done;
           cond = r.cond;
@@ -1353,7 +1355,6 @@ Chain runchain(const Form* table, std::uint32_t nforms) {
           cond = c != 0.0;
         }
         exprsteps(f);
-        w.top = ft + 1;
         if (blockmove(f.blockkind, line, cond, f.target, cells[ft + 1])) {
           w.jumped = 0xFF;
           line = f.target;
@@ -1430,6 +1431,12 @@ Chain runchain(const Form* table, std::uint32_t nforms) {
   }
 done:
   if (out.ran > 0) {
+    if (exprlast != nullptr) {
+      w.start = exprlast->start;
+      w.end = exprlast->end;
+      w.c1tmp = c1 + 1;
+      w.top = ft + 1;
+    }
     w.line = line;
     storewords(w);
   }
