@@ -1418,9 +1418,18 @@ Chain runchain(const Form* table, std::uint32_t nforms) {
         line = at;
         break;
       }
-      default:
+      case Kind::unknown:
+      case Kind::none:
+      case Kind::words:
+      case Kind::wordassign:
+      case Kind::empty:
+      case Kind::call:
+      case Kind::ret:
         out.other = true;
         goto done;
+      default:
+        // (Every kind is named above.)
+        __builtin_unreachable();
     }
     ++out.ran;
     // The break key can be set from outside the loop (a signal handler).
