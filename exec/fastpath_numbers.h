@@ -5,6 +5,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "core/stores.h"
 #include "exec/fastpath_prog.h"
@@ -213,8 +216,19 @@ template <int from>
 }
 
 // MOD as modof gives it, its commonest case (whole numbers of 32 bits)
-// in line.
+// in line. (The processor's conversion gives the least 32-bit number for
+// a number outside the range or none, which converts back to itself only
+// when it was that number.)
 [[gnu::always_inline]] inline double modinline(double a, double b) {
+#if defined(__SSE2__)
+  const std::int32_t ia = _mm_cvttsd_si32(_mm_set_sd(a));
+  const std::int32_t ib = _mm_cvttsd_si32(_mm_set_sd(b));
+  if (static_cast<double>(ia) == a && static_cast<double>(ib) == b &&
+      static_cast<std::uint32_t>(ib) + 1u > 1u) {
+    const std::int32_t r = ia % ib;
+    return r == 0 ? std::copysign(0.0, a) : static_cast<double>(r);
+  }
+#else
   if (std::fabs(a) < 2147483648.0 && std::fabs(b) < 2147483648.0 && b != 0.0) {
     const auto ia = static_cast<std::int32_t>(a), ib = static_cast<std::int32_t>(b);
     if (static_cast<double>(ia) == a && static_cast<double>(ib) == b && ib != -1) {
@@ -222,6 +236,7 @@ template <int from>
       return r == 0 ? std::copysign(0.0, a) : static_cast<double>(r);
     }
   }
+#endif
   return modof(a, b);
 }
 
