@@ -10,6 +10,7 @@
 #include "core/runwords.h"
 #include "core/stores.h"
 #include "core/symbols.h"
+#include "core/xform.h"
 #include "exec/alarms.h"
 #include "exec/assign.h"
 #include "exec/control.h"
@@ -550,13 +551,54 @@ Res runprogform(Form& f) {
   return ran();
 }
 
+// The block words' kinds.
+namespace blockword {
+inline constexpr auto blockif = static_cast<std::uint16_t>(core::xform::blockif);
+inline constexpr auto elseif = static_cast<std::uint16_t>(core::xform::elseifword);
+inline constexpr auto els = static_cast<std::uint16_t>(core::xform::elseword);
+inline constexpr auto endif = static_cast<std::uint16_t>(core::xform::endifword);
+}  // namespace blockword
+
+// The block stack's step of block word `kind` and the result cell as the
+// general path leaves it: the condition the stack took, false for a block
+// skipped, as it was for ENDIF. True when the statement's block is skipped.
+template <std::uint32_t kind>
+[[gnu::always_inline]] inline bool blockmoveof(std::int32_t S, bool cond, std::int32_t target,
+                                               double& result) {
+  const BlockStep r = blockstep(kind, S, cond, target);
+  if (r.decided || r.skip) result = r.cond && !r.skip ? 1.0 : falsevalue;
+  return r.skip;
+}
+[[gnu::always_inline]] inline bool blockmove(std::uint32_t kind, std::int32_t S, bool cond,
+                                             std::int32_t target, double& result) {
+  switch (kind) {
+    case blockword::endif:
+      return blockmoveof<blockword::endif>(S, cond, target, result);
+    case blockword::els:
+      return blockmoveof<blockword::els>(S, cond, target, result);
+    case blockword::elseif:
+      return blockmoveof<blockword::elseif>(S, cond, target, result);
+    case blockword::blockif:
+      return blockmoveof<blockword::blockif>(S, cond, target, result);
+    default:
+      break;
+  }
+  const BlockStep r = blockstep(kind, S, cond, target);
+  if (r.decided || r.skip) result = r.cond && !r.skip ? 1.0 : falsevalue;
+  return r.skip;
+}
+
 // A block IF, ELSEIF or ENDIF: its condition, the block stack's step, and
 // the jump past the block or the next statement.
 Res runblock(Form& f) {
   if (!room(f)) return notrun;
   double* const cells = z.data();
   bool cond = false;
-  if (!f.prog.empty()) {
+  if (f.prog.onetest) {
+    if (f.prog.topcell >= static_cast<std::int32_t>(z.size()) ||
+        !onetest(f.prog.quick[0], cells, cond))
+      return notrun;
+  } else if (!f.prog.empty()) {
     const ProgResult r = f.prog.plain ? runplain(f.prog) : runprog(f.prog);
     if (!r.done) return notrun;
     cond = r.cond;
@@ -1221,11 +1263,12 @@ Chain runchain(const Form* table, std::uint32_t nforms) {
   const std::int32_t first = core::xeqline, last = core::nstmt;
   const std::uint32_t ends = std::min(nforms, static_cast<std::uint32_t>(std::max(last, 0)) + 1);
   if (stopline != 0 || static_cast<std::uint32_t>(first) >= ends) return out;
-  Words w{};
-  bool loaded = false;
   const std::uint64_t ep = epoch;
   const std::int32_t ft = firsttemp, base = core::xeqstackbase;
   const std::uint64_t frame = framekey(ft, base);
+  // (The run words are read once the first statement is known to run.)
+  if (table[first].live != ep || table[first].roomframe != frame) return out;
+  Words w = loadwords();
   const std::int32_t c1 = core::c1top;
   double* const cells = z.data();
   const auto zsize = static_cast<std::int32_t>(z.size());
@@ -1234,11 +1277,13 @@ Chain runchain(const Form* table, std::uint32_t nforms) {
   // Whether the predefined cells hold what the expression path sets: once
   // set, no statement of the chain changes them.
   bool predefined = false;
+  // The statement of the expression path that ran last, when no other
+  // kind ran after it: its first and next word, the text area's start and
+  // the stack's top are the run words', written when the chain ends.
+  const Form* exprlast = nullptr;
   // The steps of the expression path before a statement's own effects.
   const auto exprsteps = [&](const Form& f) {
-    w.start = f.start;
-    w.end = f.end;
-    w.c1tmp = c1 + 1;
+    exprlast = &f;
     if (!w.settled) {
       w.iresult = ft;
       w.sp = base + 1;
@@ -1249,6 +1294,7 @@ Chain runchain(const Form* table, std::uint32_t nforms) {
   };
   // The first steps of the word path, up to its first word.
   const auto wordsteps = [&](const Form& f) {
+    exprlast = nullptr;
     w.start = f.start;
     w.end = f.end;
     w.wordstart = true;
@@ -1267,10 +1313,6 @@ Chain runchain(const Form* table, std::uint32_t nforms) {
     }
     const Form& f = table[line];
     if (f.live != ep || f.roomframe != frame) break;
-    if (!loaded) {
-      w = loadwords();
-      loaded = true;
-    }
     switch (f.kind) {
       case Kind::assign: {
         bool run = true;
@@ -1292,7 +1334,6 @@ Chain runchain(const Form* table, std::uint32_t nforms) {
         }
         exprsteps(f);
         if (run) cells[target] = v;
-        w.top = ft + 1;
         ++line;
         w.jumped = 0;
         break;
@@ -1302,22 +1343,24 @@ Chain runchain(const Form* table, std::uint32_t nforms) {
           out.other = true;
           goto done;
         }
-        if (!f.prog.plain) core::c1tmptop = w.c1tmp;  // (texts are built from there)
+        if (!f.prog.plain)
+          core::c1tmptop = exprlast != nullptr ? c1 + 1 : w.c1tmp;  // (texts are built from there)
         const ProgResult r = f.prog.plain ? plainsteps(f.prog) : runprog(f.prog);
         if (!r.done) goto done;
         exprsteps(f);
         cells[ft + 1] = r.falsecond ? falsevalue : r.value;
         if (r.textresult) name(ft + 1).type = strtemptype;
-        w.top = ft + 1;
         ++line;
         w.jumped = 0;
         break;
       }
       case Kind::block: {
         bool cond = false;
-        if (!f.prog.empty()) {
-          if (!f.prog.plain) core::c1tmptop = w.c1tmp;
-          const ProgResult r = f.prog.plain ? plainsteps(f.prog) : runprog(f.prog);
+        if (f.prog.onetest) {
+          if (f.prog.topcell >= zsize || !onetest(f.prog.quick[0], cells, cond)) goto done;
+        } else if (!f.prog.empty()) {
+          if (!f.prog.plain) core::c1tmptop = exprlast != nullptr ? c1 + 1 : w.c1tmp;
+          const ProgResult r = f.prog.plain ? runplain(f.prog) : runprog(f.prog);
           if (!r.done) goto done;
           cond = r.cond;
         } else if (!f.cond.empty()) {
@@ -1326,10 +1369,7 @@ Chain runchain(const Form* table, std::uint32_t nforms) {
           cond = c != 0.0;
         }
         exprsteps(f);
-        const BlockStep r = blockstep(f.blockkind, line, cond, f.target);
-        w.top = ft + 1;
-        if (r.decided || r.skip) cells[ft + 1] = r.cond && !r.skip ? 1.0 : falsevalue;
-        if (r.skip) {
+        if (blockmove(f.blockkind, line, cond, f.target, cells[ft + 1])) {
           w.jumped = 0xFF;
           line = f.target;
         } else {
@@ -1392,9 +1432,18 @@ Chain runchain(const Form* table, std::uint32_t nforms) {
         line = at;
         break;
       }
-      default:
+      case Kind::unknown:
+      case Kind::none:
+      case Kind::words:
+      case Kind::wordassign:
+      case Kind::empty:
+      case Kind::call:
+      case Kind::ret:
         out.other = true;
         goto done;
+      default:
+        // (Every kind is named above.)
+        __builtin_unreachable();
     }
     ++out.ran;
     // The break key can be set from outside the loop (a signal handler).
@@ -1405,6 +1454,12 @@ Chain runchain(const Form* table, std::uint32_t nforms) {
   }
 done:
   if (out.ran > 0) {
+    if (exprlast != nullptr) {
+      w.start = exprlast->start;
+      w.end = exprlast->end;
+      w.c1tmp = c1 + 1;
+      w.top = ft + 1;
+    }
     w.line = line;
     storewords(w);
   }

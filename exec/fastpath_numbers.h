@@ -5,6 +5,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "core/stores.h"
 #include "exec/fastpath_prog.h"
@@ -188,8 +191,8 @@ enum class Num : std::uint8_t {
     case P::fold: {
       bool good = false;
       if (s.b == 0) {
-        good = foldvalues(s.code, lists + g.listat[static_cast<std::size_t>(s.a)],
-                          g.listsize[static_cast<std::size_t>(s.a)], r);
+        good = foldvalues(s.code, lists + g.lists[static_cast<std::size_t>(s.a)].at,
+                          g.lists[static_cast<std::size_t>(s.a)].size, r);
       } else {
         const Slot& a = g.slots[static_cast<std::size_t>(s.a)];
         good = foldvalues(s.code, z + a.first, a.rows * a.cols, r);
@@ -202,72 +205,304 @@ enum class Num : std::uint8_t {
   }
 }
 
+// The operands of a two-number step as its code says (Q): from the
+// stack or from cells.
+template <int from>
+[[gnu::always_inline]] inline Pair takeoperands(const QStep& s, const double* z, double*& n) {
+  Pair p;
+  p.b = (from & 2) != 0 ? z[s.b] : *--n;
+  p.a = (from & 1) != 0 ? z[s.a] : *--n;
+  return p;
+}
+
+// MOD as modof gives it, its commonest case (whole numbers of 32 bits)
+// in line. (The processor's conversion gives the least 32-bit number for
+// a number outside the range or none, which converts back to itself only
+// when it was that number.)
+[[gnu::always_inline]] inline double modinline(double a, double b) {
+#if defined(__SSE2__)
+  const std::int32_t ia = _mm_cvttsd_si32(_mm_set_sd(a));
+  const std::int32_t ib = _mm_cvttsd_si32(_mm_set_sd(b));
+  if (static_cast<double>(ia) == a && static_cast<double>(ib) == b &&
+      static_cast<std::uint32_t>(ib) + 1u > 1u) {
+    const std::int32_t r = ia % ib;
+    return r == 0 ? std::copysign(0.0, a) : static_cast<double>(r);
+  }
+#else
+  if (std::fabs(a) < 2147483648.0 && std::fabs(b) < 2147483648.0 && b != 0.0) {
+    const auto ia = static_cast<std::int32_t>(a), ib = static_cast<std::int32_t>(b);
+    if (static_cast<double>(ia) == a && static_cast<double>(ib) == b && ib != -1) {
+      const std::int32_t r = ia % ib;
+      return r == 0 ? std::copysign(0.0, a) : static_cast<double>(r);
+    }
+  }
+#endif
+  return modof(a, b);
+}
+
+// A relation between two numbers as the expression path tests it.
+[[gnu::always_inline]] inline bool relates(int rel, double a, double b) {
+  return relholds(rel, exprdiff(a, b));
+}
+
+// A block condition of one step (Prog::onetest) on the cells of `z`, all
+// below its size: false when the general path must run the statement
+// (the floating-point status cleared: the general path reports the
+// failure itself).
+[[gnu::always_inline]] inline bool onetest(const QStep& s, const double* z, bool& cond) {
+  double a = 0.0;
+  switch (s.op) {
+    case Q::addtest:
+      a = z[s.a] + z[s.b];
+      break;
+    case Q::subtest:
+      a = z[s.a] - z[s.b];
+      break;
+    case Q::multest:
+      a = z[s.a] * z[s.b];
+      break;
+    case Q::divtest:
+      a = z[s.a] / z[s.b];
+      break;
+    default:
+      a = modinline(z[s.a], z[s.b]);
+      break;
+  }
+  const double b = z[s.c];
+  // (A difference that overflows is the general path's to report.)
+  if (!std::isfinite(a) || !std::isfinite(a - b)) {
+    plat::fpu_clear();
+    return false;
+  }
+  cond = relates(s.code, a, b);
+  return true;
+}
+
 // A program over numbers alone (Prog::plain): no texts, no lists, a short
-// stack of its own. (runplain() runs it; the statement loop's chain of
-// forms takes it in line.)
+// stack of its own, run by its steps as they run (Prog::quick). (runplain()
+// runs it; the statement loop's chain of forms takes it in line.)
 [[gnu::always_inline]] inline ProgResult plainsteps(const Prog& g) {
   ProgResult res;
   const double* const z = core::z.data();
   const auto zsize = static_cast<std::int32_t>(core::z.size());
+  if (g.topcell >= zsize) return res;
   double stack[plaindepth];
   double* n = stack;
   std::int32_t targetcell = 0;
-  // A block condition that ends in a relation: that relation is the
-  // condition, taken as it is tested.
-  const PStep* const last = g.steps.data() + g.steps.size() - (g.condrel ? 1 : 0);
-  for (const PStep* step = g.steps.data(); step != last; ++step) {
-    const PStep& s = *step;
+  Pair p;
+  for (const QStep* step = g.quick.get();; ++step) {
+    const QStep& s = *step;
     double r = 0.0;
-    switch (numstep(g, s, z, zsize, nullptr, n, r, targetcell)) {
-      case Num::pushed:
-        continue;
-      case Num::made:
-        if (!pushmade(r, n)) return res;
-        continue;
-      case Num::giveup:
-        return res;
-      case Num::other:
-        break;
-    }
     switch (s.op) {
-      case P::ifnot:
+      case Q::num:
+        *n++ = z[s.a];
+        continue;
+      case Q::una:
+        r = unanumeric(s.code, *--n);
+        break;
+      case Q::neg:
+        r = -*--n;
+        break;
+      case Q::elem1:
+      case Q::telem1: {
+        const Slot& a = g.slots[static_cast<std::size_t>(s.a)];
+        const std::int32_t i = intvalue(*--n);
+        if (i < 1 || static_cast<std::int64_t>(i) > static_cast<std::int64_t>(a.rows) * a.cols)
+          return res;
+        const std::int32_t cell = a.first - 1 + i;
+        if (s.op == Q::telem1)
+          targetcell = cell;
+        else
+          *n++ = z[cell];
+        continue;
+      }
+      case Q::elem2:
+      case Q::telem2: {
+        const Slot& a = g.slots[static_cast<std::size_t>(s.a)];
+        const std::int32_t col = intvalue(*--n);
+        const std::int32_t row = intvalue(*--n);
+        if (col < 1 || col > a.cols || row < 1 || row > a.rows) return res;
+        const std::int32_t cell = a.first - 1 + a.cols * (row - 1) + col;
+        if (s.op == Q::telem2)
+          targetcell = cell;
+        else
+          *n++ = z[cell];
+        continue;
+      }
+      case Q::tcell:
+        targetcell = s.a;
+        continue;
+      case Q::assign:
+        if (targetcell < 1 || targetcell > core::nz || targetcell >= zsize) return res;
+        res.value = *--n;
+        continue;
+      case Q::ifnot:
         if (*--n == 0.0) {
           res.done = res.falsecond = true;
           return res;
         }
         continue;
-      case P::tcell:
-        targetcell = s.a;
-        continue;
-      case P::result:
+      case Q::result:
         res.value = *--n;
         res.done = true;
         return res;
-      case P::assign:
-        if (targetcell < 1 || targetcell > core::nz || targetcell >= zsize) return res;
-        res.value = *--n;
-        continue;
+      case Q::other:
+        switch (numstep(g, g.steps[static_cast<std::size_t>(s.a)], z, zsize, nullptr, n, r,
+                        targetcell)) {
+          case Num::pushed:
+            continue;
+          case Num::made:
+            break;
+          default:
+            return res;
+        }
+        break;
+      case Q::addtest:
+      case Q::subtest:
+      case Q::multest:
+      case Q::divtest:
+      case Q::modtest:
+        res.done = onetest(s, z, res.cond);
+        return res;
+      case Q::end:
+        res.done = true;
+        if (g.blockkind != 0)
+          res.cond = n[-1] != 0.0;
+        else
+          core::z.data()[targetcell] = res.value;
+        return res;
+      case Q::add:
+        p = takeoperands<0>(s, z, n);
+        r = p.a + p.b;
+        break;
+      case Q::add1:
+        p = takeoperands<1>(s, z, n);
+        r = p.a + p.b;
+        break;
+      case Q::add2:
+        p = takeoperands<2>(s, z, n);
+        r = p.a + p.b;
+        break;
+      case Q::add3:
+        p = takeoperands<3>(s, z, n);
+        r = p.a + p.b;
+        break;
+      case Q::sub:
+        p = takeoperands<0>(s, z, n);
+        r = p.a - p.b;
+        break;
+      case Q::sub1:
+        p = takeoperands<1>(s, z, n);
+        r = p.a - p.b;
+        break;
+      case Q::sub2:
+        p = takeoperands<2>(s, z, n);
+        r = p.a - p.b;
+        break;
+      case Q::sub3:
+        p = takeoperands<3>(s, z, n);
+        r = p.a - p.b;
+        break;
+      case Q::mul:
+        p = takeoperands<0>(s, z, n);
+        r = p.a * p.b;
+        break;
+      case Q::mul1:
+        p = takeoperands<1>(s, z, n);
+        r = p.a * p.b;
+        break;
+      case Q::mul2:
+        p = takeoperands<2>(s, z, n);
+        r = p.a * p.b;
+        break;
+      case Q::mul3:
+        p = takeoperands<3>(s, z, n);
+        r = p.a * p.b;
+        break;
+      case Q::div:
+        p = takeoperands<0>(s, z, n);
+        r = p.a / p.b;
+        break;
+      case Q::div1:
+        p = takeoperands<1>(s, z, n);
+        r = p.a / p.b;
+        break;
+      case Q::div2:
+        p = takeoperands<2>(s, z, n);
+        r = p.a / p.b;
+        break;
+      case Q::div3:
+        p = takeoperands<3>(s, z, n);
+        r = p.a / p.b;
+        break;
+      case Q::mod:
+        p = takeoperands<0>(s, z, n);
+        r = modinline(p.a, p.b);
+        break;
+      case Q::mod1:
+        p = takeoperands<1>(s, z, n);
+        r = modinline(p.a, p.b);
+        break;
+      case Q::mod2:
+        p = takeoperands<2>(s, z, n);
+        r = modinline(p.a, p.b);
+        break;
+      case Q::mod3:
+        p = takeoperands<3>(s, z, n);
+        r = modinline(p.a, p.b);
+        break;
+      case Q::maxmin:
+      case Q::maxmin1:
+      case Q::maxmin2:
+      case Q::maxmin3:
+        p = s.op == Q::maxmin    ? takeoperands<0>(s, z, n)
+            : s.op == Q::maxmin1 ? takeoperands<1>(s, z, n)
+            : s.op == Q::maxmin2 ? takeoperands<2>(s, z, n)
+                                 : takeoperands<3>(s, z, n);
+        r = (s.code == xop::max || s.code == xop::maxloc) ? (p.b > p.a ? p.b : p.a)
+                                                          : (p.b < p.a ? p.b : p.a);
+        break;
+      case Q::rel:
+      case Q::rel1:
+      case Q::rel2:
+      case Q::rel3:
+        p = s.op == Q::rel    ? takeoperands<0>(s, z, n)
+            : s.op == Q::rel1 ? takeoperands<1>(s, z, n)
+            : s.op == Q::rel2 ? takeoperands<2>(s, z, n)
+                              : takeoperands<3>(s, z, n);
+        // The difference it tests may overflow: the general path reports
+        // that (no number: the floating-point status is cleared).
+        r = !std::isfinite(p.a - p.b) ? std::nan("") : relates(s.code, p.a, p.b) ? 1.0 : 0.0;
+        break;
+      case Q::test:
+        p = takeoperands<0>(s, z, n);
+        goto test;
+      case Q::test1:
+        p = takeoperands<1>(s, z, n);
+        goto test;
+      case Q::test2:
+        p = takeoperands<2>(s, z, n);
+        goto test;
+      case Q::test3:
+        p = takeoperands<3>(s, z, n);
+        goto test;
       default:
         return res;
     }
-  }
-  if (g.condrel) {
-    const Pair p = operands(*last, z, n);
-    // (A difference that overflows is the general path's to report.)
+    if (!pushmade(r, n)) return res;
+    continue;
+  test:
+    // A block condition that ends in a relation: that relation is the
+    // condition, taken as it is tested. (A difference that overflows is
+    // the general path's to report.)
     if (!std::isfinite(p.a - p.b)) {
       plat::fpu_clear();
       return res;
     }
     res.done = true;
-    res.cond = relholds(last->code, exprdiff(p.a, p.b));
+    res.cond = relates(s.code, p.a, p.b);
     return res;
   }
-  res.done = true;
-  if (g.blockkind != 0)
-    res.cond = n[-1] != 0.0;
-  else
-    core::z.data()[targetcell] = res.value;
-  return res;
 }
 
 }  // namespace exec::fast

@@ -100,9 +100,8 @@ struct Maker {
       const std::int32_t v = L.values[static_cast<std::size_t>(j)];
       failed = static_cast<std::uint16_t>(kind);
       if (kind == 5010) {
-        listof[static_cast<std::size_t>(j)] = static_cast<std::int32_t>(g.listat.size());
-        g.listat.push_back(g.listvalues);
-        g.listsize.push_back(std::max(v, 1));
+        listof[static_cast<std::size_t>(j)] = static_cast<std::int32_t>(g.lists.size());
+        g.lists.push_back({g.listvalues, std::max(v, 1)});
         g.listvalues += std::max(v, 1);
         g.cells += std::max(v, 1);
         continue;
@@ -418,7 +417,7 @@ struct Maker {
       if (xf::isblockend(static_cast<std::int16_t>(w))) {
         const std::int32_t l = list(v);
         if (l < 0) return false;
-        const std::int32_t size = g.listsize[static_cast<std::size_t>(l)];
+        const std::int32_t size = g.lists[static_cast<std::size_t>(l)].size;
         std::int32_t m = 0;
         while (m < size && static_cast<std::size_t>(m) < st.size() &&
                st[st.size() - 1 - static_cast<std::size_t>(m)] == E::num)
@@ -429,7 +428,7 @@ struct Maker {
           return false;
         pop(static_cast<std::size_t>(m));
         step(P::list, 0, l, m);
-        if (m < size) g.listsize[static_cast<std::size_t>(l)] = std::max(m, 1);
+        if (m < size) g.lists[static_cast<std::size_t>(l)].size = std::max(m, 1);
         if (m == 0) g.listclear = true;
         continue;
       }
@@ -576,6 +575,94 @@ bool passsteps(Prog& g) {
   return target && g.passtarget >= 0 && g.slots[static_cast<std::size_t>(g.passtarget)].array;
 }
 
+// The steps of a plain program as they run (Prog::quick), and the highest
+// cell they read straight from the store.
+void quicksteps(Prog& g) {
+  std::vector<QStep> quick;
+  g.topcell = 0;
+  g.onetest = false;
+  for (std::size_t i = 0; i < g.steps.size(); ++i) {
+    const PStep& s = g.steps[i];
+    QStep q{Q::other, s.code, s.a, s.b};
+    if ((s.flag & 1) != 0) g.topcell = std::max(g.topcell, s.a);
+    if ((s.flag & 2) != 0) g.topcell = std::max(g.topcell, s.b);
+    const int from = s.flag & 3;
+    switch (s.op) {
+      case P::num:
+        q.op = Q::num;
+        g.topcell = std::max(g.topcell, s.a);
+        break;
+      case P::una:
+        q.op = Q::una;
+        break;
+      case P::neg:
+        q.op = Q::neg;
+        break;
+      case P::elem:
+        q.op = s.b == 1 ? Q::elem1 : Q::elem2;
+        break;
+      case P::telem:
+        q.op = s.b == 1 ? Q::telem1 : Q::telem2;
+        break;
+      case P::tcell:
+        q.op = Q::tcell;
+        break;
+      case P::assign:
+        q.op = Q::assign;
+        break;
+      case P::ifnot:
+        q.op = Q::ifnot;
+        break;
+      case P::result:
+        q.op = Q::result;
+        break;
+      case P::add:
+        q.op = Q::add + from;
+        break;
+      case P::sub:
+        q.op = Q::sub + from;
+        break;
+      case P::mul:
+        q.op = Q::mul + from;
+        break;
+      case P::div:
+        q.op = Q::div + from;
+        break;
+      case P::mod:
+        q.op = Q::mod + from;
+        break;
+      case P::maxmin:
+        q.op = Q::maxmin + from;
+        break;
+      case P::rel:
+        q.op = (g.condrel && i + 1 == g.steps.size() ? Q::test : Q::rel) + from;
+        break;
+      default:
+        q.a = static_cast<std::int32_t>(i);
+        break;
+    }
+    quick.push_back(q);
+  }
+  quick.push_back(QStep{Q::end});
+  // A relation of one operation on two cells with a cell: one step.
+  if (g.condrel && quick.size() == 3) {
+    const QStep x = quick[0];
+    const QStep t = quick[1];
+    const Q fused = x.op == Q::add3   ? Q::addtest
+                    : x.op == Q::sub3 ? Q::subtest
+                    : x.op == Q::mul3 ? Q::multest
+                    : x.op == Q::div3 ? Q::divtest
+                    : x.op == Q::mod3 ? Q::modtest
+                                      : Q::end;
+    if (fused != Q::end && t.op == Q::test2) {
+      quick = {QStep{fused, t.code, x.a, x.b, t.b}, QStep{Q::end}};
+      g.onetest = true;
+    }
+  }
+  g.quick = std::make_unique<QStep[]>(quick.size());
+  std::copy(quick.begin(), quick.end(), g.quick.get());
+}
+
 bool makeprog(const LinkedStatement& linked, Prog& prog,
               std::vector<std::pair<std::int32_t, std::int16_t>>& types) {
   prog = Prog{};
@@ -596,6 +683,7 @@ bool makeprog(const LinkedStatement& linked, Prog& prog,
                  return s.op == P::list || s.op == P::ref || (s.op == P::fold && s.b == 0);
                });
   prog.condrel = prog.plain && prog.blockkind != 0 && prog.steps.back().op == P::rel;
+  if (prog.plain) quicksteps(prog);
   if (prog.passes) {
     // (Only runpasses runs it.)
     if (!prog.plain || prog.blockkind != 0 || prog.numdepth >= plaindepth) return false;

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -61,6 +62,74 @@ enum class P : std::uint8_t {
   tpelem,  // the target: the element of the whole array (slot a) that the pass stands at
 };
 
+// The steps of a program on numbers alone (Prog::plain) as they run: a
+// two-number step's operator and where its operands come from make one
+// code (the operator's first code: both from the stack; + 1: the left one
+// is cell a; + 2: the right one is cell b; + 3: both are cells), so that
+// each step is one dispatch. A step that has no code of its own here runs
+// as its program step (`other`, step a of Prog::steps).
+enum class Q : std::uint8_t {
+  num,     // push cell a
+  una,     // one-operand numeric operator `code`
+  neg,     // the negative of the top number
+  elem1,   // element of array slot a, one index on top
+  elem2,   // row and column on top
+  telem1,  // the target: such an element
+  telem2,
+  tcell,   // the target: cell a
+  assign,  // the top number into the target
+  ifnot,   // a one-line IF: a false top number ends the statement
+  result,  // the top number is the statement's value
+  other,   // program step a
+  end,     // the last step
+  // A block condition that is a whole program: the sum, difference,
+  // product, quotient or MOD of cells a and b related to cell c by
+  // relation `code`.
+  addtest,
+  subtest,
+  multest,
+  divtest,
+  modtest,
+  add = 24,
+  add1,
+  add2,
+  add3,
+  sub = 28,
+  sub1,
+  sub2,
+  sub3,
+  mul = 32,
+  mul1,
+  mul2,
+  mul3,
+  div = 36,
+  div1,
+  div2,
+  div3,
+  mod = 40,
+  mod1,
+  mod2,
+  mod3,
+  maxmin = 44,  // MAX or MIN `code`
+  maxmin1,
+  maxmin2,
+  maxmin3,
+  rel = 48,  // relation `code` (its index) as a number
+  rel1,
+  rel2,
+  rel3,
+  test = 52,  // relation `code` as a block condition: the program's last step
+  test1,
+  test2,
+  test3,
+};
+constexpr Q operator+(Q q, int from) { return static_cast<Q>(static_cast<int>(q) + from); }
+struct QStep {
+  Q op;
+  std::uint16_t code = 0;
+  std::int32_t a = 0, b = 0, c = 0;
+};
+
 // The deepest number stack of a program run on numbers alone.
 inline constexpr std::int32_t plaindepth = 32;
 
@@ -86,8 +155,12 @@ struct Slot {
 struct Prog {
   std::vector<PStep> steps;
   std::vector<Slot> slots;
-  std::vector<std::int32_t> listat;          // where each list's values start in the run's store
-  std::vector<std::int32_t> listsize;        // the values a fold of it runs over
+  // Each list: where its values start in the run's store, and the values
+  // a fold of it runs over.
+  struct List {
+    std::int32_t at = 0, size = 0;
+  };
+  std::vector<List> lists;
   std::int32_t listvalues = 0;               // the values of all lists
   bool listclear = false;                    // a list that takes no value reads 0
   std::int32_t numdepth = 0, textdepth = 0;  // deepest stacks
@@ -110,6 +183,11 @@ struct Prog {
   // steps are its condition.
   std::uint32_t blockkind = 0;
   std::int32_t target = 0;
+  // A plain program's steps as they run, and the highest cell they read
+  // straight from the store.
+  std::unique_ptr<QStep[]> quick;
+  std::int32_t topcell = 0;
+  bool onetest = false;  // the condition is one step (Q::addtest .. Q::modtest)
   bool empty() const { return steps.empty(); }
 };
 

@@ -234,13 +234,13 @@ ProgResult runprog(const Prog& g) {
         }
         continue;
       case P::list: {
-        double* const l = R.lists.data() + g.listat[static_cast<std::size_t>(s.a)];
+        double* const l = R.lists.data() + g.lists[static_cast<std::size_t>(s.a)].at;
         n -= s.b;
         for (std::int32_t i = 0; i < s.b; ++i) l[i] = n[i];
         continue;
       }
       case P::ref:
-        *n++ = R.lists[static_cast<std::size_t>(g.listat[static_cast<std::size_t>(s.a)])];
+        *n++ = R.lists[static_cast<std::size_t>(g.lists[static_cast<std::size_t>(s.a)].at)];
         continue;
       case P::text:
         *t++ = s.a;

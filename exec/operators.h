@@ -141,7 +141,7 @@ int looprel(unsigned op);
 // The difference a - b as the expression path compares it: within the
 // relative tolerance it is 0; below `zeps` it is 0 unless a or b is 0.0.
 // With a NaN it is NaN, for which only /= holds.
-inline double exprdiff(double a, double b) {
+[[gnu::always_inline]] inline double exprdiff(double a, double b) {
   if (a == b) return 0.0;  // equal infinities too
   double d = a - b;
   if (std::isnan(d)) return d;
