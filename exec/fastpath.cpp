@@ -823,13 +823,21 @@ bool leaffits(const Form& f, std::int32_t base) {
   return true;
 }
 
+// The run words that a chain of forms keeps in its locals (see runchain()).
+struct Words {
+  std::int32_t line, start, end, c1tmp, iresult, sp, wordpos, stmtflags, top;
+  std::uint8_t jumped;
+  bool settled;    // `exprsettled`
+  bool wordstart;  // the word path's first steps ran: their fixed words are owed
+};
+
 // A CALL of such a subroutine in one step: the formals bound, the
 // assignment's value computed and assigned, and the stores and run words as the call, the
 // assignment, the END and the loop tests between them leave them on the
 // general path. Only in a RUN where nothing between could stop, fail or be
 // seen; notrun, with nothing changed, when the statements must run one by
 // one.
-[[gnu::noinline]] Res runleaf(Form& f) {
+[[gnu::noinline]] Res runleaf(Form& f, Words* chain = nullptr) {
   const std::int32_t base = core::xeqstackbase;
   const std::uint64_t frame = framekey(firsttemp, base);
   if (f.leafepoch != callepoch || f.leafframe != frame || f.leafstop != stopline) {
@@ -838,7 +846,8 @@ bool leaffits(const Form& f, std::int32_t base) {
     f.leafstop = stopline;
     f.leaf = leaffits(f, base);
   }
-  if (!f.leaf || !runstate() || plat::fpu_peek_status() != 0) return notrun;
+  // (A chain looked at the run state before.)
+  if (!f.leaf || (chain == nullptr && !runstate()) || plat::fpu_peek_status() != 0) return notrun;
   const Callee& c = f.callee;
   const std::int32_t S = c.S;
   const Form& body = forms[static_cast<std::size_t>(c.f1) + 1];
@@ -874,9 +883,19 @@ bool leaffits(const Form& f, std::int32_t base) {
     plat::fpu_clear();  // (the assignment's failure, raised again by the general path)
     return notrun;
   }
-  // The CALL: its words, the frame and the subroutine's record.
-  head(f.start, f.end);
-  wordprologue(f.start);
+  // The CALL: its words, the frame and the subroutine's record. (In a
+  // chain, the run words that the CALL's and the END's first steps write
+  // are kept in its locals, below.)
+  if (chain == nullptr) {
+    head(f.start, f.end);
+    wordprologue(f.start);
+  } else {
+    core::keyrec[0] = 0;
+    core::keystate[1] = 0;
+    core::SymbolRecord& t = name.data()[firsttemp - 1];
+    t = core::SymbolRecord{};
+    t.type = numtemptype;
+  }
   std::int32_t* const stack = core::adrs.data() - 1;  // stack[i] is adrs(i)
   for (std::int32_t i = 0; i <= args; ++i)
     stack[base + 1 + i] = pushed[static_cast<std::size_t>(i)];
@@ -904,10 +923,14 @@ bool leaffits(const Form& f, std::int32_t base) {
     cells[body.target] = r.value;
   stack[calleebase + 1] = firsttemp + 1;
   // The END: the word path's first steps, then the return.
-  head(end.start, end.end);
-  wordprologue(end.start);
+  if (chain == nullptr) {
+    head(end.start, end.end);
+    wordprologue(end.start);
+    jumpedflag = 0;
+  } else {
+    cells[1] = 1.0;
+  }
   eventlabel = 0;
-  jumpedflag = 0;
   const std::int32_t zlast = zsize - 1;
   const std::int16_t* const header = m > 0 ? core::xeqbuf.ptr(c.hp - c.formals) : nullptr;
   for (std::int32_t i = 0; i < m; ++i) {
@@ -919,9 +942,24 @@ bool leaffits(const Form& f, std::int32_t base) {
   core::lokalsub =
       scope >= 1 && scope <= core::nsym && scope <= name.size() ? records[scope].scope : 0;
   callkind = wcall;
-  core::xeqline = core::xeqline + 1;
-  wordpos = callword;
-  core::xeqstackptr = base;
+  if (chain == nullptr) {
+    core::xeqline = core::xeqline + 1;
+    wordpos = callword;
+    core::xeqstackptr = base;
+  } else {
+    Words& w = *chain;
+    w.start = end.start;
+    w.end = end.end;
+    w.wordstart = true;
+    w.settled = false;
+    w.c1tmp = core::c1top;
+    w.iresult = firsttemp;
+    w.stmtflags = 0;
+    w.wordpos = callword;
+    w.sp = base;
+    w.top = pushed[0];
+    w.jumped = 0;
+  }
   core::xeqmode = mode;
   core::xeqstop = (mode & 0x02) && scope == tablescope ? stops::callback : 0;
   core::idecmd = static_cast<std::int8_t>(prev & 0xFF);
@@ -1144,12 +1182,6 @@ bool quietline() {
 // text area's start, which is written before a program that may use it).
 // The words that input may set at any moment (the typed key, the key
 // state) and every cell are written as each statement leaves them.
-struct Words {
-  std::int32_t line, start, end, c1tmp, iresult, sp, wordpos, stmtflags, top;
-  std::uint8_t jumped;
-  bool settled;    // `exprsettled`
-  bool wordstart;  // the word path's first steps ran: their fixed words are owed
-};
 
 Words loadwords() {
   const std::int32_t base = core::xeqstackbase;
@@ -1188,8 +1220,102 @@ Words loadwords() {
 struct Chain {
   std::int32_t ran = 0;  // statements run
   bool stop = false;
-  bool other = false;  // it ended at a statement of a kind it does not take
+  bool other = false;     // it ended at a statement of a kind it does not take
+  bool leave = false;     // it ended at a return that the loop must take (its answer `leave`)
+  std::int16_t word = 0;  // (the return's word then)
 };
+
+// The frame a chain runs in: a CALL and a return move it.
+struct ChainFrame {
+  std::int32_t ft, base;
+  std::uint64_t key;  // framekey(ft, base)
+  void load() {
+    ft = firsttemp;
+    base = core::xeqstackbase;
+    key = framekey(ft, base);
+  }
+};
+
+// The first steps of the word path for statement f in a chain: what
+// head() and wordprologue() write, the run words in `w`.
+inline void chainwordsteps(const Form& f, Words& w, const ChainFrame& fr) {
+  w.start = f.start;
+  w.end = f.end;
+  w.wordstart = true;
+  w.settled = false;
+  w.c1tmp = core::c1top;
+  core::keyrec[0] = 0;
+  core::keystate[1] = 0;
+  double* const cells = z.data();
+  cells[1] = 1.0;
+  w.iresult = fr.ft;
+  w.stmtflags = 0;
+  core::SymbolRecord& r = name.data()[fr.ft - 1];  // (room() found the record)
+  r = core::SymbolRecord{};
+  r.type = numtemptype;
+}
+
+// A CALL met by a chain: the subroutine run in one step or entered as
+// runcall() does it, the run words kept in `w` and the chain's frame
+// moved to the callee's. False when the loop must run the statement
+// (what it changed then is what the statement's own first steps write).
+[[gnu::noinline]] bool chaincall(Form& f, std::int32_t& line, Words& w, ChainFrame& fr) {
+  const Callee& c = f.callee;
+  std::int16_t f1 = 0;
+  std::memcpy(&f1, z.data() + c.S, sizeof f1);
+  if (c.f1 == 0 || c.function || f1 != c.f1 || !runstate() || subactive(c.S)) return false;
+  const bool unfit =
+      !f.leaf && f.leafepoch == callepoch && f.leafstop == stopline && f.leafframe == fr.key;
+  if (!unfit) {
+    if (runleaf(f, &w) == ran()) {
+      ++line;
+      return true;
+    }
+  }
+  chainwordsteps(f, w, fr);
+  const auto args = static_cast<std::int32_t>(f.pushes.size()) - 1;
+  std::int32_t* const stack = core::adrs.data() + fr.base;  // (room() found room for them)
+  const std::int32_t* const cells = pushedcells(f);
+  for (std::int32_t i = 0; i <= args; ++i) stack[i] = cells[i];
+  const std::int32_t p = fr.base + args + 1, callword = f.start + args + 1;
+  if (f.boundepoch == callepoch && p + framesize <= core::adrs.size() && c.S >= 1 &&
+      c.S + 1 < static_cast<std::int32_t>(z.size()) && c.S <= name.size()) {
+    enterchain(c, args, f.formals.data(), fr.base, line, callword);
+  } else {
+    core::xeqstackptr = p;
+    wordpos = callword;
+    core::xeqline = line;
+    if (!enterrun(c, args, f.formals.data(), f.boundepoch == callepoch)) return false;
+    f.boundepoch = callepoch;
+  }
+  line = c.f1 + 1;
+  fr.base = p + framesize;
+  fr.key = framekey(fr.ft, fr.base);
+  w.sp = fr.base;
+  w.wordpos = callword;
+  w.top = core::adrs.data()[fr.base];
+  return true;
+}
+
+// END or RETURN alone met by a chain: the return to the CALL's caller as
+// runreturn() makes it, the run words kept in `w` and the chain's frame
+// moved back. False when the loop must run the statement (a function's
+// return goes on in its caller's statement).
+[[gnu::noinline]] bool chainreturn(Form& f, std::int32_t& line, Words& w, ChainFrame& fr,
+                                   WordResult& r) {
+  if (core::idecmd != incall) return false;
+  chainwordsteps(f, w, fr);
+  // (What the callee's last statement left on its stack stays there.)
+  core::adrs.data()[fr.base] = w.top;
+  if (core::xeqmode & core::runmode::running) stoppedflag = 0;
+  std::int32_t pos = 0, sp = 0;
+  if (!returnchain(f.callee, line, pos, sp, r)) return false;
+  fr.load();
+  w.sp = sp;
+  w.wordpos = pos;
+  w.top = core::adrs.data()[fr.base];
+  return true;
+}
 
 // A chain's start and end cost about what five statements save in it.
 // From a statement where a chain ran fewer and ended at a statement of
@@ -1201,7 +1327,7 @@ constexpr std::int32_t chainworth = 6;
 // loop test between them would find nothing to do. Called only where
 // quietstate() held after the statement before, with no tally kept and no
 // alarm reset pending.
-Chain runchain(const Form* table, std::uint32_t nforms) {
+Chain runchain(Form* table, std::uint32_t nforms) {
   Chain out;
   // (A stop line is looked for by the loop test itself.)
   const std::int32_t first = core::xeqline, last = core::nstmt;
@@ -1210,8 +1336,11 @@ Chain runchain(const Form* table, std::uint32_t nforms) {
   Words w{};
   bool loaded = false;
   const std::uint64_t ep = epoch;
-  const std::int32_t ft = firsttemp, base = core::xeqstackbase;
-  const std::uint64_t frame = framekey(ft, base);
+  // (CALLs and returns move the frame.)
+  ChainFrame fr;
+  fr.load();
+  std::int32_t& ft = fr.ft;
+  std::int32_t& base = fr.base;
   const std::int32_t c1 = core::c1top;
   double* const cells = z.data();
   const auto zsize = static_cast<std::int32_t>(z.size());
@@ -1251,8 +1380,8 @@ Chain runchain(const Form* table, std::uint32_t nforms) {
       out.stop = line > last;
       break;
     }
-    const Form& f = table[line];
-    if (f.live != ep || f.roomframe != frame) break;
+    Form& f = table[line];
+    if (f.live != ep || f.roomframe != fr.key) break;
     if (!loaded) {
       w = loadwords();
       loaded = true;
@@ -1378,6 +1507,28 @@ Chain runchain(const Form* table, std::uint32_t nforms) {
         line = at;
         break;
       }
+      case Kind::call:
+        if (!chaincall(f, line, w, fr)) goto done;
+        // (A formal bound to another type may have stirred the forms.)
+        if (epoch != ep) {
+          ++out.ran;
+          goto done;
+        }
+        break;
+      case Kind::ret: {
+        WordResult r = WordResult::unknown;
+        if (!chainreturn(f, line, w, fr, r)) goto done;
+        // The loop test comes next when the return gave back what it looks at.
+        predefined = false;
+        if (r != WordResult::looptest || !quietafter()) {
+          ++out.ran;
+          out.stop = true;
+          out.leave = r != WordResult::looptest;
+          out.word = f.words[0];
+          goto done;
+        }
+        break;
+      }
       default:
         out.other = true;
         goto done;
@@ -1391,8 +1542,11 @@ Chain runchain(const Form* table, std::uint32_t nforms) {
   }
 done:
   if (out.ran > 0) {
+    // (The stop word is 0 in a chain but where a return set it.)
+    const std::int32_t stop = core::xeqstop;
     w.line = line;
     storewords(w);
+    core::xeqstop = stop;
   }
   return out;
 }
@@ -1556,7 +1710,7 @@ Outcome runstatement(std::span<const std::int16_t> code) {
       settled = false;
       goto single;
     }
-    r = Outcome::looptest;
+    r = c.leave ? handback(WordResult::leave, c.word) : Outcome::looptest;
     if (c.stop) break;
     // (The statement where it ended is the loop's.)
   }
