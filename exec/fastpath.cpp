@@ -845,6 +845,10 @@ struct Words {
     f.leafframe = frame;
     f.leafstop = stopline;
     f.leaf = leaffits(f, base);
+    const std::int32_t S = f.callee.S;
+    f.frameroom =
+        base + static_cast<std::int32_t>(f.pushes.size()) + framesize <= core::adrs.size() &&
+        S >= 1 && S + 1 < static_cast<std::int32_t>(z.size()) && S <= name.size();
   }
   // (A chain looked at the run state before.)
   if (!f.leaf || (chain == nullptr && !runstate()) || plat::fpu_peek_status() != 0) return notrun;
@@ -1259,14 +1263,27 @@ inline void chainwordsteps(const Form& f, Words& w, const ChainFrame& fr) {
 // runcall() does it, the run words kept in `w` and the chain's frame
 // moved to the callee's. False when the loop must run the statement
 // (what it changed then is what the statement's own first steps write).
-[[gnu::noinline]] bool chaincall(Form& f, std::int32_t& line, Words& w, ChainFrame& fr) {
+[[gnu::noinline]] bool chaincall(Form& f, std::int32_t& line, Words& w, ChainFrame& fr,
+                                 bool& running) {
   const Callee& c = f.callee;
   std::int16_t f1 = 0;
   std::memcpy(&f1, z.data() + c.S, sizeof f1);
-  if (c.f1 == 0 || c.function || f1 != c.f1 || !runstate() || subactive(c.S)) return false;
-  const bool unfit =
-      !f.leaf && f.leafepoch == callepoch && f.leafstop == stopline && f.leafframe == fr.key;
-  if (!unfit) {
+  if (c.f1 == 0 || c.function || f1 != c.f1) return false;
+  // A RUN with nothing pending (runstate()): what a chain does not change
+  // is looked at once, the command and mode, which returns give back,
+  // at each call.
+  if (running) {
+    if ((core::idecmd != -1 && core::idecmd != incall) ||
+        (core::xeqmode & (core::runmode::callback | core::runmode::single |
+                          core::runmode::running)) != core::runmode::running)
+      return false;
+  } else {
+    if (!runstate()) return false;
+    running = true;
+  }
+  if (subactive(c.S)) return false;
+  // (runleaf() finds what it keeps of the call for this frame.)
+  if (f.leaf || f.leafepoch != callepoch || f.leafframe != fr.key || f.leafstop != stopline) {
     if (runleaf(f, &w) == ran()) {
       ++line;
       return true;
@@ -1278,8 +1295,7 @@ inline void chainwordsteps(const Form& f, Words& w, const ChainFrame& fr) {
   const std::int32_t* const cells = pushedcells(f);
   for (std::int32_t i = 0; i <= args; ++i) stack[i] = cells[i];
   const std::int32_t p = fr.base + args + 1, callword = f.start + args + 1;
-  if (f.boundepoch == callepoch && p + framesize <= core::adrs.size() && c.S >= 1 &&
-      c.S + 1 < static_cast<std::int32_t>(z.size()) && c.S <= name.size()) {
+  if (f.boundepoch == callepoch && f.frameroom) {
     enterchain(c, args, f.formals.data(), fr.base, line, callword);
   } else {
     core::xeqstackptr = p;
@@ -1339,6 +1355,7 @@ Chain runchain(Form* table, std::uint32_t nforms) {
   // (CALLs and returns move the frame.)
   ChainFrame fr;
   fr.load();
+  bool running = false;  // runstate() held at a call of this chain
   std::int32_t& ft = fr.ft;
   std::int32_t& base = fr.base;
   const std::int32_t c1 = core::c1top;
@@ -1508,7 +1525,7 @@ Chain runchain(Form* table, std::uint32_t nforms) {
         break;
       }
       case Kind::call:
-        if (!chaincall(f, line, w, fr)) goto done;
+        if (!chaincall(f, line, w, fr, running)) goto done;
         // (A formal bound to another type may have stirred the forms.)
         if (epoch != ep) {
           ++out.ran;

@@ -147,6 +147,9 @@ struct Form {
   std::uint64_t leafepoch = 0, leafframe = 0;
   std::int32_t leafstop = 0;
   bool leaf = false;
+  // (Found with `leaf`: the call's frame fits on the stack above its
+  // actuals, and the subroutine's record and value cell are there.)
+  bool frameroom = false;
   // A statement of words that assigns one value: its steps (a statement of
   // words too, for the words' handlers when it cannot be computed so).
   struct WordStep {
