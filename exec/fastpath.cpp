@@ -1051,10 +1051,17 @@ struct Entry {
 // A statement of words that assigns one value, computed on values: what
 // its words' handlers leave, without the operand stack's dead entries and
 // the result cells' values. Anything out of the ordinary runs its words.
-Res runwordassign(Form& f, std::span<const std::int16_t> code) {
-  exprsettled = false;
-  if (!room(f)) return notrun;
-  if (plat::fpu_peek_status() != 0) return runwords(f, code);
+// In a chain (`chain`, with room found and the run state looked at), the
+// run words go to its locals, and a statement that must run its words is
+// the loop's (notrun, nothing changed but result cells).
+Res runwordassign(Form& f, std::span<const std::int16_t> code, Words* chain = nullptr) {
+  // (Anything out of the ordinary: its words, or the loop's in a chain.)
+  const auto words = [&f, code, chain] { return chain == nullptr ? runwords(f, code) : notrun; };
+  if (chain == nullptr) {
+    exprsettled = false;
+    if (!room(f)) return notrun;
+  }
+  if (plat::fpu_peek_status() != 0) return words();
   double* const cells = z.data();
   const std::int32_t base = core::xeqstackbase;
   std::array<Entry, longeststack> stack;
@@ -1075,7 +1082,7 @@ Res runwordassign(Form& f, std::span<const std::int16_t> code) {
         if ((a.result && textlike(a.v)) || XEQBINNUM(r, a.v, s.word, b.v) != 0 ||
             !std::isfinite(r)) {
           if (called) unbind(bound);
-          return runwords(f, code);
+          return words();
         }
         stack[sp - 1] = {r, true};
         break;
@@ -1085,15 +1092,16 @@ Res runwordassign(Form& f, std::span<const std::int16_t> code) {
         std::array<std::int32_t, 8> actuals;
         const std::int32_t* given = s.actuals.data();
         if (s.computed != 0) {
-          if (!placecomputed(s, args, stack.data(), sp, actuals)) return runwords(f, code);
+          if (!placecomputed(s, args, stack.data(), sp, actuals)) return words();
           given = actuals.data();
         }
-        if (!runstate() || !bindcall(f.start + s.index, s.sym, args, base + s.depth,
-                                     firsttemp + s.first, given, forms, bound))
-          return runwords(f, code);
+        if ((chain == nullptr && !runstate()) ||
+            !bindcall(f.start + s.index, s.sym, args, base + s.depth, firsttemp + s.first, given,
+                      forms, bound))
+          return words();
         if (!bound.plainback) {
           unbind(bound);
-          return runwords(f, code);
+          return words();
         }
         called = true;
         callindex = s.index;
@@ -1105,9 +1113,30 @@ Res runwordassign(Form& f, std::span<const std::int16_t> code) {
   const Entry v = stack[sp - 1];
   if (v.result && textlike(v.v)) {
     if (called) unbind(bound);
-    return runwords(f, code);
+    return words();
   }
   // The statement runs through: what its words leave.
+  if (chain != nullptr) {
+    Words& w = *chain;
+    w.start = f.start;
+    w.end = f.end;
+    w.wordstart = true;
+    w.settled = false;
+    w.c1tmp = core::c1top;
+    core::keyrec[0] = 0;
+    core::keystate[1] = 0;
+    cells[1] = 1.0;
+    newtemprecord(firsttemp);
+    if (called) commitcall(bound, f.start + callindex, false);
+    w.stmtflags = f.flagged ? 1 : 0;
+    cells[f.target] = v.v;
+    w.sp = base + 1;
+    w.top = f.target;
+    w.iresult = firsttemp + f.nvalues;
+    w.wordpos = f.end - 1;
+    w.jumped = 0;
+    return ran();
+  }
   head(f.start, f.end);
   wordpathstart();
   core::iresult = firsttemp;
@@ -1338,6 +1367,9 @@ inline void chainwordsteps(const Form& f, Words& w, const ChainFrame& fr) {
 // another kind, the loop runs the statements one by one till the forms are
 // looked at again (the next stir()).
 constexpr std::int32_t chainworth = 6;
+// A statement of words that assigns a value, tried in a chain and found
+// the loop's this often in a run, is not tried again in that run.
+constexpr std::uint8_t chaintries = 3;
 
 // Runs the statements from `xeqline` on that the chain takes, while the
 // loop test between them would find nothing to do. Called only where
@@ -1529,6 +1561,35 @@ Chain runchain(Form* table, std::uint32_t nforms) {
         // (A formal bound to another type may have stirred the forms.)
         if (epoch != ep) {
           ++out.ran;
+          goto done;
+        }
+        break;
+      case Kind::wordassign:
+        if (f.wordfails >= chaintries && f.wordfailrun == runepoch) {
+          out.other = true;
+          goto done;
+        }
+        if (!running) {
+          if (!runstate()) goto done;
+          running = true;
+        } else if ((core::idecmd != -1 && core::idecmd != incall) ||
+                   (core::xeqmode & (core::runmode::callback | core::runmode::single |
+                                     core::runmode::running)) != core::runmode::running) {
+          goto done;
+        }
+        if (runwordassign(f, {}, &w) != ran()) {
+          if (f.wordfailrun != runepoch) {
+            f.wordfailrun = runepoch;
+            f.wordfails = 0;
+          }
+          ++f.wordfails;
+          goto done;
+        }
+        ++line;
+        // (A function's return gives back the stop word, command and mode.)
+        if (!quietafter()) {
+          ++out.ran;
+          out.stop = true;
           goto done;
         }
         break;

@@ -150,6 +150,11 @@ struct Form {
   // (Found with `leaf`: the call's frame fits on the stack above its
   // actuals, and the subroutine's record and value cell are there.)
   bool frameroom = false;
+  // A statement of words that assigns one value: how often a chain of
+  // forms found in the run `wordfailrun` that the loop must run it (after
+  // a few, chains end there without trying it till the next run).
+  std::uint64_t wordfailrun = 0;
+  std::uint8_t wordfails = 0;
   // A statement of words that assigns one value: its steps (a statement of
   // words too, for the words' handlers when it cannot be computed so).
   struct WordStep {
