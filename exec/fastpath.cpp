@@ -1255,6 +1255,7 @@ struct Chain {
   bool stop = false;
   bool other = false;     // it ended at a statement of a kind it does not take
   bool leave = false;     // it ended at a return that the loop must take (its answer `leave`)
+  bool calls = false;     // it ended at a call, a return or words that assign, not taken
   std::int16_t word = 0;  // (the return's word then)
 };
 
@@ -1375,6 +1376,10 @@ constexpr std::uint8_t chaintries = 3;
 // loop test between them would find nothing to do. Called only where
 // quietstate() held after the statement before, with no tally kept and no
 // alarm reset pending.
+// With `calls`, the chain goes on through CALLs, returns and statements of
+// words that assign a value (see callstep()); without, it ends there
+// (`calls` in its outcome), and the chain's words stay in registers.
+template <bool calls>
 Chain runchain(Form* table, std::uint32_t nforms) {
   Chain out;
   // (A stop line is looked for by the loop test itself.)
@@ -1557,60 +1562,74 @@ Chain runchain(Form* table, std::uint32_t nforms) {
         break;
       }
       case Kind::call:
-        if (!chaincall(f, line, w, fr, running)) goto done;
-        // (A formal bound to another type may have stirred the forms.)
-        if (epoch != ep) {
-          ++out.ran;
-          goto done;
-        }
-        break;
       case Kind::wordassign:
-        if (f.wordfails >= chaintries && f.wordfailrun == runepoch) {
+      case Kind::ret:
+        if constexpr (!calls) {
           out.other = true;
-          goto done;
-        }
-        if (!running) {
-          if (!runstate()) goto done;
-          running = true;
-        } else if ((core::idecmd != -1 && core::idecmd != incall) ||
-                   (core::xeqmode & (core::runmode::callback | core::runmode::single |
-                                     core::runmode::running)) != core::runmode::running) {
-          goto done;
-        }
-        if (runwordassign(f, {}, &w) != ran()) {
-          if (f.wordfailrun != runepoch) {
-            f.wordfailrun = runepoch;
-            f.wordfails = 0;
-          }
-          ++f.wordfails;
-          goto done;
-        }
-        ++line;
-        // (A function's return gives back the stop word, command and mode.)
-        if (!quietafter()) {
-          ++out.ran;
-          out.stop = true;
+          out.calls = true;
           goto done;
         }
         break;
-      case Kind::ret: {
-        WordResult r = WordResult::unknown;
-        if (!chainreturn(f, line, w, fr, r)) goto done;
-        // The loop test comes next when the return gave back what it looks at.
-        predefined = false;
-        if (r != WordResult::looptest || !quietafter()) {
-          ++out.ran;
-          out.stop = true;
-          out.leave = r != WordResult::looptest;
-          out.word = f.words[0];
-          goto done;
-        }
-        break;
-      }
       default:
         out.other = true;
         goto done;
     }
+    // (Statements that may call, taken by a chain with `calls`.)
+    if constexpr (calls) switch (f.kind) {
+        case Kind::call:
+          if (!chaincall(f, line, w, fr, running)) goto done;
+          // (A formal bound to another type may have stirred the forms.)
+          if (epoch != ep) {
+            ++out.ran;
+            goto done;
+          }
+          break;
+        case Kind::wordassign:
+          if (f.wordfails >= chaintries && f.wordfailrun == runepoch) {
+            out.other = true;
+            goto done;
+          }
+          if (!running) {
+            if (!runstate()) goto done;
+            running = true;
+          } else if ((core::idecmd != -1 && core::idecmd != incall) ||
+                     (core::xeqmode & (core::runmode::callback | core::runmode::single |
+                                       core::runmode::running)) != core::runmode::running) {
+            goto done;
+          }
+          if (runwordassign(f, {}, &w) != ran()) {
+            if (f.wordfailrun != runepoch) {
+              f.wordfailrun = runepoch;
+              f.wordfails = 0;
+            }
+            ++f.wordfails;
+            goto done;
+          }
+          ++line;
+          // (A function's return gives back the stop word, command and mode.)
+          if (!quietafter()) {
+            ++out.ran;
+            out.stop = true;
+            goto done;
+          }
+          break;
+        case Kind::ret: {
+          WordResult r = WordResult::unknown;
+          if (!chainreturn(f, line, w, fr, r)) goto done;
+          // The loop test comes next when the return gave back what it looks at.
+          predefined = false;
+          if (r != WordResult::looptest || !quietafter()) {
+            ++out.ran;
+            out.stop = true;
+            out.leave = r != WordResult::looptest;
+            out.word = f.words[0];
+            goto done;
+          }
+          break;
+        }
+        default:
+          break;
+      }
     ++out.ran;
     // The break key can be set from outside the loop (a signal handler).
     if (*breakkey == 1) {
@@ -1780,8 +1799,13 @@ Outcome runstatement(std::span<const std::int16_t> code) {
     if (!quietline() || core::keyrec[1] == 1) break;
     continue;
   chain:
-    const Chain c = runchain(table, nforms);
-    if (c.other && c.ran < chainworth) f->chainshort = epoch;
+    const bool calls = f->chaincalls == runepoch;
+    const Chain c = calls ? runchain<true>(table, nforms) : runchain<false>(table, nforms);
+    // (A chain that met a call: the next from here takes calls.)
+    if (c.calls)
+      f->chaincalls = runepoch;
+    else if (c.other && c.ran < chainworth)
+      f->chainshort = epoch;
     if (c.ran == 0) {
       // The statement runs alone (and the loop test's state is looked at
       // again after it).

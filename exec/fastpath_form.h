@@ -118,6 +118,10 @@ struct Form {
   // statements to be worth its start (exec/fastpath.cpp): till the forms
   // are looked at again, the statement loop runs it alone.
   std::uint64_t chainshort = 0;
+  // The `runepoch` in which a chain from this statement met a CALL, a
+  // return or a statement of words that assigns a value: chains from it
+  // then take those too.
+  std::uint64_t chaincalls = 0;
   // A block IF, ELSEIF or ENDIF: its word's kind (the condition in `cond`,
   // the statement its jump names in `target`).
   std::uint32_t blockkind = 0;

@@ -115,7 +115,7 @@ inline double modof(double a, double b) {
 }
 
 // Relation rel (0 <, 1 >, 2 <=, 3 >=, 4 ==, 5 /=) tested on a difference d.
-inline bool relholds(int rel, double d) {
+[[gnu::always_inline]] inline bool relholds(int rel, double d) {
   switch (rel) {
     case 0:
       return d < 0.0;
