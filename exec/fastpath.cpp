@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <type_traits>
 #include <vector>
 
 #include "core/program.h"
@@ -1259,10 +1260,12 @@ struct Chain {
   std::int16_t word = 0;  // (the return's word then)
 };
 
-// The frame a chain runs in: a CALL and a return move it.
+// The frame a chain runs in (the chain's own words): a CALL and a return
+// move it.
 struct ChainFrame {
-  std::int32_t ft, base;
-  std::uint64_t key;  // framekey(ft, base)
+  std::int32_t& ft;
+  std::int32_t& base;
+  std::uint64_t& key;  // framekey(ft, base)
   void load() {
     ft = firsttemp;
     base = core::xeqstackbase;
@@ -1390,11 +1393,12 @@ Chain runchain(Form* table, std::uint32_t nforms) {
   bool loaded = false;
   const std::uint64_t ep = epoch;
   // (CALLs and returns move the frame.)
-  ChainFrame fr;
-  fr.load();
+  // (Constant in a chain without calls.)
+  using Int = std::conditional_t<calls, std::int32_t, const std::int32_t>;
+  using Key = std::conditional_t<calls, std::uint64_t, const std::uint64_t>;
+  Int ft = firsttemp, base = core::xeqstackbase;
+  Key frame = framekey(ft, base);
   bool running = false;  // runstate() held at a call of this chain
-  std::int32_t& ft = fr.ft;
-  std::int32_t& base = fr.base;
   const std::int32_t c1 = core::c1top;
   double* const cells = z.data();
   const auto zsize = static_cast<std::int32_t>(z.size());
@@ -1435,7 +1439,7 @@ Chain runchain(Form* table, std::uint32_t nforms) {
       break;
     }
     Form& f = table[line];
-    if (f.live != ep || f.roomframe != fr.key) break;
+    if (f.live != ep || f.roomframe != frame) break;
     if (!loaded) {
       w = loadwords();
       loaded = true;
@@ -1561,75 +1565,76 @@ Chain runchain(Form* table, std::uint32_t nforms) {
         line = at;
         break;
       }
-      case Kind::call:
-      case Kind::wordassign:
-      case Kind::ret:
-        if constexpr (!calls) {
+      default:
+        if constexpr (calls) {
+          // (Statements that may call, in a chain that takes them.)
+          switch (f.kind) {
+            case Kind::call: {
+              ChainFrame fr{ft, base, frame};
+              if (!chaincall(f, line, w, fr, running)) goto done;
+              // (A formal bound to another type may have stirred the forms.)
+              if (epoch != ep) {
+                ++out.ran;
+                goto done;
+              }
+              break;
+            }
+            case Kind::wordassign: {
+              if (f.wordfails >= chaintries && f.wordfailrun == runepoch) {
+                out.other = true;
+                goto done;
+              }
+              if (!running) {
+                if (!runstate()) goto done;
+                running = true;
+              } else if ((core::idecmd != -1 && core::idecmd != incall) ||
+                         (core::xeqmode & (core::runmode::callback | core::runmode::single |
+                                           core::runmode::running)) != core::runmode::running) {
+                goto done;
+              }
+              if (runwordassign(f, {}, &w) != ran()) {
+                if (f.wordfailrun != runepoch) {
+                  f.wordfailrun = runepoch;
+                  f.wordfails = 0;
+                }
+                ++f.wordfails;
+                goto done;
+              }
+              ++line;
+              // (A function's return gives back the stop word, command and mode.)
+              if (!quietafter()) {
+                ++out.ran;
+                out.stop = true;
+                goto done;
+              }
+              break;
+            }
+            case Kind::ret: {
+              WordResult r = WordResult::unknown;
+              ChainFrame fr{ft, base, frame};
+              if (!chainreturn(f, line, w, fr, r)) goto done;
+              // The loop test comes next when the return gave back what it looks at.
+              predefined = false;
+              if (r != WordResult::looptest || !quietafter()) {
+                ++out.ran;
+                out.stop = true;
+                out.leave = r != WordResult::looptest;
+                out.word = f.words[0];
+                goto done;
+              }
+              break;
+            }
+            default:
+              out.other = true;
+              goto done;
+          }
+          break;
+        } else {
+          out.calls = f.kind == Kind::call || f.kind == Kind::wordassign || f.kind == Kind::ret;
           out.other = true;
-          out.calls = true;
           goto done;
         }
-        break;
-      default:
-        out.other = true;
-        goto done;
     }
-    // (Statements that may call, taken by a chain with `calls`.)
-    if constexpr (calls) switch (f.kind) {
-        case Kind::call:
-          if (!chaincall(f, line, w, fr, running)) goto done;
-          // (A formal bound to another type may have stirred the forms.)
-          if (epoch != ep) {
-            ++out.ran;
-            goto done;
-          }
-          break;
-        case Kind::wordassign:
-          if (f.wordfails >= chaintries && f.wordfailrun == runepoch) {
-            out.other = true;
-            goto done;
-          }
-          if (!running) {
-            if (!runstate()) goto done;
-            running = true;
-          } else if ((core::idecmd != -1 && core::idecmd != incall) ||
-                     (core::xeqmode & (core::runmode::callback | core::runmode::single |
-                                       core::runmode::running)) != core::runmode::running) {
-            goto done;
-          }
-          if (runwordassign(f, {}, &w) != ran()) {
-            if (f.wordfailrun != runepoch) {
-              f.wordfailrun = runepoch;
-              f.wordfails = 0;
-            }
-            ++f.wordfails;
-            goto done;
-          }
-          ++line;
-          // (A function's return gives back the stop word, command and mode.)
-          if (!quietafter()) {
-            ++out.ran;
-            out.stop = true;
-            goto done;
-          }
-          break;
-        case Kind::ret: {
-          WordResult r = WordResult::unknown;
-          if (!chainreturn(f, line, w, fr, r)) goto done;
-          // The loop test comes next when the return gave back what it looks at.
-          predefined = false;
-          if (r != WordResult::looptest || !quietafter()) {
-            ++out.ran;
-            out.stop = true;
-            out.leave = r != WordResult::looptest;
-            out.word = f.words[0];
-            goto done;
-          }
-          break;
-        }
-        default:
-          break;
-      }
     ++out.ran;
     // The break key can be set from outside the loop (a signal handler).
     if (*breakkey == 1) {
@@ -1639,11 +1644,15 @@ Chain runchain(Form* table, std::uint32_t nforms) {
   }
 done:
   if (out.ran > 0) {
-    // (The stop word is 0 in a chain but where a return set it.)
-    const std::int32_t stop = core::xeqstop;
     w.line = line;
-    storewords(w);
-    core::xeqstop = stop;
+    if constexpr (calls) {
+      // (The stop word is 0 in a chain but where a return set it.)
+      const std::int32_t stop = core::xeqstop;
+      storewords(w);
+      core::xeqstop = stop;
+    } else {
+      storewords(w);
+    }
   }
   return out;
 }
