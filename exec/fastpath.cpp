@@ -1217,7 +1217,7 @@ bool quietline() {
 // The words that input may set at any moment (the typed key, the key
 // state) and every cell are written as each statement leaves them.
 
-Words loadwords() {
+[[gnu::always_inline]] inline Words loadwords() {
   const std::int32_t base = core::xeqstackbase;
   return Words{core::xeqline,           stmtstart,         stmtend,     core::c1tmptop,
                core::iresult,           core::xeqstackptr, wordpos,     stmtflags,
@@ -1256,7 +1256,6 @@ struct Chain {
   bool stop = false;
   bool other = false;     // it ended at a statement of a kind it does not take
   bool leave = false;     // it ended at a return that the loop must take (its answer `leave`)
-  bool calls = false;     // it ended at a call, a return or words that assign, not taken
   std::int16_t word = 0;  // (the return's word then)
 };
 
@@ -1630,7 +1629,6 @@ Chain runchain(Form* table, std::uint32_t nforms) {
           }
           break;
         } else {
-          out.calls = f.kind == Kind::call || f.kind == Kind::wordassign || f.kind == Kind::ret;
           out.other = true;
           goto done;
         }
@@ -1810,8 +1808,14 @@ Outcome runstatement(std::span<const std::int16_t> code) {
   chain:
     const bool calls = f->chaincalls == runepoch;
     const Chain c = calls ? runchain<true>(table, nforms) : runchain<false>(table, nforms);
-    // (A chain that met a call: the next from here takes calls.)
-    if (c.calls)
+    // (A chain that met a statement that may call: the next from here
+    // takes calls.)
+    const auto maycall = [&table, nforms] {
+      const auto s = static_cast<std::uint32_t>(core::xeqline);
+      const Kind k = s < nforms ? table[s].kind : Kind::none;
+      return k == Kind::call || k == Kind::wordassign || k == Kind::ret;
+    };
+    if (!calls && c.other && maycall())
       f->chaincalls = runepoch;
     else if (c.other && c.ran < chainworth)
       f->chainshort = epoch;
