@@ -403,22 +403,6 @@ WordResult blockjump(std::int32_t subject) {
   return jump(t);
 }
 
-bool subactive(std::int32_t s) {
-  if (s == core::lokalscope) return true;
-  std::int32_t b = core::xeqstackbase;
-  if (b <= framesize) return false;  // (the main program's)
-  // The frames down the stack, each below the one above it.
-  const std::int32_t* const stack = adrs.data() - 1;  // stack[i] is adrs(i)
-  const auto size = static_cast<std::int32_t>(adrs.size());
-  while (b > framesize && b <= size) {
-    if (stack[b - 4] == s) return true;
-    const std::int32_t below = stack[b - 3];
-    if (below >= b) break;
-    b = below;
-  }
-  return false;
-}
-
 WordResult controlword(std::int16_t w) {
   const auto u = static_cast<std::uint16_t>(w);
   if (u == wblockjump) return jumpedflag ? WordResult::next : blockjump(1);

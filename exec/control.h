@@ -17,6 +17,8 @@
 #include <vector>
 
 #include "core/codewords.h"
+#include "core/stores.h"
+#include "core/symbols.h"
 #include "exec/xeq.h"
 
 namespace exec {
@@ -67,7 +69,21 @@ WordResult labelledloopend();
 WordResult blockjump(std::int32_t subject);
 
 // True when subroutine s is the one running or one of its callers.
-bool subactive(std::int32_t s);
+inline bool subactive(std::int32_t s) {
+  if (s == core::lokalscope) return true;
+  std::int32_t b = core::xeqstackbase;
+  if (b <= framesize) return false;  // (the main program's)
+  // The frames down the stack, each below the one above it.
+  const std::int32_t* const stack = core::adrs.data() - 1;  // stack[i] is adrs(i)
+  const auto size = static_cast<std::int32_t>(core::adrs.size());
+  while (b > framesize && b <= size) {
+    if (stack[b - 4] == s) return true;
+    const std::int32_t below = stack[b - 3];
+    if (below >= b) break;
+    b = below;
+  }
+  return false;
+}
 
 // A subroutine or function as its calls find it in the program: its
 // symbol, its first statement, the position of its header word and the

@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <type_traits>
 #include <vector>
 
 #include "core/program.h"
@@ -879,13 +880,21 @@ bool leaffits(const Form& f, std::int32_t base) {
   return true;
 }
 
+// The run words that a chain of forms keeps in its locals (see runchain()).
+struct Words {
+  std::int32_t line, start, end, c1tmp, iresult, sp, wordpos, stmtflags, top;
+  std::uint8_t jumped;
+  bool settled;    // `exprsettled`
+  bool wordstart;  // the word path's first steps ran: their fixed words are owed
+};
+
 // A CALL of such a subroutine in one step: the formals bound, the
 // assignment's value computed and assigned, and the stores and run words as the call, the
 // assignment, the END and the loop tests between them leave them on the
 // general path. Only in a RUN where nothing between could stop, fail or be
 // seen; notrun, with nothing changed, when the statements must run one by
 // one.
-[[gnu::noinline]] Res runleaf(Form& f) {
+[[gnu::noinline]] Res runleaf(Form& f, Words* chain = nullptr) {
   const std::int32_t base = core::xeqstackbase;
   const std::uint64_t frame = framekey(firsttemp, base);
   if (f.leafepoch != callepoch || f.leafframe != frame || f.leafstop != stopline) {
@@ -893,8 +902,13 @@ bool leaffits(const Form& f, std::int32_t base) {
     f.leafframe = frame;
     f.leafstop = stopline;
     f.leaf = leaffits(f, base);
+    const std::int32_t S = f.callee.S;
+    f.frameroom =
+        base + static_cast<std::int32_t>(f.pushes.size()) + framesize <= core::adrs.size() &&
+        S >= 1 && S + 1 < static_cast<std::int32_t>(z.size()) && S <= name.size();
   }
-  if (!f.leaf || !runstate() || plat::fpu_peek_status() != 0) return notrun;
+  // (A chain looked at the run state before.)
+  if (!f.leaf || (chain == nullptr && !runstate()) || plat::fpu_peek_status() != 0) return notrun;
   const Callee& c = f.callee;
   const std::int32_t S = c.S;
   const Form& body = forms[static_cast<std::size_t>(c.f1) + 1];
@@ -930,9 +944,19 @@ bool leaffits(const Form& f, std::int32_t base) {
     plat::fpu_clear();  // (the assignment's failure, raised again by the general path)
     return notrun;
   }
-  // The CALL: its words, the frame and the subroutine's record.
-  head(f.start, f.end);
-  wordprologue(f.start);
+  // The CALL: its words, the frame and the subroutine's record. (In a
+  // chain, the run words that the CALL's and the END's first steps write
+  // are kept in its locals, below.)
+  if (chain == nullptr) {
+    head(f.start, f.end);
+    wordprologue(f.start);
+  } else {
+    core::keyrec[0] = 0;
+    core::keystate[1] = 0;
+    core::SymbolRecord& t = name.data()[firsttemp - 1];
+    t = core::SymbolRecord{};
+    t.type = numtemptype;
+  }
   std::int32_t* const stack = core::adrs.data() - 1;  // stack[i] is adrs(i)
   for (std::int32_t i = 0; i <= args; ++i)
     stack[base + 1 + i] = pushed[static_cast<std::size_t>(i)];
@@ -960,10 +984,14 @@ bool leaffits(const Form& f, std::int32_t base) {
     cells[body.target] = r.value;
   stack[calleebase + 1] = firsttemp + 1;
   // The END: the word path's first steps, then the return.
-  head(end.start, end.end);
-  wordprologue(end.start);
+  if (chain == nullptr) {
+    head(end.start, end.end);
+    wordprologue(end.start);
+    jumpedflag = 0;
+  } else {
+    cells[1] = 1.0;
+  }
   eventlabel = 0;
-  jumpedflag = 0;
   const std::int32_t zlast = zsize - 1;
   const std::int16_t* const header = m > 0 ? core::xeqbuf.ptr(c.hp - c.formals) : nullptr;
   for (std::int32_t i = 0; i < m; ++i) {
@@ -975,9 +1003,24 @@ bool leaffits(const Form& f, std::int32_t base) {
   core::lokalsub =
       scope >= 1 && scope <= core::nsym && scope <= name.size() ? records[scope].scope : 0;
   callkind = wcall;
-  core::xeqline = core::xeqline + 1;
-  wordpos = callword;
-  core::xeqstackptr = base;
+  if (chain == nullptr) {
+    core::xeqline = core::xeqline + 1;
+    wordpos = callword;
+    core::xeqstackptr = base;
+  } else {
+    Words& w = *chain;
+    w.start = end.start;
+    w.end = end.end;
+    w.wordstart = true;
+    w.settled = false;
+    w.c1tmp = core::c1top;
+    w.iresult = firsttemp;
+    w.stmtflags = 0;
+    w.wordpos = callword;
+    w.sp = base;
+    w.top = pushed[0];
+    w.jumped = 0;
+  }
   core::xeqmode = mode;
   core::xeqstop = (mode & 0x02) && scope == tablescope ? stops::callback : 0;
   core::idecmd = static_cast<std::int8_t>(prev & 0xFF);
@@ -1065,10 +1108,17 @@ struct Entry {
 // A statement of words that assigns one value, computed on values: what
 // its words' handlers leave, without the operand stack's dead entries and
 // the result cells' values. Anything out of the ordinary runs its words.
-Res runwordassign(Form& f, std::span<const std::int16_t> code) {
-  exprsettled = false;
-  if (!room(f)) return notrun;
-  if (plat::fpu_peek_status() != 0) return runwords(f, code);
+// In a chain (`chain`, with room found and the run state looked at), the
+// run words go to its locals, and a statement that must run its words is
+// the loop's (notrun, nothing changed but result cells).
+Res runwordassign(Form& f, std::span<const std::int16_t> code, Words* chain = nullptr) {
+  // (Anything out of the ordinary: its words, or the loop's in a chain.)
+  const auto words = [&f, code, chain] { return chain == nullptr ? runwords(f, code) : notrun; };
+  if (chain == nullptr) {
+    exprsettled = false;
+    if (!room(f)) return notrun;
+  }
+  if (plat::fpu_peek_status() != 0) return words();
   double* const cells = z.data();
   const std::int32_t base = core::xeqstackbase;
   std::array<Entry, longeststack> stack;
@@ -1089,7 +1139,7 @@ Res runwordassign(Form& f, std::span<const std::int16_t> code) {
         if ((a.result && textlike(a.v)) || XEQBINNUM(r, a.v, s.word, b.v) != 0 ||
             !std::isfinite(r)) {
           if (called) unbind(bound);
-          return runwords(f, code);
+          return words();
         }
         stack[sp - 1] = {r, true};
         break;
@@ -1099,15 +1149,16 @@ Res runwordassign(Form& f, std::span<const std::int16_t> code) {
         std::array<std::int32_t, 8> actuals;
         const std::int32_t* given = s.actuals.data();
         if (s.computed != 0) {
-          if (!placecomputed(s, args, stack.data(), sp, actuals)) return runwords(f, code);
+          if (!placecomputed(s, args, stack.data(), sp, actuals)) return words();
           given = actuals.data();
         }
-        if (!runstate() || !bindcall(f.start + s.index, s.sym, args, base + s.depth,
-                                     firsttemp + s.first, given, forms, bound))
-          return runwords(f, code);
+        if ((chain == nullptr && !runstate()) ||
+            !bindcall(f.start + s.index, s.sym, args, base + s.depth, firsttemp + s.first, given,
+                      forms, bound))
+          return words();
         if (!bound.plainback) {
           unbind(bound);
-          return runwords(f, code);
+          return words();
         }
         called = true;
         callindex = s.index;
@@ -1119,9 +1170,30 @@ Res runwordassign(Form& f, std::span<const std::int16_t> code) {
   const Entry v = stack[sp - 1];
   if (v.result && textlike(v.v)) {
     if (called) unbind(bound);
-    return runwords(f, code);
+    return words();
   }
   // The statement runs through: what its words leave.
+  if (chain != nullptr) {
+    Words& w = *chain;
+    w.start = f.start;
+    w.end = f.end;
+    w.wordstart = true;
+    w.settled = false;
+    w.c1tmp = core::c1top;
+    core::keyrec[0] = 0;
+    core::keystate[1] = 0;
+    cells[1] = 1.0;
+    newtemprecord(firsttemp);
+    if (called) commitcall(bound, f.start + callindex, false);
+    w.stmtflags = f.flagged ? 1 : 0;
+    cells[f.target] = v.v;
+    w.sp = base + 1;
+    w.top = f.target;
+    w.iresult = firsttemp + f.nvalues;
+    w.wordpos = f.end - 1;
+    w.jumped = 0;
+    return ran();
+  }
   head(f.start, f.end);
   wordpathstart();
   core::iresult = firsttemp;
@@ -1200,14 +1272,8 @@ bool quietline() {
 // text area's start, which is written before a program that may use it).
 // The words that input may set at any moment (the typed key, the key
 // state) and every cell are written as each statement leaves them.
-struct Words {
-  std::int32_t line, start, end, c1tmp, iresult, sp, wordpos, stmtflags, top;
-  std::uint8_t jumped;
-  bool settled;    // `exprsettled`
-  bool wordstart;  // the word path's first steps ran: their fixed words are owed
-};
 
-Words loadwords() {
+[[gnu::always_inline]] inline Words loadwords() {
   const std::int32_t base = core::xeqstackbase;
   return Words{core::xeqline,           stmtstart,         stmtend,     core::c1tmptop,
                core::iresult,           core::xeqstackptr, wordpos,     stmtflags,
@@ -1244,31 +1310,151 @@ Words loadwords() {
 struct Chain {
   std::int32_t ran = 0;  // statements run
   bool stop = false;
-  bool other = false;  // it ended at a statement of a kind it does not take
+  bool other = false;     // it ended at a statement of a kind it does not take
+  bool leave = false;     // it ended at a return that the loop must take (its answer `leave`)
+  std::int16_t word = 0;  // (the return's word then)
 };
+
+// The frame a chain runs in (the chain's own words): a CALL and a return
+// move it.
+struct ChainFrame {
+  std::int32_t& ft;
+  std::int32_t& base;
+  std::uint64_t& key;  // framekey(ft, base)
+  void load() {
+    ft = firsttemp;
+    base = core::xeqstackbase;
+    key = framekey(ft, base);
+  }
+};
+
+// The first steps of the word path for statement f in a chain: what
+// head() and wordprologue() write, the run words in `w`.
+inline void chainwordsteps(const Form& f, Words& w, const ChainFrame& fr) {
+  w.start = f.start;
+  w.end = f.end;
+  w.wordstart = true;
+  w.settled = false;
+  w.c1tmp = core::c1top;
+  core::keyrec[0] = 0;
+  core::keystate[1] = 0;
+  double* const cells = z.data();
+  cells[1] = 1.0;
+  w.iresult = fr.ft;
+  w.stmtflags = 0;
+  core::SymbolRecord& r = name.data()[fr.ft - 1];  // (room() found the record)
+  r = core::SymbolRecord{};
+  r.type = numtemptype;
+}
+
+// A CALL met by a chain: the subroutine run in one step or entered as
+// runcall() does it, the run words kept in `w` and the chain's frame
+// moved to the callee's. False when the loop must run the statement
+// (what it changed then is what the statement's own first steps write).
+[[gnu::noinline]] bool chaincall(Form& f, std::int32_t& line, Words& w, ChainFrame& fr,
+                                 bool& running) {
+  const Callee& c = f.callee;
+  std::int16_t f1 = 0;
+  std::memcpy(&f1, z.data() + c.S, sizeof f1);
+  if (c.f1 == 0 || c.function || f1 != c.f1) return false;
+  // A RUN with nothing pending (runstate()): what a chain does not change
+  // is looked at once, the command and mode, which returns give back,
+  // at each call.
+  if (running) {
+    if ((core::idecmd != -1 && core::idecmd != incall) ||
+        (core::xeqmode & (core::runmode::callback | core::runmode::single |
+                          core::runmode::running)) != core::runmode::running)
+      return false;
+  } else {
+    if (!runstate()) return false;
+    running = true;
+  }
+  if (subactive(c.S)) return false;
+  // (runleaf() finds what it keeps of the call for this frame.)
+  if (f.leaf || f.leafepoch != callepoch || f.leafframe != fr.key || f.leafstop != stopline) {
+    if (runleaf(f, &w) == ran()) {
+      ++line;
+      return true;
+    }
+  }
+  chainwordsteps(f, w, fr);
+  const auto args = static_cast<std::int32_t>(f.pushes.size()) - 1;
+  std::int32_t* const stack = core::adrs.data() + fr.base;  // (room() found room for them)
+  const std::int32_t* const cells = pushedcells(f);
+  for (std::int32_t i = 0; i <= args; ++i) stack[i] = cells[i];
+  const std::int32_t p = fr.base + args + 1, callword = f.start + args + 1;
+  if (f.boundepoch == callepoch && f.frameroom) {
+    enterchain(c, args, f.formals.data(), fr.base, line, callword);
+  } else {
+    core::xeqstackptr = p;
+    wordpos = callword;
+    core::xeqline = line;
+    if (!enterrun(c, args, f.formals.data(), f.boundepoch == callepoch)) return false;
+    f.boundepoch = callepoch;
+  }
+  line = c.f1 + 1;
+  fr.base = p + framesize;
+  fr.key = framekey(fr.ft, fr.base);
+  w.sp = fr.base;
+  w.wordpos = callword;
+  w.top = core::adrs.data()[fr.base];
+  return true;
+}
+
+// END or RETURN alone met by a chain: the return to the CALL's caller as
+// runreturn() makes it, the run words kept in `w` and the chain's frame
+// moved back. False when the loop must run the statement (a function's
+// return goes on in its caller's statement).
+[[gnu::noinline]] bool chainreturn(Form& f, std::int32_t& line, Words& w, ChainFrame& fr,
+                                   WordResult& r) {
+  if (core::idecmd != incall) return false;
+  chainwordsteps(f, w, fr);
+  // (What the callee's last statement left on its stack stays there.)
+  core::adrs.data()[fr.base] = w.top;
+  if (core::xeqmode & core::runmode::running) stoppedflag = 0;
+  std::int32_t pos = 0, sp = 0;
+  if (!returnchain(f.callee, line, pos, sp, r)) return false;
+  fr.load();
+  w.sp = sp;
+  w.wordpos = pos;
+  w.top = core::adrs.data()[fr.base];
+  return true;
+}
 
 // A chain's start and end cost about what five statements save in it.
 // From a statement where a chain ran fewer and ended at a statement of
 // another kind, the loop runs the statements one by one till the forms are
 // looked at again (the next stir()).
 constexpr std::int32_t chainworth = 6;
+// A statement of words that assigns a value, tried in a chain and found
+// the loop's this often in a run, is not tried again in that run.
+constexpr std::uint8_t chaintries = 3;
 
 // Runs the statements from `xeqline` on that the chain takes, while the
 // loop test between them would find nothing to do. Called only where
 // quietstate() held after the statement before, with no tally kept and no
 // alarm reset pending.
-Chain runchain(const Form* table, std::uint32_t nforms) {
+// With `calls`, the chain goes on through CALLs, returns and statements of
+// words that assign a value (see callstep()); without, it ends there
+// (`calls` in its outcome), and the chain's words stay in registers.
+template <bool calls>
+Chain runchain(Form* table, std::uint32_t nforms) {
   Chain out;
   // (A stop line is looked for by the loop test itself.)
   const std::int32_t first = core::xeqline, last = core::nstmt;
   const std::uint32_t ends = std::min(nforms, static_cast<std::uint32_t>(std::max(last, 0)) + 1);
   if (stopline != 0 || static_cast<std::uint32_t>(first) >= ends) return out;
   const std::uint64_t ep = epoch;
-  const std::int32_t ft = firsttemp, base = core::xeqstackbase;
-  const std::uint64_t frame = framekey(ft, base);
+  // (CALLs and returns move the frame.)
+  // (Constant in a chain without calls.)
+  using Int = std::conditional_t<calls, std::int32_t, const std::int32_t>;
+  using Key = std::conditional_t<calls, std::uint64_t, const std::uint64_t>;
+  Int ft = firsttemp, base = core::xeqstackbase;
+  Key frame = framekey(ft, base);
   // (The run words are read once the first statement is known to run.)
   if (table[first].live != ep || table[first].roomframe != frame) return out;
   Words w = loadwords();
+  bool running = false;  // runstate() held at a call of this chain
   const std::int32_t c1 = core::c1top;
   double* const cells = z.data();
   const auto zsize = static_cast<std::int32_t>(z.size());
@@ -1281,6 +1467,15 @@ Chain runchain(const Form* table, std::uint32_t nforms) {
   // kind ran after it: its first and next word, the text area's start and
   // the stack's top are the run words', written when the chain ends.
   const Form* exprlast = nullptr;
+  // Writes what that statement left into the run words.
+  const auto settle = [&] {
+    if (exprlast == nullptr) return;
+    w.start = exprlast->start;
+    w.end = exprlast->end;
+    w.c1tmp = c1 + 1;
+    w.top = ft + 1;
+    exprlast = nullptr;
+  };
   // The steps of the expression path before a statement's own effects.
   const auto exprsteps = [&](const Form& f) {
     exprlast = &f;
@@ -1311,7 +1506,7 @@ Chain runchain(const Form* table, std::uint32_t nforms) {
       out.stop = line > last;
       break;
     }
-    const Form& f = table[line];
+    Form& f = table[line];
     if (f.live != ep || f.roomframe != frame) break;
     switch (f.kind) {
       case Kind::assign: {
@@ -1432,13 +1627,82 @@ Chain runchain(const Form* table, std::uint32_t nforms) {
         line = at;
         break;
       }
+      case Kind::call:
+      case Kind::wordassign:
+      case Kind::ret:
+        if constexpr (calls) {
+          // (Statements that may call, in a chain that takes them: what the
+          // last statement of the expression path left is written first.)
+          settle();
+          switch (f.kind) {
+            case Kind::call: {
+              ChainFrame fr{ft, base, frame};
+              if (!chaincall(f, line, w, fr, running)) goto done;
+              // (A formal bound to another type may have stirred the forms.)
+              if (epoch != ep) {
+                ++out.ran;
+                goto done;
+              }
+              break;
+            }
+            case Kind::wordassign: {
+              if (f.wordfails >= chaintries && f.wordfailrun == runepoch) {
+                out.other = true;
+                goto done;
+              }
+              if (!running) {
+                if (!runstate()) goto done;
+                running = true;
+              } else if ((core::idecmd != -1 && core::idecmd != incall) ||
+                         (core::xeqmode & (core::runmode::callback | core::runmode::single |
+                                           core::runmode::running)) != core::runmode::running) {
+                goto done;
+              }
+              if (runwordassign(f, {}, &w) != ran()) {
+                if (f.wordfailrun != runepoch) {
+                  f.wordfailrun = runepoch;
+                  f.wordfails = 0;
+                }
+                ++f.wordfails;
+                goto done;
+              }
+              ++line;
+              // (A function's return gives back the stop word, command and mode.)
+              if (!quietafter()) {
+                ++out.ran;
+                out.stop = true;
+                goto done;
+              }
+              break;
+            }
+            case Kind::ret: {
+              WordResult r = WordResult::unknown;
+              ChainFrame fr{ft, base, frame};
+              if (!chainreturn(f, line, w, fr, r)) goto done;
+              // The loop test comes next when the return gave back what it looks at.
+              predefined = false;
+              if (r != WordResult::looptest || !quietafter()) {
+                ++out.ran;
+                out.stop = true;
+                out.leave = r != WordResult::looptest;
+                out.word = f.words[0];
+                goto done;
+              }
+              break;
+            }
+            default:
+              // (Every kind that may call is named above.)
+              __builtin_unreachable();
+          }
+          break;
+        } else {
+          out.other = true;
+          goto done;
+        }
       case Kind::unknown:
       case Kind::none:
       case Kind::words:
-      case Kind::wordassign:
       case Kind::empty:
-      case Kind::call:
-      case Kind::ret:
         out.other = true;
         goto done;
       default:
@@ -1454,14 +1718,16 @@ Chain runchain(const Form* table, std::uint32_t nforms) {
   }
 done:
   if (out.ran > 0) {
-    if (exprlast != nullptr) {
-      w.start = exprlast->start;
-      w.end = exprlast->end;
-      w.c1tmp = c1 + 1;
-      w.top = ft + 1;
-    }
+    settle();
     w.line = line;
-    storewords(w);
+    if constexpr (calls) {
+      // (The stop word is 0 in a chain but where a return set it.)
+      const std::int32_t stop = core::xeqstop;
+      storewords(w);
+      core::xeqstop = stop;
+    } else {
+      storewords(w);
+    }
   }
   return out;
 }
@@ -1647,15 +1913,26 @@ Outcome runstatement(std::span<const std::int16_t> code) {
     if (!quietline() || core::keyrec[1] == 1) break;
     continue;
   chain:
-    const Chain c = runchain(table, nforms);
-    if (c.other && c.ran < chainworth) f->chainshort = epoch;
+    const bool calls = f->chaincalls == runepoch;
+    const Chain c = calls ? runchain<true>(table, nforms) : runchain<false>(table, nforms);
+    // (A chain that met a statement that may call: the next from here
+    // takes calls.)
+    const auto maycall = [&table, nforms] {
+      const auto s = static_cast<std::uint32_t>(core::xeqline);
+      const Kind k = s < nforms ? table[s].kind : Kind::none;
+      return k == Kind::call || k == Kind::wordassign || k == Kind::ret;
+    };
+    if (!calls && c.other && maycall())
+      f->chaincalls = runepoch;
+    else if (c.other && c.ran < chainworth)
+      f->chainshort = epoch;
     if (c.ran == 0) {
       // The statement runs alone (and the loop test's state is looked at
       // again after it).
       settled = false;
       goto single;
     }
-    r = Outcome::looptest;
+    r = c.leave ? handback(WordResult::leave, c.word) : Outcome::looptest;
     if (c.stop) break;
     // (The statement where it ended is the loop's.)
   }

@@ -233,14 +233,6 @@ bool check(Known& known, std::int32_t S, std::int32_t n, std::int32_t ptr, std::
 
 }  // namespace
 
-bool runstate() {
-  return (core::idecmd == -1 || core::idecmd == incall) && core::xeqstop == 0 &&
-         (core::keyrec[2] & 1) == 0 &&
-         (core::xeqmode & (core::runmode::callback | core::runmode::single)) == 0 &&
-         (core::xeqmode & core::runmode::running) != 0 && !alarmreset && core::keyrec[0] == 0 &&
-         core::keyrec[1] != 1 && win::queue_idle() && !stepwatch;
-}
-
 bool bindcall(std::int32_t site, std::int32_t S, std::int32_t n, std::int32_t ptr,
               std::int32_t first, const std::int32_t* actuals, const std::vector<Form>& forms,
               Bound& b) {
@@ -472,9 +464,41 @@ struct Left {
   std::uint64_t run = 0;     // `runepoch` it was found in
   std::uint64_t record = 0;  // the subroutine's record (its cell's bits)
   std::int32_t S = 0, base = 0, m = 0;
+  std::int32_t header = 0;  // (where its formals stand in the program)
   bool function = false;
 };
 std::array<Left, 64> lefts;  // by subroutine symbol
+
+namespace {
+
+// What a return from subroutine S with its frame below stack base b finds
+// (`known` brought up to date when it is looked at anew), the record's
+// bits in `bits`; null when leave() must look.
+[[gnu::always_inline]] inline const Left* findleft(Callee& known, std::int32_t S, std::int32_t b,
+                                                   std::uint64_t& bits) {
+  const auto zsize = static_cast<std::int32_t>(z.size());
+  double* const cells = z.data();
+  Left& left = lefts[static_cast<std::uint32_t>(S) % lefts.size()];
+  if (left.run == runepoch && left.S == S && left.base == b && S + 1 < zsize &&
+      (std::memcpy(&bits, cells + S, sizeof bits), bits == left.record))
+    return &left;
+  if (S > core::nsym || S > name.size() || S >= zsize || b <= framesize) return nullptr;
+  const bool function = (name.data()[S - 1].type & 0x5) == 0x5;
+  std::int16_t record[4];
+  std::memcpy(record, cells + S, sizeof record);
+  const std::int32_t f1 = record[0], f2 = record[1], f4 = record[3];
+  if (f4 < 0 || f1 <= 0 || f2 <= 0 || b - framesize - f4 < 1 || (function && S + 1 >= zsize))
+    return nullptr;
+  if (known.S != S || known.f1 != f1 || known.function != function) known = callee(S, f1, function);
+  const std::int32_t m = std::min(known.formals, f4);
+  const std::int32_t at = known.hp - known.formals;
+  if (m > 0 && (!core::xeqbuf.valid(at) || !core::xeqbuf.valid(at + m - 1))) return nullptr;
+  std::memcpy(&bits, cells + S, sizeof bits);
+  left = Left{runepoch, bits, S, b, m, m > 0 ? at : 0, function};
+  return &left;
+}
+
+}  // namespace
 
 bool leaverun(Callee& known, WordResult& r) {
   const std::int32_t S = core::lokalscope;
@@ -486,25 +510,10 @@ bool leaverun(Callee& known, WordResult& r) {
       S < 1 || b > adrs.size())
     return false;
   double* const cells = z.data();
-  Left& left = lefts[static_cast<std::uint32_t>(S) % lefts.size()];
   std::uint64_t bits = 0;
-  const bool same = left.run == runepoch && left.S == S && left.base == b && S + 1 < zsize &&
-                    (std::memcpy(&bits, cells + S, sizeof bits), bits == left.record);
-  if (!same) {
-    if (S > core::nsym || S > name.size() || S >= zsize || b <= framesize) return false;
-    const bool function = (name.data()[S - 1].type & 0x5) == 0x5;
-    std::int16_t record[4];
-    std::memcpy(record, cells + S, sizeof record);
-    const std::int32_t f1 = record[0], f2 = record[1], f4 = record[3];
-    if (f4 < 0 || f1 <= 0 || f2 <= 0 || b - framesize - f4 < 1 || (function && S + 1 >= zsize))
-      return false;
-    if (known.S != S || known.f1 != f1 || known.function != function)
-      known = callee(S, f1, function);
-    const std::int32_t m = std::min(known.formals, f4);
-    if (m > 0 && !core::xeqbuf.valid(known.hp - known.formals)) return false;
-    std::memcpy(&bits, cells + S, sizeof bits);
-    left = Left{runepoch, bits, S, b, m, function};
-  }
+  const Left* const found = findleft(known, S, b, bits);
+  if (found == nullptr) return false;
+  const Left& left = *found;
   const bool function = left.function;
   const std::int32_t m = left.m;
   // (A function without a value: the calling statement's failure, leave()'s.)
@@ -534,11 +543,8 @@ bool leaverun(Callee& known, WordResult& r) {
   firsttemp = stack[ptr + 4];
   callkind = stack[ptr + 5];
   if (m > 0) {
-    // (The header as the subroutine's record names it: `known` is brought
-    // up to date with the record.)
-    if (known.S != S || known.f1 != record[0] || known.function != function)
-      known = callee(S, record[0], function);
-    const std::int16_t* const header = core::xeqbuf.ptr(known.hp - known.formals);
+    // (The header as the subroutine's record names it.)
+    const std::int16_t* const header = core::xeqbuf.data() + left.header;
     const std::int32_t* const actuals = stack + ptr - f4 + 1;
     const std::int32_t zlast = zsize - 1;
     for (std::int32_t i = 0; i < m; ++i) {
@@ -572,6 +578,101 @@ bool leaverun(Callee& known, WordResult& r) {
     return true;
   }
   core::xeqstackptr = std::max(ptr - f4 - 1, core::xeqstackbase);
+  r = (core::xeqmode & core::runmode::running) ? WordResult::looptest : WordResult::leave;
+  return true;
+}
+
+void enterchain(const Callee& c, std::int32_t n, const std::int32_t* formals, std::int32_t base,
+                std::int32_t line, std::int32_t callword) {
+  const std::int32_t S = c.S;
+  const std::int32_t p = base + 1 + n;
+  std::int32_t* const stack = adrs.data() - 1;          // stack[i] is adrs(i)
+  core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
+  double* const cells = z.data();
+  const auto zsize = static_cast<std::int32_t>(z.size());
+  ++calldepth;
+  // The frame: five entries above the actuals.
+  stack[p + 1] = core::lokalscope;
+  stack[p + 2] = base;
+  stack[p + 3] = callword;
+  stack[p + 4] = firsttemp;
+  stack[p + 5] = wcall;
+  core::xeqstackbase = p + framesize;
+  core::lokalsub = records[S].scope;
+  core::lokalscope = S;
+  // The formals take the actuals' values (their types and addresses are
+  // those these actuals give).
+  const std::int32_t m = std::min(c.formals, n);
+  const std::int32_t* const actuals = stack + base + 2;
+  for (std::int32_t i = 0; i < m; ++i) {
+    const std::int32_t a = actuals[i];
+    cells[formals[i]] = a >= 0 && a < zsize ? cells[a] : 0.0;
+  }
+  std::int16_t record[4];
+  std::memcpy(record, cells + S, sizeof record);
+  record[1] = static_cast<std::int16_t>(line + 1);
+  record[2] = static_cast<std::int16_t>((core::xeqmode & core::runmode::framebits & 0xFF) |
+                                        ((savedcmd() & 0xFF) << 8));
+  record[3] = static_cast<std::int16_t>(n);
+  std::memcpy(cells + S, record, sizeof record);
+  core::idecmd = incall;
+}
+
+bool returnchain(Callee& known, std::int32_t& line, std::int32_t& pos, std::int32_t& sp,
+                 WordResult& r) {
+  const std::int32_t S = core::lokalscope;
+  const std::int32_t b = core::xeqstackbase;
+  if (core::idecmd != incall || (core::keyrec[2] & 1) != 0 ||
+      (core::xeqmode & (core::runmode::callback | core::runmode::running)) !=
+          core::runmode::running ||
+      S < 1 || b > adrs.size())
+    return false;
+  std::uint64_t bits = 0;
+  const Left* const left = findleft(known, S, b, bits);
+  if (left == nullptr || left->function) return false;
+  double* const cells = z.data();
+  std::int32_t* const stack = adrs.data() - 1;          // stack[i] is adrs(i)
+  core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
+  std::int16_t record[4];
+  std::memcpy(record, &bits, sizeof record);
+  const std::int32_t f4 = record[3];
+  const std::int16_t f3 = record[2];
+  const std::int32_t ptr = b - framesize;
+  // The return: what leave() leaves for a subroutine whose caller is on
+  // the stack.
+  eventlabel = 0;
+  --calldepth;
+  line = record[1];
+  record[1] = 0;
+  std::memcpy(cells + S, record, sizeof record);
+  const std::int32_t scope = stack[ptr + 1];
+  const std::int32_t base = stack[ptr + 2];
+  core::lokalscope = scope;
+  core::xeqstackbase = base;
+  pos = stack[ptr + 3];
+  firsttemp = stack[ptr + 4];
+  callkind = stack[ptr + 5];
+  const std::int32_t m = left->m;
+  if (m > 0) {
+    const std::int16_t* const header = core::xeqbuf.data() + left->header;
+    const std::int32_t* const actuals = stack + ptr - f4 + 1;
+    const auto zlast = static_cast<std::int32_t>(z.size()) - 1;
+    for (std::int32_t i = 0; i < m; ++i) {
+      const std::int32_t formal = header[i];
+      const std::int32_t a = actuals[i];
+      // An actual is a symbol or the cell of an array element.
+      if (formal >= 1 && formal <= zlast && a >= 1 && a <= zlast) cells[a] = cells[formal];
+    }
+  }
+  core::lokalsub =
+      scope >= 1 && scope <= core::nsym && scope <= name.size() ? records[scope].scope : 0;
+  const std::int32_t mode = static_cast<std::uint16_t>(f3) & 0xFF;
+  core::xeqmode = stoppedflag ? (mode & ~core::runmode::running) : mode;
+  core::xeqstop = (mode & 0x02) && scope == tablescope ? stops::callback : 0;
+  core::idecmd = static_cast<std::int8_t>((static_cast<std::uint16_t>(f3) >> 8) & 0xFF);
+  if (alarmsavedcmd == core::idecmd) alarmsavedcmd = -1;
+  if (core::idecmd < -1 && core::idecmd != incall) core::xeqmode |= core::runmode::running;
+  sp = std::max(ptr - f4 - 1, base);
   r = (core::xeqmode & core::runmode::running) ? WordResult::looptest : WordResult::leave;
   return true;
 }

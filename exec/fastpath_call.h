@@ -9,6 +9,8 @@
 #include "core/runwords.h"
 #include "exec/alarms.h"
 #include "exec/fastpath_form.h"
+#include "exec/postfix.h"
+#include "platform/win_queue_idle.h"
 
 namespace exec::fast {
 
@@ -37,7 +39,14 @@ struct Bound {
 // pending or typed), in the main program or in a subroutine or function
 // (whose call leaves the command `incall`).
 inline constexpr std::int8_t incall = -13;
-bool runstate();
+inline bool runstate() {
+  return (core::idecmd == -1 || core::idecmd == incall) && core::xeqstop == 0 &&
+         (core::keyrec[2] & 1) == 0 &&
+         (core::xeqmode & (core::runmode::callback | core::runmode::single |
+                           core::runmode::running)) == core::runmode::running &&
+         !alarmreset && core::keyrec[0] == 0 && core::keyrec[1] != 1 && win::queue_idle() &&
+         !stepwatch;
+}
 // The command that a call from that state keeps in its callee's record
 // and that the return gives back.
 inline std::int32_t savedcmd() {
@@ -79,5 +88,21 @@ bool referencerun(std::int16_t w);
 // without a value, a frame dropped or entered otherwise, a callback run, a
 // pending command).
 bool leaverun(Callee& known, WordResult& r);
+
+// The same for a chain of forms, which keeps the run words `xeqline`,
+// `wordpos` and the stack pointer in its locals. enterchain: enterrun()
+// of the CALL at statement `line` (its call word `callword`) with the
+// subroutine and its n actuals pushed above stack base `base`, the
+// formals already bound with the types and addresses these actuals give
+// them and room for the frame found; the callee's base is then
+// base + n + 1 + framesize, its first statement the subroutine's.
+void enterchain(const Callee& c, std::int32_t n, const std::int32_t* formals, std::int32_t base,
+                std::int32_t line, std::int32_t callword);
+// returnchain: leaverun() for the END or RETURN of a subroutine (not a
+// function) entered in such a run, the statement it returns to in
+// `line`, the caller's `wordpos` in `pos` and stack pointer in `sp`.
+// False, nothing changed, when leave() must do it.
+bool returnchain(Callee& known, std::int32_t& line, std::int32_t& pos, std::int32_t& sp,
+                 WordResult& r);
 
 }  // namespace exec::fast

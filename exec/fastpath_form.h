@@ -123,6 +123,10 @@ struct Form {
   // statements to be worth its start (exec/fastpath.cpp): till the forms
   // are looked at again, the statement loop runs it alone.
   std::uint64_t chainshort = 0;
+  // The `runepoch` in which a chain from this statement met a CALL, a
+  // return or a statement of words that assigns a value: chains from it
+  // then take those too.
+  std::uint64_t chaincalls = 0;
   // A block IF, ELSEIF or ENDIF: its word's kind (the condition in `cond`,
   // the statement its jump names in `target`).
   std::uint32_t blockkind = 0;
@@ -152,6 +156,14 @@ struct Form {
   std::uint64_t leafepoch = 0, leafframe = 0;
   std::int32_t leafstop = 0;
   bool leaf = false;
+  // (Found with `leaf`: the call's frame fits on the stack above its
+  // actuals, and the subroutine's record and value cell are there.)
+  bool frameroom = false;
+  // A statement of words that assigns one value: how often a chain of
+  // forms found in the run `wordfailrun` that the loop must run it (after
+  // a few, chains end there without trying it till the next run).
+  std::uint64_t wordfailrun = 0;
+  std::uint8_t wordfails = 0;
   // A statement of words that assigns one value: its steps (a statement of
   // words too, for the words' handlers when it cannot be computed so).
   struct WordStep {
