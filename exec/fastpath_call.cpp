@@ -162,6 +162,14 @@ bool check(Known& known, std::int32_t S, std::int32_t n, std::int32_t ptr, std::
   return true;
 }
 
+// Whether `known` was found for a reference at `site` in its frame.
+inline bool samesite(const Known& known, std::int32_t site, std::int32_t S, std::int32_t n,
+                     std::int32_t ptr, std::int32_t base, std::int32_t first) {
+  return known.site == site && known.S == S && known.n == n && known.ptr == ptr &&
+         known.base == base && known.first == first && known.scope == core::lokalscope &&
+         known.stop == stopline;
+}
+
 // The checks of `known` for a reference at `site` in its frame, for the
 // `callepoch`: those of the function's statements are made again only when
 // they may have changed (a failure is kept too, unless a statement had no
@@ -172,13 +180,9 @@ bool check(Known& known, std::int32_t S, std::int32_t n, std::int32_t ptr, std::
   known.epoch = 0;
   known.matchedok = false;
   const std::uint64_t key = callepoch - kindmoves;
-  const bool same = known.site == site && known.S == S && known.n == n && known.ptr == ptr &&
-                    known.base == base && known.first == first && known.scope == core::lokalscope &&
-                    known.stop == stopline;
   // (Only formals changed between kinds of numbers since: the function's
   // statements hold, the formals are matched again.)
-  if (same && known.siteunfit == key) return false;
-  if (same && known.sitefits == key) {
+  if (known.sitefits == key && samesite(known, site, S, n, ptr, base, first)) {
     known.epoch = callepoch;
     return true;
   }
@@ -272,6 +276,9 @@ bool bindcall(std::int32_t site, std::int32_t S, std::int32_t n, std::int32_t pt
   if (known.epoch != callepoch || known.site != site || known.S != S || known.n != n ||
       known.ptr != ptr || known.base != base || known.first != first ||
       known.scope != core::lokalscope || known.stop != stopline) [[unlikely]] {
+    // (A function found not to fit is not looked at again while that holds.)
+    if (known.siteunfit == callepoch - kindmoves && samesite(known, site, S, n, ptr, base, first))
+      return false;
     if (!recheck(known, site, S, n, ptr, base, first, forms)) return false;
   }
   // (Calls are not re-entrant: the general path refuses a reference of a
