@@ -2009,6 +2009,7 @@ std::int32_t reclassed(std::int32_t f1, std::int32_t formal) {
     f.checked = f.live = 0;
     f.pushepoch = f.boundepoch = f.leafepoch = 0;
   }
+  if (held) ++kindmoves;
   optforms::retyped(f1, last);
   return held ? last : 0;
 }

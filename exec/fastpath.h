@@ -46,6 +46,12 @@ inline std::uint64_t epoch = 1;
 // type clears forms.
 inline std::uint64_t callepoch = 1;
 inline std::uint64_t formsepoch = 1;
+// Counts the moves of `callepoch` for a formal that changed between kinds
+// of numbers that read alike while every form of its subroutine stayed
+// (only assignments and returns hold, so no call site in it names the
+// formal): `callepoch - kindmoves` moves only when what a reference found
+// of its function's statements may have changed.
+inline std::uint64_t kindmoves = 0;
 inline void stir() {
   ++epoch;
   ++callepoch;
@@ -63,8 +69,9 @@ inline bool readsalike(std::int16_t type) {
 }
 // Formal `formal` of the subroutine whose header is statement f1 changes
 // between such types (same address): the forms of the subroutine that
-// only read it stay, the others and the call sites look again. Gives the
-// subroutine's last statement when every form stayed, else 0.
+// only read it stay, the others and the call sites look again (only at the
+// formals' binding when every form stayed). Gives the subroutine's last
+// statement when every form stayed, else 0.
 std::int32_t reclassed(std::int32_t f1, std::int32_t formal);
 // Counts the forms made or swapped for kept ones: while it stays, what a
 // look at the forms of a subroutine found holds.

@@ -30,10 +30,12 @@ namespace exec::fast {
 // moves or another frame: the function's statements and its formals. (A loop
 // references the same function from the same frame time after time.) What
 // was found of the function's statements alone, that it fits or not, holds
-// on while `epoch` and `formsepoch` stay (`seen`, `seenforms`). Kept by the
-// reference's word (`knowns`).
+// on while `epoch` and `formsepoch` stay (`seen`, `seenforms`), and for the
+// same reference while `callepoch - kindmoves` stays (`sitefits`,
+// `siteunfit`). Kept by the reference's word (`knowns`).
 struct Known {
   std::uint64_t epoch = 0;
+  std::uint64_t sitefits = 0, siteunfit = 0;
   std::int32_t site = 0;
   std::int32_t S = 0, n = 0, ptr = 0, base = 0, first = 0, scope = 0, stop = 0;
   std::int32_t f1 = 0, m = 0;
@@ -160,6 +162,14 @@ bool check(Known& known, std::int32_t S, std::int32_t n, std::int32_t ptr, std::
   return true;
 }
 
+// Whether `known` was found for a reference at `site` in its frame.
+inline bool samesite(const Known& known, std::int32_t site, std::int32_t S, std::int32_t n,
+                     std::int32_t ptr, std::int32_t base, std::int32_t first) {
+  return known.site == site && known.S == S && known.n == n && known.ptr == ptr &&
+         known.base == base && known.first == first && known.scope == core::lokalscope &&
+         known.stop == stopline;
+}
+
 // The checks of `known` for a reference at `site` in its frame, for the
 // `callepoch`: those of the function's statements are made again only when
 // they may have changed (a failure is kept too, unless a statement had no
@@ -169,6 +179,14 @@ bool check(Known& known, std::int32_t S, std::int32_t n, std::int32_t ptr, std::
                                const std::vector<Form>& forms) {
   known.epoch = 0;
   known.matchedok = false;
+  const std::uint64_t key = callepoch - kindmoves;
+  // (Only formals changed between kinds of numbers since: the function's
+  // statements hold, the formals are matched again.)
+  if (known.sitefits == key && samesite(known, site, S, n, ptr, base, first)) {
+    known.epoch = callepoch;
+    return true;
+  }
+  known.sitefits = known.siteunfit = 0;
   if (known.site != site || known.S != S || known.n != n || known.ptr != ptr ||
       known.base != base || known.first != first || known.scope != core::lokalscope ||
       known.stop != stopline || known.seen != epoch || known.seenforms != formsepoch) {
@@ -188,7 +206,12 @@ bool check(Known& known, std::int32_t S, std::int32_t n, std::int32_t ptr, std::
     known.scope = core::lokalscope;
     known.stop = stopline;
   }
-  if (known.fits) known.epoch = callepoch;
+  if (known.fits) {
+    known.epoch = callepoch;
+    known.sitefits = key;
+  } else {
+    known.siteunfit = key;
+  }
   return known.fits;
 }
 
@@ -214,6 +237,7 @@ bool check(Known& known, std::int32_t S, std::int32_t n, std::int32_t ptr, std::
         return false;
       if (known.heldfor == f && known.heldchanges == formchanges && known.heldrun == runepoch) {
         ++callepoch;
+        ++kindmoves;
         optforms::retyped(known.f1, known.heldlast);
       } else {
         const std::int32_t last = reclassed(known.f1, f);
@@ -239,16 +263,19 @@ bool bindcall(std::int32_t site, std::int32_t S, std::int32_t n, std::int32_t pt
   const std::int32_t base = core::xeqstackbase;
   const std::int32_t argbase = ptr - n;
   if (argbase <= base || argbase < 1 || ptr + framesize > adrs.size()) return false;
-  // (Calls are not re-entrant: the general path refuses a reference of a
-  // function that is running.)
-  if (subactive(S)) return false;
   core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
   Known& known = knowns[knownat(site)];
   if (known.epoch != callepoch || known.site != site || known.S != S || known.n != n ||
       known.ptr != ptr || known.base != base || known.first != first ||
       known.scope != core::lokalscope || known.stop != stopline) [[unlikely]] {
+    // (A function found not to fit is not looked at again while that holds.)
+    if (known.siteunfit == callepoch - kindmoves && samesite(known, site, S, n, ptr, base, first))
+      return false;
     if (!recheck(known, site, S, n, ptr, base, first, forms)) return false;
   }
+  // (Calls are not re-entrant: the general path refuses a reference of a
+  // function that is running.)
+  if (subactive(S)) return false;
   const Form* const body = &forms[static_cast<std::size_t>(known.f1 + 1)];
   const std::int32_t m = known.m;
   // The formals as the call binds them keep the types and addresses the

@@ -258,6 +258,17 @@ std::int32_t XEQBINTEXT(double& result, std::int32_t a, std::int16_t op, std::in
     core::msgkey.set(xeqkeys::notpossible);
     return -4;
   }
+  // A result cell holding a number (its value no text's bounds, as ISCHAR
+  // finds them): the numeric operator.
+  if (a > core::nsym && b >= 0) {
+    std::int32_t half[2];
+    std::memcpy(half, core::z.data() + a, sizeof half);
+    const std::int32_t n = core::nc1namen;
+    if (!(half[0] > 0 && half[0] <= n && half[1] > 0 && half[1] <= n)) {
+      if (core::NAMTYP(a, 0x49) != 0) core::c1span = {half[0], half[1]};
+      return XEQBINNUM(result, core::z(a), op, core::z(b)) == 0 ? 0 : -3;
+    }
+  }
   std::int32_t af = 0, al = 0, bf = 0, bl = 0;
   if (core::ISCHAR(a, af, al) == 0) {
     // A number with a temporary text: no operator takes both.
