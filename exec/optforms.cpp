@@ -228,6 +228,20 @@ std::int32_t answered(std::int32_t r) {
   return r;
 }
 
+// The expression state that linking the statement's words leaves, as the
+// replay starts from it (the text area's temporaries begin anew).
+[[gnu::always_inline]] inline void exprstate(decltype(xeqexpr)& x, const Form& f) {
+  core::c1tmptop = core::c1top + 1;
+  x.opflags = f.opflags;
+  x.nelem = x.nelemall = 1;
+  x.swappos = f.swappos;
+  x.lhsdescr = f.lhsdescr;
+  x.ndescr = x.nlinked = f.ndescr;
+  x.idescr = x.idescrsave = x.iseg = x.usedcells = x.tmplen = 0;
+  x.ielem = 1;
+  x.segidx[0] = 1;
+}
+
 // The end of a replay after its statement ran (xr: what its transfer
 // program did): the evaluation's result and state, as linking leaves them.
 std::int32_t replayend(const Form& f, XferRun xr, std::int32_t stacktop, std::int32_t iresult0,
@@ -267,15 +281,7 @@ std::int32_t replay(const Form& f) {
     std::int32_t extra = 64;
     core::REALLOC(4, extra);
   }
-  core::c1tmptop = core::c1top + 1;
-  x.opflags = f.opflags;
-  x.nelem = x.nelemall = 1;
-  x.swappos = f.swappos;
-  x.lhsdescr = f.lhsdescr;
-  x.ndescr = x.nlinked = f.ndescr;
-  x.idescr = x.idescrsave = x.iseg = x.usedcells = x.tmplen = 0;
-  x.ielem = 1;
-  x.segidx[0] = 1;
+  exprstate(x, f);
   // The evaluation: its result cell, the predefined cells, the pass.
   core::xeqstop = 0;
   core::msgkey.blank();
@@ -377,15 +383,7 @@ Xfer transfer(std::span<const std::int16_t> code, WordResult& answer) {
   // The replay (see replay()), its result cells' room found above.
   auto& x = xeqexpr;
   x.tmpcell0 = ft + 1;
-  core::c1tmptop = core::c1top + 1;
-  x.opflags = f.opflags;
-  x.nelem = x.nelemall = 1;
-  x.swappos = f.swappos;
-  x.lhsdescr = f.lhsdescr;
-  x.ndescr = x.nlinked = f.ndescr;
-  x.idescr = x.idescrsave = x.iseg = x.usedcells = x.tmplen = 0;
-  x.ielem = 1;
-  x.segidx[0] = 1;
+  exprstate(x, f);
   core::iostatw[1] = 0;
   double* const cells = core::z.data();
   if (core::nsym >= 6) cells[1] = cells[3] = cells[4] = cells[5] = cells[6] = 1.0;
