@@ -507,7 +507,7 @@ bool rwplanrecord(std::span<char> record, std::int32_t ltext, char dir,
                   std::int32_t& fpos, std::int32_t& irep, std::int32_t& written,
                   std::int32_t& blanked) {
   const Plan& plan = *inuse;
-  if (items.empty() || items.size() > plan.fields.size()) return false;
+  if (items.empty() || items.size() > plan.fields.size() || plan.extent >= ltext) return false;
   const bool writing = dir == 'W';
   std::int32_t at = 0;  // the text position before the item
   written = blanked = 0;
@@ -515,12 +515,9 @@ bool rwplanrecord(std::span<char> record, std::int32_t ltext, char dir,
     const Plan::Field& f = plan.fields[i];
     const RwPlanItem& it = items[i];
     if (!f.stdok) return false;
-    if (writing) {
-      const std::int32_t to = std::min(at + 1000, ltext);
-      const std::int32_t from = std::max(at, blanked);
-      if (to > from) std::fill(record.begin() + from, record.begin() + to, ' ');
-      blanked = std::max(blanked, to);
-    }
+    // Written, the skip before the field is blanked; the field itself is
+    // laid whole by its conversion.
+    if (writing && f.at > at) std::fill(record.begin() + at, record.begin() + f.at, ' ');
     written = std::max(written, at);
     const std::span<char> field =
         record.subspan(static_cast<std::size_t>(f.at), static_cast<std::size_t>(f.d.width));
@@ -537,6 +534,7 @@ bool rwplanrecord(std::span<char> record, std::int32_t ltext, char dir,
       return false;  // (a text read under A into a constant leaves it)
     }
     at = f.at + f.d.width;
+    if (writing) blanked = at;
   }
   // The state that serving the items one by one leaves.
   const Plan::Field& last = plan.fields[items.size() - 1];

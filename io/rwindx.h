@@ -87,10 +87,11 @@ void rwplanfield(std::int32_t ordinal, std::span<char> text, double& number);
 // The items of a record begun afresh under the plan in hand (rwplan has
 // said that it holds them) in one call, when every field is a common one
 // (rwf::convertcommon) and none fails: the record and the items are then
-// what rwplanbegin and one rwplanfield call an item, each item written
-// after blanks laid from its text position up to 1000 characters ahead,
-// leave; written: the text position the last item started at; blanked:
-// how far the blanks reach. False otherwise; the record's characters and
+// what rwplanbegin and one rwplanfield call an item leave up to the
+// record's end (tpos), the skips between the fields written as blanks
+// (nothing beyond the record is laid); written: the text position the
+// last item started at; blanked: how far the record is laid (tpos when
+// written). False otherwise; the record's characters and
 // the items before the field that stopped it are then left as they stand,
 // for serving the items one by one anew. dir: "W" or "R".
 struct RwPlanItem {

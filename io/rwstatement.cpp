@@ -251,7 +251,9 @@ bool readrecord(Rw& rw, std::int32_t length = -1) {
   const std::int32_t recl = std::min<std::int32_t>(length >= 0 ? length : readlength(rw),
                                                    static_cast<std::int32_t>(rw.area.size()));
   std::int32_t st = 0, got = recl;
-  std::fill(rw.area.begin(), rw.area.begin() + recl, ' ');
+  // (A line read in sequence blanks the rest of its record itself.)
+  if (!isformattedseq(rw.mode) || rwfiles(rw.unit).lineindex)
+    std::fill(rw.area.begin(), rw.area.begin() + recl, ' ');
   if (isformattedseq(rw.mode) && rwfiles(rw.unit).lineindex) {
     IOINDEXEDSEQ(rw.unit, rw.area.first(static_cast<std::size_t>(recl)), got, rw.recno, st, 0);
     // A text file that is no table ends after its last line, as when it
@@ -503,6 +505,7 @@ void itemsend(Rw& rw, bool planned, std::int32_t tpos, std::int32_t fpos, std::i
   const auto lfmt = static_cast<std::int32_t>(rw.fmt.size());
   if (rw.write && rw.out->letter == ' ') {
     const std::int32_t f = fpos;
+    const std::int32_t itemsat = tpos;  // where the items ended
     const auto n = static_cast<std::int32_t>(trimmed(rw.fmt).size());
     if (!noformat && rw.items > 0 && ((f > 1 && f <= n) || f < -1)) {
       // What is left of the format's literals and template.
@@ -511,12 +514,16 @@ void itemsend(Rw& rw, bool planned, std::int32_t tpos, std::int32_t fpos, std::i
       RWINDX(rw.fmt, lfmt, rw.area, rw.ltext, inrecord + 1, {}, none, letter, tpos, fpos, irep, st);
     }
     // The rest of a Text variable; of the work area as far as the items
-    // may have written.
-    const std::int32_t end = rw.hastext ? static_cast<std::int32_t>(rw.area.size())
-                                        : std::min(rw.ltext, std::max(tpos, written) + 1000);
-    // (Planned, what lies between tpos and the blanks laid ahead is blank
-    // already: the closing pass writes only blanks and literals.)
-    const std::int32_t from = planned && !rw.hastext ? std::max(tpos, blanked) : tpos;
+    // may have written. (Planned, the record ends at tpos: what lies
+    // between the items' end and the blanks laid ahead is blank already,
+    // and the closing pass only skips or writes blanks.)
+    std::int32_t end = rw.hastext ? static_cast<std::int32_t>(rw.area.size())
+                                  : std::min(rw.ltext, std::max(tpos, written) + 1000);
+    std::int32_t from = tpos;
+    if (planned && !rw.hastext) {
+      from = std::max(itemsat, blanked);
+      end = std::min(rw.ltext, tpos);
+    }
     if (end > from) std::fill(rw.area.begin() + from, rw.area.begin() + end, ' ');
   }
   rw.count = tpos;
@@ -525,7 +532,10 @@ void itemsend(Rw& rw, bool planned, std::int32_t tpos, std::int32_t fpos, std::i
   rwcursor.fpos = fpos;
   rwcursor.irep = irep;
   rwcursor.served = inrecord;
-  rwcursor.record.assign(rw.area.data(), static_cast<std::size_t>(std::clamp(tpos, 0, rw.ltext)));
+  // (Copied over the text in hand: its room stays from one record to the next.)
+  const auto kept = static_cast<std::size_t>(std::clamp(tpos, 0, rw.ltext));
+  if (rwcursor.record.size() != kept) rwcursor.record.resize(kept);
+  if (kept > 0) std::memcpy(rwcursor.record.data(), rw.area.data(), kept);
 }
 
 // The planned items of a record begun afresh (see itemloop): all at once
