@@ -79,9 +79,10 @@ FileUnit* unitpending = nullptr;
 int unit_flush(FileUnit& u) {
   if (unitpending == &u) unitpending = nullptr;
   if (u.wbuf.empty()) return iostat_ok;
-  std::string data;
-  data.swap(u.wbuf);
-  const int st = unit_write_at(u, u.wbufoff, data.data(), static_cast<std::int64_t>(data.size()));
+  // (The buffer keeps its room for the writes held back next.)
+  const int st =
+      unit_write_at(u, u.wbufoff, u.wbuf.data(), static_cast<std::int64_t>(u.wbuf.size()));
+  u.wbuf.clear();
   if (st != iostat_ok && u.deferred == iostat_ok) u.deferred = st;
   return st;
 }
@@ -90,18 +91,26 @@ int unit_take_deferred(FileUnit& u) { return std::exchange(u.deferred, iostat_ok
 
 int flush_units() { return unitpending != nullptr ? unit_flush(*unitpending) : iostat_ok; }
 
-int unit_write_buffered(FileUnit& u, std::int64_t off, std::string_view bytes) {
-  const auto n = static_cast<std::int64_t>(bytes.size());
+int unit_write_buffered(FileUnit& u, std::int64_t off, std::string_view bytes,
+                        std::string_view tail) {
   int st = iostat_ok;
   if (!u.mode.buffered) {
     flush_units();
-    st = unit_write_at(u, off, bytes.data(), n);
+    if (!tail.empty()) {
+      // One write of both.
+      static std::string whole;
+      whole.assign(bytes);
+      whole.append(tail);
+      bytes = whole;
+    }
+    st = unit_write_at(u, off, bytes.data(), static_cast<std::int64_t>(bytes.size()));
   } else {
     if (unitpending != nullptr && unitpending != &u) unit_flush(*unitpending);
     if (!u.wbuf.empty() && u.wbufoff + static_cast<std::int64_t>(u.wbuf.size()) != off)
       unit_flush(u);
     if (u.wbuf.empty()) u.wbufoff = off;
     u.wbuf.append(bytes);
+    u.wbuf.append(tail);
     unitpending = &u;
     if (u.wbuf.size() >= 64 * 1024) unit_flush(u);
   }

@@ -62,7 +62,9 @@ int unit_take_deferred(FileUnit& u);
 // Writes at offset off: held back for a buffered unit, else at once. The
 // status is the write's own, else a failure kept for u (held-back writes
 // of u that could not be passed on); another unit's failure stays with it.
-int unit_write_buffered(FileUnit& u, std::int64_t off, std::string_view bytes);
+// tail: bytes that follow bytes in the same write (a record's line end).
+int unit_write_buffered(FileUnit& u, std::int64_t off, std::string_view bytes,
+                        std::string_view tail = {});
 
 // Common checks of a transfer: the unit must be open and allow the
 // direction. Return iostat_ok or the failure status.
