@@ -368,6 +368,7 @@ struct Plan {
 std::array<Plan, 8> plans;
 std::size_t nextplan = 0;
 Plan* inuse = &plans[0];
+std::uint64_t plansmade = 0;  // plans made so far (a key stands while none is made)
 
 // (B, O and Z write a text as a dump of its codes over several fields.)
 bool plainletter(char l) {
@@ -375,6 +376,7 @@ bool plainletter(char l) {
 }
 
 void makeplan(Plan& m, std::string_view format, std::int32_t lfmt) {
+  ++plansmade;
   m.fmt.assign(format);
   m.lfmt = lfmt;
   m.plain = false;
@@ -452,6 +454,20 @@ bool rwplan(std::string_view format, std::int32_t lfmt, std::int32_t elements, s
   const Plan& plan = *inuse;
   return plan.plain && elements >= 1 && static_cast<std::size_t>(elements) <= plan.fields.size() &&
          plan.extent + 1 <= ltext;
+}
+
+bool rwplan(std::string_view format, std::int32_t lfmt, std::int32_t elements, std::int32_t ltext,
+            RwPlanKey& key) {
+  if (key.plan != nullptr && key.made == plansmade) {
+    inuse = static_cast<Plan*>(key.plan);
+    const Plan& plan = *inuse;
+    return plan.plain && elements >= 1 &&
+           static_cast<std::size_t>(elements) <= plan.fields.size() && plan.extent + 1 <= ltext;
+  }
+  const bool planned = rwplan(format, lfmt, elements, ltext);
+  key.plan = inuse;
+  key.made = plansmade;
+  return planned;
 }
 
 namespace {

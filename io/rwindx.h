@@ -80,6 +80,17 @@ void RWINDX(std::string_view format, std::int32_t lfmt, std::span<char> record, 
 // the cursor as RWINDX would, and rwplanfield serves item number ordinal
 // (1, 2, ... in turn), as a call of RWINDX would.
 bool rwplan(std::string_view format, std::int32_t lfmt, std::int32_t elements, std::int32_t ltext);
+// The plan a format took, found again without a look at the format while
+// no plan has been made since.
+struct RwPlanKey {
+  void* plan = nullptr;
+  std::uint64_t made = 0;
+};
+// rwplan for a format that stays the same from one call to the next: the
+// plan key holds is taken while it stands, else the plan is found and key
+// set to it.
+bool rwplan(std::string_view format, std::int32_t lfmt, std::int32_t elements, std::int32_t ltext,
+            RwPlanKey& key);
 void rwplanbegin(std::span<char> record, std::int32_t ltext, char dir, char& letter,
                  std::int32_t& tpos, std::int32_t& fpos, std::int32_t& irep, char& status);
 void rwplanfield(std::int32_t ordinal, std::span<char> text, double& number);

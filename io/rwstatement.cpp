@@ -541,26 +541,12 @@ void itemsend(Rw& rw, bool planned, std::int32_t tpos, std::int32_t fpos, std::i
 // The planned items of a record begun afresh (see itemloop): all at once
 // when their fields are common ones, else one by one.
 // items: room for the fields' items.
-void planneditems(Rw& rw, std::vector<RwPlanItem>& items) {
+// whole: items holds the fields' items (none is an array, which is served
+// item by item).
+void planneditems(Rw& rw, std::span<const RwPlanItem> items, bool whole) {
   std::int32_t tpos = 0, fpos = 1, irep = 1, inrecord = 0, written = 0, blanked = 0;
   const char dir = rw.write ? 'W' : 'R';
   reset_rwindx();
-  // (Arrays are served item by item.)
-  bool whole = true;
-  items.resize(rw.list.size());
-  for (std::size_t i = 0; i < items.size() && whole; ++i) {
-    const RwItem& it = rw.list[i];
-    RwPlanItem& p = items[i];
-    whole = !it.array;
-    if (it.text) {
-      p.text = {core::c1namen.ptr(it.first), static_cast<std::size_t>(it.length)};
-      p.number = nullptr;
-    } else {
-      p.text = {};
-      p.number = core::z.ptr(it.cell);
-    }
-    p.takes = it.writable;
-  }
   char letter = dir;
   if (whole &&
       rwplanrecord(rw.area, rw.ltext, dir, items, letter, tpos, fpos, irep, written, blanked)) {
@@ -1012,8 +998,20 @@ struct RwProgram {
   bool constformat = false;
   // The items as the record's fields take them, made again at each run.
   std::vector<RwPlanItem> plan;
+  RwPlanKey plankey;  // the constant format's plan
 };
 std::vector<RwProgram> programs;
+
+// text.set(s), without writing what text holds already.
+template <std::size_t N>
+void settext(plat::FixedText<N>& text, std::string_view s) {
+  static const plat::FixedText<N> blanks;
+  const std::size_t k = std::min(s.size(), N);
+  if ((k == 0 || std::memcmp(text.data(), s.data(), k) == 0) &&
+      std::memcmp(text.data() + k, blanks.data(), N - k) == 0)
+    return;
+  text.set(s);
+}
 
 // The item of text operand k, whose type the program found (as rwitem()
 // finds it); false when its text has no valid bounds.
@@ -1083,6 +1081,7 @@ bool rwprogrammake(std::int32_t line, char letter, std::span<const std::int32_t>
     p.format.assign(f);
     p.constformat = true;
   }
+  p.plan.resize(p.items.size());
   p.letter = letter;
   p.ok = true;
   return true;
@@ -1117,22 +1116,39 @@ exec::XferRun rwprogramrun(std::int32_t line) {
   rw.unit = unit;
   rw.mode = r.mode;
   rw.own = true;
-  rw.list.resize(p.items.size());
+  const std::size_t nitems = p.items.size();
+  rw.list.resize(nitems);
   rw.numbers = p.numbers;
-  for (std::size_t i = 0; i < p.items.size(); ++i) {
+  // The items, and the fields' items made from them at once.
+  std::int64_t elements = p.numbers;
+  bool whole = true;
+  RwPlanItem* const fielditem = p.plan.data();
+  for (std::size_t i = 0; i < nitems; ++i) {
     RwItem& it = rw.list[i];
     const RwItem& b = p.bound[i];
+    RwPlanItem& f = fielditem[i];
     if (b.k != 0) {
       it = b;
+      f.takes = b.writable;
       if (!core::z.valid(it.cell)) return XferRun::declined;
+      f.text = {};
+      f.number = core::z.data() + it.cell;
       continue;
     }
     if (b.text ? !textitem(p.items[i], b.writable, it) : !rwitem(p.items[i], it))
       return XferRun::declined;
+    f.takes = it.writable;
     if (it.text) {
       rw.textlength += it.length;
+      ++elements;
+      f.text = {core::c1namen.ptr(it.first), static_cast<std::size_t>(it.length)};
+      f.number = nullptr;
     } else {
       rw.numbers += it.count;
+      elements += it.count;
+      whole = whole && !it.array;
+      f.text = {};
+      f.number = core::z.ptr(it.cell);
     }
   }
   const bool reads = !rw.write;
@@ -1146,20 +1162,22 @@ exec::XferRun rwprogramrun(std::int32_t line) {
   if (rwworklength() < roomneeded(rw, reads, recl)) return XferRun::declined;
   rw.area = {core::c1namen.ptr(rwworkfirst()), static_cast<std::size_t>(rwworklength())};
   rw.ltext = static_cast<std::int32_t>(rw.area.size());
-  std::int64_t elements = 0;
-  for (const RwItem& it : rw.list) elements += it.text ? 1 : it.count;
   const std::int32_t planned = reads ? std::min<std::int32_t>(recl, rw.ltext) : rw.ltext;
-  if (elements > 0x7FFFFFFF || trimmed(rw.fmt).empty() ||
-      !rwplan(rw.fmt, static_cast<std::int32_t>(rw.fmt.size()), static_cast<std::int32_t>(elements),
-              planned))
+  if (elements > 0x7FFFFFFF || trimmed(rw.fmt).empty()) return XferRun::declined;
+  const auto lfmt = static_cast<std::int32_t>(rw.fmt.size());
+  const auto nelements = static_cast<std::int32_t>(elements);
+  if (p.constformat ? !rwplan(rw.fmt, lfmt, nelements, planned, p.plankey)
+                    : !rwplan(rw.fmt, lfmt, nelements, planned))
     return XferRun::declined;
 
   // READWRITE's set-up.
   rwnitems = rw.items;
   if (unit != rwunit) rwprevrec = 0;
   rwunit = unit;
-  rwname.set(filename);
-  rwdetail.blank();
+  // (Laid only where they change: the same file name and a blank detail
+  // stand from one statement to the next.)
+  settext(rwname, filename);
+  settext(rwdetail, {});
   // The transfer.
   auto failed = [&](bool counted) {
     rwpending.active = true;
@@ -1175,7 +1193,7 @@ exec::XferRun rwprogramrun(std::int32_t line) {
   rw.recno = r.position + 1;
   rwfiles(unit).position = rw.recno;
   if (reads && !readrecord(rw, recl)) return failed(false);
-  planneditems(rw, p.plan);
+  planneditems(rw, p.plan, whole);
   out.served = rw.served;
   if (out.letter == ' ' && rw.write) writerecord(rw);
   if (core::z.valid(core::iresult)) core::z(core::iresult) = rw.count;
