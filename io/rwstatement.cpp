@@ -540,10 +540,11 @@ void itemsend(Rw& rw, bool planned, std::int32_t tpos, std::int32_t fpos, std::i
 
 // The planned items of a record begun afresh (see itemloop): all at once
 // when their fields are common ones, else one by one.
-// items: room for the fields' items.
 // whole: items holds the fields' items (none is an array, which is served
-// item by item).
-void planneditems(Rw& rw, std::span<const RwPlanItem> items, bool whole) {
+// item by item). takeitems: fills rw.list, which only serving the items one
+// by one reads.
+template <class TakeItems>
+void planneditems(Rw& rw, std::span<const RwPlanItem> items, bool whole, TakeItems takeitems) {
   std::int32_t tpos = 0, fpos = 1, irep = 1, inrecord = 0, written = 0, blanked = 0;
   const char dir = rw.write ? 'W' : 'R';
   reset_rwindx();
@@ -558,6 +559,7 @@ void planneditems(Rw& rw, std::span<const RwPlanItem> items, bool whole) {
     tpos = 0;
     fpos = irep = 1;
     written = blanked = 0;
+    takeitems();
     plannedloop(rw, dir, tpos, fpos, irep, inrecord, written, blanked);
   }
   itemsend(rw, true, tpos, fpos, irep, inrecord, written, blanked);
@@ -1108,7 +1110,9 @@ exec::XferRun rwprogramrun(std::int32_t line) {
   Outcome out;
   out.unit = unit;
   out.named = true;
-  Rw rw;
+  // (Copied from one made once: cheaper than clearing it field by field.)
+  static Rw fresh;  // (never changed)
+  Rw rw(fresh);
   rw.letter = p.letter;
   rw.write = p.letter == 'W';
   rw.items = static_cast<std::int32_t>(p.items.size());
@@ -1117,26 +1121,28 @@ exec::XferRun rwprogramrun(std::int32_t line) {
   rw.mode = r.mode;
   rw.own = true;
   const std::size_t nitems = p.items.size();
-  rw.list.resize(nitems);
   rw.numbers = p.numbers;
-  // The items, and the fields' items made from them at once.
+  // The fields' items (the statement's item list is made only where the
+  // items are served one by one).
   std::int64_t elements = p.numbers;
   bool whole = true;
   RwPlanItem* const fielditem = p.plan.data();
+  auto found = [&p](std::size_t i, RwItem& it) {
+    const RwItem& b = p.bound[i];
+    return b.text ? textitem(p.items[i], b.writable, it) : rwitem(p.items[i], it);
+  };
   for (std::size_t i = 0; i < nitems; ++i) {
-    RwItem& it = rw.list[i];
     const RwItem& b = p.bound[i];
     RwPlanItem& f = fielditem[i];
     if (b.k != 0) {
-      it = b;
-      f.takes = b.writable;
-      if (!core::z.valid(it.cell)) return XferRun::declined;
+      if (!core::z.valid(b.cell)) return XferRun::declined;
       f.text = {};
-      f.number = core::z.data() + it.cell;
+      f.number = core::z.data() + b.cell;
+      f.takes = b.writable;
       continue;
     }
-    if (b.text ? !textitem(p.items[i], b.writable, it) : !rwitem(p.items[i], it))
-      return XferRun::declined;
+    RwItem it;
+    if (!found(i, it)) return XferRun::declined;
     f.takes = it.writable;
     if (it.text) {
       rw.textlength += it.length;
@@ -1193,7 +1199,17 @@ exec::XferRun rwprogramrun(std::int32_t line) {
   rw.recno = r.position + 1;
   rwfiles(unit).position = rw.recno;
   if (reads && !readrecord(rw, recl)) return failed(false);
-  planneditems(rw, p.plan, whole);
+  planneditems(rw, p.plan, whole, [&] {
+    // (The same items as found above: nothing between moved them.)
+    rw.list.resize(nitems);
+    for (std::size_t i = 0; i < nitems; ++i) {
+      if (p.bound[i].k != 0) {
+        rw.list[i] = p.bound[i];
+      } else {
+        found(i, rw.list[i]);
+      }
+    }
+  });
   out.served = rw.served;
   if (out.letter == ' ' && rw.write) writerecord(rw);
   if (core::z.valid(core::iresult)) core::z(core::iresult) = rw.count;
