@@ -20,9 +20,25 @@ bool take_fault(std::int64_t& left) {
   return true;
 }
 
+namespace {
+// The unit found last (records of one unit follow each other): its number
+// and entry, which stays where it is until the unit is taken out.
+int foundnumber = 0;
+FileUnit* found = nullptr;
+}  // namespace
+
 FileUnit* find_unit(int unit) {
+  if (found != nullptr && unit == foundnumber) return found;
   auto it = fileunits.find(unit);
-  return it == fileunits.end() ? nullptr : &it->second;
+  if (it == fileunits.end()) return nullptr;
+  foundnumber = unit;
+  found = &it->second;
+  return found;
+}
+
+void erase_unit(int unit) {
+  if (unit == foundnumber) found = nullptr;
+  fileunits.erase(unit);
 }
 
 int unit_read_at(FileUnit& u, std::int64_t off, char* dst, std::int64_t n, std::int64_t& got) {
