@@ -1421,6 +1421,14 @@ inline void chainwordsteps(const Form& f, Words& w, const ChainFrame& fr) {
   return true;
 }
 
+// A READ or WRITE run by its transfer program as a step of a chain (see
+// chaintransfer(), by the transfer's own road below). One that stops the
+// chain leaves what the loop makes of it here (taken by runstatement()).
+enum class Transferred : std::uint8_t { none, goon, stop };
+Transferred chaintransfer();
+bool transferstopped = false;
+Res transferanswer = Outcome::looptest;
+
 // A chain's start and end cost about what five statements save in it.
 // From a statement where a chain ran fewer and ended at a statement of
 // another kind, the loop runs the statements one by one till the forms are
@@ -1507,7 +1515,30 @@ Chain runchain(Form* table, std::uint32_t nforms) {
       break;
     }
     Form& f = table[line];
-    if (f.live != ep || f.roomframe != frame) break;
+    if (f.live != ep || f.roomframe != frame) {
+      // A statement without a form: a READ or WRITE that its transfer
+      // program runs is a step of a chain that takes calls (one without
+      // ends there, and the next from there takes calls).
+      if constexpr (calls) {
+        if (f.kind == Kind::none && f.run == runepoch && optforms::transferable(line)) {
+          settle();
+          w.line = line;
+          storewords(w);
+          const Transferred t = chaintransfer();
+          ++out.ran;
+          if (t != Transferred::goon) {
+            // (It wrote the run words as the loop leaves them.)
+            out.stop = true;
+            return out;
+          }
+          w = loadwords();
+          line = w.line;
+          predefined = false;
+          continue;
+        }
+      }
+      break;
+    }
     switch (f.kind) {
       case Kind::assign: {
         bool run = true;
@@ -1799,8 +1830,7 @@ namespace {
 
 // What the transfer's own road did with the statement at `xeqline`: none
 // (nothing changed), or it ran and the loop goes on with the next
-// statement, or it stops at the outcome r.
-enum class Transferred : std::uint8_t { none, goon, stop };
+// statement, or it stops at the outcome r (Transferred, above).
 [[gnu::noinline]] Transferred transferred(std::span<const std::int16_t> code, Res& r) {
   WordResult answer = WordResult::next;
   const optforms::Xfer x = optforms::transfer(code, answer);
@@ -1812,6 +1842,21 @@ enum class Transferred : std::uint8_t { none, goon, stop };
   return x == optforms::Xfer::ran && quietstate() && quietline() && core::keyrec[1] != 1
              ? Transferred::goon
              : Transferred::stop;
+}
+
+// The statement at `xeqline`, met by a chain of forms that wrote its run
+// words and found that it has a transfer program: run as transferred()
+// runs it. When it stops (anything but goon), what the loop makes of it
+// is left in transferanswer.
+[[gnu::noinline]] Transferred chaintransfer() {
+  Res r = Outcome::looptest;
+  Transferred t = transferred({}, r);
+  if (t == Transferred::goon) return t;
+  // (A program that declined: the loop runs the statement, as after a
+  // chain that ended there.)
+  transferanswer = t == Transferred::none ? Outcome::looptest : r;
+  transferstopped = true;
+  return Transferred::stop;
 }
 
 }  // namespace
@@ -1922,7 +1967,12 @@ Outcome runstatement(std::span<const std::int16_t> code) {
       const Kind k = s < nforms ? table[s].kind : Kind::none;
       return k == Kind::call || k == Kind::wordassign || k == Kind::ret;
     };
-    if (!calls && c.other && maycall())
+    // (Or one that ended at a READ or WRITE that its transfer program runs.)
+    const auto transferat = [&table, nforms] {
+      const auto s = static_cast<std::uint32_t>(core::xeqline);
+      return s < nforms && table[s].kind == Kind::none && optforms::transferable(core::xeqline);
+    };
+    if (!calls && (c.other ? maycall() : !c.stop && transferat()))
       f->chaincalls = runepoch;
     else if (c.other && c.ran < chainworth)
       f->chainshort = epoch;
@@ -1933,7 +1983,13 @@ Outcome runstatement(std::span<const std::int16_t> code) {
       goto single;
     }
     r = c.leave ? handback(WordResult::leave, c.word) : Outcome::looptest;
-    if (c.stop) break;
+    if (c.stop) {
+      if (transferstopped) {
+        transferstopped = false;
+        r = transferanswer;
+      }
+      break;
+    }
     // (The statement where it ended is the loop's.)
   }
   Outcome o = handed;

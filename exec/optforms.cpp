@@ -451,6 +451,12 @@ Xfer transfer(std::span<const std::int16_t> code, WordResult& answer) {
   return Xfer::ran;
 }
 
+bool transferable(std::int32_t line) {
+  if (line < 1 || static_cast<std::size_t>(line) >= forms.size()) return false;
+  const Form& g = forms[static_cast<std::size_t>(line)];
+  return g.xfer && g.ok && g.run == fast::runepoch && g.typesseen == fast::epoch && g.from >= 1;
+}
+
 void reset() {
   forms.clear();
   current = nullptr;

@@ -37,6 +37,10 @@ enum class Xfer : std::uint8_t {
 // the loop's state asks for more; only while the loop test before it would
 // find nothing to do. code: the program's words.
 Xfer transfer(std::span<const std::int16_t> code, WordResult& answer);
+// Whether statement line has a transfer program that transfer() finds
+// without the program's words: its form was made and looked at in this
+// run, for the types as they stand.
+bool transferable(std::int32_t line);
 
 // Forgets every form.
 void reset();
