@@ -1421,6 +1421,22 @@ inline void chainwordsteps(const Form& f, Words& w, const ChainFrame& fr) {
   return true;
 }
 
+// The statements from which a chain ended at a READ or WRITE that its
+// transfer program ran, in this run (by statement: the run epoch): chains
+// from them take calls and those.
+std::vector<std::uint64_t> chainxfers;
+bool chainxfer(std::ptrdiff_t s) {
+  return static_cast<std::size_t>(s) < chainxfers.size() &&
+         chainxfers[static_cast<std::size_t>(s)] == runepoch;
+}
+[[gnu::noinline]] void setchainxfer(std::ptrdiff_t s) {
+  if (s < 1 || static_cast<std::size_t>(s) >= forms.size()) return;
+  if (static_cast<std::size_t>(s) >= chainxfers.size())
+    chainxfers.resize(static_cast<std::size_t>(s) + 1);
+  chainxfers[static_cast<std::size_t>(s)] = runepoch;
+  forms[static_cast<std::size_t>(s)].chaincalls = runepoch;
+}
+
 // A READ or WRITE run by its transfer program as a step of a chain (see
 // chaintransfer(), by the transfer's own road below). One that stops the
 // chain leaves what the loop makes of it here (taken by runstatement()).
@@ -1445,7 +1461,9 @@ constexpr std::uint8_t chaintries = 3;
 // With `calls`, the chain goes on through CALLs, returns and statements of
 // words that assign a value (see callstep()); without, it ends there
 // (`calls` in its outcome), and the chain's words stay in registers.
-template <bool calls>
+// With `transfers` too, it goes on through READs and WRITEs that their
+// transfer programs run (see chaintransfer()).
+template <bool calls, bool transfers = false>
 Chain runchain(Form* table, std::uint32_t nforms) {
   Chain out;
   // (A stop line is looked for by the loop test itself.)
@@ -1517,9 +1535,8 @@ Chain runchain(Form* table, std::uint32_t nforms) {
     Form& f = table[line];
     if (f.live != ep || f.roomframe != frame) {
       // A statement without a form: a READ or WRITE that its transfer
-      // program runs is a step of a chain that takes calls (one without
-      // ends there, and the next from there takes calls).
-      if constexpr (calls) {
+      // program runs is a step of a chain that takes them.
+      if constexpr (transfers) {
         if (f.kind == Kind::none && f.run == runepoch && optforms::transferable(line)) {
           settle();
           w.line = line;
@@ -1868,6 +1885,7 @@ Outcome runstatement(std::span<const std::int16_t> code) {
   // The forms by statement (only checked() adds to them).
   Form* table = forms.data();
   auto nforms = static_cast<std::uint32_t>(forms.size());
+  std::int32_t chained = 0;  // the statement where the last chain started
   for (;;) {
     const std::int32_t s = core::xeqline;
     // (Statement 0 and those past the table have no form: forms[0] is never live.)
@@ -1881,6 +1899,8 @@ Outcome runstatement(std::span<const std::int16_t> code) {
         if ((f == nullptr || f->kind == Kind::none) && tally == nullptr) {
           const Transferred t = transferred(code, r);
           if (t == Transferred::goon) {
+            // (A chain that ended here: the next from its start runs it.)
+            if (chained != 0) setchainxfer(chained);
             settled = true;
             continue;
           }
@@ -1959,7 +1979,10 @@ Outcome runstatement(std::span<const std::int16_t> code) {
     continue;
   chain:
     const bool calls = f->chaincalls == runepoch;
-    const Chain c = calls ? runchain<true>(table, nforms) : runchain<false>(table, nforms);
+    const Chain c = !calls                  ? runchain<false>(table, nforms)
+                    : !chainxfer(f - table) ? runchain<true>(table, nforms)
+                                            : runchain<true, true>(table, nforms);
+    chained = s;
     // (A chain that met a statement that may call: the next from here
     // takes calls.)
     const auto maycall = [&table, nforms] {
@@ -1967,12 +1990,7 @@ Outcome runstatement(std::span<const std::int16_t> code) {
       const Kind k = s < nforms ? table[s].kind : Kind::none;
       return k == Kind::call || k == Kind::wordassign || k == Kind::ret;
     };
-    // (Or one that ended at a READ or WRITE that its transfer program runs.)
-    const auto transferat = [&table, nforms] {
-      const auto s = static_cast<std::uint32_t>(core::xeqline);
-      return s < nforms && table[s].kind == Kind::none && optforms::transferable(core::xeqline);
-    };
-    if (!calls && (c.other ? maycall() : !c.stop && transferat()))
+    if (!calls && c.other && maycall())
       f->chaincalls = runepoch;
     else if (c.other && c.ran < chainworth)
       f->chainshort = epoch;
@@ -2073,6 +2091,7 @@ std::int32_t reclassed(std::int32_t f1, std::int32_t formal) {
 void reset() {
   forms.clear();
   otherforms.clear();
+  chainxfers.clear();
   newrun();
 }
 
