@@ -1421,9 +1421,9 @@ inline void chainwordsteps(const Form& f, Words& w, const ChainFrame& fr) {
   return true;
 }
 
-// The statements from which a chain ended at a READ or WRITE that its
-// transfer program ran, in this run (by statement: the run epoch): chains
-// from them take calls and those.
+// The statements after a READ or WRITE that its transfer program ran on
+// the loop's road, in this run (by statement: the run epoch): chains from
+// them take calls and those.
 std::vector<std::uint64_t> chainxfers;
 bool chainxfer(std::ptrdiff_t s) {
   return static_cast<std::size_t>(s) < chainxfers.size() &&
@@ -1885,7 +1885,6 @@ Outcome runstatement(std::span<const std::int16_t> code) {
   // The forms by statement (only checked() adds to them).
   Form* table = forms.data();
   auto nforms = static_cast<std::uint32_t>(forms.size());
-  std::int32_t chained = 0;  // the statement where the last chain started
   for (;;) {
     const std::int32_t s = core::xeqline;
     // (Statement 0 and those past the table have no form: forms[0] is never live.)
@@ -1899,8 +1898,8 @@ Outcome runstatement(std::span<const std::int16_t> code) {
         if ((f == nullptr || f->kind == Kind::none) && tally == nullptr) {
           const Transferred t = transferred(code, r);
           if (t == Transferred::goon) {
-            // (A chain that ended here: the next from its start runs it.)
-            if (chained != 0) setchainxfer(chained);
+            // (The chain from the next statement runs such statements.)
+            setchainxfer(core::xeqline);
             settled = true;
             continue;
           }
@@ -1982,7 +1981,6 @@ Outcome runstatement(std::span<const std::int16_t> code) {
     const Chain c = !calls                  ? runchain<false>(table, nforms)
                     : !chainxfer(f - table) ? runchain<true>(table, nforms)
                                             : runchain<true, true>(table, nforms);
-    chained = s;
     // (A chain that met a statement that may call: the next from here
     // takes calls.)
     const auto maycall = [&table, nforms] {
