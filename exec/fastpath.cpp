@@ -531,7 +531,7 @@ Res runempty(Form& f) {
 
 // An assignment (under a one-line IF or not) run as a program, and its
 // result cell as the evaluator leaves it.
-Res runprogform(Form& f) {
+[[gnu::always_inline]] inline Res runprogform(Form& f) {
   if (!room(f)) return notrun;
   const ProgResult r = f.prog.passes  ? runpasses(f.prog)
                        : f.prog.plain ? runplain(f.prog)
