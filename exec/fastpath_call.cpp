@@ -46,6 +46,8 @@ struct Known {
   // only as `callepoch` moves).
   std::array<std::int32_t, maxformals> matched{};
   bool matchedok = false;
+  // With them the return's give-back changes no actual (matchformals).
+  bool quietback = false;
   bool fits = false;
   std::uint64_t seen = 0, seenforms = 0;
   // The formal whose change of kind last left every form of the function
@@ -255,6 +257,64 @@ inline bool samesite(const Known& known, std::int32_t site, std::int32_t S, std:
   return true;
 }
 
+// The actuals of a reference matched anew against the formals of the
+// function `known` as the call binds them (rebind() where one was left
+// bound to another kind), and whether the return's give-back leaves every
+// actual as it is (`quietback`): each formal gives back the value it was
+// bound with, unless its actual is a cell that something between the
+// binding and the give-back writes (the run words' cells, the function's
+// record and value, another formal, the result cells from `first` on).
+[[gnu::noinline]] bool matchformals(Known& known, std::int32_t S, std::int32_t first,
+                                    const std::int32_t* actuals, const Form& body) {
+  core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
+  const std::int32_t nname =
+      std::min<std::int32_t>(core::nname, static_cast<std::int32_t>(name.size()));
+  const std::int32_t m = known.m;
+  known.matchedok = false;
+  for (std::int32_t i = 0; i < m; ++i) {
+    const std::int32_t f = known.formal[static_cast<std::size_t>(i)];
+    const std::int32_t a = actuals[i];
+    const bool isname = bindsname(a, nname, records);
+    const std::int16_t type = isname ? records[a].type : std::int16_t{0xA0};
+    const std::int32_t adr = isname ? records[a].adr : 0;
+    if (records[f].type != type || records[f].adr != adr) {
+      if (!rebind(known, actuals, body)) return false;
+      break;
+    }
+    known.matched[static_cast<std::size_t>(i)] = a;
+  }
+  bool quiet = known.plainback;
+  for (std::int32_t i = 0; i < m; ++i) {
+    const std::int32_t a = actuals[i];
+    if (a < 1) continue;
+    if (a <= 6 || a == S || a == S + 1 || a >= first) quiet = false;
+    for (std::int32_t j = 0; j < m; ++j)
+      if (a == known.formal[static_cast<std::size_t>(j)]) quiet = false;
+  }
+  known.quietback = quiet;
+  known.matchedok = true;
+  return true;
+}
+
+// Whether the actuals are those last matched.
+inline bool samematched(const Known& known, const std::int32_t* actuals) {
+  if (!known.matchedok) return false;
+  for (std::int32_t i = 0; i < known.m; ++i)
+    if (known.matched[static_cast<std::size_t>(i)] != actuals[i]) return false;
+  return true;
+}
+
+// The return's give-back: each actual (a symbol or an element's cell)
+// takes the value of the formal the function's header names for it.
+[[gnu::noinline]] void giveback(const Bound& b) {
+  double* const cells = z.data();
+  const auto zsize = static_cast<std::int32_t>(z.size());
+  const auto& back = b.known->back;
+  for (std::int32_t i = 0; i < b.m; ++i)
+    if (back[i] >= 1 && back[i] < zsize && b.actual[i] >= 1 && b.actual[i] < zsize)
+      cells[b.actual[i]] = cells[back[i]];
+}
+
 }  // namespace
 
 bool bindcall(std::int32_t site, std::int32_t S, std::int32_t n, std::int32_t ptr,
@@ -263,7 +323,6 @@ bool bindcall(std::int32_t site, std::int32_t S, std::int32_t n, std::int32_t pt
   const std::int32_t base = core::xeqstackbase;
   const std::int32_t argbase = ptr - n;
   if (argbase <= base || argbase < 1 || ptr + framesize > adrs.size()) return false;
-  core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
   Known& known = knowns[knownat(site)];
   if (known.epoch != callepoch || known.site != site || known.S != S || known.n != n ||
       known.ptr != ptr || known.base != base || known.first != first ||
@@ -276,58 +335,43 @@ bool bindcall(std::int32_t site, std::int32_t S, std::int32_t n, std::int32_t pt
   // (Calls are not re-entrant: the general path refuses a reference of a
   // function that is running.)
   if (subactive(S)) return false;
-  const Form* const body = &forms[static_cast<std::size_t>(known.f1 + 1)];
-  const std::int32_t m = known.m;
+  const Form& body = forms[static_cast<std::size_t>(known.f1 + 1)];
   // The formals as the call binds them keep the types and addresses the
   // body's form was made for.
-  bool same = known.matchedok;
-  for (std::int32_t i = 0; i < m; ++i) {
-    b.actual[static_cast<std::size_t>(i)] = actuals[i];
-    same = same && known.matched[static_cast<std::size_t>(i)] == actuals[i];
-  }
-  if (!same) {
-    const std::int32_t nname =
-        std::min<std::int32_t>(core::nname, static_cast<std::int32_t>(name.size()));
-    for (std::int32_t i = 0; i < m; ++i) {
-      const std::int32_t f = known.formal[static_cast<std::size_t>(i)];
-      const std::int32_t a = actuals[i];
-      const bool isname = bindsname(a, nname, records);
-      const std::int16_t type = isname ? records[a].type : std::int16_t{0xA0};
-      const std::int32_t adr = isname ? records[a].adr : 0;
-      if (records[f].type != type || records[f].adr != adr) [[unlikely]] {
-        if (!rebind(known, actuals, *body)) return false;
-        break;
-      }
-      known.matched[static_cast<std::size_t>(i)] = a;
-    }
-    known.matchedok = true;
+  if (!samematched(known, actuals)) [[unlikely]] {
+    if (!matchformals(known, S, first, actuals, body)) return false;
   }
   if (plat::fpu_peek_status() != 0) return false;
+  const std::int32_t m = known.m;
   const auto zsize = static_cast<std::int32_t>(z.size());
   double* const cells = z.data();
+  b.known = &known;
   b.S = S;
   b.n = n;
   b.m = m;
   b.ptr = ptr;
   b.first = first;
+  b.plainback = known.plainback;
   // The value, with the formals bound and the function's value unassigned.
   b.keptvalue = cells[S + 1];
   for (std::int32_t i = 0; i < m; ++i) b.kept[i] = cells[known.formal[i]];
   cells[S + 1] = unassigned;
-  for (std::int32_t i = 0; i < m; ++i)
-    cells[known.formal[i]] = b.actual[i] >= 0 && b.actual[i] < zsize ? cells[b.actual[i]] : 0.0;
-  b.plainback = known.plainback;
-  b.known = &known;
+  for (std::int32_t i = 0; i < m; ++i) {
+    const std::int32_t a = actuals[i];
+    b.actual[i] = a;
+    cells[known.formal[i]] = a >= 0 && a < zsize ? cells[a] : 0.0;
+  }
   bool good = false;
   if (known.program) {
     // (The program assigns the value to the function's cell itself.)
-    const ProgResult r = runplain(body->prog);
+    const ProgResult r = runplain(body.prog);
     good = r.done;
     b.v = r.value;
   } else {
-    good = evaluate(body->value, cells, zsize, b.v);
+    good = evaluate(body.value, cells, zsize, b.v);
   }
-  if (!good || std::bit_cast<std::uint64_t>(b.v) == std::bit_cast<std::uint64_t>(unassigned)) {
+  if (!good || std::bit_cast<std::uint64_t>(b.v) == std::bit_cast<std::uint64_t>(unassigned))
+      [[unlikely]] {
     unbind(b);
     // (A value that is no finite number is the function's statement's
     // failure, raised again when the general path runs it: the status it
@@ -348,10 +392,8 @@ void commitcall(const Bound& b, std::int32_t callpos, bool onstack) {
   std::int32_t* const stack = adrs.data() - 1;          // stack[i] is adrs(i)
   core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
   double* const cells = z.data();
-  const auto zsize = static_cast<std::int32_t>(z.size());
-  const std::int32_t S = b.S, ptr = b.ptr, argbase = ptr - b.n;
-  const std::int32_t calleebase = ptr + framesize, calleefirst = b.first;
-  const auto& back = b.known->back;
+  const std::int32_t S = b.S, ptr = b.ptr;
+  const std::int32_t calleefirst = b.first;
   // The reference: its frame on the stack, the function's record.
   const std::int32_t scope = core::lokalscope;
   if (onstack) {
@@ -366,18 +408,16 @@ void commitcall(const Bound& b, std::int32_t callpos, bool onstack) {
   const std::int32_t mode = core::xeqmode & core::runmode::framebits;
   // The function's record: the argument count, the caller's mode and
   // command, and no return statement (it had one while active).
-  std::int16_t record[4];
-  std::memcpy(record, cells + S, sizeof record);
-  record[1] = 0;
-  record[2] = static_cast<std::int16_t>((mode & 0xFF) | ((prev & 0xFF) << 8));
-  record[3] = static_cast<std::int16_t>(b.n);
-  std::memcpy(cells + S, record, sizeof record);
+  const std::int16_t record[3] = {0,
+                                  static_cast<std::int16_t>((mode & 0xFF) | ((prev & 0xFF) << 8)),
+                                  static_cast<std::int16_t>(b.n)};
+  std::memcpy(reinterpret_cast<char*>(cells + S) + sizeof(std::int16_t), record, sizeof record);
   // The function's statement (`$` comes back with the return).
   if ((core::idestate & core::busy::compiling) == 0) core::nomsg = 0;
   cells[3] = cells[4] = cells[5] = cells[6] = 1.0;
   cells[S + 1] = b.v;
   if (onstack) {
-    stack[calleebase + 1] = calleefirst + 1;
+    stack[ptr + framesize + 1] = calleefirst + 1;
     // (A program form leaves its value in its result cell too.)
     if (b.known->program) cells[calleefirst + 1] = b.v;
   }
@@ -393,9 +433,8 @@ void commitcall(const Bound& b, std::int32_t callpos, bool onstack) {
   stmtflags = 0;
   eventlabel = 0;
   callkind = wfunction;
-  for (std::int32_t i = 0; i < b.m; ++i)
-    if (back[i] >= 1 && back[i] < zsize && b.actual[i] >= 1 && b.actual[i] < zsize)
-      cells[b.actual[i]] = cells[back[i]];
+  // (Where the give-back leaves each actual as it is, it is not made.)
+  if (!b.known->quietback) giveback(b);
   core::lokalsub =
       scope >= 1 && scope <= core::nsym && scope <= name.size() ? records[scope].scope : 0;
   core::xeqmode = mode;
@@ -410,8 +449,8 @@ void commitcall(const Bound& b, std::int32_t callpos, bool onstack) {
   records[calleefirst + 1] = core::SymbolRecord{};
   records[calleefirst + 1].type = numtemptype;
   cells[calleefirst] = b.v;
-  stack[argbase] = calleefirst;
-  core::xeqstackptr = argbase;
+  stack[ptr - b.n] = calleefirst;
+  core::xeqstackptr = ptr - b.n;
   core::iresult = calleefirst + 1;
 }
 
