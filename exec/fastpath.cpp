@@ -902,6 +902,7 @@ struct Words {
     f.leafframe = frame;
     f.leafstop = stopline;
     f.leaf = leaffits(f, base);
+    callkept[subslot(f.callee.S)] = true;
     const std::int32_t S = f.callee.S;
     f.frameroom =
         base + static_cast<std::int32_t>(f.pushes.size()) + framesize <= core::adrs.size() &&
@@ -1989,8 +1990,7 @@ void retyped(std::int32_t f1) {
   optforms::retyped(f1, last);
 }
 
-std::int32_t reclassed(std::int32_t f1, std::int32_t formal) {
-  ++callepoch;
+std::int32_t reclassed(std::int32_t S, std::int32_t f1, std::int32_t formal) {
   if (headsrun != runepoch || !std::binary_search(heads.begin(), heads.end(), f1)) findheads();
   const auto at = std::upper_bound(heads.begin(), heads.end(), f1);
   if (at == heads.begin() || at[-1] != f1) {
@@ -2009,12 +2009,16 @@ std::int32_t reclassed(std::int32_t f1, std::int32_t formal) {
     f.checked = f.live = 0;
     f.pushepoch = f.boundepoch = f.leafepoch = 0;
   }
-  if (held) ++kindmoves;
+  if (held)
+    kindchanged(S);
+  else
+    ++callepoch;
   optforms::retyped(f1, last);
   return held ? last : 0;
 }
 
 void reset() {
+  callkept.fill(false);
   forms.clear();
   otherforms.clear();
   newrun();

@@ -43,11 +43,13 @@ struct Known {
   std::array<std::int32_t, maxformals> formal{}, back{};
   bool plainback = true;
   // The actuals last found bound as the formals expect (their types change
-  // only as `callepoch` moves).
+  // only as `callepoch` or the function's `formalkinds` moves).
   std::array<std::int32_t, maxformals> matched{};
-  bool matchedok = false;
   // With them the return's give-back changes no actual (matchformals).
   bool quietback = false;
+  // While they hold: the `formalkinds` of the function they were matched
+  // for (never 0), else 0.
+  std::uint64_t matchedkinds = 0;
   bool fits = false;
   std::uint64_t seen = 0, seenforms = 0;
   // The formal whose change of kind last left every form of the function
@@ -180,7 +182,7 @@ inline bool samesite(const Known& known, std::int32_t site, std::int32_t S, std:
                                std::int32_t ptr, std::int32_t base, std::int32_t first,
                                const std::vector<Form>& forms) {
   known.epoch = 0;
-  known.matchedok = false;
+  known.matchedkinds = 0;
   const std::uint64_t key = callepoch - kindmoves;
   // (Only formals changed between kinds of numbers since: the function's
   // statements hold, the formals are matched again.)
@@ -238,11 +240,10 @@ inline bool samesite(const Known& known, std::int32_t site, std::int32_t S, std:
       if (formal.adr != adr || !readsalike(formal.type) || !readsalike(type) || !holdsfor(body, f))
         return false;
       if (known.heldfor == f && known.heldchanges == formchanges && known.heldrun == runepoch) {
-        ++callepoch;
-        ++kindmoves;
+        kindchanged(known.S);
         optforms::retyped(known.f1, known.heldlast);
       } else {
-        const std::int32_t last = reclassed(known.f1, f);
+        const std::int32_t last = reclassed(known.S, known.f1, f);
         known.heldfor = last > 0 ? f : 0;
         known.heldlast = last;
         known.heldchanges = formchanges;
@@ -270,7 +271,7 @@ inline bool samesite(const Known& known, std::int32_t site, std::int32_t S, std:
   const std::int32_t nname =
       std::min<std::int32_t>(core::nname, static_cast<std::int32_t>(name.size()));
   const std::int32_t m = known.m;
-  known.matchedok = false;
+  known.matchedkinds = 0;
   for (std::int32_t i = 0; i < m; ++i) {
     const std::int32_t f = known.formal[static_cast<std::size_t>(i)];
     const std::int32_t a = actuals[i];
@@ -292,13 +293,13 @@ inline bool samesite(const Known& known, std::int32_t site, std::int32_t S, std:
       if (a == known.formal[static_cast<std::size_t>(j)]) quiet = false;
   }
   known.quietback = quiet;
-  known.matchedok = true;
+  known.matchedkinds = formalkinds[subslot(S)];
   return true;
 }
 
 // Whether the actuals are those last matched.
-inline bool samematched(const Known& known, const std::int32_t* actuals) {
-  if (!known.matchedok) return false;
+inline bool samematched(const Known& known, std::int32_t S, const std::int32_t* actuals) {
+  if (known.matchedkinds != formalkinds[subslot(S)]) return false;
   for (std::int32_t i = 0; i < known.m; ++i)
     if (known.matched[static_cast<std::size_t>(i)] != actuals[i]) return false;
   return true;
@@ -338,7 +339,7 @@ bool bindcall(std::int32_t site, std::int32_t S, std::int32_t n, std::int32_t pt
   const Form& body = forms[static_cast<std::size_t>(known.f1 + 1)];
   // The formals as the call binds them keep the types and addresses the
   // body's form was made for.
-  if (!samematched(known, actuals)) [[unlikely]] {
+  if (!samematched(known, S, actuals)) [[unlikely]] {
     if (!matchformals(known, S, first, actuals, body)) return false;
   }
   if (plat::fpu_peek_status() != 0) return false;
@@ -492,6 +493,8 @@ bool enterrun(const Callee& c, std::int32_t n, const std::int32_t* formals, bool
   }
   const std::int32_t nname =
       std::min<std::int32_t>(core::nname, static_cast<std::int32_t>(name.size()));
+  // (A CALL keeps what it binds here till `callepoch` moves.)
+  if (!bound && !c.function) callkept[subslot(S)] = true;
   for (std::int32_t i = 0; i < (bound ? 0 : m); ++i) {
     const std::int32_t a = actuals[i];
     core::SymbolRecord& f = records[formals[i]];
@@ -501,7 +504,7 @@ bool enterrun(const Callee& c, std::int32_t n, const std::int32_t* formals, bool
     // The statements that name the formal were made for its type.
     if (f.type != type || f.adr != adr) {
       if (f.adr == adr && readsalike(f.type) && readsalike(type))
-        reclassed(c.f1, formals[i]);
+        reclassed(S, c.f1, formals[i]);
       else
         retyped(c.f1);
       f.type = type;
