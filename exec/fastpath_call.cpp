@@ -42,13 +42,14 @@ struct Known {
   bool program = false;  // the function's statement is a program form (else an assignment's)
   std::array<std::int32_t, maxformals> formal{}, back{};
   bool plainback = true;
-  // The actuals last found bound as the formals expect (their types change
-  // only as `callepoch` or the function's `formalkinds` moves).
+  // The actuals last found bound as the formals expect: their types change
+  // as `callepoch` moves, or as `formalkinds` moves for the function (its
+  // formals) or for the subroutine the reference stands in (an actual that
+  // is its formal, named by a statement that has no form).
   std::array<std::int32_t, maxformals> matched{};
-  // With them the return's give-back changes no actual (matchformals).
+  // (With them the return's give-back changes no actual: matchformals.)
   bool quietback = false;
-  // While they hold: the `formalkinds` of the function they were matched
-  // for (never 0), else 0.
+  // While they hold, kindsum() as they were matched (never 0), else 0.
   std::uint64_t matchedkinds = 0;
   bool fits = false;
   std::uint64_t seen = 0, seenforms = 0;
@@ -258,6 +259,12 @@ inline bool samesite(const Known& known, std::int32_t site, std::int32_t S, std:
   return true;
 }
 
+// What the formals' types of function S and of the subroutine running now
+// rely on: moves whenever either's `formalkinds` does (both only grow).
+inline std::uint64_t kindsum(std::int32_t S) {
+  return formalkinds[subslot(S)] + formalkinds[subslot(core::lokalscope)];
+}
+
 // The actuals of a reference matched anew against the formals of the
 // function `known` as the call binds them (rebind() where one was left
 // bound to another kind), and whether the return's give-back leaves every
@@ -293,13 +300,13 @@ inline bool samesite(const Known& known, std::int32_t site, std::int32_t S, std:
       if (a == known.formal[static_cast<std::size_t>(j)]) quiet = false;
   }
   known.quietback = quiet;
-  known.matchedkinds = formalkinds[subslot(S)];
+  known.matchedkinds = kindsum(S);
   return true;
 }
 
 // Whether the actuals are those last matched.
 inline bool samematched(const Known& known, std::int32_t S, const std::int32_t* actuals) {
-  if (known.matchedkinds != formalkinds[subslot(S)]) return false;
+  if (known.matchedkinds != kindsum(S)) return false;
   for (std::int32_t i = 0; i < known.m; ++i)
     if (known.matched[static_cast<std::size_t>(i)] != actuals[i]) return false;
   return true;
