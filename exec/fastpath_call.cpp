@@ -85,6 +85,10 @@ inline std::size_t knownat(std::int32_t site) {
 struct Referenced {
   std::uint64_t run = 0;  // `runepoch` it was found in
   Callee c;
+  // Its formals (the first `named` of them, at most maxformals, each a
+  // symbol with a value cell: the chain of names stays within a run).
+  std::array<std::int32_t, maxformals> formals{};
+  std::int32_t named = 0;
 };
 std::array<Referenced, nknown> referenced;
 
@@ -497,27 +501,29 @@ bool enterrun(const Callee& c, std::int32_t n, const std::int32_t* formals, bool
       const std::int32_t a = actuals[i];
       cells[formals[i]] = a >= 0 && a < zsize ? cells[a] : 0.0;
     }
-  }
-  const std::int32_t nname =
-      std::min<std::int32_t>(core::nname, static_cast<std::int32_t>(name.size()));
-  // (A CALL keeps what it binds here till `callepoch` moves.)
-  if (!bound && !c.function) callkept[subslot(S)] = true;
-  for (std::int32_t i = 0; i < (bound ? 0 : m); ++i) {
-    const std::int32_t a = actuals[i];
-    core::SymbolRecord& f = records[formals[i]];
-    const bool symbol = bindsname(a, nname, records);
-    const std::int16_t type = symbol ? records[a].type : std::int16_t{0xA0};
-    const std::int32_t adr = symbol ? records[a].adr : 0;
-    // The statements that name the formal were made for its type.
-    if (f.type != type || f.adr != adr) {
-      if (f.adr == adr && readsalike(f.type) && readsalike(type))
-        reclassed(S, c.f1, formals[i]);
-      else
-        retyped(c.f1);
-      f.type = type;
-      f.adr = adr;
+  } else {
+    const std::int32_t nname =
+        std::min<std::int32_t>(core::nname, static_cast<std::int32_t>(name.size()));
+    // (A CALL keeps what it binds here till `callepoch` moves.)
+    if (!c.function) callkept[subslot(S)] = true;
+    for (std::int32_t i = 0; i < m; ++i) {
+      const std::int32_t a = actuals[i];
+      const std::int32_t formal = formals[i];
+      core::SymbolRecord& f = records[formal];
+      const bool symbol = bindsname(a, nname, records);
+      const std::int16_t type = symbol ? records[a].type : std::int16_t{0xA0};
+      const std::int32_t adr = symbol ? records[a].adr : 0;
+      // The statements that name the formal were made for its type.
+      if (f.type != type || f.adr != adr) [[unlikely]] {
+        if (f.adr == adr && readsalike(f.type) && readsalike(type))
+          reclassed(S, c.f1, formal);
+        else
+          retyped(c.f1);
+        f.type = type;
+        f.adr = adr;
+      }
+      cells[formal] = a >= 0 && a < zsize ? cells[a] : 0.0;
     }
-    cells[formals[i]] = a >= 0 && a < zsize ? cells[a] : 0.0;
   }
   // The record: the return statement (the one after the CALL), the mode
   // and the command the call leaves (a RUN's -1 becomes the call's).
@@ -542,6 +548,13 @@ struct Left {
   std::int32_t S = 0, base = 0, m = 0;
   std::int32_t header = 0;  // (where its formals stand in the program)
   bool function = false;
+  // The header's formals, when there are at most maxformals and each
+  // names a cell (`plain`).
+  bool plain = false;
+  std::array<std::int32_t, maxformals> formals{};
+  // The bounds of the statement that a function's return goes on in, for
+  // statement `boundsline` (0 none).
+  std::int32_t boundsline = 0, boundsstart = 0, boundsend = 0;
 };
 std::array<Left, 64> lefts;  // by subroutine symbol
 
@@ -550,8 +563,8 @@ namespace {
 // What a return from subroutine S with its frame below stack base b finds
 // (`known` brought up to date when it is looked at anew), the record's
 // bits in `bits`; null when leave() must look.
-[[gnu::always_inline]] inline const Left* findleft(Callee& known, std::int32_t S, std::int32_t b,
-                                                   std::uint64_t& bits) {
+[[gnu::always_inline]] inline Left* findleft(Callee& known, std::int32_t S, std::int32_t b,
+                                             std::uint64_t& bits) {
   const auto zsize = static_cast<std::int32_t>(z.size());
   double* const cells = z.data();
   Left& left = lefts[static_cast<std::uint32_t>(S) % lefts.size()];
@@ -571,7 +584,36 @@ namespace {
   if (m > 0 && (!core::xeqbuf.valid(at) || !core::xeqbuf.valid(at + m - 1))) return nullptr;
   std::memcpy(&bits, cells + S, sizeof bits);
   left = Left{runepoch, bits, S, b, m, m > 0 ? at : 0, function};
+  left.plain = m <= maxformals;
+  for (std::int32_t i = 0; i < m && left.plain; ++i) {
+    const std::int32_t formal = core::xeqbuf.data()[at + i];
+    left.plain = formal >= 1 && formal < zsize;
+    left.formals[static_cast<std::size_t>(i)] = formal;
+  }
   return &left;
+}
+
+// The return's give-back: each actual (a symbol or the cell of an array
+// element) takes the value of the formal the subroutine's header names
+// for it. (The stores only grow within a run: a formal found to name a
+// cell still does.)
+[[gnu::always_inline]] inline void giveback(const Left& left, const std::int32_t* actuals) {
+  double* const cells = z.data();
+  const std::int32_t zlast = static_cast<std::int32_t>(z.size()) - 1;
+  const std::int32_t m = left.m;
+  if (left.plain) {
+    for (std::int32_t i = 0; i < m; ++i) {
+      const std::int32_t a = actuals[i];
+      if (a >= 1 && a <= zlast) cells[a] = cells[left.formals[static_cast<std::size_t>(i)]];
+    }
+    return;
+  }
+  const std::int16_t* const header = core::xeqbuf.data() + left.header;
+  for (std::int32_t i = 0; i < m; ++i) {
+    const std::int32_t formal = header[i];
+    const std::int32_t a = actuals[i];
+    if (formal >= 1 && formal <= zlast && a >= 1 && a <= zlast) cells[a] = cells[formal];
+  }
 }
 
 }  // namespace
@@ -579,7 +621,6 @@ namespace {
 bool leaverun(Callee& known, WordResult& r) {
   const std::int32_t S = core::lokalscope;
   const std::int32_t b = core::xeqstackbase;
-  const auto zsize = static_cast<std::int32_t>(z.size());
   if (core::idecmd != incall || (core::keyrec[2] & 1) != 0 ||
       (core::xeqmode & (core::runmode::callback | core::runmode::running)) !=
           core::runmode::running ||
@@ -587,9 +628,9 @@ bool leaverun(Callee& known, WordResult& r) {
     return false;
   double* const cells = z.data();
   std::uint64_t bits = 0;
-  const Left* const found = findleft(known, S, b, bits);
+  Left* const found = findleft(known, S, b, bits);
   if (found == nullptr) return false;
-  const Left& left = *found;
+  Left& left = *found;
   const bool function = left.function;
   const std::int32_t m = left.m;
   // (A function without a value: the calling statement's failure, leave()'s.)
@@ -618,18 +659,8 @@ bool leaverun(Callee& known, WordResult& r) {
   wordpos = stack[ptr + 3];
   firsttemp = stack[ptr + 4];
   callkind = stack[ptr + 5];
-  if (m > 0) {
-    // (The header as the subroutine's record names it.)
-    const std::int16_t* const header = core::xeqbuf.data() + left.header;
-    const std::int32_t* const actuals = stack + ptr - f4 + 1;
-    const std::int32_t zlast = zsize - 1;
-    for (std::int32_t i = 0; i < m; ++i) {
-      const std::int32_t formal = header[i];
-      const std::int32_t a = actuals[i];
-      // An actual is a symbol or the cell of an array element.
-      if (formal >= 1 && formal <= zlast && a >= 1 && a <= zlast) cells[a] = cells[formal];
-    }
-  }
+  // (The header as the subroutine's record names it.)
+  if (m > 0) giveback(left, stack + ptr - f4 + 1);
   core::lokalsub =
       scope >= 1 && scope <= core::nsym && scope <= name.size() ? records[scope].scope : 0;
   const std::int32_t mode = static_cast<std::uint16_t>(f3) & 0xFF;
@@ -642,8 +673,20 @@ bool leaverun(Callee& known, WordResult& r) {
     // The value takes the reference's place in the caller's statement.
     if (static_cast<std::size_t>(S) < dollarkept.size())
       cells[1] = dollarkept[static_cast<std::size_t>(S)];
-    --core::xeqline;
-    loadbounds();
+    // (The bounds of the caller's statement, as loadbounds() finds them: the
+    // statements stay within a run.)
+    const std::int32_t line = --core::xeqline;
+    if (left.boundsline == line && (core::xeqmode & core::runmode::single) == 0) {
+      stmtstart = left.boundsstart;
+      stmtend = left.boundsend;
+    } else {
+      loadbounds();
+      if ((core::xeqmode & core::runmode::single) == 0) {
+        left.boundsline = line;
+        left.boundsstart = stmtstart;
+        left.boundsend = stmtend;
+      }
+    }
     core::xeqstackptr = ptr - f4;
     core::iresult = calleefirst;
     if (resultroom(core::iresult)) newtemprecord(core::iresult);
@@ -728,18 +771,7 @@ bool returnchain(Callee& known, std::int32_t& line, std::int32_t& pos, std::int3
   pos = stack[ptr + 3];
   firsttemp = stack[ptr + 4];
   callkind = stack[ptr + 5];
-  const std::int32_t m = left->m;
-  if (m > 0) {
-    const std::int16_t* const header = core::xeqbuf.data() + left->header;
-    const std::int32_t* const actuals = stack + ptr - f4 + 1;
-    const auto zlast = static_cast<std::int32_t>(z.size()) - 1;
-    for (std::int32_t i = 0; i < m; ++i) {
-      const std::int32_t formal = header[i];
-      const std::int32_t a = actuals[i];
-      // An actual is a symbol or the cell of an array element.
-      if (formal >= 1 && formal <= zlast && a >= 1 && a <= zlast) cells[a] = cells[formal];
-    }
-  }
+  if (left->m > 0) giveback(*left, stack + ptr - f4 + 1);
   core::lokalsub =
       scope >= 1 && scope <= core::nsym && scope <= name.size() ? records[scope].scope : 0;
   const std::int32_t mode = static_cast<std::uint16_t>(f3) & 0xFF;
@@ -766,24 +798,25 @@ bool referencerun(std::int16_t w) {
   if (f1 < 1 || f1 > core::nstmt || subactive(S)) return false;
   // What the reference finds of the function, kept by its word.
   Referenced& known = referenced[knownat(wordpos)];
-  if (known.run != runepoch || known.c.S != S || known.c.f1 != f1) {
+  if (known.run != runepoch || known.c.S != S || known.c.f1 != f1) [[unlikely]] {
     known.c = callee(S, f1, true);
     known.run = runepoch;
+    // The formals, each a symbol with a value cell (else enter() fails).
+    const core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
+    const auto zsize = static_cast<std::int32_t>(z.size());
+    const std::int32_t count = std::min(known.c.formals, maxformals);
+    std::int32_t formal = records[S].link;
+    known.named = 0;
+    while (known.named < count && formal >= 1 && formal <= core::nsym && formal <= name.size() &&
+           formal < zsize) {
+      known.formals[static_cast<std::size_t>(known.named++)] = formal;
+      formal = records[formal].link;
+    }
   }
   const Callee& c = known.c;
-  // The formals, each a symbol with a value cell (else enter() fails).
   const std::int32_t m = std::min(c.formals, n);
-  if (m > maxformals) return false;
-  std::array<std::int32_t, maxformals> formals;
-  const core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
-  const auto zsize = static_cast<std::int32_t>(z.size());
-  std::int32_t formal = records[S].link;
-  for (std::int32_t i = 0; i < m; ++i) {
-    if (formal < 1 || formal > core::nsym || formal > name.size() || formal >= zsize) return false;
-    formals[static_cast<std::size_t>(i)] = formal;
-    formal = records[formal].link;
-  }
-  return enterrun(c, n, formals.data(), false);
+  if (m > known.named) return false;
+  return enterrun(c, n, known.formals.data(), false);
 }
 
 bool inlinecall(std::int16_t w, const std::vector<Form>& forms) {
