@@ -318,13 +318,14 @@ inline bool samematched(const Known& known, std::int32_t S, const std::int32_t* 
 
 // The return's give-back: each actual (a symbol or an element's cell)
 // takes the value of the formal the function's header names for it.
-[[gnu::noinline]] void giveback(const Bound& b) {
+[[gnu::noinline]] void giveback(const Known& known) {
   double* const cells = z.data();
   const auto zsize = static_cast<std::int32_t>(z.size());
-  const auto& back = b.known->back;
-  for (std::int32_t i = 0; i < b.m; ++i)
-    if (back[i] >= 1 && back[i] < zsize && b.actual[i] >= 1 && b.actual[i] < zsize)
-      cells[b.actual[i]] = cells[back[i]];
+  const auto& back = known.back;
+  const auto& actual = known.matched;
+  for (std::int32_t i = 0; i < known.m; ++i)
+    if (back[i] >= 1 && back[i] < zsize && actual[i] >= 1 && actual[i] < zsize)
+      cells[actual[i]] = cells[back[i]];
 }
 
 }  // namespace
@@ -358,11 +359,6 @@ bool bindcall(std::int32_t site, std::int32_t S, std::int32_t n, std::int32_t pt
   const auto zsize = static_cast<std::int32_t>(z.size());
   double* const cells = z.data();
   b.known = &known;
-  b.S = S;
-  b.n = n;
-  b.m = m;
-  b.ptr = ptr;
-  b.first = first;
   b.plainback = known.plainback;
   // The value, with the formals bound and the function's value unassigned.
   b.keptvalue = cells[S + 1];
@@ -370,7 +366,6 @@ bool bindcall(std::int32_t site, std::int32_t S, std::int32_t n, std::int32_t pt
   cells[S + 1] = unassigned;
   for (std::int32_t i = 0; i < m; ++i) {
     const std::int32_t a = actuals[i];
-    b.actual[i] = a;
     cells[known.formal[i]] = a >= 0 && a < zsize ? cells[a] : 0.0;
   }
   bool good = false;
@@ -396,16 +391,18 @@ bool bindcall(std::int32_t site, std::int32_t S, std::int32_t n, std::int32_t pt
 
 void unbind(const Bound& b) {
   double* const cells = z.data();
-  cells[b.S + 1] = b.keptvalue;
-  for (std::int32_t i = 0; i < b.m; ++i) cells[b.known->formal[i]] = b.kept[i];
+  const Known& known = *b.known;
+  cells[known.S + 1] = b.keptvalue;
+  for (std::int32_t i = 0; i < known.m; ++i) cells[known.formal[i]] = b.kept[i];
 }
 
 void commitcall(const Bound& b, std::int32_t callpos, bool onstack) {
   std::int32_t* const stack = adrs.data() - 1;          // stack[i] is adrs(i)
   core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
   double* const cells = z.data();
-  const std::int32_t S = b.S, ptr = b.ptr;
-  const std::int32_t calleefirst = b.first;
+  const Known& known = *b.known;
+  const std::int32_t S = known.S, ptr = known.ptr, n = known.n;
+  const std::int32_t calleefirst = known.first;
   // The reference: its frame on the stack, the function's record.
   const std::int32_t scope = core::lokalscope;
   if (onstack) {
@@ -422,7 +419,7 @@ void commitcall(const Bound& b, std::int32_t callpos, bool onstack) {
   // command, and no return statement (it had one while active).
   const std::int16_t record[3] = {0,
                                   static_cast<std::int16_t>((mode & 0xFF) | ((prev & 0xFF) << 8)),
-                                  static_cast<std::int16_t>(b.n)};
+                                  static_cast<std::int16_t>(n)};
   std::memcpy(reinterpret_cast<char*>(cells + S) + sizeof(std::int16_t), record, sizeof record);
   // The function's statement (`$` comes back with the return).
   if ((core::idestate & core::busy::compiling) == 0) core::nomsg = 0;
@@ -431,7 +428,7 @@ void commitcall(const Bound& b, std::int32_t callpos, bool onstack) {
   if (onstack) {
     stack[ptr + framesize + 1] = calleefirst + 1;
     // (A program form leaves its value in its result cell too.)
-    if (b.known->program) cells[calleefirst + 1] = b.v;
+    if (known.program) cells[calleefirst + 1] = b.v;
   }
   jumpedflag = 0;
   // Its END: the word path's first steps, then the return.
@@ -446,7 +443,7 @@ void commitcall(const Bound& b, std::int32_t callpos, bool onstack) {
   eventlabel = 0;
   callkind = wfunction;
   // (Where the give-back leaves each actual as it is, it is not made.)
-  if (!b.known->quietback) giveback(b);
+  if (!known.quietback) giveback(known);
   core::lokalsub =
       scope >= 1 && scope <= core::nsym && scope <= name.size() ? records[scope].scope : 0;
   core::xeqmode = mode;
@@ -461,8 +458,8 @@ void commitcall(const Bound& b, std::int32_t callpos, bool onstack) {
   records[calleefirst + 1] = core::SymbolRecord{};
   records[calleefirst + 1].type = numtemptype;
   cells[calleefirst] = b.v;
-  stack[ptr - b.n] = calleefirst;
-  core::xeqstackptr = ptr - b.n;
+  stack[ptr - n] = calleefirst;
+  core::xeqstackptr = ptr - n;
   core::iresult = calleefirst + 1;
 }
 

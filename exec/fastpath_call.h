@@ -27,12 +27,11 @@ bool inlinecall(std::int16_t w, const std::vector<Form>& forms);
 // formals' and the function value's cells as they were, and the value.
 inline constexpr std::int32_t maxformals = 8;
 struct Known;
+// (The function, its arguments and frame are those `known` holds.)
 struct Bound {
   const Known* known = nullptr;  // what the reference found of the function
-  std::int32_t S = 0, n = 0, m = 0, ptr = 0, first = 0;
-  std::array<std::int32_t, maxformals> actual;  // (the first m of them are set)
   std::array<double, maxformals> kept;
-  double keptvalue = 0.0, v = 0.0;
+  double keptvalue, v = 0.0;
   bool plainback = true;  // the return gives each actual its formal's value back unchanged
 };
 // The run state a reference is taken in one step from (a RUN, nothing
