@@ -39,7 +39,8 @@ struct Known {
   std::int32_t site = 0;
   std::int32_t S = 0, n = 0, ptr = 0, base = 0, first = 0, scope = 0, stop = 0;
   std::int32_t f1 = 0, m = 0;
-  bool program = false;  // the function's statement is a program form (else an assignment's)
+  std::int16_t scopesub = 0;  // the `lokalsub` of `scope`, which the return leaves
+  bool program = false;       // the function's statement is a program form (else an assignment's)
   std::array<std::int32_t, maxformals> formal{}, back{};
   bool plainback = true;
   // The actuals last found bound as the formals expect: their types change
@@ -189,6 +190,9 @@ inline bool samesite(const Known& known, std::int32_t site, std::int32_t S, std:
   known.epoch = 0;
   known.matchedkinds = 0;
   const std::uint64_t key = callepoch - kindmoves;
+  const std::int32_t scope = core::lokalscope;
+  known.scopesub =
+      scope >= 1 && scope <= core::nsym && scope <= name.size() ? name.data()[scope - 1].scope : 0;
   // (Only formals changed between kinds of numbers since: the function's
   // statements hold, the formals are matched again.)
   if (known.sitefits == key && samesite(known, site, S, n, ptr, base, first)) {
@@ -334,12 +338,14 @@ bool bindcall(std::int32_t site, std::int32_t S, std::int32_t n, std::int32_t pt
               std::int32_t first, const std::int32_t* actuals, const std::vector<Form>& forms,
               Bound& b) {
   const std::int32_t base = core::xeqstackbase;
-  const std::int32_t argbase = ptr - n;
-  if (argbase <= base || argbase < 1 || ptr + framesize > adrs.size()) return false;
   Known& known = knowns[knownat(site)];
   if (known.epoch != callepoch || known.site != site || known.S != S || known.n != n ||
       known.ptr != ptr || known.base != base || known.first != first ||
       known.scope != core::lokalscope || known.stop != stopline) [[unlikely]] {
+    // (The stores only grow within a run: where the findings hold, so does
+    // the room for the frame.)
+    const std::int32_t argbase = ptr - n;
+    if (argbase <= base || argbase < 1 || ptr + framesize > adrs.size()) return false;
     // (A function found not to fit is not looked at again while that holds.)
     if (known.siteunfit == callepoch - kindmoves && samesite(known, site, S, n, ptr, base, first))
       return false;
@@ -444,8 +450,7 @@ void commitcall(const Bound& b, std::int32_t callpos, bool onstack) {
   callkind = wfunction;
   // (Where the give-back leaves each actual as it is, it is not made.)
   if (!known.quietback) giveback(known);
-  core::lokalsub =
-      scope >= 1 && scope <= core::nsym && scope <= name.size() ? records[scope].scope : 0;
+  core::lokalsub = known.scopesub;
   core::xeqmode = mode;
   core::xeqstop = (mode & 0x02) && scope == tablescope ? stops::callback : 0;
   core::idecmd = static_cast<std::int8_t>(prev & 0xFF);
