@@ -91,6 +91,12 @@ struct Referenced {
   // symbol with a value cell: the chain of names stays within a run).
   std::array<std::int32_t, maxformals> formals{};
   std::int32_t named = 0;
+  // What the reference at word `site` last bound them to: its actuals,
+  // for the `callepoch` and kindsum() of then (the formals keep the types
+  // and addresses those actuals give while both stay).
+  std::int32_t site = 0;
+  std::array<std::int32_t, maxformals> actuals{};
+  std::uint64_t boundepoch = 0, boundkinds = 0;
 };
 std::array<Referenced, nknown> referenced;
 
@@ -809,11 +815,32 @@ bool referencerun(std::int16_t w) {
       known.formals[static_cast<std::size_t>(known.named++)] = formal;
       formal = records[formal].link;
     }
+    known.boundepoch = 0;
   }
   const Callee& c = known.c;
   const std::int32_t m = std::min(c.formals, n);
   if (m > known.named) return false;
-  return enterrun(c, n, known.formals.data(), false);
+  const std::int32_t* const actuals = adrs.data() + argbase;  // (the stack's entry argbase + 1 on)
+  const std::int32_t site = wordpos;
+  bool bound =
+      known.boundepoch == callepoch && known.site == site && known.boundkinds == kindsum(S);
+  if (bound) {
+    for (std::int32_t i = 0; i < m; ++i) {
+      if (known.actuals[static_cast<std::size_t>(i)] != actuals[i]) {
+        bound = false;
+        break;
+      }
+    }
+  }
+  const std::int32_t scope = core::lokalscope;
+  if (!enterrun(c, n, known.formals.data(), bound)) return false;
+  if (!bound) {
+    known.site = site;
+    for (std::int32_t i = 0; i < m; ++i) known.actuals[static_cast<std::size_t>(i)] = actuals[i];
+    known.boundepoch = callepoch;
+    known.boundkinds = formalkinds[subslot(S)] + formalkinds[subslot(scope)];
+  }
+  return true;
 }
 
 bool inlinecall(std::int16_t w, const std::vector<Form>& forms) {
