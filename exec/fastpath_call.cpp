@@ -403,7 +403,7 @@ void unbind(const Bound& b) {
   for (std::int32_t i = 0; i < known.m; ++i) cells[known.formal[i]] = b.kept[i];
 }
 
-void commitcall(const Bound& b, std::int32_t callpos, bool onstack) {
+void commitcall(const Bound& b, std::int32_t callpos, bool onstack, bool chained) {
   std::int32_t* const stack = adrs.data() - 1;          // stack[i] is adrs(i)
   core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
   double* const cells = z.data();
@@ -429,7 +429,7 @@ void commitcall(const Bound& b, std::int32_t callpos, bool onstack) {
                                   static_cast<std::int16_t>(n)};
   std::memcpy(reinterpret_cast<char*>(cells + S) + sizeof(std::int16_t), record, sizeof record);
   // The function's statement (`$` comes back with the return).
-  if ((core::idestate & core::busy::compiling) == 0) core::nomsg = 0;
+  if (!chained && (core::idestate & core::busy::compiling) == 0) core::nomsg = 0;
   cells[3] = cells[4] = cells[5] = cells[6] = 1.0;
   cells[S + 1] = b.v;
   if (onstack) {
@@ -437,16 +437,20 @@ void commitcall(const Bound& b, std::int32_t callpos, bool onstack) {
     // (A program form leaves its value in its result cell too.)
     if (known.program) cells[calleefirst + 1] = b.v;
   }
-  jumpedflag = 0;
-  // Its END: the word path's first steps, then the return.
-  eventcmd = 0;
-  core::keystate[1] = 0;
-  rerunflag = false;
-  core::iostatw[0] = 0;
-  core::msgkey.blank();
-  stoppedflag = 0;
-  core::c1tmptop = core::c1top;
-  stmtflags = 0;
+  // Its END: the word path's first steps, then the return. (A chain
+  // writes the run words these steps leave, as the calling statement's,
+  // when it ends.)
+  if (!chained) {
+    jumpedflag = 0;
+    eventcmd = 0;
+    core::keystate[1] = 0;
+    rerunflag = false;
+    core::iostatw[0] = 0;
+    core::msgkey.blank();
+    stoppedflag = 0;
+    core::c1tmptop = core::c1top;
+    stmtflags = 0;
+  }
   eventlabel = 0;
   callkind = wfunction;
   // (Where the give-back leaves each actual as it is, it is not made.)
