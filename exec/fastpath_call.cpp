@@ -429,7 +429,6 @@ void commitcall(const Bound& b, std::int32_t callpos, bool onstack, bool chained
                                   static_cast<std::int16_t>(n)};
   std::memcpy(reinterpret_cast<char*>(cells + S) + sizeof(std::int16_t), record, sizeof record);
   // The function's statement (`$` comes back with the return).
-  if (!chained && (core::idestate & core::busy::compiling) == 0) core::nomsg = 0;
   cells[3] = cells[4] = cells[5] = cells[6] = 1.0;
   cells[S + 1] = b.v;
   if (onstack) {
@@ -441,6 +440,7 @@ void commitcall(const Bound& b, std::int32_t callpos, bool onstack, bool chained
   // writes the run words these steps leave, as the calling statement's,
   // when it ends.)
   if (!chained) {
+    if ((core::idestate & core::busy::compiling) == 0) core::nomsg = 0;
     jumpedflag = 0;
     eventcmd = 0;
     core::keystate[1] = 0;
