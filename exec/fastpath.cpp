@@ -1185,7 +1185,7 @@ Res runwordassign(Form& f, std::span<const std::int16_t> code, Words* chain = nu
     core::keystate[1] = 0;
     cells[1] = 1.0;
     newtemprecord(firsttemp);
-    if (called) commitcall(bound, f.start + callindex, false, true);
+    if (called) commitchained(bound, f.start + callindex);
     w.stmtflags = f.flagged ? 1 : 0;
     cells[f.target] = v.v;
     w.sp = base + 1;

@@ -408,7 +408,10 @@ void unbind(const Bound& b) {
   for (std::int32_t i = 0; i < known.m; ++i) cells[known.formal[i]] = b.kept[i];
 }
 
-void commitcall(const Bound& b, std::int32_t callpos, bool onstack, bool chained) {
+namespace {
+
+template <bool chained>
+[[gnu::always_inline]] inline void commit(const Bound& b, std::int32_t callpos, bool onstack) {
   std::int32_t* const stack = adrs.data() - 1;          // stack[i] is adrs(i)
   core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
   double* const cells = z.data();
@@ -444,7 +447,7 @@ void commitcall(const Bound& b, std::int32_t callpos, bool onstack, bool chained
   // Its END: the word path's first steps, then the return. (A chain
   // writes the run words these steps leave, as the calling statement's,
   // when it ends.)
-  if (!chained) {
+  if constexpr (!chained) {
     if ((core::idestate & core::busy::compiling) == 0) core::nomsg = 0;
     jumpedflag = 0;
     eventcmd = 0;
@@ -477,6 +480,14 @@ void commitcall(const Bound& b, std::int32_t callpos, bool onstack, bool chained
   core::xeqstackptr = ptr - n;
   core::iresult = calleefirst + 1;
 }
+
+}  // namespace
+
+void commitcall(const Bound& b, std::int32_t callpos, bool onstack) {
+  commit<false>(b, callpos, onstack);
+}
+
+void commitchained(const Bound& b, std::int32_t callpos) { commit<true>(b, callpos, false); }
 
 bool enterrun(const Callee& c, std::int32_t n, const std::int32_t* formals, bool bound) {
   const std::int32_t S = c.S;

@@ -66,10 +66,12 @@ void unbind(const Bound& b);
 // on the stack in place of the function (callpos: the reference's word).
 // Without `onstack` the caller keeps its operands itself: the frame, the
 // value's cell and the stack above the statement's target, which nothing
-// reads again, are left alone. `chained`: the caller is a chain of forms,
-// which writes the run words of the word path's first steps when it ends
-// (the typed key's state it wrote itself).
-void commitcall(const Bound& b, std::int32_t callpos, bool onstack, bool chained = false);
+// reads again, are left alone.
+void commitcall(const Bound& b, std::int32_t callpos, bool onstack);
+// commitcall() without `onstack` for a chain of forms, which writes the run
+// words of the word path's first steps when it ends (the typed key's state
+// it wrote itself).
+void commitchained(const Bound& b, std::int32_t callpos);
 
 // enter() of a CALL (not a function reference) taken in a RUN (runstate()
 // holds): the same frame, bindings, record and jump, without the checks
