@@ -386,16 +386,54 @@ Res runassign(Form& f) {
 
 bool textlike(double v);
 
+static_assert(xop::tgt - xop::tlt == 0x20 && xop::tle - xop::tlt == 0x40 &&
+              xop::tge - xop::tlt == 0x60 && xop::teq - xop::tlt == 0x80 &&
+              xop::tne - xop::tlt == 0xA0);
+
+// One operator of the loop's words on two numbers, as XEQBINNUM makes it:
+// + - * / and the relations here, ** by it. False when the words would
+// fail or report (a relation's difference that overflows).
+[[gnu::always_inline]] inline bool loopop(std::int16_t word, double a, double b, double& r) {
+  switch (static_cast<std::uint16_t>(word)) {
+    case xop::tplus:
+      r = a + b;
+      return true;
+    case xop::tminus:
+      r = a - b;
+      return true;
+    case xop::ttimes:
+      r = a * b;
+      return true;
+    case xop::tdivide:
+      r = a / b;
+      return true;
+    case xop::tlt:
+    case xop::tgt:
+    case xop::tle:
+    case xop::tge:
+    case xop::teq:
+    case xop::tne: {
+      if (!std::isfinite(a - b)) return false;
+      // (The relations' codes follow each other 0x20 apart, in looprel()'s order.)
+      const int rel = static_cast<int>((static_cast<std::uint16_t>(word) - xop::tlt) >> 5);
+      r = relholds(rel, loopdiff(a, b)) ? 1.0 : 0.0;
+      return true;
+    }
+    default:
+      return XEQBINNUM(r, a, word, b) == 0;
+  }
+}
+
 // A GOTO under a one-line IF whose condition its words compute: the
 // condition's values (the operators' results, then the value the IF
-// tests), as the words compute them; false when the words would do
-// anything but compute them (a value that is no finite number, a failure,
-// a result that the words would take for a text).
-[[gnu::noinline]] bool jumpcondition(const Form& f, std::span<double, longeststack> made) {
-  if (plat::fpu_peek_status() != 0) return false;
-  const double* const cells = z.data();
+// tests), as the words compute them; false (the floating-point status
+// cleared) when the words would do anything but compute them (a value that
+// is no finite number, a failure, a result that the words would take for a
+// text). The caller looked at the floating-point status before: a failed
+// calculation not yet reported is the words' to report.
+[[gnu::always_inline]] inline bool jumpcondition(const Form& f, const double* cells, double* made) {
   std::array<double, longeststack> stack;
-  std::array<bool, longeststack> result{};
+  std::array<bool, longeststack> result;
   std::size_t sp = 0, k = 0;
   for (const Form::WordStep& s : f.wordsteps) {
     if (s.op == Form::WordStep::push) {
@@ -408,9 +446,7 @@ bool textlike(double v);
     const double b = stack[--sp], a = stack[sp - 1];
     if ((result[sp] && textlike(b)) || (result[sp - 1] && textlike(a))) return false;
     double r = 0.0;
-    // (A relation's difference may overflow, which the words report.)
-    const bool fits = looprel(static_cast<std::uint16_t>(s.word)) < 0 || std::isfinite(a - b);
-    if (!fits || XEQBINNUM(r, a, s.word, b) != 0 || !std::isfinite(r)) {
+    if (!loopop(s.word, a, b, r) || !std::isfinite(r)) {
       plat::fpu_clear();
       return false;
     }
@@ -428,7 +464,7 @@ bool textlike(double v);
 // 0, that value as the statement's result.
 [[gnu::noinline]] Res runcomputedjump(Form& f, std::int32_t at) {
   std::array<double, longeststack> made;
-  if (!jumpcondition(f, made)) return notrun;
+  if (plat::fpu_peek_status() != 0 || !jumpcondition(f, z.data(), made.data())) return notrun;
   const std::int32_t k = f.nvalues;
   const double v = made[static_cast<std::size_t>(k)];
   if (v != 0.0 && at <= 0) return notrun;
@@ -1307,12 +1343,15 @@ bool quietline() {
 
 // The outcome of a chain: whether any statement ran, and whether the loop
 // test must come next (else the statement at `xeqline` is the loop's).
+// (Whole words, each written and read on its own: a read of several
+// narrower writes, as a record of bytes returned in registers is read,
+// waits for them to leave the processor's store queue.)
 struct Chain {
   std::int32_t ran = 0;  // statements run
-  bool stop = false;
-  bool other = false;     // it ended at a statement of a kind it does not take
-  bool leave = false;     // it ended at a return that the loop must take (its answer `leave`)
-  std::int16_t word = 0;  // (the return's word then)
+  std::int32_t stop = 0;
+  std::int32_t other = 0;  // it ended at a statement of a kind it does not take
+  std::int32_t leave = 0;  // it ended at a return that the loop must take (its answer `leave`)
+  std::int32_t word = 0;   // (the return's word then)
 };
 
 // The frame a chain runs in (the chain's own words): a CALL and a return
@@ -1463,6 +1502,8 @@ Chain runchain(Form* table, std::uint32_t nforms) {
   // Whether the predefined cells hold what the expression path sets: once
   // set, no statement of the chain changes them.
   bool predefined = false;
+  // Whether the floating-point status was found clear in this chain.
+  bool fpuclear = false;
   // The statement of the expression path that ran last, when no other
   // kind ran after it: its first and next word, the text area's start and
   // the stack's top are the run words', written when the chain ends.
@@ -1503,7 +1544,7 @@ Chain runchain(Form* table, std::uint32_t nforms) {
   for (;;) {
     if (static_cast<std::uint32_t>(line) >= ends) {
       // The program's end: the loop test ends the run.
-      out.stop = line > last;
+      out.stop = line > last ? 1 : 0;
       break;
     }
     Form& f = table[line];
@@ -1535,7 +1576,7 @@ Chain runchain(Form* table, std::uint32_t nforms) {
       }
       case Kind::prog: {
         if (f.prog.passes) {
-          out.other = true;
+          out.other = 1;
           goto done;
         }
         if (!f.prog.plain)
@@ -1591,39 +1632,54 @@ Chain runchain(Form* table, std::uint32_t nforms) {
         break;
       }
       case Kind::jump: {
-        // A computed condition runs by the jump's own road.
-        if (!f.wordsteps.empty()) goto done;
-        const std::int32_t at = core::I2EQUZ(1, f.label);
-        bool cond = true;
-        if (f.jumprel >= 0) {
+        // The values the IF's condition leaves in the result cells (a
+        // relation of two cells: its own; none without an IF), then the
+        // value the IF tests.
+        std::array<double, longeststack> made;
+        std::int32_t k = 0;
+        if (!f.wordsteps.empty()) {
+          // (Forms leave no failed calculation behind: once looked at, the
+          // status stays clear in the chain.)
+          if (!fpuclear) {
+            if (plat::fpu_peek_status() != 0) goto done;
+            fpuclear = true;
+          }
+          if (!jumpcondition(f, cells, made.data())) goto done;
+          k = f.nvalues;
+        } else if (f.jumprel >= 0) {
           const double a = cells[f.leftcell], b = cells[f.rightcell];
           if (!std::isfinite(a - b)) goto done;  // (the loop's own road reports it)
-          cond = relholds(f.jumprel, loopdiff(a, b));
+          made[0] = made[1] = relholds(f.jumprel, loopdiff(a, b)) ? 1.0 : 0.0;
+          k = 1;
+        } else {
+          made[0] = 1.0;
         }
+        const bool cond = made[static_cast<std::size_t>(k)] != 0.0;
+        const std::int32_t at = cond ? core::I2EQUZ(1, f.label) : 0;
         if (cond && at <= 0) goto done;
         w.settled = false;
         wordsteps(f);
         newtemprecord(ft);
-        w.wordpos = f.start;
         w.sp = base + 1;
-        if (f.jumprel >= 0) {
-          cells[ft] = cond ? 1.0 : 0.0;
-          w.stmtflags = 1;
-          w.iresult = ft + 1;
-          newtemprecord(ft + 1);
-          if (!cond) {
-            cells[ft + 1] = 0.0;
-            w.top = ft + 1;
-            w.iresult = ft + 2;
-            newtemprecord(ft + 2);
-            w.wordpos = f.end - 1;
-            ++line;
-            w.jumped = 0;
-            break;
-          }
+        for (std::int32_t j = 0; j < k; ++j) {
+          cells[ft + j] = made[static_cast<std::size_t>(j)];
+          newtemprecord(ft + j + 1);
+        }
+        w.stmtflags = k > 0 ? 1 : 0;
+        w.iresult = ft + k;
+        if (!cond) {
+          // The IF's value takes the next result cell, and the statement ends.
+          cells[ft + k] = made[static_cast<std::size_t>(k)];
+          w.top = ft + k;
+          w.iresult = ft + k + 1;
+          newtemprecord(ft + k + 1);
+          w.wordpos = f.end - 1;
+          ++line;
+          w.jumped = 0;
+          break;
         }
         w.top = f.label;
-        w.wordpos = f.end - 2;
+        w.wordpos = f.start + f.gotoat;
         line = at;
         break;
       }
@@ -1647,7 +1703,7 @@ Chain runchain(Form* table, std::uint32_t nforms) {
             }
             case Kind::wordassign: {
               if (f.wordfails >= chaintries && f.wordfailrun == runepoch) {
-                out.other = true;
+                out.other = 1;
                 goto done;
               }
               if (!running) {
@@ -1670,7 +1726,7 @@ Chain runchain(Form* table, std::uint32_t nforms) {
               // (A function's return gives back the stop word, command and mode.)
               if (!quietafter()) {
                 ++out.ran;
-                out.stop = true;
+                out.stop = 1;
                 goto done;
               }
               break;
@@ -1683,8 +1739,8 @@ Chain runchain(Form* table, std::uint32_t nforms) {
               predefined = false;
               if (r != WordResult::looptest || !quietafter()) {
                 ++out.ran;
-                out.stop = true;
-                out.leave = r != WordResult::looptest;
+                out.stop = 1;
+                out.leave = r != WordResult::looptest ? 1 : 0;
                 out.word = f.words[0];
                 goto done;
               }
@@ -1696,14 +1752,14 @@ Chain runchain(Form* table, std::uint32_t nforms) {
           }
           break;
         } else {
-          out.other = true;
+          out.other = 1;
           goto done;
         }
       case Kind::unknown:
       case Kind::none:
       case Kind::words:
       case Kind::empty:
-        out.other = true;
+        out.other = 1;
         goto done;
       default:
         // (Every kind is named above.)
@@ -1712,7 +1768,7 @@ Chain runchain(Form* table, std::uint32_t nforms) {
     ++out.ran;
     // The break key can be set from outside the loop (a signal handler).
     if (*breakkey == 1) {
-      out.stop = true;
+      out.stop = 1;
       break;
     }
   }
@@ -1932,7 +1988,8 @@ Outcome runstatement(std::span<const std::int16_t> code) {
       settled = false;
       goto single;
     }
-    r = c.leave ? handback(WordResult::leave, c.word) : Outcome::looptest;
+    r = c.leave ? handback(WordResult::leave, static_cast<std::int16_t>(c.word))
+                : Outcome::looptest;
     if (c.stop) break;
     // (The statement where it ended is the loop's.)
   }
