@@ -1343,15 +1343,15 @@ bool quietline() {
 
 // The outcome of a chain: whether any statement ran, and whether the loop
 // test must come next (else the statement at `xeqline` is the loop's).
-// (Whole words, each written and read on its own: a read of several
-// narrower writes, as a record of bytes returned in registers is read,
-// waits for them to leave the processor's store queue.)
+// (Written by the chain into the caller's record, each field as it is
+// read: a record returned in registers was built in memory a byte at a
+// time and read back wider, which waits for the writes.)
 struct Chain {
   std::int32_t ran = 0;  // statements run
-  std::int32_t stop = 0;
-  std::int32_t other = 0;  // it ended at a statement of a kind it does not take
-  std::int32_t leave = 0;  // it ended at a return that the loop must take (its answer `leave`)
-  std::int32_t word = 0;   // (the return's word then)
+  bool stop = false;
+  bool other = false;     // it ended at a statement of a kind it does not take
+  bool leave = false;     // it ended at a return that the loop must take (its answer `leave`)
+  std::int16_t word = 0;  // (the return's word then)
 };
 
 // The frame a chain runs in (the chain's own words): a CALL and a return
@@ -1460,6 +1460,35 @@ inline void chainwordsteps(const Form& f, Words& w, const ChainFrame& fr) {
   return true;
 }
 
+// A GOTO under a one-line IF whose condition its words compute, met by a
+// chain whose first result cell is ft: the condition's values and the
+// result cells' records as runcomputedjump() leaves them; `on` when the IF
+// found its value 0 (in the cell after the operators'), `away` when the
+// GOTO jumps to statement `at`, `no` (nothing changed) when the loop must
+// run the statement.
+enum class Jumped : std::uint8_t { no, on, away };
+[[gnu::noinline]] Jumped chainjump(const Form& f, std::int32_t ft, std::int32_t& at) {
+  std::array<double, longeststack> made;
+  double* const cells = z.data();
+  if (plat::fpu_peek_status() != 0 || !jumpcondition(f, cells, made.data())) return Jumped::no;
+  const std::int32_t k = f.nvalues;
+  const double v = made[static_cast<std::size_t>(k)];
+  if (v != 0.0) {
+    at = core::I2EQUZ(1, f.label);
+    if (at <= 0) return Jumped::no;
+  }
+  newtemprecord(ft);
+  for (std::int32_t j = 0; j < k; ++j) {
+    cells[ft + j] = made[static_cast<std::size_t>(j)];
+    newtemprecord(ft + j + 1);
+  }
+  if (v != 0.0) return Jumped::away;
+  // The IF's value takes the next result cell, and the statement ends.
+  cells[ft + k] = v;
+  newtemprecord(ft + k + 1);
+  return Jumped::on;
+}
+
 // A chain's start and end cost about what five statements save in it.
 // From a statement where a chain ran fewer and ended at a statement of
 // another kind, the loop runs the statements one by one till the forms are
@@ -1477,12 +1506,12 @@ constexpr std::uint8_t chaintries = 3;
 // words that assign a value (see callstep()); without, it ends there
 // (`calls` in its outcome), and the chain's words stay in registers.
 template <bool calls>
-Chain runchain(Form* table, std::uint32_t nforms) {
-  Chain out;
+void runchain(Form* table, std::uint32_t nforms, Chain& out) {
+  std::int32_t count = 0;  // statements run
   // (A stop line is looked for by the loop test itself.)
   const std::int32_t first = core::xeqline, last = core::nstmt;
   const std::uint32_t ends = std::min(nforms, static_cast<std::uint32_t>(std::max(last, 0)) + 1);
-  if (stopline != 0 || static_cast<std::uint32_t>(first) >= ends) return out;
+  if (stopline != 0 || static_cast<std::uint32_t>(first) >= ends) return;
   const std::uint64_t ep = epoch;
   // (CALLs and returns move the frame.)
   // (Constant in a chain without calls.)
@@ -1491,7 +1520,7 @@ Chain runchain(Form* table, std::uint32_t nforms) {
   Int ft = firsttemp, base = core::xeqstackbase;
   Key frame = framekey(ft, base);
   // (The run words are read once the first statement is known to run.)
-  if (table[first].live != ep || table[first].roomframe != frame) return out;
+  if (table[first].live != ep || table[first].roomframe != frame) return;
   Words w = loadwords();
   bool running = false;  // runstate() held at a call of this chain
   const std::int32_t c1 = core::c1top;
@@ -1502,8 +1531,6 @@ Chain runchain(Form* table, std::uint32_t nforms) {
   // Whether the predefined cells hold what the expression path sets: once
   // set, no statement of the chain changes them.
   bool predefined = false;
-  // Whether the floating-point status was found clear in this chain.
-  bool fpuclear = false;
   // The statement of the expression path that ran last, when no other
   // kind ran after it: its first and next word, the text area's start and
   // the stack's top are the run words', written when the chain ends.
@@ -1544,7 +1571,7 @@ Chain runchain(Form* table, std::uint32_t nforms) {
   for (;;) {
     if (static_cast<std::uint32_t>(line) >= ends) {
       // The program's end: the loop test ends the run.
-      out.stop = line > last ? 1 : 0;
+      out.stop = line > last;
       break;
     }
     Form& f = table[line];
@@ -1576,7 +1603,7 @@ Chain runchain(Form* table, std::uint32_t nforms) {
       }
       case Kind::prog: {
         if (f.prog.passes) {
-          out.other = 1;
+          out.other = true;
           goto done;
         }
         if (!f.prog.plain)
@@ -1632,51 +1659,59 @@ Chain runchain(Form* table, std::uint32_t nforms) {
         break;
       }
       case Kind::jump: {
-        // The values the IF's condition leaves in the result cells (a
-        // relation of two cells: its own; none without an IF), then the
-        // value the IF tests.
-        std::array<double, longeststack> made;
-        std::int32_t k = 0;
         if (!f.wordsteps.empty()) {
-          // (Forms leave no failed calculation behind: once looked at, the
-          // status stays clear in the chain.)
-          if (!fpuclear) {
-            if (plat::fpu_peek_status() != 0) goto done;
-            fpuclear = true;
+          // A condition its words compute (out of line, so that the rest
+          // of the chain keeps its registers).
+          std::int32_t at = 0;
+          const Jumped j = chainjump(f, ft, at);
+          if (j == Jumped::no) goto done;
+          const std::int32_t k = f.nvalues;
+          w.settled = false;
+          wordsteps(f);
+          w.sp = base + 1;
+          w.stmtflags = k > 0 ? 1 : 0;
+          if (j == Jumped::on) {
+            w.top = ft + k;
+            w.iresult = ft + k + 1;
+            w.wordpos = f.end - 1;
+            ++line;
+            w.jumped = 0;
+            break;
           }
-          if (!jumpcondition(f, cells, made.data())) goto done;
-          k = f.nvalues;
-        } else if (f.jumprel >= 0) {
+          w.iresult = ft + k;
+          w.top = f.label;
+          w.wordpos = f.start + f.gotoat;
+          line = at;
+          break;
+        }
+        const std::int32_t at = core::I2EQUZ(1, f.label);
+        bool cond = true;
+        if (f.jumprel >= 0) {
           const double a = cells[f.leftcell], b = cells[f.rightcell];
           if (!std::isfinite(a - b)) goto done;  // (the loop's own road reports it)
-          made[0] = made[1] = relholds(f.jumprel, loopdiff(a, b)) ? 1.0 : 0.0;
-          k = 1;
-        } else {
-          made[0] = 1.0;
+          cond = relholds(f.jumprel, loopdiff(a, b));
         }
-        const bool cond = made[static_cast<std::size_t>(k)] != 0.0;
-        const std::int32_t at = cond ? core::I2EQUZ(1, f.label) : 0;
         if (cond && at <= 0) goto done;
         w.settled = false;
         wordsteps(f);
         newtemprecord(ft);
+        w.wordpos = f.start;
         w.sp = base + 1;
-        for (std::int32_t j = 0; j < k; ++j) {
-          cells[ft + j] = made[static_cast<std::size_t>(j)];
-          newtemprecord(ft + j + 1);
-        }
-        w.stmtflags = k > 0 ? 1 : 0;
-        w.iresult = ft + k;
-        if (!cond) {
-          // The IF's value takes the next result cell, and the statement ends.
-          cells[ft + k] = made[static_cast<std::size_t>(k)];
-          w.top = ft + k;
-          w.iresult = ft + k + 1;
-          newtemprecord(ft + k + 1);
-          w.wordpos = f.end - 1;
-          ++line;
-          w.jumped = 0;
-          break;
+        if (f.jumprel >= 0) {
+          cells[ft] = cond ? 1.0 : 0.0;
+          w.stmtflags = 1;
+          w.iresult = ft + 1;
+          newtemprecord(ft + 1);
+          if (!cond) {
+            cells[ft + 1] = 0.0;
+            w.top = ft + 1;
+            w.iresult = ft + 2;
+            newtemprecord(ft + 2);
+            w.wordpos = f.end - 1;
+            ++line;
+            w.jumped = 0;
+            break;
+          }
         }
         w.top = f.label;
         w.wordpos = f.start + f.gotoat;
@@ -1696,14 +1731,14 @@ Chain runchain(Form* table, std::uint32_t nforms) {
               if (!chaincall(f, line, w, fr, running)) goto done;
               // (A formal bound to another type may have stirred the forms.)
               if (epoch != ep) {
-                ++out.ran;
+                ++count;
                 goto done;
               }
               break;
             }
             case Kind::wordassign: {
               if (f.wordfails >= chaintries && f.wordfailrun == runepoch) {
-                out.other = 1;
+                out.other = true;
                 goto done;
               }
               if (!running) {
@@ -1725,8 +1760,8 @@ Chain runchain(Form* table, std::uint32_t nforms) {
               ++line;
               // (A function's return gives back the stop word, command and mode.)
               if (!quietafter()) {
-                ++out.ran;
-                out.stop = 1;
+                ++count;
+                out.stop = true;
                 goto done;
               }
               break;
@@ -1738,9 +1773,9 @@ Chain runchain(Form* table, std::uint32_t nforms) {
               // The loop test comes next when the return gave back what it looks at.
               predefined = false;
               if (r != WordResult::looptest || !quietafter()) {
-                ++out.ran;
-                out.stop = 1;
-                out.leave = r != WordResult::looptest ? 1 : 0;
+                ++count;
+                out.stop = true;
+                out.leave = r != WordResult::looptest;
                 out.word = f.words[0];
                 goto done;
               }
@@ -1752,28 +1787,29 @@ Chain runchain(Form* table, std::uint32_t nforms) {
           }
           break;
         } else {
-          out.other = 1;
+          out.other = true;
           goto done;
         }
       case Kind::unknown:
       case Kind::none:
       case Kind::words:
       case Kind::empty:
-        out.other = 1;
+        out.other = true;
         goto done;
       default:
         // (Every kind is named above.)
         __builtin_unreachable();
     }
-    ++out.ran;
+    ++count;
     // The break key can be set from outside the loop (a signal handler).
     if (*breakkey == 1) {
-      out.stop = 1;
+      out.stop = true;
       break;
     }
   }
 done:
-  if (out.ran > 0) {
+  out.ran = count;
+  if (count > 0) {
     settle();
     w.line = line;
     if constexpr (calls) {
@@ -1785,7 +1821,6 @@ done:
       storewords(w);
     }
   }
-  return out;
 }
 
 }  // namespace
@@ -1970,7 +2005,11 @@ Outcome runstatement(std::span<const std::int16_t> code) {
     continue;
   chain:
     const bool calls = f->chaincalls == runepoch;
-    const Chain c = calls ? runchain<true>(table, nforms) : runchain<false>(table, nforms);
+    Chain c;
+    if (calls)
+      runchain<true>(table, nforms, c);
+    else
+      runchain<false>(table, nforms, c);
     // (A chain that met a statement that may call: the next from here
     // takes calls.)
     const auto maycall = [&table, nforms] {
@@ -1988,8 +2027,7 @@ Outcome runstatement(std::span<const std::int16_t> code) {
       settled = false;
       goto single;
     }
-    r = c.leave ? handback(WordResult::leave, static_cast<std::int16_t>(c.word))
-                : Outcome::looptest;
+    r = c.leave ? handback(WordResult::leave, c.word) : Outcome::looptest;
     if (c.stop) break;
     // (The statement where it ended is the loop's.)
   }
