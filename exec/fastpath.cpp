@@ -386,16 +386,54 @@ Res runassign(Form& f) {
 
 bool textlike(double v);
 
+static_assert(xop::tgt - xop::tlt == 0x20 && xop::tle - xop::tlt == 0x40 &&
+              xop::tge - xop::tlt == 0x60 && xop::teq - xop::tlt == 0x80 &&
+              xop::tne - xop::tlt == 0xA0);
+
+// One operator of the loop's words on two numbers, as XEQBINNUM makes it:
+// + - * / and the relations here, ** by it. False when the words would
+// fail or report (a relation's difference that overflows).
+[[gnu::always_inline]] inline bool loopop(std::int16_t word, double a, double b, double& r) {
+  switch (static_cast<std::uint16_t>(word)) {
+    case xop::tplus:
+      r = a + b;
+      return true;
+    case xop::tminus:
+      r = a - b;
+      return true;
+    case xop::ttimes:
+      r = a * b;
+      return true;
+    case xop::tdivide:
+      r = a / b;
+      return true;
+    case xop::tlt:
+    case xop::tgt:
+    case xop::tle:
+    case xop::tge:
+    case xop::teq:
+    case xop::tne: {
+      if (!std::isfinite(a - b)) return false;
+      // (The relations' codes follow each other 0x20 apart, in looprel()'s order.)
+      const int rel = static_cast<int>((static_cast<std::uint16_t>(word) - xop::tlt) >> 5);
+      r = relholds(rel, loopdiff(a, b)) ? 1.0 : 0.0;
+      return true;
+    }
+    default:
+      return XEQBINNUM(r, a, word, b) == 0;
+  }
+}
+
 // A GOTO under a one-line IF whose condition its words compute: the
 // condition's values (the operators' results, then the value the IF
-// tests), as the words compute them; false when the words would do
-// anything but compute them (a value that is no finite number, a failure,
-// a result that the words would take for a text).
-[[gnu::noinline]] bool jumpcondition(const Form& f, std::span<double, longeststack> made) {
-  if (plat::fpu_peek_status() != 0) return false;
-  const double* const cells = z.data();
+// tests), as the words compute them; false (the floating-point status
+// cleared) when the words would do anything but compute them (a value that
+// is no finite number, a failure, a result that the words would take for a
+// text). The caller looked at the floating-point status before: a failed
+// calculation not yet reported is the words' to report.
+[[gnu::always_inline]] inline bool jumpcondition(const Form& f, const double* cells, double* made) {
   std::array<double, longeststack> stack;
-  std::array<bool, longeststack> result{};
+  std::array<bool, longeststack> result;
   std::size_t sp = 0, k = 0;
   for (const Form::WordStep& s : f.wordsteps) {
     if (s.op == Form::WordStep::push) {
@@ -408,9 +446,7 @@ bool textlike(double v);
     const double b = stack[--sp], a = stack[sp - 1];
     if ((result[sp] && textlike(b)) || (result[sp - 1] && textlike(a))) return false;
     double r = 0.0;
-    // (A relation's difference may overflow, which the words report.)
-    const bool fits = looprel(static_cast<std::uint16_t>(s.word)) < 0 || std::isfinite(a - b);
-    if (!fits || XEQBINNUM(r, a, s.word, b) != 0 || !std::isfinite(r)) {
+    if (!loopop(s.word, a, b, r) || !std::isfinite(r)) {
       plat::fpu_clear();
       return false;
     }
@@ -428,7 +464,7 @@ bool textlike(double v);
 // 0, that value as the statement's result.
 [[gnu::noinline]] Res runcomputedjump(Form& f, std::int32_t at) {
   std::array<double, longeststack> made;
-  if (!jumpcondition(f, made)) return notrun;
+  if (plat::fpu_peek_status() != 0 || !jumpcondition(f, z.data(), made.data())) return notrun;
   const std::int32_t k = f.nvalues;
   const double v = made[static_cast<std::size_t>(k)];
   if (v != 0.0 && at <= 0) return notrun;
@@ -1307,6 +1343,9 @@ bool quietline() {
 
 // The outcome of a chain: whether any statement ran, and whether the loop
 // test must come next (else the statement at `xeqline` is the loop's).
+// (Written by the chain into the caller's record, each field as it is
+// read: a record returned in registers was built in memory a byte at a
+// time and read back wider, which waits for the writes.)
 struct Chain {
   std::int32_t ran = 0;  // statements run
   bool stop = false;
@@ -1421,6 +1460,35 @@ inline void chainwordsteps(const Form& f, Words& w, const ChainFrame& fr) {
   return true;
 }
 
+// A GOTO under a one-line IF whose condition its words compute, met by a
+// chain whose first result cell is ft: the condition's values and the
+// result cells' records as runcomputedjump() leaves them; `on` when the IF
+// found its value 0 (in the cell after the operators'), `away` when the
+// GOTO jumps to statement `at`, `no` (nothing changed) when the loop must
+// run the statement.
+enum class Jumped : std::uint8_t { no, on, away };
+[[gnu::noinline]] Jumped chainjump(const Form& f, std::int32_t ft, std::int32_t& at) {
+  std::array<double, longeststack> made;
+  double* const cells = z.data();
+  if (plat::fpu_peek_status() != 0 || !jumpcondition(f, cells, made.data())) return Jumped::no;
+  const std::int32_t k = f.nvalues;
+  const double v = made[static_cast<std::size_t>(k)];
+  if (v != 0.0) {
+    at = core::I2EQUZ(1, f.label);
+    if (at <= 0) return Jumped::no;
+  }
+  newtemprecord(ft);
+  for (std::int32_t j = 0; j < k; ++j) {
+    cells[ft + j] = made[static_cast<std::size_t>(j)];
+    newtemprecord(ft + j + 1);
+  }
+  if (v != 0.0) return Jumped::away;
+  // The IF's value takes the next result cell, and the statement ends.
+  cells[ft + k] = v;
+  newtemprecord(ft + k + 1);
+  return Jumped::on;
+}
+
 // A chain's start and end cost about what five statements save in it.
 // From a statement where a chain ran fewer and ended at a statement of
 // another kind, the loop runs the statements one by one till the forms are
@@ -1438,12 +1506,12 @@ constexpr std::uint8_t chaintries = 3;
 // words that assign a value (see callstep()); without, it ends there
 // (`calls` in its outcome), and the chain's words stay in registers.
 template <bool calls>
-Chain runchain(Form* table, std::uint32_t nforms) {
-  Chain out;
+void runchain(Form* table, std::uint32_t nforms, Chain& out) {
+  std::int32_t count = 0;  // statements run
   // (A stop line is looked for by the loop test itself.)
   const std::int32_t first = core::xeqline, last = core::nstmt;
   const std::uint32_t ends = std::min(nforms, static_cast<std::uint32_t>(std::max(last, 0)) + 1);
-  if (stopline != 0 || static_cast<std::uint32_t>(first) >= ends) return out;
+  if (stopline != 0 || static_cast<std::uint32_t>(first) >= ends) return;
   const std::uint64_t ep = epoch;
   // (CALLs and returns move the frame.)
   // (Constant in a chain without calls.)
@@ -1452,7 +1520,7 @@ Chain runchain(Form* table, std::uint32_t nforms) {
   Int ft = firsttemp, base = core::xeqstackbase;
   Key frame = framekey(ft, base);
   // (The run words are read once the first statement is known to run.)
-  if (table[first].live != ep || table[first].roomframe != frame) return out;
+  if (table[first].live != ep || table[first].roomframe != frame) return;
   Words w = loadwords();
   bool running = false;  // runstate() held at a call of this chain
   const std::int32_t c1 = core::c1top;
@@ -1591,8 +1659,31 @@ Chain runchain(Form* table, std::uint32_t nforms) {
         break;
       }
       case Kind::jump: {
-        // A computed condition runs by the jump's own road.
-        if (!f.wordsteps.empty()) goto done;
+        if (!f.wordsteps.empty()) {
+          // A condition its words compute (out of line, so that the rest
+          // of the chain keeps its registers).
+          std::int32_t at = 0;
+          const Jumped j = chainjump(f, ft, at);
+          if (j == Jumped::no) goto done;
+          const std::int32_t k = f.nvalues;
+          w.settled = false;
+          wordsteps(f);
+          w.sp = base + 1;
+          w.stmtflags = k > 0 ? 1 : 0;
+          if (j == Jumped::on) {
+            w.top = ft + k;
+            w.iresult = ft + k + 1;
+            w.wordpos = f.end - 1;
+            ++line;
+            w.jumped = 0;
+            break;
+          }
+          w.iresult = ft + k;
+          w.top = f.label;
+          w.wordpos = f.start + f.gotoat;
+          line = at;
+          break;
+        }
         const std::int32_t at = core::I2EQUZ(1, f.label);
         bool cond = true;
         if (f.jumprel >= 0) {
@@ -1623,7 +1714,7 @@ Chain runchain(Form* table, std::uint32_t nforms) {
           }
         }
         w.top = f.label;
-        w.wordpos = f.end - 2;
+        w.wordpos = f.start + f.gotoat;
         line = at;
         break;
       }
@@ -1640,7 +1731,7 @@ Chain runchain(Form* table, std::uint32_t nforms) {
               if (!chaincall(f, line, w, fr, running)) goto done;
               // (A formal bound to another type may have stirred the forms.)
               if (epoch != ep) {
-                ++out.ran;
+                ++count;
                 goto done;
               }
               break;
@@ -1669,7 +1760,7 @@ Chain runchain(Form* table, std::uint32_t nforms) {
               ++line;
               // (A function's return gives back the stop word, command and mode.)
               if (!quietafter()) {
-                ++out.ran;
+                ++count;
                 out.stop = true;
                 goto done;
               }
@@ -1682,7 +1773,7 @@ Chain runchain(Form* table, std::uint32_t nforms) {
               // The loop test comes next when the return gave back what it looks at.
               predefined = false;
               if (r != WordResult::looptest || !quietafter()) {
-                ++out.ran;
+                ++count;
                 out.stop = true;
                 out.leave = r != WordResult::looptest;
                 out.word = f.words[0];
@@ -1709,7 +1800,7 @@ Chain runchain(Form* table, std::uint32_t nforms) {
         // (Every kind is named above.)
         __builtin_unreachable();
     }
-    ++out.ran;
+    ++count;
     // The break key can be set from outside the loop (a signal handler).
     if (*breakkey == 1) {
       out.stop = true;
@@ -1717,7 +1808,8 @@ Chain runchain(Form* table, std::uint32_t nforms) {
     }
   }
 done:
-  if (out.ran > 0) {
+  out.ran = count;
+  if (count > 0) {
     settle();
     w.line = line;
     if constexpr (calls) {
@@ -1729,7 +1821,6 @@ done:
       storewords(w);
     }
   }
-  return out;
 }
 
 }  // namespace
@@ -1914,7 +2005,11 @@ Outcome runstatement(std::span<const std::int16_t> code) {
     continue;
   chain:
     const bool calls = f->chaincalls == runepoch;
-    const Chain c = calls ? runchain<true>(table, nforms) : runchain<false>(table, nforms);
+    Chain c;
+    if (calls)
+      runchain<true>(table, nforms, c);
+    else
+      runchain<false>(table, nforms, c);
     // (A chain that met a statement that may call: the next from here
     // takes calls.)
     const auto maycall = [&table, nforms] {

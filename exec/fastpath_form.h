@@ -335,7 +335,7 @@ inline bool evaluatesteps(const std::vector<Step>& steps, const double* z, std::
   return true;
 }
 
-inline double arithmetic(unsigned code, double a, double b) {
+[[gnu::always_inline]] inline double arithmetic(unsigned code, double a, double b) {
   switch (code) {
     case xop::plus:
       return a + b;
