@@ -482,6 +482,20 @@ std::int32_t builtinextra(std::int16_t word) {
   return std::max(core::cwcount(u) - own, 0);
 }
 
+bool numericbuiltin(std::int16_t word, std::int32_t& nargs) {
+  const unsigned u = cwu(word);
+  if (!core::isbuiltinword(u)) return false;
+  nargs = builtinextra(word) + 1;
+  double r = 0.0;
+  const unsigned fn = core::cwcode(u);
+  return nargs == 1 ? numeric1(fn, 0.0, r) : nargs == 2 && numeric2(fn, 0.0, 1.0, r);
+}
+
+bool numericvalue(std::int16_t word, std::int32_t nargs, double a, double b, double& r) {
+  const unsigned fn = core::cwcode(cwu(word));
+  return nargs == 1 ? numeric1(fn, b, r) : numeric2(fn, a, b, r);
+}
+
 WordResult BUILTINWORD(std::int16_t word) {
   const unsigned u = cwu(word);
   if (!core::isbuiltinword(u)) return WordResult::unknown;

@@ -14,6 +14,7 @@
 #include "core/xform.h"
 #include "exec/alarms.h"
 #include "exec/assign.h"
+#include "exec/builtins.h"
 #include "exec/control.h"
 #include "exec/fastpath_call.h"
 #include "exec/fastpath_form.h"
@@ -674,6 +675,8 @@ const Form* wordform() {
   return &f;
 }
 
+Res resumewords(Form& f, std::span<const std::int16_t> code);
+
 // Runs words of the statement being run from `wordpos` on, as the loop
 // runs them, and on into the statement that a return resumes. Whatever
 // the loop must decide itself (a command to serve, a failure, a rerun, a
@@ -682,6 +685,11 @@ Res runwordsfrom(std::span<const std::int16_t> code, std::int16_t last = 0) {
   for (;;) {
     const Form* f = wordform();
     if (f == nullptr) return handback(WordResult::stay, last);
+    // (A return into a statement of words that assigns one value: its steps.)
+    if (f->kind == Kind::wordassign && f->wordcalls != 0 && wordpos > f->start) {
+      const Res r = resumewords(forms[static_cast<std::size_t>(core::xeqline)], code);
+      if (r != notrun) return r;
+    }
     for (;;) {
       if (core::idecmd > 0 || wordpos < f->start || wordpos >= f->end)
         return handback(WordResult::stay, last);
@@ -1105,29 +1113,124 @@ struct Entry {
   return true;
 }
 
-// A statement of words that assigns one value, computed on values: what
-// its words' handlers leave, without the operand stack's dead entries and
-// the result cells' values. Anything out of the ordinary runs its words.
-// In a chain (`chain`, with room found and the run state looked at), the
-// run words go to its locals, and a statement that must run its words is
-// the loop's (notrun, nothing changed but result cells).
-Res runwordassign(Form& f, std::span<const std::int16_t> code, Words* chain = nullptr) {
-  // (Anything out of the ordinary: its words, or the loop's in a chain.)
-  const auto words = [&f, code, chain] { return chain == nullptr ? runwords(f, code) : notrun; };
-  if (chain == nullptr) {
-    exprsettled = false;
-    if (!room(f)) return notrun;
+// A run of the steps of a statement of words that assigns one value: the
+// values it computed (by their result cells, from the statement's first),
+// the reference it bound last and has not yet made, and what of the words'
+// state it owes. A run starts at the statement's start, or after a
+// reference that entered its function, when the return resumes the
+// statement (`resumed`: the words before ran, their state is the loop's).
+struct WordRun {
+  std::array<double, 64> vals;
+  std::int32_t k = 0;         // values computed (the next one's result cell)
+  std::int32_t kfrom = 0;     // the first of them this run computed
+  std::int32_t wordfrom = 0;  // the word it started at (from the statement's first)
+  Bound pending;
+  std::int32_t pendingat = 0;  // its reference's word
+  bool haspending = false;
+  bool committed = false;  // a reference was made: the words' state is owed from here
+  bool prologue = false;   // the word path's first steps ran
+  bool resumed = false;
+  std::uint32_t flags = 0;      // `stmtflags` as the words leave them
+  std::uint32_t flagsfrom = 0;  // as the run found them
+};
+
+// The word path's first steps for the statement, once.
+inline void wordsbegin(const Form& f, WordRun& r) {
+  if (r.prologue) return;
+  head(f.start, f.end);
+  wordprologue(f.start);
+  r.prologue = true;
+}
+
+// Makes the reference bound last: what the reference, the function and
+// its return leave (the operand stack aside).
+inline void makepending(const Form& f, WordRun& r) {
+  if (!r.haspending) return;
+  wordsbegin(f, r);
+  commitcall(r.pending, f.start + r.pendingat, false);
+  r.haspending = false;
+  r.committed = true;
+}
+
+// The operand stack, result cells and run words as the statement's words
+// leave them before its word `upto` (from the statement's first), for the
+// loop's handlers to go on from there: the entries from `wordfrom` on as
+// the words push them, the run's values in their result cells.
+[[gnu::noinline]] void wordstate(const Form& f, WordRun& r, std::int32_t upto) {
+  makepending(f, r);
+  wordsbegin(f, r);
+  const std::int32_t base = core::xeqstackbase;
+  std::int32_t* const stack = core::adrs.data() + base;  // (room() found room for them)
+  std::int32_t n = core::xeqstackptr - base;
+  std::int32_t k = r.kfrom;
+  std::uint32_t flags = r.flagsfrom;
+  for (std::int32_t i = r.wordfrom; i < upto; ++i) {
+    const std::int16_t w = f.words[static_cast<std::size_t>(i)];
+    std::int32_t pops = 0;
+    switch (f.tags[static_cast<std::size_t>(i)]) {
+      case Tag::push:
+        stack[n++] = w;
+        continue;
+      case Tag::binop:
+        pops = 2;
+        flags |= 1;
+        break;
+      case Tag::control:  // (a function reference)
+        pops = core::cwcount(w) + 1;
+        flags = 0;
+        break;
+      default:
+        numericbuiltin(w, pops);
+        break;
+    }
+    n -= pops;
+    stack[n++] = firsttemp + k++;
   }
-  if (plat::fpu_peek_status() != 0) return words();
+  double* const cells = z.data();
+  for (std::int32_t j = r.kfrom; j < k; ++j) {
+    cells[firsttemp + j] = r.vals[static_cast<std::size_t>(j)];
+    newtemprecord(firsttemp + j);
+  }
+  newtemprecord(firsttemp + k);
+  core::iresult = firsttemp + k;
+  core::xeqstackptr = base + n;
+  stmtflags = flags;
+  wordpos = f.start + upto;
+}
+
+// The steps of the statement of form f from step `from` on, its stack the
+// `sp` entries of `stack`. Whatever the steps cannot do goes to the words:
+// before anything is made, the statement's words from its start (or, in a
+// resumed run, the words from where the return left them: notrun, nothing
+// changed); after, the words' state at that step (notrun in a resumed
+// run, the loop's handlers go on). In a chain (`chain`, with room found
+// and the run state looked at; one reference at most), the run words go
+// to its locals, and a statement that must run its words is the loop's
+// (notrun, nothing changed but result cells).
+Res wordsteps(Form& f, std::span<const std::int16_t> code, WordRun& r, std::size_t from,
+              std::array<Entry, longeststack>& stack, std::size_t sp, Words* chain) {
   double* const cells = z.data();
   const std::int32_t base = core::xeqstackbase;
-  std::array<Entry, longeststack> stack;
-  std::size_t sp = 0;
-  stack[sp++] = {0.0, false};  // the target
-  Bound bound;
-  bool called = false;
-  std::int32_t callindex = 0;
-  for (const Form::WordStep& s : f.wordsteps) {
+  const auto steps = std::span<const Form::WordStep>(f.wordsteps).subspan(from);
+  // A step the words must take: `at` its word, `reference` a function's
+  // (`enter`: one its function's one step does not take, which the words
+  // enter as they stand then).
+  const auto towords = [&](std::int32_t at, bool reference, bool enter = false) -> Res {
+    if (!r.committed && (chain != nullptr || r.resumed || !reference)) {
+      if (r.haspending) unbind(r.pending);
+      if (chain != nullptr || r.resumed) return notrun;
+      return runwords(f, code);
+    }
+    wordstate(f, r, at);
+    if (r.resumed) return notrun;
+    if (enter && referencerun(f.words[static_cast<std::size_t>(at)])) return ran();
+    const auto zsize = z.size();
+    const std::int32_t nname = core::nname, nztop = core::nztop;
+    const Res res = runwordsfrom(code);
+    if (z.size() != zsize || core::nname != nname || core::nztop != nztop) stir();
+    return res;
+  };
+  for (const Form::WordStep& s : steps) {
     switch (s.op) {
       case Form::WordStep::push:
         stack[sp++] = {cells[s.sym], false};
@@ -1135,13 +1238,26 @@ Res runwordassign(Form& f, std::span<const std::int16_t> code, Words* chain = nu
       case Form::WordStep::bin: {
         const Entry b = stack[--sp];
         const Entry a = stack[sp - 1];
-        double r = 0.0;
-        if ((a.result && textlike(a.v)) || XEQBINNUM(r, a.v, s.word, b.v) != 0 ||
-            !std::isfinite(r)) {
-          if (called) unbind(bound);
-          return words();
+        double v = 0.0;
+        if ((a.result && textlike(a.v)) || XEQBINNUM(v, a.v, s.word, b.v) != 0 || !std::isfinite(v))
+          return towords(s.index, false);
+        stack[sp - 1] = {v, true};
+        r.vals[static_cast<std::size_t>(r.k++)] = v;
+        r.flags |= 1;
+        break;
+      }
+      case Form::WordStep::fn: {
+        double v = 0.0;
+        const double b = stack[sp - 1].v;
+        const double a = s.sym == 2 ? stack[sp - 2].v : b;
+        if (!numericvalue(s.word, s.sym, a, b, v) || !std::isfinite(v) ||
+            plat::fpu_peek_status() != 0) {
+          plat::fpu_clear();
+          return towords(s.index, false);
         }
-        stack[sp - 1] = {r, true};
+        sp -= static_cast<std::size_t>(s.sym);
+        stack[sp++] = {v, true};
+        r.vals[static_cast<std::size_t>(r.k++)] = v;
         break;
       }
       case Form::WordStep::call: {
@@ -1149,29 +1265,33 @@ Res runwordassign(Form& f, std::span<const std::int16_t> code, Words* chain = nu
         std::array<std::int32_t, 8> actuals;
         const std::int32_t* given = s.actuals.data();
         if (s.computed != 0) {
-          if (!placecomputed(s, args, stack.data(), sp, actuals)) return words();
+          if (!placecomputed(s, args, stack.data(), sp, actuals)) return towords(s.index, false);
           given = actuals.data();
         }
+        // (The reference bound before it is made first, as the words make it.)
+        if (r.haspending) makepending(f, r);
+        Bound bound;
         if ((chain == nullptr && !runstate()) ||
             !bindcall(f.start + s.index, s.sym, args, base + s.depth, firsttemp + s.first, given,
                       forms, bound))
-          return words();
+          return towords(s.index, true, true);
         if (!bound.plainback) {
           unbind(bound);
-          return words();
+          return towords(s.index, true);
         }
-        called = true;
-        callindex = s.index;
+        r.pending = bound;
+        r.pendingat = s.index;
+        r.haspending = true;
+        r.flags = 0;
         stack[sp++] = {bound.v, true};
+        r.vals[static_cast<std::size_t>(r.k++)] = bound.v;
         break;
       }
     }
   }
   const Entry v = stack[sp - 1];
-  if (v.result && textlike(v.v)) {
-    if (called) unbind(bound);
-    return words();
-  }
+  const auto assignat = static_cast<std::int32_t>(f.words.size()) - 2;
+  if (v.result && textlike(v.v)) return towords(assignat, false);
   // The statement runs through: what its words leave.
   if (chain != nullptr) {
     Words& w = *chain;
@@ -1184,8 +1304,8 @@ Res runwordassign(Form& f, std::span<const std::int16_t> code, Words* chain = nu
     core::keystate[1] = 0;
     cells[1] = 1.0;
     newtemprecord(firsttemp);
-    if (called) commitcall(bound, f.start + callindex, false);
-    w.stmtflags = f.flagged ? 1 : 0;
+    if (r.haspending) commitcall(r.pending, f.start + r.pendingat, false);
+    w.stmtflags = r.flags;
     cells[f.target] = v.v;
     w.sp = base + 1;
     w.top = f.target;
@@ -1194,21 +1314,78 @@ Res runwordassign(Form& f, std::span<const std::int16_t> code, Words* chain = nu
     w.jumped = 0;
     return ran();
   }
-  head(f.start, f.end);
-  wordpathstart();
-  core::iresult = firsttemp;
-  newtemprecord(firsttemp);
-  core::xeqstackptr = base;
-  stmtflags = 0;
-  if (called) commitcall(bound, f.start + callindex, false);
-  stmtflags = f.flagged ? 1 : 0;
+  makepending(f, r);
+  wordsbegin(f, r);
+  stmtflags = r.flags;
   cells[f.target] = v.v;
   core::xeqstackptr = base + 1;
   core::adrs.data()[base] = f.target;
   core::iresult = firsttemp + f.nvalues;
   wordpos = f.end - 1;
+  if (r.resumed) return endofwords(WordResult::stay, f.words[static_cast<std::size_t>(assignat)]);
   endstatement();
   return ran();
+}
+
+// A statement of words that assigns one value, computed on values: what
+// its words' handlers leave, without the operand stack's dead entries and
+// the result cells' values. Anything out of the ordinary runs its words.
+// In a chain (`chain`, with room found and the run state looked at), the
+// run words go to its locals, and a statement that must run its words is
+// the loop's (notrun, nothing changed but result cells).
+Res runwordassign(Form& f, std::span<const std::int16_t> code, Words* chain = nullptr) {
+  if (chain == nullptr) {
+    exprsettled = false;
+    if (!room(f)) return notrun;
+  } else if (f.wordcalls > 1) {
+    return notrun;
+  }
+  if (plat::fpu_peek_status() != 0) return chain == nullptr ? runwords(f, code) : notrun;
+  std::array<Entry, longeststack> stack;
+  stack[0] = {0.0, false};  // the target
+  WordRun r;
+  return wordsteps(f, code, r, 0, stack, 1, chain);
+}
+
+// The rest of the statement of words of form f that a function's return
+// resumes at `wordpos` (its reference the word before): its steps after
+// the reference, from the operand stack as the words left it. notrun when
+// the loop's handlers go on from `wordpos` (nothing changed, or the words'
+// state made where the steps gave up).
+Res resumewords(Form& f, std::span<const std::int16_t> code) {
+  const std::int32_t at = wordpos - 1 - f.start;
+  std::size_t j = 0;
+  while (j < f.wordsteps.size() &&
+         (f.wordsteps[j].op != Form::WordStep::call || f.wordsteps[j].index != at))
+    ++j;
+  if (j == f.wordsteps.size()) return notrun;
+  const Form::WordStep& s = f.wordsteps[j];
+  const std::int32_t base = core::xeqstackbase;
+  const std::int32_t n = core::xeqstackptr - base;
+  const auto args = static_cast<std::int32_t>(static_cast<std::uint16_t>(s.word) & 0x1F);
+  // (What the next value word would find otherwise: a stop, a failed
+  // calculation to report.)
+  if (n != s.depth - args || n < 2 || core::xeqstop != 0 || core::iostatw[0] != 0 || rerunflag ||
+      plat::fpu_peek_status() != 0 || base + n > core::adrs.size())
+    return notrun;
+  const std::int32_t* const entries = core::adrs.data() + base;
+  if (entries[0] != f.target) return notrun;
+  const auto zsize = static_cast<std::int32_t>(z.size());
+  const double* const cells = z.data();
+  std::array<Entry, longeststack> stack;
+  stack[0] = {0.0, false};
+  for (std::int32_t i = 1; i < n; ++i) {
+    const std::int32_t e = entries[i];
+    if (e < 1 || e >= zsize) return notrun;
+    stack[static_cast<std::size_t>(i)] = {cells[e], e > core::nsym};
+  }
+  WordRun r;
+  r.k = r.kfrom = s.first + 1;
+  r.wordfrom = at + 1;
+  r.prologue = true;
+  r.resumed = true;
+  r.flags = r.flagsfrom = stmtflags;
+  return wordsteps(f, code, r, j + 1, stack, static_cast<std::size_t>(n), nullptr);
 }
 
 // The form of statement s, checked against its words and types and what it

@@ -9,6 +9,7 @@
 #include "core/codewords.h"
 #include "core/program.h"
 #include "core/stores.h"
+#include "exec/builtins.h"
 #include "exec/control.h"
 #include "exec/fastpath_form.h"
 #include "exec/xeq2.h"
@@ -27,6 +28,9 @@ constexpr std::uint16_t negword = 0xC880;
 constexpr std::uint16_t enddoword = 0xEC40;
 constexpr std::uint16_t continueword = 0xECA0;
 constexpr std::size_t longest = 64;
+// The most function references a statement of words that assigns one
+// value runs by its steps.
+constexpr std::int32_t maxcalls = 4;
 
 std::uint16_t u16(std::int16_t w) { return static_cast<std::uint16_t>(w); }
 
@@ -306,8 +310,8 @@ struct Compiler {
 
   // A statement of the word path that assigns one value to a plain
   // number: operands that are plain numbers, operators of the loop's token
-  // codes and one function reference whose actuals are plain numbers or
-  // values the statement computed.
+  // codes, built-ins of one or two numbers and function references whose
+  // actuals are plain numbers or values the statement computed.
   bool wordassign(std::span<const std::int16_t> w) {
     const std::size_t n = w.size();
     if (n < 4 || n > longest || w[n - 1] != core::endmark || u16(w[n - 2]) != 0x8420u || w[0] <= 6)
@@ -339,15 +343,28 @@ struct Compiler {
         if (depth < 3 || held.back().what == Entry::function ||
             held[held.size() - 2].what == Entry::function)
           return false;
-        f.wordsteps.push_back({.op = Step::bin, .word = w[i]});
+        f.wordsteps.push_back(
+            {.op = Step::bin, .word = w[i], .index = static_cast<std::int32_t>(i)});
         held.pop_back();
         held.back() = {Entry::result, 0, f.nvalues};
         --depth;
         ++f.nvalues;
         f.flagged = true;
+      } else if (std::int32_t nargs = 0; numericbuiltin(w[i], nargs)) {
+        if (depth < nargs + 1) return false;
+        for (std::int32_t a = 0; a < nargs; ++a)
+          if (held[held.size() - 1 - static_cast<std::size_t>(a)].what != Entry::plain &&
+              held[held.size() - 1 - static_cast<std::size_t>(a)].what != Entry::result)
+            return false;
+        f.wordsteps.push_back(
+            {.op = Step::fn, .sym = nargs, .word = w[i], .index = static_cast<std::int32_t>(i)});
+        held.resize(held.size() - static_cast<std::size_t>(nargs));
+        held.push_back({Entry::result, 0, f.nvalues});
+        depth -= nargs - 1;
+        ++f.nvalues;
       } else if (core::cwcode(u) == wfunction) {
         const std::int32_t args = core::cwcount(u);
-        if (++calls > 1 || args > 8 || depth < args + 2) return false;
+        if (++calls > maxcalls || args > 8 || depth < args + 2) return false;
         const std::size_t top = held.size();
         const Held& fn = held[top - 1 - static_cast<std::size_t>(args)];
         if (fn.what != Entry::function) return false;
@@ -387,7 +404,7 @@ struct Compiler {
       if (static_cast<std::size_t>(f.maxstack) >= longeststack) return false;
     }
     if (depth != 2 || held.back().what == Entry::function) return false;
-    if (calls == 0) f.flagged = f.nvalues > 0;
+    f.wordcalls = static_cast<std::uint8_t>(calls);
     // Its words' handlers, for when it cannot be computed so.
     if (!words(w)) return false;
     f.kind = Kind::wordassign;
