@@ -139,6 +139,9 @@ bool ready(Form& f) {
       const DoRecord& r = f.loop;
       return r.dostmt > 0 && r.var > 0 && r.adr > 0 && r.adr + 1 < zsize && r.var < zsize;
     }
+    case Kind::words:
+      if (f.wordsteps.empty()) return true;
+      [[fallthrough]];
     case Kind::jump: {
       // The cells the loop pushes: a scalar formal bound to a cell stands
       // for that cell.
@@ -178,7 +181,6 @@ bool ready(Form& f) {
       f.callee = c;
       return true;
     }
-    case Kind::words:
     case Kind::wordassign:
     case Kind::ret:
     case Kind::empty:
@@ -458,6 +460,37 @@ bool textlike(double v);
   wordpos = f.start + f.gotoat;
   core::xeqline = at;
   return ran();
+}
+
+// A statement of words under a one-line IF whose condition its words
+// compute (see Compiler::guard), when the IF finds it false: what the
+// words leave then, as for a computed jump. False, nothing changed, when
+// the words must run (the condition holds, or they would do anything but
+// compute it).
+[[gnu::noinline]] bool falseguard(Form& f) {
+  std::array<double, longeststack> made;
+  if (!jumpcondition(f, made)) return false;
+  const std::int32_t k = f.nvalues;
+  const double v = made[static_cast<std::size_t>(k)];
+  if (v != 0.0) return false;
+  head(f.start, f.end);
+  wordprologue(f.start);
+  double* const cells = z.data();
+  std::int32_t* const stack = core::adrs.data() - 1;  // stack[i] is adrs(i)
+  const std::int32_t base = core::xeqstackbase;
+  core::xeqstackptr = base + 1;
+  for (std::int32_t j = 0; j < k; ++j) {
+    cells[firsttemp + j] = made[static_cast<std::size_t>(j)];
+    newtemprecord(firsttemp + j + 1);
+  }
+  stmtflags = k > 0 ? 1 : 0;
+  cells[firsttemp + k] = v;
+  stack[base + 1] = firsttemp + k;
+  core::iresult = firsttemp + k + 1;
+  newtemprecord(firsttemp + k + 1);
+  wordpos = f.end - 1;
+  endstatement();
+  return true;
 }
 
 // A GOTO alone or under a one-line IF of a relation: what the loop's words
@@ -745,6 +778,7 @@ Res runwordsfrom(std::span<const std::int16_t> code, std::int16_t last = 0) {
 Res runwords(Form& f, std::span<const std::int16_t> code) {
   exprsettled = false;
   if (!room(f)) return notrun;
+  if (!f.wordsteps.empty() && falseguard(f)) return ran();
   head(f.start, f.end);
   wordprologue(f.start);
   // The loop's handlers may grow the stores: forms then look again.

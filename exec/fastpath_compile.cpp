@@ -517,6 +517,47 @@ struct Compiler {
     return false;
   }
 
+  // The one-line IF that a statement of words starts with, when its
+  // condition is computed from plain numbers by the loop's operators (as
+  // for a computed jump): the condition's word steps, the IF's place in
+  // `gotoat`, so that an IF found false ends the statement at once. (Not
+  // for a labelled statement: its loop end runs after a false IF.)
+  void guard(std::span<const std::int16_t> w) {
+    // (Steps left by a shape that did not fit are no guard.)
+    f.wordsteps.clear();
+    const std::size_t n = w.size();
+    if (n >= 4 && u16(w[n - 2]) == continueword && w[n - 3] > 0) return;
+    std::vector<Form::WordStep> steps;
+    std::int32_t depth = 0, values = 0, deepest = 0;
+    for (std::size_t i = 0; i + 1 < n; ++i) {
+      using Step = Form::WordStep;
+      const std::int16_t word = w[i];
+      if (u16(word) == 0xE040u) {
+        if (depth != 1) return;
+        f.wordsteps = std::move(steps);
+        f.nvalues = values;
+        f.gotoat = static_cast<std::int32_t>(i);
+        return;
+      }
+      if (word > 0) {
+        const auto t = typeof_(word);
+        if (!t || !plainnumber(*t)) return;
+        steps.push_back({.op = Step::push, .sym = word});
+        ++depth;
+      } else if (looptoken(u16(word)) && depth >= 2) {
+        steps.push_back({.op = Step::bin, .word = word});
+        --depth;
+        ++values;
+      } else {
+        return;
+      }
+      deepest = std::max(deepest, depth);
+      if (static_cast<std::size_t>(deepest) >= longeststack ||
+          static_cast<std::size_t>(values) >= longeststack)
+        return;
+    }
+  }
+
   // A statement of the word path whose every word has a handler of its
   // own: symbol operands, array elements, operators of the loop's token
   // codes, the plain assignment, and calls, function references, returns,
@@ -615,6 +656,7 @@ Form compile(std::span<const std::int16_t> words) {
     // The types do not matter for a statement without a form: its words decide.
     f.kind = Kind::none;
   }
+  if (f.kind == Kind::words) c.guard(words);
   return f;
 }
 
