@@ -323,7 +323,7 @@ WordResult allocate(std::int32_t nargs) {
 }
 
 // One-argument functions on a number.
-bool numeric1(unsigned fn, double x, double& r) {
+[[gnu::always_inline]] inline bool numeric1(unsigned fn, double x, double& r) {
   switch (fn) {
     case 0xC040u:
       r = std::fabs(x);
@@ -379,7 +379,7 @@ bool numeric1(unsigned fn, double x, double& r) {
 }
 
 // Two-argument functions: a the first argument, b the last.
-bool numeric2(unsigned fn, double a, double b, double& r) {
+[[gnu::always_inline]] inline bool numeric2(unsigned fn, double a, double b, double& r) {
   switch (fn) {
     case 0xC160u:
       r = modof(a, b);

@@ -708,21 +708,25 @@ const Form* wordform() {
   return &f;
 }
 
-Res resumewords(Form& f, std::span<const std::int16_t> code);
+Res resumewords(std::span<const std::int16_t> code);
+Res runwordsfrom(std::span<const std::int16_t> code, std::int16_t last);
+
+// The rest of the statement that a function's return resumes (`last` the
+// return's word): a statement of words that assigns one value goes on by
+// its steps, any other by its words.
+[[gnu::noinline]] Res returninto(std::span<const std::int16_t> code, std::int16_t last) {
+  if (const Res res = resumewords(code); res != notrun) return res;
+  return runwordsfrom(code, last);
+}
 
 // Runs words of the statement being run from `wordpos` on, as the loop
 // runs them, and on into the statement that a return resumes. Whatever
 // the loop must decide itself (a command to serve, a failure, a rerun, a
 // statement without a form) is handed back with the word's answer.
-Res runwordsfrom(std::span<const std::int16_t> code, std::int16_t last = 0) {
+Res runwordsfrom(std::span<const std::int16_t> code, std::int16_t last) {
   for (;;) {
     const Form* f = wordform();
     if (f == nullptr) return handback(WordResult::stay, last);
-    // (A return into a statement of words that assigns one value: its steps.)
-    if (f->kind == Kind::wordassign && f->wordcalls != 0 && wordpos > f->start) {
-      const Res r = resumewords(forms[static_cast<std::size_t>(core::xeqline)], code);
-      if (r != notrun) return r;
-    }
     for (;;) {
       if (core::idecmd > 0 || wordpos < f->start || wordpos >= f->end)
         return handback(WordResult::stay, last);
@@ -784,7 +788,7 @@ Res runwords(Form& f, std::span<const std::int16_t> code) {
   // The loop's handlers may grow the stores: forms then look again.
   const auto zsize = z.size();
   const std::int32_t nname = core::nname, nztop = core::nztop;
-  const Res r = runwordsfrom(code);
+  const Res r = runwordsfrom(code, 0);
   if (z.size() != zsize || core::nname != nname || core::nztop != nztop) stir();
   return r;
 }
@@ -825,8 +829,9 @@ Res runreturn(Form& f, std::span<const std::int16_t> code) {
   if (r != WordResult::stay) return handback(r, w);
   // A function returned into its caller's statement: the rest of it. (The
   // return took a result cell, and the words may take more: the stores
-  // may grow, and forms then look again.)
-  const Res res = runwordsfrom(code, w);
+  // may grow, and forms then look again.) A statement of words that
+  // assigns one value goes on by its steps.
+  const Res res = returninto(code, w);
   if (z.size() != zsize || core::nname != nname || core::nztop != nztop) stir();
   return res;
 }
@@ -1155,8 +1160,7 @@ struct Entry {
 // statement (`resumed`: the words before ran, their state is the loop's).
 struct WordRun {
   std::array<double, 64> vals;
-  std::int32_t k = 0;         // values computed (the next one's result cell)
-  std::int32_t kfrom = 0;     // the first of them this run computed
+  std::int32_t kfrom = 0;     // the first value this run computed
   std::int32_t wordfrom = 0;  // the word it started at (from the statement's first)
   Bound pending;
   std::int32_t pendingat = 0;  // its reference's word
@@ -1190,7 +1194,10 @@ inline void makepending(const Form& f, WordRun& r) {
 // leave them before its word `upto` (from the statement's first), for the
 // loop's handlers to go on from there: the entries from `wordfrom` on as
 // the words push them, the run's values in their result cells.
-[[gnu::noinline]] void wordstate(const Form& f, WordRun& r, std::int32_t upto) {
+// (`shape`: the stack that the form keeps for the word, for a run from
+// the statement's start; -1 none.)
+[[gnu::noinline]] void wordstate(const Form& f, WordRun& r, std::int32_t upto,
+                                 std::int32_t shape = -1) {
   makepending(f, r);
   wordsbegin(f, r);
   const std::int32_t base = core::xeqstackbase;
@@ -1198,7 +1205,19 @@ inline void makepending(const Form& f, WordRun& r) {
   std::int32_t n = core::xeqstackptr - base;
   std::int32_t k = r.kfrom;
   std::uint32_t flags = r.flagsfrom;
-  for (std::int32_t i = r.wordfrom; i < upto; ++i) {
+  std::int32_t i = r.wordfrom;
+  if (shape >= 0 && r.wordfrom == 0) {
+    const std::int32_t* const kept = f.wordshapes.data() + shape;
+    n = kept[0];
+    k = kept[1];
+    flags = static_cast<std::uint32_t>(kept[2]);
+    for (std::int32_t e = 0; e < n; ++e) {
+      const std::int32_t entry = kept[3 + e];
+      stack[e] = entry > 0 ? entry : firsttemp - entry - 1;
+    }
+    i = upto;
+  }
+  for (; i < upto; ++i) {
     const std::int16_t w = f.words[static_cast<std::size_t>(i)];
     std::int32_t pops = 0;
     switch (f.tags[static_cast<std::size_t>(i)]) {
@@ -1232,6 +1251,23 @@ inline void makepending(const Form& f, WordRun& r) {
   wordpos = f.start + upto;
 }
 
+// The words of the statement of form f from its start (its steps gave up
+// before anything was made).
+[[gnu::noinline]] Res wordsfromstart(Form& f, std::span<const std::int16_t> code) {
+  return runwords(f, code);
+}
+// The words of the statement being run from `wordpos` on, the words'
+// state made there; with `enter`, that word is a reference whose
+// function's one step did not take it, entered as the words enter it.
+[[gnu::noinline]] Res wordsfromhere(std::span<const std::int16_t> code, bool enter) {
+  if (enter && referencerun(code[static_cast<std::size_t>(wordpos - 1)])) return ran();
+  const auto zsize = z.size();
+  const std::int32_t nname = core::nname, nztop = core::nztop;
+  const Res res = runwordsfrom(code, 0);
+  if (z.size() != zsize || core::nname != nname || core::nztop != nztop) stir();
+  return res;
+}
+
 // The steps of the statement of form f from step `from` on, its stack the
 // `sp` entries of `stack`. Whatever the steps cannot do goes to the words:
 // before anything is made, the statement's words from its start (or, in a
@@ -1241,28 +1277,29 @@ inline void makepending(const Form& f, WordRun& r) {
 // and the run state looked at; one reference at most), the run words go
 // to its locals, and a statement that must run its words is the loop's
 // (notrun, nothing changed but result cells).
-Res wordsteps(Form& f, std::span<const std::int16_t> code, WordRun& r, std::size_t from,
-              std::array<Entry, longeststack>& stack, std::size_t sp, Words* chain) {
+template <bool inchain>
+[[gnu::always_inline]] inline Res wordsteps(Form& f, std::span<const std::int16_t> code, WordRun& r,
+                                            std::size_t from,
+                                            std::array<Entry, longeststack>& stack, std::size_t sp,
+                                            Words* chain) {
   double* const cells = z.data();
+  std::int32_t k = r.kfrom;  // (the next value's result cell)
+  std::uint32_t flags = r.flags;
   const std::int32_t base = core::xeqstackbase;
   const auto steps = std::span<const Form::WordStep>(f.wordsteps).subspan(from);
   // A step the words must take: `at` its word, `reference` a function's
   // (`enter`: one its function's one step does not take, which the words
   // enter as they stand then).
-  const auto towords = [&](std::int32_t at, bool reference, bool enter = false) -> Res {
-    if (!r.committed && (chain != nullptr || r.resumed || !reference)) {
+  const auto towords = [&](std::int32_t at, bool reference, bool enter = false,
+                           std::int32_t shape = -1) -> Res {
+    if (inchain || (!r.committed && (r.resumed || !reference))) {
       if (r.haspending) unbind(r.pending);
-      if (chain != nullptr || r.resumed) return notrun;
-      return runwords(f, code);
+      if (inchain || r.resumed) return notrun;
+      return wordsfromstart(f, code);
     }
-    wordstate(f, r, at);
+    wordstate(f, r, at, shape);
     if (r.resumed) return notrun;
-    if (enter && referencerun(f.words[static_cast<std::size_t>(at)])) return ran();
-    const auto zsize = z.size();
-    const std::int32_t nname = core::nname, nztop = core::nztop;
-    const Res res = runwordsfrom(code);
-    if (z.size() != zsize || core::nname != nname || core::nztop != nztop) stir();
-    return res;
+    return wordsfromhere(code, enter);
   };
   for (const Form::WordStep& s : steps) {
     switch (s.op) {
@@ -1274,10 +1311,11 @@ Res wordsteps(Form& f, std::span<const std::int16_t> code, WordRun& r, std::size
         const Entry a = stack[sp - 1];
         double v = 0.0;
         if ((a.result && textlike(a.v)) || XEQBINNUM(v, a.v, s.word, b.v) != 0 || !std::isfinite(v))
-          return towords(s.index, false);
+          return towords(s.index, false, false, s.shape);
         stack[sp - 1] = {v, true};
-        r.vals[static_cast<std::size_t>(r.k++)] = v;
-        r.flags |= 1;
+        if constexpr (!inchain) r.vals[static_cast<std::size_t>(k)] = v;
+        ++k;
+        flags |= 1;
         break;
       }
       case Form::WordStep::fn: {
@@ -1287,11 +1325,12 @@ Res wordsteps(Form& f, std::span<const std::int16_t> code, WordRun& r, std::size
         if (!numericvalue(s.word, s.sym, a, b, v) || !std::isfinite(v) ||
             plat::fpu_peek_status() != 0) {
           plat::fpu_clear();
-          return towords(s.index, false);
+          return towords(s.index, false, false, s.shape);
         }
         sp -= static_cast<std::size_t>(s.sym);
         stack[sp++] = {v, true};
-        r.vals[static_cast<std::size_t>(r.k++)] = v;
+        if constexpr (!inchain) r.vals[static_cast<std::size_t>(k)] = v;
+        ++k;
         break;
       }
       case Form::WordStep::call: {
@@ -1299,26 +1338,25 @@ Res wordsteps(Form& f, std::span<const std::int16_t> code, WordRun& r, std::size
         std::array<std::int32_t, 8> actuals;
         const std::int32_t* given = s.actuals.data();
         if (s.computed != 0) {
-          if (!placecomputed(s, args, stack.data(), sp, actuals)) return towords(s.index, false);
+          if (!placecomputed(s, args, stack.data(), sp, actuals))
+            return towords(s.index, false, false, s.shape);
           given = actuals.data();
         }
         // (The reference bound before it is made first, as the words make it.)
         if (r.haspending) makepending(f, r);
-        Bound bound;
-        if ((chain == nullptr && !runstate()) ||
-            !bindcall(f.start + s.index, s.sym, args, base + s.depth, firsttemp + s.first, given,
-                      forms, bound))
-          return towords(s.index, true, true);
-        if (!bound.plainback) {
-          unbind(bound);
-          return towords(s.index, true);
+        if ((!inchain && !runstate()) || !bindcall(f.start + s.index, s.sym, args, base + s.depth,
+                                                   firsttemp + s.first, given, forms, r.pending))
+          return towords(s.index, true, true, s.shape);
+        if (!r.pending.plainback) {
+          unbind(r.pending);
+          return towords(s.index, true, false, s.shape);
         }
-        r.pending = bound;
         r.pendingat = s.index;
         r.haspending = true;
-        r.flags = 0;
-        stack[sp++] = {bound.v, true};
-        r.vals[static_cast<std::size_t>(r.k++)] = bound.v;
+        flags = 0;
+        stack[sp++] = {r.pending.v, true};
+        if constexpr (!inchain) r.vals[static_cast<std::size_t>(k)] = r.pending.v;
+        ++k;
         break;
       }
     }
@@ -1327,7 +1365,7 @@ Res wordsteps(Form& f, std::span<const std::int16_t> code, WordRun& r, std::size
   const auto assignat = static_cast<std::int32_t>(f.words.size()) - 2;
   if (v.result && textlike(v.v)) return towords(assignat, false);
   // The statement runs through: what its words leave.
-  if (chain != nullptr) {
+  if constexpr (inchain) {
     Words& w = *chain;
     w.start = f.start;
     w.end = f.end;
@@ -1339,7 +1377,7 @@ Res wordsteps(Form& f, std::span<const std::int16_t> code, WordRun& r, std::size
     cells[1] = 1.0;
     newtemprecord(firsttemp);
     if (r.haspending) commitcall(r.pending, f.start + r.pendingat, false);
-    w.stmtflags = r.flags;
+    w.stmtflags = flags;
     cells[f.target] = v.v;
     w.sp = base + 1;
     w.top = f.target;
@@ -1347,18 +1385,26 @@ Res wordsteps(Form& f, std::span<const std::int16_t> code, WordRun& r, std::size
     w.wordpos = f.end - 1;
     w.jumped = 0;
     return ran();
+  } else {
+    makepending(f, r);
+    wordsbegin(f, r);
+    stmtflags = flags;
+    cells[f.target] = v.v;
+    core::xeqstackptr = base + 1;
+    core::adrs.data()[base] = f.target;
+    core::iresult = firsttemp + f.nvalues;
+    wordpos = f.end - 1;
+    if (r.resumed) return endofwords(WordResult::stay, f.words[static_cast<std::size_t>(assignat)]);
+    endstatement();
+    return ran();
   }
-  makepending(f, r);
-  wordsbegin(f, r);
-  stmtflags = r.flags;
-  cells[f.target] = v.v;
-  core::xeqstackptr = base + 1;
-  core::adrs.data()[base] = f.target;
-  core::iresult = firsttemp + f.nvalues;
-  wordpos = f.end - 1;
-  if (r.resumed) return endofwords(WordResult::stay, f.words[static_cast<std::size_t>(assignat)]);
-  endstatement();
-  return ran();
+}
+
+// The steps of a run outside a chain (see wordsteps), kept out of line.
+[[gnu::noinline]] Res wordsteps(Form& f, std::span<const std::int16_t> code, WordRun& r,
+                                std::size_t from, std::array<Entry, longeststack>& stack,
+                                std::size_t sp) {
+  return wordsteps<false>(f, code, r, from, stack, sp, nullptr);
 }
 
 // A statement of words that assigns one value, computed on values: what
@@ -1378,7 +1424,8 @@ Res runwordassign(Form& f, std::span<const std::int16_t> code, Words* chain = nu
   std::array<Entry, longeststack> stack;
   stack[0] = {0.0, false};  // the target
   WordRun r;
-  return wordsteps(f, code, r, 0, stack, 1, chain);
+  return chain == nullptr ? wordsteps(f, code, r, 0, stack, 1)
+                          : wordsteps<true>(f, code, r, 0, stack, 1, chain);
 }
 
 // The rest of the statement of words of form f that a function's return
@@ -1386,7 +1433,12 @@ Res runwordassign(Form& f, std::span<const std::int16_t> code, Words* chain = nu
 // the reference, from the operand stack as the words left it. notrun when
 // the loop's handlers go on from `wordpos` (nothing changed, or the words'
 // state made where the steps gave up).
-Res resumewords(Form& f, std::span<const std::int16_t> code) {
+[[gnu::noinline]] Res resumewords(std::span<const std::int16_t> code) {
+  // (The statement being run, by its checked form, as wordform() finds it.)
+  const std::int32_t line = core::xeqline;
+  if (line < 1 || static_cast<std::size_t>(line) >= forms.size()) return notrun;
+  Form& f = forms[static_cast<std::size_t>(line)];
+  if (f.kind != Kind::wordassign || f.checked != epoch || f.start != stmtstart) return notrun;
   const std::int32_t at = wordpos - 1 - f.start;
   std::size_t j = 0;
   while (j < f.wordsteps.size() &&
@@ -1414,12 +1466,12 @@ Res resumewords(Form& f, std::span<const std::int16_t> code) {
     stack[static_cast<std::size_t>(i)] = {cells[e], e > core::nsym};
   }
   WordRun r;
-  r.k = r.kfrom = s.first + 1;
+  r.kfrom = s.first + 1;
   r.wordfrom = at + 1;
   r.prologue = true;
   r.resumed = true;
   r.flags = r.flagsfrom = stmtflags;
-  return wordsteps(f, code, r, j + 1, stack, static_cast<std::size_t>(n), nullptr);
+  return wordsteps(f, code, r, j + 1, stack, static_cast<std::size_t>(n));
 }
 
 // The form of statement s, checked against its words and types and what it
@@ -1649,7 +1701,7 @@ constexpr std::uint8_t chaintries = 3;
 // words that assign a value (see callstep()); without, it ends there
 // (`calls` in its outcome), and the chain's words stay in registers.
 template <bool calls>
-Chain runchain(Form* table, std::uint32_t nforms) {
+[[gnu::noinline]] Chain runchain(Form* table, std::uint32_t nforms) {
   Chain out;
   // (A stop line is looked for by the loop test itself.)
   const std::int32_t first = core::xeqline, last = core::nstmt;

@@ -405,10 +405,46 @@ struct Compiler {
     }
     if (depth != 2 || held.back().what == Entry::function) return false;
     f.wordcalls = static_cast<std::uint8_t>(calls);
+    wordshapes(w);
     // Its words' handlers, for when it cannot be computed so.
     if (!words(w)) return false;
     f.kind = Kind::wordassign;
     return true;
+  }
+
+  // The operand stack as the words of such a statement leave it before
+  // each word of a value step (see Form::wordshapes).
+  void wordshapes(std::span<const std::int16_t> w) {
+    std::vector<std::int32_t> stack;
+    std::int32_t k = 0, flags = 0;
+    std::size_t next = 0;
+    for (std::size_t i = 0; i + 2 < w.size(); ++i) {
+      while (next < f.wordsteps.size() && f.wordsteps[next].op == Form::WordStep::push) ++next;
+      if (next < f.wordsteps.size() && f.wordsteps[next].index == static_cast<std::int32_t>(i)) {
+        f.wordsteps[next++].shape = static_cast<std::int32_t>(f.wordshapes.size());
+        f.wordshapes.push_back(static_cast<std::int32_t>(stack.size()));
+        f.wordshapes.push_back(k);
+        f.wordshapes.push_back(flags);
+        f.wordshapes.insert(f.wordshapes.end(), stack.begin(), stack.end());
+      }
+      const std::uint16_t u = u16(w[i]);
+      std::int32_t pops = 0;
+      if (w[i] > 0) {
+        stack.push_back(w[i]);
+        continue;
+      }
+      if (looptoken(u)) {
+        pops = 2;
+        flags |= 1;
+      } else if (core::cwcode(u) == wfunction) {
+        pops = core::cwcount(u) + 1;
+        flags = 0;
+      } else {
+        numericbuiltin(w[i], pops);
+      }
+      stack.resize(stack.size() - static_cast<std::size_t>(pops));
+      stack.push_back(-(++k));
+    }
   }
 
   // A CALL of a subroutine whose actuals are symbols: the subroutine, the

@@ -179,8 +179,15 @@ struct Form {
     // (such values are on the step stack, in order).
     std::array<std::int32_t, 8> actuals{};
     std::uint8_t computed = 0;
+    // bin, fn, call: where `wordshapes` holds the operand stack as the
+    // words leave it before the word.
+    std::int32_t shape = 0;
   };
   std::vector<WordStep> wordsteps;
+  // Stacks of a statement of words that assigns one value, each the
+  // number of entries, the values taken, the statement flags, then the
+  // entries: a symbol, or -(k + 1) for the statement's k-th result cell.
+  std::vector<std::int32_t> wordshapes;
   std::int32_t nvalues = 0, maxstack = 0;
   bool flagged = false;        // a word operator comes after the last call (or there is no call)
   std::uint8_t wordcalls = 0;  // the function references among the steps
