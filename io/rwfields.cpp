@@ -673,10 +673,11 @@ bool convertcommon(char letter, const plat::EditDesc& std, bool writing, std::sp
       number = static_cast<double>(i);
       return true;
     }
-    const double t = std::trunc(number);
-    // (Stars fail the field: convert() says so.)
-    return t < two63 && t >= -two63 && putdecimal(field, static_cast<std::int64_t>(t), std) &&
-           field[0] != '*';
+    // The integer part, cut toward zero by the conversion itself (a number
+    // below 2^63 and not below -2^63 has its integer part in that range;
+    // NaN is neither). Stars fail the field: convert() says so.
+    return number < two63 && number >= -two63 &&
+           putdecimal(field, static_cast<std::int64_t>(number), std) && field[0] != '*';
   }
   if (letter != 'E' && letter != 'F' && letter != 'G') return false;
   if (writing)

@@ -368,6 +368,7 @@ struct Plan {
 std::array<Plan, 8> plans;
 std::size_t nextplan = 0;
 Plan* inuse = &plans[0];
+std::uint64_t plansmade = 0;  // plans made so far (a key stands while none is made)
 
 // (B, O and Z write a text as a dump of its codes over several fields.)
 bool plainletter(char l) {
@@ -375,6 +376,7 @@ bool plainletter(char l) {
 }
 
 void makeplan(Plan& m, std::string_view format, std::int32_t lfmt) {
+  ++plansmade;
   m.fmt.assign(format);
   m.lfmt = lfmt;
   m.plain = false;
@@ -454,6 +456,20 @@ bool rwplan(std::string_view format, std::int32_t lfmt, std::int32_t elements, s
          plan.extent + 1 <= ltext;
 }
 
+bool rwplan(std::string_view format, std::int32_t lfmt, std::int32_t elements, std::int32_t ltext,
+            RwPlanKey& key) {
+  if (key.plan != nullptr && key.made == plansmade) {
+    inuse = static_cast<Plan*>(key.plan);
+    const Plan& plan = *inuse;
+    return plan.plain && elements >= 1 &&
+           static_cast<std::size_t>(elements) <= plan.fields.size() && plan.extent + 1 <= ltext;
+  }
+  const bool planned = rwplan(format, lfmt, elements, ltext);
+  key.plan = inuse;
+  key.made = plansmade;
+  return planned;
+}
+
 namespace {
 Call plancall;  // the record under the plan
 }  // namespace
@@ -507,7 +523,7 @@ bool rwplanrecord(std::span<char> record, std::int32_t ltext, char dir,
                   std::int32_t& fpos, std::int32_t& irep, std::int32_t& written,
                   std::int32_t& blanked) {
   const Plan& plan = *inuse;
-  if (items.empty() || items.size() > plan.fields.size()) return false;
+  if (items.empty() || items.size() > plan.fields.size() || plan.extent >= ltext) return false;
   const bool writing = dir == 'W';
   std::int32_t at = 0;  // the text position before the item
   written = blanked = 0;
@@ -515,12 +531,9 @@ bool rwplanrecord(std::span<char> record, std::int32_t ltext, char dir,
     const Plan::Field& f = plan.fields[i];
     const RwPlanItem& it = items[i];
     if (!f.stdok) return false;
-    if (writing) {
-      const std::int32_t to = std::min(at + 1000, ltext);
-      const std::int32_t from = std::max(at, blanked);
-      if (to > from) std::fill(record.begin() + from, record.begin() + to, ' ');
-      blanked = std::max(blanked, to);
-    }
+    // Written, the skip before the field is blanked; the field itself is
+    // laid whole by its conversion.
+    if (writing && f.at > at) std::fill(record.begin() + at, record.begin() + f.at, ' ');
     written = std::max(written, at);
     const std::span<char> field =
         record.subspan(static_cast<std::size_t>(f.at), static_cast<std::size_t>(f.d.width));
@@ -537,6 +550,7 @@ bool rwplanrecord(std::span<char> record, std::int32_t ltext, char dir,
       return false;  // (a text read under A into a constant leaves it)
     }
     at = f.at + f.d.width;
+    if (writing) blanked = at;
   }
   // The state that serving the items one by one leaves.
   const Plan::Field& last = plan.fields[items.size() - 1];
@@ -552,6 +566,10 @@ bool rwplanrecord(std::span<char> record, std::int32_t ltext, char dir,
   return true;
 }
 
-void reset_rwindx() { rwindxstate = RwIndxState{}; }
+void reset_rwindx() {
+  // (Copied from one made once: cheaper than clearing it field by field.)
+  static const RwIndxState fresh;
+  rwindxstate = fresh;
+}
 
 }  // namespace io

@@ -80,6 +80,17 @@ void RWINDX(std::string_view format, std::int32_t lfmt, std::span<char> record, 
 // the cursor as RWINDX would, and rwplanfield serves item number ordinal
 // (1, 2, ... in turn), as a call of RWINDX would.
 bool rwplan(std::string_view format, std::int32_t lfmt, std::int32_t elements, std::int32_t ltext);
+// The plan a format took, found again without a look at the format while
+// no plan has been made since.
+struct RwPlanKey {
+  void* plan = nullptr;
+  std::uint64_t made = 0;
+};
+// rwplan for a format that stays the same from one call to the next: the
+// plan key holds is taken while it stands, else the plan is found and key
+// set to it.
+bool rwplan(std::string_view format, std::int32_t lfmt, std::int32_t elements, std::int32_t ltext,
+            RwPlanKey& key);
 void rwplanbegin(std::span<char> record, std::int32_t ltext, char dir, char& letter,
                  std::int32_t& tpos, std::int32_t& fpos, std::int32_t& irep, char& status);
 void rwplanfield(std::int32_t ordinal, std::span<char> text, double& number);
@@ -87,10 +98,11 @@ void rwplanfield(std::int32_t ordinal, std::span<char> text, double& number);
 // The items of a record begun afresh under the plan in hand (rwplan has
 // said that it holds them) in one call, when every field is a common one
 // (rwf::convertcommon) and none fails: the record and the items are then
-// what rwplanbegin and one rwplanfield call an item, each item written
-// after blanks laid from its text position up to 1000 characters ahead,
-// leave; written: the text position the last item started at; blanked:
-// how far the blanks reach. False otherwise; the record's characters and
+// what rwplanbegin and one rwplanfield call an item leave up to the
+// record's end (tpos), the skips between the fields written as blanks
+// (nothing beyond the record is laid); written: the text position the
+// last item started at; blanked: how far the record is laid (tpos when
+// written). False otherwise; the record's characters and
 // the items before the field that stopped it are then left as they stand,
 // for serving the items one by one anew. dir: "W" or "R".
 struct RwPlanItem {

@@ -251,7 +251,9 @@ bool readrecord(Rw& rw, std::int32_t length = -1) {
   const std::int32_t recl = std::min<std::int32_t>(length >= 0 ? length : readlength(rw),
                                                    static_cast<std::int32_t>(rw.area.size()));
   std::int32_t st = 0, got = recl;
-  std::fill(rw.area.begin(), rw.area.begin() + recl, ' ');
+  // (A line read in sequence blanks the rest of its record itself.)
+  if (!isformattedseq(rw.mode) || rwfiles(rw.unit).lineindex)
+    std::fill(rw.area.begin(), rw.area.begin() + recl, ' ');
   if (isformattedseq(rw.mode) && rwfiles(rw.unit).lineindex) {
     IOINDEXEDSEQ(rw.unit, rw.area.first(static_cast<std::size_t>(recl)), got, rw.recno, st, 0);
     // A text file that is no table ends after its last line, as when it
@@ -503,6 +505,7 @@ void itemsend(Rw& rw, bool planned, std::int32_t tpos, std::int32_t fpos, std::i
   const auto lfmt = static_cast<std::int32_t>(rw.fmt.size());
   if (rw.write && rw.out->letter == ' ') {
     const std::int32_t f = fpos;
+    const std::int32_t itemsat = tpos;  // where the items ended
     const auto n = static_cast<std::int32_t>(trimmed(rw.fmt).size());
     if (!noformat && rw.items > 0 && ((f > 1 && f <= n) || f < -1)) {
       // What is left of the format's literals and template.
@@ -511,12 +514,16 @@ void itemsend(Rw& rw, bool planned, std::int32_t tpos, std::int32_t fpos, std::i
       RWINDX(rw.fmt, lfmt, rw.area, rw.ltext, inrecord + 1, {}, none, letter, tpos, fpos, irep, st);
     }
     // The rest of a Text variable; of the work area as far as the items
-    // may have written.
-    const std::int32_t end = rw.hastext ? static_cast<std::int32_t>(rw.area.size())
-                                        : std::min(rw.ltext, std::max(tpos, written) + 1000);
-    // (Planned, what lies between tpos and the blanks laid ahead is blank
-    // already: the closing pass writes only blanks and literals.)
-    const std::int32_t from = planned && !rw.hastext ? std::max(tpos, blanked) : tpos;
+    // may have written. (Planned, the record ends at tpos: what lies
+    // between the items' end and the blanks laid ahead is blank already,
+    // and the closing pass only skips or writes blanks.)
+    std::int32_t end = rw.hastext ? static_cast<std::int32_t>(rw.area.size())
+                                  : std::min(rw.ltext, std::max(tpos, written) + 1000);
+    std::int32_t from = tpos;
+    if (planned && !rw.hastext) {
+      from = std::max(itemsat, blanked);
+      end = std::min(rw.ltext, tpos);
+    }
     if (end > from) std::fill(rw.area.begin() + from, rw.area.begin() + end, ' ');
   }
   rw.count = tpos;
@@ -525,32 +532,22 @@ void itemsend(Rw& rw, bool planned, std::int32_t tpos, std::int32_t fpos, std::i
   rwcursor.fpos = fpos;
   rwcursor.irep = irep;
   rwcursor.served = inrecord;
-  rwcursor.record.assign(rw.area.data(), static_cast<std::size_t>(std::clamp(tpos, 0, rw.ltext)));
+  // (Copied over the text in hand: its room stays from one record to the next.)
+  const auto kept = static_cast<std::size_t>(std::clamp(tpos, 0, rw.ltext));
+  if (rwcursor.record.size() != kept) rwcursor.record.resize(kept);
+  if (kept > 0) std::memcpy(rwcursor.record.data(), rw.area.data(), kept);
 }
 
 // The planned items of a record begun afresh (see itemloop): all at once
 // when their fields are common ones, else one by one.
-// items: room for the fields' items.
-void planneditems(Rw& rw, std::vector<RwPlanItem>& items) {
+// whole: items holds the fields' items (none is an array, which is served
+// item by item). takeitems: fills rw.list, which only serving the items one
+// by one reads.
+template <class TakeItems>
+void planneditems(Rw& rw, std::span<const RwPlanItem> items, bool whole, TakeItems takeitems) {
   std::int32_t tpos = 0, fpos = 1, irep = 1, inrecord = 0, written = 0, blanked = 0;
   const char dir = rw.write ? 'W' : 'R';
   reset_rwindx();
-  // (Arrays are served item by item.)
-  bool whole = true;
-  items.resize(rw.list.size());
-  for (std::size_t i = 0; i < items.size() && whole; ++i) {
-    const RwItem& it = rw.list[i];
-    RwPlanItem& p = items[i];
-    whole = !it.array;
-    if (it.text) {
-      p.text = {core::c1namen.ptr(it.first), static_cast<std::size_t>(it.length)};
-      p.number = nullptr;
-    } else {
-      p.text = {};
-      p.number = core::z.ptr(it.cell);
-    }
-    p.takes = it.writable;
-  }
   char letter = dir;
   if (whole &&
       rwplanrecord(rw.area, rw.ltext, dir, items, letter, tpos, fpos, irep, written, blanked)) {
@@ -562,6 +559,7 @@ void planneditems(Rw& rw, std::vector<RwPlanItem>& items) {
     tpos = 0;
     fpos = irep = 1;
     written = blanked = 0;
+    takeitems();
     plannedloop(rw, dir, tpos, fpos, irep, inrecord, written, blanked);
   }
   itemsend(rw, true, tpos, fpos, irep, inrecord, written, blanked);
@@ -1002,8 +1000,20 @@ struct RwProgram {
   bool constformat = false;
   // The items as the record's fields take them, made again at each run.
   std::vector<RwPlanItem> plan;
+  RwPlanKey plankey;  // the constant format's plan
 };
 std::vector<RwProgram> programs;
+
+// text.set(s), without writing what text holds already.
+template <std::size_t N>
+void settext(plat::FixedText<N>& text, std::string_view s) {
+  static const plat::FixedText<N> blanks;
+  const std::size_t k = std::min(s.size(), N);
+  if ((k == 0 || std::memcmp(text.data(), s.data(), k) == 0) &&
+      std::memcmp(text.data() + k, blanks.data(), N - k) == 0)
+    return;
+  text.set(s);
+}
 
 // The item of text operand k, whose type the program found (as rwitem()
 // finds it); false when its text has no valid bounds.
@@ -1073,6 +1083,7 @@ bool rwprogrammake(std::int32_t line, char letter, std::span<const std::int32_t>
     p.format.assign(f);
     p.constformat = true;
   }
+  p.plan.resize(p.items.size());
   p.letter = letter;
   p.ok = true;
   return true;
@@ -1099,7 +1110,9 @@ exec::XferRun rwprogramrun(std::int32_t line) {
   Outcome out;
   out.unit = unit;
   out.named = true;
-  Rw rw;
+  // (Copied from one made once: cheaper than clearing it field by field.)
+  static Rw fresh;  // (never changed)
+  Rw rw(fresh);
   rw.letter = p.letter;
   rw.write = p.letter == 'W';
   rw.items = static_cast<std::int32_t>(p.items.size());
@@ -1107,22 +1120,41 @@ exec::XferRun rwprogramrun(std::int32_t line) {
   rw.unit = unit;
   rw.mode = r.mode;
   rw.own = true;
-  rw.list.resize(p.items.size());
+  const std::size_t nitems = p.items.size();
   rw.numbers = p.numbers;
-  for (std::size_t i = 0; i < p.items.size(); ++i) {
-    RwItem& it = rw.list[i];
+  // The fields' items (the statement's item list is made only where the
+  // items are served one by one).
+  std::int64_t elements = p.numbers;
+  bool whole = true;
+  RwPlanItem* const fielditem = p.plan.data();
+  auto found = [&p](std::size_t i, RwItem& it) {
     const RwItem& b = p.bound[i];
+    return b.text ? textitem(p.items[i], b.writable, it) : rwitem(p.items[i], it);
+  };
+  for (std::size_t i = 0; i < nitems; ++i) {
+    const RwItem& b = p.bound[i];
+    RwPlanItem& f = fielditem[i];
     if (b.k != 0) {
-      it = b;
-      if (!core::z.valid(it.cell)) return XferRun::declined;
+      if (!core::z.valid(b.cell)) return XferRun::declined;
+      f.text = {};
+      f.number = core::z.data() + b.cell;
+      f.takes = b.writable;
       continue;
     }
-    if (b.text ? !textitem(p.items[i], b.writable, it) : !rwitem(p.items[i], it))
-      return XferRun::declined;
+    RwItem it;
+    if (!found(i, it)) return XferRun::declined;
+    f.takes = it.writable;
     if (it.text) {
       rw.textlength += it.length;
+      ++elements;
+      f.text = {core::c1namen.ptr(it.first), static_cast<std::size_t>(it.length)};
+      f.number = nullptr;
     } else {
       rw.numbers += it.count;
+      elements += it.count;
+      whole = whole && !it.array;
+      f.text = {};
+      f.number = core::z.ptr(it.cell);
     }
   }
   const bool reads = !rw.write;
@@ -1136,20 +1168,22 @@ exec::XferRun rwprogramrun(std::int32_t line) {
   if (rwworklength() < roomneeded(rw, reads, recl)) return XferRun::declined;
   rw.area = {core::c1namen.ptr(rwworkfirst()), static_cast<std::size_t>(rwworklength())};
   rw.ltext = static_cast<std::int32_t>(rw.area.size());
-  std::int64_t elements = 0;
-  for (const RwItem& it : rw.list) elements += it.text ? 1 : it.count;
   const std::int32_t planned = reads ? std::min<std::int32_t>(recl, rw.ltext) : rw.ltext;
-  if (elements > 0x7FFFFFFF || trimmed(rw.fmt).empty() ||
-      !rwplan(rw.fmt, static_cast<std::int32_t>(rw.fmt.size()), static_cast<std::int32_t>(elements),
-              planned))
+  if (elements > 0x7FFFFFFF || trimmed(rw.fmt).empty()) return XferRun::declined;
+  const auto lfmt = static_cast<std::int32_t>(rw.fmt.size());
+  const auto nelements = static_cast<std::int32_t>(elements);
+  if (p.constformat ? !rwplan(rw.fmt, lfmt, nelements, planned, p.plankey)
+                    : !rwplan(rw.fmt, lfmt, nelements, planned))
     return XferRun::declined;
 
   // READWRITE's set-up.
   rwnitems = rw.items;
   if (unit != rwunit) rwprevrec = 0;
   rwunit = unit;
-  rwname.set(filename);
-  rwdetail.blank();
+  // (Laid only where they change: the same file name and a blank detail
+  // stand from one statement to the next.)
+  settext(rwname, filename);
+  settext(rwdetail, {});
   // The transfer.
   auto failed = [&](bool counted) {
     rwpending.active = true;
@@ -1165,7 +1199,17 @@ exec::XferRun rwprogramrun(std::int32_t line) {
   rw.recno = r.position + 1;
   rwfiles(unit).position = rw.recno;
   if (reads && !readrecord(rw, recl)) return failed(false);
-  planneditems(rw, p.plan);
+  planneditems(rw, p.plan, whole, [&] {
+    // (The same items as found above: nothing between moved them.)
+    rw.list.resize(nitems);
+    for (std::size_t i = 0; i < nitems; ++i) {
+      if (p.bound[i].k != 0) {
+        rw.list[i] = p.bound[i];
+      } else {
+        found(i, rw.list[i]);
+      }
+    }
+  });
   out.served = rw.served;
   if (out.letter == ' ' && rw.write) writerecord(rw);
   if (core::z.valid(core::iresult)) core::z(core::iresult) = rw.count;

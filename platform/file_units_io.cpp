@@ -20,9 +20,25 @@ bool take_fault(std::int64_t& left) {
   return true;
 }
 
+namespace {
+// The unit found last (records of one unit follow each other): its number
+// and entry, which stays where it is until the unit is taken out.
+int foundnumber = 0;
+FileUnit* found = nullptr;
+}  // namespace
+
 FileUnit* find_unit(int unit) {
+  if (found != nullptr && unit == foundnumber) return found;
   auto it = fileunits.find(unit);
-  return it == fileunits.end() ? nullptr : &it->second;
+  if (it == fileunits.end()) return nullptr;
+  foundnumber = unit;
+  found = &it->second;
+  return found;
+}
+
+void erase_unit(int unit) {
+  if (unit == foundnumber) found = nullptr;
+  fileunits.erase(unit);
 }
 
 int unit_read_at(FileUnit& u, std::int64_t off, char* dst, std::int64_t n, std::int64_t& got) {
@@ -79,9 +95,10 @@ FileUnit* unitpending = nullptr;
 int unit_flush(FileUnit& u) {
   if (unitpending == &u) unitpending = nullptr;
   if (u.wbuf.empty()) return iostat_ok;
-  std::string data;
-  data.swap(u.wbuf);
-  const int st = unit_write_at(u, u.wbufoff, data.data(), static_cast<std::int64_t>(data.size()));
+  // (The buffer keeps its room for the writes held back next.)
+  const int st =
+      unit_write_at(u, u.wbufoff, u.wbuf.data(), static_cast<std::int64_t>(u.wbuf.size()));
+  u.wbuf.clear();
   if (st != iostat_ok && u.deferred == iostat_ok) u.deferred = st;
   return st;
 }
@@ -90,18 +107,26 @@ int unit_take_deferred(FileUnit& u) { return std::exchange(u.deferred, iostat_ok
 
 int flush_units() { return unitpending != nullptr ? unit_flush(*unitpending) : iostat_ok; }
 
-int unit_write_buffered(FileUnit& u, std::int64_t off, std::string_view bytes) {
-  const auto n = static_cast<std::int64_t>(bytes.size());
+int unit_write_buffered(FileUnit& u, std::int64_t off, std::string_view bytes,
+                        std::string_view tail) {
   int st = iostat_ok;
   if (!u.mode.buffered) {
     flush_units();
-    st = unit_write_at(u, off, bytes.data(), n);
+    if (!tail.empty()) {
+      // One write of both.
+      static std::string whole;
+      whole.assign(bytes);
+      whole.append(tail);
+      bytes = whole;
+    }
+    st = unit_write_at(u, off, bytes.data(), static_cast<std::int64_t>(bytes.size()));
   } else {
     if (unitpending != nullptr && unitpending != &u) unit_flush(*unitpending);
     if (!u.wbuf.empty() && u.wbufoff + static_cast<std::int64_t>(u.wbuf.size()) != off)
       unit_flush(u);
     if (u.wbuf.empty()) u.wbufoff = off;
     u.wbuf.append(bytes);
+    u.wbuf.append(tail);
     unitpending = &u;
     if (u.wbuf.size() >= 64 * 1024) unit_flush(u);
   }

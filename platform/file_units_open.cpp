@@ -151,7 +151,7 @@ int close_unit(int unit, UnitClose how) {
   bool remove = how == UnitClose::remove || u->mode.status == UnitStatus::scratch;
   std::string path = u->path;
   const bool closed = ::close(u->fd) == 0 && take_fault(closes_before_fault);
-  fileunits.erase(unit);
+  erase_unit(unit);
   if (remove && !path.empty() && ::unlink(path.c_str()) != 0) return iostat_close_failed;
   // Writes that could not be passed on matter only for a file that stays.
   if (kept != iostat_ok && !remove) return kept;

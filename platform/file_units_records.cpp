@@ -158,17 +158,16 @@ int write_record(int unit, std::string_view record) {
   int st = unit_check_write(u);
   if (st == iostat_ok) st = check_formatted(u);
   if (st != iostat_ok) return st;
-  // The line with its end, in a buffer that keeps its room from one record to the next.
-  static std::string line;
-  line.assign(record);
+  // The line with its end, written as one.
+  std::string_view end;
   if (u->mode.records == UnitRecords::lf || u->mode.records == UnitRecords::eol) {
-    line += "\r\n";
+    end = "\r\n";
   } else if (u->mode.records == UnitRecords::cr) {
-    line += '\r';
+    end = "\r";
   }
-  st = unit_write_buffered(*u, u->pos, line);
+  st = unit_write_buffered(*u, u->pos, record, end);
   if (st != iostat_ok) return st;
-  u->pos += static_cast<std::int64_t>(line.size());
+  u->pos += static_cast<std::int64_t>(record.size() + end.size());
   u->at_eof = false;
   return iostat_ok;
 }

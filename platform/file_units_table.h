@@ -35,7 +35,8 @@ struct FileUnit {
   int deferred = 0;
 };
 
-// Open units by number.
+// Open units by number (taken out only by erase_unit, which find_unit's
+// memory of the unit found last relies on).
 extern std::map<int, FileUnit> fileunits;
 
 // One operation under a test hook's count (file_units.h): false when it is
@@ -44,6 +45,8 @@ bool take_fault(std::int64_t& left);
 
 // The open unit, or nullptr.
 FileUnit* find_unit(int unit);
+// Takes unit out of the table.
+void erase_unit(int unit);
 
 // Reads up to n bytes at byte offset off; got receives the count (short at
 // the end of the file). Returns iostat_ok or iostat_read_error.
@@ -62,7 +65,9 @@ int unit_take_deferred(FileUnit& u);
 // Writes at offset off: held back for a buffered unit, else at once. The
 // status is the write's own, else a failure kept for u (held-back writes
 // of u that could not be passed on); another unit's failure stays with it.
-int unit_write_buffered(FileUnit& u, std::int64_t off, std::string_view bytes);
+// tail: bytes that follow bytes in the same write (a record's line end).
+int unit_write_buffered(FileUnit& u, std::int64_t off, std::string_view bytes,
+                        std::string_view tail = {});
 
 // Common checks of a transfer: the unit must be open and allow the
 // direction. Return iostat_ok or the failure status.

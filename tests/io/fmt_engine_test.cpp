@@ -510,10 +510,11 @@ TEST(FormatEngine, PlannedRecordsLeaveWhatTheWalkLeaves) {
     ASSERT_EQ(byplan.trace, walk.trace) << fmt << " " << dir;
     ASSERT_EQ(byplan.rec, walk.rec) << fmt << " " << dir;
     // All items at once, where every field is a common one and none fails:
-    // what the walk leaves at the record's end (a record written over
-    // blanks, so that the blanks laid ahead of the items do not show).
+    // what the walk leaves at the record's end (a record written over old
+    // characters: up to its end, where the walk's blanks laid further
+    // ahead do not count).
     auto end = [&](bool atonce) {
-      std::string rec = write ? std::string(static_cast<std::size_t>(ltext), ' ') : start;
+      std::string rec = start;
       std::vector<std::string> tx = texts;
       std::vector<double> vs = values;
       reset_rwindx();
@@ -544,6 +545,7 @@ TEST(FormatEngine, PlannedRecordsLeaveWhatTheWalkLeaves) {
                tx[static_cast<std::size_t>(i)]);
       t.item(letter, status, tpos, fpos, irep, 0, {});
       t.end();
+      if (write) rec.resize(static_cast<std::size_t>(std::clamp(tpos, 0, ltext)));
       return t.trace + rec;
     };
     const std::string atonce = end(true);
