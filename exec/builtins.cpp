@@ -323,7 +323,7 @@ WordResult allocate(std::int32_t nargs) {
 }
 
 // One-argument functions on a number.
-bool numeric1(unsigned fn, double x, double& r) {
+[[gnu::always_inline]] inline bool numeric1(unsigned fn, double x, double& r) {
   switch (fn) {
     case 0xC040u:
       r = std::fabs(x);
@@ -379,7 +379,7 @@ bool numeric1(unsigned fn, double x, double& r) {
 }
 
 // Two-argument functions: a the first argument, b the last.
-bool numeric2(unsigned fn, double a, double b, double& r) {
+[[gnu::always_inline]] inline bool numeric2(unsigned fn, double a, double b, double& r) {
   switch (fn) {
     case 0xC160u:
       r = modof(a, b);
@@ -480,6 +480,20 @@ std::int32_t builtinextra(std::int16_t word) {
   const unsigned u = cwu(word);
   const std::int32_t own = core::isbuiltinword(u) ? owncounts[core::builtinslot(u)] : 0;
   return std::max(core::cwcount(u) - own, 0);
+}
+
+bool numericbuiltin(std::int16_t word, std::int32_t& nargs) {
+  const unsigned u = cwu(word);
+  if (!core::isbuiltinword(u)) return false;
+  nargs = builtinextra(word) + 1;
+  double r = 0.0;
+  const unsigned fn = core::cwcode(u);
+  return nargs == 1 ? numeric1(fn, 0.0, r) : nargs == 2 && numeric2(fn, 0.0, 1.0, r);
+}
+
+bool numericvalue(std::int16_t word, std::int32_t nargs, double a, double b, double& r) {
+  const unsigned fn = core::cwcode(cwu(word));
+  return nargs == 1 ? numeric1(fn, b, r) : numeric2(fn, a, b, r);
 }
 
 WordResult BUILTINWORD(std::int16_t word) {

@@ -56,6 +56,13 @@ inline void (*WINLINKREQUEST)() = nullptr;
 // and IOR carry 1).
 std::int32_t builtinextra(std::int16_t word);
 
+// Whether built-in word `word` is a function of one or two numbers (ABS,
+// MOD, ...) that BUILTINWORD computes from its arguments' values alone;
+// `nargs` receives its count. numericvalue computes it (a the first
+// argument, b the last; for one argument both are it) as BUILTINWORD does.
+bool numericbuiltin(std::int16_t word, std::int32_t& nargs);
+bool numericvalue(std::int16_t word, std::int32_t nargs, double a, double b, double& r);
+
 // Handles one built-in function word (W AND 0xE000 = 0xC000) of the word
 // path (the loop's `builtinwords`).
 WordResult BUILTINWORD(std::int16_t word);

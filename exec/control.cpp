@@ -221,7 +221,7 @@ WordResult enter(const Callee& c, std::int32_t n, const std::int32_t* formals) {
     // The statements that name the formal were made for its type.
     if ((f.type != type || f.adr != adr) && !retyped) {
       if (f.adr == adr && fast::readsalike(f.type) && fast::readsalike(type)) {
-        fast::reclassed(c.f1, formal);
+        fast::reclassed(S, c.f1, formal);
       } else {
         fast::retyped(c.f1);
         retyped = true;

@@ -14,6 +14,7 @@
 #include "core/xform.h"
 #include "exec/alarms.h"
 #include "exec/assign.h"
+#include "exec/builtins.h"
 #include "exec/control.h"
 #include "exec/fastpath_call.h"
 #include "exec/fastpath_form.h"
@@ -138,6 +139,9 @@ bool ready(Form& f) {
       const DoRecord& r = f.loop;
       return r.dostmt > 0 && r.var > 0 && r.adr > 0 && r.adr + 1 < zsize && r.var < zsize;
     }
+    case Kind::words:
+      if (f.wordsteps.empty()) return true;
+      [[fallthrough]];
     case Kind::jump: {
       // The cells the loop pushes: a scalar formal bound to a cell stands
       // for that cell.
@@ -177,7 +181,6 @@ bool ready(Form& f) {
       f.callee = c;
       return true;
     }
-    case Kind::words:
     case Kind::wordassign:
     case Kind::ret:
     case Kind::empty:
@@ -386,16 +389,54 @@ Res runassign(Form& f) {
 
 bool textlike(double v);
 
+static_assert(xop::tgt - xop::tlt == 0x20 && xop::tle - xop::tlt == 0x40 &&
+              xop::tge - xop::tlt == 0x60 && xop::teq - xop::tlt == 0x80 &&
+              xop::tne - xop::tlt == 0xA0);
+
+// One operator of the loop's words on two numbers, as XEQBINNUM makes it:
+// + - * / and the relations here, ** by it. False when the words would
+// fail or report (a relation's difference that overflows).
+[[gnu::always_inline]] inline bool loopop(std::int16_t word, double a, double b, double& r) {
+  switch (static_cast<std::uint16_t>(word)) {
+    case xop::tplus:
+      r = a + b;
+      return true;
+    case xop::tminus:
+      r = a - b;
+      return true;
+    case xop::ttimes:
+      r = a * b;
+      return true;
+    case xop::tdivide:
+      r = a / b;
+      return true;
+    case xop::tlt:
+    case xop::tgt:
+    case xop::tle:
+    case xop::tge:
+    case xop::teq:
+    case xop::tne: {
+      if (!std::isfinite(a - b)) return false;
+      // (The relations' codes follow each other 0x20 apart, in looprel()'s order.)
+      const int rel = static_cast<int>((static_cast<std::uint16_t>(word) - xop::tlt) >> 5);
+      r = relholds(rel, loopdiff(a, b)) ? 1.0 : 0.0;
+      return true;
+    }
+    default:
+      return XEQBINNUM(r, a, word, b) == 0;
+  }
+}
+
 // A GOTO under a one-line IF whose condition its words compute: the
 // condition's values (the operators' results, then the value the IF
-// tests), as the words compute them; false when the words would do
-// anything but compute them (a value that is no finite number, a failure,
-// a result that the words would take for a text).
-[[gnu::noinline]] bool jumpcondition(const Form& f, std::span<double, longeststack> made) {
-  if (plat::fpu_peek_status() != 0) return false;
-  const double* const cells = z.data();
+// tests), as the words compute them; false (the floating-point status
+// cleared) when the words would do anything but compute them (a value that
+// is no finite number, a failure, a result that the words would take for a
+// text). The caller looked at the floating-point status before: a failed
+// calculation not yet reported is the words' to report.
+[[gnu::always_inline]] inline bool jumpcondition(const Form& f, const double* cells, double* made) {
   std::array<double, longeststack> stack;
-  std::array<bool, longeststack> result{};
+  std::array<bool, longeststack> result;
   std::size_t sp = 0, k = 0;
   for (const Form::WordStep& s : f.wordsteps) {
     if (s.op == Form::WordStep::push) {
@@ -408,9 +449,7 @@ bool textlike(double v);
     const double b = stack[--sp], a = stack[sp - 1];
     if ((result[sp] && textlike(b)) || (result[sp - 1] && textlike(a))) return false;
     double r = 0.0;
-    // (A relation's difference may overflow, which the words report.)
-    const bool fits = looprel(static_cast<std::uint16_t>(s.word)) < 0 || std::isfinite(a - b);
-    if (!fits || XEQBINNUM(r, a, s.word, b) != 0 || !std::isfinite(r)) {
+    if (!loopop(s.word, a, b, r) || !std::isfinite(r)) {
       plat::fpu_clear();
       return false;
     }
@@ -428,7 +467,7 @@ bool textlike(double v);
 // 0, that value as the statement's result.
 [[gnu::noinline]] Res runcomputedjump(Form& f, std::int32_t at) {
   std::array<double, longeststack> made;
-  if (!jumpcondition(f, made)) return notrun;
+  if (plat::fpu_peek_status() != 0 || !jumpcondition(f, z.data(), made.data())) return notrun;
   const std::int32_t k = f.nvalues;
   const double v = made[static_cast<std::size_t>(k)];
   if (v != 0.0 && at <= 0) return notrun;
@@ -457,6 +496,37 @@ bool textlike(double v);
   wordpos = f.start + f.gotoat;
   core::xeqline = at;
   return ran();
+}
+
+// A statement of words under a one-line IF whose condition its words
+// compute (see Compiler::guard), when the IF finds it false: what the
+// words leave then, as for a computed jump. False, nothing changed, when
+// the words must run (the condition holds, or they would do anything but
+// compute it).
+[[gnu::noinline]] bool falseguard(Form& f) {
+  std::array<double, longeststack> made;
+  if (plat::fpu_peek_status() != 0 || !jumpcondition(f, z.data(), made.data())) return false;
+  const std::int32_t k = f.nvalues;
+  const double v = made[static_cast<std::size_t>(k)];
+  if (v != 0.0) return false;
+  head(f.start, f.end);
+  wordprologue(f.start);
+  double* const cells = z.data();
+  std::int32_t* const stack = core::adrs.data() - 1;  // stack[i] is adrs(i)
+  const std::int32_t base = core::xeqstackbase;
+  core::xeqstackptr = base + 1;
+  for (std::int32_t j = 0; j < k; ++j) {
+    cells[firsttemp + j] = made[static_cast<std::size_t>(j)];
+    newtemprecord(firsttemp + j + 1);
+  }
+  stmtflags = k > 0 ? 1 : 0;
+  cells[firsttemp + k] = v;
+  stack[base + 1] = firsttemp + k;
+  core::iresult = firsttemp + k + 1;
+  newtemprecord(firsttemp + k + 1);
+  wordpos = f.end - 1;
+  endstatement();
+  return true;
 }
 
 // A GOTO alone or under a one-line IF of a relation: what the loop's words
@@ -674,11 +744,22 @@ const Form* wordform() {
   return &f;
 }
 
+Res resumewords(std::span<const std::int16_t> code);
+Res runwordsfrom(std::span<const std::int16_t> code, std::int16_t last);
+
+// The rest of the statement that a function's return resumes (`last` the
+// return's word): a statement of words that assigns one value goes on by
+// its steps, any other by its words.
+[[gnu::noinline]] Res returninto(std::span<const std::int16_t> code, std::int16_t last) {
+  if (const Res res = resumewords(code); res != notrun) return res;
+  return runwordsfrom(code, last);
+}
+
 // Runs words of the statement being run from `wordpos` on, as the loop
 // runs them, and on into the statement that a return resumes. Whatever
 // the loop must decide itself (a command to serve, a failure, a rerun, a
 // statement without a form) is handed back with the word's answer.
-Res runwordsfrom(std::span<const std::int16_t> code, std::int16_t last = 0) {
+Res runwordsfrom(std::span<const std::int16_t> code, std::int16_t last) {
   for (;;) {
     const Form* f = wordform();
     if (f == nullptr) return handback(WordResult::stay, last);
@@ -737,12 +818,13 @@ Res runwordsfrom(std::span<const std::int16_t> code, std::int16_t last = 0) {
 Res runwords(Form& f, std::span<const std::int16_t> code) {
   exprsettled = false;
   if (!room(f)) return notrun;
+  if (!f.wordsteps.empty() && falseguard(f)) return ran();
   head(f.start, f.end);
   wordprologue(f.start);
   // The loop's handlers may grow the stores: forms then look again.
   const auto zsize = z.size();
   const std::int32_t nname = core::nname, nztop = core::nztop;
-  const Res r = runwordsfrom(code);
+  const Res r = runwordsfrom(code, 0);
   if (z.size() != zsize || core::nname != nname || core::nztop != nztop) stir();
   return r;
 }
@@ -783,8 +865,9 @@ Res runreturn(Form& f, std::span<const std::int16_t> code) {
   if (r != WordResult::stay) return handback(r, w);
   // A function returned into its caller's statement: the rest of it. (The
   // return took a result cell, and the words may take more: the stores
-  // may grow, and forms then look again.)
-  const Res res = runwordsfrom(code, w);
+  // may grow, and forms then look again.) A statement of words that
+  // assigns one value goes on by its steps.
+  const Res res = returninto(code, w);
   if (z.size() != zsize || core::nname != nname || core::nztop != nztop) stir();
   return res;
 }
@@ -902,6 +985,7 @@ struct Words {
     f.leafframe = frame;
     f.leafstop = stopline;
     f.leaf = leaffits(f, base);
+    callkept[subslot(f.callee.S)] = true;
     const std::int32_t S = f.callee.S;
     f.frameroom =
         base + static_cast<std::int32_t>(f.pushes.size()) + framesize <= core::adrs.size() &&
@@ -1105,29 +1189,156 @@ struct Entry {
   return true;
 }
 
-// A statement of words that assigns one value, computed on values: what
-// its words' handlers leave, without the operand stack's dead entries and
-// the result cells' values. Anything out of the ordinary runs its words.
-// In a chain (`chain`, with room found and the run state looked at), the
-// run words go to its locals, and a statement that must run its words is
-// the loop's (notrun, nothing changed but result cells).
-Res runwordassign(Form& f, std::span<const std::int16_t> code, Words* chain = nullptr) {
-  // (Anything out of the ordinary: its words, or the loop's in a chain.)
-  const auto words = [&f, code, chain] { return chain == nullptr ? runwords(f, code) : notrun; };
-  if (chain == nullptr) {
-    exprsettled = false;
-    if (!room(f)) return notrun;
-  }
-  if (plat::fpu_peek_status() != 0) return words();
-  double* const cells = z.data();
+// A run of the steps of a statement of words that assigns one value: the
+// values it computed (by their result cells, from the statement's first),
+// the reference it bound last and has not yet made, and what of the words'
+// state it owes. A run starts at the statement's start, or after a
+// reference that entered its function, when the return resumes the
+// statement (`resumed`: the words before ran, their state is the loop's).
+struct WordRun {
+  std::array<double, 64> vals;
+  std::int32_t kfrom = 0;     // the first value this run computed
+  std::int32_t wordfrom = 0;  // the word it started at (from the statement's first)
+  Bound pending;
+  std::int32_t pendingat = 0;  // its reference's word
+  bool haspending = false;
+  bool committed = false;  // a reference was made: the words' state is owed from here
+  bool prologue = false;   // the word path's first steps ran
+  bool resumed = false;
+  std::uint32_t flags = 0;      // `stmtflags` as the words leave them
+  std::uint32_t flagsfrom = 0;  // as the run found them
+};
+
+// The word path's first steps for the statement, once.
+inline void wordsbegin(const Form& f, WordRun& r) {
+  if (r.prologue) return;
+  head(f.start, f.end);
+  wordprologue(f.start);
+  r.prologue = true;
+}
+
+// Makes the reference bound last: what the reference, the function and
+// its return leave (the operand stack aside).
+inline void makepending(const Form& f, WordRun& r) {
+  if (!r.haspending) return;
+  wordsbegin(f, r);
+  commitcall(r.pending, f.start + r.pendingat, false);
+  r.haspending = false;
+  r.committed = true;
+}
+
+// The operand stack, result cells and run words as the statement's words
+// leave them before its word `upto` (from the statement's first), for the
+// loop's handlers to go on from there: the entries from `wordfrom` on as
+// the words push them, the run's values in their result cells.
+// (`shape`: the stack that the form keeps for the word, for a run from
+// the statement's start; -1 none.)
+[[gnu::noinline]] void wordstate(const Form& f, WordRun& r, std::int32_t upto,
+                                 std::int32_t shape = -1) {
+  makepending(f, r);
+  wordsbegin(f, r);
   const std::int32_t base = core::xeqstackbase;
-  std::array<Entry, longeststack> stack;
-  std::size_t sp = 0;
-  stack[sp++] = {0.0, false};  // the target
-  Bound bound;
-  bool called = false;
-  std::int32_t callindex = 0;
-  for (const Form::WordStep& s : f.wordsteps) {
+  std::int32_t* const stack = core::adrs.data() + base;  // (room() found room for them)
+  std::int32_t n = core::xeqstackptr - base;
+  std::int32_t k = r.kfrom;
+  std::uint32_t flags = r.flagsfrom;
+  std::int32_t i = r.wordfrom;
+  if (shape >= 0 && r.wordfrom == 0) {
+    const std::int32_t* const kept = f.wordshapes.data() + shape;
+    n = kept[0];
+    k = kept[1];
+    flags = static_cast<std::uint32_t>(kept[2]);
+    for (std::int32_t e = 0; e < n; ++e) {
+      const std::int32_t entry = kept[3 + e];
+      stack[e] = entry > 0 ? entry : firsttemp - entry - 1;
+    }
+    i = upto;
+  }
+  for (; i < upto; ++i) {
+    const std::int16_t w = f.words[static_cast<std::size_t>(i)];
+    std::int32_t pops = 0;
+    switch (f.tags[static_cast<std::size_t>(i)]) {
+      case Tag::push:
+        stack[n++] = w;
+        continue;
+      case Tag::binop:
+        pops = 2;
+        flags |= 1;
+        break;
+      case Tag::control:  // (a function reference)
+        pops = core::cwcount(w) + 1;
+        flags = 0;
+        break;
+      default:
+        numericbuiltin(w, pops);
+        break;
+    }
+    n -= pops;
+    stack[n++] = firsttemp + k++;
+  }
+  double* const cells = z.data();
+  for (std::int32_t j = r.kfrom; j < k; ++j) {
+    cells[firsttemp + j] = r.vals[static_cast<std::size_t>(j)];
+    newtemprecord(firsttemp + j);
+  }
+  newtemprecord(firsttemp + k);
+  core::iresult = firsttemp + k;
+  core::xeqstackptr = base + n;
+  stmtflags = flags;
+  wordpos = f.start + upto;
+}
+
+// The words of the statement of form f from its start (its steps gave up
+// before anything was made).
+[[gnu::noinline]] Res wordsfromstart(Form& f, std::span<const std::int16_t> code) {
+  return runwords(f, code);
+}
+// The words of the statement being run from `wordpos` on, the words'
+// state made there; with `enter`, that word is a reference whose
+// function's one step did not take it, entered as the words enter it.
+[[gnu::noinline]] Res wordsfromhere(std::span<const std::int16_t> code, bool enter) {
+  if (enter && referencerun(code[static_cast<std::size_t>(wordpos - 1)])) return ran();
+  const auto zsize = z.size();
+  const std::int32_t nname = core::nname, nztop = core::nztop;
+  const Res res = runwordsfrom(code, 0);
+  if (z.size() != zsize || core::nname != nname || core::nztop != nztop) stir();
+  return res;
+}
+
+// The steps of the statement of form f from step `from` on, its stack the
+// `sp` entries of `stack`. Whatever the steps cannot do goes to the words:
+// before anything is made, the statement's words from its start (or, in a
+// resumed run, the words from where the return left them: notrun, nothing
+// changed); after, the words' state at that step (notrun in a resumed
+// run, the loop's handlers go on). In a chain (`chain`, with room found
+// and the run state looked at; one reference at most), the run words go
+// to its locals, and a statement that must run its words is the loop's
+// (notrun, nothing changed but result cells).
+template <bool inchain>
+[[gnu::always_inline]] inline Res wordsteps(Form& f, std::span<const std::int16_t> code, WordRun& r,
+                                            std::size_t from,
+                                            std::array<Entry, longeststack>& stack, std::size_t sp,
+                                            Words* chain) {
+  double* const cells = z.data();
+  std::int32_t k = r.kfrom;  // (the next value's result cell)
+  std::uint32_t flags = r.flags;
+  const std::int32_t base = core::xeqstackbase;
+  const auto steps = std::span<const Form::WordStep>(f.wordsteps).subspan(from);
+  // A step the words must take: `at` its word, `reference` a function's
+  // (`enter`: one its function's one step does not take, which the words
+  // enter as they stand then).
+  const auto towords = [&](std::int32_t at, bool reference, bool enter = false,
+                           std::int32_t shape = -1) -> Res {
+    if (inchain || (!r.committed && (r.resumed || !reference))) {
+      if (r.haspending) unbind(r.pending);
+      if (inchain || r.resumed) return notrun;
+      return wordsfromstart(f, code);
+    }
+    wordstate(f, r, at, shape);
+    if (r.resumed) return notrun;
+    return wordsfromhere(code, enter);
+  };
+  for (const Form::WordStep& s : steps) {
     switch (s.op) {
       case Form::WordStep::push:
         stack[sp++] = {cells[s.sym], false};
@@ -1135,13 +1346,28 @@ Res runwordassign(Form& f, std::span<const std::int16_t> code, Words* chain = nu
       case Form::WordStep::bin: {
         const Entry b = stack[--sp];
         const Entry a = stack[sp - 1];
-        double r = 0.0;
-        if ((a.result && textlike(a.v)) || XEQBINNUM(r, a.v, s.word, b.v) != 0 ||
-            !std::isfinite(r)) {
-          if (called) unbind(bound);
-          return words();
+        double v = 0.0;
+        if ((a.result && textlike(a.v)) || XEQBINNUM(v, a.v, s.word, b.v) != 0 || !std::isfinite(v))
+          return towords(s.index, false, false, s.shape);
+        stack[sp - 1] = {v, true};
+        if constexpr (!inchain) r.vals[static_cast<std::size_t>(k)] = v;
+        ++k;
+        flags |= 1;
+        break;
+      }
+      case Form::WordStep::fn: {
+        double v = 0.0;
+        const double b = stack[sp - 1].v;
+        const double a = s.sym == 2 ? stack[sp - 2].v : b;
+        if (!numericvalue(s.word, s.sym, a, b, v) || !std::isfinite(v) ||
+            plat::fpu_peek_status() != 0) {
+          plat::fpu_clear();
+          return towords(s.index, false, false, s.shape);
         }
-        stack[sp - 1] = {r, true};
+        sp -= static_cast<std::size_t>(s.sym);
+        stack[sp++] = {v, true};
+        if constexpr (!inchain) r.vals[static_cast<std::size_t>(k)] = v;
+        ++k;
         break;
       }
       case Form::WordStep::call: {
@@ -1149,31 +1375,34 @@ Res runwordassign(Form& f, std::span<const std::int16_t> code, Words* chain = nu
         std::array<std::int32_t, 8> actuals;
         const std::int32_t* given = s.actuals.data();
         if (s.computed != 0) {
-          if (!placecomputed(s, args, stack.data(), sp, actuals)) return words();
+          if (!placecomputed(s, args, stack.data(), sp, actuals))
+            return towords(s.index, false, false, s.shape);
           given = actuals.data();
         }
-        if ((chain == nullptr && !runstate()) ||
-            !bindcall(f.start + s.index, s.sym, args, base + s.depth, firsttemp + s.first, given,
-                      forms, bound))
-          return words();
-        if (!bound.plainback) {
-          unbind(bound);
-          return words();
+        // (The reference bound before it is made first, as the words make it.)
+        if (r.haspending) makepending(f, r);
+        if ((!inchain && !runstate()) || !bindcall(f.start + s.index, s.sym, args, base + s.depth,
+                                                   firsttemp + s.first, given, forms, r.pending))
+          return towords(s.index, true, true, s.shape);
+        if (!r.pending.plainback) {
+          unbind(r.pending);
+          return towords(s.index, true, false, s.shape);
         }
-        called = true;
-        callindex = s.index;
-        stack[sp++] = {bound.v, true};
+        r.pendingat = s.index;
+        r.haspending = true;
+        flags = 0;
+        stack[sp++] = {r.pending.v, true};
+        if constexpr (!inchain) r.vals[static_cast<std::size_t>(k)] = r.pending.v;
+        ++k;
         break;
       }
     }
   }
   const Entry v = stack[sp - 1];
-  if (v.result && textlike(v.v)) {
-    if (called) unbind(bound);
-    return words();
-  }
+  const auto assignat = static_cast<std::int32_t>(f.words.size()) - 2;
+  if (v.result && textlike(v.v)) return towords(assignat, false);
   // The statement runs through: what its words leave.
-  if (chain != nullptr) {
+  if constexpr (inchain) {
     Words& w = *chain;
     w.start = f.start;
     w.end = f.end;
@@ -1184,8 +1413,8 @@ Res runwordassign(Form& f, std::span<const std::int16_t> code, Words* chain = nu
     core::keystate[1] = 0;
     cells[1] = 1.0;
     newtemprecord(firsttemp);
-    if (called) commitcall(bound, f.start + callindex, false);
-    w.stmtflags = f.flagged ? 1 : 0;
+    if (r.haspending) commitchained(r.pending, f.start + r.pendingat);
+    w.stmtflags = flags;
     cells[f.target] = v.v;
     w.sp = base + 1;
     w.top = f.target;
@@ -1193,22 +1422,93 @@ Res runwordassign(Form& f, std::span<const std::int16_t> code, Words* chain = nu
     w.wordpos = f.end - 1;
     w.jumped = 0;
     return ran();
+  } else {
+    makepending(f, r);
+    wordsbegin(f, r);
+    stmtflags = flags;
+    cells[f.target] = v.v;
+    core::xeqstackptr = base + 1;
+    core::adrs.data()[base] = f.target;
+    core::iresult = firsttemp + f.nvalues;
+    wordpos = f.end - 1;
+    if (r.resumed) return endofwords(WordResult::stay, f.words[static_cast<std::size_t>(assignat)]);
+    endstatement();
+    return ran();
   }
-  head(f.start, f.end);
-  wordpathstart();
-  core::iresult = firsttemp;
-  newtemprecord(firsttemp);
-  core::xeqstackptr = base;
-  stmtflags = 0;
-  if (called) commitcall(bound, f.start + callindex, false);
-  stmtflags = f.flagged ? 1 : 0;
-  cells[f.target] = v.v;
-  core::xeqstackptr = base + 1;
-  core::adrs.data()[base] = f.target;
-  core::iresult = firsttemp + f.nvalues;
-  wordpos = f.end - 1;
-  endstatement();
-  return ran();
+}
+
+// The steps of a run outside a chain (see wordsteps), kept out of line.
+[[gnu::noinline]] Res wordsteps(Form& f, std::span<const std::int16_t> code, WordRun& r,
+                                std::size_t from, std::array<Entry, longeststack>& stack,
+                                std::size_t sp) {
+  return wordsteps<false>(f, code, r, from, stack, sp, nullptr);
+}
+
+// A statement of words that assigns one value, computed on values: what
+// its words' handlers leave, without the operand stack's dead entries and
+// the result cells' values. Anything out of the ordinary runs its words.
+// In a chain (`chain`, with room found and the run state looked at), the
+// run words go to its locals, and a statement that must run its words is
+// the loop's (notrun, nothing changed but result cells).
+Res runwordassign(Form& f, std::span<const std::int16_t> code, Words* chain = nullptr) {
+  if (chain == nullptr) {
+    exprsettled = false;
+    if (!room(f)) return notrun;
+  } else if (f.wordcalls > 1) {
+    return notrun;
+  }
+  if (plat::fpu_peek_status() != 0) return chain == nullptr ? runwords(f, code) : notrun;
+  std::array<Entry, longeststack> stack;
+  stack[0] = {0.0, false};  // the target
+  WordRun r;
+  return chain == nullptr ? wordsteps(f, code, r, 0, stack, 1)
+                          : wordsteps<true>(f, code, r, 0, stack, 1, chain);
+}
+
+// The rest of the statement of words of form f that a function's return
+// resumes at `wordpos` (its reference the word before): its steps after
+// the reference, from the operand stack as the words left it. notrun when
+// the loop's handlers go on from `wordpos` (nothing changed, or the words'
+// state made where the steps gave up).
+[[gnu::noinline]] Res resumewords(std::span<const std::int16_t> code) {
+  // (The statement being run, by its checked form, as wordform() finds it.)
+  const std::int32_t line = core::xeqline;
+  if (line < 1 || static_cast<std::size_t>(line) >= forms.size()) return notrun;
+  Form& f = forms[static_cast<std::size_t>(line)];
+  if (f.kind != Kind::wordassign || f.checked != epoch || f.start != stmtstart) return notrun;
+  const std::int32_t at = wordpos - 1 - f.start;
+  std::size_t j = 0;
+  while (j < f.wordsteps.size() &&
+         (f.wordsteps[j].op != Form::WordStep::call || f.wordsteps[j].index != at))
+    ++j;
+  if (j == f.wordsteps.size()) return notrun;
+  const Form::WordStep& s = f.wordsteps[j];
+  const std::int32_t base = core::xeqstackbase;
+  const std::int32_t n = core::xeqstackptr - base;
+  const auto args = static_cast<std::int32_t>(static_cast<std::uint16_t>(s.word) & 0x1F);
+  // (What the next value word would find otherwise: a stop, a failed
+  // calculation to report.)
+  if (n != s.depth - args || n < 2 || core::xeqstop != 0 || core::iostatw[0] != 0 || rerunflag ||
+      plat::fpu_peek_status() != 0 || base + n > core::adrs.size())
+    return notrun;
+  const std::int32_t* const entries = core::adrs.data() + base;
+  if (entries[0] != f.target) return notrun;
+  const auto zsize = static_cast<std::int32_t>(z.size());
+  const double* const cells = z.data();
+  std::array<Entry, longeststack> stack;
+  stack[0] = {0.0, false};
+  for (std::int32_t i = 1; i < n; ++i) {
+    const std::int32_t e = entries[i];
+    if (e < 1 || e >= zsize) return notrun;
+    stack[static_cast<std::size_t>(i)] = {cells[e], e > core::nsym};
+  }
+  WordRun r;
+  r.kfrom = s.first + 1;
+  r.wordfrom = at + 1;
+  r.prologue = true;
+  r.resumed = true;
+  r.flags = r.flagsfrom = stmtflags;
+  return wordsteps(f, code, r, j + 1, stack, static_cast<std::size_t>(n));
 }
 
 // The form of statement s, checked against its words and types and what it
@@ -1307,6 +1607,9 @@ bool quietline() {
 
 // The outcome of a chain: whether any statement ran, and whether the loop
 // test must come next (else the statement at `xeqline` is the loop's).
+// (Written by the chain into the caller's record, each field as it is
+// read: a record returned in registers was built in memory a byte at a
+// time and read back wider, which waits for the writes.)
 struct Chain {
   std::int32_t ran = 0;  // statements run
   bool stop = false;
@@ -1445,6 +1748,35 @@ Transferred chaintransfer();
 bool transferstopped = false;
 Res transferanswer = Outcome::looptest;
 
+// A GOTO under a one-line IF whose condition its words compute, met by a
+// chain whose first result cell is ft: the condition's values and the
+// result cells' records as runcomputedjump() leaves them; `on` when the IF
+// found its value 0 (in the cell after the operators'), `away` when the
+// GOTO jumps to statement `at`, `no` (nothing changed) when the loop must
+// run the statement.
+enum class Jumped : std::uint8_t { no, on, away };
+[[gnu::noinline]] Jumped chainjump(const Form& f, std::int32_t ft, std::int32_t& at) {
+  std::array<double, longeststack> made;
+  double* const cells = z.data();
+  if (plat::fpu_peek_status() != 0 || !jumpcondition(f, cells, made.data())) return Jumped::no;
+  const std::int32_t k = f.nvalues;
+  const double v = made[static_cast<std::size_t>(k)];
+  if (v != 0.0) {
+    at = core::I2EQUZ(1, f.label);
+    if (at <= 0) return Jumped::no;
+  }
+  newtemprecord(ft);
+  for (std::int32_t j = 0; j < k; ++j) {
+    cells[ft + j] = made[static_cast<std::size_t>(j)];
+    newtemprecord(ft + j + 1);
+  }
+  if (v != 0.0) return Jumped::away;
+  // The IF's value takes the next result cell, and the statement ends.
+  cells[ft + k] = v;
+  newtemprecord(ft + k + 1);
+  return Jumped::on;
+}
+
 // A chain's start and end cost about what five statements save in it.
 // From a statement where a chain ran fewer and ended at a statement of
 // another kind, the loop runs the statements one by one till the forms are
@@ -1464,12 +1796,12 @@ constexpr std::uint8_t chaintries = 3;
 // With `transfers` too, it goes on through READs and WRITEs that their
 // transfer programs run (see chaintransfer()).
 template <bool calls, bool transfers = false>
-Chain runchain(Form* table, std::uint32_t nforms) {
-  Chain out;
+[[gnu::noinline]] void runchain(Form* table, std::uint32_t nforms, Chain& out) {
+  std::int32_t count = 0;  // statements run
   // (A stop line is looked for by the loop test itself.)
   const std::int32_t first = core::xeqline, last = core::nstmt;
   const std::uint32_t ends = std::min(nforms, static_cast<std::uint32_t>(std::max(last, 0)) + 1);
-  if (stopline != 0 || static_cast<std::uint32_t>(first) >= ends) return out;
+  if (stopline != 0 || static_cast<std::uint32_t>(first) >= ends) return;
   const std::uint64_t ep = epoch;
   // (CALLs and returns move the frame.)
   // (Constant in a chain without calls.)
@@ -1478,7 +1810,7 @@ Chain runchain(Form* table, std::uint32_t nforms) {
   Int ft = firsttemp, base = core::xeqstackbase;
   Key frame = framekey(ft, base);
   // (The run words are read once the first statement is known to run.)
-  if (table[first].live != ep || table[first].roomframe != frame) return out;
+  if (table[first].live != ep || table[first].roomframe != frame) return;
   Words w = loadwords();
   bool running = false;  // runstate() held at a call of this chain
   const std::int32_t c1 = core::c1top;
@@ -1542,11 +1874,12 @@ Chain runchain(Form* table, std::uint32_t nforms) {
           w.line = line;
           storewords(w);
           const Transferred t = chaintransfer();
-          ++out.ran;
+          ++count;
           if (t != Transferred::goon) {
             // (It wrote the run words as the loop leaves them.)
             out.stop = true;
-            return out;
+            out.ran = count;
+            return;
           }
           w = loadwords();
           line = w.line;
@@ -1639,8 +1972,31 @@ Chain runchain(Form* table, std::uint32_t nforms) {
         break;
       }
       case Kind::jump: {
-        // A computed condition runs by the jump's own road.
-        if (!f.wordsteps.empty()) goto done;
+        if (!f.wordsteps.empty()) {
+          // A condition its words compute (out of line, so that the rest
+          // of the chain keeps its registers).
+          std::int32_t at = 0;
+          const Jumped j = chainjump(f, ft, at);
+          if (j == Jumped::no) goto done;
+          const std::int32_t k = f.nvalues;
+          w.settled = false;
+          wordsteps(f);
+          w.sp = base + 1;
+          w.stmtflags = k > 0 ? 1 : 0;
+          if (j == Jumped::on) {
+            w.top = ft + k;
+            w.iresult = ft + k + 1;
+            w.wordpos = f.end - 1;
+            ++line;
+            w.jumped = 0;
+            break;
+          }
+          w.iresult = ft + k;
+          w.top = f.label;
+          w.wordpos = f.start + f.gotoat;
+          line = at;
+          break;
+        }
         const std::int32_t at = core::I2EQUZ(1, f.label);
         bool cond = true;
         if (f.jumprel >= 0) {
@@ -1671,7 +2027,7 @@ Chain runchain(Form* table, std::uint32_t nforms) {
           }
         }
         w.top = f.label;
-        w.wordpos = f.end - 2;
+        w.wordpos = f.start + f.gotoat;
         line = at;
         break;
       }
@@ -1688,7 +2044,7 @@ Chain runchain(Form* table, std::uint32_t nforms) {
               if (!chaincall(f, line, w, fr, running)) goto done;
               // (A formal bound to another type may have stirred the forms.)
               if (epoch != ep) {
-                ++out.ran;
+                ++count;
                 goto done;
               }
               break;
@@ -1717,7 +2073,7 @@ Chain runchain(Form* table, std::uint32_t nforms) {
               ++line;
               // (A function's return gives back the stop word, command and mode.)
               if (!quietafter()) {
-                ++out.ran;
+                ++count;
                 out.stop = true;
                 goto done;
               }
@@ -1730,7 +2086,7 @@ Chain runchain(Form* table, std::uint32_t nforms) {
               // The loop test comes next when the return gave back what it looks at.
               predefined = false;
               if (r != WordResult::looptest || !quietafter()) {
-                ++out.ran;
+                ++count;
                 out.stop = true;
                 out.leave = r != WordResult::looptest;
                 out.word = f.words[0];
@@ -1757,7 +2113,7 @@ Chain runchain(Form* table, std::uint32_t nforms) {
         // (Every kind is named above.)
         __builtin_unreachable();
     }
-    ++out.ran;
+    ++count;
     // The break key can be set from outside the loop (a signal handler).
     if (*breakkey == 1) {
       out.stop = true;
@@ -1765,7 +2121,8 @@ Chain runchain(Form* table, std::uint32_t nforms) {
     }
   }
 done:
-  if (out.ran > 0) {
+  out.ran = count;
+  if (count > 0) {
     settle();
     w.line = line;
     if constexpr (calls) {
@@ -1777,7 +2134,6 @@ done:
       storewords(w);
     }
   }
-  return out;
 }
 
 }  // namespace
@@ -1978,9 +2334,13 @@ Outcome runstatement(std::span<const std::int16_t> code) {
     continue;
   chain:
     const bool calls = f->chaincalls == runepoch;
-    const Chain c = !calls                  ? runchain<false>(table, nforms)
-                    : !chainxfer(f - table) ? runchain<true>(table, nforms)
-                                            : runchain<true, true>(table, nforms);
+    Chain c;
+    if (!calls)
+      runchain<false>(table, nforms, c);
+    else if (!chainxfer(f - table))
+      runchain<true>(table, nforms, c);
+    else
+      runchain<true, true>(table, nforms, c);
     // (A chain that met a statement that may call: the next from here
     // takes calls.)
     const auto maycall = [&table, nforms] {
@@ -2061,8 +2421,7 @@ void retyped(std::int32_t f1) {
   optforms::retyped(f1, last);
 }
 
-std::int32_t reclassed(std::int32_t f1, std::int32_t formal) {
-  ++callepoch;
+std::int32_t reclassed(std::int32_t S, std::int32_t f1, std::int32_t formal) {
   if (headsrun != runepoch || !std::binary_search(heads.begin(), heads.end(), f1)) findheads();
   const auto at = std::upper_bound(heads.begin(), heads.end(), f1);
   if (at == heads.begin() || at[-1] != f1) {
@@ -2081,12 +2440,16 @@ std::int32_t reclassed(std::int32_t f1, std::int32_t formal) {
     f.checked = f.live = 0;
     f.pushepoch = f.boundepoch = f.leafepoch = 0;
   }
-  if (held) ++kindmoves;
+  if (held)
+    kindchanged(S);
+  else
+    ++callepoch;
   optforms::retyped(f1, last);
   return held ? last : 0;
 }
 
 void reset() {
+  callkept.fill(false);
   forms.clear();
   otherforms.clear();
   chainxfers.clear();

@@ -21,6 +21,7 @@
 // leaves them.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <map>
 #include <span>
@@ -52,6 +53,30 @@ inline std::uint64_t formsepoch = 1;
 // formal): `callepoch - kindmoves` moves only when what a reference found
 // of its function's statements may have changed.
 inline std::uint64_t kindmoves = 0;
+// Such a change relies on nothing but the bindings that the subroutine's
+// own call sites found. It moves `callepoch` only where a CALL of the
+// subroutine may keep its bindings (`callkept`, set when a CALL binds its
+// formals or is found fit for one step); a reference of a function keeps
+// the count of such changes of its function that it matched its actuals
+// for (`formalkinds`). Both by the subroutine's symbol, hashed (a shared
+// place only looks again more often).
+// (Counts from 1: a reference keeps 0 for none.)
+inline std::array<std::uint64_t, 256> formalkinds = [] {
+  std::array<std::uint64_t, 256> a{};
+  a.fill(1);
+  return a;
+}();
+inline std::array<bool, 256> callkept{};
+inline std::size_t subslot(std::int32_t S) { return static_cast<std::uint32_t>(S) & 0xFFu; }
+// Formal `formal` of subroutine S changed between kinds while every form
+// of S stayed: the call sites of S look again at their bindings.
+inline void kindchanged(std::int32_t S) {
+  ++formalkinds[subslot(S)];
+  if (callkept[subslot(S)]) {
+    ++callepoch;
+    ++kindmoves;
+  }
+}
 inline void stir() {
   ++epoch;
   ++callepoch;
@@ -67,12 +92,12 @@ inline bool readsalike(std::int16_t type) {
   const auto t = static_cast<std::uint16_t>(type);
   return t == 0x80 || t == 0x81 || t == 0xA0 || t == 0xA1;
 }
-// Formal `formal` of the subroutine whose header is statement f1 changes
+// Formal `formal` of subroutine S, whose header is statement f1, changes
 // between such types (same address): the forms of the subroutine that
 // only read it stay, the others and the call sites look again (only at the
-// formals' binding when every form stayed). Gives the subroutine's last
-// statement when every form stayed, else 0.
-std::int32_t reclassed(std::int32_t f1, std::int32_t formal);
+// formals' binding when every form stayed: kindchanged()). Gives the
+// subroutine's last statement when every form stayed, else 0.
+std::int32_t reclassed(std::int32_t S, std::int32_t f1, std::int32_t formal);
 // Counts the forms made or swapped for kept ones: while it stays, what a
 // look at the forms of a subroutine found holds.
 inline std::uint64_t formchanges = 1;

@@ -39,13 +39,19 @@ struct Known {
   std::int32_t site = 0;
   std::int32_t S = 0, n = 0, ptr = 0, base = 0, first = 0, scope = 0, stop = 0;
   std::int32_t f1 = 0, m = 0;
-  bool program = false;  // the function's statement is a program form (else an assignment's)
+  std::int16_t scopesub = 0;  // the `lokalsub` of `scope`, which the return leaves
+  bool program = false;       // the function's statement is a program form (else an assignment's)
   std::array<std::int32_t, maxformals> formal{}, back{};
   bool plainback = true;
-  // The actuals last found bound as the formals expect (their types change
-  // only as `callepoch` moves).
+  // The actuals last found bound as the formals expect: their types change
+  // as `callepoch` moves, or as `formalkinds` moves for the function (its
+  // formals) or for the subroutine the reference stands in (an actual that
+  // is its formal, named by a statement that has no form).
   std::array<std::int32_t, maxformals> matched{};
-  bool matchedok = false;
+  // (With them the return's give-back changes no actual: matchformals.)
+  bool quietback = false;
+  // While they hold, kindsum() as they were matched (never 0), else 0.
+  std::uint64_t matchedkinds = 0;
   bool fits = false;
   std::uint64_t seen = 0, seenforms = 0;
   // The formal whose change of kind last left every form of the function
@@ -80,6 +86,16 @@ inline std::size_t knownat(std::int32_t site) {
 struct Referenced {
   std::uint64_t run = 0;  // `runepoch` it was found in
   Callee c;
+  // Its formals (the first `named` of them, at most maxformals, each a
+  // symbol with a value cell: the chain of names stays within a run).
+  std::array<std::int32_t, maxformals> formals{};
+  std::int32_t named = 0;
+  // What the reference at word `site` last bound them to: its actuals,
+  // for the `callepoch` and kindsum() of then (the formals keep the types
+  // and addresses those actuals give while both stay).
+  std::int32_t site = 0;
+  std::array<std::int32_t, maxformals> actuals{};
+  std::uint64_t boundepoch = 0, boundkinds = 0;
 };
 std::array<Referenced, nknown> referenced;
 
@@ -178,8 +194,11 @@ inline bool samesite(const Known& known, std::int32_t site, std::int32_t S, std:
                                std::int32_t ptr, std::int32_t base, std::int32_t first,
                                const std::vector<Form>& forms) {
   known.epoch = 0;
-  known.matchedok = false;
+  known.matchedkinds = 0;
   const std::uint64_t key = callepoch - kindmoves;
+  const std::int32_t scope = core::lokalscope;
+  known.scopesub =
+      scope >= 1 && scope <= core::nsym && scope <= name.size() ? name.data()[scope - 1].scope : 0;
   // (Only formals changed between kinds of numbers since: the function's
   // statements hold, the formals are matched again.)
   if (known.sitefits == key && samesite(known, site, S, n, ptr, base, first)) {
@@ -236,11 +255,10 @@ inline bool samesite(const Known& known, std::int32_t site, std::int32_t S, std:
       if (formal.adr != adr || !readsalike(formal.type) || !readsalike(type) || !holdsfor(body, f))
         return false;
       if (known.heldfor == f && known.heldchanges == formchanges && known.heldrun == runepoch) {
-        ++callepoch;
-        ++kindmoves;
+        kindchanged(known.S);
         optforms::retyped(known.f1, known.heldlast);
       } else {
-        const std::int32_t last = reclassed(known.f1, f);
+        const std::int32_t last = reclassed(known.S, known.f1, f);
         known.heldfor = last > 0 ? f : 0;
         known.heldlast = last;
         known.heldchanges = formchanges;
@@ -255,19 +273,85 @@ inline bool samesite(const Known& known, std::int32_t site, std::int32_t S, std:
   return true;
 }
 
+// What the formals' types of function S and of the subroutine running now
+// rely on: moves whenever either's `formalkinds` does (both only grow).
+inline std::uint64_t kindsum(std::int32_t S) {
+  return formalkinds[subslot(S)] + formalkinds[subslot(core::lokalscope)];
+}
+
+// The actuals of a reference matched anew against the formals of the
+// function `known` as the call binds them (rebind() where one was left
+// bound to another kind), and whether the return's give-back leaves every
+// actual as it is (`quietback`): each formal gives back the value it was
+// bound with, unless its actual is a cell that something between the
+// binding and the give-back writes (the run words' cells, the function's
+// record and value, another formal, the result cells from `first` on).
+[[gnu::noinline]] bool matchformals(Known& known, std::int32_t S, std::int32_t first,
+                                    const std::int32_t* actuals, const Form& body) {
+  core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
+  const std::int32_t nname =
+      std::min<std::int32_t>(core::nname, static_cast<std::int32_t>(name.size()));
+  const std::int32_t m = known.m;
+  known.matchedkinds = 0;
+  for (std::int32_t i = 0; i < m; ++i) {
+    const std::int32_t f = known.formal[static_cast<std::size_t>(i)];
+    const std::int32_t a = actuals[i];
+    const bool isname = bindsname(a, nname, records);
+    const std::int16_t type = isname ? records[a].type : std::int16_t{0xA0};
+    const std::int32_t adr = isname ? records[a].adr : 0;
+    if (records[f].type != type || records[f].adr != adr) {
+      if (!rebind(known, actuals, body)) return false;
+      break;
+    }
+    known.matched[static_cast<std::size_t>(i)] = a;
+  }
+  bool quiet = known.plainback;
+  for (std::int32_t i = 0; i < m; ++i) {
+    const std::int32_t a = actuals[i];
+    if (a < 1) continue;
+    if (a <= 6 || a == S || a == S + 1 || a >= first) quiet = false;
+    for (std::int32_t j = 0; j < m; ++j)
+      if (a == known.formal[static_cast<std::size_t>(j)]) quiet = false;
+  }
+  known.quietback = quiet;
+  known.matchedkinds = kindsum(S);
+  return true;
+}
+
+// Whether the actuals are those last matched.
+inline bool samematched(const Known& known, std::int32_t S, const std::int32_t* actuals) {
+  if (known.matchedkinds != kindsum(S)) return false;
+  for (std::int32_t i = 0; i < known.m; ++i)
+    if (known.matched[static_cast<std::size_t>(i)] != actuals[i]) return false;
+  return true;
+}
+
+// The return's give-back: each actual (a symbol or an element's cell)
+// takes the value of the formal the function's header names for it.
+[[gnu::noinline]] void giveback(const Known& known) {
+  double* const cells = z.data();
+  const auto zsize = static_cast<std::int32_t>(z.size());
+  const auto& back = known.back;
+  const auto& actual = known.matched;
+  for (std::int32_t i = 0; i < known.m; ++i)
+    if (back[i] >= 1 && back[i] < zsize && actual[i] >= 1 && actual[i] < zsize)
+      cells[actual[i]] = cells[back[i]];
+}
+
 }  // namespace
 
 bool bindcall(std::int32_t site, std::int32_t S, std::int32_t n, std::int32_t ptr,
               std::int32_t first, const std::int32_t* actuals, const std::vector<Form>& forms,
               Bound& b) {
   const std::int32_t base = core::xeqstackbase;
-  const std::int32_t argbase = ptr - n;
-  if (argbase <= base || argbase < 1 || ptr + framesize > adrs.size()) return false;
-  core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
   Known& known = knowns[knownat(site)];
   if (known.epoch != callepoch || known.site != site || known.S != S || known.n != n ||
       known.ptr != ptr || known.base != base || known.first != first ||
       known.scope != core::lokalscope || known.stop != stopline) [[unlikely]] {
+    // (The stores only grow within a run: where the findings hold, so does
+    // the room for the frame.)
+    const std::int32_t argbase = ptr - n;
+    if (argbase <= base || argbase < 1 || ptr + framesize > adrs.size()) return false;
     // (A function found not to fit is not looked at again while that holds.)
     if (known.siteunfit == callepoch - kindmoves && samesite(known, site, S, n, ptr, base, first))
       return false;
@@ -276,58 +360,37 @@ bool bindcall(std::int32_t site, std::int32_t S, std::int32_t n, std::int32_t pt
   // (Calls are not re-entrant: the general path refuses a reference of a
   // function that is running.)
   if (subactive(S)) return false;
-  const Form* const body = &forms[static_cast<std::size_t>(known.f1 + 1)];
-  const std::int32_t m = known.m;
+  const Form& body = forms[static_cast<std::size_t>(known.f1 + 1)];
   // The formals as the call binds them keep the types and addresses the
   // body's form was made for.
-  bool same = known.matchedok;
-  for (std::int32_t i = 0; i < m; ++i) {
-    b.actual[static_cast<std::size_t>(i)] = actuals[i];
-    same = same && known.matched[static_cast<std::size_t>(i)] == actuals[i];
-  }
-  if (!same) {
-    const std::int32_t nname =
-        std::min<std::int32_t>(core::nname, static_cast<std::int32_t>(name.size()));
-    for (std::int32_t i = 0; i < m; ++i) {
-      const std::int32_t f = known.formal[static_cast<std::size_t>(i)];
-      const std::int32_t a = actuals[i];
-      const bool isname = bindsname(a, nname, records);
-      const std::int16_t type = isname ? records[a].type : std::int16_t{0xA0};
-      const std::int32_t adr = isname ? records[a].adr : 0;
-      if (records[f].type != type || records[f].adr != adr) [[unlikely]] {
-        if (!rebind(known, actuals, *body)) return false;
-        break;
-      }
-      known.matched[static_cast<std::size_t>(i)] = a;
-    }
-    known.matchedok = true;
+  if (!samematched(known, S, actuals)) [[unlikely]] {
+    if (!matchformals(known, S, first, actuals, body)) return false;
   }
   if (plat::fpu_peek_status() != 0) return false;
+  const std::int32_t m = known.m;
   const auto zsize = static_cast<std::int32_t>(z.size());
   double* const cells = z.data();
-  b.S = S;
-  b.n = n;
-  b.m = m;
-  b.ptr = ptr;
-  b.first = first;
+  b.known = &known;
+  b.plainback = known.plainback;
   // The value, with the formals bound and the function's value unassigned.
   b.keptvalue = cells[S + 1];
   for (std::int32_t i = 0; i < m; ++i) b.kept[i] = cells[known.formal[i]];
   cells[S + 1] = unassigned;
-  for (std::int32_t i = 0; i < m; ++i)
-    cells[known.formal[i]] = b.actual[i] >= 0 && b.actual[i] < zsize ? cells[b.actual[i]] : 0.0;
-  b.plainback = known.plainback;
-  b.known = &known;
+  for (std::int32_t i = 0; i < m; ++i) {
+    const std::int32_t a = actuals[i];
+    cells[known.formal[i]] = a >= 0 && a < zsize ? cells[a] : 0.0;
+  }
   bool good = false;
   if (known.program) {
     // (The program assigns the value to the function's cell itself.)
-    const ProgResult r = runplain(body->prog);
+    const ProgResult r = runplain(body.prog);
     good = r.done;
     b.v = r.value;
   } else {
-    good = evaluate(body->value, cells, zsize, b.v);
+    good = evaluate(body.value, cells, zsize, b.v);
   }
-  if (!good || std::bit_cast<std::uint64_t>(b.v) == std::bit_cast<std::uint64_t>(unassigned)) {
+  if (!good || std::bit_cast<std::uint64_t>(b.v) == std::bit_cast<std::uint64_t>(unassigned))
+      [[unlikely]] {
     unbind(b);
     // (A value that is no finite number is the function's statement's
     // failure, raised again when the general path runs it: the status it
@@ -340,18 +403,21 @@ bool bindcall(std::int32_t site, std::int32_t S, std::int32_t n, std::int32_t pt
 
 void unbind(const Bound& b) {
   double* const cells = z.data();
-  cells[b.S + 1] = b.keptvalue;
-  for (std::int32_t i = 0; i < b.m; ++i) cells[b.known->formal[i]] = b.kept[i];
+  const Known& known = *b.known;
+  cells[known.S + 1] = b.keptvalue;
+  for (std::int32_t i = 0; i < known.m; ++i) cells[known.formal[i]] = b.kept[i];
 }
 
-void commitcall(const Bound& b, std::int32_t callpos, bool onstack) {
+namespace {
+
+template <bool chained>
+[[gnu::always_inline]] inline void commit(const Bound& b, std::int32_t callpos, bool onstack) {
   std::int32_t* const stack = adrs.data() - 1;          // stack[i] is adrs(i)
   core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
   double* const cells = z.data();
-  const auto zsize = static_cast<std::int32_t>(z.size());
-  const std::int32_t S = b.S, ptr = b.ptr, argbase = ptr - b.n;
-  const std::int32_t calleebase = ptr + framesize, calleefirst = b.first;
-  const auto& back = b.known->back;
+  const Known& known = *b.known;
+  const std::int32_t S = known.S, ptr = known.ptr, n = known.n;
+  const std::int32_t calleefirst = known.first;
   // The reference: its frame on the stack, the function's record.
   const std::int32_t scope = core::lokalscope;
   if (onstack) {
@@ -366,38 +432,38 @@ void commitcall(const Bound& b, std::int32_t callpos, bool onstack) {
   const std::int32_t mode = core::xeqmode & core::runmode::framebits;
   // The function's record: the argument count, the caller's mode and
   // command, and no return statement (it had one while active).
-  std::int16_t record[4];
-  std::memcpy(record, cells + S, sizeof record);
-  record[1] = 0;
-  record[2] = static_cast<std::int16_t>((mode & 0xFF) | ((prev & 0xFF) << 8));
-  record[3] = static_cast<std::int16_t>(b.n);
-  std::memcpy(cells + S, record, sizeof record);
+  const std::int16_t record[3] = {0,
+                                  static_cast<std::int16_t>((mode & 0xFF) | ((prev & 0xFF) << 8)),
+                                  static_cast<std::int16_t>(n)};
+  std::memcpy(reinterpret_cast<char*>(cells + S) + sizeof(std::int16_t), record, sizeof record);
   // The function's statement (`$` comes back with the return).
-  if ((core::idestate & core::busy::compiling) == 0) core::nomsg = 0;
   cells[3] = cells[4] = cells[5] = cells[6] = 1.0;
   cells[S + 1] = b.v;
   if (onstack) {
-    stack[calleebase + 1] = calleefirst + 1;
+    stack[ptr + framesize + 1] = calleefirst + 1;
     // (A program form leaves its value in its result cell too.)
-    if (b.known->program) cells[calleefirst + 1] = b.v;
+    if (known.program) cells[calleefirst + 1] = b.v;
   }
-  jumpedflag = 0;
-  // Its END: the word path's first steps, then the return.
-  eventcmd = 0;
-  core::keystate[1] = 0;
-  rerunflag = false;
-  core::iostatw[0] = 0;
-  core::msgkey.blank();
-  stoppedflag = 0;
-  core::c1tmptop = core::c1top;
-  stmtflags = 0;
+  // Its END: the word path's first steps, then the return. (A chain
+  // writes the run words these steps leave, as the calling statement's,
+  // when it ends.)
+  if constexpr (!chained) {
+    if ((core::idestate & core::busy::compiling) == 0) core::nomsg = 0;
+    jumpedflag = 0;
+    eventcmd = 0;
+    core::keystate[1] = 0;
+    rerunflag = false;
+    core::iostatw[0] = 0;
+    core::msgkey.blank();
+    stoppedflag = 0;
+    core::c1tmptop = core::c1top;
+    stmtflags = 0;
+  }
   eventlabel = 0;
   callkind = wfunction;
-  for (std::int32_t i = 0; i < b.m; ++i)
-    if (back[i] >= 1 && back[i] < zsize && b.actual[i] >= 1 && b.actual[i] < zsize)
-      cells[b.actual[i]] = cells[back[i]];
-  core::lokalsub =
-      scope >= 1 && scope <= core::nsym && scope <= name.size() ? records[scope].scope : 0;
+  // (Where the give-back leaves each actual as it is, it is not made.)
+  if (!known.quietback) giveback(known);
+  core::lokalsub = known.scopesub;
   core::xeqmode = mode;
   core::xeqstop = (mode & 0x02) && scope == tablescope ? stops::callback : 0;
   core::idecmd = static_cast<std::int8_t>(prev & 0xFF);
@@ -410,10 +476,18 @@ void commitcall(const Bound& b, std::int32_t callpos, bool onstack) {
   records[calleefirst + 1] = core::SymbolRecord{};
   records[calleefirst + 1].type = numtemptype;
   cells[calleefirst] = b.v;
-  stack[argbase] = calleefirst;
-  core::xeqstackptr = argbase;
+  stack[ptr - n] = calleefirst;
+  core::xeqstackptr = ptr - n;
   core::iresult = calleefirst + 1;
 }
+
+}  // namespace
+
+void commitcall(const Bound& b, std::int32_t callpos, bool onstack) {
+  commit<false>(b, callpos, onstack);
+}
+
+void commitchained(const Bound& b, std::int32_t callpos) { commit<true>(b, callpos, false); }
 
 bool enterrun(const Callee& c, std::int32_t n, const std::int32_t* formals, bool bound) {
   const std::int32_t S = c.S;
@@ -450,25 +524,29 @@ bool enterrun(const Callee& c, std::int32_t n, const std::int32_t* formals, bool
       const std::int32_t a = actuals[i];
       cells[formals[i]] = a >= 0 && a < zsize ? cells[a] : 0.0;
     }
-  }
-  const std::int32_t nname =
-      std::min<std::int32_t>(core::nname, static_cast<std::int32_t>(name.size()));
-  for (std::int32_t i = 0; i < (bound ? 0 : m); ++i) {
-    const std::int32_t a = actuals[i];
-    core::SymbolRecord& f = records[formals[i]];
-    const bool symbol = bindsname(a, nname, records);
-    const std::int16_t type = symbol ? records[a].type : std::int16_t{0xA0};
-    const std::int32_t adr = symbol ? records[a].adr : 0;
-    // The statements that name the formal were made for its type.
-    if (f.type != type || f.adr != adr) {
-      if (f.adr == adr && readsalike(f.type) && readsalike(type))
-        reclassed(c.f1, formals[i]);
-      else
-        retyped(c.f1);
-      f.type = type;
-      f.adr = adr;
+  } else {
+    const std::int32_t nname =
+        std::min<std::int32_t>(core::nname, static_cast<std::int32_t>(name.size()));
+    // (A CALL keeps what it binds here till `callepoch` moves.)
+    if (!c.function) callkept[subslot(S)] = true;
+    for (std::int32_t i = 0; i < m; ++i) {
+      const std::int32_t a = actuals[i];
+      const std::int32_t formal = formals[i];
+      core::SymbolRecord& f = records[formal];
+      const bool symbol = bindsname(a, nname, records);
+      const std::int16_t type = symbol ? records[a].type : std::int16_t{0xA0};
+      const std::int32_t adr = symbol ? records[a].adr : 0;
+      // The statements that name the formal were made for its type.
+      if (f.type != type || f.adr != adr) [[unlikely]] {
+        if (f.adr == adr && readsalike(f.type) && readsalike(type))
+          reclassed(S, c.f1, formal);
+        else
+          retyped(c.f1);
+        f.type = type;
+        f.adr = adr;
+      }
+      cells[formal] = a >= 0 && a < zsize ? cells[a] : 0.0;
     }
-    cells[formals[i]] = a >= 0 && a < zsize ? cells[a] : 0.0;
   }
   // The record: the return statement (the one after the CALL), the mode
   // and the command the call leaves (a RUN's -1 becomes the call's).
@@ -493,6 +571,13 @@ struct Left {
   std::int32_t S = 0, base = 0, m = 0;
   std::int32_t header = 0;  // (where its formals stand in the program)
   bool function = false;
+  // The header's formals, when there are at most maxformals and each
+  // names a cell (`plain`).
+  bool plain = false;
+  std::array<std::int32_t, maxformals> formals{};
+  // The bounds of the statement that a function's return goes on in, for
+  // statement `boundsline` (0 none).
+  std::int32_t boundsline = 0, boundsstart = 0, boundsend = 0;
 };
 std::array<Left, 64> lefts;  // by subroutine symbol
 
@@ -501,8 +586,8 @@ namespace {
 // What a return from subroutine S with its frame below stack base b finds
 // (`known` brought up to date when it is looked at anew), the record's
 // bits in `bits`; null when leave() must look.
-[[gnu::always_inline]] inline const Left* findleft(Callee& known, std::int32_t S, std::int32_t b,
-                                                   std::uint64_t& bits) {
+[[gnu::always_inline]] inline Left* findleft(Callee& known, std::int32_t S, std::int32_t b,
+                                             std::uint64_t& bits) {
   const auto zsize = static_cast<std::int32_t>(z.size());
   double* const cells = z.data();
   Left& left = lefts[static_cast<std::uint32_t>(S) % lefts.size()];
@@ -522,7 +607,36 @@ namespace {
   if (m > 0 && (!core::xeqbuf.valid(at) || !core::xeqbuf.valid(at + m - 1))) return nullptr;
   std::memcpy(&bits, cells + S, sizeof bits);
   left = Left{runepoch, bits, S, b, m, m > 0 ? at : 0, function};
+  left.plain = m <= maxformals;
+  for (std::int32_t i = 0; i < m && left.plain; ++i) {
+    const std::int32_t formal = core::xeqbuf.data()[at + i];
+    left.plain = formal >= 1 && formal < zsize;
+    left.formals[static_cast<std::size_t>(i)] = formal;
+  }
   return &left;
+}
+
+// The return's give-back: each actual (a symbol or the cell of an array
+// element) takes the value of the formal the subroutine's header names
+// for it. (The stores only grow within a run: a formal found to name a
+// cell still does.)
+[[gnu::always_inline]] inline void giveback(const Left& left, const std::int32_t* actuals) {
+  double* const cells = z.data();
+  const std::int32_t zlast = static_cast<std::int32_t>(z.size()) - 1;
+  const std::int32_t m = left.m;
+  if (left.plain) {
+    for (std::int32_t i = 0; i < m; ++i) {
+      const std::int32_t a = actuals[i];
+      if (a >= 1 && a <= zlast) cells[a] = cells[left.formals[static_cast<std::size_t>(i)]];
+    }
+    return;
+  }
+  const std::int16_t* const header = core::xeqbuf.data() + left.header;
+  for (std::int32_t i = 0; i < m; ++i) {
+    const std::int32_t formal = header[i];
+    const std::int32_t a = actuals[i];
+    if (formal >= 1 && formal <= zlast && a >= 1 && a <= zlast) cells[a] = cells[formal];
+  }
 }
 
 }  // namespace
@@ -530,7 +644,6 @@ namespace {
 bool leaverun(Callee& known, WordResult& r) {
   const std::int32_t S = core::lokalscope;
   const std::int32_t b = core::xeqstackbase;
-  const auto zsize = static_cast<std::int32_t>(z.size());
   if (core::idecmd != incall || (core::keyrec[2] & 1) != 0 ||
       (core::xeqmode & (core::runmode::callback | core::runmode::running)) !=
           core::runmode::running ||
@@ -538,9 +651,9 @@ bool leaverun(Callee& known, WordResult& r) {
     return false;
   double* const cells = z.data();
   std::uint64_t bits = 0;
-  const Left* const found = findleft(known, S, b, bits);
+  Left* const found = findleft(known, S, b, bits);
   if (found == nullptr) return false;
-  const Left& left = *found;
+  Left& left = *found;
   const bool function = left.function;
   const std::int32_t m = left.m;
   // (A function without a value: the calling statement's failure, leave()'s.)
@@ -569,18 +682,8 @@ bool leaverun(Callee& known, WordResult& r) {
   wordpos = stack[ptr + 3];
   firsttemp = stack[ptr + 4];
   callkind = stack[ptr + 5];
-  if (m > 0) {
-    // (The header as the subroutine's record names it.)
-    const std::int16_t* const header = core::xeqbuf.data() + left.header;
-    const std::int32_t* const actuals = stack + ptr - f4 + 1;
-    const std::int32_t zlast = zsize - 1;
-    for (std::int32_t i = 0; i < m; ++i) {
-      const std::int32_t formal = header[i];
-      const std::int32_t a = actuals[i];
-      // An actual is a symbol or the cell of an array element.
-      if (formal >= 1 && formal <= zlast && a >= 1 && a <= zlast) cells[a] = cells[formal];
-    }
-  }
+  // (The header as the subroutine's record names it.)
+  if (m > 0) giveback(left, stack + ptr - f4 + 1);
   core::lokalsub =
       scope >= 1 && scope <= core::nsym && scope <= name.size() ? records[scope].scope : 0;
   const std::int32_t mode = static_cast<std::uint16_t>(f3) & 0xFF;
@@ -593,8 +696,20 @@ bool leaverun(Callee& known, WordResult& r) {
     // The value takes the reference's place in the caller's statement.
     if (static_cast<std::size_t>(S) < dollarkept.size())
       cells[1] = dollarkept[static_cast<std::size_t>(S)];
-    --core::xeqline;
-    loadbounds();
+    // (The bounds of the caller's statement, as loadbounds() finds them: the
+    // statements stay within a run.)
+    const std::int32_t line = --core::xeqline;
+    if (left.boundsline == line && (core::xeqmode & core::runmode::single) == 0) {
+      stmtstart = left.boundsstart;
+      stmtend = left.boundsend;
+    } else {
+      loadbounds();
+      if ((core::xeqmode & core::runmode::single) == 0) {
+        left.boundsline = line;
+        left.boundsstart = stmtstart;
+        left.boundsend = stmtend;
+      }
+    }
     core::xeqstackptr = ptr - f4;
     core::iresult = calleefirst;
     if (resultroom(core::iresult)) newtemprecord(core::iresult);
@@ -679,18 +794,7 @@ bool returnchain(Callee& known, std::int32_t& line, std::int32_t& pos, std::int3
   pos = stack[ptr + 3];
   firsttemp = stack[ptr + 4];
   callkind = stack[ptr + 5];
-  const std::int32_t m = left->m;
-  if (m > 0) {
-    const std::int16_t* const header = core::xeqbuf.data() + left->header;
-    const std::int32_t* const actuals = stack + ptr - f4 + 1;
-    const auto zlast = static_cast<std::int32_t>(z.size()) - 1;
-    for (std::int32_t i = 0; i < m; ++i) {
-      const std::int32_t formal = header[i];
-      const std::int32_t a = actuals[i];
-      // An actual is a symbol or the cell of an array element.
-      if (formal >= 1 && formal <= zlast && a >= 1 && a <= zlast) cells[a] = cells[formal];
-    }
-  }
+  if (left->m > 0) giveback(*left, stack + ptr - f4 + 1);
   core::lokalsub =
       scope >= 1 && scope <= core::nsym && scope <= name.size() ? records[scope].scope : 0;
   const std::int32_t mode = static_cast<std::uint16_t>(f3) & 0xFF;
@@ -717,24 +821,46 @@ bool referencerun(std::int16_t w) {
   if (f1 < 1 || f1 > core::nstmt || subactive(S)) return false;
   // What the reference finds of the function, kept by its word.
   Referenced& known = referenced[knownat(wordpos)];
-  if (known.run != runepoch || known.c.S != S || known.c.f1 != f1) {
+  if (known.run != runepoch || known.c.S != S || known.c.f1 != f1) [[unlikely]] {
     known.c = callee(S, f1, true);
     known.run = runepoch;
+    // The formals, each a symbol with a value cell (else enter() fails).
+    const core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
+    const auto zsize = static_cast<std::int32_t>(z.size());
+    const std::int32_t count = std::min(known.c.formals, maxformals);
+    std::int32_t formal = records[S].link;
+    known.named = 0;
+    while (known.named < count && formal >= 1 && formal <= core::nsym && formal <= name.size() &&
+           formal < zsize) {
+      known.formals[static_cast<std::size_t>(known.named++)] = formal;
+      formal = records[formal].link;
+    }
+    known.boundepoch = 0;
   }
   const Callee& c = known.c;
-  // The formals, each a symbol with a value cell (else enter() fails).
   const std::int32_t m = std::min(c.formals, n);
-  if (m > maxformals) return false;
-  std::array<std::int32_t, maxformals> formals;
-  const core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
-  const auto zsize = static_cast<std::int32_t>(z.size());
-  std::int32_t formal = records[S].link;
-  for (std::int32_t i = 0; i < m; ++i) {
-    if (formal < 1 || formal > core::nsym || formal > name.size() || formal >= zsize) return false;
-    formals[static_cast<std::size_t>(i)] = formal;
-    formal = records[formal].link;
+  if (m > known.named) return false;
+  const std::int32_t* const actuals = adrs.data() + argbase;  // (the stack's entry argbase + 1 on)
+  const std::int32_t site = wordpos;
+  bool bound =
+      known.boundepoch == callepoch && known.site == site && known.boundkinds == kindsum(S);
+  if (bound) {
+    for (std::int32_t i = 0; i < m; ++i) {
+      if (known.actuals[static_cast<std::size_t>(i)] != actuals[i]) {
+        bound = false;
+        break;
+      }
+    }
   }
-  return enterrun(c, n, formals.data(), false);
+  const std::int32_t scope = core::lokalscope;
+  if (!enterrun(c, n, known.formals.data(), bound)) return false;
+  if (!bound) {
+    known.site = site;
+    for (std::int32_t i = 0; i < m; ++i) known.actuals[static_cast<std::size_t>(i)] = actuals[i];
+    known.boundepoch = callepoch;
+    known.boundkinds = formalkinds[subslot(S)] + formalkinds[subslot(scope)];
+  }
+  return true;
 }
 
 bool inlinecall(std::int16_t w, const std::vector<Form>& forms) {

@@ -27,12 +27,11 @@ bool inlinecall(std::int16_t w, const std::vector<Form>& forms);
 // formals' and the function value's cells as they were, and the value.
 inline constexpr std::int32_t maxformals = 8;
 struct Known;
+// (The function, its arguments and frame are those `known` holds.)
 struct Bound {
   const Known* known = nullptr;  // what the reference found of the function
-  std::int32_t S = 0, n = 0, m = 0, ptr = 0, first = 0;
-  std::array<std::int32_t, maxformals> actual;  // (the first m of them are set)
   std::array<double, maxformals> kept;
-  double keptvalue = 0.0, v = 0.0;
+  double keptvalue, v = 0.0;
   bool plainback = true;  // the return gives each actual its formal's value back unchanged
 };
 // The run state a reference is taken in one step from (a RUN, nothing
@@ -69,6 +68,10 @@ void unbind(const Bound& b);
 // value's cell and the stack above the statement's target, which nothing
 // reads again, are left alone.
 void commitcall(const Bound& b, std::int32_t callpos, bool onstack);
+// commitcall() without `onstack` for a chain of forms, which writes the run
+// words of the word path's first steps when it ends (the typed key's state
+// it wrote itself).
+void commitchained(const Bound& b, std::int32_t callpos);
 
 // enter() of a CALL (not a function reference) taken in a RUN (runstate()
 // holds): the same frame, bindings, record and jump, without the checks

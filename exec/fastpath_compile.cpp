@@ -9,6 +9,7 @@
 #include "core/codewords.h"
 #include "core/program.h"
 #include "core/stores.h"
+#include "exec/builtins.h"
 #include "exec/control.h"
 #include "exec/fastpath_form.h"
 #include "exec/xeq2.h"
@@ -27,6 +28,9 @@ constexpr std::uint16_t negword = 0xC880;
 constexpr std::uint16_t enddoword = 0xEC40;
 constexpr std::uint16_t continueword = 0xECA0;
 constexpr std::size_t longest = 64;
+// The most function references a statement of words that assigns one
+// value runs by its steps.
+constexpr std::int32_t maxcalls = 4;
 
 std::uint16_t u16(std::int16_t w) { return static_cast<std::uint16_t>(w); }
 
@@ -306,8 +310,8 @@ struct Compiler {
 
   // A statement of the word path that assigns one value to a plain
   // number: operands that are plain numbers, operators of the loop's token
-  // codes and one function reference whose actuals are plain numbers or
-  // values the statement computed.
+  // codes, built-ins of one or two numbers and function references whose
+  // actuals are plain numbers or values the statement computed.
   bool wordassign(std::span<const std::int16_t> w) {
     const std::size_t n = w.size();
     if (n < 4 || n > longest || w[n - 1] != core::endmark || u16(w[n - 2]) != 0x8420u || w[0] <= 6)
@@ -339,15 +343,28 @@ struct Compiler {
         if (depth < 3 || held.back().what == Entry::function ||
             held[held.size() - 2].what == Entry::function)
           return false;
-        f.wordsteps.push_back({.op = Step::bin, .word = w[i]});
+        f.wordsteps.push_back(
+            {.op = Step::bin, .word = w[i], .index = static_cast<std::int32_t>(i)});
         held.pop_back();
         held.back() = {Entry::result, 0, f.nvalues};
         --depth;
         ++f.nvalues;
         f.flagged = true;
+      } else if (std::int32_t nargs = 0; numericbuiltin(w[i], nargs)) {
+        if (depth < nargs + 1) return false;
+        for (std::int32_t a = 0; a < nargs; ++a)
+          if (held[held.size() - 1 - static_cast<std::size_t>(a)].what != Entry::plain &&
+              held[held.size() - 1 - static_cast<std::size_t>(a)].what != Entry::result)
+            return false;
+        f.wordsteps.push_back(
+            {.op = Step::fn, .sym = nargs, .word = w[i], .index = static_cast<std::int32_t>(i)});
+        held.resize(held.size() - static_cast<std::size_t>(nargs));
+        held.push_back({Entry::result, 0, f.nvalues});
+        depth -= nargs - 1;
+        ++f.nvalues;
       } else if (core::cwcode(u) == wfunction) {
         const std::int32_t args = core::cwcount(u);
-        if (++calls > 1 || args > 8 || depth < args + 2) return false;
+        if (++calls > maxcalls || args > 8 || depth < args + 2) return false;
         const std::size_t top = held.size();
         const Held& fn = held[top - 1 - static_cast<std::size_t>(args)];
         if (fn.what != Entry::function) return false;
@@ -387,11 +404,47 @@ struct Compiler {
       if (static_cast<std::size_t>(f.maxstack) >= longeststack) return false;
     }
     if (depth != 2 || held.back().what == Entry::function) return false;
-    if (calls == 0) f.flagged = f.nvalues > 0;
+    f.wordcalls = static_cast<std::uint8_t>(calls);
+    wordshapes(w);
     // Its words' handlers, for when it cannot be computed so.
     if (!words(w)) return false;
     f.kind = Kind::wordassign;
     return true;
+  }
+
+  // The operand stack as the words of such a statement leave it before
+  // each word of a value step (see Form::wordshapes).
+  void wordshapes(std::span<const std::int16_t> w) {
+    std::vector<std::int32_t> stack;
+    std::int32_t k = 0, flags = 0;
+    std::size_t next = 0;
+    for (std::size_t i = 0; i + 2 < w.size(); ++i) {
+      while (next < f.wordsteps.size() && f.wordsteps[next].op == Form::WordStep::push) ++next;
+      if (next < f.wordsteps.size() && f.wordsteps[next].index == static_cast<std::int32_t>(i)) {
+        f.wordsteps[next++].shape = static_cast<std::int32_t>(f.wordshapes.size());
+        f.wordshapes.push_back(static_cast<std::int32_t>(stack.size()));
+        f.wordshapes.push_back(k);
+        f.wordshapes.push_back(flags);
+        f.wordshapes.insert(f.wordshapes.end(), stack.begin(), stack.end());
+      }
+      const std::uint16_t u = u16(w[i]);
+      std::int32_t pops = 0;
+      if (w[i] > 0) {
+        stack.push_back(w[i]);
+        continue;
+      }
+      if (looptoken(u)) {
+        pops = 2;
+        flags |= 1;
+      } else if (core::cwcode(u) == wfunction) {
+        pops = core::cwcount(u) + 1;
+        flags = 0;
+      } else {
+        numericbuiltin(w[i], pops);
+      }
+      stack.resize(stack.size() - static_cast<std::size_t>(pops));
+      stack.push_back(-(++k));
+    }
   }
 
   // A CALL of a subroutine whose actuals are symbols: the subroutine, the
@@ -500,6 +553,47 @@ struct Compiler {
     return false;
   }
 
+  // The one-line IF that a statement of words starts with, when its
+  // condition is computed from plain numbers by the loop's operators (as
+  // for a computed jump): the condition's word steps, the IF's place in
+  // `gotoat`, so that an IF found false ends the statement at once. (Not
+  // for a labelled statement: its loop end runs after a false IF.)
+  void guard(std::span<const std::int16_t> w) {
+    // (Steps left by a shape that did not fit are no guard.)
+    f.wordsteps.clear();
+    const std::size_t n = w.size();
+    if (n >= 4 && u16(w[n - 2]) == continueword && w[n - 3] > 0) return;
+    std::vector<Form::WordStep> steps;
+    std::int32_t depth = 0, values = 0, deepest = 0;
+    for (std::size_t i = 0; i + 1 < n; ++i) {
+      using Step = Form::WordStep;
+      const std::int16_t word = w[i];
+      if (u16(word) == 0xE040u) {
+        if (depth != 1) return;
+        f.wordsteps = std::move(steps);
+        f.nvalues = values;
+        f.gotoat = static_cast<std::int32_t>(i);
+        return;
+      }
+      if (word > 0) {
+        const auto t = typeof_(word);
+        if (!t || !plainnumber(*t)) return;
+        steps.push_back({.op = Step::push, .sym = word});
+        ++depth;
+      } else if (looptoken(u16(word)) && depth >= 2) {
+        steps.push_back({.op = Step::bin, .word = word});
+        --depth;
+        ++values;
+      } else {
+        return;
+      }
+      deepest = std::max(deepest, depth);
+      if (static_cast<std::size_t>(deepest) >= longeststack ||
+          static_cast<std::size_t>(values) >= longeststack)
+        return;
+    }
+  }
+
   // A statement of the word path whose every word has a handler of its
   // own: symbol operands, array elements, operators of the loop's token
   // codes, the plain assignment, and calls, function references, returns,
@@ -598,6 +692,7 @@ Form compile(std::span<const std::int16_t> words) {
     // The types do not matter for a statement without a form: its words decide.
     f.kind = Kind::none;
   }
+  if (f.kind == Kind::words) c.guard(words);
   return f;
 }
 

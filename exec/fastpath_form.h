@@ -166,11 +166,12 @@ struct Form {
   std::uint8_t wordfails = 0;
   // A statement of words that assigns one value: its steps (a statement of
   // words too, for the words' handlers when it cannot be computed so).
+  // (fn: a built-in of one or two numbers, `sym` its argument count.)
   struct WordStep {
-    enum Op : std::uint8_t { push, bin, call } op = push;
+    enum Op : std::uint8_t { push, bin, call, fn } op = push;
     std::int32_t sym = 0;    // push: the symbol; call: the function
-    std::int16_t word = 0;   // bin: the operator; call: the reference
-    std::int32_t index = 0;  // call: the reference's word (from the statement's first)
+    std::int16_t word = 0;   // bin: the operator; call: the reference; fn: the built-in
+    std::int32_t index = 0;  // bin, fn, call: the word (from the statement's first)
     std::int32_t depth = 0;  // call: the stack height with the function and its actuals
     std::int32_t first = 0;  // call: result cells taken before it
     // call: the actuals, a symbol each, or for the bits of `computed` the
@@ -178,10 +179,18 @@ struct Form {
     // (such values are on the step stack, in order).
     std::array<std::int32_t, 8> actuals{};
     std::uint8_t computed = 0;
+    // bin, fn, call: where `wordshapes` holds the operand stack as the
+    // words leave it before the word.
+    std::int32_t shape = 0;
   };
   std::vector<WordStep> wordsteps;
+  // Stacks of a statement of words that assigns one value, each the
+  // number of entries, the values taken, the statement flags, then the
+  // entries: a symbol, or -(k + 1) for the statement's k-th result cell.
+  std::vector<std::int32_t> wordshapes;
   std::int32_t nvalues = 0, maxstack = 0;
-  bool flagged = false;  // a word operator comes after the last call (or there is no call)
+  bool flagged = false;        // a word operator comes after the last call (or there is no call)
+  std::uint8_t wordcalls = 0;  // the function references among the steps
   // The end of a DO loop: the loop's symbol and its record.
   std::int32_t dosym = 0;
   DoRecord loop;
@@ -335,7 +344,7 @@ inline bool evaluatesteps(const std::vector<Step>& steps, const double* z, std::
   return true;
 }
 
-inline double arithmetic(unsigned code, double a, double b) {
+[[gnu::always_inline]] inline double arithmetic(unsigned code, double a, double b) {
   switch (code) {
     case xop::plus:
       return a + b;

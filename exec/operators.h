@@ -155,12 +155,14 @@ int looprel(unsigned op);
   return d;
 }
 // The same for the statement loop's path: below `zeps` it is always 0.
-inline double loopdiff(double a, double b) {
+[[gnu::always_inline]] inline double loopdiff(double a, double b) {
   if (a == b) return 0.0;
   double d = a - b;
   if (std::isnan(d)) return d;
   if (std::fabs(d) >= zeps) {
-    if (std::fabs(d) < std::fmax(std::fabs(a), std::fabs(b)) * zepsrel) d = 0.0;
+    // (Neither is a NaN here: the larger magnitude without fmax's call.)
+    const double fa = std::fabs(a), fb = std::fabs(b);
+    if (std::fabs(d) < (fa > fb ? fa : fb) * zepsrel) d = 0.0;
   } else {
     d = 0.0;
   }
