@@ -465,7 +465,7 @@ static_assert(xop::tgt - xop::tlt == 0x20 && xop::tle - xop::tlt == 0x40 &&
 // What the words of a computed jump leave (see jumpcondition): each
 // operator's result in the next result cell; when the IF finds its value
 // 0, that value as the statement's result.
-[[gnu::noinline]] Res runcomputedjump(Form& f, std::int32_t at) {
+[[gnu::always_inline]] inline Res computedjump(Form& f, std::int32_t at) {
   std::array<double, longeststack> made;
   if (plat::fpu_peek_status() != 0 || !jumpcondition(f, z.data(), made.data())) return notrun;
   const std::int32_t k = f.nvalues;
@@ -498,35 +498,16 @@ static_assert(xop::tgt - xop::tlt == 0x20 && xop::tle - xop::tlt == 0x40 &&
   return ran();
 }
 
+[[gnu::noinline]] Res runcomputedjump(Form& f, std::int32_t at) { return computedjump(f, at); }
+
 // A statement of words under a one-line IF whose condition its words
 // compute (see Compiler::guard), when the IF finds it false: what the
 // words leave then, as for a computed jump. False, nothing changed, when
 // the words must run (the condition holds, or they would do anything but
 // compute it).
 [[gnu::noinline]] bool falseguard(Form& f) {
-  std::array<double, longeststack> made;
-  if (plat::fpu_peek_status() != 0 || !jumpcondition(f, z.data(), made.data())) return false;
-  const std::int32_t k = f.nvalues;
-  const double v = made[static_cast<std::size_t>(k)];
-  if (v != 0.0) return false;
-  head(f.start, f.end);
-  wordprologue(f.start);
-  double* const cells = z.data();
-  std::int32_t* const stack = core::adrs.data() - 1;  // stack[i] is adrs(i)
-  const std::int32_t base = core::xeqstackbase;
-  core::xeqstackptr = base + 1;
-  for (std::int32_t j = 0; j < k; ++j) {
-    cells[firsttemp + j] = made[static_cast<std::size_t>(j)];
-    newtemprecord(firsttemp + j + 1);
-  }
-  stmtflags = k > 0 ? 1 : 0;
-  cells[firsttemp + k] = v;
-  stack[base + 1] = firsttemp + k;
-  core::iresult = firsttemp + k + 1;
-  newtemprecord(firsttemp + k + 1);
-  wordpos = f.end - 1;
-  endstatement();
-  return true;
+  // (A computed jump with no statement to go to leaves just this, or nothing.)
+  return computedjump(f, 0) != notrun;
 }
 
 // A GOTO alone or under a one-line IF of a relation: what the loop's words
