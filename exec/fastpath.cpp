@@ -1286,6 +1286,19 @@ inline void makepending(const Form& f, WordRun& r) {
   return res;
 }
 
+// What head() and wordprologue() write for statement f, the run words
+// in a chain's `w`.
+inline void chainhead(const Form& f, Words& w) {
+  w.start = f.start;
+  w.end = f.end;
+  w.wordstart = true;
+  w.settled = false;
+  w.c1tmp = core::c1top;
+  core::keyrec[0] = 0;
+  core::keystate[1] = 0;
+  z.data()[1] = 1.0;
+}
+
 // The steps of the statement of form f from step `from` on, its stack the
 // `sp` entries of `stack`. Whatever the steps cannot do goes to the words:
 // before anything is made, the statement's words from its start (or, in a
@@ -1385,14 +1398,7 @@ template <bool inchain>
   // The statement runs through: what its words leave.
   if constexpr (inchain) {
     Words& w = *chain;
-    w.start = f.start;
-    w.end = f.end;
-    w.wordstart = true;
-    w.settled = false;
-    w.c1tmp = core::c1top;
-    core::keyrec[0] = 0;
-    core::keystate[1] = 0;
-    cells[1] = 1.0;
+    chainhead(f, w);
     newtemprecord(firsttemp);
     if (r.haspending) commitchained(r.pending, f.start + r.pendingat);
     w.stmtflags = flags;
@@ -1615,15 +1621,7 @@ struct ChainFrame {
 // The first steps of the word path for statement f in a chain: what
 // head() and wordprologue() write, the run words in `w`.
 inline void chainwordsteps(const Form& f, Words& w, const ChainFrame& fr) {
-  w.start = f.start;
-  w.end = f.end;
-  w.wordstart = true;
-  w.settled = false;
-  w.c1tmp = core::c1top;
-  core::keyrec[0] = 0;
-  core::keystate[1] = 0;
-  double* const cells = z.data();
-  cells[1] = 1.0;
+  chainhead(f, w);
   w.iresult = fr.ft;
   w.stmtflags = 0;
   core::SymbolRecord& r = name.data()[fr.ft - 1];  // (room() found the record)
