@@ -18,6 +18,7 @@
 #include "exec/control.h"
 #include "exec/fastpath_call.h"
 #include "exec/fastpath_form.h"
+#include "exec/fastpath_frames.h"
 #include "exec/fastpath_numbers.h"
 #include "exec/operators.h"
 #include "exec/optforms.h"
