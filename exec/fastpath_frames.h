@@ -138,14 +138,13 @@ Left* findleftnew(Callee& known, std::int32_t S, std::int32_t b);
   }
   // The record: the return statement, the mode and command the call
   // leaves (a RUN's -1 becomes the call's), the count of actuals.
-  std::uint64_t bits = 0;
-  std::memcpy(&bits, cells + S, sizeof bits);
-  const auto f3 = static_cast<std::uint16_t>((core::xeqmode & core::runmode::framebits & 0xFF) |
-                                             ((savedcmd() & 0xFF) << 8));
-  bits = (bits & 0xFFFFu) | static_cast<std::uint64_t>(static_cast<std::uint16_t>(line + 1)) << 16 |
-         static_cast<std::uint64_t>(f3) << 32 |
-         static_cast<std::uint64_t>(static_cast<std::uint16_t>(n)) << 48;
-  std::memcpy(cells + S, &bits, sizeof bits);
+  std::int16_t record[4];
+  std::memcpy(record, cells + S, sizeof record);
+  record[1] = static_cast<std::int16_t>(line + 1);
+  record[2] = static_cast<std::int16_t>((core::xeqmode & core::runmode::framebits & 0xFF) |
+                                        ((savedcmd() & 0xFF) << 8));
+  record[3] = static_cast<std::int16_t>(n);
+  std::memcpy(cells + S, record, sizeof record);
   core::idecmd = incall;
 }
 
