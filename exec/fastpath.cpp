@@ -1634,8 +1634,8 @@ inline void chainwordsteps(const Form& f, Words& w, const ChainFrame& fr) {
 // runcall() does it, the run words kept in `w` and the chain's frame
 // moved to the callee's. False when the loop must run the statement
 // (what it changed then is what the statement's own first steps write).
-[[gnu::noinline]] bool chaincall(Form& f, std::int32_t& line, Words& w, ChainFrame& fr,
-                                 bool& running) {
+[[gnu::noipa]] bool chaincall(Form& f, std::int32_t& line, Words& w, ChainFrame& fr,
+                              bool& running) {
   const Callee& c = f.callee;
   std::int16_t f1 = 0;
   std::memcpy(&f1, z.data() + c.S, sizeof f1);

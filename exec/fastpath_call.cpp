@@ -425,7 +425,9 @@ template <bool chained>
     stack[ptr + 4] = firsttemp;
     stack[ptr + 5] = wfunction;
   }
-  keepdollar(S, cells[1]);
+  // (The caller's `$` that a call keeps for its function's return is read
+  // only by a return, and every call of the function keeps it anew: a call
+  // whose return is made here need not keep it.)
   const std::int32_t prev = savedcmd();
   const std::int32_t mode = core::xeqmode & core::runmode::framebits;
   // The function's record: the argument count, the caller's mode and
