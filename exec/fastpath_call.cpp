@@ -51,7 +51,6 @@ struct Known {
   std::array<std::int32_t, maxformals> matched{};
   // (With them the return's give-back changes no actual: matchformals.)
   bool quietback = false;
-  bool quietheld = false;  // (`quietback` holds for `matched`, the findings above as they are)
   // While they hold, kindsum() as they were matched (never 0), else 0.
   std::uint64_t matchedkinds = 0;
   bool fits = false;
@@ -197,7 +196,6 @@ inline bool samesite(const Known& known, std::int32_t site, std::int32_t S, std:
                                const std::vector<Form>& forms) {
   known.epoch = 0;
   known.matchedkinds = 0;
-  known.quietheld = false;
   const std::uint64_t key = callepoch - kindmoves;
   const std::int32_t scope = core::lokalscope;
   known.scopesub =
@@ -237,29 +235,42 @@ inline bool samesite(const Known& known, std::int32_t site, std::int32_t S, std:
   return known.fits;
 }
 
-// Formal f of the function `known` (its record `formal`), found bound to
-// another type or address than its actual gives (`type`, `adr`): when it
-// is a number of another kind, which the function's statement (`body`)
-// reads alike, it takes the type as the general path binds it, and what
-// was found of the function holds (its statements stay). False when it
-// differs otherwise.
-bool rebind(Known& known, std::int32_t f, core::SymbolRecord& formal, std::int16_t type,
-            std::int32_t adr, const Form& body) {
-  if (formal.adr != adr || !readsalike(formal.type) || !readsalike(type) || !holdsfor(body, f))
-    return false;
-  if (known.heldfor == f && known.heldchanges == formchanges && known.heldrun == runepoch) {
-    kindchanged(known.S);
-    optforms::retyped(known.f1, known.heldlast);
-  } else {
-    const std::int32_t last = reclassed(known.S, known.f1, f);
-    known.heldfor = last > 0 ? f : 0;
-    known.heldlast = last;
-    known.heldchanges = formchanges;
-    known.heldrun = runepoch;
+// The formals of the function `known` as the reference binds them to its
+// actuals, where one was found bound to another type or address than its
+// actual gives: each that is a number of another kind, which the
+// function's statement (`body`) reads alike, takes the type as the general
+// path binds it, and what was found of the function holds (its statements
+// stay). False when another differs otherwise.
+[[gnu::noinline]] bool rebind(Known& known, const std::int32_t* actuals, const Form& body) {
+  core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
+  const std::int32_t nname =
+      std::min<std::int32_t>(core::nname, static_cast<std::int32_t>(name.size()));
+  for (std::int32_t i = 0; i < known.m; ++i) {
+    const std::int32_t f = known.formal[static_cast<std::size_t>(i)];
+    const std::int32_t a = actuals[i];
+    const bool isname = bindsname(a, nname, records);
+    const std::int16_t type = isname ? records[a].type : std::int16_t{0xA0};
+    const std::int32_t adr = isname ? records[a].adr : 0;
+    core::SymbolRecord& formal = records[f];
+    if (formal.type != type || formal.adr != adr) {
+      if (formal.adr != adr || !readsalike(formal.type) || !readsalike(type) || !holdsfor(body, f))
+        return false;
+      if (known.heldfor == f && known.heldchanges == formchanges && known.heldrun == runepoch) {
+        kindchanged(known.S);
+        optforms::retyped(known.f1, known.heldlast);
+      } else {
+        const std::int32_t last = reclassed(known.S, known.f1, f);
+        known.heldfor = last > 0 ? f : 0;
+        known.heldlast = last;
+        known.heldchanges = formchanges;
+        known.heldrun = runepoch;
+      }
+      formal.type = type;
+      known.epoch = callepoch;
+      known.seenforms = formsepoch;
+    }
+    known.matched[static_cast<std::size_t>(i)] = a;
   }
-  formal.type = type;
-  known.epoch = callepoch;
-  known.seenforms = formsepoch;
   return true;
 }
 
@@ -276,42 +287,34 @@ inline std::uint64_t kindsum(std::int32_t S) {
 // bound with, unless its actual is a cell that something between the
 // binding and the give-back writes (the run words' cells, the function's
 // record and value, another formal, the result cells from `first` on).
-// (For the actuals matched last, that is found already.)
 [[gnu::noinline]] bool matchformals(Known& known, std::int32_t S, std::int32_t first,
                                     const std::int32_t* actuals, const Form& body) {
   core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
   const std::int32_t nname =
       std::min<std::int32_t>(core::nname, static_cast<std::int32_t>(name.size()));
   const std::int32_t m = known.m;
-  bool again = known.quietheld;
-  for (std::int32_t i = 0; i < m && again; ++i)
-    again = known.matched[static_cast<std::size_t>(i)] == actuals[i];
   known.matchedkinds = 0;
-  known.quietheld = false;
   for (std::int32_t i = 0; i < m; ++i) {
     const std::int32_t f = known.formal[static_cast<std::size_t>(i)];
     const std::int32_t a = actuals[i];
     const bool isname = bindsname(a, nname, records);
     const std::int16_t type = isname ? records[a].type : std::int16_t{0xA0};
     const std::int32_t adr = isname ? records[a].adr : 0;
-    core::SymbolRecord& formal = records[f];
-    if (formal.type != type || formal.adr != adr) {
-      if (!rebind(known, f, formal, type, adr, body)) return false;
+    if (records[f].type != type || records[f].adr != adr) {
+      if (!rebind(known, actuals, body)) return false;
+      break;
     }
     known.matched[static_cast<std::size_t>(i)] = a;
   }
-  if (!again) {
-    bool quiet = known.plainback;
-    for (std::int32_t i = 0; i < m; ++i) {
-      const std::int32_t a = actuals[i];
-      if (a < 1) continue;
-      if (a <= 6 || a == S || a == S + 1 || a >= first) quiet = false;
-      for (std::int32_t j = 0; j < m; ++j)
-        if (a == known.formal[static_cast<std::size_t>(j)]) quiet = false;
-    }
-    known.quietback = quiet;
+  bool quiet = known.plainback;
+  for (std::int32_t i = 0; i < m; ++i) {
+    const std::int32_t a = actuals[i];
+    if (a < 1) continue;
+    if (a <= 6 || a == S || a == S + 1 || a >= first) quiet = false;
+    for (std::int32_t j = 0; j < m; ++j)
+      if (a == known.formal[static_cast<std::size_t>(j)]) quiet = false;
   }
-  known.quietheld = true;
+  known.quietback = quiet;
   known.matchedkinds = kindsum(S);
   return true;
 }
