@@ -1634,7 +1634,14 @@ inline void chainwordsteps(const Form& f, Words& w, const ChainFrame& fr) {
 // runcall() does it, the run words kept in `w` and the chain's frame
 // moved to the callee's. False when the loop must run the statement
 // (what it changed then is what the statement's own first steps write).
-[[gnu::noipa]] bool chaincall(Form& f, std::int32_t& line, Words& w, ChainFrame& fr,
+#if defined(__clang__)
+[[gnu::noinline]]
+#else
+// (Compiled apart: what the chain keeps across it does not depend on which
+// registers this code happens to use.)
+[[gnu::noipa]]
+#endif
+bool chaincall(Form& f, std::int32_t& line, Words& w, ChainFrame& fr,
                               bool& running) {
   const Callee& c = f.callee;
   std::int16_t f1 = 0;
