@@ -1,8 +1,9 @@
-// A CALL's frame made and left by the fast path's own road (exec/
-// fastpath_call.cpp, and the chains of forms in exec/fastpath.cpp, which
-// take these in line). Internal to the fast path.
+// A CALL's frame made and left by the fast path's own road: by the calls
+// and returns of exec/fastpath_call.cpp, and in line by the chains of
+// forms of exec/fastpath.cpp. Internal to the fast path.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
