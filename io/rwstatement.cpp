@@ -1001,10 +1001,6 @@ struct RwProgram {
   // The items as the record's fields take them, made again at each run.
   std::vector<RwPlanItem> plan;
   RwPlanKey plankey;  // the constant format's plan
-  // The file name the report names, as `rwname` holds it, and the name
-  // it was made from.
-  plat::FixedText<256> nameimage;
-  std::string namefrom;
   // Every item a number bound to its cell or a text, the format a constant:
   // what a run finds of the items, the file name and the work area then
   // stands while the stores stay where they are, the work area keeps its
@@ -1048,8 +1044,7 @@ bool foundstands(const RwProgram& p, std::int32_t filesym) {
 }
 std::vector<RwProgram> programs;
 
-// text = image, without writing what text holds already (one comparison
-// of the whole text instead of the blanks laid anew).
+// text = image, without writing what text holds already.
 template <std::size_t N>
 void settext(plat::FixedText<N>& text, const plat::FixedText<N>& image) {
   if (std::memcmp(text.data(), image.data(), N) != 0) text = image;
@@ -1275,17 +1270,14 @@ exec::XferRun rwprogramrun(std::int32_t line) {
   rwnitems = rw.items;
   if (unit != rwunit) rwprevrec = 0;
   rwunit = unit;
-  // (Laid only where they change: the same file name and a blank detail
-  // stand from one statement to the next.)
-  if (filename != p.namefrom) {
-    p.namefrom.assign(filename);
-    p.nameimage.set(filename);
-  }
+  // (The detail laid only where it is not blank. The file name is read
+  // only by the report of the statement that names it: laid where the
+  // report follows.)
   static const plat::FixedText<256> blanks;
-  settext(rwname, p.nameimage);
   settext(rwdetail, blanks);
   // The transfer.
   auto failed = [&](bool counted) {
+    rwname.set(filename);
     rwpending.active = true;
     rwpending.letter = p.letter;
     rwpending.line = line;
