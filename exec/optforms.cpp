@@ -399,7 +399,21 @@ Xfer transfer(std::span<const std::int16_t> code, WordResult& answer) {
     core::iresult = ft;
     return xr == XferRun::declined ? Xfer::none : Xfer::handed;
   }
-  const std::int32_t r = replayend(f, xr, sp, ft, ft + 1);
+  // The replay's end (replayend()): where the program left no stop and no
+  // message, its count (in the number temporary it was made in) moves to
+  // the result cell, the floating-point status is taken, and with none
+  // the statement ran well.
+  std::int32_t r = 0;
+  if (core::xeqstop == 0 && core::iresult == ft + 3 && core::msgkey.is_blank()) {
+    xferdone = true;
+    core::xeqstackptr = sp;
+    cells[ft + 1] = cells[ft + 3];
+    const int fp = core::FPUERROR(-1);
+    core::iresult = ft;
+    r = fp != 0 ? answered(failure(f, 3300 + fp)) : xeqoptbase + f.stmt;
+  } else {
+    r = replayend(f, xr, sp, ft, ft + 1);
+  }
   // (A program grows no store and changes no type; the evaluation's end
   // took the floating-point status.)
   f.typesseen = fast::epoch;
