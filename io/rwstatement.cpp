@@ -1015,8 +1015,8 @@ struct RwProgram {
     long long zsize = 0;
     std::int32_t c1tmptop = 0, c1limit = 0;  // the work area's place
     std::int32_t filesym = 0;
-    std::uint64_t filebits = 0;           // the file variable's cell (its text's bounds)
-    std::vector<std::uint64_t> textbits;  // the text items' cells
+    std::uint64_t filebits = 0;  // the file variable's cell (its text's bounds)
+    std::vector<std::pair<std::int32_t, std::uint64_t>> texts;  // the text items' cells
     std::string_view filename;
     std::int64_t textlength = 0, elements = 0;
     std::int32_t recl = 0;
@@ -1037,9 +1037,8 @@ bool foundstands(const RwProgram& p, std::int32_t filesym) {
       f.zsize != core::z.size() || f.c1tmptop != core::c1tmptop || f.c1limit != core::c1limit ||
       f.filebits != cellbits(filesym))
     return false;
-  std::size_t t = 0;
-  for (std::size_t i = 0; i < p.bound.size(); ++i)
-    if (p.bound[i].text && f.textbits[t++] != cellbits(p.items[i])) return false;
+  for (const auto& [k, bits] : f.texts)
+    if (cellbits(k) != bits) return false;
   return true;
 }
 std::vector<RwProgram> programs;
@@ -1247,9 +1246,9 @@ exec::XferRun rwprogramrun(std::int32_t line) {
     f.c1limit = core::c1limit;
     f.filesym = filesym;
     f.filebits = cellbits(filesym);
-    f.textbits.clear();
+    f.texts.clear();
     for (std::size_t i = 0; i < nitems; ++i)
-      if (p.bound[i].text) f.textbits.push_back(cellbits(p.items[i]));
+      if (p.bound[i].text) f.texts.emplace_back(p.items[i], cellbits(p.items[i]));
     f.filename = filename;
     f.textlength = rw.textlength;
     f.elements = elements;
