@@ -1567,6 +1567,35 @@ bool quietline() {
                core::adrs.data()[base], jumpedflag,        exprsettled, false};
 }
 
+// What storewords() writes but for the words that the transfer's own road
+// writes itself once it runs (see chaintransfer(); storewordsrest() writes
+// those).
+[[gnu::noinline]] void storewordsahead(const Words& w) {
+  if (w.wordstart) {
+    eventcmd = 0;
+    rerunflag = false;
+    core::iostatw[0] = 0;
+    if (core::xeqmode & core::runmode::running) stoppedflag = 0;
+  }
+  core::xeqline = w.line;
+  wordpos = w.wordpos;
+  stmtflags = w.stmtflags;
+  core::adrs.data()[core::xeqstackbase] = w.top;
+  jumpedflag = w.jumped;
+  exprsettled = w.settled;
+}
+void storewordsrest(const Words& w) {
+  core::xeqstop = 0;
+  if (core::lokalscope == 0) core::lokalscope = core::lokalsub;
+  if ((core::idestate & core::busy::compiling) == 0) core::nomsg = 0;
+  core::msgkey.blank();
+  stmtstart = w.start;
+  stmtend = w.end;
+  core::c1tmptop = w.c1tmp;
+  core::iresult = w.iresult;
+  core::xeqstackptr = w.sp;
+}
+
 // What the statements of a chain left, as each would have written it.
 [[gnu::noinline]] void storewords(const Words& w) {
   core::xeqstop = 0;
@@ -1723,7 +1752,7 @@ bool chainxfer(std::ptrdiff_t s) {
 // chaintransfer(), by the transfer's own road below). One that stops the
 // chain leaves what the loop makes of it here (taken by runstatement()).
 enum class Transferred : std::uint8_t { none, goon, stop };
-Transferred chaintransfer();
+Transferred chaintransfer(const Words& w);
 bool transferstopped = false;
 Res transferanswer = Outcome::looptest;
 
@@ -1851,8 +1880,7 @@ template <bool calls, bool transfers = false>
         if (f.kind == Kind::none && f.run == runepoch && optforms::transferable(line)) {
           settle();
           w.line = line;
-          storewords(w);
-          const Transferred t = chaintransfer();
+          const Transferred t = chaintransfer(w);
           ++count;
           if (t != Transferred::goon) {
             // (It wrote the run words as the loop leaves them.)
@@ -2183,9 +2211,10 @@ namespace {
 // What the transfer's own road did with the statement at `xeqline`: none
 // (nothing changed), or it ran and the loop goes on with the next
 // statement, or it stops at the outcome r (Transferred, above).
-[[gnu::noinline]] Transferred transferred(std::span<const std::int16_t> code, Res& r) {
+[[gnu::noinline]] Transferred transferred(std::span<const std::int16_t> code, Res& r,
+                                          bool clear = false) {
   WordResult answer = WordResult::next;
-  const optforms::Xfer x = optforms::transfer(code, answer);
+  const optforms::Xfer x = optforms::transfer(code, answer, clear);
   if (x == optforms::Xfer::none) return Transferred::none;
   exprsettled = false;
   r = x == optforms::Xfer::handed ? notrun
@@ -2196,13 +2225,17 @@ namespace {
              : Transferred::stop;
 }
 
-// The statement at `xeqline`, met by a chain of forms that wrote its run
-// words and found that it has a transfer program: run as transferred()
-// runs it. When it stops (anything but goon), what the loop makes of it
-// is left in transferanswer.
-[[gnu::noinline]] Transferred chaintransfer() {
+// The statement at w.line, met by a chain of forms whose words are w and
+// found to have a transfer program: the chain's words written, run as
+// transferred() runs it. When it stops (anything but goon), what the loop
+// makes of it is left in transferanswer. (The words that the road writes
+// again once it runs are written only where it does not.)
+[[gnu::noinline]] Transferred chaintransfer(const Words& w) {
   Res r = Outcome::looptest;
-  Transferred t = transferred({}, r);
+  storewordsahead(w);
+  const bool clear = optforms::transferclear(core::xeqline);
+  if (!clear) storewordsrest(w);
+  Transferred t = clear ? transferred({}, r, true) : Transferred::none;
   if (t == Transferred::goon) return t;
   // (A program that declined: the loop runs the statement, as after a
   // chain that ended there.)
