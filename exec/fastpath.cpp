@@ -427,6 +427,28 @@ static_assert(xop::tgt - xop::tlt == 0x20 && xop::tle - xop::tlt == 0x40 &&
   }
 }
 
+// One operator of the loop's words on two numbers, exactly as XEQBINNUM
+// makes it (false where it fails): the four arithmetic ones here, any
+// other by it.
+[[gnu::always_inline]] inline bool arithmetic(std::int16_t word, double a, double b, double& r) {
+  switch (static_cast<std::uint16_t>(word)) {
+    case xop::tplus:
+      r = a + b;
+      return true;
+    case xop::tminus:
+      r = a - b;
+      return true;
+    case xop::ttimes:
+      r = a * b;
+      return true;
+    case xop::tdivide:
+      r = a / b;
+      return true;
+    default:
+      return XEQBINNUM(r, a, word, b) == 0;
+  }
+}
+
 // A GOTO under a one-line IF whose condition its words compute: the
 // condition's values (the operators' results, then the value the IF
 // tests), as the words compute them; false (the floating-point status
@@ -435,6 +457,21 @@ static_assert(xop::tgt - xop::tlt == 0x20 && xop::tle - xop::tlt == 0x40 &&
 // text). The caller looked at the floating-point status before: a failed
 // calculation not yet reported is the words' to report.
 [[gnu::always_inline]] inline bool jumpcondition(const Form& f, const double* cells, double* made) {
+  const std::size_t nsteps = f.wordsteps.size();
+  if (nsteps == 3 && f.wordsteps[1].op == Form::WordStep::push) {
+    // (The most usual condition: one operator on two numbers.)
+    const Form::WordStep* const s = f.wordsteps.data();
+    const double a = cells[s[0].index], b = cells[s[1].index];
+    if (!std::isfinite(a) || !std::isfinite(b)) return false;
+    double r = 0.0;
+    if (!loopop(s[2].word, a, b, r) || !std::isfinite(r)) {
+      plat::fpu_clear();
+      return false;
+    }
+    if (textlike(r)) return false;
+    made[0] = made[1] = r;
+    return true;
+  }
   std::array<double, longeststack> stack;
   std::array<bool, longeststack> result;
   std::size_t sp = 0, k = 0;
@@ -1217,7 +1254,15 @@ inline void makepending(const Form& f, WordRun& r) {
 [[gnu::noinline]] void wordstate(const Form& f, WordRun& r, std::int32_t upto,
                                  std::int32_t shape = -1) {
   makepending(f, r);
-  wordsbegin(f, r);
+  if (!r.prologue) {
+    // The word path's first steps; what the prologue writes besides (the
+    // result record at `firsttemp`, which the run's first value or the
+    // next result takes, and the run words) is written below.
+    head(f.start, f.end);
+    wordpathstart();
+    core::xeqstackptr = core::xeqstackbase;
+    r.prologue = true;
+  }
   const std::int32_t base = core::xeqstackbase;
   std::int32_t* const stack = core::adrs.data() + base;  // (room() found room for them)
   std::int32_t n = core::xeqstackptr - base;
@@ -1317,7 +1362,7 @@ template <bool inchain>
   std::int32_t k = r.kfrom;  // (the next value's result cell)
   std::uint32_t flags = r.flags;
   const std::int32_t base = core::xeqstackbase;
-  const auto steps = std::span<const Form::WordStep>(f.wordsteps).subspan(from);
+  const auto steps = std::span<Form::WordStep>(f.wordsteps).subspan(from);
   // A step the words must take: `at` its word, `reference` a function's
   // (`enter`: one its function's one step does not take, which the words
   // enter as they stand then).
@@ -1332,7 +1377,7 @@ template <bool inchain>
     if (r.resumed) return notrun;
     return wordsfromhere(code, enter);
   };
-  for (const Form::WordStep& s : steps) {
+  for (Form::WordStep& s : steps) {
     switch (s.op) {
       case Form::WordStep::push:
         stack[sp++] = {cells[s.sym], false};
@@ -1341,7 +1386,7 @@ template <bool inchain>
         const Entry b = stack[--sp];
         const Entry a = stack[sp - 1];
         double v = 0.0;
-        if ((a.result && textlike(a.v)) || XEQBINNUM(v, a.v, s.word, b.v) != 0 || !std::isfinite(v))
+        if ((a.result && textlike(a.v)) || !arithmetic(s.word, a.v, b.v, v) || !std::isfinite(v))
           return towords(s.index, false, false, s.shape);
         stack[sp - 1] = {v, true};
         if constexpr (!inchain) r.vals[static_cast<std::size_t>(k)] = v;
@@ -1375,9 +1420,25 @@ template <bool inchain>
         }
         // (The reference bound before it is made first, as the words make it.)
         if (r.haspending) makepending(f, r);
-        if ((!inchain && !runstate()) || !bindcall(f.start + s.index, s.sym, args, base + s.depth,
-                                                   firsttemp + s.first, given, forms, r.pending))
+        if (!inchain && !runstate()) return towords(s.index, true, true, s.shape);
+        // (A function that bindcall() does not take is entered as the words
+        // enter it; what it found of the function is kept with the step.)
+        const std::uint64_t unfit = callepoch - kindmoves;
+        const std::uint64_t frame = framekey(firsttemp, base);
+        if (s.unfitkey == unfit && s.unfitframe == frame && s.unfitscope == core::lokalscope &&
+            s.unfitstop == stopline)
           return towords(s.index, true, true, s.shape);
+        const std::int32_t site = f.start + s.index;
+        const std::int32_t ptr = base + s.depth, first = firsttemp + s.first;
+        if (!bindcall(site, s.sym, args, ptr, first, given, forms, r.pending)) {
+          if (unfitsite(site, s.sym, args, ptr, first)) {
+            s.unfitkey = unfit;
+            s.unfitframe = frame;
+            s.unfitscope = core::lokalscope;
+            s.unfitstop = stopline;
+          }
+          return towords(s.index, true, true, s.shape);
+        }
         if (!r.pending.plainback) {
           unbind(r.pending);
           return towords(s.index, true, false, s.shape);
@@ -1464,11 +1525,15 @@ Res runwordassign(Form& f, std::span<const std::int16_t> code, Words* chain = nu
   Form& f = forms[static_cast<std::size_t>(line)];
   if (f.kind != Kind::wordassign || f.checked != epoch || f.start != stmtstart) return notrun;
   const std::int32_t at = wordpos - 1 - f.start;
-  std::size_t j = 0;
-  while (j < f.wordsteps.size() &&
-         (f.wordsteps[j].op != Form::WordStep::call || f.wordsteps[j].index != at))
-    ++j;
-  if (j == f.wordsteps.size()) return notrun;
+  const std::size_t nsteps = f.wordsteps.size();
+  std::size_t j = f.resumestep;
+  if (j >= nsteps || f.wordsteps[j].op != Form::WordStep::call || f.wordsteps[j].index != at) {
+    j = 0;
+    while (j < nsteps && (f.wordsteps[j].op != Form::WordStep::call || f.wordsteps[j].index != at))
+      ++j;
+    if (j == nsteps) return notrun;
+    f.resumestep = static_cast<std::uint32_t>(j);
+  }
   const Form::WordStep& s = f.wordsteps[j];
   const std::int32_t base = core::xeqstackbase;
   const std::int32_t n = core::xeqstackptr - base;
