@@ -1362,7 +1362,7 @@ template <bool inchain>
   std::int32_t k = r.kfrom;  // (the next value's result cell)
   std::uint32_t flags = r.flags;
   const std::int32_t base = core::xeqstackbase;
-  const auto steps = std::span<Form::WordStep>(f.wordsteps).subspan(from);
+  const auto steps = std::span<const Form::WordStep>(f.wordsteps).subspan(from);
   // A step the words must take: `at` its word, `reference` a function's
   // (`enter`: one its function's one step does not take, which the words
   // enter as they stand then).
@@ -1377,7 +1377,7 @@ template <bool inchain>
     if (r.resumed) return notrun;
     return wordsfromhere(code, enter);
   };
-  for (Form::WordStep& s : steps) {
+  for (const Form::WordStep& s : steps) {
     switch (s.op) {
       case Form::WordStep::push:
         stack[sp++] = {cells[s.sym], false};
@@ -1423,19 +1423,22 @@ template <bool inchain>
         if (!inchain && !runstate()) return towords(s.index, true, true, s.shape);
         // (A function that bindcall() does not take is entered as the words
         // enter it; what it found of the function is kept with the step.)
-        const std::uint64_t unfit = callepoch - kindmoves;
-        const std::uint64_t frame = framekey(firsttemp, base);
-        if (s.unfitkey == unfit && s.unfitframe == frame && s.unfitscope == core::lokalscope &&
-            s.unfitstop == stopline)
-          return towords(s.index, true, true, s.shape);
-        const std::int32_t site = f.start + s.index;
-        const std::int32_t ptr = base + s.depth, first = firsttemp + s.first;
-        if (!bindcall(site, s.sym, args, ptr, first, given, forms, r.pending)) {
-          if (unfitsite(site, s.sym, args, ptr, first)) {
-            s.unfitkey = unfit;
-            s.unfitframe = frame;
-            s.unfitscope = core::lokalscope;
-            s.unfitstop = stopline;
+        // (A chain gives such a statement to the loop at once.)
+        if constexpr (!inchain) {
+          if (s.unfitkey != 0 && s.unfitkey == callepoch - kindmoves &&
+              s.unfitframe == framekey(firsttemp, base) && s.unfitscope == core::lokalscope &&
+              s.unfitstop == stopline)
+            return towords(s.index, true, true, s.shape);
+        }
+        if (!bindcall(f.start + s.index, s.sym, args, base + s.depth, firsttemp + s.first, given,
+                      forms, r.pending)) {
+          if (!inchain &&
+              unfitsite(f.start + s.index, s.sym, args, base + s.depth, firsttemp + s.first)) {
+            Form::WordStep& kept = f.wordsteps[static_cast<std::size_t>(&s - f.wordsteps.data())];
+            kept.unfitkey = callepoch - kindmoves;
+            kept.unfitframe = framekey(firsttemp, base);
+            kept.unfitscope = core::lokalscope;
+            kept.unfitstop = stopline;
           }
           return towords(s.index, true, true, s.shape);
         }
