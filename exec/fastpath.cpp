@@ -456,21 +456,26 @@ static_assert(xop::tgt - xop::tlt == 0x20 && xop::tle - xop::tlt == 0x40 &&
 // is no finite number, a failure, a result that the words would take for a
 // text). The caller looked at the floating-point status before: a failed
 // calculation not yet reported is the words' to report.
+// (`guard`: the one-line IF before a statement of words, whose condition
+// is most often one operator on two numbers, taken in one step; a
+// computed jump's seldom is: a relation of two numbers has a form of its
+// own.)
+template <bool guard = false>
 [[gnu::always_inline]] inline bool jumpcondition(const Form& f, const double* cells, double* made) {
-  const std::size_t nsteps = f.wordsteps.size();
-  if (nsteps == 3 && f.wordsteps[1].op == Form::WordStep::push) {
-    // (The most usual condition: one operator on two numbers.)
-    const Form::WordStep* const s = f.wordsteps.data();
-    const double a = cells[s[0].index], b = cells[s[1].index];
-    if (!std::isfinite(a) || !std::isfinite(b)) return false;
-    double r = 0.0;
-    if (!loopop(s[2].word, a, b, r) || !std::isfinite(r)) {
-      plat::fpu_clear();
-      return false;
+  if constexpr (guard) {
+    if (f.wordsteps.size() == 3 && f.wordsteps[1].op == Form::WordStep::push) {
+      const Form::WordStep* const s = f.wordsteps.data();
+      const double a = cells[s[0].index], b = cells[s[1].index];
+      if (!std::isfinite(a) || !std::isfinite(b)) return false;
+      double r = 0.0;
+      if (!loopop(s[2].word, a, b, r) || !std::isfinite(r)) {
+        plat::fpu_clear();
+        return false;
+      }
+      if (textlike(r)) return false;
+      made[0] = made[1] = r;
+      return true;
     }
-    if (textlike(r)) return false;
-    made[0] = made[1] = r;
-    return true;
   }
   std::array<double, longeststack> stack;
   std::array<bool, longeststack> result;
@@ -502,9 +507,11 @@ static_assert(xop::tgt - xop::tlt == 0x20 && xop::tle - xop::tlt == 0x40 &&
 // What the words of a computed jump leave (see jumpcondition): each
 // operator's result in the next result cell; when the IF finds its value
 // 0, that value as the statement's result.
+template <bool guard = false>
 [[gnu::always_inline]] inline Res computedjump(Form& f, std::int32_t at) {
   std::array<double, longeststack> made;
-  if (plat::fpu_peek_status() != 0 || !jumpcondition(f, z.data(), made.data())) return notrun;
+  if (plat::fpu_peek_status() != 0 || !jumpcondition<guard>(f, z.data(), made.data()))
+    return notrun;
   const std::int32_t k = f.nvalues;
   const double v = made[static_cast<std::size_t>(k)];
   if (v != 0.0 && at <= 0) return notrun;
@@ -544,7 +551,7 @@ static_assert(xop::tgt - xop::tlt == 0x20 && xop::tle - xop::tlt == 0x40 &&
 // compute it).
 [[gnu::noinline]] bool falseguard(Form& f) {
   // (A computed jump with no statement to go to leaves just this, or nothing.)
-  return computedjump(f, 0) != notrun;
+  return computedjump<true>(f, 0) != notrun;
 }
 
 // A GOTO alone or under a one-line IF of a relation: what the loop's words
