@@ -1495,10 +1495,11 @@ template <bool inchain>
   }
 }
 
-// The steps of a run outside a chain (see wordsteps), kept out of line.
-[[gnu::noinline]] Res wordsteps(Form& f, std::span<const std::int16_t> code, WordRun& r,
-                                std::size_t from, std::array<Entry, longeststack>& stack,
-                                std::size_t sp) {
+// The steps of a run outside a chain (see wordsteps).
+[[gnu::always_inline]] inline Res wordsteps(Form& f, std::span<const std::int16_t> code, WordRun& r,
+                                            std::size_t from,
+                                            std::array<Entry, longeststack>& stack,
+                                            std::size_t sp) {
   return wordsteps<false>(f, code, r, from, stack, sp, nullptr);
 }
 
@@ -1508,19 +1509,24 @@ template <bool inchain>
 // In a chain (`chain`, with room found and the run state looked at), the
 // run words go to its locals, and a statement that must run its words is
 // the loop's (notrun, nothing changed but result cells).
-Res runwordassign(Form& f, std::span<const std::int16_t> code, Words* chain = nullptr) {
-  if (chain == nullptr) {
-    exprsettled = false;
-    if (!room(f)) return notrun;
-  } else if (f.wordcalls > 1) {
-    return notrun;
-  }
-  if (plat::fpu_peek_status() != 0) return chain == nullptr ? runwords(f, code) : notrun;
+// The same outside a chain, its steps in line (kept out of the chain's
+// code, which takes such a statement with one reference at most).
+[[gnu::noinline]] Res wordassignalone(Form& f, std::span<const std::int16_t> code) {
+  exprsettled = false;
+  if (!room(f)) return notrun;
+  if (plat::fpu_peek_status() != 0) return runwords(f, code);
   std::array<Entry, longeststack> stack;
   stack[0] = {0.0, false};  // the target
   WordRun r;
-  return chain == nullptr ? wordsteps(f, code, r, 0, stack, 1)
-                          : wordsteps<true>(f, code, r, 0, stack, 1, chain);
+  return wordsteps(f, code, r, 0, stack, 1);
+}
+Res runwordassign(Form& f, std::span<const std::int16_t> code, Words* chain = nullptr) {
+  if (chain == nullptr) return wordassignalone(f, code);
+  if (f.wordcalls > 1 || plat::fpu_peek_status() != 0) return notrun;
+  std::array<Entry, longeststack> stack;
+  stack[0] = {0.0, false};  // the target
+  WordRun r;
+  return wordsteps<true>(f, code, r, 0, stack, 1, chain);
 }
 
 // The rest of the statement of words of form f that a function's return
