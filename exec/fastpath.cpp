@@ -769,16 +769,11 @@ const Form* wordform() {
   return &f;
 }
 
-Res resumewords(std::span<const std::int16_t> code);
 Res runwordsfrom(std::span<const std::int16_t> code, std::int16_t last);
-
 // The rest of the statement that a function's return resumes (`last` the
 // return's word): a statement of words that assigns one value goes on by
 // its steps, any other by its words.
-[[gnu::noinline]] Res returninto(std::span<const std::int16_t> code, std::int16_t last) {
-  if (const Res res = resumewords(code); res != notrun) return res;
-  return runwordsfrom(code, last);
-}
+Res returninto(std::span<const std::int16_t> code, std::int16_t last);
 
 // Runs words of the statement being run from `wordpos` on, as the loop
 // runs them, and on into the statement that a return resumes. Whatever
@@ -1258,8 +1253,8 @@ inline void makepending(const Form& f, WordRun& r) {
 // the words push them, the run's values in their result cells.
 // (`shape`: the stack that the form keeps for the word, for a run from
 // the statement's start; -1 none.)
-[[gnu::noinline]] void wordstate(const Form& f, WordRun& r, std::int32_t upto,
-                                 std::int32_t shape = -1) {
+[[gnu::always_inline]] inline void wordstate(const Form& f, WordRun& r, std::int32_t upto,
+                                             std::int32_t shape = -1) {
   makepending(f, r);
   if (!r.prologue) {
     // The word path's first steps; what the prologue writes besides (the
@@ -1329,7 +1324,7 @@ inline void makepending(const Form& f, WordRun& r) {
 // The words of the statement being run from `wordpos` on, the words'
 // state made there; with `enter`, that word is a reference whose
 // function's one step did not take it, entered as the words enter it.
-[[gnu::noinline]] Res wordsfromhere(std::span<const std::int16_t> code, bool enter) {
+[[gnu::always_inline]] inline Res wordsfromhere(std::span<const std::int16_t> code, bool enter) {
   if (enter && referencerun(code[static_cast<std::size_t>(wordpos - 1)])) return ran();
   const auto zsize = z.size();
   const std::int32_t nname = core::nname, nztop = core::nztop;
@@ -1360,6 +1355,24 @@ inline void chainhead(const Form& f, Words& w) {
 // and the run state looked at; one reference at most), the run words go
 // to its locals, and a statement that must run its words is the loop's
 // (notrun, nothing changed but result cells).
+// A step of wordsteps() that the words must take: `at` its word,
+// `reference` a function's (`enter`: one its function's one step does not
+// take, which the words enter as they stand then). (Out of line: the steps
+// reach it only when they give up.)
+template <bool inchain>
+[[gnu::noinline]] Res towords(Form& f, std::span<const std::int16_t> code, WordRun& r,
+                              std::int32_t at, bool reference, bool enter = false,
+                              std::int32_t shape = -1) {
+  if (inchain || (!r.committed && (r.resumed || !reference))) {
+    if (r.haspending) unbind(r.pending);
+    if (inchain || r.resumed) return notrun;
+    return wordsfromstart(f, code);
+  }
+  wordstate(f, r, at, shape);
+  if (r.resumed) return notrun;
+  return wordsfromhere(code, enter);
+}
+
 template <bool inchain>
 [[gnu::always_inline]] inline Res wordsteps(Form& f, std::span<const std::int16_t> code, WordRun& r,
                                             std::size_t from,
@@ -1370,19 +1383,9 @@ template <bool inchain>
   std::uint32_t flags = r.flags;
   const std::int32_t base = core::xeqstackbase;
   const auto steps = std::span<const Form::WordStep>(f.wordsteps).subspan(from);
-  // A step the words must take: `at` its word, `reference` a function's
-  // (`enter`: one its function's one step does not take, which the words
-  // enter as they stand then).
-  const auto towords = [&](std::int32_t at, bool reference, bool enter = false,
-                           std::int32_t shape = -1) -> Res {
-    if (inchain || (!r.committed && (r.resumed || !reference))) {
-      if (r.haspending) unbind(r.pending);
-      if (inchain || r.resumed) return notrun;
-      return wordsfromstart(f, code);
-    }
-    wordstate(f, r, at, shape);
-    if (r.resumed) return notrun;
-    return wordsfromhere(code, enter);
+  const auto towords = [&f, code, &r](std::int32_t at, bool reference, bool enter = false,
+                                      std::int32_t shape = -1) {
+    return fast::towords<inchain>(f, code, r, at, reference, enter, shape);
   };
   for (const Form::WordStep& s : steps) {
     switch (s.op) {
@@ -1520,13 +1523,16 @@ template <bool inchain>
   WordRun r;
   return wordsteps(f, code, r, 0, stack, 1);
 }
-Res runwordassign(Form& f, std::span<const std::int16_t> code, Words* chain = nullptr) {
-  if (chain == nullptr) return wordassignalone(f, code);
+// In a chain (see runwordassign).
+[[gnu::noinline]] Res wordassignchained(Form& f, Words* chain) {
   if (f.wordcalls > 1 || plat::fpu_peek_status() != 0) return notrun;
   std::array<Entry, longeststack> stack;
   stack[0] = {0.0, false};  // the target
   WordRun r;
-  return wordsteps<true>(f, code, r, 0, stack, 1, chain);
+  return wordsteps<true>(f, {}, r, 0, stack, 1, chain);
+}
+inline Res runwordassign(Form& f, std::span<const std::int16_t> code, Words* chain = nullptr) {
+  return chain == nullptr ? wordassignalone(f, code) : wordassignchained(f, chain);
 }
 
 // The rest of the statement of words of form f that a function's return
@@ -1534,7 +1540,7 @@ Res runwordassign(Form& f, std::span<const std::int16_t> code, Words* chain = nu
 // the reference, from the operand stack as the words left it. notrun when
 // the loop's handlers go on from `wordpos` (nothing changed, or the words'
 // state made where the steps gave up).
-[[gnu::noinline]] Res resumewords(std::span<const std::int16_t> code) {
+[[gnu::always_inline]] inline Res resumewords(std::span<const std::int16_t> code) {
   // (The statement being run, by its checked form, as wordform() finds it.)
   const std::int32_t line = core::xeqline;
   if (line < 1 || static_cast<std::size_t>(line) >= forms.size()) return notrun;
@@ -1577,6 +1583,11 @@ Res runwordassign(Form& f, std::span<const std::int16_t> code, Words* chain = nu
   r.resumed = true;
   r.flags = r.flagsfrom = stmtflags;
   return wordsteps(f, code, r, j + 1, stack, static_cast<std::size_t>(n));
+}
+
+[[gnu::noinline]] Res returninto(std::span<const std::int16_t> code, std::int16_t last) {
+  if (const Res res = resumewords(code); res != notrun) return res;
+  return runwordsfrom(code, last);
 }
 
 // The form of statement s, checked against its words and types and what it
