@@ -1430,16 +1430,17 @@ template <bool inchain>
         }
         // (The reference bound before it is made first, as the words make it.)
         if (r.haspending) makepending(f, r);
-        if (!inchain && !runstate()) return towords(s.index, true, true, s.shape);
         // (A function that bindcall() does not take is entered as the words
-        // enter it; what it found of the function is kept with the step.)
-        // (A chain gives such a statement to the loop at once.)
+        // enter it, which look at the run state themselves; what it found
+        // of the function is kept with the step. A chain gives such a
+        // statement to the loop at once.)
         if constexpr (!inchain) {
           if (s.unfitkey != 0 && s.unfitkey == callepoch - kindmoves &&
               s.unfitframe == framekey(firsttemp, base) && s.unfitscope == core::lokalscope &&
               s.unfitstop == stopline)
             return towords(s.index, true, true, s.shape);
         }
+        if (!inchain && !runstate()) return towords(s.index, true, true, s.shape);
         if (!bindcall(f.start + s.index, s.sym, args, base + s.depth, firsttemp + s.first, given,
                       forms, r.pending)) {
           if (!inchain &&
