@@ -402,6 +402,13 @@ bool bindcall(std::int32_t site, std::int32_t S, std::int32_t n, std::int32_t pt
   return true;
 }
 
+bool unfitsite(std::int32_t site, std::int32_t S, std::int32_t n, std::int32_t ptr,
+               std::int32_t first) {
+  const Known& known = knowns[knownat(site)];
+  return known.siteunfit != 0 && known.siteunfit == callepoch - kindmoves &&
+         samesite(known, site, S, n, ptr, core::xeqstackbase, first);
+}
+
 void unbind(const Bound& b) {
   double* const cells = z.data();
   const Known& known = *b.known;

@@ -60,6 +60,11 @@ inline std::int32_t savedcmd() {
 bool bindcall(std::int32_t site, std::int32_t S, std::int32_t n, std::int32_t ptr,
               std::int32_t first, const std::int32_t* actuals, const std::vector<Form>& forms,
               Bound& b);
+// Whether what bindcall() found at `site` (its other arguments as for
+// it, in the frame it runs in now) is that its function is not one it
+// takes: that holds while `callepoch - kindmoves` stays.
+bool unfitsite(std::int32_t site, std::int32_t S, std::int32_t n, std::int32_t ptr,
+               std::int32_t first);
 // Puts the formals' and the value's cells back (the reference is not made).
 void unbind(const Bound& b);
 // Leaves what the reference, the function and its return leave, the value
