@@ -340,14 +340,17 @@ namespace {
 
 // What would make the loop take another step before statement f: a rerun,
 // frames dropped, a statement resumed, a record layout made, the stacks or
-// stores grown, a failed calculation pending. (The form's words end in its
-// option word: no labelled loop end follows it.)
+// stores grown. (The form's words end in its option word: no labelled loop
+// end follows it.) A failed calculation still pending (a loop end's) is
+// not looked at here: the statement's items are symbols alone, so the
+// general path too makes the transfer first and reports the failure with
+// what the transfer raised, from the one reading of the status after it.
 bool headclear(const Form& f) {
   const std::int32_t ft = firsttemp, base = core::xeqstackbase, sp = base + 1;
   return f.xfer && !rerunflag && !alarmreset && resumecode == 0 && ft > core::nsym &&
          core::adrs.valid(sp + 1) && core::nadrs - core::nedlines - sp - 5 >= 8 &&
          ft + 64 < core::nname && ft + 4 < core::nztop && core::z.valid(ft + 4) &&
-         core::name.valid(ft + 4) && plat::fpu_peek_status() == 0;
+         core::name.valid(ft + 4);
 }
 
 }  // namespace
