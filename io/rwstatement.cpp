@@ -1043,12 +1043,6 @@ bool foundstands(const RwProgram& p, std::int32_t filesym) {
 }
 std::vector<RwProgram> programs;
 
-// text = image, without writing what text holds already.
-template <std::size_t N>
-void settext(plat::FixedText<N>& text, const plat::FixedText<N>& image) {
-  if (std::memcmp(text.data(), image.data(), N) != 0) text = image;
-}
-
 // The bounds of text symbol k (character-like by its type) that its cell
 // holds, when they lie in the character store: what ISCHARCHECKED finds
 // then (`c1span` set alike), read in place.
@@ -1269,11 +1263,10 @@ exec::XferRun rwprogramrun(std::int32_t line) {
   rwnitems = rw.items;
   if (unit != rwunit) rwprevrec = 0;
   rwunit = unit;
-  // (The detail laid only where it is not blank. The file name is read
-  // only by the report of the statement that names it: laid where the
-  // report follows.)
-  static const plat::FixedText<256> blanks;
-  settext(rwdetail, blanks);
+  // (The detail blanked only where something wrote it since it was last
+  // blanked. The file name is read only by the report of the statement
+  // that names it: laid where the report follows.)
+  rwdetail.blankagain();
   // The transfer.
   auto failed = [&](bool counted) {
     rwname.set(filename);
