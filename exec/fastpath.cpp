@@ -457,27 +457,7 @@ static_assert(xop::tgt - xop::tlt == 0x20 && xop::tle - xop::tlt == 0x40 &&
 // is no finite number, a failure, a result that the words would take for a
 // text). The caller looked at the floating-point status before: a failed
 // calculation not yet reported is the words' to report.
-// (`guard`: the one-line IF before a statement of words, whose condition
-// is most often one operator on two numbers, taken in one step; a
-// computed jump's seldom is: a relation of two numbers has a form of its
-// own.)
-template <bool guard = false>
 [[gnu::always_inline]] inline bool jumpcondition(const Form& f, const double* cells, double* made) {
-  if constexpr (guard) {
-    if (f.wordsteps.size() == 3 && f.wordsteps[1].op == Form::WordStep::push) {
-      const Form::WordStep* const s = f.wordsteps.data();
-      const double a = cells[s[0].index], b = cells[s[1].index];
-      if (!std::isfinite(a) || !std::isfinite(b)) return false;
-      double r = 0.0;
-      if (!loopop(s[2].word, a, b, r) || !std::isfinite(r)) {
-        plat::fpu_clear();
-        return false;
-      }
-      if (textlike(r)) return false;
-      made[0] = made[1] = r;
-      return true;
-    }
-  }
   std::array<double, longeststack> stack;
   std::array<bool, longeststack> result;
   std::size_t sp = 0, k = 0;
@@ -508,11 +488,9 @@ template <bool guard = false>
 // What the words of a computed jump leave (see jumpcondition): each
 // operator's result in the next result cell; when the IF finds its value
 // 0, that value as the statement's result.
-template <bool guard = false>
 [[gnu::always_inline]] inline Res computedjump(Form& f, std::int32_t at) {
   std::array<double, longeststack> made;
-  if (plat::fpu_peek_status() != 0 || !jumpcondition<guard>(f, z.data(), made.data()))
-    return notrun;
+  if (plat::fpu_peek_status() != 0 || !jumpcondition(f, z.data(), made.data())) return notrun;
   const std::int32_t k = f.nvalues;
   const double v = made[static_cast<std::size_t>(k)];
   if (v != 0.0 && at <= 0) return notrun;
@@ -550,9 +528,41 @@ template <bool guard = false>
 // words leave then, as for a computed jump. False, nothing changed, when
 // the words must run (the condition holds, or they would do anything but
 // compute it).
+// (Most often the condition is one operator on two numbers: that one is
+// decided and left in line, a computed jump's seldom is, a relation of two
+// numbers having a form of its own.)
 [[gnu::noinline]] bool falseguard(Form& f) {
-  // (A computed jump with no statement to go to leaves just this, or nothing.)
-  return computedjump<true>(f, 0) != notrun;
+  const auto& steps = f.wordsteps;
+  if (steps.size() != 3 || steps[1].op != Form::WordStep::push || f.nvalues != 1) {
+    // (A computed jump with no statement to go to leaves just this, or nothing.)
+    return runcomputedjump(f, 0) != notrun;
+  }
+  if (plat::fpu_peek_status() != 0) return false;
+  double* const cells = z.data();
+  const double a = cells[steps[0].index], b = cells[steps[1].index];
+  if (!std::isfinite(a) || !std::isfinite(b)) return false;
+  double r = 0.0;
+  if (!loopop(steps[2].word, a, b, r) || !std::isfinite(r)) {
+    plat::fpu_clear();
+    return false;
+  }
+  if (r != 0.0) return false;  // (the statement runs)
+  // What the words leave: the operator's value in the first result cell,
+  // the IF's (the same) in the next, and the statement ends.
+  head(f.start, f.end);
+  wordprologue(f.start);
+  const std::int32_t base = core::xeqstackbase, temps = firsttemp;
+  cells[temps] = r;
+  newtemprecord(temps + 1);
+  stmtflags = 1;
+  cells[temps + 1] = r;
+  core::xeqstackptr = base + 1;
+  core::adrs.data()[base] = temps + 1;  // (adrs(base + 1))
+  core::iresult = temps + 2;
+  newtemprecord(temps + 2);
+  wordpos = f.end - 1;
+  endstatement();
+  return true;
 }
 
 // A GOTO alone or under a one-line IF of a relation: what the loop's words
