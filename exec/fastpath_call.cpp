@@ -236,14 +236,18 @@ inline bool samesite(const Known& known, std::int32_t site, std::int32_t S, std:
 }
 
 // Formal f of the function `known` (its record `formal`) takes another kind
-// of number, `type`, that its function's statement reads alike: the forms
-// of the function that hold are kept, the others and the call sites look
-// again.
-inline void takekind(Known& known, std::int32_t f, core::SymbolRecord& formal, std::int16_t type) {
+// of number, `type`, where the function's statement (`body`) reads both
+// alike: the forms of the function that hold are kept, the others and the
+// call sites look again. False where the statement does not hold. (Where
+// the last such change of f found every form held and no form changed
+// since, the statement holds too.)
+inline bool takekind(Known& known, std::int32_t f, core::SymbolRecord& formal, std::int16_t type,
+                     const Form& body) {
   if (known.heldfor == f && known.heldchanges == formchanges && known.heldrun == runepoch) {
     kindchanged(known.S);
     optforms::retyped(known.f1, known.heldlast);
   } else {
+    if (!holdsfor(body, f)) return false;
     const std::int32_t last = reclassed(known.S, known.f1, f);
     known.heldfor = last > 0 ? f : 0;
     known.heldlast = last;
@@ -253,6 +257,7 @@ inline void takekind(Known& known, std::int32_t f, core::SymbolRecord& formal, s
   formal.type = type;
   known.epoch = callepoch;
   known.seenforms = formsepoch;
+  return true;
 }
 
 // The formals of the function `known` as the reference binds them to its
@@ -273,9 +278,9 @@ inline void takekind(Known& known, std::int32_t f, core::SymbolRecord& formal, s
     const std::int32_t adr = isname ? records[a].adr : 0;
     core::SymbolRecord& formal = records[f];
     if (formal.type != type || formal.adr != adr) {
-      if (formal.adr != adr || !readsalike(formal.type) || !readsalike(type) || !holdsfor(body, f))
+      if (formal.adr != adr || !readsalike(formal.type) || !readsalike(type) ||
+          !takekind(known, f, formal, type, body))
         return false;
-      takekind(known, f, formal, type);
     }
     known.matched[static_cast<std::size_t>(i)] = a;
   }
@@ -355,11 +360,10 @@ inline bool sameactuals(const Known& known, const std::int32_t* actuals) {
     core::SymbolRecord& formal = records[f];
     if (formal.type != type || formal.adr != adr) {
       if (formal.adr != adr || !readsalike(formal.type) || !readsalike(type) ||
-          !holdsfor(body, f)) {
+          !takekind(known, f, formal, type, body)) {
         known.matchedkinds = 0;
         return false;
       }
-      takekind(known, f, formal, type);
     }
   }
   known.matchedkinds = kindsum(S);
