@@ -155,6 +155,8 @@ bool ready(Form& f) {
           if (s.op == Form::WordStep::push && (s.index = cellof(s.sym)) == 0) return false;
         return true;
       }
+      // (The chain reads the label's statement from its cell.)
+      if (f.label < 1 || f.label >= zsize) return false;
       if (f.jumprel < 0) return true;
       f.leftcell = cellof(f.left);
       f.rightcell = cellof(f.right);
@@ -395,7 +397,8 @@ static_assert(xop::tgt - xop::tlt == 0x20 && xop::tle - xop::tlt == 0x40 &&
 
 // One operator of the loop's words on two numbers, as XEQBINNUM makes it:
 // + - * / and the relations here, ** by it. False when the words would
-// fail or report (a relation's difference that overflows).
+// fail or report (a relation's difference that overflows: the
+// floating-point status is cleared then).
 [[gnu::always_inline]] inline bool loopop(std::int16_t word, double a, double b, double& r) {
   switch (static_cast<std::uint16_t>(word)) {
     case xop::tplus:
@@ -416,7 +419,11 @@ static_assert(xop::tgt - xop::tlt == 0x20 && xop::tle - xop::tlt == 0x40 &&
     case xop::tge:
     case xop::teq:
     case xop::tne: {
-      if (!std::isfinite(a - b)) return false;
+      // (The difference's overflow is the words' to raise again.)
+      if (!std::isfinite(a - b)) {
+        plat::fpu_clear();
+        return false;
+      }
       // (The relations' codes follow each other 0x20 apart, in looprel()'s order.)
       const int rel = static_cast<int>((static_cast<std::uint16_t>(word) - xop::tlt) >> 5);
       r = relholds(rel, loopdiff(a, b)) ? 1.0 : 0.0;
@@ -944,6 +951,22 @@ bool leaffits(const Form& f, std::int32_t base) {
   return true;
 }
 
+// The statement that label symbol l (below the store's size) names, as
+// its cell holds it.
+[[gnu::always_inline]] inline std::int32_t labelstatement(const double* cells, std::int32_t l) {
+  std::int16_t at = 0;
+  std::memcpy(&at, cells + l, sizeof at);
+  return at;
+}
+
+// A fresh numeric temporary record for result cell k, whose room a form's
+// room() found: as newtemprecord() writes it, without looking again.
+[[gnu::always_inline]] inline void freshtemp(std::int32_t k) {
+  core::SymbolRecord& r = name.data()[k - 1];
+  r = core::SymbolRecord{};
+  r.type = numtemptype;
+}
+
 // The run words that a chain of forms keeps in its locals (see runchain()).
 struct Words {
   std::int32_t line, start, end, c1tmp, iresult, sp, wordpos, stmtflags, top;
@@ -1341,7 +1364,9 @@ template <bool inchain>
         const Entry b = stack[--sp];
         const Entry a = stack[sp - 1];
         double v = 0.0;
-        if ((a.result && textlike(a.v)) || XEQBINNUM(v, a.v, s.word, b.v) != 0 || !std::isfinite(v))
+        // (+ - * / and the relations in line; a relation whose difference
+        // overflows is the words' to report.)
+        if ((a.result && textlike(a.v)) || !loopop(s.word, a.v, b.v, v) || !std::isfinite(v))
           return towords(s.index, false, false, s.shape);
         stack[sp - 1] = {v, true};
         if constexpr (!inchain) r.vals[static_cast<std::size_t>(k)] = v;
@@ -1976,7 +2001,7 @@ template <bool calls, bool transfers = false>
           line = at;
           break;
         }
-        const std::int32_t at = core::I2EQUZ(1, f.label);
+        const std::int32_t at = labelstatement(cells, f.label);
         bool cond = true;
         if (f.jumprel >= 0) {
           const double a = cells[f.leftcell], b = cells[f.rightcell];
@@ -1986,19 +2011,19 @@ template <bool calls, bool transfers = false>
         if (cond && at <= 0) goto done;
         w.settled = false;
         wordsteps(f);
-        newtemprecord(ft);
+        freshtemp(ft);
         w.wordpos = f.start;
         w.sp = base + 1;
         if (f.jumprel >= 0) {
           cells[ft] = cond ? 1.0 : 0.0;
           w.stmtflags = 1;
           w.iresult = ft + 1;
-          newtemprecord(ft + 1);
+          freshtemp(ft + 1);
           if (!cond) {
             cells[ft + 1] = 0.0;
             w.top = ft + 1;
             w.iresult = ft + 2;
-            newtemprecord(ft + 2);
+            freshtemp(ft + 2);
             w.wordpos = f.end - 1;
             ++line;
             w.jumped = 0;
