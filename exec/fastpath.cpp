@@ -566,7 +566,7 @@ Res runjump(Form& f) {
 
 // An empty statement: the evaluator's result cell, and the empty value for
 // a statement that reads the stack's top (a callback's model).
-Res runempty(Form& f) {
+[[gnu::always_inline]] inline Res runempty(Form& f) {
   exprsettled = false;
   if (!room(f) || firsttemp <= core::nsym) return notrun;
   const std::int32_t sp = core::xeqstackptr;
@@ -682,7 +682,7 @@ Res runblock(Form& f) {
   return ran();
 }
 
-Res runenddo(Form& f) {
+[[gnu::always_inline]] inline Res runenddo(Form& f) {
   // (A loop end leaves the words of the expression path as they were, but
   // for the temporary texts' start, which exprpathsteps sets anew.)
   if (!room(f)) return notrun;
@@ -820,7 +820,7 @@ Res runwords(Form& f, std::span<const std::int16_t> code) {
 // END or RETURN alone: the return to the caller (what it finds of the
 // subroutine running kept with the form from one return to the next), and
 // the rest of the caller's statement when a function returns into it.
-Res runreturn(Form& f, std::span<const std::int16_t> code) {
+[[gnu::always_inline]] inline Res runreturn(Form& f, std::span<const std::int16_t> code) {
   exprsettled = false;
   quietcall = false;
   if (!room(f)) return notrun;
@@ -1120,7 +1120,7 @@ struct Words {
 // A CALL of a subroutine with symbols for actuals: what its words leave,
 // the pushes and the call (the subroutine entered by the call word's
 // handler); its words when the call would fail.
-Res runcall(Form& f, std::span<const std::int16_t> code) {
+[[gnu::always_inline]] inline Res runcall(Form& f, std::span<const std::int16_t> code) {
   exprsettled = false;
   quietcall = false;
   if (!room(f)) return notrun;
@@ -1424,7 +1424,7 @@ template <bool inchain>
   if constexpr (inchain) {
     Words& w = *chain;
     chainhead(f, w);
-    newtemprecord(firsttemp);
+    freshtemp(firsttemp);  // (room() found its record)
     if (r.haspending) commitchained(r.pending, f.start + r.pendingat);
     w.stmtflags = flags;
     cells[f.target] = v.v;
@@ -2035,78 +2035,82 @@ template <bool calls, bool transfers = false>
         line = at;
         break;
       }
-      case Kind::call:
-      case Kind::wordassign:
-      case Kind::ret:
-        if constexpr (calls) {
-          // (Statements that may call, in a chain that takes them: what the
-          // last statement of the expression path left is written first.)
-          settle();
-          switch (f.kind) {
-            case Kind::call: {
-              ChainFrame fr{ft, base, frame};
-              if (!chaincall(f, line, w, fr, running)) goto done;
-              // (A formal bound to another type may have stirred the forms.)
-              if (epoch != ep) {
-                ++count;
-                goto done;
-              }
-              break;
-            }
-            case Kind::wordassign: {
-              if (f.wordfails >= chaintries && f.wordfailrun == runepoch) {
-                out.other = true;
-                goto done;
-              }
-              if (!running) {
-                if (!runstate()) goto done;
-                running = true;
-              } else if ((core::idecmd != -1 && core::idecmd != incall) ||
-                         (core::xeqmode & (core::runmode::callback | core::runmode::single |
-                                           core::runmode::running)) != core::runmode::running) {
-                goto done;
-              }
-              if (runwordassign(f, {}, &w) != ran()) {
-                if (f.wordfailrun != runepoch) {
-                  f.wordfailrun = runepoch;
-                  f.wordfails = 0;
-                }
-                ++f.wordfails;
-                goto done;
-              }
-              ++line;
-              // (A function's return gives back the stop word, command and mode.)
-              if (!quietafter()) {
-                ++count;
-                out.stop = true;
-                goto done;
-              }
-              break;
-            }
-            case Kind::ret: {
-              WordResult r = WordResult::unknown;
-              ChainFrame fr{ft, base, frame};
-              if (!chainreturn(f, line, w, fr, r)) goto done;
-              // The loop test comes next when the return gave back what it looks at.
-              predefined = false;
-              if (r != WordResult::looptest || !quietafter()) {
-                ++count;
-                out.stop = true;
-                out.leave = r != WordResult::looptest;
-                out.word = f.words[0];
-                goto done;
-              }
-              break;
-            }
-            default:
-              // (Every kind that may call is named above.)
-              __builtin_unreachable();
-          }
-          break;
-        } else {
+      // Statements that may call, in a chain that takes them (else the
+      // chain ends there): what the last statement of the expression path
+      // left is written first.
+      case Kind::call: {
+        if constexpr (!calls) {
           out.other = true;
           goto done;
+        } else {
+          settle();
+          ChainFrame fr{ft, base, frame};
+          if (!chaincall(f, line, w, fr, running)) goto done;
+          // (A formal bound to another type may have stirred the forms.)
+          if (epoch != ep) {
+            ++count;
+            goto done;
+          }
+          break;
         }
+      }
+      case Kind::wordassign: {
+        if constexpr (!calls) {
+          out.other = true;
+          goto done;
+        } else {
+          settle();
+          if (f.wordfails >= chaintries && f.wordfailrun == runepoch) {
+            out.other = true;
+            goto done;
+          }
+          if (!running) {
+            if (!runstate()) goto done;
+            running = true;
+          } else if ((core::idecmd != -1 && core::idecmd != incall) ||
+                     (core::xeqmode & (core::runmode::callback | core::runmode::single |
+                                       core::runmode::running)) != core::runmode::running) {
+            goto done;
+          }
+          if (runwordassign(f, {}, &w) != ran()) {
+            if (f.wordfailrun != runepoch) {
+              f.wordfailrun = runepoch;
+              f.wordfails = 0;
+            }
+            ++f.wordfails;
+            goto done;
+          }
+          ++line;
+          // (A function's return gives back the stop word, command and mode.)
+          if (!quietafter()) {
+            ++count;
+            out.stop = true;
+            goto done;
+          }
+          break;
+        }
+      }
+      case Kind::ret: {
+        if constexpr (!calls) {
+          out.other = true;
+          goto done;
+        } else {
+          settle();
+          WordResult r = WordResult::unknown;
+          ChainFrame fr{ft, base, frame};
+          if (!chainreturn(f, line, w, fr, r)) goto done;
+          // The loop test comes next when the return gave back what it looks at.
+          predefined = false;
+          if (r != WordResult::looptest || !quietafter()) {
+            ++count;
+            out.stop = true;
+            out.leave = r != WordResult::looptest;
+            out.word = f.words[0];
+            goto done;
+          }
+          break;
+        }
+      }
       case Kind::unknown:
       case Kind::none:
       case Kind::words:
@@ -2238,7 +2242,12 @@ namespace {
 
 }  // namespace
 
-Outcome runstatement(std::span<const std::int16_t> code) {
+namespace {
+
+// runstatement(), its counts kept in `tally` or not (the loop between
+// statements looks at nothing it need not).
+template <bool tallied>
+Outcome statements(std::span<const std::int16_t> code) {
   exprsettled = false;
   Res r = notrun;
   bool settled = false;  // quietstate() held and nothing since could change it
@@ -2255,7 +2264,7 @@ Outcome runstatement(std::span<const std::int16_t> code) {
       nforms = static_cast<std::uint32_t>(forms.size());
       if (f == nullptr || !f->ready) {
         // A READ or WRITE that its transfer program runs (exec/optforms.h).
-        if ((f == nullptr || f->kind == Kind::none) && tally == nullptr) {
+        if ((f == nullptr || f->kind == Kind::none) && !tallied) {
           const Transferred t = transferred(code, r);
           if (t == Transferred::goon) {
             // (The chain from the next statement runs such statements.)
@@ -2265,7 +2274,7 @@ Outcome runstatement(std::span<const std::int16_t> code) {
           }
           if (t == Transferred::stop) break;
         }
-        if (tally != nullptr)
+        if constexpr (tallied)
           handedover(s, code,
                      f == nullptr || f->kind == Kind::none ? nullptr : kindwhy(f->kind, false));
         break;
@@ -2274,7 +2283,7 @@ Outcome runstatement(std::span<const std::int16_t> code) {
     // Forms that follow each other run as a chain (see runchain()), unless
     // one from this statement lately ran too few to be worth its start.
     const auto chainhere = [&settled](const Form& g) {
-      return settled && g.chainshort != epoch && tally == nullptr && !alarmreset;
+      return !tallied && settled && g.chainshort != epoch && !alarmreset;
     };
   single:
     Res next = notrun;
@@ -2318,14 +2327,18 @@ Outcome runstatement(std::span<const std::int16_t> code) {
         next = runreturn(*f, code);
         settled = settled && quietcall;
         break;
-      default:
+      case Kind::unknown:
+      case Kind::none:
         break;
+      default:
+        // (Every kind is named above.)
+        __builtin_unreachable();
     }
     if (next == notrun) {
-      if (tally != nullptr) handedover(s, code, kindwhy(f->kind, true));
+      if constexpr (tallied) handedover(s, code, kindwhy(f->kind, true));
       break;
     }
-    if (tally != nullptr) ++tally->forms;
+    if constexpr (tallied) ++tally->forms;
     r = next;
     if (r != Outcome::looptest) break;
     if (!settled) {
@@ -2377,6 +2390,19 @@ Outcome runstatement(std::span<const std::int16_t> code) {
   // The rest of a statement handed back runs on the general path.
   if (r == Outcome::afterword) stir();
   return o;
+}
+
+}  // namespace
+
+namespace {
+// (Counting is for measuring: kept out of the way of the loop's own code.)
+[[gnu::noinline, gnu::cold]] Outcome tallied(std::span<const std::int16_t> code) {
+  return statements<true>(code);
+}
+}  // namespace
+
+Outcome runstatement(std::span<const std::int16_t> code) {
+  return tally == nullptr ? statements<false>(code) : tallied(code);
 }
 
 namespace {

@@ -488,7 +488,9 @@ template <int from>
         p = takeoperands<3>(s, z, n);
         goto test;
       default:
-        return res;
+        // (Programs are made of the codes above alone: no range test
+        // before the dispatch.)
+        __builtin_unreachable();
     }
     if (!pushmade(r, n)) return res;
     continue;
