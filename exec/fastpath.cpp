@@ -566,7 +566,7 @@ Res runjump(Form& f) {
 
 // An empty statement: the evaluator's result cell, and the empty value for
 // a statement that reads the stack's top (a callback's model).
-[[gnu::always_inline]] inline Res runempty(Form& f) {
+Res runempty(Form& f) {
   exprsettled = false;
   if (!room(f) || firsttemp <= core::nsym) return notrun;
   const std::int32_t sp = core::xeqstackptr;
@@ -682,7 +682,7 @@ Res runblock(Form& f) {
   return ran();
 }
 
-[[gnu::always_inline]] inline Res runenddo(Form& f) {
+Res runenddo(Form& f) {
   // (A loop end leaves the words of the expression path as they were, but
   // for the temporary texts' start, which exprpathsteps sets anew.)
   if (!room(f)) return notrun;
@@ -820,7 +820,7 @@ Res runwords(Form& f, std::span<const std::int16_t> code) {
 // END or RETURN alone: the return to the caller (what it finds of the
 // subroutine running kept with the form from one return to the next), and
 // the rest of the caller's statement when a function returns into it.
-[[gnu::always_inline]] inline Res runreturn(Form& f, std::span<const std::int16_t> code) {
+Res runreturn(Form& f, std::span<const std::int16_t> code) {
   exprsettled = false;
   quietcall = false;
   if (!room(f)) return notrun;
@@ -1120,7 +1120,7 @@ struct Words {
 // A CALL of a subroutine with symbols for actuals: what its words leave,
 // the pushes and the call (the subroutine entered by the call word's
 // handler); its words when the call would fail.
-[[gnu::always_inline]] inline Res runcall(Form& f, std::span<const std::int16_t> code) {
+Res runcall(Form& f, std::span<const std::int16_t> code) {
   exprsettled = false;
   quietcall = false;
   if (!room(f)) return notrun;
@@ -2242,12 +2242,9 @@ namespace {
 
 }  // namespace
 
-namespace {
-
-// runstatement(), its counts kept in `tally` or not (the loop between
-// statements looks at nothing it need not).
-template <bool tallied>
-Outcome statements(std::span<const std::int16_t> code) {
+Outcome runstatement(std::span<const std::int16_t> code) {
+  // (Counts are kept only for measuring: looked at once.)
+  const bool tallied = tally != nullptr;
   exprsettled = false;
   Res r = notrun;
   bool settled = false;  // quietstate() held and nothing since could change it
@@ -2274,7 +2271,7 @@ Outcome statements(std::span<const std::int16_t> code) {
           }
           if (t == Transferred::stop) break;
         }
-        if constexpr (tallied)
+        if (tallied)
           handedover(s, code,
                      f == nullptr || f->kind == Kind::none ? nullptr : kindwhy(f->kind, false));
         break;
@@ -2282,7 +2279,7 @@ Outcome statements(std::span<const std::int16_t> code) {
     }
     // Forms that follow each other run as a chain (see runchain()), unless
     // one from this statement lately ran too few to be worth its start.
-    const auto chainhere = [&settled](const Form& g) {
+    const auto chainhere = [&settled, tallied](const Form& g) {
       return !tallied && settled && g.chainshort != epoch && !alarmreset;
     };
   single:
@@ -2335,10 +2332,10 @@ Outcome statements(std::span<const std::int16_t> code) {
         __builtin_unreachable();
     }
     if (next == notrun) {
-      if constexpr (tallied) handedover(s, code, kindwhy(f->kind, true));
+      if (tallied) handedover(s, code, kindwhy(f->kind, true));
       break;
     }
-    if constexpr (tallied) ++tally->forms;
+    if (tallied) ++tally->forms;
     r = next;
     if (r != Outcome::looptest) break;
     if (!settled) {
@@ -2390,19 +2387,6 @@ Outcome statements(std::span<const std::int16_t> code) {
   // The rest of a statement handed back runs on the general path.
   if (r == Outcome::afterword) stir();
   return o;
-}
-
-}  // namespace
-
-namespace {
-// (Counting is for measuring: kept out of the way of the loop's own code.)
-[[gnu::noinline, gnu::cold]] Outcome tallied(std::span<const std::int16_t> code) {
-  return statements<true>(code);
-}
-}  // namespace
-
-Outcome runstatement(std::span<const std::int16_t> code) {
-  return tally == nullptr ? statements<false>(code) : tallied(code);
 }
 
 namespace {
