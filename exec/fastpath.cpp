@@ -806,7 +806,9 @@ Res runwordsfrom(std::span<const std::int16_t> code, std::int16_t last) {
 Res runwords(Form& f, std::span<const std::int16_t> code) {
   exprsettled = false;
   if (!room(f)) return notrun;
-  if (!f.wordsteps.empty() && falseguard(f)) return ran();
+  // (Only a statement of words under a one-line IF has its condition's
+  // steps: those of a statement that assigns a value are its own.)
+  if (f.kind == Kind::words && !f.wordsteps.empty() && falseguard(f)) return ran();
   head(f.start, f.end);
   wordprologue(f.start);
   // The loop's handlers may grow the stores: forms then look again.
