@@ -86,37 +86,14 @@ struct Expr {
 struct DoRecord {
   std::int32_t laststmt = 0, dostmt = 0, var = 0, adr = 0;
 };
-struct alignas(64) Form {
-  // (What the statement loop reads of every statement it runs comes first,
-  // on the form's first cache line: the kind, whether the form is live, the
-  // frame its room was found for and the chains' notes.)
+struct Form {
   Kind kind = Kind::unknown;
-  // A statement of words that assigns one value: how often a chain of
-  // forms found in the run `wordfailrun` that the loop must run it (after
-  // a few, chains end there without trying it till the next run); the
-  // function references among its steps.
-  std::uint8_t wordfails = 0;
-  std::uint8_t wordcalls = 0;
-  std::uint64_t checked = 0;  // `epoch` at which the words and types were last checked
-  std::uint64_t live = 0;     // `checked` when the form was ready then, else 0
-  // The frame for which `room` found room since the form was last checked
-  // (framekey; 0 none).
-  std::uint64_t roomframe = 0;
-  // The `epoch` in which a chain of forms from this statement ran too few
-  // statements to be worth its start (exec/fastpath.cpp): till the forms
-  // are looked at again, the statement loop runs it alone.
-  std::uint64_t chainshort = 0;
-  // The `runepoch` in which a chain from this statement met a CALL, a
-  // return or a statement of words that assigns a value: chains from it
-  // then take those too.
-  std::uint64_t chaincalls = 0;
+  // Kind::none: why (see Tally in exec/fastpath.h).
+  std::string why;
+  std::uint64_t checked = 0;        // `epoch` at which the words and types were last checked
+  std::uint64_t live = 0;           // `checked` when the form was ready then, else 0
   std::uint64_t run = 0;            // `runepoch` of that check
   std::int32_t start = 0, end = 0;  // the statement's first word and the next statement's
-  std::uint64_t wordfailrun = 0;    // (see `wordfails`)
-  // (Here for the loop's sake: `target` is told of with the assignment's
-  // fields, `nvalues` with those of a statement of words, below.)
-  std::int32_t target = 0;
-  std::int32_t nvalues = 0;
   // What the form was compiled from.
   std::vector<std::int16_t> words;
   std::vector<std::pair<std::int32_t, std::int16_t>> types;  // symbol, its type
@@ -131,6 +108,7 @@ struct alignas(64) Form {
   // The arrays the statement names: the general path sets each up (and
   // fails on one without storage) before it evaluates anything.
   std::vector<std::int32_t> arrays;
+  std::int32_t target = 0;
   std::int32_t cells = 0;  // result cells the general path would take
   // An assignment: the entries above the operand stack that the general
   // path takes for it, its linked form and the evaluator's deepest stack
@@ -138,6 +116,17 @@ struct alignas(64) Form {
   std::int32_t linkneed = 0;
   std::int32_t topcell = 0;  // highest cell a step names
   bool ready = false;        // what `ready` found, with the words
+  // The frame for which `room` found room since the form was last checked
+  // (framekey; 0 none).
+  std::uint64_t roomframe = 0;
+  // The `epoch` in which a chain of forms from this statement ran too few
+  // statements to be worth its start (exec/fastpath.cpp): till the forms
+  // are looked at again, the statement loop runs it alone.
+  std::uint64_t chainshort = 0;
+  // The `runepoch` in which a chain from this statement met a CALL, a
+  // return or a statement of words that assigns a value: chains from it
+  // then take those too.
+  std::uint64_t chaincalls = 0;
   // A block IF, ELSEIF or ENDIF: its word's kind (the condition in `cond`,
   // the statement its jump names in `target`).
   std::uint32_t blockkind = 0;
@@ -170,6 +159,11 @@ struct alignas(64) Form {
   // (Found with `leaf`: the call's frame fits on the stack above its
   // actuals, and the subroutine's record and value cell are there.)
   bool frameroom = false;
+  // A statement of words that assigns one value: how often a chain of
+  // forms found in the run `wordfailrun` that the loop must run it (after
+  // a few, chains end there without trying it till the next run).
+  std::uint64_t wordfailrun = 0;
+  std::uint8_t wordfails = 0;
   // A statement of words that assigns one value: its steps (a statement of
   // words too, for the words' handlers when it cannot be computed so).
   // (fn: a built-in of one or two numbers, `sym` its argument count.)
@@ -194,8 +188,9 @@ struct alignas(64) Form {
   // number of entries, the values taken, the statement flags, then the
   // entries: a symbol, or -(k + 1) for the statement's k-th result cell.
   std::vector<std::int32_t> wordshapes;
-  std::int32_t maxstack = 0;
-  bool flagged = false;  // a word operator comes after the last call (or there is no call)
+  std::int32_t nvalues = 0, maxstack = 0;
+  bool flagged = false;        // a word operator comes after the last call (or there is no call)
+  std::uint8_t wordcalls = 0;  // the function references among the steps
   // The end of a DO loop: the loop's symbol and its record.
   std::int32_t dosym = 0;
   DoRecord loop;
@@ -208,8 +203,6 @@ struct alignas(64) Form {
   // (Computed conditions: the condition's word steps in `wordsteps`, each
   // push's cell in its `index`, the operators' results `nvalues`, its
   // deepest stack `maxstack`.)
-  // Kind::none: why (see Tally in exec/fastpath.h).
-  std::string why;
 };
 
 // Form f stays what it is when formal s changes between types that read
