@@ -1801,8 +1801,10 @@ constexpr std::uint8_t chaintries = 3;
 // (`calls` in its outcome), and the chain's words stay in registers.
 // With `transfers` too, it goes on through READs and WRITEs that their
 // transfer programs run (see chaintransfer()).
+// (On a cache line of its own, so that its loop keeps its place whatever
+// code comes before it.)
 template <bool calls, bool transfers = false>
-[[gnu::noinline]] void runchain(Form* table, std::uint32_t nforms, Chain& out) {
+[[gnu::noinline, gnu::aligned(64)]] void runchain(Form* table, std::uint32_t nforms, Chain& out) {
   std::int32_t count = 0;  // statements run
   // (A stop line is looked for by the loop test itself.)
   const std::int32_t first = core::xeqline, last = core::nstmt;
