@@ -18,6 +18,7 @@
 #include "exec/control.h"
 #include "exec/fastpath_call.h"
 #include "exec/fastpath_form.h"
+#include "exec/fastpath_frames.h"
 #include "exec/fastpath_numbers.h"
 #include "exec/operators.h"
 #include "exec/optforms.h"
@@ -441,7 +442,27 @@ static_assert(xop::tgt - xop::tlt == 0x20 && xop::tle - xop::tlt == 0x40 &&
 // is no finite number, a failure, a result that the words would take for a
 // text). The caller looked at the floating-point status before: a failed
 // calculation not yet reported is the words' to report.
+// (`guard`: the one-line IF before a statement of words, whose condition
+// is most often one operator on two numbers, taken in one step; a
+// computed jump's seldom is: a relation of two numbers has a form of its
+// own.)
+template <bool guard = false>
 [[gnu::always_inline]] inline bool jumpcondition(const Form& f, const double* cells, double* made) {
+  if constexpr (guard) {
+    if (f.wordsteps.size() == 3 && f.wordsteps[1].op == Form::WordStep::push) {
+      const Form::WordStep* const s = f.wordsteps.data();
+      const double a = cells[s[0].index], b = cells[s[1].index];
+      if (!std::isfinite(a) || !std::isfinite(b)) return false;
+      double r = 0.0;
+      if (!loopop(s[2].word, a, b, r) || !std::isfinite(r)) {
+        plat::fpu_clear();
+        return false;
+      }
+      if (textlike(r)) return false;
+      made[0] = made[1] = r;
+      return true;
+    }
+  }
   std::array<double, longeststack> stack;
   std::array<bool, longeststack> result;
   std::size_t sp = 0, k = 0;
@@ -472,9 +493,11 @@ static_assert(xop::tgt - xop::tlt == 0x20 && xop::tle - xop::tlt == 0x40 &&
 // What the words of a computed jump leave (see jumpcondition): each
 // operator's result in the next result cell; when the IF finds its value
 // 0, that value as the statement's result.
+template <bool guard = false>
 [[gnu::always_inline]] inline Res computedjump(Form& f, std::int32_t at) {
   std::array<double, longeststack> made;
-  if (plat::fpu_peek_status() != 0 || !jumpcondition(f, z.data(), made.data())) return notrun;
+  if (plat::fpu_peek_status() != 0 || !jumpcondition<guard>(f, z.data(), made.data()))
+    return notrun;
   const std::int32_t k = f.nvalues;
   const double v = made[static_cast<std::size_t>(k)];
   if (v != 0.0 && at <= 0) return notrun;
@@ -514,7 +537,7 @@ static_assert(xop::tgt - xop::tlt == 0x20 && xop::tle - xop::tlt == 0x40 &&
 // compute it).
 [[gnu::noinline]] bool falseguard(Form& f) {
   // (A computed jump with no statement to go to leaves just this, or nothing.)
-  return computedjump(f, 0) != notrun;
+  return computedjump<true>(f, 0) != notrun;
 }
 
 // A GOTO alone or under a one-line IF of a relation: what the loop's words
@@ -732,16 +755,11 @@ const Form* wordform() {
   return &f;
 }
 
-Res resumewords(std::span<const std::int16_t> code);
 Res runwordsfrom(std::span<const std::int16_t> code, std::int16_t last);
-
 // The rest of the statement that a function's return resumes (`last` the
 // return's word): a statement of words that assigns one value goes on by
 // its steps, any other by its words.
-[[gnu::noinline]] Res returninto(std::span<const std::int16_t> code, std::int16_t last) {
-  if (const Res res = resumewords(code); res != notrun) return res;
-  return runwordsfrom(code, last);
-}
+Res returninto(std::span<const std::int16_t> code, std::int16_t last);
 
 // Runs words of the statement being run from `wordpos` on, as the loop
 // runs them, and on into the statement that a return resumes. Whatever
@@ -1239,10 +1257,18 @@ inline void makepending(const Form& f, WordRun& r) {
 // the words push them, the run's values in their result cells.
 // (`shape`: the stack that the form keeps for the word, for a run from
 // the statement's start; -1 none.)
-[[gnu::noinline]] void wordstate(const Form& f, WordRun& r, std::int32_t upto,
-                                 std::int32_t shape = -1) {
+[[gnu::always_inline]] inline void wordstate(const Form& f, WordRun& r, std::int32_t upto,
+                                             std::int32_t shape = -1) {
   makepending(f, r);
-  wordsbegin(f, r);
+  if (!r.prologue) {
+    // The word path's first steps; what the prologue writes besides (the
+    // result record at `firsttemp`, which the run's first value or the
+    // next result takes, and the run words) is written below.
+    head(f.start, f.end);
+    wordpathstart();
+    core::xeqstackptr = core::xeqstackbase;
+    r.prologue = true;
+  }
   const std::int32_t base = core::xeqstackbase;
   std::int32_t* const stack = core::adrs.data() + base;  // (room() found room for them)
   std::int32_t n = core::xeqstackptr - base;
@@ -1302,7 +1328,7 @@ inline void makepending(const Form& f, WordRun& r) {
 // The words of the statement being run from `wordpos` on, the words'
 // state made there; with `enter`, that word is a reference whose
 // function's one step did not take it, entered as the words enter it.
-[[gnu::noinline]] Res wordsfromhere(std::span<const std::int16_t> code, bool enter) {
+[[gnu::always_inline]] inline Res wordsfromhere(std::span<const std::int16_t> code, bool enter) {
   if (enter && referencerun(code[static_cast<std::size_t>(wordpos - 1)])) return ran();
   const auto zsize = z.size();
   const std::int32_t nname = core::nname, nztop = core::nztop;
@@ -1333,6 +1359,24 @@ inline void chainhead(const Form& f, Words& w) {
 // and the run state looked at; one reference at most), the run words go
 // to its locals, and a statement that must run its words is the loop's
 // (notrun, nothing changed but result cells).
+// A step of wordsteps() that the words must take: `at` its word,
+// `reference` a function's (`enter`: one its function's one step does not
+// take, which the words enter as they stand then). (Out of line: the steps
+// reach it only when they give up.)
+template <bool inchain>
+[[gnu::noinline]] Res towords(Form& f, std::span<const std::int16_t> code, WordRun& r,
+                              std::int32_t at, bool reference, bool enter = false,
+                              std::int32_t shape = -1) {
+  if (inchain || (!r.committed && (r.resumed || !reference))) {
+    if (r.haspending) unbind(r.pending);
+    if (inchain || r.resumed) return notrun;
+    return wordsfromstart(f, code);
+  }
+  wordstate(f, r, at, shape);
+  if (r.resumed) return notrun;
+  return wordsfromhere(code, enter);
+}
+
 template <bool inchain>
 [[gnu::always_inline]] inline Res wordsteps(Form& f, std::span<const std::int16_t> code, WordRun& r,
                                             std::size_t from,
@@ -1343,19 +1387,9 @@ template <bool inchain>
   std::uint32_t flags = r.flags;
   const std::int32_t base = core::xeqstackbase;
   const auto steps = std::span<const Form::WordStep>(f.wordsteps).subspan(from);
-  // A step the words must take: `at` its word, `reference` a function's
-  // (`enter`: one its function's one step does not take, which the words
-  // enter as they stand then).
-  const auto towords = [&](std::int32_t at, bool reference, bool enter = false,
-                           std::int32_t shape = -1) -> Res {
-    if (inchain || (!r.committed && (r.resumed || !reference))) {
-      if (r.haspending) unbind(r.pending);
-      if (inchain || r.resumed) return notrun;
-      return wordsfromstart(f, code);
-    }
-    wordstate(f, r, at, shape);
-    if (r.resumed) return notrun;
-    return wordsfromhere(code, enter);
+  const auto towords = [&f, code, &r](std::int32_t at, bool reference, bool enter = false,
+                                      std::int32_t shape = -1) {
+    return fast::towords<inchain>(f, code, r, at, reference, enter, shape);
   };
   for (const Form::WordStep& s : steps) {
     switch (s.op) {
@@ -1402,9 +1436,29 @@ template <bool inchain>
         }
         // (The reference bound before it is made first, as the words make it.)
         if (r.haspending) makepending(f, r);
-        if ((!inchain && !runstate()) || !bindcall(f.start + s.index, s.sym, args, base + s.depth,
-                                                   firsttemp + s.first, given, forms, r.pending))
+        // (A function that bindcall() does not take is entered as the words
+        // enter it, which look at the run state themselves; what it found
+        // of the function is kept with the step. A chain gives such a
+        // statement to the loop at once.)
+        if constexpr (!inchain) {
+          if (s.unfitkey != 0 && s.unfitkey == callepoch - kindmoves &&
+              s.unfitframe == framekey(firsttemp, base) && s.unfitscope == core::lokalscope &&
+              s.unfitstop == stopline)
+            return towords(s.index, true, true, s.shape);
+        }
+        if (!inchain && !runstate()) return towords(s.index, true, true, s.shape);
+        if (!bindcall(f.start + s.index, s.sym, args, base + s.depth, firsttemp + s.first, given,
+                      forms, r.pending)) {
+          if (!inchain &&
+              unfitsite(f.start + s.index, s.sym, args, base + s.depth, firsttemp + s.first)) {
+            Form::WordStep& kept = f.wordsteps[static_cast<std::size_t>(&s - f.wordsteps.data())];
+            kept.unfitkey = callepoch - kindmoves;
+            kept.unfitframe = framekey(firsttemp, base);
+            kept.unfitscope = core::lokalscope;
+            kept.unfitstop = stopline;
+          }
           return towords(s.index, true, true, s.shape);
+        }
         if (!r.pending.plainback) {
           unbind(r.pending);
           return towords(s.index, true, false, s.shape);
@@ -1451,10 +1505,11 @@ template <bool inchain>
   }
 }
 
-// The steps of a run outside a chain (see wordsteps), kept out of line.
-[[gnu::noinline]] Res wordsteps(Form& f, std::span<const std::int16_t> code, WordRun& r,
-                                std::size_t from, std::array<Entry, longeststack>& stack,
-                                std::size_t sp) {
+// The steps of a run outside a chain (see wordsteps).
+[[gnu::always_inline]] inline Res wordsteps(Form& f, std::span<const std::int16_t> code, WordRun& r,
+                                            std::size_t from,
+                                            std::array<Entry, longeststack>& stack,
+                                            std::size_t sp) {
   return wordsteps<false>(f, code, r, from, stack, sp, nullptr);
 }
 
@@ -1464,19 +1519,27 @@ template <bool inchain>
 // In a chain (`chain`, with room found and the run state looked at), the
 // run words go to its locals, and a statement that must run its words is
 // the loop's (notrun, nothing changed but result cells).
-Res runwordassign(Form& f, std::span<const std::int16_t> code, Words* chain = nullptr) {
-  if (chain == nullptr) {
-    exprsettled = false;
-    if (!room(f)) return notrun;
-  } else if (f.wordcalls > 1) {
-    return notrun;
-  }
-  if (plat::fpu_peek_status() != 0) return chain == nullptr ? runwords(f, code) : notrun;
+// The same outside a chain, its steps in line (kept out of the chain's
+// code, which takes such a statement with one reference at most).
+[[gnu::noinline]] Res wordassignalone(Form& f, std::span<const std::int16_t> code) {
+  exprsettled = false;
+  if (!room(f)) return notrun;
+  if (plat::fpu_peek_status() != 0) return runwords(f, code);
   std::array<Entry, longeststack> stack;
   stack[0] = {0.0, false};  // the target
   WordRun r;
-  return chain == nullptr ? wordsteps(f, code, r, 0, stack, 1)
-                          : wordsteps<true>(f, code, r, 0, stack, 1, chain);
+  return wordsteps(f, code, r, 0, stack, 1);
+}
+// In a chain (see runwordassign).
+[[gnu::noinline]] Res wordassignchained(Form& f, Words* chain) {
+  if (f.wordcalls > 1 || plat::fpu_peek_status() != 0) return notrun;
+  std::array<Entry, longeststack> stack;
+  stack[0] = {0.0, false};  // the target
+  WordRun r;
+  return wordsteps<true>(f, {}, r, 0, stack, 1, chain);
+}
+inline Res runwordassign(Form& f, std::span<const std::int16_t> code, Words* chain = nullptr) {
+  return chain == nullptr ? wordassignalone(f, code) : wordassignchained(f, chain);
 }
 
 // The rest of the statement of words of form f that a function's return
@@ -1484,18 +1547,22 @@ Res runwordassign(Form& f, std::span<const std::int16_t> code, Words* chain = nu
 // the reference, from the operand stack as the words left it. notrun when
 // the loop's handlers go on from `wordpos` (nothing changed, or the words'
 // state made where the steps gave up).
-[[gnu::noinline]] Res resumewords(std::span<const std::int16_t> code) {
+[[gnu::always_inline]] inline Res resumewords(std::span<const std::int16_t> code) {
   // (The statement being run, by its checked form, as wordform() finds it.)
   const std::int32_t line = core::xeqline;
   if (line < 1 || static_cast<std::size_t>(line) >= forms.size()) return notrun;
   Form& f = forms[static_cast<std::size_t>(line)];
   if (f.kind != Kind::wordassign || f.checked != epoch || f.start != stmtstart) return notrun;
   const std::int32_t at = wordpos - 1 - f.start;
-  std::size_t j = 0;
-  while (j < f.wordsteps.size() &&
-         (f.wordsteps[j].op != Form::WordStep::call || f.wordsteps[j].index != at))
-    ++j;
-  if (j == f.wordsteps.size()) return notrun;
+  const std::size_t nsteps = f.wordsteps.size();
+  std::size_t j = f.resumestep;
+  if (j >= nsteps || f.wordsteps[j].op != Form::WordStep::call || f.wordsteps[j].index != at) {
+    j = 0;
+    while (j < nsteps && (f.wordsteps[j].op != Form::WordStep::call || f.wordsteps[j].index != at))
+      ++j;
+    if (j == nsteps) return notrun;
+    f.resumestep = static_cast<std::uint32_t>(j);
+  }
   const Form::WordStep& s = f.wordsteps[j];
   const std::int32_t base = core::xeqstackbase;
   const std::int32_t n = core::xeqstackptr - base;
@@ -1523,6 +1590,11 @@ Res runwordassign(Form& f, std::span<const std::int16_t> code, Words* chain = nu
   r.resumed = true;
   r.flags = r.flagsfrom = stmtflags;
   return wordsteps(f, code, r, j + 1, stack, static_cast<std::size_t>(n));
+}
+
+[[gnu::noinline]] Res returninto(std::span<const std::int16_t> code, std::int16_t last) {
+  if (const Res res = resumewords(code); res != notrun) return res;
+  return runwordsfrom(code, last);
 }
 
 // The form of statement s, checked against its words and types and what it
@@ -1594,6 +1666,35 @@ bool quietline() {
                core::adrs.data()[base], jumpedflag,        exprsettled, false};
 }
 
+// What storewords() writes but for the words that the transfer's own road
+// writes itself once it runs (see chaintransfer(); storewordsrest() writes
+// those).
+[[gnu::noinline]] void storewordsahead(const Words& w) {
+  if (w.wordstart) {
+    eventcmd = 0;
+    rerunflag = false;
+    core::iostatw[0] = 0;
+    if (core::xeqmode & core::runmode::running) stoppedflag = 0;
+  }
+  core::xeqline = w.line;
+  wordpos = w.wordpos;
+  stmtflags = w.stmtflags;
+  core::adrs.data()[core::xeqstackbase] = w.top;
+  jumpedflag = w.jumped;
+  exprsettled = w.settled;
+}
+void storewordsrest(const Words& w) {
+  core::xeqstop = 0;
+  if (core::lokalscope == 0) core::lokalscope = core::lokalsub;
+  if ((core::idestate & core::busy::compiling) == 0) core::nomsg = 0;
+  core::msgkey.blank();
+  stmtstart = w.start;
+  stmtend = w.end;
+  core::c1tmptop = w.c1tmp;
+  core::iresult = w.iresult;
+  core::xeqstackptr = w.sp;
+}
+
 // What the statements of a chain left, as each would have written it.
 [[gnu::noinline]] void storewords(const Words& w) {
   core::xeqstop = 0;
@@ -1660,8 +1761,15 @@ inline void chainwordsteps(const Form& f, Words& w, const ChainFrame& fr) {
 // runcall() does it, the run words kept in `w` and the chain's frame
 // moved to the callee's. False when the loop must run the statement
 // (what it changed then is what the statement's own first steps write).
-[[gnu::noinline]] bool chaincall(Form& f, std::int32_t& line, Words& w, ChainFrame& fr,
-                                 bool& running) {
+#if defined(__clang__)
+[[gnu::noinline]]
+#else
+// (Compiled apart: what the chain keeps across it does not depend on which
+// registers this code happens to use.)
+[[gnu::noipa]]
+#endif
+bool chaincall(Form& f, std::int32_t& line, Words& w, ChainFrame& fr,
+                              bool& running) {
   const Callee& c = f.callee;
   std::int16_t f1 = 0;
   std::memcpy(&f1, z.data() + c.S, sizeof f1);
@@ -1750,7 +1858,7 @@ bool chainxfer(std::ptrdiff_t s) {
 // chaintransfer(), by the transfer's own road below). One that stops the
 // chain leaves what the loop makes of it here (taken by runstatement()).
 enum class Transferred : std::uint8_t { none, goon, stop };
-Transferred chaintransfer();
+Transferred chaintransfer(const Words& w);
 bool transferstopped = false;
 Res transferanswer = Outcome::looptest;
 
@@ -1880,8 +1988,7 @@ template <bool calls, bool transfers = false>
         if (f.kind == Kind::none && f.run == runepoch && optforms::transferable(line)) {
           settle();
           w.line = line;
-          storewords(w);
-          const Transferred t = chaintransfer();
+          const Transferred t = chaintransfer(w);
           ++count;
           if (t != Transferred::goon) {
             // (It wrote the run words as the loop leaves them.)
@@ -2216,9 +2323,10 @@ namespace {
 // What the transfer's own road did with the statement at `xeqline`: none
 // (nothing changed), or it ran and the loop goes on with the next
 // statement, or it stops at the outcome r (Transferred, above).
-[[gnu::noinline]] Transferred transferred(std::span<const std::int16_t> code, Res& r) {
+[[gnu::noinline]] Transferred transferred(std::span<const std::int16_t> code, Res& r,
+                                          bool clear = false) {
   WordResult answer = WordResult::next;
-  const optforms::Xfer x = optforms::transfer(code, answer);
+  const optforms::Xfer x = optforms::transfer(code, answer, clear);
   if (x == optforms::Xfer::none) return Transferred::none;
   exprsettled = false;
   r = x == optforms::Xfer::handed ? notrun
@@ -2229,13 +2337,17 @@ namespace {
              : Transferred::stop;
 }
 
-// The statement at `xeqline`, met by a chain of forms that wrote its run
-// words and found that it has a transfer program: run as transferred()
-// runs it. When it stops (anything but goon), what the loop makes of it
-// is left in transferanswer.
-[[gnu::noinline]] Transferred chaintransfer() {
+// The statement at w.line, met by a chain of forms whose words are w and
+// found to have a transfer program: the chain's words written, run as
+// transferred() runs it. When it stops (anything but goon), what the loop
+// makes of it is left in transferanswer. (The words that the road writes
+// again once it runs are written only where it does not.)
+[[gnu::noinline]] Transferred chaintransfer(const Words& w) {
   Res r = Outcome::looptest;
-  Transferred t = transferred({}, r);
+  storewordsahead(w);
+  const bool clear = optforms::transferclear(core::xeqline);
+  if (!clear) storewordsrest(w);
+  Transferred t = clear ? transferred({}, r, true) : Transferred::none;
   if (t == Transferred::goon) return t;
   // (A program that declined: the loop runs the statement, as after a
   // chain that ended there.)

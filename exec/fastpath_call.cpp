@@ -18,6 +18,7 @@
 #include "exec/control.h"
 #include "exec/fastpath.h"
 #include "exec/fastpath_call.h"
+#include "exec/fastpath_frames.h"
 #include "exec/optforms.h"
 #include "exec/postfix.h"
 #include "exec/xeqtemps.h"
@@ -401,6 +402,13 @@ bool bindcall(std::int32_t site, std::int32_t S, std::int32_t n, std::int32_t pt
   return true;
 }
 
+bool unfitsite(std::int32_t site, std::int32_t S, std::int32_t n, std::int32_t ptr,
+               std::int32_t first) {
+  const Known& known = knowns[knownat(site)];
+  return known.siteunfit != 0 && known.siteunfit == callepoch - kindmoves &&
+         samesite(known, site, S, n, ptr, core::xeqstackbase, first);
+}
+
 void unbind(const Bound& b) {
   double* const cells = z.data();
   const Known& known = *b.known;
@@ -427,7 +435,9 @@ template <bool chained>
     stack[ptr + 4] = firsttemp;
     stack[ptr + 5] = wfunction;
   }
-  keepdollar(S, cells[1]);
+  // (The caller's `$` that a call keeps for its function's return is read
+  // only by a return, and every call of the function keeps it anew: a call
+  // whose return is made here need not keep it.)
   const std::int32_t prev = savedcmd();
   const std::int32_t mode = core::xeqmode & core::runmode::framebits;
   // The function's record: the argument count, the caller's mode and
@@ -562,38 +572,9 @@ bool enterrun(const Callee& c, std::int32_t n, const std::int32_t* formals, bool
   return true;
 }
 
-// What a return found of the subroutine it left and of its frame, for
-// the subroutine's record as it was and the stack's base then: the stores
-// only grow within a run, so what was found holds while both stay.
-struct Left {
-  std::uint64_t run = 0;     // `runepoch` it was found in
-  std::uint64_t record = 0;  // the subroutine's record (its cell's bits)
-  std::int32_t S = 0, base = 0, m = 0;
-  std::int32_t header = 0;  // (where its formals stand in the program)
-  bool function = false;
-  // The header's formals, when there are at most maxformals and each
-  // names a cell (`plain`).
-  bool plain = false;
-  std::array<std::int32_t, maxformals> formals{};
-  // The bounds of the statement that a function's return goes on in, for
-  // statement `boundsline` (0 none).
-  std::int32_t boundsline = 0, boundsstart = 0, boundsend = 0;
-};
-std::array<Left, 64> lefts;  // by subroutine symbol
-
-namespace {
-
-// What a return from subroutine S with its frame below stack base b finds
-// (`known` brought up to date when it is looked at anew), the record's
-// bits in `bits`; null when leave() must look.
-[[gnu::always_inline]] inline Left* findleft(Callee& known, std::int32_t S, std::int32_t b,
-                                             std::uint64_t& bits) {
+Left* findleftnew(Callee& known, std::int32_t S, std::int32_t b) {
   const auto zsize = static_cast<std::int32_t>(z.size());
   double* const cells = z.data();
-  Left& left = lefts[static_cast<std::uint32_t>(S) % lefts.size()];
-  if (left.run == runepoch && left.S == S && left.base == b && S + 1 < zsize &&
-      (std::memcpy(&bits, cells + S, sizeof bits), bits == left.record))
-    return &left;
   if (S > core::nsym || S > name.size() || S >= zsize || b <= framesize) return nullptr;
   const bool function = (name.data()[S - 1].type & 0x5) == 0x5;
   std::int16_t record[4];
@@ -605,6 +586,8 @@ namespace {
   const std::int32_t m = std::min(known.formals, f4);
   const std::int32_t at = known.hp - known.formals;
   if (m > 0 && (!core::xeqbuf.valid(at) || !core::xeqbuf.valid(at + m - 1))) return nullptr;
+  Left& left = lefts[static_cast<std::uint32_t>(S) % lefts.size()];
+  std::uint64_t bits = 0;
   std::memcpy(&bits, cells + S, sizeof bits);
   left = Left{runepoch, bits, S, b, m, m > 0 ? at : 0, function};
   left.plain = m <= maxformals;
@@ -613,33 +596,15 @@ namespace {
     left.plain = formal >= 1 && formal < zsize;
     left.formals[static_cast<std::size_t>(i)] = formal;
   }
+  left.line = f2;
+  left.count = f4;
+  const auto f3 = static_cast<std::uint16_t>(record[2]);
+  left.mode = f3 & 0xFF;
+  left.cmd = static_cast<std::int8_t>((f3 >> 8) & 0xFF);
+  record[1] = 0;
+  std::memcpy(&left.cleared, record, sizeof record);
   return &left;
 }
-
-// The return's give-back: each actual (a symbol or the cell of an array
-// element) takes the value of the formal the subroutine's header names
-// for it. (The stores only grow within a run: a formal found to name a
-// cell still does.)
-[[gnu::always_inline]] inline void giveback(const Left& left, const std::int32_t* actuals) {
-  double* const cells = z.data();
-  const std::int32_t zlast = static_cast<std::int32_t>(z.size()) - 1;
-  const std::int32_t m = left.m;
-  if (left.plain) {
-    for (std::int32_t i = 0; i < m; ++i) {
-      const std::int32_t a = actuals[i];
-      if (a >= 1 && a <= zlast) cells[a] = cells[left.formals[static_cast<std::size_t>(i)]];
-    }
-    return;
-  }
-  const std::int16_t* const header = core::xeqbuf.data() + left.header;
-  for (std::int32_t i = 0; i < m; ++i) {
-    const std::int32_t formal = header[i];
-    const std::int32_t a = actuals[i];
-    if (formal >= 1 && formal <= zlast && a >= 1 && a <= zlast) cells[a] = cells[formal];
-  }
-}
-
-}  // namespace
 
 bool leaverun(Callee& known, WordResult& r) {
   const std::int32_t S = core::lokalscope;
@@ -650,8 +615,7 @@ bool leaverun(Callee& known, WordResult& r) {
       S < 1 || b > adrs.size())
     return false;
   double* const cells = z.data();
-  std::uint64_t bits = 0;
-  Left* const found = findleft(known, S, b, bits);
+  Left* const found = findleft(known, S, b);
   if (found == nullptr) return false;
   Left& left = *found;
   const bool function = left.function;
@@ -660,20 +624,15 @@ bool leaverun(Callee& known, WordResult& r) {
   if (function &&
       std::bit_cast<std::uint64_t>(cells[S + 1]) == std::bit_cast<std::uint64_t>(unassigned))
     return false;
-  std::int16_t record[4];
-  std::memcpy(record, &bits, sizeof record);
-  const std::int32_t f2 = record[1], f4 = record[3];
-  const std::int16_t f3 = record[2];
-  std::int32_t* const stack = adrs.data() - 1;          // stack[i] is adrs(i)
-  core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
+  const std::int32_t f4 = left.count;
+  std::int32_t* const stack = adrs.data() - 1;  // stack[i] is adrs(i)
   const std::int32_t ptr = b - framesize;
   // The return: what leave() leaves for a subroutine whose caller is on
   // the stack.
   eventlabel = 0;
   --calldepth;
-  record[1] = 0;
-  std::memcpy(cells + S, record, sizeof record);
-  core::xeqline = f2;
+  std::memcpy(cells + S, &left.cleared, sizeof left.cleared);
+  core::xeqline = left.line;
   const double v = function ? cells[S + 1] : 0.0;  // (before the formals are given back)
   const std::int32_t calleefirst = firsttemp;
   const std::int32_t scope = stack[ptr + 1];
@@ -683,15 +642,9 @@ bool leaverun(Callee& known, WordResult& r) {
   firsttemp = stack[ptr + 4];
   callkind = stack[ptr + 5];
   // (The header as the subroutine's record names it.)
-  if (m > 0) giveback(left, stack + ptr - f4 + 1);
-  core::lokalsub =
-      scope >= 1 && scope <= core::nsym && scope <= name.size() ? records[scope].scope : 0;
-  const std::int32_t mode = static_cast<std::uint16_t>(f3) & 0xFF;
-  core::xeqmode = stoppedflag ? (mode & ~core::runmode::running) : mode;
-  core::xeqstop = (mode & 0x02) && scope == tablescope ? stops::callback : 0;
-  core::idecmd = static_cast<std::int8_t>((static_cast<std::uint16_t>(f3) >> 8) & 0xFF);
-  if (alarmsavedcmd == core::idecmd) alarmsavedcmd = -1;
-  if (core::idecmd < -1 && core::idecmd != incall) core::xeqmode |= core::runmode::running;
+  if (m > 0) giveleft(left, stack + ptr - f4 + 1);
+  core::lokalsub = subof(scope);
+  givemode(left, scope);
   if (function) {
     // The value takes the reference's place in the caller's statement.
     if (static_cast<std::size_t>(S) < dollarkept.size())
@@ -720,90 +673,6 @@ bool leaverun(Callee& known, WordResult& r) {
     return true;
   }
   core::xeqstackptr = std::max(ptr - f4 - 1, core::xeqstackbase);
-  r = (core::xeqmode & core::runmode::running) ? WordResult::looptest : WordResult::leave;
-  return true;
-}
-
-void enterchain(const Callee& c, std::int32_t n, const std::int32_t* formals, std::int32_t base,
-                std::int32_t line, std::int32_t callword) {
-  const std::int32_t S = c.S;
-  const std::int32_t p = base + 1 + n;
-  std::int32_t* const stack = adrs.data() - 1;          // stack[i] is adrs(i)
-  core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
-  double* const cells = z.data();
-  const auto zsize = static_cast<std::int32_t>(z.size());
-  ++calldepth;
-  // The frame: five entries above the actuals.
-  stack[p + 1] = core::lokalscope;
-  stack[p + 2] = base;
-  stack[p + 3] = callword;
-  stack[p + 4] = firsttemp;
-  stack[p + 5] = wcall;
-  core::xeqstackbase = p + framesize;
-  core::lokalsub = records[S].scope;
-  core::lokalscope = S;
-  // The formals take the actuals' values (their types and addresses are
-  // those these actuals give).
-  const std::int32_t m = std::min(c.formals, n);
-  const std::int32_t* const actuals = stack + base + 2;
-  for (std::int32_t i = 0; i < m; ++i) {
-    const std::int32_t a = actuals[i];
-    cells[formals[i]] = a >= 0 && a < zsize ? cells[a] : 0.0;
-  }
-  std::int16_t record[4];
-  std::memcpy(record, cells + S, sizeof record);
-  record[1] = static_cast<std::int16_t>(line + 1);
-  record[2] = static_cast<std::int16_t>((core::xeqmode & core::runmode::framebits & 0xFF) |
-                                        ((savedcmd() & 0xFF) << 8));
-  record[3] = static_cast<std::int16_t>(n);
-  std::memcpy(cells + S, record, sizeof record);
-  core::idecmd = incall;
-}
-
-bool returnchain(Callee& known, std::int32_t& line, std::int32_t& pos, std::int32_t& sp,
-                 WordResult& r) {
-  const std::int32_t S = core::lokalscope;
-  const std::int32_t b = core::xeqstackbase;
-  if (core::idecmd != incall || (core::keyrec[2] & 1) != 0 ||
-      (core::xeqmode & (core::runmode::callback | core::runmode::running)) !=
-          core::runmode::running ||
-      S < 1 || b > adrs.size())
-    return false;
-  std::uint64_t bits = 0;
-  const Left* const left = findleft(known, S, b, bits);
-  if (left == nullptr || left->function) return false;
-  double* const cells = z.data();
-  std::int32_t* const stack = adrs.data() - 1;          // stack[i] is adrs(i)
-  core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
-  std::int16_t record[4];
-  std::memcpy(record, &bits, sizeof record);
-  const std::int32_t f4 = record[3];
-  const std::int16_t f3 = record[2];
-  const std::int32_t ptr = b - framesize;
-  // The return: what leave() leaves for a subroutine whose caller is on
-  // the stack.
-  eventlabel = 0;
-  --calldepth;
-  line = record[1];
-  record[1] = 0;
-  std::memcpy(cells + S, record, sizeof record);
-  const std::int32_t scope = stack[ptr + 1];
-  const std::int32_t base = stack[ptr + 2];
-  core::lokalscope = scope;
-  core::xeqstackbase = base;
-  pos = stack[ptr + 3];
-  firsttemp = stack[ptr + 4];
-  callkind = stack[ptr + 5];
-  if (left->m > 0) giveback(*left, stack + ptr - f4 + 1);
-  core::lokalsub =
-      scope >= 1 && scope <= core::nsym && scope <= name.size() ? records[scope].scope : 0;
-  const std::int32_t mode = static_cast<std::uint16_t>(f3) & 0xFF;
-  core::xeqmode = stoppedflag ? (mode & ~core::runmode::running) : mode;
-  core::xeqstop = (mode & 0x02) && scope == tablescope ? stops::callback : 0;
-  core::idecmd = static_cast<std::int8_t>((static_cast<std::uint16_t>(f3) >> 8) & 0xFF);
-  if (alarmsavedcmd == core::idecmd) alarmsavedcmd = -1;
-  if (core::idecmd < -1 && core::idecmd != incall) core::xeqmode |= core::runmode::running;
-  sp = std::max(ptr - f4 - 1, base);
   r = (core::xeqmode & core::runmode::running) ? WordResult::looptest : WordResult::leave;
   return true;
 }

@@ -60,6 +60,11 @@ inline std::int32_t savedcmd() {
 bool bindcall(std::int32_t site, std::int32_t S, std::int32_t n, std::int32_t ptr,
               std::int32_t first, const std::int32_t* actuals, const std::vector<Form>& forms,
               Bound& b);
+// Whether what bindcall() found at `site` (its other arguments as for
+// it, in the frame it runs in now) is that its function is not one it
+// takes: that holds while `callepoch - kindmoves` stays.
+bool unfitsite(std::int32_t site, std::int32_t S, std::int32_t n, std::int32_t ptr,
+               std::int32_t first);
 // Puts the formals' and the value's cells back (the reference is not made).
 void unbind(const Bound& b);
 // Leaves what the reference, the function and its return leave, the value
@@ -92,20 +97,7 @@ bool referencerun(std::int16_t w);
 // pending command).
 bool leaverun(Callee& known, WordResult& r);
 
-// The same for a chain of forms, which keeps the run words `xeqline`,
-// `wordpos` and the stack pointer in its locals. enterchain: enterrun()
-// of the CALL at statement `line` (its call word `callword`) with the
-// subroutine and its n actuals pushed above stack base `base`, the
-// formals already bound with the types and addresses these actuals give
-// them and room for the frame found; the callee's base is then
-// base + n + 1 + framesize, its first statement the subroutine's.
-void enterchain(const Callee& c, std::int32_t n, const std::int32_t* formals, std::int32_t base,
-                std::int32_t line, std::int32_t callword);
-// returnchain: leaverun() for the END or RETURN of a subroutine (not a
-// function) entered in such a run, the statement it returns to in
-// `line`, the caller's `wordpos` in `pos` and stack pointer in `sp`.
-// False, nothing changed, when leave() must do it.
-bool returnchain(Callee& known, std::int32_t& line, std::int32_t& pos, std::int32_t& sp,
-                 WordResult& r);
+// (A chain of forms makes and leaves a CALL's frame by enterchain() and
+// returnchain(), exec/fastpath_frames.h.)
 
 }  // namespace exec::fast

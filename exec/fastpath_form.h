@@ -164,6 +164,9 @@ struct Form {
   // a few, chains end there without trying it till the next run).
   std::uint64_t wordfailrun = 0;
   std::uint8_t wordfails = 0;
+  // The step of the reference whose function's return last resumed the
+  // statement (a guess, looked at before use).
+  std::uint32_t resumestep = 0;
   // A statement of words that assigns one value: its steps (a statement of
   // words too, for the words' handlers when it cannot be computed so).
   // (fn: a built-in of one or two numbers, `sym` its argument count.)
@@ -182,6 +185,12 @@ struct Form {
     // bin, fn, call: where `wordshapes` holds the operand stack as the
     // words leave it before the word.
     std::int32_t shape = 0;
+    // call: the function was found not to be one that bindcall() takes,
+    // for `callepoch - kindmoves` (0 none), the frame (framekey of the
+    // first result cell and the stack's base), the subroutine it stands in
+    // and the stop line: while these stay, the reference is entered at once.
+    std::uint64_t unfitkey = 0, unfitframe = 0;
+    std::int32_t unfitscope = 0, unfitstop = 0;
   };
   std::vector<WordStep> wordsteps;
   // Stacks of a statement of words that assigns one value, each the

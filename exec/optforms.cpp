@@ -336,15 +336,37 @@ std::int32_t run() {
   return r;
 }
 
-Xfer transfer(std::span<const std::int16_t> code, WordResult& answer) {
+namespace {
+
+// What would make the loop take another step before statement f: a rerun,
+// frames dropped, a statement resumed, a record layout made, the stacks or
+// stores grown, a failed calculation pending. (The form's words end in its
+// option word: no labelled loop end follows it.)
+bool headclear(const Form& f) {
+  const std::int32_t ft = firsttemp, base = core::xeqstackbase, sp = base + 1;
+  return f.xfer && !rerunflag && !alarmreset && resumecode == 0 && ft > core::nsym &&
+         core::adrs.valid(sp + 1) && core::nadrs - core::nedlines - sp - 5 >= 8 &&
+         ft + 64 < core::nname && ft + 4 < core::nztop && core::z.valid(ft + 4) &&
+         core::name.valid(ft + 4) && plat::fpu_peek_status() == 0;
+}
+
+}  // namespace
+
+bool transferclear(std::int32_t line) {
+  return xfercalls.run != nullptr && line >= 1 && line <= core::nstmt &&
+         static_cast<std::size_t>(line) < forms.size() &&
+         headclear(forms[static_cast<std::size_t>(line)]);
+}
+
+Xfer transfer(std::span<const std::int16_t> code, WordResult& answer, bool clear) {
   const std::int32_t line = core::xeqline;
-  if (xfercalls.run == nullptr || line < 1 || line > core::nstmt) return Xfer::none;
+  if (!clear && (xfercalls.run == nullptr || line < 1 || line > core::nstmt)) return Xfer::none;
   // A form looked at in this run, whose types are those it was made for,
   // stands for the statement's words (they change only between runs).
   Form* g = static_cast<std::size_t>(line) < forms.size() ? &forms[static_cast<std::size_t>(line)]
                                                           : nullptr;
-  if (g == nullptr || g->run != fast::runepoch || !g->ok || g->typesseen != fast::epoch ||
-      g->from < 1) {
+  if (!clear && (g == nullptr || g->run != fast::runepoch || !g->ok ||
+                 g->typesseen != fast::epoch || g->from < 1)) {
     const std::int32_t from = core::stmtstart(line), end = core::stmtstart(line + 1);
     if (from < 1 || end - 1 - from < 1 || end - 1 > static_cast<std::int32_t>(code.size()) ||
         code[static_cast<std::size_t>(from - 1)] != -1)
@@ -359,16 +381,8 @@ Xfer transfer(std::span<const std::int16_t> code, WordResult& answer) {
   Form& f = *g;
   current = nullptr;
   const std::int32_t from = f.from, end = f.end;
-  // What would make the loop take another step: a rerun, frames dropped, a
-  // statement resumed, a record layout made, the stacks or stores grown, a
-  // failed calculation pending. (The form's words end in its option word:
-  // no labelled loop end follows it.)
   const std::int32_t ft = firsttemp, base = core::xeqstackbase, sp = base + 1;
-  if (!f.xfer || rerunflag || alarmreset || resumecode != 0 || ft <= core::nsym ||
-      !core::adrs.valid(sp + 1) || core::nadrs - core::nedlines - sp - 5 < 8 ||
-      ft + 64 >= core::nname || ft + 4 >= core::nztop || !core::z.valid(ft + 4) ||
-      !core::name.valid(ft + 4) || plat::fpu_peek_status() != 0)
-    return Xfer::none;
+  if (!clear && !headclear(f)) return Xfer::none;
   // The loop's head and the expression path's steps up to the evaluation.
   core::xeqstop = 0;
   core::shownkey.blank();
@@ -399,7 +413,21 @@ Xfer transfer(std::span<const std::int16_t> code, WordResult& answer) {
     core::iresult = ft;
     return xr == XferRun::declined ? Xfer::none : Xfer::handed;
   }
-  const std::int32_t r = replayend(f, xr, sp, ft, ft + 1);
+  // The replay's end (replayend()): where the program left no stop and no
+  // message, its count (in the number temporary it was made in) moves to
+  // the result cell, the floating-point status is taken, and with none
+  // the statement ran well.
+  std::int32_t r = 0;
+  if (core::xeqstop == 0 && core::iresult == ft + 3 && core::msgkey.is_blank()) {
+    xferdone = true;
+    core::xeqstackptr = sp;
+    cells[ft + 1] = cells[ft + 3];
+    const int fp = core::FPUERROR(-1);
+    core::iresult = ft;
+    r = fp != 0 ? answered(failure(f, 3300 + fp)) : xeqoptbase + f.stmt;
+  } else {
+    r = replayend(f, xr, sp, ft, ft + 1);
+  }
   // (A program grows no store and changes no type; the evaluation's end
   // took the floating-point status.)
   f.typesseen = fast::epoch;

@@ -36,7 +36,12 @@ enum class Xfer : std::uint8_t {
 // expression path's steps, the replay and the epilogue), when nothing in
 // the loop's state asks for more; only while the loop test before it would
 // find nothing to do. code: the program's words.
-Xfer transfer(std::span<const std::int16_t> code, WordResult& answer);
+// clear: transferclear() has just accepted the statement.
+Xfer transfer(std::span<const std::int16_t> code, WordResult& answer, bool clear = false);
+// Whether statement line, which transferable() accepted, runs by its
+// program now: nothing in the loop's state asks for more (transfer()
+// then changes the run words before the program can decline).
+bool transferclear(std::int32_t line);
 // Whether statement line has a transfer program that transfer() finds
 // without the program's words: its form was made and looked at in this
 // run, for the types as they stand.

@@ -88,7 +88,9 @@ inline constexpr int underline = exec::rwslot("UnderLine");
 }  // namespace rwslot
 
 // State kept between statements: the unit of the last statement, the
-// record number of its previous transfer, and the file name buffer.
+// record number of its previous transfer, and the file name buffer (read
+// only by a statement that laid its own name there first; a READ or WRITE
+// run by its transfer program lays it only where it fails, for its report).
 inline std::int32_t rwunit = 0;
 inline std::int32_t rwprevrec = 0;
 inline plat::FixedText<256> rwname;

@@ -635,51 +635,37 @@ void convert(Call& c, std::int32_t p, std::int32_t w) {
   }
 }
 
-bool convertcommon(char letter, const plat::EditDesc& std, bool writing, std::span<char> field,
-                   std::span<char> text, double& number) {
-  if (!text.empty()) {
-    if (letter != 'A') return false;
-    const std::size_t n = std::min(field.size(), text.size());
-    if (writing) {
-      std::fill(field.begin(), field.end(), ' ');
-      std::copy_n(text.begin(), n, field.begin());
-      nodots(field.first(n));
-    } else {
-      std::fill(text.begin(), text.end(), ' ');
-      std::copy_n(field.begin(), n, text.begin());
-    }
-    return true;
-  }
-  if (letter == 'I') {
-    if (!writing) {
-      // Blanks, a sign and up to 18 digits read here; anything else as
-      // the integer reader reads it.
-      std::size_t k = 0;
-      while (k < field.size() && field[k] == ' ') ++k;
-      const bool minus = k < field.size() && field[k] == '-';
-      if (minus || (k < field.size() && field[k] == '+')) ++k;
-      std::uint64_t u = 0;  // (wraps beyond 19 digits, which are not taken)
-      const std::size_t first = k;
-      for (; k < field.size() && field[k] >= '0' && field[k] <= '9'; ++k)
-        u = u * 10 + static_cast<std::uint64_t>(field[k] - '0');
-      if (k == field.size() && k > first && k - first <= 18 &&
-          (std.letter == 'I' || std.letter == 'G')) {
-        const auto i = static_cast<std::int64_t>(u);
-        number = static_cast<double>(minus ? -i : i);
-        return true;
-      }
-      std::int64_t i = 0;
-      if (plat::get_integer(view(field), std, i) != plat::field_ok) return false;
-      number = static_cast<double>(i);
+bool commonint(const plat::EditDesc& std, bool writing, std::span<char> field, double& number) {
+  if (!writing) {
+    // Blanks, a sign and up to 18 digits read here; anything else as
+    // the integer reader reads it.
+    std::size_t k = 0;
+    while (k < field.size() && field[k] == ' ') ++k;
+    const bool minus = k < field.size() && field[k] == '-';
+    if (minus || (k < field.size() && field[k] == '+')) ++k;
+    std::uint64_t u = 0;  // (wraps beyond 19 digits, which are not taken)
+    const std::size_t first = k;
+    for (; k < field.size() && field[k] >= '0' && field[k] <= '9'; ++k)
+      u = u * 10 + static_cast<std::uint64_t>(field[k] - '0');
+    if (k == field.size() && k > first && k - first <= 18 &&
+        (std.letter == 'I' || std.letter == 'G')) {
+      const auto i = static_cast<std::int64_t>(u);
+      number = static_cast<double>(minus ? -i : i);
       return true;
     }
-    // The integer part, cut toward zero by the conversion itself (a number
-    // below 2^63 and not below -2^63 has its integer part in that range;
-    // NaN is neither). Stars fail the field: convert() says so.
-    return number < two63 && number >= -two63 &&
-           putdecimal(field, static_cast<std::int64_t>(number), std) && field[0] != '*';
+    std::int64_t i = 0;
+    if (plat::get_integer(view(field), std, i) != plat::field_ok) return false;
+    number = static_cast<double>(i);
+    return true;
   }
-  if (letter != 'E' && letter != 'F' && letter != 'G') return false;
+  // The integer part, cut toward zero by the conversion itself (a number
+  // below 2^63 and not below -2^63 has its integer part in that range;
+  // NaN is neither). Stars fail the field: convert() says so.
+  return number < two63 && number >= -two63 &&
+         putdecimal(field, static_cast<std::int64_t>(number), std) && field[0] != '*';
+}
+
+bool commonreal(const plat::EditDesc& std, bool writing, std::span<char> field, double& number) {
   if (writing)
     return std.letter == 'F' && std.digits >= 0 &&
            static_cast<std::size_t>(std::max(std.width, 0)) == field.size() &&
@@ -695,6 +681,45 @@ bool convertcommon(char letter, const plat::EditDesc& std, bool writing, std::sp
   if (plat::get_real(view(field), std, v) != plat::field_ok) return false;
   number = v;
   return true;
+}
+
+void commontext(bool writing, std::span<char> field, std::span<char> text) {
+  const std::size_t n = std::min(field.size(), text.size());
+  if (writing) {
+    std::copy_n(text.begin(), n, field.begin());
+    std::fill(field.begin() + static_cast<std::ptrdiff_t>(n), field.end(), ' ');
+    nodots(field.first(n));
+  } else {
+    std::copy_n(field.begin(), n, text.begin());
+    std::fill(text.begin() + static_cast<std::ptrdiff_t>(n), text.end(), ' ');
+  }
+}
+
+Common commonkind(char letter) {
+  switch (letter) {
+    case 'A':
+      return Common::text;
+    case 'I':
+      return Common::integer;
+    case 'E':
+    case 'F':
+    case 'G':
+      return Common::real;
+    default:
+      return Common::none;
+  }
+}
+
+bool convertcommon(char letter, const plat::EditDesc& std, bool writing, std::span<char> field,
+                   std::span<char> text, double& number) {
+  const Common kind = commonkind(letter);
+  if (!text.empty()) {
+    if (kind != Common::text) return false;
+    commontext(writing, field, text);
+    return true;
+  }
+  if (kind == Common::integer) return commonint(std, writing, field, number);
+  return kind == Common::real && commonreal(std, writing, field, number);
 }
 
 bool templatestep(Call& c) {

@@ -57,6 +57,13 @@ void convert(Call& c, std::int32_t p, std::int32_t w);
 // field may not be), which convert() then takes.
 bool convertcommon(char letter, const plat::EditDesc& std, bool writing, std::span<char> field,
                    std::span<char> text, double& number);
+// Its parts by the kind of the letter as written: a text under A (never
+// fails), a number under I, a number under E, F or G.
+enum class Common : std::uint8_t { none, text, integer, real };
+Common commonkind(char letter);
+void commontext(bool writing, std::span<char> field, std::span<char> text);
+bool commonint(const plat::EditDesc& std, bool writing, std::span<char> field, double& number);
+bool commonreal(const plat::EditDesc& std, bool writing, std::span<char> field, double& number);
 
 // Template mode, the format position negative: one element per call.
 // Returns true when the item was served; false when the template is

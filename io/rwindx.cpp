@@ -360,6 +360,7 @@ struct Plan {
     plat::FixedText<60> work;         // its standard format
     plat::EditDesc std;
     bool stdok = false;
+    rwf::Common kind = rwf::Common::none;  // (of its letter)
   };
   std::vector<Field> fields;
 };
@@ -427,6 +428,7 @@ void makeplan(Plan& m, std::string_view format, std::int32_t lfmt) {
       f.work = fmtwork;
       f.std = c.std;
       f.stdok = c.stdok;
+      f.kind = rwf::commonkind(d.letter);
       m.fields.push_back(f);
       tpos += d.width;
       if (m.fields.size() > 100000) return;
@@ -537,18 +539,22 @@ bool rwplanrecord(std::span<char> record, std::int32_t ltext, char dir,
     written = std::max(written, at);
     const std::span<char> field =
         record.subspan(static_cast<std::size_t>(f.at), static_cast<std::size_t>(f.d.width));
+    // (As rwf::convertcommon converts the field, by the kind found once.)
     if (it.text.empty()) {
       double v = writing ? *it.number : 0.0;
-      if (!rwf::convertcommon(f.d.letter, f.std, writing, field, {}, v)) return false;
+      if (f.kind == rwf::Common::integer) {
+        if (!rwf::commonint(f.std, writing, field, v)) return false;
+      } else if (f.kind != rwf::Common::real || !rwf::commonreal(f.std, writing, field, v)) {
+        return false;
+      }
       if (!writing && it.takes) *it.number = v;
+    } else if (f.kind != rwf::Common::text) {
+      return false;
     } else if (writing || it.takes) {
-      double none = 0.0;
-      if (!rwf::convertcommon(f.d.letter, f.std, writing, field, it.text, none)) return false;
+      rwf::commontext(writing, field, it.text);
       // (A read zeroes the number beside a text, as one call of the engine does.)
       if (!writing && it.number != nullptr) *it.number = 0.0;
-    } else if (f.d.letter != 'A') {
-      return false;  // (a text read under A into a constant leaves it)
-    }
+    }  // (a text read under A into a constant leaves it)
     at = f.at + f.d.width;
     if (writing) blanked = at;
   }

@@ -1001,25 +1001,74 @@ struct RwProgram {
   // The items as the record's fields take them, made again at each run.
   std::vector<RwPlanItem> plan;
   RwPlanKey plankey;  // the constant format's plan
+  // Every item a number bound to its cell or a text, the format a constant:
+  // what a run finds of the items, the file name and the work area then
+  // stands while the stores stay where they are, the work area keeps its
+  // place and the texts' cells name the same bounds (`Found`).
+  bool steady = false;
+  struct Found {
+    bool valid = false;
+    const char* c1 = nullptr;  // the character store
+    long long c1size = 0;
+    std::int32_t nc1 = 0;
+    const double* z = nullptr;  // the cells
+    long long zsize = 0;
+    std::int32_t c1tmptop = 0, c1limit = 0;  // the work area's place
+    std::int32_t filesym = 0;
+    std::uint64_t filebits = 0;  // the file variable's cell (its text's bounds)
+    std::vector<std::pair<std::int32_t, std::uint64_t>> texts;  // the text items' cells
+    std::string_view filename;
+    std::int64_t textlength = 0, elements = 0;
+    std::int32_t recl = 0;
+  } found;
 };
+
+std::uint64_t cellbits(std::int32_t k) {
+  std::uint64_t b = 0;
+  std::memcpy(&b, core::z.data() + k, sizeof b);
+  return b;
+}
+
+// Whether what the last run of p found stands (see RwProgram::Found).
+bool foundstands(const RwProgram& p, std::int32_t filesym) {
+  const RwProgram::Found& f = p.found;
+  if (!f.valid || f.filesym != filesym || f.c1 != core::c1namen.data() ||
+      f.c1size != core::c1namen.size() || f.nc1 != core::nc1namen || f.z != core::z.data() ||
+      f.zsize != core::z.size() || f.c1tmptop != core::c1tmptop || f.c1limit != core::c1limit ||
+      f.filebits != cellbits(filesym))
+    return false;
+  for (const auto& [k, bits] : f.texts)
+    if (cellbits(k) != bits) return false;
+  return true;
+}
 std::vector<RwProgram> programs;
 
-// text.set(s), without writing what text holds already.
+// text = image, without writing what text holds already.
 template <std::size_t N>
-void settext(plat::FixedText<N>& text, std::string_view s) {
-  static const plat::FixedText<N> blanks;
-  const std::size_t k = std::min(s.size(), N);
-  if ((k == 0 || std::memcmp(text.data(), s.data(), k) == 0) &&
-      std::memcmp(text.data() + k, blanks.data(), N - k) == 0)
-    return;
-  text.set(s);
+void settext(plat::FixedText<N>& text, const plat::FixedText<N>& image) {
+  if (std::memcmp(text.data(), image.data(), N) != 0) text = image;
+}
+
+// The bounds of text symbol k (character-like by its type) that its cell
+// holds, when they lie in the character store: what ISCHARCHECKED finds
+// then (`c1span` set alike), read in place.
+bool heldbounds(std::int32_t k, std::int32_t& first, std::int32_t& last) {
+  if (core::NAMTYP(k, 0x49) <= 0 || !core::z.valid(k)) return false;
+  core::TRANSFERR8TO2I4(core::z.data()[k], first, last);
+  if (first < 1 || last < first || last > core::nc1namen || !core::c1namen.valid(first) ||
+      !core::c1namen.valid(last))
+    return false;
+  core::c1span = {first, last};
+  return true;
 }
 
 // The item of text operand k, whose type the program found (as rwitem()
 // finds it); false when its text has no valid bounds.
 bool textitem(std::int32_t k, bool writable, RwItem& it) {
   std::int32_t first = 0, last = 0;
-  if (core::ISCHARCHECKED(k, first, last) < 0) return false;
+  if (!heldbounds(k, first, last)) {
+    if (core::ISCHARCHECKED(k, first, last) < 0) return false;
+  }
   it = RwItem{};
   it.k = k;
   it.text = true;
@@ -1027,6 +1076,15 @@ bool textitem(std::int32_t k, bool writable, RwItem& it) {
   it.length = last - first + 1;
   it.writable = writable;
   return it.length >= 1 && core::c1namen.valid(first) && core::c1namen.valid(last);
+}
+
+// The text of symbol k as rwtext() finds it, its bounds read in place
+// where its cell holds valid ones.
+bool filetext(std::int32_t k, std::string_view& text) {
+  std::int32_t first = 0, last = 0;
+  if (!heldbounds(k, first, last)) return rwtext(k, text);
+  text = {core::c1namen.ptr(first), static_cast<std::size_t>(last - first + 1)};
+  return true;
 }
 
 }  // namespace
@@ -1084,6 +1142,8 @@ bool rwprogrammake(std::int32_t line, char letter, std::span<const std::int32_t>
     p.constformat = true;
   }
   p.plan.resize(p.items.size());
+  p.steady = p.constformat && std::all_of(p.bound.begin(), p.bound.end(),
+                                          [](const RwItem& it) { return it.k != 0 || it.text; });
   p.letter = letter;
   p.ok = true;
   return true;
@@ -1105,8 +1165,12 @@ exec::XferRun rwprogramrun(std::int32_t line) {
   if (!isscriptunit(unit)) return XferRun::declined;
   const RwFile& r = rwfiles(unit);
   if (!isformattedseq(r.mode) || r.lineindex || r.coltable) return XferRun::declined;
-  std::string_view filename;
-  if (!rwtext(filesym, filename)) return XferRun::declined;
+  // (What the last run found of the items, the file name and the work
+  // area, where it stands.)
+  const bool stands = p.steady && foundstands(p, filesym);
+  if (!stands) p.found.valid = false;  // (the fields' items are made anew below)
+  std::string_view filename = p.found.filename;
+  if (!stands && !filetext(filesym, filename)) return XferRun::declined;
   Outcome out;
   out.unit = unit;
   out.named = true;
@@ -1131,7 +1195,7 @@ exec::XferRun rwprogramrun(std::int32_t line) {
     const RwItem& b = p.bound[i];
     return b.text ? textitem(p.items[i], b.writable, it) : rwitem(p.items[i], it);
   };
-  for (std::size_t i = 0; i < nitems; ++i) {
+  for (std::size_t i = 0; i < nitems && !stands; ++i) {
     const RwItem& b = p.bound[i];
     RwPlanItem& f = fielditem[i];
     if (b.k != 0) {
@@ -1164,8 +1228,33 @@ exec::XferRun rwprogramrun(std::int32_t line) {
   } else {
     findformat(rw);
   }
-  const std::int32_t recl = reads ? readlength(rw) : -1;
-  if (rwworklength() < roomneeded(rw, reads, recl)) return XferRun::declined;
+  if (stands) {
+    rw.textlength = p.found.textlength;
+    elements = p.found.elements;
+  }
+  const std::int32_t recl = !reads ? -1 : stands ? p.found.recl : readlength(rw);
+  if (!stands && rwworklength() < roomneeded(rw, reads, recl)) return XferRun::declined;
+  if (p.steady && !stands) {
+    // (Found once for the runs after, while it stands.)
+    RwProgram::Found& f = p.found;
+    f.c1 = core::c1namen.data();
+    f.c1size = core::c1namen.size();
+    f.nc1 = core::nc1namen;
+    f.z = core::z.data();
+    f.zsize = core::z.size();
+    f.c1tmptop = core::c1tmptop;
+    f.c1limit = core::c1limit;
+    f.filesym = filesym;
+    f.filebits = cellbits(filesym);
+    f.texts.clear();
+    for (std::size_t i = 0; i < nitems; ++i)
+      if (p.bound[i].text) f.texts.emplace_back(p.items[i], cellbits(p.items[i]));
+    f.filename = filename;
+    f.textlength = rw.textlength;
+    f.elements = elements;
+    f.recl = recl;
+    f.valid = true;
+  }
   rw.area = {core::c1namen.ptr(rwworkfirst()), static_cast<std::size_t>(rwworklength())};
   rw.ltext = static_cast<std::int32_t>(rw.area.size());
   const std::int32_t planned = reads ? std::min<std::int32_t>(recl, rw.ltext) : rw.ltext;
@@ -1180,12 +1269,14 @@ exec::XferRun rwprogramrun(std::int32_t line) {
   rwnitems = rw.items;
   if (unit != rwunit) rwprevrec = 0;
   rwunit = unit;
-  // (Laid only where they change: the same file name and a blank detail
-  // stand from one statement to the next.)
-  settext(rwname, filename);
-  settext(rwdetail, {});
+  // (The detail laid only where it is not blank. The file name is read
+  // only by the report of the statement that names it: laid where the
+  // report follows.)
+  static const plat::FixedText<256> blanks;
+  settext(rwdetail, blanks);
   // The transfer.
   auto failed = [&](bool counted) {
+    rwname.set(filename);
     rwpending.active = true;
     rwpending.letter = p.letter;
     rwpending.line = line;

@@ -43,6 +43,7 @@
 #include "exec/fastpath.h"
 #include "exec/script_mutants.h"
 #include "exec/script_runner.h"
+#include "io/rwtexts.h"
 #include "platform/clocks.h"
 #include "support/test_support.h"
 
@@ -97,9 +98,10 @@ std::string leftover() {
   for (std::int32_t k = 1; k <= 6; ++k) s += " " + cellhex(k);
   s += "\nstop=" + std::to_string(xeqstop) + " key='" + std::string(msgkey.trimmed()) +
        "' xeqline=" + std::to_string(xeqline) + " iresult=" + std::to_string(iresult) +
-       "\nfailedline='" + oneline(failedline.trimmed()) +
-       "' iostatw=" + std::to_string(iostatw[0]) + "," + std::to_string(iostatw[1]) + "," +
-       std::to_string(iostatw[2]) + "," + std::to_string(iostatw[3]) + "\n";
+       "\nfailedline='" + oneline(failedline.trimmed()) + "' detail='" +
+       oneline(io::rwdetail.trimmed()) + "' iostatw=" + std::to_string(iostatw[0]) + "," +
+       std::to_string(iostatw[1]) + "," + std::to_string(iostatw[2]) + "," +
+       std::to_string(iostatw[3]) + "\n";
   s += "nz=" + std::to_string(nz) + " nname=" + std::to_string(nname) +
        " nadrs=" + std::to_string(nadrs) + " nc1namen=" + std::to_string(nc1namen) +
        " nsym=" + std::to_string(nsym) + "\n";

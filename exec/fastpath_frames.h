@@ -1,0 +1,193 @@
+// A CALL's frame made and left by the fast path's own road: by the calls
+// and returns of exec/fastpath_call.cpp, and in line by the chains of
+// forms of exec/fastpath.cpp. Internal to the fast path.
+#pragma once
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstring>
+
+#include "core/program.h"
+#include "core/runwords.h"
+#include "core/stores.h"
+#include "core/symbols.h"
+#include "exec/alarms.h"
+#include "exec/control.h"
+#include "exec/fastpath.h"
+#include "exec/fastpath_call.h"
+#include "exec/xeq.h"
+
+namespace exec::fast {
+
+// What a return found of the subroutine it left and of its frame, for
+// the subroutine's record as it was and the stack's base then: the stores
+// only grow within a run, so what was found holds while both stay.
+struct Left {
+  std::uint64_t run = 0;     // `runepoch` it was found in
+  std::uint64_t record = 0;  // the subroutine's record (its cell's bits)
+  std::int32_t S = 0, base = 0, m = 0;
+  std::int32_t header = 0;  // (where its formals stand in the program)
+  bool function = false;
+  // The header's formals, when there are at most maxformals and each
+  // names a cell (`plain`).
+  bool plain = false;
+  std::array<std::int32_t, maxformals> formals{};
+  // The bounds of the statement that a function's return goes on in, for
+  // statement `boundsline` (0 none).
+  std::int32_t boundsline = 0, boundsstart = 0, boundsend = 0;
+  // The record's fields: the return statement, the count of actuals, the
+  // mode and command it gives back; the record with no return statement.
+  std::int32_t line = 0, count = 0, mode = 0;
+  std::int8_t cmd = 0;
+  std::uint64_t cleared = 0;
+};
+inline std::array<Left, 64> lefts;  // by subroutine symbol
+
+// findleft() when `lefts` holds nothing for the frame: looks at the
+// record and the header anew.
+Left* findleftnew(Callee& known, std::int32_t S, std::int32_t b);
+
+// What a return from subroutine S with its frame below stack base b finds
+// (`known` brought up to date when it is looked at anew); null when
+// leave() must look.
+[[gnu::always_inline]] inline Left* findleft(Callee& known, std::int32_t S, std::int32_t b) {
+  const auto zsize = static_cast<std::int32_t>(core::z.size());
+  Left& left = lefts[static_cast<std::uint32_t>(S) % lefts.size()];
+  std::uint64_t bits = 0;
+  if (left.run == runepoch && left.S == S && left.base == b && S + 1 < zsize &&
+      (std::memcpy(&bits, core::z.data() + S, sizeof bits), bits == left.record))
+    return &left;
+  return findleftnew(known, S, b);
+}
+
+// The `lokalsub` that a return into `scope` leaves.
+[[gnu::always_inline]] inline std::int16_t subof(std::int32_t scope) {
+  return scope >= 1 && scope <= core::nsym && scope <= core::name.size()
+             ? core::name.data()[scope - 1].scope
+             : std::int16_t{0};
+}
+
+// The return's give-back: each actual (a symbol or the cell of an array
+// element) takes the value of the formal the subroutine's header names
+// for it. (The stores only grow within a run: a formal found to name a
+// cell still does.)
+[[gnu::always_inline]] inline void giveleft(const Left& left, const std::int32_t* actuals) {
+  double* const cells = core::z.data();
+  const std::int32_t zlast = static_cast<std::int32_t>(core::z.size()) - 1;
+  const std::int32_t m = left.m;
+  if (left.plain) {
+    for (std::int32_t i = 0; i < m; ++i) {
+      const std::int32_t a = actuals[i];
+      if (a >= 1 && a <= zlast) cells[a] = cells[left.formals[static_cast<std::size_t>(i)]];
+    }
+    return;
+  }
+  const std::int16_t* const header = core::xeqbuf.data() + left.header;
+  for (std::int32_t i = 0; i < m; ++i) {
+    const std::int32_t formal = header[i];
+    const std::int32_t a = actuals[i];
+    if (formal >= 1 && formal <= zlast && a >= 1 && a <= zlast) cells[a] = cells[formal];
+  }
+}
+
+// The mode, command and stop word that a return leaves, from what the
+// callee's record kept and the frame's scope.
+[[gnu::always_inline]] inline void givemode(const Left& left, std::int32_t scope) {
+  const std::int32_t mode = left.mode;
+  core::xeqmode = stoppedflag ? (mode & ~core::runmode::running) : mode;
+  core::xeqstop = (mode & 0x02) && scope == tablescope ? stops::callback : 0;
+  const std::int8_t cmd = left.cmd;
+  core::idecmd = cmd;
+  if (alarmsavedcmd == cmd) alarmsavedcmd = -1;
+  if (cmd < -1 && cmd != incall) core::xeqmode |= core::runmode::running;
+}
+
+// enterrun() for a chain of forms, which keeps the run words `xeqline`,
+// `wordpos` and the stack pointer in its locals: the CALL at statement
+// `line` (its call word `callword`) with the subroutine and its n actuals
+// pushed above stack base `base`, the formals already bound with the
+// types and addresses these actuals give them and room for the frame
+// found; the callee's base is then base + n + 1 + framesize, its first
+// statement the subroutine's.
+[[gnu::always_inline]] inline void enterchain(const Callee& c, std::int32_t n,
+                                              const std::int32_t* formals, std::int32_t base,
+                                              std::int32_t line, std::int32_t callword) {
+  const std::int32_t S = c.S;
+  const std::int32_t p = base + 1 + n;
+  std::int32_t* const stack = core::adrs.data() - 1;          // stack[i] is adrs(i)
+  core::SymbolRecord* const records = core::name.data() - 1;  // records[s] is name(s)
+  double* const cells = core::z.data();
+  const auto zsize = static_cast<std::int32_t>(core::z.size());
+  ++calldepth;
+  // The frame: five entries above the actuals.
+  stack[p + 1] = core::lokalscope;
+  stack[p + 2] = base;
+  stack[p + 3] = callword;
+  stack[p + 4] = firsttemp;
+  stack[p + 5] = wcall;
+  core::xeqstackbase = p + framesize;
+  core::lokalsub = records[S].scope;
+  core::lokalscope = S;
+  // The formals take the actuals' values (their types and addresses are
+  // those these actuals give).
+  const std::int32_t m = std::min(c.formals, n);
+  const std::int32_t* const actuals = stack + base + 2;
+  for (std::int32_t i = 0; i < m; ++i) {
+    const std::int32_t a = actuals[i];
+    cells[formals[i]] = a >= 0 && a < zsize ? cells[a] : 0.0;
+  }
+  // The record: the return statement, the mode and command the call
+  // leaves (a RUN's -1 becomes the call's), the count of actuals.
+  std::int16_t record[4];
+  std::memcpy(record, cells + S, sizeof record);
+  record[1] = static_cast<std::int16_t>(line + 1);
+  record[2] = static_cast<std::int16_t>((core::xeqmode & core::runmode::framebits & 0xFF) |
+                                        ((savedcmd() & 0xFF) << 8));
+  record[3] = static_cast<std::int16_t>(n);
+  std::memcpy(cells + S, record, sizeof record);
+  core::idecmd = incall;
+}
+
+// leaverun() for a chain of forms: the END or RETURN of a subroutine (not
+// a function) entered in such a run, the statement it returns to in
+// `line`, the caller's `wordpos` in `pos` and stack pointer in `sp`.
+// False, nothing changed, when leave() must do it.
+[[gnu::always_inline]] inline bool returnchain(Callee& known, std::int32_t& line, std::int32_t& pos,
+                                               std::int32_t& sp, WordResult& r) {
+  const std::int32_t S = core::lokalscope;
+  const std::int32_t b = core::xeqstackbase;
+  if (core::idecmd != incall || (core::keyrec[2] & 1) != 0 ||
+      (core::xeqmode & (core::runmode::callback | core::runmode::running)) !=
+          core::runmode::running ||
+      S < 1 || b > core::adrs.size())
+    return false;
+  Left* const left = findleft(known, S, b);
+  if (left == nullptr || left->function) [[unlikely]]
+    return false;
+  double* const cells = core::z.data();
+  std::int32_t* const stack = core::adrs.data() - 1;  // stack[i] is adrs(i)
+  const std::int32_t ptr = b - framesize;
+  // The return: what leave() leaves for a subroutine whose caller is on
+  // the stack.
+  eventlabel = 0;
+  --calldepth;
+  line = left->line;
+  std::memcpy(cells + S, &left->cleared, sizeof left->cleared);
+  const std::int32_t scope = stack[ptr + 1];
+  const std::int32_t base = stack[ptr + 2];
+  core::lokalscope = scope;
+  core::xeqstackbase = base;
+  pos = stack[ptr + 3];
+  firsttemp = stack[ptr + 4];
+  callkind = stack[ptr + 5];
+  const std::int32_t f4 = left->count;
+  if (left->m > 0) giveleft(*left, stack + ptr - f4 + 1);
+  core::lokalsub = subof(scope);
+  givemode(*left, scope);
+  sp = std::max(ptr - f4 - 1, base);
+  r = (core::xeqmode & core::runmode::running) ? WordResult::looptest : WordResult::leave;
+  return true;
+}
+
+}  // namespace exec::fast
