@@ -156,6 +156,8 @@ bool ready(Form& f) {
           if (s.op == Form::WordStep::push && (s.index = cellof(s.sym)) == 0) return false;
         return true;
       }
+      // (The chain reads the label's statement from its cell.)
+      if (f.label < 1 || f.label >= zsize) return false;
       if (f.jumprel < 0) return true;
       f.leftcell = cellof(f.left);
       f.rightcell = cellof(f.right);
@@ -396,7 +398,8 @@ static_assert(xop::tgt - xop::tlt == 0x20 && xop::tle - xop::tlt == 0x40 &&
 
 // One operator of the loop's words on two numbers, as XEQBINNUM makes it:
 // + - * / and the relations here, ** by it. False when the words would
-// fail or report (a relation's difference that overflows).
+// fail or report (a relation's difference that overflows: the
+// floating-point status is cleared then).
 [[gnu::always_inline]] inline bool loopop(std::int16_t word, double a, double b, double& r) {
   switch (static_cast<std::uint16_t>(word)) {
     case xop::tplus:
@@ -417,34 +420,16 @@ static_assert(xop::tgt - xop::tlt == 0x20 && xop::tle - xop::tlt == 0x40 &&
     case xop::tge:
     case xop::teq:
     case xop::tne: {
-      if (!std::isfinite(a - b)) return false;
+      // (The difference's overflow is the words' to raise again.)
+      if (!std::isfinite(a - b)) {
+        plat::fpu_clear();
+        return false;
+      }
       // (The relations' codes follow each other 0x20 apart, in looprel()'s order.)
       const int rel = static_cast<int>((static_cast<std::uint16_t>(word) - xop::tlt) >> 5);
       r = relholds(rel, loopdiff(a, b)) ? 1.0 : 0.0;
       return true;
     }
-    default:
-      return XEQBINNUM(r, a, word, b) == 0;
-  }
-}
-
-// One operator of the loop's words on two numbers, exactly as XEQBINNUM
-// makes it (false where it fails): the four arithmetic ones here, any
-// other by it.
-[[gnu::always_inline]] inline bool arithmetic(std::int16_t word, double a, double b, double& r) {
-  switch (static_cast<std::uint16_t>(word)) {
-    case xop::tplus:
-      r = a + b;
-      return true;
-    case xop::tminus:
-      r = a - b;
-      return true;
-    case xop::ttimes:
-      r = a * b;
-      return true;
-    case xop::tdivide:
-      r = a / b;
-      return true;
     default:
       return XEQBINNUM(r, a, word, b) == 0;
   }
@@ -457,27 +442,7 @@ static_assert(xop::tgt - xop::tlt == 0x20 && xop::tle - xop::tlt == 0x40 &&
 // is no finite number, a failure, a result that the words would take for a
 // text). The caller looked at the floating-point status before: a failed
 // calculation not yet reported is the words' to report.
-// (`guard`: the one-line IF before a statement of words, whose condition
-// is most often one operator on two numbers, taken in one step; a
-// computed jump's seldom is: a relation of two numbers has a form of its
-// own.)
-template <bool guard = false>
 [[gnu::always_inline]] inline bool jumpcondition(const Form& f, const double* cells, double* made) {
-  if constexpr (guard) {
-    if (f.wordsteps.size() == 3 && f.wordsteps[1].op == Form::WordStep::push) {
-      const Form::WordStep* const s = f.wordsteps.data();
-      const double a = cells[s[0].index], b = cells[s[1].index];
-      if (!std::isfinite(a) || !std::isfinite(b)) return false;
-      double r = 0.0;
-      if (!loopop(s[2].word, a, b, r) || !std::isfinite(r)) {
-        plat::fpu_clear();
-        return false;
-      }
-      if (textlike(r)) return false;
-      made[0] = made[1] = r;
-      return true;
-    }
-  }
   std::array<double, longeststack> stack;
   std::array<bool, longeststack> result;
   std::size_t sp = 0, k = 0;
@@ -508,11 +473,9 @@ template <bool guard = false>
 // What the words of a computed jump leave (see jumpcondition): each
 // operator's result in the next result cell; when the IF finds its value
 // 0, that value as the statement's result.
-template <bool guard = false>
 [[gnu::always_inline]] inline Res computedjump(Form& f, std::int32_t at) {
   std::array<double, longeststack> made;
-  if (plat::fpu_peek_status() != 0 || !jumpcondition<guard>(f, z.data(), made.data()))
-    return notrun;
+  if (plat::fpu_peek_status() != 0 || !jumpcondition(f, z.data(), made.data())) return notrun;
   const std::int32_t k = f.nvalues;
   const double v = made[static_cast<std::size_t>(k)];
   if (v != 0.0 && at <= 0) return notrun;
@@ -550,9 +513,41 @@ template <bool guard = false>
 // words leave then, as for a computed jump. False, nothing changed, when
 // the words must run (the condition holds, or they would do anything but
 // compute it).
+// (Most often the condition is one operator on two numbers: that one is
+// decided and left in line, a computed jump's seldom is, a relation of two
+// numbers having a form of its own.)
 [[gnu::noinline]] bool falseguard(Form& f) {
-  // (A computed jump with no statement to go to leaves just this, or nothing.)
-  return computedjump<true>(f, 0) != notrun;
+  const auto& steps = f.wordsteps;
+  if (steps.size() != 3 || steps[1].op != Form::WordStep::push || f.nvalues != 1) {
+    // (A computed jump with no statement to go to leaves just this, or nothing.)
+    return runcomputedjump(f, 0) != notrun;
+  }
+  if (plat::fpu_peek_status() != 0) return false;
+  double* const cells = z.data();
+  const double a = cells[steps[0].index], b = cells[steps[1].index];
+  if (!std::isfinite(a) || !std::isfinite(b)) return false;
+  double r = 0.0;
+  if (!loopop(steps[2].word, a, b, r) || !std::isfinite(r)) {
+    plat::fpu_clear();
+    return false;
+  }
+  if (r != 0.0) return false;  // (the statement runs)
+  // What the words leave: the operator's value in the first result cell,
+  // the IF's (the same) in the next, and the statement ends.
+  head(f.start, f.end);
+  wordprologue(f.start);
+  const std::int32_t base = core::xeqstackbase, temps = firsttemp;
+  cells[temps] = r;
+  newtemprecord(temps + 1);
+  stmtflags = 1;
+  cells[temps + 1] = r;
+  core::xeqstackptr = base + 1;
+  core::adrs.data()[base] = temps + 1;  // (adrs(base + 1))
+  core::iresult = temps + 2;
+  newtemprecord(temps + 2);
+  wordpos = f.end - 1;
+  endstatement();
+  return true;
 }
 
 // A GOTO alone or under a one-line IF of a relation: what the loop's words
@@ -839,7 +834,9 @@ Res runwordsfrom(std::span<const std::int16_t> code, std::int16_t last) {
 Res runwords(Form& f, std::span<const std::int16_t> code) {
   exprsettled = false;
   if (!room(f)) return notrun;
-  if (!f.wordsteps.empty() && falseguard(f)) return ran();
+  // (Only a statement of words under a one-line IF has its condition's
+  // steps: those of a statement that assigns a value are its own.)
+  if (f.kind == Kind::words && !f.wordsteps.empty() && falseguard(f)) return ran();
   head(f.start, f.end);
   wordprologue(f.start);
   // The loop's handlers may grow the stores: forms then look again.
@@ -982,6 +979,22 @@ bool leaffits(const Form& f, std::int32_t base) {
       return false;
   }
   return true;
+}
+
+// The statement that label symbol l (below the store's size) names, as
+// its cell holds it.
+[[gnu::always_inline]] inline std::int32_t labelstatement(const double* cells, std::int32_t l) {
+  std::int16_t at = 0;
+  std::memcpy(&at, cells + l, sizeof at);
+  return at;
+}
+
+// A fresh numeric temporary record for result cell k, whose room a form's
+// room() found: as newtemprecord() writes it, without looking again.
+[[gnu::always_inline]] inline void freshtemp(std::int32_t k) {
+  core::SymbolRecord& r = name.data()[k - 1];
+  r = core::SymbolRecord{};
+  r.type = numtemptype;
 }
 
 // The run words that a chain of forms keeps in its locals (see runchain()).
@@ -1397,7 +1410,9 @@ template <bool inchain>
         const Entry b = stack[--sp];
         const Entry a = stack[sp - 1];
         double v = 0.0;
-        if ((a.result && textlike(a.v)) || !arithmetic(s.word, a.v, b.v, v) || !std::isfinite(v))
+        // (+ - * / and the relations in line; a relation whose difference
+        // overflows is the words' to report.)
+        if ((a.result && textlike(a.v)) || !loopop(s.word, a.v, b.v, v) || !std::isfinite(v))
           return towords(s.index, false, false, s.shape);
         stack[sp - 1] = {v, true};
         if constexpr (!inchain) r.vals[static_cast<std::size_t>(k)] = v;
@@ -1475,7 +1490,7 @@ template <bool inchain>
   if constexpr (inchain) {
     Words& w = *chain;
     chainhead(f, w);
-    newtemprecord(firsttemp);
+    freshtemp(firsttemp);  // (room() found its record)
     if (r.haspending) commitchained(r.pending, f.start + r.pendingat);
     w.stmtflags = flags;
     cells[f.target] = v.v;
@@ -1904,8 +1919,10 @@ constexpr std::uint8_t chaintries = 3;
 // (`calls` in its outcome), and the chain's words stay in registers.
 // With `transfers` too, it goes on through READs and WRITEs that their
 // transfer programs run (see chaintransfer()).
+// (On a cache line of its own, so that its loop keeps its place whatever
+// code comes before it.)
 template <bool calls, bool transfers = false>
-[[gnu::noinline]] void runchain(Form* table, std::uint32_t nforms, Chain& out) {
+[[gnu::noinline, gnu::aligned(64)]] void runchain(Form* table, std::uint32_t nforms, Chain& out) {
   std::int32_t count = 0;  // statements run
   // (A stop line is looked for by the loop test itself.)
   const std::int32_t first = core::xeqline, last = core::nstmt;
@@ -2105,7 +2122,7 @@ template <bool calls, bool transfers = false>
           line = at;
           break;
         }
-        const std::int32_t at = core::I2EQUZ(1, f.label);
+        const std::int32_t at = labelstatement(cells, f.label);
         bool cond = true;
         if (f.jumprel >= 0) {
           const double a = cells[f.leftcell], b = cells[f.rightcell];
@@ -2115,19 +2132,19 @@ template <bool calls, bool transfers = false>
         if (cond && at <= 0) goto done;
         w.settled = false;
         wordsteps(f);
-        newtemprecord(ft);
+        freshtemp(ft);
         w.wordpos = f.start;
         w.sp = base + 1;
         if (f.jumprel >= 0) {
           cells[ft] = cond ? 1.0 : 0.0;
           w.stmtflags = 1;
           w.iresult = ft + 1;
-          newtemprecord(ft + 1);
+          freshtemp(ft + 1);
           if (!cond) {
             cells[ft + 1] = 0.0;
             w.top = ft + 1;
             w.iresult = ft + 2;
-            newtemprecord(ft + 2);
+            freshtemp(ft + 2);
             w.wordpos = f.end - 1;
             ++line;
             w.jumped = 0;
@@ -2139,78 +2156,82 @@ template <bool calls, bool transfers = false>
         line = at;
         break;
       }
-      case Kind::call:
-      case Kind::wordassign:
-      case Kind::ret:
-        if constexpr (calls) {
-          // (Statements that may call, in a chain that takes them: what the
-          // last statement of the expression path left is written first.)
-          settle();
-          switch (f.kind) {
-            case Kind::call: {
-              ChainFrame fr{ft, base, frame};
-              if (!chaincall(f, line, w, fr, running)) goto done;
-              // (A formal bound to another type may have stirred the forms.)
-              if (epoch != ep) {
-                ++count;
-                goto done;
-              }
-              break;
-            }
-            case Kind::wordassign: {
-              if (f.wordfails >= chaintries && f.wordfailrun == runepoch) {
-                out.other = true;
-                goto done;
-              }
-              if (!running) {
-                if (!runstate()) goto done;
-                running = true;
-              } else if ((core::idecmd != -1 && core::idecmd != incall) ||
-                         (core::xeqmode & (core::runmode::callback | core::runmode::single |
-                                           core::runmode::running)) != core::runmode::running) {
-                goto done;
-              }
-              if (runwordassign(f, {}, &w) != ran()) {
-                if (f.wordfailrun != runepoch) {
-                  f.wordfailrun = runepoch;
-                  f.wordfails = 0;
-                }
-                ++f.wordfails;
-                goto done;
-              }
-              ++line;
-              // (A function's return gives back the stop word, command and mode.)
-              if (!quietafter()) {
-                ++count;
-                out.stop = true;
-                goto done;
-              }
-              break;
-            }
-            case Kind::ret: {
-              WordResult r = WordResult::unknown;
-              ChainFrame fr{ft, base, frame};
-              if (!chainreturn(f, line, w, fr, r)) goto done;
-              // The loop test comes next when the return gave back what it looks at.
-              predefined = false;
-              if (r != WordResult::looptest || !quietafter()) {
-                ++count;
-                out.stop = true;
-                out.leave = r != WordResult::looptest;
-                out.word = f.words[0];
-                goto done;
-              }
-              break;
-            }
-            default:
-              // (Every kind that may call is named above.)
-              __builtin_unreachable();
-          }
-          break;
-        } else {
+      // Statements that may call, in a chain that takes them (else the
+      // chain ends there): what the last statement of the expression path
+      // left is written first.
+      case Kind::call: {
+        if constexpr (!calls) {
           out.other = true;
           goto done;
+        } else {
+          settle();
+          ChainFrame fr{ft, base, frame};
+          if (!chaincall(f, line, w, fr, running)) goto done;
+          // (A formal bound to another type may have stirred the forms.)
+          if (epoch != ep) {
+            ++count;
+            goto done;
+          }
+          break;
         }
+      }
+      case Kind::wordassign: {
+        if constexpr (!calls) {
+          out.other = true;
+          goto done;
+        } else {
+          settle();
+          if (f.wordfails >= chaintries && f.wordfailrun == runepoch) {
+            out.other = true;
+            goto done;
+          }
+          if (!running) {
+            if (!runstate()) goto done;
+            running = true;
+          } else if ((core::idecmd != -1 && core::idecmd != incall) ||
+                     (core::xeqmode & (core::runmode::callback | core::runmode::single |
+                                       core::runmode::running)) != core::runmode::running) {
+            goto done;
+          }
+          if (runwordassign(f, {}, &w) != ran()) {
+            if (f.wordfailrun != runepoch) {
+              f.wordfailrun = runepoch;
+              f.wordfails = 0;
+            }
+            ++f.wordfails;
+            goto done;
+          }
+          ++line;
+          // (A function's return gives back the stop word, command and mode.)
+          if (!quietafter()) {
+            ++count;
+            out.stop = true;
+            goto done;
+          }
+          break;
+        }
+      }
+      case Kind::ret: {
+        if constexpr (!calls) {
+          out.other = true;
+          goto done;
+        } else {
+          settle();
+          WordResult r = WordResult::unknown;
+          ChainFrame fr{ft, base, frame};
+          if (!chainreturn(f, line, w, fr, r)) goto done;
+          // The loop test comes next when the return gave back what it looks at.
+          predefined = false;
+          if (r != WordResult::looptest || !quietafter()) {
+            ++count;
+            out.stop = true;
+            out.leave = r != WordResult::looptest;
+            out.word = f.words[0];
+            goto done;
+          }
+          break;
+        }
+      }
       case Kind::unknown:
       case Kind::none:
       case Kind::words:
@@ -2348,6 +2369,8 @@ namespace {
 }  // namespace
 
 Outcome runstatement(std::span<const std::int16_t> code) {
+  // (Counts are kept only for measuring: looked at once.)
+  const bool tallied = tally != nullptr;
   exprsettled = false;
   Res r = notrun;
   bool settled = false;  // quietstate() held and nothing since could change it
@@ -2364,7 +2387,7 @@ Outcome runstatement(std::span<const std::int16_t> code) {
       nforms = static_cast<std::uint32_t>(forms.size());
       if (f == nullptr || !f->ready) {
         // A READ or WRITE that its transfer program runs (exec/optforms.h).
-        if ((f == nullptr || f->kind == Kind::none) && tally == nullptr) {
+        if ((f == nullptr || f->kind == Kind::none) && !tallied) {
           const Transferred t = transferred(code, r);
           if (t == Transferred::goon) {
             // (The chain from the next statement runs such statements.)
@@ -2374,7 +2397,7 @@ Outcome runstatement(std::span<const std::int16_t> code) {
           }
           if (t == Transferred::stop) break;
         }
-        if (tally != nullptr)
+        if (tallied)
           handedover(s, code,
                      f == nullptr || f->kind == Kind::none ? nullptr : kindwhy(f->kind, false));
         break;
@@ -2382,8 +2405,8 @@ Outcome runstatement(std::span<const std::int16_t> code) {
     }
     // Forms that follow each other run as a chain (see runchain()), unless
     // one from this statement lately ran too few to be worth its start.
-    const auto chainhere = [&settled](const Form& g) {
-      return settled && g.chainshort != epoch && tally == nullptr && !alarmreset;
+    const auto chainhere = [&settled, tallied](const Form& g) {
+      return !tallied && settled && g.chainshort != epoch && !alarmreset;
     };
   single:
     Res next = notrun;
@@ -2427,14 +2450,18 @@ Outcome runstatement(std::span<const std::int16_t> code) {
         next = runreturn(*f, code);
         settled = settled && quietcall;
         break;
-      default:
+      case Kind::unknown:
+      case Kind::none:
         break;
+      default:
+        // (Every kind is named above.)
+        __builtin_unreachable();
     }
     if (next == notrun) {
-      if (tally != nullptr) handedover(s, code, kindwhy(f->kind, true));
+      if (tallied) handedover(s, code, kindwhy(f->kind, true));
       break;
     }
-    if (tally != nullptr) ++tally->forms;
+    if (tallied) ++tally->forms;
     r = next;
     if (r != Outcome::looptest) break;
     if (!settled) {

@@ -235,6 +235,31 @@ inline bool samesite(const Known& known, std::int32_t site, std::int32_t S, std:
   return known.fits;
 }
 
+// Formal f of the function `known` (its record `formal`) takes another kind
+// of number, `type`, where the function's statement (`body`) reads both
+// alike: the forms of the function that hold are kept, the others and the
+// call sites look again. False where the statement does not hold. (Where
+// the last such change of f found every form held and no form changed
+// since, the statement holds too.)
+inline bool takekind(Known& known, std::int32_t f, core::SymbolRecord& formal, std::int16_t type,
+                     const Form& body) {
+  if (known.heldfor == f && known.heldchanges == formchanges && known.heldrun == runepoch) {
+    kindchanged(known.S);
+    optforms::retyped(known.f1, known.heldlast);
+  } else {
+    if (!holdsfor(body, f)) return false;
+    const std::int32_t last = reclassed(known.S, known.f1, f);
+    known.heldfor = last > 0 ? f : 0;
+    known.heldlast = last;
+    known.heldchanges = formchanges;
+    known.heldrun = runepoch;
+  }
+  formal.type = type;
+  known.epoch = callepoch;
+  known.seenforms = formsepoch;
+  return true;
+}
+
 // The formals of the function `known` as the reference binds them to its
 // actuals, where one was found bound to another type or address than its
 // actual gives: each that is a number of another kind, which the
@@ -253,21 +278,9 @@ inline bool samesite(const Known& known, std::int32_t site, std::int32_t S, std:
     const std::int32_t adr = isname ? records[a].adr : 0;
     core::SymbolRecord& formal = records[f];
     if (formal.type != type || formal.adr != adr) {
-      if (formal.adr != adr || !readsalike(formal.type) || !readsalike(type) || !holdsfor(body, f))
+      if (formal.adr != adr || !readsalike(formal.type) || !readsalike(type) ||
+          !takekind(known, f, formal, type, body))
         return false;
-      if (known.heldfor == f && known.heldchanges == formchanges && known.heldrun == runepoch) {
-        kindchanged(known.S);
-        optforms::retyped(known.f1, known.heldlast);
-      } else {
-        const std::int32_t last = reclassed(known.S, known.f1, f);
-        known.heldfor = last > 0 ? f : 0;
-        known.heldlast = last;
-        known.heldchanges = formchanges;
-        known.heldrun = runepoch;
-      }
-      formal.type = type;
-      known.epoch = callepoch;
-      known.seenforms = formsepoch;
     }
     known.matched[static_cast<std::size_t>(i)] = a;
   }
@@ -320,10 +333,40 @@ inline std::uint64_t kindsum(std::int32_t S) {
 }
 
 // Whether the actuals are those last matched.
-inline bool samematched(const Known& known, std::int32_t S, const std::int32_t* actuals) {
-  if (known.matchedkinds != kindsum(S)) return false;
+inline bool sameactuals(const Known& known, const std::int32_t* actuals) {
   for (std::int32_t i = 0; i < known.m; ++i)
     if (known.matched[static_cast<std::size_t>(i)] != actuals[i]) return false;
+  return true;
+}
+
+// The actuals of a reference matched again after a change of kind of the
+// function's formals or of the running subroutine's (another reference
+// bound them to another kind): where they are those last matched, only
+// their types are looked at again (what the give-back found of them holds:
+// the same cells, formals and frame), else matchformals().
+[[gnu::noinline]] bool retypeformals(Known& known, std::int32_t S, std::int32_t first,
+                                     const std::int32_t* actuals, const Form& body) {
+  if (known.matchedkinds == 0 || !sameactuals(known, actuals))
+    return matchformals(known, S, first, actuals, body);
+  core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
+  const std::int32_t nname =
+      std::min<std::int32_t>(core::nname, static_cast<std::int32_t>(name.size()));
+  for (std::int32_t i = 0; i < known.m; ++i) {
+    const std::int32_t f = known.formal[static_cast<std::size_t>(i)];
+    const std::int32_t a = actuals[i];
+    const bool isname = bindsname(a, nname, records);
+    const std::int16_t type = isname ? records[a].type : std::int16_t{0xA0};
+    const std::int32_t adr = isname ? records[a].adr : 0;
+    core::SymbolRecord& formal = records[f];
+    if (formal.type != type || formal.adr != adr) {
+      if (formal.adr != adr || !readsalike(formal.type) || !readsalike(type) ||
+          !takekind(known, f, formal, type, body)) {
+        known.matchedkinds = 0;
+        return false;
+      }
+    }
+  }
+  known.matchedkinds = kindsum(S);
   return true;
 }
 
@@ -364,7 +407,9 @@ bool bindcall(std::int32_t site, std::int32_t S, std::int32_t n, std::int32_t pt
   const Form& body = forms[static_cast<std::size_t>(known.f1 + 1)];
   // The formals as the call binds them keep the types and addresses the
   // body's form was made for.
-  if (!samematched(known, S, actuals)) [[unlikely]] {
+  if (known.matchedkinds != kindsum(S)) [[unlikely]] {
+    if (!retypeformals(known, S, first, actuals, body)) return false;
+  } else if (!sameactuals(known, actuals)) [[unlikely]] {
     if (!matchformals(known, S, first, actuals, body)) return false;
   }
   if (plat::fpu_peek_status() != 0) return false;

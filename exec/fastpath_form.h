@@ -271,8 +271,9 @@ inline bool arrayshape(std::int32_t a, std::int32_t zsize) {
 
 // The cell of element i (one index over the whole array, rounded) of array
 // symbol a; 0 when there is none or it lies outside `z` (of zsize cells).
-inline std::int32_t elementcell(std::int32_t a, double i, std::int32_t zsize) {
-  if (a >= zsize) return 0;
+[[gnu::always_inline]] inline std::int32_t elementcell(std::int32_t a, double i,
+                                                       std::int32_t zsize) {
+  if (a >= zsize || a < 1 || a > core::name.size()) return 0;
   std::int32_t shape[2];
   std::memcpy(shape, core::z.data() + a, sizeof shape);
   const std::int64_t count = static_cast<std::int64_t>(shape[0]) * shape[1];
@@ -288,7 +289,7 @@ inline std::int32_t elementcell(std::int32_t a, double i, std::int32_t zsize) {
     k = nint64(i);
   }
   if (k < 1 || k > count) return 0;
-  const std::int64_t cell = core::name(a).adr + k - 1;
+  const std::int64_t cell = core::name.data()[a - 1].adr + k - 1;
   return cell >= 1 && cell < zsize ? static_cast<std::int32_t>(cell) : 0;
 }
 

@@ -346,17 +346,18 @@ template <int from>
         res.value = *--n;
         res.done = true;
         return res;
-      case Q::other:
-        switch (numstep(g, g.steps[static_cast<std::size_t>(s.a)], z, zsize, nullptr, n, r,
-                        targetcell)) {
-          case Num::pushed:
-            continue;
-          case Num::made:
-            break;
-          default:
-            return res;
-        }
+      case Q::other: {
+        // (Through locals of its own, so that the loop's stay in registers.)
+        double made = 0.0;
+        std::int32_t target = targetcell;
+        const Num k =
+            numstep(g, g.steps[static_cast<std::size_t>(s.a)], z, zsize, nullptr, n, made, target);
+        targetcell = target;
+        if (k == Num::pushed) continue;
+        if (k != Num::made) return res;
+        r = made;
         break;
+      }
       case Q::addtest:
       case Q::subtest:
       case Q::multest:
@@ -487,7 +488,9 @@ template <int from>
         p = takeoperands<3>(s, z, n);
         goto test;
       default:
-        return res;
+        // (Programs are made of the codes above alone: no range test
+        // before the dispatch.)
+        __builtin_unreachable();
     }
     if (!pushmade(r, n)) return res;
     continue;
