@@ -1679,7 +1679,7 @@ bool quietline() {
 // What storewords() writes but for the words that the transfer's own road
 // writes itself once it runs (see chaintransfer(); storewordsrest() writes
 // those).
-[[gnu::noinline]] void storewordsahead(const Words& w) {
+[[gnu::always_inline]] inline void aheadwords(const Words& w) {
   if (w.wordstart) {
     eventcmd = 0;
     rerunflag = false;
@@ -1693,6 +1693,7 @@ bool quietline() {
   jumpedflag = w.jumped;
   exprsettled = w.settled;
 }
+[[gnu::noinline]] void storewordsahead(const Words& w) { aheadwords(w); }
 void storewordsrest(const Words& w) {
   core::xeqstop = 0;
   if (core::lokalscope == 0) core::lokalscope = core::lokalsub;
@@ -1707,27 +1708,8 @@ void storewordsrest(const Words& w) {
 
 // What the statements of a chain left, as each would have written it.
 [[gnu::noinline]] void storewords(const Words& w) {
-  core::xeqstop = 0;
-  if (core::lokalscope == 0) core::lokalscope = core::lokalsub;
-  if ((core::idestate & core::busy::compiling) == 0) core::nomsg = 0;
-  if (w.wordstart) {
-    eventcmd = 0;
-    rerunflag = false;
-    core::iostatw[0] = 0;
-    if (core::xeqmode & core::runmode::running) stoppedflag = 0;
-  }
-  core::msgkey.blank();
-  core::xeqline = w.line;
-  stmtstart = w.start;
-  stmtend = w.end;
-  core::c1tmptop = w.c1tmp;
-  core::iresult = w.iresult;
-  core::xeqstackptr = w.sp;
-  wordpos = w.wordpos;
-  stmtflags = w.stmtflags;
-  core::adrs.data()[core::xeqstackbase] = w.top;
-  jumpedflag = w.jumped;
-  exprsettled = w.settled;
+  storewordsrest(w);
+  aheadwords(w);
 }
 
 // The outcome of a chain: whether any statement ran, and whether the loop
