@@ -260,6 +260,22 @@ inline bool takekind(Known& known, std::int32_t f, core::SymbolRecord& formal, s
   return true;
 }
 
+// The formal f of the function `known` as the reference binds it to the
+// actual a: true where it is bound to a's type and address already, or is
+// a number of another kind that the function's statement (`body`) reads
+// alike and so takes a's type as the general path binds it.
+[[gnu::always_inline]] inline bool retypeone(Known& known, std::int32_t f, std::int32_t a,
+                                             std::int32_t nname, core::SymbolRecord* records,
+                                             const Form& body) {
+  const bool isname = bindsname(a, nname, records);
+  const std::int16_t type = isname ? records[a].type : std::int16_t{0xA0};
+  const std::int32_t adr = isname ? records[a].adr : 0;
+  core::SymbolRecord& formal = records[f];
+  if (formal.type == type && formal.adr == adr) return true;
+  return formal.adr == adr && readsalike(formal.type) && readsalike(type) &&
+         takekind(known, f, formal, type, body);
+}
+
 // The formals of the function `known` as the reference binds them to its
 // actuals, where one was found bound to another type or address than its
 // actual gives: each that is a number of another kind, which the
@@ -273,15 +289,7 @@ inline bool takekind(Known& known, std::int32_t f, core::SymbolRecord& formal, s
   for (std::int32_t i = 0; i < known.m; ++i) {
     const std::int32_t f = known.formal[static_cast<std::size_t>(i)];
     const std::int32_t a = actuals[i];
-    const bool isname = bindsname(a, nname, records);
-    const std::int16_t type = isname ? records[a].type : std::int16_t{0xA0};
-    const std::int32_t adr = isname ? records[a].adr : 0;
-    core::SymbolRecord& formal = records[f];
-    if (formal.type != type || formal.adr != adr) {
-      if (formal.adr != adr || !readsalike(formal.type) || !readsalike(type) ||
-          !takekind(known, f, formal, type, body))
-        return false;
-    }
+    if (!retypeone(known, f, a, nname, records, body)) return false;
     known.matched[static_cast<std::size_t>(i)] = a;
   }
   return true;
@@ -354,16 +362,9 @@ inline bool sameactuals(const Known& known, const std::int32_t* actuals) {
   for (std::int32_t i = 0; i < known.m; ++i) {
     const std::int32_t f = known.formal[static_cast<std::size_t>(i)];
     const std::int32_t a = actuals[i];
-    const bool isname = bindsname(a, nname, records);
-    const std::int16_t type = isname ? records[a].type : std::int16_t{0xA0};
-    const std::int32_t adr = isname ? records[a].adr : 0;
-    core::SymbolRecord& formal = records[f];
-    if (formal.type != type || formal.adr != adr) {
-      if (formal.adr != adr || !readsalike(formal.type) || !readsalike(type) ||
-          !takekind(known, f, formal, type, body)) {
-        known.matchedkinds = 0;
-        return false;
-      }
+    if (!retypeone(known, f, a, nname, records, body)) {
+      known.matchedkinds = 0;
+      return false;
     }
   }
   known.matchedkinds = kindsum(S);
