@@ -12,6 +12,7 @@
 #include "io/rwtexts.h"
 #include "platform/fixed_text.h"
 #include "platform/fixedfield.h"
+#include "platform/shortmoves.h"
 
 namespace io {
 
@@ -535,7 +536,8 @@ bool rwplanrecord(std::span<char> record, std::int32_t ltext, char dir,
     if (!f.stdok) return false;
     // Written, the skip before the field is blanked; the field itself is
     // laid whole by its conversion.
-    if (writing && f.at > at) std::fill(record.begin() + at, record.begin() + f.at, ' ');
+    if (writing && f.at > at)
+      plat::fill_short(record.data() + at, static_cast<std::size_t>(f.at - at), ' ');
     written = std::max(written, at);
     const std::span<char> field =
         record.subspan(static_cast<std::size_t>(f.at), static_cast<std::size_t>(f.d.width));

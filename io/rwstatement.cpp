@@ -501,13 +501,12 @@ void plannedloop(Rw& rw, char dir, std::int32_t& tpos, std::int32_t& fpos, std::
 // blanks of a record written, the count and the cursor.
 void itemsend(Rw& rw, bool planned, std::int32_t tpos, std::int32_t fpos, std::int32_t irep,
               std::int32_t inrecord, std::int32_t written, std::int32_t blanked) {
-  const bool noformat = trimmed(rw.fmt).empty();
   const auto lfmt = static_cast<std::int32_t>(rw.fmt.size());
   if (rw.write && rw.out->letter == ' ') {
     const std::int32_t f = fpos;
     const std::int32_t itemsat = tpos;  // where the items ended
     const auto n = static_cast<std::int32_t>(trimmed(rw.fmt).size());
-    if (!noformat && rw.items > 0 && ((f > 1 && f <= n) || f < -1)) {
+    if (n > 0 && rw.items > 0 && ((f > 1 && f <= n) || f < -1)) {
       // What is left of the format's literals and template.
       char letter = 'w', st = ' ';
       double none = 0.0;
@@ -1081,6 +1080,21 @@ bool filetext(std::int32_t k, std::string_view& text) {
   return true;
 }
 
+// The outcome of a program that failed, left for the report that READWRITE
+// makes next for the statement.
+[[gnu::noinline]] exec::XferRun leftpending(std::int32_t line, char letter, const Outcome& out,
+                                            std::string_view filename, bool counted,
+                                            std::int32_t count) {
+  rwname.set(filename);
+  rwpending.active = true;
+  rwpending.letter = letter;
+  rwpending.line = line;
+  rwpending.out = out;
+  rwpending.counted = counted;
+  rwpending.count = count;
+  return exec::XferRun::failed;
+}
+
 }  // namespace
 
 bool rwprogrammake(std::int32_t line, char letter, std::span<const std::int32_t> list,
@@ -1269,14 +1283,7 @@ exec::XferRun rwprogramrun(std::int32_t line) {
   rwdetail.blankagain();
   // The transfer.
   auto failed = [&](bool counted) {
-    rwname.set(filename);
-    rwpending.active = true;
-    rwpending.letter = p.letter;
-    rwpending.line = line;
-    rwpending.out = out;
-    rwpending.counted = counted;
-    rwpending.count = rw.count;
-    return XferRun::failed;
+    return leftpending(line, p.letter, out, filename, counted, rw.count);
   };
   // The next record (chooserecord without Recrow).
   rwprevrec = 0;
