@@ -303,7 +303,12 @@ void timefield(const Call& c, std::span<char> field) {
 }
 
 // Replaces the NULs of what was written by ".".
-void nodots(std::span<char> s) { std::replace(s.begin(), s.end(), '\0', '.'); }
+void nodots(std::span<char> s) {
+  // (Seldom any: looked for first.)
+  if (s.empty()) return;
+  auto* const first = static_cast<char*>(std::memchr(s.data(), '\0', s.size()));
+  if (first != nullptr) std::replace(first, s.data() + s.size(), '\0', '.');
+}
 
 // A text written in pieces of w characters, each followed by CR LF; a
 // piece that does not fit is written as far as it fits, without CR LF.
