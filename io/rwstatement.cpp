@@ -251,17 +251,19 @@ bool readrecord(Rw& rw, std::int32_t length = -1) {
   const std::int32_t recl = std::min<std::int32_t>(length >= 0 ? length : readlength(rw),
                                                    static_cast<std::int32_t>(rw.area.size()));
   std::int32_t st = 0, got = recl;
+  const bool text = isformattedseq(rw.mode);
+  // (Read by row number through the line index.)
+  const bool rows = text && rwfiles(rw.unit).lineindex;
   // (A line read in sequence blanks the rest of its record itself.)
-  if (!isformattedseq(rw.mode) || rwfiles(rw.unit).lineindex)
-    std::fill(rw.area.begin(), rw.area.begin() + recl, ' ');
-  if (isformattedseq(rw.mode) && rwfiles(rw.unit).lineindex) {
+  if (!text || rows) std::fill(rw.area.begin(), rw.area.begin() + recl, ' ');
+  if (rows) {
     IOINDEXEDSEQ(rw.unit, rw.area.first(static_cast<std::size_t>(recl)), got, rw.recno, st, 0);
     // A text file that is no table ends after its last line, as when it
     // is read line after line.
     const RwFile& r = rwfiles(rw.unit);
     if (st == plat::iostat_bad_record && !r.coltable && rw.recno >= r.lineindex->entries)
       st = plat::iostat_eof;
-  } else if (isformattedseq(rw.mode)) {
+  } else if (text) {
     READSEQFMT(rw.unit, rw.area, recl, st);
   } else if (isformatteddirect(rw.mode)) {
     READDIRFMT(rw.unit, rw.area, recl, rw.recno, st);
@@ -280,7 +282,7 @@ bool readrecord(Rw& rw, std::int32_t length = -1) {
   }
   // A record cut at the end of the file reads as blank padded.
   // A row read through the line index ends where its line ended.
-  const std::int32_t n = isformattedseq(rw.mode) && rwfiles(rw.unit).lineindex ? got : recl;
+  const std::int32_t n = rows && rwfiles(rw.unit).lineindex ? got : recl;
   setmarker(rw, n);
   if (isbinary(rw.mode)) rwfiles(rw.unit).position = rw.recno + got - 1;
   rw.ltext = n;
