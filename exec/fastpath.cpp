@@ -687,8 +687,7 @@ Res runblock(Form& f) {
   double* const cells = z.data();
   bool cond = false;
   if (f.prog.onetest) {
-    if (f.prog.topcell >= static_cast<std::int32_t>(z.size()) ||
-        !onetest(f.prog.quick[0], cells, cond))
+    if (f.prog.topcell >= static_cast<std::int32_t>(z.size()) || !blocktest(f.prog, cells, cond))
       return notrun;
   } else if (!f.prog.empty()) {
     const ProgResult r = f.prog.plain ? runplain(f.prog) : runprog(f.prog);
@@ -2038,23 +2037,43 @@ template <bool calls, bool transfers = false>
         break;
       }
       case Kind::block: {
-        bool cond = false;
-        if (f.prog.onetest) {
-          if (f.prog.topcell >= zsize || !onetest(f.prog.quick[0], cells, cond)) goto done;
-        } else if (!f.prog.empty()) {
-          if (!f.prog.plain) core::c1tmptop = exprlast != nullptr ? c1 + 1 : w.c1tmp;
-          const ProgResult r = f.prog.plain ? runplain(f.prog) : runprog(f.prog);
-          if (!r.done) goto done;
-          cond = r.cond;
-        } else if (!f.cond.empty()) {
-          double c = 0.0;
-          if (!evaluate(f.cond, cells, zsize, c)) goto done;
-          cond = c != 0.0;
+        bool skip = false;
+        // (ELSE and ENDIF test nothing: their forms have no condition.)
+        switch (f.blockkind) {
+          case blockword::els:
+            exprsteps(f);
+            skip = blockmoveof<blockword::els>(line, false, f.target, cells[ft + 1]);
+            break;
+          case blockword::endif:
+            exprsteps(f);
+            skip = blockmoveof<blockword::endif>(line, false, f.target, cells[ft + 1]);
+            break;
+          default: {
+            bool cond = false;
+            if (f.prog.onetest) {
+              if (f.prog.topcell >= zsize || !blocktest(f.prog, cells, cond)) goto done;
+            } else if (!f.prog.empty()) {
+              if (!f.prog.plain) core::c1tmptop = exprlast != nullptr ? c1 + 1 : w.c1tmp;
+              const ProgResult r = f.prog.plain ? runplain(f.prog) : runprog(f.prog);
+              if (!r.done) goto done;
+              cond = r.cond;
+            } else if (!f.cond.empty()) {
+              double c = 0.0;
+              if (!evaluate(f.cond, cells, zsize, c)) goto done;
+              cond = c != 0.0;
+            }
+            exprsteps(f);
+            skip = f.blockkind == blockword::blockif
+                       ? blockmoveof<blockword::blockif>(line, cond, f.target, cells[ft + 1])
+                       : blockmove(f.blockkind, line, cond, f.target, cells[ft + 1]);
+            break;
+          }
         }
-        exprsteps(f);
-        if (blockmove(f.blockkind, line, cond, f.target, cells[ft + 1])) {
+        if (skip) {
           w.jumped = 0xFF;
+          const bool back = f.target <= line;
           line = f.target;
+          if (back) goto moved;
         } else {
           ++line;
           w.jumped = 0;
@@ -2076,7 +2095,7 @@ template <bool calls, bool transfers = false>
         w.sp = base + 1;
         w.top = r.var;
         w.jumped = 0;
-        break;
+        goto moved;
       }
       case Kind::jump: {
         if (!f.wordsteps.empty()) {
@@ -2102,7 +2121,7 @@ template <bool calls, bool transfers = false>
           w.top = f.label;
           w.wordpos = f.start + f.gotoat;
           line = at;
-          break;
+          goto moved;
         }
         const std::int32_t at = labelstatement(cells, f.label);
         bool cond = true;
@@ -2136,7 +2155,7 @@ template <bool calls, bool transfers = false>
         w.top = f.label;
         w.wordpos = f.start + f.gotoat;
         line = at;
-        break;
+        goto moved;
       }
       // Statements that may call, in a chain that takes them (else the
       // chain ends there): what the last statement of the expression path
@@ -2154,7 +2173,7 @@ template <bool calls, bool transfers = false>
             ++count;
             goto done;
           }
-          break;
+          goto moved;
         }
       }
       case Kind::wordassign: {
@@ -2190,7 +2209,7 @@ template <bool calls, bool transfers = false>
             out.stop = true;
             goto done;
           }
-          break;
+          goto moved;
         }
       }
       case Kind::ret: {
@@ -2211,7 +2230,7 @@ template <bool calls, bool transfers = false>
             out.word = f.words[0];
             goto done;
           }
-          break;
+          goto moved;
         }
       }
       case Kind::unknown:
@@ -2224,6 +2243,12 @@ template <bool calls, bool transfers = false>
         // (Every kind is named above.)
         __builtin_unreachable();
     }
+    // (A statement that goes on to the next cannot make the chain run
+    // for ever: the break key is looked at after those that move
+    // elsewhere.)
+    ++count;
+    continue;
+  moved:
     ++count;
     // The break key can be set from outside the loop (a signal handler).
     if (*breakkey == 1) {
