@@ -2071,9 +2071,7 @@ template <bool calls, bool transfers = false>
         }
         if (skip) {
           w.jumped = 0xFF;
-          const bool back = f.target <= line;
           line = f.target;
-          if (back) goto moved;
         } else {
           ++line;
           w.jumped = 0;
@@ -2095,7 +2093,7 @@ template <bool calls, bool transfers = false>
         w.sp = base + 1;
         w.top = r.var;
         w.jumped = 0;
-        goto moved;
+        break;
       }
       case Kind::jump: {
         if (!f.wordsteps.empty()) {
@@ -2121,7 +2119,7 @@ template <bool calls, bool transfers = false>
           w.top = f.label;
           w.wordpos = f.start + f.gotoat;
           line = at;
-          goto moved;
+          break;
         }
         const std::int32_t at = labelstatement(cells, f.label);
         bool cond = true;
@@ -2155,7 +2153,7 @@ template <bool calls, bool transfers = false>
         w.top = f.label;
         w.wordpos = f.start + f.gotoat;
         line = at;
-        goto moved;
+        break;
       }
       // Statements that may call, in a chain that takes them (else the
       // chain ends there): what the last statement of the expression path
@@ -2173,7 +2171,7 @@ template <bool calls, bool transfers = false>
             ++count;
             goto done;
           }
-          goto moved;
+          break;
         }
       }
       case Kind::wordassign: {
@@ -2209,7 +2207,7 @@ template <bool calls, bool transfers = false>
             out.stop = true;
             goto done;
           }
-          goto moved;
+          break;
         }
       }
       case Kind::ret: {
@@ -2230,7 +2228,7 @@ template <bool calls, bool transfers = false>
             out.word = f.words[0];
             goto done;
           }
-          goto moved;
+          break;
         }
       }
       case Kind::unknown:
@@ -2243,12 +2241,6 @@ template <bool calls, bool transfers = false>
         // (Every kind is named above.)
         __builtin_unreachable();
     }
-    // (A statement that goes on to the next cannot make the chain run
-    // for ever: the break key is looked at after those that move
-    // elsewhere.)
-    ++count;
-    continue;
-  moved:
     ++count;
     // The break key can be set from outside the loop (a signal handler).
     if (*breakkey == 1) {
