@@ -661,24 +661,6 @@ template <std::uint32_t kind>
   if (r.decided || r.skip) result = r.cond && !r.skip ? 1.0 : falsevalue;
   return r.skip;
 }
-[[gnu::always_inline]] inline bool blockmove(std::uint32_t kind, std::int32_t S, bool cond,
-                                             std::int32_t target, double& result) {
-  switch (kind) {
-    case blockword::endif:
-      return blockmoveof<blockword::endif>(S, cond, target, result);
-    case blockword::els:
-      return blockmoveof<blockword::els>(S, cond, target, result);
-    case blockword::elseif:
-      return blockmoveof<blockword::elseif>(S, cond, target, result);
-    case blockword::blockif:
-      return blockmoveof<blockword::blockif>(S, cond, target, result);
-    default:
-      break;
-  }
-  const BlockStep r = blockstep(kind, S, cond, target);
-  if (r.decided || r.skip) result = r.cond && !r.skip ? 1.0 : falsevalue;
-  return r.skip;
-}
 
 // A block IF, ELSEIF or ENDIF: its condition, the block stack's step, and
 // the jump past the block or the next statement.
@@ -2038,7 +2020,8 @@ template <bool calls, bool transfers = false>
       }
       case Kind::block: {
         bool skip = false;
-        // (ELSE and ENDIF test nothing: their forms have no condition.)
+        // (ELSE and ENDIF test nothing: their forms have no condition. The
+        // forms of block words are of these four alone.)
         switch (f.blockkind) {
           case blockword::els:
             exprsteps(f);
@@ -2065,7 +2048,7 @@ template <bool calls, bool transfers = false>
             exprsteps(f);
             skip = f.blockkind == blockword::blockif
                        ? blockmoveof<blockword::blockif>(line, cond, f.target, cells[ft + 1])
-                       : blockmove(f.blockkind, line, cond, f.target, cells[ft + 1]);
+                       : blockmoveof<blockword::elseif>(line, cond, f.target, cells[ft + 1]);
             break;
           }
         }
