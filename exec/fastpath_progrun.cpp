@@ -407,14 +407,14 @@ void modfit(Prog& g, const double* z) {
   const double by = z[s.b], to = z[s.c];
   // (Remainders and numbers of magnitude below 2^29: a difference of 1
   // is beyond the relative tolerance of either.)
-  constexpr double small = 536870912.0;
+  constexpr std::int32_t most = std::int32_t{1} << 29, least = -most;
+  constexpr double small = most;
   if (!(std::fabs(by) < small && std::fabs(to) < small && by != 0.0 && by != -1.0 &&
         by == std::trunc(by) && to == std::trunc(to)))
     return;
   // The remainders (of magnitude below 2^29) for which the relation
   // holds, from `low` to `high`; those outside for /=.
   const auto k = static_cast<std::int32_t>(to);
-  constexpr std::int32_t least = -536870912, most = 536870912;
   std::int32_t low = k, high = k;
   bool outside = false;
   switch (s.code) {
