@@ -507,7 +507,10 @@ void itemsend(Rw& rw, bool planned, std::int32_t tpos, std::int32_t fpos, std::i
   if (rw.write && rw.out->letter == ' ') {
     const std::int32_t f = fpos;
     const std::int32_t itemsat = tpos;  // where the items ended
-    const auto n = static_cast<std::int32_t>(trimmed(rw.fmt).size());
+    // (A format position past the format's end has nothing left at all: the
+    // format is not trimmed for it.)
+    const bool within = (f > 1 && f <= lfmt) || f < -1;
+    const auto n = within ? static_cast<std::int32_t>(trimmed(rw.fmt).size()) : 0;
     if (n > 0 && rw.items > 0 && ((f > 1 && f <= n) || f < -1)) {
       // What is left of the format's literals and template.
       char letter = 'w', st = ' ';
@@ -1233,8 +1236,7 @@ exec::XferRun rwprogramrun(std::int32_t line) {
   }
   const bool reads = !rw.write;
   if (p.constformat) {
-    rw.fmtsym = rwopt(rwslot::format);
-    rw.fmt = p.format;
+    rw.fmt = p.format;  // (its symbol is read only where the format is looked for)
   } else {
     findformat(rw);
   }
@@ -1284,14 +1286,12 @@ exec::XferRun rwprogramrun(std::int32_t line) {
   // that names it: laid where the report follows.)
   rwdetail.blankagain();
   // The transfer.
-  auto failed = [&](bool counted) {
-    return leftpending(line, p.letter, out, filename, counted, rw.count);
-  };
   // The next record (chooserecord without Recrow).
   rwprevrec = 0;
   rw.recno = r.position + 1;
   rwfiles(unit).position = rw.recno;
-  if (reads && !readrecord(rw, recl)) return failed(false);
+  if (reads && !readrecord(rw, recl))
+    return leftpending(line, p.letter, out, filename, false, rw.count);
   planneditems(rw, p.plan, whole, [&] {
     // (The same items as found above: nothing between moved them.)
     rw.list.resize(nitems);
@@ -1306,7 +1306,8 @@ exec::XferRun rwprogramrun(std::int32_t line) {
   out.served = rw.served;
   if (out.letter == ' ' && rw.write) writerecord(rw);
   if (core::z.valid(core::iresult)) core::z(core::iresult) = rw.count;
-  if (out.letter != ' ' || out.status != 0) return failed(true);
+  if (out.letter != ' ' || out.status != 0)
+    return leftpending(line, p.letter, out, filename, true, rw.count);
   // The report of a statement that went well.
   core::SETZTOR8(rwopt(rwslot::iostat), 0.0);
   core::SETDECIMALPOINT(".");
