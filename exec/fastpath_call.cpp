@@ -420,12 +420,16 @@ bool bindcall(std::int32_t site, std::int32_t S, std::int32_t n, std::int32_t pt
   b.known = &known;
   b.plainback = known.plainback;
   // The value, with the formals bound and the function's value unassigned.
+  // (Each formal kept as it was before it is bound: the formals are
+  // distinct, and an actual that is an earlier formal reads it bound, as
+  // the general path binds them in turn.)
   b.keptvalue = cells[S + 1];
-  for (std::int32_t i = 0; i < m; ++i) b.kept[i] = cells[known.formal[i]];
   cells[S + 1] = unassigned;
   for (std::int32_t i = 0; i < m; ++i) {
+    const std::int32_t f = known.formal[i];
     const std::int32_t a = actuals[i];
-    cells[known.formal[i]] = a >= 0 && a < zsize ? cells[a] : 0.0;
+    b.kept[i] = cells[f];
+    cells[f] = a >= 0 && a < zsize ? cells[a] : 0.0;
   }
   bool good = false;
   if (known.program) {
