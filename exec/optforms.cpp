@@ -84,6 +84,7 @@ bool replayable(std::int32_t s) {
 }
 
 bool build(Form& f, std::span<const std::int16_t> w) {
+  ++formmoves;
   f.ok = false;
   f.from = f.end = 0;
   f.xfer = false;
@@ -489,11 +490,13 @@ bool transferable(std::int32_t line) {
 }
 
 void reset() {
+  ++formmoves;
   forms.clear();
   current = nullptr;
 }
 
 void retyped(std::int32_t first, std::int32_t last) {
+  ++formmoves;
   const auto end = std::min(forms.size(), static_cast<std::size_t>(std::max(last, 0)) + 1);
   for (auto s = static_cast<std::size_t>(std::max(first, 0)); s < end; ++s) forms[s].typesseen = 0;
 }
