@@ -496,9 +496,11 @@ void reset() {
 }
 
 void retyped(std::int32_t first, std::int32_t last) {
-  ++formmoves;
   const auto end = std::min(forms.size(), static_cast<std::size_t>(std::max(last, 0)) + 1);
-  for (auto s = static_cast<std::size_t>(std::max(first, 0)); s < end; ++s) forms[s].typesseen = 0;
+  const auto from = static_cast<std::size_t>(std::max(first, 0));
+  if (from >= end) return;
+  ++formmoves;
+  for (auto s = from; s < end; ++s) forms[s].typesseen = 0;
 }
 
 }  // namespace exec::optforms
