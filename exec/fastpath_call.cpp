@@ -19,6 +19,7 @@
 #include "exec/fastpath.h"
 #include "exec/fastpath_call.h"
 #include "exec/fastpath_frames.h"
+#include "exec/fastpath_numbers.h"
 #include "exec/optforms.h"
 #include "exec/postfix.h"
 #include "exec/xeqtemps.h"
@@ -42,6 +43,7 @@ struct Known {
   std::int32_t f1 = 0, m = 0;
   std::int16_t scopesub = 0;  // the `lokalsub` of `scope`, which the return leaves
   bool program = false;       // the function's statement is a program form (else an assignment's)
+  bool onestep = false;       // that program is one step of two cells (onecellsstep())
   std::array<std::int32_t, maxformals> formal{}, back{};
   bool plainback = true;
   // The actuals last found bound as the formals expect: their types change
@@ -161,6 +163,7 @@ bool check(Known& known, std::int32_t S, std::int32_t n, std::int32_t ptr, std::
   const std::int32_t calleebase = ptr + framesize;
   const std::int32_t room = core::nadrs - core::nedlines - (calleebase + 1) - 5;
   known.program = body->kind == Kind::prog;
+  known.onestep = known.program && onecellsstep(body->prog);
   const bool bodyroom =
       known.program ? room >= 8 &&
                           body->prog.total + body->prog.depth + 1 <=
@@ -433,10 +436,20 @@ bool bindcall(std::int32_t site, std::int32_t S, std::int32_t n, std::int32_t pt
   }
   bool good = false;
   if (known.program) {
-    // (The program assigns the value to the function's cell itself.)
-    const ProgResult r = runplain(body.prog);
-    good = r.done;
-    b.v = r.value;
+    const Prog& g = body.prog;
+    if (known.onestep) {
+      // (All that its run leaves is the value in the function's cell,
+      // which commit() writes.)
+      if (g.topcell < zsize && S + 1 <= core::nz) {
+        b.v = cellsvalue(g.quick[1], cells);
+        good = std::isfinite(b.v);
+      }
+    } else {
+      // (The program assigns the value to the function's cell itself.)
+      const ProgResult r = runplain(g);
+      good = r.done;
+      b.v = r.value;
+    }
   } else {
     good = evaluate(body.value, cells, zsize, b.v);
   }
