@@ -1290,8 +1290,11 @@ inline void makepending(const Form& f, WordRun& r) {
     n = kept[0];
     k = kept[1];
     flags = static_cast<std::uint32_t>(kept[2]);
-    for (std::int32_t e = 0; e < n; ++e) {
-      const std::int32_t entry = kept[3 + e];
+    const std::int32_t symbols = kept[3];
+    const std::int32_t* const entries = kept + 4;
+    std::copy_n(entries, symbols, stack);
+    for (std::int32_t e = symbols; e < n; ++e) {
+      const std::int32_t entry = entries[e];
       stack[e] = entry > 0 ? entry : firsttemp - entry - 1;
     }
     i = upto;
