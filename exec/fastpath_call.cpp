@@ -376,8 +376,7 @@ inline bool sameactuals(const Known& known, const std::int32_t* actuals) {
 // change of kind left every form of the function as it was, which changes
 // kind again (`kinds` is kindsum() now). False, nothing changed, where
 // retypeformals() must look.
-[[gnu::always_inline]] inline bool retypeheld(Known& known, const std::int32_t* actuals,
-                                              std::uint64_t kinds) {
+[[gnu::noinline]] bool retypeheld(Known& known, const std::int32_t* actuals, std::uint64_t kinds) {
   if (known.matchedkinds == 0 || known.heldfor == 0 || known.heldchanges != formchanges ||
       known.heldrun != runepoch)
     return false;
