@@ -181,6 +181,7 @@ WordResult enter(const Callee& c, std::int32_t n, const std::int32_t* formals) {
   const std::int32_t p = core::xeqstackptr;
   const std::int32_t frame[framesize] = {core::lokalscope, core::xeqstackbase, wordpos, firsttemp,
                                          function ? wfunction : wcall};
+  framekept(core::lokalscope);
   if (p >= 0 && p + framesize <= adrs.size()) {
     std::copy_n(frame, framesize, adrs.data() + p);
     core::xeqstackptr = p + framesize;
@@ -318,6 +319,7 @@ WordResult leave(std::int16_t w, const Callee* known) {
     if (!adrs.valid(b)) adrs(b);                            // (a frame past the stack is a fault)
     core::xeqstackptr = b - framesize;
     core::lokalscope = frame[1];
+    framegone(frame[1]);
     core::xeqstackbase = frame[2];
     wordpos = frame[3];
     firsttemp = frame[4];

@@ -13,6 +13,7 @@
 // limit and the step.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -68,11 +69,32 @@ WordResult labelledloopend();
 // "noEndif" when there is none.
 WordResult blockjump(std::int32_t subject);
 
+// How many frames on the stack keep each scope (by symbol, hashed: scopes
+// that share a slot add up) as their caller's: never fewer than there
+// are, so that 0 tells there is none. Every push of a frame counts its
+// scope (framekept()), a return that drops it uncounts it (framegone());
+// a stack cut short by a reset leaves counts too high, all cleared when a
+// look finds no frame on the stack.
+inline std::array<std::uint32_t, 256> callerframes{};
+inline std::uint32_t& callerslot(std::int32_t scope) {
+  return callerframes[static_cast<std::uint32_t>(scope) & 0xFFu];
+}
+inline void framekept(std::int32_t scope) { ++callerslot(scope); }
+inline void framegone(std::int32_t scope) {
+  std::uint32_t& n = callerslot(scope);
+  if (n > 0) --n;
+}
+
 // True when subroutine s is the one running or one of its callers.
 inline bool subactive(std::int32_t s) {
   if (s == core::lokalscope) return true;
+  if (callerslot(s) == 0) return false;
   std::int32_t b = core::xeqstackbase;
-  if (b <= framesize) return false;  // (the main program's)
+  if (b <= framesize) {
+    // (The main program's: counts left by frames a reset dropped.)
+    callerframes.fill(0);
+    return false;
+  }
   // The frames down the stack, each below the one above it.
   const std::int32_t* const stack = core::adrs.data() - 1;  // stack[i] is adrs(i)
   const auto size = static_cast<std::int32_t>(core::adrs.size());

@@ -603,6 +603,7 @@ bool enterrun(const Callee& c, std::int32_t n, const std::int32_t* formals, bool
   stack[p + 3] = wordpos;
   stack[p + 4] = firsttemp;
   stack[p + 5] = c.function ? wfunction : wcall;
+  framekept(core::lokalscope);
   core::xeqstackptr = core::xeqstackbase = p + framesize;
   core::lokalsub = records[S].scope;
   core::lokalscope = S;
@@ -724,6 +725,7 @@ bool leaverun(Callee& known, WordResult& r) {
   const std::int32_t calleefirst = firsttemp;
   const std::int32_t scope = stack[ptr + 1];
   core::lokalscope = scope;
+  framegone(scope);
   core::xeqstackbase = stack[ptr + 2];
   wordpos = stack[ptr + 3];
   firsttemp = stack[ptr + 4];
