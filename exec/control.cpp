@@ -161,6 +161,19 @@ WordResult vectorise() {
 
 }  // namespace
 
+bool callerframe(std::int32_t s, std::int32_t b) {
+  // The frames down the stack, each below the one above it.
+  const std::int32_t* const stack = adrs.data() - 1;  // stack[i] is adrs(i)
+  const auto size = static_cast<std::int32_t>(adrs.size());
+  while (b > framesize && b <= size) {
+    if (stack[b - 4] == s) return true;
+    const std::int32_t below = stack[b - 3];
+    if (below >= b) break;
+    b = below;
+  }
+  return false;
+}
+
 Callee callee(std::int32_t S, std::int32_t f1, bool function) {
   Callee c;
   c.S = S;
@@ -287,6 +300,7 @@ WordResult leave(std::int16_t w, const Callee* known) {
     // Entered without a call: the run ends here.
     callkind = 0;
     core::xeqstackbase = 1;
+    framesdropped();
     core::lokalsub = 0;
     core::lokalscope = 0;
     return WordResult::looptest;

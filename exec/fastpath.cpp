@@ -286,6 +286,7 @@ void endstatement() {
   if (alarmreset) {
     alarmreset = false;
     core::xeqstackbase = 1;
+    framesdropped();
     stir();
   }
   ++core::xeqline;

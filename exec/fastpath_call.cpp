@@ -444,7 +444,7 @@ bool bindcall(std::int32_t site, std::int32_t S, std::int32_t n, std::int32_t pt
   }
   // (Calls are not re-entrant: the general path refuses a reference of a
   // function that is running.)
-  if (subactive(S)) return false;
+  if (subactive(S, base)) return false;
   const Form& body = forms[static_cast<std::size_t>(known.f1 + 1)];
   // The formals as the call binds them keep the types and addresses the
   // body's form was made for.
