@@ -663,24 +663,6 @@ template <std::uint32_t kind>
   if (r.decided || r.skip) result = r.cond && !r.skip ? 1.0 : falsevalue;
   return r.skip;
 }
-[[gnu::always_inline]] inline bool blockmove(std::uint32_t kind, std::int32_t S, bool cond,
-                                             std::int32_t target, double& result) {
-  switch (kind) {
-    case blockword::endif:
-      return blockmoveof<blockword::endif>(S, cond, target, result);
-    case blockword::els:
-      return blockmoveof<blockword::els>(S, cond, target, result);
-    case blockword::elseif:
-      return blockmoveof<blockword::elseif>(S, cond, target, result);
-    case blockword::blockif:
-      return blockmoveof<blockword::blockif>(S, cond, target, result);
-    default:
-      break;
-  }
-  const BlockStep r = blockstep(kind, S, cond, target);
-  if (r.decided || r.skip) result = r.cond && !r.skip ? 1.0 : falsevalue;
-  return r.skip;
-}
 
 // A block IF, ELSEIF or ENDIF: its condition, the block stack's step, and
 // the jump past the block or the next statement.
@@ -689,8 +671,7 @@ Res runblock(Form& f) {
   double* const cells = z.data();
   bool cond = false;
   if (f.prog.onetest) {
-    if (f.prog.topcell >= static_cast<std::int32_t>(z.size()) ||
-        !onetest(f.prog.quick[0], cells, cond))
+    if (f.prog.topcell >= static_cast<std::int32_t>(z.size()) || !blocktest(f.prog, cells, cond))
       return notrun;
   } else if (!f.prog.empty()) {
     const ProgResult r = f.prog.plain ? runplain(f.prog) : runprog(f.prog);
@@ -2053,21 +2034,40 @@ template <bool calls, bool transfers = false>
         break;
       }
       case Kind::block: {
-        bool cond = false;
-        if (f.prog.onetest) {
-          if (f.prog.topcell >= zsize || !onetest(f.prog.quick[0], cells, cond)) goto done;
-        } else if (!f.prog.empty()) {
-          if (!f.prog.plain) core::c1tmptop = exprlast != nullptr ? c1 + 1 : w.c1tmp;
-          const ProgResult r = f.prog.plain ? runplain(f.prog) : runprog(f.prog);
-          if (!r.done) goto done;
-          cond = r.cond;
-        } else if (!f.cond.empty()) {
-          double c = 0.0;
-          if (!evaluate(f.cond, cells, zsize, c)) goto done;
-          cond = c != 0.0;
+        bool skip = false;
+        // (ELSE and ENDIF test nothing: their forms have no condition. The
+        // forms of block words are of these four alone.)
+        switch (f.blockkind) {
+          case blockword::els:
+            exprsteps(f);
+            skip = blockmoveof<blockword::els>(line, false, f.target, cells[ft + 1]);
+            break;
+          case blockword::endif:
+            exprsteps(f);
+            skip = blockmoveof<blockword::endif>(line, false, f.target, cells[ft + 1]);
+            break;
+          default: {
+            bool cond = false;
+            if (f.prog.onetest) {
+              if (f.prog.topcell >= zsize || !blocktest(f.prog, cells, cond)) goto done;
+            } else if (!f.prog.empty()) {
+              if (!f.prog.plain) core::c1tmptop = exprlast != nullptr ? c1 + 1 : w.c1tmp;
+              const ProgResult r = f.prog.plain ? runplain(f.prog) : runprog(f.prog);
+              if (!r.done) goto done;
+              cond = r.cond;
+            } else if (!f.cond.empty()) {
+              double c = 0.0;
+              if (!evaluate(f.cond, cells, zsize, c)) goto done;
+              cond = c != 0.0;
+            }
+            exprsteps(f);
+            skip = f.blockkind == blockword::blockif
+                       ? blockmoveof<blockword::blockif>(line, cond, f.target, cells[ft + 1])
+                       : blockmoveof<blockword::elseif>(line, cond, f.target, cells[ft + 1]);
+            break;
+          }
         }
-        exprsteps(f);
-        if (blockmove(f.blockkind, line, cond, f.target, cells[ft + 1])) {
+        if (skip) {
           w.jumped = 0xFF;
           line = f.target;
         } else {

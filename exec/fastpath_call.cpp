@@ -461,12 +461,16 @@ bool bindcall(std::int32_t site, std::int32_t S, std::int32_t n, std::int32_t pt
   b.known = &known;
   b.plainback = known.plainback;
   // The value, with the formals bound and the function's value unassigned.
+  // (Each formal kept as it was before it is bound: the formals are
+  // distinct, and an actual that is an earlier formal reads it bound, as
+  // the general path binds them in turn.)
   b.keptvalue = cells[S + 1];
-  for (std::int32_t i = 0; i < m; ++i) b.kept[i] = cells[known.formal[i]];
   cells[S + 1] = unassigned;
   for (std::int32_t i = 0; i < m; ++i) {
+    const std::int32_t f = known.formal[i];
     const std::int32_t a = actuals[i];
-    cells[known.formal[i]] = a >= 0 && a < zsize ? cells[a] : 0.0;
+    b.kept[i] = cells[f];
+    cells[f] = a >= 0 && a < zsize ? cells[a] : 0.0;
   }
   bool good = false;
   if (known.program) {
@@ -529,10 +533,15 @@ template <bool chained>
   const std::int32_t mode = core::xeqmode & core::runmode::framebits;
   // The function's record: the argument count, the caller's mode and
   // command, and no return statement (it had one while active).
-  const std::int16_t record[3] = {0,
-                                  static_cast<std::int16_t>((mode & 0xFF) | ((prev & 0xFF) << 8)),
-                                  static_cast<std::int16_t>(n)};
-  std::memcpy(reinterpret_cast<char*>(cells + S) + sizeof(std::int16_t), record, sizeof record);
+  // (Each field stored in its place: a record gathered on the stack and
+  // copied whole is read back before its parts are written, which stalls.)
+  char* const fields = reinterpret_cast<char*>(cells + S);
+  const std::int16_t noreturn = 0;
+  const auto modecmd = static_cast<std::int16_t>((mode & 0xFF) | ((prev & 0xFF) << 8));
+  const auto count = static_cast<std::int16_t>(n);
+  std::memcpy(fields + sizeof(std::int16_t), &noreturn, sizeof noreturn);
+  std::memcpy(fields + 2 * sizeof(std::int16_t), &modecmd, sizeof modecmd);
+  std::memcpy(fields + 3 * sizeof(std::int16_t), &count, sizeof count);
   // The function's statement (`$` comes back with the return).
   cells[3] = cells[4] = cells[5] = cells[6] = 1.0;
   cells[S + 1] = b.v;

@@ -415,7 +415,11 @@ struct Compiler {
   // The operand stack as the words of such a statement leave it before
   // each word of a value step (see Form::wordshapes).
   void wordshapes(std::span<const std::int16_t> w) {
+    // (Room for them all at once: a shape per value step, none deeper
+    // than the statement's words.)
     std::vector<std::int32_t> stack;
+    stack.reserve(w.size());
+    f.wordshapes.reserve(f.wordsteps.size() * (3 + static_cast<std::size_t>(f.maxstack) + 1));
     std::int32_t k = 0, flags = 0;
     std::size_t next = 0;
     for (std::size_t i = 0; i + 2 < w.size(); ++i) {
@@ -606,6 +610,7 @@ struct Compiler {
     const std::size_t n = w.size();
     if (n < 2 || w[n - 1] != core::endmark || w[0] == 1 || w[0] == -1) return false;
     f.tags.clear();
+    f.tags.reserve(n);
     for (std::size_t i = 0; i + 1 < n; ++i) {
       const std::uint16_t u = u16(w[i]);
       if (w[i] > 0) {

@@ -278,6 +278,44 @@ template <int from>
   return true;
 }
 
+// Finds whether the divisor and the number of the Q::modtest condition of
+// g stand in cells as modrelation() takes them, and keeps them in g when so.
+void modfit(Prog& g, const double* z);
+
+// A Q::modtest condition whose divisor and number are the ones modfit()
+// kept: the remainder of a whole number of 32 bits by a divisor of
+// magnitude below 2^29 (not 0 or -1) is below it, and with a whole number
+// of that size each way their difference is 0 or at least 1, which the
+// expression path's tolerance (relative 1e-9) leaves as it is: the
+// relation is decided on integers, as a range of remainders. False when
+// the cells hold anything else (the number from cell a not whole or
+// beyond 32 bits): onetest() decides then.
+[[gnu::always_inline]] inline bool modrelation(const Prog& g, const double* z, bool& cond) {
+  const QStep& s = g.quick[0];
+  if (z[s.b] != g.modby || z[s.c] != g.modto) return false;
+  const double x = z[s.a];
+#if defined(__SSE2__)
+  const std::int32_t ix = _mm_cvttsd_si32(_mm_set_sd(x));
+#else
+  if (!(std::fabs(x) < 2147483648.0)) return false;
+  const auto ix = static_cast<std::int32_t>(x);
+#endif
+  if (static_cast<double>(ix) != x) return false;
+  const auto r = static_cast<std::uint32_t>(ix % g.modbyint);
+  cond = (r - static_cast<std::uint32_t>(g.modlow) <= g.modspan) != g.modoutside;
+  return true;
+}
+
+// A block condition of one step (Prog::onetest): as onetest() decides it,
+// a MOD related to a number on integers where it can.
+[[gnu::always_inline]] inline bool blocktest(Prog& g, const double* z, bool& cond) {
+  if (g.quick[0].op == Q::modtest) {
+    if (modrelation(g, z, cond)) return true;
+    modfit(g, z);
+  }
+  return onetest(g.quick[0], z, cond);
+}
+
 // A program over numbers alone (Prog::plain): no texts, no lists, a short
 // stack of its own, run by its steps as they run (Prog::quick). (runplain()
 // runs it; the statement loop's chain of forms takes it in line.)

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -188,6 +189,17 @@ struct Prog {
   std::unique_ptr<QStep[]> quick;
   std::int32_t topcell = 0;
   bool onetest = false;  // the condition is one step (Q::addtest .. Q::modtest)
+  // A condition of one Q::modtest: the divisor and the number the
+  // remainder is related to, as last found whole and small enough for the
+  // relation to be decided on integers (modfit); the divisor as an integer
+  // and the remainders for which the relation holds, those from `modlow`
+  // to `modlow + modspan` (or, with `modoutside`, all others). A guess:
+  // the cells are compared with it before use (NaN: none yet).
+  double modby = std::numeric_limits<double>::quiet_NaN();
+  double modto = std::numeric_limits<double>::quiet_NaN();
+  std::int32_t modbyint = 0, modlow = 0;
+  std::uint32_t modspan = 0;
+  bool modoutside = false;
   bool empty() const { return steps.empty(); }
 };
 

@@ -402,4 +402,50 @@ done:
   return res;
 }
 
+void modfit(Prog& g, const double* z) {
+  const QStep& s = g.quick[0];
+  const double by = z[s.b], to = z[s.c];
+  // (Remainders and numbers of magnitude below 2^29: a difference of 1
+  // is beyond the relative tolerance of either.)
+  constexpr std::int32_t most = std::int32_t{1} << 29, least = -most;
+  constexpr double small = most;
+  if (!(std::fabs(by) < small && std::fabs(to) < small && by != 0.0 && by != -1.0 &&
+        by == std::trunc(by) && to == std::trunc(to)))
+    return;
+  // The remainders (of magnitude below 2^29) for which the relation
+  // holds, from `low` to `high`; those outside for /=.
+  const auto k = static_cast<std::int32_t>(to);
+  std::int32_t low = k, high = k;
+  bool outside = false;
+  switch (s.code) {
+    case 0:  // <
+      low = least;
+      high = k - 1;
+      break;
+    case 1:  // >
+      low = k + 1;
+      high = most;
+      break;
+    case 2:  // <=
+      low = least;
+      break;
+    case 3:  // >=
+      high = most;
+      break;
+    case 4:  // ==
+      break;
+    case 5:  // /=
+      outside = true;
+      break;
+    default:
+      return;
+  }
+  g.modby = by;
+  g.modto = to;
+  g.modbyint = static_cast<std::int32_t>(by);
+  g.modlow = low;
+  g.modspan = static_cast<std::uint32_t>(high) - static_cast<std::uint32_t>(low);
+  g.modoutside = outside;
+}
+
 }  // namespace exec::fast

@@ -48,7 +48,12 @@ struct BlockStep {
   // stays within 0..8.)
   std::int32_t* const entries = blockstack.data() - 1;
   std::int32_t k = nblock;
-  while (k > 0 && (entries[k] == -S || entries[k] == 0)) --k;
+  // Entries of this statement's own taken branch and of chains no branch
+  // was taken in go. (Mostly the top one stays.)
+  if (k > 0 && (entries[k] == -S || entries[k] == 0)) {
+    do --k;
+    while (k > 0 && (entries[k] == -S || entries[k] == 0));
+  }
   if (kind == 0xF4C0u) {
     nblock = k > 0 ? k - 1 : 0;
     return r;
