@@ -190,14 +190,16 @@ void FILLOPTIONS(std::span<const OptSlot> slots, std::int32_t count) {
   // is as the fill leaves it (every fill of other slots clears it first; a
   // table cleared otherwise no longer holds the values).
   if (fillstands && noptions == count && optval.size() == noptslots &&
-      std::equal(slots.begin(), slots.end(), filled.begin(), filled.end(),
-                 [](const OptSlot& a, const OptSlot& b) {
-                   return a.slot == b.slot && a.value == b.value;
-                 }) &&
-      std::all_of(slots.begin(), slots.end(), [](const OptSlot& o) {
-        return optval.valid(o.slot) && optval(o.slot) == o.value;
-      }))
-    return;
+      slots.size() == filled.size()) {
+    bool same = true;
+    const OptSlot* last = filled.data();
+    for (std::size_t i = 0; i < slots.size() && same; ++i) {
+      const OptSlot& o = slots[i];
+      same = o.slot == last[i].slot && o.value == last[i].value && optval.valid(o.slot) &&
+             optval.data()[o.slot] == o.value;
+    }
+    if (same) return;
+  }
   clearoptions();
   noptions = count;
   for (const OptSlot& o : slots) optval(o.slot) = o.value;

@@ -18,6 +18,7 @@
 #include "io/timepicture.h"
 #include "platform/fixedfield.h"
 #include "platform/numedit.h"
+#include "platform/shortmoves.h"
 #include "platform/stdformat.h"
 
 namespace io::rwf {
@@ -156,11 +157,10 @@ bool putdecimal(std::span<char> field, std::int64_t v, const plat::EditDesc& e) 
     return true;
   }
   const std::size_t lead = w - body;
-  std::fill_n(field.begin(), lead, ' ');
+  plat::fill_short(field.data(), lead, ' ');
   if (minus != 0) field[lead] = '-';
-  std::fill_n(field.begin() + static_cast<std::ptrdiff_t>(lead + minus), zeros, '0');
-  std::copy(first, static_cast<const char*>(end),
-            field.begin() + static_cast<std::ptrdiff_t>(lead + minus + zeros));
+  plat::fill_short(field.data() + lead + minus, zeros, '0');
+  plat::copy_short(field.data() + lead + minus + zeros, first, count);
   return true;
 }
 
@@ -303,7 +303,12 @@ void timefield(const Call& c, std::span<char> field) {
 }
 
 // Replaces the NULs of what was written by ".".
-void nodots(std::span<char> s) { std::replace(s.begin(), s.end(), '\0', '.'); }
+void nodots(std::span<char> s) {
+  // (Seldom any: looked for first.)
+  if (s.empty()) return;
+  auto* const first = static_cast<char*>(std::memchr(s.data(), '\0', s.size()));
+  if (first != nullptr) std::replace(first, s.data() + s.size(), '\0', '.');
+}
 
 // A text written in pieces of w characters, each followed by CR LF; a
 // piece that does not fit is written as far as it fits, without CR LF.
@@ -639,8 +644,8 @@ bool commonint(const plat::EditDesc& std, bool writing, std::span<char> field, d
   if (!writing) {
     // Blanks, a sign and up to 18 digits read here; anything else as
     // the integer reader reads it.
-    std::size_t k = 0;
-    while (k < field.size() && field[k] == ' ') ++k;
+    auto k = static_cast<std::size_t>(plat::skip_blanks(field.data(), field.data() + field.size()) -
+                                      field.data());
     const bool minus = k < field.size() && field[k] == '-';
     if (minus || (k < field.size() && field[k] == '+')) ++k;
     std::uint64_t u = 0;  // (wraps beyond 19 digits, which are not taken)
@@ -686,12 +691,12 @@ bool commonreal(const plat::EditDesc& std, bool writing, std::span<char> field, 
 void commontext(bool writing, std::span<char> field, std::span<char> text) {
   const std::size_t n = std::min(field.size(), text.size());
   if (writing) {
-    std::copy_n(text.begin(), n, field.begin());
-    std::fill(field.begin() + static_cast<std::ptrdiff_t>(n), field.end(), ' ');
+    plat::copy_short(field.data(), text.data(), n);
+    plat::fill_short(field.data() + n, field.size() - n, ' ');
     nodots(field.first(n));
   } else {
-    std::copy_n(field.begin(), n, text.begin());
-    std::fill(text.begin() + static_cast<std::ptrdiff_t>(n), text.end(), ' ');
+    plat::copy_short(text.data(), field.data(), n);
+    plat::fill_short(text.data() + n, text.size() - n, ' ');
   }
 }
 

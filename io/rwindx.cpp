@@ -12,6 +12,7 @@
 #include "io/rwtexts.h"
 #include "platform/fixed_text.h"
 #include "platform/fixedfield.h"
+#include "platform/shortmoves.h"
 
 namespace io {
 
@@ -525,20 +526,20 @@ bool rwplanrecord(std::span<char> record, std::int32_t ltext, char dir,
                   std::int32_t& fpos, std::int32_t& irep, std::int32_t& written,
                   std::int32_t& blanked) {
   const Plan& plan = *inuse;
-  if (items.empty() || items.size() > plan.fields.size() || plan.extent >= ltext) return false;
+  const std::size_t count = items.size();
+  if (count == 0 || count > plan.fields.size() || plan.extent >= ltext) return false;
   const bool writing = dir == 'W';
+  const Plan::Field* const fields = plan.fields.data();
+  char* const base = record.data();
   std::int32_t at = 0;  // the text position before the item
-  written = blanked = 0;
-  for (std::size_t i = 0; i < items.size(); ++i) {
-    const Plan::Field& f = plan.fields[i];
+  for (std::size_t i = 0; i < count; ++i) {
+    const Plan::Field& f = fields[i];
     const RwPlanItem& it = items[i];
     if (!f.stdok) return false;
     // Written, the skip before the field is blanked; the field itself is
-    // laid whole by its conversion.
-    if (writing && f.at > at) std::fill(record.begin() + at, record.begin() + f.at, ' ');
-    written = std::max(written, at);
-    const std::span<char> field =
-        record.subspan(static_cast<std::size_t>(f.at), static_cast<std::size_t>(f.d.width));
+    // laid whole by its conversion. (The plan lies within the record.)
+    if (writing && f.at > at) plat::fill_short(base + at, static_cast<std::size_t>(f.at - at), ' ');
+    const std::span<char> field(base + f.at, static_cast<std::size_t>(f.d.width));
     // (As rwf::convertcommon converts the field, by the kind found once.)
     if (it.text.empty()) {
       double v = writing ? *it.number : 0.0;
@@ -556,8 +557,11 @@ bool rwplanrecord(std::span<char> record, std::int32_t ltext, char dir,
       if (!writing && it.number != nullptr) *it.number = 0.0;
     }  // (a text read under A into a constant leaves it)
     at = f.at + f.d.width;
-    if (writing) blanked = at;
   }
+  // The fields follow one another: the last item started where the one
+  // before it ended.
+  written = count >= 2 ? fields[count - 2].at + fields[count - 2].d.width : 0;
+  blanked = writing ? at : 0;
   // The state that serving the items one by one leaves.
   const Plan::Field& last = plan.fields[items.size() - 1];
   RwIndxState& s = rwindxstate;

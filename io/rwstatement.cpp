@@ -251,17 +251,19 @@ bool readrecord(Rw& rw, std::int32_t length = -1) {
   const std::int32_t recl = std::min<std::int32_t>(length >= 0 ? length : readlength(rw),
                                                    static_cast<std::int32_t>(rw.area.size()));
   std::int32_t st = 0, got = recl;
+  const bool text = isformattedseq(rw.mode);
+  // (Read by row number through the line index.)
+  const bool rows = text && rwfiles(rw.unit).lineindex;
   // (A line read in sequence blanks the rest of its record itself.)
-  if (!isformattedseq(rw.mode) || rwfiles(rw.unit).lineindex)
-    std::fill(rw.area.begin(), rw.area.begin() + recl, ' ');
-  if (isformattedseq(rw.mode) && rwfiles(rw.unit).lineindex) {
+  if (!text || rows) std::fill(rw.area.begin(), rw.area.begin() + recl, ' ');
+  if (rows) {
     IOINDEXEDSEQ(rw.unit, rw.area.first(static_cast<std::size_t>(recl)), got, rw.recno, st, 0);
     // A text file that is no table ends after its last line, as when it
     // is read line after line.
     const RwFile& r = rwfiles(rw.unit);
     if (st == plat::iostat_bad_record && !r.coltable && rw.recno >= r.lineindex->entries)
       st = plat::iostat_eof;
-  } else if (isformattedseq(rw.mode)) {
+  } else if (text) {
     READSEQFMT(rw.unit, rw.area, recl, st);
   } else if (isformatteddirect(rw.mode)) {
     READDIRFMT(rw.unit, rw.area, recl, rw.recno, st);
@@ -280,7 +282,7 @@ bool readrecord(Rw& rw, std::int32_t length = -1) {
   }
   // A record cut at the end of the file reads as blank padded.
   // A row read through the line index ends where its line ended.
-  const std::int32_t n = isformattedseq(rw.mode) && rwfiles(rw.unit).lineindex ? got : recl;
+  const std::int32_t n = rows && rwfiles(rw.unit).lineindex ? got : recl;
   setmarker(rw, n);
   if (isbinary(rw.mode)) rwfiles(rw.unit).position = rw.recno + got - 1;
   rw.ltext = n;
@@ -501,13 +503,15 @@ void plannedloop(Rw& rw, char dir, std::int32_t& tpos, std::int32_t& fpos, std::
 // blanks of a record written, the count and the cursor.
 void itemsend(Rw& rw, bool planned, std::int32_t tpos, std::int32_t fpos, std::int32_t irep,
               std::int32_t inrecord, std::int32_t written, std::int32_t blanked) {
-  const bool noformat = trimmed(rw.fmt).empty();
   const auto lfmt = static_cast<std::int32_t>(rw.fmt.size());
   if (rw.write && rw.out->letter == ' ') {
     const std::int32_t f = fpos;
     const std::int32_t itemsat = tpos;  // where the items ended
-    const auto n = static_cast<std::int32_t>(trimmed(rw.fmt).size());
-    if (!noformat && rw.items > 0 && ((f > 1 && f <= n) || f < -1)) {
+    // (A format position past the format's end has nothing left at all: the
+    // format is not trimmed for it.)
+    const bool within = (f > 1 && f <= lfmt) || f < -1;
+    const auto n = within ? static_cast<std::int32_t>(trimmed(rw.fmt).size()) : 0;
+    if (n > 0 && rw.items > 0 && ((f > 1 && f <= n) || f < -1)) {
       // What is left of the format's literals and template.
       char letter = 'w', st = ' ';
       double none = 0.0;
@@ -1081,6 +1085,21 @@ bool filetext(std::int32_t k, std::string_view& text) {
   return true;
 }
 
+// The outcome of a program that failed, left for the report that READWRITE
+// makes next for the statement.
+[[gnu::noinline]] exec::XferRun leftpending(std::int32_t line, char letter, const Outcome& out,
+                                            std::string_view filename, bool counted,
+                                            std::int32_t count) {
+  rwname.set(filename);
+  rwpending.active = true;
+  rwpending.letter = letter;
+  rwpending.line = line;
+  rwpending.out = out;
+  rwpending.counted = counted;
+  rwpending.count = count;
+  return exec::XferRun::failed;
+}
+
 }  // namespace
 
 bool rwprogrammake(std::int32_t line, char letter, std::span<const std::int32_t> list,
@@ -1217,8 +1236,7 @@ exec::XferRun rwprogramrun(std::int32_t line) {
   }
   const bool reads = !rw.write;
   if (p.constformat) {
-    rw.fmtsym = rwopt(rwslot::format);
-    rw.fmt = p.format;
+    rw.fmt = p.format;  // (its symbol is read only where the format is looked for)
   } else {
     findformat(rw);
   }
@@ -1268,21 +1286,12 @@ exec::XferRun rwprogramrun(std::int32_t line) {
   // that names it: laid where the report follows.)
   rwdetail.blankagain();
   // The transfer.
-  auto failed = [&](bool counted) {
-    rwname.set(filename);
-    rwpending.active = true;
-    rwpending.letter = p.letter;
-    rwpending.line = line;
-    rwpending.out = out;
-    rwpending.counted = counted;
-    rwpending.count = rw.count;
-    return XferRun::failed;
-  };
   // The next record (chooserecord without Recrow).
   rwprevrec = 0;
   rw.recno = r.position + 1;
   rwfiles(unit).position = rw.recno;
-  if (reads && !readrecord(rw, recl)) return failed(false);
+  if (reads && !readrecord(rw, recl))
+    return leftpending(line, p.letter, out, filename, false, rw.count);
   planneditems(rw, p.plan, whole, [&] {
     // (The same items as found above: nothing between moved them.)
     rw.list.resize(nitems);
@@ -1297,7 +1306,8 @@ exec::XferRun rwprogramrun(std::int32_t line) {
   out.served = rw.served;
   if (out.letter == ' ' && rw.write) writerecord(rw);
   if (core::z.valid(core::iresult)) core::z(core::iresult) = rw.count;
-  if (out.letter != ' ' || out.status != 0) return failed(true);
+  if (out.letter != ' ' || out.status != 0)
+    return leftpending(line, p.letter, out, filename, true, rw.count);
   // The report of a statement that went well.
   core::SETZTOR8(rwopt(rwslot::iostat), 0.0);
   core::SETDECIMALPOINT(".");

@@ -128,7 +128,7 @@ int unit_write_buffered(FileUnit& u, std::int64_t off, std::string_view bytes,
     u.wbuf.append(bytes);
     u.wbuf.append(tail);
     unitpending = &u;
-    if (u.wbuf.size() >= 64 * 1024) unit_flush(u);
+    if (u.wbuf.size() >= kWriteBehind) unit_flush(u);
   }
   const int kept = unit_take_deferred(u);
   return st != iostat_ok ? st : kept;

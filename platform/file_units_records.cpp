@@ -1,10 +1,16 @@
 // Formatted records of sequential and stream units: lines read through a
 // read-ahead buffer, written with their line end, and stepped back over.
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 #include <span>
 #include <string>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "platform/file_units_table.h"
 
@@ -24,15 +30,62 @@ int check_formatted(const FileUnit* u) {
 
 char record_end(const FileUnit& u) { return u.mode.records == UnitRecords::cr ? '\r' : '\n'; }
 
+// The first CR or LF in b[0..n), nullptr when none.
+const char* find_cr_or_lf(const char* b, size_t n) {
+  size_t i = 0;
+#if defined(__SSE2__)
+  // Sixteen bytes at a time.
+  const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
+  for (; i + 16 <= n; i += 16) {
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
+    const int marks = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(x, cr), _mm_cmpeq_epi8(x, lf)));
+    if (marks != 0) return b + i + std::countr_zero(static_cast<unsigned>(marks));
+  }
+#endif
+  const char* rest = b + i;
+  const auto left = n - i;
+  const char* const lfat = static_cast<const char*>(std::memchr(rest, '\n', left));
+  const char* const crat = static_cast<const char*>(
+      std::memchr(rest, '\r', lfat != nullptr ? static_cast<size_t>(lfat - rest) : left));
+  return crat != nullptr ? crat : lfat;
+}
+
 // The first record end in b[0..n): the unit's end character, or with
 // records eol the first LF or CR.
 const char* find_end(const FileUnit& u, const char* b, std::int64_t n) {
   const auto k = static_cast<size_t>(n);
-  const char* lf = static_cast<const char*>(std::memchr(b, record_end(u), k));
-  if (u.mode.records != UnitRecords::eol) return lf;
-  const char* cr =
-      static_cast<const char*>(std::memchr(b, '\r', lf ? static_cast<size_t>(lf - b) : k));
-  return cr ? cr : lf;
+  if (u.mode.records == UnitRecords::eol) return find_cr_or_lf(b, k);
+  return static_cast<const char*>(std::memchr(b, record_end(u), k));
+}
+
+// The record at the unit's position when the read-ahead holds it whole,
+// with its end (and with records eol the byte after a CR), read as
+// next_record reads it; false, with nothing changed, otherwise.
+bool cached_record(FileUnit& u, std::span<char> buffer, std::int64_t& length) {
+  if (u.mode.records == UnitRecords::none || u.pos < u.cacheoff) return false;
+  const auto cached = static_cast<std::int64_t>(u.cache.size());
+  const std::int64_t avail = u.cacheoff + cached - u.pos;
+  if (avail <= 0) return false;
+  const char* const b = u.cache.data() + (u.pos - u.cacheoff);
+  const char* const hit = find_end(u, b, avail);
+  if (hit == nullptr) return false;
+  std::int64_t next = (hit - b) + 1;  // the bytes the record and its end take
+  if (*hit == '\r' && u.mode.records == UnitRecords::eol) {
+    if (next >= avail) return false;  // (whether an LF follows is not known here)
+    if (b[next] == '\n') ++next;
+  }
+  length = hit - b;
+  auto kept = std::min<std::int64_t>(length, static_cast<std::int64_t>(buffer.size()));
+  // A CR before the LF that ends the record belongs to the line end.
+  if (u.mode.records == UnitRecords::lf && length > 0 && b[length - 1] == '\r') {
+    if (kept == length) --kept;
+    --length;
+  }
+  std::copy_n(b, kept, buffer.begin());
+  std::fill(buffer.begin() + static_cast<std::ptrdiff_t>(kept), buffer.end(), ' ');
+  u.pos += next;
+  u.at_eof = false;
+  return true;
 }
 
 // A caller's buffer filled from its start as a text would be (the record
@@ -143,9 +196,13 @@ int read_record(int unit, std::span<char> buffer, std::int64_t* reclen) {
   int st = unit_check_read(u);
   if (st == iostat_ok) st = check_formatted(u);
   if (st != iostat_ok) return st;
+  std::int64_t length = 0;
+  if (cached_record(*u, buffer, length)) {
+    if (reclen) *reclen = length;
+    return iostat_ok;
+  }
   // The record's text straight into the buffer.
   BufferOut text{buffer};
-  std::int64_t length = 0;
   st = next_record(*u, text, static_cast<std::int64_t>(buffer.size()), length);
   if (st != iostat_ok) return st;
   std::fill(buffer.begin() + static_cast<std::ptrdiff_t>(text.n), buffer.end(), ' ');
@@ -165,8 +222,21 @@ int write_record(int unit, std::string_view record) {
   } else if (u->mode.records == UnitRecords::cr) {
     end = "\r";
   }
-  st = unit_write_buffered(*u, u->pos, record, end);
-  if (st != iostat_ok) return st;
+  const auto n = record.size() + end.size();
+  if (u->mode.buffered && unitpending == u && u->deferred == iostat_ok &&
+      u->wbufoff + static_cast<std::int64_t>(u->wbuf.size()) == u->pos &&
+      u->wbuf.size() + n < kWriteBehind) {
+    // Held back behind the records before it, as unit_write_buffered
+    // holds it (the buffer not yet full).
+    const std::size_t at = u->wbuf.size();
+    u->wbuf.resize(at + n);
+    char* const to = u->wbuf.data() + at;
+    std::copy(record.begin(), record.end(), to);
+    std::copy(end.begin(), end.end(), to + record.size());
+  } else {
+    st = unit_write_buffered(*u, u->pos, record, end);
+    if (st != iostat_ok) return st;
+  }
   u->pos += static_cast<std::int64_t>(record.size() + end.size());
   u->at_eof = false;
   return iostat_ok;

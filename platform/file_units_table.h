@@ -4,6 +4,7 @@
 
 #include <sys/types.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -56,6 +57,8 @@ int unit_read_at(FileUnit& u, std::int64_t off, char* dst, std::int64_t n, std::
 int unit_write_at(FileUnit& u, std::int64_t off, const char* src, std::int64_t n);
 // Drops the read-ahead of every unit that holds u's file.
 void unit_drop_caches(const FileUnit& u);
+// The bytes a buffered unit holds back at most: reaching them passes them on.
+inline constexpr std::size_t kWriteBehind = 64 * 1024;
 // The one unit whose writes are held back, nullptr when none.
 extern FileUnit* unitpending;
 // Passes on what u holds back; a failure is also kept in u.deferred.

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <system_error>
 
+#include "platform/shortmoves.h"
+
 namespace plat {
 
 namespace {
@@ -348,9 +350,8 @@ bool edit_fixed_into(double v, int d, std::span<char> field) {
     return true;
   }
   const std::size_t lead = field.size() - size;
-  std::fill_n(field.begin(), lead, ' ');
-  std::copy(first, static_cast<const char*>(end),
-            field.begin() + static_cast<std::ptrdiff_t>(lead));
+  fill_short(field.data(), lead, ' ');
+  copy_short(field.data() + lead, first, size);
   return true;
 }
 
@@ -439,7 +440,7 @@ bool read_plain_real(std::string_view field, int d, double& value) {
   const char* const e = p + field.size();
   // Blanks count for nothing wherever they stand; a sign comes before the
   // digits and the point.
-  while (p != e && *p == ' ') ++p;
+  p = skip_blanks(p, e);
   bool negative = false;
   if (p != e && (*p == '+' || *p == '-')) negative = *p++ == '-';
   {

@@ -11,7 +11,9 @@
 // narrow).
 #pragma once
 
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <span>
 #include <string>
 #include <string_view>
@@ -70,5 +72,20 @@ int read_real_field(std::string_view text, int w, int d, double& value);
 // significant digits and a point, no exponent) read at once: false, value
 // untouched, for any other field.
 bool read_plain_real(std::string_view field, int d, double& value);
+
+// The first character of p..e that is not a blank (e when all are), eight
+// at a time.
+inline const char* skip_blanks(const char* p, const char* e) {
+  if constexpr (std::endian::native == std::endian::little) {
+    constexpr std::uint64_t blanks = 0x2020202020202020u;
+    for (; e - p >= 8; p += 8) {
+      std::uint64_t x = 0;
+      std::memcpy(&x, p, 8);
+      if ((x ^= blanks) != 0) return p + std::countr_zero(x) / 8;
+    }
+  }
+  while (p != e && *p == ' ') ++p;
+  return p;
+}
 
 }  // namespace plat

@@ -1,6 +1,7 @@
 #!/bin/sh
 # Instructions per loop pass of each shape under callgrind, in Ostrel and
-# in CPython: (count with N = 10000 - count with N = 0) / 10000.
+# in CPython: (count with N = 10001 - count with N = 1) / 10000 (N = 1, not
+# 0, since some shapes divide by N).
 # Usage: bench/compare/perpass.sh [build folder] [shape ...]
 set -e
 here=$(cd "$(dirname "$0")" && pwd)
@@ -16,12 +17,12 @@ count() {
 shapes=${*:-$(cd "$here/shapes" && ls *.ost | sed 's/\.ost$//' | grep -v longtext)}
 printf '%-10s %14s %14s\n' shape "Ostrel /pass" "CPython /pass"
 for s in $shapes; do
-  for n in 0 10000; do
+  for n in 1 10001; do
     { echo "N = $n"; cat "$here/shapes/$s.ost"; } > "$work/$s.$n.ost"
   done
-  o0=$(count "$build/app/ostrel" "RUN=$work/$s.0.ost")
-  o1=$(count "$build/app/ostrel" "RUN=$work/$s.10000.ost")
-  p0=$(count "$python" "$here/shapes/$s.py" 0)
-  p1=$(count "$python" "$here/shapes/$s.py" 10000)
+  o0=$(count "$build/app/ostrel" "RUN=$work/$s.1.ost")
+  o1=$(count "$build/app/ostrel" "RUN=$work/$s.10001.ost")
+  p0=$(count "$python" "$here/shapes/$s.py" 1)
+  p1=$(count "$python" "$here/shapes/$s.py" 10001)
   printf '%-10s %14d %14d\n' "$s" $(( (o1 - o0) / 10000 )) $(( (p1 - p0) / 10000 ))
 done

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "platform/file_units.h"
 #include "support/test_support.h"
@@ -71,6 +73,55 @@ TEST_F(FileUnitRecords, ReadsLinesEndedByCrLfOrLf) {
   EXPECT_EQ(read_record(6971, rec), iostat_eof);
   EXPECT_EQ(write_record(6971, "c"), iostat_ok);
   EXPECT_EQ(read_file(file("cr.txt")), "a\rb\rc\r");
+}
+
+// Records of every length, with every line end, across the read-ahead's
+// edges: read into a buffer as a plain split of the bytes reads them (eol:
+// CR, LF or CR LF ends a record; lf: LF, a CR before it dropped).
+TEST_F(FileUnitRecords, RecordsIntoABufferAcrossTheReadAhead) {
+  const std::string name = file("mixed.txt");
+  std::string bytes;
+  std::vector<std::string> lines;
+  for (std::uint32_t k = 1; bytes.size() < 3 * 65536; ++k) {
+    std::string line(k * 7919 % 97, static_cast<char>('a' + k % 26));
+    if (k % 13 == 0 && !line.empty()) line[line.size() / 2] = '\r';
+    lines.push_back(line);
+    bytes += line;
+    bytes += k % 3 == 0 ? "\r\n" : k % 3 == 1 ? "\n" : "\r";
+  }
+  write_file(name, bytes);
+  for (const UnitRecords records : {UnitRecords::eol, UnitRecords::lf}) {
+    std::vector<std::string> want;
+    std::string at;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+      const char c = bytes[i];
+      const bool ends = c == '\n' || (records == UnitRecords::eol && c == '\r');
+      if (!ends) {
+        at.push_back(c);
+        continue;
+      }
+      if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+      if (c == '\n' && !at.empty() && at.back() == '\r') at.pop_back();
+      want.push_back(at);
+      at.clear();
+    }
+    if (!at.empty()) want.push_back(at);  // a last record without its end
+    UnitMode m;
+    m.records = records;
+    ASSERT_EQ(open_unit(6972, name, m), iostat_ok);
+    char buffer[64];
+    std::int64_t len = 0;
+    for (std::size_t r = 0; r < want.size(); ++r) {
+      ASSERT_EQ(read_record(6972, buffer, &len), iostat_ok) << r;
+      const std::string& w = want[r];
+      ASSERT_EQ(len, static_cast<std::int64_t>(w.size())) << r;
+      std::string padded = w.substr(0, sizeof buffer);
+      padded.resize(sizeof buffer, ' ');
+      ASSERT_EQ(std::string(buffer, sizeof buffer), padded) << r;
+    }
+    EXPECT_EQ(read_record(6972, buffer, &len), iostat_eof);
+    EXPECT_EQ(close_unit(6972), iostat_ok);
+  }
 }
 
 TEST_F(FileUnitRecords, WritesCrLfWithoutCuttingTheFile) {
