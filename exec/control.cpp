@@ -161,6 +161,19 @@ WordResult vectorise() {
 
 }  // namespace
 
+bool callerframe(std::int32_t s, std::int32_t b) {
+  // The frames down the stack, each below the one above it.
+  const std::int32_t* const stack = adrs.data() - 1;  // stack[i] is adrs(i)
+  const auto size = static_cast<std::int32_t>(adrs.size());
+  while (b > framesize && b <= size) {
+    if (stack[b - 4] == s) return true;
+    const std::int32_t below = stack[b - 3];
+    if (below >= b) break;
+    b = below;
+  }
+  return false;
+}
+
 Callee callee(std::int32_t S, std::int32_t f1, bool function) {
   Callee c;
   c.S = S;
@@ -181,6 +194,7 @@ WordResult enter(const Callee& c, std::int32_t n, const std::int32_t* formals) {
   const std::int32_t p = core::xeqstackptr;
   const std::int32_t frame[framesize] = {core::lokalscope, core::xeqstackbase, wordpos, firsttemp,
                                          function ? wfunction : wcall};
+  framekept(core::lokalscope);
   if (p >= 0 && p + framesize <= adrs.size()) {
     std::copy_n(frame, framesize, adrs.data() + p);
     core::xeqstackptr = p + framesize;
@@ -286,6 +300,7 @@ WordResult leave(std::int16_t w, const Callee* known) {
     // Entered without a call: the run ends here.
     callkind = 0;
     core::xeqstackbase = 1;
+    framesdropped();
     core::lokalsub = 0;
     core::lokalscope = 0;
     return WordResult::looptest;
@@ -318,6 +333,7 @@ WordResult leave(std::int16_t w, const Callee* known) {
     if (!adrs.valid(b)) adrs(b);                            // (a frame past the stack is a fault)
     core::xeqstackptr = b - framesize;
     core::lokalscope = frame[1];
+    framegone(frame[1]);
     core::xeqstackbase = frame[2];
     wordpos = frame[3];
     firsttemp = frame[4];

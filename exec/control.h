@@ -13,6 +13,7 @@
 // limit and the step.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -68,22 +69,37 @@ WordResult labelledloopend();
 // "noEndif" when there is none.
 WordResult blockjump(std::int32_t subject);
 
-// True when subroutine s is the one running or one of its callers.
-inline bool subactive(std::int32_t s) {
-  if (s == core::lokalscope) return true;
-  std::int32_t b = core::xeqstackbase;
-  if (b <= framesize) return false;  // (the main program's)
-  // The frames down the stack, each below the one above it.
-  const std::int32_t* const stack = core::adrs.data() - 1;  // stack[i] is adrs(i)
-  const auto size = static_cast<std::int32_t>(core::adrs.size());
-  while (b > framesize && b <= size) {
-    if (stack[b - 4] == s) return true;
-    const std::int32_t below = stack[b - 3];
-    if (below >= b) break;
-    b = below;
-  }
-  return false;
+// How many frames on the stack keep each scope (by symbol, hashed: scopes
+// that share a slot add up) as their caller's: never fewer than there
+// are, so that 0 tells there is none. Every push of a frame counts its
+// scope (framekept()), a return that drops it uncounts it (framegone());
+// a stack cut short leaves counts too high, all cleared where a run
+// starts or the frames are dropped with no frame left (framesdropped()).
+inline std::array<std::uint32_t, 256> callerframes{};
+inline std::uint32_t& callerslot(std::int32_t scope) {
+  return callerframes[static_cast<std::uint32_t>(scope) & 0xFFu];
 }
+inline void framekept(std::int32_t scope) { ++callerslot(scope); }
+inline void framegone(std::int32_t scope) {
+  std::uint32_t& n = callerslot(scope);
+  if (n > 0) --n;
+}
+inline void framesdropped() {
+  if (core::xeqstackbase <= framesize) callerframes.fill(0);
+}
+
+// True when a frame on the stack, from the one at stack base b down, keeps
+// subroutine s as its caller's.
+bool callerframe(std::int32_t s, std::int32_t b);
+
+// True when subroutine s is the one running or one of its callers (`b`
+// the stack base, where the caller has it at hand).
+inline bool subactive(std::int32_t s, std::int32_t b) {
+  if (s == core::lokalscope) return true;
+  if (b <= framesize) return false;  // (the main program's)
+  return callerslot(s) != 0 && callerframe(s, b);
+}
+inline bool subactive(std::int32_t s) { return subactive(s, core::xeqstackbase); }
 
 // A subroutine or function as its calls find it in the program: its
 // symbol, its first statement, the position of its header word and the

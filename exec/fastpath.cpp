@@ -286,17 +286,19 @@ void endstatement() {
   if (alarmreset) {
     alarmreset = false;
     core::xeqstackbase = 1;
+    framesdropped();
     stir();
   }
   ++core::xeqline;
   jumpedflag = 0;
 }
 
-// A CALL or return that ran by its form left the loop test as quiet as it
-// found it (`quietcall`, read by the loop after such a statement) when it
-// took a RUN's own road: its frame, bindings and run words, which change
-// none of what the loop test looks at but the stop word, the command and
-// the mode that a return gives back.
+// A CALL, return or statement of words that ran by its form left the loop
+// test as quiet as it found it (`quietcall`, read by the loop after such a
+// statement) when it took a RUN's own road: its frame, bindings, cells and
+// run words, which change none of what the loop test looks at but the stop
+// word, the command and the mode that a return gives back. (An entry made
+// right after runstate() held leaves it quiet whatever came before.)
 bool quietcall = false;
 inline bool quietafter() {
   return core::xeqstop == 0 && core::idecmd <= 0 && (core::xeqmode & core::runmode::running) != 0;
@@ -814,10 +816,15 @@ Res runwordsfrom(std::span<const std::int16_t> code, std::int16_t last) {
 
 Res runwords(Form& f, std::span<const std::int16_t> code) {
   exprsettled = false;
+  quietcall = false;
   if (!room(f)) return notrun;
   // (Only a statement of words under a one-line IF has its condition's
-  // steps: those of a statement that assigns a value are its own.)
-  if (f.kind == Kind::words && !f.wordsteps.empty() && falseguard(f)) return ran();
+  // steps: those of a statement that assigns a value are its own. Found
+  // false, it leaves only cells and run words.)
+  if (f.kind == Kind::words && !f.wordsteps.empty() && falseguard(f)) {
+    quietcall = true;
+    return ran();
+  }
   head(f.start, f.end);
   wordprologue(f.start);
   // The loop's handlers may grow the stores: forms then look again.
@@ -1271,8 +1278,11 @@ inline void makepending(const Form& f, WordRun& r) {
     n = kept[0];
     k = kept[1];
     flags = static_cast<std::uint32_t>(kept[2]);
-    for (std::int32_t e = 0; e < n; ++e) {
-      const std::int32_t entry = kept[3 + e];
+    const std::int32_t symbols = kept[3];
+    const std::int32_t* const entries = kept + 4;
+    std::copy_n(entries, symbols, stack);
+    for (std::int32_t e = symbols; e < n; ++e) {
+      const std::int32_t entry = entries[e];
       stack[e] = entry > 0 ? entry : firsttemp - entry - 1;
     }
     i = upto;
@@ -1320,7 +1330,10 @@ inline void makepending(const Form& f, WordRun& r) {
 // state made there; with `enter`, that word is a reference whose
 // function's one step did not take it, entered as the words enter it.
 [[gnu::always_inline]] inline Res wordsfromhere(std::span<const std::int16_t> code, bool enter) {
-  if (enter && referencerun(code[static_cast<std::size_t>(wordpos - 1)])) return ran();
+  if (enter && referencerun(code[static_cast<std::size_t>(wordpos - 1)])) {
+    quietcall = true;
+    return ran();
+  }
   const auto zsize = z.size();
   const std::int32_t nname = core::nname, nztop = core::nztop;
   const Res res = runwordsfrom(code, 0);
@@ -1492,6 +1505,7 @@ template <bool inchain>
     wordpos = f.end - 1;
     if (r.resumed) return endofwords(WordResult::stay, f.words[static_cast<std::size_t>(assignat)]);
     endstatement();
+    quietcall = quietafter();
     return ran();
   }
 }
@@ -1514,6 +1528,7 @@ template <bool inchain>
 // code, which takes such a statement with one reference at most).
 [[gnu::noinline]] Res wordassignalone(Form& f, std::span<const std::int16_t> code) {
   exprsettled = false;
+  quietcall = false;
   if (!room(f)) return notrun;
   if (plat::fpu_peek_status() != 0) return runwords(f, code);
   std::array<Entry, longeststack> stack;
@@ -2416,11 +2431,11 @@ Outcome runstatement(std::span<const std::int16_t> code) {
         break;
       case Kind::words:
         next = runwords(*f, code);
-        settled = false;
+        settled = settled && quietcall;
         break;
       case Kind::wordassign:
         next = runwordassign(*f, code);
-        settled = false;
+        settled = settled && quietcall;
         break;
       case Kind::block:
         if (chainhere(*f)) goto chain;

@@ -19,6 +19,7 @@
 #include "exec/fastpath.h"
 #include "exec/fastpath_call.h"
 #include "exec/fastpath_frames.h"
+#include "exec/fastpath_numbers.h"
 #include "exec/optforms.h"
 #include "exec/postfix.h"
 #include "exec/xeqtemps.h"
@@ -42,6 +43,7 @@ struct Known {
   std::int32_t f1 = 0, m = 0;
   std::int16_t scopesub = 0;  // the `lokalsub` of `scope`, which the return leaves
   bool program = false;       // the function's statement is a program form (else an assignment's)
+  bool onestep = false;       // that program is one step of two cells (onecellsstep())
   std::array<std::int32_t, maxformals> formal{}, back{};
   bool plainback = true;
   // The actuals last found bound as the formals expect: their types change
@@ -161,6 +163,7 @@ bool check(Known& known, std::int32_t S, std::int32_t n, std::int32_t ptr, std::
   const std::int32_t calleebase = ptr + framesize;
   const std::int32_t room = core::nadrs - core::nedlines - (calleebase + 1) - 5;
   known.program = body->kind == Kind::prog;
+  known.onestep = known.program && onecellsstep(body->prog);
   const bool bodyroom =
       known.program ? room >= 8 &&
                           body->prog.total + body->prog.depth + 1 <=
@@ -371,6 +374,46 @@ inline bool sameactuals(const Known& known, const std::int32_t* actuals) {
   return true;
 }
 
+// retypeformals() where it is quickest: the actuals those last matched,
+// each formal bound as its actual gives but at most the one whose last
+// change of kind left every form of the function as it was, which changes
+// kind again (`kinds` is kindsum() now). False, nothing changed, where
+// retypeformals() must look.
+[[gnu::noinline]] bool retypeheld(Known& known, const std::int32_t* actuals, std::uint64_t kinds) {
+  if (known.matchedkinds == 0 || known.heldfor == 0 || known.heldchanges != formchanges ||
+      known.heldrun != runepoch)
+    return false;
+  core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
+  const std::int32_t nname =
+      std::min<std::int32_t>(core::nname, static_cast<std::int32_t>(name.size()));
+  core::SymbolRecord* moved = nullptr;
+  std::int16_t movedtype = 0;
+  for (std::int32_t i = 0; i < known.m; ++i) {
+    const std::int32_t f = known.formal[static_cast<std::size_t>(i)];
+    const std::int32_t a = actuals[i];
+    if (known.matched[static_cast<std::size_t>(i)] != a) return false;
+    const bool isname = bindsname(a, nname, records);
+    const std::int16_t type = isname ? records[a].type : std::int16_t{0xA0};
+    const std::int32_t adr = isname ? records[a].adr : 0;
+    core::SymbolRecord& formal = records[f];
+    if (formal.type == type && formal.adr == adr) continue;
+    if (f != known.heldfor || formal.adr != adr || !readsalike(formal.type) || !readsalike(type))
+      return false;
+    moved = &formal;
+    movedtype = type;
+  }
+  if (moved != nullptr) {
+    kindchanged(known.S);
+    optforms::retyped(known.f1, known.heldlast);
+    moved->type = movedtype;
+    known.epoch = callepoch;
+    known.seenforms = formsepoch;
+    kinds = kindsum(known.S);
+  }
+  known.matchedkinds = kinds;
+  return true;
+}
+
 // The return's give-back: each actual (a symbol or an element's cell)
 // takes the value of the formal the function's header names for it.
 [[gnu::noinline]] void giveback(const Known& known) {
@@ -404,12 +447,13 @@ bool bindcall(std::int32_t site, std::int32_t S, std::int32_t n, std::int32_t pt
   }
   // (Calls are not re-entrant: the general path refuses a reference of a
   // function that is running.)
-  if (subactive(S)) return false;
+  if (subactive(S, base)) return false;
   const Form& body = forms[static_cast<std::size_t>(known.f1 + 1)];
   // The formals as the call binds them keep the types and addresses the
   // body's form was made for.
-  if (known.matchedkinds != kindsum(S)) [[unlikely]] {
-    if (!retypeformals(known, S, first, actuals, body)) return false;
+  if (const std::uint64_t kinds = kindsum(S); known.matchedkinds != kinds) [[unlikely]] {
+    if (!retypeheld(known, actuals, kinds) && !retypeformals(known, S, first, actuals, body))
+      return false;
   } else if (!sameactuals(known, actuals)) [[unlikely]] {
     if (!matchformals(known, S, first, actuals, body)) return false;
   }
@@ -433,10 +477,20 @@ bool bindcall(std::int32_t site, std::int32_t S, std::int32_t n, std::int32_t pt
   }
   bool good = false;
   if (known.program) {
-    // (The program assigns the value to the function's cell itself.)
-    const ProgResult r = runplain(body.prog);
-    good = r.done;
-    b.v = r.value;
+    const Prog& g = body.prog;
+    if (known.onestep) {
+      // (All that its run leaves is the value in the function's cell,
+      // which commit() writes.)
+      if (g.topcell < zsize && S + 1 <= core::nz) {
+        b.v = cellsvalue(g.quick[1], cells);
+        good = std::isfinite(b.v);
+      }
+    } else {
+      // (The program assigns the value to the function's cell itself.)
+      const ProgResult r = runplain(g);
+      good = r.done;
+      b.v = r.value;
+    }
   } else {
     good = evaluate(body.value, cells, zsize, b.v);
   }
@@ -571,6 +625,7 @@ bool enterrun(const Callee& c, std::int32_t n, const std::int32_t* formals, bool
   stack[p + 3] = wordpos;
   stack[p + 4] = firsttemp;
   stack[p + 5] = c.function ? wfunction : wcall;
+  framekept(core::lokalscope);
   core::xeqstackptr = core::xeqstackbase = p + framesize;
   core::lokalsub = records[S].scope;
   core::lokalscope = S;
@@ -692,6 +747,7 @@ bool leaverun(Callee& known, WordResult& r) {
   const std::int32_t calleefirst = firsttemp;
   const std::int32_t scope = stack[ptr + 1];
   core::lokalscope = scope;
+  framegone(scope);
   core::xeqstackbase = stack[ptr + 2];
   wordpos = stack[ptr + 3];
   firsttemp = stack[ptr + 4];

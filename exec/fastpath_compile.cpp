@@ -429,6 +429,10 @@ struct Compiler {
         f.wordshapes.push_back(static_cast<std::int32_t>(stack.size()));
         f.wordshapes.push_back(k);
         f.wordshapes.push_back(flags);
+        const auto symbols =
+            std::find_if(stack.begin(), stack.end(), [](std::int32_t e) { return e <= 0; }) -
+            stack.begin();
+        f.wordshapes.push_back(static_cast<std::int32_t>(symbols));
         f.wordshapes.insert(f.wordshapes.end(), stack.begin(), stack.end());
       }
       const std::uint16_t u = u16(w[i]);

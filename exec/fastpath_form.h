@@ -197,8 +197,9 @@ struct Form {
   };
   std::vector<WordStep> wordsteps;
   // Stacks of a statement of words that assigns one value, each the
-  // number of entries, the values taken, the statement flags, then the
-  // entries: a symbol, or -(k + 1) for the statement's k-th result cell.
+  // number of entries, the values taken, the statement flags, the number
+  // of entries below the first result cell's, then the entries: a symbol,
+  // or -(k + 1) for the statement's k-th result cell.
   std::vector<std::int32_t> wordshapes;
   std::int32_t nvalues = 0, maxstack = 0;
   bool flagged = false;        // a word operator comes after the last call (or there is no call)

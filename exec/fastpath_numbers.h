@@ -316,6 +316,48 @@ void modfit(Prog& g, const double* z);
   return onetest(g.quick[0], z, cond);
 }
 
+// MAX or MIN (or their location forms) `code` of a and b.
+[[gnu::always_inline]] inline double maxminof(std::uint16_t code, double a, double b) {
+  return (code == xop::max || code == xop::maxloc) ? (b > a ? b : a) : (b < a ? b : a);
+}
+
+// Whether program g (Prog::plain) is a target cell and one two-number
+// step of two cells assigned to it: its value is cellsvalue() of its
+// second step. (Looked at in order: the steps end at the first Q::end.)
+inline bool onecellsstep(const Prog& g) {
+  const QStep* const q = g.quick.get();
+  if (q == nullptr || q[0].op != Q::tcell) return false;
+  switch (q[1].op) {
+    case Q::add3:
+    case Q::sub3:
+    case Q::mul3:
+    case Q::div3:
+    case Q::mod3:
+    case Q::maxmin3:
+      return q[2].op == Q::assign && q[3].op == Q::end;
+    default:
+      return false;
+  }
+}
+// The value of such a step (s) as plainsteps() makes it.
+[[gnu::always_inline]] inline double cellsvalue(const QStep& s, const double* z) {
+  const double a = z[s.a], b = z[s.b];
+  switch (s.op) {
+    case Q::add3:
+      return a + b;
+    case Q::sub3:
+      return a - b;
+    case Q::mul3:
+      return a * b;
+    case Q::div3:
+      return a / b;
+    case Q::mod3:
+      return modinline(a, b);
+    default:
+      return maxminof(s.code, a, b);
+  }
+}
+
 // A program over numbers alone (Prog::plain): no texts, no lists, a short
 // stack of its own, run by its steps as they run (Prog::quick). (runplain()
 // runs it; the statement loop's chain of forms takes it in line.)
@@ -498,8 +540,7 @@ void modfit(Prog& g, const double* z);
             : s.op == Q::maxmin1 ? takeoperands<1>(s, z, n)
             : s.op == Q::maxmin2 ? takeoperands<2>(s, z, n)
                                  : takeoperands<3>(s, z, n);
-        r = (s.code == xop::max || s.code == xop::maxloc) ? (p.b > p.a ? p.b : p.a)
-                                                          : (p.b < p.a ? p.b : p.a);
+        r = maxminof(s.code, p.a, p.b);
         break;
       case Q::rel:
       case Q::rel1:

@@ -57,6 +57,9 @@ bool xferdone = false;
 
 std::vector<Form> forms;  // by statement number
 Form* current = nullptr;
+// The forms' epoch in which a form's types were last found the same: in
+// another, no form holds such a finding that a change of type must clear.
+std::uint64_t lastseen = 0;
 
 // Symbols a form may take: numeric scalars and texts, variables and
 // constants (a text variable also while it names an open file).
@@ -332,7 +335,7 @@ std::int32_t run() {
       plat::fpu_peek_status() != 0) {
     fast::stir();
   } else {
-    f.typesseen = fast::epoch;
+    f.typesseen = lastseen = fast::epoch;
   }
   return r;
 }
@@ -434,7 +437,7 @@ Xfer transfer(std::span<const std::int16_t> code, WordResult& answer, bool clear
   }
   // (A program grows no store and changes no type; the evaluation's end
   // took the floating-point status.)
-  f.typesseen = fast::epoch;
+  f.typesseen = lastseen = fast::epoch;
   if (r == xeqoptbase + f.stmt && core::xeqstop == 0) {
     // The epilogue of a statement that ran well (optepilogue): its result
     // pushed and taken as a word's value, the next temporary made.
@@ -496,6 +499,7 @@ void reset() {
 }
 
 void retyped(std::int32_t first, std::int32_t last) {
+  if (lastseen != fast::epoch) return;
   const auto end = std::min(forms.size(), static_cast<std::size_t>(std::max(last, 0)) + 1);
   const auto from = static_cast<std::size_t>(std::max(first, 0));
   if (from >= end) return;

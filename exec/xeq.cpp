@@ -257,6 +257,7 @@ void XEQ(std::span<const std::int16_t> code) {
   core::failedline.blank();
   fast::newrun();
   calldepth = 0;
+  framesdropped();
   core::xeqline = std::max(core::xeqline, 1);
   At at = At::head;
   bool resumed = false;
@@ -549,6 +550,7 @@ void XEQ(std::span<const std::int16_t> code) {
         if (alarmreset) {
           alarmreset = false;
           core::xeqstackbase = 1;
+          framesdropped();
         }
         ++core::xeqline;
         jumpedflag = 0;
