@@ -1879,19 +1879,6 @@ enum class Jumped : std::uint8_t { no, on, away };
   return Jumped::on;
 }
 
-// Whether statement line, whose form f is of no kind, has a transfer
-// program that transfer() finds without its words (the verdict kept while
-// nothing it rests on moved).
-inline bool transferable(Form& f, std::int32_t line) {
-  if (f.xfermoves == optforms::formmoves && f.xferepoch == epoch && f.xferrun == runepoch)
-    return true;
-  if (!optforms::transferable(line)) return false;
-  f.xfermoves = optforms::formmoves;
-  f.xferepoch = epoch;
-  f.xferrun = runepoch;
-  return true;
-}
-
 // A chain's start and end cost about what five statements save in it.
 // From a statement where a chain ran fewer and ended at a statement of
 // another kind, the loop runs the statements one by one till the forms are
@@ -1986,7 +1973,7 @@ template <bool calls, bool transfers = false>
       // A statement without a form: a READ or WRITE that its transfer
       // program runs is a step of a chain that takes them.
       if constexpr (transfers) {
-        if (f.kind == Kind::none && f.run == runepoch && transferable(f, line)) {
+        if (f.kind == Kind::none && f.run == runepoch && optforms::transferable(line)) {
           settle();
           w.line = line;
           const Transferred t = chaintransfer(w);

@@ -127,9 +127,6 @@ struct Form {
   // return or a statement of words that assigns a value: chains from it
   // then take those too.
   std::uint64_t chaincalls = 0;
-  // A READ or WRITE that optforms::transferable() accepted: the
-  // `optforms::formmoves`, `epoch` and `runepoch` it was accepted in.
-  std::uint64_t xfermoves = 0, xferepoch = 0, xferrun = 0;
   // A block IF, ELSEIF or ENDIF: its word's kind (the condition in `cond`,
   // the statement its jump names in `target`).
   std::uint32_t blockkind = 0;

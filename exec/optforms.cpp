@@ -87,7 +87,6 @@ bool replayable(std::int32_t s) {
 }
 
 bool build(Form& f, std::span<const std::int16_t> w) {
-  ++formmoves;
   f.ok = false;
   f.from = f.end = 0;
   f.xfer = false;
@@ -493,7 +492,6 @@ bool transferable(std::int32_t line) {
 }
 
 void reset() {
-  ++formmoves;
   forms.clear();
   current = nullptr;
 }
@@ -501,10 +499,7 @@ void reset() {
 void retyped(std::int32_t first, std::int32_t last) {
   if (lastseen != fast::epoch) return;
   const auto end = std::min(forms.size(), static_cast<std::size_t>(std::max(last, 0)) + 1);
-  const auto from = static_cast<std::size_t>(std::max(first, 0));
-  if (from >= end) return;
-  ++formmoves;
-  for (auto s = from; s < end; ++s) forms[s].typesseen = 0;
+  for (auto s = static_cast<std::size_t>(std::max(first, 0)); s < end; ++s) forms[s].typesseen = 0;
 }
 
 }  // namespace exec::optforms

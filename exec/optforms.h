@@ -46,10 +46,6 @@ bool transferclear(std::int32_t line);
 // without the program's words: its form was made and looked at in this
 // run, for the types as they stand.
 bool transferable(std::int32_t line);
-// Moves whenever a form is made anew, is to look at its types again, or
-// every form is forgotten: while it, `fast::epoch` and `fast::runepoch`
-// stay, what transferable() found for a statement still holds.
-inline std::uint64_t formmoves = 1;
 
 // Forgets every form.
 void reset();
