@@ -88,6 +88,11 @@ enum class Num : std::uint8_t {
   return true;
 }
 
+// MAX or MIN (or their location forms) `code` of a and b.
+[[gnu::always_inline]] inline double maxminof(std::uint16_t code, double a, double b) {
+  return (code == xop::max || code == xop::maxloc) ? (b > a ? b : a) : (b < a ? b : a);
+}
+
 // A step over numbers (the numbers n0..n, `lists` the list values).
 [[gnu::always_inline]] inline Num numstep(const Prog& g, const PStep& s, const double* z,
                                           std::int32_t zsize, const double* lists, double*& n,
@@ -159,8 +164,7 @@ enum class Num : std::uint8_t {
     }
     case P::maxmin: {
       const Pair p = operands(s, z, n);
-      r = (s.code == xop::max || s.code == xop::maxloc) ? (p.b > p.a ? p.b : p.a)
-                                                        : (p.b < p.a ? p.b : p.a);
+      r = maxminof(s.code, p.a, p.b);
       return Num::made;
     }
     case P::una:
@@ -314,11 +318,6 @@ void modfit(Prog& g, const double* z);
     modfit(g, z);
   }
   return onetest(g.quick[0], z, cond);
-}
-
-// MAX or MIN (or their location forms) `code` of a and b.
-[[gnu::always_inline]] inline double maxminof(std::uint16_t code, double a, double b) {
-  return (code == xop::max || code == xop::maxloc) ? (b > a ? b : a) : (b < a ? b : a);
 }
 
 // Whether program g (Prog::plain) is a target cell and one two-number

@@ -418,23 +418,23 @@ void modfit(Prog& g, const double* z) {
   std::int32_t low = k, high = k;
   bool outside = false;
   switch (s.code) {
-    case 0:  // <
+    case relcode::lt:
       low = least;
       high = k - 1;
       break;
-    case 1:  // >
+    case relcode::gt:
       low = k + 1;
       high = most;
       break;
-    case 2:  // <=
+    case relcode::le:
       low = least;
       break;
-    case 3:  // >=
+    case relcode::ge:
       high = most;
       break;
-    case 4:  // ==
+    case relcode::eq:
       break;
-    case 5:  // /=
+    case relcode::ne:
       outside = true;
       break;
     default:

@@ -114,20 +114,25 @@ inline double modof(double a, double b) {
   return std::fmod(a, b);
 }
 
-// Relation rel (0 <, 1 >, 2 <=, 3 >=, 4 ==, 5 /=) tested on a difference d.
-[[gnu::always_inline]] inline bool relholds(int rel, double d) {
-  switch (rel) {
-    case 0:
+// The relations' codes, as the compiled words and the forms carry them.
+namespace relcode {
+constexpr int lt = 0, gt = 1, le = 2, ge = 3, eq = 4, ne = 5;
+}
+
+// Relation r (relcode::lt .. relcode::ne) tested on a difference d.
+[[gnu::always_inline]] inline bool relholds(int r, double d) {
+  switch (r) {
+    case relcode::lt:
       return d < 0.0;
-    case 1:
+    case relcode::gt:
       return d > 0.0;
-    case 2:
+    case relcode::le:
       return d <= 0.0;
-    case 3:
+    case relcode::ge:
       return d >= 0.0;
-    case 4:
+    case relcode::eq:
       return d == 0.0;
-    case 5:
+    case relcode::ne:
       return d != 0.0;
     default:
       return false;
