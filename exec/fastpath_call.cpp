@@ -43,8 +43,8 @@ struct Known {
   std::int32_t S = 0, n = 0, ptr = 0, base = 0, first = 0, scope = 0, stop = 0;
   std::int32_t f1 = 0, m = 0;
   std::int16_t scopesub = 0;  // the `lokalsub` of `scope`, which the return leaves
-  bool program = false;  // the function's one statement is a program form (else an assignment's)
-  bool onestep = false;  // that program is one step of two cells (onecellsstep())
+  bool program = false;       // the function's statements are not one assignment's form
+  bool onestep = false;       // that program is one step of two cells (onecellsstep())
   std::array<std::int32_t, maxformals> formal{}, back{};
   bool plainback = true;
   // The function's statements before its END (from f1 + 1 on, the cell
@@ -161,34 +161,45 @@ bool check(Known& known, std::int32_t S, std::int32_t n, std::int32_t ptr, std::
   const std::int32_t f1 = core::I2EQUZ(1, S);
   if (f1 < 1 || f1 + 2 > core::nstmt) return false;
   // The statements to the END: plain assignments each, to cells other than
-  // the run words', the function's record and the result cells.
-  const Form* body = formof(forms, f1 + 1);
+  // the run words', the function's record and the result cells, with room
+  // for the frame, each statement and its result cells.
+  const std::int32_t calleebase = ptr + framesize;
+  const std::int32_t room = core::nadrs - core::nedlines - (calleebase + 1) - 5;
+  if (room < 8 || calleebase + 1 > adrs.size() ||
+      calleebase + core::nadrsstep / 4 >= core::nadrslow)
+    return false;
+  const Form* const body = formof(forms, f1 + 1);
   const Form* end = nullptr;
+  auto& targets = targetsof(known);
   std::int32_t nbody = 0;
-  bool conds = false;
-  known.others = false;
+  bool conds = false, others = false, result = false;
   for (std::int32_t s = f1 + 1;; ++s) {
     if (s > core::nstmt || stopline == s) return false;
-    const Form* f = formof(forms, s);
-    if (f == nullptr) {
+    const Form* g = formof(forms, s);
+    if (g == nullptr) {
       lasting = false;
       return false;
     }
-    if (f->kind == Kind::ret) {
-      end = f;
+    if (g->kind == Kind::ret) {
+      end = g;
       break;
     }
     bool cond = false;
-    const std::int32_t t = plainbody(*f, cond);
+    const std::int32_t t = plainbody(*g, cond);
     if (nbody == maxbody || t <= 6 || t == S || t >= first) return false;
-    targetsof(known)[static_cast<std::size_t>(nbody++)] = t;
+    const bool program = g->kind == Kind::prog;
+    const bool fits = program ? g->prog.total + g->prog.depth + 1 <=
+                                        std::min(8 * (g->end - g->start - 1), room) &&
+                                    cellsfrom(first, g->prog.allcells)
+                              : room >= 8 * (g->end - g->start) && cellsfrom(first, g->cells);
+    if (!fits) return false;
+    targets[static_cast<std::size_t>(nbody++)] = t;
     conds = conds || cond;
-    known.others = known.others || t != S + 1;
+    others = others || t != S + 1;
+    result = result || program;
   }
   if (nbody == 0 || end->words.size() != 2 || static_cast<std::uint16_t>(end->words[0]) != wend)
     return false;
-  known.nbody = static_cast<std::int8_t>(nbody);
-  known.single = nbody == 1 && !conds && !known.others;
   // (The header word stands three words before the function's statement,
   // its formals before it.)
   const std::int16_t* const program = core::xeqbuf.data();
@@ -205,25 +216,14 @@ bool check(Known& known, std::int32_t S, std::int32_t n, std::int32_t ptr, std::
     known.back[static_cast<std::size_t>(i)] = program[hp - formals + i];
     f = records[f].link;
   }
-  // Room: the frame, the function's statements and the value's cells.
-  const std::int32_t calleebase = ptr + framesize;
-  const std::int32_t room = core::nadrs - core::nedlines - (calleebase + 1) - 5;
-  known.result = false;
-  for (std::int32_t i = 0; i < nbody; ++i) {
-    const Form& g = body[i];
-    const bool program = g.kind == Kind::prog;
-    known.result = known.result || program;
-    const bool fits = program ? room >= 8 &&
-                                    g.prog.total + g.prog.depth + 1 <=
-                                        std::min(8 * (g.end - g.start - 1), room) &&
-                                    cellsfrom(first, g.prog.allcells)
-                              : room >= 8 * (g.end - g.start) && cellsfrom(first, g.cells);
-    if (!fits) return false;
-  }
-  known.program = known.single && known.result;
-  known.onestep = known.program && onecellsstep(body->prog);
-  if (calleebase + 1 > adrs.size() || calleebase + core::nadrsstep / 4 >= core::nadrslow)
-    return false;
+  known.nbody = static_cast<std::int8_t>(nbody);
+  known.single = nbody == 1 && !conds && !others;
+  known.others = others;
+  known.result = result;
+  // (`program` also where there is more than one assignment: the one
+  // assignment to the value is the road taken most.)
+  known.program = result || !known.single;
+  known.onestep = known.single && result && onecellsstep(body->prog);
   known.f1 = f1;
   known.m = m;
   known.plainback = true;
@@ -570,19 +570,19 @@ bool bindcall(std::int32_t site, std::int32_t S, std::int32_t n, std::int32_t pt
       // (All that its run leaves is the value in the function's cell,
       // which commit() writes.)
       if (g.topcell < zsize && S + 1 <= core::nz) {
-        b.v = b.rc = cellsvalue(g.quick[1], cells);
+        b.v = cellsvalue(g.quick[1], cells);
         good = std::isfinite(b.v);
       }
-    } else {
+    } else if (known.single) {
       // (The program assigns the value to the function's cell itself.)
       const ProgResult r = runplain(g);
       good = r.done;
-      b.v = b.rc = r.value;
+      b.v = r.value;
+    } else {
+      good = runbody(known, &body, cells, zsize, b);
     }
-  } else if (known.single) [[likely]] {
-    good = evaluate(body.value, cells, zsize, b.v);
   } else {
-    good = runbody(known, &body, cells, zsize, b);
+    good = evaluate(body.value, cells, zsize, b.v);
   }
   if (!good || std::bit_cast<std::uint64_t>(b.v) == std::bit_cast<std::uint64_t>(unassigned))
       [[unlikely]] {
@@ -657,7 +657,7 @@ template <bool chained>
   if (onstack) {
     stack[ptr + framesize + 1] = calleefirst + 1;
     // (A program form leaves its value in its result cell too.)
-    if (known.result) cells[calleefirst + 1] = b.rc;
+    if (known.result) cells[calleefirst + 1] = known.single ? b.v : b.rc;
   }
   // Its END: the word path's first steps, then the return. (A chain
   // writes the run words these steps leave, as the calling statement's,

@@ -34,11 +34,11 @@ struct Bound {
   const Known* known = nullptr;  // what the reference found of the function
   std::array<double, maxformals> kept;
   double keptvalue, v = 0.0;
-  // The function's statements: the first `ran` targets' cells as each
-  // found them (set where they are more than one unconditional assignment
-  // to the value), and the value its last program form left in its result
-  // cell (set where it has one). (No initial values: a Bound is made for
-  // every reference.)
+  // Where the function's statements are more than one unconditional
+  // assignment to its value: the first `ran` targets' cells as each found
+  // them, and the value its last program form left in its result cell (if
+  // it has one; else `v` stands for it). (No initial values: a Bound is
+  // made for every reference.)
   std::array<double, maxbody> keptcells;
   std::int32_t ran;
   double rc;
