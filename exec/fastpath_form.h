@@ -201,6 +201,11 @@ struct Form {
   std::int32_t nvalues = 0, maxstack = 0;
   bool flagged = false;        // a word operator comes after the last call (or there is no call)
   std::uint8_t wordcalls = 0;  // the function references among the steps
+  // Such a statement whose steps are one reference with symbols for its
+  // actuals, alone or with one symbol before or after it under one
+  // operator: a chain runs it without the loop over its steps.
+  enum class RefShape : std::uint8_t { none, alone, symbolfirst, symbolafter };
+  RefShape refshape = RefShape::none;
   // The end of a DO loop: the loop's symbol and its record.
   std::int32_t dosym = 0;
   DoRecord loop;
