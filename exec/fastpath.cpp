@@ -1538,20 +1538,22 @@ template <bool inchain>
 }
 // In a chain (see runwordassign).
 [[gnu::noinline]] Res wordassignchained(Form& f, Words* chain) {
-  if (f.wordcalls > 1 || plat::fpu_peek_status() != 0) return notrun;
+  if (plat::fpu_peek_status() != 0) return notrun;
+  // (Entry 0 stands for the target, which no step reads.)
   std::array<Entry, longeststack> stack;
-  stack[0] = {0.0, false};  // the target
   WordRun r;
   return wordsteps<true>(f, {}, r, 0, stack, 1, chain);
 }
-// In a chain, a statement whose steps are one reference (refshape): the
+// In a chain, a statement whose steps are one reference (`refshape`): the
 // steps of wordsteps<true>() for that shape, the reference bound, its value
 // combined with the symbol's and the statement ended at once. notrun,
-// nothing changed but result cells, where those steps would give up.
-[[gnu::noinline]] Res refassignchained(Form& f, Words& w) {
+// nothing changed but result cells, where those steps would give up (and
+// for a statement of several references, which the loop runs).
+[[gnu::noinline]] Res refassignchained(Form& f, Words* chain) {
   using Shape = Form::RefShape;
-  if (plat::fpu_peek_status() != 0) return notrun;
   const Shape shape = f.refshape;
+  if (shape == Shape::several || plat::fpu_peek_status() != 0) return notrun;
+  Words& w = *chain;
   const Form::WordStep* const steps = f.wordsteps.data();
   const Form::WordStep& c = steps[shape == Shape::symbolfirst ? 1 : 0];
   const std::int32_t base = core::xeqstackbase;
@@ -1590,8 +1592,8 @@ template <bool inchain>
 }
 inline Res runwordassign(Form& f, std::span<const std::int16_t> code, Words* chain = nullptr) {
   if (chain == nullptr) return wordassignalone(f, code);
-  return f.refshape != Form::RefShape::none ? refassignchained(f, *chain)
-                                            : wordassignchained(f, chain);
+  return f.refshape == Form::RefShape::steps ? wordassignchained(f, chain)
+                                             : refassignchained(f, chain);
 }
 
 // The rest of the statement of words of form f that a function's return
