@@ -62,9 +62,13 @@ struct Known {
   bool quietback = false;
   bool result = false;  // a statement of the function is a program form: it sets its result cell
   std::int8_t nbody = 1;
+  // The function's own `formalkinds` as the actuals were matched (its low
+  // bits: it is compared only where kindsum() moved by one since).
+  std::uint32_t matchedown = 0;
   // While they hold, kindsum() as they were matched (never 0), else 0.
   std::uint64_t matchedkinds = 0;
   bool fits = false;
+  std::int16_t heldtype = 0;  // heldfor's type as the actuals were matched
   std::uint64_t seen = 0, seenforms = 0;
   // The formal whose change of kind last left every form of the function
   // as it was, the function's last statement, for `formchanges` and the
@@ -290,6 +294,27 @@ inline bool samesite(const Known& known, std::int32_t site, std::int32_t S, std:
   return known.fits;
 }
 
+// The last change of kind of a formal that left every form of its function
+// as it was, made by a reference, by the function's symbol hashed as for
+// `formalkinds`: the count it left there, the function and the formal.
+struct KindFlip {
+  std::uint64_t count = 0;
+  std::int32_t S = 0, formal = 0;
+};
+std::array<KindFlip, 256> lastflip{};
+inline void flipped(std::int32_t S, std::int32_t f) {
+  lastflip[subslot(S)] = {formalkinds[subslot(S)], S, f};
+}
+
+// The actuals of the function `known` found bound as the formals expect,
+// for `kinds` (kindsum() now).
+inline void setmatched(Known& known, std::uint64_t kinds) {
+  known.matchedkinds = kinds;
+  known.matchedown = static_cast<std::uint32_t>(formalkinds[subslot(known.S)]);
+  if (known.heldfor > 0 && known.heldfor <= static_cast<std::int32_t>(name.size()))
+    known.heldtype = (name.data() - 1)[known.heldfor].type;
+}
+
 // Formal f of the function `known` (its record `formal`) takes another kind
 // of number, `type`, where the function's statement (`body`) reads both
 // alike: the forms of the function that hold are kept, the others and the
@@ -301,9 +326,11 @@ inline bool takekind(Known& known, std::int32_t f, core::SymbolRecord& formal, s
   if (known.heldfor == f && known.heldchanges == formchanges && known.heldrun == runepoch) {
     kindchanged(known.S);
     optforms::retyped(known.f1, known.heldlast);
+    flipped(known.S, f);
   } else {
     if (!bodyholds(known, body, f)) return false;
     const std::int32_t last = reclassed(known.S, known.f1, f);
+    if (last > 0) flipped(known.S, f);
     known.heldfor = last > 0 ? f : 0;
     known.heldlast = last;
     known.heldchanges = formchanges;
@@ -393,7 +420,7 @@ inline std::uint64_t kindsum(std::int32_t S) {
       if (a == known.formal[static_cast<std::size_t>(j)]) quiet = false;
   }
   known.quietback = quiet;
-  known.matchedkinds = kindsum(S);
+  setmatched(known, kindsum(S));
   return true;
 }
 
@@ -424,8 +451,49 @@ inline bool sameactuals(const Known& known, const std::int32_t* actuals) {
       return false;
     }
   }
-  known.matchedkinds = kindsum(S);
+  setmatched(known, kindsum(S));
   return true;
+}
+
+// Whether retypeheld() is quickest as flipback(): the one change of kind
+// counted since the actuals were matched (`kinds` is kindsum() now) is
+// another reference's of the formal whose last change left every form as
+// it was (`heldfor`), and the actuals are those matched, so the formals
+// were left as matched but that one.
+[[gnu::always_inline]] inline bool flipsback(const Known& known, const std::int32_t* actuals,
+                                             std::uint64_t kinds) {
+  const std::size_t s = subslot(known.S);
+  const KindFlip& last = lastflip[s];
+  // (Both counts only grow: where the function's moved by one and the sum
+  // by one, the running subroutine's stayed, and with it the actuals'
+  // types.)
+  const std::uint64_t own = formalkinds[s];
+  return kinds == known.matchedkinds + 1 &&
+         static_cast<std::uint32_t>(own) == known.matchedown + 1 && last.count == own &&
+         last.formal == known.heldfor && last.S == known.S && known.heldchanges == formchanges &&
+         known.heldrun == runepoch && sameactuals(known, actuals);
+}
+
+// The formal `heldfor` takes back the type its actual gave as the actuals
+// were matched (`heldtype`), where flipsback().
+[[gnu::always_inline]] inline void flipback(Known& known) {
+  const std::size_t s = subslot(known.S);
+  core::SymbolRecord& formal = (name.data() - 1)[known.heldfor];
+  // (Where the other reference left it bound as this one binds it, only
+  // the counts it matched for move.)
+  if (formal.type == known.heldtype) {
+    known.matchedkinds += 1;
+    known.matchedown += 1;
+    return;
+  }
+  formal.type = known.heldtype;
+  kindchanged(known.S);
+  if (callkept[s]) known.epoch = callepoch;
+  const std::uint64_t own = formalkinds[s];
+  lastflip[s].count = own;
+  known.matchedkinds += 2;
+  known.matchedown = static_cast<std::uint32_t>(own);
+  optforms::retyped(known.f1, known.heldlast);
 }
 
 // retypeformals() where it is quickest: the actuals those last matched,
@@ -434,6 +502,10 @@ inline bool sameactuals(const Known& known, const std::int32_t* actuals) {
 // kind again (`kinds` is kindsum() now). False, nothing changed, where
 // retypeformals() must look.
 [[gnu::noinline]] bool retypeheld(Known& known, const std::int32_t* actuals, std::uint64_t kinds) {
+  if (flipsback(known, actuals, kinds)) {
+    flipback(known);
+    return true;
+  }
   if (known.matchedkinds == 0 || known.heldfor == 0 || known.heldchanges != formchanges ||
       known.heldrun != runepoch)
     return false;
@@ -459,12 +531,13 @@ inline bool sameactuals(const Known& known, const std::int32_t* actuals) {
   if (moved != nullptr) {
     kindchanged(known.S);
     optforms::retyped(known.f1, known.heldlast);
+    flipped(known.S, known.heldfor);
     moved->type = movedtype;
     known.epoch = callepoch;
     known.seenforms = formsepoch;
     kinds = kindsum(known.S);
   }
-  known.matchedkinds = kinds;
+  setmatched(known, kinds);
   return true;
 }
 
