@@ -1812,7 +1812,8 @@ bool chaincall(Form& f, std::int32_t& line, Words& w, ChainFrame& fr,
 // return goes on in its caller's statement).
 [[gnu::noinline]] bool chainreturn(Form& f, std::int32_t& line, Words& w, ChainFrame& fr,
                                    WordResult& r) {
-  if (core::idecmd != incall) return false;
+  // (A function's, as a return found it before, is the loop's at once.)
+  if (core::idecmd != incall || (f.callee.function && f.callee.S == core::lokalscope)) return false;
   chainwordsteps(f, w, fr);
   // (What the callee's last statement left on its stack stays there.)
   core::adrs.data()[fr.base] = w.top;

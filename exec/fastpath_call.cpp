@@ -774,11 +774,34 @@ bool leaverun(Callee& known, WordResult& r) {
         left.boundsend = stmtend;
       }
     }
-    core::xeqstackptr = ptr - f4;
-    core::iresult = calleefirst;
-    if (resultroom(core::iresult)) newtemprecord(core::iresult);
-    if (z.valid(core::iresult)) z(core::iresult) = v;
-    takeresult(1);
+    // The value in the reference's result cell, which replaces the function
+    // on the stack, and the next result cell taken (takeresult()), where
+    // both cells and their records are there already.
+    const std::int32_t next = calleefirst + 1;
+    const std::int32_t sp = std::max(ptr - f4 - 1, core::xeqstackbase) + 1;
+    if (calleefirst >= 1 && next < core::nname && next < core::nztop && z.valid(next) &&
+        name.valid(next) && sp >= 1 && sp <= adrs.size()) [[likely]] {
+      core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
+      records[calleefirst] = core::SymbolRecord{};
+      records[calleefirst].type = numtemptype;
+      cells[calleefirst] = v;
+      stack[sp] = calleefirst;
+      core::xeqstackptr = sp;
+      core::iresult = next;
+      records[next] = core::SymbolRecord{};
+      records[next].type = numtemptype;
+      if (core::iostatw[0] == 0) {
+        const std::int32_t code = core::FPUERROR(-1);
+        core::iostatw[0] = static_cast<std::int16_t>(code);
+        if (code != 0) ndpfailure(code);
+      }
+    } else {
+      core::xeqstackptr = ptr - f4;
+      core::iresult = calleefirst;
+      if (resultroom(core::iresult)) newtemprecord(core::iresult);
+      if (z.valid(core::iresult)) z(core::iresult) = v;
+      takeresult(1);
+    }
     ++wordpos;
     r = WordResult::stay;
     return true;

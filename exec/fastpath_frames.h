@@ -51,11 +51,12 @@ Left* findleftnew(Callee& known, std::int32_t S, std::int32_t b);
 // What a return from subroutine S with its frame below stack base b finds
 // (`known` brought up to date when it is looked at anew); null when
 // leave() must look.
+// (A subroutine found in this run has its cells still: findleftnew() found
+// them, and the stores only grow within a run.)
 [[gnu::always_inline]] inline Left* findleft(Callee& known, std::int32_t S, std::int32_t b) {
-  const auto zsize = static_cast<std::int32_t>(core::z.size());
   Left& left = lefts[static_cast<std::uint32_t>(S) % lefts.size()];
   std::uint64_t bits = 0;
-  if (left.run == runepoch && left.S == S && left.base == b && S + 1 < zsize &&
+  if (left.run == runepoch && left.S == S && left.base == b &&
       (std::memcpy(&bits, core::z.data() + S, sizeof bits), bits == left.record))
     return &left;
   return findleftnew(known, S, b);
