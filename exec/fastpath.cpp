@@ -536,17 +536,21 @@ static_assert(xop::tgt - xop::tlt == 0x20 && xop::tle - xop::tlt == 0x40 &&
   if (r != 0.0) return false;  // (the statement runs)
   // What the words leave: the operator's value in the first result cell,
   // the IF's (the same) in the next, and the statement ends.
+  // (room() found the result cells and their records.)
   head(f.start, f.end);
   wordprologue(f.start);
   const std::int32_t base = core::xeqstackbase, temps = firsttemp;
+  core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
   cells[temps] = r;
-  newtemprecord(temps + 1);
+  records[temps + 1] = core::SymbolRecord{};
+  records[temps + 1].type = numtemptype;
   stmtflags = 1;
   cells[temps + 1] = r;
   core::xeqstackptr = base + 1;
   core::adrs.data()[base] = temps + 1;  // (adrs(base + 1))
   core::iresult = temps + 2;
-  newtemprecord(temps + 2);
+  records[temps + 2] = core::SymbolRecord{};
+  records[temps + 2].type = numtemptype;
   wordpos = f.end - 1;
   endstatement();
   return true;
