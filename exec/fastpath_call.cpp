@@ -669,14 +669,16 @@ bool enterrun(const Callee& c, std::int32_t n, const std::int32_t* formals, bool
     }
   }
   // The record: the return statement (the one after the CALL), the mode
-  // and the command the call leaves (a RUN's -1 becomes the call's).
-  std::int16_t record[4];
-  std::memcpy(record, cells + S, sizeof record);
-  record[1] = static_cast<std::int16_t>(core::xeqline + 1);
-  record[2] = static_cast<std::int16_t>((core::xeqmode & core::runmode::framebits & 0xFF) |
-                                        ((savedcmd() & 0xFF) << 8));
-  record[3] = static_cast<std::int16_t>(n);
-  std::memcpy(cells + S, record, sizeof record);
+  // and the command the call leaves (a RUN's -1 becomes the call's). (Each
+  // field stored in its place, as commit() stores them.)
+  char* const fields = reinterpret_cast<char*>(cells + S);
+  const auto back = static_cast<std::int16_t>(core::xeqline + 1);
+  const auto modecmd = static_cast<std::int16_t>((core::xeqmode & core::runmode::framebits & 0xFF) |
+                                                 ((savedcmd() & 0xFF) << 8));
+  const auto count = static_cast<std::int16_t>(n);
+  std::memcpy(fields + sizeof(std::int16_t), &back, sizeof back);
+  std::memcpy(fields + 2 * sizeof(std::int16_t), &modecmd, sizeof modecmd);
+  std::memcpy(fields + 3 * sizeof(std::int16_t), &count, sizeof count);
   core::idecmd = incall;
   core::xeqline = c.f1 + 1;
   return true;

@@ -140,14 +140,16 @@ Left* findleftnew(Callee& known, std::int32_t S, std::int32_t b);
     cells[formals[i]] = a >= 0 && a < zsize ? cells[a] : 0.0;
   }
   // The record: the return statement, the mode and command the call
-  // leaves (a RUN's -1 becomes the call's), the count of actuals.
-  std::int16_t record[4];
-  std::memcpy(record, cells + S, sizeof record);
-  record[1] = static_cast<std::int16_t>(line + 1);
-  record[2] = static_cast<std::int16_t>((core::xeqmode & core::runmode::framebits & 0xFF) |
-                                        ((savedcmd() & 0xFF) << 8));
-  record[3] = static_cast<std::int16_t>(n);
-  std::memcpy(cells + S, record, sizeof record);
+  // leaves (a RUN's -1 becomes the call's), the count of actuals, each
+  // field stored in its place.
+  char* const fields = reinterpret_cast<char*>(cells + S);
+  const auto back = static_cast<std::int16_t>(line + 1);
+  const auto modecmd = static_cast<std::int16_t>((core::xeqmode & core::runmode::framebits & 0xFF) |
+                                                 ((savedcmd() & 0xFF) << 8));
+  const auto count = static_cast<std::int16_t>(n);
+  std::memcpy(fields + sizeof(std::int16_t), &back, sizeof back);
+  std::memcpy(fields + 2 * sizeof(std::int16_t), &modecmd, sizeof modecmd);
+  std::memcpy(fields + 3 * sizeof(std::int16_t), &count, sizeof count);
   core::idecmd = incall;
 }
 
