@@ -783,9 +783,8 @@ bool leaverun(Callee& known, WordResult& r) {
     const std::int32_t sp = std::max(ptr - f4 - 1, core::xeqstackbase) + 1;
     if (calleefirst >= 1 && next < core::nname && next < core::nztop && z.valid(next) &&
         name.valid(next) && sp >= 1 && sp <= adrs.size()) [[likely]] {
+      // (The record of the first cell the END's first steps left fresh.)
       core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
-      records[calleefirst] = core::SymbolRecord{};
-      records[calleefirst].type = numtemptype;
       cells[calleefirst] = v;
       stack[sp] = calleefirst;
       core::xeqstackptr = sp;
