@@ -1313,12 +1313,13 @@ inline void makepending(const Form& f, WordRun& r) {
     n -= pops;
     stack[n++] = firsttemp + k++;
   }
+  // (room() found the statement's result cells and their records.)
   double* const cells = z.data();
   for (std::int32_t j = r.kfrom; j < k; ++j) {
     cells[firsttemp + j] = r.vals[static_cast<std::size_t>(j)];
-    newtemprecord(firsttemp + j);
+    freshtemp(firsttemp + j);
   }
-  newtemprecord(firsttemp + k);
+  freshtemp(firsttemp + k);
   core::iresult = firsttemp + k;
   core::xeqstackptr = base + n;
   stmtflags = flags;
