@@ -756,7 +756,7 @@ bool leaverun(Callee& known, WordResult& r) {
   callkind = stack[ptr + 5];
   // (The header as the subroutine's record names it.)
   if (m > 0) giveleft(left, stack + ptr - f4 + 1);
-  core::lokalsub = subof(scope);
+  core::lokalsub = subof(left, scope);
   givemode(left, scope);
   if (function) {
     // The value takes the reference's place in the caller's statement.

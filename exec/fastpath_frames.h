@@ -41,6 +41,10 @@ struct Left {
   std::int32_t line = 0, count = 0, mode = 0;
   std::int8_t cmd = 0;
   std::uint64_t cleared = 0;
+  // The scope a return went back to last and its `lokalsub` (names keep
+  // their scopes within a run); -1 none yet.
+  std::int32_t backscope = -1;
+  std::int16_t backsub = 0;
 };
 inline std::array<Left, 64> lefts;  // by subroutine symbol
 
@@ -67,6 +71,14 @@ Left* findleftnew(Callee& known, std::int32_t S, std::int32_t b);
   return scope >= 1 && scope <= core::nsym && scope <= core::name.size()
              ? core::name.data()[scope - 1].scope
              : std::int16_t{0};
+}
+// The same for the return that `left` was found for, kept with it.
+[[gnu::always_inline]] inline std::int16_t subof(Left& left, std::int32_t scope) {
+  if (left.backscope != scope) {
+    left.backsub = subof(scope);
+    left.backscope = scope;
+  }
+  return left.backsub;
 }
 
 // The return's give-back: each actual (a symbol or the cell of an array
@@ -188,7 +200,7 @@ Left* findleftnew(Callee& known, std::int32_t S, std::int32_t b);
   callkind = stack[ptr + 5];
   const std::int32_t f4 = left->count;
   if (left->m > 0) giveleft(*left, stack + ptr - f4 + 1);
-  core::lokalsub = subof(scope);
+  core::lokalsub = subof(*left, scope);
   givemode(*left, scope);
   sp = std::max(ptr - f4 - 1, base);
   r = (core::xeqmode & core::runmode::running) ? WordResult::looptest : WordResult::leave;
