@@ -608,13 +608,21 @@ void commitcall(const Bound& b, std::int32_t callpos, bool onstack) {
 
 void commitchained(const Bound& b, std::int32_t callpos) { commit<true>(b, callpos, false); }
 
-bool enterrun(const Callee& c, std::int32_t n, const std::int32_t* formals, bool bound) {
+namespace {
+
+// enterrun(); with `found`, the caller found S a symbol with its value
+// cell and its actuals above the stack's base.
+template <bool found>
+[[gnu::always_inline]] inline bool enterframe(const Callee& c, std::int32_t n,
+                                              const std::int32_t* formals, bool bound) {
   const std::int32_t S = c.S;
   const std::int32_t p = core::xeqstackptr;
   const std::int32_t argbase = p - n;
   const auto zsize = static_cast<std::int32_t>(z.size());
-  if (argbase < 1 || p + framesize > adrs.size() || S < 1 || S + 1 >= zsize || S > name.size())
-    return false;
+  if (p + framesize > adrs.size()) return false;
+  if constexpr (!found) {
+    if (argbase < 1 || S < 1 || S + 1 >= zsize || S > name.size()) return false;
+  }
   std::int32_t* const stack = adrs.data() - 1;          // stack[i] is adrs(i)
   core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
   double* const cells = z.data();
@@ -682,6 +690,12 @@ bool enterrun(const Callee& c, std::int32_t n, const std::int32_t* formals, bool
   core::idecmd = incall;
   core::xeqline = c.f1 + 1;
   return true;
+}
+
+}  // namespace
+
+bool enterrun(const Callee& c, std::int32_t n, const std::int32_t* formals, bool bound) {
+  return enterframe<false>(c, n, formals, bound);
 }
 
 Left* findleftnew(Callee& known, std::int32_t S, std::int32_t b) {
@@ -818,7 +832,7 @@ bool referencerun(std::int16_t w) {
   const std::int32_t argbase = core::xeqstackptr - n;
   if (argbase <= core::xeqstackbase || argbase < 1 || core::xeqstackptr > adrs.size()) return false;
   const std::int32_t S = adrs.data()[argbase - 1];
-  if (S < 1 || S > core::nsym || S > name.size() || S >= static_cast<std::int32_t>(z.size()))
+  if (S < 1 || S > core::nsym || S > name.size() || S + 1 >= static_cast<std::int32_t>(z.size()))
     return false;
   std::int16_t f1 = 0;
   std::memcpy(&f1, z.data() + S, sizeof f1);
@@ -857,7 +871,7 @@ bool referencerun(std::int16_t w) {
     }
   }
   const std::int32_t scope = core::lokalscope;
-  if (!enterrun(c, n, known.formals.data(), bound)) return false;
+  if (!enterframe<true>(c, n, known.formals.data(), bound)) return false;
   if (!bound) {
     known.site = site;
     for (std::int32_t i = 0; i < m; ++i) known.actuals[static_cast<std::size_t>(i)] = actuals[i];
