@@ -97,23 +97,27 @@ void rwplanfield(std::int32_t ordinal, std::span<char> text, double& number);
 
 // The items of a record begun afresh under the plan in hand (rwplan has
 // said that it holds them) in one call, when every field is a common one
-// (rwf::convertcommon) and none fails: the record and the items are then
-// what rwplanbegin and one rwplanfield call an item leave up to the
-// record's end (tpos), the skips between the fields written as blanks
-// (nothing beyond the record is laid); written: the text position the
-// last item started at; blanked: how far the record is laid (tpos when
-// written). False otherwise; the record's characters and
-// the items before the field that stopped it are then left as they stand,
-// for serving the items one by one anew. dir: "W" or "R".
+// (rwf::convertcommon) and none fails: the record (its first characters
+// are those the plan may lay) and the items are then what a reset of the
+// engine's state, rwplanbegin and one rwplanfield call an item leave up to
+// the record's end, the skips between the fields written as blanks
+// (nothing beyond the record is laid), and end holds the walk's positions.
+// False otherwise; the record's characters and the items before the field
+// that stopped it are then left as they stand, for serving the items one
+// by one anew (the engine's state reset first). dir: "W" or "R".
 struct RwPlanItem {
   std::span<char> text;      // a text item, empty for a number
   double* number = nullptr;  // a number item
   bool takes = true;         // a read item takes what is read
 };
-bool rwplanrecord(std::span<char> record, std::int32_t ltext, char dir,
-                  std::span<const RwPlanItem> items, char& letter, std::int32_t& tpos,
-                  std::int32_t& fpos, std::int32_t& irep, std::int32_t& written,
-                  std::int32_t& blanked);
+struct RwPlanEnd {
+  std::int32_t tpos = 0, fpos = 1, irep = 1;
+  std::int32_t written = 0;  // the text position the last item started at
+  std::int32_t blanked = 0;  // how far the record is laid (tpos when written)
+  char letter = ' ';         // the letter of the last item's descriptor
+};
+bool rwplanrecord(std::span<char> record, char dir, std::span<const RwPlanItem> items,
+                  RwPlanEnd& end);
 
 void reset_rwindx();
 

@@ -549,24 +549,20 @@ void itemsend(Rw& rw, bool planned, std::int32_t tpos, std::int32_t fpos, std::i
 // by one reads.
 template <class TakeItems>
 void planneditems(Rw& rw, std::span<const RwPlanItem> items, bool whole, TakeItems takeitems) {
-  std::int32_t tpos = 0, fpos = 1, irep = 1, inrecord = 0, written = 0, blanked = 0;
   const char dir = rw.write ? 'W' : 'R';
-  reset_rwindx();
-  char letter = dir;
-  if (whole &&
-      rwplanrecord(rw.area, rw.ltext, dir, items, letter, tpos, fpos, irep, written, blanked)) {
+  RwPlanEnd e;
+  std::int32_t inrecord = 0;
+  if (whole && rwplanrecord(rw.area.first(static_cast<std::size_t>(rw.ltext)), dir, items, e)) {
     inrecord = static_cast<std::int32_t>(items.size());
     rw.served += inrecord;
-    rw.lastletter = letter;
+    rw.lastletter = e.letter;
   } else {
     reset_rwindx();
-    tpos = 0;
-    fpos = irep = 1;
-    written = blanked = 0;
+    e = RwPlanEnd{};
     takeitems();
-    plannedloop(rw, dir, tpos, fpos, irep, inrecord, written, blanked);
+    plannedloop(rw, dir, e.tpos, e.fpos, e.irep, inrecord, e.written, e.blanked);
   }
-  itemsend(rw, true, tpos, fpos, irep, inrecord, written, blanked);
+  itemsend(rw, true, e.tpos, e.fpos, e.irep, inrecord, e.written, e.blanked);
 }
 
 // The items, one after the other, through the engine.
@@ -1002,6 +998,7 @@ struct RwProgram {
   // kept here (empty when the format is looked up at each run).
   std::string format;
   bool constformat = false;
+  bool blankformat = false;  // (a constant format of blanks only)
   // The items as the record's fields take them, made again at each run.
   std::vector<RwPlanItem> plan;
   RwPlanKey plankey;  // the constant format's plan
@@ -1153,6 +1150,7 @@ bool rwprogrammake(std::int32_t line, char letter, std::span<const std::int32_t>
   if ((core::NAMTYP(format, 0x141) & 0x141) == 0x41 && rwtext(format, f)) {
     p.format.assign(f);
     p.constformat = true;
+    p.blankformat = trimmed(f).empty();
   }
   p.plan.resize(p.items.size());
   p.steady = p.constformat && std::all_of(p.bound.begin(), p.bound.end(),
@@ -1270,7 +1268,8 @@ exec::XferRun rwprogramrun(std::int32_t line) {
   rw.area = {core::c1namen.ptr(rwworkfirst()), static_cast<std::size_t>(rwworklength())};
   rw.ltext = static_cast<std::int32_t>(rw.area.size());
   const std::int32_t planned = reads ? std::min<std::int32_t>(recl, rw.ltext) : rw.ltext;
-  if (elements > 0x7FFFFFFF || trimmed(rw.fmt).empty()) return XferRun::declined;
+  if (elements > 0x7FFFFFFF || (p.constformat ? p.blankformat : trimmed(rw.fmt).empty()))
+    return XferRun::declined;
   const auto lfmt = static_cast<std::int32_t>(rw.fmt.size());
   const auto nelements = static_cast<std::int32_t>(elements);
   if (p.constformat ? !rwplan(rw.fmt, lfmt, nelements, planned, p.plankey)
@@ -1310,7 +1309,7 @@ exec::XferRun rwprogramrun(std::int32_t line) {
     return leftpending(line, p.letter, out, filename, true, rw.count);
   // The report of a statement that went well.
   core::SETZTOR8(rwopt(rwslot::iostat), 0.0);
-  core::SETDECIMALPOINT(".");
+  if (core::numchars[10] != '.') core::SETDECIMALPOINT(".");
   return XferRun::done;
 }
 
