@@ -371,8 +371,8 @@ struct Plan {
 // their formats find theirs again), and the one in use.
 std::array<Plan, 8> plans;
 std::size_t nextplan = 0;
-Plan* inuse = &plans[0];
-std::uint64_t plansmade = 0;  // plans made so far (a key stands while none is made)
+// The plan in hand (rwplaninuse; the first before any is asked for).
+Plan& inuse() { return rwplaninuse != nullptr ? *static_cast<Plan*>(rwplaninuse) : plans[0]; }
 
 // (B, O and Z write a text as a dump of its codes over several fields.)
 bool plainletter(char l) {
@@ -380,7 +380,7 @@ bool plainletter(char l) {
 }
 
 void makeplan(Plan& m, std::string_view format, std::int32_t lfmt) {
-  ++plansmade;
+  ++rwplansmade;
   m.fmt.assign(format);
   m.lfmt = lfmt;
   m.plain = false;
@@ -450,33 +450,36 @@ void makeplan(Plan& m, std::string_view format, std::int32_t lfmt) {
 
 bool rwplan(std::string_view format, std::int32_t lfmt, std::int32_t elements, std::int32_t ltext) {
   auto same = [&](const Plan& p) { return p.lfmt == lfmt && std::string_view(p.fmt) == format; };
-  if (!same(*inuse)) {
+  if (!same(inuse())) {
     const auto hit = std::find_if(plans.begin(), plans.end(), same);
     if (hit != plans.end()) {
-      inuse = &*hit;
+      rwplaninuse = &*hit;
     } else {
-      inuse = &plans[nextplan];
+      rwplaninuse = &plans[nextplan];
       nextplan = (nextplan + 1) % plans.size();
-      makeplan(*inuse, format, lfmt);
+      makeplan(inuse(), format, lfmt);
     }
   }
-  const Plan& plan = *inuse;
+  const Plan& plan = inuse();
   return plan.plain && elements >= 1 && static_cast<std::size_t>(elements) <= plan.fields.size() &&
          plan.extent + 1 <= ltext;
 }
 
-bool rwplan(std::string_view format, std::int32_t lfmt, std::int32_t elements, std::int32_t ltext,
-            RwPlanKey& key) {
-  if (key.plan != nullptr && key.made == plansmade) {
-    inuse = static_cast<Plan*>(key.plan);
-    const Plan& plan = *inuse;
-    return plan.plain && elements >= 1 &&
-           static_cast<std::size_t>(elements) <= plan.fields.size() && plan.extent + 1 <= ltext;
+bool rwplanfind(std::string_view format, std::int32_t lfmt, std::int32_t elements,
+                std::int32_t ltext, RwPlanKey& key) {
+  if (key.plan == nullptr || key.made != rwplansmade) {
+    rwplan(format, lfmt, elements, ltext);
+    key.plan = &inuse();
+    key.made = rwplansmade;
   }
-  const bool planned = rwplan(format, lfmt, elements, ltext);
-  key.plan = inuse;
-  key.made = plansmade;
-  return planned;
+  rwplaninuse = key.plan;
+  const Plan& plan = inuse();
+  key.elements = elements;
+  key.ltext = ltext;
+  key.planned = plan.plain && elements >= 1 &&
+                static_cast<std::size_t>(elements) <= plan.fields.size() &&
+                plan.extent + 1 <= ltext;
+  return key.planned;
 }
 
 namespace {
@@ -487,7 +490,7 @@ void rwplanbegin(std::span<char> record, std::int32_t ltext, char dir, char& let
                  std::int32_t& tpos, std::int32_t& fpos, std::int32_t& irep, char& status) {
   Call& c = plancall;
   c = Call{};
-  const Plan& plan = *inuse;
+  const Plan& plan = inuse();
   c.fmt = std::string_view(plan.fmt).substr(0, static_cast<std::size_t>(plan.cut));
   c.n = plan.n;
   c.rec = record.first(static_cast<std::size_t>(ltext));
@@ -503,7 +506,7 @@ void rwplanbegin(std::span<char> record, std::int32_t ltext, char dir, char& let
 void rwplanfield(std::int32_t ordinal, std::span<char> text, double& number) {
   RwIndxState& s = rwindxstate;
   Call& c = plancall;
-  const Plan::Field& f = inuse->fields[static_cast<std::size_t>(ordinal - 1)];
+  const Plan::Field& f = inuse().fields[static_cast<std::size_t>(ordinal - 1)];
   c.ordinal = ordinal;
   c.text = text;
   c.num = &number;
@@ -534,7 +537,7 @@ const RwIndxState freshstate;
 
 bool rwplanrecord(std::span<char> record, char dir, std::span<const RwPlanItem> items,
                   RwPlanEnd& end) {
-  const Plan& plan = *inuse;
+  const Plan& plan = inuse();
   const std::size_t count = items.size();
   if (count == 0 || count > plan.common || std::cmp_greater_equal(plan.extent, record.size()))
     return false;

@@ -80,17 +80,33 @@ void RWINDX(std::string_view format, std::int32_t lfmt, std::span<char> record, 
 // the cursor as RWINDX would, and rwplanfield serves item number ordinal
 // (1, 2, ... in turn), as a call of RWINDX would.
 bool rwplan(std::string_view format, std::int32_t lfmt, std::int32_t elements, std::int32_t ltext);
+// The plan in hand, and the plans made so far (a plan key stands while
+// none is made since).
+inline void* rwplaninuse = nullptr;
+inline std::uint64_t rwplansmade = 0;
 // The plan a format took, found again without a look at the format while
-// no plan has been made since.
+// no plan has been made since, with the verdict for the elements and the
+// record length it was asked for last.
 struct RwPlanKey {
   void* plan = nullptr;
   std::uint64_t made = 0;
+  std::int32_t elements = -1, ltext = -1;
+  bool planned = false;
 };
+bool rwplanfind(std::string_view format, std::int32_t lfmt, std::int32_t elements,
+                std::int32_t ltext, RwPlanKey& key);
 // rwplan for a format that stays the same from one call to the next: the
 // plan key holds is taken while it stands, else the plan is found and key
 // set to it.
-bool rwplan(std::string_view format, std::int32_t lfmt, std::int32_t elements, std::int32_t ltext,
-            RwPlanKey& key);
+inline bool rwplan(std::string_view format, std::int32_t lfmt, std::int32_t elements,
+                   std::int32_t ltext, RwPlanKey& key) {
+  if (key.plan != nullptr && key.made == rwplansmade && key.elements == elements &&
+      key.ltext == ltext) {
+    rwplaninuse = key.plan;
+    return key.planned;
+  }
+  return rwplanfind(format, lfmt, elements, ltext, key);
+}
 void rwplanbegin(std::span<char> record, std::int32_t ltext, char dir, char& letter,
                  std::int32_t& tpos, std::int32_t& fpos, std::int32_t& irep, char& status);
 void rwplanfield(std::int32_t ordinal, std::span<char> text, double& number);
