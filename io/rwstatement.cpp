@@ -501,8 +501,10 @@ void plannedloop(Rw& rw, char dir, std::int32_t& tpos, std::int32_t& fpos, std::
 
 // The record's end after its items: what is left of the format and the
 // blanks of a record written, the count and the cursor.
-void itemsend(Rw& rw, bool planned, std::int32_t tpos, std::int32_t fpos, std::int32_t irep,
-              std::int32_t inrecord, std::int32_t written, std::int32_t blanked) {
+[[gnu::always_inline]] inline void itemsend(Rw& rw, bool planned, std::int32_t tpos,
+                                            std::int32_t fpos, std::int32_t irep,
+                                            std::int32_t inrecord, std::int32_t written,
+                                            std::int32_t blanked) {
   const auto lfmt = static_cast<std::int32_t>(rw.fmt.size());
   if (rw.write && rw.out->letter == ' ') {
     const std::int32_t f = fpos;
