@@ -242,8 +242,9 @@ void chooserecord(Rw& rw, bool reads, bool search) {
 }
 
 // Reads the chosen record into the work area; false on a failure (the
-// status is set). length: readlength(), when known.
-bool readrecord(Rw& rw, std::int32_t length = -1) {
+// status is set). length: readlength(), when known. (Made in line where a
+// transfer program reads.)
+[[gnu::always_inline]] inline bool readrecordhere(Rw& rw, std::int32_t length) {
   if (rw.cached) {
     rw.ltext = std::min<std::int32_t>(rwcachelen, static_cast<std::int32_t>(rw.area.size()));
     return true;
@@ -288,6 +289,7 @@ bool readrecord(Rw& rw, std::int32_t length = -1) {
   rw.ltext = n;
   return true;
 }
+bool readrecord(Rw& rw, std::int32_t length = -1) { return readrecordhere(rw, length); }
 
 // SEArch: the text is looked for record after record; Recrow receives
 // where it was found (0 at the end of the file).
@@ -712,8 +714,8 @@ void itemloop(Rw& rw) {
   itemsend(rw, planned, tpos, fpos, irep, inrecord, written, blanked);
 }
 
-// The record to its unit.
-void writerecord(Rw& rw) {
+// The record to its unit. (Made in line where a transfer program writes.)
+[[gnu::always_inline]] inline void writerecordhere(Rw& rw) {
   RwFile& r = rwfiles(rw.unit);
   if (isformattedseq(rw.mode) && r.lineindex && !r.coltable) {
     // The rows move: the index is made again when a row is read by number.
@@ -759,6 +761,7 @@ void writerecord(Rw& rw) {
   if (isbinary(rw.mode)) r.position = static_cast<std::int32_t>(at) + std::max(n, 1) - 1;
   setmarker(rw, n);
 }
+void writerecord(Rw& rw) { writerecordhere(rw); }
 
 // The message box of Messagebox: its letters, the text of the record, the
 // button pressed; OnButton goes on at its label for the buttons that the
@@ -1291,7 +1294,7 @@ exec::XferRun rwprogramrun(std::int32_t line) {
   rwprevrec = 0;
   rw.recno = r.position + 1;
   rwfiles(unit).position = rw.recno;
-  if (reads && !readrecord(rw, recl))
+  if (reads && !readrecordhere(rw, recl))
     return leftpending(line, p.letter, out, filename, false, rw.count);
   planneditems(rw, p.plan, whole, [&] {
     // (The same items as found above: nothing between moved them.)
@@ -1305,7 +1308,7 @@ exec::XferRun rwprogramrun(std::int32_t line) {
     }
   });
   out.served = rw.served;
-  if (out.letter == ' ' && rw.write) writerecord(rw);
+  if (out.letter == ' ' && rw.write) writerecordhere(rw);
   if (core::z.valid(core::iresult)) core::z(core::iresult) = rw.count;
   if (out.letter != ' ' || out.status != 0)
     return leftpending(line, p.letter, out, filename, true, rw.count);
