@@ -1313,7 +1313,7 @@ exec::XferRun rwprogramrun(std::int32_t line) {
   if (out.letter != ' ' || out.status != 0)
     return leftpending(line, p.letter, out, filename, true, rw.count);
   // The report of a statement that went well.
-  core::SETZTOR8(rwopt(rwslot::iostat), 0.0);
+  if (const std::int32_t iostat = rwopt(rwslot::iostat); iostat != 0) core::SETZTOR8(iostat, 0.0);
   if (core::numchars[10] != '.') core::SETDECIMALPOINT(".");
   return XferRun::done;
 }
