@@ -535,16 +535,12 @@ namespace {
 const RwIndxState freshstate;
 }  // namespace
 
-bool rwplanrecord(std::span<char> record, char dir, std::span<const RwPlanItem> items,
-                  RwPlanEnd& end) {
-  const Plan& plan = inuse();
-  const std::size_t count = items.size();
-  if (count == 0 || count > plan.common || std::cmp_greater_equal(plan.extent, record.size()))
-    return false;
-  const bool writing = dir == 'W';
-  const Plan::Field* const fields = plan.fields.data();
-  const RwPlanItem* const item = items.data();
-  char* const base = record.data();
+namespace {
+
+// The fields of a whole record in turn (see rwplanrecord), made apart for
+// a record written and one read.
+template <bool writing>
+bool planfields(const Plan::Field* fields, const RwPlanItem* item, std::size_t count, char* base) {
   for (std::size_t i = 0; i < count; ++i) {
     const Plan::Field& f = fields[i];
     const RwPlanItem& it = item[i];
@@ -570,6 +566,22 @@ bool rwplanrecord(std::span<char> record, char dir, std::span<const RwPlanItem> 
       if (!writing && it.number != nullptr) *it.number = 0.0;
     }  // (a text read under A into a constant leaves it)
   }
+  return true;
+}
+
+}  // namespace
+
+bool rwplanrecord(std::span<char> record, char dir, std::span<const RwPlanItem> items,
+                  RwPlanEnd& end) {
+  const Plan& plan = inuse();
+  const std::size_t count = items.size();
+  if (count == 0 || count > plan.common || std::cmp_greater_equal(plan.extent, record.size()))
+    return false;
+  const bool writing = dir == 'W';
+  const Plan::Field* const fields = plan.fields.data();
+  if (!(writing ? planfields<true>(fields, items.data(), count, record.data())
+                : planfields<false>(fields, items.data(), count, record.data())))
+    return false;
   // The fields follow one another: the last item started where the one
   // before it ended.
   const Plan::Field& last = fields[count - 1];
