@@ -1543,14 +1543,62 @@ template <bool inchain>
 }
 // In a chain (see runwordassign).
 [[gnu::noinline]] Res wordassignchained(Form& f, Words* chain) {
-  if (f.wordcalls > 1 || plat::fpu_peek_status() != 0) return notrun;
+  if (plat::fpu_peek_status() != 0) return notrun;
+  // (Entry 0 stands for the target, which no step reads.)
   std::array<Entry, longeststack> stack;
-  stack[0] = {0.0, false};  // the target
   WordRun r;
   return wordsteps<true>(f, {}, r, 0, stack, 1, chain);
 }
+// In a chain, a statement whose steps are one reference (`refshape`): the
+// steps of wordsteps<true>() for that shape, the reference bound, its value
+// combined with the symbol's and the statement ended at once. notrun,
+// nothing changed but result cells, where those steps would give up (and
+// for a statement of several references, which the loop runs).
+[[gnu::noinline]] Res refassignchained(Form& f, Words* chain) {
+  using Shape = Form::RefShape;
+  const Shape shape = f.refshape;
+  if (shape == Shape::several || plat::fpu_peek_status() != 0) return notrun;
+  Words& w = *chain;
+  const Form::WordStep* const steps = f.wordsteps.data();
+  const Form::WordStep& c = steps[shape == Shape::symbolfirst ? 1 : 0];
+  const std::int32_t base = core::xeqstackbase;
+  const std::int32_t args = static_cast<std::uint16_t>(c.word) & 0x1F;
+  // (Each symbol read where its step reads it: before the reference or
+  // with it bound.)
+  double x = shape == Shape::symbolfirst ? z.data()[steps[0].sym] : 0.0;
+  Bound b;
+  if (!bindcall(f.start + c.index, c.sym, args, base + c.depth, firsttemp + c.first,
+                c.actuals.data(), forms, b))
+    return notrun;
+  double v = b.v;
+  bool fits = b.plainback;
+  if (shape == Shape::symbolfirst) {
+    fits = fits && loopop(steps[2].word, x, v, v) && std::isfinite(v);
+  } else if (shape == Shape::symbolafter) {
+    x = z.data()[steps[1].sym];
+    // (A value taken for a text is the words' to combine.)
+    fits = fits && !textlike(v) && loopop(steps[2].word, v, x, v) && std::isfinite(v);
+  }
+  if (!fits || textlike(v)) {
+    unbind(b);
+    return notrun;
+  }
+  chainhead(f, w);
+  freshtemp(firsttemp);  // (room() found its record)
+  commitchained(b, f.start + c.index);
+  w.stmtflags = shape == Shape::alone ? 0 : 1;
+  z.data()[f.target] = v;
+  w.sp = base + 1;
+  w.top = f.target;
+  w.iresult = firsttemp + f.nvalues;
+  w.wordpos = f.end - 1;
+  w.jumped = 0;
+  return ran();
+}
 inline Res runwordassign(Form& f, std::span<const std::int16_t> code, Words* chain = nullptr) {
-  return chain == nullptr ? wordassignalone(f, code) : wordassignchained(f, chain);
+  if (chain == nullptr) return wordassignalone(f, code);
+  return f.refshape == Form::RefShape::steps ? wordassignchained(f, chain)
+                                             : refassignchained(f, chain);
 }
 
 // The rest of the statement of words of form f that a function's return

@@ -1,7 +1,8 @@
-// A reference to a one-statement function run in one step: the function's
-// value is computed by its statement's form, and the stores and run words
-// are set to what the reference (call), the function's statement, its END
-// (return) and the loop tests between them leave on the general path
+// A reference to a function of a few plain statements run in one step: the
+// function's value is computed by its statements' forms, and the stores and
+// run words are set to what the reference (call), the function's
+// statements, its END (return) and the loop tests between them leave on the
+// general path
 // (exec/control.cpp: call and ret). Taken only where nothing between could
 // stop, fail, or be seen: a RUN without pending commands, nothing typed,
 // the function's statements with checked forms and room in the stores.
@@ -42,10 +43,16 @@ struct Known {
   std::int32_t S = 0, n = 0, ptr = 0, base = 0, first = 0, scope = 0, stop = 0;
   std::int32_t f1 = 0, m = 0;
   std::int16_t scopesub = 0;  // the `lokalsub` of `scope`, which the return leaves
-  bool program = false;       // the function's statement is a program form (else an assignment's)
+  bool program = false;       // the function's statements are not one assignment's form
   bool onestep = false;       // that program is one step of two cells (onecellsstep())
   std::array<std::int32_t, maxformals> formal{}, back{};
   bool plainback = true;
+  // The function's statements before its END (from f1 + 1 on, the cell
+  // each assigns to in `bodytargets`): `single` where they are one
+  // unconditional assignment to the function's value, `others` where one
+  // assigns to another cell.
+  bool single = true, others = false;
+  bool boundplain = true;  // `plainback`, and no statement assigns to another cell
   // The actuals last found bound as the formals expect: their types change
   // as `callepoch` moves, or as `formalkinds` moves for the function (its
   // formals) or for the subroutine the reference stands in (an actual that
@@ -53,6 +60,8 @@ struct Known {
   std::array<std::int32_t, maxformals> matched{};
   // (With them the return's give-back changes no actual: matchformals.)
   bool quietback = false;
+  bool result = false;  // a statement of the function is a program form: it sets its result cell
+  std::int8_t nbody = 1;
   // While they hold, kindsum() as they were matched (never 0), else 0.
   std::uint64_t matchedkinds = 0;
   bool fits = false;
@@ -81,6 +90,12 @@ const Form* formof(const std::vector<Form>& forms, std::int32_t s) {
 // theirs: a site's place is a hash of its word.)
 constexpr std::size_t nknown = 1024;
 std::array<Known, nknown> knowns;
+// (Apart, so that a Known stays small: the cell each statement of the
+// function assigns to, by the place of its Known.)
+std::array<std::array<std::int32_t, maxbody>, nknown> bodytargets;
+inline std::array<std::int32_t, maxbody>& targetsof(const Known& known) {
+  return bodytargets[static_cast<std::size_t>(&known - knowns.data())];
+}
 inline std::size_t knownat(std::int32_t site) {
   return (static_cast<std::uint32_t>(site) * 2654435761u >> 22) % nknown;
 }
@@ -103,22 +118,35 @@ struct Referenced {
 std::array<Referenced, nknown> referenced;
 
 // A function's statement that a reference runs by its form: an assignment
-// to the function's value, of plain numbers, under no condition.
-bool plainbody(const Form& body, std::int32_t S) {
-  if (body.kind == Kind::assign)
-    return body.cond.empty() && body.index.empty() && body.arrays.empty() && body.target == S + 1;
-  if (body.kind != Kind::prog || !body.prog.plain || body.prog.blockkind != 0) return false;
-  bool target = false;
+// of plain numbers to a cell, under a one-line IF or not; the cell
+// (0: none such). `cond` tells whether it stands under an IF.
+std::int32_t plainbody(const Form& body, bool& cond) {
+  if (body.kind == Kind::assign) {
+    cond = !body.cond.empty();
+    return body.index.empty() && body.arrays.empty() ? body.target : 0;
+  }
+  if (body.kind != Kind::prog || !body.prog.plain || body.prog.blockkind != 0) return 0;
+  std::int32_t target = 0;
+  cond = false;
   for (const PStep& s : body.prog.steps) {
-    if (s.op == P::telem || s.op == P::ttext || s.op == P::ifnot || s.op == P::result) return false;
-    if (s.op == P::tcell) target = s.a == S + 1;
+    if (s.op == P::telem || s.op == P::ttext || s.op == P::result) return 0;
+    if (s.op == P::ifnot) cond = true;
+    if (s.op == P::tcell) target = s.a;
   }
   return target;
 }
 
-// The checks that `known` keeps: the function is one assignment to its
-// value and END with checked forms, its formals are bound as the body's
-// form expects, and there is room for the frame and the value's cells.
+// The function's statements from `body` on hold for formal f as it changes
+// between kinds of numbers that read alike (holdsfor()).
+bool bodyholds(const Known& known, const Form& body, std::int32_t f) {
+  for (std::int32_t i = 0; i < known.nbody; ++i)
+    if (!holdsfor((&body)[i], f)) return false;
+  return true;
+}
+
+// The checks that `known` keeps: the function is a few plain assignments
+// and END with checked forms, its formals are bound as the statements'
+// forms expect, and there is room for the frame and the statements' cells.
 // (`lasting`: a failure holds as the fits would; not when a statement
 // has no checked form yet.)
 bool check(Known& known, std::int32_t S, std::int32_t n, std::int32_t ptr, std::int32_t first,
@@ -132,16 +160,45 @@ bool check(Known& known, std::int32_t S, std::int32_t n, std::int32_t ptr, std::
     return false;
   const std::int32_t f1 = core::I2EQUZ(1, S);
   if (f1 < 1 || f1 + 2 > core::nstmt) return false;
-  if (stopline == f1 + 1 || stopline == f1 + 2) return false;
-  const Form* body = formof(forms, f1 + 1);
-  const Form* end = formof(forms, f1 + 2);
-  if (body == nullptr || end == nullptr) {
-    lasting = false;
+  // The statements to the END: plain assignments each, to cells other than
+  // the run words', the function's record and the result cells, with room
+  // for the frame, each statement and its result cells.
+  const std::int32_t calleebase = ptr + framesize;
+  const std::int32_t room = core::nadrs - core::nedlines - (calleebase + 1) - 5;
+  if (room < 8 || calleebase + 1 > adrs.size() ||
+      calleebase + core::nadrsstep / 4 >= core::nadrslow)
     return false;
+  const Form* const body = formof(forms, f1 + 1);
+  const Form* end = nullptr;
+  auto& targets = targetsof(known);
+  std::int32_t nbody = 0;
+  bool conds = false, others = false, result = false;
+  for (std::int32_t s = f1 + 1;; ++s) {
+    if (s > core::nstmt || stopline == s) return false;
+    const Form* g = formof(forms, s);
+    if (g == nullptr) {
+      lasting = false;
+      return false;
+    }
+    if (g->kind == Kind::ret) {
+      end = g;
+      break;
+    }
+    bool cond = false;
+    const std::int32_t t = plainbody(*g, cond);
+    if (nbody == maxbody || t <= 6 || t == S || t >= first) return false;
+    const bool program = g->kind == Kind::prog;
+    const bool fits = program ? g->prog.total + g->prog.depth + 1 <=
+                                        std::min(8 * (g->end - g->start - 1), room) &&
+                                    cellsfrom(first, g->prog.allcells)
+                              : room >= 8 * (g->end - g->start) && cellsfrom(first, g->cells);
+    if (!fits) return false;
+    targets[static_cast<std::size_t>(nbody++)] = t;
+    conds = conds || cond;
+    others = others || t != S + 1;
+    result = result || program;
   }
-  if (!plainbody(*body, S)) return false;
-  if (end->kind != Kind::ret || end->words.size() != 2 ||
-      static_cast<std::uint16_t>(end->words[0]) != wend)
+  if (nbody == 0 || end->words.size() != 2 || static_cast<std::uint16_t>(end->words[0]) != wend)
     return false;
   // (The header word stands three words before the function's statement,
   // its formals before it.)
@@ -159,26 +216,21 @@ bool check(Known& known, std::int32_t S, std::int32_t n, std::int32_t ptr, std::
     known.back[static_cast<std::size_t>(i)] = program[hp - formals + i];
     f = records[f].link;
   }
-  // Room: the frame, the function's statements and the value's cells.
-  const std::int32_t calleebase = ptr + framesize;
-  const std::int32_t room = core::nadrs - core::nedlines - (calleebase + 1) - 5;
-  known.program = body->kind == Kind::prog;
-  known.onestep = known.program && onecellsstep(body->prog);
-  const bool bodyroom =
-      known.program ? room >= 8 &&
-                          body->prog.total + body->prog.depth + 1 <=
-                              std::min(8 * (body->end - body->start - 1), room) &&
-                          cellsfrom(first, body->prog.allcells)
-                    : room >= 8 * (body->end - body->start) && cellsfrom(first, body->cells);
-  if (!bodyroom || calleebase + 1 > adrs.size() ||
-      calleebase + core::nadrsstep / 4 >= core::nadrslow)
-    return false;
+  known.nbody = static_cast<std::int8_t>(nbody);
+  known.single = nbody == 1 && !conds && !others;
+  known.others = others;
+  known.result = result;
+  // (`program` also where there is more than one assignment: the one
+  // assignment to the value is the road taken most.)
+  known.program = result || !known.single;
+  known.onestep = known.single && result && onecellsstep(body->prog);
   known.f1 = f1;
   known.m = m;
   known.plainback = true;
   for (std::int32_t i = 0; i < m; ++i)
     if (known.back[static_cast<std::size_t>(i)] != known.formal[static_cast<std::size_t>(i)])
       known.plainback = false;
+  known.boundplain = known.plainback && !known.others;
   return true;
 }
 
@@ -250,7 +302,7 @@ inline bool takekind(Known& known, std::int32_t f, core::SymbolRecord& formal, s
     kindchanged(known.S);
     optforms::retyped(known.f1, known.heldlast);
   } else {
-    if (!holdsfor(body, f)) return false;
+    if (!bodyholds(known, body, f)) return false;
     const std::int32_t last = reclassed(known.S, known.f1, f);
     known.heldfor = last > 0 ? f : 0;
     known.heldlast = last;
@@ -330,7 +382,9 @@ inline std::uint64_t kindsum(std::int32_t S) {
     }
     known.matched[static_cast<std::size_t>(i)] = a;
   }
-  bool quiet = known.plainback;
+  // (A statement that assigns to another cell than the value's may
+  // assign to a formal or an actual.)
+  bool quiet = known.plainback && !known.others;
   for (std::int32_t i = 0; i < m; ++i) {
     const std::int32_t a = actuals[i];
     if (a < 1) continue;
@@ -426,6 +480,40 @@ inline bool sameactuals(const Known& known, const std::int32_t* actuals) {
       cells[actual[i]] = cells[back[i]];
 }
 
+// The statements of the function `known` from `body` on, each as the loop
+// runs its form, its target's cell kept in `b` before it is written; the
+// value the function's cell holds then, and that its last program form
+// left in its result cell. False at the first that the general path must
+// run (the cells written before are `b`'s to put back).
+[[gnu::noinline]] bool runbody(const Known& known, const Form* body, double* cells,
+                               std::int32_t zsize, Bound& b) {
+  const auto& targets = targetsof(known);
+  b.ran = 0;
+  for (std::int32_t i = 0; i < known.nbody; ++i) {
+    const Form& g = body[i];
+    const std::int32_t t = targets[static_cast<std::size_t>(i)];
+    b.keptcells[static_cast<std::size_t>(i)] = cells[t];
+    b.ran = i + 1;
+    if (g.kind == Kind::prog) {
+      // (The program assigns to its cell itself.)
+      const ProgResult r = runplain(g.prog);
+      if (!r.done) return false;
+      b.rc = r.falsecond ? falsevalue : r.value;
+      continue;
+    }
+    if (!g.cond.empty()) {
+      double c = 0.0;
+      if (!evaluate(g.cond, cells, zsize, c)) return false;
+      if (c == 0.0) continue;
+    }
+    double v = 0.0;
+    if (!evaluate(g.value, cells, zsize, v)) return false;
+    cells[t] = v;
+  }
+  b.v = cells[known.S + 1];
+  return true;
+}
+
 }  // namespace
 
 bool bindcall(std::int32_t site, std::int32_t S, std::int32_t n, std::int32_t ptr,
@@ -462,7 +550,7 @@ bool bindcall(std::int32_t site, std::int32_t S, std::int32_t n, std::int32_t pt
   const auto zsize = static_cast<std::int32_t>(z.size());
   double* const cells = z.data();
   b.known = &known;
-  b.plainback = known.plainback;
+  b.plainback = known.boundplain;
   // The value, with the formals bound and the function's value unassigned.
   // (Each formal kept as it was before it is bound: the formals are
   // distinct, and an actual that is an earlier formal reads it bound, as
@@ -485,11 +573,13 @@ bool bindcall(std::int32_t site, std::int32_t S, std::int32_t n, std::int32_t pt
         b.v = cellsvalue(g.quick[1], cells);
         good = std::isfinite(b.v);
       }
-    } else {
+    } else if (known.single) {
       // (The program assigns the value to the function's cell itself.)
       const ProgResult r = runplain(g);
       good = r.done;
       b.v = r.value;
+    } else {
+      good = runbody(known, &body, cells, zsize, b);
     }
   } else {
     good = evaluate(body.value, cells, zsize, b.v);
@@ -516,6 +606,12 @@ bool unfitsite(std::int32_t site, std::int32_t S, std::int32_t n, std::int32_t p
 void unbind(const Bound& b) {
   double* const cells = z.data();
   const Known& known = *b.known;
+  // (The statements' cells in turn back from the last, then those the
+  // binding wrote.)
+  if (!known.single) {
+    const auto& targets = targetsof(known);
+    for (std::int32_t i = b.ran; i-- > 0;) cells[targets[i]] = b.keptcells[i];
+  }
   cells[known.S + 1] = b.keptvalue;
   for (std::int32_t i = 0; i < known.m; ++i) cells[known.formal[i]] = b.kept[i];
 }
@@ -561,7 +657,7 @@ template <bool chained>
   if (onstack) {
     stack[ptr + framesize + 1] = calleefirst + 1;
     // (A program form leaves its value in its result cell too.)
-    if (known.program) cells[calleefirst + 1] = b.v;
+    if (known.result) cells[calleefirst + 1] = known.single ? b.v : b.rc;
   }
   // Its END: the word path's first steps, then the return. (A chain
   // writes the run words these steps leave, as the calling statement's,

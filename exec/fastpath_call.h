@@ -15,23 +15,33 @@
 namespace exec::fast {
 
 // Runs the function reference w (its function and arguments on the operand
-// stack) in one step when the function is one assignment to its value and
-// END, both with checked forms, and nothing between could stop, fail or be
-// seen; the stores and run words are then as the general path leaves them
-// after the return, with `wordpos` on the word after w. False when the
-// general path must run it; nothing was changed then.
+// stack) in one step when the function's statements up to its END are
+// plain assignments (under one-line IFs or not), all with checked forms,
+// and nothing between could stop, fail or be seen; the stores and run words are then as the general
+// path leaves them after the return, with `wordpos` on the word after w. False when the general
+// path must run it; nothing was changed then.
 bool inlinecall(std::int16_t w, const std::vector<Form>& forms);
 
 // The steps of inlinecall, for a statement that keeps its operands itself.
 // What a reference bound: the function, its arguments and frame, the
 // formals' and the function value's cells as they were, and the value.
 inline constexpr std::int32_t maxformals = 8;
+// The most statements before its END of a function run so.
+inline constexpr std::int32_t maxbody = 8;
 struct Known;
 // (The function, its arguments and frame are those `known` holds.)
 struct Bound {
   const Known* known = nullptr;  // what the reference found of the function
   std::array<double, maxformals> kept;
   double keptvalue, v = 0.0;
+  // Where the function's statements are more than one unconditional
+  // assignment to its value: the first `ran` targets' cells as each found
+  // them, and the value its last program form left in its result cell (if
+  // it has one; else `v` stands for it). (No initial values: a Bound is
+  // made for every reference.)
+  std::array<double, maxbody> keptcells;
+  std::int32_t ran;
+  double rc;
   bool plainback = true;  // the return gives each actual its formal's value back unchanged
 };
 // The run state a reference is taken in one step from (a RUN, nothing

@@ -408,8 +408,25 @@ struct Compiler {
     wordshapes(w);
     // Its words' handlers, for when it cannot be computed so.
     if (!words(w)) return false;
+    f.refshape = calls > 1 ? Form::RefShape::several : refshape(f.wordsteps);
     f.kind = Kind::wordassign;
     return true;
+  }
+
+  // The shape of such a statement's steps (of one reference at most) when
+  // it is one reference whose actuals are all symbols, alone or with one
+  // symbol beside it.
+  static Form::RefShape refshape(const std::vector<Form::WordStep>& s) {
+    using Step = Form::WordStep;
+    using Shape = Form::RefShape;
+    const auto reference = [&s](std::size_t i) {
+      return s[i].op == Step::call && s[i].computed == 0;
+    };
+    if (s.size() == 1 && reference(0)) return Shape::alone;
+    if (s.size() != 3 || s[2].op != Step::bin) return Shape::steps;
+    if (s[0].op == Step::push && reference(1)) return Shape::symbolfirst;
+    if (reference(0) && s[1].op == Step::push) return Shape::symbolafter;
+    return Shape::steps;
   }
 
   // The operand stack as the words of such a statement leave it before

@@ -201,6 +201,12 @@ struct Form {
   std::int32_t nvalues = 0, maxstack = 0;
   bool flagged = false;        // a word operator comes after the last call (or there is no call)
   std::uint8_t wordcalls = 0;  // the function references among the steps
+  // How a chain runs such a statement: by its steps; as one reference with
+  // symbols for its actuals, alone or with one symbol before or after it
+  // under one operator, without the loop over its steps; or not at all,
+  // with more than one reference (the loop runs it).
+  enum class RefShape : std::uint8_t { steps, alone, symbolfirst, symbolafter, several };
+  RefShape refshape = RefShape::steps;
   // The end of a DO loop: the loop's symbol and its record.
   std::int32_t dosym = 0;
   DoRecord loop;
