@@ -536,17 +536,21 @@ static_assert(xop::tgt - xop::tlt == 0x20 && xop::tle - xop::tlt == 0x40 &&
   if (r != 0.0) return false;  // (the statement runs)
   // What the words leave: the operator's value in the first result cell,
   // the IF's (the same) in the next, and the statement ends.
+  // (room() found the result cells and their records.)
   head(f.start, f.end);
   wordprologue(f.start);
   const std::int32_t base = core::xeqstackbase, temps = firsttemp;
+  core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
   cells[temps] = r;
-  newtemprecord(temps + 1);
+  records[temps + 1] = core::SymbolRecord{};
+  records[temps + 1].type = numtemptype;
   stmtflags = 1;
   cells[temps + 1] = r;
   core::xeqstackptr = base + 1;
   core::adrs.data()[base] = temps + 1;  // (adrs(base + 1))
   core::iresult = temps + 2;
-  newtemprecord(temps + 2);
+  records[temps + 2] = core::SymbolRecord{};
+  records[temps + 2].type = numtemptype;
   wordpos = f.end - 1;
   endstatement();
   return true;
@@ -1309,12 +1313,13 @@ inline void makepending(const Form& f, WordRun& r) {
     n -= pops;
     stack[n++] = firsttemp + k++;
   }
+  // (room() found the statement's result cells and their records.)
   double* const cells = z.data();
   for (std::int32_t j = r.kfrom; j < k; ++j) {
     cells[firsttemp + j] = r.vals[static_cast<std::size_t>(j)];
-    newtemprecord(firsttemp + j);
+    freshtemp(firsttemp + j);
   }
-  newtemprecord(firsttemp + k);
+  freshtemp(firsttemp + k);
   core::iresult = firsttemp + k;
   core::xeqstackptr = base + n;
   stmtflags = flags;
@@ -1860,7 +1865,8 @@ bool chaincall(Form& f, std::int32_t& line, Words& w, ChainFrame& fr,
 // return goes on in its caller's statement).
 [[gnu::noinline]] bool chainreturn(Form& f, std::int32_t& line, Words& w, ChainFrame& fr,
                                    WordResult& r) {
-  if (core::idecmd != incall) return false;
+  // (A function's, as a return found it before, is the loop's at once.)
+  if (core::idecmd != incall || (f.callee.function && f.callee.S == core::lokalscope)) return false;
   chainwordsteps(f, w, fr);
   // (What the callee's last statement left on its stack stays there.)
   core::adrs.data()[fr.base] = w.top;

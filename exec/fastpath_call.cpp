@@ -777,13 +777,21 @@ void commitcall(const Bound& b, std::int32_t callpos, bool onstack) {
 
 void commitchained(const Bound& b, std::int32_t callpos) { commit<true>(b, callpos, false); }
 
-bool enterrun(const Callee& c, std::int32_t n, const std::int32_t* formals, bool bound) {
+namespace {
+
+// enterrun(); with `found`, the caller found S a symbol with its value
+// cell and its actuals above the stack's base.
+template <bool found>
+[[gnu::always_inline]] inline bool enterframe(const Callee& c, std::int32_t n,
+                                              const std::int32_t* formals, bool bound) {
   const std::int32_t S = c.S;
   const std::int32_t p = core::xeqstackptr;
   const std::int32_t argbase = p - n;
   const auto zsize = static_cast<std::int32_t>(z.size());
-  if (argbase < 1 || p + framesize > adrs.size() || S < 1 || S + 1 >= zsize || S > name.size())
-    return false;
+  if (p + framesize > adrs.size()) return false;
+  if constexpr (!found) {
+    if (argbase < 1 || S < 1 || S + 1 >= zsize || S > name.size()) return false;
+  }
   std::int32_t* const stack = adrs.data() - 1;          // stack[i] is adrs(i)
   core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
   double* const cells = z.data();
@@ -838,17 +846,25 @@ bool enterrun(const Callee& c, std::int32_t n, const std::int32_t* formals, bool
     }
   }
   // The record: the return statement (the one after the CALL), the mode
-  // and the command the call leaves (a RUN's -1 becomes the call's).
-  std::int16_t record[4];
-  std::memcpy(record, cells + S, sizeof record);
-  record[1] = static_cast<std::int16_t>(core::xeqline + 1);
-  record[2] = static_cast<std::int16_t>((core::xeqmode & core::runmode::framebits & 0xFF) |
-                                        ((savedcmd() & 0xFF) << 8));
-  record[3] = static_cast<std::int16_t>(n);
-  std::memcpy(cells + S, record, sizeof record);
+  // and the command the call leaves (a RUN's -1 becomes the call's). (Each
+  // field stored in its place, as commit() stores them.)
+  char* const fields = reinterpret_cast<char*>(cells + S);
+  const auto back = static_cast<std::int16_t>(core::xeqline + 1);
+  const auto modecmd = static_cast<std::int16_t>((core::xeqmode & core::runmode::framebits & 0xFF) |
+                                                 ((savedcmd() & 0xFF) << 8));
+  const auto count = static_cast<std::int16_t>(n);
+  std::memcpy(fields + sizeof(std::int16_t), &back, sizeof back);
+  std::memcpy(fields + 2 * sizeof(std::int16_t), &modecmd, sizeof modecmd);
+  std::memcpy(fields + 3 * sizeof(std::int16_t), &count, sizeof count);
   core::idecmd = incall;
   core::xeqline = c.f1 + 1;
   return true;
+}
+
+}  // namespace
+
+bool enterrun(const Callee& c, std::int32_t n, const std::int32_t* formals, bool bound) {
+  return enterframe<false>(c, n, formals, bound);
 }
 
 Left* findleftnew(Callee& known, std::int32_t S, std::int32_t b) {
@@ -923,7 +939,7 @@ bool leaverun(Callee& known, WordResult& r) {
   callkind = stack[ptr + 5];
   // (The header as the subroutine's record names it.)
   if (m > 0) giveleft(left, stack + ptr - f4 + 1);
-  core::lokalsub = subof(scope);
+  core::lokalsub = subof(left, scope);
   givemode(left, scope);
   if (function) {
     // The value takes the reference's place in the caller's statement.
@@ -943,11 +959,33 @@ bool leaverun(Callee& known, WordResult& r) {
         left.boundsend = stmtend;
       }
     }
-    core::xeqstackptr = ptr - f4;
-    core::iresult = calleefirst;
-    if (resultroom(core::iresult)) newtemprecord(core::iresult);
-    if (z.valid(core::iresult)) z(core::iresult) = v;
-    takeresult(1);
+    // The value in the reference's result cell, which replaces the function
+    // on the stack, and the next result cell taken (takeresult()), where
+    // both cells and their records are there already.
+    const std::int32_t next = calleefirst + 1;
+    const std::int32_t sp = std::max(ptr - f4 - 1, core::xeqstackbase) + 1;
+    if (calleefirst >= 1 && next < core::nname && next < core::nztop && z.valid(next) &&
+        name.valid(next) && sp >= 1 && sp <= adrs.size()) [[likely]] {
+      // (The record of the first cell the END's first steps left fresh.)
+      core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
+      cells[calleefirst] = v;
+      stack[sp] = calleefirst;
+      core::xeqstackptr = sp;
+      core::iresult = next;
+      records[next] = core::SymbolRecord{};
+      records[next].type = numtemptype;
+      if (core::iostatw[0] == 0) {
+        const std::int32_t code = core::FPUERROR(-1);
+        core::iostatw[0] = static_cast<std::int16_t>(code);
+        if (code != 0) ndpfailure(code);
+      }
+    } else {
+      core::xeqstackptr = ptr - f4;
+      core::iresult = calleefirst;
+      if (resultroom(core::iresult)) newtemprecord(core::iresult);
+      if (z.valid(core::iresult)) z(core::iresult) = v;
+      takeresult(1);
+    }
     ++wordpos;
     r = WordResult::stay;
     return true;
@@ -963,7 +1001,7 @@ bool referencerun(std::int16_t w) {
   const std::int32_t argbase = core::xeqstackptr - n;
   if (argbase <= core::xeqstackbase || argbase < 1 || core::xeqstackptr > adrs.size()) return false;
   const std::int32_t S = adrs.data()[argbase - 1];
-  if (S < 1 || S > core::nsym || S > name.size() || S >= static_cast<std::int32_t>(z.size()))
+  if (S < 1 || S > core::nsym || S > name.size() || S + 1 >= static_cast<std::int32_t>(z.size()))
     return false;
   std::int16_t f1 = 0;
   std::memcpy(&f1, z.data() + S, sizeof f1);
@@ -1002,7 +1040,7 @@ bool referencerun(std::int16_t w) {
     }
   }
   const std::int32_t scope = core::lokalscope;
-  if (!enterrun(c, n, known.formals.data(), bound)) return false;
+  if (!enterframe<true>(c, n, known.formals.data(), bound)) return false;
   if (!bound) {
     known.site = site;
     for (std::int32_t i = 0; i < m; ++i) known.actuals[static_cast<std::size_t>(i)] = actuals[i];

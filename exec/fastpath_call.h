@@ -104,7 +104,9 @@ bool referencerun(std::int16_t w);
 // value then stands in its caller's statement, `wordpos` after its
 // reference). False, nothing changed, when leave() must do it (a function
 // without a value, a frame dropped or entered otherwise, a callback run, a
-// pending command).
+// pending command). Called after the END's or RETURN's first steps on the
+// word path (wordprologue()), which left the record of the first result
+// cell fresh.
 bool leaverun(Callee& known, WordResult& r);
 
 // (A chain of forms makes and leaves a CALL's frame by enterchain() and

@@ -41,6 +41,10 @@ struct Left {
   std::int32_t line = 0, count = 0, mode = 0;
   std::int8_t cmd = 0;
   std::uint64_t cleared = 0;
+  // The scope a return went back to last and its `lokalsub` (names keep
+  // their scopes within a run); -1 none yet.
+  std::int32_t backscope = -1;
+  std::int16_t backsub = 0;
 };
 inline std::array<Left, 64> lefts;  // by subroutine symbol
 
@@ -51,11 +55,12 @@ Left* findleftnew(Callee& known, std::int32_t S, std::int32_t b);
 // What a return from subroutine S with its frame below stack base b finds
 // (`known` brought up to date when it is looked at anew); null when
 // leave() must look.
+// (A subroutine found in this run has its cells still: findleftnew() found
+// them, and the stores only grow within a run.)
 [[gnu::always_inline]] inline Left* findleft(Callee& known, std::int32_t S, std::int32_t b) {
-  const auto zsize = static_cast<std::int32_t>(core::z.size());
   Left& left = lefts[static_cast<std::uint32_t>(S) % lefts.size()];
   std::uint64_t bits = 0;
-  if (left.run == runepoch && left.S == S && left.base == b && S + 1 < zsize &&
+  if (left.run == runepoch && left.S == S && left.base == b &&
       (std::memcpy(&bits, core::z.data() + S, sizeof bits), bits == left.record))
     return &left;
   return findleftnew(known, S, b);
@@ -66,6 +71,14 @@ Left* findleftnew(Callee& known, std::int32_t S, std::int32_t b);
   return scope >= 1 && scope <= core::nsym && scope <= core::name.size()
              ? core::name.data()[scope - 1].scope
              : std::int16_t{0};
+}
+// The same for the return that `left` was found for, kept with it.
+[[gnu::always_inline]] inline std::int16_t subof(Left& left, std::int32_t scope) {
+  if (left.backscope != scope) {
+    left.backsub = subof(scope);
+    left.backscope = scope;
+  }
+  return left.backsub;
 }
 
 // The return's give-back: each actual (a symbol or the cell of an array
@@ -139,14 +152,16 @@ Left* findleftnew(Callee& known, std::int32_t S, std::int32_t b);
     cells[formals[i]] = a >= 0 && a < zsize ? cells[a] : 0.0;
   }
   // The record: the return statement, the mode and command the call
-  // leaves (a RUN's -1 becomes the call's), the count of actuals.
-  std::int16_t record[4];
-  std::memcpy(record, cells + S, sizeof record);
-  record[1] = static_cast<std::int16_t>(line + 1);
-  record[2] = static_cast<std::int16_t>((core::xeqmode & core::runmode::framebits & 0xFF) |
-                                        ((savedcmd() & 0xFF) << 8));
-  record[3] = static_cast<std::int16_t>(n);
-  std::memcpy(cells + S, record, sizeof record);
+  // leaves (a RUN's -1 becomes the call's), the count of actuals, each
+  // field stored in its place.
+  char* const fields = reinterpret_cast<char*>(cells + S);
+  const auto back = static_cast<std::int16_t>(line + 1);
+  const auto modecmd = static_cast<std::int16_t>((core::xeqmode & core::runmode::framebits & 0xFF) |
+                                                 ((savedcmd() & 0xFF) << 8));
+  const auto count = static_cast<std::int16_t>(n);
+  std::memcpy(fields + sizeof(std::int16_t), &back, sizeof back);
+  std::memcpy(fields + 2 * sizeof(std::int16_t), &modecmd, sizeof modecmd);
+  std::memcpy(fields + 3 * sizeof(std::int16_t), &count, sizeof count);
   core::idecmd = incall;
 }
 
@@ -185,7 +200,7 @@ Left* findleftnew(Callee& known, std::int32_t S, std::int32_t b);
   callkind = stack[ptr + 5];
   const std::int32_t f4 = left->count;
   if (left->m > 0) giveleft(*left, stack + ptr - f4 + 1);
-  core::lokalsub = subof(scope);
+  core::lokalsub = subof(*left, scope);
   givemode(*left, scope);
   sp = std::max(ptr - f4 - 1, base);
   r = (core::xeqmode & core::runmode::running) ? WordResult::looptest : WordResult::leave;

@@ -189,16 +189,17 @@ void FILLOPTIONS(std::span<const OptSlot> slots, std::int32_t count) {
   // The same slots filled last time, still holding their values: the table
   // is as the fill leaves it (every fill of other slots clears it first; a
   // table cleared otherwise no longer holds the values).
+  // (Each slot filled last lies in the table: it was filled at this size.)
   if (fillstands && noptions == count && optval.size() == noptslots &&
       slots.size() == filled.size()) {
-    bool same = true;
-    const OptSlot* last = filled.data();
-    for (std::size_t i = 0; i < slots.size() && same; ++i) {
+    const OptSlot* const last = filled.data();
+    const std::int32_t* const table = optval.data() - optval.first();
+    std::size_t i = 0;
+    for (; i < slots.size(); ++i) {
       const OptSlot& o = slots[i];
-      same = o.slot == last[i].slot && o.value == last[i].value && optval.valid(o.slot) &&
-             optval.data()[o.slot] == o.value;
+      if (o.slot != last[i].slot || o.value != last[i].value || table[o.slot] != o.value) break;
     }
-    if (same) return;
+    if (i == slots.size()) return;
   }
   clearoptions();
   noptions = count;

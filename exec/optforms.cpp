@@ -348,7 +348,7 @@ namespace {
 // not looked at here: the statement's items are symbols alone, so the
 // general path too makes the transfer first and reports the failure with
 // what the transfer raised, from the one reading of the status after it.
-bool headclear(const Form& f) {
+[[gnu::always_inline]] inline bool headclear(const Form& f) {
   const std::int32_t ft = firsttemp, base = core::xeqstackbase, sp = base + 1;
   return f.xfer && !rerunflag && !alarmreset && resumecode == 0 && ft > core::nsym &&
          core::adrs.valid(sp + 1) && core::nadrs - core::nedlines - sp - 5 >= 8 &&

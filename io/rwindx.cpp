@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "io/formatparse.h"
@@ -351,6 +352,7 @@ struct Plan {
   std::int32_t lfmt = -1;
   std::int32_t cut = 0, n = 0;  // the format's characters in use, and without trailing blanks
   bool plain = false;
+  std::size_t common = 0;   // the leading fields that are common ones with their standard format
   std::int32_t extent = 0;  // the characters the whole format spans
   struct Field {
     std::int32_t skip = 0;            // X characters before the field
@@ -369,8 +371,8 @@ struct Plan {
 // their formats find theirs again), and the one in use.
 std::array<Plan, 8> plans;
 std::size_t nextplan = 0;
-Plan* inuse = &plans[0];
-std::uint64_t plansmade = 0;  // plans made so far (a key stands while none is made)
+// The plan in hand (rwplaninuse; the first before any is asked for).
+Plan& inuse() { return rwplaninuse != nullptr ? *static_cast<Plan*>(rwplaninuse) : plans[0]; }
 
 // (B, O and Z write a text as a dump of its codes over several fields.)
 bool plainletter(char l) {
@@ -378,10 +380,11 @@ bool plainletter(char l) {
 }
 
 void makeplan(Plan& m, std::string_view format, std::int32_t lfmt) {
-  ++plansmade;
+  ++rwplansmade;
   m.fmt.assign(format);
   m.lfmt = lfmt;
   m.plain = false;
+  m.common = 0;
   m.fields.clear();
   m.extent = 0;
   Call c;
@@ -438,39 +441,45 @@ void makeplan(Plan& m, std::string_view format, std::int32_t lfmt) {
   }
   m.extent = tpos;
   m.plain = !m.fields.empty();
+  while (m.common < m.fields.size() && m.fields[m.common].stdok &&
+         m.fields[m.common].kind != rwf::Common::none)
+    ++m.common;
 }
 
 }  // namespace
 
 bool rwplan(std::string_view format, std::int32_t lfmt, std::int32_t elements, std::int32_t ltext) {
   auto same = [&](const Plan& p) { return p.lfmt == lfmt && std::string_view(p.fmt) == format; };
-  if (!same(*inuse)) {
+  if (!same(inuse())) {
     const auto hit = std::find_if(plans.begin(), plans.end(), same);
     if (hit != plans.end()) {
-      inuse = &*hit;
+      rwplaninuse = &*hit;
     } else {
-      inuse = &plans[nextplan];
+      rwplaninuse = &plans[nextplan];
       nextplan = (nextplan + 1) % plans.size();
-      makeplan(*inuse, format, lfmt);
+      makeplan(inuse(), format, lfmt);
     }
   }
-  const Plan& plan = *inuse;
+  const Plan& plan = inuse();
   return plan.plain && elements >= 1 && static_cast<std::size_t>(elements) <= plan.fields.size() &&
          plan.extent + 1 <= ltext;
 }
 
-bool rwplan(std::string_view format, std::int32_t lfmt, std::int32_t elements, std::int32_t ltext,
-            RwPlanKey& key) {
-  if (key.plan != nullptr && key.made == plansmade) {
-    inuse = static_cast<Plan*>(key.plan);
-    const Plan& plan = *inuse;
-    return plan.plain && elements >= 1 &&
-           static_cast<std::size_t>(elements) <= plan.fields.size() && plan.extent + 1 <= ltext;
+bool rwplanfind(std::string_view format, std::int32_t lfmt, std::int32_t elements,
+                std::int32_t ltext, RwPlanKey& key) {
+  if (key.plan == nullptr || key.made != rwplansmade) {
+    rwplan(format, lfmt, elements, ltext);
+    key.plan = &inuse();
+    key.made = rwplansmade;
   }
-  const bool planned = rwplan(format, lfmt, elements, ltext);
-  key.plan = inuse;
-  key.made = plansmade;
-  return planned;
+  rwplaninuse = key.plan;
+  const Plan& plan = inuse();
+  key.elements = elements;
+  key.ltext = ltext;
+  key.planned = plan.plain && elements >= 1 &&
+                static_cast<std::size_t>(elements) <= plan.fields.size() &&
+                plan.extent + 1 <= ltext;
+  return key.planned;
 }
 
 namespace {
@@ -481,7 +490,7 @@ void rwplanbegin(std::span<char> record, std::int32_t ltext, char dir, char& let
                  std::int32_t& tpos, std::int32_t& fpos, std::int32_t& irep, char& status) {
   Call& c = plancall;
   c = Call{};
-  const Plan& plan = *inuse;
+  const Plan& plan = inuse();
   c.fmt = std::string_view(plan.fmt).substr(0, static_cast<std::size_t>(plan.cut));
   c.n = plan.n;
   c.rec = record.first(static_cast<std::size_t>(ltext));
@@ -497,7 +506,7 @@ void rwplanbegin(std::span<char> record, std::int32_t ltext, char dir, char& let
 void rwplanfield(std::int32_t ordinal, std::span<char> text, double& number) {
   RwIndxState& s = rwindxstate;
   Call& c = plancall;
-  const Plan::Field& f = inuse->fields[static_cast<std::size_t>(ordinal - 1)];
+  const Plan::Field& f = inuse().fields[static_cast<std::size_t>(ordinal - 1)];
   c.ordinal = ordinal;
   c.text = text;
   c.num = &number;
@@ -521,24 +530,24 @@ void rwplanfield(std::int32_t ordinal, std::span<char> text, double& number) {
   s.served = true;
 }
 
-bool rwplanrecord(std::span<char> record, std::int32_t ltext, char dir,
-                  std::span<const RwPlanItem> items, char& letter, std::int32_t& tpos,
-                  std::int32_t& fpos, std::int32_t& irep, std::int32_t& written,
-                  std::int32_t& blanked) {
-  const Plan& plan = *inuse;
-  const std::size_t count = items.size();
-  if (count == 0 || count > plan.fields.size() || plan.extent >= ltext) return false;
-  const bool writing = dir == 'W';
-  const Plan::Field* const fields = plan.fields.data();
-  char* const base = record.data();
-  std::int32_t at = 0;  // the text position before the item
+namespace {
+// (Copied from one made once: cheaper than clearing it field by field.)
+const RwIndxState freshstate;
+}  // namespace
+
+namespace {
+
+// The fields of a whole record in turn (see rwplanrecord), made apart for
+// a record written and one read.
+template <bool writing>
+bool planfields(const Plan::Field* fields, const RwPlanItem* item, std::size_t count, char* base) {
   for (std::size_t i = 0; i < count; ++i) {
     const Plan::Field& f = fields[i];
-    const RwPlanItem& it = items[i];
-    if (!f.stdok) return false;
+    const RwPlanItem& it = item[i];
     // Written, the skip before the field is blanked; the field itself is
     // laid whole by its conversion. (The plan lies within the record.)
-    if (writing && f.at > at) plat::fill_short(base + at, static_cast<std::size_t>(f.at - at), ' ');
+    if (writing && f.skip > 0)
+      plat::fill_short(base + (f.at - f.skip), static_cast<std::size_t>(f.skip), ' ');
     const std::span<char> field(base + f.at, static_cast<std::size_t>(f.d.width));
     // (As rwf::convertcommon converts the field, by the kind found once.)
     if (it.text.empty()) {
@@ -556,30 +565,43 @@ bool rwplanrecord(std::span<char> record, std::int32_t ltext, char dir,
       // (A read zeroes the number beside a text, as one call of the engine does.)
       if (!writing && it.number != nullptr) *it.number = 0.0;
     }  // (a text read under A into a constant leaves it)
-    at = f.at + f.d.width;
   }
-  // The fields follow one another: the last item started where the one
-  // before it ended.
-  written = count >= 2 ? fields[count - 2].at + fields[count - 2].d.width : 0;
-  blanked = writing ? at : 0;
-  // The state that serving the items one by one leaves.
-  const Plan::Field& last = plan.fields[items.size() - 1];
-  RwIndxState& s = rwindxstate;
-  s.ndone += static_cast<std::int32_t>(items.size());
-  s.descstart = last.start;
-  s.served = true;
-  fmtwork = last.work;
-  letter = last.d.letter;
-  tpos = at;
-  fpos = last.fpos;
-  irep = last.irep;
   return true;
 }
 
-void reset_rwindx() {
-  // (Copied from one made once: cheaper than clearing it field by field.)
-  static const RwIndxState fresh;
-  rwindxstate = fresh;
+}  // namespace
+
+bool rwplanrecord(std::span<char> record, char dir, std::span<const RwPlanItem> items,
+                  RwPlanEnd& end) {
+  const Plan& plan = inuse();
+  const std::size_t count = items.size();
+  if (count == 0 || count > plan.common || std::cmp_greater_equal(plan.extent, record.size()))
+    return false;
+  const bool writing = dir == 'W';
+  const Plan::Field* const fields = plan.fields.data();
+  if (!(writing ? planfields<true>(fields, items.data(), count, record.data())
+                : planfields<false>(fields, items.data(), count, record.data())))
+    return false;
+  // The fields follow one another: the last item started where the one
+  // before it ended.
+  const Plan::Field& last = fields[count - 1];
+  const std::int32_t at = last.at + last.d.width;
+  end.written = count >= 2 ? fields[count - 2].at + fields[count - 2].d.width : 0;
+  end.blanked = writing ? at : 0;
+  // The state that serving the items one by one leaves.
+  RwIndxState& s = rwindxstate;
+  s = freshstate;
+  s.ndone = static_cast<std::int32_t>(count);
+  s.descstart = last.start;
+  s.served = true;
+  fmtwork = last.work;
+  end.letter = last.d.letter;
+  end.tpos = at;
+  end.fpos = last.fpos;
+  end.irep = last.irep;
+  return true;
 }
+
+void reset_rwindx() { rwindxstate = freshstate; }
 
 }  // namespace io

@@ -80,40 +80,60 @@ void RWINDX(std::string_view format, std::int32_t lfmt, std::span<char> record, 
 // the cursor as RWINDX would, and rwplanfield serves item number ordinal
 // (1, 2, ... in turn), as a call of RWINDX would.
 bool rwplan(std::string_view format, std::int32_t lfmt, std::int32_t elements, std::int32_t ltext);
+// The plan in hand, and the plans made so far (a plan key stands while
+// none is made since).
+inline void* rwplaninuse = nullptr;
+inline std::uint64_t rwplansmade = 0;
 // The plan a format took, found again without a look at the format while
-// no plan has been made since.
+// no plan has been made since, with the verdict for the elements and the
+// record length it was asked for last.
 struct RwPlanKey {
   void* plan = nullptr;
   std::uint64_t made = 0;
+  std::int32_t elements = -1, ltext = -1;
+  bool planned = false;
 };
+bool rwplanfind(std::string_view format, std::int32_t lfmt, std::int32_t elements,
+                std::int32_t ltext, RwPlanKey& key);
 // rwplan for a format that stays the same from one call to the next: the
 // plan key holds is taken while it stands, else the plan is found and key
 // set to it.
-bool rwplan(std::string_view format, std::int32_t lfmt, std::int32_t elements, std::int32_t ltext,
-            RwPlanKey& key);
+inline bool rwplan(std::string_view format, std::int32_t lfmt, std::int32_t elements,
+                   std::int32_t ltext, RwPlanKey& key) {
+  if (key.plan != nullptr && key.made == rwplansmade && key.elements == elements &&
+      key.ltext == ltext) {
+    rwplaninuse = key.plan;
+    return key.planned;
+  }
+  return rwplanfind(format, lfmt, elements, ltext, key);
+}
 void rwplanbegin(std::span<char> record, std::int32_t ltext, char dir, char& letter,
                  std::int32_t& tpos, std::int32_t& fpos, std::int32_t& irep, char& status);
 void rwplanfield(std::int32_t ordinal, std::span<char> text, double& number);
 
 // The items of a record begun afresh under the plan in hand (rwplan has
 // said that it holds them) in one call, when every field is a common one
-// (rwf::convertcommon) and none fails: the record and the items are then
-// what rwplanbegin and one rwplanfield call an item leave up to the
-// record's end (tpos), the skips between the fields written as blanks
-// (nothing beyond the record is laid); written: the text position the
-// last item started at; blanked: how far the record is laid (tpos when
-// written). False otherwise; the record's characters and
-// the items before the field that stopped it are then left as they stand,
-// for serving the items one by one anew. dir: "W" or "R".
+// (rwf::convertcommon) and none fails: the record (its first characters
+// are those the plan may lay) and the items are then what a reset of the
+// engine's state, rwplanbegin and one rwplanfield call an item leave up to
+// the record's end, the skips between the fields written as blanks
+// (nothing beyond the record is laid), and end holds the walk's positions.
+// False otherwise; the record's characters and the items before the field
+// that stopped it are then left as they stand, for serving the items one
+// by one anew (the engine's state reset first). dir: "W" or "R".
 struct RwPlanItem {
   std::span<char> text;      // a text item, empty for a number
   double* number = nullptr;  // a number item
   bool takes = true;         // a read item takes what is read
 };
-bool rwplanrecord(std::span<char> record, std::int32_t ltext, char dir,
-                  std::span<const RwPlanItem> items, char& letter, std::int32_t& tpos,
-                  std::int32_t& fpos, std::int32_t& irep, std::int32_t& written,
-                  std::int32_t& blanked);
+struct RwPlanEnd {
+  std::int32_t tpos = 0, fpos = 1, irep = 1;
+  std::int32_t written = 0;  // the text position the last item started at
+  std::int32_t blanked = 0;  // how far the record is laid (tpos when written)
+  char letter = ' ';         // the letter of the last item's descriptor
+};
+bool rwplanrecord(std::span<char> record, char dir, std::span<const RwPlanItem> items,
+                  RwPlanEnd& end);
 
 void reset_rwindx();
 

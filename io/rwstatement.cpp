@@ -242,8 +242,9 @@ void chooserecord(Rw& rw, bool reads, bool search) {
 }
 
 // Reads the chosen record into the work area; false on a failure (the
-// status is set). length: readlength(), when known.
-bool readrecord(Rw& rw, std::int32_t length = -1) {
+// status is set). length: readlength(), when known. (Made in line where a
+// transfer program reads.)
+[[gnu::always_inline]] inline bool readrecordhere(Rw& rw, std::int32_t length) {
   if (rw.cached) {
     rw.ltext = std::min<std::int32_t>(rwcachelen, static_cast<std::int32_t>(rw.area.size()));
     return true;
@@ -288,6 +289,7 @@ bool readrecord(Rw& rw, std::int32_t length = -1) {
   rw.ltext = n;
   return true;
 }
+bool readrecord(Rw& rw, std::int32_t length = -1) { return readrecordhere(rw, length); }
 
 // SEArch: the text is looked for record after record; Recrow receives
 // where it was found (0 at the end of the file).
@@ -501,8 +503,10 @@ void plannedloop(Rw& rw, char dir, std::int32_t& tpos, std::int32_t& fpos, std::
 
 // The record's end after its items: what is left of the format and the
 // blanks of a record written, the count and the cursor.
-void itemsend(Rw& rw, bool planned, std::int32_t tpos, std::int32_t fpos, std::int32_t irep,
-              std::int32_t inrecord, std::int32_t written, std::int32_t blanked) {
+[[gnu::always_inline]] inline void itemsend(Rw& rw, bool planned, std::int32_t tpos,
+                                            std::int32_t fpos, std::int32_t irep,
+                                            std::int32_t inrecord, std::int32_t written,
+                                            std::int32_t blanked) {
   const auto lfmt = static_cast<std::int32_t>(rw.fmt.size());
   if (rw.write && rw.out->letter == ' ') {
     const std::int32_t f = fpos;
@@ -549,24 +553,20 @@ void itemsend(Rw& rw, bool planned, std::int32_t tpos, std::int32_t fpos, std::i
 // by one reads.
 template <class TakeItems>
 void planneditems(Rw& rw, std::span<const RwPlanItem> items, bool whole, TakeItems takeitems) {
-  std::int32_t tpos = 0, fpos = 1, irep = 1, inrecord = 0, written = 0, blanked = 0;
   const char dir = rw.write ? 'W' : 'R';
-  reset_rwindx();
-  char letter = dir;
-  if (whole &&
-      rwplanrecord(rw.area, rw.ltext, dir, items, letter, tpos, fpos, irep, written, blanked)) {
+  RwPlanEnd e;
+  std::int32_t inrecord = 0;
+  if (whole && rwplanrecord(rw.area.first(static_cast<std::size_t>(rw.ltext)), dir, items, e)) {
     inrecord = static_cast<std::int32_t>(items.size());
     rw.served += inrecord;
-    rw.lastletter = letter;
+    rw.lastletter = e.letter;
   } else {
     reset_rwindx();
-    tpos = 0;
-    fpos = irep = 1;
-    written = blanked = 0;
+    e = RwPlanEnd{};
     takeitems();
-    plannedloop(rw, dir, tpos, fpos, irep, inrecord, written, blanked);
+    plannedloop(rw, dir, e.tpos, e.fpos, e.irep, inrecord, e.written, e.blanked);
   }
-  itemsend(rw, true, tpos, fpos, irep, inrecord, written, blanked);
+  itemsend(rw, true, e.tpos, e.fpos, e.irep, inrecord, e.written, e.blanked);
 }
 
 // The items, one after the other, through the engine.
@@ -714,8 +714,8 @@ void itemloop(Rw& rw) {
   itemsend(rw, planned, tpos, fpos, irep, inrecord, written, blanked);
 }
 
-// The record to its unit.
-void writerecord(Rw& rw) {
+// The record to its unit. (Made in line where a transfer program writes.)
+[[gnu::always_inline]] inline void writerecordhere(Rw& rw) {
   RwFile& r = rwfiles(rw.unit);
   if (isformattedseq(rw.mode) && r.lineindex && !r.coltable) {
     // The rows move: the index is made again when a row is read by number.
@@ -761,6 +761,7 @@ void writerecord(Rw& rw) {
   if (isbinary(rw.mode)) r.position = static_cast<std::int32_t>(at) + std::max(n, 1) - 1;
   setmarker(rw, n);
 }
+void writerecord(Rw& rw) { writerecordhere(rw); }
 
 // The message box of Messagebox: its letters, the text of the record, the
 // button pressed; OnButton goes on at its label for the buttons that the
@@ -1002,6 +1003,7 @@ struct RwProgram {
   // kept here (empty when the format is looked up at each run).
   std::string format;
   bool constformat = false;
+  bool blankformat = false;  // (a constant format of blanks only)
   // The items as the record's fields take them, made again at each run.
   std::vector<RwPlanItem> plan;
   RwPlanKey plankey;  // the constant format's plan
@@ -1153,6 +1155,7 @@ bool rwprogrammake(std::int32_t line, char letter, std::span<const std::int32_t>
   if ((core::NAMTYP(format, 0x141) & 0x141) == 0x41 && rwtext(format, f)) {
     p.format.assign(f);
     p.constformat = true;
+    p.blankformat = trimmed(f).empty();
   }
   p.plan.resize(p.items.size());
   p.steady = p.constformat && std::all_of(p.bound.begin(), p.bound.end(),
@@ -1270,7 +1273,8 @@ exec::XferRun rwprogramrun(std::int32_t line) {
   rw.area = {core::c1namen.ptr(rwworkfirst()), static_cast<std::size_t>(rwworklength())};
   rw.ltext = static_cast<std::int32_t>(rw.area.size());
   const std::int32_t planned = reads ? std::min<std::int32_t>(recl, rw.ltext) : rw.ltext;
-  if (elements > 0x7FFFFFFF || trimmed(rw.fmt).empty()) return XferRun::declined;
+  if (elements > 0x7FFFFFFF || (p.constformat ? p.blankformat : trimmed(rw.fmt).empty()))
+    return XferRun::declined;
   const auto lfmt = static_cast<std::int32_t>(rw.fmt.size());
   const auto nelements = static_cast<std::int32_t>(elements);
   if (p.constformat ? !rwplan(rw.fmt, lfmt, nelements, planned, p.plankey)
@@ -1290,7 +1294,7 @@ exec::XferRun rwprogramrun(std::int32_t line) {
   rwprevrec = 0;
   rw.recno = r.position + 1;
   rwfiles(unit).position = rw.recno;
-  if (reads && !readrecord(rw, recl))
+  if (reads && !readrecordhere(rw, recl))
     return leftpending(line, p.letter, out, filename, false, rw.count);
   planneditems(rw, p.plan, whole, [&] {
     // (The same items as found above: nothing between moved them.)
@@ -1304,13 +1308,13 @@ exec::XferRun rwprogramrun(std::int32_t line) {
     }
   });
   out.served = rw.served;
-  if (out.letter == ' ' && rw.write) writerecord(rw);
+  if (out.letter == ' ' && rw.write) writerecordhere(rw);
   if (core::z.valid(core::iresult)) core::z(core::iresult) = rw.count;
   if (out.letter != ' ' || out.status != 0)
     return leftpending(line, p.letter, out, filename, true, rw.count);
   // The report of a statement that went well.
-  core::SETZTOR8(rwopt(rwslot::iostat), 0.0);
-  core::SETDECIMALPOINT(".");
+  if (const std::int32_t iostat = rwopt(rwslot::iostat); iostat != 0) core::SETZTOR8(iostat, 0.0);
+  if (core::numchars[10] != '.') core::SETDECIMALPOINT(".");
   return XferRun::done;
 }
 

@@ -32,8 +32,8 @@ struct Outcome {
 inline std::int32_t rwworkfirst() { return core::c1tmptop + 5; }
 inline std::int32_t rwworklength() { return (core::c1limit - 15) - rwworkfirst() + 1; }
 
-// The option slot.
-inline std::int32_t rwopt(int k) { return exec::optval(k); }
+// The option slot (read in line: the statements' hot paths read a few).
+[[gnu::always_inline]] inline std::int32_t rwopt(int k) { return exec::optval(k); }
 // KWPRESENTBUTNOT0 (an absent option is not looked up further).
 inline bool rwgiven(int k) {
   return exec::optval.valid(k) && exec::optval(k) != 0 && exec::KWPRESENTBUTNOT0(k);

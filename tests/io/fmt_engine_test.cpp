@@ -519,7 +519,7 @@ TEST(FormatEngine, PlannedRecordsLeaveWhatTheWalkLeaves) {
       std::vector<double> vs = values;
       reset_rwindx();
       fmtwork.blank();
-      std::int32_t tpos = 0, fpos = 1, irep = 1, written = 0, blanked = 0;
+      std::int32_t tpos = 0, fpos = 1, irep = 1;
       char letter = dir, status = ' ';
       std::span<char> r(rec.data(), rec.size());
       if (atonce) {
@@ -528,8 +528,15 @@ TEST(FormatEngine, PlannedRecordsLeaveWhatTheWalkLeaves) {
           its[i].text = tx[i];
           its[i].number = &vs[i];
         }
-        if (!rwplanrecord(r, ltext, dir, its, letter, tpos, fpos, irep, written, blanked))
+        // (The state it leaves as a reset one would.)
+        rwindxstate.ndone = 99;
+        RwPlanEnd e;
+        if (!rwplanrecord(r.first(static_cast<std::size_t>(ltext)), dir, its, e))
           return std::string();
+        letter = e.letter;
+        tpos = e.tpos;
+        fpos = e.fpos;
+        irep = e.irep;
       } else {
         for (int i = 0; i < items; ++i) {
           letter = dir;
@@ -546,7 +553,9 @@ TEST(FormatEngine, PlannedRecordsLeaveWhatTheWalkLeaves) {
       t.item(letter, status, tpos, fpos, irep, 0, {});
       t.end();
       if (write) rec.resize(static_cast<std::size_t>(std::clamp(tpos, 0, ltext)));
-      return t.trace + rec;
+      const RwIndxState& s = rwindxstate;
+      return t.trace + rec + "|" + std::to_string(s.ndone) + "," + std::to_string(s.descstart) +
+             "," + std::to_string(s.level) + (s.served ? "s" : "") + (s.slashseen ? "/" : "");
     };
     const std::string atonce = end(true);
     if (atonce.empty()) continue;
