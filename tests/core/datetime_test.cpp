@@ -42,7 +42,7 @@ float code_of_number(float x) {
 }
 
 std::string two(int v) {
-  char buf[8];
+  char buf[12];  // (room for any int the compiler must allow for)
   std::snprintf(buf, sizeof buf, "%02d", v);
   return buf;
 }
