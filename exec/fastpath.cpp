@@ -518,32 +518,22 @@ static_assert(xop::tgt - xop::tlt == 0x20 && xop::tle - xop::tlt == 0x40 &&
 // (Most often the condition is one operator on two numbers: that one is
 // decided and left in line, a computed jump's seldom is, a relation of two
 // numbers having a form of its own.)
-// Whether the condition is one operator on two symbols.
-inline bool guardrelation(const Form& f) {
+[[gnu::noinline]] bool falseguard(Form& f) {
   const auto& steps = f.wordsteps;
-  return steps.size() == 3 && steps[1].op == Form::WordStep::push && f.nvalues == 1;
-}
-// Such a condition found false, its value in r; false when it holds or
-// its words must compute it (a failed calculation to report).
-inline bool guardfalse(const Form& f, const double* cells, double& r) {
-  const auto& steps = f.wordsteps;
+  if (steps.size() != 3 || steps[1].op != Form::WordStep::push || f.nvalues != 1) {
+    // (A computed jump with no statement to go to leaves just this, or nothing.)
+    return runcomputedjump(f, 0) != notrun;
+  }
   if (plat::fpu_peek_status() != 0) return false;
+  double* const cells = z.data();
   const double a = cells[steps[0].index], b = cells[steps[1].index];
   if (!std::isfinite(a) || !std::isfinite(b)) return false;
+  double r = 0.0;
   if (!loopop(steps[2].word, a, b, r) || !std::isfinite(r)) {
     plat::fpu_clear();
     return false;
   }
-  return r == 0.0;  // (else the statement runs)
-}
-[[gnu::noinline]] bool falseguard(Form& f) {
-  if (!guardrelation(f)) {
-    // (A computed jump with no statement to go to leaves just this, or nothing.)
-    return runcomputedjump(f, 0) != notrun;
-  }
-  double* const cells = z.data();
-  double r = 0.0;
-  if (!guardfalse(f, cells, r)) return false;
+  if (r != 0.0) return false;  // (the statement runs)
   // What the words leave: the operator's value in the first result cell,
   // the IF's (the same) in the next, and the statement ends.
   // (room() found the result cells and their records.)
@@ -1943,24 +1933,6 @@ enum class Jumped : std::uint8_t { no, on, away };
   return Jumped::on;
 }
 
-// A statement of words under a one-line IF of one operator on two symbols,
-// met by a chain whose first result cell is ft: when the condition is
-// false, its value in that cell and the next and the three result cells'
-// records as falseguard() leaves them; false (nothing changed) when the
-// loop must run the statement. (Out of line, so that the rest of the chain
-// keeps its registers.)
-[[gnu::noinline]] bool chainguard(const Form& f, std::int32_t ft) {
-  double* const cells = z.data();
-  double v = 0.0;
-  if (!guardrelation(f) || !guardfalse(f, cells, v)) return false;
-  freshtemp(ft);
-  cells[ft] = v;
-  freshtemp(ft + 1);
-  cells[ft + 1] = v;
-  freshtemp(ft + 2);
-  return true;
-}
-
 // A chain's start and end cost about what five statements save in it.
 // From a statement where a chain ran fewer and ended at a statement of
 // another kind, the loop runs the statements one by one till the forms are
@@ -2311,27 +2283,9 @@ template <bool calls, bool transfers = false>
           break;
         }
       }
-      case Kind::words: {
-        // A statement of words under a one-line IF of one operator on two
-        // symbols, found false: what falseguard() leaves. Any other is the
-        // loop's.
-        if (!chainguard(f, ft)) {
-          out.other = true;
-          goto done;
-        }
-        w.settled = false;
-        wordsteps(f);
-        w.sp = base + 1;
-        w.stmtflags = 1;
-        w.top = ft + 1;
-        w.iresult = ft + 2;
-        w.wordpos = f.end - 1;
-        ++line;
-        w.jumped = 0;
-        break;
-      }
       case Kind::unknown:
       case Kind::none:
+      case Kind::words:
       case Kind::empty:
         out.other = true;
         goto done;
