@@ -326,7 +326,12 @@ WordResult wholearray(unsigned kind, std::int32_t t, std::int32_t v) {
   if (textbounds(v, vf, vl)) return fail(xeqkeys::chartonum, t);
   if (k >= 1 && (kind == 0x8440u || elementinrange))
     core::z(static_cast<std::int32_t>(adr + k - 1)) = value(v);
-  if (k + 1 > size) return WordResult::next;
+  // (The last element: a source array's vectorisation word asked for a
+  // rerun that has nothing left to assign.)
+  if (k + 1 > size) {
+    rerunflag = false;
+    return WordResult::next;
+  }
   rerunflag = true;
   return WordResult::endstmt;
 }

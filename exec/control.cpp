@@ -152,7 +152,9 @@ WordResult vectorise() {
   const std::int32_t rows = validsym(A) ? core::I4EQUZ(1, A) : 0;
   const std::int32_t cols = validsym(A) ? core::I4EQUZ(2, A) : 0;
   if (!validsym(A) || k > static_cast<double>(rows) * cols || k < 1.0) {
+    // The source is used up: the statement ends here, its operands with it.
     rerunflag = false;
+    core::xeqstackptr = core::xeqstackbase;
     return WordResult::endstmt;
   }
   adrs(core::xeqstackptr) = name(A).adr + static_cast<std::int32_t>(k) - 1;
@@ -209,6 +211,10 @@ WordResult enter(const Callee& c, std::int32_t n, const std::int32_t* formals) {
     if (z.valid(S + 1)) z(S + 1) = unassigned;
     firsttemp = core::iresult;
     keepdollar(S, value(1));
+  } else {
+    // (A CALL's statement ends at the return: its subroutine's statements
+    // start without a rerun.)
+    rerunflag = false;
   }
   // The formals take the actuals' types, addresses and values.
   const std::int32_t m = std::min(c.formals, n);
@@ -372,8 +378,7 @@ WordResult leave(std::int16_t w, const Callee* known) {
     core::xeqmode |= core::runmode::running;
   }
   if (function) {
-    if (static_cast<std::size_t>(S) < dollarkept.size() && zlast >= 1)
-      cells[1] = dollarkept[static_cast<std::size_t>(S)];
+    if (zlast >= 1) givedollar(S, cells);
     --core::xeqline;
     loadbounds();
     if (novalue) return fail(xeqkeys::nofncassign, S);

@@ -130,18 +130,34 @@ WordResult enter(const Callee& c, std::int32_t n, const std::int32_t* formals);
 // its caller (`known`: what an earlier return found for it, or null).
 WordResult leave(std::int16_t w, const Callee* known);
 
-// The caller's `$` at each active function reference: the function's own
-// statements set `$` anew, and a statement that repeats itself over `$`
-// (a whole-array assignment of function values) must find it unchanged.
-// Calls are not re-entrant, so one place per function symbol suffices.
-inline std::vector<double> dollarkept;
+// The caller's `$` and rerun mark at each active function reference: the
+// function's own statements set `$` anew and end without a rerun, and a
+// statement that repeats itself over `$` (a whole-array assignment of
+// function values) must find both unchanged. Calls are not re-entrant, so
+// one place per function symbol suffices.
+struct DollarKept {
+  double dollar = 1.0;
+  bool rerun = false;
+};
+inline std::vector<DollarKept> dollarkept;
 
-// Keeps the caller's `$` for the reference of function S that starts now
-// (the function's return gives it back).
+// Keeps the caller's `$` and rerun mark for the reference of function S
+// that starts now, and clears the mark for the function's statements (the
+// return gives both back, givedollar()).
 inline void keepdollar(std::int32_t S, double dollar) {
   const auto k = static_cast<std::size_t>(S);
-  if (dollarkept.size() <= k) dollarkept.resize(k + 1, 1.0);
-  dollarkept[k] = dollar;
+  if (dollarkept.size() <= k) dollarkept.resize(k + 1);
+  dollarkept[k] = {dollar, rerunflag};
+  rerunflag = false;
+}
+
+// Back from function S: its caller's `$` (into cells[1]) and rerun mark.
+inline void givedollar(std::int32_t S, double* cells) {
+  const auto k = static_cast<std::size_t>(S);
+  if (k < dollarkept.size()) {
+    cells[1] = dollarkept[k].dollar;
+    rerunflag = dollarkept[k].rerun;
+  }
 }
 
 // Start values of the words of this family.

@@ -943,8 +943,7 @@ bool leaverun(Callee& known, WordResult& r) {
   givemode(left, scope);
   if (function) {
     // The value takes the reference's place in the caller's statement.
-    if (static_cast<std::size_t>(S) < dollarkept.size())
-      cells[1] = dollarkept[static_cast<std::size_t>(S)];
+    givedollar(S, cells);
     // (The bounds of the caller's statement, as loadbounds() finds them: the
     // statements stay within a run.)
     const std::int32_t line = --core::xeqline;
