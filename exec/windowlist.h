@@ -20,6 +20,7 @@
 
 namespace ui {
 struct panelrec;
+struct PanelEngine;
 struct mxrec;
 }  // namespace ui
 
@@ -143,6 +144,7 @@ struct wdwrec {
   plat::Store1<toolkit::menu_item_t> menuitems;
   plat::Store1<toolkit::menu_item_t> popupitems;
   ui::panelrec* firstpanel = nullptr;
+  ui::PanelEngine* panelengine = nullptr;  // the panel's axes and curves in the plot engine
   ui::mxrec* firsttable = nullptr;
   std::int32_t tableword = 0;
   plat::FixedText<96> title;

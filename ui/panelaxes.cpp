@@ -4,6 +4,7 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <utility>
 
 #include "core/messages.h"
 #include "core/runwords.h"
@@ -190,7 +191,80 @@ bool panelaxisgroup(std::vector<std::string>& body, char separator, std::int32_t
   return true;
 }
 
-PanelPlot::PanelPlot(exec::wdwrec& r) : entry_(exec::wdwcur), device_(plot::plotdev) {
+namespace {
+
+// Axis k of the engine, and axis k put into the engine.
+EngineAxis engineaxis(std::int32_t k) {
+  const plot::AxisState& s = plot::axisstate;
+  EngineAxis a;
+  a.frame = s.frame(k);
+  for (std::size_t d = 0; d < 2; ++d) {
+    const std::int32_t e = d == 0 ? plot::xentry(k) : plot::yentry(k);
+    a.scale[d] = s.scale(e);
+    a.style[d] = s.style(e);
+    a.labelevery[d] = s.labelevery(e);
+    a.timepicture[d] = s.timepicture(e);
+    a.minorticks[d] = s.minorticks(e);
+    a.length[d] = s.length(e);
+    a.endlabel[d] = plot::axiswork.endlabel[static_cast<std::size_t>(e)];
+  }
+  a.box = plot::axisboxes[static_cast<std::size_t>(k)];
+  a.window = s.window(k);
+  const std::uint32_t bit = 1U << k;
+  a.drawn = (s.drawn & bit) != 0;
+  a.live = (s.live & bit) != 0;
+  a.setup = (s.setup & bit) != 0;
+  return a;
+}
+
+void putaxis(std::int32_t k, const EngineAxis& a) {
+  plot::AxisState& s = plot::axisstate;
+  s.frame(k) = a.frame;
+  for (std::size_t d = 0; d < 2; ++d) {
+    const std::int32_t e = d == 0 ? plot::xentry(k) : plot::yentry(k);
+    s.scale(e) = a.scale[d];
+    s.style(e) = a.style[d];
+    s.labelevery(e) = a.labelevery[d];
+    s.timepicture(e) = a.timepicture[d];
+    s.minorticks(e) = a.minorticks[d];
+    s.length(e) = a.length[d];
+    plot::axiswork.endlabel[static_cast<std::size_t>(e)] = a.endlabel[d];
+  }
+  plot::axisboxes[static_cast<std::size_t>(k)] = a.box;
+  s.window(k) = a.window;
+  const std::uint32_t bit = 1U << k;
+  const auto set = [bit](std::uint32_t& bits, bool on) { bits = on ? bits | bit : bits & ~bit; };
+  set(s.drawn, a.drawn);
+  set(s.live, a.live);
+  set(s.setup, a.setup);
+}
+
+bool held(std::uint32_t bits, std::int32_t n) { return (bits & (1U << n)) != 0; }
+
+}  // namespace
+
+PanelEngine& panelengine(exec::wdwrec& r) {
+  if (r.panelengine == nullptr) r.panelengine = new PanelEngine;
+  return *r.panelengine;
+}
+
+PanelPlot::PanelPlot(exec::wdwrec& r)
+    : entry_(exec::wdwcur),
+      device_(plot::plotdev),
+      own_(&panelengine(r)),
+      axes_(plot::axisstate),
+      work_(plot::axiswork),
+      walk_(plot::tickwalk),
+      shift_(plot::scrollshift),
+      com_(plot::plotcom),
+      boxes_(plot::axisboxes),
+      curves_(plot::curvestate),
+      currentcurve_(plot::currentcurve) {
+  for (std::int32_t k = 1; k <= plot::naxes; ++k)
+    if (held(own_->axesheld, k)) putaxis(k, own_->axes[static_cast<std::size_t>(k)]);
+  for (std::int32_t c = 0; c < plot::ncurves; ++c)
+    if (held(own_->curvesheld, c)) plot::curvestate(c) = own_->curves[static_cast<std::size_t>(c)];
+  plot::tickwalk = own_->walk;
   exec::wdwcur = &r;
   plot::plotdev = &plot::drawtargets[plot::target::defaultplot];
   if (r.bitmap == nullptr || plot::drawing(*plot::plotdev)) return;
@@ -213,6 +287,19 @@ PanelPlot::~PanelPlot() {
     int ups = 0;
     toolkit::END_BITMAP_DRAW(*plot::plotdev, &ups);
   }
+  for (std::int32_t k = 1; k <= plot::naxes; ++k)
+    if (held(own_->axesheld, k)) own_->axes[static_cast<std::size_t>(k)] = engineaxis(k);
+  for (std::int32_t c = 0; c < plot::ncurves; ++c)
+    if (held(own_->curvesheld, c)) own_->curves[static_cast<std::size_t>(c)] = plot::curvestate(c);
+  own_->walk = plot::tickwalk;
+  plot::axisstate = std::move(axes_);
+  plot::axiswork = std::move(work_);
+  plot::tickwalk = walk_;
+  plot::scrollshift = shift_;
+  plot::plotcom = com_;
+  plot::axisboxes = boxes_;
+  plot::curvestate = std::move(curves_);
+  plot::currentcurve = currentcurve_;
   plot::plotdev = device_;
   exec::wdwcur = entry_;
 }
@@ -264,6 +351,7 @@ void drawpanelaxes(exec::wdwrec& r, const PanelAxes& axes, std::int32_t lines) {
     plot::axisstate.window(k) = r.window;
     std::int32_t axis = k;
     plot::XYAXIS(axis);
+    panelengine(r).axesheld |= 1U << k;
   }
   plot::axiswork.titletexts = {};
 }

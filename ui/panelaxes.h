@@ -12,6 +12,10 @@
 #include <vector>
 
 #include "exec/windowlist.h"
+#include "platform/win_window.h"
+#include "plot/axis.h"
+#include "plot/curves.h"
+#include "plot/plotdev.h"
 #include "plot/plotstate.h"
 #include "toolkit/draw_target.h"
 #include "ui/panel.h"
@@ -47,9 +51,39 @@ bool panelaxisgroup(std::vector<std::string>& body, char separator, std::int32_t
 // that many lines.
 void drawpanelaxes(exec::wdwrec& r, const PanelAxes& axes, std::int32_t lines);
 
+// What the plot engine holds for one axis number: every entry that XYAXIS
+// and the curve drawing read or write for it (x direction first).
+struct EngineAxis {
+  plot::Frame frame;
+  std::array<plot::Scale, 2> scale{};
+  std::array<std::int32_t, 2> style{}, labelevery{}, timepicture{}, minorticks{};
+  std::array<float, 2> length{};
+  std::array<double, 2> endlabel{};
+  win::RECT box{};
+  win::HWND window = nullptr;
+  bool drawn = false, live = false, setup = false;
+};
+
+// A panel's own part of the plot engine: the axes it drew and the curves
+// it draws on them, and the tick walk its scrolling axes continue. Another
+// window's AXIS or panel on the same numbers changes the engine's entries,
+// not these: the panel puts them into the engine while it draws.
+struct PanelEngine {
+  std::array<EngineAxis, plot::naxes + 1> axes{};  // 1 to 8
+  std::uint32_t axesheld = 0;                      // bit k: axis k is the panel's
+  std::array<plot::Curve, plot::ncurves> curves{};
+  std::uint32_t curvesheld = 0;  // bit c: curve c is the panel's
+  plot::TickWalk walk;
+};
+// The window's panel engine, made when it has none (freed with its panel
+// records).
+PanelEngine& panelengine(exec::wdwrec& r);
+
 // The plot opened on the window's bitmap with the scale of its size, as
-// the panel's axes were drawn; closed and the plot device restored when
-// it goes.
+// the panel's axes were drawn, with the panel's own axes and curves in the
+// plot engine. When it goes the plot is closed, the panel takes its axes
+// and curves back as the drawing left them, and the engine, the plot
+// device and the current window are what they were before.
 class PanelPlot {
  public:
   explicit PanelPlot(exec::wdwrec& r);
@@ -61,6 +95,16 @@ class PanelPlot {
  private:
   exec::wdwrec* entry_;
   toolkit::draw_target_t* device_;
+  PanelEngine* own_;
+  // The engine as the panel found it.
+  plot::AxisState axes_;
+  plot::AxisWork work_;
+  plot::TickWalk walk_;
+  plot::ScrollShift shift_;
+  plot::PlotCom com_;
+  std::array<win::RECT, plot::naxes + 1> boxes_;
+  plat::Store0<plot::Curve> curves_;
+  std::int32_t currentcurve_;
   bool open_ = false;
 };
 

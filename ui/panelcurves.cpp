@@ -125,7 +125,7 @@ bool bindpanelcurves(panelrec* head, char separator, std::int32_t sym, bool arra
   return true;
 }
 
-bool preparepanelcurves(panelrec* head, const PanelAxes& axes) {
+bool preparepanelcurves(panelrec* head, const PanelAxes& axes, PanelEngine& own) {
   for (panelrec* p = head; p != nullptr; p = p->next) {
     if (!is(*p, panelflag::curve)) continue;
     const std::int32_t k = axisof(*p);
@@ -146,7 +146,10 @@ bool preparepanelcurves(panelrec* head, const PanelAxes& axes) {
         break;
       }
     p->style = (p->style & ~plot::curvebit::colour) | p->background;
-    plot::Curve& c = plot::curvestate(p->curve);
+    const auto n = static_cast<std::size_t>(p->curve);
+    if ((own.curvesheld & (1U << n)) == 0) own.curves[n] = plot::curvestate(p->curve);
+    own.curvesheld |= 1U << n;
+    plot::Curve& c = own.curves[n];
     c.style = p->style | plot::curvebit::penup;
     static const auto start = plot::initialcurvestate();
     c.symbol = start(p->curve).symbol;

@@ -24,9 +24,10 @@ bool bindpanelcurves(panelrec* head, char separator, std::int32_t sym, bool arra
                      std::int32_t length);
 // The curves' colours from their style words and their axes' background
 // colours (records of one variable share them), each curve starting a new
-// line. False with "pnlnoX" (the axis number in the status) when a curve's
-// axis has no x vector.
-bool preparepanelcurves(panelrec* head, const PanelAxes& axes);
+// line; the curves' drawing is kept in the panel's own engine from the
+// plot engine's curves of their numbers. False with "pnlnoX" (the axis
+// number in the status) when a curve's axis has no x vector.
+bool preparepanelcurves(panelrec* head, const PanelAxes& axes, PanelEngine& own);
 // Draws curve p of the panel whose first record is head into the window's
 // bitmap. False with "pnlvecReq" (the axis number in the status) for a
 // history whose x vector has no values.

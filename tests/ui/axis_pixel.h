@@ -12,20 +12,25 @@
 
 namespace axispixel {
 
-inline win::POINT pixel(int k, double x, double y) {
-  const plot::AxisState& a = plot::axisstate;
+// The same from the parts: the axis's frame, scales and lengths and the
+// rows of its window.
+inline win::POINT pixel(const plot::Frame& f, const plot::Scale& sx, const plot::Scale& sy,
+                        float xlength, float ylength, int rows, double x, double y) {
   const plot::FontSlot& g = plot::fontslots(5);
-  const plot::Frame& f = a.frame(k);
-  const plot::Scale& sx = a.scale(plot::xentry(k));
-  const plot::Scale& sy = a.scale(plot::yentry(k));
   const double left = (f.left + 6) * g.cellwidth - 2.0;
-  const double bottom = g.cellheight * (a.rows - f.bottom - 3) - 1.0;
-  const double xlen = a.length(plot::xentry(k)) * 1280.0 / 24.5;
-  const double ylen = a.length(plot::yentry(k)) * 1024.0 / 18.45;
+  const double bottom = g.cellheight * (rows - f.bottom - 3) - 1.0;
+  const double xlen = xlength * 1280.0 / 24.5;
+  const double ylen = ylength * 1024.0 / 18.45;
   return {static_cast<win::LONG>(
               std::lround(left + (x - sx.minimum) / (sx.maximum - sx.minimum) * xlen)),
           static_cast<win::LONG>(
               std::lround(bottom - (y - sy.minimum) / (sy.maximum - sy.minimum) * ylen))};
+}
+
+inline win::POINT pixel(int k, double x, double y) {
+  const plot::AxisState& a = plot::axisstate;
+  return pixel(a.frame(k), a.scale(plot::xentry(k)), a.scale(plot::yentry(k)),
+               a.length(plot::xentry(k)), a.length(plot::yentry(k)), a.rows, x, y);
 }
 
 }  // namespace axispixel

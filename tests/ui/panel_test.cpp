@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "axis_pixel.h"
 #include "child_fixture.h"
@@ -23,6 +24,7 @@
 #include "plot/plotstate.h"
 #include "toolkit/scrolling.h"
 #include "ui/panel.h"
+#include "ui/panelaxes.h"
 
 namespace {
 
@@ -72,7 +74,12 @@ class Panel : public ChildScript {
     win::DeleteDC(dc);
     return ink;
   }
-  static win::POINT pixel(int k, double x, double y) { return axispixel::pixel(k, x, y); }
+  // The pixel of a point on the panel's own axis k.
+  win::POINT pixel(int k, double x, double y) const {
+    const ui::EngineAxis& a = w->panelengine->axes[static_cast<std::size_t>(k)];
+    const int rows = w->clientheight / std::max<int>(plot::fontslots(5).cellheight, 1);
+    return axispixel::pixel(a.frame, a.scale[0], a.scale[1], a.length[0], a.length[1], rows, x, y);
+  }
   // Pixels of the colour within r pixels of the middle of a and b.
   int between(win::POINT a, win::POINT b, int r, win::COLORREF colour) const {
     const win::HDC dc = win::CreateCompatibleDC(nullptr);
@@ -96,6 +103,20 @@ class Panel : public ChildScript {
     int ups = 0;
     toolkit::UPDATE_WINDOW(w->window, nullptr, nullptr, &ups);
     plat::write_window_png(w->window, std::string(folder) + "/" + name + ".png");
+  }
+
+  // Every pixel of the window's bitmap, row by row.
+  static std::vector<win::COLORREF> pixels(const exec::wdwrec& r) {
+    win::BITMAP bm{};
+    win::GetObjectA(r.bitmap, sizeof bm, &bm);
+    const win::HDC dc = win::CreateCompatibleDC(nullptr);
+    const win::HGDIOBJ old = win::SelectObject(dc, r.bitmap);
+    std::vector<win::COLORREF> all;
+    for (int y = 0; y < bm.bmHeight; ++y)
+      for (int x = 0; x < bm.bmWidth; ++x) all.push_back(win::GetPixel(dc, x, y));
+    win::SelectObject(dc, old);
+    win::DeleteDC(dc);
+    return all;
   }
 
   // The row of ink marks of cells first to last of a line.
@@ -220,7 +241,7 @@ TEST_F(Panel, ACurveAddsThePointOfEachRedrawToItsLine) {
   w = windowof("H");
   ASSERT_NE(w, nullptr) << out;
   const win::COLORREF red = exec::rgbtab(4);
-  const auto at = [](int i) { return pixel(1, 2 * i - 1, i == 1 ? 2.0 : i * i / 3.0); };
+  const auto at = [this](int i) { return pixel(1, 2 * i - 1, i == 1 ? 2.0 : i * i / 3.0); };
   for (int i = 1; i < 5; ++i) EXPECT_GT(between(at(i), at(i + 1), 1, red), 0) << i;
   // Nothing of the curve where the data have no line.
   EXPECT_EQ(between(pixel(1, 2, 6), pixel(1, 2, 6), 3, red), 0);
@@ -262,7 +283,7 @@ TEST_F(Panel, AHistoryFadesItsSnapshotsAndMovesThemOlder) {
   }
   ASSERT_NE(half, newest);
   for (int i = 1; i < 4; ++i) {
-    const auto at = [](int j, double y) { return pixel(1, 2 * j, y); };
+    const auto at = [this](int j, double y) { return pixel(1, 2 * j, y); };
     EXPECT_GT(between(at(i, 8.5 - i / 10.0), at(i + 1, 8.5 - (i + 1) / 10.0), 1, newest), 0) << i;
     EXPECT_GT(between(at(i, 5.5 + i / 10.0), at(i + 1, 5.5 + (i + 1) / 10.0), 1, half), 0) << i;
     EXPECT_EQ(between(at(i, 2.5), at(i + 1, 2.5), 1, half), 0) << "the oldest is gone " << i;
@@ -271,6 +292,48 @@ TEST_F(Panel, AHistoryFadesItsSnapshotsAndMovesThemOlder) {
   }
   EXPECT_EQ(exec::rgbtab(4), newest) << "the palette is left as it was";
   screenshot("panel_history");
+}
+
+// A panel and another window's AXIS and LINE on the same axis and curve
+// numbers, drawing by turns: each window's curve lands where it lands when
+// the other is not there (the panel's redraws map through the panel's own
+// axis, the other window's points through its own).
+TEST_F(Panel, AWindowsAxisOfThePanelsNumberLeavesEachItsOwnPlaces) {
+  const std::string panel =
+      "WINDOW(WINdowhandle=H, Width=-400, Height=-300, FONt=4, PaNeL='PNL')\n";
+  const std::string axis =
+      "WINDOW(WINdowhandle=G, Width=-640, Height=-200)\n"
+      "AXIS(WINdowhandle=G, MiN=100, MaX=200, Yaxis, MiN=-50, MaX=50)\n"
+      "LINE(Line=1, X=110, Y=-40)\n";
+  const std::string redraws =
+      "DO I = 2, 5\n  XS(1) = 2 * I - 1\n  YS(1) = I * I / 3\n"
+      "  WINDOW(WINdowhandle=H, UPDAtepanel)\nENDDO\n";
+  const std::string more = "LINE(Line=1, X=190, Y=40)\n";
+  const std::string block =
+      "END\n#\nPNL %1= Pv=XS Qv=YS\n"
+      " %%\n %Xx0 %XX10 %Yx0 %YY10 %XP0 %YQ1,B4,W2\n \n \n \n \n \n \n \n \n"
+      "                                             %%\n";
+  const auto run = [&](const std::string& statements, std::vector<win::COLORREF>* h,
+                       std::vector<win::COLORREF>* g) {
+    exec::CLOSEWINDOWLESS();
+    plot::reset_plotstate();
+    const std::string out =
+        runopen("DIMENSION XS(1), YS(1)\nXS(1) = 1\nYS(1) = 2\n" + statements + block);
+    ASSERT_EQ(out.substr(out.rfind("stop=")), "stop=-1\n") << out;
+    if (h != nullptr) *h = pixels(*windowof("H"));
+    if (g != nullptr) *g = pixels(*windowof("G"));
+  };
+  std::vector<win::COLORREF> h, g, hboth, gboth;
+  run(panel + redraws, &h, nullptr);
+  run(axis + more, nullptr, &g);
+  run(panel + axis + redraws + more, &hboth, &gboth);
+  ASSERT_FALSE(h.empty() || g.empty()) << "the windows' bitmaps";
+  w = windowof("H");
+  screenshot("panel_beside_axis");
+  w = windowof("G");
+  screenshot("axis_beside_panel");
+  EXPECT_TRUE(hboth == h) << "the panel's curve moved";
+  EXPECT_TRUE(gboth == g) << "the other window's curve moved";
 }
 
 // An axis group frames its axis between two corner marks, with the ranges,
@@ -283,18 +346,19 @@ TEST_F(Panel, AnAxisGroupDrawsItsFrameBetweenItsCorners) {
       "                         %%\r\n"
       " last %Xx0 %XX7 %YB15\r\n";
   ASSERT_EQ(build(body), "");
-  const plot::AxisState& a = plot::axisstate;
-  EXPECT_EQ(a.window(2), w->window);
-  EXPECT_FLOAT_EQ(a.scale(plot::xentry(2)).minimum, 0.0F);
-  EXPECT_FLOAT_EQ(a.scale(plot::xentry(2)).maximum, 7.0F);
-  EXPECT_EQ(a.style(plot::yentry(2)), 15) << "background colour 15, no grid";
+  ASSERT_NE(w->panelengine, nullptr);
+  const ui::EngineAxis& a = w->panelengine->axes[2];
+  EXPECT_EQ(a.window, w->window);
+  EXPECT_FLOAT_EQ(a.scale[0].minimum, 0.0F);
+  EXPECT_FLOAT_EQ(a.scale[0].maximum, 7.0F);
+  EXPECT_EQ(a.style[1], 15) << "background colour 15, no grid";
   // An empty y range is drawn as -1e6 to 1e6.
-  EXPECT_LE(a.scale(plot::yentry(2)).minimum, -1e6F);
-  EXPECT_GE(a.scale(plot::yentry(2)).maximum, 1e6F);
+  EXPECT_LE(a.scale[1].minimum, -1e6F);
+  EXPECT_GE(a.scale[1].maximum, 1e6F);
   // The corners (column 1, line 1) and (column 25, line 11) in cells of
   // the window's font: from the smaller column, 11 lines high, one line
   // above the window's bottom.
-  const plot::Frame f = a.frame(2);
+  const plot::Frame f = a.frame;
   const auto cells = [](int n, int unit, int to) { return (n * unit + to / 2) / to; };
   const int gw = plot::fontslots(5).cellwidth, gh = plot::fontslots(5).cellheight;
   EXPECT_EQ(f.left, cells(1, cw, gw));
