@@ -390,6 +390,7 @@ void build(exec::wdwrec& r, std::string_view name, std::int32_t font) {
                   "NOUP", &r, status);
   for (const std::string& o : d.options)
     plot::RWPRINT("", 1.0, plot::nextline, columns, r.fontslot, " ", o, &r, status);
+  const KeepEngine keep;
   if (!preparepanelcurves(r.firstpanel, d.axes, panelengine(r))) return;
   drawpanelaxes(r, d.axes, static_cast<std::int32_t>(b.block.body.size()));
   internalupdate(r);

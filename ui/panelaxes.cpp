@@ -248,6 +248,13 @@ PanelEngine& panelengine(exec::wdwrec& r) {
   return *r.panelengine;
 }
 
+namespace {
+bool keepengine = false;
+}  // namespace
+
+KeepEngine::KeepEngine() : before(keepengine) { keepengine = true; }
+KeepEngine::~KeepEngine() { keepengine = before; }
+
 PanelPlot::PanelPlot(exec::wdwrec& r)
     : entry_(exec::wdwcur),
       device_(plot::plotdev),
@@ -292,6 +299,11 @@ PanelPlot::~PanelPlot() {
   for (std::int32_t c = 0; c < plot::ncurves; ++c)
     if (held(own_->curvesheld, c)) own_->curves[static_cast<std::size_t>(c)] = plot::curvestate(c);
   own_->walk = plot::tickwalk;
+  if (keepengine) {
+    plot::plotdev = device_;
+    exec::wdwcur = entry_;
+    return;
+  }
   plot::axisstate = std::move(axes_);
   plot::axiswork = std::move(work_);
   plot::tickwalk = walk_;

@@ -79,6 +79,18 @@ struct PanelEngine {
 // records).
 PanelEngine& panelengine(exec::wdwrec& r);
 
+// While one stands (a panel's build), the panels' drawings leave the plot
+// engine as they drew it: a LINE on the panel's axis numbers after the
+// build finds the panel's axes, until something else takes the numbers.
+// Later redraws give the engine back what it held.
+struct KeepEngine {
+  KeepEngine();
+  ~KeepEngine();
+  KeepEngine(const KeepEngine&) = delete;
+  KeepEngine& operator=(const KeepEngine&) = delete;
+  bool before;
+};
+
 // The plot opened on the window's bitmap with the scale of its size, as
 // the panel's axes were drawn, with the panel's own axes and curves in the
 // plot engine. When it goes the plot is closed, the panel takes its axes

@@ -336,6 +336,30 @@ TEST_F(Panel, AWindowsAxisOfThePanelsNumberLeavesEachItsOwnPlaces) {
   EXPECT_TRUE(gboth == g) << "the other window's curve moved";
 }
 
+// After the build the plot engine holds the panel's axes: a LINE on the
+// panel's axis number draws into the panel's window.
+TEST_F(Panel, ALineAfterTheBuildDrawsOnThePanelsAxis) {
+  const std::string block =
+      "END\n#\nPNL %1= Pv=XS Qv=YS\n"
+      " %%\n %Xx0 %XX10 %Yx0 %YY10 %XP0 %YQ1,B4,W2\n \n \n \n \n \n \n \n \n"
+      "                                             %%\n";
+  const auto run = [&](const std::string& lines) {
+    exec::CLOSEWINDOWLESS();
+    plot::reset_plotstate();
+    const std::string out = runopen(
+        "DIMENSION XS(1), YS(1)\nXS(1) = 1\nYS(1) = 2\n"
+        "WINDOW(WINdowhandle=H, Width=-400, Height=-300, FONt=4, PaNeL='PNL')\n" +
+        lines + block);
+    EXPECT_EQ(out.substr(out.rfind("stop=")), "stop=-1\n") << out;
+    const exec::wdwrec* h = windowof("H");
+    return h == nullptr ? std::vector<win::COLORREF>{} : pixels(*h);
+  };
+  const std::vector<win::COLORREF> without = run("");
+  const std::vector<win::COLORREF> with = run("LINE(Line=2, X=2, Y=2)\nLINE(Line=2, X=8, Y=8)\n");
+  ASSERT_FALSE(without.empty());
+  EXPECT_FALSE(with == without) << "the LINE drew nothing into the panel's window";
+}
+
 // An axis group frames its axis between two corner marks, with the ranges,
 // style and titles its marks give; the marks themselves are not shown.
 TEST_F(Panel, AnAxisGroupDrawsItsFrameBetweenItsCorners) {
