@@ -88,7 +88,10 @@ WordResult call(std::int16_t w) {
   // Calls are not re-entrant: a second call of an active subroutine would
   // overwrite its return statement and frame.
   if (subactive(S)) return fail(activesubkey, S);
-  return enter(callee(S, f1, function), n, nullptr);
+  // (An event's handler, called in place of a word, is no CALL of the
+  // statement's own.)
+  const bool looptail = !function && core::idecmd <= 0 && labelledtail() != 0;
+  return enter(callee(S, f1, function), n, nullptr, looptail);
 }
 
 // DO header (0xEC20, 0xEC60 with the parameter count).
@@ -186,7 +189,7 @@ Callee callee(std::int32_t S, std::int32_t f1, bool function) {
   return c;
 }
 
-WordResult enter(const Callee& c, std::int32_t n, const std::int32_t* formals) {
+WordResult enter(const Callee& c, std::int32_t n, const std::int32_t* formals, bool looptail) {
   const std::int32_t S = c.S;
   const bool function = c.function;
   const std::int32_t argbase = core::xeqstackptr - n;
@@ -267,6 +270,10 @@ WordResult enter(const Callee& c, std::int32_t n, const std::int32_t* formals) {
     const std::int32_t prev = alarmsavedcmd > 127 ? -1 : alarmsavedcmd;
     f3 = packmode(savedmodeof(f3), prev);
     if ((core::xeqmode & core::runmode::single) == 0) core::xeqmode |= core::runmode::running;
+  }
+  if (looptail) {
+    // (Stepped over or not, the statement after the CALL's.)
+    calltail = --back;
   }
   // The record: the return statement, mode and command.
   std::int16_t record[4];

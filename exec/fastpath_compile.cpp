@@ -698,6 +698,17 @@ Form compile(std::span<const std::int16_t> words) {
     f.kind = Kind::empty;
     return f;
   }
+  // A CALL in a statement that ends DO loops returns to the statement
+  // itself for its loop end (`calltail`): the word path runs it.
+  const std::size_t n = words.size();
+  if (n >= 4 && words[n - 1] == core::endmark && u16(words[n - 2]) == continueword &&
+      words[n - 3] > 0 && std::any_of(words.begin(), words.end(), [](std::int16_t w) {
+        return w < 0 && core::cwcode(w) == wcall;
+      })) {
+    f.why = "a CALL that ends DO loops";
+    f.kind = Kind::none;
+    return f;
+  }
   Compiler c{f};
   if (!c.assignment(words) && !c.block(words) && !program(words, f) && !c.enddo(words) &&
       !c.wordassign(words) && !c.jump(words) && !c.callsub(words) && !c.ret(words) &&
