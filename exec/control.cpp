@@ -271,10 +271,9 @@ WordResult enter(const Callee& c, std::int32_t n, const std::int32_t* formals, b
     f3 = packmode(savedmodeof(f3), prev);
     if ((core::xeqmode & core::runmode::single) == 0) core::xeqmode |= core::runmode::running;
   }
-  if (looptail) {
-    // (Stepped over or not, the statement after the CALL's.)
-    calltail = --back;
-  }
+  // (Stepped over or not, `back` is the statement after the CALL's: the
+  // CALL's own instead, for its loop end.)
+  if (looptail) calltail = --back;
   // The record: the return statement, mode and command.
   std::int16_t record[4];
   std::memcpy(record, cells + S, sizeof record);
