@@ -88,7 +88,10 @@ WordResult call(std::int16_t w) {
   // Calls are not re-entrant: a second call of an active subroutine would
   // overwrite its return statement and frame.
   if (subactive(S)) return fail(activesubkey, S);
-  return enter(callee(S, f1, function), n, nullptr);
+  // (An event's handler, called in place of a word, is no CALL of the
+  // statement's own.)
+  const bool looptail = !function && core::idecmd <= 0 && labelledtail() != 0;
+  return enter(callee(S, f1, function), n, nullptr, looptail);
 }
 
 // DO header (0xEC20, 0xEC60 with the parameter count).
@@ -186,7 +189,7 @@ Callee callee(std::int32_t S, std::int32_t f1, bool function) {
   return c;
 }
 
-WordResult enter(const Callee& c, std::int32_t n, const std::int32_t* formals) {
+WordResult enter(const Callee& c, std::int32_t n, const std::int32_t* formals, bool looptail) {
   const std::int32_t S = c.S;
   const bool function = c.function;
   const std::int32_t argbase = core::xeqstackptr - n;
@@ -268,6 +271,9 @@ WordResult enter(const Callee& c, std::int32_t n, const std::int32_t* formals) {
     f3 = packmode(savedmodeof(f3), prev);
     if ((core::xeqmode & core::runmode::single) == 0) core::xeqmode |= core::runmode::running;
   }
+  // (Stepped over or not, `back` is the statement after the CALL's: the
+  // CALL's own instead, for its loop end.)
+  if (looptail) calltail = --back;
   // The record: the return statement, mode and command.
   std::int16_t record[4];
   std::memcpy(record, cells + S, sizeof record);

@@ -124,7 +124,9 @@ inline bool bindsname(std::int32_t a, std::int32_t nname, const core::SymbolReco
 // frame above them, the formals bound (`formals` their symbols, each a
 // valid symbol with a value cell, or null to follow the callee's chain),
 // its record, the jump to its first statement.
-WordResult enter(const Callee& c, std::int32_t n, const std::int32_t* formals);
+// looptail: the CALL's statement ends DO loops (see `calltail`).
+WordResult enter(const Callee& c, std::int32_t n, const std::int32_t* formals,
+                 bool looptail = false);
 
 // END or RETURN word w: back from the subroutine or function running to
 // its caller (`known`: what an earlier return found for it, or null).

@@ -27,12 +27,20 @@ constexpr std::uint16_t onecloser = 0xF050;
 constexpr std::uint16_t negword = 0xC880;
 constexpr std::uint16_t enddoword = 0xEC40;
 constexpr std::uint16_t continueword = 0xECA0;
+
 constexpr std::size_t longest = 64;
 // The most function references a statement of words that assigns one
 // value runs by its steps.
 constexpr std::int32_t maxcalls = 4;
 
 std::uint16_t u16(std::int16_t w) { return static_cast<std::uint16_t>(w); }
+
+// Whether a statement's words end in a label and CONTINUE: a labelled
+// statement that ends DO loops.
+bool endsloops(std::span<const std::int16_t> w) {
+  const std::size_t n = w.size();
+  return n >= 4 && u16(w[n - 2]) == continueword && w[n - 3] > 0;
+}
 
 // A word of the statement as the code-word table names it (its hex value
 // when the table has no name for it).
@@ -587,7 +595,7 @@ struct Compiler {
     // (Steps left by a shape that did not fit are no guard.)
     f.wordsteps.clear();
     const std::size_t n = w.size();
-    if (n >= 4 && u16(w[n - 2]) == continueword && w[n - 3] > 0) return;
+    if (endsloops(w)) return;
     std::vector<Form::WordStep> steps;
     std::int32_t depth = 0, values = 0, deepest = 0;
     for (std::size_t i = 0; i + 1 < n; ++i) {
@@ -661,8 +669,7 @@ namespace {
 // A statement of the expression path as a program made from its linked form.
 bool program(std::span<const std::int16_t> words, Form& f) {
   if (words.size() < 3 || words[0] != -1 || words.back() != core::endmark) return false;
-  const std::size_t n = words.size();
-  if (n >= 4 && u16(words[n - 2]) == continueword && words[n - 3] > 0) {
+  if (endsloops(words)) {
     // A labelled statement that ends DO loops: their end runs on the loop.
     f.why = "expression: label and loop end";
     return false;
@@ -696,6 +703,15 @@ Form compile(std::span<const std::int16_t> words) {
   // An empty statement of the expression path (what a declaration leaves).
   if (words.size() == 2 && words[0] == -1 && words[1] == core::endmark) {
     f.kind = Kind::empty;
+    return f;
+  }
+  // A CALL in a statement that ends DO loops returns to the statement
+  // itself for its loop end (`calltail`): the word path runs it.
+  if (endsloops(words) && std::any_of(words.begin(), words.end(), [](std::int16_t w) {
+        return w < 0 && core::cwcode(w) == wcall;
+      })) {
+    f.why = "a CALL that ends DO loops";
+    f.kind = Kind::none;
     return f;
   }
   Compiler c{f};

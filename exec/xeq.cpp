@@ -438,6 +438,11 @@ void XEQ(std::span<const std::int16_t> code) {
         }
         stmtflags = 0;
         wordpos = stmtstart;
+        if (calltail != 0 && calltail == core::xeqline) {
+          // Back from the CALL of this statement: its loop end is left.
+          calltail = 0;
+          if (labelledtail() != 0) wordpos = stmtend - 1 - labelledtail();
+        }
         at = At::words;
         break;
       }
@@ -623,6 +628,7 @@ void XEQ(std::span<const std::int16_t> code) {
         if ((s == stops::end || s == stops::returned || s > 0) &&
             tablecalls.releasetables != nullptr)
           tablecalls.releasetables();
+        if (s == stops::end || s > 0 || s == stops::broken) calltail = 0;  // (the run is over)
         if (s == stops::end || s > 0) {
           resumecode = 0;
           xeqstartpos = 0;
@@ -665,7 +671,7 @@ void reset_xeq() {
   stopline = firsttemp = stmtstart = stmtend = wordpos = xeqstartpos = stmtflags = 0;
   rerunflag = false;
   jumpedflag = 0;
-  calldepth = callkind = 0;
+  calldepth = callkind = calltail = 0;
   resumecode = resumemarker = savedmode = 0;
   eventcmd = eventlabel = 0;
   stoppedflag = 0;

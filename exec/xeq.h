@@ -35,7 +35,11 @@ inline bool rerunflag = false;        // the statement runs again with $ + 1
 inline std::uint8_t jumpedflag = 0;   // 0xFF: the statement was entered by a jump
 inline std::int32_t calldepth = 0;    // active subroutine calls
 inline std::int32_t callkind = 0;     // 0xE080 CALL, 0xE160 function reference, 0 none
-inline std::int16_t resumecode = 0;   // statement code of a statement that re-enters
+// A CALL statement that ends DO loops (its words end in the label and
+// CONTINUE) returns to itself, not to the statement after it: once back,
+// only its loop end runs. The statement so waiting, 0 none.
+inline std::int32_t calltail = 0;
+inline std::int16_t resumecode = 0;  // statement code of a statement that re-enters
 inline std::int16_t resumemarker = 0;
 inline std::int16_t savedmode = 0;
 inline std::int32_t eventcmd = 0;    // window-event command being served

@@ -149,6 +149,29 @@ TEST_F(Loop, InSingleStepsACallRunsTheWholeSubroutineUnlessShiftIsHeld) {
   EXPECT_EQ(lokalscope, 0);
 }
 
+TEST_F(Loop, ACallThatEndsALoopComesBackForTheLoopEnd) {
+  compile("DO 30 I = 1, 2\r\n30 CALL S\r\nA = 1\r\nEND\r\nSUBROUTINE S\r\nK = K + 1\r\nEND\r\n");
+  xeq(1, 8);
+  ASSERT_EQ(xeqline, 2);
+  // Stepped over, the CALL comes back to its own statement; the next step
+  // is its loop end, which goes on with the loop's first statement.
+  for (int pass = 1; pass <= 2; ++pass) {
+    idecmd = -1;
+    xeq(2, 8);
+    EXPECT_EQ(value("K"), pass);
+    EXPECT_EQ(xeqline, 2);
+    xeq(2, 8);
+    EXPECT_EQ(value("K"), pass) << "the loop end alone";
+    EXPECT_EQ(xeqline, pass == 1 ? 2 : 3);
+  }
+  EXPECT_EQ(value("I"), 3);
+  EXPECT_EQ(value("A"), 0);
+  // Run whole, the loop runs to its end.
+  xeq(1, 4 | 8);
+  EXPECT_EQ(value("K"), 4);
+  EXPECT_EQ(value("A"), 1);
+}
+
 TEST_F(Loop, AFiredAlarmCallsItsFunctionKeySubroutineAndReturns) {
   compile("A = 1\r\nB = 2\r\nEND\r\nSUBROUTINE F5 ! five\r\nK = K + 1\r\nEND\r\n");
   idecmd = 5;
