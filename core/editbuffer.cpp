@@ -300,11 +300,19 @@ void C1EDITUNDO(std::int32_t& pos, std::int32_t flags) {
     chg |= out ? 0x20 : in ? 0x40 : 0x80;
     c1logtop = redo ? lo : c.hi;
     writemarks();
-    if (redo || c.type != 'r' || c1logtop >= c1logbase) return;
     // An insert of the same line right before its replace (a new line then
-    // typed into) is one change with it; an insert of another line is not.
-    Chain older;
-    if (!chainup(c1logtop, older) || older.type != 'I' || older.pos != p) return;
+    // typed into) is one change with it, undone and redone together; an
+    // insert of another line is not.
+    Chain next;
+    if (redo) {
+      if (c.type != 'I' || c1redolimit >= c1logtop || !chaindown(c1logtop, next) ||
+          next.type != 'r' || next.pos != p)
+        return;
+    } else {
+      if (c.type != 'r' || c1logtop >= c1logbase || !chainup(c1logtop, next) || next.type != 'I' ||
+          next.pos != p)
+        return;
+    }
   }
 }
 

@@ -92,8 +92,10 @@ void C1EDITDELETE(std::int32_t pos);
 // Undoes (flags bit 0 clear) or redoes the newest change; pos receives the
 // position of the changed line (unchanged when nothing was done) and
 // `edvars` field 1 the kinds done (0x20 a line went, 0x40 a line came back,
-// 0x80 a line was swapped). Undoing an "r" undoes an "I" directly older
-// with it. A record naming no line start of the text ends the call.
+// 0x80 a line was swapped). Undoing an "r" undoes an "I" of the same line
+// directly older with it, and redoing that "I" redoes the "r" with it: a
+// new line typed into is one change. A record naming no line start of the
+// text ends the call.
 void C1EDITUNDO(std::int32_t& pos, std::int32_t flags);
 // Length of the line at pos with its CR LF; a line without one ends with
 // the text (0 beyond it).

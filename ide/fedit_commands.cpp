@@ -278,22 +278,20 @@ Step undoredo() {
     core::edmode = 5;
     splice();
   } else {
-    edchg |= 1;
     if ((edchg & 0x40) != 0) {
-      edchg = 0x41;
-      edcompiling = -1;
-      std::array<char, 1> blank{' '};
-      core::KOMPIL(blank);
-      yielded = core::xeqstop == core::stops::command;
-      edchg = 0x81;
+      // The line came back into the text: an empty statement opens for it
+      // as for a new line, also below the last statement.
+      edchg = 0x40;
+      core::edmode = 6;
+      splice();
       core::edmode = 11;
-      core::xeqline = edcurline;
     }
-    if (!yielded) {
-      edcompiling = -1;
-      core::KOMPIL(handlerbuf);
-      yielded = core::xeqstop == core::stops::command;
-    }
+    // The line's text takes its statement.
+    edchg = 0x81;
+    core::xeqline = edcurline;
+    edcompiling = -1;
+    core::KOMPIL(handlerbuf);
+    yielded = core::xeqstop == core::stops::command;
   }
   edcurline = cursor;
   loadinputline(edcurline);

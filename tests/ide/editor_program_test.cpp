@@ -586,3 +586,54 @@ TEST_F(EditorProgramTest, FindMarksTheMatch) {
 
 }  // namespace
 }  // namespace idetest
+
+namespace idetest {
+namespace {
+
+class EditorRunTest : public EditorProgramTest {
+ protected:
+  // After the steps: the IDE's run from line 1 gives what the windowless run
+  // of the text on screen gives.
+  void runsame(std::vector<Step> steps) {
+    std::string outcome, text;
+    steps.push_back([&] {
+      hold("before the run");
+      text = buffer();
+      with(win::VK_CONTROL, win::VK_HOME);
+      with(win::VK_MENU, 'R');
+    });
+    steps.push_back([&] { outcome = exec::run_outcome(); });
+    run(open("examples/hello.ost"), steps);
+    compare();
+    exec::reset_interpreter();
+    EXPECT_EQ(variables(outcome), variables(exec::run_script(text))) << text;
+    last = text;
+  }
+  std::string last;
+};
+
+TEST_F(EditorRunTest, WholeFileDeletedThenUndoneRunsTheWholeScript) {
+  runsame({[] {
+             with(win::VK_CONTROL, win::VK_HOME);
+             for (int i = 0; i < 20; ++i) with(win::VK_SHIFT, win::VK_DOWN);
+           },
+           [] { press(win::VK_DELETE); },
+           [] {
+             for (int i = 0; i < 17; ++i) with(win::VK_CONTROL, 'Z');
+           }});
+  EXPECT_EQ(last, original("examples/hello.ost"));
+}
+
+TEST_F(EditorRunTest, ANewLineUndoneAndRedoneRunsAsTyped) {
+  runsame({[] {
+             down(11);
+             with(win::VK_MENU, 'I');
+             type("  IF (C == 121) VOWELS = VOWELS + 10");
+             press(win::VK_DOWN);
+           },
+           [] { with(win::VK_CONTROL, 'Z'); }, [] { with(win::VK_CONTROL, 'Y'); }});
+  EXPECT_NE(last.find("(C == 121)"), std::string::npos) << last;
+}
+
+}  // namespace
+}  // namespace idetest
