@@ -326,11 +326,13 @@ Step afterstep() {
   if (core::edmode == 11) {
     startclock();
     core::xeqline = std::min(field(ed::handline), core::nedlines);
+    // (A run that goes on here, after a window closed, is no step.)
+    const bool step = (core::xeqmode & running) == 0;
     const std::int32_t ran = core::xeqline;
     core::KOMPIL(edlinebuf);
     const std::int16_t s = stop();
     if (s == core::stops::command) return Step::yielded;
-    if ((core::xeqmode & suspended) == 0) stepends(ran);
+    if (step && (core::xeqmode & suspended) == 0) stepends(ran);
     if (s > 0) {
       runflags() &= ~rf::trace;
       return Step::stepend;
