@@ -171,6 +171,7 @@ TEST_F(RunScreenTest, StepAndTraceTellTheirLinesInTheStatusBar) {
   run(file("steps.ost", script(5)), {[] { with(win::VK_MENU, 'S'); },
                                      [&] {
                                        look();
+                                       snapshot("ide_step_status");
                                        with(win::VK_MENU, 'S');
                                      },
                                      [&] {
