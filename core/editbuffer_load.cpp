@@ -144,10 +144,11 @@ Restore loadworkcopy(std::string_view image) {
     c1logtop = i4at(n - 7);
     c1redolimit = i4at(n - 3);
   }
-  const bool holds = sized && c1editend >= 2 && c1edit(c1editend - 1) == '\r' &&
-                     c1edit(c1editend) == '\n' && c1edit(c1editend + 1) == '\0' &&
-                     c1editend + 1 < c1redolimit && c1redolimit <= c1logtop &&
-                     c1logtop <= c1logbase && c1logbase == n - c1edittrailer && logholds();
+  // The marks first: they keep the reads after the text inside the image.
+  const bool holds = sized && c1editend >= 2 && c1editend + 1 < c1redolimit &&
+                     c1redolimit <= c1logtop && c1logtop <= c1logbase &&
+                     c1logbase == n - c1edittrailer && c1edit(c1editend - 1) == '\r' &&
+                     c1edit(c1editend) == '\n' && c1edit(c1editend + 1) == '\0' && logholds();
   if (!holds) {
     // The text as far as it goes, without log.
     std::int32_t end = std::clamp(c1editend, 0, n);

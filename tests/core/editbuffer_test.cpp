@@ -417,6 +417,8 @@ TEST_F(EditBuffer, ADamagedWorkingCopyKeepsItsTextWithoutLog) {
     EXPECT_EQ(trailertitle().substr(0, 8), "/w/k.ost");
   }
   EXPECT_EQ(loadworkcopy(good.substr(0, 15)), Restore::tooshort);
+  // Lines up to the image's last byte: a text, never read past its end.
+  EXPECT_EQ(loadworkcopy(std::string(400, 'x') + "\r\n"), Restore::damaged);
   EXPECT_EQ(loadworkcopy(good), Restore::restored);
   EXPECT_EQ(c1logtop, top);
 }
