@@ -118,6 +118,17 @@ void JTOVARS(std::span<const std::int32_t, 25> j);
 bool undoavailable();
 bool redoavailable();
 
+// The save point: the number of done changes when the text was last read
+// or saved (-1: that text can no longer come back by undo or redo). The
+// log outlives a save; the text is modified while the done changes are
+// not those of the save point.
+inline std::int32_t c1savedepth = 0;
+std::int32_t donechanges();
+void c1editsaved();
+bool c1editmodified();
+// Empties the log (changes given up): the text as it stands is the saved one.
+void c1editforget();
+
 // Writes the NUL after the text and the three marks into the trailer, so
 // that the store is a complete image.
 void sealc1edit();

@@ -116,6 +116,7 @@ void loadeditbuffer(std::string_view text, std::string_view title) {
   c1editend = static_cast<std::int32_t>(laid.body.size());
   countlines(c1editend, false);
   c1logbase = c1logtop = c1redolimit = nc1edit - c1edittrailer;
+  c1savedepth = 0;
   settitle(title);
   sealc1edit();
   c1edit(c1editend + 1) = ' ';
@@ -159,10 +160,14 @@ Restore loadworkcopy(std::string_view image) {
     const std::string title =
         sized ? std::string(c1edit.ptr(n - c1edittrailer), c1edittitle) : std::string();
     loadeditbuffer(text, title);
+    // The text came from the working copy: it is not the script's file.
+    c1savedepth = -1;
     return Restore::damaged;
   }
   applymemoryheader();
   edline = {0, 0};
+  // Changes in the log were made after the script was last saved.
+  c1savedepth = c1logtop < c1logbase ? -1 : 0;
   return Restore::restored;
 }
 

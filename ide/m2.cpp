@@ -89,7 +89,7 @@ std::int32_t& loadline() { return field(core::edv::loadline); }
 std::int32_t& chg() { return field(core::edv::chg); }
 
 std::int16_t stop() { return core::stopword(); }
-bool changes() { return core::c1edit.size() > 0 && core::c1logtop < core::c1logbase; }
+bool changes() { return core::c1editmodified(); }
 bool maincurrent() { return wdwcur != nullptr && wdwcur == wdwhead; }
 
 // The status bar tells that a run goes on, and where it began when that is

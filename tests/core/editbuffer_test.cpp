@@ -480,3 +480,29 @@ TEST_F(EditBuffer, DamagedWorkingCopiesAreTakenSafely) {
 }
 
 }  // namespace
+
+// The save point: the text is modified while the done changes are not those
+// at the save; undone past it and changed, the saved text cannot come back.
+TEST_F(EditBuffer, TheSavePointTellsWhetherTheTextIsModified) {
+  loadeditbuffer("a\r\nb\r\n");
+  EXPECT_FALSE(c1editmodified());
+  C1EDITINSERT(1, "x\r\n", 1);
+  C1EDITINSERT(4, "\r\n", 0);
+  EXPECT_TRUE(c1editmodified());
+  c1editsaved();
+  EXPECT_FALSE(c1editmodified());
+  undo(0);
+  EXPECT_TRUE(c1editmodified());
+  undo(1);
+  EXPECT_FALSE(c1editmodified());
+  undo(0);
+  undo(0);
+  EXPECT_TRUE(c1editmodified());
+  C1EDITDELETE(1);  // the redo records go, and with them the saved text
+  undo(0);
+  undo(1);
+  EXPECT_TRUE(c1editmodified());
+  c1editforget();
+  EXPECT_FALSE(c1editmodified());
+  EXPECT_FALSE(undoavailable());
+}
