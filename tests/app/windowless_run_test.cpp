@@ -267,6 +267,36 @@ TEST_F(Windowless, ARunThatEndsWithRecordsItCouldNotWriteFails) {
             "  key=rdwrErK\n");
 }
 
+// A table whose edits cannot be saved past the file-size limit: the
+// statement that closes it gets the status and goes on at its label (the
+// file keeps its old bytes); EDIT's table form fails with "mx2nosave" and
+// takes its label as well, and without one it stops the run.
+TEST_F(Windowless, ATableThatCannotBeSavedFailsTheStatementThatSavesIt) {
+  std::string rows;
+  for (int i = 1; i <= 300; ++i) rows += "r" + std::to_string(i) + "," + std::to_string(i) + "\r\n";
+  write_file(dir.path() / "tab.txt", rows);
+  const std::string head = "CHARACTER F*8\nF = 'tab.txt'\nOPEN(FIle=F, Format=',;F;')\n";
+  Outcome r = run("closes.ost",
+                  head +
+                      "F(1,2) = 7.25\n"
+                      "IC = 5\n"
+                      "READ(FIle=F, CLoSe=1, IOStat=IC, ERror=1)\n"
+                      "A = 1\n"
+                      "1 OPEN(FIle=F, Format=',;F;')\n"
+                      "N = EDIT(Delete=1, MatriX=F, ERror=2)\n"
+                      "B = 1\n"
+                      "2 CONTINUE\n"
+                      "END\n",
+                  1024);
+  EXPECT_EQ(r.out, "F='tab.txt '\nIC=38\nA=0\nN=0\nB=0\nstop=-1\n") << r.err;
+  EXPECT_EQ(read_file(dir.path() / "tab.txt"), rows);
+  r = run("edit.ost", head + "N = EDIT(Delete=1, MatriX=F)\nEND\n", 1024);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.out.find("stop=32767 line=4 key=mx2nosave"), std::string::npos) << r.out;
+  EXPECT_NE(r.err.find("tab.txt: writing the new file"), std::string::npos) << r.err;
+  EXPECT_EQ(read_file(dir.path() / "tab.txt"), rows);
+}
+
 TEST_F(Windowless, EveryOtherCommandLineIsLeftToTheWindowProgram) {
   write_file(dir.path() / "x.ost", "A = 1\nEND\n");
   const std::vector<std::vector<std::string>> others{
