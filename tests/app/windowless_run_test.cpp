@@ -32,8 +32,8 @@ struct Outcome {
 
 constexpr unsigned runlimit = 50;  // seconds
 
-// Runs the program with the arguments in the folder, as a shell would; the
-// folder is its home as well. filelimit, when not negative, is the largest
+// Runs the program with the arguments in the folder, as a shell would in
+// a terminal without a display; the folder is its home as well. filelimit, when not negative, is the largest
 // file the program may write (as `ulimit -f` sets it); stdoutfile, when
 // given, takes the standard output instead of the outcome.
 Outcome ostrel(const fs::path& folder, const std::vector<std::string>& args,
@@ -47,6 +47,10 @@ Outcome ostrel(const fs::path& folder, const std::vector<std::string>& args,
     for (const char* v : {"HOME", "XDG_CONFIG_HOME", "XDG_STATE_HOME", "XDG_DATA_HOME",
                           "XDG_CACHE_HOME", "XDG_RUNTIME_DIR"})
       setenv(v, folder.c_str(), 1);
+    // A terminal without a display, whatever the test's own session has: a
+    // command line that is not a windowless run must not open the IDE.
+    unsetenv("DISPLAY");
+    unsetenv("WAYLAND_DISPLAY");
     // The signals as a shell leaves them: the program sets what it needs.
     signal(SIGXFSZ, SIG_DFL);
     if (filelimit >= 0) {
