@@ -6,6 +6,7 @@
 #include "core/chars.h"
 #include "core/editbuffer.h"
 #include "core/kompia.h"
+#include "core/messages.h"
 #include "core/runwords.h"
 #include "core/stores.h"
 #include "core/symbols.h"
@@ -74,6 +75,7 @@ void openinput(std::int32_t& key, std::int32_t& changed) {
   setclass(inputclass());
   panfield.leftcol = edleftcol;
   PANLIO(std::span<char>(edlinebuf), inputrow(), key, changed);
+  panfield.heldwhole = !edlinetail.empty();
   drawn.inputline = edcurline;
   drawn.inputclass = inputclass();
 }
@@ -569,20 +571,16 @@ void loadinputline(std::int32_t l) {
   edlinebuf[0] = '3';
   edlinetail.clear();
   const std::string whole = core::linetext(l);
-  if (whole.size() <= s.size()) return;
-  // A line longer than the input: its first characters, up to one that is
-  // not blank, so that typing has room and the trimmed input joins the
-  // rest as it stood.
-  std::size_t head = longhead;
-  while (head > 1 && whole[head - 1] == ' ') --head;
-  std::fill(s.begin() + static_cast<std::ptrdiff_t>(head), s.end(), ' ');
-  edlinetail = whole.substr(head);
+  // A line longer than the input: the input shows its first characters and
+  // the line is held whole.
+  if (whole.size() > s.size()) edlinetail = whole.substr(s.size());
 }
 
 std::string writtenline() {
   std::string_view s(edlinebuf.data() + 1, edlinebuf.size() - 1);
+  if (!edlinetail.empty()) return std::string(s) + edlinetail;
   while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
-  return std::string(s) + edlinetail;
+  return std::string(s);
 }
 
 std::string linetextofbuf() {
@@ -678,6 +676,16 @@ void FEDITKEEPLINE() {
   if (text == core::linetext(edloadline)) return;
   core::C1EDITINSERT(linestart(edloadline), text + "\r\n", 1);
   C1EDITSAVE();
+}
+
+void REFUSEHELDLINE() {
+  const auto length = static_cast<std::int32_t>(writtenline().size());
+  std::array<std::int32_t, 3> words{edcurline, length,
+                                    static_cast<std::int32_t>(edlinebuf.size()) - 1};
+  core::HelpValues hv;
+  hv.words = words;
+  int answer = 0;
+  core::HELP("edLineHeldWhole", answer, hv);
 }
 
 void FEDITREPAINT() {
