@@ -1,10 +1,12 @@
 #include "core/editbuffer.h"
 
 #include <algorithm>
+#include <cctype>
 #include <climits>
 #include <new>
 #include <vector>
 
+#include "core/codewords.h"
 #include "core/messages.h"
 #include "core/rawmem.h"
 #include "core/stores.h"
@@ -76,12 +78,25 @@ void putline(std::int32_t pos, std::string_view text) {
   c1edit(pos + n - 1) = lf;
   c1editend += n;
   ++nedlines;
+  // The line reader stays on its line, which moved down.
+  if (edline.pos > pos) {
+    edline.pos += n;
+    ++edline.line;
+  }
 }
 
 void dropline(std::int32_t pos, std::int32_t whole) {
   shift(pos + whole, c1editend, -whole);
   c1editend -= whole;
   --nedlines;
+  // The line reader stays on its line, which moved up; on the line that
+  // went it stands on the next one (before the first line past the end).
+  if (edline.pos > pos) {
+    edline.pos -= whole;
+    --edline.line;
+  } else if (edline.pos == pos && pos > c1editend) {
+    edline = {0, 0};
+  }
 }
 
 // --- Record chains --------------------------------------------------------
@@ -227,7 +242,52 @@ bool deleteline(std::int32_t pos, bool force) {
   return true;
 }
 
+// The statement code of a line's first word (after its label); 0 for none.
+std::int16_t statementof(std::string_view line) {
+  std::size_t k = line.find_first_not_of(' ');
+  while (k < line.size() && line[k] >= '0' && line[k] <= '9') ++k;
+  while (k < line.size() && line[k] == ' ') ++k;
+  std::string word;
+  while (k < line.size() && std::isalpha(static_cast<unsigned char>(line[k])) != 0)
+    word += static_cast<char>(std::toupper(static_cast<unsigned char>(line[k++])));
+  if (word.empty()) return 0;
+  const std::size_t at = stmtlist.find("," + word + ",");
+  if (at == std::string_view::npos) return 0;
+  const auto n = static_cast<std::size_t>(std::count(stmtlist.begin(), stmtlist.begin() + at, ','));
+  return stmtcodes[n - 1];
+}
+
+// A line coming or going at pos, the text as it stands: it reaches the
+// code of other lines when it is one of the statements that do, or when a
+// declaration follows it (whether a declaration is taken depends on the
+// statements before it).
+void noteline(std::string_view line, std::int32_t pos) {
+  if (programstale) return;
+  if (reachesotherlines(line)) {
+    programstale = true;
+    return;
+  }
+  for (std::int32_t k = std::max(pos, 1); k <= c1editend;) {
+    const LineSpan s = linespan(k);
+    if (s.whole <= 0) break;
+    const std::int16_t code =
+        statementof(std::string_view(c1edit.ptr(k), static_cast<std::size_t>(s.text)));
+    if (std::find(declarationstatements.begin(), declarationstatements.end(), code) !=
+        declarationstatements.end()) {
+      programstale = true;
+      return;
+    }
+    k += s.whole;
+  }
+}
+
 }  // namespace
+
+bool reachesotherlines(std::string_view line) {
+  const std::int16_t code = statementof(line);
+  return code != 0 &&
+         std::find(scopestatements.begin(), scopestatements.end(), code) != scopestatements.end();
+}
 
 std::int32_t C1EDITLINELENGTHWITHCRLF(std::int32_t pos) {
   if (pos < 1 || pos > c1editend) return 0;
@@ -242,6 +302,8 @@ void C1EDITINSERT(std::int32_t pos, std::string_view text, std::int32_t flags) {
   const std::string_view line = text.substr(0, text.find("\r\n"));
   const auto n = static_cast<std::int32_t>(line.size());
   const bool replaced = (flags & 1) != 0 && pos <= c1editend;
+  if (replaced) noteline(linetextat(pos), pos);
+  noteline(line, pos);
   if (replaced && !deleteline(pos, true)) return;
   ensureroom(n + 2 + c1editrecord * recordsfor(n));
   putline(pos, line);
@@ -267,6 +329,7 @@ void C1EDITINSERT(std::int32_t pos, std::string_view text, std::int32_t flags) {
 }
 
 void C1EDITDELETE(std::int32_t pos) {
+  if (c1edit.size() > 0 && linestart(pos, c1editend)) noteline(linetextat(pos), pos);
   if (c1edit.size() > 0 && deleteline(pos, false)) writemarks();
 }
 
@@ -296,6 +359,8 @@ void C1EDITUNDO(std::int32_t& pos, std::int32_t flags) {
     if (!(redo ? chaindown(c1logtop, c) : chainup(c1logtop, c))) return;
     pos = p;
     const std::string back = c.text;
+    noteline(line, p);
+    noteline(back, p);
     if (!in) dropline(p, linespan(p).whole);
     const std::int32_t lo = rewrite(c, line);
     if (!out) putline(p, back);
@@ -479,6 +544,7 @@ void reset_editbuffer() {
   c1editend = nc1edit = 0;
   c1logbase = c1logtop = c1redolimit = 0;
   c1savedepth = 0;
+  programstale = false;
   edline = {};
   pastelen = edcompileonly = memhdrbits = 0;
   std::fill(edvarssaved.raw().begin(), edvarssaved.raw().end(), 0);

@@ -21,11 +21,13 @@
 // whole store is the working copy's file image.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
 
+#include "core/codewords.h"
 #include "core/runwords.h"
 #include "platform/indexed.h"
 
@@ -117,6 +119,22 @@ void JTOVARS(std::span<const std::int32_t, 25> j);
 
 bool undoavailable();
 bool redoavailable();
+
+// A line came into or went out of the text that reaches the code of other
+// lines (a declaration, a subprogram's start, END, or any line before a
+// declaration): the program is compiled
+// from the text before it runs again. A whole-script compile clears it.
+inline bool programstale = false;
+// The statements whose lines reach the code of other lines.
+inline constexpr std::array<std::int16_t, 8> scopestatements{
+    stmtcode("DIMENSION"), stmtcode("DATA"), stmtcode("SUBROUTINE"), stmtcode("FUNCTION"),
+    stmtcode("CHARACTER"), stmtcode("USE"),  stmtcode("REAL"),       stmtcode("END")};
+// The declarations: whether one is taken depends on the lines before it.
+inline constexpr std::array<std::int16_t, 5> declarationstatements{
+    stmtcode("DIMENSION"), stmtcode("DATA"), stmtcode("CHARACTER"), stmtcode("USE"),
+    stmtcode("REAL")};
+// Whether the line's statement (after its label) is one of them.
+bool reachesotherlines(std::string_view line);
 
 // The save point: the number of done changes when the text was last read
 // or saved (-1: that text can no longer come back by undo or redo). The

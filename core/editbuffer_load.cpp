@@ -117,6 +117,7 @@ void loadeditbuffer(std::string_view text, std::string_view title) {
   countlines(c1editend, false);
   c1logbase = c1logtop = c1redolimit = nc1edit - c1edittrailer;
   c1savedepth = 0;
+  programstale = false;
   settitle(title);
   sealc1edit();
   c1edit(c1editend + 1) = ' ';

@@ -136,6 +136,8 @@ void movewords(std::int32_t from, std::int32_t to, std::int32_t n) {
 // The whole-script compile; false when it ended without a program.
 bool wholescript() {
   errorlist.clear();
+  // The program is compiled from the text as it stands.
+  programstale = false;
   if (edvars(edv::readstate) != 0) {
     // The script was not read correctly: there is nothing sound to compile.
     nstmt = 0;

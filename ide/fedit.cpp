@@ -70,8 +70,15 @@ std::pair<std::int32_t, std::int32_t> selectedrange() {
   return {std::min(edselfrom, edselto), std::max(edselfrom, edselto)};
 }
 
-// The line input opened on the cursor line in its class.
+// The line input opened on the cursor line in its class. The row it stood
+// on before shows its line as the other rows do.
 void openinput(std::int32_t& key, std::int32_t& changed) {
+  const std::int32_t left = drawn.inputline;
+  if (left != edcurline && left >= 1 && left <= core::nedlines && shown(left)) {
+    const std::int32_t kept = txtclass;
+    PARTSCREENINTERNAL(left - edfirstline + 1, left - edfirstline + 1, 1);
+    setclass(kept);
+  }
   setclass(inputclass());
   panfield.leftcol = edleftcol;
   PANLIO(std::span<char>(edlinebuf), inputrow(), key, changed);
@@ -385,6 +392,13 @@ Step command() {
 
 // Algorithm 11.
 Step reload() {
+  // The row the line input leaves shows its line as the other rows do (the
+  // input may have shown it scrolled sideways).
+  if (edloadline != edcurline && edloadline >= 1 && edloadline <= core::nedlines &&
+      shown(edloadline) && (core::idestate & busy::lineinput) == 0) {
+    const std::int32_t row = edloadline - edfirstline + 1;
+    PARTSCREENINTERNAL(row, row, 1);
+  }
   loadinputline(edcurline);
   edloadline = edcurline;
   return Step::reload2;

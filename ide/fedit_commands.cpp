@@ -214,6 +214,8 @@ Step newline() {
   }
   pendingmove = 0;
   edselfchg = 0;
+  // A new line is typed from its start.
+  edcol = 0;
   core::edmode = 6;
   edchg |= 0x40;
   core::C1EDITINSERT(linestart(edcurline), "\r\n", 0);

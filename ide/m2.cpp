@@ -357,7 +357,9 @@ Step afterstep() {
 }
 
 Step wholestep() {
-  if ((runflags() & rf::whole) != 0) core::xeqmode = 0;
+  // A changed declaration, subprogram start or END reaches other lines: the
+  // program is compiled anew from the text, from fresh stores.
+  if ((runflags() & rf::whole) != 0 || core::programstale) core::xeqmode = 0;
   if ((core::xeqmode & compiled) == 0) {
     core::edmark = 0;
     std::int32_t mode = 0;

@@ -389,7 +389,8 @@ void PANWR0(std::string_view text, std::int32_t first, std::int32_t last, std::i
   if (fieldcolours != nullptr) {
     txtcolors = *fieldcolours;
     mode = 0;
-  } else if (rejectedline(edloadline)) {
+  } else if (rejectedline(edloadline) && txtclass != 6) {
+    // (A selected line keeps the colours of the selection.)
     txtcolors[1] = exec::rgbtab(16);
     mode = 0;
   }

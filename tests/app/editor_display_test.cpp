@@ -46,9 +46,11 @@ using testsupport::read_file;
 using testsupport::write_file;
 
 // Colours of the editor's rows as the display shows them (0xRRGGBB).
-constexpr std::uint32_t kSelected = 0x0000A0;    // selected lines
-constexpr std::uint32_t kCursorCell = 0xFF0000;  // the cell under the cursor
-constexpr std::uint32_t kRejected = 0xA0A0A0;    // a line the compiler refused
+constexpr std::uint32_t kSelected = 0x0000A0;     // selected lines
+constexpr std::uint32_t kCursorCell = 0xFF0000;   // the cell under the cursor
+constexpr std::uint32_t kRejected = 0xA0A0A0;     // a line the compiler refused, being typed
+constexpr std::uint32_t kRejectedRow = 0xFFC0C0;  // ... and the other rows of such lines
+constexpr std::uint32_t kKeyword = 0x0000FF;      // keywords and built-in names
 
 // The example that greets, then the values it found written to a file.
 std::string greeting() {
@@ -114,7 +116,7 @@ class User {
   void keys(std::initializer_list<KeySym> held, KeySym k, int times) {
     for (int i = 0; i < times; ++i) key(held, k);
   }
-  // Types letters, digits, blanks and "=+".
+  // Types letters, digits, blanks and "=+()".
   void type(const std::string& text) {
     for (const char c : text) {
       if (c == ' ') {
@@ -123,6 +125,8 @@ class User {
         key({}, XK_equal);
       } else if (c == '+') {
         key({XK_Shift_L}, XK_equal);
+      } else if (c == '(' || c == ')') {
+        key({XK_Shift_L}, c == '(' ? XK_9 : XK_0);
       } else {
         key({}, static_cast<KeySym>(std::tolower(static_cast<unsigned char>(c))));
       }
@@ -197,6 +201,8 @@ class User {
     return n;
   }
   int textrows() { return textrows(picture()); }
+  // The top of view row r.
+  int rowtop(int r) const { return firsty_ + (r - 1) * rowheight_; }
   int cursorrow() { return cursorrow(picture()); }
 
   // Waits until the program has handled a tick of its clock after now.
@@ -409,12 +415,110 @@ TEST_F(EditorDisplayTest, ALongLineOpensWholeAndIsSavedUnchanged) {
   });
   EXPECT_EQ(status, 0) << err;
   EXPECT_EQ(longrow, kRejected);
-  EXPECT_EQ(left, kRejected);
+  EXPECT_EQ(left, kRejectedRow);
   EXPECT_EQ(rows, 4);
   std::string expected = original;
   expected.replace(expected.find("M = 2"), 5, "M = 2 + 2");
   EXPECT_EQ(read_file(script), expected);
   EXPECT_EQ(lengthtitle, "Compile error");
+}
+
+// The whole script selected with Shift+Down past its end and deleted (the
+// first line stays), then Ctrl+Z until it is whole again: every row comes
+// back in its colours, nothing is left to save, and the IDE's run gives
+// what the windowless run gives.
+TEST_F(EditorDisplayTest, AWholeScriptDeletedAndUndoneRunsWhole) {
+  const std::string original = greeting();
+  write_file(script, original);
+  int selected = 0, left = 0;
+  std::vector<int> rows;
+  std::uint32_t keyword = 0;
+  const int status = program([&] {
+    User u(display, title);
+    u.learnrows(1);
+    u.keys({XK_Shift_L}, XK_Down, 24);
+    selected = u.rowsof(u.picture(), kSelected);
+    u.key({}, XK_Delete);
+    left = u.textrows();
+    u.keys({XK_Control_L}, XK_z, 21);
+    const Picture p = u.picture();
+    rows.push_back(u.textrows(p));
+    // "DO" on row 7 is drawn in the keywords' colour.
+    keyword = p.at(3, u.rowtop(7) + 5);
+    for (int x = 0; x < 16 && keyword != kKeyword; ++x)
+      for (int y = 0; y < 12 && keyword != kKeyword; ++y) keyword = p.at(x, u.rowtop(7) + y);
+    u.runandclose();
+  });
+  EXPECT_EQ(status, 0) << err;
+  EXPECT_EQ(selected, 20);
+  EXPECT_EQ(left, 1);
+  EXPECT_EQ(rows, std::vector<int>{20});
+  EXPECT_EQ(keyword, kKeyword) << "the rows undone are drawn without their colours";
+  EXPECT_EQ(read_file(script), original);
+  EXPECT_EQ(read_file(dir.path() / "vars.txt"), windowlessvalues(original));
+}
+
+// A new line typed on line 12, undone with one Ctrl+Z and redone with one
+// Ctrl+Y: it is back as typed, and the IDE runs the saved text as the
+// windowless run does.
+TEST_F(EditorDisplayTest, ANewLineUndoneAndRedoneComesBackWithOneRedo) {
+  const std::string original = greeting();
+  write_file(script, original);
+  std::vector<int> rows;
+  const int status = program([&] {
+    User u(display, title);
+    u.learnrows(1);
+    u.keys({}, XK_Down, 11);
+    u.key({XK_Alt_L}, XK_i);
+    u.type("  IF (C == 111) VOWELS = VOWELS + 10");
+    u.key({}, XK_Down);
+    rows.push_back(u.textrows());
+    u.key({XK_Control_L}, XK_z);
+    rows.push_back(u.textrows());
+    u.key({XK_Control_L}, XK_y);
+    rows.push_back(u.textrows());
+    u.save();
+    u.runandclose();
+  });
+  EXPECT_EQ(status, 0) << err;
+  EXPECT_EQ(rows, (std::vector<int>{21, 20, 21}));
+  const std::string saved = read_file(script);
+  EXPECT_NE(
+      saved.find("  if (c == 111) vowels = vowels + 10\r\n  IF (C == 105) VOWELS = VOWELS + 1\r\n"),
+      std::string::npos)
+      << saved;
+  EXPECT_EQ(read_file(dir.path() / "vars.txt"), windowlessvalues(saved));
+}
+
+// From line 16 of 20, Shift+Down four times puts the cursor on END: the
+// rows drawn selected after each key are the lines selected, and Delete
+// takes exactly those drawn.
+TEST_F(EditorDisplayTest, TheRowsDrawnSelectedAreTheLinesDeleted) {
+  const std::string original = greeting();
+  write_file(script, original);
+  std::vector<int> selected;
+  int left = 0;
+  const int status = program([&] {
+    User u(display, title);
+    u.learnrows(1);
+    u.keys({}, XK_Down, 15);
+    for (int k = 0; k < 4; ++k) {
+      u.key({XK_Shift_L}, XK_Down);
+      selected.push_back(u.rowsof(u.picture(), kSelected));
+    }
+    u.key({}, XK_Delete);
+    left = u.textrows();
+    u.save();
+    u.user().key(u.window(), {XK_Alt_L}, XK_F4, false);
+    u.user().gone(u.window(), "the main window to go after Alt+F4");
+  });
+  EXPECT_EQ(status, 0) << err;
+  EXPECT_EQ(selected, (std::vector<int>{1, 2, 3, 4}));
+  EXPECT_EQ(left, 16);
+  std::string expected = original;
+  expected.erase(expected.find("CHARACTER F*8"),
+                 expected.find("END\r\n", expected.find("WRITE")) - expected.find("CHARACTER F*8"));
+  EXPECT_EQ(read_file(script), expected);
 }
 
 }  // namespace

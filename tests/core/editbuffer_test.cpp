@@ -362,6 +362,13 @@ TEST_F(EditBuffer, RandomEditsFollowAModelThroughGrowthAndImages) {
     ASSERT_EQ(text(), want) << "step " << step;
     ASSERT_EQ(nedlines, static_cast<std::int32_t>(states[now].size()));
     ASSERT_TRUE(invariants()) << "step " << step;
+    // The line reader, wherever the change left it, reads the lines.
+    const auto k = static_cast<std::int32_t>(1 + rnd(static_cast<std::uint32_t>(nedlines)));
+    std::string read(1000, ' ');
+    std::span<char> into(read);
+    FEDNXT(&into, &k);
+    read.erase(read.find_last_not_of(' ') + 1);
+    ASSERT_EQ(read, states[now][static_cast<std::size_t>(k - 1)]) << "step " << step;
     if (step % 97 == 0) {
       sealc1edit();
       const std::string image(c1edit.data(), static_cast<std::size_t>(nc1edit));

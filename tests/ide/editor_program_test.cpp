@@ -18,6 +18,7 @@
 #include "core/stores.h"
 #include "core/symbols.h"
 #include "editor_keys.h"
+#include "editor_program.h"
 #include "exec/headless_run.h"
 #include "ide/editorwords.h"
 #include "ide/idewords.h"
@@ -36,64 +37,10 @@
 namespace idetest {
 namespace {
 
-// The compiled program, statement by statement, with its symbols by name
-// (labels with the statements they stand for), so that a program built
-// line by line compares with one compiled at once; an empty statement is
-// one whichever way it came. The jump slot of a
-// block IF, ELSE or ELSEIF holds a statement number, not a symbol.
-std::string program() {
-  constexpr std::int16_t xif = core::xcw(core::CwFamily::word, "IFblock");
-  constexpr std::int16_t xelse = core::xcw(core::CwFamily::stmt, "ELSE");
-  constexpr std::int16_t xelseif = core::xcw(core::CwFamily::stmt, "ELSEIF");
-  std::string out = "statements " + std::to_string(core::nstmt) + "\n";
-  for (std::int32_t s = 1; s <= core::nstmt; ++s) {
-    const std::int32_t a = core::stmtstart(s), b = core::stmtstart(s + 1);
-    out += std::to_string(s) + ":";
-    if (a < 1 || b <= a) {
-      out += " ?\n";
-      continue;
-    }
-    if (b == a + 1) {
-      // An empty line: opened by the splice, or compiled.
-      out += " FFFF 8000\n";
-      continue;
-    }
-    bool slot = false;
-    for (std::int32_t p = a; p < b && core::xeqbuf(a) == -1; ++p) {
-      const std::int16_t w = core::xeqbuf(p);
-      slot = slot || w == xif || w == xelse || w == xelseif;
-    }
-    for (std::int32_t p = a; p < b; ++p) {
-      const std::int16_t w = core::xeqbuf(p);
-      if (slot && p == b - 2) {
-        out += " s" + std::to_string(w);
-      } else if (w > core::nspecial && w <= core::nsym) {
-        out += " " + std::string(core::symbolname(w));
-        if (core::name(w).type == 2)
-          out += "[" + std::to_string(core::I2EQUZ(1, w)) + "," +
-                 std::to_string(core::I2EQUZ(2, w)) + "]";
-      } else {
-        char h[8];
-        std::snprintf(h, sizeof h, " %04X", static_cast<unsigned>(static_cast<std::uint16_t>(w)));
-        out += h;
-      }
-    }
-    out += "\n";
-  }
-  return out;
-}
-
 // The text and the program as the editor holds them.
 struct Held {
   std::string what, text, code;
 };
-
-// The program of a fresh compile of the text (after the editor's run).
-std::string freshprogram(const std::string& text) {
-  exec::reset_interpreter();
-  exec::compile_script(text);
-  return program();
-}
 
 class EditorProgramTest : public IdeTest {
  protected:
@@ -116,16 +63,6 @@ class EditorProgramTest : public IdeTest {
     for (const Held& h : held) EXPECT_EQ(h.code, freshprogram(h.text)) << h.what << "\n" << h.text;
   }
 };
-
-// A run's variables, without its stop line (the editor clears the stop
-// word once it has shown the end).
-std::string variables(const std::string& outcome) {
-  return outcome.substr(0, outcome.find("stop="));
-}
-
-std::string original(const char* from) {
-  return testsupport::crlf(testsupport::read_file(testsupport::source_dir() / from));
-}
 
 // Lines selected, deleted with Delete and brought back with one Ctrl+Z
 // each, pressed in a row: the text, the program and a run from the first
@@ -165,8 +102,6 @@ TEST_F(EditorProgramTest, DeletedLinesUndoneOneByOneKeepTheProgramWithTheText) {
   exec::reset_interpreter();
   EXPECT_EQ(variables(outcome), variables(exec::run_script(hello)));
 }
-
-std::uint32_t classbg(int k) { return ide::colour(ide::colnum(2 * k)); }
 
 // Text rows of the main window whose background (right of every text) is
 // the colour.
