@@ -110,7 +110,13 @@ void post_mouse_move(const MSG& msg) {
 }
 
 void purge_queue(HWND wnd) {
-  std::erase_if(posted, [wnd](const Entry& e) { return e.msg.hwnd == wnd; });
+  std::erase_if(posted, [wnd](const Entry& e) {
+    if (e.msg.hwnd != wnd) return false;
+    // The keys and buttons go up all the same: their state is the thread's,
+    // not the window's (Escape that closed a dialog is let go).
+    key_message_taken(e.msg);
+    return true;
+  });
 }
 
 void reset_queue() {

@@ -268,6 +268,15 @@ win::INT_PTR RUN_DIALOG(dialog_template_t& dialog_template, win::HWND& owner, di
   return result;
 }
 
+void FORGET_DIALOG_ITEMS(const dialog_t* items) {
+  if (items == nullptr) return;
+  for (window_record_t* r = FIRST_WINDOW_RECORD(); r != nullptr; r = NEXT_WINDOW_RECORD(r)) {
+    if (r->dialog_array != items) continue;
+    r->dialog_array = nullptr;
+    r->dialog_items = 0;
+  }
+}
+
 void ADD_MODELESS_DIALOG(win::HWND window) { modeless_dialogs.push_back(window); }
 
 int IS_MODELESS_DIALOG(win::HWND window) {

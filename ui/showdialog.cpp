@@ -261,7 +261,11 @@ void SHOWDIALOG(std::int32_t tofunction, std::int32_t& result, std::int32_t& sta
     if (b.returnvar > 0 && value != 0.0) core::SETZTOR8(b.returnvar, value);
     return;
   }
-  w = exec::wdwcur;
+  // The record the dialog was built on: a message sent while it was made
+  // (another dialog's edit losing the focus) may have left another one
+  // current, whose window is not this.
+  w = exec::listed(w) ? w : nullptr;
+  exec::wdwcur = w;
   if (w != nullptr) {
     w->window = made;
     w->lastreturn = 0;
