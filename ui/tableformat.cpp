@@ -4,6 +4,7 @@
 // columns and its visible block; the mapping of displayed rows to stored
 // rows.
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <filesystem>
 
@@ -56,14 +57,25 @@ std::int32_t refuse(mxrec* t, std::string_view key, std::string_view detail = {}
   return 0;
 }
 
+// True when the format's parse failed at a digit that continues a number:
+// a count or width too large to read.
+bool overlong(std::string_view fmt, std::int32_t failed) {
+  const auto digit = [&](std::int32_t p) {
+    return p >= 1 && p <= static_cast<std::int32_t>(fmt.size()) &&
+           std::isdigit(static_cast<unsigned char>(fmt[static_cast<std::size_t>(p - 1)])) != 0;
+  };
+  return digit(failed) && digit(failed - 1);
+}
+
 // The columns of a format walked descriptor by descriptor into the table's
-// column records (from 1 to F).
-void fillcolumns(mxrec& t, std::string_view fmt, std::int32_t f, std::int32_t viscols,
+// column records (from 1 to F). False when the record the format describes
+// is wider than the character store can ever hold.
+bool fillcolumns(mxrec& t, std::string_view fmt, std::int32_t f, std::int32_t viscols,
                  std::int32_t defwidth, bool delimited, std::string_view text,
                  const tw::Delimited& pieces) {
   t.colinfo.assign(static_cast<std::size_t>(f) + 1, ColInfo{});
   std::int32_t filled = 0;
-  std::int32_t start = 1;
+  std::int64_t start = 1;
   const auto n = static_cast<std::int32_t>(fmt.size());
   std::int32_t pos = 1;
   ColInfo last;
@@ -83,7 +95,7 @@ void fillcolumns(mxrec& t, std::string_view fmt, std::int32_t f, std::int32_t vi
   const auto put = [&](ColInfo c) {
     ++filled;
     if (c.width < 0 && delimited) c.width = viscols < 1 ? -longest(filled) : -10 * viscols;
-    c.start = start;
+    c.start = static_cast<std::int32_t>(start);
     start += c.width;
     t.colinfo[static_cast<std::size_t>(filled)] = c;
     last = c;
@@ -93,6 +105,7 @@ void fillcolumns(mxrec& t, std::string_view fmt, std::int32_t f, std::int32_t vi
     io::FmtDescr d;
     const std::int32_t at = pos;
     io::PARSENEXTFORMAT(fmt, n, pos, d);
+    if (pos < 0 && overlong(fmt, -pos)) return false;
     if (pos < 0 && d.letter == ' ') break;
     const char letter = d.letter;
     if (letter == '(' || letter == ')' || letter == 'a') {
@@ -101,7 +114,10 @@ void fillcolumns(mxrec& t, std::string_view fmt, std::int32_t f, std::int32_t vi
     }
     std::int64_t repeat = d.repeat == io::fmtnorepeat ? 1 : std::max(d.repeat, 1);
     if (letter == 'X') {
-      start += static_cast<std::int32_t>(repeat * std::max(d.width, 1));
+      // Only "(" stands without a count for the largest one: an X's count
+      // is as written.
+      start += std::int64_t{std::max(d.repeat, 1)} * std::max(d.width, 1);
+      if (start > core::nc1namenlimit) return false;
       if (pos < 0) break;
       continue;
     }
@@ -125,6 +141,7 @@ void fillcolumns(mxrec& t, std::string_view fmt, std::int32_t f, std::int32_t vi
       c.width = d.width;
     }
     for (std::int64_t k = 0; k < repeat && filled < f; ++k) put(c);
+    if (start > core::nc1namenlimit) return false;
     if (pos < 0) break;
   }
   // A format shorter than the columns repeats its last descriptor.
@@ -133,6 +150,7 @@ void fillcolumns(mxrec& t, std::string_view fmt, std::int32_t f, std::int32_t vi
     last.width = delimited ? -defwidth : defwidth;
   }
   while (filled < f) put(last);
+  return start <= core::nc1namenlimit;
 }
 
 // The file behind a text, when the text names one that exists but that no
@@ -247,6 +265,14 @@ std::int32_t SETMATRIXFORMAT(const TableRequest& q) {
     if (listed > 0) f = std::min(f, listed);
     tw::Delimited pieces;
     bool delimited = false;
+    // Every column takes at least one character of the record: a format
+    // that describes more columns than a file's record or a text is wide
+    // gets no more column records than it has characters.
+    const auto narrow = [&](std::int64_t width) {
+      const auto most = static_cast<std::int32_t>(std::clamp<std::int64_t>(width, 1, notset));
+      f = std::min(f, most);
+      columns = std::min(columns, most);
+    };
     if (isfile) {
       if (file->format == 0) return refuse(t, core::MSGKEY("mx2noFileFmt"));
       std::int32_t filerows = 0;
@@ -259,9 +285,11 @@ std::int32_t SETMATRIXFORMAT(const TableRequest& q) {
       if (!core::msgkey.is_blank()) return refuse(t, std::string(core::msgkey.trimmed()));
       std::int32_t shaperows = 0, filecols = 0;
       if (io::tableshape(t->unit, shaperows, filecols)) {
+        narrow(std::max(file->recl, filecols));
         columns = std::min(f, std::max(filecols, 0));
         rows = shaperows;
       } else {
+        narrow(file->recl);
         columns = f;
         rows = file->recl > 0 ? static_cast<std::int32_t>(std::min<std::int64_t>(
                                     (file->filelength + file->recl - 1) / file->recl, notset))
@@ -272,6 +300,7 @@ std::int32_t SETMATRIXFORMAT(const TableRequest& q) {
       f = std::max(f, columns);
     } else if (ischar) {
       if (kind != 'A' && kind != '?') return refuse(t, core::MSGKEY("mx2noAfmtforCh"));
+      narrow(static_cast<std::int64_t>(objtext.size()));
       if (kind == 'A') {
         rows = static_cast<std::int32_t>(objtext.size()) / std::max(recl, 1);
       } else {
@@ -287,7 +316,8 @@ std::int32_t SETMATRIXFORMAT(const TableRequest& q) {
     t->ncols = std::max(columns, 1);
     t->nfmtcols = std::max(f, 1);
     t->cellchars = ischar ? std::max(recl, 0) : t->ncolsdata;
-    fillcolumns(*t, fmt, t->nfmtcols, q.viscols, defwidth, delimited, objtext, pieces);
+    if (!fillcolumns(*t, fmt, t->nfmtcols, q.viscols, defwidth, delimited, objtext, pieces))
+      return refuse(t, core::MSGKEY("mx2fmtWide"), fmt);
     if (ischar && recl < 1) t->cellchars = 0;
     if (isfile) {
       // A column the file's layout does not have can show nothing.
