@@ -44,8 +44,9 @@ void put(dialog_template_t& t, const void* bytes, std::size_t n) {
 
 void put_word(dialog_template_t& t, win::WORD w) { put(t, &w, sizeof w); }
 
+// A text ends at its first NUL, as the template is read.
 void put_text(dialog_template_t& t, std::string_view text) {
-  for (char c : text)
+  for (char c : text.substr(0, text.find('\0')))
     put_word(t, static_cast<win::WORD>(plat::unicode_of_1252(static_cast<unsigned char>(c))));
   put_word(t, 0);
 }

@@ -67,10 +67,27 @@ bool overlong(std::string_view fmt, std::int32_t failed) {
   return digit(failed) && digit(failed - 1);
 }
 
+// False when the record the format describes is wider than the character
+// store can ever hold: its widths, counts and skips add up beyond it, or a
+// count or width is too large to be read.
+bool fitsstore(std::string_view fmt) {
+  const auto n = static_cast<std::int32_t>(fmt.size());
+  std::int64_t width = 0;
+  for (std::int32_t pos = 1; pos >= 1 && pos <= n;) {
+    io::FmtDescr d;
+    io::PARSENEXTFORMAT(fmt, n, pos, d);
+    if (pos < 0 && overlong(fmt, -pos)) return false;
+    if (d.letter == '(' || d.letter == ')') continue;
+    // Only "(" stands without a count for the largest one.
+    width += std::int64_t{std::max(d.repeat, 1)} * (d.letter == 'X' ? 1 : std::max(d.width, 0));
+    if (width > core::nc1namenlimit) return false;
+  }
+  return true;
+}
+
 // The columns of a format walked descriptor by descriptor into the table's
-// column records (from 1 to F). False when the record the format describes
-// is wider than the character store can ever hold.
-bool fillcolumns(mxrec& t, std::string_view fmt, std::int32_t f, std::int32_t viscols,
+// column records (from 1 to F).
+void fillcolumns(mxrec& t, std::string_view fmt, std::int32_t f, std::int32_t viscols,
                  std::int32_t defwidth, bool delimited, std::string_view text,
                  const tw::Delimited& pieces) {
   t.colinfo.assign(static_cast<std::size_t>(f) + 1, ColInfo{});
@@ -105,7 +122,6 @@ bool fillcolumns(mxrec& t, std::string_view fmt, std::int32_t f, std::int32_t vi
     io::FmtDescr d;
     const std::int32_t at = pos;
     io::PARSENEXTFORMAT(fmt, n, pos, d);
-    if (pos < 0 && overlong(fmt, -pos)) return false;
     if (pos < 0 && d.letter == ' ') break;
     const char letter = d.letter;
     if (letter == '(' || letter == ')' || letter == 'a') {
@@ -114,10 +130,7 @@ bool fillcolumns(mxrec& t, std::string_view fmt, std::int32_t f, std::int32_t vi
     }
     std::int64_t repeat = d.repeat == io::fmtnorepeat ? 1 : std::max(d.repeat, 1);
     if (letter == 'X') {
-      // Only "(" stands without a count for the largest one: an X's count
-      // is as written.
-      start += std::int64_t{std::max(d.repeat, 1)} * std::max(d.width, 1);
-      if (start > core::nc1namenlimit) return false;
+      start += repeat * std::max(d.width, 1);
       if (pos < 0) break;
       continue;
     }
@@ -141,7 +154,6 @@ bool fillcolumns(mxrec& t, std::string_view fmt, std::int32_t f, std::int32_t vi
       c.width = d.width;
     }
     for (std::int64_t k = 0; k < repeat && filled < f; ++k) put(c);
-    if (start > core::nc1namenlimit) return false;
     if (pos < 0) break;
   }
   // A format shorter than the columns repeats its last descriptor.
@@ -150,7 +162,6 @@ bool fillcolumns(mxrec& t, std::string_view fmt, std::int32_t f, std::int32_t vi
     last.width = delimited ? -defwidth : defwidth;
   }
   while (filled < f) put(last);
-  return start <= core::nc1namenlimit;
 }
 
 // The file behind a text, when the text names one that exists but that no
@@ -254,6 +265,7 @@ std::int32_t SETMATRIXFORMAT(const TableRequest& q) {
     std::string fmt = q.formattext;
     if (q.format > 0 && !tw::symboltext(q.format, fmt))
       return refuse(t, core::MSGKEY("mx2noConsts"));
+    if (!fitsstore(fmt)) return refuse(t, core::MSGKEY("mx2fmtWide"), fmt);
     std::int32_t recl = 0, f = 0;
     char kind = ' ';
     io::GETRECLFROMFMT(recl, fmt, static_cast<std::int32_t>(fmt.size()), f, notset, kind);
@@ -316,8 +328,7 @@ std::int32_t SETMATRIXFORMAT(const TableRequest& q) {
     t->ncols = std::max(columns, 1);
     t->nfmtcols = std::max(f, 1);
     t->cellchars = ischar ? std::max(recl, 0) : t->ncolsdata;
-    if (!fillcolumns(*t, fmt, t->nfmtcols, q.viscols, defwidth, delimited, objtext, pieces))
-      return refuse(t, core::MSGKEY("mx2fmtWide"), fmt);
+    fillcolumns(*t, fmt, t->nfmtcols, q.viscols, defwidth, delimited, objtext, pieces);
     if (ischar && recl < 1) t->cellchars = 0;
     if (isfile) {
       // A column the file's layout does not have can show nothing.
