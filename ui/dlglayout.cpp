@@ -262,6 +262,11 @@ void SETDLGWINDOW_ITEM(std::int32_t& status) {
   }
   b.previous = c;
   exec::ctlcur = c;
+  // An id counted before a table placed its items would be one of theirs
+  // (a script's button would act as the table's More button): the item
+  // takes the id of its own place.
+  if (staged.itemid > idbase && staged.itemid <= idbase + b.itemcount)
+    staged.itemid = idbase + b.itemcount + 1;
   ++b.itemcount;
 
   std::int32_t number = staged.number;

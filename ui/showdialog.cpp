@@ -158,6 +158,22 @@ void SETDIALOGFONT(std::int32_t& width, std::int32_t& height) {
 }
 
 void SHOWDIALOG(std::int32_t tofunction, std::int32_t& result, std::int32_t& status) {
+  // A dialog shown from another's procedure (a table's More prompt) gives
+  // the other its words back when it ends: the other's answer is read from
+  // its own window and its own clicks.
+  static int shown = 0;  // dialogs being shown, one inside the other
+  struct KeptAnswer {
+    win::HWND box = lastboxwindow, changed = lastdlgwindow;
+    std::int32_t item = dlgitemid, ident = lastident;
+    KeptAnswer() { ++shown; }
+    ~KeptAnswer() {
+      if (--shown == 0) return;
+      lastboxwindow = box;
+      lastdlgwindow = changed;
+      dlgitemid = item;
+      lastident = ident;
+    }
+  } const keptanswer;
   status = 0;
   editguard = EditGuard{};
   dlgitemid = idnone;
@@ -243,9 +259,10 @@ void SHOWDIALOG(std::int32_t tofunction, std::int32_t& result, std::int32_t& sta
     const bool answered = lastdlgwindow == window && dlgitemid != 0 && dlgitemid != idnone;
     double value = answered ? lastident : 0.0;
     if (got == idcancel && !answered) {
-      // A script's dialog closed without an answer stops the run; the
-      // program's own windows only answer 0.
-      if ((tofunction & 1) != 0) core::xeqstop = core::stops::cancel;
+      // A script's dialog closed without an answer stops the run (unless a
+      // stop is already under way: a kept layout's run again at the
+      // table); the program's own windows only answer 0.
+      if ((tofunction & 1) != 0 && core::xeqstop == 0) core::xeqstop = core::stops::cancel;
       value = 0.0;
     } else if (dlgitemid == idstep) {
       if ((core::xeqmode & runbit) != 0) {
