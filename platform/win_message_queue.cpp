@@ -2,7 +2,6 @@
 // arrival order, then WM_QUIT, WM_PAINT and WM_TIMER made when asked for;
 // sending, getting, peeking, translating and dispatching.
 #include <chrono>
-#include <cstdio>
 #include <deque>
 
 #include "platform/backend.h"
@@ -180,10 +179,9 @@ BOOL GetMessageA(MSG* msg, HWND wnd, UINT filter_min, UINT filter_max) {
       }
       continue;
     }
-    if (t < 0) {
-      std::fprintf(stderr, "ostrel: GetMessageA: no message can arrive (no display, no timer)\n");
-      return -1;
-    }
+    // Nothing can arrive (no display, no timer): the caller's loop ends
+    // (a modal dialog then ends as by Escape).
+    if (t < 0) return -1;
     clock_wait(t);
   }
 }
