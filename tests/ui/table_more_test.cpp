@@ -206,7 +206,11 @@ TEST_F(TableMore, EachButtonBesideATableDoesItsOwnWork) {
   constexpr const char* script =
       "DIMENSION A(12, 3)\nK = DLG(TItle='Array table', Edit=A, "
       "ColTitle='Number,Remainder,Square,', Button='&OK')\n";
-  const auto intocell = probe([](win::HWND d) { win::SetFocus(win::GetDlgItem(d, 1016)); });
+  std::string faults;
+  const auto intocell = probe([&](win::HWND d) {
+    faults = dlgtest::layoutfaults(d);
+    win::SetFocus(win::GetDlgItem(d, 1016));
+  });
   const struct {
     int button;
     const char* outcome;
@@ -226,6 +230,7 @@ TEST_F(TableMore, EachButtonBesideATableDoesItsOwnWork) {
     EXPECT_NE(out.find("A=(7,0,0,"), std::string::npos) << c.button << "\n" << out;
     EXPECT_NE(out.find("stop=-1"), std::string::npos) << c.button << "\n" << out;
     EXPECT_EQ(dlgtest::opened.size(), c.dialogs) << c.button;
+    EXPECT_EQ(faults, "") << c.button;
   }
 }
 
@@ -437,7 +442,9 @@ TEST_F(Prompts, EachPromptShowsItsValuesAndReturnsTheChoicePressed) {
     v.characters = std::span<char>(display.data(), display.size());
     v.count = static_cast<int>(display.size());
     bool showed = false;
+    std::string faults;
     answer({probe([&](win::HWND d) {
+              faults = dlgtest::layoutfaults(d);
               for (win::HWND c = win::GetWindow(d, win::GW_CHILD); c != nullptr;
                    c = win::GetWindow(c, win::GW_HWNDNEXT)) {
                 char text[300] = {};
@@ -453,6 +460,7 @@ TEST_F(Prompts, EachPromptShowsItsValuesAndReturnsTheChoicePressed) {
     core::HELP(p.key, answer, v);
     EXPECT_EQ(answer, p.choice) << p.key;
     EXPECT_TRUE(showed) << p.key << " does not show " << p.shows;
+    EXPECT_EQ(faults, "") << p.key;
   }
 }
 
