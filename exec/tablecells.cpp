@@ -54,8 +54,9 @@ std::int32_t readelement(std::int32_t unit, std::int64_t row, std::int64_t colum
 
 WordResult tableelementword(std::int32_t sym, std::int64_t row, std::int64_t column,
                             std::int32_t consumed) {
-  if (readtableelement == nullptr || (wordpath::typeof_(sym) & 0x100) == 0)
-    return wordpath::fail(xeqkeys::notyetbuilt, sym);
+  if (readtableelement == nullptr) return wordpath::fail(xeqkeys::notyetbuilt, sym);
+  // A variable that no OPEN made a file variable names no table.
+  if ((wordpath::typeof_(sym) & 0x100) == 0) return wordpath::fail(core::MSGKEY("xeq3003"), sym);
   std::string text;
   double number = 0.0;
   bool istext = false;

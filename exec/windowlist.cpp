@@ -7,6 +7,7 @@
 #include "exec/tablecalls.h"
 #include "platform/win_message_keys.h"
 #include "toolkit/dialog_controls.h"
+#include "toolkit/dialog_run.h"
 #include "toolkit/records.h"
 #include "toolkit/scrolling.h"
 
@@ -19,19 +20,13 @@ win::HWND ownerhandle = nullptr;
 
 bool valid(win::HWND h) { return toolkit::IS_WINDOW_VALID(h) != 0; }
 
-bool inlist(const wdwrec* record) {
-  for (const wdwrec* r = wdwhead; r != nullptr; r = r->next)
-    if (r == record) return true;
-  return false;
-}
-
 // A record whose window is gone is freed, unless a close is under way.
 // True when it was freed (the walk then starts again); a record that could
 // not be freed is passed over.
 bool freeinvalid(wdwrec* r) {
   if (valid(r->window) || (inkill & 1) != 0 || windowcalls.KILLWINDOW == nullptr) return false;
   KILLWINDOW(r->window, 0);
-  return !inlist(r);
+  return !listed(r);
 }
 
 // The record to reuse for a window: the same handle, or a blank-titled
@@ -63,6 +58,9 @@ wdwrec::~wdwrec() {
   if (firsttable != nullptr && tablecalls.freetables != nullptr) tablecalls.freetables(*this);
   freecontrols(*this);
   if (freepanels != nullptr) freepanels(*this);
+  // A window that outlives its record (made on another's record) must not
+  // reach the items through the toolkit.
+  if (dialogitems.size() > 0) toolkit::FORGET_DIALOG_ITEMS(&dialogitems(1));
   if (itemholds > 0)
     helditems.push_back(std::move(dialogitems.raw()));
   else
@@ -95,6 +93,12 @@ void dropunmade(wdwrec* record) {
     wdwcur = wdwhead;
     return;
   }
+}
+
+bool listed(const wdwrec* record) {
+  for (const wdwrec* r = wdwhead; r != nullptr; r = r->next)
+    if (r == record) return true;
+  return false;
 }
 
 void KILLWINDOW(win::HWND handle, std::int32_t mode) {

@@ -193,6 +193,8 @@ inline WindowCalls windowcalls;
 // windows at start-up; none: a record has no panels).
 inline void (*freepanels)(wdwrec& record) = nullptr;
 void KILLWINDOW(win::HWND handle, std::int32_t mode);
+// True while the record is in the list (not freed).
+bool listed(const wdwrec* record);
 
 // Makes `wdwcur` a record for a window about to be made, or reuses one:
 // status 0 a new record was appended, 1000 an existing one reused. `items`

@@ -21,8 +21,11 @@ class FixedText {
 
   // Copies s, cut at N or blank padded to N.
   void set(std::string_view s) {
-    buf_.fill(' ');
-    std::copy_n(s.begin(), std::min(s.size(), N), buf_.begin());
+    // s may be a view of this text itself (a key set again from its own
+    // trimmed view): moved before the rest is blanked.
+    const std::size_t n = std::min(s.size(), N);
+    if (n > 0) std::memmove(buf_.data(), s.data(), n);
+    std::fill(buf_.begin() + static_cast<std::ptrdiff_t>(n), buf_.end(), ' ');
   }
   void blank() { buf_.fill(' '); }
 

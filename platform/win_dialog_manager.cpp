@@ -165,7 +165,16 @@ LRESULT default_dialog(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
         target = GetNextDlgTabItem(dlg, cur, wp != 0 ? TRUE : FALSE);
         if (target != nullptr) target = checked_in_group(dlg, target);
       }
-      if (target != nullptr && IsChild(dlg, target)) dialog_set_focus(dlg, target);
+      if (target == nullptr || !IsChild(dlg, target)) return 0;
+      // A dialog behind the active window (a box of its own in front of it)
+      // keeps the move for when it is active again: moving the focus does
+      // not bring it to the front.
+      Window* w = find(dlg);
+      if (w != nullptr && toplevel_of(*w)->handle != GetActiveWindow()) {
+        d->focus = target;
+        return 0;
+      }
+      dialog_set_focus(dlg, target);
       return 0;
     }
     case WM_NCDESTROY:

@@ -3,7 +3,6 @@
 // sending, getting, peeking, translating and dispatching.
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <deque>
 
 #include "platform/backend.h"
@@ -111,7 +110,13 @@ void post_mouse_move(const MSG& msg) {
 }
 
 void purge_queue(HWND wnd) {
-  std::erase_if(posted, [wnd](const Entry& e) { return e.msg.hwnd == wnd; });
+  std::erase_if(posted, [wnd](const Entry& e) {
+    if (e.msg.hwnd != wnd) return false;
+    // The keys and buttons go up all the same: their state is the thread's,
+    // not the window's (Escape that closed a dialog is let go).
+    key_message_taken(e.msg);
+    return true;
+  });
 }
 
 void reset_queue() {
@@ -175,10 +180,9 @@ BOOL GetMessageA(MSG* msg, HWND wnd, UINT filter_min, UINT filter_max) {
       }
       continue;
     }
-    if (t < 0) {
-      std::fprintf(stderr, "ostrel: GetMessageA: no message can arrive (no display, no timer)\n");
-      return -1;
-    }
+    // Nothing can arrive (no display, no timer): the caller's loop ends
+    // (a modal dialog then ends as by Escape).
+    if (t < 0) return -1;
     clock_wait(t);
   }
 }

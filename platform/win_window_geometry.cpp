@@ -186,7 +186,9 @@ void place_window(Window& w, const RECT& new_rect_in, bool repaint) {
     if ((wp = find(h)) == nullptr) return;
   }
   if (sized) {
-    WPARAM type = (wp->style & WS_MAXIMIZE) ? SIZE_MAXIMIZED : SIZE_RESTORED;
+    const WPARAM type = (wp->style & WS_MINIMIZE)   ? SIZE_MINIMIZED
+                        : (wp->style & WS_MAXIMIZE) ? SIZE_MAXIMIZED
+                                                    : SIZE_RESTORED;
     call(*wp, WM_SIZE, type, size_lparam(*wp));
     if ((wp = find(h)) == nullptr) return;
   }

@@ -440,10 +440,12 @@ win::INT_PTR DIALOG_PROC(win::HWND window, win::UINT message, win::WPARAM wparam
       window_record_t* r = dialog_record(window);
       const auto position = static_cast<int>(lparam);
       if (r == nullptr || position < 0 || position >= r->dialog_items) return 0;
-      READ_DIALOG_CONTROLS(window, *r, r->dialog_array);
-      if (ENTER_TEXT_CHANGE(r->dialog_array, position) != 0) {
-        CALL_TEXT_CHANGE_PROC(window, r->dialog_array, position);
-        LEAVE_CHANGE(r->dialog_array, position);
+      // The items as they are now: the procedure may close the window.
+      dialog_t* items = r->dialog_array;
+      READ_DIALOG_CONTROLS(window, *r, items);
+      if (ENTER_TEXT_CHANGE(items, position) != 0) {
+        CALL_TEXT_CHANGE_PROC(window, items, position);
+        LEAVE_CHANGE(items, position);
       }
       return 1;
     }

@@ -44,8 +44,9 @@ void put(dialog_template_t& t, const void* bytes, std::size_t n) {
 
 void put_word(dialog_template_t& t, win::WORD w) { put(t, &w, sizeof w); }
 
+// A text ends at its first NUL, as the template is read.
 void put_text(dialog_template_t& t, std::string_view text) {
-  for (char c : text)
+  for (char c : text.substr(0, text.find('\0')))
     put_word(t, static_cast<win::WORD>(plat::unicode_of_1252(static_cast<unsigned char>(c))));
   put_word(t, 0);
 }
@@ -266,6 +267,15 @@ win::INT_PTR RUN_DIALOG(dialog_template_t& dialog_template, win::HWND& owner, di
   }
   RESTORE_BUSY_CURSOR(busy, owner);
   return result;
+}
+
+void FORGET_DIALOG_ITEMS(const dialog_t* items) {
+  if (items == nullptr) return;
+  for (window_record_t* r = FIRST_WINDOW_RECORD(); r != nullptr; r = NEXT_WINDOW_RECORD(r)) {
+    if (r->dialog_array != items) continue;
+    r->dialog_array = nullptr;
+    r->dialog_items = 0;
+  }
 }
 
 void ADD_MODELESS_DIALOG(win::HWND window) { modeless_dialogs.push_back(window); }

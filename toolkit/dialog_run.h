@@ -58,6 +58,11 @@ win::INT_PTR RUN_DIALOG(dialog_template_t& dialog_template, win::HWND& owner, di
                         const win::COLORREF* text_colour, const win::HFONT* font,
                         changed_callback changed, int* ups);
 
+// The items of a dialog are being freed: no window (the dialog, a grid
+// among its items) keeps its way to them; such a window's messages find no
+// item from then on.
+void FORGET_DIALOG_ITEMS(const dialog_t* items);
+
 void ADD_MODELESS_DIALOG(win::HWND window);
 int IS_MODELESS_DIALOG(win::HWND window);
 void REMOVE_MODELESS_DIALOG(win::HWND window);

@@ -77,12 +77,6 @@ inline std::int32_t cellheight(std::int32_t s) {
 
 inline std::int32_t metric(int m) { return exec::sysmetrics(m); }
 
-inline bool inlist(const exec::wdwrec* r) {
-  for (const exec::wdwrec* x = exec::wdwhead; x != nullptr; x = x->next)
-    if (x == r) return true;
-  return false;
-}
-
 // The record of a window the list holds; null for none.
 inline exec::wdwrec* recordof(win::HWND h) {
   if (h == nullptr) return nullptr;

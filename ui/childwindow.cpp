@@ -52,11 +52,11 @@ void finish(Statement& s) {
     toolkit::DELETE_OBJECT(s.loaded, &ups);
     s.loaded = nullptr;
   }
-  if (s.target != nullptr && inlist(s.target)) {
+  if (s.target != nullptr && exec::listed(s.target)) {
     if (core::z.valid(core::iresult)) core::z(core::iresult) = handlenumber(s.target->window);
     if (variableof(kw("STATus")) > 0) core::SETZTOR8(slot(kw("STATus")), s.target->kind);
   }
-  exec::wdwcur = inlist(s.entry) ? s.entry : exec::wdwhead;
+  exec::wdwcur = exec::listed(s.entry) ? s.entry : exec::wdwhead;
 }
 
 // A failure: a record made for a window that never came goes again.

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "exec/windowlist.h"
+#include "platform/win_gdi.h"
 #include "toolkit/dialog_item.h"
 
 namespace ui::build {
@@ -29,6 +30,13 @@ Measures measures();
 // Height turn into pixels.
 std::int32_t mainslotcellwidth();
 std::int32_t mainslotcellheight();
+// The dialog units of a font as the dialog manager takes them: a quarter
+// of the average width of the letters and an eighth of the cell height
+// (returned whole, in pixels; the system font's without a font).
+win::SIZE baseunits(win::HFONT font);
+// The width of a text in dialog x units, measured in the current slot's
+// font that the dialog shows it in: a label this wide shows all of it.
+std::int32_t textunits(std::string_view text);
 
 // The layout rules (dialog units): the x of column value v, the y of line
 // value v, and the width and height of size value v (`listwidth`: the

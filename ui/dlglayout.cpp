@@ -8,6 +8,8 @@
 #include "core/runwords.h"
 #include "core/symbols.h"
 #include "exec/windowwords.h"
+#include "platform/win_dialog.h"
+#include "platform/win_gdi.h"
 #include "plot/fontslots.h"
 #include "ui/dialogs.h"
 #include "ui/dialogwords.h"
@@ -65,6 +67,41 @@ std::int32_t mainslotcellwidth() {
 std::int32_t mainslotcellheight() {
   const std::int32_t h = plot::fontslots(2).cellheight;
   return h > 0 ? h : 16;
+}
+
+win::SIZE baseunits(win::HFONT font) {
+  if (font == nullptr) {
+    const win::LONG both = win::GetDialogBaseUnits();
+    return {std::max<win::LONG>(win::LOWORD(both), 1), std::max<win::LONG>(win::HIWORD(both), 1)};
+  }
+  static constexpr char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+  win::HDC dc = win::GetDC(nullptr);
+  const win::HGDIOBJ old = win::SelectObject(dc, font);
+  win::SIZE size{};
+  win::GetTextExtentPoint32A(dc, letters, 52, &size);
+  win::TEXTMETRICA tm{};
+  win::GetTextMetricsA(dc, &tm);
+  win::SelectObject(dc, old);
+  win::ReleaseDC(nullptr, dc);
+  return {std::max<win::LONG>((size.cx + 26) / 52, 1), std::max<win::LONG>(tm.tmHeight, 1)};
+}
+
+std::int32_t textunits(std::string_view text) {
+  const std::size_t end = text.find_last_not_of(' ');
+  const std::string_view t =
+      end == std::string_view::npos ? std::string_view{} : text.substr(0, end + 1);
+  const win::HFONT font =
+      plot::fontslots.valid(plot::ifontslot) ? plot::fontslots(plot::ifontslot).font : nullptr;
+  win::HDC dc = win::GetDC(nullptr);
+  const win::HGDIOBJ old = font != nullptr ? win::SelectObject(dc, font) : nullptr;
+  win::SIZE size{};
+  win::GetTextExtentPoint32A(dc, t.data(), static_cast<int>(t.size()), &size);
+  if (old != nullptr) win::SelectObject(dc, old);
+  win::ReleaseDC(nullptr, dc);
+  // Four units to the average letter, rounded up: the label's pixels,
+  // which the dialog manager rounds down, still hold the whole text.
+  const std::int64_t cw = baseunits(font).cx;
+  return static_cast<std::int32_t>((std::int64_t{size.cx} * 4 + cw - 1) / cw);
 }
 
 std::int32_t columnx(double v, bool aligned) {
@@ -148,7 +185,11 @@ void commonending(bool dlgcall, std::int32_t width, bool image) {
     if (!staged.aligned)
       width = b.defwidth;
     else if (staged.labeloffset <= 0)
-      width = std::max(0, 4 * staged.length - (dlgcall ? 1 : 0));
+      // Four units a character, or as wide as the font draws the text
+      // when that is wider: no label is clipped.
+      width = std::max({0, 4 * staged.length - (dlgcall ? 1 : 0),
+                        textunits(staged.text.view().substr(
+                            0, static_cast<std::size_t>(std::clamp(staged.length, 0, 256))))});
   } else if (width <= 0) {
     width = staged.length < 0 ? -4 * staged.length : b.defwidth;
   }
@@ -262,6 +303,11 @@ void SETDLGWINDOW_ITEM(std::int32_t& status) {
   }
   b.previous = c;
   exec::ctlcur = c;
+  // An id counted before a table placed its items would be one of theirs
+  // (a script's button would act as the table's More button): the item
+  // takes the id of its own place.
+  if (staged.itemid > idbase && staged.itemid <= idbase + b.itemcount)
+    staged.itemid = idbase + b.itemcount + 1;
   ++b.itemcount;
 
   std::int32_t number = staged.number;

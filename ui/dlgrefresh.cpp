@@ -11,7 +11,6 @@
 #include "core/stores.h"
 #include "core/varnamevalue.h"
 #include "exec/windowlist.h"
-#include "plot/fonthelpers.h"
 #include "toolkit/dialog_proc.h"
 #include "toolkit/dialog_update.h"
 #include "toolkit/scrolling.h"
@@ -266,7 +265,7 @@ void SET_DIALOG_ITEM_BUFFERED(char letter, std::string_view text, std::int32_t l
     a.winstyle = builder.winstyle;
   } else {
     a.type = toolkit::DLG_TEXT;
-    a.width = 4 * plot::GETTEXTWIDTH(std::string_view(c->ctltext.data(), c->ctltext.size()));
+    a.width = build::textunits(std::string_view(c->ctltext.data(), c->ctltext.size()));
   }
   setitem(*it, a);
 }

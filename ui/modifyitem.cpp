@@ -125,7 +125,7 @@ void text(bool dlgcall) {
   }
   const std::string t = trimmedtext();
   std::int32_t width = builder.defwidth;
-  if (staged.aligned) width = 4 * plot::GETTEXTWIDTH(t);
+  if (staged.aligned) width = build::textunits(t);
   ItemSet a = newitem(toolkit::DLG_TEXT);
   if (!t.empty() && ((staged.bindbits & 0xE) == 8 || t.back() == '='))
     a.options = *a.options | toolkit::kOptionCentre;

@@ -76,25 +76,6 @@ plat::MessageBoxRecord unanswered(const exec::wdwrec& w) {
   return r;
 }
 
-// The base units of a dialog in the font: the average width of the 52
-// letters and the cell height (the system font's without a font).
-win::SIZE baseunits(win::HFONT font) {
-  if (font == nullptr) {
-    const win::LONG both = win::GetDialogBaseUnits();
-    return {std::max<win::LONG>(win::LOWORD(both), 1), std::max<win::LONG>(win::HIWORD(both), 1)};
-  }
-  static constexpr char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
-  win::HDC dc = win::GetDC(nullptr);
-  const win::HGDIOBJ old = win::SelectObject(dc, font);
-  win::SIZE size{};
-  win::GetTextExtentPoint32A(dc, letters, 52, &size);
-  win::TEXTMETRICA tm{};
-  win::GetTextMetricsA(dc, &tm);
-  win::SelectObject(dc, old);
-  win::ReleaseDC(nullptr, dc);
-  return {std::max<win::LONG>((size.cx + 26) / 52, 1), std::max<win::LONG>(tm.tmHeight, 1)};
-}
-
 void setresult(std::int32_t tofunction, std::int32_t& result, double value) {
   if ((tofunction & 1) != 0) {
     if (core::z.valid(core::iresult)) core::z(core::iresult) = value;
@@ -118,7 +99,7 @@ void SETDIALOGFONT(std::int32_t& width, std::int32_t& height) {
   // slot's font as the dialog manager takes them.
   const auto measure = [&] {
     m = build::measures();
-    const win::SIZE units = baseunits(plot::fontslots(plot::ifontslot).font);
+    const win::SIZE units = build::baseunits(plot::fontslots(plot::ifontslot).font);
     m.cw = units.cx;
     m.ch = units.cy;
     width = (right + b.border) * m.cw / 4;
@@ -158,6 +139,22 @@ void SETDIALOGFONT(std::int32_t& width, std::int32_t& height) {
 }
 
 void SHOWDIALOG(std::int32_t tofunction, std::int32_t& result, std::int32_t& status) {
+  // A dialog shown from another's procedure (a table's More prompt) gives
+  // the other its words back when it ends: the other's answer is read from
+  // its own window and its own clicks.
+  static int shown = 0;  // dialogs being shown, one inside the other
+  struct KeptAnswer {
+    win::HWND box = lastboxwindow, changed = lastdlgwindow;
+    std::int32_t item = dlgitemid, ident = lastident;
+    KeptAnswer() { ++shown; }
+    ~KeptAnswer() {
+      if (--shown == 0) return;
+      lastboxwindow = box;
+      lastdlgwindow = changed;
+      dlgitemid = item;
+      lastident = ident;
+    }
+  } const keptanswer;
   status = 0;
   editguard = EditGuard{};
   dlgitemid = idnone;
@@ -243,9 +240,10 @@ void SHOWDIALOG(std::int32_t tofunction, std::int32_t& result, std::int32_t& sta
     const bool answered = lastdlgwindow == window && dlgitemid != 0 && dlgitemid != idnone;
     double value = answered ? lastident : 0.0;
     if (got == idcancel && !answered) {
-      // A script's dialog closed without an answer stops the run; the
-      // program's own windows only answer 0.
-      if ((tofunction & 1) != 0) core::xeqstop = core::stops::cancel;
+      // A script's dialog closed without an answer stops the run (unless a
+      // stop is already under way: a kept layout's run again at the
+      // table); the program's own windows only answer 0.
+      if ((tofunction & 1) != 0 && core::xeqstop == 0) core::xeqstop = core::stops::cancel;
       value = 0.0;
     } else if (dlgitemid == idstep) {
       if ((core::xeqmode & runbit) != 0) {
@@ -261,7 +259,11 @@ void SHOWDIALOG(std::int32_t tofunction, std::int32_t& result, std::int32_t& sta
     if (b.returnvar > 0 && value != 0.0) core::SETZTOR8(b.returnvar, value);
     return;
   }
-  w = exec::wdwcur;
+  // The record the dialog was built on: a message sent while it was made
+  // (another dialog's edit losing the focus) may have left another one
+  // current, whose window is not this.
+  w = exec::listed(w) ? w : nullptr;
+  exec::wdwcur = w;
   if (w != nullptr) {
     w->window = made;
     w->lastreturn = 0;

@@ -442,7 +442,7 @@ void FORMATNUMMXELEMENT(std::int32_t item, std::int32_t row, std::int32_t col, d
     const ColInfo* ci = columnof(*t, t->mapped(col));
     std::array<char, celltextsize> buf{};
     buf.fill(' ');
-    if (ci == nullptr || ci->descr.empty() || !numberletter(ci->descr)) {
+    if (ci == nullptr || !ci->showsnumber()) {
       core::WTSID8(std::span<char>(buf.data(), 11), value, 0);
     } else {
       char st = ' ';
@@ -487,9 +487,8 @@ std::string cellastext(mxrec& t, std::int32_t row, std::int32_t col) {
       std::array<char, celltextsize> buf{};
       buf.fill(' ');
       char st = ' ';
-      if (numberletter(ci->descr)) io::REALTOSTRINGFMTD(buf, v, ci->descr, st);
-      if (!numberletter(ci->descr) || st != ' ')
-        core::WTSID8(std::span<char>(buf.data(), 23), v, 0);
+      if (ci->showsnumber()) io::REALTOSTRINGFMTD(buf, v, ci->descr, st);
+      if (!ci->showsnumber() || st != ' ') core::WTSID8(std::span<char>(buf.data(), 23), v, 0);
       const std::string_view s(buf.data(), buf.size());
       const std::size_t a = s.find_first_not_of(' ');
       if (a != std::string_view::npos) out.assign(s.substr(a, s.find_last_not_of(' ') - a + 1));

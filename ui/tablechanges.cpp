@@ -17,6 +17,7 @@
 #include "io/coltable.h"
 #include "io/rwfiles.h"
 #include "io/tablecalls.h"
+#include "platform/file_units.h"
 #include "platform/indexed.h"
 #include "ui/tables.h"
 
@@ -196,9 +197,13 @@ void KILLEDITCHANGES(std::int32_t unit, std::int32_t& answer, std::int32_t mode)
     const bool forced = (mode & io::settlemode::forced) != 0;
     int code = 1;
     if (byuser) {
-      std::string detail;
+      // The box names the file, as the user knows it.
+      plat::UnitInfo info;
+      plat::inquire_unit(unit, info);
+      std::string detail = info.name.substr(0, 256);
       const std::int32_t fv = io::rwfiles(unit).filevar;
-      if (fv >= 1 && fv <= core::nsym) detail = core::symbolname(fv).substr(0, 256);
+      if (detail.empty() && fv >= 1 && fv <= core::nsym)
+        detail = core::symbolname(fv).substr(0, 256);
       const std::int32_t keptstop = core::xeqstop;
       int a = 0;
       if (forced) {

@@ -93,7 +93,10 @@ std::string celltextof(mxrec& t, std::int32_t row, std::int32_t col) {
   core::msgkey.blank();
   std::array<char, celltext> n{};
   char status = ' ';
-  io::REALTOSTRINGFMTD(n, v, ci->descr, status);
+  if (ci->showsnumber())
+    io::REALTOSTRINGFMTD(n, v, ci->descr, status);
+  else
+    core::WTSID8(n, v, 0);
   return std::string(n.data(), n.size());
 }
 

@@ -4,6 +4,7 @@
 // columns and its visible block; the mapping of displayed rows to stored
 // rows.
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <filesystem>
 
@@ -56,6 +57,34 @@ std::int32_t refuse(mxrec* t, std::string_view key, std::string_view detail = {}
   return 0;
 }
 
+// True when the format's parse failed at a digit that continues a number:
+// a count or width too large to read.
+bool overlong(std::string_view fmt, std::int32_t failed) {
+  const auto digit = [&](std::int32_t p) {
+    return p >= 1 && p <= static_cast<std::int32_t>(fmt.size()) &&
+           std::isdigit(static_cast<unsigned char>(fmt[static_cast<std::size_t>(p - 1)])) != 0;
+  };
+  return digit(failed) && digit(failed - 1);
+}
+
+// False when the record the format describes is wider than the character
+// store can ever hold: its widths, counts and skips add up beyond it, or a
+// count or width is too large to be read.
+bool fitsstore(std::string_view fmt) {
+  const auto n = static_cast<std::int32_t>(fmt.size());
+  std::int64_t width = 0;
+  for (std::int32_t pos = 1; pos >= 1 && pos <= n;) {
+    io::FmtDescr d;
+    io::PARSENEXTFORMAT(fmt, n, pos, d);
+    if (pos < 0 && overlong(fmt, -pos)) return false;
+    if (d.letter == '(' || d.letter == ')') continue;
+    // Only "(" stands without a count for the largest one.
+    width += std::int64_t{std::max(d.repeat, 1)} * (d.letter == 'X' ? 1 : std::max(d.width, 0));
+    if (width > core::nc1namenlimit) return false;
+  }
+  return true;
+}
+
 // The columns of a format walked descriptor by descriptor into the table's
 // column records (from 1 to F).
 void fillcolumns(mxrec& t, std::string_view fmt, std::int32_t f, std::int32_t viscols,
@@ -63,7 +92,7 @@ void fillcolumns(mxrec& t, std::string_view fmt, std::int32_t f, std::int32_t vi
                  const tw::Delimited& pieces) {
   t.colinfo.assign(static_cast<std::size_t>(f) + 1, ColInfo{});
   std::int32_t filled = 0;
-  std::int32_t start = 1;
+  std::int64_t start = 1;
   const auto n = static_cast<std::int32_t>(fmt.size());
   std::int32_t pos = 1;
   ColInfo last;
@@ -83,7 +112,7 @@ void fillcolumns(mxrec& t, std::string_view fmt, std::int32_t f, std::int32_t vi
   const auto put = [&](ColInfo c) {
     ++filled;
     if (c.width < 0 && delimited) c.width = viscols < 1 ? -longest(filled) : -10 * viscols;
-    c.start = start;
+    c.start = static_cast<std::int32_t>(start);
     start += c.width;
     t.colinfo[static_cast<std::size_t>(filled)] = c;
     last = c;
@@ -101,7 +130,7 @@ void fillcolumns(mxrec& t, std::string_view fmt, std::int32_t f, std::int32_t vi
     }
     std::int64_t repeat = d.repeat == io::fmtnorepeat ? 1 : std::max(d.repeat, 1);
     if (letter == 'X') {
-      start += static_cast<std::int32_t>(repeat * std::max(d.width, 1));
+      start += repeat * std::max(d.width, 1);
       if (pos < 0) break;
       continue;
     }
@@ -236,6 +265,7 @@ std::int32_t SETMATRIXFORMAT(const TableRequest& q) {
     std::string fmt = q.formattext;
     if (q.format > 0 && !tw::symboltext(q.format, fmt))
       return refuse(t, core::MSGKEY("mx2noConsts"));
+    if (!fitsstore(fmt)) return refuse(t, core::MSGKEY("mx2fmtWide"), fmt);
     std::int32_t recl = 0, f = 0;
     char kind = ' ';
     io::GETRECLFROMFMT(recl, fmt, static_cast<std::int32_t>(fmt.size()), f, notset, kind);
@@ -247,6 +277,14 @@ std::int32_t SETMATRIXFORMAT(const TableRequest& q) {
     if (listed > 0) f = std::min(f, listed);
     tw::Delimited pieces;
     bool delimited = false;
+    // Every column takes at least one character of the record: a format
+    // that describes more columns than a file's record or a text is wide
+    // gets no more column records than it has characters.
+    const auto narrow = [&](std::int64_t width) {
+      const auto most = static_cast<std::int32_t>(std::clamp<std::int64_t>(width, 1, notset));
+      f = std::min(f, most);
+      columns = std::min(columns, most);
+    };
     if (isfile) {
       if (file->format == 0) return refuse(t, core::MSGKEY("mx2noFileFmt"));
       std::int32_t filerows = 0;
@@ -259,9 +297,11 @@ std::int32_t SETMATRIXFORMAT(const TableRequest& q) {
       if (!core::msgkey.is_blank()) return refuse(t, std::string(core::msgkey.trimmed()));
       std::int32_t shaperows = 0, filecols = 0;
       if (io::tableshape(t->unit, shaperows, filecols)) {
+        narrow(std::max(file->recl, filecols));
         columns = std::min(f, std::max(filecols, 0));
         rows = shaperows;
       } else {
+        narrow(file->recl);
         columns = f;
         rows = file->recl > 0 ? static_cast<std::int32_t>(std::min<std::int64_t>(
                                     (file->filelength + file->recl - 1) / file->recl, notset))
@@ -272,6 +312,7 @@ std::int32_t SETMATRIXFORMAT(const TableRequest& q) {
       f = std::max(f, columns);
     } else if (ischar) {
       if (kind != 'A' && kind != '?') return refuse(t, core::MSGKEY("mx2noAfmtforCh"));
+      narrow(static_cast<std::int64_t>(objtext.size()));
       if (kind == 'A') {
         rows = static_cast<std::int32_t>(objtext.size()) / std::max(recl, 1);
       } else {

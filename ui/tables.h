@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "exec/windowlist.h"
+#include "io/cellconvert.h"
 #include "platform/win_window.h"
 #include "toolkit/dialog_item.h"
 
@@ -49,6 +50,14 @@ struct ColInfo {
   std::string descr;
   char letter = 'F';
   bool unusable = false;  // a file column that the file's layout does not have
+
+  // The descriptor writes a number as a text a cell can show: a number
+  // letter, but not a binary one (FB, IB), whose bytes are no text; such
+  // a column shows its numbers in their plain form.
+  bool showsnumber() const {
+    return !descr.empty() && io::numberletters.find(descr.front()) != std::string_view::npos &&
+           letter != 'f' && letter != 'i';
+  }
 };
 
 // One table.

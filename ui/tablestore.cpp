@@ -42,9 +42,7 @@ std::string shownumber(const exec::wdwrec& w, const ColInfo* ci, double value, s
   buf.fill(' ');
   const std::size_t n = static_cast<std::size_t>(std::clamp(width, 1, 23));
   core::WTSID8(std::span<char>(buf.data(), n), value, 0);
-  if (ci != nullptr && !ci->descr.empty() &&
-      io::numberletters.find(ci->descr.front()) != std::string_view::npos &&
-      std::abs(ci->width) <= width) {
+  if (ci != nullptr && ci->showsnumber() && std::abs(ci->width) <= width) {
     std::array<char, 128> f{};
     f.fill(' ');
     char status = ' ';

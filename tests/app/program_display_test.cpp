@@ -318,4 +318,41 @@ TEST_F(ProgramOnADisplay, FilePrintSavesAWindowsPictureAsABitmap) {
   EXPECT_EQ(read_file(dir.path() / "pic.bmp").substr(0, 2), "BM") << err;
 }
 
+// Three modeless dialogs, the first one filled again by a second DLG before
+// the third is made: the user closes the third, then types into the first
+// and closes the rest. No closing leaves a window on a freed record.
+TEST_F(ProgramOnADisplay, ClosingOneOfThreeModelessDialogsLeavesTheOthersWhole) {
+  write_file(dir.file("d.ost"),
+             "K = DLG(QH, 'TItle=one;Edit*1;', QR)\r\nK2 = DLG(QH, 'Text=again;')\r\n"
+             "K3 = DLG(QH3, 'TItle=three;Edit*1;', QX)\r\n"
+             "K4 = DLG(QH4, 'TItle=four;Edit*1;', QY)\r\nEND\r\n");
+  start("d.ost");
+  {
+    DisplayUser u(display);
+    const Window main = u.window("d.ost");
+    u.focus(main);
+    u.key(main, {XK_Alt_L}, XK_r, false);
+    const Window three = u.window("three");
+    const Window four = u.window("four");
+    const Window one = u.window("one");
+    u.ready(main, false);
+    u.focus(three);
+    u.key(three, {}, XK_Escape, false);
+    u.gone(three, "the dialog three to go after Escape");
+    u.ready(main, false);
+    for (const Window w : {one, four}) {
+      u.focus(w);
+      u.key(w, {}, XK_7);
+      u.close(w);
+      u.gone(w, "a dialog to go when closed");
+      u.ready(main, false);
+    }
+    u.focus(main);
+    u.key(main, {XK_Alt_L}, XK_F4, false);
+    u.gone(main, "the main window to go after Alt+F4");
+  }
+  EXPECT_EQ(finish(), 0) << err;
+  EXPECT_EQ(err.find("AddressSanitizer"), std::string::npos) << err;
+}
+
 }  // namespace

@@ -123,6 +123,14 @@ TEST_F(Windowless, AFailedStatementsMessageShowsTheDetailItWrote) {
   EXPECT_NE(r.err.find("In statement 5 LINE refers to axis number 7,"), std::string::npos) << r.err;
 }
 
+// A modal dialog that nobody can answer: standard error holds its report
+// and nothing besides.
+TEST_F(Windowless, AnUnansweredDialogIsReportedAndNothingElse) {
+  const Outcome r = run("dlg.ost", "X = 3\nDLG(Text='Value', Edit=X)\nEND\n");
+  EXPECT_EQ(r.out, "X=3\nstop=120 line=2\n");
+  EXPECT_EQ(r.err, "ostrel: ...: Value\n  -> Cancel\n");
+}
+
 TEST_F(Windowless, AReportThatCannotBeWrittenIsNoSuccess) {
   write_file(dir.path() / "ok.ost", "A = 2\nEND\n");
   const Outcome r = ostrel(dir.path(), {"RUN=ok.ost"}, -1, "/dev/full");

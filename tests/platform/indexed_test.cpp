@@ -22,4 +22,10 @@ TEST(FixedText, KeepsLengthAndBlankPadding) {
   EXPECT_EQ(key.trimmed(), "msgSaveChanges");
   key.set("a much longer text than sixteen");
   EXPECT_EQ(key.view(), "a much longer te");
+  // Set again from a view of itself: the key stays.
+  key.set("extMatrixNotOpen");
+  key.set(key.trimmed());
+  EXPECT_EQ(key.view(), "extMatrixNotOpen");
+  key.set(key.view().substr(3, 6));
+  EXPECT_EQ(key.view(), "Matrix          ");
 }

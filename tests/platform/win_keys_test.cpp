@@ -61,6 +61,22 @@ TEST_F(WinKeys, QueuedKeysTypeTheCharactersTheyWereReadWith) {
   EXPECT_EQ(typed, "0)0(9");
 }
 
+// A key that closes its window on the way down: the release queued for the
+// window goes with it, and the key is up all the same.
+TEST_F(WinKeys, AKeyReleasedForAWindowThatWentIsUp) {
+  HWND h = make_top();
+  SetFocus(h);
+  pump();
+  plat::input_key(VK_ESCAPE, 0x01, true);
+  plat::input_key(VK_ESCAPE, 0x01, false);
+  MSG m{};
+  ASSERT_TRUE(PeekMessageA(&m, h, WM_KEYDOWN, WM_KEYDOWN, PM_REMOVE));
+  EXPECT_LT(GetKeyState(VK_ESCAPE), 0);
+  DestroyWindow(h);
+  pump();
+  EXPECT_GE(GetKeyState(VK_ESCAPE), 0);
+}
+
 TEST_F(WinKeys, KeyStateFollowsTheQueueAsyncStateFollowsInput) {
   make_top();
   pump();

@@ -145,6 +145,9 @@ std::string in_child(const std::function<std::string()>& check) {
         WTERMSIG(status) == SIGALRM
             ? "the check in the child did not end within " + std::to_string(kChildSeconds) + " s"
             : "the child ended by signal " + std::to_string(WTERMSIG(status));
+  } else if (WIFEXITED(status) && WEXITSTATUS(status) != 0) {
+    // A check that gave up (a display test's wait in vain) ended the child.
+    report += "the child ended with status " + std::to_string(WEXITSTATUS(status));
   }
   return report;
 }

@@ -10,6 +10,7 @@
 #include "platform/backend.h"
 #include "platform/win_controls.h"
 #include "platform/win_dialog.h"
+#include "platform/win_gdi.h"
 #include "platform/win_message.h"
 #include "platform/win_message_keys.h"
 #include "toolkit/loops.h"
@@ -159,6 +160,57 @@ std::vector<Key> keys(std::initializer_list<std::vector<Key>> parts) {
   std::vector<Key> out;
   for (const auto& p : parts) out.insert(out.end(), p.begin(), p.end());
   return out;
+}
+
+std::string layoutfaults(win::HWND dialog) {
+  struct Child {
+    std::string cls, text;
+    win::RECT r{};
+  };
+  std::vector<Child> shown;
+  std::string faults;
+  for (win::HWND c = win::GetWindow(dialog, win::GW_CHILD); c != nullptr;
+       c = win::GetWindow(c, win::GW_HWNDNEXT)) {
+    if (!win::IsWindowVisible(c)) continue;
+    Child k;
+    char cls[32] = {}, text[512] = {};
+    win::GetClassNameA(c, cls, sizeof cls);
+    win::GetWindowTextA(c, text, sizeof text);
+    k.cls = cls;
+    win::GetWindowRect(c, &k.r);
+    const bool group =
+        k.cls == "Button" && (static_cast<win::DWORD>(win::GetWindowLongA(c, win::GWL_STYLE)) &
+                              win::BS_TYPEMASK) == win::BS_GROUPBOX;
+    if (group) continue;
+    // The text as drawn: "&" marks the next letter ("&&" is one "&").
+    for (const char* p = text; *p != 0; ++p) {
+      if (*p == '&' && p[1] != 0) ++p;
+      k.text += *p;
+    }
+    shown.push_back(k);
+    if ((k.cls != "Static" && k.cls != "Button") || k.text.empty() ||
+        k.text.find_first_of("\r\n") != std::string::npos)
+      continue;
+    win::HDC dc = win::GetDC(c);
+    const auto font = reinterpret_cast<win::HFONT>(win::SendMessageA(c, win::WM_GETFONT, 0, 0));
+    const win::HGDIOBJ old = font != nullptr ? win::SelectObject(dc, font) : nullptr;
+    win::SIZE size{};
+    win::GetTextExtentPoint32A(dc, k.text.data(), static_cast<int>(k.text.size()), &size);
+    if (old != nullptr) win::SelectObject(dc, old);
+    win::ReleaseDC(c, dc);
+    if (size.cx > k.r.right - k.r.left)
+      faults += k.cls + " \"" + k.text + "\" needs " + std::to_string(size.cx) + " pixels of " +
+                std::to_string(k.r.right - k.r.left) + "\n";
+  }
+  for (std::size_t i = 0; i < shown.size(); ++i)
+    for (std::size_t j = i + 1; j < shown.size(); ++j) {
+      const win::RECT& a = shown[i].r;
+      const win::RECT& b = shown[j].r;
+      if (a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom)
+        faults += shown[i].cls + " \"" + shown[i].text + "\" overlaps " + shown[j].cls + " \"" +
+                  shown[j].text + "\"\n";
+    }
+  return faults;
 }
 
 bool picture(win::HWND window, const std::string& path) {

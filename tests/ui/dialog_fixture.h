@@ -45,6 +45,11 @@ class DialogScript : public testsupport::ScriptInFolder {
   std::string runcaught(const std::string& text, std::string& err);
 };
 
+// What is wrong with the dialog's layout, one line each: a label or button
+// whose text is wider than the item, two items that overlap (a group box
+// holds its items and is not counted); empty when nothing is.
+std::string layoutfaults(win::HWND dialog);
+
 // Paints the window and its controls now and writes its picture (frame
 // included) as a PNG file; false when it could not be written.
 bool picture(win::HWND window, const std::string& path);

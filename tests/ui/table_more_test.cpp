@@ -196,6 +196,87 @@ END
   EXPECT_TRUE(kept);
 }
 
+// Each button of a dialog that holds a table, clicked in a run of its own:
+// only the table's More button opens the More prompt; the script's own
+// button after the table keeps its own id and ends the dialog, with a typed
+// cell stored.
+TEST_F(TableMore, EachButtonBesideATableDoesItsOwnWork) {
+  // 1001 OK, 1002 More, titles 1003-1005, rows 1006-1015, cells 1016-1045,
+  // scroll bars 1046-1047, the script's OK 1048.
+  constexpr const char* script =
+      "DIMENSION A(12, 3)\nK = DLG(TItle='Array table', Edit=A, "
+      "ColTitle='Number,Remainder,Square,', Button='&OK')\n";
+  std::string faults;
+  const auto intocell = probe([&](win::HWND d) {
+    faults = dlgtest::layoutfaults(d);
+    win::SetFocus(win::GetDlgItem(d, 1016));
+  });
+  const struct {
+    int button;
+    const char* outcome;
+    std::size_t dialogs;
+  } cases[] = {{1001, "K=1001\n", 1}, {1002, "K=1048\n", 2}, {1048, "K=1048\n", 1}};
+  for (const auto& c : cases) {
+    dlgtest::opened.clear();
+    std::vector<dlgtest::Key> table = keys({{intocell, press(win::VK_END)},
+                                            dlgtest::typing("7"),
+                                            {press(win::VK_TAB), click(c.button)}});
+    // After the More prompt (left by Escape) the script's OK ends the table.
+    if (c.button == kMore) table.push_back(click(1048));
+    answer(table);
+    if (c.button == kMore) answer({click(2)});
+    const std::string out = run(script);
+    EXPECT_NE(out.find(c.outcome), std::string::npos) << c.button << "\n" << out;
+    EXPECT_NE(out.find("A=(7,0,0,"), std::string::npos) << c.button << "\n" << out;
+    EXPECT_NE(out.find("stop=-1"), std::string::npos) << c.button << "\n" << out;
+    EXPECT_EQ(dlgtest::opened.size(), c.dialogs) << c.button;
+    EXPECT_EQ(faults, "") << c.button;
+  }
+}
+
+// A script's button with a callback beside a table runs its routine; the
+// table's OK ends the dialog.
+TEST_F(TableMore, AScriptsButtonBesideATableRunsItsCallback) {
+  // 1001 OK, 1002 More, titles 1003-1004, rows 1005-1007, cells 1008-1013,
+  // scroll bars 1014-1015, Write 1016.
+  answer({probe([](win::HWND) {}), click(1016), probe([](win::HWND) {}), click(1001)});
+  const std::string out = run(R"(DIMENSION A(3, 2)
+SAVED = 0
+R = 1
+C = 1
+DLG(TItle='E5 table', Edit=A, Height=3, ROW=R, COL=C, Button='&Write', CALLback='SAVEA')
+END
+SUBROUTINE SAVEA
+SAVED = SAVED + 1
+RETURN
+END
+)");
+  EXPECT_NE(out.find("SAVED=1\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("stop=-1"), std::string::npos) << out;
+  EXPECT_EQ(dlgtest::opened.size(), 1u);
+}
+
+// A filter from the More menu of a file table relabels neither the
+// script's own button nor the More button.
+TEST_F(TableMore, AFilterLeavesTheButtonsBesideTheTableTheirLabels) {
+  testsupport::write_file("c.txt", "Berlin    3.6\r\nBern      0.1\r\nParis     2.1\r\n");
+  // 1001 OK, 1002 More, titles 1003-1004, rows 1005-1007, cells 1008-1013,
+  // scroll bars 1014-1015, +Dn 1016, -Up 1017, track bars 1018-1019, the
+  // script's OK 1020.
+  std::string labels;
+  answer({probe([](win::HWND) {}), click(kMore), probe([&](win::HWND d) {
+            labels = dlgtest::shown(d, 1001) + "|" + dlgtest::shown(d, kMore) + "|" +
+                     dlgtest::shown(d, 1020);
+          }),
+          click(1020)});
+  answer(keys({field("Ber"), {click(choiceid(1103))}}));
+  const std::string out =
+      run("CHARACTER F*8\nF = 'c.txt'\nOPEN(FIle=F, Format='A10,A')\n"
+          "K = DLG(TItle='Cities', Edit=F, Format='A10,A', Button='&OK')\n");
+  EXPECT_EQ(labels, "&OK|&More|&OK");
+  EXPECT_NE(out.find("K=1020\n"), std::string::npos) << out;
+}
+
 // The first column's cells of the three rows shown (items 1008, 1010, 1012).
 dlgtest::Key column1(std::vector<std::string>& seen) {
   return probe([&seen](win::HWND d) {
@@ -361,7 +442,9 @@ TEST_F(Prompts, EachPromptShowsItsValuesAndReturnsTheChoicePressed) {
     v.characters = std::span<char>(display.data(), display.size());
     v.count = static_cast<int>(display.size());
     bool showed = false;
+    std::string faults;
     answer({probe([&](win::HWND d) {
+              faults = dlgtest::layoutfaults(d);
               for (win::HWND c = win::GetWindow(d, win::GW_CHILD); c != nullptr;
                    c = win::GetWindow(c, win::GW_HWNDNEXT)) {
                 char text[300] = {};
@@ -377,6 +460,7 @@ TEST_F(Prompts, EachPromptShowsItsValuesAndReturnsTheChoicePressed) {
     core::HELP(p.key, answer, v);
     EXPECT_EQ(answer, p.choice) << p.key;
     EXPECT_TRUE(showed) << p.key << " does not show " << p.shows;
+    EXPECT_EQ(faults, "") << p.key;
   }
 }
 

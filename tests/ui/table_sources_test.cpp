@@ -42,9 +42,10 @@ TEST_F(DialogScript, AFileOpenedWithAFormatIsShownAndAnEditOfItIsSavedOnClose) {
       err);
   EXPECT_EQ(look, "&F*|2 &a|1*|2|3|ab|first|cd|second|ef|third|");
   EXPECT_NE(out.find("stop=-1"), std::string::npos) << out;
+  // The question names the file, not its variable.
   bool asked = false;
   for (const plat::MessageBoxRecord& b : plat::message_box_log())
-    asked = asked || b.text.find("Save the changes?") != std::string::npos;
+    asked = asked || (b.text.find("Save the changes?") != std::string::npos && b.title == "t.txt");
   EXPECT_TRUE(asked);
   const std::string saved = testsupport::read_file("t.txt");
   EXPECT_EQ(saved, "abx  first\r\ncd   second\r\nef   third\r\n");
@@ -64,6 +65,39 @@ TEST_F(DialogScript, AnEditOfADirectRecordFileInATableLandsInItsRecord) {
       err);
   EXPECT_NE(out.find("stop=-1"), std::string::npos) << out << err;
   EXPECT_EQ(testsupport::read_file("d.dat"), "ab1234cdz678ef9012");
+}
+
+// A binary descriptor (FB8) in a table's Format: an array's cells and a
+// file of 8-byte reals show their numbers, and a number typed into the
+// file's cell is stored as its eight bytes.
+TEST_F(DialogScript, BinaryDescriptorsShowTheirCellsAsNumbers) {
+  // 2 columns, 3 rows: OK, More, titles 1003-1004, rows 1005-1007, cells
+  // 1008-1013; then 1 column, 3 rows: title 1003, rows 1004-1006, cells
+  // 1007-1009.
+  std::string array, file;
+  answer(keys({{probe([&](win::HWND w) {
+                  for (int id = 1008; id <= 1013; ++id) array += shown(w, id) + "|";
+                }),
+                click(1001)}}));
+  answer(keys({{probe([&](win::HWND w) {
+                  for (int id = 1007; id <= 1009; ++id) file += shown(w, id) + "|";
+                }),
+                press(win::VK_END)},
+               typing("5"),
+               {press(win::VK_TAB), click(1001)}}));
+  plat::push_message_box_answer(win::IDYES);  // "msgSaveChanges"
+  std::string err;
+  const std::string out = runcaught(
+      "DIMENSION A(3, 2), V(3)\nA(1, 1) = 1.5\nA(3, 2) = -2.25\n"
+      "DLG(Edit=A, Format='FB8')\n"
+      "CHARACTER F*8\nF = 'r8.bin'\nOPEN(FIle=F, BINary)\nV(1) = 0.125\nV(2) = 1000\n"
+      "V(3) = -7\nWRITE(FIle=F, Format='3FB8', CLoSe=1) V\n"
+      "OPEN(FIle=F, BINary, Format='FB8')\nDLG(Edit=F, Format='FB8')\nX = F(1, 1)\n",
+      err);
+  EXPECT_EQ(array, "1.5|0|0|0|0|-2.25|");
+  EXPECT_EQ(file, "0.125|1000|-7|");
+  EXPECT_NE(out.find("X=0.1255\n"), std::string::npos) << out << err;
+  EXPECT_NE(out.find("stop=-1"), std::string::npos) << out << err;
 }
 
 TEST_F(DialogScript, WhatCannotBeATableIsRefusedAndLeavesNothingBehind) {
@@ -86,6 +120,9 @@ TEST_F(DialogScript, WhatCannotBeATableIsRefusedAndLeavesNothingBehind) {
       {"CHARACTER S*6\nDLG(CHeckbox=S, Format='A3,A3')\n", "mx2AnoLCR"},
       {"DIMENSION A(2, 2)\nDLG(RADio=A, Format='F4')\n", "mx2nosense"},
       {"DIMENSION A(2, 2)\nDLG(Text=A, Format='A2,F4')\n", "mx2AfmtforR8"},
+      {"CHARACTER F*12\nF = 'exists.txt'\nOPEN(FIle=F, Format='A1')\n"
+       "DLG(Edit=F, Format='A6,2147483647X')\n",
+       "mx2fmtWide"},
   };
   for (const auto& c : cases) {
     const std::string out = run(c.script);

@@ -4,6 +4,7 @@
 // of the script and sections of a keyed file as texts.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,7 @@ using dlgtest::click;
 using dlgtest::DialogScript;
 using dlgtest::keys;
 using dlgtest::press;
+using dlgtest::probe;
 using dlgtest::typing;
 
 struct Seen {
@@ -112,6 +114,24 @@ TEST_F(WinScript, ALineOfControlsMovesTheNextLine16DownALineOfTextsToTheNextGrid
   EXPECT_EQ(built[1][2].y, 23);
   ASSERT_EQ(built[2].size(), 2u);
   EXPECT_EQ(built[2][1].y, 15);
+}
+
+// Labels of wide and of narrow letters before their fields: each is as
+// wide as its text is drawn, none clipped, nothing overlaps; the picture is
+// kept when OSTREL_SCREENSHOTS names a folder.
+TEST_F(WinScript, LabelsShowTheirWholeTextsBesideTheirFields) {
+  std::string faults = "not shown";
+  answer({probe([&](win::HWND d) {
+            faults = dlgtest::layoutfaults(d);
+            if (const char* dir = std::getenv("OSTREL_SCREENSHOTS"); dir != nullptr && *dir)
+              dlgtest::picture(d, std::string(dir) + "/win_labels.png");
+          }),
+          click(10001)});
+  const std::string out =
+      run("A = 1\nB = 2\nC = 3\n"
+          "K = DLG('WWMMWWMM;Edit*1;Column;Edit*2;ill;Edit*3;1:Button=&OK', A, B, C)\n");
+  EXPECT_EQ(faults, "");
+  EXPECT_NE(out.find("K=1"), std::string::npos) << out;
 }
 
 TEST_F(WinScript, TypedAnswersReachTheParametersAndTheButtonGivesItsNumber) {
