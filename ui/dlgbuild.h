@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "exec/windowlist.h"
+#include "platform/win_gdi.h"
 #include "toolkit/dialog_item.h"
 
 namespace ui::build {
@@ -29,6 +30,15 @@ Measures measures();
 // Height turn into pixels.
 std::int32_t mainslotcellwidth();
 std::int32_t mainslotcellheight();
+
+// The base units of a dialog in the font: the average width of the 52
+// letters and the cell height (the system font's without a font), as the
+// dialog manager turns dialog units into pixels.
+win::SIZE baseunits(win::HFONT font);
+// The width of the trimmed text in the font of slot `ifontslot`, in the
+// dialog units of that font (rounded up): a text item that wide shows it
+// whole.
+std::int32_t textwidth(std::string_view text);
 
 // The layout rules (dialog units): the x of column value v, the y of line
 // value v, and the width and height of size value v (`listwidth`: the

@@ -8,6 +8,8 @@
 #include "core/runwords.h"
 #include "core/symbols.h"
 #include "exec/windowwords.h"
+#include "platform/win_dialog.h"
+#include "plot/fonthelpers.h"
 #include "plot/fontslots.h"
 #include "ui/dialogs.h"
 #include "ui/dialogwords.h"
@@ -65,6 +67,30 @@ std::int32_t mainslotcellwidth() {
 std::int32_t mainslotcellheight() {
   const std::int32_t h = plot::fontslots(2).cellheight;
   return h > 0 ? h : 16;
+}
+
+win::SIZE baseunits(win::HFONT font) {
+  if (font == nullptr) {
+    const win::LONG both = win::GetDialogBaseUnits();
+    return {std::max<win::LONG>(win::LOWORD(both), 1), std::max<win::LONG>(win::HIWORD(both), 1)};
+  }
+  static constexpr char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+  win::HDC dc = win::GetDC(nullptr);
+  const win::HGDIOBJ old = win::SelectObject(dc, font);
+  win::SIZE size{};
+  win::GetTextExtentPoint32A(dc, letters, 52, &size);
+  win::TEXTMETRICA tm{};
+  win::GetTextMetricsA(dc, &tm);
+  win::SelectObject(dc, old);
+  win::ReleaseDC(nullptr, dc);
+  return {std::max<win::LONG>((size.cx + 26) / 52, 1), std::max<win::LONG>(tm.tmHeight, 1)};
+}
+
+std::int32_t textwidth(std::string_view text) {
+  const win::HFONT font =
+      plot::fontslots.valid(plot::ifontslot) ? plot::fontslots(plot::ifontslot).font : nullptr;
+  const std::int32_t base = baseunits(font).cx;
+  return (4 * plot::GETTEXTPIXELS(text) + base - 1) / base;
 }
 
 std::int32_t columnx(double v, bool aligned) {
@@ -145,10 +171,13 @@ void commonending(bool dlgcall, std::int32_t width, bool image) {
   toolkit::dialog_t* it = item();
   Builder& b = builder;
   if (staged.keyword == dk("Text")) {
+    // A text in character columns takes four units a character, or what
+    // its letters take when that is more (capitals are wider than the
+    // average letter): it is never cut.
     if (!staged.aligned)
       width = b.defwidth;
     else if (staged.labeloffset <= 0)
-      width = std::max(0, 4 * staged.length - (dlgcall ? 1 : 0));
+      width = std::max(width, 4 * staged.length - (dlgcall ? 1 : 0));
   } else if (width <= 0) {
     width = staged.length < 0 ? -4 * staged.length : b.defwidth;
   }

@@ -266,7 +266,7 @@ void SET_DIALOG_ITEM_BUFFERED(char letter, std::string_view text, std::int32_t l
     a.winstyle = builder.winstyle;
   } else {
     a.type = toolkit::DLG_TEXT;
-    a.width = 4 * plot::GETTEXTWIDTH(std::string_view(c->ctltext.data(), c->ctltext.size()));
+    a.width = build::textwidth(std::string_view(c->ctltext.data(), c->ctltext.size()));
   }
   setitem(*it, a);
 }

@@ -76,25 +76,6 @@ plat::MessageBoxRecord unanswered(const exec::wdwrec& w) {
   return r;
 }
 
-// The base units of a dialog in the font: the average width of the 52
-// letters and the cell height (the system font's without a font).
-win::SIZE baseunits(win::HFONT font) {
-  if (font == nullptr) {
-    const win::LONG both = win::GetDialogBaseUnits();
-    return {std::max<win::LONG>(win::LOWORD(both), 1), std::max<win::LONG>(win::HIWORD(both), 1)};
-  }
-  static constexpr char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
-  win::HDC dc = win::GetDC(nullptr);
-  const win::HGDIOBJ old = win::SelectObject(dc, font);
-  win::SIZE size{};
-  win::GetTextExtentPoint32A(dc, letters, 52, &size);
-  win::TEXTMETRICA tm{};
-  win::GetTextMetricsA(dc, &tm);
-  win::SelectObject(dc, old);
-  win::ReleaseDC(nullptr, dc);
-  return {std::max<win::LONG>((size.cx + 26) / 52, 1), std::max<win::LONG>(tm.tmHeight, 1)};
-}
-
 void setresult(std::int32_t tofunction, std::int32_t& result, double value) {
   if ((tofunction & 1) != 0) {
     if (core::z.valid(core::iresult)) core::z(core::iresult) = value;
@@ -118,7 +99,7 @@ void SETDIALOGFONT(std::int32_t& width, std::int32_t& height) {
   // slot's font as the dialog manager takes them.
   const auto measure = [&] {
     m = build::measures();
-    const win::SIZE units = baseunits(plot::fontslots(plot::ifontslot).font);
+    const win::SIZE units = build::baseunits(plot::fontslots(plot::ifontslot).font);
     m.cw = units.cx;
     m.ch = units.cy;
     width = (right + b.border) * m.cw / 4;

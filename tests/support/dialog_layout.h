@@ -1,0 +1,25 @@
+// A dialog as the user sees it, read from its controls: their captions,
+// and what would spoil its looks: a control outside the dialog, two
+// controls on one another, a caption wider or taller than its control.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/win_window.h"
+
+namespace testsupport {
+
+// The captions of the dialog's visible controls, one per line, in their
+// order.
+std::string dialog_texts(win::HWND dialog);
+
+// The faults of the dialog's layout, one per line, each naming the
+// controls by their captions; empty when it has none.
+std::string layout_faults(win::HWND dialog);
+
+// The left edges (client pixels) of the dialog's visible check boxes, in
+// their order.
+std::vector<int> checkbox_lefts(win::HWND dialog);
+
+}  // namespace testsupport
