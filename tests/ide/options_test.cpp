@@ -252,7 +252,7 @@ TEST_F(OptionsTest, TheTypeCodesOfTheReport) {
   for (const auto& [type, code] : codes) EXPECT_EQ(ide::reporttype(type), code) << type;
 }
 
-TEST_F(OptionsTest, QuickyKeepsItsHistoryNewestFirstAndOnlyWhenAsked) {
+TEST_F(OptionsTest, QuickyKeepsItsHistoryNewestFirst) {
   compiled("X = 2\r\nEND\r\n");
   // First evaluation: a history of one record.
   typed("X*3", 3);
@@ -264,10 +264,14 @@ TEST_F(OptionsTest, QuickyKeepsItsHistoryNewestFirstAndOnlyWhenAsked) {
   EXPECT_EQ(shown[1].characters, at(std::string(ide::quickyname)));
   EXPECT_DOUBLE_EQ(ide::quickyresult, 6.0);
   EXPECT_EQ(exec::dlgtext.trimmed(), "X*3");
-  // A second evaluation in the same run with another answer: unchanged.
+  // A second evaluation in the same run goes first; the same expression
+  // evaluated again stays one entry.
   typed("X+1  ", 3);
   ide::OPTIONS(ide::cmd::quicky);
-  EXPECT_EQ(history(), record("X*3"));
+  EXPECT_EQ(history(), record("X+1  ") + record("X*3"));
+  typed("X+1  ", 3);
+  ide::OPTIONS(ide::cmd::quicky);
+  EXPECT_EQ(history(), record("X+1  ") + record("X*3"));
   // Answer 1: exactly one record, the current expression with its blanks.
   typed("X+1  ", 1);
   ide::OPTIONS(ide::cmd::quicky);
