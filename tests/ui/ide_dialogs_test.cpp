@@ -11,6 +11,8 @@
 #include "exec/builtins.h"
 #include "exec/settingrefs.h"
 #include "exec/windowless.h"
+#include "ide/menutool.h"
+#include "ide/options.h"
 #include "platform/win_message_box.h"
 #include "platform/win_message_keys.h"
 #include "platform/win_window.h"
@@ -164,6 +166,36 @@ TEST_F(IdeDialogs, TheQuickyBoxListsTheHistoryAndTakesAChosenEntry) {
   EXPECT_EQ(answer, 3);
   EXPECT_EQ(field, "SIN(2)");
   EXPECT_EQ(exec::dlgtext.trimmed(), "SIN(2)");
+}
+
+}  // namespace
+
+namespace {
+
+// Help > Index lists every key of the index's run of the help data, one
+// entry each, however long the list's text is.
+TEST_F(IdeDialogs, TheHelpIndexListsEveryKeyOfItsRunOnePerEntry) {
+  std::vector<std::string> keys;
+  const std::string list = ide::helpindexlist();
+  for (std::size_t at = 0, bar = 0; (bar = list.find('|', at)) != std::string::npos; at = bar + 1)
+    keys.push_back(list.substr(at, bar - at));
+  ASSERT_GT(keys.size(), 100u);
+  std::vector<std::string> entries;
+  answer(dlgtest::keys({{dlgtest::probe([&entries](win::HWND d) {
+                          snapshot(d, "helpindex");
+                          const win::HWND list = dlgtest::childofclass(d, "ListBox");
+                          const auto n = win::SendMessageA(list, win::LB_GETCOUNT, 0, 0);
+                          for (win::LRESULT i = 0; i < n; ++i) {
+                            char entry[200] = "";
+                            win::SendMessageA(list, win::LB_GETTEXT, static_cast<win::WPARAM>(i),
+                                              reinterpret_cast<win::LPARAM>(entry));
+                            entries.emplace_back(entry);
+                          }
+                        })},
+                        {press(win::VK_ESCAPE)}}));
+  ide::OPTIONS(ide::cmd::index);
+  EXPECT_EQ(entries, keys);
+  EXPECT_EQ(entries.front(), "Contents");
 }
 
 }  // namespace
