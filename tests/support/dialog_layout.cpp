@@ -11,13 +11,7 @@ namespace testsupport {
 
 namespace {
 
-struct Control {
-  win::HWND window = nullptr;
-  std::string kind;     // its window class
-  std::string caption;  // its text as shown (mnemonic marks taken out)
-  win::DWORD style = 0;
-  win::RECT rect{};  // in the dialog's client pixels
-};
+using Control = ShownControl;
 
 // The room a caption has inside its control: a check box's text stands
 // right of its box, a button's inside its frame.
@@ -33,7 +27,9 @@ std::string shown(const std::string& text) {
   return s;
 }
 
-std::vector<Control> controls(win::HWND dialog) {
+}  // namespace
+
+std::vector<ShownControl> shown_controls(win::HWND dialog) {
   std::vector<Control> out;
   for (win::HWND h = win::GetWindow(dialog, win::GW_CHILD); h != nullptr;
        h = win::GetWindow(h, win::GW_HWNDNEXT)) {
@@ -61,6 +57,10 @@ std::vector<Control> controls(win::HWND dialog) {
   });
   return out;
 }
+
+namespace {
+
+std::vector<Control> controls(win::HWND dialog) { return shown_controls(dialog); }
 
 bool isbutton(const Control& c) { return c.kind == "Button"; }
 bool isgroup(const Control& c) {

@@ -10,6 +10,20 @@
 
 namespace testsupport {
 
+// A visible control of a dialog: its window class, its caption as shown
+// (mnemonic marks taken out), its style and its place in the dialog's
+// client pixels.
+struct ShownControl {
+  win::HWND window = nullptr;
+  std::string kind;
+  std::string caption;
+  win::DWORD style = 0;
+  win::RECT rect{};
+};
+// The dialog's visible controls in reading order (by rows, then from the
+// left).
+std::vector<ShownControl> shown_controls(win::HWND dialog);
+
 // The captions of the dialog's visible controls, one per line, in their
 // order.
 std::string dialog_texts(win::HWND dialog);

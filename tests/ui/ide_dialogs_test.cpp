@@ -16,6 +16,7 @@
 #include "platform/win_message_box.h"
 #include "platform/win_message_keys.h"
 #include "platform/win_window.h"
+#include "support/dialog_layout.h"
 #include "toolkit/loops.h"
 #include "ui/win.h"
 
@@ -104,25 +105,51 @@ TEST_F(IdeDialogs, ThePrintDialogShowsTheWindowsAndTheFontOnItsButton) {
   EXPECT_EQ(words[1], 2);
 }
 
-std::string built;
-
-TEST_F(IdeDialogs, TheMemoryDialogShowsItsFigures) {
-  std::array<std::int16_t, 6> percent{12, 34, 56, 7, 8, 9};
-  std::array<std::int32_t, 21> words{};
-  for (std::size_t i = 0; i < words.size(); ++i) words[i] = static_cast<std::int32_t>(100 + i);
-  core::HelpValues v;
-  v.halves = percent;
-  v.words = words;
-  answer(keys({{dlgtest::probe([](win::HWND d) { snapshot(d, "systemdata"); })}, {click(2)}}));
-  ui::winbuilt = [](const exec::wdwrec& w) { built = ui::windowtext(w, "systemdata"); };
-  int answer = 0;
-  core::HELP("systemdata", answer, v);
-  ui::winbuilt = nullptr;
-  // Words 4, 1 and 3; 8 and 5; 21 and 18.
-  EXPECT_NE(built.find("103 of 100 used, 102 free"), std::string::npos) << built;
-  EXPECT_NE(built.find("107 of 104 used"), std::string::npos) << built;
-  EXPECT_NE(built.find("120 of 117 used"), std::string::npos) << built;
-  EXPECT_NE(built.find("12"), std::string::npos) << built;
+// Help > Memory after a run: each store's size, use and free room in
+// columns under their headings, use and free adding up to the size, and
+// the share of use in per cent.
+TEST_F(IdeDialogs, TheMemoryDialogShowsSizeUseAndFreeRoomInColumns) {
+  std::string err;
+  runcaught("CHARACTER S*12\r\nDIMENSION A(30)\r\nS = 'hello'\r\nEND\r\n", err);
+  const ide::MemoryFigures m = ide::memoryfigures();
+  std::vector<testsupport::ShownControl> shown;
+  std::string faults;
+  answer(keys({{dlgtest::probe([&](win::HWND d) {
+                 snapshot(d, "systemdata");
+                 shown = testsupport::shown_controls(d);
+                 faults = testsupport::layout_faults(d);
+               })},
+               {press(win::VK_ESCAPE)}}));
+  ide::OPTIONS(10404);
+  EXPECT_EQ(faults, "");
+  // The rows of the table: the heading, then a row per store.
+  std::vector<std::vector<testsupport::ShownControl>> rows;
+  for (const testsupport::ShownControl& c : shown) {
+    if (rows.empty() || rows.back().front().rect.top != c.rect.top) rows.emplace_back();
+    rows.back().push_back(c);
+  }
+  const auto heading = std::find_if(rows.begin(), rows.end(), [](const auto& r) {
+    return r.size() == 5 && r[1].caption == "Size";
+  });
+  ASSERT_NE(heading, rows.end()) << testsupport::dialog_texts(shown.front().window);
+  const std::size_t sizeword[6] = {0, 4, 8, 10, 15, 17};
+  const std::size_t usedword[6] = {3, 7, 9, 14, 16, 20};
+  for (std::size_t k = 0; k < 6; ++k) {
+    SCOPED_TRACE(k);
+    ASSERT_LT(heading + 1 + static_cast<std::ptrdiff_t>(k), rows.end());
+    const auto& row = *(heading + 1 + static_cast<std::ptrdiff_t>(k));
+    ASSERT_EQ(row.size(), 5u);
+    for (std::size_t col = 1; col < 5; ++col)
+      EXPECT_EQ(row[col].rect.left, (*heading)[col].rect.left) << row[col].caption;
+    const int size = std::stoi(row[1].caption), used = std::stoi(row[2].caption),
+              free = std::stoi(row[3].caption);
+    EXPECT_EQ(size, m.words[sizeword[k]]);
+    EXPECT_EQ(used, m.words[usedword[k]]);
+    EXPECT_EQ(used + free, size);
+    EXPECT_EQ(std::stoi(row[4].caption), static_cast<int>(used * 100.0 / size));
+  }
+  // The cells in use: the symbols' and the array's 30 at least.
+  EXPECT_GE(std::stoi((*(heading + 1))[2].caption), core::nsym + 30);
 }
 
 }  // namespace
