@@ -91,15 +91,22 @@ TEST_F(IdeDialogs, ThePrintDialogShowsTheWindowsAndTheFontOnItsButton) {
   v.text = label;
   v.characters = list;
   v.count = static_cast<int>(list.size());
-  std::string button;
-  answer(keys({{dlgtest::probe([&button](win::HWND d) {
+  std::string button, faults;
+  std::vector<int> checkboxes;
+  answer(keys({{dlgtest::probe([&](win::HWND d) {
                  button = dlgtest::shown(d, 10001);
                  snapshot(d, "printoptions");
+                 faults = testsupport::layout_faults(d);
+                 checkboxes = testsupport::checkbox_lefts(d);
                })},
                {click(10005)}}));
   int answer = 0;
   core::HELP("printoptions", answer, v);
   EXPECT_EQ(button, label);
+  // The four check boxes stand in one column; nothing overlaps or is cut.
+  ASSERT_EQ(checkboxes.size(), 4u);
+  EXPECT_EQ(checkboxes, std::vector<int>(4, checkboxes.front()));
+  EXPECT_EQ(faults, "");
   EXPECT_EQ(answer, 5);
   // The window preset by its number stays chosen.
   EXPECT_EQ(words[1], 2);

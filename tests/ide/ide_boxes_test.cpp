@@ -1,7 +1,6 @@
-// The Quicky box of the IDE after a run of examples/hello.ost, typed into
-// as a user does: each expression typed is the one evaluated and goes into
-// the history, and a typing slip shows its message in a box of its own
-// size, naming no line of the script.
+// The IDE's boxes after a run of examples/hello.ost, used as a user does:
+// the Quicky box, and the names-and-values report that Help > Memory
+// opens.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -122,6 +121,35 @@ TEST_F(IdeTest, TheQuickyBoxEvaluatesWhatIsTypedAndATypingSlipGetsItsMessage) {
   EXPECT_EQ(slips[1].find("lie on"), std::string::npos) << slips[1];
   EXPECT_EQ(slips[1].find("clipped"), std::string::npos) << slips[1];
   EXPECT_EQ(title, "Quicky - number");
+}
+
+// Help > Memory, "Names and values...": the report's window shows every
+// column of its headings, not "Sub#" with "or:" "or:" below it.
+TEST_F(IdeTest, TheNamesReportShowsEveryColumnOfItsHeadings) {
+  testsupport::TempDir dir;
+  testsupport::write_file(dir.file("hello.ost"),
+                          testsupport::read_file(testsupport::source_dir() / "examples/hello.ost"));
+  std::string title;
+  int columns = 0;
+  run(dir.file("hello.ost"), {[] {
+                                plat::set_message_boxes_as_windows(true);
+                                with(win::VK_MENU, 'R');
+                              },
+                              [] {
+                                with(win::VK_MENU, 'H');
+                                press('M', 'm');
+                              },
+                              [] { with(win::VK_MENU, 'N'); },
+                              [&] {
+                                const win::HWND report = shownbox(title);
+                                win::RECT r{};
+                                win::GetClientRect(report, &r);
+                                const int cell = plot::fontslots(exec::wdwtail->fontslot).cellwidth;
+                                columns = cell > 0 ? static_cast<int>(r.right) / cell : 0;
+                              }});
+  plat::set_message_boxes_as_windows(false);
+  EXPECT_EQ(title, "MEMandNAMES.txt");
+  EXPECT_GE(columns, 92);
 }
 
 }  // namespace
