@@ -319,3 +319,31 @@ TEST_F(ProgramOnADisplay, FilePrintSavesAWindowsPictureAsABitmap) {
 }
 
 }  // namespace
+
+namespace {
+
+// The toolkit's Tools dialog (Ctrl+Shift+R) in the IDE, given the focus
+// as a click would: Escape closes it, at its first opening and at the
+// next.
+TEST_F(ProgramOnADisplay, EscapeClosesTheToolsDialog) {
+  write_file(dir.file("t.ost"), "X = 1\r\nEND\r\n");
+  start("t.ost");
+  {
+    DisplayUser u(display);
+    const Window main = u.window("t.ost");
+    u.focus(main);
+    for (int round = 0; round < 2; ++round) {
+      u.key(main, {XK_Control_L, XK_Shift_L}, XK_r, false);
+      const Window tools = u.window("FenTool - Tools for Fenstra");
+      u.focus(tools);
+      u.key(tools, {}, XK_Escape, false);
+      u.gone(tools, "the Tools dialog to go after Escape");
+      u.focus(main);
+    }
+    u.key(main, {XK_Alt_L}, XK_F4, false);
+    u.gone(main, "the main window to go after Alt+F4");
+  }
+  EXPECT_EQ(finish(), 0) << err;
+}
+
+}  // namespace
