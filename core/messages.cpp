@@ -118,7 +118,12 @@ void MESSAGEBOXC1(std::string_view letters, std::string_view characters, int cou
   MESSAGEBOX(letters, characters.substr(0, n), answer);
 }
 
-void MSGBOXFROMHELP(std::string_view key, std::string_view detail, int& answer) {
+namespace {
+
+// Finds the key's section (in the file of the help reader's unit, else in
+// the help data file); its first body line, trimmed, into `message`. False
+// when the key is missing.
+bool firstbodyline(std::string_view key, std::string& message) {
   int found = 0;
   int last = 0;
   int len = 0;
@@ -131,21 +136,37 @@ void MSGBOXFROMHELP(std::string_view key, std::string_view detail, int& answer) 
     helpkey.set(key);
     GETMENUDATA(menuunit, found, last, len, width, head);
   }
+  if (found == 0) return false;
+  plat::FixedText<256> line;
+  int entry = helpentry;
+  int pos = 1;
+  if (GETMENULINE(std::span<char>(line.data(), line.size()), entry, pos) == 0)
+    message = std::string(line.trimmed());
+  return true;
+}
 
+std::string withoutleadingblanks(std::string s) {
+  s.erase(0, std::min(s.find_first_not_of(' '), s.size()));
+  return s;
+}
+
+}  // namespace
+
+std::string HELPLINE(std::string_view key) {
+  std::string message;
+  return firstbodyline(key, message) ? withoutleadingblanks(message) : std::string(key);
+}
+
+void MSGBOXFROMHELP(std::string_view key, std::string_view detail, int& answer) {
   std::string title;
   std::string message;
   std::string letters;
-  if (found == 0) {
+  if (!firstbodyline(key, message)) {
     title = std::string(key);
     message = " |cannot be found";
     letters = "!";
   } else {
     title = std::string(detail);
-    plat::FixedText<256> line;
-    int entry = helpentry;
-    int pos = 1;
-    if (GETMENULINE(std::span<char>(line.data(), line.size()), entry, pos) == 0)
-      message = std::string(line.trimmed());
     const std::string_view h = helpline.trimmed();
     const std::size_t blank = h.find(' ');
     if (blank != std::string_view::npos) letters = std::string(h.substr(blank + 1));

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace core {
@@ -37,6 +38,9 @@ void MESSAGEBOXC1(std::string_view letters, std::string_view characters, int cou
 // letters stand on its head line; the detail becomes the title. A key that
 // is missing shows the key as title and "cannot be found".
 void MSGBOXFROMHELP(std::string_view key, std::string_view detail, int& answer);
+// The first body line of the key's section, trimmed (the key itself when
+// the help data holds no such section).
+std::string HELPLINE(std::string_view key);
 
 // The values a message window shows and binds, each optional (an empty span
 // is absent): 8-, 16- and 32-bit integers, 32- and 64-bit reals, a text and

@@ -44,7 +44,7 @@ std::string_view trans2text(std::int32_t number) {
     case trans2missingparen:
       return "( missing";
     case trans2assigninbracket:
-      return "rightKlA";
+      return trans2bracketkey;
     case trans2unknown:
       return " unknown token = ";
     case trans2leftside:

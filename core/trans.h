@@ -31,11 +31,18 @@ inline constexpr std::int32_t trans2stack = 1013;
 inline constexpr std::int32_t trans2full = 1014;
 inline std::int32_t trans2error = 0;
 
-// Message keys.
+// Message keys: a failure in a line of the script, and in a text that is
+// no line of it (the Quicky box's expression).
 inline constexpr std::string_view trans2key = MSGKEY("xeq2Trans");
+inline constexpr std::string_view trans2textkey = MSGKEY("xeq2TransText");
+// The key whose text stands for failure 1004.
+inline constexpr std::string_view trans2bracketkey = MSGKEY("rightKlA");
+// Set while the text translated is no line of the script.
+inline bool freetext = false;
 inline constexpr std::string_view toomanyoptionskey = MSGKEY("toomanyoptions");
 
-// The text of a failure number of the expression translator ("" for none).
+// The text of a failure number of the expression translator ("" for none);
+// failure 1004's is the key of its text in the help data.
 std::string_view trans2text(std::int32_t number);
 
 // Translates the statement whose source line is text (for messages).

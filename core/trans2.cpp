@@ -556,10 +556,15 @@ struct Trans2 {
   void report(const Failed& f) {
     trans2error = f.number;
     xeqstop = f.number;
-    const std::string_view msg = trans2text(f.number);
+    const std::string msg = f.number == trans2assigninbracket ? HELPLINE(trans2bracketkey)
+                                                              : std::string(trans2text(f.number));
     failedline.set(msg);
     const std::int32_t k = std::clamp<std::int32_t>(i, 1, std::max<std::int32_t>(n, 1));
-    const std::int32_t col = k <= ntok ? std::max<std::int32_t>(tokbeg(k), 1) : 1;
+    // A failure at the statement's end points just past its last character,
+    // however far the blanks of a padded text put the end word.
+    const std::size_t used = text.find_last_not_of(" \r\n");
+    const auto after = static_cast<std::int32_t>(used == std::string_view::npos ? 0 : used + 1) + 1;
+    const std::int32_t col = k <= ntok ? std::clamp<std::int32_t>(tokbeg(k), 1, after) : 1;
     std::string line(static_cast<std::size_t>(col - 1), '-');
     line += '^';
     line += msg;
@@ -585,7 +590,7 @@ struct Trans2 {
       v.characters = src;
       v.count = static_cast<int>(src.size());
       int answer = 0;
-      HELP(trans2key, answer, v);
+      HELP(freetext ? trans2textkey : trans2key, answer, v);
     }
     compnote.set(std::string_view(line).substr(0, 64));
     ntrans = 2;

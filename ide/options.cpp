@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "core/editbuffer.h"
@@ -192,11 +193,15 @@ MemoryFigures memoryfigures() {
   const std::int32_t logend = core::c1redolimit > 0 ? core::c1redolimit : core::c1logtop;
   w[19] = logend > 0 ? core::nc1edit - logend : 0;
   w[20] = w[18] + w[19];
-  const auto percent = [](std::int32_t used, std::int32_t size) {
-    return static_cast<std::int16_t>(size > 0 ? static_cast<int>(used * 100.0 / size) : 0);
-  };
-  m.percent = {percent(w[3], w[0]),   percent(w[7], w[4]),   percent(w[9], w[8]),
-               percent(w[14], w[10]), percent(w[16], w[15]), percent(w[20], w[17])};
+  // Each store's size and use, in the order of the percentages.
+  constexpr std::array<std::pair<std::size_t, std::size_t>, memorystores> stores{
+      {{0, 3}, {4, 7}, {8, 9}, {10, 14}, {15, 16}, {17, 20}}};
+  for (std::size_t k = 0; k < stores.size(); ++k) {
+    const auto [size, used] = stores[k];
+    w[memorywords + k] = std::max(w[size] - w[used], 0);
+    m.percent[k] =
+        static_cast<std::int16_t>(w[size] > 0 ? static_cast<int>(w[used] * 100.0 / w[size]) : 0);
+  }
   return m;
 }
 

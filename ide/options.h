@@ -17,9 +17,13 @@ namespace ide {
 void OPTIONS(std::int32_t command);
 
 // The store figures of the "systemdata" dialog, in the dialog's order:
-// 21 words and six percentages (z, c1namen, xeqbuf, adrs, name, c1edit).
+// 21 words, then the free room of each store (its size less its use, so
+// that used and free add up to the size), and six percentages of use (z,
+// c1namen, xeqbuf, adrs, name, c1edit).
+inline constexpr std::size_t memorystores = 6;
+inline constexpr std::size_t memorywords = 21;
 struct MemoryFigures {
-  std::array<std::int32_t, 21> words{};
+  std::array<std::int32_t, memorywords + memorystores> words{};
   std::array<std::int16_t, 6> percent{};
 };
 MemoryFigures memoryfigures();

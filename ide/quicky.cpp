@@ -12,6 +12,7 @@
 #include "core/runwords.h"
 #include "core/stores.h"
 #include "core/symbols.h"
+#include "core/trans.h"
 #include "exec/settingrefs.h"
 #include "ide/fedhlp.h"
 #include "ide/idewords.h"
@@ -52,7 +53,16 @@ std::string_view evaluate(std::string_view key) {
   core::xeqstop = core::stops::xeq;
   core::xeqspan = {0, 0};
   std::string line(exec::dlgtext.view());
+  // A command posted while the box was shown (its own close posts one)
+  // waits until the expression has run: the executor would serve it in
+  // place of the statement and run nothing.
+  const std::int32_t pending = core::idecmd;
+  core::idecmd = -1;
+  // The expression is no line of the script: its messages name none.
+  core::freetext = true;
   core::KOMPIL(std::span<char>(line.data(), line.size()));
+  core::freetext = false;
+  if (core::idecmd <= 0) core::idecmd = pending;
   if (core::stopword() > 0) return key;
   const std::int32_t at = core::xeqstackptr + 1;
   const std::int32_t top = core::adrs.valid(at) ? core::adrs(at) : 0;
@@ -84,12 +94,15 @@ std::string quickypath() {
 bool writequickies(std::string_view expression, bool onlythis) {
   const std::string path = quickypath();
   plat::Replacement copy(path, {.sync = false});
-  bool ok = copy.write(record(expression) + "\r\n");
+  const std::string first = record(expression);
+  bool ok = copy.write(first + "\r\n");
   if (ok && !onlythis) {
     std::ifstream old(plat::system_path(path), std::ios::binary);
     std::string line;
-    while (ok && std::getline(old, line)) {
+    // The same expression evaluated again stays one entry.
+    for (bool newest = true; ok && std::getline(old, line); newest = false) {
       if (!line.empty() && line.back() == '\r') line.pop_back();
+      if (newest && record(line) == first) continue;
       ok = copy.write(record(line) + "\r\n");
     }
     // A read that stopped before the end keeps the old history.
@@ -126,13 +139,12 @@ void QUICKY() {
     if (exec::dlgtext.trimmed().empty()) continue;
     resulttext.set(exec::dlgtext.view());
     key = evaluate(key);
-    if (answer == onlythisone || quickywords[historyflag] == 0) {
-      if (writequickies(exec::dlgtext.view(), answer == onlythisone)) {
-        quickywords[historyflag] = 1;
-      } else {
-        int ignored = 0;
-        core::MSGBOXFROMHELP("rdwrErK", quickyfile.trimmed(), ignored);
-      }
+    // Every expression evaluated goes into the history, newest first.
+    if (writequickies(exec::dlgtext.view(), answer == onlythisone)) {
+      quickywords[historyflag] = 1;
+    } else {
+      int ignored = 0;
+      core::MSGBOXFROMHELP("rdwrErK", quickyfile.trimmed(), ignored);
     }
     exec::dlgtext.set(resulttext.view());
   }

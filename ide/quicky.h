@@ -32,7 +32,8 @@ void QUICKY();
 std::string quickypath();
 
 // Writes the history: the expression (256 characters) first, then, unless
-// only it is to stay, the old records. The file is replaced only when every
+// only it is to stay, the old records (but the newest when it is the same
+// expression, evaluated again). The file is replaced only when every
 // record was read and written and the new file closed; otherwise the old
 // history stays whole. False when it was not replaced.
 bool writequickies(std::string_view expression, bool onlythis);

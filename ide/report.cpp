@@ -1,5 +1,6 @@
 #include "ide/report.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstring>
@@ -120,17 +121,20 @@ bool room(std::int32_t cells, std::int32_t chars) {
          core::c1tmptop + chars < core::c1limit;
 }
 
-// The WINDOW statement that shows the report: a handle cell, Width 42,
-// Height 0.8 and the file as title, in the text windows' font slot, which
-// SETFONT sets first (no FONt option: without a face it would ask the user
-// for one).
+// The WINDOW statement that shows the report: a handle cell, a width of
+// the longest heading (all of every column is seen, not "Sub#" with "or:"
+// below it), Height 0.8 and the file as title, in the text windows' font
+// slot, which SETFONT sets first (no FONt option: without a face it would
+// ask the user for one).
 void showwindow() {
   constexpr std::string_view titled = "MEMandNAMES.txt,";
   if (!room(4, static_cast<std::int32_t>(titled.size()))) return;
   using core::OptStmt;
   for (std::int32_t i = 0; i < exec::noptslots; ++i) exec::optval(i) = 0;
   const std::int32_t first = core::nsym + 1;
-  const double values[3] = {0.0, 42.0, 0.8};
+  std::size_t widest = 0;
+  for (std::string_view h : headings) widest = std::max(widest, h.size());
+  const double values[3] = {0.0, static_cast<double>(widest + 1), 0.8};
   for (std::int32_t i = 0; i < 4; ++i) {
     core::name(first + i) = {};
     core::name(first + i).type = i < 3 ? tempnumber : templiteral;

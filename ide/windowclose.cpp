@@ -217,6 +217,9 @@ int DLGCALLBACK(win::HWND& window, win::UINT& message, win::WPARAM& wparam, win:
     return 0;
   }
   if (held(vkEscape)) {
+    // A dialog that is none of the IDE's windows (the toolkit's Tools
+    // dialog) takes Escape as any dialog does: it closes.
+    if (exec::windowrecord(window) == nullptr) return 0;
     if (ui::editguard.window != nullptr) {
       if (message == win::WM_COMMAND) {
         ui::editguard.control = -std::abs(ui::editguard.control);

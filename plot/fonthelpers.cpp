@@ -207,7 +207,7 @@ std::int32_t SETFONTPTROULBOITST(std::int32_t slot, std::int32_t font, std::int3
   return s;
 }
 
-std::int32_t GETTEXTWIDTH(std::string_view text) {
+std::int32_t GETTEXTPIXELS(std::string_view text) {
   const std::int32_t slot = fontslots.valid(ifontslot) ? ifontslot : 1;
   const FontSlot& f = fontslots(slot);
   const std::string_view t = text.substr(0, static_cast<std::size_t>(core::C1LEN_TRIM(text)));
@@ -234,8 +234,13 @@ std::int32_t GETTEXTWIDTH(std::string_view text) {
     win::ReleaseDC(nullptr, dc);
     extent[0] = size.cx;
   }
-  const std::int32_t cw = f.cellwidth > 0 ? f.cellwidth : 8;
-  return (extent[0] + cw - 1) / cw;
+  return extent[0];
+}
+
+std::int32_t GETTEXTWIDTH(std::string_view text) {
+  const std::int32_t slot = fontslots.valid(ifontslot) ? ifontslot : 1;
+  const std::int32_t cw = fontslots(slot).cellwidth > 0 ? fontslots(slot).cellwidth : 8;
+  return (GETTEXTPIXELS(text) + cw - 1) / cw;
 }
 
 }  // namespace plot

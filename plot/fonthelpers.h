@@ -34,8 +34,9 @@ std::int32_t SETFONTPTROULBOITST(std::int32_t slot, std::int32_t font, std::int3
                                  std::int32_t italic, std::int32_t style);
 
 // The width of the trimmed text in the font of slot `ifontslot`, in
-// character cells of that slot (rounded up).
+// character cells of that slot (rounded up), and in pixels.
 std::int32_t GETTEXTWIDTH(std::string_view text);
+std::int32_t GETTEXTPIXELS(std::string_view text);
 
 // A size read three ways: below 0 a count of pixels (the absolute value,
 // rounded); 0 to 0.9999999 a fraction of `full` (truncated); above a count

@@ -129,7 +129,7 @@ struct Builder {
   std::int32_t memy = 0;
   std::int32_t widthpixels = 0;  // the last Width and Height in pixels
   std::int32_t heightpixels = 0;
-  std::int32_t widestentry = 0;  // of the last list, in character cells
+  std::int32_t widestentry = 0;  // of the last list, in dialog units
   std::int32_t listrows = 0;
   // Dialog-wide words.
   plat::FixedText<256> title{"..."};

@@ -182,12 +182,15 @@ void commonending(bool dlgcall, std::int32_t width, bool image) {
   toolkit::dialog_t* it = item();
   Builder& b = builder;
   if (staged.keyword == dk("Text")) {
+    // A text in character columns takes four units a character, or what
+    // its letters take when that is more (capitals are wider than the
+    // average letter): it is never cut.
     if (!staged.aligned)
       width = b.defwidth;
     else if (staged.labeloffset <= 0)
       // Four units a character, or as wide as the font draws the text
       // when that is wider: no label is clipped.
-      width = std::max({0, 4 * staged.length - (dlgcall ? 1 : 0),
+      width = std::max({width, 4 * staged.length - (dlgcall ? 1 : 0),
                         textunits(staged.text.view().substr(
                             0, static_cast<std::size_t>(std::clamp(staged.length, 0, 256))))});
   } else if (width <= 0) {

@@ -146,7 +146,7 @@ void MODIFYITEMLIST(std::int32_t& status, bool dlgcall) {
   std::int32_t widest = 0;
   for (std::size_t i = 0; i < entries.size(); ++i) {
     c->ctllist[i].set(entries[i]);
-    widest = std::max(widest, plot::GETTEXTWIDTH(entries[i]));
+    widest = std::max(widest, build::textunits(entries[i]));
   }
   builder.widestentry = widest;
   const bool combo = staged.keyword == dk("ComBobox");
@@ -175,7 +175,7 @@ void MODIFYITEMLIST(std::int32_t& status, bool dlgcall) {
   // A combo box leaves room for its arrow beside the widest entry.
   const std::int32_t arrow =
       combo ? 4 * std::max(exec::sysmetrics(exec::metric::vscrollwidth), 0) / std::max(m.cw, 1) : 0;
-  const std::int32_t width = std::max(widest * 4, 4) + arrow;
+  const std::int32_t width = std::max(widest, 4) + arrow;
   a.width = width;
   a.height = rows * 8 + 16;
   a.list = &list;

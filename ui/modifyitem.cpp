@@ -588,8 +588,7 @@ void MODIFYITEM(std::int32_t& status, bool dlgcall) {
     b.y = y;
   } else if (kw == dk("Width")) {
     if (!needitem() || staged.tableformat > 0) return;
-    const std::int32_t listwidth =
-        c != nullptr && (c->ctlkind & ck::list) != 0 ? 4 * b.widestentry : 0;
+    const std::int32_t listwidth = c != nullptr && (c->ctlkind & ck::list) != 0 ? b.widestentry : 0;
     const std::int32_t w =
         std::min(build::sizewidth(staged.value, staged.aligned, listwidth), build::measures().sw);
     b.widthpixels = rounded(staged.value * build::mainslotcellwidth());

@@ -451,7 +451,12 @@ void stage(const Item& it, std::int32_t kw) {
   staged.jump = it.jump;
   if (it.kind == ck::numeric && it.where.bound()) staged.symbol = it.where.sym;
   if (kw == dk("ListBox") || kw == dk("ComBobox")) {
-    staged.listtext = it.text;
+    // A list's text from a reference is taken whole: its entries may run
+    // far past the 256 characters of a value text.
+    const std::span<char> whole =
+        it.reference && it.where.bound() ? charsof(it.where, it.length) : std::span<char>();
+    staged.listtext =
+        whole.size() > it.text.size() ? std::string(whole.data(), whole.size()) : it.text;
     if (it.reference) staged.bind = {};
   }
 }

@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "support/display_user.h"
 #include "support/test_support.h"
@@ -50,7 +51,9 @@ class ProgramOnADisplay : public ::testing::Test {
 
   // Starts the program on the script in the test's folder; the leak
   // checker of the sanitised build looks at what is left at its end.
-  void start(const std::string& script) {
+  void start(const std::string& script) { start(std::vector<std::string>{script}); }
+  // ... with these arguments.
+  void start(const std::vector<std::string>& args) {
     const std::string errfile = logs.file("err");
     // A test that gives up says what the program wrote and whether it ended.
     DisplayUser::abandon_note = [this, errfile] {
@@ -71,7 +74,10 @@ class ProgramOnADisplay : public ::testing::Test {
       setenv("ASAN_OPTIONS", asan.c_str(), 1);
       alarm(kRunLimit);
       dup2(open(errfile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
-      execl(OSTREL_BINARY, OSTREL_BINARY, script.c_str(), static_cast<char*>(nullptr));
+      std::vector<char*> argv{const_cast<char*>(OSTREL_BINARY)};
+      for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+      argv.push_back(nullptr);
+      execv(OSTREL_BINARY, argv.data());
       _exit(127);
     }
   }
@@ -353,6 +359,66 @@ TEST_F(ProgramOnADisplay, ClosingOneOfThreeModelessDialogsLeavesTheOthersWhole) 
   }
   EXPECT_EQ(finish(), 0) << err;
   EXPECT_EQ(err.find("AddressSanitizer"), std::string::npos) << err;
+}
+
+}  // namespace
+
+namespace {
+
+// The toolkit's Tools dialog (Ctrl+Shift+R) in the IDE, given the focus
+// as a click would: Escape closes it, at its first opening and at the
+// next.
+TEST_F(ProgramOnADisplay, EscapeClosesTheToolsDialog) {
+  write_file(dir.file("t.ost"), "X = 1\r\nEND\r\n");
+  start("t.ost");
+  {
+    DisplayUser u(display);
+    const Window main = u.window("t.ost");
+    u.focus(main);
+    for (int round = 0; round < 2; ++round) {
+      u.key(main, {XK_Control_L, XK_Shift_L}, XK_r, false);
+      const Window tools = u.window("FenTool - Tools for Fenstra");
+      u.focus(tools);
+      u.key(tools, {}, XK_Escape, false);
+      u.gone(tools, "the Tools dialog to go after Escape");
+      u.focus(main);
+    }
+    u.key(main, {XK_Alt_L}, XK_F4, false);
+    u.gone(main, "the main window to go after Alt+F4");
+  }
+  EXPECT_EQ(finish(), 0) << err;
+}
+
+}  // namespace
+
+namespace {
+
+// "ostrel HELP=<script> RUN=": the IDE on that one script runs it once: its
+// file is written once, its window stands once, no compile's progress
+// window stays; closing the script ends the program.
+TEST_F(ProgramOnADisplay, HelpWithRunRunsTheScriptOnce) {
+  write_file(dir.file("o.ost"),
+             "CHARACTER F*8\r\nF = 'o.txt'\r\nOPEN(FIle=F, APpend)\r\n"
+             "WRITE(FIle=F, CLoSe=1) 'ran'\r\n"
+             "WINDOW(WINdowhandle=H, Width=-200, Height=-100, TItle='once')\r\n"
+             "WRITE(WINdowhandle=H) 'here'\r\nEND\r\n");
+  start({"HELP=" + dir.file("o.ost"), "RUN="});
+  std::vector<std::string> titles;
+  {
+    DisplayUser u(display);
+    const Window main =
+        u.window([](const std::string& t) { return t.rfind("o.ost", 0) == 0; }, "the IDE on o.ost");
+    u.window("once");
+    u.focus(main);
+    titles = u.titles();
+    // Closing the script ends the program.
+    u.close(main);
+    u.gone(main, "the main window to go after its close");
+  }
+  EXPECT_EQ(finish(), 0) << err;
+  EXPECT_EQ(read_file(dir.path() / "o.txt"), "ran\r\n");
+  EXPECT_EQ(std::count(titles.begin(), titles.end(), "once"), 1);
+  for (const std::string& t : titles) EXPECT_EQ(t.find("Compiling"), std::string::npos) << t;
 }
 
 }  // namespace

@@ -168,7 +168,7 @@ TEST_F(OptionsTest, TheMemoryDialogGetsTheStoreFiguresAndItsButtonWritesTheRepor
   ASSERT_FALSE(shown.empty());
   ASSERT_EQ(shown[0].key, "systemdata");
   const std::vector<std::int32_t>& w = shown[0].words;
-  ASSERT_EQ(w.size(), 21u);
+  ASSERT_EQ(w.size(), 27u);
   EXPECT_EQ(w[0], core::nz);
   EXPECT_EQ(w[1], core::nsym);
   EXPECT_EQ(w[2], core::nz - core::nztop + 1);
@@ -181,6 +181,10 @@ TEST_F(OptionsTest, TheMemoryDialogGetsTheStoreFiguresAndItsButtonWritesTheRepor
   EXPECT_EQ(w[15], core::nname);
   EXPECT_EQ(w[16], core::nsym);
   EXPECT_EQ(w[20], w[18] + w[19]);
+  // The free room of each store: what its use leaves of its size.
+  EXPECT_EQ(w[21], w[0] - w[3]);
+  EXPECT_EQ(w[23], w[8] - w[9]);
+  EXPECT_EQ(w[26], w[17] - w[20]);
   ASSERT_EQ(shown[0].halves.size(), 6u);
   EXPECT_EQ(shown[0].halves[0], static_cast<int>(w[3] * 100.0 / w[0]));
   EXPECT_EQ(shown[0].halves[2], static_cast<int>(w[9] * 100.0 / w[8]));
@@ -252,7 +256,7 @@ TEST_F(OptionsTest, TheTypeCodesOfTheReport) {
   for (const auto& [type, code] : codes) EXPECT_EQ(ide::reporttype(type), code) << type;
 }
 
-TEST_F(OptionsTest, QuickyKeepsItsHistoryNewestFirstAndOnlyWhenAsked) {
+TEST_F(OptionsTest, QuickyKeepsItsHistoryNewestFirst) {
   compiled("X = 2\r\nEND\r\n");
   // First evaluation: a history of one record.
   typed("X*3", 3);
@@ -264,10 +268,14 @@ TEST_F(OptionsTest, QuickyKeepsItsHistoryNewestFirstAndOnlyWhenAsked) {
   EXPECT_EQ(shown[1].characters, at(std::string(ide::quickyname)));
   EXPECT_DOUBLE_EQ(ide::quickyresult, 6.0);
   EXPECT_EQ(exec::dlgtext.trimmed(), "X*3");
-  // A second evaluation in the same run with another answer: unchanged.
+  // A second evaluation in the same run goes first; the same expression
+  // evaluated again stays one entry.
   typed("X+1  ", 3);
   ide::OPTIONS(ide::cmd::quicky);
-  EXPECT_EQ(history(), record("X*3"));
+  EXPECT_EQ(history(), record("X+1  ") + record("X*3"));
+  typed("X+1  ", 3);
+  ide::OPTIONS(ide::cmd::quicky);
+  EXPECT_EQ(history(), record("X+1  ") + record("X*3"));
   // Answer 1: exactly one record, the current expression with its blanks.
   typed("X+1  ", 1);
   ide::OPTIONS(ide::cmd::quicky);

@@ -113,6 +113,29 @@ std::string DisplayUser::window_class(Window w) {
   return cls;
 }
 
+std::vector<Window> DisplayUser::ours() {
+  std::vector<Window> out;
+  Window root, parent, *kids = nullptr;
+  unsigned n = 0;
+  if (!XQueryTree(dpy_, DefaultRootWindow(dpy_), &root, &parent, &kids, &n)) return out;
+  for (unsigned i = 0; i < n; ++i) {
+    XClassHint hint{};
+    if (!XGetClassHint(dpy_, kids[i], &hint)) continue;
+    const bool program = hint.res_name != nullptr && std::string(hint.res_name) == "ostrel";
+    XFree(hint.res_name);
+    XFree(hint.res_class);
+    if (program && shown(kids[i])) out.push_back(kids[i]);
+  }
+  if (kids != nullptr) XFree(kids);
+  return out;
+}
+
+std::vector<std::string> DisplayUser::titles() {
+  std::vector<std::string> out;
+  for (const Window w : ours()) out.push_back(title(w));
+  return out;
+}
+
 Window DisplayUser::window(const std::function<bool(const std::string&)>& accept,
                            const std::string& what, Window except) {
   Window found = 0;
@@ -121,21 +144,12 @@ Window DisplayUser::window(const std::function<bool(const std::string&)>& accept
       dpy_,
       [&] {
         seen.clear();
-        Window root, parent, *kids = nullptr;
-        unsigned n = 0;
-        if (!XQueryTree(dpy_, DefaultRootWindow(dpy_), &root, &parent, &kids, &n)) return false;
-        for (unsigned i = 0; i < n && found == 0; ++i) {
-          XClassHint hint{};
-          if (!XGetClassHint(dpy_, kids[i], &hint)) continue;
-          const bool ours = hint.res_name != nullptr && std::string(hint.res_name) == "ostrel";
-          XFree(hint.res_name);
-          XFree(hint.res_class);
-          if (!ours || kids[i] == except || !shown(kids[i])) continue;
-          const std::string t = title(kids[i]);
+        for (const Window w : ours()) {
+          if (w == except || found != 0) continue;
+          const std::string t = title(w);
           seen += " \"" + t + "\"";
-          if (accept(t)) found = kids[i];
+          if (accept(t)) found = w;
         }
-        if (kids != nullptr) XFree(kids);
         return found != 0;
       },
       [&] {

@@ -14,6 +14,7 @@
 #include <functional>
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 namespace testsupport {
 
@@ -39,6 +40,8 @@ class DisplayUser {
   Window window(const std::string& title);
   // The window's title (its UTF-8 name), empty when it has none or is gone.
   std::string title(Window w);
+  // The titles of the program's shown top-level windows, as they are now.
+  std::vector<std::string> titles();
   // The window's WM_CLASS class.
   std::string window_class(Window w);
 
@@ -68,6 +71,8 @@ class DisplayUser {
 
  private:
   bool shown(Window w);
+  // The program's shown top-level windows.
+  std::vector<Window> ours();
   // The window's input-idle values {keys taken, last ping, waits for the
   // user}; all -1 when not set.
   void idle(Window w, long (&values)[3]);

@@ -11,9 +11,12 @@
 #include "exec/builtins.h"
 #include "exec/settingrefs.h"
 #include "exec/windowless.h"
+#include "ide/menutool.h"
+#include "ide/options.h"
 #include "platform/win_message_box.h"
 #include "platform/win_message_keys.h"
 #include "platform/win_window.h"
+#include "support/dialog_layout.h"
 #include "toolkit/loops.h"
 #include "ui/win.h"
 
@@ -88,39 +91,72 @@ TEST_F(IdeDialogs, ThePrintDialogShowsTheWindowsAndTheFontOnItsButton) {
   v.text = label;
   v.characters = list;
   v.count = static_cast<int>(list.size());
-  std::string button;
-  answer(keys({{dlgtest::probe([&button](win::HWND d) {
+  std::string button, faults;
+  std::vector<int> checkboxes;
+  answer(keys({{dlgtest::probe([&](win::HWND d) {
                  button = dlgtest::shown(d, 10001);
                  snapshot(d, "printoptions");
+                 faults = testsupport::layout_faults(d);
+                 checkboxes = testsupport::checkbox_lefts(d);
                })},
                {click(10005)}}));
   int answer = 0;
   core::HELP("printoptions", answer, v);
   EXPECT_EQ(button, label);
+  // The four check boxes stand in one column; nothing overlaps or is cut.
+  ASSERT_EQ(checkboxes.size(), 4u);
+  EXPECT_EQ(checkboxes, std::vector<int>(4, checkboxes.front()));
+  EXPECT_EQ(faults, "");
   EXPECT_EQ(answer, 5);
   // The window preset by its number stays chosen.
   EXPECT_EQ(words[1], 2);
 }
 
-std::string built;
-
-TEST_F(IdeDialogs, TheMemoryDialogShowsItsFigures) {
-  std::array<std::int16_t, 6> percent{12, 34, 56, 7, 8, 9};
-  std::array<std::int32_t, 21> words{};
-  for (std::size_t i = 0; i < words.size(); ++i) words[i] = static_cast<std::int32_t>(100 + i);
-  core::HelpValues v;
-  v.halves = percent;
-  v.words = words;
-  answer(keys({{dlgtest::probe([](win::HWND d) { snapshot(d, "systemdata"); })}, {click(2)}}));
-  ui::winbuilt = [](const exec::wdwrec& w) { built = ui::windowtext(w, "systemdata"); };
-  int answer = 0;
-  core::HELP("systemdata", answer, v);
-  ui::winbuilt = nullptr;
-  // Words 4, 1 and 3; 8 and 5; 21 and 18.
-  EXPECT_NE(built.find("103 of 100 used, 102 free"), std::string::npos) << built;
-  EXPECT_NE(built.find("107 of 104 used"), std::string::npos) << built;
-  EXPECT_NE(built.find("120 of 117 used"), std::string::npos) << built;
-  EXPECT_NE(built.find("12"), std::string::npos) << built;
+// Help > Memory after a run: each store's size, use and free room in
+// columns under their headings, use and free adding up to the size, and
+// the share of use in per cent.
+TEST_F(IdeDialogs, TheMemoryDialogShowsSizeUseAndFreeRoomInColumns) {
+  std::string err;
+  runcaught("CHARACTER S*12\r\nDIMENSION A(30)\r\nS = 'hello'\r\nEND\r\n", err);
+  const ide::MemoryFigures m = ide::memoryfigures();
+  std::vector<testsupport::ShownControl> shown;
+  std::string faults;
+  answer(keys({{dlgtest::probe([&](win::HWND d) {
+                 snapshot(d, "systemdata");
+                 shown = testsupport::shown_controls(d);
+                 faults = testsupport::layout_faults(d);
+               })},
+               {press(win::VK_ESCAPE)}}));
+  ide::OPTIONS(10404);
+  EXPECT_EQ(faults, "");
+  // The rows of the table: the heading, then a row per store.
+  std::vector<std::vector<testsupport::ShownControl>> rows;
+  for (const testsupport::ShownControl& c : shown) {
+    if (rows.empty() || rows.back().front().rect.top != c.rect.top) rows.emplace_back();
+    rows.back().push_back(c);
+  }
+  const auto heading = std::find_if(rows.begin(), rows.end(), [](const auto& r) {
+    return r.size() == 5 && r[1].caption == "Size";
+  });
+  ASSERT_NE(heading, rows.end()) << testsupport::dialog_texts(shown.front().window);
+  const std::size_t sizeword[6] = {0, 4, 8, 10, 15, 17};
+  const std::size_t usedword[6] = {3, 7, 9, 14, 16, 20};
+  for (std::size_t k = 0; k < 6; ++k) {
+    SCOPED_TRACE(k);
+    ASSERT_LT(heading + 1 + static_cast<std::ptrdiff_t>(k), rows.end());
+    const auto& row = *(heading + 1 + static_cast<std::ptrdiff_t>(k));
+    ASSERT_EQ(row.size(), 5u);
+    for (std::size_t col = 1; col < 5; ++col)
+      EXPECT_EQ(row[col].rect.left, (*heading)[col].rect.left) << row[col].caption;
+    const int size = std::stoi(row[1].caption), used = std::stoi(row[2].caption),
+              free = std::stoi(row[3].caption);
+    EXPECT_EQ(size, m.words[sizeword[k]]);
+    EXPECT_EQ(used, m.words[usedword[k]]);
+    EXPECT_EQ(used + free, size);
+    EXPECT_EQ(std::stoi(row[4].caption), static_cast<int>(used * 100.0 / size));
+  }
+  // The cells in use: the symbols' and the array's 30 at least.
+  EXPECT_GE(std::stoi((*(heading + 1))[2].caption), core::nsym + 30);
 }
 
 }  // namespace
@@ -164,6 +200,36 @@ TEST_F(IdeDialogs, TheQuickyBoxListsTheHistoryAndTakesAChosenEntry) {
   EXPECT_EQ(answer, 3);
   EXPECT_EQ(field, "SIN(2)");
   EXPECT_EQ(exec::dlgtext.trimmed(), "SIN(2)");
+}
+
+}  // namespace
+
+namespace {
+
+// Help > Index lists every key of the index's run of the help data, one
+// entry each, however long the list's text is.
+TEST_F(IdeDialogs, TheHelpIndexListsEveryKeyOfItsRunOnePerEntry) {
+  std::vector<std::string> keys;
+  const std::string list = ide::helpindexlist();
+  for (std::size_t at = 0, bar = 0; (bar = list.find('|', at)) != std::string::npos; at = bar + 1)
+    keys.push_back(list.substr(at, bar - at));
+  ASSERT_GT(keys.size(), 100u);
+  std::vector<std::string> entries;
+  answer(dlgtest::keys({{dlgtest::probe([&entries](win::HWND d) {
+                          snapshot(d, "helpindex");
+                          const win::HWND list = dlgtest::childofclass(d, "ListBox");
+                          const auto n = win::SendMessageA(list, win::LB_GETCOUNT, 0, 0);
+                          for (win::LRESULT i = 0; i < n; ++i) {
+                            char entry[200] = "";
+                            win::SendMessageA(list, win::LB_GETTEXT, static_cast<win::WPARAM>(i),
+                                              reinterpret_cast<win::LPARAM>(entry));
+                            entries.emplace_back(entry);
+                          }
+                        })},
+                        {press(win::VK_ESCAPE)}}));
+  ide::OPTIONS(ide::cmd::index);
+  EXPECT_EQ(entries, keys);
+  EXPECT_EQ(entries.front(), "Contents");
 }
 
 }  // namespace

@@ -1,0 +1,156 @@
+// The IDE's boxes after a run of examples/hello.ost, used as a user does:
+// the Quicky box, and the names-and-values report that Help > Memory
+// opens.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "editor_keys.h"
+#include "exec/windowlist.h"
+#include "ide/quicky.h"
+#include "ide_fixture.h"
+#include "platform/win_message_box.h"
+#include "support/dialog_layout.h"
+#include "support/test_support.h"
+
+namespace idetest {
+namespace {
+
+std::string record(const std::string& text) {
+  return text + std::string(256 - text.size(), ' ') + "\r\n";
+}
+
+// The window the IDE opened last, with its title.
+win::HWND shownbox(std::string& title) {
+  const exec::wdwrec* w = exec::wdwtail;
+  title = w != nullptr && w != exec::wdwhead ? std::string(w->title.trimmed()) : "";
+  return w != nullptr && w != exec::wdwhead ? w->window : nullptr;
+}
+
+// Types the text: each character on a key of its own (the back end keeps
+// one character per key until the keys are taken).
+void typed(const std::string& text) {
+  for (const char c : text) {
+    const auto u = static_cast<unsigned char>(c);
+    int vk = std::isalnum(u) != 0 ? std::toupper(u) : 0;
+    switch (c) {
+      case ' ':
+        vk = win::VK_SPACE;
+        break;
+      case '(':
+        vk = 0xDB;
+        break;
+      case ')':
+        vk = 0xDD;
+        break;
+      case '*':
+        vk = win::VK_MULTIPLY;
+        break;
+      case '+':
+        vk = win::VK_ADD;
+        break;
+      case '=':
+        vk = 0xBB;
+        break;
+      case '_':
+        vk = 0xBD;
+        break;
+      default:
+        break;
+    }
+    press(vk, u);
+  }
+}
+
+// The field's text replaced by the typed one, then Return (Evaluate).
+void evaluate(const std::string& text) {
+  press(win::VK_END);
+  with(win::VK_SHIFT, win::VK_HOME);
+  typed(text);
+  press(win::VK_RETURN);
+}
+
+TEST_F(IdeTest, TheQuickyBoxEvaluatesWhatIsTypedAndATypingSlipGetsItsMessage) {
+  testsupport::TempDir dir;
+  testsupport::write_file(dir.file("hello.ost"),
+                          testsupport::read_file(testsupport::source_dir() / "examples/hello.ost"));
+  std::string title, texts, faults;
+  double first = 0.0, second = 0.0;
+  std::string history;
+  std::vector<std::string> slips;  // title, texts and faults of each message box
+  const auto slipshown = [&] {
+    const win::HWND box = shownbox(title);
+    slips.push_back(title + "\n" + (box != nullptr ? testsupport::dialog_texts(box) : "") +
+                    (box != nullptr ? testsupport::layout_faults(box) : ""));
+    press(win::VK_RETURN);
+  };
+  run(dir.file("hello.ost"),
+      {[] {
+         // The boxes as windows, as on a display.
+         plat::set_message_boxes_as_windows(true);
+         with(win::VK_MENU, 'R');
+       },
+       [] { with(win::VK_MENU, 'Q'); }, [&] { evaluate("VOWELS * 10 + LEN_TRIM(GREETING)"); },
+       [&] {
+         first = ide::quickyresult;
+         evaluate("VOWELS");
+       },
+       [&] {
+         second = ide::quickyresult;
+         history = testsupport::read_file(dir.file(std::string(ide::quickyname)));
+         evaluate("(1 + VOWELS = 99");
+       },
+       slipshown, [&] { evaluate("VOWELS +"); }, slipshown,
+       [&] {
+         shownbox(title);
+         press(win::VK_ESCAPE);
+       }});
+  plat::set_message_boxes_as_windows(false);
+  EXPECT_EQ(first, 54.0);
+  EXPECT_EQ(second, 4.0);
+  EXPECT_EQ(history, record("VOWELS") + record("VOWELS * 10 + LEN_TRIM(GREETING)"));
+  // Each slip: its message's text, no key, no line number; a box laid out
+  // without overlaps or clipped texts.
+  ASSERT_EQ(slips.size(), 2u);
+  EXPECT_EQ(slips[0],
+            "Compile error\nThe expression cannot be translated.\n"
+            "------------^= inside brackets (to compare, write ==)\n(1 + VOWELS = 99\nOK\n");
+  EXPECT_EQ(slips[1].substr(0, slips[1].find("-")),
+            "Compile error\nThe expression cannot be translated.\n");
+  EXPECT_NE(slips[1].find("\n--------^syntax error"), std::string::npos) << slips[1];
+  EXPECT_EQ(slips[1].find("lie on"), std::string::npos) << slips[1];
+  EXPECT_EQ(slips[1].find("clipped"), std::string::npos) << slips[1];
+  EXPECT_EQ(title, "Quicky - number");
+}
+
+// Help > Memory, "Names and values...": the report's window shows every
+// column of its headings, not "Sub#" with "or:" "or:" below it.
+TEST_F(IdeTest, TheNamesReportShowsEveryColumnOfItsHeadings) {
+  testsupport::TempDir dir;
+  testsupport::write_file(dir.file("hello.ost"),
+                          testsupport::read_file(testsupport::source_dir() / "examples/hello.ost"));
+  std::string title;
+  int columns = 0;
+  run(dir.file("hello.ost"), {[] {
+                                plat::set_message_boxes_as_windows(true);
+                                with(win::VK_MENU, 'R');
+                              },
+                              [] {
+                                with(win::VK_MENU, 'H');
+                                press('M', 'm');
+                              },
+                              [] { with(win::VK_MENU, 'N'); },
+                              [&] {
+                                const win::HWND report = shownbox(title);
+                                win::RECT r{};
+                                win::GetClientRect(report, &r);
+                                const int cell = plot::fontslots(exec::wdwtail->fontslot).cellwidth;
+                                columns = cell > 0 ? static_cast<int>(r.right) / cell : 0;
+                              }});
+  plat::set_message_boxes_as_windows(false);
+  EXPECT_EQ(title, "MEMandNAMES.txt");
+  EXPECT_GE(columns, 92);
+}
+
+}  // namespace
+}  // namespace idetest
