@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <new>
 #include <vector>
 
 #include "core/messages.h"
@@ -199,8 +200,14 @@ void SOLVERUN() {
   const auto m = static_cast<std::size_t>(st.m), nd = static_cast<std::size_t>(st.nd);
   std::span<double> work(solvework);
   core::msgkey.blank();
-  FITMIN(work.subspan(0, m * nd), work.subspan(m * nd, m * m), work.subspan(m * nd + m * m, m * m),
-         work.subspan(m * nd + 2 * m * m + m, m), work.subspan(m * nd + 2 * m * m, m));
+  try {
+    FITMIN(work.subspan(0, m * nd), work.subspan(m * nd, m * m),
+           work.subspan(m * nd + m * m, m * m), work.subspan(m * nd + 2 * m * m + m, m),
+           work.subspan(m * nd + 2 * m * m, m));
+  } catch (const std::bad_alloc&) {
+    // The residuals of a pass did not fit into memory beside the work.
+    core::msgkey.set(core::MSGKEY("SolveDATAbig"));
+  }
   core::nomsg = keptnomsg;
   if (core::xeqstop != 0) {
     core::modelstart = 0;

@@ -138,6 +138,33 @@ void report() {
   if (s.erroropt < 0) core::msgkey.blank();
 }
 
+// The integration up to the target time; true when it failed with a key
+// that is still to be reported.
+bool integrate() {
+  OdeState& s = odestate;
+  std::vector<double> y(static_cast<std::size_t>(std::max(s.n, 0)));
+  while (core::xeqstop == 0) {
+    std::span<double> cells = odecells(s.y);
+    if (cells.size() != y.size()) {
+      core::msgkey.set(core::MSGKEY("odeNoY"));
+      break;
+    }
+    std::copy(cells.begin(), cells.end(), y.begin());
+    const int failed = ODEINI(y);
+    oderesult(y);
+    // A callback that stopped the run has had its message shown.
+    if (failed != 0 && core::xeqstop != 0) return false;
+    if (failed != 0 || core::xeqstop != 0 || s.errflag != 0) break;
+    if (s.budget > 0 && (s.target - s.tout) * s.h > 0.0) {
+      s.mode = 3;
+      continue;
+    }
+    core::SETZTOR8(s.tsym, s.tout);
+    return false;
+  }
+  return !core::msgkey.is_blank();
+}
+
 }  // namespace
 
 std::span<double> odecells(const OdeArray& a) {
@@ -213,28 +240,12 @@ void ODE(const exec::OptCall&) {
 }
 
 void ODERUN() {
-  OdeState& s = odestate;
-  std::vector<double> y(static_cast<std::size_t>(std::max(s.n, 0)));
-  while (core::xeqstop == 0) {
-    std::span<double> cells = odecells(s.y);
-    if (cells.size() != y.size()) {
-      core::msgkey.set(core::MSGKEY("odeNoY"));
-      break;
-    }
-    std::copy(cells.begin(), cells.end(), y.begin());
-    const int failed = ODEINI(y);
-    oderesult(y);
-    // A callback that stopped the run has had its message shown.
-    if (failed != 0 && core::xeqstop != 0) return;
-    if (failed != 0 || core::xeqstop != 0 || s.errflag != 0) break;
-    if (s.budget > 0 && (s.target - s.tout) * s.h > 0.0) {
-      s.mode = 3;
-      continue;
-    }
-    core::SETZTOR8(s.tsym, s.tout);
-    return;
-  }
-  if (!core::msgkey.is_blank()) report();
+  // The callback's statements set their own error labels: the statement's
+  // one is put back for the failure after the run.
+  const std::int32_t keptnomsg = core::nomsg;
+  const bool failed = integrate();
+  core::nomsg = keptnomsg;
+  if (failed) report();
 }
 
 void oderesult(std::span<const double> y) {
