@@ -64,6 +64,7 @@ bool strictlyordered(std::span<const double> x) {
 // the first failure, empty when all is well.
 std::string_view restart(OdeState& s) {
   s.t0 = exec::OPTIONTOR8(t0slot);
+  if (std::isnan(s.t0)) return core::MSGKEY("odeTimeNaN");
   s.beta = std::exp(10.0 * std::clamp(exec::OPTIONTOR8(bcfslot), -1.0, 1.0));
   std::array<char, 256> text{};
   text.fill(' ');
@@ -105,6 +106,10 @@ std::string_view restart(OdeState& s) {
     if (s.rate.count > 0 && s.rate.count != s.n) return core::MSGKEY("odeDimR");
     s.ml = s.mu = s.m;
   }
+  // The integrator's work, checked against the largest store as an array
+  // of that size would be.
+  const std::int64_t n = s.n, width = 2 * static_cast<std::int64_t>(s.ml) + s.mu + 1;
+  if (width * n + 10 * n + n / 2 + 2 > core::nzlimit) return core::MSGKEY("odeWorkBig");
   s.itrok = optval(itrokslot);
   core::FPUERROR();
   return {};
@@ -199,6 +204,11 @@ void ODE(const exec::OptCall&) {
     if ((core::NAMTYP(optval(tslot), 0x80) & 0x80) != 0) s.tsym = optval(tslot);
     s.target = exec::OPTIONTOR8(tslot);
   }
+  // A time that is no number would never be reached.
+  if (std::isnan(s.target)) {
+    core::msgkey.set(core::MSGKEY("odeTimeNaN"));
+    return;
+  }
   s.budget = maxbudget;
   if (optval(goslot) == 0) {
     s.mode = 1;
@@ -225,11 +235,11 @@ void ODE(const exec::OptCall&) {
   }
   if (given(dt1slot)) {
     s.dt1 = exec::OPTIONTOR8(dt1slot);
-    if (s.dt1 <= 0.0) s.dt1 = 0.001;
+    if (!(s.dt1 > 0.0)) s.dt1 = 0.001;  // also for a value that is no number
   }
   if (given(tolslot)) {
     s.eps = exec::OPTIONTOR8(tolslot);
-    if (s.eps <= 0.0) s.eps = 1.0E-5;
+    if (!(s.eps > 0.0)) s.eps = 1.0E-5;
   }
   s.tout = s.target;
   s.nxc = std::abs(s.nx);
