@@ -423,10 +423,15 @@ bool gridoption(const std::string& kw) {
 
 std::vector<Huge> hugestatements() {
   return {
-      // A new modeless dialog each time (D is 0).
-      {"DLG", numerickeywords(core::dlgopts), "",
+      // A new modeless dialog each time (D and E are 0), the option after
+      // a text, then after each control that takes a value.
+      {"DLG", numerickeywords(core::dlgopts), "Q = 5\n",
        [](const std::string& o, const std::string& kw) {
-         return "DLG(" + options({"Text='a'", "WINdowhandle=D"}, kw, o) + ")";
+         std::string controls;
+         for (const char* c : {"TrackBar=Q", "UpDown=Q", "ScrollBar=Q", "ProgressBar=Q", "Edit=Q"})
+           controls += std::string(c) + ", " + o + ", ";
+         return "DLG(" + options({"Text='a'", "WINdowhandle=D"}, kw, o) + ")\nDLG(" + controls +
+                "WINdowhandle=E)";
        }},
       // In a window of the script's, in a new one (W is 0) and in the main
       // window.
@@ -478,7 +483,7 @@ std::string hugescript(const Huge& h, const std::string& kw) {
     // The label of SOLVE's model.
     for (std::size_t at; (at = st.find('*')) != std::string::npos;)
       st.replace(at, 1, std::to_string(label + 100));
-    s += std::to_string(label) + " P = 1\nY = 1\nD = 0\nW = 0\n";
+    s += std::to_string(label) + " P = 1\nY = 1\nD = 0\nE = 0\nW = 0\n";
     ++label;
     for (std::size_t begin = 0; begin < st.size();) {
       const std::size_t end = std::min(st.find('\n', begin), st.size());
