@@ -418,12 +418,14 @@ void notbuilt(std::int32_t resumeline) {
 
 // After a statement handed back at `kept`: the statement is done with
 // (nothing of it stays on the operand stack), and the run goes on after it,
-// or stands at it after a failure.
+// or stands at it after a failure. A failure that the statement's error
+// label takes goes on there (the stop-word loop jumps); any other stop ends
+// the run at the statement.
 void resumeafter(std::int32_t kept) {
   xeqstackptr = xeqstackbase;
   if (xeqstop != 0) {
     xeqline = kept;
-    xeqmode &= ~runmode::running;
+    if (stopword() < 1 || nomsg < 1) xeqmode &= ~runmode::running;
   } else {
     xeqline = kept + 1;
   }

@@ -663,6 +663,12 @@ void LEXIK(std::string_view line, std::span<double> values, std::int32_t flags) 
     Step r = Step::next;
     if (tokend(k) < tokbeg(k)) {
       r = fail(MSGKEY("noEmptyString"));
+    } else if (ln.dummies && code != cwd::name && code != cwd::comma && code != cwd::rparen &&
+               code != cwd::end) {
+      // A formal parameter is a plain name: an element, a number or an
+      // expression there would give a call a cell to copy its value back
+      // into.
+      r = fail(MSGKEY("formalNotName"));
     } else if (code < 0) {
       if ((xeqmode & runmode::analysis) == 0) r = operatortoken(ln, code);
     } else if (code == cwd::number || code == cwd::text) {

@@ -59,6 +59,7 @@ struct Walk {
   std::int32_t docount = 0;
   plat::Store1<std::int16_t> dostack = plat::Store1<std::int16_t>(maxdoblocks);
   std::vector<OpenLoop> labelled;    // labelled DOs whose label is still ahead
+  std::vector<OpenLoop> dolabels;    // every labelled DO of the walk
   std::vector<MarkedDo> lastmarked;  // `markeddos` of the last walk, renumbered
 };
 
@@ -201,6 +202,19 @@ void labelleddo(Walk& w) {
   }
   SETI2EQUZ(2, lbl, static_cast<std::int16_t>(w.s));
   w.labelled.push_back({lbl, w.s});
+  w.dolabels.push_back({lbl, w.s});
+}
+
+// A labelled DO whose label stands at no statement of its program unit
+// would have no end to go on at (an empty loop would start over from the
+// top for ever): it is refused.
+void unendeddos(const Walk& w) {
+  for (const OpenLoop& d : w.dolabels) {
+    if (name(d.label).type != labeltype || I2EQUZ(1, d.label) >= 1) continue;
+    markeddos.push_back({d.stmt, d.label});
+    const std::string lbl(symbolname(d.label));
+    blockerror(d.stmt, stmtstart(d.stmt), "DO " + lbl + " without a statement labelled " + lbl);
+  }
 }
 
 // The word CONTINUE after a label ends the statement that carries the
@@ -394,6 +408,7 @@ void INTERNALJUMPS() {
     const std::int32_t open = dostatement(w.dostack(w.ndo));
     if (open >= 1) blockerror(open, stmtstart(open), "DO without its ENDDO");
   }
+  unendeddos(w);
   iresult = nsym + 1;
   nxeqused = w.p;
   lokalsub = lokalscope = keptsub;

@@ -198,6 +198,12 @@ std::int32_t nearesti4(double v) {
   return static_cast<std::int32_t>(r);
 }
 
+std::int32_t nearestwithin(double v, std::int32_t most) {
+  if (std::isnan(v)) return 0;
+  return static_cast<std::int32_t>(
+      std::round(std::clamp(v, -static_cast<double>(most), static_cast<double>(most))));
+}
+
 void R8TOI4(std::int16_t count, std::span<const double> reals, std::span<std::int32_t> out) {
   const std::size_t n =
       std::min({static_cast<std::size_t>(std::max<int>(count, 0)), reals.size(), out.size()});

@@ -105,4 +105,16 @@ void I8TOR8(std::span<const std::int64_t> ints, std::int32_t count, std::span<do
 // The nearest 32-bit integer of a real, as R8TOI4 rounds it.
 std::int32_t nearesti4(double v);
 
+// Sizes, places and shifts of windows, dialogs and plots as scripts give
+// them (pixels, characters, rows, dialog units, the numbers of buttons),
+// and the print states they ask for, are held within +-layoutmost before any integer arithmetic,
+// font sizes within pointsmost: more than any screen, page or font dialog shows, and little enough
+// that the sums and the products with cell sizes and unit factors that lay them out stay within 32
+// bits.
+inline constexpr std::int32_t layoutmost = 1 << 16;
+inline constexpr std::int32_t pointsmost = 1000;
+// The nearest integer of v, halves away from zero, held within +-most (0
+// for a NaN).
+std::int32_t nearestwithin(double v, std::int32_t most);
+
 }  // namespace core

@@ -137,7 +137,7 @@ WordResult element(std::int16_t w) {
   if (!issym(a) || !core::z.valid(a)) return fail(xeqkeys::notpossible);
   std::array<std::int64_t, 2> idx{0, 0};
   for (std::int32_t i = 0; i < std::min(k, 2); ++i)
-    idx[static_cast<std::size_t>(i)] = nearest(value(entry(k - 1 - i)));
+    idx[static_cast<std::size_t>(i)] = index(value(entry(k - 1 - i)));
   std::int32_t first = 0, last = 0;
   if (core::ISCHAR(a, first, last) != 0 && (typeof_(a) & 0x10) == 0) {
     if (k == 2) {
@@ -186,14 +186,14 @@ WordResult substring() {
   std::int32_t first = 0, last = 0;
   if (depth() >= 2 && textbounds(entry(1), first, last) && entry(1) > 0) {
     const std::int32_t s = entry(1);
-    const std::int64_t start = first + nearest(value(entry(0))) - 1;
+    const std::int64_t start = first + index(value(entry(0))) - 1;
     const bool inside = start >= first && start <= last;
     const auto p = inside ? static_cast<std::int32_t>(start) : outsidetext;
     selection(s, p, p);
     return valueproduced(2);
   }
-  std::int64_t k1 = depth() >= 2 ? nearest(value(entry(1))) : 0;
-  std::int64_t k2 = depth() >= 1 ? nearest(value(entry(0))) : 0;
+  std::int64_t k1 = depth() >= 2 ? index(value(entry(1))) : 0;
+  std::int64_t k2 = depth() >= 1 ? index(value(entry(0))) : 0;
   if (depth() >= 3 && entry(2) > 0 && textbounds(entry(2), first, last)) {
     const std::int64_t start = first + k1 - 1;
     if (start >= first && start <= last) {

@@ -1,5 +1,8 @@
 #include "exec/callback.h"
 
+#include <array>
+
+#include "core/messages.h"
 #include "core/runwords.h"
 #include "core/stores.h"
 #include "core/symbols.h"
@@ -7,9 +10,33 @@
 
 namespace exec {
 
+namespace {
+
+// A statement that the run driver carries out after the executor hands it
+// back (DIFFEQ, a DLL call, XEQ; SOLVE ends a model run before) stopped the callback. The driver is
+// busy with the statement that called back, so there the statement fails
+// at its own line; an error label of the script takes the failure as any
+// other.
+void refusehandback() {
+  core::msgkey.set(core::MSGKEY("xeqCallbackStmt"));
+  core::xeqstop = stops::error;
+  if (core::nomsg != 0) return;
+  std::array<std::int16_t, 4> halves{static_cast<std::int16_t>(core::xeqline), 0, 0, 0};
+  core::HelpValues hv;
+  hv.halves = halves;
+  int answer = 0;
+  core::HELP(core::msgkey.trimmed(), answer, hv);
+}
+
+bool handedback(std::int32_t stop) {
+  return stop == stops::dll || stop == stops::diffeq || stop == stops::solve || stop == stops::xeq;
+}
+
+}  // namespace
+
 CallbackRun runcallback(std::int32_t line, bool quietfloat) {
   const std::int32_t keptmode = core::xeqmode, keptline = core::xeqline;
-  const std::int32_t keptptr = core::xeqstackptr;
+  const std::int32_t keptptr = core::xeqstackptr, keptsave = core::xeqmodesave;
   const bool keptquiet = quietfloatfailures;
   quietfloatfailures = quietfloat;
   core::xeqmode = keptmode | core::runmode::callback | core::runmode::running;
@@ -18,6 +45,10 @@ CallbackRun runcallback(std::int32_t line, bool quietfloat) {
   CallbackRun r;
   if (core::xeqbuf.size() >= 2) {
     XEQ({core::xeqbuf.ptr(1), static_cast<std::size_t>(core::xeqbuf.last())});
+    if (handedback(core::xeqstop)) {
+      resumecode = 0;
+      refusehandback();
+    }
     r.stop = core::xeqstop;
   } else {
     r.stop = core::xeqstop = stops::end;
@@ -30,6 +61,8 @@ CallbackRun runcallback(std::int32_t line, bool quietfloat) {
   core::xeqmode = keptmode;
   core::xeqline = keptline;
   core::xeqstackptr = keptptr;
+  // (A statement handed back inside has put the callback's mode there.)
+  core::xeqmodesave = keptsave;
   quietfloatfailures = keptquiet;
   return r;
 }

@@ -3,6 +3,7 @@
 // those handlers read them.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -23,6 +24,15 @@ inline std::int64_t nearest(double x) {
   if (x >= 9.2233720368547758e18) return std::numeric_limits<std::int64_t>::max();
   if (x <= -9.2233720368547758e18) return std::numeric_limits<std::int64_t>::min();
   return static_cast<std::int64_t>(std::round(x));
+}
+
+// An index or position: the nearest integer held within +-2^31, beyond any
+// store, so that the positions and offsets worked out from it stay within
+// 64 bits.
+inline std::int64_t index(double x) {
+  constexpr double most = 2147483648.0;
+  if (std::isnan(x)) return 0;
+  return static_cast<std::int64_t>(std::round(std::clamp(x, -most, most)));
 }
 
 // Entries on the operand stack, and the entry fromtop places below its top.

@@ -628,7 +628,9 @@ void XEQ(std::span<const std::int16_t> code) {
         if ((s == stops::end || s == stops::returned || s > 0) &&
             tablecalls.releasetables != nullptr)
           tablecalls.releasetables();
-        if (s == stops::end || s > 0 || s == stops::broken) calltail = 0;  // (the run is over)
+        // The run is over, unless an error label takes the failure: a CALL
+        // that ends a loop still has its loop end to run after the return.
+        if (s == stops::end || (s > 0 && core::nomsg < 1) || s == stops::broken) calltail = 0;
         if (s == stops::end || s > 0) {
           resumecode = 0;
           xeqstartpos = 0;

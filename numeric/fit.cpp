@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
+#include <new>
 #include <vector>
 
 #include "core/messages.h"
@@ -45,6 +47,7 @@ bool overflowed() {
     return false;
   core::xeqstop = 0;
   core::msgkey.blank();
+  core::iostatw.fill(0);  // (its status words go with it)
   return true;
 }
 
@@ -115,6 +118,12 @@ void FITUPD(std::span<double> j, std::span<double> matrix, std::span<double> vec
       }
       unknown(u) = a;
       if (!moved && std::abs(h) >= 1.0) {
+        // A trial that went where the model no longer moves with this
+        // unknown (an exponential that has died away) failed like one
+        // whose model cannot be computed: its derivatives cannot be taken
+        // there, and from there the fit could not come back.
+        st.failedtrial = trial;
+        if (trial) return;
         core::iostatw[0] = static_cast<std::int16_t>(std::min(nd, 32767));
         core::iostatw[1] = static_cast<std::int16_t>(k);
         core::msgkey.set(core::MSGKEY("SolveDiff"));
@@ -139,16 +148,28 @@ void FITMIN(std::span<double> j, std::span<double> trial, std::span<double> norm
     st.best = 1.0E100;
     FITUPD(j, normal, gradient, false);
     if (!core::msgkey.is_blank() || core::xeqstop != 0) return;
-    st.best = st.current;
+    st.best = st.first = st.current;
     core::solveiter = 1;
     st.firstpass = false;
+    for (std::size_t k = 0; k < mm; ++k) st.scale[k] = normal[k * mm + k];
   }
+  // The damping adds to each diagonal element its largest value so far
+  // times the damping value (Marquardt's form scaled as Moré's): where a
+  // derivative has shrunk (the model has left the data behind) the
+  // unknown's step stays as restrained as it was, and does not fly off.
+  // While the diagonal is at its largest this is the diagonal times
+  // 1 + damping.
   std::copy(normal.begin(), normal.end(), trial.begin());
-  for (std::size_t k = 0; k < mm; ++k) trial[k * mm + k] *= 1.0 + st.damping;
+  for (std::size_t k = 0; k < mm; ++k) {
+    double& d = trial[k * mm + k];
+    d = d * (1.0 + st.damping) + st.damping * (st.scale[k] - d);
+  }
   std::copy(gradient.begin(), gradient.end(), step.begin());
   if (!GAUSSJ(trial, step, m)) return;
+  std::array<double, maxfree> before{};
   for (std::int32_t k = 1; k <= m; ++k) {
     double& a = unknown(freeunknown(k));
+    before[static_cast<std::size_t>(k - 1)] = a;
     double& s = step[static_cast<std::size_t>(k - 1)];
     if (st.limit == 0.0) {
       a += s;
@@ -166,8 +187,12 @@ void FITMIN(std::span<double> j, std::span<double> trial, std::span<double> norm
   if (!st.improved) {
     st.damping *= 10.0;
     st.current = st.best;
+    // (A trial whose derivatives failed has spent the step on them.)
     for (std::int32_t k = 1; k <= m; ++k)
-      unknown(freeunknown(k)) -= step[static_cast<std::size_t>(k - 1)];
+      if (st.failedtrial)
+        unknown(freeunknown(k)) = before[static_cast<std::size_t>(k - 1)];
+      else
+        unknown(freeunknown(k)) -= step[static_cast<std::size_t>(k - 1)];
     return;
   }
   st.best = st.current;
@@ -180,6 +205,7 @@ void FITMIN(std::span<double> j, std::span<double> trial, std::span<double> norm
   st.damping *= 0.1;
   std::copy(trial.begin(), trial.end(), normal.begin());
   std::copy(step.begin(), step.end(), gradient.begin());
+  for (std::size_t k = 0; k < mm; ++k) st.scale[k] = std::max(st.scale[k], normal[k * mm + k]);
   if (st.stdcount == 0) return;
   std::vector<double> rhs(mm, 0.0);
   if (!GAUSSJ(trial, rhs, m)) return;
@@ -199,8 +225,14 @@ void SOLVERUN() {
   const auto m = static_cast<std::size_t>(st.m), nd = static_cast<std::size_t>(st.nd);
   std::span<double> work(solvework);
   core::msgkey.blank();
-  FITMIN(work.subspan(0, m * nd), work.subspan(m * nd, m * m), work.subspan(m * nd + m * m, m * m),
-         work.subspan(m * nd + 2 * m * m + m, m), work.subspan(m * nd + 2 * m * m, m));
+  try {
+    FITMIN(work.subspan(0, m * nd), work.subspan(m * nd, m * m),
+           work.subspan(m * nd + m * m, m * m), work.subspan(m * nd + 2 * m * m + m, m),
+           work.subspan(m * nd + 2 * m * m, m));
+  } catch (const std::bad_alloc&) {
+    // The residuals of a pass did not fit into memory beside the work.
+    core::msgkey.set(core::MSGKEY("SolveDATAbig"));
+  }
   core::nomsg = keptnomsg;
   if (core::xeqstop != 0) {
     core::modelstart = 0;
@@ -216,6 +248,20 @@ void SOLVERUN() {
   if (core::z.valid(core::iresult)) core::z(core::iresult) = st.current;
   const std::int32_t t = exec::solvetarget;
   if (numericvariable(t)) core::z(t) = st.current;
+  // The built-in pass limit reached while the trials still improve: the
+  // unknowns are no fit, and the run must not go on as if they were. Not
+  // so when the sum has vanished against where it started (a system
+  // solved, the trials only closing in on its zero), nor when the script
+  // set the limit itself.
+  const double vanished =
+      st.first * std::numeric_limits<double>::epsilon() * std::numeric_limits<double>::epsilon();
+  if (core::solvedone == 0 && core::solveiter >= core::solvemaxiter && !core::solvemaxitergiven &&
+      !(st.current <= vanished)) {
+    core::iostatw[0] = static_cast<std::int16_t>(std::min(core::solvemaxiter, 32767));
+    core::msgkey.set(core::MSGKEY("SolveNoConv"));
+    report(keptnomsg);
+    core::modelstart = 0;
+  }
 }
 
 }  // namespace numeric

@@ -64,6 +64,7 @@ bool strictlyordered(std::span<const double> x) {
 // the first failure, empty when all is well.
 std::string_view restart(OdeState& s) {
   s.t0 = exec::OPTIONTOR8(t0slot);
+  if (std::isnan(s.t0)) return core::MSGKEY("odeTimeNaN");
   s.beta = std::exp(10.0 * std::clamp(exec::OPTIONTOR8(bcfslot), -1.0, 1.0));
   std::array<char, 256> text{};
   text.fill(' ');
@@ -105,6 +106,10 @@ std::string_view restart(OdeState& s) {
     if (s.rate.count > 0 && s.rate.count != s.n) return core::MSGKEY("odeDimR");
     s.ml = s.mu = s.m;
   }
+  // The integrator's work, checked against the largest store as an array
+  // of that size would be.
+  const std::int64_t n = s.n, width = 2 * static_cast<std::int64_t>(s.ml) + s.mu + 1;
+  if (width * n + 10 * n + n / 2 + 2 > core::nzlimit) return core::MSGKEY("odeWorkBig");
   s.itrok = optval(itrokslot);
   core::FPUERROR();
   return {};
@@ -136,6 +141,33 @@ void report() {
   }
   core::xeqstop = core::stops::error;
   if (s.erroropt < 0) core::msgkey.blank();
+}
+
+// The integration up to the target time; true when it failed with a key
+// that is still to be reported.
+bool integrate() {
+  OdeState& s = odestate;
+  std::vector<double> y(static_cast<std::size_t>(std::max(s.n, 0)));
+  while (core::xeqstop == 0) {
+    std::span<double> cells = odecells(s.y);
+    if (cells.size() != y.size()) {
+      core::msgkey.set(core::MSGKEY("odeNoY"));
+      break;
+    }
+    std::copy(cells.begin(), cells.end(), y.begin());
+    const int failed = ODEINI(y);
+    oderesult(y);
+    // A callback that stopped the run has had its message shown.
+    if (failed != 0 && core::xeqstop != 0) return false;
+    if (failed != 0 || core::xeqstop != 0 || s.errflag != 0) break;
+    if (s.budget > 0 && (s.target - s.tout) * s.h > 0.0) {
+      s.mode = 3;
+      continue;
+    }
+    core::SETZTOR8(s.tsym, s.tout);
+    return false;
+  }
+  return !core::msgkey.is_blank();
 }
 
 }  // namespace
@@ -172,6 +204,11 @@ void ODE(const exec::OptCall&) {
     if ((core::NAMTYP(optval(tslot), 0x80) & 0x80) != 0) s.tsym = optval(tslot);
     s.target = exec::OPTIONTOR8(tslot);
   }
+  // A time that is no number would never be reached.
+  if (std::isnan(s.target)) {
+    core::msgkey.set(core::MSGKEY("odeTimeNaN"));
+    return;
+  }
   s.budget = maxbudget;
   if (optval(goslot) == 0) {
     s.mode = 1;
@@ -198,11 +235,11 @@ void ODE(const exec::OptCall&) {
   }
   if (given(dt1slot)) {
     s.dt1 = exec::OPTIONTOR8(dt1slot);
-    if (s.dt1 <= 0.0) s.dt1 = 0.001;
+    if (!(s.dt1 > 0.0)) s.dt1 = 0.001;  // also for a value that is no number
   }
   if (given(tolslot)) {
     s.eps = exec::OPTIONTOR8(tolslot);
-    if (s.eps <= 0.0) s.eps = 1.0E-5;
+    if (!(s.eps > 0.0)) s.eps = 1.0E-5;
   }
   s.tout = s.target;
   s.nxc = std::abs(s.nx);
@@ -213,28 +250,12 @@ void ODE(const exec::OptCall&) {
 }
 
 void ODERUN() {
-  OdeState& s = odestate;
-  std::vector<double> y(static_cast<std::size_t>(std::max(s.n, 0)));
-  while (core::xeqstop == 0) {
-    std::span<double> cells = odecells(s.y);
-    if (cells.size() != y.size()) {
-      core::msgkey.set(core::MSGKEY("odeNoY"));
-      break;
-    }
-    std::copy(cells.begin(), cells.end(), y.begin());
-    const int failed = ODEINI(y);
-    oderesult(y);
-    // A callback that stopped the run has had its message shown.
-    if (failed != 0 && core::xeqstop != 0) return;
-    if (failed != 0 || core::xeqstop != 0 || s.errflag != 0) break;
-    if (s.budget > 0 && (s.target - s.tout) * s.h > 0.0) {
-      s.mode = 3;
-      continue;
-    }
-    core::SETZTOR8(s.tsym, s.tout);
-    return;
-  }
-  if (!core::msgkey.is_blank()) report();
+  // The callback's statements set their own error labels: the statement's
+  // one is put back for the failure after the run.
+  const std::int32_t keptnomsg = core::nomsg;
+  const bool failed = integrate();
+  core::nomsg = keptnomsg;
+  if (failed) report();
 }
 
 void oderesult(std::span<const double> y) {

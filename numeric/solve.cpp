@@ -1,12 +1,14 @@
 #include "numeric/solve.h"
 
 #include <cmath>
+#include <new>
 #include <string_view>
 #include <vector>
 
 #include "core/messages.h"
 #include "core/rawmem.h"
 #include "core/runwords.h"
+#include "core/stores.h"
 #include "exec/xeq.h"
 #include "numeric/zarrays.h"
 
@@ -99,6 +101,10 @@ std::int32_t nulstatement() {
   return core::I2EQUZ(1, label);
 }
 
+// Cells of the work: the derivatives (nd by m), two m by m matrices and
+// two vectors of m.
+std::int64_t workcells(std::int64_t m, std::int64_t nd) { return m * nd + 2 * m * m + 2 * m; }
+
 // Arms the iteration that the run driver runs after this statement.
 void handover() {
   if (solvestate.nunknowns > 0 && core::modelstart > 0) exec::resumecode = 0xACC0;
@@ -151,8 +157,15 @@ void nonlinear() {
   }
   if (s.m == 0) return fail(core::MSGKEY("SolveConst?"));
   if (s.nd < s.m) return fail(core::MSGKEY("SolveDATA"));
+  // The work holds a derivative for each data point and free unknown: a
+  // count beyond what the largest store holds is refused as an array of
+  // that size would be, before anything is allocated or run.
+  if (workcells(s.m, s.nd) > core::nzlimit) return fail(core::MSGKEY("SolveDATAbig"));
 
-  if (given(maxitersslot)) core::solvemaxiter = nearest32(number(maxitersslot));
+  if (given(maxitersslot)) {
+    core::solvemaxiter = nearest32(number(maxitersslot));
+    core::solvemaxitergiven = true;
+  }
   if ((s.iters = scalarsym(itersslot)) != 0) core::z(s.iters) = 0.0;
   s.dataidx = scalarsym(dataidxslot);
   s.unknownidx = scalarsym(unknownidxslot);
@@ -174,8 +187,12 @@ void nonlinear() {
     return fail(core::MSGKEY("SolveDPneP"));
   }
 
-  const auto m = static_cast<std::size_t>(s.m);
-  solvework.assign(m * static_cast<std::size_t>(s.nd) + 2 * m * m + 2 * m, 0.0);
+  try {
+    solvework.assign(static_cast<std::size_t>(workcells(s.m, s.nd)), 0.0);
+  } catch (const std::bad_alloc&) {
+    solvework.clear();
+    return fail(core::MSGKEY("SolveDATAbig"));
+  }
   handover();
 }
 

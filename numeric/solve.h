@@ -37,9 +37,13 @@ struct SolveState {
   // The iteration.
   double damping = 0.0;
   double best = 0.0;
+  double first = 0.0;  // the sum at the start unknowns
   double current = 0.0;
   bool improved = false;
-  bool failedtrial = false;  // the last trial's model could not be computed
+  bool failedtrial = false;  // the last trial's model or derivatives could not be computed
+  // The scale of each free unknown's damping: the largest diagonal element
+  // of the normal matrix at the unknowns accepted so far.
+  std::array<double, maxfree> scale{};
 };
 inline SolveState solvestate;
 

@@ -64,6 +64,9 @@ enum Kw {
 static_assert(linemarker == static_cast<std::int16_t>(0x9800 + kwY));
 
 constexpr std::int32_t maxdash = 6;
+// The most points of a function plot: more than any window or printed page
+// has pixels across (beyond, the statement would run on for hours).
+constexpr std::int32_t maxfunctionpoints = 1 << 16;
 // What the statement wrote of the curve's settings: curves started anew
 // keep these and take their start values for the rest.
 namespace written {
@@ -464,6 +467,10 @@ void LINE(const exec::OptCall&) {
         break;
       case kwPoints:
         s.points = std::max(exec::KEYVALUE(v), 0);
+        if (s.points > maxfunctionpoints) {
+          core::msgkey = core::MSGKEY("LinePoints");
+          s.failed = true;
+        }
         break;
       case kwNoLine:
         stylebit(curvebit::noline);

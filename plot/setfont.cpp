@@ -1,6 +1,8 @@
 // The font slots' built-in values and SETFONT.
+#include <algorithm>
 #include <string>
 
+#include "core/rawmem.h"
 #include "core/runwords.h"
 #include "exec/windowlist.h"
 #include "exec/windowwords.h"
@@ -128,6 +130,9 @@ void SETFONT(std::int32_t slot, std::string_view face, std::int32_t points, floa
   if (!fontslots.valid(slot)) return;
   FontSlot& f = fontslots(slot);
   std::int32_t c = 0;
+  // A size beyond any font's: its cells would overflow the arithmetic of
+  // the windows that write in it.
+  points = std::min(points, core::pointsmost);
   const std::string given = trimmed(face);
   if (!plat::same_any_case(given, trimmed(f.face.view()))) {
     c += setfontchange::face;

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/rawmem.h"
 #include "ui/childwindow.h"
 #include "ui/childwords.h"
 
@@ -13,11 +14,14 @@ constexpr double wholefraction = 0.99;
 constexpr double defaultwidth = 0.5;
 constexpr double defaultheight = 0.25;
 
+// Pixels, held within what the window's arithmetic holds.
+std::int32_t pixels(double v) { return core::nearestwithin(v, core::layoutmost); }
+
 // The reading common to sizes: cells, a fraction (at least 0.1) or pixels.
 std::int32_t extent(double v, std::int32_t cell, std::int32_t usable) {
-  if (v > 1.0) return nint(v * cell);
-  if (v > 0.0) return nint(std::max(v, leastfraction) * usable);
-  return nint(-v);
+  if (v > 1.0) return pixels(v * cell);
+  if (v > 0.0) return pixels(std::max(v, leastfraction) * usable);
+  return pixels(-v);
 }
 
 std::int32_t bounded(std::int32_t pixels, std::int32_t usable) {
@@ -48,11 +52,11 @@ std::int32_t edgepixels(double v, std::int32_t cell, std::int32_t usable, std::i
   if (!std::isfinite(v)) v = 0.0;
   std::int32_t p = 0;
   if (v <= 0.0)
-    p = nint(-v);
+    p = pixels(-v);
   else if (v <= 1.0)
     p = static_cast<std::int32_t>(v * usable);
   else
-    p = nint(v * cell);
+    p = pixels(v * cell);
   return std::clamp(p, 0, std::max(most, 0));
 }
 

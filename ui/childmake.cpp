@@ -5,6 +5,7 @@
 #include <cmath>
 #include <string>
 
+#include "core/rawmem.h"
 #include "core/symbols.h"
 #include "plot/backbrush.h"
 #include "plot/fonthelpers.h"
@@ -255,7 +256,8 @@ void shifts(Statement& s) {
   bool moved = false;
   for (std::int32_t k : {kw("Up"), kw("Left")}) {
     if (!valued(k)) continue;
-    const std::int32_t n = nint(value(k));
+    // Rows or columns, held within what the shift's arithmetic holds.
+    const std::int32_t n = core::nearestwithin(value(k), core::layoutmost);
     childcalls.BITMAPACTION(r, k == kw("Up") ? n : 0, k == kw("Left") ? n : 0,
                             r.textarea[margin::top], r.textarea[margin::left],
                             r.textarea[margin::bottom], r.textarea[margin::right]);

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <string>
 
+#include "core/rawmem.h"
 #include "core/runwords.h"
 #include "core/stores.h"
 #include "core/symbols.h"
@@ -261,7 +262,8 @@ void bind(Statement& s) {
 // PRint: the window's print state; printing at once when it asks.
 void print(Statement& s) {
   exec::wdwrec& r = *s.target;
-  std::int32_t v = nint(value(kw("PRint")));
+  // (Its bits lie far below the bound, which leaves room for the sum.)
+  std::int32_t v = core::nearestwithin(value(kw("PRint")), core::layoutmost);
   if (v == 0) v = 2;
   if ((v & printend) != 0) v += r.printstate;
   exec::wdwcur = &r;

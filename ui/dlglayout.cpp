@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/messages.h"
+#include "core/rawmem.h"
 #include "core/runwords.h"
 #include "core/symbols.h"
 #include "exec/windowwords.h"
@@ -20,13 +21,14 @@ namespace ui::build {
 
 namespace {
 
+// Places and sizes, held within what the layout's arithmetic holds.
 std::int32_t rounded(double v) {
   if (!std::isfinite(v)) return 0;
-  return static_cast<std::int32_t>(std::lround(std::clamp(v, -2.0e9, 2.0e9)));
+  return core::nearestwithin(v, core::layoutmost);
 }
 std::int32_t truncated(double v) {
   if (!std::isfinite(v)) return 0;
-  return static_cast<std::int32_t>(std::clamp(v, -2.0e9, 2.0e9));
+  return core::nearestwithin(std::trunc(v), core::layoutmost);
 }
 
 std::int32_t metric(int k, std::int32_t fallback) {

@@ -12,6 +12,7 @@
 #include "core/helpdata.h"
 #include "core/messages.h"
 #include "core/numwrite.h"
+#include "core/rawmem.h"
 #include "core/runwords.h"
 #include "core/stores.h"
 #include "core/symbols.h"
@@ -38,7 +39,7 @@ namespace ui {
 namespace {
 
 constexpr std::int32_t dialogbuild = core::busy::dialogbuild;
-constexpr std::int32_t namelabel = -1;       // the label a NamEedit makes
+constexpr std::int32_t namelabel = -1;  // the label a NamEedit makes
 constexpr std::int32_t mostoptions = 100;
 constexpr std::int32_t typetemp = 0x8;
 constexpr std::int32_t typearray = 0x10;
@@ -140,7 +141,8 @@ void buttonprefix(std::string& shown, std::int32_t& offset) {
   const std::string head = shown.substr(0, colon);
   const std::string rest = shown.substr(colon + 1);
   int first = 0, last = 0;
-  const int n = core::INTGET(head, first, last);
+  // (held within what the item numbers' arithmetic holds)
+  const int n = std::clamp(core::INTGET(head, first, last), -core::layoutmost, core::layoutmost);
   if (first == 1 || first == 2) {
     std::size_t k = 0;
     bool skipped = false;

@@ -7,6 +7,7 @@
 #include "core/helpdata.h"
 #include "core/messages.h"
 #include "core/numwrite.h"
+#include "core/rawmem.h"
 #include "core/runwords.h"
 #include "core/symbols.h"
 #include "exec/builtins.h"
@@ -53,6 +54,10 @@ std::int32_t rounded(double v) {
   if (!std::isfinite(v)) return 0;
   return static_cast<std::int32_t>(std::lround(std::clamp(v, -2147483647.0, 2147483647.0)));
 }
+
+// A size, place or count of the layout, held within what its arithmetic
+// holds.
+std::int32_t layout(double v) { return core::nearestwithin(v, core::layoutmost); }
 
 // The option value as an item's integer value for a control of the kind.
 std::int32_t intvalue(std::int32_t kind) {
@@ -314,7 +319,7 @@ void line() {
     const std::int32_t bottom = before.y + before.height;
     if (toolkit::low_type(before) != toolkit::DLG_TRACKBAR && bottom >= b.y) b.y = bottom;
   }
-  std::int32_t n = rounded(staged.value);
+  std::int32_t n = layout(staged.value);
   std::int32_t y = it->y;
   if (staged.aligned && n != 0) {
     y = 8 * n + b.border;
@@ -339,7 +344,7 @@ void height(bool dlgcall, bool first) {
   const std::int32_t most = (8 * m.sh - m.cap - 2 * m.fh) / m.ch - it->y - 2 * builder.border;
   const std::int32_t h =
       std::clamp(build::sizeheight(staged.value, staged.aligned), 0, std::max(most, 0));
-  builder.heightpixels = rounded(staged.value * build::mainslotcellheight());
+  builder.heightpixels = layout(staged.value * build::mainslotcellheight());
   it->height = h;
   const bool charedit = c != nullptr && (c->ctlkind & 0x24) == 0x24;
   if (!charedit) {
@@ -591,7 +596,7 @@ void MODIFYITEM(std::int32_t& status, bool dlgcall) {
     const std::int32_t listwidth = c != nullptr && (c->ctlkind & ck::list) != 0 ? b.widestentry : 0;
     const std::int32_t w =
         std::min(build::sizewidth(staged.value, staged.aligned, listwidth), build::measures().sw);
-    b.widthpixels = rounded(staged.value * build::mainslotcellwidth());
+    b.widthpixels = layout(staged.value * build::mainslotcellwidth());
     b.x = b.x - it->width + w + b.space;
     it->width = w;
   } else if (kw == dk("Height")) {
@@ -661,15 +666,15 @@ void MODIFYITEM(std::int32_t& status, bool dlgcall) {
   } else if (kw == dk("XMemoryadd")) {
     if (!needitem()) return;
     const std::int32_t x =
-        b.memx + (staged.aligned ? rounded(4 * staged.value)
-                                 : rounded(staged.value * (b.defwidth + b.space)));
+        b.memx +
+        (staged.aligned ? layout(4 * staged.value) : layout(staged.value * (b.defwidth + b.space)));
     build::moveitem(*it, x, it->y);
     b.x = x + b.defwidth + b.space;
   } else if (kw == dk("YMemoryadd")) {
     if (!needitem()) return;
     const std::int32_t y =
-        b.memy + (staged.aligned ? rounded(8 * staged.value)
-                                 : rounded(staged.value * (b.defheight + b.space)));
+        b.memy + (staged.aligned ? layout(8 * staged.value)
+                                 : layout(staged.value * (b.defheight + b.space)));
     build::moveitem(*it, it->x, y);
   } else if (kw == dk("IDentification")) {
     if (scalarcell() > 0 && it != nullptr) core::SETZTOR8(scalarcell(), it->id % labelbase);
@@ -703,14 +708,14 @@ void MODIFYITEM(std::int32_t& status, bool dlgcall) {
   } else if (kw == dk("HelpFile")) {
     helpfile(status);
   } else if (kw == dk("DefHeight")) {
-    b.defheight = rounded(staged.value);
+    b.defheight = layout(staged.value);
   } else if (kw == dk("BORder")) {
-    b.border = rounded(staged.value);
+    b.border = layout(staged.value);
     if (b.itemcount == 0) b.x = b.y = b.border;
   } else if (kw == dk("SPace")) {
-    b.space = rounded(staged.value);
+    b.space = layout(staged.value);
   } else if (kw == dk("DefWidth")) {
-    b.defwidth = rounded(staged.value);
+    b.defwidth = layout(staged.value);
   } else if (kw == dk("FONt")) {
     font();
   } else if (kw == dk("PoinT")) {
@@ -736,7 +741,7 @@ void MODIFYITEM(std::int32_t& status, bool dlgcall) {
     const std::int32_t px =
         v > 0.0 && v <= 1.0
             ? static_cast<std::int32_t>(v * client)
-            : rounded(v * (isx ? build::mainslotcellwidth() : build::mainslotcellheight()));
+            : layout(v * (isx ? build::mainslotcellwidth() : build::mainslotcellheight()));
     (isx ? b.x0 : b.y0) = px;
   } else if (kw == dk("WINdowhandle")) {
     b.handlevar = scalarcell();

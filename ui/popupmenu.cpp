@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/rawmem.h"
 #include "core/runwords.h"
 #include "core/shoplists.h"
 #include "core/stores.h"
@@ -66,7 +67,7 @@ bool given(std::int32_t s) { return s > 0 && core::z.valid(s); }
 // Where a popup shows: what the options say, else the position given (a
 // negative one: the middle of the screen).
 std::int32_t place(std::int32_t s, std::int32_t start, std::int32_t half) {
-  if (given(s)) return nint(value(s));
+  if (given(s)) return core::nearestwithin(value(s), core::layoutmost);
   return start < 0 ? half : start;
 }
 

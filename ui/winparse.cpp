@@ -6,6 +6,7 @@
 #include "core/chars.h"
 #include "core/numread.h"
 #include "core/numwrite.h"
+#include "core/rawmem.h"
 #include "core/shop.h"
 #include "core/shoplists.h"
 #include "ui/dialogwords.h"
@@ -86,7 +87,8 @@ void label(std::string_view word, std::string_view item, Context& cx, Item& out)
     return;
   }
   int first = 0, last = 0;
-  const int n = core::INTGET(word, first, last);
+  // (held within what the item numbers' arithmetic holds)
+  const int n = std::clamp(core::INTGET(word, first, last), -core::layoutmost, core::layoutmost);
   if (first == 1 || first == 2) {
     out.number = n;
     const std::size_t arrow = word.find(cx.sep[5]);

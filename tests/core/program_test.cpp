@@ -285,6 +285,10 @@ TEST_F(Program, ADoInsideALoopOnItsOwnLabelIsRefusedAndGetsItsLabelBack) {
   const auto l40 = static_cast<std::int16_t>(storetest::addsym("40", 2));
   const Stmt do30{l30, 3, DO}, do40{l40, 3, DO};
   const Stmt end30{l30, CONTINUE}, end40{-1, 0, 5, 6, l40, CONTINUE};
+  // Where the translator found the labels standing (a label that stands
+  // nowhere refuses its DO as well).
+  SETI2EQUZ(1, l30, 5);
+  SETI2EQUZ(1, l40, 6);
   // Refused even with another labelled loop between the two.
   walk({do30, do40, do30, xassign, end30, end40});
   ASSERT_EQ(blockerrors.size(), 1u);

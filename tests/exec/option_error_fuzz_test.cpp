@@ -276,7 +276,7 @@ bool documented(const std::string& outcome, int lines) {
 
 // The statement budget: the input step runs between every two statements
 // (the forms leave each statement's end to it while `stepwatch` is set).
-constexpr int budget = 3000;
+int budget = 3000;
 int statements = 0;
 bool overrun = false;
 void countingstep() {
@@ -383,6 +383,140 @@ TEST(OptionErrorFuzz, MutatedOptionStatementsEndInADocumentedStopLine) {
     }
   }
   scriptrun::finish();
+}
+
+// Every option of the window, dialog, plot and numerical statements that
+// may take a number gets the values that overflow the integer arithmetic
+// behind it (and the counts that would run for ever): one script per
+// keyword, one statement per value, each with an error label to the next.
+// The run must end as for any script, without a sanitizer report.
+struct Huge {
+  std::string name;
+  std::vector<std::string_view> keywords;
+  std::string setup;  // lines before the statements
+  // The statement with the option o of keyword kw.
+  std::string (*statement)(const std::string& o, const std::string& kw);
+};
+
+template <std::size_t N>
+std::vector<std::string_view> numerickeywords(const core::ShopEntry (&list)[N]) {
+  std::vector<std::string_view> out;
+  for (const core::ShopEntry& e : list)
+    if (e.kw != "ERror" && e.type != 'S') out.push_back(e.kw);
+  return out;
+}
+
+// The options given, less the one of keyword kw, then o.
+std::string options(std::initializer_list<std::string_view> given, const std::string& kw,
+                    const std::string& o) {
+  std::string out;
+  for (std::string_view g : given)
+    if (g.substr(0, g.find('=')) != kw) out += std::string(g) + ", ";
+  return out + o;
+}
+
+bool gridoption(const std::string& kw) {
+  for (const char* g : {"X", "YFeed", "Velocity", "Eddy", "Rateatx", "BCFdiff"})
+    if (kw == g) return true;
+  return false;
+}
+
+std::vector<Huge> hugestatements() {
+  return {
+      // A new modeless dialog each time (D and E are 0), the option after
+      // a text, then after each control that takes a value.
+      {"DLG", numerickeywords(core::dlgopts), "Q = 5\n",
+       [](const std::string& o, const std::string& kw) {
+         std::string controls;
+         for (const char* c : {"TrackBar=Q", "UpDown=Q", "ScrollBar=Q", "ProgressBar=Q", "Edit=Q"})
+           controls += std::string(c) + ", " + o + ", ";
+         return "DLG(" + options({"Text='a'", "WINdowhandle=D"}, kw, o) + ")\nDLG(" + controls +
+                "WINdowhandle=E)";
+       }},
+      // In a window of the script's, in a new one (W is 0) and in the main
+      // window.
+      {"WINDOW", numerickeywords(core::windowopts), "WINDOW(WINdowhandle=H)\nAXIS(PRint=1)\n",
+       [](const std::string& o, const std::string& kw) {
+         return "WINDOW(" + options({"WINdowhandle=H"}, kw, o) + ")\nWINDOW(" +
+                options({"WINdowhandle=W"}, kw, o) + ")\nWINDOW(" + o + ")";
+       }},
+      {"AXIS", numerickeywords(core::axisopts), "",
+       [](const std::string& o, const std::string&) { return "AXIS(" + o + ")"; }},
+      {"LINE", numerickeywords(core::lineopts), "AXIS()\n",
+       [](const std::string& o, const std::string& kw) {
+         return "LINE(" + options({"X=A", "Y=A"}, kw, o) + ")";
+       }},
+      {"POP", numerickeywords(core::popopts), "WINDOW(WINdowhandle=H)\n",
+       [](const std::string& o, const std::string& kw) {
+         return "POP(" + options({"Menu='a|b'", "Owner=H"}, kw, o) + ")";
+       }},
+      // Each statement has its model right before it.
+      {"SOLVE", numerickeywords(core::solveopts), "",
+       [](const std::string& o, const std::string& kw) {
+         return "* R = P - 2\nS = SOLVE(" + options({"Vector=R", "Unknown=P", "NUL=*"}, kw, o) +
+                ")";
+       }},
+      {"DIFFEQ", numerickeywords(core::diffeqopts), "",
+       [](const std::string& o, const std::string& kw) {
+         return "DIFFEQ(" +
+                (gridoption(kw) ? options({"CallBack=G", "T=1", "Y=U", "X=XG", "Velocity=V",
+                                           "Eddy=E", "YFeed=FEED"},
+                                          kw, o)
+                                : options({"CallBack=RHS", "T=1", "Y=Y", "DY=DY"}, kw, o)) +
+                ")";
+       }},
+  };
+}
+
+// One statement for each value, each starting from the same state.
+std::string hugescript(const Huge& h, const std::string& kw) {
+  static const std::vector<std::string> values{"2147483647", "4294967296", "9E15",  "1E300",
+                                               "ACOS(2)",    "-9E15",      "-1E300"};
+  std::string s =
+      "DIMENSION A(3), Y(1), DY(1), U(3), XG(3), V(1), E(1), FEED(1)\n"
+      "A = 1, 2, 3\n"
+      "XG = ($ - 1) / 2\n" +
+      h.setup;
+  int label = 11;
+  for (const std::string& v : values) {
+    std::string st = h.statement(kw + "=" + v, kw);
+    // The label of SOLVE's model.
+    for (std::size_t at; (at = st.find('*')) != std::string::npos;)
+      st.replace(at, 1, std::to_string(label + 100));
+    s += std::to_string(label) + " P = 1\nY = 1\nD = 0\nE = 0\nW = 0\n";
+    ++label;
+    for (std::size_t begin = 0; begin < st.size();) {
+      const std::size_t end = std::min(st.find('\n', begin), st.size());
+      std::string line = st.substr(begin, end - begin);
+      if (line.back() == ')') line.insert(line.size() - 1, ", ERror=" + std::to_string(label));
+      s += line + "\n";
+      begin = end + 1;
+    }
+  }
+  s += std::to_string(label) + " DONE = 1\nEND\nSUBROUTINE RHS\nDY(1) = -Y(1)\nEND\n";
+  s += "SUBROUTINE G\nEND\n";
+  return s;
+}
+
+TEST(OptionErrorFuzz, HugeValuesInEveryNumericOptionEndInADocumentedStopLine) {
+  // Integrations to 1E300 take a few hundred steps of several statements.
+  budget = 30000;
+  scriptrun::start();
+  testsupport::TempDir home;
+  int failures = 0;
+  for (const Huge& h : hugestatements()) {
+    for (std::string_view k : h.keywords) {
+      const std::string text = hugescript(h, std::string(k));
+      const Verdict v = isolated(text, home.path().string());
+      if (!v.ok && ++failures <= 10)
+        ADD_FAILURE() << h.name << " " << k << ": " << v.what.substr(0, 3000)
+                      << "\n--- script ---\n"
+                      << text << "--- end ---";
+    }
+  }
+  EXPECT_EQ(failures, 0);
+  scriptrun::finish();
+  budget = 3000;
 }
 
 }  // namespace
