@@ -35,6 +35,17 @@ bool textvalue(std::int32_t v, Span& s) {
   return true;
 }
 
+const EditState::Value& readvalue(EditState& e, std::int32_t v) {
+  const auto slot = static_cast<std::uint32_t>(e.slot);
+  const bool kept = slot < e.values.size();
+  EditState::Value& known = e.values[kept ? slot : 0];
+  known.span = Span{};
+  known.text = textvalue(v, known.span);
+  known.literal = known.text && (core::NAMTYP(v, 0x49) & 1) != 0;
+  if (kept) e.known |= std::uint32_t{1} << slot;
+  return known;
+}
+
 std::string textcopy(const Span& s, std::int32_t max) {
   return exec::c1text(s.first, s.first + std::min(s.size(), max) - 1);
 }
@@ -173,7 +184,7 @@ void ifoption(EditState& e, std::int32_t v) {
   Span t;
   e.ifopen = true;
   e.iffailed = false;
-  if (textvalue(v, t) && t.size() > 0)
+  if (optiontext(e, v, t) && t.size() > 0)
     e.iffailed =
         e.pos < e.first || e.pos > e.last || core::c1namen(e.pos) != core::c1namen(t.first);
 }
@@ -205,7 +216,8 @@ Flow separators(EditState& e, std::int32_t v) {
 
 Flow continueif(EditState& e, std::int32_t v) {
   Span t;
-  if (!textvalue(v, t) || t.size() < 1 || e.pos < e.first || e.pos > e.last) return Flow::passend;
+  if (!optiontext(e, v, t) || t.size() < 1 || e.pos < e.first || e.pos > e.last)
+    return Flow::passend;
   const auto c = static_cast<unsigned char>(core::c1namen(e.pos));
   const auto lo = static_cast<unsigned char>(core::c1namen(t.first));
   const auto hi = static_cast<unsigned char>(core::c1namen(t.last));
