@@ -28,12 +28,23 @@ Flow inrange(EditState& e, std::int32_t saved) {
 
 }  // namespace
 
+namespace {
+
+// The first n (at most 16) characters at a and b are the same.
+bool samechars(const char* a, const char* b, std::size_t n) {
+  for (std::size_t i = 0; i < n; ++i)
+    if (a[i] != b[i]) return false;
+  return true;
+}
+
+}  // namespace
+
 const core::C1Ready& readysearch(EditState& e, std::string_view p, std::int32_t mask) {
   const std::int32_t n = e.nsearches;
   for (std::int32_t i = 0; i < n; ++i) {
     const EditState::Search& s = e.searches[static_cast<std::size_t>(i)];
     if (s.slot == e.slot && s.mask == mask && s.at == p.data() && s.n == p.size() &&
-        std::memcmp(s.chars.data(), p.data(), s.n) == 0)
+        samechars(s.chars.data(), p.data(), s.n))
       return s.ready;
   }
   // (A longer pattern, or more searches than are kept: made ready in the
