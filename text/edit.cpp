@@ -356,18 +356,23 @@ Flow runoption(EditState& e, int kw, std::int32_t v) {
 bool runlist(EditState& e, std::int32_t& stopped) {
   runstart(e);
   passstart(e);
+  // (The slots a pass runs lie in the option table, 1 to noptions; the
+  // table is read where it stands: a sort option clears its keyword there.)
+  static_assert(decltype(optkw)::first() == 1 && decltype(optval)::first() == 0);
+  const std::uint8_t* const keywords = optkw.data();  // (slot s at s - 1)
+  const std::int32_t* const values = optval.data();
   for (;;) {
     Flow f = Flow::next;
-    std::int32_t slot = e.restart;
-    while (slot >= e.stop) {
+    std::int32_t slot = std::min(e.restart, noptions);
+    while (slot >= std::max(e.stop, 1)) {
       e.slot = slot;
-      const int kw = optkw(slot);
+      const int kw = keywords[slot - 1];
       if (kw < 64) e.met |= std::uint64_t{1} << kw;
       if ((e.iffailed || e.elseskip) && kw != ekw::DO && kw != ekw::ELSE && kw != ekw::ENDIF) {
         --slot;
         continue;
       }
-      f = runoption(e, kw, optval(slot));
+      f = runoption(e, kw, values[slot]);
       if (f == Flow::newpass) {
         passstart(e);
         slot = e.restart;

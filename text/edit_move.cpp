@@ -28,27 +28,10 @@ Flow inrange(EditState& e, std::int32_t saved) {
 
 }  // namespace
 
-namespace {
-
-// The first n (at most 16) characters at a and b are the same.
-bool samechars(const char* a, const char* b, std::size_t n) {
-  for (std::size_t i = 0; i < n; ++i)
-    if (a[i] != b[i]) return false;
-  return true;
-}
-
-}  // namespace
-
-const core::C1Ready& readysearch(EditState& e, std::string_view p, std::int32_t mask) {
-  const std::int32_t n = e.nsearches;
-  for (std::int32_t i = 0; i < n; ++i) {
-    const EditState::Search& s = e.searches[static_cast<std::size_t>(i)];
-    if (s.slot == e.slot && s.mask == mask && s.at == p.data() && s.n == p.size() &&
-        samechars(s.chars.data(), p.data(), s.n))
-      return s.ready;
-  }
+const core::C1Ready& makesearch(EditState& e, std::string_view p, std::int32_t mask) {
   // (A longer pattern, or more searches than are kept: made ready in the
   // last entry, which is not looked up.)
+  const std::int32_t n = e.nsearches;
   const bool keep = p.size() <= 16 && n + 1 < static_cast<std::int32_t>(e.searches.size());
   EditState::Search& s = e.searches[static_cast<std::size_t>(keep ? n : e.searches.size() - 1)];
   s.ready = core::C1SEARCHREADY(p, static_cast<std::int32_t>(p.size()), mask);

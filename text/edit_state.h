@@ -217,7 +217,18 @@ void namedfailure(std::string_view key, std::int32_t sym);
 // --- Moving, searching, ranges, words, items (edit_move.cpp) ----------------
 // The search of pattern p (a view of the store) under mask, made ready for
 // the option being run: kept for the statement's next passes.
-const core::C1Ready& readysearch(EditState& e, std::string_view p, std::int32_t mask);
+[[gnu::noinline]] const core::C1Ready& makesearch(EditState& e, std::string_view p,
+                                                  std::int32_t mask);
+inline const core::C1Ready& readysearch(EditState& e, std::string_view p, std::int32_t mask) {
+  for (std::int32_t i = 0; i < e.nsearches; ++i) {
+    const EditState::Search& s = e.searches[static_cast<std::size_t>(i)];
+    if (s.slot != e.slot || s.mask != mask || s.at != p.data() || s.n != p.size()) continue;
+    std::size_t k = 0;
+    while (k < s.n && s.chars[k] == p[k]) ++k;
+    if (k == s.n) return s.ready;
+  }
+  return makesearch(e, p, mask);
+}
 Flow moveby(EditState& e, int kw, std::int32_t v);
 Flow scan(EditState& e, int kw, std::int32_t v);
 Flow range(EditState& e, std::int32_t v);
