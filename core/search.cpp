@@ -34,12 +34,16 @@ unsigned char at(std::string_view text, int p) {
   return static_cast<unsigned char>(text[static_cast<std::size_t>(p - 1)]);
 }
 
-// Walks the scan positions from 'start' in the search's direction, asks
-// try_at for the match length at each, applies the whole-word rule and
-// either returns the first accepted match or counts them all.
-template <class Try>
+// Every position is a candidate.
+int each(int p) { return p; }
+
+// Walks the scan positions from 'start' in the search's direction (forwards
+// only those that next gives, 0 when none is left), asks try_at for the
+// match length at each, applies the whole-word rule and either returns the
+// first accepted match or counts them all.
+template <class Try, class Next = int (*)(int)>
 int scan_positions(std::string_view text, int from, int to, int start, int options, int& count,
-                   Try try_at) {
+                   Try try_at, Next next = each) {
   const bool back = (options & so_back) != 0;
   const bool counting = (options & so_count) != 0;
   const bool words = (options & so_words) != 0 &&
@@ -48,6 +52,7 @@ int scan_positions(std::string_view text, int from, int to, int start, int optio
   int last_len = 0;
   int fence = to + 1;  // counting backwards: matches must end before the last one found
   for (int p = start; back ? p >= from : p <= to;) {
+    if (!back && (p = next(p)) == 0) break;
     int len = try_at(p);
     if (len > 0 && words && !THISISWORD(text, p, len, to)) len = 0;
     if (len > 0 && counting && back && p + len > fence) len = 0;
@@ -126,34 +131,14 @@ int sorted_start(std::string_view text, int from, int to, unsigned char pc) {
 }
 
 // The plain matches forwards from `start`, found by the scan of
-// core/search_plain.h: the first one that the whole-word rule takes, or
-// with so_count all of them without overlap.
-int forwardplain(std::string_view text, std::string_view pattern, int to, int start, int options,
-                 int& count) {
+// core/search_plain.h (each position it gives holds the pattern).
+int forwardplain(std::string_view text, std::string_view pattern, int from, int to, int start,
+                 int options, int& count) {
   const PlainPattern pp = plainpattern(pattern, (options & so_case) == 0);
   const int m = static_cast<int>(pattern.size());
-  const bool counting = (options & so_count) != 0;
-  const bool words = (options & so_words) != 0 && (options & (so_keepblanks | so_nearest)) == 0;
-  int first_found = 0;
-  int last_len = 0;
-  for (int p = start; p <= to;) {
-    p = findplain(pp, text, p, to);
-    if (p == 0) break;
-    if (words && !THISISWORD(text, p, m, to)) {
-      ++p;
-      continue;
-    }
-    if (!counting) {
-      matchlen = m;
-      return p;
-    }
-    ++count;
-    last_len = m;
-    if (first_found == 0) first_found = p;
-    p += m;
-  }
-  matchlen = last_len;
-  return first_found;
+  return scan_positions(
+      text, from, to, start, options, count, [m](int) { return m; },
+      [&](int p) { return findplain(pp, text, p, to); });
 }
 
 // Plain search: the pattern's characters after case folding, or a set of
@@ -174,7 +159,7 @@ int NONRXSEARCH_INTERNAL(std::string_view text, std::string_view pattern, int fr
         return 0;
       }
     }
-    return forwardplain(text, pattern, to, start, options, count);
+    return forwardplain(text, pattern, from, to, start, options, count);
   }
 
   const Fold& fold = fold_table(options);

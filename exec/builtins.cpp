@@ -43,19 +43,9 @@ bool outside(std::int32_t e) {
   return e > 0 && (typeof_(e) & 0x48) == 0x48 && core::I4EQUZ(1, e) == outsidetext;
 }
 
-bool textof(std::int32_t e, std::string& out) {
-  if (outside(e)) {
-    out.assign(1, ' ');
-    return true;
-  }
-  std::int32_t f = 0, l = 0;
-  if (!textbounds(e, f, l)) return false;
-  out = c1text(f, l);
-  return true;
-}
-
-// The same text read in place (scratch holds a blank or a text that runs
-// backwards); the view lasts while the character store stays where it is.
+// The text of a value read in place (scratch holds a blank or a text that
+// runs backwards); the view lasts while the character store stays where
+// it is.
 bool textview(std::int32_t e, std::string_view& out, std::string& scratch) {
   if (outside(e)) {
     scratch.assign(1, ' ');
@@ -65,6 +55,15 @@ bool textview(std::int32_t e, std::string_view& out, std::string& scratch) {
   std::int32_t f = 0, l = 0;
   if (!textbounds(e, f, l)) return false;
   out = c1read(f, l, scratch);
+  return true;
+}
+
+// The same text as a copy of its own.
+bool textof(std::int32_t e, std::string& out) {
+  std::string scratch;
+  std::string_view v;
+  if (!textview(e, v, scratch)) return false;
+  out.assign(v);
   return true;
 }
 

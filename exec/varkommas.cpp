@@ -40,21 +40,9 @@ constexpr double searcheps = 1.0E-13;
 
 double roundhalf(double x) { return std::round(x); }
 
-// The text of an argument: a temporary string or a character symbol.
-bool textof(std::int32_t e, std::string& out) {
-  std::int32_t f = 0, l = 0;
-  if (e < 0) {
-    if (!tempbounds(-e, f, l)) return false;
-  } else if (e < 1 || e > core::nname || !core::name.valid(e) || !core::z.valid(e) ||
-             core::ISCHAR(e, f, l) == 0) {
-    return false;
-  }
-  out = c1text(f, l);
-  return true;
-}
-
-// The same text read in place (scratch holds it only where it runs
-// backwards); the view lasts while the character store stays where it is.
+// The text of an argument (a temporary string or a character symbol) read
+// in place (scratch holds it only where it runs backwards); the view lasts
+// while the character store stays where it is.
 bool textview(std::int32_t e, std::string_view& out, std::string& scratch) {
   std::int32_t f = 0, l = 0;
   if (e < 0) {
@@ -64,6 +52,15 @@ bool textview(std::int32_t e, std::string_view& out, std::string& scratch) {
     return false;
   }
   out = c1read(f, l, scratch);
+  return true;
+}
+
+// The same text as a copy of its own.
+bool textof(std::int32_t e, std::string& out) {
+  std::string scratch;
+  std::string_view v;
+  if (!textview(e, v, scratch)) return false;
+  out.assign(v);
   return true;
 }
 
