@@ -59,13 +59,7 @@ bool textview(std::int32_t e, std::string_view& out, std::string& scratch) {
 }
 
 // The same text as a copy of its own.
-bool textof(std::int32_t e, std::string& out) {
-  std::string scratch;
-  std::string_view v;
-  if (!textview(e, v, scratch)) return false;
-  out.assign(v);
-  return true;
-}
+bool textof(std::int32_t e, std::string& out) { return copiedtext(textview, e, out); }
 
 // The elements of a numeric array argument; false when e is none.
 bool arrayof(std::int32_t e, std::int32_t& adr, std::int64_t& count) {
