@@ -102,17 +102,23 @@ void BM_FunctionCalls(benchmark::State& state) { runloop(state, functioncalls, 4
 BENCHMARK(BM_FunctionCalls)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 // The loop shapes of bench/compare/shapes (the ones compare.sh times beside
-// CPython and Lua), each with N = 100000, in loop passes per second.
+// CPython and Lua), each with N = 100000, in loop passes per second. They
+// run in a folder of their own under the temporary folder (some write
+// files).
 const bool shapes = [] {
   namespace fs = std::filesystem;
   const fs::path dir = fs::path(__FILE__).parent_path() / "compare" / "shapes";
+  const fs::path work = fs::temp_directory_path() / "ostrel_bench_shapes";
   std::error_code ec;
   for (const auto& e : fs::directory_iterator(dir, ec)) {
     if (e.path().extension() != ".ost") continue;
     std::ifstream in(e.path());
     const std::string text((std::istreambuf_iterator<char>(in)), {});
     benchmark::RegisterBenchmark(("BM_Shape/" + e.path().stem().string()).c_str(),
-                                 [text](benchmark::State& state) {
+                                 [text, work](benchmark::State& state) {
+                                   std::error_code made;
+                                   fs::create_directories(work, made);
+                                   fs::current_path(work, made);
                                    const std::int64_t n = state.range(0);
                                    for (auto _ : state)
                                      if (!runscript(text, n)) {

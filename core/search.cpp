@@ -7,6 +7,7 @@
 
 #include "core/chars.h"
 #include "core/regex.h"
+#include "core/search_plain.h"
 #include "platform/charcase.h"
 
 namespace core {
@@ -33,19 +34,25 @@ unsigned char at(std::string_view text, int p) {
   return static_cast<unsigned char>(text[static_cast<std::size_t>(p - 1)]);
 }
 
-// Walks the scan positions from 'start' in the search's direction, asks
-// try_at for the match length at each, applies the whole-word rule and
-// either returns the first accepted match or counts them all.
-template <class Try>
+// Every position is a candidate.
+int each(int p) { return p; }
+
+// Walks the scan positions from 'start' in the search's direction (forwards
+// only those that next gives, 0 when none is left), asks try_at for the
+// match length at each, applies the whole-word rule and either returns the
+// first accepted match or counts them all.
+template <class Try, class Next = int (*)(int)>
 int scan_positions(std::string_view text, int from, int to, int start, int options, int& count,
-                   Try try_at) {
+                   Try try_at, Next next = each) {
   const bool back = (options & so_back) != 0;
   const bool counting = (options & so_count) != 0;
-  const bool words = (options & so_words) != 0 && (options & (0x8 | 0x10 | 0x20 | 0x40)) == 0;
+  const bool words = (options & so_words) != 0 &&
+                     (options & (so_anyof | so_keepblanks | so_nearest | so_noneof)) == 0;
   int first_found = 0;
   int last_len = 0;
   int fence = to + 1;  // counting backwards: matches must end before the last one found
   for (int p = start; back ? p >= from : p <= to;) {
+    if (!back && (p = next(p)) == 0) break;
     int len = try_at(p);
     if (len > 0 && words && !THISISWORD(text, p, len, to)) len = 0;
     if (len > 0 && counting && back && p + len > fence) len = 0;
@@ -123,34 +130,41 @@ int sorted_start(std::string_view text, int from, int to, unsigned char pc) {
   return low;
 }
 
+// The plain matches forwards from `start`, found by the scan of
+// core/search_plain.h (each position it gives holds the pattern).
+int forwardplain(std::string_view text, std::string_view pattern, int from, int to, int start,
+                 int options, int& count) {
+  const PlainPattern pp = plainpattern(pattern, (options & so_case) == 0);
+  const int m = static_cast<int>(pattern.size());
+  return scan_positions(
+      text, from, to, start, options, count, [m](int) { return m; },
+      [&](int p) { return findplain(pp, text, p, to); });
+}
+
 // Plain search: the pattern's characters after case folding, or a set of
 // characters (so_anyof, so_noneof), in the direction of the search.
 int NONRXSEARCH_INTERNAL(std::string_view text, std::string_view pattern, int from, int to,
                          int& count) {
   const int options = searchopts;
+  const int m = static_cast<int>(pattern.size());
+  const bool forwards = (options & (so_back | so_anyof | so_noneof | so_nearest)) == 0 ||
+                        ((options & so_nearest) != 0 && (options & so_count) != 0 &&
+                         (options & (so_back | so_anyof | so_noneof)) == 0);
+  if (forwards && m > 0) {
+    int start = from;
+    if ((options & so_sorted) != 0) {
+      start = sorted_start(text, from, to, plat::lower1252(static_cast<unsigned char>(pattern[0])));
+      if (start == 0) {
+        matchlen = 0;
+        return 0;
+      }
+    }
+    return forwardplain(text, pattern, from, to, start, options, count);
+  }
+
   const Fold& fold = fold_table(options);
   std::string pat(pattern);
   for (char& c : pat) c = static_cast<char>(fold[static_cast<unsigned char>(c)]);
-  const int m = static_cast<int>(pat.size());
-
-  // The first match forwards, of the pattern as it stands: the positions
-  // where the rest can still fit, the first character compared first.
-  if ((options & (so_back | so_anyof | so_noneof | so_sorted | so_nearest | so_count | so_words)) ==
-          0 &&
-      m > 0) {
-    const auto first = static_cast<unsigned char>(pat[0]);
-    for (int p = from; p + m - 1 <= to; ++p) {
-      if (fold[at(text, p)] != first) continue;
-      int k = 1;
-      while (k < m && fold[at(text, p + k)] == static_cast<unsigned char>(pat[k])) ++k;
-      if (k == m) {
-        matchlen = m;
-        return p;
-      }
-    }
-    matchlen = 0;
-    return 0;
-  }
 
   if ((options & (so_anyof | so_noneof)) != 0) {
     std::array<bool, 256> inset{};
@@ -207,14 +221,11 @@ bool THISISWORD(std::string_view text, int pos, int len, int to) {
   return before && after;
 }
 
-int MATCHREGEX(std::string_view text, std::string_view pattern, int from, int to, int& count) {
-  count = 0;
-  matchlen = 0;
-  regexsteps = 0;
-  const int n = static_cast<int>(text.size());
-  if (from < 1) from = 1;
-  if (to > n) to = n;
-  if (from > to) return 0;
+namespace {
+
+// MATCHREGEX under options other than case and blanks alone.
+[[gnu::noinline]] int optionsearch(std::string_view text, std::string_view pattern, int from,
+                                   int to, int& count) {
   const int options = searchopts;
   if ((options & so_regex) == 0) return NONRXSEARCH_INTERNAL(text, pattern, from, to, count);
 
@@ -236,6 +247,25 @@ int MATCHREGEX(std::string_view text, std::string_view pattern, int from, int to
   const int pos = scan_positions(text, from, to, back ? to : from, options, count, try_regex);
   regexsteps = scan.steps;
   return pos;
+}
+
+}  // namespace
+
+int MATCHREGEX(std::string_view text, std::string_view pattern, int from, int to, int& count) {
+  count = 0;
+  matchlen = 0;
+  regexsteps = 0;
+  const int n = static_cast<int>(text.size());
+  if (from < 1) from = 1;
+  if (to > n) to = n;
+  if (from > to) return 0;
+  const int options = searchopts;
+  if ((options & ~(so_case | so_keepblanks)) != 0)
+    return optionsearch(text, pattern, from, to, count);
+  // The plain first match forwards, the most common search of all.
+  const int p = findplain(plainpattern(pattern, (options & so_case) == 0), text, from, to);
+  if (p != 0) matchlen = static_cast<int>(pattern.size());
+  return p;
 }
 
 int SEARCH(std::string_view text, std::string_view pattern, int from, int to, int options,

@@ -6,6 +6,7 @@
 #include "core/chars.h"
 #include "core/numwrite.h"
 #include "core/rawmem.h"
+#include "core/regex.h"
 #include "core/search.h"
 #include "core/stores.h"
 #include "core/symbols.h"
@@ -125,36 +126,57 @@ std::int32_t COUNTWORDS(std::int32_t from, std::int32_t to, std::int32_t options
   return count;
 }
 
-std::int32_t C1SEARCH(std::string_view array, std::string_view pattern, std::int32_t m,
-                      std::int32_t from, std::int32_t to, std::int32_t options,
+C1Ready C1SEARCHREADY(std::string_view pattern, std::int32_t m, std::int32_t options) {
+  C1Ready r;
+  r.options = options;
+  pattern = pattern.substr(0, static_cast<std::size_t>(std::max(m, 0)));
+  const std::int32_t plen = C1LEN_TRIM(pattern);
+  r.trimrange = plen != 0 && (options & so_keepblanks) == 0;
+  if (r.trimrange) pattern = pattern.substr(0, static_cast<std::size_t>(plen));
+  r.pattern = pattern;
+  r.plain = (options & ~(so_case | so_keepblanks)) == 0;
+  if (r.plain) r.scan = plainpattern(pattern, (options & so_case) == 0);
+  return r;
+}
+
+std::int32_t C1SEARCH(const C1Ready& r, std::string_view array, std::int32_t from, std::int32_t to,
                       std::int32_t& status) {
   if (to < from) {
     matchlen = 0;
     status = 2;
     return 0;
   }
-  searchopts = options;
+  searchopts = r.options;
   from = std::max(from, 1);
   to = std::min(to, static_cast<std::int32_t>(array.size()));
-  pattern = pattern.substr(0, static_cast<std::size_t>(std::max(m, 0)));
-  std::int32_t plen = C1LEN_TRIM(pattern);
   std::int32_t rangelen = to - from + 1;
-  if (plen == 0 || (options & 0x10)) {
-    plen = static_cast<std::int32_t>(pattern.size());
-  } else if (rangelen > 0) {
+  if (r.trimrange && rangelen > 0)
     rangelen = C1LEN_TRIM(
         array.substr(static_cast<std::size_t>(from - 1), static_cast<std::size_t>(rangelen)));
-  }
   status = 0;
-  int count = 0;
-  const int pos = MATCHREGEX(array, pattern.substr(0, static_cast<std::size_t>(plen)), from,
-                             from + rangelen - 1, count);
-  if (options & 0x100) return count;
+  int pos = 0;
+  if (r.plain) {
+    // What MATCHREGEX does for the plain forward search, in line.
+    matchlen = 0;
+    regexsteps = 0;
+    pos = findplain(r.scan, array, from, from + rangelen - 1);
+    if (pos != 0) matchlen = static_cast<int>(r.pattern.size());
+  } else {
+    int count = 0;
+    pos = MATCHREGEX(array, r.pattern, from, from + rangelen - 1, count);
+    if (r.options & so_count) return count;
+  }
   if (matchlen < 1) {
     status = 1;
     return 0;
   }
   return pos - from + 1;
+}
+
+std::int32_t C1SEARCH(std::string_view array, std::string_view pattern, std::int32_t m,
+                      std::int32_t from, std::int32_t to, std::int32_t options,
+                      std::int32_t& status) {
+  return C1SEARCH(C1SEARCHREADY(pattern, m, options), array, from, to, status);
 }
 
 }  // namespace core

@@ -8,6 +8,8 @@
 #include <span>
 #include <string_view>
 
+#include "core/search_plain.h"
+
 namespace core {
 
 // The text is blanked; kind = ISCHAR(symbol). A character-like symbol's
@@ -37,5 +39,20 @@ std::int32_t COUNTWORDS(std::int32_t from, std::int32_t to, std::int32_t options
 std::int32_t C1SEARCH(std::string_view array, std::string_view pattern, std::int32_t m,
                       std::int32_t from, std::int32_t to, std::int32_t options,
                       std::int32_t& status);
+
+// The same search made ready once for a caller that repeats it (a pattern
+// that stays as it is): the pattern as C1SEARCH cuts it, its options, and
+// the plain scan's pattern where no option asks for more than case. The
+// views point into the pattern given.
+struct C1Ready {
+  std::string_view pattern;
+  std::int32_t options = 0;
+  bool trimrange = false;  // the range's trailing blanks are left out
+  bool plain = false;      // found by the plain forward scan
+  PlainPattern scan;
+};
+C1Ready C1SEARCHREADY(std::string_view pattern, std::int32_t m, std::int32_t options);
+std::int32_t C1SEARCH(const C1Ready& ready, std::string_view array, std::int32_t from,
+                      std::int32_t to, std::int32_t& status);
 
 }  // namespace core

@@ -43,16 +43,23 @@ bool outside(std::int32_t e) {
   return e > 0 && (typeof_(e) & 0x48) == 0x48 && core::I4EQUZ(1, e) == outsidetext;
 }
 
-bool textof(std::int32_t e, std::string& out) {
+// The text of a value read in place (scratch holds a blank or a text that
+// runs backwards); the view lasts while the character store stays where
+// it is.
+bool textview(std::int32_t e, std::string_view& out, std::string& scratch) {
   if (outside(e)) {
-    out.assign(1, ' ');
+    scratch.assign(1, ' ');
+    out = scratch;
     return true;
   }
   std::int32_t f = 0, l = 0;
   if (!textbounds(e, f, l)) return false;
-  out = c1text(f, l);
+  out = c1read(f, l, scratch);
   return true;
 }
+
+// The same text as a copy of its own.
+bool textof(std::int32_t e, std::string& out) { return copiedtext(textview, e, out); }
 
 // The elements of a numeric array argument; false when e is none.
 bool arrayof(std::int32_t e, std::int32_t& adr, std::int64_t& count) {
@@ -182,22 +189,25 @@ WordResult index(std::int32_t nargs) {
   if (nargs < 2 || nargs > 3) return fail(xeqkeys::indexerror);
   const std::int32_t where = entry(nargs - 1), what = entry(nargs - 2);
   const int options = nargs == 3 ? static_cast<int>(nearest(value(entry(0)))) : 0;
-  std::string hay, needle;
   if ((typeof_(where) & 0x100) != 0) {
     // A file viewed as a table: the row that holds the text or number; a
     // file variable of no table is searched as its text.
     double found = 0.0;
-    const bool text = textof(what, needle);
+    std::string key;
+    const bool text = textof(what, key);
     if (tablecalls.search != nullptr &&
-        tablecalls.search(where, needle, !text, text ? 0.0 : value(what), options, found))
+        tablecalls.search(where, key, !text, text ? 0.0 : value(what), options, found))
       return result(found, nargs);
-    needle.clear();
   }
-  if (!textof(where, hay)) return fail(xeqkeys::indexerror, where);
-  if (!textof(what, needle)) {
+  // The texts are read in place: the search changes no store.
+  std::string hayscratch, needlescratch;
+  std::string_view hay, needle;
+  if (!textview(where, hay, hayscratch)) return fail(xeqkeys::indexerror, where);
+  if (!textview(what, needle, needlescratch)) {
     const std::int64_t code = nearest(value(what));
     if (code < 0 || code > 255) return fail(xeqkeys::indexerror, what);
-    needle.assign(1, static_cast<char>(code));
+    needlescratch.assign(1, static_cast<char>(code));
+    needle = needlescratch;
   }
   if (hay.empty() || needle.empty()) return result(0.0, nargs);
   int notfound = 0;

@@ -14,6 +14,7 @@
 #include "exec/fastpath.h"
 #include "exec/operands.h"
 #include "exec/optdispatch.h"
+#include "exec/optitems.h"
 #include "exec/postfix.h"
 #include "exec/xeq2.h"
 #include "exec/xeqtemps.h"
@@ -50,6 +51,9 @@ struct Form {
   // The statement's first word and the next statement's (0 until the
   // transfer's own road runs it).
   std::int32_t from = 0, end = 0;
+  // The items of a READ or WRITE, where some compute (made from the linked
+  // form; such a statement runs only by its transfer program).
+  optitems::Items items;
 };
 
 // The last replay ran a transfer program that changed no symbol's type.
@@ -75,7 +79,6 @@ bool replayable(std::int32_t s) {
   switch (static_cast<OptStmt>(s)) {
     case OptStmt::LINE:
     case OptStmt::DLL:
-    case OptStmt::EDIT:
     case OptStmt::POP:
     case OptStmt::STRUCT:
     case OptStmt::BITS:
@@ -94,8 +97,9 @@ bool build(Form& f, std::span<const std::int16_t> w) {
   f.words.assign(w.begin(), w.end());
   f.list.clear();
   f.operands.clear();
+  f.items = optitems::Items{};
   const auto n = static_cast<std::int32_t>(w.size());
-  if (n < 5 || w[0] != 0 || core::cwu(w[static_cast<std::size_t>(n - 1)]) != endword) return false;
+  if (n < 5 || w[0] < 0 || core::cwu(w[static_cast<std::size_t>(n - 1)]) != endword) return false;
   const unsigned h = core::cwu(w[static_cast<std::size_t>(n - 2)]);
   if (!core::isxoptstmt(h)) return false;
   const std::int32_t s = core::xoptstmtnr(h);
@@ -103,28 +107,46 @@ bool build(Form& f, std::span<const std::int16_t> w) {
   if (s >= core::noptstmts || count < 1 || !replayable(s) ||
       core::xcwcode(core::optstmtxcode(s)) != core::xcwcode(h))
     return false;
-  // The options come first, each a marker and its value (a marker written
-  // twice: no value).
-  if (!core::isxoptmarker(w[1])) return false;
-  for (std::int32_t p = 1; p <= n - 3; ++p) {
+  const auto st = static_cast<core::OptStmt>(s);
+  const bool rw = st == core::OptStmt::READ || st == core::OptStmt::WRITE;
+  // The options come first (after the prefix blocks of the items), each a
+  // marker and its value (a marker written twice: no value).
+  const std::int32_t first = 1 + w[0];
+  if (first > n - 3 || !core::isxoptmarker(w[static_cast<std::size_t>(first)]) ||
+      (first > 1 && !rw))
+    return false;
+  bool computed = false;
+  for (std::int32_t p = first; p <= n - 3 && !computed; ++p) {
     const std::int16_t x = w[static_cast<std::size_t>(p)];
     const unsigned u = core::cwu(x);
     if (core::isxoptmarker(u)) {
       std::int32_t run = 0;
-      while (p - 1 - run >= 1 && w[static_cast<std::size_t>(p - 1 - run)] == x) ++run;
+      while (p - 1 - run >= first && w[static_cast<std::size_t>(p - 1 - run)] == x) ++run;
       f.list.push_back(run % 2 == 1 ? novalue : core::xoptmarkerentry(u));
     } else if (u == separator) {
       continue;
     } else if (x >= 7 && x <= core::nsym && core::name.valid(x) && plaintype(core::name(x).type)) {
       f.list.push_back(x);
       f.operands.emplace_back(x, core::name(x).type);
+    } else if (rw && static_cast<std::int32_t>(f.list.size()) >= 2 * count) {
+      // An item that computes: the items are made from the linked form.
+      computed = true;
     } else {
       return false;
     }
   }
+  computed = computed || first > 1;  // (prefix blocks belong to items that compute)
   if (static_cast<std::int32_t>(f.list.size()) < 2 * count) return false;
   LinkedStatement linked;
   if (!XEQ2LINK(w, linked) || linked.labelmsg != 0 || linked.codes.empty()) return false;
+  if (computed) {
+    // The options' values are plain (checked above up to the items); the
+    // items, plain or not, come from the linked form.
+    f.list.resize(static_cast<std::size_t>(2 * count));
+    if (!optitems::make(linked, count, st == core::OptStmt::READ, f.operands, f.items))
+      return false;
+    for (const optitems::Item& it : f.items.items) f.list.push_back(it.sym);
+  }
   f.linkedn = static_cast<std::int32_t>(linked.codes.size());
   f.linkedlast = core::cwu(linked.codes.back());
   f.ndescr = linked.ndescr;
@@ -135,12 +157,13 @@ bool build(Form& f, std::span<const std::int16_t> w) {
   f.header = static_cast<std::int16_t>(h);
   f.stmt = s;
   f.ok = true;
-  const auto st = static_cast<core::OptStmt>(s);
-  if (xfercalls.make != nullptr && (st == core::OptStmt::READ || st == core::OptStmt::WRITE))
+  if (xfercalls.make != nullptr && rw)
     f.xfer = xfercalls.make(core::xeqline, st == core::OptStmt::READ ? 'R' : 'W', f.list, count);
   if (f.xfer)
     f.noptions = OPTIONSLOTS(f.header, f.list, static_cast<std::int32_t>(f.list.size()), f.slots);
-  return true;
+  // Items that compute run only by the transfer program.
+  if (f.items.computed && !f.xfer) f.ok = false;
+  return f.ok;
 }
 
 bool sametypes(const Form& f) {
@@ -196,12 +219,15 @@ struct Footprint {
 
 }  // namespace
 
-bool ready(std::span<const std::int16_t> words) {
-  current = nullptr;
+namespace {
+
+// The form of statement `xeqline` when it can run now (see ready()), be
+// it by the replay or by its transfer program only.
+Form* lookat(std::span<const std::int16_t> words) {
   const std::int32_t line = core::xeqline;
   if (!fast::enabled || (core::xeqmode & core::runmode::single) != 0 || line < 1 ||
       line > core::nstmt)
-    return false;
+    return nullptr;
   if (forms.size() <= static_cast<std::size_t>(line))
     forms.resize(static_cast<std::size_t>(line) + 1);
   Form& f = forms[static_cast<std::size_t>(line)];
@@ -213,9 +239,15 @@ bool ready(std::span<const std::int16_t> words) {
   // A symbol that changed its type (a text bound to a file, then closed)
   // makes the form anew.
   if (f.ok && f.typesseen != fast::epoch && !sametypes(f)) build(f, words);
-  if (!f.ok) return false;
-  current = &f;
-  return true;
+  return f.ok ? &f : nullptr;
+}
+
+}  // namespace
+
+bool ready(std::span<const std::int16_t> words) {
+  Form* const f = lookat(words);
+  current = f != nullptr && !f->items.computed ? f : nullptr;
+  return current != nullptr;
 }
 
 namespace {
@@ -377,10 +409,9 @@ Xfer transfer(std::span<const std::int16_t> code, WordResult& answer, bool clear
     if (from < 1 || end - 1 - from < 1 || end - 1 > static_cast<std::int32_t>(code.size()) ||
         code[static_cast<std::size_t>(from - 1)] != -1)
       return Xfer::none;
-    if (!ready(
-            code.subspan(static_cast<std::size_t>(from), static_cast<std::size_t>(end - 1 - from))))
-      return Xfer::none;
-    g = current;
+    g = lookat(
+        code.subspan(static_cast<std::size_t>(from), static_cast<std::size_t>(end - 1 - from)));
+    if (g == nullptr) return Xfer::none;
     g->from = from;
     g->end = end;
   }
@@ -410,9 +441,26 @@ Xfer transfer(std::span<const std::int16_t> code, WordResult& answer, bool clear
   core::xeqtarget = 0;
   core::iresult = ft + 3;
   newtemprecord(ft + 3);
+  // Items that compute fill their temporaries, chosen anew where the
+  // stores changed their sizes (a program that gives up
+  // leaves the statement to the general path, as a transfer that declines).
+  if (f.items.computed && !optitems::placed(f.items)) {
+    const std::vector<std::int16_t> words = f.words;
+    if (!build(f, words) || !f.xfer) {
+      core::iresult = ft;
+      return Xfer::none;
+    }
+    f.from = from;
+    f.end = end;
+  }
+  if (f.items.computed && !optitems::fill(f.items)) {
+    core::iresult = ft;
+    return Xfer::none;
+  }
   FILLOPTIONS(f.slots, f.noptions);
   cells[ft + 3] = 0.0;
   const XferRun xr = xfercalls.run(line);
+  if (xr != XferRun::declined) optitems::giveback(f.items);
   if (xr != XferRun::done) {
     // The general path runs the statement from its head (a program that
     // failed left its outcome for the report).

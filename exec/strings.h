@@ -54,6 +54,16 @@ std::string c1text(std::int32_t first, std::int32_t last);
 // `c1namen`, valid until the store changes; read backwards it is copied
 // into `scratch`.
 std::string_view c1read(std::int32_t first, std::int32_t last, std::string& scratch);
+// The text that read(e, view, scratch) reads in place, as a copy of its
+// own; false when read finds none.
+template <class Read>
+bool copiedtext(Read read, std::int32_t e, std::string& out) {
+  std::string scratch;
+  std::string_view v;
+  if (!read(e, v, scratch)) return false;
+  out.assign(v);
+  return true;
+}
 // Length of the string first..last: 0 when last = first - 1, otherwise the
 // number of positions between them, read in either direction.
 std::int32_t c1length(std::int32_t first, std::int32_t last);

@@ -40,8 +40,10 @@ constexpr double searcheps = 1.0E-13;
 
 double roundhalf(double x) { return std::round(x); }
 
-// The text of an argument: a temporary string or a character symbol.
-bool textof(std::int32_t e, std::string& out) {
+// The text of an argument (a temporary string or a character symbol) read
+// in place (scratch holds it only where it runs backwards); the view lasts
+// while the character store stays where it is.
+bool textview(std::int32_t e, std::string_view& out, std::string& scratch) {
   std::int32_t f = 0, l = 0;
   if (e < 0) {
     if (!tempbounds(-e, f, l)) return false;
@@ -49,9 +51,12 @@ bool textof(std::int32_t e, std::string& out) {
              core::ISCHAR(e, f, l) == 0) {
     return false;
   }
-  out = c1text(f, l);
+  out = c1read(f, l, scratch);
   return true;
 }
+
+// The same text as a copy of its own.
+bool textof(std::int32_t e, std::string& out) { return copiedtext(textview, e, out); }
 
 // A numeric array argument: its first element cell and element count.
 struct NumArray {
@@ -297,23 +302,28 @@ std::int32_t indexfn(std::int32_t commas, std::span<std::int32_t> args, double& 
   const std::int32_t options = commas >= 2 ? static_cast<std::int32_t>(roundhalf(num(args[2]))) : 0;
   const std::int32_t outarg = commas == 3 ? args[3] : 0;
   const std::int32_t where = args[0], what = args[1];
-  std::string hay, needle;
-  const bool whattext = textof(what, needle);
+  // The texts are read in place: the search changes no store.
+  std::string hayscratch, needlescratch;
+  std::string_view hay, needle;
+  bool whattext = textview(what, needle, needlescratch);
   // A file viewed as a table (the operand may be a copy of the variable's
   // text): the row that holds the text or number.
   // A file variable of no table is searched as its text.
   if (const std::int32_t file = ORIGOP(where);
       file >= 1 && file <= core::nname && core::name.valid(file) &&
-      core::NAMTYP(file, 0x100) != 0 && tablecalls.search != nullptr &&
-      tablecalls.search(file, needle, !whattext, whattext ? 0.0 : num(what), options, out))
-    return 0;
-  const bool wheretext = textof(where, hay);
+      core::NAMTYP(file, 0x100) != 0 && tablecalls.search != nullptr) {
+    const std::string key(needle);
+    if (tablecalls.search(file, key, !whattext, whattext ? 0.0 : num(what), options, out)) return 0;
+    whattext = textview(what, needle, needlescratch);  // (rows read may have moved the store)
+  }
+  const bool wheretext = textview(where, hay, hayscratch);
   if (wheretext) {
     if (!whattext) {
       std::array<char, 10> field{};
       std::int32_t used = 0;
       core::C1WTSID8(field, num(what), 1, used);
-      needle.assign(field.data(), sz(std::clamp(used, 0, 10)));
+      needlescratch.assign(field.data(), sz(std::clamp(used, 0, 10)));
+      needle = needlescratch;
     }
     if (hay.empty() || needle.empty()) {
       out = 0.0;

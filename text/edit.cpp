@@ -35,6 +35,17 @@ bool textvalue(std::int32_t v, Span& s) {
   return true;
 }
 
+const EditState::Value& readvalue(EditState& e, std::int32_t v) {
+  const auto slot = static_cast<std::uint32_t>(e.slot);
+  const bool kept = slot < e.values.size();
+  EditState::Value& known = e.values[kept ? slot : 0];
+  known.span = Span{};
+  known.text = textvalue(v, known.span);
+  known.literal = known.text && (core::NAMTYP(v, 0x49) & 1) != 0;
+  if (kept) e.known |= std::uint32_t{1} << slot;
+  return known;
+}
+
 std::string textcopy(const Span& s, std::int32_t max) {
   return exec::c1text(s.first, s.first + std::min(s.size(), max) - 1);
 }
@@ -173,7 +184,7 @@ void ifoption(EditState& e, std::int32_t v) {
   Span t;
   e.ifopen = true;
   e.iffailed = false;
-  if (textvalue(v, t) && t.size() > 0)
+  if (optiontext(e, v, t) && t.size() > 0)
     e.iffailed =
         e.pos < e.first || e.pos > e.last || core::c1namen(e.pos) != core::c1namen(t.first);
 }
@@ -205,7 +216,8 @@ Flow separators(EditState& e, std::int32_t v) {
 
 Flow continueif(EditState& e, std::int32_t v) {
   Span t;
-  if (!textvalue(v, t) || t.size() < 1 || e.pos < e.first || e.pos > e.last) return Flow::passend;
+  if (!optiontext(e, v, t) || t.size() < 1 || e.pos < e.first || e.pos > e.last)
+    return Flow::passend;
   const auto c = static_cast<unsigned char>(core::c1namen(e.pos));
   const auto lo = static_cast<unsigned char>(core::c1namen(t.first));
   const auto hi = static_cast<unsigned char>(core::c1namen(t.last));
@@ -344,18 +356,23 @@ Flow runoption(EditState& e, int kw, std::int32_t v) {
 bool runlist(EditState& e, std::int32_t& stopped) {
   runstart(e);
   passstart(e);
+  // (The slots a pass runs lie in the option table, 1 to noptions; the
+  // table is read where it stands: a sort option clears its keyword there.)
+  static_assert(decltype(optkw)::first() == 1 && decltype(optval)::first() == 0);
+  const std::uint8_t* const keywords = optkw.data();  // (slot s at s - 1)
+  const std::int32_t* const values = optval.data();
   for (;;) {
     Flow f = Flow::next;
-    std::int32_t slot = e.restart;
-    while (slot >= e.stop) {
+    std::int32_t slot = std::min(e.restart, noptions);
+    while (slot >= std::max(e.stop, 1)) {
       e.slot = slot;
-      const int kw = optkw(slot);
+      const int kw = keywords[slot - 1];
       if (kw < 64) e.met |= std::uint64_t{1} << kw;
       if ((e.iffailed || e.elseskip) && kw != ekw::DO && kw != ekw::ELSE && kw != ekw::ENDIF) {
         --slot;
         continue;
       }
-      f = runoption(e, kw, optval(slot));
+      f = runoption(e, kw, values[slot]);
       if (f == Flow::newpass) {
         passstart(e);
         slot = e.restart;

@@ -2,6 +2,7 @@
 // deletions, replacements, case changes, copies, appends and Parse views.
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "core/chars.h"
@@ -49,10 +50,15 @@ void MAKEREPLACESPACE(EditState& e, std::int32_t delta, std::string_view fill) {
   auto& c = core::c1namen;
   if (delta > 0) {
     delta = std::min(delta, e.last - e.pos + 1);
-    for (std::int32_t q = std::min(e.end, e.last - delta); q >= e.pos; --q) c(q + delta) = c(q);
-    for (std::int32_t i = 0; i < delta; ++i)
-      c(e.pos + i) =
-          static_cast<std::size_t>(i) < fill.size() ? fill[static_cast<std::size_t>(i)] : ' ';
+    const std::int32_t hi = std::min(e.end, e.last - delta);
+    if (hi >= e.pos)
+      std::memmove(c.ptr(e.pos + delta), c.ptr(e.pos), static_cast<std::size_t>(hi - e.pos + 1));
+    const auto n = static_cast<std::size_t>(delta);
+    const std::size_t k = std::min(n, fill.size());
+    char* const at = c.ptr(e.pos);
+    (void)c.ptr(e.pos + delta - 1);  // (the room's end lies in the store)
+    if (k > 0) std::memmove(at, fill.data(), k);
+    if (k < n) std::memset(at + k, ' ', n - k);
     e.end = std::min(std::max(e.end, e.pos - 1) + delta, e.last);
     e.rend = std::min(e.rend + delta, e.last);
     return;
@@ -60,15 +66,16 @@ void MAKEREPLACESPACE(EditState& e, std::int32_t delta, std::string_view fill) {
   // No more than the characters from the position to text end.
   const std::int32_t k = std::min(-delta, e.end - e.pos + 1);
   if (k <= 0) return;
-  for (std::int32_t q = e.pos + k; q <= e.end; ++q) c(q - k) = c(q);
-  for (std::int32_t q = e.end - k + 1; q <= e.end; ++q) c(q) = ' ';
+  if (e.pos + k <= e.end)
+    std::memmove(c.ptr(e.pos), c.ptr(e.pos + k), static_cast<std::size_t>(e.end - e.pos - k + 1));
+  std::memset(c.ptr(e.end - k + 1), ' ', static_cast<std::size_t>(k));
   e.end -= k;
   e.rend -= k;
 }
 
 Flow insert(EditState& e, std::int32_t v) {
   Span t;
-  if (!textvalue(v, t)) return Flow::next;
+  if (!optiontext(e, v, t)) return Flow::next;
   clearmarks(e);
   std::string s = textcopy(t, e.last - e.first + 1);
   if ((e.mask & om_blanks) == 0) s.resize(static_cast<std::size_t>(core::C1LEN_TRIM(s)));
@@ -82,7 +89,7 @@ Flow insert(EditState& e, std::int32_t v) {
 
 Flow remove(EditState& e, std::int32_t v) {
   Span t;
-  if (textvalue(v, t) && t.size() > 0) {
+  if (optiontext(e, v, t) && t.size() > 0) {
     const std::string_view p =
         core::c1view(core::c1namen.ptr(t.first), std::min(t.size(), maxpattern));
     const std::int32_t from = std::max(e.pos, e.first);
@@ -115,7 +122,7 @@ Flow remove(EditState& e, std::int32_t v) {
 
 Flow replace(EditState& e, std::int32_t v) {
   Span t;
-  if (!textvalue(v, t)) return Flow::next;
+  if (!optiontext(e, v, t)) return Flow::next;
   std::int32_t old = std::max(e.matchlen, 1);
   if (bothmarks(e)) {
     old = std::abs(e.mark2 - e.mark1) + 1;
@@ -124,10 +131,20 @@ Flow replace(EditState& e, std::int32_t v) {
   }
   e.matchlen = 0;
   if (e.pos < e.first || e.pos > e.last) return Flow::passend;
-  const std::string s = textcopy(t, e.last - e.first + 1);
+  // The new text is read in place unless it lies in the edited string,
+  // which the room made for it moves.
+  const std::int32_t n = std::min(t.size(), e.last - e.first + 1);
+  std::string copy;
+  std::string_view s;
+  if (n > 0 && (t.last < e.first || t.first > e.last)) {
+    s = core::c1view(core::c1namen.ptr(t.first), n);
+  } else {
+    copy = textcopy(t, n);
+    s = copy;
+  }
   MAKEREPLACESPACE(e, t.size() - old, s);
-  for (std::size_t i = 0; i < s.size() && e.pos + static_cast<std::int32_t>(i) <= e.last; ++i)
-    core::c1namen(e.pos + static_cast<std::int32_t>(i)) = s[i];
+  const std::size_t k = std::min(s.size(), static_cast<std::size_t>(e.last - e.pos + 1));
+  if (k > 0) std::memmove(core::c1namen.ptr(e.pos), s.data(), k);
   e.pos += t.size();
   return Flow::next;
 }
@@ -226,6 +243,7 @@ Flow parse(EditState& e, std::int32_t v) {
   fe = std::max(fe, fs - 1);  // an empty field is a view of length 0
   core::TRANSFER2I4TOR8(fs, fe, core::z(v));
   core::name(v).type = static_cast<std::int16_t>((type & ~0x90) | 0x840);
+  e.known = 0;  // (the view may be another option's value)
   if (core::name(v).scope == 0 && core::name.valid(e.textsym))
     core::name(v).scope = core::name(e.textsym).scope;
   e.mark1 = e.mark2 = 0;

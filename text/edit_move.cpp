@@ -2,6 +2,7 @@
 // characters, ranges, words and items.
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 #include "core/chars.h"
 #include "core/search.h"
@@ -27,20 +28,38 @@ Flow inrange(EditState& e, std::int32_t saved) {
 
 }  // namespace
 
+const core::C1Ready& makesearch(EditState& e, std::string_view p, std::int32_t mask) {
+  // (A longer pattern, or more searches than are kept: made ready in the
+  // last entry, which is not looked up.)
+  const std::int32_t n = e.nsearches;
+  const bool keep = p.size() <= 16 && n + 1 < static_cast<std::int32_t>(e.searches.size());
+  EditState::Search& s = e.searches[static_cast<std::size_t>(keep ? n : e.searches.size() - 1)];
+  s.ready = core::C1SEARCHREADY(p, static_cast<std::int32_t>(p.size()), mask);
+  if (keep) {
+    s.slot = e.slot;
+    s.mask = mask;
+    s.at = p.data();
+    s.n = p.size();
+    std::memcpy(s.chars.data(), p.data(), p.size());
+    ++e.nsearches;
+  }
+  return s.ready;
+}
+
 Flow moveby(EditState& e, int kw, std::int32_t v) {
   const bool right = kw == ekw::Right;
   const std::int32_t saved = e.pos;
-  Span t;
-  if (textvalue(v, t) && t.size() > 0) {
+  const EditState::Value& value = optionvalue(e, v);
+  const Span t = value.span;
+  if (value.text && t.size() > 0) {
     std::int32_t mask = e.mask & ~om_counting;
-    if ((core::NAMTYP(v, 0x49) & 1) != 0) mask |= om_blanks;  // a literal keeps its blanks
+    if (value.literal) mask |= om_blanks;  // a literal keeps its blanks
     if (!right) mask |= om_back;
     const std::int32_t from = right ? std::max(e.pos, e.first) : std::max(e.rbeg, e.first);
     const std::int32_t to = right ? std::min(e.rend, e.last) : std::min(e.pos, e.last);
     const std::string_view p = pattern(t);
     std::int32_t status = 0;
-    const std::int32_t k =
-        core::C1SEARCH(storeview(), p, static_cast<std::int32_t>(p.size()), from, to, mask, status);
+    const std::int32_t k = core::C1SEARCH(readysearch(e, p, mask), storeview(), from, to, status);
     int len = 0;
     core::MATCHEDLENGTH(len);
     if (status != 0 || k < 1 || from + k - 1 > to)
@@ -61,7 +80,7 @@ Flow scan(EditState& e, int kw, std::int32_t v) {
   const bool left = kw == ekw::ScanForLeft || kw == ekw::ScaNnotLeft;
   std::array<bool, 256> set{};
   Span t;
-  if (textvalue(v, t))
+  if (optiontext(e, v, t))
     for (std::int32_t p = t.first; p <= t.last; ++p)
       set[static_cast<unsigned char>(core::c1namen(p))] = true;
   auto stops = [&](std::int32_t p) {
@@ -88,15 +107,15 @@ Flow range(EditState& e, std::int32_t v) {
   ++e.rangenr;
   e.rseplen = 0;
   Span t;
-  if (textvalue(v, t) && t.size() > 0) {
+  if (optiontext(e, v, t) && t.size() > 0) {
     e.rseplen = t.size();
     const std::string_view p = pattern(t);
     const std::int32_t to = std::min(e.end, e.last);
     std::int32_t k = 0, status = 0;
+    const core::C1Ready& ready = readysearch(e, p, e.mask & ~om_counting);
     for (;;) {
       const std::int32_t from = std::max(e.pos, e.first);
-      k = core::C1SEARCH(storeview(), p, static_cast<std::int32_t>(p.size()), from, to,
-                         e.mask & ~om_counting, status);
+      k = core::C1SEARCH(ready, storeview(), from, to, status);
       if (status != 0 || k != 1 || from != e.pos) break;
       // An empty range: step over its separator.
       ++e.rangenr;

@@ -15,6 +15,7 @@
 #include <string_view>
 
 #include "core/shoplists.h"
+#include "core/symbols_text.h"
 
 namespace text {
 
@@ -139,6 +140,29 @@ struct EditState {
   std::int32_t tabpass = 0;
   std::int32_t widest = 0;
   std::int32_t tabtarget = 0;
+  // The option values as the statement first read them, by slot (1 to
+  // 31, bit s of `known`): whether the value is a text, and its span. A
+  // value's span changes only where a Parse view binds the variable anew,
+  // which forgets them all; the characters are read at each use.
+  struct Value {
+    bool text;
+    bool literal;  // a text constant (a search keeps its trailing blanks)
+    Span span;
+  };
+  std::array<Value, 32> values;
+  std::uint32_t known = 0;
+  // The searches of the statement made ready (core::C1Ready), by slot and
+  // mask; one stands while its pattern has the characters it was made
+  // from, at the same place (patterns of up to 16 characters).
+  struct Search {
+    std::int32_t slot, mask;
+    const char* at;
+    std::size_t n;
+    std::array<char, 16> chars;
+    core::C1Ready ready;
+  };
+  std::array<Search, 4> searches;
+  std::int32_t nsearches = 0;
 };
 
 // The statement's result is assigned to a text (0x8400), a numeric scalar
@@ -156,6 +180,20 @@ inline std::int32_t clamppos(std::int64_t p) {
 // --- Values of options (edit.cpp) -------------------------------------------
 // The text of value symbol v; false when v is no text.
 bool textvalue(std::int32_t v, Span& s);
+// The value v of the option being run (slot e.slot), read once in the
+// statement (see EditState::values).
+[[gnu::noinline]] const EditState::Value& readvalue(EditState& e, std::int32_t v);
+inline const EditState::Value& optionvalue(EditState& e, std::int32_t v) {
+  const auto slot = static_cast<std::uint32_t>(e.slot);
+  if (slot < e.values.size() && (e.known >> slot & 1) != 0) return e.values[slot];
+  return readvalue(e, v);
+}
+// Its text, as textvalue() finds it.
+inline bool optiontext(EditState& e, std::int32_t v, Span& s) {
+  const EditState::Value& known = optionvalue(e, v);
+  s = known.span;
+  return known.text;
+}
 // The text of value v as a standalone copy (at most max characters).
 std::string textcopy(const Span& s, std::int32_t max = 0x7FFFFFFF);
 // The numeric value of v (0 for no value or a text), rounded.
@@ -179,6 +217,20 @@ Flow failed(EditState& e, std::int32_t status, std::int32_t saved);
 void namedfailure(std::string_view key, std::int32_t sym);
 
 // --- Moving, searching, ranges, words, items (edit_move.cpp) ----------------
+// The search of pattern p (a view of the store) under mask, made ready for
+// the option being run: kept for the statement's next passes.
+[[gnu::noinline]] const core::C1Ready& makesearch(EditState& e, std::string_view p,
+                                                  std::int32_t mask);
+inline const core::C1Ready& readysearch(EditState& e, std::string_view p, std::int32_t mask) {
+  for (std::int32_t i = 0; i < e.nsearches; ++i) {
+    const EditState::Search& s = e.searches[static_cast<std::size_t>(i)];
+    if (s.slot != e.slot || s.mask != mask || s.at != p.data() || s.n != p.size()) continue;
+    std::size_t k = 0;
+    while (k < s.n && s.chars[k] == p[k]) ++k;
+    if (k == s.n) return s.ready;
+  }
+  return makesearch(e, p, mask);
+}
 Flow moveby(EditState& e, int kw, std::int32_t v);
 Flow scan(EditState& e, int kw, std::int32_t v);
 Flow range(EditState& e, std::int32_t v);

@@ -13,9 +13,11 @@ n=${2:-1000000}
 shift 2 2>/dev/null || shift $#
 lua=${LUA:-lua5.4}
 python=${PYTHON:-/usr/bin/python3}
-ostrel="$build/app/ostrel"
+ostrel="$(cd "$build" && pwd)/app/ostrel"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+# (Every side runs in the work folder: some shapes write files.)
+cd "$work"
 
 # Milliseconds of one run of the command.
 ms() {

@@ -8,8 +8,11 @@ here=$(cd "$(dirname "$0")" && pwd)
 build=${1:-build/release}
 shift 2>/dev/null || true
 python=${PYTHON:-/usr/bin/python3}
+build=$(cd "$build" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+# (Every side runs in the work folder: some shapes write files.)
+cd "$work"
 count() {
   valgrind --tool=callgrind --callgrind-out-file="$work/cg" "$@" >/dev/null 2>"$work/err"
   grep 'refs:' "$work/err" | tr -d ',' | awk '{ print $NF }'

@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "core/regex.h"
+#include "core/symbols_text.h"
+#include "platform/charcase.h"
 
 namespace {
 
@@ -183,6 +187,168 @@ TEST(SearchPlain, SortedTextAndNearestMatch) {
   EXPECT_EQ(f.len, 3);
   EXPECT_EQ(find("xyz", "q", core::so_nearest).notfound, 1);
   EXPECT_EQ(find("ab banx", "banx", core::so_nearest).pos, 4);
+}
+
+// A text in a block of its own size, so that a read past its end is
+// caught (the sanitizer build).
+struct Exact {
+  std::unique_ptr<char[]> bytes;
+  std::size_t n;
+  explicit Exact(std::string_view t)
+      : bytes(new char[t.size() + (t.empty() ? 1 : 0)]), n(t.size()) {
+    std::copy(t.begin(), t.end(), bytes.get());
+  }
+  std::string_view view() const { return {bytes.get(), n}; }
+};
+
+TEST(SearchPlain, EdgesOfPatternAndText) {
+  const Exact t(
+      "Ab\xC9"
+      "cd\x8A ab\xFF");  // 10 characters: A b É c d Š blank a b ÿ
+  EXPECT_EQ(find(t.view(), "", 0).notfound, 1);
+  EXPECT_EQ(find(t.view(),
+                 "Ab\xC9"
+                 "cd\x8A ab\xFFx",
+                 0)
+                .notfound,
+            1);  // longer than the text
+  Found f = find(t.view(), "a", 0);
+  EXPECT_EQ(f.pos, 1);  // at the very first position
+  EXPECT_EQ(f.len, 1);
+  EXPECT_EQ(find(t.view(), "\x9F", 0).pos, 10);  // ÿ folds with Ÿ, at the very last
+  EXPECT_EQ(find(t.view(), "\x9F", core::so_case).notfound, 1);
+  EXPECT_EQ(find(t.view(),
+                 "\xE9"
+                 "CD\x9A",
+                 0)
+                .pos,
+            3);  // é, š fold with É, Š
+  EXPECT_EQ(find(t.view(),
+                 "\xE9"
+                 "CD\x9A",
+                 core::so_case)
+                .notfound,
+            1);
+  EXPECT_EQ(find(t.view(), "b\xFF", 0, 1, 9).notfound, 1);  // its end past 'to'
+  EXPECT_EQ(find(t.view(), "AB\xFF", 0).pos, 8);            // the whole pattern ends the text
+  // Letters without a partner fold to nothing else: sharp s, the signs.
+  const Exact u("\xDF\xD7\xF7SS");
+  EXPECT_EQ(find(u.view(), "\xDF", 0).pos, 1);
+  EXPECT_EQ(find(u.view(), "\xF7", 0).pos, 3);
+  EXPECT_EQ(find(u.view(), "s", 0).pos, 4);
+  int nf = 0;
+  EXPECT_EQ(SEARCH(t.view(), "B", 1, 10, core::so_count, nf), 2);
+  EXPECT_EQ(SEARCH(t.view(), "b\xFF", 1, 10, core::so_count | core::so_case, nf), 1);
+}
+
+// The plain search as its rules read, position by position: the
+// pattern's trailing blanks cut (at least one character kept) unless
+// kept, whole words only while the pattern holds no delimiter, matches
+// counted without overlap.
+Found reference(std::string_view text, std::string pattern, int from, int to, int options,
+                int& count) {
+  if ((options & core::so_keepblanks) == 0)
+    while (pattern.size() > 1 && pattern.back() == ' ') pattern.pop_back();
+  bool words = (options & core::so_words) != 0 && (options & core::so_keepblanks) == 0;
+  for (const char c : pattern) words = words && !core::is_delimiter(c);
+  const auto fold = [options](char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return (options & core::so_case) != 0 ? u : plat::lower1252(u);
+  };
+  const auto m = static_cast<int>(pattern.size());
+  from = std::max(from, 1);
+  to = std::min(to, static_cast<int>(text.size()));
+  count = 0;
+  Found first{0, 0, 1};
+  for (int p = from; m > 0 && p + m - 1 <= to;) {
+    bool match = true;
+    for (int k = 0; k < m && match; ++k)
+      match = fold(text[static_cast<std::size_t>(p - 1 + k)]) ==
+              fold(pattern[static_cast<std::size_t>(k)]);
+    if (match && words) {
+      const bool before = p == 1 || core::is_delimiter(text[static_cast<std::size_t>(p - 2)]);
+      const bool after =
+          p + m - 1 >= to || core::is_delimiter(text[static_cast<std::size_t>(p + m - 1)]);
+      match = before && after;
+    }
+    if (!match) {
+      ++p;
+      continue;
+    }
+    if (first.notfound == 1) first = Found{p - from + 1, m, 0};
+    if ((options & core::so_count) == 0) break;
+    ++count;
+    p += m;
+  }
+  return first;
+}
+
+// Random texts of letters that fold (and some that do not), random ranges
+// and patterns taken from the text in either case: the search, SEARCH's
+// and the character array's (C1SEARCH, made ready once and not), finds
+// what the rules say, at every offset against the blocks of sixteen.
+TEST(SearchPlain, RandomTextsFindWhatTheRulesSay) {
+  static constexpr unsigned char letters[] = {'a',  'A',  'b',  'B',  ' ',  '.',  0xE9, 0xC9, 0x9A,
+                                              0x8A, 0xFF, 0x9F, 0xDF, 0xDE, 0xFE, 0xD7, 0xF7, 'x'};
+  std::mt19937 rng(20260521);
+  const auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+  static constexpr int optionsets[] = {0,
+                                       core::so_case,
+                                       core::so_words,
+                                       core::so_count,
+                                       core::so_count | core::so_case,
+                                       core::so_keepblanks,
+                                       core::so_words | core::so_count};
+  for (int round = 0; round < 20000; ++round) {
+    std::string text(static_cast<std::size_t>(pick(5) == 0 ? pick(200) : pick(48)), ' ');
+    const int kinds = 2 + pick(static_cast<int>(sizeof letters) - 2);
+    for (char& c : text) c = static_cast<char>(letters[pick(kinds)]);
+    std::string pattern;
+    if (!text.empty() && pick(4) != 0) {
+      const int at = pick(static_cast<int>(text.size()));
+      pattern = text.substr(static_cast<std::size_t>(at), static_cast<std::size_t>(1 + pick(6)));
+      for (char& c : pattern)
+        if (pick(2) == 0) c = static_cast<char>(plat::upper1252(static_cast<unsigned char>(c)));
+    } else {
+      pattern.resize(static_cast<std::size_t>(pick(4)));
+      for (char& c : pattern) c = static_cast<char>(letters[pick(kinds)]);
+    }
+    if (pick(8) == 0) text += pattern;  // a match that ends the text
+    const Exact t(text);
+    const int n = static_cast<int>(text.size());
+    const int from = 1 + pick(n + 1) / (pick(3) == 0 ? 1 : n + 1);
+    const int to = pick(3) == 0 ? pick(n + 1) : n;
+    const int options = optionsets[pick(static_cast<int>(std::size(optionsets)))];
+    int count = 0;
+    const Found want = reference(t.view(), pattern, from, to, options, count);
+    const auto shown = [&] {
+      return "text '" + text + "' pattern '" + pattern + "' from " + std::to_string(from) + " to " +
+             std::to_string(to) + " options " + std::to_string(options);
+    };
+    if (pattern.empty()) continue;  // (SEARCH's callers give none)
+    Found got{};
+    got.pos = SEARCH(t.view(), pattern, from, to, options, got.notfound);
+    core::MATCHEDLENGTH(got.len);
+    if ((options & core::so_count) != 0) {
+      ASSERT_EQ(got.pos, count) << shown();
+      continue;
+    }
+    ASSERT_EQ(got.notfound, want.notfound) << shown();
+    ASSERT_EQ(got.pos, want.pos) << shown();
+    ASSERT_EQ(got.len, want.len) << shown();
+    // The character array's search, made ready once and again.
+    std::int32_t status = 0, again = 0;
+    const auto m = static_cast<std::int32_t>(pattern.size());
+    const std::int32_t k = core::C1SEARCH(t.view(), pattern, m, from, to, options, status);
+    int len = 0;
+    core::MATCHEDLENGTH(len);
+    const core::C1Ready ready = core::C1SEARCHREADY(pattern, m, options);
+    ASSERT_EQ(core::C1SEARCH(ready, t.view(), from, to, again), k) << shown();
+    ASSERT_EQ(again, status) << shown();
+    int len2 = 0;
+    core::MATCHEDLENGTH(len2);
+    ASSERT_EQ(len2, len) << shown();
+  }
 }
 
 TEST(SearchState, MatchedLengthIsReadOnce) {
