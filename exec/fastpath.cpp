@@ -1637,10 +1637,17 @@ inline Res runwordassign(Form& f, std::span<const std::int16_t> code, Words* cha
   const double* const cells = z.data();
   std::array<Entry, longeststack> stack;
   stack[0] = {0.0, false};
+  // (The function of a reference still to come stands on the operand
+  // stack below its actuals; the steps keep no entry for it: its call step
+  // takes it. Only such a reference leaves a function there.)
+  const core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
+  const std::int32_t nsym = std::min<std::int32_t>(core::nsym, name.size());
+  std::size_t sp = 1;
   for (std::int32_t i = 1; i < n; ++i) {
     const std::int32_t e = entries[i];
     if (e < 1 || e >= zsize) return notrun;
-    stack[static_cast<std::size_t>(i)] = {cells[e], e > core::nsym};
+    if (e <= nsym && (records[e].type & 0x5) == 0x5) continue;
+    stack[sp++] = {cells[e], e > core::nsym};
   }
   WordRun r;
   r.kfrom = s.first + 1;
@@ -1648,7 +1655,7 @@ inline Res runwordassign(Form& f, std::span<const std::int16_t> code, Words* cha
   r.prologue = true;
   r.resumed = true;
   r.flags = r.flagsfrom = stmtflags;
-  return wordsteps(f, code, r, j + 1, stack, static_cast<std::size_t>(n));
+  return wordsteps(f, code, r, j + 1, stack, sp);
 }
 
 [[gnu::noinline]] Res returninto(std::span<const std::int16_t> code, std::int16_t last) {
