@@ -1307,7 +1307,7 @@ inline void makepending(const Form& f, WordRun& r) {
         flags = 0;
         break;
       default:
-        numericbuiltin(w, pops);
+        builtinargs(w, pops);
         break;
     }
     n -= pops;
@@ -1429,6 +1429,25 @@ template <bool inchain>
           return towords(s.index, false, false, s.shape);
         }
         sp -= static_cast<std::size_t>(s.sym);
+        stack[sp++] = {v, true};
+        if constexpr (!inchain) r.vals[static_cast<std::size_t>(k)] = v;
+        ++k;
+        break;
+      }
+      case Form::WordStep::fold: {
+        // (The last value read as a text's bounds is the words' to fold: a
+        // text's characters.)
+        const auto n = static_cast<std::size_t>(s.sym);
+        if (stack[sp - 1].result && textlike(stack[sp - 1].v))
+          return towords(s.index, false, false, s.shape);
+        std::array<double, longeststack> values;
+        for (std::size_t i = 0; i < n; ++i) values[i] = stack[sp - n + i].v;
+        const double v = foldvalue(s.word, values.data(), s.sym);
+        if (!std::isfinite(v) || plat::fpu_peek_status() != 0) {
+          plat::fpu_clear();
+          return towords(s.index, false, false, s.shape);
+        }
+        sp -= n;
         stack[sp++] = {v, true};
         if constexpr (!inchain) r.vals[static_cast<std::size_t>(k)] = v;
         ++k;

@@ -29,9 +29,6 @@ constexpr std::uint16_t enddoword = 0xEC40;
 constexpr std::uint16_t continueword = 0xECA0;
 
 constexpr std::size_t longest = 64;
-// The most function references a statement of words that assigns one
-// value runs by its steps.
-constexpr std::int32_t maxcalls = 4;
 
 std::uint16_t u16(std::int16_t w) { return static_cast<std::uint16_t>(w); }
 
@@ -358,21 +355,25 @@ struct Compiler {
         --depth;
         ++f.nvalues;
         f.flagged = true;
-      } else if (std::int32_t nargs = 0; numericbuiltin(w[i], nargs)) {
-        if (depth < nargs + 1) return false;
+      } else if (std::int32_t nargs = 0;
+                 numericbuiltin(w[i], nargs) || foldbuiltin(w[i], nargs)) {
+        if (nargs < 1 || depth < nargs + 1) return false;
         for (std::int32_t a = 0; a < nargs; ++a)
           if (held[held.size() - 1 - static_cast<std::size_t>(a)].what != Entry::plain &&
               held[held.size() - 1 - static_cast<std::size_t>(a)].what != Entry::result)
             return false;
-        f.wordsteps.push_back(
-            {.op = Step::fn, .sym = nargs, .word = w[i], .index = static_cast<std::int32_t>(i)});
+        f.wordsteps.push_back({.op = foldbuiltin(w[i], nargs) ? Step::fold : Step::fn,
+                               .sym = nargs,
+                               .word = w[i],
+                               .index = static_cast<std::int32_t>(i)});
         held.resize(held.size() - static_cast<std::size_t>(nargs));
         held.push_back({Entry::result, 0, f.nvalues});
         depth -= nargs - 1;
         ++f.nvalues;
       } else if (core::cwcode(u) == wfunction) {
         const std::int32_t args = core::cwcount(u);
-        if (++calls > maxcalls || args > 8 || depth < args + 2) return false;
+        ++calls;
+        if (args > 8 || depth < args + 2) return false;
         const std::size_t top = held.size();
         const Held& fn = held[top - 1 - static_cast<std::size_t>(args)];
         if (fn.what != Entry::function) return false;
@@ -473,7 +474,7 @@ struct Compiler {
         pops = core::cwcount(u) + 1;
         flags = 0;
       } else {
-        numericbuiltin(w[i], pops);
+        builtinargs(w[i], pops);
       }
       stack.resize(stack.size() - static_cast<std::size_t>(pops));
       stack.push_back(-(++k));

@@ -169,12 +169,13 @@ struct Form {
   std::uint32_t resumestep = 0;
   // A statement of words that assigns one value: its steps (a statement of
   // words too, for the words' handlers when it cannot be computed so).
-  // (fn: a built-in of one or two numbers, `sym` its argument count.)
+  // (fn: a built-in of one or two numbers, `sym` its argument count;
+  // fold: MAX, MIN, SUM, MAXLOC or MINLOC of `sym` numbers.)
   struct WordStep {
-    enum Op : std::uint8_t { push, bin, call, fn } op = push;
+    enum Op : std::uint8_t { push, bin, call, fn, fold } op = push;
     std::int32_t sym = 0;    // push: the symbol; call: the function
     std::int16_t word = 0;   // bin: the operator; call: the reference; fn: the built-in
-    std::int32_t index = 0;  // bin, fn, call: the word (from the statement's first)
+    std::int32_t index = 0;  // bin, fn, fold, call: the word (from the statement's first)
     std::int32_t depth = 0;  // call: the stack height with the function and its actuals
     std::int32_t first = 0;  // call: result cells taken before it
     // call: the actuals, a symbol each, or for the bits of `computed` the
@@ -182,8 +183,8 @@ struct Form {
     // (such values are on the step stack, in order).
     std::array<std::int32_t, 8> actuals{};
     std::uint8_t computed = 0;
-    // bin, fn, call: where `wordshapes` holds the operand stack as the
-    // words leave it before the word.
+    // bin, fn, fold, call: where `wordshapes` holds the operand stack as
+    // the words leave it before the word.
     std::int32_t shape = 0;
     // call: the function was found not to be one that bindcall() takes,
     // for `callepoch - kindmoves` (0 none), the frame (framekey of the
