@@ -7,6 +7,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "core/codeword_dump.h"
 #include "core/program.h"
 #include "core/runwords.h"
 #include "core/stores.h"
@@ -763,6 +764,7 @@ Res returninto(std::span<const std::int16_t> code, std::int16_t last);
 // the loop must decide itself (a command to serve, a failure, a rerun, a
 // statement without a form) is handed back with the word's answer.
 Res runwordsfrom(std::span<const std::int16_t> code, std::int16_t last) {
+  ++handlerruns;
   for (;;) {
     const Form* f = wordform();
     if (f == nullptr) return handback(WordResult::stay, last);
@@ -866,6 +868,7 @@ Res runreturn(Form& f, std::span<const std::int16_t> code) {
       if (f.callee.S != S || f.callee.f1 != record[0] || f.callee.function != function)
         f.callee = callee(S, record[0], function);
     }
+    ++handlerruns;
     r = leave(w, &f.callee);
     if ((r == WordResult::next || r == WordResult::looptest) && core::xeqstop == stops::error &&
         core::iostatw[0] != 0)
@@ -1175,6 +1178,7 @@ Res runcall(Form& f, std::span<const std::int16_t> code) {
     return ran();
   }
   const std::int16_t w = code[static_cast<std::size_t>(wordpos - 1)];
+  ++handlerruns;
   const WordResult r = enter(c, args, f.formals.data());
   if (r == WordResult::looptest && !(core::xeqstop == stops::error && core::iostatw[0] != 0))
     return ran();
@@ -2346,16 +2350,16 @@ done:
 
 namespace {
 
-// Whether the statement's words hold an option statement.
-bool optionwords(std::span<const std::int16_t> w) {
+// The option statement word among a statement's words (0: none).
+std::int16_t optionword(std::span<const std::int16_t> w) {
   for (const std::int16_t x : w) {
     const auto u = static_cast<std::uint16_t>(x);
     if ((u >= core::cwu(core::optstmtcode(0)) &&
          u < core::cwu(core::optstmtcode(core::noptstmts))) ||
         core::isxoptstmt(u))
-      return true;
+      return x;
   }
-  return false;
+  return 0;
 }
 
 // Why a form of this kind went to the general path: it was not ready for
@@ -2387,14 +2391,30 @@ const char* kindwhy(Kind k, bool givenback) {
   }
 }
 
+// The option statement word of statement s (0: none).
+std::int16_t optionwordof(std::int32_t s, std::span<const std::int16_t> code) {
+  const std::int32_t start = core::stmtstart(s), end = core::stmtstart(s + 1);
+  if (s < 1 || start < 1 || end <= start || end > static_cast<std::int32_t>(code.size()) + 1)
+    return 0;
+  return optionword(
+      code.subspan(static_cast<std::size_t>(start - 1), static_cast<std::size_t>(end - start)));
+}
+
+// Notes statement s as run by its form (by its transfer program, for an
+// option statement).
+void ranbyform(std::int32_t s, std::span<const std::int16_t> code) {
+  ++tally->forms;
+  if (optionwordof(s, code) != 0) ++tally->options;
+}
+
 // Notes statement s as handed to the general path.
 void handedover(std::int32_t s, std::span<const std::int16_t> code, const char* why) {
   Tally& t = *tally;
-  const std::int32_t start = core::stmtstart(s), end = core::stmtstart(s + 1);
-  if (s >= 1 && start >= 1 && end > start && end <= static_cast<std::int32_t>(code.size()) + 1 &&
-      optionwords(code.subspan(static_cast<std::size_t>(start - 1),
-                               static_cast<std::size_t>(end - start)))) {
+  if (const std::int16_t w = optionwordof(s, code); w != 0) {
     ++t.options;
+    ++t.handed[std::string(why != nullptr ? why : "option statement linked and evaluated") + ": " +
+               core::cwdump::dump(std::span<const std::int16_t>(&w, 1),
+                                  core::cwdump::Space::executor)];
     return;
   }
   const Form* f = s >= 1 && static_cast<std::size_t>(s) < forms.size()
@@ -2464,8 +2484,15 @@ Outcome runstatement(std::span<const std::int16_t> code) {
       nforms = static_cast<std::uint32_t>(forms.size());
       if (f == nullptr || !f->ready) {
         // A READ or WRITE that its transfer program runs (exec/optforms.h).
-        if ((f == nullptr || f->kind == Kind::none) && !tallied) {
+        if (f == nullptr || f->kind == Kind::none) {
           const Transferred t = transferred(code, r);
+          if (tallied && t != Transferred::none) {
+            // (A transfer that failed leaves its report to the general path.)
+            if (r == notrun)
+              handedover(s, code, "given back: transfer");
+            else
+              ranbyform(s, code);
+          }
           if (t == Transferred::goon) {
             // (The chain from the next statement runs such statements.)
             setchainxfer(core::xeqline);
@@ -2487,6 +2514,7 @@ Outcome runstatement(std::span<const std::int16_t> code) {
     };
   single:
     Res next = notrun;
+    const std::uint64_t handlers = handlerruns;
     switch (f->kind) {
       case Kind::assign:
         if (chainhere(*f)) goto chain;
@@ -2538,7 +2566,12 @@ Outcome runstatement(std::span<const std::int16_t> code) {
       if (tallied) handedover(s, code, kindwhy(f->kind, true));
       break;
     }
-    if (tallied) ++tally->forms;
+    if (tallied) {
+      if (handlerruns == handlers)
+        ranbyform(s, code);
+      else
+        handedover(s, code, f->why.empty() ? "word path: the loop's handlers" : f->why.c_str());
+    }
     r = next;
     if (r != Outcome::looptest) break;
     if (!settled) {

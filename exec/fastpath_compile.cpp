@@ -696,6 +696,33 @@ bool program(std::span<const std::int16_t> words, Form& f) {
   return true;
 }
 
+// Why a statement runs by the loop's word handlers: the first word that no
+// form of words computes (a built-in of another kind, a closer, a control
+// word other than a function reference), or its count of references.
+std::string wordswhy(std::span<const std::int16_t> w) {
+  std::int32_t refs = 0;
+  for (std::size_t i = 0; i + 1 < w.size(); ++i) {
+    const std::uint16_t u = u16(w[i]);
+    std::int32_t nargs = 0;
+    if (w[i] > 0 || looptoken(u) || u == 0x8420u || builtinargs(w[i], nargs)) continue;
+    if (core::cwcode(u) == wfunction) {
+      ++refs;
+      continue;
+    }
+    // (Named as the code-word table names its kind, with its count.)
+    for (unsigned c = 0; c <= 3; ++c) {
+      const auto k = static_cast<std::int16_t>(core::cwcode(u) | c);
+      const std::string kind =
+          core::cwdump::dump(std::span<const std::int16_t>(&k, 1), core::cwdump::Space::compiler);
+      if (!kind.starts_with("0x"))
+        return "word path: " + kind + "/" + std::to_string(core::cwcount(u));
+    }
+    return "word path: " + wordtext(w[i]);
+  }
+  return refs > 0 ? "word path: " + std::to_string(refs) + " function references"
+                  : "word path: the loop's handlers";
+}
+
 }  // namespace
 
 Form compile(std::span<const std::int16_t> words) {
@@ -735,7 +762,10 @@ Form compile(std::span<const std::int16_t> words) {
     // The types do not matter for a statement without a form: its words decide.
     f.kind = Kind::none;
   }
-  if (f.kind == Kind::words) c.guard(words);
+  if (f.kind == Kind::words) {
+    c.guard(words);
+    f.why = wordswhy(words);
+  }
   return f;
 }
 
