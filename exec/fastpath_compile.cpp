@@ -355,8 +355,7 @@ struct Compiler {
         --depth;
         ++f.nvalues;
         f.flagged = true;
-      } else if (std::int32_t nargs = 0;
-                 numericbuiltin(w[i], nargs) || foldbuiltin(w[i], nargs)) {
+      } else if (std::int32_t nargs = 0; numericbuiltin(w[i], nargs) || foldbuiltin(w[i], nargs)) {
         if (nargs < 1 || depth < nargs + 1) return false;
         for (std::int32_t a = 0; a < nargs; ++a)
           if (held[held.size() - 1 - static_cast<std::size_t>(a)].what != Entry::plain &&

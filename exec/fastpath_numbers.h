@@ -5,10 +5,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <string_view>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
+#include "core/chars.h"
 #include "core/stores.h"
 #include "exec/fastpath_prog.h"
 #include "exec/operators.h"
@@ -191,6 +193,19 @@ enum class Num : std::uint8_t {
       // general path stops the statement for it.
       if (invalid || zero) r = std::nan("");
       return Num::made;
+    }
+    case P::charat: {
+      const Slot& a = g.slots[static_cast<std::size_t>(s.a)];
+      const std::int32_t last = intvalue(*--n);
+      const std::int32_t first = s.b == 2 ? intvalue(*--n) : last;
+      // (A piece outside the text or backwards is the general path's.)
+      if (a.len == 0 || first < 1 || last > a.len || first > last) return Num::giveup;
+      const char* const c = core::c1namen.data() + (a.first - 1) + (first - 1);
+      const auto len = static_cast<std::size_t>(last - first + 1);
+      *n++ = static_cast<P>(s.code) == P::ichar ? static_cast<unsigned char>(c[0])
+             : static_cast<P>(s.code) == P::len ? static_cast<double>(len)
+                                                : core::C1LEN_TRIM(std::string_view(c, len));
+      return Num::pushed;
     }
     case P::fold: {
       bool good = false;

@@ -50,6 +50,9 @@ enum class P : std::uint8_t {
   ichar,
   index,    // INDEX(text, text)
   chr,      // CHAR(top number)
+  charat,   // ICHAR, LEN or LEN_TRIM (`code`: P::ichar, P::len, P::lentrim) of the piece of
+            // text slot a at the top number (b 1) or between the two top numbers (b 2),
+            // read in place
   reltext,  // the relation of index `code` between the two top texts
   ifnot,    // a one-line IF: a false top number ends the statement
   tcell,    // the target: cell a
