@@ -12,6 +12,10 @@
 #include <utility>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "core/stores.h"
 #include "exec/control.h"
 #include "exec/fastpath.h"
@@ -286,9 +290,15 @@ inline bool arrayshape(std::int32_t a, std::int32_t zsize) {
   std::memcpy(shape, core::z.data() + a, sizeof shape);
   const std::int64_t count = static_cast<std::int64_t>(shape[0]) * shape[1];
   if (shape[0] <= 0 || shape[1] <= 0 || count > 0x7FFFFFFF) return 0;
-  // The index rounded halves away from zero (exactly, as nint64 does).
+  // The index rounded halves away from zero (exactly, as nint64 does). (A
+  // whole number of 32 bits converts back to itself, see intvalue().)
   std::int64_t k = 0;
-  if (std::fabs(i) < 2147483648.0) {
+#if defined(__SSE2__)
+  if (const std::int32_t whole = _mm_cvttsd_si32(_mm_set_sd(i)); static_cast<double>(whole) == i) {
+    k = whole;
+  } else
+#endif
+      if (std::fabs(i) < 2147483648.0) {
     k = static_cast<std::int64_t>(i);
     const double frac = i - static_cast<double>(k);
     if (frac >= 0.5) ++k;

@@ -653,11 +653,24 @@ void quicksteps(Prog& g) {
         q.op = Q::neg;
         break;
       case P::elem:
-        q.op = s.b == 1 ? Q::elem1 : Q::elem2;
+      case P::telem: {
+        const bool target = s.op == P::telem;
+        q.op = s.b == 1 ? (target ? Q::telem1 : Q::elem1) : (target ? Q::telem2 : Q::elem2);
+        // Indices that the steps just before push from cells are read
+        // from the cells.
+        const std::size_t n = quick.size();
+        if (s.b == 1 && n >= 1 && quick[n - 1].op == Q::num) {
+          q.op = target ? Q::telemc1 : Q::elemc1;
+          q.b = quick[n - 1].a;
+          quick.pop_back();
+        } else if (s.b == 2 && n >= 2 && quick[n - 1].op == Q::num && quick[n - 2].op == Q::num) {
+          q.op = target ? Q::telemc2 : Q::elemc2;
+          q.b = quick[n - 2].a;
+          q.c = quick[n - 1].a;
+          quick.resize(n - 2);
+        }
         break;
-      case P::telem:
-        q.op = s.b == 1 ? Q::telem1 : Q::telem2;
-        break;
+      }
       case P::tcell:
         q.op = Q::tcell;
         break;

@@ -94,6 +94,12 @@ enum class Q : std::uint8_t {
   multest,
   divtest,
   modtest,
+  // Elements as elem1 .. telem2 with their indices straight from cells: the
+  // index in cell b, or the row in cell b and the column in cell c.
+  elemc1,
+  elemc2,
+  telemc1,
+  telemc2,
   add = 24,
   add1,
   add2,
