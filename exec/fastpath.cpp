@@ -2412,9 +2412,14 @@ void handedover(std::int32_t s, std::span<const std::int16_t> code, const char* 
   Tally& t = *tally;
   if (const std::int16_t w = optionwordof(s, code); w != 0) {
     ++t.options;
+    // (Named as the code-word table names it, in whichever form it stands.)
+    std::string name =
+        core::cwdump::dump(std::span<const std::int16_t>(&w, 1), core::cwdump::Space::executor);
+    if (name.starts_with("0x"))
+      name =
+          core::cwdump::dump(std::span<const std::int16_t>(&w, 1), core::cwdump::Space::compiler);
     ++t.handed[std::string(why != nullptr ? why : "option statement linked and evaluated") + ": " +
-               core::cwdump::dump(std::span<const std::int16_t>(&w, 1),
-                                  core::cwdump::Space::executor)];
+               name];
     return;
   }
   const Form* f = s >= 1 && static_cast<std::size_t>(s) < forms.size()
