@@ -1199,6 +1199,14 @@ struct Entry {
   bool result;  // a result cell's value, not a symbol's
 };
 
+// A fold built-in (`word`) of the n values from `e` on. (Out of line: the
+// steps keep their registers.)
+[[gnu::noinline]] double foldentries(std::int16_t word, const Entry* e, std::int32_t n) {
+  std::array<double, longeststack> values;
+  for (std::int32_t i = 0; i < n; ++i) values[static_cast<std::size_t>(i)] = e[i].v;
+  return foldvalue(word, values.data(), n);
+}
+
 // The actuals of function reference s that the statement computed, taken
 // off the top of its stack (in the actuals' order) into their result
 // cells, as the words leave them: `actuals` then names those cells. False
@@ -1444,9 +1452,7 @@ template <bool inchain>
         const auto n = static_cast<std::size_t>(s.sym);
         if (stack[sp - 1].result && textlike(stack[sp - 1].v))
           return towords(s.index, false, false, s.shape);
-        std::array<double, longeststack> values;
-        for (std::size_t i = 0; i < n; ++i) values[i] = stack[sp - n + i].v;
-        const double v = foldvalue(s.word, values.data(), s.sym);
+        const double v = foldentries(s.word, stack.data() + (sp - n), s.sym);
         if (!std::isfinite(v) || plat::fpu_peek_status() != 0) {
           plat::fpu_clear();
           return towords(s.index, false, false, s.shape);
@@ -1624,6 +1630,25 @@ inline Res runwordassign(Form& f, std::span<const std::int16_t> code, Words* cha
                                              : refassignchained(f, chain);
 }
 
+// The values of the n entries of the operand stack (`entries`, the first
+// the target's) as the steps of a statement of words keep them in `stack`
+// (filled with every entry's), without the functions of the references
+// still to come: each stands below its actuals, and the steps keep no entry
+// for it (its call step takes it). Only such a reference leaves a function
+// there. Gives the count left.
+[[gnu::noinline]] std::size_t withoutfunctions(Entry* stack, const std::int32_t* entries,
+                                               std::int32_t n) {
+  const core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
+  const std::int32_t nsym = std::min<std::int32_t>(core::nsym, name.size());
+  std::size_t sp = 1;
+  for (std::int32_t i = 1; i < n; ++i) {
+    const std::int32_t e = entries[i];
+    if (e <= nsym && (records[e].type & 0x5) == 0x5) continue;
+    stack[sp++] = stack[i];
+  }
+  return sp;
+}
+
 // The rest of the statement of words of form f that a function's return
 // resumes at `wordpos` (its reference the word before): its steps after
 // the reference, from the operand stack as the words left it. notrun when
@@ -1660,18 +1685,14 @@ inline Res runwordassign(Form& f, std::span<const std::int16_t> code, Words* cha
   const double* const cells = z.data();
   std::array<Entry, longeststack> stack;
   stack[0] = {0.0, false};
-  // (The function of a reference still to come stands on the operand
-  // stack below its actuals; the steps keep no entry for it: its call step
-  // takes it. Only such a reference leaves a function there.)
-  const core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
-  const std::int32_t nsym = std::min<std::int32_t>(core::nsym, name.size());
-  std::size_t sp = 1;
   for (std::int32_t i = 1; i < n; ++i) {
     const std::int32_t e = entries[i];
     if (e < 1 || e >= zsize) return notrun;
-    if (e <= nsym && (records[e].type & 0x5) == 0x5) continue;
-    stack[sp++] = {cells[e], e > core::nsym};
+    stack[static_cast<std::size_t>(i)] = {cells[e], e > core::nsym};
   }
+  auto sp = static_cast<std::size_t>(n);
+  if (s.outer) [[unlikely]]
+    sp = withoutfunctions(stack.data(), entries, n);
   WordRun r;
   r.kfrom = s.first + 1;
   r.wordfrom = at + 1;
@@ -2407,6 +2428,10 @@ void ranbyform(std::int32_t s, std::span<const std::int16_t> code) {
   if (optionwordof(s, code) != 0) ++tally->options;
 }
 
+// Notes statement s, whose form f ran it, as run by its form, or as handed
+// to the loop's handlers when they took over any of it.
+void talliedform(std::int32_t s, std::span<const std::int16_t> code, const Form& f);
+
 // Notes statement s as handed to the general path.
 void handedover(std::int32_t s, std::span<const std::int16_t> code, const char* why) {
   Tally& t = *tally;
@@ -2426,6 +2451,15 @@ void handedover(std::int32_t s, std::span<const std::int16_t> code, const char* 
                       ? &forms[static_cast<std::size_t>(s)]
                       : nullptr;
   ++t.handed[why != nullptr ? why : f != nullptr && !f->why.empty() ? f->why : "no form"];
+}
+
+[[gnu::noinline]] void talliedform(std::int32_t s, std::span<const std::int16_t> code,
+                                   const Form& f) {
+  if (handlerruns == 0)
+    ranbyform(s, code);
+  else
+    handedover(s, code, f.why.empty() ? "word path: the loop's handlers" : f.why.c_str());
+  handlerruns = 0;
 }
 
 }  // namespace
@@ -2471,8 +2505,10 @@ namespace {
 }  // namespace
 
 Outcome runstatement(std::span<const std::int16_t> code) {
-  // (Counts are kept only for measuring: looked at once.)
+  // (Counts are kept only for measuring: looked at once. The loop's
+  // handlers are counted from 0 for each statement then.)
   const bool tallied = tally != nullptr;
+  if (tallied) handlerruns = 0;
   exprsettled = false;
   Res r = notrun;
   bool settled = false;  // quietstate() held and nothing since could change it
@@ -2519,7 +2555,6 @@ Outcome runstatement(std::span<const std::int16_t> code) {
     };
   single:
     Res next = notrun;
-    const std::uint64_t handlers = handlerruns;
     switch (f->kind) {
       case Kind::assign:
         if (chainhere(*f)) goto chain;
@@ -2571,12 +2606,7 @@ Outcome runstatement(std::span<const std::int16_t> code) {
       if (tallied) handedover(s, code, kindwhy(f->kind, true));
       break;
     }
-    if (tallied) {
-      if (handlerruns == handlers)
-        ranbyform(s, code);
-      else
-        handedover(s, code, f->why.empty() ? "word path: the loop's handlers" : f->why.c_str());
-    }
+    if (tallied) talliedform(s, code, *f);
     r = next;
     if (r != Outcome::looptest) break;
     if (!settled) {

@@ -382,6 +382,9 @@ struct Compiler {
                .depth = depth,
                .first = f.nvalues};
         c.sym = f.wordsteps[fn.step].sym;
+        c.outer =
+            std::any_of(held.begin(), held.begin() + static_cast<std::ptrdiff_t>(top - 1 - args),
+                        [](const Held& h) { return h.what == Entry::function; });
         // The pushes of the function and of its symbol actuals become the
         // call's own (taken out last first: each lies above the one before).
         std::vector<std::size_t> taken = {fn.step};

@@ -187,6 +187,9 @@ struct Form {
     // (such values are on the step stack, in order).
     std::array<std::int32_t, 8> actuals{};
     std::uint8_t computed = 0;
+    // call: the functions of references made after it (whose actuals it
+    // computes) stand on the operand stack below its own.
+    bool outer = false;
     // bin, fn, fold, call: where `wordshapes` holds the operand stack as
     // the words leave it before the word.
     std::int32_t shape = 0;
