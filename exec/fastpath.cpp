@@ -519,22 +519,33 @@ static_assert(xop::tgt - xop::tlt == 0x20 && xop::tle - xop::tlt == 0x40 &&
 // (Most often the condition is one operator on two numbers: that one is
 // decided and left in line, a computed jump's seldom is, a relation of two
 // numbers having a form of its own.)
-[[gnu::noinline]] bool falseguard(Form& f) {
+// Whether the condition of such a statement is one operator on two numbers.
+inline bool oneopguard(const Form& f) {
+  return f.wordsteps.size() == 3 && f.wordsteps[1].op == Form::WordStep::push && f.nvalues == 1;
+}
+// That one operator found 0 (the IF false): its value in r. False when the
+// words must run (it holds, or the words would do anything but compute it:
+// the floating-point status cleared then).
+[[gnu::always_inline]] inline bool oneopfalse(const Form& f, const double* cells, double& r) {
   const auto& steps = f.wordsteps;
-  if (steps.size() != 3 || steps[1].op != Form::WordStep::push || f.nvalues != 1) {
-    // (A computed jump with no statement to go to leaves just this, or nothing.)
-    return runcomputedjump(f, 0) != notrun;
-  }
   if (plat::fpu_peek_status() != 0) return false;
-  double* const cells = z.data();
   const double a = cells[steps[0].index], b = cells[steps[1].index];
   if (!std::isfinite(a) || !std::isfinite(b)) return false;
-  double r = 0.0;
   if (!loopop(steps[2].word, a, b, r) || !std::isfinite(r)) {
     plat::fpu_clear();
     return false;
   }
-  if (r != 0.0) return false;  // (the statement runs)
+  return r == 0.0;  // (else the statement runs)
+}
+
+[[gnu::noinline]] bool falseguard(Form& f) {
+  if (!oneopguard(f)) {
+    // (A computed jump with no statement to go to leaves just this, or nothing.)
+    return runcomputedjump(f, 0) != notrun;
+  }
+  double* const cells = z.data();
+  double r = 0.0;
+  if (!oneopfalse(f, cells, r)) return false;
   // What the words leave: the operator's value in the first result cell,
   // the IF's (the same) in the next, and the statement ends.
   // (room() found the result cells and their records.)
@@ -2334,9 +2345,33 @@ template <bool calls, bool transfers = false>
           break;
         }
       }
+      case Kind::words: {
+        // A statement under a one-line IF of one operator on two numbers,
+        // found false: what falseguard() leaves, the run words kept here.
+        // (Any other is the loop's.)
+        double r = 0.0;
+        if (!oneopguard(f) || !oneopfalse(f, cells, r)) {
+          out.other = true;
+          goto done;
+        }
+        w.settled = false;
+        wordsteps(f);
+        freshtemp(ft);
+        cells[ft] = r;
+        freshtemp(ft + 1);
+        cells[ft + 1] = r;
+        freshtemp(ft + 2);
+        w.stmtflags = 1;
+        w.sp = base + 1;
+        w.top = ft + 1;
+        w.iresult = ft + 2;
+        w.wordpos = f.end - 1;
+        ++line;
+        w.jumped = 0;
+        break;
+      }
       case Kind::unknown:
       case Kind::none:
-      case Kind::words:
       case Kind::empty:
         out.other = true;
         goto done;
