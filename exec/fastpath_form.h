@@ -3,6 +3,7 @@
 // fast path.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
@@ -233,6 +234,9 @@ struct Form {
 // alike: it names s only where it reads it, or not at all, and relies on
 // nothing else of s. (Other kinds look at s's type when they are checked.)
 inline bool holdsfor(const Form& f, std::int32_t s) {
+  // (A statement that does not name s, as those of the main program after
+  // the last subroutine's END, which the subroutine's range takes in.)
+  if (std::find(f.words.begin(), f.words.end(), s) == f.words.end()) return true;
   switch (f.kind) {
     case Kind::unknown:
     case Kind::none:
