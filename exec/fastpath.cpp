@@ -1995,6 +1995,40 @@ enum class Jumped : std::uint8_t { no, on, away };
   return Jumped::on;
 }
 
+// A statement of words under a one-line IF of one operator on two numbers
+// (oneopguard()) met by a chain whose first result cell is ft, stack base
+// `base` and text area's top c1: when the IF is found false, what
+// falseguard() leaves, the run words in `w`; false (nothing changed) when
+// the loop must run it.
+// (Out of line: the chain keeps its registers.)
+[[gnu::noinline]] bool chainguard(const Form& f, Words& w, std::int32_t ft, std::int32_t base,
+                                  std::int32_t c1) {
+  double* const cells = z.data();
+  double r = 0.0;
+  if (!oneopguard(f) || !oneopfalse(f, cells, r)) return false;
+  // (What the chain's first steps of the word path write.)
+  w.start = f.start;
+  w.end = f.end;
+  w.wordstart = true;
+  w.settled = false;
+  w.c1tmp = c1;
+  core::keyrec[0] = 0;
+  core::keystate[1] = 0;
+  cells[1] = 1.0;
+  freshtemp(ft);
+  cells[ft] = r;
+  freshtemp(ft + 1);
+  cells[ft + 1] = r;
+  freshtemp(ft + 2);
+  w.stmtflags = 1;
+  w.sp = base + 1;
+  w.top = ft + 1;
+  w.iresult = ft + 2;
+  w.wordpos = f.end - 1;
+  w.jumped = 0;
+  return true;
+}
+
 // A chain's start and end cost about what five statements save in it.
 // From a statement where a chain ran fewer and ended at a statement of
 // another kind, the loop runs the statements one by one till the forms are
@@ -2349,25 +2383,12 @@ template <bool calls, bool transfers = false>
         // A statement under a one-line IF of one operator on two numbers,
         // found false: what falseguard() leaves, the run words kept here.
         // (Any other is the loop's.)
-        double r = 0.0;
-        if (!oneopguard(f) || !oneopfalse(f, cells, r)) {
+        if (!chainguard(f, w, ft, base, c1)) {
           out.other = true;
           goto done;
         }
-        w.settled = false;
-        wordsteps(f);
-        freshtemp(ft);
-        cells[ft] = r;
-        freshtemp(ft + 1);
-        cells[ft + 1] = r;
-        freshtemp(ft + 2);
-        w.stmtflags = 1;
-        w.sp = base + 1;
-        w.top = ft + 1;
-        w.iresult = ft + 2;
-        w.wordpos = f.end - 1;
+        exprlast = nullptr;
         ++line;
-        w.jumped = 0;
         break;
       }
       case Kind::unknown:
