@@ -300,17 +300,18 @@ inline bool arrayshape(std::int32_t a, std::int32_t zsize) {
   // The index rounded halves away from zero (exactly, as nint64 does). (A
   // whole number of 32 bits converts back to itself, see intvalue().)
   std::int64_t k = 0;
+  bool whole = false;
 #if defined(__SSE2__)
-  if (const std::int32_t whole = _mm_cvttsd_si32(_mm_set_sd(i)); static_cast<double>(whole) == i) {
-    k = whole;
-  } else
+  const std::int32_t converted = _mm_cvttsd_si32(_mm_set_sd(i));
+  whole = static_cast<double>(converted) == i;
+  k = converted;
 #endif
-      if (std::fabs(i) < 2147483648.0) {
+  if (!whole && std::fabs(i) < 2147483648.0) {
     k = static_cast<std::int64_t>(i);
     const double frac = i - static_cast<double>(k);
     if (frac >= 0.5) ++k;
     if (frac <= -0.5) --k;
-  } else {
+  } else if (!whole) {
     k = nint64(i);
   }
   if (k < 1 || k > count) return 0;
