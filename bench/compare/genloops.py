@@ -49,6 +49,19 @@ def num():
     return v, v.lower()
 
 
+def builtin(name, x, y):
+    """MOD, ABS, MAX or MIN of the expressions x and y (Ostrel, Python
+    pairs; MOD takes x alone)."""
+    (a, pa), (b, pb) = x, y
+    if name == "MOD":
+        return f"MOD({a}, 7)", f"math.fmod({pa}, 7)"
+    if name == "ABS":
+        return f"ABS({a} - {b})", f"abs({pa} - {pb})"
+    if name == "MAX":
+        return f"MAX({a}, {b}, 3)", f"max({pa}, {pb}, 3)"
+    return f"MIN({a}, {b})", f"min({pa}, {pb})"
+
+
 def expr(depth=0):
     """An expression in both languages (Ostrel, Python)."""
     k = rng.randrange(9 if depth < 2 else 2)
@@ -59,14 +72,8 @@ def expr(depth=0):
     if k == 2:
         op = rng.choice(["+", "-", "*"])
         return f"({a} {op} {b})", f"({pa} {op} {pb})"
-    if k == 3:
-        return f"MOD({a}, 7)", f"math.fmod({pa}, 7)"
-    if k == 4:
-        return f"ABS({a} - {b})", f"abs({pa} - {pb})"
-    if k == 5:
-        return f"MAX({a}, {b}, 3)", f"max({pa}, {pb}, 3)"
-    if k == 6:
-        return f"MIN({a}, {b})", f"min({pa}, {pb})"
+    if k <= 6:
+        return builtin(["MOD", "ABS", "MAX", "MIN"][k - 3], (a, pa), (b, pb))
     if k == 7:
         return f"V(MOD(I, 50) + 1)", "v[i % 50 + 1]"
     return f"M(MOD(I, 10) + 1, MOD(I, 7) + 1)", "m[i % 10 + 1][i % 7 + 1]"
@@ -83,18 +90,18 @@ def call(depth=1):
 
 def callinbuiltin():
     """A built-in with a function reference among its arguments."""
-    c, pc = call(2)
-    e, pe = expr(2)
+    c = call(2)
+    e = expr(2)
     k = rng.randrange(5)
     if k == 0:
-        return f"MAX({c}, {e}, 3)", f"max({pc}, {pe}, 3)"
+        return builtin("MAX", c, e)
     if k == 1:
-        return f"MIN({e}, {c})", f"min({pe}, {pc})"
+        return builtin("MIN", e, c)
     if k == 2:
-        return f"MIN({c}, 1.5)", f"min({pc}, 1.5)"
+        return builtin("MIN", c, ("1.5", "1.5"))
     if k == 3:
-        return f"ABS({c} - {e})", f"abs({pc} - {pe})"
-    return f"MOD({c}, 7)", f"math.fmod({pc}, 7)"
+        return builtin("ABS", c, e)
+    return builtin("MOD", c, e)
 
 
 def manycalls():
