@@ -1,10 +1,10 @@
 // How much of real programs the statement loop runs by compiled forms: the
 // scripts of tests/scripts and examples/ and mutants of them (the pipeline
 // fuzz test's generator), each run without a display in a child process of
-// its own, counted statement by statement as the loop offers them to the
-// fast path. Prints the share of the statements that are not option
-// statements that ran by forms, and why the others were handed to the
-// general path.
+// its own, counted statement by statement as the loop runs them. Prints the
+// share of the statements, option statements included, that ran by their
+// forms alone (not by the loop's word handlers nor the general path), and
+// why the others did not.
 //
 // Usage: ostrel_formshare [mutants] [seed] [folder ...]
 #include <sys/time.h>
@@ -93,9 +93,8 @@ void report(const char* what, const exec::fast::Tally& t) {
   std::uint64_t handed = 0;
   for (const auto& [why, n] : t.handed) handed += n;
   const std::uint64_t base = t.forms + handed;
-  std::printf("%s: %llu statements run, %llu option statements; of the others %.1f %% by forms\n",
-              what, static_cast<unsigned long long>(base + t.options),
-              static_cast<unsigned long long>(t.options),
+  std::printf("%s: %llu statements run (%llu option statements), %.1f %% by forms alone\n", what,
+              static_cast<unsigned long long>(base), static_cast<unsigned long long>(t.options),
               base > 0 ? 100.0 * static_cast<double>(t.forms) / static_cast<double>(base) : 0.0);
   std::vector<std::pair<std::uint64_t, std::string>> why;
   for (const auto& [w, n] : t.handed) why.emplace_back(n, w);

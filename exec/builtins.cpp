@@ -96,6 +96,57 @@ WordResult charresult(char ch, std::int32_t consumed) {
   return textresult(p, p, consumed);
 }
 
+// The fold built-ins, by their code.
+constexpr unsigned foldmax = core::cwcode(core::builtincode("MAX"));
+constexpr unsigned foldmin = core::cwcode(core::builtincode("MIN"));
+constexpr unsigned foldsum = core::cwcode(core::builtincode("SUM"));
+constexpr unsigned foldmaxloc = core::cwcode(core::builtincode("MAXLOC"));
+constexpr unsigned foldminloc = core::cwcode(core::builtincode("MINLOC"));
+static_assert(foldmax == 0xC180u && foldmin == 0xC1A0u && foldsum == 0xC560u &&
+              foldmaxloc == 0xC540u && foldminloc == 0xC580u);
+
+// MAX, MIN, SUM, MAXLOC or MINLOC (fn) of n values (MINLOC of the codes of
+// a text's characters with `chars`).
+double foldof(unsigned fn, const double* v, std::size_t n, bool chars) {
+  double acc = 0.0;
+  std::size_t found = 0;
+  switch (fn) {
+    case foldmax:
+      acc = -hugeval;
+      for (std::size_t i = 0; i < n; ++i) acc = v[i] > acc ? v[i] : acc;
+      break;
+    case foldmin:
+      acc = hugeval;
+      for (std::size_t i = 0; i < n; ++i) acc = v[i] < acc ? v[i] : acc;
+      break;
+    case foldsum:
+      for (std::size_t i = 0; i < n; ++i) acc += v[i];
+      break;
+    case foldmaxloc: {
+      double best = -hugeval;
+      // The first greatest element: a later one must be strictly greater.
+      for (std::size_t i = 0; i < n; ++i)
+        if (found == 0 || v[i] > best) {
+          best = v[i];
+          found = i + 1;
+        }
+      acc = static_cast<double>(found);
+      break;
+    }
+    default: {
+      double best = chars ? 256.0 : hugeval;
+      for (std::size_t i = 0; i < n; ++i)
+        if (v[i] < best) {
+          best = v[i];
+          found = i + 1;
+        }
+      acc = static_cast<double>(found);
+      break;
+    }
+  }
+  return acc;
+}
+
 // MAX, MIN, SUM, MAXLOC and MINLOC over an array, a string or the list of
 // arguments.
 WordResult fold(unsigned fn, std::int32_t nargs) {
@@ -115,43 +166,7 @@ WordResult fold(unsigned fn, std::int32_t nargs) {
   } else {
     for (std::int32_t i = nargs - 1; i >= 0; --i) v.push_back(value(entry(i)));
   }
-  double acc = 0.0;
-  std::size_t found = 0;
-  switch (fn) {
-    case 0xC180u:
-      acc = -hugeval;
-      for (double x : v) acc = x > acc ? x : acc;
-      break;
-    case 0xC1A0u:
-      acc = hugeval;
-      for (double x : v) acc = x < acc ? x : acc;
-      break;
-    case 0xC560u:
-      for (double x : v) acc += x;
-      break;
-    case 0xC540u: {
-      double best = -hugeval;
-      // The first greatest element: a later one must be strictly greater.
-      for (std::size_t i = 0; i < v.size(); ++i)
-        if (found == 0 || v[i] > best) {
-          best = v[i];
-          found = i + 1;
-        }
-      acc = static_cast<double>(found);
-      break;
-    }
-    default: {
-      double best = chars ? 256.0 : hugeval;
-      for (std::size_t i = 0; i < v.size(); ++i)
-        if (v[i] < best) {
-          best = v[i];
-          found = i + 1;
-        }
-      acc = static_cast<double>(found);
-      break;
-    }
-  }
-  return result(acc, nargs);
+  return result(foldof(fn, v.data(), v.size(), chars), nargs);
 }
 
 WordResult rgb(std::int32_t nargs) {
@@ -501,6 +516,18 @@ bool numericbuiltin(std::int16_t word, std::int32_t& nargs) {
   return nargs == 1 ? numeric1(fn, 0.0, r) : nargs == 2 && numeric2(fn, 0.0, 1.0, r);
 }
 
+bool foldbuiltin(std::int16_t word, std::int32_t& nargs) {
+  const unsigned u = cwu(word);
+  if (!core::isbuiltinword(u)) return false;
+  const unsigned fn = core::cwcode(u);
+  nargs = builtinextra(word) + 1;
+  return fn == foldmax || fn == foldmin || fn == foldsum || fn == foldmaxloc || fn == foldminloc;
+}
+
+double foldvalue(std::int16_t word, const double* values, std::int32_t nargs) {
+  return foldof(core::cwcode(cwu(word)), values, static_cast<std::size_t>(nargs), false);
+}
+
 bool numericvalue(std::int16_t word, std::int32_t nargs, double a, double b, double& r) {
   const unsigned fn = core::cwcode(cwu(word));
   return nargs == 1 ? numeric1(fn, b, r) : numeric2(fn, a, b, r);
@@ -533,11 +560,11 @@ WordResult BUILTINWORD(std::int16_t word) {
       if (code < 0 || code > 255) return fail(xeqkeys::charerror, entry(0));
       return charresult(static_cast<char>(code), nargs);
     }
-    case 0xC180u:
-    case 0xC1A0u:
-    case 0xC540u:
-    case 0xC560u:
-    case 0xC580u:
+    case foldmax:
+    case foldmin:
+    case foldmaxloc:
+    case foldsum:
+    case foldminloc:
       return fold(fn, nargs);
     case 0xC020u: {
       if (nargs > 2) return fail(xeqkeys::xequnknown);

@@ -62,6 +62,16 @@ std::int32_t builtinextra(std::int16_t word);
 // argument, b the last; for one argument both are it) as BUILTINWORD does.
 bool numericbuiltin(std::int16_t word, std::int32_t& nargs);
 bool numericvalue(std::int16_t word, std::int32_t nargs, double a, double b, double& r);
+// Whether built-in word `word` is MAX, MIN, SUM, MAXLOC or MINLOC (`nargs`
+// receives its count), which BUILTINWORD folds over its arguments' values
+// where the last is a number (not an array nor a text); foldvalue computes
+// it from the values, in the arguments' order, as BUILTINWORD does.
+bool foldbuiltin(std::int16_t word, std::int32_t& nargs);
+double foldvalue(std::int16_t word, const double* values, std::int32_t nargs);
+// Either of the two: a built-in that the fast path computes from numbers.
+inline bool builtinargs(std::int16_t word, std::int32_t& nargs) {
+  return numericbuiltin(word, nargs) || foldbuiltin(word, nargs);
+}
 
 // Handles one built-in function word (W AND 0xE000 = 0xC000) of the word
 // path (the loop's `builtinwords`).

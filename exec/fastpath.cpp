@@ -7,6 +7,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "core/codeword_dump.h"
 #include "core/program.h"
 #include "core/runwords.h"
 #include "core/stores.h"
@@ -518,22 +519,33 @@ static_assert(xop::tgt - xop::tlt == 0x20 && xop::tle - xop::tlt == 0x40 &&
 // (Most often the condition is one operator on two numbers: that one is
 // decided and left in line, a computed jump's seldom is, a relation of two
 // numbers having a form of its own.)
-[[gnu::noinline]] bool falseguard(Form& f) {
+// Whether the condition of such a statement is one operator on two numbers.
+inline bool oneopguard(const Form& f) {
+  return f.wordsteps.size() == 3 && f.wordsteps[1].op == Form::WordStep::push && f.nvalues == 1;
+}
+// That one operator found 0 (the IF false): its value in r. False when the
+// words must run (it holds, or the words would do anything but compute it:
+// the floating-point status cleared then).
+[[gnu::always_inline]] inline bool oneopfalse(const Form& f, const double* cells, double& r) {
   const auto& steps = f.wordsteps;
-  if (steps.size() != 3 || steps[1].op != Form::WordStep::push || f.nvalues != 1) {
-    // (A computed jump with no statement to go to leaves just this, or nothing.)
-    return runcomputedjump(f, 0) != notrun;
-  }
   if (plat::fpu_peek_status() != 0) return false;
-  double* const cells = z.data();
   const double a = cells[steps[0].index], b = cells[steps[1].index];
   if (!std::isfinite(a) || !std::isfinite(b)) return false;
-  double r = 0.0;
   if (!loopop(steps[2].word, a, b, r) || !std::isfinite(r)) {
     plat::fpu_clear();
     return false;
   }
-  if (r != 0.0) return false;  // (the statement runs)
+  return r == 0.0;  // (else the statement runs)
+}
+
+[[gnu::noinline]] bool falseguard(Form& f) {
+  if (!oneopguard(f)) {
+    // (A computed jump with no statement to go to leaves just this, or nothing.)
+    return runcomputedjump(f, 0) != notrun;
+  }
+  double* const cells = z.data();
+  double r = 0.0;
+  if (!oneopfalse(f, cells, r)) return false;
   // What the words leave: the operator's value in the first result cell,
   // the IF's (the same) in the next, and the statement ends.
   // (room() found the result cells and their records.)
@@ -763,6 +775,7 @@ Res returninto(std::span<const std::int16_t> code, std::int16_t last);
 // the loop must decide itself (a command to serve, a failure, a rerun, a
 // statement without a form) is handed back with the word's answer.
 Res runwordsfrom(std::span<const std::int16_t> code, std::int16_t last) {
+  ++handlerruns;
   for (;;) {
     const Form* f = wordform();
     if (f == nullptr) return handback(WordResult::stay, last);
@@ -866,6 +879,7 @@ Res runreturn(Form& f, std::span<const std::int16_t> code) {
       if (f.callee.S != S || f.callee.f1 != record[0] || f.callee.function != function)
         f.callee = callee(S, record[0], function);
     }
+    ++handlerruns;
     r = leave(w, &f.callee);
     if ((r == WordResult::next || r == WordResult::looptest) && core::xeqstop == stops::error &&
         core::iostatw[0] != 0)
@@ -1175,6 +1189,7 @@ Res runcall(Form& f, std::span<const std::int16_t> code) {
     return ran();
   }
   const std::int16_t w = code[static_cast<std::size_t>(wordpos - 1)];
+  ++handlerruns;
   const WordResult r = enter(c, args, f.formals.data());
   if (r == WordResult::looptest && !(core::xeqstop == stops::error && core::iostatw[0] != 0))
     return ran();
@@ -1194,6 +1209,14 @@ struct Entry {
   double v;
   bool result;  // a result cell's value, not a symbol's
 };
+
+// A fold built-in (`word`) of the n values from `e` on. (Out of line: the
+// steps keep their registers.)
+[[gnu::noinline]] double foldentries(std::int16_t word, const Entry* e, std::int32_t n) {
+  std::array<double, longeststack> values;
+  for (std::int32_t i = 0; i < n; ++i) values[static_cast<std::size_t>(i)] = e[i].v;
+  return foldvalue(word, values.data(), n);
+}
 
 // The actuals of function reference s that the statement computed, taken
 // off the top of its stack (in the actuals' order) into their result
@@ -1307,7 +1330,7 @@ inline void makepending(const Form& f, WordRun& r) {
         flags = 0;
         break;
       default:
-        numericbuiltin(w, pops);
+        builtinargs(w, pops);
         break;
     }
     n -= pops;
@@ -1429,6 +1452,23 @@ template <bool inchain>
           return towords(s.index, false, false, s.shape);
         }
         sp -= static_cast<std::size_t>(s.sym);
+        stack[sp++] = {v, true};
+        if constexpr (!inchain) r.vals[static_cast<std::size_t>(k)] = v;
+        ++k;
+        break;
+      }
+      case Form::WordStep::fold: {
+        // (The last value read as a text's bounds is the words' to fold: a
+        // text's characters.)
+        const auto n = static_cast<std::size_t>(s.sym);
+        if (stack[sp - 1].result && textlike(stack[sp - 1].v))
+          return towords(s.index, false, false, s.shape);
+        const double v = foldentries(s.word, stack.data() + (sp - n), s.sym);
+        if (!std::isfinite(v) || plat::fpu_peek_status() != 0) {
+          plat::fpu_clear();
+          return towords(s.index, false, false, s.shape);
+        }
+        sp -= n;
         stack[sp++] = {v, true};
         if constexpr (!inchain) r.vals[static_cast<std::size_t>(k)] = v;
         ++k;
@@ -1601,6 +1641,25 @@ inline Res runwordassign(Form& f, std::span<const std::int16_t> code, Words* cha
                                              : refassignchained(f, chain);
 }
 
+// The values of the n entries of the operand stack (`entries`, the first
+// the target's) as the steps of a statement of words keep them in `stack`
+// (filled with every entry's), without the functions of the references
+// still to come: each stands below its actuals, and the steps keep no entry
+// for it (its call step takes it). Only such a reference leaves a function
+// there. Gives the count left.
+[[gnu::noinline]] std::size_t withoutfunctions(Entry* stack, const std::int32_t* entries,
+                                               std::int32_t n) {
+  const core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
+  const std::int32_t nsym = std::min<std::int32_t>(core::nsym, name.size());
+  std::size_t sp = 1;
+  for (std::int32_t i = 1; i < n; ++i) {
+    const std::int32_t e = entries[i];
+    if (e <= nsym && (records[e].type & 0x5) == 0x5) continue;
+    stack[sp++] = stack[i];
+  }
+  return sp;
+}
+
 // The rest of the statement of words of form f that a function's return
 // resumes at `wordpos` (its reference the word before): its steps after
 // the reference, from the operand stack as the words left it. notrun when
@@ -1642,13 +1701,16 @@ inline Res runwordassign(Form& f, std::span<const std::int16_t> code, Words* cha
     if (e < 1 || e >= zsize) return notrun;
     stack[static_cast<std::size_t>(i)] = {cells[e], e > core::nsym};
   }
+  auto sp = static_cast<std::size_t>(n);
+  if (s.outer) [[unlikely]]
+    sp = withoutfunctions(stack.data(), entries, n);
   WordRun r;
   r.kfrom = s.first + 1;
   r.wordfrom = at + 1;
   r.prologue = true;
   r.resumed = true;
   r.flags = r.flagsfrom = stmtflags;
-  return wordsteps(f, code, r, j + 1, stack, static_cast<std::size_t>(n));
+  return wordsteps(f, code, r, j + 1, stack, sp);
 }
 
 [[gnu::noinline]] Res returninto(std::span<const std::int16_t> code, std::int16_t last) {
@@ -1931,6 +1993,40 @@ enum class Jumped : std::uint8_t { no, on, away };
   cells[ft + k] = v;
   newtemprecord(ft + k + 1);
   return Jumped::on;
+}
+
+// A statement of words under a one-line IF of one operator on two numbers
+// (oneopguard()) met by a chain whose first result cell is ft, stack base
+// `base` and text area's top c1: when the IF is found false, what
+// falseguard() leaves, the run words in `w`; false (nothing changed) when
+// the loop must run it.
+// (Out of line: the chain keeps its registers.)
+[[gnu::noinline]] bool chainguard(const Form& f, Words& w, std::int32_t ft, std::int32_t base,
+                                  std::int32_t c1) {
+  double* const cells = z.data();
+  double r = 0.0;
+  if (!oneopguard(f) || !oneopfalse(f, cells, r)) return false;
+  // (What the chain's first steps of the word path write.)
+  w.start = f.start;
+  w.end = f.end;
+  w.wordstart = true;
+  w.settled = false;
+  w.c1tmp = c1;
+  core::keyrec[0] = 0;
+  core::keystate[1] = 0;
+  cells[1] = 1.0;
+  freshtemp(ft);
+  cells[ft] = r;
+  freshtemp(ft + 1);
+  cells[ft + 1] = r;
+  freshtemp(ft + 2);
+  w.stmtflags = 1;
+  w.sp = base + 1;
+  w.top = ft + 1;
+  w.iresult = ft + 2;
+  w.wordpos = f.end - 1;
+  w.jumped = 0;
+  return true;
 }
 
 // A chain's start and end cost about what five statements save in it.
@@ -2283,9 +2379,20 @@ template <bool calls, bool transfers = false>
           break;
         }
       }
+      case Kind::words: {
+        // A statement under a one-line IF of one operator on two numbers,
+        // found false: what falseguard() leaves, the run words kept here.
+        // (Any other is the loop's.)
+        if (!chainguard(f, w, ft, base, c1)) {
+          out.other = true;
+          goto done;
+        }
+        exprlast = nullptr;
+        ++line;
+        break;
+      }
       case Kind::unknown:
       case Kind::none:
-      case Kind::words:
       case Kind::empty:
         out.other = true;
         goto done;
@@ -2320,16 +2427,16 @@ done:
 
 namespace {
 
-// Whether the statement's words hold an option statement.
-bool optionwords(std::span<const std::int16_t> w) {
+// The option statement word among a statement's words (0: none).
+std::int16_t optionword(std::span<const std::int16_t> w) {
   for (const std::int16_t x : w) {
     const auto u = static_cast<std::uint16_t>(x);
     if ((u >= core::cwu(core::optstmtcode(0)) &&
          u < core::cwu(core::optstmtcode(core::noptstmts))) ||
         core::isxoptstmt(u))
-      return true;
+      return x;
   }
-  return false;
+  return 0;
 }
 
 // Why a form of this kind went to the general path: it was not ready for
@@ -2361,20 +2468,54 @@ const char* kindwhy(Kind k, bool givenback) {
   }
 }
 
+// The option statement word of statement s (0: none).
+std::int16_t optionwordof(std::int32_t s, std::span<const std::int16_t> code) {
+  const std::int32_t start = core::stmtstart(s), end = core::stmtstart(s + 1);
+  if (s < 1 || start < 1 || end <= start || end > static_cast<std::int32_t>(code.size()) + 1)
+    return 0;
+  return optionword(
+      code.subspan(static_cast<std::size_t>(start - 1), static_cast<std::size_t>(end - start)));
+}
+
+// Notes statement s as run by its form (by its transfer program, for an
+// option statement).
+void ranbyform(std::int32_t s, std::span<const std::int16_t> code) {
+  ++tally->forms;
+  if (optionwordof(s, code) != 0) ++tally->options;
+}
+
+// Notes statement s, whose form f ran it, as run by its form, or as handed
+// to the loop's handlers when they took over any of it.
+void talliedform(std::int32_t s, std::span<const std::int16_t> code, const Form& f);
+
 // Notes statement s as handed to the general path.
 void handedover(std::int32_t s, std::span<const std::int16_t> code, const char* why) {
   Tally& t = *tally;
-  const std::int32_t start = core::stmtstart(s), end = core::stmtstart(s + 1);
-  if (s >= 1 && start >= 1 && end > start && end <= static_cast<std::int32_t>(code.size()) + 1 &&
-      optionwords(code.subspan(static_cast<std::size_t>(start - 1),
-                               static_cast<std::size_t>(end - start)))) {
+  if (const std::int16_t w = optionwordof(s, code); w != 0) {
     ++t.options;
+    // (Named as the code-word table names it, in whichever form it stands.)
+    std::string name =
+        core::cwdump::dump(std::span<const std::int16_t>(&w, 1), core::cwdump::Space::executor);
+    if (name.starts_with("0x"))
+      name =
+          core::cwdump::dump(std::span<const std::int16_t>(&w, 1), core::cwdump::Space::compiler);
+    ++t.handed[std::string(why != nullptr ? why : "option statement linked and evaluated") + ": " +
+               name];
     return;
   }
   const Form* f = s >= 1 && static_cast<std::size_t>(s) < forms.size()
                       ? &forms[static_cast<std::size_t>(s)]
                       : nullptr;
   ++t.handed[why != nullptr ? why : f != nullptr && !f->why.empty() ? f->why : "no form"];
+}
+
+[[gnu::noinline]] void talliedform(std::int32_t s, std::span<const std::int16_t> code,
+                                   const Form& f) {
+  if (handlerruns == 0)
+    ranbyform(s, code);
+  else
+    handedover(s, code, f.why.empty() ? "word path: the loop's handlers" : f.why.c_str());
+  handlerruns = 0;
 }
 
 }  // namespace
@@ -2420,8 +2561,10 @@ namespace {
 }  // namespace
 
 Outcome runstatement(std::span<const std::int16_t> code) {
-  // (Counts are kept only for measuring: looked at once.)
+  // (Counts are kept only for measuring: looked at once. The loop's
+  // handlers are counted from 0 for each statement then.)
   const bool tallied = tally != nullptr;
+  if (tallied) handlerruns = 0;
   exprsettled = false;
   Res r = notrun;
   bool settled = false;  // quietstate() held and nothing since could change it
@@ -2438,8 +2581,15 @@ Outcome runstatement(std::span<const std::int16_t> code) {
       nforms = static_cast<std::uint32_t>(forms.size());
       if (f == nullptr || !f->ready) {
         // A READ or WRITE that its transfer program runs (exec/optforms.h).
-        if ((f == nullptr || f->kind == Kind::none) && !tallied) {
+        if (f == nullptr || f->kind == Kind::none) {
           const Transferred t = transferred(code, r);
+          if (tallied && t != Transferred::none) {
+            // (A transfer that failed leaves its report to the general path.)
+            if (r == notrun)
+              handedover(s, code, "given back: transfer");
+            else
+              ranbyform(s, code);
+          }
           if (t == Transferred::goon) {
             // (The chain from the next statement runs such statements.)
             setchainxfer(core::xeqline);
@@ -2512,7 +2662,7 @@ Outcome runstatement(std::span<const std::int16_t> code) {
       if (tallied) handedover(s, code, kindwhy(f->kind, true));
       break;
     }
-    if (tallied) ++tally->forms;
+    if (tallied) talliedform(s, code, *f);
     r = next;
     if (r != Outcome::looptest) break;
     if (!settled) {

@@ -70,7 +70,7 @@ inline std::array<bool, 256> callkept{};
 inline std::size_t subslot(std::int32_t S) { return static_cast<std::uint32_t>(S) & 0xFFu; }
 // Formal `formal` of subroutine S changed between kinds while every form
 // of S stayed: the call sites of S look again at their bindings.
-inline void kindchanged(std::int32_t S) {
+[[gnu::always_inline]] inline void kindchanged(std::int32_t S) {
   ++formalkinds[subslot(S)];
   if (callkept[subslot(S)]) {
     ++callepoch;
@@ -121,10 +121,12 @@ struct Outcome {
   std::int16_t lastword = 0;
 };
 
-// Counts of the statements offered to the fast path, while `tally` points
-// at one (for measuring how much of a program runs by forms): those that
-// ran by their forms, the option statements, and the others that the
-// general path ran, by why.
+// Counts of the statements the loop runs, while `tally` points at one (for
+// measuring how much of a program runs by forms): those that ran by their
+// forms alone (option statements replayed from their lists and READs and
+// WRITEs run by their transfer programs among them), the option
+// statements, and the others, which the general path or the loop's own
+// word handlers ran, by why.
 struct Tally {
   std::uint64_t forms = 0;
   std::uint64_t options = 0;
@@ -136,6 +138,11 @@ inline Tally* tally = nullptr;
 // program's first word) by its form, and while the loop test would find
 // nothing to do, the statements after it that have forms.
 Outcome runstatement(std::span<const std::int16_t> code);
+
+// Counts the times the loop's own handlers (its word handlers, the entry
+// of a CALL and the return) took over from the forms: a statement during
+// which it moved did not run by forms alone.
+inline std::uint64_t handlerruns = 0;
 
 // Forgets every form (a new program, or the stores were reset).
 void reset();

@@ -29,9 +29,6 @@ constexpr std::uint16_t enddoword = 0xEC40;
 constexpr std::uint16_t continueword = 0xECA0;
 
 constexpr std::size_t longest = 64;
-// The most function references a statement of words that assigns one
-// value runs by its steps.
-constexpr std::int32_t maxcalls = 4;
 
 std::uint16_t u16(std::int16_t w) { return static_cast<std::uint16_t>(w); }
 
@@ -358,21 +355,24 @@ struct Compiler {
         --depth;
         ++f.nvalues;
         f.flagged = true;
-      } else if (std::int32_t nargs = 0; numericbuiltin(w[i], nargs)) {
-        if (depth < nargs + 1) return false;
+      } else if (std::int32_t nargs = 0; numericbuiltin(w[i], nargs) || foldbuiltin(w[i], nargs)) {
+        if (nargs < 1 || depth < nargs + 1) return false;
         for (std::int32_t a = 0; a < nargs; ++a)
           if (held[held.size() - 1 - static_cast<std::size_t>(a)].what != Entry::plain &&
               held[held.size() - 1 - static_cast<std::size_t>(a)].what != Entry::result)
             return false;
-        f.wordsteps.push_back(
-            {.op = Step::fn, .sym = nargs, .word = w[i], .index = static_cast<std::int32_t>(i)});
+        f.wordsteps.push_back({.op = foldbuiltin(w[i], nargs) ? Step::fold : Step::fn,
+                               .sym = nargs,
+                               .word = w[i],
+                               .index = static_cast<std::int32_t>(i)});
         held.resize(held.size() - static_cast<std::size_t>(nargs));
         held.push_back({Entry::result, 0, f.nvalues});
         depth -= nargs - 1;
         ++f.nvalues;
       } else if (core::cwcode(u) == wfunction) {
         const std::int32_t args = core::cwcount(u);
-        if (++calls > maxcalls || args > 8 || depth < args + 2) return false;
+        ++calls;
+        if (args > 8 || depth < args + 2) return false;
         const std::size_t top = held.size();
         const Held& fn = held[top - 1 - static_cast<std::size_t>(args)];
         if (fn.what != Entry::function) return false;
@@ -382,6 +382,9 @@ struct Compiler {
                .depth = depth,
                .first = f.nvalues};
         c.sym = f.wordsteps[fn.step].sym;
+        c.outer =
+            std::any_of(held.begin(), held.begin() + static_cast<std::ptrdiff_t>(top - 1 - args),
+                        [](const Held& h) { return h.what == Entry::function; });
         // The pushes of the function and of its symbol actuals become the
         // call's own (taken out last first: each lies above the one before).
         std::vector<std::size_t> taken = {fn.step};
@@ -473,7 +476,7 @@ struct Compiler {
         pops = core::cwcount(u) + 1;
         flags = 0;
       } else {
-        numericbuiltin(w[i], pops);
+        builtinargs(w[i], pops);
       }
       stack.resize(stack.size() - static_cast<std::size_t>(pops));
       stack.push_back(-(++k));
@@ -695,6 +698,33 @@ bool program(std::span<const std::int16_t> words, Form& f) {
   return true;
 }
 
+// Why a statement runs by the loop's word handlers: the first word that no
+// form of words computes (a built-in of another kind, a closer, a control
+// word other than a function reference), or its count of references.
+std::string wordswhy(std::span<const std::int16_t> w) {
+  std::int32_t refs = 0;
+  for (std::size_t i = 0; i + 1 < w.size(); ++i) {
+    const std::uint16_t u = u16(w[i]);
+    std::int32_t nargs = 0;
+    if (w[i] > 0 || looptoken(u) || u == 0x8420u || builtinargs(w[i], nargs)) continue;
+    if (core::cwcode(u) == wfunction) {
+      ++refs;
+      continue;
+    }
+    // (Named as the code-word table names its kind, with its count.)
+    for (unsigned c = 0; c <= 3; ++c) {
+      const auto k = static_cast<std::int16_t>(core::cwcode(u) | c);
+      const std::string kind =
+          core::cwdump::dump(std::span<const std::int16_t>(&k, 1), core::cwdump::Space::compiler);
+      if (!kind.starts_with("0x"))
+        return "word path: " + kind + "/" + std::to_string(core::cwcount(u));
+    }
+    return "word path: " + wordtext(w[i]);
+  }
+  return refs > 0 ? "word path: " + std::to_string(refs) + " function references"
+                  : "word path: the loop's handlers";
+}
+
 }  // namespace
 
 Form compile(std::span<const std::int16_t> words) {
@@ -734,7 +764,10 @@ Form compile(std::span<const std::int16_t> words) {
     // The types do not matter for a statement without a form: its words decide.
     f.kind = Kind::none;
   }
-  if (f.kind == Kind::words) c.guard(words);
+  if (f.kind == Kind::words) {
+    c.guard(words);
+    f.why = wordswhy(words);
+  }
   return f;
 }
 

@@ -3,6 +3,7 @@
 // fast path.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
@@ -11,6 +12,10 @@
 #include <string>
 #include <utility>
 #include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "core/stores.h"
 #include "exec/control.h"
@@ -169,12 +174,13 @@ struct Form {
   std::uint32_t resumestep = 0;
   // A statement of words that assigns one value: its steps (a statement of
   // words too, for the words' handlers when it cannot be computed so).
-  // (fn: a built-in of one or two numbers, `sym` its argument count.)
+  // (fn: a built-in of one or two numbers, `sym` its argument count;
+  // fold: MAX, MIN, SUM, MAXLOC or MINLOC of `sym` numbers.)
   struct WordStep {
-    enum Op : std::uint8_t { push, bin, call, fn } op = push;
+    enum Op : std::uint8_t { push, bin, call, fn, fold } op = push;
     std::int32_t sym = 0;    // push: the symbol; call: the function
     std::int16_t word = 0;   // bin: the operator; call: the reference; fn: the built-in
-    std::int32_t index = 0;  // bin, fn, call: the word (from the statement's first)
+    std::int32_t index = 0;  // bin, fn, fold, call: the word (from the statement's first)
     std::int32_t depth = 0;  // call: the stack height with the function and its actuals
     std::int32_t first = 0;  // call: result cells taken before it
     // call: the actuals, a symbol each, or for the bits of `computed` the
@@ -182,8 +188,11 @@ struct Form {
     // (such values are on the step stack, in order).
     std::array<std::int32_t, 8> actuals{};
     std::uint8_t computed = 0;
-    // bin, fn, call: where `wordshapes` holds the operand stack as the
-    // words leave it before the word.
+    // call: the functions of references made after it (whose actuals it
+    // computes) stand on the operand stack below its own.
+    bool outer = false;
+    // bin, fn, fold, call: where `wordshapes` holds the operand stack as
+    // the words leave it before the word.
     std::int32_t shape = 0;
     // call: the function was found not to be one that bindcall() takes,
     // for `callepoch - kindmoves` (0 none), the frame (framekey of the
@@ -225,6 +234,9 @@ struct Form {
 // alike: it names s only where it reads it, or not at all, and relies on
 // nothing else of s. (Other kinds look at s's type when they are checked.)
 inline bool holdsfor(const Form& f, std::int32_t s) {
+  // (A statement that does not name s, as those of the main program after
+  // the last subroutine's END, which the subroutine's range takes in.)
+  if (std::find(f.words.begin(), f.words.end(), s) == f.words.end()) return true;
   switch (f.kind) {
     case Kind::unknown:
     case Kind::none:
@@ -285,14 +297,21 @@ inline bool arrayshape(std::int32_t a, std::int32_t zsize) {
   std::memcpy(shape, core::z.data() + a, sizeof shape);
   const std::int64_t count = static_cast<std::int64_t>(shape[0]) * shape[1];
   if (shape[0] <= 0 || shape[1] <= 0 || count > 0x7FFFFFFF) return 0;
-  // The index rounded halves away from zero (exactly, as nint64 does).
+  // The index rounded halves away from zero (exactly, as nint64 does). (A
+  // whole number of 32 bits converts back to itself, see intvalue().)
   std::int64_t k = 0;
-  if (std::fabs(i) < 2147483648.0) {
+  bool whole = false;
+#if defined(__SSE2__)
+  const std::int32_t converted = _mm_cvttsd_si32(_mm_set_sd(i));
+  whole = static_cast<double>(converted) == i;
+  k = converted;
+#endif
+  if (!whole && std::fabs(i) < 2147483648.0) {
     k = static_cast<std::int64_t>(i);
     const double frac = i - static_cast<double>(k);
     if (frac >= 0.5) ++k;
     if (frac <= -0.5) --k;
-  } else {
+  } else if (!whole) {
     k = nint64(i);
   }
   if (k < 1 || k > count) return 0;

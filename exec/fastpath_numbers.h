@@ -5,10 +5,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <string_view>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
+#include "core/chars.h"
 #include "core/stores.h"
 #include "exec/fastpath_prog.h"
 #include "exec/operators.h"
@@ -16,8 +18,8 @@
 
 namespace exec::fast {
 
-// An index or bound as the evaluator rounds it (halves away from zero).
-inline std::int32_t intvalue(double v) {
+// intvalue() of a number that is no whole number of 32 bits.
+[[gnu::noinline]] inline std::int32_t intround(double v) {
   if (std::fabs(v) < 1073741824.0) {
     auto k = static_cast<std::int32_t>(v);
     const double frac = v - k;
@@ -26,6 +28,20 @@ inline std::int32_t intvalue(double v) {
     return k;
   }
   return static_cast<std::int32_t>(std::clamp<std::int64_t>(nint64(v), -0x7FFFFFFF, 0x7FFFFFFE));
+}
+
+// An index or bound as the evaluator rounds it (halves away from zero).
+// (A whole number below 2^30 each way, the commonest, is itself: it
+// converts back to itself, which a number outside the 32-bit range or none
+// does not, the processor's conversion giving the least 32-bit number.)
+[[gnu::always_inline]] inline std::int32_t intvalue(double v) {
+#if defined(__SSE2__)
+  const std::int32_t whole = _mm_cvttsd_si32(_mm_set_sd(v));
+  if (static_cast<double>(whole) == v &&
+      static_cast<std::uint32_t>(whole) + 0x40000000u < 0x80000000u) [[likely]]
+    return whole;
+#endif
+  return intround(v);
 }
 
 // MAX, MIN and the location forms over values, as the evaluator folds them
@@ -191,6 +207,19 @@ enum class Num : std::uint8_t {
       // general path stops the statement for it.
       if (invalid || zero) r = std::nan("");
       return Num::made;
+    }
+    case P::charat: {
+      const Slot& a = g.slots[static_cast<std::size_t>(s.a)];
+      const std::int32_t last = intvalue(*--n);
+      const std::int32_t first = s.b == 2 ? intvalue(*--n) : last;
+      // (A piece outside the text or backwards is the general path's.)
+      if (a.len == 0 || first < 1 || last > a.len || first > last) return Num::giveup;
+      const char* const c = core::c1namen.data() + (a.first - 1) + (first - 1);
+      const auto len = static_cast<std::size_t>(last - first + 1);
+      *n++ = static_cast<P>(s.code) == P::ichar ? static_cast<unsigned char>(c[0])
+             : static_cast<P>(s.code) == P::len ? static_cast<double>(len)
+                                                : core::C1LEN_TRIM(std::string_view(c, len));
+      return Num::pushed;
     }
     case P::fold: {
       bool good = false;
@@ -403,6 +432,32 @@ inline bool onecellsstep(const Prog& g) {
         if (col < 1 || col > a.cols || row < 1 || row > a.rows) return res;
         const std::int32_t cell = a.first - 1 + a.cols * (row - 1) + col;
         if (s.op == Q::telem2)
+          targetcell = cell;
+        else
+          *n++ = z[cell];
+        continue;
+      }
+      case Q::elemc1:
+      case Q::telemc1: {
+        const Slot& a = g.slots[static_cast<std::size_t>(s.a)];
+        const std::int32_t i = intvalue(z[s.b]);
+        if (i < 1 || static_cast<std::int64_t>(i) > static_cast<std::int64_t>(a.rows) * a.cols)
+          return res;
+        const std::int32_t cell = a.first - 1 + i;
+        if (s.op == Q::telemc1)
+          targetcell = cell;
+        else
+          *n++ = z[cell];
+        continue;
+      }
+      case Q::elemc2:
+      case Q::telemc2: {
+        const Slot& a = g.slots[static_cast<std::size_t>(s.a)];
+        const std::int32_t row = intvalue(z[s.b]);
+        const std::int32_t col = intvalue(z[s.c]);
+        if (col < 1 || col > a.cols || row < 1 || row > a.rows) return res;
+        const std::int32_t cell = a.first - 1 + a.cols * (row - 1) + col;
+        if (s.op == Q::telemc2)
           targetcell = cell;
         else
           *n++ = z[cell];

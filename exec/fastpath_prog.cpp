@@ -509,6 +509,60 @@ void listsofcells(Prog& g) {
   }
 }
 
+// Whether a step takes or leaves a text.
+bool textstep(const PStep& s) {
+  switch (s.op) {
+    case P::text:
+    case P::substr:
+    case P::onechar:
+    case P::cat:
+    case P::trim:
+    case P::len:
+    case P::lentrim:
+    case P::ichar:
+    case P::index:
+    case P::chr:
+    case P::reltext:
+    case P::ttext:
+      return true;
+    case P::assign:
+    case P::result:
+      return s.b == 1;
+    default:
+      return false;
+  }
+}
+
+// A piece of a text variable whose only use is the code of its first
+// character, its length or its length without trailing blanks is read in
+// place, a number made from the variable's characters (the evaluator's
+// piece is a descriptor of those characters, no copy). A program left
+// with no text then works on numbers alone.
+void piecesread(Prog& g) {
+  std::vector<PStep>& st = g.steps;
+  for (std::size_t i = 0; i + 1 < st.size(); ++i) {
+    const P use = st[i + 1].op;
+    if ((st[i].op != P::onechar && st[i].op != P::substr) ||
+        (use != P::ichar && use != P::len && use != P::lentrim))
+      continue;
+    // The text it takes: the last text step before it, numbers only between.
+    std::size_t j = i;
+    while (j > 0 && !textstep(st[j - 1])) --j;
+    if (j == 0 || st[j - 1].op != P::text) continue;
+    const std::int32_t slot = st[j - 1].a;
+    if (g.slots[static_cast<std::size_t>(slot)].copy) continue;
+    st[i] =
+        PStep{P::charat, 0, static_cast<std::uint16_t>(use), slot, st[i].op == P::substr ? 2 : 1};
+    st.erase(st.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+    st.erase(st.begin() + static_cast<std::ptrdiff_t>(j) - 1);
+    --i;
+  }
+  if (!g.texts) return;
+  const bool copies =
+      std::any_of(g.slots.begin(), g.slots.end(), [](const Slot& s) { return !s.array && s.copy; });
+  g.texts = copies || std::any_of(st.begin(), st.end(), textstep);
+}
+
 // Operands that steps just before a two-number step push from cells are
 // taken from the cells by that step.
 void operandcells(Prog& g) {
@@ -599,11 +653,24 @@ void quicksteps(Prog& g) {
         q.op = Q::neg;
         break;
       case P::elem:
-        q.op = s.b == 1 ? Q::elem1 : Q::elem2;
+      case P::telem: {
+        const bool target = s.op == P::telem;
+        q.op = s.b == 1 ? (target ? Q::telem1 : Q::elem1) : (target ? Q::telem2 : Q::elem2);
+        // Indices that the steps just before push from cells are read
+        // from the cells.
+        const std::size_t n = quick.size();
+        if (s.b == 1 && n >= 1 && quick[n - 1].op == Q::num) {
+          q.op = target ? Q::telemc1 : Q::elemc1;
+          q.b = quick[n - 1].a;
+          quick.pop_back();
+        } else if (s.b == 2 && n >= 2 && quick[n - 1].op == Q::num && quick[n - 2].op == Q::num) {
+          q.op = target ? Q::telemc2 : Q::elemc2;
+          q.b = quick[n - 2].a;
+          q.c = quick[n - 1].a;
+          quick.resize(n - 2);
+        }
         break;
-      case P::telem:
-        q.op = s.b == 1 ? Q::telem1 : Q::telem2;
-        break;
+      }
       case P::tcell:
         q.op = Q::tcell;
         break;
@@ -672,6 +739,7 @@ bool makeprog(const LinkedStatement& linked, Prog& prog,
   if (!m.descriptors() || !m.entries()) return false;
   failed = 0;
   listsofcells(prog);
+  piecesread(prog);
   if (prog.passes && !passsteps(prog)) return false;
   operandcells(prog);
   prog.nlinked = linked.ndescr;

@@ -50,6 +50,9 @@ enum class P : std::uint8_t {
   ichar,
   index,    // INDEX(text, text)
   chr,      // CHAR(top number)
+  charat,   // ICHAR, LEN or LEN_TRIM (`code`: P::ichar, P::len, P::lentrim) of the piece of
+            // text slot a at the top number (b 1) or between the two top numbers (b 2),
+            // read in place
   reltext,  // the relation of index `code` between the two top texts
   ifnot,    // a one-line IF: a false top number ends the statement
   tcell,    // the target: cell a
@@ -91,6 +94,12 @@ enum class Q : std::uint8_t {
   multest,
   divtest,
   modtest,
+  // Elements as elem1 .. telem2 with their indices straight from cells: the
+  // index in cell b, or the row in cell b and the column in cell c.
+  elemc1,
+  elemc2,
+  telemc1,
+  telemc2,
   add = 24,
   add1,
   add2,

@@ -226,6 +226,7 @@ bool readyprog(Prog& g) {
       case P::neg:
       case P::log:
       case P::fold:
+      case P::charat:
         switch (numstep(g, s, z, zsize, R.lists.data(), n, r, targetcell)) {
           case Num::pushed:
             continue;

@@ -276,6 +276,11 @@ void XEQ(std::span<const std::int16_t> code) {
     switch (at) {
       case At::head: {
         byform = !resumed && fast::enabled && !single() && core::idecmd <= 0 && optionform();
+        if (byform && fast::tally != nullptr) {
+          // (Measuring: an option statement replayed from its list.)
+          ++fast::tally->forms;
+          ++fast::tally->options;
+        }
         if (!resumed && fast::enabled && !single() && core::idecmd <= 0 && !byform) {
           const fast::Outcome o = fast::runstatement(running);
           if (o.kind == fast::Outcome::looptest) {

@@ -471,8 +471,11 @@ TEST(FastPath, DeeplyNestedAssignmentsRunByTheirForms) {
   exec::fast::tally = nullptr;
   scriptrun::finish();
   EXPECT_NE(out.find("stop=-1"), std::string::npos) << out;
+  // (Only the statements that have no form of their own, the array's list,
+  // the DO and the END, run by the loop's handlers.)
   std::string handed;
-  for (const auto& [why, n] : t.handed) handed += std::to_string(n) + " " + why + "\n";
+  for (const auto& [why, n] : t.handed)
+    if (!why.starts_with("word path:")) handed += std::to_string(n) + " " + why + "\n";
   EXPECT_EQ(handed, "");
   EXPECT_GE(t.forms, 5u * 4u);
 }

@@ -1,5 +1,4 @@
 import sys
-n = int(sys.argv[1])
 
 
 def c1(x, y):
@@ -18,7 +17,12 @@ def c4(x, y):
     return y + x
 
 
-s = 0
-for i in range(1, n + 1):
-    s = c1(i, s)
-print(s)
+def main():
+    n = int(sys.argv[1])
+    s = 0
+    for i in range(1, n + 1):
+        s = c1(i, s)
+    print(s)
+
+
+main()

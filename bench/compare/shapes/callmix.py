@@ -1,5 +1,4 @@
 import sys
-n = int(sys.argv[1])
 
 
 def sq(x):
@@ -28,11 +27,16 @@ def scale(s):
     return s / 2
 
 
-s = 0
-t = 0
-for i in range(1, n + 1):
-    s, t = step(i, s)
-    s = s + clamp(t, 5, 500)
-    if s > 1e9:
-        s = scale(s)
-print(s)
+def main():
+    n = int(sys.argv[1])
+    s = 0
+    t = 0
+    for i in range(1, n + 1):
+        s, t = step(i, s)
+        s = s + clamp(t, 5, 500)
+        if s > 1e9:
+            s = scale(s)
+    print(s)
+
+
+main()

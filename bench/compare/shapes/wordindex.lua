@@ -1,4 +1,5 @@
 local n = math.min(tonumber(arg[1]), 1200000)
+local char, concat = string.char, table.concat
 local s = 12345
 local vocab = {}
 for i = 1, 5000 do
@@ -7,9 +8,9 @@ for i = 1, 5000 do
   local w = {}
   for j = 1, len do
     s = s * 16807 % 2147483647
-    w[j] = string.char(97 + s % 26)
+    w[j] = char(97 + s % 26)
   end
-  vocab[i] = table.concat(w)
+  vocab[i] = concat(w)
 end
 local words = {}
 for k = 1, n do
