@@ -267,4 +267,28 @@ TEST_F(PlotPicture, AStripChartKeepsItsLabelStepAndTitleAsItScrolls) {
   EXPECT_GT(p.in(black(), 0, 0, a.linex - 3 * a.cw, a.liney / 2), 3) << "no y title";
 }
 
+// A mark written as text (a negative symbol) is as high as the stroked
+// mark of the same letter and size, at the size the curve gives it, and
+// centred on its point like the stroked one.
+TEST_F(PlotPicture, AMarkWrittenAsTextIsAsHighAsAStrokedOne) {
+  for (const int diameter : {3, 8}) {
+    SCOPED_TRACE("SymbolDiameter=" + std::to_string(diameter));
+    const std::string d = std::to_string(diameter);
+    const Pixels p =
+        run(window(600, 400) + "AXIS(WINdowhandle=H, MiN=0, MaX=10, Yaxis, MiN=0, MaX=10)\n" +
+            "LINE(Line=3, Color=3, Symbol=-65, SymbolDiameter=" + d + ", NoLine, X=3, Y=5)\n" +
+            "LINE(Line=4, Color=4, Symbol=65, SymbolDiameter=" + d + ", NoLine, X=7, Y=5)\n");
+    const win::RECT text = p.box(exec::rgbtab(3)), stroked = p.box(exec::rgbtab(4));
+    ASSERT_GT(stroked.bottom - stroked.top, 4);
+    ASSERT_GT(text.bottom - text.top, 0) << "no text mark";
+    const double ratio =
+        static_cast<double>(text.bottom - text.top) / (stroked.bottom - stroked.top);
+    EXPECT_GT(ratio, 0.8);
+    EXPECT_LT(ratio, 1.25);
+    const win::POINT at = axispixel::pixel(1, 3, 5);
+    EXPECT_NEAR((text.top + text.bottom) / 2.0, at.y, (stroked.bottom - stroked.top) / 4.0);
+    EXPECT_NEAR((text.left + text.right) / 2.0, at.x, (stroked.bottom - stroked.top) / 4.0);
+  }
+}
+
 }  // namespace
