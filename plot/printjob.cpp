@@ -20,6 +20,7 @@
 #include "plot/upcalls.h"
 #include "toolkit/draw.h"
 #include "toolkit/draw_targets.h"
+#include "toolkit/fonts.h"
 #include "toolkit/printing.h"
 
 namespace plot {
@@ -28,7 +29,6 @@ namespace {
 
 constexpr std::int32_t printerslot = 7;
 constexpr std::int32_t stamppoints = 6;
-constexpr std::int32_t normalweight = 400;
 // The print dialog's flags once a job has started without and with the
 // dialogs.
 constexpr std::int32_t defaultflags = 0x400;
@@ -266,23 +266,36 @@ std::string stamptext(std::int32_t page) {
   return s + when + std::to_string(page);
 }
 
-void stamp(const exec::wdwrec& w) {
-  toolkit::draw_target_t& p = printer();
-  if (!printing(p) || (w.printstate & printbit::nostamp) != 0) return;
-  ++printjob.page;
-  SETFONT(printerslot, "Arial", stamppoints, 0.0F, 0, normalweight, 0);
-  const std::string text = stamptext(printjob.page);
-  const std::int32_t right = printjob.physwidth - (12 * printjob.offsetx + 12) / 5;
-  const std::int32_t bottom = printjob.physheight - (12 * printjob.offsety + 12) / 5;
+void STAMPPAGE(toolkit::draw_target_t& p, std::int32_t page) {
+  int ups = 0;
+  const std::int32_t width = toolkit::GET_DEVICE_CAPS(win::PHYSICALWIDTH, &p, &ups);
+  const std::int32_t height = toolkit::GET_DEVICE_CAPS(win::PHYSICALHEIGHT, &p, &ups);
+  const std::int32_t offsetx = toolkit::GET_DEVICE_CAPS(win::PHYSICALOFFSETX, &p, &ups);
+  const std::int32_t offsety = toolkit::GET_DEVICE_CAPS(win::PHYSICALOFFSETY, &p, &ups);
+  const std::string text = stamptext(page);
+  const std::int32_t right = width - (12 * offsetx + 12) / 5;
+  const std::int32_t bottom = height - (12 * offsety + 12) / 5;
   // Logical coordinates start at the printable area's top left.
-  win::RECT box{1, 1, right - printjob.offsetx, bottom - printjob.offsety};
-  const win::HGDIOBJ before = win::SelectObject(p.dc, fontslots(printerslot).font);
+  win::RECT box{1, 1, right - offsetx, bottom - offsety};
+  constexpr std::string_view face = "Arial";
+  const int points = stamppoints;
+  const win::HFONT font =
+      toolkit::DEFINE_FONT(&p, face.data(), static_cast<int>(face.size()), &points, nullptr,
+                           nullptr, nullptr, nullptr, nullptr, nullptr, &ups);
+  const win::HGDIOBJ before = win::SelectObject(p.dc, font);
   win::SetTextColor(p.dc, 0);
   win::SetBkMode(p.dc, win::TRANSPARENT);
   win::DrawTextA(p.dc, text.c_str(), static_cast<int>(text.size()), &box,
                  win::DT_RIGHT | win::DT_BOTTOM | win::DT_SINGLELINE | win::DT_NOPREFIX);
   win::SelectObject(p.dc, before);
-  makeprinterfont();
+  if (font != nullptr) toolkit::DELETE_OBJECT(font, &ups);
+}
+
+void stamp(const exec::wdwrec& w) {
+  toolkit::draw_target_t& p = printer();
+  if (!printing(p) || (w.printstate & printbit::nostamp) != 0) return;
+  ++printjob.page;
+  STAMPPAGE(p, printjob.page);
 }
 
 void nextpage() {

@@ -113,6 +113,9 @@ void stamp(const exec::wdwrec& window);
 // The stamp's text for page `page`: "Ostrel / <main window> / <yyyymmdd>
 // <hhmmss>.<page>".
 std::string stamptext(std::int32_t page);
+// The stamp of that page number on the page of a print job's target (the
+// printer's of RWPRINT, or another's that prints on its own).
+void STAMPPAGE(toolkit::draw_target_t& target, std::int32_t page);
 // Stamps the last page and ends the document.
 void endprinter();
 // A job still open (at the end of the program): ended as bit 8 ends it.
