@@ -1,10 +1,12 @@
 // The Options and Help commands, the Quicky box, the names report and
 // File > Print, with the dialogs answered by a queue of answers.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
@@ -668,6 +670,24 @@ TEST_F(PrintTest, AWindowsPictureIsPrintedOnThePrinterTheDialogChose) {
     EXPECT_EQ(exec::wdwcur, w);
   }
   ide::printwords[6] = 0;
+  // A file that outgrows the largest file this process may write: the
+  // job fails, says so and leaves no file.
+  shown.clear();
+  const std::string cut = home.file("cut.pdf");
+  plat::push_dialog_answer({true, {{"Print to file", "1"}}});
+  plat::push_dialog_answer({true, {{"File name", cut}}});
+  typed("plot", 5);
+  rlimit kept{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &kept), 0);
+  const auto signal = std::signal(SIGXFSZ, SIG_IGN);
+  const rlimit small{1000, kept.rlim_max};
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  ide::PRINTDIRECT();
+  setrlimit(RLIMIT_FSIZE, &kept);
+  std::signal(SIGXFSZ, signal);
+  ASSERT_FALSE(shown.empty());
+  EXPECT_EQ(shown.back().key, "printFailed");
+  EXPECT_FALSE(fs::exists(cut));
   toolkit::reset_printing();
 }
 
