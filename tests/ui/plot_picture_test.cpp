@@ -291,4 +291,147 @@ TEST_F(PlotPicture, AMarkWrittenAsTextIsAsHighAsAStrokedOne) {
   }
 }
 
+// The tick walk of each kind of axis to its end, from the picture.
+// Log: a tick at every digit of every decade up to the last (1 to 10000:
+// 37), labels at the decades, the last one ending at the axis' end.
+// Dates: a tick a day, labels a week apart (7 days per plot unit or so).
+// Negative numbers: the labels keep their minus signs (the field has room
+// for it), one at every step.
+TEST_F(PlotPicture, EveryKindOfAxisWalksItsTicksToTheEnd) {
+  Pixels p = run(window(800, 600) +
+                 "AXIS(WINdowhandle=H, LoG, MiN=1, MaX=10000, Grid=0, Yaxis, Grid=0)\n");
+  Axis1 a;
+  const double decade = (a.x(10000) - a.linex) / 4.0;
+  // Ticks: columns inked on the row just below the axis line.
+  std::vector<InkRun> ticks = [&] {
+    std::vector<InkRun> t;
+    for (int x = a.linex + 1; x <= a.x(10000) + 1; ++x)
+      if (p(x, a.liney + 1) == black()) {
+        if (!t.empty() && t.back().last >= x - 1)
+          t.back().last = x;
+        else
+          t.push_back({x, x});
+      }
+    return t;
+  }();
+  std::vector<int> expected;
+  for (double v = 2; v <= 10000.5;) {
+    expected.push_back(a.linex + static_cast<int>(std::lround(std::log10(v) * decade)));
+    const double step = std::pow(10.0, std::floor(std::log10(v) + 1e-9));
+    v += step;
+  }
+  ASSERT_EQ(ticks.size(), expected.size()) << "ticks of 2 to 10000";
+  for (std::size_t i = 0; i < ticks.size(); ++i)
+    EXPECT_NEAR(ticks[i].first, expected[i], 2) << "tick " << i;
+  labelsat(a.xlabels(p),
+           {a.linex, a.linex + static_cast<int>(decade), a.linex + static_cast<int>(2 * decade),
+            a.linex + static_cast<int>(3 * decade)},
+           true, a.x(10000), "decades");
+
+  p = run(window(800, 600) + "AXIS(WINdowhandle=H, TiMe, MiN=0, MaX=100, Yaxis, Grid=0)\n");
+  const Axis1 b;
+  std::vector<int> weeks;
+  // (The label of 98 would end past the frame's edge.)
+  for (int d = 0; d < 98; d += 7) weeks.push_back(b.x(d));
+  labelsat(b.xlabels(p), weeks, true, -1, "weeks");
+
+  p = run(window(800, 600) + "AXIS(WINdowhandle=H, MiN=-0.05, MaX=0.05, Yaxis, Grid=0)\n");
+  const Axis1 c;
+  std::vector<int> hundredths;
+  for (int v = -5; v < 5; ++v) {
+    hundredths.push_back(c.x(v / 100.0));
+    EXPECT_EQ(plot::axislabel(1, v / 100.0),
+              v == 0 ? "0" : (v < 0 ? "-" : "") + std::string("0.0") + std::to_string(std::abs(v)));
+  }
+  labelsat(c.xlabels(p), hundredths, true, c.x(0.05), "hundredths");
+}
+
+// Every dash style of LINE by its pixels: solid, dashes, dots, dash-dot,
+// dash-dot-dot; the styles above 4 are solid.
+TEST_F(PlotPicture, EveryDashStyleDrawsItsPattern) {
+  std::string script =
+      window(600, 400) +
+      "AXIS(WINdowhandle=H, MiN=0, MaX=10, Grid=0, Yaxis, MiN=0, MaX=10, Grid=0)\n";
+  for (int k = 0; k <= 6; ++k)
+    for (const int x : {1, 9})
+      script += "LINE(Line=" + std::to_string(k) + ", Color=0, DaSH=" + std::to_string(k) +
+                ", lineWidth=1, X=" + std::to_string(x) + ", Y=" + std::to_string(k + 1) + ")\n";
+  const Pixels p = run(script);
+  const Axis1 a;
+  // The dashes (D, longer than 5 pixels) and dots (.) along the line.
+  const auto pattern = [&](int k) {
+    const int y0 = a.y(k + 1);
+    int y = y0;
+    for (int d = -1; d <= 1; ++d)
+      if (p.onrow(black(), y0 + d, a.x(1), a.x(9)) > p.onrow(black(), y, a.x(1), a.x(9)))
+        y = y0 + d;
+    std::string s;
+    int run = 0;
+    for (int x = a.x(1) + 3; x < a.x(9) - 3; ++x) {
+      if (p(x, y) == black()) {
+        ++run;
+      } else if (run > 0) {
+        s += run > 5 ? 'D' : '.';
+        run = 0;
+      }
+    }
+    if (run > 0) s += run > 5 ? 'D' : '.';
+    return s;
+  };
+  const auto repeats = [](const std::string& s, const std::string& unit) {
+    // The pattern is the unit again and again (cut anywhere at both ends).
+    if (s.size() < 3 * unit.size()) return false;
+    for (std::size_t start = 0; start < unit.size(); ++start) {
+      bool all = true;
+      for (std::size_t i = unit.size(); i + unit.size() < s.size() && all; ++i)
+        all = s[i] == unit[(i + start) % unit.size()];
+      if (all) return true;
+    }
+    return false;
+  };
+  EXPECT_EQ(pattern(0), "D");
+  EXPECT_TRUE(repeats(pattern(1), "D")) << pattern(1);
+  EXPECT_TRUE(repeats(pattern(2), ".")) << pattern(2);
+  EXPECT_TRUE(repeats(pattern(3), "D.")) << pattern(3);
+  EXPECT_TRUE(repeats(pattern(4), "D..")) << pattern(4);
+  EXPECT_EQ(pattern(5), "D");
+  EXPECT_EQ(pattern(6), "D");
+}
+
+// Draw=8: a text in character cells from the frame's lower left corner
+// (one cell right of and above it for 0, 0), not at a user value; with 4
+// the pen moves there without a line.
+TEST_F(PlotPicture, ATextInCharacterCellsStandsInItsCell) {
+  const Pixels p = run(window(600, 400) +
+                       "AXIS(WINdowhandle=H, MiN=0, MaX=10, Grid=0, Yaxis, MiN=0, MaX=10, Grid=0)\n"
+                       "LINE(Color=2, Draw=12, Text='Hi', X=20, Y=10)\n");
+  const plot::AxisState& s = plot::axisstate;
+  const int cw = plot::fontslots(5).cellwidth, ch = plot::fontslots(5).cellheight;
+  const win::RECT box = p.box(exec::rgbtab(2));
+  ASSERT_GT(box.right, box.left) << "no text";
+  // Its cell: column 21, the row whose top is 11 rows above the frame's
+  // bottom edge.
+  const int left = (s.frame(1).left + 21) * cw, top = (s.rows - s.frame(1).bottom - 11) * ch;
+  EXPECT_GE(box.left, left - 1);
+  EXPECT_LT(box.left, left + cw);
+  EXPECT_GE(box.top, top - 1);
+  EXPECT_LT(box.bottom, top + ch + 1);
+}
+
+// AXIS without MiN and MaX scales an axis to the points drawn on it since
+// it was drawn: the smallest of them, here neither the first nor the last.
+TEST_F(PlotPicture, AnAxisScaledToItsDataReachesTheirMinimum) {
+  const Pixels p = run(window(800, 600) +
+                       "AXIS(WINdowhandle=H, MiN=0, MaX=10, Yaxis, MiN=0, MaX=10)\n"
+                       "LINE(X=1, Y=7)\nLINE(X=2, Y=3)\nLINE(X=3, Y=5)\n"
+                       "AXIS(WINdowhandle=H, Axis=1)\nLINE(X=1, Y=7)\nLINE(X=2, Y=3)\n");
+  const plot::Scale& y = plot::axisstate.scale(plot::yentry(1));
+  EXPECT_EQ(y.minimum, 3.0F);
+  EXPECT_EQ(y.maximum, 7.0F);
+  // The lowest point on the x axis line: the curve reaches it.
+  const Axis1 a;
+  EXPECT_EQ(a.y(3), a.liney);
+  EXPECT_GT(p.in(black(), a.x(2) - 2, a.liney - 3, a.x(2) + 3, a.liney), 3);
+}
+
 }  // namespace
