@@ -30,6 +30,8 @@ constexpr double farbefore = -3.4028233e30;
 constexpr int mostticks = 20000;
 constexpr int mostpicture = 20;
 constexpr int mosttimelabel = 20;
+// Day 0 as a picture writes it: a tenth of a millisecond on.
+constexpr double dayzero = 1e-9;
 
 std::string trimmed(std::string_view s) {
   const auto b = s.find_first_not_of(' ');
@@ -63,6 +65,9 @@ struct Walk {
   double low = 0.0, high = 0.0;
   double pixel = 0.0;       // one pixel along the axis
   std::int32_t every = 10;  // long tick every this many ticks (linear, time)
+  // A label at every this many long ticks (linear, time): as many as the
+  // widest label needs its room, so that labels stand evenly.
+  double stride = 1.0;
   std::string picture;
   std::int32_t width = 0;  // characters of a number label
   double lastlabel = farbefore;
@@ -91,7 +96,9 @@ std::string labelof(const Walk& w, double v) {
   text.fill(' ');
   if (!w.picture.empty()) {
     if (upcalls.TIMEDATEU == nullptr) return {};
-    double value = v;
+    // (A day value of 0 is the clock's time to the picture: day 0 of the
+    // axis is a moment after it.)
+    double value = v == 0.0 ? dayzero : v;
     upcalls.TIMEDATEU(w.picture, value, text, false);
     return trimmed(std::string_view(text.data(), text.size()));
   }
@@ -164,9 +171,10 @@ void writelabel(Walk& w, double p, double v, const std::string& label, bool endi
 
 // The tick at position p of value v; long ticks get their label and grid
 // line. The pen ends on the axis at p.
-void tick(Walk& w, double p, double v, bool islong, std::int32_t labels, std::int32_t option) {
+void tick(Walk& w, double p, double v, bool islong, bool labelled, std::int32_t labels,
+          std::int32_t option) {
   double t = w.nolabels ? 0.0 : w.tickacross * (islong ? axisstate.longtick : 1.0F);
-  if (islong && labels > 0 && !w.nolabels) {
+  if (islong && labelled && labels > 0 && !w.nolabels) {
     const std::string label = labelof(w, v);
     // A label that ends at its tick (the one at the maximum) needs its own
     // length of room besides, else it would run into the one before.
@@ -210,12 +218,15 @@ void walklinear(Walk& w, std::int32_t labels, std::int32_t option) {
   const auto islong = [&](double counter) {
     return std::fabs(std::fmod(counter, static_cast<double>(w.every))) < 0.5;
   };
+  const auto labelled = [&](double counter) {
+    return std::fabs(std::fmod(counter, static_cast<double>(w.every) * w.stride)) < 0.5;
+  };
   const double tol = endtolerance * std::max(tw.range, 1e-30);
   penat(w, place(tw.distance), 3);
   if (tw.phase == tickphase::first) {
     if (labels > 0 && w.e >= 1 && w.e < static_cast<std::int32_t>(axiswork.labels.size()))
       axiswork.labels[static_cast<std::size_t>(w.e)] = LabelSpan{};
-    tick(w, place(tw.distance), v, islong(tw.counter), labels, option);
+    tick(w, place(tw.distance), v, islong(tw.counter), labelled(tw.counter), labels, option);
   }
   tw.phase = tickphase::running;
   double previous = v;
@@ -232,7 +243,7 @@ void walklinear(Walk& w, std::int32_t labels, std::int32_t option) {
     }
     tw.distance = v - w.mn;
     penat(w, place(tw.distance), w.nolabels ? 3 : 2);
-    tick(w, place(tw.distance), v, islong(tw.counter), labels, option);
+    tick(w, place(tw.distance), v, islong(tw.counter), labelled(tw.counter), labels, option);
     previous = v;
     if (w.mx - v < tol) {
       tw.phase = tickphase::last;
@@ -252,7 +263,7 @@ void walklog(Walk& w, std::int32_t labels, std::int32_t option) {
   penat(w, 0.0, 3);
   if (labels > 0 && w.e >= 1 && w.e < static_cast<std::int32_t>(axiswork.labels.size()))
     axiswork.labels[static_cast<std::size_t>(w.e)] = LabelSpan{};
-  tick(w, 0.0, decade, true, labels, option);
+  tick(w, 0.0, decade, true, true, labels, option);
   for (int n = 0; n < mostticks; ++n) {
     ++digit;
     if (digit == 10) {
@@ -265,7 +276,7 @@ void walklog(Walk& w, std::int32_t labels, std::int32_t option) {
     const double v = decade * digit;
     if (v > w.mx * (1.0 + endtolerance)) break;
     penat(w, p, w.nolabels ? 3 : 2);
-    tick(w, p, v, digit == 1, labels, option);
+    tick(w, p, v, digit == 1, digit == 1, labels, option);
     if (v >= w.mx * (1.0 - endtolerance)) {
       tw.phase = tickphase::last;
       return;
@@ -274,6 +285,10 @@ void walklog(Walk& w, std::int32_t labels, std::int32_t option) {
   penat(w, length, w.nolabels ? 3 : 2);
   tw.phase = tickphase::last;
 }
+
+// User units between long ticks: the tick step (a tenth of the label step;
+// a day on a time axis) times the label interval.
+double labelstepof(const Walk& w) { return (w.time ? 1.0 : w.steplength * w.upp / 10.0) * w.every; }
 
 // The walk of direction entry e of axis k.
 Walk walkof(std::int32_t k, std::int32_t e) {
@@ -322,6 +337,19 @@ Walk walkof(std::int32_t k, std::int32_t e) {
     if (w.mn < 0.0) ++width;
     w.width = std::clamp(width, 0, 23);
   }
+  if (!w.log) {
+    // The label step in character widths along the axis; the widest label
+    // stands at one of the ends (steps are powers of ten: a label's length
+    // grows with its magnitude and its sign).
+    const double labelstep = labelstepof(w);
+    const double widths = labelstep / w.upp / std::max(w.along, 1e-30);
+    const double widest = static_cast<double>(
+        std::max({labelof(w, w.mn).size(), labelof(w, w.mx).size(),
+                  labelof(w, std::ceil(w.mn / labelstep) * labelstep).size(),
+                  labelof(w, std::floor(w.mx / labelstep) * labelstep).size()}));
+    if (widths > 0.0 && std::isfinite(widths))
+      w.stride = std::clamp(std::ceil((widest + 4.0) / widths - 1e-9), 1.0, 1e6);
+  }
   return w;
 }
 
@@ -353,8 +381,9 @@ void STRIPLABELS(std::int32_t increment) {
   if (w.log || w.nolabels || !(w.mx > w.mn) || w.e < 1 ||
       w.e >= static_cast<std::int32_t>(axiswork.labels.size()))
     return;
-  // The label step of the walk: its tick step times the label interval.
-  const double labelstep = (w.time ? 1.0 : w.steplength * w.upp / 10.0) * w.every;
+  // The step between labels: the label step of the walk, as many times as
+  // the labels stand apart.
+  const double labelstep = labelstepof(w) * w.stride;
   if (!(labelstep > 0.0) || !std::isfinite(labelstep)) return;
   const LabelSpan span = axiswork.labels[static_cast<std::size_t>(w.e)];
   const double from = increment > 0 ? span.high : span.low;

@@ -130,6 +130,7 @@ std::string window(int width, int height) {
 // every tenth, with labels 0, 0.4, 0.8 ...); counts to 125000 on 600: a
 // label every 10000, written divided. A cosine from -1 to 1: labels every
 // 0.2, 0 among them; on a short axis every 1 (not -1, -0.7, -0.4 ...).
+// Labels stand evenly, as far apart as the widest needs.
 TEST_F(PlotPicture, LabelsStandAtEveryStepOfTheirInterval) {
   Pixels p = run(window(800, 600) +
                  "AXIS(WINdowhandle=H, MiN=0, MaX=7, Title='seconds', Yaxis, MiN=0, MaX=125000, "
@@ -157,6 +158,13 @@ TEST_F(PlotPicture, LabelsStandAtEveryStepOfTheirInterval) {
   p = run(window(800, 300) + "AXIS(WINdowhandle=H, MiN=0, MaX=10, Yaxis, MiN=-1, MaX=1)\n");
   const Axis1 c;
   labelsat(c.ylabels(p), {c.y(-1), c.y(0)}, false, c.y(1), "short cosine");
+  // A step of 5.5 widths: room for "1" to "9", not for "-10" or "-8": the
+  // labels stand at every other step all along (not -10, -8, ... 0, 1, 2).
+  p = run(window(590, 300) + "AXIS(WINdowhandle=H, MiN=-10, MaX=10)\n");
+  const Axis1 d;
+  ticks.clear();
+  for (int v = -10; v < 10; v += 2) ticks.push_back(d.x(v));
+  labelsat(d.xlabels(p), ticks, true, d.x(10), "every other");
 }
 
 // The same plot on a screen of another shape (plot units are fixed parts
@@ -249,9 +257,10 @@ TEST_F(PlotPicture, AStripChartKeepsItsLabelStepAndTitleAsItScrolls) {
   EXPECT_GE(plot::axisstate.scale(1).maximum, 120.0F);
   xlabels(p, 10, false, "after scrolling");
 
-  // Upward. A step of 1 is 5.4 widths long: room for the labels of one
-  // digit, not for those of two, which stand at every other step from 11
-  // on; after the scrolls still at the odd numbers. The y title at the top.
+  // Upward. A step of 1 is 5.4 widths long: room for a label of one digit,
+  // not for the widest, of two: the labels stand at every other step, at
+  // the even numbers, and after the scrolls still there. The y title at
+  // the top.
   p = run(window(800, 600) +
           "AXIS(WINdowhandle=H, MiN=0, MaX=10, FixmiN, FiXmax, Yaxis, MiN=0, MaX=20, Scroll, "
           "Title='v')\nDO I = 0, 45\n  LINE(X=I / 5, Y=I)\nENDDO\n");
@@ -259,7 +268,7 @@ TEST_F(PlotPicture, AStripChartKeepsItsLabelStepAndTitleAsItScrolls) {
   EXPECT_GE(s.maximum, 45.0F);
   const Axis1 a;
   std::vector<int> ticks;
-  for (double v = std::ceil((s.minimum - 1) / 2) * 2 + 1; v < s.maximum; v += 2)
+  for (double v = std::ceil(s.minimum / 2) * 2; v < s.maximum; v += 2)
     if (a.y(v) < a.liney - 2 && a.y(v) - 4 * a.cw > 0) ticks.push_back(a.y(v));
   std::vector<InkRun> got = a.ylabels(p);
   if (!got.empty() && got.back().last >= a.liney - 2) got.pop_back();
