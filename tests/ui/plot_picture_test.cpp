@@ -344,6 +344,12 @@ TEST_F(PlotPicture, EveryKindOfAxisWalksItsTicksToTheEnd) {
   for (int d = 0; d < 98; d += 7) weeks.push_back(b.x(d));
   labelsat(b.xlabels(p), weeks, true, -1, "weeks");
 
+  // With a picture: day 0 is that day's midnight (the picture alone
+  // would take 0 for the clock's time).
+  run(window(800, 600) + "AXIS(WINdowhandle=H, TiMe='HH:mm', MiN=0, MaX=1)\n");
+  EXPECT_EQ(plot::axislabel(1, 0.0), "00:00");
+  EXPECT_EQ(plot::axislabel(1, 0.75), "18:00");
+
   p = run(window(800, 600) + "AXIS(WINdowhandle=H, MiN=-0.05, MaX=0.05, Yaxis, Grid=0)\n");
   const Axis1 c;
   std::vector<int> hundredths;
