@@ -337,11 +337,11 @@ Walk walkof(std::int32_t k, std::int32_t e) {
     if (w.mn < 0.0) ++width;
     w.width = std::clamp(width, 0, 23);
   }
-  if (!w.log) {
+  const double labelstep = labelstepof(w);
+  if (!w.log && labelstep > 0.0 && std::isfinite(labelstep)) {
     // The label step in character widths along the axis; the widest label
     // stands at one of the ends (steps are powers of ten: a label's length
     // grows with its magnitude and its sign).
-    const double labelstep = labelstepof(w);
     const double widths = labelstep / w.upp / std::max(w.along, 1e-30);
     const double widest = static_cast<double>(
         std::max({labelof(w, w.mn).size(), labelof(w, w.mx).size(),
