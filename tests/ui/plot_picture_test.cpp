@@ -234,7 +234,7 @@ TEST_F(PlotPicture, AStripChartKeepsItsLabelStepAndTitleAsItScrolls) {
   // A point exactly at the maximum does not scroll.
   EXPECT_EQ(plot::axisstate.scale(1).maximum, 50.0F);
   EXPECT_EQ(plot::axisstate.scale(1).minimum, 0.0F);
-  const auto xlabels = [this](const Pixels& q, double step, bool atend, const std::string& what) {
+  const auto xlabels = [](const Pixels& q, double step, bool atend, const std::string& what) {
     const plot::Scale& s = plot::axisstate.scale(1);
     const Axis1 a;
     // The labels whose ticks lie in the axis and whose text (3 widths at
