@@ -13,10 +13,20 @@
 
 #include "platform/win_gdi.h"
 #include "plot/axis.h"
+#include "plot/curves.h"
 #include "plot/fontslots.h"
+#include "plot/line.h"
 #include "plot/plotstate.h"
 
 namespace axispixel {
+
+// The fonts, axes, curves and LINE's state as the program starts them.
+inline void resetplots() {
+  plot::reset_fontslots();
+  plot::reset_plotstate();
+  plot::reset_curves();
+  plot::reset_line();
+}
 
 // The same from the parts: the axis's frame, scales and lengths and the
 // rows of its window.

@@ -36,10 +36,7 @@ class LineWindow : public ChildScript {
  protected:
   void SetUp() override {
     ChildScript::SetUp();
-    plot::reset_fontslots();
-    plot::reset_plotstate();
-    plot::reset_curves();
-    plot::reset_line();
+    axispixel::resetplots();
   }
 
   static win::POINT pixel(int k, double x, double y) { return axispixel::pixel(k, x, y); }
@@ -160,20 +157,23 @@ TEST_F(LineWindow, AStripChartSlidesUnderItsLabels) {
 win::POINT clickat{};
 bool clicked = false;
 void (*inputstep)() = nullptr;
-void clickonce() {
-  const win::HWND h = plot::axisstate.mousewindow(1);
-  if (!clicked && h != nullptr) {
+// The click posted to the plot window when `now`; then the queue pumped
+// (the windowless run installs no input step of its own).
+void clickandstep(win::HWND h, bool now) {
+  if (now) {
     clicked = true;
     const win::LPARAM at = (clickat.y << 16) | (clickat.x & 0xFFFF);
     win::PostMessageA(h, win::WM_LBUTTONDOWN, 1, at);
     win::PostMessageA(h, win::WM_LBUTTONUP, 0, at);
   }
-  // The windowless run installs no input step of its own: the queue is
-  // pumped here.
   if (inputstep != nullptr)
     inputstep();
   else
     toolkit::PROCESS_MESSAGES();
+}
+void clickonce() {
+  const win::HWND h = plot::axisstate.mousewindow(1);
+  clickandstep(h, !clicked && h != nullptr);
 }
 
 TEST_F(LineWindow, AClickOnThePlotDuringTheRunIsReadInAxisUnitsAndRunsTheMouseRoutine) {
@@ -221,17 +221,9 @@ void clickwhilewaiting() {
   const win::HWND h = plot::axisstate.mousewindow(1);
   char title[16] = {};
   if (h != nullptr) win::GetWindowTextA(h, title, sizeof title);
-  if (std::string(title) == "waiting" && ++waitsteps == 2) {
-    clicked = true;
-    const win::LPARAM at = (clickat.y << 16) | (clickat.x & 0xFFFF);
-    win::PostMessageA(h, win::WM_LBUTTONDOWN, 1, at);
-    win::PostMessageA(h, win::WM_LBUTTONUP, 0, at);
-  }
+  const bool now = std::string(title) == "waiting" && ++waitsteps == 2;
   if (waitsteps > 500) core::keystate[1] = 1;
-  if (inputstep != nullptr)
-    inputstep();
-  else
-    toolkit::PROCESS_MESSAGES();
+  clickandstep(h, now);
 }
 
 // A script waits for its user in ALARM(1): the click in the plot ends the

@@ -31,10 +31,7 @@ class PlotPicture : public ChildScript {
  protected:
   void SetUp() override {
     ChildScript::SetUp();
-    plot::reset_fontslots();
-    plot::reset_plotstate();
-    plot::reset_curves();
-    plot::reset_line();
+    axispixel::resetplots();
   }
   // The script run; its picture of the window H.
   Pixels run(const std::string& script) {
