@@ -202,6 +202,8 @@ std::int32_t rewrite(const Chain& c, std::string_view text) {
 
 // Pushes a new chain below the done records; the undone ones are dropped.
 void push(char type, std::int32_t pos, std::string_view text, std::int32_t count) {
+  // Undone changes go: a saved text among them can no longer come back.
+  if (c1savedepth > 0 && c1redolimit < c1logtop && donechanges() < c1savedepth) c1savedepth = -1;
   const std::string bytes = chainbytes(type, pos, count, text);
   c1logtop -= static_cast<std::int32_t>(bytes.size());
   std::copy(bytes.begin(), bytes.end(), c1edit.ptr(c1logtop));
@@ -300,11 +302,19 @@ void C1EDITUNDO(std::int32_t& pos, std::int32_t flags) {
     chg |= out ? 0x20 : in ? 0x40 : 0x80;
     c1logtop = redo ? lo : c.hi;
     writemarks();
-    if (redo || c.type != 'r' || c1logtop >= c1logbase) return;
     // An insert of the same line right before its replace (a new line then
-    // typed into) is one change with it; an insert of another line is not.
-    Chain older;
-    if (!chainup(c1logtop, older) || older.type != 'I' || older.pos != p) return;
+    // typed into) is one change with it, undone and redone together; an
+    // insert of another line is not.
+    Chain next;
+    if (redo) {
+      if (c.type != 'I' || c1redolimit >= c1logtop || !chaindown(c1logtop, next) ||
+          next.type != 'r' || next.pos != p)
+        return;
+    } else {
+      if (c.type != 'r' || c1logtop >= c1logbase || !chainup(c1logtop, next) || next.type != 'I' ||
+          next.pos != p)
+        return;
+    }
   }
 }
 
@@ -405,6 +415,27 @@ void JTOVARS(std::span<const std::int32_t, 25> j) {
 }
 
 bool undoavailable() { return c1logtop != c1logbase; }
+
+std::int32_t donechanges() {
+  std::int32_t n = 0;
+  for (std::int32_t b = c1logtop; b < c1logbase;) {
+    Chain c;
+    if (!chainup(b, c)) break;
+    ++n;
+    b = c.hi;
+  }
+  return n;
+}
+
+void c1editsaved() { c1savedepth = c1edit.size() > 0 ? donechanges() : 0; }
+
+bool c1editmodified() { return c1edit.size() > 0 && donechanges() != c1savedepth; }
+
+void c1editforget() {
+  c1logtop = c1redolimit = c1logbase;
+  c1savedepth = 0;
+  if (c1edit.size() > 0) writemarks();
+}
 bool redoavailable() { return c1redolimit < c1logtop; }
 
 void sealc1edit() {
@@ -447,6 +478,7 @@ void reset_editbuffer() {
   c1edit.clear();
   c1editend = nc1edit = 0;
   c1logbase = c1logtop = c1redolimit = 0;
+  c1savedepth = 0;
   edline = {};
   pastelen = edcompileonly = memhdrbits = 0;
   std::fill(edvarssaved.raw().begin(), edvarssaved.raw().end(), 0);

@@ -92,8 +92,10 @@ void C1EDITDELETE(std::int32_t pos);
 // Undoes (flags bit 0 clear) or redoes the newest change; pos receives the
 // position of the changed line (unchanged when nothing was done) and
 // `edvars` field 1 the kinds done (0x20 a line went, 0x40 a line came back,
-// 0x80 a line was swapped). Undoing an "r" undoes an "I" directly older
-// with it. A record naming no line start of the text ends the call.
+// 0x80 a line was swapped). Undoing an "r" undoes an "I" of the same line
+// directly older with it, and redoing that "I" redoes the "r" with it: a
+// new line typed into is one change. A record naming no line start of the
+// text ends the call.
 void C1EDITUNDO(std::int32_t& pos, std::int32_t flags);
 // Length of the line at pos with its CR LF; a line without one ends with
 // the text (0 beyond it).
@@ -115,6 +117,17 @@ void JTOVARS(std::span<const std::int32_t, 25> j);
 
 bool undoavailable();
 bool redoavailable();
+
+// The save point: the number of done changes when the text was last read
+// or saved (-1: that text can no longer come back by undo or redo). The
+// log outlives a save; the text is modified while the done changes are
+// not those of the save point.
+inline std::int32_t c1savedepth = 0;
+std::int32_t donechanges();
+void c1editsaved();
+bool c1editmodified();
+// Empties the log (changes given up): the text as it stands is the saved one.
+void c1editforget();
 
 // Writes the NUL after the text and the three marks into the trailer, so
 // that the store is a complete image.

@@ -116,6 +116,7 @@ void loadeditbuffer(std::string_view text, std::string_view title) {
   c1editend = static_cast<std::int32_t>(laid.body.size());
   countlines(c1editend, false);
   c1logbase = c1logtop = c1redolimit = nc1edit - c1edittrailer;
+  c1savedepth = 0;
   settitle(title);
   sealc1edit();
   c1edit(c1editend + 1) = ' ';
@@ -144,10 +145,11 @@ Restore loadworkcopy(std::string_view image) {
     c1logtop = i4at(n - 7);
     c1redolimit = i4at(n - 3);
   }
-  const bool holds = sized && c1editend >= 2 && c1edit(c1editend - 1) == '\r' &&
-                     c1edit(c1editend) == '\n' && c1edit(c1editend + 1) == '\0' &&
-                     c1editend + 1 < c1redolimit && c1redolimit <= c1logtop &&
-                     c1logtop <= c1logbase && c1logbase == n - c1edittrailer && logholds();
+  // The marks first: they keep the reads after the text inside the image.
+  const bool holds = sized && c1editend >= 2 && c1editend + 1 < c1redolimit &&
+                     c1redolimit <= c1logtop && c1logtop <= c1logbase &&
+                     c1logbase == n - c1edittrailer && c1edit(c1editend - 1) == '\r' &&
+                     c1edit(c1editend) == '\n' && c1edit(c1editend + 1) == '\0' && logholds();
   if (!holds) {
     // The text as far as it goes, without log.
     std::int32_t end = std::clamp(c1editend, 0, n);
@@ -158,10 +160,14 @@ Restore loadworkcopy(std::string_view image) {
     const std::string title =
         sized ? std::string(c1edit.ptr(n - c1edittrailer), c1edittitle) : std::string();
     loadeditbuffer(text, title);
+    // The text came from the working copy: it is not the script's file.
+    c1savedepth = -1;
     return Restore::damaged;
   }
   applymemoryheader();
   edline = {0, 0};
+  // Changes in the log were made after the script was last saved.
+  c1savedepth = c1logtop < c1logbase ? -1 : 0;
   return Restore::restored;
 }
 

@@ -18,6 +18,8 @@ namespace ide {
 namespace {
 
 constexpr std::int32_t valuewidth = 10;
+// The scan code of Escape in the key record, which stops a run.
+constexpr std::uint8_t escapescan = 1;
 
 // The first symbol of that name that is no text literal or temporary.
 std::int32_t symbolnamed(std::string_view text) {
@@ -143,6 +145,8 @@ void SETBREAKVARIABLE(std::int32_t mode) {
 void BREAKACTION(std::int32_t& mode) {
   BreakWatch& w = breakwatch;
   if (w.cell == 0 && mode == 0) return;
+  // A change that the check after a statement of a run finds stops the run.
+  const bool breaks = mode == 0 && (core::xeqmode & core::runmode::running) != 0;
   std::string valuetext;
   if ((w.kind & 0xD0) == 0x40) {
     const char now = core::c1namen.valid(w.c1pos) ? core::c1namen(w.c1pos) : ' ';
@@ -158,7 +162,8 @@ void BREAKACTION(std::int32_t& mode) {
     w.value = w.cell > 0 ? now : 0.0;
     if (w.kind != 0) valuetext = numbertext(w.value);
   }
-  for (;;) {
+  for (bool again = true; again;) {
+    again = false;
     helpword.set(breakname.view());
     std::array<std::int32_t, 1> index{w.index};
     core::HelpValues v;
@@ -179,13 +184,19 @@ void BREAKACTION(std::int32_t& mode) {
       w.index = std::max(w.index - 1, 1);
       mode = 101;
     } else if (a == 101 || a == 102) {
-      if (breakname.trimmed() == invalidname) continue;
-      if (breakname.trimmed() != helpword.trimmed() || index[0] != w.index) {
+      if (breakname.trimmed() == invalidname) {
+        again = true;
+      } else if (breakname.trimmed() != helpword.trimmed() || index[0] != w.index) {
         w.index = index[0];
         mode = 101;
       }
     }
-    return;
+  }
+  // The run stops as by Escape, after the statement that changed the
+  // value: the editor shows the line where it goes on, as after a step.
+  if (breaks) {
+    if (core::keyrec == std::array<std::uint8_t, 4>{0xFF, 0xFF, 0xFF, 0xFF}) core::keyrec.fill(0);
+    core::keyrec[1] = escapescan;
   }
 }
 

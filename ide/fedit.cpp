@@ -6,18 +6,19 @@
 #include "core/chars.h"
 #include "core/editbuffer.h"
 #include "core/kompia.h"
+#include "core/messages.h"
 #include "core/runwords.h"
 #include "core/stores.h"
 #include "core/symbols.h"
 #include "exec/xeq.h"
 #include "ide/bookmarks.h"
-#include "ide/options.h"
 #include "ide/editorwords.h"
 #include "ide/editstandins.h"
 #include "ide/fedit_internal.h"
 #include "ide/idewords.h"
 #include "ide/keypress.h"
 #include "ide/mainwindow.h"
+#include "ide/options.h"
 #include "ide/panlio.h"
 #include "ide/scriptfiles.h"
 #include "ide/statusbar.h"
@@ -54,6 +55,61 @@ bool lineselected(std::int32_t l) {
 std::int32_t inputclass() { return edcurline == edhiline || lineselected(edcurline) ? 6 : 5; }
 
 void refresh() { UPDATEWDW(2, wdwhead); }
+
+// The selected lines as the rows show them, and the line input's line and
+// class as it was opened: what the screen holds, so that a pass ends with
+// the rows drawn selected that Delete, Cut and Copy take.
+struct DrawnSelection {
+  std::int32_t lo = 0, hi = 0;
+  std::int32_t inputline = 0, inputclass = 0;
+};
+DrawnSelection drawn;
+
+std::pair<std::int32_t, std::int32_t> selectedrange() {
+  if (edselfrom == 0 || edselto == 0) return {0, 0};
+  return {std::min(edselfrom, edselto), std::max(edselfrom, edselto)};
+}
+
+// The line input opened on the cursor line in its class.
+void openinput(std::int32_t& key, std::int32_t& changed) {
+  setclass(inputclass());
+  panfield.leftcol = edleftcol;
+  PANLIO(std::span<char>(edlinebuf), inputrow(), key, changed);
+  panfield.heldwhole = !edlinetail.empty();
+  drawn.inputline = edcurline;
+  drawn.inputclass = inputclass();
+}
+
+// Draws again the rows whose selection changed since they were drawn: the
+// rows of the old and the new range, and the line input in its class.
+void syncselection() {
+  const auto [lo, hi] = selectedrange();
+  const bool open = (core::idestate & busy::lineinput) != 0;
+  if (lo != drawn.lo || hi != drawn.hi) {
+    std::int32_t from = lo, to = hi;
+    if (drawn.lo != 0) {
+      from = from != 0 ? std::min(from, drawn.lo) : drawn.lo;
+      to = std::max(to, drawn.hi);
+    }
+    from = std::max(from, edfirstline);
+    to = std::min({to, edfirstline + edrows - 1, core::nedlines});
+    for (std::int32_t l = from; l <= to; ++l) {
+      if (open && l == edcurline) continue;
+      const std::int32_t row = l - edfirstline + 1;
+      PARTSCREENINTERNAL(row, row, 1);
+    }
+    drawn.lo = lo;
+    drawn.hi = hi;
+  }
+  if (open && drawn.inputline == edcurline && drawn.inputclass != inputclass() &&
+      shown(edcurline)) {
+    std::int32_t col = 0, unchanged = 0;
+    PANLIOCURSOR(col);
+    std::int32_t at = -std::max(col, 1);
+    openinput(at, unchanged);
+  }
+  refresh();
+}
 
 // Lines from the cursor line's second character to the first line that
 // starts with a character above blank (Ctrl+Page Down), or back to the
@@ -425,9 +481,7 @@ Step resume() {
       measureanddraw();
       if (shown(edcurline)) {
         std::int32_t at = -std::max(col, 1);
-        setclass(inputclass());
-        panfield.leftcol = edleftcol;
-        PANLIO(std::span<char>(edlinebuf), inputrow(), at, unchanged);
+        openinput(at, unchanged);
       }
       refresh();
     }
@@ -442,8 +496,7 @@ Step resume() {
     STATUSBAR({.line = edcurline});
     edlinechg = edselfchg != 0;
     if (edcol == 0) edkey = 1;
-    panfield.leftcol = edleftcol;
-    PANLIO(std::span<char>(edlinebuf), inputrow(), edkey, fieldchanged);
+    openinput(edkey, fieldchanged);
   }
   edhandline = edcurline;
   if (waitinput == 0) PANLIOKEY(std::span<char>(edlinebuf), inputrow(), edkey, fieldchanged);
@@ -452,17 +505,7 @@ Step resume() {
     if (edmousehold < 1 && !shiftheld() && !ctrlheld()) {
       if (edmousehold == 0) {
         if (edkey == kDelete) return deletelines();
-        const bool inputselected = lineselected(edcurline);
         edselfrom = edselto = 0;
-        if (inputselected && (core::idestate & busy::lineinput) != 0) {
-          // The input line was drawn selected: it is drawn anew as the
-          // input line, the cursor where it stands.
-          std::int32_t col = 0, unchanged = 0;
-          PANLIOCURSOR(col);
-          std::int32_t at = -std::max(col, 1);
-          setclass(inputclass());
-          PANLIO(std::span<char>(edlinebuf), inputrow(), at, unchanged);
-        }
       }
     } else {
       PARTSCREENINTERNAL(std::max(edselto - edfirstline + 1, 1),
@@ -513,6 +556,7 @@ void run(Step s) {
         *handlerkey = edkey;
         return;
       case Step::wait:
+        syncselection();
         *handlerkey = edkey;
         return;
     }
@@ -527,20 +571,16 @@ void loadinputline(std::int32_t l) {
   edlinebuf[0] = '3';
   edlinetail.clear();
   const std::string whole = core::linetext(l);
-  if (whole.size() <= s.size()) return;
-  // A line longer than the input: its first characters, up to one that is
-  // not blank, so that typing has room and the trimmed input joins the
-  // rest as it stood.
-  std::size_t head = longhead;
-  while (head > 1 && whole[head - 1] == ' ') --head;
-  std::fill(s.begin() + static_cast<std::ptrdiff_t>(head), s.end(), ' ');
-  edlinetail = whole.substr(head);
+  // A line longer than the input: the input shows its first characters and
+  // the line is held whole.
+  if (whole.size() > s.size()) edlinetail = whole.substr(s.size());
 }
 
 std::string writtenline() {
   std::string_view s(edlinebuf.data() + 1, edlinebuf.size() - 1);
+  if (!edlinetail.empty()) return std::string(s) + edlinetail;
   while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
-  return std::string(s) + edlinetail;
+  return std::string(s);
 }
 
 std::string linetextofbuf() {
@@ -638,6 +678,16 @@ void FEDITKEEPLINE() {
   C1EDITSAVE();
 }
 
+void REFUSEHELDLINE() {
+  const auto length = static_cast<std::int32_t>(writtenline().size());
+  std::array<std::int32_t, 3> words{edcurline, length,
+                                    static_cast<std::int32_t>(edlinebuf.size()) - 1};
+  core::HelpValues hv;
+  hv.words = words;
+  int answer = 0;
+  core::HELP("edLineHeldWhole", answer, hv);
+}
+
 void FEDITREPAINT() {
   if (core::c1edit.size() == 0 || wdwhead == nullptr || wdwhead->window == nullptr) return;
   wdwcur = wdwhead;
@@ -649,6 +699,7 @@ void FEDITREPAINT() {
 void reset_fedit() {
   reset_editorwords();
   pendingmove = passscan = fieldchanged = 0;
+  drawn = {};
   handlerbuf = {};
   handlerkey = nullptr;
 }

@@ -27,6 +27,10 @@ void FEDITRESUME(std::span<char> text, std::int32_t& key);
 // without ending the line input: leaving the line compiles it as always.
 void FEDITKEEPLINE();
 
+// Tells that the cursor line is held whole: longer than the line input
+// takes, it can only be deleted, cut or copied as a whole.
+void REFUSEHELDLINE();
+
 // Draws the script's rows anew while the editor does not (a run goes on):
 // after the window was sized its picture is new and blank. The editor
 // draws the whole window again when it takes over.

@@ -167,7 +167,9 @@ Step cutcopy() {
   } else if (edselcol1 > 0 && edselcol2 >= edselcol1) {
     const std::int32_t a = std::max(edselcol1, 2), b = std::min<std::int32_t>(edselcol2, 256);
     clip(std::string_view(edlinebuf.data() + a - 1, static_cast<std::size_t>(b - a + 1)));
-    if (cut) {
+    if (cut && !edlinetail.empty()) {
+      REFUSEHELDLINE();
+    } else if (cut) {
       std::copy(edlinebuf.begin() + b, edlinebuf.end(), edlinebuf.begin() + (a - 1));
       std::fill(edlinebuf.end() - (b - a + 1), edlinebuf.end(), ' ');
       edcol = a - 1;
@@ -179,8 +181,10 @@ Step cutcopy() {
     const std::int32_t trimmed =
         core::C1LEN_TRIM(std::string_view(edlinebuf.data(), edlinebuf.size()));
     edselcol2 = std::min(trimmed + 2, 256);
-    edlinebuf[static_cast<std::size_t>(edselcol2 - 2)] = '\r';
-    edlinebuf[static_cast<std::size_t>(edselcol2 - 1)] = '\n';
+    if (edlinetail.empty()) {
+      edlinebuf[static_cast<std::size_t>(edselcol2 - 2)] = '\r';
+      edlinebuf[static_cast<std::size_t>(edselcol2 - 1)] = '\n';
+    }
     edselcol1 = 2;
     // The whole line as the text holds it (a long one beyond the input too).
     clip(core::linetext(edcurline) + "\r\n");
@@ -228,6 +232,10 @@ Step paste() {
   std::string_view t = clipped;
   while (!t.empty() && (t.back() == ' ' || t.back() == '\0')) t.remove_suffix(1);
   if (t.find("\r\n") == std::string_view::npos) {
+    if (!edlinetail.empty()) {
+      REFUSEHELDLINE();
+      return Step::reload2;
+    }
     t = t.substr(0, 256);
     const std::size_t at = static_cast<std::size_t>(std::clamp(column, 2, 256) - 1);
     std::string line(edlinebuf.data(), edlinebuf.size());
@@ -278,22 +286,20 @@ Step undoredo() {
     core::edmode = 5;
     splice();
   } else {
-    edchg |= 1;
     if ((edchg & 0x40) != 0) {
-      edchg = 0x41;
-      edcompiling = -1;
-      std::array<char, 1> blank{' '};
-      core::KOMPIL(blank);
-      yielded = core::xeqstop == core::stops::command;
-      edchg = 0x81;
+      // The line came back into the text: an empty statement opens for it
+      // as for a new line, also below the last statement.
+      edchg = 0x40;
+      core::edmode = 6;
+      splice();
       core::edmode = 11;
-      core::xeqline = edcurline;
     }
-    if (!yielded) {
-      edcompiling = -1;
-      core::KOMPIL(handlerbuf);
-      yielded = core::xeqstop == core::stops::command;
-    }
+    // The line's text takes its statement.
+    edchg = 0x81;
+    core::xeqline = edcurline;
+    edcompiling = -1;
+    core::KOMPIL(handlerbuf);
+    yielded = core::xeqstop == core::stops::command;
   }
   edcurline = cursor;
   loadinputline(edcurline);

@@ -33,8 +33,6 @@ inline std::int32_t* handlerkey = nullptr;
 inline constexpr std::int32_t kEscape = 1, kEnter = 28, kF = 33, kF1 = 59, kHome = 71, kUp = 72,
                               kPageUp = 73, kEnd = 79, kDown = 80, kPageDown = 81, kDelete = 83;
 inline constexpr std::int32_t kNewLine = 1000;
-// Characters of a line longer than the line input takes that it edits.
-inline constexpr std::size_t longhead = 200;
 // Commands.
 inline constexpr std::int32_t cLine = 10101, cCut = 10102, cCopy = 10103, cPaste = 10104,
                               cFind = 10105, cUndo = 10106, cRedo = 10107, cStep = 10201,

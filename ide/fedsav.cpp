@@ -29,7 +29,7 @@ void dropuntitled(const std::string& old) {
 std::int32_t ASKSAVECHANGES() {
   const std::string title = maintitle();
   if (core::c1edit.size() == 0 || title.empty() || namehas(title, "untitled") ||
-      basename(title) != basename(workpath.trimmed()) || core::c1logtop >= core::c1logbase)
+      basename(title) != basename(workpath.trimmed()) || !core::c1editmodified())
     return 0;
   int answer = 0;
   core::MSGBOXFROMHELP("msgSaveChanges", title, answer);
@@ -46,9 +46,10 @@ void FEDSAV(std::int32_t mode, std::int32_t& answer) {
   // working copy opened in its place).
   const bool same = !title.empty() && basename(title) == basename(workpath.trimmed());
   const bool choose = mode == -2 || same;
-  const bool changes = core::c1logtop < core::c1logbase;
+  const bool changes = core::c1editmodified();
   answer = choose ? mode : 3;
   std::int32_t chosen = 0;
+  bool written = false;
   if (untitled || title.empty() || answer == -2) {
     // (The line input's text is the user's: the title is not put there.)
     if (choose && answer != 2 && (changes || answer == -2)) {
@@ -82,6 +83,9 @@ void FEDSAV(std::int32_t mode, std::int32_t& answer) {
         answer = 3;
         return;
       }
+      // The log stays: Undo goes on past the save.
+      core::c1editsaved();
+      written = true;
       scriptpath.set(target);
       if (wdwhead != nullptr && wdwhead->window != nullptr) redefine_title(wdwhead->window, target);
       STATUSBAR({.message = target + " saved"});
@@ -90,7 +94,8 @@ void FEDSAV(std::int32_t mode, std::int32_t& answer) {
   if (answer == 3) return;
   if (!badworkcopy && deletefile(workpath.trimmed()) && scriptpath.trimmed() == workpath.trimmed())
     scriptpath.blank();
-  core::c1logtop = core::c1redolimit = core::c1logbase;
+  // Changes declined are given up with their log; a save keeps it.
+  if (!written && changes) core::c1editforget();
   if (untitled) dropuntitled(title);
 }
 

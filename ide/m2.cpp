@@ -89,7 +89,7 @@ std::int32_t& loadline() { return field(core::edv::loadline); }
 std::int32_t& chg() { return field(core::edv::chg); }
 
 std::int16_t stop() { return core::stopword(); }
-bool changes() { return core::c1edit.size() > 0 && core::c1logtop < core::c1logbase; }
+bool changes() { return core::c1editmodified(); }
 bool maincurrent() { return wdwcur != nullptr && wdwcur == wdwhead; }
 
 // The status bar tells that a run goes on, and where it began when that is
@@ -112,6 +112,22 @@ void runends() {
   text += (s == core::stops::end ? "ended at line " : "stopped at line ") +
           std::to_string(core::xeqline);
   runfrom = 0;
+  STATUSBAR({.run = text});
+}
+
+// A step (or a traced line) tells which line it ran and where the run
+// goes on, or that it ended.
+void stepends(std::int32_t ran) {
+  const std::string what = (runflags() & rf::trace) != 0 ? "Trace" : "Step";
+  const std::string at = std::to_string(core::xeqline);
+  const std::int16_t s = stop();
+  std::string text;
+  if (s == core::stops::end)
+    text = what + ": the run ended at line " + at;
+  else if (s == 0 || s == core::stops::broken)
+    text = what + " ran line " + std::to_string(ran) + ", line " + at + " is next";
+  else
+    text = what + " stopped at line " + at;
   STATUSBAR({.run = text});
 }
 
@@ -310,9 +326,13 @@ Step afterstep() {
   if (core::edmode == 11) {
     startclock();
     core::xeqline = std::min(field(ed::handline), core::nedlines);
+    // (A run that goes on here, after a window closed, is no step.)
+    const bool step = (core::xeqmode & running) == 0;
+    const std::int32_t ran = core::xeqline;
     core::KOMPIL(edlinebuf);
     const std::int16_t s = stop();
     if (s == core::stops::command) return Step::yielded;
+    if (step && (core::xeqmode & suspended) == 0) stepends(ran);
     if (s > 0) {
       runflags() &= ~rf::trace;
       return Step::stepend;

@@ -26,6 +26,8 @@ constexpr std::array<std::int32_t, 25> firstwords{0, 0, 0, 0, 7, 1, 100, 254, 1,
 bool firstopen = true;
 
 constexpr int unit = plat::unit_editcopy;
+// FEDGET1's exit code for a working copy that was none and is put aside.
+constexpr std::int32_t setaside = -1;
 
 plat::UnitMode directbytes() {
   plat::UnitMode m;
@@ -100,8 +102,8 @@ void OPENEDIT(std::string_view name, bool /*flag*/) {
     file = left;
     restoredfrom = script;
   }
-  bool opened = false;
-  for (int round = 0; round < 2 && !opened; ++round) {
+  bool opened = false, templated = false;
+  for (;;) {
     nscripttext = filesize(file);
     const int status = plat::open_unit(unit, file, directbytes());
     if (status == plat::iostat_no_file) {
@@ -118,9 +120,11 @@ void OPENEDIT(std::string_view name, bool /*flag*/) {
       reportfile(status, file);
       break;
     }
-    if (nscripttext <= 0) {
-      const std::string text = templatetext(file);
-      int wrote = round == 0 ? plat::write_direct(unit, 1, text) : plat::iostat_write_error;
+    // A new script gets its template; an empty working copy is none (it
+    // is put aside below).
+    if (nscripttext <= 0 && !copy) {
+      int wrote =
+          templated ? plat::iostat_write_error : plat::write_direct(unit, 1, templatetext(file));
       // The close may be the step that fails to write the template.
       const int closed = plat::close_unit(unit);
       if (wrote == plat::iostat_ok) wrote = closed;
@@ -128,13 +132,24 @@ void OPENEDIT(std::string_view name, bool /*flag*/) {
         reportfile(wrote, file);
         break;
       }
+      templated = true;
       continue;
     }
     if (core::c1edit.size() == 0) {
+      const bool wascopy = copy;
       FEDGET1(unit, copy);
+      if (wascopy && core::edvars(edexitfield) == setaside) {
+        // The working copy was none: the script opens from its own file.
+        settitle(script);
+        file = script;
+        restoredfrom.clear();
+        workpath.set(workpathfor(script));
+        continue;
+      }
       if (core::edvars(edexitfield) != 0) break;
     }
     opened = true;
+    break;
   }
   plat::close_unit(unit);
   if (!opened) {
@@ -161,21 +176,23 @@ void FEDGET1(int from, bool& flag) {
   std::int64_t got = 0;
   core::istat = plat::read_direct(from, 1, bytes, &got);
   bytes.resize(static_cast<std::size_t>(std::max<std::int64_t>(got, 0)));
+  plat::close_unit(from);
   const std::string title = maintitle();
   if (flag) {
-    const core::Restore r = core::loadworkcopy(bytes);
     flag = false;
+    // What cannot be a working copy (empty, cut short, a plain script) is
+    // put aside, neither read as one nor deleted.
+    const core::Restore r =
+        workcopyimage(bytes) ? core::loadworkcopy(bytes) : core::Restore::tooshort;
     if (r == core::Restore::tooshort) {
-      plat::close_unit(from, plat::UnitClose::remove);
-      core::edvars(edexitfield) = -1;
+      setasideworkcopy(title);
+      core::edvars(edexitfield) = setaside;
       return;
     }
-    plat::close_unit(from);
     badworkcopy = r == core::Restore::damaged;
     scriptpath.set(title);
     STATUSBAR({.title = title, .layout = 2});
   } else {
-    plat::close_unit(from);
     core::loadeditbuffer(bytes, title);
   }
   core::edmode = 13;

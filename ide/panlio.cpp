@@ -13,6 +13,7 @@
 #include "ide/bookmarks.h"
 #include "ide/editorwords.h"
 #include "ide/editstandins.h"
+#include "ide/fedit.h"
 #include "ide/idewords.h"
 #include "ide/keypress.h"
 #include "ide/mainwindow.h"
@@ -231,6 +232,12 @@ void matchparenthesis(std::span<char> t, bool shifted) {
 
 enum class Next { tail, end };
 
+// A key that would change part of a line held whole changes nothing.
+Next refused() {
+  REFUSEHELDLINE();
+  return Next::tail;
+}
+
 // Steps 11 to 13 of the key path for a field of mode 1 or more.
 Next fieldkey(std::span<char> t, std::int32_t& changed) {
   PanField& f = panfield;
@@ -274,6 +281,7 @@ Next fieldkey(std::span<char> t, std::int32_t& changed) {
   bool character = false;
   switch (sc) {
     case scan::del:
+      if (f.heldwhole && edselfrom == 0) return refused();
       changed = -1;
       if (edselcol1 > 0) {
         cut(t, edselcol1, edselcol2);
@@ -287,8 +295,9 @@ Next fieldkey(std::span<char> t, std::int32_t& changed) {
       return Next::tail;
     case scan::backspace:
     case scan::left:
+      if (sc == scan::backspace && f.heldwhole) return refused();
       if (f.cursorcol == 1) return Next::tail;
-      if (f.cursorcol <= 0) return Next::end;
+      if (f.cursorcol <= 0) return f.heldwhole ? Next::tail : Next::end;
       if (ctl && sc == scan::left) {
         // To the start of the word before the cursor's character: from a
         // word's first character that is the word before it.
@@ -327,7 +336,11 @@ Next fieldkey(std::span<char> t, std::int32_t& changed) {
       } else {
         f.cursorcol = wordend;
       }
-      if (f.cursorcol >= f.lastcol) return Next::end;
+      if (f.cursorcol >= f.lastcol) {
+        // The end of a line held whole is as far as the cursor goes.
+        if (!f.heldwhole) return Next::end;
+        f.cursorcol = f.lastcol - 1;
+      }
       return Next::tail;
     case scan::home:
       if (ctl || al) {
@@ -370,6 +383,7 @@ Next fieldkey(std::span<char> t, std::int32_t& changed) {
   // A control character (Ctrl with a letter that no command takes, 0x7F)
   // is not text: the line stays as it is.
   if (ch < 0x20 || ch == 0x7F) return Next::tail;
+  if (f.heldwhole) return refused();
   if (f.cursorcol < f.lastcol) {
     if (edselcol1 > 0) {
       cut(t, edselcol1, edselcol2);
@@ -533,6 +547,7 @@ void PANLIO(std::span<char> text, std::int32_t row, std::int32_t& key, std::int3
     if (f.fieldmode < 0) f.fieldmode = 2;
     f.screenrow = row;
     f.fieldstart = 2;
+    f.heldwhole = false;
   }
   std::fill(scratch.begin(), scratch.end(), ' ');
   std::copy_n(text.begin(), std::min<std::size_t>(text.size(), scratch.size()), scratch.begin());

@@ -35,6 +35,7 @@ struct PanField {
   std::int16_t prevcursor = 0;    // cursor after the last event (selection anchor)
   std::int32_t selecting = 0;     // -1 while Shift extends an in-line selection
   std::int16_t savedclass = 0;    // text class at the field's start
+  bool heldwhole = false;         // the head of a longer line: shown, never changed
 };
 inline PanField panfield;
 

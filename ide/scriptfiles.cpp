@@ -2,14 +2,17 @@
 
 #include <array>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include "core/editbuffer.h"
 #include "core/messages.h"
+#include "core/rawmem.h"
 #include "core/savereport.h"
 #include "core/stores.h"
 #include "ide/idewords.h"
@@ -114,6 +117,52 @@ std::string leftworkcopy(std::string_view script) {
   if (exists(kept) && copiedtitle(kept) == own.substr(0, own.find_last_not_of(' ') + 1))
     return kept;
   return {};
+}
+
+bool workcopyimage(std::string_view bytes) {
+  // The least a working copy holds: its marks and a line.
+  constexpr std::size_t least = 16;
+  if (bytes.size() < least) return false;
+  const auto n = static_cast<std::int32_t>(bytes.size());
+  // The marks stand at N - 11, N - 7 and N - 3 (counted from 1).
+  for (const std::int32_t at : {n - 11, n - 7, n - 3}) {
+    const std::int32_t mark = core::GETI4FROM4C1(bytes.substr(static_cast<std::size_t>(at - 1), 4));
+    if (mark < 1 || mark > n) return false;
+  }
+  return true;
+}
+
+namespace {
+
+// Renames from to to unless to exists: 0, or the error number.
+int renamefree(const std::string& from, const std::string& to) {
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
+  if (errno != EINVAL && errno != ENOSYS) return errno;
+  // A file system that cannot refuse to replace: a hard link cannot
+  // replace either.
+  if (::link(from.c_str(), to.c_str()) != 0) return errno;
+  return ::unlink(from.c_str()) == 0 ? 0 : errno;
+}
+
+}  // namespace
+
+std::string setasideworkcopy(std::string_view copy) {
+  std::string kept(copy);
+  const std::string from = plat::system_path(copy);
+  // Names are tried until one is free; a crash each start leaves one more.
+  constexpr int names = 1000;
+  for (int k = 1; k <= names; ++k) {
+    const std::string name = std::string(copy) + ".bad" + (k > 1 ? std::to_string(k) : "");
+    const int error = renamefree(from, plat::system_path(name));
+    if (error == 0) {
+      kept = name;
+      break;
+    }
+    if (error != EEXIST) break;
+  }
+  int answer = 0;
+  core::MSGBOXFROMHELP("msgWorkCopyBad", kept, answer);
+  return kept;
 }
 
 plat::ReplaceResult savefile(std::string_view target, std::string_view bytes,

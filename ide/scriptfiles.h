@@ -51,6 +51,15 @@ std::string workpathfor(std::string_view script);
 // A working copy left over for script, beside it or in the state folder
 // (there only when it was made for this script); empty when none.
 std::string leftworkcopy(std::string_view script);
+// The bytes can be a working copy: at least 16 of them, and the three
+// marks of the trailer lie inside them. An empty file, one that a crash
+// cut short and a plain script are none.
+bool workcopyimage(std::string_view bytes);
+// Puts a working copy that is none aside: renamed to its name with ".bad"
+// (".bad2", ".bad3", ... when that is taken; nothing is written over), and
+// the user told under which name it is kept. Returns that name (the copy's
+// own when it could not be renamed).
+std::string setasideworkcopy(std::string_view copy);
 
 // Writes the bytes over target the safe way (platform/file_replace.h): a
 // link is followed to its file, whose permission bits, owner and hard

@@ -166,7 +166,7 @@ void OPENEDITCLOSE(std::int32_t mode) {
           wdwhead != nullptr ? std::string(wdwhead->title.trimmed()) : std::string();
       core::MSGBOXFROMHELP("msguntitled", title, shown);
       FEDSAV(-2, answer);
-    } else if (core::c1logtop < core::c1logbase) {
+    } else if (core::c1editmodified()) {
       FEDSAV(mode, answer);
     } else if (namehas(scriptpath.trimmed(), ".tmp") && !badworkcopy) {
       // An unchanged working copy opened in its script's place goes.

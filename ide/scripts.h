@@ -11,17 +11,19 @@
 namespace ide {
 
 // Field 23 of the editor words: 0 after a good open, 11 when nothing was
-// read, -1 when a too short working copy was deleted.
+// read; FEDGET1 leaves -1 when the working copy was none and was put aside.
 inline constexpr int edexitfield = 23;
 // Size in bytes of the file being read.
 inline std::int32_t nscripttext = 0;
 
 // Opens the script name (its working copy when one is left over; a new
 // empty script gets the text of its template section) into the editor.
+// A left-over working copy that is none (empty, cut short, plain text) is
+// put aside and the script opens from its own file.
 // The first call after start-up sets the editor words to their start set.
 void OPENEDIT(std::string_view name, bool flag);
-// Reads the file open on unit into a new edit buffer; flag: it is a
-// working copy. flag is false on return.
+// Reads the file open on unit into a new edit buffer and closes the unit;
+// flag: it is a working copy. flag is false on return.
 void FEDGET1(int unit, bool& flag);
 
 // Saves the script: mode 0 Save (asks when there are changes), -2 Save As.

@@ -61,7 +61,7 @@ std::int32_t newfilequestion() {
   return answer;
 }
 
-bool changes() { return core::c1edit.size() > 0 && core::c1logtop < core::c1logbase; }
+bool changes() { return core::c1editmodified(); }
 
 }  // namespace
 

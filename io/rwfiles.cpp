@@ -110,11 +110,15 @@ std::int32_t RWCLOSE(std::int32_t unit) {
   const auto u = static_cast<std::int32_t>(magnitude);
   RwFile& r = rwfiles(u);
   // Pending table edits are saved or dropped first; the close goes on
-  // whatever the answer (a failed save keeps the file as it was).
+  // whatever the answer (a failed save keeps the file as it was, and its
+  // status is the close's).
   r.chgkeep = 0;
+  std::int32_t savestatus = 0;
   if (tablecalls.settleedits != nullptr && r.filevar >= 1) {
     std::int32_t answer = 0;
-    tablecalls.settleedits(u, answer, settlemode::forced);
+    tablecalls.settleedits(u, answer, settlemode::forced | settlemode::reported);
+    if (answer == savefailed)
+      savestatus = core::iostatw[0] != 0 ? core::iostatw[0] : plat::iostat_write_error;
     tablecalls.settleedits(u, answer, settlemode::dropall);
   }
   const std::int32_t filevar = r.filevar;
@@ -146,7 +150,10 @@ std::int32_t RWCLOSE(std::int32_t unit) {
       core::name(filevar).adr == u)
     core::name(filevar).adr = 0;
 
-  if (unit > 0) return plat::close_unit(u);
+  if (unit > 0) {
+    const std::int32_t closed = plat::close_unit(u);
+    return savestatus != 0 ? savestatus : closed;
+  }
   plat::UnitInfo info;
   plat::inquire_unit(u, info);
   bool deleted = false;
@@ -164,23 +171,28 @@ std::int32_t RWCLOSE(std::int32_t unit) {
   return 0;
 }
 
+std::int32_t RWCLOSESHOWN(std::int32_t unit) {
+  plat::UnitInfo info;
+  plat::inquire_unit(std::abs(unit), info);
+  const std::int32_t status = RWCLOSE(unit);
+  if (status == 0) return 0;
+  // No statement is left to take the failure: it is shown whatever the
+  // last statement's ERror asked.
+  const auto shown = static_cast<std::int16_t>(std::abs(status) >= 32767 ? -2 : status);
+  std::array<std::int16_t, 2> halves{shown, static_cast<std::int16_t>(core::xeqline)};
+  core::HelpValues hv;
+  hv.halves = halves;
+  hv.text = info.name;
+  int answer = 0;
+  core::HELP(core::MSGKEY("rdwrErK"), answer, hv);
+  return status;
+}
+
 std::int32_t RWCLOSEALL() {
   std::int32_t first = 0;
   for (std::int32_t u = plat::unit_script_first; u <= plat::unit_script_last; ++u) {
-    plat::UnitInfo info;
-    plat::inquire_unit(u, info);
-    const std::int32_t status = RWCLOSE(u);
-    if (status == 0) continue;
+    const std::int32_t status = RWCLOSESHOWN(u);
     if (first == 0) first = status;
-    // No statement is left to take the failure: it is shown whatever the
-    // last statement's ERror asked.
-    const auto shown = static_cast<std::int16_t>(std::abs(status) >= 32767 ? -2 : status);
-    std::array<std::int16_t, 2> halves{shown, static_cast<std::int16_t>(core::xeqline)};
-    core::HelpValues hv;
-    hv.halves = halves;
-    hv.text = info.name;
-    int answer = 0;
-    core::HELP(core::MSGKEY("rdwrErK"), answer, hv);
   }
   return first;
 }

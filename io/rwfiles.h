@@ -128,17 +128,21 @@ std::int32_t GETRECLFROMARGUMENTS(std::int32_t width);
 inline win::HWND (*findtablewindow)(std::int32_t unit) = nullptr;
 
 // Closes script unit |unit| and frees its record; the bound variable no
-// longer names a unit. A negative unit also deletes the file ("Cannot
-// delete file|" and the name when that fails, unless messages are
-// silenced); a table window that shows the unit is closed. Other unit
-// numbers are left alone. Returns the close's
-// status: not 0 when records written to the unit did not all reach the
-// file (or the file could not be closed); always 0 for a deleted file.
+// longer names a unit. Pending edits of a table on the unit are saved
+// first; a table window that shows the unit is closed. A negative unit
+// also deletes the file ("Cannot delete file|" and the name when that
+// fails, unless messages are silenced). Other unit numbers are left
+// alone. Returns the close's status, which the caller reports: not 0 when
+// the table's edits could not be saved (the file keeps its old bytes) or
+// records written to the unit did not all reach the file (or the file
+// could not be closed); always 0 for a deleted file.
 std::int32_t RWCLOSE(std::int32_t unit);
-// RWCLOSE of every script unit, 6970 first, when a run ends or its script
-// is closed: a unit whose records did not all reach its file is reported
-// ("rdwrErK" with the file's name and the status). Returns the first such
-// status, 0 when every file is whole.
+// RWCLOSE where no statement takes a failure: it is shown ("rdwrErK" with
+// the file's name and the status). Returns the status.
+std::int32_t RWCLOSESHOWN(std::int32_t unit);
+// RWCLOSESHOWN of every script unit, 6970 first, when a run ends or its
+// script is closed. Returns the first status that is not 0, 0 when every
+// file is whole.
 std::int32_t RWCLOSEALL();
 
 // Every record free, without touching units or symbols (for a fresh start).

@@ -79,8 +79,9 @@ void result(double v) {
   if (core::z.valid(core::iresult)) core::z(core::iresult) = v;
 }
 
-// A failure: shown with the option's text (unless messages are silenced,
-// when the run goes on); the statement ends.
+// A failure: shown with the option's text, and the run stops at the
+// statement; with an error label (ERror=) nothing is shown and the run
+// goes on at the label. The statement ends.
 bool raise(std::string_view key, std::string_view detail) {
   if (core::nomsg == 0) {
     std::array<std::int16_t, 1> line{static_cast<std::int16_t>(core::xeqline)};
@@ -90,8 +91,8 @@ bool raise(std::string_view key, std::string_view detail) {
     hv.text = {text.data(), text.size()};
     int answer = 0;
     core::HELP(key, answer, hv);
-    core::xeqstop = core::stops::error;
   }
+  core::xeqstop = core::stops::error;
   core::msgkey.blank();
   return false;
 }

@@ -13,16 +13,22 @@ namespace io {
 
 // Modes of settleedits: drop only the edits that were undone; the close
 // cannot be refused (the question offers Yes and No only); drop every
-// edit left without a question (the unit is gone).
+// edit left without a question (the unit is gone); a save that fails is
+// not shown, the statement that made the save reports it.
 namespace settlemode {
 inline constexpr std::int32_t redotail = 1;
 inline constexpr std::int32_t forced = 2;
 inline constexpr std::int32_t dropall = 4;
+inline constexpr std::int32_t reported = 8;
 }  // namespace settlemode
+
+// The answer of settleedits in the mode `reported` when the save failed:
+// the file is as it was, and `iostatw` holds the file layer's status.
+inline constexpr std::int32_t savefailed = -2;
 
 struct TableCalls {
   // Saves or drops the unit's pending edits: answer 0 nothing saved, 1
-  // saved, -1 kept (the user cancelled, or the save failed).
+  // saved, -1 kept (the user cancelled, or the save failed), `savefailed`.
   void (*settleedits)(std::int32_t unit, std::int32_t& answer, std::int32_t mode) = nullptr;
   // Cell (row, column) of the unit through its pending edits: mode as the
   // table cells take it (read 0x1, write 0x2, stored rows 0x8, change-list

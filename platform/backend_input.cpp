@@ -133,7 +133,9 @@ void input_key(int vk, int scan, bool down, bool extended, int ch, int repeat) {
   if (sys && alt) lp |= 1u << 29;
   if (was_down || !down) lp |= 1u << 30;
   if (!down) lp |= 1u << 31;
-  post(make_msg(target, msg, static_cast<WPARAM>(generic), static_cast<LPARAM>(lp)), QS_KEY);
+  MSG m = make_msg(target, msg, static_cast<WPARAM>(generic), static_cast<LPARAM>(lp));
+  if (down) m.typed = ch;
+  post(m, QS_KEY);
 }
 
 void input_mouse_move(int x, int y) {

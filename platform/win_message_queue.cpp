@@ -1,6 +1,7 @@
 // The message queue of the one GUI thread: posted messages and input in
 // arrival order, then WM_QUIT, WM_PAINT and WM_TIMER made when asked for;
 // sending, getting, peeking, translating and dispatching.
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <deque>
@@ -215,7 +216,8 @@ BOOL TranslateMessage(const MSG* msg) {
   UINT m = msg->message;
   if (m != WM_KEYDOWN && m != WM_KEYUP && m != WM_SYSKEYDOWN && m != WM_SYSKEYUP) return FALSE;
   if (m == WM_KEYDOWN || m == WM_SYSKEYDOWN) {
-    unsigned char ch = key_char(static_cast<int>(msg->wParam));
+    const unsigned char ch = msg->typed != 0 ? static_cast<unsigned char>(std::max(msg->typed, 0))
+                                             : key_char(static_cast<int>(msg->wParam));
     if (ch != 0) {
       MSG c = *msg;
       c.message = m == WM_KEYDOWN ? WM_CHAR : WM_SYSCHAR;

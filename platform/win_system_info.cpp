@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <mntent.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <sys/utsname.h>
 #include <unistd.h>
@@ -60,11 +61,32 @@ DWORD error_of_errno(int e) {
 constexpr std::uint32_t kFirstMutexHandle = 0x7000;
 std::uint32_t next_mutex_handle = kFirstMutexHandle;
 
-std::string runtime_folder() {
-  if (const char* dir = std::getenv("XDG_RUNTIME_DIR"); dir != nullptr && *dir != '\0') return dir;
+// A folder of the user's own, made (0700) when missing: false when it is
+// anything else (a link, another user's folder, open to others' writes).
+bool own_folder(const std::string& path) {
+  if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) return false;
+  struct stat st {};
+  return ::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() &&
+         (st.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+
+// The folder of the lock files: the user's runtime folder, else "ostrel"
+// in the user's state folder ($XDG_STATE_HOME, else ~/.local/state); never
+// a folder that others share. Empty when there is none.
+std::string lock_folder() {
+  if (const char* dir = std::getenv("XDG_RUNTIME_DIR"); dir != nullptr && *dir == '/') return dir;
+  std::string state;
+  if (const char* s = std::getenv("XDG_STATE_HOME"); s != nullptr && *s == '/') {
+    state = s;
+  } else if (const char* home = std::getenv("HOME"); home != nullptr && *home == '/') {
+    state = std::string(home) + "/.local/state";
+  } else {
+    return {};
+  }
   std::error_code ec;
-  const std::filesystem::path tmp = std::filesystem::temp_directory_path(ec);
-  return ec ? std::string("/tmp") : tmp.string();
+  std::filesystem::create_directories(state, ec);
+  const std::string folder = state + "/ostrel";
+  return own_folder(folder) ? folder : std::string();
 }
 
 // The lock file's name for a mutex name: '/' and '%' escaped; a long name
@@ -84,7 +106,8 @@ std::string lock_file_name(const std::string& name) {
     std::snprintf(hex, sizeof hex, "%016zx", std::hash<std::string>{}(name));
     escaped = hex;
   }
-  return runtime_folder() + "/ostrel-mutex-" + escaped;
+  const std::string folder = lock_folder();
+  return folder.empty() ? std::string() : folder + "/ostrel-mutex-" + escaped;
 }
 
 }  // namespace
@@ -136,9 +159,21 @@ HANDLE CreateMutexA(void*, BOOL, LPCSTR name) {
     return handle;
   }
   const std::string path = lock_file_name(name);
-  const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  if (path.empty()) {
+    SetLastError(ERROR_PATH_NOT_FOUND);
+    return nullptr;
+  }
+  // A link in the lock's place is not followed, and only a file of the
+  // user's own is a lock.
+  const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
   if (fd < 0) {
     SetLastError(error_of_errno(errno));
+    return nullptr;
+  }
+  struct stat st {};
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != geteuid()) {
+    close(fd);
+    SetLastError(ERROR_ACCESS_DENIED);
     return nullptr;
   }
   if (flock(fd, LOCK_EX | LOCK_NB) != 0) {

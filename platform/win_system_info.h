@@ -45,7 +45,10 @@ DWORD GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size);
 
 // The handle of the named mutex; ERROR_ALREADY_EXISTS (183) when it existed
 // already, else the error word is cleared. An unnamed mutex is private.
-// Null when the lock file cannot be made (the error says why).
+// A named one is a lock file in a folder of the user's own: the runtime
+// folder ($XDG_RUNTIME_DIR), else "ostrel" in the state folder. Null when
+// the lock file cannot be made or is not a plain file of the user's own (a
+// link in its place is not followed); the error says why.
 HANDLE CreateMutexA(void* attributes, BOOL initial_owner, LPCSTR name);
 
 // File-system flags of GetVolumeInformationA.

@@ -82,6 +82,10 @@ struct MSG {
   LPARAM lParam = 0;
   DWORD time = 0;
   POINT pt;
+  // The character the back end read with a key-down message (0: none
+  // given, -1: the key gives none), for TranslateMessage: keys queued
+  // faster than they are taken keep each its own character.
+  int typed = 0;
 };
 
 inline constexpr BOOL TRUE = 1;

@@ -119,7 +119,7 @@ void runstart(EditState& e) {
   setpassnr(e, 1);
   e.countstart = e.first;
   e.countsym = 0;
-  e.restart = noptions - 1;
+  e.restart = e.firstslot - 1;
   e.stop = 1;
   e.posarrays = {};
 }
@@ -136,7 +136,7 @@ void passstart(EditState& e) {
 // DO: a loop of n passes from the DO on (without a value: until an
 // operation fails); a DO written last repeats the list before it.
 Flow dooption(EditState& e, std::int32_t v) {
-  const bool last = e.slot == 1;
+  const bool last = e.slot == e.lastslot;
   if (e.docount == 0) {
     const std::int32_t n = v > 0 ? intvalue(v) : std::numeric_limits<std::int32_t>::max();
     if (n < 1) return Flow::passend;
@@ -431,17 +431,30 @@ void storezero() {
 
 }  // namespace
 
+std::int32_t firstoption() {
+  std::int32_t s = noptions;
+  while (s >= 1 && optkw(s) == ekw::ERror) --s;
+  return std::max(s, 0);
+}
+
+std::int32_t lastoption() {
+  std::int32_t s = 1;
+  while (s <= noptions && optkw(s) == ekw::ERror) ++s;
+  return s <= noptions ? s : 0;
+}
+
 void EDIT(const exec::OptCall& call) {
-  if (noptions < 1) {
+  const std::int32_t firstslot = firstoption(), lastslot = lastoption();
+  if (firstslot < 1) {
     core::msgkey.set(core::MSGKEY("editText1"));
     return;
   }
-  const int kw0 = optkw(noptions);
-  const std::int32_t v0 = optval(noptions);
+  const int kw0 = optkw(firstslot);
+  const std::int32_t v0 = optval(firstslot);
   Span text;
   const bool istext = textvalue(v0, text);
   // The table form names its file with MatriX, first or last.
-  if ((kw0 == ekw::MatriX || optkw(1) == ekw::MatriX) && editmx != nullptr) {
+  if ((kw0 == ekw::MatriX || optkw(lastslot) == ekw::MatriX) && editmx != nullptr) {
     editmx();
     return;
   }
@@ -468,6 +481,8 @@ void EDIT(const exec::OptCall& call) {
   e.assignkind = call.assignkind;
   invidxrun.offset = 0;
   e.textsym = v0;
+  e.firstslot = firstslot;
+  e.lastslot = lastslot;
   e.first = text.first;
   e.last = text.last;
   e.constant = (core::NAMTYP(v0, 0x49) & 1) != 0;

@@ -15,10 +15,16 @@ namespace text {
 // the receiving variable in `xeqtarget`).
 void EDIT(const exec::OptCall& call);
 
-// The table form of EDIT (its first option MatriX), which the script
-// windows install: the option table is read as it stands. Absent, the
-// statement stops with "notYetBuilt".
+// The table form of EDIT (its first or last option MatriX), which the
+// script windows install: the option table is read as it stands. Absent,
+// the statement stops with "notYetBuilt".
 inline void (*editmx)() = nullptr;
+
+// The slots of the first and the last option written in the option table,
+// ERror left out (the dispatch takes it: it never decides the form); 0
+// when the statement has no other option.
+std::int32_t firstoption();
+std::int32_t lastoption();
 
 // Progress of a long EDIT loop over its text ("37%"), written before the
 // run timer's hook is called with -1 so that the status bar can show it.

@@ -21,7 +21,7 @@ namespace text {
 // Keyword numbers of the EDIT option list (ERror = 0).
 namespace ekw {
 consteval int nr(std::string_view kw) { return core::optkwnr(core::OptStmt::EDIT, kw); }
-inline constexpr int Text = nr("Text"), Right = nr("Right"), Left = nr("Left"),
+inline constexpr int ERror = nr("ERror"), Text = nr("Text"), Right = nr("Right"), Left = nr("Left"),
                      Delete = nr("Delete"), Insert = nr("Insert"), DO = nr("DO"),
                      RaNge = nr("RaNge"), Count = nr("Count"), UpperCase = nr("UpperCase"),
                      LowerCase = nr("LowerCase"), Option = nr("Option"),
@@ -109,6 +109,8 @@ struct EditState {
   std::int32_t docount = 0;            // remaining passes of the open DO loop, 0 none
   std::int32_t passnr = 1;             // also in z(1)
   std::int32_t restart = 0, stop = 1;  // the slots a pass runs, downwards
+  // The slots of the first and the last option written (ERror left out).
+  std::int32_t firstslot = 0, lastslot = 0;
   bool ifopen = false, iffailed = false, elseskip = false;
   std::int32_t countstart = 0;
   std::int32_t countsym = 0;  // the Count text's symbol, 0 none

@@ -217,9 +217,10 @@ void KILLEDITCHANGES(std::int32_t unit, std::int32_t& answer, std::int32_t mode)
       return;
     }
     if (code == 1) {
-      if (!MXSAVE(unit)) {
+      const bool reported = (mode & io::settlemode::reported) != 0;
+      if (!MXSAVE(unit, !reported)) {
         // The file stays as it was and the edits stay with it.
-        answer = forced ? 0 : -1;
+        answer = reported ? io::savefailed : forced ? 0 : -1;
         return;
       }
       answer = 1;

@@ -94,7 +94,8 @@ bool CHANGEINOUT(std::int32_t unit, std::int32_t row, std::int32_t column, std::
                  std::int32_t mode, std::int32_t& status);
 // Settles the unit's pending edits when its table or file closes: answer 0
 // nothing saved, 1 saved, -1 kept (the user cancelled or the save failed;
-// the close stops where it can). Modes: io::settlemode. Tests set
+// the close stops where it can), io::savefailed (a failed save in the
+// mode io::settlemode::reported, not shown). Modes: io::settlemode. Tests set
 // `editchangesanswer` to answer without looking at any list.
 inline std::int32_t editchangesanswer = 0;
 void KILLEDITCHANGES(std::int32_t unit, std::int32_t& answer, std::int32_t mode);
@@ -114,9 +115,11 @@ mxchange* MXEDIT(std::int32_t unit, std::int32_t column, std::int32_t& row, std:
 void EDITMX();
 
 // The whole rewrite of the unit's file with its pending edits; true when
-// the file holds them. A failure leaves the file as it was and reports
-// "mx2nosave" with the failed step.
-bool MXSAVE(std::int32_t unit);
+// the file holds them. A failure leaves the file as it was, its status in
+// `iostatw` and its account (the file, the failed step, the status) in
+// `savefailure`; shown, it is reported with "mx2nosave".
+bool MXSAVE(std::int32_t unit, bool shown = true);
+inline std::string savefailure;
 
 // The text of a new line from its cells (cells[c] for column c, null for
 // none), without a line end; a fixed record takes the bytes between its

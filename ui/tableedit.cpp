@@ -10,12 +10,15 @@
 
 #include "core/messages.h"
 #include "core/runwords.h"
+#include "core/shoplists.h"
 #include "core/stores.h"
 #include "core/symbols.h"
 #include "exec/optdispatch.h"
 #include "io/cellconvert.h"
 #include "io/coltable.h"
 #include "io/rwfiles.h"
+#include "io/tablecalls.h"
+#include "text/edit.h"
 #include "ui/tablechanges.h"
 #include "ui/tables.h"
 #include "ui/tablesort.h"
@@ -23,6 +26,11 @@
 namespace ui {
 
 namespace {
+
+// The options of EDIT's table form.
+consteval int editkw(std::string_view name) { return core::optkwnr(core::OptStmt::EDIT, name); }
+constexpr int kwMatriX = editkw("MatriX"), kwDelete = editkw("Delete"),
+              kwAPpendTo = editkw("APpendTo"), kwDO = editkw("DO"), kwERror = editkw("ERror");
 
 // Places a new line between two neighbours.
 constexpr double gapdivisor = 2.11111;
@@ -459,22 +467,34 @@ void EDITMX() {
   using exec::noptions;
   using exec::optkw;
   using exec::optval;
-  constexpr int kwMatriX = 53, kwDelete = 4, kwAPpendTo = 44, kwDO = 6;
   mxrec* const keptpending = pendingtables;
   pendingtables = nullptr;
   std::int32_t unit = 0;
   const auto finish = [&] {
     if (unit > 0) {
+      // A save that fails is this statement's failure (its label takes
+      // it); the file keeps its old bytes, and the edits go unless a table
+      // window shows them.
       std::int32_t answer = 0;
-      KILLEDITCHANGES(unit, answer, 0);
+      KILLEDITCHANGES(unit, answer, io::settlemode::reported);
+      if (answer == io::savefailed) {
+        if (core::msgkey.is_blank()) {
+          core::msgkey.set(core::MSGKEY("mx2nosave"));
+          core::failedline.set(savefailure);
+        }
+        if (FINDFILEMATRIXWINDOW(unit) == nullptr)
+          KILLEDITCHANGES(unit, answer, io::settlemode::dropall);
+      }
     }
     dropstaged();
     pendingtables = keptpending;
   };
-  // MatriX stands first or last; of the others the leftmost wins.
-  const std::int32_t m = noptions >= 1 && optkw(noptions) == kwMatriX ? noptions
-                         : noptions >= 1 && optkw(1) == kwMatriX      ? 1
-                                                                      : 0;
+  // MatriX stands first or last (ERror, which the dispatch takes, aside);
+  // of the others the leftmost wins.
+  const std::int32_t first = text::firstoption(), last = text::lastoption();
+  const std::int32_t m = first >= 1 && optkw(first) == kwMatriX ? first
+                         : last >= 1 && optkw(last) == kwMatriX ? last
+                                                                : 0;
   if (m == 0) {
     core::msgkey.set(core::MSGKEY("editMX1"));
     return finish();
@@ -494,39 +514,39 @@ void EDITMX() {
   unit = fileunit;
   std::int32_t command = 0, start = 0, repeat = 1;
   for (std::int32_t s = 1; s <= noptions; ++s) {
-    if (s == m) continue;
+    if (s == m || optkw(s) == kwERror) continue;
     const std::int32_t v = optval(s);
     const auto value = [&] {
       return v > 0 && core::z.valid(v)
                  ? static_cast<std::int32_t>(std::clamp(std::round(core::z(v)), -2e9, 2e9))
                  : 0;
     };
-    switch (optkw(s)) {
-      case kwDelete:
-        command = mxcmd::remove;
-        start = value();
-        break;
-      case kwAPpendTo:
-        command = mxcmd::append;
-        start = value();
-        break;
-      case kwDO:
-        repeat = std::max(value(), 1);
-        break;
-      default:
-        core::msgkey.set(core::MSGKEY("editMXinvKW"));
-        return finish();
+    if (optkw(s) == kwDelete) {
+      command = mxcmd::remove;
+      start = value();
+    } else if (optkw(s) == kwAPpendTo) {
+      command = mxcmd::append;  // (its value names no row)
+    } else if (optkw(s) == kwDO) {
+      repeat = std::max(value(), 1);
+    } else {
+      core::msgkey.set(core::MSGKEY("editMXinvKW"));
+      return finish();
     }
   }
-  if (command != 0) {
-    const std::int32_t n = mxcur->nrows;
-    if (start < 1 || start > n) start = n;
-    for (std::int32_t i = 0; i < repeat; ++i) {
-      chgstate.skipmapping = true;
-      std::int32_t row = start + i, colout = 0;
-      MXEDIT(unit, 0, row, colout, command, 2);
-      chgstate.skipmapping = false;
-    }
+  const std::int32_t n = mxcur->nrows;
+  // Every row a Delete names, one per DO pass, is a row of the table:
+  // otherwise nothing is deleted.
+  if (command == mxcmd::remove && (start < 1 || std::int64_t{start} + repeat - 1 > n)) {
+    core::msgkey.set(core::MSGKEY("editMXrow"));
+    core::failedline.set(std::to_string(start));
+    return finish();
+  }
+  if (command == mxcmd::append) start = n;
+  for (std::int32_t i = 0; command != 0 && i < repeat; ++i) {
+    chgstate.skipmapping = true;
+    std::int32_t row = start + i, colout = 0;
+    MXEDIT(unit, 0, row, colout, command, 2);
+    chgstate.skipmapping = false;
   }
   finish();
 }

@@ -157,7 +157,7 @@ bool FAILEDHELP(std::string_view key, std::int32_t& answer) {
       }
   }
   mxcur = nullptr;
-  if (unit > 0 && io::isscriptunit(unit)) io::RWCLOSE(unit);
+  if (unit > 0 && io::isscriptunit(unit)) io::RWCLOSESHOWN(unit);
   return true;
 }
 

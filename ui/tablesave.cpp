@@ -57,15 +57,20 @@ std::string_view stepname(int s) {
   }
 }
 
-void report(int slot, int status, const std::string& name) {
+// A failed save: its status, and its account in `savefailure`; shown
+// unless the statement that made the save reports it.
+void report(int slot, int status, const std::string& name, bool shown) {
+  // A failure always has a status other than 0.
+  if (status == 0) status = plat::iostat_write_error;
   core::iostatw[0] = static_cast<std::int16_t>(std::clamp(status, -32768, 32767));
   core::iostatw[1] = static_cast<std::int16_t>(slot);
   core::iostatw[2] = static_cast<std::int16_t>(std::clamp(core::xeqline, -32768, 32767));
   core::iostatw[3] = 0;
-  std::string text = name + ": " + std::string(stepname(slot)) + " (step " + std::to_string(slot) +
-                     ", status " + std::to_string(status) + ")";
+  savefailure = name + ": " + std::string(stepname(slot)) + " (step " + std::to_string(slot) +
+                ", status " + std::to_string(status) + ")";
+  if (!shown) return;
   core::HelpValues hv;
-  hv.text = text;
+  hv.text = savefailure;
   int answer = 0;
   core::HELP("mx2nosave", answer, hv);
 }
@@ -305,25 +310,26 @@ void reconnect(std::int32_t unit, const plat::UnitInfo& info, std::int64_t lengt
 
 }  // namespace
 
-bool MXSAVE(std::int32_t unit) {
+bool MXSAVE(std::int32_t unit, bool shown) {
   ChangeList* l = changesof(unit);
   if (l == nullptr) return false;
+  savefailure.clear();
   io::RwFile& r = io::rwfiles(unit);
   plat::UnitInfo info;
   plat::inquire_unit(unit, info);
   const std::string name = info.name;
   if (!info.open || name.empty()) {
-    report(step::naming, plat::iostat_not_connected, name);
+    report(step::naming, plat::iostat_not_connected, name, shown);
     return false;
   }
   if (const int st = plat::flush_unit(unit); st != 0) {
-    report(step::flushing, st, name);
+    report(step::flushing, st, name, shown);
     return false;
   }
   // The stored bytes, read as the rewrite needs them.
   Stored old(name);
   if (old.status != 0) {
-    report(step::reading, old.status, name);
+    report(step::reading, old.status, name, shown);
     return false;
   }
   plat::Replacement out(name);
@@ -392,19 +398,19 @@ bool MXSAVE(std::int32_t unit) {
   w.copyto(w.filelength() + 1);
   if (old.close() != 0) w.readfailed();
   if (w.failed != 0) {
-    report(w.failed, w.status, name);
+    report(w.failed, w.status, name, shown);
     return false;
   }
   const plat::ReplaceResult done = out.commit();
   if (!done.ok()) {
-    report(replacestep(done), plat::replace_iostat(done), name);
+    report(replacestep(done), plat::replace_iostat(done), name, shown);
     return false;
   }
   int failed = 0, status = 0;
   plat::FileNameInfo fi;
   plat::inquire_name(name, fi);
   reconnect(unit, info, std::max<std::int64_t>(fi.size, 0), failed, status);
-  if (failed != 0) report(failed, status, name);
+  if (failed != 0) report(failed, status, name, true);  // (the file holds the edits)
   return true;
 }
 

@@ -37,12 +37,12 @@ constexpr unsigned runlimit = 50;  // seconds
 // folder bind: the superuser's test runs it as "nobody".
 constexpr uid_t nobody = 65534;
 
-// Runs the program with the arguments in the folder, as a shell would; the
-// folder is its home as well. filelimit, when not negative, is the largest
-// file the program may write (as `ulimit -f` sets it); stdoutfile, when
-// given, takes the standard output instead of the outcome; bound: the
-// folder's rights bind the program (the superuser's test runs it as
-// nobody).
+// Runs the program with the arguments in the folder, as a shell would in
+// a terminal without a display; the folder is its home as well. filelimit,
+// when not negative, is the largest file the program may write (as
+// `ulimit -f` sets it); stdoutfile, when given, takes the standard output
+// instead of the outcome; bound: the folder's rights bind the program (the
+// superuser's test runs it as nobody).
 Outcome ostrel(const fs::path& folder, const std::vector<std::string>& args,
                std::int64_t filelimit = -1, const std::string& stdoutfile = "",
                bool bound = false) {
@@ -55,6 +55,10 @@ Outcome ostrel(const fs::path& folder, const std::vector<std::string>& args,
     for (const char* v : {"HOME", "XDG_CONFIG_HOME", "XDG_STATE_HOME", "XDG_DATA_HOME",
                           "XDG_CACHE_HOME", "XDG_RUNTIME_DIR"})
       setenv(v, folder.c_str(), 1);
+    // A terminal without a display, whatever the test's own session has: a
+    // command line that is not a windowless run must not open the IDE.
+    unsetenv("DISPLAY");
+    unsetenv("WAYLAND_DISPLAY");
     // The signals as a shell leaves them: the program sets what it needs.
     signal(SIGXFSZ, SIG_DFL);
     if (filelimit >= 0) {
@@ -277,6 +281,36 @@ TEST_F(Windowless, ARunThatEndsWithRecordsItCouldNotWriteFails) {
             "  Check that the file exists, that no other program holds it and that the disk has "
             "room.\n"
             "  key=rdwrErK\n");
+}
+
+// A table whose edits cannot be saved past the file-size limit: the
+// statement that closes it gets the status and goes on at its label (the
+// file keeps its old bytes); EDIT's table form fails with "mx2nosave" and
+// takes its label as well, and without one it stops the run.
+TEST_F(Windowless, ATableThatCannotBeSavedFailsTheStatementThatSavesIt) {
+  std::string rows;
+  for (int i = 1; i <= 300; ++i) rows += "r" + std::to_string(i) + "," + std::to_string(i) + "\r\n";
+  write_file(dir.path() / "tab.txt", rows);
+  const std::string head = "CHARACTER F*8\nF = 'tab.txt'\nOPEN(FIle=F, Format=',;F;')\n";
+  Outcome r = run("closes.ost",
+                  head +
+                      "F(1,2) = 7.25\n"
+                      "IC = 5\n"
+                      "READ(FIle=F, CLoSe=1, IOStat=IC, ERror=1)\n"
+                      "A = 1\n"
+                      "1 OPEN(FIle=F, Format=',;F;')\n"
+                      "N = EDIT(Delete=1, MatriX=F, ERror=2)\n"
+                      "B = 1\n"
+                      "2 CONTINUE\n"
+                      "END\n",
+                  1024);
+  EXPECT_EQ(r.out, "F='tab.txt '\nIC=38\nA=0\nN=0\nB=0\nstop=-1\n") << r.err;
+  EXPECT_EQ(read_file(dir.path() / "tab.txt"), rows);
+  r = run("edit.ost", head + "N = EDIT(Delete=1, MatriX=F)\nEND\n", 1024);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.out.find("stop=32767 line=4 key=mx2nosave"), std::string::npos) << r.out;
+  EXPECT_NE(r.err.find("tab.txt: writing the new file"), std::string::npos) << r.err;
+  EXPECT_EQ(read_file(dir.path() / "tab.txt"), rows);
 }
 
 TEST_F(Windowless, EveryOtherCommandLineIsLeftToTheWindowProgram) {

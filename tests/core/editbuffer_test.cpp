@@ -155,12 +155,11 @@ TEST_F(EditBuffer, AnUndoOfAReplaceTakesTheInsertBelowItAlong) {
   EXPECT_EQ(edvars(edv::chg), 0xA0);
   EXPECT_EQ(text(), "a\r\nb\r\n");
   EXPECT_EQ(c1logtop, c1logbase);
+  // One redo brings the line back as it was typed.
   undo(1);
-  EXPECT_EQ(edvars(edv::chg), 0x40);
-  EXPECT_EQ(text(), "a\r\n\r\nb\r\n");
-  undo(1);
-  EXPECT_EQ(edvars(edv::chg), 0x80);
+  EXPECT_EQ(edvars(edv::chg), 0xC0);
   EXPECT_EQ(text(), "a\r\nnew\r\nb\r\n");
+  EXPECT_EQ(c1redolimit, c1logtop);
 }
 
 TEST_F(EditBuffer, RecordSizesTheOnlyLineAndLinesWithoutEnd) {
@@ -345,7 +344,11 @@ TEST_F(EditBuffer, RandomEditsFollowAModelThroughGrowthAndImages) {
       if (now > 0) now -= paired ? 2 : 1;
     } else {
       undo(1);
-      if (now + 1 < states.size()) ++now;
+      // ... and is redone with it.
+      const bool paired = now + 2 < states.size() && kinds[now + 1].first == 'I' &&
+                          kinds[now + 2].first == 'r' &&
+                          kinds[now + 1].second == kinds[now + 2].second;
+      if (now + 1 < states.size()) now += paired ? 2 : 1;
     }
     if (kind != 0) {
       states.resize(now + 1);
@@ -414,6 +417,8 @@ TEST_F(EditBuffer, ADamagedWorkingCopyKeepsItsTextWithoutLog) {
     EXPECT_EQ(trailertitle().substr(0, 8), "/w/k.ost");
   }
   EXPECT_EQ(loadworkcopy(good.substr(0, 15)), Restore::tooshort);
+  // Lines up to the image's last byte: a text, never read past its end.
+  EXPECT_EQ(loadworkcopy(std::string(400, 'x') + "\r\n"), Restore::damaged);
   EXPECT_EQ(loadworkcopy(good), Restore::restored);
   EXPECT_EQ(c1logtop, top);
 }
@@ -475,3 +480,29 @@ TEST_F(EditBuffer, DamagedWorkingCopiesAreTakenSafely) {
 }
 
 }  // namespace
+
+// The save point: the text is modified while the done changes are not those
+// at the save; undone past it and changed, the saved text cannot come back.
+TEST_F(EditBuffer, TheSavePointTellsWhetherTheTextIsModified) {
+  loadeditbuffer("a\r\nb\r\n");
+  EXPECT_FALSE(c1editmodified());
+  C1EDITINSERT(1, "x\r\n", 1);
+  C1EDITINSERT(4, "\r\n", 0);
+  EXPECT_TRUE(c1editmodified());
+  c1editsaved();
+  EXPECT_FALSE(c1editmodified());
+  undo(0);
+  EXPECT_TRUE(c1editmodified());
+  undo(1);
+  EXPECT_FALSE(c1editmodified());
+  undo(0);
+  undo(0);
+  EXPECT_TRUE(c1editmodified());
+  C1EDITDELETE(1);  // the redo records go, and with them the saved text
+  undo(0);
+  undo(1);
+  EXPECT_TRUE(c1editmodified());
+  c1editforget();
+  EXPECT_FALSE(c1editmodified());
+  EXPECT_FALSE(undoavailable());
+}

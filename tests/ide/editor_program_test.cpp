@@ -365,32 +365,31 @@ TEST_F(EditorProgramTest, ALongLineStaysWholeRejectedAndSavedAsItStands) {
   EXPECT_NE(windowless.find("too long: 285 characters"), std::string::npos) << windowless;
 }
 
-// The long line is edited in its first characters, the rest stays: shortened
-// below the limit it is compiled; one Ctrl+Z brings it back whole, and so do
-// Ctrl+X on it and Ctrl+Z; the clipboard holds it whole.
-TEST_F(EditorProgramTest, ALongLineIsEditedCutAndUndoneWhole) {
+// A line longer than the line input takes is held whole: End, Right and
+// Left never leave it, typing, Backspace, Delete and Paste into it are told
+// and change nothing; Ctrl+X takes it whole (the clipboard too) and Ctrl+Z
+// brings it back.
+TEST_F(EditorProgramTest, ALongLineIsHeldWhole) {
   const std::string text = longscript();
   testsupport::write_file(dir.file("long.ost"), text);
-  std::string shortened, undone, clipped, cut, back;
-  bool compiled = false;
+  std::string typed, clipped, cut, back;
+  std::int32_t line = 0;
   run("\"" + dir.file("long.ost") + "\"", {[] {
                                              // The editor starts on the failed line.
                                              EXPECT_EQ(ide::edcurline, 2);
                                              press(win::VK_END);
-                                             for (int k = 0; k < 40; ++k) press(win::VK_BACK, 8);
-                                             press(win::VK_DOWN);
+                                             for (int k = 0; k < 60; ++k) press(win::VK_RIGHT);
+                                             type("Q");
+                                             press(win::VK_BACK, 8);
+                                             press(win::VK_HOME);
+                                             press(win::VK_LEFT);
+                                             press(win::VK_DELETE);
+                                             with(win::VK_CONTROL, 'V');
                                            },
                                            [&] {
-                                             shortened = buffer();
-                                             compiled = !ide::rejectedline(2);
-                                             hold("shortened");
-                                             with(win::VK_CONTROL, 'Z');
-                                           },
-                                           [&] {
-                                             undone = buffer();
-                                             hold("undone");
-                                             with(win::VK_CONTROL, win::VK_HOME);
-                                             down(1);
+                                             line = ide::edcurline;
+                                             typed = buffer();
+                                             hold("typed into");
                                              with(win::VK_CONTROL, 'X');
                                            },
                                            [&] {
@@ -404,12 +403,15 @@ TEST_F(EditorProgramTest, ALongLineIsEditedCutAndUndoneWhole) {
                                              hold("cut undone");
                                            }});
   const std::size_t at = text.find("X = "), end = text.find("\r\n", at);
-  const std::string line = text.substr(at, end - at);
-  EXPECT_EQ(shortened, std::string(text).erase(at + 159, 40));
-  EXPECT_TRUE(compiled);
-  EXPECT_EQ(undone, text);
-  EXPECT_EQ(clipped, line + "\r\n");
-  EXPECT_EQ(cut, std::string(text).erase(at, line.size() + 2));
+  const std::string whole = text.substr(at, end - at);
+  EXPECT_EQ(line, 2);
+  EXPECT_EQ(typed, text);
+  int told = 0;
+  for (const plat::MessageBoxRecord& r : plat::message_box_log())
+    told += r.text.find("line 2 holds 285 characters, more than the editor") != std::string::npos;
+  EXPECT_EQ(told, 4) << "Q, Backspace, Delete and Paste";
+  EXPECT_EQ(clipped, whole + "\r\n");
+  EXPECT_EQ(cut, std::string(text).erase(at, whole.size() + 2));
   EXPECT_EQ(back, text);
   compare();
 }
@@ -582,6 +584,57 @@ TEST_F(EditorProgramTest, FindMarksTheMatch) {
                                    }});
   EXPECT_GT(marked, 0);
   EXPECT_GT(markedinput, 0) << "the match in the cursor line is not marked";
+}
+
+}  // namespace
+}  // namespace idetest
+
+namespace idetest {
+namespace {
+
+class EditorRunTest : public EditorProgramTest {
+ protected:
+  // After the steps: the IDE's run from line 1 gives what the windowless run
+  // of the text on screen gives.
+  void runsame(std::vector<Step> steps) {
+    std::string outcome, text;
+    steps.push_back([&] {
+      hold("before the run");
+      text = buffer();
+      with(win::VK_CONTROL, win::VK_HOME);
+      with(win::VK_MENU, 'R');
+    });
+    steps.push_back([&] { outcome = exec::run_outcome(); });
+    run(open("examples/hello.ost"), steps);
+    compare();
+    exec::reset_interpreter();
+    EXPECT_EQ(variables(outcome), variables(exec::run_script(text))) << text;
+    last = text;
+  }
+  std::string last;
+};
+
+TEST_F(EditorRunTest, WholeFileDeletedThenUndoneRunsTheWholeScript) {
+  runsame({[] {
+             with(win::VK_CONTROL, win::VK_HOME);
+             for (int i = 0; i < 20; ++i) with(win::VK_SHIFT, win::VK_DOWN);
+           },
+           [] { press(win::VK_DELETE); },
+           [] {
+             for (int i = 0; i < 17; ++i) with(win::VK_CONTROL, 'Z');
+           }});
+  EXPECT_EQ(last, original("examples/hello.ost"));
+}
+
+TEST_F(EditorRunTest, ANewLineUndoneAndRedoneRunsAsTyped) {
+  runsame({[] {
+             down(11);
+             with(win::VK_MENU, 'I');
+             type("  IF (C == 121) VOWELS = VOWELS + 10");
+             press(win::VK_DOWN);
+           },
+           [] { with(win::VK_CONTROL, 'Z'); }, [] { with(win::VK_CONTROL, 'Y'); }});
+  EXPECT_NE(last.find("(C == 121)"), std::string::npos) << last;
 }
 
 }  // namespace

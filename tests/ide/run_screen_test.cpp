@@ -1,7 +1,8 @@
 // What the window shows of a run: after it, the stop line is the one
 // input row, drawn as a cursor move would draw it, and in view; while it
 // goes on, a sized window shows the script and the status bar the run;
-// and a run that begins below the first line says where it continued.
+// a run that begins below the first line says where it continued; a step
+// tells its line; a break on a variable shows where the run stopped.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -11,7 +12,9 @@
 #include "core/stores.h"
 #include "editor_keys.h"
 #include "exec/headless_run.h"
+#include "ide/bookmarks.h"
 #include "ide/editorwords.h"
+#include "ide/fedhlp.h"
 #include "ide/idewords.h"
 #include "ide/m2.h"
 #include "ide/statusbar.h"
@@ -51,6 +54,10 @@ int scrolledto() {
 
 class RunScreenTest : public IdeTest {
  protected:
+  void TearDown() override {
+    ide::helpwindow = core::HELP;
+    IdeTest::TearDown();
+  }
   testsupport::TempDir dir;
   std::string file(const std::string& name, const std::string& text) {
     testsupport::write_file(dir.file(name), text);
@@ -154,6 +161,67 @@ TEST_F(RunScreenTest, ARunThatBeginsBelowTheFirstLineSaysWhereItContinued) {
   const std::string windowless = exec::run_script(text);
   EXPECT_EQ(outcome.substr(0, outcome.find("stop=")),
             windowless.substr(0, windowless.find("stop=")));
+}
+
+// Each step says in the status bar which line it ran and which is next,
+// and a trace how it ended.
+TEST_F(RunScreenTest, StepAndTraceTellTheirLinesInTheStatusBar) {
+  std::vector<std::string> told;
+  const auto look = [&] { told.push_back(field(1) + "|" + userfield()); };
+  run(file("steps.ost", script(5)), {[] { with(win::VK_MENU, 'S'); },
+                                     [&] {
+                                       look();
+                                       snapshot("ide_step_status");
+                                       with(win::VK_MENU, 'S');
+                                     },
+                                     [&] {
+                                       look();
+                                       with(win::VK_MENU, 'T');
+                                     },
+                                     [&] { look(); }});
+  EXPECT_EQ(told, (std::vector<std::string>{"2|Step ran line 1, line 2 is next",
+                                            "3|Step ran line 2, line 3 is next",
+                                            "5|Trace: the run ended at line 5"}));
+}
+
+// F1 on a variable, "Break on change" and OK; the run waits in its dialog,
+// where the user changes the value: the run stops after that statement, and
+// the editor stands on the line where it goes on, as after a step.
+TEST_F(RunScreenTest, ABreakOnAVariableStopsTheRunAndTheEditorShowsItsLine) {
+  static std::vector<std::string> dialogs;
+  dialogs.clear();
+  // Every help window is answered OK (101): "Break on change", then the
+  // break's own dialog.
+  ide::helpwindow = [](std::string_view key, int& answer, const core::HelpValues&) {
+    dialogs.emplace_back(key);
+    answer = 101;
+  };
+  std::int32_t cursor = 0;
+  std::string held, told, outcome;
+  run(file("watch.ost", "K = N\r\nI = DLG(Text='N', Edit=N, Button='&OK')\r\nK = N\r\nEND\r\n"),
+      {[] {
+         for (int k = 0; k < 4; ++k) press(win::VK_RIGHT);
+         press(win::VK_F1);
+       },
+       [] { with(win::VK_MENU, 'R'); },
+       [] {
+         // In the run's dialog.
+         press(win::VK_END);
+         press(win::VK_BACK, 8);
+         type("5");
+         press(win::VK_RETURN);
+       },
+       [&] {
+         cursor = ide::edcurline;
+         held = std::string(ide::edlinebuf.data() + 1, 5);
+         told = userfield();
+         outcome = exec::run_outcome();
+       }});
+  EXPECT_EQ(dialogs, (std::vector<std::string>{"numeric", "break_string", "break_string"}));
+  EXPECT_EQ(cursor, 3);
+  EXPECT_EQ(held, "K = N");
+  EXPECT_EQ(told, "Run stopped at line 3");
+  EXPECT_EQ(outcome.substr(0, outcome.find("stop=")), "K=0\nN=5\nI=1003\n");
 }
 
 }  // namespace

@@ -71,7 +71,7 @@ TEST_F(Save, ACommandLineScriptGetsNoWorkingCopy) {
   EXPECT_EQ(core::GETI4FROM4C1({core::c1edit.ptr(core::nc1edit - 7), 4}), core::c1logtop);
 }
 
-TEST_F(Save, SaveWritesTheTextAndDropsCopyAndLog) {
+TEST_F(Save, SaveWritesTheTextDropsTheCopyAndKeepsTheLog) {
   std::int32_t answer = 0;
   ide::FEDSAV(0, answer);  // no change: only the working copy goes
   EXPECT_EQ(read_file(at("demo.ost")), "one\r\ntwo\r\n");
@@ -81,7 +81,12 @@ TEST_F(Save, SaveWritesTheTextAndDropsCopyAndLog) {
   EXPECT_EQ(answer, 1);
   EXPECT_EQ(read_file(at("demo.ost")), "one\r\ntwo\r\nthree\r\n");
   EXPECT_EQ(entries(home.path()), Names{"demo.ost"});
-  EXPECT_FALSE(core::undoavailable());
+  // Saved: nothing to ask at the next save, and Undo goes on past it.
+  EXPECT_TRUE(core::undoavailable());
+  EXPECT_FALSE(core::c1editmodified());
+  plat::reset_message_boxes();
+  ide::FEDSAV(0, answer);
+  EXPECT_TRUE(boxes().empty());
   EXPECT_EQ(text(), "one\r\ntwo\r\nthree\r\n");
   // Cancel leaves everything.
   change("four");

@@ -9,6 +9,7 @@
 
 #include "core/helpdata.h"
 #include "core/runwords.h"
+#include "editor_keys.h"
 #include "exec/alarms.h"
 #include "exec/headless_run.h"
 #include "ide/fe_main.h"
@@ -131,6 +132,36 @@ TEST_F(IdeTest, TheCloseBoxEndsTheProgramWithStatus0) {
                     [] { ADD_FAILURE() << "the program is still running"; }});
   EXPECT_EQ(status, 0);
   EXPECT_EQ(ide::startmode, -10);
+}
+
+// A working copy left empty by a crash, or holding a plain text, is put
+// aside under a free name and the script opens from its own file, at this
+// start and every later one.
+TEST_F(IdeTest, AWorkingCopyThatIsNoneIsPutAsideAndTheScriptOpens) {
+  testsupport::TempDir dir;
+  const std::string script = "A = 1\r\nEND\r\n";
+  testsupport::write_file(dir.file("t.ost"), script);
+  std::string plain;
+  for (int k = 0; k < 40; ++k) plain += "X = 1\r\n";
+  plain += "END\r\n";
+  testsupport::write_file(dir.file("t.tmp.bad"), "earlier");
+  for (const std::string& copy : {std::string(), plain, std::string("-")}) {
+    if (copy != "-") testsupport::write_file(dir.file("t.tmp"), copy);
+    std::string text, told;
+    EXPECT_EQ(run(dir.file("t.ost"), {[&] {
+                    text = idetest::buffer();
+                    for (const plat::MessageBoxRecord& r : plat::message_box_log())
+                      told += r.title + "|";
+                  }}),
+              0);
+    EXPECT_EQ(text, script);
+    EXPECT_EQ(told, copy == "-" ? "" : dir.file(copy.empty() ? "t.tmp.bad2" : "t.tmp.bad3") + "|");
+    EXPECT_FALSE(fs::exists(dir.file("t.tmp")));
+  }
+  EXPECT_EQ(testsupport::read_file(dir.file("t.tmp.bad")), "earlier");
+  EXPECT_EQ(testsupport::read_file(dir.file("t.tmp.bad2")), "");
+  EXPECT_EQ(testsupport::read_file(dir.file("t.tmp.bad3")), plain);
+  EXPECT_EQ(testsupport::read_file(dir.file("t.ost")), script);
 }
 
 // The help data file: the setup file names it; the thresholds decide.

@@ -88,8 +88,9 @@ TEST_F(System, TheFirstFailureEndsTheStatementAndTheRun) {
 }
 
 // COPY replaces its target only with a whole copy: one that fails at the
-// file-size limit stops the run and leaves the old target and no other
-// file; a target that is a link gets the copy in the file it names.
+// file-size limit stops the run (or, with ERror=, goes on at the label)
+// and leaves the old target and no other file; a target that is a link
+// gets the copy in the file it names.
 TEST_F(System, ACopyThatFailsLeavesTheOldTargetWhole) {
   write_file("big.txt", std::string(1000, 'b'));
   write_file("t.txt", "old\r\n");
@@ -100,6 +101,9 @@ TEST_F(System, ACopyThatFailsLeavesTheOldTargetWhole) {
     if (out.find("stop=32767") == std::string::npos) wrong += "the run went on: " + out;
     if (shown().find("The file could not be copied.") == std::string::npos)
       wrong += "no message: " + shown() + "\n";
+    const std::string labelled =
+        run("SYSTEM(COPY='big.txt', COPYTO='t.txt', ERror=1)\nA = 1\n1 B = 2\nEND\n");
+    if (labelled != "A=0\nB=2\nstop=-1\n") wrong += "with a label: " + labelled;
     if (read_file("t.txt") != "old\r\n") wrong += "t.txt changed\n";
     std::size_t n = 0;
     for ([[maybe_unused]] const auto& e : fs::directory_iterator(".")) ++n;

@@ -47,6 +47,20 @@ TEST_F(WinKeys, KeyMessagesCarryTheClassicLParamLayout) {
   EXPECT_EQ(sys[3].message, WM_SYSKEYUP);
 }
 
+// Keys queued faster than they are taken keep each its own character: ")"
+// and "0" share their key.
+TEST_F(WinKeys, QueuedKeysTypeTheCharactersTheyWereReadWith) {
+  make_top();
+  pump();
+  for (const char c : std::string("0)0(9")) {
+    const int vk = c == ')' ? '0' : c == '(' ? '9' : c;
+    plat::inject_key_press(vk, static_cast<unsigned char>(c));
+  }
+  std::string typed;
+  for (const MSG& m : taken_of(pump(), WM_CHAR, WM_CHAR)) typed += static_cast<char>(m.wParam);
+  EXPECT_EQ(typed, "0)0(9");
+}
+
 TEST_F(WinKeys, KeyStateFollowsTheQueueAsyncStateFollowsInput) {
   make_top();
   pump();

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "platform/dialog_template.h"
@@ -185,6 +186,35 @@ TEST(PlatformSystemTest, ANamedMutexExistsAlreadyForEveryLaterCreator) {
       {
         win::CreateMutexA(nullptr, win::FALSE, name.c_str());
         std::exit(win::GetLastError() == win::ERROR_ALREADY_EXISTS ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
+}
+
+// Without a runtime folder the lock is made in the user's state folder,
+// never in the shared temporary folder, and a link planted in its place is
+// not followed.
+TEST(PlatformSystemTest, ANamedMutexWithoutARuntimeFolderStaysInTheUsersOwnFolder) {
+  testsupport::TempDir state, shared;
+  const std::string name = "ostrel-test-" + std::to_string(getpid());
+  EXPECT_EXIT(
+      {
+        unsetenv("XDG_RUNTIME_DIR");
+        setenv("XDG_STATE_HOME", state.path().c_str(), 1);
+        setenv("TMPDIR", shared.path().c_str(), 1);
+        const bool made = win::CreateMutexA(nullptr, win::FALSE, name.c_str()) != nullptr;
+        const std::filesystem::path lock = state.path() / "ostrel" / ("ostrel-mutex-" + name);
+        const bool inside =
+            std::filesystem::is_regular_file(lock) && std::filesystem::is_empty(shared.path());
+        // Another copy finds it there.
+        win::CreateMutexA(nullptr, win::FALSE, name.c_str());
+        const bool found = win::GetLastError() == win::ERROR_ALREADY_EXISTS;
+        const std::filesystem::path victim = state.path() / "victim";
+        const std::filesystem::path link = state.path() / "ostrel" / "ostrel-mutex-linked";
+        std::error_code ec;
+        std::filesystem::create_symlink(victim, link, ec);
+        const bool refused = win::CreateMutexA(nullptr, win::FALSE, "linked") == nullptr &&
+                             !std::filesystem::exists(victim);
+        std::exit(made && inside && found && refused ? 0 : 1);
       },
       ::testing::ExitedWithCode(0), "");
 }
