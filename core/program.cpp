@@ -324,13 +324,21 @@ void INTERNALJUMPS2NEW(Walk& w) {
   }
 }
 
+// The statements the script's own labels stand at, as numbered after the
+// line inserted or deleted. (A loop's hidden label is placed by the walk;
+// a labelled DO that ran keeps its variable in the label's third word, so
+// that word does not tell the two apart.) A label whose line went stands
+// at no statement.
 void shiftlabels() {
   if (insline == nolinemark && delline == nolinemark) return;
   for (std::int32_t k = firstscriptsymbol; k <= nsym && name.valid(k) && z.valid(k); ++k) {
-    if (name(k).type != labeltype || I2EQUZ(3, k) != 0) continue;
+    if (name(k).type != labeltype || symbolname(k).starts_with('.')) continue;
     std::int32_t q1 = I2EQUZ(1, k);
+    if (q1 <= 0) continue;
     if (q1 >= insline) {
       ++q1;
+    } else if (q1 == delline) {
+      q1 = 0;
     } else if (q1 > delline) {
       --q1;
     }

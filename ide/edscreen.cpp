@@ -92,6 +92,9 @@ void SCREENINTERNAL() {
     } else if (!everything && std::abs(amount) < edrows - origin) {
       const std::int32_t top = edtoprow - 1 + origin;
       if (wdwhead != nullptr) BITMAPACTION(*wdwhead, amount, 0, top, 0, 0, 0);
+      // What the line input drew moved with its rows.
+      for (std::int32_t& r : inputrowsdrawn)
+        if (r - 1 >= top) r -= amount;
       const std::int32_t ch = cellheight();
       updrect.left = 0;
       updrect.right =

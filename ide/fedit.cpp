@@ -92,6 +92,14 @@ void openinput(std::int32_t& key, std::int32_t& changed) {
 void syncselection() {
   const auto [lo, hi] = selectedrange();
   const bool open = (core::idestate & busy::lineinput) != 0;
+  // Rows the line input drew on and left show the lines now there.
+  for (const std::int32_t r : inputrowsdrawn) {
+    const std::int32_t l = r - edtoprow + edfirstline;
+    if ((open && l == edcurline) || !shown(l)) continue;  // (rows below the text: blank)
+    PARTSCREENINTERNAL(l - edfirstline + 1, l - edfirstline + 1, 1);
+  }
+  inputrowsdrawn.clear();
+  if (open) inputrowsdrawn.push_back(inputrow());
   if (lo != drawn.lo || hi != drawn.hi) {
     std::int32_t from = lo, to = hi;
     if (drawn.lo != 0) {

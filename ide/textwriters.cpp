@@ -396,6 +396,9 @@ void PANWR0(std::string_view text, std::int32_t first, std::int32_t last, std::i
   }
   last = std::min<std::int32_t>(last, static_cast<std::int32_t>(text.size()));
   field = {first, last, x, y, txtclass, txtcolors};
+  if (wdwcur == wdwhead &&
+      std::find(inputrowsdrawn.begin(), inputrowsdrawn.end(), y) == inputrowsdrawn.end())
+    inputrowsdrawn.push_back(y);
   if (last < first) return;
   const std::string_view part =
       text.substr(static_cast<std::size_t>(first - 1), static_cast<std::size_t>(last - first + 1));
@@ -467,6 +470,7 @@ void PANWRT(std::string_view text, std::int32_t column, std::int32_t row) {
 }
 
 void reset_textwriters() {
+  inputrowsdrawn.clear();
   txtclass = 4;
   textpos = {};
   lastextent = {};

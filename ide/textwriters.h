@@ -13,6 +13,7 @@
 #include <array>
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 #include "platform/win_gdi.h"
 
@@ -51,6 +52,10 @@ inline const std::array<std::uint32_t, 2>* fieldcolours = nullptr;
 // positions from to to of it in class `cls`.
 void PANWR0(std::string_view text, std::int32_t first, std::int32_t last, std::int32_t x,
             std::int32_t y);
+// The text rows of the main window that a line input drew on since the
+// editor last took them: rows it left show its drawing until they are drawn
+// from the text again.
+inline std::vector<std::int32_t> inputrowsdrawn;
 void PANWR0PART(std::string_view text, std::int32_t from, std::int32_t to, std::int32_t cls);
 
 // Positions 1 to length of text at column and row (row >= 0), or positions

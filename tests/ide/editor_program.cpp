@@ -1,6 +1,9 @@
 #include "editor_program.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <sstream>
+#include <vector>
 
 #include "core/codewords.h"
 #include "core/kompil.h"
@@ -72,7 +75,15 @@ std::string freshprogram(const std::string& text) {
 // A run's variables, without its stop line (the editor clears the stop
 // word once it has shown the end).
 std::string variables(const std::string& outcome) {
-  return outcome.substr(0, outcome.find("stop="));
+  // (In the order of their names: the editor's symbols stand in the order
+  // the lines were typed.)
+  std::vector<std::string> lines;
+  std::istringstream in(outcome.substr(0, outcome.find("stop=")));
+  for (std::string l; std::getline(in, l);) lines.push_back(l);
+  std::sort(lines.begin(), lines.end());
+  std::string out;
+  for (const std::string& l : lines) out += l + "\n";
+  return out;
 }
 
 std::string original(const char* from) {

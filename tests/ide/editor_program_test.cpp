@@ -531,7 +531,7 @@ class EditorRunTest : public EditorProgramTest {
  protected:
   // After the steps: the IDE's run from line 1 gives what the windowless run
   // of the text on screen gives.
-  void runsame(std::vector<Step> steps) {
+  void runsame(std::vector<Step> steps, std::string script = "") {
     std::string outcome, text;
     steps.push_back([&] {
       hold("before the run");
@@ -540,7 +540,7 @@ class EditorRunTest : public EditorProgramTest {
       with(win::VK_MENU, 'R');
     });
     steps.push_back([&] { outcome = exec::run_outcome(); });
-    run(open("examples/hello.ost"), steps);
+    run(script.empty() ? open("examples/hello.ost") : script, steps);
     compare();
     exec::reset_interpreter();
     EXPECT_EQ(variables(outcome), variables(exec::run_script(text))) << text;
@@ -570,6 +570,26 @@ TEST_F(EditorRunTest, ANewLineUndoneAndRedoneRunsAsTyped) {
            },
            [] { with(win::VK_CONTROL, 'Z'); }, [] { with(win::VK_CONTROL, 'Y'); }});
   EXPECT_NE(last.find("(C == 121)"), std::string::npos) << last;
+}
+
+// A labelled loop that ran, with lines typed above it and one of them
+// taken back by Ctrl+Z: the loop still ends at its label's statement (a
+// loop that runs no pass goes on after it).
+TEST_F(EditorRunTest, LinesUndoneAboveALabelledLoopThatRanKeepItsEnd) {
+  testsupport::write_file(dir.file("label.ost"),
+                          "N = 0\r\nDO 10 K = 1, 0\r\n  N = N + 1\r\n10 CONTINUE\r\nEND\r\n");
+  runsame({[] { with(win::VK_MENU, 'R'); },
+           [] {
+             with(win::VK_CONTROL, win::VK_HOME);
+             with(win::VK_MENU, 'I');
+             type("Q = 1");
+             press(win::VK_DOWN);
+             with(win::VK_MENU, 'I');
+             type("Q = 2");
+             press(win::VK_DOWN);
+           },
+           [] { with(win::VK_CONTROL, 'Z'); }},
+          "\"" + dir.file("label.ost") + "\"");
 }
 
 }  // namespace
