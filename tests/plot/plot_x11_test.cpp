@@ -53,6 +53,16 @@ class PlotOnX11 : public x11test::X11Test {
     X11Test::TearDown();
   }
   static std::string runopen(const std::string& text) { return testsupport::run_open(text); }
+  // The record of the window whose handle the script put in H; null when
+  // there is none.
+  static exec::wdwrec* recordofH() {
+    std::int32_t k = 0;
+    if (!core::FINDSN("H", k, 0x400)) return nullptr;
+    const win::HWND h = ui::handleof(core::z(k));
+    for (exec::wdwrec* w = exec::wdwhead; w != nullptr; w = w->next)
+      if (w->window == h && h != nullptr) return w;
+    return nullptr;
+  }
   // The colour the server shows at a point of the window's client area.
   std::uint32_t onserver(win::HWND w, int x, int y) {
     XImage* image = XGetImage(dpy, xid(w), x, y, 1, 1, AllPlanes, ZPixmap);
@@ -89,13 +99,9 @@ TEST_F(PlotOnX11, APlotDrawnInAScriptsWindowReachesTheServer) {
       "R = WINDOW(WINdowhandle=H, TItle='Plot', X=-40, Y=-40, Width=-600, Height=-400, "
       "GraphicsFont='Arial')\n");
   ASSERT_NE(out.find("stop=-1"), std::string::npos) << out;
-  std::int32_t k = 0;
-  ASSERT_TRUE(core::FINDSN("H", k, 0x400));
-  const win::HWND h = ui::handleof(core::z(k));
-  exec::wdwrec* r = nullptr;
-  for (exec::wdwrec* w = exec::wdwhead; w != nullptr; w = w->next)
-    if (w->window == h && h != nullptr) r = w;
+  exec::wdwrec* const r = recordofH();
   ASSERT_NE(r, nullptr);
+  const win::HWND h = r->window;
   ASSERT_NE(r->bitmap, nullptr);
   exec::wdwcur = r;
   plot::axisstate.rows = r->clientheight / plot::fontslots(5).cellheight;
@@ -160,13 +166,9 @@ TEST_F(PlotOnX11, AStripChartThatSlidesReachesTheServerWhole) {
       "MaX=1.2, FixmiN, FiXmax)\n"
       "DO I = 1, 150\n  LINE(X=I, Y=SIN(I / 7))\nENDDO\n");
   ASSERT_NE(out.find("stop=-1"), std::string::npos) << out;
-  std::int32_t k = 0;
-  ASSERT_TRUE(core::FINDSN("H", k, 0x400));
-  const win::HWND h = ui::handleof(core::z(k));
-  exec::wdwrec* r = nullptr;
-  for (exec::wdwrec* w = exec::wdwhead; w != nullptr; w = w->next)
-    if (w->window == h && h != nullptr) r = w;
+  exec::wdwrec* const r = recordofH();
   ASSERT_NE(r, nullptr);
+  const win::HWND h = r->window;
   EXPECT_GT(plot::axisstate.scale(1).maximum, 140.0F) << "the chart slid";
   int unlike = -1;
   ASSERT_TRUE(pump_until([&] {
