@@ -47,6 +47,33 @@ RECT intersect(const RECT& a, const RECT& b) {
 
 bool empty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
 
+bool uses_destination(DWORD rop) {
+  const unsigned c = (rop >> 16) & 0xFF;
+  return ((c >> 1) ^ c) & 0x55;
+}
+
+// A transfer without a source whose result is one colour over the raster
+// rectangle (a solid brush, or no pattern, and the destination not read):
+// filled row by row. False when it is not of that kind.
+bool fill_flat(Dc& d, RECT dst, DWORD rop, const Brush* brush) {
+  if (!d.raster || uses_source(rop) || uses_destination(rop)) return false;
+  std::uint32_t p = 0;
+  if (uses_pattern(rop)) {
+    if (brush == nullptr || brush->style != BS_SOLID) return false;
+    p = to_pixel(resolve_color(&d, brush->color));
+  }
+  dst = intersect(dst, logical_clip(d));
+  if (empty(dst)) return true;
+  PixelView v;
+  if (!begin_pixels(d, v)) return false;
+  const std::uint32_t out = rop3_mix(rop, p, 0, 0);
+  const auto n = static_cast<std::size_t>(dst.right - dst.left);
+  for (int y = dst.top; y < dst.bottom; ++y)
+    std::fill_n(&v.at(dst.left + d.origin.x, y + d.origin.y), n, out);
+  end_pixels(d, true);
+  return true;
+}
+
 // Runs `rop` over the logical rectangle `dst` of context `d`: `source(x, y,
 // px)` gives the source pixel for a destination pixel (false: leave it).
 template <class Source>
@@ -180,10 +207,34 @@ bool vector_image(Dc& d, RECT dst, DWORD rop, const Brush* brush, Dc& s, RECT sr
 
 bool pattern_rect(Dc& d, RECT r, const Brush& b, DWORD rop) {
   if (!d.raster && vector_rect(d, r, rop, &b)) return true;
+  if (fill_flat(d, r, rop, &b)) return true;
   return transfer(d, r, rop, &b, [](int, int, std::uint32_t& s) {
     s = 0;
     return true;
   });
+}
+
+// n pixels copied with their colour only (the byte above it cleared),
+// four at a time; the rows may overlap (a block moved sideways within its
+// surface), so the copy runs away from the side it writes onto.
+void copy_colours(std::uint32_t* to, const std::uint32_t* from, int n) {
+  using Four = std::uint32_t __attribute__((vector_size(16)));
+  constexpr int four = 4;
+  const Four mask = {0x00FFFFFF, 0x00FFFFFF, 0x00FFFFFF, 0x00FFFFFF};
+  const auto one = [&](int k) {
+    Four q;
+    std::memcpy(&q, from + k, sizeof q);
+    q &= mask;
+    std::memcpy(to + k, &q, sizeof q);
+  };
+  const int whole = n - n % four;
+  if (to <= from || to >= from + n) {
+    for (int k = 0; k < whole; k += four) one(k);
+    for (int k = whole; k < n; ++k) to[k] = from[k] & 0x00FFFFFF;
+  } else {
+    for (int k = n - 1; k >= whole; --k) to[k] = from[k] & 0x00FFFFFF;
+    for (int k = whole - four; k >= 0; k -= four) one(k);
+  }
 }
 
 // SRCCOPY of a block of the same size between raster surfaces: whole rows
@@ -207,12 +258,18 @@ bool copy_rows(Dc& d, Dc& s, int x, int y, int w, int h, int sx, int sy) {
   if (empty(dst)) return true;
   const int n = dst.right - dst.left, rows = dst.bottom - dst.top;
   const bool bottomup = dv.data == sv.data && y > sy;
+  // Within one surface without an alpha byte the pixels move as they are:
+  // what lies above their colour is nobody's (a block slid for scrolling).
+  const bool asis = dv.data == sv.data && d.surface != nullptr &&
+                    cairo_image_surface_get_format(d.surface) == CAIRO_FORMAT_RGB24;
   for (int i = 0; i < rows; ++i) {
     const int row = bottomup ? dst.bottom - 1 - i : dst.top + i;
     std::uint32_t* to = &dv.at(dst.left + d.origin.x, row + d.origin.y);
     const std::uint32_t* from = &sv.at(dst.left - x + sx + s.origin.x, row - y + sy + s.origin.y);
-    std::memmove(to, from, std::size_t(n) * sizeof *to);
-    for (int k = 0; k < n; ++k) to[k] &= 0x00FFFFFF;
+    if (asis)
+      std::memmove(to, from, std::size_t(n) * sizeof *to);
+    else
+      copy_colours(to, from, n);
   }
   end_pixels(d, true);
   return true;
@@ -270,6 +327,7 @@ BOOL StretchBlt(HDC hdst, int x, int y, int width, int height, HDC hsrc, int src
                                  flip_y))
       return TRUE;
   }
+  if (!need_src && fill_flat(*d, RECT{x, y, x + width, y + height}, rop, brush)) return TRUE;
   if (!need_src)
     return transfer(*d, RECT{x, y, x + width, y + height}, rop, brush,
                     [](int, int, std::uint32_t& px) {

@@ -161,10 +161,45 @@ void fill_span(Figure& f, Cover& c, int y, int xb, int xe) {
     if (brush_pixel(*f.d, f.brush, x, y, px)) c.set_if_empty(x, y, px);
 }
 
+// A line along a row or a column with a solid one-pixel pen copied onto
+// raster pixels: its pixels (the end point left out) written in place.
+// False when the line is not of that kind.
+bool straight_line(Figure& f, POINT a, POINT b) {
+  Dc& d = *f.d;
+  if (!d.raster || f.pen.geometric || f.pen.style != PS_SOLID || d.rop2 != R2_COPYPEN ||
+      (a.x != b.x && a.y != b.y))
+    return false;
+  const bool row = a.y == b.y;
+  const long long from = row ? a.x : a.y, to = row ? b.x : b.y;
+  if (from == to) return true;
+  // The pixels first..last along the line, the end point left out.
+  long long first = from, last = to - 1;
+  if (from > to) {
+    first = to + 1;
+    last = from;
+  }
+  const RECT c = logical_clip(d);
+  const LONG at = row ? a.y : a.x;
+  if (at < (row ? c.top : c.left) || at >= (row ? c.bottom : c.right)) return true;
+  first = std::max<long long>(first, row ? c.left : c.top);
+  last = std::min<long long>(last, (row ? c.right : c.bottom) - 1LL);
+  if (first > last) return true;
+  PixelView v;
+  if (!begin_pixels(d, v)) return false;
+  const std::uint32_t px = f.pen_px & 0x00FFFFFF;
+  for (long long i = first; i <= last; ++i) {
+    const int x = static_cast<int>(row ? i : at), y = static_cast<int>(row ? at : i);
+    v.at(x + d.origin.x, y + d.origin.y) = px;
+  }
+  end_pixels(d, true);
+  return true;
+}
+
 bool draw_polyline(HDC hdc, const std::vector<POINT>& pts) {
   Figure f;
   if (!start(hdc, f)) return false;
   if (!f.has_pen || pts.size() < 2) return true;
+  if (pts.size() == 2 && straight_line(f, pts[0], pts[1])) return true;
   if (!f.d->raster) {
     vector_figure(
         f, [&](cairo_t* cr) { polyline_path(cr, pts, false); }, false, ALTERNATE);

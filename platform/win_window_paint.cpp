@@ -3,6 +3,8 @@
 // bounding rectangle per window), WM_PAINT and BeginPaint/EndPaint, device
 // contexts over a window, the frame drawing, and scrolling a client area.
 #include <algorithm>
+#include <cstddef>
+#include <cstring>
 #include <unordered_map>
 
 #include "platform/backend.h"
@@ -86,6 +88,25 @@ void present_client(Window& w, const RECT& r) {
   if (t == nullptr || t->handle == desktop_handle() || empty(r)) return;
   POINT off = offset_in_toplevel(w);
   plat::backend().present(t->handle, offset(r, off.x + w.client.left, off.y + w.client.top));
+}
+
+// The pixels of rectangle r of surface s (inside it, and its source r
+// less (dx, dy) too) taken from dx, dy pixels back: whole rows moved at
+// once, in the order that reads each row before it is written.
+void move_pixels(cairo_surface_t* s, const RECT& r, int dx, int dy) {
+  cairo_surface_flush(s);
+  unsigned char* data = cairo_image_surface_get_data(s);
+  const int stride = cairo_image_surface_get_stride(s);
+  if (data == nullptr) return;
+  const int rows = r.bottom - r.top;
+  const auto bytes = static_cast<std::size_t>(r.right - r.left) * 4;
+  for (int i = 0; i < rows; ++i) {
+    const int y = dy > 0 ? r.bottom - 1 - i : r.top + i;
+    unsigned char* to = data + static_cast<std::ptrdiff_t>(y) * stride + r.left * 4;
+    const unsigned char* from = to - static_cast<std::ptrdiff_t>(dy) * stride - dx * 4;
+    std::memmove(to, from, bytes);
+  }
+  cairo_surface_mark_dirty_rectangle(s, r.left, r.top, r.right - r.left, rows);
 }
 
 bool needs_paint_here(const Window& w, HWND filter) {
@@ -519,34 +540,17 @@ int ScrollWindowEx(HWND wnd, int dx, int dy, const RECT* scroll, const RECT* cli
   RECT lim = clip != nullptr ? intersect(*clip, area) : area;
   // The part that receives moved pixels, and the part left uncovered.
   RECT dst = intersect(offset(src, dx, dy), lim);
-  RECT moved_from = offset(dst, -dx, -dy);
   RECT uncovered = intersect(src, lim);
   if (visible_chain(*w) && !empty(dst)) {
     POINT origin;
     RECT sclip;
     cairo_surface_t* s = seam::window_surface(wnd, false, &origin, &sclip);
     if (s != nullptr) {
-      cairo_surface_flush(s);
-      RECT from_s = offset(moved_from, origin.x, origin.y);
       RECT to_s = intersect(offset(dst, origin.x, origin.y), sclip);
-      if (!empty(to_s)) {
-        int sw = from_s.right - from_s.left, sh = from_s.bottom - from_s.top;
-        cairo_surface_t* tmp = cairo_image_surface_create(CAIRO_FORMAT_RGB24, sw, sh);
-        cairo_t* cr = cairo_create(tmp);
-        cairo_set_source_surface(cr, s, -from_s.left, -from_s.top);
-        cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-        cairo_paint(cr);
-        cairo_destroy(cr);
-        cr = cairo_create(s);
-        cairo_rectangle(cr, to_s.left, to_s.top, to_s.right - to_s.left, to_s.bottom - to_s.top);
-        cairo_clip(cr);
-        cairo_set_source_surface(cr, tmp, from_s.left + dx, from_s.top + dy);
-        cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-        cairo_paint(cr);
-        cairo_destroy(cr);
-        cairo_surface_destroy(tmp);
-        cairo_surface_flush(s);
-      }
+      // Only pixels whose source lies in the surface move.
+      const int sw = cairo_image_surface_get_width(s), sh = cairo_image_surface_get_height(s);
+      to_s = intersect(to_s, RECT{dx, dy, sw + dx, sh + dy});
+      if (!empty(to_s)) move_pixels(s, to_s, dx, dy);
     }
   }
   // What was not filled by moved pixels needs painting: with a pure

@@ -12,6 +12,8 @@
 #include <limits>
 #include <string>
 
+#include "platform/win_types.h"
+
 namespace plot {
 
 // Label room: 6 columns for y labels and 3 rows for x labels; none for a
@@ -96,6 +98,10 @@ void SET_NYT_NXT_INTERNAL(std::int32_t& k);
 // maximum). A label is written where it has its room after the one before
 // and lies wholly inside the axis' frame.
 void PLOTTICS_INTERNAL(std::int32_t& labels, std::int32_t& option);
+// The grid lines of the current direction over a strip of device pixels
+// (inclusive), where a strip chart's other direction slid: the pixels of
+// each line that lie in it, as the whole line has them.
+void STRIPGRID(const win::RECT& strip);
 // The labels of the current direction of a strip chart after a scroll,
 // from the last one written on toward the end that moved (increment +1
 // the maximum, -1 the minimum) at the label step of the axis, with the

@@ -6,11 +6,14 @@
 #include <limits>
 #include <span>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "core/datetime.h"
 #include "core/numwrite.h"
 #include "core/stores.h"
 #include "core/symbols.h"
+#include "exec/windowwords.h"
 #include "plot/axis.h"
 #include "plot/devbracket.h"
 #include "plot/fontslots.h"
@@ -71,6 +74,9 @@ struct Walk {
   std::string picture;
   std::int32_t width = 0;  // characters of a number label
   double lastlabel = farbefore;
+  // A walk over a strip of device pixels (inclusive) draws only the parts
+  // of its grid lines inside it: no line, ticks or labels.
+  const win::RECT* strip = nullptr;
 };
 
 // The point of a position along the axis.
@@ -80,6 +86,7 @@ void pointat(const Walk& w, double p, float& x, float& y) {
 }
 
 void penat(const Walk& w, double p, std::int32_t pen) {
+  if (w.strip != nullptr) return;
   float x = 0, y = 0;
   pointat(w, p, x, y);
   PLOT(x, y, pen);
@@ -169,10 +176,67 @@ void writelabel(Walk& w, double p, double v, const std::string& label, bool endi
   w.lastlabel = p;
 }
 
+// The pixels from a (drawn) to b (not drawn) of a line along a row or a
+// column that lie in the strip, drawn; a slanted line is drawn whole.
+void stripline(win::POINT a, win::POINT b, const win::RECT& strip) {
+  int ups = 0;
+  if (a.x != b.x && a.y != b.y) {
+    toolkit::DRAW_LINE(*plotdev, nullptr, nullptr, nullptr, nullptr, &b.x, &b.y, &a.x, &a.y,
+                       nullptr, nullptr, &ups);
+    growupdrect(std::min(a.x, b.x) - 1, std::min(a.y, b.y) - 1, std::max(a.x, b.x) + 1,
+                std::max(a.y, b.y) + 1);
+    return;
+  }
+  const bool row = a.y == b.y;
+  // The pixels along the line, first to last, and where the line lies across.
+  std::int32_t first = row ? a.x : a.y, last = row ? b.x : b.y;
+  last += last > first ? -1 : 1;
+  if (first > last) std::swap(first, last);
+  const std::int32_t at = row ? a.y : a.x;
+  first = std::max(first, row ? strip.left : strip.top);
+  last = std::min(last, row ? strip.right : strip.bottom);
+  if (first > last || at < (row ? strip.top : strip.left) ||
+      at > (row ? strip.bottom : strip.right))
+    return;
+  const win::POINT from = row ? win::POINT{first, at} : win::POINT{at, first};
+  win::POINT to = row ? win::POINT{last + 1, at} : win::POINT{at, last + 1};
+  toolkit::DRAW_LINE(*plotdev, nullptr, nullptr, nullptr, nullptr, &to.x, &to.y, &from.x, &from.y,
+                     nullptr, nullptr, &ups);
+  growupdrect(from.x - 1, from.y - 1, to.x + 1, to.y + 1);
+}
+
+// The part inside the walk's strip of the grid line at position p: its
+// ends in device pixels as PLOT puts them (recorded, not drawn), the
+// pixels between them in the strip drawn.
+void stripgrid(const Walk& w, double p) {
+  float x = 0, y = 0;
+  pointat(w, p, x, y);
+  const auto across = static_cast<float>(w.otherlength);
+  std::vector<win::POINT> ends;
+  const std::int32_t recording = plotcom.recording, recordat = plotcom.recordat;
+  std::vector<win::POINT>* recordto = plotcom.recordto;
+  const win::RECT repaint = exec::updrect;  // the recording draws nothing
+  plotcom.recording = recordstrokes;
+  plotcom.recordto = &ends;
+  plotcom.recordat = 0;
+  UPWINDOW(-nowindow, nowindow, -nowindow, nowindow);
+  PLOT(w.d == 0 ? x : x + across, w.d == 0 ? y + across : y, 3);
+  PLOT(x, y, 2);
+  plotcom.recording = recording;
+  plotcom.recordto = recordto;
+  plotcom.recordat = recordat;
+  exec::updrect = repaint;
+  if (ends.size() == 3) stripline(ends[1], ends[2], *w.strip);
+}
+
 // The tick at position p of value v; long ticks get their label and grid
 // line. The pen ends on the axis at p.
 void tick(Walk& w, double p, double v, bool islong, bool labelled, std::int32_t labels,
           std::int32_t option) {
+  if (w.strip != nullptr) {
+    if (islong && w.grid) stripgrid(w, p);
+    return;
+  }
   double t = w.nolabels ? 0.0 : w.tickacross * (islong ? axisstate.longtick : 1.0F);
   if (islong && labelled && labels > 0 && !w.nolabels) {
     const std::string label = labelof(w, v);
@@ -203,18 +267,43 @@ void tick(Walk& w, double p, double v, bool islong, bool labelled, std::int32_t 
   PLOT(x, y, 3);
 }
 
+// User units between ticks: a tenth of the label step (a day on a time
+// axis).
+double tickstepof(const Walk& w) { return w.time ? 1.0 : w.steplength * w.upp / 10.0; }
+
+// A walk that goes on from the end a strip chart moved (value v): the
+// counter of the last tick drawn before it, so that the first step reaches
+// the first new tick. Going up, the ticks up to the old end were drawn
+// (the walk stopped past it); going down, those more than a pixel above
+// the old start: a tick on the start's own pixel stayed there with the
+// other direction's axis line while the picture moved, and is drawn again.
+double lastdrawn(const Walk& w, double v, const TickWalk& tw) {
+  const double step = tw.step;
+  if (tw.increment > 0) {
+    double c = std::floor(v / step);
+    while ((c + 1.0) * step <= v + epsilonof((c + 1.0) * step)) c += 1.0;
+    while (c * step > v + epsilonof(c * step)) c -= 1.0;
+    return c;
+  }
+  const double top = v + w.pixel * w.upp;
+  double c = std::floor(top / step) + 1.0;
+  while ((c - 1.0) * step > top) c -= 1.0;
+  while (c * step <= top) c += 1.0;
+  return c;
+}
+
 void walklinear(Walk& w, std::int32_t labels, std::int32_t option) {
   TickWalk& tw = tickwalk;
   tw.range = w.mx - w.mn;
   if (tw.phase == tickphase::first || !(tw.step > 0.0)) {
-    tw.step = w.time ? 1.0 : w.steplength * w.upp / 10.0;
+    tw.step = tickstepof(w);
     if (!(tw.step > 0.0) || !std::isfinite(tw.step)) tw.step = std::max(tw.range, 1.0);
   }
   if (tw.increment == 0) tw.increment = 1;
   const double linelength = tw.range / w.upp;
   const auto place = [&](double distance) { return distance / w.upp; };
   double v = w.mn + tw.distance;
-  tw.counter = std::nearbyint(v / tw.step);
+  tw.counter = tw.phase == tickphase::first ? std::nearbyint(v / tw.step) : lastdrawn(w, v, tw);
   const auto islong = [&](double counter) {
     return std::fabs(std::fmod(counter, static_cast<double>(w.every))) < 0.5;
   };
@@ -223,15 +312,26 @@ void walklinear(Walk& w, std::int32_t labels, std::int32_t option) {
   };
   const double tol = endtolerance * std::max(tw.range, 1e-30);
   penat(w, place(tw.distance), 3);
+  // The value the walk stands on, which no tick may repeat (a step too
+  // small to move it ends the walk); a walk that goes on may start with a
+  // tick on the value it starts from.
+  double previous = tw.phase == tickphase::first ? v : std::numeric_limits<double>::quiet_NaN();
   if (tw.phase == tickphase::first) {
     if (labels > 0 && w.e >= 1 && w.e < static_cast<std::int32_t>(axiswork.labels.size()))
       axiswork.labels[static_cast<std::size_t>(w.e)] = LabelSpan{};
     tick(w, place(tw.distance), v, islong(tw.counter), labelled(tw.counter), labels, option);
   }
   tw.phase = tickphase::running;
-  double previous = v;
+  // A walk over a strip goes from long tick to long tick: only they have
+  // grid lines.
+  const double every = static_cast<double>(w.every);
   for (int n = 0;; ++n) {
-    tw.counter += tw.increment;
+    if (w.strip == nullptr)
+      tw.counter += tw.increment;
+    else if (tw.increment > 0)
+      tw.counter = (std::floor(tw.counter / every) + 1.0) * every;
+    else
+      tw.counter = (std::ceil(tw.counter / every) - 1.0) * every;
     v = tw.counter * tw.step;
     const bool end = n >= mostticks || v > w.mx + epsilonof(v) || v <= w.mn + epsilonof(w.mn) ||
                      std::fabs(v - previous) <= epsilonof(v);
@@ -288,7 +388,7 @@ void walklog(Walk& w, std::int32_t labels, std::int32_t option) {
 
 // User units between long ticks: the tick step (a tenth of the label step;
 // a day on a time axis) times the label interval.
-double labelstepof(const Walk& w) { return (w.time ? 1.0 : w.steplength * w.upp / 10.0) * w.every; }
+double labelstepof(const Walk& w) { return tickstepof(w) * w.every; }
 
 // The walk of direction entry e of axis k.
 Walk walkof(std::int32_t k, std::int32_t e) {
@@ -374,6 +474,21 @@ void PLOTTICS_INTERNAL(std::int32_t& labels, std::int32_t& option) {
   PLTFNC(penfn::stylewidth, 10, error);
 }
 
+void STRIPGRID(const win::RECT& strip) {
+  const std::int32_t k = std::clamp(axisstate.current, 1, naxes);
+  Walk w = walkof(k, axiswork.direction == 0 ? xentry(k) : yentry(k));
+  if (!w.grid) return;
+  const Bracket bracket(Bracket::Select::pen);
+  std::int32_t error = 0;
+  PLTFNC(penfn::stylewidth, 10, error);
+  w.strip = &strip;
+  if (w.log) {
+    if (w.mn > 0.0 && w.mx > w.mn && w.steplength > 0.0) walklog(w, 0, 0);
+  } else if (w.mx > w.mn) {
+    walklinear(w, 0, 0);
+  }
+}
+
 void STRIPLABELS(std::int32_t increment) {
   const Bracket bracket(Bracket::Select::pen);
   const std::int32_t k = std::clamp(axisstate.current, 1, naxes);
@@ -382,8 +497,11 @@ void STRIPLABELS(std::int32_t increment) {
       w.e >= static_cast<std::int32_t>(axiswork.labels.size()))
     return;
   // The step between labels: the label step of the walk, as many times as
-  // the labels stand apart.
-  const double labelstep = labelstepof(w) * w.stride;
+  // the labels stand apart. A label's value is its tick's as the walk
+  // counts it (ticks times the tick step), so that the label, its tick
+  // and its grid line meet on one pixel.
+  const double ticks = static_cast<double>(w.every) * w.stride;
+  const double labelstep = tickstepof(w) * ticks;
   if (!(labelstep > 0.0) || !std::isfinite(labelstep)) return;
   const LabelSpan span = axiswork.labels[static_cast<std::size_t>(w.e)];
   const double from = increment > 0 ? span.high : span.low;
@@ -403,7 +521,7 @@ void STRIPLABELS(std::int32_t increment) {
   const double last = std::isnan(from) ? farbefore : position(from);
   w.lastlabel = increment > 0 ? last : -last;
   for (int n = 0; n < mostticks; ++n, m += increment) {
-    const double v = m * labelstep;
+    const double v = m * ticks * tickstepof(w);
     if (v > w.mx + tol || v < w.mn - tol) break;
     const double p = position(v);
     const std::string label = labelof(w, v);

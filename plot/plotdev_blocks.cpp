@@ -1,5 +1,6 @@
 // Blocks of pixels: clearing a window, blanking an axis's text box or the
-// editor's text area, and moving a block for strip-chart scrolling.
+// editor's text area, and moving a block for strip-chart scrolling (the
+// window's own pixels slid with it where it can).
 #include <algorithm>
 
 #include "exec/windowlist.h"
@@ -9,6 +10,7 @@
 #include "plot/fontslots.h"
 #include "plot/plotdev.h"
 #include "plot/plotstate.h"
+#include "plot/upcalls.h"
 #include "toolkit/draw.h"
 
 namespace plot {
@@ -28,6 +30,28 @@ void fill(const win::RECT& r) {
   toolkit::DRAW_RECTANGLE(*plotdev, nullptr, nullptr, nullptr, nullptr, nullptr, &l, &t, &rr, &b,
                           nullptr, nullptr, &ups);
   reselectpen();
+}
+
+// The window's own pixels slid as the bitmap's block just did, where the
+// window shows its bitmap one to one: only what waited to be repainted in
+// the block, moved with it, is repainted then. False when the window must
+// be repainted over the destination instead.
+bool slidewindow(const PxlMovArgs& a) {
+  exec::wdwrec* r = exec::wdwcur;
+  if (upcalls.SCROLLWDW == nullptr || r == nullptr || printing(*plotdev) ||
+      plotdev->bitmap == nullptr || plotdev->bitmap != r->bitmap)
+    return false;
+  const std::int32_t dx = a.dstx - a.srcx, dy = a.dsty - a.srcy;
+  const win::RECT block{std::min(a.srcx, a.dstx), std::min(a.srcy, a.dsty),
+                        std::max(a.srcx, a.dstx) + a.width, std::max(a.srcy, a.dsty) + a.height};
+  if (!upcalls.SCROLLWDW(r, block, dx, dy)) return false;
+  const win::RECT& u = exec::updrect;
+  const win::RECT moved{std::max(u.left, a.srcx) + dx, std::max(u.top, a.srcy) + dy,
+                        std::min(u.right, a.srcx + a.width) + dx,
+                        std::min(u.bottom, a.srcy + a.height) + dy};
+  if (moved.left < moved.right && moved.top < moved.bottom)
+    growupdrect(moved.left, moved.top, moved.right, moved.bottom);
+  return true;
 }
 
 void setcurrentaxisbit() {
@@ -87,12 +111,15 @@ void UQCLEARTEXT() {
 void PXLMOV() {
   if (!drawing(*plotdev)) return;
   const PxlMovArgs& a = pxlmovargs;
-  if (a.mode == pxlmovcopy)
+  bool slid = false;
+  if (a.mode == pxlmovcopy) {
     win::BitBlt(plotdev->dc, a.dstx, a.dsty, a.width, a.height, plotdev->dc, a.srcx, a.srcy,
                 win::SRCCOPY);
-  else
+    slid = slidewindow(a);
+  } else {
     win::PatBlt(plotdev->dc, a.dstx, a.dsty, a.width, a.height, win::PATCOPY);
-  growupdrect(a.dstx, a.dsty, a.dstx + a.width, a.dsty + a.height);
+  }
+  if (!slid) growupdrect(a.dstx, a.dsty, a.dstx + a.width, a.dsty + a.height);
   setcurrentaxisbit();
 }
 

@@ -1,10 +1,12 @@
 // Strip charts: the plot area of the current axis slides by whole
 // character rows or columns when a point passes the end of a scrolling
 // direction. The moved direction's label strip moves with the area, so
-// labels stay under their ticks; the strip that comes free is blanked with
-// the background colour, the range moves by as many units, the moved
+// labels stay under their ticks; the other direction's axis line, on the
+// area's edge, stays; the strip that comes free is blanked with the
+// background colour, the range moves by as many units, the moved
 // direction's ticks and labels are drawn on into the new strip and the
-// other direction's line and ticks again.
+// other direction's grid lines across it. Nothing else is drawn again: a
+// point costs the slide of the area and the strip.
 #include <algorithm>
 #include <cmath>
 #include <string>
@@ -70,10 +72,35 @@ void blank(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t heig
   PXLMOV();
 }
 
+// Slides a block of pixels by s along a direction (vertical: down for n
+// above 0, up below; else left for n above 0, right below) and blanks the
+// strip that came free.
+void slide(const win::RECT& block, bool vertical, std::int32_t n, std::int32_t s) {
+  const std::int32_t l = block.left, t = block.top;
+  const std::int32_t w = block.right - l + 1, h = block.bottom - t + 1;
+  if (w <= 0 || h <= 0) return;
+  if (vertical && n > 0) {
+    move(l, t, w, h - s, l, t + s);
+    blank(l, t, w, std::min(s, h));
+  } else if (vertical) {
+    move(l, t + s, w, h - s, l, t);
+    blank(l, std::max(t, block.bottom + 1 - s), w, std::min(s, h));
+  } else if (n > 0) {
+    move(l + s, t, w - s, h, l, t);
+    blank(std::max(l, block.right + 1 - s), t, std::min(s, w), h);
+  } else {
+    move(l, t, w - s, h, l + s, t);
+    blank(l, t, std::min(s, w), h);
+  }
+}
+
 // The moved direction's ticks from the new strip on (the whole axis when
-// the whole area was replaced), with labels; the other direction from its
-// start without. The pen the curve drew with is put back.
-void ticks(std::int32_t k, bool vertical, std::int32_t n, bool whole, float shift) {
+// the whole area was replaced), with labels; the other direction's grid
+// lines over the strip where its lines are new (all of that direction
+// when the whole area was replaced). The pen the curve drew with is put
+// back.
+void ticks(std::int32_t k, bool vertical, std::int32_t n, bool whole, float shift,
+           const win::RECT& gridstrip) {
   const std::int32_t style = plotcom.penstyle, width = plotcom.penwidth;
   std::int32_t error = 0;
   PLTFNC(penfn::pencolour, axisstate.style(xentry(k)) & axisbit::colour, error);
@@ -103,7 +130,10 @@ void ticks(std::int32_t k, bool vertical, std::int32_t n, bool whole, float shif
   tickwalk = TickWalk{};
   axiswork.direction = vertical ? 0 : 1;
   axiswork.entry = vertical ? xentry(k) : yentry(k);
-  PLOTTICS_INTERNAL(off, option);
+  if (whole)
+    PLOTTICS_INTERNAL(off, option);
+  else
+    STRIPGRID(gridstrip);
   tickwalk = kept;
   tickwalk.increment = increment;
   PLTFNC(penfn::stylewidth, std::max(width, 1) * 10 + style, error);
@@ -148,28 +178,33 @@ void SCROLL_INTERNAL() {
     b = a.bottom;
     s = cells * g.cellheight;
   }
-  const std::int32_t w = r - l + 1, h = b - t + 1;
   const bool whole = s >= (vertical ? a.bottom - a.top + 1 : a.x1 - a.x0 + 1);
+  // The other direction's axis line lies on the block's edge (column x0,
+  // row bottom) and stays: the block slides in two parts, the one along
+  // that line without it, the one beside it (the labels) whole. The other
+  // direction's grid lines are new where the strip came free and where
+  // the blank beyond the axis' end moved in.
+  win::RECT along{l + 1, t, r, a.bottom}, beside{l, a.bottom + 1, r, b};
+  win::RECT gridstrip{std::max(a.x1 + 1 - s, l + 1), t, r, a.bottom};
+  if (vertical) {
+    along = win::RECT{a.x0, t, r, b - 1};
+    beside = win::RECT{l, t, a.x0 - 1, b};
+    gridstrip = win::RECT{a.x0, t, r, std::min(a.top + s - 1, b - 1)};
+    if (n < 0) gridstrip = win::RECT{a.x0, std::max(t, b - s), r, b - 1};
+  } else if (n < 0) {
+    gridstrip = win::RECT{l + 1, t, std::min(l + s, r), a.bottom};
+  }
   if (whole) {
-    blank(l, t, w, h);
-  } else if (vertical && n > 0) {  // above the maximum: the picture moves down
-    move(l, t, w, h - s, l, t + s);
-    blank(l, t, w, s);
-  } else if (vertical) {
-    move(l, t + s, w, h - s, l, t);
-    blank(l, b + 1 - s, w, s);
-  } else if (n > 0) {  // beyond the maximum: the picture moves left
-    move(l + s, t, w - s, h, l, t);
-    blank(r + 1 - s, t, s, h);
+    blank(l, t, r - l + 1, b - t + 1);
   } else {
-    move(l, t, w - s, h, l + s, t);
-    blank(l, t, s, h);
+    slide(along, vertical, n, s);
+    slide(beside, vertical, n, s);
   }
   Scale& sc = axisstate.scale(e);
   const float by = static_cast<float>(n) * cell * sc.unitsperplot;
   sc.minimum += by;
   sc.maximum += by;
-  ticks(k, vertical, n, whole, static_cast<float>(cells) * cell * sc.unitsperplot);
+  ticks(k, vertical, n, whole, static_cast<float>(cells) * cell * sc.unitsperplot, gridstrip);
 }
 
 }  // namespace plot

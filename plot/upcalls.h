@@ -33,6 +33,14 @@ struct Upcalls {
   // `updrect` of the record's window now (3 erasing first) and empties it.
   // Empty: the drawing layer repaints the whole window through the toolkit.
   void (*UPDATEWDW)(std::int32_t mode, exec::wdwrec* record) = nullptr;
+  // The script windows' share of a strip chart's slide: the pixels of the
+  // record's window that show the block (bitmap pixels, exclusive right
+  // and bottom) of its bitmap move by dx, dy as the bitmap's just did, and
+  // what waited to be repainted there moves with them. False, nothing
+  // moved, where the window does not show its bitmap one to one (then the
+  // slid block is repainted from the bitmap).
+  bool (*SCROLLWDW)(exec::wdwrec* record, const win::RECT& block, std::int32_t dx,
+                    std::int32_t dy) = nullptr;
   // The editor's measure of a text with tabs: the pixel width of the first
   // count characters in the device's font, tabs going to the next stop.
   std::int32_t (*GETTABBEDTEXTWIDTH)(win::HDC dc, std::string_view text,

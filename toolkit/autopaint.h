@@ -13,7 +13,7 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
+#include <list>
 #include <vector>
 
 #include "platform/win_gdi.h"
@@ -90,10 +90,13 @@ class recorded_call {
   bool word(std::uint32_t& value, bool given);
   autopaint_buffer* buffer_ = nullptr;
   std::int32_t target_mode_ = 0;
-  std::deque<int> ints_;
-  std::deque<float> floats_;
-  std::deque<win::COLORREF> colours_;
-  std::deque<win::HFONT> fonts_;
+  // Copies whose addresses the arguments keep: lists, which (unlike a
+  // deque) take no memory until a replay fills them, so that a call drawn
+  // directly costs nothing here.
+  std::list<int> ints_;
+  std::list<float> floats_;
+  std::list<win::COLORREF> colours_;
+  std::list<win::HFONT> fonts_;
   std::vector<std::vector<unsigned char>> arrays_;
 };
 

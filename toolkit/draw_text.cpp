@@ -196,10 +196,12 @@ void WRITE_TEXT(draw_target_t& t, const char* text, int text_length, const float
     } else {
       int fit = 0;
       win::SIZE whole{};
-      if (!win::GetTextExtentExPointA(dc, text, length, b.right - at.x, &fit, nullptr, &whole)) {
+      // The bounds count their last pixel: a text that ends on it fits.
+      if (!win::GetTextExtentExPointA(dc, text, length, b.right + 1 - at.x, &fit, nullptr,
+                                      &whole)) {
         SET_STATUS(ups, "Internal error calling GetTextExtentExPoint", kToolkitError);
       } else {
-        const win::RECT clip{b.left, b.top, at.x + whole.cx, b.bottom};
+        const win::RECT clip{b.left, b.top, at.x + whole.cx, b.bottom + 1};
         win::ExtTextOutA(dc, at.x, at.y, win::ETO_CLIPPED, &clip, text, static_cast<win::UINT>(fit),
                          nullptr);
         written = fit;

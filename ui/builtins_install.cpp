@@ -30,6 +30,7 @@ void install_builtins() {
   exec::install_optroutine(core::OptStmt::POP, POPUPMENU);
   exec::stateupdate = STATE_STYLE_EXTERNAL;
   plot::upcalls.CHILDCHANGED = CHILDCHANGED;
+  plot::upcalls.SCROLLWDW = SCROLLCHILDWINDOW;
   install_tableprint();
   exec::WINFUNCTION = winfunction;
   exec::WINLINKREQUEST = WINLINKREQUEST;

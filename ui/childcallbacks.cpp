@@ -1,5 +1,5 @@
-// What a child window does when the user moves, sizes or focuses it, and
-// how it paints itself.
+// What a child window does when the user moves, sizes or focuses it, how
+// it paints itself and how its pixels slide with a strip chart.
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -12,6 +12,7 @@
 #include "toolkit/bitmaps.h"
 #include "toolkit/draw.h"
 #include "toolkit/draw_targets.h"
+#include "toolkit/records.h"
 #include "ui/childstatement.h"
 #include "ui/childwindow.h"
 #include "ui/childwords.h"
@@ -113,6 +114,45 @@ int CHILDCHANGED(win::HWND& window, int& code) {
               exec::sysmetrics(exec::metric::screenheight));
   }
   return 0;
+}
+
+bool SCROLLCHILDWINDOW(exec::wdwrec* record, const win::RECT& block, std::int32_t dx,
+                       std::int32_t dy) {
+  if (record == nullptr || record->window == nullptr || record->bitmap == nullptr) return false;
+  const win::HWND h = record->window;
+  // A script window shows its bitmap one to one from its client area's
+  // corner (PAINTCHILDWINDOW), with nothing over the block that would
+  // slide with it: no toolbar above, no box, child window or mouse drag.
+  // A hidden window moves no pixels.
+  const toolkit::window_record_t* t = toolkit::FIND_WINDOW_RECORD(h);
+  if (t == nullptr || t->paint != PAINTCHILDWINDOW || t->first_box != nullptr ||
+      win::GetCapture() == h || win::IsWindowVisible(h) == 0)
+    return false;
+  win::RECT client{};
+  toolkit::GET_CLIENT_AREA(h, client);
+  if (client.left != 0 || client.top != 0) return false;
+  const win::RECT area{block.left, block.top, std::min(block.right, client.right),
+                       std::min(block.bottom, client.bottom)};
+  const auto meets = [&area](const win::RECT& r) {
+    return std::max(r.left, area.left) < std::min(r.right, area.right) &&
+           std::max(r.top, area.top) < std::min(r.bottom, area.bottom);
+  };
+  for (win::HWND c = win::GetWindow(h, win::GW_CHILD); c != nullptr;
+       c = win::GetWindow(c, win::GW_HWNDNEXT)) {
+    win::RECT r{};
+    if (win::IsWindowVisible(c) == 0 || win::GetWindowRect(c, &r) == 0) continue;
+    win::POINT corner[2] = {{r.left, r.top}, {r.right, r.bottom}};
+    win::ScreenToClient(h, &corner[0]);
+    win::ScreenToClient(h, &corner[1]);
+    if (meets(win::RECT{corner[0].x, corner[0].y, corner[1].x, corner[1].y})) return false;
+  }
+  if (!meets(area)) return true;
+  // What comes into the client area from outside it is painted.
+  win::RECT uncovered{};
+  win::ScrollWindowEx(h, dx, dy, &area, &area, nullptr, &uncovered, 0);
+  if (uncovered.left < uncovered.right && uncovered.top < uncovered.bottom)
+    win::InvalidateRect(h, &uncovered, win::FALSE);
+  return true;
 }
 
 void PAINTCHILDWINDOW(toolkit::draw_target_t& target) {

@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "exec/optdispatch.h"
+#include "exec/windowlist.h"
 #include "platform/win_window.h"
 #include "toolkit/draw_target.h"
 
@@ -27,6 +28,11 @@ void CHILDWINDOW(const exec::OptCall& call);
 int CHILDCHANGED(win::HWND& window, int& code);
 // The paint routine of child windows: the backing bitmap.
 void PAINTCHILDWINDOW(toolkit::draw_target_t& target);
+// A strip chart's slide in a child window: the window's pixels that show
+// the block of its bitmap move by dx, dy as the bitmap's did (plot's
+// SCROLLWDW); false when the window does not show them one to one.
+bool SCROLLCHILDWINDOW(exec::wdwrec* record, const win::RECT& block, std::int32_t dx,
+                       std::int32_t dy);
 // Titles the window of the handle in z(cell) (below 1: the main window)
 // with the first `length` characters of the title and shows it.
 void WINDOWTITLEBAR(std::int32_t cell, std::string_view title, std::int32_t length);

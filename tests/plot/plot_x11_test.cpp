@@ -1,6 +1,7 @@
 // The device layer on the test program's Xvfb: a script's graphics window
 // made by WINDOW, a plot drawn into it in plot units (lines, a stroked
-// text, a text in the graphics font), and the server showing it.
+// text, a text in the graphics font), a strip chart that slides, and the
+// server showing it.
 #include <array>
 #include <cmath>
 #include <cstdlib>
@@ -52,6 +53,16 @@ class PlotOnX11 : public x11test::X11Test {
     X11Test::TearDown();
   }
   static std::string runopen(const std::string& text) { return testsupport::run_open(text); }
+  // The record of the window whose handle the script put in H; null when
+  // there is none.
+  static exec::wdwrec* recordofH() {
+    std::int32_t k = 0;
+    if (!core::FINDSN("H", k, 0x400)) return nullptr;
+    const win::HWND h = ui::handleof(core::z(k));
+    for (exec::wdwrec* w = exec::wdwhead; w != nullptr; w = w->next)
+      if (w->window == h && h != nullptr) return w;
+    return nullptr;
+  }
   // The colour the server shows at a point of the window's client area.
   std::uint32_t onserver(win::HWND w, int x, int y) {
     XImage* image = XGetImage(dpy, xid(w), x, y, 1, 1, AllPlanes, ZPixmap);
@@ -60,6 +71,23 @@ class PlotOnX11 : public x11test::X11Test {
     XDestroyImage(image);
     // 0x00RRGGBB on the server, 0x00BBGGRR as a colour.
     return static_cast<std::uint32_t>(((p >> 16) & 0xFF) | (p & 0xFF00) | ((p & 0xFF) << 16));
+  }
+  // Pixels of the window's client area (w by h) where the server shows
+  // other than the window's own pixels; -1 when it could not be read.
+  int unlikeonserver(win::HWND w, int width, int height) {
+    XImage* image = XGetImage(dpy, xid(w), 0, 0, static_cast<unsigned>(width),
+                              static_cast<unsigned>(height), AllPlanes, ZPixmap);
+    if (image == nullptr) return -1;
+    int unlike = 0;
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < width; ++x) {
+        const unsigned long p = XGetPixel(image, x, y);
+        const auto shown =
+            static_cast<std::uint32_t>(((p >> 16) & 0xFF) | (p & 0xFF00) | ((p & 0xFF) << 16));
+        unlike += shown != plat::window_pixel(w, x, y) ? 1 : 0;
+      }
+    XDestroyImage(image);
+    return unlike;
   }
   testsupport::TempDir dir_;
   std::filesystem::path cwd_;
@@ -71,13 +99,9 @@ TEST_F(PlotOnX11, APlotDrawnInAScriptsWindowReachesTheServer) {
       "R = WINDOW(WINdowhandle=H, TItle='Plot', X=-40, Y=-40, Width=-600, Height=-400, "
       "GraphicsFont='Arial')\n");
   ASSERT_NE(out.find("stop=-1"), std::string::npos) << out;
-  std::int32_t k = 0;
-  ASSERT_TRUE(core::FINDSN("H", k, 0x400));
-  const win::HWND h = ui::handleof(core::z(k));
-  exec::wdwrec* r = nullptr;
-  for (exec::wdwrec* w = exec::wdwhead; w != nullptr; w = w->next)
-    if (w->window == h && h != nullptr) r = w;
+  exec::wdwrec* const r = recordofH();
   ASSERT_NE(r, nullptr);
+  const win::HWND h = r->window;
   ASSERT_NE(r->bitmap, nullptr);
   exec::wdwcur = r;
   plot::axisstate.rows = r->clientheight / plot::fontslots(5).cellheight;
@@ -130,6 +154,29 @@ TEST_F(PlotOnX11, AnAxisDrawnByAScriptReachesTheServer) {
   EXPECT_GE(dark, 1) << "the x axis line";
   if (const char* folder = std::getenv("OSTREL_SCREENSHOTS"); folder != nullptr && *folder)
     plat::write_window_png(h, std::string(folder) + "/axis_x11.png");
+}
+
+// A strip chart slides the window's pixels with its bitmap's: what the
+// server shows is the window's picture, which is its bitmap's.
+TEST_F(PlotOnX11, AStripChartThatSlidesReachesTheServerWhole) {
+  const std::string out = runopen(
+      "H = 0\n"
+      "R = WINDOW(WINdowhandle=H, TItle='Strip', X=-40, Y=-40, Width=-600, Height=-400)\n"
+      "AXIS(WINdowhandle=H, MiN=0, MaX=50, Scroll, Grid=3, Title='t', Yaxis, MiN=-1.2, "
+      "MaX=1.2, FixmiN, FiXmax)\n"
+      "DO I = 1, 150\n  LINE(X=I, Y=SIN(I / 7))\nENDDO\n");
+  ASSERT_NE(out.find("stop=-1"), std::string::npos) << out;
+  exec::wdwrec* const r = recordofH();
+  ASSERT_NE(r, nullptr);
+  const win::HWND h = r->window;
+  EXPECT_GT(plot::axisstate.scale(1).maximum, 140.0F) << "the chart slid";
+  int unlike = -1;
+  ASSERT_TRUE(pump_until([&] {
+    return (unlike = unlikeonserver(h, r->clientwidth, r->clientheight)) == 0;
+  })) << "waited in vain for the server to show the window's picture: "
+      << unlike << " pixels unlike";
+  if (const char* folder = std::getenv("OSTREL_SCREENSHOTS"); folder != nullptr && *folder)
+    plat::write_window_png(h, std::string(folder) + "/strip_x11.png");
 }
 
 }  // namespace

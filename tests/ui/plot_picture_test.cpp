@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -15,10 +16,12 @@
 #include "exec/builtins.h"
 #include "exec/windowless.h"
 #include "exec/windowwords.h"
+#include "platform/backend.h"
 #include "plot/axis.h"
 #include "plot/curves.h"
 #include "plot/fontslots.h"
 #include "plot/line.h"
+#include "plot/penplot.h"
 #include "plot/plotstate.h"
 
 namespace {
@@ -271,6 +274,114 @@ TEST_F(PlotPicture, AStripChartKeepsItsLabelStepAndTitleAsItScrolls) {
   if (!got.empty() && got.back().last >= a.liney - 2) got.pop_back();
   labelsat(got, ticks, false, -1, "upward");
   EXPECT_GT(p.in(black(), 0, 0, a.linex - 3 * a.cw, a.liney / 2), 3) << "no y title";
+}
+
+// A strip chart slides its picture and draws only the strip that came
+// free. The same curve gives the same picture whether every point slides
+// the chart by one cell or an unseen second curve slides it three cells
+// ahead of the points; and, away from the axis' ends, the picture of the
+// chart slid by a whole axis length at once, which is drawn whole (the
+// axis over the range it slid to, then the curve). Across, on a screen
+// of 64 pixels to a plot unit with an axis of 14 units over 70, every
+// position is exact: grid lines, ticks and labels are the same, and the
+// curve (its colour shows a grid line drawn over it) but for a pixel of a
+// join where its other picture has the curve beside it; upward a position
+// may stand a row off, and the curve and what it touches are left out.
+// The window shows what its bitmap holds.
+TEST_F(PlotPicture, AStripChartSlidesToThePictureOfAWholeDrawing) {
+  struct Chart {
+    std::string what, axis;
+    bool vertical;
+    double from, toward;  // where the points start, and their direction
+  };
+  const std::string y = "Yaxis, MiN=-1.2, MaX=1.2, FixmiN, FiXmax)\n";
+  const Chart charts[] = {
+      {"to the right", "MiN=0, MaX=70, Scroll, Title='t', " + y, false, 70, 1},
+      {"to the left", "MiN=0, MaX=70, Scroll, Title='t', " + y, false, 0, -1},
+      {"upward", "MiN=-1.2, MaX=1.2, FixmiN, FiXmax, Yaxis, MiN=0, MaX=20, Scroll, Title='v')\n",
+       true, 20, 1},
+  };
+  for (const Chart& c : charts) {
+    SCOPED_TRACE(c.what);
+    const std::string axis = window(c.vertical ? 800 : 935, 600) + "AXIS(WINdowhandle=H, " + c.axis;
+    run(axis);  // (the first run of a test reads the screen's size)
+    exec::sysmetrics(exec::metric::screenwidth) = c.vertical ? 1280 : 1568;
+    run(axis);
+    // A cell along the sliding direction in its units, and the cells of a
+    // whole axis length.
+    const plot::AxisState& s = plot::axisstate;
+    const int e = c.vertical ? plot::yentry(1) : plot::xentry(1);
+    const float along = c.vertical ? s.cellheight : s.cellwidth;
+    const double cell = along * s.scale(e).unitsperplot;
+    const int n = static_cast<int>(std::ceil(s.length(e) / along));
+    // Point j half a cell past cell j: the points slide one cell each.
+    const auto place = [&](const std::string& j) {
+      char at[96];
+      std::snprintf(at, sizeof at, "%.9g + %.9g * (%s - 0.5)", c.from, c.toward * cell, j.c_str());
+      return std::string(at);
+    };
+    const auto point = [&](const std::string& j, const std::string& line) {
+      const std::string v = place(j), w = line == "1" ? "SIN(" + j + " / 7)" : "0";
+      return "  LINE(Line=" + line + (line == "1" ? ", Color=4" : ", NoLine") +
+             ", X=" + (c.vertical ? w : v) + ", Y=" + (c.vertical ? v : w) + ")\n";
+    };
+    // Each chart's curve starts with its first point on the axis just
+    // drawn (else it would go on from the last chart's).
+    const std::string start = axis + point("1", "1"), last = std::to_string(n);
+    const std::string loop = "DO J = 2, " + last + "\n";
+    const Pixels one = run(start + loop + point("J", "1") + "ENDDO\n");
+    const win::COLORREF curve = exec::rgbtab(4);  // (the palette the run set)
+    const plot::Scale range = s.scale(e);
+    const exec::wdwrec* w = windowof("H");
+    ASSERT_NE(w, nullptr);
+    int unlike = 0;
+    for (int py = 0; py < one.height; ++py)
+      for (int px = 0; px < one.width; ++px) {
+        const std::uint32_t shown = plat::window_pixel(w->window, px, py);
+        unlike += shown != 0xFFFFFFFF && shown != one(px, py) ? 1 : 0;
+      }
+    EXPECT_EQ(unlike, 0) << "pixels of the window unlike its bitmap";
+    // Pixels unlike those of `other` inside the rectangle, the curve's
+    // left out upward.
+    const auto differ = [&](const Pixels& other, const win::RECT& r, const std::string& what) {
+      ASSERT_EQ(other.at.size(), one.at.size());
+      int count = 0;
+      std::string where;
+      for (int py = r.top; py < r.bottom; ++py)
+        for (int px = r.left; px < r.right; ++px) {
+          const win::COLORREF a = one(px, py), b = other(px, py);
+          // Whether picture p has the colour next to the pixel (upward
+          // only in its column, a row off).
+          const auto near = [&](const Pixels& p, win::COLORREF colour, bool beside) {
+            return p.in(colour, px - (beside ? 1 : 0), py - 1, px + (beside ? 2 : 1), py + 2) > 0;
+          };
+          const bool join =
+              (a == curve && near(other, curve, true)) || (b == curve && near(one, curve, true));
+          const bool touched = c.vertical && (near(one, curve, true) || near(other, curve, true));
+          const bool rowoff = c.vertical && near(one, b, false) && near(other, a, false);
+          if (a != b && !join && !touched && !rowoff && ++count <= 5)
+            where += " (" + std::to_string(px) + "," + std::to_string(py) + ")";
+        }
+      EXPECT_EQ(count, 0) << "pixels unlike those of " << what << ":" << where;
+    };
+    const Pixels three =
+        run(start + loop + "  IF (MOD(J, 3) == 2) THEN\n  " +
+            point("MIN(J + 2, " + last + ")", "2") + "  ENDIF\n" + point("J", "1") + "ENDDO\n");
+    // (three cells at once add up otherwise than three one by one)
+    EXPECT_NEAR(s.scale(e).minimum, range.minimum, 1e-5 * cell);
+    differ(three, win::RECT{0, 0, one.width, one.height}, "slides of three cells");
+    const Pixels whole = run(start + point(last, "2") + loop + point("J", "1") + "ENDDO\n");
+    EXPECT_NEAR(s.scale(e).minimum, range.minimum, 1e-5 * cell);
+    // Away from the ends, where the axis drawn whole writes a label at its
+    // start: eight cells from each.
+    const Axis1 a;
+    const plot::Scale& x = s.scale(plot::xentry(1));
+    win::RECT inner{a.x(x.minimum) + 8 * a.cw, 0, a.x(x.maximum) - 8 * a.cw, a.liney + a.ch};
+    if (c.vertical)
+      inner = win::RECT{0, a.y(range.maximum) + 8 * a.ch, a.x(x.maximum),
+                        a.y(range.minimum) - 8 * a.ch};
+    differ(whole, inner, "the whole drawing");
+  }
 }
 
 // A mark written as text (a negative symbol) is as high as the stroked
