@@ -178,8 +178,48 @@ bool vector_image(Dc& d, RECT dst, DWORD rop, const Brush* brush, Dc& s, RECT sr
   return true;
 }
 
+bool uses_destination(DWORD rop) {
+  const unsigned c = (rop >> 16) & 0xFF;
+  return ((c >> 1) ^ c) & 0x55;
+}
+
+// A transfer without a source onto raster pixels whose pattern is one
+// colour (a solid brush, or none used): row by row, a plain fill when the
+// result does not depend on the destination. False when the pattern varies
+// (a hatch), which goes on pixel by pixel.
+bool flat_raster_rect(Dc& d, RECT r, DWORD rop, const Brush* brush, bool& ok) {
+  std::uint32_t p = 0;
+  bool drawn = true;
+  if (!flat_pattern(rop, brush, p, drawn)) return false;
+  ok = true;
+  if (!drawn) return true;
+  if (uses_pattern(rop)) p = to_pixel(resolve_color(&d, brush->color));
+  r = intersect(r, logical_clip(d));
+  if (empty(r)) return true;
+  PixelView v;
+  if (!begin_pixels(d, v)) {
+    ok = false;
+    return true;
+  }
+  r = intersect(r, RECT{-d.origin.x, -d.origin.y, v.width - d.origin.x, v.height - d.origin.y});
+  const int w = r.right - r.left;
+  const bool mixed = uses_destination(rop);
+  const std::uint32_t fill = rop3_mix(rop, p, 0, 0);
+  for (int y = r.top; y < r.bottom; ++y) {
+    std::uint32_t* row = &v.at(r.left + d.origin.x, y + d.origin.y);
+    if (!mixed)
+      std::fill_n(row, w, fill);
+    else
+      for (int x = 0; x < w; ++x) row[x] = rop3_mix(rop, p, 0, row[x] & 0x00FFFFFF);
+  }
+  end_pixels(d, true);
+  return true;
+}
+
 bool pattern_rect(Dc& d, RECT r, const Brush& b, DWORD rop) {
   if (!d.raster && vector_rect(d, r, rop, &b)) return true;
+  bool ok = true;
+  if (d.raster && flat_raster_rect(d, r, rop, &b, ok)) return ok;
   return transfer(d, r, rop, &b, [](int, int, std::uint32_t& s) {
     s = 0;
     return true;
@@ -270,6 +310,10 @@ BOOL StretchBlt(HDC hdst, int x, int y, int width, int height, HDC hsrc, int src
                                  flip_y))
       return TRUE;
   }
+  bool flat = true;
+  if (!need_src && d->raster &&
+      flat_raster_rect(*d, RECT{x, y, x + width, y + height}, rop, brush, flat))
+    return flat ? TRUE : FALSE;
   if (!need_src)
     return transfer(*d, RECT{x, y, x + width, y + height}, rop, brush,
                     [](int, int, std::uint32_t& px) {

@@ -5,6 +5,7 @@
 
 #include <cairo.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -194,6 +195,15 @@ struct Cover {
   }
   void set_if_empty(int x, int y, std::uint32_t pixel) {
     if (inside(x, y) && at(x, y) == 0) at(x, y) = 0x01000000u | pixel;
+  }
+  // set_if_empty over the pixels of `r` (exclusive right and bottom).
+  void fill_if_empty(const RECT& r, std::uint32_t pixel) {
+    const int left = std::max<int>(r.left, x0), right = std::min<int>(r.right, x0 + w);
+    for (int y = std::max<int>(r.top, y0); y < std::min<int>(r.bottom, y0 + h); ++y)
+      for (int x = left; x < right; ++x) {
+        std::uint32_t& p = at(x, y);
+        if (p == 0) p = 0x01000000u | pixel;
+      }
   }
   bool empty() const { return w <= 0 || h <= 0; }
 };

@@ -154,11 +154,14 @@ int draw_run(Dc& d, int x, int y, UINT options, const RECT* rect, const char* s,
   Cover c = make_cover(d, box);
   if (c.empty()) return width;
   raster_cairo(c, glyph_path, [&](int px, int py) { c.set(px, py, fg); });
-  if (opaque_box) raster_cairo(c, box_path, [&](int px, int py) { c.set_if_empty(px, py, bg); });
-  if (rect && (options & ETO_OPAQUE)) {
-    for (int py = rect->top; py < rect->bottom; ++py)
-      for (int px = rect->left; px < rect->right; ++px) c.set_if_empty(px, py, bg);
-  }
+  // Upright, the text box is a rectangle of whole pixels.
+  if (opaque_box && !rotated)
+    c.fill_if_empty(RECT{x + hx, y + static_cast<LONG>(top), x + hx + width,
+                         y + static_cast<LONG>(bottom)},
+                    bg);
+  else if (opaque_box)
+    raster_cairo(c, box_path, [&](int px, int py) { c.set_if_empty(px, py, bg); });
+  if (rect && (options & ETO_OPAQUE)) c.fill_if_empty(*rect, bg);
   apply_cover(d, c, R2_COPYPEN);
   return width;
 }
