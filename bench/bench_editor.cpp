@@ -38,15 +38,13 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-constexpr int kLines = 5000;
-
-// A script of kLines lines (CR LF) that compiles: blocks of assignments,
+// A script of `lines` lines (CR LF) that compiles: blocks of assignments,
 // loops, IFs and comments, each block different by its numbers.
-std::string script() {
+std::string script(int length) {
   std::string s = "! A long script for the editor's benchmark\r\nCHARACTER S*80\r\nS = 'x'\r\n";
   int lines = 3;
   constexpr int kBlock = 10;
-  for (int k = 1; lines + kBlock < kLines; ++k) {
+  for (int k = 1; lines + kBlock < length; ++k) {
     const std::string n = std::to_string(k);
     const std::string block[] = {
         "! block " + n + ": a loop, a condition and a text",
@@ -63,7 +61,7 @@ std::string script() {
     for (const std::string& l : block) s += l + "\r\n";
     lines += kBlock;
   }
-  for (; lines < kLines - 1; ++lines) s += "! the end\r\n";
+  for (; lines < length - 1; ++lines) s += "! the end\r\n";
   return s + "END\r\n";
 }
 
@@ -143,7 +141,7 @@ void run(benchmark::State& state, Drive d, bool xvfb = false) {
   testsupport::TempDir dir;
   testsupport::CurrentFolder here(dir.path());
   const std::string file = dir.file("long.ost");
-  testsupport::write_file(file, script());
+  testsupport::write_file(file, script(static_cast<int>(state.range(0))));
   exec::reset_all();
   toolkit::reset_toolkit();
   plat::reset_common_dialogs();
@@ -207,7 +205,7 @@ void BM_EditorPageUp(benchmark::State& state) {
 Drive typedcharacter() {
   Drive d;
   d.setup = [] {
-    if (ide::edcurline >= kLines / 2) return false;
+    if (ide::edcurline >= core::nedlines / 2) return false;
     press(win::VK_NEXT);
     return true;
   };
@@ -220,20 +218,18 @@ Drive typedcharacter() {
 }
 
 void BM_EditorTypedCharacter(benchmark::State& state) { run(state, typedcharacter()); }
-void BM_EditorTypedCharacterOnXvfb(benchmark::State& state) {
-  run(state, typedcharacter(), true);
-}
+void BM_EditorTypedCharacterOnXvfb(benchmark::State& state) { run(state, typedcharacter(), true); }
 
 // OSTREL_BENCH_KEYS=n: n timed keys each (for instruction counts under
 // callgrind: the difference of two counts over the difference of keys).
 void keys(benchmark::internal::Benchmark* b) {
-  b->UseManualTime()->Unit(benchmark::kMillisecond);
+  b->UseManualTime()->Unit(benchmark::kMillisecond)->Arg(5000);
   if (const char* n = std::getenv("OSTREL_BENCH_KEYS")) b->Iterations(std::atoi(n));
 }
 
 }  // namespace
 
-BENCHMARK(BM_EditorPageDown)->Apply(keys);
+BENCHMARK(BM_EditorPageDown)->Apply(keys)->Arg(30000);
 BENCHMARK(BM_EditorPageDownOnXvfb)->Apply(keys);
 BENCHMARK(BM_EditorPageUp)->Apply(keys);
 BENCHMARK(BM_EditorTypedCharacter)->Apply(keys);

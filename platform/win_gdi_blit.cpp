@@ -201,16 +201,14 @@ bool flat_raster_rect(Dc& d, RECT r, DWORD rop, const Brush* brush, bool& ok) {
     ok = false;
     return true;
   }
-  r = intersect(r, RECT{-d.origin.x, -d.origin.y, v.width - d.origin.x, v.height - d.origin.y});
-  const int w = r.right - r.left;
-  const bool mixed = uses_destination(rop);
-  const std::uint32_t fill = rop3_mix(rop, p, 0, 0);
-  for (int y = r.top; y < r.bottom; ++y) {
-    std::uint32_t* row = &v.at(r.left + d.origin.x, y + d.origin.y);
-    if (!mixed)
-      std::fill_n(row, w, fill);
-    else
-      for (int x = 0; x < w; ++x) row[x] = rop3_mix(rop, p, 0, row[x] & 0x00FFFFFF);
+  r = view_rect(d, v, r);
+  if (!uses_destination(rop)) {
+    fill_view(d, v, r, r, rop3_mix(rop, p, 0, 0));
+  } else {
+    for (int y = r.top; y < r.bottom; ++y) {
+      std::uint32_t* row = &v.at(r.left + d.origin.x, y + d.origin.y);
+      for (int x = 0; x < r.right - r.left; ++x) row[x] = rop3_mix(rop, p, 0, row[x] & 0x00FFFFFF);
+    }
   }
   end_pixels(d, true);
   return true;

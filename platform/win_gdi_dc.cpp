@@ -97,6 +97,27 @@ void end_pixels(Dc& d, bool changed) {
   if (memory_bitmap_needs_sync(d, &b)) dib_sync_out(*b);
 }
 
+RECT view_rect(const Dc& d, const PixelView& v, RECT r) {
+  const RECT c = logical_clip(d);
+  r.left = std::max({r.left, c.left, LONG{-d.origin.x}});
+  r.top = std::max({r.top, c.top, LONG{-d.origin.y}});
+  r.right = std::min({r.right, c.right, LONG{v.width - d.origin.x}});
+  r.bottom = std::min({r.bottom, c.bottom, LONG{v.height - d.origin.y}});
+  if (r.right < r.left) r.right = r.left;
+  if (r.bottom < r.top) r.bottom = r.top;
+  return r;
+}
+
+void fill_view(const Dc& d, PixelView& v, RECT r, const RECT& reach, std::uint32_t pixel) {
+  r.left = std::max(r.left, reach.left);
+  r.top = std::max(r.top, reach.top);
+  r.right = std::min(r.right, reach.right);
+  r.bottom = std::min(r.bottom, reach.bottom);
+  for (LONG y = r.top; y < r.bottom; ++y)
+    std::fill_n(&v.at(r.left + d.origin.x, y + d.origin.y), std::max<LONG>(r.right - r.left, 0),
+                pixel & 0x00FFFFFF);
+}
+
 void apply_cover(Dc& d, const Cover& c, int rop2) {
   if (c.empty() || rop2 == R2_NOP) return;
   if (d.raster) {
