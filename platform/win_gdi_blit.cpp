@@ -250,7 +250,11 @@ bool copy_rows(Dc& d, Dc& s, int x, int y, int w, int h, int sx, int sy) {
     std::uint32_t* to = &dv.at(dst.left + d.origin.x, row + d.origin.y);
     const std::uint32_t* from = &sv.at(dst.left - x + sx + s.origin.x, row - y + sy + s.origin.y);
     std::memmove(to, from, std::size_t(n) * sizeof *to);
-    for (int k = 0; k < n; ++k) to[k] &= 0x00FFFFFF;
+    // (Eight at a time, which the compiler does in a few wide steps.)
+    int k = 0;
+    for (; k + 8 <= n; k += 8)
+      for (int j = 0; j < 8; ++j) to[k + j] &= 0x00FFFFFF;
+    for (; k < n; ++k) to[k] &= 0x00FFFFFF;
   }
   end_pixels(d, true);
   return true;

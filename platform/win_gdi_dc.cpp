@@ -4,6 +4,7 @@
 #include <cairo.h>
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 
 #include "platform/surface_seam.h"
@@ -113,9 +114,18 @@ void fill_view(const Dc& d, PixelView& v, RECT r, const RECT& reach, std::uint32
   r.top = std::max(r.top, reach.top);
   r.right = std::min(r.right, reach.right);
   r.bottom = std::min(r.bottom, reach.bottom);
-  for (LONG y = r.top; y < r.bottom; ++y)
-    std::fill_n(&v.at(r.left + d.origin.x, y + d.origin.y), std::max<LONG>(r.right - r.left, 0),
-                pixel & 0x00FFFFFF);
+  if (r.right <= r.left || r.bottom <= r.top) return;
+  // The first row pixel by pixel for a few, then copied onto itself in
+  // doubling pieces; every other row a copy of the first (copies move many
+  // pixels a step, a loop one).
+  const std::size_t n = static_cast<std::size_t>(r.right - r.left);
+  std::uint32_t* first = &v.at(r.left + d.origin.x, r.top + d.origin.y);
+  constexpr std::size_t kSeed = 16;
+  std::fill_n(first, std::min(n, kSeed), pixel & 0x00FFFFFF);
+  for (std::size_t done = kSeed; done < n; done *= 2)
+    std::memcpy(first + done, first, std::min(done, n - done) * sizeof *first);
+  for (LONG y = r.top + 1; y < r.bottom; ++y)
+    std::memcpy(&v.at(r.left + d.origin.x, y + d.origin.y), first, n * sizeof *first);
 }
 
 void apply_cover(Dc& d, const Cover& c, int rop2) {
