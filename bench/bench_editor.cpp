@@ -231,6 +231,6 @@ void keys(benchmark::internal::Benchmark* b) {
 
 BENCHMARK(BM_EditorPageDown)->Apply(keys)->Arg(30000);
 BENCHMARK(BM_EditorPageDownOnXvfb)->Apply(keys);
-BENCHMARK(BM_EditorPageUp)->Apply(keys);
-BENCHMARK(BM_EditorTypedCharacter)->Apply(keys);
+BENCHMARK(BM_EditorPageUp)->Apply(keys)->Arg(30000);
+BENCHMARK(BM_EditorTypedCharacter)->Apply(keys)->Arg(30000);
 BENCHMARK(BM_EditorTypedCharacterOnXvfb)->Apply(keys);
