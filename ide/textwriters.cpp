@@ -60,6 +60,10 @@ struct Drawing {
   win::HFONT font = nullptr;
   std::int32_t x = 0;
   std::int32_t y = 0;
+  // The row already laid with blanks up to this x, in these colours (none
+  // when `blankright` is not past `x`).
+  std::int32_t blankright = 0;
+  std::array<std::uint32_t, 2> blankcolours{};
 };
 
 // The current window (the main window when none is current), its bitmap
@@ -108,9 +112,15 @@ void segment(Drawing& d, std::string_view line, std::int32_t first, std::int32_t
   const std::int32_t x = d.x + GETTABBEDTEXTWIDTH(d.target.dc, line, first - 1);
   std::array<std::uint32_t, 2> c = coloursof(k);
   if (k == txtclass) c = txtcolors;
-  put(d,
-      line.substr(static_cast<std::size_t>(first - 1), static_cast<std::size_t>(last - first + 1)),
-      x, d.y, c);
+  std::string_view s =
+      line.substr(static_cast<std::size_t>(first - 1), static_cast<std::size_t>(last - first + 1));
+  // Blanks at its end that would lie on blanks of its colours are not drawn
+  // again (the rest of a row after its last token).
+  const std::size_t inked = s.find_last_not_of(' ') + 1;
+  if (inked < s.size() && c == d.blankcolours &&
+      d.x + GETTABBEDTEXTWIDTH(d.target.dc, line, last) <= d.blankright)
+    s = s.substr(0, inked);
+  put(d, s, x, d.y, c);
 }
 
 Drawing* current = nullptr;
@@ -308,7 +318,10 @@ void WRITETEXT(std::string_view text, std::int32_t count, std::int32_t column, s
                                                   static_cast<std::size_t>(last - first + 1))
                                     : std::string_view{};
   if (mode > 0) {
-    put(d, std::string(static_cast<std::size_t>(count), ' '), x, y, colours);
+    const std::string blanks(static_cast<std::size_t>(count), ' ');
+    put(d, blanks, x, y, colours);
+    d.blankright = x + GETTABBEDTEXTWIDTH(d.target.dc, blanks, count);
+    d.blankcolours = colours;
   }
   if (mode > 0 && first < last && core::xeqstop <= 0) {
     // The compiler's token arrays are borrowed for the line and given back.

@@ -52,28 +52,6 @@ bool uses_destination(DWORD rop) {
   return ((c >> 1) ^ c) & 0x55;
 }
 
-// A transfer without a source whose result is one colour over the raster
-// rectangle (a solid brush, or no pattern, and the destination not read):
-// filled row by row. False when it is not of that kind.
-bool fill_flat(Dc& d, RECT dst, DWORD rop, const Brush* brush) {
-  if (!d.raster || uses_source(rop) || uses_destination(rop)) return false;
-  std::uint32_t p = 0;
-  if (uses_pattern(rop)) {
-    if (brush == nullptr || brush->style != BS_SOLID) return false;
-    p = to_pixel(resolve_color(&d, brush->color));
-  }
-  dst = intersect(dst, logical_clip(d));
-  if (empty(dst)) return true;
-  PixelView v;
-  if (!begin_pixels(d, v)) return false;
-  const std::uint32_t out = rop3_mix(rop, p, 0, 0);
-  const auto n = static_cast<std::size_t>(dst.right - dst.left);
-  for (int y = dst.top; y < dst.bottom; ++y)
-    std::fill_n(&v.at(dst.left + d.origin.x, y + d.origin.y), n, out);
-  end_pixels(d, true);
-  return true;
-}
-
 // Runs `rop` over the logical rectangle `dst` of context `d`: `source(x, y,
 // px)` gives the source pixel for a destination pixel (false: leave it).
 template <class Source>
@@ -205,9 +183,41 @@ bool vector_image(Dc& d, RECT dst, DWORD rop, const Brush* brush, Dc& s, RECT sr
   return true;
 }
 
+// A transfer without a source onto raster pixels whose pattern is one
+// colour (a solid brush, or none used): row by row, a plain fill when the
+// result does not depend on the destination. False when the pattern varies
+// (a hatch), which goes on pixel by pixel.
+bool flat_raster_rect(Dc& d, RECT r, DWORD rop, const Brush* brush, bool& ok) {
+  std::uint32_t p = 0;
+  bool drawn = true;
+  if (!flat_pattern(rop, brush, p, drawn)) return false;
+  ok = true;
+  if (!drawn) return true;
+  if (uses_pattern(rop)) p = to_pixel(resolve_color(&d, brush->color));
+  r = intersect(r, logical_clip(d));
+  if (empty(r)) return true;
+  PixelView v;
+  if (!begin_pixels(d, v)) {
+    ok = false;
+    return true;
+  }
+  r = view_rect(d, v, r);
+  if (!uses_destination(rop)) {
+    fill_view(d, v, r, r, rop3_mix(rop, p, 0, 0));
+  } else {
+    for (int y = r.top; y < r.bottom; ++y) {
+      std::uint32_t* row = &v.at(r.left + d.origin.x, y + d.origin.y);
+      for (int x = 0; x < r.right - r.left; ++x) row[x] = rop3_mix(rop, p, 0, row[x] & 0x00FFFFFF);
+    }
+  }
+  end_pixels(d, true);
+  return true;
+}
+
 bool pattern_rect(Dc& d, RECT r, const Brush& b, DWORD rop) {
   if (!d.raster && vector_rect(d, r, rop, &b)) return true;
-  if (fill_flat(d, r, rop, &b)) return true;
+  bool ok = true;
+  if (d.raster && flat_raster_rect(d, r, rop, &b, ok)) return ok;
   return transfer(d, r, rop, &b, [](int, int, std::uint32_t& s) {
     s = 0;
     return true;
@@ -327,7 +337,10 @@ BOOL StretchBlt(HDC hdst, int x, int y, int width, int height, HDC hsrc, int src
                                  flip_y))
       return TRUE;
   }
-  if (!need_src && fill_flat(*d, RECT{x, y, x + width, y + height}, rop, brush)) return TRUE;
+  bool flat = true;
+  if (!need_src && d->raster &&
+      flat_raster_rect(*d, RECT{x, y, x + width, y + height}, rop, brush, flat))
+    return flat ? TRUE : FALSE;
   if (!need_src)
     return transfer(*d, RECT{x, y, x + width, y + height}, rop, brush,
                     [](int, int, std::uint32_t& px) {

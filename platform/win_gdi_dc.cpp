@@ -4,6 +4,7 @@
 #include <cairo.h>
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 
 #include "platform/surface_seam.h"
@@ -95,6 +96,36 @@ void end_pixels(Dc& d, bool changed) {
   cairo_surface_mark_dirty(d.surface);
   Bitmap* b = nullptr;
   if (memory_bitmap_needs_sync(d, &b)) dib_sync_out(*b);
+}
+
+RECT view_rect(const Dc& d, const PixelView& v, RECT r) {
+  const RECT c = logical_clip(d);
+  r.left = std::max({r.left, c.left, LONG{-d.origin.x}});
+  r.top = std::max({r.top, c.top, LONG{-d.origin.y}});
+  r.right = std::min({r.right, c.right, LONG{v.width - d.origin.x}});
+  r.bottom = std::min({r.bottom, c.bottom, LONG{v.height - d.origin.y}});
+  if (r.right < r.left) r.right = r.left;
+  if (r.bottom < r.top) r.bottom = r.top;
+  return r;
+}
+
+void fill_view(const Dc& d, PixelView& v, RECT r, const RECT& reach, std::uint32_t pixel) {
+  r.left = std::max(r.left, reach.left);
+  r.top = std::max(r.top, reach.top);
+  r.right = std::min(r.right, reach.right);
+  r.bottom = std::min(r.bottom, reach.bottom);
+  if (r.right <= r.left || r.bottom <= r.top) return;
+  // The first row pixel by pixel for a few, then copied onto itself in
+  // doubling pieces; every other row a copy of the first (copies move many
+  // pixels a step, a loop one).
+  const std::size_t n = static_cast<std::size_t>(r.right - r.left);
+  std::uint32_t* first = &v.at(r.left + d.origin.x, r.top + d.origin.y);
+  constexpr std::size_t kSeed = 16;
+  std::fill_n(first, std::min(n, kSeed), pixel & 0x00FFFFFF);
+  for (std::size_t done = kSeed; done < n; done *= 2)
+    std::memcpy(first + done, first, std::min(done, n - done) * sizeof *first);
+  for (LONG y = r.top + 1; y < r.bottom; ++y)
+    std::memcpy(&v.at(r.left + d.origin.x, y + d.origin.y), first, n * sizeof *first);
 }
 
 void apply_cover(Dc& d, const Cover& c, int rop2) {

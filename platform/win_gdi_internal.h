@@ -5,6 +5,7 @@
 
 #include <cairo.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -195,6 +196,15 @@ struct Cover {
   void set_if_empty(int x, int y, std::uint32_t pixel) {
     if (inside(x, y) && at(x, y) == 0) at(x, y) = 0x01000000u | pixel;
   }
+  // set_if_empty over the pixels of `r` (exclusive right and bottom).
+  void fill_if_empty(const RECT& r, std::uint32_t pixel) {
+    const int left = std::max<int>(r.left, x0), right = std::min<int>(r.right, x0 + w);
+    for (int y = std::max<int>(r.top, y0); y < std::min<int>(r.bottom, y0 + h); ++y)
+      for (int x = left; x < right; ++x) {
+        std::uint32_t& p = at(x, y);
+        if (p == 0) p = 0x01000000u | pixel;
+      }
+  }
   bool empty() const { return w <= 0 || h <= 0; }
 };
 
@@ -215,6 +225,11 @@ struct PixelView {
 };
 bool begin_pixels(Dc& d, PixelView& v);
 void end_pixels(Dc& d, bool changed);
+// The logical rectangle r within the context's clip and its surface.
+RECT view_rect(const Dc& d, const PixelView& v, RECT r);
+// The pixels of the logical rectangle r within `reach` (a view_rect) set
+// to one pixel.
+void fill_view(const Dc& d, PixelView& v, RECT r, const RECT& reach, std::uint32_t pixel);
 
 // Brush colour at a logical point: nothing for a hollow brush or for the
 // background of a hatch in transparent mode.
@@ -240,11 +255,11 @@ void raster_polygon(const std::vector<POINT>& pts, int fill_mode, int row_lo, in
 // with round ends and nothing with square or flat ones.
 void raster_wide_line(Cover& c, const std::vector<POINT>& pts, bool closed, int width, int cap,
                       int join, std::uint32_t pixel);
-// An A8 mask of what `draw` fills or strokes with antialiasing off, over the
+// A mask of what `draw` fills or strokes with antialiasing off, over the
 // cover's box in logical coordinates; `on(x, y)` is called for every covered
-// pixel.
+// pixel. `glyphs`: what it draws is mostly glyphs.
 void raster_cairo(const Cover& c, const std::function<void(cairo_t*)>& draw,
-                  const std::function<void(int, int)>& on);
+                  const std::function<void(int, int)>& on, bool glyphs = false);
 
 // Cairo stroke settings of a geometric pen.
 void set_pen_stroke(cairo_t* cr, const Pen& p);

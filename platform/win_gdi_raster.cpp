@@ -150,9 +150,13 @@ void raster_polygon(const std::vector<POINT>& pts, int fill_mode, int row_lo, in
 }
 
 void raster_cairo(const Cover& c, const std::function<void(cairo_t*)>& draw,
-                  const std::function<void(int, int)>& on) {
+                  const std::function<void(int, int)>& on, bool glyphs) {
   if (c.empty()) return;
-  cairo_surface_t* mask = cairo_image_surface_create(CAIRO_FORMAT_A8, c.w, c.h);
+  // Glyphs without antialiasing are one-bit images, which Pixman lays onto
+  // 32-bit pixels on a fast path (onto an A8 mask only by its general one,
+  // several times slower); the coverage is then the pixels' alpha.
+  cairo_surface_t* mask =
+      cairo_image_surface_create(glyphs ? CAIRO_FORMAT_ARGB32 : CAIRO_FORMAT_A8, c.w, c.h);
   cairo_t* cr = cairo_create(mask);
   cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
   cairo_translate(cr, -c.x0, -c.y0);
@@ -162,9 +166,13 @@ void raster_cairo(const Cover& c, const std::function<void(cairo_t*)>& draw,
   cairo_surface_flush(mask);
   const unsigned char* data = cairo_image_surface_get_data(mask);
   const int stride = cairo_image_surface_get_stride(mask);
-  for (int y = 0; y < c.h; ++y)
-    for (int x = 0; x < c.w; ++x)
-      if (data[std::size_t(y) * stride + x] >= 128) on(c.x0 + x, c.y0 + y);
+  for (int y = 0; y < c.h; ++y) {
+    const unsigned char* row = data + std::size_t(y) * stride;
+    for (int x = 0; x < c.w; ++x) {
+      const unsigned alpha = glyphs ? reinterpret_cast<const std::uint32_t*>(row)[x] >> 24 : row[x];
+      if (alpha >= 128) on(c.x0 + x, c.y0 + y);
+    }
+  }
   cairo_surface_destroy(mask);
 }
 

@@ -60,28 +60,81 @@ int draw_run(Dc& d, int x, int y, UINT options, const RECT* rect, const char* s,
   const bool opaque_box = d.bk_mode == OPAQUE && n > 0;
   const double top = vy - fd->ascent, bottom = vy + fd->descent;
 
-  // What the drawing may reach: the text box with room for overhangs, and
-  // the opaque rectangle.
-  const int margin = fd->em + 2;
-  double minx = 1e18, miny = 1e18, maxx = -1e18, maxy = -1e18;
-  for (double tx : {double(hx), double(hx + width)})
-    for (double ty : {top, bottom}) {
-      double ox, oy;
-      map(tx, ty, ox, oy);
-      minx = std::min(minx, ox);
-      maxx = std::max(maxx, ox);
-      miny = std::min(miny, oy);
-      maxy = std::max(maxy, oy);
-    }
-  RECT box{
-      static_cast<LONG>(std::floor(minx)) - margin, static_cast<LONG>(std::floor(miny)) - margin,
-      static_cast<LONG>(std::ceil(maxx)) + margin, static_cast<LONG>(std::ceil(maxy)) + margin};
-  if (rect && (options & ETO_OPAQUE)) {
-    box.left = std::min(box.left, rect->left);
-    box.top = std::min(box.top, rect->top);
-    box.right = std::max(box.right, rect->right);
-    box.bottom = std::max(box.bottom, rect->bottom);
+  // The glyphs, their origins relative to (x, y) before any turn.
+  std::vector<cairo_glyph_t> gl(static_cast<std::size_t>(std::max(n, 0)));
+  double pen = hx;
+  for (int i = 0; i < n; ++i) {
+    gl[i] = cairo_glyph_t{fd->glyph[static_cast<unsigned char>(s[i])], pen, double(vy)};
+    pen += adv[i];
   }
+  // The lines drawn under or through the text: left, top, width, height.
+  struct Bar {
+    double left, top, width, height;
+  };
+  std::vector<Bar> bars;
+  const double t = fd->underline_thickness;
+  if (font->lf.lfUnderline && n > 0)
+    bars.push_back({double(hx), vy + std::round(fd->underline_pos), double(width), t});
+  if (font->lf.lfStrikeOut && n > 0)
+    bars.push_back({double(hx), vy - std::round(fd->strike_pos), double(width), t});
+  if (extra_underline >= 0 && extra_underline < n) {
+    int ux = hx;
+    for (int i = 0; i < extra_underline; ++i) ux += adv[i];
+    bars.push_back(
+        {double(ux), vy + std::round(fd->underline_pos), double(adv[extra_underline]), 1});
+  }
+
+  // What the drawing may reach. Upright: the ink of the glyphs (as the font
+  // measures it, a pixel more around), the bars and the opaque text box.
+  // Turned: the text box with room for overhangs around it.
+  RECT box{0, 0, 0, 0};
+  auto take = [&box](double l, double tp, double r, double b) {
+    const RECT more{static_cast<LONG>(std::floor(l)), static_cast<LONG>(std::floor(tp)),
+                    static_cast<LONG>(std::ceil(r)), static_cast<LONG>(std::ceil(b))};
+    if (more.right <= more.left || more.bottom <= more.top) return;
+    if (box.right <= box.left || box.bottom <= box.top) {
+      box = more;
+      return;
+    }
+    box.left = std::min(box.left, more.left);
+    box.top = std::min(box.top, more.top);
+    box.right = std::max(box.right, more.right);
+    box.bottom = std::max(box.bottom, more.bottom);
+  };
+  // Whether anything but the background is drawn (blanks leave no ink),
+  // and where (upright).
+  bool inked = rotated || !bars.empty();
+  RECT inkbox{0, 0, 0, 0};
+  if (!rotated) {
+    if (n > 0) {
+      cairo_text_extents_t ink;
+      cairo_scaled_font_glyph_extents(fd->scaled, gl.data(), n, &ink);
+      // (The bearings are taken from the first glyph's origin.)
+      const double left = x + gl[0].x + ink.x_bearing, up = y + gl[0].y + ink.y_bearing;
+      if (ink.width > 0 && ink.height > 0) {
+        inked = true;
+        take(left - 1, up - 1, left + ink.width + 1, up + ink.height + 1);
+      }
+    }
+    for (const Bar& b : bars)
+      take(x + b.left - 1, y + b.top - 1, x + b.left + b.width + 1, y + b.top + b.height + 1);
+    inkbox = box;
+    if (opaque_box) take(x + hx, y + top, x + hx + width, y + bottom);
+  } else {
+    const int margin = fd->em + 2;
+    double minx = 1e18, miny = 1e18, maxx = -1e18, maxy = -1e18;
+    for (double tx : {double(hx), double(hx + width)})
+      for (double ty : {top, bottom}) {
+        double ox, oy;
+        map(tx, ty, ox, oy);
+        minx = std::min(minx, ox);
+        maxx = std::max(maxx, ox);
+        miny = std::min(miny, oy);
+        maxy = std::max(maxy, oy);
+      }
+    take(minx - margin, miny - margin, maxx + margin, maxy + margin);
+  }
+  if (rect && (options & ETO_OPAQUE)) take(rect->left, rect->top, rect->right, rect->bottom);
   if (rect && (options & ETO_CLIPPED)) {
     box.left = std::max(box.left, rect->left);
     box.top = std::max(box.top, rect->top);
@@ -93,23 +146,8 @@ int draw_run(Dc& d, int x, int y, UINT options, const RECT* rect, const char* s,
     cairo_translate(cr, x, y);
     if (rotated) cairo_rotate(cr, -theta);
     cairo_set_scaled_font(cr, fd->scaled);
-    std::vector<cairo_glyph_t> gl(static_cast<std::size_t>(std::max(n, 0)));
-    double pen = hx;
-    for (int i = 0; i < n; ++i) {
-      gl[i] = cairo_glyph_t{fd->glyph[static_cast<unsigned char>(s[i])], pen, double(vy)};
-      pen += adv[i];
-    }
     if (n > 0) cairo_show_glyphs(cr, gl.data(), n);
-    const double t = fd->underline_thickness;
-    if (font->lf.lfUnderline && n > 0)
-      cairo_rectangle(cr, hx, vy + std::round(fd->underline_pos), width, t);
-    if (font->lf.lfStrikeOut && n > 0)
-      cairo_rectangle(cr, hx, vy - std::round(fd->strike_pos), width, t);
-    if (extra_underline >= 0 && extra_underline < n) {
-      int ux = hx;
-      for (int i = 0; i < extra_underline; ++i) ux += adv[i];
-      cairo_rectangle(cr, ux, vy + std::round(fd->underline_pos), adv[extra_underline], 1);
-    }
+    for (const Bar& b : bars) cairo_rectangle(cr, b.left, b.top, b.width, b.height);
     cairo_fill(cr);
   };
   auto box_path = [&](cairo_t* cr) {
@@ -151,14 +189,42 @@ int draw_run(Dc& d, int x, int y, UINT options, const RECT* rect, const char* s,
     return width;
   }
 
+  if (!rotated) {
+    // Upright: the background goes on first (the text box is a rectangle
+    // of whole pixels), then the ink over it, straight into the pixels.
+    PixelView v;
+    if (!begin_pixels(d, v)) return width;
+    RECT reach = view_rect(d, v, box);
+    if (opaque_box)
+      fill_view(
+          d, v,
+          RECT{x + hx, y + static_cast<LONG>(top), x + hx + width, y + static_cast<LONG>(bottom)},
+          reach, bg);
+    if (rect && (options & ETO_OPAQUE)) fill_view(d, v, *rect, reach, bg);
+    RECT ink = inkbox;
+    ink.left = std::max(ink.left, reach.left);
+    ink.top = std::max(ink.top, reach.top);
+    ink.right = std::min(ink.right, reach.right);
+    ink.bottom = std::min(ink.bottom, reach.bottom);
+    if (inked && ink.right > ink.left && ink.bottom > ink.top) {
+      Cover area;
+      area.x0 = ink.left;
+      area.y0 = ink.top;
+      area.w = ink.right - ink.left;
+      area.h = ink.bottom - ink.top;
+      raster_cairo(
+          area, glyph_path,
+          [&](int px, int py) { v.at(px + d.origin.x, py + d.origin.y) = fg & 0x00FFFFFF; }, true);
+    }
+    end_pixels(d, true);
+    return width;
+  }
   Cover c = make_cover(d, box);
   if (c.empty()) return width;
-  raster_cairo(c, glyph_path, [&](int px, int py) { c.set(px, py, fg); });
+  raster_cairo(
+      c, glyph_path, [&](int px, int py) { c.set(px, py, fg); }, true);
   if (opaque_box) raster_cairo(c, box_path, [&](int px, int py) { c.set_if_empty(px, py, bg); });
-  if (rect && (options & ETO_OPAQUE)) {
-    for (int py = rect->top; py < rect->bottom; ++py)
-      for (int px = rect->left; px < rect->right; ++px) c.set_if_empty(px, py, bg);
-  }
+  if (rect && (options & ETO_OPAQUE)) c.fill_if_empty(*rect, bg);
   apply_cover(d, c, R2_COPYPEN);
   return width;
 }

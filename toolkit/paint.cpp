@@ -1,6 +1,7 @@
 #include "toolkit/paint.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "platform/win_controls.h"
 #include "toolkit/autopaint.h"
@@ -197,6 +198,41 @@ int PaintWindow(win::HWND window, win::WPARAM, win::LPARAM) {
   ERASE_RUBBER_BAND(window, dc);
   win::EndPaint(window, &ps);
   return 1;
+}
+
+bool ERASE_AROUND_BOXES(win::HWND window, win::HDC dc) {
+  const window_record_t* r = FIND_WINDOW_RECORD(window);
+  if (r == nullptr || dc == nullptr) return false;
+  const auto brush =
+      reinterpret_cast<win::HBRUSH>(win::GetClassLongPtrA(window, win::GCLP_HBRBACKGROUND));
+  if (brush == nullptr) return false;
+  win::RECT client{};
+  if (!win::GetClientRect(window, &client)) return false;
+  // The client area less each brushed box: a rectangle less another is
+  // what lies above, below, left and right of it.
+  std::vector<win::RECT> left{client};
+  bool any = false;
+  for (const box_record_t* box = r->first_box; box != nullptr; box = box->next) {
+    if (box->brush == nullptr) continue;
+    any = true;
+    const win::RECT& b = box->client;
+    std::vector<win::RECT> next;
+    for (const win::RECT& a : left) {
+      if (!meets(a, b)) {
+        next.push_back(a);
+        continue;
+      }
+      const win::LONG top = std::max(a.top, b.top), bottom = std::min(a.bottom, b.bottom);
+      if (a.top < top) next.push_back({a.left, a.top, a.right, top});
+      if (bottom < a.bottom) next.push_back({a.left, bottom, a.right, a.bottom});
+      if (a.left < b.left) next.push_back({a.left, top, b.left, bottom});
+      if (b.right < a.right) next.push_back({b.right, top, a.right, bottom});
+    }
+    left = std::move(next);
+  }
+  if (!any) return false;
+  for (const win::RECT& a : left) win::FillRect(dc, &a, brush);
+  return true;
 }
 
 void PAINT_BOX(box_record_t& box, win::HDC dc, win::PAINTSTRUCT& ps) {

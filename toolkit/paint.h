@@ -7,6 +7,8 @@
 // 0x6800); any other style paints nothing of the window itself. Then its
 // boxes paint the same way, each by its own style.
 //
+// The window's background is erased only around the boxes with a brush.
+//
 // A paint that arrives while the window is painted or drawn on directly is
 // refused (0) and turned into one full repaint afterwards.
 #pragma once
@@ -18,6 +20,11 @@ namespace toolkit {
 
 // 1 when it painted, 0 when the window is no toolkit window or is busy.
 int PaintWindow(win::HWND window, win::WPARAM wparam, win::LPARAM lparam);
+
+// The background of a window's client area erased with its class brush
+// around the boxes that fill their own with a brush (their paint does);
+// false when the window is no toolkit window or has no such box.
+bool ERASE_AROUND_BOXES(win::HWND window, win::HDC dc);
 
 // A box's part of a window's paint.
 void PAINT_BOX(box_record_t& box, win::HDC dc, win::PAINTSTRUCT& paint);

@@ -142,12 +142,14 @@ void SET_STATUS_BAR_FONT(win::HFONT font, const win::HWND*) {
 void STATUS_BAR_METRICS() {
   if (status_bar.font == nullptr)
     status_bar.font = reinterpret_cast<win::HFONT>(win::GetStockObject(win::SYSTEM_FONT));
-  const win::HDC dc = win::GetDC(nullptr);
+  // Measured in a memory context like the screen: the screen's own context
+  // would put its picture together from every window first.
+  const win::HDC dc = win::CreateCompatibleDC(nullptr);
   const win::HGDIOBJ old = win::SelectObject(dc, status_bar.font);
   win::TEXTMETRICA tm{};
   win::GetTextMetricsA(dc, &tm);
   win::SelectObject(dc, old);
-  win::ReleaseDC(nullptr, dc);
+  win::DeleteDC(dc);
   status_bar.height = 6 * status_bar.border + tm.tmHeight + tm.tmExternalLeading;
   status_bar.char_width = tm.tmAveCharWidth;
 }

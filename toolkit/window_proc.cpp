@@ -263,6 +263,9 @@ win::LRESULT MAIN_WINDOW_PROC(win::HWND window, win::UINT message, win::WPARAM w
     case win::WM_KILLFOCUS:
       changed(window, kChangedFocusLost);
       break;
+    case win::WM_ERASEBKGND:
+      if (ERASE_AROUND_BOXES(window, reinterpret_cast<win::HDC>(wparam))) return 1;
+      break;
     case win::WM_PAINT: {
       if (PaintWindow(window, wparam, lparam) != 0) return 0;
       // The system's paint erases the whole client area: the bar again.

@@ -168,4 +168,32 @@ TEST_F(ToolkitTest, BackingBitmapsAreStretchedOrCopiedAtTheScrollOffsetsAndBoxes
   EXPECT_EQ(plat::window_pixel(w, 50, 60), 0xFFFFFFu);  // below it
 }
 
+TEST_F(ToolkitTest, AnErasedWindowGetsItsBackgroundAroundItsBoxesAndEachBoxItsBrush) {
+  win::HWND w = drawtest::make_window();
+  const win::HBRUSH blue = win::CreateSolidBrush(0xFF0000), green = win::CreateSolidBrush(0x00FF00);
+  const int callback = 1;
+  for (const auto& [box, brush] :
+       {std::pair{win::RECT{20, 20, 60, 60}, blue}, std::pair{win::RECT{80, 30, 120, 80}, green}})
+    ASSERT_NE(
+        C_DEFINE_BOX(w, callback, nullptr, 0, -1, -1.0F, -1.0F, -1.0F, -1.0F, box.left, box.top,
+                     box.right, box.bottom, brush, kAbsentColour, absent_handle<win::HFONT>(),
+                     nullptr, nullptr, nullptr, absent_handle<win::HBITMAP>(), nullptr),
+        nullptr);
+  drawtest::pump();
+  // Everything black, then the whole client area erased and painted.
+  const win::HDC dc = win::GetDC(w);
+  const win::RECT all{0, 0, 200, 100};
+  win::FillRect(dc, &all, reinterpret_cast<win::HBRUSH>(win::GetStockObject(win::BLACK_BRUSH)));
+  win::ReleaseDC(w, dc);
+  win::InvalidateRect(w, nullptr, win::TRUE);
+  drawtest::pump();
+  EXPECT_EQ(plat::window_pixel(w, 40, 40), 0xFF0000u);
+  EXPECT_EQ(plat::window_pixel(w, 100, 50), 0x00FF00u);
+  // Left, right, above and below each box, and between them.
+  for (const auto& [x, y] :
+       {std::pair{10, 40}, std::pair{70, 40}, std::pair{150, 50}, std::pair{40, 10},
+        std::pair{40, 70}, std::pair{100, 20}, std::pair{100, 90}, std::pair{190, 95}})
+    EXPECT_EQ(plat::window_pixel(w, x, y), 0xFFFFFFu) << x << ", " << y;
+}
+
 }  // namespace
