@@ -164,6 +164,9 @@ struct Form {
   // (Found with `leaf`: the call's frame fits on the stack above its
   // actuals, and the subroutine's record and value cell are there.)
   bool frameroom = false;
+  // A CALL: the run of CALLs and returns last found from it
+  // (exec/fastpath_runs.h; it tells what it was found for).
+  struct CallRun* callrun = nullptr;
   // A statement of words that assigns one value: how often a chain of
   // forms found in the run `wordfailrun` that the loop must run it (after
   // a few, chains end there without trying it till the next run).
@@ -262,6 +265,35 @@ inline DoRecord dorecord(std::int32_t d) {
   r.var = f[2];
   r.adr = core::name(d).adr;
   return r;
+}
+
+// The frame a statement runs in: its first result cell and its stack's
+// base (never 0: the first result cell lies above the symbols).
+inline std::uint64_t framekey(std::int32_t first, std::int32_t base) {
+  return static_cast<std::uint64_t>(static_cast<std::uint32_t>(first)) << 32 |
+         static_cast<std::uint32_t>(base);
+}
+
+// The cells that the CALL of form f pushes, the subroutine first: a
+// scalar formal bound to a cell stands for that cell. (Found again after
+// a stir(): only then may a formal be bound anew.)
+[[gnu::always_inline]] inline const std::int32_t* pushedcells(Form& f) {
+  if (f.pushepoch != epoch) {
+    const core::SymbolRecord* const records = core::name.data() - 1;  // records[s] is name(s)
+    const std::int32_t nname =
+        std::min<std::int32_t>(core::nname, static_cast<std::int32_t>(core::name.size()));
+    f.pushcells.clear();
+    for (const std::int32_t s : f.pushes) {
+      std::int32_t e = s;
+      if (s <= nname) {
+        const core::SymbolRecord& r = records[s];
+        if ((r.type & 0xA8) == 0xA0 && r.adr > 0) e = r.adr;
+      }
+      f.pushcells.push_back(e);
+    }
+    f.pushepoch = epoch;
+  }
+  return f.pushcells.data();
 }
 
 // The form of a statement's words (Kind::none when it has no fast form).
