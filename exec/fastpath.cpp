@@ -26,6 +26,7 @@
 #include "exec/operators.h"
 #include "exec/optforms.h"
 #include "exec/postfix.h"
+#include "exec/wordpath.h"
 #include "exec/xeqtemps.h"
 #include "platform/fpu.h"
 #include "platform/win_queue_idle.h"
@@ -1177,10 +1178,21 @@ bool textlike(double v) {
   return half[0] > 0 && half[0] <= core::nc1namen && half[1] > 0 && half[1] <= core::nc1namen;
 }
 
+// An index as the words take it (wordpath::index()), a whole number of 32
+// bits in line.
+[[gnu::always_inline]] inline std::int64_t subscript(double x) {
+  if (x > -2147483648.0 && x < 2147483648.0) {
+    const auto i = static_cast<std::int32_t>(x);
+    if (static_cast<double>(i) == x) return i;
+  }
+  return wordpath::index(x);
+}
+
 // A value on the stack of a statement of words that assigns one value.
 struct Entry {
   double v;
-  bool result;  // a result cell's value, not a symbol's
+  bool result;            // a result cell's value, not a symbol's
+  std::int32_t cell = 0;  // an element's value: its cell (the words leave the cell)
 };
 
 // A fold built-in (`word`) of the n values from `e` on. (Out of line: the
@@ -1200,6 +1212,11 @@ struct Entry {
   double* const cells = z.data();
   actuals = s.actuals;
   for (std::int32_t a = args - 1; a >= 0; --a) {
+    if ((s.elements >> a & 1u) != 0) {
+      // (An element binds its formal to its cell, as the words bind it.)
+      actuals[static_cast<std::size_t>(a)] = stack[--sp].cell;
+      continue;
+    }
     if ((s.computed >> a & 1u) == 0) continue;
     const Entry e = stack[--sp];
     if (textlike(e.v)) return false;
@@ -1229,6 +1246,9 @@ struct WordRun {
   bool resumed = false;
   std::uint32_t flags = 0;      // `stmtflags` as the words leave them
   std::uint32_t flagsfrom = 0;  // as the run found them
+  // The cells of the elements this run took, in turn.
+  std::array<std::int32_t, maxelems> elemcells;
+  std::uint8_t nelems = 0;
 };
 
 // The word path's first steps for the statement, once.
@@ -1287,6 +1307,7 @@ inline void makepending(const Form& f, WordRun& r) {
     }
     i = upto;
   }
+  std::uint8_t elem = 0;
   for (; i < upto; ++i) {
     const std::int16_t w = f.words[static_cast<std::size_t>(i)];
     std::int32_t pops = 0;
@@ -1294,6 +1315,16 @@ inline void makepending(const Form& f, WordRun& r) {
       case Tag::push:
         stack[n++] = w;
         continue;
+      case Tag::operand:
+        if (core::issubscript(w)) {
+          // The array and its indices become the element's cell.
+          n -= core::subscriptcommas(w) + 2;
+          stack[n++] = r.elemcells[elem++];
+          flags |= 2;
+          continue;
+        }
+        builtinargs(w, pops);
+        break;
       case Tag::binop:
         pops = 2;
         flags |= 1;
@@ -1447,11 +1478,36 @@ template <bool inchain>
         ++k;
         break;
       }
+      case Form::WordStep::elem: {
+        // The element of the array at its indices, as the words find it
+        // (a one-character piece of a text or a file's table cell is theirs:
+        // the form is made for a numeric array).
+        const std::int32_t k = core::subscriptcommas(s.word) + 1;
+        if (core::nomsg > 0 || r.nelems == maxelems) return towords(s.index, false, false, s.shape);
+        std::int32_t shape[2];
+        std::memcpy(shape, cells + s.sym, sizeof shape);
+        const std::int64_t rows = std::max(shape[0], 0), cols = std::max(shape[1], 0);
+        const std::int64_t i1 = subscript(stack[sp - static_cast<std::size_t>(k)].v) - 1;
+        const std::int64_t offset = k == 1 ? i1 : cols * i1 + subscript(stack[sp - 1].v) - 1;
+        const std::int64_t adr = name.data()[s.sym - 1].adr;
+        const std::int64_t cell = adr + offset;
+        if (offset < 0 || offset >= rows * cols || adr == 0 || cell < 1 ||
+            cell >= static_cast<std::int64_t>(z.size()))
+          return towords(s.index, false, false, s.shape);
+        elemrows = shape[0];
+        elemcols = shape[1];
+        elementinrange = true;
+        flags |= 2;
+        sp -= static_cast<std::size_t>(k);
+        stack[sp++] = {cells[cell], false, static_cast<std::int32_t>(cell)};
+        r.elemcells[r.nelems++] = static_cast<std::int32_t>(cell);
+        break;
+      }
       case Form::WordStep::call: {
         const std::int32_t args = static_cast<std::uint16_t>(s.word) & 0x1F;
         std::array<std::int32_t, 8> actuals;
         const std::int32_t* given = s.actuals.data();
-        if (s.computed != 0) {
+        if (s.computed != 0 || s.elements != 0) {
           if (!placecomputed(s, args, stack.data(), sp, actuals))
             return towords(s.index, false, false, s.shape);
           given = actuals.data();
@@ -1672,7 +1728,7 @@ inline Res runwordassign(Form& f, std::span<const std::int16_t> code, Words* cha
   for (std::int32_t i = 1; i < n; ++i) {
     const std::int32_t e = entries[i];
     if (e < 1 || e >= zsize) return notrun;
-    stack[static_cast<std::size_t>(i)] = {cells[e], e > core::nsym};
+    stack[static_cast<std::size_t>(i)] = {cells[e], e > core::nsym, e};
   }
   auto sp = static_cast<std::size_t>(n);
   if (s.outer) [[unlikely]]
@@ -1906,8 +1962,8 @@ constexpr std::uint32_t maxrunfinds = 64;
 // frame's first result cell ft and stack base `base`; a return's caller's
 // CALL word `pos` and stack pointer `sp`), but for the stack's top, which
 // the run keeps.
-inline void owed(const RunStep& s, Words& w, std::int32_t ft, std::int32_t base,
-                 std::int32_t pos, std::int32_t sp) {
+inline void owed(const RunStep& s, Words& w, std::int32_t ft, std::int32_t base, std::int32_t pos,
+                 std::int32_t sp) {
   w.start = s.start;
   w.end = s.end;
   w.wordstart = true;
@@ -1927,15 +1983,15 @@ inline void owed(const RunStep& s, Words& w, std::int32_t ft, std::int32_t base,
 // to `w`. A statement that the loop must run (a one-step call that gives
 // up, a record changed) ends the replay there, where the chain goes on.
 // `retword` the word of a return that stopped it.
-[[gnu::noinline]] Called replayrun(const CallRun& run, std::int32_t& line, Words& w,
-                                   ChainFrame& fr, RunOut& out) {
+[[gnu::noinline]] Called replayrun(const CallRun& run, std::int32_t& line, Words& w, ChainFrame& fr,
+                                   RunOut& out) {
   double* const cells = z.data();
   std::int32_t* const stack = core::adrs.data() - 1;  // stack[i] is adrs(i)
   const std::int32_t ft = fr.ft;
   std::int32_t base = fr.base;
   std::int32_t top = w.top;
   Called called = Called::no;
-  const RunStep* last = nullptr;  // the last statement made (its run words are owed)
+  const RunStep* last = nullptr;         // the last statement made (its run words are owed)
   std::int32_t lastpos = 0, lastsp = 0;  // (a return's: the caller's CALL word and stack)
   const volatile std::uint8_t* const breakkey = &core::keyrec[1];
   const RunStep* const steps = run.steps.data();
@@ -2088,8 +2144,8 @@ out:
 // registers this code happens to use.)
 [[gnu::noipa]]
 #endif
-Called chaincall(Form& f, std::int32_t& line, Words& w, ChainFrame& fr, bool& running,
-                 RunOut& out) {
+Called
+chaincall(Form& f, std::int32_t& line, Words& w, ChainFrame& fr, bool& running, RunOut& out) {
   const Callee& c = f.callee;
   const std::int32_t S = c.S;
   double* const cells = z.data();

@@ -424,6 +424,22 @@ inline std::uint64_t kindsum(std::int32_t S) {
   return true;
 }
 
+// The actuals of a reference matched again where each that differs from
+// the one last matched and that one are cells beyond the names and the
+// result cells (array elements, say), which bind their formals as values
+// alike and leave the give-back's finding as it was (matchformals());
+// false, nothing changed, otherwise.
+[[gnu::noinline]] bool othercells(Known& known, std::int32_t first, const std::int32_t* actuals) {
+  const std::int32_t beyond = std::max(core::nname, first);
+  for (std::int32_t i = 0; i < known.m; ++i) {
+    const std::int32_t was = known.matched[static_cast<std::size_t>(i)], a = actuals[i];
+    if (a != was && (a <= beyond || was <= beyond)) return false;
+  }
+  for (std::int32_t i = 0; i < known.m; ++i)
+    known.matched[static_cast<std::size_t>(i)] = actuals[i];
+  return true;
+}
+
 // Whether the actuals are those last matched.
 inline bool sameactuals(const Known& known, const std::int32_t* actuals) {
   for (std::int32_t i = 0; i < known.m; ++i)
@@ -616,7 +632,8 @@ bool bindcall(std::int32_t site, std::int32_t S, std::int32_t n, std::int32_t pt
     if (!retypeheld(known, actuals, kinds) && !retypeformals(known, S, first, actuals, body))
       return false;
   } else if (!sameactuals(known, actuals)) [[unlikely]] {
-    if (!matchformals(known, S, first, actuals, body)) return false;
+    if (!othercells(known, first, actuals) && !matchformals(known, S, first, actuals, body))
+      return false;
   }
   if (plat::fpu_peek_status() != 0) return false;
   const std::int32_t m = known.m;

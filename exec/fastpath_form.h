@@ -66,6 +66,8 @@ struct Step {
 // stack of a statement of words computed on values.
 inline constexpr int maxdepth = 16;
 inline constexpr std::size_t longeststack = 32;
+// The most elements a statement of words computed on values takes.
+inline constexpr std::uint8_t maxelems = 8;
 
 // An expression's steps, with the shape of the commonest ones noted so that
 // they run without the stack: one cell, or one of + - * / over two cells.
@@ -178,19 +180,22 @@ struct Form {
   // A statement of words that assigns one value: its steps (a statement of
   // words too, for the words' handlers when it cannot be computed so).
   // (fn: a built-in of one or two numbers, `sym` its argument count;
-  // fold: MAX, MIN, SUM, MAXLOC or MINLOC of `sym` numbers.)
+  // fold: MAX, MIN, SUM, MAXLOC or MINLOC of `sym` numbers; elem: the
+  // element of numeric array `sym` at the one or two indices on the stack,
+  // `word` the subscript, which the words leave as the element's cell.)
   struct WordStep {
-    enum Op : std::uint8_t { push, bin, call, fn, fold } op = push;
-    std::int32_t sym = 0;    // push: the symbol; call: the function
+    enum Op : std::uint8_t { push, bin, call, fn, fold, elem } op = push;
+    std::int32_t sym = 0;    // push: the symbol; call: the function; elem: the array
     std::int16_t word = 0;   // bin: the operator; call: the reference; fn: the built-in
-    std::int32_t index = 0;  // bin, fn, fold, call: the word (from the statement's first)
+    std::int32_t index = 0;  // bin, fn, fold, call, elem: the word (from the statement's first)
     std::int32_t depth = 0;  // call: the stack height with the function and its actuals
     std::int32_t first = 0;  // call: result cells taken before it
     // call: the actuals, a symbol each, or for the bits of `computed` the
     // index of the result cell that holds a value the statement computed
-    // (such values are on the step stack, in order).
+    // (such values are on the step stack, in order), or for the bits of
+    // `elements` an element's cell, which its elem step left on the stack.
     std::array<std::int32_t, 8> actuals{};
-    std::uint8_t computed = 0;
+    std::uint8_t computed = 0, elements = 0;
     // call: the functions of references made after it (whose actuals it
     // computes) stand on the operand stack below its own.
     bool outer = false;
@@ -211,6 +216,9 @@ struct Form {
   // or -(k + 1) for the statement's k-th result cell.
   std::vector<std::int32_t> wordshapes;
   std::int32_t nvalues = 0, maxstack = 0;
+  // Its elem steps (their stacks are not kept in `wordshapes`: the words
+  // leave each element's cell, which the run finds).
+  std::uint8_t wordelems = 0;
   bool flagged = false;        // a word operator comes after the last call (or there is no call)
   std::uint8_t wordcalls = 0;  // the function references among the steps
   // How a chain runs such a statement: by its steps; as one reference with

@@ -452,6 +452,79 @@ TEST(FastPath, MutatedScriptsLeaveWhatTheGeneralPathLeaves) {
   EXPECT_EQ(failures, 0);
 }
 
+// Statements of words with array elements: an element passed to a function
+// of one assignment, to one that assigns its formal (the element takes the
+// value back), to one of several statements; an element of two indices, one
+// whose index is computed, one of an array that is a formal, an element as a
+// plain value beside a reference; a piece of a text beside a reference; at
+// last an index outside its array.
+TEST(FastPath, ElementsInStatementsOfWordsLeaveWhatTheGeneralPathLeaves) {
+  const std::string text = R"(GOTO 100
+FUNCTION F(X)
+  F = X * 2 + 1
+END
+FUNCTION BUMP(X)
+  X = X + 1
+  BUMP = X * 2
+END
+FUNCTION G(X)
+  G = X
+  IF (X > 3) RETURN
+  G = -X
+END
+SUBROUTINE SUMS(V, N, R)
+  DIMENSION V(N)
+  DO J = 1, N
+    R = R + F(V(J))
+  ENDDO
+END
+100 S = 0
+DIMENSION A(5), B(3), M(2, 3)
+CHARACTER T*8
+T = 'elements'
+DO I = 1, 5
+  A(I) = I * I
+ENDDO
+B = 0
+M = 1
+U = 0
+W = 0
+P = 0
+Q = 0
+DO I = 1, 12
+  K = MOD(I, 5) + 1
+  S = S + F(A(K))
+  U = U + BUMP(B(MOD(I, 3) + 1))
+  W = W + F(M(MOD(I, 2) + 1, MOD(I, 3) + 1)) + A(K) * 2
+  P = P + G(A(MOD(I * 3, 5) + 1))
+  Q = Q + LEN_TRIM(T(1:K)) + F(I)
+ENDDO
+R = 0
+CALL SUMS(A, 5, R)
+CALL SUMS(B, 3, R)
+S = S + F(A(K + 5))
+END
+)";
+  const Pair p = runboth({crlf(text)}, 5000, 50000, 1).front();
+  ASSERT_TRUE(generalran(p)) << errtail(p);
+  EXPECT_EQ(outcomepart(p.general), R"(S=258
+A=(1,4,9,16,25)
+B=(4,4,4)
+M=(1,1,1,1,1,1)
+T='elements'
+I=13
+U=60
+W=282
+P=126
+Q=203
+K=3
+R=142
+stop=32767 line=44 key=arrayIndex
+)");
+  const std::string fault = fastfault(p);
+  EXPECT_TRUE(fault.empty()) << fault;
+}
+
 // Assignments nested four deep (a cubic over a cubic) run by their forms:
 // the room they ask for above the operand stack is what the general path
 // takes for them, not 8 entries a word, which the small operand store of a
