@@ -400,7 +400,9 @@ void BYTELINESYNC(std::int32_t& bytepos, std::int32_t& lineno, std::span<const c
     stopline = forward ? far : 1;
   }
   if (forward) {
-    const std::int32_t last = std::min(stoppos, n - 2);
+    // By position: only the line ends before the target's line count (the
+    // CR LF at or just before the target ends the target's own line).
+    const std::int32_t last = std::min((mode & 1) != 0 ? stoppos - 2 : stoppos, n - 2);
     for (std::int32_t k = std::max(bytepos, 1); k <= last; ++k) {
       if (at(k) != cr || at(k + 1) != lf) continue;
       if (nulends && k <= n - 3 && at(k + 2) == '\0') return;

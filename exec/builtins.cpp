@@ -285,6 +285,7 @@ WordResult alarm(std::int32_t nargs) {
     }
     const double flags = evtflags;
     evtflags = -1;
+    alarmwaitline = core::xeqline;
     return result(flags, nargs);
   }
   if (n == 999) {

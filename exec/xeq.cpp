@@ -182,9 +182,14 @@ Served servecommand(WordResult& r) {
     return Served::handled;
   }
   if (evtflags == -1) {
+    // After ALARM(1)'s wait: served within the waiting statement, the
+    // command's handler returns to the statement after it (the next word
+    // is fetched first); at a later statement it returns to that one.
     evtflags = 0;
-    ++core::xeqline;
-    return Served::skipserve;
+    if (core::xeqline == alarmwaitline) {
+      ++core::xeqline;
+      return Served::skipserve;
+    }
   }
   if (cmd == 21059) {
     // A link clicked in a dialog: its window is shown, then the statement
@@ -682,7 +687,7 @@ void reset_xeq() {
   resumecode = resumemarker = savedmode = 0;
   eventcmd = eventlabel = 0;
   stoppedflag = 0;
-  evtflags = 0;
+  evtflags = alarmwaitline = 0;
   alarmreset = false;
   solvetarget = 0;
   tablehwnd = nullptr;

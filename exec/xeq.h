@@ -49,10 +49,11 @@ inline std::int32_t eventlabel = 0;  // label or subroutine of a window event
 // state array and the menu's SelTxt variable follow the choice. Filled by
 // the script windows at start-up; none: nothing.
 inline void (*stateupdate)(std::int32_t item) = nullptr;
-inline std::uint8_t stoppedflag = 0;  // 0xFF once a run stopped
-inline std::int32_t evtflags = 0;     // input events seen by the waiting ALARM(1)
-inline bool alarmreset = false;       // drop every subroutine frame at the statement's end
-inline std::int32_t solvetarget = 0;  // symbol that receives SOLVE's result
+inline std::uint8_t stoppedflag = 0;    // 0xFF once a run stopped
+inline std::int32_t evtflags = 0;       // input events seen by the waiting ALARM(1)
+inline std::int32_t alarmwaitline = 0;  // the statement ALARM(1) last waited in
+inline bool alarmreset = false;         // drop every subroutine frame at the statement's end
+inline std::int32_t solvetarget = 0;    // symbol that receives SOLVE's result
 // The dialog and the name scope that a table title's posted callback was
 // taken in: the callback's return to that scope stops the run again.
 inline win::HWND tablehwnd = nullptr;

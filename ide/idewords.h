@@ -10,6 +10,7 @@
 
 #include "core/runwords.h"
 #include "exec/windowwords.h"
+#include "exec/xeq.h"
 #include "platform/fixed_text.h"
 #include "platform/indexed.h"
 #include "platform/win_gdi.h"
@@ -70,7 +71,7 @@ inline int ups = 0;
 
 // Event words of the dispatcher.
 inline std::int32_t prevcmd = 0;         // the pending command a posted code replaced
-inline std::int32_t evtflags = 0;        // event bits (below)
+using exec::evtflags;                    // event bits (below): what ALARM(1) waits for
 inline std::int32_t waitinput = 0;       // bit 0: the active layer waits for the next event
 inline std::int32_t lastctlid = 0;       // the script control that changed last
 inline std::int32_t pendinghandler = 0;  // handler of the chosen script menu or tool item

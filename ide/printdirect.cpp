@@ -1,7 +1,9 @@
 #include "ide/printdirect.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <span>
@@ -18,9 +20,11 @@
 #include "platform/file_names.h"
 #include "plot/fontslots.h"
 #include "plot/printdlg.h"
+#include "plot/printjob.h"
 #include "plot/rwprint.h"
 #include "toolkit/bitmaps.h"
 #include "toolkit/draw.h"
+#include "toolkit/draw_targets.h"
 #include "toolkit/file_dialogs.h"
 #include "toolkit/memory.h"
 #include "toolkit/printing.h"
@@ -102,6 +106,19 @@ void printtext(exec::wdwrec& w, std::int32_t choice, const std::string& options)
   plot::RWPRINT(text, 1.0, 1.0, columns, printerslot, " ", options, &w, status);
 }
 
+// A print job that failed (a cancelled one did not): said, with its
+// document and the status.
+void printfailed(int status, std::string document) {
+  if (status == 0 || status == toolkit::kPrintCancelled) return;
+  std::array<std::int16_t, 1> code{
+      static_cast<std::int16_t>(std::abs(status) >= 32767 ? -2 : status)};
+  core::HelpValues values;
+  values.halves = code;
+  values.text = std::span<char>(document.data(), document.size());
+  int answer = 0;
+  helpwindow("printFailed", answer, values);
+}
+
 void printpicture(exec::wdwrec& w) {
   toolkit::draw_target_t target;
   int flags = printwords[5] != 0 ? 1 : 0;
@@ -109,8 +126,10 @@ void printpicture(exec::wdwrec& w) {
   int ups = 0;
   const std::string title(w.title.trimmed());
   if (toolkit::START_PRINT(target, &flags, &w.window, title.data(), static_cast<int>(title.size()),
-                           &landscape, &ups) == 0)
+                           &landscape, &ups) == 0) {
+    printfailed(ups, title);
     return;
+  }
   const win::HBITMAP picture =
       toolkit::LOAD_BITMAP(nullptr, 0, nullptr, nullptr, 0, &w.window, nullptr, nullptr, nullptr,
                            nullptr, nullptr, &ups);
@@ -120,7 +139,10 @@ void printpicture(exec::wdwrec& w) {
                          nullptr, nullptr, nullptr, nullptr, &ups);
     win::DeleteObject(picture);
   }
+  // The page stamp, unless "No page stamp" is ticked.
+  if (printwords[6] == 0) plot::STAMPPAGE(target, 1);
   toolkit::END_PRINT(target, &ups);
+  printfailed(ups, title);
 }
 
 }  // namespace
@@ -215,6 +237,7 @@ void PRINTDIRECT() {
                                                   static_cast<std::size_t>(w->dialogitems.size())));
     }
     leftmessage(keptstop);
+    printfailed(plot::printfailure, plot::printjob.document);
     return;
   }
   if (choice == savebitmap) {

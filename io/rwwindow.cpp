@@ -16,6 +16,7 @@
 #include "exec/xeq.h"
 #include "io/readwrite.h"
 #include "io/rwstatement.h"
+#include "io/rwtexts.h"
 #include "plot/fonthelpers.h"
 #include "plot/fontslots.h"
 #include "plot/printjob.h"
@@ -164,8 +165,13 @@ void windowwrite(std::string_view shown, Outcome& out) {
     out.letter = 'X';
     return;
   }
-  // A new orientation is news, not a failure.
+  // A new orientation is news, not a failure. A print job that failed
+  // names its document.
   if (status != 0 && status != plot::orientationchanged) out.status = status;
+  if (plot::printfailure != 0) {
+    out.letter = 'P';
+    rwdetail.set(plot::printjob.document);
+  }
   if (columns != given && valued(rwslot::columns)) core::SETZTOR8(rwopt(rwslot::columns), columns);
 }
 

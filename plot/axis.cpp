@@ -147,7 +147,11 @@ void XYAXIS(std::int32_t& k) {
     axiswork.direction = d;
     axiswork.entry = e;
     const float length = axisstate.length(e);
-    roundscale(e, length, cw);
+    // A character width in this direction's plot units: the units of x and
+    // y are not of one size in pixels.
+    const float along =
+        d == 0 ? cw : static_cast<float>(fontslots(5).cellwidth) * axisstate.unitsperpixely;
+    roundscale(e, length, along);
     const Scale& s = axisstate.scale(e);
     const std::string title = axistitle(d, s.divisor);
     PLTFNC(penfn::pencolour, axisstate.style(xentry(k)) & axisbit::colour, error);
@@ -157,7 +161,11 @@ void XYAXIS(std::int32_t& k) {
                axiswork.bottommargin - ch, ch, title, 720.0F,
                static_cast<std::int32_t>(title.size()));
       else
-        UQTEXT(axiswork.leftmargin - 3.0F * cw - ch,
+        // Upward, its height across the axis in x units, never left of the
+        // frame.
+        UQTEXT(std::max(axiswork.leftmargin - ytitlecolumns * cw -
+                            static_cast<float>(fontslots(5).cellheight) * axisstate.unitsperpixelx,
+                        0.0F),
                axiswork.bottommargin + length - shortestaxis - 3.0F * axisstate.unitsperpixely, ch,
                title, 810.0F, static_cast<std::int32_t>(title.size()));
     }

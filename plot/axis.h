@@ -18,6 +18,8 @@ namespace plot {
 // direction whose style word has `axisbit::nolabels`.
 inline constexpr std::int32_t ylabelcolumns = 6;
 inline constexpr std::int32_t xlabelrows = 3;
+// The y title ends this many character widths left of the y axis.
+inline constexpr float ytitlecolumns = 3.0F;
 // The shortest axis drawn, in plot units.
 inline constexpr float shortestaxis = 0.1001F;
 // The largest magnitude a range may have when it reaches the engine.
@@ -28,6 +30,12 @@ inline constexpr std::int32_t mostdecades = 36;
 // The epsilon of a 32-bit real x: the larger of |x| times 2^-23 and the
 // smallest normal 32-bit real.
 double epsilonof(double x);
+
+// The values of the first and the last label written along a direction.
+struct LabelSpan {
+  double low = std::numeric_limits<double>::quiet_NaN();
+  double high = std::numeric_limits<double>::quiet_NaN();
+};
 
 // Working values shared by the axis drawing and the curve routines.
 struct AxisWork {
@@ -41,15 +49,15 @@ struct AxisWork {
   // Titles of x and y given as texts (by a panel), for a statement whose
   // title positions are 0.
   std::array<std::string, 2> titletexts;
-  // Per direction entry (1..16, as `xentry`, `yentry`), the value whose
-  // label the last whole walk wrote ending at its tick (at the maximum);
-  // NaN when none. A strip chart sliding that label inward writes no
-  // second one beside it.
-  std::array<double, 17> endlabel = nolabels();
+  // Per direction entry (1..16, as `xentry`, `yentry`), the smallest and
+  // the largest value whose label a walk wrote (NaN when none): a strip
+  // chart's new strip continues the labels from them with the same room
+  // between them.
+  std::array<LabelSpan, 17> labels = nolabels();
 
-  static constexpr std::array<double, 17> nolabels() {
-    std::array<double, 17> none{};
-    none.fill(std::numeric_limits<double>::quiet_NaN());
+  static constexpr std::array<LabelSpan, 17> nolabels() {
+    std::array<LabelSpan, 17> none{};
+    none.fill(LabelSpan{});
     return none;
   }
 };
@@ -85,8 +93,15 @@ void SET_NYT_NXT_INTERNAL(std::int32_t& k);
 // Draws the current direction (`axiswork.direction`) of the current axis:
 // line, ticks, labels (labels above 0) and grid lines. Bit 0 of option:
 // every label but the first ends at its tick (else only the one at the
-// maximum).
+// maximum). A label is written where it has its room after the one before
+// and lies wholly inside the axis' frame.
 void PLOTTICS_INTERNAL(std::int32_t& labels, std::int32_t& option);
+// The labels of the current direction of a strip chart after a scroll,
+// from the last one written on toward the end that moved (increment +1
+// the maximum, -1 the minimum) at the label step of the axis, with the
+// room a whole walk leaves between them; a label whose text does not lie
+// inside the frame yet waits for the next scroll.
+void STRIPLABELS(std::int32_t increment);
 
 // The position of a value along direction entry e (plot units from the
 // axis' start, no margin) by the scale XYAXIS set; false on a log

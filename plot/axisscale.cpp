@@ -13,6 +13,10 @@ namespace {
 constexpr double smallestnormal = 1.1754944e-38;
 // A power of ten is looked for at most this many steps away.
 constexpr int moststeps = 80;
+// The label step in character widths: shrunk while above the first, then
+// grown while below the second.
+constexpr double longeststep = 10.0;
+constexpr double shorteststep = 4.0;
 
 // A value that reaches the engine: finite, within the largest magnitude.
 double sane(float v) {
@@ -44,22 +48,19 @@ int exponentof(double v, double down, double up) {
 
 void linear(Scale& s, double mn, double mx, double length, double charwidth) {
   // r: user units per plot unit; c / r then counts the character widths
-  // of a step s. The step is meant to be 4 to 10 character widths long; a
-  // power of ten cannot always be, so s is the one nearest to that band by
-  // ratio: longer than 2 widths and at most 20. (Growing and then shrinking
-  // by whole decades alone gives steps of 1 to 10 widths, and grid lines
-  // every character or two on an ordinary window; the other order gives up
-  // to 40, two labels on a short axis.)
+  // of a step s. The step shrinks by tenths while it is longer than 10
+  // widths, then grows tenfold while it is shorter than 4: a power of ten
+  // 4 to 40 widths long, so that grid lines stand at least 4 widths apart.
   double r = (mx - mn) / length;
   const double c = 1.0 / std::max(charwidth, 1e-30);
   double step = 1.0;
-  for (int i = 0; i < moststeps && c / r <= 2.0; ++i) {
-    r /= 10.0;
-    step *= 10.0;
-  }
-  for (int i = 0; i < moststeps && c / r > 20.0; ++i) {
+  for (int i = 0; i < moststeps && c / r > longeststep; ++i) {
     r *= 10.0;
     step /= 10.0;
+  }
+  for (int i = 0; i < moststeps && c / r < shorteststep; ++i) {
+    r /= 10.0;
+    step *= 10.0;
   }
   const double lo = std::floor(snapped(mn / step));
   double hi = std::ceil(snapped(mx / step));

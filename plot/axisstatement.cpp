@@ -186,8 +186,13 @@ void windowcells(exec::wdwrec& r) {
     int code = 0;
     upcalls.CHILDCHANGED(w, code);
   }
-  axisstate.columns = r.clientwidth / cw;
-  axisstate.rows = r.clientheight / ch;
+  // The window as it is now (its user or the desktop may have made it
+  // another size than the WINDOW statement asked for), else as made.
+  win::RECT client{};
+  const bool now = r.window != nullptr && toolkit::GET_CLIENT_AREA(r.window, client) &&
+                   client.right > client.left && client.bottom > client.top;
+  axisstate.columns = (now ? client.right - client.left : r.clientwidth) / cw;
+  axisstate.rows = (now ? client.bottom - client.top : r.clientheight) / ch;
 }
 
 // The window made ready for drawing: device, text area, font, cells.

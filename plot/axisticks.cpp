@@ -13,10 +13,12 @@
 #include "core/symbols.h"
 #include "plot/axis.h"
 #include "plot/devbracket.h"
+#include "plot/fontslots.h"
 #include "plot/penplot.h"
 #include "plot/plotdev.h"
 #include "plot/plotstate.h"
 #include "plot/upcalls.h"
+#include "toolkit/draw.h"
 
 namespace plot {
 
@@ -28,6 +30,8 @@ constexpr double farbefore = -3.4028233e30;
 constexpr int mostticks = 20000;
 constexpr int mostpicture = 20;
 constexpr int mosttimelabel = 20;
+// Day 0 as a picture writes it: a tenth of a millisecond on.
+constexpr double dayzero = 1e-9;
 
 std::string trimmed(std::string_view s) {
   const auto b = s.find_first_not_of(' ');
@@ -50,8 +54,20 @@ struct Walk {
   bool log = false, time = false, nolabels = false, grid = false;
   double mn = 0.0, mx = 0.0, upp = 1.0, steplength = 0.0, divisor = 1.0;
   double otherlength = 0.0;  // the other direction's axis length
-  double ticklength = 0.0;
+  // Lengths in plot units of the direction they are measured in, which on
+  // a screen that is not 24.5 by 18.45 pixels in shape differ in x and y:
+  // a character width along the axis, the tick length across it and
+  // along it (a label stands clear of its tick by it), the text height
+  // across it, and the frame's edges along it from the axis' start.
+  double along = 0.0;
+  double tickacross = 0.0, tickalong = 0.0;
+  double textacross = 0.0;
+  double low = 0.0, high = 0.0;
+  double pixel = 0.0;       // one pixel along the axis
   std::int32_t every = 10;  // long tick every this many ticks (linear, time)
+  // A label at every this many long ticks (linear, time): as many as the
+  // widest label needs its room, so that labels stand evenly.
+  double stride = 1.0;
   std::string picture;
   std::int32_t width = 0;  // characters of a number label
   double lastlabel = farbefore;
@@ -80,7 +96,9 @@ std::string labelof(const Walk& w, double v) {
   text.fill(' ');
   if (!w.picture.empty()) {
     if (upcalls.TIMEDATEU == nullptr) return {};
-    double value = v;
+    // (A day value of 0 is the clock's time to the picture: day 0 of the
+    // axis is a moment after it.)
+    double value = v == 0.0 ? dayzero : v;
     upcalls.TIMEDATEU(w.picture, value, text, false);
     return trimmed(std::string_view(text.data(), text.size()));
   }
@@ -90,11 +108,73 @@ std::string labelof(const Walk& w, double v) {
   return trimmed(std::string_view(label.data(), 4));
 }
 
+// The length of a label along the axis as the graphics font writes it
+// (its characters' widths when nothing draws).
+double textlength(const Walk& w, const std::string& label) {
+  int extent[2] = {};
+  const win::HFONT font = fontslots(5).font;
+  if (drawing(*plotdev) && font != nullptr) {
+    int ups = 0;
+    toolkit::GET_TEXT_EXTENT(*plotdev, label.data(), static_cast<int>(label.size()), &font, nullptr,
+                             extent, &ups);
+    if (ups == 0 && extent[0] > 0) return extent[0] * w.pixel;
+  }
+  return static_cast<double>(label.size()) * w.along;
+}
+
+// Where a label of that length stands along the axis when it starts at its
+// tick's side (or ends at its tick): its first and its last position, from
+// the axis' start.
+void labelextent(const Walk& w, double p, double text, bool ending, double& first, double& last) {
+  const double clear = w.d == 0 ? w.tickalong / 1.5 : 1.5 * w.tickalong;
+  if (ending) {
+    last = p - (w.d == 0 ? 0.0 : clear);
+    first = last - text - (w.d == 0 ? 2.0 * w.pixel : 0.0);
+  } else {
+    first = p + clear;
+    last = first + text;
+  }
+}
+
+// The label lies inside the frame.
+bool inframe(const Walk& w, double p, const std::string& label, bool ending) {
+  double first = 0, last = 0;
+  labelextent(w, p, textlength(w, label), ending, first, last);
+  return first >= w.low && last <= w.high;
+}
+
+// Writes the label of a tick at position p: clear of its tick, which is
+// tripled under a label. A y label stands left of the axis, beyond the
+// tick's end along it (or before it when the label ends there); an x label
+// starts past it (or ends at it).
+void writelabel(Walk& w, double p, double v, const std::string& label, bool ending) {
+  float x = 0, y = 0;
+  pointat(w, p, x, y);
+  if (w.d == 1) {
+    x -= static_cast<float>(w.tickacross / 1.5 + w.textacross);
+    y += static_cast<float>((ending ? -1.5 : 1.5) * w.tickalong);
+  } else if (!ending) {
+    x += static_cast<float>(w.tickalong / 1.5);
+  }
+  float angle = 90.0F * static_cast<float>(w.d);
+  if (ending) angle += 720.0F;
+  const auto n = static_cast<std::int32_t>(
+      w.time ? std::min<std::size_t>(label.size(), mosttimelabel) : label.size());
+  UQTEXT(x, y, axisstate.cellheight, label, angle, n);
+  if (w.e >= 1 && w.e < static_cast<std::int32_t>(axiswork.labels.size())) {
+    LabelSpan& span = axiswork.labels[static_cast<std::size_t>(w.e)];
+    span.low = std::isnan(span.low) ? v : std::min(span.low, v);
+    span.high = std::isnan(span.high) ? v : std::max(span.high, v);
+  }
+  w.lastlabel = p;
+}
+
 // The tick at position p of value v; long ticks get their label and grid
 // line. The pen ends on the axis at p.
-void tick(Walk& w, double p, double v, bool islong, std::int32_t labels, std::int32_t option) {
-  double t = w.nolabels ? 0.0 : w.ticklength * (islong ? axisstate.longtick : 1.0F);
-  if (islong && labels > 0 && !w.nolabels) {
+void tick(Walk& w, double p, double v, bool islong, bool labelled, std::int32_t labels,
+          std::int32_t option) {
+  double t = w.nolabels ? 0.0 : w.tickacross * (islong ? axisstate.longtick : 1.0F);
+  if (islong && labelled && labels > 0 && !w.nolabels) {
     const std::string label = labelof(w, v);
     // A label that ends at its tick (the one at the maximum) needs its own
     // length of room besides, else it would run into the one before.
@@ -102,27 +182,10 @@ void tick(Walk& w, double p, double v, bool islong, std::int32_t labels, std::in
         std::fabs(v - w.mx) <= endtolerance * std::max(std::fabs(w.mx - w.mn), 1e-30);
     const bool ending = ((option & 1) == 0 && atend) || ((option & 1) != 0 && v > w.mn);
     const double size = static_cast<double>(label.size());
-    const double room = (p - w.lastlabel) / std::max<double>(axisstate.cellwidth, 1e-30);
-    if (!label.empty() && room >= size + 4.0 + (ending ? size : 0.0)) {
-      float x = 0, y = 0;
-      pointat(w, p, x, y);
-      // A label stays clear of its own tick, which is tripled below: a y
-      // label stands left of the axis, beyond the tick's end along it (or
-      // before it when the label ends there); an x label starts past it.
-      if (w.d == 1) {
-        x -= static_cast<float>(w.ticklength / 1.5) + axisstate.cellheight;
-        y += static_cast<float>((ending ? -1.5 : 1.5) * w.ticklength);
-      } else if (!ending) {
-        x += static_cast<float>(w.ticklength / 1.5);
-      }
-      float angle = 90.0F * static_cast<float>(w.d);
-      if (ending) angle += 720.0F;
-      const auto n = static_cast<std::int32_t>(
-          w.time ? std::min<std::size_t>(label.size(), mosttimelabel) : label.size());
-      UQTEXT(x, y, axisstate.cellheight, label, angle, n);
-      if (ending && atend && w.e >= 1 && w.e < static_cast<std::int32_t>(axiswork.endlabel.size()))
-        axiswork.endlabel[static_cast<std::size_t>(w.e)] = v;
-      w.lastlabel = p;
+    const double room = (p - w.lastlabel) / std::max(w.along, 1e-30);
+    if (!label.empty() && room >= size + 4.0 + (ending ? size : 0.0) &&
+        inframe(w, p, label, ending)) {
+      writelabel(w, p, v, label, ending);
       t *= 3.0;
     }
   }
@@ -155,12 +218,15 @@ void walklinear(Walk& w, std::int32_t labels, std::int32_t option) {
   const auto islong = [&](double counter) {
     return std::fabs(std::fmod(counter, static_cast<double>(w.every))) < 0.5;
   };
+  const auto labelled = [&](double counter) {
+    return std::fabs(std::fmod(counter, static_cast<double>(w.every) * w.stride)) < 0.5;
+  };
   const double tol = endtolerance * std::max(tw.range, 1e-30);
   penat(w, place(tw.distance), 3);
   if (tw.phase == tickphase::first) {
-    if (labels > 0 && w.e >= 1 && w.e < static_cast<std::int32_t>(axiswork.endlabel.size()))
-      axiswork.endlabel[static_cast<std::size_t>(w.e)] = std::numeric_limits<double>::quiet_NaN();
-    tick(w, place(tw.distance), v, islong(tw.counter), labels, option);
+    if (labels > 0 && w.e >= 1 && w.e < static_cast<std::int32_t>(axiswork.labels.size()))
+      axiswork.labels[static_cast<std::size_t>(w.e)] = LabelSpan{};
+    tick(w, place(tw.distance), v, islong(tw.counter), labelled(tw.counter), labels, option);
   }
   tw.phase = tickphase::running;
   double previous = v;
@@ -177,7 +243,7 @@ void walklinear(Walk& w, std::int32_t labels, std::int32_t option) {
     }
     tw.distance = v - w.mn;
     penat(w, place(tw.distance), w.nolabels ? 3 : 2);
-    tick(w, place(tw.distance), v, islong(tw.counter), labels, option);
+    tick(w, place(tw.distance), v, islong(tw.counter), labelled(tw.counter), labels, option);
     previous = v;
     if (w.mx - v < tol) {
       tw.phase = tickphase::last;
@@ -195,7 +261,9 @@ void walklog(Walk& w, std::int32_t labels, std::int32_t option) {
   double p = 0.0;
   const double length = w.steplength * std::nearbyint(std::log10(w.mx / w.mn));
   penat(w, 0.0, 3);
-  tick(w, 0.0, decade, true, labels, option);
+  if (labels > 0 && w.e >= 1 && w.e < static_cast<std::int32_t>(axiswork.labels.size()))
+    axiswork.labels[static_cast<std::size_t>(w.e)] = LabelSpan{};
+  tick(w, 0.0, decade, true, true, labels, option);
   for (int n = 0; n < mostticks; ++n) {
     ++digit;
     if (digit == 10) {
@@ -208,7 +276,7 @@ void walklog(Walk& w, std::int32_t labels, std::int32_t option) {
     const double v = decade * digit;
     if (v > w.mx * (1.0 + endtolerance)) break;
     penat(w, p, w.nolabels ? 3 : 2);
-    tick(w, p, v, digit == 1, labels, option);
+    tick(w, p, v, digit == 1, digit == 1, labels, option);
     if (v >= w.mx * (1.0 - endtolerance)) {
       tw.phase = tickphase::last;
       return;
@@ -217,6 +285,10 @@ void walklog(Walk& w, std::int32_t labels, std::int32_t option) {
   penat(w, length, w.nolabels ? 3 : 2);
   tw.phase = tickphase::last;
 }
+
+// User units between long ticks: the tick step (a tenth of the label step;
+// a day on a time axis) times the label interval.
+double labelstepof(const Walk& w) { return (w.time ? 1.0 : w.steplength * w.upp / 10.0) * w.every; }
 
 // The walk of direction entry e of axis k.
 Walk walkof(std::int32_t k, std::int32_t e) {
@@ -235,7 +307,24 @@ Walk walkof(std::int32_t k, std::int32_t e) {
   w.steplength = s.step;
   w.divisor = s.divisor != 0.0F ? s.divisor : 1.0;
   w.otherlength = axisstate.length(w.d == 0 ? yentry(k) : xentry(k));
-  w.ticklength = static_cast<double>(axisstate.ticklength) * axisstate.cellheight;
+  // The graphics cell in pixels, turned into this direction's plot units
+  // (along) and the other's (across).
+  const FontSlot& g = fontslots(5);
+  const double alongperpixel = w.d == 0 ? axisstate.unitsperpixelx : axisstate.unitsperpixely;
+  const double acrossperpixel = w.d == 0 ? axisstate.unitsperpixely : axisstate.unitsperpixelx;
+  w.pixel = alongperpixel;
+  w.along = g.cellwidth * alongperpixel;
+  w.tickalong = static_cast<double>(axisstate.ticklength) * g.cellheight * alongperpixel;
+  w.tickacross = static_cast<double>(axisstate.ticklength) * g.cellheight * acrossperpixel;
+  w.textacross = g.cellheight * acrossperpixel;
+  const Frame& f = axisstate.frame(k);
+  if (w.d == 0) {
+    w.low = -axiswork.leftmargin;
+    w.high = static_cast<double>(f.width) * axisstate.cellwidth - axiswork.leftmargin;
+  } else {
+    w.low = -axiswork.bottommargin;
+    w.high = static_cast<double>(f.height) * axisstate.cellheight - axiswork.bottommargin;
+  }
   w.every = axisstate.labelevery(w.e) < 1 ? 10 : axisstate.labelevery(w.e);
   if (w.time) {
     w.picture = trimmed(textofcell(axisstate.timepicture(w.e), mostpicture));
@@ -247,6 +336,19 @@ Walk walkof(std::int32_t k, std::int32_t e) {
     int width = range > 0.0 ? static_cast<int>(std::log10(big / range)) + 4 : 4;
     if (w.mn < 0.0) ++width;
     w.width = std::clamp(width, 0, 23);
+  }
+  const double labelstep = labelstepof(w);
+  if (!w.log && labelstep > 0.0 && std::isfinite(labelstep)) {
+    // The label step in character widths along the axis; the widest label
+    // stands at one of the ends (steps are powers of ten: a label's length
+    // grows with its magnitude and its sign).
+    const double widths = labelstep / w.upp / std::max(w.along, 1e-30);
+    const double widest = static_cast<double>(
+        std::max({labelof(w, w.mn).size(), labelof(w, w.mx).size(),
+                  labelof(w, std::ceil(w.mn / labelstep) * labelstep).size(),
+                  labelof(w, std::floor(w.mx / labelstep) * labelstep).size()}));
+    if (widths > 0.0 && std::isfinite(widths))
+      w.stride = std::clamp(std::ceil((widest + 4.0) / widths - 1e-9), 1.0, 1e6);
   }
   return w;
 }
@@ -270,6 +372,60 @@ void PLOTTICS_INTERNAL(std::int32_t& labels, std::int32_t& option) {
     walklinear(w, labels, option);
   }
   PLTFNC(penfn::stylewidth, 10, error);
+}
+
+void STRIPLABELS(std::int32_t increment) {
+  const Bracket bracket(Bracket::Select::pen);
+  const std::int32_t k = std::clamp(axisstate.current, 1, naxes);
+  Walk w = walkof(k, axiswork.direction == 0 ? xentry(k) : yentry(k));
+  if (w.log || w.nolabels || !(w.mx > w.mn) || w.e < 1 ||
+      w.e >= static_cast<std::int32_t>(axiswork.labels.size()))
+    return;
+  // The step between labels: the label step of the walk, as many times as
+  // the labels stand apart.
+  const double labelstep = labelstepof(w) * w.stride;
+  if (!(labelstep > 0.0) || !std::isfinite(labelstep)) return;
+  const LabelSpan span = axiswork.labels[static_cast<std::size_t>(w.e)];
+  const double from = increment > 0 ? span.high : span.low;
+  const double tol = endtolerance * (w.mx - w.mn);
+  const auto position = [&](double v) { return (v - w.mn) / w.upp; };
+  // The label written last on this side, and how much room the next one
+  // needs from it: going up, the new label's own length and 4; going down,
+  // the length of the one above it and 4.
+  std::string nearest = std::isnan(from) ? std::string() : labelof(w, from);
+  double m = 0.0;
+  if (increment > 0)
+    m = std::isnan(from) ? std::ceil((w.mn - tol) / labelstep)
+                         : std::nearbyint(from / labelstep) + 1;
+  else
+    m = std::isnan(from) ? std::floor((w.mx + tol) / labelstep)
+                         : std::nearbyint(from / labelstep) - 1;
+  const double last = std::isnan(from) ? farbefore : position(from);
+  w.lastlabel = increment > 0 ? last : -last;
+  for (int n = 0; n < mostticks; ++n, m += increment) {
+    const double v = m * labelstep;
+    if (v > w.mx + tol || v < w.mn - tol) break;
+    const double p = position(v);
+    const std::string label = labelof(w, v);
+    if (label.empty()) continue;
+    const double size = static_cast<double>(label.size());
+    const double needed = (increment > 0 ? size : static_cast<double>(nearest.size())) + 4.0;
+    const double room = (increment > 0 ? p - w.lastlabel : -w.lastlabel - p) / w.along;
+    if (room < needed) continue;
+    if (!inframe(w, p, label, false)) break;
+    writelabel(w, p, v, label, false);
+    // Its tick, as long as a labelled tick of the axis drawn whole.
+    float x = 0, y = 0;
+    pointat(w, p, x, y);
+    const auto t = static_cast<float>(3.0 * w.tickacross * axisstate.longtick);
+    PLOT(x, y, 3);
+    if (w.d == 0)
+      PLOT(x, y - t, 2);
+    else
+      PLOT(x - t, y, 2);
+    w.lastlabel = increment > 0 ? p : -p;
+    nearest = label;
+  }
 }
 
 }  // namespace plot

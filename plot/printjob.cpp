@@ -3,9 +3,14 @@
 #include "plot/printjob.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdlib>
 #include <ctime>
 #include <string>
 
+#include "core/messages.h"
+#include "core/runwords.h"
+#include "core/symbols.h"
 #include "exec/settingrefs.h"
 #include "exec/windowwords.h"
 #include "plot/fontslots.h"
@@ -14,6 +19,8 @@
 #include "plot/setups.h"
 #include "plot/upcalls.h"
 #include "toolkit/draw.h"
+#include "toolkit/draw_targets.h"
+#include "toolkit/fonts.h"
 #include "toolkit/printing.h"
 
 namespace plot {
@@ -22,7 +29,6 @@ namespace {
 
 constexpr std::int32_t printerslot = 7;
 constexpr std::int32_t stamppoints = 6;
-constexpr std::int32_t normalweight = 400;
 // The print dialog's flags once a job has started without and with the
 // dialogs.
 constexpr std::int32_t defaultflags = 0x400;
@@ -119,6 +125,60 @@ void windowarea(exec::wdwrec& w) {
   drawtargets[target::printwindow].bounds = b;
 }
 
+namespace {
+
+// A toolkit status of the job: a failure unless the user cancelled.
+void note(int ups) {
+  if (ups != 0 && ups != toolkit::kPrintCancelled && printjob.failure == 0) printjob.failure = ups;
+}
+
+}  // namespace
+
+std::int32_t takeprintfailure() {
+  const std::int32_t f = printjob.failure;
+  printjob.failure = 0;
+  return f;
+}
+
+namespace {
+
+// The failure's message: its number and the statement, and the document.
+void showprintfailure(std::int16_t shown) {
+  std::array<std::int16_t, 2> halves{
+      shown, static_cast<std::int16_t>(std::clamp(core::xeqline, 0, 32767))};
+  std::string document = printjob.document;
+  core::HelpValues hv;
+  hv.halves = halves;
+  hv.text = {document.data(), document.size()};
+  int answer = 0;
+  core::HELP(core::MSGKEY("rdwrErP"), answer, hv);
+}
+
+std::int16_t shownstatus(std::int32_t failure) {
+  return static_cast<std::int16_t>(std::abs(failure) >= 32767 ? -2 : failure);
+}
+
+}  // namespace
+
+void failprintstatement(std::int32_t failure) {
+  if (failure == 0) return;
+  core::iostatw[0] = shownstatus(failure);
+  // Shown here unless the statement has an error label: the executor only
+  // stops the run (or jumps).
+  if (core::nomsg == 0) showprintfailure(core::iostatw[0]);
+  core::msgkey.blank();
+  core::xeqstop = core::stops::error;
+}
+
+void sayprintfailure(std::int32_t failure) {
+  if (failure == 0) return;
+  showprintfailure(shownstatus(failure));
+  if (core::xeqstop == core::stops::end || core::xeqstop == core::stops::chain) {
+    core::xeqstop = core::stops::error;
+    core::msgkey.set(core::MSGKEY("rdwrErP"));
+  }
+}
+
 bool startprinter(exec::wdwrec& w, std::string_view options, std::int32_t& status) {
   const std::int32_t state = w.printstate;
   const bool towindow = (state & printbit::window) != 0;
@@ -133,15 +193,20 @@ bool startprinter(exec::wdwrec& w, std::string_view options, std::int32_t& statu
   if ((state & printbit::dialogs) != 0) {
     win::DWORD setup = pagesetupflags;
     const win::HWND owner = exec::mainwindow();
-    if (toolkit::PAGE_SETUP(&setup, &owner, &landscape, &ups) == 0) return false;
+    if (toolkit::PAGE_SETUP(&setup, &owner, &landscape, &ups) == 0) {
+      note(ups);
+      return false;
+    }
     flags = dialogflags;
   }
   std::string document(exec::dlgtext.trimmed());
   if (document.empty()) document = "Ostrel";
+  printjob.document = document;
   toolkit::draw_target_t& p = printer();
   const win::HWND owner = exec::mainwindow();
   if (toolkit::START_PRINT(p, &flags, &owner, document.c_str(), static_cast<int>(document.size()),
                            &landscape, &ups) == 0) {
+    note(ups);
     p = toolkit::draw_target_t{};
     return false;
   }
@@ -201,23 +266,36 @@ std::string stamptext(std::int32_t page) {
   return s + when + std::to_string(page);
 }
 
-void stamp(const exec::wdwrec& w) {
-  toolkit::draw_target_t& p = printer();
-  if (!printing(p) || (w.printstate & printbit::nostamp) != 0) return;
-  ++printjob.page;
-  SETFONT(printerslot, "Arial", stamppoints, 0.0F, 0, normalweight, 0);
-  const std::string text = stamptext(printjob.page);
-  const std::int32_t right = printjob.physwidth - (12 * printjob.offsetx + 12) / 5;
-  const std::int32_t bottom = printjob.physheight - (12 * printjob.offsety + 12) / 5;
+void STAMPPAGE(toolkit::draw_target_t& p, std::int32_t page) {
+  int ups = 0;
+  const std::int32_t width = toolkit::GET_DEVICE_CAPS(win::PHYSICALWIDTH, &p, &ups);
+  const std::int32_t height = toolkit::GET_DEVICE_CAPS(win::PHYSICALHEIGHT, &p, &ups);
+  const std::int32_t offsetx = toolkit::GET_DEVICE_CAPS(win::PHYSICALOFFSETX, &p, &ups);
+  const std::int32_t offsety = toolkit::GET_DEVICE_CAPS(win::PHYSICALOFFSETY, &p, &ups);
+  const std::string text = stamptext(page);
+  const std::int32_t right = width - (12 * offsetx + 12) / 5;
+  const std::int32_t bottom = height - (12 * offsety + 12) / 5;
   // Logical coordinates start at the printable area's top left.
-  win::RECT box{1, 1, right - printjob.offsetx, bottom - printjob.offsety};
-  const win::HGDIOBJ before = win::SelectObject(p.dc, fontslots(printerslot).font);
+  win::RECT box{1, 1, right - offsetx, bottom - offsety};
+  constexpr std::string_view face = "Arial";
+  const int points = stamppoints;
+  const win::HFONT font =
+      toolkit::DEFINE_FONT(&p, face.data(), static_cast<int>(face.size()), &points, nullptr,
+                           nullptr, nullptr, nullptr, nullptr, nullptr, &ups);
+  const win::HGDIOBJ before = win::SelectObject(p.dc, font);
   win::SetTextColor(p.dc, 0);
   win::SetBkMode(p.dc, win::TRANSPARENT);
   win::DrawTextA(p.dc, text.c_str(), static_cast<int>(text.size()), &box,
                  win::DT_RIGHT | win::DT_BOTTOM | win::DT_SINGLELINE | win::DT_NOPREFIX);
   win::SelectObject(p.dc, before);
-  makeprinterfont();
+  if (font != nullptr) toolkit::DELETE_OBJECT(font, &ups);
+}
+
+void stamp(const exec::wdwrec& w) {
+  toolkit::draw_target_t& p = printer();
+  if (!printing(p) || (w.printstate & printbit::nostamp) != 0) return;
+  ++printjob.page;
+  STAMPPAGE(p, printjob.page);
 }
 
 void nextpage() {
@@ -228,6 +306,7 @@ void nextpage() {
   int ups = 0;
   toolkit::NEXT_PRINT_PAGE(p, &ups);
   if (ups != 0 && w != nullptr) w->printstate |= printbit::endjob;
+  note(ups);
   p.bounds = win::RECT{printjob.printerarea.left, printjob.printerarea.top,
                        printjob.printerarea.right, printjob.printerarea.bottom};
   printjob.printerat = win::POINT{printjob.printerarea.left, printjob.printerarea.top};
@@ -240,6 +319,7 @@ void endprinter() {
   if (w != nullptr) stamp(*w);
   int ups = 0;
   toolkit::END_PRINT(p, &ups);
+  note(ups);
   p = toolkit::draw_target_t{};
   printjob.page = 0;
 }
@@ -248,6 +328,7 @@ void endopenjob() {
   if (printing(printer())) {
     endprinter();
   }
+  sayprintfailure(takeprintfailure());
   for (exec::wdwrec* r = exec::wdwhead; r != nullptr; r = r->next) r->printstate = 0;
   printjob.open = false;
   printjob.declined = false;

@@ -85,6 +85,11 @@ struct PrintJob {
   // The printer part could not start (a dialog cancelled): until the job
   // ends its calls write nothing on paper and ask for no printer again.
   bool declined = false;
+  // The document's name (a PDF file takes it, with ".pdf"), and the
+  // toolkit's status of a failure not yet taken (0 none). A failure is no
+  // refusal: the next call tries again.
+  std::string document;
+  std::int32_t failure = 0;
 };
 inline PrintJob printjob;
 
@@ -108,10 +113,24 @@ void stamp(const exec::wdwrec& window);
 // The stamp's text for page `page`: "Ostrel / <main window> / <yyyymmdd>
 // <hhmmss>.<page>".
 std::string stamptext(std::int32_t page);
+// The stamp of that page number on the page of a print job's target (the
+// printer's of RWPRINT, or another's that prints on its own).
+void STAMPPAGE(toolkit::draw_target_t& target, std::int32_t page);
 // Stamps the last page and ends the document.
 void endprinter();
 // A job still open (at the end of the program): ended as bit 8 ends it.
 void endopenjob();
+// The toolkit's status of the first print failure not yet taken (a
+// document that could not be started, a page or a document that could not
+// be written; a job the user cancelled is none), 0 when none; cleared.
+std::int32_t takeprintfailure();
+// A failure that no statement takes (the job ended with the run): its
+// message, and a run that had ended well fails with its key.
+void sayprintfailure(std::int32_t failure);
+// A failure that fails the running statement (as a WRITE's does): the
+// I/O status word, the message unless the statement has an error label,
+// the stop word.
+void failprintstatement(std::int32_t failure);
 // Back to the start (no job, portrait). For tests.
 void reset_printjob();
 

@@ -44,6 +44,8 @@ void SETPRINTSTATE(std::int32_t value) {
     std::int32_t columns = 0, status = 0;
     const std::int32_t slot = fontslots.valid(w->fontslot) ? w->fontslot : 1;
     RWPRINT("", 0.0, 0.0, columns, slot, "", "", w, status);
+    // A job that failed fails the statement that asked for it.
+    failprintstatement(printfailure);
   } else if (value == printvalue::endplot) {
     // The plot window's job ends with its next output.
     s |= printbit::endjob;

@@ -439,7 +439,7 @@ void openjob(exec::wdwrec& w, exec::wdwrec& state, std::string_view options, std
     if ((ps & printbit::window) != 0) {
       savefont(printjob.saved, fontslots(slot));
     }
-    printjob.declined = !startprinter(w, options, status);
+    printjob.declined = !startprinter(w, options, status) && printjob.failure == 0;
     if (!printjob.declined) printjob.page = 0;
   }
   printjob.open = true;
@@ -509,6 +509,8 @@ void RWPRINT(std::string_view text, double x, double y, std::int32_t& columns, s
   printjob.first = false;
   plotdev = entrydev;
   exec::wdwcur = entrywindow;
+  printfailure = takeprintfailure();
+  if (printfailure != 0) status = printfailure;
 }
 
 }  // namespace plot

@@ -34,7 +34,14 @@ inline constexpr double afterlast = -1.7976931348623157E308;
 // brush colour, "RA" frame, "EL" ellipse ("A1", "A2" angles), "PO=",
 // "BE=", "LI=" point lists ("FC" pen, "CHA" character cells, "PXL"
 // pixels, "^" between figures). status: 0; 999 when the orientation
-// changed; 1 when the standard output could not take the text.
+// changed; 1 when the standard output could not take the text; the
+// toolkit's status when the print job failed (`printfailure` then holds
+// it too).
+// The toolkit's status of a print job that failed in the last RWPRINT
+// call (it could not start, or a page or the document could not be
+// written, which ends the job), 0 when none.
+inline std::int32_t printfailure = 0;
+
 void RWPRINT(std::string_view text, double x, double y, std::int32_t& columns, std::int32_t slot,
              std::string_view align, std::string_view options, exec::wdwrec* window,
              std::int32_t& status);

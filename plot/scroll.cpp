@@ -30,6 +30,7 @@ std::int32_t px(double v) {
 // ends reach past them into the frame).
 struct Area {
   std::int32_t x0, x1, top, bottom, frameleft, frameright, frametop, framebottom;
+  std::int32_t titleright;  // the last column of the y title
 };
 
 Area area(std::int32_t k) {
@@ -47,6 +48,7 @@ Area area(std::int32_t k) {
   a.bottom = row(oy + plotcom.yscale * below);
   a.top = row(oy + plotcom.yscale * (below + yl));
   a.frameleft = px(ox);
+  a.titleright = px(ox + plotcom.xscale * (left - ytitlecolumns * axisstate.cellwidth));
   a.framebottom = row(oy);
   a.frameright =
       px(plotcom.xscale * static_cast<float>(f.left + f.width) * axisstate.cellwidth) - 1;
@@ -66,47 +68,6 @@ void blank(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t heig
   if (width <= 0 || height <= 0) return;
   pxlmovargs = PxlMovArgs{y, x, height, width, y, x, 0};
   PXLMOV();
-}
-
-// The labels of direction entry e from lo to hi (user units): at every
-// label step's multiple that leaves each label its length and 4 more
-// character widths of room, as XYAXIS writes them; none at the maximum.
-void striplabels(std::int32_t e, double lo, double hi) {
-  const Scale& sc = axisstate.scale(e);
-  const std::int32_t every = axisstate.labelevery(e) < 1 ? 10 : axisstate.labelevery(e);
-  const double upp = sc.unitsperplot;
-  const double distance = static_cast<double>(sc.step) * upp / 10.0 * every;
-  const double cw = axisstate.cellwidth;
-  if (!(distance > 0.0) || !(upp > 0.0) || !(cw > 0.0) || !std::isfinite(distance)) return;
-  const double size = static_cast<double>(axislabel(e, sc.maximum).size());
-  const double cells = distance / upp / cw;
-  const auto stride =
-      static_cast<long long>(std::max(1.0, std::ceil((size + 4.0) / std::max(cells, 1e-9))));
-  const bool y = e > naxes;
-  const double tick = static_cast<double>(axisstate.ticklength) * axisstate.cellheight;
-  const double top = std::floor(hi / distance);
-  for (double m = std::ceil(lo / distance); m <= top && m - std::ceil(lo / distance) < 1000; ++m) {
-    const double v = m * distance;
-    if (std::fmod(std::fabs(m), static_cast<double>(stride)) > 0.5) continue;
-    const double near = 1e-6 * std::max(std::fabs(distance), 1e-30);
-    if (std::fabs(v - sc.maximum) <= near) continue;
-    // The label the axis wrote ending at its former maximum stands there.
-    if (std::fabs(v - axiswork.endlabel[static_cast<std::size_t>(e)]) <= near) continue;
-    const std::string label = axislabel(e, v);
-    if (label.empty()) continue;
-    const double p = (v - sc.minimum) / upp;
-    float x = axiswork.leftmargin + static_cast<float>(y ? 0.0 : p);
-    float yy = axiswork.bottommargin + static_cast<float>(y ? p : 0.0);
-    // Clear of the label's tick, as the axis writes them.
-    if (y) {
-      x -= static_cast<float>(tick / 1.5) + axisstate.cellheight;
-      yy += static_cast<float>(1.5 * tick);
-    } else {
-      x += static_cast<float>(tick / 1.5);
-    }
-    UQTEXT(x, yy, axisstate.cellheight, label, y ? 90.0F : 0.0F,
-           static_cast<std::int32_t>(label.size()));
-  }
 }
 
 // The moved direction's ticks from the new strip on (the whole axis when
@@ -130,25 +91,14 @@ void ticks(std::int32_t k, bool vertical, std::int32_t n, bool whole, float shif
     w.distance = increment > 0 ? range - shift : shift;
   }
   const std::int32_t e = vertical ? yentry(k) : xentry(k);
-  // A walk over a strip does not know the labels before it: a linear
-  // number axis gets its strip's labels here, as far apart as the axis
-  // drawn whole puts them.
-  const bool ownlabels = !whole && (axisstate.style(e) & (axisbit::time | axisbit::nolabels)) == 0;
-  std::int32_t on = ownlabels ? 0 : 1, off = 0, option = 0;
+  // A walk over a strip draws its ticks; the labels go on from the last
+  // one written, as far apart as the axis drawn whole puts them.
+  const bool striplabels = !whole && (axisstate.style(e) & axisbit::nolabels) == 0;
+  std::int32_t on = striplabels ? 0 : 1, off = 0, option = 0;
   axiswork.direction = vertical ? 1 : 0;
   axiswork.entry = e;
   PLOTTICS_INTERNAL(on, option);
-  if (ownlabels) {
-    // Labels run from their tick toward the maximum: one comes when its
-    // whole text, past its tick, has come within the axis (beyond the
-    // axis's end a text loses its last characters as the strip slides).
-    const double size = static_cast<double>(axislabel(e, sc.maximum).size());
-    const double inside = (size + 1.0) * axisstate.cellwidth * sc.unitsperplot;
-    if (increment > 0)
-      striplabels(e, sc.maximum - shift - inside, sc.maximum - inside);
-    else
-      striplabels(e, sc.minimum, sc.minimum + shift);
-  }
+  if (striplabels) STRIPLABELS(increment);
   const TickWalk kept = tickwalk;
   tickwalk = TickWalk{};
   axiswork.direction = vertical ? 0 : 1;
@@ -184,12 +134,15 @@ void SCROLL_INTERNAL() {
   PLTFNC(penfn::brushcolour, axisstate.style(yentry(k)) & axisbit::colour, error);
   const Area a = area(k);
   const FontSlot& g = fontslots(5);
-  // The block that moves: the axis area with the moved direction's label
-  // strip, left to right l..r, top to bottom t..b; s pixels move.
-  std::int32_t l = a.x0, r = std::max(a.x1, a.frameright), t = a.top, b = a.framebottom;
+  // The block that moves: the axis area with the moved direction's labels,
+  // left to right l..r, top to bottom t..b; s pixels move. The title
+  // beside them stays where it is: the x labels' row ends where the x
+  // title's begins, and the y title's column where the y labels' begins.
+  std::int32_t l = a.x0, r = std::max(a.x1, a.frameright), t = a.top;
+  std::int32_t b = std::min(a.framebottom, a.bottom + g.cellheight - 1);
   std::int32_t s = cells * g.cellwidth;
   if (vertical) {
-    l = a.frameleft + 1;
+    l = std::max(a.frameleft + 1, a.titleright + 1);
     r = a.x1;
     t = std::min(a.top, a.frametop);
     b = a.bottom;

@@ -196,7 +196,7 @@ bool CHECK_STATUS_ARGUMENT(int* ups, draw_target_t& target, std::string_view rou
     return true;
   }
   if ((target.flags & kPrinterTarget) != 0 && print_job_state != 0) {
-    if (ups != nullptr) *ups = 0x50000;
+    if (ups != nullptr) *ups = kPrintCancelled;
     CANCEL_PRINT(target);
   }
   return false;

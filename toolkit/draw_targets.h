@@ -35,10 +35,14 @@ void END_BITMAP_DRAW(draw_target_t& target, int* ups);
 void START_DIRECT_DRAW(const win::HWND* window, box_record_t* box, draw_target_t& target, int* ups);
 void END_DIRECT_DRAW(draw_target_t& target, int* ups);
 
+// The status of a drawing call on a printer target whose job the user
+// cancelled: no failure, and nothing to say.
+inline constexpr int kPrintCancelled = 0x50000;
+
 // True (after reporting "Invalid argument 'ups' passed to: " and the
 // routine's name) when the target is not open. A printer target whose job
-// the user cancelled sets ups to 0x50000 (aborting the job once) and still
-// counts as valid.
+// the user cancelled sets ups to kPrintCancelled (aborting the job once)
+// and still counts as valid.
 bool CHECK_STATUS_ARGUMENT(int* ups, draw_target_t& target, std::string_view routine);
 // Selects the stock objects back into the target's device, deletes the
 // target's pen, brush and font, and closes the target.

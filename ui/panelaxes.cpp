@@ -206,7 +206,7 @@ EngineAxis engineaxis(std::int32_t k) {
     a.timepicture[d] = s.timepicture(e);
     a.minorticks[d] = s.minorticks(e);
     a.length[d] = s.length(e);
-    a.endlabel[d] = plot::axiswork.endlabel[static_cast<std::size_t>(e)];
+    a.labels[d] = plot::axiswork.labels[static_cast<std::size_t>(e)];
   }
   a.box = plot::axisboxes[static_cast<std::size_t>(k)];
   a.window = s.window(k);
@@ -228,7 +228,7 @@ void putaxis(std::int32_t k, const EngineAxis& a) {
     s.timepicture(e) = a.timepicture[d];
     s.minorticks(e) = a.minorticks[d];
     s.length(e) = a.length[d];
-    plot::axiswork.endlabel[static_cast<std::size_t>(e)] = a.endlabel[d];
+    plot::axiswork.labels[static_cast<std::size_t>(e)] = a.labels[d];
   }
   plot::axisboxes[static_cast<std::size_t>(k)] = a.box;
   s.window(k) = a.window;

@@ -58,7 +58,7 @@ struct EngineAxis {
   std::array<plot::Scale, 2> scale{};
   std::array<std::int32_t, 2> style{}, labelevery{}, timepicture{}, minorticks{};
   std::array<float, 2> length{};
-  std::array<double, 2> endlabel{};
+  std::array<plot::LabelSpan, 2> labels{};
   win::RECT box{};
   win::HWND window = nullptr;
   bool drawn = false, live = false, setup = false;

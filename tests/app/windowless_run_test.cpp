@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -32,12 +33,19 @@ struct Outcome {
 
 constexpr unsigned runlimit = 50;  // seconds
 
+// The user the program runs as when a test needs one whom the rights of a
+// folder bind: the superuser's test runs it as "nobody".
+constexpr uid_t nobody = 65534;
+
 // Runs the program with the arguments in the folder, as a shell would in
-// a terminal without a display; the folder is its home as well. filelimit, when not negative, is the largest
-// file the program may write (as `ulimit -f` sets it); stdoutfile, when
-// given, takes the standard output instead of the outcome.
+// a terminal without a display; the folder is its home as well. filelimit,
+// when not negative, is the largest file the program may write (as
+// `ulimit -f` sets it); stdoutfile, when given, takes the standard output
+// instead of the outcome; bound: the folder's rights bind the program (the
+// superuser's test runs it as nobody).
 Outcome ostrel(const fs::path& folder, const std::vector<std::string>& args,
-               std::int64_t filelimit = -1, const std::string& stdoutfile = "") {
+               std::int64_t filelimit = -1, const std::string& stdoutfile = "",
+               bool bound = false) {
   testsupport::TempDir logs;
   const std::string out = stdoutfile.empty() ? logs.file("out") : stdoutfile;
   const std::string err = logs.file("err");
@@ -63,6 +71,10 @@ Outcome ostrel(const fs::path& folder, const std::vector<std::string>& args,
     std::vector<char*> argv{const_cast<char*>(OSTREL_BINARY)};
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
+    // (In its folder already, with its output files open.)
+    if (bound && geteuid() == 0 &&
+        (setgroups(0, nullptr) != 0 || setgid(nobody) != 0 || setuid(nobody) != 0))
+      _exit(126);
     execv(OSTREL_BINARY, argv.data());
     _exit(127);
   }
@@ -412,6 +424,81 @@ TEST_F(Windowless, ACurveOnAnAxisOnPaperLiesWhereItsDataPutIt) {
   r = run("function.ost", axis + "X = 3\nLINE(lineWidth=5, X=X, Y=X * X, Points=21)\nEND\n");
   EXPECT_EQ(r.out, "X=10\nstop=-1\n") << r.err;
   EXPECT_GT(ink(rasterised(dir.path() / "Ostrel-3.pdf")), bare + 300) << "no function plot";
+}
+
+}  // namespace
+
+namespace {
+
+// A print job that cannot write its PDF fails where a user sees it: the
+// statement that asked for it gets the status in IOStat and goes to its
+// ERror label, without them the run stops with the message; a PDF cut
+// while it was written is removed, and a job that fails as the run ends
+// fails the run.
+const char* const printed =
+    "CHARACTER L*40\n"
+    "L = 'a line of print that goes to the printer'\n"
+    "N = 0\n"
+    "DO I = 1, 40\n"
+    "  WRITE(PRint=1, IOStat=IW, ERror=20) L\n"
+    "  N = N + 1\n"
+    "ENDDO\n"
+    "20 CONTINUE\n"
+    "END\n";
+
+// What the folder holds of a document: a PDF, or a temporary file beside
+// one ("Ostrel.pdf~...").
+std::vector<std::string> leftover(const fs::path& folder) {
+  std::vector<std::string> out;
+  for (const auto& e : fs::directory_iterator(folder))
+    if (e.path().filename().string().find(".pdf") != std::string::npos)
+      out.push_back(e.path().filename().string());
+  return out;
+}
+
+TEST_F(Windowless, APrintJobInAFolderThatTakesNoFileFailsItsStatement) {
+  const fs::path folder = dir.path() / "readonly";
+  fs::create_directory(folder);
+  write_file(folder / "p.ost", printed);
+  write_file(folder / "q.ost", "WRITE(PRint=1) 'text'\nX = 1\nEND\n");
+  write_file(folder / "a.ost", "AXIS(MiN=0, MaX=7, PRint=1, ERror=5)\nX = 1\n5 CONTINUE\nEND\n");
+  fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                              fs::perms::group_exec | fs::perms::others_read |
+                              fs::perms::others_exec);
+  Outcome r = ostrel(folder, {"RUN=p.ost"}, -1, "", true);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "L='a line of print that goes to the printer'\nN=0\nI=1\nIW=5\nstop=-1\n");
+  r = ostrel(folder, {"RUN=q.ost"}, -1, "", true);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "X=0\nstop=32767 line=1 key=rdwrErP\n");
+  EXPECT_NE(r.err.find("ostrel: Print error: "), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("the print job Ostrel failed with the number 5"), std::string::npos)
+      << r.err;
+  r = ostrel(folder, {"RUN=a.ost"}, -1, "", true);
+  EXPECT_EQ(r.out, "X=0\nstop=-1\n") << r.err;
+  fs::permissions(folder, fs::perms::owner_write, fs::perm_options::add);
+  EXPECT_EQ(leftover(folder), std::vector<std::string>{});
+}
+
+TEST_F(Windowless, APdfThatOutgrowsTheFileSizeLimitIsRemovedAndFailsItsJob) {
+  // Its end with the run: the run fails.
+  Outcome r = run("p.ost", printed, 8192);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out,
+            "L='a line of print that goes to the printer'\nN=40\nI=41\nIW=0\n"
+            "stop=32767 line=9 key=rdwrErP\n");
+  EXPECT_NE(r.err.find("the print job Ostrel failed with the number 31"), std::string::npos)
+      << r.err;
+  EXPECT_EQ(leftover(dir.path()), std::vector<std::string>{});
+  // A page that cannot be written: the statement that changed the page.
+  r = run("long.ost",
+          "CHARACTER L*40\nL = 'a line of print that goes to the printer'\n"
+          "DO I = 1, 5000\n  WRITE(PRint=1, IOStat=IW, ERror=20) L\nENDDO\n20 CONTINUE\nEND\n",
+          8192);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("\nIW=31\nstop=-1\n"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find("I=5001"), std::string::npos) << r.out;
+  EXPECT_EQ(leftover(dir.path()), std::vector<std::string>{});
 }
 
 }  // namespace

@@ -256,6 +256,16 @@ TEST_F(EditBuffer, LineSyncByLineAndByPosition) {
   BYTELINESYNC(pos, line, t, 5, 1);
   EXPECT_EQ(pos, 4);
   EXPECT_EQ(line, 2);
+  // The line end belongs to its line, forward too; an empty line holds its
+  // own line end.
+  pos = line = 1;
+  BYTELINESYNC(pos, line, t, 5, 1);
+  EXPECT_EQ(pos, 4);
+  EXPECT_EQ(line, 2);
+  pos = line = 1;
+  BYTELINESYNC(pos, line, std::string_view("a\r\n\r\nb\r\n"), 4, 1);
+  EXPECT_EQ(pos, 4);
+  EXPECT_EQ(line, 2);
   // A NUL after a line end ends an image's text.
   const std::string image("a\r\nb\r\n\0c\r\n", 10);
   pos = line = 1;

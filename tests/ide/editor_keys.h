@@ -29,18 +29,29 @@ inline void with(int modifier, int vk, unsigned char ch = 0) {
   plat::input_key(modifier, plat::scan_code_of(modifier), false);
 }
 
-inline void type(std::string_view text) {
-  for (const char c : text) {
-    const auto u = static_cast<unsigned char>(c);
-    int vk = std::toupper(u);
-    if (c == ' ') vk = win::VK_SPACE;
-    if (c == '=') vk = win::VK_OEM_PLUS;
-    if (c == '+') vk = win::VK_ADD;
-    if (c == '*') vk = win::VK_MULTIPLY;
-    if (c == '(') vk = '9';
-    if (c == ')') vk = '0';
-    press(vk, u);
+// The key that types the character (with the character given, the key's
+// shift state does not matter).
+inline int keyof(char c) {
+  switch (c) {
+    case ' ':
+      return win::VK_SPACE;
+    case '=':
+      return win::VK_OEM_PLUS;
+    case '+':
+      return win::VK_ADD;
+    case '*':
+      return win::VK_MULTIPLY;
+    case '(':
+      return '9';
+    case ')':
+      return '0';
+    default:
+      return std::toupper(static_cast<unsigned char>(c));
   }
+}
+
+inline void type(std::string_view text) {
+  for (const char c : text) press(keyof(c), static_cast<unsigned char>(c));
 }
 
 inline void down(int n) {

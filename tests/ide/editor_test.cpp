@@ -275,8 +275,9 @@ TEST_F(EditorTest, TheScreenDrawsItsClassesAndScrollsLikeAFullRedraw) {
                        input = bandtop(classbg(5), x);  // the input line, line 1
                        ASSERT_GT(input, 0);
                        EXPECT_TRUE(inrow(classbg(13), input, 0, 40));  // the caret cell, inserting
-                       // "B = (" was rejected: as the input line left it, on grey.
-                       EXPECT_EQ(pixel(x, input + ch + 1), ide::colour(16));
+                       // "B = (" was rejected: left by the input line, it is drawn
+                       // as a full redraw draws a rejected line.
+                       EXPECT_EQ(pixel(x, input + ch + 1), ide::colour(20));
                        EXPECT_TRUE(inrow(classfg(16), input + 2 * ch, 0, 20));   // DO
                        EXPECT_FALSE(inrow(classfg(16), input + 5 * ch, 0, 20));  // X = 6
                        EXPECT_TRUE(inrow(classfg(15), input + 5 * ch, 20, 60));  // its number

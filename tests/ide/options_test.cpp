@@ -1,10 +1,13 @@
 // The Options and Help commands, the Quicky box, the names report and
 // File > Print, with the dialogs answered by a queue of answers.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
@@ -638,23 +641,61 @@ TEST_F(OptionsTest, TheLinksGoToTheShellsOpener) {
   EXPECT_TRUE(core::msgkey.trimmed().empty()) << core::msgkey.trimmed();
 }
 
+// The text of a PDF file, as pdftotext reads it.
+std::string pdftext(const std::string& pdf) {
+  std::string out;
+  if (std::FILE* p = ::popen(("pdftotext '" + pdf + "' - 2>/dev/null").c_str(), "r")) {
+    char buffer[4096];
+    std::size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof buffer, p)) > 0) out.append(buffer, n);
+    ::pclose(p);
+  }
+  return out;
+}
+
 // Print the picture: a window's picture goes to the printer the print
-// dialog chose, here a PDF file.
+// dialog chose, here a PDF file, with the page stamp unless "No page
+// stamp" is ticked.
 TEST_F(PrintTest, AWindowsPictureIsPrintedOnThePrinterTheDialogChose) {
   toolkit::reset_printing();
   exec::wdwrec* w = find("plot");
   int ups = 0;
   w->bitmap = toolkit::CREATE_BITMAP(20, 10, nullptr, &ups);
   ASSERT_NE(w->bitmap, nullptr);
-  const std::string pdf = home.file("plot.pdf");
+  for (const int nostamp : {0, 1}) {
+    SCOPED_TRACE(nostamp != 0 ? "no page stamp" : "the page stamp");
+    ide::printwords[6] = nostamp;
+    const std::string pdf = home.file("plot" + std::to_string(nostamp) + ".pdf");
+    plat::push_dialog_answer({true, {{"Print to file", "1"}}});
+    plat::push_dialog_answer({true, {{"File name", pdf}}});
+    typed("plot", 5);
+    ide::PRINTDIRECT();
+    const std::string bytes = testsupport::read_file(pdf);
+    EXPECT_EQ(bytes.substr(0, 5), "%PDF-");
+    EXPECT_NE(bytes.find("/Image"), std::string::npos) << "the picture on the page";
+    EXPECT_EQ(pdftext(pdf).find("Ostrel / main.ost / ") == std::string::npos, nostamp != 0)
+        << pdftext(pdf);
+    EXPECT_EQ(exec::wdwcur, w);
+  }
+  ide::printwords[6] = 0;
+  // A file that outgrows the largest file this process may write: the
+  // job fails, says so and leaves no file.
+  shown.clear();
+  const std::string cut = home.file("cut.pdf");
   plat::push_dialog_answer({true, {{"Print to file", "1"}}});
-  plat::push_dialog_answer({true, {{"File name", pdf}}});
+  plat::push_dialog_answer({true, {{"File name", cut}}});
   typed("plot", 5);
+  rlimit kept{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &kept), 0);
+  const auto signal = std::signal(SIGXFSZ, SIG_IGN);
+  const rlimit small{1000, kept.rlim_max};
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
   ide::PRINTDIRECT();
-  const std::string bytes = testsupport::read_file(pdf);
-  EXPECT_EQ(bytes.substr(0, 5), "%PDF-");
-  EXPECT_NE(bytes.find("/Image"), std::string::npos) << "the picture on the page";
-  EXPECT_EQ(exec::wdwcur, w);
+  setrlimit(RLIMIT_FSIZE, &kept);
+  std::signal(SIGXFSZ, signal);
+  ASSERT_FALSE(shown.empty());
+  EXPECT_EQ(shown.back().key, "printFailed");
+  EXPECT_FALSE(fs::exists(cut));
   toolkit::reset_printing();
 }
 

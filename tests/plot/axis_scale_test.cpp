@@ -38,15 +38,31 @@ double tickstep(const plot::Scale& s) {
 }
 
 TEST_F(PlotTest, LinearRangesRoundToStepsOfAPowerOfTen) {
+  // A step of 1 would be 20/7 widths long, below 4: the step grows to 10
+  // (29 widths) and the range to a whole step.
   const plot::Scale& a = rounded(1, 0.0F, 7.0F, 20 * charwidth);
   EXPECT_FLOAT_EQ(a.minimum, 0.0F);
-  EXPECT_FLOAT_EQ(a.maximum, 7.0F);
-  EXPECT_NEAR(tickstep(a), 0.1, 1e-6);
+  EXPECT_FLOAT_EQ(a.maximum, 10.0F);
+  EXPECT_NEAR(tickstep(a), 1.0, 1e-6);
   EXPECT_FLOAT_EQ(a.divisor, 1.0F);
+  // The band's edges: a step of exactly 4 widths stays, one just below 4
+  // grows tenfold; one of 40 widths shrinks to a tenth, 4, and stays.
+  // (Widths of a quarter unit: the products are exact.)
+  const auto step = [](float widths) {
+    plot::axisstate.style(1) = 0;
+    plot::Scale& s = plot::axisstate.scale(1);
+    s.minimum = 0.0F;
+    s.maximum = 10.0F;
+    plot::roundscale(1, widths * 0.25F, 0.25F);
+    return tickstep(s);
+  };
+  EXPECT_NEAR(step(40), 0.1, 1e-6);
+  EXPECT_NEAR(step(39), 1.0, 1e-6);
+  EXPECT_NEAR(step(400), 0.01, 1e-7);
   // Outward to whole steps, a quotient next to a whole number taken as it.
   const plot::Scale& b = rounded(1, -0.35F, 6.2F, 20 * charwidth);
-  EXPECT_FLOAT_EQ(b.minimum, -1.0F);
-  EXPECT_FLOAT_EQ(b.maximum, 7.0F);
+  EXPECT_FLOAT_EQ(b.minimum, -10.0F);
+  EXPECT_FLOAT_EQ(b.maximum, 10.0F);
   const plot::Scale& c = rounded(1, 0.3F, 0.7F, 20 * charwidth);
   EXPECT_NEAR(c.minimum, 0.3, 1e-6);
   EXPECT_NEAR(c.maximum, 0.7, 1e-6);

@@ -186,6 +186,60 @@ TEST_F(PrintJobTest, EveryLineEndKeepsTheLinesWholeAndPagesBreakWithAStampEach) 
   EXPECT_EQ(text("Second_job-2.pdf"), std::vector<std::string>{"plain"});
 }
 
+// Two columns on paper: the lines fill the left half of the page, then
+// the right half from its top, then the next page from the left again.
+TEST_F(PrintJobTest, TwoColumnsFillThePageLeftThenRight) {
+  record->printstate = plot::printbit::printer;
+  for (int k = 1; k <= 300; ++k) {
+    std::int32_t columns = 2, status = 0;
+    exec::wdwcur = record;
+    plot::RWPRINT("row " + std::to_string(k), 1.0, plot::nextline, columns, 6, "P", "", record,
+                  status);
+  }
+  end();
+  // Each row's page and place (points) from the words of the text: a row
+  // is the word "row" and its number.
+  struct Row {
+    int page = 0;
+    double x = -1, y = -1;
+  };
+  std::vector<Row> rows(301);
+  const std::regex word(R"re(<word xMin="([0-9.]+)" yMin="([0-9.]+)"[^>]*>([^<]*)</word>)re");
+  std::istringstream html(command("pdftotext -bbox '" + file("Ostrel.pdf") + "' -"));
+  int page = 0;
+  Row row;
+  bool after = false;  // the word before was "row"
+  for (std::string l; std::getline(html, l);) {
+    if (l.find("<page") != std::string::npos) ++page;
+    std::smatch m;
+    if (!std::regex_search(l, m, word)) continue;
+    const int k = std::atoi(m[3].str().c_str());
+    if (after && k >= 1 && k <= 300) rows[static_cast<std::size_t>(k)] = row;
+    after = m[3] == "row";
+    row = Row{page, std::stod(m[1]), std::stod(m[2])};
+  }
+  for (int k = 1; k <= 300; ++k) ASSERT_GE(rows[static_cast<std::size_t>(k)].x, 0) << "row " << k;
+  // The first row of the right column: the first that stands further right.
+  int second = 0;
+  for (int k = 2; k <= 300 && second == 0; ++k)
+    if (rows[static_cast<std::size_t>(k)].x > rows[1].x + 50) second = k;
+  ASSERT_GT(second, 10) << "no second column";
+  EXPECT_EQ(rows[static_cast<std::size_t>(second)].page, rows[1].page);
+  EXPECT_NEAR(rows[static_cast<std::size_t>(second)].y, rows[1].y, 1.0) << "not from the top";
+  EXPECT_GT(rows[static_cast<std::size_t>(second - 1)].y, rows[1].y + 300) << "left column full";
+  // The right column is as long; then the next page, from the left.
+  const int third = 2 * second - 1;
+  ASSERT_LE(third, 300);
+  EXPECT_EQ(rows[static_cast<std::size_t>(third)].page, rows[1].page + 1);
+  EXPECT_NEAR(rows[static_cast<std::size_t>(third)].x, rows[1].x, 1.0);
+  EXPECT_NEAR(rows[static_cast<std::size_t>(third)].y, rows[1].y, 1.0);
+  // Half the page across (595 points): the left column at the left
+  // margin, the right one from the middle.
+  EXPECT_LT(rows[1].x, 100.0);
+  EXPECT_GT(rows[static_cast<std::size_t>(second)].x, 250.0);
+  EXPECT_LT(rows[static_cast<std::size_t>(second)].x, 350.0);
+}
+
 TEST_F(PrintJobTest, MarginsAreFractionsCellsOrDots) {
   const auto leftof = [&](const std::string& options, const std::string& name) {
     exec::dlgtext.set(name);

@@ -9,6 +9,7 @@
 #include <tuple>
 #include <vector>
 
+#include "axis_pixel.h"
 #include "child_fixture.h"
 #include "exec/builtins.h"
 #include "platform/backend.h"
@@ -19,6 +20,8 @@
 
 namespace {
 
+using axispixel::Pixels;
+using axispixel::pixelsof;
 using childtest::ChildScript;
 
 // Writes the window as <name>.png into the folder OSTREL_SCREENSHOTS names.
@@ -120,56 +123,6 @@ TEST_F(ChildScript, AxisRangesAreOrderedRoundedAndAlwaysEnd) {
   }
   // Each frame covered the one before: only the last stays live.
   EXPECT_EQ(plot::axisstate.live & 0x1FE, 1U << 6);
-}
-
-// The window's picture, read back.
-struct Pixels {
-  int width = 0, height = 0;
-  std::vector<win::COLORREF> at;
-  win::COLORREF operator()(int x, int y) const {
-    return at[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
-              static_cast<std::size_t>(x)];
-  }
-  // The smallest rectangle holding every pixel of the colour (right and
-  // bottom exclusive).
-  win::RECT box(win::COLORREF c) const {
-    win::RECT r{width, height, 0, 0};
-    for (int y = 0; y < height; ++y)
-      for (int x = 0; x < width; ++x)
-        if ((*this)(x, y) == c) {
-          r.left = std::min<win::LONG>(r.left, x);
-          r.top = std::min<win::LONG>(r.top, y);
-          r.right = std::max<win::LONG>(r.right, x + 1);
-          r.bottom = std::max<win::LONG>(r.bottom, y + 1);
-        }
-    return r;
-  }
-  // Pixels of the colour on the row from x0 to x1, or on the column.
-  int onrow(win::COLORREF c, int y, int x0, int x1) const {
-    int n = 0;
-    for (int x = std::max(x0, 0); x < std::min(x1, width); ++x) n += (*this)(x, y) == c ? 1 : 0;
-    return n;
-  }
-  int oncolumn(win::COLORREF c, int x, int y0, int y1) const {
-    int n = 0;
-    for (int y = std::max(y0, 0); y < std::min(y1, height); ++y) n += (*this)(x, y) == c ? 1 : 0;
-    return n;
-  }
-};
-
-Pixels pixelsof(const exec::wdwrec& r) {
-  Pixels p;
-  win::BITMAP bm{};
-  win::GetObjectA(r.bitmap, sizeof bm, &bm);
-  p.width = bm.bmWidth;
-  p.height = bm.bmHeight;
-  const win::HDC dc = win::CreateCompatibleDC(nullptr);
-  const win::HGDIOBJ old = win::SelectObject(dc, r.bitmap);
-  for (int y = 0; y < p.height; ++y)
-    for (int x = 0; x < p.width; ++x) p.at.push_back(win::GetPixel(dc, x, y));
-  win::SelectObject(dc, old);
-  win::DeleteDC(dc);
-  return p;
 }
 
 // Frames of n axes in the window, each in its own background colour:

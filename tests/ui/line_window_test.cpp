@@ -36,10 +36,7 @@ class LineWindow : public ChildScript {
  protected:
   void SetUp() override {
     ChildScript::SetUp();
-    plot::reset_fontslots();
-    plot::reset_plotstate();
-    plot::reset_curves();
-    plot::reset_line();
+    axispixel::resetplots();
   }
 
   static win::POINT pixel(int k, double x, double y) { return axispixel::pixel(k, x, y); }
@@ -160,20 +157,23 @@ TEST_F(LineWindow, AStripChartSlidesUnderItsLabels) {
 win::POINT clickat{};
 bool clicked = false;
 void (*inputstep)() = nullptr;
-void clickonce() {
-  const win::HWND h = plot::axisstate.mousewindow(1);
-  if (!clicked && h != nullptr) {
+// The click posted to the plot window when `now`; then the queue pumped
+// (the windowless run installs no input step of its own).
+void clickandstep(win::HWND h, bool now) {
+  if (now) {
     clicked = true;
     const win::LPARAM at = (clickat.y << 16) | (clickat.x & 0xFFFF);
     win::PostMessageA(h, win::WM_LBUTTONDOWN, 1, at);
     win::PostMessageA(h, win::WM_LBUTTONUP, 0, at);
   }
-  // The windowless run installs no input step of its own: the queue is
-  // pumped here.
   if (inputstep != nullptr)
     inputstep();
   else
     toolkit::PROCESS_MESSAGES();
+}
+void clickonce() {
+  const win::HWND h = plot::axisstate.mousewindow(1);
+  clickandstep(h, !clicked && h != nullptr);
 }
 
 TEST_F(LineWindow, AClickOnThePlotDuringTheRunIsReadInAxisUnitsAndRunsTheMouseRoutine) {
@@ -204,6 +204,53 @@ TEST_F(LineWindow, AClickOnThePlotDuringTheRunIsReadInAxisUnitsAndRunsTheMouseRo
   EXPECT_NEAR(number("MX"), 7.5, 0.05);
   EXPECT_NEAR(number("MY"), 20.0, 0.2);
   EXPECT_EQ(number("MA"), 1.0);
+}
+
+}  // namespace
+
+namespace {
+
+// The input step while ALARM(1) waits: the script names its window
+// "waiting" just before the ALARM statement, and the click comes at the
+// second step after that (the first ends the statement that named it, the
+// second is ALARM's). A wait that the click did not end is ended by Escape
+// after a bounded number of steps, so that the run stops instead of
+// waiting for ever.
+int waitsteps = 0;
+void clickwhilewaiting() {
+  const win::HWND h = plot::axisstate.mousewindow(1);
+  char title[16] = {};
+  if (h != nullptr) win::GetWindowTextA(h, title, sizeof title);
+  const bool now = std::string(title) == "waiting" && ++waitsteps == 2;
+  if (waitsteps > 500) core::keystate[1] = 1;
+  clickandstep(h, now);
+}
+
+// A script waits for its user in ALARM(1): the click in the plot ends the
+// wait and its MouSeCall routine runs before the statement after ALARM.
+TEST_F(LineWindow, AClickWhileTheScriptWaitsInAlarmRunsTheMouseRoutine) {
+  const std::string axis =
+      "AXIS(WINdowhandle=H, MiN=0, MaX=10, Yaxis, MiN=0, MaX=40, "
+      "MouSeX=MX, MouSeY=MY, MouSeCall='HIT')\n";
+  ASSERT_NE(runopen(std::string(window) + axis + "END\n").find("stop=-1"), std::string::npos);
+  clickat = pixel(1, 2.5, 30);
+  plot::axisstate.mousewindow(1) = nullptr;
+  clicked = false;
+  waitsteps = 0;
+  inputstep = exec::PANLIOSTEP;
+  exec::PANLIOSTEP = clickwhilewaiting;
+  const std::string out =
+      runopen("GOTO 10\nSUBROUTINE HIT\nDONE = DONE + 1\nEND\n10 DONE = 0\nN = 0\n" +
+              std::string(window) + axis +
+              "WRITE(TitleBar, WINdowhandle=H) 'waiting'\n"
+              "200 A = ALARM(1)\nN = N + 1\nIF (DONE > 0) GOTO 30\nGOTO 200\n30 X = 1\nEND\n");
+  exec::PANLIOSTEP = inputstep;
+  EXPECT_TRUE(clicked) << "the plot window never reported the mouse";
+  ASSERT_NE(out.find("stop=-1"), std::string::npos) << "the click was lost: " << out;
+  EXPECT_EQ(number("DONE"), 1.0);
+  EXPECT_EQ(number("N"), 1.0) << "the routine ran after the second wait, not the first";
+  EXPECT_NEAR(number("MX"), 2.5, 0.05);
+  EXPECT_NEAR(number("MY"), 30.0, 0.2);
 }
 
 }  // namespace
