@@ -389,8 +389,6 @@ Res runassign(Form& f) {
   return ran();
 }
 
-bool textlike(double v);
-
 static_assert(xop::tgt - xop::tlt == 0x20 && xop::tle - xop::tlt == 0x40 &&
               xop::tge - xop::tlt == 0x60 && xop::teq - xop::tlt == 0x80 &&
               xop::tne - xop::tlt == 0xA0);
@@ -1170,14 +1168,6 @@ Res runcall(Form& f, std::span<const std::int16_t> code) {
   return handback(r, w);
 }
 
-// Whether a number's bits read as valid text bounds: the word path takes
-// such a value in a result cell for a text.
-bool textlike(double v) {
-  std::int32_t half[2];
-  std::memcpy(half, &v, sizeof half);
-  return half[0] > 0 && half[0] <= core::nc1namen && half[1] > 0 && half[1] <= core::nc1namen;
-}
-
 // An index as the words take it (wordpath::index()), a whole number of 32
 // bits in line.
 [[gnu::always_inline]] inline std::int64_t subscript(double x) {
@@ -1438,8 +1428,11 @@ template <bool inchain>
         double v = 0.0;
         // (+ - * / and the relations in line; a relation whose difference
         // overflows is the words' to report.)
-        if ((a.result && textlike(a.v)) || !loopop(s.word, a.v, b.v, v) || !std::isfinite(v))
+        if ((a.result && textlike(a.v)) || !loopop(s.word, a.v, b.v, v) || !std::isfinite(v)) {
+          // (The words compute it again and raise what it left.)
+          plat::fpu_clear();
           return towords(s.index, false, false, s.shape);
+        }
         stack[sp - 1] = {v, true};
         if constexpr (!inchain) r.vals[static_cast<std::size_t>(k)] = v;
         ++k;

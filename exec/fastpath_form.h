@@ -319,6 +319,14 @@ inline bool cellsfrom(std::int32_t first, std::int32_t cells) {
          core::name.valid(need);
 }
 
+// Whether a number's bits read as valid text bounds: the word path takes
+// such a value in a result cell for a text.
+inline bool textlike(double v) {
+  std::int32_t half[2];
+  std::memcpy(half, &v, sizeof half);
+  return half[0] > 0 && half[0] <= core::nc1namen && half[1] > 0 && half[1] <= core::nc1namen;
+}
+
 // The array symbol a has storage with a usable shape.
 inline bool arrayshape(std::int32_t a, std::int32_t zsize) {
   if (a >= zsize) return false;
