@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <type_traits>
 #include <vector>
 
@@ -21,9 +22,11 @@
 #include "exec/fastpath_form.h"
 #include "exec/fastpath_frames.h"
 #include "exec/fastpath_numbers.h"
+#include "exec/fastpath_runs.h"
 #include "exec/operators.h"
 #include "exec/optforms.h"
 #include "exec/postfix.h"
+#include "exec/wordpath.h"
 #include "exec/xeqtemps.h"
 #include "platform/fpu.h"
 #include "platform/win_queue_idle.h"
@@ -203,13 +206,6 @@ inline bool temproom(std::int32_t cells) { return cellsfrom(firsttemp, cells); }
 inline bool wordstackroom() {
   const std::int32_t base = core::xeqstackbase;
   return base + core::nadrsstep / 4 < core::nadrslow && base + 1 <= core::adrs.size();
-}
-
-// The frame a statement runs in: its first result cell and its stack's
-// base (never 0: the first result cell lies above the symbols).
-inline std::uint64_t framekey(std::int32_t first, std::int32_t base) {
-  return static_cast<std::uint64_t>(static_cast<std::uint32_t>(first)) << 32 |
-         static_cast<std::uint32_t>(base);
 }
 
 // The general path links a statement of the expression path of `nwords`
@@ -392,8 +388,6 @@ Res runassign(Form& f) {
   endstatement();
   return ran();
 }
-
-bool textlike(double v);
 
 static_assert(xop::tgt - xop::tlt == 0x20 && xop::tle - xop::tlt == 0x40 &&
               xop::tge - xop::tlt == 0x60 && xop::teq - xop::tlt == 0x80 &&
@@ -896,28 +890,6 @@ Res runreturn(Form& f, std::span<const std::int16_t> code) {
   return res;
 }
 
-// The cells that the CALL of form f pushes, the subroutine first: a
-// scalar formal bound to a cell stands for that cell. (Found again after
-// a stir(): only then may a formal be bound anew.)
-[[gnu::always_inline]] inline const std::int32_t* pushedcells(Form& f) {
-  if (f.pushepoch != epoch) {
-    const core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
-    const std::int32_t nname =
-        std::min<std::int32_t>(core::nname, static_cast<std::int32_t>(name.size()));
-    f.pushcells.clear();
-    for (const std::int32_t s : f.pushes) {
-      std::int32_t e = s;
-      if (s <= nname) {
-        const core::SymbolRecord& r = records[s];
-        if ((r.type & 0xA8) == 0xA0 && r.adr > 0) e = r.adr;
-      }
-      f.pushcells.push_back(e);
-    }
-    f.pushepoch = epoch;
-  }
-  return f.pushcells.data();
-}
-
 // Whether the subroutine that the CALL of form f enters (its record as the
 // call finds it) is one assignment to a cell, of numbers, then END, both
 // with checked forms, with room for the call's frame and for both
@@ -1196,18 +1168,21 @@ Res runcall(Form& f, std::span<const std::int16_t> code) {
   return handback(r, w);
 }
 
-// Whether a number's bits read as valid text bounds: the word path takes
-// such a value in a result cell for a text.
-bool textlike(double v) {
-  std::int32_t half[2];
-  std::memcpy(half, &v, sizeof half);
-  return half[0] > 0 && half[0] <= core::nc1namen && half[1] > 0 && half[1] <= core::nc1namen;
+// An index as the words take it (wordpath::index()), a whole number of 32
+// bits in line.
+[[gnu::always_inline]] inline std::int64_t subscript(double x) {
+  if (x > -2147483648.0 && x < 2147483648.0) {
+    const auto i = static_cast<std::int32_t>(x);
+    if (static_cast<double>(i) == x) return i;
+  }
+  return wordpath::index(x);
 }
 
 // A value on the stack of a statement of words that assigns one value.
 struct Entry {
   double v;
-  bool result;  // a result cell's value, not a symbol's
+  bool result;            // a result cell's value, not a symbol's
+  std::int32_t cell = 0;  // an element's value: its cell (the words leave the cell)
 };
 
 // A fold built-in (`word`) of the n values from `e` on. (Out of line: the
@@ -1227,6 +1202,11 @@ struct Entry {
   double* const cells = z.data();
   actuals = s.actuals;
   for (std::int32_t a = args - 1; a >= 0; --a) {
+    if ((s.elements >> a & 1u) != 0) {
+      // (An element binds its formal to its cell, as the words bind it.)
+      actuals[static_cast<std::size_t>(a)] = stack[--sp].cell;
+      continue;
+    }
     if ((s.computed >> a & 1u) == 0) continue;
     const Entry e = stack[--sp];
     if (textlike(e.v)) return false;
@@ -1256,6 +1236,9 @@ struct WordRun {
   bool resumed = false;
   std::uint32_t flags = 0;      // `stmtflags` as the words leave them
   std::uint32_t flagsfrom = 0;  // as the run found them
+  // The cells of the elements this run took, in turn.
+  std::array<std::int32_t, maxelems> elemcells;
+  std::uint8_t nelems = 0;
 };
 
 // The word path's first steps for the statement, once.
@@ -1314,6 +1297,7 @@ inline void makepending(const Form& f, WordRun& r) {
     }
     i = upto;
   }
+  std::uint8_t elem = 0;
   for (; i < upto; ++i) {
     const std::int16_t w = f.words[static_cast<std::size_t>(i)];
     std::int32_t pops = 0;
@@ -1321,6 +1305,16 @@ inline void makepending(const Form& f, WordRun& r) {
       case Tag::push:
         stack[n++] = w;
         continue;
+      case Tag::operand:
+        if (core::issubscript(w)) {
+          // The array and its indices become the element's cell.
+          n -= core::subscriptcommas(w) + 2;
+          stack[n++] = r.elemcells[elem++];
+          flags |= 2;
+          continue;
+        }
+        builtinargs(w, pops);
+        break;
       case Tag::binop:
         pops = 2;
         flags |= 1;
@@ -1434,8 +1428,11 @@ template <bool inchain>
         double v = 0.0;
         // (+ - * / and the relations in line; a relation whose difference
         // overflows is the words' to report.)
-        if ((a.result && textlike(a.v)) || !loopop(s.word, a.v, b.v, v) || !std::isfinite(v))
+        if ((a.result && textlike(a.v)) || !loopop(s.word, a.v, b.v, v) || !std::isfinite(v)) {
+          // (The words compute it again and raise what it left.)
+          plat::fpu_clear();
           return towords(s.index, false, false, s.shape);
+        }
         stack[sp - 1] = {v, true};
         if constexpr (!inchain) r.vals[static_cast<std::size_t>(k)] = v;
         ++k;
@@ -1474,11 +1471,36 @@ template <bool inchain>
         ++k;
         break;
       }
+      case Form::WordStep::elem: {
+        // The element of the array at its indices, as the words find it
+        // (a one-character piece of a text or a file's table cell is theirs:
+        // the form is made for a numeric array).
+        const std::int32_t k = core::subscriptcommas(s.word) + 1;
+        if (core::nomsg > 0 || r.nelems == maxelems) return towords(s.index, false, false, s.shape);
+        std::int32_t shape[2];
+        std::memcpy(shape, cells + s.sym, sizeof shape);
+        const std::int64_t rows = std::max(shape[0], 0), cols = std::max(shape[1], 0);
+        const std::int64_t i1 = subscript(stack[sp - static_cast<std::size_t>(k)].v) - 1;
+        const std::int64_t offset = k == 1 ? i1 : cols * i1 + subscript(stack[sp - 1].v) - 1;
+        const std::int64_t adr = name.data()[s.sym - 1].adr;
+        const std::int64_t cell = adr + offset;
+        if (offset < 0 || offset >= rows * cols || adr == 0 || cell < 1 ||
+            cell >= static_cast<std::int64_t>(z.size()))
+          return towords(s.index, false, false, s.shape);
+        elemrows = shape[0];
+        elemcols = shape[1];
+        elementinrange = true;
+        flags |= 2;
+        sp -= static_cast<std::size_t>(k);
+        stack[sp++] = {cells[cell], false, static_cast<std::int32_t>(cell)};
+        r.elemcells[r.nelems++] = static_cast<std::int32_t>(cell);
+        break;
+      }
       case Form::WordStep::call: {
         const std::int32_t args = static_cast<std::uint16_t>(s.word) & 0x1F;
         std::array<std::int32_t, 8> actuals;
         const std::int32_t* given = s.actuals.data();
-        if (s.computed != 0) {
+        if (s.computed != 0 || s.elements != 0) {
           if (!placecomputed(s, args, stack.data(), sp, actuals))
             return towords(s.index, false, false, s.shape);
           given = actuals.data();
@@ -1699,7 +1721,7 @@ inline Res runwordassign(Form& f, std::span<const std::int16_t> code, Words* cha
   for (std::int32_t i = 1; i < n; ++i) {
     const std::int32_t e = entries[i];
     if (e < 1 || e >= zsize) return notrun;
-    stack[static_cast<std::size_t>(i)] = {cells[e], e > core::nsym};
+    stack[static_cast<std::size_t>(i)] = {cells[e], e > core::nsym, e};
   }
   auto sp = static_cast<std::size_t>(n);
   if (s.outer) [[unlikely]]
@@ -1860,9 +1882,253 @@ inline void chainwordsteps(const Form& f, Words& w, const ChainFrame& fr) {
   r.type = numtemptype;
 }
 
+// What a CALL met by a chain came to (see chaincall()), and what its
+// run did besides: the statements after the CALL it ran, and the word of a
+// return that stopped it.
+struct RunOut {
+  std::int32_t more = 0;
+  std::int16_t word = 0;
+};
+enum class Called : std::uint8_t {
+  no,     // the loop must run it (what it changed is what its own first steps write)
+  on,     // the chain goes on at `line`
+  back,   // the same, after a return (of a run) into the frame it started in
+  stop,   // a return of its run gave back what the loop test looks at
+  leave,  // a return of its run answered `leave`
+};
+
+// The runs of CALLs and returns found (see exec/fastpath_runs.h), by the
+// statement of their first CALL, hashed; made when first needed.
+std::vector<std::unique_ptr<CallRun>> callruns;
+constexpr std::size_t ncallruns = 128;
+// A run is found again at most this often for the same start (while one
+// of its statements is not yet ready), and runs are found at most this
+// often for a statement in a run of the program.
+constexpr std::uint8_t runbuilds = 4;
+struct RunFinds {
+  std::uint64_t run = 0;
+  std::uint32_t count = 0;
+};
+std::vector<RunFinds> runfinds;
+constexpr std::uint32_t maxrunfinds = 64;
+
+// The run from the CALL at `line` in the chain's frame, found anew where
+// what was found does not hold (`run` its place); null where none is to
+// be had.
+[[gnu::noinline]] CallRun* findcallrun(CallRun& run, std::int32_t line, const ChainFrame& fr) {
+  const std::int32_t scope = core::lokalscope;
+  const bool same = run.line == line && run.run == runepoch && run.epoch == callepoch &&
+                    run.frame == fr.key && run.stop == stopline && run.scope == scope;
+  if (same && (run.complete || run.builds >= runbuilds)) return run.nsteps > 1 ? &run : nullptr;
+  if (static_cast<std::size_t>(line) >= runfinds.size())
+    runfinds.resize(static_cast<std::size_t>(line) + 1);
+  RunFinds& finds = runfinds[static_cast<std::size_t>(line)];
+  if (finds.run != runepoch) finds = RunFinds{runepoch, 0};
+  if (++finds.count > maxrunfinds) return nullptr;
+  run.builds = same ? static_cast<std::uint8_t>(run.builds + 1) : 1;
+  run.line = line;
+  run.run = runepoch;
+  run.epoch = callepoch;
+  run.frame = fr.key;
+  run.stop = stopline;
+  findrun(run, forms, line, fr.ft, fr.base, scope);
+  return run.nsteps > 1 ? &run : nullptr;
+}
+// The same where the run that the CALL of form f found last holds
+// (CALLs and returns happen only in chains, where the stop line is 0, and
+// `callepoch` moves with every new run).
+[[gnu::always_inline]] inline CallRun* callrunat(Form& f, std::int32_t line, const ChainFrame& fr) {
+  CallRun* const run = f.callrun;
+  if (run != nullptr && run->complete && run->line == line && run->frame == fr.key &&
+      run->epoch == callepoch && run->scope == core::lokalscope)
+    return run->nsteps > 1 ? run : nullptr;
+  if (callruns.empty()) [[unlikely]]
+    callruns.resize(ncallruns);
+  std::unique_ptr<CallRun>& place = callruns[static_cast<std::uint32_t>(line) % ncallruns];
+  if (place == nullptr) [[unlikely]]
+    place = std::make_unique<CallRun>();
+  f.callrun = place.get();
+  return findcallrun(*place, line, fr);
+}
+
+// The run words that statement s of a run leaves in a chain's `w` (its
+// frame's first result cell ft and stack base `base`; a return's caller's
+// CALL word `pos` and stack pointer `sp`), but for the stack's top, which
+// the run keeps.
+inline void owed(const RunStep& s, Words& w, std::int32_t ft, std::int32_t base, std::int32_t pos,
+                 std::int32_t sp) {
+  w.start = s.start;
+  w.end = s.end;
+  w.wordstart = true;
+  w.settled = false;
+  w.c1tmp = core::c1top;
+  w.iresult = ft;
+  w.stmtflags = 0;
+  const bool back = s.op == RunStep::Op::back;
+  w.sp = back ? sp : base;
+  w.wordpos = back ? pos : s.callword;
+}
+
+// Replays `run` from its first CALL (whose own checks the chain made), in
+// the chain's frame `fr`: each statement's stores as chaincall() and
+// chainreturn() make them (its subroutine's record looked at again), each
+// counted in `count` but the first; the run words the last one leaves go
+// to `w`. A statement that the loop must run (a one-step call that gives
+// up, a record changed) ends the replay there, where the chain goes on.
+// `retword` the word of a return that stopped it.
+[[gnu::noinline]] Called replayrun(const CallRun& run, std::int32_t& line, Words& w, ChainFrame& fr,
+                                   RunOut& out) {
+  double* const cells = z.data();
+  std::int32_t* const stack = core::adrs.data() - 1;  // stack[i] is adrs(i)
+  const std::int32_t ft = fr.ft;
+  std::int32_t base = fr.base;
+  std::int32_t top = w.top;
+  Called called = Called::no;
+  const RunStep* last = nullptr;         // the last statement made (its run words are owed)
+  std::int32_t lastpos = 0, lastsp = 0;  // (a return's: the caller's CALL word and stack)
+  const volatile std::uint8_t* const breakkey = &core::keyrec[1];
+  const RunStep* const steps = run.steps.data();
+  const RunStep* const end = steps + run.nsteps;
+  // The first steps of the word path that every statement of the run
+  // writes alike.
+  const auto firststeps = [&] {
+    core::keyrec[0] = 0;
+    core::keystate[1] = 0;
+    cells[1] = 1.0;
+    freshtemp(ft);
+  };
+  for (const RunStep* s = steps; s != end; ++s) {
+    if (s != steps && *breakkey == 1) break;
+    switch (s->op) {
+      case RunStep::Op::enter: {
+        std::int16_t f1 = 0;
+        std::memcpy(&f1, cells + s->S, sizeof f1);
+        if (f1 != s->f1) goto given;
+        const std::int32_t n = s->n;
+        const auto modecmd = static_cast<std::int16_t>(
+            (core::xeqmode & core::runmode::framebits & 0xFF) | ((savedcmd() & 0xFF) << 8));
+        if (last == nullptr) firststeps();
+        // The pushes and the frame above them.
+        std::int32_t* const pushes = stack + s->base + 1;
+        for (std::int32_t i = 0; i <= n; ++i) pushes[i] = s->pushed[static_cast<std::size_t>(i)];
+        std::int32_t* const frame = pushes + n + 1;
+        frame[0] = s->scope;
+        frame[1] = s->base;
+        frame[2] = s->callword;
+        frame[3] = ft;
+        frame[4] = wcall;
+        ++calldepth;
+        framekept(s->scope);
+        base = s->base + n + 1 + framesize;
+        core::xeqstackbase = base;
+        core::lokalsub = s->sub;
+        core::lokalscope = s->S;
+        // The formals take the actuals' values.
+        for (std::int32_t i = 0; i < s->m; ++i)
+          cells[s->to[static_cast<std::size_t>(i)]] =
+              cells[s->pushed[static_cast<std::size_t>(i) + 1]];
+        // The record: the return statement, the mode and command the call
+        // leaves, the count of actuals.
+        char* const fields = reinterpret_cast<char*>(cells + s->S);
+        const auto back = static_cast<std::int16_t>(s->line + 1);
+        const auto nargs = static_cast<std::int16_t>(n);
+        std::memcpy(fields + sizeof(std::int16_t), &back, sizeof back);
+        std::memcpy(fields + 2 * sizeof(std::int16_t), &modecmd, sizeof modecmd);
+        std::memcpy(fields + 3 * sizeof(std::int16_t), &nargs, sizeof nargs);
+        core::idecmd = incall;
+        top = stack[base + 1];
+        called = Called::on;
+        break;
+      }
+      case RunStep::Op::leaf: {
+        std::int16_t f1 = 0;
+        std::memcpy(&f1, cells + s->S, sizeof f1);
+        if (f1 != s->f1) goto given;
+        // (runleaf() writes the run words it leaves, and leaves them as they
+        // were where it gives up.)
+        if (runleaf(forms[static_cast<std::size_t>(s->line)], &w) != ran()) goto given;
+        top = w.top;
+        if (called == Called::no) called = Called::on;
+        line = s->next;
+        last = nullptr;
+        if (s != steps) ++out.more;
+        continue;
+      }
+      case RunStep::Op::back: {
+        // The record as the CALL left it (else the loop's return takes it).
+        std::int16_t record[4];
+        std::memcpy(record, cells + s->S, sizeof record);
+        if (record[0] != s->f1 || record[1] != s->next || record[3] != s->n) goto given;
+        const std::int32_t b = base;
+        const std::int32_t ptr = b - framesize;
+        const std::int32_t scope = stack[ptr + 1], below = stack[ptr + 2], pos = stack[ptr + 3],
+                           first = stack[ptr + 4], kind = stack[ptr + 5];
+        if (last == nullptr) firststeps();
+        // (What the callee's last statement left on its stack stays there.)
+        stack[b + 1] = top;
+        stoppedflag = 0;
+        // The return, as returnchain() makes it.
+        eventlabel = 0;
+        --calldepth;
+        const std::int32_t mode = static_cast<std::uint16_t>(record[2]) & 0xFF;
+        const auto cmd =
+            static_cast<std::int8_t>((static_cast<std::uint16_t>(record[2]) >> 8) & 0xFF);
+        record[1] = 0;
+        std::memcpy(cells + s->S, record, sizeof record);
+        core::lokalscope = scope;
+        framegone(scope);
+        core::xeqstackbase = below;
+        firsttemp = first;
+        callkind = kind;
+        for (std::int32_t i = 0; i < s->m; ++i)
+          cells[s->to[static_cast<std::size_t>(i)]] = cells[s->from[static_cast<std::size_t>(i)]];
+        core::lokalsub = scope == s->scope ? s->sub : subof(scope);
+        core::xeqmode = mode;
+        core::xeqstop = (mode & 0x02) && scope == tablescope ? stops::callback : 0;
+        core::idecmd = cmd;
+        if (alarmsavedcmd == cmd) alarmsavedcmd = -1;
+        if (cmd < -1 && cmd != incall) core::xeqmode |= core::runmode::running;
+        base = below;
+        fr.ft = first;
+        lastpos = pos;
+        lastsp = std::max(ptr - s->n - 1, below);
+        top = stack[base + 1];
+        called = Called::back;
+        // (The loop test comes next where the return gave back what it
+        // looks at.)
+        if ((core::xeqmode & core::runmode::running) == 0 || !quietafter()) {
+          out.word = forms[static_cast<std::size_t>(s->line)].words[0];
+          called = (core::xeqmode & core::runmode::running) == 0 ? Called::leave : Called::stop;
+          line = s->next;
+          last = s;
+          if (s != steps) ++out.more;
+          goto out;
+        }
+        break;
+      }
+    }
+    line = s->next;
+    last = s;
+    if (s != steps) ++out.more;
+  }
+  goto out;
+given:
+  // (A statement the loop runs.)
+out:
+  if (last != nullptr) {
+    w.top = top;
+    owed(*last, w, ft, base, lastpos, lastsp);
+  }
+  fr.base = base;
+  fr.key = framekey(fr.ft, base);
+  return called;
+}
+
 // A CALL met by a chain: the subroutine run in one step or entered as
 // runcall() does it, the run words kept in `w` and the chain's frame
-// moved to the callee's. False when the loop must run the statement
+// moved to the callee's; where the CALLs and returns that follow it make
+// a run (see exec/fastpath_runs.h), the whole run (each statement but the
+// first counted in `count`). No when the loop must run the statement
 // (what it changed then is what the statement's own first steps write).
 #if defined(__clang__)
 [[gnu::noinline]]
@@ -1871,12 +2137,14 @@ inline void chainwordsteps(const Form& f, Words& w, const ChainFrame& fr) {
 // registers this code happens to use.)
 [[gnu::noipa]]
 #endif
-bool chaincall(Form& f, std::int32_t& line, Words& w, ChainFrame& fr,
-                              bool& running) {
+Called
+chaincall(Form& f, std::int32_t& line, Words& w, ChainFrame& fr, bool& running, RunOut& out) {
   const Callee& c = f.callee;
+  const std::int32_t S = c.S;
+  double* const cells = z.data();
   std::int16_t f1 = 0;
-  std::memcpy(&f1, z.data() + c.S, sizeof f1);
-  if (c.f1 == 0 || c.function || f1 != c.f1) return false;
+  std::memcpy(&f1, cells + S, sizeof f1);
+  if (c.f1 == 0 || c.function || f1 != c.f1) return Called::no;
   // A RUN with nothing pending (runstate()): what a chain does not change
   // is looked at once, the command and mode, which returns give back,
   // at each call.
@@ -1884,32 +2152,43 @@ bool chaincall(Form& f, std::int32_t& line, Words& w, ChainFrame& fr,
     if ((core::idecmd != -1 && core::idecmd != incall) ||
         (core::xeqmode & (core::runmode::callback | core::runmode::single |
                           core::runmode::running)) != core::runmode::running)
-      return false;
+      return Called::no;
   } else {
-    if (!runstate()) return false;
+    if (!runstate()) return Called::no;
     running = true;
   }
-  if (subactive(c.S)) return false;
+  const std::int32_t base = fr.base;
+  if (subactive(S, base)) return Called::no;
   // (runleaf() finds what it keeps of the call for this frame.)
   if (f.leaf || f.leafepoch != callepoch || f.leafframe != fr.key || f.leafstop != stopline) {
     if (runleaf(f, &w) == ran()) {
       ++line;
-      return true;
+      return Called::on;
     }
+  } else if (const CallRun* const run = callrunat(f, line, fr);
+             run != nullptr && (core::keyrec[2] & 1) == 0) {
+    // A run of CALLs and returns from here, none of whose subroutines is
+    // active.
+    bool free = true;
+    for (std::int32_t i = 0; i < run->nsubs && free; ++i) {
+      const std::int32_t s = run->subs[static_cast<std::size_t>(i)];
+      free = s == S || !subactive(s, base);
+    }
+    if (free) return replayrun(*run, line, w, fr, out);
   }
   chainwordsteps(f, w, fr);
   const auto args = static_cast<std::int32_t>(f.pushes.size()) - 1;
-  std::int32_t* const stack = core::adrs.data() + fr.base;  // (room() found room for them)
-  const std::int32_t* const cells = pushedcells(f);
-  for (std::int32_t i = 0; i <= args; ++i) stack[i] = cells[i];
-  const std::int32_t p = fr.base + args + 1, callword = f.start + args + 1;
+  std::int32_t* const stack = core::adrs.data() + base;  // (room() found room for them)
+  const std::int32_t* const pushed = pushedcells(f);
+  for (std::int32_t i = 0; i <= args; ++i) stack[i] = pushed[i];
+  const std::int32_t p = base + args + 1, callword = f.start + args + 1;
   if (f.boundepoch == callepoch && f.frameroom) {
-    enterchain(c, args, f.formals.data(), fr.base, line, callword);
+    enterchain(c, args, f.formals.data(), base, line, callword);
   } else {
     core::xeqstackptr = p;
     wordpos = callword;
     core::xeqline = line;
-    if (!enterrun(c, args, f.formals.data(), f.boundepoch == callepoch)) return false;
+    if (!enterrun(c, args, f.formals.data(), f.boundepoch == callepoch)) return Called::no;
     f.boundepoch = callepoch;
   }
   line = c.f1 + 1;
@@ -1918,27 +2197,70 @@ bool chaincall(Form& f, std::int32_t& line, Words& w, ChainFrame& fr,
   w.sp = fr.base;
   w.wordpos = callword;
   w.top = core::adrs.data()[fr.base];
-  return true;
+  return Called::on;
 }
 
 // END or RETURN alone met by a chain: the return to the CALL's caller as
-// runreturn() makes it, the run words kept in `w` and the chain's frame
-// moved back. False when the loop must run the statement (a function's
-// return goes on in its caller's statement).
-[[gnu::noinline]] bool chainreturn(Form& f, std::int32_t& line, Words& w, ChainFrame& fr,
+// runreturn() makes it (returnchain()), the run words kept in `w` and the
+// chain's frame moved back. False when the loop must run the statement (a
+// function's return goes on in its caller's statement).
+[[gnu::noinline]] bool chainreturn(Form& g, std::int32_t& line, Words& w, ChainFrame& fr,
                                    WordResult& r) {
+  const std::int32_t S = core::lokalscope;
+  const std::int32_t b = core::xeqstackbase;
   // (A function's, as a return found it before, is the loop's at once.)
-  if (core::idecmd != incall || (f.callee.function && f.callee.S == core::lokalscope)) return false;
-  chainwordsteps(f, w, fr);
-  // (What the callee's last statement left on its stack stays there.)
-  core::adrs.data()[fr.base] = w.top;
-  if (core::xeqmode & core::runmode::running) stoppedflag = 0;
-  std::int32_t pos = 0, sp = 0;
-  if (!returnchain(f.callee, line, pos, sp, r)) return false;
-  fr.load();
-  w.sp = sp;
+  if (core::idecmd != incall || (g.callee.function && g.callee.S == S) ||
+      (core::keyrec[2] & 1) != 0 ||
+      (core::xeqmode & (core::runmode::callback | core::runmode::running)) !=
+          core::runmode::running ||
+      S < 1 || b > core::adrs.size())
+    return false;
+  Left* const left = findleft(g.callee, S, b);
+  if (left == nullptr || left->function) [[unlikely]]
+    return false;
+  double* const cells = z.data();
+  std::int32_t* const stack = core::adrs.data() - 1;  // stack[i] is adrs(i)
+  const std::int32_t ptr = b - framesize;
+  const std::int32_t scope = stack[ptr + 1], base = stack[ptr + 2], pos = stack[ptr + 3],
+                     ft = stack[ptr + 4], kind = stack[ptr + 5];
+  const std::int32_t f4 = left->count;
+  const std::int32_t c1 = core::c1top;
+  // The END's first steps on the word path (what the callee's last
+  // statement left on its stack stays there).
+  w.start = g.start;
+  w.end = g.end;
+  w.wordstart = true;
+  w.settled = false;
+  w.c1tmp = c1;
+  w.iresult = fr.ft;
+  w.stmtflags = 0;
+  core::keyrec[0] = 0;
+  core::keystate[1] = 0;
+  cells[1] = 1.0;
+  freshtemp(fr.ft);
+  stack[b + 1] = w.top;
+  stoppedflag = 0;
+  // The return: what leave() leaves for a subroutine whose caller is on
+  // the stack.
+  eventlabel = 0;
+  --calldepth;
+  line = left->line;
+  std::memcpy(cells + S, &left->cleared, sizeof left->cleared);
+  core::lokalscope = scope;
+  framegone(scope);
+  core::xeqstackbase = base;
+  firsttemp = ft;
+  callkind = kind;
+  if (left->m > 0) giveleft(*left, stack + ptr - f4 + 1);
+  core::lokalsub = subof(*left, scope);
+  givemode(*left, scope);
+  r = (core::xeqmode & core::runmode::running) ? WordResult::looptest : WordResult::leave;
+  fr.ft = ft;
+  fr.base = base;
+  fr.key = framekey(ft, base);
+  w.sp = std::max(ptr - f4 - 1, base);
   w.wordpos = pos;
-  w.top = core::adrs.data()[fr.base];
+  w.top = stack[base + 1];
   return true;
 }
 
@@ -2313,7 +2635,20 @@ template <bool calls, bool transfers = false>
         } else {
           settle();
           ChainFrame fr{ft, base, frame};
-          if (!chaincall(f, line, w, fr, running)) goto done;
+          RunOut ran;
+          const Called called = chaincall(f, line, w, fr, running, ran);
+          if (called == Called::no) goto done;
+          count += ran.more;
+          if (called != Called::on) {
+            predefined = false;
+            if (called != Called::back) {
+              ++count;
+              out.stop = true;
+              out.leave = called == Called::leave;
+              out.word = ran.word;
+              goto done;
+            }
+          }
           // (A formal bound to another type may have stirred the forms.)
           if (epoch != ep) {
             ++count;

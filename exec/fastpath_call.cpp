@@ -16,6 +16,7 @@
 #include "core/stores.h"
 #include "core/symbols.h"
 #include "exec/alarms.h"
+#include "exec/builtins.h"
 #include "exec/control.h"
 #include "exec/fastpath.h"
 #include "exec/fastpath_call.h"
@@ -61,6 +62,9 @@ struct Known {
   // (With them the return's give-back changes no actual: matchformals.)
   bool quietback = false;
   bool result = false;  // a statement of the function is a program form: it sets its result cell
+  // Its one statement assigns to its value what references of functions
+  // that bindcall() takes give (nestedvalue()).
+  bool nested = false;
   std::int8_t nbody = 1;
   // The function's own `formalkinds` as the actuals were matched (its low
   // bits: it is compared only where kindsum() moved by one since).
@@ -140,6 +144,28 @@ std::int32_t plainbody(const Form& body, bool& cond) {
   return target;
 }
 
+// Whether bindcall() is in the statement of a function that it computes
+// with the references in it (nestedvalue()): those take no such statement.
+bool innested = false;
+
+// A function's statement that a reference computes with the references in
+// it (nestedvalue()): one statement of words that assigns to the value of
+// function S and whose references, of other functions, have symbols for
+// actuals; its values are symbols' and what operators and built-ins of
+// numbers make of them.
+bool nestable(const Form& g, std::int32_t S) {
+  if (innested || g.kind != Kind::wordassign || g.wordcalls == 0 || g.wordcalls > maxinner ||
+      g.wordelems != 0 || g.target != S + 1)
+    return false;
+  for (const Form::WordStep& s : g.wordsteps) {
+    if (s.op == Form::WordStep::fold || s.op == Form::WordStep::elem) return false;
+    if (s.op == Form::WordStep::call &&
+        (s.computed != 0 || s.elements != 0 || s.outer || s.sym == S))
+      return false;
+  }
+  return true;
+}
+
 // The function's statements from `body` on hold for formal f as it changes
 // between kinds of numbers that read alike (holdsfor()).
 bool bodyholds(const Known& known, const Form& body, std::int32_t f) {
@@ -176,7 +202,7 @@ bool check(Known& known, std::int32_t S, std::int32_t n, std::int32_t ptr, std::
   const Form* end = nullptr;
   auto& targets = targetsof(known);
   std::int32_t nbody = 0;
-  bool conds = false, others = false, result = false;
+  bool conds = false, others = false, result = false, nested = false;
   for (std::int32_t s = f1 + 1;; ++s) {
     if (s > core::nstmt || stopline == s) return false;
     const Form* g = formof(forms, s);
@@ -189,20 +215,26 @@ bool check(Known& known, std::int32_t S, std::int32_t n, std::int32_t ptr, std::
       break;
     }
     bool cond = false;
-    const std::int32_t t = plainbody(*g, cond);
+    std::int32_t t = plainbody(*g, cond);
+    const bool nests = t == 0 && nbody == 0 && nestable(*g, S);
+    if (nests) t = g->target;
     if (nbody == maxbody || t <= 6 || t == S || t >= first) return false;
     const bool program = g->kind == Kind::prog;
-    const bool fits = program ? g->prog.total + g->prog.depth + 1 <=
-                                        std::min(8 * (g->end - g->start - 1), room) &&
-                                    cellsfrom(first, g->prog.allcells)
-                              : room >= 8 * (g->end - g->start) && cellsfrom(first, g->cells);
+    const bool fits =
+        nests ? room >= 8 * (g->end - g->start) && cellsfrom(first, g->nvalues + framesize + 1)
+        : program
+            ? g->prog.total + g->prog.depth + 1 <= std::min(8 * (g->end - g->start - 1), room) &&
+                  cellsfrom(first, g->prog.allcells)
+            : room >= 8 * (g->end - g->start) && cellsfrom(first, g->cells);
     if (!fits) return false;
     targets[static_cast<std::size_t>(nbody++)] = t;
+    nested = nested || nests;
     conds = conds || cond;
     others = others || t != S + 1;
     result = result || program;
   }
-  if (nbody == 0 || end->words.size() != 2 || static_cast<std::uint16_t>(end->words[0]) != wend)
+  if (nbody == 0 || end->words.size() != 2 || static_cast<std::uint16_t>(end->words[0]) != wend ||
+      (nested && nbody != 1))
     return false;
   // (The header word stands three words before the function's statement,
   // its formals before it.)
@@ -221,6 +253,7 @@ bool check(Known& known, std::int32_t S, std::int32_t n, std::int32_t ptr, std::
     f = records[f].link;
   }
   known.nbody = static_cast<std::int8_t>(nbody);
+  known.nested = nested;
   known.single = nbody == 1 && !conds && !others;
   known.others = others;
   known.result = result;
@@ -424,6 +457,22 @@ inline std::uint64_t kindsum(std::int32_t S) {
   return true;
 }
 
+// The actuals of a reference matched again where each that differs from
+// the one last matched and that one are cells beyond the names and the
+// result cells (array elements, say), which bind their formals as values
+// alike and leave the give-back's finding as it was (matchformals());
+// false, nothing changed, otherwise.
+[[gnu::noinline]] bool othercells(Known& known, std::int32_t first, const std::int32_t* actuals) {
+  const std::int32_t beyond = std::max(core::nname, first);
+  for (std::int32_t i = 0; i < known.m; ++i) {
+    const std::int32_t was = known.matched[static_cast<std::size_t>(i)], a = actuals[i];
+    if (a != was && (a <= beyond || was <= beyond)) return false;
+  }
+  for (std::int32_t i = 0; i < known.m; ++i)
+    known.matched[static_cast<std::size_t>(i)] = actuals[i];
+  return true;
+}
+
 // Whether the actuals are those last matched.
 inline bool sameactuals(const Known& known, const std::int32_t* actuals) {
   for (std::int32_t i = 0; i < known.m; ++i)
@@ -587,6 +636,119 @@ inline bool sameactuals(const Known& known, const std::int32_t* actuals) {
   return true;
 }
 
+// The references bound for the statement of the function that
+// nestedvalue() computed last, while the reference to it is neither made
+// nor put back (`live`); `count` tells that reference's Bound.
+struct Nest {
+  std::uint32_t count = 0;
+  bool live = false;
+  std::int32_t n = 0;
+  std::array<Bound, maxinner> inner;
+};
+Nest nest;
+
+// The value of the one statement of the function that `known` found (its
+// formals bound), each of its references bound by bindcall() as the words
+// bind them in the function's frame (whose stack base and scope are set
+// while they are: the frame's words that show who called are written on
+// the stack for it; its result cells begin above the value's). The
+// references stay bound in `nest` for the reference to the function to
+// make or put back. False, no reference left bound, where the words must
+// compute it.
+[[gnu::noinline]] bool nestedvalue(const Known& known, const Form& body,
+                                   const std::vector<Form>& forms, Bound& b) {
+  if (nest.live) return false;
+  const std::int32_t S = known.S, base = core::xeqstackbase, scope = core::lokalscope;
+  const std::int32_t ptr = known.ptr, calleebase = ptr + framesize, first = known.first + 1;
+  // (No function it references is active or this one, and the findings of
+  // each reference keep places of their own.)
+  const std::size_t own = knownat(known.site);
+  std::array<std::size_t, maxinner> slots{};
+  std::int32_t sites = 0;
+  for (const Form::WordStep& s : body.wordsteps) {
+    if (s.op != Form::WordStep::call) continue;
+    const std::size_t slot = knownat(body.start + s.index);
+    if (sites == maxinner || slot == own || s.sym == S || subactive(s.sym, base)) return false;
+    for (std::int32_t i = 0; i < sites; ++i)
+      if (slots[static_cast<std::size_t>(i)] == slot) return false;
+    slots[static_cast<std::size_t>(sites++)] = slot;
+  }
+  std::int32_t* const stack = adrs.data() - 1;  // stack[i] is adrs(i)
+  stack[ptr + 1] = scope;
+  stack[ptr + 2] = base;
+  core::xeqstackbase = calleebase;
+  core::lokalscope = S;
+  innested = true;
+  const double* const cells = z.data();
+  std::array<double, longeststack> vals;
+  std::array<bool, longeststack> results;  // a value the statement computed
+  std::size_t sp = 0;
+  std::int32_t bound = 0;
+  bool good = true;
+  for (const Form::WordStep& s : body.wordsteps) {
+    switch (s.op) {
+      case Form::WordStep::push:
+        vals[sp] = cells[s.sym];
+        results[sp++] = false;
+        break;
+      case Form::WordStep::bin: {
+        const double y = vals[--sp], x = vals[sp - 1];
+        double r = 0.0;
+        good = !(results[sp - 1] && textlike(x)) && XEQBINNUM(r, x, s.word, y) == 0 &&
+               std::isfinite(r);
+        vals[sp - 1] = r;
+        results[sp - 1] = true;
+        break;
+      }
+      case Form::WordStep::fn: {
+        const double y = vals[sp - 1];
+        const double x = s.sym == 2 ? vals[sp - 2] : y;
+        double r = 0.0;
+        good = numericvalue(s.word, s.sym, x, y, r) && std::isfinite(r) &&
+               plat::fpu_peek_status() == 0;
+        sp -= static_cast<std::size_t>(s.sym);
+        vals[sp] = r;
+        results[sp++] = true;
+        break;
+      }
+      case Form::WordStep::call: {
+        const std::int32_t args = static_cast<std::uint16_t>(s.word) & 0x1F;
+        Bound& in = nest.inner[static_cast<std::size_t>(bound)];
+        good = bindcall(body.start + s.index, s.sym, args, calleebase + s.depth, first + s.first,
+                        s.actuals.data(), forms, in);
+        if (good) {
+          ++bound;
+          good = in.plainback && !textlike(in.v);
+        }
+        vals[sp] = in.v;
+        results[sp++] = true;
+        break;
+      }
+      default:
+        good = false;
+        break;
+    }
+    if (!good) break;
+  }
+  core::xeqstackbase = base;
+  core::lokalscope = scope;
+  innested = false;
+  if (good && sp == 1 && !(results[0] && textlike(vals[0]))) {
+    b.v = vals[0];
+    nest.n = bound;
+    nest.live = true;
+    if (++nest.count == 0) nest.count = 1;
+    b.nest = nest.count;
+    return true;
+  }
+  for (std::int32_t i = bound; i-- > 0;) unbind(nest.inner[static_cast<std::size_t>(i)]);
+  plat::fpu_clear();
+  return false;
+}
+
+// Whether `b` is the reference whose nest is bound.
+inline bool nestof(const Bound& b) { return b.nest != 0 && nest.live && b.nest == nest.count; }
+
 }  // namespace
 
 bool bindcall(std::int32_t site, std::int32_t S, std::int32_t n, std::int32_t ptr,
@@ -616,7 +778,8 @@ bool bindcall(std::int32_t site, std::int32_t S, std::int32_t n, std::int32_t pt
     if (!retypeheld(known, actuals, kinds) && !retypeformals(known, S, first, actuals, body))
       return false;
   } else if (!sameactuals(known, actuals)) [[unlikely]] {
-    if (!matchformals(known, S, first, actuals, body)) return false;
+    if (!othercells(known, first, actuals) && !matchformals(known, S, first, actuals, body))
+      return false;
   }
   if (plat::fpu_peek_status() != 0) return false;
   const std::int32_t m = known.m;
@@ -624,6 +787,7 @@ bool bindcall(std::int32_t site, std::int32_t S, std::int32_t n, std::int32_t pt
   double* const cells = z.data();
   b.known = &known;
   b.plainback = known.boundplain;
+  b.nest = 0;
   // The value, with the formals bound and the function's value unassigned.
   // (Each formal kept as it was before it is bound: the formals are
   // distinct, and an actual that is an earlier formal reads it bound, as
@@ -637,7 +801,9 @@ bool bindcall(std::int32_t site, std::int32_t S, std::int32_t n, std::int32_t pt
     cells[f] = a >= 0 && a < zsize ? cells[a] : 0.0;
   }
   bool good = false;
-  if (known.program) {
+  if (known.nested) {
+    good = nestedvalue(known, body, forms, b);
+  } else if (known.program) {
     const Prog& g = body.prog;
     if (known.onestep) {
       // (All that its run leaves is the value in the function's cell,
@@ -677,6 +843,11 @@ bool unfitsite(std::int32_t site, std::int32_t S, std::int32_t n, std::int32_t p
 }
 
 void unbind(const Bound& b) {
+  if (nestof(b)) {
+    // (Its references first, the last bound first.)
+    nest.live = false;
+    for (std::int32_t i = nest.n; i-- > 0;) unbind(nest.inner[static_cast<std::size_t>(i)]);
+  }
   double* const cells = z.data();
   const Known& known = *b.known;
   // (The statements' cells in turn back from the last, then those the
@@ -690,6 +861,28 @@ void unbind(const Bound& b) {
 }
 
 namespace {
+
+// What the references of the nest leave, in turn: each function's value
+// and its record as its return leaves it (the reference made in the
+// function's frame, which keeps the mode `mode` and the command of a
+// call). The give-back of each changes nothing: their formals keep the
+// actuals' values.
+[[gnu::noinline]] void madenest(std::int32_t mode) {
+  nest.live = false;
+  double* const cells = z.data();
+  const std::int16_t noreturn = 0;
+  const auto modecmd = static_cast<std::int16_t>((mode & 0xFF) | ((incall & 0xFF) << 8));
+  for (std::int32_t i = 0; i < nest.n; ++i) {
+    const Bound& b = nest.inner[static_cast<std::size_t>(i)];
+    const Known& in = *b.known;
+    cells[in.S + 1] = b.v;
+    char* const fields = reinterpret_cast<char*>(cells + in.S);
+    const auto count = static_cast<std::int16_t>(in.n);
+    std::memcpy(fields + sizeof(std::int16_t), &noreturn, sizeof noreturn);
+    std::memcpy(fields + 2 * sizeof(std::int16_t), &modecmd, sizeof modecmd);
+    std::memcpy(fields + 3 * sizeof(std::int16_t), &count, sizeof count);
+  }
+}
 
 template <bool chained>
 [[gnu::always_inline]] inline void commit(const Bound& b, std::int32_t callpos, bool onstack) {
@@ -713,6 +906,8 @@ template <bool chained>
   // whose return is made here need not keep it.)
   const std::int32_t prev = savedcmd();
   const std::int32_t mode = core::xeqmode & core::runmode::framebits;
+  if (nestof(b)) [[unlikely]]
+    madenest(mode);
   // The function's record: the argument count, the caller's mode and
   // command, and no return statement (it had one while active).
   // (Each field stored in its place: a record gathered on the stack and

@@ -28,6 +28,9 @@ bool inlinecall(std::int16_t w, const std::vector<Form>& forms);
 inline constexpr std::int32_t maxformals = 8;
 // The most statements before its END of a function run so.
 inline constexpr std::int32_t maxbody = 8;
+// The most references in a function's statement that bindcall() computes
+// with its references (see nestedvalue() in exec/fastpath_call.cpp).
+inline constexpr std::int32_t maxinner = 4;
 struct Known;
 // (The function, its arguments and frame are those `known` holds.)
 struct Bound {
@@ -43,6 +46,9 @@ struct Bound {
   std::int32_t ran;
   double rc;
   bool plainback = true;  // the return gives each actual its formal's value back unchanged
+  // A function computed with the references in its statement: the count
+  // of its nest (they are bound with it, made or put back with it), else 0.
+  std::uint32_t nest = 0;
 };
 // The run state a reference is taken in one step from (a RUN, nothing
 // pending or typed), in the main program or in a subroutine or function

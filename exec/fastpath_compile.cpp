@@ -314,9 +314,10 @@ struct Compiler {
   }
 
   // A statement of the word path that assigns one value to a plain
-  // number: operands that are plain numbers, operators of the loop's token
-  // codes, built-ins of one or two numbers and function references whose
-  // actuals are plain numbers or values the statement computed.
+  // number: operands that are plain numbers and elements of numeric arrays,
+  // operators of the loop's token codes, built-ins of one or two numbers
+  // and function references whose actuals are plain numbers, elements or
+  // values the statement computed.
   bool wordassign(std::span<const std::int16_t> w) {
     const std::size_t n = w.size();
     if (n < 4 || n > longest || w[n - 1] != core::endmark || u16(w[n - 2]) != 0x8420u || w[0] <= 6)
@@ -326,17 +327,25 @@ struct Compiler {
     f.target = w[0];
     std::int32_t depth = 1, calls = 0;
     // Per stack entry: what it holds, and for a push its step.
-    enum class Entry : std::uint8_t { target, plain, function, result };
+    enum class Entry : std::uint8_t { target, plain, function, result, array, element };
     struct Held {
       Entry what;
       std::size_t step = 0;     // push: its step
-      std::int32_t result = 0;  // result: its cell's index
+      std::int32_t result = 0;  // result: its cell's index; array: its symbol
+    };
+    // (A value an operator or built-in takes.)
+    const auto value = [](const Held& h) {
+      return h.what == Entry::plain || h.what == Entry::result || h.what == Entry::element;
     };
     std::vector<Held> held = {{Entry::target}};
     for (std::size_t i = 1; i + 2 < n; ++i) {
       const std::uint16_t u = u16(w[i]);
       using Step = Form::WordStep;
-      if (w[i] > 0) {
+      if (w[i] > 0 && typeof_(w[i]) == 0x10 && w[i] > 6) {
+        // A numeric array, whose element a subscript takes.
+        held.push_back({Entry::array, 0, w[i]});
+        ++depth;
+      } else if (w[i] > 0) {
         const auto ts = typeof_(w[i]);
         if (!ts) return false;
         const bool fn = (*ts & 0x5) == 0x5;
@@ -345,9 +354,7 @@ struct Compiler {
         f.wordsteps.push_back({.op = Step::push, .sym = w[i]});
         ++depth;
       } else if (looptoken(u)) {
-        if (depth < 3 || held.back().what == Entry::function ||
-            held[held.size() - 2].what == Entry::function)
-          return false;
+        if (depth < 3 || !value(held.back()) || !value(held[held.size() - 2])) return false;
         f.wordsteps.push_back(
             {.op = Step::bin, .word = w[i], .index = static_cast<std::int32_t>(i)});
         held.pop_back();
@@ -358,9 +365,7 @@ struct Compiler {
       } else if (std::int32_t nargs = 0; numericbuiltin(w[i], nargs) || foldbuiltin(w[i], nargs)) {
         if (nargs < 1 || depth < nargs + 1) return false;
         for (std::int32_t a = 0; a < nargs; ++a)
-          if (held[held.size() - 1 - static_cast<std::size_t>(a)].what != Entry::plain &&
-              held[held.size() - 1 - static_cast<std::size_t>(a)].what != Entry::result)
-            return false;
+          if (!value(held[held.size() - 1 - static_cast<std::size_t>(a)])) return false;
         f.wordsteps.push_back({.op = foldbuiltin(w[i], nargs) ? Step::fold : Step::fn,
                                .sym = nargs,
                                .word = w[i],
@@ -396,6 +401,8 @@ struct Compiler {
           } else if (h.what == Entry::result) {
             c.actuals[static_cast<std::size_t>(a)] = h.result;
             c.computed |= static_cast<std::uint8_t>(1u << a);
+          } else if (h.what == Entry::element) {
+            c.elements |= static_cast<std::uint8_t>(1u << a);
           } else {
             return false;
           }
@@ -408,15 +415,38 @@ struct Compiler {
         depth -= args;
         ++f.nvalues;
         f.flagged = false;
+      } else if (core::issubscript(u) && core::subscriptcommas(u) <= 1) {
+        // An element of the array below its one or two indices: the words
+        // leave its cell in their place.
+        const std::int32_t k = core::subscriptcommas(u) + 1;
+        const std::size_t top = held.size();
+        if (depth < k + 2 || f.wordelems == maxelems) return false;
+        const Held& a = held[top - 1 - static_cast<std::size_t>(k)];
+        if (a.what != Entry::array) return false;
+        for (std::int32_t j = 0; j < k; ++j)
+          if (!value(held[top - 1 - static_cast<std::size_t>(j)])) return false;
+        const std::size_t step = f.wordsteps.size();
+        f.wordsteps.push_back({.op = Step::elem,
+                               .sym = a.result,
+                               .word = w[i],
+                               .index = static_cast<std::int32_t>(i)});
+        held.resize(top - 1 - static_cast<std::size_t>(k));
+        held.push_back({Entry::element, step});
+        depth -= k;
+        ++f.wordelems;
       } else {
         return false;
       }
       f.maxstack = std::max(f.maxstack, depth);
       if (static_cast<std::size_t>(f.maxstack) >= longeststack) return false;
     }
-    if (depth != 2 || held.back().what == Entry::function) return false;
+    if (depth != 2 || !value(held.back())) return false;
     f.wordcalls = static_cast<std::uint8_t>(calls);
     wordshapes(w);
+    // (The words leave an element's cell on the stack, which no kept stack
+    // can tell: where they go on after a step, its stack is found anew.)
+    if (f.wordelems > 0)
+      for (Form::WordStep& s : f.wordsteps) s.shape = -1;
     // Its words' handlers, for when it cannot be computed so.
     if (!words(w)) return false;
     f.refshape = calls > 1 ? Form::RefShape::several : refshape(f.wordsteps);
@@ -431,7 +461,7 @@ struct Compiler {
     using Step = Form::WordStep;
     using Shape = Form::RefShape;
     const auto reference = [&s](std::size_t i) {
-      return s[i].op == Step::call && s[i].computed == 0;
+      return s[i].op == Step::call && s[i].computed == 0 && s[i].elements == 0;
     };
     if (s.size() == 1 && reference(0)) return Shape::alone;
     if (s.size() != 3 || s[2].op != Step::bin) return Shape::steps;
@@ -467,6 +497,13 @@ struct Compiler {
       std::int32_t pops = 0;
       if (w[i] > 0) {
         stack.push_back(w[i]);
+        continue;
+      }
+      if (core::issubscript(u)) {
+        // (An element's cell, no result cell: see wordassign().)
+        stack.resize(stack.size() - static_cast<std::size_t>(core::subscriptcommas(u) + 2));
+        stack.push_back(0);
+        flags |= 2;
         continue;
       }
       if (looptoken(u)) {

@@ -66,6 +66,8 @@ struct Step {
 // stack of a statement of words computed on values.
 inline constexpr int maxdepth = 16;
 inline constexpr std::size_t longeststack = 32;
+// The most elements a statement of words computed on values takes.
+inline constexpr std::uint8_t maxelems = 8;
 
 // An expression's steps, with the shape of the commonest ones noted so that
 // they run without the stack: one cell, or one of + - * / over two cells.
@@ -164,6 +166,9 @@ struct Form {
   // (Found with `leaf`: the call's frame fits on the stack above its
   // actuals, and the subroutine's record and value cell are there.)
   bool frameroom = false;
+  // A CALL: the run of CALLs and returns last found from it
+  // (exec/fastpath_runs.h; it tells what it was found for).
+  struct CallRun* callrun = nullptr;
   // A statement of words that assigns one value: how often a chain of
   // forms found in the run `wordfailrun` that the loop must run it (after
   // a few, chains end there without trying it till the next run).
@@ -175,19 +180,22 @@ struct Form {
   // A statement of words that assigns one value: its steps (a statement of
   // words too, for the words' handlers when it cannot be computed so).
   // (fn: a built-in of one or two numbers, `sym` its argument count;
-  // fold: MAX, MIN, SUM, MAXLOC or MINLOC of `sym` numbers.)
+  // fold: MAX, MIN, SUM, MAXLOC or MINLOC of `sym` numbers; elem: the
+  // element of numeric array `sym` at the one or two indices on the stack,
+  // `word` the subscript, which the words leave as the element's cell.)
   struct WordStep {
-    enum Op : std::uint8_t { push, bin, call, fn, fold } op = push;
-    std::int32_t sym = 0;    // push: the symbol; call: the function
+    enum Op : std::uint8_t { push, bin, call, fn, fold, elem } op = push;
+    std::int32_t sym = 0;    // push: the symbol; call: the function; elem: the array
     std::int16_t word = 0;   // bin: the operator; call: the reference; fn: the built-in
-    std::int32_t index = 0;  // bin, fn, fold, call: the word (from the statement's first)
+    std::int32_t index = 0;  // bin, fn, fold, call, elem: the word (from the statement's first)
     std::int32_t depth = 0;  // call: the stack height with the function and its actuals
     std::int32_t first = 0;  // call: result cells taken before it
     // call: the actuals, a symbol each, or for the bits of `computed` the
     // index of the result cell that holds a value the statement computed
-    // (such values are on the step stack, in order).
+    // (such values are on the step stack, in order), or for the bits of
+    // `elements` an element's cell, which its elem step left on the stack.
     std::array<std::int32_t, 8> actuals{};
-    std::uint8_t computed = 0;
+    std::uint8_t computed = 0, elements = 0;
     // call: the functions of references made after it (whose actuals it
     // computes) stand on the operand stack below its own.
     bool outer = false;
@@ -208,6 +216,9 @@ struct Form {
   // or -(k + 1) for the statement's k-th result cell.
   std::vector<std::int32_t> wordshapes;
   std::int32_t nvalues = 0, maxstack = 0;
+  // Its elem steps (their stacks are not kept in `wordshapes`: the words
+  // leave each element's cell, which the run finds).
+  std::uint8_t wordelems = 0;
   bool flagged = false;        // a word operator comes after the last call (or there is no call)
   std::uint8_t wordcalls = 0;  // the function references among the steps
   // How a chain runs such a statement: by its steps; as one reference with
@@ -264,6 +275,35 @@ inline DoRecord dorecord(std::int32_t d) {
   return r;
 }
 
+// The frame a statement runs in: its first result cell and its stack's
+// base (never 0: the first result cell lies above the symbols).
+inline std::uint64_t framekey(std::int32_t first, std::int32_t base) {
+  return static_cast<std::uint64_t>(static_cast<std::uint32_t>(first)) << 32 |
+         static_cast<std::uint32_t>(base);
+}
+
+// The cells that the CALL of form f pushes, the subroutine first: a
+// scalar formal bound to a cell stands for that cell. (Found again after
+// a stir(): only then may a formal be bound anew.)
+[[gnu::always_inline]] inline const std::int32_t* pushedcells(Form& f) {
+  if (f.pushepoch != epoch) {
+    const core::SymbolRecord* const records = core::name.data() - 1;  // records[s] is name(s)
+    const std::int32_t nname =
+        std::min<std::int32_t>(core::nname, static_cast<std::int32_t>(core::name.size()));
+    f.pushcells.clear();
+    for (const std::int32_t s : f.pushes) {
+      std::int32_t e = s;
+      if (s <= nname) {
+        const core::SymbolRecord& r = records[s];
+        if ((r.type & 0xA8) == 0xA0 && r.adr > 0) e = r.adr;
+      }
+      f.pushcells.push_back(e);
+    }
+    f.pushepoch = epoch;
+  }
+  return f.pushcells.data();
+}
+
 // The form of a statement's words (Kind::none when it has no fast form).
 Form compile(std::span<const std::int16_t> words);
 
@@ -277,6 +317,14 @@ inline bool cellsfrom(std::int32_t first, std::int32_t cells) {
   return first > core::nsym && first + 64 < core::nname && need < core::nname &&
          need < core::nztop && need < static_cast<std::int32_t>(core::z.size()) &&
          core::name.valid(need);
+}
+
+// Whether a number's bits read as valid text bounds: the word path takes
+// such a value in a result cell for a text.
+inline bool textlike(double v) {
+  std::int32_t half[2];
+  std::memcpy(half, &v, sizeof half);
+  return half[0] > 0 && half[0] <= core::nc1namen && half[1] > 0 && half[1] <= core::nc1namen;
 }
 
 // The array symbol a has storage with a usable shape.

@@ -165,46 +165,4 @@ Left* findleftnew(Callee& known, std::int32_t S, std::int32_t b);
   core::idecmd = incall;
 }
 
-// leaverun() for a chain of forms: the END or RETURN of a subroutine (not
-// a function) entered in such a run, the statement it returns to in
-// `line`, the caller's `wordpos` in `pos` and stack pointer in `sp`.
-// False, nothing changed, when leave() must do it.
-[[gnu::always_inline]] inline bool returnchain(Callee& known, std::int32_t& line, std::int32_t& pos,
-                                               std::int32_t& sp, WordResult& r) {
-  const std::int32_t S = core::lokalscope;
-  const std::int32_t b = core::xeqstackbase;
-  if (core::idecmd != incall || (core::keyrec[2] & 1) != 0 ||
-      (core::xeqmode & (core::runmode::callback | core::runmode::running)) !=
-          core::runmode::running ||
-      S < 1 || b > core::adrs.size())
-    return false;
-  Left* const left = findleft(known, S, b);
-  if (left == nullptr || left->function) [[unlikely]]
-    return false;
-  double* const cells = core::z.data();
-  std::int32_t* const stack = core::adrs.data() - 1;  // stack[i] is adrs(i)
-  const std::int32_t ptr = b - framesize;
-  // The return: what leave() leaves for a subroutine whose caller is on
-  // the stack.
-  eventlabel = 0;
-  --calldepth;
-  line = left->line;
-  std::memcpy(cells + S, &left->cleared, sizeof left->cleared);
-  const std::int32_t scope = stack[ptr + 1];
-  const std::int32_t base = stack[ptr + 2];
-  core::lokalscope = scope;
-  framegone(scope);
-  core::xeqstackbase = base;
-  pos = stack[ptr + 3];
-  firsttemp = stack[ptr + 4];
-  callkind = stack[ptr + 5];
-  const std::int32_t f4 = left->count;
-  if (left->m > 0) giveleft(*left, stack + ptr - f4 + 1);
-  core::lokalsub = subof(*left, scope);
-  givemode(*left, scope);
-  sp = std::max(ptr - f4 - 1, base);
-  r = (core::xeqmode & core::runmode::running) ? WordResult::looptest : WordResult::leave;
-  return true;
-}
-
 }  // namespace exec::fast

@@ -377,6 +377,16 @@ void expectsame(const std::string& text) {
   EXPECT_TRUE(fault.empty()) << fault << "--- script ---\n" << text << "--- end ---";
 }
 
+// Runs one script both ways: the general path leaves `outcome` (what a
+// script's .out file holds), the fast path the same as it.
+void expectoutcome(const std::string& text, std::string_view outcome) {
+  const Pair p = runboth({crlf(text)}, 5000, 50000, 1).front();
+  ASSERT_TRUE(generalran(p)) << errtail(p);
+  EXPECT_EQ(outcomepart(p.general), outcome);
+  const std::string fault = fastfault(p);
+  EXPECT_TRUE(fault.empty()) << fault << "--- script ---\n" << text << "--- end ---";
+}
+
 TEST(FastPath, EveryScriptLeavesWhatTheGeneralPathLeaves) {
   const auto all = scripts();
   ASSERT_FALSE(all.empty());
@@ -450,6 +460,140 @@ TEST(FastPath, MutatedScriptsLeaveWhatTheGeneralPathLeaves) {
       "path, %d differ\n",
       count, compared, cutoff, generalfailed, failures);
   EXPECT_EQ(failures, 0);
+}
+
+// Statements of words with array elements: an element passed to a function
+// of one assignment, to one that assigns its formal (the element takes the
+// value back), to one of several statements; an element of two indices, one
+// whose index is computed, one of an array that is a formal, an element as a
+// plain value beside a reference; a piece of a text beside a reference; at
+// last an index outside its array.
+TEST(FastPath, ElementsInStatementsOfWordsLeaveWhatTheGeneralPathLeaves) {
+  const std::string text = R"(GOTO 100
+FUNCTION F(X)
+  F = X * 2 + 1
+END
+FUNCTION BUMP(X)
+  X = X + 1
+  BUMP = X * 2
+END
+FUNCTION G(X)
+  G = X
+  IF (X > 3) RETURN
+  G = -X
+END
+SUBROUTINE SUMS(V, N, R)
+  DIMENSION V(N)
+  DO J = 1, N
+    R = R + F(V(J))
+  ENDDO
+END
+100 S = 0
+DIMENSION A(5), B(3), M(2, 3)
+CHARACTER T*8
+T = 'elements'
+DO I = 1, 5
+  A(I) = I * I
+ENDDO
+B = 0
+M = 1
+U = 0
+W = 0
+P = 0
+Q = 0
+DO I = 1, 12
+  K = MOD(I, 5) + 1
+  S = S + F(A(K))
+  U = U + BUMP(B(MOD(I, 3) + 1))
+  W = W + F(M(MOD(I, 2) + 1, MOD(I, 3) + 1)) + A(K) * 2
+  P = P + G(A(MOD(I * 3, 5) + 1))
+  Q = Q + LEN_TRIM(T(1:K)) + F(I)
+ENDDO
+R = 0
+CALL SUMS(A, 5, R)
+CALL SUMS(B, 3, R)
+S = S + F(A(K + 5))
+END
+)";
+  expectoutcome(text, R"(S=258
+A=(1,4,9,16,25)
+B=(4,4,4)
+M=(1,1,1,1,1,1)
+T='elements'
+I=13
+U=60
+W=282
+P=126
+Q=203
+K=3
+R=142
+stop=32767 line=44 key=arrayIndex
+)");
+}
+
+// Functions whose one statement references other functions, computed with
+// them: from a loop alone, in a chain, twice in one statement and nested in
+// its own argument, under a one-line IF; one whose inner function has several statements, one
+// whose inner function writes its formal, one whose inner function
+// references a third in turn, and a value that overflows after the
+// references were made.
+TEST(FastPath, FunctionsOfReferencesLeaveWhatTheGeneralPathLeaves) {
+  const std::string text = R"(GOTO 100
+FUNCTION SQ(X)
+  SQ = X * X
+END
+FUNCTION HYP(A, B)
+  HYP = (SQ(A) + SQ(B)) ** 0.5
+END
+FUNCTION CLAMP(V, LO, HI)
+  CLAMP = V
+  IF (V < LO) CLAMP = LO
+  IF (V > HI) CLAMP = HI
+END
+FUNCTION CSQ(A)
+  CSQ = CLAMP(A, 2, 5) + SQ(A) - MOD(A, 3)
+END
+FUNCTION BUMP(X)
+  X = X + 1
+  BUMP = X
+END
+FUNCTION BSQ(A)
+  BSQ = BUMP(A) * SQ(A)
+END
+FUNCTION OUTER(A)
+  OUTER = HYP(A, 4) + 1
+END
+100 S = 0
+T = 0
+U = 0
+W = 0
+R = 0
+V = 0
+DO I = 1, 8
+  S = S + HYP(I, 3)
+  T = HYP(I, 1) + HYP(2, I) * HYP(HYP(I, 2), 1)
+  U = U + CSQ(I) + BSQ(R)
+  W = W + OUTER(I)
+  IF (I > 2) V = V + HYP(I, 2)
+ENDDO
+Q = 0
+H = 1E300
+DO I = 1, 4
+  Q = Q + HYP(I, 1) * H * 1E8
+ENDDO
+END
+)";
+  expectoutcome(text, R"(S=44.70940230127777
+T=76.56043290647338
+U=1522
+W=57.87285227676816
+R=8
+V=35.31372849845067
+I=2
+Q=1.4142135623730951e+308
+H=1e+300
+stop=32767 line=42 key=NDPerrorOF
+)");
 }
 
 // Assignments nested four deep (a cubic over a cubic) run by their forms:
@@ -556,6 +700,21 @@ TEST(FastPathFaults, ARelationWhoseDifferenceOverflowsStopsItsStatement) {
 // path reports the overflow at the next statement it evaluates, the first
 // statement of the body. The fast path runs the body and the loop end
 // without looking at the pending overflow.
+// A reference made in one step whose value then overflows stops its
+// statement at the operator that overflowed; so does a function computed
+// with its references whose own statement overflows, and one that
+// references itself.
+TEST(FastPathFaults, AnOverflowAfterAReferenceStopsItsStatementAtItsOperator) {
+  const std::string sq = "GOTO 1\nFUNCTION SQ(X)\n  SQ = X * X\nEND\n";
+  expectsame(sq + "1 Q = 0\nH = 1E300\nDO I = 1, 4\n  Q = Q + SQ(I) * H * 1E8\nENDDO\nEND\n");
+  expectsame(sq +
+             "FUNCTION BIG(A)\n  BIG = SQ(A) * 1E300\nEND\n1 Q = 0\nDO I = 1, 4\n"
+             "  Q = Q + BIG(I * 1E4)\nENDDO\nEND\n");
+  expectsame(sq +
+             "FUNCTION SELF(A)\n  SELF = SQ(A) + SELF(A - 1)\nEND\n1 Q = 0\n"
+             "DO I = 1, 3\n  Q = Q + SELF(I)\nENDDO\nEND\n");
+}
+
 TEST(FastPathFaults, AnOverflowLeftByTheLoopTestStopsTheNextStatement) {
   expectsame("A = 1E300 * 1E8\nN = 0\nDO I = -A, A, A\n  N = N + 1\nENDDO\nEND\n");
 }
