@@ -350,6 +350,96 @@ Flow runoption(EditState& e, int kw, std::int32_t v) {
   }
 }
 
+// Options that write nowhere but into the edited string (or nothing).
+bool writesinside(int kw) {
+  using namespace ekw;
+  switch (kw) {
+    case ERror:
+    case Text:
+    case Right:
+    case Left:
+    case Delete:
+    case Insert:
+    case DO:
+    case RaNge:
+    case UpperCase:
+    case LowerCase:
+    case Option:
+    case ScanFor:
+    case ScaNnot:
+    case SePaRators:
+    case ContInueiF:
+    case ScanForLeft:
+    case ScaNnotLeft:
+    case RePLaceby:
+    case IF:
+    case ELSE:
+    case RangeBegin:
+    case RangEend:
+    case EXit:
+    case ITeM:
+    case Mark1:
+    case Mark2:
+    case ENDIF:
+    case End:
+    case Begin:
+    case Word:
+    case WordEnd:
+    case ENDDO:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The roads of the statement's slots (see EditState::steps).
+void plan(EditState& e) {
+  e.steps = {};
+  if (!fixedroads) return;
+  const std::int32_t top = std::min(e.firstslot - 1, static_cast<std::int32_t>(e.steps.size()) - 1);
+  for (std::int32_t s = top; s >= 1; --s)
+    if (!writesinside(optkw(s))) return;
+  for (std::int32_t s = top; s >= 1; --s) {
+    const int kw = optkw(s);
+    if (kw != ekw::Right && kw != ekw::Left && kw != ekw::RePLaceby) continue;
+    e.slot = s;
+    const EditState::Value& value = optionvalue(e, optval(s));
+    if (!value.text || (value.span.last >= e.first && value.span.first <= e.last)) continue;
+    EditState::Step& step = e.steps[static_cast<std::size_t>(s)];
+    if (kw == ekw::RePLaceby) {
+      if (!e.constant) step.road = EditState::Road::replace;
+      continue;
+    }
+    if (value.span.size() < 1 || e.nfixed >= static_cast<std::int32_t>(e.fixed.size())) continue;
+    // (Made for the mask of a statement without Option; another mask at
+    // the pass takes the general road.)
+    const bool right = kw == ekw::Right;
+    EditState::Fixed& f = e.fixed[static_cast<std::size_t>(e.nfixed)];
+    f.mask = searchmask(e, right, value.literal);
+    const std::string_view p =
+        core::c1view(core::c1namen.ptr(value.span.first), std::min(value.span.size(), maxpattern));
+    f.ready = core::C1SEARCHREADY(p, static_cast<std::int32_t>(p.size()), f.mask);
+    step.road = EditState::Road::search;
+    step.fixed = static_cast<std::uint8_t>(e.nfixed++);
+  }
+}
+
+// Runs the option at the slot: a fixed road, else through its keyword.
+Flow runslot(EditState& e, int kw, std::int32_t v) {
+  const auto slot = static_cast<std::size_t>(e.slot);
+  if (slot < e.steps.size()) {
+    const EditState::Step step = e.steps[slot];
+    if (step.road == EditState::Road::replace) return replaceby(e, e.values[slot].span);
+    if (step.road == EditState::Road::search) {
+      const bool right = kw == ekw::Right;
+      const EditState::Fixed& f = e.fixed[step.fixed];
+      if (searchmask(e, right, e.values[slot].literal) == f.mask)
+        return searchby(e, right, f.ready);
+    }
+  }
+  return runoption(e, kw, v);
+}
+
 // Runs the option list over the text; false when the statement stopped
 // with a message. stopped receives the slot at which the last pass ended
 // (0 when it ran to the end of the list).
@@ -372,7 +462,7 @@ bool runlist(EditState& e, std::int32_t& stopped) {
         --slot;
         continue;
       }
-      f = runoption(e, kw, values[slot]);
+      f = runslot(e, kw, values[slot]);
       if (f == Flow::newpass) {
         passstart(e);
         slot = e.restart;
@@ -504,6 +594,7 @@ void EDIT(const exec::OptCall& call) {
   e.last = text.last;
   e.constant = (core::NAMTYP(v0, 0x49) & 1) != 0;
   e.expression = call.expression;
+  plan(e);
   std::int32_t stopped = 0;
   // TabiFyfont runs the list again, a run per column gap; each run takes
   // up a gap of every range, so the text's length bounds them.

@@ -44,6 +44,29 @@ std::string copysource(const EditState& e) {
 
 }  // namespace
 
+namespace {
+
+// s over the characters at the position, delta more than were there; the
+// position moves on by step.
+Flow putover(EditState& e, std::string_view s, std::int32_t delta, std::int32_t step) {
+  if (delta != 0) {
+    MAKEREPLACESPACE(e, delta, s);
+  } else {
+    e.result += 1;
+  }
+  const std::size_t k = std::min(s.size(), static_cast<std::size_t>(e.last - e.pos + 1));
+  char* const at = core::c1namen.ptr(e.pos);
+  if (k <= 8) {
+    for (std::size_t i = 0; i < k; ++i) at[i] = s[i];  // (short: no call)
+  } else {
+    std::memmove(at, s.data(), k);
+  }
+  e.pos += step;
+  return Flow::next;
+}
+
+}  // namespace
+
 void MAKEREPLACESPACE(EditState& e, std::int32_t delta, std::string_view fill) {
   e.result += 1;
   if (delta == 0 || e.pos < e.first || e.pos > e.last) return;
@@ -123,6 +146,10 @@ Flow remove(EditState& e, std::int32_t v) {
 Flow replace(EditState& e, std::int32_t v) {
   Span t;
   if (!optiontext(e, v, t)) return Flow::next;
+  return replaceby(e, t);
+}
+
+Flow replaceby(EditState& e, const Span& t) {
   std::int32_t old = std::max(e.matchlen, 1);
   if (bothmarks(e)) {
     old = std::abs(e.mark2 - e.mark1) + 1;
@@ -134,19 +161,10 @@ Flow replace(EditState& e, std::int32_t v) {
   // The new text is read in place unless it lies in the edited string,
   // which the room made for it moves.
   const std::int32_t n = std::min(t.size(), e.last - e.first + 1);
-  std::string copy;
-  std::string_view s;
-  if (n > 0 && (t.last < e.first || t.first > e.last)) {
-    s = core::c1view(core::c1namen.ptr(t.first), n);
-  } else {
-    copy = textcopy(t, n);
-    s = copy;
-  }
-  MAKEREPLACESPACE(e, t.size() - old, s);
-  const std::size_t k = std::min(s.size(), static_cast<std::size_t>(e.last - e.pos + 1));
-  if (k > 0) std::memmove(core::c1namen.ptr(e.pos), s.data(), k);
-  e.pos += t.size();
-  return Flow::next;
+  if (n > 0 && (t.last < e.first || t.first > e.last))
+    return putover(e, core::c1view(core::c1namen.ptr(t.first), n), t.size() - old, t.size());
+  const std::string copy = textcopy(t, n);
+  return putover(e, copy, t.size() - old, t.size());
 }
 
 void changecase(EditState& e, std::int32_t v, bool upper) {

@@ -46,32 +46,32 @@ const core::C1Ready& makesearch(EditState& e, std::string_view p, std::int32_t m
   return s.ready;
 }
 
+Flow searchby(EditState& e, bool right, const core::C1Ready& ready) {
+  const std::int32_t saved = e.pos;
+  const std::int32_t from = right ? std::max(e.pos, e.first) : std::max(e.rbeg, e.first);
+  const std::int32_t to = right ? std::min(e.rend, e.last) : std::min(e.pos, e.last);
+  std::int32_t status = 0;
+  const std::int32_t k = core::C1SEARCH(ready, storeview(), from, to, status);
+  int len = 0;
+  core::MATCHEDLENGTH(len);
+  if (status != 0 || k < 1 || from + k - 1 > to)
+    return failed(e, right ? est::rightnohit : est::leftnohit, saved);
+  e.pos = from + k - 1;
+  e.matchlen = len;
+  return inrange(e, saved);
+}
+
 Flow moveby(EditState& e, int kw, std::int32_t v) {
   const bool right = kw == ekw::Right;
-  const std::int32_t saved = e.pos;
   const EditState::Value& value = optionvalue(e, v);
   const Span t = value.span;
-  if (value.text && t.size() > 0) {
-    std::int32_t mask = e.mask & ~om_counting;
-    if (value.literal) mask |= om_blanks;  // a literal keeps its blanks
-    if (!right) mask |= om_back;
-    const std::int32_t from = right ? std::max(e.pos, e.first) : std::max(e.rbeg, e.first);
-    const std::int32_t to = right ? std::min(e.rend, e.last) : std::min(e.pos, e.last);
-    const std::string_view p = pattern(t);
-    std::int32_t status = 0;
-    const std::int32_t k = core::C1SEARCH(readysearch(e, p, mask), storeview(), from, to, status);
-    int len = 0;
-    core::MATCHEDLENGTH(len);
-    if (status != 0 || k < 1 || from + k - 1 > to)
-      return failed(e, right ? est::rightnohit : est::leftnohit, saved);
-    e.pos = from + k - 1;
-    e.matchlen = len;
-  } else {
-    const std::int32_t n = v > 0 ? intvalue(v) : 1;
-    e.pos = clamppos(static_cast<std::int64_t>(e.pos) + (right ? n : -n));
-    e.matchlen =
-        static_cast<std::int32_t>(std::min<std::size_t>(core::symbolname(v).size(), maxpattern));
-  }
+  if (value.text && t.size() > 0)
+    return searchby(e, right, readysearch(e, pattern(t), searchmask(e, right, value.literal)));
+  const std::int32_t saved = e.pos;
+  const std::int32_t n = v > 0 ? intvalue(v) : 1;
+  e.pos = clamppos(static_cast<std::int64_t>(e.pos) + (right ? n : -n));
+  e.matchlen =
+      static_cast<std::int32_t>(std::min<std::size_t>(core::symbolname(v).size(), maxpattern));
   return inrange(e, saved);
 }
 

@@ -163,7 +163,28 @@ struct EditState {
   };
   std::array<Search, 4> searches;
   std::int32_t nsearches = 0;
+  // How each slot runs (1 to 31), decided once when the statement starts.
+  // In a statement whose options write nowhere but into the edited string,
+  // a search or a replacement whose text lies outside that string has the
+  // same characters at every pass: its value and its search are fixed for
+  // the statement, and the pass runs it without looking them up again.
+  enum class Road : std::uint8_t { general, search, replace };
+  struct Step {
+    Road road = Road::general;
+    std::uint8_t fixed = 0;  // the search made ready in `fixed`
+  };
+  std::array<Step, 32> steps{};
+  struct Fixed {
+    std::int32_t mask;  // the mask it was made for
+    core::C1Ready ready;
+  };
+  std::array<Fixed, 4> fixed;
+  std::int32_t nfixed = 0;
 };
+
+// Whether the fixed roads are taken (cleared to compare them with the
+// general road, which runs every option through its keyword).
+inline bool fixedroads = true;
 
 // The statement's result is assigned to a text (0x8400), a numeric scalar
 // (0x8420) or a whole numeric array (0x8440).
@@ -232,6 +253,12 @@ inline const core::C1Ready& readysearch(EditState& e, std::string_view p, std::i
   return makesearch(e, p, mask);
 }
 Flow moveby(EditState& e, int kw, std::int32_t v);
+// The mask of a Right or Left with a text (a literal keeps its blanks).
+inline std::int32_t searchmask(const EditState& e, bool right, bool literal) {
+  return (e.mask & ~om_counting) | (literal ? om_blanks : 0) | (right ? 0 : om_back);
+}
+// The search of a Right or Left with a text, made ready as `ready`.
+Flow searchby(EditState& e, bool right, const core::C1Ready& ready);
 Flow scan(EditState& e, int kw, std::int32_t v);
 Flow range(EditState& e, std::int32_t v);
 void word(EditState& e, std::int32_t v);
@@ -248,6 +275,9 @@ void MAKEREPLACESPACE(EditState& e, std::int32_t delta, std::string_view fill = 
 Flow insert(EditState& e, std::int32_t v);
 Flow remove(EditState& e, std::int32_t v);
 Flow replace(EditState& e, std::int32_t v);
+// RePLaceby with text t, read where it stands when it lies outside the
+// edited string.
+Flow replaceby(EditState& e, const Span& t);
 void changecase(EditState& e, std::int32_t v, bool upper);
 void copyto(EditState& e, std::int32_t v);
 Flow appendto(EditState& e, std::int32_t v);
