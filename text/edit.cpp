@@ -397,7 +397,7 @@ void plan(EditState& e) {
   e.steps = {};
   if (!fixedroads) return;
   const std::int32_t top = std::min(e.firstslot - 1, static_cast<std::int32_t>(e.steps.size()) - 1);
-  for (std::int32_t s = top; s >= 1; --s)
+  for (std::int32_t s = e.firstslot - 1; s >= 1; --s)
     if (!writesinside(optkw(s))) return;
   for (std::int32_t s = top; s >= 1; --s) {
     const int kw = optkw(s);
@@ -422,7 +422,19 @@ void plan(EditState& e) {
     step.road = EditState::Road::search;
     step.fixed = static_cast<std::uint8_t>(e.nfixed++);
   }
+  // Loops of fixed roads (a DO written last repeats the list: not one).
+  for (std::int32_t s = top; s > e.lastslot; --s) {
+    if (optkw(s) != ekw::DO) continue;
+    std::int32_t n = s - 1;
+    while (n > 0 && e.steps[static_cast<std::size_t>(n)].road != EditState::Road::general) --n;
+    if (n > 0 && n < s - 1 && optkw(n) == ekw::ENDDO) {
+      e.steps[static_cast<std::size_t>(s)].road = EditState::Road::loop;
+      e.steps[static_cast<std::size_t>(s)].end = static_cast<std::uint8_t>(n);
+    }
+  }
 }
+
+constexpr std::uint64_t metbit(int kw) { return kw < 64 ? std::uint64_t{1} << kw : 0; }
 
 // Runs the option at the slot: a fixed road, else through its keyword.
 Flow runslot(EditState& e, int kw, std::int32_t v) {
@@ -438,6 +450,37 @@ Flow runslot(EditState& e, int kw, std::int32_t v) {
     }
   }
   return runoption(e, kw, v);
+}
+
+// The passes of a loop of fixed roads, from its DO at the slot (counting,
+// entered with the IF flags clear): as the list runs them, option by
+// option. The slot receives where the last pass ended (its ENDDO when
+// the loop is done and the list goes on).
+Flow loop(EditState& e, std::int32_t& slot) {
+  const std::int32_t d = slot;
+  const std::int32_t n = e.steps[static_cast<std::size_t>(d)].end;
+  const std::int32_t v = optval(d);
+  for (;;) {
+    e.slot = d;
+    Flow f = dooption(e, v);
+    if (f != Flow::next) return f;
+    for (std::int32_t s = d - 1; s > n; --s) {
+      e.slot = s;
+      const int kw = optkw(s);
+      e.met |= metbit(kw);
+      f = runslot(e, kw, optval(s));
+      if (f != Flow::next) {
+        slot = s;
+        return f;
+      }
+    }
+    slot = e.slot = n;
+    e.met |= metbit(ekw::ENDDO);
+    f = enddo(e);
+    if (f != Flow::newpass || e.restart != d) return f;
+    passstart(e);
+    e.met |= metbit(ekw::DO);
+  }
 }
 
 // Runs the option list over the text; false when the statement stopped
@@ -457,12 +500,17 @@ bool runlist(EditState& e, std::int32_t& stopped) {
     while (slot >= std::max(e.stop, 1)) {
       e.slot = slot;
       const int kw = keywords[slot - 1];
-      if (kw < 64) e.met |= std::uint64_t{1} << kw;
+      e.met |= metbit(kw);
       if ((e.iffailed || e.elseskip) && kw != ekw::DO && kw != ekw::ELSE && kw != ekw::ENDIF) {
         --slot;
         continue;
       }
-      f = runslot(e, kw, values[slot]);
+      const bool counting = e.docount > 0 && !e.iffailed && !e.elseskip;
+      if (counting && slot < 32 &&
+          e.steps[static_cast<std::size_t>(slot)].road == EditState::Road::loop)
+        f = loop(e, slot);
+      else
+        f = runslot(e, kw, values[slot]);
       if (f == Flow::newpass) {
         passstart(e);
         slot = e.restart;

@@ -50,13 +50,10 @@ Flow searchby(EditState& e, bool right, const core::C1Ready& ready) {
   const std::int32_t saved = e.pos;
   const std::int32_t from = right ? std::max(e.pos, e.first) : std::max(e.rbeg, e.first);
   const std::int32_t to = right ? std::min(e.rend, e.last) : std::min(e.pos, e.last);
-  std::int32_t status = 0;
-  const std::int32_t k = core::C1SEARCH(ready, storeview(), from, to, status);
-  int len = 0;
-  core::MATCHEDLENGTH(len);
-  if (status != 0 || k < 1 || from + k - 1 > to)
-    return failed(e, right ? est::rightnohit : est::leftnohit, saved);
-  e.pos = from + k - 1;
+  std::int32_t len = 0;
+  const std::int32_t hit = core::C1FIND(ready, storeview(), from, to, len);
+  if (hit < from || hit > to) return failed(e, right ? est::rightnohit : est::leftnohit, saved);
+  e.pos = hit;
   e.matchlen = len;
   return inrange(e, saved);
 }

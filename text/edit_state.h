@@ -168,10 +168,13 @@ struct EditState {
   // a search or a replacement whose text lies outside that string has the
   // same characters at every pass: its value and its search are fixed for
   // the statement, and the pass runs it without looking them up again.
-  enum class Road : std::uint8_t { general, search, replace };
+  // A DO whose loop body runs by fixed roads only (up to its ENDDO at
+  // slot `end`) runs its passes without walking the list.
+  enum class Road : std::uint8_t { general, search, replace, loop };
   struct Step {
     Road road = Road::general;
     std::uint8_t fixed = 0;  // the search made ready in `fixed`
+    std::uint8_t end = 0;    // a loop's ENDDO
   };
   std::array<Step, 32> steps{};
   struct Fixed {
