@@ -173,33 +173,6 @@ std::int32_t C1SEARCH(const C1Ready& r, std::string_view array, std::int32_t fro
   return pos - from + 1;
 }
 
-std::int32_t C1FIND(const C1Ready& r, std::string_view array, std::int32_t from, std::int32_t to,
-                    std::int32_t& length) {
-  length = 0;
-  if (!r.plain || to < from) {
-    std::int32_t status = 0;
-    const std::int32_t k = C1SEARCH(r, array, from, to, status);
-    int len = 0;
-    MATCHEDLENGTH(len);
-    if (status != 0 || k < 1) return 0;
-    length = len;
-    return std::max(from, 1) + k - 1;
-  }
-  from = std::max(from, 1);
-  // The plain forward search as C1SEARCH runs it, without the calls.
-  searchopts = r.options;
-  matchlen = 0;
-  regexsteps = 0;
-  to = std::min(to, static_cast<std::int32_t>(array.size()));
-  if (r.trimrange && to >= from && array[static_cast<std::size_t>(to - 1)] == ' ')
-    to = from - 1 +
-         C1LEN_TRIM(array.substr(static_cast<std::size_t>(from - 1),
-                                 static_cast<std::size_t>(to - from + 1)));
-  const int pos = findplain(r.scan, array, from, to);
-  if (pos != 0) length = static_cast<std::int32_t>(r.pattern.size());
-  return pos;
-}
-
 std::int32_t C1SEARCH(std::string_view array, std::string_view pattern, std::int32_t m,
                       std::int32_t from, std::int32_t to, std::int32_t options,
                       std::int32_t& status) {

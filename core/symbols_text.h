@@ -54,10 +54,5 @@ struct C1Ready {
 C1Ready C1SEARCHREADY(std::string_view pattern, std::int32_t m, std::int32_t options);
 std::int32_t C1SEARCH(const C1Ready& ready, std::string_view array, std::int32_t from,
                       std::int32_t to, std::int32_t& status);
-// C1SEARCH then MATCHEDLENGTH, for a caller that wants the hit's position
-// in the array (0 none) and its length (not for a counting search): the
-// search's state is left as those two leave it.
-std::int32_t C1FIND(const C1Ready& ready, std::string_view array, std::int32_t from,
-                    std::int32_t to, std::int32_t& length);
 
 }  // namespace core

@@ -18,6 +18,7 @@
 #include "exec/tempstrings.h"
 #include "exec/xeq.h"
 #include "exec/xeq2.h"
+#include "text/edit_roads.h"
 #include "text/edit_state.h"
 #include "text/invidx.h"
 
@@ -144,6 +145,17 @@ void passstart(EditState& e) {
   e.met = 0;
 }
 
+// A DO arriving with more than one pass to go: the pass is counted
+// unless an operation failed; the input step runs.
+inline Flow countpass(EditState& e, bool last) {
+  if (e.rend < e.end) e.status = 0;
+  if (e.iffailed || e.status != 0) return Flow::next;
+  --e.docount;
+  setpassnr(e, e.passnr + 1);
+  if (inputstep(e)) return Flow::runend;
+  return last && e.pos >= e.first && e.pos <= e.end ? Flow::newpass : Flow::next;
+}
+
 // DO: a loop of n passes from the DO on (without a value: until an
 // operation fails); a DO written last repeats the list before it.
 Flow dooption(EditState& e, std::int32_t v) {
@@ -158,14 +170,7 @@ Flow dooption(EditState& e, std::int32_t v) {
       return Flow::newpass;
     }
   }
-  if (e.docount > 1) {
-    if (e.rend < e.end) e.status = 0;
-    if (e.iffailed || e.status != 0) return Flow::next;
-    --e.docount;
-    setpassnr(e, e.passnr + 1);
-    if (inputstep(e)) return Flow::runend;
-    return last && e.pos >= e.first && e.pos <= e.end ? Flow::newpass : Flow::next;
-  }
+  if (e.docount > 1) return countpass(e, last);
   e.docount = 0;  // the last pass
   if (!last) setpassnr(e, e.passnr + 1);
   return Flow::next;
@@ -437,7 +442,7 @@ void plan(EditState& e) {
 constexpr std::uint64_t metbit(int kw) { return kw < 64 ? std::uint64_t{1} << kw : 0; }
 
 // Runs the option at the slot: a fixed road, else through its keyword.
-Flow runslot(EditState& e, int kw, std::int32_t v) {
+inline Flow runslot(EditState& e, int kw, std::int32_t v) {
   const auto slot = static_cast<std::size_t>(e.slot);
   if (slot < e.steps.size()) {
     const EditState::Step step = e.steps[slot];
@@ -454,23 +459,45 @@ Flow runslot(EditState& e, int kw, std::int32_t v) {
 
 // The passes of a loop of fixed roads, from its DO at the slot (counting,
 // entered with the IF flags clear): as the list runs them, option by
-// option. The slot receives where the last pass ended (its ENDDO when
-// the loop is done and the list goes on).
+// option, from the body read once. The slot receives where the last pass
+// ended (its ENDDO when the loop is done and the list goes on).
 Flow loop(EditState& e, std::int32_t& slot) {
   const std::int32_t d = slot;
   const std::int32_t n = e.steps[static_cast<std::size_t>(d)].end;
   const std::int32_t v = optval(d);
+  struct Body {
+    std::int32_t slot;
+    int kw;
+    EditState::Road road;
+    bool literal;
+    Span span;
+    const EditState::Fixed* search;
+  };
+  std::array<Body, 32> body;
+  std::size_t nbody = 0;
+  for (std::int32_t s = d - 1; s > n; --s) {
+    const auto k = static_cast<std::size_t>(s);
+    const EditState::Step step = e.steps[k];
+    body[nbody++] = {
+        s, optkw(s), step.road, e.values[k].literal, e.values[k].span, &e.fixed[step.fixed]};
+  }
   for (;;) {
     e.slot = d;
-    Flow f = dooption(e, v);
+    Flow f = e.docount > 1 ? countpass(e, false) : dooption(e, v);
     if (f != Flow::next) return f;
-    for (std::int32_t s = d - 1; s > n; --s) {
-      e.slot = s;
-      const int kw = optkw(s);
-      e.met |= metbit(kw);
-      f = runslot(e, kw, optval(s));
+    for (std::size_t i = 0; i < nbody; ++i) {
+      const Body& b = body[i];
+      e.slot = b.slot;
+      e.met |= metbit(b.kw);
+      if (b.road == EditState::Road::replace) {
+        f = replaceby(e, b.span);
+      } else {
+        const bool right = b.kw == ekw::Right;
+        f = searchmask(e, right, b.literal) == b.search->mask ? searchby(e, right, b.search->ready)
+                                                              : runoption(e, b.kw, optval(b.slot));
+      }
       if (f != Flow::next) {
-        slot = s;
+        slot = b.slot;
         return f;
       }
     }

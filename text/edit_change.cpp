@@ -14,6 +14,7 @@
 #include "core/symbols.h"
 #include "core/symbols_text.h"
 #include "exec/strings.h"
+#include "text/edit_roads.h"
 #include "text/edit_words.h"
 
 namespace text {
@@ -40,29 +41,6 @@ std::string copysource(const EditState& e) {
     b = std::max(q - 1, e.pos);
   }
   return exec::c1text(std::max(a, e.first), std::min(b, e.last));
-}
-
-}  // namespace
-
-namespace {
-
-// s over the characters at the position, delta more than were there; the
-// position moves on by step.
-Flow putover(EditState& e, std::string_view s, std::int32_t delta, std::int32_t step) {
-  if (delta != 0) {
-    MAKEREPLACESPACE(e, delta, s);
-  } else {
-    e.result += 1;
-  }
-  const std::size_t k = std::min(s.size(), static_cast<std::size_t>(e.last - e.pos + 1));
-  char* const at = core::c1namen.ptr(e.pos);
-  if (k <= 8) {
-    for (std::size_t i = 0; i < k; ++i) at[i] = s[i];  // (short: no call)
-  } else {
-    std::memmove(at, s.data(), k);
-  }
-  e.pos += step;
-  return Flow::next;
 }
 
 }  // namespace
@@ -149,21 +127,8 @@ Flow replace(EditState& e, std::int32_t v) {
   return replaceby(e, t);
 }
 
-Flow replaceby(EditState& e, const Span& t) {
-  std::int32_t old = std::max(e.matchlen, 1);
-  if (bothmarks(e)) {
-    old = std::abs(e.mark2 - e.mark1) + 1;
-    e.pos = std::min(e.mark1, e.mark2);
-    e.mark1 = e.mark2 = 0;
-  }
-  e.matchlen = 0;
-  if (e.pos < e.first || e.pos > e.last) return Flow::passend;
-  // The new text is read in place unless it lies in the edited string,
-  // which the room made for it moves.
-  const std::int32_t n = std::min(t.size(), e.last - e.first + 1);
-  if (n > 0 && (t.last < e.first || t.first > e.last))
-    return putover(e, core::c1view(core::c1namen.ptr(t.first), n), t.size() - old, t.size());
-  const std::string copy = textcopy(t, n);
+Flow replacecopy(EditState& e, const Span& t, std::int32_t old) {
+  const std::string copy = textcopy(t, std::min(t.size(), e.last - e.first + 1));
   return putover(e, copy, t.size() - old, t.size());
 }
 

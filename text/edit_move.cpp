@@ -9,7 +9,7 @@
 #include "core/stores.h"
 #include "core/symbols.h"
 #include "core/symbols_text.h"
-#include "text/edit_state.h"
+#include "text/edit_roads.h"
 
 namespace text {
 
@@ -18,12 +18,6 @@ namespace {
 // The pattern of a text value: at most maxpattern characters of the store.
 std::string_view pattern(const Span& t) {
   return core::c1view(core::c1namen.ptr(t.first), std::min(t.size(), maxpattern));
-}
-
-// The range check after a move: one past range end is still inside.
-Flow inrange(EditState& e, std::int32_t saved) {
-  if (e.pos > e.rend + 1 || e.pos < e.rbeg) return failed(e, est::outside, saved);
-  return Flow::next;
 }
 
 }  // namespace
@@ -44,18 +38,6 @@ const core::C1Ready& makesearch(EditState& e, std::string_view p, std::int32_t m
     ++e.nsearches;
   }
   return s.ready;
-}
-
-Flow searchby(EditState& e, bool right, const core::C1Ready& ready) {
-  const std::int32_t saved = e.pos;
-  const std::int32_t from = right ? std::max(e.pos, e.first) : std::max(e.rbeg, e.first);
-  const std::int32_t to = right ? std::min(e.rend, e.last) : std::min(e.pos, e.last);
-  std::int32_t len = 0;
-  const std::int32_t hit = core::C1FIND(ready, storeview(), from, to, len);
-  if (hit < from || hit > to) return failed(e, right ? est::rightnohit : est::leftnohit, saved);
-  e.pos = hit;
-  e.matchlen = len;
-  return inrange(e, saved);
 }
 
 Flow moveby(EditState& e, int kw, std::int32_t v) {

@@ -260,8 +260,7 @@ Flow moveby(EditState& e, int kw, std::int32_t v);
 inline std::int32_t searchmask(const EditState& e, bool right, bool literal) {
   return (e.mask & ~om_counting) | (literal ? om_blanks : 0) | (right ? 0 : om_back);
 }
-// The search of a Right or Left with a text, made ready as `ready`.
-Flow searchby(EditState& e, bool right, const core::C1Ready& ready);
+
 Flow scan(EditState& e, int kw, std::int32_t v);
 Flow range(EditState& e, std::int32_t v);
 void word(EditState& e, std::int32_t v);
@@ -278,9 +277,8 @@ void MAKEREPLACESPACE(EditState& e, std::int32_t delta, std::string_view fill = 
 Flow insert(EditState& e, std::int32_t v);
 Flow remove(EditState& e, std::int32_t v);
 Flow replace(EditState& e, std::int32_t v);
-// RePLaceby with text t, read where it stands when it lies outside the
-// edited string.
-Flow replaceby(EditState& e, const Span& t);
+// RePLaceby with text t that lies in the edited string: t copied first.
+Flow replacecopy(EditState& e, const Span& t, std::int32_t old);
 void changecase(EditState& e, std::int32_t v, bool upper);
 void copyto(EditState& e, std::int32_t v);
 Flow appendto(EditState& e, std::int32_t v);
