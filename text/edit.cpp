@@ -79,14 +79,23 @@ void setpassnr(EditState& e, std::int32_t n) {
   if (core::z.valid(1)) core::z(1) = n;
 }
 
-bool inputstep(EditState& e) {
+namespace {
+
+[[gnu::noinline]] void showprogress(const EditState& e) {
+  const std::int64_t pct = (static_cast<std::int64_t>(e.pos) - e.first) * 100 / (e.end - e.first);
+  editprogress.set(std::to_string(pct) + "%");
+  exec::realtimehook(-1, 0);
+}
+
+}  // namespace
+
+// The input step between passes: Escape (the break byte) makes the stop
+// word -4 and gives true. Shows the progress when the run timer is on.
+inline bool inputstep(EditState& e) {
   exec::runinputstep();
   if ((exec::realtimeflags & 1) && exec::realtimehook && e.end > e.first && e.pos >= e.first &&
-      e.pos <= e.end) {
-    const std::int64_t pct = (static_cast<std::int64_t>(e.pos) - e.first) * 100 / (e.end - e.first);
-    editprogress.set(std::to_string(pct) + "%");
-    exec::realtimehook(-1, 0);
-  }
+      e.pos <= e.end)
+    showprogress(e);
   if (core::keystate[1] == 1) {
     core::xeqstop = core::stops::broken;
     return true;
@@ -532,7 +541,9 @@ bool runlist(EditState& e, std::int32_t& stopped) {
         --slot;
         continue;
       }
-      const bool counting = e.docount > 0 && !e.iffailed && !e.elseskip;
+      // (A loop runs by its roads only outside an IF block: a failure in
+      // one would skip the rest of the list.)
+      const bool counting = e.docount > 0 && !e.ifopen && !e.iffailed && !e.elseskip;
       if (counting && slot < 32 &&
           e.steps[static_cast<std::size_t>(slot)].road == EditState::Road::loop)
         f = loop(e, slot);

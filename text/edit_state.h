@@ -228,9 +228,6 @@ std::string_view storeview();
 char charat(const EditState& e, std::int32_t p);
 // c is one of the separators in use.
 bool insep(const EditState& e, char c);
-// The input step between passes: Escape (the break byte) makes the stop
-// word -4 and gives true. Shows the progress when the run timer is on.
-bool inputstep(EditState& e);
 // Sets the pass number (and z(1)).
 void setpassnr(EditState& e, std::int32_t n);
 // A failing move or search: the status is recorded; inside an open IF the

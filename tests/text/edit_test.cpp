@@ -264,16 +264,29 @@ TEST_F(Edit, FixedRoadsRunAsTheGeneralRoad) {
     fresh();
     const std::int32_t s = addcharvar("S", randtext(30) + "  ");
     opt(kw::Text, s);
-    for (int i = pick(7); i >= 0; --i) {
-      const int k = kws[static_cast<std::size_t>(pick(int(kws.size())))];
-      const int how = pick(4);
-      const std::int32_t v = k == kw::Option ? num(pick(2) ? 1 : 0x10)
-                             : how == 0      ? 0
-                             : how == 1      ? num(pick(6))
-                             : pick(3) == 0  ? addcharvar("V", randtext(3))
-                                             : lit(randtext(3));
-      opt(k, v);
+    auto some = [&](int most) {
+      for (int i = pick(most); i > 0; --i) {
+        const int k = kws[static_cast<std::size_t>(pick(int(kws.size())))];
+        const int how = pick(4);
+        const std::int32_t v = k == kw::Option ? num(pick(2) ? 1 : 0x10)
+                               : how == 0      ? 0
+                               : how == 1      ? num(pick(6))
+                               : pick(3) == 0  ? addcharvar("V", randtext(3))
+                                               : lit(randtext(3));
+        opt(k, v);
+      }
+    };
+    some(5);
+    if (pick(2) == 0) {
+      // A loop of searches and replacements.
+      opt(kw::DO, pick(2) ? num(pick(8)) : 0);
+      for (int i = pick(3); i >= 0; --i) {
+        const int k = i % 2 ? kw::RePLaceby : pick(3) ? kw::Right : kw::Left;
+        opt(k, pick(4) ? lit(randtext(3)) : addcharvar("V", randtext(3)));
+      }
+      opt(kw::ENDDO);
     }
+    some(4);
     text::fixedroads = fixed;
     breakat = 200;
     run();
