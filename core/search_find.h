@@ -36,7 +36,9 @@ namespace core {
   regexsteps = 0;
   from = std::max(from, 1);
   to = std::min(to, static_cast<std::int32_t>(array.size()));
-  if (r.trimrange && to >= from && array[static_cast<std::size_t>(to - 1)] == ' ')
+  // (The range's trailing blanks left out; a text's end is often one.)
+  auto blank = [&](std::int32_t p) { return array[static_cast<std::size_t>(p - 1)] == ' '; };
+  if (r.trimrange && to >= from && blank(to) && --to >= from && blank(to))
     to = from - 1 +
          C1LEN_TRIM(array.substr(static_cast<std::size_t>(from - 1),
                                  static_cast<std::size_t>(to - from + 1)));

@@ -460,7 +460,7 @@ inline Flow runslot(EditState& e, int kw, std::int32_t v) {
       const bool right = kw == ekw::Right;
       const EditState::Fixed& f = e.fixed[step.fixed];
       if (searchmask(e, right, e.values[slot].literal) == f.mask)
-        return searchby(e, right, f.ready);
+        return searchby(e, right, *f.ready);
     }
   }
   return runoption(e, kw, v);
@@ -474,21 +474,30 @@ Flow loop(EditState& e, std::int32_t& slot) {
   const std::int32_t d = slot;
   const std::int32_t n = e.steps[static_cast<std::size_t>(d)].end;
   const std::int32_t v = optval(d);
+  // (The body changes no option mask: whether a search was made for the
+  // mask in force is decided once.)
+  enum class Kind : std::uint8_t { replace, right, left, general };
   struct Body {
     std::int32_t slot;
-    int kw;
-    EditState::Road road;
-    bool literal;
+    Kind kind;
+    std::uint64_t met;
     Span span;
-    const EditState::Fixed* search;
+    const core::C1Ready* ready;
   };
   std::array<Body, 32> body;
   std::size_t nbody = 0;
   for (std::int32_t s = d - 1; s > n; --s) {
     const auto k = static_cast<std::size_t>(s);
     const EditState::Step step = e.steps[k];
-    body[nbody++] = {
-        s, optkw(s), step.road, e.values[k].literal, e.values[k].span, &e.fixed[step.fixed]};
+    const int kw = optkw(s);
+    const bool right = kw == ekw::Right;
+    const EditState::Fixed& f = e.fixed[step.fixed];
+    Kind kind = Kind::replace;
+    if (step.road == EditState::Road::search)
+      kind = searchmask(e, right, e.values[k].literal) != f.mask ? Kind::general
+             : right                                             ? Kind::right
+                                                                 : Kind::left;
+    body[nbody++] = {s, kind, metbit(kw), e.values[k].span, f.ready ? &*f.ready : nullptr};
   }
   for (;;) {
     e.slot = d;
@@ -497,13 +506,20 @@ Flow loop(EditState& e, std::int32_t& slot) {
     for (std::size_t i = 0; i < nbody; ++i) {
       const Body& b = body[i];
       e.slot = b.slot;
-      e.met |= metbit(b.kw);
-      if (b.road == EditState::Road::replace) {
-        f = replaceby(e, b.span);
-      } else {
-        const bool right = b.kw == ekw::Right;
-        f = searchmask(e, right, b.literal) == b.search->mask ? searchby(e, right, b.search->ready)
-                                                              : runoption(e, b.kw, optval(b.slot));
+      e.met |= b.met;
+      switch (b.kind) {
+        case Kind::replace:
+          f = replaceby(e, b.span);
+          break;
+        case Kind::right:
+          f = searchby(e, true, *b.ready);
+          break;
+        case Kind::left:
+          f = searchby(e, false, *b.ready);
+          break;
+        case Kind::general:
+          f = runoption(e, optkw(b.slot), optval(b.slot));
+          break;
       }
       if (f != Flow::next) {
         slot = b.slot;

@@ -37,7 +37,7 @@ const core::C1Ready& makesearch(EditState& e, std::string_view p, std::int32_t m
     std::memcpy(s.chars.data(), p.data(), p.size());
     ++e.nsearches;
   }
-  return s.ready;
+  return *s.ready;
 }
 
 Flow moveby(EditState& e, int kw, std::int32_t v) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
@@ -44,9 +45,22 @@ inline Flow inrange(EditState& e, std::int32_t saved) {
   }
   const std::size_t k = std::min(s.size(), static_cast<std::size_t>(e.last - e.pos + 1));
   char* const at = core::c1namen.ptr(e.pos);
-  if (k <= 8) {
-    for (std::size_t i = 0; i < k; ++i) at[i] = s[i];  // (short: no call)
-  } else {
+  // (Short texts without a call: two copies that may overlap, each read
+  // whole before it is written.)
+  auto two = [&](auto word) {
+    decltype(word) head, tail;
+    std::memcpy(&head, s.data(), sizeof word);
+    std::memcpy(&tail, s.data() + k - sizeof word, sizeof word);
+    std::memcpy(at, &head, sizeof word);
+    std::memcpy(at + k - sizeof word, &tail, sizeof word);
+  };
+  if (k >= 4 && k <= 8) {
+    two(std::uint32_t{});
+  } else if (k >= 2 && k <= 3) {
+    two(std::uint16_t{});
+  } else if (k == 1) {
+    at[0] = s[0];
+  } else if (k > 8) {
     std::memmove(at, s.data(), k);
   }
   e.pos += step;

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -159,7 +160,7 @@ struct EditState {
     const char* at;
     std::size_t n;
     std::array<char, 16> chars;
-    core::C1Ready ready;
+    std::optional<core::C1Ready> ready;  // (made when the entry is taken)
   };
   std::array<Search, 4> searches;
   std::int32_t nsearches = 0;
@@ -179,7 +180,7 @@ struct EditState {
   std::array<Step, 32> steps{};
   struct Fixed {
     std::int32_t mask;  // the mask it was made for
-    core::C1Ready ready;
+    std::optional<core::C1Ready> ready;
   };
   std::array<Fixed, 4> fixed;
   std::int32_t nfixed = 0;
@@ -248,7 +249,7 @@ inline const core::C1Ready& readysearch(EditState& e, std::string_view p, std::i
     if (s.slot != e.slot || s.mask != mask || s.at != p.data() || s.n != p.size()) continue;
     std::size_t k = 0;
     while (k < s.n && s.chars[k] == p[k]) ++k;
-    if (k == s.n) return s.ready;
+    if (k == s.n) return *s.ready;
   }
   return makesearch(e, p, mask);
 }
