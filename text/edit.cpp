@@ -40,8 +40,10 @@ const EditState::Value& readvalue(EditState& e, std::int32_t v) {
   const auto slot = static_cast<std::uint32_t>(e.slot);
   const bool kept = slot < e.values.size();
   EditState::Value& known = e.values[kept ? slot : 0];
-  known.span = Span{};
-  known.text = textvalue(v, known.span);
+  Span span;
+  known.text = textvalue(v, span);
+  known.first = span.first;
+  known.last = span.last;
   known.literal = known.text && (core::NAMTYP(v, 0x49) & 1) != 0;
   if (kept) e.known |= std::uint32_t{1} << slot;
   return known;
@@ -418,20 +420,20 @@ void plan(EditState& e) {
     if (kw != ekw::Right && kw != ekw::Left && kw != ekw::RePLaceby) continue;
     e.slot = s;
     const EditState::Value& value = optionvalue(e, optval(s));
-    if (!value.text || (value.span.last >= e.first && value.span.first <= e.last)) continue;
+    if (!value.text || (value.span().last >= e.first && value.span().first <= e.last)) continue;
     EditState::Step& step = e.steps[static_cast<std::size_t>(s)];
     if (kw == ekw::RePLaceby) {
       if (!e.constant) step.road = EditState::Road::replace;
       continue;
     }
-    if (value.span.size() < 1 || e.nfixed >= static_cast<std::int32_t>(e.fixed.size())) continue;
+    if (value.span().size() < 1 || e.nfixed >= static_cast<std::int32_t>(e.fixed.size())) continue;
     // (Made for the mask of a statement without Option; another mask at
     // the pass takes the general road.)
     const bool right = kw == ekw::Right;
     EditState::Fixed& f = e.fixed[static_cast<std::size_t>(e.nfixed)];
     f.mask = searchmask(e, right, value.literal);
-    const std::string_view p =
-        core::c1view(core::c1namen.ptr(value.span.first), std::min(value.span.size(), maxpattern));
+    const std::string_view p = core::c1view(core::c1namen.ptr(value.span().first),
+                                            std::min(value.span().size(), maxpattern));
     f.ready = core::C1SEARCHREADY(p, static_cast<std::int32_t>(p.size()), f.mask);
     step.road = EditState::Road::search;
     step.fixed = static_cast<std::uint8_t>(e.nfixed++);
@@ -455,7 +457,7 @@ inline Flow runslot(EditState& e, int kw, std::int32_t v) {
   const auto slot = static_cast<std::size_t>(e.slot);
   if (slot < e.steps.size()) {
     const EditState::Step step = e.steps[slot];
-    if (step.road == EditState::Road::replace) return replaceby(e, e.values[slot].span);
+    if (step.road == EditState::Road::replace) return replaceby(e, e.values[slot].span());
     if (step.road == EditState::Road::search) {
       const bool right = kw == ekw::Right;
       const EditState::Fixed& f = e.fixed[step.fixed];
@@ -497,7 +499,7 @@ Flow loop(EditState& e, std::int32_t& slot) {
       kind = searchmask(e, right, e.values[k].literal) != f.mask ? Kind::general
              : right                                             ? Kind::right
                                                                  : Kind::left;
-    body[nbody++] = {s, kind, metbit(kw), e.values[k].span, f.ready ? &*f.ready : nullptr};
+    body[nbody++] = {s, kind, metbit(kw), e.values[k].span(), f.ready ? &*f.ready : nullptr};
   }
   for (;;) {
     e.slot = d;

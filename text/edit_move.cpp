@@ -43,7 +43,7 @@ const core::C1Ready& makesearch(EditState& e, std::string_view p, std::int32_t m
 Flow moveby(EditState& e, int kw, std::int32_t v) {
   const bool right = kw == ekw::Right;
   const EditState::Value& value = optionvalue(e, v);
-  const Span t = value.span;
+  const Span t = value.span();
   if (value.text && t.size() > 0)
     return searchby(e, right, readysearch(e, pattern(t), searchmask(e, right, value.literal)));
   const std::int32_t saved = e.pos;

@@ -145,10 +145,13 @@ struct EditState {
   // 31, bit s of `known`): whether the value is a text, and its span. A
   // value's span changes only where a Parse view binds the variable anew,
   // which forgets them all; the characters are read at each use.
+  // (Its text's bounds without defaults: the entries are set when read,
+  // not when the state is made.)
   struct Value {
     bool text;
     bool literal;  // a text constant (a search keeps its trailing blanks)
-    Span span;
+    std::int32_t first, last;
+    Span span() const { return {first, last}; }
   };
   std::array<Value, 32> values;
   std::uint32_t known = 0;
@@ -216,7 +219,7 @@ inline const EditState::Value& optionvalue(EditState& e, std::int32_t v) {
 // Its text, as textvalue() finds it.
 inline bool optiontext(EditState& e, std::int32_t v, Span& s) {
   const EditState::Value& known = optionvalue(e, v);
-  s = known.span;
+  s = known.span();
   return known.text;
 }
 // The text of value v as a standalone copy (at most max characters).
