@@ -420,20 +420,21 @@ void plan(EditState& e) {
     if (kw != ekw::Right && kw != ekw::Left && kw != ekw::RePLaceby) continue;
     e.slot = s;
     const EditState::Value& value = optionvalue(e, optval(s));
-    if (!value.text || (value.span().last >= e.first && value.span().first <= e.last)) continue;
+    const Span t = value.span();
+    if (!value.text || (t.last >= e.first && t.first <= e.last)) continue;
     EditState::Step& step = e.steps[static_cast<std::size_t>(s)];
     if (kw == ekw::RePLaceby) {
       if (!e.constant) step.road = EditState::Road::replace;
       continue;
     }
-    if (value.span().size() < 1 || e.nfixed >= static_cast<std::int32_t>(e.fixed.size())) continue;
+    if (t.size() < 1 || e.nfixed >= static_cast<std::int32_t>(e.fixed.size())) continue;
     // (Made for the mask of a statement without Option; another mask at
     // the pass takes the general road.)
     const bool right = kw == ekw::Right;
     EditState::Fixed& f = e.fixed[static_cast<std::size_t>(e.nfixed)];
     f.mask = searchmask(e, right, value.literal);
-    const std::string_view p = core::c1view(core::c1namen.ptr(value.span().first),
-                                            std::min(value.span().size(), maxpattern));
+    const std::string_view p =
+        core::c1view(core::c1namen.ptr(t.first), std::min(t.size(), maxpattern));
     f.ready = core::C1SEARCHREADY(p, static_cast<std::int32_t>(p.size()), f.mask);
     step.road = EditState::Road::search;
     step.fixed = static_cast<std::uint8_t>(e.nfixed++);
@@ -486,7 +487,7 @@ Flow loop(EditState& e, std::int32_t& slot) {
     Span span;
     const core::C1Ready* ready;
   };
-  std::array<Body, 32> body;
+  std::array<Body, keptslots> body;
   std::size_t nbody = 0;
   for (std::int32_t s = d - 1; s > n; --s) {
     const auto k = static_cast<std::size_t>(s);
@@ -562,7 +563,7 @@ bool runlist(EditState& e, std::int32_t& stopped) {
       // (A loop runs by its roads only outside an IF block: a failure in
       // one would skip the rest of the list.)
       const bool counting = e.docount > 0 && !e.ifopen && !e.iffailed && !e.elseskip;
-      if (counting && slot < 32 &&
+      if (counting && static_cast<std::size_t>(slot) < keptslots &&
           e.steps[static_cast<std::size_t>(slot)].road == EditState::Road::loop)
         f = loop(e, slot);
       else

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -61,6 +62,10 @@ static_assert(defaultseps.size() == nsepset);
 
 // Search patterns are cut to this length.
 inline constexpr std::int32_t maxpattern = 1536;
+
+// The slots (1 up to this, less one) whose values and roads a statement
+// keeps; options written before them are read at each use.
+inline constexpr std::size_t keptslots = 32;
 
 // Option-mask bits that EDIT reads itself.
 inline constexpr std::int32_t om_case = 0x1;        // case counts
@@ -153,7 +158,7 @@ struct EditState {
     std::int32_t first, last;
     Span span() const { return {first, last}; }
   };
-  std::array<Value, 32> values;
+  std::array<Value, keptslots> values;
   std::uint32_t known = 0;
   // The searches of the statement made ready (core::C1Ready), by slot and
   // mask; one stands while its pattern has the characters it was made
@@ -180,7 +185,7 @@ struct EditState {
     std::uint8_t fixed = 0;  // the search made ready in `fixed`
     std::uint8_t end = 0;    // a loop's ENDDO
   };
-  std::array<Step, 32> steps{};
+  std::array<Step, keptslots> steps{};
   struct Fixed {
     std::int32_t mask;  // the mask it was made for
     std::optional<core::C1Ready> ready;
