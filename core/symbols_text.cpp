@@ -150,7 +150,7 @@ std::int32_t C1SEARCH(const C1Ready& r, std::string_view array, std::int32_t fro
   from = std::max(from, 1);
   to = std::min(to, static_cast<std::int32_t>(array.size()));
   std::int32_t rangelen = to - from + 1;
-  if (r.trimrange && rangelen > 0)
+  if (r.trimrange && rangelen > 0 && array[static_cast<std::size_t>(to - 1)] == ' ')
     rangelen = C1LEN_TRIM(
         array.substr(static_cast<std::size_t>(from - 1), static_cast<std::size_t>(rangelen)));
   status = 0;

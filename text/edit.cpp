@@ -18,6 +18,7 @@
 #include "exec/tempstrings.h"
 #include "exec/xeq.h"
 #include "exec/xeq2.h"
+#include "text/edit_roads.h"
 #include "text/edit_state.h"
 #include "text/invidx.h"
 
@@ -39,8 +40,10 @@ const EditState::Value& readvalue(EditState& e, std::int32_t v) {
   const auto slot = static_cast<std::uint32_t>(e.slot);
   const bool kept = slot < e.values.size();
   EditState::Value& known = e.values[kept ? slot : 0];
-  known.span = Span{};
-  known.text = textvalue(v, known.span);
+  Span span;
+  known.text = textvalue(v, span);
+  known.first = span.first;
+  known.last = span.last;
   known.literal = known.text && (core::NAMTYP(v, 0x49) & 1) != 0;
   if (kept) e.known |= std::uint32_t{1} << slot;
   return known;
@@ -78,14 +81,23 @@ void setpassnr(EditState& e, std::int32_t n) {
   if (core::z.valid(1)) core::z(1) = n;
 }
 
-bool inputstep(EditState& e) {
+namespace {
+
+[[gnu::noinline]] void showprogress(const EditState& e) {
+  const std::int64_t pct = (static_cast<std::int64_t>(e.pos) - e.first) * 100 / (e.end - e.first);
+  editprogress.set(std::to_string(pct) + "%");
+  exec::realtimehook(-1, 0);
+}
+
+}  // namespace
+
+// The input step between passes: Escape (the break byte) makes the stop
+// word -4 and gives true. Shows the progress when the run timer is on.
+inline bool inputstep(EditState& e) {
   exec::runinputstep();
   if ((exec::realtimeflags & 1) && exec::realtimehook && e.end > e.first && e.pos >= e.first &&
-      e.pos <= e.end) {
-    const std::int64_t pct = (static_cast<std::int64_t>(e.pos) - e.first) * 100 / (e.end - e.first);
-    editprogress.set(std::to_string(pct) + "%");
-    exec::realtimehook(-1, 0);
-  }
+      e.pos <= e.end)
+    showprogress(e);
   if (core::keystate[1] == 1) {
     core::xeqstop = core::stops::broken;
     return true;
@@ -144,6 +156,17 @@ void passstart(EditState& e) {
   e.met = 0;
 }
 
+// A DO arriving with more than one pass to go: the pass is counted
+// unless an operation failed; the input step runs.
+inline Flow countpass(EditState& e, bool last) {
+  if (e.rend < e.end) e.status = 0;
+  if (e.iffailed || e.status != 0) return Flow::next;
+  --e.docount;
+  setpassnr(e, e.passnr + 1);
+  if (inputstep(e)) return Flow::runend;
+  return last && e.pos >= e.first && e.pos <= e.end ? Flow::newpass : Flow::next;
+}
+
 // DO: a loop of n passes from the DO on (without a value: until an
 // operation fails); a DO written last repeats the list before it.
 Flow dooption(EditState& e, std::int32_t v) {
@@ -158,14 +181,7 @@ Flow dooption(EditState& e, std::int32_t v) {
       return Flow::newpass;
     }
   }
-  if (e.docount > 1) {
-    if (e.rend < e.end) e.status = 0;
-    if (e.iffailed || e.status != 0) return Flow::next;
-    --e.docount;
-    setpassnr(e, e.passnr + 1);
-    if (inputstep(e)) return Flow::runend;
-    return last && e.pos >= e.first && e.pos <= e.end ? Flow::newpass : Flow::next;
-  }
+  if (e.docount > 1) return countpass(e, last);
   e.docount = 0;  // the last pass
   if (!last) setpassnr(e, e.passnr + 1);
   return Flow::next;
@@ -350,6 +366,178 @@ Flow runoption(EditState& e, int kw, std::int32_t v) {
   }
 }
 
+// Options that write nowhere but into the edited string (or nothing).
+bool writesinside(int kw) {
+  using namespace ekw;
+  switch (kw) {
+    case ERror:
+    case Text:
+    case Right:
+    case Left:
+    case Delete:
+    case Insert:
+    case DO:
+    case RaNge:
+    case UpperCase:
+    case LowerCase:
+    case Option:
+    case ScanFor:
+    case ScaNnot:
+    case SePaRators:
+    case ContInueiF:
+    case ScanForLeft:
+    case ScaNnotLeft:
+    case RePLaceby:
+    case IF:
+    case ELSE:
+    case RangeBegin:
+    case RangEend:
+    case EXit:
+    case ITeM:
+    case Mark1:
+    case Mark2:
+    case ENDIF:
+    case End:
+    case Begin:
+    case Word:
+    case WordEnd:
+    case ENDDO:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The roads of the statement's slots (see EditState::steps).
+void plan(EditState& e) {
+  e.steps = {};
+  if (!fixedroads) return;
+  const std::int32_t top = std::min(e.firstslot - 1, static_cast<std::int32_t>(e.steps.size()) - 1);
+  for (std::int32_t s = e.firstslot - 1; s >= 1; --s)
+    if (!writesinside(optkw(s))) return;
+  for (std::int32_t s = top; s >= 1; --s) {
+    const int kw = optkw(s);
+    if (kw != ekw::Right && kw != ekw::Left && kw != ekw::RePLaceby) continue;
+    e.slot = s;
+    const EditState::Value& value = optionvalue(e, optval(s));
+    const Span t = value.span();
+    if (!value.text || (t.last >= e.first && t.first <= e.last)) continue;
+    EditState::Step& step = e.steps[static_cast<std::size_t>(s)];
+    if (kw == ekw::RePLaceby) {
+      if (!e.constant) step.road = EditState::Road::replace;
+      continue;
+    }
+    if (t.size() < 1 || e.nfixed >= static_cast<std::int32_t>(e.fixed.size())) continue;
+    // (Made for the mask of a statement without Option; another mask at
+    // the pass takes the general road.)
+    const bool right = kw == ekw::Right;
+    EditState::Fixed& f = e.fixed[static_cast<std::size_t>(e.nfixed)];
+    f.mask = searchmask(e, right, value.literal);
+    const std::string_view p =
+        core::c1view(core::c1namen.ptr(t.first), std::min(t.size(), maxpattern));
+    f.ready = core::C1SEARCHREADY(p, static_cast<std::int32_t>(p.size()), f.mask);
+    step.road = EditState::Road::search;
+    step.fixed = static_cast<std::uint8_t>(e.nfixed++);
+  }
+  // Loops of fixed roads (a DO written last repeats the list: not one).
+  for (std::int32_t s = top; s > e.lastslot; --s) {
+    if (optkw(s) != ekw::DO) continue;
+    std::int32_t n = s - 1;
+    while (n > 0 && e.steps[static_cast<std::size_t>(n)].road != EditState::Road::general) --n;
+    if (n > 0 && n < s - 1 && optkw(n) == ekw::ENDDO) {
+      e.steps[static_cast<std::size_t>(s)].road = EditState::Road::loop;
+      e.steps[static_cast<std::size_t>(s)].end = static_cast<std::uint8_t>(n);
+    }
+  }
+}
+
+constexpr std::uint64_t metbit(int kw) { return kw < 64 ? std::uint64_t{1} << kw : 0; }
+
+// Runs the option at the slot: a fixed road, else through its keyword.
+inline Flow runslot(EditState& e, int kw, std::int32_t v) {
+  const auto slot = static_cast<std::size_t>(e.slot);
+  if (slot < e.steps.size()) {
+    const EditState::Step step = e.steps[slot];
+    if (step.road == EditState::Road::replace) return replaceby(e, e.values[slot].span());
+    if (step.road == EditState::Road::search) {
+      const bool right = kw == ekw::Right;
+      const EditState::Fixed& f = e.fixed[step.fixed];
+      if (searchmask(e, right, e.values[slot].literal) == f.mask)
+        return searchby(e, right, *f.ready);
+    }
+  }
+  return runoption(e, kw, v);
+}
+
+// The passes of a loop of fixed roads, from its DO at the slot (counting,
+// entered with the IF flags clear): as the list runs them, option by
+// option, from the body read once. The slot receives where the last pass
+// ended (its ENDDO when the loop is done and the list goes on).
+Flow loop(EditState& e, std::int32_t& slot) {
+  const std::int32_t d = slot;
+  const std::int32_t n = e.steps[static_cast<std::size_t>(d)].end;
+  const std::int32_t v = optval(d);
+  // (The body changes no option mask: whether a search was made for the
+  // mask in force is decided once.)
+  enum class Kind : std::uint8_t { replace, right, left, general };
+  struct Body {
+    std::int32_t slot;
+    Kind kind;
+    std::uint64_t met;
+    Span span;
+    const core::C1Ready* ready;
+  };
+  std::array<Body, keptslots> body;
+  std::size_t nbody = 0;
+  for (std::int32_t s = d - 1; s > n; --s) {
+    const auto k = static_cast<std::size_t>(s);
+    const EditState::Step step = e.steps[k];
+    const int kw = optkw(s);
+    const bool right = kw == ekw::Right;
+    const EditState::Fixed& f = e.fixed[step.fixed];
+    Kind kind = Kind::replace;
+    if (step.road == EditState::Road::search)
+      kind = searchmask(e, right, e.values[k].literal) != f.mask ? Kind::general
+             : right                                             ? Kind::right
+                                                                 : Kind::left;
+    body[nbody++] = {s, kind, metbit(kw), e.values[k].span(), f.ready ? &*f.ready : nullptr};
+  }
+  for (;;) {
+    e.slot = d;
+    Flow f = e.docount > 1 ? countpass(e, false) : dooption(e, v);
+    if (f != Flow::next) return f;
+    for (std::size_t i = 0; i < nbody; ++i) {
+      const Body& b = body[i];
+      e.slot = b.slot;
+      e.met |= b.met;
+      switch (b.kind) {
+        case Kind::replace:
+          f = replaceby(e, b.span);
+          break;
+        case Kind::right:
+          f = searchby(e, true, *b.ready);
+          break;
+        case Kind::left:
+          f = searchby(e, false, *b.ready);
+          break;
+        case Kind::general:
+          f = runoption(e, optkw(b.slot), optval(b.slot));
+          break;
+      }
+      if (f != Flow::next) {
+        slot = b.slot;
+        return f;
+      }
+    }
+    slot = e.slot = n;
+    e.met |= metbit(ekw::ENDDO);
+    f = enddo(e);
+    if (f != Flow::newpass || e.restart != d) return f;
+    passstart(e);
+    e.met |= metbit(ekw::DO);
+  }
+}
+
 // Runs the option list over the text; false when the statement stopped
 // with a message. stopped receives the slot at which the last pass ended
 // (0 when it ran to the end of the list).
@@ -367,12 +555,19 @@ bool runlist(EditState& e, std::int32_t& stopped) {
     while (slot >= std::max(e.stop, 1)) {
       e.slot = slot;
       const int kw = keywords[slot - 1];
-      if (kw < 64) e.met |= std::uint64_t{1} << kw;
+      e.met |= metbit(kw);
       if ((e.iffailed || e.elseskip) && kw != ekw::DO && kw != ekw::ELSE && kw != ekw::ENDIF) {
         --slot;
         continue;
       }
-      f = runoption(e, kw, values[slot]);
+      // (A loop runs by its roads only outside an IF block: a failure in
+      // one would skip the rest of the list.)
+      const bool counting = e.docount > 0 && !e.ifopen && !e.iffailed && !e.elseskip;
+      if (counting && static_cast<std::size_t>(slot) < keptslots &&
+          e.steps[static_cast<std::size_t>(slot)].road == EditState::Road::loop)
+        f = loop(e, slot);
+      else
+        f = runslot(e, kw, values[slot]);
       if (f == Flow::newpass) {
         passstart(e);
         slot = e.restart;
@@ -504,6 +699,7 @@ void EDIT(const exec::OptCall& call) {
   e.last = text.last;
   e.constant = (core::NAMTYP(v0, 0x49) & 1) != 0;
   e.expression = call.expression;
+  plan(e);
   std::int32_t stopped = 0;
   // TabiFyfont runs the list again, a run per column gap; each run takes
   // up a gap of every range, so the text's length bounds them.

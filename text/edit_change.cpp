@@ -14,6 +14,7 @@
 #include "core/symbols.h"
 #include "core/symbols_text.h"
 #include "exec/strings.h"
+#include "text/edit_roads.h"
 #include "text/edit_words.h"
 
 namespace text {
@@ -123,30 +124,12 @@ Flow remove(EditState& e, std::int32_t v) {
 Flow replace(EditState& e, std::int32_t v) {
   Span t;
   if (!optiontext(e, v, t)) return Flow::next;
-  std::int32_t old = std::max(e.matchlen, 1);
-  if (bothmarks(e)) {
-    old = std::abs(e.mark2 - e.mark1) + 1;
-    e.pos = std::min(e.mark1, e.mark2);
-    e.mark1 = e.mark2 = 0;
-  }
-  e.matchlen = 0;
-  if (e.pos < e.first || e.pos > e.last) return Flow::passend;
-  // The new text is read in place unless it lies in the edited string,
-  // which the room made for it moves.
-  const std::int32_t n = std::min(t.size(), e.last - e.first + 1);
-  std::string copy;
-  std::string_view s;
-  if (n > 0 && (t.last < e.first || t.first > e.last)) {
-    s = core::c1view(core::c1namen.ptr(t.first), n);
-  } else {
-    copy = textcopy(t, n);
-    s = copy;
-  }
-  MAKEREPLACESPACE(e, t.size() - old, s);
-  const std::size_t k = std::min(s.size(), static_cast<std::size_t>(e.last - e.pos + 1));
-  if (k > 0) std::memmove(core::c1namen.ptr(e.pos), s.data(), k);
-  e.pos += t.size();
-  return Flow::next;
+  return replaceby(e, t);
+}
+
+Flow replacecopy(EditState& e, const Span& t, std::int32_t old) {
+  const std::string copy = textcopy(t, std::min(t.size(), e.last - e.first + 1));
+  return putover(e, copy, t.size() - old, t.size());
 }
 
 void changecase(EditState& e, std::int32_t v, bool upper) {

@@ -9,7 +9,7 @@
 #include "core/stores.h"
 #include "core/symbols.h"
 #include "core/symbols_text.h"
-#include "text/edit_state.h"
+#include "text/edit_roads.h"
 
 namespace text {
 
@@ -18,12 +18,6 @@ namespace {
 // The pattern of a text value: at most maxpattern characters of the store.
 std::string_view pattern(const Span& t) {
   return core::c1view(core::c1namen.ptr(t.first), std::min(t.size(), maxpattern));
-}
-
-// The range check after a move: one past range end is still inside.
-Flow inrange(EditState& e, std::int32_t saved) {
-  if (e.pos > e.rend + 1 || e.pos < e.rbeg) return failed(e, est::outside, saved);
-  return Flow::next;
 }
 
 }  // namespace
@@ -43,35 +37,20 @@ const core::C1Ready& makesearch(EditState& e, std::string_view p, std::int32_t m
     std::memcpy(s.chars.data(), p.data(), p.size());
     ++e.nsearches;
   }
-  return s.ready;
+  return *s.ready;
 }
 
 Flow moveby(EditState& e, int kw, std::int32_t v) {
   const bool right = kw == ekw::Right;
-  const std::int32_t saved = e.pos;
   const EditState::Value& value = optionvalue(e, v);
-  const Span t = value.span;
-  if (value.text && t.size() > 0) {
-    std::int32_t mask = e.mask & ~om_counting;
-    if (value.literal) mask |= om_blanks;  // a literal keeps its blanks
-    if (!right) mask |= om_back;
-    const std::int32_t from = right ? std::max(e.pos, e.first) : std::max(e.rbeg, e.first);
-    const std::int32_t to = right ? std::min(e.rend, e.last) : std::min(e.pos, e.last);
-    const std::string_view p = pattern(t);
-    std::int32_t status = 0;
-    const std::int32_t k = core::C1SEARCH(readysearch(e, p, mask), storeview(), from, to, status);
-    int len = 0;
-    core::MATCHEDLENGTH(len);
-    if (status != 0 || k < 1 || from + k - 1 > to)
-      return failed(e, right ? est::rightnohit : est::leftnohit, saved);
-    e.pos = from + k - 1;
-    e.matchlen = len;
-  } else {
-    const std::int32_t n = v > 0 ? intvalue(v) : 1;
-    e.pos = clamppos(static_cast<std::int64_t>(e.pos) + (right ? n : -n));
-    e.matchlen =
-        static_cast<std::int32_t>(std::min<std::size_t>(core::symbolname(v).size(), maxpattern));
-  }
+  const Span t = value.span();
+  if (value.text && t.size() > 0)
+    return searchby(e, right, readysearch(e, pattern(t), searchmask(e, right, value.literal)));
+  const std::int32_t saved = e.pos;
+  const std::int32_t n = v > 0 ? intvalue(v) : 1;
+  e.pos = clamppos(static_cast<std::int64_t>(e.pos) + (right ? n : -n));
+  e.matchlen =
+      static_cast<std::int32_t>(std::min<std::size_t>(core::symbolname(v).size(), maxpattern));
   return inrange(e, saved);
 }
 

@@ -10,7 +10,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -60,6 +62,10 @@ static_assert(defaultseps.size() == nsepset);
 
 // Search patterns are cut to this length.
 inline constexpr std::int32_t maxpattern = 1536;
+
+// The slots (1 up to this, less one) whose values and roads a statement
+// keeps; options written before them are read at each use.
+inline constexpr std::size_t keptslots = 32;
 
 // Option-mask bits that EDIT reads itself.
 inline constexpr std::int32_t om_case = 0x1;        // case counts
@@ -144,12 +150,15 @@ struct EditState {
   // 31, bit s of `known`): whether the value is a text, and its span. A
   // value's span changes only where a Parse view binds the variable anew,
   // which forgets them all; the characters are read at each use.
+  // (Its text's bounds without defaults: the entries are set when read,
+  // not when the state is made.)
   struct Value {
     bool text;
     bool literal;  // a text constant (a search keeps its trailing blanks)
-    Span span;
+    std::int32_t first, last;
+    Span span() const { return {first, last}; }
   };
-  std::array<Value, 32> values;
+  std::array<Value, keptslots> values;
   std::uint32_t known = 0;
   // The searches of the statement made ready (core::C1Ready), by slot and
   // mask; one stands while its pattern has the characters it was made
@@ -159,11 +168,35 @@ struct EditState {
     const char* at;
     std::size_t n;
     std::array<char, 16> chars;
-    core::C1Ready ready;
+    std::optional<core::C1Ready> ready;  // (made when the entry is taken)
   };
   std::array<Search, 4> searches;
   std::int32_t nsearches = 0;
+  // How each slot runs (1 to 31), decided once when the statement starts.
+  // In a statement whose options write nowhere but into the edited string,
+  // a search or a replacement whose text lies outside that string has the
+  // same characters at every pass: its value and its search are fixed for
+  // the statement, and the pass runs it without looking them up again.
+  // A DO whose loop body runs by fixed roads only (up to its ENDDO at
+  // slot `end`) runs its passes without walking the list.
+  enum class Road : std::uint8_t { general, search, replace, loop };
+  struct Step {
+    Road road = Road::general;
+    std::uint8_t fixed = 0;  // the search made ready in `fixed`
+    std::uint8_t end = 0;    // a loop's ENDDO
+  };
+  std::array<Step, keptslots> steps{};
+  struct Fixed {
+    std::int32_t mask;  // the mask it was made for
+    std::optional<core::C1Ready> ready;
+  };
+  std::array<Fixed, 4> fixed;
+  std::int32_t nfixed = 0;
 };
+
+// Whether the fixed roads are taken (cleared to compare them with the
+// general road, which runs every option through its keyword).
+inline bool fixedroads = true;
 
 // The statement's result is assigned to a text (0x8400), a numeric scalar
 // (0x8420) or a whole numeric array (0x8440).
@@ -191,7 +224,7 @@ inline const EditState::Value& optionvalue(EditState& e, std::int32_t v) {
 // Its text, as textvalue() finds it.
 inline bool optiontext(EditState& e, std::int32_t v, Span& s) {
   const EditState::Value& known = optionvalue(e, v);
-  s = known.span;
+  s = known.span();
   return known.text;
 }
 // The text of value v as a standalone copy (at most max characters).
@@ -204,9 +237,6 @@ std::string_view storeview();
 char charat(const EditState& e, std::int32_t p);
 // c is one of the separators in use.
 bool insep(const EditState& e, char c);
-// The input step between passes: Escape (the break byte) makes the stop
-// word -4 and gives true. Shows the progress when the run timer is on.
-bool inputstep(EditState& e);
 // Sets the pass number (and z(1)).
 void setpassnr(EditState& e, std::int32_t n);
 // A failing move or search: the status is recorded; inside an open IF the
@@ -227,11 +257,16 @@ inline const core::C1Ready& readysearch(EditState& e, std::string_view p, std::i
     if (s.slot != e.slot || s.mask != mask || s.at != p.data() || s.n != p.size()) continue;
     std::size_t k = 0;
     while (k < s.n && s.chars[k] == p[k]) ++k;
-    if (k == s.n) return s.ready;
+    if (k == s.n) return *s.ready;
   }
   return makesearch(e, p, mask);
 }
 Flow moveby(EditState& e, int kw, std::int32_t v);
+// The mask of a Right or Left with a text (a literal keeps its blanks).
+inline std::int32_t searchmask(const EditState& e, bool right, bool literal) {
+  return (e.mask & ~om_counting) | (literal ? om_blanks : 0) | (right ? 0 : om_back);
+}
+
 Flow scan(EditState& e, int kw, std::int32_t v);
 Flow range(EditState& e, std::int32_t v);
 void word(EditState& e, std::int32_t v);
@@ -248,6 +283,8 @@ void MAKEREPLACESPACE(EditState& e, std::int32_t delta, std::string_view fill = 
 Flow insert(EditState& e, std::int32_t v);
 Flow remove(EditState& e, std::int32_t v);
 Flow replace(EditState& e, std::int32_t v);
+// RePLaceby with text t that lies in the edited string: t copied first.
+Flow replacecopy(EditState& e, const Span& t, std::int32_t old);
 void changecase(EditState& e, std::int32_t v, bool upper);
 void copyto(EditState& e, std::int32_t v);
 Flow appendto(EditState& e, std::int32_t v);

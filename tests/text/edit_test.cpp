@@ -244,6 +244,69 @@ TEST_F(Edit, RandomOptionListsStayInsideTheirStrings) {
   }
 }
 
+// Option lists that write only into their string, with patterns and new
+// texts outside it, run by the fixed roads and by the general road alike:
+// the same text, result, pass number, stop word and message.
+TEST_F(Edit, FixedRoadsRunAsTheGeneralRoad) {
+  const std::vector<int> kws = {kw::Right,  kw::Left,   kw::RePLaceby, kw::DO,     kw::ENDDO,
+                                kw::Delete, kw::Insert, kw::IF,        kw::ELSE,   kw::ENDIF,
+                                kw::Mark1,  kw::Mark2,  kw::RaNge,     kw::Option, kw::Word,
+                                kw::End,    kw::EXit,   kw::UpperCase};
+  const std::string alphabet = "aab b,;Ax";
+  auto once = [&](unsigned seed, bool fixed) {
+    std::mt19937 rng(seed);
+    auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+    auto randtext = [&](int maxlen) {
+      std::string t(static_cast<std::size_t>(1 + pick(maxlen)), ' ');
+      for (char& c : t) c = alphabet[static_cast<std::size_t>(pick(int(alphabet.size())))];
+      return t;
+    };
+    fresh();
+    const std::int32_t s = addcharvar("S", randtext(30) + "  ");
+    opt(kw::Text, s);
+    auto some = [&](int most) {
+      for (int i = pick(most); i > 0; --i) {
+        const int k = kws[static_cast<std::size_t>(pick(int(kws.size())))];
+        const int how = pick(4);
+        const std::int32_t v = k == kw::Option ? num(pick(2) ? 1 : 0x10)
+                               : how == 0      ? 0
+                               : how == 1      ? num(pick(6))
+                               : pick(3) == 0  ? addcharvar("V", randtext(3))
+                                               : lit(randtext(3));
+        opt(k, v);
+      }
+    };
+    some(5);
+    if (pick(2) == 0) {
+      // A loop of searches and replacements.
+      opt(kw::DO, pick(2) ? num(pick(8)) : 0);
+      for (int i = pick(3); i >= 0; --i) {
+        const int k = i % 2 ? kw::RePLaceby : pick(3) ? kw::Right : kw::Left;
+        opt(k, pick(4) ? lit(randtext(3)) : addcharvar("V", randtext(3)));
+      }
+      opt(kw::ENDDO);
+    }
+    some(4);
+    text::fixedroads = fixed;
+    breakat = 200;
+    run();
+    text::fixedroads = true;
+    std::string out = textof(s) + "|" + std::to_string(value(result)) + "|" +
+                      std::to_string(core::name(result).type) + "|" + std::to_string(value(1)) +
+                      "|" + std::to_string(core::xeqstop) + "|" + core::msgkey.str();
+    if (core::name(result).type == 0x48) {
+      std::int32_t f = 0, l = 0;
+      core::TRANSFERR8TO2I4(core::z(result), f, l);
+      out += "|" + std::string(core::c1namen.ptr(f), static_cast<std::size_t>(l - f + 1));
+    }
+    return out;
+  };
+  for (unsigned seed = 1; seed <= 3000; ++seed) {
+    SCOPED_TRACE(seed);
+    ASSERT_EQ(once(seed, true), once(seed, false));
+  }
+}
+
 // The failures, each through a script: the message key it ends with.
 TEST(EditScripts, FailuresEndTheRunWithTheirKeys) {
   text::install_builtins();
