@@ -586,6 +586,7 @@ void steps(std::span<char> text, Step step, bool inpaste) {
         // it: the editor hands over at most 253 characters, and a line
         // too long is refused as the whole-script compile refuses it.
         if (splicing() && l >= 1 && l <= nedlines) {
+          DROPLABELS(l);
           const std::string held = linetext(l);
           if (linetoolong(held)) {
             REFUSELONG(held, static_cast<std::int32_t>(held.size()));

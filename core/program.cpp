@@ -324,15 +324,20 @@ void INTERNALJUMPS2NEW(Walk& w) {
   }
 }
 
-// The statements the script's own labels stand at, as numbered after the
-// line inserted or deleted. (A loop's hidden label is placed by the walk;
+// A label the script wrote (a loop's hidden label is placed by the walk;
 // a labelled DO that ran keeps its variable in the label's third word, so
-// that word does not tell the two apart.) A label whose line went stands
-// at no statement.
+// that word does not tell the two apart).
+bool ownlabel(std::int32_t k) {
+  return name(k).type == labeltype && !symbolname(k).starts_with('.');
+}
+
+// The statements the script's own labels stand at, as numbered after the
+// line inserted or deleted. A label whose line went stands at no
+// statement.
 void shiftlabels() {
   if (insline == nolinemark && delline == nolinemark) return;
   for (std::int32_t k = firstscriptsymbol; k <= nsym && name.valid(k) && z.valid(k); ++k) {
-    if (name(k).type != labeltype || symbolname(k).starts_with('.')) continue;
+    if (!ownlabel(k)) continue;
     std::int32_t q1 = I2EQUZ(1, k);
     if (q1 <= 0) continue;
     if (q1 >= insline) {
@@ -347,6 +352,11 @@ void shiftlabels() {
 }
 
 }  // namespace
+
+void DROPLABELS(std::int32_t stmt) {
+  for (std::int32_t k = firstscriptsymbol; k <= nsym && name.valid(k) && z.valid(k); ++k)
+    if (ownlabel(k) && I2EQUZ(1, k) == stmt) SETI2EQUZ(1, k, 0);
+}
 
 void INTERNALJUMPS() {
   xeqmode &= ~runmode::storesready;

@@ -71,6 +71,10 @@ inline std::int32_t stmtstart(std::int32_t s) {
 // `blockerrors`.
 void INTERNALJUMPS();
 
+// The script's labels that stand at statement stmt stand nowhere: its line
+// is compiled again, and takes the label it carries now.
+void DROPLABELS(std::int32_t stmt);
+
 // Start values of the resolver's words.
 void reset_program();
 

@@ -592,5 +592,46 @@ TEST_F(EditorRunTest, LinesUndoneAboveALabelledLoopThatRanKeepItsEnd) {
           "\"" + dir.file("label.ost") + "\"");
 }
 
+// A label line edited: the label it no longer carries stands nowhere, and
+// a line the compiler refuses carries none (the loop on it is refused as a
+// fresh compile refuses it).
+TEST_F(EditorRunTest, ALabelEditedAwayStandsNowhere) {
+  testsupport::write_file(dir.file("label.ost"),
+                          "N = 0\r\nDO 10 K = 1, 3\r\n  N = N + 1\r\n10 CONTINUE\r\nEND\r\n");
+  runsame({[] {
+             down(3);
+             press(win::VK_DELETE);
+             type("2");
+             press(win::VK_DOWN);
+           },
+           [this] { hold("edited to 20 CONTINUE"); },
+           [] {
+             press(win::VK_UP);
+             press(win::VK_END);
+             type(" X");
+             press(win::VK_DOWN);
+           },
+           [this] { hold("edited to 20 CONTINUE X"); },
+           [] {
+             // Whole again, with the loop on the new label.
+             with(win::VK_CONTROL, win::VK_HOME);
+             down(3);
+             press(win::VK_END);
+             press(win::VK_BACK);
+             press(win::VK_BACK);
+             press(win::VK_DOWN);
+           },
+           [] {
+             with(win::VK_CONTROL, win::VK_HOME);
+             down(1);
+             for (int i = 0; i < 3; ++i) press(win::VK_RIGHT);
+             press(win::VK_DELETE);
+             type("2");
+             press(win::VK_DOWN);
+           }},
+          "\"" + dir.file("label.ost") + "\"");
+  EXPECT_NE(last.find("DO 20 K"), std::string::npos) << last;
+}
+
 }  // namespace
 }  // namespace idetest
