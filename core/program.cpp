@@ -370,6 +370,10 @@ void INTERNALJUMPS() {
   for (std::int32_t k = 1; k <= maxblocks; ++k) blockstmt(k) = blockslot(k) = 0;
   nblock = 0;
   blockerrors.clear();
+  // A label is tied to its labelled DO as the walk meets the DO (a run ties
+  // it too): a DO gone leaves its label free.
+  for (std::int32_t k = firstscriptsymbol; k <= nsym && name.valid(k) && z.valid(k); ++k)
+    if (ownlabel(k)) SETI2EQUZ(2, k, 0);
   const std::int32_t keptsub = lokalsub;
   Walk w;
   // The statements marked by the last walk, as numbered after the line

@@ -279,6 +279,8 @@ TEST_F(Program, LabelsAndHeadingsFollowInsertedAndDeletedLines) {
   EXPECT_EQ(I2EQUZ(2, sub), 5);
   again();  // no marks: nothing moves
   EXPECT_EQ(I2EQUZ(1, at5), 5);
+  walk({xassign, oend});  // the labelled DO went
+  EXPECT_EQ(I2EQUZ(2, lbl), 0);
 }
 
 TEST_F(Program, ADoInsideALoopOnItsOwnLabelIsRefusedAndGetsItsLabelBack) {
