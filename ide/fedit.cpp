@@ -339,6 +339,9 @@ Step writeback() {
       core::C1EDITINSERT(linestart(edcurline), text, 1);
       C1EDITSAVE();
     }
+    // A new line, a paste, a cut or a copy does not hand the line over:
+    // its statement is made here, before the command changes the lines.
+    if (edcmd >= cLine && edcmd <= cPaste && compileheld(edcurline)) return Step::fullupdate;
   }
   const std::int32_t k = edkey;
   if (k == kF1) {

@@ -255,6 +255,29 @@ Step paste() {
   return Step::leave;
 }
 
+bool compileheld(std::int32_t l) {
+  const std::int32_t cursor = edcurline;
+  const auto typed = edlinebuf;
+  edcurline = l;
+  std::span<char> s(edlinebuf.data() + 1, 255);
+  std::int32_t at = std::min(edcurline, core::nedlines);
+  core::FEDNXT(&s, &at);
+  edlinebuf[0] = '3';
+  const std::string text = linetextofbuf() + "\r\n";
+  std::fill(handlerbuf.begin(), handlerbuf.end(), ' ');
+  std::copy_n(text.begin(), std::min(text.size(), handlerbuf.size()), handlerbuf.begin());
+  core::edmode = 11;
+  edchg = 0x81;
+  core::xeqline = edcurline;
+  edcompiling = -1;
+  core::KOMPIL(handlerbuf);
+  const bool yielded = core::xeqstop == core::stops::command;
+  edcompiling = 0;
+  edcurline = cursor;
+  edlinebuf = typed;
+  return yielded;
+}
+
 Step undoredo() {
   std::int32_t pos = linestart(edcurline);
   core::C1EDITUNDO(pos, edcmd == cRedo ? 1 : 0);
@@ -272,14 +295,6 @@ Step undoredo() {
   const std::int32_t cursor = edcurline;
   const bool gone = (edchg & 0x20) != 0;  // also a replace undone with its insert
   edcurline = gone ? std::max(line, 1) : std::clamp(line, 1, core::nedlines);
-  std::span<char> s(edlinebuf.data() + 1, 255);
-  std::int32_t l = std::min(edcurline, core::nedlines);
-  core::FEDNXT(&s, &l);
-  edlinebuf[0] = '3';
-  const std::string text = linetextofbuf() + "\r\n";
-  std::fill(handlerbuf.begin(), handlerbuf.end(), ' ');
-  std::copy_n(text.begin(), std::min(text.size(), handlerbuf.size()), handlerbuf.begin());
-  core::edmode = 11;
   core::xeqline = edcurline;
   bool yielded = false;
   if (gone) {
@@ -294,18 +309,12 @@ Step undoredo() {
       edchg = 0x40;
       core::edmode = 6;
       splice();
-      core::edmode = 11;
     }
     // The line's text takes its statement.
-    edchg = 0x81;
-    core::xeqline = edcurline;
-    edcompiling = -1;
-    core::KOMPIL(handlerbuf);
-    yielded = core::xeqstop == core::stops::command;
+    yielded = compileheld(edcurline);
   }
   edcurline = cursor;
   loadinputline(edcurline);
-  edcompiling = 0;
   if (yielded) return Step::fullupdate;
   // Restored rows are drawn in their colours at once.
   core::edmark = core::edmarkall;

@@ -66,6 +66,10 @@ Step cutcopy();
 Step newline();
 Step paste();
 Step undoredo();
+// Compiles line l as the buffer holds it in place of its statement (the
+// cursor line stands on it meanwhile; the line input keeps its text). True
+// when the compile left a command for the host.
+bool compileheld(std::int32_t l);
 // Deletes the selected lines from the last upward (no clipboard).
 Step deletelines();
 

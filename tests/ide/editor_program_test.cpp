@@ -572,6 +572,30 @@ TEST_F(EditorRunTest, ANewLineUndoneAndRedoneRunsAsTyped) {
   EXPECT_NE(last.find("(C == 121)"), std::string::npos) << last;
 }
 
+// A line typed and left by a new line (Alt+I) is compiled as it is left,
+// also when the compiler refuses it.
+TEST_F(EditorRunTest, ALineLeftByANewLineIsCompiled) {
+  runsame({[] {
+             down(11);
+             with(win::VK_MENU, 'I');
+             type("Q = 1");
+             with(win::VK_MENU, 'I');
+             type("Q = 2");
+             press(win::VK_DOWN);
+           },
+           [this] { hold("typed"); },
+           [] {
+             with(win::VK_MENU, 'I');
+             type("Q = (2");
+             with(win::VK_MENU, 'I');
+           },
+           [this] { hold("refused"); },
+           [] {
+             press(win::VK_DOWN);
+             with(win::VK_CONTROL, 'X');
+           }});
+}
+
 // A labelled loop that ran, with lines typed above it and one of them
 // taken back by Ctrl+Z: the loop still ends at its label's statement (a
 // loop that runs no pass goes on after it).
