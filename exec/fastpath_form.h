@@ -246,8 +246,14 @@ struct Form {
 // nothing else of s. (Other kinds look at s's type when they are checked.)
 inline bool holdsfor(const Form& f, std::int32_t s) {
   // (A statement that does not name s, as those of the main program after
-  // the last subroutine's END, which the subroutine's range takes in.)
-  if (std::find(f.words.begin(), f.words.end(), s) == f.words.end()) return true;
+  // the last subroutine's END, which the subroutine's range takes in.
+  // Assignments and programs record every symbol they read in `types`;
+  // their words also hold counts and links, which may equal s.)
+  const bool typed = f.kind == Kind::assign || f.kind == Kind::prog || f.kind == Kind::block;
+  if (typed ? std::none_of(f.types.begin(), f.types.end(),
+                           [s](const auto& e) { return e.first == s; })
+            : std::find(f.words.begin(), f.words.end(), s) == f.words.end())
+    return true;
   switch (f.kind) {
     case Kind::unknown:
     case Kind::none:
