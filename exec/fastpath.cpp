@@ -3097,7 +3097,25 @@ void retyped(std::int32_t f1) {
   optforms::retyped(f1, last);
 }
 
+namespace {
+// What reclassed() last found of a formal whose change left every form of
+// its subroutine as it was, by the formal's number hashed: while no form
+// was made since in this run, the walk would find the same.
+struct Reclass {
+  std::uint64_t changes = 0, run = 0;
+  std::int32_t S = 0, f1 = 0, formal = 0, last = 0;
+};
+std::array<Reclass, 64> reclasses{};
+}  // namespace
+
 std::int32_t reclassed(std::int32_t S, std::int32_t f1, std::int32_t formal) {
+  Reclass& seen = reclasses[static_cast<std::uint32_t>(formal) & 63u];
+  if (seen.changes == formchanges && seen.run == runepoch && seen.S == S && seen.f1 == f1 &&
+      seen.formal == formal) {
+    kindchanged(S);
+    optforms::retyped(f1, seen.last);
+    return seen.last;
+  }
   if (headsrun != runepoch || !std::binary_search(heads.begin(), heads.end(), f1)) findheads();
   const auto at = std::upper_bound(heads.begin(), heads.end(), f1);
   if (at == heads.begin() || at[-1] != f1) {
@@ -3116,16 +3134,19 @@ std::int32_t reclassed(std::int32_t S, std::int32_t f1, std::int32_t formal) {
     f.checked = f.live = 0;
     f.pushepoch = f.boundepoch = f.leafepoch = 0;
   }
-  if (held)
+  if (held) {
     kindchanged(S);
-  else
+    seen = {formchanges, runepoch, S, f1, formal, last};
+  } else {
     ++callepoch;
+  }
   optforms::retyped(f1, last);
   return held ? last : 0;
 }
 
 void reset() {
   callkept.fill(false);
+  reclasses.fill({});
   forms.clear();
   otherforms.clear();
   chainxfers.clear();
