@@ -1912,6 +1912,13 @@ struct RunFinds {
 std::vector<RunFinds> runfinds;
 constexpr std::uint32_t maxrunfinds = 64;
 
+// The run to be replayed: one of two statements or more, or a one-step
+// call alone.
+[[gnu::always_inline]] inline CallRun* worthrun(CallRun& run) {
+  return run.nsteps > 1 || (run.nsteps == 1 && run.steps[0].op == RunStep::Op::leaf) ? &run
+                                                                                     : nullptr;
+}
+
 // The run from the CALL at `line` in the chain's frame, found anew where
 // what was found does not hold (`run` its place); null where none is to
 // be had.
@@ -1919,7 +1926,7 @@ constexpr std::uint32_t maxrunfinds = 64;
   const std::int32_t scope = core::lokalscope;
   const bool same = run.line == line && run.run == runepoch && run.epoch == callepoch &&
                     run.frame == fr.key && run.stop == stopline && run.scope == scope;
-  if (same && (run.complete || run.builds >= runbuilds)) return run.nsteps > 1 ? &run : nullptr;
+  if (same && (run.complete || run.builds >= runbuilds)) return worthrun(run);
   if (static_cast<std::size_t>(line) >= runfinds.size())
     runfinds.resize(static_cast<std::size_t>(line) + 1);
   RunFinds& finds = runfinds[static_cast<std::size_t>(line)];
@@ -1932,7 +1939,7 @@ constexpr std::uint32_t maxrunfinds = 64;
   run.frame = fr.key;
   run.stop = stopline;
   findrun(run, forms, line, fr.ft, fr.base, scope);
-  return run.nsteps > 1 ? &run : nullptr;
+  return worthrun(run);
 }
 // The same where the run that the CALL of form f found last holds
 // (CALLs and returns happen only in chains, where the stop line is 0, and
@@ -1941,7 +1948,7 @@ constexpr std::uint32_t maxrunfinds = 64;
   CallRun* const run = f.callrun;
   if (run != nullptr && run->complete && run->line == line && run->frame == fr.key &&
       run->epoch == callepoch && run->scope == core::lokalscope)
-    return run->nsteps > 1 ? run : nullptr;
+    return worthrun(*run);
   if (callruns.empty()) [[unlikely]]
     callruns.resize(ncallruns);
   std::unique_ptr<CallRun>& place = callruns[static_cast<std::uint32_t>(line) % ncallruns];
@@ -1969,6 +1976,56 @@ inline void owed(const RunStep& s, Words& w, std::int32_t ft, std::int32_t base,
   w.wordpos = back ? pos : s.callword;
 }
 
+// Writes the n stack entries of a run's CALL (between 6 and 16: two
+// copies of 4 or 8 that overlap).
+[[gnu::always_inline]] inline void writeblock(std::int32_t* to, const std::int32_t* from,
+                                              std::int32_t n) {
+  static_assert(maxformals + 1 + framesize <= 16 && framesize + 1 >= 4);
+  if (n <= 8) {
+    std::memcpy(to, from, 4 * sizeof *to);
+    std::memcpy(to + n - 4, from + n - 4, 4 * sizeof *to);
+  } else {
+    std::memcpy(to, from, 8 * sizeof *to);
+    std::memcpy(to + n - 8, from + n - 8, 8 * sizeof *to);
+  }
+}
+
+// Each cell to[i] takes the value of cell from[i], for i from 0 up to
+// below n (at most 8), in turn.
+[[gnu::always_inline]] inline void copycells(double* cells, const std::int32_t* to,
+                                             const std::int32_t* from, std::int32_t n) {
+  static_assert(maxformals == 8);
+  const auto copy = [&](std::int32_t i) { cells[to[i]] = cells[from[i]]; };
+  switch (n) {
+    case 8:
+      copy(n - 8);
+      [[fallthrough]];
+    case 7:
+      copy(n - 7);
+      [[fallthrough]];
+    case 6:
+      copy(n - 6);
+      [[fallthrough]];
+    case 5:
+      copy(n - 5);
+      [[fallthrough]];
+    case 4:
+      copy(n - 4);
+      [[fallthrough]];
+    case 3:
+      copy(n - 3);
+      [[fallthrough]];
+    case 2:
+      copy(n - 2);
+      [[fallthrough]];
+    case 1:
+      copy(n - 1);
+      [[fallthrough]];
+    default:
+      break;
+  }
+}
+
 // Replays `run` from its first CALL (whose own checks the chain made), in
 // the chain's frame `fr`: each statement's stores as chaincall() and
 // chainreturn() make them (its subroutine's record looked at again), each
@@ -1976,19 +2033,34 @@ inline void owed(const RunStep& s, Words& w, std::int32_t ft, std::int32_t base,
 // to `w`. A statement that the loop must run (a one-step call that gives
 // up, a record changed) ends the replay there, where the chain goes on.
 // `retword` the word of a return that stopped it.
+// The frames it enters and leaves are light: each CALL's stack entries
+// and record were found with the run, and the words that only say where
+// the run stands (the stack base, the scope and its `lokalsub`, the call
+// depth, the first result cell and the kind of call a return leaves) are
+// kept in locals and written once, where the replay ends, as the last
+// statement made left them. (Within a run a return's frame is the one its
+// CALL wrote, and the stack's top is the entry above the stack base: a
+// return puts back what is there.) A one-step call is made as runleaf()
+// makes it, from what the run found of it.
 [[gnu::noinline]] Called replayrun(const CallRun& run, std::int32_t& line, Words& w, ChainFrame& fr,
                                    RunOut& out) {
   double* const cells = z.data();
   std::int32_t* const stack = core::adrs.data() - 1;  // stack[i] is adrs(i)
   const std::int32_t ft = fr.ft;
   std::int32_t base = fr.base;
+  std::int32_t scope = core::lokalscope;
+  std::int16_t sub = core::lokalsub;
+  std::int32_t depth = 0;  // calls entered less returns made, since written
+  bool moved = false;      // the frame moved since written
+  bool backs = false;      // a return made since written
   std::int32_t top = w.top;
   Called called = Called::no;
-  const RunStep* last = nullptr;         // the last statement made (its run words are owed)
-  std::int32_t lastpos = 0, lastsp = 0;  // (a return's: the caller's CALL word and stack)
   const volatile std::uint8_t* const breakkey = &core::keyrec[1];
   const RunStep* const steps = run.steps.data();
-  const RunStep* const end = steps + run.nsteps;
+  const RunStep* const end = steps + run.nsteps;  // (a run has a statement or more)
+  // The record's mode and command field, which the enter's `record`
+  // leaves 0.
+  const std::uint64_t modefield = recordbits(0, 0, -1, 0);
   // The first steps of the word path that every statement of the run
   // writes alike.
   const auto firststeps = [&] {
@@ -1997,101 +2069,145 @@ inline void owed(const RunStep& s, Words& w, std::int32_t ft, std::int32_t base,
     cells[1] = 1.0;
     freshtemp(ft);
   };
-  for (const RunStep* s = steps; s != end; ++s) {
-    if (s != steps && *breakkey == 1) break;
+  // The words kept in locals, written.
+  const auto settle = [&] {
+    if (moved) {
+      core::xeqstackbase = base;
+      core::lokalscope = scope;
+      core::lokalsub = sub;
+      calldepth += depth;
+      depth = 0;
+      moved = false;
+    }
+    if (backs) {
+      firsttemp = ft;
+      callkind = wcall;
+      eventlabel = 0;
+      stoppedflag = 0;
+      backs = false;
+    }
+  };
+  // (The statements made: those before `s`; the last of them owes its run
+  // words.)
+  const RunStep* s = steps;
+  for (;;) {
     switch (s->op) {
       case RunStep::Op::enter: {
         std::int16_t f1 = 0;
         std::memcpy(&f1, cells + s->S, sizeof f1);
         if (f1 != s->f1) goto given;
-        const std::int32_t n = s->n;
         const auto modecmd = static_cast<std::int16_t>(
             (core::xeqmode & core::runmode::framebits & 0xFF) | ((savedcmd() & 0xFF) << 8));
-        if (last == nullptr) firststeps();
+        if (s == steps) firststeps();
         // The pushes and the frame above them.
-        std::int32_t* const pushes = stack + s->base + 1;
-        for (std::int32_t i = 0; i <= n; ++i) pushes[i] = s->pushed[static_cast<std::size_t>(i)];
-        std::int32_t* const frame = pushes + n + 1;
-        frame[0] = s->scope;
-        frame[1] = s->base;
-        frame[2] = s->callword;
-        frame[3] = ft;
-        frame[4] = wcall;
-        ++calldepth;
+        writeblock(stack + s->base + 1, s->block.data(), s->nblock);
+        ++depth;
         framekept(s->scope);
-        base = s->base + n + 1 + framesize;
-        core::xeqstackbase = base;
-        core::lokalsub = s->sub;
-        core::lokalscope = s->S;
+        base = s->inner;
+        sub = s->sub;
+        scope = s->S;
+        moved = true;
         // The formals take the actuals' values.
-        for (std::int32_t i = 0; i < s->m; ++i)
-          cells[s->to[static_cast<std::size_t>(i)]] =
-              cells[s->pushed[static_cast<std::size_t>(i) + 1]];
+        copycells(cells, s->to.data(), s->from.data(), s->m);
         // The record: the return statement, the mode and command the call
         // leaves, the count of actuals.
-        char* const fields = reinterpret_cast<char*>(cells + s->S);
-        const auto back = static_cast<std::int16_t>(s->line + 1);
-        const auto nargs = static_cast<std::int16_t>(n);
-        std::memcpy(fields + sizeof(std::int16_t), &back, sizeof back);
-        std::memcpy(fields + 2 * sizeof(std::int16_t), &modecmd, sizeof modecmd);
-        std::memcpy(fields + 3 * sizeof(std::int16_t), &nargs, sizeof nargs);
+        const std::uint64_t record = s->record | recordbits(0, 0, modecmd, 0);
+        std::memcpy(cells + s->S, &record, sizeof record);
         core::idecmd = incall;
         top = stack[base + 1];
         called = Called::on;
         break;
       }
       case RunStep::Op::leaf: {
+        // As runleaf() makes it in a chain, but that its run words are owed
+        // as an enter's, at its END.
         std::int16_t f1 = 0;
         std::memcpy(&f1, cells + s->S, sizeof f1);
-        if (f1 != s->f1) goto given;
-        // (runleaf() writes the run words it leaves, and leaves them as they
-        // were where it gives up.)
-        if (runleaf(forms[static_cast<std::size_t>(s->line)], &w) != ran()) goto given;
-        top = w.top;
+        if (f1 != s->f1 || plat::fpu_peek_status() != 0) goto given;
+        const Form& body = forms[static_cast<std::size_t>(f1) + 1];
+        // The formals take the actuals' values; the assignment runs with `$`
+        // as the call's words leave it.
+        const std::int32_t m = s->m;
+        std::array<double, maxformals> kept;
+        const double dollar = cells[1];
+        cells[1] = 1.0;
+        for (std::int32_t i = 0; i < m; ++i) {
+          const auto k = static_cast<std::size_t>(i);
+          kept[k] = cells[s->to[k]];
+          cells[s->to[k]] = cells[s->from[k]];
+        }
+        ProgResult r;
+        if (body.kind == Kind::prog)
+          r = runplain(body.prog);
+        else
+          r.done = evaluate(body.value, cells, static_cast<std::int32_t>(z.size()), r.value);
+        if (!r.done) {
+          for (std::int32_t i = m - 1; i >= 0; --i)
+            cells[s->to[static_cast<std::size_t>(i)]] = kept[static_cast<std::size_t>(i)];
+          cells[1] = dollar;
+          plat::fpu_clear();  // (the assignment's failure, raised again by the general path)
+          goto given;
+        }
+        // The CALL: its first steps, the pushes and the frame, the record.
+        core::keyrec[0] = 0;
+        core::keystate[1] = 0;
+        freshtemp(ft);
+        writeblock(stack + s->base + 1, s->block.data(), s->nblock);
+        const std::int32_t prev = savedcmd();
+        const std::int32_t mode = core::xeqmode & core::runmode::framebits;
+        const std::uint64_t record =
+            s->record |
+            recordbits(0, 0, static_cast<std::int16_t>((mode & 0xFF) | ((prev & 0xFF) << 8)), 0);
+        std::memcpy(cells + s->S, &record, sizeof record);
+        // The assignment: what its program and the expression path leave.
+        core::msgkey.blank();
+        cells[3] = cells[4] = cells[5] = cells[6] = 1.0;
+        cells[s->target] = r.value;
+        stack[s->inner + 1] = ft + 1;
+        // The END: its first steps, then the return.
+        cells[1] = 1.0;
+        eventlabel = 0;
+        copycells(cells, s->givento.data(), s->givenfrom.data(), s->given);
+        sub = s->sub;
+        moved = true;
+        callkind = wcall;
+        w.jumped = 0;
+        core::xeqmode = mode;
+        core::xeqstop = (mode & 0x02) && scope == tablescope ? stops::callback : 0;
+        core::idecmd = static_cast<std::int8_t>(prev & 0xFF);
+        if (alarmsavedcmd == core::idecmd) alarmsavedcmd = -1;
+        if (core::idecmd < -1 && core::idecmd != incall) core::xeqmode |= core::runmode::running;
+        top = s->block[0];
         if (called == Called::no) called = Called::on;
-        line = s->next;
-        last = nullptr;
-        if (s != steps) ++out.more;
-        continue;
+        break;
       }
       case RunStep::Op::back: {
         // The record as the CALL left it (else the loop's return takes it).
-        std::int16_t record[4];
-        std::memcpy(record, cells + s->S, sizeof record);
-        if (record[0] != s->f1 || record[1] != s->next || record[3] != s->n) goto given;
-        const std::int32_t b = base;
-        const std::int32_t ptr = b - framesize;
-        const std::int32_t scope = stack[ptr + 1], below = stack[ptr + 2], pos = stack[ptr + 3],
-                           first = stack[ptr + 4], kind = stack[ptr + 5];
-        if (last == nullptr) firststeps();
-        // (What the callee's last statement left on its stack stays there.)
-        stack[b + 1] = top;
-        stoppedflag = 0;
+        std::uint64_t record = 0;
+        std::memcpy(&record, cells + s->S, sizeof record);
+        if ((record & ~modefield) != s->record) goto given;
+        std::int16_t fields[4];
+        std::memcpy(fields, &record, sizeof fields);
+        if (s == steps) firststeps();
         // The return, as returnchain() makes it.
-        eventlabel = 0;
-        --calldepth;
-        const std::int32_t mode = static_cast<std::uint16_t>(record[2]) & 0xFF;
+        --depth;
+        const std::int32_t mode = static_cast<std::uint16_t>(fields[2]) & 0xFF;
         const auto cmd =
-            static_cast<std::int8_t>((static_cast<std::uint16_t>(record[2]) >> 8) & 0xFF);
-        record[1] = 0;
-        std::memcpy(cells + s->S, record, sizeof record);
-        core::lokalscope = scope;
-        framegone(scope);
-        core::xeqstackbase = below;
-        firsttemp = first;
-        callkind = kind;
-        for (std::int32_t i = 0; i < s->m; ++i)
-          cells[s->to[static_cast<std::size_t>(i)]] = cells[s->from[static_cast<std::size_t>(i)]];
-        core::lokalsub = scope == s->scope ? s->sub : subof(scope);
+            static_cast<std::int8_t>((static_cast<std::uint16_t>(fields[2]) >> 8) & 0xFF);
+        fields[1] = 0;
+        std::memcpy(cells + s->S, fields, sizeof fields);
+        framegone(s->scope);
+        copycells(cells, s->to.data(), s->from.data(), s->m);
+        scope = s->scope;
+        sub = s->sub;
+        base = s->base;
+        moved = true;
+        backs = true;
         core::xeqmode = mode;
         core::xeqstop = (mode & 0x02) && scope == tablescope ? stops::callback : 0;
         core::idecmd = cmd;
         if (alarmsavedcmd == cmd) alarmsavedcmd = -1;
         if (cmd < -1 && cmd != incall) core::xeqmode |= core::runmode::running;
-        base = below;
-        fr.ft = first;
-        lastpos = pos;
-        lastsp = std::max(ptr - s->n - 1, below);
         top = stack[base + 1];
         called = Called::back;
         // (The loop test comes next where the return gave back what it
@@ -2099,25 +2215,25 @@ inline void owed(const RunStep& s, Words& w, std::int32_t ft, std::int32_t base,
         if ((core::xeqmode & core::runmode::running) == 0 || !quietafter()) {
           out.word = forms[static_cast<std::size_t>(s->line)].words[0];
           called = (core::xeqmode & core::runmode::running) == 0 ? Called::leave : Called::stop;
-          line = s->next;
-          last = s;
-          if (s != steps) ++out.more;
+          ++s;
           goto out;
         }
         break;
       }
     }
-    line = s->next;
-    last = s;
-    if (s != steps) ++out.more;
+    if (++s == end || *breakkey == 1) break;
   }
-  goto out;
 given:
-  // (A statement the loop runs.)
+  // (A statement the loop runs at `s`.)
 out:
-  if (last != nullptr) {
+  settle();
+  fr.ft = ft;
+  if (s != steps) {
+    const RunStep* const last = s - 1;
+    line = last->next;
+    out.more += static_cast<std::int32_t>(s - steps) - 1;
     w.top = top;
-    owed(*last, w, ft, base, lastpos, lastsp);
+    owed(*last, w, ft, base, last->callword, last->inner);
   }
   fr.base = base;
   fr.key = framekey(fr.ft, base);
@@ -2159,22 +2275,25 @@ chaincall(Form& f, std::int32_t& line, Words& w, ChainFrame& fr, bool& running, 
   }
   const std::int32_t base = fr.base;
   if (subactive(S, base)) return Called::no;
-  // (runleaf() finds what it keeps of the call for this frame.)
-  if (f.leaf || f.leafepoch != callepoch || f.leafframe != fr.key || f.leafstop != stopline) {
-    if (runleaf(f, &w) == ran()) {
-      ++line;
-      return Called::on;
+  // (runleaf() finds what it keeps of the call for this frame; a run, made
+  // of this call alone where it is one of one step, makes it lighter.)
+  const bool known = f.leafepoch == callepoch && f.leafframe == fr.key && f.leafstop == stopline;
+  if (known) {
+    if (const CallRun* const run = callrunat(f, line, fr);
+        run != nullptr && (core::keyrec[2] & 1) == 0) {
+      // A run of CALLs and returns from here, none of whose subroutines is
+      // active.
+      bool free = true;
+      for (std::int32_t i = 0; i < run->nsubs && free; ++i) {
+        const std::int32_t s = run->subs[static_cast<std::size_t>(i)];
+        free = s == S || !subactive(s, base);
+      }
+      if (free) return replayrun(*run, line, w, fr, out);
     }
-  } else if (const CallRun* const run = callrunat(f, line, fr);
-             run != nullptr && (core::keyrec[2] & 1) == 0) {
-    // A run of CALLs and returns from here, none of whose subroutines is
-    // active.
-    bool free = true;
-    for (std::int32_t i = 0; i < run->nsubs && free; ++i) {
-      const std::int32_t s = run->subs[static_cast<std::size_t>(i)];
-      free = s == S || !subactive(s, base);
-    }
-    if (free) return replayrun(*run, line, w, fr, out);
+  }
+  if ((!known || f.leaf) && runleaf(f, &w) == ran()) {
+    ++line;
+    return Called::on;
   }
   chainwordsteps(f, w, fr);
   const auto args = static_cast<std::int32_t>(f.pushes.size()) - 1;

@@ -95,6 +95,8 @@ void findrun(CallRun& run, std::vector<Form>& forms, std::int32_t line, std::int
       s.sub = subof(e.scope);
       s.callword = e.callword;
       s.next = e.line + 1;
+      s.record = e.record;
+      s.inner = std::max(base - framesize - e.n - 1, e.base);
       ++run.nsteps;
       line = s.next;
       base = e.base;
@@ -124,6 +126,55 @@ void findrun(CallRun& run, std::vector<Form>& forms, std::int32_t line, std::int
     // road for this frame; so is its formals' binding.
     if (g.leafepoch != callepoch || g.leafframe != key || g.leafstop != stopline) return;
     if (g.leaf) {
+      // The call, the assignment and the END made as runleaf() makes them,
+      // with what it looks up found here: the stack entries, the binding,
+      // the cell the value goes to and the formals given back. (A call
+      // that binds a formal to no cell is the chain's own.)
+      const auto n = static_cast<std::int32_t>(g.pushes.size()) - 1;
+      const auto m = static_cast<std::int32_t>(g.formals.size());
+      const std::size_t bodyat = static_cast<std::size_t>(c.f1) + 1;
+      const std::int32_t at = c.hp - c.formals;
+      if (n < 0 || n > maxformals || m > maxformals || bodyat + 1 >= forms.size() ||
+          (m > 0 && (at < 0 || at + m > programsize))) {
+        run.complete = true;
+        return;
+      }
+      const Form& body = forms[bodyat];
+      s.target = body.kind == Kind::prog ? ft + 1 : body.target;
+      if (s.target < 1 || s.target >= zsize) {
+        run.complete = true;
+        return;
+      }
+      const std::int32_t* const pushed = pushedcells(g);
+      for (std::int32_t i = 0; i <= n; ++i) s.block[static_cast<std::size_t>(i)] = pushed[i];
+      for (std::int32_t i = 0; i < m; ++i) {
+        const std::int32_t a = pushed[i + 1];
+        const std::int32_t formal = g.formals[static_cast<std::size_t>(i)];
+        if (a < 0 || a >= zsize || formal < 0 || formal >= zsize) {
+          run.complete = true;
+          return;
+        }
+        s.to[static_cast<std::size_t>(i)] = formal;
+        s.from[static_cast<std::size_t>(i)] = a;
+        const std::int32_t headed = program[at + i];
+        if (headed >= 1 && headed < zsize && a >= 1) {
+          s.givento[static_cast<std::size_t>(s.given)] = a;
+          s.givenfrom[static_cast<std::size_t>(s.given)] = headed;
+          ++s.given;
+        }
+      }
+      const Form& endform = forms[bodyat + 1];
+      s.start = endform.start;
+      s.end = endform.end;
+      s.n = n;
+      s.m = m;
+      s.sub = subof(scope);
+      s.callword = g.start + n + 1;
+      s.inner = base + n + 1 + framesize;
+      s.record = recordbits(f1, 0, 0, static_cast<std::int16_t>(n));
+      const std::array<std::int32_t, framesize> frame{scope, base, s.callword, ft, wcall};
+      std::copy(frame.begin(), frame.end(), s.block.begin() + n + 1);
+      s.nblock = n + 1 + framesize;
       s.op = RunStep::Op::leaf;
       s.next = line + 1;
       subentered(S);
@@ -134,12 +185,13 @@ void findrun(CallRun& run, std::vector<Form>& forms, std::int32_t line, std::int
     if (g.boundepoch != callepoch) return;
     const auto n = static_cast<std::int32_t>(g.pushes.size()) - 1;
     const std::int32_t m = std::min(c.formals, n);
-    if (!g.frameroom || n < 0 || n > maxformals || m > static_cast<std::int32_t>(g.formals.size())) {
+    if (!g.frameroom || n < 0 || n > maxformals ||
+        m > static_cast<std::int32_t>(g.formals.size())) {
       run.complete = true;
       return;
     }
     const std::int32_t* const pushed = pushedcells(g);
-    for (std::int32_t i = 0; i <= n; ++i) s.pushed[static_cast<std::size_t>(i)] = pushed[i];
+    for (std::int32_t i = 0; i <= n; ++i) s.block[static_cast<std::size_t>(i)] = pushed[i];
     for (std::int32_t i = 0; i < m; ++i) {
       const std::int32_t a = pushed[i + 1];
       const std::int32_t formal = g.formals[static_cast<std::size_t>(i)];
@@ -148,6 +200,7 @@ void findrun(CallRun& run, std::vector<Form>& forms, std::int32_t line, std::int
         return;
       }
       s.to[static_cast<std::size_t>(i)] = formal;
+      s.from[static_cast<std::size_t>(i)] = a;
     }
     // What the return gives back, as findleftnew() finds it: the formals of
     // the header, each naming a cell.
@@ -178,6 +231,12 @@ void findrun(CallRun& run, std::vector<Form>& forms, std::int32_t line, std::int
     s.sub = records[S].scope;
     s.callword = g.start + n + 1;
     s.next = c.f1 + 1;
+    s.inner = base + n + 1 + framesize;
+    s.record = recordbits(f1, static_cast<std::int16_t>(line + 1), 0, static_cast<std::int16_t>(n));
+    // The frame above the pushes.
+    const std::array<std::int32_t, framesize> frame{scope, base, s.callword, ft, wcall};
+    std::copy(frame.begin(), frame.end(), s.block.begin() + n + 1);
+    s.nblock = n + 1 + framesize;
     subentered(S);
     ++depth;
     ++run.nsteps;

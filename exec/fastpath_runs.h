@@ -12,17 +12,31 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "exec/fastpath_call.h"
 #include "exec/fastpath_form.h"
+#include "exec/xeq.h"
 
 namespace exec::fast {
 
 // The most statements in a run.
 inline constexpr std::int32_t maxrun = 16;
 
-// One statement of a run.
+// A subroutine's record as its cell holds it (its first statement, the
+// return statement, the mode and command, the count of actuals), as one
+// word.
+[[gnu::always_inline]] inline std::uint64_t recordbits(std::int16_t f1, std::int16_t back,
+                                                       std::int16_t modecmd, std::int16_t count) {
+  const std::int16_t fields[4] = {f1, back, modecmd, count};
+  std::uint64_t bits = 0;
+  std::memcpy(&bits, fields, sizeof bits);
+  return bits;
+}
+
+// One statement of a run, with what its stores need found once: a CALL's
+// stack entries and record, and the cells its binding and its return copy.
 struct RunStep {
   enum class Op : std::uint8_t {
     enter,  // a CALL that enters its subroutine
@@ -30,21 +44,34 @@ struct RunStep {
     back,   // an END or RETURN alone: the return to the CALL's caller
   };
   Op op = Op::enter;
-  std::int32_t line = 0;            // the statement
-  std::int32_t start = 0, end = 0;  // its first word and the next statement's
-  std::int32_t S = 0;               // the subroutine
-  std::int16_t f1 = 0;              // enter, leaf: its statement, as its record holds it
-  std::int16_t sub = 0;             // enter: the callee's `lokalsub`; back: the caller's
-  std::int32_t n = 0;               // enter: the actuals pushed (the record's count)
-  std::int32_t m = 0;               // enter: the formals bound; back: the actuals given back
+  std::int32_t line = 0;  // the statement
+  // Its first word and the next statement's (leaf: its subroutine's END's).
+  std::int32_t start = 0, end = 0;
+  std::int32_t S = 0;                // the subroutine
+  std::int16_t f1 = 0;               // enter, leaf: its statement, as its record holds it
+  std::int16_t sub = 0;              // enter: the callee's `lokalsub`; back, leaf: the caller's
+  std::int32_t n = 0;                // enter, leaf: the actuals pushed (the record's count)
+  std::int32_t m = 0;                // the cells copied (below)
   std::int32_t base = 0, scope = 0;  // the caller's stack base and scope
-  std::int32_t callword = 0;        // enter: the CALL word's place
-  std::int32_t next = 0;            // the statement after it
-  // enter: the cells pushed, the subroutine first; each formal `to[i]`
-  // takes the value of cell `pushed[i + 1]`. back: each cell `to[i]` takes
-  // the value of formal `from[i]`.
-  std::array<std::int32_t, maxformals + 1> pushed{};
+  std::int32_t callword = 0;         // the CALL word's place
+  std::int32_t next = 0;             // the statement after it
+  // enter, leaf: the callee's stack base; back: the stack pointer it leaves.
+  std::int32_t inner = 0;
+  // enter: the record's fields as the CALL writes them, but for the mode
+  // and command (0); back: the same, as the return finds them; leaf: as
+  // its END leaves them, the mode and command 0.
+  std::uint64_t record = 0;
+  // enter, leaf: the stack entries from the caller's base up: the pushes (the
+  // subroutine first), then the frame.
+  std::int32_t nblock = 0;  // (enter, leaf)
+  std::array<std::int32_t, maxformals + 1 + framesize> block{};
+  // Each cell `to[i]` takes the value of cell `from[i]`: enter and leaf,
+  // the formals the actuals' values; back, the actuals the formals'.
   std::array<std::int32_t, maxformals> to{}, from{};
+  // leaf: the cell its value goes to, and the `given` actuals `givento[i]`
+  // that take the value of formal `givenfrom[i]` at its END.
+  std::int32_t target = 0, given = 0;
+  std::array<std::int32_t, maxformals> givento{}, givenfrom{};
 };
 
 // A run from the CALL at statement `line`, found for the frame (first

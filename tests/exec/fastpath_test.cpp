@@ -596,6 +596,38 @@ stop=32767 line=42 key=NDPerrorOF
 )");
 }
 
+// CALLs that name one variable for two actuals, alone and down a nest: the
+// returns give the formals back in the header's order, so the actual takes
+// the last formal's value (the other order leaves B growing). Six passes:
+// a run is replayed once it was found ready, after the first few.
+TEST(FastPath, CallsThatNameOneVariableTwiceGiveBackInTheHeadersOrder) {
+  const std::string text = R"(GOTO 100
+SUBROUTINE TWICE(X, Y)
+  Y = X + 10
+END
+SUBROUTINE PASS(X, Y)
+  CALL TWICE(Y, X)
+END
+100 A = 1
+DO I = 1, 6
+  CALL TWICE(A, A)
+ENDDO
+B = 1
+C = 0
+DO I = 1, 6
+  CALL PASS(B, B)
+  CALL PASS(C, B)
+ENDDO
+END
+)";
+  expectoutcome(text, R"(A=61
+I=7
+B=1
+C=11
+stop=-1
+)");
+}
+
 // Assignments nested four deep (a cubic over a cubic) run by their forms:
 // the room they ask for above the operand stack is what the general path
 // takes for them, not 8 entries a word, which the small operand store of a
