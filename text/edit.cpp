@@ -513,12 +513,13 @@ bool samestate(const Kept& k, const EditState& e) {
     const int s = __builtin_ctz(bits);
     Kept::Read r;
     const Kept::Read& was = k.reads[static_cast<std::size_t>(s)];
-    if (!readof(optval(s), r) || r.type != was.type || r.namlen != was.namlen ||
+    if (!readof(optval.data()[s], r) || r.type != was.type || r.namlen != was.namlen ||
         r.nambeg != was.nambeg || r.cell != was.cell)
       return false;
   }
   std::size_t at = 0;
-  for (std::size_t s = 1; s < keptslots; ++s) {
+  for (std::uint32_t bits = k.known; bits != 0; bits &= bits - 1) {
+    const auto s = static_cast<std::size_t>(__builtin_ctz(bits));
     if (k.steps[s].road != EditState::Road::search) continue;
     const std::string_view p = searched(k.values[s]);
     if (p.compare(std::string_view(k.patterns).substr(at, p.size())) != 0) return false;
@@ -574,8 +575,11 @@ void keepplan(const EditState& e) {
   k.nfixed = e.nfixed;
   std::copy_n(e.fixed.begin(), e.nfixed, k.fixed.begin());
   k.patterns.clear();
-  for (std::size_t s = 1; s < keptslots; ++s)
+  // (A fixed search's slot is one whose value the plan read.)
+  for (std::uint32_t bits = k.known; bits != 0; bits &= bits - 1) {
+    const auto s = static_cast<std::size_t>(__builtin_ctz(bits));
     if (k.steps[s].road == EditState::Road::search) k.patterns += searched(k.values[s]);
+  }
   k.used = true;
 }
 
