@@ -416,7 +416,7 @@ namespace {
 // The epilogue and end step of a statement whose evaluation gave r on the
 // loop's road (as transfer() and direct() leave it): what the loop makes of
 // its answer, as after the replay.
-Xfer ending(const Form& f, std::int32_t r, WordResult& answer) {
+[[gnu::always_inline]] inline Xfer ending(const Form& f, std::int32_t r, WordResult& answer) {
   const std::int32_t ft = firsttemp, sp = core::xeqstackbase + 1;
   if (r == xeqoptbase + f.stmt && core::xeqstop == 0 && resumecode == 0) {
     // The epilogue of a statement that ran well (optepilogue): its result
