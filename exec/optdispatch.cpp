@@ -155,9 +155,16 @@ void BUISOPTNEW(std::int16_t header, std::int16_t assignkind, std::span<const st
       }
     }
   } else {
-    for (std::int32_t j = c - 1; j >= 0; --j) {
+    // (As addpositional() for each pair, last written first, until the
+    // table is full; clearoptions() gave optval all its slots.)
+    static_assert(decltype(optkw)::first() == 1 && decltype(optval)::first() == 0);
+    const auto room = static_cast<std::int32_t>(optkw.size());
+    std::uint8_t* const kws = optkw.data();        // slot s at s - 1
+    std::int32_t* const vals = optval.data() + 1;  // slot s at s - 1
+    for (std::int32_t j = c - 1; j >= 0 && noptions < room; --j, ++noptions) {
       const std::int32_t kw = list[2 * j], v = list[2 * j + 1];
-      if (!addpositional(kw, v == novalue ? -kw : v)) break;
+      kws[noptions] = static_cast<std::uint8_t>(kw & 0xFF);
+      vals[noptions] = v == novalue ? -kw : v;
     }
     core::xeqstackptr = core::xeqstackbase + n;
   }

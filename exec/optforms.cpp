@@ -46,6 +46,9 @@ struct Form {
   // A READ or WRITE with a transfer program of its own (io/), and the
   // option table it runs with.
   bool xfer = false;
+  // A statement whose built-in runs from the list on the loop's road
+  // too, as a transfer program runs (see directkind(), direct()).
+  bool direct = false;
   std::vector<OptSlot> slots;
   std::int32_t noptions = 0;
   // The statement's first word and the next statement's (0 until the
@@ -89,10 +92,27 @@ bool replayable(std::int32_t s) {
   }
 }
 
+// Statements whose built-ins run no script code, wait for nothing and
+// leave the loop nothing to take up (no resumption, no rerun, no alarm):
+// they run from their lists on the loop's road as well, between the
+// statements of a chain of forms.
+bool directkind(std::int32_t s) {
+  using core::OptStmt;
+  switch (static_cast<OptStmt>(s)) {
+    case OptStmt::EDIT:
+    case OptStmt::SORT:
+    case OptStmt::INTPOL:
+      return true;
+    default:
+      return false;
+  }
+}
+
 bool build(Form& f, std::span<const std::int16_t> w) {
   f.ok = false;
   f.from = f.end = 0;
   f.xfer = false;
+  f.direct = false;
   f.typesseen = 0;
   f.words.assign(w.begin(), w.end());
   f.list.clear();
@@ -163,6 +183,7 @@ bool build(Form& f, std::span<const std::int16_t> w) {
     f.noptions = OPTIONSLOTS(f.header, f.list, static_cast<std::int32_t>(f.list.size()), f.slots);
   // Items that compute run only by the transfer program.
   if (f.items.computed && !f.xfer) f.ok = false;
+  f.direct = f.ok && !f.xfer && directkind(s);
   return f.ok;
 }
 
@@ -382,7 +403,7 @@ namespace {
 // what the transfer raised, from the one reading of the status after it.
 [[gnu::always_inline]] inline bool headclear(const Form& f) {
   const std::int32_t ft = firsttemp, base = core::xeqstackbase, sp = base + 1;
-  return f.xfer && !rerunflag && !alarmreset && resumecode == 0 && ft > core::nsym &&
+  return (f.xfer || f.direct) && !rerunflag && !alarmreset && resumecode == 0 && ft > core::nsym &&
          core::adrs.valid(sp + 1) && core::nadrs - core::nedlines - sp - 5 >= 8 &&
          ft + 64 < core::nname && ft + 4 < core::nztop && core::z.valid(ft + 4) &&
          core::name.valid(ft + 4);
@@ -390,102 +411,14 @@ namespace {
 
 }  // namespace
 
-bool transferclear(std::int32_t line) {
-  return xfercalls.run != nullptr && line >= 1 && line <= core::nstmt &&
-         static_cast<std::size_t>(line) < forms.size() &&
-         headclear(forms[static_cast<std::size_t>(line)]);
-}
+namespace {
 
-Xfer transfer(std::span<const std::int16_t> code, WordResult& answer, bool clear) {
-  const std::int32_t line = core::xeqline;
-  if (!clear && (xfercalls.run == nullptr || line < 1 || line > core::nstmt)) return Xfer::none;
-  // A form looked at in this run, whose types are those it was made for,
-  // stands for the statement's words (they change only between runs).
-  Form* g = static_cast<std::size_t>(line) < forms.size() ? &forms[static_cast<std::size_t>(line)]
-                                                          : nullptr;
-  if (!clear && (g == nullptr || g->run != fast::runepoch || !g->ok ||
-                 g->typesseen != fast::epoch || g->from < 1)) {
-    const std::int32_t from = core::stmtstart(line), end = core::stmtstart(line + 1);
-    if (from < 1 || end - 1 - from < 1 || end - 1 > static_cast<std::int32_t>(code.size()) ||
-        code[static_cast<std::size_t>(from - 1)] != -1)
-      return Xfer::none;
-    g = lookat(
-        code.subspan(static_cast<std::size_t>(from), static_cast<std::size_t>(end - 1 - from)));
-    if (g == nullptr) return Xfer::none;
-    g->from = from;
-    g->end = end;
-  }
-  Form& f = *g;
-  current = nullptr;
-  const std::int32_t from = f.from, end = f.end;
-  const std::int32_t ft = firsttemp, base = core::xeqstackbase, sp = base + 1;
-  if (!clear && !headclear(f)) return Xfer::none;
-  // The loop's head and the expression path's steps up to the evaluation.
-  core::xeqstop = 0;
-  core::shownkey.blank();
-  stmtstart = from;
-  stmtend = end;
-  if (core::lokalscope == 0) core::lokalscope = core::lokalsub;
-  if ((core::idestate & core::busy::compiling) == 0) core::nomsg = 0;
-  core::iresult = ft;
-  newtemprecord(ft);
-  core::xeqstackptr = sp;
-  core::msgkey.blank();
-  // The replay (see replay()), its result cells' room found above.
-  auto& x = xeqexpr;
-  x.tmpcell0 = ft + 1;
-  exprstate(x, f);
-  core::iostatw[1] = 0;
-  double* const cells = core::z.data();
-  if (core::nsym >= 6) cells[1] = cells[3] = cells[4] = cells[5] = cells[6] = 1.0;
-  core::xeqtarget = 0;
-  core::iresult = ft + 3;
-  newtemprecord(ft + 3);
-  // Items that compute fill their temporaries, chosen anew where the
-  // stores changed their sizes (a program that gives up
-  // leaves the statement to the general path, as a transfer that declines).
-  if (f.items.computed && !optitems::placed(f.items)) {
-    const std::vector<std::int16_t> words = f.words;
-    if (!build(f, words) || !f.xfer) {
-      core::iresult = ft;
-      return Xfer::none;
-    }
-    f.from = from;
-    f.end = end;
-  }
-  if (f.items.computed && !optitems::fill(f.items)) {
-    core::iresult = ft;
-    return Xfer::none;
-  }
-  FILLOPTIONS(f.slots, f.noptions);
-  cells[ft + 3] = 0.0;
-  const XferRun xr = xfercalls.run(line);
-  if (xr != XferRun::declined) optitems::giveback(f.items);
-  if (xr != XferRun::done) {
-    // The general path runs the statement from its head (a program that
-    // failed left its outcome for the report).
-    core::iresult = ft;
-    return xr == XferRun::declined ? Xfer::none : Xfer::handed;
-  }
-  // The replay's end (replayend()): where the program left no stop and no
-  // message, its count (in the number temporary it was made in) moves to
-  // the result cell, the floating-point status is taken, and with none
-  // the statement ran well.
-  std::int32_t r = 0;
-  if (core::xeqstop == 0 && core::iresult == ft + 3 && core::msgkey.is_blank()) {
-    xferdone = true;
-    core::xeqstackptr = sp;
-    cells[ft + 1] = cells[ft + 3];
-    const int fp = core::FPUERROR(-1);
-    core::iresult = ft;
-    r = fp != 0 ? answered(failure(f, 3300 + fp)) : xeqoptbase + f.stmt;
-  } else {
-    r = replayend(f, xr, sp, ft, ft + 1);
-  }
-  // (A program grows no store and changes no type; the evaluation's end
-  // took the floating-point status.)
-  f.typesseen = lastseen = fast::epoch;
-  if (r == xeqoptbase + f.stmt && core::xeqstop == 0) {
+// The epilogue and end step of a statement whose evaluation gave r on the
+// loop's road (as transfer() and direct() leave it): what the loop makes of
+// its answer, as after the replay.
+[[gnu::always_inline]] inline Xfer ending(const Form& f, std::int32_t r, WordResult& answer) {
+  const std::int32_t ft = firsttemp, sp = core::xeqstackbase + 1;
+  if (r == xeqoptbase + f.stmt && core::xeqstop == 0 && resumecode == 0) {
     // The epilogue of a statement that ran well (optepilogue): its result
     // pushed and taken as a word's value, the next temporary made.
     core::adrs.data()[sp - 1] = ft + 1;
@@ -533,10 +466,144 @@ Xfer transfer(std::span<const std::int16_t> code, WordResult& answer, bool clear
   return Xfer::ran;
 }
 
+// A statement of a directkind() on the loop's road, its head and the
+// expression path's steps taken (by transfer()): its built-in called from
+// the list, then the replay's end and the epilogue. A statement that grew
+// a store to be run again goes back to the loop, which runs it from its
+// head; one that changed what the forms rely on (the stores, a type, the
+// forms' epochs, a failed calculation pending) stirs them, and the loop
+// test comes next, as after the replay.
+Xfer direct(Form& f, WordResult& answer) {
+  const std::int32_t ft = firsttemp, sp = core::xeqstackbase + 1;
+  const Footprint before = Footprint::now();
+  const std::uint64_t epoch = fast::epoch, runepoch = fast::runepoch;
+  BUISOPTNEW(f.header, 0, f.list, static_cast<std::int32_t>(f.list.size()));
+  xferdone = false;
+  const std::int32_t r = replayend(f, XferRun::declined, sp, ft, ft + 1);
+  const bool same = Footprint::now() == before && sametypes(f) && plat::fpu_peek_status() == 0 &&
+                    fast::epoch == epoch && fast::runepoch == runepoch;
+  if (same) {
+    f.typesseen = lastseen = fast::epoch;
+  } else {
+    fast::stir();
+  }
+  if (core::xeqstop == stops::grown || core::xeqstop == stops::retry) {
+    core::xeqstop = 0;
+    core::iresult = ft;
+    fast::stir();
+    return Xfer::handed;
+  }
+  const Xfer x = ending(f, r, answer);
+  return x == Xfer::ran && !same ? Xfer::looptest : x;
+}
+
+}  // namespace
+
+bool transferclear(std::int32_t line) {
+  if (line < 1 || line > core::nstmt || static_cast<std::size_t>(line) >= forms.size())
+    return false;
+  const Form& f = forms[static_cast<std::size_t>(line)];
+  return (f.direct || xfercalls.run != nullptr) && headclear(f);
+}
+
+Xfer transfer(std::span<const std::int16_t> code, WordResult& answer, bool clear) {
+  const std::int32_t line = core::xeqline;
+  if (!clear && (line < 1 || line > core::nstmt)) return Xfer::none;
+  // A form looked at in this run, whose types are those it was made for,
+  // stands for the statement's words (they change only between runs).
+  Form* g = static_cast<std::size_t>(line) < forms.size() ? &forms[static_cast<std::size_t>(line)]
+                                                          : nullptr;
+  if (!clear && (g == nullptr || g->run != fast::runepoch || !g->ok ||
+                 g->typesseen != fast::epoch || g->from < 1)) {
+    const std::int32_t from = core::stmtstart(line), end = core::stmtstart(line + 1);
+    if (from < 1 || end - 1 - from < 1 || end - 1 > static_cast<std::int32_t>(code.size()) ||
+        code[static_cast<std::size_t>(from - 1)] != -1)
+      return Xfer::none;
+    g = lookat(
+        code.subspan(static_cast<std::size_t>(from), static_cast<std::size_t>(end - 1 - from)));
+    if (g == nullptr) return Xfer::none;
+    g->from = from;
+    g->end = end;
+  }
+  Form& f = *g;
+  current = nullptr;
+  const std::int32_t from = f.from, end = f.end;
+  const std::int32_t ft = firsttemp, base = core::xeqstackbase, sp = base + 1;
+  if (!clear && (!headclear(f) || (!f.direct && xfercalls.run == nullptr))) return Xfer::none;
+  // The loop's head and the expression path's steps up to the evaluation.
+  core::xeqstop = 0;
+  core::shownkey.blank();
+  stmtstart = from;
+  stmtend = end;
+  if (core::lokalscope == 0) core::lokalscope = core::lokalsub;
+  if ((core::idestate & core::busy::compiling) == 0) core::nomsg = 0;
+  core::iresult = ft;
+  newtemprecord(ft);
+  core::xeqstackptr = sp;
+  core::msgkey.blank();
+  // The replay (see replay()), its result cells' room found above.
+  auto& x = xeqexpr;
+  x.tmpcell0 = ft + 1;
+  exprstate(x, f);
+  core::iostatw[1] = 0;
+  double* const cells = core::z.data();
+  if (core::nsym >= 6) cells[1] = cells[3] = cells[4] = cells[5] = cells[6] = 1.0;
+  core::xeqtarget = 0;
+  core::iresult = ft + 3;
+  newtemprecord(ft + 3);
+  // Items that compute fill their temporaries, chosen anew where the
+  // stores changed their sizes (a program that gives up
+  // leaves the statement to the general path, as a transfer that declines).
+  if (f.items.computed && !optitems::placed(f.items)) {
+    const std::vector<std::int16_t> words = f.words;
+    if (!build(f, words) || !f.xfer) {
+      core::iresult = ft;
+      return Xfer::none;
+    }
+    f.from = from;
+    f.end = end;
+  }
+  if (f.items.computed && !optitems::fill(f.items)) {
+    core::iresult = ft;
+    return Xfer::none;
+  }
+  if (f.direct) return direct(f, answer);
+  FILLOPTIONS(f.slots, f.noptions);
+  cells[ft + 3] = 0.0;
+  const XferRun xr = xfercalls.run(line);
+  if (xr != XferRun::declined) optitems::giveback(f.items);
+  if (xr != XferRun::done) {
+    // The general path runs the statement from its head (a program that
+    // failed left its outcome for the report).
+    core::iresult = ft;
+    return xr == XferRun::declined ? Xfer::none : Xfer::handed;
+  }
+  // The replay's end (replayend()): where the program left no stop and no
+  // message, its count (in the number temporary it was made in) moves to
+  // the result cell, the floating-point status is taken, and with none
+  // the statement ran well.
+  std::int32_t r = 0;
+  if (core::xeqstop == 0 && core::iresult == ft + 3 && core::msgkey.is_blank()) {
+    xferdone = true;
+    core::xeqstackptr = sp;
+    cells[ft + 1] = cells[ft + 3];
+    const int fp = core::FPUERROR(-1);
+    core::iresult = ft;
+    r = fp != 0 ? answered(failure(f, 3300 + fp)) : xeqoptbase + f.stmt;
+  } else {
+    r = replayend(f, xr, sp, ft, ft + 1);
+  }
+  // (A program grows no store and changes no type; the evaluation's end
+  // took the floating-point status.)
+  f.typesseen = lastseen = fast::epoch;
+  return ending(f, r, answer);
+}
+
 bool transferable(std::int32_t line) {
   if (line < 1 || static_cast<std::size_t>(line) >= forms.size()) return false;
   const Form& g = forms[static_cast<std::size_t>(line)];
-  return g.xfer && g.ok && g.run == fast::runepoch && g.typesseen == fast::epoch && g.from >= 1;
+  return (g.xfer || g.direct) && g.ok && g.run == fast::runepoch && g.typesseen == fast::epoch &&
+         g.from >= 1;
 }
 
 void reset() {

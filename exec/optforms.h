@@ -32,7 +32,8 @@ enum class Xfer : std::uint8_t {
   word,      // it ran; the loop takes `answer` as a word's answer
 };
 // A READ or WRITE whose form has a transfer program, run by it from the
-// loop's head to its end step as the statement loop runs it (the head, the
+// loop's head to its end step (or a statement whose built-in runs no script
+// code and waits for nothing, EDIT, SORT or INTPOL, run from its list) as the statement loop runs it (the head, the
 // expression path's steps, the replay and the epilogue), when nothing in
 // the loop's state asks for more; only while the loop test before it would
 // find nothing to do. code: the program's words.

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <string>
 
@@ -74,11 +75,6 @@ bool insep(const EditState& e, char c) {
   for (std::int32_t i = 0; i < e.nseps; ++i)
     if (e.seps[static_cast<std::size_t>(i)] == c) return true;
   return false;
-}
-
-void setpassnr(EditState& e, std::int32_t n) {
-  e.passnr = n;
-  if (core::z.valid(1)) core::z(1) = n;
 }
 
 namespace {
@@ -451,6 +447,142 @@ void plan(EditState& e) {
   }
 }
 
+// The plans of the statements run lately, each with what it was made
+// from: the option table, the edited string, and everything the values it
+// read depend on (their symbols' records and cells, the store's place and
+// size, the patterns' characters). A statement that finds all of it the
+// same takes the plan as plan() would make it again.
+struct Kept {
+  bool used = false;
+  std::int32_t noptions = 0;
+  std::array<std::uint8_t, keptslots> kw{};
+  std::array<std::int32_t, keptslots> val{};
+  std::int32_t first = 0, last = 0;
+  bool constant = false;
+  const char* store = nullptr;
+  long long storesize = 0;
+  std::int32_t nc1namen = 0, nname = 0, nsym = 0;
+  // The values plan() read (bit s of `known`): their symbols as they stood.
+  struct Read {
+    std::int16_t type;
+    std::int16_t namlen;
+    std::int32_t nambeg;
+    std::uint64_t cell;
+  };
+  std::array<Read, keptslots> reads{};
+  std::uint32_t known = 0;
+  std::array<EditState::Value, keptslots> values{};
+  std::array<EditState::Step, keptslots> steps{};
+  std::array<EditState::Fixed, 4> fixed{};
+  std::int32_t nfixed = 0;
+  std::string patterns;  // the fixed searches' characters, one after another
+};
+
+// The characters a fixed search at slot s was made from (as plan() reads
+// them, trailing blanks and all).
+std::string_view searched(const EditState::Value& v) {
+  const Span t = v.span();
+  return core::c1view(core::c1namen.data() + (t.first - core::c1namen.first()),
+                      std::min(t.size(), maxpattern));
+}
+std::array<Kept, 4> kept;
+std::size_t keptnext = 0;
+
+// What a value symbol's text depends on (see textvalue()).
+bool readof(std::int32_t v, Kept::Read& r) {
+  if (v < 1 || v > core::nname || !core::name.valid(v) || !core::z.valid(v)) return false;
+  const core::SymbolRecord& n = core::name(v);
+  r.type = n.type;
+  r.namlen = n.namlen;
+  r.nambeg = n.nambeg;
+  std::memcpy(&r.cell, core::z.ptr(v), sizeof r.cell);
+  return true;
+}
+
+bool samestate(const Kept& k, const EditState& e) {
+  if (!k.used || k.noptions != noptions || k.first != e.first || k.last != e.last ||
+      k.constant != e.constant || k.store != core::c1namen.data() ||
+      k.storesize != core::c1namen.size() || k.nc1namen != core::nc1namen ||
+      k.nname != core::nname || k.nsym != core::nsym)
+    return false;
+  const auto n = static_cast<std::size_t>(noptions);
+  if (std::memcmp(k.kw.data(), optkw.data(), n) != 0 ||
+      std::memcmp(k.val.data() + 1, optval.data() + 1, n * sizeof(std::int32_t)) != 0)
+    return false;
+  for (std::uint32_t bits = k.known; bits != 0; bits &= bits - 1) {
+    const int s = __builtin_ctz(bits);
+    Kept::Read r;
+    const Kept::Read& was = k.reads[static_cast<std::size_t>(s)];
+    if (!readof(optval.data()[s], r) || r.type != was.type || r.namlen != was.namlen ||
+        r.nambeg != was.nambeg || r.cell != was.cell)
+      return false;
+  }
+  std::size_t at = 0;
+  for (std::uint32_t bits = k.known; bits != 0; bits &= bits - 1) {
+    const auto s = static_cast<std::size_t>(__builtin_ctz(bits));
+    if (k.steps[s].road != EditState::Road::search) continue;
+    const std::string_view p = searched(k.values[s]);
+    if (p.compare(std::string_view(k.patterns).substr(at, p.size())) != 0) return false;
+    at += p.size();
+  }
+  return true;
+}
+
+// The plan of a statement like one run lately: taken over; false when
+// there is none.
+bool keptplan(EditState& e) {
+  if (noptions >= static_cast<std::int32_t>(keptslots) || !fixedroads) return false;
+  for (const Kept& k : kept) {
+    if (!samestate(k, e)) continue;
+    for (std::uint32_t bits = k.known; bits != 0; bits &= bits - 1) {
+      const auto s = static_cast<std::size_t>(__builtin_ctz(bits));
+      e.values[s] = k.values[s];
+    }
+    e.known = k.known;
+    e.steps = k.steps;
+    std::copy_n(k.fixed.begin(), k.nfixed, e.fixed.begin());
+    e.nfixed = k.nfixed;
+    return true;
+  }
+  return false;
+}
+
+// Keeps the plan plan() just made, with what it was made from.
+void keepplan(const EditState& e) {
+  if (noptions >= static_cast<std::int32_t>(keptslots) || !fixedroads) return;
+  Kept& k = kept[keptnext];
+  keptnext = (keptnext + 1) % kept.size();
+  k.used = false;
+  k.known = e.known;
+  for (std::uint32_t bits = k.known; bits != 0; bits &= bits - 1) {
+    const auto s = static_cast<std::size_t>(__builtin_ctz(bits));
+    if (!readof(optval(static_cast<std::int32_t>(s)), k.reads[s])) return;
+    k.values[s] = e.values[s];
+  }
+  k.noptions = noptions;
+  const auto n = static_cast<std::size_t>(noptions);
+  std::memcpy(k.kw.data(), optkw.data(), n);
+  std::memcpy(k.val.data() + 1, optval.data() + 1, n * sizeof(std::int32_t));
+  k.first = e.first;
+  k.last = e.last;
+  k.constant = e.constant;
+  k.store = core::c1namen.data();
+  k.storesize = core::c1namen.size();
+  k.nc1namen = core::nc1namen;
+  k.nname = core::nname;
+  k.nsym = core::nsym;
+  k.steps = e.steps;
+  k.nfixed = e.nfixed;
+  std::copy_n(e.fixed.begin(), e.nfixed, k.fixed.begin());
+  k.patterns.clear();
+  // (A fixed search's slot is one whose value the plan read.)
+  for (std::uint32_t bits = k.known; bits != 0; bits &= bits - 1) {
+    const auto s = static_cast<std::size_t>(__builtin_ctz(bits));
+    if (k.steps[s].road == EditState::Road::search) k.patterns += searched(k.values[s]);
+  }
+  k.used = true;
+}
+
 constexpr std::uint64_t metbit(int kw) { return kw < 64 ? std::uint64_t{1} << kw : 0; }
 
 // Runs the option at the slot: a fixed road, else through its keyword.
@@ -480,10 +612,11 @@ Flow loop(EditState& e, std::int32_t& slot) {
   // (The body changes no option mask: whether a search was made for the
   // mask in force is decided once.)
   enum class Kind : std::uint8_t { replace, right, left, general };
+  // (The keywords met are not noted: only Count's is read, and a loop of
+  // fixed roads holds none; each pass starts them anew.)
   struct Body {
     std::int32_t slot;
     Kind kind;
-    std::uint64_t met;
     Span span;
     const core::C1Ready* ready;
   };
@@ -500,7 +633,7 @@ Flow loop(EditState& e, std::int32_t& slot) {
       kind = searchmask(e, right, e.values[k].literal) != f.mask ? Kind::general
              : right                                             ? Kind::right
                                                                  : Kind::left;
-    body[nbody++] = {s, kind, metbit(kw), e.values[k].span(), f.ready ? &*f.ready : nullptr};
+    body[nbody++] = {s, kind, e.values[k].span(), f.ready ? &*f.ready : nullptr};
   }
   for (;;) {
     e.slot = d;
@@ -509,7 +642,6 @@ Flow loop(EditState& e, std::int32_t& slot) {
     for (std::size_t i = 0; i < nbody; ++i) {
       const Body& b = body[i];
       e.slot = b.slot;
-      e.met |= b.met;
       switch (b.kind) {
         case Kind::replace:
           f = replaceby(e, b.span);
@@ -530,11 +662,9 @@ Flow loop(EditState& e, std::int32_t& slot) {
       }
     }
     slot = e.slot = n;
-    e.met |= metbit(ekw::ENDDO);
     f = enddo(e);
     if (f != Flow::newpass || e.restart != d) return f;
     passstart(e);
-    e.met |= metbit(ekw::DO);
   }
 }
 
@@ -699,7 +829,10 @@ void EDIT(const exec::OptCall& call) {
   e.last = text.last;
   e.constant = (core::NAMTYP(v0, 0x49) & 1) != 0;
   e.expression = call.expression;
-  plan(e);
+  if (!keptplan(e)) {
+    plan(e);
+    keepplan(e);
+  }
   std::int32_t stopped = 0;
   // TabiFyfont runs the list again, a run per column gap; each run takes
   // up a gap of every range, so the text's length bounds them.

@@ -44,7 +44,9 @@ inline Flow inrange(EditState& e, std::int32_t saved) {
     e.result += 1;
   }
   const std::size_t k = std::min(s.size(), static_cast<std::size_t>(e.last - e.pos + 1));
-  char* const at = core::c1namen.ptr(e.pos);
+  // (The position lies in the edited string, whose bounds were checked
+  // when the statement read them.)
+  char* const at = core::c1namen.data() + (e.pos - core::c1namen.first());
   // (Short texts without a call: two copies that may overlap, each read
   // whole before it is written.)
   auto two = [&](auto word) {
@@ -81,7 +83,8 @@ inline Flow inrange(EditState& e, std::int32_t saved) {
   // The room made for a text in the edited string moves it: copied first.
   const std::int32_t n = std::min(t.size(), e.last - e.first + 1);
   if (n > 0 && (t.last < e.first || t.first > e.last))
-    return putover(e, core::c1view(core::c1namen.ptr(t.first), n), t.size() - old, t.size());
+    return putover(e, core::c1view(core::c1namen.data() + (t.first - core::c1namen.first()), n),
+                   t.size() - old, t.size());
   return replacecopy(e, t, old);
 }
 

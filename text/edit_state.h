@@ -17,6 +17,7 @@
 #include <string_view>
 
 #include "core/shoplists.h"
+#include "core/stores.h"
 #include "core/symbols_text.h"
 
 namespace text {
@@ -238,7 +239,10 @@ char charat(const EditState& e, std::int32_t p);
 // c is one of the separators in use.
 bool insep(const EditState& e, char c);
 // Sets the pass number (and z(1)).
-void setpassnr(EditState& e, std::int32_t n);
+inline void setpassnr(EditState& e, std::int32_t n) {
+  e.passnr = n;
+  if (core::z.valid(1)) core::z.data()[1 - core::z.first()] = n;
+}
 // A failing move or search: the status is recorded; inside an open IF the
 // saved position comes back and the block fails, else the pass ends.
 Flow failed(EditState& e, std::int32_t status, std::int32_t saved);
