@@ -364,6 +364,11 @@ struct Plan {
     plat::EditDesc std;
     bool stdok = false;
     rwf::Common kind = rwf::Common::none;  // (of its letter)
+    // The groups open after the field, as the walk leaves them: their
+    // levels, and the deepest level opened since the record's start (the
+    // entries the walk has set).
+    std::int32_t level = 0, reach = 0;
+    std::array<std::int32_t, 9> grouprep{}, groupret{};
   };
   std::vector<Field> fields;
 };
@@ -394,11 +399,19 @@ void makeplan(Plan& m, std::string_view format, std::int32_t lfmt) {
   m.cut = static_cast<std::int32_t>(c.fmt.size());
   m.n = c.n;
   if (c.n == 0 || c.fmt.substr(0, 4) == "std(" ||
-      c.fmt.substr(0, static_cast<std::size_t>(c.n)).find_first_of("/()'\"") !=
+      c.fmt.substr(0, static_cast<std::size_t>(c.n)).find_first_of("/'\"") !=
           std::string_view::npos)
     return;
   select(c.fmt, c.n);
+  // The walk the engine takes over the items, its groups opened, repeated
+  // and closed as it does, up to the format's end or to the return of a
+  // group without a repeat count (the items after go on through the
+  // engine).
   std::int32_t fpos = 1, tpos = 0, skip = 0;
+  std::int32_t level = 0, reach = 0;
+  std::array<std::int32_t, 9> grouprep{}, groupret{};
+  int idle = 0;  // group returns since the last field or skip
+  bool endless = false;
   for (;;) {
     while (fpos <= c.n && c.fmt[static_cast<std::size_t>(fpos - 1)] == ' ') ++fpos;
     if (fpos > c.n) break;
@@ -408,15 +421,41 @@ void makeplan(Plan& m, std::string_view format, std::int32_t lfmt) {
     parse(p, d);
     if (p <= start) return;
     fpos = p;
+    if (d.letter == '(') {
+      if (level >= 8) return;
+      ++level;
+      reach = std::max(reach, level);
+      grouprep[static_cast<std::size_t>(level)] = d.repeat;
+      groupret[static_cast<std::size_t>(level)] = fpos;
+      continue;
+    }
+    if (d.letter == ')') {
+      if (level == 0) return;
+      std::int32_t& rep = grouprep[static_cast<std::size_t>(level)];
+      if (rep == fmtnorepeat) {
+        endless = true;
+        break;
+      }
+      if (rep > 1) {
+        --rep;
+        fpos = groupret[static_cast<std::size_t>(level)];
+        if (++idle > idlelimit) return;
+      } else {
+        --level;
+      }
+      continue;
+    }
     if (d.letter == 'X') {
       // A skip and the field after it stay within the blanks laid ahead.
       if (d.repeat < 1 || skip + d.repeat > 500) return;
       skip += d.repeat;
       tpos += d.repeat;
+      idle = 0;
       continue;
     }
     if (!plainletter(d.letter) || d.width < 1 || d.width > 500 || d.repeat < 1 || d.repeat > 1000)
       return;
+    idle = 0;
     // The standard format, made as the walk makes it.
     std::int32_t q = start;
     Compiled::Entry* e = parse(q, d);
@@ -433,12 +472,18 @@ void makeplan(Plan& m, std::string_view format, std::int32_t lfmt) {
       f.std = c.std;
       f.stdok = c.stdok;
       f.kind = rwf::commonkind(d.letter);
+      f.level = level;
+      f.reach = reach;
+      f.grouprep = grouprep;
+      f.groupret = groupret;
       m.fields.push_back(f);
       tpos += d.width;
       if (m.fields.size() > 100000) return;
     }
     skip = 0;
   }
+  // (A format that ends inside a group fails in the walk.)
+  if (level > 0 && !endless) return;
   m.extent = tpos;
   m.plain = !m.fields.empty();
   while (m.common < m.fields.size() && m.fields[m.common].stdok &&
@@ -503,6 +548,17 @@ void rwplanbegin(std::span<char> record, std::int32_t ltext, char dir, char& let
   c.stdknown = true;
 }
 
+namespace {
+// The groups the walk leaves open after field f (the entries it has set
+// since the record's start).
+void setgroups(RwIndxState& s, const Plan::Field& f) {
+  s.level = f.level;
+  const auto n = static_cast<std::size_t>(f.reach) + 1;
+  std::copy_n(f.grouprep.begin(), n, s.grouprep.begin());
+  std::copy_n(f.groupret.begin(), n, s.groupret.begin());
+}
+}  // namespace
+
 void rwplanfield(std::int32_t ordinal, std::span<char> text, double& number) {
   RwIndxState& s = rwindxstate;
   Call& c = plancall;
@@ -524,6 +580,7 @@ void rwplanfield(std::int32_t ordinal, std::span<char> text, double& number) {
   c.stdok = f.stdok;
   *c.fpos = f.fpos;
   *c.irep = f.irep;
+  if (f.reach > 0) setgroups(s, f);
   ++s.ndone;
   *c.tpos = f.at + f.d.width;
   rwf::convert(c, f.at, f.d.width);
@@ -594,6 +651,7 @@ bool rwplanrecord(std::span<char> record, char dir, std::span<const RwPlanItem> 
   s.ndone = static_cast<std::int32_t>(count);
   s.descstart = last.start;
   s.served = true;
+  if (last.reach > 0) setgroups(s, last);
   fmtwork = last.work;
   end.letter = last.d.letter;
   end.tpos = at;

@@ -69,11 +69,12 @@ void RWINDX(std::string_view format, std::int32_t lfmt, std::span<char> record, 
             std::int32_t& tpos, std::int32_t& fpos, std::int32_t& irep, char& status);
 
 // A plain format (A, E, F, G, I and L descriptors with a width, and X
-// skips; no groups, literals, slashes, templates or "std(") compiled into
-// its fields: the
+// skips, in groups or not; no literals, slashes, templates or "std(")
+// compiled into its fields, in the order the walk meets them up to the
+// format's end (or to the return of a group without a repeat count): the
 // items of a record begun afresh (the engine's state just reset, text and
 // format positions at their starts) go to their fields directly, leaving
-// the state that one RWINDX call an item would. rwplan makes the plan of
+// the state that one RWINDX call an item would, groups open included. rwplan makes the plan of
 // the format (its first lfmt characters) ready and says whether it holds
 // elements items in a record of ltext characters. rwplanbegin then takes
 // the record (its first ltext characters), the direction ("W" or "R") and
