@@ -364,13 +364,27 @@ struct Plan {
     plat::EditDesc std;
     bool stdok = false;
     rwf::Common kind = rwf::Common::none;  // (of its letter)
-    // The groups open after the field, as the walk leaves them: their
-    // levels, and the deepest level opened since the record's start (the
-    // entries the walk has set).
+    // The groups open after the field, as the walk leaves them from a
+    // reset state: their level, their entries, and the deepest level
+    // opened since the record's start (0: the groups' state is a reset one).
     std::int32_t level = 0, reach = 0;
     std::array<std::int32_t, 9> grouprep{}, groupret{};
   };
   std::vector<Field> fields;
+  // The closing pass of a WRITE after the items up to field closingat
+  // (1-based; 0: none worked out since the plan was made), as the walk
+  // takes it: the skips and groups up to the next field or the format's
+  // end. Unknown where the walk would fail or reach beyond the extent.
+  struct Closing {
+    bool known = false;
+    std::int32_t tpos = 0, fpos = 0, irep = 1, descstart = 0;
+    std::int32_t level = 0, reach = 0;
+    std::array<std::int32_t, 9> grouprep{}, groupret{};
+    bool skipped = false;  // a skip met: its standard format is the one in hand
+    plat::FixedText<60> work;
+  };
+  std::size_t closingat = 0;
+  Closing closing;
 };
 // The plans of the formats met last (statements that take turns with
 // their formats find theirs again), and the one in use.
@@ -392,6 +406,7 @@ void makeplan(Plan& m, std::string_view format, std::int32_t lfmt) {
   m.common = 0;
   m.fields.clear();
   m.extent = 0;
+  m.closingat = 0;
   Call c;
   c.fmt = format.substr(0, static_cast<std::size_t>(std::clamp<std::int32_t>(
                                lfmt, 0, static_cast<std::int32_t>(format.size()))));
@@ -549,13 +564,12 @@ void rwplanbegin(std::span<char> record, std::int32_t ltext, char dir, char& let
 }
 
 namespace {
-// The groups the walk leaves open after field f (the entries it has set
-// since the record's start).
+// The groups the walk leaves open after field f. (Whole: the entries the
+// walk has not set since the record's start are those of a reset state.)
 void setgroups(RwIndxState& s, const Plan::Field& f) {
   s.level = f.level;
-  const auto n = static_cast<std::size_t>(f.reach) + 1;
-  std::copy_n(f.grouprep.begin(), n, s.grouprep.begin());
-  std::copy_n(f.groupret.begin(), n, s.groupret.begin());
+  s.grouprep = f.grouprep;
+  s.groupret = f.groupret;
 }
 }  // namespace
 
@@ -657,6 +671,99 @@ bool rwplanrecord(std::span<char> record, char dir, std::span<const RwPlanItem> 
   end.tpos = at;
   end.fpos = last.fpos;
   end.irep = last.irep;
+  return true;
+}
+
+namespace {
+
+// Works out the closing pass after field i (see Plan::Closing) as the walk
+// takes it with the letter "w".
+void workclosing(Plan& m, std::size_t i) {
+  const Plan::Field& f = m.fields[i];
+  Plan::Closing& k = m.closing;
+  m.closingat = i + 1;
+  k = Plan::Closing{};
+  k.tpos = f.at + f.d.width;
+  k.fpos = f.fpos;
+  k.irep = f.irep;
+  k.descstart = f.start;
+  k.level = f.level;
+  k.reach = f.reach;
+  k.grouprep = f.grouprep;
+  k.groupret = f.groupret;
+  // (A descriptor repeated further stops the pass at once.)
+  if (f.irep != 1) {
+    k.known = true;
+    return;
+  }
+  Call c;
+  c.fmt = std::string_view(m.fmt).substr(0, static_cast<std::size_t>(m.cut));
+  c.n = m.n;
+  select(c.fmt, c.n);
+  const plat::FixedText<60> kept = fmtwork;
+  k.known = [&] {
+    for (;;) {
+      while (k.fpos <= c.n && c.fmt[static_cast<std::size_t>(k.fpos - 1)] == ' ') ++k.fpos;
+      // (At the format's end every group is closed.)
+      if (k.fpos > c.n) return k.level == 0;
+      const std::int32_t start = k.fpos;
+      std::int32_t p = k.fpos;
+      FmtDescr d;
+      Compiled::Entry* e = parse(p, d);
+      if (p <= start) return false;
+      k.descstart = start;
+      k.fpos = p;
+      k.irep = 1;
+      if (d.letter == '(') {
+        if (k.level >= 8) return false;
+        ++k.level;
+        k.reach = std::max(k.reach, k.level);
+        k.grouprep[static_cast<std::size_t>(k.level)] = d.repeat;
+        k.groupret[static_cast<std::size_t>(k.level)] = p;
+        continue;
+      }
+      if (d.letter == ')') {
+        if (k.level == 0) return false;
+        --k.level;  // (closing, a group is not repeated)
+        continue;
+      }
+      if (d.letter != 'X') return true;  // the next field: the pass ends at it
+      stdformat(c, e, start, p - 1);
+      k.work = fmtwork;
+      k.skipped = true;
+      k.tpos += d.repeat;
+      if (k.tpos > m.extent) return false;
+    }
+  }();
+  fmtwork = kept;
+}
+
+}  // namespace
+
+bool rwplanclosing(std::int32_t served, std::span<char> record, std::int32_t ltext,
+                   std::int32_t& tpos, std::int32_t& fpos, std::int32_t& irep) {
+  Plan& m = inuse();
+  if (served < 1 || std::cmp_greater(served, m.fields.size()) || !m.plain) return false;
+  const Plan::Field& f = m.fields[static_cast<std::size_t>(served - 1)];
+  if (tpos != f.at + f.d.width || fpos != f.fpos || irep != f.irep) return false;
+  if (m.closingat != static_cast<std::size_t>(served))
+    workclosing(m, static_cast<std::size_t>(served - 1));
+  const Plan::Closing& k = m.closing;
+  ltext = std::clamp<std::int32_t>(ltext, 0, static_cast<std::int32_t>(record.size()));
+  if (!k.known || k.tpos + 1 > ltext) return false;
+  RwIndxState& s = rwindxstate;
+  if (k.tpos > tpos) std::fill(record.begin() + tpos, record.begin() + k.tpos, ' ');
+  s.served = false;
+  s.descstart = k.descstart;
+  if (k.reach > 0) {
+    s.level = k.level;
+    s.grouprep = k.grouprep;
+    s.groupret = k.groupret;
+  }
+  if (k.skipped) fmtwork = k.work;
+  tpos = k.tpos;
+  fpos = k.fpos;
+  irep = k.irep;
   return true;
 }
 

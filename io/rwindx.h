@@ -136,6 +136,14 @@ struct RwPlanEnd {
 bool rwplanrecord(std::span<char> record, char dir, std::span<const RwPlanItem> items,
                   RwPlanEnd& end);
 
+// The closing pass of a WRITE (RWINDX with the letter "w") after served
+// items served under the plan in hand, when the plan knows it: the skips
+// and the groups' ends up to the next field or the format's end, the
+// record's skips written as blanks and the cursor and the engine's state
+// left as the walk leaves them. False, with nothing done, otherwise.
+bool rwplanclosing(std::int32_t served, std::span<char> record, std::int32_t ltext,
+                   std::int32_t& tpos, std::int32_t& fpos, std::int32_t& irep);
+
 void reset_rwindx();
 
 }  // namespace io
