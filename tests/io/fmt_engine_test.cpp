@@ -577,14 +577,26 @@ TEST(FormatEngine, PlannedRecordsLeaveWhatTheWalkLeaves) {
                           "F",     "A",           "I0",          "B8",     "(I2",      "I2)"};
   const std::string recchars = "0123456789 .-+eETFxa";
   int planned = 0, whole = 0, grouped = 0;
+  // A list of pieces and groups nested up to depth, blanks now and then
+  // between the tokens.
+  auto list = [&](auto& self, int depth) -> std::string {
+    std::string f;
+    const int n = 1 + static_cast<int>(rng() % 4);
+    for (int i = 0; i < n; ++i) {
+      if (i > 0) f += rng() % 5 == 0 ? " , " : ",";
+      if (depth > 0 && rng() % 3 == 0) {
+        const char* counts[] = {"", "", "1", "2", "3", "0", " 2 "};
+        f += counts[rng() % std::size(counts)] + std::string("(") + self(self, depth - 1) + ")";
+      } else {
+        // Mostly plain pieces, now and then one the plan leaves to the walk.
+        f += pieces[rng() % (rng() % 6 == 0 ? std::size(pieces) : 21)];
+      }
+    }
+    return f;
+  };
   for (int k = 0; k < 6000; ++k) {
     Case c;
-    const int n = 1 + static_cast<int>(rng() % 5);
-    for (int i = 0; i < n; ++i) {
-      if (i > 0) c.fmt += ',';
-      // Mostly plain pieces, now and then one the plan leaves to the walk.
-      c.fmt += pieces[rng() % (rng() % 6 == 0 ? std::size(pieces) : 21)];
-    }
+    c.fmt = list(list, static_cast<int>(rng() % 4));
     // Often the whole list in parentheses, with a repeat count or not.
     if (const auto wrap = rng() % 4; wrap > 1) c.fmt = (wrap == 3 ? "2(" : "(") + c.fmt + ")";
     c.dir = rng() % 2 == 0 ? 'W' : 'R';
