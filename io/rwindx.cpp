@@ -364,8 +364,27 @@ struct Plan {
     plat::EditDesc std;
     bool stdok = false;
     rwf::Common kind = rwf::Common::none;  // (of its letter)
+    // The groups open after the field, as the walk leaves them from a
+    // reset state: their level, their entries, and the deepest level
+    // opened since the record's start (0: the groups' state is a reset one).
+    std::int32_t level = 0, reach = 0;
+    std::array<std::int32_t, 9> grouprep{}, groupret{};
   };
   std::vector<Field> fields;
+  // The closing pass of a WRITE after the items up to field closingat
+  // (1-based; 0: none worked out since the plan was made), as the walk
+  // takes it: the skips and groups up to the next field or the format's
+  // end. Unknown where the walk would fail or reach beyond the extent.
+  struct Closing {
+    bool known = false;
+    std::int32_t tpos = 0, fpos = 0, irep = 1, descstart = 0;
+    std::int32_t level = 0, reach = 0;
+    std::array<std::int32_t, 9> grouprep{}, groupret{};
+    bool skipped = false;  // a skip met: its standard format is the one in hand
+    plat::FixedText<60> work;
+  };
+  std::size_t closingat = 0;
+  Closing closing;
 };
 // The plans of the formats met last (statements that take turns with
 // their formats find theirs again), and the one in use.
@@ -387,6 +406,7 @@ void makeplan(Plan& m, std::string_view format, std::int32_t lfmt) {
   m.common = 0;
   m.fields.clear();
   m.extent = 0;
+  m.closingat = 0;
   Call c;
   c.fmt = format.substr(0, static_cast<std::size_t>(std::clamp<std::int32_t>(
                                lfmt, 0, static_cast<std::int32_t>(format.size()))));
@@ -394,11 +414,19 @@ void makeplan(Plan& m, std::string_view format, std::int32_t lfmt) {
   m.cut = static_cast<std::int32_t>(c.fmt.size());
   m.n = c.n;
   if (c.n == 0 || c.fmt.substr(0, 4) == "std(" ||
-      c.fmt.substr(0, static_cast<std::size_t>(c.n)).find_first_of("/()'\"") !=
+      c.fmt.substr(0, static_cast<std::size_t>(c.n)).find_first_of("/'\"") !=
           std::string_view::npos)
     return;
   select(c.fmt, c.n);
+  // The walk the engine takes over the items, its groups opened, repeated
+  // and closed as it does, up to the format's end or to the return of a
+  // group without a repeat count (the items after go on through the
+  // engine).
   std::int32_t fpos = 1, tpos = 0, skip = 0;
+  std::int32_t level = 0, reach = 0;
+  std::array<std::int32_t, 9> grouprep{}, groupret{};
+  int idle = 0;  // group returns since the last field or skip
+  bool endless = false;
   for (;;) {
     while (fpos <= c.n && c.fmt[static_cast<std::size_t>(fpos - 1)] == ' ') ++fpos;
     if (fpos > c.n) break;
@@ -408,15 +436,41 @@ void makeplan(Plan& m, std::string_view format, std::int32_t lfmt) {
     parse(p, d);
     if (p <= start) return;
     fpos = p;
+    if (d.letter == '(') {
+      if (level >= 8) return;
+      ++level;
+      reach = std::max(reach, level);
+      grouprep[static_cast<std::size_t>(level)] = d.repeat;
+      groupret[static_cast<std::size_t>(level)] = fpos;
+      continue;
+    }
+    if (d.letter == ')') {
+      if (level == 0) return;
+      std::int32_t& rep = grouprep[static_cast<std::size_t>(level)];
+      if (rep == fmtnorepeat) {
+        endless = true;
+        break;
+      }
+      if (rep > 1) {
+        --rep;
+        fpos = groupret[static_cast<std::size_t>(level)];
+        if (++idle > idlelimit) return;
+      } else {
+        --level;
+      }
+      continue;
+    }
     if (d.letter == 'X') {
       // A skip and the field after it stay within the blanks laid ahead.
       if (d.repeat < 1 || skip + d.repeat > 500) return;
       skip += d.repeat;
       tpos += d.repeat;
+      idle = 0;
       continue;
     }
     if (!plainletter(d.letter) || d.width < 1 || d.width > 500 || d.repeat < 1 || d.repeat > 1000)
       return;
+    idle = 0;
     // The standard format, made as the walk makes it.
     std::int32_t q = start;
     Compiled::Entry* e = parse(q, d);
@@ -433,12 +487,18 @@ void makeplan(Plan& m, std::string_view format, std::int32_t lfmt) {
       f.std = c.std;
       f.stdok = c.stdok;
       f.kind = rwf::commonkind(d.letter);
+      f.level = level;
+      f.reach = reach;
+      f.grouprep = grouprep;
+      f.groupret = groupret;
       m.fields.push_back(f);
       tpos += d.width;
       if (m.fields.size() > 100000) return;
     }
     skip = 0;
   }
+  // (A format that ends inside a group fails in the walk.)
+  if (level > 0 && !endless) return;
   m.extent = tpos;
   m.plain = !m.fields.empty();
   while (m.common < m.fields.size() && m.fields[m.common].stdok &&
@@ -503,6 +563,16 @@ void rwplanbegin(std::span<char> record, std::int32_t ltext, char dir, char& let
   c.stdknown = true;
 }
 
+namespace {
+// The groups the walk leaves open after field f. (Whole: the entries the
+// walk has not set since the record's start are those of a reset state.)
+void setgroups(RwIndxState& s, const Plan::Field& f) {
+  s.level = f.level;
+  s.grouprep = f.grouprep;
+  s.groupret = f.groupret;
+}
+}  // namespace
+
 void rwplanfield(std::int32_t ordinal, std::span<char> text, double& number) {
   RwIndxState& s = rwindxstate;
   Call& c = plancall;
@@ -524,6 +594,7 @@ void rwplanfield(std::int32_t ordinal, std::span<char> text, double& number) {
   c.stdok = f.stdok;
   *c.fpos = f.fpos;
   *c.irep = f.irep;
+  if (f.reach > 0) setgroups(s, f);
   ++s.ndone;
   *c.tpos = f.at + f.d.width;
   rwf::convert(c, f.at, f.d.width);
@@ -594,11 +665,105 @@ bool rwplanrecord(std::span<char> record, char dir, std::span<const RwPlanItem> 
   s.ndone = static_cast<std::int32_t>(count);
   s.descstart = last.start;
   s.served = true;
+  if (last.reach > 0) setgroups(s, last);
   fmtwork = last.work;
   end.letter = last.d.letter;
   end.tpos = at;
   end.fpos = last.fpos;
   end.irep = last.irep;
+  return true;
+}
+
+namespace {
+
+// Works out the closing pass after field i (see Plan::Closing) as the walk
+// takes it with the letter "w".
+void workclosing(Plan& m, std::size_t i) {
+  const Plan::Field& f = m.fields[i];
+  Plan::Closing& k = m.closing;
+  m.closingat = i + 1;
+  k = Plan::Closing{};
+  k.tpos = f.at + f.d.width;
+  k.fpos = f.fpos;
+  k.irep = f.irep;
+  k.descstart = f.start;
+  k.level = f.level;
+  k.reach = f.reach;
+  k.grouprep = f.grouprep;
+  k.groupret = f.groupret;
+  // (A descriptor repeated further stops the pass at once.)
+  if (f.irep != 1) {
+    k.known = true;
+    return;
+  }
+  Call c;
+  c.fmt = std::string_view(m.fmt).substr(0, static_cast<std::size_t>(m.cut));
+  c.n = m.n;
+  select(c.fmt, c.n);
+  const plat::FixedText<60> kept = fmtwork;
+  k.known = [&] {
+    for (;;) {
+      while (k.fpos <= c.n && c.fmt[static_cast<std::size_t>(k.fpos - 1)] == ' ') ++k.fpos;
+      // (At the format's end every group is closed.)
+      if (k.fpos > c.n) return k.level == 0;
+      const std::int32_t start = k.fpos;
+      std::int32_t p = k.fpos;
+      FmtDescr d;
+      Compiled::Entry* e = parse(p, d);
+      if (p <= start) return false;
+      k.descstart = start;
+      k.fpos = p;
+      k.irep = 1;
+      if (d.letter == '(') {
+        if (k.level >= 8) return false;
+        ++k.level;
+        k.reach = std::max(k.reach, k.level);
+        k.grouprep[static_cast<std::size_t>(k.level)] = d.repeat;
+        k.groupret[static_cast<std::size_t>(k.level)] = p;
+        continue;
+      }
+      if (d.letter == ')') {
+        if (k.level == 0) return false;
+        --k.level;  // (closing, a group is not repeated)
+        continue;
+      }
+      if (d.letter != 'X') return true;  // the next field: the pass ends at it
+      stdformat(c, e, start, p - 1);
+      k.work = fmtwork;
+      k.skipped = true;
+      k.tpos += d.repeat;
+      if (k.tpos > m.extent) return false;
+    }
+  }();
+  fmtwork = kept;
+}
+
+}  // namespace
+
+bool rwplanclosing(std::int32_t served, std::span<char> record, std::int32_t ltext,
+                   std::int32_t& tpos, std::int32_t& fpos, std::int32_t& irep) {
+  Plan& m = inuse();
+  if (served < 1 || std::cmp_greater(served, m.fields.size()) || !m.plain) return false;
+  const Plan::Field& f = m.fields[static_cast<std::size_t>(served - 1)];
+  if (tpos != f.at + f.d.width || fpos != f.fpos || irep != f.irep) return false;
+  if (m.closingat != static_cast<std::size_t>(served))
+    workclosing(m, static_cast<std::size_t>(served - 1));
+  const Plan::Closing& k = m.closing;
+  ltext = std::clamp<std::int32_t>(ltext, 0, static_cast<std::int32_t>(record.size()));
+  if (!k.known || k.tpos + 1 > ltext) return false;
+  RwIndxState& s = rwindxstate;
+  if (k.tpos > tpos) std::fill(record.begin() + tpos, record.begin() + k.tpos, ' ');
+  s.served = false;
+  s.descstart = k.descstart;
+  if (k.reach > 0) {
+    s.level = k.level;
+    s.grouprep = k.grouprep;
+    s.groupret = k.groupret;
+  }
+  if (k.skipped) fmtwork = k.work;
+  tpos = k.tpos;
+  fpos = k.fpos;
+  irep = k.irep;
   return true;
 }
 

@@ -69,11 +69,12 @@ void RWINDX(std::string_view format, std::int32_t lfmt, std::span<char> record, 
             std::int32_t& tpos, std::int32_t& fpos, std::int32_t& irep, char& status);
 
 // A plain format (A, E, F, G, I and L descriptors with a width, and X
-// skips; no groups, literals, slashes, templates or "std(") compiled into
-// its fields: the
+// skips, in groups or not; no literals, slashes, templates or "std(")
+// compiled into its fields, in the order the walk meets them up to the
+// format's end (or to the return of a group without a repeat count): the
 // items of a record begun afresh (the engine's state just reset, text and
 // format positions at their starts) go to their fields directly, leaving
-// the state that one RWINDX call an item would. rwplan makes the plan of
+// the state that one RWINDX call an item would, groups open included. rwplan makes the plan of
 // the format (its first lfmt characters) ready and says whether it holds
 // elements items in a record of ltext characters. rwplanbegin then takes
 // the record (its first ltext characters), the direction ("W" or "R") and
@@ -134,6 +135,14 @@ struct RwPlanEnd {
 };
 bool rwplanrecord(std::span<char> record, char dir, std::span<const RwPlanItem> items,
                   RwPlanEnd& end);
+
+// The closing pass of a WRITE (RWINDX with the letter "w") after served
+// items served under the plan in hand, when the plan knows it: the skips
+// and the groups' ends up to the next field or the format's end, the
+// record's skips written as blanks and the cursor and the engine's state
+// left as the walk leaves them. False, with nothing done, otherwise.
+bool rwplanclosing(std::int32_t served, std::span<char> record, std::int32_t ltext,
+                   std::int32_t& tpos, std::int32_t& fpos, std::int32_t& irep);
 
 void reset_rwindx();
 

@@ -516,10 +516,13 @@ void plannedloop(Rw& rw, char dir, std::int32_t& tpos, std::int32_t& fpos, std::
     const bool within = (f > 1 && f <= lfmt) || f < -1;
     const auto n = within ? static_cast<std::int32_t>(trimmed(rw.fmt).size()) : 0;
     if (n > 0 && rw.items > 0 && ((f > 1 && f <= n) || f < -1)) {
-      // What is left of the format's literals and template.
+      // What is left of the format's literals and template (planned, its
+      // skips and groups' ends as the plan knows them).
       char letter = 'w', st = ' ';
       double none = 0.0;
-      RWINDX(rw.fmt, lfmt, rw.area, rw.ltext, inrecord + 1, {}, none, letter, tpos, fpos, irep, st);
+      if (!planned || !rwplanclosing(inrecord, rw.area, rw.ltext, tpos, fpos, irep))
+        RWINDX(rw.fmt, lfmt, rw.area, rw.ltext, inrecord + 1, {}, none, letter, tpos, fpos, irep,
+               st);
     }
     // The rest of a Text variable; of the work area as far as the items
     // may have written. (Planned, the record ends at tpos: what lies

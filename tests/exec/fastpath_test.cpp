@@ -666,10 +666,25 @@ TEST(FastPath, RandomTransfersLeaveWhatTheGeneralPathLeaves) {
     const char* d;
     const char* takes;
   };
-  const Piece pieces[] = {{"I5", "n"},   {"I3", "n"},    {"I8.4", "n"},  {"F8.3", "n"},
-                          {"F6.0", "n"}, {"E12.4", "n"}, {"G10.3", "n"}, {"A4", "t"},
-                          {"A8", "t"},   {"L2", "n"},    {"2X", ""},     {"3F5.1", "nnn"},
-                          {"2A3", "tt"}, {"(I2)", "n"},  {"\"ab\"", ""}, {"I4,/", "n"}};
+  const Piece pieces[] = {{"I5", "n"},
+                          {"I3", "n"},
+                          {"I8.4", "n"},
+                          {"F8.3", "n"},
+                          {"F6.0", "n"},
+                          {"E12.4", "n"},
+                          {"G10.3", "n"},
+                          {"A4", "t"},
+                          {"A8", "t"},
+                          {"L2", "n"},
+                          {"2X", ""},
+                          {"3F5.1", "nnn"},
+                          {"2A3", "tt"},
+                          {"2(I3,1X)", "nn"},
+                          {"(F6.1,1X,A4)", "nt"},
+                          {"2(2(I2),1X)", "nnnn"},
+                          {"(I2)", "n"},
+                          {"\"ab\"", ""},
+                          {"I4,/", "n"}};
   // A format and the items that fit it, now and then one item of the
   // other kind, one too many or one too few.
   auto transfer = [&](const std::vector<std::string>& numbers,
@@ -678,7 +693,7 @@ TEST(FastPath, RandomTransfersLeaveWhatTheGeneralPathLeaves) {
     const int n = 1 + static_cast<int>(rng() % 4);
     for (int i = 0; i < n; ++i) {
       // Mostly plain pieces, now and then one the plan leaves to the walk.
-      const Piece& p = pieces[rng() % (rng() % 5 == 0 ? std::size(pieces) : 13)];
+      const Piece& p = pieces[rng() % (rng() % 5 == 0 ? std::size(pieces) : 16)];
       f += (i > 0 ? "," : "") + std::string(p.d);
       for (const char* k = p.takes; *k != 0; ++k) {
         const bool text = (*k == 't') != (rng() % 12 == 0);
@@ -687,6 +702,8 @@ TEST(FastPath, RandomTransfersLeaveWhatTheGeneralPathLeaves) {
       }
     }
     if (list.empty() || rng() % 12 == 0) list += (list.empty() ? "" : ", ") + numbers[0];
+    // Often the whole list in parentheses, as most formats are written.
+    if (rng() % 3 == 0) f = "(" + f + ")";
     return std::pair(f, list);
   };
   std::vector<std::string> texts;

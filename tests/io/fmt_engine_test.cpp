@@ -3,11 +3,13 @@
 // conversions at their edges.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstring>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "io/rwfields.h"
@@ -419,7 +421,8 @@ TEST(FieldConversions, IntegerFieldsReadInPlaceAsTheReaderReadsThem) {
 namespace {
 
 // What one record's transfer left: per item the cursor, letter, status and
-// value, then the record, the engine's state and the standard format.
+// value, then the record, the engine's state (its open groups too) and the
+// standard format.
 struct Transfer {
   std::string trace;
   std::string rec;
@@ -435,133 +438,238 @@ struct Transfer {
     const RwIndxState& s = rwindxstate;
     trace += "state " + std::to_string(s.ndone) + " " + std::to_string(s.level) + " " +
              std::to_string(s.descstart) + " " + std::to_string(s.slashseen) + " " +
-             std::to_string(s.served) + " " + std::string(fmtwork.trimmed()) + "\n";
+             std::to_string(s.served) + " " + std::string(fmtwork.trimmed());
+    for (std::size_t l = 1; l < s.grouprep.size(); ++l)
+      trace += " " + std::to_string(s.grouprep[l]) + ":" + std::to_string(s.groupret[l]);
+    trace += "\n";
   }
 };
 
+// One record's transfer: a format, a direction, the record's length and
+// the characters it starts with, and the items.
+struct Case {
+  std::string fmt;
+  char dir = 'W';
+  std::int32_t ltext = 80;
+  std::string start;
+  std::vector<std::string> texts;
+  std::vector<double> values;
+};
+
+// Serves the items of c through the plan (item by item, and all at once
+// as READ and WRITE's transfer programs serve them) and through the walk,
+// and compares what each leaves, a WRITE's closing pass after the items
+// included. Says whether the plan took the items, and whether all at once.
+int plannedclosings = 0;  // closing passes the plan knew
+std::pair<bool, bool> planagainstwalk(const Case& c) {
+  const auto items = static_cast<std::int32_t>(c.values.size());
+  const auto lfmt = static_cast<std::int32_t>(c.fmt.size());
+  const bool write = c.dir == 'W';
+  if (!rwplan(c.fmt, lfmt, items, c.ltext)) return {false, false};
+  // The closing pass of a WRITE, as the statement makes it after its items.
+  // Planned, the plan's closing where it knows it.
+  auto closing = [&](Transfer& t, std::span<char> rec, std::int32_t& tpos, std::int32_t& fpos,
+                     std::int32_t& irep, bool planned) {
+    if (!write || fpos <= 1 || fpos > lfmt) return;
+    char letter = 'w', status = ' ';
+    double none = 0;
+    if (planned && rwplanclosing(items, rec, c.ltext, tpos, fpos, irep)) {
+      ++plannedclosings;
+    } else {
+      RWINDX(c.fmt, lfmt, rec, c.ltext, items + 1, {}, none, letter, tpos, fpos, irep, status);
+    }
+    t.item(letter, status, tpos, fpos, irep, 0, {});
+    t.end();
+  };
+  auto run = [&](bool byplan) {
+    Transfer t;
+    t.rec = c.start;
+    reset_rwindx();
+    fmtwork.blank();
+    std::int32_t tpos = 0, fpos = 1, irep = 1;
+    char letter = c.dir, status = ' ';
+    std::span<char> rec(t.rec.data(), t.rec.size());
+    if (byplan) rwplanbegin(rec, c.ltext, c.dir, letter, tpos, fpos, irep, status);
+    for (int i = 0; i < items; ++i) {
+      std::string text = c.texts[static_cast<std::size_t>(i)];
+      double v = c.values[static_cast<std::size_t>(i)];
+      letter = c.dir;
+      if (byplan) {
+        rwplanfield(i + 1, text, v);
+      } else {
+        RWINDX(c.fmt, lfmt, rec, c.ltext, i + 1, text, v, letter, tpos, fpos, irep, status);
+      }
+      t.item(letter, status, tpos, fpos, irep, v, text);
+      t.end();
+      if (status != ' ' && status != 'x') return t;
+    }
+    closing(t, rec, tpos, fpos, irep, byplan);
+    return t;
+  };
+  const Transfer walk = run(false), byplan = run(true);
+  EXPECT_EQ(byplan.trace, walk.trace) << c.fmt << " " << c.dir;
+  EXPECT_EQ(byplan.rec, walk.rec) << c.fmt << " " << c.dir;
+  // All items at once, where every field is a common one and none fails:
+  // what the walk leaves at the record's end (a record written over old
+  // characters: up to its end, where the walk's blanks laid further
+  // ahead do not count).
+  auto end = [&](bool atonce) {
+    std::string rec = c.start;
+    std::vector<std::string> tx = c.texts;
+    std::vector<double> vs = c.values;
+    reset_rwindx();
+    fmtwork.blank();
+    std::int32_t tpos = 0, fpos = 1, irep = 1;
+    char letter = c.dir, status = ' ';
+    std::span<char> r(rec.data(), rec.size());
+    if (atonce) {
+      std::vector<RwPlanItem> its(static_cast<std::size_t>(items));
+      for (std::size_t i = 0; i < its.size(); ++i) {
+        its[i].text = tx[i];
+        its[i].number = &vs[i];
+      }
+      // (The state it leaves as a reset one would.)
+      rwindxstate.ndone = 99;
+      rwindxstate.grouprep.fill(7);
+      RwPlanEnd e;
+      if (!rwplanrecord(r.first(static_cast<std::size_t>(c.ltext)), c.dir, its, e))
+        return std::string();
+      letter = e.letter;
+      tpos = e.tpos;
+      fpos = e.fpos;
+      irep = e.irep;
+    } else {
+      for (int i = 0; i < items; ++i) {
+        letter = c.dir;
+        RWINDX(c.fmt, lfmt, r, c.ltext, i + 1, tx[static_cast<std::size_t>(i)],
+               vs[static_cast<std::size_t>(i)], letter, tpos, fpos, irep, status);
+        if (status != ' ' || !rwindxstate.served) return std::string();
+      }
+    }
+    Transfer t;
+    for (int i = 0; i < items; ++i)
+      t.item(letter, status, 0, 0, 0, vs[static_cast<std::size_t>(i)],
+             tx[static_cast<std::size_t>(i)]);
+    t.item(letter, status, tpos, fpos, irep, 0, {});
+    t.end();
+    closing(t, r, tpos, fpos, irep, atonce);
+    if (write) rec.resize(static_cast<std::size_t>(std::clamp(tpos, 0, c.ltext)));
+    return t.trace + rec;
+  };
+  const std::string atonce = end(true);
+  if (atonce.empty()) return {true, false};
+  EXPECT_EQ(atonce, end(false)) << c.fmt << " " << c.dir;
+  return {true, true};
+}
+
 }  // namespace
 
-// A record under a plain format, served through the plan (item by item,
-// or all at once as READ and WRITE's transfer programs serve it), leaves
-// what the walk leaves: the same fields, values, statuses, cursor and
-// engine state, for random formats of plain and other descriptors and
+// A record under a plain format, served through the plan, leaves what the
+// walk leaves: the same fields, values, statuses, cursor and engine state,
+// for random formats of plain and other descriptors, in groups or not, and
 // random items.
 TEST(FormatEngine, PlannedRecordsLeaveWhatTheWalkLeaves) {
   std::mt19937 rng(2062);
-  const char* pieces[] = {"I5",  "I3", "I8.4", "F8.3", "F6.0",  "E12.4", "G10.3", "A4",
-                          "A12", "L2", "2X",   "1X",   " I 4 ", "3F5.1", "2A3",   "E9.2E1",
-                          "Z4",  "/",  "'ab'", "(I2)", "F",     "A",     "I0",    "B8"};
+  const char* pieces[] = {"I5",    "I3",          "I8.4",        "F8.3",   "F6.0",     "E12.4",
+                          "G10.3", "A4",          "A12",         "L2",     "2X",       "1X",
+                          " I 4 ", "3F5.1",       "2A3",         "E9.2E1", "2(I3,1X)", "(F6.1, A4)",
+                          "(I2)",  "3(2(I2),1X)", "2(A3,2(1X))", "Z4",     "/",        "'ab'",
+                          "F",     "A",           "I0",          "B8",     "(I2",      "I2)"};
   const std::string recchars = "0123456789 .-+eETFxa";
-  int planned = 0, whole = 0;
-  for (int k = 0; k < 4000; ++k) {
-    std::string fmt;
-    const int n = 1 + static_cast<int>(rng() % 5);
+  int planned = 0, whole = 0, grouped = 0;
+  // A list of pieces and groups nested up to depth, blanks now and then
+  // between the tokens.
+  auto list = [&](auto& self, int depth) -> std::string {
+    std::string f;
+    const int n = 1 + static_cast<int>(rng() % 4);
     for (int i = 0; i < n; ++i) {
-      if (i > 0) fmt += ',';
-      // Mostly plain pieces, now and then one the plan leaves to the walk.
-      fmt += pieces[rng() % (rng() % 6 == 0 ? std::size(pieces) : 16)];
-    }
-    const bool write = rng() % 2 == 0;
-    const char dir = write ? 'W' : 'R';
-    const auto ltext = static_cast<std::int32_t>(rng() % 3 == 0 ? rng() % 40 : 80);
-    // (A record written over old characters shows what each step writes.)
-    std::string start(static_cast<std::size_t>(ltext), ' ');
-    for (char& ch : start) ch = write ? '#' : recchars[rng() % recchars.size()];
-    const int items = 1 + static_cast<int>(rng() % 6);
-    std::vector<std::string> texts(static_cast<std::size_t>(items));
-    std::vector<double> values(static_cast<std::size_t>(items));
-    for (int i = 0; i < items; ++i) {
-      if (rng() % 3 == 0)
-        texts[static_cast<std::size_t>(i)] =
-            std::string(1 + rng() % 10, 'a' + static_cast<char>(rng() % 26));
-      const double mags[] = {1, 1e3, 1e-3, 1e9, 1e17, 1e300};
-      values[static_cast<std::size_t>(i)] =
-          (static_cast<double>(rng() % 20001) - 10000) / 7 * mags[rng() % std::size(mags)];
-      if (rng() % 50 == 0) values[static_cast<std::size_t>(i)] = std::nan("");
-    }
-    if (!rwplan(fmt, static_cast<std::int32_t>(fmt.size()), items, ltext)) continue;
-    ++planned;
-    auto run = [&](bool byplan) {
-      Transfer t;
-      t.rec = start;
-      reset_rwindx();
-      fmtwork.blank();
-      std::int32_t tpos = 0, fpos = 1, irep = 1;
-      char letter = dir, status = ' ';
-      std::span<char> rec(t.rec.data(), t.rec.size());
-      if (byplan) rwplanbegin(rec, ltext, dir, letter, tpos, fpos, irep, status);
-      for (int i = 0; i < items; ++i) {
-        std::string text = texts[static_cast<std::size_t>(i)];
-        double v = values[static_cast<std::size_t>(i)];
-        letter = dir;
-        if (byplan) {
-          rwplanfield(i + 1, text, v);
-        } else {
-          RWINDX(fmt, static_cast<std::int32_t>(fmt.size()), rec, ltext, i + 1, text, v, letter,
-                 tpos, fpos, irep, status);
-        }
-        t.item(letter, status, tpos, fpos, irep, v, text);
-        if (status != ' ' && status != 'x') break;
-      }
-      t.end();
-      return t;
-    };
-    const Transfer walk = run(false), byplan = run(true);
-    ASSERT_EQ(byplan.trace, walk.trace) << fmt << " " << dir;
-    ASSERT_EQ(byplan.rec, walk.rec) << fmt << " " << dir;
-    // All items at once, where every field is a common one and none fails:
-    // what the walk leaves at the record's end (a record written over old
-    // characters: up to its end, where the walk's blanks laid further
-    // ahead do not count).
-    auto end = [&](bool atonce) {
-      std::string rec = start;
-      std::vector<std::string> tx = texts;
-      std::vector<double> vs = values;
-      reset_rwindx();
-      fmtwork.blank();
-      std::int32_t tpos = 0, fpos = 1, irep = 1;
-      char letter = dir, status = ' ';
-      std::span<char> r(rec.data(), rec.size());
-      if (atonce) {
-        std::vector<RwPlanItem> its(static_cast<std::size_t>(items));
-        for (std::size_t i = 0; i < its.size(); ++i) {
-          its[i].text = tx[i];
-          its[i].number = &vs[i];
-        }
-        // (The state it leaves as a reset one would.)
-        rwindxstate.ndone = 99;
-        RwPlanEnd e;
-        if (!rwplanrecord(r.first(static_cast<std::size_t>(ltext)), dir, its, e))
-          return std::string();
-        letter = e.letter;
-        tpos = e.tpos;
-        fpos = e.fpos;
-        irep = e.irep;
+      if (i > 0) f += rng() % 5 == 0 ? " , " : ",";
+      if (depth > 0 && rng() % 3 == 0) {
+        const char* counts[] = {"", "", "1", "2", "3", "0", " 2 "};
+        f += counts[rng() % std::size(counts)] + std::string("(") + self(self, depth - 1) + ")";
       } else {
-        for (int i = 0; i < items; ++i) {
-          letter = dir;
-          RWINDX(fmt, static_cast<std::int32_t>(fmt.size()), r, ltext, i + 1,
-                 tx[static_cast<std::size_t>(i)], vs[static_cast<std::size_t>(i)], letter, tpos,
-                 fpos, irep, status);
-          if (status != ' ' || !rwindxstate.served) return std::string();
-        }
+        // Mostly plain pieces, now and then one the plan leaves to the walk.
+        f += pieces[rng() % (rng() % 6 == 0 ? std::size(pieces) : 21)];
       }
-      Transfer t;
-      for (int i = 0; i < items; ++i)
-        t.item(letter, status, 0, 0, 0, vs[static_cast<std::size_t>(i)],
-               tx[static_cast<std::size_t>(i)]);
-      t.item(letter, status, tpos, fpos, irep, 0, {});
-      t.end();
-      if (write) rec.resize(static_cast<std::size_t>(std::clamp(tpos, 0, ltext)));
-      const RwIndxState& s = rwindxstate;
-      return t.trace + rec + "|" + std::to_string(s.ndone) + "," + std::to_string(s.descstart) +
-             "," + std::to_string(s.level) + (s.served ? "s" : "") + (s.slashseen ? "/" : "");
-    };
-    const std::string atonce = end(true);
-    if (atonce.empty()) continue;
-    ++whole;
-    ASSERT_EQ(atonce, end(false)) << fmt << " " << dir;
+    }
+    return f;
+  };
+  for (int k = 0; k < 6000; ++k) {
+    Case c;
+    c.fmt = list(list, static_cast<int>(rng() % 4));
+    // Often the whole list in parentheses, with a repeat count or not.
+    if (const auto wrap = rng() % 4; wrap > 1) c.fmt = (wrap == 3 ? "2(" : "(") + c.fmt + ")";
+    c.dir = rng() % 2 == 0 ? 'W' : 'R';
+    c.ltext = static_cast<std::int32_t>(rng() % 3 == 0 ? rng() % 40 : 80);
+    // (A record written over old characters shows what each step writes.)
+    c.start.assign(static_cast<std::size_t>(c.ltext), ' ');
+    for (char& ch : c.start) ch = c.dir == 'W' ? '#' : recchars[rng() % recchars.size()];
+    const auto items = static_cast<std::size_t>(1 + rng() % 7);
+    c.texts.resize(items);
+    c.values.resize(items);
+    for (std::size_t i = 0; i < items; ++i) {
+      if (rng() % 3 == 0)
+        c.texts[i] = std::string(1 + rng() % 10, 'a' + static_cast<char>(rng() % 26));
+      const double mags[] = {1, 1e3, 1e-3, 1e9, 1e17, 1e300};
+      c.values[i] =
+          (static_cast<double>(rng() % 20001) - 10000) / 7 * mags[rng() % std::size(mags)];
+      if (rng() % 50 == 0) c.values[i] = std::nan("");
+    }
+    const auto [byplan, atonce] = planagainstwalk(c);
+    if (::testing::Test::HasFailure()) FAIL() << c.fmt << " " << c.dir << " " << items;
+    planned += byplan ? 1 : 0;
+    whole += atonce ? 1 : 0;
+    grouped += byplan && c.fmt.find('(') != std::string::npos ? 1 : 0;
   }
-  EXPECT_GT(planned, 1000);
-  EXPECT_GT(whole, 50);
+  EXPECT_GT(planned, 1500);
+  EXPECT_GT(whole, 80);
+  EXPECT_GT(grouped, 1000);
+  EXPECT_GT(plannedclosings, 300);
+}
+
+// Formats in groups: items that reach to the end of a group or stop inside
+// one, skips after the last item, and the records the plan leaves to the
+// walk (a format that starts again, a group without its ")").
+TEST(FormatEngine, PlannedGroupsLeaveWhatTheWalkLeaves) {
+  struct Fixed {
+    const char* fmt;
+    int items;
+    bool planned;
+  };
+  const Fixed fixed[] = {{"(I6,F10.3,A8)", 3, true},
+                         {"(I6,F10.3,A8)", 2, true},
+                         {"(I6,F10.3,A8)", 4, false},
+                         {"3(I4,1X)", 3, true},
+                         {"3(I4,1X)", 2, true},
+                         {"3(I4,1X)", 4, false},
+                         {"2(F8.2)", 2, true},
+                         {"(I4,2(F8.2,1X),A5)", 2, true},
+                         {"(I4,2(F8.2,1X),A5)", 4, true},
+                         {"(I4,2(F8.2,1X),A5)", 5, false},
+                         {"2(2(I2,1X),3X),I3", 5, true},
+                         {"(2(3(I2)),2X)", 6, true},
+                         {"I2,(I3)", 2, true},
+                         {"I2,(I3)", 3, false},
+                         {"(I2,(I3),1X)", 3, false},
+                         {"(I2", 1, false},
+                         {"I2)", 1, false},
+                         {"9(8(7(6(5(4(3(2(I1))))))))", 9, false},
+                         {"1(1(1(1(1(1(1(2(I1))))))))", 2, true},
+                         {"1(1(1(1(1(1(1(1(1(I1)))))))))", 1, false}};
+  for (const Fixed& f : fixed) {
+    for (const char dir : {'W', 'R'}) {
+      Case c;
+      c.fmt = f.fmt;
+      c.dir = dir;
+      c.start =
+          dir == 'W' ? std::string(80, '#') : "  12  3.5 -1.25  7.125   abcde   9 8 7 6 5 4 3 2 1";
+      c.start.resize(80, ' ');
+      for (int i = 0; i < f.items; ++i) {
+        c.texts.emplace_back(i % 3 == 2 ? "text" : "");
+        c.values.push_back(i * 3.25 - 2);
+      }
+      const auto [byplan, atonce] = planagainstwalk(c);
+      EXPECT_EQ(byplan, f.planned) << f.fmt << " " << f.items;
+    }
+  }
 }
