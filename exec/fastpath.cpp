@@ -18,6 +18,7 @@
 #include "exec/assign.h"
 #include "exec/builtins.h"
 #include "exec/control.h"
+#include "exec/fastpath_bind.h"
 #include "exec/fastpath_call.h"
 #include "exec/fastpath_form.h"
 #include "exec/fastpath_frames.h"
@@ -1518,8 +1519,8 @@ template <bool inchain>
             return towords(s.index, true, true, s.shape);
         }
         if (!inchain && !runstate()) return towords(s.index, true, true, s.shape);
-        if (!bindcall(f.start + s.index, s.sym, args, base + s.depth, firsttemp + s.first, given,
-                      forms, r.pending)) {
+        if (!bindref(f.start + s.index, s.sym, args, base + s.depth, firsttemp + s.first, given,
+                     forms, r.pending)) {
           if (!inchain &&
               unfitsite(f.start + s.index, s.sym, args, base + s.depth, firsttemp + s.first)) {
             Form::WordStep& kept = f.wordsteps[static_cast<std::size_t>(&s - f.wordsteps.data())];
@@ -1629,8 +1630,8 @@ template <bool inchain>
   // with it bound.)
   double x = shape == Shape::symbolfirst ? z.data()[steps[0].sym] : 0.0;
   Bound b;
-  if (!bindcall(f.start + c.index, c.sym, args, base + c.depth, firsttemp + c.first,
-                c.actuals.data(), forms, b))
+  if (!bindref(f.start + c.index, c.sym, args, base + c.depth, firsttemp + c.first,
+               c.actuals.data(), forms, b))
     return notrun;
   double v = b.v;
   bool fits = b.plainback;

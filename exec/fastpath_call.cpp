@@ -19,6 +19,7 @@
 #include "exec/builtins.h"
 #include "exec/control.h"
 #include "exec/fastpath.h"
+#include "exec/fastpath_bind.h"
 #include "exec/fastpath_call.h"
 #include "exec/fastpath_frames.h"
 #include "exec/fastpath_numbers.h"
@@ -29,57 +30,6 @@
 #include "platform/win_queue_idle.h"
 
 namespace exec::fast {
-
-// What a reference of a function found out that holds until `callepoch`
-// moves or another frame: the function's statements and its formals. (A loop
-// references the same function from the same frame time after time.) What
-// was found of the function's statements alone, that it fits or not, holds
-// on while `epoch` and `formsepoch` stay (`seen`, `seenforms`), and for the
-// same reference while `callepoch - kindmoves` stays (`sitefits`,
-// `siteunfit`). Kept by the reference's word (`knowns`).
-struct Known {
-  std::uint64_t epoch = 0;
-  std::uint64_t sitefits = 0, siteunfit = 0;
-  std::int32_t site = 0;
-  std::int32_t S = 0, n = 0, ptr = 0, base = 0, first = 0, scope = 0, stop = 0;
-  std::int32_t f1 = 0, m = 0;
-  std::int16_t scopesub = 0;  // the `lokalsub` of `scope`, which the return leaves
-  bool program = false;       // the function's statements are not one assignment's form
-  bool onestep = false;       // that program is one step of two cells (onecellsstep())
-  std::array<std::int32_t, maxformals> formal{}, back{};
-  bool plainback = true;
-  // The function's statements before its END (from f1 + 1 on, the cell
-  // each assigns to in `bodytargets`): `single` where they are one
-  // unconditional assignment to the function's value, `others` where one
-  // assigns to another cell.
-  bool single = true, others = false;
-  bool boundplain = true;  // `plainback`, and no statement assigns to another cell
-  // The actuals last found bound as the formals expect: their types change
-  // as `callepoch` moves, or as `formalkinds` moves for the function (its
-  // formals) or for the subroutine the reference stands in (an actual that
-  // is its formal, named by a statement that has no form).
-  std::array<std::int32_t, maxformals> matched{};
-  // (With them the return's give-back changes no actual: matchformals.)
-  bool quietback = false;
-  bool result = false;  // a statement of the function is a program form: it sets its result cell
-  // Its one statement assigns to its value what references of functions
-  // that bindcall() takes give (nestedvalue()).
-  bool nested = false;
-  std::int8_t nbody = 1;
-  // The function's own `formalkinds` as the actuals were matched (its low
-  // bits: it is compared only where kindsum() moved by one since).
-  std::uint32_t matchedown = 0;
-  // While they hold, kindsum() as they were matched (never 0), else 0.
-  std::uint64_t matchedkinds = 0;
-  bool fits = false;
-  std::int16_t heldtype = 0;  // heldfor's type as the actuals were matched
-  std::uint64_t seen = 0, seenforms = 0;
-  // The formal whose change of kind last left every form of the function
-  // as it was, the function's last statement, for `formchanges` and the
-  // run it was found in.
-  std::int32_t heldfor = 0, heldlast = 0;
-  std::uint64_t heldchanges = 0, heldrun = 0;
-};
 
 namespace {
 
@@ -94,18 +44,11 @@ const Form* formof(const std::vector<Form>& forms, std::int32_t s) {
   return f.live == epoch ? &f : nullptr;
 }
 
-// (Enough places that the references of a loop over many functions keep
-// theirs: a site's place is a hash of its word.)
-constexpr std::size_t nknown = 1024;
-std::array<Known, nknown> knowns;
 // (Apart, so that a Known stays small: the cell each statement of the
 // function assigns to, by the place of its Known.)
 std::array<std::array<std::int32_t, maxbody>, nknown> bodytargets;
 inline std::array<std::int32_t, maxbody>& targetsof(const Known& known) {
   return bodytargets[static_cast<std::size_t>(&known - knowns.data())];
-}
-inline std::size_t knownat(std::int32_t site) {
-  return (static_cast<std::uint32_t>(site) * 2654435761u >> 22) % nknown;
 }
 // What the references of functions that are not one assignment found of
 // them, by the reference's word (hashed as for `knowns`).
@@ -590,9 +533,11 @@ inline bool sameactuals(const Known& known, const std::int32_t* actuals) {
   return true;
 }
 
+}  // namespace
+
 // The return's give-back: each actual (a symbol or an element's cell)
 // takes the value of the formal the function's header names for it.
-[[gnu::noinline]] void giveback(const Known& known) {
+void giveback(const Known& known) {
   double* const cells = z.data();
   const auto zsize = static_cast<std::int32_t>(z.size());
   const auto& back = known.back;
@@ -601,6 +546,8 @@ inline bool sameactuals(const Known& known, const std::int32_t* actuals) {
     if (back[i] >= 1 && back[i] < zsize && actual[i] >= 1 && actual[i] < zsize)
       cells[actual[i]] = cells[back[i]];
 }
+
+namespace {
 
 // The statements of the function `known` from `body` on, each as the loop
 // runs its form, its target's cell kept in `b` before it is written; the
@@ -635,17 +582,6 @@ inline bool sameactuals(const Known& known, const std::int32_t* actuals) {
   b.v = cells[known.S + 1];
   return true;
 }
-
-// The references bound for the statement of the function that
-// nestedvalue() computed last, while the reference to it is neither made
-// nor put back (`live`); `count` tells that reference's Bound.
-struct Nest {
-  std::uint32_t count = 0;
-  bool live = false;
-  std::int32_t n = 0;
-  std::array<Bound, maxinner> inner;
-};
-Nest nest;
 
 // The value of the one statement of the function that `known` found (its
 // formals bound), each of its references bound by bindcall() as the words
@@ -745,9 +681,6 @@ Nest nest;
   plat::fpu_clear();
   return false;
 }
-
-// Whether `b` is the reference whose nest is bound.
-inline bool nestof(const Bound& b) { return b.nest != 0 && nest.live && b.nest == nest.count; }
 
 }  // namespace
 
@@ -860,14 +793,12 @@ void unbind(const Bound& b) {
   for (std::int32_t i = 0; i < known.m; ++i) cells[known.formal[i]] = b.kept[i];
 }
 
-namespace {
-
 // What the references of the nest leave, in turn: each function's value
 // and its record as its return leaves it (the reference made in the
 // function's frame, which keeps the mode `mode` and the command of a
 // call). The give-back of each changes nothing: their formals keep the
 // actuals' values.
-[[gnu::noinline]] void madenest(std::int32_t mode) {
+void madenest(std::int32_t mode) {
   nest.live = false;
   double* const cells = z.data();
   const std::int16_t noreturn = 0;
@@ -883,94 +814,6 @@ namespace {
     std::memcpy(fields + 3 * sizeof(std::int16_t), &count, sizeof count);
   }
 }
-
-template <bool chained>
-[[gnu::always_inline]] inline void commit(const Bound& b, std::int32_t callpos, bool onstack) {
-  std::int32_t* const stack = adrs.data() - 1;          // stack[i] is adrs(i)
-  core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
-  double* const cells = z.data();
-  const Known& known = *b.known;
-  const std::int32_t S = known.S, ptr = known.ptr, n = known.n;
-  const std::int32_t calleefirst = known.first;
-  // The reference: its frame on the stack, the function's record.
-  const std::int32_t scope = core::lokalscope;
-  if (onstack) {
-    stack[ptr + 1] = scope;
-    stack[ptr + 2] = core::xeqstackbase;
-    stack[ptr + 3] = callpos;
-    stack[ptr + 4] = firsttemp;
-    stack[ptr + 5] = wfunction;
-  }
-  // (The caller's `$` that a call keeps for its function's return is read
-  // only by a return, and every call of the function keeps it anew: a call
-  // whose return is made here need not keep it.)
-  const std::int32_t prev = savedcmd();
-  const std::int32_t mode = core::xeqmode & core::runmode::framebits;
-  if (nestof(b)) [[unlikely]]
-    madenest(mode);
-  // The function's record: the argument count, the caller's mode and
-  // command, and no return statement (it had one while active).
-  // (Each field stored in its place: a record gathered on the stack and
-  // copied whole is read back before its parts are written, which stalls.)
-  char* const fields = reinterpret_cast<char*>(cells + S);
-  const std::int16_t noreturn = 0;
-  const auto modecmd = static_cast<std::int16_t>((mode & 0xFF) | ((prev & 0xFF) << 8));
-  const auto count = static_cast<std::int16_t>(n);
-  std::memcpy(fields + sizeof(std::int16_t), &noreturn, sizeof noreturn);
-  std::memcpy(fields + 2 * sizeof(std::int16_t), &modecmd, sizeof modecmd);
-  std::memcpy(fields + 3 * sizeof(std::int16_t), &count, sizeof count);
-  // The function's statement (`$` comes back with the return).
-  cells[3] = cells[4] = cells[5] = cells[6] = 1.0;
-  cells[S + 1] = b.v;
-  if (onstack) {
-    stack[ptr + framesize + 1] = calleefirst + 1;
-    // (A program form leaves its value in its result cell too.)
-    if (known.result) cells[calleefirst + 1] = known.single ? b.v : b.rc;
-  }
-  // Its END: the word path's first steps, then the return. (A chain
-  // writes the run words these steps leave, as the calling statement's,
-  // when it ends.)
-  if constexpr (!chained) {
-    if ((core::idestate & core::busy::compiling) == 0) core::nomsg = 0;
-    jumpedflag = 0;
-    eventcmd = 0;
-    core::keystate[1] = 0;
-    rerunflag = false;
-    core::iostatw[0] = 0;
-    core::msgkey.blank();
-    stoppedflag = 0;
-    core::c1tmptop = core::c1top;
-    stmtflags = 0;
-  }
-  eventlabel = 0;
-  callkind = wfunction;
-  // (Where the give-back leaves each actual as it is, it is not made.)
-  if (!known.quietback) giveback(known);
-  core::lokalsub = known.scopesub;
-  core::xeqmode = mode;
-  core::xeqstop = (mode & 0x02) && scope == tablescope ? stops::callback : 0;
-  core::idecmd = static_cast<std::int8_t>(prev & 0xFF);
-  if (alarmsavedcmd == core::idecmd) alarmsavedcmd = -1;
-  if (core::idecmd < -1 && core::idecmd != -13) core::xeqmode |= core::runmode::running;
-  // The value takes the function's place on the stack.
-  if (!onstack) return;
-  records[calleefirst] = core::SymbolRecord{};
-  records[calleefirst].type = numtemptype;
-  records[calleefirst + 1] = core::SymbolRecord{};
-  records[calleefirst + 1].type = numtemptype;
-  cells[calleefirst] = b.v;
-  stack[ptr - n] = calleefirst;
-  core::xeqstackptr = ptr - n;
-  core::iresult = calleefirst + 1;
-}
-
-}  // namespace
-
-void commitcall(const Bound& b, std::int32_t callpos, bool onstack) {
-  commit<false>(b, callpos, onstack);
-}
-
-void commitchained(const Bound& b, std::int32_t callpos) { commit<true>(b, callpos, false); }
 
 namespace {
 
@@ -1254,7 +1097,7 @@ bool inlinecall(std::int16_t w, const std::vector<Form>& forms) {
   if (argbase < 1 || ptr > adrs.size()) return false;
   const std::int32_t* const stack = adrs.data() - 1;
   Bound b;
-  if (!bindcall(wordpos, stack[argbase], n, ptr, core::iresult, stack + argbase + 1, forms, b))
+  if (!bindref(wordpos, stack[argbase], n, ptr, core::iresult, stack + argbase + 1, forms, b))
     return false;
   commitcall(b, wordpos, true);
   ++wordpos;

@@ -83,16 +83,8 @@ bool unfitsite(std::int32_t site, std::int32_t S, std::int32_t n, std::int32_t p
                std::int32_t first);
 // Puts the formals' and the value's cells back (the reference is not made).
 void unbind(const Bound& b);
-// Leaves what the reference, the function and its return leave, the value
-// on the stack in place of the function (callpos: the reference's word).
-// Without `onstack` the caller keeps its operands itself: the frame, the
-// value's cell and the stack above the statement's target, which nothing
-// reads again, are left alone.
-void commitcall(const Bound& b, std::int32_t callpos, bool onstack);
-// commitcall() without `onstack` for a chain of forms, which writes the run
-// words of the word path's first steps when it ends (the typed key's state
-// it wrote itself).
-void commitchained(const Bound& b, std::int32_t callpos);
+// (commitcall() and commitchained(), which make a reference so bound, are
+// in line: exec/fastpath_bind.h, with bindref(), bindcall() in line.)
 
 // enter() of a CALL (not a function reference) taken in a RUN (runstate()
 // holds): the same frame, bindings, record and jump, without the checks

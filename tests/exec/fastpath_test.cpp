@@ -764,6 +764,23 @@ TEST(FastPathFaults, AnOverflowAfterAReferenceStopsItsStatementAtItsOperator) {
              "DO I = 1, 3\n  Q = Q + SELF(I)\nENDDO\nEND\n");
 }
 
+// A reference taken in line, once its function was found for it, gives
+// the function's failure back to the general path on the pass it fails:
+// a quotient, a MOD and a program whose value is no finite number stop at
+// the function's line; an actual of another kind or a text, a function
+// named twice in one statement and a value that is unassigned as well.
+TEST(FastPathFaults, AReferenceTakenInLineFailsAtItsFunctionsLine) {
+  const std::string fns =
+      "GOTO 1\nFUNCTION Q(X, Y)\n  Q = X / Y\nEND\nFUNCTION M(X, Y)\n  M = MOD(X, Y)\nEND\n"
+      "FUNCTION P(X, Y)\n  P = X * 0.5 - 3 / Y\nEND\nFUNCTION SQ(X)\n  SQ = X * X\nEND\n";
+  for (const char* f : {"Q", "M", "P"})
+    expectsame(fns + "1 S = 0\nDO I = 1, 6\n  S = S + SQ(I) + " + f + "(I, 3 - I) + SQ(I + 1)\n" +
+               "ENDDO\nEND\n");
+  expectsame(fns + "1 S = 0\nA = 1\nDO I = 1, 6\n  S = S + SQ(A) + Q(A, 2)\n  A = A + 0.5\n" +
+             "  IF (I == 5) A = 'TEXT'\nENDDO\nEND\n");
+  expectsame(fns + "1 S = 0\nDO I = 1, 4\n  S = S + SQ(I) + SQ(J)\n  J = I\nENDDO\nEND\n");
+}
+
 TEST(FastPathFaults, AnOverflowLeftByTheLoopTestStopsTheNextStatement) {
   expectsame("A = 1E300 * 1E8\nN = 0\nDO I = -A, A, A\n  N = N + 1\nENDDO\nEND\n");
 }
