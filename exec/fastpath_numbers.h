@@ -109,6 +109,40 @@ enum class Num : std::uint8_t {
   return (code == xop::max || code == xop::maxloc) ? (b > a ? b : a) : (b < a ? b : a);
 }
 
+// A text operand read in place (P::charat, P::pairat, P::textcopy): the
+// whole of text slot a (kind 0), the character at the top number (1) or the
+// piece between the two top numbers (2), taken off the stack; its first
+// place and length. False for a piece outside the text or backwards: the
+// general path's (it reports the one and copies the other).
+[[gnu::always_inline]] inline bool textat(const Slot& a, unsigned kind, double*& n,
+                                          std::int32_t& first, std::int32_t& len) {
+  if (kind == 0) {
+    first = 1;
+    len = a.len;
+    return true;
+  }
+  const std::int32_t last = intvalue(*--n);
+  first = kind == 2 ? intvalue(*--n) : last;
+  if (a.len == 0 || first < 1 || last > a.len || first > last) return false;
+  len = last - first + 1;
+  return true;
+}
+// The characters of such an operand.
+[[gnu::always_inline]] inline std::string_view textchars(const Slot& a, std::int32_t first,
+                                                         std::int32_t len) {
+  if (len <= 0) return {};
+  return {core::c1namen.data() + (a.first - 1) + (first - 1), static_cast<std::size_t>(len)};
+}
+
+// P::pairat over the numbers below n: the stack's new top with its number
+// pushed, nullptr when the general path must run the statement. (Out of
+// line, and no local of the caller's taken by address: the loops that run
+// the steps keep theirs in registers.)
+double* pairtexts(const Prog& g, const PStep& s, double* n);
+// P::textcopy (Q::textcopy s) over the numbers below n: the statement's
+// effect made (done), or nothing changed.
+ProgResult copytext(const Prog& g, const QStep& s, double* n);
+
 // A step over numbers (the numbers n0..n, `lists` the list values).
 [[gnu::always_inline]] inline Num numstep(const Prog& g, const PStep& s, const double* z,
                                           std::int32_t zsize, const double* lists, double*& n,
@@ -210,15 +244,27 @@ enum class Num : std::uint8_t {
     }
     case P::charat: {
       const Slot& a = g.slots[static_cast<std::size_t>(s.a)];
-      const std::int32_t last = intvalue(*--n);
-      const std::int32_t first = s.b == 2 ? intvalue(*--n) : last;
-      // (A piece outside the text or backwards is the general path's.)
-      if (a.len == 0 || first < 1 || last > a.len || first > last) return Num::giveup;
+      const P use = static_cast<P>(s.code);
+      if (s.b == 0) {
+        // (A whole text may be empty.)
+        const std::string_view c = textchars(a, 1, a.len);
+        *n++ = use == P::ichar ? (c.empty() ? 0.0 : static_cast<unsigned char>(c[0]))
+               : use == P::len ? static_cast<double>(c.size())
+                               : core::C1LEN_TRIM(c);
+        return Num::pushed;
+      }
+      std::int32_t first = 0, len = 0;
+      if (!textat(a, static_cast<unsigned>(s.b), n, first, len)) return Num::giveup;
       const char* const c = core::c1namen.data() + (a.first - 1) + (first - 1);
-      const auto len = static_cast<std::size_t>(last - first + 1);
-      *n++ = static_cast<P>(s.code) == P::ichar ? static_cast<unsigned char>(c[0])
-             : static_cast<P>(s.code) == P::len ? static_cast<double>(len)
-                                                : core::C1LEN_TRIM(std::string_view(c, len));
+      *n++ = use == P::ichar ? static_cast<unsigned char>(c[0])
+             : use == P::len ? static_cast<double>(len)
+                             : core::C1LEN_TRIM(std::string_view(c, static_cast<std::size_t>(len)));
+      return Num::pushed;
+    }
+    case P::pairat: {
+      double* const top = pairtexts(g, s, n);
+      if (top == nullptr) return Num::giveup;
+      n = top;
       return Num::pushed;
     }
     case P::fold: {
@@ -480,6 +526,8 @@ inline bool onecellsstep(const Prog& g) {
         res.value = *--n;
         res.done = true;
         return res;
+      case Q::textcopy:
+        return copytext(g, s, n);
       case Q::other: {
         // (Through locals of its own, so that the loop's stay in registers.)
         double made = 0.0;

@@ -533,33 +533,91 @@ bool textstep(const PStep& s) {
   }
 }
 
-// A piece of a text variable whose only use is the code of its first
-// character, its length or its length without trailing blanks is read in
-// place, a number made from the variable's characters (the evaluator's
-// piece is a descriptor of those characters, no copy). A program left
-// with no text then works on numbers alone.
-void piecesread(Prog& g) {
-  std::vector<PStep>& st = g.steps;
-  for (std::size_t i = 0; i + 1 < st.size(); ++i) {
-    const P use = st[i + 1].op;
-    if ((st[i].op != P::onechar && st[i].op != P::substr) ||
-        (use != P::ichar && use != P::len && use != P::lentrim))
-      continue;
-    // The text it takes: the last text step before it, numbers only between.
-    std::size_t j = i;
+// A text operand that a step reads: a text variable (its slot) whole
+// (kind 0), one character of it (1) or a piece between two places (2), its
+// steps from `start` (the variable's) to the step before the reader, the
+// number steps between them its places.
+struct Operand {
+  std::int32_t slot = -1;
+  std::uint32_t kind = 0;
+  std::size_t start = 0;
+};
+
+// The operand whose steps end just before step `end`; false when it is no
+// variable's text (or piece of one) that can be read where it stands (one
+// the statement writes is read from a copy).
+bool operandbefore(const Prog& g, std::size_t end, Operand& o) {
+  const std::vector<PStep>& st = g.steps;
+  if (end == 0) return false;
+  std::size_t j = end - 1;
+  o.kind = 0;
+  if (st[j].op == P::onechar || st[j].op == P::substr) {
+    o.kind = st[j].op == P::onechar ? 1 : 2;
     while (j > 0 && !textstep(st[j - 1])) --j;
-    if (j == 0 || st[j - 1].op != P::text) continue;
-    const std::int32_t slot = st[j - 1].a;
-    if (g.slots[static_cast<std::size_t>(slot)].copy) continue;
-    st[i] =
-        PStep{P::charat, 0, static_cast<std::uint16_t>(use), slot, st[i].op == P::substr ? 2 : 1};
-    st.erase(st.begin() + static_cast<std::ptrdiff_t>(i) + 1);
-    st.erase(st.begin() + static_cast<std::ptrdiff_t>(j) - 1);
-    --i;
+    if (j == 0) return false;
+    --j;
   }
-  if (!g.texts) return;
+  if (st[j].op != P::text) return false;
+  o.slot = st[j].a;
+  o.start = j;
+  return !g.slots[static_cast<std::size_t>(o.slot)].copy;
+}
+
+// Removes an operand's own steps (its numbers stay), which end at `end`.
+void dropoperand(std::vector<PStep>& st, const Operand& o, std::size_t end) {
+  if (o.kind != 0) st.erase(st.begin() + static_cast<std::ptrdiff_t>(end) - 1);
+  st.erase(st.begin() + static_cast<std::ptrdiff_t>(o.start));
+}
+
+// Texts of variables, and pieces of them, that a statement only reads are
+// read where they stand (the evaluator's piece is a descriptor of the
+// variable's characters, no copy): ICHAR, LEN and LEN_TRIM of them, INDEX
+// and relations of two of them, and one assigned to another as the whole
+// statement, become steps over numbers that read the characters in place.
+// A program left with no text then works on numbers alone.
+void textsread(Prog& g) {
+  std::vector<PStep>& st = g.steps;
+  for (std::size_t i = 0; i < st.size(); ++i) {
+    const P use = st[i].op;
+    if (use == P::ichar || use == P::len || use == P::lentrim) {
+      Operand o;
+      if (!operandbefore(g, i, o)) continue;
+      st[i] = PStep{P::charat, 0, static_cast<std::uint16_t>(use), o.slot,
+                    static_cast<std::int32_t>(o.kind)};
+      const std::size_t before = st.size();
+      dropoperand(st, o, i);
+      i -= before - st.size();
+    } else if (use == P::reltext || use == P::index) {
+      Operand x, y;
+      if (!operandbefore(g, i, y) || !operandbefore(g, y.start, x)) continue;
+      const std::uint32_t code =
+          (use == P::reltext ? st[i].code + 1u : 0u) | x.kind << 8 | y.kind << 10;
+      st[i] = PStep{P::pairat, 0, static_cast<std::uint16_t>(code), x.slot, y.slot};
+      const std::size_t before = st.size();
+      dropoperand(st, y, i);
+      dropoperand(st, x, y.start);
+      i -= before - st.size();
+    }
+  }
   const bool copies =
       std::any_of(g.slots.begin(), g.slots.end(), [](const Slot& s) { return !s.array && s.copy; });
+  // A text into a text, the statement's last step: the target (a variable
+  // or a piece of one) just before the source.
+  Operand to, from;
+  if (!copies && !st.empty() && st.back().op == P::assign && st.back().b == 1 &&
+      operandbefore(g, st.size() - 1, from) && from.start > 0 &&
+      st[from.start - 1].op == P::ttext && operandbefore(g, from.start - 1, to) && to.kind != 1) {
+    std::vector<PStep> made = st;
+    const std::size_t last = made.size() - 1;
+    made[last] = PStep{P::textcopy, 0, static_cast<std::uint16_t>(to.kind | from.kind << 2),
+                       to.slot, from.slot};
+    dropoperand(made, from, last);
+    made.erase(made.begin() + static_cast<std::ptrdiff_t>(from.start) - 1);  // the ttext
+    dropoperand(made, to, from.start - 1);
+    // (Only as a program on numbers alone: runplain runs it.)
+    if (std::none_of(made.begin(), made.end(), textstep)) st = std::move(made);
+  }
+  if (!g.texts) return;
   g.texts = copies || std::any_of(st.begin(), st.end(), textstep);
 }
 
@@ -683,6 +741,9 @@ void quicksteps(Prog& g) {
       case P::result:
         q.op = Q::result;
         break;
+      case P::textcopy:
+        q.op = Q::textcopy;
+        break;
       case P::add:
         q.op = Q::add + from;
         break;
@@ -739,7 +800,7 @@ bool makeprog(const LinkedStatement& linked, Prog& prog,
   if (!m.descriptors() || !m.entries()) return false;
   failed = 0;
   listsofcells(prog);
-  piecesread(prog);
+  textsread(prog);
   if (prog.passes && !passsteps(prog)) return false;
   operandcells(prog);
   prog.nlinked = linked.ndescr;

@@ -48,18 +48,24 @@ enum class P : std::uint8_t {
   len,      // LEN, LEN_TRIM, ICHAR of the top text, as a number
   lentrim,
   ichar,
-  index,    // INDEX(text, text)
-  chr,      // CHAR(top number)
-  charat,   // ICHAR, LEN or LEN_TRIM (`code`: P::ichar, P::len, P::lentrim) of the piece of
-            // text slot a at the top number (b 1) or between the two top numbers (b 2),
-            // read in place
-  reltext,  // the relation of index `code` between the two top texts
-  ifnot,    // a one-line IF: a false top number ends the statement
-  tcell,    // the target: cell a
-  telem,    // the target: an element of array slot a (its indices on top, b of them)
-  ttext,    // the target: the top text, a variable or a piece of one
-  assign,   // the top number (b 0) or text (b 1) into the target
-  result,   // the top number (b 0) or text (b 1) is the statement's value
+  index,     // INDEX(text, text)
+  chr,       // CHAR(top number)
+  charat,    // ICHAR, LEN or LEN_TRIM (`code`: P::ichar, P::len, P::lentrim) of text slot a
+             // read in place: the whole text (b 0), the character at the top number (b 1)
+             // or the piece between the two top numbers (b 2)
+  pairat,    // INDEX (`code` & 0xFF: 0) or the relation of index (`code` & 0xFF) - 1 between
+             // two texts read in place: text slot a, then text slot b, each whole, one
+             // character or a piece as charat's b says (kinds in `code` bits 8-9 and 10-11),
+             // their places on the number stack in that order
+  textcopy,  // text slot b read in place into text slot a (kinds as pairat's: `code`
+             // bits 0-1 the target's, 2-3 the source's), the statement's last step
+  reltext,   // the relation of index `code` between the two top texts
+  ifnot,     // a one-line IF: a false top number ends the statement
+  tcell,     // the target: cell a
+  telem,     // the target: an element of array slot a (its indices on top, b of them)
+  ttext,     // the target: the top text, a variable or a piece of one
+  assign,    // the top number (b 0) or text (b 1) into the target
+  result,    // the top number (b 0) or text (b 1) is the statement's value
   // Steps of a statement that runs in passes over a whole array (Prog::passes).
   pass,    // push the pass number (`$`)
   pelem,   // push the element of array slot a that the pass stands at
@@ -100,6 +106,7 @@ enum class Q : std::uint8_t {
   elemc2,
   telemc1,
   telemc2,
+  textcopy,  // P::textcopy with its code and slots: the last step
   add = 24,
   add1,
   add2,

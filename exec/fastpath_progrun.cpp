@@ -42,7 +42,8 @@ struct TextVal {
 struct Run {
   std::vector<double> nums = std::vector<double>(64);
   std::vector<std::int32_t> textstack = std::vector<std::int32_t>(16);
-  std::vector<TextVal> texts;
+  std::vector<TextVal> texts;  // the first `ntexts` made in this run
+  std::int32_t ntexts = 0;
   std::vector<double> lists;
   std::string area;  // the temporary area from its first position on
   std::string join;
@@ -75,8 +76,9 @@ bool newtemp(std::int32_t& t) {
 }
 
 std::int32_t newtext(const TextVal& t) {
-  run.texts.push_back(t);
-  return static_cast<std::int32_t>(run.texts.size()) - 1;
+  // (The set-up made room for every slot and step.)
+  run.texts[static_cast<std::size_t>(run.ntexts)] = t;
+  return run.ntexts++;
 }
 
 // A copy of n characters at the area's top, as the evaluator's temporaries
@@ -125,13 +127,24 @@ bool join(const TextVal& x, const TextVal& y, unsigned code, std::int32_t nlinke
   }
   std::string_view b = chars(y);
   if (!keepb) b = b.substr(0, static_cast<std::size_t>(core::C1LEN_TRIM(b)));
-  std::string& r = run.join;
-  r.assign(a);
-  r.append(g, ' ');
-  r.append(b);
-  const auto len = static_cast<std::int32_t>(r.size());
-  areato(start + len + 1);
-  if (len > 0) std::memcpy(run.area.data() + start, r.data(), r.size());
+  const auto len = static_cast<std::int32_t>(a.size() + g + b.size());
+  if (!y.area && (!x.area || start == x.pos)) {
+    // Straight into the area: the right text is a variable's, the left one
+    // a variable's too or already where the join begins.
+    const std::size_t na = a.size();
+    areato(start + len + 1);
+    char* const d = run.area.data() + start;
+    if (!x.area && na > 0) std::memcpy(d, a.data(), na);
+    if (g > 0) std::memset(d + na, ' ', g);
+    if (!b.empty()) std::memcpy(d + na + g, b.data(), b.size());
+  } else {
+    std::string& r = run.join;
+    r.assign(a);
+    r.append(g, ' ');
+    r.append(b);
+    areato(start + len + 1);
+    if (len > 0) std::memcpy(run.area.data() + start, r.data(), r.size());
+  }
   out = TextVal{start, len, t, true, 0};
   run.top = std::max(run.top, start + len);
   if (t == x.tmp || t == y.tmp) run.top = start + len;
@@ -188,12 +201,15 @@ bool readyprog(Prog& g) {
   if (g.texts) {
     R.top = R.high = R.tmplen = 0;
     R.ndescr = g.nlinked;
-    R.texts.clear();
+    // Room for a text of every slot and step.
+    const std::size_t most = g.slots.size() + g.steps.size();
+    if (R.texts.size() < most) R.texts.resize(most);
+    R.ntexts = 0;
     // The set-up: every text slot as it stands, copies into the area.
     for (const Slot& s : g.slots) {
       TextVal v{s.first, s.len, 0, false, s.sym};
       if (!s.array && s.copy && s.len > 0) v = maketemp(chars(v), 0);
-      R.texts.push_back(v);
+      newtext(v);
     }
     if (R.textstack.size() < static_cast<std::size_t>(g.textdepth) + 1)
       R.textstack.resize(static_cast<std::size_t>(g.textdepth) + 1);
@@ -227,6 +243,7 @@ bool readyprog(Prog& g) {
       case P::log:
       case P::fold:
       case P::charat:
+      case P::pairat:
         switch (numstep(g, s, z, zsize, R.lists.data(), n, r, targetcell)) {
           case Num::pushed:
             continue;
@@ -354,6 +371,8 @@ bool readyprog(Prog& g) {
       case P::pelem:
       case P::tpelem:
         return res;  // (a statement in passes runs by runpasses)
+      case P::textcopy:
+        return res;  // (only a program on numbers alone has it: runplain)
       case P::assign:
         if (s.b == 0) {
           // A number into a variable's or an element's cell.
@@ -400,6 +419,55 @@ done:
   } else {
     core::z.data()[targetcell] = res.value;
   }
+  return res;
+}
+
+double* pairtexts(const Prog& g, const PStep& s, double* n) {
+  const Slot& a = g.slots[static_cast<std::size_t>(s.a)];
+  const Slot& b = g.slots[static_cast<std::size_t>(s.b)];
+  std::int32_t fa = 0, la = 0, fb = 0, lb = 0;
+  // (The second text's places are on top.)
+  if (!textat(b, (s.code >> 10) & 3u, n, fb, lb) || !textat(a, (s.code >> 8) & 3u, n, fa, la))
+    return nullptr;
+  const std::string_view x = textchars(a, fa, la), y = textchars(b, fb, lb);
+  const unsigned rel = s.code & 0xFFu;
+  if (rel != 0) {
+    *n++ = relholds(static_cast<int>(rel) - 1, core::C1_LT_EQ_GT(x, y)) ? 1.0 : 0.0;
+    return n;
+  }
+  double r = 0.0;
+  if (!x.empty() && !y.empty()) {
+    int notfound = 0;
+    const int pos = core::SEARCH(x, y, 1, static_cast<int>(x.size()), 0, notfound);
+    r = notfound != 0 ? 0.0 : pos;
+    int len = 0;
+    core::MATCHEDLENGTH(len);
+    core::matchlen = len;
+  }
+  *n++ = r;
+  return n;
+}
+
+ProgResult copytext(const Prog& g, const QStep& s, double* n) {
+  ProgResult res;
+  const Slot& to = g.slots[static_cast<std::size_t>(s.a)];
+  const Slot& from = g.slots[static_cast<std::size_t>(s.b)];
+  std::int32_t ft = 0, lt = 0, ff = 0, lf = 0;
+  // (The source's places are on top.)
+  if (!textat(from, (s.code >> 2) & 3u, n, ff, lf) || !textat(to, s.code & 3u, n, ft, lt))
+    return res;
+  if (lt < 1 || (core::name(to.sym).type & 0x1) != 0) return res;
+  const std::string_view v = textchars(from, ff, lf);
+  char* const at = core::c1namen.data() + (to.first - 1) + (ft - 1);
+  const std::size_t k = std::min(v.size(), static_cast<std::size_t>(lt));
+  // (Source and target may overlap: a piece of the text it is assigned to.)
+  if (k > 0) std::memmove(at, v.data(), k);
+  if (static_cast<std::size_t>(lt) > k) std::memset(at + k, ' ', static_cast<std::size_t>(lt) - k);
+  const std::int32_t pos = to.first + ft - 1;
+  std::int32_t bounds[2] = {pos, pos + lt - 1};
+  std::memcpy(&res.value, bounds, sizeof res.value);
+  res.textresult = true;
+  res.done = true;
   return res;
 }
 

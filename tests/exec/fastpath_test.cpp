@@ -656,6 +656,64 @@ TEST(FastPath, DeeplyNestedAssignmentsRunByTheirForms) {
   EXPECT_GE(t.forms, 5u * 4u);
 }
 
+// Texts and pieces of texts read where they stand: relations and INDEX of
+// two of them (a piece beside a whole text or a constant, blanks padding
+// the shorter), one assigned to another whole or to a piece (a shorter one
+// padded), a piece of the text it is assigned to overlapping either way, a
+// piece of a text formal written in a loop; at last a piece past the
+// text's end in a relation, then a constant actual written.
+TEST(FastPath, TextsReadInPlaceLeaveWhatTheGeneralPathLeaves) {
+  const std::string body = R"(GOTO 100
+SUBROUTINE PUT(X, Y)
+  CHARACTER X*4, Y*4
+  DO I = 1, 3
+    X(2:3) = Y(1:2)
+    IF (X(4:4) /= Y) X(4:4) = Y(3:3)
+  ENDDO
+END
+100 CONTINUE
+CHARACTER S*26, T*12, C*1, U*8, V*3, W*4
+S = 'abcdefghijklmnopqrstuvwxyz'
+T = 'ab  cd'
+U = 'abcdefgh'
+W = 'pqrs'
+DO I = 1, 30
+  J = MOD(I, 26) + 1
+  IF (S(J:J) .EQ. 'q') K = K + 1
+  IF (S(J:J) < T(5:5)) K = K + 100
+  IF (T(1:3) == 'ab') K = K + 10000
+  C = S(J:J)
+  V = S(J:MIN(J + 1, 26))
+  T(7:7) = C
+  IF (V /= T(7:9)) THEN
+    L = L + 1
+  ENDIF
+  M = M + INDEX(S(J:26), 'z') + INDEX(S, V(1:2)) * 100 + INDEX(T, C) * 10000
+  U(2:5) = U(1:4)
+  U(1:3) = U(3:5)
+  U = U(2:8)
+  N = N + ICHAR(U) + LEN_TRIM(T) * 1000
+ENDDO
+CALL PUT(W, 'wxyz')
+)";
+  const std::string left = R"(S='abcdefghijklmnopqrstuvwxyz'
+T='ab  cde     '
+C='e'
+U='cdcd    '
+V='ef '
+W='pwxy'
+I=31
+J=5
+K=300301
+L=29
+M=1916945
+N=212970
+)";
+  expectoutcome(body + "IF (S(25:27) == 'yz') R = 1\nEND\n",
+                left + "R=0\nstop=32767 line=33 key=xeq3045\n");
+  expectoutcome(body + "CALL PUT('abcd', W)\nEND\n", left + "stop=32767 line=5 key=xeq3036\n");
+}
+
 // READ and WRITE statements of random formats and items, run again and
 // again from their transfer programs on the fast path, leave what the
 // general path leaves: values, statuses and the records read back.
