@@ -1029,7 +1029,8 @@ template <bool found>
       const std::int16_t type = symbol ? records[a].type : std::int16_t{0xA0};
       const std::int32_t adr = symbol ? records[a].adr : 0;
       // The statements that name the formal were made for its type.
-      if (f.type != type || f.adr != adr) [[unlikely]] {
+      const double cell = a >= 0 && a < zsize ? cells[a] : 0.0;
+      if (f.type != type || f.adr != adr || reshaped(type, cells[formal], cell)) [[unlikely]] {
         if (f.adr == adr && readsalike(f.type) && readsalike(type))
           reclassed(S, c.f1, formal);
         else
@@ -1037,7 +1038,7 @@ template <bool found>
         f.type = type;
         f.adr = adr;
       }
-      cells[formal] = a >= 0 && a < zsize ? cells[a] : 0.0;
+      cells[formal] = cell;
     }
   }
   // The record: the return statement (the one after the CALL), the mode
