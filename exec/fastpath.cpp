@@ -957,8 +957,10 @@ bool leaffits(const Form& f, std::int32_t base) {
   // The formals the return gives back, from the subroutine's header.
   if (m > 0 && (c.hp - c.formals < 1 || !core::xeqbuf.valid(c.hp - c.formals + m - 1)))
     return false;
-  // The formals keep the types and addresses the call gives them.
+  // The formals keep the types and addresses the call gives them, and
+  // the shapes of its arrays.
   const core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
+  const auto zsize = static_cast<std::int32_t>(z.size());
   const std::int32_t nname =
       std::min<std::int32_t>(core::nname, static_cast<std::int32_t>(name.size()));
   for (std::int32_t i = 0; i < m; ++i) {
@@ -966,9 +968,11 @@ bool leaffits(const Form& f, std::int32_t base) {
     std::int32_t a = s;
     if (s <= nname && (records[s].type & 0xA8) == 0xA0 && records[s].adr > 0) a = records[s].adr;
     const bool symbol = bindsname(a, nname, records);
-    const core::SymbolRecord& formal = records[f.formals[static_cast<std::size_t>(i)]];
+    const std::int32_t fs = f.formals[static_cast<std::size_t>(i)];
+    const core::SymbolRecord& formal = records[fs];
     if (formal.type != (symbol ? records[a].type : std::int16_t{0xA0}) ||
-        formal.adr != (symbol ? records[a].adr : 0))
+        formal.adr != (symbol ? records[a].adr : 0) ||
+        (symbol && a < zsize && fs < zsize && reshaped(formal.type, z.data()[fs], z.data()[a])))
       return false;
   }
   return true;

@@ -101,6 +101,13 @@ inline bool reshaped(std::int16_t type, double formalcell, double actualcell) {
   if ((static_cast<std::uint16_t>(type) & 0x50u) == 0) return false;
   return std::memcmp(&formalcell, &actualcell, sizeof formalcell) != 0;
 }
+// The same for formal f and actual symbol a by their cells.
+inline bool reshapedsym(std::int16_t type, std::int32_t f, std::int32_t a) {
+  if ((static_cast<std::uint16_t>(type) & 0x50u) == 0) return false;
+  const auto zsize = static_cast<std::int32_t>(core::z.size());
+  return f < 1 || a < 1 || f >= zsize || a >= zsize ||
+         reshaped(type, core::z.data()[f], core::z.data()[a]);
+}
 // Formal `formal` of subroutine S, whose header is statement f1, changes
 // between such types (same address): the forms of the subroutine that
 // only read it stay, the others and the call sites look again (only at the

@@ -386,7 +386,7 @@ inline bool takekind(Known& known, std::int32_t f, core::SymbolRecord& formal, s
   const std::int16_t type = isname ? records[a].type : std::int16_t{0xA0};
   const std::int32_t adr = isname ? records[a].adr : 0;
   core::SymbolRecord& formal = records[f];
-  if (formal.type == type && formal.adr == adr) return true;
+  if (formal.type == type && formal.adr == adr) return !isname || !reshapedsym(type, f, a);
   return formal.adr == adr && readsalike(formal.type) && readsalike(type) &&
          takekind(known, f, formal, type, body);
 }
@@ -436,7 +436,7 @@ inline std::uint64_t kindsum(std::int32_t S) {
     const bool isname = bindsname(a, nname, records);
     const std::int16_t type = isname ? records[a].type : std::int16_t{0xA0};
     const std::int32_t adr = isname ? records[a].adr : 0;
-    if (records[f].type != type || records[f].adr != adr) {
+    if (records[f].type != type || records[f].adr != adr || (isname && reshapedsym(type, f, a))) {
       if (!rebind(known, actuals, body)) return false;
       break;
     }

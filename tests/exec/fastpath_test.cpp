@@ -675,6 +675,55 @@ stop=32767 line=52 key=xeq3006
 )");
 }
 
+// A formal array bound to a view of the same cells as the one before but
+// shorter: an element past its end does not exist, whether a subroutine
+// of one assignment reads it, a function computed where it is referenced,
+// a CALL's statements or a loop of them (the forms that read the first
+// view look again).
+TEST(FastPath, FormalsBoundToAShorterViewLeaveWhatTheGeneralPathLeaves) {
+  const std::string head = R"(GOTO 100
+SUBROUTINE GET(V, K, R)
+  R = V(K) * 2 + R
+END
+FUNCTION G(V, K)
+  G = V(K) * 3
+END
+SUBROUTINE BOTH(V, K, R)
+  CALL GET(V, K, R)
+  R = R + G(V, K)
+END
+SUBROUTINE SUMS(V, K, R)
+  DO J = 1, K
+    R = R + V(J)
+    V(J) = R
+  ENDDO
+END
+100 CONTINUE
+DIMENSION A(6)
+ALIAS(Base=A, Columns=3, Vector=P)
+N = ALIAS(Base=A, Columns=2, Vector=Q)
+A = 1, 2, 3, 4, 5, 6
+R = 0
+DO I = 1, 9
+  CALL GET(P, 3, R)
+  R = R + G(P, 3)
+  CALL BOTH(P, 3, R)
+  CALL SUMS(P, 3, R)
+ENDDO
+DO I = 1, 9
+)";
+  for (const std::string call :
+       {"CALL GET(Q, 3, R)", "R = R + G(Q, 3)", "CALL BOTH(Q, 3, R)", "CALL SUMS(Q, 3, R)"}) {
+    const Pair p = runboth({crlf(head + "  " + call + "\nENDDO\nEND\n")}, 5000, 50000, 1).front();
+    ASSERT_TRUE(generalran(p)) << call << errtail(p);
+    EXPECT_NE(outcomepart(p.general).find("I=1\n"), std::string::npos) << call << "\n"
+                                                                       << outcomepart(p.general);
+    EXPECT_NE(outcomepart(p.general).find("key=xeq3006"), std::string::npos) << call;
+    const std::string fault = fastfault(p);
+    EXPECT_TRUE(fault.empty()) << call << ": " << fault;
+  }
+}
+
 // Assignments nested four deep (a cubic over a cubic) run by their forms:
 // the room they ask for above the operand stack is what the general path
 // takes for them, not 8 entries a word, which the small operand store of a
