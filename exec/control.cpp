@@ -242,7 +242,8 @@ WordResult enter(const Callee& c, std::int32_t n, const std::int32_t* formals, b
     const std::int16_t type = symbol ? records[a].type : std::int16_t{0xA0};
     const std::int32_t adr = symbol ? records[a].adr : 0;
     // The statements that name the formal were made for its type.
-    if ((f.type != type || f.adr != adr) && !retyped) {
+    const double cell = a >= 0 && a < zsize ? cells[a] : 0.0;
+    if ((f.type != type || f.adr != adr || fast::reshaped(type, cells[formal], cell)) && !retyped) {
       if (f.adr == adr && fast::readsalike(f.type) && fast::readsalike(type)) {
         fast::reclassed(S, c.f1, formal);
       } else {
@@ -252,7 +253,7 @@ WordResult enter(const Callee& c, std::int32_t n, const std::int32_t* formals, b
     }
     f.type = type;
     f.adr = adr;
-    cells[formal] = a >= 0 && a < zsize ? cells[a] : 0.0;
+    cells[formal] = cell;
     formal = f.link;
   }
   std::int16_t f3 = packmode(core::xeqmode & core::runmode::framebits, 0);

@@ -115,8 +115,17 @@ void remake(std::int32_t s, Form& f, std::span<const std::int16_t> words) {
   f = compile(words);
 }
 
+// Places the arrays whose elements expression e reads (placearray()).
+void placearrays(Expr& e, std::int32_t zsize) {
+  if (e.shape == Expr::elem || e.shape == Expr::elemop)
+    placearray(e.array, zsize, e.first, e.count);
+  for (Step& s : e.steps)
+    if (s.op == Op::elem) placearray(s.arg, zsize, s.first, s.count);
+}
+
 // What of the stores a form may rely on while they keep their sizes: the
-// cells it names, a DO loop's record. Checked with the words.
+// cells it names, a DO loop's record, where its arrays lie. Checked with
+// the words.
 bool ready(Form& f) {
   const auto zsize = static_cast<std::int32_t>(z.size());
   if (core::nsym < 6) return false;
@@ -137,6 +146,12 @@ bool ready(Form& f) {
       // fast statements never write an array's own cell.
       for (const std::int32_t a : f.arrays)
         if (!arrayshape(a, zsize)) return false;
+      placearrays(f.cond, zsize);
+      placearrays(f.value, zsize);
+      if (!f.index.empty()) {
+        placearrays(f.index, zsize);
+        placearray(f.target, zsize, f.targetfirst, f.targetcount);
+      }
       // (A block's target is a statement, an assignment's a cell.)
       return f.topcell < zsize && (f.kind == Kind::block || f.target < zsize);
     case Kind::enddo: {
@@ -377,7 +392,7 @@ Res runassign(Form& f) {
     if (!f.index.empty()) {
       double i = 0.0;
       if (!evaluate(f.index, cells, zsize, i)) return notrun;
-      target = elementcell(f.target, i, zsize);
+      target = elemat(f.targetfirst, f.targetcount, i);
       if (target <= core::nsym) return notrun;
     }
     if (!evaluate(f.value, cells, zsize, v)) return notrun;
@@ -943,8 +958,10 @@ bool leaffits(const Form& f, std::int32_t base) {
   // The formals the return gives back, from the subroutine's header.
   if (m > 0 && (c.hp - c.formals < 1 || !core::xeqbuf.valid(c.hp - c.formals + m - 1)))
     return false;
-  // The formals keep the types and addresses the call gives them.
+  // The formals keep the types and addresses the call gives them, and
+  // the shapes of its arrays.
   const core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
+  const auto zsize = static_cast<std::int32_t>(z.size());
   const std::int32_t nname =
       std::min<std::int32_t>(core::nname, static_cast<std::int32_t>(name.size()));
   for (std::int32_t i = 0; i < m; ++i) {
@@ -952,9 +969,11 @@ bool leaffits(const Form& f, std::int32_t base) {
     std::int32_t a = s;
     if (s <= nname && (records[s].type & 0xA8) == 0xA0 && records[s].adr > 0) a = records[s].adr;
     const bool symbol = bindsname(a, nname, records);
-    const core::SymbolRecord& formal = records[f.formals[static_cast<std::size_t>(i)]];
+    const std::int32_t fs = f.formals[static_cast<std::size_t>(i)];
+    const core::SymbolRecord& formal = records[fs];
     if (formal.type != (symbol ? records[a].type : std::int16_t{0xA0}) ||
-        formal.adr != (symbol ? records[a].adr : 0))
+        formal.adr != (symbol ? records[a].adr : 0) ||
+        (symbol && a < zsize && fs < zsize && reshaped(formal.type, z.data()[fs], z.data()[a])))
       return false;
   }
   return true;
@@ -2471,6 +2490,52 @@ enum class Jumped : std::uint8_t { no, on, away };
   return true;
 }
 
+// The chains of forms started so far: each is told apart by its number.
+std::uint64_t chainsrun = 0;
+
+// Whether the loop end of form f counts its variable in whole numbers
+// from here on in chain `chain` (else it is marked to take the real road
+// there): its record's step a whole number of 32 bits, the variable's
+// cell a whole number and the limit any number, both well within the
+// range where doubles hold every whole number, so that each sum of the
+// real road is exact. The real road ends the loop when
+// (next - limit) * sign - zeps > 0, which only grows as next moves on by
+// the step; so the last value with which it goes round again lies next to
+// the limit and is found there once, by that very test. (A DO statement
+// runs on the general path, which ends a chain: the step and the limit
+// stay as the DO left them for the chain's length. A script that assigns
+// the variable inside the loop is noticed at the loop end, whose cell then
+// no longer holds the counter: the loop takes the real road from there.)
+[[gnu::noinline]] bool countedloop(Form& f, const double* cells, std::uint64_t chain) {
+  const DoRecord& r = f.loop;
+  f.intchain = 0;
+  if (f.realchain == chain) return false;
+  f.realchain = chain;
+  const double step = cells[r.adr + 1], var = cells[r.var], limit = cells[r.adr];
+  constexpr double exact = 1125899906842624.0;  // 2^50
+  // (A value that is no number fails each test.)
+  if (!(std::fabs(step) < 2147483648.0 && std::fabs(var) < exact && std::fabs(limit) < exact))
+    return false;
+  const auto istep = static_cast<std::int64_t>(step), v = static_cast<std::int64_t>(var);
+  if (istep == 0 || static_cast<double>(istep) != step || static_cast<double>(v) != var)
+    return false;
+  const double sign = step < 0.0 ? -1.0 : 1.0;
+  const auto ends = [limit, sign](std::int64_t n) {
+    return (static_cast<double>(n) - limit) * sign - zeps > 0.0;
+  };
+  const std::int64_t dir = istep > 0 ? 1 : -1;
+  auto last = static_cast<std::int64_t>(limit);
+  for (int i = 0; i < 4 && !ends(last + dir); ++i) last += dir;
+  for (int i = 0; i < 4 && ends(last); ++i) last -= dir;
+  if (ends(last) || !ends(last + dir)) return false;
+  f.realchain = 0;
+  f.intchain = chain;
+  f.counter = var;
+  f.istep = step;
+  f.ilast = static_cast<double>(last);
+  return true;
+}
+
 // A chain's start and end cost about what five statements save in it.
 // From a statement where a chain ran fewer and ended at a statement of
 // another kind, the loop runs the statements one by one till the forms are
@@ -2513,6 +2578,7 @@ template <bool calls, bool transfers = false>
   double* const cells = z.data();
   const auto zsize = static_cast<std::int32_t>(z.size());
   const volatile std::uint8_t* const breakkey = &core::keyrec[1];
+  const std::uint64_t chain = ++chainsrun;
   std::int32_t line = first;
   // Whether the predefined cells hold what the expression path sets: once
   // set, no statement of the chain changes them.
@@ -2521,8 +2587,28 @@ template <bool calls, bool transfers = false>
   // kind ran after it: its first and next word, the text area's start and
   // the stack's top are the run words', written when the chain ends.
   const Form* exprlast = nullptr;
+  // The loop end that ran last, when no statement of another kind ran
+  // after it: the run words it leaves but `jumped` (written at once) are
+  // written when a statement of another kind would read them or the chain
+  // ends. (What a statement of the expression path writes of them is the
+  // same or written after them, by settle().)
+  const Form* looplast = nullptr;
+  const auto flushloop = [&] {
+    if (looplast == nullptr) return;
+    w.start = looplast->start;
+    w.end = looplast->end;
+    w.wordstart = true;
+    w.c1tmp = c1;
+    w.iresult = ft;
+    w.stmtflags = 0;
+    w.wordpos = looplast->start + 1;
+    w.sp = base + 1;
+    w.top = looplast->loop.var;
+    looplast = nullptr;
+  };
   // Writes what that statement left into the run words.
   const auto settle = [&] {
+    flushloop();
     if (exprlast == nullptr) return;
     w.start = exprlast->start;
     w.end = exprlast->end;
@@ -2598,7 +2684,7 @@ template <bool calls, bool transfers = false>
           if (!f.index.empty()) {
             double i = 0.0;
             if (!evaluate(f.index, cells, zsize, i)) goto done;
-            target = elementcell(f.target, i, zsize);
+            target = elemat(f.targetfirst, f.targetcount, i);
             if (target <= core::nsym) goto done;
           }
           if (!evaluate(f.value, cells, zsize, v)) goto done;
@@ -2614,8 +2700,10 @@ template <bool calls, bool transfers = false>
           out.other = true;
           goto done;
         }
-        if (!f.prog.plain)
+        if (!f.prog.plain) {
+          flushloop();
           core::c1tmptop = exprlast != nullptr ? c1 + 1 : w.c1tmp;  // (texts are built from there)
+        }
         const ProgResult r = f.prog.plain ? plainsteps(f.prog) : runprog(f.prog);
         if (!r.done) goto done;
         exprsteps(f);
@@ -2643,7 +2731,10 @@ template <bool calls, bool transfers = false>
             if (f.prog.onetest) {
               if (f.prog.topcell >= zsize || !blocktest(f.prog, cells, cond)) goto done;
             } else if (!f.prog.empty()) {
-              if (!f.prog.plain) core::c1tmptop = exprlast != nullptr ? c1 + 1 : w.c1tmp;
+              if (!f.prog.plain) {
+                flushloop();
+                core::c1tmptop = exprlast != nullptr ? c1 + 1 : w.c1tmp;
+              }
               const ProgResult r = f.prog.plain ? runplain(f.prog) : runprog(f.prog);
               if (!r.done) goto done;
               cond = r.cond;
@@ -2670,22 +2761,43 @@ template <bool calls, bool transfers = false>
       }
       case Kind::enddo: {
         const DoRecord& r = f.loop;
-        const double step = cells[r.adr + 1];
-        if (step == 0.0) goto done;
-        const double next = cells[r.var] + step;
-        if (!std::isfinite(next)) goto done;
-        const double limit = cells[r.adr];
-        const double sign = step < 0.0 ? -1.0 : 1.0;
-        wordsteps(f);
-        w.wordpos = f.start + 1;
-        cells[r.var] = next;
-        line = ((next - limit) * sign - zeps > 0.0 ? r.laststmt : r.dostmt) + 1;
-        w.sp = base + 1;
-        w.top = r.var;
+        double* const var = cells + r.var;
+        // The counter in whole numbers (see countedloop()), or the real
+        // road: for the rest of the chain once the script assigned the
+        // variable.
+        if ((f.intchain == chain && *var == f.counter) ||
+            (f.intchain != chain && countedloop(f, cells, chain))) [[likely]] {
+          const double next = f.counter + f.istep;
+          const bool more = f.istep > 0.0 ? next <= f.ilast : next >= f.ilast;
+          // (Past its end it is found again, should a jump come back in.)
+          if (!more) f.intchain = 0;
+          f.counter = next;
+          *var = next;
+          line = (more ? r.dostmt : r.laststmt) + 1;
+        } else {
+          f.intchain = 0;
+          f.realchain = chain;
+          const double step = cells[r.adr + 1];
+          if (step == 0.0) goto done;
+          const double next = *var + step;
+          if (!std::isfinite(next)) goto done;
+          const double limit = cells[r.adr];
+          const double sign = step < 0.0 ? -1.0 : 1.0;
+          *var = next;
+          line = ((next - limit) * sign - zeps > 0.0 ? r.laststmt : r.dostmt) + 1;
+        }
+        // The first steps of the word path (wordsteps()), the run words
+        // left for flushloop().
+        exprlast = nullptr;
+        core::keyrec[0] = 0;
+        core::keystate[1] = 0;
+        cells[1] = 1.0;
+        looplast = &f;
         w.jumped = 0;
         break;
       }
       case Kind::jump: {
+        flushloop();
         if (!f.wordsteps.empty()) {
           // A condition its words compute (out of line, so that the rest
           // of the chain keeps its registers).
@@ -2838,6 +2950,7 @@ template <bool calls, bool transfers = false>
         // A statement under a one-line IF of one operator on two numbers,
         // found false: what falseguard() leaves, the run words kept here.
         // (Any other is the loop's.)
+        flushloop();
         if (!chainguard(f, w, ft, base, c1)) {
           out.other = true;
           goto done;

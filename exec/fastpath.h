@@ -23,6 +23,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <map>
 #include <span>
 #include <string>
@@ -91,6 +92,21 @@ void retyped(std::int32_t f1);
 inline bool readsalike(std::int16_t type) {
   const auto t = static_cast<std::uint16_t>(type);
   return t == 0x80 || t == 0x81 || t == 0xA0 || t == 0xA1;
+}
+// A formal bound anew to an actual of the same type and address still
+// changes what its forms found of it when the actual is an array of
+// another shape or a text of other bounds (a view laid on the same cells),
+// which the cell holds that the formal takes from it.
+inline bool reshaped(std::int16_t type, double formalcell, double actualcell) {
+  if ((static_cast<std::uint16_t>(type) & 0x50u) == 0) return false;
+  return std::memcmp(&formalcell, &actualcell, sizeof formalcell) != 0;
+}
+// The same for formal f and actual symbol a by their cells.
+inline bool reshapedsym(std::int16_t type, std::int32_t f, std::int32_t a) {
+  if ((static_cast<std::uint16_t>(type) & 0x50u) == 0) return false;
+  const auto zsize = static_cast<std::int32_t>(core::z.size());
+  return f < 1 || a < 1 || f >= zsize || a >= zsize ||
+         reshaped(type, core::z.data()[f], core::z.data()[a]);
 }
 // Formal `formal` of subroutine S, whose header is statement f1, changes
 // between such types (same address): the forms of the subroutine that

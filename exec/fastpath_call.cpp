@@ -329,7 +329,7 @@ inline bool takekind(Known& known, std::int32_t f, core::SymbolRecord& formal, s
   const std::int16_t type = isname ? records[a].type : std::int16_t{0xA0};
   const std::int32_t adr = isname ? records[a].adr : 0;
   core::SymbolRecord& formal = records[f];
-  if (formal.type == type && formal.adr == adr) return true;
+  if (formal.type == type && formal.adr == adr) return !isname || !reshapedsym(type, f, a);
   return formal.adr == adr && readsalike(formal.type) && readsalike(type) &&
          takekind(known, f, formal, type, body);
 }
@@ -379,7 +379,7 @@ inline std::uint64_t kindsum(std::int32_t S) {
     const bool isname = bindsname(a, nname, records);
     const std::int16_t type = isname ? records[a].type : std::int16_t{0xA0};
     const std::int32_t adr = isname ? records[a].adr : 0;
-    if (records[f].type != type || records[f].adr != adr) {
+    if (records[f].type != type || records[f].adr != adr || (isname && reshapedsym(type, f, a))) {
       if (!rebind(known, actuals, body)) return false;
       break;
     }
@@ -872,7 +872,8 @@ template <bool found>
       const std::int16_t type = symbol ? records[a].type : std::int16_t{0xA0};
       const std::int32_t adr = symbol ? records[a].adr : 0;
       // The statements that name the formal were made for its type.
-      if (f.type != type || f.adr != adr) [[unlikely]] {
+      const double cell = a >= 0 && a < zsize ? cells[a] : 0.0;
+      if (f.type != type || f.adr != adr || reshaped(type, cells[formal], cell)) [[unlikely]] {
         if (f.adr == adr && readsalike(f.type) && readsalike(type))
           reclassed(S, c.f1, formal);
         else
@@ -880,7 +881,7 @@ template <bool found>
         f.type = type;
         f.adr = adr;
       }
-      cells[formal] = a >= 0 && a < zsize ? cells[a] : 0.0;
+      cells[formal] = cell;
     }
   }
   // The record: the return statement (the one after the CALL), the mode

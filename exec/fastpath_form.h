@@ -20,6 +20,7 @@
 #include "core/stores.h"
 #include "exec/control.h"
 #include "exec/fastpath.h"
+#include "exec/fastpath_numbers.h"
 #include "exec/fastpath_prog.h"
 #include "exec/operators.h"
 
@@ -60,6 +61,9 @@ struct Step {
   unsigned code = 0;
   std::int32_t arg = 0;
   std::int32_t a = 0, b = 0;
+  // elem: where the array's elements lie (placearray(), when the form is
+  // made ready).
+  std::int32_t first = 0, count = 0;
 };
 
 // The deepest value stack an expression may need, and the deepest operand
@@ -83,6 +87,7 @@ struct Expr {
     list,     // the steps
   } shape = none;
   std::int32_t a = 0, b = 0, c = 0, array = 0;
+  std::int32_t first = 0, count = 0;  // elem, elemop: as Step's
   unsigned code = 0, code2 = 0;
   int rel = -1;
   std::vector<Step> steps;
@@ -116,7 +121,8 @@ struct Form {
   // fails on one without storage) before it evaluates anything.
   std::vector<std::int32_t> arrays;
   std::int32_t target = 0;
-  std::int32_t cells = 0;  // result cells the general path would take
+  std::int32_t targetfirst = 0, targetcount = 0;  // an element target's array: as Step's
+  std::int32_t cells = 0;                         // result cells the general path would take
   // An assignment: the entries above the operand stack that the general
   // path takes for it, its linked form and the evaluator's deepest stack
   // (measurelink; 0 not measured yet, -1 linking did not tell).
@@ -230,6 +236,14 @@ struct Form {
   // The end of a DO loop: the loop's symbol and its record.
   std::int32_t dosym = 0;
   DoRecord loop;
+  // A loop end that counts its variable in whole numbers in a chain of
+  // forms (countedloop() in exec/fastpath.cpp): the chain it counts in,
+  // the chain in which it was found to take the real road, the value it
+  // last wrote to the variable's cell, the step, and the last value with
+  // which the loop goes round again (stepping down, the least). (Whole
+  // numbers below 2^51 held as doubles: each sum and test is exact.)
+  std::uint64_t intchain = 0, realchain = 0;
+  double counter = 0.0, istep = 0.0, ilast = 0.0;
   // A GOTO, alone or under a one-line IF whose condition relates two
   // numbers (`jumprel` its index, -1 none): the label, the two symbols and
   // the cells the loop reads for them (ready()).
@@ -342,43 +356,37 @@ inline bool arrayshape(std::int32_t a, std::int32_t zsize) {
   return shape[0] > 0 && shape[1] > 0 && count <= 0x7FFFFFFF;
 }
 
-// The cell of element i (one index over the whole array, rounded) of array
-// symbol a; 0 when there is none or it lies outside `z` (of zsize cells).
-[[gnu::always_inline]] inline std::int32_t elementcell(std::int32_t a, double i,
-                                                       std::int32_t zsize) {
-  if (a >= zsize || a < 1 || a > core::name.size()) return 0;
+// Where the elements of array symbol a lie in the store (`z`, of zsize
+// cells): its first element's cell and how many of its elements from there
+// the store holds (0 when it has no usable shape). Found when a form is
+// made ready: an array moves only by what makes the forms look again (a
+// statement on the general path, a formal bound anew).
+inline void placearray(std::int32_t a, std::int32_t zsize, std::int32_t& first,
+                       std::int32_t& count) {
+  first = count = 0;
+  if (a >= zsize || a < 1 || a > core::name.size()) return;
   std::int32_t shape[2];
   std::memcpy(shape, core::z.data() + a, sizeof shape);
-  const std::int64_t count = static_cast<std::int64_t>(shape[0]) * shape[1];
-  if (shape[0] <= 0 || shape[1] <= 0 || count > 0x7FFFFFFF) return 0;
-  // The index rounded halves away from zero (exactly, as nint64 does). (A
-  // whole number of 32 bits converts back to itself, see intvalue().)
-  std::int64_t k = 0;
-  bool whole = false;
-#if defined(__SSE2__)
-  const std::int32_t converted = _mm_cvttsd_si32(_mm_set_sd(i));
-  whole = static_cast<double>(converted) == i;
-  k = converted;
-#endif
-  if (!whole && std::fabs(i) < 2147483648.0) {
-    k = static_cast<std::int64_t>(i);
-    const double frac = i - static_cast<double>(k);
-    if (frac >= 0.5) ++k;
-    if (frac <= -0.5) --k;
-  } else if (!whole) {
-    k = nint64(i);
-  }
-  if (k < 1 || k > count) return 0;
-  const std::int64_t cell = core::name.data()[a - 1].adr + k - 1;
-  return cell >= 1 && cell < zsize ? static_cast<std::int32_t>(cell) : 0;
+  const std::int64_t n = static_cast<std::int64_t>(shape[0]) * shape[1];
+  const std::int32_t adr = core::name.data()[a - 1].adr;
+  if (shape[0] <= 0 || shape[1] <= 0 || n > 0x7FFFFFFF || adr < 1 || adr >= zsize) return;
+  first = adr;
+  count = static_cast<std::int32_t>(std::min<std::int64_t>(n, zsize - adr));
+}
+
+// The cell of element i (one index over the whole array, rounded halves
+// away from zero) of an array placed so; 0 when there is none.
+[[gnu::always_inline]] inline std::int32_t elemat(std::int32_t first, std::int32_t count,
+                                                  double i) {
+  const std::int32_t k = indexin(i, count);
+  return k == 0 ? 0 : first - 1 + k;
 }
 
 // Evaluates the steps over the cells of `z`; false (and no value) as soon
 // as anything is not a finite number or lies outside the store. Every cell
 // a step names lies below the store's size (checked when the form is made
-// ready).
-inline bool evaluatesteps(const std::vector<Step>& steps, const double* z, std::int32_t zsize,
-                          double& out) {
+// ready, as are the places of the arrays it reads).
+inline bool evaluatesteps(const std::vector<Step>& steps, const double* z, double& out) {
   double stack[maxdepth];
   int sp = 0;
   for (const Step& s : steps) {
@@ -389,7 +397,7 @@ inline bool evaluatesteps(const std::vector<Step>& steps, const double* z, std::
         ++sp;
         break;
       case Op::elem: {
-        const std::int32_t c = elementcell(s.arg, s.acell ? z[s.a] : stack[sp - 1], zsize);
+        const std::int32_t c = elemat(s.first, s.count, s.acell ? z[s.a] : stack[sp - 1]);
         if (c == 0) return false;
         if (s.acell) ++sp;
         r = z[c];
@@ -447,8 +455,9 @@ inline bool evaluatesteps(const std::vector<Step>& steps, const double* z, std::
   }
 }
 
-[[gnu::always_inline]] inline bool evaluate(const Expr& e, const double* z, std::int32_t zsize,
-                                            double& out) {
+// (The store's size `zsize` was looked at when the form was made ready.)
+[[gnu::always_inline]] inline bool evaluate(const Expr& e, const double* z,
+                                            [[maybe_unused]] std::int32_t zsize, double& out) {
   double r = 0.0;
   switch (e.shape) {
     case Expr::cell:
@@ -472,7 +481,7 @@ inline bool evaluatesteps(const std::vector<Step>& steps, const double* z, std::
     }
     case Expr::elem:
     case Expr::elemop: {
-      const std::int32_t c = elementcell(e.array, z[e.a], zsize);
+      const std::int32_t c = elemat(e.first, e.count, z[e.a]);
       if (c == 0) return false;
       r = z[c];
       if (e.shape == Expr::elemop) {
@@ -482,7 +491,7 @@ inline bool evaluatesteps(const std::vector<Step>& steps, const double* z, std::
       break;
     }
     case Expr::list:
-      return evaluatesteps(e.steps, z, zsize, out);
+      return evaluatesteps(e.steps, z, out);
     case Expr::none:
       return false;
   }

@@ -44,6 +44,20 @@ namespace exec::fast {
   return intround(v);
 }
 
+// The place (1 up to n, n below 2^31 - 1) that an index of value v names
+// as intvalue() rounds it, or 0 for none. (A whole number in range, the
+// commonest, takes one conversion each way and one comparison.)
+[[gnu::always_inline]] inline std::int32_t indexin(double v, std::int32_t n) {
+#if defined(__SSE2__)
+  const std::int32_t whole = _mm_cvttsd_si32(_mm_set_sd(v));
+  if (static_cast<double>(whole) == v &&
+      static_cast<std::uint32_t>(whole) - 1u < static_cast<std::uint32_t>(n)) [[likely]]
+    return whole;
+#endif
+  const std::int32_t i = intvalue(v);
+  return i >= 1 && i <= n ? i : 0;
+}
+
 // MAX, MIN and the location forms over values, as the evaluator folds them
 // (the accumulator starts with the first; a later value replaces it when
 // strictly larger or smaller; the place of the last replacement).
@@ -157,14 +171,13 @@ ProgResult copytext(const Prog& g, const QStep& s, double* n);
       const Slot& a = g.slots[static_cast<std::size_t>(s.a)];
       std::int32_t cell = 0;
       if (s.b == 1) {
-        const std::int32_t i = intvalue(*--n);
-        if (i < 1 || static_cast<std::int64_t>(i) > static_cast<std::int64_t>(a.rows) * a.cols)
-          return Num::giveup;
+        const std::int32_t i = indexin(*--n, a.count);
+        if (i == 0) return Num::giveup;
         cell = a.first - 1 + i;
       } else {
-        const std::int32_t col = intvalue(*--n);
-        const std::int32_t row = intvalue(*--n);
-        if (col < 1 || col > a.cols || row < 1 || row > a.rows) return Num::giveup;
+        const std::int32_t col = indexin(*--n, a.cols);
+        const std::int32_t row = indexin(*--n, a.rows);
+        if (col == 0 || row == 0) return Num::giveup;
         cell = a.first - 1 + a.cols * (row - 1) + col;
       }
       if (s.op == P::telem)
@@ -460,9 +473,8 @@ inline bool onecellsstep(const Prog& g) {
       case Q::elem1:
       case Q::telem1: {
         const Slot& a = g.slots[static_cast<std::size_t>(s.a)];
-        const std::int32_t i = intvalue(*--n);
-        if (i < 1 || static_cast<std::int64_t>(i) > static_cast<std::int64_t>(a.rows) * a.cols)
-          return res;
+        const std::int32_t i = indexin(*--n, a.count);
+        if (i == 0) return res;
         const std::int32_t cell = a.first - 1 + i;
         if (s.op == Q::telem1)
           targetcell = cell;
@@ -473,9 +485,9 @@ inline bool onecellsstep(const Prog& g) {
       case Q::elem2:
       case Q::telem2: {
         const Slot& a = g.slots[static_cast<std::size_t>(s.a)];
-        const std::int32_t col = intvalue(*--n);
-        const std::int32_t row = intvalue(*--n);
-        if (col < 1 || col > a.cols || row < 1 || row > a.rows) return res;
+        const std::int32_t col = indexin(*--n, a.cols);
+        const std::int32_t row = indexin(*--n, a.rows);
+        if (col == 0 || row == 0) return res;
         const std::int32_t cell = a.first - 1 + a.cols * (row - 1) + col;
         if (s.op == Q::telem2)
           targetcell = cell;
@@ -486,9 +498,8 @@ inline bool onecellsstep(const Prog& g) {
       case Q::elemc1:
       case Q::telemc1: {
         const Slot& a = g.slots[static_cast<std::size_t>(s.a)];
-        const std::int32_t i = intvalue(z[s.b]);
-        if (i < 1 || static_cast<std::int64_t>(i) > static_cast<std::int64_t>(a.rows) * a.cols)
-          return res;
+        const std::int32_t i = indexin(z[s.b], a.count);
+        if (i == 0) return res;
         const std::int32_t cell = a.first - 1 + i;
         if (s.op == Q::telemc1)
           targetcell = cell;
@@ -499,9 +510,9 @@ inline bool onecellsstep(const Prog& g) {
       case Q::elemc2:
       case Q::telemc2: {
         const Slot& a = g.slots[static_cast<std::size_t>(s.a)];
-        const std::int32_t row = intvalue(z[s.b]);
-        const std::int32_t col = intvalue(z[s.c]);
-        if (col < 1 || col > a.cols || row < 1 || row > a.rows) return res;
+        const std::int32_t row = indexin(z[s.b], a.rows);
+        const std::int32_t col = indexin(z[s.c], a.cols);
+        if (col == 0 || row == 0) return res;
         const std::int32_t cell = a.first - 1 + a.cols * (row - 1) + col;
         if (s.op == Q::telemc2)
           targetcell = cell;

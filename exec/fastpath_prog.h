@@ -166,7 +166,8 @@ struct Slot {
   // What the set-up finds, kept while the stores stay as they are (readyprog).
   std::int32_t first = 0;  // an array's first element cell, a text's first position
   std::int32_t rows = 0, cols = 0;
-  std::int32_t len = 0;  // a text's length
+  std::int32_t count = 0;  // an array's elements
+  std::int32_t len = 0;    // a text's length
 };
 
 struct Prog {

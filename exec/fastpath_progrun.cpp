@@ -168,6 +168,7 @@ bool readyprog(Prog& g) {
       s.first = adr;
       s.rows = shape[0];
       s.cols = shape[1];
+      s.count = static_cast<std::int32_t>(count);
       if (s.copy) g.allcells += static_cast<std::int32_t>(std::min<std::int64_t>(count, 1 << 30));
       continue;
     }

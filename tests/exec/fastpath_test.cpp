@@ -628,6 +628,134 @@ stop=-1
 )");
 }
 
+// DO loops whose loop end counts in whole numbers, and elements whose
+// place was found when their form was made ready: limits just below and
+// above a whole number, a limit that is no whole number, steps down, a
+// real step, a variable the loop assigns (a whole and then a real value),
+// a bound the loop changes, a jump out, a zero-trip loop, a counter beyond
+// the range counted in whole numbers, elements by counters plus constants
+// and by rounded indices, and at last an index past its array.
+TEST(FastPath, CountedLoopsLeaveWhatTheGeneralPathLeaves) {
+  const std::string text = R"(DIMENSION A(12), M(3, 4)
+S = 0
+DO I = 1, 3 - 5E-14
+  S = S + I
+ENDDO
+DO I = 1, 3 - 5E-13
+  S = S + I * 10
+ENDDO
+DO I = 1, 7.5
+  S = S + I * 100
+ENDDO
+DO I = 10, -3, -4
+  S = S + I * 1000
+ENDDO
+X = 0
+DO R = 0, 1, 0.25
+  X = X + R
+ENDDO
+T = 0
+DO I = 1, 10
+  IF (I == 3) I = 7
+  T = T + I
+ENDDO
+U = 0
+DO I = 1, 10
+  IF (I == 4) I = 4.5
+  U = U + I
+ENDDO
+N = 4
+DO I = 1, N
+  N = N + 1
+  A(I) = N
+ENDDO
+DO I = 1, 100
+  IF (I > 5) GOTO 50
+ENDDO
+50 K = I
+DO J = 5, 1
+  K = K + 100
+ENDDO
+DO J = 3E15, 3E15 + 2
+  K = K + 1
+ENDDO
+DO I = 1, 3
+  DO J = 1, 3
+    M(I, J + 1) = M(I, J) + I * J
+    A(J + 3 * I - 2) = A(J + 3 * I - 2) + J + 0.5
+  ENDDO
+ENDDO
+V = A(2.5) + A(6.4) + M(2.5, 3)
+DO I = 12, 20
+  A(I) = A(I - 1) + 1
+ENDDO
+END
+)";
+  expectoutcome(text, R"(A=(5,7.5,9.5,11.5,1.5,2.5,3.5,1.5,2.5,3.5,0,1)
+M=(0,1,3,6,0,2,6,12,0,3,9,18)
+S=18836
+I=13
+X=2.5
+R=1.25
+T=37
+U=48
+N=8
+K=9
+J=4
+V=21
+stop=32767 line=52 key=xeq3006
+)");
+}
+
+// A formal array bound to a view of the same cells as the one before but
+// shorter: an element past its end does not exist, whether a subroutine
+// of one assignment reads it, a function computed where it is referenced,
+// a CALL's statements or a loop of them (the forms that read the first
+// view look again).
+TEST(FastPath, FormalsBoundToAShorterViewLeaveWhatTheGeneralPathLeaves) {
+  const std::string head = R"(GOTO 100
+SUBROUTINE GET(V, K, R)
+  R = V(K) * 2 + R
+END
+FUNCTION G(V, K)
+  G = V(K) * 3
+END
+SUBROUTINE BOTH(V, K, R)
+  CALL GET(V, K, R)
+  R = R + G(V, K)
+END
+SUBROUTINE SUMS(V, K, R)
+  DO J = 1, K
+    R = R + V(J)
+    V(J) = R
+  ENDDO
+END
+100 CONTINUE
+DIMENSION A(6)
+ALIAS(Base=A, Columns=3, Vector=P)
+N = ALIAS(Base=A, Columns=2, Vector=Q)
+A = 1, 2, 3, 4, 5, 6
+R = 0
+DO I = 1, 9
+  CALL GET(P, 3, R)
+  R = R + G(P, 3)
+  CALL BOTH(P, 3, R)
+  CALL SUMS(P, 3, R)
+ENDDO
+DO I = 1, 9
+)";
+  for (const std::string call :
+       {"CALL GET(Q, 3, R)", "R = R + G(Q, 3)", "CALL BOTH(Q, 3, R)", "CALL SUMS(Q, 3, R)"}) {
+    const Pair p = runboth({crlf(head + "  " + call + "\nENDDO\nEND\n")}, 5000, 50000, 1).front();
+    ASSERT_TRUE(generalran(p)) << call << errtail(p);
+    EXPECT_NE(outcomepart(p.general).find("I=1\n"), std::string::npos) << call << "\n"
+                                                                       << outcomepart(p.general);
+    EXPECT_NE(outcomepart(p.general).find("key=xeq3006"), std::string::npos) << call;
+    const std::string fault = fastfault(p);
+    EXPECT_TRUE(fault.empty()) << call << ": " << fault;
+  }
+}
+
 // Assignments nested four deep (a cubic over a cubic) run by their forms:
 // the room they ask for above the operand stack is what the general path
 // takes for them, not 8 entries a word, which the small operand store of a
