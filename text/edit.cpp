@@ -612,6 +612,7 @@ struct Body {
   std::int32_t slot;
   Kind kind;
   Span span;
+  std::int32_t size;  // the span's
   const core::C1Ready* ready;
 };
 
@@ -696,7 +697,7 @@ Flow tight(EditState& e, const Body* body, std::size_t nbody, std::int32_t d, st
           slot = e.slot = b.slot;
           return Flow::passend;
         }
-        const std::int32_t size = b.span.size();
+        const std::int32_t size = b.size;
         const char* const t = chars + (b.span.first - 1);
         if (size != old) {
           back();
@@ -762,9 +763,9 @@ Flow loop(EditState& e, std::int32_t& slot) {
       kind = searchmask(e, right, e.values[k].literal) != f.mask ? Kind::general
              : right                                             ? Kind::right
                                                                  : Kind::left;
-    body[nbody++] = {s, kind, e.values[k].span(), f.ready ? &*f.ready : nullptr};
-    if (kind == Kind::general || (kind == Kind::replace && e.values[k].span().size() < 1))
-      steady = false;
+    const Span span = e.values[k].span();
+    body[nbody++] = {s, kind, span, span.size(), f.ready ? &*f.ready : nullptr};
+    if (kind == Kind::general || (kind == Kind::replace && span.size() < 1)) steady = false;
   }
   for (;;) {
     e.slot = d;
