@@ -15,14 +15,22 @@
 
 namespace core {
 
-// C1SEARCH then MATCHEDLENGTH: the hit's position in the array (0 none)
-// and its length (not for a counting search); the search's state is left
-// as those two leave it.
-[[gnu::always_inline]] inline std::int32_t C1FIND(const C1Ready& r, std::string_view array,
-                                                  std::int32_t from, std::int32_t to,
-                                                  std::int32_t& length) {
+// The search's words as C1FIND's plain scan leaves them.
+[[gnu::always_inline]] inline void C1FOUND(const C1Ready& r) {
+  searchopts = r.options;
+  matchlen = 0;
+  regexsteps = 0;
+}
+
+// C1FIND that leaves the search's words unwritten where it takes the plain
+// scan (`unwritten` true): a caller that searches again and again writes
+// them once, with C1FOUND, before anything may read them.
+[[gnu::always_inline]] inline std::int32_t C1FINDQUIET(const C1Ready& r, std::string_view array,
+                                                       std::int32_t from, std::int32_t to,
+                                                       std::int32_t& length, bool& unwritten) {
   length = 0;
-  if (!r.plain || to < from) {
+  unwritten = r.plain && to >= from;
+  if (!unwritten) {
     std::int32_t status = 0;
     const std::int32_t k = C1SEARCH(r, array, from, to, status);
     int len = 0;
@@ -31,9 +39,6 @@ namespace core {
     length = len;
     return std::max(from, 1) + k - 1;
   }
-  searchopts = r.options;
-  matchlen = 0;
-  regexsteps = 0;
   from = std::max(from, 1);
   to = std::min(to, static_cast<std::int32_t>(array.size()));
   // (The range's trailing blanks left out; a text's end is often one.)
@@ -44,6 +49,18 @@ namespace core {
                                  static_cast<std::size_t>(to - from + 1)));
   const int pos = findplain(r.scan, array, from, to);
   if (pos != 0) length = static_cast<std::int32_t>(r.pattern.size());
+  return pos;
+}
+
+// C1SEARCH then MATCHEDLENGTH: the hit's position in the array (0 none)
+// and its length (not for a counting search); the search's state is left
+// as those two leave it.
+[[gnu::always_inline]] inline std::int32_t C1FIND(const C1Ready& r, std::string_view array,
+                                                  std::int32_t from, std::int32_t to,
+                                                  std::int32_t& length) {
+  bool unwritten = false;
+  const std::int32_t pos = C1FINDQUIET(r, array, from, to, length, unwritten);
+  if (unwritten) C1FOUND(r);
   return pos;
 }
 

@@ -48,6 +48,11 @@ PlainPattern plainpattern(std::string_view pattern, bool fold) {
   p.last[0] = b;
   p.first[1] = fold ? partners[a] : a;
   p.last[1] = fold ? partners[b] : b;
+  if (pattern.size() >= 3) {
+    const unsigned char c = plainscan::uc(pattern[1]);
+    p.second[0] = c;
+    p.second[1] = fold ? partners[c] : c;
+  }
   p.first0 = _mm_set1_epi8(static_cast<char>(p.first[0]));
   p.first1 = _mm_set1_epi8(static_cast<char>(p.first[1]));
   p.last0 = _mm_set1_epi8(static_cast<char>(p.last[0]));

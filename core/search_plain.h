@@ -25,6 +25,8 @@ struct PlainPattern {
   // The bytes the first and the last character match (the same byte twice
   // where case matters or the letter has no other case).
   unsigned char first[2] = {0, 0}, last[2] = {0, 0};
+  // Those of the second character, when there are three or more.
+  unsigned char second[2] = {0, 0};
   // Those bytes in every lane.
   __m128i first0{}, first1{}, last0{}, last1{};
 };
@@ -35,14 +37,19 @@ namespace plainscan {
 
 inline unsigned char uc(char c) { return static_cast<unsigned char>(c); }
 
-// The pattern's middle (all but its first and last characters) at s.
+// The pattern's middle (all but its first and last characters) at s: the
+// second character by its bytes, the rest compared.
 template <bool Fold>
-bool middle(const char* s, const char* pat, std::size_t m) {
+[[gnu::always_inline]] inline bool middle(const PlainPattern& p, const char* s, std::size_t m) {
   if (m <= 2) return true;
+  const unsigned char c = uc(s[1]);
+  if (c != p.second[0] && (!Fold || c != p.second[1])) return false;
+  if (m == 3) return true;
+  const char* const pat = p.pat.data();
   if constexpr (!Fold) {
-    return std::memcmp(s + 1, pat + 1, m - 2) == 0;
+    return std::memcmp(s + 2, pat + 2, m - 3) == 0;
   } else {
-    for (std::size_t k = 1; k + 1 < m; ++k)
+    for (std::size_t k = 2; k + 1 < m; ++k)
       if (plat::lower1252_table[uc(s[k])] != plat::lower1252_table[uc(pat[k])]) return false;
     return true;
   }
@@ -53,7 +60,7 @@ bool stands(const PlainPattern& p, const char* s, std::size_t m) {
   const unsigned char a = uc(s[0]), b = uc(s[m - 1]);
   if (a != p.first[0] && (!Fold || a != p.first[1])) return false;
   if (b != p.last[0] && (!Fold || b != p.last[1])) return false;
-  return middle<Fold>(s, p.pat.data(), m);
+  return middle<Fold>(p, s, m);
 }
 
 template <bool Fold>
@@ -74,7 +81,7 @@ template <bool Fold>
     for (auto bits = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(ea, eb))); bits != 0;
          bits &= bits - 1) {
       const int j = __builtin_ctz(bits);
-      if (middle<Fold>(at + j, p.pat.data(), m)) return q + j;
+      if (middle<Fold>(p, at + j, m)) return q + j;
     }
   }
   for (; q <= hi; ++q)

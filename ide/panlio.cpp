@@ -569,7 +569,7 @@ void PANLIOKEY(std::span<char> text, std::int32_t, std::int32_t& key, std::int32
 
 void PANLIOCURSOR(std::int32_t& column) { column = panfield.cursorcol; }
 
-void install_inputstep() { exec::PANLIOSTEP = PANLIOSTEP; }
+void install_inputstep() { exec::PANLIOSTEP = exec::idlestep = PANLIOSTEP; }
 
 void reset_panlio() {
   panfield = PanField{};

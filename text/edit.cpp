@@ -14,11 +14,14 @@
 #include "core/runwords.h"
 #include "core/stores.h"
 #include "core/symbols.h"
+#include "exec/alarms.h"
+#include "exec/optdispatch.h"
 #include "exec/postfix.h"
 #include "exec/strings.h"
 #include "exec/tempstrings.h"
 #include "exec/xeq.h"
 #include "exec/xeq2.h"
+#include "platform/win_queue_idle.h"
 #include "text/edit_roads.h"
 #include "text/edit_state.h"
 #include "text/invidx.h"
@@ -601,6 +604,141 @@ inline Flow runslot(EditState& e, int kw, std::int32_t v) {
   return runoption(e, kw, v);
 }
 
+// The body of a loop of fixed roads, read once when the loop starts.
+// (The body changes no option mask: whether a search was made for the
+// mask in force is decided once.)
+enum class Kind : std::uint8_t { replace, right, left, general };
+struct Body {
+  std::int32_t slot;
+  Kind kind;
+  Span span;
+  std::int32_t size;  // the span's
+  const core::C1Ready* ready;
+};
+
+// The input step would do nothing: the program's own step with nothing
+// for it (see exec::idlestep), no progress to show, no quit waiting, no
+// key. Nothing but the input step changes that, or a signal, which may
+// set the break byte and the key state: while it holds, a loop that runs
+// nothing else reads only those two at each of its input steps (brk()).
+bool quietstep() {
+  return exec::PANLIOSTEP == exec::idlestep && exec::PANLIOSTEP != nullptr && win::queue_idle() &&
+         !exec::stepwatch && exec::alarmnext >= 0 && (exec::realtimeflags & 1) == 0 &&
+         core::idecmd != 999 && core::keyrec[1] == 0 &&
+         core::keystate == std::array<std::uint8_t, 4>{};
+}
+inline bool brk() {
+  const auto byte = [](const std::uint8_t& b) {
+    return *static_cast<const volatile std::uint8_t*>(&b);
+  };
+  return (byte(core::keyrec[1]) | byte(core::keystate[1])) != 0;
+}
+
+// The steady passes of a loop whose body holds searches and replacements
+// only (each with a text), entered at a new pass from its DO at d (ENDDO
+// at n) as passstart() leaves the state: the passes as loop() runs them,
+// with the position, the hit's length, the text and range ends, the passes
+// left, the pass number and the result in locals, written back where the
+// loop ends, a pass fails, or the input step has work.
+Flow tight(EditState& e, const Body* body, std::size_t nbody, std::int32_t d, std::int32_t n,
+           std::int32_t& slot) {
+  const std::int32_t first = e.first, last = e.last, rbeg = e.rbeg;
+  std::int32_t pos = e.pos, matchlen = e.matchlen, end = e.end, rend = e.rend;
+  std::int32_t docount = e.docount, passnr = e.passnr;
+  double result = e.result;
+  // (Position p is element p - 1 of the store, which stays where it is
+  // while nothing but these roads runs.)
+  std::string_view store = storeview();
+  char* chars = core::c1namen.data();
+  // (The search's words are written as the last search would leave them.)
+  const core::C1Ready* unwritten = nullptr;
+  const auto back = [&] {
+    if (unwritten != nullptr) core::C1FOUND(*unwritten);
+    unwritten = nullptr;
+    e.pos = pos;
+    e.matchlen = matchlen;
+    e.end = end;
+    e.rend = rend;
+    e.docount = docount;
+    e.result = result;
+    setpassnr(e, passnr);
+  };
+  const auto failat = [&](const Body& b, std::int32_t status) {
+    back();
+    e.status = status;
+    slot = e.slot = b.slot;
+    return Flow::passend;
+  };
+  bool quiet = quietstep();
+  for (;;) {
+    // The DO: the pass counted, the input step between passes.
+    ++passnr;
+    if (docount > 1) {
+      --docount;
+      if (!quiet || brk()) {
+        back();
+        e.slot = d;
+        if (inputstep(e)) return Flow::runend;
+        pos = e.pos;
+        store = storeview();
+        chars = core::c1namen.data();
+        quiet = quietstep();
+      }
+    } else {
+      docount = 0;
+    }
+    for (std::size_t i = 0; i < nbody; ++i) {
+      const Body& b = body[i];
+      if (b.kind == Kind::replace) {
+        const std::int32_t old = std::max(matchlen, 1);
+        matchlen = 0;
+        if (pos < first || pos > last) {
+          back();
+          slot = e.slot = b.slot;
+          return Flow::passend;
+        }
+        const std::int32_t size = b.size;
+        const char* const t = chars + (b.span.first - 1);
+        if (size != old) {
+          back();
+          e.slot = b.slot;
+          MAKEREPLACESPACE(e, size - old, std::string_view(t, static_cast<std::size_t>(size)));
+          end = e.end;
+          rend = e.rend;
+          result = e.result;
+        } else {
+          result += 1;
+        }
+        putchars(chars + (pos - 1), t, static_cast<std::size_t>(std::min(size, last - pos + 1)));
+        pos += size;
+        continue;
+      }
+      const bool right = b.kind == Kind::right;
+      const std::int32_t from = right ? std::max(pos, first) : std::max(rbeg, first);
+      const std::int32_t to = right ? std::min(rend, last) : std::min(pos, last);
+      std::int32_t len = 0;
+      bool quietfind = false;
+      const std::int32_t hit = core::C1FINDQUIET(*b.ready, store, from, to, len, quietfind);
+      unwritten = quietfind ? b.ready : nullptr;
+      if (hit < from || hit > to) return failat(b, right ? est::rightnohit : est::leftnohit);
+      pos = hit;
+      matchlen = len;
+      if (pos > rend + 1 || pos < rbeg) return failat(b, est::outside);
+    }
+    // The ENDDO.
+    if (docount > 0) {
+      matchlen = 0;  // (a new pass)
+      continue;
+    }
+    back();
+    slot = e.slot = n;
+    e.restart = n - 1;
+    e.stop = 1;
+    setpassnr(e, 1);
+    return Flow::next;
+  }
+}
+
 // The passes of a loop of fixed roads, from its DO at the slot (counting,
 // entered with the IF flags clear): as the list runs them, option by
 // option, from the body read once. The slot receives where the last pass
@@ -609,19 +747,11 @@ Flow loop(EditState& e, std::int32_t& slot) {
   const std::int32_t d = slot;
   const std::int32_t n = e.steps[static_cast<std::size_t>(d)].end;
   const std::int32_t v = optval(d);
-  // (The body changes no option mask: whether a search was made for the
-  // mask in force is decided once.)
-  enum class Kind : std::uint8_t { replace, right, left, general };
   // (The keywords met are not noted: only Count's is read, and a loop of
   // fixed roads holds none; each pass starts them anew.)
-  struct Body {
-    std::int32_t slot;
-    Kind kind;
-    Span span;
-    const core::C1Ready* ready;
-  };
   std::array<Body, keptslots> body;
   std::size_t nbody = 0;
+  bool steady = true;  // the body runs in tight()
   for (std::int32_t s = d - 1; s > n; --s) {
     const auto k = static_cast<std::size_t>(s);
     const EditState::Step step = e.steps[k];
@@ -633,7 +763,9 @@ Flow loop(EditState& e, std::int32_t& slot) {
       kind = searchmask(e, right, e.values[k].literal) != f.mask ? Kind::general
              : right                                             ? Kind::right
                                                                  : Kind::left;
-    body[nbody++] = {s, kind, e.values[k].span(), f.ready ? &*f.ready : nullptr};
+    const Span span = e.values[k].span();
+    body[nbody++] = {s, kind, span, span.size(), f.ready ? &*f.ready : nullptr};
+    if (kind == Kind::general || (kind == Kind::replace && span.size() < 1)) steady = false;
   }
   for (;;) {
     e.slot = d;
@@ -665,6 +797,7 @@ Flow loop(EditState& e, std::int32_t& slot) {
     f = enddo(e);
     if (f != Flow::newpass || e.restart != d) return f;
     passstart(e);
+    if (steady) return tight(e, body.data(), nbody, d, n, slot);
   }
 }
 

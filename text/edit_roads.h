@@ -34,6 +34,27 @@ inline Flow inrange(EditState& e, std::int32_t saved) {
   return inrange(e, saved);
 }
 
+// k characters of s to at, short ones without a call: two copies that
+// may overlap, each read whole before it is written.
+[[gnu::always_inline]] inline void putchars(char* at, const char* s, std::size_t k) {
+  auto two = [&](auto word) {
+    decltype(word) head, tail;
+    std::memcpy(&head, s, sizeof word);
+    std::memcpy(&tail, s + k - sizeof word, sizeof word);
+    std::memcpy(at, &head, sizeof word);
+    std::memcpy(at + k - sizeof word, &tail, sizeof word);
+  };
+  if (k >= 4 && k <= 8) {
+    two(std::uint32_t{});
+  } else if (k >= 2 && k <= 3) {
+    two(std::uint16_t{});
+  } else if (k == 1) {
+    at[0] = s[0];
+  } else if (k > 8) {
+    std::memmove(at, s, k);
+  }
+}
+
 // s over the characters at the position, delta more than were there; the
 // position moves on by step.
 [[gnu::always_inline]] inline Flow putover(EditState& e, std::string_view s, std::int32_t delta,
@@ -46,25 +67,7 @@ inline Flow inrange(EditState& e, std::int32_t saved) {
   const std::size_t k = std::min(s.size(), static_cast<std::size_t>(e.last - e.pos + 1));
   // (The position lies in the edited string, whose bounds were checked
   // when the statement read them.)
-  char* const at = core::c1namen.data() + (e.pos - core::c1namen.first());
-  // (Short texts without a call: two copies that may overlap, each read
-  // whole before it is written.)
-  auto two = [&](auto word) {
-    decltype(word) head, tail;
-    std::memcpy(&head, s.data(), sizeof word);
-    std::memcpy(&tail, s.data() + k - sizeof word, sizeof word);
-    std::memcpy(at, &head, sizeof word);
-    std::memcpy(at + k - sizeof word, &tail, sizeof word);
-  };
-  if (k >= 4 && k <= 8) {
-    two(std::uint32_t{});
-  } else if (k >= 2 && k <= 3) {
-    two(std::uint16_t{});
-  } else if (k == 1) {
-    at[0] = s[0];
-  } else if (k > 8) {
-    std::memmove(at, s.data(), k);
-  }
+  putchars(core::c1namen.data() + (e.pos - core::c1namen.first()), s.data(), k);
   e.pos += step;
   return Flow::next;
 }

@@ -596,6 +596,16 @@ stop=32767 line=42 key=NDPerrorOF
 )");
 }
 
+// An endless EDIT loop whose passes run by fixed roads with the program's
+// own input step, which they leave out while it has nothing to do: the
+// break key still ends it.
+TEST(FastPath, TheBreakKeyEndsAnEndlessEditLoopOfFixedRoads) {
+  const std::string text =
+      "CHARACTER T*12\nT = 'abcabc'\n"
+      "EDIT(Text=T, DO, Right='b', RePLaceby='B', Left='b', ENDDO)\nEND\n";
+  for (const bool fast : {true, false}) EXPECT_EQ(snapshot(text, fast, 300), timedout) << fast;
+}
+
 // CALLs that name one variable for two actuals, alone and down a nest: the
 // returns give the formals back in the header's order, so the actual takes
 // the last formal's value (the other order leaves B growing). Six passes:
