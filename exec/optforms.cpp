@@ -16,6 +16,7 @@
 #include "exec/optdispatch.h"
 #include "exec/optitems.h"
 #include "exec/postfix.h"
+#include "exec/tempstrings.h"
 #include "exec/xeq2.h"
 #include "exec/xeqtemps.h"
 #include "exec/xfercalls.h"
@@ -341,6 +342,7 @@ std::int32_t replay(const Form& f) {
   // The evaluation: its result cell, the predefined cells, the pass.
   core::xeqstop = 0;
   core::msgkey.blank();
+  starttempstrings();  // (texts a built-in makes stand above the statement's)
   core::iostatw[1] = 0;  // the statement's own detail, if it fails with a key
   const std::int32_t iresult0 = iresult;
   const std::int32_t resultcell = x.tmpcell0;
@@ -477,6 +479,7 @@ Xfer direct(Form& f, WordResult& answer) {
   const std::int32_t ft = firsttemp, sp = core::xeqstackbase + 1;
   const Footprint before = Footprint::now();
   const std::uint64_t epoch = fast::epoch, runepoch = fast::runepoch;
+  starttempstrings();  // (as the evaluation starts them)
   BUISOPTNEW(f.header, 0, f.list, static_cast<std::int32_t>(f.list.size()));
   xferdone = false;
   const std::int32_t r = replayend(f, XferRun::declined, sp, ft, ft + 1);
