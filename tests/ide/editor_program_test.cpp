@@ -596,6 +596,25 @@ TEST_F(EditorRunTest, ALineLeftByANewLineIsCompiled) {
            }});
 }
 
+// Ctrl+S while a typed line is still in the line input: the line's
+// statement is made as the line goes into the text, so that the program
+// is that of the text saved before the line is left.
+TEST_F(EditorRunTest, ALineSavedWhileTypedIsCompiled) {
+  runsame({[] {
+             down(11);
+             with(win::VK_MENU, 'I');
+             type("  IF (C == 121) VOWELS = VOWELS + 10");
+           },
+           [] {
+             plat::push_message_box_answer(win::IDYES);
+             with(win::VK_CONTROL, 'S');
+           },
+           [this] { hold("saved while typed"); },
+           // (The line is left by a key of its own before the run.)
+           [] { press(win::VK_DOWN); }});
+  EXPECT_NE(last.find("(C == 121)"), std::string::npos) << last;
+}
+
 // A labelled loop that ran, with lines typed above it and one of them
 // taken back by Ctrl+Z: the loop still ends at its label's statement (a
 // loop that runs no pass goes on after it).
