@@ -257,15 +257,48 @@ std::int16_t statementof(std::string_view line) {
   return stmtcodes[n - 1];
 }
 
+// The label a line carries: the number it begins with (without leading
+// zeros) when a name, a number, a text or nothing follows; empty for none.
+std::string_view labelof(std::string_view line) {
+  std::size_t k = line.find_first_not_of(' ');
+  if (k == std::string_view::npos) return {};
+  while (k < line.size() && line[k] == '0' && k + 1 < line.size() && line[k + 1] >= '0' &&
+         line[k + 1] <= '9')
+    ++k;
+  const std::size_t from = k;
+  while (k < line.size() && line[k] >= '0' && line[k] <= '9') ++k;
+  if (k == from) return {};
+  const std::string_view label = line.substr(from, k - from);
+  while (k < line.size() && line[k] == ' ') ++k;
+  if (k == line.size() || line[k] == '\'' || line[k] == '"' ||
+      std::isalnum(static_cast<unsigned char>(line[k])) != 0)
+    return label;
+  return {};
+}
+
 // A line coming or going at pos, the text as it stands: it reaches the
 // code of other lines when it is one of the statements that do, or when a
 // declaration follows it (whether a declaration is taken depends on the
-// statements before it).
-void noteline(std::string_view line, std::int32_t pos) {
+// statements before it), or when another line carries its label (a label
+// stands at the last line that carries it). `self`: the line at pos is the
+// one going or changed, no other line.
+void noteline(std::string_view line, std::int32_t pos, bool self) {
   if (programstale) return;
   if (reachesotherlines(line)) {
     programstale = true;
     return;
+  }
+  if (const std::string_view label = labelof(line); !label.empty()) {
+    for (std::int32_t k = 1; k <= c1editend;) {
+      const LineSpan s = linespan(k);
+      if (s.whole <= 0) break;
+      if ((k != pos || !self) &&
+          labelof(std::string_view(c1edit.ptr(k), static_cast<std::size_t>(s.text))) == label) {
+        programstale = true;
+        return;
+      }
+      k += s.whole;
+    }
   }
   for (std::int32_t k = std::max(pos, 1); k <= c1editend;) {
     const LineSpan s = linespan(k);
@@ -302,8 +335,8 @@ void C1EDITINSERT(std::int32_t pos, std::string_view text, std::int32_t flags) {
   const std::string_view line = text.substr(0, text.find("\r\n"));
   const auto n = static_cast<std::int32_t>(line.size());
   const bool replaced = (flags & 1) != 0 && pos <= c1editend;
-  if (replaced) noteline(linetextat(pos), pos);
-  noteline(line, pos);
+  if (replaced) noteline(linetextat(pos), pos, true);
+  noteline(line, pos, replaced);
   if (replaced && !deleteline(pos, true)) return;
   ensureroom(n + 2 + c1editrecord * recordsfor(n));
   putline(pos, line);
@@ -329,7 +362,7 @@ void C1EDITINSERT(std::int32_t pos, std::string_view text, std::int32_t flags) {
 }
 
 void C1EDITDELETE(std::int32_t pos) {
-  if (c1edit.size() > 0 && linestart(pos, c1editend)) noteline(linetextat(pos), pos);
+  if (c1edit.size() > 0 && linestart(pos, c1editend)) noteline(linetextat(pos), pos, true);
   if (c1edit.size() > 0 && deleteline(pos, false)) writemarks();
 }
 
@@ -359,8 +392,8 @@ void C1EDITUNDO(std::int32_t& pos, std::int32_t flags) {
     if (!(redo ? chaindown(c1logtop, c) : chainup(c1logtop, c))) return;
     pos = p;
     const std::string back = c.text;
-    noteline(line, p);
-    noteline(back, p);
+    noteline(line, p, true);
+    noteline(back, p, !in);
     if (!in) dropline(p, linespan(p).whole);
     const std::int32_t lo = rewrite(c, line);
     if (!out) putline(p, back);

@@ -121,8 +121,9 @@ bool undoavailable();
 bool redoavailable();
 
 // A line came into or went out of the text that reaches the code of other
-// lines (a declaration, a subprogram's start, END, or any line before a
-// declaration): the program is compiled
+// lines (a declaration, a subprogram's start, END, any line before a
+// declaration, or a line whose label another line carries too): the
+// program is compiled
 // from the text before it runs again. A whole-script compile clears it.
 inline bool programstale = false;
 // The statements whose lines reach the code of other lines.

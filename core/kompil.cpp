@@ -715,7 +715,8 @@ void pasteloop(std::span<char> /*text*/) {
     const std::int32_t at = edline.line == target ? edline.pos : c1editend + 1;
     C1EDITINSERT(at, std::string(line) + "\r\n", 0);
     if (editsave) editsave();
-    edvars(edv::curline) = target;
+    // The line is compiled as its own: a label it carries stands at it.
+    edvars(edv::curline) = xeqline = target;
     if (first == 0) first = target;
     ++count;
     std::array<char, 1> blank{' '};

@@ -269,7 +269,11 @@ void XEQ(std::span<const std::int16_t> code) {
   if (xeqstartpos != 0) {
     stmtstart = xeqstartpos;
     resumed = true;
-  } else {
+  } else if (core::xeqstackbase <= framesize) {
+    // A run in the main program. Within a call (the run goes on after a
+    // statement handed back to the run driver, or a single step) the
+    // function's temporaries stay above its caller's: the calling statement
+    // still holds its values there.
     firsttemp = core::nsym + 1;
     callkind = 0;
   }

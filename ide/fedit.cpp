@@ -701,6 +701,14 @@ void FEDITKEEPLINE() {
   if (text == core::linetext(edloadline)) return;
   core::C1EDITINSERT(linestart(edloadline), text + "\r\n", 1);
   C1EDITSAVE();
+  // The statement follows the line now, as when the line is left: a run or
+  // a compile started before that takes the program of the text saved. (The
+  // save is no step of the editor's: its words stay as they were.)
+  const std::int32_t mode = core::edmode, chg = edchg, line = core::xeqline;
+  if (compileheld(edloadline)) core::edmark = core::edmarkall;
+  core::edmode = mode;
+  edchg = chg;
+  core::xeqline = line;
 }
 
 void REFUSEHELDLINE() {

@@ -24,7 +24,8 @@ void FEDIT(std::span<char> text, std::int32_t& key);
 void FEDITRESUME(std::span<char> text, std::int32_t& key);
 
 // Puts the line being typed into the text as it stands (before a save),
-// without ending the line input: leaving the line compiles it as always.
+// without ending the line input, and compiles it into its statement as
+// leaving the line does.
 void FEDITKEEPLINE();
 
 // Tells that the cursor line is held whole: longer than the line input

@@ -152,6 +152,20 @@ TEST_F(Windowless, AReportThatCannotBeWrittenIsNoSuccess) {
             "on device)\n");
 }
 
+// An EDIT whose result is a text (the word at its position), the first
+// statement of the run to make a text: it is made in the text store.
+TEST_F(Windowless, AnEditsTextResultFirstInTheRunIsMadeInTheTextStore) {
+  const Outcome r =
+      run("word.ost",
+          "CHARACTER IX*400\nIX = 'FMT=hex'\n"
+          "EDIT(Text='of the', EXTRA='l', IDentification='IGNORE', InvertedIndex=IX)\n"
+          "EDIT(Text='the cat of dogs', IDentification='b', InvertedIndex=IX)\n"
+          "EDIT(Text='cat;dogs', RaNge=';', IDentification='r'DROP, "
+          "InvertedIndex=IX)\nEND\n");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("DROP=0\nstop=-1\n"), std::string::npos) << r.out << r.err;
+}
+
 TEST_F(Windowless, EveryByteOfATextIsWrittenANulAsADot) {
   const Outcome r = run("nul.ost", "CHARACTER A*5\nA = 'ab' // CHAR(0) // 'cd'\nB = 2\nEND\n");
   EXPECT_EQ(r.status, 0);
