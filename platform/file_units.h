@@ -41,7 +41,8 @@ namespace plat {
 //   refused a write or a read; 43 empty file name (other than for a scratch
 //   file); 45 direct access without a record length; 47 write to a unit
 //   opened for reading only; 66 and 67 a direct write or read of more bytes
-//   than an unformatted or formatted record holds.
+//   than an unformatted or formatted record holds (66 also a sequential
+//   record longer than longest_record).
 inline constexpr int iostat_ok = 0;
 inline constexpr int iostat_eof = -1;
 inline constexpr int iostat_no_read_access = 9;
@@ -60,6 +61,10 @@ inline constexpr int iostat_no_recl = 45;
 inline constexpr int iostat_read_only = 47;
 inline constexpr int iostat_record_overflow = 66;
 inline constexpr int iostat_record_short = 67;
+// The longest record a sequential read takes (a record's length is a
+// 32-bit number): a longer one, as an endless device gives, fails with
+// iostat_record_overflow.
+inline constexpr std::int64_t longest_record = 0x7FFFFFFF;
 
 // The system's own fixed units.
 inline constexpr int unit_editcopy = 6969;      // the editor's working copy

@@ -141,6 +141,7 @@ int next_record(FileUnit& u, Out& out, std::int64_t keep, std::int64_t& length) 
       last_cr = b[take - 1] == '\r';
       length += take;
       any = true;
+      if (length > longest_record) return iostat_record_overflow;  // (nothing moved)
     }
     p += take;
     if (hit) {

@@ -124,6 +124,17 @@ TEST_F(FileUnitRecords, RecordsIntoABufferAcrossTheReadAhead) {
   }
 }
 
+// A device that never ends a record (endless zeros) fails the read once
+// the record is longer than a record can be, instead of reading for ever.
+TEST_F(FileUnitRecords, AnEndlessRecordFailsTheRead) {
+  if (!std::filesystem::exists("/dev/zero")) GTEST_SKIP() << "no /dev/zero";
+  ASSERT_EQ(open_unit(6973, "/dev/zero", UnitMode{}), iostat_ok);
+  char buffer[16];
+  std::int64_t len = 0;
+  EXPECT_EQ(read_record(6973, buffer, &len), iostat_record_overflow);
+  EXPECT_EQ(close_unit(6973), iostat_ok);
+}
+
 TEST_F(FileUnitRecords, WritesCrLfWithoutCuttingTheFile) {
   std::string name = file("w.txt");
   ASSERT_EQ(open_unit(6999, name, UnitMode{}), iostat_ok);
