@@ -16,6 +16,26 @@
 
 namespace exec::fast {
 
+namespace {
+
+// The CALL's stack entries (its n + 1 pushes) laid into the step, and
+// each of its m formals bound to the cell of its actual: false where an
+// actual or a formal (below `lowest`) is no cell.
+bool bindpushed(RunStep& s, const std::int32_t* pushed, const std::vector<std::int32_t>& formals,
+                std::int32_t n, std::int32_t m, std::int32_t zsize, std::int32_t lowest) {
+  for (std::int32_t i = 0; i <= n; ++i) s.block[static_cast<std::size_t>(i)] = pushed[i];
+  for (std::int32_t i = 0; i < m; ++i) {
+    const std::int32_t a = pushed[i + 1];
+    const std::int32_t formal = formals[static_cast<std::size_t>(i)];
+    if (a < 0 || a >= zsize || formal < lowest || formal >= zsize) return false;
+    s.to[static_cast<std::size_t>(i)] = formal;
+    s.from[static_cast<std::size_t>(i)] = a;
+  }
+  return true;
+}
+
+}  // namespace
+
 void findrun(CallRun& run, std::vector<Form>& forms, std::int32_t line, std::int32_t ft,
              std::int32_t base, std::int32_t scope) {
   run.nsteps = 0;
@@ -146,16 +166,12 @@ void findrun(CallRun& run, std::vector<Form>& forms, std::int32_t line, std::int
         return;
       }
       const std::int32_t* const pushed = pushedcells(g);
-      for (std::int32_t i = 0; i <= n; ++i) s.block[static_cast<std::size_t>(i)] = pushed[i];
+      if (!bindpushed(s, pushed, g.formals, n, m, zsize, 0)) {
+        run.complete = true;
+        return;
+      }
       for (std::int32_t i = 0; i < m; ++i) {
         const std::int32_t a = pushed[i + 1];
-        const std::int32_t formal = g.formals[static_cast<std::size_t>(i)];
-        if (a < 0 || a >= zsize || formal < 0 || formal >= zsize) {
-          run.complete = true;
-          return;
-        }
-        s.to[static_cast<std::size_t>(i)] = formal;
-        s.from[static_cast<std::size_t>(i)] = a;
         const std::int32_t headed = program[at + i];
         if (headed >= 1 && headed < zsize && a >= 1) {
           s.givento[static_cast<std::size_t>(s.given)] = a;
@@ -191,16 +207,9 @@ void findrun(CallRun& run, std::vector<Form>& forms, std::int32_t line, std::int
       return;
     }
     const std::int32_t* const pushed = pushedcells(g);
-    for (std::int32_t i = 0; i <= n; ++i) s.block[static_cast<std::size_t>(i)] = pushed[i];
-    for (std::int32_t i = 0; i < m; ++i) {
-      const std::int32_t a = pushed[i + 1];
-      const std::int32_t formal = g.formals[static_cast<std::size_t>(i)];
-      if (a < 0 || a >= zsize || formal < 1 || formal >= zsize) {
-        run.complete = true;
-        return;
-      }
-      s.to[static_cast<std::size_t>(i)] = formal;
-      s.from[static_cast<std::size_t>(i)] = a;
+    if (!bindpushed(s, pushed, g.formals, n, m, zsize, 1)) {
+      run.complete = true;
+      return;
     }
     // What the return gives back, as findleftnew() finds it: the formals of
     // the header, each naming a cell.
