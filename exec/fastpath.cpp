@@ -1648,7 +1648,11 @@ template <bool inchain>
                        f.leanmode == core::xeqmode && f.leanalarm == alarmsavedcmd;
   std::int32_t prev = f.leanprev, mode = f.leanmode;
   if (!planned) {
+    // (A statement that reads a cell of the run words reads it, on its
+    // steps, before the reference bound before it is made: it keeps them.)
     if (f.wordelems != 0) return false;
+    for (const Form::WordStep& s : f.wordsteps)
+      if (s.op == Form::WordStep::push && s.sym <= 6) return false;
     prev = savedcmd();
     const auto cmd = static_cast<std::int8_t>(prev & 0xFF);
     mode = core::xeqmode & core::runmode::framebits;
