@@ -1605,6 +1605,257 @@ template <bool inchain>
   return wordsteps<false>(f, code, r, from, stack, sp, nullptr);
 }
 
+// A statement of words that assigns one value whose references are all
+// taken in line (leanref()): each function's statement computed where the
+// statement references it, without a frame, and the run words that each
+// return leaves written once, after the last. Taken where those words
+// leave what they found for the next reference (so each makes the same),
+// and only through: anything else (a reference that is not so taken, a
+// value that is not a finite number, a status of the floating-point unit)
+// puts back every cell written but result cells and leaves the whole
+// statement to wordsteps() (false).
+// Where what was found of the references the last time holds (the
+// `callepoch`, no formal changed kind since, the same frame: `leanplan`),
+// each is computed from the values its formals are bound to, and the
+// formals, the functions' values and records are written only when the
+// statement runs through, in the references' order.
+inline constexpr std::size_t maxleanrefs = 16;
+// Whether leanwords() may take the statement of form f by what it found
+// of its references (`found`, n of them): no cell that a function's
+// statement or the statement reads, nor an actual, nor the target, is
+// one that a reference writes (a function's record or value, a formal)
+// or a cell of the run words, so that each value is the same computed
+// before any is written.
+bool leanplannable(const Form& f, const LeanRef* found, std::size_t n) {
+  std::vector<std::int32_t> written;
+  for (std::size_t k = 0; k < n; ++k) {
+    written.push_back(found[k].S);
+    written.push_back(found[k].S + 1);
+    for (std::int32_t i = 0; i < found[k].m; ++i)
+      written.push_back(found[k].formal[static_cast<std::size_t>(i)]);
+  }
+  const auto clear = [&written](std::int32_t c) {
+    return c > 6 && std::find(written.begin(), written.end(), c) == written.end();
+  };
+  if (!clear(f.target)) return false;
+  for (const Form::WordStep& s : f.wordsteps)
+    if (s.op == Form::WordStep::push && !clear(s.sym)) return false;
+  for (std::size_t k = 0; k < n; ++k) {
+    const LeanRef& e = found[k];
+    const std::int32_t operands = e.op == LeanRef::cell ? 1 : e.op == LeanRef::arith2 ? 3 : 2;
+    for (std::int32_t j = 0; j < operands; ++j) {
+      const std::int32_t o = e.operand[static_cast<std::size_t>(j)];
+      if (o >= 0 && !clear(o)) return false;
+      if (o < 0 && ~o >= e.m) return false;
+    }
+    for (std::int32_t i = 0; i < e.m; ++i)
+      if (!clear(e.actual[static_cast<std::size_t>(i)])) return false;
+  }
+  return true;
+}
+// In a chain (`chain`, with room found and the run state looked at), the
+// run words go to its locals, as wordsteps() leaves them there.
+template <bool inchain>
+[[gnu::noinline]] bool leanwords(Form& f, Words* chain) {
+  if ((!inchain && !runstate()) || (core::lokalscope == 0 && core::lokalsub != 0)) return false;
+  const std::int32_t base = core::xeqstackbase;
+  const std::uint64_t frame = framekey(firsttemp, base);
+  // (The run words a return reads, as they were when it was found.)
+  const bool planned = f.leanplan == callepoch && f.leankinds == kindcount &&
+                       f.leanframe == frame && f.leanscope == core::lokalscope &&
+                       f.leanstop == stopline && f.leancmd == core::idecmd &&
+                       f.leanmode == core::xeqmode && f.leanalarm == alarmsavedcmd;
+  std::int32_t prev = f.leanprev, mode = f.leanmode;
+  if (!planned) {
+    // (A statement that reads a cell of the run words reads it, on its
+    // steps, before the reference bound before it is made: it keeps them.)
+    if (f.wordelems != 0) return false;
+    for (const Form::WordStep& s : f.wordsteps)
+      if (s.op == Form::WordStep::push && s.sym <= 6) return false;
+    prev = savedcmd();
+    const auto cmd = static_cast<std::int8_t>(prev & 0xFF);
+    mode = core::xeqmode & core::runmode::framebits;
+    if (core::idecmd != cmd || core::xeqmode != mode || (alarmsavedcmd == cmd && cmd != -1) ||
+        (cmd < -1 && cmd != incall) || ((mode & 0x02) && core::lokalscope == tablescope))
+      return false;
+  }
+  const auto modecmd = static_cast<std::int16_t>((mode & 0xFF) | ((prev & 0xFF) << 8));
+  double* const cells = z.data();
+  const std::uint64_t kinds = kindcount;
+  std::array<Undo, maxundo> undo;
+  std::int32_t nundo = 0;
+  if (!planned)
+    for (std::int32_t c = 3; c <= 6; ++c) undo[static_cast<std::size_t>(nundo++)] = {c, cells[c]};
+  const Known* last = nullptr;
+  // (Planned: each reference's value and its formals' values.)
+  std::array<double, maxleanrefs> values;
+  std::array<std::array<double, LeanRef::maxformals>, maxleanrefs> bound;
+  std::array<LeanRef, maxleanrefs> found;
+  std::size_t refs = 0;
+  bool plannable = true;
+  std::array<double, longeststack> vals;
+  std::size_t sp = 1;  // (entry 0 stands for the target)
+  std::uint32_t flags = 0;
+  bool good = true;
+  for (const Form::WordStep& s : f.wordsteps) {
+    switch (s.op) {
+      case Form::WordStep::push:
+        vals[sp++] = cells[s.sym];
+        break;
+      case Form::WordStep::bin: {
+        const double b = vals[--sp];
+        double v = 0.0;
+        good = loopop(s.word, vals[sp - 1], b, v) && std::isfinite(v) && !textlike(v);
+        vals[sp - 1] = v;
+        flags |= 1;
+        break;
+      }
+      case Form::WordStep::fn: {
+        double v = 0.0;
+        const double b = vals[sp - 1];
+        const double a = s.sym == 2 ? vals[sp - 2] : b;
+        good = numericvalue(s.word, s.sym, a, b, v) && std::isfinite(v) && !textlike(v) &&
+               plat::fpu_peek_status() == 0;
+        sp -= static_cast<std::size_t>(s.sym);
+        vals[sp++] = v;
+        break;
+      }
+      case Form::WordStep::fold: {
+        const auto n = static_cast<std::size_t>(s.sym);
+        const double v = foldvalue(s.word, vals.data() + (sp - n), s.sym);
+        good = std::isfinite(v) && !textlike(v) && plat::fpu_peek_status() == 0;
+        sp -= n;
+        vals[sp++] = v;
+        break;
+      }
+      case Form::WordStep::call: {
+        const std::int32_t args = static_cast<std::uint16_t>(s.word) & 0x1F;
+        std::array<std::int32_t, 8> actuals;
+        const std::int32_t* given = s.actuals.data();
+        if (s.computed != 0) {
+          // (As placecomputed() places them.)
+          actuals = s.actuals;
+          for (std::int32_t a = args; a-- > 0;) {
+            if ((s.computed >> a & 1u) == 0) continue;
+            const std::int32_t cell = firsttemp + s.actuals[static_cast<std::size_t>(a)];
+            cells[cell] = vals[--sp];
+            newtemprecord(cell);
+            actuals[static_cast<std::size_t>(a)] = cell;
+          }
+          given = actuals.data();
+        }
+        double v = 0.0;
+        if (planned) {
+          const LeanRef& e = f.leanrefs[refs];
+          double* const formals = bound[refs].data();
+          for (std::int32_t i = 0; i < e.m; ++i) formals[i] = cells[given[i]];
+          good = (base <= framesize || !subactive(e.S, base)) && plat::fpu_peek_status() == 0 &&
+                 leanvalue(e, cells, formals, v) && !textlike(v);
+          values[refs++] = v;
+        } else {
+          LeanRef& e = found[refs < maxleanrefs ? refs : 0];
+          good = s.elements == 0 &&
+                 leanref(f.start + s.index, s.sym, args, base + s.depth, firsttemp + s.first, given,
+                         forms, modecmd, undo.data(), nundo, last, v, e) &&
+                 !textlike(v) && plat::fpu_peek_status() == 0;
+          if (good) cells[3] = cells[4] = cells[5] = cells[6] = 1.0;
+          plannable = plannable && refs < maxleanrefs && e.m >= 0;
+          ++refs;
+        }
+        vals[sp++] = v;
+        flags = 0;
+        break;
+      }
+      default:
+        good = false;
+        break;
+    }
+    if (!good) break;
+  }
+  if (!good || refs == 0) {
+    for (std::int32_t i = nundo; i-- > 0;) {
+      const Undo& u = undo[static_cast<std::size_t>(i)];
+      cells[u.cell] = u.v;
+    }
+    plat::fpu_clear();
+    return false;
+  }
+  if (planned) {
+    // What each reference leaves, in turn (as leanref() leaves it).
+    for (std::size_t k = 0; k < refs; ++k) {
+      const LeanRef& e = f.leanrefs[k];
+      char* const fields = reinterpret_cast<char*>(cells + e.S);
+      const std::int16_t noreturn = 0;
+      const auto count = static_cast<std::int16_t>(e.count);
+      std::memcpy(fields + sizeof(std::int16_t), &noreturn, sizeof noreturn);
+      std::memcpy(fields + 2 * sizeof(std::int16_t), &modecmd, sizeof modecmd);
+      std::memcpy(fields + 3 * sizeof(std::int16_t), &count, sizeof count);
+      cells[e.S + 1] = values[k];
+      for (std::int32_t i = 0; i < e.m; ++i)
+        cells[e.formal[static_cast<std::size_t>(i)]] = bound[k][static_cast<std::size_t>(i)];
+    }
+    cells[3] = cells[4] = cells[5] = cells[6] = 1.0;
+  } else if (plannable && kinds == kindcount && leanplannable(f, found.data(), refs)) {
+    f.leanrefs.assign(found.begin(), found.begin() + static_cast<std::ptrdiff_t>(refs));
+    f.leanplan = callepoch;
+    f.leankinds = kinds;
+    f.leanframe = frame;
+    f.leanscope = core::lokalscope;
+    f.leanstop = stopline;
+    f.leanscopesub = last->scopesub;
+    f.leancmd = core::idecmd;
+    f.leanmode = core::xeqmode;
+    f.leanalarm = alarmsavedcmd;
+    f.leanprev = prev;
+  }
+  // The statement runs through: what its words leave.
+  const std::int16_t scopesub = planned ? f.leanscopesub : last->scopesub;
+  if constexpr (inchain) {
+    Words& w = *chain;
+    chainhead(f, w);
+    freshtemp(firsttemp);  // (room() found its record)
+    returnwords<true>(nullptr, scopesub, mode, prev, core::lokalscope);
+    w.stmtflags = flags;
+    cells[f.target] = vals[1];
+    w.sp = base + 1;
+    w.top = f.target;
+    w.iresult = firsttemp + f.nvalues;
+    w.wordpos = f.end - 1;
+    w.jumped = 0;
+  } else {
+    head(f.start, f.end);
+    wordprologue(f.start);
+    returnwords<false>(nullptr, scopesub, mode, prev, core::lokalscope);
+    stmtflags = flags;
+    cells[f.target] = vals[1];
+    core::xeqstackptr = base + 1;
+    core::adrs.data()[base] = f.target;
+    core::iresult = firsttemp + f.nvalues;
+    wordpos = f.end - 1;
+    endstatement();
+    quietcall = quietafter();
+  }
+  return true;
+}
+
+// Whether leanwords() takes the statement of form f (a statement it left
+// to its steps a few times in a row is not tried again till `callepoch`
+// moves).
+template <bool inchain>
+[[gnu::always_inline]] inline bool lean(Form& f, Words* chain) {
+  if (f.leanepoch != callepoch) {
+    f.leanepoch = callepoch;
+    f.leanmisses = 0;
+  }
+  if (f.leanmisses >= 4) return false;
+  if (leanwords<inchain>(f, chain)) {
+    f.leanmisses = 0;
+    return true;
+  }
+  ++f.leanmisses;
+  return false;
+}
+
 // A statement of words that assigns one value, computed on values: what
 // its words' handlers leave, without the operand stack's dead entries and
 // the result cells' values. Anything out of the ordinary runs its words.
@@ -1618,6 +1869,7 @@ template <bool inchain>
   quietcall = false;
   if (!room(f)) return notrun;
   if (plat::fpu_peek_status() != 0) return runwords(f, code);
+  if (lean<false>(f, nullptr)) return ran();
   std::array<Entry, longeststack> stack;
   stack[0] = {0.0, false};  // the target
   WordRun r;
@@ -1679,6 +1931,9 @@ template <bool inchain>
 }
 inline Res runwordassign(Form& f, std::span<const std::int16_t> code, Words* chain = nullptr) {
   if (chain == nullptr) return wordassignalone(f, code);
+  // (One reference with symbols beside it is quickest as it stands.)
+  const bool several = f.refshape == Form::RefShape::steps || f.refshape == Form::RefShape::several;
+  if (several && plat::fpu_peek_status() == 0 && lean<true>(f, chain)) return ran();
   return f.refshape == Form::RefShape::steps ? wordassignchained(f, chain)
                                              : refassignchained(f, chain);
 }

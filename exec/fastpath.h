@@ -71,8 +71,11 @@ inline std::array<bool, 256> callkept{};
 inline std::size_t subslot(std::int32_t S) { return static_cast<std::uint32_t>(S) & 0xFFu; }
 // Formal `formal` of subroutine S changed between kinds while every form
 // of S stayed: the call sites of S look again at their bindings.
+// (`kindcount` counts every such change, of any subroutine.)
+inline std::uint64_t kindcount = 0;
 [[gnu::always_inline]] inline void kindchanged(std::int32_t S) {
   ++formalkinds[subslot(S)];
+  ++kindcount;
   if (callkept[subslot(S)]) {
     ++callepoch;
     ++kindmoves;

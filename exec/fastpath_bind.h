@@ -86,6 +86,15 @@ inline std::array<Known, nknown> knowns;
 inline std::size_t knownat(std::int32_t site) {
   return (static_cast<std::uint32_t>(site) * 2654435761u >> 22) % nknown;
 }
+// (Apart, so that a Known stays as it is: by the place of its Known,
+// whether its function's statement is one unconditional assignment to its
+// value, an assignment's form or one step of two cells, that reads no cell
+// of the run words (1 to 6), so that a statement may take it in line:
+// leanref().)
+inline std::array<bool, nknown> leanknown{};
+inline bool& leanof(const Known& known) {
+  return leanknown[static_cast<std::size_t>(&known - knowns.data())];
+}
 
 // The references bound for the statement of the function that
 // nestedvalue() computed last, while the reference to it is neither made
@@ -110,6 +119,40 @@ inline bool nestof(const Bound& b) { return b.nest != 0 && nest.live && b.nest =
 // call). The give-back of each changes nothing: their formals keep the
 // actuals' values.
 [[gnu::noinline]] void madenest(std::int32_t mode);
+
+// The run words that a reference's END leaves: the word path's first
+// steps (a chain writes those it leaves, as the calling statement's, when
+// it ends), then the return to the caller in frame mode `mode`, its
+// command `prev` and subroutine `scope` (whose `lokalsub` is `scopesub`),
+// with the give-back of the function `known` found (none: nothing to give
+// back).
+template <bool chained>
+[[gnu::always_inline]] inline void returnwords(const Known* known, std::int16_t scopesub,
+                                               std::int32_t mode, std::int32_t prev,
+                                               std::int32_t scope) {
+  if constexpr (!chained) {
+    if ((core::idestate & core::busy::compiling) == 0) core::nomsg = 0;
+    jumpedflag = 0;
+    eventcmd = 0;
+    core::keystate[1] = 0;
+    rerunflag = false;
+    core::iostatw[0] = 0;
+    core::msgkey.blank();
+    stoppedflag = 0;
+    core::c1tmptop = core::c1top;
+    stmtflags = 0;
+  }
+  eventlabel = 0;
+  callkind = wfunction;
+  // (Where the give-back leaves each actual as it is, it is not made.)
+  if (known != nullptr && !known->quietback) giveback(*known);
+  core::lokalsub = scopesub;
+  core::xeqmode = mode;
+  core::xeqstop = (mode & 0x02) && scope == tablescope ? stops::callback : 0;
+  core::idecmd = static_cast<std::int8_t>(prev & 0xFF);
+  if (alarmsavedcmd == core::idecmd) alarmsavedcmd = -1;
+  if (core::idecmd < -1 && core::idecmd != -13) core::xeqmode |= core::runmode::running;
+}
 
 // commitcall() and commitchained().
 template <bool chained>
@@ -158,28 +201,7 @@ template <bool chained>
   // Its END: the word path's first steps, then the return. (A chain
   // writes the run words these steps leave, as the calling statement's,
   // when it ends.)
-  if constexpr (!chained) {
-    if ((core::idestate & core::busy::compiling) == 0) core::nomsg = 0;
-    jumpedflag = 0;
-    eventcmd = 0;
-    core::keystate[1] = 0;
-    rerunflag = false;
-    core::iostatw[0] = 0;
-    core::msgkey.blank();
-    stoppedflag = 0;
-    core::c1tmptop = core::c1top;
-    stmtflags = 0;
-  }
-  eventlabel = 0;
-  callkind = wfunction;
-  // (Where the give-back leaves each actual as it is, it is not made.)
-  if (!known.quietback) giveback(known);
-  core::lokalsub = known.scopesub;
-  core::xeqmode = mode;
-  core::xeqstop = (mode & 0x02) && scope == tablescope ? stops::callback : 0;
-  core::idecmd = static_cast<std::int8_t>(prev & 0xFF);
-  if (alarmsavedcmd == core::idecmd) alarmsavedcmd = -1;
-  if (core::idecmd < -1 && core::idecmd != -13) core::xeqmode |= core::runmode::running;
+  returnwords<chained>(&known, known.scopesub, mode, prev, scope);
   // The value takes the function's place on the stack.
   if (!onstack) return;
   records[calleefirst] = core::SymbolRecord{};
@@ -265,6 +287,173 @@ template <bool chained>
     plat::fpu_clear();
     return false;
   }
+  return true;
+}
+
+// A cell as it was before a statement's references taken in line wrote it.
+struct Undo {
+  std::int32_t cell;
+  double v;
+};
+// The most cells such a statement writes.
+inline constexpr std::int32_t maxundo = 160;
+
+// What leanref() found of a reference (its function `known`, its
+// statement `body`, bound to `actuals`) for leanwords() to take it by
+// (leanvalue()); found.m is -1 where it cannot.
+[[gnu::noinline]] inline void leanfound(const Known& known, const Form& body,
+                                        const std::int32_t* actuals, LeanRef& found) {
+  found.m = -1;
+  if (known.m > LeanRef::maxformals) return;
+  found.S = known.S;
+  found.count = known.n;
+  found.code = found.code2 = 0;
+  found.rel = -1;
+  std::array<std::int32_t, 3> cells{};
+  std::int32_t operands = 2;
+  if (known.onestep) {
+    const QStep& q = body.prog.quick[1];
+    found.op = LeanRef::step;
+    found.quick = q.op;
+    found.code = q.code;
+    cells = {q.a, q.b, 0};
+  } else {
+    const Expr& e = body.value;
+    found.code = e.code;
+    found.code2 = e.code2;
+    found.rel = e.rel;
+    cells = {e.a, e.b, e.c};
+    switch (e.shape) {
+      case Expr::cell:
+        found.op = LeanRef::cell;
+        operands = 1;
+        break;
+      case Expr::arith:
+        found.op = LeanRef::arith;
+        break;
+      case Expr::arith2:
+        found.op = LeanRef::arith2;
+        operands = 3;
+        break;
+      case Expr::compare:
+        found.op = LeanRef::compare;
+        break;
+      default:
+        return;
+    }
+  }
+  for (std::int32_t j = 0; j < 3; ++j) {
+    std::int32_t o = j < operands ? cells[static_cast<std::size_t>(j)] : 0;
+    for (std::int32_t i = 0; i < known.m; ++i)
+      if (o == known.formal[static_cast<std::size_t>(i)]) o = ~i;
+    found.operand[static_cast<std::size_t>(j)] = o;
+  }
+  for (std::int32_t i = 0; i < known.m; ++i) {
+    found.formal[static_cast<std::size_t>(i)] = known.formal[static_cast<std::size_t>(i)];
+    found.actual[static_cast<std::size_t>(i)] = actuals[i];
+  }
+  found.m = known.m;
+}
+
+// The value of a reference as leanfound() found it, its formals bound to
+// the values `bound`: false where it is no finite number (or reads as the
+// function's value unassigned), as bindref() finds it.
+[[gnu::always_inline]] inline bool leanvalue(const LeanRef& e, const double* cells,
+                                             const double* bound, double& v) {
+  const auto x = [&e, cells, bound](std::size_t j) {
+    const std::int32_t o = e.operand[j];
+    return o >= 0 ? cells[o] : bound[~o];
+  };
+  switch (e.op) {
+    case LeanRef::cell:
+      v = x(0);
+      break;
+    case LeanRef::step:
+      v = stepvalue(e.quick, static_cast<std::uint16_t>(e.code), x(0), x(1));
+      break;
+    case LeanRef::arith:
+      v = arithmetic(e.code, x(0), x(1));
+      break;
+    case LeanRef::arith2: {
+      const double ab = arithmetic(e.code, x(0), x(1));
+      if (!std::isfinite(ab)) return false;
+      v = arithmetic(e.code2, ab, x(2));
+      break;
+    }
+    case LeanRef::compare: {
+      const double a = x(0), b = x(1);
+      if (!std::isfinite(a - b)) return false;
+      v = relholds(e.rel, exprdiff(a, b)) ? 1.0 : 0.0;
+      break;
+    }
+  }
+  return std::isfinite(v) &&
+         std::bit_cast<std::uint64_t>(v) != std::bit_cast<std::uint64_t>(unassigned);
+}
+
+// A reference taken in line in a statement all of whose references are so
+// taken (leanwords() in exec/fastpath.cpp), where bindref() would bind it
+// in line, the function is `lean` and its return gives nothing back: the
+// formals bound, the value `v` computed, and what commit() leaves of the
+// function made at once (its record's fields, `modecmd` the caller's mode
+// and command, and its value). The cells of `$` that commit() writes and
+// the run words of its return are the statement's to write, the cells
+// before its first reference, the words once after its last (`last`
+// tells the function of that). Each cell it writes is kept in `undo`
+// first (`nundo` of them). False where the statement must take the
+// reference's own road: the caller puts the kept cells back.
+[[gnu::always_inline]] inline bool leanref(std::int32_t site, std::int32_t S, std::int32_t n,
+                                           std::int32_t ptr, std::int32_t first,
+                                           const std::int32_t* actuals,
+                                           const std::vector<Form>& forms, std::int16_t modecmd,
+                                           Undo* undo, std::int32_t& nundo, const Known*& last,
+                                           double& v, LeanRef& found) {
+  const Known& known = knowns[knownat(site)];
+  const std::int32_t base = core::xeqstackbase;
+  if (known.epoch != callepoch || known.site != site || !leanof(known) || !known.quietback ||
+      !known.boundplain || known.S != S || known.n != n || known.ptr != ptr || known.base != base ||
+      known.first != first || known.scope != core::lokalscope || known.stop != stopline ||
+      known.matchedkinds != formalkinds[subslot(S)] + formalkinds[subslot(core::lokalscope)] ||
+      nundo + 2 + known.m > maxundo || subactive(S, base)) [[unlikely]]
+    return false;
+  const std::int32_t m = known.m;
+  for (std::int32_t i = 0; i < m; ++i)
+    if (known.matched[static_cast<std::size_t>(i)] != actuals[i]) [[unlikely]]
+      return false;
+  const Form& body = forms[static_cast<std::size_t>(known.f1 + 1)];
+  const auto zsize = static_cast<std::int32_t>(core::z.size());
+  if (known.onestep && (body.prog.topcell >= zsize || S + 1 > core::nz)) [[unlikely]]
+    return false;
+  double* const cells = core::z.data();
+  undo[nundo++] = {S, cells[S]};
+  undo[nundo++] = {S + 1, cells[S + 1]};
+  cells[S + 1] = unassigned;
+  for (std::int32_t i = 0; i < m; ++i) {
+    const std::int32_t f = known.formal[static_cast<std::size_t>(i)];
+    const std::int32_t a = actuals[i];
+    undo[nundo++] = {f, cells[f]};
+    cells[f] = a >= 0 && a < zsize ? cells[a] : 0.0;
+  }
+  bool good = true;
+  if (known.onestep) {
+    v = cellsvalue(body.prog.quick[1], cells);
+    good = std::isfinite(v);
+  } else {
+    good = evaluate(body.value, cells, zsize, v);
+  }
+  if (!good || std::bit_cast<std::uint64_t>(v) == std::bit_cast<std::uint64_t>(unassigned))
+      [[unlikely]]
+    return false;
+  // (As commit() leaves the record and the value.)
+  char* const fields = reinterpret_cast<char*>(cells + S);
+  const std::int16_t noreturn = 0;
+  const auto count = static_cast<std::int16_t>(n);
+  std::memcpy(fields + sizeof(std::int16_t), &noreturn, sizeof noreturn);
+  std::memcpy(fields + 2 * sizeof(std::int16_t), &modecmd, sizeof modecmd);
+  std::memcpy(fields + 3 * sizeof(std::int16_t), &count, sizeof count);
+  cells[S + 1] = v;
+  last = &known;
+  leanfound(known, body, actuals, found);
   return true;
 }
 

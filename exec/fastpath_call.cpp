@@ -117,6 +117,30 @@ bool bodyholds(const Known& known, const Form& body, std::int32_t f) {
   return true;
 }
 
+// Whether expression e reads a cell of the run words (1 to 6).
+bool readslow(const Expr& e) {
+  switch (e.shape) {
+    case Expr::cell:
+      return e.a <= 6;
+    case Expr::arith:
+    case Expr::compare:
+      return e.a <= 6 || e.b <= 6;
+    case Expr::arith2:
+      return e.a <= 6 || e.b <= 6 || e.c <= 6;
+    case Expr::elem:
+      return e.a <= 6;
+    case Expr::elemop:
+      return e.a <= 6 || e.b <= 6;
+    case Expr::list:
+      for (const Step& s : e.steps)
+        if (((s.op == Op::cell || s.acell) && s.a <= 6) || (s.bcell && s.b <= 6)) return true;
+      return false;
+    case Expr::none:
+      return true;
+  }
+  return true;
+}
+
 // The checks that `known` keeps: the function is a few plain assignments
 // and END with checked forms, its formals are bound as the statements'
 // forms expect, and there is room for the frame and the statements' cells.
@@ -211,6 +235,9 @@ bool check(Known& known, std::int32_t S, std::int32_t n, std::int32_t ptr, std::
     if (known.back[static_cast<std::size_t>(i)] != known.formal[static_cast<std::size_t>(i)])
       known.plainback = false;
   known.boundplain = known.plainback && !known.others;
+  leanof(known) = known.single && !known.nested &&
+                  (known.onestep ? body->prog.quick[1].a > 6 && body->prog.quick[1].b > 6
+                                 : !known.program && !readslow(body->value));
   return true;
 }
 

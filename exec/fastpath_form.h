@@ -94,6 +94,26 @@ struct Expr {
   bool empty() const { return shape == none; }
 };
 
+// A reference of a statement of words as leanwords() takes it by what it
+// found of it before: function S (its record's argument count `count`),
+// its formals' cells and the actual each is bound to (a cell, or -1: a
+// value the statement computed, placed in its result cell), and its value
+// as its one statement computes it, `op` over two operands or three
+// (`arith2`: the first two by `code`, then the third by `code2`), each a
+// cell or (~i) the value formal i is bound to.
+// (No initial values: leanwords() keeps a few on its stack for every
+// statement it runs; leanfound() sets what is read.)
+struct LeanRef {
+  static constexpr std::int32_t maxformals = 4;
+  enum Op : std::uint8_t { cell, step, arith, arith2, compare } op;
+  Q quick;  // step: the one step of two cells (stepvalue()), with `code`
+  std::int32_t S, count, m;
+  std::array<std::int32_t, maxformals> formal, actual;
+  unsigned code, code2;
+  int rel;
+  std::array<std::int32_t, 3> operand;
+};
+
 // The fields of a DO loop's record.
 struct DoRecord {
   std::int32_t laststmt = 0, dostmt = 0, var = 0, adr = 0;
@@ -253,6 +273,23 @@ struct Form {
   // (Computed conditions: the condition's word steps in `wordsteps`, each
   // push's cell in its `index`, the operators' results `nvalues`, its
   // deepest stack `maxstack`.)
+
+  // Where its references may be taken in line (leanwords()): the
+  // `callepoch` in which it was last tried, and how often in a row it was
+  // left to its steps since.
+  std::uint64_t leanepoch = 0;
+  std::uint8_t leanmisses = 0;
+  // What leanwords() found of each reference when it last took them all
+  // in line, for the `callepoch`, `kindcount`, frame (framekey()),
+  // subroutine and stop line kept beside it (leanplan 0: none).
+  std::vector<LeanRef> leanrefs;
+  std::uint64_t leanplan = 0, leankinds = 0, leanframe = 0;
+  std::int32_t leanscope = 0, leanstop = 0;
+  std::int16_t leanscopesub = 0;  // the `lokalsub` of that subroutine
+  // The run words a return reads and writes as they were then (`idecmd`,
+  // `xeqmode`, `alarmsavedcmd`), and the command the return gives back.
+  std::int8_t leancmd = 0;
+  std::int32_t leanmode = 0, leanalarm = 0, leanprev = 0;
 };
 
 // Form f stays what it is when formal s changes between types that read

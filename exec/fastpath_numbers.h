@@ -427,9 +427,9 @@ inline bool onecellsstep(const Prog& g) {
   }
 }
 // The value of such a step (s) as plainsteps() makes it.
-[[gnu::always_inline]] inline double cellsvalue(const QStep& s, const double* z) {
-  const double a = z[s.a], b = z[s.b];
-  switch (s.op) {
+// (stepvalue(): of the operands' values a and b, op and code the step's.)
+[[gnu::always_inline]] inline double stepvalue(Q op, std::uint16_t code, double a, double b) {
+  switch (op) {
     case Q::add3:
       return a + b;
     case Q::sub3:
@@ -441,8 +441,11 @@ inline bool onecellsstep(const Prog& g) {
     case Q::mod3:
       return modinline(a, b);
     default:
-      return maxminof(s.code, a, b);
+      return maxminof(code, a, b);
   }
+}
+[[gnu::always_inline]] inline double cellsvalue(const QStep& s, const double* z) {
+  return stepvalue(s.op, s.code, z[s.a], z[s.b]);
 }
 
 // A program over numbers alone (Prog::plain): no texts, no lists, a short

@@ -847,6 +847,32 @@ TEST(FastPathFaults, AReferenceTakenInLineFailsAtItsFunctionsLine) {
   expectsame(fns + "1 S = 0\nDO I = 1, 4\n  S = S + SQ(I) + SQ(J)\n  J = I\nENDDO\nEND\n");
 }
 
+// Statements whose references are all taken in line, without frames: a
+// function whose one statement overflows on a later pass (a formal bound
+// to a variable that grows), one function bound to a variable and to a
+// constant in one statement, MOD by an actual that reaches 0, the target
+// as an actual, references under MIN and MAX whose actual turns into a
+// text, and such a statement in a subroutine called from two frames.
+TEST(FastPathFaults, StatementsOfReferencesTakenInLineFailWhereTheirFunctionsFail) {
+  const std::string fns =
+      "GOTO 1\nFUNCTION SQ(X)\n  SQ = X * X\nEND\nFUNCTION BIG(X, H)\n  BIG = X * H\nEND\n"
+      "FUNCTION M(X, Y)\n  M = MOD(X, Y)\nEND\nFUNCTION G(X, Y)\n  G = X * 0.5 - Y\nEND\n";
+  expectsame(fns +
+             "1 S = 0\nT = 0\nH = 1E300\nDO I = 1, 12\n"
+             "  S = S + SQ(I) + BIG(I * 3, H) * 1E-300 + SQ(I)\n"
+             "  T = T + SQ(I) + SQ(2) + G(I, T) + SQ(I + 1)\n"
+             "  IF (I == 8) H = H * 1E7\nENDDO\nEND\n");
+  expectsame(fns + "1 S = 0\nDO I = 1, 9\n  S = S + M(I, 7 - I) + SQ(I) + G(I, S) + SQ(I)\n" +
+             "ENDDO\nEND\n");
+  expectsame(fns + "1 T = 0\nY = 3\nDO I = 1, 9\n" +
+             "  T = T + MIN(G(I, Y), 1.5, SQ(I), G(Y, I)) - MAX(SQ(Y), G(I, T), 0.25)\n" +
+             "  IF (I == 6) Y = 'TEXT'\nENDDO\nEND\n");
+  expectsame(fns +
+             "SUBROUTINE ACC(S, I)\n  S = S + SQ(I) + G(I, 1) + SQ(I)\nEND\n"
+             "SUBROUTINE TWO(S, I)\n  CALL ACC(S, I)\n  S = S - SQ(S) * 1E-6\nEND\n"
+             "1 S = 0\nDO I = 1, 8\n  CALL ACC(S, I)\n  CALL TWO(S, I)\nENDDO\nEND\n");
+}
+
 TEST(FastPathFaults, AnOverflowLeftByTheLoopTestStopsTheNextStatement) {
   expectsame("A = 1E300 * 1E8\nN = 0\nDO I = -A, A, A\n  N = N + 1\nENDDO\nEND\n");
 }
