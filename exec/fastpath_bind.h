@@ -112,6 +112,21 @@ inline bool nestof(const Bound& b) { return b.nest != 0 && nest.live && b.nest =
 
 // The return's give-back: each actual (a symbol or an element's cell)
 // takes the value of the formal the function's header names for it.
+// Whether a reference made its value (`good`, and not the unassigned
+// value); else its binding is undone. (A value that is no finite number is
+// the function's statement's failure, raised again when the general path
+// runs it: the status it left must not fail the calling statement's next
+// step first.)
+[[gnu::always_inline]] inline bool madevalue(const Bound& b, bool good) {
+  if (!good || std::bit_cast<std::uint64_t>(b.v) == std::bit_cast<std::uint64_t>(unassigned))
+      [[unlikely]] {
+    unbind(b);
+    plat::fpu_clear();
+    return false;
+  }
+  return true;
+}
+
 [[gnu::noinline]] void giveback(const Known& known);
 // What the references of the nest leave, in turn: each function's value
 // and its record as its return leaves it (the reference made in the
@@ -281,13 +296,7 @@ template <bool chained>
   } else {
     good = evaluate(body.value, cells, zsize, b.v);
   }
-  if (!good || std::bit_cast<std::uint64_t>(b.v) == std::bit_cast<std::uint64_t>(unassigned))
-      [[unlikely]] {
-    unbind(b);
-    plat::fpu_clear();
-    return false;
-  }
-  return true;
+  return madevalue(b, good);
 }
 
 // A cell as it was before a statement's references taken in line wrote it.

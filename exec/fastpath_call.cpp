@@ -783,16 +783,7 @@ bool bindcall(std::int32_t site, std::int32_t S, std::int32_t n, std::int32_t pt
   } else {
     good = evaluate(body.value, cells, zsize, b.v);
   }
-  if (!good || std::bit_cast<std::uint64_t>(b.v) == std::bit_cast<std::uint64_t>(unassigned))
-      [[unlikely]] {
-    unbind(b);
-    // (A value that is no finite number is the function's statement's
-    // failure, raised again when the general path runs it: the status it
-    // left must not fail the calling statement's next step first.)
-    plat::fpu_clear();
-    return false;
-  }
-  return true;
+  return madevalue(b, good);
 }
 
 bool unfitsite(std::int32_t site, std::int32_t S, std::int32_t n, std::int32_t ptr,
