@@ -139,8 +139,13 @@ Outcome command(int code, win::HWND window, win::WPARAM wparam, win::LPARAM lpar
   switch (code) {
     case 10003:
     case 10004: {
+      // A save is no step of a run: Cancel in its question goes back to
+      // the editor as it stood, and leaves no stop word behind (with one
+      // left, the editor would draw its rows without their colours).
+      const std::int32_t stop = core::xeqstop;
       std::int32_t answer = 0;
       FEDSAV(code == 10003 ? 0 : -2, answer);
+      core::xeqstop = stop;
       return handled;
     }
     case 10005:

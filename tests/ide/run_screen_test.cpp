@@ -20,6 +20,7 @@
 #include "ide/statusbar.h"
 #include "ide/textwriters.h"
 #include "ide_fixture.h"
+#include "platform/win_message_box.h"
 #include "platform/win_window.h"
 #include "toolkit/records.h"
 
@@ -222,6 +223,35 @@ TEST_F(RunScreenTest, ABreakOnAVariableStopsTheRunAndTheEditorShowsItsLine) {
   EXPECT_EQ(held, "K = N");
   EXPECT_EQ(told, "Run stopped at line 3");
   EXPECT_EQ(outcome.substr(0, outcome.find("stop=")), "K=0\nN=5\nI=1003\n");
+}
+
+// Ctrl+S answered Cancel while a typed line is in the line input: the
+// editor goes on as it stood, and a redraw shows the rows as they are
+// shown (their colours too).
+TEST_F(RunScreenTest, ASaveCancelledLeavesTheRowsAsARedrawShowsThem) {
+  std::vector<std::uint32_t> shown, redrawn;
+  bool redrew = false;
+  run(file("three.ost", "WHO = 'Ostrel'\r\nN = 1\r\nM = 2\r\nEND\r\n"),
+      {[] {
+         down(2);
+         press(win::VK_END);
+         type(" + 1");
+       },
+       [] {
+         plat::push_message_box_answer(win::IDCANCEL);
+         with(win::VK_CONTROL, 'S');
+       },
+       [&] {
+         shown = picture(2, 40);
+         core::edmark = core::edmarkall;
+       },
+       [&] {
+         redrew = core::edmark != core::edmarkall;
+         redrawn = picture(2, 40);
+         plat::push_message_box_answer(win::IDNO);
+       }});
+  EXPECT_TRUE(redrew);
+  EXPECT_TRUE(shown == redrawn) << "a redraw after the save's Cancel shows other rows";
 }
 
 }  // namespace
