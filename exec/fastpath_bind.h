@@ -112,6 +112,27 @@ inline bool nestof(const Bound& b) { return b.nest != 0 && nest.live && b.nest =
 
 // The return's give-back: each actual (a symbol or an element's cell)
 // takes the value of the formal the function's header names for it.
+// The formals of `known` bound to the actuals' values and the function's
+// value unassigned, what each held kept in `b` for the unbinding. (Each
+// formal kept as it was before it is bound: the formals are distinct, and
+// an actual that is an earlier formal reads it bound, as the general path
+// binds them in turn.)
+[[gnu::always_inline]] inline void bindformals(Bound& b, const Known& known,
+                                               const std::int32_t* actuals, std::int32_t S,
+                                               double* cells, std::int32_t zsize) {
+  b.known = &known;
+  b.plainback = known.boundplain;
+  b.nest = 0;
+  b.keptvalue = cells[S + 1];
+  cells[S + 1] = unassigned;
+  for (std::int32_t i = 0; i < known.m; ++i) {
+    const std::int32_t f = known.formal[static_cast<std::size_t>(i)];
+    const std::int32_t a = actuals[i];
+    b.kept[static_cast<std::size_t>(i)] = cells[f];
+    cells[f] = a >= 0 && a < zsize ? cells[a] : 0.0;
+  }
+}
+
 // Whether a reference made its value (`good`, and not the unassigned
 // value); else its binding is undone. (A value that is no finite number is
 // the function's statement's failure, raised again when the general path
@@ -272,18 +293,7 @@ template <bool chained>
   if (known.onestep && (body.prog.topcell >= zsize || S + 1 > core::nz)) [[unlikely]]
     return bindcall(site, S, n, ptr, first, actuals, forms, b);
   double* const cells = core::z.data();
-  b.known = &known;
-  b.plainback = known.boundplain;
-  b.nest = 0;
-  // (As bindcall() binds them: see there.)
-  b.keptvalue = cells[S + 1];
-  cells[S + 1] = unassigned;
-  for (std::int32_t i = 0; i < m; ++i) {
-    const std::int32_t f = known.formal[static_cast<std::size_t>(i)];
-    const std::int32_t a = actuals[i];
-    b.kept[static_cast<std::size_t>(i)] = cells[f];
-    cells[f] = a >= 0 && a < zsize ? cells[a] : 0.0;
-  }
+  bindformals(b, known, actuals, S, cells, zsize);
   bool good = true;
   if (known.onestep) {
     b.v = cellsvalue(body.prog.quick[1], cells);

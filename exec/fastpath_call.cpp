@@ -742,24 +742,10 @@ bool bindcall(std::int32_t site, std::int32_t S, std::int32_t n, std::int32_t pt
       return false;
   }
   if (plat::fpu_peek_status() != 0) return false;
-  const std::int32_t m = known.m;
   const auto zsize = static_cast<std::int32_t>(z.size());
   double* const cells = z.data();
-  b.known = &known;
-  b.plainback = known.boundplain;
-  b.nest = 0;
   // The value, with the formals bound and the function's value unassigned.
-  // (Each formal kept as it was before it is bound: the formals are
-  // distinct, and an actual that is an earlier formal reads it bound, as
-  // the general path binds them in turn.)
-  b.keptvalue = cells[S + 1];
-  cells[S + 1] = unassigned;
-  for (std::int32_t i = 0; i < m; ++i) {
-    const std::int32_t f = known.formal[i];
-    const std::int32_t a = actuals[i];
-    b.kept[i] = cells[f];
-    cells[f] = a >= 0 && a < zsize ? cells[a] : 0.0;
-  }
+  bindformals(b, known, actuals, S, cells, zsize);
   bool good = false;
   if (known.nested) {
     good = nestedvalue(known, body, forms, b);
