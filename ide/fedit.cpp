@@ -706,6 +706,9 @@ void FEDITKEEPLINE() {
   // save is no step of the editor's: its words stay as they were.)
   const std::int32_t mode = core::edmode, chg = edchg, line = core::xeqline;
   if (compileheld(edloadline)) core::edmark = core::edmarkall;
+  // Compiled, refused or not: leaving the line has nothing more to make of
+  // it (a refused line's error box is not shown a second time).
+  edlinechg = false;
   core::edmode = mode;
   edchg = chg;
   core::xeqline = line;

@@ -357,6 +357,21 @@ void EditorKeysRandom::keys(std::uint32_t seed, const std::string& name, const s
         });
         break;
       case Action::After::save:
+        // A refused line's error box took the answer meant for the save's
+        // question, which was then cancelled: saved again, it is answered.
+        steps.push_back([this] {
+          const auto& log = plat::message_box_log();
+          bool refused = false, cancelled = false;
+          for (std::size_t i = boxes; i < log.size(); ++i) {
+            refused = refused || log[i].title == "Compile error";
+            cancelled = cancelled || (log[i].answer == win::IDCANCEL &&
+                                      log[i].text.find("Save the changes") != std::string::npos);
+          }
+          if (!refused || !cancelled) return;
+          boxes = log.size();
+          plat::push_message_box_answer(win::IDYES);
+          with(win::VK_CONTROL, 'S');
+        });
         steps.push_back([this, what] {
           // Nothing changed since the last save: nothing to ask.
           if (unchanged) {
@@ -380,7 +395,9 @@ void EditorKeysRandom::keys(std::uint32_t seed, const std::string& name, const s
         break;
     }
   }
-  plat::push_message_box_answer(win::IDNO);
+  // The question of the close that ends the run (queued last, behind the
+  // answers of the saves).
+  steps.push_back([] { plat::push_message_box_answer(win::IDNO); });
   run("\"" + file + "\"", steps);
   // The first program apart from its text (those after it follow from it).
   for (const Held& h : held) {

@@ -175,6 +175,34 @@ TEST_F(EditorProgramTest, CutOnTheOnlyLineLeavesTheScriptCompiling) {
   compare();
 }
 
+// A refused line saved with Ctrl+S while typed shows its error once: the
+// save compiles it, and leaving it afterwards has nothing more to compile.
+TEST_F(EditorProgramTest, ARefusedLineSavedWhileTypedShowsItsErrorOnce) {
+  bool marked = false;
+  run(open("examples/hello.ost"), {[] {
+                                     down(11);
+                                     with(win::VK_MENU, 'I');
+                                     type("K = (3");
+                                   },
+                                   [] {
+                                     plat::push_message_box_answer(win::IDOK);
+                                     plat::push_message_box_answer(win::IDYES);
+                                     with(win::VK_CONTROL, 'S');
+                                   },
+                                   [] { press(win::VK_DOWN); },
+                                   [&] {
+                                     marked = ide::rejectedline(12);
+                                     hold("left");
+                                   }});
+  int shown = 0;
+  for (const plat::MessageBoxRecord& r : plat::message_box_log())
+    shown += r.title == "Compile error";
+  EXPECT_EQ(shown, 1);
+  EXPECT_TRUE(marked);
+  EXPECT_NE(testsupport::read_file(dir.file("hello.ost")).find("K = (3"), std::string::npos);
+  compare();
+}
+
 // File > Open on an idle editor opens the file choice at once: only a run
 // that is under way or waits is a reason to ask.
 TEST_F(EditorProgramTest, OpenAsksToStopAScriptOnlyWhileOneRuns) {
