@@ -193,8 +193,14 @@ class EditorKeysRandom : public IdeTest {
     bool stale = false;  // compiled from the text before it runs again
   };
   std::vector<Held> held;
-  // Each run: the text saved, and the variables the IDE's run left.
-  std::vector<std::pair<std::string, std::string>> runs;
+  // Each run: the text saved, the variables the IDE's run left, and those
+  // it started from (lines typed with Enter ran, and earlier runs left
+  // their values).
+  struct Run {
+    std::string saved, outcome, before;
+  };
+  std::vector<Run> runs;
+  std::string prerun;
 
   void keys(std::uint32_t seed, const std::string& name, const std::string& text, int count);
 
@@ -302,6 +308,7 @@ void EditorKeysRandom::keys(std::uint32_t seed, const std::string& name, const s
         before = core::redoavailable() || ide::edlinechg || ide::editor::fieldchanged != 0
                      ? ""
                      : buffer();
+      if (a.after == Action::After::run) prerun = variables(exec::run_outcome());
       if (a.after == Action::After::save) {
         unchanged = !core::c1editmodified() && !ide::edlinechg;
         boxes = plat::message_box_log().size();
@@ -388,7 +395,7 @@ void EditorKeysRandom::keys(std::uint32_t seed, const std::string& name, const s
         break;
       case Action::After::run:
         steps.push_back([this] {
-          runs.push_back({testsupport::read_file(file), exec::run_outcome()});
+          runs.push_back({testsupport::read_file(file), exec::run_outcome(), prerun});
         });
         break;
       case Action::After::nothing:
@@ -409,15 +416,31 @@ void EditorKeysRandom::keys(std::uint32_t seed, const std::string& name, const s
                   << fresh;
     break;
   }
-  for (const auto& [saved, outcome] : runs) {
+  for (const auto& [saved, outcome, start] : runs) {
     exec::reset_interpreter();
     const std::string windowless = exec::run_script(saved);
     // A text that does not compile is not run windowless.
     if (windowless.starts_with("compile")) continue;
     // (The editor's symbols keep the names of lines deleted since, with
     // what earlier runs left in them: the names of the text are compared.)
-    const std::string fresh = variables(windowless);
-    std::string kept;
+    // A variable that held a value when the run began may read it: only
+    // those that began as a fresh run's do are compared.
+    std::string startedset;
+    std::istringstream was(start);
+    for (std::string l; std::getline(was, l);) {
+      const std::string value = l.substr(l.find('=') + 1);
+      if (value.find_first_not_of("0(,)") != std::string::npos &&
+          (value.size() < 2 || value.front() != '\'' ||
+           value.find_first_not_of(' ', 1) != value.size() - 1))
+        startedset += "\n" + l.substr(0, l.find('=') + 1);
+    }
+    const auto compared = [&](const std::string& l) {
+      return (startedset + "\n").find("\n" + l.substr(0, l.find('=') + 1)) == std::string::npos;
+    };
+    std::string fresh, kept;
+    std::istringstream windowlessvalues(variables(windowless));
+    for (std::string l; std::getline(windowlessvalues, l);)
+      if (compared(l)) fresh += l + "\n";
     std::istringstream in(variables(outcome));
     for (std::string l; std::getline(in, l);)
       if (("\n" + fresh).find("\n" + l.substr(0, l.find('=') + 1)) != std::string::npos)
