@@ -20,6 +20,8 @@
 #include "ide/numfmt.h"
 #include "ide/statusbar.h"
 #include "ide/textwriters.h"
+#include "platform/backend.h"
+#include "platform/win_message.h"
 #include "platform/win_queue_idle.h"
 #include "toolkit/loops.h"
 
@@ -38,8 +40,11 @@ constexpr std::uint8_t shift = 1, control = 2, alt = 4;
 
 // --- The step's look at the queue -------------------------------------------
 //
-// Something posted is taken up at once. Otherwise (timers running, a
-// display to poll) the queue is looked at every few milliseconds: a
+// Something posted is taken up at once, and a paint asked for when a
+// display shows it (without one no one sees the window before the next
+// look, which then paints what many statements changed at once).
+// Otherwise (timers running, a display to poll, a paint waiting) the
+// queue is looked at every few milliseconds: a
 // countdown of calls, at whose end the clock is read; the countdown's
 // length follows how many calls come per millisecond.
 using Clock = std::chrono::steady_clock;
@@ -52,7 +57,9 @@ Clock::time_point lastlook{};
 
 bool lookdue() {
   if (win::queue_idle()) return false;
-  if (win::queue_posted()) return true;
+  if (win::queue_posted() &&
+      (plat::backend().has_display() || win::queue_posted(~std::uint32_t{win::QS_PAINT})))
+    return true;
   if (--countdown > 0) return false;
   const Clock::time_point now = Clock::now();
   const auto since = now - lastclock;

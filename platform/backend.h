@@ -120,6 +120,10 @@ void set_key_state(int vk, bool down, bool toggled = false);
 // whole window with its frame) written as a PNG file.
 std::uint32_t window_pixel(win::HWND wnd, int x, int y);
 bool write_window_png(win::HWND wnd, const std::string& path, bool whole_window = false);
+// Marks a window that, without a display, leaves what changed to be painted
+// until someone looks: what waits in it is painted before the pixels of it,
+// or of a window holding it, are read back as above.
+void paint_when_read(win::HWND wnd);
 
 // Destroys every window without sending it messages, unregisters every
 // class, empties the queue, kills every timer, clears the key state, the

@@ -2,15 +2,38 @@
 #include <cairo.h>
 
 #include <cstring>
+#include <vector>
 
 #include "platform/backend.h"
 #include "platform/surface_seam.h"
 #include "platform/win_resources.h"
+#include "platform/win_window.h"
 #include "platform/win_window_tree.h"
 
 namespace plat {
 
+namespace {
+
+// What waits to be painted in the window and the windows it holds that
+// paint when read.
+void paintwaiting(win::HWND wnd) {
+  const win::detail::Window* w = win::detail::find(wnd);
+  if (w == nullptr) return;
+  if (w->paints_when_read) {
+    win::UpdateWindow(wnd);
+    return;
+  }
+  for (const win::HWND c : std::vector<win::HWND>(w->children)) paintwaiting(c);
+}
+
+}  // namespace
+
+void paint_when_read(win::HWND wnd) {
+  if (win::detail::Window* w = win::detail::find(wnd)) w->paints_when_read = true;
+}
+
 std::uint32_t window_pixel(win::HWND wnd, int x, int y) {
+  paintwaiting(wnd);
   win::POINT origin;
   win::RECT clip;
   cairo_surface_t* s = win::seam::window_surface(wnd, false, &origin, &clip);
@@ -27,6 +50,7 @@ std::uint32_t window_pixel(win::HWND wnd, int x, int y) {
 }
 
 bool write_window_png(win::HWND wnd, const std::string& path, bool whole_window) {
+  paintwaiting(wnd);
   win::POINT origin;
   win::RECT clip;
   cairo_surface_t* s = win::seam::window_surface(wnd, whole_window, &origin, &clip);

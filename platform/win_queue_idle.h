@@ -30,6 +30,9 @@ inline bool queue_idle() {
 // True when a message was posted, input came in or a paint was asked for
 // since the queue was last looked at. While it is false and the queue is
 // not idle, only timers or a display to poll can bring something.
-inline bool queue_posted() { return detail::queue_new_bits != 0; }
+// With `kinds`, only what those QS_ bits cover counts.
+inline bool queue_posted(std::uint32_t kinds = ~0U) {
+  return (detail::queue_new_bits & kinds) != 0;
+}
 
 }  // namespace win

@@ -69,6 +69,7 @@ struct Window {
   bool erase = false;     // WM_ERASEBKGND owed with the next paint
   bool nc_dirty = false;  // WM_NCPAINT owed
   bool destroying = false;
+  bool paints_when_read = false;       // plat::paint_when_read
   cairo_surface_t* surface = nullptr;  // top-level windows: all pixels
   ScrollBarState hbar, vbar;           // the window's own scroll bars
   std::unique_ptr<ControlData> data;   // built-in controls and dialogs

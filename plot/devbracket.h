@@ -29,7 +29,14 @@ class Bracket {
 
 // `updrect` grown to cover the rectangle.
 void growupdrect(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom);
-// The window refresh after a pass (mode 2).
+// Whether the window's pixels wait to be painted until someone looks at
+// them: a script window showing its bitmap, with no display to show it on
+// (it is painted when the queue runs, another statement repaints it or its
+// pixels are read back). Its passes and slides then leave what changed to
+// that one paint instead of repainting it pass by pass.
+bool paintslater(const exec::wdwrec* record);
+// The window refresh after a pass (mode 2); for a window that paints
+// later, what changed is only marked to be painted.
 void refresh(exec::wdwrec* record);
 // The kept pen selected again on `plotdev`.
 void reselectpen();

@@ -7,6 +7,8 @@
 #include "exec/builtins.h"
 #include "exec/windowlist.h"
 #include "exec/windowwords.h"
+#include "platform/backend.h"
+#include "platform/win_window.h"
 #include "plot/devbracket.h"
 #include "plot/fontslots.h"
 #include "plot/plotstate.h"
@@ -170,7 +172,20 @@ Bracket::~Bracket() {
   refresh(record_);
 }
 
+bool paintslater(const exec::wdwrec* r) {
+  return r != nullptr && r != exec::wdwhead && r->window != nullptr && r->bitmap != nullptr &&
+         !plat::backend().has_display();
+}
+
 void refresh(exec::wdwrec* r) {
+  if (paintslater(r)) {
+    plat::paint_when_read(r->window);
+    win::RECT& u = exec::updrect;
+    if (u.left <= u.right && u.top <= u.bottom) win::InvalidateRect(r->window, &u, win::FALSE);
+    u = win::RECT{exec::sysmetrics(exec::metric::screenwidth),
+                  exec::sysmetrics(exec::metric::screenheight), 0, 0};
+    return;
+  }
   if (upcalls.UPDATEWDW != nullptr) {
     upcalls.UPDATEWDW(2, r);
     return;

@@ -35,11 +35,13 @@ void fill(const win::RECT& r) {
 // The window's own pixels slid as the bitmap's block just did, where the
 // window shows its bitmap one to one: only what waited to be repainted in
 // the block, moved with it, is repainted then. False when the window must
-// be repainted over the destination instead.
+// be repainted over the destination instead, and for a window that
+// paints later (sliding pixels no one sees would cost as much as the
+// bitmap's own slide).
 bool slidewindow(const PxlMovArgs& a) {
   exec::wdwrec* r = exec::wdwcur;
   if (upcalls.SCROLLWDW == nullptr || r == nullptr || printing(*plotdev) ||
-      plotdev->bitmap == nullptr || plotdev->bitmap != r->bitmap)
+      plotdev->bitmap == nullptr || plotdev->bitmap != r->bitmap || paintslater(r))
     return false;
   const std::int32_t dx = a.dstx - a.srcx, dy = a.dsty - a.srcy;
   const win::RECT block{std::min(a.srcx, a.dstx), std::min(a.srcy, a.dsty),
