@@ -634,6 +634,141 @@ inline bool brk() {
   return (byte(core::keyrec[1]) | byte(core::keystate[1])) != 0;
 }
 
+// The last non-blank position of first..to (first - 1 when none): where a
+// search that leaves the range's trailing blanks out ends.
+std::int32_t lastnonblank(const char* chars, std::int32_t first, std::int32_t to) {
+  if (to < first || chars[to - 1] != ' ') return to;
+  if (to - 1 < first || chars[to - 2] != ' ') return to - 1;
+  return first - 1 + core::C1LEN_TRIM(core::c1view(chars + (first - 1), to - first + 1));
+}
+
+// The steady passes of a loop whose body is a search to the right by the
+// plain scan (`search`) and a replacement of the pattern's length
+// (`replacement`), as tight() runs them: each hit is written over where it
+// stands, and the candidates of a block of sixteen positions serve every
+// pass whose hit lies among them (a replacement changes no character that a
+// candidate after it was found by). The scan ends where the range's last
+// non-blank does (known until a replacement reaches it).
+template <bool Fold>
+Flow substitutes(EditState& e, const Body& search, const Body& replacement, std::int32_t d,
+                 std::int32_t n, std::int32_t& slot) {
+  const core::C1Ready& r = *search.ready;
+  const core::PlainPattern& p = r.scan;
+  const std::int32_t m = replacement.size;
+  const auto um = static_cast<std::size_t>(m);
+  const std::int32_t first = e.first, last = e.last, rbeg = e.rbeg, rend = e.rend;
+  const std::int32_t to = std::min(rend, last);
+  std::int32_t pos = e.pos, matchlen = e.matchlen, docount = e.docount, passnr = e.passnr;
+  double result = e.result;
+  // (Position p is element p - 1 of the store, which stays where it is
+  // while nothing but this loop runs.)
+  char* chars = core::c1namen.data();
+  std::int32_t ends = 0;  // where the scan ends
+  std::int32_t hi = 0;    // the last position a hit may start at
+  std::int32_t q = 0;     // the block whose candidates are left in `bits`
+  unsigned bits = 0;
+  std::int32_t next = 0;  // the first position no block has covered
+  // (The search's words are written as the last search would leave them.)
+  bool unwritten = false;
+  const auto restart = [&] {
+    ends = r.trimrange ? lastnonblank(chars, first, to) : to;
+    hi = ends - m + 1;
+    bits = 0;
+    next = std::max(pos, first);
+  };
+  const auto back = [&] {
+    if (unwritten) core::C1FOUND(r);
+    unwritten = false;
+    e.pos = pos;
+    e.matchlen = matchlen;
+    e.docount = docount;
+    e.result = result;
+    setpassnr(e, passnr);
+  };
+  const auto failat = [&](std::int32_t status) {
+    back();
+    e.status = status;
+    slot = e.slot = search.slot;
+    return Flow::passend;
+  };
+  restart();
+  bool quiet = quietstep();
+  for (;;) {
+    // The DO: the pass counted, the input step between passes.
+    ++passnr;
+    if (docount > 1) {
+      --docount;
+      if (!quiet || brk()) {
+        back();
+        e.slot = d;
+        if (inputstep(e)) return Flow::runend;
+        pos = e.pos;
+        chars = core::c1namen.data();
+        restart();
+        quiet = quietstep();
+      }
+    } else {
+      docount = 0;
+    }
+    // The search, from the position on.
+    const std::int32_t from = std::max(pos, first);
+    if (to < from) {
+      std::int32_t len = 0;
+      (void)core::C1FIND(r, storeview(), from, to, len);
+      unwritten = false;
+      return failat(est::rightnohit);
+    }
+    unwritten = true;
+    std::int32_t hit = 0;
+    for (;;) {
+      if (bits != 0) {
+        const std::int32_t c = q + __builtin_ctz(bits);
+        bits &= bits - 1;
+        if (core::plainscan::middle<Fold>(p, chars + (c - 1), um)) {
+          hit = c;
+          break;
+        }
+      } else if (next + 15 <= hi) {
+        q = next;
+        next += 16;
+        bits = core::plainscan::candidates<Fold>(p, chars + (q - 1), um);
+      } else {
+        hit = next <= hi ? core::plainscan::scan<Fold>(p, chars, next, hi) : 0;
+        next = hit == 0 ? hi + 1 : hit;
+        break;
+      }
+    }
+    if (hit == 0) return failat(est::rightnohit);
+    pos = hit;
+    if (pos < rbeg) {
+      matchlen = m;
+      return failat(est::outside);
+    }
+    // The replacement (its text lies outside the edited string).
+    putchars(chars + (pos - 1), chars + (replacement.span.first - 1), um);
+    result += 1;
+    pos += m;
+    matchlen = 0;
+    if (pos > ends) {
+      restart();
+    } else if (bits != 0) {
+      const std::int32_t k = pos - q;  // the candidates before the position are gone
+      bits = k >= 16 ? 0 : bits & (~0U << k);
+      next = std::max(next, pos);
+    } else {
+      next = std::max(next, pos);
+    }
+    // The ENDDO.
+    if (docount > 0) continue;
+    back();
+    slot = e.slot = n;
+    e.restart = n - 1;
+    e.stop = 1;
+    setpassnr(e, 1);
+    return Flow::next;
+  }
+}
+
 // The steady passes of a loop whose body holds searches and replacements
 // only (each with a text), entered at a new pass from its DO at d (ENDDO
 // at n) as passstart() leaves the state: the passes as loop() runs them,
@@ -642,6 +777,11 @@ inline bool brk() {
 // loop ends, a pass fails, or the input step has work.
 Flow tight(EditState& e, const Body* body, std::size_t nbody, std::int32_t d, std::int32_t n,
            std::int32_t& slot) {
+  if (nbody == 2 && body[0].kind == Kind::right && body[0].ready->plain &&
+      body[1].kind == Kind::replace && body[1].size > 0 &&
+      static_cast<std::size_t>(body[1].size) == body[0].ready->pattern.size())
+    return body[0].ready->scan.fold ? substitutes<true>(e, body[0], body[1], d, n, slot)
+                                    : substitutes<false>(e, body[0], body[1], d, n, slot);
   const std::int32_t first = e.first, last = e.last, rbeg = e.rbeg;
   std::int32_t pos = e.pos, matchlen = e.matchlen, end = e.end, rend = e.rend;
   std::int32_t docount = e.docount, passnr = e.passnr;
