@@ -611,9 +611,10 @@ enum class Kind : std::uint8_t { replace, right, left, general };
 struct Body {
   std::int32_t slot;
   Kind kind;
-  Span span;
-  std::int32_t size;  // the span's
+  std::int32_t first, last;  // the value's text (left unset where no body reads it)
+  std::int32_t size;         // its length
   const core::C1Ready* ready;
+  Span span() const { return {first, last}; }
 };
 
 // The input step would do nothing: the program's own step with nothing
@@ -745,7 +746,7 @@ Flow substitutes(EditState& e, const Body& search, const Body& replacement, std:
       return failat(est::outside);
     }
     // The replacement (its text lies outside the edited string).
-    putchars(chars + (pos - 1), chars + (replacement.span.first - 1), um);
+    putchars(chars + (pos - 1), chars + (replacement.first - 1), um);
     result += 1;
     pos += m;
     matchlen = 0;
@@ -838,7 +839,7 @@ Flow tight(EditState& e, const Body* body, std::size_t nbody, std::int32_t d, st
           return Flow::passend;
         }
         const std::int32_t size = b.size;
-        const char* const t = chars + (b.span.first - 1);
+        const char* const t = chars + (b.first - 1);
         if (size != old) {
           back();
           e.slot = b.slot;
@@ -904,7 +905,7 @@ Flow loop(EditState& e, std::int32_t& slot) {
              : right                                             ? Kind::right
                                                                  : Kind::left;
     const Span span = e.values[k].span();
-    body[nbody++] = {s, kind, span, span.size(), f.ready ? &*f.ready : nullptr};
+    body[nbody++] = {s, kind, span.first, span.last, span.size(), f.ready ? &*f.ready : nullptr};
     if (kind == Kind::general || (kind == Kind::replace && span.size() < 1)) steady = false;
   }
   for (;;) {
@@ -916,7 +917,7 @@ Flow loop(EditState& e, std::int32_t& slot) {
       e.slot = b.slot;
       switch (b.kind) {
         case Kind::replace:
-          f = replaceby(e, b.span);
+          f = replaceby(e, b.span());
           break;
         case Kind::right:
           f = searchby(e, true, *b.ready);
