@@ -649,10 +649,12 @@ std::int32_t lastnonblank(const char* chars, std::int32_t first, std::int32_t to
 // stands, and the candidates of a block of sixteen positions serve every
 // pass whose hit lies among them (a replacement changes no character that a
 // candidate after it was found by). The scan ends where the range's last
-// non-blank does (known until a replacement reaches it).
+// non-blank does (known until a replacement reaches it). `counted`: the
+// first pass has had its DO (entered from loop() as the body starts, where
+// the passes restart at this DO and no marks stand for the replacement).
 template <bool Fold>
 Flow substitutes(EditState& e, const Body& search, const Body& replacement, std::int32_t d,
-                 std::int32_t n, std::int32_t& slot) {
+                 std::int32_t n, std::int32_t& slot, bool counted) {
   const core::C1Ready& r = *search.ready;
   const core::PlainPattern& p = r.scan;
   const std::int32_t m = replacement.size;
@@ -664,6 +666,7 @@ Flow substitutes(EditState& e, const Body& search, const Body& replacement, std:
   // (Position p is element p - 1 of the store, which stays where it is
   // while nothing but this loop runs.)
   char* chars = core::c1namen.data();
+  const char* with = chars + (replacement.first - 1);
   std::int32_t ends = 0;  // where the scan ends
   std::int32_t hi = 0;    // the last position a hit may start at
   std::int32_t q = 0;     // the block whose candidates are left in `bits`
@@ -694,22 +697,25 @@ Flow substitutes(EditState& e, const Body& search, const Body& replacement, std:
   };
   restart();
   bool quiet = quietstep();
-  for (;;) {
+  for (;; counted = false) {
     // The DO: the pass counted, the input step between passes.
-    ++passnr;
-    if (docount > 1) {
-      --docount;
-      if (!quiet || brk()) {
-        back();
-        e.slot = d;
-        if (inputstep(e)) return Flow::runend;
-        pos = e.pos;
-        chars = core::c1namen.data();
-        restart();
-        quiet = quietstep();
+    if (!counted) {
+      ++passnr;
+      if (docount > 1) {
+        --docount;
+        if (!quiet || brk()) {
+          back();
+          e.slot = d;
+          if (inputstep(e)) return Flow::runend;
+          pos = e.pos;
+          chars = core::c1namen.data();
+          with = chars + (replacement.first - 1);
+          restart();
+          quiet = quietstep();
+        }
+      } else {
+        docount = 0;
       }
-    } else {
-      docount = 0;
     }
     // The search, from the position on.
     const std::int32_t from = std::max(pos, first);
@@ -746,7 +752,7 @@ Flow substitutes(EditState& e, const Body& search, const Body& replacement, std:
       return failat(est::outside);
     }
     // The replacement (its text lies outside the edited string).
-    putchars(chars + (pos - 1), chars + (replacement.first - 1), um);
+    putchars(chars + (pos - 1), with, um);
     result += 1;
     pos += m;
     matchlen = 0;
@@ -770,6 +776,14 @@ Flow substitutes(EditState& e, const Body& search, const Body& replacement, std:
   }
 }
 
+// A body that substitutes() runs: a search to the right by the plain scan
+// and a replacement of the pattern's length.
+bool substitution(const Body* body, std::size_t nbody) {
+  return nbody == 2 && body[0].kind == Kind::right && body[0].ready->plain &&
+         body[1].kind == Kind::replace && body[1].size > 0 &&
+         static_cast<std::size_t>(body[1].size) == body[0].ready->pattern.size();
+}
+
 // The steady passes of a loop whose body holds searches and replacements
 // only (each with a text), entered at a new pass from its DO at d (ENDDO
 // at n) as passstart() leaves the state: the passes as loop() runs them,
@@ -778,11 +792,9 @@ Flow substitutes(EditState& e, const Body& search, const Body& replacement, std:
 // loop ends, a pass fails, or the input step has work.
 Flow tight(EditState& e, const Body* body, std::size_t nbody, std::int32_t d, std::int32_t n,
            std::int32_t& slot) {
-  if (nbody == 2 && body[0].kind == Kind::right && body[0].ready->plain &&
-      body[1].kind == Kind::replace && body[1].size > 0 &&
-      static_cast<std::size_t>(body[1].size) == body[0].ready->pattern.size())
-    return body[0].ready->scan.fold ? substitutes<true>(e, body[0], body[1], d, n, slot)
-                                    : substitutes<false>(e, body[0], body[1], d, n, slot);
+  if (substitution(body, nbody))
+    return body[0].ready->scan.fold ? substitutes<true>(e, body[0], body[1], d, n, slot, false)
+                                    : substitutes<false>(e, body[0], body[1], d, n, slot, false);
   const std::int32_t first = e.first, last = e.last, rbeg = e.rbeg;
   std::int32_t pos = e.pos, matchlen = e.matchlen, end = e.end, rend = e.rend;
   std::int32_t docount = e.docount, passnr = e.passnr;
@@ -889,7 +901,11 @@ Flow loop(EditState& e, std::int32_t& slot) {
   const std::int32_t n = e.steps[static_cast<std::size_t>(d)].end;
   const std::int32_t v = optval(d);
   // (The keywords met are not noted: only Count's is read, and a loop of
-  // fixed roads holds none; each pass starts them anew.)
+  // fixed roads holds none; each pass starts them anew. The body is read
+  // once the DO lets a pass run: a DO that starts the loop only counts.)
+  e.slot = d;
+  Flow f = e.docount > 1 ? countpass(e, false) : dooption(e, v);
+  if (f != Flow::next) return f;
   std::array<Body, keptslots> body;
   std::size_t nbody = 0;
   bool steady = true;  // the body runs in tight()
@@ -908,10 +924,11 @@ Flow loop(EditState& e, std::int32_t& slot) {
     body[nbody++] = {s, kind, span.first, span.last, span.size(), f.ready ? &*f.ready : nullptr};
     if (kind == Kind::general || (kind == Kind::replace && span.size() < 1)) steady = false;
   }
+  if (steady && substitution(body.data(), nbody) && e.restart == d &&
+      (e.mark1 <= 0 || e.mark2 <= 0))
+    return body[0].ready->scan.fold ? substitutes<true>(e, body[0], body[1], d, n, slot, true)
+                                    : substitutes<false>(e, body[0], body[1], d, n, slot, true);
   for (;;) {
-    e.slot = d;
-    Flow f = e.docount > 1 ? countpass(e, false) : dooption(e, v);
-    if (f != Flow::next) return f;
     for (std::size_t i = 0; i < nbody; ++i) {
       const Body& b = body[i];
       e.slot = b.slot;
@@ -939,6 +956,9 @@ Flow loop(EditState& e, std::int32_t& slot) {
     if (f != Flow::newpass || e.restart != d) return f;
     passstart(e);
     if (steady) return tight(e, body.data(), nbody, d, n, slot);
+    e.slot = d;
+    f = e.docount > 1 ? countpass(e, false) : dooption(e, v);
+    if (f != Flow::next) return f;
   }
 }
 
