@@ -61,10 +61,19 @@ int C1VERIFY(std::string_view a, std::string_view set, bool back) {
 }
 
 int C1LEN_TRIM(std::string_view a) {
-  // Sixteen blanks at a time first: long texts are mostly blank padding.
+  // Sixty-four blanks at a time first, then sixteen: long texts are mostly
+  // blank padding.
   const char* const p = a.data();
   std::size_t n = a.size();
   const __m128i blanks = _mm_set1_epi8(' ');
+  const auto blank16 = [&](std::size_t at) {
+    return _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at)), blanks);
+  };
+  for (; n >= 64; n -= 64) {
+    const __m128i all = _mm_and_si128(_mm_and_si128(blank16(n - 64), blank16(n - 48)),
+                                      _mm_and_si128(blank16(n - 32), blank16(n - 16)));
+    if (_mm_movemask_epi8(all) != 0xFFFF) break;
+  }
   for (; n >= 16; n -= 16) {
     const __m128i w = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + n - 16));
     const auto others =

@@ -667,16 +667,14 @@ Flow substitutes(EditState& e, const Body& search, const Body& replacement, std:
   // while nothing but this loop runs.)
   char* chars = core::c1namen.data();
   const char* with = chars + (replacement.first - 1);
-  std::int32_t ends = 0;  // where the scan ends
-  std::int32_t hi = 0;    // the last position a hit may start at
-  std::int32_t q = 0;     // the block whose candidates are left in `bits`
+  std::int32_t hi = 0;  // the last position a hit may start at (the scan ends at hi + m - 1)
+  std::int32_t q = 0;   // the block whose candidates are left in `bits`
   unsigned bits = 0;
   std::int32_t next = 0;  // the first position no block has covered
   // (The search's words are written as the last search would leave them.)
   bool unwritten = false;
   const auto restart = [&] {
-    ends = r.trimrange ? lastnonblank(chars, first, to) : to;
-    hi = ends - m + 1;
+    hi = (r.trimrange ? lastnonblank(chars, first, to) : to) - m + 1;
     bits = 0;
     next = std::max(pos, first);
   };
@@ -756,7 +754,7 @@ Flow substitutes(EditState& e, const Body& search, const Body& replacement, std:
     result += 1;
     pos += m;
     matchlen = 0;
-    if (pos > ends) {
+    if (hit >= hi) {  // (the replacement reached the scan's end)
       restart();
     } else if (bits != 0) {
       const std::int32_t k = pos - q;  // the candidates before the position are gone
@@ -1043,9 +1041,12 @@ void textresult(const EditState& e) {
 // The end of the run: unreached position stores, the result.
 void finish(EditState& e, std::int32_t stopped) {
   finishcount(e);
-  for (std::int32_t s = stopped; s >= 1; --s) {
-    const std::int32_t v = optval(s);
-    if (optkw(s) == ekw::GetPosition && v > 0 && core::NAMTYP(v, 0x10) == 0)
+  // (The table read where it stands, as runlist() reads it.)
+  const std::uint8_t* const keywords = optkw.data();  // (slot s at s - 1)
+  const std::int32_t* const values = optval.data();
+  for (std::int32_t s = std::min(stopped, noptions); s >= 1; --s) {
+    const std::int32_t v = values[s];
+    if (keywords[s - 1] == ekw::GetPosition && v > 0 && core::NAMTYP(v, 0x10) == 0)
       core::SETZTOR8(v, -1.0);
   }
   const std::int32_t r = core::iresult;
