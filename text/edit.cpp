@@ -646,8 +646,8 @@ std::int32_t lastnonblank(const char* chars, std::int32_t first, std::int32_t to
 // The steady passes of a loop whose body is a search to the right by the
 // plain scan (`search`) and a replacement of the pattern's length
 // (`replacement`), as tight() runs them: each hit is written over where it
-// stands, and the candidates of a block of sixteen positions serve every
-// pass whose hit lies among them (a replacement changes no character that a
+// stands, and the candidates of a block of thirty-two (or sixteen)
+// positions serve every pass whose hit lies among them (a replacement changes no character that a
 // candidate after it was found by). The scan ends where the range's last
 // non-blank does (known until a replacement reaches it). `counted`: the
 // first pass has had its DO (entered from loop() as the body starts, where
@@ -733,6 +733,12 @@ Flow substitutes(EditState& e, const Body& search, const Body& replacement, std:
           hit = c;
           break;
         }
+      } else if (next + 31 <= hi) {
+        q = next;
+        next += 32;
+        const char* const at = chars + (q - 1);
+        bits = core::plainscan::candidates<Fold>(p, at, um) |
+               core::plainscan::candidates<Fold>(p, at + 16, um) << 16;
       } else if (next + 15 <= hi) {
         q = next;
         next += 16;
@@ -758,7 +764,7 @@ Flow substitutes(EditState& e, const Body& search, const Body& replacement, std:
       restart();
     } else if (bits != 0) {
       const std::int32_t k = pos - q;  // the candidates before the position are gone
-      bits = k >= 16 ? 0 : bits & (~0U << k);
+      bits = k >= 32 ? 0 : bits & (~0U << k);
       next = std::max(next, pos);
     } else {
       next = std::max(next, pos);
