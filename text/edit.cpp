@@ -652,6 +652,9 @@ std::int32_t lastnonblank(const char* chars, std::int32_t first, std::int32_t to
 // non-blank does (known until a replacement reaches it). `counted`: the
 // first pass has had its DO (entered from loop() as the body starts, where
 // the passes restart at this DO and no marks stand for the replacement).
+// Such a pass started at the DO, so the pass's start left the state as the
+// next passes find it; the walk's lower end, which loop() sets at the
+// first ENDDO, is read by no walk before it meets this DO again.
 template <bool Fold>
 Flow substitutes(EditState& e, const Body& search, const Body& replacement, std::int32_t d,
                  std::int32_t n, std::int32_t& slot, bool counted) {
@@ -667,14 +670,16 @@ Flow substitutes(EditState& e, const Body& search, const Body& replacement, std:
   // while nothing but this loop runs.)
   char* chars = core::c1namen.data();
   const char* with = chars + (replacement.first - 1);
-  std::int32_t hi = 0;  // the last position a hit may start at (the scan ends at hi + m - 1)
-  std::int32_t q = 0;   // the block whose candidates are left in `bits`
+  std::int32_t hi = 0;     // the last position a hit may start at (the scan ends at hi + m - 1)
+  std::int32_t reach = 0;  // the last start of a block whose loads lie in the store
+  std::int32_t q = 0;      // the block whose candidates are left in `bits`
   unsigned bits = 0;
   std::int32_t next = 0;  // the first position no block has covered
   // (The search's words are written as the last search would leave them.)
   bool unwritten = false;
   const auto restart = [&] {
     hi = (r.trimrange ? lastnonblank(chars, first, to) : to) - m + 1;
+    reach = static_cast<std::int32_t>(core::c1namen.size()) - m - 14;
     bits = 0;
     next = std::max(pos, first);
   };
@@ -743,6 +748,11 @@ Flow substitutes(EditState& e, const Body& search, const Body& replacement, std:
         q = next;
         next += 16;
         bits = core::plainscan::candidates<Fold>(p, chars + (q - 1), um);
+      } else if (next <= hi && next <= reach) {
+        // (The last block: its candidates after hi left out.)
+        q = next;
+        next = hi + 1;
+        bits = core::plainscan::candidates<Fold>(p, chars + (q - 1), um) & ((2U << (hi - q)) - 1);
       } else {
         hit = next <= hi ? core::plainscan::scan<Fold>(p, chars, next, hi) : 0;
         next = hit == 0 ? hi + 1 : hit;
