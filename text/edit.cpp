@@ -611,7 +611,7 @@ enum class Kind : std::uint8_t { replace, right, left, general };
 struct Body {
   std::int32_t slot;
   Kind kind;
-  std::int32_t first, last;  // the value's text (left unset where no body reads it)
+  std::int32_t first, last;  // the value's text
   std::int32_t size;         // its length
   const core::C1Ready* ready;
   Span span() const { return {first, last}; }
@@ -647,14 +647,15 @@ std::int32_t lastnonblank(const char* chars, std::int32_t first, std::int32_t to
 // plain scan (`search`) and a replacement of the pattern's length
 // (`replacement`), as tight() runs them: each hit is written over where it
 // stands, and the candidates of a block of thirty-two (or sixteen)
-// positions serve every pass whose hit lies among them (a replacement changes no character that a
-// candidate after it was found by). The scan ends where the range's last
-// non-blank does (known until a replacement reaches it). `counted`: the
-// first pass has had its DO (entered from loop() as the body starts, where
-// the passes restart at this DO and no marks stand for the replacement).
-// Such a pass started at the DO, so the pass's start left the state as the
-// next passes find it; the walk's lower end, which loop() sets at the
-// first ENDDO, is read by no walk before it meets this DO again.
+// positions serve every pass whose hit lies among them (a replacement
+// changes no character that a candidate after it was found by). The scan
+// ends where the range's last non-blank does (known until a replacement
+// reaches it). `counted`: the first pass has had its DO (entered from
+// loop() as the body starts, where the passes restart at this DO and no
+// marks stand for the replacement). Such a pass started at the DO, so the
+// pass's start left the state as the next passes find it; the walk's lower
+// end, which loop() sets at the first ENDDO, is read by no walk before it
+// meets this DO again.
 template <bool Fold>
 Flow substitutes(EditState& e, const Body& search, const Body& replacement, std::int32_t d,
                  std::int32_t n, std::int32_t& slot, bool counted) {
