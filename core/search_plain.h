@@ -63,6 +63,21 @@ bool stands(const PlainPattern& p, const char* s, std::size_t m) {
   return middle<Fold>(p, s, m);
 }
 
+// The sixteen candidates from at (bit j: at + j) where the pattern's first
+// and last characters stand; reads at[0] to at[m + 14].
+template <bool Fold>
+[[gnu::always_inline]] inline unsigned candidates(const PlainPattern& p, const char* at,
+                                                  std::size_t m) {
+  const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+  const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + m - 1));
+  __m128i ea = _mm_cmpeq_epi8(a, p.first0), eb = _mm_cmpeq_epi8(b, p.last0);
+  if constexpr (Fold) {
+    ea = _mm_or_si128(ea, _mm_cmpeq_epi8(a, p.first1));
+    eb = _mm_or_si128(eb, _mm_cmpeq_epi8(b, p.last1));
+  }
+  return static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(ea, eb)));
+}
+
 template <bool Fold>
 [[gnu::always_inline]] inline int scan(const PlainPattern& p, const char* s, int from, int hi) {
   const std::size_t m = p.pat.size();
@@ -71,15 +86,7 @@ template <bool Fold>
   // pattern (so that no load reaches past position hi + m - 1).
   for (; q + 15 <= hi; q += 16) {
     const char* at = s + q - 1;
-    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
-    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + m - 1));
-    __m128i ea = _mm_cmpeq_epi8(a, p.first0), eb = _mm_cmpeq_epi8(b, p.last0);
-    if constexpr (Fold) {
-      ea = _mm_or_si128(ea, _mm_cmpeq_epi8(a, p.first1));
-      eb = _mm_or_si128(eb, _mm_cmpeq_epi8(b, p.last1));
-    }
-    for (auto bits = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(ea, eb))); bits != 0;
-         bits &= bits - 1) {
+    for (unsigned bits = candidates<Fold>(p, at, m); bits != 0; bits &= bits - 1) {
       const int j = __builtin_ctz(bits);
       if (middle<Fold>(p, at + j, m)) return q + j;
     }

@@ -611,9 +611,10 @@ enum class Kind : std::uint8_t { replace, right, left, general };
 struct Body {
   std::int32_t slot;
   Kind kind;
-  Span span;
-  std::int32_t size;  // the span's
+  std::int32_t first, last;  // the value's text
+  std::int32_t size;         // its length
   const core::C1Ready* ready;
+  Span span() const { return {first, last}; }
 };
 
 // The input step would do nothing: the program's own step with nothing
@@ -634,6 +635,170 @@ inline bool brk() {
   return (byte(core::keyrec[1]) | byte(core::keystate[1])) != 0;
 }
 
+// The last non-blank position of first..to (first - 1 when none): where a
+// search that leaves the range's trailing blanks out ends.
+std::int32_t lastnonblank(const char* chars, std::int32_t first, std::int32_t to) {
+  if (to < first || chars[to - 1] != ' ') return to;
+  if (to - 1 < first || chars[to - 2] != ' ') return to - 1;
+  return first - 1 + core::C1LEN_TRIM(core::c1view(chars + (first - 1), to - first + 1));
+}
+
+// The steady passes of a loop whose body is a search to the right by the
+// plain scan (`search`) and a replacement of the pattern's length
+// (`replacement`), as tight() runs them: each hit is written over where it
+// stands, and the candidates of a block of thirty-two (or sixteen)
+// positions serve every pass whose hit lies among them (a replacement
+// changes no character that a candidate after it was found by). The scan
+// ends where the range's last non-blank does (known until a replacement
+// reaches it). `counted`: the first pass has had its DO (entered from
+// loop() as the body starts, where the passes restart at this DO and no
+// marks stand for the replacement). Such a pass started at the DO, so the
+// pass's start left the state as the next passes find it; the walk's lower
+// end, which loop() sets at the first ENDDO, is read by no walk before it
+// meets this DO again.
+template <bool Fold>
+Flow substitutes(EditState& e, const Body& search, const Body& replacement, std::int32_t d,
+                 std::int32_t n, std::int32_t& slot, bool counted) {
+  const core::C1Ready& r = *search.ready;
+  const core::PlainPattern& p = r.scan;
+  const std::int32_t m = replacement.size;
+  const auto um = static_cast<std::size_t>(m);
+  const std::int32_t first = e.first, last = e.last, rbeg = e.rbeg, rend = e.rend;
+  const std::int32_t to = std::min(rend, last);
+  std::int32_t pos = e.pos, matchlen = e.matchlen, docount = e.docount, passnr = e.passnr;
+  double result = e.result;
+  // (Position p is element p - 1 of the store, which stays where it is
+  // while nothing but this loop runs.)
+  char* chars = core::c1namen.data();
+  const char* with = chars + (replacement.first - 1);
+  std::int32_t hi = 0;     // the last position a hit may start at (the scan ends at hi + m - 1)
+  std::int32_t reach = 0;  // the last start of a block whose loads lie in the store
+  std::int32_t q = 0;      // the block whose candidates are left in `bits`
+  unsigned bits = 0;
+  std::int32_t next = 0;  // the first position no block has covered
+  // (The search's words are written as the last search would leave them.)
+  bool unwritten = false;
+  const auto restart = [&] {
+    hi = (r.trimrange ? lastnonblank(chars, first, to) : to) - m + 1;
+    reach = static_cast<std::int32_t>(core::c1namen.size()) - m - 14;
+    bits = 0;
+    next = std::max(pos, first);
+  };
+  const auto back = [&] {
+    if (unwritten) core::C1FOUND(r);
+    unwritten = false;
+    e.pos = pos;
+    e.matchlen = matchlen;
+    e.docount = docount;
+    e.result = result;
+    setpassnr(e, passnr);
+  };
+  const auto failat = [&](std::int32_t status) {
+    back();
+    e.status = status;
+    slot = e.slot = search.slot;
+    return Flow::passend;
+  };
+  restart();
+  bool quiet = quietstep();
+  for (;; counted = false) {
+    // The DO: the pass counted, the input step between passes.
+    if (!counted) {
+      ++passnr;
+      if (docount > 1) {
+        --docount;
+        if (!quiet || brk()) {
+          back();
+          e.slot = d;
+          if (inputstep(e)) return Flow::runend;
+          pos = e.pos;
+          chars = core::c1namen.data();
+          with = chars + (replacement.first - 1);
+          restart();
+          quiet = quietstep();
+        }
+      } else {
+        docount = 0;
+      }
+    }
+    // The search, from the position on.
+    const std::int32_t from = std::max(pos, first);
+    if (to < from) {
+      std::int32_t len = 0;
+      (void)core::C1FIND(r, storeview(), from, to, len);
+      unwritten = false;
+      return failat(est::rightnohit);
+    }
+    unwritten = true;
+    std::int32_t hit = 0;
+    for (;;) {
+      if (bits != 0) {
+        const std::int32_t c = q + __builtin_ctz(bits);
+        bits &= bits - 1;
+        if (core::plainscan::middle<Fold>(p, chars + (c - 1), um)) {
+          hit = c;
+          break;
+        }
+      } else if (next + 31 <= hi) {
+        q = next;
+        next += 32;
+        const char* const at = chars + (q - 1);
+        bits = core::plainscan::candidates<Fold>(p, at, um) |
+               core::plainscan::candidates<Fold>(p, at + 16, um) << 16;
+      } else if (next + 15 <= hi) {
+        q = next;
+        next += 16;
+        bits = core::plainscan::candidates<Fold>(p, chars + (q - 1), um);
+      } else if (next <= hi && next <= reach) {
+        // (The last block: its candidates after hi left out.)
+        q = next;
+        next = hi + 1;
+        bits = core::plainscan::candidates<Fold>(p, chars + (q - 1), um) & ((2U << (hi - q)) - 1);
+      } else {
+        hit = next <= hi ? core::plainscan::scan<Fold>(p, chars, next, hi) : 0;
+        next = hit == 0 ? hi + 1 : hit;
+        break;
+      }
+    }
+    if (hit == 0) return failat(est::rightnohit);
+    pos = hit;
+    if (pos < rbeg) {
+      matchlen = m;
+      return failat(est::outside);
+    }
+    // The replacement (its text lies outside the edited string).
+    putchars(chars + (pos - 1), with, um);
+    result += 1;
+    pos += m;
+    matchlen = 0;
+    if (hit >= hi) {  // (the replacement reached the scan's end)
+      restart();
+    } else if (bits != 0) {
+      const std::int32_t k = pos - q;  // the candidates before the position are gone
+      bits = k >= 32 ? 0 : bits & (~0U << k);
+      next = std::max(next, pos);
+    } else {
+      next = std::max(next, pos);
+    }
+    // The ENDDO.
+    if (docount > 0) continue;
+    back();
+    slot = e.slot = n;
+    e.restart = n - 1;
+    e.stop = 1;
+    setpassnr(e, 1);
+    return Flow::next;
+  }
+}
+
+// A body that substitutes() runs: a search to the right by the plain scan
+// and a replacement of the pattern's length.
+bool substitution(const Body* body, std::size_t nbody) {
+  return nbody == 2 && body[0].kind == Kind::right && body[0].ready->plain &&
+         body[1].kind == Kind::replace && body[1].size > 0 &&
+         static_cast<std::size_t>(body[1].size) == body[0].ready->pattern.size();
+}
+
 // The steady passes of a loop whose body holds searches and replacements
 // only (each with a text), entered at a new pass from its DO at d (ENDDO
 // at n) as passstart() leaves the state: the passes as loop() runs them,
@@ -642,6 +807,9 @@ inline bool brk() {
 // loop ends, a pass fails, or the input step has work.
 Flow tight(EditState& e, const Body* body, std::size_t nbody, std::int32_t d, std::int32_t n,
            std::int32_t& slot) {
+  if (substitution(body, nbody))
+    return body[0].ready->scan.fold ? substitutes<true>(e, body[0], body[1], d, n, slot, false)
+                                    : substitutes<false>(e, body[0], body[1], d, n, slot, false);
   const std::int32_t first = e.first, last = e.last, rbeg = e.rbeg;
   std::int32_t pos = e.pos, matchlen = e.matchlen, end = e.end, rend = e.rend;
   std::int32_t docount = e.docount, passnr = e.passnr;
@@ -698,7 +866,7 @@ Flow tight(EditState& e, const Body* body, std::size_t nbody, std::int32_t d, st
           return Flow::passend;
         }
         const std::int32_t size = b.size;
-        const char* const t = chars + (b.span.first - 1);
+        const char* const t = chars + (b.first - 1);
         if (size != old) {
           back();
           e.slot = b.slot;
@@ -748,7 +916,11 @@ Flow loop(EditState& e, std::int32_t& slot) {
   const std::int32_t n = e.steps[static_cast<std::size_t>(d)].end;
   const std::int32_t v = optval(d);
   // (The keywords met are not noted: only Count's is read, and a loop of
-  // fixed roads holds none; each pass starts them anew.)
+  // fixed roads holds none; each pass starts them anew. The body is read
+  // once the DO lets a pass run: a DO that starts the loop only counts.)
+  e.slot = d;
+  Flow f = e.docount > 1 ? countpass(e, false) : dooption(e, v);
+  if (f != Flow::next) return f;
   std::array<Body, keptslots> body;
   std::size_t nbody = 0;
   bool steady = true;  // the body runs in tight()
@@ -764,19 +936,20 @@ Flow loop(EditState& e, std::int32_t& slot) {
              : right                                             ? Kind::right
                                                                  : Kind::left;
     const Span span = e.values[k].span();
-    body[nbody++] = {s, kind, span, span.size(), f.ready ? &*f.ready : nullptr};
+    body[nbody++] = {s, kind, span.first, span.last, span.size(), f.ready ? &*f.ready : nullptr};
     if (kind == Kind::general || (kind == Kind::replace && span.size() < 1)) steady = false;
   }
+  if (steady && substitution(body.data(), nbody) && e.restart == d &&
+      (e.mark1 <= 0 || e.mark2 <= 0))
+    return body[0].ready->scan.fold ? substitutes<true>(e, body[0], body[1], d, n, slot, true)
+                                    : substitutes<false>(e, body[0], body[1], d, n, slot, true);
   for (;;) {
-    e.slot = d;
-    Flow f = e.docount > 1 ? countpass(e, false) : dooption(e, v);
-    if (f != Flow::next) return f;
     for (std::size_t i = 0; i < nbody; ++i) {
       const Body& b = body[i];
       e.slot = b.slot;
       switch (b.kind) {
         case Kind::replace:
-          f = replaceby(e, b.span);
+          f = replaceby(e, b.span());
           break;
         case Kind::right:
           f = searchby(e, true, *b.ready);
@@ -798,6 +971,9 @@ Flow loop(EditState& e, std::int32_t& slot) {
     if (f != Flow::newpass || e.restart != d) return f;
     passstart(e);
     if (steady) return tight(e, body.data(), nbody, d, n, slot);
+    e.slot = d;
+    f = e.docount > 1 ? countpass(e, false) : dooption(e, v);
+    if (f != Flow::next) return f;
   }
 }
 
@@ -882,9 +1058,12 @@ void textresult(const EditState& e) {
 // The end of the run: unreached position stores, the result.
 void finish(EditState& e, std::int32_t stopped) {
   finishcount(e);
-  for (std::int32_t s = stopped; s >= 1; --s) {
-    const std::int32_t v = optval(s);
-    if (optkw(s) == ekw::GetPosition && v > 0 && core::NAMTYP(v, 0x10) == 0)
+  // (The table read where it stands, as runlist() reads it.)
+  const std::uint8_t* const keywords = optkw.data();  // (slot s at s - 1)
+  const std::int32_t* const values = optval.data();
+  for (std::int32_t s = std::min(stopped, noptions); s >= 1; --s) {
+    const std::int32_t v = values[s];
+    if (keywords[s - 1] == ekw::GetPosition && v > 0 && core::NAMTYP(v, 0x10) == 0)
       core::SETZTOR8(v, -1.0);
   }
   const std::int32_t r = core::iresult;

@@ -110,14 +110,16 @@ TEST(CharSearch, BlanksFromEitherEnd) {
   EXPECT_EQ(core::C1LEN_TRIM("ab c  "), 4);
   EXPECT_EQ(core::C1LEN_TRIM("   "), 0);
   EXPECT_EQ(core::C1LEN_TRIM("\tx\t"), 3);  // only character 32 is blank
-  // Long texts are scanned eight characters at a time: a character at
-  // every place before, on and after a group of eight.
-  for (std::size_t at = 0; at < 40; ++at) {
-    std::string t(41, ' ');
+  // Long texts are scanned sixty-four, then sixteen characters at a time
+  // from their end: a character at every place before, on and after such
+  // groups.
+  for (std::size_t at = 0; at < 150; ++at) {
+    std::string t(151, ' ');
     t[at] = 'x';
     EXPECT_EQ(core::C1LEN_TRIM(t), static_cast<int>(at) + 1);
   }
   EXPECT_EQ(core::C1LEN_TRIM(std::string(64, ' ')), 0);
+  EXPECT_EQ(core::C1LEN_TRIM(std::string(150, ' ')), 0);
 
   EXPECT_EQ(core::C1LENTRIM("ab  cd", 4), 2);
   EXPECT_EQ(core::C1LENTRIM("ab  cd", 99), 6);
