@@ -374,6 +374,9 @@ std::int32_t elementof(std::int32_t a, const double* sub, std::int32_t nsubs) {
   return adr - 1 + shape[1] * (row - 1) + col;
 }
 
+// A program's run (one on numbers alone straight by its runner).
+fast::ProgResult run(const fast::Prog& g) { return g.plain ? fast::runplain(g) : fast::runprog(g); }
+
 // Finds what the general path's set-up finds of the items' programs and
 // texts (kept while the forms' epoch stays).
 bool readyitems(Items& it) {
@@ -404,7 +407,8 @@ bool fill(Items& it) {
   // The temporaries stand where they were chosen, above every cell the
   // general path would take for the statement.
   // (While the stores keep their sizes the cells chosen stay free cells.)
-  if (!placed(it) || it.base <= core::nsym || firsttemp + it.cells >= it.base) return false;
+  // (placed() the caller has found.)
+  if (it.base <= core::nsym || firsttemp + it.cells >= it.base) return false;
   if (it.readied != fast::epoch && !readyitems(it)) return false;
   // Every value is found before any temporary is written.
   double* const z = core::z.data();
@@ -414,7 +418,7 @@ bool fill(Items& it) {
     Item& item = it.items[sz(k)];
     if (item.kind == Item::Kind::symbol) continue;
     if (item.kind == Item::Kind::number) {
-      const fast::ProgResult r = fast::runprog(it.progs[sz(item.prog)]);
+      const fast::ProgResult r = run(it.progs[sz(item.prog)]);
       if (!r.done) return false;
       values[k] = r.value;
       continue;
@@ -425,7 +429,7 @@ bool fill(Items& it) {
         sub[j] = z[item.subcell[j]];
         continue;
       }
-      const fast::ProgResult r = fast::runprog(it.progs[sz(item.subprog[j])]);
+      const fast::ProgResult r = run(it.progs[sz(item.subprog[j])]);
       if (!r.done) return false;
       sub[j] = r.value;
     }

@@ -64,7 +64,8 @@ bool make(const LinkedStatement& L, std::int32_t pairs, bool reads,
 // kept their sizes); else the items are to be made again.
 bool placed(const Items& it);
 
-// Fills the temporaries of the computed items before a transfer. False,
+// Fills the temporaries of the computed items, placed(), before a
+// transfer. False,
 // with nothing visible changed, when the general path would do anything
 // but evaluate them (a store to grow, an index outside its array, a value
 // that is no finite number, ...).

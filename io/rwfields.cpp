@@ -4,6 +4,7 @@
 #include <array>
 #include <bit>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -134,6 +135,8 @@ void realfield(const Call& c, std::span<char> field) {
   if (st != plat::field_ok || !putfield(field, out)) core::WTSID8(field, *c.num, 0);
 }
 
+}  // namespace
+
 // I, O, Z and B of a number.
 // The decimal digits of an I field of the field's own width made in place,
 // as the integer editor makes them (at least m digits, stars when they do
@@ -163,6 +166,8 @@ bool putdecimal(std::span<char> field, std::int64_t v, const plat::EditDesc& e) 
   plat::copy_short(field.data() + lead + minus + zeros, first, count);
   return true;
 }
+
+namespace {
 
 void integerfield(const Call& c, std::span<char> field) {
   plat::EditDesc e;
@@ -304,10 +309,20 @@ void timefield(const Call& c, std::span<char> field) {
 
 // Replaces the NULs of what was written by ".".
 void nodots(std::span<char> s) {
-  // (Seldom any: looked for first.)
-  if (s.empty()) return;
-  auto* const first = static_cast<char*>(std::memchr(s.data(), '\0', s.size()));
-  if (first != nullptr) std::replace(first, s.data() + s.size(), '\0', '.');
+  // (Seldom any: looked for first, a short text eight characters at a time.)
+  const std::size_t n = s.size();
+  if (n == 0) return;
+  char* first = nullptr;
+  if (n >= 8 && n <= 16) {
+    std::uint64_t a = 0, b = 0;
+    std::memcpy(&a, s.data(), 8);
+    std::memcpy(&b, s.data() + n - 8, 8);
+    constexpr std::uint64_t ones = 0x0101010101010101u, highs = 0x8080808080808080u;
+    if ((((a - ones) & ~a) | ((b - ones) & ~b)) & highs) first = s.data();
+  } else {
+    first = static_cast<char*>(std::memchr(s.data(), '\0', n));
+  }
+  if (first != nullptr) std::replace(first, s.data() + n, '\0', '.');
 }
 
 // A text written in pieces of w characters, each followed by CR LF; a
@@ -663,18 +678,11 @@ bool commonint(const plat::EditDesc& std, bool writing, std::span<char> field, d
     number = static_cast<double>(i);
     return true;
   }
-  // The integer part, cut toward zero by the conversion itself (a number
-  // below 2^63 and not below -2^63 has its integer part in that range;
-  // NaN is neither). Stars fail the field: convert() says so.
-  return number < two63 && number >= -two63 &&
-         putdecimal(field, static_cast<std::int64_t>(number), std) && field[0] != '*';
+  return commonintput(std, field, number);
 }
 
 bool commonreal(const plat::EditDesc& std, bool writing, std::span<char> field, double& number) {
-  if (writing)
-    return std.letter == 'F' && std.digits >= 0 &&
-           static_cast<std::size_t>(std::max(std.width, 0)) == field.size() &&
-           plat::edit_fixed_into(number, std.digits, field);
+  if (writing) return commonrealput(std, field, number);
   double v = 0.0;
   if (std.letter == 'I') return false;
   // (What get_real reads first, without its look for a named special value.)

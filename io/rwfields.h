@@ -3,12 +3,14 @@
 // "std(" formats and the template elements. Used by the engine only.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <span>
 #include <string_view>
 
 #include "io/formatparse.h"
 #include "platform/fixedfield.h"
+#include "platform/numedit.h"
 
 namespace io::rwf {
 
@@ -64,6 +66,21 @@ Common commonkind(char letter);
 void commontext(bool writing, std::span<char> field, std::span<char> text);
 bool commonint(const plat::EditDesc& std, bool writing, std::span<char> field, double& number);
 bool commonreal(const plat::EditDesc& std, bool writing, std::span<char> field, double& number);
+// What commonint and commonreal write.
+bool putdecimal(std::span<char> field, std::int64_t v, const plat::EditDesc& e);
+inline bool commonintput(const plat::EditDesc& std, std::span<char> field, double number) {
+  // The integer part, cut toward zero by the conversion itself (a number
+  // below 2^63 and not below -2^63 has its integer part in that range;
+  // NaN is neither). Stars fail the field: convert() says so.
+  constexpr double two63 = 9223372036854775808.0;
+  return number < two63 && number >= -two63 &&
+         putdecimal(field, static_cast<std::int64_t>(number), std) && field[0] != '*';
+}
+inline bool commonrealput(const plat::EditDesc& std, std::span<char> field, double number) {
+  return std.letter == 'F' && std.digits >= 0 &&
+         static_cast<std::size_t>(std::max(std.width, 0)) == field.size() &&
+         plat::edit_fixed_into(number, std.digits, field);
+}
 
 // Template mode, the format position negative: one element per call.
 // Returns true when the item was served; false when the template is
