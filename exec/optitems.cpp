@@ -354,26 +354,6 @@ bool make(const LinkedStatement& L, std::int32_t pairs, bool reads,
 
 namespace {
 
-// The cell of an element as the evaluator finds it (indices rounded, each
-// within the array's shape); 0 when the general path would fail.
-std::int32_t elementof(std::int32_t a, const double* sub, std::int32_t nsubs) {
-  const auto zsize = static_cast<std::int32_t>(core::z.size());
-  if (a < 1 || a >= zsize || !core::name.valid(a)) return 0;
-  std::int32_t shape[2];
-  std::memcpy(shape, core::z.data() + a, sizeof shape);
-  const std::int64_t count = static_cast<std::int64_t>(shape[0]) * shape[1];
-  const std::int32_t adr = core::name(a).adr;
-  if (shape[0] <= 0 || shape[1] <= 0 || count > 0x7FFFFFFF || adr < 11 || adr + count > zsize)
-    return 0;
-  if (nsubs == 1) {
-    const std::int32_t i = fast::intvalue(sub[0]);
-    return i < 1 || i > count ? 0 : adr - 1 + i;
-  }
-  const std::int32_t row = fast::intvalue(sub[0]), col = fast::intvalue(sub[1]);
-  if (row < 1 || row > shape[0] || col < 1 || col > shape[1]) return 0;
-  return adr - 1 + shape[1] * (row - 1) + col;
-}
-
 // A program's run (one on numbers alone straight by its runner).
 fast::ProgResult run(const fast::Prog& g) { return g.plain ? fast::runplain(g) : fast::runprog(g); }
 
@@ -382,7 +362,25 @@ fast::ProgResult run(const fast::Prog& g) { return g.plain ? fast::runplain(g) :
 bool readyitems(Items& it) {
   for (fast::Prog& g : it.progs)
     if (!fast::readyprog(g)) return false;
+  const auto zsize = static_cast<std::int32_t>(core::z.size());
   for (Item& item : it.items) {
+    if (item.kind == Item::Kind::element) {
+      // An array with its elements in the store, as the evaluator finds it.
+      const std::int32_t a = item.of;
+      if (a < 1 || a >= zsize || !core::name.valid(a)) return false;
+      std::int32_t shape[2];
+      std::memcpy(shape, core::z.data() + a, sizeof shape);
+      const std::int64_t count = static_cast<std::int64_t>(shape[0]) * shape[1];
+      const std::int32_t adr = core::name(a).adr;
+      if (shape[0] <= 0 || shape[1] <= 0 || count > 0x7FFFFFFF || adr < 11 ||
+          adr + count > zsize)
+        return false;
+      item.first = adr;
+      item.rows = shape[0];
+      item.cols = shape[1];
+      item.length = static_cast<std::int32_t>(count);
+      continue;
+    }
     if (item.kind != Item::Kind::piece) continue;
     std::int32_t f = 0, l = 0;
     // A text read forwards with valid bounds (an empty one has last = first - 1).
@@ -434,8 +432,18 @@ bool fill(Items& it) {
       sub[j] = r.value;
     }
     if (item.kind == Item::Kind::element) {
-      item.cell = elementof(item.of, sub, item.nsubs);
-      if (item.cell == 0) return false;
+      // The cell as the evaluator finds it (indices rounded, each within
+      // the array's shape).
+      if (item.nsubs == 1) {
+        const std::int32_t i = fast::indexin(sub[0], item.length);
+        if (i == 0) return false;
+        item.cell = item.first - 1 + i;
+      } else {
+        const std::int32_t row = fast::indexin(sub[0], item.rows);
+        const std::int32_t col = fast::indexin(sub[1], item.cols);
+        if (row == 0 || col == 0) return false;
+        item.cell = item.first - 1 + item.cols * (row - 1) + col;
+      }
       values[k] = z[item.cell];
       continue;
     }
@@ -447,11 +455,15 @@ bool fill(Items& it) {
     if (len == 0 || a < 1 || a > len || b < 1 || b > len || a > b) return false;
     core::TRANSFER2I4TOR8(item.first + a - 1, item.first + b - 1, values[k]);
   }
+  // (The temporaries' records, from it.base on: in the store while it
+  // keeps its size, as make() found them.)
+  if (!core::name.valid(it.base + n - 1)) return false;
+  core::SymbolRecord* const records = core::name.data() + (it.base - 1);
   for (std::int32_t k = 0; k < n; ++k) {
     const Item& item = it.items[sz(k)];
     if (item.kind == Item::Kind::symbol) continue;
     const std::int16_t type = item.kind == Item::Kind::piece ? strtemptype : numtemptype;
-    core::SymbolRecord& r = core::name(item.sym);
+    core::SymbolRecord& r = records[k];
     if (r.type != type) {
       r = core::SymbolRecord{};
       r.type = type;

@@ -37,9 +37,11 @@ struct Item {
   std::int32_t subcell[2] = {0, 0};
   std::int32_t subprog[2] = {-1, -1};
   std::int32_t cell = 0;  // the element's cell found by the last fill
-  // A piece's text as found when the items were made ready: its first
-  // position and length.
+  // As found when the items were made ready: a piece's text, its first
+  // position and length; an element's array, its first cell, its rows and
+  // columns and their product in `length`.
   std::int32_t first = 0, length = 0;
+  std::int32_t rows = 0, cols = 0;
 };
 
 struct Items {
