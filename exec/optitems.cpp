@@ -372,8 +372,7 @@ bool readyitems(Items& it) {
       std::memcpy(shape, core::z.data() + a, sizeof shape);
       const std::int64_t count = static_cast<std::int64_t>(shape[0]) * shape[1];
       const std::int32_t adr = core::name(a).adr;
-      if (shape[0] <= 0 || shape[1] <= 0 || count > 0x7FFFFFFF || adr < 11 ||
-          adr + count > zsize)
+      if (shape[0] <= 0 || shape[1] <= 0 || count > 0x7FFFFFFF || adr < 11 || adr + count > zsize)
         return false;
       item.first = adr;
       item.rows = shape[0];

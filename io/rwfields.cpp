@@ -307,24 +307,6 @@ void timefield(const Call& c, std::span<char> field) {
   if (!c.writing) *c.num = v;
 }
 
-// Replaces the NULs of what was written by ".".
-void nodots(std::span<char> s) {
-  // (Seldom any: looked for first, a short text eight characters at a time.)
-  const std::size_t n = s.size();
-  if (n == 0) return;
-  char* first = nullptr;
-  if (n >= 8 && n <= 16) {
-    std::uint64_t a = 0, b = 0;
-    std::memcpy(&a, s.data(), 8);
-    std::memcpy(&b, s.data() + n - 8, 8);
-    constexpr std::uint64_t ones = 0x0101010101010101u, highs = 0x8080808080808080u;
-    if ((((a - ones) & ~a) | ((b - ones) & ~b)) & highs) first = s.data();
-  } else {
-    first = static_cast<char*>(std::memchr(s.data(), '\0', n));
-  }
-  if (first != nullptr) std::replace(first, s.data() + n, '\0', '.');
-}
-
 // A text written in pieces of w characters, each followed by CR LF; a
 // piece that does not fit is written as far as it fits, without CR LF.
 void wrapped(Call& c, std::int32_t p) {
@@ -699,9 +681,7 @@ bool commonreal(const plat::EditDesc& std, bool writing, std::span<char> field, 
 void commontext(bool writing, std::span<char> field, std::span<char> text) {
   const std::size_t n = std::min(field.size(), text.size());
   if (writing) {
-    plat::copy_short(field.data(), text.data(), n);
-    plat::fill_short(field.data() + n, field.size() - n, ' ');
-    nodots(field.first(n));
+    commontextput(field, text);
   } else {
     plat::copy_short(text.data(), field.data(), n);
     plat::fill_short(text.data() + n, text.size() - n, ' ');

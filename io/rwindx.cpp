@@ -639,7 +639,9 @@ bool planfields(const Plan::Field* fields, const RwPlanItem* item, std::size_t c
       if (it.takes) *it.number = v;
     } else if (f.kind != rwf::Common::text) {
       return false;
-    } else if (writing || it.takes) {
+    } else if (writing) {
+      rwf::commontextput(field, it.text);
+    } else if (it.takes) {
       rwf::commontext(writing, field, it.text);
       // (A read zeroes the number beside a text, as one call of the engine does.)
       if (!writing && it.number != nullptr) *it.number = 0.0;

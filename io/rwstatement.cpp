@@ -1182,7 +1182,7 @@ exec::XferRun rwprogramrun(std::int32_t line) {
   if (filesym < 1 || (core::NAMTYP(filesym, 0x100) & 0x100) == 0) return XferRun::declined;
   const std::int32_t unit = core::name(filesym).adr;
   if (!isscriptunit(unit)) return XferRun::declined;
-  const RwFile& r = rwfiles(unit);
+  RwFile& r = rwfiles(unit);  // (no unit is opened or closed below: it stays)
   if (!isformattedseq(r.mode) || r.lineindex || r.coltable) return XferRun::declined;
   // (What the last run found of the items, the file name and the work
   // area, where it stands.)
@@ -1296,7 +1296,7 @@ exec::XferRun rwprogramrun(std::int32_t line) {
   // The next record (chooserecord without Recrow).
   rwprevrec = 0;
   rw.recno = r.position + 1;
-  rwfiles(unit).position = rw.recno;
+  r.position = rw.recno;
   if (reads && !readrecordhere(rw, recl))
     return leftpending(line, p.letter, out, filename, false, rw.count);
   planneditems(rw, p.plan, whole, [&] {
