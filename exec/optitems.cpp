@@ -354,8 +354,14 @@ bool make(const LinkedStatement& L, std::int32_t pairs, bool reads,
 
 namespace {
 
-// A program's run (one on numbers alone straight by its runner).
-fast::ProgResult run(const fast::Prog& g) { return g.plain ? fast::runplain(g) : fast::runprog(g); }
+// The value of a program; false when it gives up. (One on numbers alone
+// runs by its own runner.)
+bool valueof(const fast::Prog& g, double& value) {
+  if (g.plain) return fast::plainvalue(g, value);
+  const fast::ProgResult r = fast::runprog(g);
+  value = r.value;
+  return r.done;
+}
 
 // Finds what the general path's set-up finds of the items' programs and
 // texts (kept while the forms' epoch stays).
@@ -415,9 +421,7 @@ bool fill(Items& it) {
     Item& item = it.items[sz(k)];
     if (item.kind == Item::Kind::symbol) continue;
     if (item.kind == Item::Kind::number) {
-      const fast::ProgResult r = run(it.progs[sz(item.prog)]);
-      if (!r.done) return false;
-      values[k] = r.value;
+      if (!valueof(it.progs[sz(item.prog)], values[k])) return false;
       continue;
     }
     double sub[2];
@@ -426,9 +430,7 @@ bool fill(Items& it) {
         sub[j] = z[item.subcell[j]];
         continue;
       }
-      const fast::ProgResult r = run(it.progs[sz(item.subprog[j])]);
-      if (!r.done) return false;
-      sub[j] = r.value;
+      if (!valueof(it.progs[sz(item.subprog[j])], sub[j])) return false;
     }
     if (item.kind == Item::Kind::element) {
       // The cell as the evaluator finds it (indices rounded, each within
