@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 #include "core/codewords.h"
 #include "core/rawmem.h"
@@ -393,6 +394,7 @@ bool readyitems(Items& it) {
       return false;
     item.first = f;
     item.length = l - f + 1;
+    item.bounds[0] = item.bounds[1] = std::numeric_limits<double>::quiet_NaN();
   }
   it.readied = fast::epoch;
   return true;
@@ -400,9 +402,6 @@ bool readyitems(Items& it) {
 
 }  // namespace
 
-bool placed(const Items& it) {
-  return !it.computed || it.base == topcells(static_cast<std::int32_t>(it.items.size()));
-}
 
 bool fill(Items& it) {
   if (!it.computed) return true;
@@ -450,11 +449,20 @@ bool fill(Items& it) {
     }
     // A piece as the evaluator takes one (its bounds rounded, within the
     // text and in order; one read backwards is a copy: the general path's).
+    // The bounds of the last fill make the same piece of the same text.
+    if (item.nsubs == 1) sub[1] = sub[0];
+    if (sub[0] == item.bounds[0] && sub[1] == item.bounds[1]) {
+      values[k] = item.piece;
+      continue;
+    }
     const std::int32_t a = fast::intvalue(sub[0]);
-    const std::int32_t b = item.nsubs == 2 ? fast::intvalue(sub[1]) : a;
+    const std::int32_t b = fast::intvalue(sub[1]);
     const std::int32_t len = item.length;
     if (len == 0 || a < 1 || a > len || b < 1 || b > len || a > b) return false;
     core::TRANSFER2I4TOR8(item.first + a - 1, item.first + b - 1, values[k]);
+    item.bounds[0] = sub[0];
+    item.bounds[1] = sub[1];
+    item.piece = values[k];
   }
   // (The temporaries' records, from it.base on: in the store while it
   // keeps its size, as make() found them.)
@@ -474,8 +482,7 @@ bool fill(Items& it) {
   return true;
 }
 
-void giveback(const Items& it) {
-  if (!it.computed || !it.reads) return;
+void givebackread(const Items& it) {
   double* const z = core::z.data();
   for (const Item& item : it.items)
     if (item.kind == Item::Kind::element) z[item.cell] = z[item.sym];

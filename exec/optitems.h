@@ -11,10 +11,12 @@
 // it takes variables. Internal to the option forms.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <utility>
 #include <vector>
 
+#include "core/stores.h"
 #include "exec/fastpath_prog.h"
 #include "exec/xeq2.h"
 
@@ -42,6 +44,10 @@ struct Item {
   // columns and their product in `length`.
   std::int32_t first = 0, length = 0;
   std::int32_t rows = 0, cols = 0;
+  // A piece's bounds at the last fill and the temporary's value they made
+  // (NaN bounds: none made since the items were made ready).
+  double bounds[2] = {0.0, 0.0};
+  double piece = 0.0;
 };
 
 struct Items {
@@ -64,7 +70,11 @@ bool make(const LinkedStatement& L, std::int32_t pairs, bool reads,
 
 // Whether the temporaries still stand where make() chose them (the stores
 // kept their sizes); else the items are to be made again.
-bool placed(const Items& it);
+inline bool placed(const Items& it) {
+  // (They are the result cells at the top of the free ones.)
+  return !it.computed || it.base == std::min(core::nztop, core::nname) - 1 -
+                                        static_cast<std::int32_t>(it.items.size());
+}
 
 // Fills the temporaries of the computed items, placed(), before a
 // transfer. False,
@@ -75,6 +85,9 @@ bool fill(Items& it);
 
 // After a READ's transfer: every element gets the value its temporary
 // holds (what the transfer read, or the element's own value again).
-void giveback(const Items& it);
+void givebackread(const Items& it);
+inline void giveback(const Items& it) {
+  if (it.computed && it.reads) givebackread(it);
+}
 
 }  // namespace exec::optitems

@@ -230,7 +230,7 @@ int write_record(int unit, std::string_view record) {
     // Held back behind the records before it, as unit_write_buffered
     // holds it (the buffer not yet full).
     u->wbuf.append(record);
-    u->wbuf.append(end);
+    for (const char c : end) u->wbuf.push_back(c);
   } else {
     st = unit_write_buffered(*u, u->pos, record, end);
     if (st != iostat_ok) return st;
