@@ -162,7 +162,7 @@ bool putdecimal(std::span<char> field, std::int64_t v, const plat::EditDesc& e) 
   const std::size_t lead = w - body;
   plat::fill_short(field.data(), lead, ' ');
   if (minus != 0) field[lead] = '-';
-  plat::fill_short(field.data() + lead + minus, zeros, '0');
+  if (zeros != 0) plat::fill_short(field.data() + lead + minus, zeros, '0');
   plat::copy_short(field.data() + lead + minus + zeros, first, count);
   return true;
 }
