@@ -402,7 +402,6 @@ bool readyitems(Items& it) {
 
 }  // namespace
 
-
 bool fill(Items& it) {
   if (!it.computed) return true;
   const auto n = static_cast<std::int32_t>(it.items.size());

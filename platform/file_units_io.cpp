@@ -132,5 +132,4 @@ int unit_check_read(const FileUnit* u) {
   return iostat_ok;
 }
 
-
 }  // namespace plat
