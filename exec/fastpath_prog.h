@@ -249,6 +249,9 @@ struct ProgResult {
 ProgResult runprog(const Prog& prog);
 // The same for a program on numbers alone (Prog::plain).
 ProgResult runplain(const Prog& prog);
+// Of such a program that makes a value (its last step is the result):
+// whether it ran through, and the value.
+bool plainvalue(const Prog& prog, double& value);
 // The same for a program that runs in passes (Prog::passes): every pass is
 // computed before any element is stored, so that a pass that gives up
 // leaves the whole statement to the general path. The predefined cells

@@ -188,6 +188,12 @@ bool readyprog(Prog& g) {
 // to a fourth of its time).
 [[gnu::aligned(64)]] ProgResult runplain(const Prog& g) { return plainsteps(g); }
 
+[[gnu::aligned(64)]] bool plainvalue(const Prog& g, double& value) {
+  const ProgResult r = plainsteps(g);
+  value = r.value;
+  return r.done;
+}
+
 [[gnu::aligned(64)]] ProgResult runprog(const Prog& g) {
   if (g.plain) return runplain(g);
   ProgResult res;

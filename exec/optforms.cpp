@@ -541,7 +541,9 @@ Xfer transfer(std::span<const std::int16_t> code, WordResult& answer, bool clear
   if (core::lokalscope == 0) core::lokalscope = core::lokalsub;
   if ((core::idestate & core::busy::compiling) == 0) core::nomsg = 0;
   core::iresult = ft;
-  newtemprecord(ft);
+  // (The records from ft to ft + 4 lie in the store: headclear().)
+  core::SymbolRecord* const temps = core::name.data() + (ft - 1);
+  freshtemprecord(temps[0]);
   core::xeqstackptr = sp;
   core::msgkey.blank();
   // The replay (see replay()), its result cells' room found above.
@@ -553,7 +555,7 @@ Xfer transfer(std::span<const std::int16_t> code, WordResult& answer, bool clear
   if (core::nsym >= 6) cells[1] = cells[3] = cells[4] = cells[5] = cells[6] = 1.0;
   core::xeqtarget = 0;
   core::iresult = ft + 3;
-  newtemprecord(ft + 3);
+  freshtemprecord(temps[3]);
   // Items that compute fill their temporaries, chosen anew where the
   // stores changed their sizes (a program that gives up
   // leaves the statement to the general path, as a transfer that declines).

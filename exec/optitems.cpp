@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 #include "core/codewords.h"
 #include "core/rawmem.h"
@@ -354,24 +355,13 @@ bool make(const LinkedStatement& L, std::int32_t pairs, bool reads,
 
 namespace {
 
-// The cell of an element as the evaluator finds it (indices rounded, each
-// within the array's shape); 0 when the general path would fail.
-std::int32_t elementof(std::int32_t a, const double* sub, std::int32_t nsubs) {
-  const auto zsize = static_cast<std::int32_t>(core::z.size());
-  if (a < 1 || a >= zsize || !core::name.valid(a)) return 0;
-  std::int32_t shape[2];
-  std::memcpy(shape, core::z.data() + a, sizeof shape);
-  const std::int64_t count = static_cast<std::int64_t>(shape[0]) * shape[1];
-  const std::int32_t adr = core::name(a).adr;
-  if (shape[0] <= 0 || shape[1] <= 0 || count > 0x7FFFFFFF || adr < 11 || adr + count > zsize)
-    return 0;
-  if (nsubs == 1) {
-    const std::int32_t i = fast::intvalue(sub[0]);
-    return i < 1 || i > count ? 0 : adr - 1 + i;
-  }
-  const std::int32_t row = fast::intvalue(sub[0]), col = fast::intvalue(sub[1]);
-  if (row < 1 || row > shape[0] || col < 1 || col > shape[1]) return 0;
-  return adr - 1 + shape[1] * (row - 1) + col;
+// The value of a program; false when it gives up. (One on numbers alone
+// runs by its own runner.)
+bool valueof(const fast::Prog& g, double& value) {
+  if (g.plain) return fast::plainvalue(g, value);
+  const fast::ProgResult r = fast::runprog(g);
+  value = r.value;
+  return r.done;
 }
 
 // Finds what the general path's set-up finds of the items' programs and
@@ -379,7 +369,24 @@ std::int32_t elementof(std::int32_t a, const double* sub, std::int32_t nsubs) {
 bool readyitems(Items& it) {
   for (fast::Prog& g : it.progs)
     if (!fast::readyprog(g)) return false;
+  const auto zsize = static_cast<std::int32_t>(core::z.size());
   for (Item& item : it.items) {
+    if (item.kind == Item::Kind::element) {
+      // An array with its elements in the store, as the evaluator finds it.
+      const std::int32_t a = item.of;
+      if (a < 1 || a >= zsize || !core::name.valid(a)) return false;
+      std::int32_t shape[2];
+      std::memcpy(shape, core::z.data() + a, sizeof shape);
+      const std::int64_t count = static_cast<std::int64_t>(shape[0]) * shape[1];
+      const std::int32_t adr = core::name(a).adr;
+      if (shape[0] <= 0 || shape[1] <= 0 || count > 0x7FFFFFFF || adr < 11 || adr + count > zsize)
+        return false;
+      item.first = adr;
+      item.rows = shape[0];
+      item.cols = shape[1];
+      item.length = static_cast<std::int32_t>(count);
+      continue;
+    }
     if (item.kind != Item::Kind::piece) continue;
     std::int32_t f = 0, l = 0;
     // A text read forwards with valid bounds (an empty one has last = first - 1).
@@ -387,6 +394,7 @@ bool readyitems(Items& it) {
       return false;
     item.first = f;
     item.length = l - f + 1;
+    item.bounds[0] = item.bounds[1] = std::numeric_limits<double>::quiet_NaN();
   }
   it.readied = fast::epoch;
   return true;
@@ -394,17 +402,14 @@ bool readyitems(Items& it) {
 
 }  // namespace
 
-bool placed(const Items& it) {
-  return !it.computed || it.base == topcells(static_cast<std::int32_t>(it.items.size()));
-}
-
 bool fill(Items& it) {
   if (!it.computed) return true;
   const auto n = static_cast<std::int32_t>(it.items.size());
   // The temporaries stand where they were chosen, above every cell the
   // general path would take for the statement.
   // (While the stores keep their sizes the cells chosen stay free cells.)
-  if (!placed(it) || it.base <= core::nsym || firsttemp + it.cells >= it.base) return false;
+  // (placed() the caller has found.)
+  if (it.base <= core::nsym || firsttemp + it.cells >= it.base) return false;
   if (it.readied != fast::epoch && !readyitems(it)) return false;
   // Every value is found before any temporary is written.
   double* const z = core::z.data();
@@ -414,9 +419,7 @@ bool fill(Items& it) {
     Item& item = it.items[sz(k)];
     if (item.kind == Item::Kind::symbol) continue;
     if (item.kind == Item::Kind::number) {
-      const fast::ProgResult r = fast::runprog(it.progs[sz(item.prog)]);
-      if (!r.done) return false;
-      values[k] = r.value;
+      if (!valueof(it.progs[sz(item.prog)], values[k])) return false;
       continue;
     }
     double sub[2];
@@ -425,29 +428,50 @@ bool fill(Items& it) {
         sub[j] = z[item.subcell[j]];
         continue;
       }
-      const fast::ProgResult r = fast::runprog(it.progs[sz(item.subprog[j])]);
-      if (!r.done) return false;
-      sub[j] = r.value;
+      if (!valueof(it.progs[sz(item.subprog[j])], sub[j])) return false;
     }
     if (item.kind == Item::Kind::element) {
-      item.cell = elementof(item.of, sub, item.nsubs);
-      if (item.cell == 0) return false;
+      // The cell as the evaluator finds it (indices rounded, each within
+      // the array's shape).
+      if (item.nsubs == 1) {
+        const std::int32_t i = fast::indexin(sub[0], item.length);
+        if (i == 0) return false;
+        item.cell = item.first - 1 + i;
+      } else {
+        const std::int32_t row = fast::indexin(sub[0], item.rows);
+        const std::int32_t col = fast::indexin(sub[1], item.cols);
+        if (row == 0 || col == 0) return false;
+        item.cell = item.first - 1 + item.cols * (row - 1) + col;
+      }
       values[k] = z[item.cell];
       continue;
     }
     // A piece as the evaluator takes one (its bounds rounded, within the
     // text and in order; one read backwards is a copy: the general path's).
+    // The bounds of the last fill make the same piece of the same text.
+    if (item.nsubs == 1) sub[1] = sub[0];
+    if (sub[0] == item.bounds[0] && sub[1] == item.bounds[1]) {
+      values[k] = item.piece;
+      continue;
+    }
     const std::int32_t a = fast::intvalue(sub[0]);
-    const std::int32_t b = item.nsubs == 2 ? fast::intvalue(sub[1]) : a;
+    const std::int32_t b = fast::intvalue(sub[1]);
     const std::int32_t len = item.length;
     if (len == 0 || a < 1 || a > len || b < 1 || b > len || a > b) return false;
     core::TRANSFER2I4TOR8(item.first + a - 1, item.first + b - 1, values[k]);
+    item.bounds[0] = sub[0];
+    item.bounds[1] = sub[1];
+    item.piece = values[k];
   }
+  // (The temporaries' records, from it.base on: in the store while it
+  // keeps its size, as make() found them.)
+  if (!core::name.valid(it.base + n - 1)) return false;
+  core::SymbolRecord* const records = core::name.data() + (it.base - 1);
   for (std::int32_t k = 0; k < n; ++k) {
     const Item& item = it.items[sz(k)];
     if (item.kind == Item::Kind::symbol) continue;
     const std::int16_t type = item.kind == Item::Kind::piece ? strtemptype : numtemptype;
-    core::SymbolRecord& r = core::name(item.sym);
+    core::SymbolRecord& r = records[k];
     if (r.type != type) {
       r = core::SymbolRecord{};
       r.type = type;
@@ -457,8 +481,7 @@ bool fill(Items& it) {
   return true;
 }
 
-void giveback(const Items& it) {
-  if (!it.computed || !it.reads) return;
+void givebackread(const Items& it) {
   double* const z = core::z.data();
   for (const Item& item : it.items)
     if (item.kind == Item::Kind::element) z[item.cell] = z[item.sym];

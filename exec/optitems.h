@@ -11,10 +11,12 @@
 // it takes variables. Internal to the option forms.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <utility>
 #include <vector>
 
+#include "core/stores.h"
 #include "exec/fastpath_prog.h"
 #include "exec/xeq2.h"
 
@@ -37,9 +39,15 @@ struct Item {
   std::int32_t subcell[2] = {0, 0};
   std::int32_t subprog[2] = {-1, -1};
   std::int32_t cell = 0;  // the element's cell found by the last fill
-  // A piece's text as found when the items were made ready: its first
-  // position and length.
+  // As found when the items were made ready: a piece's text, its first
+  // position and length; an element's array, its first cell, its rows and
+  // columns and their product in `length`.
   std::int32_t first = 0, length = 0;
+  std::int32_t rows = 0, cols = 0;
+  // A piece's bounds at the last fill and the temporary's value they made
+  // (NaN bounds: none made since the items were made ready).
+  double bounds[2] = {0.0, 0.0};
+  double piece = 0.0;
 };
 
 struct Items {
@@ -62,9 +70,14 @@ bool make(const LinkedStatement& L, std::int32_t pairs, bool reads,
 
 // Whether the temporaries still stand where make() chose them (the stores
 // kept their sizes); else the items are to be made again.
-bool placed(const Items& it);
+inline bool placed(const Items& it) {
+  // (They are the result cells at the top of the free ones.)
+  return !it.computed || it.base == std::min(core::nztop, core::nname) - 1 -
+                                        static_cast<std::int32_t>(it.items.size());
+}
 
-// Fills the temporaries of the computed items before a transfer. False,
+// Fills the temporaries of the computed items, placed(), before a
+// transfer. False,
 // with nothing visible changed, when the general path would do anything
 // but evaluate them (a store to grow, an index outside its array, a value
 // that is no finite number, ...).
@@ -72,6 +85,9 @@ bool fill(Items& it);
 
 // After a READ's transfer: every element gets the value its temporary
 // holds (what the transfer read, or the element's own value again).
-void giveback(const Items& it);
+void givebackread(const Items& it);
+inline void giveback(const Items& it) {
+  if (it.computed && it.reads) givebackread(it);
+}
 
 }  // namespace exec::optitems

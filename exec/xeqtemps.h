@@ -44,13 +44,15 @@ inline bool resultroom(std::int32_t k) {
 // while a statement runs, to repair the cells it holds.
 inline void (*zmoved)(std::int32_t oldtop, std::int32_t oldnz, std::int32_t g) = nullptr;
 
-// Writes a fresh numeric temporary record for cell k (address 0, type 0x88,
-// the rest 0). The cell's value is left as it is.
-inline void newtemprecord(std::int32_t k) {
-  if (!core::name.valid(k)) return;
-  core::SymbolRecord& r = core::name(k);
+// Writes a fresh numeric temporary record (address 0, type 0x88, the rest
+// 0): r, or that of cell k where the store holds it. The cell's value is
+// left as it is.
+inline void freshtemprecord(core::SymbolRecord& r) {
   r = core::SymbolRecord{};
   r.type = numtemptype;
+}
+inline void newtemprecord(std::int32_t k) {
+  if (core::name.valid(k)) freshtemprecord(core::name(k));
 }
 
 // Moves `iresult` to a new numeric temporary and checks the floating-point

@@ -4,6 +4,7 @@
 #include <array>
 #include <bit>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -134,6 +135,8 @@ void realfield(const Call& c, std::span<char> field) {
   if (st != plat::field_ok || !putfield(field, out)) core::WTSID8(field, *c.num, 0);
 }
 
+}  // namespace
+
 // I, O, Z and B of a number.
 // The decimal digits of an I field of the field's own width made in place,
 // as the integer editor makes them (at least m digits, stars when they do
@@ -159,10 +162,12 @@ bool putdecimal(std::span<char> field, std::int64_t v, const plat::EditDesc& e) 
   const std::size_t lead = w - body;
   plat::fill_short(field.data(), lead, ' ');
   if (minus != 0) field[lead] = '-';
-  plat::fill_short(field.data() + lead + minus, zeros, '0');
+  if (zeros != 0) plat::fill_short(field.data() + lead + minus, zeros, '0');
   plat::copy_short(field.data() + lead + minus + zeros, first, count);
   return true;
 }
+
+namespace {
 
 void integerfield(const Call& c, std::span<char> field) {
   plat::EditDesc e;
@@ -300,14 +305,6 @@ void timefield(const Call& c, std::span<char> field) {
   double v = *c.num;
   TIMEDATEU(picture, v, field, !c.writing);
   if (!c.writing) *c.num = v;
-}
-
-// Replaces the NULs of what was written by ".".
-void nodots(std::span<char> s) {
-  // (Seldom any: looked for first.)
-  if (s.empty()) return;
-  auto* const first = static_cast<char*>(std::memchr(s.data(), '\0', s.size()));
-  if (first != nullptr) std::replace(first, s.data() + s.size(), '\0', '.');
 }
 
 // A text written in pieces of w characters, each followed by CR LF; a
@@ -663,18 +660,11 @@ bool commonint(const plat::EditDesc& std, bool writing, std::span<char> field, d
     number = static_cast<double>(i);
     return true;
   }
-  // The integer part, cut toward zero by the conversion itself (a number
-  // below 2^63 and not below -2^63 has its integer part in that range;
-  // NaN is neither). Stars fail the field: convert() says so.
-  return number < two63 && number >= -two63 &&
-         putdecimal(field, static_cast<std::int64_t>(number), std) && field[0] != '*';
+  return commonintput(std, field, number);
 }
 
 bool commonreal(const plat::EditDesc& std, bool writing, std::span<char> field, double& number) {
-  if (writing)
-    return std.letter == 'F' && std.digits >= 0 &&
-           static_cast<std::size_t>(std::max(std.width, 0)) == field.size() &&
-           plat::edit_fixed_into(number, std.digits, field);
+  if (writing) return commonrealput(std, field, number);
   double v = 0.0;
   if (std.letter == 'I') return false;
   // (What get_real reads first, without its look for a named special value.)
@@ -691,9 +681,7 @@ bool commonreal(const plat::EditDesc& std, bool writing, std::span<char> field, 
 void commontext(bool writing, std::span<char> field, std::span<char> text) {
   const std::size_t n = std::min(field.size(), text.size());
   if (writing) {
-    plat::copy_short(field.data(), text.data(), n);
-    plat::fill_short(field.data() + n, field.size() - n, ' ');
-    nodots(field.first(n));
+    commontextput(field, text);
   } else {
     plat::copy_short(text.data(), field.data(), n);
     plat::fill_short(text.data() + n, text.size() - n, ' ');

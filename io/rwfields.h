@@ -3,12 +3,16 @@
 // "std(" formats and the template elements. Used by the engine only.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <span>
 #include <string_view>
 
 #include "io/formatparse.h"
 #include "platform/fixedfield.h"
+#include "platform/numedit.h"
+#include "platform/shortmoves.h"
 
 namespace io::rwf {
 
@@ -62,8 +66,47 @@ bool convertcommon(char letter, const plat::EditDesc& std, bool writing, std::sp
 enum class Common : std::uint8_t { none, text, integer, real };
 Common commonkind(char letter);
 void commontext(bool writing, std::span<char> field, std::span<char> text);
+// Replaces the NULs of what was written by ".".
+inline void nodots(std::span<char> s) {
+  // (Seldom any: looked for first, a short text eight characters at a time.)
+  const std::size_t n = s.size();
+  if (n == 0) return;
+  char* first = nullptr;
+  if (n >= 8 && n <= 16) {
+    std::uint64_t a = 0, b = 0;
+    std::memcpy(&a, s.data(), 8);
+    std::memcpy(&b, s.data() + n - 8, 8);
+    constexpr std::uint64_t ones = 0x0101010101010101u, highs = 0x8080808080808080u;
+    if ((((a - ones) & ~a) | ((b - ones) & ~b)) & highs) first = s.data();
+  } else {
+    first = static_cast<char*>(std::memchr(s.data(), '\0', n));
+  }
+  if (first != nullptr) std::replace(first, s.data() + n, '\0', '.');
+}
+// What commontext writes.
+inline void commontextput(std::span<char> field, std::span<char> text) {
+  const std::size_t n = std::min(field.size(), text.size());
+  plat::copy_short(field.data(), text.data(), n);
+  plat::fill_short(field.data() + n, field.size() - n, ' ');
+  nodots(field.first(n));
+}
 bool commonint(const plat::EditDesc& std, bool writing, std::span<char> field, double& number);
 bool commonreal(const plat::EditDesc& std, bool writing, std::span<char> field, double& number);
+// What commonint and commonreal write.
+bool putdecimal(std::span<char> field, std::int64_t v, const plat::EditDesc& e);
+inline bool commonintput(const plat::EditDesc& std, std::span<char> field, double number) {
+  // The integer part, cut toward zero by the conversion itself (a number
+  // below 2^63 and not below -2^63 has its integer part in that range;
+  // NaN is neither). Stars fail the field: convert() says so.
+  constexpr double two63 = 9223372036854775808.0;
+  return number < two63 && number >= -two63 &&
+         putdecimal(field, static_cast<std::int64_t>(number), std) && field[0] != '*';
+}
+inline bool commonrealput(const plat::EditDesc& std, std::span<char> field, double number) {
+  return std.letter == 'F' && std.digits >= 0 &&
+         static_cast<std::size_t>(std::max(std.width, 0)) == field.size() &&
+         plat::edit_fixed_into(number, std.digits, field);
+}
 
 // Template mode, the format position negative: one element per call.
 // Returns true when the item was served; false when the template is

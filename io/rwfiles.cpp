@@ -77,10 +77,15 @@ void WRITEDIRFMT(std::int32_t unit, std::string_view buffer, std::int32_t n, std
 }
 
 void WRITESEQFMT(std::int32_t unit, std::string_view buffer, std::int32_t n, std::int32_t& status) {
+  if (isscriptunit(unit)) return WRITESEQFMT(rwfiles(unit), unit, buffer, n, status);
+  status = plat::write_record(unit, buffer.substr(0, counted(n, buffer.size())));
+}
+
+void WRITESEQFMT(RwFile& file, std::int32_t unit, std::string_view buffer, std::int32_t n,
+                 std::int32_t& status) {
   const std::size_t k = counted(n, buffer.size());
   status = plat::write_record(unit, buffer.substr(0, k));
-  if (status <= 0 && isscriptunit(unit))
-    rwfiles(unit).filelength += static_cast<std::int64_t>(k) + 2;
+  if (status <= 0) file.filelength += static_cast<std::int64_t>(k) + 2;
 }
 
 void WRITESEQUNF(std::int32_t unit, std::string_view buffer, std::int32_t n, std::int32_t& status) {

@@ -115,6 +115,9 @@ void WRITEDIRUNF(std::int32_t unit, std::string_view buffer, std::int32_t n, std
 void WRITEDIRFMT(std::int32_t unit, std::string_view buffer, std::int32_t n, std::int64_t rec,
                  std::int32_t& status);
 void WRITESEQFMT(std::int32_t unit, std::string_view buffer, std::int32_t n, std::int32_t& status);
+// The same for a script unit whose record `file` the caller holds.
+void WRITESEQFMT(RwFile& file, std::int32_t unit, std::string_view buffer, std::int32_t n,
+                 std::int32_t& status);
 void WRITESEQUNF(std::int32_t unit, std::string_view buffer, std::int32_t n, std::int32_t& status);
 
 // The record length of the statement's item list (the top `rwnitems`

@@ -622,16 +622,26 @@ bool planfields(const Plan::Field* fields, const RwPlanItem* item, std::size_t c
     const std::span<char> field(base + f.at, static_cast<std::size_t>(f.d.width));
     // (As rwf::convertcommon converts the field, by the kind found once.)
     if (it.text.empty()) {
-      double v = writing ? *it.number : 0.0;
+      if constexpr (writing) {
+        if (f.kind == rwf::Common::integer) {
+          if (!rwf::commonintput(f.std, field, *it.number)) return false;
+        } else if (f.kind != rwf::Common::real || !rwf::commonrealput(f.std, field, *it.number)) {
+          return false;
+        }
+        continue;
+      }
+      double v = 0.0;
       if (f.kind == rwf::Common::integer) {
         if (!rwf::commonint(f.std, writing, field, v)) return false;
       } else if (f.kind != rwf::Common::real || !rwf::commonreal(f.std, writing, field, v)) {
         return false;
       }
-      if (!writing && it.takes) *it.number = v;
+      if (it.takes) *it.number = v;
     } else if (f.kind != rwf::Common::text) {
       return false;
-    } else if (writing || it.takes) {
+    } else if (writing) {
+      rwf::commontextput(field, it.text);
+    } else if (it.takes) {
       rwf::commontext(writing, field, it.text);
       // (A read zeroes the number beside a text, as one call of the engine does.)
       if (!writing && it.number != nullptr) *it.number = 0.0;

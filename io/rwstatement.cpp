@@ -717,9 +717,9 @@ void itemloop(Rw& rw) {
   itemsend(rw, planned, tpos, fpos, irep, inrecord, written, blanked);
 }
 
-// The record to its unit. (Made in line where a transfer program writes.)
-[[gnu::always_inline]] inline void writerecordhere(Rw& rw) {
-  RwFile& r = rwfiles(rw.unit);
+// The record to its unit, whose record is r. (Made in line where a
+// transfer program writes.)
+[[gnu::always_inline]] inline void writerecordhere(Rw& rw, RwFile& r) {
   if (isformattedseq(rw.mode) && r.lineindex && !r.coltable) {
     // The rows move: the index is made again when a row is read by number.
     KILLFILEINDEX(rw.unit);
@@ -732,7 +732,7 @@ void itemloop(Rw& rw) {
   std::string_view rec(rw.area.data(), static_cast<std::size_t>(n));
   // A record of a direct file is whole, blank padded to the record length:
   // a short one would end the file in the middle of a record.
-  std::string whole;
+  static std::string whole;  // (its room kept from one record to the next)
   if (isdirect(rw.mode) && n < r.recl) {
     whole.assign(rec);
     whole.resize(static_cast<std::size_t>(r.recl), ' ');
@@ -744,7 +744,7 @@ void itemloop(Rw& rw) {
   const bool append = rwgiven(rwslot::append);
   if (isformattedseq(rw.mode)) {
     if (append) plat::position_unit(rw.unit, std::int64_t{filesize(rw.unit)} + 1);
-    WRITESEQFMT(rw.unit, rec, n, st);
+    WRITESEQFMT(r, rw.unit, rec, n, st);
   } else if (isstream(rw.mode)) {
     WRITESEQUNF(rw.unit, rec, n, st);
   } else if (isformatteddirect(rw.mode)) {
@@ -764,7 +764,7 @@ void itemloop(Rw& rw) {
   if (isbinary(rw.mode)) r.position = static_cast<std::int32_t>(at) + std::max(n, 1) - 1;
   setmarker(rw, n);
 }
-void writerecord(Rw& rw) { writerecordhere(rw); }
+void writerecord(Rw& rw) { writerecordhere(rw, rwfiles(rw.unit)); }
 
 // The message box of Messagebox: its letters, the text of the record, the
 // button pressed; OnButton goes on at its label for the buttons that the
@@ -1182,7 +1182,7 @@ exec::XferRun rwprogramrun(std::int32_t line) {
   if (filesym < 1 || (core::NAMTYP(filesym, 0x100) & 0x100) == 0) return XferRun::declined;
   const std::int32_t unit = core::name(filesym).adr;
   if (!isscriptunit(unit)) return XferRun::declined;
-  const RwFile& r = rwfiles(unit);
+  RwFile& r = rwfiles(unit);  // (no unit is opened or closed below: it stays)
   if (!isformattedseq(r.mode) || r.lineindex || r.coltable) return XferRun::declined;
   // (What the last run found of the items, the file name and the work
   // area, where it stands.)
@@ -1296,7 +1296,7 @@ exec::XferRun rwprogramrun(std::int32_t line) {
   // The next record (chooserecord without Recrow).
   rwprevrec = 0;
   rw.recno = r.position + 1;
-  rwfiles(unit).position = rw.recno;
+  r.position = rw.recno;
   if (reads && !readrecordhere(rw, recl))
     return leftpending(line, p.letter, out, filename, false, rw.count);
   planneditems(rw, p.plan, whole, [&] {
@@ -1311,7 +1311,7 @@ exec::XferRun rwprogramrun(std::int32_t line) {
     }
   });
   out.served = rw.served;
-  if (out.letter == ' ' && rw.write) writerecordhere(rw);
+  if (out.letter == ' ' && rw.write) writerecordhere(rw, r);
   if (core::z.valid(core::iresult)) core::z(core::iresult) = rw.count;
   if (out.letter != ' ' || out.status != 0)
     return leftpending(line, p.letter, out, filename, true, rw.count);

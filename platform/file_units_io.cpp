@@ -20,24 +20,16 @@ bool take_fault(std::int64_t& left) {
   return true;
 }
 
-namespace {
-// The unit found last (records of one unit follow each other): its number
-// and entry, which stays where it is until the unit is taken out.
-int foundnumber = 0;
-FileUnit* found = nullptr;
-}  // namespace
-
-FileUnit* find_unit(int unit) {
-  if (found != nullptr && unit == foundnumber) return found;
+FileUnit* find_unit_again(int unit) {
   auto it = fileunits.find(unit);
   if (it == fileunits.end()) return nullptr;
-  foundnumber = unit;
-  found = &it->second;
-  return found;
+  detail::foundnumber = unit;
+  detail::found = &it->second;
+  return detail::found;
 }
 
 void erase_unit(int unit) {
-  if (unit == foundnumber) found = nullptr;
+  if (unit == detail::foundnumber) detail::found = nullptr;
   fileunits.erase(unit);
 }
 
@@ -137,12 +129,6 @@ int unit_write_buffered(FileUnit& u, std::int64_t off, std::string_view bytes,
 int unit_check_read(const FileUnit* u) {
   if (u == nullptr) return iostat_not_connected;
   if (u->mode.action == UnitAction::write) return iostat_no_read_access;
-  return iostat_ok;
-}
-
-int unit_check_write(const FileUnit* u) {
-  if (u == nullptr) return iostat_not_connected;
-  if (u->mode.action == UnitAction::read) return iostat_read_only;
   return iostat_ok;
 }
 

@@ -229,11 +229,8 @@ int write_record(int unit, std::string_view record) {
       u->wbuf.size() + n < kWriteBehind) {
     // Held back behind the records before it, as unit_write_buffered
     // holds it (the buffer not yet full).
-    const std::size_t at = u->wbuf.size();
-    u->wbuf.resize(at + n);
-    char* const to = u->wbuf.data() + at;
-    std::copy(record.begin(), record.end(), to);
-    std::copy(end.begin(), end.end(), to + record.size());
+    u->wbuf.append(record);
+    for (const char c : end) u->wbuf.push_back(c);
   } else {
     st = unit_write_buffered(*u, u->pos, record, end);
     if (st != iostat_ok) return st;

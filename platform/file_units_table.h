@@ -45,7 +45,17 @@ extern std::map<int, FileUnit> fileunits;
 bool take_fault(std::int64_t& left);
 
 // The open unit, or nullptr.
-FileUnit* find_unit(int unit);
+FileUnit* find_unit_again(int unit);
+namespace detail {
+// The unit found last (records of one unit follow each other): its number
+// and entry, which stays where it is until the unit is taken out.
+inline int foundnumber = 0;
+inline FileUnit* found = nullptr;
+}  // namespace detail
+inline FileUnit* find_unit(int unit) {
+  if (detail::found != nullptr && unit == detail::foundnumber) return detail::found;
+  return find_unit_again(unit);
+}
 // Takes unit out of the table.
 void erase_unit(int unit);
 
@@ -75,6 +85,10 @@ int unit_write_buffered(FileUnit& u, std::int64_t off, std::string_view bytes,
 // Common checks of a transfer: the unit must be open and allow the
 // direction. Return iostat_ok or the failure status.
 int unit_check_read(const FileUnit* u);
-int unit_check_write(const FileUnit* u);
+inline int unit_check_write(const FileUnit* u) {
+  if (u == nullptr) return iostat_not_connected;
+  if (u->mode.action == UnitAction::read) return iostat_read_only;
+  return iostat_ok;
+}
 
 }  // namespace plat

@@ -14,25 +14,15 @@ namespace plat {
 
 namespace {
 
-// The two digits of each number below 100, in turn.
-constexpr std::array<char, 200> digitpairs = [] {
-  std::array<char, 200> t{};
-  for (int i = 0; i < 100; ++i) {
-    t[static_cast<std::size_t>(2 * i)] = static_cast<char>('0' + i / 10);
-    t[static_cast<std::size_t>(2 * i + 1)] = static_cast<char>('0' + i % 10);
-  }
-  return t;
-}();
-
 constexpr std::uint64_t powersof10[] = {1,      10,      100,      1000,      10000,
                                         100000, 1000000, 10000000, 100000000, 1000000000};
 
 // The last k digits of v (v below 10^k), zeros ahead, written backwards
 // ending at end; the first of them.
-char* put_fixed_digits_back(std::uint64_t v, int k, char* end) {
+[[gnu::always_inline]] inline char* fixed_digits_back(std::uint64_t v, int k, char* end) {
   for (; k >= 2; k -= 2, v /= 100) {
     end -= 2;
-    std::memcpy(end, digitpairs.data() + 2 * (v % 100), 2);
+    std::memcpy(end, detail::digitpairs.data() + 2 * (v % 100), 2);
   }
   if (k == 1) *--end = static_cast<char>('0' + v);
   return end;
@@ -283,70 +273,68 @@ const char* scaled_fixed(double v, int w, int d, char* end) {
 
 }  // namespace
 
-char* put_digits_back(std::uint64_t v, char* end) {
-  for (; v >= 100; v /= 100) {
-    end -= 2;
-    std::memcpy(end, digitpairs.data() + 2 * (v % 100), 2);
-  }
-  if (v >= 10) {
-    end -= 2;
-    std::memcpy(end, digitpairs.data() + 2 * v, 2);
-  } else if (v > 0) {
-    *--end = static_cast<char>('0' + v);
-  }
-  return end;
-}
-
 bool edit_fixed_into(double v, int d, std::span<char> field) {
-  if (field.empty() || field.size() > 0x7FFFFFFF || !std::isfinite(v)) return false;
+  const auto bits = std::bit_cast<std::uint64_t>(v);
+  const int biased = static_cast<int>((bits >> 52) & 0x7FF);
+  if (field.empty() || field.size() > 0x7FFFFFFF || biased == 0x7FF) return false;
   const auto w = static_cast<int>(field.size());
   d = std::max(d, 0);
+  // |v| times 10^d rounded half up on the exact value, when it is below
+  // 2^64: m * 10^d shifted right by k bits, m the significand of |v| =
+  // m * 2^-k (whose product with 10^d, below 2^83, mostly fits 64 bits).
+  std::uint64_t q = 0;
+  bool fits = false;
+  if (d <= 9 && biased < 1023 + 63) {
+    std::uint64_t m = bits & ((std::uint64_t{1} << 52) - 1);
+    int e = -1074;
+    if (biased != 0) {
+      m |= std::uint64_t{1} << 52;
+      e = biased - 1075;
+    }
+    const std::uint64_t p10 = powersof10[d];
+    std::uint64_t s = 0;
+    if (e < 0 && !__builtin_mul_overflow(m, p10, &s)) {
+      const int k = -e;
+      q = k < 64 ? (s >> k) + ((s >> (k - 1)) & 1) : k == 64 ? s >> 63 : 0;
+      fits = true;
+    } else {
+      using u128 = unsigned __int128;
+      u128 scaled = u128{m} * p10;  // below 2^83
+      if (e >= 0) {
+        scaled <<= e;
+      } else if (e > -127) {
+        const int k = -e;
+        const bool up = ((scaled >> (k - 1)) & 1) != 0;
+        scaled = (scaled >> k) + (up ? 1 : 0);
+      } else {
+        scaled = 0;
+      }
+      fits = scaled <= ~std::uint64_t{0};
+      q = static_cast<std::uint64_t>(scaled);
+    }
+  }
   char buf[64];
   char* const end = buf + sizeof buf;
   const char* first = nullptr;
-  // |v| times 10^d rounded, when it is below 2^64: its digits written from
-  // the last one, the point after the integer part, as scaled_fixed writes
-  // them.
-  const double a = std::fabs(v);
-  std::uint64_t q = 0;
-  bool fits = false;
-  if (d <= 9 && a < 9223372036854775808.0) {
-    std::uint64_t m = 0;
-    int e = 0;
-    split(a, m, e);
-    using u128 = unsigned __int128;
-    u128 scaled = u128{m} * powersof10[d];  // below 2^83
-    if (e >= 0) {
-      scaled <<= e;
-    } else if (e > -127) {
-      const int k = -e;
-      const bool up = ((scaled >> (k - 1)) & 1) != 0;
-      scaled = (scaled >> k) + (up ? 1 : 0);
-    } else {
-      scaled = 0;
-    }
-    fits = scaled <= ~std::uint64_t{0};
-    q = static_cast<std::uint64_t>(scaled);
-  }
   if (fits) {
+    // The d decimals, the point, the integer part (none below 1); the
+    // optional zero before the point dropped when the field is one short.
     const std::uint64_t p10 = powersof10[d];
-    std::uint64_t r = q / p10;
-    char* p = put_fixed_digits_back(q - r * p10, d, end);
+    const std::uint64_t r = q / p10;
+    char* p = fixed_digits_back(q - r * p10, d, end);
     *--p = '.';
-    const bool zero = r == 0;
     p = put_digits_back(r, p);
-    const bool negative = v < 0 && q != 0;
-    // The optional zero before the point is dropped when the field is one short.
-    if (zero && static_cast<int>(end - p) + (negative ? 1 : 0) + 1 != w + 1) *--p = '0';
+    const bool negative = (bits >> 63) != 0 && q != 0;
+    if (r == 0 && static_cast<int>(end - p) + (negative ? 1 : 0) != w) *--p = '0';
     if (negative) *--p = '-';
     first = p;
   } else {
     first = scaled_fixed(v, w, d, end);
+    if (first == nullptr) return false;
   }
-  if (first == nullptr) return false;
   const auto size = static_cast<std::size_t>(end - first);
   if (size > field.size()) {
-    std::fill(field.begin(), field.end(), '*');
+    fill_short(field.data(), field.size(), '*');
     return true;
   }
   const std::size_t lead = field.size() - size;

@@ -11,6 +11,7 @@
 // narrow).
 #pragma once
 
+#include <array>
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -35,8 +36,31 @@ std::string edit_radix(std::uint64_t bits, int base, int w);
 // negative value that rounds to zero is written without its minus sign.
 std::string edit_fixed(double v, int w, int d);
 // Writes the decimal digits of v (none for 0) backwards, the last one just
-// before end; returns the first.
-char* put_digits_back(std::uint64_t v, char* end);
+// before end, two at a time; returns the first.
+namespace detail {
+// The two digits of each number below 100, in turn.
+inline constexpr std::array<char, 200> digitpairs = [] {
+  std::array<char, 200> t{};
+  for (int i = 0; i < 100; ++i) {
+    t[static_cast<std::size_t>(2 * i)] = static_cast<char>('0' + i / 10);
+    t[static_cast<std::size_t>(2 * i + 1)] = static_cast<char>('0' + i % 10);
+  }
+  return t;
+}();
+}  // namespace detail
+inline char* put_digits_back(std::uint64_t v, char* end) {
+  for (; v >= 100; v /= 100) {
+    end -= 2;
+    std::memcpy(end, detail::digitpairs.data() + 2 * (v % 100), 2);
+  }
+  if (v >= 10) {
+    end -= 2;
+    std::memcpy(end, detail::digitpairs.data() + 2 * v, 2);
+  } else if (v > 0) {
+    *--end = static_cast<char>('0' + v);
+  }
+  return end;
+}
 // edit_fixed of a finite v made straight into a field of its own width;
 // false (the field untouched) when the value takes the exact road or is
 // not finite, which edit_fixed then makes.

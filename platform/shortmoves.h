@@ -1,6 +1,7 @@
 // Fills and copies of a few characters, as fields of a record take them:
 // up to sixteen moved by two overlapping stores of a fixed size (which the
-// compiler makes plain moves), longer ones by the library.
+// compiler makes plain moves, never a call of the library), longer ones by
+// the library.
 #pragma once
 
 #include <cstddef>
@@ -19,9 +20,13 @@ inline void fill_short(char* p, std::size_t n, char c) {
     const auto four = static_cast<std::uint32_t>(eight);
     std::memcpy(p, &four, 4);
     std::memcpy(p + n - 4, &four, 4);
-  } else if (n < 4) {
-    for (std::size_t i = 0; i < n; ++i) p[i] = c;
-  } else {
+  } else if (n >= 2 && n < 4) {
+    const auto two = static_cast<std::uint16_t>(eight);
+    std::memcpy(p, &two, 2);
+    std::memcpy(p + n - 2, &two, 2);
+  } else if (n == 1) {
+    *p = c;
+  } else if (n > 16) {
     std::memset(p, static_cast<unsigned char>(c), n);
   }
 }
@@ -40,9 +45,15 @@ inline void copy_short(char* p, const char* from, std::size_t n) {
     std::memcpy(&b, from + n - 4, 4);
     std::memcpy(p, &a, 4);
     std::memcpy(p + n - 4, &b, 4);
-  } else if (n < 4) {
-    for (std::size_t i = 0; i < n; ++i) p[i] = from[i];
-  } else {
+  } else if (n >= 2 && n < 4) {
+    std::uint16_t a = 0, b = 0;
+    std::memcpy(&a, from, 2);
+    std::memcpy(&b, from + n - 2, 2);
+    std::memcpy(p, &a, 2);
+    std::memcpy(p + n - 2, &b, 2);
+  } else if (n == 1) {
+    *p = *from;
+  } else if (n > 16) {
     std::memcpy(p, from, n);
   }
 }

@@ -193,7 +193,13 @@ TEST(NumEdit, FixedInPlaceGivesWhatTheEditorGives) {
                              std::numeric_limits<double>::infinity(),
                              std::numeric_limits<double>::quiet_NaN()};
   for (int n = 0; n < 200000; ++n) {
-    const double v = n < 12 * 24 ? specials[n % 12] : mantissa(rng) * std::pow(10.0, scale(rng));
+    // (Every fourth a binary fraction: halves at the last decimal kept.)
+    const double v =
+        n < 12 * 24 ? specials[n % 12]
+        : n % 4 == 0
+            ? std::ldexp(static_cast<double>(static_cast<std::int64_t>(rng() % 2000001) - 1000000),
+                         -static_cast<int>(rng() % 31))
+            : mantissa(rng) * std::pow(10.0, scale(rng));
     const int w = n < 12 * 24 ? 1 + n / 12 : width(rng);
     const int d = decimals(rng) % (w + 1);
     std::string field(static_cast<std::size_t>(w), '#');
