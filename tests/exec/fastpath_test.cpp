@@ -896,6 +896,15 @@ TEST(FastPathFaults, StatementsOfReferencesTakenInLineFailWhereTheirFunctionsFai
              "1 S = 0\nDO I = 1, 8\n  CALL ACC(S, I)\n  CALL TWO(S, I)\nENDDO\nEND\n");
 }
 
+// The detail of a failure that an ERror label took up (the statement of
+// the callback that failed) stays until a statement of the expression path
+// clears it; the statements after the label ran by their forms and kept it.
+TEST(FastPathFaults, TheDetailOfAFailureTakenUpByItsLabelGoesWithTheNextStatement) {
+  expectsame(
+      "DIMENSION Y(1), DY(1), A(2)\nT = 1\nDIFFEQ(CallBack=RHS, T=T, Y=Y, DY=DY, ERror=20)\n"
+      "20 B = 1\nEND\nSUBROUTINE RHS\n  DY(1) = A(3)\nEND\n");
+}
+
 TEST(FastPathFaults, AnOverflowLeftByTheLoopTestStopsTheNextStatement) {
   expectsame("A = 1E300 * 1E8\nN = 0\nDO I = -A, A, A\n  N = N + 1\nENDDO\nEND\n");
 }
