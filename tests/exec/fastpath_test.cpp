@@ -1,7 +1,8 @@
 // The fast path of the statement loop must leave exactly what the general
 // path leaves. Every script of tests/scripts, mutants of them and a few
-// small scripts run twice in a child process, once with the fast path off
-// and once with it on, and what each run left is compared: the outcome of
+// small scripts run twice, once with the fast path off and once with it on,
+// each in a process of its own forked from the same state (a child and its
+// child), and what each run left is compared: the outcome of
 // the run, the special cells $ to $2 bit for bit, the stop word, the
 // message key and values, the failing line and its detail text, the result
 // cell, the store sizes and the cells of every symbol and array of every
