@@ -918,6 +918,9 @@ TEST(FastPathFaults, AnArrayWithoutStorageStopsItsStatementEvenUnderAFalseIf) {
   expectsame("A = 1\nIF (A > 3) S = V(1)\nEND\n");
   // (a function not known yet is such an array too)
   expectsame("IF (0) X = LATER(1)\nA = 1\nEND\nFUNCTION LATER(Q)\n  LATER = Q\nEND\n");
+  // (a WRITE whose items compute: its form gave the statement back after
+  // it had set the run words' cells, which the failed link leaves)
+  expectsame("WRITE(FIle=F, Format='F6.1') A(I) + I\nEND\n#FORM Your details\n");
 }
 
 // The logarithm of 0 divides by zero; under a base of 0 the quotient is
