@@ -551,18 +551,16 @@ Xfer transfer(std::span<const std::int16_t> code, WordResult& answer, bool clear
   exprstate(x, f);
   core::iostatw[1] = 0;
   double* const cells = core::z.data();
-  // (The run words' cells as they were, for a statement given back: the
-  // general path sets them only once it has linked the statement, and a
-  // link that fails leaves them.)
+  // (The run words' cells as they were, for a statement whose items give
+  // it back: the general path sets them only once it has linked the
+  // statement, and a link that fails leaves them.)
   std::array<double, 7> kept{};
-  const bool runcells = core::nsym >= 6;
-  if (runcells) {
-    std::copy_n(cells, kept.size(), kept.begin());
-    cells[1] = cells[3] = cells[4] = cells[5] = cells[6] = 1.0;
-  }
+  const bool keep = f.items.computed && core::nsym >= 6;
+  if (keep) std::copy_n(cells, kept.size(), kept.begin());
+  if (core::nsym >= 6) cells[1] = cells[3] = cells[4] = cells[5] = cells[6] = 1.0;
   const auto givenback = [&] {
     core::iresult = ft;
-    if (runcells) std::copy_n(kept.begin(), kept.size(), cells);
+    if (keep) std::copy_n(kept.begin(), kept.size(), cells);
     return Xfer::none;
   };
   core::xeqtarget = 0;
