@@ -3395,6 +3395,11 @@ Outcome runstatement(std::span<const std::int16_t> code) {
   Form* table = forms.data();
   auto nforms = static_cast<std::uint32_t>(forms.size());
   for (;;) {
+    // The detail a failure left (one its ERror label took up) stands until
+    // a statement of the expression path clears it, which the forms do
+    // not: the general path runs the statements till then.
+    if (core::iostatw[1] != 0) [[unlikely]]
+      break;
     const std::int32_t s = core::xeqline;
     // (Statement 0 and those past the table have no form: forms[0] is never live.)
     Form* f = static_cast<std::uint32_t>(s) < nforms ? table + s : nullptr;

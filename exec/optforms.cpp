@@ -1,6 +1,7 @@
 #include "exec/optforms.h"
 
 #include <algorithm>
+#include <array>
 #include <vector>
 
 #include "core/chars.h"
@@ -342,7 +343,7 @@ std::int32_t replay(const Form& f) {
   // The evaluation: its result cell, the predefined cells, the pass.
   core::xeqstop = 0;
   core::msgkey.blank();
-  starttempstrings();  // (texts a built-in makes stand above the statement's)
+  starttempstrings();    // (texts a built-in makes stand above the statement's)
   core::iostatw[1] = 0;  // the statement's own detail, if it fails with a key
   const std::int32_t iresult0 = iresult;
   const std::int32_t resultcell = x.tmpcell0;
@@ -552,7 +553,18 @@ Xfer transfer(std::span<const std::int16_t> code, WordResult& answer, bool clear
   exprstate(x, f);
   core::iostatw[1] = 0;
   double* const cells = core::z.data();
+  // (The run words' cells as they were, for a statement whose items give
+  // it back: the general path sets them only once it has linked the
+  // statement, and a link that fails leaves them.)
+  std::array<double, 7> kept{};
+  const bool keep = f.items.computed && core::nsym >= 6;
+  if (keep) std::copy_n(cells, kept.size(), kept.begin());
   if (core::nsym >= 6) cells[1] = cells[3] = cells[4] = cells[5] = cells[6] = 1.0;
+  const auto givenback = [&] {
+    core::iresult = ft;
+    if (keep) std::copy_n(kept.begin(), kept.size(), cells);
+    return Xfer::none;
+  };
   core::xeqtarget = 0;
   core::iresult = ft + 3;
   freshtemprecord(temps[3]);
@@ -561,17 +573,11 @@ Xfer transfer(std::span<const std::int16_t> code, WordResult& answer, bool clear
   // leaves the statement to the general path, as a transfer that declines).
   if (f.items.computed && !optitems::placed(f.items)) {
     const std::vector<std::int16_t> words = f.words;
-    if (!build(f, words) || !f.xfer) {
-      core::iresult = ft;
-      return Xfer::none;
-    }
+    if (!build(f, words) || !f.xfer) return givenback();
     f.from = from;
     f.end = end;
   }
-  if (f.items.computed && !optitems::fill(f.items)) {
-    core::iresult = ft;
-    return Xfer::none;
-  }
+  if (f.items.computed && !optitems::fill(f.items)) return givenback();
   if (f.direct) return direct(f, answer);
   FILLOPTIONS(f.slots, f.noptions);
   cells[ft + 3] = 0.0;
