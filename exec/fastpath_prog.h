@@ -235,6 +235,14 @@ std::uint16_t makeprogfail();
 // cells into `allcells`.
 bool readyprog(Prog& prog);
 
+// An array with its elements in the store, as the evaluator finds it: its
+// first cell, rows, columns and their product; false when array `a` has
+// none there.
+struct ArrayPlace {
+  std::int32_t first = 0, rows = 0, cols = 0, count = 0;
+};
+bool arrayplace(std::int32_t a, ArrayPlace& at);
+
 // What a run of the program leaves for the statement's end.
 struct ProgResult {
   bool done = false;        // ran through: the effects below were made

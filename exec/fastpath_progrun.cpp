@@ -153,23 +153,32 @@ bool join(const TextVal& x, const TextVal& y, unsigned code, std::int32_t nlinke
 
 }  // namespace
 
+bool arrayplace(std::int32_t a, ArrayPlace& at) {
+  const auto zsize = static_cast<std::int32_t>(core::z.size());
+  if (a < 1 || a >= zsize || !core::name.valid(a)) return false;
+  std::int32_t shape[2];
+  std::memcpy(shape, core::z.data() + a, sizeof shape);
+  const std::int64_t count = static_cast<std::int64_t>(shape[0]) * shape[1];
+  const std::int32_t adr = core::name(a).adr;
+  if (shape[0] <= 0 || shape[1] <= 0 || count > 0x7FFFFFFF || adr < 11 || adr + count > zsize)
+    return false;
+  at = {adr, shape[0], shape[1], static_cast<std::int32_t>(count)};
+  return true;
+}
+
 bool readyprog(Prog& g) {
   const auto zsize = static_cast<std::int32_t>(core::z.size());
   g.allcells = g.cells;
   for (Slot& s : g.slots) {
     if (s.sym < 1 || s.sym >= zsize) return false;
     if (s.array) {
-      std::int32_t shape[2];
-      std::memcpy(shape, core::z.data() + s.sym, sizeof shape);
-      const std::int64_t count = static_cast<std::int64_t>(shape[0]) * shape[1];
-      const std::int32_t adr = core::name(s.sym).adr;
-      if (shape[0] <= 0 || shape[1] <= 0 || count > 0x7FFFFFFF || adr < 11 || adr + count > zsize)
-        return false;
-      s.first = adr;
-      s.rows = shape[0];
-      s.cols = shape[1];
-      s.count = static_cast<std::int32_t>(count);
-      if (s.copy) g.allcells += static_cast<std::int32_t>(std::min<std::int64_t>(count, 1 << 30));
+      ArrayPlace at;
+      if (!arrayplace(s.sym, at)) return false;
+      s.first = at.first;
+      s.rows = at.rows;
+      s.cols = at.cols;
+      s.count = at.count;
+      if (s.copy) g.allcells += std::min(at.count, std::int32_t{1} << 30);
       continue;
     }
     std::int32_t f = 0, l = 0;

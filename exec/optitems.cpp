@@ -369,22 +369,14 @@ bool valueof(const fast::Prog& g, double& value) {
 bool readyitems(Items& it) {
   for (fast::Prog& g : it.progs)
     if (!fast::readyprog(g)) return false;
-  const auto zsize = static_cast<std::int32_t>(core::z.size());
   for (Item& item : it.items) {
     if (item.kind == Item::Kind::element) {
-      // An array with its elements in the store, as the evaluator finds it.
-      const std::int32_t a = item.of;
-      if (a < 1 || a >= zsize || !core::name.valid(a)) return false;
-      std::int32_t shape[2];
-      std::memcpy(shape, core::z.data() + a, sizeof shape);
-      const std::int64_t count = static_cast<std::int64_t>(shape[0]) * shape[1];
-      const std::int32_t adr = core::name(a).adr;
-      if (shape[0] <= 0 || shape[1] <= 0 || count > 0x7FFFFFFF || adr < 11 || adr + count > zsize)
-        return false;
-      item.first = adr;
-      item.rows = shape[0];
-      item.cols = shape[1];
-      item.length = static_cast<std::int32_t>(count);
+      fast::ArrayPlace at;
+      if (!fast::arrayplace(item.of, at)) return false;
+      item.first = at.first;
+      item.rows = at.rows;
+      item.cols = at.cols;
+      item.length = at.count;
       continue;
     }
     if (item.kind != Item::Kind::piece) continue;
