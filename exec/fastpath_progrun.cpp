@@ -61,6 +61,19 @@ std::string_view chars(const TextVal& t) {
   return {p, static_cast<std::size_t>(t.len)};
 }
 
+// INDEX(hay, needle) as the evaluator gives it: 0 when either text is
+// empty or the needle is not there; a search kept the match's length for
+// the script.
+double textindex(std::string_view hay, std::string_view needle) {
+  if (hay.empty() || needle.empty()) return 0.0;
+  int notfound = 0;
+  const int pos = core::SEARCH(hay, needle, 1, static_cast<int>(hay.size()), 0, notfound);
+  int len = 0;
+  core::MATCHEDLENGTH(len);
+  core::matchlen = len;
+  return notfound != 0 ? 0.0 : pos;
+}
+
 // Room in the area up to offset `end` (exclusive).
 void areato(std::int32_t end) {
   if (static_cast<std::size_t>(end) > run.area.size())
@@ -331,15 +344,7 @@ bool readyprog(Prog& g) {
       case P::index: {
         const std::string_view needle = chars(R.texts[static_cast<std::size_t>(*--t)]);
         const std::string_view hay = chars(R.texts[static_cast<std::size_t>(*--t)]);
-        if (!hay.empty() && !needle.empty()) {
-          int notfound = 0;
-          const int pos = core::SEARCH(hay, needle, 1, static_cast<int>(hay.size()), 0, notfound);
-          r = notfound != 0 ? 0.0 : pos;
-          int len = 0;
-          core::MATCHEDLENGTH(len);
-          core::matchlen = len;
-        }
-        *n++ = r;
+        *n++ = textindex(hay, needle);
         continue;
       }
       case P::chr: {
@@ -451,16 +456,7 @@ double* pairtexts(const Prog& g, const PStep& s, double* n) {
     *n++ = relholds(static_cast<int>(rel) - 1, core::C1_LT_EQ_GT(x, y)) ? 1.0 : 0.0;
     return n;
   }
-  double r = 0.0;
-  if (!x.empty() && !y.empty()) {
-    int notfound = 0;
-    const int pos = core::SEARCH(x, y, 1, static_cast<int>(x.size()), 0, notfound);
-    r = notfound != 0 ? 0.0 : pos;
-    int len = 0;
-    core::MATCHEDLENGTH(len);
-    core::matchlen = len;
-  }
-  *n++ = r;
+  *n++ = textindex(x, y);
   return n;
 }
 
