@@ -15,6 +15,7 @@
 
 #include "exec/headless_run.h"
 #include "ide/builtins_install.h"
+#include "support/test_support.h"
 
 namespace {
 
@@ -61,8 +62,7 @@ bool openwithindex() {
   static const bool prepared = [] {
     ide::install_all_builtins();
     exec::reset_all();
-    return exec::prepare_run(
-        (fs::path(__FILE__).parent_path().parent_path() / "data" / "Ostrel.hlp").string());
+    return exec::prepare_run((testsupport::source_dir() / "data" / "Ostrel.hlp").string());
   }();
   benchmark::DoNotOptimize(prepared);
   exec::reset_interpreter();

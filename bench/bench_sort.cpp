@@ -16,6 +16,7 @@
 #include "exec/headless_run.h"
 #include "exec/optdispatch.h"
 #include "numeric/sort.h"
+#include "support/test_support.h"
 
 namespace {
 
@@ -33,9 +34,7 @@ std::vector<double> randomvalues() {
 // false when the script did not run.
 bool preparearrays(std::int32_t& v, std::int32_t& idx) {
   exec::reset_all();
-  if (!exec::prepare_run(
-          (std::filesystem::path(__FILE__).parent_path().parent_path() / "data" / "Ostrel.hlp")
-              .string()))
+  if (!exec::prepare_run((testsupport::source_dir() / "data" / "Ostrel.hlp").string()))
     return false;
   const std::string script =
       "DIMENSION V(" + std::to_string(count) + "), IDX(" + std::to_string(count) + ")\nEND\n";

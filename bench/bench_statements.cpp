@@ -14,6 +14,7 @@
 
 #include "exec/headless_run.h"
 #include "ide/panlio.h"
+#include "support/test_support.h"
 
 namespace {
 
@@ -63,9 +64,7 @@ bool runscript(std::string_view script, std::int64_t n) {
     // The program's own input step runs after every statement.
     ide::install_inputstep();
     exec::reset_all();
-    return exec::prepare_run(
-        (std::filesystem::path(__FILE__).parent_path().parent_path() / "data" / "Ostrel.hlp")
-            .string());
+    return exec::prepare_run((testsupport::source_dir() / "data" / "Ostrel.hlp").string());
   }();
   benchmark::DoNotOptimize(prepared);
   exec::reset_interpreter();
@@ -107,7 +106,7 @@ BENCHMARK(BM_FunctionCalls)->Arg(100000)->Unit(benchmark::kMillisecond);
 // files).
 const bool shapes = [] {
   namespace fs = std::filesystem;
-  const fs::path dir = fs::path(__FILE__).parent_path() / "compare" / "shapes";
+  const fs::path dir = testsupport::source_dir() / "bench" / "compare" / "shapes";
   const fs::path work = fs::temp_directory_path() / "ostrel_bench_shapes";
   std::error_code ec;
   for (const auto& e : fs::directory_iterator(dir, ec)) {

@@ -14,6 +14,7 @@
 
 #include "exec/headless_run.h"
 #include "ide/builtins_install.h"
+#include "support/test_support.h"
 
 namespace {
 
@@ -34,10 +35,7 @@ std::string stripchart(std::int64_t points, bool grid) {
 // run to its end.
 double runseconds(const std::string& script) {
   exec::reset_all();
-  if (!exec::prepare_run(
-          (std::filesystem::path(__FILE__).parent_path().parent_path() / "data" / "Ostrel.hlp")
-              .string()))
-    return -1.0;
+  if (!exec::prepare_run((testsupport::source_dir() / "data" / "Ostrel.hlp").string())) return -1.0;
   const auto start = std::chrono::steady_clock::now();
   const std::string report = exec::run_script(script);
   const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;

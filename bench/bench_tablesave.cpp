@@ -14,6 +14,7 @@
 
 #include "exec/headless_run.h"
 #include "ide/builtins_install.h"
+#include "support/test_support.h"
 
 namespace {
 
@@ -59,8 +60,7 @@ bool prepared() {
   static const bool done = [] {
     ide::install_all_builtins();
     exec::reset_all();
-    return exec::prepare_run(
-        (fs::path(__FILE__).parent_path().parent_path() / "data" / "Ostrel.hlp").string());
+    return exec::prepare_run((testsupport::source_dir() / "data" / "Ostrel.hlp").string());
   }();
   return done;
 }

@@ -18,6 +18,7 @@
 #include "ide/builtins_install.h"
 #include "io/rwfiles.h"
 #include "platform/file_units.h"
+#include "support/test_support.h"
 #include "ui/tables.h"
 #include "ui/tablesort.h"
 
@@ -48,9 +49,7 @@ const fs::path& datafile() {
 std::int32_t opentable() {
   ide::install_all_builtins();
   exec::reset_all();
-  if (!exec::prepare_run(
-          (fs::path(__FILE__).parent_path().parent_path() / "data" / "Ostrel.hlp").string()))
-    return 0;
+  if (!exec::prepare_run((testsupport::source_dir() / "data" / "Ostrel.hlp").string())) return 0;
   const std::string script =
       "CHARACTER F*250\nF = '" + datafile().string() + "'\nOPEN(FIle=F, Format='A8,F')\nEND\n";
   // The file stays open after the run, as while a table shows it.
