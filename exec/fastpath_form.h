@@ -273,6 +273,16 @@ struct Form {
   // (Computed conditions: the condition's word steps in `wordsteps`, each
   // push's cell in its `index`, the operators' results `nvalues`, its
   // deepest stack `maxstack`.)
+  // The same condition as ready() places it: its operators in order, each
+  // reading its two operands from a cell (above 0) or from the result of
+  // the k-th operator before it (-(k + 1)); with no operator, the one cell
+  // it reads in `condcell`.
+  struct CondStep {
+    std::int32_t a = 0, b = 0;
+    std::int16_t word = 0;
+  };
+  std::vector<CondStep> condsteps;
+  std::int32_t condcell = 0;
 
   // Where its references may be taken in line (leanwords()): the
   // `callepoch` in which it was last tried, and how often in a row it was
