@@ -137,7 +137,15 @@ void placecondition(Form& f) {
       continue;
     }
     const std::int32_t b = stack[--sp], a = stack[sp - 1];
-    f.condsteps.push_back({.a = a, .b = b, .word = s.word});
+    const auto u = static_cast<std::uint16_t>(s.word);
+    const int rel = looprel(u);
+    const std::uint8_t how = u == xop::tplus     ? 0
+                             : u == xop::tminus  ? 1
+                             : u == xop::ttimes  ? 2
+                             : u == xop::tdivide ? 3
+                             : rel >= 0          ? static_cast<std::uint8_t>(4 + rel)
+                                                 : 10;
+    f.condsteps.push_back({.a = a, .b = b, .word = s.word, .how = how});
     stack[sp - 1] = -static_cast<std::int32_t>(f.condsteps.size());
   }
   if (f.condsteps.empty()) f.condcell = stack[0];
@@ -491,7 +499,40 @@ static_assert(xop::tgt - xop::tlt == 0x20 && xop::tle - xop::tlt == 0x40 &&
     const double b = s.b > 0 ? cells[s.b] : made[-s.b - 1];
     if (!std::isfinite(a) || !std::isfinite(b)) return false;
     double r = 0.0;
-    if (!loopop(s.word, a, b, r) || !std::isfinite(r)) {
+    switch (s.how) {
+      case 0:
+        r = a + b;
+        break;
+      case 1:
+        r = a - b;
+        break;
+      case 2:
+        r = a * b;
+        break;
+      case 3:
+        r = a / b;
+        break;
+      case 4:
+      case 5:
+      case 6:
+      case 7:
+      case 8:
+      case 9:
+        // (The difference's overflow is the words' to raise again.)
+        if (!std::isfinite(a - b)) {
+          plat::fpu_clear();
+          return false;
+        }
+        made[k] = relholds(s.how - 4, loopdiff(a, b)) ? 1.0 : 0.0;
+        continue;
+      default:
+        if (XEQBINNUM(r, a, s.word, b) != 0) {
+          plat::fpu_clear();
+          return false;
+        }
+        break;
+    }
+    if (!std::isfinite(r)) {
       plat::fpu_clear();
       return false;
     }
