@@ -123,6 +123,34 @@ void placearrays(Expr& e, std::int32_t zsize) {
     if (s.op == Op::elem) placearray(s.arg, zsize, s.first, s.count);
 }
 
+// The condition of form f's word steps (pushes of cells and the loop's
+// operators, as Compiler::computedjump and Compiler::guard make them) as
+// its operators and their operands (Form::condsteps).
+void placecondition(Form& f) {
+  f.condsteps.clear();
+  f.condcell = 0;
+  std::array<std::int32_t, longeststack> stack{};
+  std::size_t sp = 0;
+  for (const Form::WordStep& s : f.wordsteps) {
+    if (s.op == Form::WordStep::push) {
+      stack[sp++] = s.index;
+      continue;
+    }
+    const std::int32_t b = stack[--sp], a = stack[sp - 1];
+    const auto u = static_cast<std::uint16_t>(s.word);
+    const int rel = looprel(u);
+    const std::uint8_t how = u == xop::tplus     ? 0
+                             : u == xop::tminus  ? 1
+                             : u == xop::ttimes  ? 2
+                             : u == xop::tdivide ? 3
+                             : rel >= 0          ? static_cast<std::uint8_t>(4 + rel)
+                                                 : 10;
+    f.condsteps.push_back({.a = a, .b = b, .word = s.word, .how = how});
+    stack[sp - 1] = -static_cast<std::int32_t>(f.condsteps.size());
+  }
+  if (f.condsteps.empty()) f.condcell = stack[0];
+}
+
 // What of the stores a form may rely on while they keep their sizes: the
 // cells it names, a DO loop's record, where its arrays lie. Checked with
 // the words.
@@ -174,7 +202,9 @@ bool ready(Form& f) {
       if (!f.wordsteps.empty()) {
         for (Form::WordStep& s : f.wordsteps)
           if (s.op == Form::WordStep::push && (s.index = cellof(s.sym)) == 0) return false;
-        return true;
+        placecondition(f);
+        // (The chain reads the label's statement from its cell.)
+        return f.kind != Kind::jump || (f.label >= 1 && f.label < zsize);
       }
       // (The chain reads the label's statement from its cell.)
       if (f.label < 1 || f.label >= zsize) return false;
@@ -456,30 +486,61 @@ static_assert(xop::tgt - xop::tlt == 0x20 && xop::tle - xop::tlt == 0x40 &&
 // text). The caller looked at the floating-point status before: a failed
 // calculation not yet reported is the words' to report.
 [[gnu::always_inline]] inline bool jumpcondition(const Form& f, const double* cells, double* made) {
-  std::array<double, longeststack> stack;
-  std::array<bool, longeststack> result;
-  std::size_t sp = 0, k = 0;
-  for (const Form::WordStep& s : f.wordsteps) {
-    if (s.op == Form::WordStep::push) {
-      const double x = cells[s.index];
-      if (!std::isfinite(x)) return false;
-      result[sp] = false;
-      stack[sp++] = x;
-      continue;
-    }
-    const double b = stack[--sp], a = stack[sp - 1];
-    if ((result[sp] && textlike(b)) || (result[sp - 1] && textlike(a))) return false;
+  const std::size_t n = f.condsteps.size();
+  if (n == 0) {
+    made[0] = cells[f.condcell];
+    return std::isfinite(made[0]);
+  }
+  const Form::CondStep* const steps = f.condsteps.data();
+  for (std::size_t k = 0; k < n; ++k) {
+    const Form::CondStep& s = steps[k];
+    // (An operator's result is finite already; a cell is looked at here.)
+    const double a = s.a > 0 ? cells[s.a] : made[-s.a - 1];
+    const double b = s.b > 0 ? cells[s.b] : made[-s.b - 1];
+    if (!std::isfinite(a) || !std::isfinite(b)) return false;
     double r = 0.0;
-    if (!loopop(s.word, a, b, r) || !std::isfinite(r)) {
+    switch (s.how) {
+      case 0:
+        r = a + b;
+        break;
+      case 1:
+        r = a - b;
+        break;
+      case 2:
+        r = a * b;
+        break;
+      case 3:
+        r = a / b;
+        break;
+      case 4:
+      case 5:
+      case 6:
+      case 7:
+      case 8:
+      case 9:
+        // (The difference's overflow is the words' to raise again.)
+        if (!std::isfinite(a - b)) {
+          plat::fpu_clear();
+          return false;
+        }
+        made[k] = relholds(s.how - 4, loopdiff(a, b)) ? 1.0 : 0.0;
+        continue;
+      default:
+        if (XEQBINNUM(r, a, s.word, b) != 0) {
+          plat::fpu_clear();
+          return false;
+        }
+        break;
+    }
+    if (!std::isfinite(r)) {
       plat::fpu_clear();
       return false;
     }
-    stack[sp - 1] = r;
-    result[sp - 1] = true;
-    made[k++] = r;
+    // (The words would take the result for a text.)
+    if (textlike(r)) return false;
+    made[k] = r;
   }
-  if (result[0] && textlike(stack[0])) return false;
-  made[k] = stack[0];
+  made[n] = made[n - 1];
   return true;
 }
 
@@ -1199,10 +1260,12 @@ Res runcall(Form& f, std::span<const std::int16_t> code) {
 }
 
 // A value on the stack of a statement of words that assigns one value.
+// (No initial values: a stack of them is made for every statement, and
+// each entry is written whole before it is read.)
 struct Entry {
   double v;
-  bool result;            // a result cell's value, not a symbol's
-  std::int32_t cell = 0;  // an element's value: its cell (the words leave the cell)
+  bool result;        // a result cell's value, not a symbol's
+  std::int32_t cell;  // an element's value: its cell (the words leave the cell), else 0
 };
 
 // A fold built-in (`word`) of the n values from `e` on. (Out of line: the
@@ -1440,7 +1503,7 @@ template <bool inchain>
   for (const Form::WordStep& s : steps) {
     switch (s.op) {
       case Form::WordStep::push:
-        stack[sp++] = {cells[s.sym], false};
+        stack[sp++] = {cells[s.sym], false, 0};
         break;
       case Form::WordStep::bin: {
         const Entry b = stack[--sp];
@@ -1453,7 +1516,7 @@ template <bool inchain>
           plat::fpu_clear();
           return towords(s.index, false, false, s.shape);
         }
-        stack[sp - 1] = {v, true};
+        stack[sp - 1] = {v, true, 0};
         if constexpr (!inchain) r.vals[static_cast<std::size_t>(k)] = v;
         ++k;
         flags |= 1;
@@ -1469,7 +1532,7 @@ template <bool inchain>
           return towords(s.index, false, false, s.shape);
         }
         sp -= static_cast<std::size_t>(s.sym);
-        stack[sp++] = {v, true};
+        stack[sp++] = {v, true, 0};
         if constexpr (!inchain) r.vals[static_cast<std::size_t>(k)] = v;
         ++k;
         break;
@@ -1486,7 +1549,7 @@ template <bool inchain>
           return towords(s.index, false, false, s.shape);
         }
         sp -= n;
-        stack[sp++] = {v, true};
+        stack[sp++] = {v, true, 0};
         if constexpr (!inchain) r.vals[static_cast<std::size_t>(k)] = v;
         ++k;
         break;
@@ -1557,7 +1620,7 @@ template <bool inchain>
         r.pendingat = s.index;
         r.haspending = true;
         flags = 0;
-        stack[sp++] = {r.pending.v, true};
+        stack[sp++] = {r.pending.v, true, 0};
         if constexpr (!inchain) r.vals[static_cast<std::size_t>(k)] = r.pending.v;
         ++k;
         break;
@@ -1871,7 +1934,7 @@ template <bool inchain>
   if (plat::fpu_peek_status() != 0) return runwords(f, code);
   if (lean<false>(f, nullptr)) return ran();
   std::array<Entry, longeststack> stack;
-  stack[0] = {0.0, false};  // the target
+  stack[0] = {0.0, false, 0};  // the target
   WordRun r;
   return wordsteps(f, code, r, 0, stack, 1);
 }
@@ -1992,7 +2055,7 @@ inline Res runwordassign(Form& f, std::span<const std::int16_t> code, Words* cha
   const auto zsize = static_cast<std::int32_t>(z.size());
   const double* const cells = z.data();
   std::array<Entry, longeststack> stack;
-  stack[0] = {0.0, false};
+  stack[0] = {0.0, false, 0};
   for (std::int32_t i = 1; i < n; ++i) {
     const std::int32_t e = entries[i];
     if (e < 1 || e >= zsize) return notrun;
@@ -2696,18 +2759,19 @@ enum class Jumped : std::uint8_t { no, on, away };
   const std::int32_t k = f.nvalues;
   const double v = made[static_cast<std::size_t>(k)];
   if (v != 0.0) {
-    at = core::I2EQUZ(1, f.label);
+    at = labelstatement(cells, f.label);
     if (at <= 0) return Jumped::no;
   }
-  newtemprecord(ft);
+  // (room() found the result cells and their records.)
+  freshtemp(ft);
   for (std::int32_t j = 0; j < k; ++j) {
     cells[ft + j] = made[static_cast<std::size_t>(j)];
-    newtemprecord(ft + j + 1);
+    freshtemp(ft + j + 1);
   }
   if (v != 0.0) return Jumped::away;
   // The IF's value takes the next result cell, and the statement ends.
   cells[ft + k] = v;
-  newtemprecord(ft + k + 1);
+  freshtemp(ft + k + 1);
   return Jumped::on;
 }
 

@@ -450,6 +450,22 @@ inline bool sameactuals(const Known& known, const std::int32_t* actuals) {
   return true;
 }
 
+// Whether the actuals bind the formals as those last matched do: the same,
+// or where one differs, it and the one matched are both cells beyond the
+// names and the result cells (as for othercells()).
+inline bool alikeactuals(const Known& known, const std::int32_t* actuals) {
+  const std::int32_t beyond = std::max(core::nname, known.first);
+  for (std::int32_t i = 0; i < known.m; ++i) {
+    const std::int32_t was = known.matched[static_cast<std::size_t>(i)], a = actuals[i];
+    if (a != was && (a <= beyond || was <= beyond)) return false;
+  }
+  return true;
+}
+inline void takeactuals(Known& known, const std::int32_t* actuals) {
+  for (std::int32_t i = 0; i < known.m; ++i)
+    known.matched[static_cast<std::size_t>(i)] = actuals[i];
+}
+
 // The actuals of a reference matched again after a change of kind of the
 // function's formals or of the running subroutine's (another reference
 // bound them to another kind): where they are those last matched, only
@@ -457,7 +473,7 @@ inline bool sameactuals(const Known& known, const std::int32_t* actuals) {
 // the same cells, formals and frame), else matchformals().
 [[gnu::noinline]] bool retypeformals(Known& known, std::int32_t S, std::int32_t first,
                                      const std::int32_t* actuals, const Form& body) {
-  if (known.matchedkinds == 0 || !sameactuals(known, actuals))
+  if (known.matchedkinds == 0 || !alikeactuals(known, actuals))
     return matchformals(known, S, first, actuals, body);
   core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
   const std::int32_t nname =
@@ -470,6 +486,7 @@ inline bool sameactuals(const Known& known, const std::int32_t* actuals) {
       return false;
     }
   }
+  takeactuals(known, actuals);
   setmatched(known, kindsum(S));
   return true;
 }
@@ -490,7 +507,7 @@ inline bool sameactuals(const Known& known, const std::int32_t* actuals) {
   return kinds == known.matchedkinds + 1 &&
          static_cast<std::uint32_t>(own) == known.matchedown + 1 && last.count == own &&
          last.formal == known.heldfor && last.S == known.S && known.heldchanges == formchanges &&
-         known.heldrun == runepoch && sameactuals(known, actuals);
+         known.heldrun == runepoch && alikeactuals(known, actuals);
 }
 
 // The formal `heldfor` takes back the type its actual gave as the actuals
@@ -523,6 +540,7 @@ inline bool sameactuals(const Known& known, const std::int32_t* actuals) {
 [[gnu::noinline]] bool retypeheld(Known& known, const std::int32_t* actuals, std::uint64_t kinds) {
   if (flipsback(known, actuals, kinds)) {
     flipback(known);
+    takeactuals(known, actuals);
     return true;
   }
   if (known.matchedkinds == 0 || known.heldfor == 0 || known.heldchanges != formchanges ||
@@ -533,10 +551,10 @@ inline bool sameactuals(const Known& known, const std::int32_t* actuals) {
       std::min<std::int32_t>(core::nname, static_cast<std::int32_t>(name.size()));
   core::SymbolRecord* moved = nullptr;
   std::int16_t movedtype = 0;
+  if (!alikeactuals(known, actuals)) return false;
   for (std::int32_t i = 0; i < known.m; ++i) {
     const std::int32_t f = known.formal[static_cast<std::size_t>(i)];
     const std::int32_t a = actuals[i];
-    if (known.matched[static_cast<std::size_t>(i)] != a) return false;
     const bool isname = bindsname(a, nname, records);
     const std::int16_t type = isname ? records[a].type : std::int16_t{0xA0};
     const std::int32_t adr = isname ? records[a].adr : 0;
@@ -556,6 +574,7 @@ inline bool sameactuals(const Known& known, const std::int32_t* actuals) {
     known.seenforms = formsepoch;
     kinds = kindsum(known.S);
   }
+  takeactuals(known, actuals);
   setmatched(known, kinds);
   return true;
 }

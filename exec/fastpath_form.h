@@ -273,6 +273,19 @@ struct Form {
   // (Computed conditions: the condition's word steps in `wordsteps`, each
   // push's cell in its `index`, the operators' results `nvalues`, its
   // deepest stack `maxstack`.)
+  // The same condition as ready() places it: its operators in order, each
+  // reading its two operands from a cell (above 0) or from the result of
+  // the k-th operator before it (-(k + 1)); with no operator, the one cell
+  // it reads in `condcell`.
+  // (`how`: + - * / as 0 to 3, a relation as 4 plus its index, any other
+  // operator 10, found from `word` once.)
+  struct CondStep {
+    std::int32_t a = 0, b = 0;
+    std::int16_t word = 0;
+    std::uint8_t how = 10;
+  };
+  std::vector<CondStep> condsteps;
+  std::int32_t condcell = 0;
 
   // Where its references may be taken in line (leanwords()): the
   // `callepoch` in which it was last tried, and how often in a row it was
@@ -458,9 +471,14 @@ inline bool evaluatesteps(const std::vector<Step>& steps, const double* z, doubl
             r = a / b;
             break;
           default:
-            // A relation compares the difference, which may overflow.
-            if (exprrel(s.code) >= 0 && !std::isfinite(a - b)) return false;
-            if (binnumeric(s.code, a, b, false, r) != 0) return false;
+            // A relation compares the difference, which may overflow (as
+            // binnumeric() compares it, in line).
+            if (const int rel = exprrel(s.code); rel >= 0) {
+              if (!std::isfinite(a - b)) return false;
+              r = relholds(rel, exprdiff(a, b)) ? 1.0 : 0.0;
+            } else if (binnumeric(s.code, a, b, false, r) != 0) {
+              return false;
+            }
             break;
         }
         break;
