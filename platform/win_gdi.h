@@ -509,7 +509,6 @@ UINT GetNearestPaletteIndex(HPALETTE palette, COLORREF color);
 BOOL LineTo(HDC dc, int x, int y);
 BOOL Polyline(HDC dc, const POINT* points, int count);
 BOOL PolylineTo(HDC dc, const POINT* points, DWORD count);
-BOOL PolyPolyline(HDC dc, const POINT* points, const DWORD* counts, DWORD polylines);
 BOOL Polygon(HDC dc, const POINT* points, int count);
 BOOL PolyBezier(HDC dc, const POINT* points, DWORD count);
 BOOL PolyBezierTo(HDC dc, const POINT* points, DWORD count);

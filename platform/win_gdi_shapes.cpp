@@ -11,6 +11,7 @@
 #include <cmath>
 #include <vector>
 
+#include "platform/gdi_segments.h"
 #include "platform/win_gdi_internal.h"
 
 namespace win {
@@ -432,30 +433,6 @@ BOOL Polyline(HDC hdc, const POINT* points, int count) {
   return draw_polyline(hdc, std::vector<POINT>(points, points + count)) ? TRUE : FALSE;
 }
 
-BOOL PolyPolyline(HDC hdc, const POINT* points, const DWORD* counts, DWORD polylines) {
-  if (!dc(hdc) || !points || !counts) return FALSE;
-  for (DWORD i = 0; i < polylines; ++i)
-    if (counts[i] < 2) return FALSE;
-  Figure f;
-  if (!start(hdc, f)) return FALSE;
-  if (!f.has_pen) return TRUE;
-  // Lines along rows or columns, as many a grid has, are written with the
-  // pixels opened once.
-  std::vector<Run> runs(polylines);
-  bool straight = true;
-  for (DWORD i = 0, at = 0; straight && i < polylines; at += counts[i], ++i)
-    straight = counts[i] == 2 && straight_run(f, points[at], points[at + 1], runs[i]);
-  PixelView v;
-  if (straight && begin_pixels(*f.d, v)) {
-    for (const Run& run : runs) put_run(f, v, run);
-    end_pixels(*f.d, true);
-    return TRUE;
-  }
-  for (DWORD i = 0, at = 0; i < polylines; at += counts[i], ++i)
-    draw_polyline(f, std::vector<POINT>(points + at, points + at + counts[i]));
-  return TRUE;
-}
-
 BOOL PolylineTo(HDC hdc, const POINT* points, DWORD count) {
   Dc* d = dc(hdc);
   if (!d || !points || count < 1) return FALSE;
@@ -594,3 +571,29 @@ COLORREF GetPixel(HDC hdc, int x, int y) {
 }
 
 }  // namespace win
+
+namespace plat {
+
+bool draw_segments(win::HDC hdc, const win::POINT* ends, std::size_t segments) {
+  using namespace win;
+  if (!detail::dc(hdc) || (!ends && segments > 0)) return false;
+  Figure f;
+  if (!start(hdc, f)) return false;
+  if (!f.has_pen) return true;
+  // Lines along rows or columns, as many a grid has, are written with the
+  // pixels opened once.
+  std::vector<Run> runs(segments);
+  bool straight = true;
+  for (std::size_t i = 0; straight && i < segments; ++i)
+    straight = straight_run(f, ends[2 * i], ends[2 * i + 1], runs[i]);
+  PixelView v;
+  if (straight && begin_pixels(*f.d, v)) {
+    for (const Run& run : runs) put_run(f, v, run);
+    end_pixels(*f.d, true);
+    return true;
+  }
+  for (std::size_t i = 0; i < segments; ++i) draw_polyline(f, {ends[2 * i], ends[2 * i + 1]});
+  return true;
+}
+
+}  // namespace plat

@@ -14,6 +14,7 @@
 #include "core/stores.h"
 #include "core/symbols.h"
 #include "exec/windowwords.h"
+#include "platform/gdi_segments.h"
 #include "plot/axis.h"
 #include "plot/devbracket.h"
 #include "plot/fontslots.h"
@@ -185,9 +186,7 @@ void drawstripends() {
   const std::size_t n = stripends.size() / 2;
   const win::POINT last = stripends.back();
   if (plotdev->autopaint_mode == 0) {
-    static std::vector<win::DWORD> counts;
-    counts.assign(n, 2);
-    win::PolyPolyline(plotdev->dc, stripends.data(), counts.data(), static_cast<win::DWORD>(n));
+    plat::draw_segments(plotdev->dc, stripends.data(), n);
     // Where the pen is left, as the lines one by one leave it.
     win::MoveToEx(plotdev->dc, last.x, last.y, nullptr);
     plotdev->current = last;
