@@ -4,6 +4,7 @@
 // (or, for a plain copy of the same size, whole rows in a safe order), so
 // overlapping copies inside one surface come out right either way.
 #include <algorithm>
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -272,10 +273,15 @@ bool copy_rows(Dc& d, Dc& s, int x, int y, int w, int h, int sx, int sy) {
   // what lies above their colour is nobody's (a block slid for scrolling).
   const bool asis = dv.data == sv.data && d.surface != nullptr &&
                     cairo_image_surface_get_format(d.surface) == CAIRO_FORMAT_RGB24;
+  const int first = bottomup ? dst.bottom - 1 : dst.top;
+  std::uint32_t* const to0 = &dv.at(dst.left + d.origin.x, first + d.origin.y);
+  const std::uint32_t* const from0 =
+      &sv.at(dst.left - x + sx + s.origin.x, first - y + sy + s.origin.y);
+  const std::ptrdiff_t tostep = bottomup ? -std::ptrdiff_t(dv.stride) : dv.stride;
+  const std::ptrdiff_t fromstep = bottomup ? -std::ptrdiff_t(sv.stride) : sv.stride;
   for (int i = 0; i < rows; ++i) {
-    const int row = bottomup ? dst.bottom - 1 - i : dst.top + i;
-    std::uint32_t* to = &dv.at(dst.left + d.origin.x, row + d.origin.y);
-    const std::uint32_t* from = &sv.at(dst.left - x + sx + s.origin.x, row - y + sy + s.origin.y);
+    std::uint32_t* to = to0 + i * tostep;
+    const std::uint32_t* from = from0 + i * fromstep;
     if (asis)
       std::memmove(to, from, std::size_t(n) * sizeof *to);
     else

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <vector>
 
+#include "platform/gdi_segments.h"
 #include "platform/win_gdi_internal.h"
 
 namespace win {
@@ -161,18 +162,26 @@ void fill_span(Figure& f, Cover& c, int y, int xb, int xe) {
     if (brush_pixel(*f.d, f.brush, x, y, px)) c.set_if_empty(x, y, px);
 }
 
-// A line along a row or a column with a solid one-pixel pen copied onto
-// raster pixels: its pixels (the end point left out) written in place.
-// False when the line is not of that kind.
-bool straight_line(Figure& f, POINT a, POINT b) {
-  Dc& d = *f.d;
+// The pixels of a line along a row or a column with a solid one-pixel pen
+// copied onto raster pixels: those from `first` to `last` along it (the
+// end point left out) at `at` across it, within the clip.
+struct Run {
+  bool row = true;
+  LONG at = 0;
+  long long first = 0, last = -1;
+};
+
+// False when the line is not of that kind; an empty run when none of it
+// shows.
+bool straight_run(const Figure& f, POINT a, POINT b, Run& run) {
+  const Dc& d = *f.d;
   if (!d.raster || f.pen.geometric || f.pen.style != PS_SOLID || d.rop2 != R2_COPYPEN ||
       (a.x != b.x && a.y != b.y))
     return false;
+  run = Run{};
   const bool row = a.y == b.y;
   const long long from = row ? a.x : a.y, to = row ? b.x : b.y;
   if (from == to) return true;
-  // The pixels first..last along the line, the end point left out.
   long long first = from, last = to - 1;
   if (from > to) {
     first = to + 1;
@@ -181,23 +190,41 @@ bool straight_line(Figure& f, POINT a, POINT b) {
   const RECT c = logical_clip(d);
   const LONG at = row ? a.y : a.x;
   if (at < (row ? c.top : c.left) || at >= (row ? c.bottom : c.right)) return true;
-  first = std::max<long long>(first, row ? c.left : c.top);
-  last = std::min<long long>(last, (row ? c.right : c.bottom) - 1LL);
-  if (first > last) return true;
-  PixelView v;
-  if (!begin_pixels(d, v)) return false;
-  const std::uint32_t px = f.pen_px & 0x00FFFFFF;
-  for (long long i = first; i <= last; ++i) {
-    const int x = static_cast<int>(row ? i : at), y = static_cast<int>(row ? at : i);
-    v.at(x + d.origin.x, y + d.origin.y) = px;
-  }
-  end_pixels(d, true);
+  run.row = row;
+  run.at = at;
+  run.first = std::max<long long>(first, row ? c.left : c.top);
+  run.last = std::min<long long>(last, (row ? c.right : c.bottom) - 1LL);
   return true;
 }
 
-bool draw_polyline(HDC hdc, const std::vector<POINT>& pts) {
-  Figure f;
-  if (!start(hdc, f)) return false;
+void put_run(const Figure& f, PixelView& v, const Run& run) {
+  const Dc& d = *f.d;
+  const std::uint32_t px = f.pen_px & 0x00FFFFFF;
+  if (run.first > run.last) return;
+  if (run.row) {
+    std::fill_n(&v.at(static_cast<int>(run.first) + d.origin.x, run.at + d.origin.y),
+                run.last - run.first + 1, px);
+    return;
+  }
+  for (long long i = run.first; i <= run.last; ++i)
+    v.at(run.at + d.origin.x, static_cast<int>(i) + d.origin.y) = px;
+}
+
+// A line along a row or a column with a solid one-pixel pen copied onto
+// raster pixels: its pixels (the end point left out) written in place.
+// False when the line is not of that kind.
+bool straight_line(Figure& f, POINT a, POINT b) {
+  Run run;
+  if (!straight_run(f, a, b, run)) return false;
+  if (run.first > run.last) return true;
+  PixelView v;
+  if (!begin_pixels(*f.d, v)) return false;
+  put_run(f, v, run);
+  end_pixels(*f.d, true);
+  return true;
+}
+
+bool draw_polyline(Figure& f, const std::vector<POINT>& pts) {
   if (!f.has_pen || pts.size() < 2) return true;
   if (pts.size() == 2 && straight_line(f, pts[0], pts[1])) return true;
   if (!f.d->raster) {
@@ -209,6 +236,11 @@ bool draw_polyline(HDC hdc, const std::vector<POINT>& pts) {
   stroke_polyline(f, c, pts, false);
   apply_cover(*f.d, c, f.d->rop2);
   return true;
+}
+
+bool draw_polyline(HDC hdc, const std::vector<POINT>& pts) {
+  Figure f;
+  return start(hdc, f) && draw_polyline(f, pts);
 }
 
 // Points of a cubic Bezier curve from p0 to p3 on the pixel grid, without p0.
@@ -389,7 +421,11 @@ BOOL LineTo(HDC hdc, int x, int y) {
   if (!d) return FALSE;
   const POINT from = d->cp;
   d->cp = POINT{x, y};
-  return draw_polyline(hdc, {from, POINT{x, y}}) ? TRUE : FALSE;
+  // A line along a row or a column goes on without a list of points.
+  Figure f;
+  if (!start(hdc, f)) return FALSE;
+  if (!f.has_pen || straight_line(f, from, POINT{x, y})) return TRUE;
+  return draw_polyline(f, {from, POINT{x, y}}) ? TRUE : FALSE;
 }
 
 BOOL Polyline(HDC hdc, const POINT* points, int count) {
@@ -535,3 +571,29 @@ COLORREF GetPixel(HDC hdc, int x, int y) {
 }
 
 }  // namespace win
+
+namespace plat {
+
+bool draw_segments(win::HDC hdc, const win::POINT* ends, std::size_t segments) {
+  using namespace win;
+  if (!detail::dc(hdc) || (!ends && segments > 0)) return false;
+  Figure f;
+  if (!start(hdc, f)) return false;
+  if (!f.has_pen) return true;
+  // Lines along rows or columns, as many a grid has, are written with the
+  // pixels opened once.
+  std::vector<Run> runs(segments);
+  bool straight = true;
+  for (std::size_t i = 0; straight && i < segments; ++i)
+    straight = straight_run(f, ends[2 * i], ends[2 * i + 1], runs[i]);
+  PixelView v;
+  if (straight && begin_pixels(*f.d, v)) {
+    for (const Run& run : runs) put_run(f, v, run);
+    end_pixels(*f.d, true);
+    return true;
+  }
+  for (std::size_t i = 0; i < segments; ++i) draw_polyline(f, {ends[2 * i], ends[2 * i + 1]});
+  return true;
+}
+
+}  // namespace plat

@@ -14,6 +14,7 @@
 #include "core/stores.h"
 #include "core/symbols.h"
 #include "exec/windowwords.h"
+#include "platform/gdi_segments.h"
 #include "plot/axis.h"
 #include "plot/devbracket.h"
 #include "plot/fontslots.h"
@@ -176,11 +177,37 @@ void writelabel(Walk& w, double p, double v, const std::string& label, bool endi
   w.lastlabel = p;
 }
 
+// The grid lines of a strip waiting to be drawn: the ends of each, from
+// (drawn) and to (not drawn), drawn together when the walk is over.
+std::vector<win::POINT> stripends;
+
+void drawstripends() {
+  if (stripends.empty()) return;
+  const std::size_t n = stripends.size() / 2;
+  const win::POINT last = stripends.back();
+  if (plotdev->autopaint_mode == 0) {
+    plat::draw_segments(plotdev->dc, stripends.data(), n);
+    // Where the pen is left, as the lines one by one leave it.
+    win::MoveToEx(plotdev->dc, last.x, last.y, nullptr);
+    plotdev->current = last;
+  } else {
+    for (std::size_t i = 0; i < n; ++i) {
+      int ups = 0;
+      toolkit::DRAW_LINE(*plotdev, nullptr, nullptr, nullptr, nullptr, &stripends[2 * i + 1].x,
+                         &stripends[2 * i + 1].y, &stripends[2 * i].x, &stripends[2 * i].y, nullptr,
+                         nullptr, &ups);
+    }
+  }
+  stripends.clear();
+}
+
 // The pixels from a (drawn) to b (not drawn) of a line along a row or a
-// column that lie in the strip, drawn; a slanted line is drawn whole.
+// column that lie in the strip, kept to be drawn; a slanted line is drawn
+// whole at once.
 void stripline(win::POINT a, win::POINT b, const win::RECT& strip) {
   int ups = 0;
   if (a.x != b.x && a.y != b.y) {
+    drawstripends();
     toolkit::DRAW_LINE(*plotdev, nullptr, nullptr, nullptr, nullptr, &b.x, &b.y, &a.x, &a.y,
                        nullptr, nullptr, &ups);
     growupdrect(std::min(a.x, b.x) - 1, std::min(a.y, b.y) - 1, std::max(a.x, b.x) + 1,
@@ -200,8 +227,8 @@ void stripline(win::POINT a, win::POINT b, const win::RECT& strip) {
     return;
   const win::POINT from = row ? win::POINT{first, at} : win::POINT{at, first};
   win::POINT to = row ? win::POINT{last + 1, at} : win::POINT{at, last + 1};
-  toolkit::DRAW_LINE(*plotdev, nullptr, nullptr, nullptr, nullptr, &to.x, &to.y, &from.x, &from.y,
-                     nullptr, nullptr, &ups);
+  stripends.push_back(from);
+  stripends.push_back(to);
   growupdrect(from.x - 1, from.y - 1, to.x + 1, to.y + 1);
 }
 
@@ -212,7 +239,8 @@ void stripgrid(const Walk& w, double p) {
   float x = 0, y = 0;
   pointat(w, p, x, y);
   const auto across = static_cast<float>(w.otherlength);
-  std::vector<win::POINT> ends;
+  static std::vector<win::POINT> ends;  // kept for the next line
+  ends.clear();
   const std::int32_t recording = plotcom.recording, recordat = plotcom.recordat;
   std::vector<win::POINT>* recordto = plotcom.recordto;
   const win::RECT repaint = exec::updrect;  // the recording draws nothing
@@ -390,8 +418,9 @@ void walklog(Walk& w, std::int32_t labels, std::int32_t option) {
 // a day on a time axis) times the label interval.
 double labelstepof(const Walk& w) { return tickstepof(w) * w.every; }
 
-// The walk of direction entry e of axis k.
-Walk walkof(std::int32_t k, std::int32_t e) {
+// The walk of direction entry e of axis k; with `labels`, the stride of its
+// labels too (a walk that writes none needs not measure them).
+Walk walkof(std::int32_t k, std::int32_t e, bool labels) {
   Walk w;
   w.d = e > naxes ? 1 : 0;
   w.e = e;
@@ -438,7 +467,7 @@ Walk walkof(std::int32_t k, std::int32_t e) {
     w.width = std::clamp(width, 0, 23);
   }
   const double labelstep = labelstepof(w);
-  if (!w.log && labelstep > 0.0 && std::isfinite(labelstep)) {
+  if (labels && !w.log && labelstep > 0.0 && std::isfinite(labelstep)) {
     // The label step in character widths along the axis; the widest label
     // stands at one of the ends (steps are powers of ten: a label's length
     // grows with its magnitude and its sign).
@@ -457,7 +486,7 @@ Walk walkof(std::int32_t k, std::int32_t e) {
 
 std::string axislabel(std::int32_t e, double value) {
   const std::int32_t k = std::clamp(e > naxes ? e - naxes : e, 1, naxes);
-  return labelof(walkof(k, std::clamp(e, 1, 2 * naxes)), value);
+  return labelof(walkof(k, std::clamp(e, 1, 2 * naxes), false), value);
 }
 
 void PLOTTICS_INTERNAL(std::int32_t& labels, std::int32_t& option) {
@@ -465,7 +494,7 @@ void PLOTTICS_INTERNAL(std::int32_t& labels, std::int32_t& option) {
   std::int32_t error = 0;
   PLTFNC(penfn::stylewidth, 10, error);
   const std::int32_t k = std::clamp(axisstate.current, 1, naxes);
-  Walk w = walkof(k, axiswork.direction == 0 ? xentry(k) : yentry(k));
+  Walk w = walkof(k, axiswork.direction == 0 ? xentry(k) : yentry(k), labels > 0);
   if (w.log) {
     if (w.mn > 0.0 && w.mx > w.mn && w.steplength > 0.0) walklog(w, labels, option);
   } else if (w.mx > w.mn) {
@@ -476,7 +505,7 @@ void PLOTTICS_INTERNAL(std::int32_t& labels, std::int32_t& option) {
 
 void STRIPGRID(const win::RECT& strip) {
   const std::int32_t k = std::clamp(axisstate.current, 1, naxes);
-  Walk w = walkof(k, axiswork.direction == 0 ? xentry(k) : yentry(k));
+  Walk w = walkof(k, axiswork.direction == 0 ? xentry(k) : yentry(k), false);
   if (!w.grid) return;
   const Bracket bracket(Bracket::Select::pen);
   std::int32_t error = 0;
@@ -487,12 +516,13 @@ void STRIPGRID(const win::RECT& strip) {
   } else if (w.mx > w.mn) {
     walklinear(w, 0, 0);
   }
+  drawstripends();
 }
 
 void STRIPLABELS(std::int32_t increment) {
   const Bracket bracket(Bracket::Select::pen);
   const std::int32_t k = std::clamp(axisstate.current, 1, naxes);
-  Walk w = walkof(k, axiswork.direction == 0 ? xentry(k) : yentry(k));
+  Walk w = walkof(k, axiswork.direction == 0 ? xentry(k) : yentry(k), true);
   if (w.log || w.nolabels || !(w.mx > w.mn) || w.e < 1 ||
       w.e >= static_cast<std::int32_t>(axiswork.labels.size()))
     return;

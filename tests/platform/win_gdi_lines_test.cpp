@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstddef>
+
+#include "platform/gdi_segments.h"
 #include "platform/win_gdi.h"
 #include "win_gdi_testing.h"
 
@@ -284,4 +287,28 @@ TEST_F(GdiLines, FiguresFarBeyondTheSurfaceCostNoMoreThanVisibleOnes) {
   const POINT tri[] = {{-2000000000, 0}, {2000000000, 0}, {0, 2000000000}};
   Polygon(c.dc, tri, 3);
   Chord(c.dc, -2000000000, -2000000000, 2000000000, 2000000000, 1, 0, -1, 0);
+}
+
+TEST_F(GdiLines, SegmentsDrawnAtOnceAsOneByOne) {
+  // Lines along rows and columns (one past the edge, one of no length),
+  // then slanted ones among them, with a solid and a dotted pen.
+  const POINT ends[] = {{2, 3}, {17, 3}, {5, 1},  {5, 30}, {-4, 9}, {9, 9},
+                        {7, 7}, {7, 7},  {1, 18}, {12, 2}, {3, 14}, {9, 19}};
+  for (const int style : {PS_SOLID, PS_DOT})
+    for (const std::size_t n : {std::size_t{4}, std::size_t{6}}) {
+      Canvas one(20, 20), each(20, 20);
+      const HPEN pen = CreatePen(style, 1, RGB(200, 20, 40));
+      SelectObject(one.dc, pen);
+      SelectObject(each.dc, pen);
+      MoveToEx(one.dc, 11, 12, nullptr);
+      EXPECT_TRUE(plat::draw_segments(one.dc, ends, n));
+      for (std::size_t i = 0; i < n; ++i) Polyline(each.dc, ends + 2 * i, 2);
+      EXPECT_EQ(one.snapshot(), each.snapshot()) << style << " " << n;
+      POINT cp;
+      GetCurrentPositionEx(one.dc, &cp);
+      EXPECT_EQ(cp.x, 11);  // the position stays
+      SelectObject(one.dc, GetStockObject(BLACK_PEN));
+      SelectObject(each.dc, GetStockObject(BLACK_PEN));
+      DeleteObject(pen);
+    }
 }
