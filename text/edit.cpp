@@ -646,7 +646,7 @@ std::int32_t lastnonblank(const char* chars, std::int32_t first, std::int32_t to
 // The steady passes of a loop whose body is a search to the right by the
 // plain scan (`search`) and a replacement of the pattern's length
 // (`replacement`), as tight() runs them: each hit is written over where it
-// stands, and the candidates of a block of thirty-two (or sixteen)
+// stands, and the candidates of a block of sixty-four (or sixteen)
 // positions serve every pass whose hit lies among them (a replacement
 // changes no character that a candidate after it was found by). The scan
 // ends where the range's last non-blank does (known until a replacement
@@ -674,7 +674,7 @@ Flow substitutes(EditState& e, const Body& search, const Body& replacement, std:
   std::int32_t hi = 0;     // the last position a hit may start at (the scan ends at hi + m - 1)
   std::int32_t reach = 0;  // the last start of a block whose loads lie in the store
   std::int32_t q = 0;      // the block whose candidates are left in `bits`
-  unsigned bits = 0;
+  std::uint64_t bits = 0;
   std::int32_t next = 0;  // the first position no block has covered
   // (The search's words are written as the last search would leave them.)
   bool unwritten = false;
@@ -699,9 +699,83 @@ Flow substitutes(EditState& e, const Body& search, const Body& replacement, std:
     slot = e.slot = search.slot;
     return Flow::passend;
   };
+  // The next hit from the position on (0 when none); the candidates it
+  // passes over are gone, a hit's own stays until it is cut.
+  const auto find = [&]() __attribute__((always_inline))->std::int32_t {
+    for (;;) {
+      if (bits != 0) {
+        const std::int32_t c = q + __builtin_ctzll(bits);
+        bits &= bits - 1;
+        if (core::plainscan::middle<Fold>(p, chars + (c - 1), um)) return c;
+      } else if (next + 63 <= hi) {
+        q = next;
+        next += 64;
+        const char* const at = chars + (q - 1);
+        const auto four = [&](int k) {
+          return std::uint64_t{core::plainscan::candidates<Fold>(p, at + 16 * k, um)} << 16 * k;
+        };
+        bits = four(0) | four(1) | four(2) | four(3);
+      } else if (next + 15 <= hi) {
+        q = next;
+        next += 16;
+        bits = core::plainscan::candidates<Fold>(p, chars + (q - 1), um);
+      } else if (next <= hi && next <= reach) {
+        // (The last block: its candidates after hi left out.)
+        q = next;
+        next = hi + 1;
+        bits = core::plainscan::candidates<Fold>(p, chars + (q - 1), um) & ((2U << (hi - q)) - 1);
+      } else {
+        const std::int32_t hit = next <= hi ? core::plainscan::scan<Fold>(p, chars, next, hi) : 0;
+        next = hit == 0 ? hi + 1 : hit;
+        return hit;
+      }
+    }
+  };
+  // The replacement over the hit (its text lies outside the edited string),
+  // the position after it; the candidates before that position are gone.
+  const auto replace = [&](std::int32_t hit) __attribute__((always_inline)) {
+    putchars(chars + (hit - 1), with, um);
+    pos = hit + m;
+    if (hit >= hi) {  // (the replacement reached the scan's end)
+      restart();
+      return;
+    }
+    const std::int32_t k = pos - q;
+    bits = k >= 64 ? 0 : bits & (~std::uint64_t{0} << k);
+    next = std::max(next, pos);
+  };
   restart();
   bool quiet = quietstep();
   for (;; counted = false) {
+    // The passes whose DO counts down with the input step idle (a pass
+    // checks only the break), each found and replaced as the pass below
+    // does; a pass with anything else to do (the last, the one that finds
+    // no hit, a break) is left to it.
+    if (!counted && quiet && docount > 1) {
+      const std::int32_t most = docount - 1;
+      std::int32_t k = 0;
+      while (k < most && !brk()) {
+        const std::int32_t hit = find();
+        if (hit == 0) break;
+        unwritten = true;
+        ++k;
+        if (hit < rbeg) {
+          pos = hit;
+          passnr += k;
+          docount -= k;
+          result += k - 1;
+          matchlen = m;
+          return failat(est::outside);
+        }
+        replace(hit);
+      }
+      if (k > 0) {
+        passnr += k;
+        docount -= k;
+        result += k;
+        matchlen = 0;
+      }
+    }
     // The DO: the pass counted, the input step between passes.
     if (!counted) {
       ++passnr;
@@ -730,56 +804,16 @@ Flow substitutes(EditState& e, const Body& search, const Body& replacement, std:
       return failat(est::rightnohit);
     }
     unwritten = true;
-    std::int32_t hit = 0;
-    for (;;) {
-      if (bits != 0) {
-        const std::int32_t c = q + __builtin_ctz(bits);
-        bits &= bits - 1;
-        if (core::plainscan::middle<Fold>(p, chars + (c - 1), um)) {
-          hit = c;
-          break;
-        }
-      } else if (next + 31 <= hi) {
-        q = next;
-        next += 32;
-        const char* const at = chars + (q - 1);
-        bits = core::plainscan::candidates<Fold>(p, at, um) |
-               core::plainscan::candidates<Fold>(p, at + 16, um) << 16;
-      } else if (next + 15 <= hi) {
-        q = next;
-        next += 16;
-        bits = core::plainscan::candidates<Fold>(p, chars + (q - 1), um);
-      } else if (next <= hi && next <= reach) {
-        // (The last block: its candidates after hi left out.)
-        q = next;
-        next = hi + 1;
-        bits = core::plainscan::candidates<Fold>(p, chars + (q - 1), um) & ((2U << (hi - q)) - 1);
-      } else {
-        hit = next <= hi ? core::plainscan::scan<Fold>(p, chars, next, hi) : 0;
-        next = hit == 0 ? hi + 1 : hit;
-        break;
-      }
-    }
+    const std::int32_t hit = find();
     if (hit == 0) return failat(est::rightnohit);
-    pos = hit;
-    if (pos < rbeg) {
+    if (hit < rbeg) {
+      pos = hit;
       matchlen = m;
       return failat(est::outside);
     }
-    // The replacement (its text lies outside the edited string).
-    putchars(chars + (pos - 1), with, um);
+    replace(hit);
     result += 1;
-    pos += m;
     matchlen = 0;
-    if (hit >= hi) {  // (the replacement reached the scan's end)
-      restart();
-    } else if (bits != 0) {
-      const std::int32_t k = pos - q;  // the candidates before the position are gone
-      bits = k >= 32 ? 0 : bits & (~0U << k);
-      next = std::max(next, pos);
-    } else {
-      next = std::max(next, pos);
-    }
     // The ENDDO.
     if (docount > 0) continue;
     back();
