@@ -502,6 +502,17 @@ bool readof(std::int32_t v, Kept::Read& r) {
   return true;
 }
 
+// Value symbol v stands as readof() found it. (Compared where it stands:
+// a record just written in pieces and read back whole waits for the
+// writes.)
+bool readsame(std::int32_t v, const Kept::Read& was) {
+  if (v < 1 || v > core::nname || !core::name.valid(v) || !core::z.valid(v)) return false;
+  const core::SymbolRecord& n = core::name(v);
+  std::uint64_t cell = 0;
+  std::memcpy(&cell, core::z.ptr(v), sizeof cell);
+  return n.type == was.type && n.namlen == was.namlen && n.nambeg == was.nambeg && cell == was.cell;
+}
+
 bool samestate(const Kept& k, const EditState& e) {
   if (!k.used || k.noptions != noptions || k.first != e.first || k.last != e.last ||
       k.constant != e.constant || k.store != core::c1namen.data() ||
@@ -514,11 +525,7 @@ bool samestate(const Kept& k, const EditState& e) {
     return false;
   for (std::uint32_t bits = k.known; bits != 0; bits &= bits - 1) {
     const int s = __builtin_ctz(bits);
-    Kept::Read r;
-    const Kept::Read& was = k.reads[static_cast<std::size_t>(s)];
-    if (!readof(optval.data()[s], r) || r.type != was.type || r.namlen != was.namlen ||
-        r.nambeg != was.nambeg || r.cell != was.cell)
-      return false;
+    if (!readsame(optval.data()[s], k.reads[static_cast<std::size_t>(s)])) return false;
   }
   std::size_t at = 0;
   for (std::uint32_t bits = k.known; bits != 0; bits &= bits - 1) {
