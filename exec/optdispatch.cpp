@@ -28,11 +28,12 @@ bool fillstands = false;
 void clearoptions() {
   fillstands = false;
   noptions = 0;
-  if (optval.size() == noptslots) {
-    std::memset(optval.ptr(0), 0, sizeof(std::int32_t) * noptslots);
-  } else {
-    optval.assign(noptslots, 0);
-  }
+  if (optval.size() != noptslots) optval.assign(noptslots, 0);
+  // (Cleared for the length the store has: for a length written out the
+  // compiler makes a string store, slow to start, where the library's
+  // clearing is not.)
+  std::int32_t* const v = optval.ptr(0);
+  std::fill(v, v + optval.size(), 0);
 }
 
 // The slot of keyword number kw of statement s; -1 when it has none.

@@ -48,8 +48,15 @@ inline void (*zmoved)(std::int32_t oldtop, std::int32_t oldnz, std::int32_t g) =
 // 0): r, or that of cell k where the store holds it. The cell's value is
 // left as it is.
 inline void freshtemprecord(core::SymbolRecord& r) {
-  r = core::SymbolRecord{};
+  // (Field by field: the whole record assigned at once becomes a string
+  // store, slow to start for twenty bytes.)
+  r.adr = 0;
   r.type = numtemptype;
+  r.scope = 0;
+  r.nambeg = 0;
+  r.namlen = 0;
+  r.link = 0;
+  r.layout = 0;
 }
 inline void newtemprecord(std::int32_t k) {
   if (core::name.valid(k)) freshtemprecord(core::name(k));

@@ -502,6 +502,17 @@ bool readof(std::int32_t v, Kept::Read& r) {
   return true;
 }
 
+// Value symbol v stands as readof() found it. (Compared where it stands:
+// a record just written in pieces and read back whole waits for the
+// writes.)
+bool readsame(std::int32_t v, const Kept::Read& was) {
+  if (v < 1 || v > core::nname || !core::name.valid(v) || !core::z.valid(v)) return false;
+  const core::SymbolRecord& n = core::name(v);
+  std::uint64_t cell = 0;
+  std::memcpy(&cell, core::z.ptr(v), sizeof cell);
+  return n.type == was.type && n.namlen == was.namlen && n.nambeg == was.nambeg && cell == was.cell;
+}
+
 bool samestate(const Kept& k, const EditState& e) {
   if (!k.used || k.noptions != noptions || k.first != e.first || k.last != e.last ||
       k.constant != e.constant || k.store != core::c1namen.data() ||
@@ -514,11 +525,7 @@ bool samestate(const Kept& k, const EditState& e) {
     return false;
   for (std::uint32_t bits = k.known; bits != 0; bits &= bits - 1) {
     const int s = __builtin_ctz(bits);
-    Kept::Read r;
-    const Kept::Read& was = k.reads[static_cast<std::size_t>(s)];
-    if (!readof(optval.data()[s], r) || r.type != was.type || r.namlen != was.namlen ||
-        r.nambeg != was.nambeg || r.cell != was.cell)
-      return false;
+    if (!readsame(optval.data()[s], k.reads[static_cast<std::size_t>(s)])) return false;
   }
   std::size_t at = 0;
   for (std::uint32_t bits = k.known; bits != 0; bits &= bits - 1) {
@@ -643,10 +650,63 @@ std::int32_t lastnonblank(const char* chars, std::int32_t first, std::int32_t to
   return first - 1 + core::C1LEN_TRIM(core::c1view(chars + (first - 1), to - first + 1));
 }
 
+// The candidates of substitutes()'s scan: those of block q left in
+// `bits` (bit j: position q + j), `next` the first position no block has
+// covered.
+struct Blocks {
+  std::uint64_t bits = 0;
+  std::int32_t q = 0, next = 0;
+};
+
+// The next hit of pattern p (m characters) from the blocks on, up to
+// position hi (0 when none; `reach`: the last start of a block whose loads
+// lie in the store); the candidates it passes over are gone.
+template <bool Fold>
+[[gnu::always_inline]] inline std::int32_t nexthit(const core::PlainPattern& p, const char* chars,
+                                                   std::size_t m, std::int32_t hi,
+                                                   std::int32_t reach, Blocks& b) {
+  for (;;) {
+    if (b.bits != 0) {
+      const std::int32_t c = b.q + __builtin_ctzll(b.bits);
+      b.bits &= b.bits - 1;
+      if (core::plainscan::middle<Fold>(p, chars + (c - 1), m)) return c;
+    } else if (b.next + 63 <= hi) {
+      b.q = b.next;
+      b.next += 64;
+      const char* const at = chars + (b.q - 1);
+      const auto four = [&](int k) {
+        return std::uint64_t{core::plainscan::candidates<Fold>(p, at + 16 * k, m)} << 16 * k;
+      };
+      b.bits = four(0) | four(1) | four(2) | four(3);
+    } else if (b.next + 15 <= hi) {
+      b.q = b.next;
+      b.next += 16;
+      b.bits = core::plainscan::candidates<Fold>(p, chars + (b.q - 1), m);
+    } else if (b.next <= hi && b.next <= reach) {
+      // (The last block: its candidates after hi left out.)
+      b.q = b.next;
+      b.next = hi + 1;
+      b.bits =
+          core::plainscan::candidates<Fold>(p, chars + (b.q - 1), m) & ((2U << (hi - b.q)) - 1);
+    } else {
+      const std::int32_t hit = b.next <= hi ? core::plainscan::scan<Fold>(p, chars, b.next, hi) : 0;
+      b.next = hit == 0 ? hi + 1 : hit;
+      return hit;
+    }
+  }
+}
+
+// The candidates before position `pos` gone (a hit of block q replaced).
+[[gnu::always_inline]] inline void cutbefore(Blocks& b, std::int32_t pos) {
+  const std::int32_t k = pos - b.q;
+  b.bits = k >= 64 ? 0 : b.bits & (~std::uint64_t{0} << k);
+  b.next = std::max(b.next, pos);
+}
+
 // The steady passes of a loop whose body is a search to the right by the
 // plain scan (`search`) and a replacement of the pattern's length
 // (`replacement`), as tight() runs them: each hit is written over where it
-// stands, and the candidates of a block of thirty-two (or sixteen)
+// stands, and the candidates of a block of sixty-four (or sixteen)
 // positions serve every pass whose hit lies among them (a replacement
 // changes no character that a candidate after it was found by). The scan
 // ends where the range's last non-blank does (known until a replacement
@@ -673,16 +733,14 @@ Flow substitutes(EditState& e, const Body& search, const Body& replacement, std:
   const char* with = chars + (replacement.first - 1);
   std::int32_t hi = 0;     // the last position a hit may start at (the scan ends at hi + m - 1)
   std::int32_t reach = 0;  // the last start of a block whose loads lie in the store
-  std::int32_t q = 0;      // the block whose candidates are left in `bits`
-  unsigned bits = 0;
-  std::int32_t next = 0;  // the first position no block has covered
+  Blocks blocks;
   // (The search's words are written as the last search would leave them.)
   bool unwritten = false;
   const auto restart = [&] {
     hi = (r.trimrange ? lastnonblank(chars, first, to) : to) - m + 1;
     reach = static_cast<std::int32_t>(core::c1namen.size()) - m - 14;
-    bits = 0;
-    next = std::max(pos, first);
+    blocks.bits = 0;
+    blocks.next = std::max(pos, first);
   };
   const auto back = [&] {
     if (unwritten) core::C1FOUND(r);
@@ -699,9 +757,64 @@ Flow substitutes(EditState& e, const Body& search, const Body& replacement, std:
     slot = e.slot = search.slot;
     return Flow::passend;
   };
+  // The replacement over the hit (its text lies outside the edited string),
+  // the position after it; the candidates before that position are gone.
+  const auto replace = [&](std::int32_t hit) __attribute__((always_inline)) {
+    putchars(chars + (hit - 1), with, um);
+    pos = hit + m;
+    if (hit >= hi) {  // (the replacement reached the scan's end)
+      restart();
+      return;
+    }
+    cutbefore(blocks, pos);
+  };
   restart();
   bool quiet = quietstep();
   for (;; counted = false) {
+    // The passes whose DO counts down with the input step idle (a pass
+    // checks only the break), each found and replaced as the pass below
+    // does; a pass with anything else to do (the last, the one that finds
+    // no hit, a break) is left to it.
+    // (The scan's own state in locals of the burst, for registers.)
+    if (!counted && quiet && docount > 1) {
+      const std::int32_t most = docount - 1;
+      std::int32_t k = 0;
+      Blocks b = blocks;
+      char* const at = chars;
+      const char* const by = with;
+      std::int32_t end = hi;
+      while (k < most && !brk()) {
+        const std::int32_t hit = nexthit<Fold>(p, at, um, end, reach, b);
+        if (hit == 0) break;
+        unwritten = true;
+        ++k;
+        if (hit < rbeg) {
+          blocks = b;
+          pos = hit;
+          passnr += k;
+          docount -= k;
+          result += k - 1;
+          matchlen = m;
+          return failat(est::outside);
+        }
+        putchars(at + (hit - 1), by, um);
+        pos = hit + m;
+        if (hit >= end) {
+          restart();
+          b = blocks;
+          end = hi;
+        } else {
+          cutbefore(b, pos);
+        }
+      }
+      blocks = b;
+      if (k > 0) {
+        passnr += k;
+        docount -= k;
+        result += k;
+        matchlen = 0;
+      }
+    }
     // The DO: the pass counted, the input step between passes.
     if (!counted) {
       ++passnr;
@@ -730,56 +843,16 @@ Flow substitutes(EditState& e, const Body& search, const Body& replacement, std:
       return failat(est::rightnohit);
     }
     unwritten = true;
-    std::int32_t hit = 0;
-    for (;;) {
-      if (bits != 0) {
-        const std::int32_t c = q + __builtin_ctz(bits);
-        bits &= bits - 1;
-        if (core::plainscan::middle<Fold>(p, chars + (c - 1), um)) {
-          hit = c;
-          break;
-        }
-      } else if (next + 31 <= hi) {
-        q = next;
-        next += 32;
-        const char* const at = chars + (q - 1);
-        bits = core::plainscan::candidates<Fold>(p, at, um) |
-               core::plainscan::candidates<Fold>(p, at + 16, um) << 16;
-      } else if (next + 15 <= hi) {
-        q = next;
-        next += 16;
-        bits = core::plainscan::candidates<Fold>(p, chars + (q - 1), um);
-      } else if (next <= hi && next <= reach) {
-        // (The last block: its candidates after hi left out.)
-        q = next;
-        next = hi + 1;
-        bits = core::plainscan::candidates<Fold>(p, chars + (q - 1), um) & ((2U << (hi - q)) - 1);
-      } else {
-        hit = next <= hi ? core::plainscan::scan<Fold>(p, chars, next, hi) : 0;
-        next = hit == 0 ? hi + 1 : hit;
-        break;
-      }
-    }
+    const std::int32_t hit = nexthit<Fold>(p, chars, um, hi, reach, blocks);
     if (hit == 0) return failat(est::rightnohit);
-    pos = hit;
-    if (pos < rbeg) {
+    if (hit < rbeg) {
+      pos = hit;
       matchlen = m;
       return failat(est::outside);
     }
-    // The replacement (its text lies outside the edited string).
-    putchars(chars + (pos - 1), with, um);
+    replace(hit);
     result += 1;
-    pos += m;
     matchlen = 0;
-    if (hit >= hi) {  // (the replacement reached the scan's end)
-      restart();
-    } else if (bits != 0) {
-      const std::int32_t k = pos - q;  // the candidates before the position are gone
-      bits = k >= 32 ? 0 : bits & (~0U << k);
-      next = std::max(next, pos);
-    } else {
-      next = std::max(next, pos);
-    }
     // The ENDDO.
     if (docount > 0) continue;
     back();

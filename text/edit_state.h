@@ -106,10 +106,10 @@ struct EditState {
   std::int32_t rseplen = 0;         // length of the RaNge separator text, 0 numeric
   std::int32_t rangenr = 0;
   std::int32_t mark1 = 0, mark2 = 0;
-  std::int32_t matchlen = 0;  // length of the last hit or of the marked word
-  std::int32_t mask = 0;      // the Option mask
-  std::array<char, nsepset> seps{};
-  std::int32_t nseps = nsepset;  // separators in use; 0: fixed-width words
+  std::int32_t matchlen = 0;       // length of the last hit or of the marked word
+  std::int32_t mask = 0;           // the Option mask
+  std::array<char, nsepset> seps;  // (set when a run starts)
+  std::int32_t nseps = nsepset;    // separators in use; 0: fixed-width words
   std::int32_t fixedwidth = 0;
   char wordend = ' ';
   std::int32_t status = 0;
@@ -128,9 +128,9 @@ struct EditState {
   std::int32_t slot = 0;    // the slot being run
   std::uint64_t met = 0;    // keywords met in the pass
   // Positions.
-  std::array<std::int32_t, 4> posarrays{};
-  bool tolerant = false;                // SetPosition values below 1 pass
-  std::int32_t marks1 = 0, marks2 = 0;  // the $Marks text, 0 unset
+  std::array<std::int32_t, 4> posarrays;  // (set when a run starts)
+  bool tolerant = false;                  // SetPosition values below 1 pass
+  std::int32_t marks1 = 0, marks2 = 0;    // the $Marks text, 0 unset
   // Word lists, lexicons and the index.
   std::int16_t assignkind = 0;           // how the result is assigned (0x8400 text, 0x8420, 0x8440)
   std::int32_t sortcol = 0;              // SorTColumn1 less one
@@ -181,12 +181,14 @@ struct EditState {
   // A DO whose loop body runs by fixed roads only (up to its ENDDO at
   // slot `end`) runs its passes without walking the list.
   enum class Road : std::uint8_t { general, search, replace, loop };
+  // (Set by the plan, made or kept, before the list runs: a value-made
+  // step is a general one.)
   struct Step {
-    Road road = Road::general;
-    std::uint8_t fixed = 0;  // the search made ready in `fixed`
-    std::uint8_t end = 0;    // a loop's ENDDO
+    Road road;
+    std::uint8_t fixed;  // the search made ready in `fixed`
+    std::uint8_t end;    // a loop's ENDDO
   };
-  std::array<Step, keptslots> steps{};
+  std::array<Step, keptslots> steps;
   struct Fixed {
     std::int32_t mask;  // the mask it was made for
     std::optional<core::C1Ready> ready;
