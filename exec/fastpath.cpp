@@ -126,7 +126,12 @@ void placearrays(Expr& e, std::int32_t zsize) {
 // What of the stores a form may rely on while they keep their sizes: the
 // cells it names, a DO loop's record, where its arrays lie. Checked with
 // the words.
+// Counts the forms made ready: what a loop found of its statements' forms
+// (freestatements()) holds while it stays.
+std::uint64_t readies = 0;
+
 bool ready(Form& f) {
+  ++readies;
   const auto zsize = static_cast<std::int32_t>(z.size());
   if (core::nsym < 6) return false;
   // A failed calculation of the general path not yet reported (a loop
@@ -2834,6 +2839,7 @@ void freestatements(Form& f, Form* table, std::uint32_t nforms, std::int32_t at,
                     std::uint64_t frame) {
   f.freeepoch = ep;
   f.freeframe = frame;
+  f.freereadies = readies;
   f.freeok = false;
   f.freebound = 0;
   f.freelines.clear();
@@ -2970,7 +2976,8 @@ void freestatements(Form& f, Form* table, std::uint32_t nforms, std::int32_t at,
                                          std::uint64_t frame, const double* cells, double next,
                                          double last) {
   f.freefail = chain;
-  if (f.freeepoch != ep || f.freeframe != frame) freestatements(f, table, nforms, at, ep, frame);
+  if (f.freeepoch != ep || f.freeframe != frame || f.freereadies != readies)
+    freestatements(f, table, nforms, at, ep, frame);
   if (!f.freeok || f.freelines.empty()) return 0;
   const double low = std::min(next, last), high = std::max(next, last);
   if (f.freebound != 0 && (low < 1.0 || high > f.freebound)) return 0;

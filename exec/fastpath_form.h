@@ -285,12 +285,13 @@ struct Form {
   double counter = 0.0, istep = 0.0, ilast = 0.0;
   // Such a loop end whose statements read elements at indices checked once
   // for all its passes (freeloop() in exec/fastpath.cpp): what it found of
-  // the statements between its DO and itself for the `epoch` and frame
-  // kept beside it (`freeok`: they may run so), the statements whose
+  // the statements between its DO and itself for the `epoch`, frame and
+  // count of forms made ready (`readies` in exec/fastpath.cpp) kept beside
+  // it (`freeok`: they may run so), the statements whose
   // programs read elements so, the least bound of an index that is the
   // loop's variable (0: none) and each other index cell with its least
   // bound; the chain in which the indices were last found outside.
-  std::uint64_t freeepoch = 0, freeframe = 0, freefail = 0;
+  std::uint64_t freeepoch = 0, freeframe = 0, freereadies = 0, freefail = 0;
   bool freeok = false;
   std::int32_t freebound = 0;
   std::vector<std::int32_t> freelines;
