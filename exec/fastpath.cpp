@@ -2822,6 +2822,11 @@ template <bool free>
   return evaluate<free>(f.value, cells, zsize, v);
 }
 
+// The fewest passes, less one, that a loop has to go for freeloop() to
+// look at its statements: what it finds costs about what a dozen passes
+// save, and a loop with fewer to go runs by the tests.
+constexpr double freepasses = 15.0;
+
 // The marks of loops whose elements are read without a test (freeloop()):
 // each is told apart by its number.
 std::uint64_t freemarks = 0;
@@ -3286,9 +3291,10 @@ template <bool calls, bool transfers = false>
           } else if (freeend != &f) {
             // (Found once in the chain: the mark, or 0 for the tests.)
             leavefree();
-            freemark = f.freefail != chain
-                           ? freeloop(f, table, ends, line, chain, ep, frame, cells, next, f.ilast)
-                           : 0;
+            freemark =
+                f.freefail != chain && std::fabs(f.ilast - next) >= freepasses * std::fabs(f.istep)
+                    ? freeloop(f, table, ends, line, chain, ep, frame, cells, next, f.ilast)
+                    : 0;
             freeend = &f;
           }
           f.counter = next;

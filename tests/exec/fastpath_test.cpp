@@ -841,8 +841,8 @@ TEST(FastPath, RandomArrayLoopsLeaveWhatTheGeneralPathLeaves) {
   };
   std::vector<std::string> texts;
   for (std::uint32_t n = 0; n < count; ++n) {
-    // (A, the rows of M and B of about the same length.)
-    const int na = 4 + static_cast<int>(rng() % 6), nr = 2 + static_cast<int>(rng() % 3);
+    // (A, a row of M and B of about the same length.)
+    const int na = 14 + static_cast<int>(rng() % 8), nr = 2 + static_cast<int>(rng() % 3);
     const int nc = na - 1 + static_cast<int>(rng() % 3), nb = na + static_cast<int>(rng() % 3) - 1;
     std::string t = "DIMENSION A(" + std::to_string(na) + "), M(" + std::to_string(nr) + ", " +
                     std::to_string(nc) + "), B(" + std::to_string(nb) +
