@@ -154,7 +154,12 @@ void placecondition(Form& f) {
 // What of the stores a form may rely on while they keep their sizes: the
 // cells it names, a DO loop's record, where its arrays lie. Checked with
 // the words.
+// Counts the forms made ready: what a loop found of its statements' forms
+// (freestatements()) holds while it stays.
+std::uint64_t readies = 0;
+
 bool ready(Form& f) {
+  ++readies;
   const auto zsize = static_cast<std::int32_t>(z.size());
   if (core::nsym < 6) return false;
   // A failed calculation of the general path not yet reported (a loop
@@ -2855,6 +2860,233 @@ std::uint64_t chainsrun = 0;
   return true;
 }
 
+// The condition, target and value of the assignment of form f as a chain
+// takes them: false when the loop must run it. (With `free`, the elements
+// that freeloop() marked read without a test.)
+template <bool free>
+[[gnu::always_inline]] inline bool assignvalues(const Form& f, const double* cells,
+                                                std::int32_t zsize, bool& run, std::int32_t& target,
+                                                double& v) {
+  if (!f.cond.empty()) {
+    double c = 0.0;
+    if (!evaluate<free>(f.cond, cells, zsize, c)) return false;
+    run = c != 0.0;
+  }
+  if (!run) return true;
+  if (!f.index.empty()) {
+    if (free && f.freetarget) {
+      target = f.targetfirst - 1 + static_cast<std::int32_t>(cells[f.index.a]);
+    } else {
+      double i = 0.0;
+      if (!evaluate<free>(f.index, cells, zsize, i)) return false;
+      target = elemat(f.targetfirst, f.targetcount, i);
+      if (target <= core::nsym) return false;
+    }
+  }
+  return evaluate<free>(f.value, cells, zsize, v);
+}
+
+// The fewest passes, less one, that a loop has to go for freeloop() to
+// look at its statements: what it finds costs about what a dozen passes
+// save, and a loop with fewer to go runs by the tests.
+constexpr double freepasses = 15.0;
+
+// The marks of loops whose elements are read without a test (freeloop()):
+// each is told apart by its number.
+std::uint64_t freemarks = 0;
+
+// What the loop that form f ends (its end at statement `at`) finds of the
+// statements between its DO and itself, for epoch ep and frame `frame`
+// (freeloop()): whether each has a form ready for them that writes no
+// more than its target cell or array element, the loop's variable
+// neither, and leaves the loop by its end alone (a block's jump lands
+// inside); then, of each program on numbers alone, the elements whose
+// indices come from cells that are the loop's variable or that no
+// statement of the loop writes: they are read by steps of their own
+// (Prog::free) once those cells are found inside the bounds.
+void freestatements(Form& f, Form* table, std::uint32_t nforms, std::int32_t at, std::uint64_t ep,
+                    std::uint64_t frame) {
+  f.freeepoch = ep;
+  f.freeframe = frame;
+  f.freereadies = readies;
+  f.freeok = false;
+  f.freebound = 0;
+  f.freelines.clear();
+  f.freecells.clear();
+  const DoRecord& r = f.loop;
+  const std::int32_t var = r.var;
+  // (The variable a symbol's own cell: no array's elements nor result
+  // cells, nor the predefined ones the forms set.)
+  if (at != r.laststmt || r.dostmt < 1 || at - r.dostmt > 64 ||
+      static_cast<std::uint32_t>(at) >= nforms || var <= 6 || var > core::nsym)
+    return;
+  // The cells the statements write: single ones, and ranges of elements.
+  std::vector<std::int32_t> cells;
+  std::vector<std::pair<std::int32_t, std::int32_t>> ranges;  // first, count
+  bool elements = false;
+  for (std::int32_t line = r.dostmt + 1; line < at; ++line) {
+    const Form& g = table[line];
+    if (g.live != ep || g.roomframe != frame) return;
+    switch (g.kind) {
+      case Kind::empty:
+        break;
+      case Kind::assign:
+        if (g.index.empty())
+          cells.push_back(g.target);
+        else
+          ranges.emplace_back(g.targetfirst, g.targetcount);
+        elements = true;
+        break;
+      case Kind::prog:
+        if (!g.prog.plain || g.prog.passes || g.prog.quick == nullptr) return;
+        for (const PStep& s : g.prog.steps) {
+          if (s.op == P::tcell) {
+            cells.push_back(s.a);
+          } else if (s.op == P::telem) {
+            const Slot& a = g.prog.slots[static_cast<std::size_t>(s.a)];
+            ranges.emplace_back(a.first, a.count);
+          }
+          elements = elements || s.op == P::elem || s.op == P::telem;
+        }
+        break;
+      case Kind::block:
+        if (!g.prog.empty() && !g.prog.plain) return;
+        if (g.blockkind != blockword::endif && (g.target <= r.dostmt || g.target > at)) return;
+        break;
+      default:
+        return;
+    }
+  }
+  const auto written = [&](std::int32_t c) {
+    if (std::find(cells.begin(), cells.end(), c) != cells.end()) return true;
+    for (const auto& [first, count] : ranges)
+      if (c >= first && c - first < count) return true;
+    return false;
+  };
+  if (written(var)) return;
+  f.freeok = true;
+  if (!elements) return;
+  // An index cell taken: the loop's variable, or one no statement writes.
+  const auto take = [&](std::int32_t c, std::int32_t bound) {
+    if (c == var) {
+      f.freebound = f.freebound == 0 ? bound : std::min(f.freebound, bound);
+      return true;
+    }
+    if (c <= 6 || c > core::nsym || written(c)) return false;
+    f.freecells.emplace_back(c, bound);
+    return true;
+  };
+  const auto takeexpr = [&](Expr& e) {
+    bool any = false;
+    if (e.shape == Expr::elem || e.shape == Expr::elemop) any = e.free = take(e.a, e.count);
+    for (Step& s : e.steps)
+      if (s.op == Op::elem) any = (s.free = s.acell && take(s.a, s.count)) || any;
+    return any;
+  };
+  for (std::int32_t line = r.dostmt + 1; line < at; ++line) {
+    Form& h = table[line];
+    if (h.kind == Kind::assign) {
+      bool any = takeexpr(h.cond);
+      any = takeexpr(h.value) || any;
+      any = takeexpr(h.index) || any;
+      // (An element target's array lies above the symbols' cells: the
+      // tested road gives the statement back otherwise.)
+      h.freetarget = !h.index.empty() && h.index.shape == Expr::cell &&
+                     h.targetfirst > core::nsym && take(h.index.a, h.targetcount);
+      if (!any && !h.freetarget) continue;
+      h.freeowner = &f;
+      h.freeat = ep;
+      f.freelines.push_back(line);
+      continue;
+    }
+    Prog& g = h.prog;
+    if (h.kind != Kind::prog) continue;
+    std::size_t n = 0;
+    while (g.quick[n].op != Q::end && g.quick[n].op != Q::result && g.quick[n].op != Q::textcopy)
+      ++n;
+    auto steps = std::make_unique<QStep[]>(n + 1);
+    bool any = false;
+    for (std::size_t i = 0; i <= n; ++i) {
+      QStep q = g.quick[i];
+      const Slot* a = q.op >= Q::elemc1 && q.op <= Q::telemc2
+                          ? &g.slots[static_cast<std::size_t>(q.a)]
+                          : nullptr;
+      if (q.op == Q::elemc1 || q.op == Q::telemc1) {
+        if (take(q.b, a->count)) {
+          q.op = q.op == Q::elemc1 ? Q::elemf1 : Q::telemf1;
+          any = true;
+        }
+      } else if (q.op == Q::elemc2 || q.op == Q::telemc2) {
+        // (Both indices or neither: the cells so taken are looked at anyway.)
+        if (take(q.b, a->rows) && take(q.c, a->cols)) {
+          q.op = q.op == Q::elemc2 ? Q::elemf2 : Q::telemf2;
+          any = true;
+        }
+      }
+      steps[i] = q;
+    }
+    if (!any) continue;
+    g.free = std::move(steps);
+    g.freeowner = &f;
+    g.freeepoch = ep;
+    f.freelines.push_back(line);
+  }
+}
+
+// Whether the statements of the loop that form f ends (at statement `at`,
+// in chain `chain`, epoch ep and frame `frame`) read their elements
+// without a test for the rest of the loop, its variable counted in whole
+// numbers from `next` to `last`: every index so read (freestatements())
+// lies inside its bounds for each of those passes. Their mark, which the
+// chain holds till the loop ends; 0 when they run by their tests (the
+// loop's indices are then not looked at again in the chain).
+[[gnu::noinline]] std::uint64_t freeloop(Form& f, Form* table, std::uint32_t nforms,
+                                         std::int32_t at, std::uint64_t chain, std::uint64_t ep,
+                                         std::uint64_t frame, const double* cells, double next,
+                                         double last) {
+  f.freefail = chain;
+  if (f.freeepoch != ep || f.freeframe != frame || f.freereadies != readies)
+    freestatements(f, table, nforms, at, ep, frame);
+  if (!f.freeok || f.freelines.empty()) return 0;
+  const double low = std::min(next, last), high = std::max(next, last);
+  if (f.freebound != 0 && (low < 1.0 || high > f.freebound)) return 0;
+  for (const auto& [c, bound] : f.freecells) {
+    const double v = cells[c];
+    if (!(v >= 1.0 && v <= bound && v == std::floor(v))) return 0;
+  }
+  // (What was found for another loop's form is not this loop's.)
+  for (const std::int32_t line : f.freelines) {
+    const Form& h = table[line];
+    if (h.kind == Kind::assign
+            ? h.freeowner != &f || h.freeat != ep
+            : h.kind != Kind::prog || h.prog.freeowner != &f || h.prog.freeepoch != ep)
+      return 0;
+  }
+  const std::uint64_t mark = ++freemarks;
+  for (const std::int32_t line : f.freelines) {
+    Form& h = table[line];
+    if (h.kind == Kind::assign) {
+      h.freemark = mark;
+      h.kind = Kind::assignfree;
+    } else {
+      h.prog.freemark = mark;
+      h.kind = Kind::progfree;
+    }
+  }
+  f.freefail = 0;
+  return mark;
+}
+
+// Gives the statements of the loop that form f ends their own kinds back
+// (freeloop() changed them): when the chain leaves the loop or ends.
+[[gnu::noinline, gnu::cold]] void unfree(Form* table, const Form& f) {
+  for (const std::int32_t line : f.freelines) {
+    Form& h = table[line];
+    if (h.kind == Kind::assignfree) h.kind = Kind::assign;
+    if (h.kind == Kind::progfree) h.kind = Kind::prog;
+  }
+}
+
 // A chain's start and end cost about what five statements save in it.
 // From a statement where a chain ran fewer and ended at a statement of
 // another kind, the loop runs the statements one by one till the forms are
@@ -2899,6 +3131,19 @@ template <bool calls, bool transfers = false>
   const volatile std::uint8_t* const breakkey = &core::keyrec[1];
   const std::uint64_t chain = ++chainsrun;
   std::int32_t line = first;
+  // The mark of the loop whose statements read their elements without a
+  // test (freeloop()) while the chain runs them, 0 when there is none;
+  // the loop end whose mark was last found (that loop's statements have
+  // the kinds that read so while the mark is not 0, till the chain leaves
+  // the loop or ends).
+  std::uint64_t freemark = 0;
+  const Form* freeend = nullptr;
+  const auto leavefree = [&] {
+    if (freemark != 0) [[unlikely]]
+      unfree(table, *freeend);
+    freemark = 0;
+    freeend = nullptr;
+  };
   // Whether the predefined cells hold what the expression path sets: once
   // set, no statement of the chain changes them.
   bool predefined = false;
@@ -2971,6 +3216,7 @@ template <bool calls, bool transfers = false>
       // program runs is a step of a chain that takes them.
       if constexpr (transfers) {
         if (f.kind == Kind::none && f.run == runepoch && optforms::transferable(line)) {
+          leavefree();
           settle();
           w.line = line;
           const Transferred t = chaintransfer(w);
@@ -2992,28 +3238,41 @@ template <bool calls, bool transfers = false>
     switch (f.kind) {
       case Kind::assign: {
         bool run = true;
-        if (!f.cond.empty()) {
-          double c = 0.0;
-          if (!evaluate(f.cond, cells, zsize, c)) goto done;
-          run = c != 0.0;
-        }
         std::int32_t target = f.target;
         double v = 0.0;
-        if (run) {
-          if (!f.index.empty()) {
-            double i = 0.0;
-            if (!evaluate(f.index, cells, zsize, i)) goto done;
-            target = elemat(f.targetfirst, f.targetcount, i);
-            if (target <= core::nsym) goto done;
-          }
-          if (!evaluate(f.value, cells, zsize, v)) goto done;
-        }
+        if (!assignvalues<false>(f, cells, zsize, run, target, v)) goto done;
         exprsteps(f);
         if (run) cells[target] = v;
         ++line;
         w.jumped = 0;
         break;
       }
+      case Kind::assignfree: {
+        bool run = true;
+        std::int32_t target = f.target;
+        double v = 0.0;
+        if (!(f.freemark == freemark ? assignvalues<true>(f, cells, zsize, run, target, v)
+                                     : assignvalues<false>(f, cells, zsize, run, target, v)))
+          goto done;
+        exprsteps(f);
+        if (run) cells[target] = v;
+        ++line;
+        w.jumped = 0;
+        break;
+      }
+      case Kind::progfree: {
+        // (Out of line, so that the chain keeps its registers.)
+        const ProgResult r = runplainfrom(
+            f.prog, f.prog.freemark == freemark ? f.prog.free.get() : f.prog.quick.get());
+        if (!r.done) goto done;
+        exprsteps(f);
+        cells[ft + 1] = r.falsecond ? falsevalue : r.value;
+        if (r.textresult) name(ft + 1).type = strtemptype;
+        ++line;
+        w.jumped = 0;
+        break;
+      }
+
       case Kind::prog: {
         if (f.prog.passes) {
           out.other = true;
@@ -3023,7 +3282,8 @@ template <bool calls, bool transfers = false>
           flushloop();
           core::c1tmptop = exprlast != nullptr ? c1 + 1 : w.c1tmp;  // (texts are built from there)
         }
-        const ProgResult r = f.prog.plain ? plainsteps(f.prog) : runprog(f.prog);
+        const ProgResult r =
+            f.prog.plain ? plainsteps(f.prog, f.prog.quick.get()) : runprog(f.prog);
         if (!r.done) goto done;
         exprsteps(f);
         cells[ft + 1] = r.falsecond ? falsevalue : r.value;
@@ -3089,13 +3349,25 @@ template <bool calls, bool transfers = false>
           const double next = f.counter + f.istep;
           const bool more = f.istep > 0.0 ? next <= f.ilast : next >= f.ilast;
           // (Past its end it is found again, should a jump come back in.)
-          if (!more) f.intchain = 0;
+          if (!more) {
+            f.intchain = 0;
+            leavefree();
+          } else if (freeend != &f) {
+            // (Found once in the chain: the mark, or 0 for the tests.)
+            leavefree();
+            freemark =
+                f.freefail != chain && std::fabs(f.ilast - next) >= freepasses * std::fabs(f.istep)
+                    ? freeloop(f, table, ends, line, chain, ep, frame, cells, next, f.ilast)
+                    : 0;
+            freeend = &f;
+          }
           f.counter = next;
           *var = next;
           line = (more ? r.dostmt : r.laststmt) + 1;
         } else {
           f.intchain = 0;
           f.realchain = chain;
+          leavefree();
           const double step = cells[r.adr + 1];
           if (step == 0.0) goto done;
           const double next = *var + step;
@@ -3116,6 +3388,9 @@ template <bool calls, bool transfers = false>
         break;
       }
       case Kind::jump: {
+        // (The statements of a loop that reads elements without a test
+        // never jump, call or return: any of these leaves such a loop.)
+        leavefree();
         flushloop();
         if (!f.wordsteps.empty()) {
           // A condition its words compute (out of line, so that the rest
@@ -3180,6 +3455,7 @@ template <bool calls, bool transfers = false>
       // chain ends there): what the last statement of the expression path
       // left is written first.
       case Kind::call: {
+        leavefree();
         if constexpr (!calls) {
           out.other = true;
           goto done;
@@ -3209,6 +3485,7 @@ template <bool calls, bool transfers = false>
         }
       }
       case Kind::wordassign: {
+        leavefree();
         if constexpr (!calls) {
           out.other = true;
           goto done;
@@ -3245,6 +3522,7 @@ template <bool calls, bool transfers = false>
         }
       }
       case Kind::ret: {
+        leavefree();
         if constexpr (!calls) {
           out.other = true;
           goto done;
@@ -3295,6 +3573,7 @@ template <bool calls, bool transfers = false>
     }
   }
 done:
+  leavefree();
   out.ran = count;
   if (count > 0) {
     settle();
@@ -3543,6 +3822,10 @@ Outcome runstatement(std::span<const std::int16_t> code) {
         next = runreturn(*f, code);
         settled = settled && quietcall;
         break;
+      // (Kinds that only a chain's loop gives its statements for a while,
+      // never seen here.)
+      case Kind::assignfree:
+      case Kind::progfree:
       case Kind::unknown:
       case Kind::none:
         break;

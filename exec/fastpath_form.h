@@ -38,7 +38,13 @@ enum class Kind : std::uint8_t {
   empty,
   jump,
   call,
-  ret
+  ret,
+  // An assignment or a program whose elements a loop around it reads
+  // without a test (freeloop() in exec/fastpath.cpp): only while a chain
+  // of forms runs that loop, which gives the statement back its own kind
+  // when it leaves the loop or ends.
+  assignfree,
+  progfree
 };
 
 // The handler of each word of a statement on the word path.
@@ -64,6 +70,9 @@ struct Step {
   // elem: where the array's elements lie (placearray(), when the form is
   // made ready).
   std::int32_t first = 0, count = 0;
+  // elem: its index (cell `a`) found inside the bounds for every pass of
+  // the loop around the statement (freeloop() in exec/fastpath.cpp).
+  bool free = false;
 };
 
 // The deepest value stack an expression may need, and the deepest operand
@@ -90,6 +99,7 @@ struct Expr {
   std::int32_t first = 0, count = 0;  // elem, elemop: as Step's
   unsigned code = 0, code2 = 0;
   int rel = -1;
+  bool free = false;  // elem, elemop: as Step's
   std::vector<Step> steps;
   bool empty() const { return shape == none; }
 };
@@ -142,7 +152,16 @@ struct Form {
   std::vector<std::int32_t> arrays;
   std::int32_t target = 0;
   std::int32_t targetfirst = 0, targetcount = 0;  // an element target's array: as Step's
-  std::int32_t cells = 0;                         // result cells the general path would take
+  // An assignment whose elements the loop around it reads without a test
+  // (freeloop() in exec/fastpath.cpp): the loop end whose form set the
+  // flags (`free` of the steps, `freetarget` for an index that is one
+  // cell) in the `freeat` epoch, and the mark that a chain holds while
+  // they hold.
+  const void* freeowner = nullptr;
+  std::uint64_t freeat = 0;
+  std::uint64_t freemark = ~std::uint64_t{0};
+  bool freetarget = false;
+  std::int32_t cells = 0;  // result cells the general path would take
   // An assignment: the entries above the operand stack that the general
   // path takes for it, its linked form and the evaluator's deepest stack
   // (measurelink; 0 not measured yet, -1 linking did not tell).
@@ -264,6 +283,19 @@ struct Form {
   // numbers below 2^51 held as doubles: each sum and test is exact.)
   std::uint64_t intchain = 0, realchain = 0;
   double counter = 0.0, istep = 0.0, ilast = 0.0;
+  // Such a loop end whose statements read elements at indices checked once
+  // for all its passes (freeloop() in exec/fastpath.cpp): what it found of
+  // the statements between its DO and itself for the `epoch`, frame and
+  // count of forms made ready (`readies` in exec/fastpath.cpp) kept beside
+  // it (`freeok`: they may run so), the statements whose
+  // programs read elements so, the least bound of an index that is the
+  // loop's variable (0: none) and each other index cell with its least
+  // bound; the chain in which the indices were last found outside.
+  std::uint64_t freeepoch = 0, freeframe = 0, freereadies = 0, freefail = 0;
+  bool freeok = false;
+  std::int32_t freebound = 0;
+  std::vector<std::int32_t> freelines;
+  std::vector<std::pair<std::int32_t, std::int32_t>> freecells;
   // A GOTO, alone or under a one-line IF whose condition relates two
   // numbers (`jumprel` its index, -1 none): the label, the two symbols and
   // the cells the loop reads for them (ready()).
@@ -436,6 +468,8 @@ inline void placearray(std::int32_t a, std::int32_t zsize, std::int32_t& first,
 // as anything is not a finite number or lies outside the store. Every cell
 // a step names lies below the store's size (checked when the form is made
 // ready, as are the places of the arrays it reads).
+// (With `free`, the elements marked so read without a test.)
+template <bool free = false>
 inline bool evaluatesteps(const std::vector<Step>& steps, const double* z, double& out) {
   double stack[maxdepth];
   int sp = 0;
@@ -447,6 +481,11 @@ inline bool evaluatesteps(const std::vector<Step>& steps, const double* z, doubl
         ++sp;
         break;
       case Op::elem: {
+        if (free && s.free) {
+          r = z[s.first - 1 + static_cast<std::int32_t>(z[s.a])];
+          ++sp;
+          break;
+        }
         const std::int32_t c = elemat(s.first, s.count, s.acell ? z[s.a] : stack[sp - 1]);
         if (c == 0) return false;
         if (s.acell) ++sp;
@@ -510,7 +549,9 @@ inline bool evaluatesteps(const std::vector<Step>& steps, const double* z, doubl
   }
 }
 
-// (The store's size `zsize` was looked at when the form was made ready.)
+// (The store's size `zsize` was looked at when the form was made ready.
+// With `free`, the elements marked so read without a test.)
+template <bool free = false>
 [[gnu::always_inline]] inline bool evaluate(const Expr& e, const double* z,
                                             [[maybe_unused]] std::int32_t zsize, double& out) {
   double r = 0.0;
@@ -536,7 +577,8 @@ inline bool evaluatesteps(const std::vector<Step>& steps, const double* z, doubl
     }
     case Expr::elem:
     case Expr::elemop: {
-      const std::int32_t c = elemat(e.first, e.count, z[e.a]);
+      const std::int32_t c = free && e.free ? e.first - 1 + static_cast<std::int32_t>(z[e.a])
+                                            : elemat(e.first, e.count, z[e.a]);
       if (c == 0) return false;
       r = z[c];
       if (e.shape == Expr::elemop) {
@@ -546,7 +588,7 @@ inline bool evaluatesteps(const std::vector<Step>& steps, const double* z, doubl
       break;
     }
     case Expr::list:
-      return evaluatesteps(e.steps, z, out);
+      return evaluatesteps<free>(e.steps, z, out);
     case Expr::none:
       return false;
   }

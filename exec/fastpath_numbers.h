@@ -451,7 +451,8 @@ inline bool onecellsstep(const Prog& g) {
 // A program over numbers alone (Prog::plain): no texts, no lists, a short
 // stack of its own, run by its steps as they run (Prog::quick). (runplain()
 // runs it; the statement loop's chain of forms takes it in line.)
-[[gnu::always_inline]] inline ProgResult plainsteps(const Prog& g) {
+// (`first`: the steps to run, Prog::quick or Prog::free.)
+[[gnu::always_inline]] inline ProgResult plainsteps(const Prog& g, const QStep* first) {
   ProgResult res;
   const double* const z = core::z.data();
   const auto zsize = static_cast<std::int32_t>(core::z.size());
@@ -460,7 +461,7 @@ inline bool onecellsstep(const Prog& g) {
   double* n = stack;
   std::int32_t targetcell = 0;
   Pair p;
-  for (const QStep* step = g.quick.get();; ++step) {
+  for (const QStep* step = first;; ++step) {
     const QStep& s = *step;
     double r = 0.0;
     switch (s.op) {
@@ -518,6 +519,28 @@ inline bool onecellsstep(const Prog& g) {
         if (col == 0 || row == 0) return res;
         const std::int32_t cell = a.first - 1 + a.cols * (row - 1) + col;
         if (s.op == Q::telemc2)
+          targetcell = cell;
+        else
+          *n++ = z[cell];
+        continue;
+      }
+      case Q::elemf1:
+      case Q::telemf1: {
+        const Slot& a = g.slots[static_cast<std::size_t>(s.a)];
+        const std::int32_t cell = a.first - 1 + static_cast<std::int32_t>(z[s.b]);
+        if (s.op == Q::telemf1)
+          targetcell = cell;
+        else
+          *n++ = z[cell];
+        continue;
+      }
+      case Q::elemf2:
+      case Q::telemf2: {
+        const Slot& a = g.slots[static_cast<std::size_t>(s.a)];
+        const auto row = static_cast<std::int32_t>(z[s.b]);
+        const auto col = static_cast<std::int32_t>(z[s.c]);
+        const std::int32_t cell = a.first - 1 + a.cols * (row - 1) + col;
+        if (s.op == Q::telemf2)
           targetcell = cell;
         else
           *n++ = z[cell];

@@ -139,6 +139,13 @@ enum class Q : std::uint8_t {
   test1,
   test2,
   test3,
+  // Elements as elemc1 .. telemc2 whose index cells hold whole numbers
+  // found inside the array's bounds for every pass of the loop they stand
+  // in (freeloop() in exec/fastpath.cpp): read without a test.
+  elemf1,
+  elemf2,
+  telemf1,
+  telemf2,
 };
 constexpr Q operator+(Q q, int from) { return static_cast<Q>(static_cast<int>(q) + from); }
 struct QStep {
@@ -206,6 +213,15 @@ struct Prog {
   std::unique_ptr<QStep[]> quick;
   std::int32_t topcell = 0;
   bool onetest = false;  // the condition is one step (Q::addtest .. Q::modtest)
+  // The same steps with the elements whose indices a DO loop around the
+  // statement found inside their bounds for all its passes read without a
+  // test (Q::elemf1 ..): made for that loop's form (`freeowner`) in the
+  // `freeepoch`, and run while the chain of forms holds the loop's mark
+  // (`freemark`).
+  std::unique_ptr<QStep[]> free;
+  const void* freeowner = nullptr;
+  std::uint64_t freeepoch = 0;
+  std::uint64_t freemark = ~std::uint64_t{0};
   // A condition of one Q::modtest: the divisor and the number the
   // remainder is related to, as last found whole and small enough for the
   // relation to be decided on integers (modfit); the divisor as an integer
@@ -257,6 +273,8 @@ struct ProgResult {
 ProgResult runprog(const Prog& prog);
 // The same for a program on numbers alone (Prog::plain).
 ProgResult runplain(const Prog& prog);
+// The same with its steps from `first` (Prog::quick or Prog::free).
+ProgResult runplainfrom(const Prog& prog, const QStep* first);
 // Of such a program that makes a value (its last step is the result):
 // whether it ran through, and the value.
 bool plainvalue(const Prog& prog, double& value);

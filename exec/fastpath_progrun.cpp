@@ -208,10 +208,14 @@ bool readyprog(Prog& g) {
 // within the lines then stays put when code elsewhere in the program
 // moves them (a shift by 16 or 32 bytes cost a short loop of programs up
 // to a fourth of its time).
-[[gnu::aligned(64)]] ProgResult runplain(const Prog& g) { return plainsteps(g); }
+[[gnu::aligned(64)]] ProgResult runplain(const Prog& g) { return plainsteps(g, g.quick.get()); }
+
+[[gnu::aligned(64)]] ProgResult runplainfrom(const Prog& g, const QStep* first) {
+  return plainsteps(g, first);
+}
 
 [[gnu::aligned(64)]] bool plainvalue(const Prog& g, double& value) {
-  const ProgResult r = plainsteps(g);
+  const ProgResult r = plainsteps(g, g.quick.get());
   value = r.value;
   return r.done;
 }

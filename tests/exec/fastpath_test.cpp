@@ -823,6 +823,134 @@ TEST(FastPath, RandomTransfersLeaveWhatTheGeneralPathLeaves) {
   }
 }
 
+// DO loops over arrays whose subscripts are the loop's variable or cells
+// the loop may or may not write, with ranges inside the bounds, across
+// them or past them, steps up and down, whole and fractional bounds, and
+// statements that change the variable, the other subscripts or the array
+// itself, jump out or call: each leaves what the general path leaves.
+// OSTREL_FUZZ_LOOP_SEED and OSTREL_FUZZ_LOOP_COUNT choose a longer run.
+TEST(FastPath, RandomArrayLoopsLeaveWhatTheGeneralPathLeaves) {
+  const std::uint32_t seed = mutants::envnum("OSTREL_FUZZ_LOOP_SEED", 7901);
+  const std::uint32_t count = mutants::envnum("OSTREL_FUZZ_LOOP_COUNT", 150);
+  std::mt19937 rng(seed);
+  const auto pick = [&](std::initializer_list<const char*> l) {
+    return std::string(l.begin()[rng() % l.size()]);
+  };
+  const auto num = [&](int lo, int hi) {
+    return std::to_string(lo + static_cast<int>(rng() % (hi - lo + 1)));
+  };
+  std::vector<std::string> texts;
+  for (std::uint32_t n = 0; n < count; ++n) {
+    // (A, a row of M and B of about the same length.)
+    const int na = 14 + static_cast<int>(rng() % 8), nr = 2 + static_cast<int>(rng() % 3);
+    const int nc = na - 1 + static_cast<int>(rng() % 3), nb = na + static_cast<int>(rng() % 3) - 1;
+    std::string t = "DIMENSION A(" + std::to_string(na) + "), M(" + std::to_string(nr) + ", " +
+                    std::to_string(nc) + "), B(" + std::to_string(nb) +
+                    ")\nGOTO 10\nSUBROUTINE BUMP(Q)\n  Q = Q + 1\nEND\n10 CONTINUE\n";
+    t += "DO J = 1, " + std::to_string(na) + "\n  A(J) = J * 0.5\nENDDO\n";
+    t += "DO J = 1, " + std::to_string(nb) + "\n  B(J) = 10 - J\nENDDO\n";
+    t += "S = 0\nX = 0\nK = " + pick({"1", "2", "3", "1", "2", "2.5", "0"}) +
+         "\nR = " + pick({"1", "2", "1", "2", "1.5", "0", "3"}) + "\n";
+    // The loop's variable runs over about the length of A; now and then
+    // from or to a fractional bound.
+    const int len = na;
+    std::string lo = pick({"1", "1", "1", "2", "0", "-1"}), hi = num(len - 2, len + 1);
+    if (rng() % 6 == 0) hi += ".5";
+    if (rng() % 8 == 0) lo = "1.5";
+    std::string head = "DO I = " + lo + ", " + hi;
+    const int dir = static_cast<int>(rng() % 6);
+    if (dir == 0) head += ", 2";
+    if (dir == 1) head = "DO I = " + hi + ", " + lo + ", -" + pick({"1", "2", "1", "3"});
+    t += head + "\n";
+    const int body = 1 + static_cast<int>(rng() % 3);
+    for (int b = 0; b < body; ++b) {
+      // Mostly statements that leave the loop's subscripts as they are;
+      // now and then one that changes them, the arrays, or leaves.
+      constexpr int plain[] = {0, 1, 2, 3, 4, 5, 10, 11, 13, 15, 16, 17, 18, 19};
+      constexpr int rough[] = {6, 7, 8, 9, 12, 14};
+      switch (rng() % 4 != 0 ? plain[rng() % std::size(plain)] : rough[rng() % std::size(rough)]) {
+        case 0:
+          t += "  A(I) = A(I) + K\n";
+          break;
+        case 1:
+          t += "  S = S + A(I) * 2\n";
+          break;
+        case 2:
+          t += "  M(R, I) = M(R, I) + I\n";
+          break;
+        case 3:
+          t += "  M(K, I) = A(I) - S\n";
+          break;
+        case 4:
+          t += "  A(K) = A(K) + M(R, I)\n";
+          break;
+        case 5:
+          t += "  IF (A(I) > 2) S = S + B(I)\n";
+          break;
+        case 6:
+          t += "  K = K + 1\n  B(K) = B(K) + I\n";
+          break;
+        case 7:
+          t += "  R = MOD(R, 3) + 1\n  M(R, I) = M(R, I) - 1\n";
+          break;
+        case 8:
+          // (The loop still ends.)
+          t += "  I = I " + pick({"* 1", "- 0.5", "+ 0"}) + "\n  A(I) = A(I) + 1\n";
+          break;
+        case 9:
+          t += "  IF (I == " + num(1, len) + ") GOTO 50\n";
+          break;
+        case 10:
+          t += "  IF (S > " + num(0, 6) +
+               ") THEN\n    A(I) = 0\n  ELSE\n    S = S - A(I)\n  ENDIF\n";
+          break;
+        case 11:
+          t += "  X = A(I + 1) + A(I - 1) + X\n";
+          break;
+        case 12:
+          t += "  N = ALLOCATE(" + pick({"A", "B"}) + ", " + num(1, 8) + ")\n";
+          break;
+        case 13:
+          t += "  B(I) = B(I) + A(I) * B(K)\n";
+          break;
+        case 14:
+          t += "  CALL BUMP(" + (dir == 1 ? pick({"K", "S", "R"}) : pick({"K", "I", "S", "R"})) +
+               ")\n";
+          break;
+        case 15:
+          t += "  DO J = 1, " + num(nc - 1, nc + 1) +
+               "\n    M(R, J) = M(R, J) + A(I) + M(K, J)\n  ENDDO\n";
+          break;
+        case 16:
+          t += "  X = M(R, I) * B(I) + X\n";
+          break;
+        case 17:
+          t += "  M(R, K) = M(R, K) + A(I)\n";
+          break;
+        case 18:
+          t += "  A(I) = MOD(A(I) + B(K), 7)\n";
+          break;
+        default:
+          t += "  IF (A(I) > 3) A(I) = A(I) - M(R, I)\n";
+          break;
+      }
+    }
+    t += "ENDDO\n50 S = S + I\nEND\n";
+    texts.push_back(crlf(t));
+  }
+  const auto got = runboth(texts, 5000, 50000, jobs());
+  int failures = 0;
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    const Pair& p = got[i];
+    ASSERT_TRUE(generalran(p)) << "the general run failed\n" << errtail(p) << texts[i];
+    const std::string fault = fastfault(p);
+    if (!fault.empty() && ++failures <= 5)
+      ADD_FAILURE() << "loop " << i << " of seed " << seed << ": " << fault << "--- script ---\n"
+                    << texts[i] << "--- end ---";
+  }
+  EXPECT_EQ(failures, 0);
+}
+
 // Differences found between the two paths, each cut down to a small
 // script (they fail while the fast path has the fault).
 
