@@ -3236,23 +3236,15 @@ template <bool calls, bool transfers = false>
       break;
     }
     switch (f.kind) {
-      case Kind::assign: {
-        bool run = true;
-        std::int32_t target = f.target;
-        double v = 0.0;
-        if (!assignvalues<false>(f, cells, zsize, run, target, v)) goto done;
-        exprsteps(f);
-        if (run) cells[target] = v;
-        ++line;
-        w.jumped = 0;
-        break;
-      }
+      case Kind::assign:
       case Kind::assignfree: {
         bool run = true;
         std::int32_t target = f.target;
         double v = 0.0;
-        if (!(f.freemark == freemark ? assignvalues<true>(f, cells, zsize, run, target, v)
-                                     : assignvalues<false>(f, cells, zsize, run, target, v)))
+        // (Untested elements only while the loop that checked them runs.)
+        if (!(f.kind == Kind::assignfree && f.freemark == freemark
+                  ? assignvalues<true>(f, cells, zsize, run, target, v)
+                  : assignvalues<false>(f, cells, zsize, run, target, v)))
           goto done;
         exprsteps(f);
         if (run) cells[target] = v;
