@@ -239,9 +239,7 @@ Outcome tokenlex(std::string_view text, bool quiet) {
   }
 }
 
-// Step 6: TOKEN, LEXIK and TRANS over the line, growing `z` and `name`
-// when they are short.
-Outcome compileline(std::string_view text, bool quiet) {
+Outcome translateline(std::string_view text, bool quiet) {
   const Outcome lexed = tokenlex(text, quiet);
   if (lexed != Outcome::ok) return lexed;
   if (quiet) return Outcome::leave;
@@ -249,6 +247,21 @@ Outcome compileline(std::string_view text, bool quiet) {
   TRANS(text);
   if (stopword() > 0) return Outcome::fail;
   return Outcome::ok;
+}
+
+// Step 6: TOKEN, LEXIK and TRANS over the line, growing `z` and `name`
+// when they are short. A line refused leaves the symbol table as it was
+// before it: its statement is the placeholder, which names no symbol.
+Outcome compileline(std::string_view text, bool quiet) {
+  if (quiet) return translateline(text, quiet);
+  linebegins();
+  const Outcome o = translateline(text, quiet);
+  if (o == Outcome::fail) {
+    linerefused();
+  } else {
+    lineended();
+  }
+  return o;
 }
 
 // --- value of an immediate line --------------------------------------------

@@ -267,6 +267,7 @@ bool lookup(std::string_view word, std::int32_t kind, bool isname, std::int32_t&
   if (!FINDSN(word, s, kind | 0x20) || s < 1) return false;
   // A declaration that meets a dummy gives it its kind.
   const std::int32_t t = typeof_(s);
+  keeprecord(s);
   if (arraydeclaration(kind) && t == 0xA0) name(s).type = 0x30;
   if (kind == 0x40 && in(fCHARACTER) && (t == 0xA0 || t == 0x30)) name(s).type = 0x60;
   return true;
@@ -292,6 +293,7 @@ Step redeclare(std::int32_t s) {
     const double* const cells = z.data();
     if (!ALLOCARRAY(0)) return grown(false);
     name(s).adr = lexblock;
+    keeprecord(s);
     if (view) name(s).type = 0x10;
     zshape = shape;
     if (z.data() != cells) {
@@ -353,7 +355,10 @@ Step resolve(Line& ln, std::int32_t kind, bool isname) {
       const Step r = redeclare(s);
       if (r != Step::next) return r;
     }
-    if (filebound && s >= 1) name(s).type = static_cast<std::int16_t>(typeof_(s) | 0x100);
+    if (filebound && s >= 1) {
+      keeprecord(s);
+      name(s).type = static_cast<std::int16_t>(typeof_(s) | 0x100);
+    }
   } else {
     const bool newarray = arraydeclaration(kind) && !dummy;
     if (newarray && in(lexparameter)) return fail(MSGKEY("pmtNotScalar"));
@@ -373,7 +378,10 @@ Step resolve(Line& ln, std::int32_t kind, bool isname) {
     if (kind == 2) scope = lokalscope;
     s = newsymbol(word, type, scope);
     if (dummy) {
-      if (ln.chainprev >= 1) name(ln.chainprev).link = static_cast<std::int16_t>(s);
+      if (ln.chainprev >= 1) {
+        keeprecord(ln.chainprev);
+        name(ln.chainprev).link = static_cast<std::int16_t>(s);
+      }
       ln.chainprev = s;
     } else if (literal && (plain & 0x40)) {
       const std::int32_t b = name(s).nambeg;
@@ -417,8 +425,12 @@ Step resolve(Line& ln, std::int32_t kind, bool isname) {
       lokalscope = s;
       if (codeat(k + 1) == cwd::lparen && codeat(k + 2) != cwd::rparen) {
         lokalsub = s;
+        keeprecord(s);
         name(s).scope = static_cast<std::int16_t>(s);
-        if (kind == 5 && s < nsym) name(s + 1).scope = static_cast<std::int16_t>(s);
+        if (kind == 5 && s < nsym) {
+          keeprecord(s + 1);
+          name(s + 1).scope = static_cast<std::int16_t>(s);
+        }
       }
     }
     // A caption position, or 0; a use record of the subroutine stays.

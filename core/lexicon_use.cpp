@@ -75,9 +75,12 @@ bool LEXUSE(std::string_view line, std::int32_t& failtok) {
   if (lokalsub == 0 && lokalscope > 0) {
     // The current subroutine has no dummy arguments: make it local now.
     lokalsub = lokalscope;
+    keeprecord(lokalsub);
     name(lokalsub).scope = static_cast<std::int16_t>(lokalsub);
-    if (name(lokalsub).type == 5 && lokalsub < nsym)
+    if (name(lokalsub).type == 5 && lokalsub < nsym) {
+      keeprecord(lokalsub + 1);
       name(lokalsub + 1).scope = static_cast<std::int16_t>(lokalsub);
+    }
   }
   if (lokalsub > 0 && keystate[1] != 59) {
     const std::int32_t cur = lokalsub;

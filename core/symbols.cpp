@@ -71,7 +71,10 @@ bool FINDSN(std::string_view text, std::int32_t& index, std::int32_t t) {
       if (kindsmatch(t, st)) {
         if (((t & 0x4) || name(k).scope == s) && ELMNT_IS_NAMENI(text, k)) {
           index = k;
-          if (st == 0x20) name(k).type = static_cast<std::int16_t>(t);
+          if (st == 0x20) {
+            keeprecord(k);
+            name(k).type = static_cast<std::int16_t>(t);
+          }
           return true;
         }
       } else if (k == lokalscope && s == 0 && k < nsym && ELMNT_IS_NAMENI(text, k)) {
@@ -171,6 +174,7 @@ void reset_symbols() {
   lokalscope = 0;
   xeqline = 0;
   c1span = {};
+  lineended();
 }
 
 }  // namespace core

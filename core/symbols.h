@@ -96,6 +96,20 @@ inline void SETI2EQUZ(std::int32_t j, std::int32_t i, std::int16_t v) {
 // The name text of symbol k (empty when k has no valid name).
 std::string_view symbolname(std::int32_t k);
 
+// A line the compiler refuses leaves the symbol table as it found it.
+// While a line is compiled (linebegins), its compile keeps the symbol count,
+// the end of the names and the scope words, and every change of an older
+// record's kind, scope or chain link is preceded by keeprecord. A refused
+// line (linerefused) puts all of that back and drops the symbols it made,
+// so that later lines, in whatever order they are compiled, meet only the
+// symbols of lines that were taken. Storage the line took in `z` and
+// `c1namen` stays taken: an older symbol may have been given a new block.
+// lineended stops the keeping (a line taken, or given up).
+void linebegins();
+void keeprecord(std::int32_t k);
+void linerefused();
+void lineended();
+
 // Puts the scope words and `c1span` back to their start values.
 void reset_symbols();
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <cstdlib>
 #include <random>
 #include <string>
 #include <vector>
@@ -201,6 +202,42 @@ TEST_F(EditorProgramTest, ARefusedLineSavedWhileTypedShowsItsErrorOnce) {
   EXPECT_TRUE(marked);
   EXPECT_NE(testsupport::read_file(dir.file("hello.ost")).find("K = (3"), std::string::npos);
   compare();
+}
+
+// A line of words (a comment without its "!") is refused, and its names
+// take no part in the lines below it: the CHARACTER declaration of one of
+// them stands, in the editor and in the windowless run of the saved text,
+// where the refused line is the only one that fails.
+TEST_F(EditorProgramTest, ARefusedLineLeavesNoNamesToTheLinesBelowIt) {
+  std::vector<std::int32_t> marked;
+  std::string saved;
+  run(open("examples/hello.ost"), {[] {
+                                     down(1);
+                                     with(win::VK_MENU, 'I');
+                                     type("see greeting here");
+                                     press(win::VK_DOWN);
+                                   },
+                                   [&] {
+                                     hold("refused");
+                                     for (std::int32_t l = 1; l <= core::nedlines; ++l)
+                                       if (ide::rejectedline(l)) marked.push_back(l);
+                                     plat::push_message_box_answer(win::IDYES);
+                                     with(win::VK_CONTROL, 'S');
+                                   },
+                                   [&] { saved = testsupport::read_file(dir.file("hello.ost")); }});
+  EXPECT_EQ(marked, std::vector<std::int32_t>{2});
+  compare();
+  exec::reset_interpreter();
+  // The error list: error number (4 columns) and line (5) begin a record.
+  const std::string windowless = exec::run_script(saved);
+  std::vector<std::int32_t> failed;
+  for (std::size_t at = windowless.find('\n'); at != std::string::npos;
+       at = windowless.find('\n', at + 1)) {
+    const std::string head = windowless.substr(at + 1, 9);
+    if (head.size() == 9 && std::atoi(head.substr(0, 4).c_str()) == std::ssize(failed) + 1)
+      failed.push_back(std::atoi(head.substr(4).c_str()));
+  }
+  EXPECT_EQ(failed, marked) << windowless;
 }
 
 // File > Open on an idle editor opens the file choice at once: only a run
