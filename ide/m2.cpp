@@ -52,7 +52,6 @@ enum class Step {
 // Editor words by field.
 namespace ed {
 inline constexpr int handline = 2;
-inline constexpr int rowsdef = 19;
 }  // namespace ed
 
 // Run and editing switches (field 21).
@@ -329,7 +328,12 @@ Step afterstep() {
     // (A run that goes on here, after a window closed, is no step.)
     const bool step = (core::xeqmode & running) == 0;
     const std::int32_t ran = core::xeqline;
+    const bool pasting = core::pastelen > 0;
     core::KOMPIL(edlinebuf);
+    // A paste that stopped on a line the compiler refused (its error shown)
+    // leaves the cursor on that line, which may lie below the rows shown:
+    // the view is drawn anew around it, as after a paste that went through.
+    if (pasting && core::pastelen == 0) core::edmark = core::edmarkall;
     const std::int16_t s = stop();
     if (s == core::stops::command) return Step::yielded;
     if (step && (core::xeqmode & suspended) == 0) stepends(ran);
@@ -459,7 +463,9 @@ Step finishstep() {
   if (core::xeqstop == 0 && core::edmark != core::edmarkall) return Step::top;
   core::xeqmode &= ~running;
   runflags() &= ~(rf::extra | rf::trace | rf::run);
-  const std::int32_t rows = std::max(field(ed::rowsdef), 1);
+  // The rows the window shows as measured (the rows before the measure
+  // may be more than it shows).
+  const std::int32_t rows = std::max(exec::nrows, 1);
   std::int32_t& first = field(core::edv::firstline);
   if (core::xeqline < first || core::xeqline > first + rows - 1)
     first = std::max(1, core::xeqline - rows / 2);

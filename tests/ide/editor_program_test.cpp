@@ -554,6 +554,33 @@ TEST_F(EditorProgramTest, RandomEditsKeepTheProgramOfTheTextOfASieve) {
   randomedits("examples/primes.ost");
 }
 
+// A paste that stops on a line the compiler refuses leaves the cursor on
+// that line, here the row below the last one shown: the view follows it
+// there, as it follows the cursor after a paste that does not stop.
+TEST_F(EditorProgramTest, APasteStoppedOnARefusedLineShowsTheCursorLine) {
+  std::string text;
+  for (int k = 0; k < 100; ++k) text += "N = N + 1\r\n";
+  testsupport::write_file(dir.file("long.ost"), text + "END\r\n");
+  std::int32_t cursor = 0, first = 0, rows = 0, last = 0;
+  bool refused = false;
+  run("\"" + dir.file("long.ost") + "\"", {[&] {
+                                             plat::set_clipboard_text("N = 2\r\nK = (3\r\n");
+                                             last = ide::edfirstline + ide::edrows - 1;
+                                             down(last - 2);
+                                             with(win::VK_CONTROL, 'V');
+                                           },
+                                           [&] {
+                                             cursor = ide::edcurline;
+                                             first = ide::edfirstline;
+                                             rows = ide::edrows;
+                                             refused = ide::rejectedline(last + 1);
+                                           }});
+  EXPECT_EQ(cursor, last + 1);
+  EXPECT_TRUE(refused);
+  EXPECT_TRUE(cursor >= first && cursor < first + rows)
+      << "cursor " << cursor << ", rows from " << first << " (" << rows << ")";
+}
+
 // Find marks the match it found in the text class of matches, in the
 // cursor line (the row on the input line's background) and in the other
 // rows that hold it.
