@@ -50,6 +50,7 @@ inline void (*zmoved)(std::int32_t oldtop, std::int32_t oldnz, std::int32_t g) =
 inline void freshtemprecord(core::SymbolRecord& r) {
   // (Field by field: the whole record assigned at once becomes a string
   // store, slow to start for twenty bytes.)
+  static_assert(sizeof(core::SymbolRecord) == 20, "a field added to the record is set here too");
   r.adr = 0;
   r.type = numtemptype;
   r.scope = 0;
