@@ -7,6 +7,7 @@
 #include <cstring>
 #include <limits>
 #include <string>
+#include <type_traits>
 
 #include "core/chars.h"
 #include "core/messages.h"
@@ -703,6 +704,19 @@ template <bool Fold>
   b.next = std::max(b.next, pos);
 }
 
+// A pattern's length as the passes' compares and copies are shaped for it
+// (see putchars()).
+enum class Length : std::uint8_t { one, upto3, upto8, longer };
+constexpr Length lengthclass(std::size_t m) {
+  return m <= 1 ? Length::one : m <= 3 ? Length::upto3 : m <= 8 ? Length::upto8 : Length::longer;
+}
+// m, known to lie in its class.
+template <Length L>
+[[gnu::always_inline]] inline std::size_t inclass(std::size_t m) {
+  if (lengthclass(m) != L) __builtin_unreachable();
+  return m;
+}
+
 // The steady passes of a loop whose body is a search to the right by the
 // plain scan (`search`) and a replacement of the pattern's length
 // (`replacement`), as tight() runs them: each hit is written over where it
@@ -777,43 +791,65 @@ Flow substitutes(EditState& e, const Body& search, const Body& replacement, std:
     // no hit, a break) is left to it.
     // (The scan's own state in locals of the burst, for registers.)
     if (!counted && quiet && docount > 1) {
-      const std::int32_t most = docount - 1;
-      std::int32_t k = 0;
-      Blocks b = blocks;
-      char* const at = chars;
-      const char* const by = with;
-      std::int32_t end = hi;
-      while (k < most && !brk()) {
-        const std::int32_t hit = nexthit<Fold>(p, at, um, end, reach, b);
-        if (hit == 0) break;
-        unwritten = true;
-        ++k;
-        if (hit < rbeg) {
-          blocks = b;
-          pos = hit;
+      // (Run with the pattern's length class known, so that a pass's
+      // compare and copy do not ask the length again.)
+      const auto burst = [&](auto width) __attribute__((always_inline)) {
+        const std::size_t len = inclass<decltype(width)::value>(um);
+        const std::int32_t most = docount - 1;
+        std::int32_t k = 0;
+        Blocks b = blocks;
+        char* const at = chars;
+        const char* const by = with;
+        std::int32_t end = hi;
+        bool outside = false;
+        std::int32_t after = pos;  // (the position after the last hit)
+        while (k < most && !brk()) {
+          const std::int32_t hit = nexthit<Fold>(p, at, len, end, reach, b);
+          if (hit == 0) break;
+          ++k;
+          if (hit < rbeg) {
+            after = hit;
+            outside = true;
+            break;
+          }
+          putchars(at + (hit - 1), by, len);
+          after = hit + m;
+          if (hit >= end) {
+            pos = after;
+            restart();
+            b = blocks;
+            end = hi;
+          } else {
+            cutbefore(b, after);
+          }
+        }
+        blocks = b;
+        pos = after;
+        if (k > 0) {
+          unwritten = true;
           passnr += k;
           docount -= k;
-          result += k - 1;
-          matchlen = m;
-          return failat(est::outside);
+          result += outside ? k - 1 : k;
+          matchlen = outside ? m : 0;
         }
-        putchars(at + (hit - 1), by, um);
-        pos = hit + m;
-        if (hit >= end) {
-          restart();
-          b = blocks;
-          end = hi;
-        } else {
-          cutbefore(b, pos);
-        }
+        return outside;
+      };
+      bool outside = false;
+      switch (lengthclass(um)) {
+        case Length::one:
+          outside = burst(std::integral_constant<Length, Length::one>{});
+          break;
+        case Length::upto3:
+          outside = burst(std::integral_constant<Length, Length::upto3>{});
+          break;
+        case Length::upto8:
+          outside = burst(std::integral_constant<Length, Length::upto8>{});
+          break;
+        case Length::longer:
+          outside = burst(std::integral_constant<Length, Length::longer>{});
+          break;
       }
-      blocks = b;
-      if (k > 0) {
-        passnr += k;
-        docount -= k;
-        result += k;
-        matchlen = 0;
-      }
+      if (outside) return failat(est::outside);
     }
     // The DO: the pass counted, the input step between passes.
     if (!counted) {

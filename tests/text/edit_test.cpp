@@ -252,7 +252,7 @@ TEST_F(Edit, RandomOptionListsStayInsideTheirStrings) {
 // pattern's length, over a longer text of few letters (many hits a pass).
 // From seed 4501 that loop stands alone over a text of up to three hundred
 // and runs with the input step idle (no break key), as a script does when
-// nothing waits.
+// nothing waits; from seed 5501 its pattern is up to ten long and hits often.
 TEST_F(Edit, FixedRoadsRunAsTheGeneralRoad) {
   const std::vector<int> kws = {kw::Right,  kw::Left,   kw::RePLaceby, kw::DO,     kw::ENDDO,
                                 kw::Delete, kw::Insert, kw::IF,        kw::ELSE,   kw::ENDIF,
@@ -262,7 +262,7 @@ TEST_F(Edit, FixedRoadsRunAsTheGeneralRoad) {
   auto once = [&](unsigned seed, bool fixed) {
     std::mt19937 rng(seed);
     auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
-    const bool pairs = seed > 3000, idle = seed > 4500;
+    const bool pairs = seed > 3000, idle = seed > 4500, longer = seed > 5500;
     const std::string letters = pairs ? "ab A" : alphabet;
     auto randtext = [&](int maxlen) {
       std::string t(static_cast<std::size_t>(1 + pick(maxlen)), ' ');
@@ -270,7 +270,14 @@ TEST_F(Edit, FixedRoadsRunAsTheGeneralRoad) {
       return t;
     };
     fresh();
-    const std::int32_t s = addcharvar("S", randtext(idle ? 300 : pairs ? 80 : 30) + "  ");
+    // (A longer pattern's text is made of it and a few other letters.)
+    const std::string pattern = longer ? randtext(10) : "";
+    std::string text = randtext(idle ? 300 : pairs ? 80 : 30);
+    if (longer) {
+      text.clear();
+      while (text.size() < 300) text += pattern + randtext(3).substr(0, 1 + pick(3));
+    }
+    const std::int32_t s = addcharvar("S", text + "  ");
     opt(kw::Text, s);
     auto some = [&](int most) {
       for (int i = pick(most); i > 0; --i) {
@@ -287,7 +294,7 @@ TEST_F(Edit, FixedRoadsRunAsTheGeneralRoad) {
     if (!idle) some(pairs ? 2 : 5);
     if (pairs) {
       opt(kw::DO, pick(2) ? num(1 + pick(40)) : 0);
-      const std::string p = randtext(3);
+      const std::string p = longer ? pattern : randtext(3);
       const std::string r = pick(4) ? std::string(p.size(), "xY"[pick(2)]) : randtext(3);
       opt(kw::Right, pick(2) ? lit(p) : addcharvar("V", p));
       opt(kw::RePLaceby, pick(2) ? lit(r) : addcharvar("V", r));
@@ -326,7 +333,7 @@ TEST_F(Edit, FixedRoadsRunAsTheGeneralRoad) {
     }
     return out;
   };
-  for (unsigned seed = 1; seed <= 5500; ++seed) {
+  for (unsigned seed = 1; seed <= 6500; ++seed) {
     SCOPED_TRACE(seed);
     ASSERT_EQ(once(seed, true), once(seed, false));
   }
