@@ -716,6 +716,22 @@ template <Length L>
   if (lengthclass(m) != L) __builtin_unreachable();
   return m;
 }
+// f called with the class of length m as a constant.
+template <class F>
+[[gnu::always_inline]] inline auto bylength(std::size_t m, F&& f) {
+  using C = Length;
+  switch (lengthclass(m)) {
+    case C::one:
+      return f(std::integral_constant<C, C::one>{});
+    case C::upto3:
+      return f(std::integral_constant<C, C::upto3>{});
+    case C::upto8:
+      return f(std::integral_constant<C, C::upto8>{});
+    case C::longer:
+      break;
+  }
+  return f(std::integral_constant<C, C::longer>{});
+}
 
 // The steady passes of a loop whose body is a search to the right by the
 // plain scan (`search`) and a replacement of the pattern's length
@@ -834,22 +850,7 @@ Flow substitutes(EditState& e, const Body& search, const Body& replacement, std:
         }
         return outside;
       };
-      bool outside = false;
-      switch (lengthclass(um)) {
-        case Length::one:
-          outside = burst(std::integral_constant<Length, Length::one>{});
-          break;
-        case Length::upto3:
-          outside = burst(std::integral_constant<Length, Length::upto3>{});
-          break;
-        case Length::upto8:
-          outside = burst(std::integral_constant<Length, Length::upto8>{});
-          break;
-        case Length::longer:
-          outside = burst(std::integral_constant<Length, Length::longer>{});
-          break;
-      }
-      if (outside) return failat(est::outside);
+      if (bylength(um, burst)) return failat(est::outside);
     }
     // The DO: the pass counted, the input step between passes.
     if (!counted) {
