@@ -657,6 +657,7 @@ std::int32_t lastnonblank(const char* chars, std::int32_t first, std::int32_t to
 struct Blocks {
   std::uint64_t bits = 0;
   std::int32_t q = 0, next = 0;
+  std::uint64_t low = 0;  // the bit of the hit nexthit() returned (0: none)
 };
 
 // The next hit of pattern p (m characters) from the blocks on, up to
@@ -669,8 +670,12 @@ template <bool Fold>
   for (;;) {
     if (b.bits != 0) {
       const std::int32_t c = b.q + __builtin_ctzll(b.bits);
-      b.bits &= b.bits - 1;
-      if (core::plainscan::middle<Fold>(p, chars + (c - 1), m)) return c;
+      const std::uint64_t low = b.bits & (~b.bits + 1);
+      b.bits ^= low;
+      if (core::plainscan::middle<Fold>(p, chars + (c - 1), m)) {
+        b.low = low;
+        return c;
+      }
     } else if (b.next + 63 <= hi) {
       b.q = b.next;
       b.next += 64;
@@ -692,6 +697,7 @@ template <bool Fold>
     } else {
       const std::int32_t hit = b.next <= hi ? core::plainscan::scan<Fold>(p, chars, b.next, hi) : 0;
       b.next = hit == 0 ? hi + 1 : hit;
+      b.low = 0;
       return hit;
     }
   }
@@ -701,6 +707,14 @@ template <bool Fold>
 [[gnu::always_inline]] inline void cutbefore(Blocks& b, std::int32_t pos) {
   const std::int32_t k = pos - b.q;
   b.bits = k >= 64 ? 0 : b.bits & (~std::uint64_t{0} << k);
+  b.next = std::max(b.next, pos);
+}
+
+// cutbefore() where the hit nexthit() returned last is m < 64 characters
+// long and `pos` the position after it: the mask made from the hit's bit,
+// which the next hit does not wait for as it does for the position.
+[[gnu::always_inline]] inline void cuthit(Blocks& b, std::size_t m, std::int32_t pos) {
+  b.bits &= ~((b.low << m) - 1);
   b.next = std::max(b.next, pos);
 }
 
@@ -835,8 +849,10 @@ Flow substitutes(EditState& e, const Body& search, const Body& replacement, std:
             restart();
             b = blocks;
             end = hi;
-          } else {
+          } else if constexpr (decltype(width)::value == Length::longer) {
             cutbefore(b, after);
+          } else {
+            cuthit(b, len, after);
           }
         }
         blocks = b;
