@@ -366,9 +366,7 @@ void head(std::int32_t start, std::int32_t end) {
 void wordprologue(std::int32_t start) {
   wordpathstart();
   core::iresult = firsttemp;
-  core::SymbolRecord& r = name.data()[firsttemp - 1];
-  r = core::SymbolRecord{};
-  r.type = numtemptype;
+  freshtemprecord(name.data()[firsttemp - 1]);
   core::xeqstackptr = core::xeqstackbase;
   stmtflags = 0;
   wordpos = start;
@@ -1056,9 +1054,7 @@ bool leaffits(const Form& f, std::int32_t base) {
 // A fresh numeric temporary record for result cell k, whose room a form's
 // room() found: as newtemprecord() writes it, without looking again.
 [[gnu::always_inline]] inline void freshtemp(std::int32_t k) {
-  core::SymbolRecord& r = name.data()[k - 1];
-  r = core::SymbolRecord{};
-  r.type = numtemptype;
+  freshtemprecord(name.data()[k - 1]);
 }
 
 // The run words that a chain of forms keeps in its locals (see runchain()).
@@ -2220,9 +2216,7 @@ inline void chainwordsteps(const Form& f, Words& w, const ChainFrame& fr) {
   chainhead(f, w);
   w.iresult = fr.ft;
   w.stmtflags = 0;
-  core::SymbolRecord& r = name.data()[fr.ft - 1];  // (room() found the record)
-  r = core::SymbolRecord{};
-  r.type = numtemptype;
+  freshtemprecord(name.data()[fr.ft - 1]);  // (room() found the record)
 }
 
 // What a CALL met by a chain came to (see chaincall()), and what its
@@ -3252,30 +3246,25 @@ template <bool calls, bool transfers = false>
         w.jumped = 0;
         break;
       }
-      case Kind::progfree: {
-        // (Out of line, so that the chain keeps its registers.)
-        const ProgResult r = runplainfrom(
-            f.prog, f.prog.freemark == freemark ? f.prog.free.get() : f.prog.quick.get());
-        if (!r.done) goto done;
-        exprsteps(f);
-        cells[ft + 1] = r.falsecond ? falsevalue : r.value;
-        if (r.textresult) name(ft + 1).type = strtemptype;
-        ++line;
-        w.jumped = 0;
-        break;
-      }
-
+      case Kind::progfree:
       case Kind::prog: {
-        if (f.prog.passes) {
-          out.other = true;
-          goto done;
+        ProgResult r;
+        if (f.kind == Kind::progfree) {
+          // (Out of line, so that the chain keeps its registers.)
+          r = runplainfrom(f.prog,
+                           f.prog.freemark == freemark ? f.prog.free.get() : f.prog.quick.get());
+        } else {
+          if (f.prog.passes) {
+            out.other = true;
+            goto done;
+          }
+          if (!f.prog.plain) {
+            flushloop();
+            core::c1tmptop =
+                exprlast != nullptr ? c1 + 1 : w.c1tmp;  // (texts are built from there)
+          }
+          r = f.prog.plain ? plainsteps(f.prog, f.prog.quick.get()) : runprog(f.prog);
         }
-        if (!f.prog.plain) {
-          flushloop();
-          core::c1tmptop = exprlast != nullptr ? c1 + 1 : w.c1tmp;  // (texts are built from there)
-        }
-        const ProgResult r =
-            f.prog.plain ? plainsteps(f.prog, f.prog.quick.get()) : runprog(f.prog);
         if (!r.done) goto done;
         exprsteps(f);
         cells[ft + 1] = r.falsecond ? falsevalue : r.value;

@@ -173,12 +173,12 @@ ProgResult copytext(const Prog& g, const QStep& s, double* n);
       if (s.b == 1) {
         const std::int32_t i = indexin(*--n, a.count);
         if (i == 0) return Num::giveup;
-        cell = a.first - 1 + i;
+        cell = a.cell(i);
       } else {
         const std::int32_t col = indexin(*--n, a.cols);
         const std::int32_t row = indexin(*--n, a.rows);
         if (col == 0 || row == 0) return Num::giveup;
-        cell = a.first - 1 + a.cols * (row - 1) + col;
+        cell = a.cell(row, col);
       }
       if (s.op == P::telem)
         targetcell = cell;
@@ -460,6 +460,13 @@ inline bool onecellsstep(const Prog& g) {
   double stack[plaindepth];
   double* n = stack;
   std::int32_t targetcell = 0;
+  // An element's cell: the target's, or its value pushed.
+  const auto element = [&](bool target, std::int32_t cell) __attribute__((always_inline)) {
+    if (target)
+      targetcell = cell;
+    else
+      *n++ = z[cell];
+  };
   Pair p;
   for (const QStep* step = first;; ++step) {
     const QStep& s = *step;
@@ -479,11 +486,7 @@ inline bool onecellsstep(const Prog& g) {
         const Slot& a = g.slots[static_cast<std::size_t>(s.a)];
         const std::int32_t i = indexin(*--n, a.count);
         if (i == 0) return res;
-        const std::int32_t cell = a.first - 1 + i;
-        if (s.op == Q::telem1)
-          targetcell = cell;
-        else
-          *n++ = z[cell];
+        element(s.op == Q::telem1, a.cell(i));
         continue;
       }
       case Q::elem2:
@@ -492,11 +495,7 @@ inline bool onecellsstep(const Prog& g) {
         const std::int32_t col = indexin(*--n, a.cols);
         const std::int32_t row = indexin(*--n, a.rows);
         if (col == 0 || row == 0) return res;
-        const std::int32_t cell = a.first - 1 + a.cols * (row - 1) + col;
-        if (s.op == Q::telem2)
-          targetcell = cell;
-        else
-          *n++ = z[cell];
+        element(s.op == Q::telem2, a.cell(row, col));
         continue;
       }
       case Q::elemc1:
@@ -504,11 +503,7 @@ inline bool onecellsstep(const Prog& g) {
         const Slot& a = g.slots[static_cast<std::size_t>(s.a)];
         const std::int32_t i = indexin(z[s.b], a.count);
         if (i == 0) return res;
-        const std::int32_t cell = a.first - 1 + i;
-        if (s.op == Q::telemc1)
-          targetcell = cell;
-        else
-          *n++ = z[cell];
+        element(s.op == Q::telemc1, a.cell(i));
         continue;
       }
       case Q::elemc2:
@@ -517,33 +512,21 @@ inline bool onecellsstep(const Prog& g) {
         const std::int32_t row = indexin(z[s.b], a.rows);
         const std::int32_t col = indexin(z[s.c], a.cols);
         if (col == 0 || row == 0) return res;
-        const std::int32_t cell = a.first - 1 + a.cols * (row - 1) + col;
-        if (s.op == Q::telemc2)
-          targetcell = cell;
-        else
-          *n++ = z[cell];
+        element(s.op == Q::telemc2, a.cell(row, col));
         continue;
       }
+      // (Indices the loop found inside the bounds for all its passes.)
       case Q::elemf1:
       case Q::telemf1: {
         const Slot& a = g.slots[static_cast<std::size_t>(s.a)];
-        const std::int32_t cell = a.first - 1 + static_cast<std::int32_t>(z[s.b]);
-        if (s.op == Q::telemf1)
-          targetcell = cell;
-        else
-          *n++ = z[cell];
+        element(s.op == Q::telemf1, a.cell(static_cast<std::int32_t>(z[s.b])));
         continue;
       }
       case Q::elemf2:
       case Q::telemf2: {
         const Slot& a = g.slots[static_cast<std::size_t>(s.a)];
-        const auto row = static_cast<std::int32_t>(z[s.b]);
-        const auto col = static_cast<std::int32_t>(z[s.c]);
-        const std::int32_t cell = a.first - 1 + a.cols * (row - 1) + col;
-        if (s.op == Q::telemf2)
-          targetcell = cell;
-        else
-          *n++ = z[cell];
+        element(s.op == Q::telemf2,
+                a.cell(static_cast<std::int32_t>(z[s.b]), static_cast<std::int32_t>(z[s.c])));
         continue;
       }
       case Q::tcell:

@@ -175,6 +175,11 @@ struct Slot {
   std::int32_t rows = 0, cols = 0;
   std::int32_t count = 0;  // an array's elements
   std::int32_t len = 0;    // a text's length
+  // The cell of element i, or of element (row, col) (1-based, inside).
+  std::int32_t cell(std::int32_t i) const { return first - 1 + i; }
+  std::int32_t cell(std::int32_t row, std::int32_t col) const {
+    return first - 1 + cols * (row - 1) + col;
+  }
 };
 
 struct Prog {

@@ -592,8 +592,10 @@ bool draw_segments(win::HDC hdc, const win::POINT* ends, std::size_t segments) {
     end_pixels(*f.d, true);
     return true;
   }
-  for (std::size_t i = 0; i < segments; ++i) draw_polyline(f, {ends[2 * i], ends[2 * i + 1]});
-  return true;
+  bool ok = true;
+  for (std::size_t i = 0; i < segments; ++i)
+    ok = draw_polyline(f, {ends[2 * i], ends[2 * i + 1]}) && ok;
+  return ok;
 }
 
 }  // namespace plat
