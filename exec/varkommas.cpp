@@ -105,8 +105,13 @@ std::int32_t newtext(std::string_view text) {
   return t;
 }
 
-// The cell of an out argument: a symbol's own cell below the last symbol.
-bool outcell(std::int32_t e) { return e >= 1 && e <= core::nsym - 1 && core::z.valid(e); }
+// The cell of an out argument: a symbol's own cell, the last one's too, of
+// a number that is no constant (no text, whose cell holds its bounds, and
+// no array).
+bool outcell(std::int32_t e) {
+  return e >= 1 && e <= core::nsym && core::z.valid(e) && core::name.valid(e) &&
+         (core::name(e).type & 0x51) == 0;
+}
 
 std::int32_t ranfn(std::int32_t commas, std::span<std::int32_t> args, double& out) {
   if (commas > 2) return -vkerr::rancommas;
