@@ -352,10 +352,9 @@ bool readyprog(Prog& g) {
         continue;
       }
       case P::chr: {
-        // (A code that no character has is the evaluator's to refuse.)
-        const double x = std::round(*--n);
-        if (!(x >= 0.0 && x <= 255.0)) return res;
-        const char c = static_cast<char>(static_cast<unsigned char>(x));
+        const double x = *--n;
+        if (!(std::fabs(x) < 1.0e15)) return res;
+        const char c = static_cast<char>(static_cast<std::int64_t>(std::round(x)) & 0xFF);
         std::int32_t tmp = 0;
         if (!newtemp(tmp)) return res;
         *t++ = newtext(maketemp(std::string_view(&c, 1), tmp));
