@@ -23,6 +23,7 @@
 #include "exec/strings.h"
 #include "exec/tablecalls.h"
 #include "exec/tempstrings.h"
+#include "exec/varkommas.h"
 #include "exec/wordpath.h"
 #include "exec/xeqtemps.h"
 #include "toolkit/services.h"
@@ -94,6 +95,29 @@ WordResult charresult(char ch, std::int32_t consumed) {
   core::c1namen(p) = ch;
   core::c1tmptop = p;
   return textresult(p, p, consumed);
+}
+
+// CHAR(k, n, text) and CHAR(i, j, rows, columns, text) as the evaluator
+// computes them: a copy of the piece in the temporary area.
+WordResult charpiece(std::int32_t nargs) {
+  std::array<double, 4> numbers{};
+  if (nargs != 3 && nargs != 5) return fail(vkerrkey(vkerr::charcommas));
+  for (std::int32_t i = 0; i < nargs - 1; ++i)
+    numbers[static_cast<std::size_t>(i)] = value(entry(nargs - 1 - i));
+  std::string text;
+  if (!textof(entry(0), text)) return fail(vkerrkey(vkerr::chartext), entry(0));
+  std::int64_t from = 0, count = 0;
+  if (const std::int32_t r = CHARPIECE(std::span<const double>(numbers.data(),
+                                                               static_cast<std::size_t>(nargs - 1)),
+                                       static_cast<std::int64_t>(text.size()), from, count);
+      r != 0)
+    return fail(vkerrkey(-r));
+  const std::int32_t p = core::c1tmptop + 1;
+  if (!charroom(p + static_cast<std::int32_t>(count))) return fail(core::storelimitkey);
+  for (std::int64_t i = 0; i < count; ++i)
+    core::c1namen(p + static_cast<std::int32_t>(i)) = text[static_cast<std::size_t>(from + i)];
+  core::c1tmptop = p + static_cast<std::int32_t>(count) - 1;
+  return textresult(p, p + static_cast<std::int32_t>(count) - 1, nargs);
 }
 
 // The fold built-ins, by their code.
@@ -200,34 +224,17 @@ WordResult ran(std::int32_t nargs) {
   return result(a + 2.0 * w * (r - 0.5), nargs);
 }
 
+// INDEX as the evaluator computes it (its word for two to four
+// arguments), the texts read as the words give them.
 WordResult index(std::int32_t nargs) {
-  if (nargs < 2 || nargs > 3) return fail(xeqkeys::indexerror);
-  const std::int32_t where = entry(nargs - 1), what = entry(nargs - 2);
-  const int options = nargs == 3 ? static_cast<int>(nearest(value(entry(0)))) : 0;
-  if ((typeof_(where) & 0x100) != 0) {
-    // A file viewed as a table: the row that holds the text or number; a
-    // file variable of no table is searched as its text.
-    double found = 0.0;
-    std::string key;
-    const bool text = textof(what, key);
-    if (tablecalls.search != nullptr &&
-        tablecalls.search(where, key, !text, text ? 0.0 : value(what), options, found))
-      return result(found, nargs);
-  }
-  // The texts are read in place: the search changes no store.
-  std::string hayscratch, needlescratch;
-  std::string_view hay, needle;
-  if (!textview(where, hay, hayscratch)) return fail(xeqkeys::indexerror, where);
-  if (!textview(what, needle, needlescratch)) {
-    const std::int64_t code = nearest(value(what));
-    if (code < 0 || code > 255) return fail(xeqkeys::indexerror, what);
-    needlescratch.assign(1, static_cast<char>(code));
-    needle = needlescratch;
-  }
-  if (hay.empty() || needle.empty()) return result(0.0, nargs);
-  int notfound = 0;
-  const int pos = core::SEARCH(hay, needle, 1, static_cast<int>(hay.size()), options, notfound);
-  return result(notfound != 0 ? 0.0 : pos, nargs);
+  if (nargs < 2 || nargs > 4) return fail(xeqkeys::indexerror);
+  std::array<std::int32_t, 4> args{};
+  for (std::int32_t i = 0; i < nargs; ++i)
+    args[static_cast<std::size_t>(i)] = entry(nargs - 1 - i);
+  double found = 0.0;
+  INDEXOF(std::span<const std::int32_t>(args.data(), static_cast<std::size_t>(nargs)),
+          {textview, false}, found);
+  return result(found, nargs);
 }
 
 WordResult init(std::int32_t nargs) {
@@ -557,6 +564,7 @@ WordResult BUILTINWORD(std::int16_t word) {
     case 0xC340u:
       return textfunction(fn, nargs);
     case 0xC4A0u: {
+      if (nargs > 1) return charpiece(nargs);
       const std::int64_t code = nearest(x);
       if (code < 0 || code > 255) return fail(xeqkeys::charerror, entry(0));
       return charresult(static_cast<char>(code), nargs);

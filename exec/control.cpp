@@ -113,12 +113,16 @@ WordResult dohead(std::int16_t w) {
 }
 
 // The test of a loop end: done when the variable has passed the limit.
+// A variable, limit or step that is no number never passes: the loop
+// stops the run instead of going round for ever.
 WordResult looptest(std::int32_t D) {
   const std::int32_t var = core::I2EQUZ(3, D);
   const std::int32_t a = name(D).adr;
-  const double limit = value(a), step = value(a + 1);
+  const double limit = value(a), step = value(a + 1), v = value(var);
+  if (std::isnan(v) || std::isnan(limit) || std::isnan(step))
+    return fail(xeqkeys::donan, var > 0 ? var : 1);
   const double sign = step < 0.0 ? -1.0 : 1.0;
-  if ((value(var) - limit) * sign - zeps > 0.0) core::xeqline = core::I2EQUZ(1, D);
+  if ((v - limit) * sign - zeps > 0.0) core::xeqline = core::I2EQUZ(1, D);
   core::xeqstackptr = core::xeqstackbase + 1;
   adrs(core::xeqstackptr) = var;
   return WordResult::endstmt;

@@ -2002,25 +2002,6 @@ inline Res runwordassign(Form& f, std::span<const std::int16_t> code, Words* cha
                                              : refassignchained(f, chain);
 }
 
-// The values of the n entries of the operand stack (`entries`, the first
-// the target's) as the steps of a statement of words keep them in `stack`
-// (filled with every entry's), without the functions of the references
-// still to come: each stands below its actuals, and the steps keep no entry
-// for it (its call step takes it). Only such a reference leaves a function
-// there. Gives the count left.
-[[gnu::noinline]] std::size_t withoutfunctions(Entry* stack, const std::int32_t* entries,
-                                               std::int32_t n) {
-  const core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
-  const std::int32_t nsym = std::min<std::int32_t>(core::nsym, name.size());
-  std::size_t sp = 1;
-  for (std::int32_t i = 1; i < n; ++i) {
-    const std::int32_t e = entries[i];
-    if (e <= nsym && (records[e].type & 0x5) == 0x5) continue;
-    stack[sp++] = stack[i];
-  }
-  return sp;
-}
-
 // The rest of the statement of words of form f that a function's return
 // resumes at `wordpos` (its reference the word before): its steps after
 // the reference, from the operand stack as the words left it. notrun when
@@ -2055,16 +2036,16 @@ inline Res runwordassign(Form& f, std::span<const std::int16_t> code, Words* cha
   if (entries[0] != f.target) return notrun;
   const auto zsize = static_cast<std::int32_t>(z.size());
   const double* const cells = z.data();
+  // (The entries below the reference that the steps hold: see
+  // WordStep::below.)
   std::array<Entry, longeststack> stack;
   stack[0] = {0.0, false, 0};
+  std::size_t sp = 1;
   for (std::int32_t i = 1; i < n; ++i) {
     const std::int32_t e = entries[i];
     if (e < 1 || e >= zsize) return notrun;
-    stack[static_cast<std::size_t>(i)] = {cells[e], e > core::nsym, e};
+    if ((s.below >> i & 1u) != 0) stack[sp++] = {cells[e], e > core::nsym, e};
   }
-  auto sp = static_cast<std::size_t>(n);
-  if (s.outer) [[unlikely]]
-    sp = withoutfunctions(stack.data(), entries, n);
   WordRun r;
   r.kfrom = s.first + 1;
   r.wordfrom = at + 1;

@@ -332,7 +332,14 @@ struct Compiler {
       Entry what;
       std::size_t step = 0;     // push: its step
       std::int32_t result = 0;  // result: its cell's index; array: its symbol
+      std::size_t word = 0;     // push: its word
     };
+    // The pushes a reference takes for its own (its function's and its
+    // symbol actuals'), by word, and for each reference the pushes below
+    // its function (bit: entry): which of them the steps keep on their
+    // stack is known only when the statement's last reference is made.
+    std::vector<bool> taken(n, false);
+    std::vector<std::pair<std::size_t, std::vector<std::pair<std::uint32_t, std::size_t>>>> pushesbelow;
     // (A value an operator or built-in takes.)
     const auto value = [](const Held& h) {
       return h.what == Entry::plain || h.what == Entry::result || h.what == Entry::element;
@@ -350,7 +357,7 @@ struct Compiler {
         if (!ts) return false;
         const bool fn = (*ts & 0x5) == 0x5;
         if (!fn && (w[i] <= 6 || (*ts != 0x80 && *ts != 0x81))) return false;
-        held.push_back({fn ? Entry::function : Entry::plain, f.wordsteps.size()});
+        held.push_back({fn ? Entry::function : Entry::plain, f.wordsteps.size(), 0, i});
         f.wordsteps.push_back({.op = Step::push, .sym = w[i]});
         ++depth;
       } else if (looptoken(u)) {
@@ -390,14 +397,29 @@ struct Compiler {
         c.outer =
             std::any_of(held.begin(), held.begin() + static_cast<std::ptrdiff_t>(top - 1 - args),
                         [](const Held& h) { return h.what == Entry::function; });
+        // The entries below the function that the steps hold when its
+        // return resumes them: values computed and elements; a symbol's
+        // value unless a reference made later takes it as an actual; no
+        // function or array, which a step takes by its symbol. (The
+        // function's own entry holds its value then.)
+        c.below = 1u << (top - 1 - static_cast<std::size_t>(args));
+        auto& below = pushesbelow.emplace_back(i, std::vector<std::pair<std::uint32_t, std::size_t>>{});
+        for (std::size_t e = 1; e + 1 + static_cast<std::size_t>(args) < top; ++e) {
+          const Held& h = held[e];
+          if (h.what == Entry::result || h.what == Entry::element)
+            c.below |= 1u << e;
+          else if (h.what == Entry::plain)
+            below.second.emplace_back(1u << e, h.word);
+        }
         // The pushes of the function and of its symbol actuals become the
         // call's own (taken out last first: each lies above the one before).
-        std::vector<std::size_t> taken = {fn.step};
+        std::vector<std::size_t> takensteps = {fn.step};
         for (std::int32_t a = 0; a < args; ++a) {
           const Held& h = held[top - static_cast<std::size_t>(args - a)];
           if (h.what == Entry::plain) {
             c.actuals[static_cast<std::size_t>(a)] = f.wordsteps[h.step].sym;
-            taken.push_back(h.step);
+            takensteps.push_back(h.step);
+            taken[h.word] = true;
           } else if (h.what == Entry::result) {
             c.actuals[static_cast<std::size_t>(a)] = h.result;
             c.computed |= static_cast<std::uint8_t>(1u << a);
@@ -407,7 +429,7 @@ struct Compiler {
             return false;
           }
         }
-        for (auto k = taken.rbegin(); k != taken.rend(); ++k)
+        for (auto k = takensteps.rbegin(); k != takensteps.rend(); ++k)
           f.wordsteps.erase(f.wordsteps.begin() + static_cast<std::ptrdiff_t>(*k));
         f.wordsteps.push_back(c);
         held.resize(top - 1 - static_cast<std::size_t>(args));
@@ -441,6 +463,13 @@ struct Compiler {
       if (static_cast<std::size_t>(f.maxstack) >= longeststack) return false;
     }
     if (depth != 2 || !value(held.back())) return false;
+    for (Form::WordStep& s : f.wordsteps) {
+      if (s.op != Form::WordStep::call) continue;
+      for (const auto& [at, pushes] : pushesbelow)
+        if (static_cast<std::int32_t>(at) == s.index)
+          for (const auto& [bit, word] : pushes)
+            if (!taken[word]) s.below |= bit;
+    }
     f.wordcalls = static_cast<std::uint8_t>(calls);
     wordshapes(w);
     // (The words leave an element's cell on the stack, which no kept stack

@@ -244,6 +244,11 @@ struct Form {
     // call: the functions of references made after it (whose actuals it
     // computes) stand on the operand stack below its own.
     bool outer = false;
+    // call: the entries of the operand stack up to its function's, which
+    // its return leaves the value in (bit i for entry i, the target's 0),
+    // that the steps hold on their stack; the others are functions, arrays
+    // and symbols that a step takes itself.
+    std::uint32_t below = 0;
     // bin, fn, fold, call: where `wordshapes` holds the operand stack as
     // the words leave it before the word.
     std::int32_t shape = 0;

@@ -632,50 +632,33 @@ std::int32_t stringbelow(Eval& e) {
   return -s;
 }
 
-bool optionargs(const Eval& e, std::int32_t p) {
-  for (std::int32_t q = p + 1; q <= e.n; ++q) {
-    const std::uint32_t w = word(e, q);
-    if (w == 0x8000u) break;
-    if (core::isxoptstmt(w)) return true;
-  }
-  return false;
-}
-
 // Replaces the string operand on top by the slice a..b (positions from 1 in
-// the string, a > b backwards): a narrowed temporary on the target side or
-// in an exchange, a copy in the temporary area on the source side, a cell
-// holding the slice's positions inside the arguments of an option
-// statement.
+// the string, a > b backwards): a narrowed temporary on the target side, in
+// an exchange, or read forwards; read backwards, a copy in the temporary
+// area. (An option statement takes a piece by its positions: optiontext()
+// in exec/postfix.cpp.)
 std::int32_t makeslice(Eval& e, std::int32_t p, std::int32_t k, std::int32_t a, std::int32_t b) {
   const std::int32_t f = tmpbeg[sz(k)];
   const bool back = descrbackwards(k);
   auto pos = [&](std::int32_t i) { return back ? f - (i - 1) : f + (i - 1); };
   const std::int32_t pf = pos(a), pl = pos(b);
-  std::int32_t entry = 0;
-  // (Two characters read backwards have no position pair of their own: an
-  // option statement reads them from a copy.)
-  if (!targetside(e, p) && optionargs(e, p) && pf != pl + 1) {
-    entry = newcell(0.0);
-    if (entry == 0) return 2002;
-    core::TRANSFER2I4TOR8(pf, pl, core::z(entry));
-    core::name(entry).type = strtemptype;
+  const std::int32_t t = newtempnumber();
+  if (t == 0) return 2002;
+  tmpsym[sz(t)] = tmpsym[sz(k)];
+  if (targetside(e, p) || xeqexpr.swappos != 0 || pf <= pl) {
+    tmporig[sz(t)] = tmpbeg[sz(t)] = pf;
+    tmpend[sz(t)] = pl;
+    descrback[sz(t)] = pf > pl;
   } else {
-    const std::int32_t t = newtempnumber();
-    if (t == 0) return 2002;
-    tmpsym[sz(t)] = tmpsym[sz(k)];
-    if (targetside(e, p) || xeqexpr.swappos != 0 || pf <= pl) {
-      tmporig[sz(t)] = tmpbeg[sz(t)] = pf;
-      tmpend[sz(t)] = pl;
-      descrback[sz(t)] = pf > pl;
-    } else {
-      // The piece read backwards, copied in reading order.
-      std::string piece;
-      for (std::int32_t q = pf; q >= pl; --q) piece += core::c1namen(q);
-      if (const std::int32_t st = maketemp(t, piece); st != 0) return st;
-    }
-    entry = -t;
+    // The piece read backwards, copied in reading order: a constant, so
+    // that an option statement refuses to write into it (the copy is no
+    // place of the variable).
+    std::string piece;
+    for (std::int32_t q = pf; q >= pl; --q) piece += core::c1namen(q);
+    if (const std::int32_t st = maketemp(t, piece); st != 0) return st;
+    core::name(tmpsym[sz(t)]).type |= 0x1;
   }
-  top(e) = entry;
+  top(e) = -t;
   e.isbase[sz(e.sp)] = 0;
   return 0;
 }

@@ -460,6 +460,25 @@ std::int32_t receiver(Eval& e, std::uint32_t atsplit, std::uint32_t w) {
   return v > 0 && v != omitted ? v : 0;
 }
 
+// The symbol that an option statement takes for temporary string k: the
+// variable or text that it stands for, or for a piece of one (which an
+// operator or built-in may have read on the way as a temporary), a new
+// cell that holds the piece's positions, through which the option reads
+// or writes those characters; 0 when no cell is left.
+std::int32_t optiontext(std::int32_t k) {
+  const std::int32_t s = tmpsym[sz(k)];
+  if (descrkind[sz(k)] != DescrKind::string) return s;
+  std::int32_t first = 0, last = 0;
+  if (s > 0 && core::ISCHAR(s, first, last) != 0 && first == tmpbeg[sz(k)] &&
+      last == tmpend[sz(k)])
+    return s;
+  const std::int32_t cell = newcell(0.0);
+  if (cell == 0) return 0;
+  core::TRANSFER2I4TOR8(tmpbeg[sz(k)], tmpend[sz(k)], core::z(cell));
+  core::name(cell).type = strtemptype;
+  return cell;
+}
+
 // Stack entry i, or the array itself when the entry is an array base or a
 // whole array's element: by the descriptor that pushed it (a view may share
 // its array's first cell), else by that cell.
@@ -501,7 +520,8 @@ std::int32_t optionstatement(Eval& e, std::int32_t p) {
     if (a == omitted) {
       a = novalue;
     } else if (a < 0 && -a <= maxtemps) {
-      a = tmpsym[sz(-a)];
+      a = optiontext(-a);
+      if (a == 0) return 2002;
     } else {
       a = wholearray(e, i);
     }

@@ -64,9 +64,11 @@ struct NumArray {
   std::int32_t count = 0;
 };
 
-bool arrayof(std::int32_t e, NumArray& a) {
+// (descriptors: e is an operand of the evaluator, whose descriptors name
+// the arrays of the statement it runs.)
+bool arrayof(std::int32_t e, NumArray& a, bool descriptors = true) {
   if (e <= 0) return false;
-  for (std::int32_t k = std::min(xeqexpr.ndescr, maxtemps); k >= 1; --k) {
+  for (std::int32_t k = descriptors ? std::min(xeqexpr.ndescr, maxtemps) : 0; k >= 1; --k) {
     const DescrKind dk = descrkind[sz(k)];
     if (dk != DescrKind::array && dk != DescrKind::list) continue;
     // The array's base, or one of its elements as an element pass hands
@@ -105,8 +107,13 @@ std::int32_t newtext(std::string_view text) {
   return t;
 }
 
-// The cell of an out argument: a symbol's own cell below the last symbol.
-bool outcell(std::int32_t e) { return e >= 1 && e <= core::nsym - 1 && core::z.valid(e); }
+// The cell of an out argument: a symbol's own cell, the last one's too, of
+// a number that is no constant (no text, whose cell holds its bounds, and
+// no array).
+bool outcell(std::int32_t e) {
+  return e >= 1 && e <= core::nsym && core::z.valid(e) && core::name.valid(e) &&
+         (core::name(e).type & 0x51) == 0;
+}
 
 std::int32_t ranfn(std::int32_t commas, std::span<std::int32_t> args, double& out) {
   if (commas > 2) return -vkerr::rancommas;
@@ -133,24 +140,15 @@ std::int32_t charfn(std::int32_t commas, std::span<std::int32_t> args) {
   if (commas != 2 && commas != 4) return -vkerr::charcommas;
   std::string text;
   if (!textof(args[sz(commas)], text)) return -vkerr::chartext;
-  std::int64_t n = 0, k = 0;
-  if (commas == 2) {
-    k = static_cast<std::int64_t>(roundhalf(num(args[0])));
-    n = static_cast<std::int64_t>(roundhalf(num(args[1])));
-  } else {
-    const auto i = static_cast<std::int64_t>(roundhalf(num(args[0])));
-    const auto j = static_cast<std::int64_t>(roundhalf(num(args[1])));
-    const auto rows = static_cast<std::int64_t>(roundhalf(num(args[2])));
-    const auto cols = static_cast<std::int64_t>(roundhalf(num(args[3])));
-    n = rows * cols;
-    k = (i - 1) * cols + j;
-    if (rows < 1 || cols < 1) n = 0;
-  }
-  if (n < 1) return -vkerr::piececount;
-  if (k < 1 || k > n) return -vkerr::piece;
-  const auto m = static_cast<std::int64_t>(text.size()) / n;
-  return newtext(std::string_view(text).substr(static_cast<std::size_t>((k - 1) * m),
-                                               static_cast<std::size_t>(m)));
+  std::array<double, 4> numbers{};
+  for (std::int32_t i = 0; i < commas; ++i) numbers[sz(i)] = num(args[sz(i)]);
+  std::int64_t from = 0, count = 0;
+  if (const std::int32_t r = CHARPIECE(std::span<const double>(numbers.data(), sz(commas)),
+                                       static_cast<std::int64_t>(text.size()), from, count);
+      r != 0)
+    return r;
+  return newtext(
+      std::string_view(text).substr(static_cast<std::size_t>(from), static_cast<std::size_t>(count)));
 }
 
 // Position of the element nearest to what: linear from the front or (bit
@@ -297,8 +295,37 @@ std::int32_t tablefilesearch(std::span<const std::int32_t> table, std::int32_t w
   return count;
 }
 
-std::int32_t indexfn(std::int32_t commas, std::span<std::int32_t> args, double& out) {
-  if (commas < 1 || commas > 3) return -vkerr::indexcommas;
+}  // namespace
+
+std::int32_t CHARPIECE(std::span<const double> numbers, std::int64_t length, std::int64_t& from,
+                       std::int64_t& count) {
+  // (Whole numbers cut to 32 bits, so that no product below overflows.)
+  const auto whole = [](double x) {
+    return std::isnan(x) ? std::int64_t{0}
+                         : static_cast<std::int64_t>(
+                               std::clamp(roundhalf(x), -2147483648.0, 2147483648.0));
+  };
+  std::int64_t n = 0, k = 0;
+  if (numbers.size() == 2) {
+    k = whole(numbers[0]);
+    n = whole(numbers[1]);
+  } else if (numbers.size() == 4) {
+    const std::int64_t rows = whole(numbers[2]), cols = whole(numbers[3]);
+    n = rows < 1 || cols < 1 ? 0 : rows * cols;
+    k = (whole(numbers[0]) - 1) * cols + whole(numbers[1]);
+  } else {
+    return -vkerr::charcommas;
+  }
+  if (n < 1) return -vkerr::piececount;
+  if (k < 1 || k > n) return -vkerr::piece;
+  count = length / n;
+  from = (k - 1) * count;
+  return 0;
+}
+
+void INDEXOF(std::span<const std::int32_t> args, const IndexReader& reader, double& out) {
+  const auto textview = reader.text;
+  const auto commas = static_cast<std::int32_t>(args.size()) - 1;
   const std::int32_t options = commas >= 2 ? static_cast<std::int32_t>(roundhalf(num(args[2]))) : 0;
   const std::int32_t outarg = commas == 3 ? args[3] : 0;
   const std::int32_t where = args[0], what = args[1];
@@ -309,11 +336,11 @@ std::int32_t indexfn(std::int32_t commas, std::span<std::int32_t> args, double& 
   // A file viewed as a table (the operand may be a copy of the variable's
   // text): the row that holds the text or number.
   // A file variable of no table is searched as its text.
-  if (const std::int32_t file = ORIGOP(where);
+  if (const std::int32_t file = reader.descriptors ? ORIGOP(where) : where;
       file >= 1 && file <= core::nname && core::name.valid(file) &&
       core::NAMTYP(file, 0x100) != 0 && tablecalls.search != nullptr) {
     const std::string key(needle);
-    if (tablecalls.search(file, key, !whattext, whattext ? 0.0 : num(what), options, out)) return 0;
+    if (tablecalls.search(file, key, !whattext, whattext ? 0.0 : num(what), options, out)) return;
     whattext = textview(what, needle, needlescratch);  // (rows read may have moved the store)
   }
   const bool wheretext = textview(where, hay, hayscratch);
@@ -327,7 +354,7 @@ std::int32_t indexfn(std::int32_t commas, std::span<std::int32_t> args, double& 
     }
     if (hay.empty() || needle.empty()) {
       out = 0.0;
-      return 0;
+      return;
     }
     int notfound = 0;
     const int pos = core::SEARCH(hay, needle, 1, static_cast<int>(hay.size()), options, notfound);
@@ -337,7 +364,7 @@ std::int32_t indexfn(std::int32_t commas, std::span<std::int32_t> args, double& 
     if (outcell(outarg)) core::z(outarg) = len;
     // MATCHEDLENGTH reads the length once; keep it for the script.
     core::matchlen = len;
-    return 0;
+    return;
   }
   double value = 0.0;
   if (whattext) {
@@ -346,19 +373,26 @@ std::int32_t indexfn(std::int32_t commas, std::span<std::int32_t> args, double& 
       core::GETR8N(needle, static_cast<std::int32_t>(needle.size()), value, pos, status);
     if (status != 0) {
       out = 0.0;
-      return 0;
+      return;
     }
   } else {
     value = num(what);
   }
   NumArray a;
-  if (!arrayof(where, a)) {
+  if (!arrayof(where, a, reader.descriptors)) {
     a.first = where;
     a.count = where > 0 ? 1 : 0;
   }
   std::int32_t compared = 0;
   out = numsearch(a, value, options, compared);
   if (outcell(outarg)) core::z(outarg) = compared;
+}
+
+namespace {
+
+std::int32_t indexfn(std::int32_t commas, std::span<std::int32_t> args, double& out) {
+  if (commas < 1 || commas > 3) return -vkerr::indexcommas;
+  INDEXOF(args.first(sz(commas + 1)), {textview, true}, out);
   return 0;
 }
 
@@ -418,12 +452,17 @@ std::int32_t varkommas(std::int32_t nextcell, std::span<std::int32_t> stack, std
 
 }  // namespace
 
+std::string_view vkerrkey(std::int32_t e) {
+  for (const VkKey& k : vkkeys)
+    if (k.code == e) return k.key;
+  return {};
+}
+
 std::int32_t VARKOMMASCALL(std::int32_t nextcell, std::span<std::int32_t> stack, std::int32_t& top,
                            std::int16_t word) {
   const std::int32_t r = varkommas(nextcell, stack, top, word);
   if (r < 0)
-    for (const VkKey& k : vkkeys)
-      if (k.code == -r) core::msgkey.set(k.key);
+    if (const std::string_view key = vkerrkey(-r); !key.empty()) core::msgkey.set(key);
   return r;
 }
 

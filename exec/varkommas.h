@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace exec {
@@ -50,6 +51,28 @@ inline constexpr std::int32_t noroom = 2002;       // no room for a temporary st
 // minus an error number (the result cell is then unchanged).
 std::int32_t VARKOMMASCALL(std::int32_t nextcell, std::span<std::int32_t> stack, std::int32_t& top,
                            std::int16_t word);
+
+// The message key of error e of these functions (vkerr), empty for none.
+std::string_view vkerrkey(std::int32_t e);
+
+// CHAR(k, n, text) and CHAR(i, j, rows, columns, text) over a text of
+// `length` characters, the two or four numbers given: where the piece
+// they name begins (from 0) and its length; 0, or minus the error (vkerr).
+std::int32_t CHARPIECE(std::span<const double> numbers, std::int64_t length, std::int64_t& from,
+                       std::int64_t& count);
+
+// INDEX(where, what [, options [, out]]) of its two to four operands: the
+// position of a text in a text, of a number in a numeric array, or the
+// count with option 256, in `out`; a text read as a number or a number
+// written as a text where the other is so; the length found (the count of
+// elements compared) written to an out variable. The texts are read by
+// `text`; `descriptors` when the operands are the evaluator's (negative:
+// its temporary strings), whose descriptors name the statement's arrays.
+struct IndexReader {
+  bool (*text)(std::int32_t e, std::string_view& out, std::string& scratch);
+  bool descriptors;
+};
+void INDEXOF(std::span<const std::int32_t> args, const IndexReader& reader, double& out);
 
 // Searches a column of a table file from a row: the row found, -1 when
 // the search failed.

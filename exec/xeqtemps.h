@@ -100,6 +100,7 @@ inline constexpr std::string_view arrayindex = core::MSGKEY("arrayIndex");
 inline constexpr std::string_view substringind = core::MSGKEY("substringInd");
 inline constexpr std::string_view doprefix = core::MSGKEY("doPrefix");
 inline constexpr std::string_view stinkingdo = core::MSGKEY("stinkingDO");
+inline constexpr std::string_view donan = core::MSGKEY("doNaN");
 inline constexpr std::string_view labelsub = core::MSGKEY("labelSub?");
 inline constexpr std::string_view nofncassign = core::MSGKEY("noFncAssign");
 inline constexpr std::string_view fncdropped = core::MSGKEY("fncDropped");
