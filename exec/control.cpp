@@ -10,8 +10,10 @@
 #include "core/runwords.h"
 #include "core/stores.h"
 #include "core/symbols.h"
+#include "core/xform.h"
 #include "exec/alarms.h"
 #include "exec/fastpath.h"
+#include "exec/postfix.h"
 #include "exec/xeqtemps.h"
 
 namespace exec {
@@ -479,13 +481,22 @@ WordResult controlword(std::int16_t w) {
       return WordResult::next;
     case wifblock:
     case welseif:
+    case welse:
+    case wendif: {
+      // The block words of the older form (a condition that references a
+      // function) take the same step of the run-time block stack as those
+      // of the executor form, so that one chain may hold both.
+      const std::uint32_t kind = u == wifblock  ? core::cwu(core::xform::blockif)
+                                 : u == welseif ? core::cwu(core::xform::elseifword)
+                                 : u == welse   ? core::cwu(core::xform::elseword)
+                                                : core::cwu(core::xform::endifword);
+      const BlockStep r = blockstep(kind, core::xeqline, v != 0.0, blocktarget());
+      if (!r.skip) return WordResult::endstmt;
+      return blockjump(s > 0 ? s : 1);
+    }
     case wthen:
       if (v != 0.0) return WordResult::endstmt;
       return blockjump(s > 0 ? s : 1);
-    case welse:
-    case wendif:
-      if (u == welse || u == wendif) return WordResult::endstmt;
-      break;
     default:
       break;
   }
