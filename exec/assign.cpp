@@ -343,7 +343,7 @@ bool isassignword(unsigned u) { return (u & 0xFF80u) == 0x8400u || u == 0x8480u;
 
 WordResult assignment(std::int16_t w) {
   const unsigned kind = core::cwcode(w);
-  if ((stmtflags & 0x10) != 0 && !takedoparams()) return WordResult::error;
+  if (doheader() && !takedoparams()) return WordResult::error;
   if (depth() < 2) return fail(xeqkeys::noriteside);
   const std::int32_t nvalues = depth() - 1;
   if (nvalues > 1) return listassign(nvalues);

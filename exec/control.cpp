@@ -504,6 +504,21 @@ WordResult controlword(std::int16_t w) {
   return WordResult::next;
 }
 
+bool doheader() {
+  if ((stmtflags & 0x10) != 0) return true;
+  // A function referenced in the loop's parameters ran statements of its
+  // own, which took the notes of the DO word: they are read again from the
+  // statement's words (the loop's label, its variable, the DO word).
+  if (wordpos <= stmtstart + 2) return false;
+  const std::int16_t d = codeword(stmtstart), v = codeword(stmtstart + 1);
+  const std::int16_t w = codeword(stmtstart + 2);
+  if (d <= 0 || v <= 0 || (cwcode(w) != wdo && cwcode(w) != wdoblock)) return false;
+  stmtflags |= 0x10;
+  dosym = d;
+  donargs = cwcount(w);
+  return true;
+}
+
 bool takedoparams() {
   if (donargs == 2) {
     if (name.valid(dosym) && z.valid(name(dosym).adr + 1)) z(name(dosym).adr + 1) = value(top());
