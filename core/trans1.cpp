@@ -42,9 +42,10 @@ enum : int {
 };
 
 // Which class may follow which: bit j of row i set when a word of class j
-// may follow a word of class i.
+// may follow a word of class i. A unary minus takes a function reference
+// as it takes a built-in (-F(1)).
 constexpr std::array<std::uint32_t, 17> follows = {
-    0x023E2, 0x0A3EE, 0x171DD, 0x0A3E2, 0x02362, 0x02142, 0x1403D, 0x1000F, 0x1402F,
+    0x023E2, 0x0A3EE, 0x171DD, 0x0A3E2, 0x02362, 0x02342, 0x1403D, 0x1000F, 0x1402F,
     0x00002, 0x1000E, 0x131CC, 0x11F02, 0x00002, 0x02362, 0x02FEE, 0x13BE2};
 
 constexpr std::int16_t kSubroutine = stmtcode("SUBROUTINE");
