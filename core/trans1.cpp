@@ -255,6 +255,11 @@ struct Trans1 {
     } else if (sp > 0 && iscallable(top()) && !iobits(top())) {
       out(stack[sp--]);
     }
+    // A call's argument list that this ")" closed is no longer open: the
+    // innermost call whose list still is decides (S = T(1 : F(3)) // 'x').
+    callargpos = 0;
+    for (int k = sp - 1; k >= 1 && callargpos == 0; --k)
+      if (iscallword(stack[k]) && stack[k + 1] == cwd::lparen) callargpos = k;
   }
 
   void symbol(std::int16_t c, int j) {
