@@ -39,6 +39,11 @@ bool isfunctionword(std::int16_t w) {
   return w < 0 && (m == 0x0020u || m == 0x6800u || m == 0x6820u);
 }
 bool isoptstmtx(std::int16_t w) { return isxoptstmt(w); }
+// A built-in whose value is a number (all but CHAR and TRIM).
+bool givesnumber(std::int16_t w) {
+  return (isfunctionword(w) || isargfunction(w)) && w != xcw(CwFamily::builtin, "CHAR") &&
+         w != xcw(CwFamily::builtin, "TRIM");
+}
 
 struct Level {
   int kind = 0;
@@ -58,6 +63,10 @@ struct Level {
   bool textseen = false;
   bool fileseen = false;
   bool arrayseen = false;
+  // The bracket around this one had met a text (a file-bound one) before
+  // this one opened.
+  bool outertext = false;
+  bool outerfile = false;
 };
 
 struct Failed {
@@ -214,9 +223,12 @@ struct Trans2 {
   void openbracket() {
     if (level >= maxlevel) fail(trans2nesting);
     const std::int16_t w = prevx();
+    const bool outertext = cur().textseen, outerfile = cur().fileseen;
     ++level;
     cur() = Level{};
     cur().fnword = w;
+    cur().outertext = outertext;
+    cur().outerfile = outerfile;
     cur().kind = bracketkind(w);
     // A subscript or substring: the symbol's mark closes the bracket.
     if (w > 0 && outpos >= 4 && outl[static_cast<std::size_t>(outpos - 1)] == w &&
@@ -257,6 +269,14 @@ struct Trans2 {
     --sp;
     if (level == 0) fail(trans2missingparen);
     Level& l = cur();
+    if (level > 1 && givesnumber(l.fnword)) {
+      // The texts inside a built-in that gives a number (LEN(T), ICHAR,
+      // INDEX) are its own: the bracket around it counts its commas and
+      // joins no texts for them (MAX(LEN(T), 4, 1)).
+      Level& outer = levels[static_cast<std::size_t>(level - 1)];
+      outer.textseen = l.outertext;
+      outer.fileseen = l.outerfile;
+    }
     if (l.mark != 0) {
       if (!l.symbolseen) {
         outpos = l.outpos;
