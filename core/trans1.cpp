@@ -93,6 +93,7 @@ struct Trans1 {
   int pendtextdepth = 0;
   int callargpos = 0;
   std::int16_t ioword = 0;
+  bool iowritten = false;  // the I/O word went before the assignment
   std::int32_t dopos = 0;
   std::int32_t leadlabel = 0;
   bool blockflag = false;
@@ -206,6 +207,12 @@ struct Trans1 {
       if (t == cwd::lparen) throw Fail{MSGKEY("rightBracket")};
       if (isassign(t) && i < n) throw Fail{MSGKEY("multiAssignment")};
       if (t == kContinue || iobits(t)) continue;
+      // K = WRITE(...) items: the transfer runs on its items and its value
+      // goes to K, so its word comes before the assignment that takes it.
+      if (isassign(t) && ioword > 0 && !iowritten) {
+        out(static_cast<std::int16_t>(-ioword));
+        iowritten = true;
+      }
       if ((t == kTextAssign || t == cwd::assign) && textop) {
         out(kMixedAssign);
         continue;
@@ -220,8 +227,13 @@ struct Trans1 {
       raise(tokcod(dopos));
       return;
     }
+    if (depth == 0 && ioword == 0 && sp >= 1 && isassign(top()) && top() != kArrayAssign &&
+        top() != kTextAssign)
+      throw Fail{listtoonekey};
     if (ioword < 0) {
       raise(ioword);
+    } else if (ioword > 0 && depth == 0) {
+      // Between the items of a READ or WRITE, whose word stands at the end.
     } else if (sp == 1) {
       if (isoptstmt(stack[1]))
         raise(stack[1]);
@@ -404,16 +416,19 @@ struct Trans1 {
         }
       }
     }
+    // A READ or WRITE word follows its items; the label of a labelled
+    // statement and its CONTINUE (the end of the DO loops on it) follow
+    // the statement's own words.
+    if (ioword > 0) {
+      if (!iowritten) out(static_cast<std::int16_t>(-ioword));
+    } else if (sp > 1) {
+      throw Fail{MSGKEY("opStackNotEmpty")};
+    }
     if (leadlabel != 0) {
       out(static_cast<std::int16_t>(leadlabel));
       out(kContinue);
     }
     if (blockflag) out(0);
-    if (ioword > 0) {
-      out(static_cast<std::int16_t>(-ioword));
-    } else if (sp > 1) {
-      throw Fail{MSGKEY("opStackNotEmpty")};
-    }
   }
 
   void report(std::string_view key) {
@@ -426,7 +441,14 @@ struct Trans1 {
     last = std::clamp<std::int32_t>(last, 0, static_cast<std::int32_t>(text.size()));
     const std::string upto(text.substr(0, static_cast<std::size_t>(last)));
     failedline.set(upto);
-    if ((edflags & 0x1000) != 0 || (xeqmode & runmode::storesready) != 0) return;
+    // A refusal whose key tells what is wrong with the statement (not that
+    // its shape cannot be read) is shown as the lexicon shows its own, in a
+    // whole-script compile too, and noted in the compile's list.
+    const bool own = key == listtoonekey;
+    if (own) compnote.set("a list fills a whole array");
+    if (own ? (edflags & 0x1020) != 0
+            : (edflags & 0x1000) != 0 || (xeqmode & runmode::storesready) != 0)
+      return;
     std::string shown;
     if (first <= last)
       shown = std::string(text.substr(static_cast<std::size_t>(first - 1),

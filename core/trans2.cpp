@@ -104,6 +104,7 @@ struct Trans2 {
   bool blockpart = false;    // the statement is part of an IF block
   bool blockword = false;    // the statement holds ELSE or ENDIF
   bool arraytarget = false;  // the left side is a whole array
+  bool numbertarget = false;  // the left side is a number (variable or element)
 
   Level& cur() { return levels[static_cast<std::size_t>(level)]; }
   std::int16_t top() const { return sp > 0 ? stack[static_cast<std::size_t>(sp)].w : 0; }
@@ -388,7 +389,9 @@ struct Trans2 {
     if (level == 0) {
       // A list of values for a whole array fills its elements in turn: the
       // statement loop's list assignment, not a concatenation.
-      if (arraytarget) throw HandOver{};
+      // A list for a number target is refused by the statement translator
+      // (a list is no concatenation of numbers).
+      if (arraytarget || numbertarget) throw HandOver{};
       if (!readwrite) {
         push(toplevelcomma);
         --opcount;
@@ -441,6 +444,8 @@ struct Trans2 {
     if (opcount != 1) fail(trans2leftside);
     if (level != 0) fail(trans2assigninbracket);
     arraytarget = w == assign && outpos == 4 && lastout() == arraymark;
+    numbertarget = w == assign && !arraytarget && !isselectfamily(lastout()) &&
+                   (cwu(lastout()) & 0xFFC0u) != cwu(tablemark);
     out(lhsend);
     opcount = 0;
     push(w);
@@ -669,7 +674,8 @@ void TRANS2(std::string_view text) {
     for (std::int32_t k = 1; k <= t.n; ++k) tokcod(k) = t.saved[static_cast<std::size_t>(k)];
     ntok = t.n;
     TRANS1(text);
-    if (xeqstop != 0) {
+    // (A refusal of its own, shown by the statement translator, stands.)
+    if (xeqstop != 0 && msgkey.trimmed() != listtoonekey) {
       t.i = std::min(t.i, t.n);
       t.report(Failed{trans2typeconflict, 0.0, false});
     }

@@ -384,7 +384,12 @@ WordResult assignment(std::int16_t w) {
 
 WordResult optionstatement(std::int16_t w) {
   BUISOPT(w, codeword(wordpos + 1));
-  if (depth() > 0 && core::nomsg > 0 && !isassignword(cwu(codeword(stmtend - 3))))
+  // (READ and WRITE leave the stack below their option list themselves.)
+  const unsigned code = core::cwcode(w);
+  const bool transfer = code == cwu(core::builtincode("READ")) ||
+                        code == cwu(core::builtincode("WRITE"));
+  if (!transfer && depth() > 0 && core::nomsg > 0 &&
+      !isassignword(cwu(codeword(stmtend - 3))))
     ++core::xeqstackptr;
   if (core::xeqstop == stops::retry) {
     core::xeqstop = 0;
