@@ -71,11 +71,12 @@ std::int32_t LEXDAT(std::int32_t& k) {
   const std::int32_t open = k;
   // The target: a name, or an element name(col) / name(row, col).
   std::int32_t nametok = open - 1, row = 1, col = 1;
-  bool indexed = false;
+  bool indexed = false, tworow = false;
   if (codeat(open - 1) == cwd::rparen) {
     indexed = true;
     col = nearesti4(valueat(open - 2));
     if (codeat(open - 3) == cwd::comma) {
+      tworow = true;
       row = nearesti4(valueat(open - 4));
       nametok = open - 6;
     } else {
@@ -99,7 +100,16 @@ std::int32_t LEXDAT(std::int32_t& k) {
         k = open;
         return 1;
       }
-      first = block + (row - 1) * cols + col - 1;
+      // An element past the array (a row or column past its dimension, a
+      // single index past its cells) is refused before any number is
+      // stored; the offset is worked out in 64 bits, whatever the line says.
+      const std::int64_t cells = static_cast<std::int64_t>(rows) * cols;
+      if (tworow ? row > rows || col > cols : col > cells) {
+        msgkey.set(MSGKEY("dataIndex"));
+        k = open;
+        return 1;
+      }
+      first = block + static_cast<std::int32_t>(static_cast<std::int64_t>(row - 1) * cols + col - 1);
     }
     if (block < 1) first = last + 1;  // no storage (an array dummy): nothing to fill
   }

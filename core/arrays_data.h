@@ -35,7 +35,8 @@ bool ALLOCARRAY(std::int32_t mode);
 // Stores the values of the DATA list opened by the "/" at token k. k ends
 // on the closing "/" (or the end of the line, or the failing token).
 // Returns 0, or 1 with msgkey "DATA" (a value that is no number, an open
-// list) or "dataError" (no numeric target, an element before its array).
+// list), "dataError" (no numeric target, an element before its array) or
+// "dataIndex" (an element past its array).
 std::int32_t LEXDAT(std::int32_t& k);
 
 }  // namespace core

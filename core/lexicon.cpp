@@ -265,10 +265,12 @@ bool lookup(std::string_view word, std::int32_t kind, bool isname, std::int32_t&
   if (FINDSN(word, s, kind) && s >= 1) return true;
   if (!isname || (kind & 0x20)) return false;
   if (!FINDSN(word, s, kind | 0x20) || s < 1) return false;
-  // A declaration that meets a dummy gives it its kind.
+  // A declaration that meets a dummy gives it its kind; so does a
+  // subscript (W(2)) one that an earlier plain use took for a number
+  // (Y = SUM(W), CALL S2(W)): the caller's array is shared with it.
   const std::int32_t t = typeof_(s);
   keeprecord(s);
-  if (arraydeclaration(kind) && t == 0xA0) name(s).type = 0x30;
+  if ((arraydeclaration(kind) || kind == 0x10) && t == 0xA0) name(s).type = 0x30;
   if (kind == 0x40 && in(fCHARACTER) && (t == 0xA0 || t == 0x30)) name(s).type = 0x60;
   return true;
 }

@@ -21,7 +21,14 @@ constexpr std::int16_t xelse = xcw(CwFamily::stmt, "ELSE");   // 0xF440
 constexpr std::int16_t xelseif = xcw(CwFamily::stmt, "ELSEIF");
 constexpr std::int16_t xendif = xcw(CwFamily::stmt, "ENDIF");
 constexpr std::int16_t xthen = xcw(CwFamily::stmt, "THEN");
-// Words of the older form.
+// Words of the older form. The statement translator writes a block IF or
+// ELSEIF whose condition it took (one that references a function) as its
+// condition, the word and a jump slot before the end mark: the same chain
+// as the executor form's.
+constexpr std::int16_t oif = cw(CwFamily::word, "IFblock");  // 0xE800
+constexpr std::int16_t oelse = stmtcode("ELSE");
+constexpr std::int16_t oelseif = stmtcode("ELSEIF");
+constexpr std::int16_t oendif = stmtcode("ENDIF");
 constexpr unsigned oblockdo = cwu(cw(CwFamily::word, "DOblock"));  // 0xEC20 + n
 constexpr unsigned oenddo = cwu(stmtcode("ENDDO"));
 constexpr unsigned odo = cwu(stmtcode("DO"));
@@ -41,13 +48,15 @@ struct OpenLoop {
   std::int32_t stmt = 0;
 };
 
-// A labelled DO that a walk marked as wrong: the mark covers its label
-// slot, so the label is kept here for the next walk to put back.
-struct MarkedDo {
+// A statement of the older form that a walk marked as wrong: the mark
+// covers its first word (a DO's label, the first operand of a block IF's
+// condition, ELSEIF's jump mark), so the word is kept here for the next
+// walk to put back.
+struct MarkedStmt {
   std::int32_t stmt = 0;
-  std::int16_t label = 0;
+  std::int16_t first = 0;
 };
-std::vector<MarkedDo> markeddos;
+std::vector<MarkedStmt> markedstmts;
 
 // State of one walk.
 struct Walk {
@@ -60,12 +69,15 @@ struct Walk {
   plat::Store1<std::int16_t> dostack = plat::Store1<std::int16_t>(maxdoblocks);
   std::vector<OpenLoop> labelled;    // labelled DOs whose label is still ahead
   std::vector<OpenLoop> dolabels;    // every labelled DO of the walk
-  std::vector<MarkedDo> lastmarked;  // `markeddos` of the last walk, renumbered
+  std::vector<MarkedStmt> lastmarked;  // `markedstmts` of the last walk, renumbered
 };
 
 // Marks statement s (at position t in `xeqbuf`) as wrong and lists it.
 void blockerror(std::int32_t s, std::int32_t t, std::string note) {
-  if (xeqbuf.valid(t)) xeqbuf(t) = 1;
+  if (xeqbuf.valid(t)) {
+    if (xeqbuf(t) != -1 && xeqbuf(t) != 1) markedstmts.push_back({s, xeqbuf(t)});
+    xeqbuf(t) = 1;
+  }
   edmark = edmarkall;
   blockerrors.push_back({s, std::move(note)});
 }
@@ -90,19 +102,16 @@ void firstword(Walk& w) {
   std::int16_t& f = xeqbuf(w.t);
   if (f == endopendo) f = cw(CwFamily::stmt, "END");
   if (f == 1 && xeqbuf(w.t + 1) != placeholdereq) {
-    // A block DO or ENDDO of the older form was marked on its label slot:
-    // the slot comes back empty (this walk ties the statement again); any
-    // other statement is of the executor form.
+    // A statement of the older form gets back the word the mark covers (a
+    // block DO or ENDDO without it an empty label slot, which this walk
+    // ties again); any other statement is of the executor form.
     const std::int16_t second = xeqbuf(w.t + 1);
     const bool olddo =
         second != endmark && xeqbuf.valid(w.t + 2) &&
         (cwu(second) == oenddo ? xeqbuf(w.t + 2) == endmark : cwcode(xeqbuf(w.t + 2)) == oblockdo);
     f = olddo ? 0 : -1;
-    if (!olddo && second != endmark && xeqbuf.valid(w.t + 2) && cwcode(xeqbuf(w.t + 2)) == odo) {
-      // A labelled DO gets its label back.
-      for (const MarkedDo& m : w.lastmarked)
-        if (m.stmt == w.s) f = m.label;
-    }
+    for (const MarkedStmt& m : w.lastmarked)
+      if (m.stmt == w.s) f = m.first;
     edmark = edmarkall;
   }
   w.xform = f == -1;
@@ -195,7 +204,6 @@ void labelleddo(Walk& w) {
   if (lbl <= 0) return;
   for (const OpenLoop& o : w.labelled) {
     if (o.label != lbl) continue;
-    markeddos.push_back({w.s, lbl});
     markerror(w, "DO " + std::string(symbolname(lbl)) + " inside the DO of line " +
                      std::to_string(o.stmt) + " ends on the same label");
     return;
@@ -211,7 +219,6 @@ void labelleddo(Walk& w) {
 void unendeddos(const Walk& w) {
   for (const OpenLoop& d : w.dolabels) {
     if (name(d.label).type != labeltype || I2EQUZ(1, d.label) >= 1) continue;
-    markeddos.push_back({d.stmt, d.label});
     const std::string lbl(symbolname(d.label));
     blockerror(d.stmt, stmtstart(d.stmt), "DO " + lbl + " without a statement labelled " + lbl);
   }
@@ -259,24 +266,9 @@ void heading(Walk& w) {
   SETI2EQUZ(2, sym, static_cast<std::int16_t>(q2));
 }
 
-void INTERNALJUMPS2OLD(Walk& w) {
-  const unsigned u = cwu(xeqbuf(w.p));
-  if (cwcode(u) == oblockdo) {
-    blockdo(w);
-  } else if (u == oenddo) {
-    enddo(w);
-  } else if (cwcode(u) == odo) {
-    labelleddo(w);
-  } else if (u == oend) {
-    endstmt(w);
-  } else if (cwcode(u) == osub ||
-             (cwcode(u) == ofunc && xeqbuf.valid(w.p + 1) && cwu(xeqbuf(w.p + 1)) == ofunc)) {
-    heading(w);
-  }
-}
-
-void INTERNALJUMPS2NEW(Walk& w) {
-  const std::int16_t word = xeqbuf(w.p);
+// A block word of either form, given as the executor form's word: the
+// block stack of the walk and the jump slots.
+void blockword(Walk& w, std::int16_t word) {
   bool pushed = true;
   if (word == xif) {
     if (nblock >= maxblocks) {
@@ -301,16 +293,12 @@ void INTERNALJUMPS2NEW(Walk& w) {
         blockstmt(nblock--) = 0;
       } else if (word == xelse) {
         blockstmt(nblock) = -blockstmt(nblock);
-        if (xeqbuf.valid(w.p + 1) && xeqbuf(w.p + 1) == endmark) {
+        if (w.xform && xeqbuf.valid(w.p + 1) && xeqbuf(w.p + 1) == endmark) {
           xeqbuf(w.p - 1) = xelse;
           xeqbuf(w.p) = 0;
         }
       }
     }
-  } else if (word == xthen && w.p > 1 && (xeqbuf(w.p - 1) == xif || xeqbuf(w.p - 1) == xelseif)) {
-    xeqbuf(w.p) = 0;
-    --w.p;
-    return;
   }
   if (nblock > 0 && pushed && (word == xif || word == xelse || word == xelseif)) {
     std::int32_t q = w.p;
@@ -321,6 +309,41 @@ void INTERNALJUMPS2NEW(Walk& w) {
       blockslot(nblock) = q - 1;
       xeqbuf(q - 1) = 0;
     }
+  }
+}
+
+void INTERNALJUMPS2NEW(Walk& w) {
+  const std::int16_t word = xeqbuf(w.p);
+  if (word == xthen && w.p > 1 && (xeqbuf(w.p - 1) == xif || xeqbuf(w.p - 1) == xelseif)) {
+    xeqbuf(w.p) = 0;
+    --w.p;
+    return;
+  }
+  blockword(w, word);
+}
+
+void INTERNALJUMPS2OLD(Walk& w) {
+  const std::int16_t word = xeqbuf(w.p);
+  const unsigned u = cwu(word);
+  if (word == oif) {
+    blockword(w, xif);
+  } else if (word == oelse) {
+    blockword(w, xelse);
+  } else if (word == oelseif) {
+    blockword(w, xelseif);
+  } else if (word == oendif) {
+    blockword(w, xendif);
+  } else if (cwcode(u) == oblockdo) {
+    blockdo(w);
+  } else if (u == oenddo) {
+    enddo(w);
+  } else if (cwcode(u) == odo) {
+    labelleddo(w);
+  } else if (u == oend) {
+    endstmt(w);
+  } else if (cwcode(u) == osub ||
+             (cwcode(u) == ofunc && xeqbuf.valid(w.p + 1) && cwu(xeqbuf(w.p + 1)) == ofunc)) {
+    heading(w);
   }
 }
 
@@ -378,7 +401,7 @@ void INTERNALJUMPS() {
   Walk w;
   // The statements marked by the last walk, as numbered after the line
   // inserted or deleted since.
-  for (const MarkedDo& m : markeddos) {
+  for (const MarkedStmt& m : markedstmts) {
     if (m.stmt == delline) continue;
     std::int32_t s = m.stmt;
     if (s >= insline) {
@@ -386,9 +409,9 @@ void INTERNALJUMPS() {
     } else if (s > delline) {
       --s;
     }
-    w.lastmarked.push_back({s, m.label});
+    w.lastmarked.push_back({s, m.first});
   }
-  markeddos.clear();
+  markedstmts.clear();
   firstword(w);
   const std::int32_t last =
       std::min<std::int32_t>(nxeqbuf, static_cast<std::int32_t>(xeqbuf.last()));
@@ -439,7 +462,7 @@ void INTERNALJUMPS() {
 
 void reset_program() {
   blockerrors.clear();
-  markeddos.clear();
+  markedstmts.clear();
   for (std::int32_t k = 1; k <= maxblocks; ++k) blockstmt(k) = blockslot(k) = 0;
   nblock = 0;
   insline = delline = nolinemark;

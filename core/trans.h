@@ -40,6 +40,9 @@ inline constexpr std::string_view trans2bracketkey = MSGKEY("rightKlA");
 // Set while the text translated is no line of the script.
 inline bool freetext = false;
 inline constexpr std::string_view toomanyoptionskey = MSGKEY("toomanyoptions");
+// A list of values assigned to a numeric variable or to one element: a
+// list fills a whole array (DATA fills elements).
+inline constexpr std::string_view listtoonekey = MSGKEY("listToOne");
 
 // The text of a failure number of the expression translator ("" for none);
 // failure 1004's is the key of its text in the help data.

@@ -42,9 +42,10 @@ enum : int {
 };
 
 // Which class may follow which: bit j of row i set when a word of class j
-// may follow a word of class i.
+// may follow a word of class i. A unary minus takes a function reference
+// as it takes a built-in (-F(1)).
 constexpr std::array<std::uint32_t, 17> follows = {
-    0x023E2, 0x0A3EE, 0x171DD, 0x0A3E2, 0x02362, 0x02142, 0x1403D, 0x1000F, 0x1402F,
+    0x023E2, 0x0A3EE, 0x171DD, 0x0A3E2, 0x02362, 0x02342, 0x1403D, 0x1000F, 0x1402F,
     0x00002, 0x1000E, 0x131CC, 0x11F02, 0x00002, 0x02362, 0x02FEE, 0x13BE2};
 
 constexpr std::int16_t kSubroutine = stmtcode("SUBROUTINE");
@@ -92,6 +93,7 @@ struct Trans1 {
   int pendtextdepth = 0;
   int callargpos = 0;
   std::int16_t ioword = 0;
+  bool iowritten = false;  // the I/O word went before the assignment
   std::int32_t dopos = 0;
   std::int32_t leadlabel = 0;
   bool blockflag = false;
@@ -205,6 +207,12 @@ struct Trans1 {
       if (t == cwd::lparen) throw Fail{MSGKEY("rightBracket")};
       if (isassign(t) && i < n) throw Fail{MSGKEY("multiAssignment")};
       if (t == kContinue || iobits(t)) continue;
+      // K = WRITE(...) items: the transfer runs on its items and its value
+      // goes to K, so its word comes before the assignment that takes it.
+      if (isassign(t) && ioword > 0 && !iowritten) {
+        out(static_cast<std::int16_t>(-ioword));
+        iowritten = true;
+      }
       if ((t == kTextAssign || t == cwd::assign) && textop) {
         out(kMixedAssign);
         continue;
@@ -219,8 +227,13 @@ struct Trans1 {
       raise(tokcod(dopos));
       return;
     }
+    if (depth == 0 && ioword == 0 && sp >= 1 && isassign(top()) && top() != kArrayAssign &&
+        top() != kTextAssign)
+      throw Fail{listtoonekey};
     if (ioword < 0) {
       raise(ioword);
+    } else if (ioword > 0 && depth == 0) {
+      // Between the items of a READ or WRITE, whose word stands at the end.
     } else if (sp == 1) {
       if (isoptstmt(stack[1]))
         raise(stack[1]);
@@ -254,6 +267,11 @@ struct Trans1 {
     } else if (sp > 0 && iscallable(top()) && !iobits(top())) {
       out(stack[sp--]);
     }
+    // A call's argument list that this ")" closed is no longer open: the
+    // innermost call whose list still is decides (S = T(1 : F(3)) // 'x').
+    callargpos = 0;
+    for (int k = sp - 1; k >= 1 && callargpos == 0; --k)
+      if (iscallword(stack[k]) && stack[k + 1] == cwd::lparen) callargpos = k;
   }
 
   void symbol(std::int16_t c, int j) {
@@ -398,16 +416,19 @@ struct Trans1 {
         }
       }
     }
+    // A READ or WRITE word follows its items; the label of a labelled
+    // statement and its CONTINUE (the end of the DO loops on it) follow
+    // the statement's own words.
+    if (ioword > 0) {
+      if (!iowritten) out(static_cast<std::int16_t>(-ioword));
+    } else if (sp > 1) {
+      throw Fail{MSGKEY("opStackNotEmpty")};
+    }
     if (leadlabel != 0) {
       out(static_cast<std::int16_t>(leadlabel));
       out(kContinue);
     }
     if (blockflag) out(0);
-    if (ioword > 0) {
-      out(static_cast<std::int16_t>(-ioword));
-    } else if (sp > 1) {
-      throw Fail{MSGKEY("opStackNotEmpty")};
-    }
   }
 
   void report(std::string_view key) {
@@ -420,7 +441,14 @@ struct Trans1 {
     last = std::clamp<std::int32_t>(last, 0, static_cast<std::int32_t>(text.size()));
     const std::string upto(text.substr(0, static_cast<std::size_t>(last)));
     failedline.set(upto);
-    if ((edflags & 0x1000) != 0 || (xeqmode & runmode::storesready) != 0) return;
+    // A refusal whose key tells what is wrong with the statement (not that
+    // its shape cannot be read) is shown as the lexicon shows its own, in a
+    // whole-script compile too, and noted in the compile's list.
+    const bool own = key == listtoonekey;
+    if (own) compnote.set("a list fills a whole array");
+    if (own ? (edflags & 0x1020) != 0
+            : (edflags & 0x1000) != 0 || (xeqmode & runmode::storesready) != 0)
+      return;
     std::string shown;
     if (first <= last)
       shown = std::string(text.substr(static_cast<std::size_t>(first - 1),

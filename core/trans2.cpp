@@ -39,6 +39,11 @@ bool isfunctionword(std::int16_t w) {
   return w < 0 && (m == 0x0020u || m == 0x6800u || m == 0x6820u);
 }
 bool isoptstmtx(std::int16_t w) { return isxoptstmt(w); }
+// A built-in whose value is a number (all but CHAR and TRIM).
+bool givesnumber(std::int16_t w) {
+  return (isfunctionword(w) || isargfunction(w)) && w != xcw(CwFamily::builtin, "CHAR") &&
+         w != xcw(CwFamily::builtin, "TRIM");
+}
 
 struct Level {
   int kind = 0;
@@ -58,6 +63,10 @@ struct Level {
   bool textseen = false;
   bool fileseen = false;
   bool arrayseen = false;
+  // The bracket around this one had met a text (a file-bound one) before
+  // this one opened.
+  bool outertext = false;
+  bool outerfile = false;
 };
 
 struct Failed {
@@ -95,6 +104,7 @@ struct Trans2 {
   bool blockpart = false;    // the statement is part of an IF block
   bool blockword = false;    // the statement holds ELSE or ENDIF
   bool arraytarget = false;  // the left side is a whole array
+  bool numbertarget = false;  // the left side is a number (variable or element)
 
   Level& cur() { return levels[static_cast<std::size_t>(level)]; }
   std::int16_t top() const { return sp > 0 ? stack[static_cast<std::size_t>(sp)].w : 0; }
@@ -214,9 +224,12 @@ struct Trans2 {
   void openbracket() {
     if (level >= maxlevel) fail(trans2nesting);
     const std::int16_t w = prevx();
+    const bool outertext = cur().textseen, outerfile = cur().fileseen;
     ++level;
     cur() = Level{};
     cur().fnword = w;
+    cur().outertext = outertext;
+    cur().outerfile = outerfile;
     cur().kind = bracketkind(w);
     // A subscript or substring: the symbol's mark closes the bracket.
     if (w > 0 && outpos >= 4 && outl[static_cast<std::size_t>(outpos - 1)] == w &&
@@ -257,6 +270,14 @@ struct Trans2 {
     --sp;
     if (level == 0) fail(trans2missingparen);
     Level& l = cur();
+    if (level > 1 && givesnumber(l.fnword)) {
+      // The texts inside a built-in that gives a number (LEN(T), ICHAR,
+      // INDEX) are its own: the bracket around it counts its commas and
+      // joins no texts for them (MAX(LEN(T), 4, 1)).
+      Level& outer = levels[static_cast<std::size_t>(level - 1)];
+      outer.textseen = l.outertext;
+      outer.fileseen = l.outerfile;
+    }
     if (l.mark != 0) {
       if (!l.symbolseen) {
         outpos = l.outpos;
@@ -368,7 +389,9 @@ struct Trans2 {
     if (level == 0) {
       // A list of values for a whole array fills its elements in turn: the
       // statement loop's list assignment, not a concatenation.
-      if (arraytarget) throw HandOver{};
+      // A list for a number target is refused by the statement translator
+      // (a list is no concatenation of numbers).
+      if (arraytarget || numbertarget) throw HandOver{};
       if (!readwrite) {
         push(toplevelcomma);
         --opcount;
@@ -421,6 +444,8 @@ struct Trans2 {
     if (opcount != 1) fail(trans2leftside);
     if (level != 0) fail(trans2assigninbracket);
     arraytarget = w == assign && outpos == 4 && lastout() == arraymark;
+    numbertarget = w == assign && !arraytarget && !isselectfamily(lastout()) &&
+                   (cwu(lastout()) & 0xFFC0u) != cwu(tablemark);
     out(lhsend);
     opcount = 0;
     push(w);
@@ -649,7 +674,8 @@ void TRANS2(std::string_view text) {
     for (std::int32_t k = 1; k <= t.n; ++k) tokcod(k) = t.saved[static_cast<std::size_t>(k)];
     ntok = t.n;
     TRANS1(text);
-    if (xeqstop != 0) {
+    // (A refusal of its own, shown by the statement translator, stands.)
+    if (xeqstop != 0 && msgkey.trimmed() != listtoonekey) {
       t.i = std::min(t.i, t.n);
       t.report(Failed{trans2typeconflict, 0.0, false});
     }

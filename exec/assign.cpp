@@ -343,7 +343,7 @@ bool isassignword(unsigned u) { return (u & 0xFF80u) == 0x8400u || u == 0x8480u;
 
 WordResult assignment(std::int16_t w) {
   const unsigned kind = core::cwcode(w);
-  if ((stmtflags & 0x10) != 0 && !takedoparams()) return WordResult::error;
+  if (doheader() && !takedoparams()) return WordResult::error;
   if (depth() < 2) return fail(xeqkeys::noriteside);
   const std::int32_t nvalues = depth() - 1;
   if (nvalues > 1) return listassign(nvalues);
@@ -384,7 +384,12 @@ WordResult assignment(std::int16_t w) {
 
 WordResult optionstatement(std::int16_t w) {
   BUISOPT(w, codeword(wordpos + 1));
-  if (depth() > 0 && core::nomsg > 0 && !isassignword(cwu(codeword(stmtend - 3))))
+  // (READ and WRITE leave the stack below their option list themselves.)
+  const unsigned code = core::cwcode(w);
+  const bool transfer = code == cwu(core::builtincode("READ")) ||
+                        code == cwu(core::builtincode("WRITE"));
+  if (!transfer && depth() > 0 && core::nomsg > 0 &&
+      !isassignword(cwu(codeword(stmtend - 3))))
     ++core::xeqstackptr;
   if (core::xeqstop == stops::retry) {
     core::xeqstop = 0;

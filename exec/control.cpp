@@ -10,8 +10,10 @@
 #include "core/runwords.h"
 #include "core/stores.h"
 #include "core/symbols.h"
+#include "core/xform.h"
 #include "exec/alarms.h"
 #include "exec/fastpath.h"
+#include "exec/postfix.h"
 #include "exec/xeqtemps.h"
 
 namespace exec {
@@ -483,18 +485,42 @@ WordResult controlword(std::int16_t w) {
       return WordResult::next;
     case wifblock:
     case welseif:
+    case welse:
+    case wendif: {
+      // The block words of the older form (a condition that references a
+      // function) take the same step of the run-time block stack as those
+      // of the executor form, so that one chain may hold both.
+      const std::uint32_t kind = u == wifblock  ? core::cwu(core::xform::blockif)
+                                 : u == welseif ? core::cwu(core::xform::elseifword)
+                                 : u == welse   ? core::cwu(core::xform::elseword)
+                                                : core::cwu(core::xform::endifword);
+      const BlockStep r = blockstep(kind, core::xeqline, v != 0.0, blocktarget());
+      if (!r.skip) return WordResult::endstmt;
+      return blockjump(s > 0 ? s : 1);
+    }
     case wthen:
       if (v != 0.0) return WordResult::endstmt;
       return blockjump(s > 0 ? s : 1);
-    case welse:
-    case wendif:
-      if (u == welse || u == wendif) return WordResult::endstmt;
-      break;
     default:
       break;
   }
   asresult(v);
   return WordResult::next;
+}
+
+bool doheader() {
+  if ((stmtflags & 0x10) != 0) return true;
+  // A function referenced in the loop's parameters ran statements of its
+  // own, which took the notes of the DO word: they are read again from the
+  // statement's words (the loop's label, its variable, the DO word).
+  if (wordpos <= stmtstart + 2) return false;
+  const std::int16_t d = codeword(stmtstart), v = codeword(stmtstart + 1);
+  const std::int16_t w = codeword(stmtstart + 2);
+  if (d <= 0 || v <= 0 || (cwcode(w) != wdo && cwcode(w) != wdoblock)) return false;
+  stmtflags |= 0x10;
+  dosym = d;
+  donargs = cwcount(w);
+  return true;
 }
 
 bool takedoparams() {

@@ -137,9 +137,12 @@ WordResult leave(std::int16_t w, const Callee* known);
 // statement that repeats itself over `$` (a whole-array assignment of
 // function values) must find both unchanged. Calls are not re-entrant, so
 // one place per function symbol suffices.
+// The error label of the caller's statement (`nomsg`, set by its ERror
+// option) is kept the same way: the function's statements clear it.
 struct DollarKept {
   double dollar = 1.0;
   bool rerun = false;
+  std::int32_t label = 0;
 };
 inline std::vector<DollarKept> dollarkept;
 
@@ -149,7 +152,7 @@ inline std::vector<DollarKept> dollarkept;
 inline void keepdollar(std::int32_t S, double dollar) {
   const auto k = static_cast<std::size_t>(S);
   if (dollarkept.size() <= k) dollarkept.resize(k + 1);
-  dollarkept[k] = {dollar, rerunflag};
+  dollarkept[k] = {dollar, rerunflag, core::nomsg};
   rerunflag = false;
 }
 
@@ -159,6 +162,7 @@ inline void givedollar(std::int32_t S, double* cells) {
   if (k < dollarkept.size()) {
     cells[1] = dollarkept[k].dollar;
     rerunflag = dollarkept[k].rerun;
+    core::nomsg = dollarkept[k].label;
   }
 }
 

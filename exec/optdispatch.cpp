@@ -112,6 +112,12 @@ void BUISOPT(std::int16_t header, std::int16_t next) {
           if (const std::int32_t slot = slotfor(e.stmt, kw); slot >= 0)
             optval(slot) = below > 0 && below < 0x7FFF ? below : -kw;
           newtop = i - 1;
+          // READ and WRITE give the stack back from below their option
+          // list: below the lowest option's value (ERror's marker has
+          // none, its label went to `nomsg`), so that their value stands
+          // alone or beside the variable that takes it.
+          if (e.stmt == OptStmt::READ || e.stmt == OptStmt::WRITE)
+            newtop = kw == 0 || i == base + 1 ? i - 1 : i - 2;
         } else if (noptions == 0) {
           ++items;
         } else if (noptions == c + 1) {

@@ -140,6 +140,10 @@ inline void takeresult(std::int32_t consumed) {
 // parameters off the stack: the step (with two parameters) and the limit go
 // into the loop's cells. False with "stinkingDO" in `msgkey` otherwise.
 bool takedoparams();
+// True in a DO header whose DO word has run (`stmtflags` bit 0x10 set
+// again, with the loop and its parameter count, where a function that its
+// parameters reference ran statements since).
+bool doheader();
 // The loop-end test of a DO header, right after the start value is stored:
 // a loop whose start lies beyond its limit goes to its last statement. Ends
 // the statement.

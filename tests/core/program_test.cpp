@@ -189,6 +189,30 @@ TEST_F(Program, AMarkOnTheFirstStatementIsLiftedToo) {
   EXPECT_EQ(nblock, 0);
 }
 
+TEST_F(Program, OlderFormBlockWordsTakeTheirPlaceInTheChain) {
+  // A block IF or ELSEIF whose condition references a function comes from
+  // the statement translator: condition, word, slot (ELSEIF after its jump
+  // mark).
+  constexpr std::int16_t OIF = cwv(0xE800), OELSEIF = cwv(0xE9C0), MARK = cwv(0x8001);
+  const Stmt oif{5, OIF, 0}, oelseif{MARK, 5, OELSEIF, 0};
+  walk({oif, xassign, oelseif, xassign, xelseif, xassign, xendif});
+  EXPECT_EQ(words(1), (Stmt{5, OIF, 3}));
+  EXPECT_EQ(words(3), (Stmt{MARK, 5, OELSEIF, 5}));
+  EXPECT_EQ(words(5), (Stmt{-1, 0, 5, ELSEIF, 7}));
+  EXPECT_TRUE(blockerrors.empty());
+  // Marked without its IF, it gets its first word back at the next walk.
+  const Stmt open{-1, 0, 5, 6, 7};
+  walk({open, oelseif, xendif});
+  EXPECT_EQ(words(2).front(), 1);
+  // (The first line becomes the IF, in its place.)
+  const std::int32_t p = stmtstart(1);
+  for (std::size_t k = 0; k < xif.size(); ++k) xeqbuf(p + static_cast<std::int32_t>(k)) = xif[k];
+  again();
+  EXPECT_EQ(words(2), (Stmt{MARK, 5, OELSEIF, 3}));
+  EXPECT_EQ(words(1).back(), 2);
+  EXPECT_TRUE(blockerrors.empty());
+}
+
 TEST_F(Program, BlockDoLoopsGetHiddenLabelsOfTheirScope) {
   const std::int32_t sub = storetest::addsym("S", 4);
   const std::int32_t before = nsym;
