@@ -493,7 +493,13 @@ int ODEINI(std::span<double> y) {
     }
     switch (st.result) {
       case -1:
-        if (st.hminred == 10) return fail(r, y, core::MSGKEY("odeInsolvable"));
+      case -3:
+        // A failure at the smallest step, of the error test or of the
+        // corrector: the smallest step falls tenfold, at most ten times
+        // between two restarts (the count covers both failures).
+        if (st.hminred == 10)
+          return fail(r, y,
+                      st.result == -1 ? core::MSGKEY("odeInsolvable") : core::MSGKEY("odeNoConv"));
         ++st.hminred;
         st.hmin *= 0.1;
         st.h *= 0.1;
@@ -501,8 +507,6 @@ int ODEINI(std::span<double> y) {
         continue;
       case -2:
         return fail(r, y, core::MSGKEY("odeErrorTooSmall"));
-      case -3:
-        return fail(r, y, core::MSGKEY("odeNoConv"));
       default:
         break;
     }
