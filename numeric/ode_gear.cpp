@@ -228,6 +228,7 @@ int ODEINT(std::int32_t n) {
           st.rc = 1.0;
           st.stepsmat = st.steps;
           if (status != 0) {
+            st.singular = true;
             at = At::corrfail;
             break;
           }
@@ -253,6 +254,7 @@ int ODEINT(std::int32_t n) {
               st.matflag = 1;
               at = At::correct;
             } else {
+              st.singular = false;
               at = At::corrfail;
             }
             break;
@@ -496,8 +498,11 @@ int ODEINI(std::span<double> y) {
       case -3:
         // A failure at the smallest step, of the error test or of the
         // corrector: the smallest step falls tenfold, at most ten times
-        // between two restarts (the count covers both failures).
-        if (st.hminred == 10)
+        // between two restarts (the count covers both failures). Not so
+        // for an iteration matrix that is singular there: its Jacobian is
+        // out of all proportion (a coefficient of 1E300), and smaller
+        // steps would crawl on at the edge of the number range.
+        if (st.hminred == 10 || (st.result == -3 && st.singular))
           return fail(r, y,
                       st.result == -1 ? core::MSGKEY("odeInsolvable") : core::MSGKEY("odeNoConv"));
         ++st.hminred;
