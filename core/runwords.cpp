@@ -24,7 +24,6 @@ void reset_runwords() {
   dllresult = 0;
   solveiter = 0;
   solvemaxiter = 1000;
-  solvemaxitergiven = false;
   solvedone = 0;
   modelstart = 0;
   keystate.fill(0);

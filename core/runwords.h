@@ -134,7 +134,6 @@ inline std::int32_t dllresult = 0;
 // model begins (0 while no iteration is armed).
 inline std::int32_t solveiter = 0;
 inline std::int32_t solvemaxiter = 1000;
-inline bool solvemaxitergiven = false;  // a script set the limit (MaXIters)
 inline std::int32_t solvedone = 0;
 inline std::int32_t modelstart = 0;
 // The input step's copy of the last key record: character, scan code,

@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "core/chars.h"
+#include "core/codewords.h"
+#include "core/program.h"
 #include "core/rawmem.h"
 #include "core/stores.h"
 #include "core/symbols_index.h"
@@ -20,6 +22,22 @@ bool kindsmatch(std::int32_t t, std::int32_t s) {
   if (t == 0x400 && s != 0x41) return true;
   if ((t & 0xE6) == (s & 0xE6) && (t != 0x41 || s == 0x41)) return true;
   return t == 0x80 && s == 0x81;
+}
+
+// An END stands in a statement after `heading` and before `line`: the
+// local subroutine headed there has ended before the line. The statement
+// table tells where the statements lie; where it does not reach (a whole
+// compile before its walk), nothing is known to end.
+bool endsbefore(std::int32_t heading, std::int32_t line) {
+  constexpr unsigned end = cwu(stmtcode("END"));
+  for (std::int32_t s = heading + 1; s < line; ++s) {
+    const std::int32_t first = stmtstart(s), next = stmtstart(s + 1);
+    if (first < 1 || next <= first || !xeqbuf.valid(next - 1)) return false;
+    if (xeqbuf(first) == -1) continue;  // the executor form holds no END
+    for (std::int32_t p = first; p < next; ++p)
+      if (cwcode(xeqbuf(p)) == end) return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -97,7 +115,9 @@ std::int32_t FINDLOKALSUB(std::int32_t line) {
       besth = h;
     }
   }
-  return best;
+  // A line after the subroutine's END belongs to the main program again
+  // (the script jumps over its routines to the main program's label).
+  return best != 0 && endsbefore(besth, line) ? 0 : best;
 }
 
 void ADR1FROMSYMBOL(std::int32_t& result, std::int32_t k) {

@@ -21,22 +21,22 @@ namespace {
 
 SolveState& st = solvestate;
 
+// The end test of a fit: at a minimum the residuals stand at right angles
+// to the derivatives by the unknowns. The cosine of the angle between the
+// residuals and the space of the derivatives may be this much (forward
+// differences of NumDiff leave a few NumDiff in it at a minimum).
+constexpr double gradientbound = 1.0E-3;
+
 double& unknown(std::int32_t i) { return core::z(st.base + i); }
 std::int32_t freeunknown(std::int32_t k) { return st.freeunknowns[static_cast<std::size_t>(k)]; }
 void setvar(std::int32_t sym, double v) {
   if (sym > 0) core::z(sym) = v;
 }
 
-// Runs the model for data point i; false when the run did not end as a
-// model run does (`xeqstop` then tells how it ended). A trial run ends
-// quietly on a failed calculation, which the trial takes as its answer.
+// Runs the model for data point i (DataIdx set to i first).
 bool residual(std::int32_t i, double& r, bool trial) {
   setvar(st.dataidx, i);
-  const exec::CallbackRun run = exec::runcallback(core::modelstart, trial);
-  if (run.stop != core::stops::returned) return false;
-  core::xeqstop = 0;
-  r = run.value;
-  return true;
+  return fitmodel(i, r, trial);
 }
 
 // A trial run that failed its calculation: the unknowns lie where the
@@ -65,7 +65,22 @@ void report(std::int32_t keptnomsg) {
   core::xeqstop = core::stops::error;
 }
 
+// The model gives no number for data point i at the start values (or
+// beside them, where a derivative is taken).
+void nonumberatstart(std::int32_t i) {
+  core::iostatw[0] = static_cast<std::int16_t>(std::min(i, 32767));
+  core::msgkey.set(core::MSGKEY("SolveNaNstart"));
+}
+
 }  // namespace
+
+bool FITSCRIPTMODEL(std::int32_t, double& r, bool trial) {
+  const exec::CallbackRun run = exec::runcallback(core::modelstart, trial);
+  if (run.stop != core::stops::returned) return false;
+  core::xeqstop = 0;
+  r = run.value;
+  return true;
+}
 
 void FITUPD(std::span<double> j, std::span<double> matrix, std::span<double> vector, bool trial) {
   const std::int32_t nd = st.nd, m = st.m;
@@ -77,14 +92,18 @@ void FITUPD(std::span<double> j, std::span<double> matrix, std::span<double> vec
   setvar(st.unknownidx, 0);
   // The residuals at the current unknowns, kept apart from J's last column.
   std::vector<double> r(static_cast<std::size_t>(nd) + 1);
+  std::int32_t nonumber = 0;  // the first point whose squared residual is no number
   for (std::int32_t i = 1; i <= nd; ++i) {
     if (!residual(i, r[static_cast<std::size_t>(i)], trial)) {
       st.failedtrial = trial && overflowed();
       return;
     }
-    st.current += r[static_cast<std::size_t>(i)] * r[static_cast<std::size_t>(i)];
-    jac(i, m) = r[static_cast<std::size_t>(i)];
+    const double ri = r[static_cast<std::size_t>(i)];
+    if (nonumber == 0 && !std::isfinite(ri * ri)) nonumber = i;
+    st.current += ri * ri;
+    jac(i, m) = ri;
   }
+  if (nonumber != 0 && !trial) return nonumberatstart(nonumber);
   if (!(st.current < st.best)) return;
   for (std::int32_t k = 1; k <= m; ++k) {
     const std::int32_t u = freeunknown(k);
@@ -103,6 +122,14 @@ void FITUPD(std::span<double> j, std::span<double> matrix, std::span<double> vec
         double rh = 0.0;
         if (!residual(i, rh, false)) {
           unknown(u) = a;
+          return;
+        }
+        if (!std::isfinite(rh)) {
+          // Beside the unknowns the model gives no number: a trial that
+          // went there failed; from the start values the fit cannot begin.
+          unknown(u) = a;
+          st.failedtrial = trial;
+          if (!trial) nonumberatstart(i);
           return;
         }
         const double ri = r[static_cast<std::size_t>(i)];
@@ -158,7 +185,8 @@ void FITMIN(std::span<double> j, std::span<double> trial, std::span<double> norm
   // derivative has shrunk (the model has left the data behind) the
   // unknown's step stays as restrained as it was, and does not fly off.
   // While the diagonal is at its largest this is the diagonal times
-  // 1 + damping.
+  // 1 + damping. A fit that gets stuck so goes on with the scale taken
+  // anew from the diagonal as it is (plainform).
   std::copy(normal.begin(), normal.end(), trial.begin());
   for (std::size_t k = 0; k < mm; ++k) {
     double& d = trial[k * mm + k];
@@ -220,15 +248,67 @@ void FITMIN(std::span<double> j, std::span<double> trial, std::span<double> norm
   }
 }
 
+double FITGRADIENT(std::span<const double> normal, std::span<const double> gradient) {
+  if (!(st.best > 0.0)) return 0.0;
+  // The Gauss-Newton step s = N^-1 g without damping: g.s is the part of
+  // the sum that the derivatives can still explain.
+  std::vector<double> n(normal.begin(), normal.end()), s(gradient.begin(), gradient.end());
+  const bool regular = GAUSSJ(n, s, st.m);
+  core::msgkey.blank();
+  if (!regular) return 1.0;
+  double explained = 0.0;
+  for (std::size_t k = 0; k < s.size(); ++k) explained += gradient[k] * s[k];
+  const double g = std::sqrt(std::abs(explained) / st.best);
+  return std::isfinite(g) ? g : 1.0;
+}
+
+double FITBOUND() { return std::max(gradientbound, 100.0 * std::abs(st.numdiff)); }
+
+bool FITSETTLED(std::span<const double> normal, std::span<const double> gradient) {
+  // A sum that has vanished is a system solved: its residuals are
+  // rounding, whose direction tells nothing. Vanished against where it
+  // started, or against the parts of the residuals that the unknowns make
+  // (each unknown times its derivatives), to a few units of rounding.
+  constexpr double eps = std::numeric_limits<double>::epsilon();
+  const auto m = static_cast<std::size_t>(st.m);
+  double made = 0.0;
+  for (std::size_t k = 0; k < m; ++k) {
+    const double a = unknown(freeunknown(static_cast<std::int32_t>(k) + 1));
+    made += normal[k * m + k] * a * a;
+  }
+  if (st.best <= st.first * eps * eps || st.best <= 100.0 * eps * eps * made) return true;
+  return FITGRADIENT(normal, gradient) <= FITBOUND();
+}
+
+namespace {
+
+// A fit stuck with the damping scaled by the largest diagonal seen: from
+// here the damping takes each unknown's own diagonal (Marquardt's plain
+// form), which lets an unknown move again whose derivatives have shrunk far
+// below those met on the way. False when that is the form already.
+bool plainform(std::span<const double> normal) {
+  const auto m = static_cast<std::size_t>(st.m);
+  bool scaled = false;
+  for (std::size_t k = 0; k < m; ++k) {
+    scaled = scaled || st.scale[k] > normal[k * m + k];
+    st.scale[k] = normal[k * m + k];
+  }
+  if (scaled) st.damping = st.startdamping;
+  return scaled;
+}
+
+}  // namespace
+
 void SOLVERUN() {
   const std::int32_t keptnomsg = core::nomsg;
   const auto m = static_cast<std::size_t>(st.m), nd = static_cast<std::size_t>(st.nd);
   std::span<double> work(solvework);
+  const std::span<double> normal = work.subspan(m * nd + m * m, m * m);
+  const std::span<double> gradient = work.subspan(m * nd + 2 * m * m, m);
   core::msgkey.blank();
   try {
-    FITMIN(work.subspan(0, m * nd), work.subspan(m * nd, m * m),
-           work.subspan(m * nd + m * m, m * m), work.subspan(m * nd + 2 * m * m + m, m),
-           work.subspan(m * nd + 2 * m * m, m));
+    FITMIN(work.subspan(0, m * nd), work.subspan(m * nd, m * m), normal,
+           work.subspan(m * nd + 2 * m * m + m, m), gradient);
   } catch (const std::bad_alloc&) {
     // The residuals of a pass did not fit into memory beside the work.
     core::msgkey.set(core::MSGKEY("SolveDATAbig"));
@@ -243,25 +323,26 @@ void SOLVERUN() {
     core::modelstart = 0;
     return;
   }
-  core::solvedone = st.damping > st.stopdamping && !st.improved ? 1 : 0;
   if (st.iters > 0) core::z(st.iters) += 1.0;
   if (core::z.valid(core::iresult)) core::z(core::iresult) = st.current;
   const std::int32_t t = exec::solvetarget;
   if (numericvariable(t)) core::z(t) = st.current;
-  // The built-in pass limit reached while the trials still improve: the
-  // unknowns are no fit, and the run must not go on as if they were. Not
-  // so when the sum has vanished against where it started (a system
-  // solved, the trials only closing in on its zero), nor when the script
-  // set the limit itself.
-  const double vanished =
-      st.first * std::numeric_limits<double>::epsilon() * std::numeric_limits<double>::epsilon();
-  if (core::solvedone == 0 && core::solveiter >= core::solvemaxiter && !core::solvemaxitergiven &&
-      !(st.current <= vanished)) {
-    core::iostatw[0] = static_cast<std::int16_t>(std::min(core::solvemaxiter, 32767));
-    core::msgkey.set(core::MSGKEY("SolveNoConv"));
-    report(keptnomsg);
-    core::modelstart = 0;
+  // The fit ends when no trial lowers the sum any more although the damping
+  // has passed its limit, or at the pass limit; either way the unknowns
+  // must be a minimum of the sum, or the fit failed.
+  core::solvedone = 0;
+  const bool stuck = st.damping > st.stopdamping && !st.improved;
+  const bool atlimit = core::solveiter >= core::solvemaxiter;
+  if (!stuck && !atlimit) return;
+  if (FITSETTLED(normal, gradient)) {
+    core::solvedone = 1;
+    return;
   }
+  if (stuck && !atlimit && plainform(normal)) return;
+  core::iostatw[0] = static_cast<std::int16_t>(std::min(core::solveiter, 32767));
+  core::msgkey.set(core::MSGKEY("SolveNoConv"));
+  report(keptnomsg);
+  core::modelstart = 0;
 }
 
 }  // namespace numeric

@@ -97,6 +97,7 @@ struct OdeState {
   std::int32_t hminred = 0;
   std::int32_t layoutn = 0;  // N the work array was laid out for
   double told = 0.0;         // t at the entry of the step
+  bool singular = false;     // the last corrector failure: a singular iteration matrix
 
   // --- counts since the last restart
   std::int64_t nfe = 0;  // evaluations of f (Jacobian columns included)

@@ -228,6 +228,7 @@ int ODEINT(std::int32_t n) {
           st.rc = 1.0;
           st.stepsmat = st.steps;
           if (status != 0) {
+            st.singular = true;
             at = At::corrfail;
             break;
           }
@@ -253,6 +254,7 @@ int ODEINT(std::int32_t n) {
               st.matflag = 1;
               at = At::correct;
             } else {
+              st.singular = false;
               at = At::corrfail;
             }
             break;
@@ -493,7 +495,16 @@ int ODEINI(std::span<double> y) {
     }
     switch (st.result) {
       case -1:
-        if (st.hminred == 10) return fail(r, y, core::MSGKEY("odeInsolvable"));
+      case -3:
+        // A failure at the smallest step, of the error test or of the
+        // corrector: the smallest step falls tenfold, at most ten times
+        // between two restarts (the count covers both failures). Not so
+        // for an iteration matrix that is singular there: its Jacobian is
+        // out of all proportion (a coefficient of 1E300), and smaller
+        // steps would crawl on at the edge of the number range.
+        if (st.hminred == 10 || (st.result == -3 && st.singular))
+          return fail(r, y,
+                      st.result == -1 ? core::MSGKEY("odeInsolvable") : core::MSGKEY("odeNoConv"));
         ++st.hminred;
         st.hmin *= 0.1;
         st.h *= 0.1;
@@ -501,8 +512,6 @@ int ODEINI(std::span<double> y) {
         continue;
       case -2:
         return fail(r, y, core::MSGKEY("odeErrorTooSmall"));
-      case -3:
-        return fail(r, y, core::MSGKEY("odeNoConv"));
       default:
         break;
     }

@@ -159,6 +159,10 @@ bool integrate() {
     oderesult(y);
     // A callback that stopped the run has had its message shown.
     if (failed != 0 && core::xeqstop != 0) return false;
+    // A failure of the integration (not of a statement of the callback)
+    // delivers the solution where it stopped: T gets that time, not the
+    // one of the callback's last evaluation.
+    if (failed == 0 && s.errflag != 0 && s.mode != -4) core::SETZTOR8(s.tsym, s.t);
     if (failed != 0 || core::xeqstop != 0 || s.errflag != 0) break;
     if (s.budget > 0 && (s.target - s.tout) * s.h > 0.0) {
       s.mode = 3;

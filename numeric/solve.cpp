@@ -10,6 +10,7 @@
 #include "core/runwords.h"
 #include "core/stores.h"
 #include "exec/xeq.h"
+#include "numeric/fit.h"
 #include "numeric/zarrays.h"
 
 namespace numeric {
@@ -162,10 +163,7 @@ void nonlinear() {
   // that size would be, before anything is allocated or run.
   if (workcells(s.m, s.nd) > core::nzlimit) return fail(core::MSGKEY("SolveDATAbig"));
 
-  if (given(maxitersslot)) {
-    core::solvemaxiter = nearest32(number(maxitersslot));
-    core::solvemaxitergiven = true;
-  }
+  if (given(maxitersslot)) core::solvemaxiter = nearest32(number(maxitersslot));
   if ((s.iters = scalarsym(itersslot)) != 0) core::z(s.iters) = 0.0;
   s.dataidx = scalarsym(dataidxslot);
   s.unknownidx = scalarsym(unknownidxslot);
@@ -214,6 +212,7 @@ void SOLVE(const exec::OptCall&) {
 void reset_solve() {
   solvestate = SolveState{};
   solvework.clear();
+  fitmodel = FITSCRIPTMODEL;
 }
 
 }  // namespace numeric

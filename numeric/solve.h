@@ -42,7 +42,8 @@ struct SolveState {
   bool improved = false;
   bool failedtrial = false;  // the last trial's model or derivatives could not be computed
   // The scale of each free unknown's damping: the largest diagonal element
-  // of the normal matrix at the unknowns accepted so far.
+  // of the normal matrix at the unknowns accepted so far (since the fit
+  // last got stuck, when it is taken anew from the diagonal).
   std::array<double, maxfree> scale{};
 };
 inline SolveState solvestate;

@@ -147,6 +147,41 @@ TEST_F(OdeGear, EveryFailureHasItsKey) {
   }
 }
 
+// y' = -y, but no number within a step across t = 0.5 longer than
+// `longest`: the corrector fails there at every longer step.
+double longest = 0.0;
+int narrow(int mode, double t, std::span<const double> y, std::span<double> f) {
+  const bool instep = mode != numeric::odemode::first && mode != numeric::odemode::recover;
+  const bool across = odestate.told < 0.5 && t >= 0.5;
+  f[0] = instep && across && std::abs(odestate.h) > longest ? std::nan("") : -y[0];
+  return 0;
+}
+
+TEST_F(OdeGear, ACorrectorFailingAtTheSmallestStepLowersIt) {
+  // The smallest step starts at DT1 = 1E-3; a corrector that converges only
+  // below 2E-5 gets the smallest step lowered twice, and the integration
+  // goes through.
+  setup(1, 0.0, 1.0, 1e-3, 1e-6);
+  numeric::oderhs = narrow;
+  longest = 2e-5;
+  std::vector<double> y{1.0};
+  EXPECT_EQ(numeric::ODEINI(y), 0);
+  EXPECT_EQ(odestate.errflag, 0) << core::msgkey.trimmed();
+  EXPECT_EQ(odestate.hminred, 2);
+  EXPECT_NEAR(y[0], std::exp(-1.0), 1e-5);
+  // Below 1E-14 it would take eleven: after ten, odeNoConv, with the
+  // solution of the last step taken.
+  setup(1, 0.0, 1.0, 1e-3, 1e-6);
+  numeric::oderhs = narrow;
+  longest = 1e-14;
+  y = {1.0};
+  EXPECT_EQ(numeric::ODEINI(y), 0);
+  EXPECT_EQ(core::msgkey.trimmed(), "odeNoConv");
+  EXPECT_EQ(odestate.hminred, 10);
+  EXPECT_NEAR(y[0], std::exp(-odestate.t), 1e-5);
+  EXPECT_GT(odestate.t, 0.499);
+}
+
 TEST_F(OdeGear, PositivityClipsNegativeValues) {
   // y' = -1 from 0.001 with one step of 0.01: -0.009, or the unit
   // roundoff when positivity is on.
