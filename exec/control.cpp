@@ -13,6 +13,7 @@
 #include "core/xform.h"
 #include "exec/alarms.h"
 #include "exec/fastpath.h"
+#include "exec/heldtexts.h"
 #include "exec/postfix.h"
 #include "exec/xeqtemps.h"
 
@@ -213,6 +214,8 @@ WordResult enter(const Callee& c, std::int32_t n, const std::int32_t* formals, b
     for (const std::int32_t e : frame) push(e);
   }
   core::xeqstackbase = core::xeqstackptr;
+  // (The calling statement's texts stay where they are till the return.)
+  holdtexts(core::xeqstackbase);
   core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s) (S is valid)
   core::lokalsub = records[S].scope;
   core::lokalscope = S;
@@ -320,6 +323,7 @@ WordResult leave(std::int16_t w, const Callee* known) {
     callkind = 0;
     core::xeqstackbase = 1;
     framesdropped();
+    droptexts();
     core::lokalsub = 0;
     core::lokalscope = 0;
     return WordResult::looptest;
@@ -350,6 +354,7 @@ WordResult leave(std::int16_t w, const Callee* known) {
     const std::int32_t b = core::xeqstackbase;
     const std::int32_t* const frame = adrs.ptr(b - 4) - 1;  // frame[k] is adrs(b - 5 + k)
     if (!adrs.valid(b)) adrs(b);                            // (a frame past the stack is a fault)
+    releasetexts(b);
     core::xeqstackptr = b - framesize;
     core::lokalscope = frame[1];
     framegone(frame[1]);

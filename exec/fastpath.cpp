@@ -24,6 +24,7 @@
 #include "exec/fastpath_frames.h"
 #include "exec/fastpath_numbers.h"
 #include "exec/fastpath_runs.h"
+#include "exec/heldtexts.h"
 #include "exec/operators.h"
 #include "exec/optforms.h"
 #include "exec/postfix.h"
@@ -335,6 +336,7 @@ void endstatement() {
     alarmreset = false;
     core::xeqstackbase = 1;
     framesdropped();
+    droptexts();
     stir();
   }
   ++core::xeqline;
@@ -404,7 +406,7 @@ bool exprsettled = false;
 [[gnu::always_inline]] inline void exprpathsteps(const Form& f) {
   stmtstart = f.start;
   stmtend = f.end;
-  core::c1tmptop = core::c1top + 1;
+  core::c1tmptop = textbase() + 1;
   if (!exprsettled) settleexprpath(f);
 }
 
@@ -1191,7 +1193,7 @@ struct Words {
     w.end = end.end;
     w.wordstart = true;
     w.settled = false;
-    w.c1tmp = core::c1top;
+    w.c1tmp = textbase();
     w.iresult = firsttemp;
     w.stmtflags = 0;
     w.wordpos = callword;
@@ -1454,7 +1456,7 @@ inline void chainhead(const Form& f, Words& w) {
   w.end = f.end;
   w.wordstart = true;
   w.settled = false;
-  w.c1tmp = core::c1top;
+  w.c1tmp = textbase();
   core::keyrec[0] = 0;
   core::keystate[1] = 0;
   z.data()[1] = 1.0;
@@ -2286,7 +2288,7 @@ inline void owed(const RunStep& s, Words& w, std::int32_t ft, std::int32_t base,
   w.end = s.end;
   w.wordstart = true;
   w.settled = false;
-  w.c1tmp = core::c1top;
+  w.c1tmp = textbase();
   w.iresult = ft;
   w.stmtflags = 0;
   const bool back = s.op == RunStep::Op::back;
@@ -2661,7 +2663,7 @@ chaincall(Form& f, std::int32_t& line, Words& w, ChainFrame& fr, bool& running, 
   const std::int32_t scope = stack[ptr + 1], base = stack[ptr + 2], pos = stack[ptr + 3],
                      ft = stack[ptr + 4], kind = stack[ptr + 5];
   const std::int32_t f4 = left->count;
-  const std::int32_t c1 = core::c1top;
+  const std::int32_t c1 = textbase();
   // The END's first steps on the word path (what the callee's last
   // statement left on its stack stays there).
   w.start = g.start;
@@ -2685,6 +2687,7 @@ chaincall(Form& f, std::int32_t& line, Words& w, ChainFrame& fr, bool& running, 
   std::memcpy(cells + S, &left->cleared, sizeof left->cleared);
   core::lokalscope = scope;
   framegone(scope);
+  releasetexts(b);
   core::xeqstackbase = base;
   firsttemp = ft;
   callkind = kind;
@@ -3100,7 +3103,7 @@ template <bool calls, bool transfers = false>
   if (table[first].live != ep || table[first].roomframe != frame) return;
   Words w = loadwords();
   bool running = false;  // runstate() held at a call of this chain
-  const std::int32_t c1 = core::c1top;
+  const std::int32_t c1 = textbase();
   double* const cells = z.data();
   const auto zsize = static_cast<std::int32_t>(z.size());
   const volatile std::uint8_t* const breakkey = &core::keyrec[1];

@@ -22,6 +22,7 @@
 #include "exec/fastpath_form.h"
 #include "exec/fastpath_numbers.h"
 #include "exec/fastpath_prog.h"
+#include "exec/heldtexts.h"
 #include "exec/xeq.h"
 #include "exec/xeqtemps.h"
 #include "platform/fpu.h"
@@ -175,7 +176,9 @@ template <bool chained>
     core::iostatw[0] = 0;
     core::msgkey.blank();
     stoppedflag = 0;
-    core::c1tmptop = core::c1top;
+    // (The END's first steps, in the frame that kept the calling
+    // statement's texts.)
+    core::c1tmptop = std::max(core::c1tmptop, textbase());
     stmtflags = 0;
   }
   eventlabel = 0;

@@ -23,6 +23,7 @@
 #include "exec/fastpath_call.h"
 #include "exec/fastpath_frames.h"
 #include "exec/fastpath_numbers.h"
+#include "exec/heldtexts.h"
 #include "exec/optforms.h"
 #include "exec/postfix.h"
 #include "exec/xeqtemps.h"
@@ -865,6 +866,9 @@ template <bool found>
   stack[p + 5] = c.function ? wfunction : wcall;
   framekept(core::lokalscope);
   core::xeqstackptr = core::xeqstackbase = p + framesize;
+  // (A reference's statement keeps its texts till the return; a CALL's
+  // actuals, found with its form, are no temporaries.)
+  if constexpr (found) holdtexts(core::xeqstackbase);
   core::lokalsub = records[S].scope;
   core::lokalscope = S;
   if (c.function) {
@@ -995,6 +999,7 @@ bool leaverun(Callee& known, WordResult& r) {
   const std::int32_t scope = stack[ptr + 1];
   core::lokalscope = scope;
   framegone(scope);
+  releasetexts(b);
   core::xeqstackbase = stack[ptr + 2];
   wordpos = stack[ptr + 3];
   firsttemp = stack[ptr + 4];

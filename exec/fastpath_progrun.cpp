@@ -20,6 +20,7 @@
 #include "exec/fastpath_form.h"
 #include "exec/fastpath_numbers.h"
 #include "exec/fastpath_prog.h"
+#include "exec/heldtexts.h"
 #include "exec/operators.h"
 #include "platform/fpu.h"
 
@@ -414,15 +415,16 @@ bool readyprog(Prog& g) {
   }
 done:
   // The general path would grow no store for this statement.
-  if (g.texts && R.high > 0 && static_cast<std::int64_t>(core::c1top) + 2 + R.high >= core::c1limit)
+  const std::int64_t areastart = static_cast<std::int64_t>(textbase()) + 1;
+  if (g.texts && R.high > 0 && areastart + 1 + R.high >= core::c1limit)
     return res;
   res.done = true;
   // The temporaries land in the evaluator's area as the general path leaves
   // them there: what a statement before it left at the top of that area (a
   // record kept for the next READ, say) is overwritten alike.
-  // (That area begins after the stores' texts, where each evaluation
-  // begins it; the run word may still hold an earlier statement's.)
-  const std::int64_t areastart = static_cast<std::int64_t>(core::c1top) + 1;
+  // (That area begins after the stores' texts and those held for waiting
+  // statements, where each evaluation begins it; the run word may still
+  // hold an earlier statement's.)
   if (g.texts && R.top > 0 && areastart + R.top < core::c1limit)
     std::memcpy(core::c1namen.data() + areastart, R.area.data(), static_cast<std::size_t>(R.top));
   if (valueonly) return res;

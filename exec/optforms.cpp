@@ -13,6 +13,7 @@
 #include "core/symbols.h"
 #include "exec/assign.h"
 #include "exec/fastpath.h"
+#include "exec/heldtexts.h"
 #include "exec/operands.h"
 #include "exec/optdispatch.h"
 #include "exec/optitems.h"
@@ -289,7 +290,7 @@ std::int32_t answered(std::int32_t r) {
 // The expression state that linking the statement's words leaves, as the
 // replay starts from it (the text area's temporaries begin anew).
 [[gnu::always_inline]] inline void exprstate(decltype(xeqexpr)& x, const Form& f) {
-  core::c1tmptop = core::c1top + 1;
+  core::c1tmptop = textbase() + 1;
   x.opflags = f.opflags;
   x.nelem = x.nelemall = 1;
   x.swappos = f.swappos;

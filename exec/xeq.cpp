@@ -263,6 +263,11 @@ void XEQ(std::span<const std::int16_t> code) {
   fast::newrun();
   calldepth = 0;
   framesdropped();
+  // (Texts are held for the frames on the stack: a run of the main program
+  // has none, unless it runs inside a statement, as a callback or alone.)
+  if (core::xeqstackbase <= framesize &&
+      (core::xeqmode & (core::runmode::callback | core::runmode::single)) == 0)
+    droptexts();
   core::xeqline = std::max(core::xeqline, 1);
   At at = At::head;
   bool resumed = false;
@@ -570,6 +575,7 @@ void XEQ(std::span<const std::int16_t> code) {
           alarmreset = false;
           core::xeqstackbase = 1;
           framesdropped();
+          droptexts();
         }
         ++core::xeqline;
         jumpedflag = 0;
@@ -685,6 +691,7 @@ namespace {
 void reset_xeq() {
   running = {};
   stopline = firsttemp = stmtstart = stmtend = wordpos = xeqstartpos = stmtflags = 0;
+  droptexts();
   rerunflag = false;
   jumpedflag = 0;
   calldepth = callkind = calltail = 0;

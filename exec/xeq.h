@@ -14,6 +14,7 @@
 #include "core/messages.h"
 #include "core/runwords.h"
 #include "core/stores.h"
+#include "exec/heldtexts.h"
 #include "exec/operators.h"
 #include "exec/xeqtemps.h"
 #include "platform/win_window.h"
@@ -116,7 +117,7 @@ void loadbounds();
 // each such statement starts from.
 inline void wordpathstart() {
   eventcmd = 0;
-  core::c1tmptop = core::c1top;
+  core::c1tmptop = textbase();
   core::keyrec[0] = 0;
   core::keystate[1] = 0;
   if (core::z.size() > 1) core::z.data()[1] = 1.0;

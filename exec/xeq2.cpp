@@ -11,6 +11,7 @@
 #include "core/symbols.h"
 #include "core/tokenizer.h"
 #include "core/xform.h"
+#include "exec/heldtexts.h"
 #include "exec/postfix.h"
 #include "exec/tempstrings.h"
 
@@ -563,7 +564,7 @@ std::int32_t XEQ2(std::span<const std::int16_t> words, std::span<std::int32_t> o
     std::int32_t extra = 64;
     REALLOC(4, extra);
   }
-  c1tmptop = c1top + 1;
+  c1tmptop = textbase() + 1;
   const std::int32_t capacity =
       std::min<std::int32_t>(8 * nwords, static_cast<std::int32_t>(out.size()));
 
