@@ -562,6 +562,12 @@ void STRIPLABELS(std::int32_t increment, std::int32_t slid) {
   else
     m = std::isnan(from) ? std::floor((w.mx + tol) / labelstep)
                          : std::nearbyint(from / labelstep) - 1;
+  // (A slide longer than the label step leaves the labels after that one
+  // behind the axis' start too.)
+  if (increment > 0)
+    m = std::max(m, std::ceil((w.mn - tol) / labelstep));
+  else
+    m = std::min(m, std::floor((w.mx + tol) / labelstep));
   const double last = std::isnan(from) ? farbefore : position(from);
   w.lastlabel = increment > 0 ? last : -last;
   for (int n = 0; n < mostticks; ++n, m += increment) {
