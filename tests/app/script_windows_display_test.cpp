@@ -81,9 +81,7 @@ TEST_P(ScriptWindows, ATableDialogStaysOpenWhileItsButtonsRunTheirRoutine) {
   start("e5.ost");
   {
     DisplayUser u(display);
-    const Window main = u.window("e5.ost");
-    u.focus(main);
-    u.key(main, {XK_Alt_L}, XK_r, false);
+    const Window main = runscript(u, "e5.ost");
     const Window table = u.window("E5 table");
     u.ready(table, false);
     // The first cell has the focus, its text selected: 99 replaces the 1,
@@ -114,9 +112,7 @@ TEST_P(ScriptWindows, MinimisingAScriptWindowHidesItAloneAndTheMainWindowKeepsIt
   {
     DisplayUser u(display);
     Display* dpy = u.display();
-    const Window main = u.window("w2.ost");
-    u.focus(main);
-    type(u, main, {{XK_Alt_L, XK_r}});
+    const Window main = runscript(u, "w2.ost");
     const Window one = u.window("one");
     const Window two = u.window("two");
     u.ready(main);
