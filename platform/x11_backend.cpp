@@ -313,7 +313,10 @@ void Backend::sync(win::HWND h, XWin& x) {
 
   const bool visible = (w->style & win::WS_VISIBLE) != 0;
   const bool minimized = (w->style & win::WS_MINIMIZE) != 0;
-  if (visible && !minimized && !x.mapped) {
+  // (A window the window manager minimised waits for its minimise message,
+  // whatever is drawn meanwhile.)
+  if (minimized) x.minimising = false;
+  if (visible && !minimized && !x.mapped && !x.minimising) {
     XMapWindow(dpy_, x.xid);
     x.mapped = true;
     x.iconic = false;
@@ -607,14 +610,17 @@ void Backend::handle(XEvent& ev) {
       if (iconic) {
         x.mapped = false;
         x.iconic = true;
-        if ((w->style & win::WS_MINIMIZE) == 0)
+        if ((w->style & win::WS_MINIMIZE) == 0) {
+          x.minimising = true;
           win::PostMessageA(h, win::WM_SYSCOMMAND, win::SC_MINIMIZE, 0);
+        }
       }
       break;
     }
     case MapNotify:
       if (x.iconic) {
         x.iconic = false;
+        x.minimising = false;
         x.mapped = true;
         x.damage = x.shown;
         if (w->style & win::WS_MINIMIZE)
