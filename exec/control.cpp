@@ -15,6 +15,7 @@
 #include "exec/fastpath.h"
 #include "exec/heldtexts.h"
 #include "exec/postfix.h"
+#include "exec/windowlist.h"
 #include "exec/xeqtemps.h"
 
 namespace exec {
@@ -278,7 +279,11 @@ WordResult enter(const Callee& c, std::int32_t n, const std::int32_t* formals, b
     back = core::xeqline;
     core::idecmd = -core::idecmd;
     const std::int32_t prev = alarmsavedcmd > 127 ? -1 : alarmsavedcmd;
-    f3 = packmode(savedmodeof(f3), prev);
+    // A dialog's routine called while the run waits for that dialog: the
+    // run waits again once the routine is back.
+    const std::int32_t mode =
+        savedmodeof(f3) | (eventcmd != 0 && awaitedopen() ? core::runmode::suspended : 0);
+    f3 = packmode(mode, prev);
     if ((core::xeqmode & core::runmode::single) == 0) core::xeqmode |= core::runmode::running;
   }
   // (Stepped over or not, `back` is the statement after the CALL's: the

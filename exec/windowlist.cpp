@@ -225,6 +225,12 @@ void GETSAVEWINXY(const win::RECT& rect, std::int32_t kindbits, std::int32_t cel
   setwindowvar(wdwcur->yvar, static_cast<double>(rect.top) / cellheight);
 }
 
+bool awaitedopen() {
+  for (const wdwrec* r = wdwhead; r != nullptr; r = r->next)
+    if ((r->kind & kind::awaited) != 0) return true;
+  return false;
+}
+
 wdwrec* windowrecord(win::HWND handle) {
   if (handle == nullptr) return nullptr;
   for (wdwrec* r = wdwhead; r != nullptr; r = r->next)

@@ -39,6 +39,7 @@ inline constexpr std::int32_t table = 0x100;
 inline constexpr std::int32_t editorstyle = 0x200;
 inline constexpr std::int32_t modal = 0x400;
 inline constexpr std::int32_t nocycle = 0x800;
+// A script's table dialog that the run waits for (modeless meanwhile).
 inline constexpr std::int32_t awaited = 0x2000;
 inline constexpr std::int32_t zeroblank = 0x8000;
 }  // namespace kind
@@ -162,6 +163,9 @@ struct wdwrec {
   bool update = false;
   bool nonscript = false;
   std::int32_t printselect = 0;
+  // A table dialog that a run waits for: the statement that showed it,
+  // where the run goes on once it closes.
+  std::int32_t goeson = 0;
   double background = 0.0;
   plat::FixedText<96> helpfile;
 
@@ -229,6 +233,8 @@ void dropunmade(wdwrec* record);
 // The record of the window of this handle (not of its parent); null when
 // none has it, as after its window closed.
 wdwrec* windowrecord(win::HWND handle);
+// A script's table dialog that the run waits for is open.
+bool awaitedopen();
 
 // Lives while a change procedure of a window's dialog runs. A window closed
 // meanwhile (its user closing it behind a box the procedure shows) keeps

@@ -12,6 +12,7 @@
 #include "core/stores.h"
 #include "core/symbols.h"
 #include "exec/headless_run.h"
+#include "exec/windowlist.h"
 #include "exec/windowwords.h"
 #include "exec/xeq.h"
 #include "ide/bookmarks.h"
@@ -216,7 +217,13 @@ Step topstep() {
     if (c < -12) core::idecmd = prevcmd = -1;
     return Step::editor;
   }
-  if ((core::xeqmode & suspended) != 0) {
+  const bool waited = (core::xeqmode & suspended) != 0;
+  if (waited && c == 21061 && exec::awaitedopen()) {
+    // Another window closed while the run waits for its table: it waits on.
+    core::idecmd = prevcmd;
+    return Step::leave;
+  }
+  if (waited) {
     core::xeqmode &= ~suspended;
     field(ed::handline) = core::xeqline;
     curline() = loadline();
@@ -239,6 +246,8 @@ Step topstep() {
         core::edmode = 11;
         return Step::after;
       }
+      // (Escape closed the dialog that the run waited for: it stopped.)
+      if (waited) runends();
       return Step::editor;
     }
     case 21063:
@@ -496,6 +505,8 @@ void handle(Step s) {
         break;
       case Step::stepend:
         if (cputoggle) io::REALTIME(1, 0);
+        // (A run that went on after the dialog it waited for closed.)
+        if ((core::xeqmode & suspended) == 0) runends();
         core::xeqmode &= ~suspended;
         field(ed::handline) = core::xeqline;
         s = Step::finish;

@@ -121,21 +121,40 @@ void release(wdwrec* r, bool closed) {
   if (wdwcycled == r) wdwcycled = nullptr;
   const win::HWND owner = r->owner;
   const win::HWND main = wdwhead->window;
-  if ((core::xeqmode & core::runmode::suspended) != 0 && (r->kind & kind::awaited) != 0) {
-    // The run waits for this window: it goes on at the statement the wait
-    // named.
-    if (core::nomsg > 0 && core::nomsg < static_cast<std::int32_t>(core::z.size())) {
-      std::int16_t line = 0;
+  // The run waits for this window: it goes on at the label that a control
+  // of it named, else at the statement that showed it, which ends with the
+  // answer. Its Cancel, or Escape, stops the run at that statement. A kept
+  // layout runs the statement again by itself.
+  const bool waited =
+      (core::xeqmode & core::runmode::suspended) != 0 && (r->kind & kind::awaited) != 0;
+  bool resumed = waited && ui::layoutkeptfor(r->window);  // the run was posted to go on
+  if (waited && !resumed) {
+    constexpr int vkEscape = 27;
+    const bool answered = ui::lastdlgwindow == r->window && ui::dlgitemid != 0 &&
+                          ui::dlgitemid != ui::idnone;
+    const bool stopped = core::xeqstop == core::stops::cancel || held(vkEscape) ||
+                         (answered && ui::dlgitemid == ui::idcancel);
+    std::int16_t line = 0;
+    if (core::nomsg > 0 && core::nomsg < static_cast<std::int32_t>(core::z.size()))
       std::memcpy(&line, &core::z(core::nomsg), sizeof line);
-      if (line > 0) core::xeqline = line;
+    if (line > 0) {
+      core::xeqline = line;
+    } else if (r->goeson > 0) {
+      core::xeqline = r->goeson;
+      if (!stopped) ui::awaitedanswer = {r->goeson, answered ? ui::lastident : 0.0};
     }
+    if (stopped) core::xeqmode &= ~core::runmode::running;
     core::xeqstop = 0;
-    toolkit::POST_COMMAND(kWindowClosed, &main);
+    // (A control's jump goes on by the close command.)
+    if (closecmd != ui::cmd::jump) {
+      toolkit::POST_COMMAND(kWindowClosed, &main);
+      resumed = true;
+    }
   }
   delete r;
   wdwcur = nullptr;
   FINDWINDOW(owner != nullptr ? owner : main);
-  toolkit::POST_COMMAND(closecmd > 0 ? closecmd : kWindowClosed, &main);
+  if (closecmd > 0 || !resumed) toolkit::POST_COMMAND(closecmd > 0 ? closecmd : kWindowClosed, &main);
   closecmd = 0;
 }
 

@@ -95,7 +95,15 @@ void restore(HWND h) {
   Window* w = find(h);
   if (w == nullptr) return;
   bool was_min = (w->style & WS_MINIMIZE) != 0;
-  if (w->style & WS_MAXIMIZE) {
+  if (was_min && (w->style & WS_MAXIMIZE) != 0) {
+    // A maximised window that was minimised comes back maximised.
+    w->style &= ~WS_MINIMIZE;
+    call(*w, WM_SIZE, SIZE_MAXIMIZED, size_lparam(*w));
+    if ((w = find(h)) != nullptr) {
+      invalidate_all(*w);
+      notify_changed(*w);
+    }
+  } else if (w->style & WS_MAXIMIZE) {
     w->style &= ~(WS_MAXIMIZE | WS_MINIMIZE);
     RECT r = w->normal_rect;
     place_window(*w, r, true);

@@ -281,9 +281,14 @@ void Backend::sync(win::HWND h, XWin& x) {
     if (x.xid == 0) return;
   }
   set_title(x, w->text);
-  if (w->owner != x.owner) {
-    x.owner = w->owner;
-    const Window owner = xid_of(w->owner);
+  // A window that is minimised by itself (it has a minimise box: a
+  // script's window) stays owned here but is no transient of its owner:
+  // the window manager would minimise the owner and all its transients
+  // with it. Dialogs and boxes stay transient, above their owner.
+  const win::HWND transient_for = (w->style & win::WS_MINIMIZEBOX) != 0 ? nullptr : w->owner;
+  if (transient_for != x.owner) {
+    x.owner = transient_for;
+    const Window owner = xid_of(transient_for);
     if (owner != 0)
       XSetTransientForHint(dpy_, x.xid, owner);
     else
@@ -308,7 +313,10 @@ void Backend::sync(win::HWND h, XWin& x) {
 
   const bool visible = (w->style & win::WS_VISIBLE) != 0;
   const bool minimized = (w->style & win::WS_MINIMIZE) != 0;
-  if (visible && !minimized && !x.mapped) {
+  // (A window the window manager minimised waits for its minimise message,
+  // whatever is drawn meanwhile.)
+  if (minimized) x.minimising = false;
+  if (visible && !minimized && !x.mapped && !x.minimising) {
     XMapWindow(dpy_, x.xid);
     x.mapped = true;
     x.iconic = false;
@@ -530,6 +538,13 @@ void Backend::handle(XEvent& ev) {
         }
       }
       if (target != nullptr && win::GetActiveWindow() != target) win::SetActiveWindow(target);
+      // The windows it owns that are no transients of it (they are
+      // minimised by themselves) stay above it, as transients do.
+      for (auto& [other, o] : wins_) {
+        const WinRec* ow = win::detail::find(other);
+        if (o.mapped && o.managed && o.owner == nullptr && ow != nullptr && ow->owner == h)
+          XRaiseWindow(dpy_, o.xid);
+      }
       break;
     }
     case KeyPress:
@@ -595,14 +610,17 @@ void Backend::handle(XEvent& ev) {
       if (iconic) {
         x.mapped = false;
         x.iconic = true;
-        if ((w->style & win::WS_MINIMIZE) == 0)
+        if ((w->style & win::WS_MINIMIZE) == 0) {
+          x.minimising = true;
           win::PostMessageA(h, win::WM_SYSCOMMAND, win::SC_MINIMIZE, 0);
+        }
       }
       break;
     }
     case MapNotify:
       if (x.iconic) {
         x.iconic = false;
+        x.minimising = false;
         x.mapped = true;
         x.damage = x.shown;
         if (w->style & win::WS_MINIMIZE)

@@ -30,8 +30,9 @@ struct XWin {
   win::RECT shown;          // the part of the window shown, in window coordinates
   win::RECT placed;         // where the X window is (root coordinates, its size)
   std::string title;        // as last set (Windows-1252)
-  win::HWND owner = nullptr;
+  win::HWND owner = nullptr;  // the window it is a transient of, as last set
   bool iconic = false;
+  bool minimising = false;  // minimised by the window manager, the message not yet taken
   win::RECT damage;             // pixels to copy (window coordinates), empty when none
   long idle[3] = {-1, -1, -1};  // the input-idle values last written on the window
 };

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "platform/win_types.h"
+#include "plot/plotdev.h"
 
 namespace plot {
 
@@ -33,10 +34,14 @@ inline constexpr std::int32_t mostdecades = 36;
 // smallest normal 32-bit real.
 double epsilonof(double x);
 
-// The values of the first and the last label written along a direction.
+// The values of the first and the last label written along a direction;
+// whether the last one ends at its tick (the label at the maximum, which
+// stands before its tick so as to stay in the frame), and where it went.
 struct LabelSpan {
   double low = std::numeric_limits<double>::quiet_NaN();
   double high = std::numeric_limits<double>::quiet_NaN();
+  bool highending = false;
+  WrittenText highwritten;
 };
 
 // Working values shared by the axis drawing and the curve routines.
@@ -106,8 +111,10 @@ void STRIPGRID(const win::RECT& strip);
 // from the last one written on toward the end that moved (increment +1
 // the maximum, -1 the minimum) at the label step of the axis, with the
 // room a whole walk leaves between them; a label whose text does not lie
-// inside the frame yet waits for the next scroll.
-void STRIPLABELS(std::int32_t increment);
+// inside the frame yet waits for the next scroll. The labels slid by
+// `slid` device pixels; the one that ended at the maximum's tick is taken
+// away and written again past its tick.
+void STRIPLABELS(std::int32_t increment, std::int32_t slid);
 
 // The position of a value along direction entry e (plot units from the
 // axis' start, no margin) by the scale XYAXIS set; false on a log

@@ -173,6 +173,10 @@ void writelabel(Walk& w, double p, double v, const std::string& label, bool endi
     LabelSpan& span = axiswork.labels[static_cast<std::size_t>(w.e)];
     span.low = std::isnan(span.low) ? v : std::min(span.low, v);
     span.high = std::isnan(span.high) ? v : std::max(span.high, v);
+    if (v == span.high) {
+      span.highending = ending;
+      span.highwritten = lastwritten;
+    }
   }
   w.lastlabel = p;
 }
@@ -519,7 +523,7 @@ void STRIPGRID(const win::RECT& strip) {
   drawstripends();
 }
 
-void STRIPLABELS(std::int32_t increment) {
+void STRIPLABELS(std::int32_t increment, std::int32_t slid) {
   const Bracket bracket(Bracket::Select::pen);
   const std::int32_t k = std::clamp(axisstate.current, 1, naxes);
   Walk w = walkof(k, axiswork.direction == 0 ? xentry(k) : yentry(k), true);
@@ -533,7 +537,17 @@ void STRIPLABELS(std::int32_t increment) {
   const double ticks = static_cast<double>(w.every) * w.stride;
   const double labelstep = tickstepof(w) * ticks;
   if (!(labelstep > 0.0) || !std::isfinite(labelstep)) return;
-  const LabelSpan span = axiswork.labels[static_cast<std::size_t>(w.e)];
+  LabelSpan& kept = axiswork.labels[static_cast<std::size_t>(w.e)];
+  if (increment > 0 && kept.highending && !std::isnan(kept.high)) {
+    // The label at the maximum ended at its tick, before it; moved with
+    // the strip it stands off its tick. It goes, and the labels go on from
+    // the one before it: it is written anew past its tick once it has room
+    // there, as the other labels are.
+    REWRITETEXT(kept.highwritten, w.d == 0 ? -slid : 0, w.d == 0 ? 0 : slid, plotcom.brushcolour);
+    kept.highending = false;
+    kept.high -= labelstep;
+  }
+  const LabelSpan span = kept;
   const double from = increment > 0 ? span.high : span.low;
   const double tol = endtolerance * (w.mx - w.mn);
   const auto position = [&](double v) { return (v - w.mn) / w.upp; };
@@ -548,6 +562,12 @@ void STRIPLABELS(std::int32_t increment) {
   else
     m = std::isnan(from) ? std::floor((w.mx + tol) / labelstep)
                          : std::nearbyint(from / labelstep) - 1;
+  // (A slide longer than the label step leaves the labels after that one
+  // behind the axis' start too.)
+  if (increment > 0)
+    m = std::max(m, std::ceil((w.mn - tol) / labelstep));
+  else
+    m = std::min(m, std::floor((w.mx + tol) / labelstep));
   const double last = std::isnan(from) ? farbefore : position(from);
   w.lastlabel = increment > 0 ? last : -last;
   for (int n = 0; n < mostticks; ++n, m += increment) {

@@ -21,6 +21,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -125,6 +126,20 @@ inline constexpr std::int32_t pxlmovcopy = 32;
 
 // Width and height in pixels of the text UQTEXT measured last.
 inline std::array<std::int32_t, 2> textextent{};
+
+// A text as UQTEXT wrote it: where (device pixels) and in which font.
+struct WrittenText {
+  std::string text;
+  std::int32_t x = 0, y = 0;
+  win::HFONT font = nullptr;
+  win::RECT box{};  // the pixels it covers
+};
+// The text UQTEXT wrote last.
+inline WrittenText lastwritten;
+// Writes a text once more, moved by dx, dy device pixels, in the colour:
+// in the background's colour it takes the text away (text is drawn
+// without smoothing, pixel for pixel). The caller has the pass open.
+void REWRITETEXT(const WrittenText& t, std::int32_t dx, std::int32_t dy, win::COLORREF colour);
 
 // Carries out device operation op: 1 set scale, 2 pen to point, 3 end of
 // plot, 5 pen function; others change nothing (the bracket still opens and

@@ -130,10 +130,22 @@ void UQTEXT(float x, float y, float size, std::string_view text, float angle, st
   toolkit::WRITE_TEXT(*plotdev, text.data(), count, nullptr, nullptr, &ix, &iy, &colour,
                       &transparent, font != nullptr ? &font : nullptr, nullptr, nullptr, nullptr,
                       nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &ups);
-  if (keptvertical)
-    growupdrect(ix, iy - textextent[0], ix + textextent[1], iy);
-  else
-    growupdrect(ix, iy, ix + textextent[0], iy + textextent[1]);
+  const win::RECT box = keptvertical ? win::RECT{ix, iy - textextent[0], ix + textextent[1], iy}
+                                     : win::RECT{ix, iy, ix + textextent[0], iy + textextent[1]};
+  growupdrect(box.left, box.top, box.right, box.bottom);
+  lastwritten = {std::string(text.substr(0, static_cast<std::size_t>(count))), ix, iy, font, box};
+}
+
+void REWRITETEXT(const WrittenText& t, std::int32_t dx, std::int32_t dy, win::COLORREF colour) {
+  if (t.text.empty() || !drawing(*plotdev)) return;
+  int ups = 0;
+  int x = t.x + dx, y = t.y + dy;
+  const win::COLORREF transparent = 0xFFFFFFFF;
+  toolkit::WRITE_TEXT(*plotdev, t.text.data(), static_cast<int>(t.text.size()), nullptr, nullptr,
+                      &x, &y, &colour, &transparent, t.font != nullptr ? &t.font : nullptr, nullptr,
+                      nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                      &ups);
+  growupdrect(t.box.left + dx, t.box.top + dy, t.box.right + dx, t.box.bottom + dy);
 }
 
 }  // namespace plot

@@ -286,14 +286,32 @@ void windowpass(Call& c, Pass& p) {
     win::SetTextColor(t.dc, exec::txtcolors[0]);
     win::SetBkColor(t.dc, exec::txtcolors[1]);
     win::SetBkMode(t.dc, win::OPAQUE);
+    // "GRID": each character centred in its own character cell, over the
+    // cells' background, whatever the font's own advance.
+    const bool cells = p.options.find("GRID") != std::string_view::npos;
     std::int32_t endx = p.at.x;
     for (std::int32_t k = 0; k < n; ++k) {
       const std::string_view l = lines[static_cast<std::size_t>(k)];
-      const win::SIZE s = extent(t.dc, l);
+      const win::SIZE s =
+          cells ? win::SIZE{static_cast<std::int32_t>(l.size()) * p.cw, p.ch} : extent(t.dc, l);
       std::int32_t lx = p.at.x;
       if (al.across == 'C') lx = std::max(p.area.left, p.area.left + (p.area.width() - s.cx) / 2);
       if (al.across == 'R') lx = std::max(p.area.left, p.area.right - s.cx);
-      win::TextOutA(t.dc, lx, p.at.y + k * p.ch, l.data(), static_cast<int>(l.size()));
+      const std::int32_t ly = p.at.y + k * p.ch;
+      if (cells) {
+        const win::RECT box{lx, ly, lx + s.cx, ly + p.ch};
+        win::ExtTextOutA(t.dc, lx, ly, win::ETO_OPAQUE, &box, "", 0, nullptr);
+        win::SetBkMode(t.dc, win::TRANSPARENT);
+        for (std::size_t i = 0; i < l.size(); ++i) {
+          if (l[i] == ' ') continue;
+          const std::int32_t x = lx + static_cast<std::int32_t>(i) * p.cw +
+                                 (p.cw - extent(t.dc, l.substr(i, 1)).cx) / 2;
+          win::TextOutA(t.dc, x, ly, l.data() + i, 1);
+        }
+        win::SetBkMode(t.dc, win::OPAQUE);
+      } else {
+        win::TextOutA(t.dc, lx, ly, l.data(), static_cast<int>(l.size()));
+      }
       endx = lx + s.cx;
     }
     growupdrect(p.area.left, p.at.y, p.area.right, p.at.y + n * p.ch);

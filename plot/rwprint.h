@@ -30,7 +30,8 @@ inline constexpr double afterlast = -1.7976931348623157E308;
 // suppresses the "fullpage" prompt and "0" the clearing of a full window.
 // Options: the margins "L=", "R=", "W=", "T=", "B=", "H=" (sizes as
 // PXLSFROMR8 reads them), "LS=" the orientation of a new job, "WYS" the
-// window as seen on paper, "NOUP" no repaint now, and the figures: "BC"
+// window as seen on paper, "NOUP" no repaint now, "GRID" each character in
+// its own character cell (a panel's text), and the figures: "BC"
 // brush colour, "RA" frame, "EL" ellipse ("A1", "A2" angles), "PO=",
 // "BE=", "LI=" point lists ("FC" pen, "CHA" character cells, "PXL"
 // pixels, "^" between figures). status: 0; 999 when the orientation

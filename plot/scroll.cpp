@@ -99,7 +99,7 @@ void slide(const win::RECT& block, bool vertical, std::int32_t n, std::int32_t s
 // lines over the strip where its lines are new (all of that direction
 // when the whole area was replaced). The pen the curve drew with is put
 // back.
-void ticks(std::int32_t k, bool vertical, std::int32_t n, bool whole, float shift,
+void ticks(std::int32_t k, bool vertical, std::int32_t n, bool whole, float shift, std::int32_t slid,
            const win::RECT& gridstrip) {
   const std::int32_t style = plotcom.penstyle, width = plotcom.penwidth;
   std::int32_t error = 0;
@@ -125,7 +125,7 @@ void ticks(std::int32_t k, bool vertical, std::int32_t n, bool whole, float shif
   axiswork.direction = vertical ? 1 : 0;
   axiswork.entry = e;
   PLOTTICS_INTERNAL(on, option);
-  if (striplabels) STRIPLABELS(increment);
+  if (striplabels) STRIPLABELS(increment, slid);
   const TickWalk kept = tickwalk;
   tickwalk = TickWalk{};
   axiswork.direction = vertical ? 0 : 1;
@@ -204,7 +204,7 @@ void SCROLL_INTERNAL() {
   const float by = static_cast<float>(n) * cell * sc.unitsperplot;
   sc.minimum += by;
   sc.maximum += by;
-  ticks(k, vertical, n, whole, static_cast<float>(cells) * cell * sc.unitsperplot, gridstrip);
+  ticks(k, vertical, n, whole, static_cast<float>(cells) * cell * sc.unitsperplot, s, gridstrip);
 }
 
 }  // namespace plot

@@ -422,6 +422,16 @@ win::INT_PTR DIALOG_PROC(win::HWND window, win::UINT message, win::WPARAM wparam
       if (current_modeless_dialog == window) current_modeless_dialog = nullptr;
       WINDOW_DESTROYED(window);
       return 0;
+    case win::WM_SYSCOMMAND:
+      // The window manager's close box on a modeless dialog is its Cancel,
+      // and takes the closing road with the changed callback; a modal
+      // one ends with Cancel through its close message.
+      if ((wparam & 0xFFF0) == win::SC_CLOSE && IS_MODELESS_DIALOG(window) != 0) {
+        win::SendMessageA(window, win::WM_COMMAND, win::MAKEWPARAM(win::IDCANCEL, win::BN_CLICKED),
+                          0);
+        return 1;
+      }
+      return 0;
     case win::WM_CLOSE:
       if (IS_MODELESS_DIALOG(window) == 0) {
         FREE_WINDOW_RECORD(window);

@@ -137,10 +137,20 @@ void after_enter(const control_item& c, win::HWND window) {
                       reinterpret_cast<win::LPARAM>(window));
 }
 
-// F2 (kept from a plain edit box) and, in a grid, Tab: true when taken.
+// A grid's cell editor, or a cell of a table that the dialog's layer built.
+bool table_cell(const control_item& c) {
+  return c.in_grid ||
+         (is_table_cell != nullptr && c.item().id != 0 && is_table_cell(c.dialog, c.item().id));
+}
+
+// F2 (kept from a plain edit box; in a table's cell it selects the text)
+// and, in a grid, Tab: true when taken.
 bool key_taken(const control_item& c, win::HWND window, win::WPARAM key, bool edit_box) {
   if (key == win::VK_F2) {
-    if (c.in_grid) grid_f2(c, window, edit_box);
+    if (c.in_grid)
+      grid_f2(c, window, edit_box);
+    else if (edit_box && table_cell(c))
+      win::SendMessageA(window, win::EM_SETSEL, 0, -1);
     return true;
   }
   if (key != win::VK_TAB || !c.in_grid) return false;
@@ -248,6 +258,16 @@ win::LRESULT EDIT_SUBCLASS_PROC(win::HWND window, win::UINT message, win::WPARAM
                                 win::LPARAM lparam) {
   const win::WNDPROC previous = edit_class.previous;
   control_item c;
+  if (message == win::WM_LBUTTONDOWN || message == win::WM_LBUTTONDBLCLK) {
+    if (!find_item(window, c) || !table_cell(c))
+      return pass(previous, window, message, wparam, lparam);
+    // The focus comes with the click; the text is the cell's value, taken
+    // whole (no drag selects a part of it).
+    pass(previous, window, message, wparam, lparam);
+    if (win::GetCapture() == window) win::ReleaseCapture();
+    win::SendMessageA(window, win::EM_SETSEL, 0, -1);
+    return 0;
+  }
   if (!keyboard_message(message) || !find_item(window, c))
     return pass(previous, window, message, wparam, lparam);
   switch (message) {

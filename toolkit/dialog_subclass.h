@@ -4,7 +4,8 @@
 // runs the toolkit's procedure first: Enter commits the text (and presses
 // the dialog's default button), F2 is kept from plain edit boxes, and in a
 // grid cell Tab, Enter, Escape and F2 commit or drop the cell's text and
-// move between cells. Everything else goes to the class's own procedure.
+// move between cells. A click into a table's cell selects all of its text.
+// Everything else goes to the class's own procedure.
 #pragma once
 
 #include "platform/win_message.h"
@@ -25,6 +26,13 @@ win::LRESULT COMBOBOX_SUBCLASS_PROC(win::HWND window, win::UINT message, win::WP
                                     win::LPARAM lparam);
 win::LRESULT COMBOLBOX_SUBCLASS_PROC(win::HWND window, win::UINT message, win::WPARAM wparam,
                                      win::LPARAM lparam);
+
+// Whether the edit control of the id in the dialog is a cell of a table:
+// a click, a double click or F2 in it selects its whole text, so that the
+// first character typed replaces the cell's value, as the grid's cell
+// editor does when it opens. Filled by the layer that builds tables; none:
+// only the grid's cells.
+inline bool (*is_table_cell)(win::HWND dialog, int id) = nullptr;
 
 // Reads the control into its item and runs the item's text procedure with
 // the record's window: 0 after a refusal (the item's text back in the

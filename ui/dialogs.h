@@ -46,7 +46,13 @@ std::vector<std::string> listentries(std::string_view text);
 void SETDIALOGFONT(std::int32_t& width, std::int32_t& height);
 // Completes the item array and runs the dialog: a modal one returns the
 // closing control's number (into the statement's result cell with bit 0 of
-// `tofunction`, else into `result`), a modeless one stays open.
+// `tofunction`, else into `result`), a modeless one stays open. The DLG
+// statement's dialog (`tofunction` dlgstatement) that holds a table stays
+// open while the run waits for it after the statement: its buttons call
+// their routines meanwhile, and its close lets the run go on at the
+// statement again, which then gives the closing control's number
+// (`awaitedanswer`).
+inline constexpr std::int32_t dlgstatement = -1;
 void SHOWDIALOG(std::int32_t tofunction, std::int32_t& result, std::int32_t& status);
 
 // Rewrites the controls of the window (flags 4), or of the dialogs after

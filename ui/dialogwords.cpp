@@ -28,6 +28,7 @@ void reset_dialogwords() {
   valuetext.blank();
   linktext.blank();
   editguard = EditGuard{};
+  awaitedanswer = AwaitedAnswer{};
   curchangereason = 0;
   lastdlgwindow = nullptr;
   dlgitemid = 0;

@@ -173,6 +173,15 @@ struct EditGuard {
 };
 inline EditGuard editguard;
 
+// A DLG statement's table that the run waited for closed with an answer:
+// the run goes on at that statement, which then ends with the answer
+// instead of showing the table again.
+struct AwaitedAnswer {
+  std::int32_t stmt = 0;  // 0: none
+  double value = 0.0;
+};
+inline AwaitedAnswer awaitedanswer;
+
 // What the change procedures leave: the reason of the call in hand, the
 // dialog window whose item changed last, the id of the item in hand and
 // the number last reported (the text in hand is `exec::dlgtext`).

@@ -357,6 +357,13 @@ void fail(std::string_view key, std::string_view detail) {
 }  // namespace
 
 void DIALOG(const exec::OptCall&) {
+  if (awaitedanswer.stmt > 0 && awaitedanswer.stmt == core::xeqline) {
+    // The table this statement showed has closed with this answer.
+    if (core::z.valid(core::iresult)) core::z(core::iresult) = awaitedanswer.value;
+    awaitedanswer = AwaitedAnswer{};
+    return;
+  }
+  awaitedanswer = AwaitedAnswer{};
   StatementEnd end;
   core::idestate |= dialogbuild;
   startbuild();
@@ -575,7 +582,7 @@ void DIALOG(const exec::OptCall&) {
   if (b.focusitem > 0 && w->dialogitems.valid(b.focusitem))
     build::addstyle(w->dialogitems(b.focusitem), toolkit::kOptionFocus, 0);
   std::int32_t result = 0;
-  SHOWDIALOG(-1, result, status);
+  SHOWDIALOG(dlgstatement, result, status);
   if (status != 0) core::xeqstop = core::stops::error;
 }
 

@@ -120,6 +120,16 @@ std::int32_t cellof(const panelrec& p) {
 
 std::uint32_t colourof(std::int32_t number) { return exec::colour(std::max(number, 0)); }
 
+// Writes the text from the column on, each character in its own cell, as
+// the marks and fields count them: a font whose characters are narrower or
+// wider than its cells would move the text against the fields.
+void writecells(exec::wdwrec& r, std::string_view text, double column, double line,
+                std::string_view options) {
+  std::int32_t columns = 0, status = 0;
+  plot::RWPRINT(text, column, line, columns, r.fontslot, " ", std::string(options) + " GRID", &r,
+                status);
+}
+
 // Writes one field in `txtcolors`.
 void writefield(exec::wdwrec& r, const panelrec& p) {
   std::string shown(static_cast<std::size_t>(std::max<std::int32_t>(p.width, 0)), ' ');
@@ -137,8 +147,7 @@ void writefield(exec::wdwrec& r, const panelrec& p) {
           shown[static_cast<std::size_t>(i)] = core::c1namen(from + i);
     }
   }
-  std::int32_t columns = 0, status = 0;
-  plot::RWPRINT(shown, p.column, p.line, columns, r.fontslot, " ", "T", &r, status);
+  writecells(r, shown, p.column, p.line, "T");
 }
 
 struct Build {
@@ -384,10 +393,9 @@ void build(exec::wdwrec& r, std::string_view name, std::int32_t font) {
   // The body in the window's colours, then the drawings and the fields.
   exec::txtcolors = {static_cast<std::uint32_t>(r.textcolour),
                      colourof(static_cast<std::int32_t>(r.tablescale))};
-  std::int32_t columns = 0, status = 0;
   for (std::size_t l = 0; l < b.block.body.size(); ++l)
-    plot::RWPRINT(b.block.body[l], 1.0, static_cast<double>(l + 1), columns, r.fontslot, " ",
-                  "NOUP", &r, status);
+    writecells(r, b.block.body[l], 1.0, static_cast<double>(l + 1), "NOUP");
+  std::int32_t columns = 0, status = 0;
   for (const std::string& o : d.options)
     plot::RWPRINT("", 1.0, plot::nextline, columns, r.fontslot, " ", o, &r, status);
   const KeepEngine keep;

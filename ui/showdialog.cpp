@@ -7,7 +7,9 @@
 #include "core/runwords.h"
 #include "core/stores.h"
 #include "core/symbols.h"
+#include "exec/windowless.h"
 #include "exec/windowwords.h"
+#include "exec/xeq.h"
 #include "platform/backend.h"
 #include "platform/win_dialog.h"
 #include "platform/win_gdi.h"
@@ -174,7 +176,18 @@ void SHOWDIALOG(std::int32_t tofunction, std::int32_t& result, std::int32_t& sta
   w->helpfile = b.helpname;
   if (!b.title.is_blank()) w->title.set(b.title.trimmed());
   std::uint32_t style = b.dialogstyle;
-  const bool modeless = b.modeless;
+  // A script's table stays open while the run waits for it: its buttons
+  // call their routines between statements, and its close lets the run go
+  // on. The windowless run has no one to wait for it.
+  const bool awaited = !b.modeless && w->firsttable != nullptr && tofunction == dlgstatement &&
+                       !exec::windowlessrun;
+  const bool modeless = b.modeless || awaited;
+  if (awaited) {
+    // The run waits for this one dialog (one an earlier run left open
+    // lets no run go on).
+    for (exec::wdwrec* r = exec::wdwhead; r != nullptr; r = r->next) r->kind &= ~exec::kind::awaited;
+    w->kind |= exec::kind::awaited;
+  }
   if (modeless) {
     w->kind |= exec::kind::modeless;
   } else {
@@ -267,6 +280,15 @@ void SHOWDIALOG(std::int32_t tofunction, std::int32_t& result, std::int32_t& sta
   if (w != nullptr) {
     w->window = made;
     w->lastreturn = 0;
+    if (awaited) {
+      // The run waits in the statement; a routine that a button of the
+      // dialog calls meanwhile comes back to the wait.
+      core::xeqmode |= waitbit;
+      core::xeqstop = core::stops::callback;
+      w->goeson = core::xeqline;
+      exec::tablehwnd = made;
+      exec::tablescope = core::lokalscope;
+    }
   }
   if ((tofunction & 1) == 0) setresult(1, result, 0.0);
   exec::setwindowvar(b.handlevar, handlenumber(made));

@@ -15,6 +15,7 @@
 #include "io/tablecalls.h"
 #include "numeric/sort.h"
 #include "platform/win_message_keys.h"
+#include "toolkit/dialog_subclass.h"
 #include "toolkit/services.h"
 #include "ui/dialogwords.h"
 #include "ui/tablechanges.h"
@@ -214,7 +215,21 @@ win::HWND FINDFILEMATRIXWINDOW(std::int32_t unit) {
   return nullptr;
 }
 
+namespace {
+
+// The control of the id is a cell of one of the window's tables.
+bool tablecellcontrol(win::HWND dialog, int id) {
+  const exec::wdwrec* w = exec::windowrecord(dialog);
+  if (w == nullptr || w->firsttable == nullptr) return false;
+  for (const exec::ctlrec* c = w->firstcontrol; c != nullptr; c = c->ctlnext)
+    if (c->ctlid == id) return (c->ctlkind & ck::tablecell) != 0;
+  return false;
+}
+
+}  // namespace
+
 void install_tables() {
+  toolkit::is_table_cell = tablecellcontrol;
   exec::tablecalls.freetables = freetables;
   exec::tablecalls.releasetables = releasetables;
   io::findtablewindow = FINDFILEMATRIXWINDOW;

@@ -393,6 +393,7 @@ void MXMOREBUTTON(win::HWND window, toolkit::dialog_t* items, int item, std::int
       moremenu.column = std::max(pv[4], 1);
       moveview(window, moremenu.row, moremenu.column);
     } else if (answer == choice::keeplayout) {
+      tablewindow(window);  // (the menu's close made its owner current)
       MXLAYOUT(1);
     }
     return;
@@ -442,6 +443,7 @@ void MXMOREBUTTON(win::HWND window, toolkit::dialog_t* items, int item, std::int
         break;
       }
       case choice::keeplayout:
+        tablewindow(window);
         MXLAYOUT(1);
         break;
       case choice::changefilter:

@@ -41,6 +41,8 @@ bool windowopen(win::HWND h) {
 
 void keep() {
   mxrec* const saved = mxcur;
+  // (The question's close makes its owner current.)
+  const win::HWND window = exec::wdwcur != nullptr ? exec::wdwcur->window : nullptr;
   std::int32_t first = 0, last = 0;
   const std::int32_t what = mxcur->fmtsym > 0 ? core::ISCHARCHECKED(mxcur->fmtsym, first, last) : 0;
   const std::string_view key =
@@ -61,11 +63,11 @@ void keep() {
   int answer = 0;
   core::HELP(key, answer, values);
   mxcur = saved;
-  if (answer != keepanswer || mxcur == nullptr || exec::wdwcur == nullptr) return;
+  if (answer != keepanswer || mxcur == nullptr || window == nullptr) return;
   auto k = std::make_unique<Kept>();
   k->table = *mxcur;
   k->table.next = k->table.prev = nullptr;
-  k->window = exec::wdwcur->window;
+  k->window = window;
   kept = std::move(k);
   exec::closehandle = kept->window;
   const win::HWND main = exec::mainwindow();
@@ -78,7 +80,11 @@ void resume() {
   if (!kept || kept->posted || kept->window == nullptr || windowopen(kept->window)) return;
   kept->posted = true;
   exec::resumestmt = kept->table.stmt;
-  if ((core::xeqmode & core::runmode::running) != 0) core::xeqstop = core::stops::error;
+  // (A run inside the statement stops; one that waited for the window
+  // waits no more.)
+  if ((core::xeqmode & core::runmode::suspended) == 0 &&
+      (core::xeqmode & core::runmode::running) != 0)
+    core::xeqstop = core::stops::error;
   const win::HWND main = exec::mainwindow();
   toolkit::POST_COMMAND(cmd::jump, &main);
 }
@@ -99,6 +105,10 @@ bool takelayout(std::int32_t& viscols, std::int32_t& visrows) {
 }
 
 bool layoutkept() { return kept != nullptr; }
+
+bool layoutkeptfor(win::HWND window) {
+  return kept != nullptr && !kept->posted && kept->window == window;
+}
 
 void reset_tablelayout() { kept.reset(); }
 

@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+#include "platform/win_window.h"
+
 namespace ui {
 
 // Mode 1: asks about the current table ("mxsLayV" when its Format is a
@@ -23,6 +25,8 @@ bool takelayout(std::int32_t& viscols, std::int32_t& visrows);
 
 // True while a layout is kept.
 bool layoutkept();
+// ... for the window, which has not yet gone.
+bool layoutkeptfor(win::HWND window);
 
 void reset_tablelayout();
 

@@ -3,19 +3,13 @@
 // HOME and XDG folders, while this test plays the user on a connection of
 // its own. It types each key only when the program waits for it, and waits
 // for each window it needs, every wait bounded.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <chrono>
-#include <cstdlib>
-#include <filesystem>
+#include <algorithm>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "program_fixture.h"
 #include "support/display_user.h"
 #include "support/test_support.h"
 #include "support/xvfb_server.h"
@@ -27,74 +21,11 @@
 
 namespace {
 
-namespace fs = std::filesystem;
 using testsupport::DisplayUser;
 using testsupport::read_file;
 using testsupport::write_file;
 
-constexpr int kRunLimit = 55;  // seconds the program may live
-
-class ProgramOnADisplay : public ::testing::Test {
- protected:
-  void SetUp() override {
-    std::string why;
-    display = testsupport::xvfb_display(&why);
-    ASSERT_FALSE(display.empty()) << why;
-  }
-  void TearDown() override {
-    DisplayUser::abandon_note = nullptr;
-    if (pid > 0) {
-      kill(pid, SIGKILL);
-      waitpid(pid, nullptr, 0);
-    }
-  }
-
-  // Starts the program on the script in the test's folder; the leak
-  // checker of the sanitised build looks at what is left at its end.
-  void start(const std::string& script) { start(std::vector<std::string>{script}); }
-  // ... with these arguments.
-  void start(const std::vector<std::string>& args) {
-    const std::string errfile = logs.file("err");
-    // A test that gives up says what the program wrote and whether it ended.
-    DisplayUser::abandon_note = [this, errfile] {
-      int status = 0;
-      const bool ended = pid > 0 && waitpid(pid, &status, WNOHANG) == pid;
-      return std::string(ended ? "The program had ended" : "The program was running") +
-             "; it wrote:\n" + read_file(errfile);
-    };
-    pid = fork();
-    if (pid == 0) {
-      if (chdir(dir.path().c_str()) != 0) _exit(126);
-      for (const char* v : {"HOME", "XDG_CONFIG_HOME", "XDG_STATE_HOME", "XDG_DATA_HOME",
-                            "XDG_CACHE_HOME", "XDG_RUNTIME_DIR"})
-        setenv(v, dir.path().c_str(), 1);
-      setenv("DISPLAY", display.c_str(), 1);
-      std::string asan = "detect_leaks=1";
-      if (const char* old = std::getenv("ASAN_OPTIONS")) asan = std::string(old) + ":" + asan;
-      setenv("ASAN_OPTIONS", asan.c_str(), 1);
-      alarm(kRunLimit);
-      dup2(open(errfile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
-      std::vector<char*> argv{const_cast<char*>(OSTREL_BINARY)};
-      for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-      argv.push_back(nullptr);
-      execv(OSTREL_BINARY, argv.data());
-      _exit(127);
-    }
-  }
-  // Waits for the program's end; its exit status (128 + the signal).
-  int finish() {
-    int status = 0;
-    waitpid(pid, &status, 0);
-    pid = -1;
-    err = read_file(logs.path() / "err");
-    if (WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM)
-      err += "(the program did not end within " + std::to_string(kRunLimit) + " seconds)\n";
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  }
-  testsupport::TempDir dir, logs;
-  std::string display, err;
-  pid_t pid = -1;
-};
+using apptest::ProgramOnADisplay;
 
 // A question box with its icon, answered; then the program ends with
 // nothing of the icon's drawing left behind.

@@ -22,6 +22,7 @@ TEST_F(X11Test, ShowsNamesClassOwnerAndPopupsAsTheDisplayExpects) {
   HWND top = CreateWindowExA(0, kClass, "Gr\xFC\xDF\x80", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 60, 40,
                              300, 200, nullptr, nullptr, nullptr, nullptr);
   HWND owned = make_top(80, 60, 200, 150, WS_OVERLAPPEDWINDOW | WS_VISIBLE, top);
+  HWND dialog = make_top(100, 80, 120, 90, WS_CAPTION | WS_SYSMENU | WS_VISIBLE, top);
   HWND popup = make_top(90, 70, 50, 30, WS_POPUP | WS_BORDER | WS_VISIBLE, top);
   settle();
   ASSERT_NE(xid(top), 0u);
@@ -29,8 +30,11 @@ TEST_F(X11Test, ShowsNamesClassOwnerAndPopupsAsTheDisplayExpects) {
   EXPECT_EQ(property(xid(top), "_NET_WM_NAME"), "Gr\xC3\xBC\xC3\x9F\xE2\x82\xAC");
   EXPECT_EQ(property(xid(top), "WM_NAME"), "Gr\xFC\xDF?");
   EXPECT_EQ(property(xid(top), "WM_CLASS"), std::string("ostrel\0RecorderClass\0", 21));
+  // An owned window that is minimised by itself is no transient of its
+  // owner (the window manager would minimise both); an owned dialog is.
   ::Window transient = 0;
-  ASSERT_TRUE(XGetTransientForHint(dpy, xid(owned), &transient));
+  EXPECT_FALSE(XGetTransientForHint(dpy, xid(owned), &transient));
+  ASSERT_TRUE(XGetTransientForHint(dpy, xid(dialog), &transient));
   EXPECT_EQ(transient, xid(top));
 
   XWindowAttributes a;

@@ -115,18 +115,26 @@ std::string DisplayUser::window_class(Window w) {
 
 std::vector<Window> DisplayUser::ours() {
   std::vector<Window> out;
-  Window root, parent, *kids = nullptr;
-  unsigned n = 0;
-  if (!XQueryTree(dpy_, DefaultRootWindow(dpy_), &root, &parent, &kids, &n)) return out;
-  for (unsigned i = 0; i < n; ++i) {
-    XClassHint hint{};
-    if (!XGetClassHint(dpy_, kids[i], &hint)) continue;
-    const bool program = hint.res_name != nullptr && std::string(hint.res_name) == "ostrel";
-    XFree(hint.res_name);
-    XFree(hint.res_class);
-    if (program && shown(kids[i])) out.push_back(kids[i]);
-  }
-  if (kids != nullptr) XFree(kids);
+  // The top-level windows: the root's children, and under a window
+  // manager the windows inside its frames.
+  const std::function<void(Window, int)> walk = [&](Window at, int depth) {
+    Window root, parent, *kids = nullptr;
+    unsigned n = 0;
+    if (!XQueryTree(dpy_, at, &root, &parent, &kids, &n)) return;
+    for (unsigned i = 0; i < n; ++i) {
+      XClassHint hint{};
+      if (!XGetClassHint(dpy_, kids[i], &hint)) {
+        if (depth < 2) walk(kids[i], depth + 1);
+        continue;
+      }
+      const bool program = hint.res_name != nullptr && std::string(hint.res_name) == "ostrel";
+      XFree(hint.res_name);
+      XFree(hint.res_class);
+      if (program && shown(kids[i])) out.push_back(kids[i]);
+    }
+    if (kids != nullptr) XFree(kids);
+  };
+  walk(DefaultRootWindow(dpy_), 0);
   return out;
 }
 

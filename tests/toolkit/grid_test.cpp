@@ -237,6 +237,18 @@ TEST_F(Grid, ClicksOnTitlesCellsAndRowLabels) {
   EXPECT_FALSE(editing());
   click(items[3].x + 3, y_row2);  // the current cell again: its editor
   EXPECT_TRUE(editing());
+  // Its whole text selected, also after the second press of a double
+  // click, which lands in the editor: typing replaces the value.
+  const auto whole = [&] {
+    win::DWORD from = 9, to = 0;
+    win::SendMessageA(editor(3), win::EM_GETSEL, reinterpret_cast<win::WPARAM>(&from),
+                      reinterpret_cast<win::LPARAM>(&to));
+    return from == 0 && to == dlgt::text(editor(3)).size();
+  };
+  EXPECT_TRUE(whole());
+  dlgtest::mouse(dialog, editor(3), 2, 2, 1);
+  dlgtest::mouse(dialog, editor(3), 2, 2, -1);
+  EXPECT_TRUE(whole()) << "after a click into the open editor";
   click(items[2].x + 3, geo.title_height / 2, true);  // a title, twice: no editor
   EXPECT_EQ(row(), -1);
   EXPECT_EQ(column(), 2);

@@ -181,6 +181,25 @@ TEST_F(Panel, APanelIsDrawnInTheFontItsWindowStatementChose) {
   EXPECT_TRUE(inked(21, 1)) << "the C after the field";
 }
 
+// In the window's own font, which is proportional, each character of the
+// text and of the field stands in its cell: "Temperature" in cells 1 to
+// 11, nothing of it or of the field in cell 12, the field from cell 13,
+// the C in cell 21 (a glyph wider than its cell reaches into the next).
+TEST_F(Panel, AProportionalFontKeepsEachCharacterInItsCell) {
+  const std::string out =
+      runopen("T = 21.5\nWINDOW(WINdowhandle=H, PaNeL='PNL')\nEND\n#\n"
+              "PNL #t=T\n Temperature #0      C\n");
+  ASSERT_EQ(out.substr(out.rfind("stop=")), "stop=-1\n") << out;
+  w = windowof("H");
+  ASSERT_NE(w, nullptr) << out;
+  cw = plot::fontslots(w->fontslot).cellwidth;
+  ch = plot::fontslots(w->fontslot).cellheight;
+  screenshot("panel_proportional");
+  std::string cells;
+  for (int c = 1; c <= 21; ++c) cells += inked(c, 1) ? '#' : '.';
+  EXPECT_EQ(cells, "###########.####....#");
+}
+
 TEST_F(Panel, ATextFieldShowsNoMoreThanItsVariable) {
   ASSERT_EQ(build("PNL &t=NM\r\n Name &1            \r\n"), "");
   // NM holds 3 characters; the field is 14 wide: blanks after them, not

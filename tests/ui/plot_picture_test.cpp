@@ -224,6 +224,24 @@ TEST_F(PlotPicture, AWindowMadeSmallerGetsItsFrameInside) {
   EXPECT_EQ(smaller.in(black(), 0, 0, b.linex - 3 * b.cw, b.liney), title) << "the y title cut";
 }
 
+// The x labels of axis 1 at their ticks, a step apart: those whose ticks
+// lie in the axis and whose text (3 widths at most) ends before the
+// frame's right edge; the one at the maximum only when the axis was drawn
+// with it. The title stands right-aligned under the axis' end.
+void xlabels(const Pixels& q, double step, bool atend, const std::string& what) {
+  const plot::Scale& s = plot::axisstate.scale(1);
+  const Axis1 a;
+  std::vector<int> ticks;
+  for (double v = std::ceil(s.minimum / step) * step; v < s.maximum; v += step)
+    if (a.x(v) > a.linex + 2 && a.x(v) + 4 * a.cw < q.width) ticks.push_back(a.x(v));
+  std::vector<InkRun> got = a.xlabels(q);
+  if (!got.empty() && got.front().first <= a.linex + 2) got.erase(got.begin());
+  labelsat(got, ticks, true, atend ? a.x(s.maximum) : -1, what);
+  const int end = a.x(s.maximum);
+  EXPECT_GT(q.in(black(), end - 3 * a.cw, a.liney + a.ch, end + 1, a.liney + 2 * a.ch), 3)
+      << what << ": no title";
+}
+
 // A strip chart after many scrolls: the labels keep the step they had
 // before, none in between, and the title beside the moved strip stays.
 TEST_F(PlotPicture, AStripChartKeepsItsLabelStepAndTitleAsItScrolls) {
@@ -234,23 +252,6 @@ TEST_F(PlotPicture, AStripChartKeepsItsLabelStepAndTitleAsItScrolls) {
   // A point exactly at the maximum does not scroll.
   EXPECT_EQ(plot::axisstate.scale(1).maximum, 50.0F);
   EXPECT_EQ(plot::axisstate.scale(1).minimum, 0.0F);
-  const auto xlabels = [](const Pixels& q, double step, bool atend, const std::string& what) {
-    const plot::Scale& s = plot::axisstate.scale(1);
-    const Axis1 a;
-    // The labels whose ticks lie in the axis and whose text (3 widths at
-    // most) ends before the frame's right edge; the one at the maximum
-    // only when the axis was drawn with it.
-    std::vector<int> ticks;
-    for (double v = std::ceil(s.minimum / step) * step; v < s.maximum; v += step)
-      if (a.x(v) > a.linex + 2 && a.x(v) + 4 * a.cw < q.width) ticks.push_back(a.x(v));
-    std::vector<InkRun> got = a.xlabels(q);
-    if (!got.empty() && got.front().first <= a.linex + 2) got.erase(got.begin());
-    labelsat(got, ticks, true, atend ? a.x(s.maximum) : -1, what);
-    // The title, right-aligned under the axis' end.
-    const int end = a.x(s.maximum);
-    EXPECT_GT(q.in(black(), end - 3 * a.cw, a.liney + a.ch, end + 1, a.liney + 2 * a.ch), 3)
-        << what << ": no title";
-  };
   xlabels(p, 10, true, "before scrolling");
   p = run("H = " + std::to_string(static_cast<long long>(number("H"))) +
           "\nDO I = 51, 120\n  LINE(X=I, Y=SIN(I / 5))\nENDDO\n");
@@ -274,6 +275,20 @@ TEST_F(PlotPicture, AStripChartKeepsItsLabelStepAndTitleAsItScrolls) {
   if (!got.empty() && got.back().last >= a.liney - 2) got.pop_back();
   labelsat(got, ticks, false, -1, "upward");
   EXPECT_GT(p.in(black(), 0, 0, a.linex - 3 * a.cw, a.liney / 2), 3) << "no y title";
+}
+
+// The label at the maximum ends at its tick before the chart scrolls; a
+// few scrolls on, with room past its tick, it stands there as the others
+// do, not where it slid to.
+TEST_F(PlotPicture, AStripChartsEndLabelStandsPastItsTickOnceItScrolled) {
+  run(window(800, 600) +
+      "AXIS(WINdowhandle=H, MiN=0, MaX=50, Scroll, Title='t', Yaxis, MiN=-1.2, MaX=1.2, "
+      "FixmiN, FiXmax)\n"
+      "DO I = 0, 56\n  LINE(X=I, Y=SIN(I / 5))\nENDDO\n");
+  const Pixels p = pixelsof(*windowof("H"));
+  ASSERT_GE(plot::axisstate.scale(1).maximum, 56.0F);
+  ASSERT_LE(plot::axisstate.scale(1).maximum, 60.0F);
+  xlabels(p, 10, false, "a few scrolls on");
 }
 
 // A strip chart slides its picture and draws only the strip that came

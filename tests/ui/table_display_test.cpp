@@ -71,4 +71,40 @@ TEST_F(DialogScript, ADrawnTableShowsItsTitlesAlternatesItsRowsAndHidesCellsBeyo
   EXPECT_TRUE(hidden);
 }
 
+// The edit cell of the dialog that shows the text.
+win::HWND cellshowing(win::HWND dialog, const std::string& text) {
+  for (int id = 1001; id < 1100; ++id) {
+    const win::HWND c = win::GetDlgItem(dialog, id);
+    char cls[16] = {};
+    if (c != nullptr && win::GetClassNameA(c, cls, sizeof cls) > 0 && std::string(cls) == "Edit" &&
+        dlgtest::shown(dialog, id) == text)
+      return c;
+  }
+  return nullptr;
+}
+
+// A click into a cell, the one with the focus too, and F2 in a cell take
+// its whole text: what is typed next replaces the value, it does not go in
+// front of it (a click left the caret where it fell).
+TEST_F(DialogScript, WhatIsTypedIntoAClickedCellReplacesItsValue) {
+  // Near a cell's left edge, in front of its right-aligned digits.
+  const auto clickin = [](const char* text) {
+    return probe([text](win::HWND w) {
+      const win::HWND c = cellshowing(w, text);
+      ASSERT_NE(c, nullptr) << "no cell shows " << text;
+      plat::inject_click(c, 2, 4);
+    });
+  };
+  answer(dlgtest::keys({{clickin("1")},
+                        dlgtest::typing("99"),
+                        {dlgtest::press(win::VK_RETURN), clickin("4")},
+                        dlgtest::typing("88"),
+                        {dlgtest::press(win::VK_RETURN), clickin("5"), dlgtest::press(win::VK_END),
+                         dlgtest::press(win::VK_F2)},
+                        dlgtest::typing("7"),
+                        {dlgtest::press(win::VK_RETURN), click(1001)}}));
+  const std::string out = run("DIMENSION A(3, 2)\nA = $\nDLG(TItle='Cells', Edit=A, Height=3)\n");
+  EXPECT_EQ(out.substr(0, out.find('\n')), "A=(99,2,3,88,7,6)") << out;
+}
+
 }  // namespace
