@@ -144,14 +144,6 @@ TEST_F(EditorSelection, CtrlRightOnALineHeldWholeStopsWhereEndDoes) {
   EXPECT_EQ(told, 1) << "the typed letter";
 }
 
-// The text rows whose background, right of every text, is the colour.
-int rowsof(std::uint32_t colour) {
-  const int ch = plot::fontslots(ide::wdwhead->fontslot).cellheight;
-  int n = 0;
-  for (int y = 0; y < 1100; ++y)
-    n += plat::window_pixel(static_cast<win::HWND>(mainwindow()), 600, y) == colour;
-  return n / ch;
-}
 // Whether the window's text row r (from 1) has the colour right of its text.
 bool rowhas(int r, std::uint32_t colour) {
   const int ch = plot::fontslots(ide::wdwhead->fontslot).cellheight;
