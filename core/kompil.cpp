@@ -753,6 +753,12 @@ void pasteloop(std::span<char> /*text*/) {
 
 }  // namespace
 
+bool STOPATMISSINGLABEL() {
+  if (xeqstop != stops::error || nomsg < 1 || errorlabelline(nomsg) >= 1) return false;
+  nolabel();
+  return true;
+}
+
 void INTERNAL_GETLOKALSUB() {
   lokalsub = 0;
   const std::int32_t next = stmtstart(edvars(edv::loadline) + 1);

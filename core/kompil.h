@@ -76,6 +76,13 @@ void KOMPIL(std::span<char> text);
 // thirteenth editor word).
 void INTERNAL_GETLOKALSUB();
 
+// A statement that failed (`xeqstop` the error stop) with an error label
+// (ERror=, in `nomsg`) that names no statement of the script: shows
+// "labelSub?", sets its key and stops the run, as the driver does after a
+// run; the caller is one that runs statements itself (a callback). False,
+// and nothing changed, for any other outcome.
+bool STOPATMISSINGLABEL();
+
 // Start values of the driver's own words (the command line counts as not
 // yet taken).
 void reset_kompil();

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "core/kompil.h"
 #include "core/messages.h"
 #include "core/runwords.h"
 #include "core/stores.h"
@@ -48,6 +49,10 @@ CallbackRun runcallback(std::int32_t line, bool quietfloat) {
     if (handedback(core::xeqstop)) {
       resumecode = 0;
       refusehandback();
+    } else {
+      // An error label that stands nowhere stops the run here as after a
+      // run: the caller only sees a failed callback.
+      core::STOPATMISSINGLABEL();
     }
     r.stop = core::xeqstop;
   } else {

@@ -90,6 +90,11 @@ struct ctlrec {
   ctlrec* ctlnext = nullptr;
 };
 
+// The widest margin of a window or a page, in pixels: beyond any screen
+// or paper, and small enough that a margin, a size and the other margin
+// add up within their int.
+inline constexpr std::int32_t marginmost = 1 << 24;
+
 // One window. Variable fields hold the index of a script variable's value
 // cell in `z`, 0 when none is bound. Text-area fields count character
 // cells of the record's font slot.
@@ -110,7 +115,7 @@ struct wdwrec {
   std::int32_t clientwidth = 0;  // text area, pixels
   std::int32_t clientheight = 0;
   std::int32_t textarea[4] = {};  // left, right, top, bottom offsets and bounds
-  std::int32_t printarea[4] = {};
+  std::int32_t printarea[4] = {};  // the margins in pixels, up to `marginmost` each
   std::int32_t fontslot = 0;
   std::int32_t printstate = 0;
   std::int32_t printscratch[2] = {};

@@ -19,6 +19,9 @@ namespace io {
 
 namespace {
 
+// The columns a format makes for any record, however narrow.
+constexpr std::int64_t tablecolumnsfew = 65536;
+
 using Cells = std::vector<std::int32_t>;
 
 char upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
@@ -189,6 +192,10 @@ void FILEMATRIXFORMAT(std::int32_t format, std::int32_t unit, std::int32_t& colu
     std::int32_t offset = 1, gap = 0;
     bool fixed = true, first = true;
     std::vector<ColDef> cols;
+    // Every column takes a character of the record at least (a cell between
+    // two separators none): a count beyond the record's width makes no more
+    // columns, and at least a table's worth stays whatever the width.
+    const std::int64_t most = std::max<std::int64_t>(r.recl, tablecolumnsfew);
     for (std::int32_t pos = from; pos >= 1 && pos <= n;) {
       const std::int32_t start = pos;
       FmtDescr d;
@@ -232,7 +239,7 @@ void FILEMATRIXFORMAT(std::int32_t format, std::int32_t unit, std::int32_t& colu
         gap = 1;
         pos = at + 1;  // the walk goes on after the list separator
       }
-      for (std::int32_t k = 0; k < rep; ++k) {
+      for (std::int32_t k = 0; k < rep && static_cast<std::int64_t>(cols.size()) <= most; ++k) {
         c.offset = cols.empty() || fixed ? offset : 0;
         cols.push_back(c);
         offset += c.width;

@@ -1,9 +1,11 @@
 #include "io/formatparse.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <span>
 
+#include "core/stores.h"
 #include "io/picture.h"
 #include "io/rwtexts.h"
 
@@ -175,6 +177,35 @@ void PARSENEXTFORMAT(std::string_view fmt, std::int32_t last, std::int32_t& pos,
   if (!iscomplete(st)) return finish(-(last + 1));
   d.textend = last;
   finish(last + 2);
+}
+
+namespace {
+
+// True when a parse failed at a digit that continues a number: a count or
+// width too long to read.
+bool overlong(std::string_view fmt, std::int32_t failed) {
+  const auto digit = [&](std::int32_t p) {
+    return p >= 1 && p <= static_cast<std::int32_t>(fmt.size()) &&
+           std::isdigit(static_cast<unsigned char>(fmt[static_cast<std::size_t>(p - 1)])) != 0;
+  };
+  return digit(failed) && digit(failed - 1);
+}
+
+}  // namespace
+
+bool FORMATFITSSTORE(std::string_view fmt) {
+  const auto n = static_cast<std::int32_t>(fmt.size());
+  std::int64_t width = 0;
+  for (std::int32_t pos = 1; pos >= 1 && pos <= n;) {
+    FmtDescr d;
+    PARSENEXTFORMAT(fmt, n, pos, d);
+    if (pos < 0 && overlong(fmt, -pos)) return false;
+    if (d.letter == '(' || d.letter == ')') continue;
+    // Only "(" stands without a count for the largest one.
+    width += std::int64_t{std::max(d.repeat, 1)} * (d.letter == 'X' ? 1 : std::max(d.width, 0));
+    if (width > core::nc1namenlimit) return false;
+  }
+  return true;
 }
 
 void NEXTFORMAT(std::string_view fmt, std::int32_t fmtlen, std::int32_t& pos, FmtDescr& d) {

@@ -46,6 +46,12 @@ inline constexpr std::int32_t fmtnorepeat = 2147483647;
 // empty. The fields of d then hold what was read so far.
 void PARSENEXTFORMAT(std::string_view fmt, std::int32_t last, std::int32_t& pos, FmtDescr& d);
 
+// False when the record that fmt describes is wider than the character
+// store can ever hold: its widths, counts and X skips add up beyond it, or
+// a count or width is too long to be read. Such a format is refused before
+// anything is sized by it.
+bool FORMATFITSSTORE(std::string_view fmt);
+
 // The next descriptor for routines that measure a format (fmt's first
 // fmtlen characters). A format that does not parse there may be one text
 // picture: it comes back as letter "?" whose width is the trimmed format

@@ -273,6 +273,11 @@ void openfile(Outcome& out, std::int32_t filesym, std::int32_t items, bool delet
   const std::int32_t fmtsym = slot(rwslot::format);
   std::string_view fmt;
   const bool hasformat = textof(fmtsym, fmt);
+  // A format wider than the store holds is sized by nothing.
+  if (hasformat && !FORMATFITSSTORE(fmt)) {
+    out.letter = 'Y';
+    return;
+  }
   if (recl < 1) {
     if (!hasformat) {
       if (o.m.access == UnitAccess::direct) makebinarydirect(o);

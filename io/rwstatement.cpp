@@ -214,6 +214,12 @@ bool room(std::int64_t need) {
   return core::REALLOC(5, extra) && rwworklength() >= need;
 }
 
+// The record number after n, held within the record numbers: a Recrow as
+// large as they go leaves the position there.
+std::int32_t recordafter(std::int64_t n) {
+  return static_cast<std::int32_t>(std::min<std::int64_t>(n + 1, 2147483647));
+}
+
 // The unit's record: chosen by Recrow (or the next one), read into the
 // work area unless the work area holds it already.
 void chooserecord(Rw& rw, bool reads, bool search) {
@@ -226,11 +232,11 @@ void chooserecord(Rw& rw, bool reads, bool search) {
   }
   rwprevrec = 0;
   if (recno < 1) {
-    recno = r.position + 1;
+    recno = recordafter(r.position);
     if (r.coltable && r.lineindex) {
       // Reading on, a table starts at its first row after the header lines.
-      const std::int32_t k = std::max<std::int32_t>(r.linesperrow, 1);
-      recno = std::max(recno, (std::max(r.firstline, 1) - 2 + k) / k + 1);
+      const std::int64_t k = std::max<std::int32_t>(r.linesperrow, 1);
+      recno = std::max(recno, recordafter((std::int64_t{std::max(r.firstline, 1)} - 2 + k) / k));
     }
   } else if (reads && isformattedseq(rw.mode) && !r.lineindex) {
     // A text file is read by line number through its line index.
@@ -327,7 +333,9 @@ void searchrecords(Rw& rw) {
       return;
     }
     RwFile& r = rwfiles(rw.unit);
-    rw.recno = isbinary(rw.mode) ? std::max(r.position - plen + 1, rw.recno + 1) : rw.recno + 1;
+    rw.recno = isbinary(rw.mode)
+                   ? std::max(recordafter(std::int64_t{r.position} - plen), recordafter(rw.recno))
+                   : recordafter(rw.recno);
     if (!isbinary(rw.mode)) r.position = rw.recno;
     rw.cached = false;
     if (!readrecord(rw)) {
@@ -577,7 +585,7 @@ void itemloop(Rw& rw) {
   const std::int32_t column = exec::KEYVALUE(rwopt(rwslot::column));
   std::int32_t tpos = 0, fpos = 1, irep = 1, inrecord = 0;
   const bool goon = rw.own && column >= 1 && rw.recno == rwcursor.recno;
-  if (!rw.unit && !goon && rwopt(rwslot::recrow) < 0) rw.recno = rwcursor.recno + 1;
+  if (!rw.unit && !goon && rwopt(rwslot::recrow) < 0) rw.recno = recordafter(rwcursor.recno);
   if (goon) {
     tpos = std::min<std::int32_t>(rwcursor.tpos, rw.ltext);
     fpos = rwcursor.fpos;
@@ -1295,7 +1303,7 @@ exec::XferRun rwprogramrun(std::int32_t line) {
   // The transfer.
   // The next record (chooserecord without Recrow).
   rwprevrec = 0;
-  rw.recno = r.position + 1;
+  rw.recno = recordafter(r.position);
   r.position = rw.recno;
   if (reads && !readrecordhere(rw, recl))
     return leftpending(line, p.letter, out, filename, false, rw.count);

@@ -87,7 +87,7 @@ void margins(Pass& p, exec::wdwrec& w, std::int32_t fullwidth, std::int32_t full
   const auto size = [&](std::string_view item, std::int32_t unit, std::int32_t full,
                         std::int32_t& out) {
     if (!itemvalue(p.options, item, v)) return false;
-    out = PXLSFROMR8(v, unit, full);
+    out = std::clamp(PXLSFROMR8(v, unit, full), -exec::marginmost, exec::marginmost);
     p.areaitem = true;
     return true;
   };

@@ -146,9 +146,12 @@ bool readint(std::string_view text, std::int32_t& p, std::int32_t& value) {
   const bool negative = i < text.size() && text[i] == '-';
   if (negative) ++i;
   if (i >= text.size() || text[i] < '0' || text[i] > '9') return false;
+  // (Held at a count beyond any store, so that the next reference's number
+  // and the element arithmetic stay in range.)
+  constexpr std::int64_t most = std::int64_t{1} << 30;
   std::int64_t v = 0;
   for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
-    v = std::min<std::int64_t>(v * 10 + (text[i] - '0'), std::numeric_limits<std::int32_t>::max());
+    v = std::min<std::int64_t>(v * 10 + (text[i] - '0'), most);
   value = static_cast<std::int32_t>(negative ? -v : v);
   p = static_cast<std::int32_t>(start + (i - start)) + 1;
   return true;
@@ -310,8 +313,8 @@ bool FINDADR(std::string_view text, std::int32_t from, std::int32_t& to, RefStat
       valuetext.set(std::string_view(t.data(), t.size()));
     } else {
       const std::int32_t w = rawwidth(kind);
-      const exec::BoundRef where{array, 0, (index - 1) * w};
       const std::int64_t left = static_cast<std::int64_t>(bytes.size()) / w - (index - 1);
+      const exec::BoundRef where{array, 0, left > 0 ? (index - 1) * w : 0};
       out = {kind, where, span(std::max<std::int64_t>(left, 0)), 0.0};
       readraw(where, kind, out.value);
       numbertext(out.value);

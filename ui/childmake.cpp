@@ -243,8 +243,10 @@ void margins(Statement& s) {
   for (const Margin& m : all) {
     if (!valued(m.k)) continue;
     any = true;
-    r.printarea[m.index] = plot::PXLSFROMR8(value(m.k), m.vertical ? ch : cw,
-                                            m.vertical ? r.clientheight : r.clientwidth);
+    r.printarea[m.index] =
+        std::min(plot::PXLSFROMR8(value(m.k), m.vertical ? ch : cw,
+                                  m.vertical ? r.clientheight : r.clientwidth),
+                 exec::marginmost);
   }
   if (!any) return;
   for (const Margin& m : all) r.textarea[m.index] = r.printarea[m.index] / (m.vertical ? ch : cw);

@@ -27,6 +27,7 @@ namespace ui {
 namespace {
 
 constexpr std::int32_t defaultwidth = 40;
+constexpr std::int32_t cellcharsmost = 1024;  // the widest cell shown, in characters
 constexpr std::int32_t barthickness = 6;
 constexpr std::uint32_t ownproc = 0x80;         // the procedure is the text procedure
 constexpr std::uint32_t spinnerproc = 0x10080;  // and the item is a spinner
@@ -43,7 +44,11 @@ constexpr std::int32_t dnumbits = 0x4022;
 std::int32_t colwidth(const mxrec& t, std::int32_t c) {
   const std::int32_t fc = t.mapped(c);
   if (fc < 1 || fc >= static_cast<std::int32_t>(t.colinfo.size())) return 4 * 10 + 8;
-  return 4 * std::abs(t.colinfo[static_cast<std::size_t>(fc)].width) + 8;
+  // A cell shows no more characters than a screen holds (the magnified
+  // cell shows them all), so that the layout's sums stay in their range.
+  const std::int32_t shown = std::min(std::abs(t.colinfo[static_cast<std::size_t>(fc)].width),
+                                      cellcharsmost);
+  return 4 * shown + 8;
 }
 
 // Copies an item into another; the copy owns no lists.

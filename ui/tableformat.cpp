@@ -4,7 +4,6 @@
 // columns and its visible block; the mapping of displayed rows to stored
 // rows.
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <filesystem>
 
@@ -55,34 +54,6 @@ std::int32_t refuse(mxrec* t, std::string_view key, std::string_view detail = {}
     delete t;
   }
   return 0;
-}
-
-// True when the format's parse failed at a digit that continues a number:
-// a count or width too large to read.
-bool overlong(std::string_view fmt, std::int32_t failed) {
-  const auto digit = [&](std::int32_t p) {
-    return p >= 1 && p <= static_cast<std::int32_t>(fmt.size()) &&
-           std::isdigit(static_cast<unsigned char>(fmt[static_cast<std::size_t>(p - 1)])) != 0;
-  };
-  return digit(failed) && digit(failed - 1);
-}
-
-// False when the record the format describes is wider than the character
-// store can ever hold: its widths, counts and skips add up beyond it, or a
-// count or width is too large to be read.
-bool fitsstore(std::string_view fmt) {
-  const auto n = static_cast<std::int32_t>(fmt.size());
-  std::int64_t width = 0;
-  for (std::int32_t pos = 1; pos >= 1 && pos <= n;) {
-    io::FmtDescr d;
-    io::PARSENEXTFORMAT(fmt, n, pos, d);
-    if (pos < 0 && overlong(fmt, -pos)) return false;
-    if (d.letter == '(' || d.letter == ')') continue;
-    // Only "(" stands without a count for the largest one.
-    width += std::int64_t{std::max(d.repeat, 1)} * (d.letter == 'X' ? 1 : std::max(d.width, 0));
-    if (width > core::nc1namenlimit) return false;
-  }
-  return true;
 }
 
 // The columns of a format walked descriptor by descriptor into the table's
@@ -265,7 +236,7 @@ std::int32_t SETMATRIXFORMAT(const TableRequest& q) {
     std::string fmt = q.formattext;
     if (q.format > 0 && !tw::symboltext(q.format, fmt))
       return refuse(t, core::MSGKEY("mx2noConsts"));
-    if (!fitsstore(fmt)) return refuse(t, core::MSGKEY("mx2fmtWide"), fmt);
+    if (!io::FORMATFITSSTORE(fmt)) return refuse(t, core::MSGKEY("mx2fmtWide"), fmt);
     std::int32_t recl = 0, f = 0;
     char kind = ' ';
     io::GETRECLFROMFMT(recl, fmt, static_cast<std::int32_t>(fmt.size()), f, notset, kind);

@@ -14,11 +14,13 @@
 
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <chrono>
 #include <cstdlib>
 #include <random>
@@ -288,6 +290,10 @@ void countingstep() {
   ide::PANLIOSTEP();
 }
 
+// The most memory a script's run may take, in kilobytes (the sanitizers'
+// own included).
+constexpr long memorymost = 1536L * 1024;
+
 struct Verdict {
   bool ok = true;
   std::string what;
@@ -349,8 +355,13 @@ Verdict isolated(const std::string& text, const std::string& home) {
   if (out[0] >= 0) close(out[0]);
   if (err[0] >= 0) close(err[0]);
   int status = 0;
-  waitpid(pid, &status, 0);
+  rusage used{};
+  wait4(pid, &status, 0, &used);
   if (hung) return {false, "waited 30 s for the run to end\n" + errors};
+  // (A script sizes nothing by a value it cannot use: gigabytes show that
+  // a count or width was taken as it stood.)
+  if (used.ru_maxrss > memorymost)
+    return {false, "used " + std::to_string(used.ru_maxrss / 1024) + " MB\n" + errors};
   if (WIFSIGNALED(status))
     return {false, "killed by signal " + std::to_string(WTERMSIG(status)) + "\n" + errors};
   if (errors.find("runtime error") != std::string::npos ||
@@ -385,26 +396,52 @@ TEST(OptionErrorFuzz, MutatedOptionStatementsEndInADocumentedStopLine) {
   scriptrun::finish();
 }
 
-// Every option of the window, dialog, plot and numerical statements that
-// may take a number gets the values that overflow the integer arithmetic
-// behind it (and the counts that would run for ever): one script per
-// keyword, one statement per value, each with an error label to the next.
-// The run must end as for any script, without a sanitizer report.
+// Every option of the window, dialog, file, plot and numerical statements
+// that may take a number gets the values that overflow the integer
+// arithmetic behind it (and the counts that would run for ever), and the
+// Format of OPEN texts that describe more than the store holds: one script
+// per keyword, one statement per value, each with an error label to the
+// next. What a value set up is used after it (a margin by printing, a
+// record number by the next search). The run must end as for any script,
+// without a sanitizer report.
 struct Huge {
   std::string name;
   std::vector<std::string_view> keywords;
   std::string setup;  // lines before the statements
   // The statement with the option o of keyword kw.
   std::string (*statement)(const std::string& o, const std::string& kw);
+  std::vector<std::string> values = {};  // none: the huge numbers
 };
 
+// The keywords of a list that may take a number, less those in `left`
+// (ERror always).
 template <std::size_t N>
-std::vector<std::string_view> numerickeywords(const core::ShopEntry (&list)[N]) {
+std::vector<std::string_view> numerickeywords(const core::ShopEntry (&list)[N],
+                                              const std::vector<std::string_view>& left = {}) {
   std::vector<std::string_view> out;
   for (const core::ShopEntry& e : list)
-    if (e.kw != "ERror" && e.type != 'S') out.push_back(e.kw);
+    if (e.kw != "ERror" && e.type != 'S' && std::find(left.begin(), left.end(), e.kw) == left.end())
+      out.push_back(e.kw);
   return out;
 }
+
+// What reaches past the test's process: the clipboard, boxes a user
+// answers, the status and title bars.
+const std::vector<std::string_view> outside{"ClipBoard", "Messagebox", "StatusBar", "TitleBar",
+                                            "OnButton"};
+
+// Format texts that describe records beyond the store, or counts, widths,
+// header and line counts beyond what is read.
+const std::vector<std::string> hugeformats{
+    "'A6,I2,2147483648X'",
+    "'A6,2147483647X'",
+    "'214748364A'",
+    "'A214748364'",
+    "'5(214748364X)'",
+    "'A5,214748364(A)'",
+    "'SL=2147483647,,;A;'",
+    "'ML=2147483647,,;A;'",
+    "'A214748364,A214748364,A214748364,A214748364,A214748364,A5'"};
 
 // The options given, less the one of keyword kw, then o.
 std::string options(std::initializer_list<std::string_view> given, const std::string& kw,
@@ -438,8 +475,38 @@ std::vector<Huge> hugestatements() {
       {"WINDOW", numerickeywords(core::windowopts), "WINDOW(WINdowhandle=H)\nAXIS(PRint=1)\n",
        [](const std::string& o, const std::string& kw) {
          return "WINDOW(" + options({"WINdowhandle=H"}, kw, o) + ")\nWINDOW(" +
-                options({"WINdowhandle=W"}, kw, o) + ")\nWINDOW(" + o + ")";
+                options({"WINdowhandle=W"}, kw, o) + ")\nWINDOW(" + o +
+                ")\nWRITE(PRint=1) 'x'\nWRITE(WINdowhandle=H, PRint=1) 'x'";
        }},
+      // A file of one line: a read or a search with the option, then a
+      // search that goes on from where it left the file.
+      {"READ", numerickeywords(core::readopts, outside), "",
+       [](const std::string& o, const std::string& kw) {
+         return "READ(" + options({"FIle=F", "SEArch='ab'"}, kw, o) +
+                ") L\nREAD(FIle=F, SEArch='ab') L\nREAD(" + options({"FIle=F"}, kw, o) +
+                ") L\nREAD(" + options({"Text='12345'", "Format='F5.0'"}, kw, o) + ") Z";
+       }},
+      // Into a text, a file, the main window and on paper.
+      {"WRITE", numerickeywords(core::writeopts, outside), "",
+       [](const std::string& o, const std::string& kw) {
+         return "WRITE(" + options({"Text=T"}, kw, o) + ") 'x'\nWRITE(" +
+                options({"FIle=G"}, kw, o) + ") 'x'\nWRITE(" + o + ") 'x'\nWRITE(" +
+                options({"PRint=1"}, kw, o) + ") 'x'";
+       }},
+      {"OPEN", numerickeywords(core::openopts), "",
+       [](const std::string& o, const std::string& kw) {
+         return "OPEN(" + options({"FIle=F", "Format='A1,A'"}, kw, o) + ")\nOPEN(" +
+                options({"FIle=G", "DIRect", "RecL=4"}, kw, o) + ")\nOPEN(" +
+                options({"FIle=G"}, kw, o) + ")";
+       }},
+      // The Format texts: of a table, then of a direct file.
+      {"OPEN",
+       {"Format"},
+       "",
+       [](const std::string& o, const std::string&) {
+         return "OPEN(FIle=F, " + o + ")\nL = F(1, 1)\nOPEN(FIle=G, DIRect, " + o + ")";
+       },
+       hugeformats},
       {"AXIS", numerickeywords(core::axisopts), "",
        [](const std::string& o, const std::string&) { return "AXIS(" + o + ")"; }},
       {"LINE", numerickeywords(core::lineopts), "AXIS()\n",
@@ -468,14 +535,40 @@ std::vector<Huge> hugestatements() {
   };
 }
 
+// The line with ", ERror=label" at the end of its statement's option list
+// (the first list after a name of three letters or more: the statements'
+// names are, the script's arrays and files are not).
+std::string witherror(std::string line, int label) {
+  const std::size_t open = line.find('(');
+  if (open == std::string::npos) return line;
+  std::size_t name = open;
+  while (name > 0 && std::isalpha(static_cast<unsigned char>(line[name - 1])) != 0) --name;
+  if (open - name < 3) return line;
+  int depth = 0;
+  bool quoted = false;
+  for (std::size_t i = open; i < line.size(); ++i) {
+    if (line[i] == '\'') quoted = !quoted;
+    if (quoted) continue;
+    depth += line[i] == '(' ? 1 : line[i] == ')' ? -1 : 0;
+    if (depth == 0) return line.insert(i, ", ERror=" + std::to_string(label));
+  }
+  return line;
+}
+
 // One statement for each value, each starting from the same state.
 std::string hugescript(const Huge& h, const std::string& kw) {
-  static const std::vector<std::string> values{"2147483647", "4294967296", "9E15",  "1E300",
-                                               "ACOS(2)",    "-9E15",      "-1E300"};
+  static const std::vector<std::string> numbers{"2147483647", "4294967296", "9E15",  "1E300",
+                                                "ACOS(2)",    "-9E15",      "-1E300"};
+  const std::vector<std::string>& values = h.values.empty() ? numbers : h.values;
   std::string s =
+      "CHARACTER F*12, G*12, L*20, T*12\n"
       "DIMENSION A(3), Y(1), DY(1), U(3), XG(3), V(1), E(1), FEED(1)\n"
       "A = 1, 2, 3\n"
-      "XG = ($ - 1) / 2\n" +
+      "XG = ($ - 1) / 2\n"
+      "F = 'fz.txt'\n"
+      "G = 'fw.txt'\n"
+      "OPEN(FIle=F)\n"
+      "WRITE(FIle=F, CLoSe=1) 'ab'\n" +
       h.setup;
   int label = 11;
   for (const std::string& v : values) {
@@ -483,13 +576,12 @@ std::string hugescript(const Huge& h, const std::string& kw) {
     // The label of SOLVE's model.
     for (std::size_t at; (at = st.find('*')) != std::string::npos;)
       st.replace(at, 1, std::to_string(label + 100));
-    s += std::to_string(label) + " P = 1\nY = 1\nD = 0\nE = 0\nW = 0\n";
+    s += std::to_string(label) + " P = 1\nY = 1\nD = 0\nE = 0\nW = 0\n" +
+         "WRITE(FIle=F, CLoSe=1)\nWRITE(FIle=G, CLoSe=1)\nOPEN(FIle=F)\n";
     ++label;
     for (std::size_t begin = 0; begin < st.size();) {
       const std::size_t end = std::min(st.find('\n', begin), st.size());
-      std::string line = st.substr(begin, end - begin);
-      if (line.back() == ')') line.insert(line.size() - 1, ", ERror=" + std::to_string(label));
-      s += line + "\n";
+      s += witherror(st.substr(begin, end - begin), label) + "\n";
       begin = end + 1;
     }
   }

@@ -14,6 +14,10 @@
 #include "exec/headless_run.h"
 #include "ide/idewords.h"
 #include "ide/textwriters.h"
+#include "ide/windowlist.h"
+#include "ide_fixture.h"
+#include "platform/backend.h"
+#include "plot/fontslots.h"
 #include "support/test_support.h"
 
 namespace idetest {
@@ -91,5 +95,13 @@ std::string original(const char* from) {
 }
 
 std::uint32_t classbg(int k) { return ide::colour(ide::colnum(2 * k)); }
+
+int rowsof(std::uint32_t colour) {
+  const int ch = plot::fontslots(ide::wdwhead->fontslot).cellheight;
+  int n = 0;
+  for (int y = 0; y < 1100; ++y)
+    n += plat::window_pixel(static_cast<win::HWND>(mainwindow()), 600, y) == colour;
+  return n / ch;
+}
 
 }  // namespace idetest

@@ -21,5 +21,8 @@ std::string variables(const std::string& outcome);
 std::string original(const char* from);
 // The background colour of text class k.
 std::uint32_t classbg(int k);
+// The text rows of the main window whose background, right of every text,
+// is the colour.
+int rowsof(std::uint32_t colour);
 
 }  // namespace idetest

@@ -110,16 +110,6 @@ TEST_F(EditorProgramTest, DeletedLinesUndoneOneByOneKeepTheProgramWithTheText) {
   EXPECT_EQ(variables(outcome), variables(exec::run_script(hello)));
 }
 
-// Text rows of the main window whose background (right of every text) is
-// the colour.
-int rowsof(std::uint32_t colour) {
-  const int ch = plot::fontslots(ide::wdwhead->fontslot).cellheight;
-  int n = 0;
-  for (int y = 0; y < 1100; ++y)
-    n += plat::window_pixel(static_cast<win::HWND>(mainwindow()), 600, y) == colour;
-  return n / ch;
-}
-
 // Shift+Down at the last line: the rows drawn selected, the cursor line
 // among them, are the lines that Delete takes.
 TEST_F(EditorProgramTest, ASelectionThatReachesTheLastLineIsDrawnAsItIsDeleted) {

@@ -93,6 +93,7 @@ TEST_F(FilterScript, EveryFormKeepsItsRows) {
       {"4:x,5:y", "4"},                       // either
       {"4:x;5:q;", "3"}, {"1:<b", "2"},       // texts in character order
       {"1:>b", "1"},     {"4:~x,5:q", "2"},   // (not x) or q
+      {"5:y", "3"},      {"5:b", "IO-87"},    // the last column only, not the row
       {"zz", "IO-87"},                        // no row passes: no table
   };
   for (const auto& c : cases) {
@@ -110,6 +111,19 @@ TEST_F(FilterScript, HeaderLinesStayAndKeptRowsAreReadInOrder) {
           "OPEN(FIle=F, Format='SL=1,,;F;', FiLTer='2:>100', LENgth=L)\n"
           "READ(FIle=F) N, X\nREAD(FIle=F) N, Y\nEND\n");
   EXPECT_EQ(out, "F='h.txt   '\nN='d   '\nL=3\nX=150\nY=300\nstop=-1\n");
+}
+
+// A filter over a direct file lists the rows it keeps and nothing after
+// them: the table has as many rows as passed, however many the file has.
+TEST_F(FilterScript, ADirectFilesFilterLeavesNoRowAfterTheRowsItKeeps) {
+  testsupport::write_file("d.txt", "a1\r\nb2\r\na3\r\nb4\r\na5\r\n");
+  for (const auto& [filter, rows] : {std::pair{"1:a", "L=3\n"}, std::pair{"2:3", "L=1\n"}}) {
+    const std::string out =
+        run(std::string("CHARACTER F*8\nF = 'd.txt'\nOPEN(FIle=F, DIRect, RecL=4, "
+                        "Format='A1,A1', FiLTer='") +
+            filter + "', LENgth=L)\nEND\n");
+    EXPECT_NE(out.find(rows), std::string::npos) << filter << "\n" << out;
+  }
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "core/stores.h"
 #include "exec/optdispatch.h"
 #include "io/readwrite.h"
+#include "io/tablecalls.h"
 #include "platform/file_units.h"
 #include "platform/win_message_box.h"
 #include "support/stores_fixture.h"
@@ -212,6 +213,30 @@ TEST_F(RwFiles, ClosingTouchesScriptUnitsOnlyAndNegativeUnitsDelete) {
   ASSERT_EQ(plat::message_box_log().size(), 1u);
   EXPECT_EQ(plat::message_box_log()[0].title, "Cannot delete file");
   EXPECT_EQ(plat::message_box_log()[0].text, "gone.txt");
+}
+
+// A table's edits that cannot be saved as the unit closes: the close
+// reports the save's status, and a status even when the save left none.
+TEST_F(RwFiles, AFailedSaveAtTheCloseIsTheClosesStatus) {
+  testsupport::write_file("t.txt", "a\r\n");
+  const auto text = mode(plat::UnitAccess::sequential, plat::UnitForm::formatted, 0);
+  storetest::addspecials();
+  const std::int32_t v = storetest::addcharvar("V", "t.txt");
+  const auto kept = tablecalls.settleedits;
+  static std::int16_t left = 0;  // the status the failed save leaves
+  tablecalls.settleedits = [](std::int32_t, std::int32_t& answer, std::int32_t mode) {
+    if ((mode & settlemode::reported) == 0) return;
+    core::iostatw[0] = left;
+    answer = savefailed;
+  };
+  for (const std::int16_t status : {std::int16_t{29}, std::int16_t{0}}) {
+    left = status;
+    openunit(6970, "t.txt", text, rwflag::sequential, 0);
+    rwfiles(6970).filevar = static_cast<std::int16_t>(v);
+    EXPECT_EQ(RWCLOSE(6970), status != 0 ? status : plat::iostat_write_error) << status;
+    EXPECT_FALSE(plat::unit_is_open(6970));
+  }
+  tablecalls.settleedits = kept;
 }
 
 }  // namespace

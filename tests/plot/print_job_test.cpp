@@ -18,6 +18,7 @@
 #include "exec/windowwords.h"
 #include "ide/fontslot.h"
 #include "platform/win_commdlg.h"
+#include "platform/win_message_box.h"
 #include "plot/fontslots.h"
 #include "plot/plotdev.h"
 #include "plot/printdlg.h"
@@ -27,6 +28,7 @@
 #include "plot/upcalls.h"
 #include "plot_fixture.h"
 #include "support/test_support.h"
+#include "toolkit/draw_targets.h"
 #include "toolkit/printing.h"
 #include "toolkit/records.h"
 
@@ -475,23 +477,40 @@ TEST_F(PaperTest, ThePageSetUpAndPrintDialogsAnswerTheJob) {
   EXPECT_EQ(text("Ostrel.pdf").front(), "asked");
 
   // A cancelled page set-up goes on to the print dialog; a cancelled print
-  // dialog is asked once for the whole job, not once a call.
+  // dialog is asked once for the whole job, not once a call. A cancel is
+  // the user's choice, not a failure: every call's status is 0.
   plat::push_dialog_answer({false, {}});
   record->printstate = plot::printbit::printer | plot::printbit::dialogs;
-  print("never");
-  print("never again");
+  EXPECT_EQ(print("never"), 0);
+  EXPECT_EQ(print("never again"), 0);
   end();
   EXPECT_EQ(plat::common_dialog_log().size(), 4u);
   EXPECT_EQ(record->printstate, 0);
   plat::push_dialog_answer({true, {}});
   plat::push_dialog_answer({false, {}});
   record->printstate = plot::printbit::printer | plot::printbit::dialogs;
-  print("never");
+  EXPECT_EQ(print("never"), 0);
+  EXPECT_EQ(plot::printfailure, 0);
   end();
   EXPECT_EQ(plat::common_dialog_log().size(), 6u);
   EXPECT_FALSE(fs::exists(file("Ostrel-2.pdf")));
   EXPECT_FALSE(plot::printing(plot::drawtargets[plot::target::printer]));
   plat::reset_common_dialogs();
+}
+
+// Cancel pressed in the spooling box while a job prints: the job writes
+// nothing more, and neither the page change that meets the cancel nor the
+// end of the job reports a failure.
+TEST_F(PaperTest, ACancelledPrintIsNoFailure) {
+  record->printstate = plot::printbit::printer;
+  EXPECT_EQ(print("first"), 0);
+  ASSERT_NE(toolkit::print_cancel_dialog, nullptr);
+  win::SendMessageA(toolkit::print_cancel_dialog, win::WM_COMMAND, win::IDCANCEL, 0);
+  EXPECT_EQ(print("after the cancel\fon a new page"), 0);
+  EXPECT_EQ(plot::printfailure, 0);
+  end();
+  EXPECT_EQ(plot::printfailure, 0);
+  EXPECT_FALSE(fs::exists(file("Ostrel.pdf")));
 }
 
 // Bit 0x20 asks for the printer's font: the size chosen is the size

@@ -9,9 +9,11 @@
 #include <vector>
 
 #include "dialog_fixture.h"
+#include "exec/windowless.h"
 #include "exec/windowlist.h"
 #include "platform/win_message_keys.h"
 #include "plot/fontslots.h"
+#include "ui/dialogs.h"
 #include "ui/dialogwords.h"
 #include "ui/dlgbuild.h"
 
@@ -144,6 +146,37 @@ TEST_F(DialogScript, ADialogTooLargeForTheScreenStepsItsFontDown) {
   answer({});
   run("DLG(Text='top', Y=2)\n");
   EXPECT_EQ(plot::fontslots(6).face.trimmed(), "Fixedsys");
+}
+
+// A control's id is counted as its option is staged; a table waiting for
+// the next control places its items before that control does. A control
+// counted as any id of the items placed since, the last one included,
+// takes the id of its own place (else a script's button would share an id
+// with the table's More button, or with any other of its items); an id of
+// its own (a numbered button's) is kept.
+TEST_F(DialogScript, AControlCountedBeforeItemsPlacedBeforeItTakesTheIdOfItsPlace) {
+  ASSERT_TRUE(exec::OPENWINDOWLESS());
+  const auto place = [](std::int32_t id) {
+    ui::staged = ui::Staged{};
+    ui::staged.keyword = ui::dk("Button");
+    ui::staged.itemid = id;
+    std::int32_t status = 0;
+    ui::SETDLGWINDOW_ITEM(status);
+    EXPECT_EQ(status, 0);
+    return exec::ctlcur != nullptr ? exec::ctlcur->ctlid : 0;
+  };
+  constexpr std::int32_t placed = 5;
+  for (std::int32_t counted = ui::idbase + 1; counted <= ui::idbase + placed + 2; ++counted) {
+    ui::builder = ui::Builder{};
+    ui::builder.planned = placed + 2;
+    for (std::int32_t k = 1; k <= placed; ++k) place(ui::idbase + k);
+    const std::int32_t own = ui::idbase + placed + 1;
+    EXPECT_EQ(place(counted), counted <= own ? own : counted) << counted - ui::idbase;
+    EXPECT_EQ(place(ui::labelbase + 3), ui::labelbase + 3);
+    exec::dropunmade(exec::wdwcur);
+  }
+  ui::builder = ui::Builder{};
+  exec::CLOSEWINDOWLESS();
 }
 
 }  // namespace

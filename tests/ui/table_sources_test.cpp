@@ -123,6 +123,13 @@ TEST_F(DialogScript, WhatCannotBeATableIsRefusedAndLeavesNothingBehind) {
       {"CHARACTER F*12\nF = 'exists.txt'\nOPEN(FIle=F, Format='A1')\n"
        "DLG(Edit=F, Format='A6,2147483647X')\n",
        "mx2fmtWide"},
+      // Counts and widths each of them readable, their sum beyond the store.
+      {"CHARACTER F*12\nF = 'exists.txt'\nOPEN(FIle=F, Format='A1')\n"
+       "DLG(Edit=F, Format='A6,214748364X,214748364X,214748364X,214748364X,214748364X')\n",
+       "mx2fmtWide"},
+      {"CHARACTER F*12\nF = 'exists.txt'\nOPEN(FIle=F, Format='A1')\n"
+       "DLG(Edit=F, Format='A214748364,A214748364,A214748364,A214748364,A214748364,A5')\n",
+       "mx2fmtWide"},
   };
   for (const auto& c : cases) {
     const std::string out = run(c.script);
