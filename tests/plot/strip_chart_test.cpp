@@ -136,7 +136,11 @@ TEST_F(StripChart, AScrollSlidesTheAreaTheWayThePointsWentAndBlanksExactlyTheFre
         const bool still = w.vertical ? (y >= bottom && x >= x0) || y > bottom || x < x0 - 3 * cw
                                       : (x <= x0 && y <= bottom) || x < x0 || y >= bottom + ch;
         const int fx = x - dx, fy = y - dy;
-        if (band && (w.vertical ? fy >= top && fy < bottom : fx >= x0 && fx <= x1))
+        // The label at the axis' end stands inside the frame, short of its
+        // tick; the first slide takes it away (it comes back past its tick
+        // once it has room), so it is not among the labels that moved.
+        const bool endlabel = w.vertical ? fy <= top + ch + ch / 2 : fx > x1 - 3 * cw;
+        if (band && !endlabel && (w.vertical ? fy >= top && fy < bottom : fx >= x0 && fx <= x1))
           labels.check(after(x, y) == before(fx, fy), x, y);
         else if (still)
           stayed.check(after(x, y) == before(x, y), x, y);
