@@ -1142,7 +1142,7 @@ void composeseeds(const std::vector<std::uint32_t>& seeds) {
 
 TEST(FastPath, ComposedExpressionsAgreeInEveryUseOnBothPaths) {
   const std::uint32_t first = mutants::envnum("OSTREL_FUZZ_COMPOSE_SEED", 870001);
-  const std::uint32_t count = mutants::envnum("OSTREL_FUZZ_COMPOSE_COUNT", 500);
+  const std::uint32_t count = mutants::envnum("OSTREL_FUZZ_COMPOSE_COUNT", 400);
   std::vector<std::uint32_t> seeds;
   for (std::uint32_t n = 0; n < count; ++n) seeds.push_back(first + n);
   // (Or the seeds of a list, "870011,870126".)
