@@ -1158,21 +1158,22 @@ TEST(FastPath, ComposedExpressionsAgreeInEveryUseOnBothPaths) {
 // The first seeds that failed, one or more for each kind of fault they
 // found: MAX/MIN lists with a text built-in refused (870001), a unary minus
 // before a user FUNCTION and a FUNCTION in a WRITE item refused (870002,
-// which also holds ELSEIFs over FUNCTIONs and a FUNCTION of the form
-// (a op b) op c), a FUNCTION in a DO bound (870003), pieces with an
-// omitted bound in statements with FUNCTIONs, IF ... GOTO or DO (870006,
-// 870302), INDEX with a length in such statements (870011), a piece whose
-// bound is a FUNCTION joined by // (870012), a block IF over a FUNCTION
-// (870022), a piece one past its text on the last pass of a loop (870027),
-// a FUNCTION in a subscript after an operand (870047), an undeclared formal
-// array passed on and subscripted in one statement (870050), or first
-// passed on and then subscripted (870058, 870323), an undeclared text
-// formal cut into pieces (870195), MOD of a MOD after another MOD or a
-// list (870910), text built-ins of pieces in WRITE items (871525), and
-// INDEX's length from the statement before END (871789).
+// which also holds ELSEIFs over FUNCTIONs), a FUNCTION in a DO bound
+// (870003), pieces with an omitted bound in statements with FUNCTIONs,
+// IF ... GOTO or DO (870006, 870302), INDEX with a length in such
+// statements (870011), a piece whose bound is a FUNCTION joined by //
+// (870012), a block IF over a FUNCTION (870022), a piece one past its text
+// on the last pass of a loop (870027), an undeclared formal array passed on
+// and subscripted in one statement (870050), or first passed on and then
+// subscripted (870323, 870419), an undeclared text formal cut into pieces
+// (870195), text built-ins of pieces in WRITE items (871525), INDEX's
+// length from the statement before END (871789), a FUNCTION after an
+// operand in the fast path's first run (874925, over a FUNCTION of the
+// form (a op b) op c, and 878090), and MOD of a MOD after another MOD
+// (875567).
 TEST(FastPath, ComposedExpressionsOfTheFirstFailingSeeds) {
-  composeseeds({870001, 870002, 870003, 870006, 870011, 870012, 870022, 870027, 870047, 870050,
-                870058, 870195, 870302, 870323, 870910, 871525, 871789});
+  composeseeds({870001, 870002, 870003, 870006, 870011, 870012, 870022, 870027, 870050, 870195,
+                870302, 870323, 870419, 871525, 871789, 874925, 875567, 878090});
 }
 
 // Differences found between the two paths, each cut down to a small
