@@ -1169,11 +1169,15 @@ TEST(FastPath, ComposedExpressionsAgreeInEveryUseOnBothPaths) {
 // (870195), text built-ins of pieces in WRITE items (871525), INDEX's
 // length from the statement before END (871789), a FUNCTION after an
 // operand in the fast path's first run (874925, over a FUNCTION of the
-// form (a op b) op c, and 878090), and MOD of a MOD after another MOD
-// (875567).
+// form (a op b) op c, and 878090), MOD of a MOD after another MOD
+// (875567), a MIN list whose bracketed argument holds a text built-in
+// (880031), a one-character piece at a FUNCTION of a piece (880707), and
+// an undeclared formal array passed on and subscripted beside a piece
+// (881129).
 TEST(FastPath, ComposedExpressionsOfTheFirstFailingSeeds) {
-  composeseeds({870001, 870002, 870003, 870006, 870011, 870012, 870022, 870027, 870050, 870195,
-                870302, 870323, 870419, 871525, 871789, 874925, 875567, 878090});
+  composeseeds({870001, 870002, 870003, 870006, 870011, 870012, 870022,
+                870027, 870050, 870195, 870302, 870323, 870419, 871525,
+                871789, 874925, 875567, 878090, 880031, 880707, 881129});
 }
 
 // Differences found between the two paths, each cut down to a small
