@@ -1203,7 +1203,7 @@ std::string Gen::usebody(int i, int kind) {
   const Node H = hole();
   const Node V = named(K::var, "V");
   auto use = [&](const std::string& gotname, const std::string& wantname) {
-    out.uses.push_back({"", "", gotname, wantname, "", 0});
+    out.uses.push_back({"", "", gotname, wantname, "", 0, ""});
   };
   auto compare = [&](const std::string& a, const std::string& b) { count(i, a + " /= " + b); };
   const std::string G = g(i), X = x(i);
@@ -1603,7 +1603,13 @@ std::string Gen::usebody(int i, int kind) {
         put("CALL " + name + "(" + actuals + ")");
         put(X + " = V");
         compare(G, X);
-        if (zput) count(i, "Z(" + want(sub) + ") /= V");
+        if (zput) {
+          // (The element it stored, beside its value.)
+          const std::string z = "Q" + std::to_string(i);
+          put(z + " = Z(" + want(sub) + ")");
+          compare(z, X);
+          out.uses.back().also = z;
+        }
         return std::string("in a SUBROUTINE with arguments") + (decl.empty() ? "" : " (declared)") +
                (zput ? " and its subscripted store" : "") +
                (yput ? " and a store into its array" : "");
@@ -1688,7 +1694,7 @@ Script Gen::make() {
 
   // V = E, and INDEX's lengths after it.
   const int nuses = 12 + pick(13);
-  out.uses.push_back({"V = E", "V = E", "V", "", "", 0});
+  out.uses.push_back({"V = E", "V = E", "V", "", "", 0, ""});
   put("V = " + bare(e));
   for (const auto& [l, n] : lengths) count(1, l + " /= " + numtext(n));
   for (int i = 2; i <= nuses; ++i) context(i);

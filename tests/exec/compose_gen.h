@@ -39,6 +39,8 @@ struct Use {
   // reached the use, and how many must.
   std::string reached;
   int passes = 0;
+  // A second variable that must hold what `want` holds, or empty.
+  std::string also;
 };
 
 // A variable that must hold, when the run ends, what `want` holds (or

@@ -1078,6 +1078,7 @@ std::vector<std::pair<std::string, std::string>> composefindings(const compose::
     const std::string n = i < nb.size() ? nb[i] : "?";
     std::string wanted = u.want.empty() ? "" : val(u.want);
     bool differs = !u.want.empty() && !samevalue(val(u.got), wanted);
+    const bool alsodiffers = !u.also.empty() && !samevalue(val(u.also), wanted);
     if (u.want.empty()) {
       // V against the value the generator worked out.
       const double got = std::strtod(val(u.got).c_str(), nullptr);
@@ -1085,10 +1086,11 @@ std::vector<std::pair<std::string, std::string>> composefindings(const compose::
       wanted = numtext(s.value);
     }
     // (A run that stopped early left the last values half made.)
-    if ((n == "0" || n == "?") && (!differs || !ended)) continue;
+    if ((n == "0" || n == "?") && (!(differs || alsodiffers) || !ended)) continue;
     std::string t = u.what + ": " + n + " disagreement(s); expected " +
                     (u.want.empty() ? "" : u.want + "=") + wanted + ", got " + u.got + "=" +
                     val(u.got);
+    if (!u.also.empty()) t += " and " + u.also + "=" + val(u.also);
     if (!u.reached.empty() && ended && val(u.reached) != std::to_string(u.passes))
       t += "; the use was reached in " + val(u.reached) + " of " + std::to_string(u.passes) +
            " passes";
