@@ -28,12 +28,14 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <cmath>
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -41,6 +43,7 @@
 #include "core/runwords.h"
 #include "core/stores.h"
 #include "core/symbols.h"
+#include "exec/compose_gen.h"
 #include "exec/fastpath.h"
 #include "exec/script_mutants.h"
 #include "exec/script_runner.h"
@@ -949,6 +952,234 @@ TEST(FastPath, RandomArrayLoopsLeaveWhatTheGeneralPathLeaves) {
                     << texts[i] << "--- end ---";
   }
   EXPECT_EQ(failures, 0);
+}
+
+// Scripts that compute one expression E and use it again in every place
+// an expression stands (exec/compose_gen.h): each must compile, run to its
+// end (or stop where its last piece lies past its text), agree with V = E
+// in every use, and leave on the fast path what it leaves on the general
+// path. Script n of a run has the seed OSTREL_FUZZ_COMPOSE_SEED + n;
+// OSTREL_FUZZ_COMPOSE_COUNT chooses how many (OSTREL_FUZZ_COMPOSE_SEED=s
+// OSTREL_FUZZ_COMPOSE_COUNT=1 replays one, OSTREL_FUZZ_COMPOSE_SEEDS=a,b,c
+// a list), OSTREL_FUZZ_COMPOSE_SHOW how
+// many failing scripts are shown whole, OSTREL_FUZZ_COMPOSE_MS the time of
+// one run before the break key.
+
+// name=value of each variable an outcome lists ("" the stop line).
+std::map<std::string, std::string> variables(const std::string& outcome) {
+  std::map<std::string, std::string> v;
+  for (const std::string& l : splitlines(outcome)) {
+    if (l.rfind("stop=", 0) == 0) {
+      v[""] = l;
+      break;
+    }
+    const std::size_t eq = l.find('=');
+    if (eq != std::string::npos)
+      v[l.substr(0, eq)] = l.substr(eq + 1, l.find_last_not_of('\r') - eq);
+  }
+  return v;
+}
+
+bool samevalue(const std::string& a, const std::string& b) {
+  char* ea = nullptr;
+  char* eb = nullptr;
+  const double x = std::strtod(a.c_str(), &ea), y = std::strtod(b.c_str(), &eb);
+  if (!a.empty() && !b.empty() && *ea == 0 && *eb == 0) return x == y;
+  return a == b;
+}
+
+std::string scriptline(const std::string& text, int line) {
+  const auto l = splitlines(text);
+  return line >= 1 && line <= static_cast<int>(l.size()) ? l[static_cast<std::size_t>(line - 1)]
+                                                         : "";
+}
+
+std::string numtext(double x) {
+  std::array<char, 40> b{};
+  std::snprintf(b.data(), b.size(), "%.17g", x);
+  return b.data();
+}
+
+// What went wrong with one generated script: each finding's kind (what
+// the count of failures by kind groups) and its text.
+std::vector<std::pair<std::string, std::string>> composefindings(const compose::Script& s,
+                                                                 const Pair& p) {
+  std::vector<std::pair<std::string, std::string>> f;
+  if (!p.gotgeneral || p.general == timedout || sanitizerreport(p, false)) {
+    const std::string how = p.gotgeneral && p.general == timedout
+                                ? "did not end before the break key"
+                                : "crashed (status " + std::to_string(p.status) + ")";
+    f.push_back(
+        {"general run " + how, "the general run " + how +
+                                   (sanitizerreport(p, false) ? ", with a sanitizer report" : "")});
+    return f;
+  }
+  const std::string outcome = outcomepart(p.general);
+  auto atline = [&](const std::string& t) {
+    const std::size_t at = t.find(" line=");
+    return scriptline(s.text, at == std::string::npos ? 0 : std::atoi(t.c_str() + at + 6));
+  };
+  auto key = [](const std::string& t) {
+    const std::size_t at = t.find(" key=");
+    return at == std::string::npos ? std::string()
+                                   : t.substr(at + 1, t.find_first_of(" \r\n", at + 1) - at - 1);
+  };
+  if (outcome.rfind("compile ", 0) == 0) {
+    // The list of failed lines: number, line and its text, then a note
+    // under it (cut after 64 characters) or beside it.
+    const auto l = splitlines(outcome);
+    for (std::size_t i = 1; i + 1 < l.size() && f.size() < 8; ++i) {
+      int n = 0, line = 0, used = 0;
+      if (std::sscanf(l[i].c_str(), "%d %d %n", &n, &line, &used) < 2 || used == 0) continue;
+      std::string text = scriptline(s.text, line);
+      text = text.substr(std::min(text.size(), text.find_first_not_of(' ')));
+      const std::size_t caret = l[i + 1].find('^');
+      std::string note = caret != std::string::npos ? l[i + 1].substr(caret + 1)
+                         : l[i].size() > static_cast<std::size_t>(used) + text.size()
+                             ? l[i].substr(static_cast<std::size_t>(used) + text.size())
+                             : "";
+      note = note.substr(0, note.find_last_not_of(" \r") + 1);
+      note = note.substr(std::min(note.size(), note.find_first_not_of(' ')));
+      for (const char* full : {"syntax error, stack", "type conflict", "incomplete left side",
+                               "max ( nesting is = 8", "statement too long", "( missing"})
+        if (!note.empty() && (std::string(full).rfind(note, 0) == 0 || note.rfind(full, 0) == 0))
+          note = full;
+      const std::string k = "refused (" + (note.empty() ? key(l.front()) : note) + ")";
+      f.push_back({k, k + ": line " + std::to_string(line) + ": " + text});
+    }
+    if (f.empty()) f.push_back({"refused " + key(l.front()), l.front()});
+    return f;
+  }
+  const auto v = variables(outcome);
+  std::string stop = v.count("") ? v.at("") : "(no stop line)";
+  if (!stop.empty() && stop.back() == '\r') stop.pop_back();
+  const std::string expected =
+      s.stopline > 0 ? "stop=32767 line=" + std::to_string(s.stopline) + " " : "stop=-1";
+  const bool ended = s.stopline > 0 ? stop.rfind(expected, 0) == 0 : stop == expected;
+  if (!ended)
+    f.push_back({"stop " + key(stop), stop + " (expected " + expected + "): " + atline(stop)});
+  std::vector<std::string> nb;
+  if (v.count("NB")) {
+    std::string cells = v.at("NB");
+    if (!cells.empty() && cells.front() == '(') cells = cells.substr(1, cells.size() - 2);
+    std::string c;
+    for (const char ch : cells + ",") {
+      if (ch != ',') {
+        c += ch;
+        continue;
+      }
+      nb.push_back(c);
+      c.clear();
+    }
+  }
+  auto val = [&](const std::string& n) { return v.count(n) ? v.at(n) : std::string("(none)"); };
+  for (std::size_t i = 0; i < s.uses.size(); ++i) {
+    const compose::Use& u = s.uses[i];
+    const std::string n = i < nb.size() ? nb[i] : "?";
+    std::string wanted = u.want.empty() ? "" : val(u.want);
+    bool differs = !u.want.empty() && !samevalue(val(u.got), wanted);
+    const bool alsodiffers = !u.also.empty() && !samevalue(val(u.also), wanted);
+    if (u.want.empty()) {
+      // V against the value the generator worked out.
+      const double got = std::strtod(val(u.got).c_str(), nullptr);
+      differs = !(std::fabs(got - s.value) <= 1e-9 * std::max(1.0, std::fabs(s.value)));
+      wanted = numtext(s.value);
+    }
+    // (A run that stopped early left the last values half made.)
+    if ((n == "0" || n == "?") && (!(differs || alsodiffers) || !ended)) continue;
+    std::string t = u.what + ": " + n + " disagreement(s); expected " +
+                    (u.want.empty() ? "" : u.want + "=") + wanted + ", got " + u.got + "=" +
+                    val(u.got);
+    if (!u.also.empty()) t += " and " + u.also + "=" + val(u.also);
+    if (!u.reached.empty() && ended && val(u.reached) != std::to_string(u.passes))
+      t += "; the use was reached in " + val(u.reached) + " of " + std::to_string(u.passes) +
+           " passes";
+    f.push_back({"use: " + u.kind, t});
+  }
+  for (const compose::Final& x : s.finals) {
+    const std::string want = x.want.empty() ? numtext(x.value) : val(x.want);
+    if (ended && !samevalue(val(x.name), want))
+      f.push_back({"end: " + x.what,
+                   x.what + ": expected " + want + ", got " + x.name + "=" + val(x.name)});
+  }
+  const std::string fast = fastfault(p);
+  if (!fast.empty()) f.push_back({"fast path differs", "fast path: " + fast});
+  return f;
+}
+
+// Runs the scripts of the given seeds and fails with a report of each
+// failing one, and a count of the failures by kind.
+void composeseeds(const std::vector<std::uint32_t>& seeds) {
+  const long limit = mutants::envnum("OSTREL_FUZZ_COMPOSE_MS", 4000);
+  const std::uint32_t shown = mutants::envnum("OSTREL_FUZZ_COMPOSE_SHOW", 3);
+  std::vector<compose::Script> all;
+  std::vector<std::string> texts;
+  for (const std::uint32_t seed : seeds) {
+    all.push_back(compose::generate(seed));
+    texts.push_back(crlf(all.back().text));
+  }
+  const auto got = runboth(texts, limit, 2 * (4 * limit + 10000) + 5000, jobs());
+  std::map<std::string, int> kinds;
+  int failing = 0;
+  std::string report;
+  for (std::size_t i = 0; i < all.size(); ++i) {
+    const auto f = composefindings(all[i], got[i]);
+    if (f.empty()) continue;
+    ++failing;
+    std::string one = "seed " + std::to_string(all[i].seed) + " (E = " + all[i].expr + "):\n";
+    std::map<std::string, int> once;
+    for (const auto& [k, x] : f) {
+      one += "  " + x + "\n";
+      if (once[k]++ == 0) ++kinds[k];
+    }
+    if (failing <= static_cast<int>(shown))
+      one += "--- script ---\n" + all[i].text + "--- end ---\n";
+    report += one;
+  }
+  std::string summary;
+  for (const auto& [k, n] : kinds) summary += "  " + std::to_string(n) + " scripts: " + k + "\n";
+  std::printf("%zu composed scripts, %d failing\n%s", all.size(), failing, summary.c_str());
+  EXPECT_EQ(failing, 0) << report << "failing scripts by kind of failure:\n" << summary;
+}
+
+TEST(FastPath, ComposedExpressionsAgreeInEveryUseOnBothPaths) {
+  const std::uint32_t first = mutants::envnum("OSTREL_FUZZ_COMPOSE_SEED", 870001);
+  const std::uint32_t count = mutants::envnum("OSTREL_FUZZ_COMPOSE_COUNT", 400);
+  std::vector<std::uint32_t> seeds;
+  for (std::uint32_t n = 0; n < count; ++n) seeds.push_back(first + n);
+  // (Or the seeds of a list, "870011,870126".)
+  if (const char* list = std::getenv("OSTREL_FUZZ_COMPOSE_SEEDS"); list != nullptr && *list != 0) {
+    seeds.clear();
+    for (const char* p = list; *p != 0; ++p)
+      if (p == list || p[-1] == ',')
+        seeds.push_back(static_cast<std::uint32_t>(std::strtoul(p, nullptr, 10)));
+  }
+  composeseeds(seeds);
+}
+
+// The first seeds that failed, one or more for each kind of fault they
+// found: MAX/MIN lists with a text built-in refused (870001), a unary minus
+// before a user FUNCTION and a FUNCTION in a WRITE item refused (870002,
+// which also holds ELSEIFs over FUNCTIONs), a FUNCTION in a DO bound
+// (870003), pieces with an omitted bound in statements with FUNCTIONs,
+// IF ... GOTO or DO (870006, 870302), INDEX with a length in such
+// statements (870011), a piece whose bound is a FUNCTION joined by //
+// (870012), a block IF over a FUNCTION (870022), a piece one past its text
+// on the last pass of a loop (870027), an undeclared formal array passed on
+// and subscripted in one statement (870050), or first passed on and then
+// subscripted (870323, 870419), an undeclared text formal cut into pieces
+// (870195), text built-ins of pieces in WRITE items (871525), INDEX's
+// length from the statement before END (871789), a FUNCTION after an
+// operand in the fast path's first run (874925, over a FUNCTION of the
+// form (a op b) op c, and 878090), MOD of a MOD after another MOD
+// (875567), a MIN list whose bracketed argument holds a text built-in
+// (880031), a one-character piece at a FUNCTION of a piece (880707), and
+// an undeclared formal array passed on and subscripted beside a piece
+// (881129).
+TEST(FastPath, ComposedExpressionsOfTheFirstFailingSeeds) {
+  composeseeds({870001, 870002, 870003, 870006, 870011, 870012, 870022,
+                870027, 870050, 870195, 870302, 870323, 870419, 871525,
+                871789, 874925, 875567, 878090, 880031, 880707, 881129});
 }
 
 // Differences found between the two paths, each cut down to a small
