@@ -522,3 +522,95 @@ TEST_F(EditorDisplayTest, TheRowsDrawnSelectedAreTheLinesDeleted) {
 }
 
 }  // namespace
+
+namespace {
+
+// The lines of a text with CR LF ends.
+std::vector<std::string> linesof(const std::string& text) {
+  std::vector<std::string> out;
+  for (std::size_t at = 0; at < text.size();) {
+    const std::size_t end = text.find("\r\n", at);
+    out.push_back(text.substr(at, end == std::string::npos ? std::string::npos : end - at));
+    at = end == std::string::npos ? text.size() : end + 2;
+  }
+  return out;
+}
+
+// The line numbers that a cut took from `before` to leave `after`: one run
+// of lines, all of them when no text is left.
+std::vector<int> linescut(const std::vector<std::string>& before,
+                          std::vector<std::string> after) {
+  if (after.size() == 1 && after[0].empty()) after.clear();
+  std::size_t head = 0, tail = 0;
+  while (head < after.size() && after[head] == before[head]) ++head;
+  while (tail + head < after.size() &&
+         after[after.size() - 1 - tail] == before[before.size() - 1 - tail])
+    ++tail;
+  std::vector<int> out;
+  for (std::size_t l = head; l + tail < before.size(); ++l) out.push_back(static_cast<int>(l) + 1);
+  return out;
+}
+
+// The example script as it is shipped: sixteen lines.
+std::string hello() {
+  std::string text;
+  for (const char c : read_file(testsupport::source_dir() / "examples/hello.ost")) {
+    if (c == '\n') text += '\r';
+    if (c != '\r') text += c;
+  }
+  return text;
+}
+
+// Keys typed at a person's pace, milliseconds apart.
+class SelectionAtAPace : public EditorDisplayTest, public ::testing::WithParamInterface<int> {};
+
+// From a line, Shift+Down until the selection reaches the last line, typed
+// as a person types without waiting for the program: the rows the display
+// shows selected are the lines that Delete or Ctrl+X then takes. From the
+// first line past the end, the whole text goes and one empty line stays.
+TEST_P(SelectionAtAPace, TheRowsShownSelectedToTheLastLineAreTheLinesCut) {
+  const std::string original = hello();
+  const std::vector<std::string> before = linesof(original);
+  ASSERT_EQ(before.size(), 16u);
+  struct Case {
+    int line, presses;
+    KeySym modifier, cut;
+  };
+  for (const Case c : {Case{12, 4, 0, XK_Delete}, Case{14, 3, XK_Control_L, XK_x},
+                       Case{1, 17, 0, XK_Delete}}) {
+    SCOPED_TRACE("line " + std::to_string(c.line) + ", Shift+Down " + std::to_string(c.presses) +
+                 " times at " + std::to_string(GetParam()) + " ms");
+    write_file(script, original);
+    std::vector<int> shown;
+    const int status = program([&] {
+      User u(display, title);
+      u.learnrows(1);
+      std::vector<DisplayUser::Stroke> strokes;
+      for (int k = 1; k < c.line; ++k) strokes.push_back({{}, XK_Down});
+      for (int k = 0; k < c.presses; ++k) strokes.push_back({{XK_Shift_L}, XK_Down});
+      u.user().type(u.window(), strokes, GetParam());
+      const Picture p = u.picture();
+      testsupport::screenshot(u.user().display(), u.window(),
+                              "selection_" + std::to_string(c.line) + "_" + std::to_string(GetParam()), 0);
+      for (int r = 1; r <= 16; ++r)
+        if (u.rowcolour(p, r) == kSelected) shown.push_back(r);
+      if (c.modifier != 0)
+        u.key({c.modifier}, c.cut);
+      else
+        u.key({}, c.cut);
+      u.save();
+      u.user().key(u.window(), {XK_Alt_L}, XK_F4, false);
+      u.user().gone(u.window(), "the main window to go after Alt+F4");
+    });
+    EXPECT_EQ(status, 0) << err;
+    const std::vector<std::string> after = linesof(read_file(script));
+    EXPECT_EQ(shown, linescut(before, after)) << read_file(script);
+    if (c.line == 1) {
+      EXPECT_LE(after.size(), 1u) << read_file(script);
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Paces, SelectionAtAPace, ::testing::Values(50, 250));
+
+}  // namespace
