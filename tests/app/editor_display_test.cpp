@@ -21,7 +21,9 @@
 #include <thread>
 #include <vector>
 
+#include "core/runwords.h"
 #include "exec/headless_run.h"
+#include "exec/xeq.h"
 #include "ide/builtins_install.h"
 #include "ide/fe_control.h"
 #include "ide/fe_main.h"
@@ -118,19 +120,30 @@ class User {
   }
   // Types letters, digits, blanks and "=+()".
   void type(const std::string& text) {
+    for (const DisplayUser::Stroke& k : strokes(text)) {
+      if (k.held.empty())
+        u_.key(w_, {}, k.key);
+      else
+        u_.key(w_, {XK_Shift_L}, k.key);
+    }
+  }
+  // The keys that type the text.
+  static std::vector<DisplayUser::Stroke> strokes(const std::string& text) {
+    std::vector<DisplayUser::Stroke> out;
     for (const char c : text) {
       if (c == ' ') {
-        key({}, XK_space);
+        out.push_back({{}, XK_space});
       } else if (c == '=') {
-        key({}, XK_equal);
+        out.push_back({{}, XK_equal});
       } else if (c == '+') {
-        key({XK_Shift_L}, XK_equal);
+        out.push_back({{XK_Shift_L}, XK_equal});
       } else if (c == '(' || c == ')') {
-        key({XK_Shift_L}, c == '(' ? XK_9 : XK_0);
+        out.push_back({{XK_Shift_L}, static_cast<KeySym>(c == '(' ? XK_9 : XK_0)});
       } else {
-        key({}, static_cast<KeySym>(std::tolower(static_cast<unsigned char>(c))));
+        out.push_back({{}, static_cast<KeySym>(std::tolower(static_cast<unsigned char>(c)))});
       }
     }
+    return out;
   }
 
   Picture picture() {
@@ -612,5 +625,42 @@ TEST_P(SelectionAtAPace, TheRowsShownSelectedToTheLastLineAreTheLinesCut) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Paces, SelectionAtAPace, ::testing::Values(50, 250));
+
+}  // namespace
+
+namespace {
+
+// Typing a script top down, each line run as a step by its Enter: a step
+// that fails (a GOTO to a label not typed yet, the flow coming to a
+// FUNCTION line) still opens the new line, and the next line typed goes
+// there. The flow's coming to the FUNCTION line is told as such.
+TEST_P(SelectionAtAPace, EnterAfterAFailedStepOpensTheNewLine) {
+  write_file(script, "X = 1\r\nEND\r\n");
+  std::string reached;  // the key of the message when the flow came to the FUNCTION line
+  const auto line = [](const std::string& text) {
+    std::vector<DisplayUser::Stroke> k = User::strokes(text);
+    k.push_back({{}, XK_Return});
+    return k;
+  };
+  const int status = program([&] {
+    User u(display, title);
+    u.user().type(u.window(), {{{}, XK_End}, {{}, XK_Return}}, GetParam());
+    u.user().type(u.window(), line("GOTO 100"), GetParam(), false);
+    u.answer("the message of the missing label");
+    u.user().type(u.window(), line("100 CONTINUE"), GetParam());
+    u.user().type(u.window(), line("FUNCTION SQ(X)"), GetParam(), false);
+    u.answer("the message of the FUNCTION line reached");
+    reached = std::string(core::msgkey.trimmed());
+    u.user().type(u.window(), User::strokes("SQ = X + X"), GetParam());
+    u.key({}, XK_Down);
+    u.save();
+    u.user().key(u.window(), {XK_Alt_L}, XK_F4, false);
+    u.user().gone(u.window(), "the main window to go after Alt+F4");
+  });
+  EXPECT_EQ(status, 0) << err;
+  EXPECT_EQ(read_file(script),
+            "X = 1\r\ngoto 100\r\n100 continue\r\nfunction sq(x)\r\nsq = x + x\r\nEND\r\n");
+  EXPECT_EQ(reached, exec::reachedsubkey);
+}
 
 }  // namespace

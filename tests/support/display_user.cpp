@@ -1,5 +1,6 @@
 #include "support/display_user.h"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
 
@@ -33,7 +34,7 @@ int ignore_error(Display*, XErrorEvent*) { return 0; }
 
 // Standard error as the test program started with it: a test may catch
 // the program's own while the user gives up.
-const int first_stderr = dup(2);
+const int first_stderr = fcntl(2, F_DUPFD_CLOEXEC, 3);
 
 std::string property_text(Display* dpy, Window w, Atom prop) {
   Atom type;
@@ -273,7 +274,7 @@ void DisplayUser::key(Window w, std::initializer_list<KeySym> held, KeySym key, 
   if (then) ready(w);
 }
 
-void DisplayUser::type(Window w, const std::vector<Stroke>& strokes, int pace_ms) {
+void DisplayUser::type(Window w, const std::vector<Stroke>& strokes, int pace_ms, bool user) {
   for (const Stroke& s : strokes) {
     // The server takes the stroke's first event pace_ms after the one
     // before it, and the rest of the stroke at once.
@@ -289,7 +290,7 @@ void DisplayUser::type(Window w, const std::vector<Stroke>& strokes, int pace_ms
     for (auto m = s.held.rbegin(); m != s.held.rend(); ++m) send(*m, false);
   }
   XSync(dpy_, False);
-  ready(w);
+  ready(w, user);
 }
 
 void DisplayUser::close(Window w) {

@@ -66,8 +66,8 @@ class DisplayUser {
   // Types the strokes as a person types them, one each `pace_ms`, without
   // waiting for the program in between (the server holds each stroke back
   // until its time; no focus changes between them), then waits as
-  // ready(w) does.
-  void type(Window w, const std::vector<Stroke>& strokes, int pace_ms);
+  // ready(w, user) does.
+  void type(Window w, const std::vector<Stroke>& strokes, int pace_ms, bool user = true);
   // Asks the window to close, as the window manager's close button does.
   void close(Window w);
   // Waits until the window is gone (destroyed or hidden).
