@@ -664,3 +664,30 @@ TEST_P(SelectionAtAPace, EnterAfterAFailedStepOpensTheNewLine) {
 }
 
 }  // namespace
+
+namespace {
+
+// The Find box: the text typed and Enter, as in every dialog, press its
+// default button: the search runs and the cursor goes to the match.
+TEST_P(SelectionAtAPace, EnterInTheFindBoxSearches) {
+  write_file(script, hello());
+  int row = 0;
+  const int status = program([&] {
+    User u(display, title);
+    u.learnrows(1);
+    u.user().key(u.window(), {XK_Control_L}, XK_f, false);
+    const Window find = u.user().window("Find");
+    u.user().ready(find, false);
+    std::vector<DisplayUser::Stroke> keys = User::strokes("ICHAR");
+    keys.push_back({{}, XK_Return});
+    u.user().type(u.window(), keys, GetParam());
+    u.user().gone(find, "the Find box to go after Enter");
+    row = u.cursorrow();
+    u.user().key(u.window(), {XK_Alt_L}, XK_F4, false);
+    u.user().gone(u.window(), "the main window to go after Alt+F4");
+  });
+  EXPECT_EQ(status, 0) << err;
+  EXPECT_EQ(row, 8);
+}
+
+}  // namespace
