@@ -691,3 +691,29 @@ TEST_P(SelectionAtAPace, EnterInTheFindBoxSearches) {
 }
 
 }  // namespace
+
+namespace {
+
+// A script with a refused line opens: while the box of its compile errors
+// stands, the editor shows the script's rows (the refused one in its
+// colours) and no window of the compile stands behind the box.
+TEST_F(EditorDisplayTest, TheCompileErrorsBoxStandsBeforeTheScriptsRows) {
+  write_file(script, "N = 1\r\nX = = 2\r\nM = 3\r\nEND\r\n");
+  double refused = 0;
+  std::vector<std::string> titles;
+  const int status = program([&] {
+    User u(display, title, false);
+    const Window box = u.user().window("Compile errors");
+    u.user().ready(box, false);
+    titles = u.user().titles();
+    refused = testsupport::screenshot(u.user().display(), u.window(), "compile_errors", kRejectedRow);
+    u.answer("the box of the compile errors");
+    u.user().key(u.window(), {XK_Alt_L}, XK_F4, false);
+    u.user().gone(u.window(), "the main window to go after Alt+F4");
+  });
+  EXPECT_EQ(status, 0) << err;
+  EXPECT_GT(refused, 0.0) << "the editor is blank behind the box";
+  for (const std::string& t : titles) EXPECT_EQ(t.find("Compiling"), std::string::npos) << t;
+}
+
+}  // namespace
