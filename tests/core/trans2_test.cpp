@@ -177,7 +177,7 @@ TEST_F(Trans2Test, FailuresGiveTheirNumbersAndTexts) {
       {"X=(Y=1)", 1004, "rightKlA"},
       {"X Y=1", 1007, "incomplete left side"},
       {"X=((((((((A))))))))", 1009, "max ( nesting is = 8"},
-      {"X=A B", 1013, "an operator or a comma is missing between the values"},
+      {"X=A B", 1013, "an operator or comma is missing"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.line);
@@ -198,7 +198,7 @@ TEST_F(Trans2Test, FailuresGiveTheirNumbersAndTexts) {
   // The error line points at the failing token and says what is missing
   // (no count of the values left over).
   trans("X=A B");
-  const std::string expected = "-----^an operator or a comma is missing between the values";
+  const std::string expected = "-----^an operator or comma is missing";
   EXPECT_EQ(errorline().substr(0, expected.size()), expected);
   EXPECT_EQ(compnote.trimmed(), expected);
   // Seven nested brackets are fine.

@@ -30,7 +30,6 @@ namespace {
 class PlotOnX11 : public x11test::X11Test {
  protected:
   void SetUp() override {
-    managed = true;  // as a desktop shows the script's window
     X11Test::SetUp();
     cwd_ = std::filesystem::current_path();
     std::filesystem::current_path(dir_.path());

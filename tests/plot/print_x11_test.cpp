@@ -41,7 +41,6 @@ std::string command(const std::string& line) {
 class PrintOnX11 : public x11test::X11Test {
  protected:
   void SetUp() override {
-    managed = true;  // as a desktop shows the script's window
     X11Test::SetUp();
     cwd_ = std::filesystem::current_path();
     std::filesystem::current_path(dir_.path());
