@@ -253,8 +253,10 @@ std::int16_t statementof(std::string_view line) {
   if (word.empty()) return 0;
   const std::size_t at = stmtlist.find("," + word + ",");
   if (at == std::string_view::npos) return 0;
+  // The list starts with a comma, and the word's own comma is not counted:
+  // the commas before it are as many as the words before it.
   const auto n = static_cast<std::size_t>(std::count(stmtlist.begin(), stmtlist.begin() + at, ','));
-  return stmtcodes[n - 1];
+  return stmtcodes[n];
 }
 
 // The label a line carries: the number it begins with (without leading

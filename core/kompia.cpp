@@ -316,6 +316,12 @@ restart:
       firstkey.set(blockmistakekey);
     }
   }
+  if (nerrors > 0) {
+    // The boxes stand before the text, and nothing of the compile behind
+    // them.
+    closeprogress();
+    if (showtextbeforeerrors != nullptr) showtextbeforeerrors();
+  }
   if (firstblock != nullptr) {
     // The first block mistake is the compile's first error: it is shown as
     // a failed line's message is.

@@ -27,6 +27,10 @@ inline constexpr std::string_view progresskey = MSGKEY("compilPB");
 inline std::int32_t progressdialog = 0;
 inline void (*progressrefresh)() = nullptr;
 inline void (*progressclose)() = nullptr;
+// Shows the script's text before a whole compile tells of its failed lines
+// (the editor draws its rows, so that the box stands before them); absent
+// without an editor.
+inline void (*showtextbeforeerrors)() = nullptr;
 // The third progress word set to this ends the compile after the line in
 // hand (the progress dialog's Stop button answers it).
 inline constexpr std::int16_t progressstop = 99;

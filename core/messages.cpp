@@ -167,6 +167,8 @@ void MSGBOXFROMHELP(std::string_view key, std::string_view detail, int& answer) 
     letters = "!";
   } else {
     title = std::string(detail);
+    // (A body line of the help data starts with a blank.)
+    message = withoutleadingblanks(message);
     const std::string_view h = helpline.trimmed();
     const std::size_t blank = h.find(' ');
     if (blank != std::string_view::npos) letters = std::string(h.substr(blank + 1));

@@ -56,7 +56,7 @@ std::string_view trans2text(std::int32_t number) {
     case trans2unbalanced:
       return " ( ) unbalanced: use TAB to check";
     case trans2stack:
-      return "syntax error, stack  = ";
+      return "an operator or comma is missing";
     case trans2full:
       return "statement too long";
     default:

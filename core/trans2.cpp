@@ -341,7 +341,7 @@ struct Trans2 {
       // A condition is one value: operands left over (a word that is no
       // operator, read as a text) would leave the decision to one of them.
       if (under != elseword && under != endifword && opcount - l.opcount != 1)
-        throw Failed{trans2stack, static_cast<double>(opcount - l.opcount), true};
+        throw Failed{trans2stack, static_cast<double>(opcount - l.opcount), false};
       out(under);
       --sp;
       if (under != elseword && under != endifword) opcount = 0;
@@ -559,7 +559,7 @@ struct Trans2 {
     }
     popfrom(0);
     if (opcount != 1 && !leadlabel && !errlabel && !(blockword && opcount == 0))
-      throw Failed{trans2stack, static_cast<double>(opcount), true};
+      throw Failed{trans2stack, static_cast<double>(opcount), false};
   }
 
   void run() {

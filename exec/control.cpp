@@ -91,7 +91,7 @@ WordResult call(std::int16_t w) {
   if (f1 < 1 || f1 > core::nstmt) return fail(xeqkeys::labelsub, S);
   // Calls are not re-entrant: a second call of an active subroutine would
   // overwrite its return statement and frame.
-  if (subactive(S)) return fail(activesubkey, S);
+  if (subactive(S)) return fail(f1 == core::xeqline ? reachedsubkey : activesubkey, S);
   // (An event's handler, called in place of a word, is no CALL of the
   // statement's own.)
   const bool looptail = !function && core::idecmd <= 0 && labelledtail() != 0;

@@ -71,6 +71,9 @@ inline constexpr double unassigned = 2.2250738585072014E-308;
 
 // A CALL of a subroutine or function that is already active is refused.
 inline constexpr std::string_view activesubkey = core::MSGKEY("subActive");
+// The run came to the line that starts a subroutine or function: nothing
+// called it.
+inline constexpr std::string_view reachedsubkey = core::MSGKEY("subReached");
 
 // Outcome of one word of the word path.
 enum class WordResult {

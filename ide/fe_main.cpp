@@ -18,6 +18,7 @@
 #include "ide/bookmarks.h"
 #include "ide/byname.h"
 #include "ide/fe_control.h"
+#include "core/kompia.h"
 #include "ide/fedit.h"
 #include "ide/fontslot.h"
 #include "ide/idewords.h"
@@ -379,6 +380,7 @@ void install_application() {
   // The compiler's pasted lines are saved to the working copy as the
   // editor's are.
   core::editsave = C1EDITSAVE;
+  core::showtextbeforeerrors = FEDITREPAINT;
   // The program waits for the user once the editor's line input waits for
   // a key (not while the start screen and the first script are to come).
   plat::waits_for_user = [] { return (core::idestate & busy::lineinput) != 0 ? 1 : 0; };

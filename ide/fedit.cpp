@@ -374,6 +374,7 @@ Step writeback() {
     if (edloadline < core::nstmt) edhandline = edloadline;
     core::edmode = 11;
     edlinechg = false;
+    openafterstep = k == kNewLine ? edcurline : 0;
     return Step::leave;
   }
   return Step::command;
@@ -639,6 +640,18 @@ void FEDIT(std::span<char> text, std::int32_t& key) {
   if (wdwhead != nullptr) std::fill(std::begin(wdwhead->textarea), std::end(wdwhead->textarea), 0);
   wdwcur = wdwhead;
   edescape = false;
+  if (openafterstep != 0) {
+    // A step that failed or ended the run came back with a key of its own:
+    // the line typed is left by its Enter all the same.
+    const std::int32_t line = openafterstep;
+    openafterstep = 0;
+    if (edkey != kNewLine && line <= core::nedlines) {
+      edkey = kNewLine;
+      edcmd = 0;
+      edcurline = edloadline = line;
+      if (core::edmode != 11) core::edmode = 12;
+    }
+  }
   if (core::edmode == 13 && edfirstline > edhandline) edfirstline = edloadline;
   if (edrows < 1) edrows = edrowsdef;
   if (!edfullpaint) {
@@ -734,7 +747,7 @@ void FEDITREPAINT() {
 
 void reset_fedit() {
   reset_editorwords();
-  pendingmove = passscan = fieldchanged = 0;
+  pendingmove = passscan = fieldchanged = openafterstep = 0;
   drawn = {};
   handlerbuf = {};
   handlerkey = nullptr;

@@ -146,7 +146,18 @@ Step find() {
 }
 
 Step deletelines() {
-  const std::int32_t lo = std::min(edselfrom, edselto), hi = std::max(edselfrom, edselto);
+  std::int32_t lo = std::min(edselfrom, edselto), hi = std::max(edselfrom, edselto);
+  if (lo <= 1 && hi >= core::nedlines) {
+    // The text keeps one line, which no deletion takes: an empty one comes
+    // first in place of the lines selected, which then all go.
+    edcurline = 1;
+    core::edmode = 6;
+    core::C1EDITINSERT(linestart(1), "\r\n", 0);
+    C1EDITSAVE();
+    splice();
+    lo = 2;
+    hi = core::nedlines;
+  }
   edcurline = hi;
   for (std::int32_t l = hi; l >= lo; --l) {
     deleteline();

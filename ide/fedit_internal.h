@@ -28,6 +28,10 @@ inline std::int32_t passscan = 0;      // scan code of the key this pass acts on
 inline std::int32_t fieldchanged = 0;  // the line input's change flag
 inline std::span<char> handlerbuf;     // the command handler's line buffer
 inline std::int32_t* handlerkey = nullptr;
+// The line that Enter at its end handed over to be run as a step (0:
+// none): the new line below it opens once the step is over, whatever its
+// outcome.
+inline std::int32_t openafterstep = 0;
 
 // Scan codes the editor acts on.
 inline constexpr std::int32_t kEscape = 1, kEnter = 28, kF = 33, kF1 = 59, kHome = 71, kUp = 72,

@@ -175,6 +175,9 @@ void DISPATCH(win::HWND window, std::int32_t kind) {
         M2();
       }
     }
+    // A run that waits at a READ from a window goes on only when the line
+    // is complete (above): the command handler would run it anew.
+    if ((core::idestate & busy::windowread) != 0) return;
     if ((core::idestate & busy::command) != 0) {
       switch (kind) {
         case 1:

@@ -24,6 +24,7 @@
 #include "ide/scriptfiles.h"
 #include "ide/scripts.h"
 #include "ide/statusbar.h"
+#include "ide/tooltip.h"
 #include "ide/windowlist.h"
 #include "io/stopwatch.h"
 #include "ui/win.h"
@@ -97,6 +98,8 @@ bool maincurrent() { return wdwcur != nullptr && wdwcur == wdwhead; }
 // or at the line corrected after a failed compile), and the lines before it
 // are not run.
 void runbegins() {
+  // A tooltip may show a value that the run changes: it goes.
+  KILLTOOLTIPWINDOW();
   runfrom = std::max(core::xeqline, 1);
   const std::string text = runfrom > 1 ? "Running, continued at line " + std::to_string(runfrom)
                                        : std::string("Running");

@@ -1,6 +1,7 @@
 #include "ide/options.h"
 
 #include <algorithm>
+#include <array>
 #include <filesystem>
 #include <span>
 #include <utility>
@@ -43,6 +44,7 @@ inline constexpr std::int32_t lasthelp = 10409;
 
 // Answers of the dialogs.
 inline constexpr int palettebutton = 2;
+inline constexpr int cancelbutton = 0;
 inline constexpr int reportbutton = 5;
 // Run-request bits of the editor's switches that the editor dialog keeps.
 inline constexpr std::int32_t runrequests = 0x8 | 0x10;
@@ -91,7 +93,13 @@ void fonts() {
 
 void colours() {
   core::edmode = 13;
-  while (show("colors") == palettebutton) show("ColorRedef");
+  // Cancel leaves the colour numbers as they were.
+  std::array<std::int32_t, 34> kept{};
+  for (std::size_t k = 0; k < kept.size(); ++k) kept[k] = exec::colnum(static_cast<std::int32_t>(k) + 1);
+  int answer = 0;
+  while ((answer = show("colors")) == palettebutton) show("ColorRedef");
+  if (answer == cancelbutton)
+    for (std::size_t k = 0; k < kept.size(); ++k) exec::colnum(static_cast<std::int32_t>(k) + 1) = kept[k];
 }
 
 void editoroptions() {
@@ -132,7 +140,13 @@ void pagesetup() {
 }
 
 void link(std::int32_t command) {
-  io::SHELLXEQ(linkfor(command), " ", " ", " ", "shellXEQ");
+  const std::string to = linkfor(command);
+  if (to.empty()) {
+    int answer = 0;
+    core::MSGBOXFROMHELP("msgNoReadme", "", answer);
+    return;
+  }
+  io::SHELLXEQ(to, " ", " ", " ", "shellXEQ");
   if (!core::msgkey.trimmed().empty()) {
     int answer = 0;
     core::MSGBOXFROMHELP(core::msgkey.trimmed(), linkfor(command), answer);
@@ -144,11 +158,20 @@ void link(std::int32_t command) {
 
 std::string linkfor(std::int32_t command) {
   if (command == optcmd::email) return "mailto:";
+  // The README installed with the program: beside its data, in the
+  // folder above (a build's checkout), or among the installed documents.
   std::string data(progdir.trimmed());
   while (data.size() > 1 && data.back() == '/') data.pop_back();
-  const std::string beside = data.empty() ? std::string("README.md")
-                                          : fs::path(data).parent_path().string() + "/README.md";
-  return "file://" + beside;
+  std::vector<fs::path> places;
+  if (!data.empty()) {
+    places.push_back(fs::path(data) / "README.md");
+    places.push_back(fs::path(data).parent_path() / "README.md");
+  }
+  places.push_back(fs::path(OSTREL_PREFIX) / "share" / "doc" / "ostrel" / "README.md");
+  std::error_code ec;
+  for (const fs::path& p : places)
+    if (fs::is_regular_file(p, ec)) return "file://" + fs::absolute(p, ec).lexically_normal().string();
+  return {};
 }
 
 std::string helpindexlist() {

@@ -35,7 +35,8 @@ void SHOWMEMORY();
 // each followed by "|", up to the first key from "a" on once one is taken.
 std::string helpindexlist();
 
-// The links of the Update, e-mail and Donate commands, by command id.
+// The links of the Update, e-mail and Donate commands, by command id; empty
+// when no README is installed with the program.
 std::string linkfor(std::int32_t command);
 
 }  // namespace ide

@@ -114,6 +114,8 @@ bool writequickies(std::string_view expression, bool onlythis) {
 
 void QUICKY() {
   std::string_view key = "quicky1";
+  // The field opens empty: the shared dialog text may hold another box's.
+  exec::dlgtext.blank();
   for (;;) {
     const std::string path = quickypath();
     quickyfile.set(path.size() > quickyfile.size() ? std::string_view(quickyname) : path);

@@ -62,11 +62,14 @@ void activate(HWND h, WORD how) {
     o->nc_dirty = true;
     paint_maybe_pending = true;
     call(*o, WM_ACTIVATE, activate_wparam(WA_INACTIVE, *o), reinterpret_cast<LPARAM>(h));
-    plat::backend().window_changed(old);
   }
   w = find(h);
   if (w == nullptr) return;
   active_wnd = h;
+  // The display hears of the old window once it is no longer the active
+  // one: while it still were, the display would hand the focus back to it
+  // (the window manager's activation of another window undone).
+  if (find(old) != nullptr) plat::backend().window_changed(old);
   auto& tops = desktop().children;
   std::erase(tops, h);
   tops.insert(tops.begin(), h);

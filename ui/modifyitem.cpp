@@ -162,8 +162,10 @@ void button(bool dlgcall) {
     if (icon != nullptr) a.icon = icon;
     a.height = 2 * builder.defheight + builder.space;
   }
-  // "&OK" is the default button (the one Enter presses).
-  if (t == "&OK") a.options = *a.options | toolkit::kOptionButtonBit1;
+  // "&OK" is the default button (the one Enter presses); in a window of
+  // the help data, so is the button that answers 1 (the Find box's Find).
+  if (t == "&OK" || (!dlgcall && c != nullptr && c->ctlident == 1))
+    a.options = *a.options | toolkit::kOptionButtonBit1;
   std::string upper = t;
   std::transform(upper.begin(), upper.end(), upper.begin(),
                  [](char ch) { return ch >= 'a' && ch <= 'z' ? static_cast<char>(ch - 32) : ch; });

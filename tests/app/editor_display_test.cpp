@@ -21,7 +21,9 @@
 #include <thread>
 #include <vector>
 
+#include "core/runwords.h"
 #include "exec/headless_run.h"
+#include "exec/xeq.h"
 #include "ide/builtins_install.h"
 #include "ide/fe_control.h"
 #include "ide/fe_main.h"
@@ -118,19 +120,30 @@ class User {
   }
   // Types letters, digits, blanks and "=+()".
   void type(const std::string& text) {
+    for (const DisplayUser::Stroke& k : strokes(text)) {
+      if (k.held.empty())
+        u_.key(w_, {}, k.key);
+      else
+        u_.key(w_, {XK_Shift_L}, k.key);
+    }
+  }
+  // The keys that type the text.
+  static std::vector<DisplayUser::Stroke> strokes(const std::string& text) {
+    std::vector<DisplayUser::Stroke> out;
     for (const char c : text) {
       if (c == ' ') {
-        key({}, XK_space);
+        out.push_back({{}, XK_space});
       } else if (c == '=') {
-        key({}, XK_equal);
+        out.push_back({{}, XK_equal});
       } else if (c == '+') {
-        key({XK_Shift_L}, XK_equal);
+        out.push_back({{XK_Shift_L}, XK_equal});
       } else if (c == '(' || c == ')') {
-        key({XK_Shift_L}, c == '(' ? XK_9 : XK_0);
+        out.push_back({{XK_Shift_L}, static_cast<KeySym>(c == '(' ? XK_9 : XK_0)});
       } else {
-        key({}, static_cast<KeySym>(std::tolower(static_cast<unsigned char>(c))));
+        out.push_back({{}, static_cast<KeySym>(std::tolower(static_cast<unsigned char>(c)))});
       }
     }
+    return out;
   }
 
   Picture picture() {
@@ -519,6 +532,188 @@ TEST_F(EditorDisplayTest, TheRowsDrawnSelectedAreTheLinesDeleted) {
   expected.erase(expected.find("CHARACTER F*8"),
                  expected.find("END\r\n", expected.find("WRITE")) - expected.find("CHARACTER F*8"));
   EXPECT_EQ(read_file(script), expected);
+}
+
+}  // namespace
+
+namespace {
+
+// The lines of a text with CR LF ends.
+std::vector<std::string> linesof(const std::string& text) {
+  std::vector<std::string> out;
+  for (std::size_t at = 0; at < text.size();) {
+    const std::size_t end = text.find("\r\n", at);
+    out.push_back(text.substr(at, end == std::string::npos ? std::string::npos : end - at));
+    at = end == std::string::npos ? text.size() : end + 2;
+  }
+  return out;
+}
+
+// The line numbers that a cut took from `before` to leave `after`: one run
+// of lines, all of them when no text is left.
+std::vector<int> linescut(const std::vector<std::string>& before,
+                          std::vector<std::string> after) {
+  if (after.size() == 1 && after[0].empty()) after.clear();
+  std::size_t head = 0, tail = 0;
+  while (head < after.size() && after[head] == before[head]) ++head;
+  while (tail + head < after.size() &&
+         after[after.size() - 1 - tail] == before[before.size() - 1 - tail])
+    ++tail;
+  std::vector<int> out;
+  for (std::size_t l = head; l + tail < before.size(); ++l) out.push_back(static_cast<int>(l) + 1);
+  return out;
+}
+
+// The example script as it is shipped: sixteen lines.
+std::string hello() {
+  std::string text;
+  for (const char c : read_file(testsupport::source_dir() / "examples/hello.ost")) {
+    if (c == '\n') text += '\r';
+    if (c != '\r') text += c;
+  }
+  return text;
+}
+
+// Keys typed at a person's pace, milliseconds apart.
+class SelectionAtAPace : public EditorDisplayTest, public ::testing::WithParamInterface<int> {};
+
+// From a line, Shift+Down until the selection reaches the last line, typed
+// as a person types without waiting for the program: the rows the display
+// shows selected are the lines that Delete or Ctrl+X then takes. From the
+// first line past the end, the whole text goes and one empty line stays.
+TEST_P(SelectionAtAPace, TheRowsShownSelectedToTheLastLineAreTheLinesCut) {
+  const std::string original = hello();
+  const std::vector<std::string> before = linesof(original);
+  ASSERT_EQ(before.size(), 16u);
+  struct Case {
+    int line, presses;
+    KeySym modifier, cut;
+  };
+  for (const Case c : {Case{12, 4, 0, XK_Delete}, Case{14, 3, XK_Control_L, XK_x},
+                       Case{1, 17, 0, XK_Delete}}) {
+    SCOPED_TRACE("line " + std::to_string(c.line) + ", Shift+Down " + std::to_string(c.presses) +
+                 " times at " + std::to_string(GetParam()) + " ms");
+    write_file(script, original);
+    std::vector<int> shown;
+    const int status = program([&] {
+      User u(display, title);
+      u.learnrows(1);
+      std::vector<DisplayUser::Stroke> strokes;
+      for (int k = 1; k < c.line; ++k) strokes.push_back({{}, XK_Down});
+      for (int k = 0; k < c.presses; ++k) strokes.push_back({{XK_Shift_L}, XK_Down});
+      u.user().type(u.window(), strokes, GetParam());
+      const Picture p = u.picture();
+      testsupport::screenshot(u.user().display(), u.window(),
+                              "selection_" + std::to_string(c.line) + "_" + std::to_string(GetParam()), 0);
+      for (int r = 1; r <= 16; ++r)
+        if (u.rowcolour(p, r) == kSelected) shown.push_back(r);
+      if (c.modifier != 0)
+        u.key({c.modifier}, c.cut);
+      else
+        u.key({}, c.cut);
+      u.save();
+      u.user().key(u.window(), {XK_Alt_L}, XK_F4, false);
+      u.user().gone(u.window(), "the main window to go after Alt+F4");
+    });
+    EXPECT_EQ(status, 0) << err;
+    const std::vector<std::string> after = linesof(read_file(script));
+    EXPECT_EQ(shown, linescut(before, after)) << read_file(script);
+    if (c.line == 1) {
+      EXPECT_LE(after.size(), 1u) << read_file(script);
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Paces, SelectionAtAPace, ::testing::Values(50, 250));
+
+}  // namespace
+
+namespace {
+
+// Typing a script top down, each line run as a step by its Enter: a step
+// that fails (a GOTO to a label not typed yet, the flow coming to a
+// FUNCTION line) still opens the new line, and the next line typed goes
+// there. The flow's coming to the FUNCTION line is told as such.
+TEST_P(SelectionAtAPace, EnterAfterAFailedStepOpensTheNewLine) {
+  write_file(script, "X = 1\r\nEND\r\n");
+  std::string reached;  // the key of the message when the flow came to the FUNCTION line
+  const auto line = [](const std::string& text) {
+    std::vector<DisplayUser::Stroke> k = User::strokes(text);
+    k.push_back({{}, XK_Return});
+    return k;
+  };
+  const int status = program([&] {
+    User u(display, title);
+    u.user().type(u.window(), {{{}, XK_End}, {{}, XK_Return}}, GetParam());
+    u.user().type(u.window(), line("GOTO 100"), GetParam(), false);
+    u.answer("the message of the missing label");
+    u.user().type(u.window(), line("100 CONTINUE"), GetParam());
+    u.user().type(u.window(), line("FUNCTION SQ(X)"), GetParam(), false);
+    u.answer("the message of the FUNCTION line reached");
+    reached = std::string(core::msgkey.trimmed());
+    u.user().type(u.window(), User::strokes("SQ = X + X"), GetParam());
+    u.key({}, XK_Down);
+    u.save();
+    u.user().key(u.window(), {XK_Alt_L}, XK_F4, false);
+    u.user().gone(u.window(), "the main window to go after Alt+F4");
+  });
+  EXPECT_EQ(status, 0) << err;
+  EXPECT_EQ(read_file(script),
+            "X = 1\r\ngoto 100\r\n100 continue\r\nfunction sq(x)\r\nsq = x + x\r\nEND\r\n");
+  EXPECT_EQ(reached, exec::reachedsubkey);
+}
+
+}  // namespace
+
+namespace {
+
+// The Find box: the text typed and Enter, as in every dialog, press its
+// default button: the search runs and the cursor goes to the match.
+TEST_P(SelectionAtAPace, EnterInTheFindBoxSearches) {
+  write_file(script, hello());
+  int row = 0;
+  const int status = program([&] {
+    User u(display, title);
+    u.learnrows(1);
+    u.user().key(u.window(), {XK_Control_L}, XK_f, false);
+    const Window find = u.user().window("Find");
+    u.user().ready(find, false);
+    std::vector<DisplayUser::Stroke> keys = User::strokes("ICHAR");
+    keys.push_back({{}, XK_Return});
+    u.user().type(u.window(), keys, GetParam());
+    u.user().gone(find, "the Find box to go after Enter");
+    row = u.cursorrow();
+    u.user().key(u.window(), {XK_Alt_L}, XK_F4, false);
+    u.user().gone(u.window(), "the main window to go after Alt+F4");
+  });
+  EXPECT_EQ(status, 0) << err;
+  EXPECT_EQ(row, 8);
+}
+
+}  // namespace
+
+namespace {
+
+// A script with a refused line opens: while the box of its compile errors
+// stands, the editor shows the script's rows (the refused one in its
+// colours) and no window of the compile stands behind the box.
+TEST_F(EditorDisplayTest, TheCompileErrorsBoxStandsBeforeTheScriptsRows) {
+  write_file(script, "N = 1\r\nX = = 2\r\nM = 3\r\nEND\r\n");
+  double refused = 0;
+  std::vector<std::string> titles;
+  const int status = program([&] {
+    User u(display, title, false);
+    const Window box = u.user().window("Compile errors");
+    u.user().ready(box, false);
+    titles = u.user().titles();
+    refused = testsupport::screenshot(u.user().display(), u.window(), "compile_errors", kRejectedRow);
+    u.answer("the box of the compile errors");
+    u.user().key(u.window(), {XK_Alt_L}, XK_F4, false);
+    u.user().gone(u.window(), "the main window to go after Alt+F4");
+  });
+  EXPECT_EQ(status, 0) << err;
+  EXPECT_GT(refused, 0.0) << "the editor is blank behind the box";
+  for (const std::string& t : titles) EXPECT_EQ(t.find("Compiling"), std::string::npos) << t;
 }
 
 }  // namespace

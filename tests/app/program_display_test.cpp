@@ -353,3 +353,38 @@ TEST_F(ProgramOnADisplay, HelpWithRunRunsTheScriptOnce) {
 }
 
 }  // namespace
+
+namespace {
+
+// "ostrel HELP=<script> RUN=" on a script that waits at a READ from its
+// window: the start's size notifications run it once, there is one window,
+// and the line typed into the READ reaches its variable.
+TEST_F(ProgramOnADisplay, HelpWithRunWaitsOnceAtAReadFromAWindow) {
+  write_file(dir.file("w.ost"),
+             "CHARACTER F*8\r\nF = 'w.txt'\r\nOPEN(FIle=F, APpend)\r\n"
+             "WRITE(FIle=F, CLoSe=1) 'ran'\r\nX = 3.5\r\n"
+             "WINDOW(WINdowhandle=H, Width=-300, Height=-200, TItle='reader')\r\n"
+             "READ(WINdowhandle=H, Format='F6.2', Recrow=2, Column=3) X\r\n"
+             "OPEN(FIle=F, APpend)\r\nWRITE(FIle=F, CLoSe=1) X\r\nEND\r\n");
+  start({"HELP=" + dir.file("w.ost"), "RUN="});
+  std::vector<std::string> titles;
+  {
+    DisplayUser u(display);
+    const Window main =
+        u.window([](const std::string& t) { return t.rfind("w.ost", 0) == 0; }, "the IDE on w.ost");
+    const Window reader = u.window("reader");
+    u.focus(reader);
+    titles = u.titles();
+    u.key(main, {}, XK_Home);
+    for (int i = 0; i < 4; ++i) u.key(main, {}, XK_Delete);
+    for (const KeySym k : {XK_4, XK_2}) u.key(main, {}, k);
+    u.key(main, {}, XK_Return);
+    u.close(main);
+    u.gone(main, "the main window to go after its close");
+  }
+  EXPECT_EQ(finish(), 0) << err;
+  EXPECT_EQ(std::count(titles.begin(), titles.end(), "reader"), 1);
+  EXPECT_EQ(read_file(dir.path() / "w.txt"), "ran\r\n42\r\n");
+}
+
+}  // namespace

@@ -30,11 +30,6 @@ using testsupport::write_file;
 class ScriptWindows : public apptest::ProgramOnADisplay,
                       public ::testing::WithParamInterface<int> {
  protected:
-  void SetUp() override {
-    apptest::ProgramOnADisplay::SetUp();
-    std::string why;
-    ASSERT_TRUE(testsupport::xvfb_window_manager(&why)) << why;
-  }
   // Types the keys one after the other at the pace, as a person does: the
   // program gets no extra time to settle between them.
   void type(DisplayUser& u, Window w, std::initializer_list<std::pair<KeySym, KeySym>> keys) {

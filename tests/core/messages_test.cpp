@@ -93,7 +93,8 @@ TEST_F(Messages, BoxFromHelpFile) {
   EXPECT_EQ(answer, 1);
   EXPECT_EQ(last_box().style, 0x24u);
   EXPECT_EQ(last_box().title, "");
-  EXPECT_EQ(last_box().text, " Exit Ostrel?");
+  // (The blank that starts a body line of the help data is not shown.)
+  EXPECT_EQ(last_box().text, "Exit Ostrel?");
   MSGBOXFROMHELP("msgSaveChanges", "script.ost", answer);
   EXPECT_EQ(last_box().title, "script.ost");
   EXPECT_EQ(answer, 3);  // nobody answers: Cancel
@@ -105,7 +106,7 @@ TEST_F(Messages, BoxFromHelpFile) {
   menuunit = 6990;
   menufile.set("no-such-file.txt");
   MSGBOXFROMHELP("msgExit?", "x", answer);
-  EXPECT_EQ(last_box().text, " Exit Ostrel?");
+  EXPECT_EQ(last_box().text, "Exit Ostrel?");
   EXPECT_EQ(menuunit, helpunit);
 }
 
@@ -168,7 +169,7 @@ TEST_F(Messages, HelpShowsMessageSectionsAsBoxes) {
   // A missing key.
   HELP("noSuchHelpKey", answer);
   EXPECT_EQ(last_box().text,
-            " This help topic is not in the help file.\r"
+            "This help topic is not in the help file.\r"
             "The title names the topic and the file that was searched.");
   EXPECT_EQ(xeqstop, 0x7FFF);
   EXPECT_EQ(answer, 0);

@@ -177,7 +177,7 @@ TEST_F(Trans2Test, FailuresGiveTheirNumbersAndTexts) {
       {"X=(Y=1)", 1004, "rightKlA"},
       {"X Y=1", 1007, "incomplete left side"},
       {"X=((((((((A))))))))", 1009, "max ( nesting is = 8"},
-      {"X=A B", 1013, "syntax error, stack  = "},
+      {"X=A B", 1013, "an operator or comma is missing"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.line);
@@ -195,9 +195,10 @@ TEST_F(Trans2Test, FailuresGiveTheirNumbersAndTexts) {
   EXPECT_EQ(errorline().substr(0, 25), "--^ unknown token = -3072");
   EXPECT_EQ(trans2text(1005), " unknown token = ");
   EXPECT_EQ(trans2text(1008), "type conflict");
-  // The error line points at the failing token and carries the count.
+  // The error line points at the failing token and says what is missing
+  // (no count of the values left over).
   trans("X=A B");
-  const std::string expected = "-----^syntax error, stack  = 2";
+  const std::string expected = "-----^an operator or comma is missing";
   EXPECT_EQ(errorline().substr(0, expected.size()), expected);
   EXPECT_EQ(compnote.trimmed(), expected);
   // Seven nested brackets are fine.

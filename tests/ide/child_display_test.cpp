@@ -6,9 +6,12 @@
 // a bound; the IDE runs in a child process that is stopped after 50 seconds.
 // gtest before Xlib, whose macros (None, Bool) would bend its names.
 #include <gtest/gtest.h>
+#include <poll.h>
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
+#include <thread>
 #include <string>
 
 #include "core/stores.h"
@@ -26,6 +29,7 @@
 // clang-format off
 #include "platform/x11_backend.h"
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 // clang-format on
@@ -36,6 +40,7 @@ using idetest::IdeTest;
 using Clock = std::chrono::steady_clock;
 
 Display* user = nullptr;
+std::string displayname;
 Clock::time_point deadline;
 std::string waited;
 
@@ -67,6 +72,27 @@ void tap(KeySym sym) {
   XFlush(user);
 }
 
+// Whether a pop-up of the program (a window that no window manager frames)
+// stands on the display that `user` connects to.
+bool popupshown(Display* user) {
+  ::Window root = 0, parent = 0, *kids = nullptr;
+  unsigned n = 0;
+  bool shown = false;
+  if (!XQueryTree(user, DefaultRootWindow(user), &root, &parent, &kids, &n)) return false;
+  for (unsigned i = 0; i < n && !shown; ++i) {
+    XWindowAttributes a{};
+    XClassHint hint{};
+    if (!XGetWindowAttributes(user, kids[i], &a) || !a.override_redirect ||
+        a.map_state != IsViewable || !XGetClassHint(user, kids[i], &hint))
+      continue;
+    shown = hint.res_name != nullptr && std::string(hint.res_name) == "ostrel";
+    XFree(hint.res_name);
+    XFree(hint.res_class);
+  }
+  if (kids != nullptr) XFree(kids);
+  return shown;
+}
+
 bool altrsent = false;
 
 // Alt+R once the editor waits for the user: a key that comes while the
@@ -83,6 +109,7 @@ void altr() {
 
 // The user's part, once the run has made the window.
 void choose() {
+  const idetest::HoldSteps held;
   win::HWND child = nullptr;
   if (!waitfor(
           [&] {
@@ -92,6 +119,18 @@ void choose() {
           "the child window"))
     return;
   const ::Window xid = plat::x11::current()->xid_of(child);
+  // The window manager frames the window before the user clicks it.
+  const Atom wmstate = XInternAtom(user, "WM_STATE", False);
+  if (!waitfor(
+          [&] {
+            int n = 0;
+            Atom* props = XListProperties(user, xid, &n);
+            const bool framed = props != nullptr && std::find(props, props + n, wmstate) != props + n;
+            if (props != nullptr) XFree(props);
+            return framed;
+          },
+          "the window manager to frame the child window"))
+    return;
   XSetInputFocus(user, xid, RevertToParent, CurrentTime);
   if (!waitfor(
           [&] {
@@ -105,14 +144,33 @@ void choose() {
   // The menu bar by keys: File, its sub-menu, its first item Open.
   for (KeySym s : {XK_F10, XK_Down, XK_Return}) tap(s);
   if (!waitfor([] { return text("S") == "Open"; }, "the menu handler")) return;
-  // A right click in the window, then Green from the popup by keys.
-  win::POINT at{30, 40};
-  win::ClientToScreen(child, &at);
-  XTestFakeMotionEvent(user, DefaultScreen(user), at.x, at.y, CurrentTime);
+  // A right click in the window (amid its client area, below the menu
+  // bar), then Green from the popup by keys.
+  XWindowAttributes a{};
+  XGetWindowAttributes(user, xid, &a);
+  XWarpPointer(user, 0, xid, 0, 0, 0, 0, 30, a.height / 2);
   XTestFakeButtonEvent(user, 3, True, CurrentTime);
   XTestFakeButtonEvent(user, 3, False, CurrentTime);
-  for (KeySym s : {XK_Down, XK_Down, XK_Return}) tap(s);
+  XFlush(user);
+  // The window manager sees the click first and hands it on: the keys wait
+  // for the popup, as the user's eyes do. The program meanwhile runs the
+  // popup's own loop, so another connection waits and types.
+  std::thread typist([] {
+    Display* eyes = XOpenDisplay(displayname.c_str());
+    if (eyes == nullptr) return;
+    while (!popupshown(eyes) && Clock::now() < deadline) {
+      pollfd p{ConnectionNumber(eyes), POLLIN, 0};
+      ::poll(&p, 1, 10);
+    }
+    for (KeySym s : {XK_Down, XK_Down, XK_Return}) {
+      const KeyCode k = XKeysymToKeycode(eyes, s);
+      XTestFakeKeyEvent(eyes, k, True, CurrentTime);
+      XTestFakeKeyEvent(eyes, k, False, CurrentTime);
+    }
+    XCloseDisplay(eyes);
+  });
   waitfor([] { return text("PS") == "Green"; }, "the popup handler");
+  typist.join();
 }
 
 TEST_F(IdeTest, OnADisplayAMenuItemChosenByKeysAndARightClickPopupRunTheirHandlers) {
@@ -135,6 +193,7 @@ TEST_F(IdeTest, OnADisplayAMenuItemChosenByKeysAndARightClickPopupRunTheirHandle
     plat::clear_virtual_clock();
     const std::string problem = plat::use_display(display.c_str());
     if (!problem.empty()) return problem;
+    displayname = display;
     user = XOpenDisplay(display.c_str());
     if (user == nullptr) return "no second connection to " + display;
     deadline = Clock::now() + std::chrono::seconds(38);

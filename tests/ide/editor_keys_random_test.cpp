@@ -340,6 +340,12 @@ void EditorKeysRandom::keys(std::uint32_t seed, const std::string& name, const s
           EXPECT_TRUE(longs.count(l) != 0) << after << ": a long line changed in part";
       });
     }
+    // A cut of every line leaves a script without statements, where a line
+    // left after typing runs as a step (its value shown in a box that these
+    // keys do not answer): the last line's cut is taken back.
+    steps.push_back([] {
+      if (buffer().find_first_not_of("\r\n") == std::string::npos) with(win::VK_CONTROL, 'Z');
+    });
     switch (a.after) {
       case Action::After::undoneredone:
         steps.push_back([this, what] {

@@ -23,11 +23,13 @@ std::vector<Step> pending;
 std::size_t nextstep = 0;
 int* tickcount = nullptr;
 constexpr int kSpareTicks = 5;
+bool stepsheld = false;
 
 int control(int& code, win::HWND& window, win::WPARAM& wparam, win::LPARAM& lparam) {
   const int result = ide::FE_CONTROL(code, window, wparam, lparam);
   if (code != ide::kAppTimer) return result;
   ++*tickcount;
+  if (stepsheld) return result;
   if (nextstep < pending.size()) {
     pending[nextstep++]();
     if (nextstep == pending.size()) {
@@ -44,6 +46,9 @@ int control(int& code, win::HWND& window, win::WPARAM& wparam, win::LPARAM& lpar
 }
 
 }  // namespace
+
+HoldSteps::HoldSteps() { stepsheld = true; }
+HoldSteps::~HoldSteps() { stepsheld = false; }
 
 EnvVar::EnvVar(const char* name, const char* value) : name_(name) {
   if (const char* old = std::getenv(name)) old_ = old;

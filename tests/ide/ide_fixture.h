@@ -36,6 +36,16 @@ class EnvVar {
 
 using Step = std::function<void()>;
 
+// While one lives, the ticks of the program's clock start no step: a step
+// that waits for the program handles its ticks meanwhile (a step that
+// answers a box does start at such a tick).
+struct HoldSteps {
+  HoldSteps();
+  ~HoldSteps();
+  HoldSteps(const HoldSteps&) = delete;
+  HoldSteps& operator=(const HoldSteps&) = delete;
+};
+
 class IdeTest : public ::testing::Test {
  protected:
   // HOME and the XDG folders of the test's own, the setup file's folder

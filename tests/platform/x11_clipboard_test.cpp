@@ -39,7 +39,7 @@ class X11ClipboardTest : public X11Test {
     std::vector<char*> argv;
     for (std::string& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
-    std::vector<std::string> env_s{"DISPLAY=" + testsupport::xvfb_display()};
+    std::vector<std::string> env_s{"DISPLAY=" + display_name};
     for (char** e = environ; *e != nullptr; ++e)
       if (std::strncmp(*e, "DISPLAY=", 8) != 0) env_s.push_back(*e);
     std::vector<char*> env;

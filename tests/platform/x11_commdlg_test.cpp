@@ -61,8 +61,7 @@ class X11CommonDialogs : public X11Test {
   // Runs the dialog while a second thread types into it.
   template <class F>
   BOOL run(const char* title, std::vector<Key> keys, const char* shot, F dialog) {
-    const std::string name = testsupport::xvfb_display();
-    std::thread typist(type_into, name, std::string(title), std::move(keys), shot);
+    std::thread typist(type_into, display_name, std::string(title), std::move(keys), shot);
     const UINT_PTR dog = SetTimer(nullptr, 0, 50000, watchdog);
     const BOOL r = dialog();
     KillTimer(nullptr, dog);

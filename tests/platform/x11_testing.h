@@ -32,11 +32,13 @@ class X11Test : public wintest::WindowTest {
   void SetUp() override {
     WindowTest::SetUp();
     std::string why;
-    const std::string name = testsupport::xvfb_display(&why);
-    ASSERT_FALSE(name.empty()) << why;
-    ASSERT_EQ(plat::use_display(name.c_str()), "");
+    // The back end on its own: no window manager places or focuses,
+    // unless the test asks for one.
+    display_name = managed ? testsupport::xvfb_display(&why) : testsupport::bare_xvfb_display(&why);
+    ASSERT_FALSE(display_name.empty()) << why;
+    ASSERT_EQ(plat::use_display(display_name.c_str()), "");
     ASSERT_NE(plat::x11::current(), nullptr);
-    dpy = XOpenDisplay(name.c_str());
+    dpy = XOpenDisplay(display_name.c_str());
     ASSERT_NE(dpy, nullptr);
   }
   void TearDown() override {
@@ -114,6 +116,9 @@ class X11Test : public wintest::WindowTest {
   }
 
   Display* dpy = nullptr;
+  // With a window manager on the display (set before SetUp), and its name.
+  bool managed = false;
+  std::string display_name;
 };
 
 }  // namespace x11test

@@ -35,7 +35,7 @@ class PlotOnX11 : public x11test::X11Test {
     std::filesystem::current_path(dir_.path());
     ide::install_all_builtins();
     exec::reset_all();
-    ASSERT_EQ(plat::use_display(testsupport::xvfb_display().c_str()), "");
+    ASSERT_EQ(plat::use_display(display_name.c_str()), "");
     ASSERT_TRUE(exec::prepare_run((testsupport::source_dir() / "data" / "Ostrel.hlp").string()));
     plot::reset_plotdev();
     plot::reset_plotstate();

@@ -49,7 +49,7 @@ class PrintOnX11 : public x11test::X11Test {
     ::setenv("CUPS_SERVER", (dir_.path() / "no-scheduler").c_str(), 1);
     ide::install_all_builtins();
     exec::reset_all();  // the back end too: the display is taken again
-    ASSERT_EQ(plat::use_display(testsupport::xvfb_display().c_str()), "");
+    ASSERT_EQ(plat::use_display(display_name.c_str()), "");
     ASSERT_TRUE(exec::prepare_run((testsupport::source_dir() / "data" / "Ostrel.hlp").string()));
     plot::reset_plotdev();
     plot::reset_brushes();

@@ -1,5 +1,6 @@
 #include "support/display_user.h"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
 
@@ -33,7 +34,7 @@ int ignore_error(Display*, XErrorEvent*) { return 0; }
 
 // Standard error as the test program started with it: a test may catch
 // the program's own while the user gives up.
-const int first_stderr = dup(2);
+const int first_stderr = fcntl(2, F_DUPFD_CLOEXEC, 3);
 
 std::string property_text(Display* dpy, Window w, Atom prop) {
   Atom type;
@@ -115,16 +116,16 @@ std::string DisplayUser::window_class(Window w) {
 
 std::vector<Window> DisplayUser::ours() {
   std::vector<Window> out;
-  // The top-level windows: the root's children, and under a window
-  // manager the windows inside its frames.
-  const std::function<void(Window, int)> walk = [&](Window at, int depth) {
+  // The program's windows among the root's children, and inside the frames
+  // that the window manager put around its managed ones.
+  std::function<void(Window, int)> look = [&](Window at, int depth) {
     Window root, parent, *kids = nullptr;
     unsigned n = 0;
     if (!XQueryTree(dpy_, at, &root, &parent, &kids, &n)) return;
     for (unsigned i = 0; i < n; ++i) {
       XClassHint hint{};
       if (!XGetClassHint(dpy_, kids[i], &hint)) {
-        if (depth < 2) walk(kids[i], depth + 1);
+        if (depth < 2) look(kids[i], depth + 1);
         continue;
       }
       const bool program = hint.res_name != nullptr && std::string(hint.res_name) == "ostrel";
@@ -134,7 +135,7 @@ std::vector<Window> DisplayUser::ours() {
     }
     if (kids != nullptr) XFree(kids);
   };
-  walk(DefaultRootWindow(dpy_), 0);
+  look(DefaultRootWindow(dpy_), 0);
   return out;
 }
 
@@ -218,8 +219,45 @@ void DisplayUser::ready(Window w, bool user) {
 }
 
 void DisplayUser::focus(Window w) {
-  XSetInputFocus(dpy_, w, RevertToParent, CurrentTime);
+  // A window that the window manager manages is activated through it, as
+  // a pager or a click does: a focus set past it would race with what it
+  // does for the clicks and windows before.
+  bool managed = false;
+  Atom type;
+  int format;
+  unsigned long n, after;
+  unsigned char* data = nullptr;
+  if (XGetWindowProperty(dpy_, DefaultRootWindow(dpy_), XInternAtom(dpy_, "_NET_CLIENT_LIST", False),
+                         0, 4096, False, XA_WINDOW, &type, &format, &n, &after,
+                         &data) == Success &&
+      data != nullptr) {
+    const Window* list = reinterpret_cast<const Window*>(data);
+    managed = std::find(list, list + n, w) != list + n;
+    XFree(data);
+  }
+  if (managed) {
+    XEvent ev{};
+    ev.xclient.type = ClientMessage;
+    ev.xclient.window = w;
+    ev.xclient.message_type = XInternAtom(dpy_, "_NET_ACTIVE_WINDOW", False);
+    ev.xclient.format = 32;
+    ev.xclient.data.l[0] = 2;  // from a pager: the user asked for it
+    ev.xclient.data.l[1] = CurrentTime;
+    XSendEvent(dpy_, DefaultRootWindow(dpy_), False,
+               SubstructureRedirectMask | SubstructureNotifyMask, &ev);
+  } else {
+    XSetInputFocus(dpy_, w, RevertToParent, CurrentTime);
+  }
   XSync(dpy_, False);
+  await(
+      dpy_,
+      [&] {
+        Window now = 0;
+        int revert = 0;
+        XGetInputFocus(dpy_, &now, &revert);
+        return now == w;
+      },
+      [&] { return "the keyboard focus on the window \"" + title(w) + "\""; });
   ready(w);
 }
 
@@ -234,6 +272,25 @@ void DisplayUser::key(Window w, std::initializer_list<KeySym> held, KeySym key, 
   for (auto m = std::rbegin(held); m != std::rend(held); ++m) send(*m, false);
   XSync(dpy_, False);
   if (then) ready(w);
+}
+
+void DisplayUser::type(Window w, const std::vector<Stroke>& strokes, int pace_ms, bool user) {
+  for (const Stroke& s : strokes) {
+    // The server takes the stroke's first event pace_ms after the one
+    // before it, and the rest of the stroke at once.
+    unsigned long delay = static_cast<unsigned long>(pace_ms);
+    auto send = [&](KeySym sym, bool down) {
+      XTestFakeKeyEvent(dpy_, XKeysymToKeycode(dpy_, sym), down ? True : False, delay);
+      delay = 0;
+      ++keys_;
+    };
+    for (const KeySym m : s.held) send(m, true);
+    send(s.key, true);
+    send(s.key, false);
+    for (auto m = s.held.rbegin(); m != s.held.rend(); ++m) send(*m, false);
+  }
+  XSync(dpy_, False);
+  ready(w, user);
 }
 
 void DisplayUser::close(Window w) {

@@ -58,6 +58,16 @@ class DisplayUser {
   // focus), then, with `then`, waits as ready(w) does; without it (a key
   // that ends the program, or opens a window to wait for) it goes on.
   void key(Window w, std::initializer_list<KeySym> held, KeySym key, bool then = true);
+  // A key typed with modifiers held.
+  struct Stroke {
+    std::vector<KeySym> held;
+    KeySym key = 0;
+  };
+  // Types the strokes as a person types them, one each `pace_ms`, without
+  // waiting for the program in between (the server holds each stroke back
+  // until its time; no focus changes between them), then waits as
+  // ready(w, user) does.
+  void type(Window w, const std::vector<Stroke>& strokes, int pace_ms, bool user = true);
   // Asks the window to close, as the window manager's close button does.
   void close(Window w);
   // Waits until the window is gone (destroyed or hidden).

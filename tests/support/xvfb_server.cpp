@@ -6,12 +6,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstring>
+#include <algorithm>
+#include <chrono>
+#include <memory>
 #include <string>
 #include <vector>
 // clang-format off
-#include <X11/Xlib.h>
 #include <X11/Xatom.h>
+#include <X11/Xlib.h>
 // clang-format on
 
 extern char** environ;
@@ -20,9 +22,80 @@ namespace testsupport {
 
 namespace {
 
+// How long the server and the window manager may take to come up.
+constexpr int kStartSeconds = 30;
+
+// Starts the program with its output to /dev/null and the environment
+// less DISPLAY, plus `display` as DISPLAY when given; `close` is a pipe end
+// the child does not keep. Its id, or 0.
+pid_t spawn(const std::vector<const char*>& argv, const std::string& display, int close = -1) {
+  std::vector<std::string> env;
+  for (char** e = environ; *e != nullptr; ++e)
+    if (std::string(*e).rfind("DISPLAY=", 0) != 0) env.emplace_back(*e);
+  if (!display.empty()) env.push_back("DISPLAY=" + display);
+  std::vector<char*> envp;
+  for (std::string& e : env) envp.push_back(e.data());
+  envp.push_back(nullptr);
+  std::vector<char*> args;
+  for (const char* a : argv) args.push_back(const_cast<char*>(a));
+  args.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  if (close >= 0) posix_spawn_file_actions_addclose(&actions, close);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", 01 /*O_WRONLY*/, 0);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", 01 /*O_WRONLY*/, 0);
+  pid_t pid = 0;
+  const int rc = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), envp.data());
+  posix_spawn_file_actions_destroy(&actions);
+  return rc == 0 ? pid : 0;
+}
+
+void end(pid_t& pid) {
+  if (pid > 0) {
+    kill(pid, SIGTERM);
+    waitpid(pid, nullptr, 0);
+  }
+  pid = 0;
+}
+
+// Whether a window manager has taken the display: it names its check
+// window on the root window, as every EWMH window manager does. Waits for
+// the property to come, bounded.
+bool taken(const std::string& display, pid_t wm) {
+  Display* dpy = XOpenDisplay(display.c_str());
+  if (dpy == nullptr) return false;
+  const Window root = DefaultRootWindow(dpy);
+  const Atom check = XInternAtom(dpy, "_NET_SUPPORTING_WM_CHECK", False);
+  XSelectInput(dpy, root, PropertyChangeMask);
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(kStartSeconds);
+  bool found = false;
+  while (!found && waitpid(wm, nullptr, WNOHANG) == 0) {
+    Atom type;
+    int format;
+    unsigned long n, after;
+    unsigned char* data = nullptr;
+    found = XGetWindowProperty(dpy, root, check, 0, 1, False, XA_WINDOW, &type, &format, &n,
+                               &after, &data) == Success &&
+            n == 1;
+    if (data != nullptr) XFree(data);
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                          end - std::chrono::steady_clock::now())
+                          .count();
+    if (found || left <= 0) break;
+    pollfd p{ConnectionNumber(dpy), POLLIN, 0};
+    ::poll(&p, 1, static_cast<int>(std::min<long long>(left, 100)));
+    while (XPending(dpy) > 0) {
+      XEvent ev;
+      XNextEvent(dpy, &ev);
+    }
+  }
+  XCloseDisplay(dpy);
+  return found;
+}
+
 class Server {
  public:
-  Server() {
+  explicit Server(bool managed) {
     int fds[2];
     if (pipe(fds) != 0) {
       error_ = "no pipe";
@@ -33,27 +106,19 @@ class Server {
     // upload past the close of the display, which the leak checker reports.
     // Without auto-repeat: on a loaded machine the server may come to a
     // key's release only after the repeat delay, and type it twice.
-    const char* argv[] = {"Xvfb",         "-displayfd", fd.c_str(), "-screen",  "0",
-                          "1280x1024x24", "-nolisten",  "tcp",      "-noreset", "-extension",
-                          "MIT-SHM",      "-r",         nullptr};
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addclose(&actions, fds[0]);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", 01 /*O_WRONLY*/, 0);
-    const int rc =
-        posix_spawnp(&pid_, "Xvfb", &actions, nullptr, const_cast<char**>(argv), environ);
-    posix_spawn_file_actions_destroy(&actions);
+    pid_ = spawn({"Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten",
+                  "tcp", "-noreset", "-extension", "MIT-SHM", "-r"},
+                 "", fds[0]);
     close(fds[1]);
-    if (rc != 0) {
+    if (pid_ == 0) {
       error_ = "Xvfb cannot be started (is the package xvfb installed?)";
-      pid_ = 0;
       close(fds[0]);
       return;
     }
     // The server writes its display number and a line end once it listens.
     std::string number;
     pollfd p{fds[0], POLLIN, 0};
-    while (number.find('\n') == std::string::npos && ::poll(&p, 1, 30000) > 0) {
+    while (number.find('\n') == std::string::npos && ::poll(&p, 1, kStartSeconds * 1000) > 0) {
       char buf[16];
       const ssize_t n = read(fds[0], buf, sizeof buf);
       if (n <= 0) break;
@@ -64,99 +129,54 @@ class Server {
       error_ = "Xvfb did not report its display";
       return;
     }
-    display_ = std::string(":").append(number, 0, number.find('\n'));
+    const std::string display = std::string(":").append(number, 0, number.find('\n'));
+    // A window manager, as on every desktop: it places, decorates and
+    // focuses the program's windows, and sends them what a desktop sends.
+    if (managed) wm_ = spawn({"openbox", "--sm-disable"}, display);
+    if (managed && (wm_ == 0 || !taken(display, wm_))) {
+      error_ = "openbox did not take the display (is the package openbox installed?)";
+      return;
+    }
+    display_ = display;
   }
   ~Server() { stop(); }
-  // Starts openbox on the display, once; waits (bounded) until it has
-  // put its check window on the root window.
-  bool manager(std::string& why) {
-    if (wm_ > 0) return true;
-    if (display_.empty()) {
-      why = error_;
-      return false;
-    }
-    std::vector<std::string> env{"DISPLAY=" + display_};
-    for (char** e = environ; *e != nullptr; ++e)
-      if (std::strncmp(*e, "DISPLAY=", 8) != 0) env.emplace_back(*e);
-    std::vector<char*> envp;
-    for (std::string& e : env) envp.push_back(e.data());
-    envp.push_back(nullptr);
-    const char* argv[] = {"openbox", "--sm-disable", nullptr};
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", 01 /*O_WRONLY*/, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", 01 /*O_WRONLY*/, 0);
-    const int rc =
-        posix_spawnp(&wm_, "openbox", &actions, nullptr, const_cast<char**>(argv), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0) {
-      wm_ = 0;
-      why = "openbox cannot be started (is the package openbox installed?)";
-      return false;
-    }
-    Display* dpy = XOpenDisplay(display_.c_str());
-    if (dpy == nullptr) {
-      why = "no connection to the display " + display_;
-      return false;
-    }
-    const Atom check = XInternAtom(dpy, "_NET_SUPPORTING_WM_CHECK", False);
-    bool up = false;
-    for (int i = 0; i < 3000 && !up; ++i) {
-      Atom type;
-      int format;
-      unsigned long n, after;
-      unsigned char* data = nullptr;
-      up = XGetWindowProperty(dpy, DefaultRootWindow(dpy), check, 0, 1, False, XA_WINDOW, &type,
-                              &format, &n, &after, &data) == Success &&
-           n == 1;
-      if (data != nullptr) XFree(data);
-      if (!up) ::poll(nullptr, 0, 10);
-    }
-    XCloseDisplay(dpy);
-    if (!up) why = "openbox did not take the screen within 30 s";
-    return up;
-  }
   void stop() {
-    if (wm_ > 0) {
-      kill(wm_, SIGTERM);
-      waitpid(wm_, nullptr, 0);
-    }
-    wm_ = 0;
-    if (pid_ > 0) {
-      kill(pid_, SIGTERM);
-      waitpid(pid_, nullptr, 0);
-    }
-    pid_ = 0;
+    end(wm_);
+    end(pid_);
   }
   const std::string& display() const { return display_; }
   const std::string& error() const { return error_; }
 
  private:
-  pid_t pid_ = 0;
-  pid_t wm_ = 0;  // the window manager
+  pid_t pid_ = 0, wm_ = 0;
   std::string display_;
   std::string error_;
 };
 
-Server& server() {
-  static Server one;
-  return one;
+// The servers, each started on first use.
+std::unique_ptr<Server> managed_one, bare_one;
+
+Server& server(bool managed) {
+  std::unique_ptr<Server>& one = managed ? managed_one : bare_one;
+  if (one == nullptr) one = std::make_unique<Server>(managed);
+  return *one;
 }
 
 }  // namespace
 
 std::string xvfb_display(std::string* why) {
-  if (why != nullptr) *why = server().error();
-  return server().display();
+  if (why != nullptr) *why = server(true).error();
+  return server(true).display();
 }
 
-bool xvfb_window_manager(std::string* why) {
-  std::string reason;
-  const bool up = server().manager(reason);
-  if (why != nullptr) *why = reason;
-  return up;
+std::string bare_xvfb_display(std::string* why) {
+  if (why != nullptr) *why = server(false).error();
+  return server(false).display();
 }
 
-void stop_xvfb() { server().stop(); }
+void stop_xvfb() {
+  for (const auto* one : {&managed_one, &bare_one})
+    if (*one != nullptr) (*one)->stop();
+}
 
 }  // namespace testsupport

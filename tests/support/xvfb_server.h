@@ -1,5 +1,6 @@
 // A private X server for the tests that need a display: Xvfb, started on
-// first use with -displayfd (it picks a free display number itself) and
+// first use with -displayfd (it picks a free display number itself), with
+// openbox managing its windows as a desktop's window manager does, both
 // stopped when the test program ends. Tests connect to it by name.
 #pragma once
 
@@ -10,11 +11,11 @@ namespace testsupport {
 // The display name (":N") of the test program's Xvfb; empty, with the
 // reason in `why`, when the server could not be started.
 std::string xvfb_display(std::string* why = nullptr);
-// Starts a window manager (openbox) on that Xvfb, once, and waits until
-// it manages the screen, as every desktop has one; false, with the reason
-// in `why`, when it could not be started. It goes with the server.
-bool xvfb_window_manager(std::string* why = nullptr);
-// Stops the server at once (for a test program that gives up and ends
+// A second server of the test program, where no window manager runs: for
+// the tests of the display back end itself, which look at what it asks of
+// the server when nobody else places and focuses its windows.
+std::string bare_xvfb_display(std::string* why = nullptr);
+// Stops the servers at once (for a test program that gives up and ends
 // without running its destructors).
 void stop_xvfb();
 
