@@ -169,20 +169,8 @@ TEST_F(NarrowStrip, LabelsWrittenAfterAScrollKeepTheirRoom) {
   // The labels' ink across the rows of their digits (below the ticks),
   // as runs of columns; a gap of up to 4 pixels lies inside a label.
   const int bottom = pixel(1, 0, -1).y;
-  const Picture p = picture();
-  std::vector<std::pair<int, int>> labels;
-  for (int x = 0; x < width; ++x) {
-    bool ink = false;
-    for (int y = bottom + 4; y < bottom + ch - 2; ++y) ink = ink || p(x, y) != 0xFFFFFF;
-    if (!ink) continue;
-    if (labels.empty() || x - labels.back().second > 4)
-      labels.push_back({x, x});
-    else
-      labels.back().second = x;
-  }
-  std::string all;
-  for (const auto& [first, last] : labels)
-    all += " " + std::to_string(first) + "-" + std::to_string(last);
+  const auto labels = inkruns(bottom + 4, bottom + ch - 2);
+  const std::string all = runtext(labels);
   EXPECT_GE(labels.size(), 4u) << all;
   for (std::size_t k = 1; k < labels.size(); ++k)
     EXPECT_GE(labels[k].first - labels[k - 1].second, 4 * cw) << all;
