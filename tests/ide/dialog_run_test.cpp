@@ -28,14 +28,7 @@ using idetest::IdeTest;
 
 void press(int vk, unsigned char ch = 0) { plat::inject_key_press(vk, ch); }
 
-// Alt with the key, as the focused window gets them.
-void alt(int vk) {
-  plat::input_key(win::VK_MENU, plat::scan_code_of(win::VK_MENU), true);
-  plat::set_key_state(win::VK_MENU, true);
-  press(vk);
-  plat::set_key_state(win::VK_MENU, false);
-  plat::input_key(win::VK_MENU, plat::scan_code_of(win::VK_MENU), false);
-}
+void alt(int vk) { idetest::presswith(win::VK_MENU, vk); }
 
 TEST_F(IdeTest, ADialogOfARunTakesWhatTheUserTypesAndItsButtonClosesIt) {
   testsupport::TempDir dir;
@@ -44,13 +37,7 @@ TEST_F(IdeTest, ADialogOfARunTakesWhatTheUserTypesAndItsButtonClosesIt) {
                           "Button='&OK')\r\nEND\r\n");
   win::HWND dialog = nullptr;
   std::string outcome;
-  run(dir.file("d.ost"), {[] {
-                            plat::input_key(win::VK_MENU, plat::scan_code_of(win::VK_MENU), true);
-                            plat::set_key_state(win::VK_MENU, true);
-                            press('R');
-                            plat::set_key_state(win::VK_MENU, false);
-                            plat::input_key(win::VK_MENU, plat::scan_code_of(win::VK_MENU), false);
-                          },
+  run(dir.file("d.ost"), {[] { alt('R'); },
                           [&] {
                             // The run waits in the dialog: it has the focus, right of the
                             // editor's text and inside the screen.
@@ -92,11 +79,7 @@ TEST_F(IdeTest, QuittingWhileTheRunWaitsInADialogEndsTheRunFirst) {
       // Boxes and file dialogs as windows, as on a display.
       plat::set_message_boxes_as_windows(true);
       plat::set_common_dialogs_as_windows(true);
-      plat::input_key(win::VK_MENU, plat::scan_code_of(win::VK_MENU), true);
-      plat::set_key_state(win::VK_MENU, true);
-      press('R');
-      plat::set_key_state(win::VK_MENU, false);
-      plat::input_key(win::VK_MENU, plat::scan_code_of(win::VK_MENU), false);
+      alt('R');
     }};
     // Each tick looks for the dialog; once it shows, the user quits (and
     // drops the editor's changes, should it ask).
