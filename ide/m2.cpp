@@ -25,8 +25,10 @@
 #include "ide/scripts.h"
 #include "ide/statusbar.h"
 #include "ide/tooltip.h"
+#include "ide/windowclose.h"
 #include "ide/windowlist.h"
 #include "io/stopwatch.h"
+#include "ui/dialogwords.h"
 #include "ui/win.h"
 
 namespace ide {
@@ -132,6 +134,28 @@ void stepends(std::int32_t ran) {
   else
     text = what + " stopped at line " + at;
   STATUSBAR({.run = text});
+}
+
+// The rows shown take in the line: about their middle when it lay outside
+// them.
+void viewline(std::int32_t line) {
+  const std::int32_t rows = std::max(exec::nrows, 1);
+  std::int32_t& first = field(core::edv::firstline);
+  if (line < first || line > first + rows - 1) first = std::max(1, line - rows / 2);
+}
+
+// A run that waits at its table dialog is over when a new run begins: its
+// dialog closes first, unanswered, so that no window of it is left to
+// resume it or to run its routines.
+void endwait() {
+  for (wdwrec* r = wdwhead; r != nullptr; r = r->next) {
+    if ((r->kind & kind::awaited) == 0) continue;
+    r->kind &= ~kind::awaited;
+    core::xeqmode &= ~suspended;
+    ui::awaitedanswer = ui::AwaitedAnswer{};
+    if (r->window != nullptr) KILLWINDOW(r->window, -1);
+    return;
+  }
 }
 
 void startclock() {
@@ -373,6 +397,7 @@ Step afterstep() {
 }
 
 Step wholestep() {
+  endwait();
   // A changed declaration, subprogram start or END reaches other lines: the
   // program is compiled anew from the text, from fresh stores.
   if ((runflags() & rf::whole) != 0 || core::programstale) core::xeqmode = 0;
@@ -441,7 +466,17 @@ Step stoppedstep() {
   }
   if ((core::xeqmode & suspended) == 0) runends();
   if ((runflags() & rf::compileerror) != 0) compilestop = true;
-  if ((core::xeqmode & suspended) != 0) return Step::leave;
+  if ((core::xeqmode & suspended) != 0) {
+    // The editor shows the statement whose table the run waits at, as it
+    // shows the line a step stopped at.
+    if (exec::awaitedopen()) {
+      viewline(core::xeqline);
+      curline() = loadline() = core::xeqline;
+      core::edmode = 13;
+      core::edmark = core::edmarkall;
+    }
+    return Step::leave;
+  }
   curline() = core::xeqline;
   core::xeqmode &= ~running;
   const std::int16_t s = stop();
@@ -475,12 +510,9 @@ Step finishstep() {
   if (core::xeqstop == 0 && core::edmark != core::edmarkall) return Step::top;
   core::xeqmode &= ~running;
   runflags() &= ~(rf::extra | rf::trace | rf::run);
-  // The rows the window shows as measured (the rows before the measure
-  // may be more than it shows).
-  const std::int32_t rows = std::max(exec::nrows, 1);
-  std::int32_t& first = field(core::edv::firstline);
-  if (core::xeqline < first || core::xeqline > first + rows - 1)
-    first = std::max(1, core::xeqline - rows / 2);
+  // (By the rows the window shows as measured: the rows before the measure
+  // may be more than it shows.)
+  viewline(core::xeqline);
   core::edmark = core::edmarkall;
   if (stop() != core::stops::returned && stop() != core::stops::end) core::edmode = 13;
   curline() = loadline() = core::xeqline;

@@ -422,6 +422,28 @@ void walklog(Walk& w, std::int32_t labels, std::int32_t option) {
 // a day on a time axis) times the label interval.
 double labelstepof(const Walk& w) { return tickstepof(w) * w.every; }
 
+// The widest label of the walk's labelled ticks, which stand at every
+// `labelstep`. A fraction's label is as long as its digits (-0.9 is wider
+// than -1): on an axis of up to 256 labels each is measured, on a longer
+// one the 128 next to either end and to zero, where the sign, the
+// magnitude and the digits of a fraction make them longest.
+std::size_t widestlabel(const Walk& w, double labelstep) {
+  constexpr int near = 128;
+  std::size_t widest = std::max(labelof(w, w.mn).size(), labelof(w, w.mx).size());
+  const double tol = endtolerance * (w.mx - w.mn);
+  const double first = std::ceil((w.mn - tol) / labelstep);
+  const double last = std::floor((w.mx + tol) / labelstep);
+  const double step = tickstepof(w), every = static_cast<double>(w.every);
+  const auto measure = [&](double from, double to) {
+    for (int n = 0; n < near && from + n <= to; ++n)
+      widest = std::max(widest, labelof(w, (from + n) * every * step).size());
+  };
+  measure(first, last);
+  measure(std::max(first, last - near + 1), last);
+  measure(std::max(first, -static_cast<double>(near) / 2), std::min(last, near / 2.0));
+  return widest;
+}
+
 // The walk of direction entry e of axis k; with `labels`, the stride of its
 // labels too (a walk that writes none needs not measure them).
 Walk walkof(std::int32_t k, std::int32_t e, bool labels) {
@@ -472,16 +494,13 @@ Walk walkof(std::int32_t k, std::int32_t e, bool labels) {
   }
   const double labelstep = labelstepof(w);
   if (labels && !w.log && labelstep > 0.0 && std::isfinite(labelstep)) {
-    // The label step in character widths along the axis; the widest label
-    // stands at one of the ends (steps are powers of ten: a label's length
-    // grows with its magnitude and its sign).
+    // The label step in character widths along the axis, and the widest
+    // label of a long tick.
     const double widths = labelstep / w.upp / std::max(w.along, 1e-30);
-    const double widest = static_cast<double>(
-        std::max({labelof(w, w.mn).size(), labelof(w, w.mx).size(),
-                  labelof(w, std::ceil(w.mn / labelstep) * labelstep).size(),
-                  labelof(w, std::floor(w.mx / labelstep) * labelstep).size()}));
+    const std::size_t widest = widestlabel(w, labelstep);
     if (widths > 0.0 && std::isfinite(widths))
-      w.stride = std::clamp(std::ceil((widest + 4.0) / widths - 1e-9), 1.0, 1e6);
+      w.stride =
+          std::clamp(std::ceil((static_cast<double>(widest) + 4.0) / widths - 1e-9), 1.0, 1e6);
   }
   return w;
 }

@@ -46,14 +46,20 @@ std::vector<std::string> listentries(std::string_view text);
 void SETDIALOGFONT(std::int32_t& width, std::int32_t& height);
 // Completes the item array and runs the dialog: a modal one returns the
 // closing control's number (into the statement's result cell with bit 0 of
-// `tofunction`, else into `result`), a modeless one stays open. The DLG
-// statement's dialog (`tofunction` dlgstatement) that holds a table stays
-// open while the run waits for it after the statement: its buttons call
-// their routines meanwhile, and its close lets the run go on at the
-// statement again, which then gives the closing control's number
-// (`awaitedanswer`).
+// `tofunction`, else into `result`), a modeless one stays open. A script's
+// dialog (the DLG statement's, `tofunction` dlgstatement, or the `win`
+// function's, winscript) that holds a table stays open while the run waits
+// for it after the statement: its buttons call their routines meanwhile,
+// and its close lets the run go on at the statement again, which then
+// gives the closing control's number (`awaitedanswer`, TAKEANSWER).
 inline constexpr std::int32_t dlgstatement = -1;
+inline constexpr std::int32_t winscript = 1;
 void SHOWDIALOG(std::int32_t tofunction, std::int32_t& result, std::int32_t& status);
+// The statement in hand showed the table the run waited for, which closed
+// with an answer: true, the answer in the statement's result cell (the
+// statement ends with it instead of showing the table again). Any other
+// answer kept is dropped.
+bool TAKEANSWER();
 
 // Rewrites the controls of the window (flags 4), or of the dialogs after
 // the main window (flags 1: also those without UPDAte; 2: stop at the

@@ -173,7 +173,7 @@ struct EditGuard {
 };
 inline EditGuard editguard;
 
-// A DLG statement's table that the run waited for closed with an answer:
+// A script's table that the run waited for closed with an answer:
 // the run goes on at that statement, which then ends with the answer
 // instead of showing the table again.
 struct AwaitedAnswer {

@@ -357,13 +357,8 @@ void fail(std::string_view key, std::string_view detail) {
 }  // namespace
 
 void DIALOG(const exec::OptCall&) {
-  if (awaitedanswer.stmt > 0 && awaitedanswer.stmt == core::xeqline) {
-    // The table this statement showed has closed with this answer.
-    if (core::z.valid(core::iresult)) core::z(core::iresult) = awaitedanswer.value;
-    awaitedanswer = AwaitedAnswer{};
-    return;
-  }
-  awaitedanswer = AwaitedAnswer{};
+  // (The table this statement showed has closed with its answer.)
+  if (TAKEANSWER()) return;
   StatementEnd end;
   core::idestate |= dialogbuild;
   startbuild();

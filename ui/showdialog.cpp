@@ -140,6 +140,14 @@ void SETDIALOGFONT(std::int32_t& width, std::int32_t& height) {
   builder.y0 = y * 8 / m.ch;
 }
 
+bool TAKEANSWER() {
+  const AwaitedAnswer a = awaitedanswer;
+  awaitedanswer = AwaitedAnswer{};
+  if (a.stmt <= 0 || a.stmt != core::xeqline) return false;
+  if (core::z.valid(core::iresult)) core::z(core::iresult) = a.value;
+  return true;
+}
+
 void SHOWDIALOG(std::int32_t tofunction, std::int32_t& result, std::int32_t& status) {
   // A dialog shown from another's procedure (a table's More prompt) gives
   // the other its words back when it ends: the other's answer is read from
@@ -179,13 +187,15 @@ void SHOWDIALOG(std::int32_t tofunction, std::int32_t& result, std::int32_t& sta
   // A script's table stays open while the run waits for it: its buttons
   // call their routines between statements, and its close lets the run go
   // on. The windowless run has no one to wait for it.
-  const bool awaited = !b.modeless && w->firsttable != nullptr && tofunction == dlgstatement &&
+  const bool awaited = !b.modeless && w->firsttable != nullptr &&
+                       (tofunction == dlgstatement || tofunction == winscript) &&
                        !exec::windowlessrun;
   const bool modeless = b.modeless || awaited;
   if (awaited) {
     // The run waits for this one dialog (one an earlier run left open
     // lets no run go on).
-    for (exec::wdwrec* r = exec::wdwhead; r != nullptr; r = r->next) r->kind &= ~exec::kind::awaited;
+    for (exec::wdwrec* r = exec::wdwhead; r != nullptr; r = r->next)
+      r->kind &= ~exec::kind::awaited;
     w->kind |= exec::kind::awaited;
   }
   if (modeless) {

@@ -738,7 +738,7 @@ void round(Call& s) {
   // leaves the focus where it is.
   if (!s.script && b.modeless && !linked) b.noforeground = true;
   std::int32_t result = 0, status = 0;
-  SHOWDIALOG(s.script ? 1 : 0, result, status);
+  SHOWDIALOG(s.script ? winscript : 0, result, status);
   if (status != 0) core::xeqstop = core::stops::error;
   if (!s.script && status == 0 && b.modeless && exec::wdwcur != nullptr &&
       exec::wdwcur->window != nullptr)

@@ -6,6 +6,7 @@
 #include "core/stores.h"
 #include "core/symbols.h"
 #include "exec/windowlist.h"
+#include "ui/dialogs.h"
 #include "ui/dialogwords.h"
 #include "ui/win.h"
 
@@ -34,6 +35,8 @@ void winfunction(std::span<const std::int32_t> operands) {
   // The operands are copied: the operand stack may move while the dialog
   // runs.
   const std::vector<std::int32_t> args(operands.begin(), operands.end());
+  // (The table this statement showed has closed with its answer.)
+  if (TAKEANSWER()) return;
   if (core::z.valid(core::iresult)) core::z(core::iresult) = 0.0;
   WinCall c;
   c.mode = winmode::script;

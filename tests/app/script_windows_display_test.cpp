@@ -27,8 +27,7 @@ using testsupport::read_file;
 using testsupport::write_file;
 
 // The pause between two keys a person types, in milliseconds.
-class ScriptWindows : public apptest::ProgramOnADisplay,
-                      public ::testing::WithParamInterface<int> {
+class ScriptWindows : public apptest::ProgramOnADisplay, public ::testing::WithParamInterface<int> {
  protected:
   // Types the keys one after the other at the pace, as a person does: the
   // program gets no extra time to settle between them.
@@ -41,6 +40,8 @@ class ScriptWindows : public apptest::ProgramOnADisplay,
       std::this_thread::sleep_for(std::chrono::milliseconds(GetParam()));
     }
   }
+  // The script's table dialog that its run waits at, made by `dialog`.
+  void tablewaits(const std::string& dialog);
   // Waits (bounded) until the file in the program's folder holds the text.
   void waitfor(const std::string& name, const std::string& text) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(40);
@@ -63,16 +64,16 @@ bool shown(Display* dpy, Window w) {
 // A table dialog waits while its script's run stands at it: Write (Alt+W)
 // runs the script's routine, which writes the edited array and the
 // current ROW and COL, and the dialog stays open; OK ends it, and the run
-// goes on after the statement, whose value is OK's number.
-TEST_P(ScriptWindows, ATableDialogStaysOpenWhileItsButtonsRunTheirRoutine) {
+// goes on after the statement, whose value is OK's number. The dialog
+// (its title "E5 table") is made by the script's line `dialog`.
+void ScriptWindows::tablewaits(const std::string& dialog) {
   write_file(dir.file("e5.ost"),
-             "DIMENSION A(3,2)\r\nA = $\r\n"
-             "K = DLG(TItle='E5 table', Edit=A, Height=3, ROW=R, COL=C, Button='&Write', "
-             "CALLback='SAVEA')\r\n"
-             "CHARACTER G*8\r\nG = 'b.txt'\r\nOPEN(FIle=G, RePLace)\r\n"
-             "WRITE(FIle=G, CLoSe=1) K, A(1,1), R, C\r\nEND\r\n"
-             "SUBROUTINE SAVEA\r\nCHARACTER F*8\r\nF = 'a.txt'\r\nOPEN(FIle=F, RePLace)\r\n"
-             "WRITE(FIle=F, CLoSe=1) A, R, C\r\nEND\r\n");
+             "DIMENSION A(3,2)\r\nA = $\r\nK = " + dialog +
+                 "\r\n"
+                 "CHARACTER G*8\r\nG = 'b.txt'\r\nOPEN(FIle=G, RePLace)\r\n"
+                 "WRITE(FIle=G, CLoSe=1) K, A(1,1), R, C\r\nEND\r\n"
+                 "SUBROUTINE SAVEA\r\nCHARACTER F*8\r\nF = 'a.txt'\r\nOPEN(FIle=F, RePLace)\r\n"
+                 "WRITE(FIle=F, CLoSe=1) A, R, C\r\nEND\r\n");
   start("e5.ost");
   {
     DisplayUser u(display);
@@ -94,6 +95,18 @@ TEST_P(ScriptWindows, ATableDialogStaysOpenWhileItsButtonsRunTheirRoutine) {
     u.gone(main, "the main window to go after Alt+F4");
   }
   EXPECT_EQ(finish(), 0) << err;
+}
+
+TEST_P(ScriptWindows, ATableDialogStaysOpenWhileItsButtonsRunTheirRoutine) {
+  tablewaits(
+      "DLG(TItle='E5 table', Edit=A, Height=3, ROW=R, COL=C, Button='&Write', "
+      "CALLback='SAVEA')");
+}
+
+// ... and so does the `win` function's, made from a text of items.
+TEST_P(ScriptWindows, AWinTableStaysOpenWhileItsButtonsRunTheirRoutine) {
+  tablewaits(
+      "DLG('TItle=E5 table;Edit*1;Height=3;ROW*2;COL*3;Button=&Write;CALLback=SAVEA', A, R, C)");
 }
 
 // Minimising one script window through the window manager hides it alone:
@@ -137,7 +150,8 @@ TEST_P(ScriptWindows, MinimisingAScriptWindowHidesItAloneAndTheMainWindowKeepsIt
     XWindowAttributes after{};
     ASSERT_TRUE(XGetWindowAttributes(dpy, main, &after));
     testsupport::screenshot(dpy, main, "main_restored", 0);
-    EXPECT_EQ(std::make_pair(after.width, after.height), std::make_pair(before.width, before.height));
+    EXPECT_EQ(std::make_pair(after.width, after.height),
+              std::make_pair(before.width, before.height));
     u.close(main);
     u.gone(main, "the main window to go when closed");
   }

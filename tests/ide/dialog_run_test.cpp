@@ -3,11 +3,15 @@
 // the IDE's clock goes on ticking.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "editor_program.h"
 #include "exec/headless_run.h"
 #include "exec/windowlist.h"
+#include "ide/editorwords.h"
+#include "ide/windowlist.h"
 #include "ide_fixture.h"
 #include "platform/backend.h"
 #include "platform/win_commdlg.h"
@@ -15,6 +19,7 @@
 #include "platform/win_message_box.h"
 #include "platform/win_message_keys.h"
 #include "platform/win_window.h"
+#include "plot/fontslots.h"
 #include "toolkit/services.h"
 
 namespace {
@@ -23,6 +28,8 @@ using idetest::IdeTest;
 
 void press(int vk, unsigned char ch = 0) { plat::inject_key_press(vk, ch); }
 
+void alt(int vk) { idetest::presswith(win::VK_MENU, vk); }
+
 TEST_F(IdeTest, ADialogOfARunTakesWhatTheUserTypesAndItsButtonClosesIt) {
   testsupport::TempDir dir;
   testsupport::write_file(dir.file("d.ost"),
@@ -30,13 +37,7 @@ TEST_F(IdeTest, ADialogOfARunTakesWhatTheUserTypesAndItsButtonClosesIt) {
                           "Button='&OK')\r\nEND\r\n");
   win::HWND dialog = nullptr;
   std::string outcome;
-  run(dir.file("d.ost"), {[] {
-                            plat::input_key(win::VK_MENU, plat::scan_code_of(win::VK_MENU), true);
-                            plat::set_key_state(win::VK_MENU, true);
-                            press('R');
-                            plat::set_key_state(win::VK_MENU, false);
-                            plat::input_key(win::VK_MENU, plat::scan_code_of(win::VK_MENU), false);
-                          },
+  run(dir.file("d.ost"), {[] { alt('R'); },
                           [&] {
                             // The run waits in the dialog: it has the focus, right of the
                             // editor's text and inside the screen.
@@ -78,11 +79,7 @@ TEST_F(IdeTest, QuittingWhileTheRunWaitsInADialogEndsTheRunFirst) {
       // Boxes and file dialogs as windows, as on a display.
       plat::set_message_boxes_as_windows(true);
       plat::set_common_dialogs_as_windows(true);
-      plat::input_key(win::VK_MENU, plat::scan_code_of(win::VK_MENU), true);
-      plat::set_key_state(win::VK_MENU, true);
-      press('R');
-      plat::set_key_state(win::VK_MENU, false);
-      plat::input_key(win::VK_MENU, plat::scan_code_of(win::VK_MENU), false);
+      alt('R');
     }};
     // Each tick looks for the dialog; once it shows, the user quits (and
     // drops the editor's changes, should it ask).
@@ -108,6 +105,92 @@ TEST_F(IdeTest, QuittingWhileTheRunWaitsInADialogEndsTheRunFirst) {
     // The quit itself closed the program, not the one after the last step.
     EXPECT_LT(ticks, kTicks) << "the program stayed open after the quit";
   }
+}
+
+// While the run waits at a table dialog the editor shows the dialog's line
+// on the input line's background, as it shows a line a step stopped at,
+// also after a button ran its routine. A new run (Alt+R) closes that
+// dialog first: the one it shows is the only one, the one the run waits
+// at, and OK lets the run go on with OK's number as the dialog's value.
+// The DLG statement's table and the `win` function's wait alike.
+class TableWait : public IdeTest, public ::testing::WithParamInterface<const char*> {};
+
+INSTANTIATE_TEST_SUITE_P(
+    Dialogs, TableWait,
+    ::testing::Values("DLG(TItle='tab', Edit=A, Height=3, Button='&Write', CALLback='W')",
+                      "DLG('TItle=tab;Edit*1;Height=3;Button=&Write;CALLback=W', A)"));
+
+TEST_P(TableWait, TheEditorShowsItsLineAndANewRunClosesItFirst) {
+  testsupport::TempDir dir;
+  testsupport::write_file(dir.file("t.ost"), "DIMENSION A(3,2)\r\nA = $\r\nN = N + 1\r\nK = " +
+                                                 std::string(GetParam()) +
+                                                 "\r\nY = K\r\nEND\r\n"
+                                                 "SUBROUTINE W\r\nM = M + 1\r\nEND\r\n");
+  constexpr int dlgline = 4;
+  // The line stands on the input line's background, and only it.
+  const auto shown = [](int line) {
+    const auto w = static_cast<win::HWND>(idetest::mainwindow());
+    const int ch = plot::fontslots(ide::wdwhead->fontslot).cellheight;
+    const auto at = [&](int l) {
+      const int top = ide::wdwhead->topoffset + ch * (l - ide::edfirstline + ide::edtoprow - 1);
+      return plat::window_pixel(w, 600, top + ch / 2) == idetest::classbg(5);
+    };
+    return at(line) && !at(1) && idetest::rowsof(idetest::classbg(5)) == 1;
+  };
+  // The tables open, and the one the run waits at.
+  const auto tables = [](win::HWND& awaited) {
+    int n = 0;
+    awaited = nullptr;
+    for (const exec::wdwrec* r = exec::wdwhead; r != nullptr; r = r->next) {
+      if (r->firsttable == nullptr) continue;
+      ++n;
+      if ((r->kind & exec::kind::awaited) != 0) awaited = r->window;
+    }
+    return n;
+  };
+  win::HWND first = nullptr, second = nullptr;
+  std::string outcome;
+  // Each stage waits (a tick at a time, the ticks bounded) for what it
+  // needs, then acts.
+  struct Stage {
+    const char* what;
+    std::function<bool()> ready;
+    std::function<void()> act;
+  };
+  const std::vector<Stage> stages{
+      {"the run to wait at its table, its line shown",
+       [&] { return tables(first) == 1 && first != nullptr && shown(dlgline); }, [] { alt('W'); }},
+      {"Write's routine to have run, the line shown still",
+       [&] {
+         return exec::run_outcome().find("\nM=1\n") != std::string::npos && shown(dlgline) &&
+                win::IsWindow(first);
+       },
+       [] {
+         win::SetFocus(exec::wdwhead->window);
+         alt('R');
+       }},
+      {"the first table to go and the new run to wait at its own",
+       [&] { return !win::IsWindow(first) && tables(second) == 1 && second != nullptr; }, [] {}},
+      {"the line shown again", [&] { return shown(dlgline); }, [] { alt('O'); }},
+      {"the run to end after OK",
+       [&] {
+         return !win::IsWindow(second) && exec::run_outcome().find("\nY=") != std::string::npos &&
+                exec::run_outcome().find("\nY=0\n") == std::string::npos;
+       },
+       [&] { outcome = exec::run_outcome(); }}};
+  std::size_t stage = 0;
+  std::vector<idetest::Step> steps{[] { alt('R'); }};
+  constexpr int kTicks = 60;
+  for (int i = 0; i < kTicks; ++i)
+    steps.push_back([&] {
+      if (stage < stages.size() && stages[stage].ready()) stages[stage++].act();
+    });
+  run(dir.file("t.ost"), steps);
+  ASSERT_EQ(stage, stages.size()) << "waited " << kTicks << " ticks in vain for "
+                                  << stages[std::min(stage, stages.size() - 1)].what;
+  const std::string vars = idetest::variables(outcome);
+  EXPECT_NE(vars.find("\nK=1001\n"), std::string::npos) << vars;
+  EXPECT_NE(vars.find("\nY=1001\n"), std::string::npos) << vars;
 }
 
 }  // namespace

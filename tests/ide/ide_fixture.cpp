@@ -115,6 +115,14 @@ int IdeTest::run(const std::string& cmdline, std::vector<Step> steps) {
   return ide::exitstatus;
 }
 
+void presswith(int held, int vk) {
+  plat::input_key(held, plat::scan_code_of(held), true);
+  plat::set_key_state(held, true);
+  plat::inject_key_press(vk, 0);
+  plat::set_key_state(held, false);
+  plat::input_key(held, plat::scan_code_of(held), false);
+}
+
 void* mainwindow() { return ide::wdwhead != nullptr ? ide::wdwhead->window : nullptr; }
 
 void snapshot(const std::string& name) {

@@ -75,6 +75,10 @@ struct HandedOver {
 };
 inline std::vector<HandedOver> handedover;
 
+// The key pressed while `held` (a virtual key: Alt, Ctrl) is held, as the
+// focused window gets them.
+void presswith(int held, int vk);
+
 // The main window's handle (null when none).
 void* mainwindow();
 // A PNG of the main window (frame included) for looking at, written as

@@ -177,6 +177,31 @@ int LineScript::inked(int l, int t, int r, int b) const {
   return n;
 }
 
+std::vector<std::pair<int, int>> LineScript::inkruns(int top, int bottom) const {
+  const win::HDC dc = win::CreateCompatibleDC(nullptr);
+  const win::HGDIOBJ was = win::SelectObject(dc, record->bitmap);
+  std::vector<std::pair<int, int>> runs;
+  for (int x = 0; x < width; ++x) {
+    bool ink = false;
+    for (int y = top; y < bottom && !ink; ++y) ink = win::GetPixel(dc, x, y) != 0xFFFFFF;
+    if (!ink) continue;
+    if (runs.empty() || x - runs.back().second > 4)
+      runs.push_back({x, x});
+    else
+      runs.back().second = x;
+  }
+  win::SelectObject(dc, was);
+  win::DeleteDC(dc);
+  return runs;
+}
+
+std::string LineScript::runtext(const std::vector<std::pair<int, int>>& runs) {
+  std::string all;
+  for (const auto& [first, last] : runs)
+    all += " " + std::to_string(first) + "-" + std::to_string(last);
+  return all;
+}
+
 double LineScript::number(const std::string& name) const {
   std::int32_t k = 0;
   if (!core::FINDSN(name, k, 0x400)) return -1.0e300;

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "exec/windowlist.h"
 #include "platform/win_gdi.h"
@@ -38,6 +40,12 @@ class LineScript : public testsupport::ScriptInFolder {
   int inked(win::POINT p, int r) const;
   // Pixels not white in the rectangle (right and bottom exclusive).
   int inked(int l, int t, int r, int b) const;
+  // The runs of columns that hold ink in rows top to bottom (exclusive),
+  // first to last column of each; a gap of up to 4 pixels lies inside a
+  // run (a label and its tick make one).
+  std::vector<std::pair<int, int>> inkruns(int top, int bottom) const;
+  // The runs written "first-last ...".
+  static std::string runtext(const std::vector<std::pair<int, int>>& runs);
   double number(const std::string& name) const;
   void screenshot(const std::string& name) const;
 

@@ -1,10 +1,12 @@
 // LINE in scripts, read back from the window's pixels: where points land,
 // which curves and colours they take, how they join, fill, step, mark and
-// write; function plots; strip charts that slide; and a click read back in
-// axis units.
+// write; function plots; strip charts that slide; a click read back in
+// axis units; and where the axis' labels stand.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <string>
 
 #include "core/runwords.h"
@@ -256,6 +258,27 @@ TEST_F(LineScript, AClickReadsAxisUnitsOnTheDrawnAxis) {
   core::z(my) = -99;
   plot::MAUSED(1, lo.x, lo.y);
   EXPECT_EQ(core::z(my), -99);
+}
+
+// Labels over a range across zero stand as far apart on both sides: the
+// fractions' labels with a minus sign ("-0.9") are the axis' widest, and
+// every label keeps the step they need. Each labelled tick makes one run
+// of ink with its label below the axis (the last label ends at its tick).
+TEST_F(LineScript, LabelsAcrossZeroStandEquallyFarApartOnBothSides) {
+  ASSERT_TRUE(ran(plot("AXIS(MiN=-1, MaX=1, Yaxis, MiN=0, MaX=1)\nEND\n")));
+  const win::POINT zero = pixel(1, 0, 0);
+  const auto runs = inkruns(zero.y + 4, zero.y + ch - 2);
+  const std::string all = runtext(runs);
+  ASSERT_GE(runs.size(), 7u) << all;
+  int nearest = width, farthest = 0;
+  for (std::size_t k = 1; k + 1 < runs.size(); ++k) {
+    nearest = std::min(nearest, runs[k].first - runs[k - 1].first);
+    farthest = std::max(farthest, runs[k].first - runs[k - 1].first);
+  }
+  EXPECT_LE(farthest - nearest, 1) << all;
+  EXPECT_TRUE(std::any_of(runs.begin(), runs.end(),
+                          [&](const auto& r) { return std::abs(r.first - zero.x) <= 1; }))
+      << "no label at 0:" << all;
 }
 
 }  // namespace
