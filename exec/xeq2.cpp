@@ -96,7 +96,6 @@ struct Linker {
   std::int32_t tabletarget = 0;
   std::int32_t last5004 = 0;
   std::int32_t splitclose = 0;
-  std::int32_t segcounter = 1;
   std::uint32_t segmask = 0;
   // Bit d: descriptor d is the operand of a fold (SUM, MAX, ...) before the
   // split. A fold gives one value, so such an operand never makes the
@@ -428,8 +427,11 @@ struct Linker {
         emit(c, 0);
         x.nelem = 1;
       } else if (xf::issegopen(c)) {
-        if (segcounter > 4) overrun();
-        x.iseg = segcounter++;
+        // A segment's level is its depth among the open ones, as the
+        // evaluator counts it: segments one after another (MAX(MIN(A, B, C),
+        // MIN(D, E, F), ...)) share their level, however many there are.
+        if (x.iseg >= 4) throw LinkFail{xeq2nesting, "segments nested too deep"};
+        ++x.iseg;
         segmask |= 1u << x.iseg;
         emit(xeqop::segopen, static_cast<std::int32_t>(xf::segfunction(c)));
       } else if (xf::issegclose(c)) {
