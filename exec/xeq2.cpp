@@ -430,7 +430,7 @@ struct Linker {
         // A segment's level is its depth among the open ones, as the
         // evaluator counts it: segments one after another (MAX(MIN(A, B, C),
         // MIN(D, E, F), ...)) share their level, however many there are.
-        if (x.iseg >= 4) throw LinkFail{xeq2nesting, "segments nested too deep"};
+        if (x.iseg >= 4) overrun();
         ++x.iseg;
         segmask |= 1u << x.iseg;
         emit(xeqop::segopen, static_cast<std::int32_t>(xf::segfunction(c)));

@@ -82,9 +82,6 @@ inline float xeqfailpos = 0.0F;
 // Results of a linking failure.
 inline constexpr std::int32_t xeq2notimplemented = 2001;
 inline constexpr std::int32_t xeq2overrun = 2002;
-// Functions over whole arrays nested deeper than the evaluator's levels
-// (the evaluator's own result when it meets one).
-inline constexpr std::int32_t xeq2nesting = 3014;
 
 // The evaluator that linking hands the combined arrays to: (codes, total,
 // values, capacity, header). Absent, a linked statement evaluates to 0.

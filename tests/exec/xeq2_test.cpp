@@ -173,6 +173,9 @@ TEST_F(Xeq2Test, SegmentsMatchTheirOpeners) {
   // A fifth segment level is refused.
   EXPECT_EQ(link({0, 0xE91F, 0xE91F, 0xE91F, 0xE91F, 0xE91F, a}), xeq2overrun);
   EXPECT_EQ(failedline.trimmed(), "adrS/CMD overrun");
+  // Segments one after another share their level, however many there are.
+  const std::int32_t o = 0xE91F, c = 0xE91E;
+  EXPECT_EQ(link({0, o, a, c, 0, o, a, c, 0, o, a, c, 0, o, a, c, 0, o, a, c, 0}), 0);
 }
 
 TEST_F(Xeq2Test, Failures) {
