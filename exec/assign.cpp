@@ -134,7 +134,7 @@ WordResult element(std::int16_t w) {
   // bracket closed by a subscript word: bound to a text and cut into a
   // piece (S(2 : 3)), the piece that the ":" took is the operand.
   if (std::int32_t f = 0, l = 0; wordpos > stmtstart && cwu(codeword(wordpos - 1)) == 0x9420u &&
-                                  (u & 0x1Fu) == 0 && depth() >= 1 && textbounds(entry(0), f, l))
+                                 (u & 0x1Fu) == 0 && depth() >= 1 && textbounds(entry(0), f, l))
     return WordResult::next;
   std::int32_t k = static_cast<std::int32_t>(u & 0x1Fu) + 1;
   if (core::nomsg > 0) --k;

@@ -535,11 +535,10 @@ std::int32_t marker(Eval& e, std::int32_t p) {
       xeqexpr.seglen[sz(L)] =
           (linked >= 1 && linked < 0x7FFFFFFE) ? linked : std::max(xeqexpr.nelem, xeqexpr.nelemall);
       // A fold of a list (SUM(A, 2)) runs over the list's own values.
-      if (const std::int32_t d = p < e.n && core::xform::ismovedargs(static_cast<std::int16_t>(word(e, p + 1)))
-                                     ? val(e, p + 1)
-                                     : 0;
-          d >= 1 && d <= maxtemps)
-        xeqexpr.seglen[sz(L)] = std::max(tmpend[sz(d)], 1);
+      if (p < e.n && core::xform::ismovedargs(static_cast<std::int16_t>(word(e, p + 1)))) {
+        const std::int32_t d = val(e, p + 1);
+        if (d >= 1 && d <= maxtemps) xeqexpr.seglen[sz(L)] = std::max(tmpend[sz(d)], 1);
+      }
       xeqexpr.maxlocpos = static_cast<std::int32_t>(0x80000001u);
       if ((static_cast<std::uint32_t>(v) & 0xF820u) == 0xC020u) {
         const std::int32_t t = newtempnumber();

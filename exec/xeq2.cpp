@@ -320,7 +320,8 @@ struct Linker {
     take(0);
   }
   std::int32_t refblock(std::int32_t j) const {
-    return static_cast<std::size_t>(j) < refblocks.size() ? refblocks[static_cast<std::size_t>(j)] : j + 1;
+    return static_cast<std::size_t>(j) < refblocks.size() ? refblocks[static_cast<std::size_t>(j)]
+                                                          : j + 1;
   }
 
   void link() {

@@ -165,8 +165,8 @@ TEST_F(Xeq2Test, ArgumentReferencesCountBlocksInOrder) {
   // X = MOD(A, A) + MOD(A, MOD(A, A)): the third block holds the second
   // one's reference, which is met before the first block's.
   const std::int32_t m = 0xE8E0;
-  EXPECT_EQ(link({0, a, 0x8C01, a, 0x8C01, a, 0xA401, m, 0x8C01, x, 0x8840, a, 0xA401, m, a,
-                  0xA401, m, 0xC820, 0x8880}),
+  EXPECT_EQ(link({0, a, 0x8C01, a, 0x8C01, a, 0xA401, m, 0x8C01, x, 0x8840, a, 0xA401, m, a, 0xA401,
+                  m, 0xC820, 0x8880}),
             0);
   ASSERT_EQ(xeqexpr.ndescr, 3);
   std::vector<std::int32_t> named;
