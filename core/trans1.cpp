@@ -1,4 +1,5 @@
 // The statement translator: the older postfix form.
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <string>
@@ -89,8 +90,11 @@ struct Trans1 {
   std::int32_t arrayseen = 0;
   bool wholearray = false;
   bool textop = false;
-  std::int32_t pendtext = 0;  // output position of a "(" after a text symbol
-  int pendtextdepth = 0;
+  // By bracket depth: the output position of a "(" after a text symbol
+  // that no ":" or "," of its own has answered yet, 0 for none. One for
+  // each depth, so that a piece inside such a bracket (T(F(U(5 : 5)))) does
+  // not answer the bracket around it.
+  std::array<std::int32_t, stackroom + 2> pendtext{};
   int callargpos = 0;
   std::int16_t ioword = 0;
   bool iowritten = false;  // the I/O word went before the assignment
@@ -187,17 +191,21 @@ struct Trans1 {
   }
 
   // A "(" after a text symbol that holds a comma: an argument list.
+  std::int32_t& pending(int d) {
+    return pendtext[static_cast<std::size_t>(std::clamp(d, 0, stackroom + 1))];
+  }
+
   void internalcheckfa() {
-    if (pendtext == 0) return;
+    std::int32_t& pend = pending(depth);
+    if (pend == 0) return;
     if (sp > 1 && stack[sp - 1] == kSubscript) {
       stack[sp - 1] = kArgList;
     } else {
       push(top());
       stack[sp - 1] = kArgList;
     }
-    if (arrayseen == 0) arrayseen = pendtext;
-    pendtext = 0;
-    pendtextdepth = 0;
+    if (arrayseen == 0) arrayseen = pend;
+    pend = 0;
   }
 
   void popto(std::int16_t c) {
@@ -242,7 +250,7 @@ struct Trans1 {
     } else if (sp == 0) {
       throw Fail{MSGKEY("syntax")};
     } else if (top() == cwd::lparen) {
-      if (pendtext != 0 && pendtextdepth == depth)
+      if (pending(depth) != 0)
         internalcheckfa();
       else
         raise(stack[sp - 1]);
@@ -254,10 +262,9 @@ struct Trans1 {
     if (top() != cwd::lparen) throw Fail{MSGKEY("leftBracket")};
     --sp;
     if (isoptmarker(lastout())) optclosed = true;
-    if (pendtext != 0 && pendtextdepth == depth + 1) {
+    if (pending(depth + 1) != 0) {
       out(cwd::colon);
-      pendtext = 0;
-      pendtextdepth = 0;
+      pending(depth + 1) = 0;
     }
     if (ioword < 0) {
       if (cwcode(ioword) == cwcode(top())) {
@@ -313,12 +320,12 @@ struct Trans1 {
 
   void operatorword(std::int16_t c) {
     if (c == cwd::lparen) {
+      pending(depth + 1) = 0;
       if (sp > 0 && iscallword(top()) && word(i + 1) != cwd::rparen) {
         raise(stack[sp]);
         callargpos = sp;
       } else if (istext(word(i - 1))) {
-        pendtext = ntrans;
-        pendtextdepth = depth + 1;
+        pending(depth + 1) = ntrans;
       }
       ++depth;
       push(c);
@@ -336,10 +343,7 @@ struct Trans1 {
       }
       if (c == kBlockIf) blockflag = true;
     }
-    if (c == cwd::colon) {
-      pendtext = 0;
-      pendtextdepth = 0;
-    }
+    if (c == cwd::colon) pending(depth) = 0;
     if (cwcode(c) == cwu(cwd::ampersand) && callargpos > 0) throw Fail{MSGKEY("subfnc+cat")};
     popto(c);
     if (c == cwd::rparen) {

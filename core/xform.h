@@ -22,12 +22,14 @@
 // Both closing words lie in the family (w AND 0xFC00) = 0x8C00; the linker
 // makes each one an argument block of (w AND 0x3FF) + 1.
 // The main words refer to a block through 0xA400 + n (n = the comma count
-// of the list). Choice: references are matched to blocks by order alone,
-// the j-th reference word of the statement to the j-th block. The
-// translator keeps this true because an inner bracket closes (and appends
-// its block) before the bracket around it, and a reference is written when
-// its own block is appended; the linker counts reference words in the
-// order it meets them.
+// of the list). Choice: references are matched to blocks by order alone.
+// A reference is written when its own block is appended, and an inner
+// bracket closes (and appends its block) before the bracket around it, so
+// the references in the order they were written name the blocks in order;
+// a block holds the references written since its list began that no inner
+// block took. The linker finds from that which reference names which
+// block (a reference taken into a later block is met before those left in
+// the main words).
 //
 // Priorities: executor words order by their bits 0x7800 (`xprio`): end 0,
 // assignment 1, "(" 2, ")" 3, comma 4, ":" 5, relations 7, concatenation 8,

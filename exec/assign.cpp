@@ -130,6 +130,12 @@ void selection(std::int32_t s, std::int32_t start, std::int32_t end) {
 
 WordResult element(std::int16_t w) {
   const unsigned u = cwu(w);
+  // A formal that its routine does not declare is written as an array, its
+  // bracket closed by a subscript word: bound to a text and cut into a
+  // piece (S(2 : 3)), the piece that the ":" took is the operand.
+  if (std::int32_t f = 0, l = 0; wordpos > stmtstart && cwu(codeword(wordpos - 1)) == 0x9420u &&
+                                 (u & 0x1Fu) == 0 && depth() >= 1 && textbounds(entry(0), f, l))
+    return WordResult::next;
   std::int32_t k = static_cast<std::int32_t>(u & 0x1Fu) + 1;
   if (core::nomsg > 0) --k;
   if (k < 0 || depth() < k + 1) return fail(xeqkeys::stackunderflow);
@@ -182,6 +188,16 @@ WordResult element(std::int16_t w) {
   return WordResult::looptest;
 }
 
+// An omitted bound of a piece (the word 0 before or after its ":"): a stack
+// entry that names no cell, which substring() reads as the text's first or
+// last position.
+constexpr std::int32_t omittedbound = 0x7FFFFFFF;
+
+WordResult nobound() {
+  if (!push(omittedbound)) return fail(xeqkeys::xeqstack);
+  return WordResult::next;
+}
+
 WordResult substring() {
   std::int32_t first = 0, last = 0;
   if (depth() >= 2 && textbounds(entry(1), first, last) && entry(1) > 0) {
@@ -195,6 +211,8 @@ WordResult substring() {
   std::int64_t k1 = depth() >= 2 ? index(value(entry(1))) : 0;
   std::int64_t k2 = depth() >= 1 ? index(value(entry(0))) : 0;
   if (depth() >= 3 && entry(2) > 0 && textbounds(entry(2), first, last)) {
+    if (entry(1) == omittedbound) k1 = 1;
+    if (entry(0) == omittedbound) k2 = last - first + 1;
     const std::int64_t start = first + k1 - 1;
     if (start >= first && start <= last) {
       std::int64_t end = k2 == 0 ? last : first + k2 - 1;
@@ -446,6 +464,7 @@ WordResult OPERANDWORD(std::int16_t word) {
   if ((u & 0xC010u) == 0x8010u) return binopword(word);
   if ((u & 0xFDE0u) == 0xF400u) return element(word);
   if (u == 0x9420u) return substring();
+  if (word == 0) return nobound();
   if (u == 0xA060u) return concatenation();
   if (u == 0xA840u) return negation();
   if (u == 0xBC00u) return deferred();

@@ -566,7 +566,7 @@ WordResult BUILTINWORD(std::int16_t word) {
     case 0xC4A0u: {
       if (nargs > 1) return charpiece(nargs);
       const std::int64_t code = nearest(x);
-      if (code < 0 || code > 255) return fail(xeqkeys::charerror, entry(0));
+      if (std::isnan(x) || code < 0 || code > 255) return fail(xeqkeys::charerror, entry(0));
       return charresult(static_cast<char>(code), nargs);
     }
     case foldmax:

@@ -353,9 +353,10 @@ bool readyprog(Prog& g) {
         continue;
       }
       case P::chr: {
-        const double x = *--n;
-        if (!(std::fabs(x) < 1.0e15)) return res;
-        const char c = static_cast<char>(static_cast<std::int64_t>(std::round(x)) & 0xFF);
+        // (A code that no character has is refused by the general path.)
+        const double x = std::round(*--n);
+        if (!(x >= 0.0 && x <= 255.0)) return res;
+        const char c = static_cast<char>(static_cast<int>(x));
         std::int32_t tmp = 0;
         if (!newtemp(tmp)) return res;
         *t++ = newtext(maketemp(std::string_view(&c, 1), tmp));

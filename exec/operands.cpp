@@ -13,6 +13,7 @@
 #include "core/stores.h"
 #include "core/symbols.h"
 #include "core/symbols_text.h"
+#include "core/xform.h"
 #include "exec/operators.h"
 #include "exec/postfix.h"
 #include "exec/postfix_eval.h"
@@ -533,6 +534,11 @@ std::int32_t marker(Eval& e, std::int32_t p) {
       const std::int32_t linked = xeqexpr.seglen[sz(L)];
       xeqexpr.seglen[sz(L)] =
           (linked >= 1 && linked < 0x7FFFFFFE) ? linked : std::max(xeqexpr.nelem, xeqexpr.nelemall);
+      // A fold of a list (SUM(A, 2)) runs over the list's own values.
+      if (p < e.n && core::xform::ismovedargs(static_cast<std::int16_t>(word(e, p + 1)))) {
+        const std::int32_t d = val(e, p + 1);
+        if (d >= 1 && d <= maxtemps) xeqexpr.seglen[sz(L)] = std::max(tmpend[sz(d)], 1);
+      }
       xeqexpr.maxlocpos = static_cast<std::int32_t>(0x80000001u);
       if ((static_cast<std::uint32_t>(v) & 0xF820u) == 0xC020u) {
         const std::int32_t t = newtempnumber();

@@ -133,8 +133,9 @@ std::int32_t ranfn(std::int32_t commas, std::span<std::int32_t> args, double& ou
 
 std::int32_t charfn(std::int32_t commas, std::span<std::int32_t> args) {
   if (commas == 0) {
-    const auto code = static_cast<std::int64_t>(roundhalf(num(args[0])));
-    const std::array<char, 1> c{static_cast<char>(code & 0xFF)};
+    const double code = roundhalf(num(args[0]));
+    if (!(code >= 0.0 && code <= 255.0)) return -vkerr::charcode;
+    const std::array<char, 1> c{static_cast<char>(static_cast<int>(code))};
     return newtext(std::string_view(c.data(), 1));
   }
   if (commas != 2 && commas != 4) return -vkerr::charcommas;
@@ -445,7 +446,7 @@ constexpr VkKey vkkeys[] = {
     {vkerr::piece, core::MSGKEY("xeq3405")},       {vkerr::piececount, core::MSGKEY("xeq3406")},
     {vkerr::chartext, core::MSGKEY("xeq3407")},    {vkerr::charcommas, core::MSGKEY("xeq3408")},
     {vkerr::indexcommas, core::MSGKEY("xeq3409")}, {vkerr::logcommas, core::MSGKEY("xeq3410")},
-    {vkerr::rancommas, core::MSGKEY("xeq3411")}};
+    {vkerr::rancommas, core::MSGKEY("xeq3411")},   {vkerr::charcode, core::MSGKEY("charError")}};
 
 std::int32_t varkommas(std::int32_t nextcell, std::span<std::int32_t> stack, std::int32_t& top,
                        std::int16_t word);

@@ -39,6 +39,7 @@ inline constexpr std::int32_t charcommas = 3408;   // CHAR with 1, 3 or more tha
 inline constexpr std::int32_t indexcommas = 3409;  // INDEX with a comma count outside 1 to 3
 inline constexpr std::int32_t logcommas = 3410;    // LOG with more than one comma
 inline constexpr std::int32_t rancommas = 3411;    // RAN with more than two commas
+inline constexpr std::int32_t charcode = 3412;     // CHAR of a code outside 0 to 255
 inline constexpr std::int32_t noroom = 2002;       // no room for a temporary string
 }  // namespace vkerr
 

@@ -4,6 +4,7 @@
 #include <limits>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "core/codewords.h"
 #include "core/runwords.h"
@@ -89,12 +90,12 @@ struct Linker {
   std::int32_t boundsum = 0;
   int closeflags = 0;
   std::int32_t argblocks = 0;
+  std::vector<std::int32_t> refblocks;  // by reference word, its block (placerefs)
   std::int32_t split = 0;
   std::int32_t firsttablepos = 0;
   std::int32_t tabletarget = 0;
   std::int32_t last5004 = 0;
   std::int32_t splitclose = 0;
-  std::int32_t segcounter = 1;
   std::uint32_t segmask = 0;
   // Bit d: descriptor d is the operand of a fold (SUM, MAX, ...) before the
   // split. A fold gives one value, so such an operand never makes the
@@ -275,8 +276,57 @@ struct Linker {
     ++p;  // the word after the closer belongs to it
   }
 
+  // The block that each reference word names, by the blocks' order. The
+  // translator appends a block when its list closes and writes the list's
+  // reference then, so the references name the blocks in the order they
+  // were written; but a reference that an outer list took into its own
+  // block is met here before the references left in the main words
+  // (MOD(3, 5) + MOD(5, MOD(12, 7)): the second block's reference lies in
+  // the third block, the first block's in the main words). A block holds
+  // the references written since its list began that no inner block took:
+  // the latest of those not yet placed. So the blocks not yet referenced
+  // form a stack: each block takes its references from the top and goes on
+  // it, and the main words take what is left, from the bottom. Words that
+  // do not add up so are linked by the plain count.
+  void placerefs() {
+    refblocks.clear();
+    std::vector<std::int32_t> unplaced;
+    std::size_t met = 0;  // references since the last block's end
+    std::int32_t blocks = 0;
+    auto take = [&](std::size_t from) {
+      const std::size_t at = refblocks.size() - met;
+      for (std::size_t i = 0; i < met; ++i) refblocks[at + i] = unplaced[from + i];
+      unplaced.resize(from);
+      met = 0;
+    };
+    for (std::int32_t q = 2; q <= n; ++q) {
+      const std::int16_t c = w(q);
+      if (xf::ismovedargs(c)) {
+        refblocks.push_back(0);
+        ++met;
+      } else if (xf::isblockend(c)) {
+        if (met > unplaced.size()) {
+          refblocks.clear();
+          return;
+        }
+        take(unplaced.size() - met);
+        unplaced.push_back(++blocks);
+      }
+    }
+    if (met != unplaced.size()) {
+      refblocks.clear();
+      return;
+    }
+    take(0);
+  }
+  std::int32_t refblock(std::int32_t j) const {
+    return static_cast<std::size_t>(j) < refblocks.size() ? refblocks[static_cast<std::size_t>(j)]
+                                                          : j + 1;
+  }
+
   void link() {
     auto& x = xeqexpr;
+    placerefs();
     for (p = 2; p <= n; ++p) {
       const std::int16_t c = w(p);
       const unsigned u = cwu(c);
@@ -354,11 +404,11 @@ struct Linker {
         const std::int32_t d = newdescr(xeqop::argblock, xf::blocksize(c));
         emit(c, d);
       } else if (xf::ismovedargs(c)) {
-        ++argblocks;
+        const std::int32_t block = refblock(argblocks++);
         std::int32_t value = 0;
         std::int32_t seen = 0;
         for (std::int32_t j = 1; j <= x.ndescr; ++j)
-          if (core::tokbeg(j) == xeqop::argblock && ++seen == argblocks) {
+          if (core::tokbeg(j) == xeqop::argblock && ++seen == block) {
             value = j;
             break;
           }
@@ -378,8 +428,11 @@ struct Linker {
         emit(c, 0);
         x.nelem = 1;
       } else if (xf::issegopen(c)) {
-        if (segcounter > 4) overrun();
-        x.iseg = segcounter++;
+        // A segment's level is its depth among the open ones, as the
+        // evaluator counts it: segments one after another (MAX(MIN(A, B, C),
+        // MIN(D, E, F), ...)) share their level, however many there are.
+        if (x.iseg >= 4) overrun();
+        ++x.iseg;
         segmask |= 1u << x.iseg;
         emit(xeqop::segopen, static_cast<std::int32_t>(xf::segfunction(c)));
       } else if (xf::issegclose(c)) {

@@ -95,8 +95,12 @@ TEST_F(VarKommas, RandomNumbersAndSeeds) {
 TEST_F(VarKommas, CharMakesCharactersAndPieces) {
   EXPECT_EQ(call({n(65.4)}, 0xE180), 1);
   EXPECT_EQ(evaltest::temptext(1), "A");
-  EXPECT_EQ(call({n(321)}, 0xE180), 2);  // the low byte of the code
-  EXPECT_EQ(evaltest::temptext(2), "A");
+  // A code that no character has is refused, not cut to its low byte.
+  EXPECT_EQ(call({n(321)}, 0xE180), -exec::vkerr::charcode);
+  EXPECT_EQ(msgkey.str(), "charError");
+  EXPECT_EQ(call({n(-0.6)}, 0xE180), -exec::vkerr::charcode);
+  EXPECT_EQ(call({n(255.4)}, 0xE180), 2);
+  EXPECT_EQ(evaltest::temptext(2), "\xFF");
 
   const std::int32_t c0 = n(0), c1 = n(1), c2 = n(2), c3 = n(3), c4 = n(4);
   const std::int32_t ten = t(3, "abcdefghij");

@@ -162,6 +162,18 @@ TEST_F(Xeq2Test, ArgumentReferencesCountBlocksInOrder) {
   EXPECT_EQ(st[5], static_cast<std::int16_t>(0xA401));
   EXPECT_EQ(cap.values[2 + 6], 1);  // stream entry s stands at ndescr + s
   EXPECT_EQ(cap.values[2 + 8], 2);
+  // X = MOD(A, A) + MOD(A, MOD(A, A)): the third block holds the second
+  // one's reference, which is met before the first block's.
+  const std::int32_t m = 0xE8E0;
+  EXPECT_EQ(link({0, a, 0x8C01, a, 0x8C01, a, 0xA401, m, 0x8C01, x, 0x8840, a, 0xA401, m, a, 0xA401,
+                  m, 0xC820, 0x8880}),
+            0);
+  ASSERT_EQ(xeqexpr.ndescr, 3);
+  std::vector<std::int32_t> named;
+  const auto refs = stream();
+  for (std::size_t i = 0; i < refs.size(); ++i)
+    if (refs[i] == static_cast<std::int16_t>(0xA401)) named.push_back(cap.values[3 + i + 1]);
+  EXPECT_EQ(named, (std::vector<std::int32_t>{2, 1, 3}));
 }
 
 TEST_F(Xeq2Test, SegmentsMatchTheirOpeners) {
@@ -173,6 +185,9 @@ TEST_F(Xeq2Test, SegmentsMatchTheirOpeners) {
   // A fifth segment level is refused.
   EXPECT_EQ(link({0, 0xE91F, 0xE91F, 0xE91F, 0xE91F, 0xE91F, a}), xeq2overrun);
   EXPECT_EQ(failedline.trimmed(), "adrS/CMD overrun");
+  // Segments one after another share their level, however many there are.
+  const std::int32_t o = 0xE91F, c = 0xE91E;
+  EXPECT_EQ(link({0, o, a, c, 0, o, a, c, 0, o, a, c, 0, o, a, c, 0, o, a, c, 0}), 0);
 }
 
 TEST_F(Xeq2Test, Failures) {
