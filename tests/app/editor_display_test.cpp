@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cctype>
 #include <chrono>
@@ -734,6 +735,83 @@ TEST_F(EditorDisplayTest, TheCompileErrorsBoxStandsBeforeTheScriptsRows) {
   EXPECT_EQ(status, 0) << err;
   EXPECT_GT(refused, 0.0) << "the editor is blank behind the box";
   for (const std::string& t : titles) EXPECT_EQ(t.find("Compiling"), std::string::npos) << t;
+}
+
+}  // namespace
+
+namespace {
+
+bool shows(const std::vector<std::string>& titles, const std::string& title) {
+  return std::find(titles.begin(), titles.end(), title) != titles.end();
+}
+
+// After the F1 box of a text variable, the Quicky field opens empty: Enter
+// there evaluates nothing, and the box stays as it was. After a run the
+// typing assistant's tooltip tells a variable's value; a run (Alt+R) or a
+// statement evaluated in the Quicky box may change it, and the tooltip goes.
+TEST_F(EditorDisplayTest, NoValueOrTextOfAnEarlierBoxOutlivesIt) {
+  write_file(script, hello());
+  bool afterrun = true, afterquicky = true;
+  std::string quicky;
+  const int status = program([&] {
+    User u(display, title);
+    // The window after Enter in the Quicky box: the box again, showing the
+    // result or not.
+    const auto again = [&](Window before) {
+      const Window box = u.user().window(
+          [&](const std::string& t) { return t != title && t != "tooltip"; },
+          "the window after Enter in the Quicky box", before);
+      u.user().ready(box, false);
+      return box;
+    };
+    const auto close = [&](Window box) {
+      u.user().key(box, {}, XK_Escape, false);
+      u.user().gone(box, "the box to go after Escape");
+      u.user().ready(u.window());
+    };
+    u.key({XK_Alt_L}, XK_r);
+    // F1 on WHO, a text variable: its box, closed; then the Quicky box.
+    u.key({XK_Control_L}, XK_Home);
+    u.keys({}, XK_Down, 2);
+    u.user().key(u.window(), {}, XK_F1, false);
+    const Window f1 = u.user().window("Text variable");
+    u.user().ready(f1, false);
+    close(f1);
+    u.user().key(u.window(), {XK_Alt_L}, XK_q, false);
+    Window box = u.user().window("Quicky");
+    u.user().ready(box, false);
+    u.user().key(u.window(), {}, XK_Return, false);
+    box = again(box);
+    quicky = u.user().title(box);
+    close(box);
+    // The value of VOWELS in a tooltip, then a run.
+    const auto tooltip = [&] {
+      u.key({XK_Control_L}, XK_Home);
+      u.keys({}, XK_Down, 5);
+      u.keys({}, XK_Right, 2);
+      u.user().window("tooltip");
+    };
+    tooltip();
+    u.key({XK_Alt_L}, XK_r);
+    afterrun = shows(u.user().titles(), "tooltip");
+    // ... then a statement that changes it.
+    tooltip();
+    u.user().key(u.window(), {XK_Alt_L}, XK_q, false);
+    box = u.user().window("Quicky");
+    u.user().ready(box, false);
+    std::vector<DisplayUser::Stroke> keys = User::strokes("VOWELS = 9");
+    keys.push_back({{}, XK_Return});
+    u.user().type(u.window(), keys, 0, false);
+    box = again(box);
+    afterquicky = shows(u.user().titles(), "tooltip");
+    close(box);
+    u.user().key(u.window(), {XK_Alt_L}, XK_F4, false);
+    u.user().gone(u.window(), "the main window to go after Alt+F4");
+  });
+  EXPECT_EQ(status, 0) << err;
+  EXPECT_EQ(quicky, "Quicky");
+  EXPECT_FALSE(afterrun) << "the tooltip stays after Alt+R";
+  EXPECT_FALSE(afterquicky) << "the tooltip stays after the Quicky statement";
 }
 
 }  // namespace
