@@ -17,6 +17,7 @@
 #include "ide/fedhlp.h"
 #include "ide/idewords.h"
 #include "ide/scriptfiles.h"
+#include "ide/tooltip.h"
 #include "platform/file_names.h"
 #include "platform/file_replace.h"
 
@@ -58,6 +59,8 @@ std::string_view evaluate(std::string_view key) {
   // place of the statement and run nothing.
   const std::int32_t pending = core::idecmd;
   core::idecmd = -1;
+  // A tooltip may show a value that the statement changes: it goes.
+  KILLTOOLTIPWINDOW();
   // The expression is no line of the script: its messages name none.
   core::freetext = true;
   core::KOMPIL(std::span<char>(line.data(), line.size()));

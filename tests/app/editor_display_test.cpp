@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cctype>
 #include <chrono>
@@ -207,6 +208,14 @@ class User {
       n += ink;
     }
     return n;
+  }
+  // Whether view row r shows the colour as its background: most of its
+  // pixels left of the scroll bar have it (its text is drawn on it).
+  bool rowshows(const Picture& p, int r, std::uint32_t colour) const {
+    long same = 0, all = 0;
+    for (int y = rowtop(r); y < rowtop(r) + rowheight_; ++y)
+      for (int x = 0; x < p.width * 9 / 10; ++x, ++all) same += p.at(x, y) == colour;
+    return all > 0 && 2 * same > all;
   }
   int rowsof(const Picture& p, std::uint32_t colour) const {
     int n = 0;
@@ -577,10 +586,12 @@ std::string hello() {
 // Keys typed at a person's pace, milliseconds apart.
 class SelectionAtAPace : public EditorDisplayTest, public ::testing::WithParamInterface<int> {};
 
-// From a line, Shift+Down until the selection reaches the last line, typed
-// as a person types without waiting for the program: the rows the display
-// shows selected are the lines that Delete or Ctrl+X then takes. From the
-// first line past the end, the whole text goes and one empty line stays.
+// From a line, Shift+Down until the selection reaches the last line (or
+// stops above it), typed as a person types without waiting for the
+// program: the rows the display shows selected (most of each row in the
+// selection's colour) are the lines that Delete or Ctrl+X then takes, or
+// that Ctrl+C copies (pasted back below the cursor line). From the first line
+// past the end, the whole text goes and one empty line stays.
 TEST_P(SelectionAtAPace, TheRowsShownSelectedToTheLastLineAreTheLinesCut) {
   const std::string original = hello();
   const std::vector<std::string> before = linesof(original);
@@ -590,7 +601,8 @@ TEST_P(SelectionAtAPace, TheRowsShownSelectedToTheLastLineAreTheLinesCut) {
     KeySym modifier, cut;
   };
   for (const Case c : {Case{12, 4, 0, XK_Delete}, Case{14, 3, XK_Control_L, XK_x},
-                       Case{1, 17, 0, XK_Delete}}) {
+                       Case{1, 17, 0, XK_Delete}, Case{13, 2, XK_Control_L, XK_x},
+                       Case{3, 4, XK_Control_L, XK_c}}) {
     SCOPED_TRACE("line " + std::to_string(c.line) + ", Shift+Down " + std::to_string(c.presses) +
                  " times at " + std::to_string(GetParam()) + " ms");
     write_file(script, original);
@@ -606,18 +618,27 @@ TEST_P(SelectionAtAPace, TheRowsShownSelectedToTheLastLineAreTheLinesCut) {
       testsupport::screenshot(u.user().display(), u.window(),
                               "selection_" + std::to_string(c.line) + "_" + std::to_string(GetParam()), 0);
       for (int r = 1; r <= 16; ++r)
-        if (u.rowcolour(p, r) == kSelected) shown.push_back(r);
+        if (u.rowshows(p, r, kSelected)) shown.push_back(r);
       if (c.modifier != 0)
         u.key({c.modifier}, c.cut);
       else
         u.key({}, c.cut);
+      if (c.cut == XK_c) u.key({XK_Control_L}, XK_v);
       u.save();
       u.user().key(u.window(), {XK_Alt_L}, XK_F4, false);
       u.user().gone(u.window(), "the main window to go after Alt+F4");
     });
     EXPECT_EQ(status, 0) << err;
     const std::vector<std::string> after = linesof(read_file(script));
-    EXPECT_EQ(shown, linescut(before, after)) << read_file(script);
+    if (c.cut == XK_c) {
+      // The lines pasted are those shown selected.
+      std::vector<std::string> copied, selected;
+      for (const int l : linescut(after, before)) copied.push_back(after[l - 1]);
+      for (const int l : shown) selected.push_back(before[l - 1]);
+      EXPECT_EQ(copied, selected) << read_file(script);
+    } else {
+      EXPECT_EQ(shown, linescut(before, after)) << read_file(script);
+    }
     if (c.line == 1) {
       EXPECT_LE(after.size(), 1u) << read_file(script);
     }
@@ -714,6 +735,83 @@ TEST_F(EditorDisplayTest, TheCompileErrorsBoxStandsBeforeTheScriptsRows) {
   EXPECT_EQ(status, 0) << err;
   EXPECT_GT(refused, 0.0) << "the editor is blank behind the box";
   for (const std::string& t : titles) EXPECT_EQ(t.find("Compiling"), std::string::npos) << t;
+}
+
+}  // namespace
+
+namespace {
+
+bool shows(const std::vector<std::string>& titles, const std::string& title) {
+  return std::find(titles.begin(), titles.end(), title) != titles.end();
+}
+
+// After the F1 box of a text variable, the Quicky field opens empty: Enter
+// there evaluates nothing, and the box stays as it was. After a run the
+// typing assistant's tooltip tells a variable's value; a run (Alt+R) or a
+// statement evaluated in the Quicky box may change it, and the tooltip goes.
+TEST_F(EditorDisplayTest, NoValueOrTextOfAnEarlierBoxOutlivesIt) {
+  write_file(script, hello());
+  bool afterrun = true, afterquicky = true;
+  std::string quicky;
+  const int status = program([&] {
+    User u(display, title);
+    // The window after Enter in the Quicky box: the box again, showing the
+    // result or not.
+    const auto again = [&](Window before) {
+      const Window box = u.user().window(
+          [&](const std::string& t) { return t != title && t != "tooltip"; },
+          "the window after Enter in the Quicky box", before);
+      u.user().ready(box, false);
+      return box;
+    };
+    const auto close = [&](Window box) {
+      u.user().key(box, {}, XK_Escape, false);
+      u.user().gone(box, "the box to go after Escape");
+      u.user().ready(u.window());
+    };
+    u.key({XK_Alt_L}, XK_r);
+    // F1 on WHO, a text variable: its box, closed; then the Quicky box.
+    u.key({XK_Control_L}, XK_Home);
+    u.keys({}, XK_Down, 2);
+    u.user().key(u.window(), {}, XK_F1, false);
+    const Window f1 = u.user().window("Text variable");
+    u.user().ready(f1, false);
+    close(f1);
+    u.user().key(u.window(), {XK_Alt_L}, XK_q, false);
+    Window box = u.user().window("Quicky");
+    u.user().ready(box, false);
+    u.user().key(u.window(), {}, XK_Return, false);
+    box = again(box);
+    quicky = u.user().title(box);
+    close(box);
+    // The value of VOWELS in a tooltip, then a run.
+    const auto tooltip = [&] {
+      u.key({XK_Control_L}, XK_Home);
+      u.keys({}, XK_Down, 5);
+      u.keys({}, XK_Right, 2);
+      u.user().window("tooltip");
+    };
+    tooltip();
+    u.key({XK_Alt_L}, XK_r);
+    afterrun = shows(u.user().titles(), "tooltip");
+    // ... then a statement that changes it.
+    tooltip();
+    u.user().key(u.window(), {XK_Alt_L}, XK_q, false);
+    box = u.user().window("Quicky");
+    u.user().ready(box, false);
+    std::vector<DisplayUser::Stroke> keys = User::strokes("VOWELS = 9");
+    keys.push_back({{}, XK_Return});
+    u.user().type(u.window(), keys, 0, false);
+    box = again(box);
+    afterquicky = shows(u.user().titles(), "tooltip");
+    close(box);
+    u.user().key(u.window(), {XK_Alt_L}, XK_F4, false);
+    u.user().gone(u.window(), "the main window to go after Alt+F4");
+  });
+  EXPECT_EQ(status, 0) << err;
+  EXPECT_EQ(quicky, "Quicky");
+  EXPECT_FALSE(afterrun) << "the tooltip stays after Alt+R";
+  EXPECT_FALSE(afterquicky) << "the tooltip stays after the Quicky statement";
 }
 
 }  // namespace
