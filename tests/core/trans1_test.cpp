@@ -100,8 +100,8 @@ TEST_F(Trans1Test, OmittedBoundsOfAPieceAreZeroSlots) {
 // would be an actual argument, translated inside a built-in's bracket.
 TEST_F(Trans1Test, JoinedTextsInACallsArguments) {
   translex::text("S");
-  for (const char* line : {"A=F(S//S)", "A=F(1,(S//S))", "A=F(LEN(S//S))",
-                           "A=F(2,INDEX(S//S,S),3)"}) {
+  for (const char* line :
+       {"A=F(S//S)", "A=F(1,(S//S))", "A=F(LEN(S//S))", "A=F(2,INDEX(S//S,S),3)"}) {
     SCOPED_TRACE(line);
     lex(line);
     name(sym("F")).type = 5;  // a FUNCTION of the script

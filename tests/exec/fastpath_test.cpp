@@ -1183,10 +1183,9 @@ TEST(FastPath, ComposedExpressionsAgreeInEveryUseOnBothPaths) {
 // (870154), and texts joined inside INDEX among a FUNCTION's arguments
 // (870047).
 TEST(FastPath, ComposedExpressionsOfTheFirstFailingSeeds) {
-  composeseeds({870001, 870002, 870003, 870006, 870011, 870012, 870020, 870022, 870027,
-                870038, 870041, 870047, 870050, 870098, 870154, 870195, 870256, 870302,
-                870313, 870323, 870419, 871525, 871789, 874925, 875567, 878090, 880031,
-                880707, 881129});
+  composeseeds({870001, 870002, 870003, 870006, 870011, 870012, 870020, 870022, 870027, 870038,
+                870041, 870047, 870050, 870098, 870154, 870195, 870256, 870302, 870313, 870323,
+                870419, 871525, 871789, 874925, 875567, 878090, 880031, 880707, 881129});
 }
 
 // Differences found between the two paths, each cut down to a small
