@@ -208,6 +208,16 @@ struct Trans1 {
     pend = 0;
   }
 
+  // A "//" whose joined text would be an actual argument of the call whose
+  // list is open. A built-in's bracket inside that list takes the joined
+  // text as its own operand (F(INDEX(S // 'x', 'a'))), which is no actual.
+  bool joinsactual() const {
+    if (callargpos <= 0) return false;
+    for (int k = sp; k > callargpos + 1; --k)
+      if (stack[k] == cwd::lparen && iscallable(stack[k - 1])) return false;
+    return true;
+  }
+
   void popto(std::int16_t c) {
     // A power binds closer than the sign before it: -2 ** 2 is -4.
     while (sp > 0 && cprio(c) <= cprio(top()) && !(c == cwd::power && top() == cwd::uminus)) {
@@ -344,7 +354,7 @@ struct Trans1 {
       if (c == kBlockIf) blockflag = true;
     }
     if (c == cwd::colon) pending(depth) = 0;
-    if (cwcode(c) == cwu(cwd::ampersand) && callargpos > 0) throw Fail{MSGKEY("subfnc+cat")};
+    if (cwcode(c) == cwu(cwd::ampersand) && joinsactual()) throw Fail{MSGKEY("subfnc+cat")};
     popto(c);
     if (c == cwd::rparen) {
       rparen();
@@ -398,6 +408,10 @@ struct Trans1 {
           } else if (c == cwd::labelmarker) {
           } else if (c == cwd::lparen && word(i - 1) > 0 && (name(word(i - 1)).type & 0x20) != 0) {
           } else if (c == cwd::rparen && word(i - 1) == cwd::colon) {
+            out(0);
+          } else if (c == cwd::colon && word(i - 1) == cwd::lparen) {
+            // An omitted lower bound (T(:3)): its 0 slot, as for an omitted
+            // upper one.
             out(0);
           } else {
             throw Fail{MSGKEY("syntax")};

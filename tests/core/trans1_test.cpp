@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <string_view>
 #include <vector>
 
 #include "core/codewords.h"
@@ -80,6 +81,37 @@ TEST_F(Trans1Test, BracketsAfterTextSymbols) {
   TRANS1("A=BEEP(S(1,2))");
   EXPECT_EQ(xeqstop, 0);
   EXPECT_EQ(words(), W({a, s, one, two, 0xF401, 0xC0E0, 0x8420}));
+}
+
+// An omitted bound of a piece is a 0 slot on either side of the ":".
+TEST_F(Trans1Test, OmittedBoundsOfAPieceAreZeroSlots) {
+  const auto a = sym("A"), s = translex::text("S"), two = num("2");
+  lex("A=BEEP(S(:2))");
+  TRANS1("A=BEEP(S(:2))");
+  EXPECT_EQ(xeqstop, 0);
+  EXPECT_EQ(words(), W({a, s, 0, two, 0x9420, 0xC0E0, 0x8420}));
+  lex("A=BEEP(S(2:))");
+  TRANS1("A=BEEP(S(2:))");
+  EXPECT_EQ(xeqstop, 0);
+  EXPECT_EQ(words(), W({a, s, two, 0, 0x9420, 0xC0E0, 0x8420}));
+}
+
+// Texts joined inside a call's argument list: refused where the joined text
+// would be an actual argument, translated inside a built-in's bracket.
+TEST_F(Trans1Test, JoinedTextsInACallsArguments) {
+  translex::text("S");
+  for (const char* line :
+       {"A=F(S//S)", "A=F(1,(S//S))", "A=F(LEN(S//S))", "A=F(2,INDEX(S//S,S),3)"}) {
+    SCOPED_TRACE(line);
+    lex(line);
+    name(sym("F")).type = 5;  // a FUNCTION of the script
+    msgkey.set("");
+    TRANS1(line);
+    const bool actual = std::string_view(line).find("LEN") == std::string_view::npos &&
+                        std::string_view(line).find("INDEX") == std::string_view::npos;
+    EXPECT_EQ(xeqstop, actual ? 0x7FFF : 0);
+    EXPECT_EQ(msgkey.trimmed(), std::string_view(actual ? "subfnc+cat" : ""));
+  }
 }
 
 TEST_F(Trans1Test, Failures) {

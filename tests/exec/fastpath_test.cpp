@@ -1176,12 +1176,16 @@ TEST(FastPath, ComposedExpressionsAgreeInEveryUseOnBothPaths) {
 // (880031), a one-character piece at a FUNCTION of a piece (880707), and
 // an undeclared formal array passed on and subscripted beside a piece
 // (881129), a piece with an omitted bound in a statement run word by word
-// (870020), and a piece of an undeclared text formal passed on (870038,
-// 870313).
+// (870020), a piece of an undeclared text formal passed on (870038,
+// 870313), pieces with an omitted lower bound in statements run word by
+// word: bounded by a FUNCTION (870041), as a FUNCTION's argument (870098,
+// 870256, also in IF, ELSEIF and WRITE), in a DO step and IF ... GOTO
+// (870154), and texts joined inside INDEX among a FUNCTION's arguments
+// (870047).
 TEST(FastPath, ComposedExpressionsOfTheFirstFailingSeeds) {
-  composeseeds({870001, 870002, 870003, 870006, 870011, 870012, 870020, 870022,
-                870027, 870038, 870050, 870195, 870302, 870313, 870323, 870419,
-                871525, 871789, 874925, 875567, 878090, 880031, 880707, 881129});
+  composeseeds({870001, 870002, 870003, 870006, 870011, 870012, 870020, 870022, 870027, 870038,
+                870041, 870047, 870050, 870098, 870154, 870195, 870256, 870302, 870313, 870323,
+                870419, 871525, 871789, 874925, 875567, 878090, 880031, 880707, 881129});
 }
 
 // Differences found between the two paths, each cut down to a small
