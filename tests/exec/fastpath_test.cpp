@@ -1176,12 +1176,14 @@ TEST(FastPath, ComposedExpressionsAgreeInEveryUseOnBothPaths) {
 // (880031), a one-character piece at a FUNCTION of a piece (880707), and
 // an undeclared formal array passed on and subscripted beside a piece
 // (881129), a piece with an omitted bound in a statement run word by word
-// (870020), and a piece of an undeclared text formal passed on (870038,
-// 870313).
+// (870020), a piece of an undeclared text formal passed on (870038,
+// 870313), and pieces and characters of an undeclared text formal inside
+// text built-ins (870026, 870032, 870036, 870045, 870095), also where the
+// formal stands whole in an undeclared array's subscript (870338).
 TEST(FastPath, ComposedExpressionsOfTheFirstFailingSeeds) {
-  composeseeds({870001, 870002, 870003, 870006, 870011, 870012, 870020, 870022,
-                870027, 870038, 870050, 870195, 870302, 870313, 870323, 870419,
-                871525, 871789, 874925, 875567, 878090, 880031, 880707, 881129});
+  composeseeds({870001, 870002, 870003, 870006, 870011, 870012, 870020, 870022, 870026, 870027,
+                870032, 870036, 870038, 870045, 870050, 870095, 870195, 870302, 870313, 870323,
+                870338, 870419, 871525, 871789, 874925, 875567, 878090, 880031, 880707, 881129});
 }
 
 // Differences found between the two paths, each cut down to a small
