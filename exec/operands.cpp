@@ -409,18 +409,25 @@ std::int32_t rangecount(Eval& e, std::int32_t p, std::int32_t total) {
   return el;
 }
 
-// Whether the entry under the top `bounds` bounds (placeholders of omitted
-// bounds not counted) is a text: an index word written for an array (a
-// formal that its routine does not declare) over a text takes the text's
-// character, or its piece after a range.
-bool textunder(Eval& e, int bounds) {
+// The position of the entry under the top `bounds` bounds (placeholders
+// of omitted bounds not counted), 0 none.
+std::int32_t under(const Eval& e, int bounds) {
   std::int32_t i = e.sp;
   for (int left = bounds; i >= 1; --i) {
     if (e.isbase[sz(i)] == 2) continue;
     if (left == 0) break;
     --left;
   }
-  if (i < 1) return false;
+  return std::max(i, 0);
+}
+
+// An index word written for an array (a formal that its routine does not
+// declare) over a text takes the text's character, or its piece when a
+// range left both its bounds: whether the entry under the top `bounds`
+// bounds is a text.
+bool textunder(Eval& e, int bounds) {
+  const std::int32_t i = under(e, bounds);
+  if (i < 1 || (bounds == 2 && e.isbase[sz(under(e, 1))] == 1)) return false;
   const std::int32_t s = at(e, i);
   return s < 0 && -s <= maxtemps && descrkind[sz(-s)] == DescrKind::string;
 }
