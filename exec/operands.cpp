@@ -409,6 +409,29 @@ std::int32_t rangecount(Eval& e, std::int32_t p, std::int32_t total) {
   return el;
 }
 
+// The position of the entry under the top `bounds` bounds (placeholders
+// of omitted bounds not counted), 0 none.
+std::int32_t under(const Eval& e, int bounds) {
+  std::int32_t i = e.sp;
+  for (int left = bounds; i >= 1; --i) {
+    if (e.isbase[sz(i)] == 2) continue;
+    if (left == 0) break;
+    --left;
+  }
+  return std::max(i, 0);
+}
+
+// An index word written for an array (a formal that its routine does not
+// declare) over a text takes the text's character, or its piece when a
+// range left both its bounds: whether the entry under the top `bounds`
+// bounds is a text.
+bool textunder(Eval& e, int bounds) {
+  const std::int32_t i = under(e, bounds);
+  if (i < 1 || (bounds == 2 && e.isbase[sz(under(e, 1))] == 1)) return false;
+  const std::int32_t s = at(e, i);
+  return s < 0 && -s <= maxtemps && descrkind[sz(-s)] == DescrKind::string;
+}
+
 }  // namespace
 
 std::int32_t marker(Eval& e, std::int32_t p) {
@@ -459,6 +482,8 @@ std::int32_t marker(Eval& e, std::int32_t p) {
     case 5018:
       return 0;
     case 5005: {
+      if (p > e.first && word(e, p - 1) == 5015u && textunder(e, 2)) return substring(e, p);
+      if (textunder(e, 1)) return onechar(e, p);
       if (!popbound(e, x)) return 3000;
       const std::int32_t k = basedescr(e, e.sp);
       if (k == 0) return 3020;
@@ -600,6 +625,7 @@ std::int32_t marker(Eval& e, std::int32_t p) {
       if (p < e.n) {
         const std::uint32_t next = word(e, p + 1);
         if (next == 0xF34Cu || next == 0xF360u || next == 5006u) return 0;
+        if (next == 5005u && textunder(e, 2)) return 0;
       }
       std::int32_t b = 0, a = 0;
       if (!popbound(e, b) || !popbound(e, a)) return 3000;

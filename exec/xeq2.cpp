@@ -169,6 +169,16 @@ struct Linker {
     emit(code, value);
   }
 
+  // A formal that its routine does not declare is written as an array,
+  // with an array's mark after it; bound to a text, the mark is a text's.
+  // (Its bracket's closer is left as written: an index word over a text
+  // takes the text's character or piece when the statement runs.)
+  std::int16_t markword(std::int16_t c) const {
+    if (cwu(c) != cwu(xf::arraymark) || w(p - 1) <= 0) return c;
+    const std::int32_t type = operandtype(w(p - 1));
+    return type != notcell && (type & 0xD2) == 0x40 && (type & 0x110) == 0 ? xf::textmark : c;
+  }
+
   void symbol(std::int16_t s) {
     auto& x = xeqexpr;
     // The target of a label reference was taken with it.
@@ -254,6 +264,22 @@ struct Linker {
       if (firsttablepos == 0) firsttablepos = at;
       if (split == 0) tabletarget = 1;
     }
+  }
+
+  // A text's mark or closer.
+  void select(std::int16_t c) {
+    boundsum = 0;
+    std::int32_t value = -xeqexpr.idescr;
+    if (cwu(c) == 0xF34Cu) {
+      const std::int16_t s = w(++p);
+      value = 0;
+      for (std::int32_t j = 1; j <= xeqexpr.idescr; ++j)
+        if (core::tokend(j) == s) {
+          value = -j;
+          break;
+        }
+    }
+    emit(c, value);
   }
 
   void segmentclose() {
@@ -374,21 +400,11 @@ struct Linker {
         emit(0, 0);
       } else if (xcwcode(c) == cwu(xf::labelref)) {
         emit(c, w(p + 1));
-      } else if (xf::isclosefamily(c)) {
-        closer(c);
-      } else if (xf::isselectfamily(c)) {
-        boundsum = 0;
-        std::int32_t value = -x.idescr;
-        if (u == 0xF34Cu) {
-          const std::int16_t s = w(++p);
-          value = 0;
-          for (std::int32_t j = 1; j <= x.idescr; ++j)
-            if (core::tokend(j) == s) {
-              value = -j;
-              break;
-            }
-        }
-        emit(c, value);
+      } else if (xf::isclosefamily(c) || xf::isselectfamily(c)) {
+        if (const std::int16_t cw = markword(c); xf::isclosefamily(cw))
+          closer(cw);
+        else
+          select(cw);
       } else if (xcwcode(c) == cwu(xf::blockif) || xcwcode(c) == cwu(xf::elseword) ||
                  xcwcode(c) == cwu(xf::elseifword)) {
         emit(c, 0);

@@ -1180,12 +1180,15 @@ TEST(FastPath, ComposedExpressionsAgreeInEveryUseOnBothPaths) {
 // 870313), pieces with an omitted lower bound in statements run word by
 // word: bounded by a FUNCTION (870041), as a FUNCTION's argument (870098,
 // 870256, also in IF, ELSEIF and WRITE), in a DO step and IF ... GOTO
-// (870154), and texts joined inside INDEX among a FUNCTION's arguments
-// (870047).
+// (870154), texts joined inside INDEX among a FUNCTION's arguments
+// (870047), and pieces and characters of an undeclared text formal inside
+// text built-ins (870026, 870032, 870036, 870045, 870095), also where the
+// formal stands whole in an undeclared array's subscript (870338).
 TEST(FastPath, ComposedExpressionsOfTheFirstFailingSeeds) {
-  composeseeds({870001, 870002, 870003, 870006, 870011, 870012, 870020, 870022, 870027, 870038,
-                870041, 870047, 870050, 870098, 870154, 870195, 870256, 870302, 870313, 870323,
-                870419, 871525, 871789, 874925, 875567, 878090, 880031, 880707, 881129});
+  composeseeds({870001, 870002, 870003, 870006, 870011, 870012, 870020, 870022, 870026, 870027,
+                870032, 870036, 870038, 870041, 870045, 870047, 870050, 870095, 870098, 870154,
+                870195, 870256, 870302, 870313, 870323, 870338, 870419, 871525, 871789, 874925,
+                875567, 878090, 880031, 880707, 881129});
 }
 
 // Differences found between the two paths, each cut down to a small
