@@ -663,6 +663,39 @@ DO I = 1, 9
   }
 }
 
+// A text formal handed a piece of a text whose places change from pass to
+// pass (the same result cell each time): a function computed where it is
+// referenced, one with a number formal beside it, one character, a piece
+// to the end, a piece read backwards, and a CALL; each pass reads the
+// piece it is handed, not the first one.
+TEST(FastPath, ATextFormalHandedPiecesThatMoveReadsEachPiece) {
+  const std::string head = R"(GOTO 100
+SUBROUTINE ST(S, K)
+  K = ICHAR(S) + LEN(S)
+END
+FUNCTION FT(S)
+  FT = ICHAR(S) + LEN(S)
+END
+FUNCTION FU(S, P)
+  FU = LEN(S) * P
+END
+100 CONTINUE
+CHARACTER T*12
+T = 'abcdefgh'
+Q = 0
+DO I = 1, 17
+)";
+  // (b 3 passes, bc 4, bcd 4, bcde 4, bcdef 2.)
+  expectoutcome(head + "  Q = Q + FT(T(2:1 + INT(I / 4 + 1)))\nENDDO\nEND\n",
+                "T='abcdefgh    '\nQ=1715\nI=18\nstop=-1\n");
+  for (const std::string line :
+       {"Q = Q + FU(T(1:1 + MOD(I, 5)), I)", "Q = Q + FT(T(1 + MOD(I, 5)))",
+        "Q = Q + FT(T(1 + MOD(I, 5):))", "Q = Q + FT(T(6 - MOD(I, 5):2))",
+        "Q = Q + FT(T(:1 + MOD(I, 5))) * FU(T(2:2 + MOD(I, 3)), 2)",
+        "CALL ST(T(2:1 + INT(I / 4 + 1)), K)\n  Q = Q + K"})
+    expectsame(head + "  " + line + "\nENDDO\nEND\n");
+}
+
 // Assignments nested four deep (a cubic over a cubic) run by their forms:
 // the room they ask for above the operand stack is what the general path
 // takes for them, not 8 entries a word, which the small operand store of a
