@@ -288,8 +288,10 @@ template <bool chained>
       known.base != base || known.first != first || known.scope != core::lokalscope ||
       known.stop != stopline ||
       known.matchedkinds != formalkinds[subslot(S)] + formalkinds[subslot(core::lokalscope)] ||
-      known.views || subactive(S, base) || plat::fpu_peek_status() != 0) [[unlikely]]
+      subactive(S, base) || plat::fpu_peek_status() != 0) [[unlikely]]
     return bindcall(site, S, n, ptr, first, actuals, forms, b);
+  if (known.views && viewmoved(known, actuals)) [[unlikely]]
+    return false;
   const std::int32_t m = known.m;
   for (std::int32_t i = 0; i < m; ++i)
     if (known.matched[static_cast<std::size_t>(i)] != actuals[i]) [[unlikely]]

@@ -588,20 +588,15 @@ inline void takeactuals(Known& known, const std::int32_t* actuals) {
   return true;
 }
 
-// Whether a formal matched to an array or a text is handed one of the
-// same type and address that lies elsewhere (a piece of a text between
-// other places, whose result cell is the one the last reference handed):
-// the function's forms found where the formal's lay, so the general path
-// binds it and has them look again.
-[[gnu::noinline]] bool viewmoved(const Known& known, const std::int32_t* actuals) {
+}  // namespace
+
+bool viewmoved(const Known& known, const std::int32_t* actuals) {
   for (std::int32_t i = 0; i < known.m; ++i) {
     const std::int32_t f = known.formal[static_cast<std::size_t>(i)];
     if (reshapedsym((name.data() - 1)[f].type, f, actuals[i])) return true;
   }
   return false;
 }
-
-}  // namespace
 
 // The return's give-back: each actual (a symbol or an element's cell)
 // takes the value of the formal the function's header names for it.
