@@ -71,6 +71,9 @@ struct Known {
   // While they hold, kindsum() as they were matched (never 0), else 0.
   std::uint64_t matchedkinds = 0;
   bool fits = false;
+  // A formal was matched to an array or a text, whose cell tells where it
+  // lies (viewmoved()).
+  bool views = false;
   std::int16_t heldtype = 0;  // heldfor's type as the actuals were matched
   std::uint64_t seen = 0, seenforms = 0;
   // The formal whose change of kind last left every form of the function
@@ -287,6 +290,8 @@ template <bool chained>
       known.matchedkinds != formalkinds[subslot(S)] + formalkinds[subslot(core::lokalscope)] ||
       subactive(S, base) || plat::fpu_peek_status() != 0) [[unlikely]]
     return bindcall(site, S, n, ptr, first, actuals, forms, b);
+  if (known.views && viewmoved(known, actuals)) [[unlikely]]
+    return false;
   const std::int32_t m = known.m;
   for (std::int32_t i = 0; i < m; ++i)
     if (known.matched[static_cast<std::size_t>(i)] != actuals[i]) [[unlikely]]

@@ -66,6 +66,8 @@ struct Referenced {
   std::int32_t site = 0;
   std::array<std::int32_t, maxformals> actuals{};
   std::uint64_t boundepoch = 0, boundkinds = 0;
+  // One of them bound to an array or a text, whose cell tells where it lies.
+  bool views = false;
 };
 std::array<Referenced, nknown> referenced;
 
@@ -315,6 +317,12 @@ inline void flipped(std::int32_t S, std::int32_t f) {
 inline void setmatched(Known& known, std::uint64_t kinds) {
   known.matchedkinds = kinds;
   known.matchedown = static_cast<std::uint32_t>(formalkinds[subslot(known.S)]);
+  const core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
+  known.views = false;
+  for (std::int32_t i = 0; i < known.m; ++i)
+    if ((static_cast<std::uint16_t>(records[known.formal[static_cast<std::size_t>(i)]].type) &
+         0x50u) != 0)
+      known.views = true;
   if (known.heldfor > 0 && known.heldfor <= static_cast<std::int32_t>(name.size()))
     known.heldtype = (name.data() - 1)[known.heldfor].type;
 }
@@ -582,6 +590,14 @@ inline void takeactuals(Known& known, const std::int32_t* actuals) {
 
 }  // namespace
 
+bool viewmoved(const Known& known, const std::int32_t* actuals) {
+  for (std::int32_t i = 0; i < known.m; ++i) {
+    const std::int32_t f = known.formal[static_cast<std::size_t>(i)];
+    if (reshapedsym((name.data() - 1)[f].type, f, actuals[i])) return true;
+  }
+  return false;
+}
+
 // The return's give-back: each actual (a symbol or an element's cell)
 // takes the value of the formal the function's header names for it.
 void giveback(const Known& known) {
@@ -761,6 +777,8 @@ bool bindcall(std::int32_t site, std::int32_t S, std::int32_t n, std::int32_t pt
     if (!othercells(known, first, actuals) && !matchformals(known, S, first, actuals, body))
       return false;
   }
+  if (known.views && viewmoved(known, actuals)) [[unlikely]]
+    return false;
   if (plat::fpu_peek_status() != 0) return false;
   const auto zsize = static_cast<std::int32_t>(z.size());
   double* const cells = z.data();
@@ -1105,6 +1123,14 @@ bool referencerun(std::int16_t w) {
       }
     }
   }
+  // (The same actual may hand another piece of a text: enter() looks again.)
+  if (bound && known.views) {
+    const core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
+    for (std::int32_t i = 0; i < m && bound; ++i) {
+      const std::int32_t f = known.formals[static_cast<std::size_t>(i)];
+      bound = !reshapedsym(records[f].type, f, actuals[i]);
+    }
+  }
   const std::int32_t scope = core::lokalscope;
   if (!enterframe<true>(c, n, known.formals.data(), bound)) return false;
   if (!bound) {
@@ -1112,6 +1138,12 @@ bool referencerun(std::int16_t w) {
     for (std::int32_t i = 0; i < m; ++i) known.actuals[static_cast<std::size_t>(i)] = actuals[i];
     known.boundepoch = callepoch;
     known.boundkinds = formalkinds[subslot(S)] + formalkinds[subslot(scope)];
+    const core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
+    known.views = false;
+    for (std::int32_t i = 0; i < m; ++i)
+      if ((static_cast<std::uint16_t>(records[known.formals[static_cast<std::size_t>(i)]].type) &
+           0x50u) != 0)
+        known.views = true;
   }
   return true;
 }

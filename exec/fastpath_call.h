@@ -83,6 +83,12 @@ bool unfitsite(std::int32_t site, std::int32_t S, std::int32_t n, std::int32_t p
                std::int32_t first);
 // Puts the formals' and the value's cells back (the reference is not made).
 void unbind(const Bound& b);
+// Whether a formal that `known` matched to an array or a text (its cell
+// tells where that lies) is handed one of the same type and address that
+// lies elsewhere, a piece of a text between other places, say (the same
+// result cell): the function's forms found where the formal's lay, so the
+// general path binds it and has them look again.
+bool viewmoved(const Known& known, const std::int32_t* actuals);
 // (commitcall() and commitchained(), which make a reference so bound, are
 // in line: exec/fastpath_bind.h, with bindref(), bindcall() in line.)
 

@@ -549,11 +549,16 @@ constexpr int arraysize = 5;
 
 class Gen {
  public:
-  explicit Gen(std::uint32_t seed) : rng(seed), eval(funcs) { out.seed = seed; }
+  explicit Gen(std::uint32_t seed) : rng(seed), more(seed ^ 0x9E3779B9u), eval(funcs) {
+    out.seed = seed;
+  }
   Script make();
 
  private:
   std::mt19937 rng;
+  // (Drawn from apart, so that what it adds leaves the rest of a seed's
+  // script as it was.)
+  std::mt19937 more;
   std::vector<Func> funcs;
   Eval eval;
   Script out;
@@ -647,6 +652,7 @@ class Gen {
   std::string contextbody(int i);
   std::string usebody(int i, int kind);
   void edge();
+  void threeloop();
 };
 
 // Names, calls: what makes an expression more than a constant.
@@ -1672,6 +1678,90 @@ void Gen::edge() {
   texts.push_back("SP*32");
 }
 
+// Functions of the form (x op y) op z over their three formals, FQ of
+// the main draw and FR of its own (its operators also /), referenced in a
+// loop in statements whose references are all such functions, and beside
+// a built-in; each statement is compared with the same written out.
+void Gen::threeloop() {
+  auto draw = [this](int n) { return static_cast<int>(more() % static_cast<unsigned>(n)); };
+  std::vector<std::size_t> three;
+  for (std::size_t j = 0; j < funcs.size(); ++j)
+    if (funcs[j].name == "FQ" && draw(100) < 75) three.push_back(j);
+  if (draw(100) < 50) {
+    Func f;
+    f.name = "FR";
+    f.formals = {{'n', "P"}, {'n', "Q"}, {'n', "R"}};
+    std::vector<Node> v = {named(K::var, "P"), named(K::var, "Q"), named(K::var, "R")};
+    for (std::size_t i = v.size(); i > 1; --i)
+      std::swap(v[i - 1], v[static_cast<std::size_t>(draw(static_cast<int>(i)))]);
+    static const char* const ops[] = {"+", "-", "*", "/"};
+    Node inner = bin(ops[draw(4)], v[0], v[1]);
+    inner.paren = true;
+    f.body.push_back({std::nullopt, f.name, bin(ops[draw(4)], inner, v[2]), std::nullopt});
+    funcs.push_back(f);
+    three.push_back(funcs.size() - 1);
+  }
+  if (three.empty()) return;
+  // Actuals: three different ones of these, one that changes with the
+  // pass; a divisor never 0.
+  struct Actual {
+    std::string text;
+    bool nonzero;
+  };
+  std::vector<Actual> pool = {{"I", true}, {"I + 0.5", true}, {"K", true}, {"Y(K)", false}};
+  for (const char* v : {"A", "B", "C"}) pool.push_back({v, std::fabs(top.sc.num[v]) >= 0.5});
+  auto call = [&](std::size_t j, std::string& written) {
+    const Func& f = funcs[j];
+    const Stmt& st = f.body.front();
+    std::vector<Actual> a;
+    for (;;) {
+      a.clear();
+      std::vector<std::size_t> at;
+      while (a.size() < 3) {
+        const auto k = static_cast<std::size_t>(draw(static_cast<int>(pool.size())));
+        if (std::find(at.begin(), at.end(), k) != at.end()) continue;
+        at.push_back(k);
+        a.push_back(pool[k]);
+      }
+      if (std::find(at.begin(), at.end(), std::size_t{0}) == at.end() &&
+          std::find(at.begin(), at.end(), std::size_t{1}) == at.end())
+        continue;
+      // (The formal after each / gets an actual that is never 0.)
+      auto of = [&](const Node& n) { return a[static_cast<std::size_t>(n.s[0] - 'P')]; };
+      const Node& in = st.value.a[0];
+      if ((in.s == "/" && !of(in.a[1]).nonzero) || (st.value.s == "/" && !of(st.value.a[1]).nonzero))
+        continue;
+      break;
+    }
+    auto arg = [&](const Node& n) {
+      const std::string& t = a[static_cast<std::size_t>(n.s[0] - 'P')].text;
+      return t.find(' ') == std::string::npos ? t : "(" + t + ")";
+    };
+    const Node& in = st.value.a[0];
+    written = "((" + arg(in.a[0]) + " " + in.s + " " + arg(in.a[1]) + ") " + st.value.s + " " +
+              arg(st.value.a[1]) + ")";
+    return f.name + "(" + a[0].text + ", " + a[1].text + ", " + a[2].text + ")";
+  };
+  auto any3 = [&] { return three[static_cast<std::size_t>(draw(static_cast<int>(three.size())))]; };
+  std::string w1, w2, w3;
+  const std::string c1 = call(any3(), w1), c2 = call(any3(), w2), c3 = call(any3(), w3);
+  const std::string joint = draw(2) == 0 ? " + " : " - ";
+  put("QF = 0");
+  put("QX = 0");
+  put("QG = 0");
+  put("QY = 0");
+  put("DO I = 1, " + std::to_string(draw(2) == 0 ? 16 : 17));
+  ++indent;
+  put("QF = QF + " + c1 + joint + c2);
+  put("QX = QX + " + w1 + joint + w2);
+  put("QG = ABS(" + c3 + ") + QG");
+  put("QY = ABS(" + w3 + ") + QY");
+  --indent;
+  put("ENDDO");
+  out.finals.push_back({"functions (x op y) op z in a loop", "QF", "QX", 0});
+  out.finals.push_back({"a function (x op y) op z beside a built-in in a loop", "QG", "QY", 0});
+}
+
 Script Gen::make() {
   // The main program's values.
   top.main = true;
@@ -1716,6 +1806,7 @@ Script Gen::make() {
       out.finals.push_back({"INDEX's length of the last statement", "M" + l.substr(1), "", n});
   }
   const bool stops = chance(12);
+  threeloop();
   if (stops) edge();
 
   // The script: routines jumped over at the top, subroutines also after

@@ -19,8 +19,12 @@
 // 0, and every branch it expects is decided by a clear margin: any
 // disagreement, refused line or failure is a fault.
 //
-// Some scripts end with a piece whose end lies one past its text, in a
-// loop whose last pass reaches it: the run must stop at that line.
+// Most scripts also reference functions of the form (x op y) op z over
+// their three formals (+ - * and /) in a loop, in a statement of such
+// references alone and in one beside a built-in, each compared with the
+// same computed in line. Some end with a piece whose end lies one past its
+// text, in a loop whose last pass reaches it: the run must stop at that
+// line.
 #pragma once
 
 #include <cstdint>

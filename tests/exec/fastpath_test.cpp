@@ -663,6 +663,93 @@ DO I = 1, 9
   }
 }
 
+// A text formal handed a piece of a text whose places change from pass to
+// pass (the same result cell each time): a function computed where it is
+// referenced, one with a number formal beside it, one character, a piece
+// to the end, a piece read backwards, and a CALL; each pass reads the
+// piece it is handed, not the first one.
+TEST(FastPath, ATextFormalHandedPiecesThatMoveReadsEachPiece) {
+  const std::string head = R"(GOTO 100
+SUBROUTINE ST(S, K)
+  K = ICHAR(S) + LEN(S)
+END
+FUNCTION FT(S)
+  FT = ICHAR(S) + LEN(S)
+END
+FUNCTION FU(S, P)
+  FU = LEN(S) * P
+END
+100 CONTINUE
+CHARACTER T*12
+T = 'abcdefgh'
+Q = 0
+DO I = 1, 17
+)";
+  // (b 3 passes, bc 4, bcd 4, bcde 4, bcdef 2.)
+  expectoutcome(head + "  Q = Q + FT(T(2:1 + INT(I / 4 + 1)))\nENDDO\nEND\n",
+                "T='abcdefgh    '\nQ=1715\nI=18\nstop=-1\n");
+  for (const std::string line :
+       {"Q = Q + FU(T(1:1 + MOD(I, 5)), I)", "Q = Q + FT(T(1 + MOD(I, 5)))",
+        "Q = Q + FT(T(1 + MOD(I, 5):))", "Q = Q + FT(T(6 - MOD(I, 5):2))",
+        "Q = Q + FT(T(:1 + MOD(I, 5))) * FU(T(2:2 + MOD(I, 3)), 2)",
+        "CALL ST(T(2:1 + INT(I / 4 + 1)), K)\n  Q = Q + K"})
+    expectsame(head + "  " + line + "\nENDDO\nEND\n");
+}
+
+// Pieces that run backwards or lie outside their text, reached on the last
+// pass of a loop whose earlier passes read a piece inside: joined, read in
+// place by built-ins and a relation, beside a function reference, handed
+// to a function's text formal, cut in a function's statement and written;
+// the fast path stops where the general path stops, with its key, or
+// reads what it reads.
+TEST(FastPath, PiecesBackwardsOrOutsideTheirTextLeaveWhatTheGeneralPathLeaves) {
+  const std::string head = R"(GOTO 100
+FUNCTION FX(P)
+  FX = P + 1
+END
+FUNCTION FT(S)
+  FT = ICHAR(S) + LEN(S)
+END
+FUNCTION FL(S, P, Q)
+  FL = LEN(S(P:Q))
+END
+100 CONTINUE
+CHARACTER T*12, SP*32
+T = 'abcdefgh'
+A = 1
+Q = 0
+DO I = 1, 17
+  LO = 2
+  HI = 4
+)";
+  std::vector<std::string> texts;
+  for (const char* use : {"SP = T(P) // '-'", "Q = ICHAR(T(P)) + LEN(T(P))",
+                          "Q = INDEX(T(P), 'c')", "IF (T(P) == 'zz') Q = 1",
+                          "Q = LEN(T(P)) + FX(A)", "Q = FT(T(P))", "Q = FL(T, LO, HI)",
+                          "WRITE(Text=SP) T(P), 1"}) {
+    std::string u = use;
+    const std::size_t at = u.find("T(P)");
+    for (const auto& [lo, hi] : std::vector<std::pair<int, int>>{
+             {5, 2}, {0, 3}, {3, 13}, {3, 17}, {-1, 3}, {2, 0}, {13, 13}, {0, 0}}) {
+      std::string v = u;
+      // (Both bounds alike: one character, T(LO).)
+      const std::string piece = lo == hi ? "T(LO)" : "T(LO:HI)";
+      for (std::size_t k = at; k != std::string::npos; k = v.find("T(P)", k))
+        v.replace(k, 4, piece);
+      texts.push_back(crlf(head + "  IF (I == 17) LO = " + std::to_string(lo) +
+                           "\n  IF (I == 17) HI = " + std::to_string(hi) + "\n  " + v +
+                           "\nENDDO\nZ = 1\nEND\n"));
+    }
+  }
+  const auto got = runboth(texts, 5000, 50000, jobs());
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    const Pair& p = got[i];
+    ASSERT_TRUE(generalran(p)) << "the general run failed\n" << errtail(p) << texts[i];
+    const std::string fault = fastfault(p);
+    EXPECT_TRUE(fault.empty()) << fault << "--- script ---\n" << texts[i] << "--- end ---";
+  }
+}
+
 // Assignments nested four deep (a cubic over a cubic) run by their forms:
 // the room they ask for above the operand stack is what the general path
 // takes for them, not 8 entries a word, which the small operand store of a
