@@ -465,11 +465,14 @@ struct Trans2 {
     // The texts inside a built-in that gives a number (LEN(T), ICHAR,
     // INDEX) are its own: the brackets around it, however deep it stands
     // in them, count their commas and join no texts for them
-    // (MAX((LEN(T) > 2), 4, 1)).
+    // (MAX((LEN(T) > 2), 4, 1)). MAX, MIN and SIGN take numbers only: a
+    // text in their list stands in a relation or a call that gives one
+    // (MIN(3, (T == 'a'), 2)).
     bool owntext = false;
     for (int k = level; k >= 1; --k) {
       Level& l = levels[static_cast<std::size_t>(k)];
       l.symbolseen = true;
+      if (ismaxminsign(l.fnword)) owntext = true;
       if (t == 0x40 && !owntext) l.textseen = true;
       if (t == 0x40 && (type & 0x100) != 0 && !owntext) l.fileseen = true;
       if (t == 0x10) l.arrayseen = true;
