@@ -71,8 +71,9 @@ WordResult blockjump(std::int32_t subject);
 
 // An ELSEIF statement in hand whose condition references a function, in a
 // chain that took a branch already: its condition (the function may
-// write, print or fail) is not evaluated; the block stack takes the step of a false condition and the
-// run goes on at the statement the ELSEIF names. True when it did so.
+// write, print or fail) is not evaluated; the block stack takes the step
+// of a false condition and the run goes on at the statement the ELSEIF
+// names. True when it did so.
 bool passedelseif();
 // The statement that ELSEIF statement s names when it is to be so passed
 // over; 0 for any other statement (the fast path hands those back).
