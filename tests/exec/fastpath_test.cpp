@@ -1179,12 +1179,13 @@ TEST(FastPath, ComposedExpressionsAgreeInEveryUseOnBothPaths) {
 // (870020), a piece of an undeclared text formal passed on (870038,
 // 870313), and MAX/MIN lists of three and more whose bracketed relation,
 // minus over a bracket or nested list holds a text built-in (870028,
-// 870069, 870099, 870136, 870265, 870285).
+// 870069, 870099, 870136, 870265, 870285), and a piece with an omitted
+// lower bound in a statement with a FUNCTION reference (870157, 870264).
 TEST(FastPath, ComposedExpressionsOfTheFirstFailingSeeds) {
   composeseeds({870001, 870002, 870003, 870006, 870011, 870012, 870020, 870022,
-                870027, 870028, 870038, 870050, 870069, 870099, 870136, 870195,
-                870265, 870285, 870302, 870313, 870323, 870419, 871525, 871789,
-                874925, 875567, 878090, 880031, 880707, 881129});
+                870027, 870028, 870038, 870050, 870069, 870099, 870136, 870157,
+                870195, 870264, 870265, 870285, 870302, 870313, 870323, 870419,
+                871525, 871789, 874925, 875567, 878090, 880031, 880707, 881129});
 }
 
 // Differences found between the two paths, each cut down to a small
