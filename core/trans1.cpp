@@ -409,7 +409,7 @@ struct Trans1 {
           } else if (c == cwd::lparen && word(i - 1) > 0 && (name(word(i - 1)).type & 0x20) != 0) {
           } else if (c == cwd::rparen && word(i - 1) == cwd::colon) {
             out(0);
-          } else if (c == cwd::colon && word(i - 1) == cwd::lparen) {
+          } else if (c == cwd::colon && (word(i - 1) == cwd::lparen || word(i - 1) == cwd::comma)) {
             // An omitted lower bound (T(:3)): its 0 slot, as for an omitted
             // upper one.
             out(0);

@@ -63,10 +63,6 @@ struct Level {
   bool textseen = false;
   bool fileseen = false;
   bool arrayseen = false;
-  // The bracket around this one had met a text (a file-bound one) before
-  // this one opened.
-  bool outertext = false;
-  bool outerfile = false;
 };
 
 struct Failed {
@@ -224,12 +220,9 @@ struct Trans2 {
   void openbracket() {
     if (level >= maxlevel) fail(trans2nesting);
     const std::int16_t w = prevx();
-    const bool outertext = cur().textseen, outerfile = cur().fileseen;
     ++level;
     cur() = Level{};
     cur().fnword = w;
-    cur().outertext = outertext;
-    cur().outerfile = outerfile;
     cur().kind = bracketkind(w);
     // A subscript or substring: the symbol's mark closes the bracket.
     if (w > 0 && outpos >= 4 && outl[static_cast<std::size_t>(outpos - 1)] == w &&
@@ -270,14 +263,6 @@ struct Trans2 {
     --sp;
     if (level == 0) fail(trans2missingparen);
     Level& l = cur();
-    if (level > 1 && givesnumber(l.fnword)) {
-      // The texts inside a built-in that gives a number (LEN(T), ICHAR,
-      // INDEX) are its own: the bracket around it counts its commas and
-      // joins no texts for them (MAX(LEN(T), 4, 1)).
-      Level& outer = levels[static_cast<std::size_t>(level - 1)];
-      outer.textseen = l.outertext;
-      outer.fileseen = l.outerfile;
-    }
     if (l.mark != 0) {
       if (!l.symbolseen) {
         outpos = l.outpos;
@@ -477,12 +462,21 @@ struct Trans2 {
     }
     out(c);
     ++opcount;
-    for (int k = 1; k <= level; ++k) {
+    // The texts inside a built-in that gives a number (LEN(T), ICHAR,
+    // INDEX) are its own: the brackets around it, however deep it stands
+    // in them, count their commas and join no texts for them
+    // (MAX((LEN(T) > 2), 4, 1)). MAX, MIN and SIGN take numbers only: a
+    // text in their list stands in a relation or a call that gives one
+    // (MIN(3, (T == 'a'), 2)).
+    bool owntext = false;
+    for (int k = level; k >= 1; --k) {
       Level& l = levels[static_cast<std::size_t>(k)];
       l.symbolseen = true;
-      if (t == 0x40) l.textseen = true;
-      if (t == 0x40 && (type & 0x100) != 0) l.fileseen = true;
+      if (ismaxminsign(l.fnword)) owntext = true;
+      if (t == 0x40 && !owntext) l.textseen = true;
+      if (t == 0x40 && (type & 0x100) != 0 && !owntext) l.fileseen = true;
       if (t == 0x10) l.arrayseen = true;
+      if (givesnumber(l.fnword)) owntext = true;
     }
     if (t == 0x10) out(arraymark);
     if (t == 0x40) out(textmark);

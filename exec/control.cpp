@@ -447,6 +447,35 @@ WordResult blockjump(std::int32_t subject) {
   return jump(t);
 }
 
+namespace {
+
+// The statement that the ELSEIF statement ending before word `end` names,
+// when its chain took a branch already; else 0.
+std::int32_t passedtarget(std::int32_t s, std::int32_t end) {
+  // (The older form, that of a condition which references a function: an
+  // ELSEIF of the executor form tests its condition, which counts as false
+  // then.)
+  const std::int16_t w = codeword(end - 3);
+  if (w >= 0 || cwcode(static_cast<std::uint16_t>(w)) != welseif) return 0;
+  const std::int32_t t = codeword(end - 2);
+  return t > 0 && chaintaken(s) ? t : 0;
+}
+
+}  // namespace
+
+std::int32_t passedelseifat(std::int32_t s) {
+  return s >= 1 && s <= core::nstmt ? passedtarget(s, core::stmtstart(s + 1)) : 0;
+}
+
+bool passedelseif() {
+  const std::int32_t t = passedtarget(core::xeqline, stmtend);
+  if (t == 0) return false;
+  blockstep(core::cwu(core::xform::elseifword), core::xeqline, false, t);
+  jumpedflag = 0xFF;
+  jump(t);
+  return true;
+}
+
 WordResult controlword(std::int16_t w) {
   const auto u = static_cast<std::uint16_t>(w);
   if (u == wblockjump) return jumpedflag ? WordResult::next : blockjump(1);

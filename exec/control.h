@@ -69,6 +69,16 @@ WordResult labelledloopend();
 // "noEndif" when there is none.
 WordResult blockjump(std::int32_t subject);
 
+// An ELSEIF statement in hand whose condition references a function, in a
+// chain that took a branch already: its condition (the function may
+// write, print or fail) is not evaluated; the block stack takes the step
+// of a false condition and the run goes on at the statement the ELSEIF
+// names. True when it did so.
+bool passedelseif();
+// The statement that ELSEIF statement s names when it is to be so passed
+// over; 0 for any other statement (the fast path hands those back).
+std::int32_t passedelseifat(std::int32_t s);
+
 // How many frames on the stack keep each scope (by symbol, hashed: scopes
 // that share a slot add up) as their caller's: never fewer than there
 // are, so that 0 tells there is none. Every push of a frame counts its

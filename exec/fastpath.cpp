@@ -3271,6 +3271,7 @@ template <bool calls, bool transfers = false>
             skip = blockmoveof<blockword::endif>(line, false, f.target, cells[ft + 1]);
             break;
           default: {
+            if (f.blockkind == blockword::elseif && passedelseifat(line) != 0) goto done;
             bool cond = false;
             if (f.prog.onetest) {
               if (f.prog.topcell >= zsize || !blocktest(f.prog, cells, cond)) goto done;
@@ -3746,6 +3747,10 @@ Outcome runstatement(std::span<const std::int16_t> code) {
       return !tallied && settled && g.chainshort != epoch && !alarmreset;
     };
   single:
+    // An ELSEIF of a chain that took a branch already is passed over by
+    // the general path, without its condition.
+    if (f->kind == Kind::block || f->kind == Kind::words || f->kind == Kind::call)
+      if (passedelseifat(s) != 0) break;
     Res next = notrun;
     switch (f->kind) {
       case Kind::assign:

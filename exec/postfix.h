@@ -102,6 +102,16 @@ struct BlockStep {
   return r;
 }
 
+// Whether the IF chain that an ELSEIF in statement S belongs to took a
+// branch already (the ELSEIF's condition would count as false): the
+// statement is then passed over without its condition being evaluated.
+[[gnu::always_inline]] inline bool chaintaken(std::int32_t S) {
+  const std::int32_t* const entries = blockstack.data() - 1;
+  std::int32_t k = nblock;
+  while (k > 0 && (entries[k] == -S || entries[k] == 0)) --k;
+  return k > 0 && entries[k] < 0;
+}
+
 // Evaluates one linked statement. words and values: the linked word and
 // operand lists, 1-based (entry 1 of words is 0, of values the split
 // position plus the descriptor count `xeqexpr.ndescr`; then the descriptor

@@ -310,6 +310,13 @@ void XEQ(std::span<const std::int16_t> code) {
             break;
           }
         }
+        if (!resumed && core::idecmd <= 0) {
+          loadbounds();
+          if (passedelseif()) {
+            at = At::looptest;
+            break;
+          }
+        }
         if (!resumed) {
           core::xeqstop = 0;
           core::shownkey.blank();

@@ -723,10 +723,9 @@ DO I = 1, 17
   HI = 4
 )";
   std::vector<std::string> texts;
-  for (const char* use : {"SP = T(P) // '-'", "Q = ICHAR(T(P)) + LEN(T(P))",
-                          "Q = INDEX(T(P), 'c')", "IF (T(P) == 'zz') Q = 1",
-                          "Q = LEN(T(P)) + FX(A)", "Q = FT(T(P))", "Q = FL(T, LO, HI)",
-                          "WRITE(Text=SP) T(P), 1"}) {
+  for (const char* use : {"SP = T(P) // '-'", "Q = ICHAR(T(P)) + LEN(T(P))", "Q = INDEX(T(P), 'c')",
+                          "IF (T(P) == 'zz') Q = 1", "Q = LEN(T(P)) + FX(A)", "Q = FT(T(P))",
+                          "Q = FL(T, LO, HI)", "WRITE(Text=SP) T(P), 1"}) {
     std::string u = use;
     const std::size_t at = u.find("T(P)");
     for (const auto& [lo, hi] : std::vector<std::pair<int, int>>{
@@ -1267,15 +1266,19 @@ TEST(FastPath, ComposedExpressionsAgreeInEveryUseOnBothPaths) {
 // 870313), pieces with an omitted lower bound in statements run word by
 // word: bounded by a FUNCTION (870041), as a FUNCTION's argument (870098,
 // 870256, also in IF, ELSEIF and WRITE), in a DO step and IF ... GOTO
-// (870154), texts joined inside INDEX among a FUNCTION's arguments
-// (870047), and pieces and characters of an undeclared text formal inside
-// text built-ins (870026, 870032, 870036, 870045, 870095), also where the
-// formal stands whole in an undeclared array's subscript (870338).
+// (870154), beside a FUNCTION reference (870157, 870264), texts joined
+// inside INDEX among a FUNCTION's arguments (870047), pieces and characters
+// of an undeclared text formal inside text built-ins (870026, 870032,
+// 870036, 870045, 870095), also where the formal stands whole in an
+// undeclared array's subscript (870338), and MAX/MIN lists of three and
+// more whose bracketed relation, minus over a bracket or nested list holds
+// a text built-in (870028, 870069, 870099, 870136, 870265, 870285).
 TEST(FastPath, ComposedExpressionsOfTheFirstFailingSeeds) {
-  composeseeds({870001, 870002, 870003, 870006, 870011, 870012, 870020, 870022, 870026, 870027,
-                870032, 870036, 870038, 870041, 870045, 870047, 870050, 870095, 870098, 870154,
-                870195, 870256, 870302, 870313, 870323, 870338, 870419, 871525, 871789, 874925,
-                875567, 878090, 880031, 880707, 881129});
+  composeseeds({870001, 870002, 870003, 870006, 870011, 870012, 870020, 870022, 870026,
+                870027, 870028, 870032, 870036, 870038, 870041, 870045, 870047, 870050,
+                870069, 870095, 870098, 870099, 870136, 870154, 870157, 870195, 870256,
+                870264, 870265, 870285, 870302, 870313, 870323, 870338, 870419, 871525,
+                871789, 874925, 875567, 878090, 880031, 880707, 881129});
 }
 
 // Differences found between the two paths, each cut down to a small
