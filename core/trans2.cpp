@@ -1,6 +1,7 @@
 // The expression translator: writes the executor form (core/xform.h).
 #include <algorithm>
 #include <array>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -72,6 +73,19 @@ struct Failed {
 };
 struct HandOver {};
 
+// Whether the words run over several elements of an array: a whole array,
+// or an array subscripted with a range (V(1:2), A(2, :)).
+bool wholearrayin(std::span<const std::int16_t> words) {
+  bool range = false;
+  for (const std::int16_t w : words) {
+    if (w == arraymark) return true;
+    if ((cwu(w) & 0xFFF0u) == cwu(colon)) range = true;
+    if (range && (w == cwv(cwu(arraymark) + closeone) || w == cwv(cwu(arraymark) + closetwo)))
+      return true;
+  }
+  return false;
+}
+
 struct Trans2 {
   std::string_view text;
   std::int32_t n = 0;
@@ -98,8 +112,10 @@ struct Trans2 {
   bool leadlabel = false;
   std::int16_t leadsym = 0;  // the leading label
   bool blockpart = false;    // the statement is part of an IF block
-  bool blockword = false;    // the statement holds ELSE or ENDIF
-  bool arraytarget = false;  // the left side is a whole array
+  // The prefix words a logical IF's condition needs; -1 without such an IF.
+  std::int32_t ifprefix = -1;
+  bool blockword = false;     // the statement holds ELSE or ENDIF
+  bool arraytarget = false;   // the left side is a whole array
   bool numbertarget = false;  // the left side is a number (variable or element)
 
   Level& cur() { return levels[static_cast<std::size_t>(level)]; }
@@ -243,18 +259,9 @@ struct Trans2 {
     push(lparen);
   }
 
-  // Whether the words from..to run over several elements of an array: a
-  // whole array, or an array subscripted with a range (V(1:2), A(2, :)).
   bool wholearrayin(std::int32_t from, std::int32_t to) const {
-    bool range = false;
-    for (std::int32_t k = from; k <= to; ++k) {
-      const std::int16_t w = outl[static_cast<std::size_t>(k)];
-      if (w == arraymark) return true;
-      if ((cwu(w) & 0xFFF0u) == cwu(colon)) range = true;
-      if (range && (w == cwv(cwu(arraymark) + closeone) || w == cwv(cwu(arraymark) + closetwo)))
-        return true;
-    }
-    return false;
+    return core::wholearrayin(std::span(outl).subspan(static_cast<std::size_t>(from),
+                                                      static_cast<std::size_t>(to - from + 1)));
   }
 
   void closebracket() {
@@ -327,6 +334,7 @@ struct Trans2 {
       // operator, read as a text) would leave the decision to one of them.
       if (under != elseword && under != endifword && opcount - l.opcount != 1)
         throw Failed{trans2stack, static_cast<double>(opcount - l.opcount), false};
+      if (under == ifword) ifprefix = static_cast<std::int32_t>(prefix.size());
       out(under);
       --sp;
       if (under != elseword && under != endifword) opcount = 0;
@@ -619,6 +627,27 @@ struct Trans2 {
   }
 };
 
+// The statement written by the statement translator instead, quietly: a
+// refusal there leaves the words as they were and says nothing.
+bool inpostfix(const Trans2& t, std::string_view text) {
+  std::vector<std::int16_t> now(static_cast<std::size_t>(t.n) + 1, 0);
+  for (std::int32_t k = 1; k <= t.n; ++k) {
+    now[static_cast<std::size_t>(k)] = tokcod(k);
+    tokcod(k) = t.saved[static_cast<std::size_t>(k)];
+  }
+  const std::int32_t tokens = ntok;
+  const std::int32_t flags = edflags;
+  ntok = t.n;
+  edflags |= 0x1020;
+  TRANS1(text);
+  edflags = flags;
+  if (xeqstop == 0) return true;
+  for (std::int32_t k = 1; k <= t.n; ++k) tokcod(k) = now[static_cast<std::size_t>(k)];
+  ntok = tokens;
+  xeqstop = 0;
+  return false;
+}
+
 }  // namespace
 
 void TRANS2(std::string_view text) {
@@ -659,6 +688,13 @@ void TRANS2(std::string_view text) {
       result.push_back(t.leadsym);
       result.push_back(stmtcode("CONTINUE"));
     }
+    // The prefix blocks run before the main words: those of the statement
+    // a logical IF governs would run (and fail: a divisor 0, an index 0)
+    // whatever the condition says. Such a statement takes the statement
+    // translator's form, which decides the condition first, unless it runs
+    // over the elements of an array, which that form does not; where that
+    // translator cannot write it, the form above stays.
+    if (t.ifprefix >= 0 && m > t.ifprefix && !wholearrayin(result) && inpostfix(t, text)) return;
     for (std::size_t k = 0; k < result.size(); ++k)
       tokcod(static_cast<std::int32_t>(k) + 1) = result[k];
     ntrans = static_cast<std::int32_t>(result.size());
