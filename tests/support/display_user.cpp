@@ -308,6 +308,42 @@ void DisplayUser::key(Window w, std::initializer_list<KeySym> held, KeySym key, 
   if (then) ready(w);
 }
 
+void DisplayUser::press(KeySym key) {
+  focusedprogram();
+  XTestFakeKeyEvent(dpy_, XKeysymToKeycode(dpy_, key), True, CurrentTime);
+  ++keys_;
+  XSync(dpy_, False);
+}
+
+void DisplayUser::letgoaway(KeySym key) {
+  // A window as another program's: the window manager gives it the focus.
+  const Window own = XCreateSimpleWindow(dpy_, DefaultRootWindow(dpy_), 0, 0, 60, 40, 0, 0, 0);
+  XMapRaised(dpy_, own);
+  XSync(dpy_, False);
+  await(dpy_, [&] { return shown(own); }, [] { return std::string("a window of the user's own"); });
+  XEvent ev{};
+  ev.xclient.type = ClientMessage;
+  ev.xclient.window = own;
+  ev.xclient.message_type = XInternAtom(dpy_, "_NET_ACTIVE_WINDOW", False);
+  ev.xclient.format = 32;
+  ev.xclient.data.l[0] = 2;
+  XSendEvent(dpy_, DefaultRootWindow(dpy_), False,
+             SubstructureRedirectMask | SubstructureNotifyMask, &ev);
+  XSync(dpy_, False);
+  await(
+      dpy_,
+      [&] {
+        Window now = 0;
+        int revert = 0;
+        XGetInputFocus(dpy_, &now, &revert);
+        return now == own;
+      },
+      [] { return std::string("the keyboard focus on a window of the user's own"); });
+  XTestFakeKeyEvent(dpy_, XKeysymToKeycode(dpy_, key), False, CurrentTime);
+  XDestroyWindow(dpy_, own);
+  XSync(dpy_, False);
+}
+
 void DisplayUser::type(Window w, const std::vector<Stroke>& strokes, int pace_ms, bool user) {
   focusedprogram();
   for (const Stroke& s : strokes) {
@@ -341,7 +377,12 @@ void DisplayUser::close(Window w) {
 
 void DisplayUser::gone(Window w, const std::string& what) {
   await(
-      dpy_, [&] { return !shown(w); }, [&] { return what; });
+      dpy_, [&] { return !shown(w); },
+      [&] {
+        std::string seen;
+        for (const std::string& t : titles()) seen += " \"" + t + "\"";
+        return what + " (the program's shown windows:" + seen + ")";
+      });
 }
 
 double screenshot(Display* dpy, Window w, const std::string& name, unsigned colour) {

@@ -62,6 +62,12 @@ class DisplayUser {
   // focus), then, with `then`, waits as ready(w) does; without it (a key
   // that ends the program, or opens a window to wait for) it goes on.
   void key(Window w, std::initializer_list<KeySym> held, KeySym key, bool then = true);
+  // Presses the key alone (to the window that has the focus) and goes on.
+  void press(KeySym key);
+  // Lets go of a pressed key while the keyboard focus is on a window of
+  // the user's own, as a person who let go of it over another program:
+  // the program never sees the release.
+  void letgoaway(KeySym key);
   // A key typed with modifiers held.
   struct Stroke {
     std::vector<KeySym> held;
