@@ -320,7 +320,8 @@ void DisplayUser::letgoaway(KeySym key) {
   const Window own = XCreateSimpleWindow(dpy_, DefaultRootWindow(dpy_), 0, 0, 60, 40, 0, 0, 0);
   XMapRaised(dpy_, own);
   XSync(dpy_, False);
-  await(dpy_, [&] { return shown(own); }, [] { return std::string("a window of the user's own"); });
+  await(
+      dpy_, [&] { return shown(own); }, [] { return std::string("a window of the user's own"); });
   XEvent ev{};
   ev.xclient.type = ClientMessage;
   ev.xclient.window = own;
