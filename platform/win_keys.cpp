@@ -50,6 +50,14 @@ void key_changed_now(int vk, bool down) {
 
 bool key_down_now(int vk) { return vk > 0 && vk <= 255 && down_in(now_state, vk); }
 
+void keys_let_go_elsewhere(const std::vector<bool>& held) {
+  for (int vk = VK_BACK; vk < 256; ++vk) {  // (the mouse buttons come below)
+    if (static_cast<std::size_t>(vk) < held.size() && held[static_cast<std::size_t>(vk)]) continue;
+    change(now_state, vk, false);
+    change(queued_state, vk, false);
+  }
+}
+
 namespace {
 bool alt_alone = false;  // Alt went down and nothing else since
 }  // namespace

@@ -204,6 +204,10 @@ bool alt_pressed_alone();
 void key_changed_now(int vk, bool down);  // the immediate state
 bool key_down_now(int vk);
 void key_message_taken(const MSG& msg);  // the queued state
+// Keys whose key-up went to another program's window (the focus was away
+// when they were let go): every key but the mouse buttons that `held`
+// does not name goes up in both states.
+void keys_let_go_elsewhere(const std::vector<bool>& held);
 WPARAM mouse_key_flags(bool queued);
 unsigned char key_char(int vk);          // character a key-down types, 0 none
 void remember_key_char(int vk, int ch);  // -1: the key types nothing

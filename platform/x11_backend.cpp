@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <initializer_list>
 #include <iterator>
 #include <memory>
 #include <vector>
@@ -483,6 +484,35 @@ void Backend::configured(win::HWND h, XWin& x) {
                     win::SWP_NOZORDER | win::SWP_NOACTIVATE);
 }
 
+void Backend::released_away() {
+  // The keys down on the keyboard now, by their virtual keys; a Shift,
+  // Ctrl or Alt down holds both sides and the generic key.
+  char keys[32];
+  XQueryKeymap(dpy_, keys);
+  std::vector<bool> held(256, false);
+  const auto hold = [&](std::initializer_list<int> vks) {
+    for (const int vk : vks) held[static_cast<std::size_t>(vk)] = true;
+  };
+  for (int code = 8; code < 256; ++code) {
+    if ((keys[code / 8] & (1 << (code % 8))) == 0) continue;
+    XKeyEvent kev{};
+    kev.type = KeyPress;
+    kev.display = dpy_;
+    kev.keycode = static_cast<unsigned>(code);
+    const KeyInput k = translate_key(kev);
+    if (k.altgr) hold({win::VK_CONTROL, win::VK_LCONTROL, win::VK_MENU, win::VK_RMENU});
+    if (k.vk == win::VK_SHIFT || k.vk == win::VK_LSHIFT || k.vk == win::VK_RSHIFT)
+      hold({win::VK_SHIFT, win::VK_LSHIFT, win::VK_RSHIFT});
+    else if (k.vk == win::VK_CONTROL || k.vk == win::VK_LCONTROL || k.vk == win::VK_RCONTROL)
+      hold({win::VK_CONTROL, win::VK_LCONTROL, win::VK_RCONTROL});
+    else if (k.vk == win::VK_MENU || k.vk == win::VK_LMENU || k.vk == win::VK_RMENU)
+      hold({win::VK_MENU, win::VK_LMENU, win::VK_RMENU});
+    else if (k.vk > 0 && k.vk < 256)
+      hold({k.vk});
+  }
+  win::detail::keys_let_go_elsewhere(held);
+}
+
 void Backend::handle(XEvent& ev) {
   if (ev.type == MappingNotify) {
     XRefreshKeyboardMapping(&ev.xmapping);
@@ -520,6 +550,7 @@ void Backend::handle(XEvent& ev) {
         win::PostMessageA(h, win::WM_SYSCOMMAND, win::SC_CLOSE, 0);
       break;
     case FocusIn: {
+      released_away();
       if (ev.xfocus.mode == NotifyGrab || ev.xfocus.mode == NotifyUngrab ||
           ev.xfocus.detail == NotifyPointer || ev.xany.serial < focus_serial_)
         break;

@@ -96,6 +96,9 @@ class Backend final : public plat::Backend {
   void handle(XEvent& ev);
   void publish_idle();
   void configured(win::HWND h, XWin& x);
+  // On a focus coming back: keys let go while it was away (their key-ups
+  // went elsewhere) are up again for the program.
+  void released_away();
   win::HWND hwnd_of(Window xid) const;
   Cursor cursor_for(int shape);
 

@@ -292,6 +292,34 @@ TEST_F(ProgramOnADisplay, ClosingOneOfThreeModelessDialogsLeavesTheOthersWhole) 
   EXPECT_EQ(err.find("AddressSanitizer"), std::string::npos) << err;
 }
 
+// Escape closes a modeless dialog and is let go over another program's
+// window: the program never sees it go up, and when the focus comes back
+// Escape is no longer held (held, it would swallow the next dialog's close).
+TEST_F(ProgramOnADisplay, AKeyLetGoOverAnotherProgramIsUpWhenTheFocusComesBack) {
+  write_file(dir.file("d.ost"),
+             "K = DLG(QH, 'TItle=one;Edit*1;', QR)\r\nK3 = DLG(QH3, 'TItle=three;Edit*1;', QX)\r\n"
+             "END\r\n");
+  start("d.ost");
+  {
+    DisplayUser u(display);
+    const Window main = runscript(u, "d.ost");
+    const Window three = u.window("three");
+    const Window one = u.window("one");
+    u.ready(main, false);
+    u.focus(three);
+    u.press(XK_Escape);
+    u.gone(three, "the dialog three to go after Escape");
+    u.letgoaway(XK_Escape);
+    u.focus(one);
+    u.close(one);
+    u.gone(one, "the dialog one to go when closed after Escape was let go elsewhere");
+    u.focus(main);
+    u.key(main, {XK_Alt_L}, XK_F4, false);
+    u.gone(main, "the main window to go after Alt+F4");
+  }
+  EXPECT_EQ(finish(), 0) << err;
+}
+
 }  // namespace
 
 namespace {

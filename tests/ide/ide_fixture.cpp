@@ -47,6 +47,21 @@ int control(int& code, win::HWND& window, win::WPARAM& wparam, win::LPARAM& lpar
 
 }  // namespace
 
+constexpr int kWaitTicks = 500;
+
+Step waitfor(std::function<bool()> state, std::string what, Step then) {
+  return [state = std::move(state), what = std::move(what), then = std::move(then),
+          left = kWaitTicks]() mutable {
+    if (state()) {
+      then();
+    } else if (--left > 0) {
+      --nextstep;  // the same step again at the next tick
+    } else {
+      ADD_FAILURE() << "waited " << kWaitTicks << " ticks in vain for " << what;
+    }
+  };
+}
+
 HoldSteps::HoldSteps() { stepsheld = true; }
 HoldSteps::~HoldSteps() { stepsheld = false; }
 

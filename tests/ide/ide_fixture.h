@@ -67,6 +67,11 @@ class IdeTest : public ::testing::Test {
   int programs = 0;
 };
 
+// A step that waits, a tick at a time, until `state` holds, and then runs
+// `then`; after a bound of ticks in vain the test fails saying what it
+// waited for, and the steps go on.
+Step waitfor(std::function<bool()> state, std::string what, Step then);
+
 // What the editor was handed at each entry: the pending command and the
 // key record (all four bytes 0xFF: none).
 struct HandedOver {

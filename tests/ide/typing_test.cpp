@@ -46,10 +46,11 @@ TEST_F(IdeTest, TypingInTheEditorOffersCandidatesAndTabCompletes) {
                                              : std::toupper(static_cast<unsigned char>(c)),
                                   c);
        },
-       [&] {
-         drawn = candidatesshown();  // a tick has passed since the last key
-         offered = ide::inlinehint.trimmed();
-       },
+       waitfor(candidatesshown, "the candidates behind the line",
+               [&] {
+                 drawn = true;
+                 offered = ide::inlinehint.trimmed();
+               }),
        [&] {
          kept = candidatesshown();
          tipshown = ide::tipwnd != nullptr && win::IsWindowVisible(ide::tipwnd);

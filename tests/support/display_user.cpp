@@ -85,6 +85,7 @@ DisplayUser::~DisplayUser() {
 void DisplayUser::abandon(const std::string& why) {
   std::string text = "\nThe display test gives up: it " + why + ".\n";
   if (abandon_note) text += abandon_note();
+  if (std::this_thread::get_id() == gives_up_alone) throw GaveUp(text);
   std::fflush(stdout);
   if (write(first_stderr >= 0 ? first_stderr : 2, text.data(), text.size()) < 0)
     std::fputs(text.c_str(), stdout);
@@ -261,7 +262,40 @@ void DisplayUser::focus(Window w) {
   ready(w);
 }
 
+void DisplayUser::focusedprogram() {
+  Window at = 0;
+  await(
+      dpy_,
+      [&] {
+        int revert = 0;
+        XGetInputFocus(dpy_, &at, &revert);
+        // The focus window or one it lies in is the program's.
+        for (Window w = at; w > PointerRoot && w != DefaultRootWindow(dpy_);) {
+          XClassHint hint{};
+          if (XGetClassHint(dpy_, w, &hint)) {
+            const bool program = hint.res_name != nullptr && std::string(hint.res_name) == "ostrel";
+            XFree(hint.res_name);
+            XFree(hint.res_class);
+            if (program) return true;
+          }
+          Window root, parent, *kids = nullptr;
+          unsigned n = 0;
+          if (!XQueryTree(dpy_, w, &root, &parent, &kids, &n)) return false;
+          if (kids != nullptr) XFree(kids);
+          w = parent;
+        }
+        return false;
+      },
+      [&] {
+        return "the keyboard focus on a window of the program (it is on " +
+               (at <= PointerRoot ? std::string(at == 0 ? "none" : "the pointer's window")
+                                  : "\"" + title(at) + "\"") +
+               ")";
+      });
+}
+
 void DisplayUser::key(Window w, std::initializer_list<KeySym> held, KeySym key, bool then) {
+  focusedprogram();
   auto send = [&](KeySym sym, bool down) {
     XTestFakeKeyEvent(dpy_, XKeysymToKeycode(dpy_, sym), down ? True : False, CurrentTime);
     ++keys_;
@@ -274,7 +308,45 @@ void DisplayUser::key(Window w, std::initializer_list<KeySym> held, KeySym key, 
   if (then) ready(w);
 }
 
+void DisplayUser::press(KeySym key) {
+  focusedprogram();
+  XTestFakeKeyEvent(dpy_, XKeysymToKeycode(dpy_, key), True, CurrentTime);
+  ++keys_;
+  XSync(dpy_, False);
+}
+
+void DisplayUser::letgoaway(KeySym key) {
+  // A window as another program's: the window manager gives it the focus.
+  const Window own = XCreateSimpleWindow(dpy_, DefaultRootWindow(dpy_), 0, 0, 60, 40, 0, 0, 0);
+  XMapRaised(dpy_, own);
+  XSync(dpy_, False);
+  await(
+      dpy_, [&] { return shown(own); }, [] { return std::string("a window of the user's own"); });
+  XEvent ev{};
+  ev.xclient.type = ClientMessage;
+  ev.xclient.window = own;
+  ev.xclient.message_type = XInternAtom(dpy_, "_NET_ACTIVE_WINDOW", False);
+  ev.xclient.format = 32;
+  ev.xclient.data.l[0] = 2;
+  XSendEvent(dpy_, DefaultRootWindow(dpy_), False,
+             SubstructureRedirectMask | SubstructureNotifyMask, &ev);
+  XSync(dpy_, False);
+  await(
+      dpy_,
+      [&] {
+        Window now = 0;
+        int revert = 0;
+        XGetInputFocus(dpy_, &now, &revert);
+        return now == own;
+      },
+      [] { return std::string("the keyboard focus on a window of the user's own"); });
+  XTestFakeKeyEvent(dpy_, XKeysymToKeycode(dpy_, key), False, CurrentTime);
+  XDestroyWindow(dpy_, own);
+  XSync(dpy_, False);
+}
+
 void DisplayUser::type(Window w, const std::vector<Stroke>& strokes, int pace_ms, bool user) {
+  focusedprogram();
   for (const Stroke& s : strokes) {
     // The server takes the stroke's first event pace_ms after the one
     // before it, and the rest of the stroke at once.
@@ -306,7 +378,12 @@ void DisplayUser::close(Window w) {
 
 void DisplayUser::gone(Window w, const std::string& what) {
   await(
-      dpy_, [&] { return !shown(w); }, [&] { return what; });
+      dpy_, [&] { return !shown(w); },
+      [&] {
+        std::string seen;
+        for (const std::string& t : titles()) seen += " \"" + t + "\"";
+        return what + " (the program's shown windows:" + seen + ")";
+      });
 }
 
 double screenshot(Display* dpy, Window w, const std::string& name, unsigned colour) {

@@ -4,7 +4,9 @@
 // the program is ready for keys before typing each one (the program says
 // so through its input-idle property, platform/x11_backend.h), and never
 // sleeps to let the program reach a state. Every wait is bounded: a wait in
-// vain ends the test program at once, saying what it waited for.
+// vain fails the test, saying what it waited for. A program in a process
+// of its own is ended by the test's clean-up and the tests after it run;
+// one that runs in the test program itself ends the test program.
 #pragma once
 
 // clang-format off
@@ -13,7 +15,9 @@
 
 #include <functional>
 #include <initializer_list>
+#include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace testsupport {
@@ -58,6 +62,12 @@ class DisplayUser {
   // focus), then, with `then`, waits as ready(w) does; without it (a key
   // that ends the program, or opens a window to wait for) it goes on.
   void key(Window w, std::initializer_list<KeySym> held, KeySym key, bool then = true);
+  // Presses the key alone (to the window that has the focus) and goes on.
+  void press(KeySym key);
+  // Lets go of a pressed key while the keyboard focus is on a window of
+  // the user's own, as a person who let go of it over another program:
+  // the program never sees the release.
+  void letgoaway(KeySym key);
   // A key typed with modifiers held.
   struct Stroke {
     std::vector<KeySym> held;
@@ -74,13 +84,24 @@ class DisplayUser {
   void gone(Window w, const std::string& what);
 
   // The test cannot go on: says why (and what `abandon_note` adds, when
-  // set), stops the Xvfb and ends the test program with status 1.
+  // set). In the thread `gives_up_alone` names it throws GaveUp, which
+  // fails that test alone; elsewhere it stops the Xvfb and ends the test
+  // program with status 1.
   [[noreturn]] static void abandon(const std::string& why);
   // What a test adds when it gives up (the program's own messages, say).
   static inline std::function<std::string()> abandon_note;
+  // The thread of a test whose program runs in a process of its own.
+  static inline std::thread::id gives_up_alone;
+  struct GaveUp : std::runtime_error {
+    using std::runtime_error::runtime_error;
+  };
 
  private:
   bool shown(Window w);
+  // Waits until the keyboard focus is on a window of the program: a key
+  // sent while the window manager moves the focus (from a box just gone
+  // to the window under it, say) reaches nobody.
+  void focusedprogram();
   // The program's shown top-level windows.
   std::vector<Window> ours();
   // The window's input-idle values {keys taken, last ping, waits for the

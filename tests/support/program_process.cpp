@@ -26,6 +26,7 @@ void ProgramOnADisplay::SetUp() {
 
 void ProgramOnADisplay::TearDown() {
   DisplayUser::abandon_note = nullptr;
+  DisplayUser::gives_up_alone = {};
   if (pid > 0) {
     kill(pid, SIGKILL);
     waitpid(pid, nullptr, 0);
@@ -38,9 +39,13 @@ void ProgramOnADisplay::start(const std::string& program, const std::vector<std:
   DisplayUser::abandon_note = [this, errfile] {
     int status = 0;
     const bool ended = pid > 0 && waitpid(pid, &status, WNOHANG) == pid;
+    if (ended) pid = -1;  // (reaped: nothing for the clean-up to end)
     return std::string(ended ? "The program had ended" : "The program was running") +
            "; it wrote:\n" + read_file(errfile);
   };
+  // The program is a process of its own: a wait in vain fails this test,
+  // the clean-up ends the program, and the tests after it run.
+  DisplayUser::gives_up_alone = std::this_thread::get_id();
   pid = fork();
   if (pid == 0) {
     if (chdir(dir.path().c_str()) != 0) _exit(126);
