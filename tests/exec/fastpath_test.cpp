@@ -392,6 +392,17 @@ void expectsame(const std::string& text) {
   EXPECT_TRUE(fault.empty()) << fault << "--- script ---\n" << text << "--- end ---";
 }
 
+// Runs the scripts (with CR LF line ends) both ways, as expectsame does.
+void expectallsame(const std::vector<std::string>& texts) {
+  const auto got = runboth(texts, 5000, 50000, jobs());
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    const Pair& p = got[i];
+    ASSERT_TRUE(generalran(p)) << "the general run failed\n" << errtail(p) << texts[i];
+    const std::string fault = fastfault(p);
+    EXPECT_TRUE(fault.empty()) << fault << "--- script ---\n" << texts[i] << "--- end ---";
+  }
+}
+
 // Runs one script both ways: the general path leaves `outcome` (what a
 // script's .out file holds), the fast path the same as it.
 void expectoutcome(const std::string& text, std::string_view outcome) {
@@ -740,13 +751,7 @@ DO I = 1, 17
                            "\nENDDO\nZ = 1\nEND\n"));
     }
   }
-  const auto got = runboth(texts, 5000, 50000, jobs());
-  for (std::size_t i = 0; i < texts.size(); ++i) {
-    const Pair& p = got[i];
-    ASSERT_TRUE(generalran(p)) << "the general run failed\n" << errtail(p) << texts[i];
-    const std::string fault = fastfault(p);
-    EXPECT_TRUE(fault.empty()) << fault << "--- script ---\n" << texts[i] << "--- end ---";
-  }
+  expectallsame(texts);
 }
 
 // Assignments nested four deep (a cubic over a cubic) run by their forms:
@@ -903,13 +908,7 @@ TEST(FastPath, RandomTransfersLeaveWhatTheGeneralPathLeaves) {
         "\n  SUM = SUM + Y\nENDDO\nWRITE(FIle=F, CLoSe=1)\nEND\n";
     texts.push_back(crlf(t));
   }
-  const auto got = runboth(texts, 5000, 50000, jobs());
-  for (std::size_t i = 0; i < texts.size(); ++i) {
-    const Pair& p = got[i];
-    ASSERT_TRUE(generalran(p)) << "the general run failed\n" << errtail(p) << texts[i];
-    const std::string fault = fastfault(p);
-    EXPECT_TRUE(fault.empty()) << fault << "--- script ---\n" << texts[i] << "--- end ---";
-  }
+  expectallsame(texts);
 }
 
 // DO loops over arrays whose subscripts are the loop's variable or cells

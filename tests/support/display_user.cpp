@@ -70,6 +70,19 @@ void await(Display* dpy, Done done, const std::function<std::string()>& what) {
   }
 }
 
+// Waits until the keyboard focus is on `w`.
+void awaitfocus(Display* dpy, Window w, const std::function<std::string()>& what) {
+  await(
+      dpy,
+      [&] {
+        Window now = 0;
+        int revert = 0;
+        XGetInputFocus(dpy, &now, &revert);
+        return now == w;
+      },
+      what);
+}
+
 }  // namespace
 
 DisplayUser::DisplayUser(const std::string& display) {
@@ -228,9 +241,9 @@ void DisplayUser::focus(Window w) {
   int format;
   unsigned long n, after;
   unsigned char* data = nullptr;
-  if (XGetWindowProperty(dpy_, DefaultRootWindow(dpy_), XInternAtom(dpy_, "_NET_CLIENT_LIST", False),
-                         0, 4096, False, XA_WINDOW, &type, &format, &n, &after,
-                         &data) == Success &&
+  if (XGetWindowProperty(dpy_, DefaultRootWindow(dpy_),
+                         XInternAtom(dpy_, "_NET_CLIENT_LIST", False), 0, 4096, False, XA_WINDOW,
+                         &type, &format, &n, &after, &data) == Success &&
       data != nullptr) {
     const Window* list = reinterpret_cast<const Window*>(data);
     managed = std::find(list, list + n, w) != list + n;
@@ -250,15 +263,7 @@ void DisplayUser::focus(Window w) {
     XSetInputFocus(dpy_, w, RevertToParent, CurrentTime);
   }
   XSync(dpy_, False);
-  await(
-      dpy_,
-      [&] {
-        Window now = 0;
-        int revert = 0;
-        XGetInputFocus(dpy_, &now, &revert);
-        return now == w;
-      },
-      [&] { return "the keyboard focus on the window \"" + title(w) + "\""; });
+  awaitfocus(dpy_, w, [&] { return "the keyboard focus on the window \"" + title(w) + "\""; });
   ready(w);
 }
 
@@ -331,15 +336,8 @@ void DisplayUser::letgoaway(KeySym key) {
   XSendEvent(dpy_, DefaultRootWindow(dpy_), False,
              SubstructureRedirectMask | SubstructureNotifyMask, &ev);
   XSync(dpy_, False);
-  await(
-      dpy_,
-      [&] {
-        Window now = 0;
-        int revert = 0;
-        XGetInputFocus(dpy_, &now, &revert);
-        return now == own;
-      },
-      [] { return std::string("the keyboard focus on a window of the user's own"); });
+  awaitfocus(dpy_, own,
+             [] { return std::string("the keyboard focus on a window of the user's own"); });
   XTestFakeKeyEvent(dpy_, XKeysymToKeycode(dpy_, key), False, CurrentTime);
   XDestroyWindow(dpy_, own);
   XSync(dpy_, False);
