@@ -229,11 +229,15 @@ struct Linker {
       at = k;
     } else if (bits == 0x10u || bits == 0x20u) {
       const bool one = bits == 0x10u;
+      // Only a closer before the split closes the target: one on the right
+      // side (T(:3) after "=") would make every reference before it, such
+      // as an element in a logical IF's condition, a target run element by
+      // element.
       if (boundsum > 0) {
         boundsum = 0;
-        if (segmask == 0) closeflags |= 2;
+        if (segmask == 0 && split == 0) closeflags |= 2;
         emit(one ? xeqop::onerange : xeqop::tworanges, big);
-      } else if ((x.opflags & 2) != 0 && segmask == 0) {
+      } else if ((x.opflags & 2) != 0 && segmask == 0 && split == 0) {
         closeflags |= 1;
       }
       std::int32_t value = x.idescr;
