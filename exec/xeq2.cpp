@@ -214,6 +214,16 @@ struct Linker {
     throw LinkFail{xeq2notimplemented, "not yet implemented"};
   }
 
+  // Whether the bracket being closed belongs to a formal that its routine
+  // does not declare, bound to a text: its range is a piece, one value,
+  // not elements that the statement's passes run over.
+  bool overtext() const {
+    const std::int32_t d = xeqexpr.idescr;
+    if (d < 1 || d > xeqexpr.ndescr || core::tokbeg(d) == xeqop::argblock) return false;
+    const std::int32_t type = operandtype(core::tokend(d));
+    return type != notcell && (type & 0xD2) == 0x40 && (type & 0x110) == 0;
+  }
+
   void closer(std::int16_t word) {
     auto& x = xeqexpr;
     const unsigned bits = cwu(word) & 0x30u;
@@ -235,7 +245,7 @@ struct Linker {
       // element.
       if (boundsum > 0) {
         boundsum = 0;
-        if (segmask == 0 && split == 0) closeflags |= 2;
+        if (segmask == 0 && split == 0 && !overtext()) closeflags |= 2;
         emit(one ? xeqop::onerange : xeqop::tworanges, big);
       } else if ((x.opflags & 2) != 0 && segmask == 0 && split == 0) {
         closeflags |= 1;
