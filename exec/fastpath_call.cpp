@@ -314,15 +314,28 @@ inline void flipped(std::int32_t S, std::int32_t f) {
 
 // The actuals of the function `known` found bound as the formals expect,
 // for `kinds` (kindsum() now).
+// Whether one of the first m formals is bound to an array or a text,
+// whose cell tells where it lies.
+inline bool anyview(const std::int32_t* formals, std::int32_t m) {
+  const core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
+  for (std::int32_t i = 0; i < m; ++i)
+    if ((static_cast<std::uint16_t>(records[formals[i]].type) & 0x50u) != 0) return true;
+  return false;
+}
+
+// Whether an actual lies elsewhere than its formal's view says (another
+// piece of a text through the same cell, say).
+inline bool moved(const std::int32_t* formals, std::int32_t m, const std::int32_t* actuals) {
+  const core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
+  for (std::int32_t i = 0; i < m; ++i)
+    if (reshapedsym(records[formals[i]].type, formals[i], actuals[i])) return true;
+  return false;
+}
+
 inline void setmatched(Known& known, std::uint64_t kinds) {
   known.matchedkinds = kinds;
   known.matchedown = static_cast<std::uint32_t>(formalkinds[subslot(known.S)]);
-  const core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
-  known.views = false;
-  for (std::int32_t i = 0; i < known.m; ++i)
-    if ((static_cast<std::uint16_t>(records[known.formal[static_cast<std::size_t>(i)]].type) &
-         0x50u) != 0)
-      known.views = true;
+  known.views = anyview(known.formal.data(), known.m);
   if (known.heldfor > 0 && known.heldfor <= static_cast<std::int32_t>(name.size()))
     known.heldtype = (name.data() - 1)[known.heldfor].type;
 }
@@ -591,11 +604,7 @@ inline void takeactuals(Known& known, const std::int32_t* actuals) {
 }  // namespace
 
 bool viewmoved(const Known& known, const std::int32_t* actuals) {
-  for (std::int32_t i = 0; i < known.m; ++i) {
-    const std::int32_t f = known.formal[static_cast<std::size_t>(i)];
-    if (reshapedsym((name.data() - 1)[f].type, f, actuals[i])) return true;
-  }
-  return false;
+  return moved(known.formal.data(), known.m, actuals);
 }
 
 // The return's give-back: each actual (a symbol or an element's cell)
@@ -1124,13 +1133,7 @@ bool referencerun(std::int16_t w) {
     }
   }
   // (The same actual may hand another piece of a text: enter() looks again.)
-  if (bound && known.views) {
-    const core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
-    for (std::int32_t i = 0; i < m && bound; ++i) {
-      const std::int32_t f = known.formals[static_cast<std::size_t>(i)];
-      bound = !reshapedsym(records[f].type, f, actuals[i]);
-    }
-  }
+  if (bound && known.views) bound = !moved(known.formals.data(), m, actuals);
   const std::int32_t scope = core::lokalscope;
   if (!enterframe<true>(c, n, known.formals.data(), bound)) return false;
   if (!bound) {
@@ -1138,12 +1141,7 @@ bool referencerun(std::int16_t w) {
     for (std::int32_t i = 0; i < m; ++i) known.actuals[static_cast<std::size_t>(i)] = actuals[i];
     known.boundepoch = callepoch;
     known.boundkinds = formalkinds[subslot(S)] + formalkinds[subslot(scope)];
-    const core::SymbolRecord* const records = name.data() - 1;  // records[s] is name(s)
-    known.views = false;
-    for (std::int32_t i = 0; i < m; ++i)
-      if ((static_cast<std::uint16_t>(records[known.formals[static_cast<std::size_t>(i)]].type) &
-           0x50u) != 0)
-        known.views = true;
+    known.views = anyview(known.formals.data(), m);
   }
   return true;
 }

@@ -175,8 +175,14 @@ struct Linker {
   // takes the text's character or piece when the statement runs.)
   std::int16_t markword(std::int16_t c) const {
     if (cwu(c) != cwu(xf::arraymark) || w(p - 1) <= 0) return c;
-    const std::int32_t type = operandtype(w(p - 1));
-    return type != notcell && (type & 0xD2) == 0x40 && (type & 0x110) == 0 ? xf::textmark : c;
+    return boundtotext(w(p - 1)) ? xf::textmark : c;
+  }
+
+  // Whether symbol s is now a text of its own (not a file's nor an alias
+  // view), as a formal bound to a text is.
+  static bool boundtotext(std::int32_t s) {
+    const std::int32_t type = operandtype(s);
+    return type != notcell && (type & 0xD2) == 0x40 && (type & 0x110) == 0;
   }
 
   void symbol(std::int16_t s) {
@@ -219,9 +225,8 @@ struct Linker {
   // not elements that the statement's passes run over.
   bool overtext() const {
     const std::int32_t d = xeqexpr.idescr;
-    if (d < 1 || d > xeqexpr.ndescr || core::tokbeg(d) == xeqop::argblock) return false;
-    const std::int32_t type = operandtype(core::tokend(d));
-    return type != notcell && (type & 0xD2) == 0x40 && (type & 0x110) == 0;
+    return d >= 1 && d <= xeqexpr.ndescr && core::tokbeg(d) != xeqop::argblock &&
+           boundtotext(core::tokend(d));
   }
 
   void closer(std::int16_t word) {
