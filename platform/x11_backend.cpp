@@ -273,6 +273,29 @@ void Backend::focus(win::HWND h, XWin& x) {
   focused_ = h;
 }
 
+void Backend::take_focus(win::HWND to, Window from) {
+  // Asked as of the user's last input: the server refuses the move when
+  // the focus moved after it (the user went elsewhere meanwhile, and the
+  // events that told of it are still on their way here).
+  auto it = wins_.find(to);
+  if (it == wins_.end() || !it->second.mapped || it->second.xid == 0 || last_time_ == CurrentTime)
+    return;
+  Window now = 0;
+  int revert = 0;
+  XGetInputFocus(dpy_, &now, &revert);
+  if (now == it->second.xid || hwnd_of(now) == nullptr || (from != 0 && now != from)) return;
+  // (Its focus events tell the program of the move, as the window
+  // manager's would.)
+  XSetInputFocus(dpy_, it->second.xid, RevertToParent, last_time_);
+}
+
+win::HWND Backend::successor(win::HWND h) {
+  const win::HWND active = win::GetActiveWindow();
+  if (active != nullptr && active != h) return active;
+  const WinRec* w = win::detail::find(h);
+  return w != nullptr ? w->owner : nullptr;
+}
+
 void Backend::sync(win::HWND h, XWin& x) {
   WinRec* w = win::detail::find(h);
   if (w == nullptr) return;
@@ -323,6 +346,7 @@ void Backend::sync(win::HWND h, XWin& x) {
     x.iconic = false;
     x.damage = x.shown;
   } else if ((!visible || minimized) && x.mapped) {
+    take_focus(successor(h), x.xid);
     if (visible && x.managed && has_wm_) {
       XIconifyWindow(dpy_, x.xid, screen_);
       x.iconic = true;
@@ -451,7 +475,7 @@ bool Backend::wait(int timeout_ms) {
 }
 
 void Backend::publish_idle() {
-  const long now[3] = {keys_taken_, last_ping_, waits_for_user != nullptr ? waits_for_user() : 1};
+  const long now[3] = {input_taken_, last_ping_, waits_for_user != nullptr ? waits_for_user() : 1};
   bool changed = false;
   for (auto& [h, x] : wins_) {
     if (x.xid == 0 || std::equal(now, now + 3, x.idle)) continue;
@@ -518,7 +542,9 @@ void Backend::handle(XEvent& ev) {
     XRefreshKeyboardMapping(&ev.xmapping);
     return;
   }
-  if (ev.type == KeyPress || ev.type == KeyRelease) ++keys_taken_;
+  if (ev.type == KeyPress || ev.type == KeyRelease || ev.type == ButtonPress ||
+      ev.type == ButtonRelease)
+    ++input_taken_;
   if (ev.type == ClientMessage && ev.xclient.message_type == input_ping_) {
     last_ping_ = ev.xclient.data.l[0];
     return;

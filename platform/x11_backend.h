@@ -72,13 +72,13 @@ class Backend final : public plat::Backend {
   // Whoever drives the program from outside (the display tests) learns
   // when it is ready for the next key: each time the program waits for
   // input with nothing left to do, every X window of it carries the
-  // property _OSTREL_INPUT_IDLE (CARDINAL, three values): the key events
-  // it has taken, the number of the last ping it took (a ping being a
-  // ClientMessage of the type _OSTREL_INPUT_PING, its number in the first
-  // data value, sent to any of its windows), and whether it waits for the
-  // user (plat::waits_for_user). A driver that sends a ping after its keys
-  // and waits for the ping's number knows that the program has taken
-  // them and waits for more.
+  // property _OSTREL_INPUT_IDLE (CARDINAL, three values): the key and
+  // button events it has taken, the number of the last ping it took (a
+  // ping being a ClientMessage of the type _OSTREL_INPUT_PING, its number
+  // in the first data value, sent to any of its windows), and whether it
+  // waits for the user (plat::waits_for_user). A driver that sends a ping
+  // after its keys and clicks and waits for the ping's number, and for
+  // their count, knows that the program has taken them and waits for more.
   static constexpr const char* input_idle_name = "_OSTREL_INPUT_IDLE";
   static constexpr const char* input_ping_name = "_OSTREL_INPUT_PING";
   Window xid_of(win::HWND h) const;
@@ -92,6 +92,12 @@ class Backend final : public plat::Backend {
   void set_title(XWin& x, const std::string& text);
   void set_size_hints(win::HWND h, XWin& x);
   void focus(win::HWND h, XWin& x);
+  // The keyboard focus goes to `to` at once when it is on a window of ours
+  // now (on `from`, when given): the window manager's own move of it comes
+  // later, and keys typed meanwhile would reach nobody.
+  void take_focus(win::HWND to, Window from = 0);
+  // The window that takes over the focus from `h`, which leaves the screen.
+  win::HWND successor(win::HWND h);
   void copy(win::HWND h, XWin& x, const win::RECT& area);
   void handle(XEvent& ev);
   void publish_idle();
@@ -108,7 +114,7 @@ class Backend final : public plat::Backend {
   bool has_wm_ = false;
   Atom wm_protocols_, wm_delete_, net_wm_name_, net_wm_icon_name_, utf8_string_, net_active_window_;
   Atom input_idle_, input_ping_;
-  long keys_taken_ = 0, last_ping_ = 0;
+  long input_taken_ = 0, last_ping_ = 0;
   std::map<win::HWND, XWin> wins_;
   std::map<int, Cursor> cursors_;
   std::unique_ptr<Clipboard> clipboard_;

@@ -38,6 +38,7 @@
 // clang-format off
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 // clang-format on
 
@@ -560,8 +561,7 @@ std::vector<std::string> linesof(const std::string& text) {
 
 // The line numbers that a cut took from `before` to leave `after`: one run
 // of lines, all of them when no text is left.
-std::vector<int> linescut(const std::vector<std::string>& before,
-                          std::vector<std::string> after) {
+std::vector<int> linescut(const std::vector<std::string>& before, std::vector<std::string> after) {
   if (after.size() == 1 && after[0].empty()) after.clear();
   std::size_t head = 0, tail = 0;
   while (head < after.size() && after[head] == before[head]) ++head;
@@ -600,9 +600,9 @@ TEST_P(SelectionAtAPace, TheRowsShownSelectedToTheLastLineAreTheLinesCut) {
     int line, presses;
     KeySym modifier, cut;
   };
-  for (const Case c : {Case{12, 4, 0, XK_Delete}, Case{14, 3, XK_Control_L, XK_x},
-                       Case{1, 17, 0, XK_Delete}, Case{13, 2, XK_Control_L, XK_x},
-                       Case{3, 4, XK_Control_L, XK_c}}) {
+  for (const Case c :
+       {Case{12, 4, 0, XK_Delete}, Case{14, 3, XK_Control_L, XK_x}, Case{1, 17, 0, XK_Delete},
+        Case{13, 2, XK_Control_L, XK_x}, Case{3, 4, XK_Control_L, XK_c}}) {
     SCOPED_TRACE("line " + std::to_string(c.line) + ", Shift+Down " + std::to_string(c.presses) +
                  " times at " + std::to_string(GetParam()) + " ms");
     write_file(script, original);
@@ -615,8 +615,9 @@ TEST_P(SelectionAtAPace, TheRowsShownSelectedToTheLastLineAreTheLinesCut) {
       for (int k = 0; k < c.presses; ++k) strokes.push_back({{XK_Shift_L}, XK_Down});
       u.user().type(u.window(), strokes, GetParam());
       const Picture p = u.picture();
-      testsupport::screenshot(u.user().display(), u.window(),
-                              "selection_" + std::to_string(c.line) + "_" + std::to_string(GetParam()), 0);
+      testsupport::screenshot(
+          u.user().display(), u.window(),
+          "selection_" + std::to_string(c.line) + "_" + std::to_string(GetParam()), 0);
       for (int r = 1; r <= 16; ++r)
         if (u.rowshows(p, r, kSelected)) shown.push_back(r);
       if (c.modifier != 0)
@@ -688,6 +689,47 @@ TEST_P(SelectionAtAPace, EnterAfterAFailedStepOpensTheNewLine) {
 
 namespace {
 
+// A box closed by a key while the window manager is slow to move the
+// focus (held still here), the mouse over no window of the program: the
+// next key typed reaches the editor, as the box hands the focus on to it
+// when it goes; it is neither lost nor sent to what lies under the mouse.
+TEST_F(EditorDisplayTest, AKeyTypedAsABoxGoesReachesTheEditorBeforeTheWindowManagerActs) {
+  write_file(script, "X = 1\r\nEND\r\n");
+  const int status = program([&] {
+    User u(display, title);
+    u.key({}, XK_End);
+    u.user().key(u.window(), {XK_Control_L}, XK_f, false);
+    const Window find = u.user().window("Find");
+    u.user().ready(find, false);
+    // The mouse to a corner of the screen that the editor leaves free.
+    Display* dpy = u.user().display();
+    XWindowAttributes a;
+    int x = 0, y = 0;
+    Window child;
+    if (!XGetWindowAttributes(dpy, u.window(), &a) ||
+        !XTranslateCoordinates(dpy, u.window(), DefaultRootWindow(dpy), 0, 0, &x, &y, &child))
+      DisplayUser::abandon("found no place of the editor on the screen");
+    const int sw = DisplayWidth(dpy, DefaultScreen(dpy)),
+              sh = DisplayHeight(dpy, DefaultScreen(dpy));
+    const int px = x > 20 ? 2 : sw - 3, py = y > 20 ? 2 : sh - 3;
+    if (px >= x - 10 && px < x + a.width + 10 && py >= y - 10 && py < y + a.height + 10)
+      DisplayUser::abandon("found no corner of the screen outside the editor");
+    XTestFakeMotionEvent(dpy, DefaultScreen(dpy), px, py, CurrentTime);
+    XSync(dpy, False);
+    {
+      testsupport::WindowManagerHeld held;
+      u.user().key(find, {}, XK_Escape, false);
+      u.user().gone(find, "the Find box to go after Escape");
+      u.key({}, XK_2);
+    }
+    u.save();
+    u.user().key(u.window(), {XK_Alt_L}, XK_F4, false);
+    u.user().gone(u.window(), "the main window to go after Alt+F4");
+  });
+  EXPECT_EQ(status, 0) << err;
+  EXPECT_EQ(read_file(script), "X = 12\r\nEND\r\n");
+}
+
 // The Find box: the text typed and Enter, as in every dialog, press its
 // default button: the search runs and the cursor goes to the match.
 TEST_P(SelectionAtAPace, EnterInTheFindBoxSearches) {
@@ -727,7 +769,8 @@ TEST_F(EditorDisplayTest, TheCompileErrorsBoxStandsBeforeTheScriptsRows) {
     const Window box = u.user().window("Compile errors");
     u.user().ready(box, false);
     titles = u.user().titles();
-    refused = testsupport::screenshot(u.user().display(), u.window(), "compile_errors", kRejectedRow);
+    refused =
+        testsupport::screenshot(u.user().display(), u.window(), "compile_errors", kRejectedRow);
     u.answer("the box of the compile errors");
     u.user().key(u.window(), {XK_Alt_L}, XK_F4, false);
     u.user().gone(u.window(), "the main window to go after Alt+F4");
@@ -758,9 +801,9 @@ TEST_F(EditorDisplayTest, NoValueOrTextOfAnEarlierBoxOutlivesIt) {
     // The window after Enter in the Quicky box: the box again, showing the
     // result or not.
     const auto again = [&](Window before) {
-      const Window box = u.user().window(
-          [&](const std::string& t) { return t != title && t != "tooltip"; },
-          "the window after Enter in the Quicky box", before);
+      const Window box =
+          u.user().window([&](const std::string& t) { return t != title && t != "tooltip"; },
+                          "the window after Enter in the Quicky box", before);
       u.user().ready(box, false);
       return box;
     };
