@@ -15,7 +15,6 @@
 #include "support/xvfb_server.h"
 // clang-format off
 #include <X11/Xlib.h>
-#include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 // clang-format on
 
@@ -105,10 +104,7 @@ TEST_F(ProgramOnADisplay, AClickInAPlotWindowRunsItsMouseRoutine) {
     const Window plot = u.window("armed");
     XWindowAttributes a{};
     ASSERT_TRUE(XGetWindowAttributes(u.display(), plot, &a));
-    XWarpPointer(u.display(), None, plot, 0, 0, 0, 0, a.width / 2, a.height / 2);
-    XTestFakeButtonEvent(u.display(), 1, True, CurrentTime);
-    XTestFakeButtonEvent(u.display(), 1, False, CurrentTime);
-    XSync(u.display(), False);
+    u.click(plot, a.width / 2, a.height / 2);
     u.window("answered");
     u.ready(main, false);
     u.focus(main);

@@ -171,7 +171,8 @@ Window DisplayUser::window(const std::function<bool(const std::string&)>& accept
           if (w == except || found != 0) continue;
           const std::string t = title(w);
           seen += " \"" + t + "\"";
-          if (accept(t)) found = w;
+          // (A window gone meanwhile has no title: it is none of them.)
+          if (accept(t) && shown(w)) found = w;
         }
         return found != 0;
       },
@@ -214,22 +215,27 @@ void DisplayUser::ready(Window w, bool user) {
   XSendEvent(dpy_, w, False, NoEventMask, &ev);
   XSync(dpy_, False);
   long now[3];
+  // Every key and click sent before the ping taken too: a click may reach
+  // the program after the ping, held back by the window manager until it
+  // has looked at it.
+  const auto taken = [&] { return keysbefore_ < 0 ? keys_ : now[0] - keysbefore_; };
   await(
       dpy_,
       [&] {
         idle(w, now);
-        return now[1] == ping && (!user || now[2] == 1);
+        if (now[1] == ping && keysbefore_ < 0) keysbefore_ = now[0] - keys_;
+        return now[1] == ping && (!user || now[2] == 1) && taken() >= keys_;
       },
       [&] {
+        if (now[1] == ping && taken() < keys_)
+          return "the program to take the input sent: it was sent " + std::to_string(keys_) +
+                 " key and button events, and the program took only " + std::to_string(taken()) +
+                 ": the keyboard focus is not on its window";
         return std::string(user ? "the program to wait for the user" : "the program to wait") +
                " after ping " + std::to_string(ping) +
                " (the last ping it took: " + std::to_string(now[1]) +
                "; waits for the user: " + std::to_string(now[2]) + ")";
       });
-  if (keysbefore_ < 0) keysbefore_ = now[0] - keys_;
-  if (now[0] - keysbefore_ < keys_)
-    abandon("sent " + std::to_string(keys_) + " key events, and the program took only " +
-            std::to_string(now[0] - keysbefore_) + ": the keyboard focus is not on its window");
 }
 
 void DisplayUser::focus(Window w) {
@@ -361,6 +367,14 @@ void DisplayUser::type(Window w, const std::vector<Stroke>& strokes, int pace_ms
   }
   XSync(dpy_, False);
   ready(w, user);
+}
+
+void DisplayUser::click(Window w, int x, int y, unsigned button) {
+  XWarpPointer(dpy_, None, w, 0, 0, 0, 0, x, y);
+  XTestFakeButtonEvent(dpy_, button, True, CurrentTime);
+  XTestFakeButtonEvent(dpy_, button, False, CurrentTime);
+  keys_ += 2;
+  XSync(dpy_, False);
 }
 
 void DisplayUser::close(Window w) {

@@ -50,7 +50,7 @@ class DisplayUser {
   std::string window_class(Window w);
 
   // Waits until the program has taken everything the user sent it so far
-  // and waits for input: with `user`, until it waits for the user's next
+  // (each key and click) and waits for input: with `user`, until it waits for the user's next
   // input (the IDE: its editor waits for a key), else until it waits at
   // all (a message box or dialog of its own waits for an answer). `w` is a
   // window of the program that stays meanwhile (the ping goes to it).
@@ -78,6 +78,9 @@ class DisplayUser {
   // until its time; no focus changes between them), then waits as
   // ready(w, user) does.
   void type(Window w, const std::vector<Stroke>& strokes, int pace_ms, bool user = true);
+  // Clicks the button at the point of the window (the root window: of the
+  // screen); ready() waits until the program took the click.
+  void click(Window w, int x, int y, unsigned button = 1);
   // Asks the window to close, as the window manager's close button does.
   void close(Window w);
   // Waits until the window is gone (destroyed or hidden).
@@ -109,8 +112,8 @@ class DisplayUser {
   void idle(Window w, long (&values)[3]);
 
   Display* dpy_ = nullptr;
-  long keys_ = 0;         // key events sent
-  long keysbefore_ = -1;  // key events the program had taken before (at the first ping)
+  long keys_ = 0;         // key and button events sent
+  long keysbefore_ = -1;  // those the program had taken before (at the first ping)
 };
 
 // The window's picture as the display shows it, written as a PNG when

@@ -53,44 +53,64 @@ pid_t spawn(const std::vector<const char*>& argv, const std::string& display, in
 void end(pid_t& pid) {
   if (pid > 0) {
     kill(pid, SIGTERM);
+    kill(pid, SIGCONT);  // (one held still takes the end once it goes on)
     waitpid(pid, nullptr, 0);
   }
   pid = 0;
 }
 
 // Whether a window manager has taken the display: it names its check
-// window on the root window, as every EWMH window manager does. Waits for
-// the property to come, bounded.
+// window on the root window, as every EWMH window manager does, and then
+// shows a window mapped after that. (Openbox names its check window early
+// in its start and drops a window mapped before it has finished starting:
+// such a window would never be shown.) Waits for both, bounded.
 bool taken(const std::string& display, pid_t wm) {
   Display* dpy = XOpenDisplay(display.c_str());
   if (dpy == nullptr) return false;
   const Window root = DefaultRootWindow(dpy);
   const Atom check = XInternAtom(dpy, "_NET_SUPPORTING_WM_CHECK", False);
-  XSelectInput(dpy, root, PropertyChangeMask);
   const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(kStartSeconds);
-  bool found = false;
-  while (!found && waitpid(wm, nullptr, WNOHANG) == 0) {
+  const auto left = [&] {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(end -
+                                                                 std::chrono::steady_clock::now())
+        .count();
+  };
+  const auto named = [&] {
     Atom type;
     int format;
     unsigned long n, after;
     unsigned char* data = nullptr;
-    found = XGetWindowProperty(dpy, root, check, 0, 1, False, XA_WINDOW, &type, &format, &n,
-                               &after, &data) == Success &&
-            n == 1;
+    const bool found = XGetWindowProperty(dpy, root, check, 0, 1, False, XA_WINDOW, &type, &format,
+                                          &n, &after, &data) == Success &&
+                       n == 1;
     if (data != nullptr) XFree(data);
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                          end - std::chrono::steady_clock::now())
-                          .count();
-    if (found || left <= 0) break;
-    pollfd p{ConnectionNumber(dpy), POLLIN, 0};
-    ::poll(&p, 1, static_cast<int>(std::min<long long>(left, 100)));
-    while (XPending(dpy) > 0) {
-      XEvent ev;
-      XNextEvent(dpy, &ev);
+    return found;
+  };
+  // A window mapped now, tried anew each second until one is shown.
+  Window probe = 0;
+  auto probed = std::chrono::steady_clock::now();
+  bool shown = false;
+  while (!shown && left() > 0 && waitpid(wm, nullptr, WNOHANG) == 0) {
+    if (probe != 0) {
+      XWindowAttributes a;
+      shown = XGetWindowAttributes(dpy, probe, &a) && a.map_state == IsViewable;
+      if (shown) break;
     }
+    if (named() &&
+        (probe == 0 || std::chrono::steady_clock::now() - probed > std::chrono::seconds(1))) {
+      if (probe != 0) XDestroyWindow(dpy, probe);
+      probe = XCreateSimpleWindow(dpy, root, 0, 0, 8, 8, 0, 0, 0);
+      XMapWindow(dpy, probe);
+      XSync(dpy, False);
+      probed = std::chrono::steady_clock::now();
+    }
+    pollfd p{ConnectionNumber(dpy), POLLIN, 0};
+    ::poll(&p, 1, static_cast<int>(std::min<long long>(std::max<long long>(left(), 0), 20)));
   }
+  if (probe != 0) XDestroyWindow(dpy, probe);
+  XSync(dpy, False);
   XCloseDisplay(dpy);
-  return found;
+  return shown;
 }
 
 class Server {
@@ -146,6 +166,9 @@ class Server {
   }
   const std::string& display() const { return display_; }
   const std::string& error() const { return error_; }
+  void hold(bool still) {
+    if (wm_ > 0) kill(wm_, still ? SIGSTOP : SIGCONT);
+  }
 
  private:
   pid_t pid_ = 0, wm_ = 0;
@@ -173,6 +196,9 @@ std::string bare_xvfb_display(std::string* why) {
   if (why != nullptr) *why = server(false).error();
   return server(false).display();
 }
+
+WindowManagerHeld::WindowManagerHeld() { server(true).hold(true); }
+WindowManagerHeld::~WindowManagerHeld() { server(true).hold(false); }
 
 void stop_xvfb() {
   for (const auto* one : {&managed_one, &bare_one})

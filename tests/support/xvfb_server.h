@@ -15,6 +15,16 @@ std::string xvfb_display(std::string* why = nullptr);
 // the tests of the display back end itself, which look at what it asks of
 // the server when nobody else places and focuses its windows.
 std::string bare_xvfb_display(std::string* why = nullptr);
+// Holds the window manager of xvfb_display() still while it lives, as a
+// window manager that is slow to act: windows are neither shown nor given
+// the focus by it meanwhile.
+class WindowManagerHeld {
+ public:
+  WindowManagerHeld();
+  ~WindowManagerHeld();
+  WindowManagerHeld(const WindowManagerHeld&) = delete;
+  WindowManagerHeld& operator=(const WindowManagerHeld&) = delete;
+};
 // Stops the servers at once (for a test program that gives up and ends
 // without running its destructors).
 void stop_xvfb();

@@ -14,7 +14,6 @@
 #include "table_display.h"
 // clang-format off
 #include <X11/Xlib.h>
-#include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 // clang-format on
 
@@ -53,10 +52,7 @@ void user(const std::string& display) {
   const auto clickin = [&](::Window w) {
     XWindowAttributes a{};
     XGetWindowAttributes(d, w, &a);
-    XWarpPointer(d, None, w, 0, 0, 0, 0, a.width / 2, 4);
-    XTestFakeButtonEvent(d, 1, True, CurrentTime);
-    XTestFakeButtonEvent(d, 1, False, CurrentTime);
-    XSync(d, False);
+    u.click(w, a.width / 2, 4);
     u.ready(found, false);
   };
   clickin(table);

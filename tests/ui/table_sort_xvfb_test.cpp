@@ -22,7 +22,6 @@
 // clang-format off
 #include "platform/x11_backend.h"
 #include <X11/Xlib.h>
-#include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 // clang-format on
 
@@ -68,12 +67,7 @@ void click(testsupport::DisplayUser& u, win::HWND control, const char* what) {
   if (control == nullptr) testsupport::DisplayUser::abandon(std::string("no ") + what);
   win::RECT r{};
   win::GetWindowRect(control, &r);
-  Display* dpy = u.display();
-  XTestFakeMotionEvent(dpy, DefaultScreen(dpy), (r.left + r.right) / 2, (r.top + r.bottom) / 2,
-                       CurrentTime);
-  XTestFakeButtonEvent(dpy, 1, True, CurrentTime);
-  XTestFakeButtonEvent(dpy, 1, False, CurrentTime);
-  XFlush(dpy);
+  u.click(DefaultRootWindow(u.display()), (r.left + r.right) / 2, (r.top + r.bottom) / 2);
 }
 
 // The program's newest window: the one the user just waited for.
