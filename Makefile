@@ -45,17 +45,11 @@ $(CLANG_DIR)/build.ninja:
 build: deps $(RELEASE_DIR)/build.ninja
 	ninja -C $(RELEASE_DIR) -j $(JOBS) ostrel
 
-# A test that fails is run once more alone, and named on the way: display
-# tests still lose a key or the focus now and then on a loaded machine
-# (the window manager moves the focus late); a fault fails both runs.
 test: deps $(TEST_DIR)/build.ninja
 	ninja -C $(TEST_DIR) -j $(JOBS)
 	cd $(TEST_DIR) && export ASAN_OPTIONS=detect_leaks=1 \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 && \
-	  { ctest --output-on-failure -j $(JOBS) || \
-	    { echo "== failed once, run again alone:"; \
-	      sed 's/^[0-9]*:/  /' Testing/Temporary/LastTestsFailed.log; \
-	      ctest --output-on-failure --rerun-failed; }; }
+	  ctest --output-on-failure -j $(JOBS)
 
 # Every library and program (tests and benchmarks too) compiled by Clang,
 # warnings as errors; nothing is run.
