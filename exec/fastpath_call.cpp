@@ -312,8 +312,6 @@ inline void flipped(std::int32_t S, std::int32_t f) {
   lastflip[subslot(S)] = {formalkinds[subslot(S)], S, f};
 }
 
-// The actuals of the function `known` found bound as the formals expect,
-// for `kinds` (kindsum() now).
 // Whether one of the first m formals is bound to an array or a text,
 // whose cell tells where it lies.
 inline bool anyview(const std::int32_t* formals, std::int32_t m) {
@@ -332,6 +330,8 @@ inline bool moved(const std::int32_t* formals, std::int32_t m, const std::int32_
   return false;
 }
 
+// The actuals of the function `known` found bound as the formals expect,
+// for `kinds` (kindsum() now).
 inline void setmatched(Known& known, std::uint64_t kinds) {
   known.matchedkinds = kinds;
   known.matchedown = static_cast<std::uint32_t>(formalkinds[subslot(known.S)]);

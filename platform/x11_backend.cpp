@@ -273,7 +273,7 @@ void Backend::focus(win::HWND h, XWin& x) {
   focused_ = h;
 }
 
-void Backend::take_focus(win::HWND to, Window from) {
+void Backend::hand_focus(Window from, win::HWND to) {
   // Asked as of the user's last input: the server refuses the move when
   // the focus moved after it (the user went elsewhere meanwhile, and the
   // events that told of it are still on their way here).
@@ -283,10 +283,9 @@ void Backend::take_focus(win::HWND to, Window from) {
   Window now = 0;
   int revert = 0;
   XGetInputFocus(dpy_, &now, &revert);
-  if (now == it->second.xid || hwnd_of(now) == nullptr || (from != 0 && now != from)) return;
   // (Its focus events tell the program of the move, as the window
   // manager's would.)
-  XSetInputFocus(dpy_, it->second.xid, RevertToParent, last_time_);
+  if (now == from) XSetInputFocus(dpy_, it->second.xid, RevertToParent, last_time_);
 }
 
 win::HWND Backend::successor(win::HWND h) {
@@ -346,7 +345,7 @@ void Backend::sync(win::HWND h, XWin& x) {
     x.iconic = false;
     x.damage = x.shown;
   } else if ((!visible || minimized) && x.mapped) {
-    take_focus(successor(h), x.xid);
+    hand_focus(x.xid, successor(h));
     if (visible && x.managed && has_wm_) {
       XIconifyWindow(dpy_, x.xid, screen_);
       x.iconic = true;

@@ -92,10 +92,10 @@ class Backend final : public plat::Backend {
   void set_title(XWin& x, const std::string& text);
   void set_size_hints(win::HWND h, XWin& x);
   void focus(win::HWND h, XWin& x);
-  // The keyboard focus goes to `to` at once when it is on a window of ours
-  // now (on `from`, when given): the window manager's own move of it comes
-  // later, and keys typed meanwhile would reach nobody.
-  void take_focus(win::HWND to, Window from = 0);
+  // The keyboard focus, when it is on `from` (a window of ours about to
+  // leave the screen), goes to `to` at once: the window manager's own move
+  // of it comes later, and keys typed meanwhile would reach nobody.
+  void hand_focus(Window from, win::HWND to);
   // The window that takes over the focus from `h`, which leaves the screen.
   win::HWND successor(win::HWND h);
   void copy(win::HWND h, XWin& x, const win::RECT& area);

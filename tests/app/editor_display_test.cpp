@@ -721,6 +721,7 @@ TEST_F(EditorDisplayTest, AKeyTypedAsABoxGoesReachesTheEditorBeforeTheWindowMana
       u.user().key(find, {}, XK_Escape, false);
       u.user().gone(find, "the Find box to go after Escape");
       u.key({}, XK_2);
+      testsupport::screenshot(dpy, u.window(), "key_as_box_goes", 0);
     }
     u.save();
     u.user().key(u.window(), {XK_Alt_L}, XK_F4, false);

@@ -83,6 +83,30 @@ void awaitfocus(Display* dpy, Window w, const std::function<std::string()>& what
       what);
 }
 
+// Whether the window is one of the program's (its WM_CLASS names "ostrel").
+bool isprogram(Display* dpy, Window w) {
+  XClassHint hint{};
+  if (!XGetClassHint(dpy, w, &hint)) return false;
+  const bool program = hint.res_name != nullptr && std::string(hint.res_name) == "ostrel";
+  XFree(hint.res_name);
+  XFree(hint.res_class);
+  return program;
+}
+
+// Asks the window manager to activate the window, as a pager or a click
+// does for the user.
+void activate(Display* dpy, Window w) {
+  XEvent ev{};
+  ev.xclient.type = ClientMessage;
+  ev.xclient.window = w;
+  ev.xclient.message_type = XInternAtom(dpy, "_NET_ACTIVE_WINDOW", False);
+  ev.xclient.format = 32;
+  ev.xclient.data.l[0] = 2;  // from a pager: the user asked for it
+  ev.xclient.data.l[1] = CurrentTime;
+  XSendEvent(dpy, DefaultRootWindow(dpy), False, SubstructureRedirectMask | SubstructureNotifyMask,
+             &ev);
+}
+
 }  // namespace
 
 DisplayUser::DisplayUser(const std::string& display) {
@@ -255,19 +279,10 @@ void DisplayUser::focus(Window w) {
     managed = std::find(list, list + n, w) != list + n;
     XFree(data);
   }
-  if (managed) {
-    XEvent ev{};
-    ev.xclient.type = ClientMessage;
-    ev.xclient.window = w;
-    ev.xclient.message_type = XInternAtom(dpy_, "_NET_ACTIVE_WINDOW", False);
-    ev.xclient.format = 32;
-    ev.xclient.data.l[0] = 2;  // from a pager: the user asked for it
-    ev.xclient.data.l[1] = CurrentTime;
-    XSendEvent(dpy_, DefaultRootWindow(dpy_), False,
-               SubstructureRedirectMask | SubstructureNotifyMask, &ev);
-  } else {
+  if (managed)
+    activate(dpy_, w);
+  else
     XSetInputFocus(dpy_, w, RevertToParent, CurrentTime);
-  }
   XSync(dpy_, False);
   awaitfocus(dpy_, w, [&] { return "the keyboard focus on the window \"" + title(w) + "\""; });
   ready(w);
@@ -282,13 +297,7 @@ void DisplayUser::focusedprogram() {
         XGetInputFocus(dpy_, &at, &revert);
         // The focus window or one it lies in is the program's.
         for (Window w = at; w > PointerRoot && w != DefaultRootWindow(dpy_);) {
-          XClassHint hint{};
-          if (XGetClassHint(dpy_, w, &hint)) {
-            const bool program = hint.res_name != nullptr && std::string(hint.res_name) == "ostrel";
-            XFree(hint.res_name);
-            XFree(hint.res_class);
-            if (program) return true;
-          }
+          if (isprogram(dpy_, w)) return true;
           Window root, parent, *kids = nullptr;
           unsigned n = 0;
           if (!XQueryTree(dpy_, w, &root, &parent, &kids, &n)) return false;
@@ -333,14 +342,7 @@ void DisplayUser::letgoaway(KeySym key) {
   XSync(dpy_, False);
   await(
       dpy_, [&] { return shown(own); }, [] { return std::string("a window of the user's own"); });
-  XEvent ev{};
-  ev.xclient.type = ClientMessage;
-  ev.xclient.window = own;
-  ev.xclient.message_type = XInternAtom(dpy_, "_NET_ACTIVE_WINDOW", False);
-  ev.xclient.format = 32;
-  ev.xclient.data.l[0] = 2;
-  XSendEvent(dpy_, DefaultRootWindow(dpy_), False,
-             SubstructureRedirectMask | SubstructureNotifyMask, &ev);
+  activate(dpy_, own);
   XSync(dpy_, False);
   awaitfocus(dpy_, own,
              [] { return std::string("the keyboard focus on a window of the user's own"); });
