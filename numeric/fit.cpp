@@ -22,10 +22,22 @@ namespace {
 SolveState& st = solvestate;
 
 // The end test of a fit: at a minimum the residuals stand at right angles
-// to the derivatives by the unknowns. The cosine of the angle between the
-// residuals and the space of the derivatives may be this much (forward
-// differences of NumDiff leave a few NumDiff in it at a minimum).
+// to the derivatives by the unknowns. The scaled gradient (the cosine of the
+// angle between the residuals and the space of the derivatives) and each
+// unknown's Gauss-Newton step against its size may be this much.
 constexpr double gradientbound = 1.0E-3;
+// The passes' forward differences leave a fit that ends at a minimum off it
+// by about NumDiff times the model's curvature (a few |NumDiff| in the scaled
+// gradient on NIST's problems): with a coarse step the bound is this many
+// times |NumDiff|, but no more than coarsebound, where one more step could
+// still remove 1 % of the sum: no step makes that a minimum.
+constexpr double coarsefactor = 10.0;
+constexpr double coarsebound = 0.1;
+// The end test's central differences take the step NumDiff, kept within
+// these times each unknown: exact to a few digits for a smooth model, and
+// still at the scale of the step for a model whose residuals are not
+// smooth below it.
+constexpr double checkstepmin = 1.0E-7, checkstepmax = 1.0E-3;
 
 double& unknown(std::int32_t i) { return core::z(st.base + i); }
 std::int32_t freeunknown(std::int32_t k) { return st.freeunknowns[static_cast<std::size_t>(k)]; }
@@ -248,8 +260,9 @@ void FITMIN(std::span<double> j, std::span<double> trial, std::span<double> norm
   }
 }
 
-double FITGRADIENT(std::span<const double> normal, std::span<const double> gradient) {
-  if (!(st.best > 0.0)) return 0.0;
+double FITGRADIENT(std::span<const double> normal, std::span<const double> gradient, double sum,
+                   std::span<double> step) {
+  if (!(sum > 0.0)) return 0.0;
   // The Gauss-Newton step s = N^-1 g without damping: g.s is the part of
   // the sum that the derivatives can still explain.
   std::vector<double> n(normal.begin(), normal.end()), s(gradient.begin(), gradient.end());
@@ -258,26 +271,85 @@ double FITGRADIENT(std::span<const double> normal, std::span<const double> gradi
   if (!regular) return 1.0;
   double explained = 0.0;
   for (std::size_t k = 0; k < s.size(); ++k) explained += gradient[k] * s[k];
-  const double g = std::sqrt(std::abs(explained) / st.best);
+  if (!step.empty()) std::copy(s.begin(), s.end(), step.begin());
+  const double g = std::sqrt(std::abs(explained) / sum);
   return std::isfinite(g) ? g : 1.0;
 }
 
-double FITBOUND() { return std::max(gradientbound, 100.0 * std::abs(st.numdiff)); }
+double FITBOUND() {
+  return std::max(gradientbound, std::min(coarsefactor * std::abs(st.numdiff), coarsebound));
+}
 
-bool FITSETTLED(std::span<const double> normal, std::span<const double> gradient) {
+namespace {
+
+// The derivatives of the end test by central differences into j (nd by m,
+// column by column, as the passes store theirs) and the residuals at the
+// unknowns into r, run last so that the model's variables end there. False
+// when the model gives no number at one of the points, or stopped
+// otherwise (`xeqstop` then tells).
+bool centraldifferences(std::span<double> j, std::span<double> r) {
+  const std::int32_t nd = st.nd, m = st.m;
+  const double t = std::clamp(std::abs(st.numdiff), checkstepmin, checkstepmax);
+  auto run = [](std::int32_t i, double& v) {
+    if (residual(i, v, true)) return std::isfinite(v);
+    overflowed();
+    return false;
+  };
+  for (std::int32_t k = 1; k <= m; ++k) {
+    const std::int32_t u = freeunknown(k);
+    setvar(st.unknownidx, u);
+    const double a = unknown(u);
+    const double h = a != 0.0 ? t * std::abs(a) : t;
+    for (std::int32_t i = 1; i <= nd; ++i) {
+      double up = 0.0, down = 0.0;
+      unknown(u) = a + h;
+      bool ok = run(i, up);
+      unknown(u) = a - h;
+      ok = ok && run(i, down);
+      unknown(u) = a;
+      if (!ok) return false;
+      j[static_cast<std::size_t>((k - 1) * nd + i - 1)] = (down - up) / (2.0 * h);
+    }
+  }
+  setvar(st.unknownidx, 0);
+  for (std::int32_t i = 1; i <= nd; ++i)
+    if (!run(i, r[static_cast<std::size_t>(i - 1)])) return false;
+  return true;
+}
+
+}  // namespace
+
+bool FITSETTLED() {
   // A sum that has vanished is a system solved: its residuals are
   // rounding, whose direction tells nothing. Vanished against where it
   // started, or against the parts of the residuals that the unknowns make
   // (each unknown times its derivatives), to a few units of rounding.
   constexpr double eps = std::numeric_limits<double>::epsilon();
-  const auto m = static_cast<std::size_t>(st.m);
-  double made = 0.0;
+  if (st.best <= st.first * eps * eps) return true;
+  const auto m = static_cast<std::size_t>(st.m), nd = static_cast<std::size_t>(st.nd);
+  std::vector<double> j(nd * m), r(nd);
+  if (!centraldifferences(j, r)) return false;
+  std::vector<double> n(m * m), g(m), step(m);
+  double sum = 0.0, made = 0.0;
+  for (std::size_t i = 0; i < nd; ++i) sum += r[i] * r[i];
+  for (std::size_t c = 0; c < m; ++c) {
+    for (std::size_t i = 0; i < nd; ++i) g[c] += j[c * nd + i] * r[i];
+    for (std::size_t l = 0; l < m; ++l)
+      for (std::size_t i = 0; i < nd; ++i) n[l * m + c] += j[c * nd + i] * j[l * nd + i];
+    const double a = unknown(freeunknown(static_cast<std::int32_t>(c) + 1));
+    made += n[c * m + c] * a * a;
+  }
+  if (sum <= 100.0 * eps * eps * made) return true;
+  const double bound = FITBOUND();
+  if (!(FITGRADIENT(n, g, sum, step) <= bound)) return false;
+  // A fit that runs off towards ever larger unknowns, where the sum still
+  // falls a little, has a small scaled gradient on the way, but the step
+  // to where the derivatives point is large against the unknowns.
   for (std::size_t k = 0; k < m; ++k) {
     const double a = unknown(freeunknown(static_cast<std::int32_t>(k) + 1));
-    made += normal[k * m + k] * a * a;
+    if (!(std::abs(step[k]) <= bound * (a != 0.0 ? std::abs(a) : 1.0))) return false;
   }
-  if (st.best <= st.first * eps * eps || st.best <= 100.0 * eps * eps * made) return true;
-  return FITGRADIENT(normal, gradient) <= FITBOUND();
+  return true;
 }
 
 namespace {
@@ -305,24 +377,27 @@ void SOLVERUN() {
   std::span<double> work(solvework);
   const std::span<double> normal = work.subspan(m * nd + m * m, m * m);
   const std::span<double> gradient = work.subspan(m * nd + 2 * m * m, m);
-  core::msgkey.blank();
-  try {
-    FITMIN(work.subspan(0, m * nd), work.subspan(m * nd, m * m), normal,
-           work.subspan(m * nd + 2 * m * m + m, m), gradient);
-  } catch (const std::bad_alloc&) {
-    // The residuals of a pass did not fit into memory beside the work.
-    core::msgkey.set(core::MSGKEY("SolveDATAbig"));
-  }
-  core::nomsg = keptnomsg;
-  if (core::xeqstop != 0) {
+  // Runs the model through f; false when that ended the iteration (a
+  // stopped run, or a key set: shown, and the run stops).
+  auto runs = [&](auto f) {
+    core::msgkey.blank();
+    try {
+      f();
+    } catch (const std::bad_alloc&) {
+      // The residuals or derivatives did not fit into memory beside the work.
+      core::msgkey.set(core::MSGKEY("SolveDATAbig"));
+    }
+    core::nomsg = keptnomsg;
+    if (core::xeqstop == 0 && core::msgkey.is_blank()) return true;
+    if (core::xeqstop == 0) report(keptnomsg);
     core::modelstart = 0;
+    return false;
+  };
+  if (!runs([&] {
+        FITMIN(work.subspan(0, m * nd), work.subspan(m * nd, m * m), normal,
+               work.subspan(m * nd + 2 * m * m + m, m), gradient);
+      }))
     return;
-  }
-  if (!core::msgkey.is_blank()) {
-    report(keptnomsg);
-    core::modelstart = 0;
-    return;
-  }
   if (st.iters > 0) core::z(st.iters) += 1.0;
   if (core::z.valid(core::iresult)) core::z(core::iresult) = st.current;
   const std::int32_t t = exec::solvetarget;
@@ -334,7 +409,9 @@ void SOLVERUN() {
   const bool stuck = st.damping > st.stopdamping && !st.improved;
   const bool atlimit = core::solveiter >= core::solvemaxiter;
   if (!stuck && !atlimit) return;
-  if (FITSETTLED(normal, gradient)) {
+  bool settled = false;
+  if (!runs([&] { settled = FITSETTLED(); })) return;
+  if (settled) {
     core::solvedone = 1;
     return;
   }

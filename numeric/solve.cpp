@@ -142,7 +142,11 @@ void nonlinear() {
   }
 
   if (given(limitslot)) s.limit = number(limitslot);
-  if (given(numdiffslot)) s.numdiff = number(numdiffslot);
+  if (given(numdiffslot)) {
+    // A step of 0 moves no unknown: there would be no derivatives.
+    if (number(numdiffslot) == 0.0) return fail(core::MSGKEY("SolveNumDiff0"));
+    s.numdiff = number(numdiffslot);
+  }
   if (given(speed1slot) && number(speed1slot) > 0.0) s.startdamping = 1.0 / number(speed1slot);
   if (given(speedstopslot) && number(speedstopslot) > 0.0)
     s.stopdamping = 1.0 / number(speedstopslot);
