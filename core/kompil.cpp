@@ -325,29 +325,30 @@ void restore(const Kept& k) {
   ntrans = k.ntrans;
 }
 
-// Assigns the result of the XEQ text to the target of the XEQ statement xs;
-// false when the assignment is illegal.
+// Assigns the result of the XEQ text to the target of the XEQ statement xs
+// (its first word), when the statement assigns; false when the assignment
+// is illegal: a text into a number, a number or nothing into a text.
 bool xeqassign(std::int32_t xs) {
   const std::int32_t start = stmtstart(xs), next = stmtstart(xs + 1);
   if (start < 1 || next <= start + 1) return true;
-  const std::int32_t t = xeqbuf(start);
-  const std::int32_t r = adrs.valid(xeqstackptr) ? adrs(xeqstackptr) : 0;
-  const std::int32_t endpos = next - 1;
-  if (t < 1 || t > nsym || !z.valid(t)) return true;
-  if (r < 1) {
-    z(t) = numwork;
-    return true;
-  }
-  std::int32_t at = endpos - 1;
+  // The word before the end word; a labelled statement ends with its label
+  // and CONTINUE after it.
+  std::int32_t at = next - 2;
   if (at >= 1 && xeqbuf(at) == wcontinue) {
-    at = endpos - 3;
+    at = next - 4;
     if (at < 1 || xeqbuf(at) == wcontinue) return true;
   }
   if (at < 1) return true;
   const std::int16_t w = xeqbuf(at);
+  if (w != wtextresult && w != wnumresult) return true;  // XEQ alone
+  const std::int32_t t = xeqbuf(start);
+  if (t < 1 || t > nsym || !z.valid(t)) return true;
+  // The text's value: the top of the operand stack (none after a CALL).
+  const std::int32_t r =
+      xeqstackptr > xeqstackbase && adrs.valid(xeqstackptr) ? adrs(xeqstackptr) : 0;
   if (w == wtextresult) {
     std::int32_t tf = 0, tl = 0, rf = 0, rl = 0;
-    if (NAMTYP(t, 0x40) == 0 || NAMTYP(r, 0x40) == 0) return false;
+    if (r < 1 || NAMTYP(t, 0x40) == 0 || NAMTYP(r, 0x40) == 0) return false;
     if (ISCHAR(t, tf, tl) == 0 || ISCHAR(r, rf, rl) == 0) return false;
     if (tf < 1 || tl < tf || rf < 1 || rl < rf || !c1namen.valid(tl) || !c1namen.valid(rl))
       return false;
@@ -355,15 +356,24 @@ bool xeqassign(std::int32_t xs) {
            {c1namen.ptr(tf), static_cast<std::size_t>(tl - tf + 1)});
     return true;
   }
-  if (w == wnumresult) {
-    if (NAMTYP(t, 0x80) == 0 || r > nz || !z.valid(r)) return false;
-    z(t) = z(r);
+  if (NAMTYP(t, 0x80) == 0) return false;
+  if (r < 1) {
+    z(t) = numwork;
     return true;
   }
+  if (r > nz || !z.valid(r)) return false;
+  z(t) = z(r);
   return true;
 }
 
-Next xeqbuiltin(std::span<char> text) {
+// The XEQ statement xs (or the Quicky's expression) has handed its text
+// over: it is compiled as a line that is no line of the program and run as
+// one statement; what it declared is dropped afterwards. Its value goes to
+// the statement's target, and the run goes on after the statement. A text
+// that fails, compiling or running (its message shown), stops the run at
+// the statement, or goes on at the error label of the text's statement, as
+// that statement's failure would alone.
+void xeqbuiltin(std::span<char> text) {
   // The text as the work buffer holds it: blank padded to the buffer's
   // length (at least 256), so that its last token ends like any line's.
   std::string line(std::max<std::size_t>(text.size(), 256), ' ');
@@ -376,44 +386,58 @@ Next xeqbuiltin(std::span<char> text) {
   } else {
     std::copy(text.begin(), text.end(), line.begin());
   }
-  Kept kept{c1top, c1limit, nztop, nsym, ntrans};
-  tokenlex(line, false);
-  if (stopword() > 0) return nomsg < 1 ? Next::leave : Next::loop;
-  kept.ntrans = ntrans;
-  TRANS(line);
-  if (stopword() > 0) {
+  const std::int32_t xs = xeqline;
+  const Kept kept{c1top, c1limit, nztop, nsym, ntrans};
+  lexruntext = true;
+  const Outcome lexed = tokenlex(line, false);
+  lexruntext = false;
+  if (lexed == Outcome::ok && stopword() <= 0) TRANS(line);
+  if (lexed != Outcome::ok || stopword() > 0) {
     restore(kept);
-    return nomsg < 1 ? Next::leave : Next::loop;
+    if (stopword() <= 0) xeqstop = stops::error;  // a store could not grow
+    xeqline = xs;
+    if (nomsg < 1) xeqmode &= ~runmode::running;
+    return;
   }
   const std::int32_t keptmode = xeqmode, keptnomsg = nomsg;
-  const std::int32_t xs = xeqline;
   xeqmode = runmode::single;
   xeqspan[0] = xs;
   idestate |= busy::compiling;
   runtokens();
   idestate &= ~busy::compiling;
-  nomsg = keptnomsg;
+  // (The error label of the text's statement takes the text's failure.)
+  if (stopword() < 1 || nomsg < 1) nomsg = keptnomsg;
   restore(kept);
   xeqmode = keptmode & ~runmode::suspended;
-  if (stopword() < 1 && xeqspan[1] > 0) {
-    if (xeqline != xs + 1) {
-      xeqmode &= ~(runmode::suspended | runmode::running);
-    } else if (!xeqassign(xs)) {
-      if (nomsg < 1) {
-        xeqline = xs;
-        int answer = 0;
-        iostatw[0] = static_cast<std::int16_t>(xs);
-        HelpValues hv;
-        hv.halves = iostatw;
-        hv.characters = {line.data(), line.size()};
-        hv.count = static_cast<int>(line.size());
-        HELP(illegalkey, answer, hv);
-        return Next::leave;
-      }
-      xeqstop = stops::error;
+  if (stopword() >= 1) {
+    if (nomsg < 1) {
+      xeqline = xs;
+      xeqmode &= ~runmode::running;
     }
+    return;
   }
-  return Next::loop;
+  if (xeqspan[1] <= 0) return;  // (the Quicky reads the value itself)
+  if (xeqline != xs + 1) {
+    // The text jumped, or ended the run (END, RETURN, a break): no value;
+    // the run stands where the text left it.
+    xeqmode &= ~(runmode::suspended | runmode::running);
+    return;
+  }
+  if (xeqassign(xs)) return;
+  xeqline = xs;
+  msgkey.set(illegalkey);
+  xeqstop = stops::error;
+  if (nomsg >= 1) return;
+  int answer = 0;
+  iostatw[0] = static_cast<std::int16_t>(xs);
+  HelpValues hv;
+  hv.halves = iostatw;
+  hv.characters = {line.data(), line.size()};
+  hv.count = static_cast<int>(line.size());
+  HELP(illegalkey, answer, hv);
+  // (HELP may have left its answer there; the failure keeps its key.)
+  msgkey.set(illegalkey);
+  xeqmode &= ~runmode::running;
 }
 
 // A hand-back whose statement is not part of this build stops the run.
@@ -494,16 +518,6 @@ bool dllcall() {
   return true;
 }
 
-// The statement of the error label `sym` (ERror=), 0 when the symbol is no
-// label of a statement of the script (a label never written before a
-// statement, a variable, a number).
-std::int32_t errorlabelline(std::int32_t sym) {
-  if (sym < 1 || sym > nsym || !name.valid(sym) || !z.valid(sym)) return 0;
-  if ((name(sym).type & 0xD2) != 0x2) return 0;
-  const std::int32_t at = I2EQUZ(1, sym);
-  return at >= 1 && at <= nstmt ? at : 0;
-}
-
 // An error whose error label names no statement stops the run at the
 // failing statement, as GOTO to that label does.
 void nolabel() {
@@ -560,9 +574,10 @@ Next stopwords(std::span<char> text) {
       if (stopword() >= 1 && nomsg >= 1) continue;
     } else if (s == handxeq) {
       xeqstop = 0;
-      if (xeqbuiltin(text) == Next::leave) return Next::leave;
-      // An error of the text with an error label is resumed like any other.
-      if (stopword() >= 1 && nomsg >= 1) continue;
+      xeqbuiltin(text);
+      // A failure of the text ends the run or goes on at its error label as
+      // any other failure; a quit is one too.
+      if (stopword() >= 1 || stopword() == stops::quit) continue;
     } else {
       if ((idestate & busy::windowread) || s == stops::quit) return Next::leave;
       return Next::endrun;
@@ -752,6 +767,15 @@ void pasteloop(std::span<char> /*text*/) {
 }
 
 }  // namespace
+
+// (A label never written before a statement, a variable or a number is
+// no label of a statement.)
+std::int32_t errorlabelline(std::int32_t sym) {
+  if (sym < 1 || sym > nsym || !name.valid(sym) || !z.valid(sym)) return 0;
+  if ((name(sym).type & 0xD2) != 0x2) return 0;
+  const std::int32_t at = I2EQUZ(1, sym);
+  return at >= 1 && at <= nstmt ? at : 0;
+}
 
 bool STOPATMISSINGLABEL() {
   if (xeqstop != stops::error || nomsg < 1 || errorlabelline(nomsg) >= 1) return false;

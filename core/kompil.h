@@ -83,6 +83,11 @@ void INTERNAL_GETLOKALSUB();
 // and nothing changed, for any other outcome.
 bool STOPATMISSINGLABEL();
 
+// The statement of the error label `sym` (ERror=): the run goes on there
+// after a failure of a statement that carries it. 0 when the symbol is no
+// label of a statement of the script.
+std::int32_t errorlabelline(std::int32_t sym);
+
 // Start values of the driver's own words (the command line counts as not
 // yet taken).
 void reset_kompil();

@@ -618,7 +618,8 @@ Step literaltoken(Line& ln, std::int16_t code) {
   const std::int16_t prev = codeat(k - 1), next = codeat(k + 1);
   bool label = false;
   if (k == 1)
-    label = ln.last == 1 || next == cwd::name || next == cwd::number || next == cwd::text;
+    label = !lexruntext &&
+            (ln.last == 1 || next == cwd::name || next == cwd::number || next == cwd::text);
   else
     label = prev == cwd::labelmarker || prev == stmtcode("GOTO") || prev == stmtcode("DO");
   return resolve(ln, label ? 2 : code, false);
@@ -658,7 +659,7 @@ void LEXIK(std::string_view line, std::span<double> values, std::int32_t flags) 
   lexvalues = values;
   xeqstop = 0;
   if (lokalsub > 0) lokalscope = lokalsub;
-  if (!line.empty() && line[0] == '#') {
+  if (!line.empty() && line[0] == '#' && !lexruntext) {
     nstmt = xeqline - 1;  // the program ends before this line
     return;
   }

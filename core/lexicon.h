@@ -27,6 +27,12 @@ inline std::string_view lexline;
 inline std::span<double> lexvalues;
 inline std::int32_t lexk = 0;
 
+// Set while the text that the XEQ built-in runs is compiled: it is no line
+// of the program, so a number that starts it is a value, not the line's
+// label (which would take that label from the line it stands at), and a
+// "#" that starts it does not end the program there.
+inline bool lexruntext = false;
+
 // The IDE's menu and tool-bar switch, called with "Fn" and the position of
 // a function-key caption block; absent until the IDE sets it.
 inline void (*menutoolonoff)(std::string_view name, std::int32_t value) = nullptr;

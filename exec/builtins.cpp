@@ -19,6 +19,7 @@
 #include "exec/appendix.h"
 #include "exec/assign.h"
 #include "exec/builtins_random.h"
+#include "exec/control.h"
 #include "exec/postfix.h"
 #include "exec/strings.h"
 #include "exec/tablecalls.h"
@@ -38,6 +39,7 @@ using core::cwu;
 using namespace wordpath;
 
 constexpr double hugeval = std::numeric_limits<double>::max();
+constexpr std::int16_t textassign = core::cw(core::CwFamily::word, "=text");
 
 // A selection outside its string (it reads as one blank).
 bool outside(std::int32_t e) {
@@ -434,6 +436,29 @@ WordResult allocate(std::int32_t nargs) {
   }
 }
 
+// XEQ: the run driver compiles and runs the text at positions f..l and
+// gives its value to the statement's target; nothing else of the statement
+// runs. So XEQ stands alone or is the whole right side of an assignment to
+// a variable (the statement's first word); anywhere else its value would be
+// lost without a word.
+WordResult xeqtext(std::int32_t f, std::int32_t l) {
+  const std::int32_t last = stmtend - 1 - labelledtail();  // the end word, or the loop end
+  const std::int32_t next = wordpos + 1;
+  bool whole = next == last && depth() == 1;
+  if (!whole && next + 1 == last && depth() == 2) {
+    const std::int16_t a = codeword(next);
+    whole = (a == core::cwd::assign || a == textassign) && entry(1) > 0 &&
+            entry(1) == codeword(stmtstart);
+  }
+  if (!whole) return fail(xeqkeys::xeqillegal);
+  core::xeqspan = {f, l};
+  core::xeqstop = stops::xeq;
+  // (A statement that ends DO loops has its loop end still to run.)
+  const bool text = (core::xeqmode & core::runmode::single) != 0;
+  xeqtail = labelledtail() != 0 && !text ? core::xeqline : 0;
+  return WordResult::leave;
+}
+
 WordResult textfunction(unsigned fn, std::int32_t nargs) {
   const std::int32_t top = entry(0);
   std::int32_t f = 0, l = 0;
@@ -460,10 +485,8 @@ WordResult textfunction(unsigned fn, std::int32_t nargs) {
       return result(static_cast<double>(trimmed), nargs);
     case 0xC600u:
       return textresult(f, f + static_cast<std::int32_t>(trimmed) - 1, nargs);
-    default:  // XEQ: the run driver compiles and runs the text.
-      core::xeqspan = {f, l};
-      core::xeqstop = stops::xeq;
-      return WordResult::leave;
+    default:
+      return xeqtext(f, l);
   }
 }
 

@@ -13,27 +13,25 @@ namespace exec {
 
 namespace {
 
-// A statement that the run driver carries out after the executor hands it
-// back (DIFFEQ, a DLL call, XEQ; SOLVE ends a model run before) stopped the callback. The driver is
-// busy with the statement that called back, so there the statement fails
-// at its own line; an error label of the script takes the failure as any
-// other.
-void refusehandback() {
-  core::msgkey.set(core::MSGKEY("xeqCallbackStmt"));
-  core::xeqstop = stops::error;
-  if (core::nomsg != 0) return;
-  std::array<std::int16_t, 4> halves{static_cast<std::int16_t>(core::xeqline), 0, 0, 0};
-  core::HelpValues hv;
-  hv.halves = halves;
-  int answer = 0;
-  core::HELP(core::msgkey.trimmed(), answer, hv);
-}
-
 bool handedback(std::int32_t stop) {
   return stop == stops::dll || stop == stops::diffeq || stop == stops::solve || stop == stops::xeq;
 }
 
 }  // namespace
+
+bool refusehandback(std::string_view key) {
+  if (!handedback(core::xeqstop)) return false;
+  resumecode = 0;
+  core::msgkey.set(key);
+  core::xeqstop = stops::error;
+  if (core::nomsg != 0) return true;
+  std::array<std::int16_t, 4> halves{static_cast<std::int16_t>(core::xeqline), 0, 0, 0};
+  core::HelpValues hv;
+  hv.halves = halves;
+  int answer = 0;
+  core::HELP(core::msgkey.trimmed(), answer, hv);
+  return true;
+}
 
 CallbackRun runcallback(std::int32_t line, bool quietfloat) {
   const std::int32_t keptmode = core::xeqmode, keptline = core::xeqline;
@@ -46,10 +44,7 @@ CallbackRun runcallback(std::int32_t line, bool quietfloat) {
   CallbackRun r;
   if (core::xeqbuf.size() >= 2) {
     XEQ({core::xeqbuf.ptr(1), static_cast<std::size_t>(core::xeqbuf.last())});
-    if (handedback(core::xeqstop)) {
-      resumecode = 0;
-      refusehandback();
-    } else {
+    if (!refusehandback(core::MSGKEY("xeqCallbackStmt"))) {
       // An error label that stands nowhere stops the run here as after a
       // run: the caller only sees a failed callback.
       core::STOPATMISSINGLABEL();

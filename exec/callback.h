@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 namespace exec {
 
@@ -25,6 +26,13 @@ struct CallbackRun {
 // large) ends the run with the error stop word and its key in `msgkey` but
 // shows no message: the caller decides what the failure means.
 CallbackRun runcallback(std::int32_t line, bool quietfloat = false);
+
+// A run of script statements that the run driver is busy with (a callback,
+// the text of XEQ) stopped at a statement that the driver would carry out
+// when handed back (DIFFEQ, DLL, SOLVE, XEQ): there it cannot, and the
+// statement fails at its own line with the message of `key` (none shown when
+// an error label takes the failure). False when no statement was handed back.
+bool refusehandback(std::string_view key);
 
 // Set while a run started with `quietfloat` goes on.
 inline bool quietfloatfailures = false;

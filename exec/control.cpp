@@ -267,6 +267,9 @@ WordResult enter(const Callee& c, std::int32_t n, const std::int32_t* formals, b
     formal = f.link;
   }
   std::int16_t f3 = packmode(core::xeqmode & core::runmode::framebits, 0);
+  // The statements of a function or subroutine that the text of XEQ
+  // references run on to its return, which brings the text's mode back.
+  if (core::xeqmode & core::runmode::single) core::xeqmode |= core::runmode::running;
   if (core::idecmd == -1 && !shiftheld()) {
     core::idecmd = 13;
     ++core::xeqline;
@@ -418,6 +421,27 @@ WordResult leave(std::int16_t w, const Callee* known) {
   // is an empty one (a comment line).
   core::xeqstackptr = std::max(core::xeqstackptr - f4 - 1, core::xeqstackbase);
   return (core::xeqmode & core::runmode::running) ? WordResult::looptest : WordResult::leave;
+}
+
+void dropcalls() {
+  while (calldepth > 0 && core::xeqstackbase > framesize) {
+    const std::int32_t S = core::lokalscope;
+    if (validsym(S)) core::SETI2EQUZ(2, S, 0);
+    const std::int32_t b = core::xeqstackbase;
+    if (!adrs.valid(b)) break;
+    const std::int32_t* const frame = adrs.ptr(b - 4) - 1;  // frame[k] is adrs(b - 5 + k)
+    releasetexts(b);
+    core::xeqstackptr = b - framesize;
+    core::lokalscope = frame[1];
+    framegone(frame[1]);
+    core::xeqstackbase = frame[2];
+    wordpos = frame[3];
+    firsttemp = frame[4];
+    callkind = frame[5];
+    --calldepth;
+  }
+  const std::int32_t scope = core::lokalscope;
+  core::lokalsub = validsym(scope) ? name(scope).scope : 0;
 }
 
 bool iscontrolword(std::int16_t w) {

@@ -142,6 +142,13 @@ WordResult enter(const Callee& c, std::int32_t n, const std::int32_t* formals,
 // its caller (`known`: what an earlier return found for it, or null).
 WordResult leave(std::int16_t w, const Callee* known);
 
+// The calls entered since the run began (`calldepth`) are given up,
+// innermost first: each function or subroutine is no longer active and its
+// frame goes as at its return, but nothing is copied back and no caller's
+// statement goes on. For the text of XEQ that stopped inside a function it
+// references: the return would lead back into the text, which is over.
+void dropcalls();
+
 // The caller's `$` and rerun mark at each active function reference: the
 // function's own statements set `$` anew and end without a rerun, and a
 // statement that repeats itself over `$` (a whole-array assignment of

@@ -35,6 +35,9 @@ using core::z;
 
 // The code being run: xeqbuf from its first word, or one translated line.
 std::span<const std::int16_t> running;
+// The translated line of a single-statement run (the text of XEQ), while
+// `running` may be the program's code for a function that it references.
+std::span<const std::int16_t> textcode;
 
 constexpr std::int16_t endword = core::endmark;
 constexpr std::int16_t placeholder = core::placeholdereq;
@@ -54,6 +57,14 @@ enum class At {
 };
 
 bool single() { return (core::xeqmode & core::runmode::single) != 0; }
+// The translated statement itself runs, not a function or subroutine that
+// it references (whose statements are the program's).
+bool textitself() { return single() && calldepth == 0; }
+
+std::span<const std::int16_t> programcode() {
+  if (core::xeqbuf.size() < 2) return {};
+  return {core::xeqbuf.ptr(1), static_cast<std::size_t>(core::xeqbuf.last())};
+}
 bool callbackmode() { return (core::xeqmode & core::runmode::callback) != 0; }
 
 bool msgkeyis(std::string_view k) {
@@ -237,9 +248,13 @@ std::int16_t codeword(std::int32_t p) {
 
 void loadbounds() {
   if (single()) {
-    stmtstart = 1;
-    stmtend = static_cast<std::int32_t>(running.size()) + 1;
-    return;
+    if (calldepth == 0) {
+      running = textcode;
+      stmtstart = 1;
+      stmtend = static_cast<std::int32_t>(running.size()) + 1;
+      return;
+    }
+    running = programcode();
   }
   stmtstart = core::stmtstart(core::xeqline);
   stmtend = core::stmtstart(core::xeqline + 1);
@@ -247,15 +262,26 @@ void loadbounds() {
 }
 
 void XEQ(std::span<const std::int16_t> code) {
-  const auto keptcode = running;
+  const bool text = single();
+  const auto keptcode = running, kepttext = textcode;
   running = code;
+  if (text) textcode = code;
   struct Restore {
-    std::span<const std::int16_t> code;
+    std::span<const std::int16_t> code, text;
+    bool wastext;
     ~Restore() {
+      if (wastext) {
+        // Stopped inside a function or subroutine that the text references:
+        // its return would lead back into the text, which is over.
+        if (calldepth > 0) dropcalls();
+        // (A text that did not run through leaves no loop end to run.)
+        if (core::xeqstop != 0) xeqtail = 0;
+      }
       running = code;
+      textcode = text;
       if (!single() && core::nstmt > 0 && core::xeqline > core::nstmt) core::xeqline = core::nstmt;
     }
-  } restore{keptcode};
+  } restore{keptcode, kepttext, text};
 
   core::iostatw[0] = static_cast<std::int16_t>(core::FPUERROR(-1));
   // A failure's detail text is its own, not what a compile left.
@@ -269,6 +295,12 @@ void XEQ(std::span<const std::int16_t> code) {
       (core::xeqmode & (core::runmode::callback | core::runmode::single)) == 0)
     droptexts();
   core::xeqline = std::max(core::xeqline, 1);
+  if (xeqtail != 0 && !text && !callbackmode()) {
+    // The run goes on after an XEQ statement that ends DO loops: its loop
+    // end comes first.
+    if (core::xeqline == xeqtail + 1) calltail = core::xeqline = xeqtail;
+    xeqtail = 0;
+  }
   At at = At::head;
   bool resumed = false;
   if (xeqstartpos != 0) {
@@ -289,13 +321,16 @@ void XEQ(std::span<const std::int16_t> code) {
   for (;;) {
     switch (at) {
       case At::head: {
-        byform = !resumed && fast::enabled && !single() && core::idecmd <= 0 && optionform();
+        // (A statement back from its CALL or XEQ runs its loop end alone.)
+        const bool whole = calltail != core::xeqline;
+        byform =
+            !resumed && whole && fast::enabled && !single() && core::idecmd <= 0 && optionform();
         if (byform && fast::tally != nullptr) {
           // (Measuring: an option statement replayed from its list.)
           ++fast::tally->forms;
           ++fast::tally->options;
         }
-        if (!resumed && fast::enabled && !single() && core::idecmd <= 0 && !byform) {
+        if (!resumed && whole && fast::enabled && !single() && core::idecmd <= 0 && !byform) {
           const fast::Outcome o = fast::runstatement(running);
           if (o.kind == fast::Outcome::looptest) {
             at = At::looptest;
@@ -324,7 +359,9 @@ void XEQ(std::span<const std::int16_t> code) {
           if (core::lokalscope == 0) core::lokalscope = core::lokalsub;
         }
         resumed = false;
-        if ((core::idestate & core::busy::compiling) == 0) core::nomsg = 0;
+        // (The text of XEQ keeps its statement's error label; the functions
+        // it references clear it as every statement does.)
+        if ((core::idestate & core::busy::compiling) == 0 || calldepth > 0) core::nomsg = 0;
         const std::int16_t first = codeword(stmtstart);
         at = (first == 1 || first == -1) && core::idecmd <= 0 ? At::exprpath : At::wordpath;
         break;
@@ -602,7 +639,7 @@ void XEQ(std::span<const std::int16_t> code) {
           at = At::stop;
           break;
         }
-        if (single()) return;
+        if (textitself()) return;
         if (core::idecmd > 0 && core::xeqstop == 0) {
           at = At::head;
           break;
@@ -651,6 +688,20 @@ void XEQ(std::span<const std::int16_t> code) {
       case At::stop: {
         if (callbackmode()) return;
         const std::int32_t s = core::xeqstop;
+        if (s > 0 && core::nomsg >= 1 && single() && calldepth > 0) {
+          // The error label of a statement in a function or subroutine that
+          // the text of XEQ references: the run goes on at it here, as the
+          // run driver goes on at a label of the program (the driver cannot:
+          // the return leads back into the text).
+          const std::int32_t label = core::errorlabelline(core::nomsg);
+          if (label >= 1) {
+            core::xeqline = label;
+            core::xeqstop = 0;
+            at = At::head;
+            break;
+          }
+          core::STOPATMISSINGLABEL();
+        }
         // The run ends: tables set up for no window go.
         if ((s == stops::end || s == stops::returned || s > 0) &&
             tablecalls.releasetables != nullptr)
@@ -684,7 +735,13 @@ void XEQ(std::span<const std::int16_t> code) {
   }
 }
 
-void runstage(std::span<const std::int16_t> code) { XEQ(code); }
+void runstage(std::span<const std::int16_t> code) {
+  const bool text = single();
+  XEQ(code);
+  // The driver is busy with the XEQ statement whose text this is: a
+  // statement that it would carry out after the text cannot run.
+  if (text) refusehandback(xeqkeys::xeqtextstmt);
+}
 
 void installexecutor() {
   core::xeqstage = &runstage;

@@ -40,6 +40,10 @@ inline std::int32_t callkind = 0;     // 0xE080 CALL, 0xE160 function reference,
 // CONTINUE) returns to itself, not to the statement after it: once back,
 // only its loop end runs. The statement so waiting, 0 none.
 inline std::int32_t calltail = 0;
+// An XEQ statement that ends DO loops has handed its text to the run
+// driver: when the driver goes on after it, its loop end runs first (as
+// `calltail`). The statement, 0 none.
+inline std::int32_t xeqtail = 0;
 inline std::int16_t resumecode = 0;  // statement code of a statement that re-enters
 inline std::int16_t resumemarker = 0;
 inline std::int16_t savedmode = 0;

@@ -113,6 +113,10 @@ inline constexpr std::string_view allocate = core::MSGKEY("ALLOCATE()");
 inline constexpr std::string_view msgnan = core::MSGKEY("msgNaN");
 inline constexpr std::string_view msgmulticat = core::MSGKEY("msgMulti//");
 inline constexpr std::string_view notyetbuilt = core::MSGKEY("notYetBuilt");
+// XEQ inside an expression or into an element, where its value would be lost.
+inline constexpr std::string_view xeqillegal = core::MSGKEY("xeqillegal");
+// DIFFEQ, DLL, SOLVE or XEQ in the text that XEQ runs.
+inline constexpr std::string_view xeqtextstmt = core::MSGKEY("xeqTextStmt");
 // INET: network access is reserved but not provided.
 inline constexpr std::string_view inetnotprovided = core::MSGKEY("inetNotProvided");
 // Floating-point failures, one key per class.

@@ -133,10 +133,17 @@ TEST_F(WordBuiltins, XeqHandsItsTextToTheRunDriver) {
   const std::int32_t s = storetest::addcharvar("S", "Y = 1");
   std::int32_t f = 0, l = 0;
   ISCHAR(s, f, l);
+  // XEQ(S) as a statement of its own: the word, then the end word.
+  exec::wordpos = 1;
+  exec::stmtend = 3;
   EXPECT_EQ(run(0xC340, {s}), WordResult::leave);
   EXPECT_EQ(xeqstop, 0xC340);
   EXPECT_EQ(xeqspan[0], f);
   EXPECT_EQ(xeqspan[1], l);
+  // A word after it would take a value that the driver never hands back.
+  exec::stmtend = 4;
+  EXPECT_EQ(run(0xC340, {s}), WordResult::error);
+  EXPECT_EQ(msgkey.str(), "xeqillegal");
 }
 
 TEST_F(WordBuiltins, OperandChecksComeFirst) {

@@ -808,3 +808,68 @@ TEST_F(EditorRunTest, ALabelEditedAwayStandsNowhere) {
 
 }  // namespace
 }  // namespace idetest
+
+namespace idetest {
+namespace {
+
+// Scripts whose XEQ texts fail, or ran the run on for ever or ended it
+// without a word: run in the editor, each stops once where the windowless
+// run stops and leaves what it leaves; run again from there, it fails
+// again as it did (a function that the text references is no longer
+// running). (A run driver that hands the same statement back again and
+// again is cut short.)
+TEST_F(EditorProgramTest, XeqTextsEndTheRunInTheEditorAsWithoutAWindow) {
+  static int stages = 0;
+  static void (*executor)(std::span<const std::int16_t>) = nullptr;
+  static constexpr void (*guarded)(std::span<const std::int16_t>) =
+      [](std::span<const std::int16_t> code) {
+        if (++stages < 200) return executor(code);
+        if (stages == 200) ADD_FAILURE() << "the run does not end";
+        core::xeqstop = core::stops::error;
+        core::xeqmode &= ~core::runmode::running;
+      };
+  struct Case {
+    const char* script;
+    std::int32_t line;  // where the run stops, 0 at its end
+  };
+  for (const Case c : {Case{"xeq_text_run_error", 4}, Case{"xeq_number_into_text", 4},
+                       Case{"xeq_whole_right_side", 13}, Case{"xeq_function_run_error", 3},
+                       Case{"xeq_function_reference", 0}}) {
+    SCOPED_TRACE(c.script);
+    const std::string from = std::string("tests/scripts/") + c.script;
+    std::string outcome, again;
+    std::int32_t stopped = 0, stoppedagain = 0;
+    plat::reset_message_boxes();
+    stages = 0;
+    run(open(from + ".ost"), {[] {
+                                executor = core::xeqstage;
+                                core::xeqstage = guarded;
+                                with(win::VK_MENU, 'R');
+                              },
+                              [&] {
+                                outcome = exec::run_outcome();
+                                stopped = ide::edcurline;
+                                with(win::VK_MENU, 'R');
+                              },
+                              [&] {
+                                again = exec::run_outcome();
+                                stoppedagain = ide::edcurline;
+                              }});
+    int errors = 0;
+    for (const plat::MessageBoxRecord& r : plat::message_box_log()) {
+      errors += r.title == "Run error";
+      EXPECT_EQ(r.text.find("still running"), std::string::npos) << r.text;
+    }
+    EXPECT_EQ(errors, c.line > 0 ? 2 : 0);
+    if (c.line > 0) {
+      EXPECT_EQ(stopped, c.line);
+      EXPECT_EQ(stoppedagain, c.line);
+      EXPECT_EQ(variables(again), variables(outcome));
+    }
+    EXPECT_EQ(variables(outcome),
+              variables(testsupport::read_file(testsupport::source_dir() / (from + ".out"))));
+  }
+}
+
+}  // namespace
+}  // namespace idetest
