@@ -928,14 +928,13 @@ TEST_F(EditorDisplayTest, ABlockTypedBeforeItsEndRunsAndItsOpenIfIsShown) {
   EXPECT_EQ(read_file(dir.path() / "vars.txt"), values);
 }
 
-// A tooltip goes when a window comes over the editor (the dialog of a step,
-// the help that F1 opens) and when its line is left (the step goes on to
-// the next line).
+// A tooltip goes when its line is left, and when a window comes over the
+// editor (the dialog of a step, the help that F1 opens).
 TEST_F(EditorDisplayTest, ATooltipGoesWhenAWindowComesOverItOrItsLineIsLeft) {
   write_file(script,
              "CHARACTER NAME*20\r\nR = DLG(Text='Name:', Edit=NAME, Button='&OK', "
              "Button='0:Cancel')\r\nX = 1\r\nEND\r\n");
-  bool overdialog = true, afterdialog = true, overhelp = true;
+  bool left = true, overdialog = true, afterdialog = true, overhelp = true;
   const int status = program([&] {
     User u(display, title);
     DisplayUser& d = u.user();
@@ -945,8 +944,15 @@ TEST_F(EditorDisplayTest, ATooltipGoesWhenAWindowComesOverItOrItsLineIsLeft) {
       d.ready(w, false);
       return w;
     };
-    // The keyword's hint under the cursor on DLG, then a step of the line.
+    // The keyword's hint under the cursor on DLG; the line left.
     u.key({}, XK_Down);
+    u.keys({}, XK_Right, 5);
+    d.window("tooltip");
+    u.key({}, XK_Down);
+    left = shows(d.titles(), "tooltip");
+    // The hint again, then a step of the line.
+    u.key({}, XK_Up);
+    u.key({}, XK_Home);
     u.keys({}, XK_Right, 5);
     d.window("tooltip");
     d.key(u.window(), {XK_Alt_L}, XK_s, false);
@@ -971,6 +977,7 @@ TEST_F(EditorDisplayTest, ATooltipGoesWhenAWindowComesOverItOrItsLineIsLeft) {
     d.gone(u.window(), "the main window to go after Alt+F4");
   });
   EXPECT_EQ(status, 0) << err;
+  EXPECT_FALSE(left) << "the tooltip stays after its line was left";
   EXPECT_FALSE(overdialog) << "the tooltip stays over the step's dialog";
   EXPECT_FALSE(afterdialog) << "the tooltip stays after the line was left";
   EXPECT_FALSE(overhelp) << "the tooltip stays over the help";
