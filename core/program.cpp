@@ -67,8 +67,8 @@ struct Walk {
   std::int32_t ndo = 0;  // depth of the DO stack
   std::int32_t docount = 0;
   plat::Store1<std::int16_t> dostack = plat::Store1<std::int16_t>(maxdoblocks);
-  std::vector<OpenLoop> labelled;    // labelled DOs whose label is still ahead
-  std::vector<OpenLoop> dolabels;    // every labelled DO of the walk
+  std::vector<OpenLoop> labelled;      // labelled DOs whose label is still ahead
+  std::vector<OpenLoop> dolabels;      // every labelled DO of the walk
   std::vector<MarkedStmt> lastmarked;  // `markedstmts` of the last walk, renumbered
 };
 
@@ -214,7 +214,9 @@ void labelleddo(Walk& w) {
 }
 
 // A labelled DO whose label stands at no statement of its program unit.
-bool unended(const OpenLoop& d) { return name(d.label).type == labeltype && I2EQUZ(1, d.label) < 1; }
+bool unended(const OpenLoop& d) {
+  return name(d.label).type == labeltype && I2EQUZ(1, d.label) < 1;
+}
 bool unended(const Walk& w) {
   return std::any_of(w.dolabels.begin(), w.dolabels.end(),
                      [](const OpenLoop& d) { return unended(d); });

@@ -143,7 +143,10 @@ class User {
       } else if (c == '(' || c == ')') {
         out.push_back({{XK_Shift_L}, static_cast<KeySym>(c == '(' ? XK_9 : XK_0)});
       } else if (c == ',' || c == '.' || c == '\'') {
-        out.push_back({{}, static_cast<KeySym>(c == ',' ? XK_comma : c == '.' ? XK_period : XK_apostrophe)});
+        out.push_back({{},
+                       static_cast<KeySym>(c == ','   ? XK_comma
+                                           : c == '.' ? XK_period
+                                                      : XK_apostrophe)});
       } else if (c == '*' || c == '>') {
         out.push_back({{XK_Shift_L}, static_cast<KeySym>(c == '*' ? XK_8 : XK_period)});
       } else {
@@ -939,8 +942,8 @@ TEST_F(EditorDisplayTest, ATooltipGoesWhenAWindowComesOverItOrItsLineIsLeft) {
     User u(display, title);
     DisplayUser& d = u.user();
     const auto other = [&](const std::string& what) {
-      const Window w = d.window(
-          [&](const std::string& t) { return t != title && t != "tooltip"; }, what);
+      const Window w =
+          d.window([&](const std::string& t) { return t != title && t != "tooltip"; }, what);
       d.ready(w, false);
       return w;
     };
