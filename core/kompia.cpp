@@ -419,7 +419,7 @@ void oneline(bool single) {
     --nstmt;
   }
   edvars(edv::chg) = 0;
-  if (single) INTERNALJUMPS();
+  if (single) INTERNALJUMPS(true);
 }
 
 }  // namespace

@@ -126,7 +126,12 @@ WordResult looptest(std::int32_t D) {
   if (std::isnan(v) || std::isnan(limit) || std::isnan(step))
     return fail(xeqkeys::donan, var > 0 ? var : 1);
   const double sign = step < 0.0 ? -1.0 : 1.0;
-  if ((v - limit) * sign - zeps > 0.0) core::xeqline = core::I2EQUZ(1, D);
+  if ((v - limit) * sign - zeps > 0.0) {
+    // A loop whose end is not written yet (a script typed top down, its
+    // ENDDO or label line still to come) is left past the last statement.
+    const std::int32_t end = core::I2EQUZ(1, D);
+    core::xeqline = end >= 1 ? end : core::nstmt;
+  }
   core::xeqstackptr = core::xeqstackbase + 1;
   adrs(core::xeqstackptr) = var;
   return WordResult::endstmt;

@@ -201,13 +201,13 @@ void setclass(std::int32_t k) {
 bool untakenline(std::int32_t line) {
   const std::int32_t p = core::stmtstart(line);
   return line >= 1 && line <= core::nstmt && p >= 1 && core::xeqbuf.valid(p) &&
-         core::xeqbuf(p) == 1;
+         (core::xeqbuf(p) == 1 || line == core::openblock);
 }
 
 bool rejectedline(std::int32_t line) {
   const std::int32_t p = core::stmtstart(line);
   return line >= 1 && line <= core::nstmt && p >= 1 && core::xeqbuf.valid(p) &&
-         (core::xeqbuf(p) == 1 || core::xeqbuf(p) == core::endopendo);
+         (core::xeqbuf(p) == 1 || core::xeqbuf(p) == core::endopendo || line == core::openblock);
 }
 
 std::int32_t GETALIGNFORMAT(std::string_view text, std::string_view key, std::int32_t& given) {

@@ -121,6 +121,12 @@ void TOOLTIP(std::string_view text) {
   }
 }
 
+void HIDETOOLTIP() {
+  if (tipwnd == nullptr || tipstate != 1) return;
+  tipstate = 0;
+  if (toolkit::IS_WINDOW_VALID(tipwnd) != 0) show(tipwnd, nullptr, nullptr, nullptr, nullptr, 0);
+}
+
 void KILLTOOLTIPWINDOW() {
   if (tipwnd == nullptr) return;
   toolkit::DELETE_OBJECT(tipbitmap, &ups);
