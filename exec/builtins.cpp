@@ -451,6 +451,12 @@ WordResult xeqtext(std::int32_t f, std::int32_t l) {
             entry(1) == codeword(stmtstart);
   }
   if (!whole) return fail(xeqkeys::xeqillegal);
+  if (l < 1 || l < f) {
+    // An empty text (an empty piece, a value that is no text) runs
+    // nothing: alone the statement is done, and a target gets no value.
+    if (depth() == 1) return WordResult::endstmt;
+    return fail(xeqkeys::xeqillegal);
+  }
   core::xeqspan = {f, l};
   core::xeqstop = stops::xeq;
   // (A statement that ends DO loops has its loop end still to run.)
