@@ -399,11 +399,13 @@ struct Trans1 {
         const std::int16_t next = word(i + 1);
         if (isarray(c)) {
           if (arrayseen == 0) arrayseen = c;
-          // An operand of an operator, on either side of it (F(1) + A),
-          // or of a sign: the statement runs over the array's elements.
+          // A whole array as an operand of an operator, on either side of
+          // it (F(1) + A), or of a sign: the statement runs over its
+          // elements.
           const std::int16_t before = word(i - 1);
           if ((cwu(next) & 0xC010u) == 0x8010u ||
-              (before < 0 && ((cwu(before) & 0xC010u) == 0x8010u || before == cwd::uminus)))
+              (next != cwd::lparen && before < 0 &&
+               ((cwu(before) & 0xC010u) == 0x8010u || before == cwd::uminus)))
             wholearray = true;
         }
         if (istext(c)) {
