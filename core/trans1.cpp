@@ -323,9 +323,19 @@ struct Trans1 {
     if (isarray(c)) {
       if (next == cwd::lparen)
         push(kSubscript);
-      else if (wholearray)
+      else if (wholearray && !passedwhole(next))
         push(kWholeArray);
     }
+  }
+
+  // An array standing alone as an actual of a call or a function reference
+  // is shared with its formal, also in a statement that runs over its
+  // arrays' elements.
+  bool passedwhole(std::int16_t next) const {
+    const std::int16_t before = word(i - 1);
+    return sp >= 2 && top() == cwd::lparen && iscallword(stack[sp - 1]) &&
+           (before == cwd::lparen || before == cwd::comma) &&
+           (next == cwd::rparen || next == cwd::comma);
   }
 
   void operatorword(std::int16_t c) {
@@ -389,7 +399,14 @@ struct Trans1 {
         const std::int16_t next = word(i + 1);
         if (isarray(c)) {
           if (arrayseen == 0) arrayseen = c;
-          if ((cwu(next) & 0xC010u) == 0x8010u) wholearray = true;
+          // A whole array as an operand of an operator, on either side of
+          // it (F(1) + A), or of a sign: the statement runs over its
+          // elements.
+          const std::int16_t before = word(i - 1);
+          if ((cwu(next) & 0xC010u) == 0x8010u ||
+              (next != cwd::lparen && before < 0 &&
+               ((cwu(before) & 0xC010u) == 0x8010u || before == cwd::uminus)))
+            wholearray = true;
         }
         if (istext(c)) {
           if (next < 0 && (cwu(next) & 0x8010u) == 0x8010u) textop = true;

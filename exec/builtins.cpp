@@ -25,6 +25,7 @@
 #include "exec/tablecalls.h"
 #include "exec/tempstrings.h"
 #include "exec/varkommas.h"
+#include "exec/wholefolds.h"
 #include "exec/wordpath.h"
 #include "exec/xeqtemps.h"
 #include "toolkit/services.h"
@@ -178,6 +179,17 @@ double foldof(unsigned fn, const double* v, std::size_t n, bool chars) {
 WordResult fold(unsigned fn, std::int32_t nargs) {
   const std::int32_t top = entry(0);
   std::vector<double> v;
+  if (nargs == 1) {
+    // One argument over whole arrays: its value for each element in turn.
+    switch (wholefold::next(v)) {
+      case wholefold::Step::none:
+        break;
+      case wholefold::Step::again:
+        return WordResult::stay;
+      case wholefold::Step::done:
+        return result(foldof(fn, v.data(), v.size(), false), 1);
+    }
+  }
   std::int32_t adr = 0;
   std::int64_t count = 0;
   std::string text;

@@ -15,6 +15,7 @@
 #include "exec/fastpath.h"
 #include "exec/heldtexts.h"
 #include "exec/postfix.h"
+#include "exec/wholefolds.h"
 #include "exec/windowlist.h"
 #include "exec/xeqtemps.h"
 
@@ -162,6 +163,8 @@ WordResult loopend() {
 
 // The vectorisation word (0xF420).
 WordResult vectorise() {
+  // (An array in the argument of a fold over whole arrays takes the fold's element.)
+  if (WordResult r = WordResult::next; wholefold::element(r)) return r;
   rerunflag = true;
   const std::int32_t A = top();
   const double k = std::round(value(1));

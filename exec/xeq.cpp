@@ -491,6 +491,7 @@ void XEQ(std::span<const std::int16_t> code) {
         break;
 
       case At::prologue: {
+        if (wholefold::underway != 0) wholefold::drop(core::xeqstackbase);
         if (firsttemp <= core::nsym) firsttemp = core::nsym + 1;  // a record layout was made
         core::iresult = firsttemp;
         freshresult();
