@@ -118,11 +118,14 @@ void writestring(std::int32_t k, std::string_view text, std::int32_t from) {
     if (count > copied) std::memset(at + copied, ' ', count - copied);
     return;
   }
+  // (Read whole before any character is written: the text may be the
+  // target's own characters, as in T(6:1) = T(1:6).)
+  const std::string source(text);
   for (std::int32_t i = std::max(from, 1); i <= len; ++i) {
     const std::int32_t pos = back ? f - (i - 1) : f + (i - 1);
     if (!core::c1namen.valid(pos)) break;
     const auto j = sz(i - from);
-    core::c1namen(pos) = j < text.size() ? text[j] : ' ';
+    core::c1namen(pos) = j < source.size() ? source[j] : ' ';
   }
 }
 
