@@ -131,6 +131,9 @@ void selection(std::int32_t s, std::int32_t start, std::int32_t end) {
   core::SETI4EQUZ(2, c, end);
 }
 
+WordResult character(std::int32_t s, std::int32_t first, std::int32_t last, std::int64_t i,
+                     std::int32_t consumed);
+
 WordResult element(std::int16_t w) {
   const unsigned u = cwu(w);
   // A formal that its routine does not declare is written as an array, its
@@ -155,10 +158,8 @@ WordResult element(std::int16_t w) {
       return tableelementword(a, idx[0], idx[1], k + 1);
     }
     // One index of a string: that character.
-    const std::int64_t start = first + idx[0] - 1;
-    const bool inside = k == 1 && start >= first && start <= last;
-    selection(a, inside ? static_cast<std::int32_t>(start) : outsidetext,
-              inside ? static_cast<std::int32_t>(start) : outsidetext);
+    if (k == 1) return character(a, first, last, idx[0], k + 1);
+    selection(a, outsidetext, outsidetext);
     return valueproduced(k + 1);
   }
   const auto [rows, cols] = shape(a);
@@ -220,24 +221,48 @@ struct BackPiece {
 std::vector<BackPiece> backpieces;
 std::int32_t backpiecestmt = 0;
 
-// The piece from..to of text s read backwards (from > to): a copy in the
-// temporary area, a constant, like the evaluator's.
-WordResult backwardpiece(std::int32_t s, std::int32_t from, std::int32_t to) {
-  const std::int32_t n = from - to + 1;
+// A text of n characters made in the temporary area for a piece of text
+// s, a constant (no place of s), held by the result cell; fill writes its
+// characters. False when the store has no room.
+template <typename Fill>
+bool piececopy(std::int32_t s, std::int32_t n, Fill fill) {
   const std::int32_t p = core::c1tmptop + 1;
-  if (!charroom(p + n - 1)) return fail(core::storelimitkey);
-  for (std::int32_t i = 0; i < n; ++i) core::c1namen(p + i) = core::c1namen(from - i);
+  if (!charroom(p + n - 1)) return false;
+  for (std::int32_t i = 0; i < n; ++i) core::c1namen(p + i) = fill(i);
   core::c1tmptop = p + n - 1;
   const std::int32_t c = core::iresult;
   core::name(c) = core::name(s);
   core::name(c).type = static_cast<std::int16_t>(strtemptype | 0x1);
   core::SETI4EQUZ(1, c, p);
   core::SETI4EQUZ(2, c, p + n - 1);
+  return true;
+}
+
+// The piece from..to of text s read backwards (from > to): a copy, like
+// the evaluator's.
+WordResult backwardpiece(std::int32_t s, std::int32_t from, std::int32_t to) {
+  if (!piececopy(s, from - to + 1, [from](std::int32_t i) { return core::c1namen(from - i); }))
+    return fail(core::storelimitkey);
+  const std::int32_t c = core::iresult;
   if (backpiecestmt != stmtstart) backpieces.clear();
   backpiecestmt = stmtstart;
   std::erase_if(backpieces, [c](const BackPiece& b) { return b.cell == c; });
   backpieces.push_back({c, core::z(c), from});
   return valueproduced(3);
+}
+
+// One character of text s at index i (consumed: the entries it takes): a
+// place outside the text reads as one blank, a text of its own that
+// every reader takes as it stands.
+WordResult character(std::int32_t s, std::int32_t first, std::int32_t last, std::int64_t i,
+                     std::int32_t consumed) {
+  const std::int64_t at = first + i - 1;
+  if (at >= first && at <= last) {
+    selection(s, static_cast<std::int32_t>(at), static_cast<std::int32_t>(at));
+  } else if (!piececopy(s, 1, [](std::int32_t) { return ' '; })) {
+    return fail(core::storelimitkey);
+  }
+  return valueproduced(consumed);
 }
 
 // A piece outside its text stops the statement as the evaluator's does.
@@ -253,14 +278,8 @@ WordResult pieceoutside(std::int16_t w) {
 
 WordResult substring(std::int16_t w) {
   std::int32_t first = 0, last = 0;
-  if (depth() >= 2 && textbounds(entry(1), first, last) && entry(1) > 0) {
-    const std::int32_t s = entry(1);
-    const std::int64_t start = first + index(value(entry(0))) - 1;
-    const bool inside = start >= first && start <= last;
-    const auto p = inside ? static_cast<std::int32_t>(start) : outsidetext;
-    selection(s, p, p);
-    return valueproduced(2);
-  }
+  if (depth() >= 2 && textbounds(entry(1), first, last) && entry(1) > 0)
+    return character(entry(1), first, last, index(value(entry(0))), 2);
   std::int64_t k1 = depth() >= 2 ? index(value(entry(1))) : 0;
   std::int64_t k2 = depth() >= 1 ? index(value(entry(0))) : 0;
   if (depth() >= 3 && entry(2) > 0 && textbounds(entry(2), first, last)) {
@@ -465,7 +484,10 @@ WordResult assignment(std::int16_t w) {
     return WordResult::next;
   }
   const int type = static_cast<std::uint16_t>(core::name.data()[t - 1].type) & 0x7FF;
-  if (type == 0x81 || type == 0x41) return fail(xeqkeys::storetotemp, t);
+  // (A constant text, and a piece of one or a piece's copy, has no place
+  // to write into; a piece read backwards is written where it was read.)
+  if (type == 0x81 || ((type & 0x41) == 0x41 && backpiece(t) == nullptr))
+    return fail(xeqkeys::storetotemp, t);
   if ((type & 0x40) != 0) return chartarget(t, v);
   if ((type & 0x10) != 0) return wholearray(kind, t, v);
   if ((type & 0x08) != 0) {
