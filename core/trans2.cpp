@@ -627,27 +627,6 @@ struct Trans2 {
   }
 };
 
-// The statement written by the statement translator instead, quietly: a
-// refusal there leaves the words as they were and says nothing.
-bool inpostfix(const Trans2& t, std::string_view text) {
-  std::vector<std::int16_t> now(static_cast<std::size_t>(t.n) + 1, 0);
-  for (std::int32_t k = 1; k <= t.n; ++k) {
-    now[static_cast<std::size_t>(k)] = tokcod(k);
-    tokcod(k) = t.saved[static_cast<std::size_t>(k)];
-  }
-  const std::int32_t tokens = ntok;
-  const std::int32_t flags = edflags;
-  ntok = t.n;
-  edflags |= 0x1020;
-  TRANS1(text);
-  edflags = flags;
-  if (xeqstop == 0) return true;
-  for (std::int32_t k = 1; k <= t.n; ++k) tokcod(k) = now[static_cast<std::size_t>(k)];
-  ntok = tokens;
-  xeqstop = 0;
-  return false;
-}
-
 }  // namespace
 
 void TRANS2(std::string_view text) {
@@ -689,12 +668,15 @@ void TRANS2(std::string_view text) {
       result.push_back(stmtcode("CONTINUE"));
     }
     // The prefix blocks run before the main words: those of the statement
-    // a logical IF governs would run (and fail: a divisor 0, an index 0)
-    // whatever the condition says. Such a statement takes the statement
-    // translator's form, which decides the condition first, unless it runs
-    // over the elements of an array, which that form does not; where that
-    // translator cannot write it, the form above stays.
-    if (t.ifprefix >= 0 && m > t.ifprefix && !wholearrayin(result) && inpostfix(t, text)) return;
+    // a logical IF governs would run (and fail: a divisor 0, an index 0, a
+    // piece outside its text) whatever the condition says. The gate
+    // between the condition's blocks and the statement's has the
+    // condition decided first.
+    if (t.ifprefix >= 0 && m > t.ifprefix) {
+      if (static_cast<std::int32_t>(result.size()) + 1 > maxtokens) t.fail(trans2full);
+      result.insert(result.begin() + 2 + t.ifprefix, ifgate);
+      result[1] = static_cast<std::int16_t>(m + 1);
+    }
     for (std::size_t k = 0; k < result.size(); ++k)
       tokcod(static_cast<std::int32_t>(k) + 1) = result[k];
     ntrans = static_cast<std::int32_t>(result.size());

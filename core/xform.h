@@ -21,6 +21,11 @@
 //               the operands the list produced (one more than its commas).
 // Both closing words lie in the family (w AND 0xFC00) = 0x8C00; the linker
 // makes each one an argument block of (w AND 0x3FF) + 1.
+// A logical IF whose statement has blocks of its own: the gate word 0x8A00
+// stands in the prefix after the condition's blocks, before the
+// statement's. There the condition (the main words up to the IF) is
+// decided first, so that a false one runs none of the statement's blocks;
+// a true one runs them, then the main words after the IF.
 // The main words refer to a block through 0xA400 + n (n = the comma count
 // of the list). Choice: references are matched to blocks by order alone.
 // A reference is written when its own block is appended, and an inner
@@ -143,6 +148,7 @@ constexpr std::int16_t movedargs(int commas) {
   return cwv(0xA400u + static_cast<unsigned>(commas));
 }
 constexpr bool isblockend(std::int16_t w) { return (cwu(w) & 0xFC00u) == 0x8C00u; }
+inline constexpr std::int16_t ifgate = cwv(0x8A00);
 constexpr bool ismovedargs(std::int16_t w) { return (cwu(w) & 0xFC00u) == 0xA400u; }
 // Size of the argument block that a closing word opens for the linker.
 constexpr int blocksize(std::int16_t w) { return static_cast<int>(cwu(w) & 0x3FFu) + 1; }

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 #include <limits>
 #include <string>
+#include <vector>
 
 #include "core/codewords.h"
 #include "core/messages.h"
@@ -21,6 +23,7 @@
 #include "exec/tempstrings.h"
 #include "exec/varkommas.h"
 #include "exec/wordpath.h"
+#include "exec/xeq2.h"
 #include "exec/xeqtemps.h"
 
 namespace exec {
@@ -128,6 +131,9 @@ void selection(std::int32_t s, std::int32_t start, std::int32_t end) {
   core::SETI4EQUZ(2, c, end);
 }
 
+WordResult character(std::int32_t s, std::int32_t first, std::int32_t last, std::int64_t i,
+                     std::int32_t consumed);
+
 WordResult element(std::int16_t w) {
   const unsigned u = cwu(w);
   // A formal that its routine does not declare is written as an array, its
@@ -152,10 +158,8 @@ WordResult element(std::int16_t w) {
       return tableelementword(a, idx[0], idx[1], k + 1);
     }
     // One index of a string: that character.
-    const std::int64_t start = first + idx[0] - 1;
-    const bool inside = k == 1 && start >= first && start <= last;
-    selection(a, inside ? static_cast<std::int32_t>(start) : outsidetext,
-              inside ? static_cast<std::int32_t>(start) : outsidetext);
+    if (k == 1) return character(a, first, last, idx[0], k + 1);
+    selection(a, outsidetext, outsidetext);
     return valueproduced(k + 1);
   }
   const auto [rows, cols] = shape(a);
@@ -198,28 +202,104 @@ WordResult nobound() {
   return WordResult::next;
 }
 
-WordResult substring() {
-  std::int32_t first = 0, last = 0;
-  if (depth() >= 2 && textbounds(entry(1), first, last) && entry(1) > 0) {
-    const std::int32_t s = entry(1);
-    const std::int64_t start = first + index(value(entry(0))) - 1;
-    const bool inside = start >= first && start <= last;
-    const auto p = inside ? static_cast<std::int32_t>(start) : outsidetext;
-    selection(s, p, p);
-    return valueproduced(2);
+// The statement has read `$` before the current word.
+bool dollarread() {
+  for (std::int32_t p = stmtstart; p < wordpos; ++p)
+    if (codeword(p) == 1) return true;
+  return false;
+}
+
+// The pieces read backwards of the statement in hand: the result cell
+// holding each copy and the position of the text it was read from first,
+// so that an assignment to the copy writes the text there instead,
+// backwards.
+struct BackPiece {
+  std::int32_t cell = 0;
+  double bounds = 0.0;  // the cell's value when made
+  std::int32_t from = 0;
+};
+std::vector<BackPiece> backpieces;
+std::int32_t backpiecestmt = 0;
+
+// A text of n characters made in the temporary area for a piece of text
+// s, a constant (no place of s), held by the result cell; fill writes its
+// characters. False when the store has no room.
+template <typename Fill>
+bool piececopy(std::int32_t s, std::int32_t n, Fill fill) {
+  const std::int32_t p = core::c1tmptop + 1;
+  if (!charroom(p + n - 1)) return false;
+  for (std::int32_t i = 0; i < n; ++i) core::c1namen(p + i) = fill(i);
+  core::c1tmptop = p + n - 1;
+  const std::int32_t c = core::iresult;
+  core::name(c) = core::name(s);
+  core::name(c).type = static_cast<std::int16_t>(strtemptype | 0x1);
+  core::SETI4EQUZ(1, c, p);
+  core::SETI4EQUZ(2, c, p + n - 1);
+  return true;
+}
+
+// The piece from..to of text s read backwards (from > to): a copy, like
+// the evaluator's.
+WordResult backwardpiece(std::int32_t s, std::int32_t from, std::int32_t to) {
+  if (!piececopy(s, from - to + 1, [from](std::int32_t i) { return core::c1namen(from - i); }))
+    return fail(core::storelimitkey);
+  const std::int32_t c = core::iresult;
+  if (backpiecestmt != stmtstart) backpieces.clear();
+  backpiecestmt = stmtstart;
+  std::erase_if(backpieces, [c](const BackPiece& b) { return b.cell == c; });
+  backpieces.push_back({c, core::z(c), from});
+  return valueproduced(3);
+}
+
+// One character of text s at index i (consumed: the entries it takes): a
+// place outside the text reads as one blank, a text of its own that
+// every reader takes as it stands.
+WordResult character(std::int32_t s, std::int32_t first, std::int32_t last, std::int64_t i,
+                     std::int32_t consumed) {
+  const std::int64_t at = first + i - 1;
+  if (at >= first && at <= last) {
+    selection(s, static_cast<std::int32_t>(at), static_cast<std::int32_t>(at));
+  } else if (!piececopy(s, 1, [](std::int32_t) { return ' '; })) {
+    return fail(core::storelimitkey);
   }
+  return valueproduced(consumed);
+}
+
+// A piece outside its text stops the statement as the evaluator's does.
+WordResult pieceoutside(std::int16_t w) {
+  constexpr std::int32_t code = 3045;
+  if (core::nomsg == 0) {
+    xeqfailword = static_cast<float>(w);
+    xeqfailpos = static_cast<float>(wordpos);
+    core::iostatw[0] = static_cast<std::int16_t>(code);
+  }
+  return fail(xeqerrorkey(code));
+}
+
+WordResult substring(std::int16_t w) {
+  std::int32_t first = 0, last = 0;
+  if (depth() >= 2 && textbounds(entry(1), first, last) && entry(1) > 0)
+    return character(entry(1), first, last, index(value(entry(0))), 2);
   std::int64_t k1 = depth() >= 2 ? index(value(entry(1))) : 0;
   std::int64_t k2 = depth() >= 1 ? index(value(entry(0))) : 0;
   if (depth() >= 3 && entry(2) > 0 && textbounds(entry(2), first, last)) {
+    // A piece as the evaluator makes it: both bounds inside the text (an
+    // omitted one its first or last position), read backwards when the
+    // first lies after the second; a statement that has read `$` takes
+    // them into the text.
+    const std::int64_t len = static_cast<std::int64_t>(last) - first + 1;
     if (entry(1) == omittedbound) k1 = 1;
-    if (entry(0) == omittedbound) k2 = last - first + 1;
-    const std::int64_t start = first + k1 - 1;
-    if (start >= first && start <= last) {
-      std::int64_t end = k2 == 0 ? last : first + k2 - 1;
-      end = std::clamp<std::int64_t>(end, start - 1, last);
-      selection(entry(2), static_cast<std::int32_t>(start), static_cast<std::int32_t>(end));
-      return valueproduced(3);
+    if (entry(0) == omittedbound) k2 = len;
+    if (len >= 1 && dollarread()) {
+      k1 = std::clamp<std::int64_t>(k1, 1, len);
+      k2 = std::clamp<std::int64_t>(k2, 1, len);
     }
+    if (len < 1 || k1 < 1 || k1 > len || k2 < 1 || k2 > len) return pieceoutside(w);
+    const auto from = static_cast<std::int32_t>(first + k1 - 1);
+    const auto to = static_cast<std::int32_t>(first + k2 - 1);
+    if (from > to) return backwardpiece(entry(2), from, to);
+    selection(entry(2), from, to);
+    return valueproduced(3);
   }
   core::xeqstop = stops::error;
   core::msgkey.set(xeqkeys::substringind);
@@ -256,6 +336,17 @@ WordResult deferred() {
   return WordResult::stay;
 }
 
+// The piece read backwards that cell t holds, if it is one of the
+// statement in hand.
+const BackPiece* backpiece(std::int32_t t) {
+  if (backpieces.empty() || backpiecestmt != stmtstart) return nullptr;
+  for (const BackPiece& b : backpieces)
+    if (b.cell == t && core::z.valid(t) &&
+        std::bit_cast<std::uint64_t>(core::z(t)) == std::bit_cast<std::uint64_t>(b.bounds))
+      return &b;
+  return nullptr;
+}
+
 // Copies the text first..last (an outside selection: one blank) into the
 // character target t from position k of the repetition; the answer tells
 // whether the statement runs again.
@@ -272,19 +363,28 @@ WordResult chartarget(std::int32_t t, std::int32_t v) {
   }
   const auto vlen = static_cast<std::int64_t>(text.size());
   const std::int64_t tlen = c1length(tf, tl);
+  // Character i of the target: a piece read backwards is written where it
+  // was read from, backwards.
+  std::int64_t start = tf, step = 1;
+  if (const BackPiece* b = backpiece(t)) {
+    start = b->from;
+    step = -1;
+  }
+  const auto place = [start, step](std::int64_t i) {
+    return static_cast<std::int32_t>(start + step * i);
+  };
   const std::int64_t k = std::max<std::int64_t>(nearest(core::z(1)), 1);
   const std::int64_t at = vlen * (k - 1);
   const std::int64_t n = std::clamp<std::int64_t>(tlen - at, 0, vlen);
   for (std::int64_t i = 0; i < n; ++i)
-    core::c1namen(static_cast<std::int32_t>(tf + at + i)) = text[static_cast<std::size_t>(i)];
+    core::c1namen(place(at + i)) = text[static_cast<std::size_t>(i)];
   const bool roomleft = at + n < tlen && vlen > 0;
   if (roomleft && (k > 1 || mentionsdollar())) {
     // The end of the statement raises `$` by one and runs it again.
     rerunflag = true;
     return WordResult::endstmt;
   }
-  for (std::int64_t i = at + n; i < tlen; ++i)
-    core::c1namen(static_cast<std::int32_t>(tf + i)) = ' ';
+  for (std::int64_t i = at + n; i < tlen; ++i) core::c1namen(place(i)) = ' ';
   return WordResult::next;
 }
 
@@ -384,7 +484,10 @@ WordResult assignment(std::int16_t w) {
     return WordResult::next;
   }
   const int type = static_cast<std::uint16_t>(core::name.data()[t - 1].type) & 0x7FF;
-  if (type == 0x81 || type == 0x41) return fail(xeqkeys::storetotemp, t);
+  // (A constant text, and a piece of one or a piece's copy, has no place
+  // to write into; a piece read backwards is written where it was read.)
+  if (type == 0x81 || ((type & 0x41) == 0x41 && backpiece(t) == nullptr))
+    return fail(xeqkeys::storetotemp, t);
   if ((type & 0x40) != 0) return chartarget(t, v);
   if ((type & 0x10) != 0) return wholearray(kind, t, v);
   if ((type & 0x08) != 0) {
@@ -463,7 +566,7 @@ WordResult OPERANDWORD(std::int16_t word) {
   if (isoptstmt(u)) return optionstatement(word);
   if ((u & 0xC010u) == 0x8010u) return binopword(word);
   if ((u & 0xFDE0u) == 0xF400u) return element(word);
-  if (u == 0x9420u) return substring();
+  if (u == 0x9420u) return substring(word);
   if (word == 0) return nobound();
   if (u == 0xA060u) return concatenation();
   if (u == 0xA840u) return negation();
@@ -485,6 +588,8 @@ namespace {
 
 void reset_assign() {
   elementinrange = true;
+  backpieces.clear();
+  backpiecestmt = 0;
   skipstmt = 0;
   elemrows = 0;
   elemcols = 0;

@@ -60,9 +60,11 @@ evaldetail::Eval& takeeval() {
   e.swapcell = e.swapunit = e.swaprow = e.swapcolumn = 0;
   e.hasassign = e.stored = e.falsecond = e.condition = e.endstmt = false;
   e.endpasses = e.rangeflag = e.missing = e.restart = e.prefixeach = false;
+  e.gateat = e.gatemain = e.gateif = e.gate = e.gatecond = e.gatecondbasedescr = 0;
+  e.gatecondbase = 0;
   return e;
 }
-static_assert(sizeof(evaldetail::Eval) == 200,
+static_assert(sizeof(evaldetail::Eval) == 232,
               "a field added to the work record needs its start value in takeeval");
 struct EvalSlot {
   evaldetail::Eval& e = takeeval();
@@ -116,11 +118,14 @@ void writestring(std::int32_t k, std::string_view text, std::int32_t from) {
     if (count > copied) std::memset(at + copied, ' ', count - copied);
     return;
   }
+  // (Read whole before any character is written: the text may be the
+  // target's own characters, as in T(6:1) = T(1:6).)
+  const std::string source(text);
   for (std::int32_t i = std::max(from, 1); i <= len; ++i) {
     const std::int32_t pos = back ? f - (i - 1) : f + (i - 1);
     if (!core::c1namen.valid(pos)) break;
     const auto j = sz(i - from);
-    core::c1namen(pos) = j < text.size() ? text[j] : ' ';
+    core::c1namen(pos) = j < source.size() ? source[j] : ' ';
   }
 }
 
@@ -846,7 +851,30 @@ std::int32_t oneword(Eval& e, std::int32_t p) {
       e.falsecond = true;
       e.endstmt = true;
       e.endpasses = true;
+    } else if (e.gate == 1 && p == e.gateif && e.sp >= 1) {
+      // True: the statement's blocks now, the condition kept aside.
+      e.gatecond = top(e);
+      e.gatecondbase = e.isbase[sz(e.sp)];
+      e.gatecondbasedescr = e.basedescrs[sz(e.sp)];
+      --e.sp;
+      e.gate = 2;
+      e.jump = e.gateat + 1;
     }
+    return 0;
+  }
+  if (w == cwu(xf::ifgate)) {
+    // The condition first: the main words up to its IF (they begin after
+    // the last block).
+    const std::int32_t q = p + v;
+    if (v <= 0 || q > e.n || word(e, q) != 0xF140u) return 0;
+    std::int32_t main = p + 1;
+    for (std::int32_t i = p + 1; i < q; ++i)
+      if (xf::isblockend(static_cast<std::int16_t>(word(e, i)))) main = i + 1;
+    e.gateat = p;
+    e.gatemain = main;
+    e.gateif = q;
+    e.gate = 1;
+    e.jump = main;
     return 0;
   }
   if (w == 0xF340u) return 0;
@@ -1046,7 +1074,18 @@ std::int32_t XEQ3(std::span<std::int16_t> words, std::int32_t& nwords,
     e.rangeflag = false;
     e.endstmt = false;
     passcells(e);
+    e.gate = 0;
     for (std::int32_t p = e.passstart; p <= e.n && !e.endstmt;) {
+      if (e.gate == 2 && p == e.gatemain) {
+        // The statement's blocks are done: on after the IF, its condition
+        // where the IF left it.
+        e.gate = 0;
+        if (!push(e, e.gatecond)) return finish(failure(e, 2002, p));
+        e.isbase[sz(e.sp)] = e.gatecondbase;
+        e.basedescrs[sz(e.sp)] = e.gatecondbasedescr;
+        p = e.gateif + 1;
+        continue;
+      }
       e.jump = 0;
       st = oneword(e, p);
       if (st != 0) {

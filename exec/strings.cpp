@@ -11,6 +11,7 @@
 #include "core/runwords.h"
 #include "core/stores.h"
 #include "core/symbols.h"
+#include "exec/heldtexts.h"
 #include "exec/operands.h"
 #include "exec/operators.h"
 #include "exec/tempstrings.h"
@@ -299,7 +300,14 @@ std::int32_t XEQTIDCAT(std::int32_t res, std::int32_t a, std::int32_t, std::int3
   }
   if (b >= 1 && core::z.valid(b) && core::ISCHAR(b, bf, bl) != 0) {
     tb = c1text(bf, bl);
-    if (tb.size() > 1) tb.resize(static_cast<std::size_t>(core::C1LEN_TRIM(tb)));
+    // The right text keeps its trailing blanks where the evaluator's join
+    // keeps them: beside the text this statement made last (the join so
+    // far, a copy, CHAR's text), which that join extends in place.
+    const auto madelast = [](std::int32_t f, std::int32_t l) {
+      return f > textbase() && l >= f && l == core::c1tmptop;
+    };
+    if (!(acharv && madelast(af, al)) && !madelast(bf, bl))
+      tb.resize(static_cast<std::size_t>(core::C1LEN_TRIM(tb)));
   } else {
     char buf[256];
     core::WTSID8(std::span<char>(buf, 256), core::z.valid(b) ? core::z(b) : 0.0, 0);

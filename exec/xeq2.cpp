@@ -90,6 +90,7 @@ struct Linker {
   std::int32_t boundsum = 0;
   int closeflags = 0;
   std::int32_t argblocks = 0;
+  std::int32_t gateat = 0;  // the entry of a logical IF's gate whose IF is still to come
   std::vector<std::int32_t> refblocks;  // by reference word, its block (placerefs)
   std::int32_t split = 0;
   std::int32_t firsttablepos = 0;
@@ -434,6 +435,14 @@ struct Linker {
           last5004 = 0;
         }
         emit(c, w(p + 1));
+      } else if (c == xf::ifgate) {
+        emit(c, 0);
+        gateat = k;
+      } else if (c == xf::ifword && gateat != 0) {
+        // The gate learns how far on its IF stands.
+        emit(c, 0);
+        out[static_cast<std::size_t>(gateat - 1)] = k - gateat;
+        gateat = 0;
       } else if (xf::isblockend(c)) {
         split = 0;
         const std::int32_t d = newdescr(xeqop::argblock, xf::blocksize(c));
