@@ -469,12 +469,27 @@ std::int32_t optiontext(std::int32_t k) {
   const std::int32_t s = tmpsym[sz(k)];
   if (descrkind[sz(k)] != DescrKind::string) return s;
   std::int32_t first = 0, last = 0;
-  if (s > 0 && core::ISCHAR(s, first, last) != 0 && first == tmpbeg[sz(k)] &&
-      last == tmpend[sz(k)])
-    return s;
+  std::int32_t b = tmpbeg[sz(k)], t = tmpend[sz(k)];
+  if (s > 0 && core::ISCHAR(s, first, last) != 0) {
+    // A text that the statement also writes is read from its own copy; the
+    // option takes the characters of the variable itself.
+    for (std::int32_t d = 1; d <= xeqexpr.nlinked && d <= maxtemps; ++d) {
+      const std::int32_t c = tmporig[sz(d)];
+      if (descrkind[sz(d)] != DescrKind::string || tmpsym[sz(d)] != s || c == first ||
+          tmpend[sz(d)] - c != last - first)
+        continue;
+      const auto inside = [&](std::int32_t q) { return q >= c && q <= tmpend[sz(d)]; };
+      if (inside(b) && inside(t)) {
+        b += first - c;
+        t += first - c;
+        break;
+      }
+    }
+    if (first == b && last == t) return s;
+  }
   const std::int32_t cell = newcell(0.0);
   if (cell == 0) return 0;
-  core::TRANSFER2I4TOR8(tmpbeg[sz(k)], tmpend[sz(k)], core::z(cell));
+  core::TRANSFER2I4TOR8(b, t, core::z(cell));
   core::name(cell).type = strtemptype;
   return cell;
 }
