@@ -503,15 +503,83 @@ WordResult assignment(std::int16_t w) {
   return WordResult::next;
 }
 
+bool ismarker(std::int32_t e) {
+  return e < 0 && e >= -0x8000 && core::isoptmarker(static_cast<std::int16_t>(e));
+}
+
+// The stack entries of an option call, counted down from the top: each
+// option is its marker with its value below it (the empty operand for an
+// option without one), except that ERror's label went to `nomsg` and left
+// its marker alone; BITS's target lies below its options. The word counts
+// the call's commas: BITS has that many options, the others one more (none
+// when the call is empty). -1 when the entries are no such call.
+std::int32_t callentries(std::int16_t w, bool bits) {
+  const std::int32_t commas = static_cast<std::int32_t>(cwu(w) & 0x1Fu);
+  const bool empty = commas == 0 && (depth() < 1 || !ismarker(entry(0)));
+  const std::int32_t count = bits || empty ? commas : commas + 1;
+  std::int32_t n = 0;
+  for (std::int32_t j = 0; j < count; ++j) {
+    if (n >= depth() || !ismarker(entry(n))) return -1;
+    n += core::optmarkerentry(entry(n)) == 0 ? 1 : 2;
+  }
+  if (bits) ++n;
+  return n <= depth() ? n : -1;
+}
+
+// A built-in that only an expression calls (STRUCT, BITS, ALIAS), met
+// among the words: its options go to the dispatch as the list that the
+// expression evaluator hands it, BITS's target as ERror's pair written
+// first; what lies below them (an operator's other operand, a function's
+// value) stays.
+WordResult exprstatement(std::int16_t w) {
+  const std::int32_t s = core::optstmtnr(w);
+  const bool bits = opttable[s].stmt == core::OptStmt::BITS;
+  const std::int32_t n = callentries(w, bits);
+  if (n < 0) return fail(xeqkeys::xeqstack);
+  auto value = [](std::int32_t v) { return v >= 1 ? v : novalue; };
+  std::vector<std::int32_t> list;
+  list.reserve(static_cast<std::size_t>(n + 2));
+  for (std::int32_t q = bits ? n - 2 : n - 1; q >= 0; --q) {
+    if (!ismarker(entry(q))) continue;  // a value, taken with its marker
+    const std::int32_t kw = core::optmarkerentry(entry(q));
+    list.push_back(kw);
+    list.push_back(kw == 0 ? novalue : value(entry(q + 1)));
+  }
+  if (bits) {
+    list.insert(list.begin(), {0, value(entry(n - 1))});
+  }
+  const std::int32_t below = core::xeqstackptr - n;
+  core::xeqtarget = 0;
+  const auto pairs = static_cast<unsigned>(list.size() / 2);
+  BUISOPTNEW(core::cwv(cwu(core::optstmtxcode(s)) + pairs), 0, list,
+             static_cast<std::int32_t>(list.size()));
+  core::xeqstackptr = below;
+  return optepilogue(static_cast<std::int16_t>(core::cwcode(w)));
+}
+
 WordResult optionstatement(std::int16_t w) {
-  BUISOPT(w, codeword(wordpos + 1));
-  // (READ and WRITE leave the stack below their option list themselves.)
+  const std::int32_t s = core::optstmtnr(w);
+  if (s < core::noptstmts && opttable[s].expressiononly) return exprstatement(w);
   const unsigned code = core::cwcode(w);
   const bool transfer = code == cwu(core::builtincode("READ")) ||
                         code == cwu(core::builtincode("WRITE"));
-  if (!transfer && depth() > 0 && core::nomsg > 0 &&
-      !isassignword(cwu(codeword(stmtend - 3))))
+  // A call inside an expression gives its value in place of its options:
+  // what lies below them stays (OPEN, READ and WRITE have items besides).
+  const bool inexpression = !transfer && code != cwu(core::builtincode("OPEN")) &&
+                            cwu(codeword(wordpos + 1)) != cwu(core::cwd::end);
+  const std::int32_t n = inexpression ? callentries(w, false) : -1;
+  const std::int32_t below = core::xeqstackptr - n;
+  BUISOPT(w, codeword(wordpos + 1));
+  // (READ and WRITE leave the stack below their option list themselves; a
+  // statement whose work the run driver goes on with, as SOLVE and DIFFEQ,
+  // finds its target where the collection left the stack.)
+  const bool resumed = resumecode != 0 && resumecode == static_cast<std::int16_t>(code);
+  if (n >= 0 && !resumed) {
+    core::xeqstackptr = below;
+  } else if (!transfer && depth() > 0 && core::nomsg > 0 &&
+             !isassignword(cwu(codeword(stmtend - 3)))) {
     ++core::xeqstackptr;
+  }
   if (core::xeqstop == stops::retry) {
     core::xeqstop = 0;
     return WordResult::rerun;

@@ -481,27 +481,26 @@ WordResult blockjump(std::int32_t subject) {
 
 namespace {
 
-// The statement that the ELSEIF statement ending before word `end` names,
-// when its chain took a branch already; else 0.
-std::int32_t passedtarget(std::int32_t s, std::int32_t end) {
+// The statement that an ELSEIF whose words end with w, t and the end word
+// names, when it is to be passed over once its chain took a branch; else 0.
+std::int32_t elseiftarget(std::int16_t w, std::int16_t t) {
   // (The older form, that of a condition which references a function: an
   // ELSEIF of the executor form tests its condition, which counts as false
   // then.)
-  const std::int16_t w = codeword(end - 3);
   if (w >= 0 || cwcode(static_cast<std::uint16_t>(w)) != welseif) return 0;
-  const std::int32_t t = codeword(end - 2);
-  return t > 0 && chaintaken(s) ? t : 0;
+  return t > 0 ? t : 0;
 }
 
 }  // namespace
 
-std::int32_t passedelseifat(std::int32_t s) {
-  return s >= 1 && s <= core::nstmt ? passedtarget(s, core::stmtstart(s + 1)) : 0;
+std::int32_t passableelseif(std::span<const std::int16_t> words) {
+  const std::size_t n = words.size();
+  return n >= 3 ? elseiftarget(words[n - 3], words[n - 2]) : 0;
 }
 
 bool passedelseif() {
-  const std::int32_t t = passedtarget(core::xeqline, stmtend);
-  if (t == 0) return false;
+  const std::int32_t t = elseiftarget(codeword(stmtend - 3), codeword(stmtend - 2));
+  if (t == 0 || !chaintaken(core::xeqline)) return false;
   blockstep(core::cwu(core::xform::elseifword), core::xeqline, false, t);
   jumpedflag = 0xFF;
   jump(t);

@@ -3271,7 +3271,7 @@ template <bool calls, bool transfers = false>
             skip = blockmoveof<blockword::endif>(line, false, f.target, cells[ft + 1]);
             break;
           default: {
-            if (f.blockkind == blockword::elseif && passedelseifat(line) != 0) goto done;
+            if (f.passover != 0 && chaintaken(line)) goto done;
             bool cond = false;
             if (f.prog.onetest) {
               if (f.prog.topcell >= zsize || !blocktest(f.prog, cells, cond)) goto done;
@@ -3749,8 +3749,7 @@ Outcome runstatement(std::span<const std::int16_t> code) {
   single:
     // An ELSEIF of a chain that took a branch already is passed over by
     // the general path, without its condition.
-    if (f->kind == Kind::block || f->kind == Kind::words || f->kind == Kind::call)
-      if (passedelseifat(s) != 0) break;
+    if (f->passover != 0 && chaintaken(s)) break;
     Res next = notrun;
     switch (f->kind) {
       case Kind::assign:

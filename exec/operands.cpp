@@ -7,9 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "core/messages.h"
 #include "core/numread.h"
+#include "core/program.h"
 #include "core/rawmem.h"
 #include "core/runwords.h"
+#include "core/shoplists.h"
 #include "core/stores.h"
 #include "core/symbols.h"
 #include "core/symbols_text.h"
@@ -24,6 +27,52 @@
 #include "exec/xeqtemps.h"
 
 namespace exec {
+
+namespace {
+
+// The operand of the last index error made here when it had no elements,
+// and that error's detail.
+std::int32_t idxempty = 0;
+std::string idxdetail;
+
+std::string_view trimmedview(std::string_view s) {
+  const std::size_t end = s.find_last_not_of(' ');
+  return end == std::string_view::npos ? std::string_view{} : s.substr(0, end + 1);
+}
+
+// Whether a statement of the program that gives arrays their elements
+// while it runs (ALIAS, ALLOCATE) names symbol s.
+bool shapedbyprogram(std::int32_t s) {
+  constexpr int alias = static_cast<int>(core::OptStmt::ALIAS);
+  const auto shapes = [](std::int16_t w) {
+    return (core::isoptstmt(w) && core::optstmtnr(w) == alias) ||
+           (core::isxoptstmt(w) && core::xoptstmtnr(w) == alias) ||
+           core::cwcode(w) == core::cwu(core::builtincode("ALLOCATE"));
+  };
+  for (std::int32_t i = 1; i <= core::nstmt; ++i) {
+    const std::int32_t from = core::stmtstart(i), to = core::stmtstart(i + 1);
+    bool shaping = false, named = false;
+    for (std::int32_t p = from; p >= 1 && p < to && core::xeqbuf.valid(p); ++p) {
+      shaping = shaping || shapes(core::xeqbuf(p));
+      named = named || core::xeqbuf(p) == s;
+    }
+    if (shaping && named) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+std::string_view idxshownkey(std::string_view key, std::string_view detail) {
+  const std::int32_t s = idxempty;
+  if (key != core::MSGKEY("xeq3006") || s < 1 || s > core::nsym || !core::name.valid(s) ||
+      trimmedview(detail) != idxdetail)
+    return key;
+  // A formal array (0x20), a view (0x800) or a constant is declared.
+  if ((static_cast<std::uint16_t>(core::name(s).type) & 0x7FF) != 0x10 || shapedbyprogram(s))
+    return key;
+  return core::MSGKEY("noSuchArray");
+}
 
 std::int32_t IDXERROR_INTERNAL(std::int32_t code, std::int32_t descr, std::string_view what,
                                std::int32_t index) {
@@ -43,10 +92,14 @@ std::int32_t IDXERROR_INTERNAL(std::int32_t code, std::int32_t descr, std::strin
     text += std::to_string(index);
   }
   core::failedline.set(text);
+  idxempty = what == idxalias ? sym : 0;
+  idxdetail = trimmedview(text);
   return code;
 }
 
 void reset_operands() {
+  idxempty = 0;
+  idxdetail.clear();
   descrkind.fill(DescrKind::none);
   descrback.fill(false);
   seglevels.fill(SegLevel{});

@@ -34,6 +34,10 @@ using core::cwu;
 namespace xf = core::xform;
 // The LINE statement of the executor form, without its option count.
 constexpr unsigned xlinestmt = cwu(core::optstmtxcode(core::optstmtnr(core::builtincode("LINE"))));
+// Option statements whose arguments the call takes in its own way.
+constexpr std::int32_t readstmt = core::optstmtnr(core::builtincode("READ"));
+constexpr std::int32_t writestmt = core::optstmtnr(core::builtincode("WRITE"));
+constexpr std::int32_t bitsstmt = core::optstmtnr(core::builtincode("BITS"));
 // The linker hands every linked statement to XEQ3.
 [[maybe_unused]] const bool installed = (xeq3 = &XEQ3, true);
 
@@ -474,12 +478,27 @@ std::int32_t optiontext(std::int32_t k) {
   const std::int32_t s = tmpsym[sz(k)];
   if (descrkind[sz(k)] != DescrKind::string) return s;
   std::int32_t first = 0, last = 0;
-  if (s > 0 && core::ISCHAR(s, first, last) != 0 && first == tmpbeg[sz(k)] &&
-      last == tmpend[sz(k)])
-    return s;
+  std::int32_t b = tmpbeg[sz(k)], t = tmpend[sz(k)];
+  if (s > 0 && core::ISCHAR(s, first, last) != 0) {
+    // A text that the statement also writes is read from its own copy; the
+    // option takes the characters of the variable itself.
+    for (std::int32_t d = 1; d <= xeqexpr.nlinked && d <= maxtemps; ++d) {
+      const std::int32_t c = tmporig[sz(d)];
+      if (descrkind[sz(d)] != DescrKind::string || tmpsym[sz(d)] != s || c == first ||
+          tmpend[sz(d)] - c != last - first)
+        continue;
+      const auto inside = [&](std::int32_t q) { return q >= c && q <= tmpend[sz(d)]; };
+      if (inside(b) && inside(t)) {
+        b += first - c;
+        t += first - c;
+        break;
+      }
+    }
+    if (first == b && last == t) return s;
+  }
   const std::int32_t cell = newcell(0.0);
   if (cell == 0) return 0;
-  core::TRANSFER2I4TOR8(tmpbeg[sz(k)], tmpend[sz(k)], core::z(cell));
+  core::TRANSFER2I4TOR8(b, t, core::z(cell));
   core::name(cell).type = strtemptype;
   return cell;
 }
@@ -503,20 +522,29 @@ std::int32_t optionstatement(Eval& e, std::int32_t p) {
   const std::uint32_t w = word(e, p);
   const std::int32_t s = static_cast<std::int32_t>((w & 0x7C0u) / 64);
   const std::int32_t count = static_cast<std::int32_t>(w & 0x3Fu);
-  std::int32_t from = 1;
-  if (count == 0) {
-    if (e.n >= 2 && core::xcwcode(word(e, e.n - 1)) == cwu(xf::assign)) from = 2;
-  } else {
+  // The call's arguments are the stack's entries from its first keyword
+  // on (an option may have a value of its own besides, EDIT's DO 3), and
+  // for BITS its target below them. A call without options has none, but
+  // BITS its target (the compiler refuses a BITS without one), and READ and
+  // WRITE, whose word comes at the statement's end, every entry but an
+  // assignment's target: what else lies below the call (an operator's
+  // other operand, a function's value) is none of its arguments.
+  const bool transfer = s == readstmt || s == writestmt;
+  std::int32_t from = e.sp + 1;
+  if (count > 0) {
     from = e.firstkw >= 0 ? e.firstkw + 1 : std::max(1, e.sp - 2 * count + 1);
+  } else if (transfer) {
+    from = e.n >= 2 && core::xcwcode(word(e, e.n - 1)) == cwu(xf::assign) ? 2 : 1;
   }
-  // BITS: its target, the operand written before the options, goes to the
-  // dispatch as a pair (ERror, target) written first.
+  // BITS: its target goes to the dispatch as a pair (ERror, target)
+  // written first.
   std::int32_t pairs = count;
-  const bool bitstarget = s == 19 && (count > 0 ? from >= 2 : e.sp - from == 0);
+  const bool bitstarget = s == bitsstmt;
   if (bitstarget) {
-    if (count > 0) --from;
+    --from;
     ++pairs;
   }
+  if (from < 1) return 3000;
   if (!resultroom(core::iresult + 2)) return 2002;
   std::vector<std::int32_t> args;
   if (bitstarget) args.push_back(0);
@@ -577,7 +605,8 @@ std::int32_t optionstatement(Eval& e, std::int32_t p) {
     return 0;
   }
   e.sp = from - 1;
-  e.firstkw = -1;
+  // A first keyword below the call's arguments is an enclosing call's.
+  if (e.firstkw >= e.sp) e.firstkw = -1;
   const std::int32_t res = core::iresult;
   if (!push(e, res)) return 2002;
   if (s == 18 && core::msgkey.trimmed().empty()) e.structcell = res;

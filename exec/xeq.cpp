@@ -134,7 +134,7 @@ At errorexit() {
   std::string_view k(key.data(), key.size());
   while (!k.empty() && k.back() == ' ') k.remove_suffix(1);
   int answer = 0;
-  core::HELP(k, answer, hv);
+  core::HELP(idxshownkey(k, detail), answer, hv);
   if (msgkeyis("yes")) {
     core::msgkey.blank();
     return At::looptest;

@@ -27,13 +27,14 @@ namespace ide {
 
 namespace {
 
-// Names coloured as keywords: the statement words, then the built-ins
-// ("WIN" among them), each framed by commas.
+// Names coloured as keywords: the statement words, then the built-ins that
+// a script calls by name (not the dialog from a text, which DLG becomes),
+// each framed by commas.
 constexpr std::string_view keywords =
     ",,GOTO,IF,DO,CALL,CONTINUE,END,DIMENSION,DATA,RETURN,SUBROUTINE,FUNCTION,CHARACTER,ELSE,"
     "ELSEIF,ENDIF,THEN,ENDDO,USE,REAL,,LOG,ABS,EXP,RAN,INTPOL,LOCK,BEEP,RGB,INT,NINT,MOD,MAX,MIN,"
     "SIN,COS,TAN,ASIN,ACOS,ATAN,SINH,COSH,TANH,ROOTS,TIME,COM,XEQ,INDEX,KEY,INIT,ALARM,DIFFEQ,FUZ,"
-    "ALIAS,DLL,ICHAR,CHAR,IAND,IEOR,IOR,NOT,SORT,SUM,SYSTEM,WIN,INET,READ,WRITE,OPEN,AXIS,LINE,"
+    "ALIAS,DLL,ICHAR,CHAR,IAND,IEOR,IOR,NOT,SORT,SUM,SYSTEM,INET,READ,WRITE,OPEN,AXIS,LINE,"
     "SOLVE,WINDOW,DLG,FLOOR,LEN,LEN_TRIM,MAXLOC,MINLOC,SIGN,CEILING,TRIM,EDIT,ALLOCATE,POP,"
     "APPENDIX,STRUCT,BITS,";
 

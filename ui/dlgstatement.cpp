@@ -392,6 +392,18 @@ void DIALOG(const exec::OptCall&) {
   std::vector<Opt> opts;
   for (std::int32_t k = exec::noptions; k >= 1; --k)
     opts.push_back({static_cast<std::int32_t>(exec::optkw(k)), exec::optval(k)});
+  // A list of values, (a, b), is a temporary that holds them from its own
+  // cell on (its record carries minus their count): its first cell holds
+  // no shape to size an array by. No option takes one.
+  for (const Opt& o : opts) {
+    const std::int32_t v = o.value;
+    if (v > core::nsym && core::name.valid(v) && core::NAMTYP(v, typearray) != 0 &&
+        core::name(v).namlen < 0) {
+      const auto entries = core::shoplist(core::OptStmt::DLG).entries;
+      const std::size_t k = static_cast<std::size_t>(std::max(o.kw, 0));
+      return fail(core::MSGKEY("dlgListValue"), k < entries.size() ? entries[k].kw : "");
+    }
+  }
 
   // Pass 1: planning.
   BitList bits;
