@@ -29,12 +29,15 @@
 #include "ide/fe_control.h"
 #include "ide/fe_main.h"
 #include "ide/idewords.h"
+#include "ide/windowclose.h"
 #include "platform/backend.h"
 #include "platform/win_window_tree.h"
+#include "support/dialog_layout.h"
 #include "support/display_user.h"
 #include "support/test_support.h"
 #include "support/xvfb_server.h"
 #include "toolkit/entry.h"
+#include "toolkit/loops.h"
 // clang-format off
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -85,10 +88,32 @@ std::string windowlessvalues(const std::string& text) {
   return read_file(dir.path() / "vars.txt");
 }
 
+// A box of the program as its thread found it once it had opened: its
+// title, its captions and what is wrong with its layout.
+struct ShownBox {
+  std::string title, texts, faults;
+};
+// With `readboxes`, each box that opens is read into `boxes`.
+bool readboxes = false;
+std::vector<ShownBox> boxes;
+constexpr win::UINT readbox = 0x8000 + 0x79;
+int boxreader(win::HWND& window, win::UINT& message, win::WPARAM& wparam, win::LPARAM& lparam,
+              win::LRESULT& result) {
+  if (message == win::WM_INITDIALOG) win::PostMessageA(window, readbox, 0, 0);
+  if (message != readbox) return ide::DLGCALLBACK(window, message, wparam, lparam, result);
+  char title[256] = {};
+  win::GetWindowTextA(window, title, sizeof title);
+  boxes.push_back({title, testsupport::dialog_texts(window),
+                   testsupport::layout_faults(window) + testsupport::alignment_faults(window)});
+  return -1;
+}
+
 // The clock's ticks the program has handled.
 std::atomic<long> ticks{0};
 int counting(int& code, win::HWND& window, win::WPARAM& wparam, win::LPARAM& lparam) {
   if (code == ide::kAppTimer) ++ticks;
+  // (Closing a window puts the program's own dialog hook back.)
+  if (readboxes) toolkit::SET_DIALOG_HOOK(boxreader);
   return ide::FE_CONTROL(code, window, wparam, lparam);
 }
 
@@ -856,6 +881,50 @@ TEST_F(EditorDisplayTest, NoValueOrTextOfAnEarlierBoxOutlivesIt) {
   EXPECT_EQ(quicky, "Quicky");
   EXPECT_FALSE(afterrun) << "the tooltip stays after Alt+R";
   EXPECT_FALSE(afterquicky) << "the tooltip stays after the Quicky statement";
+}
+
+}  // namespace
+
+namespace {
+
+// Options > Editor, Fonts and Colour, opened by keys as a user opens them
+// and closed by Escape: the boxes stand in columns (labels in one, spin
+// boxes in the next; buttons of one width in a grid) with room between a
+// text and the row under it.
+TEST_F(EditorDisplayTest, TheOptionsBoxesStandInColumns) {
+  write_file(script, "X = 1\r\nEND\r\n");
+  boxes.clear();
+  readboxes = true;
+  const int status = program([&] {
+    User u(display, title);
+    const auto open = [&](KeySym menu, std::initializer_list<KeySym> keys, const std::string& box,
+                          const std::string& picture) {
+      u.user().key(u.window(), {XK_Alt_L}, menu, false);
+      for (const KeySym k : keys) {
+        u.user().ready(u.window(), false);
+        u.user().key(u.window(), {}, k, false);
+      }
+      const Window w = u.user().window(box);
+      u.user().ready(w, false);
+      testsupport::screenshot(u.user().display(), w, picture, 0);
+      u.user().key(w, {}, XK_Escape, false);
+      u.user().gone(w, "the box " + box + " to go after Escape");
+      u.user().ready(u.window());
+    };
+    open(XK_o, {XK_e}, "Editor settings", "options_editor");
+    open(XK_o, {XK_f}, "Fonts", "options_fonts");
+    open(XK_o, {XK_Down, XK_Return}, "Colours of the editor", "options_colours");
+    u.user().key(u.window(), {XK_Alt_L}, XK_F4, false);
+    u.user().gone(u.window(), "the main window to go after Alt+F4");
+  });
+  readboxes = false;
+  EXPECT_EQ(status, 0) << err;
+  // (The compile's progress box at the start is read too.)
+  std::vector<ShownBox> read;
+  for (const ShownBox& b : boxes)
+    if (b.title != "Compiling") read.push_back(b);
+  ASSERT_EQ(read.size(), 3u);
+  for (const ShownBox& b : read) EXPECT_EQ(b.faults, "") << b.title << "\n" << b.texts;
 }
 
 }  // namespace
