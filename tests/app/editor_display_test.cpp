@@ -887,12 +887,18 @@ TEST_F(EditorDisplayTest, NoValueOrTextOfAnEarlierBoxOutlivesIt) {
 
 namespace {
 
-// Options > Editor, Fonts and Colour, opened by keys as a user opens them
-// and closed by Escape: the boxes stand in columns (labels in one, spin
-// boxes in the next; buttons of one width in a grid) with room between a
-// text and the row under it.
-TEST_F(EditorDisplayTest, TheOptionsBoxesStandInColumns) {
+// Options > Editor, Fonts and Colour and Help > Donate, opened by keys as
+// a user opens them and closed by Escape: the options boxes stand in
+// columns (labels in one, spin boxes in the next; buttons of one width in
+// a grid) with room between a text and the row under it. Where no program
+// opens links, Donate says so and shows the whole link in a field to copy
+// it from.
+TEST_F(EditorDisplayTest, TheOptionsBoxesStandInColumnsAndDonateShowsTheLinkItCouldNotOpen) {
   write_file(script, "X = 1\r\nEND\r\n");
+  // A PATH without the program that opens links.
+  testsupport::TempDir nothing;
+  const std::string path = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
+  setenv("PATH", nothing.path().c_str(), 1);
   boxes.clear();
   readboxes = true;
   const int status = program([&] {
@@ -914,17 +920,24 @@ TEST_F(EditorDisplayTest, TheOptionsBoxesStandInColumns) {
     open(XK_o, {XK_e}, "Editor settings", "options_editor");
     open(XK_o, {XK_f}, "Fonts", "options_fonts");
     open(XK_o, {XK_Down, XK_Return}, "Colours of the editor", "options_colours");
+    open(XK_h, {XK_d}, "Link not opened", "help_donate");
     u.user().key(u.window(), {XK_Alt_L}, XK_F4, false);
     u.user().gone(u.window(), "the main window to go after Alt+F4");
   });
   readboxes = false;
+  setenv("PATH", path.c_str(), 1);
   EXPECT_EQ(status, 0) << err;
   // (The compile's progress box at the start is read too.)
   std::vector<ShownBox> read;
   for (const ShownBox& b : boxes)
     if (b.title != "Compiling") read.push_back(b);
-  ASSERT_EQ(read.size(), 3u);
+  ASSERT_EQ(read.size(), 4u);
   for (const ShownBox& b : read) EXPECT_EQ(b.faults, "") << b.title << "\n" << b.texts;
+  EXPECT_EQ(read[3].title, "Link not opened");
+  EXPECT_NE(read[3].texts.find("No program to open links was found.\n"), std::string::npos)
+      << read[3].texts;
+  const std::string link = "file://" + (testsupport::source_dir() / "README.md").string();
+  EXPECT_NE(read[3].texts.find("\n" + link + "\n"), std::string::npos) << read[3].texts;
 }
 
 }  // namespace
