@@ -554,11 +554,15 @@ void STRIPSLIDE(std::int32_t e, double low, double high, std::int32_t increment,
   if (e < 1 || e >= static_cast<std::int32_t>(axiswork.labels.size())) return;
   const double tol = endtolerance * std::max(high - low, 1e-30);
   std::vector<ShownLabel>& shown = axiswork.labels[static_cast<std::size_t>(e)].shown;
+  // (A label written in a font that the slots no longer hold cannot be
+  // written again: it slides on.)
+  const win::HFONT upright = fontslots(5).font, turned = fontslots(9).font;
   std::erase_if(shown, [&](const ShownLabel& l) {
     // (A label that ends at the maximum's tick would stand off it after
     // the slide.)
     const bool goes = l.value < low - tol || l.value > high + tol || (increment > 0 && l.ending);
-    if (goes) REWRITETEXT(l.written, 0, 0, plotcom.brushcolour);
+    if (goes && (l.written.font == upright || l.written.font == turned))
+      REWRITETEXT(l.written, 0, 0, plotcom.brushcolour);
     return goes;
   });
   for (ShownLabel& l : shown) {
@@ -606,7 +610,9 @@ void STRIPLABELS(std::int32_t increment) {
     m = std::max(m, std::ceil((w.mn - tol) / labelstep));
   else
     m = std::min(m, std::floor((w.mx + tol) / labelstep));
-  const double last = std::isnan(from) ? farbefore : position(from);
+  // (Where none stands, the one before lies far beyond the end the walk
+  // leaves from.)
+  const double last = std::isnan(from) ? increment * farbefore : position(from);
   w.lastlabel = increment > 0 ? last : -last;
   for (int n = 0; n < mostticks; ++n, m += increment) {
     const double v = m * ticks * tickstepof(w);
