@@ -30,12 +30,15 @@
 #include "ide/fe_main.h"
 #include "ide/idewords.h"
 #include "ide/statusbar.h"
+#include "ide/windowclose.h"
 #include "platform/backend.h"
 #include "platform/win_window_tree.h"
+#include "support/dialog_layout.h"
 #include "support/display_user.h"
 #include "support/test_support.h"
 #include "support/xvfb_server.h"
 #include "toolkit/entry.h"
+#include "toolkit/loops.h"
 // clang-format off
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -86,10 +89,32 @@ std::string windowlessvalues(const std::string& text) {
   return read_file(dir.path() / "vars.txt");
 }
 
+// A box of the program as its thread found it once it had opened: its
+// title, its captions and what is wrong with its layout.
+struct ShownBox {
+  std::string title, texts, faults;
+};
+// With `readboxes`, each box that opens is read into `boxes`.
+bool readboxes = false;
+std::vector<ShownBox> boxes;
+constexpr win::UINT readbox = 0x8000 + 0x79;
+int boxreader(win::HWND& window, win::UINT& message, win::WPARAM& wparam, win::LPARAM& lparam,
+              win::LRESULT& result) {
+  if (message == win::WM_INITDIALOG) win::PostMessageA(window, readbox, 0, 0);
+  if (message != readbox) return ide::DLGCALLBACK(window, message, wparam, lparam, result);
+  char title[256] = {};
+  win::GetWindowTextA(window, title, sizeof title);
+  boxes.push_back({title, testsupport::dialog_texts(window),
+                   testsupport::layout_faults(window) + testsupport::alignment_faults(window)});
+  return -1;
+}
+
 // The clock's ticks the program has handled.
 std::atomic<long> ticks{0};
 int counting(int& code, win::HWND& window, win::WPARAM& wparam, win::LPARAM& lparam) {
   if (code == ide::kAppTimer) ++ticks;
+  // (Closing a window puts the program's own dialog hook back.)
+  if (readboxes) toolkit::SET_DIALOG_HOOK(boxreader);
   return ide::FE_CONTROL(code, window, wparam, lparam);
 }
 
@@ -1106,6 +1131,59 @@ TEST_F(EditorDisplayTest, AStepTellsTheLineItRunsAndWhereItStopped) {
   EXPECT_EQ(status, 0) << err;
   EXPECT_EQ(duringdialog, "Step runs line 2");
   EXPECT_EQ(afterdialog, "Step stopped at line 2");
+}
+
+// Options > Editor, Fonts and Colour and Help > Donate, opened by keys as
+// a user opens them and closed by Escape: the options boxes stand in
+// columns (labels in one, spin boxes in the next; buttons of one width in
+// a grid) with room between a text and the row under it. Where no program
+// opens links, Donate says so and shows the whole link in a field to copy
+// it from.
+TEST_F(EditorDisplayTest, TheOptionsBoxesStandInColumnsAndDonateShowsTheLinkItCouldNotOpen) {
+  write_file(script, "X = 1\r\nEND\r\n");
+  // A PATH without the program that opens links.
+  testsupport::TempDir nothing;
+  const std::string path = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
+  setenv("PATH", nothing.path().c_str(), 1);
+  boxes.clear();
+  readboxes = true;
+  const int status = program([&] {
+    User u(display, title);
+    const auto open = [&](KeySym menu, std::initializer_list<KeySym> keys, const std::string& box,
+                          const std::string& picture) {
+      u.user().key(u.window(), {XK_Alt_L}, menu, false);
+      for (const KeySym k : keys) {
+        u.user().ready(u.window(), false);
+        u.user().key(u.window(), {}, k, false);
+      }
+      const Window w = u.user().window(box);
+      u.user().ready(w, false);
+      testsupport::screenshot(u.user().display(), w, picture, 0);
+      u.user().key(w, {}, XK_Escape, false);
+      u.user().gone(w, "the box " + box + " to go after Escape");
+      u.user().ready(u.window());
+    };
+    open(XK_o, {XK_e}, "Editor settings", "options_editor");
+    open(XK_o, {XK_f}, "Fonts", "options_fonts");
+    open(XK_o, {XK_Down, XK_Return}, "Colours of the editor", "options_colours");
+    open(XK_h, {XK_d}, "Link not opened", "help_donate");
+    u.user().key(u.window(), {XK_Alt_L}, XK_F4, false);
+    u.user().gone(u.window(), "the main window to go after Alt+F4");
+  });
+  readboxes = false;
+  setenv("PATH", path.c_str(), 1);
+  EXPECT_EQ(status, 0) << err;
+  // (The compile's progress box at the start is read too.)
+  std::vector<ShownBox> read;
+  for (const ShownBox& b : boxes)
+    if (b.title != "Compiling") read.push_back(b);
+  ASSERT_EQ(read.size(), 4u);
+  for (const ShownBox& b : read) EXPECT_EQ(b.faults, "") << b.title << "\n" << b.texts;
+  EXPECT_EQ(read[3].title, "Link not opened");
+  EXPECT_NE(read[3].texts.find("No program to open links was found.\n"), std::string::npos)
+      << read[3].texts;
+  const std::string link = "file://" + (testsupport::source_dir() / "README.md").string();
+  EXPECT_NE(read[3].texts.find("\n" + link + "\n"), std::string::npos) << read[3].texts;
 }
 
 }  // namespace
