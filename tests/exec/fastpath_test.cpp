@@ -47,6 +47,7 @@
 #include "exec/fastpath.h"
 #include "exec/script_mutants.h"
 #include "exec/script_runner.h"
+#include "exec/shape_gen.h"
 #include "io/rwtexts.h"
 #include "platform/clocks.h"
 #include "support/test_support.h"
@@ -1095,8 +1096,9 @@ std::vector<std::pair<std::string, std::string>> composefindings(const compose::
   std::vector<std::pair<std::string, std::string>> f;
   if (!p.gotgeneral || p.general == timedout || sanitizerreport(p, false)) {
     const std::string how = p.gotgeneral && p.general == timedout
-                                ? "did not end before the break key"
-                                : "crashed (status " + std::to_string(p.status) + ")";
+                                ? "did not end before the break key (a hang)"
+                            : p.cutoff ? "did not end even after the break key (a hang, cut off)"
+                                       : "crashed (status " + std::to_string(p.status) + ")";
     f.push_back(
         {"general run " + how, "the general run " + how +
                                    (sanitizerreport(p, false) ? ", with a sanitizer report" : "")});
@@ -1141,9 +1143,12 @@ std::vector<std::pair<std::string, std::string>> composefindings(const compose::
   const auto v = variables(outcome);
   std::string stop = v.count("") ? v.at("") : "(no stop line)";
   if (!stop.empty() && stop.back() == '\r') stop.pop_back();
-  const std::string expected =
-      s.stopline > 0 ? "stop=32767 line=" + std::to_string(s.stopline) + " " : "stop=-1";
-  const bool ended = s.stopline > 0 ? stop.rfind(expected, 0) == 0 : stop == expected;
+  const std::string expected = s.stopline > 0
+                                   ? "stop=32767 line=" + std::to_string(s.stopline) + " " +
+                                         (s.stopkey.empty() ? "" : "key=" + s.stopkey)
+                                   : "stop=-1";
+  const bool ended =
+      s.stopline > 0 && s.stopkey.empty() ? stop.rfind(expected, 0) == 0 : stop == expected;
   if (!ended)
     f.push_back({"stop " + key(stop), stop + " (expected " + expected + "): " + atline(stop)});
   std::vector<std::string> nb;
@@ -1179,9 +1184,9 @@ std::vector<std::pair<std::string, std::string>> composefindings(const compose::
                     (u.want.empty() ? "" : u.want + "=") + wanted + ", got " + u.got + "=" +
                     val(u.got);
     if (!u.also.empty()) t += " and " + u.also + "=" + val(u.also);
-    if (!u.reached.empty() && ended && val(u.reached) != std::to_string(u.passes))
+    if (!u.reached.empty() && val(u.reached) != std::to_string(u.passes))
       t += "; the use was reached in " + val(u.reached) + " of " + std::to_string(u.passes) +
-           " passes";
+           " passes" + (ended ? "" : " when the run stopped");
     f.push_back({"use: " + u.kind, t});
   }
   for (const compose::Final& x : s.finals) {
@@ -1197,13 +1202,14 @@ std::vector<std::pair<std::string, std::string>> composefindings(const compose::
 
 // Runs the scripts of the given seeds and fails with a report of each
 // failing one, and a count of the failures by kind.
-void composeseeds(const std::vector<std::uint32_t>& seeds) {
+void composeseeds(const std::vector<std::uint32_t>& seeds,
+                  compose::Script (*generate)(std::uint32_t) = compose::generate) {
   const long limit = mutants::envnum("OSTREL_FUZZ_COMPOSE_MS", 4000);
   const std::uint32_t shown = mutants::envnum("OSTREL_FUZZ_COMPOSE_SHOW", 3);
   std::vector<compose::Script> all;
   std::vector<std::string> texts;
   for (const std::uint32_t seed : seeds) {
-    all.push_back(compose::generate(seed));
+    all.push_back(generate(seed));
     texts.push_back(crlf(all.back().text));
   }
   const auto got = runboth(texts, limit, 2 * (4 * limit + 10000) + 5000, jobs());
@@ -1214,7 +1220,8 @@ void composeseeds(const std::vector<std::uint32_t>& seeds) {
     const auto f = composefindings(all[i], got[i]);
     if (f.empty()) continue;
     ++failing;
-    std::string one = "seed " + std::to_string(all[i].seed) + " (E = " + all[i].expr + "):\n";
+    std::string one = "seed " + std::to_string(all[i].seed) + " (" +
+                      (generate == compose::generate ? "E = " : "") + all[i].expr + "):\n";
     std::map<std::string, int> once;
     for (const auto& [k, x] : f) {
       one += "  " + x + "\n";
@@ -1230,19 +1237,25 @@ void composeseeds(const std::vector<std::uint32_t>& seeds) {
   EXPECT_EQ(failing, 0) << report << "failing scripts by kind of failure:\n" << summary;
 }
 
-TEST(FastPath, ComposedExpressionsAgreeInEveryUseOnBothPaths) {
-  const std::uint32_t first = mutants::envnum("OSTREL_FUZZ_COMPOSE_SEED", 870001);
-  const std::uint32_t count = mutants::envnum("OSTREL_FUZZ_COMPOSE_COUNT", 400);
+// The seeds of a run: count of them from the first, as <knob>_SEED and
+// <knob>_COUNT choose, or the list <knob>_SEEDS ("870011,870126").
+std::vector<std::uint32_t> seedsof(const std::string& knob, std::uint32_t first,
+                                   std::uint32_t count) {
+  first = mutants::envnum((knob + "_SEED").c_str(), first);
+  count = mutants::envnum((knob + "_COUNT").c_str(), count);
   std::vector<std::uint32_t> seeds;
   for (std::uint32_t n = 0; n < count; ++n) seeds.push_back(first + n);
-  // (Or the seeds of a list, "870011,870126".)
-  if (const char* list = std::getenv("OSTREL_FUZZ_COMPOSE_SEEDS"); list != nullptr && *list != 0) {
+  if (const char* list = std::getenv((knob + "_SEEDS").c_str()); list != nullptr && *list != 0) {
     seeds.clear();
     for (const char* p = list; *p != 0; ++p)
       if (p == list || p[-1] == ',')
         seeds.push_back(static_cast<std::uint32_t>(std::strtoul(p, nullptr, 10)));
   }
-  composeseeds(seeds);
+  return seeds;
+}
+
+TEST(FastPath, ComposedExpressionsAgreeInEveryUseOnBothPaths) {
+  composeseeds(seedsof("OSTREL_FUZZ_COMPOSE", 870001, 400));
 }
 
 // The first seeds that failed, one or more for each kind of fault they
@@ -1281,6 +1294,14 @@ TEST(FastPath, ComposedExpressionsOfTheFirstFailingSeeds) {
                 870098, 870099, 870136, 870154,  870157,  870195, 870256, 870264, 870265, 870285,
                 870302, 870313, 870323, 870338,  870419,  871525, 871789, 874925, 875567, 878090,
                 880031, 880707, 881129, 9201554, 9204388, 9207403});
+}
+
+// Scripts of snippets of the rarer shapes (exec/shape_gen.h), run as the
+// composed scripts are: OSTREL_FUZZ_SHAPES_SEED, _COUNT and _SEEDS choose
+// them; the break key, the number shown and the children at once are the
+// composed scripts' own knobs.
+TEST(FastPath, ComposedShapesLeaveWhatTheGeneratorWorkedOutOnBothPaths) {
+  composeseeds(seedsof("OSTREL_FUZZ_SHAPES", 510001, 200), shapes::generate);
 }
 
 // Differences found between the two paths, each cut down to a small
