@@ -68,6 +68,14 @@ bool hascall(const Ex& e) {
   return e.k == Ex::call || std::any_of(e.a.begin(), e.a.end(), hascall);
 }
 
+// A MAX or MIN fold with no FUNCTION reference inside: the translator
+// refuses it over an undeclared formal array (it takes MAX(W * 2) for a
+// list of one).
+bool bareminmax(const Ex& e) {
+  if (e.k == Ex::fold && e.s != "SUM" && !hascall(e.a[0])) return true;
+  return std::any_of(e.a.begin(), e.a.end(), bareminmax);
+}
+
 int prec(const Ex& e) {
   if (e.k != Ex::bin) return 15;
   return e.s == "*" ? 11 : 9;
@@ -125,6 +133,7 @@ struct Core {
   std::string text;
   double value = 0;
   std::string kind;
+  bool declare = false;  // the arrays it folds must be declared where they are formals
 };
 
 class Gen {
@@ -374,7 +383,7 @@ Core Gen::foldcore() {
     };
     walk(e, 0);
     return {shapes::show(e), v.front(),
-            depth > 1 ? f + " of a fold, with a FUNCTION" : f + " with a FUNCTION"};
+            depth > 1 ? f + " of a fold, with a FUNCTION" : f + " with a FUNCTION", bareminmax(e)};
   }
 }
 
@@ -630,7 +639,7 @@ std::string Gen::placecore(int i, const Core& c) {
   const std::string g = tail(i, "G"), v = tail(i, "V");
   use(g, v);
   auto formals = [&](std::vector<std::string>& to) {
-    if (chance(50)) {
+    if (chance(50) || c.declare) {
       to.push_back("  DIMENSION X(" + std::to_string(n) + "), Y(" + std::to_string(n) + ")");
       to.push_back("  CHARACTER T*" + std::to_string(tlen));
     }
@@ -731,7 +740,7 @@ std::string Gen::wholearray(int i) {
   if (chance(30)) {
     const std::string s = tail(i, "SW");
     after.push_back("SUBROUTINE " + s + "(X, Y, A, KI, R)");
-    if (chance(50))
+    if (chance(50) || bareminmax(e))
       after.push_back("  DIMENSION X(" + std::to_string(n) + "), Y(" + std::to_string(n) + ")");
     after.push_back("  DIMENSION R(" + std::to_string(n) + ")");
     after.push_back("  R = " + shapes::show(e));
@@ -920,14 +929,14 @@ std::string Gen::join(int i, bool blank) {
   if (place < 2 && !blank) {
     // In a SUBROUTINE, into its text formal.
     const std::string s = tail(i, "SW");
-    after.push_back("SUBROUTINE " + s + "(T, S, R)");
+    after.push_back("SUBROUTINE " + s + "(T, S, KI, R)");
     if (chance(50))
       after.push_back("  CHARACTER T*" + std::to_string(tlen) + ", S*" + std::to_string(slen));
     after.push_back("  R = " + e);
     after.push_back("END");
     use(g, v);
     put(v + " = '" + want + "'");
-    put("CALL " + s + "(T, S, " + g + ")");
+    put("CALL " + s + "(T, S, KI, " + g + ")");
     compare(i, g, v);
     return what + " (into a SUBROUTINE's text formal)";
   }
