@@ -1405,7 +1405,8 @@ Script Gen::make() {
   ftdeclared = chance(40);
   ftform = pick(2);
 
-  const int nsnippets = 5 + pick(6);
+  // (Now and then one or two snippets alone: a fault shows by itself.)
+  const int nsnippets = chance(15) ? 1 + pick(2) : 5 + pick(6);
   for (int i = 1; i <= nsnippets; ++i) snippet(i);
   if (chance(30)) stop();
 
