@@ -1304,6 +1304,36 @@ TEST(FastPath, ComposedShapesLeaveWhatTheGeneratorWorkedOutOnBothPaths) {
   composeseeds(seedsof("OSTREL_FUZZ_SHAPES", 510001, 200), shapes::generate);
 }
 
+// The first seeds that failed, each for the fault it found: a fold over an
+// array formal in a FUNCTION stopped its statement with xeq3020 (510001),
+// and so did a whole-array statement referencing a FUNCTION of an array
+// (510005, beside pieces read backwards with FUNCTION bounds that read
+// short); folds and whole-array statements with a FUNCTION gave wrong
+// values (510033, and 510176: a fold with a FUNCTION as a DO limit, a MIN
+// fold in a FUNCTION body); a block IF and ELSEIF decided by a fold with a
+// FUNCTION stopped at ELSE with xeqUnknown, and the paths differed
+// (510002); XEQ of a text referencing a FUNCTION ended the run with stop=0
+// (510004, beside a blank piece after a join that lost its blanks in a
+// FUNCTION statement); XEQ of a lone number (510015) and a run error inside
+// an XEQ text (510062) repeated without end; a number XEQ gives inside a
+// larger expression (510362) or into an element (510488) did not stop the
+// run, nor did a text target (514595, stop=0); a false IF guarding a MAX
+// list of pieces of a short text formal stopped with xeq3045 (510007), and
+// the list held a wrong value when the IF held (510072); a piece read
+// backwards handed to a FUNCTION's text formal was too short for its own
+// piece (510011); a blank piece between two others kept its blank when a
+// bound was a FUNCTION (510185); a relation over a join holding a piece
+// read backwards held false, and BITS beside a FUNCTION stopped with
+// noRiteSide (510031); BITS in a product stopped with xeq3020 (510032);
+// STRUCT reading a record over itself stopped with structNotDefined
+// (510021); a piece bound by a FUNCTION past its text stopped with
+// substringInd (510076) or not at all (511136).
+TEST(FastPath, ComposedShapesOfTheFirstFailingSeeds) {
+  composeseeds({510001, 510002, 510004, 510005, 510007, 510011, 510015, 510021, 510031, 510032,
+                510033, 510062, 510072, 510076, 510176, 510185, 510362, 510488, 511136, 514595},
+               shapes::generate);
+}
+
 // Differences found between the two paths, each cut down to a small
 // script (they fail while the fast path has the fault).
 
