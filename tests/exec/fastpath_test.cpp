@@ -1069,7 +1069,21 @@ std::map<std::string, std::string> variables(const std::string& outcome) {
   return v;
 }
 
+// Two values as an outcome writes them: numbers by their value (-0 is 0),
+// arrays element by element, texts as they stand.
 bool samevalue(const std::string& a, const std::string& b) {
+  if (a.size() > 1 && b.size() > 1 && a.front() == '(' && b.front() == '(' && a.back() == ')' &&
+      b.back() == ')') {
+    std::size_t i = 1, j = 1;
+    for (;;) {
+      const std::size_t ei = std::min(a.find(',', i), a.size() - 1),
+                        ej = std::min(b.find(',', j), b.size() - 1);
+      if (!samevalue(a.substr(i, ei - i), b.substr(j, ej - j))) return false;
+      if (ei == a.size() - 1 || ej == b.size() - 1) return ei == a.size() - 1 && ej == b.size() - 1;
+      i = ei + 1;
+      j = ej + 1;
+    }
+  }
   char* ea = nullptr;
   char* eb = nullptr;
   const double x = std::strtod(a.c_str(), &ea), y = std::strtod(b.c_str(), &eb);
