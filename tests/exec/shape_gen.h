@@ -10,7 +10,9 @@
 //   statement;
 // - pieces read backwards and all-blank pieces between two others, with
 //   FUNCTION bounds beside constant ones, joined, measured, compared and
-//   handed to a FUNCTION's text formal;
+//   handed to a FUNCTION's text formal (a blank piece joined keeps its
+//   blanks beside a text the statement made, a join or a piece read
+//   backwards, and loses them beside a piece read forwards);
 // - BITS beside numbers and FUNCTIONs (its value is 0), a record read back
 //   by STRUCT over itself and into another target;
 // - SUBROUTINEs that change an array formal, DO loops whose body changes
@@ -19,8 +21,11 @@
 //
 // Each snippet stands now and then in a DO loop, a GOTO loop, a block IF
 // (its condition a fold or a piece with a FUNCTION), a SUBROUTINE or a
-// FUNCTION body, counts its disagreements in its element of NB and names
-// its result and the value expected. Some scripts end at a statement that
+// FUNCTION body (handed the main program's names, its arrays declared or
+// not), a logical IF, a DO limit, a MAX/MIN list, a subscript or after a
+// unary minus; it counts its disagreements in its element of NB and names
+// its result and the value expected. A script holds five to ten snippets,
+// now and then one or two alone. Some scripts end at a statement that
 // must stop the run with a known key: a run error inside an XEQ text, an
 // XEQ result that its place cannot take, a piece bound outside its text.
 #pragma once
