@@ -1166,6 +1166,7 @@ TEST_F(EditorDisplayTest, TheOptionsBoxesStandInColumnsAndDonateShowsTheLinkItCo
     open(XK_o, {XK_e}, "Editor settings", "options_editor");
     open(XK_o, {XK_f}, "Fonts", "options_fonts");
     open(XK_o, {XK_Down, XK_Return}, "Colours of the editor", "options_colours");
+    open(XK_h, {XK_t}, "Typing assistant and tooltips", "help_tooltips");
     open(XK_h, {XK_d}, "Link not opened", "help_donate");
     u.user().key(u.window(), {XK_Alt_L}, XK_F4, false);
     u.user().gone(u.window(), "the main window to go after Alt+F4");
@@ -1177,13 +1178,13 @@ TEST_F(EditorDisplayTest, TheOptionsBoxesStandInColumnsAndDonateShowsTheLinkItCo
   std::vector<ShownBox> read;
   for (const ShownBox& b : boxes)
     if (b.title != "Compiling") read.push_back(b);
-  ASSERT_EQ(read.size(), 4u);
+  ASSERT_EQ(read.size(), 5u);
   for (const ShownBox& b : read) EXPECT_EQ(b.faults, "") << b.title << "\n" << b.texts;
-  EXPECT_EQ(read[3].title, "Link not opened");
-  EXPECT_NE(read[3].texts.find("No program to open links was found.\n"), std::string::npos)
-      << read[3].texts;
+  EXPECT_EQ(read[4].title, "Link not opened");
+  EXPECT_NE(read[4].texts.find("No program to open links was found.\n"), std::string::npos)
+      << read[4].texts;
   const std::string link = "file://" + (testsupport::source_dir() / "README.md").string();
-  EXPECT_NE(read[3].texts.find("\n" + link + "\n"), std::string::npos) << read[3].texts;
+  EXPECT_NE(read[4].texts.find("\n" + link + "\n"), std::string::npos) << read[4].texts;
 }
 
 }  // namespace
