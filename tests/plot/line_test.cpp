@@ -89,8 +89,9 @@ TEST_F(LineScript, LimitsCurveNumberAndDashAndNeverPaintsTheBackgroundColour) {
 // frame (a curve in it would not be seen), and characters as symbols
 // count on through the characters: 'A', 'B', 'C'.
 TEST_F(LineScript, NextCurvesSkipTheBackgroundAndCountCharacterSymbolsOn) {
-  ASSERT_TRUE(ran(plot("AXIS(BaCkcolor=3, Grid=0, MiN=0, MaX=10, Yaxis, Grid=0, MiN=0, MaX=10)\n"
-                       "END\n")));
+  ASSERT_TRUE(
+      ran(plot("AXIS(BaCkcolor=3, Grid=0, MiN=0, MaX=10, Yaxis, Grid=0, MiN=0, MaX=10)\n"
+               "END\n")));
   const win::COLORREF back = colour(3);
   ASSERT_EQ(at(pixel(1, 5, 5)), back);
   // The ink of a mark, cut to its box.
@@ -99,17 +100,22 @@ TEST_F(LineScript, NextCurvesSkipTheBackgroundAndCountCharacterSymbolsOn) {
     int l = width, t = height, r = -1, b = -1;
     for (int v = p.y - 14; v <= p.y + 14; ++v)
       for (int u = p.x - 14; u <= p.x + 14; ++u)
-        if (at(u, v) != back) l = std::min(l, u), t = std::min(t, v), r = std::max(r, u),
-                              b = std::max(b, v);
+        if (at(u, v) != back) {
+          l = std::min(l, u);
+          t = std::min(t, v);
+          r = std::max(r, u);
+          b = std::max(b, v);
+        }
     std::string ink;
     for (int v = t; v <= b; ++v, ink += '\n')
       for (int u = l; u <= r; ++u) ink += at(u, v) != back ? '#' : '.';
     return ink;
   };
-  ASSERT_TRUE(ran(plot("DIMENSION V(3)\nV(1) = 2.5\nV(2) = 5.5\nV(3) = 8.5\n"
-                       "LINE(Color=1, Symbol=-65, SymbolDiameter=8, X=4.5, Y=V)\n"
-                       "LINE(Line=6, Color=2, Symbol=-66, SymbolDiameter=8, X=1.5, Y=5.5)\n"
-                       "LINE(Line=7, Color=4, Symbol=-67, SymbolDiameter=8, X=1.5, Y=8.5)\nEND\n")));
+  ASSERT_TRUE(
+      ran(plot("DIMENSION V(3)\nV(1) = 2.5\nV(2) = 5.5\nV(3) = 8.5\n"
+               "LINE(Color=1, Symbol=-65, SymbolDiameter=8, X=4.5, Y=V)\n"
+               "LINE(Line=6, Color=2, Symbol=-66, SymbolDiameter=8, X=1.5, Y=5.5)\n"
+               "LINE(Line=7, Color=4, Symbol=-67, SymbolDiameter=8, X=1.5, Y=8.5)\nEND\n")));
   EXPECT_GT(near(pixel(1, 4.5, 8.5), 12, colour(4)), 4) << "curve 2 not in colour 4";
   const std::string b = mark(1.5, 5.5), c = mark(1.5, 8.5);
   EXPECT_GT(std::count(b.begin(), b.end(), '#'), 10);

@@ -81,9 +81,8 @@ class TableView : public DialogScript {
       ran = true;
       checks(*ui::mxcur);
     })});
-    const std::string out =
-        run("CHARACTER S*" + std::to_string(text.size()) + "\nS = '" + text +
-            "'\nDLG(Edit=S, Format='" + format + "')\n");
+    const std::string out = run("CHARACTER S*" + std::to_string(text.size()) + "\nS = '" + text +
+                                "'\nDLG(Edit=S, Format='" + format + "')\n");
     EXPECT_TRUE(ran) << out;
   }
 };
@@ -408,4 +407,3 @@ TEST_F(TableView, TheColumnSearchFindsRowsOfAFile) {
 }
 
 }  // namespace
-
