@@ -111,10 +111,12 @@ std::vector<std::int16_t> refusal(const Kept& k, unsigned mask) {
 
 }  // namespace
 
-void clear() {
+bool clear() {
+  const bool any = !kept.empty();
   kept.clear();
   named.clear();
   tokens.active = false;
+  return any;
 }
 
 void keep() {

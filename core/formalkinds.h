@@ -24,8 +24,8 @@ namespace core::formalkinds {
 inline bool collecting = false;
 
 // Forgets every statement kept (a new compile, or a line spliced in: the
-// statement numbers no longer hold).
-void clear();
+// statement numbers no longer hold); true when there were any.
+bool clear();
 
 // Called by translateline() before TRANS: keeps the lexicon's tokens when
 // the statement names formals of unknown kind.

@@ -373,8 +373,9 @@ restart:
 // compile the program already holds every line as the text stands, so
 // pending change flags are only cleared there.
 void oneline(bool single) {
-  // (A line spliced in moves the statements after it.)
-  if (single) formalkinds::clear();
+  // A line spliced in moves the statements after it: those that keep words
+  // for other kinds of their formals are compiled again before a run.
+  if (single && formalkinds::clear()) programstale = true;
   const std::int32_t l = edvars(edv::curline);
   if (edflags <= 0 || l <= 0) return;
   if (nxeqused < 1) {

@@ -542,15 +542,7 @@ void XEQ(std::span<const std::int16_t> code) {
             at = At::endstmt;
             break;
           }
-          if (w == core::xform::pad) {
-            r = WordResult::next;
-          } else if (w == core::xform::formalkind) {
-            // Made for its formals as numbers, the statement cannot take
-            // the array one of them is bound to.
-            core::msgkey.set(xeqkeys::formalkind);
-            errsubject = std::max<std::int32_t>(codeword(wordpos + 1), 1);
-            r = WordResult::error;
-          } else if (iscontrolword(w)) {
+          if (iscontrolword(w)) {
             r = controlword(w);
           } else if (core::isbuiltinword(w)) {
             r = builtinwords ? builtinwords(w) : WordResult::unknown;
