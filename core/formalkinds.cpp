@@ -28,6 +28,7 @@ struct Kept {
   std::int32_t stmt = 0;
   std::vector<std::int16_t> formals;
   std::vector<std::vector<std::int16_t>> words;
+  std::vector<bool> same;  // by choice: its words are the statement's own
   std::int32_t room = 0;
   unsigned made = 0;
 };
@@ -82,7 +83,7 @@ std::vector<std::int16_t> translate(std::string_view text, unsigned mask) {
   for (std::size_t i = 0; i < tokens.formals.size(); ++i) {
     std::int16_t& t = name(tokens.formals[i]).type;
     types.push_back(t);
-    if ((mask >> i & 1u) != 0) t = static_cast<std::int16_t>((t & 0x800) | 0x30);
+    if (i < 31 && (mask >> i & 1u) != 0) t = static_cast<std::int16_t>((t & 0x800) | 0x30);
   }
   puttokens();
   xeqstop = 0;
@@ -100,7 +101,7 @@ std::vector<std::int16_t> refusal(const Kept& k, unsigned mask) {
   std::vector<std::int16_t> out(static_cast<std::size_t>(std::max(k.room, 2)), xform::pad);
   out[0] = xform::formalkind;
   out[1] = 1;
-  for (std::size_t i = 0; i < k.formals.size(); ++i)
+  for (std::size_t i = 0; i < k.formals.size() && i < 31; ++i)
     if ((mask >> i & 1u) != 0) {
       out[1] = k.formals[i];
       break;
@@ -177,9 +178,14 @@ void made(std::string_view text) {
     for (const auto& w : words) k.room = std::max(k.room, static_cast<std::int32_t>(w.size()));
   if (k.room >= maxtokens) k.room = keptntrans;
   // Only words that fit the room and need no tie to other statements are
-  // written; the other choices stop the statement.
-  for (unsigned m = 1; m < choices; ++m)
-    if (!tokens.writable || static_cast<std::int32_t>(words[m].size()) > k.room) words[m].clear();
+  // written; the other choices stop the statement. A choice whose words
+  // are the statement's own keeps them as they stand.
+  k.same.assign(choices, false);
+  for (unsigned m = 1; m < choices; ++m) {
+    k.same[m] = words[m] == base;
+    if (k.same[m] || !tokens.writable || static_cast<std::int32_t>(words[m].size()) > k.room)
+      words[m].clear();
+  }
   k.words = std::move(words);
   for (std::int32_t i = ntrans + 1; i <= k.room; ++i) tokcod(i) = xform::pad;
   ntrans = k.room;
@@ -209,7 +215,7 @@ bool rebind(std::int32_t S, std::int32_t count) {
         }))
       continue;
     unsigned mask = 0;
-    for (std::size_t i = 0; i < k.formals.size(); ++i)
+    for (std::size_t i = 0; i < k.formals.size() && i < 31; ++i)
       if (isarray(k.formals[i])) mask |= 1u << i;
     if (mask == k.made) continue;
     const std::int32_t at = stmtstart(k.stmt), next = stmtstart(k.stmt + 1);
@@ -221,7 +227,9 @@ bool rebind(std::int32_t S, std::int32_t count) {
     // they come back when the formals are numbers again.
     if (k.made == 0) k.words[0].assign(xeqbuf.ptr(at), xeqbuf.ptr(at) + k.room);
     const std::vector<std::int16_t> none;
-    const std::vector<std::int16_t>& w = mask < k.words.size() ? k.words[mask] : none;
+    const bool own = mask < k.same.size() && k.same[mask];
+    const std::vector<std::int16_t>& w =
+        own ? k.words[0] : mask < k.words.size() ? k.words[mask] : none;
     const std::vector<std::int16_t> words = w.empty() ? refusal(k, mask) : w;
     for (std::int32_t i = 0; i < k.room; ++i)
       xeqbuf(at + i) = i < static_cast<std::int32_t>(words.size())
