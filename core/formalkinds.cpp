@@ -155,15 +155,26 @@ void made(std::string_view text) {
   const std::int32_t keptt2 = trans2error;
   const std::string keptkey(msgkey.view()), keptline(failedline.view()), keptnote(compnote.view());
   edflags |= 0x1000;  // (no message for a choice the translator refuses)
-  // Every choice where the formals are few; else only all of them as
-  // arrays, to learn whether the kinds matter at all.
-  const bool all = k.formals.size() <= mostformals;
-  const unsigned choices = all ? 1u << k.formals.size() : 1u;
+  // The formals whose kind changes the words (each alone an array); every
+  // choice of those as arrays is translated where they are few, else only
+  // all of them, and the statement then stops for any of them an array.
+  std::vector<std::size_t> relevant;
+  for (std::size_t i = 0; i < tokens.formals.size() && i < 31; ++i)
+    if (translate(text, 1u << i) != base) relevant.push_back(i);
+  k.formals.clear();
+  for (const std::size_t i : relevant) k.formals.push_back(tokens.formals[i]);
+  const bool all = relevant.size() <= mostformals;
+  const unsigned choices = all ? 1u << relevant.size() : 1u;
+  const auto tokenmask = [&](unsigned m) {
+    unsigned t = 0;
+    for (std::size_t j = 0; j < relevant.size(); ++j)
+      if ((m >> j & 1u) != 0) t |= 1u << relevant[j];
+    return t;
+  };
   std::vector<std::vector<std::int16_t>> words(choices);
   words[0] = base;
-  bool differ = false;
-  for (unsigned m = 1; m < choices; ++m) differ = (words[m] = translate(text, m)) != base || differ;
-  if (!all) differ = translate(text, (1u << mostformals) - 1) != base;
+  const bool differ = !relevant.empty();
+  for (unsigned m = 1; m < choices; ++m) words[m] = translate(text, tokenmask(m));
   edflags = keptflags;
   trans2error = keptt2;
   msgkey.set(keptkey);
