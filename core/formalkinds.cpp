@@ -134,7 +134,8 @@ void keep() {
                           tokens.formals.end())
       tokens.formals.push_back(c);
   }
-  if (tokens.formals.empty()) return;
+  // (A statement that the program walk ties to others keeps its words.)
+  if (tokens.formals.empty() || !tokens.writable) return;
   tokens.active = true;
   tokens.n = n;
   tokens.cod.assign(tokcod.ptr(1), tokcod.ptr(1) + n);
