@@ -7,6 +7,7 @@
 
 #include "core/codewords.h"
 #include "core/editbuffer.h"
+#include "core/formalkinds.h"
 #include "core/runwords.h"
 #include "core/stores.h"
 #include "core/symbols.h"
@@ -486,6 +487,7 @@ void INTERNALJUMPS(bool spliced) {
 }
 
 void reset_program() {
+  formalkinds::clear();
   blockerrors.clear();
   openblock = 0;
   markedstmts.clear();

@@ -149,6 +149,12 @@ constexpr std::int16_t movedargs(int commas) {
 }
 constexpr bool isblockend(std::int16_t w) { return (cwu(w) & 0xFC00u) == 0x8C00u; }
 inline constexpr std::int16_t ifgate = cwv(0x8A00);
+// A word that does nothing: it fills the room a statement keeps for its
+// words made for other kinds of its formals (core/formalkinds.h).
+inline constexpr std::int16_t pad = cwv(0x8A40);
+// The first word of a statement that cannot be made for the kinds its
+// formals are bound to; the formal follows it.
+inline constexpr std::int16_t formalkind = cwv(0x8A60);
 constexpr bool ismovedargs(std::int16_t w) { return (cwu(w) & 0xFC00u) == 0xA400u; }
 // Size of the argument block that a closing word opens for the linker.
 constexpr int blocksize(std::int16_t w) { return static_cast<int>(cwu(w) & 0x3FFu) + 1; }

@@ -14,6 +14,7 @@
 #include "core/runwords.h"
 #include "core/stores.h"
 #include "core/symbols.h"
+#include "core/xform.h"
 #include "exec/builtins.h"
 #include "exec/optdispatch.h"
 #include "exec/postfix.h"
@@ -629,6 +630,14 @@ WordResult optepilogue(std::int16_t code) {
 WordResult OPERANDWORD(std::int16_t word) {
   const unsigned u = cwu(word);
   if (word > 0) return pushsymbol(word);
+  if (word == core::xform::pad) return WordResult::next;
+  if (word == core::xform::formalkind) {
+    // Made for its formals as numbers, the statement cannot take the array
+    // that one of them is bound to.
+    core::msgkey.set(xeqkeys::formalkind);
+    errsubject = std::max<std::int32_t>(codeword(wordpos + 1), 1);
+    return WordResult::error;
+  }
   if ((u & 0xFF00u) == 0x9800u) return optionmarker(word);
   if (isassignword(u)) return assignment(word);
   if (isoptstmt(u)) return optionstatement(word);

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "core/formalkinds.h"
 #include "core/program.h"
 #include "core/runwords.h"
 #include "core/stores.h"
@@ -274,6 +275,9 @@ WordResult enter(const Callee& c, std::int32_t n, const std::int32_t* formals, b
     cells[formal] = cell;
     formal = f.link;
   }
+  // A formal of unknown kind bound to an array, or no longer: its
+  // statements take the words made for the kinds the formals have now.
+  if (retyped) core::formalkinds::rebind(S, m);
   std::int16_t f3 = packmode(core::xeqmode & core::runmode::framebits, 0);
   // The statements of a function or subroutine that the text of XEQ
   // references run on to its return, which brings the text's mode back.

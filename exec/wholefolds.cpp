@@ -7,6 +7,7 @@
 #include "core/runwords.h"
 #include "core/stores.h"
 #include "core/symbols.h"
+#include "core/xform.h"
 #include "exec/builtins.h"
 #include "exec/control.h"
 #include "exec/wordpath.h"
@@ -57,7 +58,8 @@ std::int32_t owner(std::int32_t p, std::int32_t& from) {
       continue;
     }
     const unsigned u = cwu(w);
-    if (u == wwholearray || u == wblockjump || w == core::cwd::uminus) continue;
+    if (u == wwholearray || u == wblockjump || w == core::cwd::uminus || w == core::xform::pad)
+      continue;
     std::size_t taken = 0;  // operands the word takes besides the one its result replaces
     if ((u & 0xC010u) == 0x8010u) {
       taken = 1;

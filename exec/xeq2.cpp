@@ -376,7 +376,7 @@ struct Linker {
     for (p = 2; p <= n; ++p) {
       const std::int16_t c = w(p);
       const unsigned u = cwu(c);
-      if (c == 0) continue;
+      if (c == 0 || c == xf::pad) continue;
       if (c == xf::nobound) {
         emit(0x81, 0);
         continue;

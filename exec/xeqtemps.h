@@ -113,6 +113,8 @@ inline constexpr std::string_view allocate = core::MSGKEY("ALLOCATE()");
 inline constexpr std::string_view msgnan = core::MSGKEY("msgNaN");
 inline constexpr std::string_view msgmulticat = core::MSGKEY("msgMulti//");
 inline constexpr std::string_view notyetbuilt = core::MSGKEY("notYetBuilt");
+// A statement made for a formal as a number meets it bound to an array.
+inline constexpr std::string_view formalkind = core::MSGKEY("formalKind");
 // XEQ inside an expression or into an element, where its value would be lost.
 inline constexpr std::string_view xeqillegal = core::MSGKEY("xeqillegal");
 // DIFFEQ, DLL, SOLVE or XEQ in the text that XEQ runs.

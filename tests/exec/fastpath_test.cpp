@@ -1341,10 +1341,14 @@ TEST(FastPath, ComposedShapesLeaveWhatTheGeneratorWorkedOutOnBothPaths) {
 // noRiteSide (510031); BITS in a product stopped with xeq3020 (510032);
 // STRUCT reading a record over itself stopped with structNotDefined
 // (510021); a piece bound by a FUNCTION past its text stopped with
-// substringInd (510076) or not at all (511136).
+// substringInd (510076) or not at all (511136). A whole-array statement
+// into a SUBROUTINE's array formal read its undeclared array formals as
+// numbers, every element the same (510080), or stopped with charToNum
+// (510073).
 TEST(FastPath, ComposedShapesOfTheFirstFailingSeeds) {
-  composeseeds({510001, 510002, 510004, 510005, 510007, 510011, 510015, 510021, 510031, 510032,
-                510033, 510062, 510072, 510076, 510176, 510185, 510362, 510488, 511136, 514595},
+  composeseeds({510001, 510002, 510004, 510005, 510007, 510011, 510015, 510021, 510031,
+                510032, 510033, 510062, 510072, 510073, 510076, 510080, 510176, 510185,
+                510362, 510488, 511136, 514595},
                shapes::generate);
 }
 
