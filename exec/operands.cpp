@@ -718,9 +718,9 @@ std::int32_t stringbelow(Eval& e) {
 }
 
 // Replaces the string operand on top by the slice a..b (positions from 1 in
-// the string, a > b backwards): a narrowed temporary on the target side, in
-// an exchange, or read forwards; read backwards, a copy in the temporary
-// area. (An option statement takes a piece by its positions: optiontext()
+// the string, a > b backwards): a narrowed temporary when it is the
+// assignment's target, in an exchange, or read forwards; read backwards
+// anywhere else, a copy in the temporary area. (An option statement takes a piece by its positions: optiontext()
 // in exec/postfix.cpp.)
 std::int32_t makeslice(Eval& e, std::int32_t p, std::int32_t k, std::int32_t a, std::int32_t b) {
   const std::int32_t f = tmpbeg[sz(k)];
@@ -730,7 +730,7 @@ std::int32_t makeslice(Eval& e, std::int32_t p, std::int32_t k, std::int32_t a, 
   const std::int32_t t = newtempnumber();
   if (t == 0) return 2002;
   tmpsym[sz(t)] = tmpsym[sz(k)];
-  if (targetside(e, p) || xeqexpr.swappos != 0 || pf <= pl) {
+  if (istarget(e, p) || xeqexpr.swappos != 0 || pf <= pl) {
     tmporig[sz(t)] = tmpbeg[sz(t)] = pf;
     tmpend[sz(t)] = pl;
     descrback[sz(t)] = pf > pl;
