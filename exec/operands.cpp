@@ -76,9 +76,13 @@ std::string_view idxshownkey(std::string_view key, std::string_view detail) {
 
 std::int32_t IDXERROR_INTERNAL(std::int32_t code, std::int32_t descr, std::string_view what,
                                std::int32_t index) {
+  return idxerrorof(code, descr >= 1 && descr <= maxtemps ? tmpsym[static_cast<std::size_t>(descr)] : 0,
+                    what, index);
+}
+
+std::int32_t idxerrorof(std::int32_t code, std::int32_t sym, std::string_view what,
+                        std::int32_t index) {
   char buf[256];
-  const std::int32_t sym =
-      descr >= 1 && descr <= maxtemps ? tmpsym[static_cast<std::size_t>(descr)] : 0;
   core::GETNAME(sym, std::span<char>(buf, 256));
   std::string text(buf, 256);
   text.resize(text.find_last_not_of(' ') == std::string::npos ? 0 : text.find_last_not_of(' ') + 1);
