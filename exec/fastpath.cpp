@@ -1572,8 +1572,8 @@ template <bool inchain>
         const std::int64_t adr = name.data()[s.sym - 1].adr;
         const std::int64_t cell = adr + offset;
         // (Two indices lie each within its own dimension.)
-        if (offset < 0 || offset >= rows * cols || (k != 1 && (i1 >= rows || i2 < 0 || i2 >= cols)) ||
-            adr == 0 || cell < 1 ||
+        if (offset < 0 || offset >= rows * cols ||
+            (k != 1 && (i1 >= rows || i2 < 0 || i2 >= cols)) || adr == 0 || cell < 1 ||
             cell >= static_cast<std::int64_t>(z.size()))
           return towords(s.index, false, false, s.shape);
         elemrows = shape[0];

@@ -76,7 +76,8 @@ std::string_view idxshownkey(std::string_view key, std::string_view detail) {
 
 std::int32_t IDXERROR_INTERNAL(std::int32_t code, std::int32_t descr, std::string_view what,
                                std::int32_t index) {
-  return idxerrorof(code, descr >= 1 && descr <= maxtemps ? tmpsym[static_cast<std::size_t>(descr)] : 0,
+  return idxerrorof(code,
+                    descr >= 1 && descr <= maxtemps ? tmpsym[static_cast<std::size_t>(descr)] : 0,
                     what, index);
 }
 
@@ -724,8 +725,8 @@ std::int32_t stringbelow(Eval& e) {
 // Replaces the string operand on top by the slice a..b (positions from 1 in
 // the string, a > b backwards): a narrowed temporary when it is the
 // assignment's target, in an exchange, or read forwards; read backwards
-// anywhere else, a copy in the temporary area. (An option statement takes a piece by its positions: optiontext()
-// in exec/postfix.cpp.)
+// anywhere else, a copy in the temporary area. (An option statement takes
+// a piece by its positions: optiontext() in exec/postfix.cpp.)
 std::int32_t makeslice(Eval& e, std::int32_t p, std::int32_t k, std::int32_t a, std::int32_t b) {
   const std::int32_t f = tmpbeg[sz(k)];
   const bool back = descrbackwards(k);
