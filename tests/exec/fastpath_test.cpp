@@ -1341,10 +1341,15 @@ TEST(FastPath, ComposedShapesLeaveWhatTheGeneratorWorkedOutOnBothPaths) {
 // noRiteSide (510031); BITS in a product stopped with xeq3020 (510032);
 // STRUCT reading a record over itself stopped with structNotDefined
 // (510021); a piece bound by a FUNCTION past its text stopped with
-// substringInd (510076) or not at all (511136).
+// substringInd (510076) or not at all (511136). A MIN list of pieces read
+// backwards, worked out before its logical IF's statement, read them empty
+// (4000001); so did a relation over a join of them (4000095); a fold with a
+// FUNCTION as a DO limit took its array's last element on the general path
+// (4000060).
 TEST(FastPath, ComposedShapesOfTheFirstFailingSeeds) {
   composeseeds({510001, 510002, 510004, 510005, 510007, 510011, 510015, 510021, 510031, 510032,
-                510033, 510062, 510072, 510076, 510176, 510185, 510362, 510488, 511136, 514595},
+                510033, 510062, 510072, 510076, 510176, 510185, 510362, 510488, 511136, 514595,
+                4000001, 4000060, 4000095},
                shapes::generate);
 }
 
