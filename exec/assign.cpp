@@ -16,6 +16,7 @@
 #include "core/symbols.h"
 #include "core/xform.h"
 #include "exec/builtins.h"
+#include "exec/operands.h"
 #include "exec/optdispatch.h"
 #include "exec/postfix.h"
 #include "exec/strings.h"
@@ -166,12 +167,29 @@ WordResult element(std::int16_t w) {
   const auto [rows, cols] = shape(a);
   elemrows = rows;
   elemcols = cols;
-  std::int64_t offset = 0;
-  if (k == 1) offset = idx[0] - 1;
-  if (k >= 2) offset = static_cast<std::int64_t>(cols) * (idx[0] - 1) + idx[1] - 1;
   stmtflags |= 2;
+  // In range as the evaluator has it: a single index among all elements,
+  // two indices each within its own dimension (its column first).
   const std::int64_t size = static_cast<std::int64_t>(std::max(rows, 0)) * std::max(cols, 0);
-  if (offset >= 0 && offset < size) {
+  std::string_view what;
+  std::int32_t bad = noindex;
+  const auto outside = [&](std::string_view which, std::int64_t i) {
+    what = which;
+    bad = static_cast<std::int32_t>(std::clamp<std::int64_t>(i, -noindex, noindex - 1));
+  };
+  if (size < 1) {
+    what = idxalias;
+  } else if (k == 1 && (idx[0] < 1 || idx[0] > size)) {
+    outside(idxcolumn, idx[0]);
+  } else if (k >= 2 && (idx[1] < 1 || idx[1] > cols)) {
+    outside(idxcolumn, idx[1]);
+  } else if (k >= 2 && (idx[0] < 1 || idx[0] > rows)) {
+    outside(idxrow, idx[0]);
+  }
+  if (what.empty()) {
+    std::int64_t offset = 0;
+    if (k == 1) offset = idx[0] - 1;
+    if (k >= 2) offset = static_cast<std::int64_t>(cols) * (idx[0] - 1) + idx[1] - 1;
     const std::int32_t adr = core::name(a).adr;
     if (adr == 0) return fail(xeqkeys::arraydim0, a);
     elementinrange = true;
@@ -186,11 +204,16 @@ WordResult element(std::int16_t w) {
     core::z(core::iresult) = 0.0;
     return valueproduced(k + 1);
   }
-  core::xeqstop = stops::error;
-  core::msgkey.set(xeqkeys::arrayindex);
-  showerror(xeqkeys::arrayindex, "shape " + std::to_string(rows) + " x " + std::to_string(cols) +
-                                     ", index " + std::to_string(offset + 1));
-  return WordResult::looptest;
+  // The evaluator's index error, with its text (an array never declared
+  // shows as such).
+  constexpr std::int32_t code = 3006;
+  if (core::nomsg == 0) {
+    xeqfailword = static_cast<float>(w);
+    xeqfailpos = static_cast<float>(wordpos);
+    core::iostatw[0] = static_cast<std::int16_t>(code);
+  }
+  idxerrorof(code, a, what, bad);
+  return fail(xeqerrorkey(code));
 }
 
 // An omitted bound of a piece (the word 0 before or after its ":"): a stack

@@ -1567,10 +1567,13 @@ template <bool inchain>
         std::memcpy(shape, cells + s.sym, sizeof shape);
         const std::int64_t rows = std::max(shape[0], 0), cols = std::max(shape[1], 0);
         const std::int64_t i1 = subscript(stack[sp - static_cast<std::size_t>(k)].v) - 1;
-        const std::int64_t offset = k == 1 ? i1 : cols * i1 + subscript(stack[sp - 1].v) - 1;
+        const std::int64_t i2 = k == 1 ? 0 : subscript(stack[sp - 1].v) - 1;
+        const std::int64_t offset = k == 1 ? i1 : cols * i1 + i2;
         const std::int64_t adr = name.data()[s.sym - 1].adr;
         const std::int64_t cell = adr + offset;
-        if (offset < 0 || offset >= rows * cols || adr == 0 || cell < 1 ||
+        // (Two indices lie each within its own dimension.)
+        if (offset < 0 || offset >= rows * cols ||
+            (k != 1 && (i1 >= rows || i2 < 0 || i2 >= cols)) || adr == 0 || cell < 1 ||
             cell >= static_cast<std::int64_t>(z.size()))
           return towords(s.index, false, false, s.shape);
         elemrows = shape[0];

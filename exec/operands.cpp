@@ -76,9 +76,14 @@ std::string_view idxshownkey(std::string_view key, std::string_view detail) {
 
 std::int32_t IDXERROR_INTERNAL(std::int32_t code, std::int32_t descr, std::string_view what,
                                std::int32_t index) {
+  return idxerrorof(code,
+                    descr >= 1 && descr <= maxtemps ? tmpsym[static_cast<std::size_t>(descr)] : 0,
+                    what, index);
+}
+
+std::int32_t idxerrorof(std::int32_t code, std::int32_t sym, std::string_view what,
+                        std::int32_t index) {
   char buf[256];
-  const std::int32_t sym =
-      descr >= 1 && descr <= maxtemps ? tmpsym[static_cast<std::size_t>(descr)] : 0;
   core::GETNAME(sym, std::span<char>(buf, 256));
   std::string text(buf, 256);
   text.resize(text.find_last_not_of(' ') == std::string::npos ? 0 : text.find_last_not_of(' ') + 1);
@@ -718,10 +723,10 @@ std::int32_t stringbelow(Eval& e) {
 }
 
 // Replaces the string operand on top by the slice a..b (positions from 1 in
-// the string, a > b backwards): a narrowed temporary on the target side, in
-// an exchange, or read forwards; read backwards, a copy in the temporary
-// area. (An option statement takes a piece by its positions: optiontext()
-// in exec/postfix.cpp.)
+// the string, a > b backwards): a narrowed temporary when it is the
+// assignment's target, in an exchange, or read forwards; read backwards
+// anywhere else, a copy in the temporary area. (An option statement takes
+// a piece by its positions: optiontext() in exec/postfix.cpp.)
 std::int32_t makeslice(Eval& e, std::int32_t p, std::int32_t k, std::int32_t a, std::int32_t b) {
   const std::int32_t f = tmpbeg[sz(k)];
   const bool back = descrbackwards(k);
@@ -730,7 +735,7 @@ std::int32_t makeslice(Eval& e, std::int32_t p, std::int32_t k, std::int32_t a, 
   const std::int32_t t = newtempnumber();
   if (t == 0) return 2002;
   tmpsym[sz(t)] = tmpsym[sz(k)];
-  if (targetside(e, p) || xeqexpr.swappos != 0 || pf <= pl) {
+  if (istarget(e, p) || xeqexpr.swappos != 0 || pf <= pl) {
     tmporig[sz(t)] = tmpbeg[sz(t)] = pf;
     tmpend[sz(t)] = pl;
     descrback[sz(t)] = pf > pl;

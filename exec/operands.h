@@ -58,6 +58,9 @@ inline std::array<std::int16_t, 2> detailwords{};
 // decimal. The result is the error status code.
 std::int32_t IDXERROR_INTERNAL(std::int32_t code, std::int32_t descr, std::string_view what,
                                std::int32_t index);
+// The same for the operand symbol sym (the word path's elements).
+std::int32_t idxerrorof(std::int32_t code, std::int32_t sym, std::string_view what,
+                        std::int32_t index);
 
 // The key whose text shows failure `key` with detail `detail`: an index
 // error that IDXERROR_INTERNAL made for an operand of no elements that was

@@ -89,6 +89,10 @@ inline std::int32_t& val(Eval& e, std::int32_t p) {
 inline std::int32_t& at(Eval& e, std::int32_t i) { return val(e, e.n + i); }
 inline std::int32_t& top(Eval& e) { return at(e, e.sp); }
 inline bool targetside(const Eval& e, std::int32_t p) { return p <= e.hdr; }
+// The word at p makes the assignment's target itself: the last word before
+// the split. Everything else before the split (a logical IF's condition,
+// the blocks, the target's own subscripts and bounds) is read, not written.
+inline bool istarget(const Eval& e, std::int32_t p) { return p == e.hdr && p >= e.first; }
 
 // Pushes an entry; false when the operand list is full.
 bool push(Eval& e, std::int32_t entry, bool base = false);

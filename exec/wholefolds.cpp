@@ -67,6 +67,8 @@ std::int32_t owner(std::int32_t p, std::int32_t& from) {
       taken = static_cast<std::size_t>(core::cwcount(u));
     } else if (core::issubscript(u)) {
       taken = static_cast<std::size_t>(core::subscriptcommas(u)) + 1;
+    } else if (core::cwcode(u) == wdo || core::cwcode(u) == wdoblock) {
+      taken = 1;  // a DO header takes its variable and keeps its record
     } else if (core::cwcode(u) == wif) {
       if (starts.empty()) break;
       starts.pop_back();

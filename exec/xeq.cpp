@@ -561,7 +561,7 @@ void XEQ(std::span<const std::int16_t> code) {
           // A floating-point failure found after a value-producing word.
           const std::string_view cls = core::isbuiltinword(lastword) ? "function" : "other   ";
           std::copy_n(cls.begin(), 8, opclass);
-          if (msgkeyis("")) core::msgkey.set(ndpkey(core::iostatw[0]));
+          if (msgkeyis("")) core::msgkey.set(xeqerrorkey(3300));
           if (callbackmode()) return;
           at = At::looptest;
           break;

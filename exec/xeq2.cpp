@@ -282,7 +282,6 @@ struct Linker {
     if (xcwcode(word) == cwu(xf::tablemark)) {
       t[static_cast<std::size_t>(at)] = xeqop::tableelement;
       if (firsttablepos == 0) firsttablepos = at;
-      if (split == 0) tabletarget = 1;
     }
   }
 
@@ -386,6 +385,9 @@ struct Linker {
         continue;
       }
       if (c == xf::lhsend) {
+        // A table's element is written only when it is the target itself
+        // (one in a logical IF's condition or in a subscript is read).
+        if (k >= 1 && t[static_cast<std::size_t>(k)] == xeqop::tableelement) tabletarget = 1;
         split = k + 1;
         x.lhsdescr = x.idescr;
         x.nelem = x.opflags == 1 ? 1 : localmin;

@@ -66,7 +66,8 @@ inline void newtemprecord(std::int32_t k) {
 // Moves `iresult` to a new numeric temporary and checks the floating-point
 // status: a status found while no error is pending (`iostatw` 0) is kept in
 // `iostatw`, sets `xeqstop` to 0x7FFF and, unless `nomsg` is set, is shown
-// under its "NDPerror" key with the statement number.
+// as the evaluator shows a failed calculation (its key, the statement number
+// and the status).
 void ndpfailure(std::int32_t code);  // the failure's stop and message
 inline void INTERNALNXTTANDNDP() {
   core::iresult = (core::iresult < 0 ? -core::iresult : core::iresult) + 1;

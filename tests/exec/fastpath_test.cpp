@@ -1344,11 +1344,14 @@ TEST(FastPath, ComposedShapesLeaveWhatTheGeneratorWorkedOutOnBothPaths) {
 // substringInd (510076) or not at all (511136). A whole-array statement
 // into a SUBROUTINE's array formal read its undeclared array formals as
 // numbers, every element the same (510080), or stopped with charToNum
-// (510073).
+// (510073). A MIN list of pieces read backwards, worked out before its
+// logical IF's statement, read them empty (4000001); so did a relation over
+// a join of them (4000095); a fold with a FUNCTION as a DO limit took its
+// array's last element on the general path (4000060).
 TEST(FastPath, ComposedShapesOfTheFirstFailingSeeds) {
-  composeseeds({510001, 510002, 510004, 510005, 510007, 510011, 510015, 510021, 510031,
-                510032, 510033, 510062, 510072, 510073, 510076, 510080, 510176, 510185,
-                510362, 510488, 511136, 514595},
+  composeseeds({510001, 510002, 510004, 510005, 510007, 510011, 510015, 510021, 510031, 510032,
+                510033, 510062, 510072, 510073, 510076, 510080, 510176, 510185, 510362, 510488,
+                511136, 514595, 4000001, 4000060, 4000095},
                shapes::generate);
 }
 
