@@ -33,7 +33,7 @@ bool isargfunction(std::int16_t w) {
 }
 // MAX, MIN and SIGN count their commas from the second one on.
 bool ismaxminsign(std::int16_t w) {
-  return w == cwv(0xE920) || w == cwv(0xE960) || w == cwv(0xE9A0);
+  return w == foldmax || w == foldmin || w == cwv(0xE9A0);
 }
 bool isfunctionword(std::int16_t w) {
   const unsigned m = cwu(w) & 0x6820u;
@@ -64,6 +64,7 @@ struct Level {
   bool textseen = false;
   bool fileseen = false;
   bool arrayseen = false;
+  std::vector<std::int32_t> argends;  // output position at each comma of the level
 };
 
 struct Failed {
@@ -264,12 +265,48 @@ struct Trans2 {
                                                       static_cast<std::size_t>(to - from + 1)));
   }
 
+  // Puts a segment around the words from..to that folds them with fn.
+  void segmentaround(std::int32_t from, std::int32_t to, std::int16_t fn) {
+    if (outpos >= listroom - 2) fail(trans2full);
+    for (std::int32_t k = outpos; k > to; --k)
+      outl[static_cast<std::size_t>(k + 3)] = outl[static_cast<std::size_t>(k)];
+    for (std::int32_t k = to; k >= from; --k)
+      outl[static_cast<std::size_t>(k + 1)] = outl[static_cast<std::size_t>(k)];
+    outl[static_cast<std::size_t>(from)] = segopen(fn);
+    outl[static_cast<std::size_t>(to + 2)] = segclose;
+    outl[static_cast<std::size_t>(to + 3)] = static_cast<std::int16_t>(to + 2 - from);
+    outpos += 3;
+  }
+
+  // A fold of a list folds all the values its arguments give: an argument
+  // over whole arrays is folded first, with the same function (SUM(V, 2) is
+  // the sum of V's elements and 2). MAXLOC and MINLOC of a list find an
+  // argument by its position, which an argument over whole arrays has none
+  // of: the statement translator refuses such a list.
+  void foldarguments(const Level& l, std::int16_t fn) {
+    std::vector<std::int32_t> starts{l.outpos + 1};
+    for (const std::int32_t e : l.argends) starts.push_back(e + 1);
+    std::int32_t end = outpos;
+    for (std::size_t a = starts.size(); a-- > 0;) {
+      const std::int32_t from = starts[a];
+      if (from <= end && wholearrayin(from, end)) {
+        if (fn == foldmaxloc || fn == foldminloc) throw HandOver{};
+        segmentaround(from, end, fn);
+      }
+      end = from - 1;
+    }
+  }
+
   void closebracket() {
     popfrom(xprio(rparen));
     if (sp == 0 || top() != lparen) fail(trans2missingparen);
     --sp;
     if (level == 0) fail(trans2missingparen);
     Level& l = cur();
+    // MAX and MIN of two arguments with an array after the comma (MAX(2, V))
+    // fold a list, as they do with one before it.
+    if (l.arrayseen && (top() == foldmax || top() == foldmin) && l.commasmet > l.commas)
+      l.commas = l.commasmet;
     if (l.mark != 0) {
       if (!l.symbolseen) {
         outpos = l.outpos;
@@ -284,6 +321,7 @@ struct Trans2 {
       // SUM, MAX, MIN, MAXLOC or MINLOC of a list: the whole list moves into
       // a block, and a segment folds its elements.
       const std::int16_t fn = top();
+      foldarguments(l, fn);
       movetoprefix(l.outpos + 1, outpos);
       prefixword(plainend(opcount - l.opcount));
       outpos = l.outpos;
@@ -369,6 +407,7 @@ struct Trans2 {
     popfrom(xprio(comma), true);
     Level& l = cur();
     if (level > 0 && l.firstarg == 0) l.firstarg = outpos;
+    if (level > 0) l.argends.push_back(outpos);
     l.anycomma = true;
     if (level > 0 && l.kind != 0x0200 && !l.textseen && (l.kind & 0xE000) == 0 && l.mark == 0 &&
         !isargfunction(l.fnword)) {
@@ -687,7 +726,7 @@ void TRANS2(std::string_view text) {
     ntok = t.n;
     TRANS1(text);
     // (A refusal of its own, shown by the statement translator, stands.)
-    if (xeqstop != 0 && msgkey.trimmed() != listtoonekey) {
+    if (xeqstop != 0 && msgkey.trimmed() != listtoonekey && msgkey.trimmed() != loclistkey) {
       t.i = std::min(t.i, t.n);
       t.report(Failed{trans2typeconflict, 0.0, false});
     }
