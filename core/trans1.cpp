@@ -77,6 +77,20 @@ constexpr std::int16_t kMinloc = builtincode("MINLOC");
 constexpr std::int16_t kRead = builtincode("READ");
 constexpr std::int16_t kWrite = builtincode("WRITE");
 
+// Built-ins that take numbers one by one: an array standing alone as an
+// argument of one runs element by element, as beside an operator.
+constexpr std::array<std::int16_t, 22> elementwise = {
+    builtincode("LOG"),  builtincode("ABS"),  builtincode("EXP"),   builtincode("INT"),
+    builtincode("NINT"), builtincode("MOD"),  builtincode("SIN"),   builtincode("COS"),
+    builtincode("TAN"),  builtincode("ASIN"), builtincode("ACOS"),  builtincode("ATAN"),
+    builtincode("SINH"), builtincode("COSH"), builtincode("TANH"),  builtincode("IAND"),
+    builtincode("IEOR"), builtincode("IOR"),  builtincode("NOT"),   builtincode("FLOOR"),
+    builtincode("SIGN"), builtincode("CEILING")};
+bool iselementwise(std::int16_t w) {
+  return std::any_of(elementwise.begin(), elementwise.end(),
+                     [w](std::int16_t e) { return cwcode(e) == cwcode(w); });
+}
+
 constexpr int stackroom = 24;
 
 struct Fail {
@@ -370,14 +384,26 @@ struct Trans1 {
     }
   }
 
+  // The call or built-in whose argument the array at i stands alone as
+  // (between "(" or "," and "," or ")" of its own bracket), 0 for none.
+  std::int16_t aloneof(std::int16_t next) const {
+    const std::int16_t before = word(i - 1);
+    if (sp >= 2 && top() == cwd::lparen && (before == cwd::lparen || before == cwd::comma) &&
+        (next == cwd::rparen || next == cwd::comma))
+      return stack[sp - 1];
+    return 0;
+  }
   // An array standing alone as an actual of a call or a function reference
   // is shared with its formal, also in a statement that runs over its
-  // arrays' elements.
+  // arrays' elements; so is one that a built-in takes whole (INDEX(V, 3),
+  // LEN_TRIM(V)), but a fold's, which folds either way.
   bool passedwhole(std::int16_t next) const {
-    const std::int16_t before = word(i - 1);
-    return sp >= 2 && top() == cwd::lparen && iscallword(stack[sp - 1]) &&
-           (before == cwd::lparen || before == cwd::comma) &&
-           (next == cwd::rparen || next == cwd::comma);
+    const std::int16_t w = aloneof(next);
+    if (w == 0) return false;
+    if (iscallword(w)) return true;
+    const unsigned c = cwcode(w);
+    return isbuiltinword(w) && !iselementwise(w) && c != cwcode(kSum) && c != cwcode(kMax) &&
+           c != cwcode(kMin) && c != cwcode(kMaxloc) && c != cwcode(kMinloc);
   }
 
   void operatorword(std::int16_t c) {
@@ -450,6 +476,9 @@ struct Trans1 {
               (next != cwd::lparen && before < 0 &&
                ((cwu(before) & 0xC010u) == 0x8010u || before == cwd::uminus)))
             wholearray = true;
+          // So does one alone as an argument of a built-in of numbers
+          // (ABS(V), LOG(V, 2)).
+          if (const std::int16_t w = aloneof(next); w != 0 && iselementwise(w)) wholearray = true;
         }
         if (istext(c)) {
           if (next < 0 && (cwu(next) & 0x8010u) == 0x8010u) textop = true;

@@ -75,11 +75,14 @@ struct Failed {
 struct HandOver {};
 
 // Whether the words run over several elements of an array: a whole array,
-// or an array subscripted with a range (V(1:2), A(2, :)).
+// or an array subscripted with a range (V(1:2), A(2, :)); or hold a fold
+// (whose list may have moved into a block), whose one value a fold around
+// it folds.
 bool wholearrayin(std::span<const std::int16_t> words) {
   bool range = false;
   for (const std::int16_t w : words) {
     if (w == arraymark) return true;
+    if (cwcount(w) == 0x1F && isfold(cwv(cwcode(w)))) return true;
     if ((cwu(w) & 0xFFF0u) == cwu(colon)) range = true;
     if (range && (w == cwv(cwu(arraymark) + closeone) || w == cwv(cwu(arraymark) + closetwo)))
       return true;
@@ -303,10 +306,11 @@ struct Trans2 {
     --sp;
     if (level == 0) fail(trans2missingparen);
     Level& l = cur();
-    // MAX and MIN of two arguments with an array after the comma (MAX(2, V))
-    // fold a list, as they do with one before it.
-    if (l.arrayseen && (top() == foldmax || top() == foldmin) && l.commasmet > l.commas)
-      l.commas = l.commasmet;
+    // MAX and MIN of two arguments one of which runs over arrays (MAX(2, V),
+    // MIN(V + 1, W)) fold a list, whatever kind of bracket they stand in.
+    if ((top() == foldmax || top() == foldmin) && l.mark == 0 && l.commas == 0 &&
+        !l.argends.empty() && wholearrayin(l.outpos + 1, outpos))
+      l.commas = static_cast<int>(l.argends.size());
     if (l.mark != 0) {
       if (!l.symbolseen) {
         outpos = l.outpos;
