@@ -79,13 +79,13 @@ constexpr std::int16_t kWrite = builtincode("WRITE");
 
 // Built-ins that take numbers one by one: an array standing alone as an
 // argument of one runs element by element, as beside an operator.
-constexpr std::array<std::int16_t, 22> elementwise = {
-    builtincode("LOG"),  builtincode("ABS"),  builtincode("EXP"),   builtincode("INT"),
-    builtincode("NINT"), builtincode("MOD"),  builtincode("SIN"),   builtincode("COS"),
-    builtincode("TAN"),  builtincode("ASIN"), builtincode("ACOS"),  builtincode("ATAN"),
-    builtincode("SINH"), builtincode("COSH"), builtincode("TANH"),  builtincode("IAND"),
-    builtincode("IEOR"), builtincode("IOR"),  builtincode("NOT"),   builtincode("FLOOR"),
-    builtincode("SIGN"), builtincode("CEILING")};
+constexpr std::array<std::int16_t, 23> elementwise = {
+    builtincode("LOG"),   builtincode("RAN"),  builtincode("ABS"),    builtincode("EXP"),
+    builtincode("INT"),   builtincode("NINT"), builtincode("MOD"),    builtincode("SIN"),
+    builtincode("COS"),   builtincode("TAN"),  builtincode("ASIN"),   builtincode("ACOS"),
+    builtincode("ATAN"),  builtincode("SINH"), builtincode("COSH"),   builtincode("TANH"),
+    builtincode("IAND"),  builtincode("IEOR"), builtincode("IOR"),    builtincode("NOT"),
+    builtincode("FLOOR"), builtincode("SIGN"), builtincode("CEILING")};
 bool iselementwise(std::int16_t w) {
   return std::any_of(elementwise.begin(), elementwise.end(),
                      [w](std::int16_t e) { return cwcode(e) == cwcode(w); });
@@ -219,8 +219,8 @@ struct Trans1 {
   // SUM, MAX or MIN of a list folds all the values its arguments give: an
   // argument that is an array, or whose arrays run element by element, is
   // folded first, by the built-in's word of one argument after it
-  // (SUM(V + F(1), 2) adds all of V + F(1) and 2). MAXLOC and MINLOC of a list find an argument by its
-  // position, which such an argument has none of: refused.
+  // (SUM(V + F(1), 2) adds all of V + F(1) and 2). MAXLOC and MINLOC of a list find an argument by
+  // its position, which such an argument has none of: refused.
   void foldarguments(std::int16_t fn, int d) {
     const unsigned code = cwcode(fn);
     const bool loc = code == cwcode(kMaxloc) || code == cwcode(kMinloc);

@@ -32,9 +32,7 @@ bool isargfunction(std::int16_t w) {
   return std::find(argfunctions.begin(), argfunctions.end(), w) != argfunctions.end();
 }
 // MAX, MIN and SIGN count their commas from the second one on.
-bool ismaxminsign(std::int16_t w) {
-  return w == foldmax || w == foldmin || w == cwv(0xE9A0);
-}
+bool ismaxminsign(std::int16_t w) { return w == foldmax || w == foldmin || w == cwv(0xE9A0); }
 bool isfunctionword(std::int16_t w) {
   const unsigned m = cwu(w) & 0x6820u;
   return w < 0 && (m == 0x0020u || m == 0x6800u || m == 0x6820u);

@@ -156,11 +156,12 @@ std::int32_t curelem(const Eval& e) {
 // At the first element of an open segment level, the first array (or
 // range) it runs over gives the level its count; a level that none of its
 // own gives one folds a single value (segclose()).
-void segcount(std::int32_t count) {
+void segcount(std::int32_t count, std::int32_t descr = 0) {
   const std::int32_t L = xeqexpr.iseg;
   if (L > 0 && xeqexpr.segidx[sz(L)] == 1 && !seglevels[sz(L)].counted) {
     xeqexpr.seglen[sz(L)] = count;
     seglevels[sz(L)].counted = true;
+    seglevels[sz(L)].countedby = descr;
   }
 }
 
@@ -509,7 +510,7 @@ std::int32_t marker(Eval& e, std::int32_t p) {
       const std::int32_t k = basedescr(e, e.sp);
       if (k == 0) return 3020;
       const std::int32_t count = elemcount(k);
-      if (xeqexpr.iseg > 0) segcount(count);
+      if (xeqexpr.iseg > 0) segcount(count, k);
       const std::int32_t el = curelem(e);
       if (xeqexpr.iseg == 0 && el > count) {
         // The pass has run past the array: the statement ends here.

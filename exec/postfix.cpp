@@ -763,6 +763,17 @@ std::int32_t varkommas(Eval& e, std::uint32_t w) {
   if (!resultroom(res + 1)) return 2002;
   newtemprecord(res);
   std::span<std::int32_t> stack = e.values.subspan(sz(e.n), sz(e.sp));
+  if ((w & 0xE7C0u) == 0xE080u || (w & 0xE7C0u) == 0xE1C0u) {
+    // INDEX and INIT take an array whole: it gives no count to the fold
+    // around them (SUM(INDEX(V, 3) + X) runs over X).
+    const std::int32_t L = xeqexpr.iseg;
+    SegLevel& s = seglevels[sz(L)];
+    const auto commas = static_cast<std::int32_t>(w & 0x1Fu);
+    for (std::int32_t i = std::max(e.sp - commas, 1); L > 0 && i <= e.sp; ++i)
+      if (e.isbase[sz(i)] == 3 && s.counted && s.countedby == e.basedescrs[sz(i)] &&
+          xeqexpr.segidx[sz(L)] == 1)
+        s.counted = false;
+  }
   if ((w & 0xE7C0u) == 0xE1C0u) {
     // INIT assigns its variables: a whole array stands for itself, not for
     // the element of the pass.

@@ -241,8 +241,8 @@ class Gen {
   Core nestcore();
   std::string nestplace(int i, const Core& c);
   std::string nestlist(int i);
-  int budget = 0;         // folds a nested expression may still take
-  bool scopy = false;     // SCOPY is among the routines
+  int budget = 0;      // folds a nested expression may still take
+  bool scopy = false;  // SCOPY is among the routines
   void stop();
   std::vector<std::string> functions();
 };
@@ -271,7 +271,14 @@ std::vector<double> Gen::value(const Ex& e) {
     }
     case Ex::fn: {
       auto v = value(e.a[0]);
-      for (double& x : v) x = e.s == "ABS" ? std::fabs(x) : std::fmod(x, e.a[1].v);
+      if (e.s == "INDEX") {
+        // The first element equal to the number searched for, 0 for none.
+        const auto at = std::find(v.begin(), v.end(), e.a[1].v);
+        return {at == v.end() ? 0.0 : static_cast<double>(at - v.begin() + 1)};
+      }
+      // (RAN(x, 0) is x.)
+      for (double& x : v)
+        x = e.s == "ABS" ? std::fabs(x) : e.s == "MOD" ? std::fmod(x, e.a[1].v) : x;
       return v;
     }
     case Ex::bin: {
@@ -1390,24 +1397,31 @@ void Gen::stop() {
 // word), in every place an expression stands.
 
 // A number beside an array: a number, a variable, a FUNCTION of numbers
-// (fn) or (depth > 0) a fold.
+// (fn), where INDEX finds a number in an array, or (depth > 0) a fold.
 Ex Gen::nestscalar(int depth, bool fn) {
   const int r = pick(100);
   if (depth > 0 && budget > 0 && r < 40) return nestfold(depth - 1, fn);
   if (fn && r < 60)
     return chance(60) ? apply(Ex::call, "FI", {smallnum()})
                       : apply(Ex::call, "FN", {smallnum(), smallnum()});
-  if (r < 85) return smallnum();
+  if (r < 80) return smallnum();
+  if (r < 90) {
+    // (A number not negative: a sign after the comma would be an operator.)
+    const Ex a = arrayname();
+    const double x = arrays.at(a.s)[static_cast<std::size_t>(pick(n))];
+    return apply(Ex::fn, "INDEX", {a, cst(chance(70) && x >= 0 ? x : 30)});
+  }
   return named(Ex::var, chance(50) ? "A" : "KI");
 }
 
-// An array expression: an array (now and then in ABS or MOD) beside a
-// number, or both arrays.
+// An array expression: an array (now and then in ABS, MOD or RAN with no
+// spread) beside a number, or both arrays.
 Ex Gen::nestarray(int depth, bool fn) {
   Ex a = arrayname();
   const int w = pick(10);
   if (w == 0) a = apply(Ex::fn, "ABS", {bin("-", a, smallnum())});
   if (w == 1) a = apply(Ex::fn, "MOD", {a, cst(3 + pick(3))});
+  if (w == 2) a = apply(Ex::fn, "RAN", {a, cst(0)});
   switch (pick(5)) {
     case 0:
       return bin(op3(), a, nestscalar(depth, fn));
@@ -1555,8 +1569,8 @@ std::string Gen::nestplace(int i, const Core& c) {
       put("DO " + jc + " = " + c.text + ", " + numtext(c.value + 2));
       put("  " + g + " = " + g + " + " + jc);
       put("ENDDO");
-      count(i, jc + " /= " + (c.value + 3 < 0 ? "(" + numtext(c.value + 3) + ")"
-                                              : numtext(c.value + 3)));
+      count(i, jc + " /= " +
+                   (c.value + 3 < 0 ? "(" + numtext(c.value + 3) + ")" : numtext(c.value + 3)));
       want = 3 * c.value + 3;
       where = " (DO start)";
       break;

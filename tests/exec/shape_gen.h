@@ -21,15 +21,15 @@
 //
 // - folds of folds (four deep at most, the inner ones now and then the only
 //   arrays of the outer one's argument), MAXLOC and MINLOC, and SUM, MAX
-//   and MIN of lists holding whole arrays and array expressions (ABS, MOD)
-//   among numbers, with no FUNCTION or beside one, in every place an
-//   expression stands (assignments, logical IF, IF ... GOTO, block IF and
-//   ELSEIF, a DO loop's start, limit and step, a subscript, after a unary
-//   minus, a MAX/MIN list, the argument of a built-in, a FUNCTION or a
-//   CALL, a WRITE item read back, a SUBROUTINE or FUNCTION body), and
-//   such lists (with $ now and then) into a whole array. They come from a
-//   random stream of their own, after the others, so that the other
-//   snippets of a seed stay as they were.
+//   and MIN of lists holding whole arrays and array expressions (ABS, MOD,
+//   RAN) among numbers and INDEX of an array, with no FUNCTION or beside
+//   one, in every place an expression stands (assignments, logical IF,
+//   IF ... GOTO, block IF and ELSEIF, a DO loop's start, limit and step, a
+//   subscript, after a unary minus, a MAX/MIN list, the argument of a
+//   built-in, a FUNCTION or a CALL, a WRITE item read back, a SUBROUTINE or
+//   FUNCTION body), and such lists (with $ now and then) into a whole
+//   array. They come from a random stream of their own, after the others,
+//   so that the other snippets of a seed stay as they were.
 //
 // Each snippet stands now and then in a DO loop, a GOTO loop, a block IF
 // (its condition a fold or a piece with a FUNCTION), a SUBROUTINE or a
