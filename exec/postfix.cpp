@@ -774,6 +774,13 @@ std::int32_t varkommas(Eval& e, std::uint32_t w) {
           xeqexpr.segidx[sz(L)] == 1)
         s.counted = false;
   }
+  if ((w & 0xE7C0u) == 0xE080u && e.sp > static_cast<std::int32_t>(w & 0x1Fu)) {
+    // INDEX searches the array an element stands for: an array's base is
+    // handed over as its first element (the base may be the last element of
+    // the array before it).
+    const std::int32_t i = e.sp - static_cast<std::int32_t>(w & 0x1Fu);
+    if (e.isbase[sz(i)] == 1 && at(e, i) > 0) stack[sz(i - 1)] = at(e, i) + 1;
+  }
   if ((w & 0xE7C0u) == 0xE1C0u) {
     // INIT assigns its variables: a whole array stands for itself, not for
     // the element of the pass.

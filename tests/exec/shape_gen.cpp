@@ -143,6 +143,7 @@ struct Core {
   double value = 0;
   std::string kind;
   bool declare = false;  // the arrays it folds must be declared where they are formals
+  int depth = 0;         // folds nested in it
 };
 
 class Gen {
@@ -1475,7 +1476,8 @@ Core Gen::nestcore() {
     if (fn && !hascall(e)) e = bin("+", e, apply(Ex::call, "FI", {smallnum()}));
     const auto v = value(e);
     const std::string t = shapes::show(e);
-    if (!small(v) || t.size() > 150) continue;
+    // (The places it stands in open a bracket or two more.)
+    if (!small(v) || !compose::linefits("IF (MAX(1, " + t + ", 2) /= 4.5) G99 = 1")) continue;
     int depth = 0;
     bool list = false, loc = false;
     std::function<void(const Ex&, int)> walk = [&](const Ex& x, int d) {
@@ -1491,7 +1493,7 @@ Core Gen::nestcore() {
     if (depth >= 3) kind += ", folds " + std::to_string(depth) + " deep";
     if (depth == 2) kind += " of a fold";
     if (fn) kind += ", with a FUNCTION";
-    return {t, v.front(), kind, true};
+    return {t, v.front(), kind, true, depth};
   }
 }
 
@@ -1517,7 +1519,8 @@ std::string Gen::nestplace(int i, const Core& c) {
   if ((place == 3 && !(whole && c.value >= -2 && c.value <= 20)) ||
       (place == 4 && !(whole && c.value >= -20 && c.value <= 20)) ||
       (place == 5 && !(whole && c.value >= 1 && c.value <= 6)) ||
-      (place == 6 && !(whole && c.value >= 1 && c.value <= n)))
+      (place == 6 && !(whole && c.value >= 1 && c.value <= n)) ||
+      (place == 8 && c.depth >= 4))  // (a list folds once more: four deep at most)
     place = 7;
   switch (place) {
     case 0:
@@ -1694,7 +1697,7 @@ std::string Gen::nestlist(int i) {
     }
     scalars.erase("$");
     const std::string t = shapes::show(e);
-    if (!small(want) || t.size() > 150) continue;
+    if (!small(want) || !compose::linefits(ag + " = " + t)) continue;
     dims.push_back(ag + "(" + std::to_string(n) + ")");
     dims.push_back(av + "(" + std::to_string(n) + ")");
     use(ag, av);
