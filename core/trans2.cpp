@@ -76,11 +76,19 @@ struct HandOver {};
 // or an array subscripted with a range (V(1:2), A(2, :)); or hold a fold
 // (whose list may have moved into a block), whose one value a fold around
 // it folds.
-bool wholearrayin(std::span<const std::int16_t> words) {
+// own: only the arrays and ranges of the words' own level count, not those
+// inside a fold among them (and not the fold itself).
+bool wholearrayin(std::span<const std::int16_t> words, bool own = false) {
   bool range = false;
+  int folds = 0;  // folds open at the word
   for (const std::int16_t w : words) {
+    if (cwcount(w) == 0x1F && isfold(cwv(cwcode(w)))) {
+      if (!own) return true;
+      ++folds;
+    }
+    if (w == segclose && folds > 0) --folds;
+    if (folds > 0) continue;
     if (w == arraymark) return true;
-    if (cwcount(w) == 0x1F && isfold(cwv(cwcode(w)))) return true;
     if ((cwu(w) & 0xFFF0u) == cwu(colon)) range = true;
     if (range && (w == cwv(cwu(arraymark) + closeone) || w == cwv(cwu(arraymark) + closetwo)))
       return true;
@@ -261,9 +269,10 @@ struct Trans2 {
     push(lparen);
   }
 
-  bool wholearrayin(std::int32_t from, std::int32_t to) const {
+  bool wholearrayin(std::int32_t from, std::int32_t to, bool own = false) const {
     return core::wholearrayin(std::span(outl).subspan(static_cast<std::size_t>(from),
-                                                      static_cast<std::size_t>(to - from + 1)));
+                                                      static_cast<std::size_t>(to - from + 1)),
+                              own);
   }
 
   // Puts a segment around the words from..to that folds them with fn.
@@ -280,17 +289,17 @@ struct Trans2 {
   }
 
   // A fold of a list folds all the values its arguments give: an argument
-  // over whole arrays is folded first, with the same function (SUM(V, 2) is
-  // the sum of V's elements and 2). MAXLOC and MINLOC of a list find an
-  // argument by its position, which an argument over whole arrays has none
-  // of: the statement translator refuses such a list.
+  // over whole arrays of its own is folded first, with the same function
+  // (SUM(V, 2) is the sum of V's elements and 2). MAXLOC and MINLOC of a
+  // list find an argument by its position, which an argument over whole
+  // arrays has none of: the statement translator refuses such a list.
   void foldarguments(const Level& l, std::int16_t fn) {
     std::vector<std::int32_t> starts{l.outpos + 1};
     for (const std::int32_t e : l.argends) starts.push_back(e + 1);
     std::int32_t end = outpos;
     for (std::size_t a = starts.size(); a-- > 0;) {
       const std::int32_t from = starts[a];
-      if (from <= end && wholearrayin(from, end)) {
+      if (from <= end && wholearrayin(from, end, true)) {
         if (fn == foldmaxloc || fn == foldminloc) throw HandOver{};
         segmentaround(from, end, fn);
       }
@@ -307,7 +316,7 @@ struct Trans2 {
     // MAX and MIN of two arguments one of which runs over arrays (MAX(2, V),
     // MIN(V + 1, W)) fold a list, whatever kind of bracket they stand in.
     if ((top() == foldmax || top() == foldmin) && l.mark == 0 && l.commas == 0 &&
-        !l.argends.empty() && wholearrayin(l.outpos + 1, outpos))
+        !l.argends.empty() && wholearrayin(l.outpos + 1, outpos, true))
       l.commas = static_cast<int>(l.argends.size());
     if (l.mark != 0) {
       if (!l.symbolseen) {
