@@ -64,7 +64,11 @@
 // linker skips that word); the function word itself is not written. Of a
 // list of arguments (a bracket with commas) the whole list moves into a
 // prefix block and the segment folds its elements: opener, reference,
-// closer, 2.
+// closer, 2; an argument of the list over whole arrays has a segment of
+// its own, with the same function, inside the block (SUM(V, 2) adds all of
+// V's elements and 2). A segment that no array, range or list of its own
+// gives a count folds the one value of its argument (SUM(MAX(V)) is
+// MAX(V), MAXLOC(2 - MIN(V)) is 1).
 // Option statements: the statement word counts as the statement's one
 // operand; the option markers and values inside its bracket are its own
 // and leave the operand count as it was before the bracket.
@@ -134,9 +138,12 @@ constexpr std::int16_t segopen(std::int16_t fn) { return cwv(cwu(fn) + 0x1Fu); }
 constexpr bool issegopen(std::int16_t w) { return cwcount(w) == 0x1F; }
 constexpr bool issegclose(std::int16_t w) { return cwcount(w) == cwcount(segclose); }
 constexpr std::int16_t segfunction(std::int16_t opener) { return cwv(cwcode(opener)); }
+inline constexpr std::int16_t foldmax = cwv(0xE920);
+inline constexpr std::int16_t foldmin = cwv(0xE960);
+inline constexpr std::int16_t foldmaxloc = cwv(0xE9E0);
+inline constexpr std::int16_t foldminloc = cwv(0xEA20);
 constexpr bool isfold(std::int16_t w) {
-  return w == unaryplus || w == cwv(0xE920) || w == cwv(0xE960) || w == cwv(0xE9E0) ||
-         w == cwv(0xEA20);
+  return w == unaryplus || w == foldmax || w == foldmin || w == foldmaxloc || w == foldminloc;
 }
 
 // Prefix blocks and their references.

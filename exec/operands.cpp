@@ -158,15 +158,15 @@ std::int32_t& curseglen() { return xeqexpr.seglen[sz(xeqexpr.iseg)]; }
 std::int32_t curelem(const Eval& e) {
   return xeqexpr.iseg > 0 ? xeqexpr.segidx[sz(xeqexpr.iseg)] : e.pass;
 }
-// At the first element of an open segment level, the operand it runs over
-// gives the level its count.
-// A string raises the count to at least its length.
-void segcount(std::int32_t count, bool atleast = false) {
+// At the first element of an open segment level, the first array (or
+// range) it runs over gives the level its count; a level that none of its
+// own gives one folds a single value (segclose()).
+void segcount(std::int32_t count, std::int32_t descr = 0) {
   const std::int32_t L = xeqexpr.iseg;
   if (L > 0 && xeqexpr.segidx[sz(L)] == 1 && !seglevels[sz(L)].counted) {
-    auto& len = xeqexpr.seglen[sz(L)];
-    len = atleast ? std::max(len, count) : count;
+    xeqexpr.seglen[sz(L)] = count;
     seglevels[sz(L)].counted = true;
+    seglevels[sz(L)].countedby = descr;
   }
 }
 
@@ -515,7 +515,7 @@ std::int32_t marker(Eval& e, std::int32_t p) {
       const std::int32_t k = basedescr(e, e.sp);
       if (k == 0) return 3020;
       const std::int32_t count = elemcount(k);
-      if (xeqexpr.iseg > 0) segcount(count);
+      if (xeqexpr.iseg > 0) segcount(count, k);
       const std::int32_t el = curelem(e);
       if (xeqexpr.iseg == 0 && el > count) {
         // The pass has run past the array: the statement ends here.
@@ -523,7 +523,13 @@ std::int32_t marker(Eval& e, std::int32_t p) {
         e.endstmt = true;
         return 0;
       }
-      if (w == 5003 && targetside(e, p) && xeqexpr.iseg > 0) curseglen() = count;
+      if (el > count) {
+        // A fold runs over a longer array: this one gives 0 for the
+        // elements it lacks.
+        std::int32_t base = 0;
+        pop(e, base);
+        return push(e, newcell(0.0)) ? 0 : 2002;
+      }
       if (w == 5019 && core::nsym >= 6) {
         core::z(1) = e.pass;
         core::z(5) = core::z(3);
@@ -548,7 +554,6 @@ std::int32_t marker(Eval& e, std::int32_t p) {
       const std::int32_t i = intvalue(x);
       const std::int32_t count = elemcount(k);
       if (i < 1 || i > count) return badindex(e, k, idxcolumn, i, i > count);
-      if (xeqexpr.iseg > 0) curseglen() = std::min(curseglen(), count);
       top(e) += i;
       e.isbase[sz(e.sp)] = 0;
       return 0;
@@ -621,6 +626,7 @@ std::int32_t marker(Eval& e, std::int32_t p) {
       if (p < e.n && core::xform::ismovedargs(static_cast<std::int16_t>(word(e, p + 1)))) {
         const std::int32_t d = val(e, p + 1);
         if (d >= 1 && d <= maxtemps) xeqexpr.seglen[sz(L)] = std::max(tmpend[sz(d)], 1);
+        s.counted = true;
       }
       xeqexpr.maxlocpos = static_cast<std::int32_t>(0x80000001u);
       if ((static_cast<std::uint32_t>(v) & 0xF820u) == 0xC020u) {
@@ -643,7 +649,6 @@ std::int32_t marker(Eval& e, std::int32_t p) {
     case 5013: {
       if (v < 1 || v > maxtemps) return 3020;
       xeqexpr.idescr = v;
-      if (descrkind[sz(v)] == DescrKind::string) segcount(elemcount(v), true);
       if (!push(e, -v)) return 2002;
       return 0;
     }
@@ -768,7 +773,6 @@ std::int32_t substring(Eval& e, std::int32_t p) {
   a = std::clamp(a, 1, std::max(len, 1));
   b = std::clamp(b, 1, std::max(len, 1));
   if (len == 0) return 3045;
-  if (xeqexpr.iseg > 0) curseglen() = std::abs(b - a) + 1;
   return makeslice(e, p, k, a, b);
 }
 
@@ -785,7 +789,6 @@ std::int32_t onechar(Eval& e, std::int32_t p) {
     i = std::clamp(i, 1, std::max(len, 1));
     if (len == 0) return 3006;
   }
-  if (xeqexpr.iseg > 0 && i == len) curseglen() = xeqexpr.segidx[sz(xeqexpr.iseg)];
   return makeslice(e, p, k, i, i);
 }
 

@@ -46,6 +46,7 @@ struct SegLevel {
   std::int32_t found = 0;         // MAXLOC, MINLOC: element found
   std::int32_t iresultstart = 0;  // `iresult` after the level opened
   bool counted = false;           // the count was taken from an operand
+  std::int32_t countedby = 0;     // the array's descriptor that gave it, 0 none
 };
 inline std::array<SegLevel, 5> seglevels{};
 

@@ -763,6 +763,24 @@ std::int32_t varkommas(Eval& e, std::uint32_t w) {
   if (!resultroom(res + 1)) return 2002;
   newtemprecord(res);
   std::span<std::int32_t> stack = e.values.subspan(sz(e.n), sz(e.sp));
+  if ((w & 0xE7C0u) == 0xE080u || (w & 0xE7C0u) == 0xE1C0u) {
+    // INDEX and INIT take an array whole: it gives no count to the fold
+    // around them (SUM(INDEX(V, 3) + X) runs over X).
+    const std::int32_t L = xeqexpr.iseg;
+    SegLevel& s = seglevels[sz(L)];
+    const auto commas = static_cast<std::int32_t>(w & 0x1Fu);
+    for (std::int32_t i = std::max(e.sp - commas, 1); L > 0 && i <= e.sp; ++i)
+      if (e.isbase[sz(i)] == 3 && s.counted && s.countedby == e.basedescrs[sz(i)] &&
+          xeqexpr.segidx[sz(L)] == 1)
+        s.counted = false;
+  }
+  if ((w & 0xE7C0u) == 0xE080u && e.sp > static_cast<std::int32_t>(w & 0x1Fu)) {
+    // INDEX searches the array an element stands for: an array's base is
+    // handed over as its first element (the base may be the last element of
+    // the array before it).
+    const std::int32_t i = e.sp - static_cast<std::int32_t>(w & 0x1Fu);
+    if (e.isbase[sz(i)] == 1 && at(e, i) > 0) stack[sz(i - 1)] = at(e, i) + 1;
+  }
   if ((w & 0xE7C0u) == 0xE1C0u) {
     // INIT assigns its variables: a whole array stands for itself, not for
     // the element of the pass.
@@ -807,19 +825,23 @@ std::int32_t segclose(Eval& e, std::int32_t p) {
         core::z(s.acc) = numvalue(el);
       }
     } else if ((fn & 0x20u) != 0 || iscatcode(fn)) {
+      xeqexpr.maxlocpos = static_cast<std::int32_t>(0x80000001u);
       const std::int32_t st = XEQ2BIN(0, s.acc, static_cast<std::int16_t>(fn), el);
       if (st != 0 && st != 2 && st != -3) return st;
     } else {
       const std::int32_t st = XEQ2UNA(s.acc, el, static_cast<std::int16_t>(fn));
       if (st != 0 && st != -2) return st;
     }
-    if (fn == xop::max || fn == xop::min || fn == xop::maxloc || fn == xop::minloc) {
+    if (fn == xop::max || fn == xop::min || fn == xop::maxloc || fn == xop::minloc)
       tmporig[0] = e.tmpbase;
-      if (xeqexpr.maxlocpos != static_cast<std::int32_t>(0x80000001u)) s.found = xeqexpr.maxlocpos;
-    }
+    // The element MAXLOC and MINLOC found: the first, or one that the
+    // operator took here (folds inside the element note their own).
+    if (idx == 1 || xeqexpr.maxlocpos == idx) s.found = idx;
   }
   e.missing = false;
-  if (idx < xeqexpr.seglen[sz(L)]) {
+  // A numeric fold that no array, range or list of its own gave a count
+  // folds the one value its argument has (MAXLOC(2 - MIN(V)), SUM(MAX(V))).
+  if (idx < xeqexpr.seglen[sz(L)] && (s.counted || s.acc < 0)) {
     xeqexpr.segidx[sz(L)] = idx + 1;
     if (core::nsym >= 6 && L <= 2) core::z(4 + L) = idx + 1;
     e.sp = s.stackpos;
@@ -828,7 +850,6 @@ std::int32_t segclose(Eval& e, std::int32_t p) {
     core::iresult = s.iresultstart;
     return 0;
   }
-  if (L > 2) return 3033;
   if (fn == xop::maxloc || fn == xop::minloc) core::z(s.acc) = std::max(s.found, 1);
   if (core::nsym >= 6) {
     if (L == 1) core::z(5) = 1.0;
@@ -965,6 +986,8 @@ std::int32_t oneword(Eval& e, std::int32_t p) {
       tmpend[sz(v)] = std::max(m, 1);
       e.prefixeach = true;
     }
+    // So is a list that read the element's number ($, $R, $C).
+    if ((xeqexpr.usedcells & 0xD) != 0) e.prefixeach = true;
     if (!e.prefixeach) e.passstart = p + 1;
     return 0;
   }

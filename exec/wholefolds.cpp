@@ -51,7 +51,8 @@ std::int32_t owner(std::int32_t p, std::int32_t& from) {
   for (std::int32_t q = stmtstart; q < stmtend; ++q) {
     const std::int16_t w = codeword(q);
     if (w == core::endmark) break;
-    if (w >= 0) {
+    // (An option's marker stands on the stack as an entry of its own.)
+    if (w >= 0 || core::isoptmarker(w)) {
       // (A table file's symbol takes the subscript word after it.)
       if (w > 0 && (typeof_(w) & 0x100) != 0) break;
       starts.push_back(q);

@@ -69,4 +69,8 @@ struct Script {
 
 Script generate(std::uint32_t seed);
 
+// Whether the translators take a line of that length, bracket depth and
+// (estimated) operator stack.
+bool linefits(const std::string& line);
+
 }  // namespace compose

@@ -1348,10 +1348,24 @@ TEST(FastPath, ComposedShapesLeaveWhatTheGeneratorWorkedOutOnBothPaths) {
 // logical IF's statement, read them empty (4000001); so did a relation over
 // a join of them (4000095); a fold with a FUNCTION as a DO limit took its
 // array's last element on the general path (4000060).
+// Folds of folds and lists over whole arrays: a list into a whole array
+// took an array's first element, beside a FUNCTION the last (3000000,
+// 3000019 with $); MAXLOC as a DO start or step ran over the inner array's
+// count (3000103, 3000059); RAN (3000014, 3000017 in a DO limit) and MOD
+// (3000006) of an array beside a FUNCTION stopped with notPossible; a fold
+// of a list's fold was refused (3000009, 3000043); folds four deep stopped
+// with xeq3033 (3000112) or xeq3501 in a WRITE item (3000066); a fold with
+// a FUNCTION as a DO bound stopped at ENDDO with vectorisation (3000031)
+// and an ELSEIF over a list with a FUNCTION at ELSE with xeqUnknown
+// (3000065), each path elsewhere; folds four deep as a FUNCTION's argument
+// differed between the paths (3000003); MIN($ + 5, X, ...) beside a
+// FUNCTION stopped with charToNum (3000070).
 TEST(FastPath, ComposedShapesOfTheFirstFailingSeeds) {
-  composeseeds({510001, 510002, 510004, 510005, 510007, 510011, 510015, 510021, 510031, 510032,
-                510033, 510062, 510072, 510073, 510076, 510080, 510176, 510185, 510362, 510488,
-                511136, 514595, 4000001, 4000060, 4000095},
+  composeseeds({510001,  510002,  510004,  510005,  510007,  510011,  510015,  510021,  510031,
+                510032,  510033,  510062,  510072,  510073,  510076,  510080,  510176,  510185,
+                510362,  510488,  511136,  514595,  3000000, 3000003, 3000006, 3000009, 3000014,
+                3000017, 3000019, 3000031, 3000043, 3000059, 3000065, 3000066, 3000070, 3000103,
+                3000112, 4000001, 4000060, 4000095},
                shapes::generate);
 }
 

@@ -38,7 +38,7 @@ std::string numtext(double x) {
 // by element, a scalar beside it taken for every element.
 
 struct Ex {
-  enum Kind { cst, var, arr, call, fold, bin } k = cst;
+  enum Kind { cst, var, arr, call, fold, bin, fn } k = cst;
   double v = 0;
   std::string s;
   std::vector<Ex> a;
@@ -89,7 +89,8 @@ std::string show(const Ex& e) {
     case Ex::arr:
       return e.s;
     case Ex::call:
-    case Ex::fold: {
+    case Ex::fold:
+    case Ex::fn: {
       std::string t = e.s + "(";
       for (std::size_t i = 0; i < e.a.size(); ++i) t += (i ? ", " : "") + show(e.a[i]);
       return t + ")";
@@ -104,7 +105,15 @@ std::string show(const Ex& e) {
   return "?";
 }
 
+// SUM, MAX, MIN of the values, or where MAXLOC and MINLOC find the first
+// greatest and least of them.
 double fold(const std::string& f, const std::vector<double>& v) {
+  if (f == "MAXLOC" || f == "MINLOC") {
+    std::size_t at = 0;
+    for (std::size_t j = 1; j < v.size(); ++j)
+      if (f == "MAXLOC" ? v[j] > v[at] : v[j] < v[at]) at = j;
+    return static_cast<double>(at + 1);
+  }
   double r = f == "SUM" ? 0 : v.front();
   for (const double x : v) r = f == "SUM" ? r + x : f == "MAX" ? std::max(r, x) : std::min(r, x);
   return r;
@@ -134,15 +143,20 @@ struct Core {
   double value = 0;
   std::string kind;
   bool declare = false;  // the arrays it folds must be declared where they are formals
+  int depth = 0;         // folds nested in it
 };
 
 class Gen {
  public:
-  explicit Gen(std::uint32_t seed) : rng(seed) { out.seed = seed; }
+  explicit Gen(std::uint32_t seed) : rng(seed), rng2(seed ^ 0x5eed2u) { out.seed = seed; }
   Script make();
 
  private:
   std::mt19937 rng;
+  // The folds of folds, lists and places below draw from a stream of their
+  // own, so that the other snippets of a seed stay as they were.
+  std::mt19937 rng2;
+  std::mt19937* draw = &rng;
   Script out;
   int n = 4;  // the length of every array
   std::map<std::string, std::vector<double>> arrays;
@@ -161,7 +175,7 @@ class Gen {
   int label = 300;
   int stopindex = -1;  // the statement of lines that must stop the run
 
-  int pick(int k) { return static_cast<int>(rng() % static_cast<unsigned>(k)); }
+  int pick(int k) { return static_cast<int>((*draw)() % static_cast<unsigned>(k)); }
   bool chance(int pct) { return pick(100) < pct; }
   template <class T>
   const T& any(const std::vector<T>& v) {
@@ -209,7 +223,7 @@ class Gen {
   std::string relationto(double v, bool truth, std::string& rel);
 
   // Snippets.
-  void snippet(int i);
+  void snippet(int i, const std::function<std::string()>& make = {});
   std::string body(int i, int kind);
   std::string placecore(int i, const Core& c);
   std::string wholearray(int i);
@@ -221,6 +235,15 @@ class Gen {
   std::string arrayformal(int i);
   std::string dolimit(int i);
   std::string falseif(int i);
+  // Folds of folds and lists over whole arrays, with no FUNCTION or beside one.
+  Ex nestscalar(int depth, bool fn);
+  Ex nestarray(int depth, bool fn);
+  Ex nestfold(int depth, bool fn);
+  Core nestcore();
+  std::string nestplace(int i, const Core& c);
+  std::string nestlist(int i);
+  int budget = 0;      // folds a nested expression may still take
+  bool scopy = false;  // SCOPY is among the routines
   void stop();
   std::vector<std::string> functions();
 };
@@ -238,8 +261,27 @@ std::vector<double> Gen::value(const Ex& e) {
       return arrays.at(e.s);
     case Ex::call:
       return {callvalue(e)};
-    case Ex::fold:
-      return {fold(e.s, value(e.a[0]))};
+    case Ex::fold: {
+      // (A list folds every value of its arguments.)
+      std::vector<double> all;
+      for (const Ex& a : e.a) {
+        const auto v = value(a);
+        all.insert(all.end(), v.begin(), v.end());
+      }
+      return {fold(e.s, all)};
+    }
+    case Ex::fn: {
+      auto v = value(e.a[0]);
+      if (e.s == "INDEX") {
+        // The first element equal to the number searched for, 0 for none.
+        const auto at = std::find(v.begin(), v.end(), e.a[1].v);
+        return {at == v.end() ? 0.0 : static_cast<double>(at - v.begin() + 1)};
+      }
+      // (RAN(x, 0) is x.)
+      for (double& x : v)
+        x = e.s == "ABS" ? std::fabs(x) : e.s == "MOD" ? std::fmod(x, e.a[1].v) : x;
+      return v;
+    }
     case Ex::bin: {
       const auto l = value(e.a[0]), r = value(e.a[1]);
       std::vector<double> v(std::max(l.size(), r.size()));
@@ -510,7 +552,7 @@ std::string Gen::condition(bool truth) {
 // ---------------------------------------------------------------------------
 // Snippets. Each counts its disagreements in NB(i) and adds one use.
 
-void Gen::snippet(int i) {
+void Gen::snippet(int i, const std::function<std::string()>& make) {
   // Wrappers: DO loops, GOTO loops, block IFs; up to two, nested. Each
   // counts the passes that reach the snippet.
   struct Wrap {
@@ -568,7 +610,7 @@ void Gen::snippet(int i) {
     ++indent;
   }
   if (!wraps.empty()) put(h + " = " + h + " + 1");
-  const std::string what = body(i, pick(14));
+  const std::string what = make ? make() : body(i, pick(14));
   for (std::size_t k = wraps.size(); k-- > 0;) {
     const Wrap& w = wraps[k];
     --indent;
@@ -1350,6 +1392,330 @@ void Gen::stop() {
   kinds.push_back("stop: a piece bound outside its text");
 }
 
+// ---------------------------------------------------------------------------
+// Folds of folds and lists over whole arrays: with no FUNCTION (the
+// expression's own words run them) or beside a FUNCTION (run word by
+// word), in every place an expression stands.
+
+// A number beside an array: a number, a variable, a FUNCTION of numbers
+// (fn), where INDEX finds a number in an array, or (depth > 0) a fold.
+Ex Gen::nestscalar(int depth, bool fn) {
+  const int r = pick(100);
+  if (depth > 0 && budget > 0 && r < 40) return nestfold(depth - 1, fn);
+  if (fn && r < 60)
+    return chance(60) ? apply(Ex::call, "FI", {smallnum()})
+                      : apply(Ex::call, "FN", {smallnum(), smallnum()});
+  if (r < 80) return smallnum();
+  if (r < 90) {
+    // (A number not negative: a sign after the comma would be an operator.)
+    const Ex a = arrayname();
+    const double x = arrays.at(a.s)[static_cast<std::size_t>(pick(n))];
+    return apply(Ex::fn, "INDEX", {a, cst(chance(70) && x >= 0 ? x : 30)});
+  }
+  return named(Ex::var, chance(50) ? "A" : "KI");
+}
+
+// An array expression: an array (now and then in ABS, MOD or RAN with no
+// spread) beside a number, or both arrays.
+Ex Gen::nestarray(int depth, bool fn) {
+  Ex a = arrayname();
+  const int w = pick(10);
+  if (w == 0) a = apply(Ex::fn, "ABS", {bin("-", a, smallnum())});
+  if (w == 1) a = apply(Ex::fn, "MOD", {a, cst(3 + pick(3))});
+  if (w == 2) a = apply(Ex::fn, "RAN", {a, cst(0)});
+  switch (pick(5)) {
+    case 0:
+      return bin(op3(), a, nestscalar(depth, fn));
+    case 1:
+      return bin(op3(), nestscalar(depth, fn), a);
+    case 2:
+      return bin(op3(), bin(op3(), named(Ex::arr, "X"), named(Ex::arr, "Y")),
+                 nestscalar(depth, fn));
+    case 3:
+      return bin(chance(50) ? "+" : "-", bin(op3(), a, nestscalar(depth, fn)),
+                 nestscalar(depth, fn));
+    default:
+      return bin(op3(), a, smallnum());
+  }
+}
+
+// A fold: MAXLOC or MINLOC, SUM, MAX or MIN of one argument (over arrays,
+// or with none of its own but a fold's value), or SUM, MAX or MIN of a
+// list that holds an argument over whole arrays or more among numbers.
+Ex Gen::nestfold(int depth, bool fn) {
+  --budget;
+  const int r = pick(10);
+  auto one = [&]() {
+    if (depth > 0 && budget > 0 && chance(30)) {
+      const Ex f = nestfold(depth - 1, fn);
+      return chance(50) ? bin(op3(), f, smallnum()) : bin(op3(), smallnum(), f);
+    }
+    return nestarray(depth, fn);
+  };
+  if (r < 3) return apply(Ex::fold, chance(50) ? "MAXLOC" : "MINLOC", {one()});
+  const std::string f = any(std::vector<std::string>{"SUM", "MAX", "MIN"});
+  if (r < 7) return apply(Ex::fold, f, {one()});
+  const int k = 2 + pick(3), at = pick(k);
+  std::vector<Ex> args;
+  for (int j = 0; j < k; ++j)
+    args.push_back(j == at || chance(20) ? (chance(30) ? arrayname() : nestarray(depth, fn))
+                                         : nestscalar(depth, fn));
+  return apply(Ex::fold, f, args);
+}
+
+// A fold of folds or of a list over whole arrays, alone or in an
+// expression.
+Core Gen::nestcore() {
+  for (;;) {
+    const bool fn = chance(35);
+    budget = 4;
+    Ex e = nestfold(pick(4), fn);
+    const int r = pick(10);
+    if (r == 0) e = bin(op3(), e, nestscalar(0, fn));
+    if (r == 1) e = bin(chance(50) ? "+" : "-", smallnum(), e);
+    if (fn && !hascall(e)) e = bin("+", e, apply(Ex::call, "FI", {smallnum()}));
+    const auto v = value(e);
+    const std::string t = shapes::show(e);
+    // (The places it stands in open a bracket or two more.)
+    if (!small(v) || !compose::linefits("IF (MAX(1, " + t + ", 2) /= 4.5) G99 = 1")) continue;
+    int depth = 0;
+    bool list = false, loc = false;
+    std::function<void(const Ex&, int)> walk = [&](const Ex& x, int d) {
+      if (x.k == Ex::fold) {
+        depth = std::max(depth, ++d);
+        list = list || x.a.size() > 1;
+        loc = loc || x.s == "MAXLOC" || x.s == "MINLOC";
+      }
+      for (const Ex& k : x.a) walk(k, d);
+    };
+    walk(e, 0);
+    std::string kind = list ? "a list over whole arrays" : loc ? "MAXLOC or MINLOC" : "a fold";
+    if (depth >= 3) kind += ", folds " + std::to_string(depth) + " deep";
+    if (depth == 2) kind += " of a fold";
+    if (fn) kind += ", with a FUNCTION";
+    return {t, v.front(), kind, true, depth};
+  }
+}
+
+// The number of such a fold in one of the places an expression stands:
+// an assignment, a logical IF, IF ... GOTO, a block IF or an ELSEIF, a DO
+// loop's start, limit or step, a subscript, after a unary minus, a MAX or
+// MIN list, the argument of a built-in, of a FUNCTION or of a CALL, an
+// item of a WRITE, a SUBROUTINE or a FUNCTION body.
+std::string Gen::nestplace(int i, const Core& c) {
+  const std::string g = tail(i, "G"), v = tail(i, "V");
+  use(g, v);
+  double want = c.value;
+  std::string where;
+  const bool whole = c.value == std::floor(c.value);
+  std::string rel;
+  const bool truth = chance(50);
+  auto cond = [&]() {
+    const std::string k = relationto(c.value, truth, rel);
+    return c.text + " " + rel + " " + (k[0] == '-' ? "(" + k + ")" : k);
+  };
+  const std::string jc = tail(i, "JC");
+  int place = pick(15);
+  if ((place == 3 && !(whole && c.value >= -2 && c.value <= 20)) ||
+      (place == 4 && !(whole && c.value >= -20 && c.value <= 20)) ||
+      (place == 5 && !(whole && c.value >= 1 && c.value <= 6)) ||
+      (place == 6 && !(whole && c.value >= 1 && c.value <= n)) ||
+      (place == 8 && c.depth >= 4))  // (a list folds once more: four deep at most)
+    place = 7;
+  switch (place) {
+    case 0:
+      put(g + " = 0");
+      put("IF (" + cond() + ") " + g + " = 1");
+      want = truth ? 1 : 0;
+      where = " (logical IF)";
+      break;
+    case 1: {
+      const std::string l = std::to_string(label++);
+      put(g + " = 1");
+      put("IF (" + cond() + ") GOTO " + l);
+      put(g + " = 0");
+      put(l + " CONTINUE");
+      want = truth ? 1 : 0;
+      where = " (IF ... GOTO)";
+      break;
+    }
+    case 2:
+      if (chance(50)) {
+        put(g + " = 2");
+        put("IF (" + cond() + ") THEN");
+        put("  " + g + " = 1");
+        put("ENDIF");
+        want = truth ? 1 : 2;
+        where = " (block IF)";
+      } else {
+        put("IF (KI < 0) THEN");
+        put("  " + g + " = 5");
+        put("ELSEIF (" + cond() + ") THEN");
+        put("  " + g + " = 1");
+        put("ELSE");
+        put("  " + g + " = 2");
+        put("ENDIF");
+        want = truth ? 1 : 2;
+        where = " (ELSEIF)";
+      }
+      break;
+    case 3:
+      put(g + " = 0");
+      put("DO " + jc + " = 1, " + c.text);
+      put("  " + g + " = " + g + " + 1");
+      put("ENDDO");
+      want = std::max(0.0, c.value);
+      where = " (DO limit)";
+      break;
+    case 4:
+      put(g + " = 0");
+      put("DO " + jc + " = " + c.text + ", " + numtext(c.value + 2));
+      put("  " + g + " = " + g + " + " + jc);
+      put("ENDDO");
+      count(i, jc + " /= " +
+                   (c.value + 3 < 0 ? "(" + numtext(c.value + 3) + ")" : numtext(c.value + 3)));
+      want = 3 * c.value + 3;
+      where = " (DO start)";
+      break;
+    case 5:
+      put(g + " = 0");
+      put("DO " + jc + " = 1, 12, " + c.text);
+      put("  " + g + " = " + g + " + 1");
+      put("ENDDO");
+      want = std::floor(11 / c.value) + 1;
+      where = " (DO step)";
+      break;
+    case 6:
+      put(g + " = Y(" + c.text + ")");
+      want = arrays.at("Y")[static_cast<std::size_t>(c.value) - 1];
+      where = " (a subscript)";
+      break;
+    case 7:
+      put(g + " = -(" + c.text + ")");
+      want = -c.value;
+      where = " (after a unary minus)";
+      break;
+    case 8: {
+      const std::string f = chance(50) ? "MAX" : "MIN";
+      const int k1 = pick(10), k2 = pick(10);
+      put(g + " = " + f + "(" + std::to_string(k1) + ", " + c.text + ", " + std::to_string(k2) +
+          ")");
+      want = f == "MAX" ? std::max({c.value, 1.0 * k1, 1.0 * k2})
+                        : std::min({c.value, 1.0 * k1, 1.0 * k2});
+      where = " (in a " + f + " list)";
+      break;
+    }
+    case 9: {
+      const int k = pick(10);
+      put(g + " = ABS(" + c.text + " - " + std::to_string(k) + ")");
+      want = std::fabs(c.value - k);
+      where = " (a built-in's argument)";
+      break;
+    }
+    case 10:
+      put(g + " = FI(" + c.text + ") + 1");
+      want = c.value + 1;
+      where = " (a FUNCTION's argument)";
+      break;
+    case 11:
+      if (!scopy) {
+        routines.push_back("SUBROUTINE SCOPY(P, R)");
+        routines.push_back("  R = P");
+        routines.push_back("END");
+        scopy = true;
+      }
+      put("CALL SCOPY(" + c.text + ", " + g + ")");
+      where = " (a CALL's argument)";
+      break;
+    case 12: {
+      const std::string sw = tail(i, "SW");
+      chars.push_back(sw + "*24");
+      put("WRITE(Text=" + sw + ") " + c.text);
+      put("READ(Text=" + sw + ") " + g);
+      where = " (a WRITE item, read back)";
+      break;
+    }
+    case 13: {
+      const std::string f = tail(i, "FW");
+      const std::string d =
+          "  DIMENSION X(" + std::to_string(n) + "), Y(" + std::to_string(n) + ")";
+      if (chance(50)) {
+        routines.push_back("FUNCTION " + f + "(X, Y, A, KI)");
+        routines.push_back(d);
+        routines.push_back("  " + f + " = " + c.text);
+        routines.push_back("END");
+        put(g + " = " + f + "(X, Y, A, KI)");
+        where = " (in a FUNCTION body)";
+      } else {
+        std::vector<std::string>& to = chance(50) ? routines : after;
+        to.push_back("SUBROUTINE " + f + "(X, Y, A, KI, R)");
+        to.push_back(d);
+        to.push_back("  R = " + c.text);
+        to.push_back("END");
+        put("CALL " + f + "(X, Y, A, KI, " + g + ")");
+        where = " (in a SUBROUTINE)";
+      }
+      break;
+    }
+    default:
+      put(g + " = " + c.text);
+      break;
+  }
+  put(v + " = " + numtext(want));
+  compare(i, g, v);
+  return c.kind + where;
+}
+
+// A whole array given a list over whole arrays (and $, now and then):
+// every element the fold of all the values.
+std::string Gen::nestlist(int i) {
+  const std::string ag = tail(i, "AG"), av = tail(i, "AV");
+  for (;;) {
+    const bool fn = chance(35);
+    budget = 2;
+    const std::string f = any(std::vector<std::string>{"SUM", "MAX", "MIN"});
+    const int k = 2 + pick(2), at = pick(k);
+    bool dollar = false;
+    std::vector<Ex> args;
+    for (int j = 0; j < k; ++j) {
+      if (j == at) {
+        args.push_back(chance(30) ? arrayname() : nestarray(pick(2), fn));
+      } else if (chance(35)) {
+        args.push_back(chance(50) ? named(Ex::var, "$")
+                                  : bin(op3(), named(Ex::var, "$"), smallnum()));
+        dollar = true;
+      } else {
+        args.push_back(nestscalar(1, fn));
+      }
+    }
+    Ex e = apply(Ex::fold, f, args);
+    if (fn && !hascall(e)) e.a.push_back(apply(Ex::call, "FI", {smallnum()}));
+    std::vector<double> want;
+    for (int r = 1; r <= n; ++r) {
+      scalars["$"] = r;
+      want.push_back(scalar(e));
+    }
+    scalars.erase("$");
+    const std::string t = shapes::show(e);
+    if (!small(want) || !compose::linefits(ag + " = " + t)) continue;
+    dims.push_back(ag + "(" + std::to_string(n) + ")");
+    dims.push_back(av + "(" + std::to_string(n) + ")");
+    use(ag, av);
+    put(ag + " = " + t);
+    std::string list = av + " = ";
+    for (int j = 0; j < n; ++j)
+      list += (j ? ", " : "") + numtext(want[static_cast<std::size_t>(j)]);
+    put(list);
+    put("DO " + tail(i, "JC") + " = 1, " + std::to_string(n));
+    ++indent;
+    compare(i, ag + "(" + tail(i, "JC") + ")", av + "(" + tail(i, "JC") + ")");
+    --indent;
+    put("ENDDO");
+    return std::string("a whole array given ") + f + " of a list over whole arrays" +
+           (dollar ? ", with $" : "") + (fn ? ", with a FUNCTION" : "");
+  }
+}
+
 std::vector<std::string> Gen::functions() {
   const std::string ns = std::to_string(n);
   std::vector<std::string> f = {"FUNCTION FI(K)",
@@ -1406,8 +1772,17 @@ Script Gen::make() {
   ftform = pick(2);
 
   // (Now and then one or two snippets alone: a fault shows by itself.)
-  const int nsnippets = chance(15) ? 1 + pick(2) : 5 + pick(6);
+  int nsnippets = chance(15) ? 1 + pick(2) : 5 + pick(6);
   for (int i = 1; i <= nsnippets; ++i) snippet(i);
+  // Folds of folds and lists over whole arrays, from the stream of their own.
+  draw = &rng2;
+  for (int k = 1 + pick(3); k > 0; --k) {
+    ++nsnippets;
+    snippet(nsnippets, [this, i = nsnippets]() {
+      return chance(25) ? nestlist(i) : nestplace(i, nestcore());
+    });
+  }
+  draw = &rng;
   if (chance(30)) stop();
 
   std::vector<std::string> text = {"GOTO 100"};

@@ -1,5 +1,5 @@
 // Random scripts made of small snippets of the language's rarer shapes,
-// each meeting user FUNCTIONs, with the value every snippet must leave
+// most meeting user FUNCTIONs, with the value every snippet must leave
 // worked out by the generator itself:
 //
 // - folds (SUM, MAX, MIN, nested two deep) and whole-array statements whose
@@ -18,6 +18,18 @@
 // - SUBROUTINEs that change an array formal, DO loops whose body changes
 //   the variable of its limit or step, and a false logical IF that guards
 //   a MIN or MAX list of pieces of a text formal too short for them.
+//
+// - folds of folds (four deep at most, the inner ones now and then the only
+//   arrays of the outer one's argument), MAXLOC and MINLOC, and SUM, MAX
+//   and MIN of lists holding whole arrays and array expressions (ABS, MOD,
+//   RAN) among numbers and INDEX of an array, with no FUNCTION or beside
+//   one, in every place an expression stands (assignments, logical IF,
+//   IF ... GOTO, block IF and ELSEIF, a DO loop's start, limit and step, a
+//   subscript, after a unary minus, a MAX/MIN list, the argument of a
+//   built-in, a FUNCTION or a CALL, a WRITE item read back, a SUBROUTINE or
+//   FUNCTION body), and such lists (with $ now and then) into a whole
+//   array. They come from a random stream of their own, after the others,
+//   so that the other snippets of a seed stay as they were.
 //
 // Each snippet stands now and then in a DO loop, a GOTO loop, a block IF
 // (its condition a fold or a piece with a FUNCTION), a SUBROUTINE or a
