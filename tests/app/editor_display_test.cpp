@@ -956,13 +956,23 @@ TEST_F(EditorDisplayTest, ABlockTypedBeforeItsEndRunsAndItsOpenIfIsShown) {
   EXPECT_EQ(read_file(dir.path() / "vars.txt"), values);
 }
 
-// A tooltip goes when its line is left, and when a window comes over the
-// editor (the dialog of a step, the help that F1 opens).
+// The screen y of a window's top.
+int screentop(Display* dpy, Window w) {
+  int x = 0, y = 0;
+  Window child = 0;
+  XTranslateCoordinates(dpy, w, DefaultRootWindow(dpy), 0, 0, &x, &y, &child);
+  return y;
+}
+
+// A tooltip stands just below its line, and goes when its line is left,
+// and when a window comes over the editor (the dialog of a step, the help
+// that F1 opens).
 TEST_F(EditorDisplayTest, ATooltipGoesWhenAWindowComesOverItOrItsLineIsLeft) {
   write_file(script,
              "CHARACTER NAME*20\r\nR = DLG(Text='Name:', Edit=NAME, Button='&OK', "
              "Button='0:Cancel')\r\nX = 1\r\nEND\r\n");
   bool left = true, overdialog = true, afterdialog = true, overhelp = true;
+  int below = -1;
   const int status = program([&] {
     User u(display, title);
     DisplayUser& d = u.user();
@@ -972,10 +982,13 @@ TEST_F(EditorDisplayTest, ATooltipGoesWhenAWindowComesOverItOrItsLineIsLeft) {
       d.ready(w, false);
       return w;
     };
-    // The keyword's hint under the cursor on DLG; the line left.
+    // The keyword's hint under the cursor on DLG, just below its row; the
+    // line left.
     u.key({}, XK_Down);
     u.keys({}, XK_Right, 5);
-    d.window("tooltip");
+    const Window tip = d.window("tooltip");
+    u.learnrows(2);
+    below = screentop(d.display(), tip) - screentop(d.display(), u.window()) - u.rowtop(3);
     u.key({}, XK_Down);
     left = shows(d.titles(), "tooltip");
     // The hint again, then a step of the line.
@@ -1005,6 +1018,7 @@ TEST_F(EditorDisplayTest, ATooltipGoesWhenAWindowComesOverItOrItsLineIsLeft) {
     d.gone(u.window(), "the main window to go after Alt+F4");
   });
   EXPECT_EQ(status, 0) << err;
+  EXPECT_EQ(below, 0) << "pixels between the input line's row and its tooltip";
   EXPECT_FALSE(left) << "the tooltip stays after its line was left";
   EXPECT_FALSE(overdialog) << "the tooltip stays over the step's dialog";
   EXPECT_FALSE(afterdialog) << "the tooltip stays after the line was left";
