@@ -406,4 +406,19 @@ TEST_F(TableView, TheColumnSearchFindsRowsOfAFile) {
   });
 }
 
+// A text variable shown as a table sorts and filters as a file does: its
+// cells show the rows in the order of the row index, as its row titles do.
+TEST_F(TableView, ATextVariablesTableShowsItsRowsSortedAndFiltered) {
+  withtext("c3a1b2", "A1,A1", [](ui::mxrec& t) {
+    ui::SORTMXCOLUMN(1, 0);
+    EXPECT_EQ(shown(1), "a|b|c");
+    EXPECT_EQ(shown(2), "1|2|3");
+    std::int32_t rows = t.nrows;
+    ui::mxsearchcol = 2;
+    EXPECT_EQ(ui::MATRIXFILTER(t.unit, "2", 1, rows, 0, 1e-13), 1);
+    t.nrows = rows;
+    EXPECT_EQ(shown(1), "b");
+  });
+}
+
 }  // namespace
