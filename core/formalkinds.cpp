@@ -33,8 +33,10 @@ struct Kept {
   unsigned made = 0;
 };
 std::vector<Kept> kept;
-// By formal symbol: whether it has kept statements.
-std::vector<bool> named;
+// By formal symbol: whether it has kept statements, and the kind their
+// words stand for now.
+enum class Held : std::uint8_t { none, number, array };
+std::vector<Held> named;
 
 // The lexicon's tokens of the statement being compiled, while it names
 // formals of unknown kind.
@@ -202,24 +204,48 @@ void made(std::string_view text) {
   for (std::int32_t i = ntrans + 1; i <= k.room; ++i) tokcod(i) = xform::pad;
   ntrans = k.room;
   for (const std::int16_t f : k.formals) {
-    if (static_cast<std::size_t>(f) >= named.size()) named.resize(static_cast<std::size_t>(f) + 1);
-    named[static_cast<std::size_t>(f)] = true;
+    if (static_cast<std::size_t>(f) >= named.size())
+      named.resize(static_cast<std::size_t>(f) + 1, Held::none);
+    named[static_cast<std::size_t>(f)] = Held::number;
   }
   kept.push_back(std::move(k));
 }
 
-bool haskept(std::int32_t s) {
-  return s >= 0 && static_cast<std::size_t>(s) < named.size() && named[static_cast<std::size_t>(s)];
+namespace {
+
+Held held(std::int32_t s) {
+  return s >= 0 && static_cast<std::size_t>(s) < named.size() ? named[static_cast<std::size_t>(s)]
+                                                             : Held::none;
 }
+
+}  // namespace
+
+bool haskept(std::int32_t s) { return held(s) != Held::none; }
 
 bool rebind(std::int32_t S, std::int32_t count) {
   if (kept.empty() || !name.valid(S)) return false;
+  // Nothing to write while every formal with statements kept has the kind
+  // their words stand for (a call that binds other variables, or numbers
+  // of another type, changes none).
+  bool differs = false;
+  std::int32_t f = name(S).link;
+  for (std::int32_t i = 0; i < count && f >= 1 && name.valid(f); ++i, f = name(f).link) {
+    const Held h = held(f);
+    if (h != Held::none && (h == Held::array) != isarray(static_cast<std::int16_t>(f))) {
+      differs = true;
+      break;
+    }
+  }
+  if (!differs) return false;
   // The routine's formals that have statements kept.
   std::vector<std::int16_t> mine;
-  std::int32_t f = name(S).link;
+  f = name(S).link;
   for (std::int32_t i = 0; i < count && f >= 1 && name.valid(f); ++i, f = name(f).link)
-    if (haskept(f)) mine.push_back(static_cast<std::int16_t>(f));
-  if (mine.empty()) return false;
+    if (haskept(f)) {
+      mine.push_back(static_cast<std::int16_t>(f));
+      named[static_cast<std::size_t>(f)] = isarray(static_cast<std::int16_t>(f)) ? Held::array
+                                                                               : Held::number;
+    }
   bool changed = false;
   for (Kept& k : kept) {
     if (std::none_of(k.formals.begin(), k.formals.end(), [&](std::int16_t g) {

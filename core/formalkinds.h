@@ -40,6 +40,9 @@ bool haskept(std::int32_t s);
 // The formals f1, f2, ... (`link` chain from routine S's record, `count`
 // of them) were bound: each kept statement that names one of them gets
 // the words made for the kinds they have now. True when any words changed.
+// (It looks no further when each of them has the kind, array or not, that
+// its statements' words stand for: the common call, which binds other
+// variables or numbers of another type, writes nothing.)
 bool rebind(std::int32_t S, std::int32_t count);
 
 }  // namespace core::formalkinds

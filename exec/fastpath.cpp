@@ -73,10 +73,11 @@ bool sametypes(const Form& f) {
   return true;
 }
 
-// The statement's words and its symbols' types are those it was compiled from.
-bool current(const Form& f, std::span<const std::int16_t> words) {
+// The statement's own words (`pads` of room after them) and its symbols'
+// types are those it was compiled from.
+bool current(const Form& f, std::span<const std::int16_t> words, std::int32_t pads) {
   const std::size_t n = words.size();
-  if (f.words.size() != n) return false;
+  if (f.words.size() != n || f.pads != pads) return false;
   const std::int16_t* a = f.words.data();
   const std::int16_t* b = words.data();
   std::size_t i = 0;
@@ -93,16 +94,16 @@ bool current(const Form& f, std::span<const std::int16_t> words) {
 
 // The form of statement s for its words as they stand: one kept for them,
 // or a new one (the form it had is kept).
-void remake(std::int32_t s, Form& f, std::span<const std::int16_t> words) {
+void remake(std::int32_t s, Form& f, std::span<const std::int16_t> words, std::int32_t pads) {
   ++formchanges;
   if (f.kind == Kind::unknown) {
-    f = compile(words);
+    f = compile(words, pads);
     return;
   }
   if (otherforms.size() < forms.size()) otherforms.resize(forms.size());
   Kept& kept = otherforms[static_cast<std::size_t>(s)];
   for (Form& other : kept.forms) {
-    if (current(other, words)) {
+    if (current(other, words, pads)) {
       std::swap(f, other);
       return;
     }
@@ -113,7 +114,24 @@ void remake(std::int32_t s, Form& f, std::span<const std::int16_t> words) {
     kept.forms[kept.next] = std::move(f);
     kept.next = (kept.next + 1) % keptforms;
   }
-  f = compile(words);
+  f = compile(words, pads);
+}
+
+// A statement's own words: those of its span in the code less the `pad`
+// words before its end word that keep its room for the words made for
+// other kinds of its formals (core/formalkinds.h), counted in `pads`. (A
+// copy, valid till the next call, where there are any.)
+std::span<const std::int16_t> ownwords(std::span<const std::int16_t> words, std::int32_t& pads) {
+  static std::vector<std::int16_t> own;
+  std::size_t n = words.size();
+  pads = 0;
+  if (n < 3 || words[n - 1] != core::endmark || words[n - 2] != core::xform::pad) return words;
+  --n;
+  while (n > 1 && words[n - 1] == core::xform::pad) --n;
+  pads = static_cast<std::int32_t>(words.size() - 1 - n);
+  own.assign(words.begin(), words.begin() + static_cast<std::ptrdiff_t>(n));
+  own.push_back(core::endmark);
+  return own;
 }
 
 // Places the arrays whose elements expression e reads (placearray()).
@@ -2091,9 +2109,11 @@ inline Res runwordassign(Form& f, std::span<const std::int16_t> code, Words* cha
   std::int32_t end = core::stmtstart(s + 1);
   if (end < start) end = start;
   if (start < 1 || end > static_cast<std::int32_t>(code.size()) + 1) return nullptr;
-  const std::span<const std::int16_t> words =
-      code.subspan(static_cast<std::size_t>(start - 1), static_cast<std::size_t>(end - start));
-  if (f.kind == Kind::unknown || !current(f, words)) remake(s, f, words);
+  std::int32_t pads = 0;
+  const std::span<const std::int16_t> words = ownwords(
+      code.subspan(static_cast<std::size_t>(start - 1), static_cast<std::size_t>(end - start)),
+      pads);
+  if (f.kind == Kind::unknown || !current(f, words, pads)) remake(s, f, words, pads);
   f.start = start;
   f.end = end;
   f.checked = epoch;

@@ -793,7 +793,9 @@ std::string wordswhy(std::span<const std::int16_t> w) {
 
 }  // namespace
 
-Form compile(std::span<const std::int16_t> words) {
+namespace {
+
+Form compilewords(std::span<const std::int16_t> words) {
   Form f;
   f.words.assign(words.begin(), words.end());
   // An empty statement of the expression path (what a declaration leaves).
@@ -835,6 +837,18 @@ Form compile(std::span<const std::int16_t> words) {
     f.why = wordswhy(words);
   }
   f.passover = passableelseif(words);
+  return f;
+}
+
+}  // namespace
+
+Form compile(std::span<const std::int16_t> words, std::int32_t pads) {
+  Form f = compilewords(words);
+  f.pads = pads;
+  // A form run word by word meets the pads in the code before the end
+  // word: their handler does nothing.
+  if (pads > 0 && !f.tags.empty())
+    f.tags.insert(f.tags.end() - 1, static_cast<std::size_t>(pads), Tag::operand);
   return f;
 }
 

@@ -136,8 +136,11 @@ struct Form {
   std::uint64_t live = 0;           // `checked` when the form was ready then, else 0
   std::uint64_t run = 0;            // `runepoch` of that check
   std::int32_t start = 0, end = 0;  // the statement's first word and the next statement's
-  // What the form was compiled from.
+  // What the form was compiled from: the statement's own words, without
+  // the `pad` words that keep its room for the words made for other kinds
+  // of its formals (core/formalkinds.h), `pads` of them before its end word.
   std::vector<std::int16_t> words;
+  std::int32_t pads = 0;
   std::vector<std::pair<std::int32_t, std::int16_t>> types;  // symbol, its type
   // The entries of `types` (a bit each, the first 32) whose symbol the
   // form only reads as a number from its cell: any type that reads alike
@@ -414,8 +417,9 @@ inline std::uint64_t framekey(std::int32_t first, std::int32_t base) {
   return f.pushcells.data();
 }
 
-// The form of a statement's words (Kind::none when it has no fast form).
-Form compile(std::span<const std::int16_t> words);
+// The form of a statement's own words (Kind::none when it has no fast
+// form), `pads` words of room standing before its end word in the code.
+Form compile(std::span<const std::int16_t> words, std::int32_t pads = 0);
 
 // Sets the linkneed of the assignment of form f from its linked form.
 void measurelink(Form& f);
