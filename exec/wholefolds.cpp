@@ -145,6 +145,12 @@ Step next(std::vector<double>& values) {
   return Step::done;
 }
 
+bool within() {
+  for (const Level& l : levels)
+    if (l.base == core::xeqstackbase && l.from <= wordpos && wordpos < l.at) return true;
+  return false;
+}
+
 void drop(std::int32_t base) {
   if (levels.empty()) return;
   std::erase_if(levels, [base](const Level& l) { return l.base >= base; });
