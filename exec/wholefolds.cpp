@@ -66,7 +66,7 @@ std::int32_t owner(std::int32_t p, std::int32_t& from) {
       taken = 1;
     } else if (core::cwcode(u) == wfunction) {
       taken = static_cast<std::size_t>(core::cwcount(u));
-    } else if (core::issubscript(u)) {
+    } else if (core::issubscript(u) || core::issubscriptstore(u)) {
       taken = static_cast<std::size_t>(core::subscriptcommas(u)) + 1;
     } else if (core::cwcode(u) == wdo || core::cwcode(u) == wdoblock) {
       taken = 1;  // a DO header takes its variable and keeps its record
