@@ -24,6 +24,7 @@
 #include "exec/tablecells.h"
 #include "exec/tempstrings.h"
 #include "exec/varkommas.h"
+#include "exec/wholefolds.h"
 #include "exec/wordpath.h"
 #include "exec/xeq2.h"
 #include "exec/xeqtemps.h"
@@ -123,6 +124,42 @@ WordResult optionmarker(std::int16_t w) {
   return WordResult::next;
 }
 
+// The statement has read `$` before the current word.
+bool dollarread() {
+  for (std::int32_t p = stmtstart; p < wordpos; ++p)
+    if (codeword(p) == 1) return true;
+  return false;
+}
+
+// The statements (their frame's base and start) whose target is an
+// element subscripted by `$`: such a target takes the statement's passes
+// over whole arrays, any other target but a whole array only the first.
+struct DollarTarget {
+  std::int32_t base = 0;
+  std::int32_t stmt = 0;
+};
+std::vector<DollarTarget> dollartargets;
+
+// The element at the bottom of the statement's stack (its target) was
+// found: notes whether its subscripts read `$`.
+void targetfound() {
+  std::erase_if(dollartargets, [](const DollarTarget& d) {
+    return d.base > core::xeqstackbase || (d.base == core::xeqstackbase && d.stmt == stmtstart);
+  });
+  if (dollarread()) dollartargets.push_back({core::xeqstackbase, stmtstart});
+}
+
+// A store into a target that is no whole array: the passes of a run over
+// whole arrays end with the first, unless the target is an element that
+// `$` subscripts.
+void singlepass(bool element) {
+  if (!rerunflag) return;
+  if (element)
+    for (const DollarTarget& d : dollartargets)
+      if (d.base == core::xeqstackbase && d.stmt == stmtstart) return;
+  rerunflag = false;
+}
+
 // A one-character selection of string s at index k (a start outside the
 // text gives the outside position).
 void selection(std::int32_t s, std::int32_t start, std::int32_t end) {
@@ -133,8 +170,8 @@ void selection(std::int32_t s, std::int32_t start, std::int32_t end) {
   core::SETI4EQUZ(2, c, end);
 }
 
-WordResult character(std::int32_t s, std::int32_t first, std::int32_t last, std::int64_t i,
-                     std::int32_t consumed);
+WordResult character(std::int16_t w, std::int32_t s, std::int32_t first, std::int32_t last,
+                     std::int64_t i, std::int32_t consumed);
 
 WordResult element(std::int16_t w) {
   const unsigned u = cwu(w);
@@ -160,7 +197,7 @@ WordResult element(std::int16_t w) {
       return tableelementword(a, idx[0], idx[1], k + 1);
     }
     // One index of a string: that character.
-    if (k == 1) return character(a, first, last, idx[0], k + 1);
+    if (k == 1) return character(w, a, first, last, idx[0], k + 1);
     selection(a, outsidetext, outsidetext);
     return valueproduced(k + 1);
   }
@@ -195,7 +232,15 @@ WordResult element(std::int16_t w) {
     elementinrange = true;
     core::xeqstackptr -= k;
     entry(0) = adr + static_cast<std::int32_t>(offset);
+    if (depth() == 1) targetfound();
     return WordResult::next;
+  }
+  if (bad != noindex && bad > 0 && !laterword(cwu(core::cw(core::CwFamily::word, "=array"))) &&
+      mentionsdollar()) {
+    // A statement that runs over `$` ends its passes at the array's end.
+    rerunflag = false;
+    core::xeqstackptr = core::xeqstackbase;
+    return WordResult::endstmt;
   }
   if (laterword(cwu(core::cw(core::CwFamily::word, "=array")))) {
     // The tolerant assignment reads the element as 0.0 and is skipped.
@@ -224,13 +269,6 @@ constexpr std::int32_t omittedbound = 0x7FFFFFFF;
 WordResult nobound() {
   if (!push(omittedbound)) return fail(xeqkeys::xeqstack);
   return WordResult::next;
-}
-
-// The statement has read `$` before the current word.
-bool dollarread() {
-  for (std::int32_t p = stmtstart; p < wordpos; ++p)
-    if (codeword(p) == 1) return true;
-  return false;
 }
 
 // The pieces read backwards of the statement in hand: the result cell
@@ -275,17 +313,30 @@ WordResult backwardpiece(std::int32_t s, std::int32_t from, std::int32_t to) {
   return valueproduced(3);
 }
 
-// One character of text s at index i (consumed: the entries it takes): a
-// place outside the text reads as one blank, a text of its own that
-// every reader takes as it stands.
-WordResult character(std::int32_t s, std::int32_t first, std::int32_t last, std::int64_t i,
-                     std::int32_t consumed) {
-  const std::int64_t at = first + i - 1;
-  if (at >= first && at <= last) {
-    selection(s, static_cast<std::int32_t>(at), static_cast<std::int32_t>(at));
-  } else if (!piececopy(s, 1, [](std::int32_t) { return ' '; })) {
-    return fail(core::storelimitkey);
+// One character of text s at index i (consumed: the entries it takes),
+// read or written. A place outside the text is the evaluator's index
+// error; where the evaluator goes on (an error label takes the statement,
+// or a fold over whole arrays runs it for one of its elements) it is the
+// nearest character of the text.
+WordResult character(std::int16_t w, std::int32_t s, std::int32_t first, std::int32_t last,
+                     std::int64_t i, std::int32_t consumed) {
+  std::int64_t at = first + i - 1;
+  if (at < first || at > last) {
+    constexpr std::int32_t code = 3006;
+    const std::int32_t bad =
+        static_cast<std::int32_t>(std::clamp<std::int64_t>(i, -noindex, noindex - 1));
+    idxerrorof(code, s, idxindex, bad);
+    if (last < first || (core::nomsg == 0 && !wholefold::within())) {
+      if (core::nomsg == 0) {
+        xeqfailword = static_cast<float>(w);
+        xeqfailpos = static_cast<float>(wordpos);
+        core::iostatw[0] = static_cast<std::int16_t>(code);
+      }
+      return fail(xeqerrorkey(code));
+    }
+    at = std::clamp<std::int64_t>(at, first, last);
   }
+  selection(s, static_cast<std::int32_t>(at), static_cast<std::int32_t>(at));
   return valueproduced(consumed);
 }
 
@@ -303,7 +354,7 @@ WordResult pieceoutside(std::int16_t w) {
 WordResult substring(std::int16_t w) {
   std::int32_t first = 0, last = 0;
   if (depth() >= 2 && textbounds(entry(1), first, last) && entry(1) > 0)
-    return character(entry(1), first, last, index(value(entry(0))), 2);
+    return character(w, entry(1), first, last, index(value(entry(0))), 2);
   std::int64_t k1 = depth() >= 2 ? index(value(entry(1))) : 0;
   std::int64_t k2 = depth() >= 1 ? index(value(entry(0))) : 0;
   if (depth() >= 3 && entry(2) > 0 && textbounds(entry(2), first, last)) {
@@ -409,6 +460,7 @@ WordResult chartarget(std::int32_t t, std::int32_t v) {
     return WordResult::endstmt;
   }
   for (std::int64_t i = at + n; i < tlen; ++i) core::c1namen(place(i)) = ' ';
+  singlepass(false);
   return WordResult::next;
 }
 
@@ -505,6 +557,7 @@ WordResult assignment(std::int16_t w) {
     std::int32_t vf = 0, vl = 0;
     if (textbounds(v, vf, vl)) return fail(xeqkeys::chartonum);
     core::z(t) = value(v);
+    singlepass(true);
     return WordResult::next;
   }
   const int type = static_cast<std::uint16_t>(core::name.data()[t - 1].type) & 0x7FF;
@@ -523,6 +576,7 @@ WordResult assignment(std::int16_t w) {
   if ((v < 0 || core::NAMTYP(v, 0x49) != 0) && textbounds(v, vf, vl))
     return fail(xeqkeys::chartonum, t);
   core::z(t) = value(v);
+  singlepass(false);
   if ((stmtflags & 0x10) != 0) return doendtest();
   return WordResult::next;
 }

@@ -66,7 +66,7 @@ std::int32_t owner(std::int32_t p, std::int32_t& from) {
       taken = 1;
     } else if (core::cwcode(u) == wfunction) {
       taken = static_cast<std::size_t>(core::cwcount(u));
-    } else if (core::issubscript(u)) {
+    } else if (core::issubscript(u) || core::issubscriptstore(u)) {
       taken = static_cast<std::size_t>(core::subscriptcommas(u)) + 1;
     } else if (core::cwcode(u) == wdo || core::cwcode(u) == wdoblock) {
       taken = 1;  // a DO header takes its variable and keeps its record
@@ -143,6 +143,12 @@ Step next(std::vector<double>& values) {
   levels.erase(levels.begin() + (l - levels.data()));
   underway = static_cast<std::int32_t>(levels.size());
   return Step::done;
+}
+
+bool within() {
+  for (const Level& l : levels)
+    if (l.base == core::xeqstackbase && l.from <= wordpos && wordpos < l.at) return true;
+  return false;
 }
 
 void drop(std::int32_t base) {

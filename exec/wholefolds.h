@@ -39,6 +39,10 @@ enum class Step {
 };
 Step next(std::vector<double>& values);
 
+// A fold over whole arrays of the statement in hand runs the word at
+// `wordpos` for one of its elements (the word lies in its argument).
+bool within();
+
 // (drop(), in exec/xeq.h, forgets those of a frame and the frames above.)
 
 }  // namespace exec::wholefold

@@ -12,40 +12,6 @@
 
 namespace exec {
 
-std::string_view ndpletters(std::int32_t code) {
-  switch (code) {
-    case 0:
-      return {};
-    case 1:
-      return "IR";
-    case 2:
-      return "DN";
-    case 4:
-      return "ZD";
-    case 8:
-      return "OF";
-    default:
-      return "IE";
-  }
-}
-
-std::string_view ndpkey(std::int32_t code) {
-  switch (code) {
-    case 0:
-      return {};
-    case 1:
-      return xeqkeys::ndpkeys[0];
-    case 2:
-      return xeqkeys::ndpkeys[1];
-    case 4:
-      return xeqkeys::ndpkeys[2];
-    case 8:
-      return xeqkeys::ndpkeys[3];
-    default:
-      return xeqkeys::ndpkeys[4];
-  }
-}
-
 // The growth of the stores for a result cell, kept out of line so that the
 // usual case (the cell is there already) stays a few compares.
 [[gnu::noinline]] bool growforresult(std::int32_t k) {

@@ -23,13 +23,6 @@ namespace exec {
 inline constexpr std::int16_t numtemptype = 0x88;
 inline constexpr std::int16_t strtemptype = 0x48;
 
-// The two letters of a floating-point status code: 1 "IR", 2 "DN", 4 "ZD",
-// 8 "OF", any other non-zero code "IE"; empty for 0.
-std::string_view ndpletters(std::int32_t code);
-
-// The ten-character key "NDPerror" + letters of a floating-point status.
-std::string_view ndpkey(std::int32_t code);
-
 // Makes room for result cell k: grows `name` when k reaches `nname` and `z`
 // when k reaches the top block of `z`. False when a store could not grow.
 // (growforresult is its slow side.)
@@ -122,10 +115,6 @@ inline constexpr std::string_view xeqillegal = core::MSGKEY("xeqillegal");
 inline constexpr std::string_view xeqtextstmt = core::MSGKEY("xeqTextStmt");
 // INET: network access is reserved but not provided.
 inline constexpr std::string_view inetnotprovided = core::MSGKEY("inetNotProvided");
-// Floating-point failures, one key per class.
-inline constexpr std::string_view ndpkeys[] = {
-    core::MSGKEY("NDPerrorIR"), core::MSGKEY("NDPerrorDN"), core::MSGKEY("NDPerrorZD"),
-    core::MSGKEY("NDPerrorOF"), core::MSGKEY("NDPerrorIE")};
 }  // namespace xeqkeys
 
 }  // namespace exec

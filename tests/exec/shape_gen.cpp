@@ -148,7 +148,7 @@ struct Core {
 
 class Gen {
  public:
-  explicit Gen(std::uint32_t seed) : rng(seed), rng2(seed ^ 0x5eed2u) { out.seed = seed; }
+  explicit Gen(std::uint32_t seed) : rng(seed), rng2(seed ^ 0x5eed2u), rng3(seed ^ 0x5eed3u) { out.seed = seed; }
   Script make();
 
  private:
@@ -156,6 +156,9 @@ class Gen {
   // The folds of folds, lists and places below draw from a stream of their
   // own, so that the other snippets of a seed stay as they were.
   std::mt19937 rng2;
+  // (And the whole-array expressions into one cell and the characters one
+  // past a text's end from a third.)
+  std::mt19937 rng3;
   std::mt19937* draw = &rng;
   Script out;
   int n = 4;  // the length of every array
@@ -235,6 +238,7 @@ class Gen {
   std::string arrayformal(int i);
   std::string dolimit(int i);
   std::string falseif(int i);
+  std::string onecell(int i);
   // Folds of folds and lists over whole arrays, with no FUNCTION or beside one.
   Ex nestscalar(int depth, bool fn);
   Ex nestarray(int depth, bool fn);
@@ -245,6 +249,7 @@ class Gen {
   int budget = 0;      // folds a nested expression may still take
   bool scopy = false;  // SCOPY is among the routines
   void stop();
+  void pastend();
   std::vector<std::string> functions();
 };
 
@@ -1392,6 +1397,73 @@ void Gen::stop() {
   kinds.push_back("stop: a piece bound outside its text");
 }
 
+// A whole-array expression that references a FUNCTION stored into a
+// number or an element: it takes the arrays' first elements, as the same
+// with no FUNCTION does.
+std::string Gen::onecell(int i) {
+  Ex e;
+  std::vector<double> v;
+  do {
+    e = arrayexpr(1);
+    v = value(e);
+  } while (!hascall(e) || !small(v) || v.size() != static_cast<std::size_t>(n));
+  const std::string g = tail(i, "G"), vv = tail(i, "V");
+  use(g, vv);
+  put(vv + " = " + numtext(v.front()));
+  if (chance(50)) {
+    put(g + " = " + shapes::show(e));
+    compare(i, g, vv);
+    return "whole-array expression with a FUNCTION into a number";
+  }
+  const std::string ag = tail(i, "AG");
+  dims.push_back(ag + "(" + std::to_string(n) + ")");
+  const int k = 1 + pick(n);
+  const std::string at = chance(50) ? std::to_string(k) : "FI(" + std::to_string(k) + ")";
+  put(ag + " = 0");
+  put(ag + "(" + at + ") = " + shapes::show(e));
+  put(g + " = " + ag + "(" + std::to_string(k) + ")");
+  compare(i, g, vv);
+  for (int j = 1; j <= n; ++j)
+    if (j != k) compare(i, ag + "(" + std::to_string(j) + ")", "0");
+  return "whole-array expression with a FUNCTION into an element";
+}
+
+// A character one past T's end through a FUNCTION bound, read or written,
+// stops the run with the index error (a piece reaching there with xeq3045).
+void Gen::pastend() {
+  const std::string past = std::to_string(tlen + 1);
+  chars.push_back("SE*16");
+  struct Failing {
+    std::string text, key;
+  };
+  const std::vector<Failing> forms = {{"SE = T(FI(" + past + "))", "xeq3006"},
+                                      {"SE = T(FI(" + past + ")) // 'x'", "xeq3006"},
+                                      {"QE = ICHAR(T(FI(" + past + ")))", "xeq3006"},
+                                      {"QE = ICHAR(T(FI(" + std::to_string(tlen) + ") + 1))",
+                                       "xeq3006"},
+                                      {"T(FI(" + past + ")) = 'x'", "xeq3006"},
+                                      {"SE = T(" + past + ":FI(" + past + "))", "xeq3045"},
+                                      {"T(FI(" + std::to_string(tlen) + "):FI(" + past +
+                                           ")) = 'xy'",
+                                       "xeq3045"}};
+  const Failing& f = any(forms);
+  out.stopkey = f.key;
+  if (chance(40)) {
+    // On the last pass of a loop, the character before it on the others.
+    const int p = 2 + pick(3);
+    put("DO I = 1, " + std::to_string(p));
+    stopindex = static_cast<int>(lines.size());
+    put("  SE = T(FI(I + " + std::to_string(tlen + 1 - p) + "))");
+    put("ENDDO");
+    out.stopkey = "xeq3006";
+    kinds.push_back("stop: a character past its text on a loop's last pass");
+    return;
+  }
+  stopindex = static_cast<int>(lines.size());
+  put(f.text);
+  kinds.push_back("stop: a character one past its text through a FUNCTION");
+}
+
 // ---------------------------------------------------------------------------
 // Folds of folds and lists over whole arrays: with no FUNCTION (the
 // expression's own words run them) or beside a FUNCTION (run word by
@@ -1784,6 +1856,13 @@ Script Gen::make() {
   }
   draw = &rng;
   if (chance(30)) stop();
+  draw = &rng3;
+  for (int k = pick(3); k > 0; --k) {
+    ++nsnippets;
+    snippet(nsnippets, [this, i = nsnippets]() { return onecell(i); });
+  }
+  if (stopindex < 0 && chance(25)) pastend();
+  draw = &rng;
 
   std::vector<std::string> text = {"GOTO 100"};
   for (const std::string& l : functions()) text.push_back(l);
