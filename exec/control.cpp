@@ -36,6 +36,19 @@ std::int32_t top() {
   return p > core::xeqstackbase && p >= 1 && p <= adrs.size() ? adrs.data()[p - 1] : 0;
 }
 double value(std::int32_t s) { return s >= 0 && s < z.size() ? z.data()[s] : 0.0; }
+// Leaves the call frame whose base is b (valid): the caller's texts,
+// stack, scope, base, word, temporaries and kind of call come back.
+[[gnu::always_inline]] inline void popframe(std::int32_t b) {
+  const std::int32_t* const frame = adrs.ptr(b - 4) - 1;  // frame[k] is adrs(b - 5 + k)
+  releasetexts(b);
+  core::xeqstackptr = b - framesize;
+  core::lokalscope = frame[1];
+  framegone(frame[1]);
+  core::xeqstackbase = frame[2];
+  wordpos = frame[3];
+  firsttemp = frame[4];
+  callkind = frame[5];
+}
 void pop() {
   if (core::xeqstackptr > core::xeqstackbase) --core::xeqstackptr;
 }
@@ -372,16 +385,8 @@ WordResult leave(std::int16_t w, const Callee* known) {
     }
   } else {
     const std::int32_t b = core::xeqstackbase;
-    const std::int32_t* const frame = adrs.ptr(b - 4) - 1;  // frame[k] is adrs(b - 5 + k)
-    if (!adrs.valid(b)) adrs(b);                            // (a frame past the stack is a fault)
-    releasetexts(b);
-    core::xeqstackptr = b - framesize;
-    core::lokalscope = frame[1];
-    framegone(frame[1]);
-    core::xeqstackbase = frame[2];
-    wordpos = frame[3];
-    firsttemp = frame[4];
-    callkind = frame[5];
+    if (!adrs.valid(b)) adrs(b);  // (a frame past the stack is a fault)
+    popframe(b);
     const Callee c =
         known != nullptr && known->S == S && known->f1 == f1 && known->function == function
             ? *known
@@ -441,15 +446,7 @@ void dropcalls() {
     if (validsym(S)) core::SETI2EQUZ(2, S, 0);
     const std::int32_t b = core::xeqstackbase;
     if (!adrs.valid(b)) break;
-    const std::int32_t* const frame = adrs.ptr(b - 4) - 1;  // frame[k] is adrs(b - 5 + k)
-    releasetexts(b);
-    core::xeqstackptr = b - framesize;
-    core::lokalscope = frame[1];
-    framegone(frame[1]);
-    core::xeqstackbase = frame[2];
-    wordpos = frame[3];
-    firsttemp = frame[4];
-    callkind = frame[5];
+    popframe(b);
     --calldepth;
   }
   const std::int32_t scope = core::lokalscope;
