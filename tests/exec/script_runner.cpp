@@ -4,6 +4,7 @@
 #include <sys/time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <csignal>
 #include <cstdio>
@@ -168,9 +169,12 @@ void breakkeyafter(void (*press)(int), long cpu_ms, long slept_ms) {
   sleptlimit = static_cast<long long>(slept_ms) * 1000000LL;
   sleptfrom = clocknow();
   ranfrom = ran();
+  // (No run sleeps slept_ms before that much time has passed: the first
+  // look comes then, and a run that ends sooner is never interrupted.)
   std::signal(SIGALRM, onsleptcheck);
-  t.it_value.tv_sec = 0;
-  t.it_value.tv_usec = 200000;
+  const long first = std::max(slept_ms, 1L);
+  t.it_value.tv_sec = first / 1000;
+  t.it_value.tv_usec = (first % 1000) * 1000;
   setitimer(ITIMER_REAL, &t, nullptr);
 }
 
