@@ -7,7 +7,7 @@ JOBS        ?= $(shell nproc)
 PACKAGES    := $(shell grep -v '^\#' .ci/packages)
 EXAMPLE     ?= examples/hello.ost
 
-.PHONY: all deps build test clang floors run bench clean format
+.PHONY: all deps build test test-full clang floors run bench clean format
 
 all: build
 
@@ -45,10 +45,19 @@ $(CLANG_DIR)/build.ninja:
 build: deps $(RELEASE_DIR)/build.ninja
 	ninja -C $(RELEASE_DIR) -j $(JOBS) ostrel
 
+# The random tests (fuzz tests, random keys, generated scripts) run a fixed
+# part of their cases in `make test`, all of them in `make test-full`; their
+# kept seeds and every script of the corpus run in both.
 test: deps $(TEST_DIR)/build.ninja
 	ninja -C $(TEST_DIR) -j $(JOBS)
 	cd $(TEST_DIR) && export ASAN_OPTIONS=detect_leaks=1 \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 && \
+	  ctest --output-on-failure -j $(JOBS)
+
+test-full: deps $(TEST_DIR)/build.ninja
+	ninja -C $(TEST_DIR) -j $(JOBS)
+	cd $(TEST_DIR) && export ASAN_OPTIONS=detect_leaks=1 \
+	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 OSTREL_TEST_FULL=1 && \
 	  ctest --output-on-failure -j $(JOBS)
 
 # Every library and program (tests and benchmarks too) compiled by Clang,

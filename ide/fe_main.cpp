@@ -32,6 +32,7 @@
 #include "ide/scriptfiles.h"
 #include "ide/scripts.h"
 #include "ide/smarttype.h"
+#include "ide/textwriters.h"
 #include "ide/statusbar.h"
 #include "ide/tooltip.h"
 #include "ide/windowclose.h"
@@ -409,6 +410,7 @@ void reset_ide() {
   ui::reset_dialogs();
   reset_windowclose();
   KILLTOOLTIPWINDOW();
+  reset_textwriters();
   reset_smarttype();
   reset_panlio();
   reset_bookmarks();

@@ -137,7 +137,11 @@ Step find() {
     edcentre = true;
     edcol = pos + length - linestart(line);
     if (findswitch(7)) {
+      // Every row shows the matches anew, also when the view stays: the
+      // whole redraw is due until it is done (drawing the rows that the
+      // cursor leaves and enters does not do it).
       core::edmark = core::edmarkall;
+      edfullpaint = true;
       if (!shown(line)) edfirstline = line;
     }
     pendingmove = line - edcurline;

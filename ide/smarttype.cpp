@@ -17,6 +17,7 @@
 #include "core/stores.h"
 #include "core/symbols.h"
 #include "core/tokenizer.h"
+#include "ide/editorwords.h"
 #include "ide/fedhlp.h"
 #include "ide/filehistory.h"
 #include "ide/keypress.h"
@@ -648,7 +649,9 @@ void SMARTTYPE(std::span<char> text, std::int32_t& state, std::int32_t& changed)
         .shift = (core::keystate[2] & 1) != 0};
   shopbuf.blank();
   if (tipopts[0] == 0 && tipopts[1] == 0) return;
-  const std::int32_t line = core::edline.line;
+  // The line being typed is the one the line input holds (the edit
+  // buffer's line reader moves on with every row drawn).
+  const std::int32_t line = edloadline;
   if (line >= core::nstmt) {
     hidetip();
     return;

@@ -204,8 +204,10 @@ class User {
   }
 
   // The editor's rows, learnt from the cursor cell on a known view row (its
-  // height is a row's, its top the row's top).
+  // height is a row's, its top the row's top), once no other window of the
+  // program (the compile's progress window, a box) stands over them.
   void learnrows(int row) {
+    u_.alone(w_, "the editor's window alone, to learn its rows");
     const Picture p = picture();
     for (int x = 0; x < p.width / 2; ++x)
       for (int y = 0; y < p.height; ++y) {

@@ -1,10 +1,10 @@
 // Whatever a user types, compiling and running it must neither crash, nor
 // corrupt memory, nor hang. Scripts are made by mutating the lines of the
 // real scripts in tests/scripts (seeded, so a failure can be replayed) and
-// each runs in a child process of its own with a time limit. A run that is
-// still going after a while gets the break key, as a user would press
-// Escape: a script that loops for ever stops there; one that does not stop
-// even then hangs inside a statement.
+// each runs in a child process of its own. A run that is still going after
+// a budget of statements gets the break key, as a user would press Escape:
+// a script that loops for ever stops there, however busy the machine; one
+// that does not stop even then hangs inside a statement.
 //
 // OSTREL_FUZZ_SEED, OSTREL_FUZZ_COUNT and OSTREL_FUZZ_CHANGES (most changes
 // per script) choose other seeds, more scripts and rougher mutants for a
@@ -14,7 +14,6 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <sys/time.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -29,8 +28,10 @@
 #include <vector>
 
 #include "core/runwords.h"
+#include "exec/postfix.h"
 #include "exec/script_mutants.h"
 #include "exec/script_runner.h"
+#include "ide/panlio.h"
 #include "support/test_support.h"
 
 namespace {
@@ -38,6 +39,18 @@ namespace {
 void press_escape(int) {
   core::keyrec[1] = 1;
   core::keystate[1] = 1;
+}
+
+// The statement budget of a run: the input step runs between every two
+// statements (the forms leave each statement's end to it while
+// `stepwatch` is set); past the budget it presses the break key, and again
+// at every step after. (A run that waits, an alarm's wait, does no
+// statements: it gets the break key after 10 s of sleep.)
+constexpr int budget = 20000;
+int statements = 0;
+void countingstep() {
+  if (++statements > budget) press_escape(0);
+  ide::PANLIOSTEP();
 }
 
 struct Verdict {
@@ -56,15 +69,19 @@ Verdict isolated(const std::string& text) {
     dup2(fds[1], 2);
     const int devnull = open("/dev/null", O_WRONLY);
     if (devnull >= 0) dup2(devnull, 1);
-    scriptrun::breakkeyafter(press_escape, 700, 10000);
+    exec::PANLIOSTEP = countingstep;
+    exec::stepwatch = true;
+    scriptrun::breakkeyafter(press_escape, 600000, 10000);
     scriptrun::run(text);
     _exit(0);
   }
   close(fds[1]);
   std::string err;
-  // A child that has not ended half a minute after its start hangs (the
-  // break key came long before, however loaded the machine).
-  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  // A child that has not ended three minutes after its start hangs (the
+  // break key came long before: a budget of statements takes a fraction of
+  // a second of processor time, and a busy machine does not hold a child
+  // back that long).
+  const auto until = std::chrono::steady_clock::now() + std::chrono::minutes(3);
   bool hung = false;
   for (;;) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -101,11 +118,14 @@ TEST(PipelineFuzz, NoMutatedScriptCrashesCorruptsOrHangs) {
   ASSERT_FALSE(all.empty());
   const auto toks = mutants::tokens(all);
   const std::uint32_t seed = envnum("OSTREL_FUZZ_SEED", 20261207);
-  const std::uint32_t count = envnum("OSTREL_FUZZ_COUNT", 1200);
+  const std::uint32_t count = envnum("OSTREL_FUZZ_COUNT", testsupport::sized(300, 1200));
   const std::size_t maxchanges = std::max<std::uint32_t>(envnum("OSTREL_FUZZ_CHANGES", 6), 1);
   std::mt19937 rng(seed);
-  // Fresh stores once; every child starts from this state.
+  // Fresh stores once; every child starts from this state. A message shown
+  // once here sets up the toolkit and its fonts, which every child would
+  // otherwise set up anew, reading the font files again.
   scriptrun::start();
+  scriptrun::run("X = (1\nEND\n");
   int failures = 0;
   for (std::uint32_t n = 0; n < count && failures < 5; ++n) {
     const std::string text = mutants::mutant(all, toks, rng, maxchanges);

@@ -1,7 +1,10 @@
 #include "exec/script_runner.h"
 
+#include <fcntl.h>
 #include <sys/time.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <csignal>
 #include <cstdio>
@@ -108,16 +111,70 @@ std::string dump(std::int32_t s) {
   return out;
 }
 
-void breakkeyafter(void (*press)(int), long cpu_ms, long wall_ms) {
+namespace {
+
+void (*sleptpress)(int) = nullptr;
+long long sleptlimit = 0;  // ns
+long long sleptfrom = 0;   // the clock when the run began, ns
+long long ranfrom = 0;     // ran() then
+
+long long clocknow() {
+  timespec t{};
+  clock_gettime(CLOCK_MONOTONIC, &t);
+  return static_cast<long long>(t.tv_sec) * 1000000000LL + t.tv_nsec;
+}
+
+// The time this process's main thread has run and waited to run, in ns
+// (the first two numbers of /proc/self/schedstat), -1 when they cannot be
+// read. Only calls that a signal handler may make.
+long long ran() {
+  const int fd = open("/proc/self/schedstat", O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return -1;
+  std::array<char, 128> b{};
+  const ssize_t n = read(fd, b.data(), b.size() - 1);
+  close(fd);
+  long long field[2] = {0, 0};
+  int k = 0;
+  bool digits = false;
+  for (ssize_t i = 0; i < n && k < 2; ++i) {
+    if (b[i] >= '0' && b[i] <= '9') {
+      field[k] = field[k] * 10 + (b[i] - '0');
+      digits = true;
+    } else if (digits) {
+      ++k;
+      digits = false;
+    }
+  }
+  return k == 2 ? field[0] + field[1] : -1;
+}
+
+// The time passed less the time run or waited for a processor: the time
+// slept. (Without the numbers, the time passed.)
+void onsleptcheck(int sig) {
+  const long long r = ran();
+  const long long slept = clocknow() - sleptfrom - (r >= 0 && ranfrom >= 0 ? r - ranfrom : 0);
+  if (slept >= sleptlimit) sleptpress(sig);
+}
+
+}  // namespace
+
+void breakkeyafter(void (*press)(int), long cpu_ms, long slept_ms) {
   std::signal(SIGPROF, press);
-  std::signal(SIGALRM, press);
   itimerval t{};
   t.it_interval.tv_usec = 200000;
   t.it_value.tv_sec = cpu_ms / 1000;
   t.it_value.tv_usec = (cpu_ms % 1000) * 1000;
   setitimer(ITIMER_PROF, &t, nullptr);
-  t.it_value.tv_sec = wall_ms / 1000;
-  t.it_value.tv_usec = (wall_ms % 1000) * 1000;
+  sleptpress = press;
+  sleptlimit = static_cast<long long>(slept_ms) * 1000000LL;
+  sleptfrom = clocknow();
+  ranfrom = ran();
+  // (No run sleeps slept_ms before that much time has passed: the first
+  // look comes then, and a run that ends sooner is never interrupted.)
+  std::signal(SIGALRM, onsleptcheck);
+  const long first = std::max(slept_ms, 1L);
+  t.it_value.tv_sec = first / 1000;
+  t.it_value.tv_usec = (first % 1000) * 1000;
   setitimer(ITIMER_REAL, &t, nullptr);
 }
 

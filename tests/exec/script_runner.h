@@ -33,10 +33,11 @@ std::string outcome();
 std::string dump(std::int32_t s);
 
 // Has `press` press the break key (Escape) once the run in this process has
-// used cpu_ms of processor time, however loaded the machine, or once
-// wall_ms have passed (a run that waits uses no processor time), and again
-// every 0.2 s after that, should the run clear it. For runs in a child
-// process of their own.
-void breakkeyafter(void (*press)(int), long cpu_ms, long wall_ms);
+// used cpu_ms of processor time, or once it has slept slept_ms (a run that
+// waits uses no processor time), and again every 0.2 s after that, should
+// the run clear it. Time spent waiting for a processor is neither: however
+// loaded the machine, a run gets the break key at the same point of its
+// work. For runs in a child process of their own.
+void breakkeyafter(void (*press)(int), long cpu_ms, long slept_ms);
 
 }  // namespace scriptrun

@@ -59,7 +59,7 @@ class AssistTest : public ::testing::Test {
     core::CHECKSUM((testsupport::source_dir() / "data" / "Ostrel.hlp").string());
     core::edvars[18] = 254;
     core::nstmt = 10;
-    core::edline.line = 1;
+    ide::edloadline = 1;
     ide::tipopts = {0, 1, 2, 1};  // hints in the status bar only
     before = Counters::now();
   }

@@ -8,6 +8,7 @@
 // what the windowless run of the saved file gives.
 //
 // OSTREL_EDITOR_SEED and OSTREL_EDITOR_KEYS run it longer by hand.
+// (`make test` runs the first 16 actions of each sequence.)
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -460,9 +461,11 @@ std::uint32_t seedof(std::uint32_t fixed) {
   return s != nullptr ? static_cast<std::uint32_t>(std::strtoul(s, nullptr, 10)) : fixed;
 }
 
-int countof(int fixed) {
+// The number of actions: the first 16 of the sequence in `make test`, all
+// `full` in `make test-full`.
+int countof(int full) {
   const char* s = std::getenv("OSTREL_EDITOR_KEYS");
-  return s != nullptr ? std::atoi(s) : fixed;
+  return s != nullptr ? std::atoi(s) : static_cast<int>(testsupport::sized(16, full));
 }
 
 TEST_F(EditorKeysRandom, Hello) {

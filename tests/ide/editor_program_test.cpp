@@ -609,6 +609,43 @@ TEST_F(EditorProgramTest, FindMarksTheMatch) {
   EXPECT_GT(markedinput, 0) << "the match in the cursor line is not marked";
 }
 
+// A find that moves the cursor to another row in view marks the matches of
+// the rows it left as they are (here the row below the one found, where no
+// cursor stands); with whole words only, the mark skips a word that merely
+// starts with the search text: "A" is marked in "AB = A" five columns
+// further right.
+TEST_F(EditorProgramTest, FindMarksTheRowsInViewAndWholeWordsOnlyWhenAskedTo) {
+  testsupport::write_file(dir.file("words.ost"), "X = 1\r\nAB = A + 1\r\nAB = A + 2\r\nEND\r\n");
+  int cell = 0;
+  std::array<int, 2> left{-1, -1};
+  for (const int words : {0, 1}) {
+    run("\"" + dir.file("words.ost") + "\"",
+        {[words] {
+           core::findoptions[6] = 1;
+           core::findoptions[1] = static_cast<std::int8_t>(words);
+           ide::edfindtext.set("A");
+           const auto main = static_cast<win::HWND>(mainwindow());
+           toolkit::POST_COMMAND(10105, &main);
+         },
+         [&, words] {
+           const auto w = static_cast<win::HWND>(mainwindow());
+           cell = plot::fontslots(ide::wdwhead->fontslot).cellwidth;
+           int below = 0;  // the top of the row below the cursor's
+           while (below < 400 && plat::window_pixel(w, 600, below) != classbg(5)) ++below;
+           while (below < 400 && plat::window_pixel(w, 600, below) == classbg(5)) ++below;
+           // The first column in the match's background along the row's top
+           // (which no letter reaches).
+           for (int x = 0; x < 600 && left[words] < 0; ++x)
+             if (plat::window_pixel(w, x, below) == classbg(17) &&
+                 plat::window_pixel(w, x, below + 1) == classbg(17))
+               left[words] = x;
+         }});
+    core::findoptions.fill(0);
+  }
+  ASSERT_GE(left[0], 0) << "no match marked";
+  EXPECT_EQ(left[1] - left[0], 5 * cell);
+}
+
 }  // namespace
 }  // namespace idetest
 

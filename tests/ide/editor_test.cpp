@@ -507,5 +507,27 @@ TEST_F(EditorTest, StepAndTraceRunFromTheCursorLine) {
   EXPECT_NE(traced.find("A=1\nB=2\nC=3\n"), std::string::npos) << traced;
 }
 
+// A FUNCTION line typed and run as a step by its Enter comes to the line
+// of the function it starts: told as the flow reaching that line, not as
+// a second call of a function still running.
+TEST_F(EditorTest, AFunctionLineTypedAndSteppedSaysNothingCalledIt) {
+  std::string key;
+  plat::reset_message_boxes();
+  run(script("X = 1\r\nEND\r\n"), {[] {
+                                       press(win::VK_END);
+                                       press(win::VK_RETURN, '\r');
+                                       type("FUNCTION SQ");
+                                       press('9', '(');
+                                       type("X");
+                                       press('0', ')');
+                                       press(win::VK_RETURN, '\r');
+                                     },
+                                     [&] { key = core::msgkey.trimmed(); }});
+  EXPECT_EQ(key, "subReached");
+  std::string boxes;
+  for (const plat::MessageBoxRecord& r : plat::message_box_log()) boxes += r.text + "\n";
+  EXPECT_NE(boxes.find("only a call enters"), std::string::npos) << boxes;
+}
+
 }  // namespace
 }  // namespace idetest

@@ -147,12 +147,21 @@ TEST_F(InputTest, BackspaceLeftRightHomeEndAndDeleteAtTheEdges) {
   press(77);
   press(83);
   EXPECT_EQ(text, "3abcdefgi ");
-  // Right at the last column ends the field.
+  // Right stops on the last column; Right there ends the field.
   open("3abc      ", -8);
   press(77);
+  EXPECT_TRUE(open_field());
+  EXPECT_EQ(cursor(), 9);
   press(77);
   EXPECT_FALSE(open_field());
   EXPECT_EQ(key, 77);
+  // The head of a line held whole: Right stays on its last column.
+  open("3abc      ", -8);
+  ide::panfield.heldwhole = true;
+  press(77);
+  press(77);
+  EXPECT_TRUE(open_field());
+  EXPECT_EQ(cursor(), 9);
 }
 
 TEST_F(InputTest, ControlMovesByWordsAndShiftSelectsColumnsThatDeleteAndTypingCut) {

@@ -85,6 +85,18 @@ TEST_F(SetupFile, SpoiltFilesAreMadeAnew) {
   EXPECT_EQ(core::nz, 8000);
 }
 
+// A store size exactly at its limit is taken; one past it keeps the size
+// in force.
+TEST_F(SetupFile, AStoreSizeAtItsLimitIsTakenAndOnePastItIsNot) {
+  for (const std::int32_t size : {core::nnamelimit, core::nnamelimit + 1}) {
+    writesetup({"0L /h/Ostrel.hlp", "xA,",
+                "/s/a.ost,Face, 0.,9,400,0,0,3000,0,8000," + std::to_string(size) + ",64000,"});
+    core::nname = 300;
+    FILEHISTORY(1, 0);
+    EXPECT_EQ(core::nname, size == core::nnamelimit ? size : 300) << size;
+  }
+}
+
 TEST_F(SetupFile, DisplaySettingsComeBackFromLineTwo) {
   writesetup({"0L /h/Ostrel.hlp", "xA              ,0,1,5,6,3,4", "/s/a.ost,F,"});
   FILEHISTORY(1, 0);

@@ -400,6 +400,21 @@ void DisplayUser::gone(Window w, const std::string& what) {
       });
 }
 
+void DisplayUser::alone(Window w, const std::string& what) {
+  await(
+      dpy_,
+      [&] {
+        const std::vector<Window> shownnow = ours();
+        return shownnow.size() == 1 && shownnow.front() == w;
+      },
+      [&] {
+        std::string seen;
+        for (const std::string& t : titles()) seen += " \"" + t + "\"";
+        return what + " (the program's shown windows:" + seen + ")";
+      });
+  ready(w);
+}
+
 double screenshot(Display* dpy, Window w, const std::string& name, unsigned colour) {
   XWindowAttributes a;
   if (!XGetWindowAttributes(dpy, w, &a) || a.width <= 0 || a.height <= 0) return 0;

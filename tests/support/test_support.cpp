@@ -13,6 +13,7 @@
 #include <iterator>
 #include <random>
 #include <sstream>
+#include <string_view>
 
 namespace testsupport {
 
@@ -77,6 +78,11 @@ CurrentFolder::~CurrentFolder() {
 std::filesystem::path source_dir() {
   if (const char* env = std::getenv("OSTREL_SOURCE_DIR")) return env;
   return OSTREL_SOURCE_DIR;
+}
+
+std::uint32_t sized(std::uint32_t quick, std::uint32_t full) {
+  const char* env = std::getenv("OSTREL_TEST_FULL");
+  return env != nullptr && *env != 0 && std::string_view(env) != "0" ? full : quick;
 }
 
 std::string read_file(const std::filesystem::path& p) {

@@ -69,6 +69,10 @@ inline void (*remove_test_folder)() = nullptr;
 // The checkout's root folder (for data/ and examples/).
 std::filesystem::path source_dir();
 
+// The size of a random test: `quick` in `make test`, `full` when
+// OSTREL_TEST_FULL is set (`make test-full`). Its fixed seeds run in both.
+std::uint32_t sized(std::uint32_t quick, std::uint32_t full);
+
 // Whole file as bytes; empty when it cannot be read.
 std::string read_file(const std::filesystem::path& p);
 void write_file(const std::filesystem::path& p, const std::string& bytes);
