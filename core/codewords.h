@@ -261,6 +261,9 @@ inline constexpr CodeWord codewords[] = {
     {CwFamily::xword, "movedargs", cwv(0xA400), 0},      // + comma count
     {CwFamily::xword, "prefixend", cwv(0x8C00), 0},      // + comma count
     {CwFamily::xword, "prefixend1", cwv(0x8BFF), 0},     // + operand count
+    {CwFamily::xword, "ifgate", cwv(0x8A00), 0},
+    {CwFamily::xword, "pad", cwv(0x8A40), 0},            // fills a statement's room, does nothing
+    {CwFamily::xword, "formalkind", cwv(0x8A60), 0},     // + the formal: made for another kind
     {CwFamily::xword, "toplevelcomma", cwv(0xC060), 0},
     {CwFamily::xword, "labelref", cwv(0xF000), 0},
     {CwFamily::xword, "arraymark", cwv(0xF040), 0},

@@ -7,6 +7,7 @@
 
 #include "core/codewords.h"
 #include "core/editbuffer.h"
+#include "core/formalkinds.h"
 #include "core/kompil.h"
 #include "core/messages.h"
 #include "core/program.h"
@@ -165,7 +166,14 @@ bool wholescript() {
   // the one its compile stage left unshown (the statement translator shows
   // nothing during a whole-script compile). It is left in `msgkey`.
   plat::FixedText<16> firstkey;
+  // The statements that name formals of unknown kind keep their words for
+  // the other kinds (core/formalkinds.h), from a fresh list at each start.
+  struct Collect {
+    Collect() { formalkinds::collecting = true; }
+    ~Collect() { formalkinds::collecting = false; }
+  } collect;
 restart:
+  formalkinds::clear();
   firststop = 0;
   std::int32_t p = 1;
   xeqline = 0;
@@ -365,6 +373,9 @@ restart:
 // compile the program already holds every line as the text stands, so
 // pending change flags are only cleared there.
 void oneline(bool single) {
+  // A line spliced in moves the statements after it: those that keep words
+  // for other kinds of their formals are compiled again before a run.
+  if (single && formalkinds::clear()) programstale = true;
   const std::int32_t l = edvars(edv::curline);
   if (edflags <= 0 || l <= 0) return;
   if (nxeqused < 1) {
@@ -419,7 +430,7 @@ void oneline(bool single) {
     --nstmt;
   }
   edvars(edv::chg) = 0;
-  if (single) INTERNALJUMPS();
+  if (single) INTERNALJUMPS(true);
 }
 
 }  // namespace

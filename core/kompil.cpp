@@ -7,6 +7,7 @@
 #include "core/chars.h"
 #include "core/codewords.h"
 #include "core/editbuffer.h"
+#include "core/formalkinds.h"
 #include "core/kompia.h"
 #include "core/lexicon.h"
 #include "core/messages.h"
@@ -244,8 +245,10 @@ Outcome translateline(std::string_view text, bool quiet) {
   if (lexed != Outcome::ok) return lexed;
   if (quiet) return Outcome::leave;
   if (stopword() > 0) return Outcome::fail;
+  formalkinds::keep();
   TRANS(text);
   if (stopword() > 0) return Outcome::fail;
+  formalkinds::made(text);
   return Outcome::ok;
 }
 

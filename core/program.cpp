@@ -7,6 +7,7 @@
 
 #include "core/codewords.h"
 #include "core/editbuffer.h"
+#include "core/formalkinds.h"
 #include "core/runwords.h"
 #include "core/stores.h"
 #include "core/symbols.h"
@@ -67,8 +68,8 @@ struct Walk {
   std::int32_t ndo = 0;  // depth of the DO stack
   std::int32_t docount = 0;
   plat::Store1<std::int16_t> dostack = plat::Store1<std::int16_t>(maxdoblocks);
-  std::vector<OpenLoop> labelled;    // labelled DOs whose label is still ahead
-  std::vector<OpenLoop> dolabels;    // every labelled DO of the walk
+  std::vector<OpenLoop> labelled;      // labelled DOs whose label is still ahead
+  std::vector<OpenLoop> dolabels;      // every labelled DO of the walk
   std::vector<MarkedStmt> lastmarked;  // `markedstmts` of the last walk, renumbered
 };
 
@@ -213,12 +214,21 @@ void labelleddo(Walk& w) {
   w.dolabels.push_back({lbl, w.s});
 }
 
+// A labelled DO whose label stands at no statement of its program unit.
+bool unended(const OpenLoop& d) {
+  return name(d.label).type == labeltype && I2EQUZ(1, d.label) < 1;
+}
+bool unended(const Walk& w) {
+  return std::any_of(w.dolabels.begin(), w.dolabels.end(),
+                     [](const OpenLoop& d) { return unended(d); });
+}
+
 // A labelled DO whose label stands at no statement of its program unit
 // would have no end to go on at (an empty loop would start over from the
 // top for ever): it is refused.
 void unendeddos(const Walk& w) {
   for (const OpenLoop& d : w.dolabels) {
-    if (name(d.label).type != labeltype || I2EQUZ(1, d.label) >= 1) continue;
+    if (!unended(d)) continue;
     const std::string lbl(symbolname(d.label));
     blockerror(d.stmt, stmtstart(d.stmt), "DO " + lbl + " without a statement labelled " + lbl);
   }
@@ -381,7 +391,7 @@ void DROPLABELS(std::int32_t stmt) {
     if (ownlabel(k) && I2EQUZ(1, k) == stmt) SETI2EQUZ(1, k, 0);
 }
 
-void INTERNALJUMPS() {
+void INTERNALJUMPS(bool spliced) {
   xeqmode &= ~runmode::storesready;
   if (nadrs < 1 || adrs.size() == 0) {
     std::int32_t one = 1, upper = std::max(nedlines, nstmt) + nadrsstep;
@@ -444,16 +454,32 @@ void INTERNALJUMPS() {
     if (w.p >= jumplimit || w.s > nstmt) break;
   }
   shiftlabels();
-  if (nblock != 0) {
-    const std::int32_t open = std::abs(blockstmt(nblock));
-    blockerror(open, stmtstart(open), "IF ... THEN without its ENDIF");
+  const std::int32_t wasopen = openblock;
+  openblock = 0;
+  if (spliced) {
+    // Typed top down, a script reaches the ENDIF or ENDDO of a block only
+    // after its first line: a branch that skips the block goes past the
+    // last statement for now, and a loop that is done does so too (the
+    // executor's loop test). Only the innermost block IF is shown.
+    for (std::int32_t k = 1; k <= nblock; ++k) {
+      const std::int32_t slot = blockslot(k);
+      if (slot >= 1 && xeqbuf.valid(slot)) xeqbuf(slot) = static_cast<std::int16_t>(nstmt + 1);
+    }
+    if (nblock != 0) openblock = std::abs(blockstmt(nblock));
+    if (nblock != 0 || w.ndo != 0 || unended(w)) programstale = true;
+  } else {
+    if (nblock != 0) {
+      const std::int32_t open = std::abs(blockstmt(nblock));
+      blockerror(open, stmtstart(open), "IF ... THEN without its ENDIF");
+    }
+    // A block DO still open at the end.
+    if (w.ndo != 0) {
+      const std::int32_t open = dostatement(w.dostack(w.ndo));
+      if (open >= 1) blockerror(open, stmtstart(open), "DO without its ENDDO");
+    }
+    unendeddos(w);
   }
-  // A block DO still open at the end.
-  if (w.ndo != 0) {
-    const std::int32_t open = dostatement(w.dostack(w.ndo));
-    if (open >= 1) blockerror(open, stmtstart(open), "DO without its ENDDO");
-  }
-  unendeddos(w);
+  if (openblock != wasopen) edmark = edmarkall;
   iresult = nsym + 1;
   nxeqused = w.p;
   lokalsub = lokalscope = keptsub;
@@ -461,7 +487,9 @@ void INTERNALJUMPS() {
 }
 
 void reset_program() {
+  formalkinds::clear();
   blockerrors.clear();
+  openblock = 0;
   markedstmts.clear();
   for (std::int32_t k = 1; k <= maxblocks; ++k) blockstmt(k) = blockslot(k) = 0;
   nblock = 0;

@@ -49,6 +49,12 @@ inline std::vector<BlockError> blockerrors;
 // Position in `xeqbuf` at which the next walk may stop.
 inline std::int32_t jumplimit = 0;
 
+// The block IF that the last walk after a line's splice found open at the
+// end of the program (0: none): a script typed top down has not reached
+// its ENDIF yet. Its line is drawn as a block mistake, while its code is
+// left to run (the whole-script compile marks and lists it).
+inline std::int32_t openblock = 0;
+
 // Statement codes the walk acts on.
 inline constexpr std::int16_t endmark = -32768;  // 0x8000
 inline constexpr std::int16_t placeholdereq = 0x8420 - 0x10000;
@@ -68,8 +74,12 @@ inline std::int32_t stmtstart(std::int32_t s) {
 // ".do" labels, records the statements of labelled DOs and subroutine
 // headings, shifts label statements after a line insert or delete, and
 // marks block errors in the code and in `edmark` and lists them in
-// `blockerrors`.
-void INTERNALJUMPS();
+// `blockerrors`. After the splice of one line (`spliced`) the blocks and
+// loops still open at the end are no mistakes yet: the lines that close
+// them come later as the script is typed. Their branches lead past the last
+// statement for now, the innermost block IF is noted in `openblock`, and
+// the program is to be compiled from the text before it runs as a whole.
+void INTERNALJUMPS(bool spliced = false);
 
 // The script's labels that stand at statement stmt stand nowhere: its line
 // is compiled again, and takes the label it carries now.

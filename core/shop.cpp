@@ -134,6 +134,16 @@ void LEXIOPTS(std::string_view line, std::int32_t k, std::string_view shop, std:
   for (; i <= ntok - 1; ++i) {
     const std::int16_t code = tokcod(i);
     if (target) {
+      if (i == k + 2 && (code == cwd::rparen || code == cwd::comma)) {
+        // Nothing written before the first comma or the ")": BITS has no
+        // target to work on.
+        msgkey.set(MSGKEY("bitsNoTarget"));
+        failedline.set(linespan(line, k, i));
+        compnote.set("invalid: " + std::string(failedline.view().substr(0, 55)));
+        xeqstop = stops::error;
+        kout = i;
+        return;
+      }
       if (code == cwd::lparen) ++depth;
       if (code == cwd::rparen && --depth == 0) break;
       if (code == cwd::comma && depth == 1) target = false;

@@ -40,8 +40,9 @@ std::int32_t CHECKSHOP(std::string_view shop);
 // which the check stopped (the call's closing ")" when all went well).
 // flags bit 0: report nothing (xeqstop is set all the same). On failure:
 // xeqstop 0x7FFF, and msgkey "lOP2" (text value missing), "lOP3" (numeric),
-// "lOP4" (type "C") with the detail in failedline, or an unmatched keyword
-// "lOP1" ("lOP5" in `DLG`) shown at once.
+// "lOP4" (type "C") with the detail in failedline, "bitsNoTarget" (a
+// `BITS` call with nothing before its first comma or ")"), or an unmatched
+// keyword "lOP1" ("lOP5" in `DLG`) shown at once.
 void LEXIOPTS(std::string_view line, std::int32_t k, std::string_view shop, std::string_view types,
               std::int32_t& kout, std::int32_t flags);
 

@@ -43,6 +43,9 @@ inline constexpr std::string_view toomanyoptionskey = MSGKEY("toomanyoptions");
 // A list of values assigned to a numeric variable or to one element: a
 // list fills a whole array (DATA fills elements).
 inline constexpr std::string_view listtoonekey = MSGKEY("listToOne");
+// MAXLOC or MINLOC of a list with an argument over whole arrays: a
+// position among the arguments that such an argument has none of.
+inline constexpr std::string_view loclistkey = MSGKEY("locList");
 
 // The text of a failure number of the expression translator ("" for none);
 // failure 1004's is the key of its text in the help data.

@@ -69,8 +69,27 @@ constexpr std::int16_t kArrayAssign = cw(CwFamily::word, "=array");
 constexpr std::int16_t kArrayExprAssign = cw(CwFamily::word, "=arrayexpr");
 constexpr std::int16_t kMixedAssign = cw(CwFamily::word, "=mixed");
 constexpr std::int16_t kWin = builtincode("win");
+constexpr std::int16_t kSum = builtincode("SUM");
+constexpr std::int16_t kMax = builtincode("MAX");
+constexpr std::int16_t kMin = builtincode("MIN");
+constexpr std::int16_t kMaxloc = builtincode("MAXLOC");
+constexpr std::int16_t kMinloc = builtincode("MINLOC");
 constexpr std::int16_t kRead = builtincode("READ");
 constexpr std::int16_t kWrite = builtincode("WRITE");
+
+// Built-ins that take numbers one by one: an array standing alone as an
+// argument of one runs element by element, as beside an operator.
+constexpr std::array<std::int16_t, 23> elementwise = {
+    builtincode("LOG"),   builtincode("RAN"),  builtincode("ABS"),    builtincode("EXP"),
+    builtincode("INT"),   builtincode("NINT"), builtincode("MOD"),    builtincode("SIN"),
+    builtincode("COS"),   builtincode("TAN"),  builtincode("ASIN"),   builtincode("ACOS"),
+    builtincode("ATAN"),  builtincode("SINH"), builtincode("COSH"),   builtincode("TANH"),
+    builtincode("IAND"),  builtincode("IEOR"), builtincode("IOR"),    builtincode("NOT"),
+    builtincode("FLOOR"), builtincode("SIGN"), builtincode("CEILING")};
+bool iselementwise(std::int16_t w) {
+  return std::any_of(elementwise.begin(), elementwise.end(),
+                     [w](std::int16_t e) { return cwcode(e) == cwcode(w); });
+}
 
 constexpr int stackroom = 24;
 
@@ -95,6 +114,9 @@ struct Trans1 {
   // each depth, so that a piece inside such a bracket (T(F(U(5 : 5)))) does
   // not answer the bracket around it.
   std::array<std::int32_t, stackroom + 2> pendtext{};
+  // By bracket depth: the output position at its "(" and at each of its
+  // commas, where its arguments end.
+  std::array<std::vector<std::int32_t>, stackroom + 2> argends{};
   int callargpos = 0;
   std::int16_t ioword = 0;
   bool iowritten = false;  // the I/O word went before the assignment
@@ -190,6 +212,37 @@ struct Trans1 {
     SETI2EQUZ(quarter, c, static_cast<std::int16_t>(xeqline));
   }
 
+  std::vector<std::int32_t>& args(int d) {
+    return argends[static_cast<std::size_t>(std::clamp(d, 0, stackroom + 1))];
+  }
+
+  // SUM, MAX or MIN of a list folds all the values its arguments give: an
+  // argument that is an array, or whose arrays run element by element, is
+  // folded first, by the built-in's word of one argument after it
+  // (SUM(V + F(1), 2) adds all of V + F(1) and 2). MAXLOC and MINLOC of a list find an argument by
+  // its position, which such an argument has none of: refused.
+  void foldarguments(std::int16_t fn, int d) {
+    const unsigned code = cwcode(fn);
+    const bool loc = code == cwcode(kMaxloc) || code == cwcode(kMinloc);
+    if (code != cwcode(kSum) && code != cwcode(kMax) && code != cwcode(kMin) && !loc) return;
+    std::vector<std::int32_t>& ends = args(d);
+    if (ends.size() < 2) return;
+    ends.push_back(ntrans);
+    const std::int16_t one = code == cwcode(kSum) ? kSum : code == cwcode(kMax) ? kMax : kMin;
+    for (std::size_t a = ends.size() - 1; a >= 1; --a) {
+      // (An array alone is the argument whole, all its elements.)
+      bool whole = ends[a] == ends[a - 1] + 1 && isarray(tokcod(ends[a]));
+      for (std::int32_t k = ends[a - 1] + 1; k <= ends[a]; ++k)
+        whole = whole || tokcod(k) == kWholeArray;
+      if (!whole) continue;
+      if (loc) throw Fail{loclistkey};
+      if (ntrans >= maxtokens) throw Fail{tooManyTokensKey()};
+      for (std::int32_t k = ntrans; k > ends[a]; --k) tokcod(k + 1) = tokcod(k);
+      tokcod(ends[a] + 1) = one;
+      ++ntrans;
+    }
+  }
+
   // A "(" after a text symbol that holds a comma: an argument list.
   std::int32_t& pending(int d) {
     return pendtext[static_cast<std::size_t>(std::clamp(d, 0, stackroom + 1))];
@@ -260,10 +313,12 @@ struct Trans1 {
     } else if (sp == 0) {
       throw Fail{MSGKEY("syntax")};
     } else if (top() == cwd::lparen) {
-      if (pending(depth) != 0)
+      if (pending(depth) != 0) {
         internalcheckfa();
-      else
+      } else {
         raise(stack[sp - 1]);
+        args(depth).push_back(ntrans);
+      }
     }
   }
 
@@ -282,6 +337,7 @@ struct Trans1 {
         ioword = static_cast<std::int16_t>(-ioword);
       }
     } else if (sp > 0 && iscallable(top()) && !iobits(top())) {
+      if (isbuiltinword(top())) foldarguments(top(), depth + 1);
       out(stack[sp--]);
     }
     // A call's argument list that this ")" closed is no longer open: the
@@ -323,9 +379,31 @@ struct Trans1 {
     if (isarray(c)) {
       if (next == cwd::lparen)
         push(kSubscript);
-      else if (wholearray)
+      else if (wholearray && !passedwhole(next))
         push(kWholeArray);
     }
+  }
+
+  // The call or built-in whose argument the array at i stands alone as
+  // (between "(" or "," and "," or ")" of its own bracket), 0 for none.
+  std::int16_t aloneof(std::int16_t next) const {
+    const std::int16_t before = word(i - 1);
+    if (sp >= 2 && top() == cwd::lparen && (before == cwd::lparen || before == cwd::comma) &&
+        (next == cwd::rparen || next == cwd::comma))
+      return stack[sp - 1];
+    return 0;
+  }
+  // An array standing alone as an actual of a call or a function reference
+  // is shared with its formal, also in a statement that runs over its
+  // arrays' elements; so is one that a built-in takes whole (INDEX(V, 3),
+  // LEN_TRIM(V)), but a fold's, which folds either way.
+  bool passedwhole(std::int16_t next) const {
+    const std::int16_t w = aloneof(next);
+    if (w == 0) return false;
+    if (iscallword(w)) return true;
+    const unsigned c = cwcode(w);
+    return isbuiltinword(w) && !iselementwise(w) && c != cwcode(kSum) && c != cwcode(kMax) &&
+           c != cwcode(kMin) && c != cwcode(kMaxloc) && c != cwcode(kMinloc);
   }
 
   void operatorword(std::int16_t c) {
@@ -338,6 +416,7 @@ struct Trans1 {
         pending(depth + 1) = ntrans;
       }
       ++depth;
+      args(depth).assign(1, ntrans);
       push(c);
       return;
     }
@@ -389,7 +468,17 @@ struct Trans1 {
         const std::int16_t next = word(i + 1);
         if (isarray(c)) {
           if (arrayseen == 0) arrayseen = c;
-          if ((cwu(next) & 0xC010u) == 0x8010u) wholearray = true;
+          // A whole array as an operand of an operator, on either side of
+          // it (F(1) + A), or of a sign: the statement runs over its
+          // elements.
+          const std::int16_t before = word(i - 1);
+          if ((cwu(next) & 0xC010u) == 0x8010u ||
+              (next != cwd::lparen && before < 0 &&
+               ((cwu(before) & 0xC010u) == 0x8010u || before == cwd::uminus)))
+            wholearray = true;
+          // So does one alone as an argument of a built-in of numbers
+          // (ABS(V), LOG(V, 2)).
+          if (const std::int16_t w = aloneof(next); w != 0 && iselementwise(w)) wholearray = true;
         }
         if (istext(c)) {
           if (next < 0 && (cwu(next) & 0x8010u) == 0x8010u) textop = true;
@@ -462,8 +551,9 @@ struct Trans1 {
     // A refusal whose key tells what is wrong with the statement (not that
     // its shape cannot be read) is shown as the lexicon shows its own, in a
     // whole-script compile too, and noted in the compile's list.
-    const bool own = key == listtoonekey;
-    if (own) compnote.set("a list fills a whole array");
+    const bool own = key == listtoonekey || key == loclistkey;
+    if (key == listtoonekey) compnote.set("a list fills a whole array");
+    if (key == loclistkey) compnote.set("MAXLOC, MINLOC of a list over whole arrays");
     if (own ? (edflags & 0x1020) != 0
             : (edflags & 0x1000) != 0 || (xeqmode & runmode::storesready) != 0)
       return;

@@ -32,9 +32,7 @@ bool isargfunction(std::int16_t w) {
   return std::find(argfunctions.begin(), argfunctions.end(), w) != argfunctions.end();
 }
 // MAX, MIN and SIGN count their commas from the second one on.
-bool ismaxminsign(std::int16_t w) {
-  return w == cwv(0xE920) || w == cwv(0xE960) || w == cwv(0xE9A0);
-}
+bool ismaxminsign(std::int16_t w) { return w == foldmax || w == foldmin || w == cwv(0xE9A0); }
 bool isfunctionword(std::int16_t w) {
   const unsigned m = cwu(w) & 0x6820u;
   return w < 0 && (m == 0x0020u || m == 0x6800u || m == 0x6820u);
@@ -64,6 +62,7 @@ struct Level {
   bool textseen = false;
   bool fileseen = false;
   bool arrayseen = false;
+  std::vector<std::int32_t> argends;  // output position at each comma of the level
 };
 
 struct Failed {
@@ -74,10 +73,21 @@ struct Failed {
 struct HandOver {};
 
 // Whether the words run over several elements of an array: a whole array,
-// or an array subscripted with a range (V(1:2), A(2, :)).
-bool wholearrayin(std::span<const std::int16_t> words) {
+// or an array subscripted with a range (V(1:2), A(2, :)); or hold a fold
+// (whose list may have moved into a block), whose one value a fold around
+// it folds.
+// own: only the arrays and ranges of the words' own level count, not those
+// inside a fold among them (and not the fold itself).
+bool wholearrayin(std::span<const std::int16_t> words, bool own = false) {
   bool range = false;
+  int folds = 0;  // folds open at the word
   for (const std::int16_t w : words) {
+    if (cwcount(w) == 0x1F && isfold(cwv(cwcode(w)))) {
+      if (!own) return true;
+      ++folds;
+    }
+    if (w == segclose && folds > 0) --folds;
+    if (folds > 0) continue;
     if (w == arraymark) return true;
     if ((cwu(w) & 0xFFF0u) == cwu(colon)) range = true;
     if (range && (w == cwv(cwu(arraymark) + closeone) || w == cwv(cwu(arraymark) + closetwo)))
@@ -259,9 +269,42 @@ struct Trans2 {
     push(lparen);
   }
 
-  bool wholearrayin(std::int32_t from, std::int32_t to) const {
+  bool wholearrayin(std::int32_t from, std::int32_t to, bool own = false) const {
     return core::wholearrayin(std::span(outl).subspan(static_cast<std::size_t>(from),
-                                                      static_cast<std::size_t>(to - from + 1)));
+                                                      static_cast<std::size_t>(to - from + 1)),
+                              own);
+  }
+
+  // Puts a segment around the words from..to that folds them with fn.
+  void segmentaround(std::int32_t from, std::int32_t to, std::int16_t fn) {
+    if (outpos >= listroom - 2) fail(trans2full);
+    for (std::int32_t k = outpos; k > to; --k)
+      outl[static_cast<std::size_t>(k + 3)] = outl[static_cast<std::size_t>(k)];
+    for (std::int32_t k = to; k >= from; --k)
+      outl[static_cast<std::size_t>(k + 1)] = outl[static_cast<std::size_t>(k)];
+    outl[static_cast<std::size_t>(from)] = segopen(fn);
+    outl[static_cast<std::size_t>(to + 2)] = segclose;
+    outl[static_cast<std::size_t>(to + 3)] = static_cast<std::int16_t>(to + 2 - from);
+    outpos += 3;
+  }
+
+  // A fold of a list folds all the values its arguments give: an argument
+  // over whole arrays of its own is folded first, with the same function
+  // (SUM(V, 2) is the sum of V's elements and 2). MAXLOC and MINLOC of a
+  // list find an argument by its position, which an argument over whole
+  // arrays has none of: the statement translator refuses such a list.
+  void foldarguments(const Level& l, std::int16_t fn) {
+    std::vector<std::int32_t> starts{l.outpos + 1};
+    for (const std::int32_t e : l.argends) starts.push_back(e + 1);
+    std::int32_t end = outpos;
+    for (std::size_t a = starts.size(); a-- > 0;) {
+      const std::int32_t from = starts[a];
+      if (from <= end && wholearrayin(from, end, true)) {
+        if (fn == foldmaxloc || fn == foldminloc) throw HandOver{};
+        segmentaround(from, end, fn);
+      }
+      end = from - 1;
+    }
   }
 
   void closebracket() {
@@ -270,6 +313,11 @@ struct Trans2 {
     --sp;
     if (level == 0) fail(trans2missingparen);
     Level& l = cur();
+    // MAX and MIN of two arguments one of which runs over arrays (MAX(2, V),
+    // MIN(V + 1, W)) fold a list, whatever kind of bracket they stand in.
+    if ((top() == foldmax || top() == foldmin) && l.mark == 0 && l.commas == 0 &&
+        !l.argends.empty() && wholearrayin(l.outpos + 1, outpos, true))
+      l.commas = static_cast<int>(l.argends.size());
     if (l.mark != 0) {
       if (!l.symbolseen) {
         outpos = l.outpos;
@@ -284,6 +332,7 @@ struct Trans2 {
       // SUM, MAX, MIN, MAXLOC or MINLOC of a list: the whole list moves into
       // a block, and a segment folds its elements.
       const std::int16_t fn = top();
+      foldarguments(l, fn);
       movetoprefix(l.outpos + 1, outpos);
       prefixword(plainend(opcount - l.opcount));
       outpos = l.outpos;
@@ -369,6 +418,7 @@ struct Trans2 {
     popfrom(xprio(comma), true);
     Level& l = cur();
     if (level > 0 && l.firstarg == 0) l.firstarg = outpos;
+    if (level > 0) l.argends.push_back(outpos);
     l.anycomma = true;
     if (level > 0 && l.kind != 0x0200 && !l.textseen && (l.kind & 0xE000) == 0 && l.mark == 0 &&
         !isargfunction(l.fnword)) {
@@ -627,27 +677,6 @@ struct Trans2 {
   }
 };
 
-// The statement written by the statement translator instead, quietly: a
-// refusal there leaves the words as they were and says nothing.
-bool inpostfix(const Trans2& t, std::string_view text) {
-  std::vector<std::int16_t> now(static_cast<std::size_t>(t.n) + 1, 0);
-  for (std::int32_t k = 1; k <= t.n; ++k) {
-    now[static_cast<std::size_t>(k)] = tokcod(k);
-    tokcod(k) = t.saved[static_cast<std::size_t>(k)];
-  }
-  const std::int32_t tokens = ntok;
-  const std::int32_t flags = edflags;
-  ntok = t.n;
-  edflags |= 0x1020;
-  TRANS1(text);
-  edflags = flags;
-  if (xeqstop == 0) return true;
-  for (std::int32_t k = 1; k <= t.n; ++k) tokcod(k) = now[static_cast<std::size_t>(k)];
-  ntok = tokens;
-  xeqstop = 0;
-  return false;
-}
-
 }  // namespace
 
 void TRANS2(std::string_view text) {
@@ -689,12 +718,15 @@ void TRANS2(std::string_view text) {
       result.push_back(stmtcode("CONTINUE"));
     }
     // The prefix blocks run before the main words: those of the statement
-    // a logical IF governs would run (and fail: a divisor 0, an index 0)
-    // whatever the condition says. Such a statement takes the statement
-    // translator's form, which decides the condition first, unless it runs
-    // over the elements of an array, which that form does not; where that
-    // translator cannot write it, the form above stays.
-    if (t.ifprefix >= 0 && m > t.ifprefix && !wholearrayin(result) && inpostfix(t, text)) return;
+    // a logical IF governs would run (and fail: a divisor 0, an index 0, a
+    // piece outside its text) whatever the condition says. The gate
+    // between the condition's blocks and the statement's has the
+    // condition decided first.
+    if (t.ifprefix >= 0 && m > t.ifprefix) {
+      if (static_cast<std::int32_t>(result.size()) + 1 > maxtokens) t.fail(trans2full);
+      result.insert(result.begin() + 2 + t.ifprefix, ifgate);
+      result[1] = static_cast<std::int16_t>(m + 1);
+    }
     for (std::size_t k = 0; k < result.size(); ++k)
       tokcod(static_cast<std::int32_t>(k) + 1) = result[k];
     ntrans = static_cast<std::int32_t>(result.size());
@@ -705,7 +737,7 @@ void TRANS2(std::string_view text) {
     ntok = t.n;
     TRANS1(text);
     // (A refusal of its own, shown by the statement translator, stands.)
-    if (xeqstop != 0 && msgkey.trimmed() != listtoonekey) {
+    if (xeqstop != 0 && msgkey.trimmed() != listtoonekey && msgkey.trimmed() != loclistkey) {
       t.i = std::min(t.i, t.n);
       t.report(Failed{trans2typeconflict, 0.0, false});
     }

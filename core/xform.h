@@ -21,6 +21,11 @@
 //               the operands the list produced (one more than its commas).
 // Both closing words lie in the family (w AND 0xFC00) = 0x8C00; the linker
 // makes each one an argument block of (w AND 0x3FF) + 1.
+// A logical IF whose statement has blocks of its own: the gate word 0x8A00
+// stands in the prefix after the condition's blocks, before the
+// statement's. There the condition (the main words up to the IF) is
+// decided first, so that a false one runs none of the statement's blocks;
+// a true one runs them, then the main words after the IF.
 // The main words refer to a block through 0xA400 + n (n = the comma count
 // of the list). Choice: references are matched to blocks by order alone.
 // A reference is written when its own block is appended, and an inner
@@ -59,7 +64,11 @@
 // linker skips that word); the function word itself is not written. Of a
 // list of arguments (a bracket with commas) the whole list moves into a
 // prefix block and the segment folds its elements: opener, reference,
-// closer, 2.
+// closer, 2; an argument of the list over whole arrays has a segment of
+// its own, with the same function, inside the block (SUM(V, 2) adds all of
+// V's elements and 2). A segment that no array, range or list of its own
+// gives a count folds the one value of its argument (SUM(MAX(V)) is
+// MAX(V), MAXLOC(2 - MIN(V)) is 1).
 // Option statements: the statement word counts as the statement's one
 // operand; the option markers and values inside its bracket are its own
 // and leave the operand count as it was before the bracket.
@@ -129,9 +138,12 @@ constexpr std::int16_t segopen(std::int16_t fn) { return cwv(cwu(fn) + 0x1Fu); }
 constexpr bool issegopen(std::int16_t w) { return cwcount(w) == 0x1F; }
 constexpr bool issegclose(std::int16_t w) { return cwcount(w) == cwcount(segclose); }
 constexpr std::int16_t segfunction(std::int16_t opener) { return cwv(cwcode(opener)); }
+inline constexpr std::int16_t foldmax = cwv(0xE920);
+inline constexpr std::int16_t foldmin = cwv(0xE960);
+inline constexpr std::int16_t foldmaxloc = cwv(0xE9E0);
+inline constexpr std::int16_t foldminloc = cwv(0xEA20);
 constexpr bool isfold(std::int16_t w) {
-  return w == unaryplus || w == cwv(0xE920) || w == cwv(0xE960) || w == cwv(0xE9E0) ||
-         w == cwv(0xEA20);
+  return w == unaryplus || w == foldmax || w == foldmin || w == foldmaxloc || w == foldminloc;
 }
 
 // Prefix blocks and their references.
@@ -143,6 +155,13 @@ constexpr std::int16_t movedargs(int commas) {
   return cwv(0xA400u + static_cast<unsigned>(commas));
 }
 constexpr bool isblockend(std::int16_t w) { return (cwu(w) & 0xFC00u) == 0x8C00u; }
+inline constexpr std::int16_t ifgate = cwv(0x8A00);
+// A word that does nothing: it fills the room a statement keeps for its
+// words made for other kinds of its formals (core/formalkinds.h).
+inline constexpr std::int16_t pad = cwv(0x8A40);
+// The first word of a statement that cannot be made for the kinds its
+// formals are bound to; the formal follows it.
+inline constexpr std::int16_t formalkind = cwv(0x8A60);
 constexpr bool ismovedargs(std::int16_t w) { return (cwu(w) & 0xFC00u) == 0xA400u; }
 // Size of the argument block that a closing word opens for the linker.
 constexpr int blocksize(std::int16_t w) { return static_cast<int>(cwu(w) & 0x3FFu) + 1; }

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 #include <limits>
 #include <string>
+#include <vector>
 
 #include "core/codewords.h"
 #include "core/messages.h"
@@ -12,7 +14,9 @@
 #include "core/runwords.h"
 #include "core/stores.h"
 #include "core/symbols.h"
+#include "core/xform.h"
 #include "exec/builtins.h"
+#include "exec/operands.h"
 #include "exec/optdispatch.h"
 #include "exec/postfix.h"
 #include "exec/strings.h"
@@ -21,6 +25,7 @@
 #include "exec/tempstrings.h"
 #include "exec/varkommas.h"
 #include "exec/wordpath.h"
+#include "exec/xeq2.h"
 #include "exec/xeqtemps.h"
 
 namespace exec {
@@ -128,6 +133,9 @@ void selection(std::int32_t s, std::int32_t start, std::int32_t end) {
   core::SETI4EQUZ(2, c, end);
 }
 
+WordResult character(std::int32_t s, std::int32_t first, std::int32_t last, std::int64_t i,
+                     std::int32_t consumed);
+
 WordResult element(std::int16_t w) {
   const unsigned u = cwu(w);
   // A formal that its routine does not declare is written as an array, its
@@ -152,21 +160,36 @@ WordResult element(std::int16_t w) {
       return tableelementword(a, idx[0], idx[1], k + 1);
     }
     // One index of a string: that character.
-    const std::int64_t start = first + idx[0] - 1;
-    const bool inside = k == 1 && start >= first && start <= last;
-    selection(a, inside ? static_cast<std::int32_t>(start) : outsidetext,
-              inside ? static_cast<std::int32_t>(start) : outsidetext);
+    if (k == 1) return character(a, first, last, idx[0], k + 1);
+    selection(a, outsidetext, outsidetext);
     return valueproduced(k + 1);
   }
   const auto [rows, cols] = shape(a);
   elemrows = rows;
   elemcols = cols;
-  std::int64_t offset = 0;
-  if (k == 1) offset = idx[0] - 1;
-  if (k >= 2) offset = static_cast<std::int64_t>(cols) * (idx[0] - 1) + idx[1] - 1;
   stmtflags |= 2;
+  // In range as the evaluator has it: a single index among all elements,
+  // two indices each within its own dimension (its column first).
   const std::int64_t size = static_cast<std::int64_t>(std::max(rows, 0)) * std::max(cols, 0);
-  if (offset >= 0 && offset < size) {
+  std::string_view what;
+  std::int32_t bad = noindex;
+  const auto outside = [&](std::string_view which, std::int64_t i) {
+    what = which;
+    bad = static_cast<std::int32_t>(std::clamp<std::int64_t>(i, -noindex, noindex - 1));
+  };
+  if (size < 1) {
+    what = idxalias;
+  } else if (k == 1 && (idx[0] < 1 || idx[0] > size)) {
+    outside(idxcolumn, idx[0]);
+  } else if (k >= 2 && (idx[1] < 1 || idx[1] > cols)) {
+    outside(idxcolumn, idx[1]);
+  } else if (k >= 2 && (idx[0] < 1 || idx[0] > rows)) {
+    outside(idxrow, idx[0]);
+  }
+  if (what.empty()) {
+    std::int64_t offset = 0;
+    if (k == 1) offset = idx[0] - 1;
+    if (k >= 2) offset = static_cast<std::int64_t>(cols) * (idx[0] - 1) + idx[1] - 1;
     const std::int32_t adr = core::name(a).adr;
     if (adr == 0) return fail(xeqkeys::arraydim0, a);
     elementinrange = true;
@@ -181,11 +204,16 @@ WordResult element(std::int16_t w) {
     core::z(core::iresult) = 0.0;
     return valueproduced(k + 1);
   }
-  core::xeqstop = stops::error;
-  core::msgkey.set(xeqkeys::arrayindex);
-  showerror(xeqkeys::arrayindex, "shape " + std::to_string(rows) + " x " + std::to_string(cols) +
-                                     ", index " + std::to_string(offset + 1));
-  return WordResult::looptest;
+  // The evaluator's index error, with its text (an array never declared
+  // shows as such).
+  constexpr std::int32_t code = 3006;
+  if (core::nomsg == 0) {
+    xeqfailword = static_cast<float>(w);
+    xeqfailpos = static_cast<float>(wordpos);
+    core::iostatw[0] = static_cast<std::int16_t>(code);
+  }
+  idxerrorof(code, a, what, bad);
+  return fail(xeqerrorkey(code));
 }
 
 // An omitted bound of a piece (the word 0 before or after its ":"): a stack
@@ -198,28 +226,104 @@ WordResult nobound() {
   return WordResult::next;
 }
 
-WordResult substring() {
-  std::int32_t first = 0, last = 0;
-  if (depth() >= 2 && textbounds(entry(1), first, last) && entry(1) > 0) {
-    const std::int32_t s = entry(1);
-    const std::int64_t start = first + index(value(entry(0))) - 1;
-    const bool inside = start >= first && start <= last;
-    const auto p = inside ? static_cast<std::int32_t>(start) : outsidetext;
-    selection(s, p, p);
-    return valueproduced(2);
+// The statement has read `$` before the current word.
+bool dollarread() {
+  for (std::int32_t p = stmtstart; p < wordpos; ++p)
+    if (codeword(p) == 1) return true;
+  return false;
+}
+
+// The pieces read backwards of the statement in hand: the result cell
+// holding each copy and the position of the text it was read from first,
+// so that an assignment to the copy writes the text there instead,
+// backwards.
+struct BackPiece {
+  std::int32_t cell = 0;
+  double bounds = 0.0;  // the cell's value when made
+  std::int32_t from = 0;
+};
+std::vector<BackPiece> backpieces;
+std::int32_t backpiecestmt = 0;
+
+// A text of n characters made in the temporary area for a piece of text
+// s, a constant (no place of s), held by the result cell; fill writes its
+// characters. False when the store has no room.
+template <typename Fill>
+bool piececopy(std::int32_t s, std::int32_t n, Fill fill) {
+  const std::int32_t p = core::c1tmptop + 1;
+  if (!charroom(p + n - 1)) return false;
+  for (std::int32_t i = 0; i < n; ++i) core::c1namen(p + i) = fill(i);
+  core::c1tmptop = p + n - 1;
+  const std::int32_t c = core::iresult;
+  core::name(c) = core::name(s);
+  core::name(c).type = static_cast<std::int16_t>(strtemptype | 0x1);
+  core::SETI4EQUZ(1, c, p);
+  core::SETI4EQUZ(2, c, p + n - 1);
+  return true;
+}
+
+// The piece from..to of text s read backwards (from > to): a copy, like
+// the evaluator's.
+WordResult backwardpiece(std::int32_t s, std::int32_t from, std::int32_t to) {
+  if (!piececopy(s, from - to + 1, [from](std::int32_t i) { return core::c1namen(from - i); }))
+    return fail(core::storelimitkey);
+  const std::int32_t c = core::iresult;
+  if (backpiecestmt != stmtstart) backpieces.clear();
+  backpiecestmt = stmtstart;
+  std::erase_if(backpieces, [c](const BackPiece& b) { return b.cell == c; });
+  backpieces.push_back({c, core::z(c), from});
+  return valueproduced(3);
+}
+
+// One character of text s at index i (consumed: the entries it takes): a
+// place outside the text reads as one blank, a text of its own that
+// every reader takes as it stands.
+WordResult character(std::int32_t s, std::int32_t first, std::int32_t last, std::int64_t i,
+                     std::int32_t consumed) {
+  const std::int64_t at = first + i - 1;
+  if (at >= first && at <= last) {
+    selection(s, static_cast<std::int32_t>(at), static_cast<std::int32_t>(at));
+  } else if (!piececopy(s, 1, [](std::int32_t) { return ' '; })) {
+    return fail(core::storelimitkey);
   }
+  return valueproduced(consumed);
+}
+
+// A piece outside its text stops the statement as the evaluator's does.
+WordResult pieceoutside(std::int16_t w) {
+  constexpr std::int32_t code = 3045;
+  if (core::nomsg == 0) {
+    xeqfailword = static_cast<float>(w);
+    xeqfailpos = static_cast<float>(wordpos);
+    core::iostatw[0] = static_cast<std::int16_t>(code);
+  }
+  return fail(xeqerrorkey(code));
+}
+
+WordResult substring(std::int16_t w) {
+  std::int32_t first = 0, last = 0;
+  if (depth() >= 2 && textbounds(entry(1), first, last) && entry(1) > 0)
+    return character(entry(1), first, last, index(value(entry(0))), 2);
   std::int64_t k1 = depth() >= 2 ? index(value(entry(1))) : 0;
   std::int64_t k2 = depth() >= 1 ? index(value(entry(0))) : 0;
   if (depth() >= 3 && entry(2) > 0 && textbounds(entry(2), first, last)) {
+    // A piece as the evaluator makes it: both bounds inside the text (an
+    // omitted one its first or last position), read backwards when the
+    // first lies after the second; a statement that has read `$` takes
+    // them into the text.
+    const std::int64_t len = static_cast<std::int64_t>(last) - first + 1;
     if (entry(1) == omittedbound) k1 = 1;
-    if (entry(0) == omittedbound) k2 = last - first + 1;
-    const std::int64_t start = first + k1 - 1;
-    if (start >= first && start <= last) {
-      std::int64_t end = k2 == 0 ? last : first + k2 - 1;
-      end = std::clamp<std::int64_t>(end, start - 1, last);
-      selection(entry(2), static_cast<std::int32_t>(start), static_cast<std::int32_t>(end));
-      return valueproduced(3);
+    if (entry(0) == omittedbound) k2 = len;
+    if (len >= 1 && dollarread()) {
+      k1 = std::clamp<std::int64_t>(k1, 1, len);
+      k2 = std::clamp<std::int64_t>(k2, 1, len);
     }
+    if (len < 1 || k1 < 1 || k1 > len || k2 < 1 || k2 > len) return pieceoutside(w);
+    const auto from = static_cast<std::int32_t>(first + k1 - 1);
+    const auto to = static_cast<std::int32_t>(first + k2 - 1);
+    if (from > to) return backwardpiece(entry(2), from, to);
+    selection(entry(2), from, to);
+    return valueproduced(3);
   }
   core::xeqstop = stops::error;
   core::msgkey.set(xeqkeys::substringind);
@@ -256,6 +360,17 @@ WordResult deferred() {
   return WordResult::stay;
 }
 
+// The piece read backwards that cell t holds, if it is one of the
+// statement in hand.
+const BackPiece* backpiece(std::int32_t t) {
+  if (backpieces.empty() || backpiecestmt != stmtstart) return nullptr;
+  for (const BackPiece& b : backpieces)
+    if (b.cell == t && core::z.valid(t) &&
+        std::bit_cast<std::uint64_t>(core::z(t)) == std::bit_cast<std::uint64_t>(b.bounds))
+      return &b;
+  return nullptr;
+}
+
 // Copies the text first..last (an outside selection: one blank) into the
 // character target t from position k of the repetition; the answer tells
 // whether the statement runs again.
@@ -272,19 +387,28 @@ WordResult chartarget(std::int32_t t, std::int32_t v) {
   }
   const auto vlen = static_cast<std::int64_t>(text.size());
   const std::int64_t tlen = c1length(tf, tl);
+  // Character i of the target: a piece read backwards is written where it
+  // was read from, backwards.
+  std::int64_t start = tf, step = 1;
+  if (const BackPiece* b = backpiece(t)) {
+    start = b->from;
+    step = -1;
+  }
+  const auto place = [start, step](std::int64_t i) {
+    return static_cast<std::int32_t>(start + step * i);
+  };
   const std::int64_t k = std::max<std::int64_t>(nearest(core::z(1)), 1);
   const std::int64_t at = vlen * (k - 1);
   const std::int64_t n = std::clamp<std::int64_t>(tlen - at, 0, vlen);
   for (std::int64_t i = 0; i < n; ++i)
-    core::c1namen(static_cast<std::int32_t>(tf + at + i)) = text[static_cast<std::size_t>(i)];
+    core::c1namen(place(at + i)) = text[static_cast<std::size_t>(i)];
   const bool roomleft = at + n < tlen && vlen > 0;
   if (roomleft && (k > 1 || mentionsdollar())) {
     // The end of the statement raises `$` by one and runs it again.
     rerunflag = true;
     return WordResult::endstmt;
   }
-  for (std::int64_t i = at + n; i < tlen; ++i)
-    core::c1namen(static_cast<std::int32_t>(tf + i)) = ' ';
+  for (std::int64_t i = at + n; i < tlen; ++i) core::c1namen(place(i)) = ' ';
   return WordResult::next;
 }
 
@@ -384,7 +508,10 @@ WordResult assignment(std::int16_t w) {
     return WordResult::next;
   }
   const int type = static_cast<std::uint16_t>(core::name.data()[t - 1].type) & 0x7FF;
-  if (type == 0x81 || type == 0x41) return fail(xeqkeys::storetotemp, t);
+  // (A constant text, and a piece of one or a piece's copy, has no place
+  // to write into; a piece read backwards is written where it was read.)
+  if (type == 0x81 || ((type & 0x41) == 0x41 && backpiece(t) == nullptr))
+    return fail(xeqkeys::storetotemp, t);
   if ((type & 0x40) != 0) return chartarget(t, v);
   if ((type & 0x10) != 0) return wholearray(kind, t, v);
   if ((type & 0x08) != 0) {
@@ -400,15 +527,83 @@ WordResult assignment(std::int16_t w) {
   return WordResult::next;
 }
 
+bool ismarker(std::int32_t e) {
+  return e < 0 && e >= -0x8000 && core::isoptmarker(static_cast<std::int16_t>(e));
+}
+
+// The stack entries of an option call, counted down from the top: each
+// option is its marker with its value below it (the empty operand for an
+// option without one), except that ERror's label went to `nomsg` and left
+// its marker alone; BITS's target lies below its options. The word counts
+// the call's commas: BITS has that many options, the others one more (none
+// when the call is empty). -1 when the entries are no such call.
+std::int32_t callentries(std::int16_t w, bool bits) {
+  const std::int32_t commas = static_cast<std::int32_t>(cwu(w) & 0x1Fu);
+  const bool empty = commas == 0 && (depth() < 1 || !ismarker(entry(0)));
+  const std::int32_t count = bits || empty ? commas : commas + 1;
+  std::int32_t n = 0;
+  for (std::int32_t j = 0; j < count; ++j) {
+    if (n >= depth() || !ismarker(entry(n))) return -1;
+    n += core::optmarkerentry(entry(n)) == 0 ? 1 : 2;
+  }
+  if (bits) ++n;
+  return n <= depth() ? n : -1;
+}
+
+// A built-in that only an expression calls (STRUCT, BITS, ALIAS), met
+// among the words: its options go to the dispatch as the list that the
+// expression evaluator hands it, BITS's target as ERror's pair written
+// first; what lies below them (an operator's other operand, a function's
+// value) stays.
+WordResult exprstatement(std::int16_t w) {
+  const std::int32_t s = core::optstmtnr(w);
+  const bool bits = opttable[s].stmt == core::OptStmt::BITS;
+  const std::int32_t n = callentries(w, bits);
+  if (n < 0) return fail(xeqkeys::xeqstack);
+  auto value = [](std::int32_t v) { return v >= 1 ? v : novalue; };
+  std::vector<std::int32_t> list;
+  list.reserve(static_cast<std::size_t>(n + 2));
+  for (std::int32_t q = bits ? n - 2 : n - 1; q >= 0; --q) {
+    if (!ismarker(entry(q))) continue;  // a value, taken with its marker
+    const std::int32_t kw = core::optmarkerentry(entry(q));
+    list.push_back(kw);
+    list.push_back(kw == 0 ? novalue : value(entry(q + 1)));
+  }
+  if (bits) {
+    list.insert(list.begin(), {0, value(entry(n - 1))});
+  }
+  const std::int32_t below = core::xeqstackptr - n;
+  core::xeqtarget = 0;
+  const auto pairs = static_cast<unsigned>(list.size() / 2);
+  BUISOPTNEW(core::cwv(cwu(core::optstmtxcode(s)) + pairs), 0, list,
+             static_cast<std::int32_t>(list.size()));
+  core::xeqstackptr = below;
+  return optepilogue(static_cast<std::int16_t>(core::cwcode(w)));
+}
+
 WordResult optionstatement(std::int16_t w) {
-  BUISOPT(w, codeword(wordpos + 1));
-  // (READ and WRITE leave the stack below their option list themselves.)
+  const std::int32_t s = core::optstmtnr(w);
+  if (s < core::noptstmts && opttable[s].expressiononly) return exprstatement(w);
   const unsigned code = core::cwcode(w);
   const bool transfer = code == cwu(core::builtincode("READ")) ||
                         code == cwu(core::builtincode("WRITE"));
-  if (!transfer && depth() > 0 && core::nomsg > 0 &&
-      !isassignword(cwu(codeword(stmtend - 3))))
+  // A call inside an expression gives its value in place of its options:
+  // what lies below them stays (OPEN, READ and WRITE have items besides).
+  const bool inexpression = !transfer && code != cwu(core::builtincode("OPEN")) &&
+                            cwu(codeword(wordpos + 1)) != cwu(core::cwd::end);
+  const std::int32_t n = inexpression ? callentries(w, false) : -1;
+  const std::int32_t below = core::xeqstackptr - n;
+  BUISOPT(w, codeword(wordpos + 1));
+  // (READ and WRITE leave the stack below their option list themselves; a
+  // statement whose work the run driver goes on with, as SOLVE and DIFFEQ,
+  // finds its target where the collection left the stack.)
+  const bool resumed = resumecode != 0 && resumecode == static_cast<std::int16_t>(code);
+  if (n >= 0 && !resumed) {
+    core::xeqstackptr = below;
+  } else if (!transfer && depth() > 0 && core::nomsg > 0 &&
+             !isassignword(cwu(codeword(stmtend - 3)))) {
     ++core::xeqstackptr;
+  }
   if (core::xeqstop == stops::retry) {
     core::xeqstop = 0;
     return WordResult::rerun;
@@ -458,12 +653,20 @@ WordResult optepilogue(std::int16_t code) {
 WordResult OPERANDWORD(std::int16_t word) {
   const unsigned u = cwu(word);
   if (word > 0) return pushsymbol(word);
+  if (word == core::xform::pad) return WordResult::next;
+  if (word == core::xform::formalkind) {
+    // Made for its formals as numbers, the statement cannot take the array
+    // that one of them is bound to.
+    core::msgkey.set(xeqkeys::formalkind);
+    errsubject = std::max<std::int32_t>(codeword(wordpos + 1), 1);
+    return WordResult::error;
+  }
   if ((u & 0xFF00u) == 0x9800u) return optionmarker(word);
   if (isassignword(u)) return assignment(word);
   if (isoptstmt(u)) return optionstatement(word);
   if ((u & 0xC010u) == 0x8010u) return binopword(word);
   if ((u & 0xFDE0u) == 0xF400u) return element(word);
-  if (u == 0x9420u) return substring();
+  if (u == 0x9420u) return substring(word);
   if (word == 0) return nobound();
   if (u == 0xA060u) return concatenation();
   if (u == 0xA840u) return negation();
@@ -485,6 +688,8 @@ namespace {
 
 void reset_assign() {
   elementinrange = true;
+  backpieces.clear();
+  backpiecestmt = 0;
   skipstmt = 0;
   elemrows = 0;
   elemcols = 0;

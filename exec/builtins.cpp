@@ -25,6 +25,7 @@
 #include "exec/tablecalls.h"
 #include "exec/tempstrings.h"
 #include "exec/varkommas.h"
+#include "exec/wholefolds.h"
 #include "exec/wordpath.h"
 #include "exec/xeqtemps.h"
 #include "toolkit/services.h"
@@ -178,6 +179,17 @@ double foldof(unsigned fn, const double* v, std::size_t n, bool chars) {
 WordResult fold(unsigned fn, std::int32_t nargs) {
   const std::int32_t top = entry(0);
   std::vector<double> v;
+  if (nargs == 1) {
+    // One argument over whole arrays: its value for each element in turn.
+    switch (wholefold::next(v)) {
+      case wholefold::Step::none:
+        break;
+      case wholefold::Step::again:
+        return WordResult::stay;
+      case wholefold::Step::done:
+        return result(foldof(fn, v.data(), v.size(), false), 1);
+    }
+  }
   std::int32_t adr = 0;
   std::int64_t count = 0;
   std::string text;
@@ -451,6 +463,12 @@ WordResult xeqtext(std::int32_t f, std::int32_t l) {
             entry(1) == codeword(stmtstart);
   }
   if (!whole) return fail(xeqkeys::xeqillegal);
+  if (l < 1 || l < f) {
+    // An empty text (an empty piece, a value that is no text) runs
+    // nothing: alone the statement is done, and a target gets no value.
+    if (depth() == 1) return WordResult::endstmt;
+    return fail(xeqkeys::xeqillegal);
+  }
   core::xeqspan = {f, l};
   core::xeqstop = stops::xeq;
   // (A statement that ends DO loops has its loop end still to run.)

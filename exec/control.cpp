@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "core/formalkinds.h"
 #include "core/program.h"
 #include "core/runwords.h"
 #include "core/stores.h"
@@ -15,6 +16,7 @@
 #include "exec/fastpath.h"
 #include "exec/heldtexts.h"
 #include "exec/postfix.h"
+#include "exec/wholefolds.h"
 #include "exec/windowlist.h"
 #include "exec/xeqtemps.h"
 
@@ -126,7 +128,12 @@ WordResult looptest(std::int32_t D) {
   if (std::isnan(v) || std::isnan(limit) || std::isnan(step))
     return fail(xeqkeys::donan, var > 0 ? var : 1);
   const double sign = step < 0.0 ? -1.0 : 1.0;
-  if ((v - limit) * sign - zeps > 0.0) core::xeqline = core::I2EQUZ(1, D);
+  if ((v - limit) * sign - zeps > 0.0) {
+    // A loop whose end is not written yet (a script typed top down, its
+    // ENDDO or label line still to come) is left past the last statement.
+    const std::int32_t end = core::I2EQUZ(1, D);
+    core::xeqline = end >= 1 ? end : core::nstmt;
+  }
   core::xeqstackptr = core::xeqstackbase + 1;
   adrs(core::xeqstackptr) = var;
   return WordResult::endstmt;
@@ -157,6 +164,8 @@ WordResult loopend() {
 
 // The vectorisation word (0xF420).
 WordResult vectorise() {
+  // (An array in the argument of a fold over whole arrays takes the fold's element.)
+  if (WordResult r = WordResult::next; wholefold::element(r)) return r;
   rerunflag = true;
   const std::int32_t A = top();
   const double k = std::round(value(1));
@@ -266,6 +275,9 @@ WordResult enter(const Callee& c, std::int32_t n, const std::int32_t* formals, b
     cells[formal] = cell;
     formal = f.link;
   }
+  // A formal of unknown kind bound to an array, or no longer: its
+  // statements take the words made for the kinds the formals have now.
+  if (retyped) core::formalkinds::rebind(S, m);
   std::int16_t f3 = packmode(core::xeqmode & core::runmode::framebits, 0);
   // The statements of a function or subroutine that the text of XEQ
   // references run on to its return, which brings the text's mode back.
@@ -473,27 +485,26 @@ WordResult blockjump(std::int32_t subject) {
 
 namespace {
 
-// The statement that the ELSEIF statement ending before word `end` names,
-// when its chain took a branch already; else 0.
-std::int32_t passedtarget(std::int32_t s, std::int32_t end) {
+// The statement that an ELSEIF whose words end with w, t and the end word
+// names, when it is to be passed over once its chain took a branch; else 0.
+std::int32_t elseiftarget(std::int16_t w, std::int16_t t) {
   // (The older form, that of a condition which references a function: an
   // ELSEIF of the executor form tests its condition, which counts as false
   // then.)
-  const std::int16_t w = codeword(end - 3);
   if (w >= 0 || cwcode(static_cast<std::uint16_t>(w)) != welseif) return 0;
-  const std::int32_t t = codeword(end - 2);
-  return t > 0 && chaintaken(s) ? t : 0;
+  return t > 0 ? t : 0;
 }
 
 }  // namespace
 
-std::int32_t passedelseifat(std::int32_t s) {
-  return s >= 1 && s <= core::nstmt ? passedtarget(s, core::stmtstart(s + 1)) : 0;
+std::int32_t passableelseif(std::span<const std::int16_t> words) {
+  const std::size_t n = words.size();
+  return n >= 3 ? elseiftarget(words[n - 3], words[n - 2]) : 0;
 }
 
 bool passedelseif() {
-  const std::int32_t t = passedtarget(core::xeqline, stmtend);
-  if (t == 0) return false;
+  const std::int32_t t = elseiftarget(codeword(stmtend - 3), codeword(stmtend - 2));
+  if (t == 0 || !chaintaken(core::xeqline)) return false;
   blockstep(core::cwu(core::xform::elseifword), core::xeqline, false, t);
   jumpedflag = 0xFF;
   jump(t);

@@ -15,6 +15,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "core/codewords.h"
@@ -75,9 +76,11 @@ WordResult blockjump(std::int32_t subject);
 // of a false condition and the run goes on at the statement the ELSEIF
 // names. True when it did so.
 bool passedelseif();
-// The statement that ELSEIF statement s names when it is to be so passed
-// over; 0 for any other statement (the fast path hands those back).
-std::int32_t passedelseifat(std::int32_t s);
+// The statement that an ELSEIF of those words (a statement's code words,
+// its end word last) names, when it is one to be so passed over once its
+// chain took a branch; 0 for any other statement. The fast path decides it
+// once, when it makes the statement's form.
+std::int32_t passableelseif(std::span<const std::int16_t> words);
 
 // How many frames on the stack keep each scope (by symbol, hashed: scopes
 // that share a slot add up) as their caller's: never fewer than there

@@ -1567,10 +1567,13 @@ template <bool inchain>
         std::memcpy(shape, cells + s.sym, sizeof shape);
         const std::int64_t rows = std::max(shape[0], 0), cols = std::max(shape[1], 0);
         const std::int64_t i1 = subscript(stack[sp - static_cast<std::size_t>(k)].v) - 1;
-        const std::int64_t offset = k == 1 ? i1 : cols * i1 + subscript(stack[sp - 1].v) - 1;
+        const std::int64_t i2 = k == 1 ? 0 : subscript(stack[sp - 1].v) - 1;
+        const std::int64_t offset = k == 1 ? i1 : cols * i1 + i2;
         const std::int64_t adr = name.data()[s.sym - 1].adr;
         const std::int64_t cell = adr + offset;
-        if (offset < 0 || offset >= rows * cols || adr == 0 || cell < 1 ||
+        // (Two indices lie each within its own dimension.)
+        if (offset < 0 || offset >= rows * cols ||
+            (k != 1 && (i1 >= rows || i2 < 0 || i2 >= cols)) || adr == 0 || cell < 1 ||
             cell >= static_cast<std::int64_t>(z.size()))
           return towords(s.index, false, false, s.shape);
         elemrows = shape[0];
@@ -3271,7 +3274,7 @@ template <bool calls, bool transfers = false>
             skip = blockmoveof<blockword::endif>(line, false, f.target, cells[ft + 1]);
             break;
           default: {
-            if (f.blockkind == blockword::elseif && passedelseifat(line) != 0) goto done;
+            if (f.passover != 0 && chaintaken(line)) goto done;
             bool cond = false;
             if (f.prog.onetest) {
               if (f.prog.topcell >= zsize || !blocktest(f.prog, cells, cond)) goto done;
@@ -3749,8 +3752,7 @@ Outcome runstatement(std::span<const std::int16_t> code) {
   single:
     // An ELSEIF of a chain that took a branch already is passed over by
     // the general path, without its condition.
-    if (f->kind == Kind::block || f->kind == Kind::words || f->kind == Kind::call)
-      if (passedelseifat(s) != 0) break;
+    if (f->passover != 0 && chaintaken(s)) break;
     Res next = notrun;
     switch (f->kind) {
       case Kind::assign:

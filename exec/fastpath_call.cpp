@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "core/formalkinds.h"
 #include "core/program.h"
 #include "core/runwords.h"
 #include "core/stores.h"
@@ -918,6 +919,7 @@ template <bool found>
         std::min<std::int32_t>(core::nname, static_cast<std::int32_t>(name.size()));
     // (A CALL keeps what it binds here till `callepoch` moves.)
     if (!c.function) callkept[subslot(S)] = true;
+    bool kinds = false;
     for (std::int32_t i = 0; i < m; ++i) {
       const std::int32_t a = actuals[i];
       const std::int32_t formal = formals[i];
@@ -931,11 +933,15 @@ template <bool found>
         if (f.adr == adr && readsalike(f.type) && readsalike(type))
           reclassed(S, c.f1, formal);
         else
-          retyped(c.f1);
+          kinds = true;
         f.type = type;
         f.adr = adr;
       }
       cells[formal] = cell;
+    }
+    if (kinds) {
+      retyped(c.f1);
+      core::formalkinds::rebind(S, m);
     }
   }
   // The record: the return statement (the one after the CALL), the mode

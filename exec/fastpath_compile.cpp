@@ -834,6 +834,7 @@ Form compile(std::span<const std::int16_t> words) {
     c.guard(words);
     f.why = wordswhy(words);
   }
+  f.passover = passableelseif(words);
   return f;
 }
 

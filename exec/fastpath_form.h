@@ -182,6 +182,9 @@ struct Form {
   // A block IF, ELSEIF or ENDIF: its word's kind (the condition in `cond`,
   // the statement its jump names in `target`).
   std::uint32_t blockkind = 0;
+  // An ELSEIF that the general path passes over once its chain took a
+  // branch (passableelseif()): the statement it names; 0 for any other.
+  std::int32_t passover = 0;
   // A statement of the expression path run as a program (Kind::prog: an
   // assignment, under a one-line IF or not; Kind::block: a block IF or
   // ELSEIF whose condition is the program).

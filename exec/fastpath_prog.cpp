@@ -5,6 +5,7 @@
 // statements, texts read backwards, tables, ...) leaves the statement to
 // the general path.
 #include <algorithm>
+#include <limits>
 
 #include "core/stores.h"
 #include "core/xform.h"
@@ -311,6 +312,10 @@ struct Maker {
     return true;
   }
 
+  // The steps where a logical IF's gate stood (none: past every step) and
+  // those up to the last block's.
+  std::size_t gatestep = std::numeric_limits<std::size_t>::max(), blocksdone = 0;
+
   bool entries() {
     const std::size_t total = L.codes.size();
     const std::int32_t hdr = L.split + nd;  // (1-based) the last entry of the target side
@@ -379,6 +384,10 @@ struct Maker {
         }
         case 0xF340:
           continue;
+        case core::cwu(xf::ifgate):
+          // A logical IF's statement has blocks of its own: they follow.
+          gatestep = g.steps.size();
+          continue;
         case 5015:
           // The bounds of a piece stay for the piece's word.
           if (i + 1 >= total || code(i + 1) != 0xF360u) return false;
@@ -407,6 +416,14 @@ struct Maker {
           condition = true;
           pop(1);
           step(P::ifnot);
+          if (gatestep <= blocksdone) {
+            // The condition decided first, then the statement's blocks, as
+            // the evaluator takes them (each leaves the stack as it was).
+            const auto at = [this](std::size_t k) {
+              return g.steps.begin() + static_cast<std::ptrdiff_t>(k);
+            };
+            std::rotate(at(gatestep), at(blocksdone), g.steps.end());
+          }
           continue;
         case 5011:
           if (g.passes || !fold(i, total)) return false;
@@ -428,6 +445,7 @@ struct Maker {
           return false;
         pop(static_cast<std::size_t>(m));
         step(P::list, 0, l, m);
+        blocksdone = g.steps.size();
         if (m < size) g.lists[static_cast<std::size_t>(l)].size = std::max(m, 1);
         if (m == 0) g.listclear = true;
         continue;

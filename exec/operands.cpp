@@ -7,9 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "core/messages.h"
 #include "core/numread.h"
+#include "core/program.h"
 #include "core/rawmem.h"
 #include "core/runwords.h"
+#include "core/shoplists.h"
 #include "core/stores.h"
 #include "core/symbols.h"
 #include "core/symbols_text.h"
@@ -25,11 +28,62 @@
 
 namespace exec {
 
+namespace {
+
+// The operand of the last index error made here when it had no elements,
+// and that error's detail.
+std::int32_t idxempty = 0;
+std::string idxdetail;
+
+std::string_view trimmedview(std::string_view s) {
+  const std::size_t end = s.find_last_not_of(' ');
+  return end == std::string_view::npos ? std::string_view{} : s.substr(0, end + 1);
+}
+
+// Whether a statement of the program that gives arrays their elements
+// while it runs (ALIAS, ALLOCATE) names symbol s.
+bool shapedbyprogram(std::int32_t s) {
+  constexpr int alias = static_cast<int>(core::OptStmt::ALIAS);
+  const auto shapes = [](std::int16_t w) {
+    return (core::isoptstmt(w) && core::optstmtnr(w) == alias) ||
+           (core::isxoptstmt(w) && core::xoptstmtnr(w) == alias) ||
+           core::cwcode(w) == core::cwu(core::builtincode("ALLOCATE"));
+  };
+  for (std::int32_t i = 1; i <= core::nstmt; ++i) {
+    const std::int32_t from = core::stmtstart(i), to = core::stmtstart(i + 1);
+    bool shaping = false, named = false;
+    for (std::int32_t p = from; p >= 1 && p < to && core::xeqbuf.valid(p); ++p) {
+      shaping = shaping || shapes(core::xeqbuf(p));
+      named = named || core::xeqbuf(p) == s;
+    }
+    if (shaping && named) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+std::string_view idxshownkey(std::string_view key, std::string_view detail) {
+  const std::int32_t s = idxempty;
+  if (key != core::MSGKEY("xeq3006") || s < 1 || s > core::nsym || !core::name.valid(s) ||
+      trimmedview(detail) != idxdetail)
+    return key;
+  // A formal array (0x20), a view (0x800) or a constant is declared.
+  if ((static_cast<std::uint16_t>(core::name(s).type) & 0x7FF) != 0x10 || shapedbyprogram(s))
+    return key;
+  return core::MSGKEY("noSuchArray");
+}
+
 std::int32_t IDXERROR_INTERNAL(std::int32_t code, std::int32_t descr, std::string_view what,
                                std::int32_t index) {
+  return idxerrorof(code,
+                    descr >= 1 && descr <= maxtemps ? tmpsym[static_cast<std::size_t>(descr)] : 0,
+                    what, index);
+}
+
+std::int32_t idxerrorof(std::int32_t code, std::int32_t sym, std::string_view what,
+                        std::int32_t index) {
   char buf[256];
-  const std::int32_t sym =
-      descr >= 1 && descr <= maxtemps ? tmpsym[static_cast<std::size_t>(descr)] : 0;
   core::GETNAME(sym, std::span<char>(buf, 256));
   std::string text(buf, 256);
   text.resize(text.find_last_not_of(' ') == std::string::npos ? 0 : text.find_last_not_of(' ') + 1);
@@ -43,10 +97,14 @@ std::int32_t IDXERROR_INTERNAL(std::int32_t code, std::int32_t descr, std::strin
     text += std::to_string(index);
   }
   core::failedline.set(text);
+  idxempty = what == idxalias ? sym : 0;
+  idxdetail = trimmedview(text);
   return code;
 }
 
 void reset_operands() {
+  idxempty = 0;
+  idxdetail.clear();
   descrkind.fill(DescrKind::none);
   descrback.fill(false);
   seglevels.fill(SegLevel{});
@@ -100,15 +158,15 @@ std::int32_t& curseglen() { return xeqexpr.seglen[sz(xeqexpr.iseg)]; }
 std::int32_t curelem(const Eval& e) {
   return xeqexpr.iseg > 0 ? xeqexpr.segidx[sz(xeqexpr.iseg)] : e.pass;
 }
-// At the first element of an open segment level, the operand it runs over
-// gives the level its count.
-// A string raises the count to at least its length.
-void segcount(std::int32_t count, bool atleast = false) {
+// At the first element of an open segment level, the first array (or
+// range) it runs over gives the level its count; a level that none of its
+// own gives one folds a single value (segclose()).
+void segcount(std::int32_t count, std::int32_t descr = 0) {
   const std::int32_t L = xeqexpr.iseg;
   if (L > 0 && xeqexpr.segidx[sz(L)] == 1 && !seglevels[sz(L)].counted) {
-    auto& len = xeqexpr.seglen[sz(L)];
-    len = atleast ? std::max(len, count) : count;
+    xeqexpr.seglen[sz(L)] = count;
     seglevels[sz(L)].counted = true;
+    seglevels[sz(L)].countedby = descr;
   }
 }
 
@@ -457,7 +515,7 @@ std::int32_t marker(Eval& e, std::int32_t p) {
       const std::int32_t k = basedescr(e, e.sp);
       if (k == 0) return 3020;
       const std::int32_t count = elemcount(k);
-      if (xeqexpr.iseg > 0) segcount(count);
+      if (xeqexpr.iseg > 0) segcount(count, k);
       const std::int32_t el = curelem(e);
       if (xeqexpr.iseg == 0 && el > count) {
         // The pass has run past the array: the statement ends here.
@@ -465,7 +523,13 @@ std::int32_t marker(Eval& e, std::int32_t p) {
         e.endstmt = true;
         return 0;
       }
-      if (w == 5003 && targetside(e, p) && xeqexpr.iseg > 0) curseglen() = count;
+      if (el > count) {
+        // A fold runs over a longer array: this one gives 0 for the
+        // elements it lacks.
+        std::int32_t base = 0;
+        pop(e, base);
+        return push(e, newcell(0.0)) ? 0 : 2002;
+      }
       if (w == 5019 && core::nsym >= 6) {
         core::z(1) = e.pass;
         core::z(5) = core::z(3);
@@ -490,7 +554,6 @@ std::int32_t marker(Eval& e, std::int32_t p) {
       const std::int32_t i = intvalue(x);
       const std::int32_t count = elemcount(k);
       if (i < 1 || i > count) return badindex(e, k, idxcolumn, i, i > count);
-      if (xeqexpr.iseg > 0) curseglen() = std::min(curseglen(), count);
       top(e) += i;
       e.isbase[sz(e.sp)] = 0;
       return 0;
@@ -563,6 +626,7 @@ std::int32_t marker(Eval& e, std::int32_t p) {
       if (p < e.n && core::xform::ismovedargs(static_cast<std::int16_t>(word(e, p + 1)))) {
         const std::int32_t d = val(e, p + 1);
         if (d >= 1 && d <= maxtemps) xeqexpr.seglen[sz(L)] = std::max(tmpend[sz(d)], 1);
+        s.counted = true;
       }
       xeqexpr.maxlocpos = static_cast<std::int32_t>(0x80000001u);
       if ((static_cast<std::uint32_t>(v) & 0xF820u) == 0xC020u) {
@@ -585,7 +649,6 @@ std::int32_t marker(Eval& e, std::int32_t p) {
     case 5013: {
       if (v < 1 || v > maxtemps) return 3020;
       xeqexpr.idescr = v;
-      if (descrkind[sz(v)] == DescrKind::string) segcount(elemcount(v), true);
       if (!push(e, -v)) return 2002;
       return 0;
     }
@@ -665,10 +728,10 @@ std::int32_t stringbelow(Eval& e) {
 }
 
 // Replaces the string operand on top by the slice a..b (positions from 1 in
-// the string, a > b backwards): a narrowed temporary on the target side, in
-// an exchange, or read forwards; read backwards, a copy in the temporary
-// area. (An option statement takes a piece by its positions: optiontext()
-// in exec/postfix.cpp.)
+// the string, a > b backwards): a narrowed temporary when it is the
+// assignment's target, in an exchange, or read forwards; read backwards
+// anywhere else, a copy in the temporary area. (An option statement takes
+// a piece by its positions: optiontext() in exec/postfix.cpp.)
 std::int32_t makeslice(Eval& e, std::int32_t p, std::int32_t k, std::int32_t a, std::int32_t b) {
   const std::int32_t f = tmpbeg[sz(k)];
   const bool back = descrbackwards(k);
@@ -677,7 +740,7 @@ std::int32_t makeslice(Eval& e, std::int32_t p, std::int32_t k, std::int32_t a, 
   const std::int32_t t = newtempnumber();
   if (t == 0) return 2002;
   tmpsym[sz(t)] = tmpsym[sz(k)];
-  if (targetside(e, p) || xeqexpr.swappos != 0 || pf <= pl) {
+  if (istarget(e, p) || xeqexpr.swappos != 0 || pf <= pl) {
     tmporig[sz(t)] = tmpbeg[sz(t)] = pf;
     tmpend[sz(t)] = pl;
     descrback[sz(t)] = pf > pl;
@@ -710,7 +773,6 @@ std::int32_t substring(Eval& e, std::int32_t p) {
   a = std::clamp(a, 1, std::max(len, 1));
   b = std::clamp(b, 1, std::max(len, 1));
   if (len == 0) return 3045;
-  if (xeqexpr.iseg > 0) curseglen() = std::abs(b - a) + 1;
   return makeslice(e, p, k, a, b);
 }
 
@@ -727,7 +789,6 @@ std::int32_t onechar(Eval& e, std::int32_t p) {
     i = std::clamp(i, 1, std::max(len, 1));
     if (len == 0) return 3006;
   }
-  if (xeqexpr.iseg > 0 && i == len) curseglen() = xeqexpr.segidx[sz(xeqexpr.iseg)];
   return makeslice(e, p, k, i, i);
 }
 

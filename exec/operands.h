@@ -46,6 +46,7 @@ struct SegLevel {
   std::int32_t found = 0;         // MAXLOC, MINLOC: element found
   std::int32_t iresultstart = 0;  // `iresult` after the level opened
   bool counted = false;           // the count was taken from an operand
+  std::int32_t countedby = 0;     // the array's descriptor that gave it, 0 none
 };
 inline std::array<SegLevel, 5> seglevels{};
 
@@ -58,6 +59,17 @@ inline std::array<std::int16_t, 2> detailwords{};
 // decimal. The result is the error status code.
 std::int32_t IDXERROR_INTERNAL(std::int32_t code, std::int32_t descr, std::string_view what,
                                std::int32_t index);
+// The same for the operand symbol sym (the word path's elements).
+std::int32_t idxerrorof(std::int32_t code, std::int32_t sym, std::string_view what,
+                        std::int32_t index);
+
+// The key whose text shows failure `key` with detail `detail`: an index
+// error that IDXERROR_INTERNAL made for an operand of no elements that was
+// never declared (not an array of DIMENSION, no formal, named by no ALIAS
+// or ALLOCATE of the program: a name written with "(" that is no built-in)
+// is shown by the text of "noSuchArray". The failure keeps its own key and
+// detail for the script that takes it with an error label.
+std::string_view idxshownkey(std::string_view key, std::string_view detail);
 
 // Index error texts.
 inline constexpr std::string_view idxrow = " row ";

@@ -34,6 +34,10 @@ using core::cwu;
 namespace xf = core::xform;
 // The LINE statement of the executor form, without its option count.
 constexpr unsigned xlinestmt = cwu(core::optstmtxcode(core::optstmtnr(core::builtincode("LINE"))));
+// Option statements whose arguments the call takes in its own way.
+constexpr std::int32_t readstmt = core::optstmtnr(core::builtincode("READ"));
+constexpr std::int32_t writestmt = core::optstmtnr(core::builtincode("WRITE"));
+constexpr std::int32_t bitsstmt = core::optstmtnr(core::builtincode("BITS"));
 // The linker hands every linked statement to XEQ3.
 [[maybe_unused]] const bool installed = (xeq3 = &XEQ3, true);
 
@@ -60,9 +64,11 @@ evaldetail::Eval& takeeval() {
   e.swapcell = e.swapunit = e.swaprow = e.swapcolumn = 0;
   e.hasassign = e.stored = e.falsecond = e.condition = e.endstmt = false;
   e.endpasses = e.rangeflag = e.missing = e.restart = e.prefixeach = false;
+  e.gateat = e.gatemain = e.gateif = e.gate = e.gatecond = e.gatecondbasedescr = 0;
+  e.gatecondbase = 0;
   return e;
 }
-static_assert(sizeof(evaldetail::Eval) == 200,
+static_assert(sizeof(evaldetail::Eval) == 232,
               "a field added to the work record needs its start value in takeeval");
 struct EvalSlot {
   evaldetail::Eval& e = takeeval();
@@ -116,11 +122,14 @@ void writestring(std::int32_t k, std::string_view text, std::int32_t from) {
     if (count > copied) std::memset(at + copied, ' ', count - copied);
     return;
   }
+  // (Read whole before any character is written: the text may be the
+  // target's own characters, as in T(6:1) = T(1:6).)
+  const std::string source(text);
   for (std::int32_t i = std::max(from, 1); i <= len; ++i) {
     const std::int32_t pos = back ? f - (i - 1) : f + (i - 1);
     if (!core::c1namen.valid(pos)) break;
     const auto j = sz(i - from);
-    core::c1namen(pos) = j < text.size() ? text[j] : ' ';
+    core::c1namen(pos) = j < source.size() ? source[j] : ' ';
   }
 }
 
@@ -469,12 +478,27 @@ std::int32_t optiontext(std::int32_t k) {
   const std::int32_t s = tmpsym[sz(k)];
   if (descrkind[sz(k)] != DescrKind::string) return s;
   std::int32_t first = 0, last = 0;
-  if (s > 0 && core::ISCHAR(s, first, last) != 0 && first == tmpbeg[sz(k)] &&
-      last == tmpend[sz(k)])
-    return s;
+  std::int32_t b = tmpbeg[sz(k)], t = tmpend[sz(k)];
+  if (s > 0 && core::ISCHAR(s, first, last) != 0) {
+    // A text that the statement also writes is read from its own copy; the
+    // option takes the characters of the variable itself.
+    for (std::int32_t d = 1; d <= xeqexpr.nlinked && d <= maxtemps; ++d) {
+      const std::int32_t c = tmporig[sz(d)];
+      if (descrkind[sz(d)] != DescrKind::string || tmpsym[sz(d)] != s || c == first ||
+          tmpend[sz(d)] - c != last - first)
+        continue;
+      const auto inside = [&](std::int32_t q) { return q >= c && q <= tmpend[sz(d)]; };
+      if (inside(b) && inside(t)) {
+        b += first - c;
+        t += first - c;
+        break;
+      }
+    }
+    if (first == b && last == t) return s;
+  }
   const std::int32_t cell = newcell(0.0);
   if (cell == 0) return 0;
-  core::TRANSFER2I4TOR8(tmpbeg[sz(k)], tmpend[sz(k)], core::z(cell));
+  core::TRANSFER2I4TOR8(b, t, core::z(cell));
   core::name(cell).type = strtemptype;
   return cell;
 }
@@ -498,20 +522,29 @@ std::int32_t optionstatement(Eval& e, std::int32_t p) {
   const std::uint32_t w = word(e, p);
   const std::int32_t s = static_cast<std::int32_t>((w & 0x7C0u) / 64);
   const std::int32_t count = static_cast<std::int32_t>(w & 0x3Fu);
-  std::int32_t from = 1;
-  if (count == 0) {
-    if (e.n >= 2 && core::xcwcode(word(e, e.n - 1)) == cwu(xf::assign)) from = 2;
-  } else {
+  // The call's arguments are the stack's entries from its first keyword
+  // on (an option may have a value of its own besides, EDIT's DO 3), and
+  // for BITS its target below them. A call without options has none, but
+  // BITS its target (the compiler refuses a BITS without one), and READ and
+  // WRITE, whose word comes at the statement's end, every entry but an
+  // assignment's target: what else lies below the call (an operator's
+  // other operand, a function's value) is none of its arguments.
+  const bool transfer = s == readstmt || s == writestmt;
+  std::int32_t from = e.sp + 1;
+  if (count > 0) {
     from = e.firstkw >= 0 ? e.firstkw + 1 : std::max(1, e.sp - 2 * count + 1);
+  } else if (transfer) {
+    from = e.n >= 2 && core::xcwcode(word(e, e.n - 1)) == cwu(xf::assign) ? 2 : 1;
   }
-  // BITS: its target, the operand written before the options, goes to the
-  // dispatch as a pair (ERror, target) written first.
+  // BITS: its target goes to the dispatch as a pair (ERror, target)
+  // written first.
   std::int32_t pairs = count;
-  const bool bitstarget = s == 19 && (count > 0 ? from >= 2 : e.sp - from == 0);
+  const bool bitstarget = s == bitsstmt;
   if (bitstarget) {
-    if (count > 0) --from;
+    --from;
     ++pairs;
   }
+  if (from < 1) return 3000;
   if (!resultroom(core::iresult + 2)) return 2002;
   std::vector<std::int32_t> args;
   if (bitstarget) args.push_back(0);
@@ -572,7 +605,8 @@ std::int32_t optionstatement(Eval& e, std::int32_t p) {
     return 0;
   }
   e.sp = from - 1;
-  e.firstkw = -1;
+  // A first keyword below the call's arguments is an enclosing call's.
+  if (e.firstkw >= e.sp) e.firstkw = -1;
   const std::int32_t res = core::iresult;
   if (!push(e, res)) return 2002;
   if (s == 18 && core::msgkey.trimmed().empty()) e.structcell = res;
@@ -729,6 +763,24 @@ std::int32_t varkommas(Eval& e, std::uint32_t w) {
   if (!resultroom(res + 1)) return 2002;
   newtemprecord(res);
   std::span<std::int32_t> stack = e.values.subspan(sz(e.n), sz(e.sp));
+  if ((w & 0xE7C0u) == 0xE080u || (w & 0xE7C0u) == 0xE1C0u) {
+    // INDEX and INIT take an array whole: it gives no count to the fold
+    // around them (SUM(INDEX(V, 3) + X) runs over X).
+    const std::int32_t L = xeqexpr.iseg;
+    SegLevel& s = seglevels[sz(L)];
+    const auto commas = static_cast<std::int32_t>(w & 0x1Fu);
+    for (std::int32_t i = std::max(e.sp - commas, 1); L > 0 && i <= e.sp; ++i)
+      if (e.isbase[sz(i)] == 3 && s.counted && s.countedby == e.basedescrs[sz(i)] &&
+          xeqexpr.segidx[sz(L)] == 1)
+        s.counted = false;
+  }
+  if ((w & 0xE7C0u) == 0xE080u && e.sp > static_cast<std::int32_t>(w & 0x1Fu)) {
+    // INDEX searches the array an element stands for: an array's base is
+    // handed over as its first element (the base may be the last element of
+    // the array before it).
+    const std::int32_t i = e.sp - static_cast<std::int32_t>(w & 0x1Fu);
+    if (e.isbase[sz(i)] == 1 && at(e, i) > 0) stack[sz(i - 1)] = at(e, i) + 1;
+  }
   if ((w & 0xE7C0u) == 0xE1C0u) {
     // INIT assigns its variables: a whole array stands for itself, not for
     // the element of the pass.
@@ -773,19 +825,23 @@ std::int32_t segclose(Eval& e, std::int32_t p) {
         core::z(s.acc) = numvalue(el);
       }
     } else if ((fn & 0x20u) != 0 || iscatcode(fn)) {
+      xeqexpr.maxlocpos = static_cast<std::int32_t>(0x80000001u);
       const std::int32_t st = XEQ2BIN(0, s.acc, static_cast<std::int16_t>(fn), el);
       if (st != 0 && st != 2 && st != -3) return st;
     } else {
       const std::int32_t st = XEQ2UNA(s.acc, el, static_cast<std::int16_t>(fn));
       if (st != 0 && st != -2) return st;
     }
-    if (fn == xop::max || fn == xop::min || fn == xop::maxloc || fn == xop::minloc) {
+    if (fn == xop::max || fn == xop::min || fn == xop::maxloc || fn == xop::minloc)
       tmporig[0] = e.tmpbase;
-      if (xeqexpr.maxlocpos != static_cast<std::int32_t>(0x80000001u)) s.found = xeqexpr.maxlocpos;
-    }
+    // The element MAXLOC and MINLOC found: the first, or one that the
+    // operator took here (folds inside the element note their own).
+    if (idx == 1 || xeqexpr.maxlocpos == idx) s.found = idx;
   }
   e.missing = false;
-  if (idx < xeqexpr.seglen[sz(L)]) {
+  // A numeric fold that no array, range or list of its own gave a count
+  // folds the one value its argument has (MAXLOC(2 - MIN(V)), SUM(MAX(V))).
+  if (idx < xeqexpr.seglen[sz(L)] && (s.counted || s.acc < 0)) {
     xeqexpr.segidx[sz(L)] = idx + 1;
     if (core::nsym >= 6 && L <= 2) core::z(4 + L) = idx + 1;
     e.sp = s.stackpos;
@@ -794,7 +850,6 @@ std::int32_t segclose(Eval& e, std::int32_t p) {
     core::iresult = s.iresultstart;
     return 0;
   }
-  if (L > 2) return 3033;
   if (fn == xop::maxloc || fn == xop::minloc) core::z(s.acc) = std::max(s.found, 1);
   if (core::nsym >= 6) {
     if (L == 1) core::z(5) = 1.0;
@@ -846,7 +901,30 @@ std::int32_t oneword(Eval& e, std::int32_t p) {
       e.falsecond = true;
       e.endstmt = true;
       e.endpasses = true;
+    } else if (e.gate == 1 && p == e.gateif && e.sp >= 1) {
+      // True: the statement's blocks now, the condition kept aside.
+      e.gatecond = top(e);
+      e.gatecondbase = e.isbase[sz(e.sp)];
+      e.gatecondbasedescr = e.basedescrs[sz(e.sp)];
+      --e.sp;
+      e.gate = 2;
+      e.jump = e.gateat + 1;
     }
+    return 0;
+  }
+  if (w == cwu(xf::ifgate)) {
+    // The condition first: the main words up to its IF (they begin after
+    // the last block).
+    const std::int32_t q = p + v;
+    if (v <= 0 || q > e.n || word(e, q) != 0xF140u) return 0;
+    std::int32_t main = p + 1;
+    for (std::int32_t i = p + 1; i < q; ++i)
+      if (xf::isblockend(static_cast<std::int16_t>(word(e, i)))) main = i + 1;
+    e.gateat = p;
+    e.gatemain = main;
+    e.gateif = q;
+    e.gate = 1;
+    e.jump = main;
     return 0;
   }
   if (w == 0xF340u) return 0;
@@ -908,6 +986,8 @@ std::int32_t oneword(Eval& e, std::int32_t p) {
       tmpend[sz(v)] = std::max(m, 1);
       e.prefixeach = true;
     }
+    // So is a list that read the element's number ($, $R, $C).
+    if ((xeqexpr.usedcells & 0xD) != 0) e.prefixeach = true;
     if (!e.prefixeach) e.passstart = p + 1;
     return 0;
   }
@@ -1046,7 +1126,18 @@ std::int32_t XEQ3(std::span<std::int16_t> words, std::int32_t& nwords,
     e.rangeflag = false;
     e.endstmt = false;
     passcells(e);
+    e.gate = 0;
     for (std::int32_t p = e.passstart; p <= e.n && !e.endstmt;) {
+      if (e.gate == 2 && p == e.gatemain) {
+        // The statement's blocks are done: on after the IF, its condition
+        // where the IF left it.
+        e.gate = 0;
+        if (!push(e, e.gatecond)) return finish(failure(e, 2002, p));
+        e.isbase[sz(e.sp)] = e.gatecondbase;
+        e.basedescrs[sz(e.sp)] = e.gatecondbasedescr;
+        p = e.gateif + 1;
+        continue;
+      }
       e.jump = 0;
       st = oneword(e, p);
       if (st != 0) {

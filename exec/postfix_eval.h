@@ -49,6 +49,15 @@ struct Eval {
   bool missing = false;     // the current segment element is missing
   bool restart = false;     // evaluate the statement again from its first pass
   bool prefixeach = false;  // every pass computes the prefix blocks again
+  // A logical IF's gate (the word between its condition's blocks and its
+  // statement's): where it stands, where the main words begin and where
+  // the IF stands; the condition deciding (1), found true (2), or neither
+  // (0); the true condition's entry and its kind, put back after the
+  // statement's blocks.
+  std::int32_t gateat = 0, gatemain = 0, gateif = 0;
+  int gate = 0;
+  std::int32_t gatecond = 0, gatecondbasedescr = 0;
+  std::uint8_t gatecondbase = 0;
 };
 
 // Plain numeric operands of the linked stream (the low bit marks a
@@ -80,6 +89,10 @@ inline std::int32_t& val(Eval& e, std::int32_t p) {
 inline std::int32_t& at(Eval& e, std::int32_t i) { return val(e, e.n + i); }
 inline std::int32_t& top(Eval& e) { return at(e, e.sp); }
 inline bool targetside(const Eval& e, std::int32_t p) { return p <= e.hdr; }
+// The word at p makes the assignment's target itself: the last word before
+// the split. Everything else before the split (a logical IF's condition,
+// the blocks, the target's own subscripts and bounds) is read, not written.
+inline bool istarget(const Eval& e, std::int32_t p) { return p == e.hdr && p >= e.first; }
 
 // Pushes an entry; false when the operand list is full.
 bool push(Eval& e, std::int32_t entry, bool base = false);

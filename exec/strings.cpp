@@ -11,6 +11,7 @@
 #include "core/runwords.h"
 #include "core/stores.h"
 #include "core/symbols.h"
+#include "exec/heldtexts.h"
 #include "exec/operands.h"
 #include "exec/operators.h"
 #include "exec/tempstrings.h"
@@ -293,17 +294,21 @@ std::int32_t XEQTIDCAT(std::int32_t res, std::int32_t a, std::int32_t, std::int3
   if (acharv) {
     ta = c1text(af, al);
   } else {
-    char buf[256];
-    core::WTSID8(std::span<char>(buf, 256), core::z.valid(a) ? core::z(a) : 0.0, 0);
-    ta = std::string(trimmed(std::string_view(buf, 256))) + ' ';
+    // A number is written as the evaluator's join writes it (no blank after it).
+    ta = numbertext(core::z.valid(a) ? core::z(a) : 0.0);
   }
   if (b >= 1 && core::z.valid(b) && core::ISCHAR(b, bf, bl) != 0) {
     tb = c1text(bf, bl);
-    if (tb.size() > 1) tb.resize(static_cast<std::size_t>(core::C1LEN_TRIM(tb)));
+    // The right text keeps its trailing blanks where the evaluator's join
+    // keeps them: beside the text this statement made last (the join so
+    // far, a copy, CHAR's text), which that join extends in place.
+    const auto madelast = [](std::int32_t f, std::int32_t l) {
+      return f > textbase() && l >= f && l == core::c1tmptop;
+    };
+    if (!(acharv && madelast(af, al)) && !madelast(bf, bl))
+      tb.resize(static_cast<std::size_t>(core::C1LEN_TRIM(tb)));
   } else {
-    char buf[256];
-    core::WTSID8(std::span<char>(buf, 256), core::z.valid(b) ? core::z(b) : 0.0, 0);
-    tb = std::string(trimmed(std::string_view(buf, 256)));
+    tb = numbertext(core::z.valid(b) ? core::z(b) : 0.0);
   }
   const std::int32_t first = core::c1tmptop + 1;
   const auto last = static_cast<std::int32_t>(first + ta.size() + tb.size() - 1);

@@ -255,7 +255,8 @@ void STRUCT(const plat::Store1<std::uint8_t>& optkw, std::int32_t noptions,
     // 1. Which keywords occur; the page; the number of fields.
     std::int32_t p = 1, n = 0;
     r = 0;
-    bool getpage = false, struc = false;
+    bool getpage = false;
+    std::int32_t struc = 0;  // the record a STruc option names (the first written)
     for (std::int32_t j = 1; j <= noptions; ++j) {
       const int kw = optkw(j);
       if (kw == k::getpage || kw == k::setpage) {
@@ -264,13 +265,13 @@ void STRUCT(const plat::Store1<std::uint8_t>& optkw, std::int32_t noptions,
       } else if (kw != k::error) {
         ++n;  // an ERror option takes no field
       }
-      struc = struc || kw == k::struc;
+      if (kw == k::struc) struc = j;
     }
     // 2. The reading form.
     if (getpage) {
-      if (struc) {
+      if (struc != 0) {
         structpage = p;
-        STRUCTREAD(optval(noptions));
+        STRUCTREAD(optval(struc));
       } else {
         core::msgkey.set(structkeys::nostruc);
       }

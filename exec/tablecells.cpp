@@ -98,7 +98,7 @@ namespace evaldetail {
 std::int32_t tableoperand(Eval& e, std::int32_t p, std::int32_t descr) {
   std::int32_t ec = 0, er = 0;
   if (!popbound(e, ec) || !popbound(e, er)) return 3000;
-  const bool target = targetside(e, p);
+  const bool target = istarget(e, p);
   const bool exchange = xeqexpr.swappos != 0;
   if (readtableelement == nullptr || ((target || exchange) && writetableelement == nullptr)) {
     core::msgkey.set(xeqkeys::notyetbuilt);

@@ -68,18 +68,20 @@ struct NumArray {
 // the arrays of the statement it runs.)
 bool arrayof(std::int32_t e, NumArray& a, bool descriptors = true) {
   if (e <= 0) return false;
-  for (std::int32_t k = descriptors ? std::min(xeqexpr.ndescr, maxtemps) : 0; k >= 1; --k) {
-    const DescrKind dk = descrkind[sz(k)];
-    if (dk != DescrKind::array && dk != DescrKind::list) continue;
-    // The array's base, or one of its elements as an element pass hands
-    // it over: either stands for the whole array.
-    const std::int32_t count = tmpbeg[sz(k)] * std::max(tmpend[sz(k)], 1);
-    if (e + 1 >= tmporig[sz(k)] && e < tmporig[sz(k)] + count) {
-      a.first = tmporig[sz(k)];
-      a.count = count;
-      return true;
+  // The array's base, or one of its elements as an element pass hands it
+  // over: either stands for the whole array. (An array's last element may
+  // be the cell before another's first: an element is taken first.)
+  for (const std::int32_t before : {0, 1})
+    for (std::int32_t k = descriptors ? std::min(xeqexpr.ndescr, maxtemps) : 0; k >= 1; --k) {
+      const DescrKind dk = descrkind[sz(k)];
+      if (dk != DescrKind::array && dk != DescrKind::list) continue;
+      const std::int32_t count = tmpbeg[sz(k)] * std::max(tmpend[sz(k)], 1);
+      if (e + before >= tmporig[sz(k)] && e < tmporig[sz(k)] + count) {
+        a.first = tmporig[sz(k)];
+        a.count = count;
+        return true;
+      }
     }
-  }
   if (e <= core::nsym && core::name.valid(e) && core::NAMTYP(e, 0x10) != 0 &&
       core::name(e).adr > 0) {
     std::int32_t rows = 0, cols = 0;
@@ -148,8 +150,8 @@ std::int32_t charfn(std::int32_t commas, std::span<std::int32_t> args) {
                                        static_cast<std::int64_t>(text.size()), from, count);
       r != 0)
     return r;
-  return newtext(
-      std::string_view(text).substr(static_cast<std::size_t>(from), static_cast<std::size_t>(count)));
+  return newtext(std::string_view(text).substr(static_cast<std::size_t>(from),
+                                               static_cast<std::size_t>(count)));
 }
 
 // Position of the element nearest to what: linear from the front or (bit
@@ -302,9 +304,9 @@ std::int32_t CHARPIECE(std::span<const double> numbers, std::int64_t length, std
                        std::int64_t& count) {
   // (Whole numbers cut to 32 bits, so that no product below overflows.)
   const auto whole = [](double x) {
-    return std::isnan(x) ? std::int64_t{0}
-                         : static_cast<std::int64_t>(
-                               std::clamp(roundhalf(x), -2147483648.0, 2147483648.0));
+    return std::isnan(x)
+               ? std::int64_t{0}
+               : static_cast<std::int64_t>(std::clamp(roundhalf(x), -2147483648.0, 2147483648.0));
   };
   std::int64_t n = 0, k = 0;
   if (numbers.size() == 2) {

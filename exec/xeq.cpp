@@ -134,7 +134,7 @@ At errorexit() {
   std::string_view k(key.data(), key.size());
   while (!k.empty() && k.back() == ' ') k.remove_suffix(1);
   int answer = 0;
-  core::HELP(k, answer, hv);
+  core::HELP(idxshownkey(k, detail), answer, hv);
   if (msgkeyis("yes")) {
     core::msgkey.blank();
     return At::looptest;
@@ -491,6 +491,7 @@ void XEQ(std::span<const std::int16_t> code) {
         break;
 
       case At::prologue: {
+        if (wholefold::underway != 0) wholefold::drop(core::xeqstackbase);
         if (firsttemp <= core::nsym) firsttemp = core::nsym + 1;  // a record layout was made
         core::iresult = firsttemp;
         freshresult();
@@ -560,7 +561,7 @@ void XEQ(std::span<const std::int16_t> code) {
           // A floating-point failure found after a value-producing word.
           const std::string_view cls = core::isbuiltinword(lastword) ? "function" : "other   ";
           std::copy_n(cls.begin(), 8, opclass);
-          if (msgkeyis("")) core::msgkey.set(ndpkey(core::iostatw[0]));
+          if (msgkeyis("")) core::msgkey.set(xeqerrorkey(3300));
           if (callbackmode()) return;
           at = At::looptest;
           break;

@@ -120,9 +120,18 @@ std::int16_t codeword(std::int32_t p);
 // stands at `stmtend` - 1.
 void loadbounds();
 
+namespace wholefold {
+// Folds over whole arrays under way on the word path (exec/wholefolds.h):
+// how many, and forgetting those of the frame whose base is `base` and of
+// the frames above it, as a statement starts or runs again there.
+inline std::int32_t underway = 0;
+void drop(std::int32_t base);
+}  // namespace wholefold
+
 // The first steps of every statement on the word path: the run words that
 // each such statement starts from.
 inline void wordpathstart() {
+  if (wholefold::underway != 0) wholefold::drop(core::xeqstackbase);
   eventcmd = 0;
   core::c1tmptop = textbase();
   core::keyrec[0] = 0;

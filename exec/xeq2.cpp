@@ -90,6 +90,7 @@ struct Linker {
   std::int32_t boundsum = 0;
   int closeflags = 0;
   std::int32_t argblocks = 0;
+  std::int32_t gateat = 0;  // the entry of a logical IF's gate whose IF is still to come
   std::vector<std::int32_t> refblocks;  // by reference word, its block (placerefs)
   std::int32_t split = 0;
   std::int32_t firsttablepos = 0;
@@ -281,7 +282,6 @@ struct Linker {
     if (xcwcode(word) == cwu(xf::tablemark)) {
       t[static_cast<std::size_t>(at)] = xeqop::tableelement;
       if (firsttablepos == 0) firsttablepos = at;
-      if (split == 0) tabletarget = 1;
     }
   }
 
@@ -375,7 +375,7 @@ struct Linker {
     for (p = 2; p <= n; ++p) {
       const std::int16_t c = w(p);
       const unsigned u = cwu(c);
-      if (c == 0) continue;
+      if (c == 0 || c == xf::pad) continue;
       if (c == xf::nobound) {
         emit(0x81, 0);
         continue;
@@ -385,6 +385,9 @@ struct Linker {
         continue;
       }
       if (c == xf::lhsend) {
+        // A table's element is written only when it is the target itself
+        // (one in a logical IF's condition or in a subscript is read).
+        if (k >= 1 && t[static_cast<std::size_t>(k)] == xeqop::tableelement) tabletarget = 1;
         split = k + 1;
         x.lhsdescr = x.idescr;
         x.nelem = x.opflags == 1 ? 1 : localmin;
@@ -434,6 +437,14 @@ struct Linker {
           last5004 = 0;
         }
         emit(c, w(p + 1));
+      } else if (c == xf::ifgate) {
+        emit(c, 0);
+        gateat = k;
+      } else if (c == xf::ifword && gateat != 0) {
+        // The gate learns how far on its IF stands.
+        emit(c, 0);
+        out[static_cast<std::size_t>(gateat - 1)] = k - gateat;
+        gateat = 0;
       } else if (xf::isblockend(c)) {
         split = 0;
         const std::int32_t d = newdescr(xeqop::argblock, xf::blocksize(c));

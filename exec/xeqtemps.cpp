@@ -8,6 +8,7 @@
 #include "core/runwords.h"
 #include "core/stores.h"
 #include "core/symbols.h"
+#include "exec/postfix.h"
 
 namespace exec {
 
@@ -78,7 +79,8 @@ void ndpfailure(std::int32_t code) {
   core::HelpValues values;
   values.halves = words;
   int answer = 0;
-  core::HELP(ndpkey(code), answer, values);
+  // (The key and status that the evaluator gives a failed calculation.)
+  core::HELP(xeqerrorkey(3300), answer, values);
 }
 
 }  // namespace exec

@@ -66,7 +66,8 @@ inline void newtemprecord(std::int32_t k) {
 // Moves `iresult` to a new numeric temporary and checks the floating-point
 // status: a status found while no error is pending (`iostatw` 0) is kept in
 // `iostatw`, sets `xeqstop` to 0x7FFF and, unless `nomsg` is set, is shown
-// under its "NDPerror" key with the statement number.
+// as the evaluator shows a failed calculation (its key, the statement number
+// and the status).
 void ndpfailure(std::int32_t code);  // the failure's stop and message
 inline void INTERNALNXTTANDNDP() {
   core::iresult = (core::iresult < 0 ? -core::iresult : core::iresult) + 1;
@@ -113,6 +114,8 @@ inline constexpr std::string_view allocate = core::MSGKEY("ALLOCATE()");
 inline constexpr std::string_view msgnan = core::MSGKEY("msgNaN");
 inline constexpr std::string_view msgmulticat = core::MSGKEY("msgMulti//");
 inline constexpr std::string_view notyetbuilt = core::MSGKEY("notYetBuilt");
+// A statement made for a formal as a number meets it bound to an array.
+inline constexpr std::string_view formalkind = core::MSGKEY("formalKind");
 // XEQ inside an expression or into an element, where its value would be lost.
 inline constexpr std::string_view xeqillegal = core::MSGKEY("xeqillegal");
 // DIFFEQ, DLL, SOLVE or XEQ in the text that XEQ runs.

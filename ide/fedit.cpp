@@ -23,6 +23,7 @@
 #include "ide/scriptfiles.h"
 #include "ide/statusbar.h"
 #include "ide/textwriters.h"
+#include "ide/tooltip.h"
 #include "ide/windowlist.h"
 #include "toolkit/scrolling.h"
 #include "toolkit/services.h"
@@ -404,6 +405,8 @@ Step command() {
 
 // Algorithm 11.
 Step reload() {
+  // The tooltip told of the line left.
+  if (edloadline != edcurline) HIDETOOLTIP();
   // The row the line input leaves shows its line as the other rows do (the
   // input may have shown it scrolled sideways).
   if (edloadline != edcurline && edloadline >= 1 && edloadline <= core::nedlines &&

@@ -237,7 +237,7 @@ void UPDATEWDW(std::int32_t mode, wdwrec* r) {
       win::RECT rect = updrect;
       if (r == wdwhead) {
         // From the text area to the window: the toolbar lies above it.
-        const std::int32_t t = r->topoffset + 6;
+        const std::int32_t t = r->topoffset + kTextBelowToolbar;
         rect.top = rect.top + r->textarea[2] + t;
         rect.right = std::min(rect.right, r->textarea[0] + r->clientwidth);
         rect.bottom = std::min(rect.bottom + r->textarea[2], r->textarea[2] + r->clientheight) + t;

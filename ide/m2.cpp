@@ -120,16 +120,28 @@ void runends() {
   STATUSBAR({.run = text});
 }
 
-// A step (or a traced line) tells which line it ran and where the run
-// goes on, or that it ended.
+std::string stepword() { return (runflags() & rf::trace) != 0 ? "Trace" : "Step"; }
+
+// A step (or a traced line) begins: the status bar names its line while it
+// runs, so that a box it brings up (its error, its dialog) and the status
+// bar name the same line.
+void stepbegins(std::int32_t line) {
+  // (The executor marks a statement that a Cancel or Escape ended.)
+  exec::stoppedflag = 0;
+  STATUSBAR({.run = stepword() + " runs line " + std::to_string(line)});
+}
+
+// ... and which line it ran and where the run goes on, or that it ended,
+// or that its statement stopped before its end (an error, a dialog
+// cancelled).
 void stepends(std::int32_t ran) {
-  const std::string what = (runflags() & rf::trace) != 0 ? "Trace" : "Step";
+  const std::string what = stepword();
   const std::string at = std::to_string(core::xeqline);
   const std::int16_t s = stop();
   std::string text;
   if (s == core::stops::end)
     text = what + ": the run ended at line " + at;
-  else if (s == 0 || s == core::stops::broken)
+  else if ((s == 0 || s == core::stops::broken) && exec::stoppedflag == 0)
     text = what + " ran line " + std::to_string(ran) + ", line " + at + " is next";
   else
     text = what + " stopped at line " + at;
@@ -359,12 +371,15 @@ Step afterstep() {
     return Step::finish;
   }
   if (core::edmode == 11) {
+    // What the tooltip told of the line may change as it runs.
+    HIDETOOLTIP();
     startclock();
     core::xeqline = std::min(field(ed::handline), core::nedlines);
     // (A run that goes on here, after a window closed, is no step.)
     const bool step = (core::xeqmode & running) == 0;
     const std::int32_t ran = core::xeqline;
     const bool pasting = core::pastelen > 0;
+    if (step && (core::xeqmode & suspended) == 0) stepbegins(ran);
     core::KOMPIL(edlinebuf);
     // A paste that stopped on a line the compiler refused (its error shown)
     // leaves the cursor on that line, which may lie below the rows shown:

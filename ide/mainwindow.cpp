@@ -12,6 +12,7 @@
 #include "ide/byname.h"
 #include "ide/idewords.h"
 #include "ide/statusbar.h"
+#include "ide/tooltip.h"
 #include "plot/curves.h"
 #include "plot/fontslots.h"
 #include "plot/plotstate.h"
@@ -86,6 +87,12 @@ int WINDOWCHANGED(win::HWND& window, int& type) {
     case 0x406:
       activechild = nullptr;
       wdwcur = wdwhead;
+      break;
+    case 0x407:
+      // A window came over the editor (a box, the help, a dialog of a
+      // step): the tooltip of the editor's line goes. (Shown, the tooltip
+      // takes the activation for a moment itself.)
+      if (win::GetActiveWindow() != tipwnd) HIDETOOLTIP();
       break;
     default:
       break;

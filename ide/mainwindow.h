@@ -27,6 +27,10 @@ inline constexpr int plotmouse = 21063;
 inline constexpr int nextwindow = 21065;
 }  // namespace post
 
+// Client pixels between the main window's top offset (`topoffset`, the
+// toolbar) and its first text row.
+inline constexpr std::int32_t kTextBelowToolbar = 6;
+
 // Text rows and columns of the main window's text area (exec/windowwords.h).
 using exec::ncols;
 using exec::nrows;

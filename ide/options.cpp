@@ -24,6 +24,7 @@
 #include "ide/tooltip.h"
 #include "io/shell.h"
 #include "platform/file_names.h"
+#include "platform/win_shell.h"
 #include "toolkit/printing.h"
 
 namespace ide {
@@ -140,18 +141,24 @@ void pagesetup() {
 }
 
 void link(std::int32_t command) {
-  const std::string to = linkfor(command);
+  std::string to = linkfor(command);
   if (to.empty()) {
     int answer = 0;
     core::MSGBOXFROMHELP("msgNoReadme", "", answer);
     return;
   }
   io::SHELLXEQ(to, " ", " ", " ", "shellXEQ");
-  if (!core::msgkey.trimmed().empty()) {
-    int answer = 0;
-    core::MSGBOXFROMHELP(core::msgkey.trimmed(), linkfor(command), answer);
-    core::msgkey.blank();
-  }
+  if (core::msgkey.trimmed().empty()) return;
+  core::msgkey.blank();
+  // Why, and the link whole in a field as wide as it (the width word in
+  // characters, negative) for the user to copy.
+  std::array<std::int32_t, 1> width{-static_cast<std::int32_t>(to.size() + 2)};
+  core::HelpValues values;
+  values.words = width;
+  values.text = std::span<char>(to.data(), to.size());
+  show(core::iostatw[0] == win::SE_ERR_NOASSOC ? core::MSGKEY("linkNoOpener")
+                                               : core::MSGKEY("linkNotOpened"),
+       values);
 }
 
 }  // namespace

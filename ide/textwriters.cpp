@@ -27,13 +27,14 @@ namespace ide {
 
 namespace {
 
-// Names coloured as keywords: the statement words, then the built-ins
-// ("WIN" among them), each framed by commas.
+// Names coloured as keywords: the statement words, then the built-ins that
+// a script calls by name (not the dialog from a text, which DLG becomes),
+// each framed by commas.
 constexpr std::string_view keywords =
     ",,GOTO,IF,DO,CALL,CONTINUE,END,DIMENSION,DATA,RETURN,SUBROUTINE,FUNCTION,CHARACTER,ELSE,"
     "ELSEIF,ENDIF,THEN,ENDDO,USE,REAL,,LOG,ABS,EXP,RAN,INTPOL,LOCK,BEEP,RGB,INT,NINT,MOD,MAX,MIN,"
     "SIN,COS,TAN,ASIN,ACOS,ATAN,SINH,COSH,TANH,ROOTS,TIME,COM,XEQ,INDEX,KEY,INIT,ALARM,DIFFEQ,FUZ,"
-    "ALIAS,DLL,ICHAR,CHAR,IAND,IEOR,IOR,NOT,SORT,SUM,SYSTEM,WIN,INET,READ,WRITE,OPEN,AXIS,LINE,"
+    "ALIAS,DLL,ICHAR,CHAR,IAND,IEOR,IOR,NOT,SORT,SUM,SYSTEM,INET,READ,WRITE,OPEN,AXIS,LINE,"
     "SOLVE,WINDOW,DLG,FLOOR,LEN,LEN_TRIM,MAXLOC,MINLOC,SIGN,CEILING,TRIM,EDIT,ALLOCATE,POP,"
     "APPENDIX,STRUCT,BITS,";
 
@@ -201,13 +202,13 @@ void setclass(std::int32_t k) {
 bool untakenline(std::int32_t line) {
   const std::int32_t p = core::stmtstart(line);
   return line >= 1 && line <= core::nstmt && p >= 1 && core::xeqbuf.valid(p) &&
-         core::xeqbuf(p) == 1;
+         (core::xeqbuf(p) == 1 || line == core::openblock);
 }
 
 bool rejectedline(std::int32_t line) {
   const std::int32_t p = core::stmtstart(line);
   return line >= 1 && line <= core::nstmt && p >= 1 && core::xeqbuf.valid(p) &&
-         (core::xeqbuf(p) == 1 || core::xeqbuf(p) == core::endopendo);
+         (core::xeqbuf(p) == 1 || core::xeqbuf(p) == core::endopendo || line == core::openblock);
 }
 
 std::int32_t GETALIGNFORMAT(std::string_view text, std::string_view key, std::int32_t& given) {

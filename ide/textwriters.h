@@ -67,8 +67,9 @@ void PANWRT(std::string_view text, std::int32_t column, std::int32_t row);
 std::int32_t GETALIGNFORMAT(std::string_view text, std::string_view key, std::int32_t& given);
 
 // Whether the compiler marked the compiled code of statement `line` as a
-// rejected line (its first code word 0xE0C1 or 1), and as one it could not
-// take at all (first word 1).
+// rejected line (its first code word 0xE0C1 or 1, or the block IF still
+// open at the end of a script being typed), and as one it could not take
+// at all (first word 1, or that block IF).
 bool rejectedline(std::int32_t line);
 bool untakenline(std::int32_t line);
 

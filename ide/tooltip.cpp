@@ -5,6 +5,7 @@
 
 #include "ide/filehistory.h"
 #include "ide/idewords.h"
+#include "ide/mainwindow.h"
 #include "ide/panlio.h"
 #include "ide/textwriters.h"
 #include "ide/windowclose.h"
@@ -61,6 +62,17 @@ void show(win::HWND window, const int* x, const int* y, const int* width, const 
                            nullptr, &ups);
 }
 
+// The screen y just below window text row `row` (1 the first) of the main
+// window, counted from where its text really starts on the screen: a sum
+// of the frame's, menu's and toolbar's heights misses with another toolbar
+// or font and put the tip a part of a row, or a row, below its line.
+int textrowbottom(std::int32_t row, std::int32_t cellheight) {
+  if (wdwhead == nullptr) return row * cellheight;
+  win::POINT origin{0, 0};
+  if (wdwhead->window != nullptr) win::ClientToScreen(wdwhead->window, &origin);
+  return origin.y + wdwhead->topoffset + kTextBelowToolbar + wdwhead->textarea[2] + row * cellheight;
+}
+
 }  // namespace
 
 std::int32_t cursorcell() {
@@ -89,12 +101,10 @@ void TOOLTIP(std::string_view text) {
     const std::int32_t screen = sysmetrics(metric::screenwidth);
     const plot::FontSlot& grid = plot::fontslots(slotgrid);
     const std::int32_t left = wdwhead != nullptr ? wdwhead->left : 0;
-    const std::int32_t top = wdwhead != nullptr ? wdwhead->top : 0;
     int x = left + (cursorcell() + tipopts[2]) * grid.cellwidth - 1;
     const int width = std::min(screen, extent[0] + 2);
     x = std::max(0, std::min(x, screen - width));
-    const int y = (panfield.screenrow + tipopts[3]) * grid.cellheight +
-                  sysmetrics(metric::caption) + sysmetrics(metric::menubar) + top + 24;
+    const int y = textrowbottom(panfield.screenrow + tipopts[3] - 1, grid.cellheight);
     const int height = extent[1] + 2;
     show(tipwnd, &x, &y, &width, &height, 5);
     tipstate = 1;
@@ -119,6 +129,12 @@ void TOOLTIP(std::string_view text) {
     if (now == tipwnd || before == wdwhead->window || before == nullptr)
       toolkit::SET_FOREGROUND(wdwhead->window, &ups);
   }
+}
+
+void HIDETOOLTIP() {
+  if (tipwnd == nullptr || tipstate != 1) return;
+  tipstate = 0;
+  if (toolkit::IS_WINDOW_VALID(tipwnd) != 0) show(tipwnd, nullptr, nullptr, nullptr, nullptr, 0);
 }
 
 void KILLTOOLTIPWINDOW() {

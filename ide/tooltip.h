@@ -25,6 +25,10 @@ inline std::int32_t tipcellh = 0;
 void TOOLTIP(std::string_view text);
 // Destroys the window and its bitmap (nothing when there is none).
 void KILLTOOLTIPWINDOW();
+// Takes a shown tooltip off the screen, the window kept for the next hint
+// and the focus left where it is: its line was left, a window came over
+// the editor, or a step or run begins.
+void HIDETOOLTIP();
 
 // The window column of the input line's cursor cell.
 std::int32_t cursorcell();

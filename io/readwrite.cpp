@@ -267,6 +267,12 @@ void openfile(Outcome& out, std::int32_t filesym, std::int32_t items, bool delet
     out.letter = 'E';
     return;
   }
+  // No record is wider than the widest Format: a longer RecL would be
+  // taken as given (a larger one as the largest number) and sized by.
+  if (exec::OPTIONTOR8(rwslot::recl) > core::nc1namenlimit) {
+    out.letter = 'Y';
+    return;
+  }
   std::int32_t recl = exec::KEYVALUE(slot(rwslot::recl));
   OpenMode o = openmode(recl, deleting);
 

@@ -10,6 +10,7 @@
 #include "core/runwords.h"
 #include "io/cellconvert.h"
 #include "io/coltable.h"
+#include "io/rwfiles.h"
 #include "numeric/sort_work.h"
 #include "numeric/zarrays.h"
 
@@ -131,6 +132,9 @@ bool loadcolumn(const Params& s, Work& w, const Key& key) {
   const std::int32_t unit = s.tablemode ? key.unit : s.unit;
   std::int32_t width = 0, kind = 0;
   io::GETELEMENTMAXCHLEN(unit, column, width, kind);
+  // A table on a script variable has no file: its cells are texts of up to
+  // a whole key's width.
+  if (s.tablemode && !io::isscriptunit(unit)) width = maxkeywidth;
   if (column > s.columns && (!s.tablemode || width < 1)) return fail(core::MSGKEY("SortErrorD"));
   const auto cell = s.tablemode ? sortcells.tablecell : sortcells.celltext;
   if (cell == nullptr) return fail(core::MSGKEY("notYetBuilt"));

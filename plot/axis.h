@@ -9,8 +9,8 @@
 
 #include <array>
 #include <cstdint>
-#include <limits>
 #include <string>
+#include <vector>
 
 #include "platform/win_types.h"
 #include "plot/plotdev.h"
@@ -34,14 +34,20 @@ inline constexpr std::int32_t mostdecades = 36;
 // smallest normal 32-bit real.
 double epsilonof(double x);
 
-// The values of the first and the last label written along a direction;
-// whether the last one ends at its tick (the label at the maximum, which
-// stands before its tick so as to stay in the frame), and where it went.
+// A label written along a direction: its tick's value, whether it ends at
+// its tick (the label at the maximum, which stands before its tick so as to
+// stay in the frame), and where it stands now.
+struct ShownLabel {
+  double value = 0.0;
+  bool ending = false;
+  WrittenText written;
+};
+// The labels that stand along a direction, in the order they were written.
 struct LabelSpan {
-  double low = std::numeric_limits<double>::quiet_NaN();
-  double high = std::numeric_limits<double>::quiet_NaN();
-  bool highending = false;
-  WrittenText highwritten;
+  std::vector<ShownLabel> shown;
+  // The smallest and the largest value among them (NaN when none).
+  double low() const;
+  double high() const;
 };
 
 // Working values shared by the axis drawing and the curve routines.
@@ -56,17 +62,11 @@ struct AxisWork {
   // Titles of x and y given as texts (by a panel), for a statement whose
   // title positions are 0.
   std::array<std::string, 2> titletexts;
-  // Per direction entry (1..16, as `xentry`, `yentry`), the smallest and
-  // the largest value whose label a walk wrote (NaN when none): a strip
-  // chart's new strip continues the labels from them with the same room
-  // between them.
-  std::array<LabelSpan, 17> labels = nolabels();
-
-  static constexpr std::array<LabelSpan, 17> nolabels() {
-    std::array<LabelSpan, 17> none{};
-    none.fill(LabelSpan{});
-    return none;
-  }
+  // Per direction entry (1..16, as `xentry`, `yentry`), the labels that
+  // stand: a strip chart's new strip continues them from the smallest or
+  // the largest with the same room between them, and a slide takes away
+  // those whose ticks leave the axis.
+  std::array<LabelSpan, 17> labels{};
 };
 inline AxisWork axiswork;
 
@@ -107,14 +107,19 @@ void PLOTTICS_INTERNAL(std::int32_t& labels, std::int32_t& option);
 // (inclusive), where a strip chart's other direction slid: the pixels of
 // each line that lie in it, as the whole line has them.
 void STRIPGRID(const win::RECT& strip);
+// Before a strip chart's direction entry e slides by dx, dy device pixels
+// to the range low..high: the labels whose ticks leave the range are taken
+// away where they stand (written again in the background's colour), and
+// so is, going up (increment +1), the one that ends at the maximum's tick,
+// to be written again past it; the others go with the slide.
+void STRIPSLIDE(std::int32_t e, double low, double high, std::int32_t increment, std::int32_t dx,
+                std::int32_t dy);
 // The labels of the current direction of a strip chart after a scroll,
-// from the last one written on toward the end that moved (increment +1
-// the maximum, -1 the minimum) at the label step of the axis, with the
+// from the last one that stands on toward the end that moved (increment
+// +1 the maximum, -1 the minimum) at the label step of the axis, with the
 // room a whole walk leaves between them; a label whose text does not lie
-// inside the frame yet waits for the next scroll. The labels slid by
-// `slid` device pixels; the one that ended at the maximum's tick is taken
-// away and written again past its tick.
-void STRIPLABELS(std::int32_t increment, std::int32_t slid);
+// inside the frame yet waits for the next scroll.
+void STRIPLABELS(std::int32_t increment);
 
 // The position of a value along direction entry e (plot units from the
 // axis' start, no margin) by the scale XYAXIS set; false on a log

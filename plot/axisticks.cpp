@@ -169,15 +169,8 @@ void writelabel(Walk& w, double p, double v, const std::string& label, bool endi
   const auto n = static_cast<std::int32_t>(
       w.time ? std::min<std::size_t>(label.size(), mosttimelabel) : label.size());
   UQTEXT(x, y, axisstate.cellheight, label, angle, n);
-  if (w.e >= 1 && w.e < static_cast<std::int32_t>(axiswork.labels.size())) {
-    LabelSpan& span = axiswork.labels[static_cast<std::size_t>(w.e)];
-    span.low = std::isnan(span.low) ? v : std::min(span.low, v);
-    span.high = std::isnan(span.high) ? v : std::max(span.high, v);
-    if (v == span.high) {
-      span.highending = ending;
-      span.highwritten = lastwritten;
-    }
-  }
+  if (w.e >= 1 && w.e < static_cast<std::int32_t>(axiswork.labels.size()))
+    axiswork.labels[static_cast<std::size_t>(w.e)].shown.push_back({v, ending, lastwritten});
   w.lastlabel = p;
 }
 
@@ -423,13 +416,15 @@ void walklog(Walk& w, std::int32_t labels, std::int32_t option) {
 double labelstepof(const Walk& w) { return tickstepof(w) * w.every; }
 
 // The widest label of the walk's labelled ticks, which stand at every
-// `labelstep`. A fraction's label is as long as its digits (-0.9 is wider
-// than -1): on an axis of up to 256 labels each is measured, on a longer
-// one the 128 next to either end and to zero, where the sign, the
-// magnitude and the digits of a fraction make them longest.
+// `labelstep`; only they (the ends of a range that slid are no labels: a
+// fraction there would make the step change from slide to slide). A
+// fraction's label is as long as its digits (-0.9 is wider than -1): on an
+// axis of up to 256 labels each is measured, on a longer one the 128 next
+// to either end and to zero, where the sign, the magnitude and the digits
+// of a fraction make them longest.
 std::size_t widestlabel(const Walk& w, double labelstep) {
   constexpr int near = 128;
-  std::size_t widest = std::max(labelof(w, w.mn).size(), labelof(w, w.mx).size());
+  std::size_t widest = 0;
   const double tol = endtolerance * (w.mx - w.mn);
   const double first = std::ceil((w.mn - tol) / labelstep);
   const double last = std::floor((w.mx + tol) / labelstep);
@@ -542,7 +537,43 @@ void STRIPGRID(const win::RECT& strip) {
   drawstripends();
 }
 
-void STRIPLABELS(std::int32_t increment, std::int32_t slid) {
+double LabelSpan::low() const {
+  double v = std::numeric_limits<double>::quiet_NaN();
+  for (const ShownLabel& l : shown) v = std::isnan(v) ? l.value : std::min(v, l.value);
+  return v;
+}
+
+double LabelSpan::high() const {
+  double v = std::numeric_limits<double>::quiet_NaN();
+  for (const ShownLabel& l : shown) v = std::isnan(v) ? l.value : std::max(v, l.value);
+  return v;
+}
+
+void STRIPSLIDE(std::int32_t e, double low, double high, std::int32_t increment, std::int32_t dx,
+                std::int32_t dy) {
+  if (e < 1 || e >= static_cast<std::int32_t>(axiswork.labels.size())) return;
+  const double tol = endtolerance * std::max(high - low, 1e-30);
+  std::vector<ShownLabel>& shown = axiswork.labels[static_cast<std::size_t>(e)].shown;
+  // (A label written in a font that the slots no longer hold cannot be
+  // written again: it slides on.)
+  const win::HFONT upright = fontslots(5).font, turned = fontslots(9).font;
+  std::erase_if(shown, [&](const ShownLabel& l) {
+    // (A label that ends at the maximum's tick would stand off it after
+    // the slide.)
+    const bool goes = l.value < low - tol || l.value > high + tol || (increment > 0 && l.ending);
+    if (goes && (l.written.font == upright || l.written.font == turned))
+      REWRITETEXT(l.written, 0, 0, plotcom.brushcolour);
+    return goes;
+  });
+  for (ShownLabel& l : shown) {
+    l.written.x += dx;
+    l.written.y += dy;
+    l.written.box = {l.written.box.left + dx, l.written.box.top + dy, l.written.box.right + dx,
+                     l.written.box.bottom + dy};
+  }
+}
+
+void STRIPLABELS(std::int32_t increment) {
   const Bracket bracket(Bracket::Select::pen);
   const std::int32_t k = std::clamp(axisstate.current, 1, naxes);
   Walk w = walkof(k, axiswork.direction == 0 ? xentry(k) : yentry(k), true);
@@ -556,38 +587,32 @@ void STRIPLABELS(std::int32_t increment, std::int32_t slid) {
   const double ticks = static_cast<double>(w.every) * w.stride;
   const double labelstep = tickstepof(w) * ticks;
   if (!(labelstep > 0.0) || !std::isfinite(labelstep)) return;
-  LabelSpan& kept = axiswork.labels[static_cast<std::size_t>(w.e)];
-  if (increment > 0 && kept.highending && !std::isnan(kept.high)) {
-    // The label at the maximum ended at its tick, before it; moved with
-    // the strip it stands off its tick. It goes, and the labels go on from
-    // the one before it: it is written anew past its tick once it has room
-    // there, as the other labels are.
-    REWRITETEXT(kept.highwritten, w.d == 0 ? -slid : 0, w.d == 0 ? 0 : slid, plotcom.brushcolour);
-    kept.highending = false;
-    kept.high -= labelstep;
-  }
-  const LabelSpan span = kept;
-  const double from = increment > 0 ? span.high : span.low;
+  const LabelSpan& span = axiswork.labels[static_cast<std::size_t>(w.e)];
+  const double from = increment > 0 ? span.high() : span.low();
   const double tol = endtolerance * (w.mx - w.mn);
   const auto position = [&](double v) { return (v - w.mn) / w.upp; };
-  // The label written last on this side, and how much room the next one
-  // needs from it: going up, the new label's own length and 4; going down,
-  // the length of the one above it and 4.
+  // The label that stands last on this side, and how much room the next
+  // one needs from it: going up, the new label's own length and 4; going
+  // down, the length of the one above it and 4. The next label step past
+  // it (it may lie off the step when the step grew with the labels).
   std::string nearest = std::isnan(from) ? std::string() : labelof(w, from);
+  constexpr double onstep = 1e-6;
   double m = 0.0;
   if (increment > 0)
     m = std::isnan(from) ? std::ceil((w.mn - tol) / labelstep)
-                         : std::nearbyint(from / labelstep) + 1;
+                         : std::floor(from / labelstep + onstep) + 1;
   else
     m = std::isnan(from) ? std::floor((w.mx + tol) / labelstep)
-                         : std::nearbyint(from / labelstep) - 1;
+                         : std::ceil(from / labelstep - onstep) - 1;
   // (A slide longer than the label step leaves the labels after that one
   // behind the axis' start too.)
   if (increment > 0)
     m = std::max(m, std::ceil((w.mn - tol) / labelstep));
   else
     m = std::min(m, std::floor((w.mx + tol) / labelstep));
-  const double last = std::isnan(from) ? farbefore : position(from);
+  // (Where none stands, the one before lies far beyond the end the walk
+  // leaves from.)
+  const double last = std::isnan(from) ? increment * farbefore : position(from);
   w.lastlabel = increment > 0 ? last : -last;
   for (int n = 0; n < mostticks; ++n, m += increment) {
     const double v = m * ticks * tickstepof(w);

@@ -159,11 +159,12 @@ void PREPARENEXTCURVE(Line& s) {
   }
   s.curve = std::min(s.curve + 1, ncurves - 1);
   Curve& c = curvestate(s.curve);
-  const bool negative = c.symbol < 0;
   c.style = (prev.style & ~curvebit::colour) | colour | s.penupflag;
   c.diameter = prev.diameter;
   c.oneway = prev.oneway;
-  c.symbol = negative ? prev.symbol - 1 : prev.symbol + 1;
+  // Symbols written as characters (below 1) count on through the
+  // characters: -65 'A', then -66 'B'.
+  c.symbol = prev.symbol < 0 ? prev.symbol - 1 : prev.symbol + 1;
 }
 
 // Curves from the current one on, one per Y value, start anew on an axis

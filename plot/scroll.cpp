@@ -1,7 +1,8 @@
 // Strip charts: the plot area of the current axis slides by whole
 // character rows or columns when a point passes the end of a scrolling
 // direction. The moved direction's label strip moves with the area, so
-// labels stay under their ticks; the other direction's axis line, on the
+// labels stay under their ticks (a label whose tick leaves the axis goes
+// before the slide); the other direction's axis line, on the
 // area's edge, stays; the strip that comes free is blanked with the
 // background colour, the range moves by as many units, the moved
 // direction's ticks and labels are drawn on into the new strip and the
@@ -99,7 +100,7 @@ void slide(const win::RECT& block, bool vertical, std::int32_t n, std::int32_t s
 // lines over the strip where its lines are new (all of that direction
 // when the whole area was replaced). The pen the curve drew with is put
 // back.
-void ticks(std::int32_t k, bool vertical, std::int32_t n, bool whole, float shift, std::int32_t slid,
+void ticks(std::int32_t k, bool vertical, std::int32_t n, bool whole, float shift,
            const win::RECT& gridstrip) {
   const std::int32_t style = plotcom.penstyle, width = plotcom.penwidth;
   std::int32_t error = 0;
@@ -125,7 +126,7 @@ void ticks(std::int32_t k, bool vertical, std::int32_t n, bool whole, float shif
   axiswork.direction = vertical ? 1 : 0;
   axiswork.entry = e;
   PLOTTICS_INTERNAL(on, option);
-  if (striplabels) STRIPLABELS(increment, slid);
+  if (striplabels) STRIPLABELS(increment);
   const TickWalk kept = tickwalk;
   tickwalk = TickWalk{};
   axiswork.direction = vertical ? 0 : 1;
@@ -194,17 +195,22 @@ void SCROLL_INTERNAL() {
   } else if (n < 0) {
     gridstrip = win::RECT{l + 1, t, std::min(l + s, r), a.bottom};
   }
+  Scale& sc = axisstate.scale(e);
+  const float by = static_cast<float>(n) * cell * sc.unitsperplot;
   if (whole) {
     blank(l, t, r - l + 1, b - t + 1);
   } else {
+    // The labels whose ticks the slide takes off the axis go before it,
+    // where they stand whole.
+    const std::int32_t sign = n < 0 ? -1 : 1;
+    STRIPSLIDE(e, sc.minimum + by, sc.maximum + by, sign, vertical ? 0 : -sign * s,
+               vertical ? sign * s : 0);
     slide(along, vertical, n, s);
     slide(beside, vertical, n, s);
   }
-  Scale& sc = axisstate.scale(e);
-  const float by = static_cast<float>(n) * cell * sc.unitsperplot;
   sc.minimum += by;
   sc.maximum += by;
-  ticks(k, vertical, n, whole, static_cast<float>(cells) * cell * sc.unitsperplot, s, gridstrip);
+  ticks(k, vertical, n, whole, static_cast<float>(cells) * cell * sc.unitsperplot, gridstrip);
 }
 
 }  // namespace plot

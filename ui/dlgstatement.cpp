@@ -95,6 +95,26 @@ std::string printablename(std::int32_t cell) {
   return trimmed(std::string_view(t.data(), t.size()));
 }
 
+// The box of a name alone (a statement that is a variable's name): it is
+// titled by the name, and a text's field shows the whole trimmed text, up
+// to the screen's width.
+void namebox(std::int32_t v, exec::wdwrec& w) {
+  Builder& b = builder;
+  if (v < 1 || v > core::nsym) return;
+  b.title.set(core::symbolname(v));
+  std::string text;
+  if (!textof(v, text) || !w.dialogitems.valid(b.itemcount)) return;
+  toolkit::dialog_t& field = w.dialogitems(b.itemcount);
+  if (toolkit::low_type(field) != toolkit::DLG_EDITBOX) return;
+  text = trimmed(text);
+  const build::Measures m = build::measures();
+  const std::int32_t most = (m.sw - 2 * m.fw) * 4 / std::max(m.cw, 1) - 2 * b.border - field.x;
+  // Four units a character, or what the font draws, and room for the caret.
+  const std::int32_t wanted =
+      std::max(build::textunits(text), 4 * static_cast<std::int32_t>(text.size())) + 8;
+  field.width = std::max(field.width, std::min(wanted, most));
+}
+
 // A bit list (BiTteXt): its items.
 struct BitList {
   std::vector<std::string> items;
@@ -372,6 +392,18 @@ void DIALOG(const exec::OptCall&) {
   std::vector<Opt> opts;
   for (std::int32_t k = exec::noptions; k >= 1; --k)
     opts.push_back({static_cast<std::int32_t>(exec::optkw(k)), exec::optval(k)});
+  // A list of values, (a, b), is a temporary that holds them from its own
+  // cell on (its record carries minus their count): its first cell holds
+  // no shape to size an array by. No option takes one.
+  for (const Opt& o : opts) {
+    const std::int32_t v = o.value;
+    if (v > core::nsym && core::name.valid(v) && core::NAMTYP(v, typearray) != 0 &&
+        core::name(v).namlen < 0) {
+      const auto entries = core::shoplist(core::OptStmt::DLG).entries;
+      const std::size_t k = static_cast<std::size_t>(std::max(o.kw, 0));
+      return fail(core::MSGKEY("dlgListValue"), k < entries.size() ? entries[k].kw : "");
+    }
+  }
 
   // Pass 1: planning.
   BitList bits;
@@ -576,6 +608,7 @@ void DIALOG(const exec::OptCall&) {
   }
   if (b.focusitem > 0 && w->dialogitems.valid(b.focusitem))
     build::addstyle(w->dialogitems(b.focusitem), toolkit::kOptionFocus, 0);
+  if (opts.size() == 1 && opts[0].kw == dk("NamEedit")) namebox(opts[0].value, *w);
   std::int32_t result = 0;
   SHOWDIALOG(dlgstatement, result, status);
   if (status != 0) core::xeqstop = core::stops::error;

@@ -74,8 +74,8 @@ bool readnumber(std::string_view text, std::string_view format, double& value) {
   return true;
 }
 
-// A displayed row of a file table as its row: through the window's row
-// index when it has one; false for a position that shows no row.
+// A displayed row of a table as its row: through the window's row index
+// when it has one; false for a position that shows no row.
 bool viewrow(std::int32_t& row) {
   const mxrec* first = mxfirst();
   if (first == nullptr || first->sortindex.empty()) return true;
@@ -138,6 +138,13 @@ void IOCHARMXELEMENT(std::int32_t unit, std::int32_t row, std::int32_t col, std:
   }
   core::msgkey.blank();
   setiostat(0);
+  // A displayed row goes through the sort and filter row index, for a
+  // table on a script variable as for a file: its cells, its row titles
+  // and its ROW variable then speak of the same row.
+  if ((mode & cellmode::displayed) != 0 && t != nullptr && !viewrow(row)) {
+    setiostat(skipped);
+    return;
+  }
   if (unit <= 0) {
     if (t == nullptr) return;
     const ColInfo* c = columnof(*t, std::max(col, 1));
@@ -164,10 +171,6 @@ void IOCHARMXELEMENT(std::int32_t unit, std::int32_t row, std::int32_t col, std:
     return;
   }
   if (!io::isscriptunit(unit)) {
-    setiostat(skipped);
-    return;
-  }
-  if ((mode & cellmode::displayed) != 0 && t != nullptr && !viewrow(row)) {
     setiostat(skipped);
     return;
   }

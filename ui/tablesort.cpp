@@ -40,7 +40,8 @@ mxrec* keytable(mxrec& first, std::int32_t key) {
 }
 
 // The view that SORT sorts in table mode: the first table's keys as units
-// and format columns of file tables.
+// and format columns of file tables or of the current table on a script
+// variable.
 bool tableview(numeric::SortView& view) {
   mxrec* first = mxfirst();
   if (first == nullptr || first->sortindex.empty() || first->clusterinfo1.empty()) return false;
@@ -48,7 +49,11 @@ bool tableview(numeric::SortView& view) {
   for (std::size_t k = 0; k < slots && first->clusterinfo1[k] != 0; ++k) {
     const std::int32_t key = first->clusterinfo1[k];
     const mxrec* t = keytable(*first, key);
-    if (t == nullptr || !io::isscriptunit(t->unit) || !io::rwfiles(t->unit).coltable) return false;
+    // A table on a script variable sorts as the current table, whose
+    // cells the table cell reader reads.
+    const bool ontext = t != nullptr && t->unit <= 0 && t == mxcur;
+    if (t == nullptr || (!ontext && (!io::isscriptunit(t->unit) || !io::rwfiles(t->unit).coltable)))
+      return false;
     view.keyunit[k] = t->unit;
     view.keycolumn[k] = t->mapped(key % 10000);
     view.keyvalue[k] = k < first->clusterinfo2.size() ? first->clusterinfo2[k] : 1;

@@ -29,12 +29,16 @@
 #include "ide/fe_control.h"
 #include "ide/fe_main.h"
 #include "ide/idewords.h"
+#include "ide/statusbar.h"
+#include "ide/windowclose.h"
 #include "platform/backend.h"
 #include "platform/win_window_tree.h"
+#include "support/dialog_layout.h"
 #include "support/display_user.h"
 #include "support/test_support.h"
 #include "support/xvfb_server.h"
 #include "toolkit/entry.h"
+#include "toolkit/loops.h"
 // clang-format off
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -85,10 +89,32 @@ std::string windowlessvalues(const std::string& text) {
   return read_file(dir.path() / "vars.txt");
 }
 
+// A box of the program as its thread found it once it had opened: its
+// title, its captions and what is wrong with its layout.
+struct ShownBox {
+  std::string title, texts, faults;
+};
+// With `readboxes`, each box that opens is read into `boxes`.
+bool readboxes = false;
+std::vector<ShownBox> boxes;
+constexpr win::UINT readbox = 0x8000 + 0x79;
+int boxreader(win::HWND& window, win::UINT& message, win::WPARAM& wparam, win::LPARAM& lparam,
+              win::LRESULT& result) {
+  if (message == win::WM_INITDIALOG) win::PostMessageA(window, readbox, 0, 0);
+  if (message != readbox) return ide::DLGCALLBACK(window, message, wparam, lparam, result);
+  char title[256] = {};
+  win::GetWindowTextA(window, title, sizeof title);
+  boxes.push_back({title, testsupport::dialog_texts(window),
+                   testsupport::layout_faults(window) + testsupport::alignment_faults(window)});
+  return -1;
+}
+
 // The clock's ticks the program has handled.
 std::atomic<long> ticks{0};
 int counting(int& code, win::HWND& window, win::WPARAM& wparam, win::LPARAM& lparam) {
   if (code == ide::kAppTimer) ++ticks;
+  // (Closing a window puts the program's own dialog hook back.)
+  if (readboxes) toolkit::SET_DIALOG_HOOK(boxreader);
   return ide::FE_CONTROL(code, window, wparam, lparam);
 }
 
@@ -120,7 +146,7 @@ class User {
   void keys(std::initializer_list<KeySym> held, KeySym k, int times) {
     for (int i = 0; i < times; ++i) key(held, k);
   }
-  // Types letters, digits, blanks and "=+()".
+  // Types letters, digits, blanks and "=+()", ",.'*>".
   void type(const std::string& text) {
     for (const DisplayUser::Stroke& k : strokes(text)) {
       if (k.held.empty())
@@ -141,6 +167,13 @@ class User {
         out.push_back({{XK_Shift_L}, XK_equal});
       } else if (c == '(' || c == ')') {
         out.push_back({{XK_Shift_L}, static_cast<KeySym>(c == '(' ? XK_9 : XK_0)});
+      } else if (c == ',' || c == '.' || c == '\'') {
+        out.push_back({{},
+                       static_cast<KeySym>(c == ','   ? XK_comma
+                                           : c == '.' ? XK_period
+                                                      : XK_apostrophe)});
+      } else if (c == '*' || c == '>') {
+        out.push_back({{XK_Shift_L}, static_cast<KeySym>(c == '*' ? XK_8 : XK_period)});
       } else {
         out.push_back({{}, static_cast<KeySym>(std::tolower(static_cast<unsigned char>(c)))});
       }
@@ -148,12 +181,14 @@ class User {
     return out;
   }
 
-  Picture picture() {
+  // The picture of the editor, or of another window of the program.
+  Picture picture(Window other = 0) {
     Picture p;
     XWindowAttributes a;
     Display* dpy = u_.display();
-    if (!XGetWindowAttributes(dpy, w_, &a)) return p;
-    XImage* img = XGetImage(dpy, w_, 0, 0, static_cast<unsigned>(a.width),
+    const Window w = other != 0 ? other : w_;
+    if (!XGetWindowAttributes(dpy, w, &a)) return p;
+    XImage* img = XGetImage(dpy, w, 0, 0, static_cast<unsigned>(a.width),
                             static_cast<unsigned>(a.height), AllPlanes, ZPixmap);
     if (img == nullptr) return p;
     p.width = a.width;
@@ -856,6 +891,314 @@ TEST_F(EditorDisplayTest, NoValueOrTextOfAnEarlierBoxOutlivesIt) {
   EXPECT_EQ(quicky, "Quicky");
   EXPECT_FALSE(afterrun) << "the tooltip stays after Alt+R";
   EXPECT_FALSE(afterquicky) << "the tooltip stays after the Quicky statement";
+}
+
+}  // namespace
+
+namespace {
+
+// The status bar's User field, where a step tells of its line.
+std::string userfield() { return std::string(ide::statusfields[4].text.data()); }
+
+// Typing a script top down, each line run as a step by its Enter: a block
+// DO or IF whose ENDDO or ENDIF is not typed yet is a right line and runs
+// (no box calls it wrong); the open IF is drawn as a block mistake until
+// its ENDIF comes. Saved, the script runs in the IDE as without a window.
+TEST_F(EditorDisplayTest, ABlockTypedBeforeItsEndRunsAndItsOpenIfIsShown) {
+  write_file(script, "PEAK = 3\r\n");
+  const std::vector<std::string> lines{"s = 0",
+                                       "do i = 1, 5",
+                                       "s = s + i",
+                                       "enddo",
+                                       "y = 5",
+                                       "if (y > peak) then",
+                                       "z = y + s",
+                                       "endif",
+                                       "character f*8",
+                                       "f = 'vars.txt'",
+                                       "open(file=f, replace)",
+                                       "write(file=f, close=1) s, i, z"};
+  std::vector<std::string> boxes;  // what came up as the lines were entered
+  bool open = false, closed = true;
+  const int status = program([&] {
+    User u(display, title);
+    u.learnrows(1);
+    u.key({}, XK_End);
+    u.key({}, XK_Return);
+    for (const std::string& l : lines) {
+      std::vector<DisplayUser::Stroke> keys = User::strokes(l);
+      keys.push_back({{}, XK_Return});
+      u.user().type(u.window(), keys, 50, false);
+      const std::string main = u.user().title(u.window());
+      for (const std::string& t : u.user().titles())
+        if (t != main && t != "tooltip") boxes.push_back(l + ": " + t);
+      if (boxes.size() > 0 && boxes.back().starts_with(l)) u.answer("the box after " + l, false);
+      u.user().ready(u.window());
+      // The IF is line 7: open while its ENDIF is to come, closed after.
+      if (l.starts_with("if")) open = u.rowshows(u.picture(), 7, kRejectedRow);
+      if (l == "endif") closed = !u.rowshows(u.picture(), 7, kRejectedRow);
+    }
+    u.type("end");
+    u.key({}, XK_Down);
+    u.save();
+    u.runandclose();
+  });
+  EXPECT_EQ(status, 0) << err;
+  EXPECT_TRUE(boxes.empty()) << boxes.front();
+  EXPECT_TRUE(open) << "the open IF is drawn as a block mistake";
+  EXPECT_TRUE(closed) << "the IF closed by its ENDIF is drawn as any line";
+  const std::string saved = read_file(script);
+  std::string typed = "PEAK = 3\r\n";
+  for (const std::string& l : lines) typed += l + "\r\n";
+  EXPECT_EQ(saved, typed + "end\r\n");
+  const std::string values = windowlessvalues(saved);
+  EXPECT_NE(values.find("15"), std::string::npos) << values;
+  EXPECT_EQ(read_file(dir.path() / "vars.txt"), values);
+}
+
+// The screen y of a window's top.
+int screentop(Display* dpy, Window w) {
+  int x = 0, y = 0;
+  Window child = 0;
+  XTranslateCoordinates(dpy, w, DefaultRootWindow(dpy), 0, 0, &x, &y, &child);
+  return y;
+}
+
+// A tooltip stands just below its line, and goes when its line is left,
+// and when a window comes over the editor (the dialog of a step, the help
+// that F1 opens).
+TEST_F(EditorDisplayTest, ATooltipGoesWhenAWindowComesOverItOrItsLineIsLeft) {
+  write_file(script,
+             "CHARACTER NAME*20\r\nR = DLG(Text='Name:', Edit=NAME, Button='&OK', "
+             "Button='0:Cancel')\r\nX = 1\r\nEND\r\n");
+  bool left = true, overdialog = true, afterdialog = true, overhelp = true;
+  int below = -1;
+  const int status = program([&] {
+    User u(display, title);
+    DisplayUser& d = u.user();
+    const auto other = [&](const std::string& what) {
+      const Window w =
+          d.window([&](const std::string& t) { return t != title && t != "tooltip"; }, what);
+      d.ready(w, false);
+      return w;
+    };
+    // The keyword's hint under the cursor on DLG, just below its row; the
+    // line left.
+    u.key({}, XK_Down);
+    u.keys({}, XK_Right, 5);
+    const Window tip = d.window("tooltip");
+    u.learnrows(2);
+    below = screentop(d.display(), tip) - screentop(d.display(), u.window()) - u.rowtop(3);
+    u.key({}, XK_Down);
+    left = shows(d.titles(), "tooltip");
+    // The hint again, then a step of the line.
+    u.key({}, XK_Up);
+    u.key({}, XK_Home);
+    u.keys({}, XK_Right, 5);
+    d.window("tooltip");
+    d.key(u.window(), {XK_Alt_L}, XK_s, false);
+    const Window dialog = other("the dialog of the step");
+    overdialog = shows(d.titles(), "tooltip");
+    d.key(dialog, {}, XK_Return, false);
+    d.gone(dialog, "the dialog to go after Return");
+    d.ready(u.window());
+    afterdialog = shows(d.titles(), "tooltip");
+    // The hint again, then F1 on the word.
+    u.key({}, XK_Up);
+    u.key({}, XK_Home);
+    u.keys({}, XK_Right, 5);
+    d.window("tooltip");
+    d.key(u.window(), {}, XK_F1, false);
+    const Window help = other("the help on DLG");
+    overhelp = shows(d.titles(), "tooltip");
+    d.key(help, {}, XK_Escape, false);
+    d.gone(help, "the help to go after Escape");
+    d.ready(u.window());
+    d.key(u.window(), {XK_Alt_L}, XK_F4, false);
+    d.gone(u.window(), "the main window to go after Alt+F4");
+  });
+  EXPECT_EQ(status, 0) << err;
+  EXPECT_EQ(below, 0) << "pixels between the input line's row and its tooltip";
+  EXPECT_FALSE(left) << "the tooltip stays after its line was left";
+  EXPECT_FALSE(overdialog) << "the tooltip stays over the step's dialog";
+  EXPECT_FALSE(afterdialog) << "the tooltip stays after the line was left";
+  EXPECT_FALSE(overhelp) << "the tooltip stays over the help";
+}
+
+// How many pixels are left right of the text in the widest dark-bordered
+// field of the picture (0: none, or the text reaches the border).
+int roomafterfieldtext(const Picture& p) {
+  const auto dark = [&](int x, int y) {
+    const std::uint32_t c = p.at(x, y);
+    return c != 0xFFFFFFFF && ((c >> 16) & 0xFF) < 0x60 && ((c >> 8) & 0xFF) < 0x60 &&
+           (c & 0xFF) < 0x60;
+  };
+  int best = 0, top = 0, right = 0;
+  for (int y = 0; y < p.height; ++y)
+    for (int x = 0, run = 0; x < p.width; ++x) {
+      run = dark(x, y) ? run + 1 : 0;
+      if (run > best) {
+        best = run;
+        top = y;
+        right = x;
+      }
+    }
+  const int left = right - best + 1;
+  int bottom = top + 1;
+  const auto border = [&](int y) {
+    for (int x = left; x <= right; ++x)
+      if (!dark(x, y)) return false;
+    return true;
+  };
+  while (bottom < p.height && !border(bottom)) ++bottom;
+  int last = left;
+  for (int y = top + 2; y < bottom - 1; ++y)
+    for (int x = left + 2; x < right - 1; ++x)
+      if (dark(x, y)) last = std::max(last, x);
+  return best < 8 ? 0 : right - 1 - last;
+}
+
+// A text variable's name evaluated in the Quicky box shows the variable in
+// a box titled by its name, whose field shows the whole trimmed text.
+TEST_F(EditorDisplayTest, ATextVariableAloneShowsItsWholeTextInABoxOfItsName) {
+  write_file(script, "CHARACTER MSG*60\r\nMSG = 'large order placed'\r\nEND\r\n");
+  std::string boxtitle;
+  int room = 0;
+  const int status = program([&] {
+    User u(display, title);
+    DisplayUser& d = u.user();
+    u.key({XK_Alt_L}, XK_r);
+    d.key(u.window(), {XK_Alt_L}, XK_q, false);
+    const Window quicky = d.window("Quicky");
+    d.ready(quicky, false);
+    std::vector<DisplayUser::Stroke> keys = User::strokes("MSG");
+    keys.push_back({{}, XK_Return});
+    d.type(u.window(), keys, 0, false);
+    const Window box = d.window(
+        [&](const std::string& t) { return t != title && t != "tooltip" && t != "Quicky"; },
+        "the box of MSG", quicky);
+    d.ready(box, false);
+    boxtitle = d.title(box);
+    const Picture p = u.picture(box);
+    testsupport::screenshot(d.display(), box, "text_variable_box", 0);
+    room = roomafterfieldtext(p);
+    d.key(box, {}, XK_Escape, false);
+    d.gone(box, "the box of MSG to go after Escape");
+    const Window again =
+        d.window([&](const std::string& t) { return t.starts_with("Quicky"); }, "the Quicky box");
+    d.ready(again, false);
+    d.key(again, {}, XK_Escape, false);
+    d.gone(again, "the Quicky box to go after Escape");
+    d.ready(u.window());
+    d.key(u.window(), {XK_Alt_L}, XK_F4, false);
+    d.gone(u.window(), "the main window to go after Alt+F4");
+  });
+  EXPECT_EQ(status, 0) << err;
+  EXPECT_EQ(boxtitle, "MSG");
+  EXPECT_GE(room, 3) << "the field cuts the text";
+}
+
+// A step names its line in the status bar while it runs, so that a box it
+// brings up and the bar name the same line; a step whose dialog is left
+// with Escape did not run its statement to its end: it stopped there.
+TEST_F(EditorDisplayTest, AStepTellsTheLineItRunsAndWhereItStopped) {
+  std::string duringerror, aftererror, duringdialog, afterdialog;
+  write_file(script, "X = 1\r\nEND\r\n");
+  int status = program([&] {
+    User u(display, title);
+    u.key({}, XK_End);
+    u.key({}, XK_Return);
+    std::vector<DisplayUser::Stroke> keys = User::strokes("FUNCTION SQ(A)");
+    keys.push_back({{}, XK_Return});
+    u.user().type(u.window(), keys, 50, false);
+    const Window box = u.user().window(
+        [&](const std::string& t) { return t != title && t != "tooltip"; }, "the error box");
+    u.user().ready(box, false);
+    duringerror = userfield();
+    u.answer("the error box");
+    aftererror = userfield();
+    u.save();
+    u.user().key(u.window(), {XK_Alt_L}, XK_F4, false);
+    u.user().gone(u.window(), "the main window to go after Alt+F4");
+  });
+  EXPECT_EQ(status, 0) << err;
+  EXPECT_EQ(duringerror, "Step runs line 2");
+  EXPECT_EQ(aftererror, "Step stopped at line 2");
+  write_file(script,
+             "CHARACTER NAME*20\r\nR = DLG(Text='Name:', Edit=NAME, Button='&OK', "
+             "Button='0:Cancel')\r\nEND\r\n");
+  status = program([&] {
+    User u(display, title);
+    u.key({}, XK_Down);
+    u.user().key(u.window(), {XK_Alt_L}, XK_s, false);
+    const Window dialog = u.user().window(
+        [&](const std::string& t) { return t != title && t != "tooltip"; }, "the dialog");
+    u.user().ready(dialog, false);
+    duringdialog = userfield();
+    u.user().key(dialog, {}, XK_Escape, false);
+    u.user().gone(dialog, "the dialog to go after Escape");
+    u.user().ready(u.window());
+    afterdialog = userfield();
+    u.user().key(u.window(), {XK_Alt_L}, XK_F4, false);
+    u.user().gone(u.window(), "the main window to go after Alt+F4");
+  });
+  EXPECT_EQ(status, 0) << err;
+  EXPECT_EQ(duringdialog, "Step runs line 2");
+  EXPECT_EQ(afterdialog, "Step stopped at line 2");
+}
+
+// Options > Editor, Fonts and Colour and Help > Donate, opened by keys as
+// a user opens them and closed by Escape: the options boxes stand in
+// columns (labels in one, spin boxes in the next; buttons of one width in
+// a grid) with room between a text and the row under it. Where no program
+// opens links, Donate says so and shows the whole link in a field to copy
+// it from.
+TEST_F(EditorDisplayTest, TheOptionsBoxesStandInColumnsAndDonateShowsTheLinkItCouldNotOpen) {
+  write_file(script, "X = 1\r\nEND\r\n");
+  // A PATH without the program that opens links.
+  testsupport::TempDir nothing;
+  const std::string path = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
+  setenv("PATH", nothing.path().c_str(), 1);
+  boxes.clear();
+  readboxes = true;
+  const int status = program([&] {
+    User u(display, title);
+    const auto open = [&](KeySym menu, std::initializer_list<KeySym> keys, const std::string& box,
+                          const std::string& picture) {
+      u.user().key(u.window(), {XK_Alt_L}, menu, false);
+      for (const KeySym k : keys) {
+        u.user().ready(u.window(), false);
+        u.user().key(u.window(), {}, k, false);
+      }
+      const Window w = u.user().window(box);
+      u.user().ready(w, false);
+      testsupport::screenshot(u.user().display(), w, picture, 0);
+      u.user().key(w, {}, XK_Escape, false);
+      u.user().gone(w, "the box " + box + " to go after Escape");
+      u.user().ready(u.window());
+    };
+    open(XK_o, {XK_e}, "Editor settings", "options_editor");
+    open(XK_o, {XK_f}, "Fonts", "options_fonts");
+    open(XK_o, {XK_Down, XK_Return}, "Colours of the editor", "options_colours");
+    open(XK_h, {XK_t}, "Typing assistant and tooltips", "help_tooltips");
+    open(XK_h, {XK_d}, "Link not opened", "help_donate");
+    u.user().key(u.window(), {XK_Alt_L}, XK_F4, false);
+    u.user().gone(u.window(), "the main window to go after Alt+F4");
+  });
+  readboxes = false;
+  setenv("PATH", path.c_str(), 1);
+  EXPECT_EQ(status, 0) << err;
+  // (The compile's progress box at the start is read too.)
+  std::vector<ShownBox> read;
+  for (const ShownBox& b : boxes)
+    if (b.title != "Compiling") read.push_back(b);
+  ASSERT_EQ(read.size(), 5u);
+  for (const ShownBox& b : read) EXPECT_EQ(b.faults, "") << b.title << "\n" << b.texts;
+  EXPECT_EQ(read[4].title, "Link not opened");
+  EXPECT_NE(read[4].texts.find("No program to open links was found.\n"), std::string::npos)
+      << read[4].texts;
+  const std::string link = "file://" + (testsupport::source_dir() / "README.md").string();
+  EXPECT_NE(read[4].texts.find("\n" + link + "\n"), std::string::npos) << read[4].texts;
 }
 
 }  // namespace

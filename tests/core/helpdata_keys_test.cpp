@@ -129,7 +129,7 @@ std::vector<std::string> comma_entries(std::string_view list) {
   return out;
 }
 
-// Built-in names as the help topics spell them ("win" is WIN()).
+// Built-in names in upper case, as the help topics spell them.
 std::string upper(std::string s) {
   for (char& c : s)
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
@@ -284,8 +284,10 @@ TEST(HelpFileKeys, ShortiesDescribeEveryKeyword) {
   const Section* s = section("shorties");
   ASSERT_NE(s, nullptr);
   std::vector<std::string> names = comma_entries(core::stmtlist);
-  for (const std::string& n : comma_entries(core::builtinlist)) names.push_back(upper(n));
-  ASSERT_EQ(names.size(), 86u);
+  // "win", never found by name, is DLG with a text: no keyword to type.
+  for (const std::string& n : comma_entries(core::builtinlist))
+    if (n != "win") names.push_back(upper(n));
+  ASSERT_EQ(names.size(), 85u);
   for (const std::string& n : names) {
     const int at = assistant_line(*s, n);
     ASSERT_GE(at, 0) << "shorties has no line for " << n;
@@ -305,7 +307,9 @@ TEST(HelpFileKeys, ShortiesDescribeEveryKeyword) {
 TEST(HelpFileKeys, HelpIndexRunHoldsTheTopics) {
   std::set<std::string> expected = {"Contents", "Editor"};
   for (const std::string& n : comma_entries(core::stmtlist)) expected.insert(n);
-  for (const std::string& n : comma_entries(core::builtinlist)) expected.insert(upper(n) + "()");
+  // The topic of "win", never found by name, is named by the call a script writes.
+  for (const std::string& n : comma_entries(core::builtinlist))
+    expected.insert(n == "win" ? "DLG(text)" : upper(n) + "()");
   for (const std::string& kw : comma_entries(core::dlgshop)) expected.insert("DLG." + kw);
   ASSERT_EQ(expected.size(), 2u + 19u + 67u + 82u);
   std::set<std::string> run;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/codewords.h"
+#include "core/editbuffer.h"
 #include "core/runwords.h"
 #include "core/stores.h"
 #include "core/symbols.h"
@@ -45,15 +46,17 @@ struct Program : ::testing::Test {
   }
   void TearDown() override { reset_stores(); }
 
-  // Lays the statements out in `xeqbuf` and walks them.
-  void walk(const std::vector<Stmt>& stmts) {
+  // Lays the statements out in `xeqbuf` and walks them (as after a line's
+  // splice with `spliced`).
+  void walk(const std::vector<Stmt>& stmts, bool spliced = false) {
     std::int32_t p = 1;
     for (const Stmt& s : stmts) {
       for (std::int16_t w : s) xeqbuf(p++) = w;
       xeqbuf(p++) = EM;
     }
     nstmt = static_cast<std::int32_t>(stmts.size());
-    again();
+    jumplimit = nxeqbuf;
+    INTERNALJUMPS(spliced);
   }
   void again() {
     jumplimit = nxeqbuf;
@@ -177,6 +180,24 @@ TEST_F(Program, BlockErrorsAreMarkedAndJudgedAgainAtTheNextWalk) {
   // A program without mistakes lists none.
   walk({odo, oenddo});
   EXPECT_TRUE(blockerrors.empty());
+}
+
+TEST_F(Program, AfterALinesSpliceBlocksOpenAtTheEndAreNoMistakesYet) {
+  // A script typed top down: the IF and the DO still wait for their ends.
+  // The IF is noted (and drawn) as open, its branch past the last statement
+  // leads past the end; nothing is marked in the code or listed.
+  programstale = false;
+  walk({xassign, odo, xif, xassign}, true);
+  EXPECT_NE(words(2).front(), 1);
+  EXPECT_EQ(words(3), (Stmt{-1, 0, 5, IF, 5}));
+  EXPECT_EQ(openblock, 3);
+  EXPECT_TRUE(blockerrors.empty());
+  EXPECT_EQ(edmark, edmarkall);
+  EXPECT_TRUE(programstale) << "a run compiles the text, and finds the ends missing";
+  // Its ENDIF typed, the IF is shown as any line again.
+  walk({xassign, xif, xassign, xendif}, true);
+  EXPECT_EQ(openblock, 0);
+  EXPECT_EQ(words(2).back(), 4);
 }
 
 TEST_F(Program, AMarkOnTheFirstStatementIsLiftedToo) {

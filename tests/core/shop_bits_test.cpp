@@ -65,6 +65,13 @@ TEST(ShopBits, TheTargetPassesUncheckedAndTheOptionsAreChecked) {
   o.run("BITS(T, RowsColsBits) ", bits, OptStmt::BITS);
   EXPECT_EQ(xeqstop, 0x7FFF);
   EXPECT_EQ(msgkey.str(), "lOP3");
+
+  // Without a target the call would take whatever lies below it.
+  for (const char* line : {"BITS() ", "BITS(, CLR) "}) {
+    o.run(line, bits, OptStmt::BITS);
+    EXPECT_EQ(xeqstop, 0x7FFF) << line;
+    EXPECT_EQ(msgkey.str(), "bitsNoTarget") << line;
+  }
 }
 
 TEST(ShopBits, OtherStatementsStillWantAKeywordFirst) {

@@ -110,9 +110,12 @@ TEST_F(Trans2Test, ArgumentListsMoveIntoPrefixBlocks) {
             W({-1, 0, x, 0x8840, two, 0xE93F, v, 0xF040, 0x801E, 3, 0xD860, 0x8880}));
   // Of one element it is the plain function.
   EXPECT_EQ(trans("X=SUM(V(2))"), W({-1, 0, x, 0x8840, v, two, 0xF050, 0xE800, 0x8880}));
-  // With an array inside, MAX counts its first comma as well.
-  EXPECT_EQ(trans("X=MAX(V,A)"),
-            W({-1, 4, v, 0xF040, a, 0x8C01, x, 0x8840, 0xE93F, 0xA401, 0x801E, 2, 0x8880}));
+  // With an array inside, MAX counts its first comma as well, and the array
+  // is folded first, in the list's block.
+  EXPECT_EQ(trans("X=MAX(V,A)"), W({-1, 7, 0xE93F, v, 0xF040, 0x801E, 3, a, 0x8C01, x, 0x8840,
+                                    0xE93F, 0xA401, 0x801E, 2, 0x8880}));
+  EXPECT_EQ(trans("X=MAX(A,V)"), W({-1, 7, a, 0xE93F, v, 0xF040, 0x801E, 3, 0x8C01, x, 0x8840,
+                                    0xE93F, 0xA401, 0x801E, 2, 0x8880}));
   // A built-in of two operands after another operand keeps its first
   // argument beside the list.
   EXPECT_EQ(trans("X=A+IAND(B,C)"),

@@ -1841,4 +1841,6 @@ Script Gen::make() {
 
 Script generate(std::uint32_t seed) { return Gen(seed).make(); }
 
+bool linefits(const std::string& line) { return takes(line); }
+
 }  // namespace compose

@@ -63,8 +63,14 @@ struct Script {
   std::vector<Final> finals;
   // The line at which the run must stop with a failure; 0: it runs to its end.
   int stopline = 0;
+  // The message key of that stop (empty: any).
+  std::string stopkey;
 };
 
 Script generate(std::uint32_t seed);
+
+// Whether the translators take a line of that length, bracket depth and
+// (estimated) operator stack.
+bool linefits(const std::string& line);
 
 }  // namespace compose

@@ -47,6 +47,7 @@
 #include "exec/fastpath.h"
 #include "exec/script_mutants.h"
 #include "exec/script_runner.h"
+#include "exec/shape_gen.h"
 #include "io/rwtexts.h"
 #include "platform/clocks.h"
 #include "support/test_support.h"
@@ -1068,7 +1069,21 @@ std::map<std::string, std::string> variables(const std::string& outcome) {
   return v;
 }
 
+// Two values as an outcome writes them: numbers by their value (-0 is 0),
+// arrays element by element, texts as they stand.
 bool samevalue(const std::string& a, const std::string& b) {
+  if (a.size() > 1 && b.size() > 1 && a.front() == '(' && b.front() == '(' && a.back() == ')' &&
+      b.back() == ')') {
+    std::size_t i = 1, j = 1;
+    for (;;) {
+      const std::size_t ei = std::min(a.find(',', i), a.size() - 1),
+                        ej = std::min(b.find(',', j), b.size() - 1);
+      if (!samevalue(a.substr(i, ei - i), b.substr(j, ej - j))) return false;
+      if (ei == a.size() - 1 || ej == b.size() - 1) return ei == a.size() - 1 && ej == b.size() - 1;
+      i = ei + 1;
+      j = ej + 1;
+    }
+  }
   char* ea = nullptr;
   char* eb = nullptr;
   const double x = std::strtod(a.c_str(), &ea), y = std::strtod(b.c_str(), &eb);
@@ -1095,8 +1110,9 @@ std::vector<std::pair<std::string, std::string>> composefindings(const compose::
   std::vector<std::pair<std::string, std::string>> f;
   if (!p.gotgeneral || p.general == timedout || sanitizerreport(p, false)) {
     const std::string how = p.gotgeneral && p.general == timedout
-                                ? "did not end before the break key"
-                                : "crashed (status " + std::to_string(p.status) + ")";
+                                ? "did not end before the break key (a hang)"
+                            : p.cutoff ? "did not end even after the break key (a hang, cut off)"
+                                       : "crashed (status " + std::to_string(p.status) + ")";
     f.push_back(
         {"general run " + how, "the general run " + how +
                                    (sanitizerreport(p, false) ? ", with a sanitizer report" : "")});
@@ -1141,9 +1157,12 @@ std::vector<std::pair<std::string, std::string>> composefindings(const compose::
   const auto v = variables(outcome);
   std::string stop = v.count("") ? v.at("") : "(no stop line)";
   if (!stop.empty() && stop.back() == '\r') stop.pop_back();
-  const std::string expected =
-      s.stopline > 0 ? "stop=32767 line=" + std::to_string(s.stopline) + " " : "stop=-1";
-  const bool ended = s.stopline > 0 ? stop.rfind(expected, 0) == 0 : stop == expected;
+  const std::string expected = s.stopline > 0
+                                   ? "stop=32767 line=" + std::to_string(s.stopline) + " " +
+                                         (s.stopkey.empty() ? "" : "key=" + s.stopkey)
+                                   : "stop=-1";
+  const bool ended =
+      s.stopline > 0 && s.stopkey.empty() ? stop.rfind(expected, 0) == 0 : stop == expected;
   if (!ended)
     f.push_back({"stop " + key(stop), stop + " (expected " + expected + "): " + atline(stop)});
   std::vector<std::string> nb;
@@ -1179,9 +1198,9 @@ std::vector<std::pair<std::string, std::string>> composefindings(const compose::
                     (u.want.empty() ? "" : u.want + "=") + wanted + ", got " + u.got + "=" +
                     val(u.got);
     if (!u.also.empty()) t += " and " + u.also + "=" + val(u.also);
-    if (!u.reached.empty() && ended && val(u.reached) != std::to_string(u.passes))
+    if (!u.reached.empty() && val(u.reached) != std::to_string(u.passes))
       t += "; the use was reached in " + val(u.reached) + " of " + std::to_string(u.passes) +
-           " passes";
+           " passes" + (ended ? "" : " when the run stopped");
     f.push_back({"use: " + u.kind, t});
   }
   for (const compose::Final& x : s.finals) {
@@ -1197,13 +1216,14 @@ std::vector<std::pair<std::string, std::string>> composefindings(const compose::
 
 // Runs the scripts of the given seeds and fails with a report of each
 // failing one, and a count of the failures by kind.
-void composeseeds(const std::vector<std::uint32_t>& seeds) {
+void composeseeds(const std::vector<std::uint32_t>& seeds,
+                  compose::Script (*generate)(std::uint32_t) = compose::generate) {
   const long limit = mutants::envnum("OSTREL_FUZZ_COMPOSE_MS", 4000);
   const std::uint32_t shown = mutants::envnum("OSTREL_FUZZ_COMPOSE_SHOW", 3);
   std::vector<compose::Script> all;
   std::vector<std::string> texts;
   for (const std::uint32_t seed : seeds) {
-    all.push_back(compose::generate(seed));
+    all.push_back(generate(seed));
     texts.push_back(crlf(all.back().text));
   }
   const auto got = runboth(texts, limit, 2 * (4 * limit + 10000) + 5000, jobs());
@@ -1214,7 +1234,8 @@ void composeseeds(const std::vector<std::uint32_t>& seeds) {
     const auto f = composefindings(all[i], got[i]);
     if (f.empty()) continue;
     ++failing;
-    std::string one = "seed " + std::to_string(all[i].seed) + " (E = " + all[i].expr + "):\n";
+    std::string one = "seed " + std::to_string(all[i].seed) + " (" +
+                      (generate == compose::generate ? "E = " : "") + all[i].expr + "):\n";
     std::map<std::string, int> once;
     for (const auto& [k, x] : f) {
       one += "  " + x + "\n";
@@ -1230,19 +1251,25 @@ void composeseeds(const std::vector<std::uint32_t>& seeds) {
   EXPECT_EQ(failing, 0) << report << "failing scripts by kind of failure:\n" << summary;
 }
 
-TEST(FastPath, ComposedExpressionsAgreeInEveryUseOnBothPaths) {
-  const std::uint32_t first = mutants::envnum("OSTREL_FUZZ_COMPOSE_SEED", 870001);
-  const std::uint32_t count = mutants::envnum("OSTREL_FUZZ_COMPOSE_COUNT", 400);
+// The seeds of a run: count of them from the first, as <knob>_SEED and
+// <knob>_COUNT choose, or the list <knob>_SEEDS ("870011,870126").
+std::vector<std::uint32_t> seedsof(const std::string& knob, std::uint32_t first,
+                                   std::uint32_t count) {
+  first = mutants::envnum((knob + "_SEED").c_str(), first);
+  count = mutants::envnum((knob + "_COUNT").c_str(), count);
   std::vector<std::uint32_t> seeds;
   for (std::uint32_t n = 0; n < count; ++n) seeds.push_back(first + n);
-  // (Or the seeds of a list, "870011,870126".)
-  if (const char* list = std::getenv("OSTREL_FUZZ_COMPOSE_SEEDS"); list != nullptr && *list != 0) {
+  if (const char* list = std::getenv((knob + "_SEEDS").c_str()); list != nullptr && *list != 0) {
     seeds.clear();
     for (const char* p = list; *p != 0; ++p)
       if (p == list || p[-1] == ',')
         seeds.push_back(static_cast<std::uint32_t>(std::strtoul(p, nullptr, 10)));
   }
-  composeseeds(seeds);
+  return seeds;
+}
+
+TEST(FastPath, ComposedExpressionsAgreeInEveryUseOnBothPaths) {
+  composeseeds(seedsof("OSTREL_FUZZ_COMPOSE", 870001, 400));
 }
 
 // The first seeds that failed, one or more for each kind of fault they
@@ -1281,6 +1308,65 @@ TEST(FastPath, ComposedExpressionsOfTheFirstFailingSeeds) {
                 870098, 870099, 870136, 870154,  870157,  870195, 870256, 870264, 870265, 870285,
                 870302, 870313, 870323, 870338,  870419,  871525, 871789, 874925, 875567, 878090,
                 880031, 880707, 881129, 9201554, 9204388, 9207403});
+}
+
+// Scripts of snippets of the rarer shapes (exec/shape_gen.h), run as the
+// composed scripts are: OSTREL_FUZZ_SHAPES_SEED, _COUNT and _SEEDS choose
+// them; the break key, the number shown and the children at once are the
+// composed scripts' own knobs.
+TEST(FastPath, ComposedShapesLeaveWhatTheGeneratorWorkedOutOnBothPaths) {
+  composeseeds(seedsof("OSTREL_FUZZ_SHAPES", 510001, 200), shapes::generate);
+}
+
+// The first seeds that failed, each for the fault it found: a fold over an
+// array formal in a FUNCTION stopped its statement with xeq3020 (510001),
+// and so did a whole-array statement referencing a FUNCTION of an array
+// (510005, beside pieces read backwards with FUNCTION bounds that read
+// short); folds and whole-array statements with a FUNCTION gave wrong
+// values (510033, and 510176: a fold with a FUNCTION as a DO limit, a MIN
+// fold in a FUNCTION body); a block IF and ELSEIF decided by a fold with a
+// FUNCTION stopped at ELSE with xeqUnknown, and the paths differed
+// (510002); XEQ of a text referencing a FUNCTION ended the run with stop=0
+// (510004, beside a blank piece after a join that lost its blanks in a
+// FUNCTION statement); XEQ of a lone number (510015) and a run error inside
+// an XEQ text (510062) repeated without end; a number XEQ gives inside a
+// larger expression (510362) or into an element (510488) did not stop the
+// run, nor did a text target (514595, stop=0); a false IF guarding a MAX
+// list of pieces of a short text formal stopped with xeq3045 (510007), and
+// the list held a wrong value when the IF held (510072); a piece read
+// backwards handed to a FUNCTION's text formal was too short for its own
+// piece (510011); a blank piece between two others kept its blank when a
+// bound was a FUNCTION (510185); a relation over a join holding a piece
+// read backwards held false, and BITS beside a FUNCTION stopped with
+// noRiteSide (510031); BITS in a product stopped with xeq3020 (510032);
+// STRUCT reading a record over itself stopped with structNotDefined
+// (510021); a piece bound by a FUNCTION past its text stopped with
+// substringInd (510076) or not at all (511136). A whole-array statement
+// into a SUBROUTINE's array formal read its undeclared array formals as
+// numbers, every element the same (510080), or stopped with charToNum
+// (510073). A MIN list of pieces read backwards, worked out before its
+// logical IF's statement, read them empty (4000001); so did a relation over
+// a join of them (4000095); a fold with a FUNCTION as a DO limit took its
+// array's last element on the general path (4000060).
+// Folds of folds and lists over whole arrays: a list into a whole array
+// took an array's first element, beside a FUNCTION the last (3000000,
+// 3000019 with $); MAXLOC as a DO start or step ran over the inner array's
+// count (3000103, 3000059); RAN (3000014, 3000017 in a DO limit) and MOD
+// (3000006) of an array beside a FUNCTION stopped with notPossible; a fold
+// of a list's fold was refused (3000009, 3000043); folds four deep stopped
+// with xeq3033 (3000112) or xeq3501 in a WRITE item (3000066); a fold with
+// a FUNCTION as a DO bound stopped at ENDDO with vectorisation (3000031)
+// and an ELSEIF over a list with a FUNCTION at ELSE with xeqUnknown
+// (3000065), each path elsewhere; folds four deep as a FUNCTION's argument
+// differed between the paths (3000003); MIN($ + 5, X, ...) beside a
+// FUNCTION stopped with charToNum (3000070).
+TEST(FastPath, ComposedShapesOfTheFirstFailingSeeds) {
+  composeseeds({510001,  510002,  510004,  510005,  510007,  510011,  510015,  510021,  510031,
+                510032,  510033,  510062,  510072,  510073,  510076,  510080,  510176,  510185,
+                510362,  510488,  511136,  514595,  3000000, 3000003, 3000006, 3000009, 3000014,
+                3000017, 3000019, 3000031, 3000043, 3000059, 3000065, 3000066, 3000070, 3000103,
+                3000112, 4000001, 4000060, 4000095},
+               shapes::generate);
 }
 
 // Differences found between the two paths, each cut down to a small

@@ -458,18 +458,21 @@ bool gridoption(const std::string& kw) {
   return false;
 }
 
+// A new modeless dialog each time (D and E are 0), the option after a
+// text, then after each control that takes a value.
+std::string dialogs(const std::string& o, const std::string& kw) {
+  std::string controls;
+  for (const char* c : {"TrackBar=Q", "UpDown=Q", "ScrollBar=Q", "ProgressBar=Q", "Edit=Q"})
+    controls += std::string(c) + ", " + o + ", ";
+  return "DLG(" + options({"Text='a'", "WINdowhandle=D"}, kw, o) + ")\nDLG(" + controls +
+         "WINdowhandle=E)";
+}
+
 std::vector<Huge> hugestatements() {
   return {
-      // A new modeless dialog each time (D and E are 0), the option after
-      // a text, then after each control that takes a value.
-      {"DLG", numerickeywords(core::dlgopts), "Q = 5\n",
-       [](const std::string& o, const std::string& kw) {
-         std::string controls;
-         for (const char* c : {"TrackBar=Q", "UpDown=Q", "ScrollBar=Q", "ProgressBar=Q", "Edit=Q"})
-           controls += std::string(c) + ", " + o + ", ";
-         return "DLG(" + options({"Text='a'", "WINdowhandle=D"}, kw, o) + ")\nDLG(" + controls +
-                "WINdowhandle=E)";
-       }},
+      {"DLG", numerickeywords(core::dlgopts), "Q = 5\n", dialogs},
+      // Lists of values, whose first cell holds no shape.
+      {"DLG", {"Text", "Edit", "Width"}, "Q = 5\n", dialogs, {"(1E300,-1E300)", "(2,3)"}},
       // In a window of the script's, in a new one (W is 0) and in the main
       // window.
       {"WINDOW", numerickeywords(core::windowopts), "WINDOW(WINdowhandle=H)\nAXIS(PRint=1)\n",

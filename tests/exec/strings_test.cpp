@@ -164,7 +164,9 @@ TEST_F(Strings, StatementLoopConcatenation) {
   EXPECT_EQ(storetest::textof(r), "x  yz");
   EXPECT_EQ(core::name(r).type, 0x48);
   EXPECT_EQ(XEQTIDCAT(r, n, 0, a), 0);
-  EXPECT_EQ(storetest::textof(r), "12 x");  // a right text loses its trailing blanks
+  // A number is its text alone, as in the evaluator; a right text loses its
+  // trailing blanks.
+  EXPECT_EQ(storetest::textof(r), "12x");
   EXPECT_EQ(XEQTIDCAT(r, a, 0, n), 0);
   EXPECT_EQ(storetest::textof(r), "x  12");
 }

@@ -311,6 +311,21 @@ TEST_F(Loop, ARunErrorShowsItsDetailAndTheStatementsText) {
   EXPECT_FALSE(boxshows("The value was $"));
 }
 
+// A name written with "(" that is no built-in and was never declared
+// says so, under the index error's key that an error label would take; a
+// view that its ALIAS statement has not yet shaped is an index error.
+TEST_F(Loop, ANameNeitherBuiltinNorArraySaysSo) {
+  plat::reset_message_boxes();
+  std::string out = scriptrun::run("X = 4\r\nY = SQRT(X)\r\nEND\r\n");
+  EXPECT_NE(out.find("stop=32767 line=2 key=xeq3006"), std::string::npos) << out;
+  EXPECT_TRUE(boxshows("neither a built-in function nor a declared array"));
+  plat::reset_message_boxes();
+  out = scriptrun::run("DIMENSION A(6)\r\nX = P(1)\r\nALIAS(Base=A, Vector=P)\r\nEND\r\n");
+  EXPECT_NE(out.find("stop=32767 line=2 key=xeq3006"), std::string::npos) << out;
+  EXPECT_FALSE(boxshows("neither a built-in function"));
+  EXPECT_TRUE(boxshows("P has no ALIAS initialization"));
+}
+
 // A function without a value fails in the statement that called it.
 TEST_F(Loop, AFunctionWithoutAValueFailsInTheCallingStatement) {
   const std::string out = scriptrun::run(

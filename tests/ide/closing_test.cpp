@@ -10,6 +10,7 @@
 #include "core/symbols.h"
 #include "ide/filehistory.h"
 #include "ide/idewords.h"
+#include "ide/mainwindow.h"
 #include "ide/panlio.h"
 #include "ide/tooltip.h"
 #include "ide/windowclose.h"
@@ -200,8 +201,11 @@ TEST_F(IdeTest, TheTooltipStandsBelowTheCursorInsideTheScreenAndNeverKeepsTheFoc
         win::RECT r{};
         win::GetWindowRect(tip, &r);
         EXPECT_EQ(r.left, 30 + (10 + 2) * grid.cellwidth - 1);
-        EXPECT_EQ(r.top, (3 + 1) * grid.cellheight + ide::sysmetrics(ide::metric::caption) +
-                             ide::sysmetrics(ide::metric::menubar) + 40 + 24);
+        // Its top is the bottom of the input line's row on the screen.
+        win::POINT origin{0, 0};
+        win::ClientToScreen(main, &origin);
+        EXPECT_EQ(r.top, origin.y + ide::wdwhead->topoffset + ide::kTextBelowToolbar +
+                             ide::wdwhead->textarea[2] + 3 * grid.cellheight);
         EXPECT_EQ(r.bottom - r.top, plot::fontslots(3).cellheight + 2);
         EXPECT_EQ(ide::tipstate, 1);
         EXPECT_EQ(win::GetForegroundWindow(), main);

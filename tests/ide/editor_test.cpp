@@ -259,8 +259,8 @@ TEST_F(EditorTest, ARunStartedInTheEditorTakesLabelKeysAndStopsAtEscape) {
 // states, selected and rejected rows; a view moved through the backing
 // bitmap looks exactly as drawn anew.
 TEST_F(EditorTest, TheScreenDrawsItsClassesAndScrollsLikeAFullRedraw) {
-  std::string text = "! a comment\r\nB = (\r\nDO I = 1, 2\r\nENDDO\r\n";
-  for (int k = 5; k <= 200; ++k) text += "X = " + std::to_string(k) + "\r\n";
+  std::string text = "! a comment\r\nB = (\r\nDO I = 1, 2\r\nENDDO\r\nWIN = 5\r\n";
+  for (int k = 6; k <= 200; ++k) text += "X = " + std::to_string(k) + "\r\n";
   text += "END\r\n";
   int input = -1;
   const int x = 600;  // right of every text: the row's background
@@ -279,6 +279,8 @@ TEST_F(EditorTest, TheScreenDrawsItsClassesAndScrollsLikeAFullRedraw) {
                        // as a full redraw draws a rejected line.
                        EXPECT_EQ(pixel(x, input + ch + 1), ide::colour(20));
                        EXPECT_TRUE(inrow(classfg(16), input + 2 * ch, 0, 20));   // DO
+                       // No built-in is called WIN (DLG with a text is the dialog).
+                       EXPECT_FALSE(inrow(classfg(16), input + 4 * ch, 0, 20));  // WIN = 5
                        EXPECT_FALSE(inrow(classfg(16), input + 5 * ch, 0, 20));  // X = 6
                        EXPECT_TRUE(inrow(classfg(15), input + 5 * ch, 20, 60));  // its number
                        EXPECT_EQ(pixel(x, input + 5 * ch + 1), classbg(4));

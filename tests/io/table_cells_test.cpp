@@ -110,6 +110,7 @@ TEST_F(TableCells, RowsSplitIntoCellsByEveryKindOfDescriptor) {
   EXPECT_EQ(cells("F;F;F;", "x -1.5e2 abc 7"), (Texts{" -1.5e2", " 7", "-"}));
   // A fixed column past the end of the row: it and every later one missing.
   EXPECT_EQ(cells("A2,A3,A1", "abcd"), (Texts{"ab", "-", "-"}));
+  EXPECT_EQ(cells("A2,A1", "abc"), (Texts{"ab", "c"}));  // one character, the row's last
   // Descriptors of three or more characters make no cells.
   EXPECT_EQ(cells(",;abc;,;", "a,b"), (Texts{"a", "-", "-"}));
 }

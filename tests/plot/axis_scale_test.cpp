@@ -81,6 +81,12 @@ TEST_F(PlotTest, LinearRangesRoundToStepsOfAPowerOfTen) {
     EXPECT_LE(m.minimum, v);
     EXPECT_GE(m.maximum, v + std::max(1.0F, std::fabs(v)));
   }
+  // A range of two ulps on the shortest axis, less than a step: one step.
+  const plot::Scale& u = rounded(1, 1.0F, 1.0000002F, plot::shortestaxis);
+  EXPECT_FLOAT_EQ(u.minimum, 1.0F);
+  EXPECT_GT(u.maximum, u.minimum);
+  // A step of exactly 1000 is written divided too.
+  EXPECT_FLOAT_EQ(rounded(1, 0.0F, 2000.0F, 20 * charwidth).divisor, 1000.0F);
   // A log maximum not above the minimum: one decade.
   EXPECT_FLOAT_EQ(rounded(1, 0.5F, -1.0F, 20 * charwidth, plot::axisbit::log).maximum, 1.0F);
 }
@@ -101,6 +107,10 @@ TEST_F(PlotTest, LogRangesRoundToWholeDecades) {
   EXPECT_FLOAT_EQ(c.minimum, 1.0F);
   EXPECT_FLOAT_EQ(c.maximum, 10.0F);
   EXPECT_FLOAT_EQ(c.step, length);
+  // Both ends in the first thousandth of one: that decade too.
+  const plot::Scale& d = rounded(9, 1.0F, 1.0005F, length, plot::axisbit::log);
+  EXPECT_FLOAT_EQ(d.maximum, 10.0F);
+  EXPECT_FLOAT_EQ(d.step, length);
 }
 
 TEST_F(PlotTest, DateLabelsAreTheTimeOfDayOrThePicturesText) {

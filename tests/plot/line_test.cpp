@@ -85,6 +85,64 @@ TEST_F(LineScript, LimitsCurveNumberAndDashAndNeverPaintsTheBackgroundColour) {
   EXPECT_GT(inked(pixel(1, 5, 2), 1), 0);
 }
 
+// The next curves' colours pass over the axis' background, which fills the
+// frame (a curve in it would not be seen), and characters as symbols
+// count on through the characters: 'A', 'B', 'C'.
+TEST_F(LineScript, NextCurvesSkipTheBackgroundAndCountCharacterSymbolsOn) {
+  ASSERT_TRUE(
+      ran(plot("AXIS(BaCkcolor=3, Grid=0, MiN=0, MaX=10, Yaxis, Grid=0, MiN=0, MaX=10)\n"
+               "END\n")));
+  const win::COLORREF back = colour(3);
+  ASSERT_EQ(at(pixel(1, 5, 5)), back);
+  // The ink of a mark, cut to its box.
+  const auto mark = [&](double x, double y) {
+    const win::POINT p = pixel(1, x, y);
+    int l = width, t = height, r = -1, b = -1;
+    for (int v = p.y - 14; v <= p.y + 14; ++v)
+      for (int u = p.x - 14; u <= p.x + 14; ++u)
+        if (at(u, v) != back) {
+          l = std::min(l, u);
+          t = std::min(t, v);
+          r = std::max(r, u);
+          b = std::max(b, v);
+        }
+    std::string ink;
+    for (int v = t; v <= b; ++v, ink += '\n')
+      for (int u = l; u <= r; ++u) ink += at(u, v) != back ? '#' : '.';
+    return ink;
+  };
+  ASSERT_TRUE(
+      ran(plot("DIMENSION V(3)\nV(1) = 2.5\nV(2) = 5.5\nV(3) = 8.5\n"
+               "LINE(Color=1, Symbol=-65, SymbolDiameter=8, X=4.5, Y=V)\n"
+               "LINE(Line=6, Color=2, Symbol=-66, SymbolDiameter=8, X=1.5, Y=5.5)\n"
+               "LINE(Line=7, Color=4, Symbol=-67, SymbolDiameter=8, X=1.5, Y=8.5)\nEND\n")));
+  EXPECT_GT(near(pixel(1, 4.5, 8.5), 12, colour(4)), 4) << "curve 2 not in colour 4";
+  const std::string b = mark(1.5, 5.5), c = mark(1.5, 8.5);
+  EXPECT_GT(std::count(b.begin(), b.end(), '#'), 10);
+  EXPECT_NE(b, c);
+  EXPECT_EQ(mark(4.5, 5.5), b) << "curve 1 does not write B";
+  EXPECT_EQ(mark(4.5, 8.5), c) << "curve 2 does not write C";
+  screenshot("line_next_curves");
+}
+
+// The pen is 2 pixels wide unless the statement says otherwise, also for a
+// curve started anew on an axis drawn again after a wider one.
+TEST_F(LineScript, ACurveStartedAnewOnARedrawnAxisTakesTheWidthTwo) {
+  // Rows of ink in the column across a level line at y.
+  const auto thickness = [&](double y) {
+    const win::POINT p = pixel(1, 5.5, y);
+    return inked(p.x, p.y - 8, p.x + 1, p.y + 9);
+  };
+  const std::string points = "DIMENSION A(2), B(2)\nA(1) = 1\nA(2) = 9\n";
+  axis(1, 0, 10, 0, 10);
+  plot(points + "B(1) = 3\nB(2) = 3\nLINE(lineWidth=5, X=A, Y=B)\nEND\n");
+  EXPECT_EQ(thickness(3), 5);
+  axis(1, 0, 10, 0, 10);
+  plot(points + "B(1) = 7\nB(2) = 7\nLINE(X=A, Y=B)\nEND\n");
+  EXPECT_EQ(thickness(7), 2);
+  EXPECT_EQ(plot::curvestate(0).linewidth, 2);
+}
+
 TEST_F(LineScript, SentinelOneWayStepsAndNoZeroShapeTheLine) {
   axis(1, 0, 10, 0, 10);
   // 999 keeps the last x: a vertical line.
@@ -258,6 +316,37 @@ TEST_F(LineScript, AClickReadsAxisUnitsOnTheDrawnAxis) {
   core::z(my) = -99;
   plot::MAUSED(1, lo.x, lo.y);
   EXPECT_EQ(core::z(my), -99);
+}
+
+// Ranges with no width as the engine holds them (1 to 1 + 1E-15 is 1 to 1
+// in its reals) get one; a log range inside one decade shows that decade.
+TEST_F(LineScript, RangesWithoutWidthGetOneAndALogRangeADecade) {
+  ASSERT_TRUE(ran(plot("AXIS(MiN=1, MaX=1 + 1E-15, Yaxis, MiN=-3, MaX=-3 + 1E-15)\nEND\n")));
+  const plot::Scale &x = plot::axisstate.scale(plot::xentry(1)),
+                    &y = plot::axisstate.scale(plot::yentry(1));
+  EXPECT_EQ(x.minimum, 1.0F);
+  EXPECT_EQ(x.maximum, 2.0F);
+  EXPECT_EQ(y.minimum, -3.0F);
+  EXPECT_EQ(y.maximum, -2.0F);
+  ASSERT_TRUE(ran(plot("AXIS(LoG, MiN=1, MaX=1.0005, Yaxis, MiN=0, MaX=1)\nEND\n")));
+  EXPECT_EQ(x.minimum, 1.0F);
+  EXPECT_EQ(x.maximum, 10.0F);
+  EXPECT_EQ(x.step, plot::axisstate.length(plot::xentry(1)));
+  screenshot("line_one_decade");
+}
+
+// Labels at a step of exactly 1000 are written divided, as at larger
+// steps: a digit each but the last.
+TEST_F(LineScript, LabelsAtAStepOfAThousandAreWrittenDivided) {
+  ASSERT_TRUE(ran(plot("AXIS(MiN=0, MaX=10000, Yaxis, MiN=0, MaX=1)\nEND\n")));
+  EXPECT_EQ(plot::axisstate.scale(plot::xentry(1)).divisor, 1000.0F);
+  const win::POINT zero = pixel(1, 0, 0);
+  const auto runs = inkruns(zero.y + 4, zero.y + ch - 2);
+  ASSERT_GE(runs.size(), 6u) << runtext(runs);
+  // (The last, "10", ends at its tick.)
+  for (std::size_t k = 0; k + 1 < runs.size(); ++k)
+    EXPECT_LT(runs[k].second - runs[k].first, 2 * cw) << runtext(runs);
+  screenshot("line_thousands");
 }
 
 // Labels over a range across zero stand as far apart on both sides: the

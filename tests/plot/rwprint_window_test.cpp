@@ -237,6 +237,13 @@ TEST_F(RwprintWindow, MutatedOptionTextsAreReadSafely) {
     EXPECT_LE(l.ends.size(), s.size());
   }
   for (int k = 0; k < 4; ++k) EXPECT_GE(record->printarea[k], 0);
+  // Margins beyond any window are held at 2^24 pixels: a width after such a
+  // margin leaves none on the other side.
+  write("y", "L=1E300,W=1E300,T=-1E300,H=1E300");
+  EXPECT_EQ(record->printarea[0], 1 << 24);
+  EXPECT_EQ(record->printarea[1], 0);
+  EXPECT_EQ(record->printarea[2], 1 << 24);
+  EXPECT_EQ(record->printarea[3], 0);
 }
 
 }  // namespace

@@ -153,9 +153,9 @@ TEST_F(StripChart, AScrollSlidesTheAreaTheWayThePointsWentAndBlanksExactlyTheFre
 }
 
 // A narrow chart whose labels grow from one digit to two as it scrolls
-// point by point: once every label shown was written on a strip, they
-// keep at least four widths of blank between them, as the axis drawn
-// whole over that range does (every other step).
+// point by point: once every label shown was written on a strip, each
+// starts at least its length and four widths after the one before, the
+// room the axis drawn whole leaves between its labels.
 class NarrowStrip : public StripChart {
  protected:
   NarrowStrip() { width = 330; }
@@ -173,8 +173,30 @@ TEST_F(NarrowStrip, LabelsWrittenAfterAScrollKeepTheirRoom) {
   const std::string all = runtext(labels);
   EXPECT_GE(labels.size(), 4u) << all;
   for (std::size_t k = 1; k < labels.size(); ++k)
-    EXPECT_GE(labels[k].first - labels[k - 1].second, 4 * cw) << all;
+    EXPECT_GE(labels[k].first - labels[k - 1].first, (2 + 4) * cw) << all;
   screenshot("strip_labels");
+}
+
+// Twenty points each a label step past the end of x 0 to 9: the labels 21
+// to 28 stand at their ticks, one step after another (none is left out
+// where the step of the labels came out otherwise for a slide); the label
+// 20, whose tick the last slide took off the axis, went with it and does
+// not stay at the axis' start.
+TEST_F(NarrowStrip, EveryLabelStepThatScrollsInGetsItsLabelAndALabelGoesWithItsTick) {
+  ASSERT_EQ(plot("AXIS(MiN=0, MaX=9, Scroll, Yaxis, MiN=-1, MaX=1)\nLINE(X=0, Y=0)\n"
+                 "DO I = 1, 20\n  LINE(X=9 + I, Y=0)\nENDDO\nEND\n"),
+            "I=21\nstop=-1\n");
+  const float low = plot::axisstate.scale(1).minimum;
+  ASSERT_GT(low, 20.0F);
+  ASSERT_LT(low, 21.0F);
+  // The labels' ink with their ticks, as runs of columns.
+  const int bottom = pixel(1, 0, -1).y;
+  const auto labels = inkruns(bottom + 4, bottom + ch - 2);
+  ASSERT_EQ(labels.size(), 8u) << runtext(labels);
+  for (int v = 21; v <= 28; ++v)
+    EXPECT_NEAR(labels[static_cast<std::size_t>(v - 21)].first, pixel(1, v, -1).x, 1)
+        << v << ":" << runtext(labels);
+  screenshot("strip_every_label");
 }
 
 }  // namespace

@@ -17,6 +17,10 @@ using Control = ShownControl;
 // right of its box, a button's inside its frame.
 constexpr int kBoxAndGap = 17;
 constexpr int kButtonFrame = 4;
+// A field's text stands this far inside its client area on either side.
+constexpr int kFieldMargin = 2;
+// The least room between a caption and a framed control above or below it.
+constexpr int kMarginAbove = 2;
 
 std::string shown(const std::string& text) {
   std::string s;
@@ -71,7 +75,21 @@ bool ischeck(const Control& c) {
   return isbutton(c) && t >= win::BS_CHECKBOX && t <= win::BS_AUTORADIOBUTTON &&
          t != win::BS_GROUPBOX;
 }
-bool captioned(const Control& c) { return isbutton(c) || c.kind == "Static"; }
+bool readonlyfield(const Control& c) {
+  return c.kind == "Edit" && (c.style & win::ES_READONLY) != 0 &&
+         (c.style & win::ES_MULTILINE) == 0;
+}
+bool captioned(const Control& c) { return isbutton(c) || c.kind == "Static" || readonlyfield(c); }
+bool pushbutton(const Control& c) { return isbutton(c) && !ischeck(c) && !isgroup(c); }
+bool framed(const Control& c) {
+  return pushbutton(c) || c.kind == "Edit" || c.kind == "ListBox" || c.kind == "ComboBox" ||
+         c.kind == "msctls_updown32";
+}
+// The kind of a control for comparing rows: a check box or radio button
+// is no push button.
+std::string rowkind(const Control& c) {
+  return ischeck(c) ? "Check" : isgroup(c) ? "Group" : c.kind;
+}
 
 std::string named(const Control& c) {
   return c.kind + " \"" + (c.caption.size() > 40 ? c.caption.substr(0, 40) + "..." : c.caption) +
@@ -119,15 +137,57 @@ std::string layout_faults(win::HWND dialog) {
         out += named(c) + " and " + named(all[j]) + " lie on one another\n";
     if (!captioned(c) || c.caption.empty() || isgroup(c)) continue;
     const win::SIZE s = extent(c);
-    const int room = (r.right - r.left) - (ischeck(c)    ? kBoxAndGap
-                                           : isbutton(c) ? kButtonFrame
-                                                         : 0);
+    win::RECT inside{};
+    win::GetClientRect(c.window, &inside);
+    const int room = readonlyfield(c) ? inside.right - 2 * kFieldMargin
+                                      : (r.right - r.left) - (ischeck(c)    ? kBoxAndGap
+                                                              : isbutton(c) ? kButtonFrame
+                                                                            : 0);
     if (s.cx > room)
       out += named(c) + " is clipped: " + std::to_string(s.cx) + " pixels wide in " +
              std::to_string(room) + "\n";
     if (s.cy > r.bottom - r.top)
       out += named(c) + " is cut: " + std::to_string(s.cy) + " pixels high in " +
              std::to_string(r.bottom - r.top) + "\n";
+  }
+  return out;
+}
+
+std::string alignment_faults(win::HWND dialog) {
+  std::string out;
+  const std::vector<Control> all = controls(dialog);
+  // The rows: controls of one top, from the left.
+  std::vector<std::vector<Control>> rows;
+  for (const Control& c : all) {
+    if (isgroup(c)) continue;
+    if (rows.empty() || rows.back().front().rect.top != c.rect.top) rows.emplace_back();
+    rows.back().push_back(c);
+  }
+  for (std::size_t k = 1; k < rows.size(); ++k) {
+    const std::vector<Control>& above = rows[k - 1];
+    const std::vector<Control>& row = rows[k];
+    const std::size_t n = std::min(above.size(), row.size());
+    bool alike = true;
+    for (std::size_t i = 0; i < n && alike; ++i) alike = rowkind(above[i]) == rowkind(row[i]);
+    if (!alike) continue;
+    for (std::size_t i = 0; i < n; ++i) {
+      const win::RECT &a = above[i].rect, &b = row[i].rect;
+      if (a.left != b.left)
+        out += named(row[i]) + " stands at " + std::to_string(b.left) + ", not under " +
+               named(above[i]) + " at " + std::to_string(a.left) + "\n";
+      else if (pushbutton(row[i]) && a.right - a.left != b.right - b.left)
+        out += named(row[i]) + " is " + std::to_string(b.right - b.left) + " pixels wide, " +
+               named(above[i]) + " above it " + std::to_string(a.right - a.left) + "\n";
+    }
+  }
+  for (const Control& c : all) {
+    if (c.kind != "Static" || c.caption.empty()) continue;
+    for (const Control& f : all) {
+      if (!framed(f) || c.rect.left >= f.rect.right || f.rect.left >= c.rect.right) continue;
+      const int below = f.rect.top - c.rect.bottom, above = c.rect.top - f.rect.bottom;
+      if ((below >= 0 && below < kMarginAbove) || (above >= 0 && above < kMarginAbove))
+        out += named(c) + " touches " + named(f) + "\n";
+    }
   }
   return out;
 }

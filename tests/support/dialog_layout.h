@@ -29,8 +29,16 @@ std::vector<ShownControl> shown_controls(win::HWND dialog);
 std::string dialog_texts(win::HWND dialog);
 
 // The faults of the dialog's layout, one per line, each naming the
-// controls by their captions; empty when it has none.
+// controls by their captions; empty when it has none. A read-only field
+// shows its text as a caption does: it is cut when the text is wider.
 std::string layout_faults(win::HWND dialog);
+
+// The faults of the dialog's columns and margins, one per line: rows of
+// controls alike (the kinds of the shorter row, left to right, begin the
+// longer one) whose controls do not stand under one another, push buttons
+// of such rows that are not of one width, and a caption that touches a
+// framed control (button, field, list, spin box) above or below it.
+std::string alignment_faults(win::HWND dialog);
 
 // The left edges (client pixels) of the dialog's visible check boxes, in
 // their order.

@@ -14,6 +14,8 @@
 #include "exec/windowwords.h"
 #include "platform/win_window.h"
 #include "plot/fontslots.h"
+#include "plot/printjob.h"
+#include "plot/setups.h"
 #include "support/test_support.h"
 #include "ui/childwindow.h"
 
@@ -225,6 +227,33 @@ TEST_F(ChildScript, RefusedWindowsNameTheirReason) {
   // A panel names a block the script does not have.
   const std::string out = runopen("H = 0\nWINDOW(WINdowhandle=H, PaNeL='x')\n");
   EXPECT_EQ(out.substr(out.find("stop=")), "stop=32767 line=2 key=apdxNotFound\n");
+}
+
+// Margins beyond any window or page are held at 2^24 pixels: the areas
+// they leave start there and are empty, not turned.
+TEST_F(ChildScript, MarginsBeyondAnyPageLeaveEmptyAreasWhereTheirBoundIs) {
+  const std::string out = runopen(
+      "H = 0\nWINDOW(WINdowhandle=H, Width=-400, Height=-300, LeftSpace=1E300, "
+      "RightSpace=-1E300, TopSpace=9E15, BottomSpace=-2147483649)\n");
+  ASSERT_EQ(out.substr(out.find("stop=")), "stop=-1\n");
+  exec::wdwrec* w = windowof("H");
+  ASSERT_NE(w, nullptr);
+  constexpr std::int32_t most = 1 << 24;
+  plot::windowarea(*w);
+  const plot::Area a = plot::printjob.windowarea;
+  EXPECT_EQ(a.left, most);
+  EXPECT_EQ(a.top, most);
+  EXPECT_EQ(a.right, most + 1);
+  EXPECT_EQ(a.bottom, most + 1);
+  exec::wdwcur = w;
+  plot::printjob.pagearea = plot::Area{100, 200, 4000, 6000};
+  plot::SETUPS(1);
+  const plot::Area p = plot::printjob.printerarea;
+  EXPECT_EQ(p.left, 100 + most);
+  EXPECT_EQ(p.top, 200 + most);
+  EXPECT_EQ(p.right, 4000 - most);
+  EXPECT_EQ(p.bottom, 6000 - most);
+  plot::reset_printjob();
 }
 
 TEST_F(ChildScript, PrintKeepsThePrintStateAndAPopupNobodyCanAnswerShowsNothing) {

@@ -104,6 +104,16 @@ TEST_F(Bindings, TextReferencesStayInsideTheirText) {
   resolve("*3", h, {b, c}, false);
   EXPECT_EQ(ui::valuetext.trimmed(), "No Parameter Nr 3| in Parameter list");
   EXPECT_EQ(ui::dlgadrerror, 3);
+  // Numbers beyond any store are held at 2^30: the reference after one
+  // names the next parameter or element from there.
+  ui::RefState n;
+  resolve("*2147483647", n, {b}, false);
+  resolve("*", n, {b}, false);
+  EXPECT_EQ(ui::valuetext.trimmed(), "No Parameter Nr 1073741825| in Parameter list");
+  ui::RefState x;
+  resolve("*1.2147483647", x, {a}, false);
+  resolve("*", x, {a}, false);
+  EXPECT_EQ(ui::valuetext.trimmed(), "Array index 1073741825 beyond array end");
 }
 
 TEST_F(Bindings, AnExpressionsResultIsShownButNotBound) {

@@ -72,6 +72,19 @@ class TableView : public DialogScript {
                                 "')\nDLG(Edit=F, Format='" + format + "')\n");
     EXPECT_TRUE(ran) << out;
   }
+  // The same for a text variable shown as a table.
+  void withtext(const std::string& text, const std::string& format,
+                const std::function<void(ui::mxrec&)>& checks) {
+    bool ran = false;
+    answer({dlgtest::probe([&](win::HWND) {
+      ASSERT_NE(ui::mxcur, nullptr) << "no table shows the text";
+      ran = true;
+      checks(*ui::mxcur);
+    })});
+    const std::string out = run("CHARACTER S*" + std::to_string(text.size()) + "\nS = '" + text +
+                                "'\nDLG(Edit=S, Format='" + format + "')\n");
+    EXPECT_TRUE(ran) << out;
+  }
 };
 
 const std::string letters = "c 3\na 1\nb 2\na 5\n";
@@ -222,6 +235,46 @@ TEST_F(TableView, SearchesWrapAndSettleForTheClosestNumber) {
   });
 }
 
+// A condition written without a column is on the current search column;
+// with none current, on the whole row.
+TEST_F(TableView, AConditionWithoutAColumnIsOnTheSearchColumn) {
+  withtable("a2 1\nb  2\nc  3\n", "A3,F", [](std::int32_t u, ui::mxrec& t) {
+    const std::int32_t f = io::rwfiles(u).filevar;
+    ui::mxsearchcol = 2;
+    double value = 0.0;
+    std::int32_t row = 0;
+    EXPECT_TRUE(ui::MATRIXSEARCH(f, 1, "2", 1, 0, ui::cellmode::shown, row, value, 1e-13));
+    EXPECT_EQ(row, 2);
+    std::int32_t rows = t.nrows;
+    EXPECT_EQ(ui::MATRIXFILTER(u, "2", 1, rows, 0, 1e-13), 1);
+    EXPECT_EQ(shown(1), "b");
+    ui::mxsearchcol = 0;
+  });
+  // The whole row of a delimited text of two columns is both its cells.
+  withtext("ab,1;cd;ef,3;gh,x2", "A,A", [](ui::mxrec& t) {
+    EXPECT_EQ(shown(0), "ab,1|cd|ef,3|gh,x2");
+    ui::mxsearchcol = 0;
+    std::int32_t rows = t.nrows;
+    EXPECT_EQ(ui::MATRIXFILTER(t.unit, "x", 1, rows, 0, 1e-13), 1);
+  });
+  // A cell of one character at the text's last character.
+  withtext("abcdef", "A2,A1", [](ui::mxrec&) { EXPECT_EQ(shown(2), "c|f"); });
+}
+
+// Rows of unequal length: a cell a row does not have sorts as blank.
+TEST_F(TableView, ACellARowDoesNotHaveSortsAsBlank) {
+  withtable("b;xy\na\nc;ab\nd;zz\n", ";,A", [](std::int32_t, ui::mxrec&) {
+    ui::SORTMXCOLUMN(2, 0);
+    EXPECT_EQ(shown(1), "a|c|b|d");
+    ui::SORTMXCOLUMN(2, 0);
+    EXPECT_EQ(shown(1), "d|b|c|a");
+  });
+  withtable("b;2\na\nc;-1\nd;3\n", ";,F", [](std::int32_t, ui::mxrec&) {
+    ui::SORTMXCOLUMN(2, 0);
+    EXPECT_EQ(shown(1), "c|a|b|d");
+  });
+}
+
 TEST_F(TableView, ClusterStepsWrapAtEitherEnd) {
   withtable("a 1\nb 20\nc 2\nd 10\ne 21\nf 11\n", "A2,F", [](std::int32_t, ui::mxrec& t) {
     // The first cluster bar, with the view scrolled one column right, set
@@ -350,6 +403,21 @@ TEST_F(TableView, TheColumnSearchFindsRowsOfAFile) {
     EXPECT_EQ(row, 4);
     EXPECT_TRUE(ui::MATRIXSEARCH(f, 1, "c", 1, 0, ui::cellmode::read, row, value, 1e-13));
     EXPECT_EQ(row, 1);
+  });
+}
+
+// A text variable shown as a table sorts and filters as a file does: its
+// cells show the rows in the order of the row index, as its row titles do.
+TEST_F(TableView, ATextVariablesTableShowsItsRowsSortedAndFiltered) {
+  withtext("c3a1b2", "A1,A1", [](ui::mxrec& t) {
+    ui::SORTMXCOLUMN(1, 0);
+    EXPECT_EQ(shown(1), "a|b|c");
+    EXPECT_EQ(shown(2), "1|2|3");
+    std::int32_t rows = t.nrows;
+    ui::mxsearchcol = 2;
+    EXPECT_EQ(ui::MATRIXFILTER(t.unit, "2", 1, rows, 0, 1e-13), 1);
+    t.nrows = rows;
+    EXPECT_EQ(shown(1), "b");
   });
 }
 

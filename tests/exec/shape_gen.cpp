@@ -1,0 +1,1842 @@
+#include "exec/shape_gen.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <map>
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace shapes {
+
+namespace {
+
+using compose::Final;
+using compose::Script;
+using compose::Use;
+
+std::string numtext(double x) {
+  std::array<char, 40> b{};
+  if (x == 0) x = 0;  // (no "-0")
+  if (x == std::floor(x))
+    std::snprintf(b.data(), b.size(), "%.0f", x);
+  else
+    std::snprintf(b.data(), b.size(), "%.10g", x);
+  return b.data();
+}
+
+// ---------------------------------------------------------------------------
+// Numeric expressions over scalars and arrays: numbers (never negative),
+// variables, arrays, user FUNCTION references, folds (SUM, MAX, MIN of an
+// array expression) and + - *. An array expression is worked out element
+// by element, a scalar beside it taken for every element.
+
+struct Ex {
+  enum Kind { cst, var, arr, call, fold, bin, fn } k = cst;
+  double v = 0;
+  std::string s;
+  std::vector<Ex> a;
+};
+
+Ex cst(double v) {
+  Ex e;
+  e.v = v;
+  return e;
+}
+Ex named(Ex::Kind k, std::string s) {
+  Ex e;
+  e.k = k;
+  e.s = std::move(s);
+  return e;
+}
+Ex apply(Ex::Kind k, std::string s, std::vector<Ex> a) {
+  Ex e = named(k, std::move(s));
+  e.a = std::move(a);
+  return e;
+}
+Ex bin(std::string op, Ex l, Ex r) {
+  return apply(Ex::bin, std::move(op), {std::move(l), std::move(r)});
+}
+
+bool hascall(const Ex& e) {
+  return e.k == Ex::call || std::any_of(e.a.begin(), e.a.end(), hascall);
+}
+
+// A MAX or MIN fold with no FUNCTION reference inside: the translator
+// refuses it over an undeclared formal array (it takes MAX(W * 2) for a
+// list of one).
+bool bareminmax(const Ex& e) {
+  if (e.k == Ex::fold && e.s != "SUM" && !hascall(e.a[0])) return true;
+  return std::any_of(e.a.begin(), e.a.end(), bareminmax);
+}
+
+int prec(const Ex& e) {
+  if (e.k != Ex::bin) return 15;
+  return e.s == "*" ? 11 : 9;
+}
+
+std::string show(const Ex& e) {
+  switch (e.k) {
+    case Ex::cst:
+      return numtext(e.v);
+    case Ex::var:
+    case Ex::arr:
+      return e.s;
+    case Ex::call:
+    case Ex::fold:
+    case Ex::fn: {
+      std::string t = e.s + "(";
+      for (std::size_t i = 0; i < e.a.size(); ++i) t += (i ? ", " : "") + show(e.a[i]);
+      return t + ")";
+    }
+    case Ex::bin: {
+      const int p = prec(e);
+      const std::string l = prec(e.a[0]) < p ? "(" + show(e.a[0]) + ")" : show(e.a[0]);
+      const std::string r = prec(e.a[1]) <= p ? "(" + show(e.a[1]) + ")" : show(e.a[1]);
+      return l + " " + e.s + " " + r;
+    }
+  }
+  return "?";
+}
+
+// SUM, MAX, MIN of the values, or where MAXLOC and MINLOC find the first
+// greatest and least of them.
+double fold(const std::string& f, const std::vector<double>& v) {
+  if (f == "MAXLOC" || f == "MINLOC") {
+    std::size_t at = 0;
+    for (std::size_t j = 1; j < v.size(); ++j)
+      if (f == "MAXLOC" ? v[j] > v[at] : v[j] < v[at]) at = j;
+    return static_cast<double>(at + 1);
+  }
+  double r = f == "SUM" ? 0 : v.front();
+  for (const double x : v) r = f == "SUM" ? r + x : f == "MAX" ? std::max(r, x) : std::min(r, x);
+  return r;
+}
+
+// A piece of a text: its variable, its bounds and how they are written.
+struct Piece {
+  std::string var;
+  int a = 1, b = 1;
+  Ex ea, eb;
+};
+
+bool relation(const std::string& r, double x, double y) {
+  if (r == "<") return x < y;
+  if (r == ">") return x > y;
+  if (r == "<=") return x <= y;
+  if (r == ">=") return x >= y;
+  if (r == "==") return x == y;
+  return x != y;
+}
+
+constexpr int tlen = 16, slen = 8;
+
+// A number, or a number the script computes: what a use or a test holds.
+struct Core {
+  std::string text;
+  double value = 0;
+  std::string kind;
+  bool declare = false;  // the arrays it folds must be declared where they are formals
+  int depth = 0;         // folds nested in it
+};
+
+class Gen {
+ public:
+  explicit Gen(std::uint32_t seed) : rng(seed), rng2(seed ^ 0x5eed2u) { out.seed = seed; }
+  Script make();
+
+ private:
+  std::mt19937 rng;
+  // The folds of folds, lists and places below draw from a stream of their
+  // own, so that the other snippets of a seed stay as they were.
+  std::mt19937 rng2;
+  std::mt19937* draw = &rng;
+  Script out;
+  int n = 4;  // the length of every array
+  std::map<std::string, std::vector<double>> arrays;
+  std::map<std::string, double> scalars;
+  std::map<std::string, std::string> texts;  // as stored, padded with blanks
+  int letters = 0;                           // T's characters before its blanks
+  int hole = 0;                              // a blank among them (0: none)
+  // How the shared FUNCTIONs compute.
+  std::string fnop = "-";
+  int gdadd = 1, gumul = 2;
+  std::string gsfold = "SUM";
+  bool gsdeclared = false, ftdeclared = false;
+  int ftform = 0;
+  std::vector<std::string> lines, routines, after, chars, dims, kinds;
+  int indent = 0;
+  int label = 300;
+  int stopindex = -1;  // the statement of lines that must stop the run
+
+  int pick(int k) { return static_cast<int>((*draw)() % static_cast<unsigned>(k)); }
+  bool chance(int pct) { return pick(100) < pct; }
+  template <class T>
+  const T& any(const std::vector<T>& v) {
+    return v[static_cast<std::size_t>(pick(static_cast<int>(v.size())))];
+  }
+  std::string op3() { return any(std::vector<std::string>{"+", "-", "*"}); }
+  void put(const std::string& s) {
+    lines.push_back(std::string(static_cast<std::size_t>(indent) * 2, ' ') + s);
+  }
+  static std::string nb(int i) { return "NB(" + std::to_string(i) + ")"; }
+  void count(int i, const std::string& cond) {
+    put("IF (" + cond + ") " + nb(i) + " = " + nb(i) + " + 1");
+  }
+  void compare(int i, const std::string& a, const std::string& b) { count(i, a + " /= " + b); }
+  void use(const std::string& got, const std::string& want, const std::string& also = "") {
+    out.uses.push_back({"", "", got, want, "", 0, also});
+  }
+  std::string tail(int i, const std::string& name) { return name + std::to_string(i); }
+
+  // Values.
+  std::vector<double> value(const Ex& e);
+  double scalar(const Ex& e) { return value(e).front(); }
+  double callvalue(const Ex& e);
+  std::string text(const Piece& p);
+  std::string show(const Piece& p) {
+    return p.var + "(" + shapes::show(p.ea) + ":" + shapes::show(p.eb) + ")";
+  }
+  static bool small(const std::vector<double>& v) {
+    return std::all_of(v.begin(), v.end(), [](double x) { return std::fabs(x) < 1e6; });
+  }
+
+  // Making expressions.
+  Ex smallnum() { return cst(pick(10)); }
+  Ex index() { return chance(30) ? named(Ex::var, "KI") : cst(1 + pick(n)); }
+  Ex arrayname() { return named(Ex::arr, chance(50) ? "X" : "Y"); }
+  Ex usercall(int nest);
+  Ex scalarop(int nest);
+  Ex arrayexpr(int nest);
+  Ex bound(int v, bool fn);
+  Piece piece(const std::string& var, bool backward, bool fn, bool nonblankend, int most = 99);
+  Core foldcore();
+  Core piececore();
+  Core bitscore();
+  std::string condition(bool truth);
+  std::string relationto(double v, bool truth, std::string& rel);
+
+  // Snippets.
+  void snippet(int i, const std::function<std::string()>& make = {});
+  std::string body(int i, int kind);
+  std::string placecore(int i, const Core& c);
+  std::string wholearray(int i);
+  std::string xeqvalue(int i);
+  std::string xeqstatement(int i);
+  std::string xeqtext(int i);
+  std::string join(int i, bool blank);
+  std::string structread(int i);
+  std::string arrayformal(int i);
+  std::string dolimit(int i);
+  std::string falseif(int i);
+  // Folds of folds and lists over whole arrays, with no FUNCTION or beside one.
+  Ex nestscalar(int depth, bool fn);
+  Ex nestarray(int depth, bool fn);
+  Ex nestfold(int depth, bool fn);
+  Core nestcore();
+  std::string nestplace(int i, const Core& c);
+  std::string nestlist(int i);
+  int budget = 0;      // folds a nested expression may still take
+  bool scopy = false;  // SCOPY is among the routines
+  void stop();
+  std::vector<std::string> functions();
+};
+
+// ---------------------------------------------------------------------------
+// Values.
+
+std::vector<double> Gen::value(const Ex& e) {
+  switch (e.k) {
+    case Ex::cst:
+      return {e.v};
+    case Ex::var:
+      return {scalars.at(e.s)};
+    case Ex::arr:
+      return arrays.at(e.s);
+    case Ex::call:
+      return {callvalue(e)};
+    case Ex::fold: {
+      // (A list folds every value of its arguments.)
+      std::vector<double> all;
+      for (const Ex& a : e.a) {
+        const auto v = value(a);
+        all.insert(all.end(), v.begin(), v.end());
+      }
+      return {fold(e.s, all)};
+    }
+    case Ex::fn: {
+      auto v = value(e.a[0]);
+      if (e.s == "INDEX") {
+        // The first element equal to the number searched for, 0 for none.
+        const auto at = std::find(v.begin(), v.end(), e.a[1].v);
+        return {at == v.end() ? 0.0 : static_cast<double>(at - v.begin() + 1)};
+      }
+      // (RAN(x, 0) is x.)
+      for (double& x : v)
+        x = e.s == "ABS" ? std::fabs(x) : e.s == "MOD" ? std::fmod(x, e.a[1].v) : x;
+      return v;
+    }
+    case Ex::bin: {
+      const auto l = value(e.a[0]), r = value(e.a[1]);
+      std::vector<double> v(std::max(l.size(), r.size()));
+      for (std::size_t j = 0; j < v.size(); ++j) {
+        const double x = l[l.size() == 1 ? 0 : j], y = r[r.size() == 1 ? 0 : j];
+        v[j] = e.s == "+" ? x + y : e.s == "-" ? x - y : x * y;
+      }
+      return v;
+    }
+  }
+  return {0};
+}
+
+double Gen::callvalue(const Ex& e) {
+  if (e.s == "FI") return scalar(e.a[0]);
+  if (e.s == "FN") {
+    const double p = scalar(e.a[0]), q = scalar(e.a[1]);
+    return fnop == "+" ? p + q : fnop == "-" ? p - q : p * q;
+  }
+  const std::vector<double>& v = arrays.at(e.a[0].s);
+  if (e.s == "GS") return fold(gsfold, v);
+  const auto k = static_cast<std::size_t>(scalar(e.a[1])) - 1;
+  return e.s == "GD" ? v[k] + gdadd : v[k] * gumul;
+}
+
+std::string Gen::text(const Piece& p) {
+  const std::string& t = texts.at(p.var);
+  const int lo = std::min(p.a, p.b), hi = std::max(p.a, p.b);
+  std::string s = t.substr(static_cast<std::size_t>(lo - 1), static_cast<std::size_t>(hi - lo + 1));
+  if (p.a > p.b) std::reverse(s.begin(), s.end());
+  return s;
+}
+
+// ---------------------------------------------------------------------------
+// Expressions.
+
+// A reference to one of the shared FUNCTIONs.
+Ex Gen::usercall(int nest) {
+  switch (pick(6)) {
+    case 0:
+      return apply(Ex::call, "FI", {smallnum()});
+    case 1:
+      if (nest > 0) return apply(Ex::call, "FI", {apply(Ex::fold, "SUM", {arrayname()})});
+      return apply(Ex::call, "FI", {named(Ex::var, chance(50) ? "A" : "KI")});
+    case 2:
+      return apply(Ex::call, "FN", {smallnum(), chance(30) ? named(Ex::var, "A") : smallnum()});
+    case 3:
+      return apply(Ex::call, "GD", {arrayname(), index()});
+    case 4:
+      return apply(Ex::call, "GU", {arrayname(), index()});
+    default:
+      return apply(Ex::call, "GS", {arrayname()});
+  }
+}
+
+// A scalar beside an array: a number, a variable, a FUNCTION reference or
+// (nest > 0) a fold.
+Ex Gen::scalarop(int nest) {
+  const int r = pick(100);
+  if (r < 15) return smallnum();
+  if (r < 25) return named(Ex::var, chance(50) ? "A" : "KI");
+  if (r < 40 && nest > 0)
+    return apply(Ex::fold, any(std::vector<std::string>{"SUM", "MAX", "MIN"}),
+                 {arrayexpr(nest - 1)});
+  return usercall(nest);
+}
+
+Ex Gen::arrayexpr(int nest) {
+  switch (pick(6)) {
+    case 0:
+      return bin(op3(), arrayname(), scalarop(nest));
+    case 1:
+      return bin(op3(), scalarop(nest), arrayname());
+    case 2:
+      return bin(chance(50) ? "+" : "-", bin(op3(), arrayname(), scalarop(nest)), scalarop(nest));
+    case 3:
+      return bin(op3(), bin(op3(), named(Ex::arr, "X"), named(Ex::arr, "Y")), scalarop(nest));
+    default:
+      return bin(op3(), arrayname(), usercall(nest));
+  }
+}
+
+// An expression whose value is v (a whole number): the number itself, or
+// with fn a FUNCTION reference that gives it.
+Ex Gen::bound(int v, bool fn) {
+  if (!fn) return cst(v);
+  const int ki = static_cast<int>(scalars.at("KI"));
+  switch (pick(5)) {
+    case 0:
+      if (fnop == "-") return apply(Ex::call, "FN", {cst(v + 2), cst(2)});
+      if (fnop == "+" && v >= 1) return apply(Ex::call, "FN", {cst(v - 1), cst(1)});
+      if (fnop == "*") return apply(Ex::call, "FN", {cst(v), cst(1)});
+      break;
+    case 1:
+      if (v > ki) return bin("+", named(Ex::var, "KI"), apply(Ex::call, "FI", {cst(v - ki)}));
+      break;
+    default:
+      break;
+  }
+  return apply(Ex::call, "FI", {cst(v)});
+}
+
+// A piece of T (of its letters, or anywhere) or S; backward: read from its
+// end; nonblankend: its last character read is no blank.
+Piece Gen::piece(const std::string& var, bool backward, bool fn, bool nonblankend, int most) {
+  const std::string& t = texts.at(var);
+  const int used = var == "T" ? letters : static_cast<int>(t.find(' '));
+  for (int tries = 0;; ++tries) {
+    Piece p;
+    p.var = var;
+    const int len = 1 + pick(std::min(most, used));
+    const int lo = 1 + pick(used - len + 1);
+    p.a = backward ? lo + len - 1 : lo;
+    p.b = backward ? lo : lo + len - 1;
+    if (backward && len == 1 && used > 1) continue;
+    const std::string s = text(p);
+    if (nonblankend && s.back() == ' ' && tries < 40) continue;
+    const int which = fn ? pick(3) : -1;
+    p.ea = bound(p.a, which == 0 || which == 2);
+    p.eb = bound(p.b, which == 1 || which == 2);
+    return p;
+  }
+}
+
+// A fold of an array expression that references a FUNCTION, alone or in
+// an expression.
+Core Gen::foldcore() {
+  for (;;) {
+    const std::string f = any(std::vector<std::string>{"SUM", "MAX", "MIN"});
+    Ex e = apply(Ex::fold, f, {arrayexpr(1)});
+    const int r = pick(10);
+    if (r == 0) e = bin(op3(), e, scalarop(0));
+    if (r == 1) e = bin(chance(50) ? "+" : "-", smallnum(), e);
+    if (!hascall(e)) continue;
+    const auto v = value(e);
+    if (!small(v)) continue;
+    int depth = 0;
+    std::function<void(const Ex&, int)> walk = [&](const Ex& x, int d) {
+      if (x.k == Ex::fold) depth = std::max(depth, ++d);
+      for (const Ex& k : x.a) walk(k, d);
+    };
+    walk(e, 0);
+    return {shapes::show(e), v.front(),
+            depth > 1 ? f + " of a fold, with a FUNCTION" : f + " with a FUNCTION", bareminmax(e)};
+  }
+}
+
+// A number made of a piece of T, mostly read backwards, in a statement
+// with a FUNCTION reference (in a bound or beside the piece).
+Core Gen::piececore() {
+  for (;;) {
+    const bool backward = chance(75);
+    const bool fnbound = chance(60);
+    const int form = pick(6);
+    const Piece p = piece("T", backward, fnbound, false, form == 2 || form == 5 ? 8 : 99);
+    const std::string s = text(p);
+    if (form == 2 && ftform == 1 && s.size() < 2) continue;
+    Core c;
+    c.kind = std::string(backward ? "a piece read backwards" : "a piece") +
+             (fnbound ? " with a FUNCTION bound" : " beside a FUNCTION");
+    const Ex fi = usercall(0);
+    const double fv = callvalue(fi);
+    const std::string ps = show(p);
+    const double len = static_cast<double>(s.size());
+    const double ichar = static_cast<unsigned char>(s[0]);
+    auto ft = [&](const std::string& x) {
+      return ftform == 0 ? static_cast<double>(x.size()) * 1000 + static_cast<unsigned char>(x[0])
+                         : static_cast<unsigned char>(x[1]) * 10.0 + static_cast<double>(x.size());
+    };
+    switch (form) {
+      case 0:
+        c.text = "LEN(" + ps + ")" + (fnbound ? "" : " + " + shapes::show(fi));
+        c.value = len + (fnbound ? 0 : fv);
+        c.kind += ", in LEN";
+        break;
+      case 1:
+        c.text = "ICHAR(" + ps + ") + " + shapes::show(fi);
+        c.value = ichar + fv;
+        c.kind += ", in ICHAR";
+        break;
+      case 2:
+        c.text = "FT(" + ps + ")";
+        c.value = ft(s);
+        c.kind += ", a FUNCTION's text argument";
+        break;
+      case 3: {
+        // A pattern found in the piece (its first place), or not.
+        std::string what = s.substr(static_cast<std::size_t>(pick(static_cast<int>(s.size()))), 2);
+        if (what.find(' ') != std::string::npos) what = "zz";
+        const std::size_t at = s.find(what);
+        c.text = "INDEX(" + ps + ", '" + what + "') + " + shapes::show(fi);
+        c.value = (at == std::string::npos ? 0.0 : static_cast<double>(at + 1)) + fv;
+        c.kind += ", in INDEX";
+        break;
+      }
+      case 4:
+        c.text = "LEN(" + ps + ") * " + shapes::show(fi);
+        c.value = len * fv;
+        c.kind += ", in LEN";
+        break;
+      default:
+        c.text = "FT(" + ps + ") + LEN(T(" + std::to_string(p.b) + ":" + std::to_string(p.a) + "))";
+        if (ftform == 1 && s.size() < 2) continue;
+        c.value = ft(s) + len;
+        c.kind += ", a FUNCTION's text argument, beside the LEN of its reverse";
+        break;
+    }
+    return c;
+  }
+}
+
+// BITS in an expression: its value is 0.
+Core Gen::bitscore() {
+  const std::string target = chance(50) ? "A" : "KI";
+  const int c = 1 + pick(9);
+  const Ex fi = usercall(0);
+  const double fv = callvalue(fi);
+  const std::string b = "BITS(" + target + ")";
+  switch (pick(5)) {
+    case 0:
+      return {std::to_string(c) + " + " + b, static_cast<double>(c), "BITS after a number"};
+    case 1:
+      return {shapes::show(fi) + " + " + b, fv, "BITS after a FUNCTION"};
+    case 2:
+      return {b + " + " + shapes::show(fi), fv, "BITS before a FUNCTION"};
+    case 3:
+      return {std::to_string(c) + " * 2 - " + b, c * 2.0, "BITS after a product"};
+    default:
+      return {b + " * 3 + " + shapes::show(fi), fv, "BITS times a number, and a FUNCTION"};
+  }
+}
+
+// A relation that holds (or not) over v, by a clear margin.
+std::string Gen::relationto(double v, bool truth, std::string& rel) {
+  static const std::vector<std::string> rels = {"<", ">", "<=", ">=", "==", "/="};
+  for (;;) {
+    rel = any(rels);
+    const double c = std::floor(v) + pick(5) - 2 + (chance(40) ? 0.5 : 0);
+    if (relation(rel, v, c) == truth) return numtext(c);
+  }
+}
+
+// The condition of a block IF: a fold with a FUNCTION, a piece bounded by
+// one, or a FUNCTION alone, that holds (or not).
+std::string Gen::condition(bool truth) {
+  Core c;
+  switch (pick(3)) {
+    case 0:
+      c = foldcore();
+      break;
+    case 1: {
+      const Piece p = piece("T", chance(70), true, false);
+      c = {"LEN(" + show(p) + ")", static_cast<double>(text(p).size()), ""};
+      break;
+    }
+    default: {
+      const Ex f = usercall(0);
+      c = {shapes::show(f), callvalue(f), ""};
+      break;
+    }
+  }
+  std::string rel;
+  const std::string k = relationto(c.value, truth, rel);
+  const std::string k2 = k[0] == '-' ? "(" + k + ")" : k;
+  return "IF (" + c.text + " " + rel + " " + k2 + ") THEN";
+}
+
+// ---------------------------------------------------------------------------
+// Snippets. Each counts its disagreements in NB(i) and adds one use.
+
+void Gen::snippet(int i, const std::function<std::string()>& make) {
+  // Wrappers: DO loops, GOTO loops, block IFs; up to two, nested. Each
+  // counts the passes that reach the snippet.
+  struct Wrap {
+    int kind, passes, labl;
+  };
+  std::vector<Wrap> wraps;
+  const int nw = pick(10) < 5 ? 0 : pick(10) < 6 ? 1 : 2;
+  int total = 1;
+  std::string where;
+  for (int k = 0; k < nw; ++k) {
+    Wrap w{pick(5), 1, 0};
+    if (w.kind == 0) w.passes = any(std::vector<int>{1, 2, 3, 16});
+    if (w.kind == 1) w.passes = any(std::vector<int>{2, 3});
+    total *= w.passes;
+    wraps.push_back(w);
+  }
+  const std::string h = tail(i, "H");
+  if (!wraps.empty()) put(h + " = 0");
+  bool outerdo = false;
+  for (std::size_t k = 0; k < wraps.size(); ++k) {
+    Wrap& w = wraps[k];
+    switch (w.kind) {
+      case 0: {
+        const std::string v = outerdo ? "J" : "I";
+        outerdo = true;
+        put("DO " + v + " = 1, " + std::to_string(w.passes));
+        where += ", in DO " + v + " = 1, " + std::to_string(w.passes);
+        break;
+      }
+      case 1: {
+        const std::string c = tail(i, "C") + std::to_string(k);
+        w.labl = label++;
+        put(c + " = 0");
+        put(std::to_string(w.labl) + " " + c + " = " + c + " + 1");
+        where += ", in a GOTO loop of " + std::to_string(w.passes);
+        break;
+      }
+      case 2:
+        put(condition(true));
+        where += ", in a block IF";
+        break;
+      case 3:
+        put(condition(false));
+        put("  " + nb(i) + " = " + nb(i) + " + 1");
+        put("ELSE");
+        where += ", in the ELSE of a block IF";
+        break;
+      default:
+        put(condition(false));
+        put("  " + nb(i) + " = " + nb(i) + " + 1");
+        put("ELSE" + condition(true));
+        where += ", in an ELSEIF";
+        break;
+    }
+    ++indent;
+  }
+  if (!wraps.empty()) put(h + " = " + h + " + 1");
+  const std::string what = make ? make() : body(i, pick(14));
+  for (std::size_t k = wraps.size(); k-- > 0;) {
+    const Wrap& w = wraps[k];
+    --indent;
+    if (w.kind == 0) put("ENDDO");
+    if (w.kind == 1) {
+      const std::string c = tail(i, "C") + std::to_string(k);
+      put("IF (" + c + " < " + std::to_string(w.passes) + ") GOTO " + std::to_string(w.labl));
+    }
+    if (w.kind == 4) {
+      put("ELSE");
+      put("  " + nb(i) + " = " + nb(i) + " + 1");
+    }
+    if (w.kind >= 2) put("ENDIF");
+  }
+  if (!wraps.empty()) count(i, h + " /= " + std::to_string(total));
+  Use& u = out.uses.back();
+  u.kind = what;
+  u.what = what + where;
+  if (!wraps.empty()) {
+    u.reached = h;
+    u.passes = total;
+  }
+  kinds.push_back(what);
+}
+
+std::string Gen::body(int i, int kind) {
+  switch (kind) {
+    case 0:
+    case 1:
+      return placecore(i, foldcore());
+    case 2:
+      return wholearray(i);
+    case 3:
+      return xeqvalue(i);
+    case 4:
+      return xeqstatement(i);
+    case 5:
+      return xeqtext(i);
+    case 6:
+      return join(i, false);
+    case 7:
+      return join(i, true);
+    case 8:
+      return placecore(i, piececore());
+    case 9: {
+      // (BITS leaves its target as it was.)
+      const Core c = bitscore();
+      const std::string what = placecore(i, c);
+      for (const char* v : {"A", "KI"}) count(i, std::string(v) + " /= " + numtext(scalars.at(v)));
+      return what;
+    }
+    case 10:
+      return structread(i);
+    case 11:
+      return arrayformal(i);
+    case 12:
+      return dolimit(i);
+    default:
+      return falseif(i);
+  }
+}
+
+// A number computed in one of the places an expression stands: an
+// assignment, a logical IF, a SUBROUTINE or a FUNCTION body (handed the
+// main program's names), a DO limit, a MAX or MIN list, a subscript, after
+// a unary minus.
+std::string Gen::placecore(int i, const Core& c) {
+  const std::string g = tail(i, "G"), v = tail(i, "V");
+  use(g, v);
+  auto formals = [&](std::vector<std::string>& to) {
+    if (chance(50) || c.declare) {
+      to.push_back("  DIMENSION X(" + std::to_string(n) + "), Y(" + std::to_string(n) + ")");
+      to.push_back("  CHARACTER T*" + std::to_string(tlen));
+    }
+  };
+  double want = c.value;
+  std::string where;
+  switch (pick(9)) {
+    case 0: {
+      std::string rel;
+      const bool truth = chance(50);
+      const std::string k = relationto(c.value, truth, rel);
+      put(g + " = 0");
+      put("IF (" + c.text + " " + rel + " " + (k[0] == '-' ? "(" + k + ")" : k) + ") " + g +
+          " = 1");
+      want = truth ? 1 : 0;
+      where = " (logical IF)";
+      break;
+    }
+    case 1: {
+      const std::string s = tail(i, "SW");
+      std::vector<std::string>& to = chance(50) ? routines : after;
+      to.push_back("SUBROUTINE " + s + "(X, Y, T, A, KI, R)");
+      formals(to);
+      to.push_back("  R = " + c.text);
+      to.push_back("END");
+      put("CALL " + s + "(X, Y, T, A, KI, " + g + ")");
+      where = " (in a SUBROUTINE)";
+      break;
+    }
+    case 2: {
+      const std::string f = tail(i, "FW");
+      routines.push_back("FUNCTION " + f + "(X, Y, T, A, KI)");
+      formals(routines);
+      routines.push_back("  " + f + " = " + c.text);
+      routines.push_back("END");
+      put(g + " = " + f + "(X, Y, T, A, KI)");
+      where = " (in a FUNCTION body)";
+      break;
+    }
+    case 3:
+      if (c.value == std::floor(c.value) && c.value >= -2 && c.value <= 20) {
+        const std::string d = tail(i, "JC");
+        put(g + " = 0");
+        put("DO " + d + " = 1, " + c.text);
+        put("  " + g + " = " + g + " + 1");
+        put("ENDDO");
+        want = std::max(0.0, c.value);
+        where = " (DO limit)";
+        break;
+      }
+      [[fallthrough]];
+    case 4: {
+      const std::string f = chance(50) ? "MAX" : "MIN";
+      const int k1 = pick(10), k2 = pick(10);
+      put(g + " = " + f + "(" + std::to_string(k1) + ", " + c.text + ", " + std::to_string(k2) +
+          ")");
+      want = f == "MAX" ? std::max({c.value, 1.0 * k1, 1.0 * k2})
+                        : std::min({c.value, 1.0 * k1, 1.0 * k2});
+      where = " (in a " + f + " list)";
+      break;
+    }
+    case 5:
+      if (c.value == std::floor(c.value) && c.value >= 1 && c.value <= n) {
+        put(g + " = Y(" + c.text + ")");
+        want = arrays.at("Y")[static_cast<std::size_t>(c.value) - 1];
+        where = " (a subscript)";
+        break;
+      }
+      [[fallthrough]];
+    case 6:
+      put(g + " = -(" + c.text + ")");
+      want = -c.value;
+      where = " (after a unary minus)";
+      break;
+    default:
+      put(g + " = " + c.text);
+      break;
+  }
+  put(v + " = " + numtext(want));
+  compare(i, g, v);
+  return c.kind + where;
+}
+
+// A whole-array statement whose element expression references a
+// FUNCTION, in the main program or into a SUBROUTINE's array formal.
+std::string Gen::wholearray(int i) {
+  Ex e;
+  std::vector<double> v;
+  do {
+    e = arrayexpr(1);
+    v = value(e);
+  } while (!hascall(e) || !small(v) || v.size() != static_cast<std::size_t>(n));
+  const std::string ag = tail(i, "AG"), av = tail(i, "AV");
+  dims.push_back(ag + "(" + std::to_string(n) + ")");
+  dims.push_back(av + "(" + std::to_string(n) + ")");
+  use(ag, av);
+  std::string where;
+  if (chance(30)) {
+    const std::string s = tail(i, "SW");
+    after.push_back("SUBROUTINE " + s + "(X, Y, A, KI, R)");
+    if (chance(50) || bareminmax(e))
+      after.push_back("  DIMENSION X(" + std::to_string(n) + "), Y(" + std::to_string(n) + ")");
+    after.push_back("  DIMENSION R(" + std::to_string(n) + ")");
+    after.push_back("  R = " + shapes::show(e));
+    after.push_back("END");
+    put("CALL " + s + "(X, Y, A, KI, " + ag + ")");
+    where = " (into a SUBROUTINE's array formal)";
+  } else {
+    put(ag + " = " + shapes::show(e));
+  }
+  std::string list = av + " = ";
+  for (int j = 0; j < n; ++j) list += (j ? ", " : "") + numtext(v[static_cast<std::size_t>(j)]);
+  put(list);
+  const std::string jc = tail(i, "JC");
+  put("DO " + jc + " = 1, " + std::to_string(n));
+  ++indent;
+  compare(i, ag + "(" + jc + ")", av + "(" + jc + ")");
+  --indent;
+  put("ENDDO");
+  return "whole-array statement with a FUNCTION" + where;
+}
+
+// W = XEQ(text): the text references FUNCTIONs, folds or is a lone number.
+std::string Gen::xeqvalue(int i) {
+  const std::string g = tail(i, "G"), v = tail(i, "V");
+  use(g, v);
+  const bool sub = chance(20);
+  Ex e;
+  std::string kind;
+  if (chance(20)) {
+    e = cst(pick(20) + (chance(30) ? 0.5 : 0));
+    kind = "XEQ of a lone number";
+  } else {
+    for (;;) {
+      if (sub) {
+        e = chance(50) ? apply(Ex::call, "FI", {smallnum()})
+                       : apply(Ex::call, "FN", {smallnum(), smallnum()});
+      } else {
+        e = chance(25) ? apply(Ex::fold, any(std::vector<std::string>{"SUM", "MAX", "MIN"}),
+                               {arrayexpr(0)})
+                       : usercall(1);
+      }
+      if (chance(60)) e = bin(op3(), e, smallnum());
+      if (hascall(e) && small(value(e))) break;
+    }
+    kind = "XEQ of a text with a FUNCTION";
+  }
+  const std::string t = shapes::show(e);
+  const double want = scalar(e);
+  if (sub) {
+    // (A text of FUNCTIONs and numbers only: the SUBROUTINE's names are
+    // its own.)
+    const std::string s = tail(i, "SX");
+    after.push_back("SUBROUTINE " + s + "(R)");
+    after.push_back("  HX = XEQ('" + t + "')");
+    after.push_back("  R = HX");
+    after.push_back("END");
+    put("CALL " + s + "(" + g + ")");
+    kind += " (in a SUBROUTINE)";
+  } else if (chance(50)) {
+    const std::string xs = tail(i, "XS");
+    chars.push_back(xs + "*40");
+    put(xs + " = '" + t + "'");
+    put(g + " = XEQ(" + xs + ")");
+  } else {
+    put(g + " = XEQ('" + t + "')");
+  }
+  put(v + " = " + numtext(want));
+  compare(i, g, v);
+  return kind;
+}
+
+// XEQ(text) alone, the text an assignment.
+std::string Gen::xeqstatement(int i) {
+  const std::string g = tail(i, "QG"), v = tail(i, "V");
+  use(g, v);
+  Ex e;
+  do {
+    e = chance(30) ? bin(op3(), usercall(1), named(Ex::var, "A")) : usercall(1);
+  } while (!small(value(e)));
+  const std::string t = g + " = " + shapes::show(e);
+  put(g + " = 0");
+  if (chance(50)) {
+    const std::string xs = tail(i, "XS");
+    chars.push_back(xs + "*40");
+    put(xs + " = '" + t + "'");
+    put("XEQ(" + xs + ")");
+  } else {
+    put("XEQ('" + t + "')");
+  }
+  put(v + " = " + numtext(scalar(e)));
+  compare(i, g, v);
+  return "XEQ alone, of an assignment with a FUNCTION";
+}
+
+// T2 = XEQ(text) whose result is a text: pieces, read backwards or not.
+std::string Gen::xeqtext(int i) {
+  const std::string g = tail(i, "SG"), v = tail(i, "SV");
+  chars.push_back(g + "*" + std::to_string(tlen));
+  chars.push_back(v + "*" + std::to_string(tlen));
+  use(g, v);
+  const bool backward = chance(60);
+  const Piece p = piece(chance(70) ? "T" : "S", backward, chance(50), true);
+  std::string t = show(p), want = text(p);
+  if (chance(30)) {
+    const Piece q = piece("T", chance(50), false, true, 6);
+    t += " // " + show(q);
+    want += text(q);
+  }
+  put(g + " = XEQ('" + t + "')");
+  put(v + " = '" + want + "'");
+  compare(i, g, v);
+  return std::string("XEQ of a text whose result is a ") + (backward ? "backward " : "") + "piece";
+}
+
+// Pieces joined: backward ones and ones with FUNCTION bounds; with blank,
+// an all-blank piece between two others.
+std::string Gen::join(int i, bool blank) {
+  const std::string g = tail(i, "SG"), v = tail(i, "SV");
+  chars.push_back(g + "*" + std::to_string(tlen));
+  chars.push_back(v + "*" + std::to_string(tlen));
+  std::vector<std::string> parts;
+  std::string want, blankwhat;
+  bool backward = false, fn = false;
+  if (blank) {
+    // The join keeps the right text's trailing blanks where the left text
+    // or the right one is a text the statement made (a join so far, a piece
+    // read backwards, which is a copy), else drops them: a piece read
+    // forwards is the text's own characters.
+    const int left = pick(10) < 6 ? 0 : pick(2) + 1;  // forwards, backwards, a join
+    const Piece p1 = piece(chance(50) ? "S" : "T", left == 1, chance(30), true, 5);
+    std::string lefttext = text(p1);
+    parts.push_back(show(p1));
+    if (left == 2) {
+      const Piece q = piece(chance(50) ? "S" : "T", chance(30), chance(30), true, 4);
+      parts.push_back(show(q));
+      lefttext += text(q);
+    }
+    Piece b;
+    b.var = "T";
+    if (hole > 0 && chance(50)) {
+      b.a = b.b = hole;
+    } else {
+      const int lo = letters + 1 + pick(tlen - letters), len = 1 + pick(std::min(3, tlen - lo + 1));
+      b.a = lo;
+      b.b = lo + len - 1;
+      if (chance(30)) std::swap(b.a, b.b);
+    }
+    const bool fb = chance(60);
+    b.ea = bound(b.a, fb && chance(60));
+    b.eb = bound(b.b, fb && (!hascall(b.ea) || chance(40)));
+    const Piece p2 = piece(chance(50) ? "S" : "T", chance(30), chance(30), true, 5);
+    parts.push_back(show(b));
+    parts.push_back(show(p2));
+    const bool keeps = left != 0 || b.a > b.b;
+    want = lefttext + (keeps ? text(b) : "") + text(p2);
+    fn = std::any_of(parts.begin(), parts.end(),
+                     [](const std::string& x) { return x.find('F') != std::string::npos; });
+    blankwhat = keeps ? left == 2   ? "an all-blank piece after a join, kept"
+                        : left == 1 ? "an all-blank piece after a piece read backwards, kept"
+                                    : "an all-blank piece read backwards, kept"
+                      : "an all-blank piece between two, dropped";
+  } else {
+    const int k = 1 + pick(3);
+    for (int j = 0; j < k; ++j) {
+      const bool back = chance(60);
+      const bool f = chance(50);
+      const Piece p = piece(chance(70) ? "T" : "S", back, f, true, 5);
+      parts.push_back(show(p));
+      want += text(p);
+      backward = backward || (back && text(p).size() > 1);
+      fn = fn || f;
+    }
+    if (chance(30)) {
+      parts.push_back("'|'");
+      want += "|";
+    } else if (chance(20)) {
+      parts.insert(parts.begin(), "'<'");
+      want = "<" + want;
+    }
+  }
+  std::string e;
+  for (const std::string& p : parts) e += (e.empty() ? "" : " // ") + p;
+  std::string what = blank ? blankwhat : backward ? "pieces read backwards" : "pieces";
+  what += fn ? ", with FUNCTION bounds" : "";
+  const int place = pick(10);
+  if (place < 2 && !blank) {
+    // In a SUBROUTINE, into its text formal.
+    const std::string s = tail(i, "SW");
+    after.push_back("SUBROUTINE " + s + "(T, S, KI, R)");
+    if (chance(50))
+      after.push_back("  CHARACTER T*" + std::to_string(tlen) + ", S*" + std::to_string(slen));
+    after.push_back("  R = " + e);
+    after.push_back("END");
+    use(g, v);
+    put(v + " = '" + want + "'");
+    put("CALL " + s + "(T, S, KI, " + g + ")");
+    compare(i, g, v);
+    return what + " (into a SUBROUTINE's text formal)";
+  }
+  if (place < 4) {
+    // In a relation: equal to what it must give, or not to another text.
+    const std::string gg = tail(i, "G"), vv = tail(i, "V");
+    use(gg, vv);
+    const bool same = chance(60), equal = chance(50);
+    const std::string other = same ? want : want + "q";
+    put(gg + " = 0");
+    put("IF (" + e + (equal ? " == '" : " /= '") + other + "') " + gg + " = 1");
+    put(vv + " = " + (same == equal ? "1" : "0"));
+    compare(i, gg, vv);
+    return what + " (in a relation)";
+  }
+  if (place < 6) {
+    // Its length: no blank more or less.
+    const std::string gg = tail(i, "G"), vv = tail(i, "V");
+    use(gg, vv);
+    const bool fi = chance(50);
+    put(gg + " = LEN(" + e + ")" + (fi ? " + FI(1)" : ""));
+    put(vv + " = " + std::to_string(want.size() + (fi ? 1 : 0)));
+    compare(i, gg, vv);
+    return what + (fi ? " (its length, beside a FUNCTION)" : " (its length)");
+  }
+  use(g, v);
+  put(g + " = " + e);
+  put(v + " = '" + want + "'");
+  compare(i, g, v);
+  return what;
+}
+
+// A record written by STRUCT, its fields cleared and read back by STRUCT
+// over the record itself or into another target, which keeps its text.
+std::string Gen::structread(int i) {
+  struct Field {
+    std::string type, name;
+    double value;
+    std::string text;
+    int width;
+  };
+  std::vector<Field> fields;
+  std::string bytes;
+  for (;;) {
+    fields.clear();
+    bytes.clear();
+    const int k = 1 + pick(3);
+    for (int j = 0; j < k; ++j) {
+      Field f;
+      f.name = "P" + std::string(1, static_cast<char>('A' + j)) + std::to_string(i);
+      const int t = pick(5);
+      std::array<char, 8> b{};
+      if (t == 0) {
+        f.type = "I2";
+        const auto x = static_cast<std::int16_t>(pick(601) - 300);
+        f.value = x;
+        f.width = 2;
+        std::memcpy(b.data(), &x, 2);
+      } else if (t == 1) {
+        f.type = "I4";
+        const auto x = static_cast<std::int32_t>(pick(200001) - 100000);
+        f.value = x;
+        f.width = 4;
+        std::memcpy(b.data(), &x, 4);
+      } else if (t == 2 || t == 3) {
+        f.type = t == 2 ? "R8" : "R4";
+        f.value = (pick(201) - 100) / 2.0;
+        f.width = t == 2 ? 8 : 4;
+        if (t == 2) std::memcpy(b.data(), &f.value, 8);
+        const auto fl = static_cast<float>(f.value);
+        if (t == 3) std::memcpy(b.data(), &fl, 4);
+      } else {
+        f.type = "CHar";
+        f.name = "NM" + std::to_string(i);
+        for (int c = 0; c < 3; ++c) f.text += static_cast<char>('a' + pick(20));
+        f.width = 3;
+        std::memcpy(b.data(), f.text.data(), 3);
+      }
+      // (A keyword written twice in a row reads as a switch: one field
+      // of each type.)
+      if (std::any_of(fields.begin(), fields.end(),
+                      [&](const Field& o) { return o.type == f.type; }))
+        continue;
+      bytes.append(b.data(), static_cast<std::size_t>(f.width));
+      fields.push_back(f);
+    }
+    if (bytes.find_first_of("\r\n") == std::string::npos) break;
+  }
+  const std::string r = tail(i, "RG"), keep = tail(i, "KG"), v = tail(i, "V");
+  const int len = static_cast<int>(bytes.size()) + pick(4);
+  chars.push_back(r + "*" + std::to_string(len));
+  chars.push_back(keep + "*" + std::to_string(len));
+  std::string opts;
+  for (const Field& f : fields) {
+    if (f.type == "CHar") {
+      chars.push_back(f.name + "*3");
+      put(f.name + " = '" + f.text + "'");
+    } else {
+      put(f.name + " = " + numtext(f.value));
+    }
+    opts += (opts.empty() ? "" : ", ") + f.type + "=" + f.name;
+  }
+  put(r + " = STRUCT(" + opts + ")");
+  put(keep + " = " + r);
+  for (const Field& f : fields) put(f.name + (f.type == "CHar" ? " = 'zzz'" : " = 0"));
+  const bool other = chance(40);
+  if (other) {
+    const std::string o = tail(i, "OG");
+    chars.push_back(o + "*8");
+    put(o + " = 'kept'");
+    put(o + " = STRUCT(STruc=" + r + ", GetPage=1)");
+    count(i, o + " /= 'kept'");
+  } else {
+    put(r + " = STRUCT(STruc=" + r + ", GetPage=1)");
+  }
+  const Field& first = fields.front();
+  if (first.type == "CHar") {
+    const std::string sv = tail(i, "SV");
+    chars.push_back(sv + "*3");
+    put(sv + " = '" + first.text + "'");
+    use(first.name, sv);
+    compare(i, first.name, sv);
+  } else {
+    put(v + " = " + numtext(first.value));
+    use(first.name, v);
+    compare(i, first.name, v);
+  }
+  for (std::size_t j = 1; j < fields.size(); ++j) {
+    const Field& f = fields[j];
+    if (f.type == "CHar") {
+      count(i, f.name + " /= '" + f.text + "'");
+    } else {
+      count(i, f.name + " /= " + (f.value < 0 ? "(" + numtext(f.value) + ")" : numtext(f.value)));
+      out.finals.push_back({"STRUCT read back into " + f.type, f.name, "", f.value});
+    }
+  }
+  compare(i, r, keep);
+  out.finals.push_back({"the record after STRUCT read it back", r, keep, 0});
+  return other ? "STRUCT reading a record into another target"
+               : "STRUCT reading a record over itself";
+}
+
+// A SUBROUTINE that changes the array handed to it: element by element in
+// a loop, whole, through a FUNCTION handed the formal, or through another
+// SUBROUTINE handed it on.
+std::string Gen::arrayformal(int i) {
+  const std::string s = tail(i, "SA"), ag = tail(i, "AG"), av = tail(i, "AV");
+  dims.push_back(ag + "(" + std::to_string(n) + ")");
+  dims.push_back(av + "(" + std::to_string(n) + ")");
+  use(ag, av);
+  const std::string from = chance(50) ? "X" : "Y";
+  std::vector<double> v = arrays.at(from);
+  const int m = 1 + pick(n);
+  const bool declared = chance(60);
+  std::vector<std::string> b;
+  b.push_back("SUBROUTINE " + s + "(V, N)");
+  if (declared) b.push_back("  DIMENSION V(" + std::to_string(n) + ")");
+  const int c = 1 + pick(3), d = pick(6);
+  std::string what = "a SUBROUTINE changing its array formal";
+  if (declared && chance(40)) {
+    b.push_back("  V = V * " + std::to_string(c) + " + FI(" + std::to_string(d) + ")");
+    for (double& x : v) x = x * c + d;
+    what += " whole, with a FUNCTION";
+  } else {
+    b.push_back("  DO JS = 1, N");
+    b.push_back("    V(JS) = V(JS) * " + std::to_string(c) + " + " + std::to_string(d));
+    b.push_back("  ENDDO");
+    for (int j = 0; j < m; ++j)
+      v[static_cast<std::size_t>(j)] = v[static_cast<std::size_t>(j)] * c + d;
+    what += " in a loop";
+  }
+  const int after2 = pick(3);
+  if (after2 == 1) {
+    b.push_back("  V(N) = V(N) + GD(V, 1)");
+    v[static_cast<std::size_t>(m - 1)] += v[0] + gdadd;
+    what += ", then handed to a FUNCTION";
+  } else if (after2 == 2) {
+    b.push_back("  CALL SPUT(V, N, " + std::to_string(d + 10) + ")");
+    v[static_cast<std::size_t>(m - 1)] = d + 10;
+    what += ", then handed on";
+  }
+  b.push_back("END");
+  std::vector<std::string>& to = chance(50) ? routines : after;
+  to.insert(to.end(), b.begin(), b.end());
+  put(ag + " = " + from);
+  const bool viaki = static_cast<int>(scalars.at("KI")) == m && chance(50);
+  put("CALL " + s + "(" + ag + ", " + (viaki ? std::string("KI") : std::to_string(m)) + ")");
+  std::string list = av + " = ";
+  for (int j = 0; j < n; ++j) list += (j ? ", " : "") + numtext(v[static_cast<std::size_t>(j)]);
+  put(list);
+  const std::string jc = tail(i, "JC");
+  put("DO " + jc + " = 1, " + std::to_string(n));
+  ++indent;
+  compare(i, ag + "(" + jc + ")", av + "(" + jc + ")");
+  --indent;
+  put("ENDDO");
+  return what;
+}
+
+// A DO loop whose body changes the variable of its limit (and of its
+// step): both were taken when the loop began.
+std::string Gen::dolimit(int i) {
+  const std::string nl = tail(i, "NL"), cg = tail(i, "CG"), v = tail(i, "V");
+  use(cg, v);
+  const int m0 = pick(7);
+  if (chance(30)) {
+    // In a SUBROUTINE, the limit its formal.
+    const std::string s = tail(i, "SL");
+    const int d = any(std::vector<int>{1, 2, -1});
+    after.push_back("SUBROUTINE " + s + "(N, C)");
+    after.push_back("  C = 0");
+    after.push_back("  DO JS = 1, N");
+    after.push_back("    N = N + " + (d < 0 ? "(" + std::to_string(d) + ")" : std::to_string(d)));
+    after.push_back("    C = C + JS");
+    after.push_back("  ENDDO");
+    after.push_back("END");
+    put(nl + " = " + std::to_string(m0));
+    put("CALL " + s + "(" + nl + ", " + cg + ")");
+    double c = 0, nv = m0;
+    for (int j = 1; j <= m0; ++j) {
+      nv += d;
+      c += j;
+    }
+    put(v + " = " + numtext(c));
+    compare(i, cg, v);
+    count(i, nl + " /= " + (nv < 0 ? "(" + numtext(nv) + ")" : numtext(nv)));
+    out.finals.push_back({"the limit's variable changed in a SUBROUTINE's loop", nl, "", nv});
+    return "a DO loop changing its limit's variable (in a SUBROUTINE)";
+  }
+  const std::string jd = tail(i, "JD"), ks = tail(i, "KS");
+  const int start = pick(3);
+  const int step = any(std::vector<int>{1, 1, 2, -1});
+  const bool stepvar = chance(30);
+  double limit = m0;
+  std::string lim = nl;
+  if (chance(40)) {
+    const int c = pick(4);
+    lim = nl + " + FI(" + std::to_string(c) + ")";
+    limit += c;
+  }
+  int s0 = start;
+  if (step < 0) s0 = static_cast<int>(limit) + pick(3);
+  const int change = pick(4);
+  put(nl + " = " + std::to_string(m0));
+  put(cg + " = 0");
+  if (stepvar) put(ks + " = " + (step < 0 ? "(-1)" : std::to_string(step)));
+  std::string head = "DO " + jd + " = " + std::to_string(s0) + ", " + lim;
+  if (stepvar)
+    head += ", " + ks;
+  else if (step != 1)
+    head += ", " + (step < 0 ? std::string("-1") : std::to_string(step));
+  put(head);
+  const std::vector<std::string> changes = {nl + " = " + nl + " + 2", nl + " = " + nl + " - 3",
+                                            nl + " = FI(" + nl + ") * 2", nl + " = 0"};
+  put("  " + changes[static_cast<std::size_t>(change)]);
+  if (stepvar) put("  " + ks + " = " + ks + " + 1");
+  put("  " + cg + " = " + cg + " + " + jd);
+  put("ENDDO");
+  double var = s0, c = 0, nv = m0;
+  while ((var - limit) * (step < 0 ? -1 : 1) <= 0) {
+    nv = change == 0 ? nv + 2 : change == 1 ? nv - 3 : change == 2 ? nv * 2 : 0;
+    c += var;
+    var += step;
+  }
+  put(v + " = " + numtext(c));
+  compare(i, cg, v);
+  count(i, jd + " /= " + (var < 0 ? "(" + numtext(var) + ")" : numtext(var)));
+  count(i, nl + " /= " + (nv < 0 ? "(" + numtext(nv) + ")" : numtext(nv)));
+  out.finals.push_back({"a DO loop's variable after the loop", jd, "", var});
+  out.finals.push_back({"the limit's variable changed in the loop", nl, "", nv});
+  return std::string("a DO loop changing its limit's variable") +
+         (stepvar ? " and its step's" : "");
+}
+
+// A false logical IF guarding a MIN or MAX list of three or more that
+// holds pieces of a text formal too short for them; then the same called
+// with a text long enough and the IF true.
+std::string Gen::falseif(int i) {
+  const std::string g = tail(i, "G"), v = tail(i, "V"), g2 = tail(i, "RH");
+  use(g, v);
+  const std::string f = chance(50) ? "MIN" : "MAX";
+  const int r0 = 1 + pick(9);
+  const std::string& t = texts.at("T");
+  std::vector<std::string> args;
+  std::vector<double> vals;
+  const int k = 3 + pick(2);
+  const int at = pick(k);
+  for (int j = 0; j < k; ++j) {
+    const int r = j == at ? 0 : pick(5);
+    if (r == 0 || r == 1) {
+      const int a = 2 + pick(4), b = 2 + pick(4);
+      args.push_back("LEN(S(" + std::to_string(a) + ":" + std::to_string(b) + "))");
+      vals.push_back(std::abs(a - b) + 1);
+    } else if (r == 2) {
+      const int a = 2 + pick(4);
+      args.push_back("ICHAR(S(" + std::to_string(a) + ":" + std::to_string(a) + "))");
+      vals.push_back(static_cast<unsigned char>(t[static_cast<std::size_t>(a - 1)]));
+    } else if (r == 3) {
+      const int c = pick(9);
+      args.push_back("FI(" + std::to_string(c) + ")");
+      vals.push_back(c);
+    } else {
+      const int c = pick(9);
+      args.push_back(std::to_string(c));
+      vals.push_back(c);
+    }
+  }
+  std::string list;
+  for (const std::string& a : args) list += (list.empty() ? "" : ", ") + a;
+  const double when = f == "MIN" ? *std::min_element(vals.begin(), vals.end())
+                                 : *std::max_element(vals.begin(), vals.end());
+  const std::string cond = any(std::vector<std::string>{"P > 0", "P /= 0", "P == 1", "P >= 1"});
+  const std::string zero = any(std::vector<std::string>{"0", "KI - KI", "FI(0)"});
+  std::string shorttext = "'" + std::string(1, static_cast<char>('a' + pick(20))) + "'";
+  if (chance(30)) shorttext = "S(1:1)";
+  const bool func = chance(40);
+  if (func) {
+    const std::string fb = tail(i, "FB");
+    routines.push_back("FUNCTION " + fb + "(S, P)");
+    routines.push_back("  " + fb + " = " + std::to_string(r0));
+    routines.push_back("  IF (" + cond + ") " + fb + " = " + f + "(" + list + ")");
+    routines.push_back("END");
+    put(g + " = " + fb + "(" + shorttext + ", " + zero + ")");
+    put(g2 + " = " + fb + "(T, 1)");
+  } else {
+    const std::string sb = tail(i, "SB");
+    std::vector<std::string>& to = chance(50) ? routines : after;
+    to.push_back("SUBROUTINE " + sb + "(S, P, R)");
+    to.push_back("  R = " + std::to_string(r0));
+    to.push_back("  IF (" + cond + ") R = " + f + "(" + list + ")");
+    to.push_back("END");
+    put("CALL " + sb + "(" + shorttext + ", " + zero + ", " + g + ")");
+    put("CALL " + sb + "(T, 1, " + g2 + ")");
+  }
+  put(v + " = " + std::to_string(r0));
+  compare(i, g, v);
+  count(i, g2 + " /= " + numtext(when));
+  out.finals.push_back({"the guarded " + f + " list with a text long enough", g2, "", when});
+  return "a false IF guarding a " + f + " list of " + std::to_string(k) +
+         " with pieces of a short text" + (func ? " (in a FUNCTION)" : "");
+}
+
+// The statement at which the run must stop, with its key: a run error
+// inside an XEQ text, an XEQ result its place cannot take, a piece bound
+// outside its text (on the last pass of a loop, now and then).
+void Gen::stop() {
+  const int kind = pick(3);
+  const std::string ni = std::to_string(n + 1);
+  if (kind == 0) {
+    struct Failing {
+      std::string text, key;
+    };
+    // (A piece's bound outside its text stops its statement with xeq3045,
+    // whether a FUNCTION gives the bound or not.)
+    const std::vector<Failing> texts = {{"QE = 1/0", "xeq3300"},
+                                        {"QE = A / (KI - KI)", "xeq3300"},
+                                        {"QE = X(" + ni + ")", "xeq3006"},
+                                        {"QE = X(KI + " + std::to_string(n) + ")", "xeq3006"},
+                                        {"QE = T(0:2)", "xeq3045"},
+                                        {"QE = T(KI - KI:2)", "xeq3045"},
+                                        {"QE = LEN(T(FI(17):2))", "xeq3045"}};
+    const Failing& f = any(texts);
+    out.stopkey = f.key;
+    const int form = pick(3);
+    if (form == 0) {
+      chars.push_back("XE*40");
+      put("XE = '" + f.text + "'");
+      stopindex = static_cast<int>(lines.size());
+      put("XEQ(XE)");
+    } else if (form == 1) {
+      stopindex = static_cast<int>(lines.size());
+      put("XEQ('" + f.text + "')");
+    } else {
+      stopindex = static_cast<int>(lines.size());
+      put("QW = XEQ('" + f.text.substr(5) + "')");
+    }
+    kinds.push_back("stop: a run error inside XEQ (" + f.key + ")");
+    return;
+  }
+  if (kind == 1) {
+    out.stopkey = "xeqillegal";
+    chars.push_back("F1*40");
+    chars.push_back("SE*16");
+    dims.push_back("RE(" + std::to_string(n) + ")");
+    put(std::string("F1 = '") + (chance(50) ? "2 + 3" : "FI(2) + 3") + "'");
+    const std::vector<std::string> forms = {
+        "QB = 1 + XEQ(F1)", "QB = XEQ(F1) * 2",  "QB = FI(1) + XEQ(F1)", "RE(2) = XEQ(F1)",
+        "RE(KI) = XEQ(F1)", "SE = XEQ('1 + 1')", "SE = XEQ(F1)"};
+    const std::string s = any(forms);
+    stopindex = static_cast<int>(lines.size());
+    put(s);
+    kinds.push_back("stop: an XEQ result its place cannot take");
+    return;
+  }
+  out.stopkey = "xeq3045";
+  chars.push_back("SE*16");
+  if (chance(40)) {
+    const int p = 1 + pick(4);
+    put("DO I = 1, " + std::to_string(p));
+    stopindex = static_cast<int>(lines.size());
+    put("  SE = T(FI(I + " + std::to_string(tlen + 1 - p) + "):2) // 'x'");
+    put("ENDDO");
+    kinds.push_back("stop: a piece bound past its text on a loop's last pass");
+    return;
+  }
+  const std::vector<std::string> forms = {"SE = T(FI(0):2)",         "QE = LEN(T(3:FI(17)))",
+                                          "SE = T(FI(17):2) // 'x'", "QE = ICHAR(T(FI(0):3))",
+                                          "SE = T(2:FI(17))",        "SE = T(2:FI(0))"};
+  stopindex = static_cast<int>(lines.size());
+  put(any(forms));
+  kinds.push_back("stop: a piece bound outside its text");
+}
+
+// ---------------------------------------------------------------------------
+// Folds of folds and lists over whole arrays: with no FUNCTION (the
+// expression's own words run them) or beside a FUNCTION (run word by
+// word), in every place an expression stands.
+
+// A number beside an array: a number, a variable, a FUNCTION of numbers
+// (fn), where INDEX finds a number in an array, or (depth > 0) a fold.
+Ex Gen::nestscalar(int depth, bool fn) {
+  const int r = pick(100);
+  if (depth > 0 && budget > 0 && r < 40) return nestfold(depth - 1, fn);
+  if (fn && r < 60)
+    return chance(60) ? apply(Ex::call, "FI", {smallnum()})
+                      : apply(Ex::call, "FN", {smallnum(), smallnum()});
+  if (r < 80) return smallnum();
+  if (r < 90) {
+    // (A number not negative: a sign after the comma would be an operator.)
+    const Ex a = arrayname();
+    const double x = arrays.at(a.s)[static_cast<std::size_t>(pick(n))];
+    return apply(Ex::fn, "INDEX", {a, cst(chance(70) && x >= 0 ? x : 30)});
+  }
+  return named(Ex::var, chance(50) ? "A" : "KI");
+}
+
+// An array expression: an array (now and then in ABS, MOD or RAN with no
+// spread) beside a number, or both arrays.
+Ex Gen::nestarray(int depth, bool fn) {
+  Ex a = arrayname();
+  const int w = pick(10);
+  if (w == 0) a = apply(Ex::fn, "ABS", {bin("-", a, smallnum())});
+  if (w == 1) a = apply(Ex::fn, "MOD", {a, cst(3 + pick(3))});
+  if (w == 2) a = apply(Ex::fn, "RAN", {a, cst(0)});
+  switch (pick(5)) {
+    case 0:
+      return bin(op3(), a, nestscalar(depth, fn));
+    case 1:
+      return bin(op3(), nestscalar(depth, fn), a);
+    case 2:
+      return bin(op3(), bin(op3(), named(Ex::arr, "X"), named(Ex::arr, "Y")),
+                 nestscalar(depth, fn));
+    case 3:
+      return bin(chance(50) ? "+" : "-", bin(op3(), a, nestscalar(depth, fn)),
+                 nestscalar(depth, fn));
+    default:
+      return bin(op3(), a, smallnum());
+  }
+}
+
+// A fold: MAXLOC or MINLOC, SUM, MAX or MIN of one argument (over arrays,
+// or with none of its own but a fold's value), or SUM, MAX or MIN of a
+// list that holds an argument over whole arrays or more among numbers.
+Ex Gen::nestfold(int depth, bool fn) {
+  --budget;
+  const int r = pick(10);
+  auto one = [&]() {
+    if (depth > 0 && budget > 0 && chance(30)) {
+      const Ex f = nestfold(depth - 1, fn);
+      return chance(50) ? bin(op3(), f, smallnum()) : bin(op3(), smallnum(), f);
+    }
+    return nestarray(depth, fn);
+  };
+  if (r < 3) return apply(Ex::fold, chance(50) ? "MAXLOC" : "MINLOC", {one()});
+  const std::string f = any(std::vector<std::string>{"SUM", "MAX", "MIN"});
+  if (r < 7) return apply(Ex::fold, f, {one()});
+  const int k = 2 + pick(3), at = pick(k);
+  std::vector<Ex> args;
+  for (int j = 0; j < k; ++j)
+    args.push_back(j == at || chance(20) ? (chance(30) ? arrayname() : nestarray(depth, fn))
+                                         : nestscalar(depth, fn));
+  return apply(Ex::fold, f, args);
+}
+
+// A fold of folds or of a list over whole arrays, alone or in an
+// expression.
+Core Gen::nestcore() {
+  for (;;) {
+    const bool fn = chance(35);
+    budget = 4;
+    Ex e = nestfold(pick(4), fn);
+    const int r = pick(10);
+    if (r == 0) e = bin(op3(), e, nestscalar(0, fn));
+    if (r == 1) e = bin(chance(50) ? "+" : "-", smallnum(), e);
+    if (fn && !hascall(e)) e = bin("+", e, apply(Ex::call, "FI", {smallnum()}));
+    const auto v = value(e);
+    const std::string t = shapes::show(e);
+    // (The places it stands in open a bracket or two more.)
+    if (!small(v) || !compose::linefits("IF (MAX(1, " + t + ", 2) /= 4.5) G99 = 1")) continue;
+    int depth = 0;
+    bool list = false, loc = false;
+    std::function<void(const Ex&, int)> walk = [&](const Ex& x, int d) {
+      if (x.k == Ex::fold) {
+        depth = std::max(depth, ++d);
+        list = list || x.a.size() > 1;
+        loc = loc || x.s == "MAXLOC" || x.s == "MINLOC";
+      }
+      for (const Ex& k : x.a) walk(k, d);
+    };
+    walk(e, 0);
+    std::string kind = list ? "a list over whole arrays" : loc ? "MAXLOC or MINLOC" : "a fold";
+    if (depth >= 3) kind += ", folds " + std::to_string(depth) + " deep";
+    if (depth == 2) kind += " of a fold";
+    if (fn) kind += ", with a FUNCTION";
+    return {t, v.front(), kind, true, depth};
+  }
+}
+
+// The number of such a fold in one of the places an expression stands:
+// an assignment, a logical IF, IF ... GOTO, a block IF or an ELSEIF, a DO
+// loop's start, limit or step, a subscript, after a unary minus, a MAX or
+// MIN list, the argument of a built-in, of a FUNCTION or of a CALL, an
+// item of a WRITE, a SUBROUTINE or a FUNCTION body.
+std::string Gen::nestplace(int i, const Core& c) {
+  const std::string g = tail(i, "G"), v = tail(i, "V");
+  use(g, v);
+  double want = c.value;
+  std::string where;
+  const bool whole = c.value == std::floor(c.value);
+  std::string rel;
+  const bool truth = chance(50);
+  auto cond = [&]() {
+    const std::string k = relationto(c.value, truth, rel);
+    return c.text + " " + rel + " " + (k[0] == '-' ? "(" + k + ")" : k);
+  };
+  const std::string jc = tail(i, "JC");
+  int place = pick(15);
+  if ((place == 3 && !(whole && c.value >= -2 && c.value <= 20)) ||
+      (place == 4 && !(whole && c.value >= -20 && c.value <= 20)) ||
+      (place == 5 && !(whole && c.value >= 1 && c.value <= 6)) ||
+      (place == 6 && !(whole && c.value >= 1 && c.value <= n)) ||
+      (place == 8 && c.depth >= 4))  // (a list folds once more: four deep at most)
+    place = 7;
+  switch (place) {
+    case 0:
+      put(g + " = 0");
+      put("IF (" + cond() + ") " + g + " = 1");
+      want = truth ? 1 : 0;
+      where = " (logical IF)";
+      break;
+    case 1: {
+      const std::string l = std::to_string(label++);
+      put(g + " = 1");
+      put("IF (" + cond() + ") GOTO " + l);
+      put(g + " = 0");
+      put(l + " CONTINUE");
+      want = truth ? 1 : 0;
+      where = " (IF ... GOTO)";
+      break;
+    }
+    case 2:
+      if (chance(50)) {
+        put(g + " = 2");
+        put("IF (" + cond() + ") THEN");
+        put("  " + g + " = 1");
+        put("ENDIF");
+        want = truth ? 1 : 2;
+        where = " (block IF)";
+      } else {
+        put("IF (KI < 0) THEN");
+        put("  " + g + " = 5");
+        put("ELSEIF (" + cond() + ") THEN");
+        put("  " + g + " = 1");
+        put("ELSE");
+        put("  " + g + " = 2");
+        put("ENDIF");
+        want = truth ? 1 : 2;
+        where = " (ELSEIF)";
+      }
+      break;
+    case 3:
+      put(g + " = 0");
+      put("DO " + jc + " = 1, " + c.text);
+      put("  " + g + " = " + g + " + 1");
+      put("ENDDO");
+      want = std::max(0.0, c.value);
+      where = " (DO limit)";
+      break;
+    case 4:
+      put(g + " = 0");
+      put("DO " + jc + " = " + c.text + ", " + numtext(c.value + 2));
+      put("  " + g + " = " + g + " + " + jc);
+      put("ENDDO");
+      count(i, jc + " /= " +
+                   (c.value + 3 < 0 ? "(" + numtext(c.value + 3) + ")" : numtext(c.value + 3)));
+      want = 3 * c.value + 3;
+      where = " (DO start)";
+      break;
+    case 5:
+      put(g + " = 0");
+      put("DO " + jc + " = 1, 12, " + c.text);
+      put("  " + g + " = " + g + " + 1");
+      put("ENDDO");
+      want = std::floor(11 / c.value) + 1;
+      where = " (DO step)";
+      break;
+    case 6:
+      put(g + " = Y(" + c.text + ")");
+      want = arrays.at("Y")[static_cast<std::size_t>(c.value) - 1];
+      where = " (a subscript)";
+      break;
+    case 7:
+      put(g + " = -(" + c.text + ")");
+      want = -c.value;
+      where = " (after a unary minus)";
+      break;
+    case 8: {
+      const std::string f = chance(50) ? "MAX" : "MIN";
+      const int k1 = pick(10), k2 = pick(10);
+      put(g + " = " + f + "(" + std::to_string(k1) + ", " + c.text + ", " + std::to_string(k2) +
+          ")");
+      want = f == "MAX" ? std::max({c.value, 1.0 * k1, 1.0 * k2})
+                        : std::min({c.value, 1.0 * k1, 1.0 * k2});
+      where = " (in a " + f + " list)";
+      break;
+    }
+    case 9: {
+      const int k = pick(10);
+      put(g + " = ABS(" + c.text + " - " + std::to_string(k) + ")");
+      want = std::fabs(c.value - k);
+      where = " (a built-in's argument)";
+      break;
+    }
+    case 10:
+      put(g + " = FI(" + c.text + ") + 1");
+      want = c.value + 1;
+      where = " (a FUNCTION's argument)";
+      break;
+    case 11:
+      if (!scopy) {
+        routines.push_back("SUBROUTINE SCOPY(P, R)");
+        routines.push_back("  R = P");
+        routines.push_back("END");
+        scopy = true;
+      }
+      put("CALL SCOPY(" + c.text + ", " + g + ")");
+      where = " (a CALL's argument)";
+      break;
+    case 12: {
+      const std::string sw = tail(i, "SW");
+      chars.push_back(sw + "*24");
+      put("WRITE(Text=" + sw + ") " + c.text);
+      put("READ(Text=" + sw + ") " + g);
+      where = " (a WRITE item, read back)";
+      break;
+    }
+    case 13: {
+      const std::string f = tail(i, "FW");
+      const std::string d =
+          "  DIMENSION X(" + std::to_string(n) + "), Y(" + std::to_string(n) + ")";
+      if (chance(50)) {
+        routines.push_back("FUNCTION " + f + "(X, Y, A, KI)");
+        routines.push_back(d);
+        routines.push_back("  " + f + " = " + c.text);
+        routines.push_back("END");
+        put(g + " = " + f + "(X, Y, A, KI)");
+        where = " (in a FUNCTION body)";
+      } else {
+        std::vector<std::string>& to = chance(50) ? routines : after;
+        to.push_back("SUBROUTINE " + f + "(X, Y, A, KI, R)");
+        to.push_back(d);
+        to.push_back("  R = " + c.text);
+        to.push_back("END");
+        put("CALL " + f + "(X, Y, A, KI, " + g + ")");
+        where = " (in a SUBROUTINE)";
+      }
+      break;
+    }
+    default:
+      put(g + " = " + c.text);
+      break;
+  }
+  put(v + " = " + numtext(want));
+  compare(i, g, v);
+  return c.kind + where;
+}
+
+// A whole array given a list over whole arrays (and $, now and then):
+// every element the fold of all the values.
+std::string Gen::nestlist(int i) {
+  const std::string ag = tail(i, "AG"), av = tail(i, "AV");
+  for (;;) {
+    const bool fn = chance(35);
+    budget = 2;
+    const std::string f = any(std::vector<std::string>{"SUM", "MAX", "MIN"});
+    const int k = 2 + pick(2), at = pick(k);
+    bool dollar = false;
+    std::vector<Ex> args;
+    for (int j = 0; j < k; ++j) {
+      if (j == at) {
+        args.push_back(chance(30) ? arrayname() : nestarray(pick(2), fn));
+      } else if (chance(35)) {
+        args.push_back(chance(50) ? named(Ex::var, "$")
+                                  : bin(op3(), named(Ex::var, "$"), smallnum()));
+        dollar = true;
+      } else {
+        args.push_back(nestscalar(1, fn));
+      }
+    }
+    Ex e = apply(Ex::fold, f, args);
+    if (fn && !hascall(e)) e.a.push_back(apply(Ex::call, "FI", {smallnum()}));
+    std::vector<double> want;
+    for (int r = 1; r <= n; ++r) {
+      scalars["$"] = r;
+      want.push_back(scalar(e));
+    }
+    scalars.erase("$");
+    const std::string t = shapes::show(e);
+    if (!small(want) || !compose::linefits(ag + " = " + t)) continue;
+    dims.push_back(ag + "(" + std::to_string(n) + ")");
+    dims.push_back(av + "(" + std::to_string(n) + ")");
+    use(ag, av);
+    put(ag + " = " + t);
+    std::string list = av + " = ";
+    for (int j = 0; j < n; ++j)
+      list += (j ? ", " : "") + numtext(want[static_cast<std::size_t>(j)]);
+    put(list);
+    put("DO " + tail(i, "JC") + " = 1, " + std::to_string(n));
+    ++indent;
+    compare(i, ag + "(" + tail(i, "JC") + ")", av + "(" + tail(i, "JC") + ")");
+    --indent;
+    put("ENDDO");
+    return std::string("a whole array given ") + f + " of a list over whole arrays" +
+           (dollar ? ", with $" : "") + (fn ? ", with a FUNCTION" : "");
+  }
+}
+
+std::vector<std::string> Gen::functions() {
+  const std::string ns = std::to_string(n);
+  std::vector<std::string> f = {"FUNCTION FI(K)",
+                                "  FI = K",
+                                "END",
+                                "FUNCTION FN(P, Q)",
+                                "  FN = P " + fnop + " Q",
+                                "END",
+                                "FUNCTION GD(ARD, KD)",
+                                "  DIMENSION ARD(" + ns + ")",
+                                "  GD = ARD(KD) + " + std::to_string(gdadd),
+                                "END",
+                                "FUNCTION GU(ARU, KU)",
+                                "  GU = ARU(KU) * " + std::to_string(gumul),
+                                "END",
+                                "FUNCTION GS(ARS)"};
+  if (gsdeclared) f.push_back("  DIMENSION ARS(" + ns + ")");
+  f.push_back("  GS = " + gsfold + "(ARS)");
+  f.push_back("END");
+  f.push_back("FUNCTION FT(S)");
+  if (ftdeclared) f.push_back("  CHARACTER S*20");
+  f.push_back(ftform == 0 ? "  FT = LEN(S) * 1000 + ICHAR(S)"
+                          : "  FT = ICHAR(S(2:2)) * 10 + LEN(S)");
+  f.push_back("END");
+  return f;
+}
+
+Script Gen::make() {
+  n = 3 + pick(3);
+  for (const char* a : {"X", "Y"}) {
+    std::vector<double> v;
+    for (int j = 0; j < n; ++j) v.push_back(pick(25) - 8 + (chance(15) ? 0.5 : 0));
+    arrays[a] = v;
+  }
+  scalars["A"] = 1 + pick(6);
+  scalars["KI"] = 1 + pick(n);
+  letters = 6 + pick(5);
+  std::string t;
+  for (int j = 0; j < letters; ++j) t += static_cast<char>('a' + pick(20));
+  hole = chance(60) ? 2 + pick(letters - 2) : 0;
+  if (hole > 0) t[static_cast<std::size_t>(hole - 1)] = ' ';
+  std::string s;
+  for (int j = 0, k = 2 + pick(3); j < k; ++j) s += static_cast<char>('m' + pick(12));
+  texts["T"] = t + std::string(static_cast<std::size_t>(tlen - letters), ' ');
+  texts["S"] = s + std::string(static_cast<std::size_t>(slen) - s.size(), ' ');
+  fnop = any(std::vector<std::string>{"+", "-", "*"});
+  gdadd = pick(4);
+  gumul = 1 + pick(3);
+  gsfold = pick(10) < 6 ? "SUM" : chance(50) ? "MAX" : "MIN";
+  // (MAX and MIN of one undeclared formal are refused: the translator
+  // cannot know it for an array.)
+  gsdeclared = gsfold != "SUM" || chance(50);
+  ftdeclared = chance(40);
+  ftform = pick(2);
+
+  // (Now and then one or two snippets alone: a fault shows by itself.)
+  int nsnippets = chance(15) ? 1 + pick(2) : 5 + pick(6);
+  for (int i = 1; i <= nsnippets; ++i) snippet(i);
+  // Folds of folds and lists over whole arrays, from the stream of their own.
+  draw = &rng2;
+  for (int k = 1 + pick(3); k > 0; --k) {
+    ++nsnippets;
+    snippet(nsnippets, [this, i = nsnippets]() {
+      return chance(25) ? nestlist(i) : nestplace(i, nestcore());
+    });
+  }
+  draw = &rng;
+  if (chance(30)) stop();
+
+  std::vector<std::string> text = {"GOTO 100"};
+  for (const std::string& l : functions()) text.push_back(l);
+  text.insert(text.end(), routines.begin(), routines.end());
+  text.push_back("SUBROUTINE SPUT(W, M, Q)");
+  text.push_back("  W(M) = Q");
+  text.push_back("END");
+  text.push_back("100 CONTINUE");
+  std::string decl = "CHARACTER T*" + std::to_string(tlen) + ", S*" + std::to_string(slen);
+  for (const std::string& c : chars) {
+    if (decl.size() + c.size() > 200) {
+      text.push_back(decl);
+      decl = "CHARACTER " + c;
+    } else {
+      decl += ", " + c;
+    }
+  }
+  text.push_back(decl);
+  std::string dim = "DIMENSION X(" + std::to_string(n) + "), Y(" + std::to_string(n) + "), NB(" +
+                    std::to_string(nsnippets) + ")";
+  for (const std::string& d : dims) {
+    if (dim.size() + d.size() > 200) {
+      text.push_back(dim);
+      dim = "DIMENSION " + d;
+    } else {
+      dim += ", " + d;
+    }
+  }
+  text.push_back(dim);
+  text.push_back("T = '" + t + "'");
+  text.push_back("S = '" + s + "'");
+  for (const char* a : {"X", "Y"}) {
+    std::string l = std::string(a) + " = ";
+    for (int j = 0; j < n; ++j)
+      l += (j ? ", " : "") + numtext(arrays[a][static_cast<std::size_t>(j)]);
+    text.push_back(l);
+  }
+  text.push_back("A = " + numtext(scalars["A"]));
+  text.push_back("KI = " + numtext(scalars["KI"]));
+  text.push_back("QE = 0");
+  const int first = static_cast<int>(text.size());
+  text.insert(text.end(), lines.begin(), lines.end());
+  if (stopindex >= 0) out.stopline = first + stopindex + 1;
+  text.push_back("NBAD = SUM(NB)");
+  text.push_back("END");
+  text.insert(text.end(), after.begin(), after.end());
+  for (const std::string& l : text) out.text += l + "\n";
+  for (const std::string& k : kinds) out.expr += (out.expr.empty() ? "" : "; ") + k;
+  return out;
+}
+
+}  // namespace
+
+Script generate(std::uint32_t seed) { return Gen(seed).make(); }
+
+}  // namespace shapes

@@ -1,0 +1,53 @@
+// Random scripts made of small snippets of the language's rarer shapes,
+// most meeting user FUNCTIONs, with the value every snippet must leave
+// worked out by the generator itself:
+//
+// - folds (SUM, MAX, MIN, nested two deep) and whole-array statements whose
+//   element expression references FUNCTIONs of scalars and of arrays
+//   (declared in the function or not, one summing its array);
+// - XEQ of texts that reference FUNCTIONs, fold, or hold a lone number, as
+//   the whole right side of a numeric or text assignment and alone as a
+//   statement;
+// - pieces read backwards and all-blank pieces between two others, with
+//   FUNCTION bounds beside constant ones, joined, measured, compared and
+//   handed to a FUNCTION's text formal (a blank piece joined keeps its
+//   blanks beside a text the statement made, a join or a piece read
+//   backwards, and loses them beside a piece read forwards);
+// - BITS beside numbers and FUNCTIONs (its value is 0), a record read back
+//   by STRUCT over itself and into another target;
+// - SUBROUTINEs that change an array formal, DO loops whose body changes
+//   the variable of its limit or step, and a false logical IF that guards
+//   a MIN or MAX list of pieces of a text formal too short for them.
+//
+// - folds of folds (four deep at most, the inner ones now and then the only
+//   arrays of the outer one's argument), MAXLOC and MINLOC, and SUM, MAX
+//   and MIN of lists holding whole arrays and array expressions (ABS, MOD,
+//   RAN) among numbers and INDEX of an array, with no FUNCTION or beside
+//   one, in every place an expression stands (assignments, logical IF,
+//   IF ... GOTO, block IF and ELSEIF, a DO loop's start, limit and step, a
+//   subscript, after a unary minus, a MAX/MIN list, the argument of a
+//   built-in, a FUNCTION or a CALL, a WRITE item read back, a SUBROUTINE or
+//   FUNCTION body), and such lists (with $ now and then) into a whole
+//   array. They come from a random stream of their own, after the others,
+//   so that the other snippets of a seed stay as they were.
+//
+// Each snippet stands now and then in a DO loop, a GOTO loop, a block IF
+// (its condition a fold or a piece with a FUNCTION), a SUBROUTINE or a
+// FUNCTION body (handed the main program's names, its arrays declared or
+// not), a logical IF, a DO limit, a MAX/MIN list, a subscript or after a
+// unary minus; it counts its disagreements in its element of NB and names
+// its result and the value expected. A script holds five to ten snippets,
+// now and then one or two alone. Some scripts end at a statement that
+// must stop the run with a known key: a run error inside an XEQ text, an
+// XEQ result that its place cannot take, a piece bound outside its text.
+#pragma once
+
+#include <cstdint>
+
+#include "exec/compose_gen.h"
+
+namespace shapes {
+
+compose::Script generate(std::uint32_t seed);
+
+}  // namespace shapes
