@@ -273,6 +273,11 @@ TEST_F(TableView, ACellARowDoesNotHaveSortsAsBlank) {
     ui::SORTMXCOLUMN(2, 0);
     EXPECT_EQ(shown(1), "c|a|b|d");
   });
+  // A text variable's row without the cell: the reader finds no cell there.
+  withtext("b,xy;a;c,ab;d,zz", "A,A", [](ui::mxrec&) {
+    ui::SORTMXCOLUMN(2, 0);
+    EXPECT_EQ(shown(1), "a|c|b|d");
+  });
 }
 
 TEST_F(TableView, ClusterStepsWrapAtEitherEnd) {
