@@ -137,26 +137,31 @@ bool dollarread() {
 struct DollarTarget {
   std::int32_t base = 0;
   std::int32_t stmt = 0;
+  std::int64_t count = 0;  // the elements of the target's array
 };
 std::vector<DollarTarget> dollartargets;
 
 // The element at the bottom of the statement's stack (its target) was
 // found: notes whether its subscripts read `$`.
-void targetfound() {
+void targetfound(std::int64_t count) {
   std::erase_if(dollartargets, [](const DollarTarget& d) {
     return d.base > core::xeqstackbase || (d.base == core::xeqstackbase && d.stmt == stmtstart);
   });
-  if (dollarread()) dollartargets.push_back({core::xeqstackbase, stmtstart});
+  if (dollarread()) dollartargets.push_back({core::xeqstackbase, stmtstart, count});
 }
 
 // A store into a target that is no whole array: the passes of a run over
 // whole arrays end with the first, unless the target is an element that
-// `$` subscripts.
+// `$` subscripts. Such a statement runs a pass for each element of the
+// target's array, whole arrays on its right or not (a subscript that
+// leaves the array ends the passes).
 void singlepass(bool element) {
-  if (!rerunflag) return;
   if (element)
     for (const DollarTarget& d : dollartargets)
-      if (d.base == core::xeqstackbase && d.stmt == stmtstart) return;
+      if (d.base == core::xeqstackbase && d.stmt == stmtstart) {
+        if (nearest(core::z(1)) < d.count) rerunflag = true;
+        return;
+      }
   rerunflag = false;
 }
 
@@ -232,7 +237,7 @@ WordResult element(std::int16_t w) {
     elementinrange = true;
     core::xeqstackptr -= k;
     entry(0) = adr + static_cast<std::int32_t>(offset);
-    if (depth() == 1) targetfound();
+    if (depth() == 1) targetfound(size);
     return WordResult::next;
   }
   if (bad != noindex && bad > 0 && !laterword(cwu(core::cw(core::CwFamily::word, "=array"))) &&
