@@ -504,13 +504,59 @@ WordResult listassign(std::int32_t nvalues) {
   return WordResult::next;
 }
 
+// A whole array that its own statement also reads, and not `$`: every pass
+// reads the array as it was before the first, so the elements the passes
+// compute are held here and written when the passes end.
+struct Deferred {
+  std::int32_t base = 0;
+  std::int32_t stmt = 0;
+  std::int32_t adr = 0;  // 0: none held
+  std::vector<double> values;
+  std::vector<char> written;
+};
+Deferred held;
+
+// The statement's words after its first read the symbol t.
+bool readsitself(std::int32_t t) {
+  for (std::int32_t p = stmtstart + 1; p < stmtend; ++p) {
+    const std::int16_t w = codeword(p);
+    if (w == t) return true;
+    if (cwu(w) == 0x8000u) break;
+  }
+  return false;
+}
+
+// The element at `cell` of the whole array `t` takes `x`: held back while
+// the statement reads the array it writes, pass by pass (the first pass
+// starts the hold).
+void storeelement(std::int32_t t, std::int64_t k, std::int64_t size, double x) {
+  const std::int32_t adr = core::name(t).adr;
+  const auto cell = static_cast<std::int32_t>(adr + k - 1);
+  if (k == 1) {
+    flushdeferred();
+    if (size > 1 && readsitself(t) && !mentionsdollar())
+      held = {core::xeqstackbase, stmtstart, adr, std::vector<double>(static_cast<std::size_t>(size)),
+                  std::vector<char>(static_cast<std::size_t>(size))};
+  }
+  if (held.adr == adr && held.base == core::xeqstackbase && held.stmt == stmtstart &&
+      k <= static_cast<std::int64_t>(held.values.size())) {
+    held.values[static_cast<std::size_t>(k - 1)] = x;
+    held.written[static_cast<std::size_t>(k - 1)] = 1;
+    return;
+  }
+  core::z(cell) = x;
+}
+
 WordResult wholearray(unsigned kind, std::int32_t t, std::int32_t v) {
   const auto [rows, cols] = shape(t);
   const std::int64_t size = static_cast<std::int64_t>(std::max(rows, 0)) * std::max(cols, 0);
   const std::int32_t adr = core::name(t).adr;
   if (adr <= 0) return fail(xeqkeys::vectorisation, t);
   const std::int64_t k = nearest(core::z(1));
-  if (k > size) return WordResult::endstmt;
+  if (k > size) {
+    flushdeferred();
+    return WordResult::endstmt;
+  }
   if (issym(v) && (typeof_(v) & 0x10) != 0 && v != t) {
     const auto [vr, vc] = shape(v);
     const std::int64_t vs = static_cast<std::int64_t>(std::max(vr, 0)) * std::max(vc, 0);
@@ -523,11 +569,11 @@ WordResult wholearray(unsigned kind, std::int32_t t, std::int32_t v) {
   }
   std::int32_t vf = 0, vl = 0;
   if (textbounds(v, vf, vl)) return fail(xeqkeys::chartonum, t);
-  if (k >= 1 && (kind == 0x8440u || elementinrange))
-    core::z(static_cast<std::int32_t>(adr + k - 1)) = value(v);
+  if (k >= 1 && (kind == 0x8440u || elementinrange)) storeelement(t, k, size, value(v));
   // (The last element: a source array's vectorisation word asked for a
   // rerun that has nothing left to assign.)
   if (k + 1 > size) {
+    flushdeferred();
     rerunflag = false;
     return WordResult::next;
   }
@@ -745,7 +791,17 @@ namespace {
 [[maybe_unused]] const bool installed = (install_wordhandlers(), true);
 }  // namespace
 
+void flushdeferred() {
+  if (held.adr == 0) return;
+  for (std::size_t i = 0; i < held.values.size(); ++i) {
+    const auto cell = static_cast<std::int32_t>(held.adr + static_cast<std::int64_t>(i));
+    if (held.written[i] != 0 && core::z.valid(cell)) core::z(cell) = held.values[i];
+  }
+  held = {};
+}
+
 void reset_assign() {
+  held = {};
   elementinrange = true;
   backpieces.clear();
   backpiecestmt = 0;

@@ -1,3 +1,4 @@
+#include "exec/assign.h"
 #include "exec/control.h"
 
 #include <algorithm>
@@ -173,6 +174,7 @@ WordResult vectorise() {
   const std::int32_t cols = validsym(A) ? core::I4EQUZ(2, A) : 0;
   if (!validsym(A) || k > static_cast<double>(rows) * cols || k < 1.0) {
     // The source is used up: the statement ends here, its operands with it.
+    flushdeferred();
     rerunflag = false;
     core::xeqstackptr = core::xeqstackbase;
     return WordResult::endstmt;
