@@ -165,6 +165,29 @@ void singlepass(bool element) {
   rerunflag = false;
 }
 
+bool isassignword(unsigned u);
+
+// The statement holds an assignment word after the current word.
+bool laterassignment() {
+  for (std::int32_t p = wordpos + 1; p < stmtend; ++p) {
+    const unsigned u = cwu(codeword(p));
+    if (u == 0x8000u) break;
+    if (isassignword(u)) return true;
+  }
+  return false;
+}
+
+// An assignment whose passes ended before it stored anything.
+WordResult nothingstored(std::int16_t w) {
+  constexpr std::int32_t code = 3028;
+  if (core::nomsg == 0) {
+    xeqfailword = static_cast<float>(w);
+    xeqfailpos = static_cast<float>(wordpos);
+    core::iostatw[0] = static_cast<std::int16_t>(code);
+  }
+  return fail(xeqerrorkey(code));
+}
+
 // A one-character selection of string s at index k (a start outside the
 // text gives the outside position).
 void selection(std::int32_t s, std::int32_t start, std::int32_t end) {
@@ -240,12 +263,18 @@ WordResult element(std::int16_t w) {
     if (depth() == 1) targetfound(size);
     return WordResult::next;
   }
-  if (bad != noindex && bad > 0 && !laterword(cwu(core::cw(core::CwFamily::word, "=array"))) &&
-      mentionsdollar()) {
-    // A statement that runs over `$` ends its passes at the array's end.
+  if (bad != noindex && bad > 0 && mentionsdollar()) {
+    // A statement that runs over `$` ends its passes at the array's end;
+    // an assignment that ends so before its first store fails.
+    if (nearest(core::z(1)) <= 1 && laterassignment()) return nothingstored(w);
     rerunflag = false;
     core::xeqstackptr = core::xeqstackbase;
     return WordResult::endstmt;
+  }
+  if (bad != noindex && bad <= 0 && what == idxcolumn && depth() > k + 1 && dollarread()) {
+    // An element before the array's start, read after `$` was: 0.
+    core::z(core::iresult) = 0.0;
+    return valueproduced(k + 1);
   }
   if (laterword(cwu(core::cw(core::CwFamily::word, "=array")))) {
     // The tolerant assignment reads the element as 0.0 and is skipped.
