@@ -143,11 +143,19 @@ std::vector<DollarTarget> dollartargets;
 
 // The element at the bottom of the statement's stack (its target) was
 // found: notes whether its subscripts read `$`.
+// The elements of the range that the target's subscript just named (0:
+// none): the statement runs a pass for each.
+std::int64_t targetrange = 0;
+
 void targetfound(std::int64_t count) {
   std::erase_if(dollartargets, [](const DollarTarget& d) {
     return d.base > core::xeqstackbase || (d.base == core::xeqstackbase && d.stmt == stmtstart);
   });
-  if (dollarread()) dollartargets.push_back({core::xeqstackbase, stmtstart, count});
+  if (targetrange > 0)
+    dollartargets.push_back({core::xeqstackbase, stmtstart, targetrange});
+  else if (dollarread())
+    dollartargets.push_back({core::xeqstackbase, stmtstart, count});
+  targetrange = 0;
 }
 
 // A store into a target that is no whole array: the passes of a run over
@@ -385,10 +393,53 @@ WordResult pieceoutside(std::int16_t w) {
   return fail(xeqerrorkey(code));
 }
 
+// A range of a numeric array's elements (X(2:4)): each pass takes the
+// element of its `$` in the range (read backwards when the first bound
+// lies after the second; an omitted bound the array's first or last
+// element), and the passes end after its last. The subscript word after
+// it takes that element; beyond the array's end it is an index error on
+// the target's side and 0 on the other.
+WordResult arrayrange(std::int32_t a) {
+  const auto [rows, cols] = shape(a);
+  const std::int64_t size = static_cast<std::int64_t>(std::max(rows, 0)) * std::max(cols, 0);
+  std::int64_t lo = entry(1) == omittedbound ? 1 : index(value(entry(1)));
+  std::int64_t hi = entry(0) == omittedbound ? size : index(value(entry(0)));
+  if (lo < 1) lo = 1;
+  if (hi < 1) hi = size;
+  const std::int64_t total = (hi >= lo ? hi - lo : lo - hi) + 1;
+  const std::int64_t el = std::max<std::int64_t>(nearest(core::z(1)), 1);
+  if (el > total) {
+    rerunflag = false;
+    core::xeqstackptr = core::xeqstackbase;
+    return WordResult::endstmt;
+  }
+  const bool target = depth() == 3;
+  // (On the target's side a bound past the end fails the first pass.)
+  const std::int64_t idx = target && std::max(lo, hi) > size ? std::max(lo, hi)
+                                                              : lo + (el - 1) * (hi >= lo ? 1 : -1);
+  if (target) {
+    targetrange = total;
+  } else if (el < total) {
+    rerunflag = true;
+  }
+  const std::int16_t next = codeword(wordpos + 1);
+  if (!target && idx > size && core::issubscript(next) && core::subscriptcommas(next) == 0) {
+    // Beyond the array's end: 0 in the element's place.
+    core::z(core::iresult) = 0.0;
+    ++wordpos;
+    return valueproduced(3);
+  }
+  core::z(core::iresult) = static_cast<double>(std::clamp<std::int64_t>(idx, -noindex, noindex - 1));
+  return valueproduced(2);
+}
+
 WordResult substring(std::int16_t w) {
   std::int32_t first = 0, last = 0;
   if (depth() >= 2 && textbounds(entry(1), first, last) && entry(1) > 0)
     return character(w, entry(1), first, last, index(value(entry(0))), 2);
+  if (depth() >= 3 && issym(entry(2)) && (typeof_(entry(2)) & 0x150) == 0x10 &&
+      !textbounds(entry(2), first, last))
+    return arrayrange(entry(2));
   std::int64_t k1 = depth() >= 2 ? index(value(entry(1))) : 0;
   std::int64_t k2 = depth() >= 1 ? index(value(entry(0))) : 0;
   if (depth() >= 3 && entry(2) > 0 && textbounds(entry(2), first, last)) {
@@ -831,6 +882,7 @@ void flushdeferred() {
 
 void reset_assign() {
   held = {};
+  targetrange = 0;
   elementinrange = true;
   backpieces.clear();
   backpiecestmt = 0;
