@@ -557,6 +557,8 @@ WordResult controlword(std::int16_t w) {
       // Skipped is the guarded statement only: the label and loop end of
       // a labelled IF still run, so that a DO loop ending on it goes on.
       wordpos = stmtend - 2 - labelledtail();
+      // (A false condition also ends the statement's passes over arrays.)
+      rerunflag = false;
       asresult(v);
       return WordResult::next;
     case wifblock:
