@@ -137,27 +137,63 @@ bool dollarread() {
 struct DollarTarget {
   std::int32_t base = 0;
   std::int32_t stmt = 0;
+  std::int64_t count = 0;  // the elements of the target's array
 };
 std::vector<DollarTarget> dollartargets;
 
 // The element at the bottom of the statement's stack (its target) was
 // found: notes whether its subscripts read `$`.
-void targetfound() {
+// The elements of the range that the target's subscript just named (0:
+// none): the statement runs a pass for each.
+std::int64_t targetrange = 0;
+
+void targetfound(std::int64_t count) {
   std::erase_if(dollartargets, [](const DollarTarget& d) {
     return d.base > core::xeqstackbase || (d.base == core::xeqstackbase && d.stmt == stmtstart);
   });
-  if (dollarread()) dollartargets.push_back({core::xeqstackbase, stmtstart});
+  if (targetrange > 0)
+    dollartargets.push_back({core::xeqstackbase, stmtstart, targetrange});
+  else if (dollarread())
+    dollartargets.push_back({core::xeqstackbase, stmtstart, count});
+  targetrange = 0;
 }
 
 // A store into a target that is no whole array: the passes of a run over
 // whole arrays end with the first, unless the target is an element that
-// `$` subscripts.
+// `$` subscripts. Such a statement runs a pass for each element of the
+// target's array, whole arrays on its right or not (a subscript that
+// leaves the array ends the passes).
 void singlepass(bool element) {
-  if (!rerunflag) return;
   if (element)
     for (const DollarTarget& d : dollartargets)
-      if (d.base == core::xeqstackbase && d.stmt == stmtstart) return;
+      if (d.base == core::xeqstackbase && d.stmt == stmtstart) {
+        if (nearest(core::z(1)) < d.count) rerunflag = true;
+        return;
+      }
   rerunflag = false;
+}
+
+bool isassignword(unsigned u);
+
+// The statement holds an assignment word after the current word.
+bool laterassignment() {
+  for (std::int32_t p = wordpos + 1; p < stmtend; ++p) {
+    const unsigned u = cwu(codeword(p));
+    if (u == 0x8000u) break;
+    if (isassignword(u)) return true;
+  }
+  return false;
+}
+
+// An assignment whose passes ended before it stored anything.
+WordResult nothingstored(std::int16_t w) {
+  constexpr std::int32_t code = 3028;
+  if (core::nomsg == 0) {
+    xeqfailword = static_cast<float>(w);
+    xeqfailpos = static_cast<float>(wordpos);
+    core::iostatw[0] = static_cast<std::int16_t>(code);
+  }
+  return fail(xeqerrorkey(code));
 }
 
 // A one-character selection of string s at index k (a start outside the
@@ -232,15 +268,21 @@ WordResult element(std::int16_t w) {
     elementinrange = true;
     core::xeqstackptr -= k;
     entry(0) = adr + static_cast<std::int32_t>(offset);
-    if (depth() == 1) targetfound();
+    if (depth() == 1) targetfound(size);
     return WordResult::next;
   }
-  if (bad != noindex && bad > 0 && !laterword(cwu(core::cw(core::CwFamily::word, "=array"))) &&
-      mentionsdollar()) {
-    // A statement that runs over `$` ends its passes at the array's end.
+  if (bad != noindex && bad > 0 && mentionsdollar()) {
+    // A statement that runs over `$` ends its passes at the array's end;
+    // an assignment that ends so before its first store fails.
+    if (nearest(core::z(1)) <= 1 && laterassignment()) return nothingstored(w);
     rerunflag = false;
     core::xeqstackptr = core::xeqstackbase;
     return WordResult::endstmt;
+  }
+  if (bad != noindex && bad <= 0 && what == idxcolumn && depth() > k + 1 && dollarread()) {
+    // An element before the array's start, read after `$` was: 0.
+    core::z(core::iresult) = 0.0;
+    return valueproduced(k + 1);
   }
   if (laterword(cwu(core::cw(core::CwFamily::word, "=array")))) {
     // The tolerant assignment reads the element as 0.0 and is skipped.
@@ -351,10 +393,53 @@ WordResult pieceoutside(std::int16_t w) {
   return fail(xeqerrorkey(code));
 }
 
+// A range of a numeric array's elements (X(2:4)): each pass takes the
+// element of its `$` in the range (read backwards when the first bound
+// lies after the second; an omitted bound the array's first or last
+// element), and the passes end after its last. The subscript word after
+// it takes that element; beyond the array's end it is an index error on
+// the target's side and 0 on the other.
+WordResult arrayrange(std::int32_t a) {
+  const auto [rows, cols] = shape(a);
+  const std::int64_t size = static_cast<std::int64_t>(std::max(rows, 0)) * std::max(cols, 0);
+  std::int64_t lo = entry(1) == omittedbound ? 1 : index(value(entry(1)));
+  std::int64_t hi = entry(0) == omittedbound ? size : index(value(entry(0)));
+  if (lo < 1) lo = 1;
+  if (hi < 1) hi = size;
+  const std::int64_t total = (hi >= lo ? hi - lo : lo - hi) + 1;
+  const std::int64_t el = std::max<std::int64_t>(nearest(core::z(1)), 1);
+  if (el > total) {
+    rerunflag = false;
+    core::xeqstackptr = core::xeqstackbase;
+    return WordResult::endstmt;
+  }
+  const bool target = depth() == 3;
+  // (On the target's side a bound past the end fails the first pass.)
+  const std::int64_t idx = target && std::max(lo, hi) > size ? std::max(lo, hi)
+                                                              : lo + (el - 1) * (hi >= lo ? 1 : -1);
+  if (target) {
+    targetrange = total;
+  } else if (el < total) {
+    rerunflag = true;
+  }
+  const std::int16_t next = codeword(wordpos + 1);
+  if (!target && idx > size && core::issubscript(next) && core::subscriptcommas(next) == 0) {
+    // Beyond the array's end: 0 in the element's place.
+    core::z(core::iresult) = 0.0;
+    ++wordpos;
+    return valueproduced(3);
+  }
+  core::z(core::iresult) = static_cast<double>(std::clamp<std::int64_t>(idx, -noindex, noindex - 1));
+  return valueproduced(2);
+}
+
 WordResult substring(std::int16_t w) {
   std::int32_t first = 0, last = 0;
   if (depth() >= 2 && textbounds(entry(1), first, last) && entry(1) > 0)
     return character(w, entry(1), first, last, index(value(entry(0))), 2);
+  if (depth() >= 3 && issym(entry(2)) && (typeof_(entry(2)) & 0x150) == 0x10 &&
+      !textbounds(entry(2), first, last))
+    return arrayrange(entry(2));
   std::int64_t k1 = depth() >= 2 ? index(value(entry(1))) : 0;
   std::int64_t k2 = depth() >= 1 ? index(value(entry(0))) : 0;
   if (depth() >= 3 && entry(2) > 0 && textbounds(entry(2), first, last)) {
@@ -499,13 +584,59 @@ WordResult listassign(std::int32_t nvalues) {
   return WordResult::next;
 }
 
+// A whole array that its own statement also reads, and not `$`: every pass
+// reads the array as it was before the first, so the elements the passes
+// compute are held here and written when the passes end.
+struct Deferred {
+  std::int32_t base = 0;
+  std::int32_t stmt = 0;
+  std::int32_t adr = 0;  // 0: none held
+  std::vector<double> values;
+  std::vector<char> written;
+};
+Deferred held;
+
+// The statement's words after its first read the symbol t.
+bool readsitself(std::int32_t t) {
+  for (std::int32_t p = stmtstart + 1; p < stmtend; ++p) {
+    const std::int16_t w = codeword(p);
+    if (w == t) return true;
+    if (cwu(w) == 0x8000u) break;
+  }
+  return false;
+}
+
+// The element at `cell` of the whole array `t` takes `x`: held back while
+// the statement reads the array it writes, pass by pass (the first pass
+// starts the hold).
+void storeelement(std::int32_t t, std::int64_t k, std::int64_t size, double x) {
+  const std::int32_t adr = core::name(t).adr;
+  const auto cell = static_cast<std::int32_t>(adr + k - 1);
+  if (k == 1) {
+    flushdeferred();
+    if (size > 1 && readsitself(t) && !mentionsdollar())
+      held = {core::xeqstackbase, stmtstart, adr, std::vector<double>(static_cast<std::size_t>(size)),
+                  std::vector<char>(static_cast<std::size_t>(size))};
+  }
+  if (held.adr == adr && held.base == core::xeqstackbase && held.stmt == stmtstart &&
+      k <= static_cast<std::int64_t>(held.values.size())) {
+    held.values[static_cast<std::size_t>(k - 1)] = x;
+    held.written[static_cast<std::size_t>(k - 1)] = 1;
+    return;
+  }
+  core::z(cell) = x;
+}
+
 WordResult wholearray(unsigned kind, std::int32_t t, std::int32_t v) {
   const auto [rows, cols] = shape(t);
   const std::int64_t size = static_cast<std::int64_t>(std::max(rows, 0)) * std::max(cols, 0);
   const std::int32_t adr = core::name(t).adr;
   if (adr <= 0) return fail(xeqkeys::vectorisation, t);
   const std::int64_t k = nearest(core::z(1));
-  if (k > size) return WordResult::endstmt;
+  if (k > size) {
+    flushdeferred();
+    return WordResult::endstmt;
+  }
   if (issym(v) && (typeof_(v) & 0x10) != 0 && v != t) {
     const auto [vr, vc] = shape(v);
     const std::int64_t vs = static_cast<std::int64_t>(std::max(vr, 0)) * std::max(vc, 0);
@@ -518,11 +649,11 @@ WordResult wholearray(unsigned kind, std::int32_t t, std::int32_t v) {
   }
   std::int32_t vf = 0, vl = 0;
   if (textbounds(v, vf, vl)) return fail(xeqkeys::chartonum, t);
-  if (k >= 1 && (kind == 0x8440u || elementinrange))
-    core::z(static_cast<std::int32_t>(adr + k - 1)) = value(v);
+  if (k >= 1 && (kind == 0x8440u || elementinrange)) storeelement(t, k, size, value(v));
   // (The last element: a source array's vectorisation word asked for a
   // rerun that has nothing left to assign.)
   if (k + 1 > size) {
+    flushdeferred();
     rerunflag = false;
     return WordResult::next;
   }
@@ -740,7 +871,18 @@ namespace {
 [[maybe_unused]] const bool installed = (install_wordhandlers(), true);
 }  // namespace
 
+void flushdeferred() {
+  if (held.adr == 0) return;
+  for (std::size_t i = 0; i < held.values.size(); ++i) {
+    const auto cell = static_cast<std::int32_t>(held.adr + static_cast<std::int64_t>(i));
+    if (held.written[i] != 0 && core::z.valid(cell)) core::z(cell) = held.values[i];
+  }
+  held = {};
+}
+
 void reset_assign() {
+  held = {};
+  targetrange = 0;
   elementinrange = true;
   backpieces.clear();
   backpiecestmt = 0;

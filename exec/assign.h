@@ -76,4 +76,8 @@ void install_wordhandlers();
 // Start values of this file's words.
 void reset_assign();
 
+// Writes the elements that a whole-array statement reading its own target
+// computed and held back (its passes ended, or the statement failed).
+void flushdeferred();
+
 }  // namespace exec

@@ -1,3 +1,4 @@
+#include "exec/assign.h"
 #include "exec/control.h"
 
 #include <algorithm>
@@ -186,6 +187,7 @@ WordResult vectorise() {
   const std::int32_t cols = validsym(A) ? core::I4EQUZ(2, A) : 0;
   if (!validsym(A) || k > static_cast<double>(rows) * cols || k < 1.0) {
     // The source is used up: the statement ends here, its operands with it.
+    flushdeferred();
     rerunflag = false;
     core::xeqstackptr = core::xeqstackbase;
     return WordResult::endstmt;
@@ -552,6 +554,8 @@ WordResult controlword(std::int16_t w) {
       // Skipped is the guarded statement only: the label and loop end of
       // a labelled IF still run, so that a DO loop ending on it goes on.
       wordpos = stmtend - 2 - labelledtail();
+      // (A false condition also ends the statement's passes over arrays.)
+      rerunflag = false;
       asresult(v);
       return WordResult::next;
     case wifblock:

@@ -242,8 +242,11 @@ template <bool chained>
   }
   // Its END: the word path's first steps, then the return. (A chain
   // writes the run words these steps leave, as the calling statement's,
-  // when it ends.)
+  // when it ends.) The return gives the caller its rerun mark back, as a
+  // frame's return does: a whole-array statement goes on with its next $.
+  const bool rerun = rerunflag;
   returnwords<chained>(&known, known.scopesub, mode, prev, scope);
+  rerunflag = rerun;
   // The value takes the function's place on the stack.
   if (!onstack) return;
   records[calleefirst] = core::SymbolRecord{};

@@ -68,6 +68,12 @@ std::int32_t owner(std::int32_t p, std::int32_t& from) {
       taken = static_cast<std::size_t>(core::cwcount(u));
     } else if (core::issubscript(u) || core::issubscriptstore(u)) {
       taken = static_cast<std::size_t>(core::subscriptcommas(u)) + 1;
+    } else if (u == cwu(core::cw(core::CwFamily::op, ":"))) {
+      // A piece of a text: one index below it takes the character, two
+      // bounds the piece between them.
+      const bool character = starts.size() >= 2 && codeword(starts[starts.size() - 2]) > 0 &&
+                             (typeof_(codeword(starts[starts.size() - 2])) & 0x40) != 0;
+      taken = character ? 1 : 2;
     } else if (core::cwcode(u) == wdo || core::cwcode(u) == wdoblock) {
       taken = 1;  // a DO header takes its variable and keeps its record
     } else if (core::cwcode(u) == wif) {

@@ -730,6 +730,7 @@ void XEQ(std::span<const std::int16_t> code) {
       }
 
       case At::error:
+        flushdeferred();
         at = errorexit();
         break;
     }

@@ -148,7 +148,10 @@ struct Core {
 
 class Gen {
  public:
-  explicit Gen(std::uint32_t seed) : rng(seed), rng2(seed ^ 0x5eed2u), rng3(seed ^ 0x5eed3u) { out.seed = seed; }
+  explicit Gen(std::uint32_t seed)
+      : rng(seed), rng2(seed ^ 0x5eed2u), rng3(seed ^ 0x5eed3u), rng4(seed ^ 0x5eed4u) {
+    out.seed = seed;
+  }
   Script make();
 
  private:
@@ -159,6 +162,8 @@ class Gen {
   // (And the whole-array expressions into one cell and the characters one
   // past a text's end from a third.)
   std::mt19937 rng3;
+  // (And the passes of whole-array statements with a FUNCTION from a fourth.)
+  std::mt19937 rng4;
   std::mt19937* draw = &rng;
   Script out;
   int n = 4;  // the length of every array
@@ -239,6 +244,8 @@ class Gen {
   std::string dolimit(int i);
   std::string falseif(int i);
   std::string onecell(int i);
+  std::string passes(int i);
+  void nothingstored();
   // Folds of folds and lists over whole arrays, with no FUNCTION or beside one.
   Ex nestscalar(int depth, bool fn);
   Ex nestarray(int depth, bool fn);
@@ -1428,6 +1435,154 @@ std::string Gen::onecell(int i) {
   return "whole-array expression with a FUNCTION into an element";
 }
 
+// A whole-array statement with a FUNCTION that runs the passes the same
+// statement without it runs: a target element that $ subscripts, with a
+// whole array on the right or none; a fold over an array and a character
+// of T; a target its own right side reads (as it was before the first
+// pass); an element past the array's end (the passes end) or before its
+// start (0) after $; a range of the target's or the source's elements; a
+// false logical IF over a whole array (it ends the passes).
+std::string Gen::passes(int i) {
+  const std::string ag = tail(i, "AG"), av = tail(i, "AV"), ns = std::to_string(n);
+  const auto num = [](double v) { return numtext(v); };
+  const auto str = [](int v) { return std::to_string(v); };
+  const std::string& t = texts.at("T");
+  const auto code = [&t](int k) {
+    return static_cast<double>(static_cast<unsigned char>(t[static_cast<std::size_t>(k - 1)]));
+  };
+  const std::string a = chance(50) ? "X" : "Y";
+  const std::vector<double>& x = arrays.at(a);
+  std::vector<double> want(static_cast<std::size_t>(n), 0.0);
+  const auto at = [&want](int r) -> double& { return want[static_cast<std::size_t>(r - 1)]; };
+  const auto xs = [&x](int r) { return x[static_cast<std::size_t>(r - 1)]; };
+  std::string kind;
+  put(ag + " = 0");
+  const int c = pick(10);
+  switch (pick(8)) {
+    case 0:
+      // (FI referenced once before: its reference is made in line.)
+      put("QE = FI(" + str(c) + ")");
+      put(ag + "($) = " + a + " + FI(" + str(c) + ")");
+      for (int r = 1; r <= n; ++r) at(r) = xs(r) + c;
+      kind = "a $ target from a whole array and a FUNCTION";
+      break;
+    case 1: {
+      const int m = 1 + pick(4);
+      if (chance(50)) {
+        put(ag + "($) = " + str(m) + " + FI(" + str(c) + ")");
+        for (int r = 1; r <= n; ++r) at(r) = m + c;
+      } else {
+        put(ag + "($) = $ * " + str(m) + " + FI(" + str(c) + ")");
+        for (int r = 1; r <= n; ++r) at(r) = r * m + c;
+      }
+      kind = "a $ target with no whole array, with a FUNCTION";
+      break;
+    }
+    case 2: {
+      const std::string f = any(std::vector<std::string>{"SUM", "MAX", "MIN"});
+      const int k = 1 + pick(letters + 2);
+      std::vector<double> v;
+      for (int r = 1; r <= n; ++r) v.push_back(xs(r) + code(k));
+      put(ag + "(1) = " + f + "(" + a + " + ICHAR(T(FI(" + str(k) + "))))");
+      at(1) = fold(f, v);
+      kind = "a fold over an array and a character of T through a FUNCTION";
+      break;
+    }
+    case 3: {
+      put(ag + " = " + a);
+      const int form = pick(3);
+      if (form == 0) {
+        const int j = 1 + pick(n);
+        put(ag + " = " + ag + "(" + str(j) + ") + " + ag + " + FI(" + str(c) + ")");
+        for (int r = 1; r <= n; ++r) at(r) = xs(j) + xs(r) + c;
+      } else if (form == 1) {
+        put(ag + " = FI(" + ag + ") * 2 + " + ag);
+        for (int r = 1; r <= n; ++r) at(r) = xs(1) * 2 + xs(r);
+      } else {
+        // Positions in T, the first decides every element.
+        std::string l = ag + " = ";
+        const int k = 1 + pick(letters);
+        for (int r = 1; r <= n; ++r) l += (r > 1 ? ", " : "") + str(r == 1 ? k : 1 + pick(letters));
+        put(l);
+        put(ag + " = ICHAR(T(FI(" + ag + ")))");
+        for (int r = 1; r <= n; ++r) at(r) = code(k);
+      }
+      kind = "a whole array its own right side reads, with a FUNCTION";
+      break;
+    }
+    case 4: {
+      const int d = 1 + pick(n - 1);
+      if (chance(50)) {
+        put(ag + " = " + a + "($+" + str(d) + ") + FI(" + str(c) + ")");
+        for (int r = 1; r + d <= n; ++r) at(r) = xs(r + d) + c;
+        kind = "a whole array from elements past the end after $, with a FUNCTION";
+      } else {
+        put(ag + " = " + a + "($-" + str(d) + ") + FI(" + str(c) + ")");
+        for (int r = 1; r <= n; ++r) at(r) = (r > d ? xs(r - d) : 0.0) + c;
+        kind = "a whole array from elements before the start after $, with a FUNCTION";
+      }
+      break;
+    }
+    case 5: {
+      int lo = 1 + pick(n), hi = 1 + pick(n);
+      const int m = std::abs(hi - lo) + 1, dir = hi >= lo ? 1 : -1;
+      if (chance(50)) {
+        const int d = pick(tlen - m + 1);
+        put(ag + "(" + str(lo) + ":" + str(hi) + ") = ICHAR(T(FI($+" + str(d) + ")))");
+        for (int r = 1; r <= m; ++r) at(lo + (r - 1) * dir) = code(r + d);
+      } else {
+        put(ag + "(" + str(lo) + ":" + str(hi) + ") = $ + FI(" + str(c) + ")");
+        for (int r = 1; r <= m; ++r) at(lo + (r - 1) * dir) = r + c;
+      }
+      kind = "a range of the target's elements, with a FUNCTION";
+      break;
+    }
+    case 6: {
+      const int lo = 1 + pick(n), hi = 1 + pick(n);
+      const int m = std::abs(hi - lo) + 1, dir = hi >= lo ? 1 : -1;
+      put(ag + " = " + a + "(" + str(lo) + ":" + str(hi) + ") + FI(" + str(c) + ")");
+      for (int r = 1; r <= m; ++r) at(r) = xs(lo + (r - 1) * dir) + c;
+      kind = "a whole array from a range of an array, with a FUNCTION";
+      break;
+    }
+    default: {
+      // The first element's condition is false: nothing runs.
+      const double lim = xs(1) + c + pick(3);
+      put("IF (" + a + " + FI(" + str(c) + ") > " + num(lim) + ") " + ag + "(1) = " + ag +
+          "(1) + 1");
+      kind = "a false logical IF over a whole array with a FUNCTION";
+      break;
+    }
+  }
+  dims.push_back(ag + "(" + ns + ")");
+  dims.push_back(av + "(" + ns + ")");
+  use(ag, av);
+  std::string list = av + " = ";
+  for (int r = 1; r <= n; ++r) list += (r > 1 ? ", " : "") + num(at(r));
+  put(list);
+  const std::string jc = tail(i, "JC");
+  put("DO " + jc + " = 1, " + ns);
+  ++indent;
+  compare(i, ag + "(" + jc + ")", av + "(" + jc + ")");
+  --indent;
+  put("ENDDO");
+  return kind;
+}
+
+// An assignment whose passes over `$` end before its first store stops the
+// run with xeq3028, whether a FUNCTION stands in it or not.
+void Gen::nothingstored() {
+  const std::string past = std::to_string(n + 1 + pick(3));
+  out.stopkey = "xeq3028";
+  const std::vector<std::string> forms = {"QE = X($+" + past + ") + FI(0)",
+                                          "QE = Y($ + FI(" + past + "))",
+                                          "QE = X($+" + past + ") + 1",
+                                          "IF (X($+" + past + ") + FI(1) > 0) QE = 1"};
+  stopindex = static_cast<int>(lines.size());
+  put(any(forms));
+  kinds.push_back("stop: an assignment whose passes end before its first store");
+}
+
 // A character one past T's end through a FUNCTION bound, read or written,
 // stops the run with the index error (a piece reaching there with xeq3045).
 void Gen::pastend() {
@@ -1862,6 +2017,12 @@ Script Gen::make() {
     snippet(nsnippets, [this, i = nsnippets]() { return onecell(i); });
   }
   if (stopindex < 0 && chance(25)) pastend();
+  draw = &rng4;
+  for (int k = pick(3); k > 0; --k) {
+    ++nsnippets;
+    snippet(nsnippets, [this, i = nsnippets]() { return passes(i); });
+  }
+  if (stopindex < 0 && chance(10)) nothingstored();
   draw = &rng;
 
   std::vector<std::string> text = {"GOTO 100"};

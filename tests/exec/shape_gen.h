@@ -31,6 +31,14 @@
 //   array. They come from a random stream of their own, after the others,
 //   so that the other snippets of a seed stay as they were.
 //
+// - whole-array statements with a FUNCTION whose passes are those of the
+//   same statement without it: a target element that $ subscripts (with a
+//   whole array on the right or none), a fold over an array and a character
+//   of T, a target read on its own right side, elements past the end or
+//   before the start after $, ranges of the target's or the source's
+//   elements, a false logical IF; and an assignment whose passes end before
+//   its first store (it stops the run). They come from a fourth stream.
+//
 // Each snippet stands now and then in a DO loop, a GOTO loop, a block IF
 // (its condition a fold or a piece with a FUNCTION), a SUBROUTINE or a
 // FUNCTION body (handed the main program's names, its arrays declared or
