@@ -206,8 +206,8 @@ class User {
   // The editor's rows, learnt from the cursor cell on a known view row (its
   // height is a row's, its top the row's top), once no other window of the
   // program (the compile's progress window, a box) stands over them.
-  void learnrows(int row) {
-    u_.alone(w_, "the editor's window alone, to learn its rows");
+  void learnrows(int row, const std::string& besides = "") {
+    u_.alone(w_, "the editor's window alone, to learn its rows", besides);
     const Picture p = picture();
     for (int x = 0; x < p.width / 2; ++x)
       for (int y = 0; y < p.height; ++y) {
@@ -989,7 +989,7 @@ TEST_F(EditorDisplayTest, ATooltipGoesWhenAWindowComesOverItOrItsLineIsLeft) {
     u.key({}, XK_Down);
     u.keys({}, XK_Right, 5);
     const Window tip = d.window("tooltip");
-    u.learnrows(2);
+    u.learnrows(2, "tooltip");
     below = screentop(d.display(), tip) - screentop(d.display(), u.window()) - u.rowtop(3);
     u.key({}, XK_Down);
     left = shows(d.titles(), "tooltip");

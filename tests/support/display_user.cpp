@@ -400,12 +400,13 @@ void DisplayUser::gone(Window w, const std::string& what) {
       });
 }
 
-void DisplayUser::alone(Window w, const std::string& what) {
+void DisplayUser::alone(Window w, const std::string& what, const std::string& besides) {
   await(
       dpy_,
       [&] {
-        const std::vector<Window> shownnow = ours();
-        return shownnow.size() == 1 && shownnow.front() == w;
+        for (const Window o : ours())
+          if (o != w && (besides.empty() || title(o) != besides)) return false;
+        return shown(w);
       },
       [&] {
         std::string seen;

@@ -87,8 +87,9 @@ class DisplayUser {
   void gone(Window w, const std::string& what);
   // Waits until `w` is the program's only shown top-level window (no box
   // or progress window stands over it), then as ready(w) does: a picture
-  // taken then shows the window's own rows.
-  void alone(Window w, const std::string& what);
+  // taken then shows the window's own rows. A window titled `besides` (a
+  // tooltip the test reads beside the rows) does not count.
+  void alone(Window w, const std::string& what, const std::string& besides = "");
 
   // The test cannot go on: says why (and what `abandon_note` adds, when
   // set). In the thread `gives_up_alone` names it throws GaveUp, which
