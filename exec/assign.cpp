@@ -162,8 +162,14 @@ void targetfound(std::int64_t count) {
 // whole arrays end with the first, unless the target is an element that
 // `$` subscripts. Such a statement runs a pass for each element of the
 // target's array, whole arrays on its right or not (a subscript that
-// leaves the array ends the passes).
+// leaves the array ends the passes), or the statement is guarded by a
+// logical IF whose condition runs over whole arrays.
 void singlepass(bool element) {
+  if (condpassstmt != 0 && condpassstmt == stmtstart && condpassbase == core::xeqstackbase) {
+    // (The condition of the statement's logical IF decides the passes.)
+    rerunflag = true;
+    return;
+  }
   if (element)
     for (const DollarTarget& d : dollartargets)
       if (d.base == core::xeqstackbase && d.stmt == stmtstart) {
