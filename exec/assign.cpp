@@ -413,24 +413,29 @@ WordResult arrayrange(std::int32_t a) {
   if (lo < 1) lo = 1;
   if (hi < 1) hi = size;
   const std::int64_t total = (hi >= lo ? hi - lo : lo - hi) + 1;
-  const std::int64_t el = std::max<std::int64_t>(nearest(core::z(1)), 1);
-  if (el > total) {
+  const bool target = depth() == 3;
+  // (In the argument of a fold over whole arrays the fold's element is
+  // taken instead of the statement's pass.)
+  const std::int64_t folded = target ? 0 : wholefold::rangeelement(total);
+  const std::int64_t el = folded > 0 ? folded : std::max<std::int64_t>(nearest(core::z(1)), 1);
+  if (el > total && folded == 0) {
     rerunflag = false;
     core::xeqstackptr = core::xeqstackbase;
     return WordResult::endstmt;
   }
-  const bool target = depth() == 3;
   // (On the target's side a bound past the end fails the first pass.)
   const std::int64_t idx = target && std::max(lo, hi) > size ? std::max(lo, hi)
                                                               : lo + (el - 1) * (hi >= lo ? 1 : -1);
   if (target) {
     targetrange = total;
-  } else if (el < total) {
+  } else if (el < total && folded == 0) {
     rerunflag = true;
   }
   const std::int16_t next = codeword(wordpos + 1);
-  if (!target && idx > size && core::issubscript(next) && core::subscriptcommas(next) == 0) {
-    // Beyond the array's end: 0 in the element's place.
+  if (!target && (idx > size || el > total) && core::issubscript(next) &&
+      core::subscriptcommas(next) == 0) {
+    // Beyond the array's end (or the range's, for a fold over a longer
+    // array): 0 in the element's place.
     core::z(core::iresult) = 0.0;
     ++wordpos;
     return valueproduced(3);
