@@ -36,10 +36,6 @@ namespace {
 using core::cwu;
 using namespace wordpath;
 
-// An out-of-range element was read as 0.0 under the tolerant assignment
-// word: the assignment of that statement (its start position) is skipped.
-std::int32_t skipstmt = 0;
-
 bool push(std::int32_t e) {
   const std::int32_t p = core::xeqstackptr + 1;
   if (p < 1 || p > core::adrs.size()) return false;
@@ -77,16 +73,6 @@ WordResult valueproduced(std::int32_t consumed) {
 bool isoptstmt(unsigned u) {
   const unsigned s = core::cwcode(u);
   return s >= cwu(core::optstmtcode(0)) && s <= cwu(core::optstmtcode(core::noptstmts - 1));
-}
-
-// The statement holds a word of the code w (any count) after the current word.
-bool laterword(unsigned w) {
-  for (std::int32_t p = wordpos + 1; p < stmtend; ++p) {
-    const unsigned u = cwu(codeword(p));
-    if (u == 0x8000u) break;
-    if (core::cwcode(u) == w) return true;
-  }
-  return false;
 }
 
 // The statement mentions the symbol `$` (symbol 1).
@@ -290,13 +276,8 @@ WordResult element(std::int16_t w) {
     core::z(core::iresult) = 0.0;
     return valueproduced(k + 1);
   }
-  if (laterword(cwu(core::cw(core::CwFamily::word, "=array")))) {
-    // The tolerant assignment reads the element as 0.0 and is skipped.
-    elementinrange = false;
-    skipstmt = stmtstart;
-    core::z(core::iresult) = 0.0;
-    return valueproduced(k + 1);
-  }
+  // (An assignment to a whole array reads no element outside as 0: it
+  // fails as the evaluator does.)
   // The evaluator's index error, with its text (an array never declared
   // shows as such).
   constexpr std::int32_t code = 3006;
@@ -689,10 +670,6 @@ WordResult assignment(std::int16_t w) {
   const std::int32_t t = stack[-1];
   --core::xeqstackptr;
   if (t <= 0) return fail(xeqkeys::notpossible);
-  if (skipstmt != 0 && skipstmt == stmtstart) {
-    skipstmt = 0;
-    return WordResult::next;
-  }
   if (!issym(t)) {
     // An element cell of an array.
     if (!core::z.valid(t)) return fail(xeqkeys::notpossible);
@@ -897,7 +874,6 @@ void reset_assign() {
   elementinrange = true;
   backpieces.clear();
   backpiecestmt = 0;
-  skipstmt = 0;
   elemrows = 0;
   elemcols = 0;
 }
