@@ -36,10 +36,6 @@ namespace {
 using core::cwu;
 using namespace wordpath;
 
-// An out-of-range element was read as 0.0 under the tolerant assignment
-// word: the assignment of that statement (its start position) is skipped.
-std::int32_t skipstmt = 0;
-
 bool push(std::int32_t e) {
   const std::int32_t p = core::xeqstackptr + 1;
   if (p < 1 || p > core::adrs.size()) return false;
@@ -77,16 +73,6 @@ WordResult valueproduced(std::int32_t consumed) {
 bool isoptstmt(unsigned u) {
   const unsigned s = core::cwcode(u);
   return s >= cwu(core::optstmtcode(0)) && s <= cwu(core::optstmtcode(core::noptstmts - 1));
-}
-
-// The statement holds a word of the code w (any count) after the current word.
-bool laterword(unsigned w) {
-  for (std::int32_t p = wordpos + 1; p < stmtend; ++p) {
-    const unsigned u = cwu(codeword(p));
-    if (u == 0x8000u) break;
-    if (core::cwcode(u) == w) return true;
-  }
-  return false;
 }
 
 // The statement mentions the symbol `$` (symbol 1).
@@ -162,8 +148,14 @@ void targetfound(std::int64_t count) {
 // whole arrays end with the first, unless the target is an element that
 // `$` subscripts. Such a statement runs a pass for each element of the
 // target's array, whole arrays on its right or not (a subscript that
-// leaves the array ends the passes).
+// leaves the array ends the passes), or the statement is guarded by a
+// logical IF whose condition runs over whole arrays.
 void singlepass(bool element) {
+  if (condpassstmt != 0 && condpassstmt == stmtstart && condpassbase == core::xeqstackbase) {
+    // (The condition of the statement's logical IF decides the passes.)
+    rerunflag = true;
+    return;
+  }
   if (element)
     for (const DollarTarget& d : dollartargets)
       if (d.base == core::xeqstackbase && d.stmt == stmtstart) {
@@ -284,13 +276,8 @@ WordResult element(std::int16_t w) {
     core::z(core::iresult) = 0.0;
     return valueproduced(k + 1);
   }
-  if (laterword(cwu(core::cw(core::CwFamily::word, "=array")))) {
-    // The tolerant assignment reads the element as 0.0 and is skipped.
-    elementinrange = false;
-    skipstmt = stmtstart;
-    core::z(core::iresult) = 0.0;
-    return valueproduced(k + 1);
-  }
+  // (An assignment to a whole array reads no element outside as 0: it
+  // fails as the evaluator does.)
   // The evaluator's index error, with its text (an array never declared
   // shows as such).
   constexpr std::int32_t code = 3006;
@@ -407,24 +394,29 @@ WordResult arrayrange(std::int32_t a) {
   if (lo < 1) lo = 1;
   if (hi < 1) hi = size;
   const std::int64_t total = (hi >= lo ? hi - lo : lo - hi) + 1;
-  const std::int64_t el = std::max<std::int64_t>(nearest(core::z(1)), 1);
-  if (el > total) {
+  const bool target = depth() == 3;
+  // (In the argument of a fold over whole arrays the fold's element is
+  // taken instead of the statement's pass.)
+  const std::int64_t folded = target ? 0 : wholefold::rangeelement(total);
+  const std::int64_t el = folded > 0 ? folded : std::max<std::int64_t>(nearest(core::z(1)), 1);
+  if (el > total && folded == 0) {
     rerunflag = false;
     core::xeqstackptr = core::xeqstackbase;
     return WordResult::endstmt;
   }
-  const bool target = depth() == 3;
   // (On the target's side a bound past the end fails the first pass.)
   const std::int64_t idx = target && std::max(lo, hi) > size ? std::max(lo, hi)
                                                               : lo + (el - 1) * (hi >= lo ? 1 : -1);
   if (target) {
     targetrange = total;
-  } else if (el < total) {
+  } else if (el < total && folded == 0) {
     rerunflag = true;
   }
   const std::int16_t next = codeword(wordpos + 1);
-  if (!target && idx > size && core::issubscript(next) && core::subscriptcommas(next) == 0) {
-    // Beyond the array's end: 0 in the element's place.
+  if (!target && (idx > size || el > total) && core::issubscript(next) &&
+      core::subscriptcommas(next) == 0) {
+    // Beyond the array's end (or the range's, for a fold over a longer
+    // array): 0 in the element's place.
     core::z(core::iresult) = 0.0;
     ++wordpos;
     return valueproduced(3);
@@ -678,10 +670,6 @@ WordResult assignment(std::int16_t w) {
   const std::int32_t t = stack[-1];
   --core::xeqstackptr;
   if (t <= 0) return fail(xeqkeys::notpossible);
-  if (skipstmt != 0 && skipstmt == stmtstart) {
-    skipstmt = 0;
-    return WordResult::next;
-  }
   if (!issym(t)) {
     // An element cell of an array.
     if (!core::z.valid(t)) return fail(xeqkeys::notpossible);
@@ -886,7 +874,6 @@ void reset_assign() {
   elementinrange = true;
   backpieces.clear();
   backpiecestmt = 0;
-  skipstmt = 0;
   elemrows = 0;
   elemcols = 0;
 }

@@ -23,9 +23,8 @@ namespace exec {
 // one blank when it is assigned.
 inline constexpr std::int32_t outsidetext = -99999;
 
-// The last array element addressed was in range; an out-of-range element
-// skipped under the tolerant assignment word 0x8440 clears it, and a
-// whole-array assignment then stores nothing.
+// The last array element addressed was in range (an element outside
+// stops the statement with the evaluator's index error).
 inline bool elementinrange = true;
 
 // Handles one word of the operand, assignment and option-statement

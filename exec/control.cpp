@@ -550,7 +550,11 @@ WordResult controlword(std::int16_t w) {
       pop();
       // A true condition leaves nothing of the IF on the stack: the words
       // of the statement it guards find the stack as if they stood alone.
-      if (v != 0.0) return WordResult::next;
+      if (v != 0.0) {
+        condpassstmt = rerunflag ? stmtstart : 0;
+        condpassbase = core::xeqstackbase;
+        return WordResult::next;
+      }
       // Skipped is the guarded statement only: the label and loop end of
       // a labelled IF still run, so that a DO loop ending on it goes on.
       wordpos = stmtend - 2 - labelledtail();

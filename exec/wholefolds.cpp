@@ -70,10 +70,15 @@ std::int32_t owner(std::int32_t p, std::int32_t& from) {
       taken = static_cast<std::size_t>(core::subscriptcommas(u)) + 1;
     } else if (u == cwu(core::cw(core::CwFamily::op, ":"))) {
       // A piece of a text: one index below it takes the character, two
-      // bounds the piece between them.
+      // bounds the piece between them. Between two bounds after a numeric
+      // array it is a range of the array's elements, which the subscript
+      // after it takes with the array.
       const bool character = starts.size() >= 2 && codeword(starts[starts.size() - 2]) > 0 &&
                              (typeof_(codeword(starts[starts.size() - 2])) & 0x40) != 0;
-      taken = character ? 1 : 2;
+      const std::size_t n = starts.size();
+      const bool range = n >= 3 && starts[n - 3] + 1 == starts[n - 2] && codeword(starts[n - 3]) > 0 &&
+                         (typeof_(codeword(starts[n - 3])) & 0x150) == 0x10;
+      taken = character || range ? 1 : 2;
     } else if (core::cwcode(u) == wdo || core::cwcode(u) == wdoblock) {
       taken = 1;  // a DO header takes its variable and keeps its record
     } else if (core::cwcode(u) == wif) {
@@ -95,17 +100,12 @@ std::int32_t owner(std::int32_t p, std::int32_t& from) {
   return 0;
 }
 
-}  // namespace
-
-bool element(WordResult& r) {
+// The fold that the word at `wordpos` runs for, started with `size`
+// elements when it starts here; null for none.
+Level* running(std::int64_t size) {
   std::int32_t from = 0;
   const std::int32_t at = owner(wordpos, from);
-  if (at == 0 || depth() < 1) return false;
-  const std::int32_t A = entry(0);
-  if (!issym(A) || (typeof_(A) & 0x10) == 0) return false;
-  const std::int64_t size =
-      static_cast<std::int64_t>(std::max(core::I4EQUZ(1, A), 0)) * std::max(core::I4EQUZ(2, A), 0);
-  if (size < 1 || size > 0x7FFFFFFF || core::name(A).adr <= 0) return false;
+  if (at == 0 || size < 1 || size > 0x7FFFFFFF) return nullptr;
   Level* l = find(core::xeqstackbase, at);
   if (l == nullptr) {
     levels.push_back({.base = core::xeqstackbase,
@@ -118,6 +118,20 @@ bool element(WordResult& r) {
     l = &levels.back();
     underway = static_cast<std::int32_t>(levels.size());
   }
+  return l;
+}
+
+}  // namespace
+
+bool element(WordResult& r) {
+  if (depth() < 1) return false;
+  const std::int32_t A = entry(0);
+  if (!issym(A) || (typeof_(A) & 0x10) == 0) return false;
+  const std::int64_t size =
+      static_cast<std::int64_t>(std::max(core::I4EQUZ(1, A), 0)) * std::max(core::I4EQUZ(2, A), 0);
+  if (core::name(A).adr <= 0) return false;
+  const Level* const l = running(size);
+  if (l == nullptr) return false;
   if (l->index <= size) {
     entry(0) = core::name(A).adr + l->index - 1;
     r = WordResult::next;
@@ -128,6 +142,14 @@ bool element(WordResult& r) {
   takeresult(1);
   r = core::xeqstop != 0 ? WordResult::looptest : WordResult::next;
   return true;
+}
+
+std::int64_t rangeelement(std::int64_t count) {
+  Level* const l = running(count);
+  if (l == nullptr) return 0;
+  // (A range bounds the fold's elements by its own count.)
+  if (count < l->count) l->count = static_cast<std::int32_t>(std::max<std::int64_t>(count, l->index));
+  return l->index;
 }
 
 Step next(std::vector<double>& values) {

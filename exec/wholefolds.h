@@ -6,7 +6,9 @@
 // pass (`$`), the argument's words run again from their first one until
 // the first array's elements are used up, and the fold then folds the
 // values as it folds an array's. An array shorter than that first one
-// gives 0 for the elements it lacks. A fold inside such an argument runs
+// gives 0 for the elements it lacks. A range of an array's elements
+// (SUM(Y(2:3)) + F(0)) runs so too, one element of the range each time,
+// and the fold ends with the range's last element. A fold inside such an argument runs
 // so within each element of the fold around it; the statement's other
 // arrays still take the element of its pass.
 //
@@ -30,6 +32,12 @@ namespace exec::wholefold {
 // word's answer in r. False: the statement's pass decides (the caller
 // does what it does without folds).
 bool element(WordResult& r);
+
+// For a range of an array's elements (`count` of them) whose word is at
+// `wordpos`: when it lies in the argument of such a fold, the fold's
+// running element, 0 when it does not (the statement's pass decides). The
+// fold runs over no more elements than the range has.
+std::int64_t rangeelement(std::int64_t count);
 
 // What a fold word at `wordpos` of one argument does with it.
 enum class Step {

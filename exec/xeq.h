@@ -33,6 +33,12 @@ inline std::int32_t wordpos = 0;      // position of the word being executed
 inline std::int32_t xeqstartpos = 0;  // start position of a resumed run, 0 = none
 inline std::int32_t stmtflags = 0;    // 1 operator, 2 element, 4 FUZ, 0x10 DO header
 inline bool rerunflag = false;        // the statement runs again with $ + 1
+// A logical IF whose condition runs over whole arrays (it asked for the
+// next $ when it held): the statement it guards runs once for each element
+// while the condition holds, whatever it stores into. The statement's first
+// word and its frame's stack base; 0 none.
+inline std::int32_t condpassstmt = 0;
+inline std::int32_t condpassbase = 0;
 inline std::uint8_t jumpedflag = 0;   // 0xFF: the statement was entered by a jump
 inline std::int32_t calldepth = 0;    // active subroutine calls
 inline std::int32_t callkind = 0;     // 0xE080 CALL, 0xE160 function reference, 0 none

@@ -149,7 +149,11 @@ struct Core {
 class Gen {
  public:
   explicit Gen(std::uint32_t seed)
-      : rng(seed), rng2(seed ^ 0x5eed2u), rng3(seed ^ 0x5eed3u), rng4(seed ^ 0x5eed4u) {
+      : rng(seed),
+        rng2(seed ^ 0x5eed2u),
+        rng3(seed ^ 0x5eed3u),
+        rng4(seed ^ 0x5eed4u),
+        rng5(seed ^ 0x5eed5u) {
     out.seed = seed;
   }
   Script make();
@@ -164,6 +168,9 @@ class Gen {
   std::mt19937 rng3;
   // (And the passes of whole-array statements with a FUNCTION from a fourth.)
   std::mt19937 rng4;
+  // (And logical IFs that hold over whole arrays, ranges in folds and
+  // elements outside, with a FUNCTION, from a fifth.)
+  std::mt19937 rng5;
   std::mt19937* draw = &rng;
   Script out;
   int n = 4;  // the length of every array
@@ -245,6 +252,8 @@ class Gen {
   std::string falseif(int i);
   std::string onecell(int i);
   std::string passes(int i);
+  std::string holds(int i);
+  void outside();
   void nothingstored();
   // Folds of folds and lists over whole arrays, with no FUNCTION or beside one.
   Ex nestscalar(int depth, bool fn);
@@ -1569,6 +1578,90 @@ std::string Gen::passes(int i) {
   return kind;
 }
 
+// With a FUNCTION: a logical IF over a whole array runs its statement for
+// each element while it holds (a target that is no whole array, or one);
+// a range in a fold's argument is folded element by element and bounds the
+// fold's elements.
+std::string Gen::holds(int i) {
+  const std::string ag = tail(i, "HG"), av = tail(i, "HV"), ns = std::to_string(n);
+  const auto str = [](int v) { return std::to_string(v); };
+  const std::string a = chance(50) ? "X" : "Y";
+  const std::vector<double>& x = arrays.at(a);
+  std::vector<double> want(static_cast<std::size_t>(n), 0.0);
+  const auto at = [&want](int r) -> double& { return want[static_cast<std::size_t>(r - 1)]; };
+  const auto xs = [&x](int r) { return x[static_cast<std::size_t>(r - 1)]; };
+  std::string kind;
+  put(ag + " = 0");
+  const int c = pick(10);
+  switch (pick(4)) {
+    case 0:
+    case 1: {
+      // The first element's condition holds; the passes end at the first
+      // that does not.
+      const double lim = xs(1) + c - 1 - pick(4);
+      const std::string cond = "IF (" + a + " + FI(" + str(c) + ") > " + numtext(lim) + ") ";
+      int held = 0;
+      while (held < n && xs(held + 1) + c > lim) ++held;
+      if (chance(50)) {
+        put(cond + ag + "(1) = " + ag + "(1) + 1");
+        at(1) = held;
+        kind = "a logical IF that holds over a whole array, into one element, with a FUNCTION";
+      } else {
+        const int m = 1 + pick(4);
+        put(cond + ag + " = " + a + " * " + str(m));
+        for (int r = 1; r <= held; ++r) at(r) = xs(r) * m;
+        kind = "a logical IF that holds over a whole array, into a whole array, with a FUNCTION";
+      }
+      break;
+    }
+    default: {
+      const std::string f = any(std::vector<std::string>{"SUM", "MAX", "MIN"});
+      const int lo = 1 + pick(n), hi = 1 + pick(n);
+      const int m = std::abs(hi - lo) + 1, dir = hi >= lo ? 1 : -1;
+      const std::string range = a + "(" + str(lo) + ":" + str(hi) + ")";
+      std::vector<double> v;
+      if (chance(50)) {
+        put(ag + "(1) = " + f + "(" + range + ") + FI(" + str(c) + ")");
+        for (int r = 1; r <= m; ++r) v.push_back(xs(lo + (r - 1) * dir));
+      } else {
+        const std::string b = a == "X" ? "Y" : "X";
+        const std::vector<double>& y = arrays.at(b);
+        put(ag + "(1) = " + f + "(" + b + " + " + range + ") + FI(" + str(c) + ")");
+        for (int r = 1; r <= m; ++r)
+          v.push_back(y[static_cast<std::size_t>(r - 1)] + xs(lo + (r - 1) * dir));
+      }
+      at(1) = fold(f, v) + c;
+      kind = "a fold over a range of an array, with a FUNCTION";
+      break;
+    }
+  }
+  dims.push_back(ag + "(" + ns + ")");
+  dims.push_back(av + "(" + ns + ")");
+  use(ag, av);
+  std::string list = av + " = ";
+  for (int r = 1; r <= n; ++r) list += (r > 1 ? ", " : "") + numtext(at(r));
+  put(list);
+  const std::string jc = tail(i, "JH");
+  put("DO " + jc + " = 1, " + ns);
+  ++indent;
+  compare(i, ag + "(" + jc + ")", av + "(" + jc + ")");
+  --indent;
+  put("ENDDO");
+  return kind;
+}
+
+// A whole-array assignment that reads an element outside its array (no $)
+// stops the run with the index error, with a FUNCTION or not.
+void Gen::outside() {
+  const std::string k = std::to_string(chance(50) ? n + 1 + pick(3) : -pick(2));
+  out.stopkey = "xeq3006";
+  const std::vector<std::string> forms = {"Y = X(" + k + ") + FI(0)", "Y = X(" + k + ") + 1",
+                                          "X = Y(" + k + ") * FI(2)"};
+  stopindex = static_cast<int>(lines.size());
+  put(any(forms));
+  kinds.push_back("stop: a whole-array assignment reading an element outside");
+}
+
 // An assignment whose passes over `$` end before its first store stops the
 // run with xeq3028, whether a FUNCTION stands in it or not.
 void Gen::nothingstored() {
@@ -2023,6 +2116,12 @@ Script Gen::make() {
     snippet(nsnippets, [this, i = nsnippets]() { return passes(i); });
   }
   if (stopindex < 0 && chance(10)) nothingstored();
+  draw = &rng5;
+  for (int k = pick(3); k > 0; --k) {
+    ++nsnippets;
+    snippet(nsnippets, [this, i = nsnippets]() { return holds(i); });
+  }
+  if (stopindex < 0 && chance(8)) outside();
   draw = &rng;
 
   std::vector<std::string> text = {"GOTO 100"};
