@@ -177,9 +177,10 @@ bool laterassignment() {
   return false;
 }
 
-// An assignment whose passes ended before it stored anything.
-WordResult nothingstored(std::int16_t w) {
-  constexpr std::int32_t code = 3028;
+// Word w fails with the evaluator's run error `code`: the word and its
+// place are noted for the message and the status word, as the evaluator
+// notes them.
+WordResult evaluatorfail(std::int16_t w, std::int32_t code) {
   if (core::nomsg == 0) {
     xeqfailword = static_cast<float>(w);
     xeqfailpos = static_cast<float>(wordpos);
@@ -187,6 +188,9 @@ WordResult nothingstored(std::int16_t w) {
   }
   return fail(xeqerrorkey(code));
 }
+
+// An assignment whose passes ended before it stored anything.
+WordResult nothingstored(std::int16_t w) { return evaluatorfail(w, 3028); }
 
 // A one-character selection of string s at index k (a start outside the
 // text gives the outside position).
@@ -281,13 +285,8 @@ WordResult element(std::int16_t w) {
   // The evaluator's index error, with its text (an array never declared
   // shows as such).
   constexpr std::int32_t code = 3006;
-  if (core::nomsg == 0) {
-    xeqfailword = static_cast<float>(w);
-    xeqfailpos = static_cast<float>(wordpos);
-    core::iostatw[0] = static_cast<std::int16_t>(code);
-  }
   idxerrorof(code, a, what, bad);
-  return fail(xeqerrorkey(code));
+  return evaluatorfail(w, code);
 }
 
 // An omitted bound of a piece (the word 0 before or after its ":"): a stack
@@ -355,14 +354,7 @@ WordResult character(std::int16_t w, std::int32_t s, std::int32_t first, std::in
     const std::int32_t bad =
         static_cast<std::int32_t>(std::clamp<std::int64_t>(i, -noindex, noindex - 1));
     idxerrorof(code, s, idxindex, bad);
-    if (last < first || (core::nomsg == 0 && !wholefold::within())) {
-      if (core::nomsg == 0) {
-        xeqfailword = static_cast<float>(w);
-        xeqfailpos = static_cast<float>(wordpos);
-        core::iostatw[0] = static_cast<std::int16_t>(code);
-      }
-      return fail(xeqerrorkey(code));
-    }
+    if (last < first || (core::nomsg == 0 && !wholefold::within())) return evaluatorfail(w, code);
     at = std::clamp<std::int64_t>(at, first, last);
   }
   selection(s, static_cast<std::int32_t>(at), static_cast<std::int32_t>(at));
@@ -370,15 +362,7 @@ WordResult character(std::int16_t w, std::int32_t s, std::int32_t first, std::in
 }
 
 // A piece outside its text stops the statement as the evaluator's does.
-WordResult pieceoutside(std::int16_t w) {
-  constexpr std::int32_t code = 3045;
-  if (core::nomsg == 0) {
-    xeqfailword = static_cast<float>(w);
-    xeqfailpos = static_cast<float>(wordpos);
-    core::iostatw[0] = static_cast<std::int16_t>(code);
-  }
-  return fail(xeqerrorkey(code));
-}
+WordResult pieceoutside(std::int16_t w) { return evaluatorfail(w, 3045); }
 
 // A range of a numeric array's elements (X(2:4)): each pass takes the
 // element of its `$` in the range (read backwards when the first bound
