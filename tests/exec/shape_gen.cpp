@@ -205,6 +205,19 @@ class Gen {
     put("IF (" + cond + ") " + nb(i) + " = " + nb(i) + " + 1");
   }
   void compare(int i, const std::string& a, const std::string& b) { count(i, a + " /= " + b); }
+  // The whole array `got` against the values `want`, given to the array
+  // `expect`, element by element in a DO over `loop`.
+  void compareall(int i, const std::string& got, const std::string& expect,
+                  const std::vector<double>& want, const std::string& loop) {
+    std::string list = expect + " = ";
+    for (std::size_t j = 0; j < want.size(); ++j) list += (j ? ", " : "") + numtext(want[j]);
+    put(list);
+    put("DO " + loop + " = 1, " + std::to_string(want.size()));
+    ++indent;
+    compare(i, got + "(" + loop + ")", expect + "(" + loop + ")");
+    --indent;
+    put("ENDDO");
+  }
   void use(const std::string& got, const std::string& want, const std::string& also = "") {
     out.uses.push_back({"", "", got, want, "", 0, also});
   }
@@ -813,15 +826,7 @@ std::string Gen::wholearray(int i) {
   } else {
     put(ag + " = " + shapes::show(e));
   }
-  std::string list = av + " = ";
-  for (int j = 0; j < n; ++j) list += (j ? ", " : "") + numtext(v[static_cast<std::size_t>(j)]);
-  put(list);
-  const std::string jc = tail(i, "JC");
-  put("DO " + jc + " = 1, " + std::to_string(n));
-  ++indent;
-  compare(i, ag + "(" + jc + ")", av + "(" + jc + ")");
-  --indent;
-  put("ENDDO");
+  compareall(i, ag, av, {v.begin(), v.begin() + n}, tail(i, "JC"));
   return "whole-array statement with a FUNCTION" + where;
 }
 
@@ -1187,15 +1192,7 @@ std::string Gen::arrayformal(int i) {
   put(ag + " = " + from);
   const bool viaki = static_cast<int>(scalars.at("KI")) == m && chance(50);
   put("CALL " + s + "(" + ag + ", " + (viaki ? std::string("KI") : std::to_string(m)) + ")");
-  std::string list = av + " = ";
-  for (int j = 0; j < n; ++j) list += (j ? ", " : "") + numtext(v[static_cast<std::size_t>(j)]);
-  put(list);
-  const std::string jc = tail(i, "JC");
-  put("DO " + jc + " = 1, " + std::to_string(n));
-  ++indent;
-  compare(i, ag + "(" + jc + ")", av + "(" + jc + ")");
-  --indent;
-  put("ENDDO");
+  compareall(i, ag, av, {v.begin(), v.begin() + n}, tail(i, "JC"));
   return what;
 }
 
@@ -1566,15 +1563,7 @@ std::string Gen::passes(int i) {
   dims.push_back(ag + "(" + ns + ")");
   dims.push_back(av + "(" + ns + ")");
   use(ag, av);
-  std::string list = av + " = ";
-  for (int r = 1; r <= n; ++r) list += (r > 1 ? ", " : "") + num(at(r));
-  put(list);
-  const std::string jc = tail(i, "JC");
-  put("DO " + jc + " = 1, " + ns);
-  ++indent;
-  compare(i, ag + "(" + jc + ")", av + "(" + jc + ")");
-  --indent;
-  put("ENDDO");
+  compareall(i, ag, av, {want.begin(), want.begin() + n}, tail(i, "JC"));
   return kind;
 }
 
@@ -1638,15 +1627,7 @@ std::string Gen::holds(int i) {
   dims.push_back(ag + "(" + ns + ")");
   dims.push_back(av + "(" + ns + ")");
   use(ag, av);
-  std::string list = av + " = ";
-  for (int r = 1; r <= n; ++r) list += (r > 1 ? ", " : "") + numtext(at(r));
-  put(list);
-  const std::string jc = tail(i, "JH");
-  put("DO " + jc + " = 1, " + ns);
-  ++indent;
-  compare(i, ag + "(" + jc + ")", av + "(" + jc + ")");
-  --indent;
-  put("ENDDO");
+  compareall(i, ag, av, {want.begin(), want.begin() + n}, tail(i, "JH"));
   return kind;
 }
 
