@@ -254,6 +254,8 @@ class Gen {
   void snippet(int i, const std::function<std::string()>& make = {});
   std::string body(int i, int kind);
   std::string placecore(int i, const Core& c);
+  std::string inlist(const std::string& g, const Core& c, double& want);
+  std::string inlimit(const std::string& g, const std::string& d, const Core& c, double& want);
   std::string wholearray(int i);
   std::string xeqvalue(int i);
   std::string xeqstatement(int i);
@@ -707,6 +709,26 @@ std::string Gen::body(int i, int kind) {
   }
 }
 
+// g = the core c in a MAX or MIN list of two numbers; want its value.
+std::string Gen::inlist(const std::string& g, const Core& c, double& want) {
+  const std::string f = chance(50) ? "MAX" : "MIN";
+  const int k1 = pick(10), k2 = pick(10);
+  put(g + " = " + f + "(" + std::to_string(k1) + ", " + c.text + ", " + std::to_string(k2) + ")");
+  want = f == "MAX" ? std::max({c.value, 1.0 * k1, 1.0 * k2})
+                    : std::min({c.value, 1.0 * k1, 1.0 * k2});
+  return " (in a " + f + " list)";
+}
+
+// g counts the passes of a DO over d whose limit is the core c.
+std::string Gen::inlimit(const std::string& g, const std::string& d, const Core& c, double& want) {
+  put(g + " = 0");
+  put("DO " + d + " = 1, " + c.text);
+  put("  " + g + " = " + g + " + 1");
+  put("ENDDO");
+  want = std::max(0.0, c.value);
+  return " (DO limit)";
+}
+
 // A number computed in one of the places an expression stands: an
 // assignment, a logical IF, a SUBROUTINE or a FUNCTION body (handed the
 // main program's names), a DO limit, a MAX or MIN list, a subscript, after
@@ -757,24 +779,12 @@ std::string Gen::placecore(int i, const Core& c) {
     }
     case 3:
       if (c.value == std::floor(c.value) && c.value >= -2 && c.value <= 20) {
-        const std::string d = tail(i, "JC");
-        put(g + " = 0");
-        put("DO " + d + " = 1, " + c.text);
-        put("  " + g + " = " + g + " + 1");
-        put("ENDDO");
-        want = std::max(0.0, c.value);
-        where = " (DO limit)";
+        where = inlimit(g, tail(i, "JC"), c, want);
         break;
       }
       [[fallthrough]];
     case 4: {
-      const std::string f = chance(50) ? "MAX" : "MIN";
-      const int k1 = pick(10), k2 = pick(10);
-      put(g + " = " + f + "(" + std::to_string(k1) + ", " + c.text + ", " + std::to_string(k2) +
-          ")");
-      want = f == "MAX" ? std::max({c.value, 1.0 * k1, 1.0 * k2})
-                        : std::min({c.value, 1.0 * k1, 1.0 * k2});
-      where = " (in a " + f + " list)";
+      where = inlist(g, c, want);
       break;
     }
     case 5:
@@ -1861,12 +1871,7 @@ std::string Gen::nestplace(int i, const Core& c) {
       }
       break;
     case 3:
-      put(g + " = 0");
-      put("DO " + jc + " = 1, " + c.text);
-      put("  " + g + " = " + g + " + 1");
-      put("ENDDO");
-      want = std::max(0.0, c.value);
-      where = " (DO limit)";
+      where = inlimit(g, jc, c, want);
       break;
     case 4:
       put(g + " = 0");
@@ -1897,13 +1902,7 @@ std::string Gen::nestplace(int i, const Core& c) {
       where = " (after a unary minus)";
       break;
     case 8: {
-      const std::string f = chance(50) ? "MAX" : "MIN";
-      const int k1 = pick(10), k2 = pick(10);
-      put(g + " = " + f + "(" + std::to_string(k1) + ", " + c.text + ", " + std::to_string(k2) +
-          ")");
-      want = f == "MAX" ? std::max({c.value, 1.0 * k1, 1.0 * k2})
-                        : std::min({c.value, 1.0 * k1, 1.0 * k2});
-      where = " (in a " + f + " list)";
+      where = inlist(g, c, want);
       break;
     }
     case 9: {
