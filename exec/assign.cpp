@@ -80,7 +80,7 @@ bool mentionsdollar() {
   for (std::int32_t p = stmtstart; p < stmtend; ++p) {
     const std::int16_t w = codeword(p);
     if (w == 1) return true;
-    if (cwu(w) == 0x8000u) break;
+    if (w == core::xform::end) break;
   }
   return false;
 }
@@ -96,7 +96,7 @@ WordResult optionmarker(std::int16_t w) {
   if ((core::xeqmode & core::runmode::callback) != 0) {
     for (std::int32_t p = wordpos + 1; p < stmtend; ++p) {
       const unsigned u = cwu(codeword(p));
-      if (u == 0x8000u) break;
+      if (u == cwu(core::xform::end)) break;
       if (!isoptstmt(u)) continue;
       if (core::cwcode(u) == cwu(core::builtincode("SOLVE"))) {
         // SOLVE cannot run inside a callback.
@@ -171,7 +171,7 @@ bool isassignword(unsigned u);
 bool laterassignment() {
   for (std::int32_t p = wordpos + 1; p < stmtend; ++p) {
     const unsigned u = cwu(codeword(p));
-    if (u == 0x8000u) break;
+    if (u == cwu(core::xform::end)) break;
     if (isassignword(u)) return true;
   }
   return false;
@@ -465,7 +465,7 @@ WordResult deferred() {
   std::int32_t p = wordpos + 1;
   while (p < stmtend) {
     const unsigned u = cwu(codeword(p));
-    if ((u & 0xFF00u) == 0x9800u || u == 0x8000u) break;
+    if ((u & 0xFF00u) == 0x9800u || u == cwu(core::xform::end)) break;
     ++p;
   }
   wordpos = p;
@@ -577,7 +577,7 @@ bool readsitself(std::int32_t t) {
   for (std::int32_t p = stmtstart + 1; p < stmtend; ++p) {
     const std::int16_t w = codeword(p);
     if (w == t) return true;
-    if (cwu(w) == 0x8000u) break;
+    if (w == core::xform::end) break;
   }
   return false;
 }
