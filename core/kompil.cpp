@@ -328,33 +328,53 @@ void restore(const Kept& k) {
   ntrans = k.ntrans;
 }
 
-// Assigns the result of the XEQ text to the target of the XEQ statement xs
-// (its first word), when the statement assigns; false when the assignment
-// is illegal: a text into a number, a number or nothing into a text.
-bool xeqassign(std::int32_t xs) {
+// Where the XEQ statement xs puts the value of its text: the assignment
+// word (a text's or a number's) and the target (its first word); the word
+// is 0 when the statement does not assign.
+struct XeqTarget {
+  std::int16_t w = 0;
+  std::int32_t t = 0;
+};
+XeqTarget xeqtarget(std::int32_t xs) {
   const std::int32_t start = stmtstart(xs), next = stmtstart(xs + 1);
-  if (start < 1 || next <= start + 1) return true;
+  if (start < 1 || next <= start + 1) return {};
   // The word before the end word; a labelled statement ends with its label
   // and CONTINUE after it.
   std::int32_t at = next - 2;
   if (at >= 1 && xeqbuf(at) == wcontinue) {
     at = next - 4;
-    if (at < 1 || xeqbuf(at) == wcontinue) return true;
+    if (at < 1 || xeqbuf(at) == wcontinue) return {};
   }
-  if (at < 1) return true;
+  if (at < 1) return {};
   const std::int16_t w = xeqbuf(at);
-  if (w != wtextresult && w != wnumresult) return true;  // XEQ alone
+  if (w != wtextresult && w != wnumresult) return {};  // XEQ alone
   const std::int32_t t = xeqbuf(start);
-  if (t < 1 || t > nsym || !z.valid(t)) return true;
+  if (t < 1 || t > nsym || !z.valid(t)) return {};
+  return {w, t};
+}
+
+// Whether cell r holds a text: a text's type, and where its characters lie
+// (rf..rl). (A number's result cell may keep the type of a text that an
+// earlier statement left there; its value names no characters.)
+bool textcell(std::int32_t r, std::int32_t& rf, std::int32_t& rl) {
+  return r >= 1 && NAMTYP(r, 0x40) != 0 && ISCHAR(r, rf, rl) != 0 && rf >= 1 && rl >= rf &&
+         c1namen.valid(rl);
+}
+
+// Assigns the result of the XEQ text to the target of the XEQ statement xs,
+// when the statement assigns; false when the assignment is illegal: a text
+// into a number, a number or nothing into a text.
+bool xeqassign(std::int32_t xs) {
+  const auto [w, t] = xeqtarget(xs);
+  if (w == 0) return true;
   // The text's value: the top of the operand stack (none after a CALL).
   const std::int32_t r =
       xeqstackptr > xeqstackbase && adrs.valid(xeqstackptr) ? adrs(xeqstackptr) : 0;
+  std::int32_t rf = 0, rl = 0;
+  const bool text = textcell(r, rf, rl);
   if (w == wtextresult) {
-    std::int32_t tf = 0, tl = 0, rf = 0, rl = 0;
-    if (r < 1 || NAMTYP(t, 0x40) == 0 || NAMTYP(r, 0x40) == 0) return false;
-    if (ISCHAR(t, tf, tl) == 0 || ISCHAR(r, rf, rl) == 0) return false;
-    if (tf < 1 || tl < tf || rf < 1 || rl < rf || !c1namen.valid(tl) || !c1namen.valid(rl))
-      return false;
+    std::int32_t tf = 0, tl = 0;
+    if (!text || !textcell(t, tf, tl)) return false;
     C1TOC1({c1namen.ptr(rf), static_cast<std::size_t>(rl - rf + 1)},
            {c1namen.ptr(tf), static_cast<std::size_t>(tl - tf + 1)});
     return true;
@@ -364,7 +384,7 @@ bool xeqassign(std::int32_t xs) {
     z(t) = numwork;
     return true;
   }
-  if (r > nz || !z.valid(r)) return false;
+  if (r > nz || !z.valid(r) || text) return false;
   z(t) = z(r);
   return true;
 }
@@ -394,7 +414,13 @@ void xeqbuiltin(std::span<char> text) {
   lexruntext = true;
   const Outcome lexed = tokenlex(line, false);
   lexruntext = false;
-  if (lexed == Outcome::ok && stopword() <= 0) TRANS(line);
+  if (lexed == Outcome::ok && stopword() <= 0) {
+    // A list for a number: refused as `Z = 1, 2` is.
+    const XeqTarget target = xeqspan[1] > 0 ? xeqtarget(xs) : XeqTarget{};
+    runtextnumber = target.w == wnumresult && NAMTYP(target.t, 0x80) != 0;
+    TRANS(line);
+    runtextnumber = false;
+  }
   if (lexed != Outcome::ok || stopword() > 0) {
     restore(kept);
     if (stopword() <= 0) xeqstop = stops::error;  // a store could not grow

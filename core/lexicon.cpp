@@ -411,7 +411,10 @@ Step resolve(Line& ln, std::int32_t kind, bool isname) {
       if (const Step r = symbolroom(static_cast<std::int32_t>(word.size())); r != Step::next)
         return r;
       const std::int32_t r = newsymbol(word, 0x80, lokalsub);
-      if (lokalsub == lokalscope) name(r).scope = static_cast<std::int16_t>(s);
+      // A function without dummies has no names of its own: its result
+      // stays a variable of the program around it, as its body's names do.
+      const bool dummies = codeat(k + 1) == cwd::lparen && codeat(k + 2) != cwd::rparen;
+      if (lokalsub == lokalscope && dummies) name(r).scope = static_cast<std::int16_t>(s);
     }
   }
   tokcod(k) = static_cast<std::int16_t>(s);

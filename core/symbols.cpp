@@ -24,6 +24,13 @@ bool kindsmatch(std::int32_t t, std::int32_t s) {
   return t == 0x80 && s == 0x81;
 }
 
+// Record k is a function whose result variable (the record made right
+// after it) a search of kind t in scope s finds.
+bool resultfollows(std::int32_t k, std::int32_t t, std::int32_t s) {
+  return (typeof_(k) & 0x5) == 0x5 && issymbol(k + 1) && kindsmatch(t, typeof_(k + 1)) &&
+         name(k + 1).scope == s;
+}
+
 // An END stands in a statement after `heading` and before `line`: the
 // local subroutine headed there has ended before the line. The statement
 // table tells where the statements lie; where it does not reach (a whole
@@ -95,7 +102,10 @@ bool FINDSN(std::string_view text, std::int32_t& index, std::int32_t t) {
           }
           return true;
         }
-      } else if (k == lokalscope && s == 0 && k < nsym && ELMNT_IS_NAMENI(text, k)) {
+      } else if (k == lokalscope && s == 0 && k < nsym && !resultfollows(k, t, s) &&
+                 ELMNT_IS_NAMENI(text, k)) {
+        // (The name of a function without dummies, met in its own body as
+        // a number, is its result variable: the search goes on to it.)
         index = 0;
         return true;
       }

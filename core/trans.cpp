@@ -81,6 +81,9 @@ void TRANS(std::string_view text) {
     TRANS1(text);
 }
 
-void reset_trans() { trans2error = 0; }
+void reset_trans() {
+  trans2error = 0;
+  runtextnumber = false;
+}
 
 }  // namespace core

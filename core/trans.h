@@ -43,6 +43,10 @@ inline constexpr std::string_view toomanyoptionskey = MSGKEY("toomanyoptions");
 // A list of values assigned to a numeric variable or to one element: a
 // list fills a whole array (DATA fills elements).
 inline constexpr std::string_view listtoonekey = MSGKEY("listToOne");
+// Set while the text translated is the text of an XEQ whose value goes to
+// a numeric variable: a list as the text's value is refused as that
+// assignment written out would be.
+inline bool runtextnumber = false;
 // MAXLOC or MINLOC of a list with an argument over whole arrays: a
 // position among the arguments that such an argument has none of.
 inline constexpr std::string_view loclistkey = MSGKEY("locList");

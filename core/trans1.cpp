@@ -298,8 +298,9 @@ struct Trans1 {
       raise(tokcod(dopos));
       return;
     }
-    if (depth == 0 && ioword == 0 && sp >= 1 && isassign(top()) && top() != kArrayAssign &&
-        top() != kTextAssign)
+    if (depth == 0 && ioword == 0 &&
+        (sp >= 1 ? isassign(top()) && top() != kArrayAssign && top() != kTextAssign
+                 : runtextnumber))
       throw Fail{listtoonekey};
     if (ioword < 0) {
       raise(ioword);

@@ -433,8 +433,10 @@ struct Trans2 {
       // A list of values for a whole array fills its elements in turn: the
       // statement loop's list assignment, not a concatenation.
       // A list for a number target is refused by the statement translator
-      // (a list is no concatenation of numbers).
-      if (arraytarget || numbertarget) throw HandOver{};
+      // (a list is no concatenation of numbers); so is one that is all of
+      // an XEQ text whose value goes to a number.
+      if (arraytarget || numbertarget || (runtextnumber && sp == 0 && !readwrite))
+        throw HandOver{};
       if (!readwrite) {
         push(toplevelcomma);
         --opcount;

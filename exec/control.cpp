@@ -105,9 +105,12 @@ WordResult call(std::int16_t w) {
   if (!validsym(S)) return fail(xeqkeys::notpossible, 1);
   const std::int32_t f1 = core::I2EQUZ(1, S);
   if (f1 < 1 || f1 > core::nstmt) return fail(xeqkeys::labelsub, S);
+  // The run came to the FUNCTION line itself (its header names the
+  // function as a reference does): only a call enters a function.
+  if (f1 == core::xeqline && (function || subactive(S))) return fail(reachedsubkey, S);
   // Calls are not re-entrant: a second call of an active subroutine would
   // overwrite its return statement and frame.
-  if (subactive(S)) return fail(f1 == core::xeqline ? reachedsubkey : activesubkey, S);
+  if (subactive(S)) return fail(activesubkey, S);
   // (An event's handler, called in place of a word, is no CALL of the
   // statement's own.)
   const bool looptail = !function && core::idecmd <= 0 && labelledtail() != 0;

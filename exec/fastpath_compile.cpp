@@ -39,6 +39,15 @@ bool endsloops(std::span<const std::int16_t> w) {
   return n >= 4 && u16(w[n - 2]) == continueword && w[n - 3] > 0;
 }
 
+// Whether a statement is the FUNCTION line itself: its header word (the
+// statement's word, no reference has a count of 0 after another) after
+// the word that names the function with its formals.
+bool functionline(std::span<const std::int16_t> w) {
+  const std::size_t n = w.size();
+  return n >= 3 && u16(w[n - 2]) == wfunction && w[n - 3] < 0 &&
+         core::cwcode(u16(w[n - 3])) == wfunction;
+}
+
 // A word of the statement as the code-word table names it (its hex value
 // when the table has no name for it).
 std::string wordtext(std::int16_t w) {
@@ -809,6 +818,13 @@ Form compilewords(std::span<const std::int16_t> words) {
         return w < 0 && core::cwcode(w) == wcall;
       })) {
     f.why = "a CALL that ends DO loops";
+    f.kind = Kind::none;
+    return f;
+  }
+  // The run that comes to a FUNCTION line stops there: only a call
+  // enters a function.
+  if (functionline(words)) {
+    f.why = "a FUNCTION line";
     f.kind = Kind::none;
     return f;
   }

@@ -293,7 +293,9 @@ std::string run_outcome() {
   }
   const std::int16_t stop = stopword();
   out += "stop=" + std::to_string(stop);
-  if (stop > 0) out += " line=" + std::to_string(xeqline);
+  // (A run that stands with no stop word was paused where an XEQ text's
+  // jump led: the statement the IDE's run would go on from.)
+  if (stop >= 0) out += " line=" + std::to_string(xeqline);
   const std::string_view key = msgkey.trimmed();
   if (!key.empty()) out += " key=" + std::string(key);
   out += "\n";

@@ -269,8 +269,13 @@ bool documented(const std::string& outcome, int lines) {
   }
   static const std::regex ended("stop=(-1|-3|-5|-999|-4( key=\\S+)?)");
   static const std::regex failed("(compile )?stop=(32767|120) line=([0-9]+) key=\\S+");
+  static const std::regex paused("stop=0 line=([0-9]+)");
   std::smatch m;
   if (!compile && std::regex_match(last, ended)) return true;
+  if (!compile && std::regex_match(last, m, paused)) {
+    const int line = std::stoi(m[1].str());
+    return line >= 1 && line <= lines;
+  }
   if (!std::regex_match(last, m, failed) || (m[1].matched != compile)) return false;
   const int line = std::stoi(m[3].str());
   return line >= 1 && line <= lines;

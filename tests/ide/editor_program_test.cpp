@@ -276,6 +276,49 @@ TEST_F(EditorProgramTest, ABlockEndThatFailsAndComesBackKeepsTheProgramWithTheTe
   EXPECT_NE(outcome.find("N=1\n"), std::string::npos) << outcome;
 }
 
+// A FUNCTION without dummy arguments: a line of its body typed anew is
+// compiled as the whole script compiles it (the function's name there is
+// its result, a variable of the main program), and so is the FUNCTION line
+// typed anew; each run from line 1 gives the function's value.
+TEST_F(EditorProgramTest, ALineOfAFunctionWithoutDummiesTypedAnewKeepsItsResult) {
+  testsupport::write_file(dir.file("fg.ost"),
+                          "GOTO 100\r\nFUNCTION FG()\r\nFG = K + 10\r\nEND\r\n"
+                          "100 K = 2\r\nA = FG()\r\nEND\r\n");
+  std::string body, header;
+  const auto rerun = [] {
+    with(win::VK_CONTROL, win::VK_HOME);
+    with(win::VK_MENU, 'R');
+  };
+  run("\"" + dir.file("fg.ost") + "\"", {[] {
+                                          down(2);
+                                          press(win::VK_END);
+                                          press(win::VK_BACK);
+                                          type("2");
+                                          press(win::VK_DOWN);
+                                        },
+                                        [&] {
+                                          hold("body typed anew");
+                                          rerun();
+                                        },
+                                        [&] {
+                                          body = exec::run_outcome();
+                                          with(win::VK_CONTROL, win::VK_HOME);
+                                          down(1);
+                                          press(win::VK_END);
+                                          type(" ");
+                                          press(win::VK_DOWN);
+                                        },
+                                        [&] {
+                                          hold("FUNCTION line typed anew");
+                                          rerun();
+                                        },
+                                        [&] { header = exec::run_outcome(); }});
+  EXPECT_NE(body.find("A=14\n"), std::string::npos) << body;
+  EXPECT_NE(body.find("FG=14\n"), std::string::npos) << body;
+  EXPECT_NE(header.find("A=14\n"), std::string::npos) << header;
+  compare();
+}
+
 // One Ctrl+Z takes back the last change only: lines pasted below the last
 // line stay when the line typed after them is undone, and are compiled.
 TEST_F(EditorProgramTest, UndoTakesBackTheTypingAndLeavesTheLinesPastedBelowTheEnd) {
@@ -871,7 +914,7 @@ TEST_F(EditorProgramTest, XeqTextsEndTheRunInTheEditorAsWithoutAWindow) {
   };
   for (const Case c : {Case{"xeq_text_run_error", 4}, Case{"xeq_number_into_text", 4},
                        Case{"xeq_whole_right_side", 13}, Case{"xeq_function_run_error", 3},
-                       Case{"xeq_function_reference", 0}}) {
+                       Case{"xeq_function_reference", 0}, Case{"xeq_text_into_number", 5}}) {
     SCOPED_TRACE(c.script);
     const std::string from = std::string("tests/scripts/") + c.script;
     std::string outcome, again;

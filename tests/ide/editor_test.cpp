@@ -529,5 +529,30 @@ TEST_F(EditorTest, AFunctionLineTypedAndSteppedSaysNothingCalledIt) {
   EXPECT_NE(boxes.find("only a call enters"), std::string::npos) << boxes;
 }
 
+// A loaded script whose run comes to a FUNCTION line, run from line 1 and
+// stepped from line 1: told as the flow reaching that line (the whole
+// compile leaves no routine running, and the line's own header called the
+// function, whose result was then taken for a routine: notPossible).
+TEST_F(EditorTest, AFunctionLineReachedByARunOrAStepSaysNothingCalledIt) {
+  std::string ran, stepped;
+  plat::reset_message_boxes();
+  run(script("A = 1\r\nFUNCTION SQ(X)\r\nSQ = X * X\r\nEND\r\nB = SQ(2)\r\nEND\r\n"),
+      {[] { with(win::VK_MENU, 'R'); },
+       [&] {
+         ran = core::msgkey.trimmed();
+         core::msgkey.set("");
+         with(win::VK_CONTROL, win::VK_HOME);
+         with(win::VK_MENU, 'S');
+       },
+       [] { with(win::VK_MENU, 'S'); },
+       [&] { stepped = core::msgkey.trimmed(); }});
+  EXPECT_EQ(ran, "subReached");
+  EXPECT_EQ(stepped, "subReached");
+  int told = 0;
+  for (const plat::MessageBoxRecord& r : plat::message_box_log())
+    told += r.text.find("only a call enters") != std::string::npos;
+  EXPECT_EQ(told, 2);
+}
+
 }  // namespace
 }  // namespace idetest
