@@ -90,8 +90,8 @@ TEST(BreakKey, ComesAfterProcessorTimeOrSleepNeverAfterWaitingForAProcessor) {
   const pid_t hog = fork();
   if (hog == 0) {
     pin(cpu);
-    for (volatile unsigned long spins = 0;; spins = spins + 1) {
-    }
+    volatile unsigned long spins = 0;
+    for (;;) spins = spins + 1;
   }
   ASSERT_GT(hog, 0);
   const std::string shared = outcome(worker(600000, 300, Work::spin, 1500, cpu));
