@@ -62,8 +62,10 @@ TEST_F(IdeTest, AClickOnEveryPixelRowOfALineSelectsThatLine) {
   ASSERT_EQ(bottom - top + 1, cellheight) << "the cursor line's rows, from y = " << top;
   ASSERT_EQ(landed.size(), static_cast<std::size_t>(cellheight + 2));
   for (const auto& [y, line] : landed)
-    EXPECT_EQ(line, y < top ? 4 : y > bottom ? 6 : 5) << "a click at y = " << y << ", line 5 drawn at "
-                                                       << top << ".." << bottom;
+    EXPECT_EQ(line, y < top      ? 4
+                    : y > bottom ? 6
+                                 : 5)
+        << "a click at y = " << y << ", line 5 drawn at " << top << ".." << bottom;
 }
 
 }  // namespace

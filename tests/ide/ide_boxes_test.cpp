@@ -141,32 +141,32 @@ TEST_F(IdeTest, QuickyKeepsTheTypedExpressionOfATextAndEscapeWritesNothing) {
     shownbox(title);
     press(win::VK_ESCAPE);
   };
-  run(dir.file("msg.ost"), {[] {
-                              plat::set_message_boxes_as_windows(true);
-                              with(win::VK_MENU, 'R');
-                            },
-                            [] { with(win::VK_MENU, 'Q'); },
-                            [&] {
-                              typed("MSG");
-                              press(win::VK_ESCAPE);
-                            },
-                            [&] {
-                              aloneescaped = history();
-                              with(win::VK_MENU, 'Q');
-                            },
-                            [&] { evaluate("MSG"); },
-                            [&] {
-                              // The variable's box, its text in the field.
-                              shownbox(boxtitle);
-                              whileshown = history();
-                              press(win::VK_ESCAPE);
-                            },
-                            [&] {
-                              afterenter = history();
-                              escape();
-                            },
-                            [] { with(win::VK_MENU, 'Q'); }, escape,
-                            [&] { afterescapes = history(); }});
+  run(dir.file("msg.ost"),
+      {[] {
+         plat::set_message_boxes_as_windows(true);
+         with(win::VK_MENU, 'R');
+       },
+       [] { with(win::VK_MENU, 'Q'); },
+       [&] {
+         typed("MSG");
+         press(win::VK_ESCAPE);
+       },
+       [&] {
+         aloneescaped = history();
+         with(win::VK_MENU, 'Q');
+       },
+       [&] { evaluate("MSG"); },
+       [&] {
+         // The variable's box, its text in the field.
+         shownbox(boxtitle);
+         whileshown = history();
+         press(win::VK_ESCAPE);
+       },
+       [&] {
+         afterenter = history();
+         escape();
+       },
+       [] { with(win::VK_MENU, 'Q'); }, escape, [&] { afterescapes = history(); }});
   plat::set_message_boxes_as_windows(false);
   EXPECT_EQ(aloneescaped, "none");
   EXPECT_EQ(boxtitle, "MSG");
