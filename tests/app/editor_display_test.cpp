@@ -24,6 +24,7 @@
 
 #include "core/runwords.h"
 #include "exec/headless_run.h"
+#include "exec/windowlist.h"
 #include "exec/xeq.h"
 #include "ide/builtins_install.h"
 #include "ide/fe_control.h"
@@ -32,6 +33,7 @@
 #include "ide/statusbar.h"
 #include "ide/windowclose.h"
 #include "platform/backend.h"
+#include "platform/win_window.h"
 #include "platform/win_window_tree.h"
 #include "support/dialog_layout.h"
 #include "support/display_user.h"
@@ -789,6 +791,103 @@ TEST_P(SelectionAtAPace, EnterInTheFindBoxSearches) {
   });
   EXPECT_EQ(status, 0) << err;
   EXPECT_EQ(row, 8);
+}
+
+}  // namespace
+
+namespace {
+
+// Edit field `n` (from 0, in the order of their ids) of the program's
+// newest window.
+win::HWND field(int n) {
+  const win::HWND d = exec::wdwtail != nullptr ? exec::wdwtail->window : nullptr;
+  std::vector<win::HWND> fields;
+  for (win::HWND c = win::GetWindow(d, win::GW_CHILD); c != nullptr;
+       c = win::GetWindow(c, win::GW_HWNDNEXT)) {
+    char cls[16] = {};
+    win::GetClassNameA(c, cls, sizeof cls);
+    if (std::string(cls) == "Edit") fields.push_back(c);
+  }
+  std::sort(fields.begin(), fields.end(),
+            [](win::HWND a, win::HWND b) { return win::GetDlgCtrlID(a) < win::GetDlgCtrlID(b); });
+  if (static_cast<std::size_t>(n) >= fields.size())
+    DisplayUser::abandon("found no edit field " + std::to_string(n) + " in the dialog");
+  return fields[static_cast<std::size_t>(n)];
+}
+
+// A dialog's fields typed into as a user types: the field the dialog gives
+// the focus when it starts, by default or by FocuS, and a field Tab or
+// Shift+Tab enters have their text selected, so the digit typed replaces
+// the value shown; a click places the caret and selects nothing, so the
+// digit goes in beside the value.
+TEST_F(EditorDisplayTest, ADigitTypedReplacesTheValueAFieldShowsUnlessTheFieldWasClicked) {
+  write_file(script,
+             "A = 1\r\nB = 2\r\nK = DLG(Text='value', Edit=A)\r\nA1 = A\r\n"
+             "L = DLG(Text='one', Edit=A, Text='two', Edit=B, FocuS)\r\n"
+             "CHARACTER F*8\r\nF = 'vars.txt'\r\nOPEN(FIle=F, RePLace)\r\n"
+             "WRITE(FIle=F, CLoSe=1) A1, A, B\r\nEND\r\n");
+  const int status = program([&] {
+    User u(display, title);
+    DisplayUser& d = u.user();
+    const std::string main = d.title(u.window());
+    const auto dialog = [&](Window except) {
+      const Window w = d.window([&](const std::string& t) { return t != main && t != "Compiling"; },
+                                "a DLG dialog", except);
+      d.ready(w, false);
+      return w;
+    };
+    const auto press = [&](Window w, std::initializer_list<KeySym> held, KeySym k) {
+      d.key(w, held, k, false);
+      d.ready(w, false);
+    };
+    d.key(u.window(), {XK_Alt_L}, XK_r, false);
+    const Window first = dialog(0);
+    press(first, {}, XK_5);
+    d.key(first, {}, XK_Return, false);
+    d.gone(first, "the first dialog to go after Enter");
+    const Window second = dialog(first);
+    press(second, {}, XK_7);              // B, focused by FocuS: 7
+    press(second, {XK_Shift_L}, XK_Tab);  // A
+    press(second, {}, XK_8);              // 8
+    press(second, {}, XK_Tab);            // B
+    press(second, {}, XK_6);              // 6
+    win::RECT r{};
+    win::GetWindowRect(field(0), &r);  // A, right of its text
+    d.click(DefaultRootWindow(d.display()), r.right - 3, (r.top + r.bottom) / 2);
+    d.ready(second, false);
+    testsupport::screenshot(d.display(), second, "dialog_clicked", 0);
+    press(second, {}, XK_3);  // 83
+    d.key(second, {}, XK_Return, false);
+    d.gone(second, "the second dialog to go after Enter");
+    d.ready(u.window());
+    d.key(u.window(), {XK_Alt_L}, XK_F4, false);
+    d.gone(u.window(), "the main window to go after Alt+F4");
+  });
+  EXPECT_EQ(status, 0) << err;
+  EXPECT_EQ(read_file(dir.path() / "vars.txt"), "5 83 6\r\n");
+}
+
+// Ctrl+F with the cursor on a word: the Find box shows the word selected,
+// so the text typed replaces it and is what is searched for.
+TEST_F(EditorDisplayTest, TheFindBoxReplacesTheWordItShowsWithTheTextTyped) {
+  write_file(script, "PEAK = 1\r\nN = 1\r\nIF (PEAK > 5) THEN\r\nN = 2\r\nENDIF\r\nEND\r\n");
+  int row = 0;
+  const int status = program([&] {
+    User u(display, title);
+    u.learnrows(1);
+    u.user().key(u.window(), {XK_Control_L}, XK_f, false);
+    const Window find = u.user().window("Find");
+    u.user().ready(find, false);
+    std::vector<DisplayUser::Stroke> keys = User::strokes("ENDIF");
+    keys.push_back({{}, XK_Return});
+    u.user().type(u.window(), keys, 50);
+    u.user().gone(find, "the Find box to go after Enter");
+    row = u.cursorrow();
+    u.user().key(u.window(), {XK_Alt_L}, XK_F4, false);
+    u.user().gone(u.window(), "the main window to go after Alt+F4");
+  });
+  EXPECT_EQ(status, 0) << err;
+  EXPECT_EQ(row, 5);
 }
 
 }  // namespace
