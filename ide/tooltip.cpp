@@ -102,19 +102,23 @@ int textwidthof(toolkit::draw_target_t& target, std::string_view text, const win
   return extent[0];
 }
 
-// The text in rows at most `room` pixels wide, broken at blanks (a word
-// wider than the room at the character that no longer fits).
+// The text in rows at most `room` pixels wide, broken at blanks and after
+// commas (an option list is one long run of words and commas); a word
+// wider than the room at the character that no longer fits.
 std::vector<std::string> wrapped(toolkit::draw_target_t& target, std::string_view text, int room,
                                  const win::HFONT* font) {
   std::vector<std::string> rows;
   std::string row;
   std::size_t at = 0;
   while (at < text.size()) {
-    const std::size_t blank = std::min(text.find(' ', at + 1), text.size());
-    const std::string_view word = text.substr(at, blank - at);
+    std::size_t next = text.find(' ', at + 1);
+    if (const std::size_t comma = text.find(',', at); comma != std::string_view::npos)
+      next = std::min(next, comma + 1);
+    next = std::min(next, text.size());
+    const std::string_view word = text.substr(at, next - at);
     if (textwidthof(target, row + std::string(word), font) <= room) {
       row += word;
-      at = blank;
+      at = next;
       continue;
     }
     if (!row.empty() && row.find_first_not_of(' ') != std::string::npos) {
