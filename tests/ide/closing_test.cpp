@@ -223,6 +223,17 @@ TEST_F(IdeTest, TheTooltipStandsBelowTheCursorInsideTheScreenAndNeverKeepsTheFoc
         EXPECT_LE(r.right, editorright);
         EXPECT_GE(r.bottom - r.top, 4 * plot::fontslots(3).cellheight + 2);
         EXPECT_EQ((r.bottom - r.top - 2) % plot::fontslots(3).cellheight, 0);
+        // On the editor's last row it stands above its line, inside the
+        // editor.
+        const int texttop = origin.y + ide::wdwhead->topoffset + ide::kTextBelowToolbar +
+                            ide::wdwhead->textarea[2];
+        ide::panfield.screenrow = ide::nrows;
+        ide::TOOLTIP(std::string(screen / 4, 'W'));
+        win::GetWindowRect(tip, &r);
+        EXPECT_GT(r.bottom - r.top, 2 * plot::fontslots(3).cellheight);
+        EXPECT_EQ(r.bottom, texttop + (ide::nrows - 1) * grid.cellheight);
+        EXPECT_GE(r.top, texttop);
+        ide::panfield.screenrow = 3;
         // A blank text hides it; the window stays for the next text.
         ide::TOOLTIP(" ");
         EXPECT_EQ(ide::tipstate, 0);
