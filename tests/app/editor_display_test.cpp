@@ -1126,6 +1126,59 @@ TEST_F(EditorDisplayTest, ATooltipGoesWhenAWindowComesOverItOrItsLineIsLeft) {
   EXPECT_FALSE(overhelp) << "the tooltip stays over the help";
 }
 
+// The window's place and size on the screen.
+struct Placed {
+  int x = 0, y = 0, width = 0, height = 0;
+};
+Placed placed(Display* dpy, Window w) {
+  Placed p;
+  Window child = 0;
+  XTranslateCoordinates(dpy, w, DefaultRootWindow(dpy), 0, 0, &p.x, &p.y, &child);
+  XWindowAttributes a;
+  if (XGetWindowAttributes(dpy, w, &a)) {
+    p.width = a.width;
+    p.height = a.height;
+  }
+  return p;
+}
+
+// The option list of DLG is a hint wider than the editor: it is wrapped
+// into rows and stands inside the editor, below its line and right of the
+// cursor, so that the start of the line below stays in sight.
+TEST_F(EditorDisplayTest, AHintWiderThanTheEditorIsWrappedInsideIt) {
+  write_file(script, "A = 1\r\n\r\nB = 2\r\nEND\r\n");
+  Placed main, tip;
+  int rowheight = 0, rowtop = 0, cursorx = -1;
+  const int status = program([&] {
+    User u(display, title);
+    DisplayUser& d = u.user();
+    u.key({}, XK_Down);
+    u.type("K = DLG(T");
+    const Window w = d.window("tooltip");
+    u.learnrows(2, "tooltip");
+    main = placed(d.display(), u.window());
+    tip = placed(d.display(), w);
+    rowheight = u.rowtop(2) - u.rowtop(1);
+    rowtop = u.rowtop(3);
+    // The cursor cell's left edge on the typed line.
+    const Picture p = u.picture();
+    for (int x = 0; x < p.width && cursorx < 0; ++x)
+      if (p.at(x, u.rowtop(2) + rowheight / 2) == kCursorCell) cursorx = x;
+    // (The unfinished line is not yet a change of the script.)
+    d.key(u.window(), {XK_Alt_L}, XK_F4, false);
+    d.gone(u.window(), "the main window to go after Alt+F4");
+  });
+  EXPECT_EQ(status, 0) << err;
+  ASSERT_GT(rowheight, 0);
+  EXPECT_GE(tip.x, main.x) << "the hint begins left of the editor";
+  EXPECT_LE(tip.x + tip.width, main.x + main.width) << "the hint reaches right of the editor";
+  EXPECT_GE(tip.height, 2 * rowheight) << "a hint wider than the editor is one row";
+  EXPECT_EQ(tip.y - main.y, rowtop) << "the hint does not stand just below its line";
+  EXPECT_LE(tip.y + tip.height, main.y + main.height) << "the hint reaches below the editor";
+  EXPECT_GT(cursorx, 0);
+  EXPECT_GE(tip.x - main.x, cursorx) << "the hint hides the start of the line below";
+}
+
 // How many pixels are left right of the text in the widest dark-bordered
 // field of the picture (0: none, or the text reaches the border).
 int roomafterfieldtext(const Picture& p) {
