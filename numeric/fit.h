@@ -47,22 +47,21 @@ double FITSCALEDGRADIENT(std::span<const double> normal, std::span<const double>
                          double sum);
 
 // The fit may end here, at a minimum of the sum. The model runs again for
-// derivatives by central differences of the fourth order with a step of
-// the end test's own (1E-4 and 2E-4 times each free unknown, whatever
-// NumDiff), which carry none of the
-// bias of the passes' forward differences: those shift where a fit ends by
-// about NumDiff times the model's curvature and vanish there, whatever the
-// true gradient. The fit ends where the scaled gradient and each unknown's
-// Gauss-Newton step against it are at most 1E-3, where the sum has
-// vanished against where it started, or where it has fallen to the
-// rounding of the residuals' terms and its gradient lies within that
-// rounding. Elsewhere, with steps, it goes on with a few Gauss-Newton
-// steps from these derivatives (each damped until it lowers the sum) and
-// asks again; the unknowns keep the lowest sum reached (`best`). False
-// where the fit is no
-// minimum or the model cannot be computed beside the unknowns; a model run
-// that stops otherwise leaves `xeqstop` set. The model runs at the unknowns
-// last.
+// derivatives by central differences of the fourth order with steps of the
+// end test's own (1E-4 and 2E-4 times each free unknown, whatever NumDiff),
+// which carry none of the bias of the passes' forward differences: those
+// shift where a fit ends by about NumDiff times the model's curvature and
+// vanish there, whatever the true gradient. The fit ends where each
+// unknown's Gauss-Newton step against it is at most 1E-3 and either the
+// scaled gradient is at most 1E-3 or the part of the sum that the step
+// could still remove lies within the sum's own rounding (an exact fit, or
+// an ill-conditioned one whose slope is rounding); or where the sum has
+// vanished against where it started. Elsewhere, with steps, it goes on
+// with a few Gauss-Newton steps from these derivatives (each damped until
+// it lowers the sum) and asks again; the unknowns keep the lowest sum
+// reached (`best`). False where the fit is no minimum or the model cannot
+// be computed beside the unknowns; a model run that stops otherwise leaves
+// `xeqstop` set. The model runs at the unknowns last.
 bool FITSETTLED(bool steps);
 
 }  // namespace numeric
