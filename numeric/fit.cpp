@@ -245,7 +245,8 @@ void FITMIN(std::span<double> j, std::span<double> trial, std::span<double> norm
   std::copy(gradient.begin(), gradient.end(), step.begin());
   if (!GAUSSJ(trial, step, m)) return;
   std::array<double, maxfree> before{};
-  for (std::int32_t k = 1; k <= m; ++k) before[static_cast<std::size_t>(k - 1)] = unknown(freeunknown(k));
+  for (std::int32_t k = 1; k <= m; ++k)
+    before[static_cast<std::size_t>(k - 1)] = unknown(freeunknown(k));
   movefree(step);
   FITUPD(j, trial, step, true);
   if (!core::msgkey.is_blank() || core::xeqstop != 0) return;
@@ -448,7 +449,8 @@ Verdict judge(const Slope& s) {
 bool descend(const Slope& s) {
   const auto m = static_cast<std::size_t>(st.m);
   std::array<double, maxfree> before{};
-  for (std::size_t k = 0; k < m; ++k) before[k] = unknown(freeunknown(static_cast<std::int32_t>(k) + 1));
+  for (std::size_t k = 0; k < m; ++k)
+    before[k] = unknown(freeunknown(static_cast<std::int32_t>(k) + 1));
   for (const double damping : settledampings) {
     std::vector<double> n(s.n), step(s.g);
     for (std::size_t k = 0; k < m; ++k) n[k * m + k] *= 1.0 + damping;
@@ -459,7 +461,8 @@ bool descend(const Slope& s) {
     double sum = 0.0;
     if (sumhere(sum) && sum < s.sum) return true;
     if (core::xeqstop != 0) return false;
-    for (std::size_t k = 0; k < m; ++k) unknown(freeunknown(static_cast<std::int32_t>(k) + 1)) = before[k];
+    for (std::size_t k = 0; k < m; ++k)
+      unknown(freeunknown(static_cast<std::int32_t>(k) + 1)) = before[k];
   }
   double sum = 0.0;
   sumhere(sum);
@@ -544,7 +547,8 @@ void SOLVERUN() {
   if (!stuck && !atlimit) return;
   bool settled = false;
   std::array<double, maxfree> before{};
-  for (std::size_t k = 0; k < m; ++k) before[k] = unknown(freeunknown(static_cast<std::int32_t>(k) + 1));
+  for (std::size_t k = 0; k < m; ++k)
+    before[k] = unknown(freeunknown(static_cast<std::int32_t>(k) + 1));
   bool ran = runs([&] { settled = FITSETTLED(!atlimit || !st.passlimitset); });
   bool moved = false;
   for (std::size_t k = 0; k < m; ++k)
