@@ -328,6 +328,11 @@ class EditorDisplayTest : public ::testing::Test {
     title = "s.ost (" + dir.path().string() + "/)";
   }
 
+  // Ctrl+F on the opened script with the cursor on line 1, `text` typed
+  // into the Find box at `pace` ms a key and Enter: the cursor's row after
+  // the search (the run's status is checked too).
+  int findrow(const std::string& text, int pace);
+
   // The IDE on the script, in the script's folder, while `user` plays the
   // user; what it wrote on standard error in `err`.
   int program(const std::function<void()>& user) {
@@ -623,6 +628,26 @@ std::string hello() {
 }
 
 // Keys typed at a person's pace, milliseconds apart.
+int EditorDisplayTest::findrow(const std::string& text, int pace) {
+  int row = 0;
+  const int status = program([&] {
+    User u(display, title);
+    u.learnrows(1);
+    u.user().key(u.window(), {XK_Control_L}, XK_f, false);
+    const Window find = u.user().window("Find");
+    u.user().ready(find, false);
+    std::vector<DisplayUser::Stroke> keys = User::strokes(text);
+    keys.push_back({{}, XK_Return});
+    u.user().type(u.window(), keys, pace);
+    u.user().gone(find, "the Find box to go after Enter");
+    row = u.cursorrow();
+    u.user().key(u.window(), {XK_Alt_L}, XK_F4, false);
+    u.user().gone(u.window(), "the main window to go after Alt+F4");
+  });
+  EXPECT_EQ(status, 0) << err;
+  return row;
+}
+
 class SelectionAtAPace : public EditorDisplayTest, public ::testing::WithParamInterface<int> {};
 
 // From a line, Shift+Down until the selection reaches the last line (or
@@ -774,23 +799,7 @@ TEST_F(EditorDisplayTest, AKeyTypedAsABoxGoesReachesTheEditorBeforeTheWindowMana
 // default button: the search runs and the cursor goes to the match.
 TEST_P(SelectionAtAPace, EnterInTheFindBoxSearches) {
   write_file(script, hello());
-  int row = 0;
-  const int status = program([&] {
-    User u(display, title);
-    u.learnrows(1);
-    u.user().key(u.window(), {XK_Control_L}, XK_f, false);
-    const Window find = u.user().window("Find");
-    u.user().ready(find, false);
-    std::vector<DisplayUser::Stroke> keys = User::strokes("ICHAR");
-    keys.push_back({{}, XK_Return});
-    u.user().type(u.window(), keys, GetParam());
-    u.user().gone(find, "the Find box to go after Enter");
-    row = u.cursorrow();
-    u.user().key(u.window(), {XK_Alt_L}, XK_F4, false);
-    u.user().gone(u.window(), "the main window to go after Alt+F4");
-  });
-  EXPECT_EQ(status, 0) << err;
-  EXPECT_EQ(row, 8);
+  EXPECT_EQ(findrow("ICHAR", GetParam()), 8);
 }
 
 }  // namespace
@@ -871,23 +880,7 @@ TEST_F(EditorDisplayTest, ADigitTypedReplacesTheValueAFieldShowsUnlessTheFieldWa
 // so the text typed replaces it and is what is searched for.
 TEST_F(EditorDisplayTest, TheFindBoxReplacesTheWordItShowsWithTheTextTyped) {
   write_file(script, "PEAK = 1\r\nN = 1\r\nIF (PEAK > 5) THEN\r\nN = 2\r\nENDIF\r\nEND\r\n");
-  int row = 0;
-  const int status = program([&] {
-    User u(display, title);
-    u.learnrows(1);
-    u.user().key(u.window(), {XK_Control_L}, XK_f, false);
-    const Window find = u.user().window("Find");
-    u.user().ready(find, false);
-    std::vector<DisplayUser::Stroke> keys = User::strokes("ENDIF");
-    keys.push_back({{}, XK_Return});
-    u.user().type(u.window(), keys, 50);
-    u.user().gone(find, "the Find box to go after Enter");
-    row = u.cursorrow();
-    u.user().key(u.window(), {XK_Alt_L}, XK_F4, false);
-    u.user().gone(u.window(), "the main window to go after Alt+F4");
-  });
-  EXPECT_EQ(status, 0) << err;
-  EXPECT_EQ(row, 5);
+  EXPECT_EQ(findrow("ENDIF", 50), 5);
 }
 
 }  // namespace
