@@ -247,6 +247,7 @@ inline constexpr CodeWord codewords[] = {
     {CwFamily::word, "arglist", cwv(0xF401), 0},         // "(" after a text symbol with a comma
     {CwFamily::word, "wholearray", cwv(0xF420), 0},
     {CwFamily::word, "=L", cwv(0xBC00), 0},              // the "=" after an option of type "L"
+    {CwFamily::word, "listjoin", cwv(0xA061), 0},        // "," of a list for a text: one "&"
     {CwFamily::word, "label", cwv(0xE000), cwv(0xF000)}, // label marker
     {CwFamily::word, "IFblock", cwv(0xE800), cwv(0xF400)},
     {CwFamily::word, "option", cwv(0x9800), cwv(0xFE00)},  // + keyword number - 1
@@ -388,6 +389,7 @@ inline constexpr std::int16_t power = cw(CwFamily::op, "^");
 inline constexpr std::int16_t uminus = cw(CwFamily::unary, "-u");
 inline constexpr std::int16_t uplus = cw(CwFamily::unary, "+u");
 inline constexpr std::int16_t ampersand = cw(CwFamily::unary, "&");
+inline constexpr std::int16_t listjoin = cw(CwFamily::word, "listjoin");
 inline constexpr std::int16_t optmarker = cw(CwFamily::word, "option");
 inline constexpr std::int16_t optstmt = cw(CwFamily::word, "optstmt");
 inline constexpr std::int16_t labelmarker = cw(CwFamily::word, "label");
@@ -474,5 +476,7 @@ static_assert(builtinlist.size() == 349);
 static_assert(cwdetail::count(CwFamily::builtin) == 67);
 static_assert(cwdetail::count(CwFamily::op) == 12);
 static_assert(cwdetail::count(CwFamily::pair) == 9);
+// A list joined into a text joins as a run of one ampersand does.
+static_assert(cwu(cwd::listjoin) == cwu(cwd::ampersand) + 1u);
 
 }  // namespace core

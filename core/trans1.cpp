@@ -68,6 +68,7 @@ constexpr std::int16_t kTextAssign = cw(CwFamily::word, "=text");
 constexpr std::int16_t kArrayAssign = cw(CwFamily::word, "=array");
 constexpr std::int16_t kArrayExprAssign = cw(CwFamily::word, "=arrayexpr");
 constexpr std::int16_t kMixedAssign = cw(CwFamily::word, "=mixed");
+constexpr std::int16_t kListJoin = cwd::listjoin;
 constexpr std::int16_t kWin = builtincode("win");
 constexpr std::int16_t kSum = builtincode("SUM");
 constexpr std::int16_t kMax = builtincode("MAX");
@@ -124,6 +125,7 @@ struct Trans1 {
   std::int32_t leadlabel = 0;
   bool blockflag = false;
   bool optclosed = false;  // a ")" closed an option list: the end class follows
+  bool piecetarget = false;  // the "=" at depth 0 assigns a piece of a text
 
   std::int16_t word(std::int32_t k) const { return k >= 1 && k <= n ? in[k] : cwd::end; }
   std::int16_t top() const { return stack[sp]; }
@@ -293,9 +295,23 @@ struct Trans1 {
     }
   }
 
+  // Whether the values of a list at depth 0 are joined into one text: the
+  // list is all that a text or a piece of one is given, or the whole
+  // statement (an XEQ text whose value a text takes or nobody does).
+  bool joinslist() const {
+    if (depth != 0 || ioword != 0) return false;
+    if (sp == 0) return !runtextnumber;
+    return top() == kTextAssign || (piecetarget && top() == cwd::assign);
+  }
+
   void comma() {
     if (dopos > 0 && depth == 0) {
       raise(tokcod(dopos));
+      return;
+    }
+    if (joinslist()) {
+      // Joined as "&" joins, left to right as "//" would.
+      push(kListJoin);
       return;
     }
     if (depth == 0 && ioword == 0 &&
@@ -370,6 +386,7 @@ struct Trans1 {
     const std::int16_t next = word(i + 1);
     if (j == cFunc) push(kFunction);
     if (istext(c) && next == cwd::assign) in[i + 1] = kTextAssign;
+    if (istext(c) && next == cwd::lparen && depth == 0 && assignsafter(i + 1)) piecetarget = true;
     if (name(c).type == 0x140) {
       const std::int16_t under = sp >= 1 ? stack[sp - 1] : 0;
       const bool plain = (cwu(under) & 0xC000u) == 0;
@@ -383,6 +400,15 @@ struct Trans1 {
       else if (wholearray && !passedwhole(next))
         push(kWholeArray);
     }
+  }
+
+  // Whether the bracket that opens at word k is followed by "=".
+  bool assignsafter(std::int32_t k) const {
+    for (int d = 0; k <= n; ++k) {
+      if (word(k) == cwd::lparen) ++d;
+      if (word(k) == cwd::rparen && --d == 0) return word(k + 1) == cwd::assign;
+    }
+    return false;
   }
 
   // The call or built-in whose argument the array at i stands alone as

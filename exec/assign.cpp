@@ -443,9 +443,9 @@ WordResult substring(std::int16_t w) {
   return WordResult::looptest;
 }
 
-WordResult concatenation() {
+WordResult concatenation(int ampersands) {
   if (depth() < 2) return fail(xeqkeys::stackunderflow);
-  const std::int32_t st = XEQTIDCAT(core::iresult, entry(1), 0, entry(0));
+  const std::int32_t st = XEQTIDCAT(core::iresult, entry(1), ampersands, entry(0));
   if (st == -1) {
     core::xeqstop = stops::broken;
     return WordResult::stophandling;
@@ -825,7 +825,9 @@ WordResult OPERANDWORD(std::int16_t word) {
   if ((u & 0xFDE0u) == 0xF400u) return element(word);
   if (u == 0x9420u) return substring(word);
   if (word == 0) return nobound();
-  if (u == 0xA060u) return concatenation();
+  // "//", a run of ampersands and the join of a list for a text.
+  if (core::cwcode(word) == core::cwcode(core::cwd::ampersand))
+    return concatenation(core::cwcount(word));
   if (u == 0xA840u) return negation();
   if (u == 0xBC00u) return deferred();
   return WordResult::unknown;

@@ -290,7 +290,7 @@ std::int32_t XEQBINTEXT(double& result, std::int32_t a, std::int16_t op, std::in
   return XEQBINCHAR(result, c1text(af, al), op, c1text(bf, bl)) == 0 ? 0 : -1;
 }
 
-std::int32_t XEQTIDCAT(std::int32_t res, std::int32_t a, std::int32_t, std::int32_t b) {
+std::int32_t XEQTIDCAT(std::int32_t res, std::int32_t a, std::int32_t ampersands, std::int32_t b) {
   if (res < 1 || !core::name.valid(res) || !core::z.valid(res)) return -1;
   std::int32_t af = 0, al = 0, bf = 0, bl = 0;
   std::string ta, tb;
@@ -300,6 +300,12 @@ std::int32_t XEQTIDCAT(std::int32_t res, std::int32_t a, std::int32_t, std::int3
   } else {
     // A number is written as the evaluator's join writes it (no blank after it).
     ta = numbertext(core::z.valid(a) ? core::z(a) : 0.0);
+  }
+  // A run of n ampersands joins the left text without its trailing blanks,
+  // n - 1 blanks between.
+  if (ampersands >= 1) {
+    ta.resize(static_cast<std::size_t>(core::C1LEN_TRIM(ta)));
+    ta.append(static_cast<std::size_t>(ampersands - 1), ' ');
   }
   if (b >= 1 && core::z.valid(b) && core::ISCHAR(b, bf, bl) != 0) {
     tb = c1text(bf, bl);

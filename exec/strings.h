@@ -45,10 +45,12 @@ inline std::int32_t XEQBIN(double& result, std::int32_t a, std::int16_t op, std:
 // The statement loop's concatenation of symbols a and b into the result
 // symbol res (a temporary string), the right text without its trailing
 // blanks unless it or the left one is the text the statement made last, and
-// a number written as its text alone (as the evaluator joins). 0 done, -1
-// refused by the user. When the character store is full it is grown and
-// the join goes on.
-std::int32_t XEQTIDCAT(std::int32_t res, std::int32_t a, std::int32_t ignored, std::int32_t b);
+// a number written as its text alone (as the evaluator joins); with a
+// count of ampersands n >= 1 (A & B, and the values of a list for a text)
+// the left text loses its trailing blanks and n - 1 blanks stand between.
+// 0 done, -1 refused by the user. When the character store is full it is
+// grown and the join goes on.
+std::int32_t XEQTIDCAT(std::int32_t res, std::int32_t a, std::int32_t ampersands, std::int32_t b);
 
 // The text of positions first..last of `c1namen` read in its direction
 // (backwards when first > last + 1); empty when the bounds are not valid.
