@@ -159,7 +159,8 @@ class Gen {
         rng3(seed ^ 0x5eed3u),
         rng4(seed ^ 0x5eed4u),
         rng5(seed ^ 0x5eed5u),
-        rng6(seed ^ 0x5eed6u) {
+        rng6(seed ^ 0x5eed6u),
+        rng7(seed ^ 0x5eed7u) {
     out.seed = seed;
   }
   Script make();
@@ -180,6 +181,8 @@ class Gen {
   // (And folds over pieces bounded by text built-ins, FUNCTIONs of every
   // arity and XEQ lists from a sixth.)
   std::mt19937 rng6;
+  // (And lists that hold FUNCTION references from a seventh.)
+  std::mt19937 rng7;
   std::mt19937* draw = &rng;
   Script out;
   int n = 4;  // the length of every array
@@ -304,6 +307,16 @@ class Gen {
   std::string arities(int i);
   std::string xeqlist(int i);
   void xeqliststop();
+  // Lists that hold FUNCTION references: into a text, a whole array, XEQ.
+  struct ListItems {
+    std::vector<std::string> shown;   // as written
+    std::vector<std::string> joined;  // as a join writes them
+    std::vector<double> values;       // (numbers: all but texts)
+    int w0 = 0, w = 0;                // LW<i> before and after the list
+  };
+  ListItems fnitems(int i, int m, bool withtexts);
+  std::string fnlist(int i);
+  void fnliststop();
   int zmul = 1;     // FZ() = A * zmul + KI
   bool fz = false;  // FZ is among the routines
 };
@@ -2340,6 +2353,168 @@ void Gen::xeqliststop() {
   kinds.push_back("stop: an XEQ list for a number");
 }
 
+// m elements, one at least a FUNCTION reference: numbers, A, KI, FI, FN,
+// FZ() and LF<i>(), which raises LW<i> by a step and gives LW<i> + A (its
+// change seen by the list's later elements), LW<i> after the last LF<i>()
+// (an array's list reads a variable when the list ends), and with texts S
+// and T (a join drops their trailing blanks).
+Gen::ListItems Gen::fnitems(int i, int m, bool withtexts) {
+  ListItems r;
+  const std::string w = tail(i, "LW"), f = tail(i, "LF");
+  const double a = scalars.at("A"), ki = scalars.at("KI");
+  const int step = 1 + pick(5);
+  r.w0 = r.w = pick(9);
+  const int sure = pick(m);  // (a FUNCTION reference stands there)
+  bool changes = false, read = false, defined = false;
+  for (int j = 0; j < m; ++j) {
+    int kind = j == sure ? 2 + pick(4) : pick(withtexts ? 8 : 7);
+    if (kind == 5 && read) kind = 2;
+    if (kind == 6 && !changes) kind = 0;
+    std::string shown;
+    double v = 0;
+    switch (kind) {
+      case 0:
+        v = pick(chance(50) ? 100 : 10);
+        shown = numtext(v);
+        break;
+      case 1:
+        shown = chance(50) ? "A" : "KI";
+        v = scalars.at(shown);
+        break;
+      case 2: {
+        const bool byname = chance(40);
+        const std::string arg = byname ? (chance(50) ? "A" : "KI") : std::to_string(pick(10));
+        v = byname ? scalars.at(arg) : std::stod(arg);
+        shown = "FI(" + arg + ")";
+        break;
+      }
+      case 3: {
+        const Ex e =
+            apply(Ex::call, "FN", {smallnum(), chance(40) ? named(Ex::var, "A") : smallnum()});
+        v = callvalue(e);
+        shown = shapes::show(e);
+        break;
+      }
+      case 4:
+        fz = true;
+        v = a * zmul + ki;
+        shown = "FZ()";
+        break;
+      case 5:
+        if (!defined)
+          routines.insert(routines.end(), {"FUNCTION " + f + "()",
+                                           "  " + w + " = " + w + " + " + std::to_string(step),
+                                           "  " + f + " = " + w + " + A", "END"});
+        defined = changes = true;
+        r.w += step;
+        v = r.w + a;
+        shown = f + "()";
+        break;
+      case 6:
+        read = true;
+        v = r.w;
+        shown = w;
+        break;
+      default:
+        shown = chance(50) ? "S" : "T";
+        r.shown.push_back(shown);
+        r.joined.push_back(texts.at(shown).substr(0, texts.at(shown).find_last_not_of(' ') + 1));
+        continue;
+    }
+    r.shown.push_back(shown);
+    r.joined.push_back(numtext(v));
+    r.values.push_back(v);
+  }
+  return r;
+}
+
+// A list that holds FUNCTION references: into a whole array element by
+// element (the rest of the array kept), joined into a text, and as an XEQ
+// text alone (its value goes nowhere) or into a text.
+std::string Gen::fnlist(int i) {
+  const std::string w = tail(i, "LW");
+  const int r = pick(10);
+  const auto written = [](const ListItems& l) {
+    std::string t;
+    for (const std::string& e : l.shown) t += (t.empty() ? "" : ", ") + e;
+    return t;
+  };
+  if (r < 3) {
+    const int m = 2 + pick(n);
+    const ListItems l = fnitems(i, m, false);
+    const std::string ag = tail(i, "LA"), av = tail(i, "LB");
+    dims.push_back(ag + "(" + std::to_string(n) + ")");
+    dims.push_back(av + "(" + std::to_string(n) + ")");
+    use(ag, av);
+    put(w + " = " + std::to_string(l.w0));
+    put(ag + " = 0");
+    put(ag + " = " + written(l));
+    std::vector<double> want(static_cast<std::size_t>(n), 0.0);
+    for (std::size_t j = 0; j < want.size() && j < l.values.size(); ++j) want[j] = l.values[j];
+    compareall(i, ag, av, want, tail(i, "LJ"));
+    count(i, w + " /= " + std::to_string(l.w));
+    return "a list with a FUNCTION into a whole array";
+  }
+  const ListItems l = fnitems(i, 2 + pick(3), true);
+  std::string joined;
+  for (const std::string& e : l.joined) joined += e;
+  const std::string g = tail(i, "LG"), v = tail(i, "LV");
+  put(w + " = " + std::to_string(l.w0));
+  std::string kind;
+  if (r < 6) {
+    chars.push_back(g + "*40");
+    chars.push_back(v + "*40");
+    use(g, v);
+    put(g + " = " + written(l));
+    put(v + " = '" + joined + "'");
+    kind = "a list with a FUNCTION into a text";
+  } else {
+    std::string arg = "'" + written(l) + "'";
+    if (chance(40)) {
+      const std::string xs = tail(i, "LX");
+      chars.push_back(xs + "*60");
+      put(xs + " = " + arg);
+      arg = xs;
+    }
+    if (chance(35)) {
+      use(g, v);
+      put(g + " = 7");
+      put("XEQ(" + arg + ")");
+      put(v + " = 7");
+      kind = "XEQ of a list with a FUNCTION alone";
+    } else {
+      chars.push_back(g + "*40");
+      chars.push_back(v + "*40");
+      use(g, v);
+      put(g + " = XEQ(" + arg + ")");
+      put(v + " = '" + joined + "'");
+      kind = "XEQ of a list with a FUNCTION into a text";
+    }
+  }
+  compare(i, g, v);
+  count(i, w + " /= " + std::to_string(l.w));
+  return kind;
+}
+
+// An XEQ text that holds a list with a FUNCTION, for a number: the run
+// stops at the XEQ.
+void Gen::fnliststop() {
+  out.stopkey = "listToOne";
+  std::vector<std::string> e = {any(std::vector<std::string>{"FI(3)", "FN(2, A)", "FZ()"}),
+                                std::to_string(pick(9))};
+  if (e.front() == "FZ()") fz = true;
+  if (chance(50)) std::swap(e[0], e[1]);
+  std::string list = "'" + e[0] + ", " + e[1] + "'";
+  if (chance(40)) {
+    chars.push_back("XLF*40");
+    put("XLF = " + list);
+    list = "XLF";
+  }
+  stopindex = static_cast<int>(lines.size());
+  put(any(std::vector<std::string>{"QW = XEQ(" + list + ")", "QE = XEQ(" + list + ")"}));
+  kinds.push_back("stop: an XEQ list with a FUNCTION for a number");
+}
+
 std::vector<std::string> Gen::functions() {
   const std::string ns = std::to_string(n);
   std::vector<std::string> f = {"FUNCTION FI(K)",
@@ -2435,7 +2610,17 @@ Script Gen::make() {
       return r < 5 ? piecefolds(i) : r < 8 ? arities(i) : xeqlist(i);
     });
   }
+  // Lists that hold FUNCTION references, from the stream of their own
+  // (before the stops below, so that they run).
+  draw = &rng7;
+  for (int k = pick(3); k > 0; --k) {
+    ++nsnippets;
+    snippet(nsnippets, [this, i = nsnippets]() { return fnlist(i); });
+  }
+  draw = &rng6;
   if (stopindex < 0 && chance(6)) xeqliststop();
+  draw = &rng7;
+  if (stopindex < 0 && chance(5)) fnliststop();
   if (fz)
     routines.insert(routines.begin(),
                     {"FUNCTION FZ()", "  FZ = A * " + std::to_string(zmul) + " + KI", "END"});
