@@ -1428,13 +1428,16 @@ TEST(FastPath, ComposedShapesLeaveWhatTheGeneratorWorkedOutOnBothPaths) {
 // MAX, 5000159 MIN), stopped with substringInd (5000041, 5000048 in a
 // FUNCTION body), notPossible (5000163) or, the FUNCTION first,
 // stackUnderFlow (5000198).
+// A list that holds a FUNCTION reference stopped with vectorisation into a
+// text (73000012) and was refused with syntax as an XEQ text, into a text
+// (73000009, 73000017) and alone (73000016).
 TEST(FastPath, ComposedShapesOfTheFirstFailingSeeds) {
   composeseeds({510001,  510002,  510004,  510005,  510007,  510011,  510015,  510021,  510031,
                 510032,  510033,  510062,  510072,  510073,  510076,  510080,  510176,  510185,
                 510362,  510488,  511136,  514595,  3000000, 3000003, 3000006, 3000009, 3000014,
                 3000017, 3000019, 3000031, 3000043, 3000059, 3000065, 3000066, 3000070, 3000103,
                 3000112, 4000001, 4000060, 4000095, 5000041, 5000048, 5000135, 5000148,
-                5000159, 5000163, 5000198},
+                5000159, 5000163, 5000198, 73000009, 73000012, 73000016, 73000017},
                shapes::generate);
 }
 
