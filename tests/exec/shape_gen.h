@@ -50,6 +50,13 @@
 //   nowhere, into a text they are joined, for a number they stop the run
 //   (listToOne). They come from a sixth stream.
 //
+// - lists that hold FUNCTION references (FI, FN, FZ() and one without
+//   arguments that changes a variable a later element reads) beside
+//   numbers, A, KI and the texts S and T: joined into a text, element by
+//   element into a whole array, as XEQ texts alone and into a text, and now
+//   and then as an XEQ text for a number, which stops the run (listToOne).
+//   They come from a seventh stream.
+//
 // Each snippet stands now and then in a DO loop, a GOTO loop, a block IF
 // (its condition a fold or a piece with a FUNCTION), a SUBROUTINE or a
 // FUNCTION body (handed the main program's names, its arrays declared or
