@@ -124,7 +124,7 @@ struct Trans1 {
   std::int32_t dopos = 0;
   std::int32_t leadlabel = 0;
   bool blockflag = false;
-  bool optclosed = false;  // a ")" closed an option list: the end class follows
+  bool optclosed = false;    // a ")" closed an option list: the end class follows
   bool piecetarget = false;  // the "=" at depth 0 assigns a piece of a text
 
   std::int16_t word(std::int32_t k) const { return k >= 1 && k <= n ? in[k] : cwd::end; }
