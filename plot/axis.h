@@ -108,18 +108,18 @@ void PLOTTICS_INTERNAL(std::int32_t& labels, std::int32_t& option);
 // each line that lie in it, as the whole line has them.
 void STRIPGRID(const win::RECT& strip);
 // Before a strip chart's direction entry e slides by dx, dy device pixels
-// to the range low..high: the labels whose ticks leave the range are taken
-// away where they stand (written again in the background's colour), and
-// so is, going up (increment +1), the one that ends at the maximum's tick,
-// to be written again past it; the others go with the slide.
-void STRIPSLIDE(std::int32_t e, double low, double high, std::int32_t increment, std::int32_t dx,
-                std::int32_t dy);
-// The labels of the current direction of a strip chart after a scroll,
-// from the last one that stands on toward the end that moved (increment
-// +1 the maximum, -1 the minimum) at the label step of the axis, with the
-// room a whole walk leaves between them; a label whose text does not lie
-// inside the frame yet waits for the next scroll.
-void STRIPLABELS(std::int32_t increment);
+// to the range low..high: the labels whose ticks leave the range (by more
+// than a pixel, the frame's line at either end) are taken away where they
+// stand (written again in the background's colour); the others go with
+// the slide.
+void STRIPSLIDE(std::int32_t e, double low, double high, std::int32_t dx, std::int32_t dy);
+// The labels of the current direction of a strip chart after a scroll:
+// every label step inside the frame, its lines at both ends included,
+// carries its label as the axis drawn whole over the range would, with
+// the same room between them; the label at the maximum and one that would
+// run past the frame's line at the end stand before their ticks, ending
+// there. Labels that stand so already stay; the others are taken away.
+void STRIPLABELS();
 
 // The position of a value along direction entry e (plot units from the
 // axis' start, no margin) by the scale XYAXIS set; false on a log
