@@ -45,9 +45,6 @@ struct ShownLabel {
 // The labels that stand along a direction, in the order they were written.
 struct LabelSpan {
   std::vector<ShownLabel> shown;
-  // The smallest and the largest value among them (NaN when none).
-  double low() const;
-  double high() const;
 };
 
 // Working values shared by the axis drawing and the curve routines.
@@ -63,9 +60,8 @@ struct AxisWork {
   // title positions are 0.
   std::array<std::string, 2> titletexts;
   // Per direction entry (1..16, as `xentry`, `yentry`), the labels that
-  // stand: a strip chart's new strip continues them from the smallest or
-  // the largest with the same room between them, and a slide takes away
-  // those whose ticks leave the axis.
+  // stand: a slide takes away those whose ticks leave the axis, and a
+  // strip chart's scroll keeps those that stand where the range wants them.
   std::array<LabelSpan, 17> labels{};
 };
 inline AxisWork axiswork;

@@ -543,18 +543,6 @@ void STRIPGRID(const win::RECT& strip) {
   drawstripends();
 }
 
-double LabelSpan::low() const {
-  double v = std::numeric_limits<double>::quiet_NaN();
-  for (const ShownLabel& l : shown) v = std::isnan(v) ? l.value : std::min(v, l.value);
-  return v;
-}
-
-double LabelSpan::high() const {
-  double v = std::numeric_limits<double>::quiet_NaN();
-  for (const ShownLabel& l : shown) v = std::isnan(v) ? l.value : std::max(v, l.value);
-  return v;
-}
-
 void STRIPSLIDE(std::int32_t e, double low, double high, std::int32_t dx, std::int32_t dy) {
   if (e < 1 || e >= static_cast<std::int32_t>(axiswork.labels.size())) return;
   const std::int32_t k = std::clamp(e > naxes ? e - naxes : e, 1, naxes);
