@@ -501,10 +501,9 @@ Walk walkof(std::int32_t k, std::int32_t e, bool labels) {
 }
 
 // How far past an end of the axis a label step still counts as inside:
-// a pixel, where its tick falls on the frame's line at that end.
-double edgeslack(const Walk& w) {
-  return w.pixel * w.upp + endtolerance * std::max(w.mx - w.mn, 1e-30);
-}
+// less than a pixel, where its tick falls on the frame's line at that end
+// (one a whole pixel past it stands on the column beside the line).
+double edgeslack(const Walk& w) { return 0.99 * w.pixel * w.upp; }
 
 }  // namespace
 
@@ -617,6 +616,13 @@ void STRIPLABELS() {
   const auto same = [&](const ShownLabel& l, const Wanted& x) {
     return std::fabs(l.value - x.value) <= tol && l.ending == x.ending;
   };
+  const auto at = [&](double v) {
+    return [&, v](const ShownLabel& l) { return std::fabs(l.value - v) <= tol; };
+  };
+  // (The steps that had a label before: their ticks are a labelled tick's
+  // length and slid with the picture.)
+  std::vector<double> labelled;
+  for (const ShownLabel& l : shown) labelled.push_back(l.value);
   std::erase_if(shown, [&](const ShownLabel& l) {
     if (l.written.font != upright && l.written.font != turned) return false;
     if (std::any_of(wanted.begin(), wanted.end(), [&](const Wanted& x) { return same(l, x); }))
@@ -624,17 +630,19 @@ void STRIPLABELS() {
     REWRITETEXT(l.written, 0, 0, plotcom.brushcolour);
     return true;
   });
-  // Each label is written where its tick lies; the tick is drawn again
-  // (a slide leaves behind the pixels past the frame's line at the axis'
-  // start, and with them the tick of a step within a pixel past it, which
-  // stands on the line).
+  // Each label is written where its tick lies. A step labelled for the
+  // first time gets a labelled tick; the others have theirs where the
+  // slide took them, but for one within a pixel before the axis' start:
+  // the slide left it behind with the pixels past the frame's line, and
+  // it is drawn again on the line.
   for (const Wanted& x : wanted) {
-    if (std::none_of(shown.begin(), shown.end(),
-                     [&](const ShownLabel& l) { return std::fabs(l.value - x.value) <= tol; }))
+    if (std::none_of(shown.begin(), shown.end(), at(x.value)))
       writelabel(w, x.p, x.value, x.label, x.ending);
-    // Its tick, as long as a labelled tick of the axis drawn whole.
+    const bool hastick = std::any_of(labelled.begin(), labelled.end(),
+                                     [&](double v) { return std::fabs(v - x.value) <= tol; });
+    if (hastick && x.p >= 0.0) continue;
     float px = 0, py = 0;
-    pointat(w, std::clamp(x.p, 0.0, length), px, py);
+    pointat(w, std::max(x.p, 0.0), px, py);
     const auto t = static_cast<float>(3.0 * w.tickacross * axisstate.longtick);
     PLOT(px, py, 3);
     if (w.d == 0)
