@@ -183,13 +183,15 @@ void CHECKANDSETRUNTIMEERROR(std::string_view tag, std::int32_t& status) {
   if (status == 0) return;
   int answer = 0;
   if (status == 41) {
-    plat::FixedText<80> text("Insufficient virtual memory for line " + decimal(xeqline));
-    MSGBOXFROMHELP(MSGKEY("msgrdwrErK41"), text.view(), answer);
-    if (runtime_stop != nullptr) {
-      runtime_stop(41);
-      return;
-    }
-    std::_Exit(41);
+    // Memory that is not there: the statement stops as one whose store
+    // could not grow, and the run's failure says so; outside a run the
+    // message comes at once.
+    msgkey.set(MSGKEY("storeLimit"));
+    if ((xeqmode & runmode::running) == 0) MSGBOXFROMHELP(msgkey.view(), {}, answer);
+    xeqstop = stops::error;
+    iostatw[0] = static_cast<std::int16_t>(status);
+    iostatw[1] = 0;
+    return;
   }
   // "Error ", the tag in 4 characters, the status right-aligned in 6.
   std::string t(tag.substr(0, std::min<std::size_t>(tag.size(), 4)));

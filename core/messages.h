@@ -82,13 +82,11 @@ inline void (*helpwin)(std::string_view key, int& answer, const HelpValues& valu
 inline std::string_view (*helpsectionfor)(std::string_view key, HelpValues& values) = nullptr;
 
 // Reports an allocation or I/O status with the four-character tag of its
-// place: status 0 shows nothing; 41 (out of memory) shows the box and ends
-// the program; any other status shows "Error <tag> <status>" as the title
-// of "msgRunTimeError" (Cancel stops the script: xeqstop 120). Afterwards
-// iostatw holds the status and msgkey "rdwrErK".
+// place: status 0 shows nothing; 41 (out of memory) stops the line or
+// statement with msgkey "storeLimit" and xeqstop 0x7FFF (outside a run it
+// also shows that message); any other status shows "Error <tag> <status>"
+// as the title of "msgRunTimeError" (Cancel stops the script: xeqstop
+// 120), and msgkey becomes "rdwrErK". Afterwards iostatw holds the status.
 void CHECKANDSETRUNTIMEERROR(std::string_view tag, std::int32_t& status);
-
-// How the program ends after the out-of-memory box; tests replace it.
-inline void (*runtime_stop)(int code) = nullptr;
 
 }  // namespace core

@@ -1,6 +1,7 @@
 #include "core/stores.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <new>
 #include <vector>
 
@@ -9,23 +10,24 @@
 #include "core/runwords.h"
 #include "core/symbols.h"
 #include "core/symbols_index.h"
+#include "platform/memory_room.h"
 #include "platform/win_wave.h"
 
 namespace core {
 
 namespace {
 
+#ifdef OSTREL_STORE_FAIL_HOOK
+// Test builds: the allocation limit from the environment.
+[[maybe_unused]] const bool storehooktaken = [] {
+  if (const char* v = std::getenv("OSTREL_STORE_FAIL_ABOVE"); v != nullptr)
+    storefailabove = std::max<long long>(std::atoll(v), 0);
+  return true;
+}();
+#endif
+
 // Status of a failed allocation: not enough virtual memory.
 constexpr std::int32_t nomemory = 41;
-
-struct StoreTags {
-  const char* release;
-  const char* allocate;
-};
-
-void storestatus(std::int32_t status, std::string_view tag) {
-  CHECKANDSETRUNTIMEERROR(tag, status);
-}
 
 void stopsound() {
   if (hwaveout != 0) {
@@ -42,40 +44,66 @@ void checkcellzero() {
   }
 }
 
-// Frees a store and allocates it again with positions from its own base to
-// upper, filled with fill; upper below the base only frees.
-template <class S, class T>
-void reallocate(S& store, std::int32_t lower, std::int32_t upper, const T& fill, StoreTags tags) {
-  if (store.size() > 0) {
-    store.clear();
-    store.raw().shrink_to_fit();
-    storestatus(0, tags.release);
+// Stores from this size on are weighed against the memory left.
+constexpr long long weighedsize = 64LL << 20;
+
+// A fresh buffer of n elements filled with fill, or false (and no memory
+// held) when the memory is not there or the test limit refuses it.
+template <class T>
+bool allocate(std::vector<T>& out, long long n, const T& fill) {
+  out.clear();
+  out.shrink_to_fit();
+  if (n <= 0) return true;
+  if (storefailabove > 0 && n > storefailabove / static_cast<long long>(sizeof(T))) return false;
+  // A very large store is weighed against the memory left before it is
+  // filled: committing more than there is would end the process instead.
+  const long long bytes = n * static_cast<long long>(sizeof(T));
+  if (bytes >= weighedsize) {
+    const std::int64_t room = plat::memoryroom();
+    if (room >= 0 && bytes > room) return false;
   }
-  if (lower > upper) return;
-  const long long n = static_cast<long long>(upper) - S::first() + 1;
-  std::int32_t status = 0;
   try {
-    if (n > 0) store.assign(static_cast<std::size_t>(n), fill);
+    out.assign(static_cast<std::size_t>(n), fill);
+    return true;
   } catch (const std::bad_alloc&) {
-    store.clear();
-    status = nomemory;
+    out.clear();
+    out.shrink_to_fit();
+    return false;
   }
-  istat = status;
-  storestatus(status, tags.allocate);
+}
+
+// A store that could not get its memory stops the line or statement as one
+// grown past its limit does.
+bool nomemoryleft() {
+  istat = nomemory;
+  msgkey.set(storelimitkey);
+  xeqstop = stops::error;
+  return false;
+}
+
+// Frees a store and allocates it again with positions from its own base to
+// upper, filled with fill; upper below the base only frees. When the memory
+// is not there, the store gets its built-in size instead (upper says which)
+// and the failure stops the line with `storelimitkey`.
+template <class S, class T>
+void reallocate(S& store, std::int32_t lower, std::int32_t& upper, std::int32_t fallback,
+                const T& fill) {
+  istat = 0;
+  store.clear();
+  store.raw().shrink_to_fit();
+  if (lower > upper) return;
+  if (allocate(store.raw(), static_cast<long long>(upper) - S::first() + 1, fill)) return;
+  nomemoryleft();
+  if (fallback < upper && allocate(store.raw(), static_cast<long long>(fallback) - S::first() + 1, fill))
+    upper = fallback;
 }
 
 // A fresh buffer for a store that grows to positions base .. upper; empty
-// (after reporting) when memory runs out.
+// (the line or statement stopped) when memory runs out.
 template <class S, class T>
-bool freshbuffer(std::vector<T>& out, std::int32_t upper, const T& fill, const char* tag) {
-  try {
-    out.assign(static_cast<std::size_t>(static_cast<long long>(upper) - S::first() + 1), fill);
-    return true;
-  } catch (const std::bad_alloc&) {
-    istat = nomemory;
-    storestatus(nomemory, tag);
-    return false;
-  }
+bool freshbuffer(std::vector<T>& out, std::int32_t upper, const T& fill) {
+  if (allocate(out, static_cast<long long>(upper) - S::first() + 1, fill)) return true;
+  return nomemoryleft();
 }
 
 bool overlimit(long long size, std::int32_t limit) {
@@ -103,7 +131,7 @@ bool growxeqbuf(std::int32_t extra) {
   if (overlimit(want, nxeqbuflimit)) return false;
   const auto nw = static_cast<std::int32_t>(want);
   std::vector<std::int16_t> buf;
-  if (!freshbuffer<XStore>(buf, nw + 1, std::int16_t{0}, "al10")) return false;
+  if (!freshbuffer<XStore>(buf, nw + 1, std::int16_t{0})) return false;
   const std::vector<std::int16_t>& src = xeqbuf.raw();
   std::copy_n(src.begin(), std::min(src.size(), buf.size()), buf.begin());
   const std::int32_t g = nw - old;
@@ -128,7 +156,7 @@ bool growadrs() {
   if (overlimit(want, nadrslimit)) return false;
   const auto nw = static_cast<std::int32_t>(want);
   std::vector<std::int32_t> buf;
-  if (!freshbuffer<AStore>(buf, nw, std::int32_t{0}, "al02")) return false;
+  if (!freshbuffer<AStore>(buf, nw, std::int32_t{0})) return false;
   const std::vector<std::int32_t>& src = adrs.raw();
   std::copy_n(src.begin(), std::min(src.size(), buf.size()), buf.begin());
   // The statement table moves to the new top; the operand stack stays.
@@ -161,7 +189,7 @@ bool growz(std::int32_t extra) {
   if (overlimit(want, nzlimit)) return false;
   const auto nw = static_cast<std::int32_t>(want);
   std::vector<double> buf;
-  if (!freshbuffer<ZStore>(buf, nw, 0.0, "al12")) return false;
+  if (!freshbuffer<ZStore>(buf, nw, 0.0)) return false;
   const std::vector<double>& src = z.raw();
   const std::int32_t g = nw - old;
   // Cells 0 to nsym stay; the top block moves to the new top.
@@ -190,7 +218,7 @@ bool growname(std::int32_t extra) {
   want = std::min<long long>(want, nnamelimit);
   const auto nw = static_cast<std::int32_t>(want);
   std::vector<SymbolRecord> buf;
-  if (!freshbuffer<NStore>(buf, nw, SymbolRecord{}, "al08")) return false;
+  if (!freshbuffer<NStore>(buf, nw, SymbolRecord{})) return false;
   const std::vector<SymbolRecord>& src = name.raw();
   std::copy_n(src.begin(), std::min(src.size(), buf.size()), buf.begin());
   stopsound();
@@ -205,7 +233,7 @@ bool growc1namen(std::int32_t extra) {
   if (overlimit(want, nc1namenlimit)) return false;
   const auto nw = static_cast<std::int32_t>(want);
   std::vector<char> buf;
-  if (!freshbuffer<CStore>(buf, nw, ' ', "al06")) return false;
+  if (!freshbuffer<CStore>(buf, nw, ' ')) return false;
   const std::vector<char>& src = c1namen.raw();
   std::copy_n(src.begin(), std::min(src.size(), buf.size()), buf.begin());
   // The texts of the character variables move up by extra.
@@ -241,18 +269,18 @@ void ALLOCS(std::string_view store, std::int32_t& lower, std::int32_t& upper) {
   while (!key.empty() && key.back() == ' ') key.remove_suffix(1);
   istat = 0;
   if (key == "adrs") {
-    reallocate(adrs, lower, upper, std::int32_t{0}, {"al01", "al02"});
+    reallocate(adrs, lower, upper, nadrsstep, std::int32_t{0});
   } else if (key == "c1edit") {
-    reallocate(c1edit, lower, upper, ' ', {"al03", "al04"});
+    reallocate(c1edit, lower, upper, 0, ' ');
   } else if (key == "c1namen") {
-    reallocate(c1namen, lower, upper, ' ', {"al05", "al06"});
+    reallocate(c1namen, lower, upper, nc1namendefault, ' ');
   } else if (key == "name") {
-    reallocate(name, lower, upper, SymbolRecord{}, {"al07", "al08"});
+    reallocate(name, lower, upper, nnamedefault, SymbolRecord{});
   } else if (key == "xeqbuf") {
-    reallocate(xeqbuf, lower, upper, std::int16_t{0}, {"al09", "al10"});
+    reallocate(xeqbuf, lower, upper, nxeqbufdefault, std::int16_t{0});
   } else if (key == "z") {
     if (z.size() > 0) checkcellzero();
-    reallocate(z, lower, upper, 0.0, {"al11", "al12"});
+    reallocate(z, lower, upper, nzdefault, 0.0);
   } else {
     istat = -999;
   }

@@ -55,8 +55,15 @@ inline constexpr std::int32_t nnamelimit = 32767;
 inline constexpr std::int32_t nc1namenlimit = 1 << 30;
 inline constexpr std::int32_t nxeqbuflimit = 1 << 28;
 inline constexpr std::int32_t nadrslimit = 1 << 28;
-// Message key of a growth beyond those limits.
+// Message key of a growth beyond those limits, and of a store whose memory
+// is not there: either stops the line or statement that asked for it, and
+// the store keeps what it held.
 inline constexpr std::string_view storelimitkey = MSGKEY("storeLimit");
+// A store allocation of more than this many bytes fails as if the memory
+// were not there (0: none), so that tests reach that failure without using
+// the memory. Test builds take it from the environment variable
+// OSTREL_STORE_FAIL_ABOVE; the program proper never sets it.
+inline std::int64_t storefailabove = 0;
 
 // Size words.
 inline std::int32_t nz = nzdefault;              // `z` is 0 to nz
@@ -97,7 +104,9 @@ inline void (*setbreakvariable)(std::int32_t& code) = nullptr;
 // "z"; case matters) when it is allocated, then allocates it with positions
 // up to upper and fills it, unless lower > upper. A store keeps its own
 // first position (0 or 1) whatever lower is. istat: 0, -999 for a name that
-// names no store, or the failure status (also reported with the place tag).
+// names no store, or the failure status; a store whose memory is not there
+// gets its built-in size (written to upper) and leaves `storelimitkey` in
+// `msgkey` and 0x7FFF in `xeqstop`.
 void ALLOCS(std::string_view store, std::int32_t& lower, std::int32_t& upper);
 
 // Grows a store: kind 1 `xeqbuf`, 2 `adrs`, 3 `z`, 4 `name`, 5 `c1namen`,
@@ -105,8 +114,8 @@ void ALLOCS(std::string_view store, std::int32_t& lower, std::int32_t& upper);
 // extra; `xeqbuf`: 10 words per script line + extra; `adrs`: `nadrsstep`).
 // Keeps the contents and repairs every index into a part that moved. False
 // when the store could not grow: it then keeps its contents and size, and a
-// growth past the store's limit leaves `storelimitkey` in `msgkey` and
-// 0x7FFF in `xeqstop`.
+// growth past the store's limit, or one whose memory is not there, leaves
+// `storelimitkey` in `msgkey` and 0x7FFF in `xeqstop`.
 bool REALLOC(std::int32_t kind, std::int32_t& extra);
 
 // Removes the n cells from position p on from the top block of `z`, moving

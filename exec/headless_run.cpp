@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <new>
 #include <vector>
 
 #include "core/editbuffer.h"
@@ -56,14 +57,20 @@ std::string number(double v) {
   return std::string(b.data(), r.ptr);
 }
 
-std::string text_of(std::int32_t k) {
+// Appends the text of variable k to out, a NUL as ".": taken at once, both
+// ends checked, with no copy besides the report's own (it may be very long).
+void append_text(std::string& out, std::int32_t k) {
   std::int32_t first = 0, last = 0;
-  if (ISCHAR(k, first, last) == 0) return "?";
-  // Both ends checked, the text is taken at once (it may be very long).
-  if (first < 1 || last < first || !c1namen.valid(first) || !c1namen.valid(last)) return "";
-  std::string t(&c1namen(first), static_cast<std::size_t>(last - first + 1));
-  std::replace(t.begin(), t.end(), '\0', '.');
-  return t;
+  if (ISCHAR(k, first, last) == 0) {
+    out += '?';
+    return;
+  }
+  if (first < 1 || last < first || !c1namen.valid(first) || !c1namen.valid(last)) return;
+  const auto n = static_cast<std::size_t>(last - first + 1);
+  out.reserve(out.size() + n + 2);
+  const std::size_t at = out.size();
+  out.append(&c1namen(first), n);
+  std::replace(out.begin() + static_cast<std::ptrdiff_t>(at), out.end(), '\0', '.');
 }
 
 // Whether the last compile left a program to run.
@@ -195,7 +202,14 @@ std::string compile_script(std::string_view text) {
   std::array<char, 256> line{};
   line.fill(' ');
   compiling = true;
-  KOMPIA(line, mode);
+  try {
+    KOMPIA(line, mode);
+  } catch (const std::bad_alloc&) {
+    // A line asked for memory that is not there: it fails as a line whose
+    // store could not grow.
+    msgkey.set(storelimitkey);
+    xeqstop = stops::error;
+  }
   compiling = false;
   // A failed first line leaves no program and a clear stop word.
   compiled = xeqstop == 0 && (xeqmode & core::runmode::running) != 0;
@@ -264,32 +278,42 @@ std::string run_script(std::string_view text) {
 
 std::string run_outcome() {
   std::string out;
-  for (std::int32_t k = nspecial + 1; k <= nsym; ++k) {
-    const SymbolRecord& r = name(k);
-    if (r.scope != 0 || (r.type & 0xF) != 0) continue;
-    const std::string nm(symbolname(k));
-    if (r.type & 0x40) {
-      out += nm + "='" + text_of(k) + "'\n";
-    } else if (r.type & 0x10) {
-      const std::int32_t rows = I4EQUZ(1, k), cols = I4EQUZ(2, k);
-      // (A view whose cell was written as a number may name a shape that
-      // reaches past the store: "?" stands for the rest.)
-      const std::int64_t count = static_cast<std::int64_t>(rows) * cols;
-      if (r.adr < 1 || count < 1) continue;
-      out += nm + "=(";
-      for (std::int64_t i = 0; i < count; ++i) {
-        if (i > 0) out += ",";
-        const std::int64_t cell = r.adr + i;
-        if (cell < 0 || cell >= z.size()) {
-          out += "?";
-          break;
+  try {
+    for (std::int32_t k = nspecial + 1; k <= nsym; ++k) {
+      const SymbolRecord& r = name(k);
+      if (r.scope != 0 || (r.type & 0xF) != 0) continue;
+      const std::string nm(symbolname(k));
+      if (r.type & 0x40) {
+        out += nm + "='";
+        append_text(out, k);
+        out += "'\n";
+      } else if (r.type & 0x10) {
+        const std::int32_t rows = I4EQUZ(1, k), cols = I4EQUZ(2, k);
+        // (A view whose cell was written as a number may name a shape that
+        // reaches past the store: "?" stands for the rest.)
+        const std::int64_t count = static_cast<std::int64_t>(rows) * cols;
+        if (r.adr < 1 || count < 1) continue;
+        out += nm + "=(";
+        for (std::int64_t i = 0; i < count; ++i) {
+          if (i > 0) out += ",";
+          const std::int64_t cell = r.adr + i;
+          if (cell < 0 || cell >= z.size()) {
+            out += "?";
+            break;
+          }
+          out += number(z(cell));
         }
-        out += number(z(cell));
+        out += ")\n";
+      } else if (r.type & 0x80) {
+        out += nm + "=" + number(z(k)) + "\n";
       }
-      out += ")\n";
-    } else if (r.type & 0x80) {
-      out += nm + "=" + number(z(k)) + "\n";
     }
+  } catch (const std::bad_alloc&) {
+    // The list does not fit the memory left: the report names that failure
+    // alone.
+    out = std::string();
+    msgkey.set(storelimitkey);
+    xeqstop = stops::error;
   }
   const std::int16_t stop = stopword();
   out += "stop=" + std::to_string(stop);

@@ -286,7 +286,7 @@ std::int32_t newtempnumber() {
 std::int32_t maketemp(std::int32_t t, std::string_view text) {
   const auto len = static_cast<std::int32_t>(text.size());
   // Room first, so that the temporary is made now and nothing runs again.
-  if (!charroom(tmptop() + len)) return 2002;
+  if (!charroom(tmptop() + len)) return xeqkeyed;
   const std::int32_t cell = newcell(0.0);
   if (cell == 0 || MAKETEMPSTRING(cell, len, t) != tempmade) return 2002;
   if (len > 0) std::memcpy(core::c1namen.ptr(tmpbeg(t)), text.data(), sz(len));
@@ -389,7 +389,7 @@ std::int32_t setupdescriptors(Eval& e) {
       if (kind == 5004 && xeqexpr.swappos == 0 && len > 0) {
         // A copy in the temporary area, taken where the text stands after
         // the room is made (a growth repairs the descriptor).
-        if (!charroom(tmptop() + len)) return 3001;
+        if (!charroom(tmptop() + len)) return xeqkeyed;
         const std::int32_t from = tmpbeg[k];
         const std::int32_t cell = newcell(0.0);
         if (cell == 0 || MAKETEMPSTRING(cell, len, j) != tempmade) return 3001;

@@ -14,6 +14,7 @@
 #include "exec/heldtexts.h"
 #include "exec/operands.h"
 #include "exec/operators.h"
+#include "exec/postfix.h"
 #include "exec/tempstrings.h"
 #include "exec/xeq2.h"
 #include "exec/xeqtemps.h"
@@ -192,7 +193,7 @@ std::int32_t concat(std::int32_t res, Operand& x, unsigned op, Operand& y) {
   r.append(b);
   const auto len = static_cast<std::int32_t>(a.size() + g + b.size());
   const std::int32_t last = start + len - 1;
-  if (!charroom(last)) return t == y.tmp ? 3502 : 3503;
+  if (!charroom(last)) return xeqkeyed;
   puttext(inplace ? start + static_cast<std::int32_t>(a.size()) : start, r);
   const auto k = static_cast<std::size_t>(t);
   if (t != x.tmp && t != y.tmp && t != -acc) tmporig[k] = start;
@@ -233,7 +234,10 @@ bool growcharstore(std::int32_t extra) {
 bool charroom(std::int32_t last) {
   if (last < core::c1limit) return true;
   const std::int32_t shortfall = last - core::c1limit + 1;
-  return growcharstore(std::max(8000, shortfall + shortfall / 4 + 1)) && last < core::c1limit;
+  if (growcharstore(std::max(8000, shortfall + shortfall / 4 + 1)) && last < core::c1limit)
+    return true;
+  core::msgkey.set(core::storelimitkey);
+  return false;
 }
 
 std::int32_t XEQ2COMPARECHAR(double& result, std::string_view a, std::int16_t rel,

@@ -78,7 +78,8 @@ std::int32_t c1length(std::int32_t first, std::int32_t last);
 // afterwards; nothing runs twice. False when the store could not grow.
 bool growcharstore(std::int32_t extra);
 // Makes sure that positions up to last stay below `c1limit`, growing the
-// store when needed. False when it could not grow.
+// store when needed. False when it could not grow, with `storelimitkey` in
+// `msgkey`.
 bool charroom(std::int32_t last);
 
 // The string side of XEQ2BIN and XEQ2UNA (exec/operators.h).

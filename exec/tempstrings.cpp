@@ -18,7 +18,8 @@ std::int32_t MAKETEMPSTRING(std::int32_t cell, std::int32_t length, std::int32_t
   length = std::max(length, 0);
   if (tmptop() + length >= c1limit) {
     std::int32_t extra = std::max(length, 64000);
-    REALLOC(5, extra);
+    // (A store that cannot grow has stopped the statement with its key.)
+    if (!REALLOC(5, extra)) return tempnostore;
     xeqstop = stops::grown;
     return tempgrown;
   }

@@ -27,11 +27,13 @@ inline std::int32_t& tmptop() { return tmporig(0); }
 inline constexpr std::int32_t tempmade = 0;
 inline constexpr std::int32_t tempgrown = core::stops::grown;  // store grown: run it again
 inline constexpr std::int32_t tempoverrun = 2002;  // number beyond 31 or a bad cell
+inline constexpr std::int32_t tempnostore = core::stops::error;  // `c1namen` could not grow
 
 // Makes temporary |number| of the given length for the cell: its positions
 // are blanked, the cell's `z` value holds them (first, last) and its type
 // becomes 0x48. When the area is full, `c1namen` grows by the larger of the
-// length and 64000, `xeqstop` becomes -998 and nothing is made. A number
+// length and 64000, `xeqstop` becomes -998 and nothing is made (when it
+// cannot grow, `tempnostore` with the store's key in `msgkey`). A number
 // outside 1..31 or a cell outside the stores makes nothing (`tempoverrun`).
 std::int32_t MAKETEMPSTRING(std::int32_t cell, std::int32_t length, std::int32_t number);
 

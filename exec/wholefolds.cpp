@@ -72,10 +72,13 @@ std::int32_t owner(std::int32_t p, std::int32_t& from) {
       // A piece of a text: one index below it takes the character, two
       // bounds the piece between them. Between two bounds after a numeric
       // array it is a range of the array's elements, which the subscript
-      // after it takes with the array.
-      const bool character = starts.size() >= 2 && codeword(starts[starts.size() - 2]) > 0 &&
-                             (typeof_(codeword(starts[starts.size() - 2])) & 0x40) != 0;
+      // after it takes with the array. The text is one word right before
+      // the index: a start bound that merely begins with a text's name
+      // (INDEX(U, ' '), LEN_TRIM(U)) is no text.
       const std::size_t n = starts.size();
+      const bool character = n >= 2 && starts[n - 2] + 1 == starts[n - 1] &&
+                             codeword(starts[n - 2]) > 0 &&
+                             (typeof_(codeword(starts[n - 2])) & 0x40) != 0;
       const bool range = n >= 3 && starts[n - 3] + 1 == starts[n - 2] && codeword(starts[n - 3]) > 0 &&
                          (typeof_(codeword(starts[n - 3])) & 0x150) == 0x10;
       taken = character || range ? 1 : 2;

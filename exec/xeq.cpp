@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <new>
 
 #include "core/chars.h"
 #include "core/editbuffer.h"
@@ -164,6 +165,19 @@ bool askstackroom() {
   }
   core::xeqstop = stops::error;
   return false;
+}
+
+// The work of a statement, or `failed` with the store message when that
+// work asked for memory that is not there: the statement stops as one whose
+// store could not grow, and what it had taken is given back.
+template <class Work, class Result>
+Result orstorelimit(Work work, Result failed) {
+  try {
+    return work();
+  } catch (const std::bad_alloc&) {
+    core::msgkey.set(core::storelimitkey);
+    return failed;
+  }
 }
 
 // Calls the label or subroutine of an event as the word CALL would.
@@ -331,7 +345,9 @@ void XEQ(std::span<const std::int16_t> code) {
           ++fast::tally->options;
         }
         if (!resumed && whole && fast::enabled && !single() && core::idecmd <= 0 && !byform) {
-          const fast::Outcome o = fast::runstatement(running);
+          const fast::Outcome o = orstorelimit([] { return fast::runstatement(running); },
+                                               fast::Outcome{fast::Outcome::afterword,
+                                                             WordResult::error, 0});
           if (o.kind == fast::Outcome::looptest) {
             at = At::looptest;
             break;
@@ -430,7 +446,9 @@ void XEQ(std::span<const std::int16_t> code) {
         std::span<std::int32_t> out{adrs.ptr(core::xeqstackptr), static_cast<std::size_t>(room)};
         core::msgkey.blank();
         if (byform && elseform) fast::stir();
-        const std::int32_t r = byform && !elseform ? optforms::run() : XEQ2(words, out);
+        const std::int32_t r = orstorelimit(
+            [&] { return byform && !elseform ? optforms::run() : XEQ2(words, out); },
+            xeqkeyed);
         byform = false;
         if (core::xeqstop == stops::retry || core::xeqstop == stops::grown) {
           core::xeqstop = 0;
@@ -542,13 +560,14 @@ void XEQ(std::span<const std::int16_t> code) {
             at = At::endstmt;
             break;
           }
-          if (iscontrolword(w)) {
-            r = controlword(w);
-          } else if (core::isbuiltinword(w)) {
-            r = builtinwords ? builtinwords(w) : WordResult::unknown;
-          } else {
-            r = operandwords ? operandwords(w) : WordResult::unknown;
-          }
+          r = orstorelimit(
+              [w] {
+                if (iscontrolword(w)) return controlword(w);
+                if (core::isbuiltinword(w))
+                  return builtinwords ? builtinwords(w) : WordResult::unknown;
+                return operandwords ? operandwords(w) : WordResult::unknown;
+              },
+              WordResult::error);
         }
         pending = r;
       }

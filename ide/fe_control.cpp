@@ -267,7 +267,7 @@ int FE_CONTROL(int& code, win::HWND& window, win::WPARAM& wparam, win::LPARAM& l
   if (o == unhandled) return 0;
   if (o == handled) return -1;
   if ((core::idestate & busy::nodispatch) != 0) return -1;
-  if (ui::editguard.window != nullptr) ui::WRITESDORFMT();
+  if (ui::editguard.window != nullptr) ui::WRITEWHILETYPING();
   DISPATCH(window, 4);
   // Editor commands that came meanwhile, each in its turn.
   for (std::size_t k = 0; k < deferred.size(); ++k) {

@@ -17,6 +17,7 @@
 #include "exec/xeq.h"
 #include "ide/bookmarks.h"
 #include "ide/fedit.h"
+#include "ide/fedit_internal.h"
 #include "ide/filehistory.h"
 #include "ide/idewords.h"
 #include "ide/menutool.h"
@@ -80,6 +81,12 @@ inline constexpr std::int16_t systemstatement = static_cast<std::int16_t>(0xACE0
 // A stop while the last whole compile had failed: the next whole compile
 // runs nothing.
 bool compilestop = false;
+
+// The last whole compile left no program (it refused the script's first
+// line, or the script has more lines than statements can number): the box
+// it showed said why, and Run or Step compiles the script anew to say it
+// again rather than do nothing.
+bool noprogram = false;
 
 // The line a run began at, while the status bar tells of that run (0: no
 // run begun).
@@ -230,6 +237,7 @@ Step startstep() {
   core::idecmd = -1;
   core::xeqline = 1;
   core::nstmt = 0;
+  noprogram = false;
   field(edexitfield) = 0;
   if (scriptpath.is_blank()) FILEHISTORY(1, 0);
   OPENEDIT(scriptpath.view(), true);
@@ -329,6 +337,32 @@ void jumplabel() {
   core::xeqline = label ? core::I2EQUZ(1, s) : core::xeqline + 1;
 }
 
+// Compiles the whole script from its text.
+void wholecompile() {
+  core::edmark = 0;
+  std::int32_t mode = 0;
+  core::KOMPIA(edlinebuf, mode);
+  noprogram = core::nstmt == 0 && (core::xeqmode & compiled) == 0;
+}
+
+// Run, Step or Trace while the last whole compile left no program: the
+// script is compiled anew, which shows the box that told why again while
+// that still holds; whether there is a program now. A script corrected
+// meanwhile runs or steps as one compiled at its opening does.
+bool compileanew() {
+  // (The compile itself runs nothing, and the command stays what it was.)
+  const std::int32_t mode = core::edmode;
+  runflags() |= rf::whole;
+  wholecompile();
+  runflags() &= ~rf::whole;
+  core::edmode = mode;
+  if (!noprogram) return true;
+  // A trace steps no further: each step would compile and say it again.
+  runflags() &= ~rf::trace;
+  core::xeqmode &= ~running;
+  return false;
+}
+
 Step afterstep() {
   if ((chg() & 1) != 0) {
     if (curline() > core::nstmt) {
@@ -365,6 +399,11 @@ Step afterstep() {
     edkey = answer;
     return stop() != core::stops::error ? Step::close : Step::finish;
   }
+  // (A step hands its line over with Enter; a changed line left by
+  // another key compiles nothing more.)
+  const bool runorstep = core::edmode == 14 || (core::edmode == 11 && edkey == editor::kEnter);
+  if (noprogram && core::pastelen <= 0 && runorstep && compileanew() && stop() > 0)
+    return Step::stopped;
   if (core::pastelen <= 0 && curline() > core::nstmt) {
     core::xeqline = loadline() + 1;
     core::edmode = 11;
@@ -417,9 +456,7 @@ Step wholestep() {
   // program is compiled anew from the text, from fresh stores.
   if ((runflags() & rf::whole) != 0 || core::programstale) core::xeqmode = 0;
   if ((core::xeqmode & compiled) == 0) {
-    core::edmark = 0;
-    std::int32_t mode = 0;
-    core::KOMPIA(edlinebuf, mode);
+    wholecompile();
     if (stop() > 0) return Step::stopped;
   }
   if (compilestop) {
@@ -604,6 +641,7 @@ void reset_m2() {
   edkey = 0;
   edlinebuf.fill(' ');
   compilestop = false;
+  noprogram = false;
   runfrom = 0;
 }
 

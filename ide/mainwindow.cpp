@@ -18,6 +18,7 @@
 #include "plot/plotstate.h"
 #include "toolkit/bitmaps.h"
 #include "toolkit/draw.h"
+#include "toolkit/draw_targets.h"
 #include "toolkit/records.h"
 #include "toolkit/scrolling.h"
 #include "toolkit/services.h"
@@ -250,10 +251,23 @@ void WINDOWMOUSEINTERNAL(std::int32_t bits, win::HWND window) {
   }
 }
 
+namespace {
+
+// The client y at which the main window's first text row is drawn: its
+// picture stands where the window's client area starts for drawing (below
+// the toolbar, whatever its height), its rows below the text area's top
+// margin.
+std::int32_t textorigin(const wdwrec& r, std::int32_t cellheight) {
+  win::RECT area{};
+  const bool known = r.window != nullptr && toolkit::GET_CLIENT_AREA(r.window, area);
+  return (known ? area.top : r.topoffset) + cellheight * r.textarea[2];
+}
+
+}  // namespace
+
 void MAUSXY() {
   const wdwrec* r = wdwcur != nullptr ? wdwcur : wdwhead;
   if (r == nullptr) return;
-  const std::int32_t origin = r == wdwhead ? wdwhead->topoffset : 0;
   // By the button event: its position, the button, the left and right flags.
   struct Event {
     std::int32_t code, point, button, left, right;
@@ -270,6 +284,7 @@ void MAUSXY() {
   mousepos.left = e->left;
   mousepos.right = e->right;
   const plot::FontSlot& f = plot::fontslots(plot::fontslots.valid(r->fontslot) ? r->fontslot : 2);
+  const std::int32_t origin = r == wdwhead ? textorigin(*r, f.cellheight) : 0;
   mousepos.x = p.x;
   mousepos.y = p.y;
   mousepos.column = f.cellwidth > 0 ? p.x / f.cellwidth + 1 : 1;

@@ -142,15 +142,19 @@ void QUICKY() {
       continue;
     }
     if (exec::dlgtext.trimmed().empty()) continue;
-    resulttext.set(exec::dlgtext.view());
-    key = evaluate(key);
-    // Every expression evaluated goes into the history, newest first.
-    if (writequickies(exec::dlgtext.view(), answer == onlythisone)) {
+    // Every expression evaluated goes into the history, newest first, as
+    // it stood in the field when it was chosen: what the evaluation shows
+    // (a text variable's own box fills the shared field) is no expression.
+    const std::string expression(exec::dlgtext.view());
+    if (writequickies(expression, answer == onlythisone)) {
       quickywords[historyflag] = 1;
     } else {
       int ignored = 0;
       core::MSGBOXFROMHELP("rdwrErK", quickyfile.trimmed(), ignored);
     }
+    exec::dlgtext.set(expression);
+    resulttext.set(expression);
+    key = evaluate(key);
     exec::dlgtext.set(resulttext.view());
   }
 }

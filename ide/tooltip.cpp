@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <string>
+#include <vector>
 
 #include "ide/filehistory.h"
 #include "ide/idewords.h"
@@ -38,7 +40,10 @@ void makewindow() {
   // A window closed from outside leaves its bitmap behind.
   if (tipbitmap != nullptr) toolkit::DELETE_OBJECT(tipbitmap, &ups);
   tipcellh = plot::fontslots(slotfont).cellheight;
-  tipbitmap = toolkit::CREATE_BITMAP(sysmetrics(metric::screenwidth), tipcellh, nullptr, &ups);
+  // (As high as the screen: a wrapped hint has as many rows as it needs.)
+  tipbitmap = toolkit::CREATE_BITMAP(sysmetrics(metric::screenwidth),
+                                     std::max(sysmetrics(metric::screenheight), tipcellh), nullptr,
+                                     &ups);
   const win::DWORD style = static_cast<win::DWORD>(toolkit::OR_FLAGS_2(
       static_cast<std::int32_t>(win::WS_POPUP), static_cast<std::int32_t>(win::WS_BORDER)));
   const int exstyle = toolkit::OR_FLAGS_3(1, 0, 0);
@@ -73,6 +78,67 @@ int textrowbottom(std::int32_t row, std::int32_t cellheight) {
   return origin.y + wdwhead->topoffset + kTextBelowToolbar + wdwhead->textarea[2] + row * cellheight;
 }
 
+// The editor's text area on the screen.
+struct Area {
+  int left = 0, top = 0, right = 0, bottom = 0;
+};
+Area editorarea(std::int32_t cellheight) {
+  const int screen = sysmetrics(metric::screenwidth);
+  if (wdwhead == nullptr || wdwhead->window == nullptr) return {0, 0, screen, screen};
+  win::POINT origin{0, 0};
+  win::ClientToScreen(wdwhead->window, &origin);
+  Area a;
+  a.left = origin.x;
+  a.right = origin.x + std::max(textwidth - vscrollwidth, 0);
+  a.top = textrowbottom(0, cellheight);
+  a.bottom = a.top + std::max(textheight, 0);
+  return a;
+}
+
+int textwidthof(toolkit::draw_target_t& target, std::string_view text, const win::HFONT* font) {
+  std::array<int, 2> extent{};
+  toolkit::GET_TEXT_EXTENT(target, text.data(), static_cast<int>(text.size()), font, nullptr,
+                           extent.data(), &ups);
+  return extent[0];
+}
+
+// The text in rows at most `room` pixels wide, broken at blanks and after
+// commas (an option list is one long run of words and commas); a word
+// wider than the room at the character that no longer fits.
+std::vector<std::string> wrapped(toolkit::draw_target_t& target, std::string_view text, int room,
+                                 const win::HFONT* font) {
+  std::vector<std::string> rows;
+  std::string row;
+  std::size_t at = 0;
+  while (at < text.size()) {
+    std::size_t next = text.find(' ', at + 1);
+    if (const std::size_t comma = text.find(',', at); comma != std::string_view::npos)
+      next = std::min(next, comma + 1);
+    next = std::min(next, text.size());
+    const std::string_view word = text.substr(at, next - at);
+    if (textwidthof(target, row + std::string(word), font) <= room) {
+      row += word;
+      at = next;
+      continue;
+    }
+    if (!row.empty() && row.find_first_not_of(' ') != std::string::npos) {
+      rows.push_back(row);
+      row.clear();
+      at = text.find_first_not_of(' ', at);
+      if (at == std::string_view::npos) break;
+      continue;
+    }
+    // A word alone wider than the room.
+    std::size_t n = 1;
+    while (n < word.size() && textwidthof(target, word.substr(0, n + 1), font) <= room) ++n;
+    rows.emplace_back(word.substr(0, n));
+    row.clear();
+    at += n;
+  }
+  if (!row.empty()) rows.push_back(row);
+  return rows;
+}
+
 }  // namespace
 
 std::int32_t cursorcell() {
@@ -89,23 +155,40 @@ void TOOLTIP(std::string_view text) {
     tipstate = 0;
   } else {
     const std::string_view shown = text.substr(0, end + 1);
-    const int length = static_cast<int>(shown.size());
     const win::HFONT font = plot::fontslots(slotfont).font;
     const win::HFONT* fontp = font != nullptr ? &font : nullptr;
-    std::array<int, 2> extent{};
+    const plot::FontSlot& grid = plot::fontslots(slotgrid);
+    const Area area = editorarea(grid.cellheight);
+    const int areawidth = std::max(area.right - area.left, 3);
+    const std::int32_t left = wdwhead != nullptr ? wdwhead->left : 0;
+    const int cursorx = left + (cursorcell() + tipopts[2]) * grid.cellwidth - 1;
+
+    // The hint stands inside the editor, never cut: it begins at the
+    // cursor and is wrapped to the room right of it; when that room is less
+    // than half the editor, to the editor's width, moved left as far as it
+    // must.
     toolkit::draw_target_t target;
     toolkit::START_BITMAP_DRAW(nullptr, &tipwnd, nullptr, target, &ups);
-    toolkit::GET_TEXT_EXTENT(target, shown.data(), length, fontp, nullptr, extent.data(), &ups);
+    const int room = area.right - std::clamp(cursorx, area.left, area.right);
+    const int wrapat = (room >= areawidth / 2 ? room : areawidth) - 2;
+    const std::vector<std::string> rows = wrapped(target, shown, std::max(wrapat, 1), fontp);
+    int widest = 0;
+    for (const std::string& r : rows) widest = std::max(widest, textwidthof(target, r, fontp));
+    std::array<int, 2> extent{};
+    toolkit::GET_TEXT_EXTENT(target, shown.data(), static_cast<int>(shown.size()), fontp, nullptr,
+                             extent.data(), &ups);
+    const int blank = std::max(textwidthof(target, " ", fontp), 1);
     toolkit::END_BITMAP_DRAW(target, &ups);
 
-    const std::int32_t screen = sysmetrics(metric::screenwidth);
-    const plot::FontSlot& grid = plot::fontslots(slotgrid);
-    const std::int32_t left = wdwhead != nullptr ? wdwhead->left : 0;
-    int x = left + (cursorcell() + tipopts[2]) * grid.cellwidth - 1;
-    const int width = std::min(screen, extent[0] + 2);
-    x = std::max(0, std::min(x, screen - width));
-    const int y = textrowbottom(panfield.screenrow + tipopts[3] - 1, grid.cellheight);
-    const int height = extent[1] + 2;
+    const int rowheight = extent[1];
+    const int width = std::min(widest + 2, areawidth);
+    const int height = static_cast<int>(rows.size()) * rowheight + 2;
+    const int x = std::max(area.left, std::min(cursorx, area.right - width));
+    // Below its line; where the editor has no room below, above it.
+    int y = textrowbottom(panfield.screenrow + tipopts[3] - 1, grid.cellheight);
+    if (y + height > area.bottom)
+      y = textrowbottom(panfield.screenrow - 1, grid.cellheight) - height;
+    y = std::max(y, area.top);
     show(tipwnd, &x, &y, &width, &height, 5);
     tipstate = 1;
 
@@ -115,9 +198,14 @@ void TOOLTIP(std::string_view text) {
     const int zero = 0;
     toolkit::draw_target_t draw;
     toolkit::START_BITMAP_DRAW(&tipbitmap, &tipwnd, nullptr, draw, &ups);
-    toolkit::WRITE_TEXT(draw, shown.data(), length, nullptr, nullptr, &zero, &zero, &fore, &back,
-                        fontp, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                        nullptr, nullptr, nullptr, &ups);
+    for (std::size_t k = 0; k < rows.size(); ++k) {
+      // Each row filled with blanks to the window's right edge.
+      const std::string row = rows[k] + std::string(static_cast<std::size_t>(width / blank + 2), ' ');
+      const int rowy = static_cast<int>(k) * rowheight;
+      toolkit::WRITE_TEXT(draw, row.data(), static_cast<int>(row.size()), nullptr, nullptr, &zero,
+                          &rowy, &fore, &back, fontp, nullptr, nullptr, nullptr, nullptr, nullptr,
+                          nullptr, nullptr, nullptr, nullptr, nullptr, &ups);
+    }
     toolkit::END_BITMAP_DRAW(draw, &ups);
   }
   toolkit::UPDATE_WINDOW(tipwnd, nullptr, nullptr, &ups);

@@ -1,8 +1,10 @@
-// The tooltip window: a small bordered pop-up that shows one line of text
-// just below the cursor of the editor's input line, for the typing
-// assistant's hints. It never keeps the keyboard focus: every call gives
-// the main window the foreground again. The text is drawn once into the
-// window's own bitmap; painting copies that bitmap.
+// The tooltip window: a small bordered pop-up that shows a text just below
+// the cursor of the editor's input line, for the typing assistant's hints;
+// a text wider than the editor is wrapped into rows, and the window stands
+// inside the editor (above the line when there is no room below it). It
+// never keeps the keyboard focus: every call gives the main window the
+// foreground again. The text is drawn once into the window's own bitmap;
+// painting copies that bitmap.
 #pragma once
 
 #include <cstdint>
@@ -19,7 +21,8 @@ inline std::int32_t tipstate = -1;
 // Cell height of font slot 3 that the window and bitmap were made for.
 inline std::int32_t tipcellh = 0;
 
-// Shows the text (trailing blanks dropped) below the input line's cursor;
+// Shows the text (trailing blanks dropped) below the input line's cursor,
+// wrapped to the room right of it or to the editor's width;
 // an all-blank text hides the window. Made anew when it has gone or the
 // font of slot 3 has changed.
 void TOOLTIP(std::string_view text);

@@ -360,29 +360,19 @@ void openfile(Outcome& out, std::int32_t filesym, std::int32_t items, bool delet
   if (items > 0) rwtransfer('O', items, out);  // opened and read in one statement
 }
 
-// CLoSe = -1: the file is cut where the transfers stopped. Returns the
-// status of the close or of the cut.
-std::int32_t cutfile(std::int32_t unit) {
-  plat::UnitInfo info;
-  plat::inquire_unit(unit, info);
-  const std::int32_t closed = RWCLOSE(unit);
-  if (closed != 0 || info.name.empty()) return closed;
-  UnitMode m;
-  m.status = UnitStatus::old_file;
-  m.access = UnitAccess::direct;
-  m.form = UnitForm::binary;
-  m.action = UnitAction::write;
-  m.recl = 1;
-  std::int32_t st = plat::open_unit(unit, info.name, m);
-  if (st != 0) return st;
-  st = plat::position_unit(unit, info.pos);
-  if (st == 0) st = plat::end_file(unit);
-  const std::int32_t cut = plat::close_unit(unit);
-  return st != 0 ? st : cut;
-}
+// CLoSe = -1: the file is cut where the transfers stopped, through the
+// unit's own handle before it closes (its name may lead to another file
+// by now). Returns the status of the close or of the cut.
+std::int32_t cutfile(std::int32_t unit) { return RWCLOSE(unit, plat::unit_position(unit)); }
 
-// The first failure of a statement is the one it reports.
+// The first failure of a statement is the one it reports. A file whose
+// name another file has taken since the OPEN is the statement's own
+// failure, letter R.
 void keepstatus(Outcome& out, std::int32_t status) {
+  if (status == plat::iostat_replaced) {
+    if (out.status == 0 && out.letter == ' ') out.letter = 'R';
+    return;
+  }
   if (out.status == 0) out.status = status;
 }
 
@@ -391,9 +381,13 @@ void renamefile(Outcome& out) {
   const std::int32_t k = slot(rwslot::rename);
   std::string_view target;
   if (!out.named || !textof(k, target)) return;
+  // The name must still lead to the unit's file, or another file would
+  // be renamed.
+  const bool replaced = out.unit != 0 && plat::check_unit_name(out.unit) == plat::iostat_replaced;
   std::int32_t closed = out.unit != 0 ? RWCLOSE(out.unit) : 0;
   out.unit = 0;
   forgetunit();
+  if (replaced) closed = plat::iostat_replaced;
   if ((core::NAMTYP(k, 0x100) & 0x100) != 0) {
     const std::int32_t other = RWCLOSE(core::name(k).adr);
     if (closed == 0) closed = other;
@@ -424,10 +418,11 @@ void cleanup(char letter, Outcome& out) {
   const bool failed = out.letter != ' ' || out.status != 0;
   const bool deleting = letter == 'W' && given(rwslot::del);
   if (deleting && !failed && out.unit != 0) {
-    RWCLOSE(-out.unit);
+    const std::int32_t deleted = RWCLOSE(-out.unit);
     out.unit = 0;
     forgetunit();
     out.status = 0;
+    keepstatus(out, deleted == plat::iostat_replaced ? deleted : 0);
   }
   if (out.unit != 0 && letter != 'O') {
     const std::int32_t ks = slot(rwslot::close);

@@ -109,7 +109,7 @@ std::int32_t GETRECLFROMARGUMENTS(std::int32_t width) {
   return static_cast<std::int32_t>(std::clamp<std::int64_t>(length, 0, 2147483647));
 }
 
-std::int32_t RWCLOSE(std::int32_t unit) {
+std::int32_t RWCLOSE(std::int32_t unit, std::int64_t cutat) {
   const std::int64_t magnitude = std::abs(std::int64_t{unit});
   if (magnitude < plat::unit_script_first || magnitude > plat::unit_script_last) return 0;
   const auto u = static_cast<std::int32_t>(magnitude);
@@ -156,11 +156,22 @@ std::int32_t RWCLOSE(std::int32_t unit) {
     core::name(filevar).adr = 0;
 
   if (unit > 0) {
+    // The cut goes through the unit's handle, and not at all when another
+    // file has taken the name since the OPEN.
+    std::int32_t cut = 0;
+    if (cutat > 0 && savestatus == 0) {
+      cut = plat::check_unit_name(u);
+      if (cut != plat::iostat_replaced) cut = plat::cut_unit(u, cutat);
+    }
     const std::int32_t closed = plat::close_unit(u);
-    return savestatus != 0 ? savestatus : closed;
+    return savestatus != 0 ? savestatus : cut != 0 ? cut : closed;
   }
   plat::UnitInfo info;
   plat::inquire_unit(u, info);
+  if (plat::check_unit_name(u) == plat::iostat_replaced) {
+    plat::close_unit(u, plat::UnitClose::keep);
+    return plat::iostat_replaced;
+  }
   bool deleted = false;
   if (info.open && info.scratch && info.name.empty()) {
     deleted = plat::close_unit(u) == plat::iostat_ok;  // a nameless scratch file goes at close

@@ -132,14 +132,19 @@ inline win::HWND (*findtablewindow)(std::int32_t unit) = nullptr;
 
 // Closes script unit |unit| and frees its record; the bound variable no
 // longer names a unit. Pending edits of a table on the unit are saved
-// first; a table window that shows the unit is closed. A negative unit
-// also deletes the file ("Cannot delete file|" and the name when that
-// fails, unless messages are silenced). Other unit numbers are left
-// alone. Returns the close's status, which the caller reports: not 0 when
-// the table's edits could not be saved (the file keeps its old bytes) or
+// first; a table window that shows the unit is closed. cutat above 0 cuts
+// the file at that 1-based byte position through the unit's handle before
+// it closes (not after a failed save, and not when another file has taken
+// its name: plat::iostat_replaced). A negative unit also deletes the
+// file ("Cannot delete file|" and the name when that fails, unless
+// messages are silenced), but only while its name still leads to the
+// file the unit holds. Other unit numbers are left alone. Returns the
+// close's status, which the caller reports: not 0 when the table's edits
+// could not be saved (the file keeps its old bytes), the cut failed, or
 // records written to the unit did not all reach the file (or the file
-// could not be closed); always 0 for a deleted file.
-std::int32_t RWCLOSE(std::int32_t unit);
+// could not be closed); for a file to delete plat::iostat_replaced when
+// another file has taken its name (nothing is deleted), else 0.
+std::int32_t RWCLOSE(std::int32_t unit, std::int64_t cutat = 0);
 // RWCLOSE where no statement takes a failure: it is shown ("rdwrErK" with
 // the file's name and the status). Returns the status.
 std::int32_t RWCLOSESHOWN(std::int32_t unit);

@@ -21,23 +21,11 @@ namespace {
 
 SolveState& st = solvestate;
 
-// The end test of a fit: at a minimum the residuals stand at right angles
-// to the derivatives by the unknowns. The scaled gradient (the cosine of the
-// angle between the residuals and the space of the derivatives) and each
-// unknown's Gauss-Newton step against its size may be this much.
+// The end test of a fit: at a minimum the slope of the sum by each unknown
+// vanishes. The scaled gradient, max |dS/da| |a| / S over the free unknowns
+// a, and each unknown's Gauss-Newton step against its size may be this
+// much, whatever the derivative step NumDiff of the passes.
 constexpr double gradientbound = 1.0E-3;
-// The passes' forward differences leave a fit that ends at a minimum off it
-// by about NumDiff times the model's curvature (a few |NumDiff| in the scaled
-// gradient on NIST's problems): with a coarse step the bound is this many
-// times |NumDiff|, but no more than coarsebound, where one more step could
-// still remove 1 % of the sum: no step makes that a minimum.
-constexpr double coarsefactor = 10.0;
-constexpr double coarsebound = 0.1;
-// The end test's central differences take the step NumDiff, kept within
-// these times each unknown: exact to a few digits for a smooth model, and
-// still at the scale of the step for a model whose residuals are not
-// smooth below it.
-constexpr double checkstepmin = 1.0E-7, checkstepmax = 1.0E-3;
 
 double& unknown(std::int32_t i) { return core::z(st.base + i); }
 std::int32_t freeunknown(std::int32_t k) { return st.freeunknowns[static_cast<std::size_t>(k)]; }
@@ -49,6 +37,24 @@ void setvar(std::int32_t sym, double v) {
 bool residual(std::int32_t i, double& r, bool trial) {
   setvar(st.dataidx, i);
   return fitmodel(i, r, trial);
+}
+
+// Moves each free unknown by its step, within Limit as the passes are
+// (the steps become those made).
+void movefree(std::span<double> step) {
+  for (std::int32_t k = 1; k <= st.m; ++k) {
+    double& a = unknown(freeunknown(k));
+    double& s = step[static_cast<std::size_t>(k - 1)];
+    if (st.limit == 0.0) {
+      a += s;
+      continue;
+    }
+    const double b = st.limit * a, lim = a / std::abs(st.limit);
+    const double moved =
+        b <= 0.0 ? std::min(std::max(a + s, b), lim) : std::max(std::min(a + s, b), lim);
+    s = moved - a;
+    a = moved;
+  }
 }
 
 // A trial run that failed its calculation: the unknowns lie where the
@@ -82,6 +88,13 @@ void report(std::int32_t keptnomsg) {
 void nonumberatstart(std::int32_t i) {
   core::iostatw[0] = static_cast<std::int16_t>(std::min(i, 32767));
   core::msgkey.set(core::MSGKEY("SolveNaNstart"));
+}
+
+// The model cannot be computed where the derivative step moves unknown u.
+void derivativefailed(std::int32_t u) {
+  core::iostatw[0] = static_cast<std::int16_t>(std::min(u, 32767));
+  core::iostatw[1] = 0;
+  core::msgkey.set(core::MSGKEY("SolveDiffFailed"));
 }
 
 }  // namespace
@@ -132,8 +145,11 @@ void FITUPD(std::span<double> j, std::span<double> matrix, std::span<double> vec
       for (std::int32_t i = 1; i <= nd; ++i) {
         unknown(u) = a + h;
         double rh = 0.0;
-        if (!residual(i, rh, false)) {
+        if (!residual(i, rh, true)) {
           unknown(u) = a;
+          // The model can be computed at the unknowns but not where NumDiff
+          // moves this one (NumDiff=-1 moves it to 0): the step is to blame.
+          if (overflowed()) derivativefailed(u);
           return;
         }
         if (!std::isfinite(rh)) {
@@ -178,6 +194,28 @@ void FITUPD(std::span<double> j, std::span<double> matrix, std::span<double> vec
     }
 }
 
+namespace {
+
+// STDdev from the normal matrix n (spoilt: it becomes the inverse).
+void standarddeviations(std::span<double> n) {
+  if (st.stdcount == 0) return;
+  const std::int32_t m = st.m;
+  const auto mm = static_cast<std::size_t>(m);
+  std::vector<double> rhs(mm, 0.0);
+  if (!GAUSSJ(n, rhs, m)) return;
+  for (std::int32_t i = 1, k = 0; i <= st.nunknowns; ++i) {
+    double sd = 0.0;
+    if (k < m && freeunknown(k + 1) == i) {
+      ++k;
+      sd = std::sqrt(
+          std::abs(n[static_cast<std::size_t>(k - 1) * mm + static_cast<std::size_t>(k - 1)]));
+    }
+    core::z(st.stdbase + i) = sd;
+  }
+}
+
+}  // namespace
+
 void FITMIN(std::span<double> j, std::span<double> trial, std::span<double> normal,
             std::span<double> step, std::span<double> gradient) {
   const std::int32_t m = st.m;
@@ -207,20 +245,9 @@ void FITMIN(std::span<double> j, std::span<double> trial, std::span<double> norm
   std::copy(gradient.begin(), gradient.end(), step.begin());
   if (!GAUSSJ(trial, step, m)) return;
   std::array<double, maxfree> before{};
-  for (std::int32_t k = 1; k <= m; ++k) {
-    double& a = unknown(freeunknown(k));
-    before[static_cast<std::size_t>(k - 1)] = a;
-    double& s = step[static_cast<std::size_t>(k - 1)];
-    if (st.limit == 0.0) {
-      a += s;
-      continue;
-    }
-    const double b = st.limit * a, lim = a / std::abs(st.limit);
-    const double moved =
-        b <= 0.0 ? std::min(std::max(a + s, b), lim) : std::max(std::min(a + s, b), lim);
-    s = moved - a;
-    a = moved;
-  }
+  for (std::int32_t k = 1; k <= m; ++k)
+    before[static_cast<std::size_t>(k - 1)] = unknown(freeunknown(k));
+  movefree(step);
   FITUPD(j, trial, step, true);
   if (!core::msgkey.is_blank() || core::xeqstop != 0) return;
   st.improved = !st.failedtrial && st.current < st.best;
@@ -246,41 +273,27 @@ void FITMIN(std::span<double> j, std::span<double> trial, std::span<double> norm
   std::copy(trial.begin(), trial.end(), normal.begin());
   std::copy(step.begin(), step.end(), gradient.begin());
   for (std::size_t k = 0; k < mm; ++k) st.scale[k] = std::max(st.scale[k], normal[k * mm + k]);
-  if (st.stdcount == 0) return;
-  std::vector<double> rhs(mm, 0.0);
-  if (!GAUSSJ(trial, rhs, m)) return;
-  for (std::int32_t i = 1, k = 0; i <= st.nunknowns; ++i) {
-    double sd = 0.0;
-    if (k < m && freeunknown(k + 1) == i) {
-      ++k;
-      sd = std::sqrt(
-          std::abs(trial[static_cast<std::size_t>(k - 1) * mm + static_cast<std::size_t>(k - 1)]));
-    }
-    core::z(st.stdbase + i) = sd;
-  }
-}
-
-double FITGRADIENT(std::span<const double> normal, std::span<const double> gradient, double sum,
-                   std::span<double> step) {
-  if (!(sum > 0.0)) return 0.0;
-  // The Gauss-Newton step s = N^-1 g without damping: g.s is the part of
-  // the sum that the derivatives can still explain.
-  std::vector<double> n(normal.begin(), normal.end()), s(gradient.begin(), gradient.end());
-  const bool regular = GAUSSJ(n, s, st.m);
-  core::msgkey.blank();
-  if (!regular) return 1.0;
-  double explained = 0.0;
-  for (std::size_t k = 0; k < s.size(); ++k) explained += gradient[k] * s[k];
-  if (!step.empty()) std::copy(s.begin(), s.end(), step.begin());
-  const double g = std::sqrt(std::abs(explained) / sum);
-  return std::isfinite(g) ? g : 1.0;
-}
-
-double FITBOUND() {
-  return std::max(gradientbound, std::min(coarsefactor * std::abs(st.numdiff), coarsebound));
+  standarddeviations(trial);
 }
 
 namespace {
+
+// The end test takes its own derivatives by central differences of the
+// fourth order, whatever the passes' step NumDiff: each free unknown moved
+// both ways by this part of itself and by twice that (by this step where
+// it is 0). Their error, about the step's fourth power times the model's
+// fifth derivative, and the rounding of the model's runs divided by the
+// step stay some 1E-12 of the derivatives, so that even a fit whose
+// residuals are a millionth of the terms summed shows its true slope.
+constexpr double checkstep = 1.0E-4;
+// A fit whose end test fails first goes on with this many Gauss-Newton
+// steps, each from the end test's derivatives, and each tried with these
+// dampings until one lowers the sum.
+constexpr int settlesteps = 5;
+constexpr std::array<double, 4> settledampings = {0.0, 1.0E-3, 0.1, 10.0};
+// Where the part of the sum that one more Gauss-Newton step could remove is
+// within this many times the sum's own rounding, the slope counts as none.
+constexpr double noisefactor = 4.0;
 
 // The derivatives of the end test by central differences into j (nd by m,
 // column by column, as the passes store theirs) and the residuals at the
@@ -289,7 +302,6 @@ namespace {
 // otherwise (`xeqstop` then tells).
 bool centraldifferences(std::span<double> j, std::span<double> r) {
   const std::int32_t nd = st.nd, m = st.m;
-  const double t = std::clamp(std::abs(st.numdiff), checkstepmin, checkstepmax);
   auto run = [](std::int32_t i, double& v) {
     if (residual(i, v, true)) return std::isfinite(v);
     overflowed();
@@ -299,16 +311,19 @@ bool centraldifferences(std::span<double> j, std::span<double> r) {
     const std::int32_t u = freeunknown(k);
     setvar(st.unknownidx, u);
     const double a = unknown(u);
-    const double h = a != 0.0 ? t * std::abs(a) : t;
+    const double h = a != 0.0 ? checkstep * std::abs(a) : checkstep;
     for (std::int32_t i = 1; i <= nd; ++i) {
-      double up = 0.0, down = 0.0;
-      unknown(u) = a + h;
-      bool ok = run(i, up);
-      unknown(u) = a - h;
-      ok = ok && run(i, down);
-      unknown(u) = a;
-      if (!ok) return false;
-      j[static_cast<std::size_t>((k - 1) * nd + i - 1)] = (down - up) / (2.0 * h);
+      // The residual at a + f h.
+      auto at = [&](double f, double& v) {
+        unknown(u) = a + f * h;
+        const bool ok = run(i, v);
+        unknown(u) = a;
+        return ok;
+      };
+      double up = 0.0, down = 0.0, up2 = 0.0, down2 = 0.0;
+      if (!at(1.0, up) || !at(-1.0, down) || !at(2.0, up2) || !at(-2.0, down2)) return false;
+      j[static_cast<std::size_t>((k - 1) * nd + i - 1)] =
+          (8.0 * (down - up) - (down2 - up2)) / (12.0 * h);
     }
   }
   setvar(st.unknownidx, 0);
@@ -317,39 +332,160 @@ bool centraldifferences(std::span<double> j, std::span<double> r) {
   return true;
 }
 
+// The sum at the unknowns as they stand (the model's variables end there);
+// false where the model cannot be computed.
+bool sumhere(double& sum) {
+  setvar(st.unknownidx, 0);
+  sum = 0.0;
+  for (std::int32_t i = 1; i <= st.nd; ++i) {
+    double r = 0.0;
+    if (!residual(i, r, true)) {
+      overflowed();
+      return false;
+    }
+    sum += r * r;
+  }
+  return std::isfinite(sum);
+}
+
+// The end test's view of the unknowns: derivatives J (as the passes store
+// theirs, the negative derivatives of the residuals), residuals r, the
+// normal matrix N = J'J and g = J'r, with dS/da = -2 g.
+struct Slope {
+  std::vector<double> j, r, n, g;
+  double sum = 0.0;
+};
+
+bool slopehere(Slope& s) {
+  const auto m = static_cast<std::size_t>(st.m), nd = static_cast<std::size_t>(st.nd);
+  s.j.assign(nd * m, 0.0);
+  s.r.assign(nd, 0.0);
+  s.n.assign(m * m, 0.0);
+  s.g.assign(m, 0.0);
+  if (!centraldifferences(s.j, s.r)) return false;
+  s.sum = 0.0;
+  for (std::size_t i = 0; i < nd; ++i) s.sum += s.r[i] * s.r[i];
+  for (std::size_t c = 0; c < m; ++c) {
+    for (std::size_t i = 0; i < nd; ++i) s.g[c] += s.j[c * nd + i] * s.r[i];
+    for (std::size_t l = 0; l < m; ++l)
+      for (std::size_t i = 0; i < nd; ++i) s.n[l * m + c] += s.j[c * nd + i] * s.j[l * nd + i];
+  }
+  return std::isfinite(s.sum);
+}
+
+// The size against which unknown k's Gauss-Newton step is weighed: the
+// unknown itself; at 0, the move that changes the residuals by as much as
+// they are, sqrt(S / N_kk).
+double stepscale(const Slope& s, std::size_t k) {
+  const double a = std::abs(unknown(freeunknown(static_cast<std::int32_t>(k) + 1)));
+  const double nkk = s.n[k * static_cast<std::size_t>(st.m) + k];
+  return a != 0.0 || !(nkk > 0.0) ? a : std::sqrt(s.sum / nkk);
+}
+
+// The rounding of the sum: each residual carries the rounding of the terms
+// the model sums to it (each free unknown times its derivative, and the
+// residual itself), and its square twice that times the residual.
+double sumrounding(const Slope& s) {
+  constexpr double eps = std::numeric_limits<double>::epsilon();
+  const auto m = static_cast<std::size_t>(st.m), nd = static_cast<std::size_t>(st.nd);
+  double rounding = 0.0;
+  for (std::size_t i = 0; i < nd; ++i) {
+    double terms = std::abs(s.r[i]);
+    for (std::size_t l = 0; l < m; ++l)
+      terms += std::abs(unknown(freeunknown(static_cast<std::int32_t>(l) + 1)) * s.j[l * nd + i]);
+    rounding += 2.0 * eps * terms * std::abs(s.r[i]);
+  }
+  return rounding;
+}
+
 }  // namespace
 
-bool FITSETTLED() {
-  // A sum that has vanished is a system solved: its residuals are
-  // rounding, whose direction tells nothing. Vanished against where it
-  // started, or against the parts of the residuals that the unknowns make
-  // (each unknown times its derivatives), to a few units of rounding.
+double FITSCALEDGRADIENT(std::span<const double> normal, std::span<const double> gradient,
+                         double sum) {
+  if (!(sum > 0.0)) return 0.0;
+  double most = 0.0;
+  const auto m = static_cast<std::size_t>(st.m);
+  for (std::size_t k = 0; k < m; ++k) {
+    const double a = std::abs(unknown(freeunknown(static_cast<std::int32_t>(k) + 1)));
+    const double nkk = normal[k * m + k];
+    const double scale = nkk > 0.0 ? std::max(a, std::sqrt(sum / nkk)) : a;
+    most = std::max(most, 2.0 * std::abs(gradient[k]) * scale / sum);
+  }
+  return std::isfinite(most) ? most : std::numeric_limits<double>::infinity();
+}
+
+namespace {
+
+enum class Verdict { minimum, rounding, open };
+
+// Whether the unknowns are a minimum. Each unknown's Gauss-Newton step
+// s = N^-1 g must be small against it: a fit that runs off towards ever
+// larger unknowns, where the sum still falls a little, has a small scaled
+// gradient on the way. Then either the scaled gradient is within the bound,
+// or the part of the sum that the step could still remove, g's, is within
+// the sum's own rounding: a sum fallen to the rounding of its terms (an
+// exact fit) has a slope of rounding, large against so small a sum, and
+// an ill-conditioned fit a slope that the rounding of the derivatives
+// leaves at the bound.
+Verdict judge(const Slope& s) {
+  const auto m = static_cast<std::size_t>(st.m);
+  std::vector<double> step(s.g), inverse(s.n);
+  if (!GAUSSJ(inverse, step, st.m)) step.clear();
+  core::msgkey.blank();
+  if (s.sum == 0.0) return Verdict::minimum;
+  if (step.empty()) return Verdict::open;
+  double removable = 0.0;
+  for (std::size_t k = 0; k < m; ++k) {
+    if (!(std::abs(step[k]) <= gradientbound * stepscale(s, k))) return Verdict::open;
+    removable += s.g[k] * step[k];
+  }
+  if (FITSCALEDGRADIENT(s.n, s.g, s.sum) <= gradientbound) return Verdict::minimum;
+  return std::abs(removable) <= noisefactor * sumrounding(s) ? Verdict::rounding : Verdict::open;
+}
+
+// One Gauss-Newton step from the end test's derivatives, damped more each
+// time a trial does not lower the sum; false when none does (the unknowns
+// and the model's variables are then back where they were).
+bool descend(const Slope& s) {
+  const auto m = static_cast<std::size_t>(st.m);
+  std::array<double, maxfree> before{};
+  for (std::size_t k = 0; k < m; ++k)
+    before[k] = unknown(freeunknown(static_cast<std::int32_t>(k) + 1));
+  for (const double damping : settledampings) {
+    std::vector<double> n(s.n), step(s.g);
+    for (std::size_t k = 0; k < m; ++k) n[k * m + k] *= 1.0 + damping;
+    const bool regular = GAUSSJ(n, step, st.m);
+    core::msgkey.blank();
+    if (!regular) continue;
+    movefree(step);
+    double sum = 0.0;
+    if (sumhere(sum) && sum < s.sum) return true;
+    if (core::xeqstop != 0) return false;
+    for (std::size_t k = 0; k < m; ++k)
+      unknown(freeunknown(static_cast<std::int32_t>(k) + 1)) = before[k];
+  }
+  double sum = 0.0;
+  sumhere(sum);
+  return false;
+}
+
+}  // namespace
+
+bool FITSETTLED(bool steps) {
+  // A sum that has vanished against where it started is a system solved:
+  // its residuals are rounding, whose direction tells nothing.
   constexpr double eps = std::numeric_limits<double>::epsilon();
   if (st.best <= st.first * eps * eps) return true;
-  const auto m = static_cast<std::size_t>(st.m), nd = static_cast<std::size_t>(st.nd);
-  std::vector<double> j(nd * m), r(nd);
-  if (!centraldifferences(j, r)) return false;
-  std::vector<double> n(m * m), g(m), step(m);
-  double sum = 0.0, made = 0.0;
-  for (std::size_t i = 0; i < nd; ++i) sum += r[i] * r[i];
-  for (std::size_t c = 0; c < m; ++c) {
-    for (std::size_t i = 0; i < nd; ++i) g[c] += j[c * nd + i] * r[i];
-    for (std::size_t l = 0; l < m; ++l)
-      for (std::size_t i = 0; i < nd; ++i) n[l * m + c] += j[c * nd + i] * j[l * nd + i];
-    const double a = unknown(freeunknown(static_cast<std::int32_t>(c) + 1));
-    made += n[c * m + c] * a * a;
+  Slope s;
+  for (int round = 0;; ++round) {
+    if (!slopehere(s)) return false;
+    st.best = st.current = s.sum;
+    const Verdict v = judge(s);
+    if (v == Verdict::minimum) return true;
+    // Within the rounding the steps go on while they still lower the sum.
+    if (!steps || round == settlesteps || !descend(s)) return v == Verdict::rounding;
+    if (core::xeqstop != 0) return false;
   }
-  if (sum <= 100.0 * eps * eps * made) return true;
-  const double bound = FITBOUND();
-  if (!(FITGRADIENT(n, g, sum, step) <= bound)) return false;
-  // A fit that runs off towards ever larger unknowns, where the sum still
-  // falls a little, has a small scaled gradient on the way, but the step
-  // to where the derivatives point is large against the unknowns.
-  for (std::size_t k = 0; k < m; ++k) {
-    const double a = unknown(freeunknown(static_cast<std::int32_t>(k) + 1));
-    if (!(std::abs(step[k]) <= bound * (a != 0.0 ? std::abs(a) : 1.0))) return false;
-  }
-  return true;
 }
 
 namespace {
@@ -410,12 +546,41 @@ void SOLVERUN() {
   const bool atlimit = core::solveiter >= core::solvemaxiter;
   if (!stuck && !atlimit) return;
   bool settled = false;
-  if (!runs([&] { settled = FITSETTLED(); })) return;
+  std::array<double, maxfree> before{};
+  for (std::size_t k = 0; k < m; ++k)
+    before[k] = unknown(freeunknown(static_cast<std::int32_t>(k) + 1));
+  bool ran = runs([&] { settled = FITSETTLED(!atlimit || !st.passlimitset); });
+  bool moved = false;
+  for (std::size_t k = 0; k < m; ++k)
+    moved = moved || before[k] != unknown(freeunknown(static_cast<std::int32_t>(k) + 1));
+  // A fit stuck in the scaled form goes on in the plain one (decided by
+  // the passes' own derivatives, where they got stuck).
+  const bool goon = ran && !settled && stuck && !atlimit && plainform(normal);
+  // The end test's steps moved the unknowns to a lower sum: the passes'
+  // derivatives (for STDdev, and for the passes that may follow, whose
+  // damping then scales by their diagonal) are taken anew there.
+  if (ran && moved) {
+    ran = runs([&] {
+      st.best = std::numeric_limits<double>::infinity();
+      FITUPD(work.subspan(0, m * nd), normal, gradient, false);
+      st.best = st.current;
+      std::vector<double> n(normal.begin(), normal.end());
+      standarddeviations(n);
+      // (The model's variables end at the unknowns.)
+      double sum = 0.0;
+      sumhere(sum);
+    });
+    if (goon)
+      for (std::size_t k = 0; k < m; ++k) st.scale[k] = normal[k * m + k];
+  }
+  if (core::z.valid(core::iresult)) core::z(core::iresult) = st.current;
+  if (numericvariable(t)) core::z(t) = st.current;
+  if (!ran) return;
   if (settled) {
     core::solvedone = 1;
     return;
   }
-  if (stuck && !atlimit && plainform(normal)) return;
+  if (goon) return;
   core::iostatw[0] = static_cast<std::int16_t>(std::min(core::solveiter, 32767));
   core::msgkey.set(core::MSGKEY("SolveNoConv"));
   report(keptnomsg);

@@ -37,33 +37,31 @@ void FITMIN(std::span<double> j, std::span<double> trial, std::span<double> norm
 // trial failed.
 void FITUPD(std::span<double> j, std::span<double> matrix, std::span<double> vector, bool trial);
 
-// The scaled gradient of residuals r at the sum S = r'r, with the normal
-// matrix N = J'J and the gradient g = J'r of their derivatives J by the
-// free unknowns: sqrt(g' N^-1 g / S), the cosine of the angle between r and
-// the space of the derivatives. It is 0 at a minimum and 1 where the
-// derivatives could explain all of the sum (a singular N counts as 1); its
-// square is the part of S that one more Gauss-Newton step s = N^-1 g could
-// still remove. That step goes into step when one is given.
-double FITGRADIENT(std::span<const double> normal, std::span<const double> gradient, double sum,
-                   std::span<double> step = {});
-
-// The most that the end of a fit may leave of the scaled gradient, and of
-// each unknown's Gauss-Newton step against the unknown: 1E-3; with a coarse
-// derivative step 10 times |NumDiff|, but never more than 0.1.
-double FITBOUND();
+// The scaled gradient at the sum S, with the normal matrix N = J'J and
+// g = J'r of the derivatives J (the negative derivatives of the residuals
+// r by the free unknowns a, as the passes store them): the largest of
+// |dS/da_k| |a_k| / S = 2 |g_k| |a_k| / S, each unknown weighed by no less
+// than sqrt(S / N_kk), the move that changes the residuals by as much as
+// they are (an unknown at 0 has no size of its own). 0 where S is 0.
+double FITSCALEDGRADIENT(std::span<const double> normal, std::span<const double> gradient,
+                         double sum);
 
 // The fit may end here, at a minimum of the sum. The model runs again for
-// derivatives by central differences (each free unknown moved both ways by
-// NumDiff times it, kept between 1E-7 and 1E-3 times it), which carry none
-// of the bias of the passes' forward differences: those shift where a fit
-// ends by about NumDiff times the model's curvature and vanish there,
-// whatever the true gradient. Either the sum has vanished (a system solved
-// down to rounding: against the first sum, or to a few units of rounding of
-// the parts of the residuals that the unknowns make, each unknown times its
-// derivatives), or the scaled gradient and each unknown's Gauss-Newton step
-// against it are within FITBOUND. False where the model cannot be computed
-// beside the unknowns; a model run that stops otherwise leaves `xeqstop`
-// set. The model runs at the unknowns last.
-bool FITSETTLED();
+// derivatives by central differences of the fourth order with steps of the
+// end test's own (1E-4 and 2E-4 times each free unknown, whatever NumDiff),
+// which carry none of the bias of the passes' forward differences: those
+// shift where a fit ends by about NumDiff times the model's curvature and
+// vanish there, whatever the true gradient. The fit ends where each
+// unknown's Gauss-Newton step against it is at most 1E-3 and either the
+// scaled gradient is at most 1E-3 or the part of the sum that the step
+// could still remove lies within the sum's own rounding (an exact fit, or
+// an ill-conditioned one whose slope is rounding); or where the sum has
+// vanished against where it started. Elsewhere, with steps, it goes on
+// with a few Gauss-Newton steps from these derivatives (each damped until
+// it lowers the sum) and asks again; the unknowns keep the lowest sum
+// reached (`best`). False where the fit is no minimum or the model cannot
+// be computed beside the unknowns; a model run that stops otherwise leaves
+// `xeqstop` set. The model runs at the unknowns last.
+bool FITSETTLED(bool steps);
 
 }  // namespace numeric

@@ -167,7 +167,10 @@ void nonlinear() {
   // that size would be, before anything is allocated or run.
   if (workcells(s.m, s.nd) > core::nzlimit) return fail(core::MSGKEY("SolveDATAbig"));
 
-  if (given(maxitersslot)) core::solvemaxiter = nearest32(number(maxitersslot));
+  if (given(maxitersslot)) {
+    core::solvemaxiter = nearest32(number(maxitersslot));
+    s.passlimitset = true;
+  }
   if ((s.iters = scalarsym(itersslot)) != 0) core::z(s.iters) = 0.0;
   s.dataidx = scalarsym(dataidxslot);
   s.unknownidx = scalarsym(unknownidxslot);

@@ -34,6 +34,9 @@ struct SolveState {
   double stopdamping = 1.0E10;
   double limit = 0.0;
   double numdiff = 1.0E-5;
+  // The script set the pass limit (MaXIters): a fit that reaches it takes
+  // no steps beyond it in its end test.
+  bool passlimitset = false;
   // The iteration.
   double damping = 0.0;
   double best = 0.0;

@@ -171,8 +171,20 @@ int make_room(int fd, off_t old, off_t len) {
   return error;
 }
 
+// True when the file of st is the one the options expect (or none is
+// expected).
+bool expected(const struct stat& st, const ReplaceOptions& o) {
+  return !o.expect || (static_cast<std::uint64_t>(st.st_dev) == o.expect->dev &&
+                       static_cast<std::uint64_t>(st.st_ino) == o.expect->ino);
+}
+
+// The error number of a name that leads to another file than expected.
+constexpr int kReplaced = ESTALE;
+
 ReplaceResult write_in_place(ReplaceResult r, std::string_view bytes, const ReplaceOptions& o) {
   r.inplace = true;
+  if (struct stat now{}; o.expect && (::stat(r.path.c_str(), &now) != 0 || !expected(now, o)))
+    return failed(r, ReplaceStep::replaced, kReplaced);
   const int fd = ::open(r.path.c_str(), O_WRONLY | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
   if (fd < 0) return failed(r, ReplaceStep::create, errno);
   struct stat st {};
@@ -180,6 +192,10 @@ ReplaceResult write_in_place(ReplaceResult r, std::string_view bytes, const Repl
   if (error != 0) {
     ::close(fd);
     return failed(r, ReplaceStep::create, error);
+  }
+  if (!expected(st, o)) {
+    ::close(fd);
+    return failed(r, ReplaceStep::replaced, kReplaced);
   }
   const auto len = static_cast<off_t>(bytes.size());
   error = make_room(fd, st.st_size, len);
@@ -235,6 +251,8 @@ Start begin_replace(std::string_view name, const ReplaceOptions& options) {
   s.r.path = t.path;
   if (t.error != 0) {
     s.r = failed(s.r, ReplaceStep::name, t.error);
+  } else if (options.expect && (!t.exists || !expected(t.st, options))) {
+    s.r = failed(s.r, ReplaceStep::replaced, kReplaced);
   } else if (t.exists && !S_ISREG(t.st.st_mode)) {
     s.r = failed(s.r, ReplaceStep::create, S_ISDIR(t.st.st_mode) ? EISDIR : EINVAL);
   } else if (t.exists && ::faccessat(AT_FDCWD, t.path.c_str(), W_OK, AT_EACCESS) != 0) {
@@ -279,6 +297,11 @@ ReplaceResult finish_replace(ReplaceResult r, int fd, const std::string& temp, i
   if (error == 0 && !take_fault(renames_before_fault)) {
     step = ReplaceStep::rename;
     error = EIO;
+  }
+  if (struct stat now{}; error == 0 && options.expect &&
+                         (::stat(r.path.c_str(), &now) != 0 || !expected(now, options))) {
+    step = ReplaceStep::replaced;
+    error = kReplaced;
   }
   if (error == 0 && ::rename(temp.c_str(), r.path.c_str()) != 0) {
     step = ReplaceStep::rename;
@@ -359,6 +382,8 @@ int replace_iostat(const ReplaceResult& result) {
                                                                : iostat_open_failed;
     case ReplaceStep::close:
       return iostat_close_failed;
+    case ReplaceStep::replaced:
+      return iostat_replaced;
     case ReplaceStep::write:
     case ReplaceStep::sync:
     case ReplaceStep::rename:

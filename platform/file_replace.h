@@ -31,8 +31,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "platform/file_units.h"
 
 namespace plat {
 
@@ -45,6 +48,7 @@ enum class ReplaceStep {
   sync,
   close,
   rename,
+  replaced,  // the name leads to another file than the one expected
 };
 
 struct ReplaceResult {
@@ -60,6 +64,11 @@ struct ReplaceOptions {
   bool sync = true;
   // Permission bits of a file that did not exist (less the umask).
   unsigned newmode = 0666;
+  // The file the name must lead to (links followed), when given: checked
+  // when the replace starts and again just before the file is put in
+  // place; another file, or none, fails the replace and leaves everything
+  // as it was.
+  std::optional<FileId> expect = std::nullopt;
 };
 
 ReplaceResult replace_file(std::string_view name, std::string_view bytes,
@@ -100,7 +109,8 @@ class Replacement {
 
 // The I/O status (file_units.h) of a replace's outcome: 0 done, 29 no such
 // folder, 30 the file could not be opened, 38 a write, sync or rename
-// failed, 28 the close failed, 43 an empty name.
+// failed, 28 the close failed, 40 the name leads to another file than the
+// one expected, 43 an empty name.
 int replace_iostat(const ReplaceResult& result);
 
 }  // namespace plat

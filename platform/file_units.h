@@ -23,6 +23,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -38,11 +39,12 @@ namespace plat {
 //   sharing mode refuses the open; 31 the transfer does not suit the unit's
 //   access or form; 32 the unit is not open (or its number is negative);
 //   36 a direct read beyond the end of the file; 38 and 39 the file system
-//   refused a write or a read; 43 empty file name (other than for a scratch
-//   file); 45 direct access without a record length; 47 write to a unit
-//   opened for reading only; 66 and 67 a direct write or read of more bytes
-//   than an unformatted or formatted record holds (66 also a sequential
-//   record longer than longest_record).
+//   refused a write or a read; 40 the unit's name now leads to another
+//   file than the one the unit opened (check_unit_name); 43 empty file name
+//   (other than for a scratch file); 45 direct access without a record
+//   length; 47 write to a unit opened for reading only; 66 and 67 a direct
+//   write or read of more bytes than an unformatted or formatted record
+//   holds (66 also a sequential record longer than longest_record).
 inline constexpr int iostat_ok = 0;
 inline constexpr int iostat_eof = -1;
 inline constexpr int iostat_no_read_access = 9;
@@ -56,6 +58,7 @@ inline constexpr int iostat_not_connected = 32;
 inline constexpr int iostat_no_record = 36;
 inline constexpr int iostat_write_error = 38;
 inline constexpr int iostat_read_error = 39;
+inline constexpr int iostat_replaced = 40;
 inline constexpr int iostat_bad_name = 43;
 inline constexpr int iostat_no_recl = 45;
 inline constexpr int iostat_read_only = 47;
@@ -135,8 +138,32 @@ struct UnitMode {
 int open_unit(int unit, std::string_view name, const UnitMode& mode);
 // Disconnects the unit; closing a unit that is not open does nothing. The
 // status of a file that stays tells whether all the unit's writes reached
-// it.
+// it. A file to delete (a scratch file, UnitClose::remove) is deleted by
+// its name only while the name leads to it: when another file has taken
+// the name, nothing is deleted and the status is iostat_replaced.
 int close_unit(int unit, UnitClose how = UnitClose::standard);
+// Cuts the unit's file at the 1-based byte position pos through the handle
+// the unit holds, whatever its name leads to now; what the unit holds back
+// is passed on first (a failure of that is returned, and nothing is cut).
+// A unit opened for reading only cuts through a writing handle of the same
+// open file, as long as no other unit of the file denies writing
+// (iostat_open_failed otherwise, and when the file may not be written).
+int cut_unit(int unit, std::int64_t pos);
+// iostat_ok while the unit's name (links followed) still leads to the file
+// the unit holds, and for a nameless scratch file; iostat_replaced when
+// another file or a link to one has taken the name since the open;
+// iostat_no_file when nothing has the name; iostat_not_connected for a
+// unit that is not open. A statement that must reach the unit's file by
+// its name asks this first.
+int check_unit_name(int unit);
+// The identity of a file on disk: its device and inode.
+struct FileId {
+  std::uint64_t dev = 0;
+  std::uint64_t ino = 0;
+  bool operator==(const FileId&) const = default;
+};
+// The file the unit holds; none for a unit that is not open.
+std::optional<FileId> unit_file_id(int unit);
 // Writes of unbuffered units are passed to the file system at once;
 // flushing passes on what a buffered unit holds, and returns the unit's
 // kept failure when an earlier pass-on failed.

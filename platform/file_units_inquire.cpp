@@ -39,6 +39,12 @@ std::int64_t unit_position(int unit) {
   return u != nullptr ? u->pos + 1 : 0;
 }
 
+std::optional<FileId> unit_file_id(int unit) {
+  const FileUnit* u = find_unit(unit);
+  if (u == nullptr) return std::nullopt;
+  return FileId{static_cast<std::uint64_t>(u->dev), static_cast<std::uint64_t>(u->ino)};
+}
+
 int inquire_name(std::string_view name, FileNameInfo& info) {
   info = FileNameInfo{};
   flush_units();

@@ -59,6 +59,17 @@ int open_nameless_scratch() {
   return fd;
 }
 
+// check_unit_name of an open unit.
+int name_status(const FileUnit& u) {
+  if (u.path.empty()) return iostat_ok;
+  struct stat held {};
+  struct stat named {};
+  if (::fstat(u.fd, &held) != 0) return iostat_open_failed;
+  if (::stat(u.path.c_str(), &named) != 0)
+    return errno == ENOENT || errno == ENOTDIR ? iostat_no_file : iostat_open_failed;
+  return named.st_dev == held.st_dev && named.st_ino == held.st_ino ? iostat_ok : iostat_replaced;
+}
+
 }  // namespace
 
 int open_unit(int unit, std::string_view name, const UnitMode& mode) {
@@ -150,12 +161,53 @@ int close_unit(int unit, UnitClose how) {
   const int kept = unit_take_deferred(*u);
   bool remove = how == UnitClose::remove || u->mode.status == UnitStatus::scratch;
   std::string path = u->path;
+  // A file that has taken the name since the open is not deleted.
+  const bool replaced = remove && name_status(*u) == iostat_replaced;
   const bool closed = ::close(u->fd) == 0 && take_fault(closes_before_fault);
   erase_unit(unit);
+  if (replaced) return iostat_replaced;
   if (remove && !path.empty() && ::unlink(path.c_str()) != 0) return iostat_close_failed;
   // Writes that could not be passed on matter only for a file that stays.
   if (kept != iostat_ok && !remove) return kept;
   return closed ? iostat_ok : iostat_close_failed;
+}
+
+int cut_unit(int unit, std::int64_t pos) {
+  FileUnit* u = find_unit(unit);
+  if (u == nullptr) return iostat_not_connected;
+  if (pos < 1) return iostat_bad_record;
+  flush_units();  // (another unit's failure stays kept for that unit)
+  if (const int held = flush_unit(unit); held != iostat_ok) return held;
+  unit_drop_caches(*u);
+  int fd = u->fd;
+  int own = -1;
+  if (!wants_write(u->mode.action)) {
+    for (const auto& [number, other] : fileunits) {
+      if (number != unit && other.dev == u->dev && other.ino == u->ino &&
+          denies_write(other.mode.share))
+        return iostat_open_failed;
+    }
+    // The open file itself, reached through the unit's handle: never the
+    // name, which may lead elsewhere by now.
+    const std::string handle = "/proc/self/fd/" + std::to_string(u->fd);
+    own = ::open(handle.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    struct stat st {};
+    if (own < 0 || ::fstat(own, &st) != 0 || st.st_dev != u->dev || st.st_ino != u->ino) {
+      if (own >= 0) ::close(own);
+      return iostat_open_failed;
+    }
+    fd = own;
+  }
+  const bool cut = ::ftruncate(fd, static_cast<off_t>(pos - 1)) == 0;
+  if (own >= 0) ::close(own);
+  if (!cut) return iostat_write_error;
+  u->at_eof = false;
+  return iostat_ok;
+}
+
+int check_unit_name(int unit) {
+  const FileUnit* u = find_unit(unit);
+  return u != nullptr ? name_status(*u) : iostat_not_connected;
 }
 
 int commit_unit(int unit, std::string_view target, bool sync) {

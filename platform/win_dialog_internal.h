@@ -13,7 +13,11 @@ struct DialogData : ControlBase {
   bool own_font = false;  // made from the template; deleted with the dialog
   SIZE base{8, 16};       // base units
   HWND focus = nullptr;   // the control that gets the focus back
-  int def_id = 0;         // the default button's id, 0 for none
+  // The focus was moved while the dialog was not active (its start, a Tab
+  // behind a box): `focus` gets it as the dialog manager gives it (a
+  // field's text selected) when the dialog is activated, not merely back.
+  bool focus_moved = false;
+  int def_id = 0;  // the default button's id, 0 for none
   bool modal = false;
   bool ended = false;
   INT_PTR result = 0;

@@ -115,9 +115,15 @@ void restore_focus(HWND dlg) {
   DialogData* d = dialog_data(dlg);
   if (d == nullptr) return;
   HWND f = d->focus;
+  const bool moved = d->focus_moved;
+  d->focus_moved = false;
   if (f == nullptr || !IsWindow(f) || !IsChild(dlg, f) || !usable(f))
     f = GetNextDlgTabItem(dlg, nullptr, FALSE);
-  if (f != nullptr) SetFocus(f);
+  if (f == nullptr) return;
+  if (moved)
+    dialog_set_focus(dlg, f);
+  else
+    SetFocus(f);
 }
 
 LRESULT default_dialog(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
@@ -137,7 +143,10 @@ LRESULT default_dialog(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_ACTIVATE:
       if (LOWORD(wp) == WA_INACTIVE) {
         HWND f = GetFocus();
-        if (f != nullptr && IsChild(dlg, f)) d->focus = f;
+        if (f != nullptr && IsChild(dlg, f)) {
+          d->focus = f;
+          d->focus_moved = false;
+        }
       } else {
         restore_focus(dlg);
       }
@@ -172,6 +181,7 @@ LRESULT default_dialog(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
       Window* w = find(dlg);
       if (w != nullptr && toplevel_of(*w)->handle != GetActiveWindow()) {
         d->focus = target;
+        d->focus_moved = true;
         return 0;
       }
       dialog_set_focus(dlg, target);

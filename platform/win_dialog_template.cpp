@@ -192,9 +192,16 @@ HWND make_dialog(const DLGTEMPLATEEX* tmpl, HWND owner, DLGPROC proc, LPARAM ini
       SendMessageA(dlg, WM_INITDIALOG, reinterpret_cast<WPARAM>(first), init_param);
   if (!IsWindow(dlg)) return fail(nullptr, ERROR_INVALID_WINDOW_HANDLE);
   if ((d = dialog_data(dlg)) == nullptr) return fail(dlg, ERROR_INVALID_WINDOW_HANDLE);
-  if (take != 0 && first != nullptr && IsWindow(first)) {
-    d->focus = first;
-    if (GetActiveWindow() == dlg) dialog_set_focus(dlg, first);
+  if (take != 0) {
+    // The first tab stop gets the focus as Tab gives it (a field's text
+    // selected): at once when the dialog is active, else when it is
+    // activated (the controls of a dialog not shown yet are no tab stops:
+    // the first one is found then).
+    if (first != nullptr && IsWindow(first)) d->focus = first;
+    if (GetActiveWindow() == dlg && d->focus != nullptr)
+      dialog_set_focus(dlg, d->focus);
+    else
+      d->focus_moved = true;
   }
   if ((style & WS_VISIBLE) || modal) ShowWindow(dlg, SW_SHOW);
   return IsWindow(dlg) ? dlg : nullptr;

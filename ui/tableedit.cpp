@@ -18,6 +18,7 @@
 #include "io/coltable.h"
 #include "io/rwfiles.h"
 #include "io/tablecalls.h"
+#include "platform/file_units.h"
 #include "text/edit.h"
 #include "ui/tablechanges.h"
 #include "ui/tables.h"
@@ -478,7 +479,13 @@ void EDITMX() {
       std::int32_t answer = 0;
       KILLEDITCHANGES(unit, answer, io::settlemode::reported);
       if (answer == io::savefailed) {
-        if (core::msgkey.is_blank()) {
+        if (core::msgkey.is_blank() && core::iostatw[0] == plat::iostat_replaced) {
+          // Another file has taken the name since the OPEN: it stays as it is.
+          plat::UnitInfo info;
+          plat::inquire_unit(unit, info);
+          core::msgkey.set(core::MSGKEY("rdwrErR"));
+          core::failedline.set(info.name);
+        } else if (core::msgkey.is_blank()) {
           core::msgkey.set(core::MSGKEY("mx2nosave"));
           core::failedline.set(savefailure);
         }

@@ -206,12 +206,22 @@ bool charcell(const mxrec& t, std::int32_t row, std::int32_t col, exec::BoundRef
 // when it cannot be read. For titles taken from the data.
 std::string cellastext(mxrec& t, std::int32_t row, std::int32_t col);
 
+// What a store of a typed cell came to.
+enum class CellStore {
+  none,    // nothing stored
+  stored,  // the cell holds what was typed
+  waits,   // the text typed so far is no number yet: its commit decides
+};
 // Stores what the user typed or moved in the table cell of item `item`
-// (its control record and item) into the cell; true when stored. Mode
-// above 0 (the toolkit asks for the value): the item shows the stored
-// number, nothing is stored.
-bool STORETABLECELL(exec::wdwrec& w, exec::ctlrec& c, std::int32_t item, toolkit::dialog_t& it,
-                    std::int32_t mode);
+// (its control record and item) into the cell. Mode above 0 (the toolkit
+// asks for the value): the item shows the stored number, nothing is
+// stored. With `typing` the store comes between the user's keys while the
+// cell's editor has the focus: the editor keeps the text typed so far with
+// its caret and selection (a number written back in its format would stand
+// in the way of the keys still to come), and a text that is no number yet
+// is neither stored nor refused.
+CellStore STORETABLECELL(exec::wdwrec& w, exec::ctlrec& c, std::int32_t item, toolkit::dialog_t& it,
+                         std::int32_t mode, bool typing);
 
 // A number into row `row` of format column `fc` of the table: an array's
 // element, a numeric column's characters, a file's cell; false when the

@@ -34,6 +34,7 @@ inline constexpr int syncing = 8;     // synced and closed
 inline constexpr int reconnect = 18;  // the unit connected to the new file
 inline constexpr int naming = 16;     // the file's name
 inline constexpr int flushing = 17;   // what the unit still held
+inline constexpr int replaced = 19;   // the name leads to another file than the unit's
 }  // namespace step
 
 std::string_view stepname(int s) {
@@ -52,6 +53,8 @@ std::string_view stepname(int s) {
       return "opening the saved file again";
     case step::naming:
       return "finding the file";
+    case step::replaced:
+      return "the file was replaced since it was opened";
     default:
       return "passing on what the file held";
   }
@@ -85,6 +88,8 @@ int replacestep(const plat::ReplaceResult& r) {
       return step::syncing;
     case plat::ReplaceStep::rename:
       return step::renaming;
+    case plat::ReplaceStep::replaced:
+      return step::replaced;
     default:
       return step::writing;
   }
@@ -326,13 +331,20 @@ bool MXSAVE(std::int32_t unit, bool shown) {
     report(step::flushing, st, name, shown);
     return false;
   }
+  // The file is read and replaced by its name: only while the name still
+  // leads to the unit's file, never to one that has taken its place (the
+  // replace checks it again before it puts the new file there).
+  if (plat::check_unit_name(unit) == plat::iostat_replaced) {
+    report(step::replaced, plat::iostat_replaced, name, shown);
+    return false;
+  }
   // The stored bytes, read as the rewrite needs them.
   Stored old(name);
   if (old.status != 0) {
     report(step::reading, old.status, name, shown);
     return false;
   }
-  plat::Replacement out(name);
+  plat::Replacement out(name, {.expect = plat::unit_file_id(unit)});
   Rewrite w{unit, r, old, out, 1, storedlines(unit), lineendof(r), 0, 0};
   if (!out.ok()) {
     w.failed = step::temporary;

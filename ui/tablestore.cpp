@@ -94,22 +94,23 @@ bool storenumber(mxrec& t, std::int32_t row, std::int32_t fc, std::int32_t item,
   return true;
 }
 
-bool STORETABLECELL(exec::wdwrec& w, exec::ctlrec& c, std::int32_t item, toolkit::dialog_t& it,
-                    std::int32_t mode) {
+CellStore STORETABLECELL(exec::wdwrec& w, exec::ctlrec& c, std::int32_t item, toolkit::dialog_t& it,
+                         std::int32_t mode, bool typing) {
+  constexpr CellStore no = CellStore::none, yes = CellStore::stored;
   mxrec* t = tableofitem(w, item);
-  if (t == nullptr) return false;
+  if (t == nullptr) return no;
   mxcur = t;
-  if (MXNOTCONNECTEDTOOPENFILE()) return false;
+  if (MXNOTCONNECTEDTOOPENFILE()) return no;
   const std::int32_t k = item - t->firstcell;
   const std::int32_t row = t->toprow + k / t->viscols, col = t->leftcol + k % t->viscols;
   const std::int32_t fc = t->mapped(col);
-  if (row < 1 || row > t->nrows || col > t->ncols || fc < 1 || fc > t->nfmtcols) return false;
+  if (row < 1 || row > t->nrows || col > t->ncols || fc < 1 || fc > t->nfmtcols) return no;
   const ColInfo* ci = &t->colinfo[static_cast<std::size_t>(fc)];
   const win::HWND window = w.window;
   const std::string typed(it.text.trimmed());
   if (mode > 0) {
     // A report of the value: a number cell shows its stored value.
-    if ((c.ctlkind & ck::character) != 0) return false;
+    if ((c.ctlkind & ck::character) != 0) return no;
     double value = 0.0;
     std::int32_t state = 0;
     IOR8MXELEMENT(t->unit, row, fc, item, value, state, cellmode::read);
@@ -119,7 +120,7 @@ bool STORETABLECELL(exec::wdwrec& w, exec::ctlrec& c, std::int32_t item, toolkit
     }
     core::iostatw[0] = 0;
     core::msgkey.blank();
-    return false;
+    return no;
   }
 
   if ((c.ctlkind & ck::character) != 0) {
@@ -137,25 +138,25 @@ bool STORETABLECELL(exec::wdwrec& w, exec::ctlrec& c, std::int32_t item, toolkit
       if (readable && std::string_view(text.data(), text.size()).substr(0, typed.size()) == typed &&
           std::string_view(text.data(), text.size()).find_first_not_of(' ', typed.size()) ==
               std::string_view::npos)
-        return true;
+        return yes;
       text.fill(' ');
       std::copy_n(typed.begin(), std::min(typed.size(), text.size()), text.begin());
       IOCHARMXELEMENT(t->unit, row, fc, text, 0xB2);
       if (!core::msgkey.is_blank()) {
         refused(core::msgkey.trimmed());
         MATRIXUPDATE(window);
-        return false;
+        return no;
       }
-      return true;
+      return yes;
     }
     // Each cell is written over its own column's width.
     exec::BoundRef where;
     std::int32_t length = 0;
-    if (!charcell(*t, row, fc, where, length)) return false;
+    if (!charcell(*t, row, fc, where, length)) return no;
     core::STRITOC1(typed, charsof(where, length));
     c.ctlbind = where;
     c.ctllen = length;
-    return true;
+    return yes;
   }
 
   // A number: typed into an edit or a text, or moved in another control.
@@ -192,13 +193,14 @@ bool STORETABLECELL(exec::wdwrec& w, exec::ctlrec& c, std::int32_t item, toolkit
       }
     }
     if (!ok) {
+      if (typing) return CellStore::waits;
       // Not a number: the cell shows its stored value again.
       const std::string shown = readable ? shownumber(w, ci, old, it.width / 4 - 2) : std::string();
       tw::ItemChange change;
       change.text = &shown;
       change.value = &old;
       tw::updateitem(it, window, change);
-      return false;
+      return no;
     }
   }
   if (!storenumber(*t, row, fc, item, value)) {
@@ -206,11 +208,11 @@ bool STORETABLECELL(exec::wdwrec& w, exec::ctlrec& c, std::int32_t item, toolkit
       refused(core::msgkey.trimmed());
       MATRIXUPDATE(window);
     }
-    return false;
+    return no;
   }
   if (t->unit <= 0 && core::NAMTYP(t->object, tw::typearray) != 0)
     c.ctlbind = {0, t->object, t->ncolsdata * (row - 1) + fc - 1};
-  if (type == toolkit::DLG_EDITBOX || type == toolkit::DLG_TEXT) {
+  if ((type == toolkit::DLG_EDITBOX || type == toolkit::DLG_TEXT) && !typing) {
     const std::string shown = shownumber(w, ci, value, it.width / 4 - 2);
     tw::ItemChange change;
     change.text = &shown;
@@ -219,7 +221,7 @@ bool STORETABLECELL(exec::wdwrec& w, exec::ctlrec& c, std::int32_t item, toolkit
   } else {
     it.real8_value = value;
   }
-  return true;
+  return yes;
 }
 
 }  // namespace ui

@@ -296,6 +296,7 @@ bool helpsection(Call& s, std::string_view request, Text& t) {
     t.title = trimmed(v.substr(0, std::min(v.find(';'), v.size())));
   }
   s.helpmode = true;
+  s.cx.doubled = true;
   return true;
 }
 

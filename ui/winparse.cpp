@@ -40,10 +40,22 @@ std::size_t wordend(std::string_view s, std::size_t i, const Context& cx) {
   return i;
 }
 
-// The end of the item that starts at i: its separator, or the line's end.
+// The end of the item that starts at i: its separator, or the line's end
+// (a doubled separator of the help data stays in the item).
 std::size_t itemend(std::string_view s, std::size_t i, const Context& cx) {
-  const std::size_t e = s.find(cx.sep[4], i);
+  std::size_t e = s.find(cx.sep[4], i);
+  while (cx.doubled && e != std::string_view::npos && e + 1 < s.size() && s[e + 1] == cx.sep[4])
+    e = s.find(cx.sep[4], e + 2);
   return e == std::string_view::npos ? s.size() : e;
+}
+
+// A text with each doubled separator made one again.
+std::string undoubled(std::string text, const Context& cx) {
+  if (!cx.doubled) return text;
+  const char pair[2] = {cx.sep[4], cx.sep[4]};
+  for (std::size_t at = 0; (at = text.find(std::string_view(pair, 2), at)) != std::string::npos;)
+    text.erase(at++, 1);
+  return text;
 }
 
 bool isnumberkind(std::int32_t kind) {
@@ -135,7 +147,7 @@ std::string closeline(std::string_view line, char separator) {
 }
 
 std::string substitute(std::string_view text, Context& cx) {
-  std::string t(text);
+  std::string t = undoubled(std::string(text), cx);
   if (!cx.resolve) return t;
   std::size_t i = 0;
   while ((i = t.find(cx.sep[3], i)) != std::string::npos) {

@@ -38,6 +38,9 @@ struct Context {
   std::array<char, 8> sep{' ', ':', '=', '*', ';', '>', '-', '|'};
   char blockmark = '#';
   bool resolve = true;  // false in the counting pass: references are not looked at
+  // In the help data's texts a doubled item separator is one separator
+  // that belongs to the text ("it;; RUN" shows "it; RUN").
+  bool doubled = false;
 };
 
 struct Item {
@@ -69,7 +72,8 @@ bool nextitem(std::string_view line, std::size_t& at, Context& cx, Item& out, bo
 // The text with every reference replaced by its value: numbers in their
 // written form, texts by their characters. A reference that names nothing
 // stays as written; the scan goes on after what was put in, and stops
-// before the text would reach 256 characters.
+// before the text would reach 256 characters. A doubled separator of the
+// help data is made one first.
 std::string substitute(std::string_view text, Context& cx);
 
 // The written form of a number (no blanks around it).

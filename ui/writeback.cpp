@@ -10,6 +10,8 @@
 #include "core/symbols.h"
 #include "exec/windowlist.h"
 #include "exec/xeq.h"
+#include "platform/win_window.h"
+#include "toolkit/dialog_controls.h"
 #include "toolkit/services.h"
 #include "ui/bindings.h"
 #include "ui/dialogwords.h"
@@ -53,10 +55,9 @@ void markchanged(exec::wdwrec& w, const exec::ctlrec& c) {
   core::SETZTOR8(w.chgvar, static_cast<double>(bits | (1u << b)));
 }
 
-}  // namespace
-
-void WRITESDORFMT(win::HWND window, toolkit::dialog_t* items, std::int32_t item,
-                  std::int32_t mode) {
+// The write-back; `typing` when it comes between the user's keys.
+void writeback(win::HWND window, toolkit::dialog_t* items, std::int32_t item, std::int32_t mode,
+               bool typing) {
   const bool pending = editguard.window != nullptr && editguard.control > 0;
   if (item > 0 && items != nullptr) {
     if (!decide(items[item - 1], mode, pending)) return;
@@ -75,13 +76,17 @@ void WRITESDORFMT(win::HWND window, toolkit::dialog_t* items, std::int32_t item,
   bool recorded = false;
   if (w->firsttable != nullptr && (c->ctlkind & ck::tablecell) != 0) {
     const win::HWND handle = w->window;
-    recorded = STORETABLECELL(*w, *c, position, it, mode);
+    const bool editing = typing && win::GetFocus() == toolkit::DIALOG_ITEM_CONTROL(handle, it);
+    const CellStore stored = STORETABLECELL(*w, *c, position, it, mode, editing);
     // A refused cell shows a box, behind which the window may have closed
     // with its records.
     if (exec::windowrecord(handle) != w) {
       editguard = EditGuard{};
       return;
     }
+    // The commit decides on a text that is no number yet.
+    if (stored == CellStore::waits) return;
+    recorded = stored == CellStore::stored;
   } else if (mode <= 0) {
     if ((c->ctlkind & ck::buffered) != 0)
       storebuffer(*c);
@@ -106,7 +111,16 @@ void WRITESDORFMT(win::HWND window, toolkit::dialog_t* items, std::int32_t item,
   editguard.window = nullptr;
 }
 
-void WRITESDORFMT() { WRITESDORFMT(editguard.window, nullptr, 0, 0); }
+}  // namespace
+
+void WRITESDORFMT(win::HWND window, toolkit::dialog_t* items, std::int32_t item,
+                  std::int32_t mode) {
+  writeback(window, items, item, mode, false);
+}
+
+void WRITESDORFMT() { writeback(editguard.window, nullptr, 0, 0, false); }
+
+void WRITEWHILETYPING() { writeback(editguard.window, nullptr, 0, 0, true); }
 
 void POSTCALLBACK(std::int32_t link) {
   exec::eventlabel = link;

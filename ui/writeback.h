@@ -20,6 +20,10 @@ namespace ui {
 void WRITESDORFMT(win::HWND window, toolkit::dialog_t* items, std::int32_t item, std::int32_t mode);
 // Completes the pending write-back of the window the edit guard names.
 void WRITESDORFMT();
+// The same between the user's keys (the IDE's clock, its commands): a table
+// cell whose editor has the focus keeps the text typed so far
+// (STORETABLECELL's `typing`).
+void WRITEWHILETYPING();
 // Asks the IDE to run the script routine `link` (a control's callback)
 // between statements.
 void POSTCALLBACK(std::int32_t link);

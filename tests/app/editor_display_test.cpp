@@ -24,6 +24,7 @@
 
 #include "core/runwords.h"
 #include "exec/headless_run.h"
+#include "exec/windowlist.h"
 #include "exec/xeq.h"
 #include "ide/builtins_install.h"
 #include "ide/fe_control.h"
@@ -32,6 +33,7 @@
 #include "ide/statusbar.h"
 #include "ide/windowclose.h"
 #include "platform/backend.h"
+#include "platform/win_window.h"
 #include "platform/win_window_tree.h"
 #include "support/dialog_layout.h"
 #include "support/display_user.h"
@@ -325,6 +327,11 @@ class EditorDisplayTest : public ::testing::Test {
     script = dir.file("s.ost");
     title = "s.ost (" + dir.path().string() + "/)";
   }
+
+  // Ctrl+F on the opened script with the cursor on line 1, `text` typed
+  // into the Find box at `pace` ms a key and Enter: the cursor's row after
+  // the search (the run's status is checked too).
+  int findrow(const std::string& text, int pace);
 
   // The IDE on the script, in the script's folder, while `user` plays the
   // user; what it wrote on standard error in `err`.
@@ -621,6 +628,26 @@ std::string hello() {
 }
 
 // Keys typed at a person's pace, milliseconds apart.
+int EditorDisplayTest::findrow(const std::string& text, int pace) {
+  int row = 0;
+  const int status = program([&] {
+    User u(display, title);
+    u.learnrows(1);
+    u.user().key(u.window(), {XK_Control_L}, XK_f, false);
+    const Window find = u.user().window("Find");
+    u.user().ready(find, false);
+    std::vector<DisplayUser::Stroke> keys = User::strokes(text);
+    keys.push_back({{}, XK_Return});
+    u.user().type(u.window(), keys, pace);
+    u.user().gone(find, "the Find box to go after Enter");
+    row = u.cursorrow();
+    u.user().key(u.window(), {XK_Alt_L}, XK_F4, false);
+    u.user().gone(u.window(), "the main window to go after Alt+F4");
+  });
+  EXPECT_EQ(status, 0) << err;
+  return row;
+}
+
 class SelectionAtAPace : public EditorDisplayTest, public ::testing::WithParamInterface<int> {};
 
 // From a line, Shift+Down until the selection reaches the last line (or
@@ -772,23 +799,88 @@ TEST_F(EditorDisplayTest, AKeyTypedAsABoxGoesReachesTheEditorBeforeTheWindowMana
 // default button: the search runs and the cursor goes to the match.
 TEST_P(SelectionAtAPace, EnterInTheFindBoxSearches) {
   write_file(script, hello());
-  int row = 0;
+  EXPECT_EQ(findrow("ICHAR", GetParam()), 8);
+}
+
+}  // namespace
+
+namespace {
+
+// Edit field `n` (from 0, in the order of their ids) of the program's
+// newest window.
+win::HWND field(int n) {
+  const win::HWND d = exec::wdwtail != nullptr ? exec::wdwtail->window : nullptr;
+  std::vector<win::HWND> fields;
+  for (win::HWND c = win::GetWindow(d, win::GW_CHILD); c != nullptr;
+       c = win::GetWindow(c, win::GW_HWNDNEXT)) {
+    char cls[16] = {};
+    win::GetClassNameA(c, cls, sizeof cls);
+    if (std::string(cls) == "Edit") fields.push_back(c);
+  }
+  std::sort(fields.begin(), fields.end(),
+            [](win::HWND a, win::HWND b) { return win::GetDlgCtrlID(a) < win::GetDlgCtrlID(b); });
+  if (static_cast<std::size_t>(n) >= fields.size())
+    DisplayUser::abandon("found no edit field " + std::to_string(n) + " in the dialog");
+  return fields[static_cast<std::size_t>(n)];
+}
+
+// A dialog's fields typed into as a user types: the field the dialog gives
+// the focus when it starts, by default or by FocuS, and a field Tab or
+// Shift+Tab enters have their text selected, so the digit typed replaces
+// the value shown; a click places the caret and selects nothing, so the
+// digit goes in beside the value.
+TEST_F(EditorDisplayTest, ADigitTypedReplacesTheValueAFieldShowsUnlessTheFieldWasClicked) {
+  write_file(script,
+             "A = 1\r\nB = 2\r\nK = DLG(Text='value', Edit=A)\r\nA1 = A\r\n"
+             "L = DLG(Text='one', Edit=A, Text='two', Edit=B, FocuS)\r\n"
+             "CHARACTER F*8\r\nF = 'vars.txt'\r\nOPEN(FIle=F, RePLace)\r\n"
+             "WRITE(FIle=F, CLoSe=1) A1, A, B\r\nEND\r\n");
   const int status = program([&] {
     User u(display, title);
-    u.learnrows(1);
-    u.user().key(u.window(), {XK_Control_L}, XK_f, false);
-    const Window find = u.user().window("Find");
-    u.user().ready(find, false);
-    std::vector<DisplayUser::Stroke> keys = User::strokes("ICHAR");
-    keys.push_back({{}, XK_Return});
-    u.user().type(u.window(), keys, GetParam());
-    u.user().gone(find, "the Find box to go after Enter");
-    row = u.cursorrow();
-    u.user().key(u.window(), {XK_Alt_L}, XK_F4, false);
-    u.user().gone(u.window(), "the main window to go after Alt+F4");
+    DisplayUser& d = u.user();
+    const std::string main = d.title(u.window());
+    const auto dialog = [&](Window except) {
+      const Window w = d.window([&](const std::string& t) { return t != main && t != "Compiling"; },
+                                "a DLG dialog", except);
+      d.ready(w, false);
+      return w;
+    };
+    const auto press = [&](Window w, std::initializer_list<KeySym> held, KeySym k) {
+      d.key(w, held, k, false);
+      d.ready(w, false);
+    };
+    d.key(u.window(), {XK_Alt_L}, XK_r, false);
+    const Window first = dialog(0);
+    press(first, {}, XK_5);
+    d.key(first, {}, XK_Return, false);
+    d.gone(first, "the first dialog to go after Enter");
+    const Window second = dialog(first);
+    press(second, {}, XK_7);              // B, focused by FocuS: 7
+    press(second, {XK_Shift_L}, XK_Tab);  // A
+    press(second, {}, XK_8);              // 8
+    press(second, {}, XK_Tab);            // B
+    press(second, {}, XK_6);              // 6
+    win::RECT r{};
+    win::GetWindowRect(field(0), &r);  // A, right of its text
+    d.click(DefaultRootWindow(d.display()), r.right - 3, (r.top + r.bottom) / 2);
+    d.ready(second, false);
+    testsupport::screenshot(d.display(), second, "dialog_clicked", 0);
+    press(second, {}, XK_3);  // 83
+    d.key(second, {}, XK_Return, false);
+    d.gone(second, "the second dialog to go after Enter");
+    d.ready(u.window());
+    d.key(u.window(), {XK_Alt_L}, XK_F4, false);
+    d.gone(u.window(), "the main window to go after Alt+F4");
   });
   EXPECT_EQ(status, 0) << err;
-  EXPECT_EQ(row, 8);
+  EXPECT_EQ(read_file(dir.path() / "vars.txt"), "5 83 6\r\n");
+}
+
+// Ctrl+F with the cursor on a word: the Find box shows the word selected,
+// so the text typed replaces it and is what is searched for.
+TEST_F(EditorDisplayTest, TheFindBoxReplacesTheWordItShowsWithTheTextTyped) {
+  write_file(script, "PEAK = 1\r\nN = 1\r\nIF (PEAK > 5) THEN\r\nN = 2\r\nENDIF\r\nEND\r\n");
+  EXPECT_EQ(findrow("ENDIF", 50), 5);
 }
 
 }  // namespace
@@ -1025,6 +1117,59 @@ TEST_F(EditorDisplayTest, ATooltipGoesWhenAWindowComesOverItOrItsLineIsLeft) {
   EXPECT_FALSE(overdialog) << "the tooltip stays over the step's dialog";
   EXPECT_FALSE(afterdialog) << "the tooltip stays after the line was left";
   EXPECT_FALSE(overhelp) << "the tooltip stays over the help";
+}
+
+// The window's place and size on the screen.
+struct Placed {
+  int x = 0, y = 0, width = 0, height = 0;
+};
+Placed placed(Display* dpy, Window w) {
+  Placed p;
+  Window child = 0;
+  XTranslateCoordinates(dpy, w, DefaultRootWindow(dpy), 0, 0, &p.x, &p.y, &child);
+  XWindowAttributes a;
+  if (XGetWindowAttributes(dpy, w, &a)) {
+    p.width = a.width;
+    p.height = a.height;
+  }
+  return p;
+}
+
+// The option list of DLG is a hint wider than the editor: it is wrapped
+// into rows and stands inside the editor, below its line and right of the
+// cursor, so that the start of the line below stays in sight.
+TEST_F(EditorDisplayTest, AHintWiderThanTheEditorIsWrappedInsideIt) {
+  write_file(script, "A = 1\r\n\r\nB = 2\r\nEND\r\n");
+  Placed main, tip;
+  int rowheight = 0, rowtop = 0, cursorx = -1;
+  const int status = program([&] {
+    User u(display, title);
+    DisplayUser& d = u.user();
+    u.key({}, XK_Down);
+    u.type("K = DLG(T");
+    const Window w = d.window("tooltip");
+    u.learnrows(2, "tooltip");
+    main = placed(d.display(), u.window());
+    tip = placed(d.display(), w);
+    rowheight = u.rowtop(2) - u.rowtop(1);
+    rowtop = u.rowtop(3);
+    // The cursor cell's left edge on the typed line.
+    const Picture p = u.picture();
+    for (int x = 0; x < p.width && cursorx < 0; ++x)
+      if (p.at(x, u.rowtop(2) + rowheight / 2) == kCursorCell) cursorx = x;
+    // (The unfinished line is not yet a change of the script.)
+    d.key(u.window(), {XK_Alt_L}, XK_F4, false);
+    d.gone(u.window(), "the main window to go after Alt+F4");
+  });
+  EXPECT_EQ(status, 0) << err;
+  ASSERT_GT(rowheight, 0);
+  EXPECT_GE(tip.x, main.x) << "the hint begins left of the editor";
+  EXPECT_LE(tip.x + tip.width, main.x + main.width) << "the hint reaches right of the editor";
+  EXPECT_GE(tip.height, 2 * rowheight) << "a hint wider than the editor is one row";
+  EXPECT_EQ(tip.y - main.y, rowtop) << "the hint does not stand just below its line";
+  EXPECT_LE(tip.y + tip.height, main.y + main.height) << "the hint reaches below the editor";
+  EXPECT_GT(cursorx, 0);
+  EXPECT_GE(tip.x - main.x, cursorx) << "the hint hides the start of the line below";
 }
 
 // How many pixels are left right of the text in the widest dark-bordered

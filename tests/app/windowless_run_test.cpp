@@ -172,6 +172,35 @@ TEST_F(Windowless, EveryByteOfATextIsWrittenANulAsADot) {
   EXPECT_EQ(r.out, "A='ab.cd'\nB=2\nstop=-1\n");
 }
 
+// The test build's store allocation limit (core::storefailabove), set for
+// the runs that a test starts while it lives.
+struct StoreFailAbove {
+  explicit StoreFailAbove(const char* bytes) { setenv("OSTREL_STORE_FAIL_ABOVE", bytes, 1); }
+  ~StoreFailAbove() { unsetenv("OSTREL_STORE_FAIL_ABOVE"); }
+};
+
+// A store whose memory is not there stops the line that asked for it with
+// storeLimit, whatever the size, and takes no memory first.
+TEST_F(Windowless, AStoreWhoseMemoryIsNotThereStopsWithTheStoreKey) {
+  const StoreFailAbove limit("200000");
+  Outcome r = run("huge.ost", "CHARACTER F*1E9\nA = 1\nEND\n");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out.substr(0, r.out.find('\n') + 1), "compile stop=32767 line=1 key=storeLimit\n")
+      << r.out << r.err;
+  rusage used{};
+  getrusage(RUSAGE_CHILDREN, &used);
+  EXPECT_LT(used.ru_maxrss, 600L * 1024) << "kB at most in the run";
+
+  // During the run: the texts of a statement outgrow the store; what ran
+  // before it stays, and the run ends there.
+  r = run("grows.ost",
+          "CHARACTER A*60000\nA = 'x'\nB = 1\nN = LEN(A // A // A // A)\nC = 2\nEND\n");
+  EXPECT_EQ(r.status, 1);
+  const std::size_t b = r.out.find("\nB=");
+  ASSERT_NE(b, std::string::npos) << r.out.substr(0, 200) << r.err;
+  EXPECT_EQ(r.out.substr(b), "\nB=1\nN=0\nC=0\nstop=32767 line=4 key=storeLimit\n") << r.err;
+}
+
 TEST_F(Windowless, ACompileErrorInTheFirstLineIsReportedLikeAnyOther) {
   Outcome r = run("first.ost", "X = (\nY = 2\nEND\n");
   EXPECT_EQ(r.status, 1);

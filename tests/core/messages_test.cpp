@@ -31,7 +31,6 @@ class Messages : public ::testing::Test {
     reset_runwords();
     plat::reset_message_boxes();
     plat::reset_file_units();
-    runtime_stop = nullptr;
   }
   static const plat::MessageBoxRecord& last_box() { return plat::message_box_log().back(); }
 };
@@ -129,16 +128,24 @@ TEST_F(Messages, RunTimeStatusReports) {
   EXPECT_EQ(xeqstop, 120);
 }
 
-int stopped_with = 0;
-
-TEST_F(Messages, OutOfMemoryEndsTheProgram) {
-  runtime_stop = [](int code) { stopped_with = code; };
+// Memory that is not there stops the statement with the store's key; the
+// program goes on. Outside a run the message comes at once.
+TEST_F(Messages, OutOfMemoryStopsTheStatementWithTheStoreKey) {
   xeqline = 42;
+  xeqmode = runmode::running;
   std::int32_t status = 41;
   CHECKANDSETRUNTIMEERROR("al03", status);
-  EXPECT_EQ(stopped_with, 41);
-  EXPECT_EQ(last_box().title, "Insufficient virtual memory for line 42");
-  EXPECT_EQ(last_box().style, 0x10u);
+  EXPECT_EQ(msgkey.str(), "storeLimit");
+  EXPECT_EQ(xeqstop, stops::error);
+  EXPECT_TRUE(plat::message_box_log().empty());
+
+  xeqmode = 0;
+  xeqstop = 0;
+  CHECKANDSETRUNTIMEERROR("al03", status);
+  EXPECT_EQ(xeqstop, stops::error);
+  ASSERT_EQ(plat::message_box_log().size(), 1u);
+  EXPECT_NE(last_box().text.find("the memory it needs is not there"), std::string::npos)
+      << last_box().text;
   xeqline = 0;
 }
 

@@ -1,6 +1,11 @@
 #include "core/stores.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fstream>
 
 #include "core/rawmem.h"
 #include "core/runwords.h"
@@ -249,4 +254,31 @@ TEST(Stores, GrowthStopsCleanlyAtTheStoreLimit) {
   EXPECT_EQ(nc1namen, 10);
   EXPECT_EQ(c1namen.last(), 10);
   EXPECT_FALSE(REALLOC(9, extra));  // no such store
+}
+
+// A growth whose memory is not there stops with the store's key and keeps
+// the store as it was: here the address space a limit leaves, which the
+// growth weighs before it takes any memory.
+TEST(Stores, AGrowthWhoseMemoryIsNotThereKeepsTheStore) {
+  const pid_t pid = fork();
+  if (pid == 0) {
+    storetest::setup(10, 10, 10, 10);
+    c1namen(3) = 'q';
+    std::ifstream statm("/proc/self/statm");
+    long long pages = 0;
+    statm >> pages;
+    const auto mapped = static_cast<rlim_t>(pages * sysconf(_SC_PAGESIZE));
+    const rlimit limit{mapped + (16 << 20), RLIM_INFINITY};
+    if (setrlimit(RLIMIT_AS, &limit) != 0) _exit(3);
+    std::int32_t extra = 200 << 20;
+    const bool grown = REALLOC(5, extra);
+    _exit(!grown && msgkey.str() == "storeLimit" && xeqstop == stops::error && nc1namen == 10 &&
+                  c1namen.last() == 10 && c1namen(3) == 'q'
+              ? 0
+              : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  ASSERT_TRUE(WIFEXITED(status)) << "the child ended by signal " << WTERMSIG(status);
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "1: it grew or left the store changed; 3: no limit set";
 }

@@ -1423,12 +1423,18 @@ TEST(FastPath, ComposedShapesLeaveWhatTheGeneratorWorkedOutOnBothPaths) {
 // (3000065), each path elsewhere; folds four deep as a FUNCTION's argument
 // differed between the paths (3000003); MIN($ + 5, X, ...) beside a
 // FUNCTION stopped with charToNum (3000070).
+// Folds whose terms hold a piece with INDEX or LEN_TRIM in its start bound
+// beside a FUNCTION folded the first element alone (5000135 SUM, 5000148
+// MAX, 5000159 MIN), stopped with substringInd (5000041, 5000048 in a
+// FUNCTION body), notPossible (5000163) or, the FUNCTION first,
+// stackUnderFlow (5000198).
 TEST(FastPath, ComposedShapesOfTheFirstFailingSeeds) {
   composeseeds({510001,  510002,  510004,  510005,  510007,  510011,  510015,  510021,  510031,
                 510032,  510033,  510062,  510072,  510073,  510076,  510080,  510176,  510185,
                 510362,  510488,  511136,  514595,  3000000, 3000003, 3000006, 3000009, 3000014,
                 3000017, 3000019, 3000031, 3000043, 3000059, 3000065, 3000066, 3000070, 3000103,
-                3000112, 4000001, 4000060, 4000095},
+                3000112, 4000001, 4000060, 4000095, 5000041, 5000048, 5000135, 5000148,
+                5000159, 5000163, 5000198},
                shapes::generate);
 }
 

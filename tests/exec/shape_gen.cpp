@@ -38,7 +38,9 @@ std::string numtext(double x) {
 // by element, a scalar beside it taken for every element.
 
 struct Ex {
-  enum Kind { cst, var, arr, call, fold, bin, fn } k = cst;
+  // txt: a text built-in over T written out in s, its value v; len: LEN of
+  // a piece of the text s between the bounds a[0] and a[1].
+  enum Kind { cst, var, arr, call, fold, bin, fn, txt, len } k = cst;
   double v = 0;
   std::string s;
   std::vector<Ex> a;
@@ -87,7 +89,10 @@ std::string show(const Ex& e) {
       return numtext(e.v);
     case Ex::var:
     case Ex::arr:
+    case Ex::txt:
       return e.s;
+    case Ex::len:
+      return "LEN(" + e.s + "(" + show(e.a[0]) + ":" + show(e.a[1]) + "))";
     case Ex::call:
     case Ex::fold:
     case Ex::fn: {
@@ -153,7 +158,8 @@ class Gen {
         rng2(seed ^ 0x5eed2u),
         rng3(seed ^ 0x5eed3u),
         rng4(seed ^ 0x5eed4u),
-        rng5(seed ^ 0x5eed5u) {
+        rng5(seed ^ 0x5eed5u),
+        rng6(seed ^ 0x5eed6u) {
     out.seed = seed;
   }
   Script make();
@@ -171,6 +177,9 @@ class Gen {
   // (And logical IFs that hold over whole arrays, ranges in folds and
   // elements outside, with a FUNCTION, from a fifth.)
   std::mt19937 rng5;
+  // (And folds over pieces bounded by text built-ins, FUNCTIONs of every
+  // arity and XEQ lists from a sixth.)
+  std::mt19937 rng6;
   std::mt19937* draw = &rng;
   Script out;
   int n = 4;  // the length of every array
@@ -282,6 +291,21 @@ class Gen {
   void stop();
   void pastend();
   std::vector<std::string> functions();
+  // Folds whose terms hold pieces bounded by text built-ins and FUNCTIONs,
+  // FUNCTIONs and SUBROUTINEs of every arity that read and change the main
+  // program's names, and XEQ texts that hold lists.
+  Ex textbuiltin();
+  Ex anybound(int v);
+  Ex piecelen();
+  Ex pieceterm(int depth);
+  Ex piecearray(int depth);
+  Core piecefold();
+  std::string piecefolds(int i);
+  std::string arities(int i);
+  std::string xeqlist(int i);
+  void xeqliststop();
+  int zmul = 1;     // FZ() = A * zmul + KI
+  bool fz = false;  // FZ is among the routines
 };
 
 // ---------------------------------------------------------------------------
@@ -297,6 +321,10 @@ std::vector<double> Gen::value(const Ex& e) {
       return arrays.at(e.s);
     case Ex::call:
       return {callvalue(e)};
+    case Ex::txt:
+      return {e.v};
+    case Ex::len:
+      return {std::fabs(scalar(e.a[0]) - scalar(e.a[1])) + 1};
     case Ex::fold: {
       // (A list folds every value of its arguments.)
       std::vector<double> all;
@@ -333,6 +361,7 @@ std::vector<double> Gen::value(const Ex& e) {
 
 double Gen::callvalue(const Ex& e) {
   if (e.s == "FI") return scalar(e.a[0]);
+  if (e.s == "FZ") return scalars.at("A") * zmul + scalars.at("KI");
   if (e.s == "FN") {
     const double p = scalar(e.a[0]), q = scalar(e.a[1]);
     return fnop == "+" ? p + q : fnop == "-" ? p - q : p * q;
@@ -2016,6 +2045,301 @@ std::string Gen::nestlist(int i) {
   }
 }
 
+// ---------------------------------------------------------------------------
+// Folds over pieces whose bounds call text built-ins and FUNCTIONs,
+// FUNCTIONs and SUBROUTINEs of every arity that share or change the main
+// program's names, and XEQ texts that hold lists.
+
+// A text built-in over T and its value: LEN_TRIM, or where INDEX finds a
+// blank, a letter or two letters of T (their first place).
+Ex Gen::textbuiltin() {
+  const std::string& t = texts.at("T");
+  Ex e = named(Ex::txt, "LEN_TRIM(T)");
+  e.v = letters;
+  const int r = pick(4);
+  if (r == 1) {
+    e.s = "INDEX(T, ' ')";
+    e.v = hole > 0 ? hole : letters + 1;
+  } else if (r > 1) {
+    std::string what;
+    do {
+      what = t.substr(static_cast<std::size_t>(pick(letters - r + 2)),
+                      static_cast<std::size_t>(r - 1));
+    } while (what.find(' ') != std::string::npos);
+    e.s = "INDEX(T, '" + what + "')";
+    e.v = static_cast<double>(t.find(what) + 1);
+  }
+  return e;
+}
+
+// An expression whose value is v: a number, a FUNCTION, FZ() moved by a
+// number, or a text built-in alone, moved by a number or a FUNCTION or
+// inside a FUNCTION.
+Ex Gen::anybound(int v) {
+  const int r = pick(10);
+  if (r == 0) return cst(v);
+  if (r == 1) return bound(v, true);
+  if (r == 2) {
+    fz = true;
+    const int by = v - static_cast<int>(callvalue(apply(Ex::call, "FZ", {})));
+    const Ex f = apply(Ex::call, "FZ", {});
+    return by == 0 ? f : bin(by > 0 ? "+" : "-", f, cst(std::abs(by)));
+  }
+  const Ex b = textbuiltin();
+  const int by = v - static_cast<int>(b.v);
+  const std::string op = by >= 0 ? "+" : "-";
+  const Ex moved = by == 0 ? b : bin(op, b, cst(std::abs(by)));
+  if (r < 5) return moved;
+  if (r < 8) return apply(Ex::call, "FI", {moved});
+  return bin(op, b, apply(Ex::call, "FI", {cst(std::abs(by))}));
+}
+
+// LEN of a piece of T (now and then read backwards), each bound any
+// expression.
+Ex Gen::piecelen() {
+  int a = 1 + pick(tlen), b = 1 + pick(tlen);
+  if (a > b && chance(70)) std::swap(a, b);
+  Ex e = named(Ex::len, "T");
+  e.a = {anybound(a), anybound(b)};
+  return e;
+}
+
+// A number that holds such a piece, a FUNCTION around it, before it or
+// after it, or (depth > 0) a fold over such pieces.
+Ex Gen::pieceterm(int depth) {
+  const Ex p = piecelen();
+  switch (pick(depth > 0 ? 8 : 7)) {
+    case 0:
+      return p;
+    case 1:
+      return apply(Ex::call, "FI", {p});
+    case 2:
+      return bin(op3(), p, usercall(0));
+    case 3:
+      return bin(op3(), usercall(0), p);
+    case 4:
+      return apply(Ex::call, "FI", {bin(op3(), p, smallnum())});
+    case 5:
+      return chance(50) ? apply(Ex::call, "FN", {p, smallnum()})
+                        : apply(Ex::call, "FN", {smallnum(), p});
+    case 6:
+      fz = true;
+      return bin(op3(), p, apply(Ex::call, "FZ", {}));
+    default:
+      return apply(Ex::fold, any(std::vector<std::string>{"SUM", "MAX", "MIN"}),
+                   {piecearray(depth - 1)});
+  }
+}
+
+// An array expression with such a number, a FUNCTION now and then before
+// or after the array.
+Ex Gen::piecearray(int depth) {
+  const Ex t = pieceterm(depth);
+  switch (pick(5)) {
+    case 0:
+      return bin(op3(), arrayname(), t);
+    case 1:
+      return bin(op3(), t, arrayname());
+    case 2:
+      return bin(chance(50) ? "+" : "-", bin(op3(), arrayname(), t), usercall(0));
+    case 3:
+      return bin(op3(), usercall(0), bin(op3(), arrayname(), t));
+    default:
+      return bin(op3(), bin(op3(), named(Ex::arr, "X"), named(Ex::arr, "Y")), t);
+  }
+}
+
+// SUM, MAX or MIN of such an array expression (two deep now and then),
+// alone or beside a FUNCTION.
+Core Gen::piecefold() {
+  for (;;) {
+    const std::string f = any(std::vector<std::string>{"SUM", "MAX", "MIN"});
+    const int depth = chance(30) ? 1 : 0;
+    Ex e = apply(Ex::fold, f, {piecearray(depth)});
+    const int r = pick(10);
+    if (r == 0) e = bin(op3(), e, usercall(0));
+    if (r == 1) e = bin(op3(), usercall(0), e);
+    const auto v = value(e);
+    const std::string t = shapes::show(e);
+    if (!small(v) || !compose::linefits("IF (MAX(1, " + t + ", 2) /= 4.5) G99 = 1")) continue;
+    return {t, v.front(),
+            f + (depth > 0 ? " of a fold" : "") + " over pieces bounded by text built-ins" +
+                (hascall(e) ? ", with a FUNCTION" : ""),
+            true, depth + 1};
+  }
+}
+
+// The same terms element by element into a whole array, or folded.
+std::string Gen::piecefolds(int i) {
+  if (chance(70)) return placecore(i, piecefold());
+  Ex e;
+  std::vector<double> v;
+  do {
+    e = piecearray(chance(30) ? 1 : 0);
+    v = value(e);
+  } while (!small(v) || v.size() != static_cast<std::size_t>(n) ||
+           !compose::linefits("AG99 = " + shapes::show(e)));
+  const std::string ag = tail(i, "AG"), av = tail(i, "AV");
+  dims.push_back(ag + "(" + std::to_string(n) + ")");
+  dims.push_back(av + "(" + std::to_string(n) + ")");
+  use(ag, av);
+  put(ag + " = " + shapes::show(e));
+  compareall(i, ag, av, v, tail(i, "JC"));
+  return "a whole array of pieces bounded by text built-ins";
+}
+
+// FUNCTIONs and SUBROUTINEs of no argument (they share the main program's
+// names, two references in one statement each seeing the other's change)
+// and of one to three that change the variables handed to them.
+std::string Gen::arities(int i) {
+  const std::string g = tail(i, "G"), v = tail(i, "V"), w = tail(i, "WZ"), f = tail(i, "FA");
+  use(g, v);
+  const double a = scalars.at("A"), ki = scalars.at("KI");
+  const int c = 1 + pick(5), k = pick(9);
+  // (A FUNCTION is known from its line on; a SUBROUTINE that shares the
+  // main program's arrays comes after the main program's DIMENSION.)
+  std::vector<std::string>& to = routines;
+  double want = 0, wz = k;
+  std::string kind;
+  put(w + " = " + std::to_string(k));
+  switch (pick(6)) {
+    case 0:
+      to.insert(to.end(), {"FUNCTION " + f + "()", "  " + w + " = " + w + " + " + std::to_string(c),
+                           "  " + f + " = " + w + " + A * KI", "END"});
+      if (chance(50)) {
+        put(g + " = " + f + "() + " + f + "()");
+        want = 2 * (k + a * ki) + 3 * c;
+        wz = k + 2 * c;
+      } else {
+        put(g + " = " + f + "() * 2");
+        want = 2 * (k + c + a * ki);
+        wz = k + c;
+      }
+      kind = "a FUNCTION without arguments changing the main program's names";
+      break;
+    case 1: {
+      const std::string s = tail(i, "SZ");
+      after.insert(after.end(),
+                   {"SUBROUTINE " + s, "  " + w + " = " + w + " * 2 + SUM(X) + KI", "END"});
+      put("CALL " + s);
+      put(g + " = " + w);
+      wz = k * 2 + fold("SUM", arrays.at("X")) + ki;
+      want = wz;
+      kind = "a SUBROUTINE without arguments changing the main program's names";
+      break;
+    }
+    case 2:
+      to.insert(to.end(), {"FUNCTION " + f + "(P)", "  P = P + " + std::to_string(c),
+                           "  " + f + " = P * 2", "END"});
+      put(g + " = " + f + "(" + w + ") + 1");
+      wz = k + c;
+      want = wz * 2 + 1;
+      kind = "a FUNCTION changing its one argument";
+      break;
+    case 3:
+      to.insert(to.end(),
+                {"FUNCTION " + f + "(P, Q)", "  Q = Q + P", "  " + f + " = Q - P * 2", "END"});
+      put(g + " = " + f + "(" + std::to_string(c) + ", " + w + ")");
+      wz = k + c;
+      want = k - c;
+      kind = "a FUNCTION changing the second of two arguments";
+      break;
+    case 4: {
+      const std::string s = tail(i, "SZ"), u = tail(i, "UZ");
+      std::vector<std::string>& sub = chance(50) ? to : after;
+      sub.insert(sub.end(),
+                 {"SUBROUTINE " + s + "(P, Q, R)", "  R = P * Q + R", "  P = P + 1", "END"});
+      put(u + " = " + std::to_string(c));
+      put("CALL " + s + "(" + u + ", KI, " + w + ")");
+      put(g + " = " + u);
+      wz = c * ki + k;
+      want = c + 1;
+      kind = "a SUBROUTINE changing two of its three arguments";
+      break;
+    }
+    default: {
+      // A FUNCTION without arguments in a fold over a whole array and in a
+      // piece's bound.
+      fz = true;
+      const double z = callvalue(apply(Ex::call, "FZ", {}));
+      const std::string fl = any(std::vector<std::string>{"SUM", "MAX", "MIN"});
+      std::vector<double> x = arrays.at("X");
+      for (double& e : x) e = e * c + z;
+      if (z <= tlen && chance(50)) {
+        put(g + " = " + fl + "(X * " + std::to_string(c) + " + LEN(T(FZ():" + std::to_string(tlen) +
+            ")))");
+        for (double& e : x) e += tlen - z + 1 - z;
+      } else {
+        put(g + " = " + fl + "(X * " + std::to_string(c) + " + FZ())");
+      }
+      want = fold(fl, x);
+      kind = "a FUNCTION without arguments in a fold";
+      break;
+    }
+  }
+  put(v + " = " + numtext(want));
+  compare(i, g, v);
+  count(i, w + " /= " + numtext(wz));
+  return kind;
+}
+
+// An XEQ text that holds a list of numbers: alone its values go nowhere,
+// into a text they are joined.
+std::string Gen::xeqlist(int i) {
+  std::string list, joined;
+  for (int j = 0, m = 2 + pick(3); j < m; ++j) {
+    if (chance(40)) {
+      const std::string v = chance(50) ? "A" : "KI";
+      list += (j ? ", " : "") + v;
+      joined += numtext(scalars.at(v));
+    } else {
+      const std::string d = std::to_string(pick(chance(50) ? 100 : 10));
+      list += (j ? ", " : "") + d;
+      joined += d;
+    }
+  }
+  std::string arg = "'" + list + "'";
+  if (chance(40)) {
+    const std::string xs = tail(i, "XS");
+    chars.push_back(xs + "*40");
+    put(xs + " = " + arg);
+    arg = xs;
+  }
+  if (chance(30)) {
+    const std::string g = tail(i, "G"), v = tail(i, "V");
+    use(g, v);
+    put(g + " = 7");
+    put("XEQ(" + arg + ")");
+    put(v + " = 7");
+    compare(i, g, v);
+    return "XEQ of a list alone";
+  }
+  const std::string g = tail(i, "SG"), v = tail(i, "SV");
+  chars.push_back(g + "*" + std::to_string(tlen));
+  chars.push_back(v + "*" + std::to_string(tlen));
+  use(g, v);
+  put(g + " = XEQ(" + arg + ")");
+  put(v + " = '" + joined + "'");
+  compare(i, g, v);
+  return "XEQ of a list into a text";
+}
+
+// An XEQ text that holds a list, for a number: the run stops at the XEQ.
+void Gen::xeqliststop() {
+  out.stopkey = "listToOne";
+  std::string list = chance(50) ? "1, 2" : std::to_string(pick(9)) + ", A";
+  if (chance(40)) {
+    chars.push_back("XL*40");
+    put("XL = '" + list + "'");
+    list = "XL";
+  } else {
+    list = "'" + list + "'";
+  }
+  stopindex = static_cast<int>(lines.size());
+  put(any(std::vector<std::string>{"QW = XEQ(" + list + ")", "QE = XEQ(" + list + ")"}));
+  kinds.push_back("stop: an XEQ list for a number");
+}
+
 std::vector<std::string> Gen::functions() {
   const std::string ns = std::to_string(n);
   std::vector<std::string> f = {"FUNCTION FI(K)",
@@ -2102,6 +2426,19 @@ Script Gen::make() {
     snippet(nsnippets, [this, i = nsnippets]() { return holds(i); });
   }
   if (stopindex < 0 && chance(8)) outside();
+  draw = &rng6;
+  zmul = 1 + pick(3);
+  for (int k = pick(4); k > 0; --k) {
+    ++nsnippets;
+    snippet(nsnippets, [this, i = nsnippets]() {
+      const int r = pick(10);
+      return r < 5 ? piecefolds(i) : r < 8 ? arities(i) : xeqlist(i);
+    });
+  }
+  if (stopindex < 0 && chance(6)) xeqliststop();
+  if (fz)
+    routines.insert(routines.begin(),
+                    {"FUNCTION FZ()", "  FZ = A * " + std::to_string(zmul) + " + KI", "END"});
   draw = &rng;
 
   std::vector<std::string> text = {"GOTO 100"};

@@ -39,6 +39,17 @@
 //   elements, a false logical IF; and an assignment whose passes end before
 //   its first store (it stops the run). They come from a fourth stream.
 //
+// - folds (SUM, MAX, MIN, two deep) and whole-array statements whose terms
+//   hold pieces of T with any expression at either bound: INDEX and
+//   LEN_TRIM of T, user FUNCTIONs, FZ() without arguments, moved by a
+//   number or a FUNCTION or inside one; a FUNCTION around the piece, before
+//   it or after it. FUNCTIONs and SUBROUTINEs without arguments (they share
+//   the main program's names: two references in one statement see each
+//   other's change) and of one to three arguments that change the variables
+//   handed to them. XEQ texts that hold lists: alone their values go
+//   nowhere, into a text they are joined, for a number they stop the run
+//   (listToOne). They come from a sixth stream.
+//
 // Each snippet stands now and then in a DO loop, a GOTO loop, a block IF
 // (its condition a fold or a piece with a FUNCTION), a SUBROUTINE or a
 // FUNCTION body (handed the main program's names, its arrays declared or

@@ -209,16 +209,31 @@ TEST_F(IdeTest, TheTooltipStandsBelowTheCursorInsideTheScreenAndNeverKeepsTheFoc
         EXPECT_EQ(r.bottom - r.top, plot::fontslots(3).cellheight + 2);
         EXPECT_EQ(ide::tipstate, 1);
         EXPECT_EQ(win::GetForegroundWindow(), main);
-        // Near the right edge it ends at the edge; wider than the screen it
-        // is as wide as the screen at 0.
+        // Near the editor's right edge it ends at the edge; a text wider
+        // than the editor is wrapped into rows within the editor's width.
+        const int editorright = origin.x + ide::textwidth - ide::vscrollwidth;
         ide::panfield.cursorcol = screen / grid.cellwidth;
         ide::TOOLTIP("SIN(x)  sine");
         win::GetWindowRect(tip, &r);
-        EXPECT_EQ(r.right, screen);
-        ide::TOOLTIP(std::string(screen / 2, 'W'));
+        EXPECT_EQ(r.right, editorright);
+        EXPECT_EQ(r.bottom - r.top, plot::fontslots(3).cellheight + 2);
+        ide::TOOLTIP(std::string(screen / 2, 'W') + " " + std::string(screen / 2, 'W'));
         win::GetWindowRect(tip, &r);
-        EXPECT_EQ(r.left, 0);
-        EXPECT_EQ(r.right, screen);
+        EXPECT_GE(r.left, origin.x);
+        EXPECT_LE(r.right, editorright);
+        EXPECT_GE(r.bottom - r.top, 4 * plot::fontslots(3).cellheight + 2);
+        EXPECT_EQ((r.bottom - r.top - 2) % plot::fontslots(3).cellheight, 0);
+        // On the editor's last row it stands above its line, inside the
+        // editor.
+        const int texttop = origin.y + ide::wdwhead->topoffset + ide::kTextBelowToolbar +
+                            ide::wdwhead->textarea[2];
+        ide::panfield.screenrow = ide::nrows;
+        ide::TOOLTIP(std::string(screen / 4, 'W'));
+        win::GetWindowRect(tip, &r);
+        EXPECT_GT(r.bottom - r.top, 2 * plot::fontslots(3).cellheight);
+        EXPECT_EQ(r.bottom, texttop + (ide::nrows - 1) * grid.cellheight);
+        EXPECT_GE(r.top, texttop);
+        ide::panfield.screenrow = 3;
         // A blank text hides it; the window stays for the next text.
         ide::TOOLTIP(" ");
         EXPECT_EQ(ide::tipstate, 0);

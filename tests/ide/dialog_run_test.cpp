@@ -194,3 +194,90 @@ TEST_P(TableWait, TheEditorShowsItsLineAndANewRunClosesItFirst) {
 }
 
 }  // namespace
+
+namespace {
+
+// Keys typed into a table's cells while the IDE's clock ticks between them,
+// as on a busy machine: the tick stores the cell typed so far, but the
+// cell's editor keeps its text, caret and selection, so the keys after the
+// tick land where the user left off. In the first cell Home and Shift+End
+// select the text, "7" replaces it, a tick, ".", a tick, "5" and Enter:
+// 7.5, not the 0.57 or 57 of a text put back with the caret in front. In
+// the cell below, "-" (no number yet) waits for the "5" after the tick.
+TEST_F(IdeTest, KeysTypedIntoATableCellAcrossTheClocksTicksKeepTheirOrder) {
+  testsupport::TempDir dir;
+  testsupport::write_file(dir.file("c.ost"),
+                          "DIMENSION A(3,2)\r\nA = $\r\nK = DLG(TItle='E5 table', Edit=A, "
+                          "Height=3, ROW=R, COL=C, Button='&Write', CALLback='SAVEA')\r\n"
+                          "Y = K\r\nEND\r\nSUBROUTINE SAVEA\r\nM = M + 1\r\nEND\r\n");
+  // The focused cell's editor as each tick left it.
+  std::vector<std::string> shown;
+  const auto cell = [] {
+    const win::HWND f = win::GetFocus();
+    return f != nullptr && exec::wdwtail != exec::wdwhead &&
+                   win::GetParent(f) == exec::wdwtail->window
+               ? f
+               : nullptr;
+  };
+  const auto look = [&] {
+    char text[32] = {};
+    win::DWORD from = 0, to = 0;
+    win::GetWindowTextA(cell(), text, sizeof text);
+    win::SendMessageA(cell(), win::EM_GETSEL, reinterpret_cast<win::WPARAM>(&from),
+                      reinterpret_cast<win::LPARAM>(&to));
+    shown.push_back(std::string(text) + "|" + std::to_string(from) + "-" + std::to_string(to));
+  };
+  const auto selectall = [] {
+    press(win::VK_HOME);
+    idetest::presswith(win::VK_SHIFT, win::VK_END);
+  };
+  // What each tick does once the table has the focus.
+  const std::vector<idetest::Step> keys{[&] {
+                                          selectall();
+                                          press('7', '7');
+                                        },
+                                        [&] {
+                                          look();
+                                          press(win::VK_OEM_PERIOD, '.');
+                                        },
+                                        [&] {
+                                          look();
+                                          press('5', '5');
+                                          press(win::VK_RETURN);
+                                        },
+                                        [&] {
+                                          selectall();
+                                          press(win::VK_OEM_MINUS, '-');
+                                        },
+                                        [&] {
+                                          look();
+                                          press('5', '5');
+                                          press(win::VK_RETURN);
+                                        },
+                                        [] { alt('O'); }};
+  bool typing = false, done = false;
+  std::string outcome;
+  std::vector<idetest::Step> steps{[] { alt('R'); }};
+  std::size_t next = 0;
+  constexpr int kTicks = 40;
+  for (int i = 0; i < kTicks; ++i)
+    steps.push_back([&] {
+      if (done) return;
+      if (!typing) {
+        typing = cell() != nullptr;
+        if (!typing) return;
+      }
+      if (next < keys.size()) {
+        keys[next++]();
+      } else if (exec::run_outcome().find("\nY=") != std::string::npos) {
+        outcome = exec::run_outcome();
+        done = true;
+      }
+    });
+  run(dir.file("c.ost"), steps);
+  ASSERT_TRUE(done) << "waited " << kTicks << " ticks in vain for the table and the run's end";
+  EXPECT_EQ(shown, (std::vector<std::string>{"7|1-1", "7.|2-2", "-|1-1"}));
+  EXPECT_NE(idetest::variables(outcome).find("A=(7.5,2,-5,4,5,6)\n"), std::string::npos) << outcome;
+}
+
+}  // namespace

@@ -125,6 +125,56 @@ TEST_F(IdeTest, TheQuickyBoxEvaluatesWhatIsTypedAndATypingSlipGetsItsMessage) {
   EXPECT_EQ(title, "Quicky - number");
 }
 
+// Quicky on a text variable: the history keeps the expression typed, not
+// the text its box shows; Escape, in the Quicky box or in the variable's
+// box, writes nothing.
+TEST_F(IdeTest, QuickyKeepsTheTypedExpressionOfATextAndEscapeWritesNothing) {
+  testsupport::TempDir dir;
+  testsupport::write_file(dir.file("msg.ost"),
+                          "CHARACTER MSG*60\r\nMSG = 'large order placed'\r\nEND\r\n");
+  const std::string path = dir.file(std::string(ide::quickyname));
+  const auto history = [&] {
+    return std::filesystem::exists(path) ? testsupport::read_file(path) : std::string("none");
+  };
+  std::string aloneescaped, whileshown, afterenter, afterescapes, boxtitle, title;
+  const auto escape = [&] {
+    shownbox(title);
+    press(win::VK_ESCAPE);
+  };
+  run(dir.file("msg.ost"),
+      {[] {
+         plat::set_message_boxes_as_windows(true);
+         with(win::VK_MENU, 'R');
+       },
+       [] { with(win::VK_MENU, 'Q'); },
+       [&] {
+         typed("MSG");
+         press(win::VK_ESCAPE);
+       },
+       [&] {
+         aloneescaped = history();
+         with(win::VK_MENU, 'Q');
+       },
+       [&] { evaluate("MSG"); },
+       [&] {
+         // The variable's box, its text in the field.
+         shownbox(boxtitle);
+         whileshown = history();
+         press(win::VK_ESCAPE);
+       },
+       [&] {
+         afterenter = history();
+         escape();
+       },
+       [] { with(win::VK_MENU, 'Q'); }, escape, [&] { afterescapes = history(); }});
+  plat::set_message_boxes_as_windows(false);
+  EXPECT_EQ(aloneescaped, "none");
+  EXPECT_EQ(boxtitle, "MSG");
+  EXPECT_EQ(whileshown, record("MSG"));
+  EXPECT_EQ(afterenter, record("MSG"));
+  EXPECT_EQ(afterescapes, record("MSG"));
+}
+
 // Help > Memory, "Names and values...": the report's window shows every
 // column of its headings, not "Sub#" with "or:" "or:" below it.
 TEST_F(IdeTest, TheNamesReportShowsEveryColumnOfItsHeadings) {

@@ -142,6 +142,13 @@ TEST_F(InputTest, BackspaceLeftRightHomeEndAndDeleteAtTheEdges) {
   EXPECT_EQ(cursor(), 3);
   press(71);  // Home: on the first
   EXPECT_EQ(cursor(), 1);
+  // End in a full field: on its last column, there is none behind it.
+  for (const char* full : {"3abcdefghi", "1abcdefghi"}) {
+    open(full, -1);
+    press(79);
+    EXPECT_EQ(cursor(), 9) << full;
+    EXPECT_TRUE(open_field()) << full;
+  }
   // Delete at the last column steps back first.
   open("3abcdefghi", -8);
   press(77);

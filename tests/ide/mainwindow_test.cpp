@@ -108,7 +108,8 @@ TEST_F(IdeTest, AClickGivesItsCellBelowTheMainWindowsTextOrigin) {
         win::HWND w = main_window();
         plot::fontslots(2).cellwidth = 8;
         plot::fontslots(2).cellheight = 16;
-        win::POINT at{17, 40}, unused{};
+        // (Below the toolbar, 28 pixels here, where the first text row is drawn.)
+        win::POINT at{17, 50}, unused{};
         win::RECT r{};
         int keys = 0, down = 0x1, up = 0x2;
         ide::MOUSEPROC(down, at, unused, w, r, keys);

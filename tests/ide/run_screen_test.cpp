@@ -5,7 +5,13 @@
 // tells its line; a break on a variable shows where the run stopped.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/runwords.h"
@@ -162,6 +168,104 @@ TEST_F(RunScreenTest, ARunThatBeginsBelowTheFirstLineSaysWhereItContinued) {
   const std::string windowless = exec::run_script(text);
   EXPECT_EQ(outcome.substr(0, outcome.find("stop=")),
             windowless.substr(0, windowless.find("stop=")));
+}
+
+// A script whose first line the compile at opening refuses: Run and Step
+// show that box again, with the same text, and run nothing; once the line
+// is corrected, Run compiles the script and runs it.
+TEST_F(RunScreenTest, RunAndStepAfterARefusedFirstLineShowItsBoxAgain) {
+  std::vector<std::string> boxes;  // the boxes shown so far, after each command
+  const auto look = [&] {
+    std::string all;
+    for (const plat::MessageBoxRecord& r : plat::message_box_log())
+      all += r.title + ": " + r.text + "\n";
+    boxes.push_back(all);
+  };
+  std::string status, text;
+  run(file("first.ost", "X = = 1\r\nY = 2\r\nEND\r\n"),
+      {[&] {
+         look();
+         with(win::VK_MENU, 'R');
+       },
+       [&] {
+         look();
+         with(win::VK_MENU, 'S');
+       },
+       [&] {
+         look();
+         with(win::VK_CONTROL, win::VK_HOME);
+         press(win::VK_END);
+         with(win::VK_SHIFT, win::VK_HOME);
+         type("X = 1");
+         press(win::VK_DOWN);
+       },
+       [] { with(win::VK_CONTROL, win::VK_HOME); }, [] { with(win::VK_MENU, 'R'); },
+       [&] {
+         look();
+         status = userfield();
+         text = buffer();
+       }});
+  const std::string box =
+      "Compile error: The first line of the script cannot be compiled, so nothing is run.\n"
+      "Correct the first line and start again.\nX = = 1\nkey=ezl1\n";
+  ASSERT_EQ(boxes.size(), 4u);
+  EXPECT_EQ(boxes[0], box) << "at opening";
+  EXPECT_EQ(boxes[1], box + box) << "after Alt+R";
+  EXPECT_EQ(boxes[2], box + box + box) << "after Alt+S";
+  EXPECT_EQ(boxes[3], boxes[2]) << "after the first line was corrected";
+  EXPECT_EQ(text, "X = 1\r\nY = 2\r\nEND\r\n");
+  EXPECT_EQ(status, "Run ended at line 3");
+}
+
+// Ends the test program within a minute, saying what it waited for, unless
+// it has gone first: a loop inside the program takes no tick at which a
+// step could fail.
+class Deadline {
+ public:
+  explicit Deadline(std::string what)
+      : thread_([this, what = std::move(what)] {
+          std::unique_lock<std::mutex> lock(mutex_);
+          if (!over_.wait_for(lock, std::chrono::minutes(1), [this] { return done_; })) {
+            std::fprintf(stderr, "Gave up after a minute waiting for %s\n", what.c_str());
+            std::_Exit(1);
+          }
+        }) {}
+  ~Deadline() {
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      done_ = true;
+    }
+    over_.notify_all();
+    thread_.join();
+  }
+  Deadline(const Deadline&) = delete;
+  Deadline& operator=(const Deadline&) = delete;
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable over_;
+  bool done_ = false;
+  std::thread thread_;
+};
+
+// Trace there shows the box once and stops: its next step would compile and
+// show it again, without end.
+TEST_F(RunScreenTest, TraceAfterARefusedFirstLineShowsItsBoxOnceAndStops) {
+  const Deadline deadline("the trace of a script with a refused first line to stop");
+  std::size_t atopening = 0, aftertrace = 0, later = 0;
+  run(file("first.ost", "X = = 1\r\nY = 2\r\nEND\r\n"),
+      {[&] {
+         atopening = plat::message_box_log().size();
+         with(win::VK_MENU, 'T');
+       },
+       [&] {
+         aftertrace = plat::message_box_log().size();
+         press(win::VK_UP);
+       },
+       [&] { later = plat::message_box_log().size(); }});
+  EXPECT_EQ(atopening, 1u);
+  EXPECT_EQ(aftertrace, 2u);
+  EXPECT_EQ(later, 2u);
 }
 
 // Each step says in the status bar which line it ran and which is next,

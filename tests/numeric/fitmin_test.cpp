@@ -17,12 +17,14 @@ namespace {
 using numeric::solvestate;
 
 // One unknown p in z(1); data y(i); residual c (p - y(i)). A trial run
-// gives the residuals of `trialr` instead, when that is not empty.
+// at the trial point itself (UnknownIdx, in z(2), is 0; not one for a
+// derivative) gives the residuals of `trialr` instead, when that is not
+// empty.
 std::vector<double> data, trialr;
 double slope = 1.0;
 bool model(std::int32_t i, double& r, bool trial) {
   const auto k = static_cast<std::size_t>(i - 1);
-  r = trial && !trialr.empty() ? trialr[k] : slope * (core::z(1) - data[k]);
+  r = trial && !trialr.empty() && core::z(2) == 0.0 ? trialr[k] : slope * (core::z(1) - data[k]);
   return true;
 }
 
@@ -40,6 +42,7 @@ class FitPasses : public testing::Test {
     s.nunknowns = s.m = 1;
     s.freeunknowns[1] = 1;
     s.nd = 2;
+    s.unknownidx = 2;
     s.firstpass = true;
     numeric::solvework.assign(static_cast<std::size_t>(s.nd + 4), 0.0);
     core::solveiter = 0;
@@ -122,19 +125,34 @@ TEST_F(FitPasses, AFitEndsOnlyAtAMinimum) {
   EXPECT_EQ(core::solvedone, 1);
   EXPECT_TRUE(core::msgkey.is_blank());
   EXPECT_NEAR(core::z(1), 2.0, 1e-8);
-  EXPECT_LT(numeric::FITGRADIENT(std::span<const double>(&normal(), 1),
-                                 std::span<const double>(&gradient(), 1), solvestate.best),
-            numeric::FITBOUND());
+  EXPECT_LT(numeric::FITSCALEDGRADIENT(std::span<const double>(&normal(), 1),
+                                       std::span<const double>(&gradient(), 1), solvestate.best),
+            1.0E-3);
 
-  // The pass limit reached far from it (one pass from p = -1000 reaches
-  // about 1): SolveNoConv, with the passes for the message.
+  // The pass limit that the script set (MaXIters) reached far from it
+  // (one pass from p = -1000 reaches about 1): SolveNoConv, with the
+  // passes for the message.
   SetUp();
   core::z(1) = -1000.0;
   core::solvemaxiter = 1;
+  solvestate.passlimitset = true;
   EXPECT_EQ(passes(), 1);
   EXPECT_EQ(core::msgkey.trimmed(), "SolveNoConv");
   EXPECT_EQ(core::iostatw[0], 1);
   EXPECT_EQ(core::xeqstop, core::stops::error);
+  EXPECT_NEAR(core::z(1), 1.0, 0.01);
+
+  // The built-in pass limit reached there: the end test goes on with a
+  // Gauss-Newton step from its own derivatives, which reaches the minimum
+  // (the sum 2 there).
+  SetUp();
+  core::z(1) = -1000.0;
+  core::solvemaxiter = 1;
+  EXPECT_EQ(passes(), 1);
+  EXPECT_TRUE(core::msgkey.is_blank());
+  EXPECT_EQ(core::solvedone, 1);
+  EXPECT_NEAR(core::z(1), 2.0, 1e-8);
+  EXPECT_NEAR(solvestate.best, 2.0, 1e-8);
 
   // The pass limit reached at the minimum: the fit ends as it would have.
   SetUp();

@@ -265,3 +265,62 @@ TEST_F(FileReplace, APieceByPieceReplaceReachesTheFileOnlyWhenCommitted) {
   });
   EXPECT_EQ(report, "");
 }
+
+namespace {
+
+FileId id_of(const std::string& path) {
+  struct stat st {};
+  ::stat(path.c_str(), &st);
+  return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
+
+}  // namespace
+
+// A replace told which file its name must lead to: a link to another file
+// or another file renamed over the name, before the replace starts or
+// while its bytes are being written, fails it (status 40) and leaves the
+// other file and the expected one as they were, by either road; the
+// expected file itself, also through a link, is replaced.
+TEST_F(FileReplace, AReplaceOfAnExpectedFileTouchesNoFileThatTookItsName) {
+  write_file(file("other.txt"), "other\r\n");
+  for (const bool hardlinked : {false, true}) {
+    for (const bool aslink : {false, true}) {
+      for (const bool whilewriting : {false, true}) {
+        const std::string what = std::string(hardlinked ? "in place, " : "") +
+                                 (aslink ? "a link" : "a file") +
+                                 (whilewriting ? " while writing" : " before the start");
+        write_file(file("t.txt"), "old\r\n");
+        if (hardlinked) fs::create_hard_link(file("t.txt"), file("t2.txt"));
+        const FileId expect = id_of(file("t.txt"));
+        const auto take_name = [&] {
+          fs::rename(file("t.txt"), file("away.txt"));
+          if (aslink) {
+            fs::create_symlink("other.txt", file("t.txt"));
+          } else {
+            write_file(file("new.txt"), "other\r\n");
+            fs::rename(file("new.txt"), file("t.txt"));
+          }
+        };
+        if (!whilewriting) take_name();
+        Replacement job(file("t.txt"), {.sync = false, .expect = expect});
+        job.write("new\r\n");
+        if (whilewriting) take_name();
+        const ReplaceResult r = job.commit();
+        EXPECT_EQ(r.step, ReplaceStep::replaced) << what;
+        EXPECT_EQ(replace_iostat(r), iostat_replaced) << what;
+        EXPECT_EQ(read_file(file("other.txt")), "other\r\n") << what;
+        EXPECT_EQ(read_file(file("t.txt")), "other\r\n") << what;
+        EXPECT_EQ(read_file(file("away.txt")), "old\r\n") << what;
+        for (const char* gone : {"t.txt", "t2.txt", "away.txt"}) fs::remove(file(gone));
+        EXPECT_EQ(entries(), Names{"other.txt"}) << what;
+      }
+    }
+  }
+  write_file(file("real.txt"), "old\r\n");
+  fs::create_symlink("real.txt", file("t.txt"));
+  const ReplaceResult r =
+      replace_file(file("t.txt"), "new\r\n", {.sync = false, .expect = id_of(file("real.txt"))});
+  ASSERT_TRUE(r.ok()) << r.error;
+  EXPECT_EQ(read_file(file("real.txt")), "new\r\n");
+  EXPECT_TRUE(fs::is_symlink(file("t.txt")));
+}

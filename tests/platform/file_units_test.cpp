@@ -232,3 +232,54 @@ TEST_F(FileUnits, CommitReplacesTheTargetOrLeavesItWhole) {
 }
 
 }  // namespace
+
+namespace {
+
+// Another file renamed over a unit's name, or a link made there: the unit
+// still cuts its own file through its handle (also one opened for reading
+// only), the name check tells the name was taken, and a scratch file or a
+// file closed with remove leaves the file that took its name in place.
+TEST_F(FileUnits, AFileThatTookTheUnitsNameIsNeitherCutNorDeleted) {
+  const std::string name = file("u.txt"), other = file("other.txt");
+  write_file(other, "other\r\n");
+  const auto take_name = [&](bool aslink) {
+    fs::remove(name);
+    if (aslink) {
+      fs::create_symlink("other.txt", name);
+    } else {
+      write_file(file("new.txt"), "taken\r\n");
+      fs::rename(file("new.txt"), name);
+    }
+  };
+  for (const bool aslink : {false, true}) {
+    for (const UnitAction action : {UnitAction::readwrite, UnitAction::read}) {
+      fs::remove(name);
+      write_file(name, "one\r\ntwo\r\n");
+      ASSERT_EQ(open_unit(6970, name, opening(UnitStatus::old_file, action)), iostat_ok);
+      EXPECT_EQ(check_unit_name(6970), iostat_ok);
+      take_name(aslink);
+      EXPECT_EQ(check_unit_name(6970), iostat_replaced);
+      EXPECT_EQ(cut_unit(6970, 6), iostat_ok);
+      std::string record;
+      EXPECT_EQ(read_record(6970, record), iostat_ok);
+      EXPECT_EQ(read_record(6970, record), iostat_eof) << "the unit's own file was not cut";
+      EXPECT_EQ(close_unit(6970), iostat_ok);
+      EXPECT_EQ(read_file(name), aslink ? "other\r\n" : "taken\r\n");
+    }
+    for (const UnitStatus status : {UnitStatus::scratch, UnitStatus::unknown}) {
+      fs::remove(name);
+      ASSERT_EQ(open_unit(6970, name, opening(status)), iostat_ok);
+      take_name(aslink);
+      EXPECT_EQ(close_unit(6970, UnitClose::remove), iostat_replaced);
+      EXPECT_EQ(read_file(name), aslink ? "other\r\n" : "taken\r\n");
+    }
+  }
+  EXPECT_EQ(read_file(other), "other\r\n");
+  fs::remove(name);
+  EXPECT_EQ(check_unit_name(6970), iostat_not_connected);
+  ASSERT_EQ(open_unit(6970, name, opening(UnitStatus::unknown)), iostat_ok);
+  fs::remove(name);
+  EXPECT_EQ(check_unit_name(6970), iostat_no_file);
+}
+
+}  // namespace

@@ -102,6 +102,23 @@ TEST_F(DialogScript, NamEeditMakesALabelThatTakesTheNextPlacement) {
   EXPECT_EQ(items[1].x, 51);
 }
 
+// A name alone shows the variable in a box of its own: a short text keeps
+// the default width of an edit field, a longer one widens it to the text.
+TEST_F(DialogScript, ANameAloneKeepsTheDefaultFieldWidthForAShortText) {
+  const std::string declared = "CHARACTER S*40\nS = ";
+  const auto fieldwidth = [this](const std::string& script) {
+    answer({}, look);
+    run(script);
+    return items.empty() ? -1 : items.back().width;
+  };
+  const int plain = fieldwidth(declared + "'ab'\nDLG(Edit=S)\n");
+  const int shorttext = fieldwidth(declared + "'ab'\nS\n");
+  const int longtext = fieldwidth(declared + "'abcdefghijklmnopqrstuvwxyz0123456789'\nS\n");
+  EXPECT_GT(plain, 0);
+  EXPECT_EQ(shorttext, plain);
+  EXPECT_GT(longtext, plain);
+}
+
 TEST_F(DialogScript, ABitListMakesOneBoxPerBitOfItsVariable) {
   answer({click(1002), click(1001)}, look);
   EXPECT_EQ(run("F = 5\nDLG(BiTteXt='Red|Green|Blue', CHeckbox=F)\n"), "F=6\nstop=-1\n");

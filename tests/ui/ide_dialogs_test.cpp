@@ -233,3 +233,38 @@ TEST_F(IdeDialogs, TheHelpIndexListsEveryKeyOfItsRunOnePerEntry) {
 }
 
 }  // namespace
+
+namespace {
+
+// The help windows with a heading sentence above their buttons show it
+// whole, and a ";" written in a text of the help data stays in its
+// sentence: About's line about compiling is one text, semicolon and all.
+TEST_F(IdeDialogs, HelpWindowsShowTheirSentencesWholeWithTheirPunctuation) {
+  const struct {
+    const char* key;
+    const char* sentence;
+  } windows[] = {
+      {"Contents", "Ostrel edits and runs scripts of its own language. Choose a part of the help."},
+      {"stmtList", "The statements of the language. Choose one to read its topic."},
+      {"builtinsList",
+       "Built-in functions and statements with options. Choose one to read its topic."},
+      {"dlgKeywords", "The keywords of DLG and of its texts of items. Choose one to read its topic."},
+      {"aboutOstrel", "Each line is compiled as you type it; RUN, TRACE and 1 STEP run the script."},
+  };
+  for (const auto& w : windows) {
+    SCOPED_TRACE(w.key);
+    std::string texts, faults;
+    answer(keys({{dlgtest::probe([&](win::HWND d) {
+                   snapshot(d, w.key);
+                   texts = testsupport::dialog_texts(d);
+                   faults = testsupport::layout_faults(d);
+                 })},
+                 {press(win::VK_ESCAPE)}}));
+    int answer = 0;
+    core::HELP(w.key, answer);
+    EXPECT_NE(texts.find(std::string(w.sentence) + "\n"), std::string::npos) << texts;
+    EXPECT_EQ(faults.find("clipped"), std::string::npos) << faults;
+  }
+}
+
+}  // namespace

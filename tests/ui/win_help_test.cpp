@@ -121,6 +121,19 @@ TEST_F(HelpWindows, ATopicIsOneFieldOfItsLinesUnderItsTitle) {
       << r->text;
 }
 
+// The tutorial tells what Run does: it starts at the cursor's line, not
+// at the top of the script.
+TEST_F(HelpWindows, TheTutorialSaysWhereRunStarts) {
+  int answer = 0;
+  core::HELP("langTutorial", answer);
+  const plat::MessageBoxRecord* r = logged("langTutorial");
+  ASSERT_NE(r, nullptr);
+  EXPECT_NE(r->text.find("Run starts at the cursor's line (line 1 right after opening)"),
+            std::string::npos)
+      << r->text;
+  EXPECT_EQ(r->text.find("runs to its END"), std::string::npos) << r->text;
+}
+
 TEST_F(HelpWindows, AQueuedAnswerIsTakenOnlyWhenAButtonGivesIt) {
   int answer = 0;
   plat::push_message_box_answer(3);
