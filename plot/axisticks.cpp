@@ -634,7 +634,9 @@ void STRIPLABELS() {
   // first time gets a labelled tick; the others have theirs where the
   // slide took them, but for one within a pixel before the axis' start:
   // the slide left it behind with the pixels past the frame's line, and
-  // it is drawn again on the line.
+  // it is drawn again on the line. (A tick within a pixel past either
+  // end stands on that end's line: past it, it would stand outside the
+  // frame, where no slide carries it.)
   for (const Wanted& x : wanted) {
     if (std::none_of(shown.begin(), shown.end(), at(x.value)))
       writelabel(w, x.p, x.value, x.label, x.ending);
@@ -642,7 +644,7 @@ void STRIPLABELS() {
                                      [&](double v) { return std::fabs(v - x.value) <= tol; });
     if (hastick && x.p >= 0.0) continue;
     float px = 0, py = 0;
-    pointat(w, std::max(x.p, 0.0), px, py);
+    pointat(w, std::clamp(x.p, 0.0, length), px, py);
     const auto t = static_cast<float>(3.0 * w.tickacross * axisstate.longtick);
     PLOT(px, py, 3);
     if (w.d == 0)
