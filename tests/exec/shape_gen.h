@@ -50,6 +50,10 @@
 //   nowhere, into a text they are joined, for a number they stop the run
 //   (listToOne). They come from a sixth stream.
 //
+// - the text that T or S was given written again as a file's name
+//   (SYSTEM FIle= with FileSize) and then as a plain text. It comes from a
+//   seventh stream.
+//
 // Each snippet stands now and then in a DO loop, a GOTO loop, a block IF
 // (its condition a fold or a piece with a FUNCTION), a SUBROUTINE or a
 // FUNCTION body (handed the main program's names, its arrays declared or
