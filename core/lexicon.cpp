@@ -322,7 +322,7 @@ Step resolve(Line& ln, std::int32_t kind, bool isname) {
   const bool decl = in(fDIMENSION | fREAL | fCHARACTER);
   std::int32_t s = 0;
 
-  bool found = lookup(word, plain, isname, s);
+  bool found = lookup(word, literal && filebound ? 0x141 : plain, isname, s);
   // A plain name may stand for a whole array (DATA lists, array operands).
   if (!found && isname && plain == 0x80 && !decl && FINDSN(word, s, 0x10) && s >= 1) found = true;
   if (!found && isname && (plain == 0x80 || plain == 0x10) && !decl) {

@@ -18,6 +18,10 @@ bool issymbol(std::int32_t k) { return k >= 1 && k <= nsym && name.valid(k); }
 std::int32_t typeof_(std::int32_t k) { return static_cast<std::uint16_t>(name(k).type); }
 
 bool kindsmatch(std::int32_t t, std::int32_t s) {
+  // A text literal written as a file's name is a constant of its own, apart
+  // from the same text written elsewhere: binding it to a file must not
+  // change what the other statements read.
+  if (t == 0x141 || s == 0x141) return t == s;
   if ((t & 0x20) && (s & 0x20)) return true;
   if (t == 0x400 && s != 0x41) return true;
   if ((t & 0xE6) == (s & 0xE6) && (t != 0x41 || s == 0x41)) return true;
@@ -76,7 +80,7 @@ bool FINDSN(std::string_view text, std::int32_t& index, std::int32_t t) {
   std::int32_t s = lokalsub;
   if ((t & 0x2) == 0) {
     if (text.empty()) return false;
-    if (text[0] == '$' || t == 0x41 || t == 0x81) s = 0;
+    if (text[0] == '$' || t == 0x41 || t == 0x141 || t == 0x81) s = 0;
   } else if (lokalscope >= 1) {
     if (text.empty() || text[0] != '.') s = lokalscope;
   } else if (lokalsub == 0) {

@@ -7,7 +7,9 @@
 //   0x2 label            0x4 local subroutine (4 SUBROUTINE, 5 FUNCTION)
 //   0x8 temporary (0x48 string, 0x88 number)   0x10 numeric array
 //   0x20 dummy argument  0x40 character variable   0x80 numeric scalar
-//   0x100 bound to an open script file (address = file unit)
+//   0x100 bound to an open script file (address = file unit); 0x141 a text
+//         literal written as a file's name, a symbol apart from the same
+//         text written elsewhere
 //   0x400 search type only: any symbol except text literals
 //   0x800 alias view (0x810 numeric, 0x840 character)
 // A character symbol's cell holds two 32-bit integers, the first and last

@@ -45,9 +45,6 @@ struct ShownLabel {
 // The labels that stand along a direction, in the order they were written.
 struct LabelSpan {
   std::vector<ShownLabel> shown;
-  // The smallest and the largest value among them (NaN when none).
-  double low() const;
-  double high() const;
 };
 
 // Working values shared by the axis drawing and the curve routines.
@@ -63,9 +60,8 @@ struct AxisWork {
   // title positions are 0.
   std::array<std::string, 2> titletexts;
   // Per direction entry (1..16, as `xentry`, `yentry`), the labels that
-  // stand: a strip chart's new strip continues them from the smallest or
-  // the largest with the same room between them, and a slide takes away
-  // those whose ticks leave the axis.
+  // stand: a slide takes away those whose ticks leave the axis, and a
+  // strip chart's scroll keeps those that stand where the range wants them.
   std::array<LabelSpan, 17> labels{};
 };
 inline AxisWork axiswork;
@@ -108,18 +104,18 @@ void PLOTTICS_INTERNAL(std::int32_t& labels, std::int32_t& option);
 // each line that lie in it, as the whole line has them.
 void STRIPGRID(const win::RECT& strip);
 // Before a strip chart's direction entry e slides by dx, dy device pixels
-// to the range low..high: the labels whose ticks leave the range are taken
-// away where they stand (written again in the background's colour), and
-// so is, going up (increment +1), the one that ends at the maximum's tick,
-// to be written again past it; the others go with the slide.
-void STRIPSLIDE(std::int32_t e, double low, double high, std::int32_t increment, std::int32_t dx,
-                std::int32_t dy);
-// The labels of the current direction of a strip chart after a scroll,
-// from the last one that stands on toward the end that moved (increment
-// +1 the maximum, -1 the minimum) at the label step of the axis, with the
-// room a whole walk leaves between them; a label whose text does not lie
-// inside the frame yet waits for the next scroll.
-void STRIPLABELS(std::int32_t increment);
+// to the range low..high: the labels whose ticks leave the range (by more
+// than a pixel, the frame's line at either end) are taken away where they
+// stand (written again in the background's colour); the others go with
+// the slide.
+void STRIPSLIDE(std::int32_t e, double low, double high, std::int32_t dx, std::int32_t dy);
+// The labels of the current direction of a strip chart after a scroll:
+// every label step inside the frame, its lines at both ends included,
+// carries its label as the axis drawn whole over the range would, with
+// the same room between them; the label at the maximum and one that would
+// run past the frame's line at the end stand before their ticks, ending
+// there. Labels that stand so already stay; the others are taken away.
+void STRIPLABELS();
 
 // The position of a value along direction entry e (plot units from the
 // axis' start, no margin) by the scale XYAXIS set; false on a log

@@ -500,6 +500,11 @@ Walk walkof(std::int32_t k, std::int32_t e, bool labels) {
   return w;
 }
 
+// How far past an end of the axis a label step still counts as inside:
+// less than a pixel, where its tick falls on the frame's line at that end
+// (one a whole pixel past it stands on the column beside the line).
+double edgeslack(const Walk& w) { return 0.99 * w.pixel * w.upp; }
+
 }  // namespace
 
 std::string axislabel(std::int32_t e, double value) {
@@ -537,30 +542,16 @@ void STRIPGRID(const win::RECT& strip) {
   drawstripends();
 }
 
-double LabelSpan::low() const {
-  double v = std::numeric_limits<double>::quiet_NaN();
-  for (const ShownLabel& l : shown) v = std::isnan(v) ? l.value : std::min(v, l.value);
-  return v;
-}
-
-double LabelSpan::high() const {
-  double v = std::numeric_limits<double>::quiet_NaN();
-  for (const ShownLabel& l : shown) v = std::isnan(v) ? l.value : std::max(v, l.value);
-  return v;
-}
-
-void STRIPSLIDE(std::int32_t e, double low, double high, std::int32_t increment, std::int32_t dx,
-                std::int32_t dy) {
+void STRIPSLIDE(std::int32_t e, double low, double high, std::int32_t dx, std::int32_t dy) {
   if (e < 1 || e >= static_cast<std::int32_t>(axiswork.labels.size())) return;
-  const double tol = endtolerance * std::max(high - low, 1e-30);
+  const std::int32_t k = std::clamp(e > naxes ? e - naxes : e, 1, naxes);
+  const double slack = edgeslack(walkof(k, e, false));
   std::vector<ShownLabel>& shown = axiswork.labels[static_cast<std::size_t>(e)].shown;
   // (A label written in a font that the slots no longer hold cannot be
   // written again: it slides on.)
   const win::HFONT upright = fontslots(5).font, turned = fontslots(9).font;
   std::erase_if(shown, [&](const ShownLabel& l) {
-    // (A label that ends at the maximum's tick would stand off it after
-    // the slide.)
-    const bool goes = l.value < low - tol || l.value > high + tol || (increment > 0 && l.ending);
+    const bool goes = l.value < low - slack || l.value > high + slack;
     if (goes && (l.written.font == upright || l.written.font == turned))
       REWRITETEXT(l.written, 0, 0, plotcom.brushcolour);
     return goes;
@@ -573,7 +564,7 @@ void STRIPSLIDE(std::int32_t e, double low, double high, std::int32_t increment,
   }
 }
 
-void STRIPLABELS(std::int32_t increment) {
+void STRIPLABELS() {
   const Bracket bracket(Bracket::Select::pen);
   const std::int32_t k = std::clamp(axisstate.current, 1, naxes);
   Walk w = walkof(k, axiswork.direction == 0 ? xentry(k) : yentry(k), true);
@@ -587,56 +578,79 @@ void STRIPLABELS(std::int32_t increment) {
   const double ticks = static_cast<double>(w.every) * w.stride;
   const double labelstep = tickstepof(w) * ticks;
   if (!(labelstep > 0.0) || !std::isfinite(labelstep)) return;
-  const LabelSpan& span = axiswork.labels[static_cast<std::size_t>(w.e)];
-  const double from = increment > 0 ? span.high() : span.low();
   const double tol = endtolerance * (w.mx - w.mn);
+  const double slack = edgeslack(w);
+  const double length = (w.mx - w.mn) / w.upp;
   const auto position = [&](double v) { return (v - w.mn) / w.upp; };
-  // The label that stands last on this side, and how much room the next
-  // one needs from it: going up, the new label's own length and 4; going
-  // down, the length of the one above it and 4. The next label step past
-  // it (it may lie off the step when the step grew with the labels).
-  std::string nearest = std::isnan(from) ? std::string() : labelof(w, from);
-  constexpr double onstep = 1e-6;
-  double m = 0.0;
-  if (increment > 0)
-    m = std::isnan(from) ? std::ceil((w.mn - tol) / labelstep)
-                         : std::floor(from / labelstep + onstep) + 1;
-  else
-    m = std::isnan(from) ? std::floor((w.mx + tol) / labelstep)
-                         : std::ceil(from / labelstep - onstep) - 1;
-  // (A slide longer than the label step leaves the labels after that one
-  // behind the axis' start too.)
-  if (increment > 0)
-    m = std::max(m, std::ceil((w.mn - tol) / labelstep));
-  else
-    m = std::min(m, std::floor((w.mx + tol) / labelstep));
-  // (Where none stands, the one before lies far beyond the end the walk
-  // leaves from.)
-  const double last = std::isnan(from) ? increment * farbefore : position(from);
-  w.lastlabel = increment > 0 ? last : -last;
-  for (int n = 0; n < mostticks; ++n, m += increment) {
+  // The labels as the axis drawn whole puts them, walked from its start
+  // with the same room between them, on every label step from the frame's
+  // line at the start to the one at the end: the label at the maximum,
+  // and one that would run past the end's line, end at their ticks.
+  struct Wanted {
+    double value, p;
+    std::string label;
+    bool ending;
+  };
+  std::vector<Wanted> wanted;
+  double m = std::ceil((w.mn - slack) / labelstep);
+  for (int n = 0; n < mostticks; ++n, m += 1.0) {
     const double v = m * ticks * tickstepof(w);
-    if (v > w.mx + tol || v < w.mn - tol) break;
+    if (v > w.mx + slack) break;
     const double p = position(v);
-    const std::string label = labelof(w, v);
+    std::string label = labelof(w, v);
     if (label.empty()) continue;
+    double first = 0, last = 0;
+    labelextent(w, p, textlength(w, label), false, first, last);
+    const bool ending = std::fabs(v - w.mx) <= tol || last > length;
     const double size = static_cast<double>(label.size());
-    const double needed = (increment > 0 ? size : static_cast<double>(nearest.size())) + 4.0;
-    const double room = (increment > 0 ? p - w.lastlabel : -w.lastlabel - p) / w.along;
-    if (room < needed) continue;
-    if (!inframe(w, p, label, false)) break;
-    writelabel(w, p, v, label, false);
-    // Its tick, as long as a labelled tick of the axis drawn whole.
-    float x = 0, y = 0;
-    pointat(w, p, x, y);
+    const double room = (p - w.lastlabel) / std::max(w.along, 1e-30);
+    if (room < size + 4.0 + (ending ? size : 0.0) || !inframe(w, p, label, ending)) continue;
+    wanted.push_back({v, p, std::move(label), ending});
+    w.lastlabel = p;
+  }
+  // The labels that stand otherwise go; those that stand as wanted stay.
+  // (One written in a font that the slots no longer hold cannot be taken
+  // away: it stays where it is.)
+  std::vector<ShownLabel>& shown = axiswork.labels[static_cast<std::size_t>(w.e)].shown;
+  const win::HFONT upright = fontslots(5).font, turned = fontslots(9).font;
+  const auto same = [&](const ShownLabel& l, const Wanted& x) {
+    return std::fabs(l.value - x.value) <= tol && l.ending == x.ending;
+  };
+  const auto at = [&](double v) {
+    return [&, v](const ShownLabel& l) { return std::fabs(l.value - v) <= tol; };
+  };
+  // (The steps that had a label before: their ticks are a labelled tick's
+  // length and slid with the picture.)
+  std::vector<double> labelled;
+  for (const ShownLabel& l : shown) labelled.push_back(l.value);
+  std::erase_if(shown, [&](const ShownLabel& l) {
+    if (l.written.font != upright && l.written.font != turned) return false;
+    if (std::any_of(wanted.begin(), wanted.end(), [&](const Wanted& x) { return same(l, x); }))
+      return false;
+    REWRITETEXT(l.written, 0, 0, plotcom.brushcolour);
+    return true;
+  });
+  // Each label is written where its tick lies. A step labelled for the
+  // first time gets a labelled tick; the others have theirs where the
+  // slide took them, but for one within a pixel before the axis' start:
+  // the slide left it behind with the pixels past the frame's line, and
+  // it is drawn again on the line. (A tick within a pixel past either
+  // end stands on that end's line: past it, it would stand outside the
+  // frame, where no slide carries it.)
+  for (const Wanted& x : wanted) {
+    if (std::none_of(shown.begin(), shown.end(), at(x.value)))
+      writelabel(w, x.p, x.value, x.label, x.ending);
+    const bool hastick = std::any_of(labelled.begin(), labelled.end(),
+                                     [&](double v) { return std::fabs(v - x.value) <= tol; });
+    if (hastick && x.p >= 0.0) continue;
+    float px = 0, py = 0;
+    pointat(w, std::clamp(x.p, 0.0, length), px, py);
     const auto t = static_cast<float>(3.0 * w.tickacross * axisstate.longtick);
-    PLOT(x, y, 3);
+    PLOT(px, py, 3);
     if (w.d == 0)
-      PLOT(x, y - t, 2);
+      PLOT(px, py - t, 2);
     else
-      PLOT(x - t, y, 2);
-    w.lastlabel = increment > 0 ? p : -p;
-    nearest = label;
+      PLOT(px - t, py, 2);
   }
 }
 

@@ -5,8 +5,9 @@
 // before the slide); the other direction's axis line, on the
 // area's edge, stays; the strip that comes free is blanked with the
 // background colour, the range moves by as many units, the moved
-// direction's ticks and labels are drawn on into the new strip and the
-// other direction's grid lines across it. Nothing else is drawn again: a
+// direction's ticks are drawn on into the new strip, its labels made as
+// the range wants them and the other direction's grid lines drawn across
+// the strip. Nothing else is drawn again: a
 // point costs the slide of the area and the strip.
 #include <algorithm>
 #include <cmath>
@@ -119,14 +120,15 @@ void ticks(std::int32_t k, bool vertical, std::int32_t n, bool whole, float shif
     w.distance = increment > 0 ? range - shift : shift;
   }
   const std::int32_t e = vertical ? yentry(k) : xentry(k);
-  // A walk over a strip draws its ticks; the labels go on from the last
-  // one written, as far apart as the axis drawn whole puts them.
+  // A walk over a strip draws its ticks; then every label step of the
+  // axis gets its label as the axis drawn whole puts them, the steps on the
+  // frame's lines at its ends too.
   const bool striplabels = !whole && (axisstate.style(e) & axisbit::nolabels) == 0;
   std::int32_t on = striplabels ? 0 : 1, off = 0, option = 0;
   axiswork.direction = vertical ? 1 : 0;
   axiswork.entry = e;
   PLOTTICS_INTERNAL(on, option);
-  if (striplabels) STRIPLABELS(increment);
+  if (striplabels) STRIPLABELS();
   const TickWalk kept = tickwalk;
   tickwalk = TickWalk{};
   axiswork.direction = vertical ? 0 : 1;
@@ -203,7 +205,7 @@ void SCROLL_INTERNAL() {
     // The labels whose ticks the slide takes off the axis go before it,
     // where they stand whole.
     const std::int32_t sign = n < 0 ? -1 : 1;
-    STRIPSLIDE(e, sc.minimum + by, sc.maximum + by, sign, vertical ? 0 : -sign * s,
+    STRIPSLIDE(e, sc.minimum + by, sc.maximum + by, vertical ? 0 : -sign * s,
                vertical ? sign * s : 0);
     slide(along, vertical, n, s);
     slide(beside, vertical, n, s);

@@ -160,7 +160,8 @@ class Gen {
         rng4(seed ^ 0x5eed4u),
         rng5(seed ^ 0x5eed5u),
         rng6(seed ^ 0x5eed6u),
-        rng7(seed ^ 0x5eed7u) {
+        rng7(seed ^ 0x5eed7u),
+        rng8(seed ^ 0x5eed8u) {
     out.seed = seed;
   }
   Script make();
@@ -181,8 +182,10 @@ class Gen {
   // (And folds over pieces bounded by text built-ins, FUNCTIONs of every
   // arity and XEQ lists from a sixth.)
   std::mt19937 rng6;
-  // (And lists that hold FUNCTION references from a seventh.)
+  // (And the texts of T and S written again as a file's name from a seventh.)
   std::mt19937 rng7;
+  // (And lists that hold FUNCTION references from an eighth.)
+  std::mt19937 rng8;
   std::mt19937* draw = &rng;
   Script out;
   int n = 4;  // the length of every array
@@ -307,6 +310,7 @@ class Gen {
   std::string arities(int i);
   std::string xeqlist(int i);
   void xeqliststop();
+  std::string filename(int i);
   // Lists that hold FUNCTION references: into a text, a whole array, XEQ.
   struct ListItems {
     std::vector<std::string> shown;   // as written
@@ -2337,6 +2341,24 @@ std::string Gen::xeqlist(int i) {
   return "XEQ of a list into a text";
 }
 
+// The text that T or S was given, written again as the name of a file
+// that is not there (its size -1) and then as a plain text once more: the
+// statements that hold the same text read it as text, before and after.
+std::string Gen::filename(int i) {
+  const std::string var = chance(50) ? "T" : "S";
+  std::string lit = texts.at(var);
+  lit.erase(lit.find_last_not_of(' ') + 1);
+  const std::string g = tail(i, "FS"), v = tail(i, "FV"), w = tail(i, "FT");
+  use(g, v);
+  chars.push_back(w + "*" + std::to_string(var == "T" ? tlen : slen));
+  put("SYSTEM(FIle='" + lit + "', FileSize=" + g + ")");
+  put(v + " = -1");
+  compare(i, g, v);
+  put(w + " = '" + lit + "'");
+  compare(i, w, "'" + lit + "'");
+  return "the text of " + var + " as a file's name";
+}
+
 // An XEQ text that holds a list, for a number: the run stops at the XEQ.
 void Gen::xeqliststop() {
   out.stopkey = "listToOne";
@@ -2612,7 +2634,7 @@ Script Gen::make() {
   }
   // Lists that hold FUNCTION references, from the stream of their own
   // (before the stops below, so that they run).
-  draw = &rng7;
+  draw = &rng8;
   for (int k = pick(3); k > 0; --k) {
     ++nsnippets;
     snippet(nsnippets, [this, i = nsnippets]() { return fnlist(i); });
@@ -2620,6 +2642,11 @@ Script Gen::make() {
   draw = &rng6;
   if (stopindex < 0 && chance(6)) xeqliststop();
   draw = &rng7;
+  if (chance(30)) {
+    ++nsnippets;
+    snippet(nsnippets, [this, i = nsnippets]() { return filename(i); });
+  }
+  draw = &rng8;
   if (stopindex < 0 && chance(5)) fnliststop();
   if (fz)
     routines.insert(routines.begin(),

@@ -50,12 +50,16 @@
 //   nowhere, into a text they are joined, for a number they stop the run
 //   (listToOne). They come from a sixth stream.
 //
+// - the text that T or S was given written again as a file's name
+//   (SYSTEM FIle= with FileSize) and then as a plain text. It comes from a
+//   seventh stream.
+//
 // - lists that hold FUNCTION references (FI, FN, FZ() and one without
 //   arguments that changes a variable a later element reads) beside
 //   numbers, A, KI and the texts S and T: joined into a text, element by
 //   element into a whole array, as XEQ texts alone and into a text, and now
 //   and then as an XEQ text for a number, which stops the run (listToOne).
-//   They come from a seventh stream.
+//   They come from an eighth stream.
 //
 // Each snippet stands now and then in a DO loop, a GOTO loop, a block IF
 // (its condition a fold or a piece with a FUNCTION), a SUBROUTINE or a

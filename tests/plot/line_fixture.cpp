@@ -177,7 +177,7 @@ int LineScript::inked(int l, int t, int r, int b) const {
   return n;
 }
 
-std::vector<std::pair<int, int>> LineScript::inkruns(int top, int bottom) const {
+std::vector<std::pair<int, int>> LineScript::inkruns(int top, int bottom, int gap) const {
   const win::HDC dc = win::CreateCompatibleDC(nullptr);
   const win::HGDIOBJ was = win::SelectObject(dc, record->bitmap);
   std::vector<std::pair<int, int>> runs;
@@ -185,7 +185,7 @@ std::vector<std::pair<int, int>> LineScript::inkruns(int top, int bottom) const 
     bool ink = false;
     for (int y = top; y < bottom && !ink; ++y) ink = win::GetPixel(dc, x, y) != 0xFFFFFF;
     if (!ink) continue;
-    if (runs.empty() || x - runs.back().second > 4)
+    if (runs.empty() || x - runs.back().second > gap)
       runs.push_back({x, x});
     else
       runs.back().second = x;

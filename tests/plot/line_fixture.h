@@ -41,9 +41,9 @@ class LineScript : public testsupport::ScriptInFolder {
   // Pixels not white in the rectangle (right and bottom exclusive).
   int inked(int l, int t, int r, int b) const;
   // The runs of columns that hold ink in rows top to bottom (exclusive),
-  // first to last column of each; a gap of up to 4 pixels lies inside a
-  // run (a label and its tick make one).
-  std::vector<std::pair<int, int>> inkruns(int top, int bottom) const;
+  // first to last column of each; a gap of up to `gap` pixels lies inside
+  // a run (a label and its tick make one).
+  std::vector<std::pair<int, int>> inkruns(int top, int bottom, int gap = 4) const;
   // The runs written "first-last ...".
   static std::string runtext(const std::vector<std::pair<int, int>>& runs);
   double number(const std::string& name) const;

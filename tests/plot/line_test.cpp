@@ -69,6 +69,17 @@ TEST_F(LineScript, OneXWithSeveralYGoesToConsecutiveCurvesAndColours) {
   for (int i = 0; i < 3; ++i)
     EXPECT_GT(near(pixel(1, 7, 2 + 3 * i), 12, colour(3)), 4) << "curve " << i;
   EXPECT_EQ(near(pixel(1, 7, 5), 12, colour(1)), 0);
+
+  // From a first curve of symbol 0 the next ones count up: 1, 2.
+  axis(1, 0, 10, 0, 10);
+  EXPECT_TRUE(
+      ran(plot("DIMENSION V(3)\nV(1) = 2.5\nV(2) = 5.5\nV(3) = 8.5\n"
+               "LINE(Symbol=0, SymbolDiameter=6, X=4.5, Y=V)\nEND\n")));
+  EXPECT_EQ(plot::curvestate(0).symbol, 0);
+  EXPECT_EQ(plot::curvestate(1).symbol, 1);
+  EXPECT_EQ(plot::curvestate(2).symbol, 2);
+  for (int i = 1; i < 3; ++i)
+    EXPECT_GT(near(pixel(1, 4.5, 2.5 + 3 * i), 12, colour(i)), 4) << "curve " << i;
 }
 
 TEST_F(LineScript, LimitsCurveNumberAndDashAndNeverPaintsTheBackgroundColour) {

@@ -5,6 +5,7 @@
 // stays, the labels beside it and the titles as they were.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -179,24 +180,108 @@ TEST_F(NarrowStrip, LabelsWrittenAfterAScrollKeepTheirRoom) {
 
 // Twenty points each a label step past the end of x 0 to 9: the labels 21
 // to 28 stand at their ticks, one step after another (none is left out
-// where the step of the labels came out otherwise for a slide); the label
-// 20, whose tick the last slide took off the axis, went with it and does
-// not stay at the axis' start.
+// where the step of the labels came out otherwise for a slide), and so
+// does 20, whose tick the last slide left within a pixel of the axis'
+// start, on the frame's line. One more point slides 20 and 21 off the
+// axis: their labels go with their ticks and none stays at the start.
 TEST_F(NarrowStrip, EveryLabelStepThatScrollsInGetsItsLabelAndALabelGoesWithItsTick) {
   ASSERT_EQ(plot("AXIS(MiN=0, MaX=9, Scroll, Yaxis, MiN=-1, MaX=1)\nLINE(X=0, Y=0)\n"
                  "DO I = 1, 20\n  LINE(X=9 + I, Y=0)\nENDDO\nEND\n"),
             "I=21\nstop=-1\n");
   const float low = plot::axisstate.scale(1).minimum;
   ASSERT_GT(low, 20.0F);
-  ASSERT_LT(low, 21.0F);
+  ASSERT_LT(low, 20.03F);
   // The labels' ink with their ticks, as runs of columns.
   const int bottom = pixel(1, 0, -1).y;
-  const auto labels = inkruns(bottom + 4, bottom + ch - 2);
-  ASSERT_EQ(labels.size(), 8u) << runtext(labels);
-  for (int v = 21; v <= 28; ++v)
-    EXPECT_NEAR(labels[static_cast<std::size_t>(v - 21)].first, pixel(1, v, -1).x, 1)
+  const int start = pixel(1, low, -1).x;
+  auto labels = inkruns(bottom + 4, bottom + ch - 2);
+  ASSERT_EQ(labels.size(), 9u) << runtext(labels);
+  for (int v = 20; v <= 28; ++v)
+    EXPECT_NEAR(labels[static_cast<std::size_t>(v - 20)].first, std::max(start, pixel(1, v, -1).x),
+                1)
         << v << ":" << runtext(labels);
+  ASSERT_EQ(plot("LINE(X=30, Y=0)\nEND\n"), "stop=-1\n");
+  ASSERT_GT(plot::axisstate.scale(1).minimum, 21.1F);
+  labels = inkruns(bottom + 4, bottom + ch - 2);
+  ASSERT_FALSE(labels.empty());
+  EXPECT_NEAR(labels.front().first, pixel(1, 22, -1).x, 1) << runtext(labels);
   screenshot("strip_every_label");
+}
+
+// A chart of 800 x 600 whose labels are read at the frame's lines at
+// both ends of the axis after a scroll: every label step inside the
+// frame, the steps on its lines included, carries its label, placed as
+// in a chart that never scrolled: starting at its tick, but for the label
+// at the maximum and one that would run past the frame's right line,
+// which end at their ticks.
+class EdgeStrip : public StripChart {
+ protected:
+  EdgeStrip() { height = 600; }
+  // Labels first, first + step, ... last, each as one run of ink with its
+  // tick (a tick on the frame's line within a pixel past it stands on the
+  // line); all but the last start at their ticks, the last ends at its
+  // tick; no ink lies past the frame's right line.
+  void expectlabels(int first, int last, int step) const {
+    const plot::Scale sx = plot::axisstate.scale(plot::xentry(1));
+    const int x0 = pixel(1, sx.minimum, -1).x, x1 = pixel(1, sx.maximum, -1).x;
+    const int bottom = pixel(1, 0, -1).y;
+    // (The stroke of a 7 stands 5 pixels clear of its tick.)
+    const auto runs = inkruns(bottom + 4, bottom + ch - 2, 6);
+    const std::string all = runtext(runs);
+    ASSERT_EQ(runs.size(), static_cast<std::size_t>((last - first) / step + 1)) << all;
+    for (std::size_t k = 0; k < runs.size(); ++k) {
+      const int v = first + static_cast<int>(k) * step;
+      const int tick = std::clamp(static_cast<int>(pixel(1, v, -1).x), x0, x1);
+      const auto [from, to] = runs[k];
+      EXPECT_NEAR(v == last ? to : from, tick, 1) << v << ":" << all;
+      EXPECT_GE(to - from, cw) << v << " has no label:" << all;
+      EXPECT_LE(to, x1) << v << " runs past the frame's right line:" << all;
+    }
+  }
+};
+
+TEST_F(EdgeStrip, EveryLabelStepOnTheFrameLinesCarriesItsLabelAfterAScroll) {
+  const std::string x0to9 = "AXIS(MiN=0, MaX=9, Scroll, Yaxis, MiN=-1, MaX=1)\n";
+  // Before any scroll: 0 starts at its tick on the left line, 9 ends at
+  // its tick on the right one.
+  ASSERT_EQ(plot(x0to9 + "DO I = 0, 9\n  LINE(X=I, Y=0)\nENDDO\nEND\n"), "I=10\nstop=-1\n");
+  expectlabels(0, 9, 1);
+  // Scrolled to 23.009 .. 32.009: the tick of 23 lies within a pixel left
+  // of the left line, that of 32 a pixel inside the right one.
+  ASSERT_EQ(plot("DO I = 10, 32\n  LINE(X=I, Y=0)\nENDDO\nEND\n"), "I=33\nstop=-1\n");
+  ASSERT_NEAR(plot::axisstate.scale(1).minimum, 23.0093, 1e-3);
+  expectlabels(23, 32, 1);
+  screenshot("strip_edges");
+  // 71.24 .. 121.24 with a label every 10: 120, which would run past the
+  // right line, ends at its tick.
+  ASSERT_EQ(plot("AXIS(MiN=0, MaX=50, Scroll, Yaxis, MiN=-1, MaX=1)\n"
+                 "DO I = 0, 121\n  LINE(X=I, Y=0)\nENDDO\nEND\n"),
+            "I=122\nstop=-1\n");
+  ASSERT_NEAR(plot::axisstate.scale(1).minimum, 71.238, 1e-2);
+  expectlabels(80, 120, 10);
+  // The slide that ends at 45 puts the minimum on the tick of 45 (to the
+  // last digit of the range): that label stays.
+  ASSERT_EQ(plot(x0to9 + "DO I = 0, 54\n  LINE(X=I, Y=0)\nENDDO\nEND\n"), "I=55\nstop=-1\n");
+  ASSERT_NEAR(plot::axisstate.scale(1).minimum, 45.0, 1e-5);
+  expectlabels(45, 54, 1);
+}
+
+// Points below the minimum slide the chart down a cell at a time: the
+// label 18 comes to the right line, ends at its tick there, and stays so
+// as the chart slides on while its tick is inside.
+TEST_F(EdgeStrip, ALabelEndingAtItsTickStaysOnAChartSlidingDown) {
+  ASSERT_EQ(plot("AXIS(MiN=10, MaX=19, Scroll, Yaxis, MiN=-1, MaX=1)\nLINE(X=10, Y=0)\n"
+                 "DO I = 1, 16\n  LINE(X=10 - I / 20, Y=0)\nENDDO\nEND\n"),
+            "I=17\nstop=-1\n");
+  expectlabels(10, 18, 1);
+  const int was = pixel(1, 18, -1).x;
+  for (const char* point : {"9.15", "9.1"}) {
+    SCOPED_TRACE(point);
+    ASSERT_EQ(plot(std::string("LINE(X=") + point + ", Y=0)\nEND\n"), "stop=-1\n");
+    expectlabels(10, 18, 1);
+  }
+  EXPECT_EQ(pixel(1, 18, -1).x, was + 2 * cw) << "the chart did not slide twice";
+  screenshot("strip_down_edge");
 }
 
 }  // namespace

@@ -224,20 +224,28 @@ TEST_F(PlotPicture, AWindowMadeSmallerGetsItsFrameInside) {
   EXPECT_EQ(smaller.in(black(), 0, 0, b.linex - 3 * b.cw, b.liney), title) << "the y title cut";
 }
 
-// The x labels of axis 1 at their ticks, a step apart: those whose ticks
-// lie in the axis and whose text (3 widths at most) ends before the
-// frame's right edge; the one at the maximum only when the axis was drawn
-// with it. The title stands right-aligned under the axis' end.
-void xlabels(const Pixels& q, double step, bool atend, const std::string& what) {
+// The x labels of axis 1 at their ticks, a step apart, on every step
+// whose tick lies in the axis: starting at the tick where the text (3
+// widths at most) ends before the axis' end, else ending at it (the one
+// at the maximum of an axis drawn whole, and after a scroll the one that
+// would run past the frame's right line). The title stands right-aligned
+// under the axis' end.
+void xlabels(const Pixels& q, double step, const std::string& what) {
   const plot::Scale& s = plot::axisstate.scale(1);
   const Axis1 a;
+  const int end = a.x(s.maximum);
   std::vector<int> ticks;
-  for (double v = std::ceil(s.minimum / step) * step; v < s.maximum; v += step)
-    if (a.x(v) > a.linex + 2 && a.x(v) + 4 * a.cw < q.width) ticks.push_back(a.x(v));
+  int endtick = -1;
+  for (double v = std::ceil(s.minimum / step) * step; a.x(v) <= end; v += step) {
+    if (a.x(v) <= a.linex + 2) continue;
+    if (a.x(v) + 4 * a.cw < end)
+      ticks.push_back(a.x(v));
+    else
+      endtick = a.x(v);
+  }
   std::vector<InkRun> got = a.xlabels(q);
   if (!got.empty() && got.front().first <= a.linex + 2) got.erase(got.begin());
-  labelsat(got, ticks, true, atend ? a.x(s.maximum) : -1, what);
-  const int end = a.x(s.maximum);
+  labelsat(got, ticks, true, endtick, what);
   EXPECT_GT(q.in(black(), end - 3 * a.cw, a.liney + a.ch, end + 1, a.liney + 2 * a.ch), 3)
       << what << ": no title";
 }
@@ -252,11 +260,11 @@ TEST_F(PlotPicture, AStripChartKeepsItsLabelStepAndTitleAsItScrolls) {
   // A point exactly at the maximum does not scroll.
   EXPECT_EQ(plot::axisstate.scale(1).maximum, 50.0F);
   EXPECT_EQ(plot::axisstate.scale(1).minimum, 0.0F);
-  xlabels(p, 10, true, "before scrolling");
+  xlabels(p, 10, "before scrolling");
   p = run("H = " + std::to_string(static_cast<long long>(number("H"))) +
           "\nDO I = 51, 120\n  LINE(X=I, Y=SIN(I / 5))\nENDDO\n");
   EXPECT_GE(plot::axisstate.scale(1).maximum, 120.0F);
-  xlabels(p, 10, false, "after scrolling");
+  xlabels(p, 10, "after scrolling");
 
   // Upward. A step of 1 is 5.4 widths long: room for a label of one digit,
   // not for the widest, of two: the labels stand at every other step, at
@@ -288,7 +296,7 @@ TEST_F(PlotPicture, AStripChartsEndLabelStandsPastItsTickOnceItScrolled) {
   const Pixels p = pixelsof(*windowof("H"));
   ASSERT_GE(plot::axisstate.scale(1).maximum, 56.0F);
   ASSERT_LE(plot::axisstate.scale(1).maximum, 60.0F);
-  xlabels(p, 10, false, "a few scrolls on");
+  xlabels(p, 10, "a few scrolls on");
 }
 
 // A strip chart slides its picture and draws only the strip that came
