@@ -237,6 +237,23 @@ class Gen {
     out.uses.push_back({"", "", got, want, "", 0, also});
   }
   std::string tail(int i, const std::string& name) { return name + std::to_string(i); }
+  // The quoted text `arg` as an XEQ's argument: as it stands, or (pct in
+  // 100) first given to a text variable `name` of `width` characters.
+  std::string xeqargument(int i, const std::string& arg, const std::string& name, int width,
+                          int pct) {
+    if (!chance(pct)) return arg;
+    const std::string xs = tail(i, name);
+    chars.push_back(xs + "*" + std::to_string(width));
+    put(xs + " = " + arg);
+    return xs;
+  }
+  // An XEQ of `arg` alone, between two statements that set g and v.
+  void xeqalone(const std::string& g, const std::string& v, const std::string& arg) {
+    use(g, v);
+    put(g + " = 7");
+    put("XEQ(" + arg + ")");
+    put(v + " = 7");
+  }
 
   // Values.
   std::vector<double> value(const Ex& e);
@@ -923,13 +940,8 @@ std::string Gen::xeqvalue(int i) {
     after.push_back("END");
     put("CALL " + s + "(" + g + ")");
     kind += " (in a SUBROUTINE)";
-  } else if (chance(50)) {
-    const std::string xs = tail(i, "XS");
-    chars.push_back(xs + "*40");
-    put(xs + " = '" + t + "'");
-    put(g + " = XEQ(" + xs + ")");
   } else {
-    put(g + " = XEQ('" + t + "')");
+    put(g + " = XEQ(" + xeqargument(i, "'" + t + "'", "XS", 40, 50) + ")");
   }
   put(v + " = " + numtext(want));
   compare(i, g, v);
@@ -2315,19 +2327,10 @@ std::string Gen::xeqlist(int i) {
       joined += d;
     }
   }
-  std::string arg = "'" + list + "'";
-  if (chance(40)) {
-    const std::string xs = tail(i, "XS");
-    chars.push_back(xs + "*40");
-    put(xs + " = " + arg);
-    arg = xs;
-  }
+  const std::string arg = xeqargument(i, "'" + list + "'", "XS", 40, 40);
   if (chance(30)) {
     const std::string g = tail(i, "G"), v = tail(i, "V");
-    use(g, v);
-    put(g + " = 7");
-    put("XEQ(" + arg + ")");
-    put(v + " = 7");
+    xeqalone(g, v, arg);
     compare(i, g, v);
     return "XEQ of a list alone";
   }
@@ -2491,18 +2494,9 @@ std::string Gen::fnlist(int i) {
     put(v + " = '" + joined + "'");
     kind = "a list with a FUNCTION into a text";
   } else {
-    std::string arg = "'" + written(l) + "'";
-    if (chance(40)) {
-      const std::string xs = tail(i, "LX");
-      chars.push_back(xs + "*60");
-      put(xs + " = " + arg);
-      arg = xs;
-    }
+    const std::string arg = xeqargument(i, "'" + written(l) + "'", "LX", 60, 40);
     if (chance(35)) {
-      use(g, v);
-      put(g + " = 7");
-      put("XEQ(" + arg + ")");
-      put(v + " = 7");
+      xeqalone(g, v, arg);
       kind = "XEQ of a list with a FUNCTION alone";
     } else {
       chars.push_back(g + "*40");
