@@ -161,7 +161,8 @@ class Gen {
         rng5(seed ^ 0x5eed5u),
         rng6(seed ^ 0x5eed6u),
         rng7(seed ^ 0x5eed7u),
-        rng8(seed ^ 0x5eed8u) {
+        rng8(seed ^ 0x5eed8u),
+        rng9(seed ^ 0x5eed9u) {
     out.seed = seed;
   }
   Script make();
@@ -186,6 +187,9 @@ class Gen {
   std::mt19937 rng7;
   // (And lists that hold FUNCTION references from an eighth.)
   std::mt19937 rng8;
+  // (And what stands beside them in such lists, and a piece as their
+  // target, from a ninth.)
+  std::mt19937 rng9;
   std::mt19937* draw = &rng;
   Script out;
   int n = 4;  // the length of every array
@@ -335,7 +339,8 @@ class Gen {
     std::vector<double> values;       // (numbers: all but texts)
     int w0 = 0, w = 0;                // LW<i> before and after the list
   };
-  ListItems fnitems(int i, int m, bool withtexts);
+  ListItems fnitems(int i, int m, bool withtexts, bool folds = true);
+  void besideitem(std::string& shown, double& v, bool folds);
   std::string fnlist(int i);
   void fnliststop();
   int zmul = 1;     // FZ() = A * zmul + KI
@@ -2383,7 +2388,7 @@ void Gen::xeqliststop() {
 // change seen by the list's later elements), LW<i> after the last LF<i>()
 // (an array's list reads a variable when the list ends), and with texts S
 // and T (a join drops their trailing blanks).
-Gen::ListItems Gen::fnitems(int i, int m, bool withtexts) {
+Gen::ListItems Gen::fnitems(int i, int m, bool withtexts, bool folds) {
   ListItems r;
   const std::string w = tail(i, "LW"), f = tail(i, "LF");
   const double a = scalars.at("A"), ki = scalars.at("KI");
@@ -2401,6 +2406,7 @@ Gen::ListItems Gen::fnitems(int i, int m, bool withtexts) {
       case 0:
         v = pick(chance(50) ? 100 : 10);
         shown = numtext(v);
+        besideitem(shown, v, folds);
         break;
       case 1:
         shown = chance(50) ? "A" : "KI";
@@ -2453,6 +2459,36 @@ Gen::ListItems Gen::fnitems(int i, int m, bool withtexts) {
   return r;
 }
 
+// Now and then, in place of a number in such a list: the length of a
+// piece of T with a FUNCTION bound, or (where `folds`) a fold over a whole
+// array beside a FUNCTION. (Not yet: BITS beside a FUNCTION in a list for
+// a text stops with notPossible, and a fold in an XEQ list of three or
+// more values with a FUNCTION with xeqillegal; both are faults to mend.)
+void Gen::besideitem(std::string& shown, double& v, bool folds) {
+  std::mt19937* const was = draw;
+  draw = &rng9;
+  if (chance(40)) {
+    const int k = 1 + pick(9);
+    switch (folds ? pick(2) : 0) {
+      case 0: {
+        const int a = 1 + pick(tlen), b = a + pick(tlen - a + 1);
+        shown = "LEN(T(FI(" + std::to_string(a) + "):" + std::to_string(b) + "))";
+        v = b - a + 1;
+        break;
+      }
+      case 1: {
+        const std::string f = any(std::vector<std::string>{"SUM", "MAX", "MIN"});
+        std::vector<double> x = arrays.at("X");
+        for (double& e : x) e += k;
+        shown = f + "(X + FI(" + std::to_string(k) + "))";
+        v = fold(f, x);
+        break;
+      }
+    }
+  }
+  draw = was;
+}
+
 // A list that holds FUNCTION references: into a whole array element by
 // element (the rest of the array kept), joined into a text, and as an XEQ
 // text alone (its value goes nowhere) or into a text.
@@ -2480,7 +2516,7 @@ std::string Gen::fnlist(int i) {
     count(i, w + " /= " + std::to_string(l.w));
     return "a list with a FUNCTION into a whole array";
   }
-  const ListItems l = fnitems(i, 2 + pick(3), true);
+  const ListItems l = fnitems(i, 2 + pick(3), true, r < 6);
   std::string joined;
   for (const std::string& e : l.joined) joined += e;
   const std::string g = tail(i, "LG"), v = tail(i, "LV");
@@ -2490,9 +2526,20 @@ std::string Gen::fnlist(int i) {
     chars.push_back(g + "*40");
     chars.push_back(v + "*40");
     use(g, v);
-    put(g + " = " + written(l));
-    put(v + " = '" + joined + "'");
-    kind = "a list with a FUNCTION into a text";
+    // (Now and then into a piece of the text, the rest of it kept.)
+    std::string piece;
+    draw = &rng9;
+    if (chance(30)) {
+      const int a = 1 + pick(8);
+      piece = "(" + std::to_string(a) + ":" + std::to_string(a + 4 + pick(20)) + ")";
+      put(g + " = 'keep'");
+      put(v + " = 'keep'");
+    }
+    draw = &rng8;
+    put(g + piece + " = " + written(l));
+    put(v + piece + " = '" + joined + "'");
+    kind = piece.empty() ? "a list with a FUNCTION into a text"
+                         : "a list with a FUNCTION into a piece of a text";
   } else {
     const std::string arg = xeqargument(i, "'" + written(l) + "'", "LX", 60, 40);
     if (chance(35)) {

@@ -231,6 +231,12 @@ TEST_F(IdeTest, KeysTypedIntoATableCellAcrossTheClocksTicksKeepTheirOrder) {
     press(win::VK_HOME);
     idetest::presswith(win::VK_SHIFT, win::VK_END);
   };
+  // The cell as shown, then its last digit and Enter.
+  const auto lastfive = [&] {
+    look();
+    press('5', '5');
+    press(win::VK_RETURN);
+  };
   // What each tick does once the table has the focus.
   const std::vector<idetest::Step> keys{[&] {
                                           selectall();
@@ -240,20 +246,12 @@ TEST_F(IdeTest, KeysTypedIntoATableCellAcrossTheClocksTicksKeepTheirOrder) {
                                           look();
                                           press(win::VK_OEM_PERIOD, '.');
                                         },
-                                        [&] {
-                                          look();
-                                          press('5', '5');
-                                          press(win::VK_RETURN);
-                                        },
+                                        lastfive,
                                         [&] {
                                           selectall();
                                           press(win::VK_OEM_MINUS, '-');
                                         },
-                                        [&] {
-                                          look();
-                                          press('5', '5');
-                                          press(win::VK_RETURN);
-                                        },
+                                        lastfive,
                                         [] { alt('O'); }};
   bool typing = false, done = false;
   std::string outcome;
