@@ -185,7 +185,13 @@ struct Trans1 {
 
   static bool istext(std::int16_t c) { return c > 0 && NAMTYP(c, 0x40) != 0; }
   static bool isarray(std::int16_t c) { return c > 0 && NAMTYP(c, 0x10) != 0; }
-  static int cprio(std::int16_t c) { return cwprio(c); }
+  // Priorities on a doubled scale: a join ("//", "&", a list's comma)
+  // binds half a step looser than "+" and "-" and closer than a comparison,
+  // as the expression translator orders them ('a' & 2 + 1 is 'a3' whether
+  // or not the statement holds a function reference).
+  static int cprio(std::int16_t c) {
+    return 2 * cwprio(c) - (cwcode(c) == cwu(cwd::ampersand) ? 1 : 0);
+  }
   static bool isassign(std::int16_t c) {
     const unsigned u = cwu(c);
     return u == 0x8400u || u == 0x8420u || u == 0x8440u || u == 0x8460u || u == 0x8480u;

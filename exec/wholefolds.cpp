@@ -62,7 +62,8 @@ std::int32_t owner(std::int32_t p, std::int32_t& from) {
     if (u == wwholearray || u == wblockjump || w == core::cwd::uminus || w == core::xform::pad)
       continue;
     std::size_t taken = 0;  // operands the word takes besides the one its result replaces
-    if ((u & 0xC010u) == 0x8010u) {
+    // (A join, "//", "&" or a list's comma, takes two operands as "+" does.)
+    if ((u & 0xC010u) == 0x8010u || core::cwcode(u) == cwu(core::cwd::ampersand)) {
       taken = 1;
     } else if (core::cwcode(u) == wfunction) {
       taken = static_cast<std::size_t>(core::cwcount(u));

@@ -1430,14 +1430,19 @@ TEST(FastPath, ComposedShapesLeaveWhatTheGeneratorWorkedOutOnBothPaths) {
 // stackUnderFlow (5000198).
 // A list that holds a FUNCTION reference stopped with vectorisation into a
 // text (73000003) and was refused with syntax as an XEQ text, into a text
-// (73000006) and alone (73000014, 73000015).
+// (73000006) and alone (73000014, 73000015). Beside a FUNCTION a list's
+// join took a sum after it as its operand, FI(9) - 2 (77000100) and
+// 9 + BITS(A) in an XEQ text (77000346) stopping with notPossible; a fold
+// over a whole array after a join in an XEQ list folded nothing and left
+// no value, xeqillegal (77000220, 77000277).
 TEST(FastPath, ComposedShapesOfTheFirstFailingSeeds) {
   composeseeds({510001,  510002,  510004,   510005,   510007,   510011,  510015,  510021,  510031,
                 510032,  510033,  510062,   510072,   510073,   510076,  510080,  510176,  510185,
                 510362,  510488,  511136,   514595,   3000000,  3000003, 3000006, 3000009, 3000014,
                 3000017, 3000019, 3000031,  3000043,  3000059,  3000065, 3000066, 3000070, 3000103,
                 3000112, 4000001, 4000060,  4000095,  5000041,  5000048, 5000135, 5000148, 5000159,
-                5000163, 5000198, 73000003, 73000006, 73000014, 73000015},
+                5000163, 5000198, 73000003, 73000006, 73000014, 73000015, 77000100, 77000220,
+                77000277, 77000346},
                shapes::generate);
 }
 

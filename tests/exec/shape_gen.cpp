@@ -339,8 +339,8 @@ class Gen {
     std::vector<double> values;       // (numbers: all but texts)
     int w0 = 0, w = 0;                // LW<i> before and after the list
   };
-  ListItems fnitems(int i, int m, bool withtexts, bool folds = true);
-  void besideitem(std::string& shown, double& v, bool folds);
+  ListItems fnitems(int i, int m, bool withtexts);
+  void besideitem(std::string& shown, double& v);
   std::string fnlist(int i);
   void fnliststop();
   int zmul = 1;     // FZ() = A * zmul + KI
@@ -2388,7 +2388,7 @@ void Gen::xeqliststop() {
 // change seen by the list's later elements), LW<i> after the last LF<i>()
 // (an array's list reads a variable when the list ends), and with texts S
 // and T (a join drops their trailing blanks).
-Gen::ListItems Gen::fnitems(int i, int m, bool withtexts, bool folds) {
+Gen::ListItems Gen::fnitems(int i, int m, bool withtexts) {
   ListItems r;
   const std::string w = tail(i, "LW"), f = tail(i, "LF");
   const double a = scalars.at("A"), ki = scalars.at("KI");
@@ -2406,7 +2406,7 @@ Gen::ListItems Gen::fnitems(int i, int m, bool withtexts, bool folds) {
       case 0:
         v = pick(chance(50) ? 100 : 10);
         shown = numtext(v);
-        besideitem(shown, v, folds);
+        besideitem(shown, v);
         break;
       case 1:
         shown = chance(50) ? "A" : "KI";
@@ -2460,27 +2460,42 @@ Gen::ListItems Gen::fnitems(int i, int m, bool withtexts, bool folds) {
 }
 
 // Now and then, in place of a number in such a list: the length of a
-// piece of T with a FUNCTION bound, or (where `folds`) a fold over a whole
-// array beside a FUNCTION. (Not yet: BITS beside a FUNCTION in a list for
-// a text stops with notPossible, and a fold in an XEQ list of three or
-// more values with a FUNCTION with xeqillegal; both are faults to mend.)
-void Gen::besideitem(std::string& shown, double& v, bool folds) {
+// piece of T with a FUNCTION bound, BITS beside a number or a FUNCTION, a
+// sum or difference with a FUNCTION (the list's join binds looser), or a
+// fold over a whole array beside a FUNCTION.
+void Gen::besideitem(std::string& shown, double& v) {
   std::mt19937* const was = draw;
   draw = &rng9;
   if (chance(40)) {
     const int k = 1 + pick(9);
-    switch (folds ? pick(2) : 0) {
+    const std::string fk = "FI(" + std::to_string(k) + ")";
+    switch (pick(5)) {
       case 0: {
         const int a = 1 + pick(tlen), b = a + pick(tlen - a + 1);
         shown = "LEN(T(FI(" + std::to_string(a) + "):" + std::to_string(b) + "))";
         v = b - a + 1;
         break;
       }
-      case 1: {
+      case 1:
+        // (BITS of a variable without options gives 0.)
+        shown = std::to_string(k) + " + BITS(" + (chance(50) ? "A" : "KI") + ")";
+        v = k;
+        break;
+      case 2:
+        shown = "BITS(A) + " + fk;
+        v = k;
+        break;
+      case 3: {
+        const int a = pick(10);
+        shown = chance(50) ? std::to_string(a) + " + " + fk : fk + " - " + std::to_string(a);
+        v = shown.front() == 'F' ? k - a : a + k;
+        break;
+      }
+      default: {
         const std::string f = any(std::vector<std::string>{"SUM", "MAX", "MIN"});
         std::vector<double> x = arrays.at("X");
         for (double& e : x) e += k;
-        shown = f + "(X + FI(" + std::to_string(k) + "))";
+        shown = f + "(X + " + fk + ")";
         v = fold(f, x);
         break;
       }
@@ -2516,7 +2531,7 @@ std::string Gen::fnlist(int i) {
     count(i, w + " /= " + std::to_string(l.w));
     return "a list with a FUNCTION into a whole array";
   }
-  const ListItems l = fnitems(i, 2 + pick(3), true, r < 6);
+  const ListItems l = fnitems(i, 2 + pick(3), true);
   std::string joined;
   for (const std::string& e : l.joined) joined += e;
   const std::string g = tail(i, "LG"), v = tail(i, "LV");
