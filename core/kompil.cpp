@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <string>
+#include <vector>
 
 #include "core/chars.h"
 #include "core/codewords.h"
@@ -16,6 +17,7 @@
 #include "core/rawmem.h"
 #include "core/runwords.h"
 #include "core/stores.h"
+#include "core/structlayout.h"
 #include "core/symbols.h"
 #include "core/symbols_index.h"
 #include "core/tokenizer.h"
@@ -246,6 +248,7 @@ Outcome translateline(std::string_view text, bool quiet) {
   if (quiet) return Outcome::leave;
   if (stopword() > 0) return Outcome::fail;
   formalkinds::keep();
+  prelayout();
   TRANS(text);
   if (stopword() > 0) return Outcome::fail;
   formalkinds::made(text);
@@ -411,6 +414,33 @@ void xeqbuiltin(std::span<char> text) {
   }
   const std::int32_t xs = xeqline;
   const Kept kept{c1top, c1limit, nztop, nsym, ntrans};
+  // The cells above the symbols may hold values of a statement that waits
+  // for this one (X = F(1) + G() with G running the XEQ): the text's names
+  // take those places while it is compiled and runs, and the cells come
+  // back once its value went to its target. Then the layouts that STRUCT
+  // made for the program's records in the text take symbols again, unless
+  // such a statement could hold those places.
+  struct After {
+    std::int32_t from = 0;
+    std::vector<std::pair<SymbolRecord, double>> cells;
+    std::vector<KeptLayout> layouts;
+    ~After() {
+      for (std::size_t i = 0; i < cells.size(); ++i) {
+        const auto c = from + static_cast<std::int32_t>(i);
+        if (!name.valid(c) || !z.valid(c)) break;
+        name(c) = cells[i].first;
+        z(c) = cells[i].second;
+      }
+      if (cells.empty()) keeplayouts(layouts);
+    }
+  } after;
+  after.from = nsym + 1;
+  if (lokalscope != 0 && xeqspan[1] > 0)
+    for (std::int32_t c = nsym + 1; c <= iresult && name.valid(c) && z.valid(c); ++c)
+      after.cells.emplace_back(name(c), z(c));
+  // (So may the characters above the permanent texts: the text's names go
+  // above them.)
+  c1top = std::max(c1top, c1tmptop);
   lexruntext = true;
   const Outcome lexed = tokenlex(line, false);
   lexruntext = false;
@@ -418,6 +448,7 @@ void xeqbuiltin(std::span<char> text) {
     // A list for a number: refused as `Z = 1, 2` is.
     const XeqTarget target = xeqspan[1] > 0 ? xeqtarget(xs) : XeqTarget{};
     runtextnumber = target.w == wnumresult && NAMTYP(target.t, 0x80) != 0;
+    prelayout();
     TRANS(line);
     runtextnumber = false;
   }
@@ -429,6 +460,7 @@ void xeqbuiltin(std::span<char> text) {
     return;
   }
   const std::int32_t keptmode = xeqmode, keptnomsg = nomsg;
+  const Kept compiled{c1top, c1limit, nztop, nsym, ntrans};
   xeqmode = runmode::single;
   xeqspan[0] = xs;
   idestate |= busy::compiling;
@@ -436,7 +468,20 @@ void xeqbuiltin(std::span<char> text) {
   idestate &= ~busy::compiling;
   // (The error label of the text's statement takes the text's failure.)
   if (stopword() < 1 || nomsg < 1) nomsg = keptnomsg;
+  // The text's own names go; what its run gave the program's variables
+  // stays: cells and texts from ALLOCATE (the stores' free ends stay where
+  // the run left them, the text's declarations below them with them) and
+  // the layouts STRUCT made for the program's records, which take symbols
+  // again once the value went to its target.
+  after.layouts = layoutsabove(kept.nsym);
+  const bool took =
+      nztop < compiled.nztop || c1limit < compiled.c1limit || !after.layouts.empty();
+  const std::int32_t runnztop = nztop, runc1limit = c1limit;
   restore(kept);
+  if (took) {
+    nztop = runnztop;
+    c1limit = runc1limit;
+  }
   xeqmode = keptmode & ~runmode::suspended;
   if (stopword() >= 1) {
     if (nomsg < 1) {

@@ -254,6 +254,16 @@ bool growc1namen(std::int32_t extra) {
     if (first > 0 && first <= last && first >= lim && last <= old)
       TRANSFER2I4TOR8(first + extra, last + extra, z(k));
   }
+  // So do the names kept among those texts (a record's layout symbol).
+  bool names = false;
+  for (std::int32_t k = 1; k <= nsym && name.valid(k); ++k) {
+    SymbolRecord& r = name(k);
+    if (r.namlen > 0 && r.nambeg >= lim && r.nambeg <= old) {
+      r.nambeg += extra;
+      names = true;
+    }
+  }
+  if (names) symbolsdropped();
   c1limit += extra;
   setupsizec1namen = -nc1namen;
   std::int32_t code = 112;

@@ -2,10 +2,14 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
+#include "core/codewords.h"
 #include "core/rawmem.h"
 #include "core/runwords.h"
 #include "core/stores.h"
+#include "core/symbols.h"
+#include "core/tokenizer.h"
 
 namespace core {
 
@@ -14,7 +18,85 @@ namespace {
 bool issym(std::int32_t v) { return v >= 1 && v <= nsym && name.valid(v) && z.valid(v); }
 int typeof_(std::int32_t v) { return name.valid(v) ? static_cast<std::uint16_t>(name(v).type) : 0; }
 
+// A new symbol after the last, for a copy of a record and value; 0 when
+// the stores could not grow.
+std::int32_t appendsymbol(const SymbolRecord& r, double value) {
+  while (nsym + 1 > nname || !name.valid(nsym + 1) || nsym + 1 >= nztop) {
+    std::int32_t extra = 64;
+    if (!REALLOC(nsym + 1 > nname ? 4 : 3, extra)) return 0;
+  }
+  const std::int32_t s = ++nsym;
+  name(s) = r;
+  z(s) = value;
+  // The result cell of the statement under way must not be the new cell.
+  if (iresult >= 1 && iresult <= nsym) {
+    iresult = nsym + 1;
+    if (name.valid(iresult)) name(iresult) = SymbolRecord{0, 0x88};
+  }
+  return s;
+}
+
 }  // namespace
+
+std::vector<KeptLayout> layoutsabove(std::int32_t keep) {
+  std::vector<KeptLayout> out;
+  for (std::int32_t t = 1; t <= std::min(keep, nsym); ++t) {
+    if (!name.valid(t) || name(t).layout <= keep) continue;
+    StructLayout l;
+    bool stays = structlayoutof(t, l) && l.owner == t;
+    for (std::int32_t i = 1; stays && i <= l.n; ++i) {
+      std::int32_t v = 0, type = 0;
+      structfield(l, i, v, type);
+      stays = v <= keep;
+    }
+    if (stays) out.push_back({t, name(l.sym), z(l.sym)});
+    name(t).layout = 0;
+  }
+  return out;
+}
+
+void keeplayouts(const std::vector<KeptLayout>& layouts) {
+  for (const KeptLayout& k : layouts)
+    if (const std::int32_t s = appendsymbol(k.record, k.value); s != 0)
+      name(k.owner).layout = static_cast<std::int16_t>(s);
+}
+
+std::int32_t newlayoutsymbol(std::int32_t t) {
+  // (The name is copied first: a store that grows moves the characters.)
+  const std::string text = ":" + std::string(symbolname(t)) + ",";
+  const auto n = static_cast<std::int32_t>(text.size());
+  while (c1limit - n <= std::max(c1top, c1tmptop) + 1 || !c1namen.valid(c1limit - n)) {
+    std::int32_t extra = n + 5000;
+    if (!REALLOC(5, extra)) return 0;
+  }
+  SymbolRecord r{};
+  r.type = 0x10;
+  r.nambeg = c1limit - n;
+  r.namlen = static_cast<std::int16_t>(n - 1);
+  const std::int32_t s = appendsymbol(r, 0.0);
+  if (s == 0) return 0;
+  c1limit -= n;
+  std::copy(text.begin(), text.end(), c1namen.ptr(c1limit));
+  return s;
+}
+
+void prelayout() {
+  std::int32_t k = 1;
+  if (ntok >= 1 && tokcod(1) > 0 && name.valid(tokcod(1)) && name(tokcod(1)).type == 2) ++k;
+  const std::int32_t t = k <= ntok ? tokcod(k) : 0;
+  if (t < 1 || t > nsym || !name.valid(t) || (typeof_(t) & 0x51) != 0x40) return;
+  if (k + 1 > ntok || tokcod(k + 1) != cwd::assign || issym(name(t).layout)) return;
+  bool writes = false;
+  for (std::int32_t j = k + 2; j <= ntok; ++j) {
+    const std::int16_t w = tokcod(j);
+    if (cwcode(w) == cwcode(builtincode("STRUCT"))) writes = true;
+    if (isoptmarker(w) && optmarkerentry(w) == structkw::getpage) return;
+  }
+  if (writes) {
+    if (const std::int32_t s = newlayoutsymbol(t); s != 0)
+      name(t).layout = static_cast<std::int16_t>(s);
+  }
+}
 
 bool structlayoutof(std::int32_t t, StructLayout& l) {
   if (!issym(t)) return false;

@@ -13,9 +13,11 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "core/messages.h"
 #include "core/shoplists.h"
+#include "core/stores.h"
 
 namespace core {
 
@@ -84,6 +86,34 @@ std::int32_t structfieldwidth(std::int32_t type);
 // `c1namen`; advances the position by the field's width. Any other type
 // sets "structNoSupport" and leaves the position.
 double STRUCTFIELDVALUE(std::int32_t& position, std::int32_t type);
+// Makes a new layout symbol for record variable T, without cells yet: a
+// numeric array named ":" + T's name. Its name lies at the top end of
+// `c1namen` beside the texts of the variables (`c1limit` lowered), where no
+// temporary text of a statement under way meets it. 0 when a store could
+// not grow.
+std::int32_t newlayoutsymbol(std::int32_t t);
+
+// A statement that writes a record into its target (T = STRUCT(...), the
+// reading form with GetPage aside) gets T's layout symbol when its words
+// are compiled (`tokcod` after the lexicon), so that no symbol is made
+// while a statement runs and holds values in the cells above the symbols.
+void prelayout();
+
+// Layouts that outlive the symbols above a count (an XEQ text's, dropped
+// when it ends): the records 1..keep whose layout symbol lies above keep,
+// each with a copy of that symbol's record and value. A record one of
+// whose fields is a variable above keep loses its layout here (the field
+// goes with the text). The layouts' names and cells stay where they lie;
+// the stores' free ends must not be given back over them.
+struct KeptLayout {
+  std::int32_t owner = 0;
+  SymbolRecord record;
+  double value = 0.0;
+};
+std::vector<KeptLayout> layoutsabove(std::int32_t keep);
+// After the drop: each layout gets a symbol again, after the last one.
+void keeplayouts(const std::vector<KeptLayout>& layouts);
+
 // Field access: 0 unless T is a record variable that owns its layout.
 // i < 1: out = the field count, result -999; 1 <= i <= n: out = field i's
 // variable, result its type code (the character kinds as minus their code,

@@ -16,6 +16,7 @@
 #include "core/symbols.h"
 #include "core/xform.h"
 #include "exec/builtins.h"
+#include "exec/control.h"
 #include "exec/operands.h"
 #include "exec/optdispatch.h"
 #include "exec/postfix.h"
@@ -707,6 +708,16 @@ std::int32_t callentries(std::int16_t w, bool bits) {
   return n <= depth() ? n : -1;
 }
 
+// The variable that the statement in hand assigns (its first word), 0 when
+// it is no assignment. (A labelled statement ends with its label and
+// CONTINUE.)
+std::int32_t assignedvariable() {
+  std::int32_t last = stmtend - 2;
+  if (cwu(codeword(last)) == wcontinue) last -= 2;
+  const std::int16_t first = codeword(stmtstart);
+  return first > 0 && last > stmtstart && isassignword(cwu(codeword(last))) ? first : 0;
+}
+
 // A built-in that only an expression calls (STRUCT, BITS, ALIAS), met
 // among the words: its options go to the dispatch as the list that the
 // expression evaluator hands it, BITS's target as ERror's pair written
@@ -730,12 +741,23 @@ WordResult exprstatement(std::int16_t w) {
     list.insert(list.begin(), {0, value(entry(n - 1))});
   }
   const std::int32_t below = core::xeqstackptr - n;
-  core::xeqtarget = 0;
+  // STRUCT writes its record into the text that the statement assigns, as
+  // on the expression path (R = STRUCT(I2=P, I4=FI(3))). As the whole right
+  // side it stands alone: the record is what the text gets.
+  const bool isstruct = opttable[s].stmt == core::OptStmt::STRUCT;
+  core::xeqtarget = isstruct ? assignedvariable() : 0;
+  const bool alone = core::xeqtarget != 0 && below == core::xeqstackbase + 1 &&
+                     isassignword(cwu(codeword(wordpos + 1)));
   const auto pairs = static_cast<unsigned>(list.size() / 2);
   BUISOPTNEW(core::cwv(cwu(core::optstmtxcode(s)) + pairs), 0, list,
              static_cast<std::int32_t>(list.size()));
   core::xeqstackptr = below;
-  return optepilogue(static_cast<std::int16_t>(core::cwcode(w)));
+  const WordResult r = optepilogue(static_cast<std::int16_t>(core::cwcode(w)));
+  if (alone && r == WordResult::next) {
+    core::xeqstackptr = core::xeqstackbase;
+    ++wordpos;  // (past the assignment)
+  }
+  return r;
 }
 
 WordResult optionstatement(std::int16_t w) {

@@ -99,32 +99,8 @@ std::int32_t makelayout(std::int32_t t, std::int32_t n, std::int32_t reuse) {
   std::int32_t s = reuse;
   if (!issym(s) || typeof_(s) != 0x10) s = 0;
   if (s == 0) {
-    const std::string_view nm = core::symbolname(t);
-    const auto len = static_cast<std::int32_t>(nm.size()) + 1;
-    while (core::c1top + len + 1 >= core::c1limit || !c1namen.valid(core::c1top + len + 1)) {
-      std::int32_t extra = len + 5000;
-      if (!core::REALLOC(5, extra)) return 0;
-    }
-    while (core::nsym + 1 > core::nname || !name.valid(core::nsym + 1) ||
-           core::nsym + 1 >= core::nztop) {
-      std::int32_t extra = 64;
-      if (!core::REALLOC(core::nsym + 1 > core::nname ? 4 : 3, extra)) return 0;
-    }
-    s = ++core::nsym;
-    core::SymbolRecord& r = name(s);
-    r = core::SymbolRecord{};
-    r.type = 0x10;
-    r.nambeg = core::c1top + 1;
-    r.namlen = static_cast<std::int16_t>(len);
-    c1namen(++core::c1top) = ':';
-    for (char c : nm) c1namen(++core::c1top) = c;
-    c1namen(++core::c1top) = ',';
-    z(s) = 0.0;
-    // The result cell of this call must not be the new symbol's cell.
-    if (core::iresult >= 1 && core::iresult <= core::nsym) {
-      core::iresult = core::nsym + 1;
-      if (name.valid(core::iresult)) name(core::iresult) = core::SymbolRecord{0, 0x88};
-    }
+    s = core::newlayoutsymbol(t);
+    if (s == 0) return 0;
   }
   std::int32_t rows = 0, cols = 0;
   core::TRANSFERR8TO2I4(z(s), rows, cols);
@@ -452,7 +428,8 @@ void STRUCTREAD(std::int32_t t) {
   for (std::int32_t i = 1; i <= l.n; ++i) {
     std::int32_t v = 0, type = 0;
     field(l, i, v, type);
-    const int kind = v >= 1 && name.valid(v) ? typeof_(v) & 0x91 : 0;
+    // (A value that was no variable, a result cell, takes nothing back.)
+    const int kind = issym(v) ? typeof_(v) & 0x91 : 0;
     if (type == k::i4p) {
       if (kind == 0x80 && z.valid(v)) z(v) = core::I4EQUZ(1, sparecell(l, i));
       q += structptrwidth * elements(v);

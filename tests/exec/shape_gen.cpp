@@ -162,7 +162,8 @@ class Gen {
         rng6(seed ^ 0x5eed6u),
         rng7(seed ^ 0x5eed7u),
         rng8(seed ^ 0x5eed8u),
-        rng9(seed ^ 0x5eed9u) {
+        rng9(seed ^ 0x5eed9u),
+        rng10(seed ^ 0x5eedau) {
     out.seed = seed;
   }
   Script make();
@@ -190,6 +191,9 @@ class Gen {
   // (And what stands beside them in such lists, and a piece as their
   // target, from a ninth.)
   std::mt19937 rng9;
+  // (And FUNCTIONs that run an XEQ or STRUCT beside held values from a
+  // tenth.)
+  std::mt19937 rng10;
   std::mt19937* draw = &rng;
   Script out;
   int n = 4;  // the length of every array
@@ -342,6 +346,7 @@ class Gen {
   ListItems fnitems(int i, int m, bool withtexts);
   void besideitem(std::string& shown, double& v);
   std::string fnlist(int i);
+  std::string heldvalues(int i);
   void fnliststop();
   int zmul = 1;     // FZ() = A * zmul + KI
   bool fz = false;  // FZ is among the routines
@@ -2504,6 +2509,54 @@ void Gen::besideitem(std::string& shown, double& v) {
   draw = was;
 }
 
+// A FUNCTION that runs an XEQ text with a name of its own, or writes a
+// record with STRUCT, referenced in a statement that holds a value made
+// before the reference: a FUNCTION's result, or a joined text.
+std::string Gen::heldvalues(int i) {
+  const std::string f = tail(i, "WF"), g = tail(i, "WG"), v = tail(i, "WV");
+  const int k = pick(10);
+  const bool record = chance(40);
+  double value = 0;
+  if (record) {
+    // (The record is declared where the FUNCTION, compiled first, names it.)
+    const std::string r = tail(i, "WR");
+    routines.insert(routines.end(),
+                    {"FUNCTION " + f + "()", "  CHARACTER " + r + "*8",
+                     "  " + r + " = STRUCT(I2=A, I4=KI)", "  " + f + " = " + std::to_string(k),
+                     "END"});
+    value = k;
+  } else {
+    routines.insert(routines.end(),
+                    {"FUNCTION " + f + "()",
+                     "  " + f + " = XEQ('" + tail(i, "WQ") + " = " + std::to_string(k) + " + A')",
+                     "END"});
+    value = k + scalars.at("A");
+  }
+  const std::string what = record ? "a FUNCTION writing a record" : "a FUNCTION running an XEQ";
+  use(g, v);
+  if (chance(50)) {
+    const int a = pick(10);
+    put(g + " = FI(" + std::to_string(a) + ") + " + f + "()");
+    put(v + " = " + numtext(a + value));
+    compare(i, g, v);
+    return what + " beside a FUNCTION's value";
+  }
+  // Pieces of T and S that end on a letter (a joined piece keeps its
+  // blanks, the right one loses those at its end).
+  const std::string& t = texts.at("T");
+  const std::string& sv = texts.at("S");
+  int m = 1 + pick(letters);
+  while (t[static_cast<std::size_t>(m - 1)] == ' ') --m;
+  const int ns = 1 + pick(static_cast<int>(sv.find(' ')));
+  chars.push_back(g + "*40");
+  chars.push_back(v + "*40");
+  put(g + " = T(1:" + std::to_string(m) + ") // S(1:" + std::to_string(ns) + ") // " + f + "()");
+  put(v + " = '" + t.substr(0, static_cast<std::size_t>(m)) +
+      sv.substr(0, static_cast<std::size_t>(ns)) + numtext(value) + "'");
+  compare(i, g, v);
+  return what + " beside a joined text";
+}
+
 // A list that holds FUNCTION references: into a whole array element by
 // element (the rest of the array kept), joined into a text, and as an XEQ
 // text alone (its value goes nowhere) or into a text.
@@ -2701,6 +2754,11 @@ Script Gen::make() {
   if (chance(30)) {
     ++nsnippets;
     snippet(nsnippets, [this, i = nsnippets]() { return filename(i); });
+  }
+  draw = &rng10;
+  if (chance(30)) {
+    ++nsnippets;
+    snippet(nsnippets, [this, i = nsnippets]() { return heldvalues(i); });
   }
   draw = &rng8;
   if (stopindex < 0 && chance(5)) fnliststop();
