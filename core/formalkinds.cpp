@@ -19,7 +19,8 @@ namespace {
 
 // More formals of unknown kind than this in one statement: only the choice
 // of them all as arrays is translated, and no other choice is written.
-constexpr std::size_t mostformals = 5;
+// (Each choice is a translation of the statement: at most 256 of them.)
+constexpr std::size_t mostformals = 8;
 
 // A statement kept: its formals of unknown kind, its words for each choice
 // of them as arrays (bit i: formals[i] is an array; empty: the choice

@@ -1364,13 +1364,15 @@ TEST(FastPath, ComposedExpressionsAgreeInEveryUseOnBothPaths) {
 // 870036, 870045, 870095), also where the formal stands whole in an
 // undeclared array's subscript (870338), and MAX/MIN lists of three and
 // more whose bracketed relation, minus over a bracket or nested list holds
-// a text built-in (870028, 870069, 870099, 870136, 870265, 870285).
+// a text built-in (870028, 870069, 870099, 870136, 870265, 870285). A
+// statement naming six undeclared formals, one of them bound to an array,
+// stopped with formalKind (78000162).
 TEST(FastPath, ComposedExpressionsOfTheFirstFailingSeeds) {
   composeseeds({870001, 870002, 870003, 870006,  870011,  870012, 870020, 870022, 870026, 870027,
                 870028, 870032, 870036, 870038,  870041,  870045, 870047, 870050, 870069, 870095,
                 870098, 870099, 870136, 870154,  870157,  870195, 870256, 870264, 870265, 870285,
                 870302, 870313, 870323, 870338,  870419,  871525, 871789, 874925, 875567, 878090,
-                880031, 880707, 881129, 9201554, 9204388, 9207403});
+                880031, 880707, 881129, 9201554, 9204388, 9207403, 78000162});
 }
 
 // Scripts of snippets of the rarer shapes (exec/shape_gen.h), run as the
