@@ -80,12 +80,18 @@ std::int32_t newlayoutsymbol(std::int32_t t) {
   return s;
 }
 
+bool islayoutof(std::int32_t s, std::int32_t t) {
+  if (!issym(s) || !issym(t) || typeof_(s) != 0x10) return false;
+  const std::string_view n = symbolname(s), owner = symbolname(t);
+  return n.size() == owner.size() + 1 && n.front() == ':' && n.substr(1) == owner;
+}
+
 void prelayout() {
   std::int32_t k = 1;
   if (ntok >= 1 && tokcod(1) > 0 && name.valid(tokcod(1)) && name(tokcod(1)).type == 2) ++k;
   const std::int32_t t = k <= ntok ? tokcod(k) : 0;
   if (t < 1 || t > nsym || !name.valid(t) || (typeof_(t) & 0x51) != 0x40) return;
-  if (k + 1 > ntok || tokcod(k + 1) != cwd::assign || issym(name(t).layout)) return;
+  if (k + 1 > ntok || tokcod(k + 1) != cwd::assign || islayoutof(name(t).layout, t)) return;
   bool writes = false;
   for (std::int32_t j = k + 2; j <= ntok; ++j) {
     const std::int16_t w = tokcod(j);
@@ -101,7 +107,7 @@ void prelayout() {
 bool structlayoutof(std::int32_t t, StructLayout& l) {
   if (!issym(t)) return false;
   const std::int32_t s = name(t).layout;
-  if (!issym(s) || typeof_(s) != 0x10) return false;
+  if (!islayoutof(s, t)) return false;
   std::int32_t rows = 0, cols = 0;
   TRANSFERR8TO2I4(z(s), rows, cols);
   const std::int32_t adr = name(s).adr;

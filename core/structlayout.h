@@ -93,6 +93,11 @@ double STRUCTFIELDVALUE(std::int32_t& position, std::int32_t type);
 // not grow.
 std::int32_t newlayoutsymbol(std::int32_t t);
 
+// Whether symbol s is the layout symbol made for record variable T (a
+// numeric array named ":" + T's name): a layout field may still name a
+// number that a dropped symbol had and another symbol took since.
+bool islayoutof(std::int32_t s, std::int32_t t);
+
 // A statement that writes a record into its target (T = STRUCT(...), the
 // reading form with GetPage aside) gets T's layout symbol when its words
 // are compiled (`tokcod` after the lexicon), so that no symbol is made

@@ -96,8 +96,7 @@ bool failed() { return !core::msgkey.trimmed().empty(); }
 // too few.
 std::int32_t makelayout(std::int32_t t, std::int32_t n, std::int32_t reuse) {
   const std::int32_t cells = 2 * n + 1;
-  std::int32_t s = reuse;
-  if (!issym(s) || typeof_(s) != 0x10) s = 0;
+  std::int32_t s = core::islayoutof(reuse, t) ? reuse : 0;
   if (s == 0) {
     s = core::newlayoutsymbol(t);
     if (s == 0) return 0;

@@ -5,6 +5,7 @@
 #include "core/codewords.h"
 #include "core/program.h"
 #include "core/runwords.h"
+#include "core/shoplists.h"
 #include "core/stores.h"
 #include "core/symbols.h"
 #include "core/xform.h"
@@ -89,6 +90,19 @@ std::int32_t owner(std::int32_t p, std::int32_t& from) {
       if (starts.empty()) break;
       starts.pop_back();
       continue;
+    } else if (core::isoptstmt(u)) {
+      // An option built-in in the expression (BITS(A) + SUM(X + F(1))):
+      // its options, each a value and its marker, and BITS's target give
+      // way to its value.
+      const int commas = core::cwcount(u);
+      const bool bits = core::optstmtnr(w) == static_cast<int>(core::OptStmt::BITS);
+      const bool empty = commas == 0 && !core::isoptmarker(codeword(q - 1));
+      const int entries = 2 * (bits || empty ? commas : commas + 1) + (bits ? 1 : 0);
+      if (entries < 1) {
+        starts.push_back(q);
+        continue;
+      }
+      taken = static_cast<std::size_t>(entries - 1);
     } else if (std::int32_t nargs = 0; core::isbuiltinword(u)) {
       if (foldbuiltin(w, nargs) && nargs == 1 && !starts.empty() && q > p && starts.back() <= p) {
         from = starts.back();

@@ -1441,7 +1441,8 @@ TEST(FastPath, ComposedShapesLeaveWhatTheGeneratorWorkedOutOnBothPaths) {
 // statement held, its FUNCTION's result (79000021) and its joined text
 // (79000010); one that wrote a record put the record's layout there
 // (79000024, 79000106 stopping with charToNum, 79000161 its name over
-// the text).
+// the text). BITS before a fold over a whole array beside a FUNCTION left
+// the fold to the statement's passes, one element alone (80004672).
 TEST(FastPath, ComposedShapesOfTheFirstFailingSeeds) {
   composeseeds({510001,  510002,  510004,   510005,   510007,   510011,  510015,  510021,  510031,
                 510032,  510033,  510062,   510072,   510073,   510076,  510080,  510176,  510185,
@@ -1449,7 +1450,8 @@ TEST(FastPath, ComposedShapesOfTheFirstFailingSeeds) {
                 3000017, 3000019, 3000031,  3000043,  3000059,  3000065, 3000066, 3000070, 3000103,
                 3000112, 4000001, 4000060,  4000095,  5000041,  5000048, 5000135, 5000148, 5000159,
                 5000163, 5000198, 73000003, 73000006, 73000014, 73000015, 77000100, 77000220,
-                77000277, 77000346, 79000010, 79000021, 79000024, 79000106, 79000161},
+                77000277, 77000346, 79000010, 79000021, 79000024, 79000106, 79000161,
+                80004672},
                shapes::generate);
 }
 

@@ -100,6 +100,27 @@ TEST_F(Struct, RedefiningReusesTheLayoutSymbol) {
   EXPECT_EQ(out, 1);
 }
 
+// A layout field left naming a symbol number that another array took
+// since (the layout's symbol was dropped with a refused line) is no layout:
+// the record gets one of its own and the array keeps its shape and values.
+TEST_F(Struct, ALayoutNumberThatAnotherArrayTookIsNoLayout) {
+  const std::int32_t rec = chars("REC", 12);
+  num("A", 1);
+  EXPECT_EQ(compile("DIMENSION Q(3)"), 0);
+  const std::int32_t q = sym("Q");
+  const double shape = z(q);
+  for (int i = 0; i < 3; ++i) z(name(q).adr + i) = 7.0 + i;
+  name(rec).layout = static_cast<std::int16_t>(q);
+  std::int32_t out = 0;
+  EXPECT_EQ(exec::STRUCTELEMENT(rec, 0, out), 0);
+  st("REC = STRUCT(I4=A)");
+  EXPECT_EQ(key(), "");
+  EXPECT_NE(name(rec).layout, q);
+  EXPECT_EQ(symbolname(name(rec).layout), ":REC");
+  EXPECT_EQ(z(q), shape);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(z(name(q).adr + i), 7.0 + i);
+}
+
 TEST_F(Struct, PagesAndReadingBack) {
   const std::int32_t rec = chars("REC", 24);
   const std::int32_t a = num("A", 7), b = num("B", 0.25), p = num("P", 2);
