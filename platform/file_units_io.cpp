@@ -71,7 +71,8 @@ int unit_write_at(FileUnit& u, std::int64_t off, const char* src, std::int64_t n
   unit_drop_caches(u);
   std::int64_t done = 0;
   while (done < n) {
-    ssize_t w = ::pwrite(u.fd, src + done, static_cast<size_t>(n - done), off + done);
+    ssize_t w = u.appends ? ::write(u.fd, src + done, static_cast<size_t>(n - done))
+                          : ::pwrite(u.fd, src + done, static_cast<size_t>(n - done), off + done);
     if (w < 0 && errno == EINTR) continue;
     if (w <= 0) {
       u.writefailed = true;

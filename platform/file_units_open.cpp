@@ -36,6 +36,12 @@ bool same_mode(const UnitMode& a, const UnitMode& b) {
          a.records == b.records && a.recl == b.recl && a.buffered == b.buffered;
 }
 
+// A sequential file opened at its end for writing keeps appending.
+bool appends(const UnitMode& m) {
+  return m.position == UnitPosition::append && m.access == UnitAccess::sequential &&
+         m.action != UnitAction::read;
+}
+
 int open_flags(UnitAction a) {
   switch (a) {
     case UnitAction::read:
@@ -89,7 +95,7 @@ int open_unit(int unit, std::string_view name, const UnitMode& mode) {
 
   if (FileUnit* held = find_unit(unit)) {
     bool keep = exists && !held->path.empty() && held->dev == st.st_dev && held->ino == st.st_ino &&
-                same_mode(held->mode, want) &&
+                same_mode(held->mode, want) && appends(held->mode) == appends(want) &&
                 (want.status == UnitStatus::old_file || want.status == UnitStatus::unknown);
     if (keep) return iostat_ok;
     close_unit(unit);
@@ -112,6 +118,10 @@ int open_unit(int unit, std::string_view name, const UnitMode& mode) {
       }
     }
     int flags = open_flags(want.action) | O_CLOEXEC;
+    // Another program (or another run) may append to the same file at the
+    // same time: each write goes to the end as the file is then, never to
+    // an end remembered from the open.
+    if (appends(want)) flags |= O_APPEND;
     if (want.status == UnitStatus::new_file) {
       flags |= O_CREAT | O_EXCL;
     } else if (want.status != UnitStatus::old_file) {
@@ -150,6 +160,7 @@ int open_unit(int unit, std::string_view name, const UnitMode& mode) {
   u.dev = fst.st_dev;
   u.ino = fst.st_ino;
   u.pos = want.position == UnitPosition::append ? static_cast<std::int64_t>(fst.st_size) : 0;
+  u.appends = !nameless && appends(want);
   fileunits[unit] = std::move(u);
   return iostat_ok;
 }

@@ -30,6 +30,10 @@ struct FileUnit {
   std::string wbuf;
   std::int64_t wbufoff = 0;
   bool writefailed = false;  // a write to the file system failed
+  // Opened to append: every write lands at the file's end as it is at that
+  // moment (records held back are passed on whole, so a record of this
+  // unit is never split by another writer's).
+  bool appends = false;
   // The status of held-back writes that could not be passed on, kept until
   // a write, flush or close of this unit reports it (the pass-on may have
   // been caused by another unit's operation).

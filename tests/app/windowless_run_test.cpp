@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
@@ -43,12 +44,11 @@ constexpr uid_t nobody = 65534;
 // `ulimit -f` sets it); stdoutfile, when given, takes the standard output
 // instead of the outcome; bound: the folder's rights bind the program (the
 // superuser's test runs it as nobody).
-Outcome ostrel(const fs::path& folder, const std::vector<std::string>& args,
-               std::int64_t filelimit = -1, const std::string& stdoutfile = "",
-               bool bound = false) {
-  testsupport::TempDir logs;
-  const std::string out = stdoutfile.empty() ? logs.file("out") : stdoutfile;
-  const std::string err = logs.file("err");
+// start_ostrel starts it and leaves it running (its output into out and
+// err), finish_ostrel waits for its end.
+pid_t start_ostrel(const fs::path& folder, const std::vector<std::string>& args,
+                   const std::string& out, const std::string& err, std::int64_t filelimit = -1,
+                   bool bound = false) {
   const pid_t pid = fork();
   if (pid == 0) {
     if (chdir(folder.c_str()) != 0) _exit(126);
@@ -78,15 +78,29 @@ Outcome ostrel(const fs::path& folder, const std::vector<std::string>& args,
     execv(OSTREL_BINARY, argv.data());
     _exit(127);
   }
+  return pid;
+}
+
+Outcome finish_ostrel(pid_t pid, const std::string& out, const std::string& err) {
   int status = 0;
   waitpid(pid, &status, 0);
   Outcome r;
   r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  if (stdoutfile.empty()) r.out = read_file(out);
+  if (!out.empty()) r.out = read_file(out);
   r.err = read_file(err);
   if (WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM)
     r.err += "(the run did not end within " + std::to_string(runlimit) + " seconds)\n";
   return r;
+}
+
+Outcome ostrel(const fs::path& folder, const std::vector<std::string>& args,
+               std::int64_t filelimit = -1, const std::string& stdoutfile = "",
+               bool bound = false) {
+  testsupport::TempDir logs;
+  const std::string out = stdoutfile.empty() ? logs.file("out") : stdoutfile;
+  const std::string err = logs.file("err");
+  const pid_t pid = start_ostrel(folder, args, out, err, filelimit, bound);
+  return finish_ostrel(pid, stdoutfile.empty() ? out : "", err);
 }
 
 int lines(const std::string& text) {
@@ -332,6 +346,76 @@ TEST_F(Windowless, ARunThatEndsWithRecordsItCouldNotWriteFails) {
             "  Check that the file exists, that no other program holds it and that the disk has "
             "room.\n"
             "  key=rdwrErK\n");
+}
+
+// One writer of two that append to the same file at the same time: it
+// says it is ready and waits (within the run's bound) for the other, then
+// appends `perrecord` records each with an OPEN, a WRITE and a CLoSe of
+// its own, then `kept` more through one OPEN. NBAD counts the statements
+// told anything but success.
+std::string appender(char name, char other, int perrecord, int kept) {
+  std::string s = "CHARACTER F*40, M*8, G*8\n";
+  s += "F = 'shared.txt'\nM = '" + std::string(1, name) + ".go'\nG = '" + std::string(1, other) +
+       ".go'\n";
+  s += "OPEN(FIle=M)\nWRITE(FIle=M, CLoSe=1) 'ready'\n";
+  s += "1 IO = 1\nOPEN(FIle=G, OLD, IOStat=IO, ERror=1)\nWRITE(FIle=G, CLoSe=1)\n";
+  s += "NBAD = 0\n";
+  s += "DO I = 1, " + std::to_string(perrecord) + "\n";
+  s += "  OPEN(FIle=F, APPend, IOStat=IO)\n";
+  s += "  WRITE(FIle=F, IOStat=IW) '" + std::string(1, name) +
+       "', I, '----------------------------------------'\n";
+  s += "  WRITE(FIle=F, CLoSe=1, IOStat=IC)\n";
+  s += "  IF (ABS(IO) + ABS(IW) + ABS(IC) > 0) NBAD = NBAD + 1\n";
+  s += "ENDDO\n";
+  s += "OPEN(FIle=F, APPend)\n";
+  s += "DO I = " + std::to_string(perrecord + 1) + ", " + std::to_string(perrecord + kept) + "\n";
+  s += "  WRITE(FIle=F, IOStat=IW) '" + std::string(1, name) +
+       "', I, '----------------------------------------'\n";
+  s += "  IF (IW /= 0) NBAD = NBAD + 1\n";
+  s += "ENDDO\n";
+  s += "WRITE(FIle=F, CLoSe=1, IOStat=IC)\n";
+  s += "IF (IC /= 0) NBAD = NBAD + 1\n";
+  s += "END\n";
+  return s;
+}
+
+TEST_F(Windowless, TwoRunsAppendingToOneFileAtOnceLoseAndCutNoRecord) {
+  constexpr int perrecord = 1500, kept = 30000, total = perrecord + kept;
+  write_file(dir.path() / "A.ost", appender('A', 'B', perrecord, kept));
+  write_file(dir.path() / "B.ost", appender('B', 'A', perrecord, kept));
+  testsupport::TempDir logs;
+  const pid_t a = start_ostrel(dir.path(), {"RUN=A.ost"}, logs.file("a.out"), logs.file("a.err"));
+  const pid_t b = start_ostrel(dir.path(), {"RUN=B.ost"}, logs.file("b.out"), logs.file("b.err"));
+  const Outcome ra = finish_ostrel(a, logs.file("a.out"), logs.file("a.err"));
+  const Outcome rb = finish_ostrel(b, logs.file("b.out"), logs.file("b.err"));
+  ASSERT_EQ(ra.status, 0) << "waited for both writers to be ready\n" << ra.out << ra.err;
+  ASSERT_EQ(rb.status, 0) << "waited for both writers to be ready\n" << rb.out << rb.err;
+  EXPECT_NE(ra.out.find("NBAD=0\n"), std::string::npos) << ra.out;
+  EXPECT_NE(rb.out.find("NBAD=0\n"), std::string::npos) << rb.out;
+  // Every record whole, each writer's in its own order, none missing.
+  std::istringstream lines(read_file(dir.path() / "shared.txt"));
+  std::string line;
+  int next[2] = {1, 1}, count = 0, bad = 0;
+  std::string firstbad;
+  while (std::getline(lines, line)) {
+    ++count;
+    char who = 0;
+    int number = 0;
+    char dashes[64] = {};
+    const bool whole = std::sscanf(line.c_str(), "%c %d %63s", &who, &number, dashes) == 3 &&
+                       (who == 'A' || who == 'B') &&
+                       std::string(dashes) == std::string(40, '-') && line.back() == '\r' &&
+                       number == next[who - 'A'];
+    if (whole) {
+      ++next[who - 'A'];
+    } else if (bad++ == 0) {
+      firstbad = line;
+    }
+  }
+  EXPECT_EQ(bad, 0) << "first record cut or out of order: " << firstbad;
+  EXPECT_EQ(count, 2 * total);
+  EXPECT_EQ(next[0], total + 1);
+  EXPECT_EQ(next[1], total + 1);
 }
 
 // A table whose edits cannot be saved past the file-size limit: the
