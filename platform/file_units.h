@@ -97,7 +97,10 @@ enum class UnitForm { formatted, unformatted, binary };
 enum class UnitAction { read, write, readwrite };
 enum class UnitShare { denynone, denyread, denywrite, denyreadwrite };
 // rewind: at the start; asis: at the start for a new connection, unchanged
-// when the unit stays connected; append: at the end.
+// when the unit stays connected; append: at the end, and a sequential unit
+// that may write keeps appending: each write (a record, or the records
+// held back, passed on whole) lands at the file's end as it is then, also
+// when another program appends to the file at the same time.
 enum class UnitPosition { rewind, asis, append };
 // How formatted records end: lf (LF, a CR before it dropped; written as
 // CR LF), cr (CR; written as CR), eol (LF, CR LF or CR; written as CR LF),
