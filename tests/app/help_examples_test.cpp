@@ -3,7 +3,8 @@
 // own, with HOME and the XDG folders there too. The examples are taken from
 // the file itself: the script lines (indented by three blanks) under
 // "Example", "Examples" and "More examples", each followed by its prose,
-// and the one-line "Example:" of the dialog keyword topics. Every example
+// the one-line "Example:" of the dialog keyword topics, and the scripts
+// that the guide topics (lang...) show in their text. Every example
 // stands either in the table of expectations below, written from its
 // topic's prose, or in one of the skip lists with its reason; one that
 // stands nowhere fails the test, so that a new topic cannot slip by.
@@ -61,13 +62,55 @@ std::vector<Example> examples_of(const std::string& bytes) {
   const auto isprose = [&](const std::string& l) {
     return l.size() > 1 && l[0] == ' ' && l[1] != ' ' && !iscode(l);
   };
+  // Blanks inside a line, outside quotes and before no comment: a table
+  // of forms laid out in columns, not a script.
+  const auto columned = [](const std::string& l) {
+    const std::size_t from = l.find_first_not_of(' ');
+    char quote = 0;
+    for (std::size_t k = from; k != std::string::npos && k + 1 < l.size(); ++k) {
+      if (quote != 0) {
+        quote = l[k] == quote ? 0 : quote;
+      } else if (l[k] == '\'' || l[k] == '"') {
+        quote = l[k];
+      } else if (l[k] == '!') {
+        return false;
+      } else if (l[k] == ' ' && l[k + 1] == ' ') {
+        const std::size_t next = l.find_first_not_of(' ', k);
+        return next != std::string::npos && l[next] != '!';
+      }
+    }
+    return false;
+  };
+  bool inexamples = false;  // past the topic's "Example" head
   for (std::size_t i = 0; i < lines.size();) {
     const std::string& l = lines[i];
     if (!isbody(l)) {
       key = l.substr(0, std::min<std::size_t>(l.find(' '), 16));
       number = 0;
+      inexamples = false;
       ++i;
       continue;
+    }
+    // A script in the text of a guide topic: script lines after an empty
+    // line, a heading or a line that ends with ":", none laid out in
+    // columns, and not in a list (the tutorial's steps show pieces of
+    // the script that its Example holds whole).
+    if (key.rfind("lang", 0) == 0 && !inexamples && iscode(l) && i >= 2 && !iscode(lines[i - 1])) {
+      const std::string prev = rtrim(lines[i - 1]);
+      const bool item =
+          prev.rfind(" - ", 0) == 0 || (prev.size() > 1 && prev[1] >= '0' && prev[1] <= '9');
+      const bool heading = isprose(prev) && (rtrim(lines[i - 2]).empty() || !isbody(lines[i - 2])) &&
+                           prev.back() != '.' && prev.back() != ',';
+      std::size_t end = i;
+      bool script = !item && (prev.empty() || heading || prev.back() == ':');
+      for (; end < lines.size() && iscode(lines[end]); ++end) script = script && !columned(lines[end]);
+      if (script) {
+        Example e{key, ++number, {}, ""};
+        for (; i < end; ++i) e.code.push_back(rtrim(lines[i].substr(3)));
+        for (; i < lines.size() && isprose(lines[i]); ++i) e.prose += lines[i].substr(1) + " ";
+        out.push_back(e);
+        continue;
+      }
     }
     if (l.rfind(" Example:", 0) == 0) {
       std::string code = l.substr(9);
@@ -79,6 +122,7 @@ std::vector<Example> examples_of(const std::string& bytes) {
     const std::string head = rtrim(l);
     ++i;
     if (head != " Example" && head != " Examples" && head != " More examples") continue;
+    inexamples = true;
     const bool several = head != " Example";
     for (;;) {
       Example e{key, number + 1, {}, ""};
@@ -274,6 +318,28 @@ const std::vector<Expect>& expectations() {
       ex("langRegex", 1, {"P=17", "L=7", "N=4"}),
       ex("langTutorial", 1, {"S=385"}),
       ex("langSubroutines", 1, {"F=(1,2,6,24,120,720)"}),
+      // The scripts in the guide topics' text.
+      ex("langFiles", 1, {"N=3", "IO=-1"}, {}, {}, {{"data.txt", "alpha\r\nbeta\r\ngamma\r\n"}}),
+      ex("langTables", 1, {"X=0.8", "K=40"}, {}, {"X = F(2, 3)", "K = F(1, 2)"},
+         {{"stock.txt", "apples          40     1.25\r\npears           12     0.80\r\n"}}),
+      ex("langTables", 2, {"P=1.25", "N=40"}, {}, {},
+         {{"fruit.txt", "apples|1.25|40\r\npears|0.8|12\r\n"}}),
+      ex("langMenus", 1, {}, {"GOTO 1", "SUBROUTINE SAVEIT", "SAVED = 1", "END", "1 CONTINUE"}),
+      ex("langStores", 1, {}),
+      ex("langLibraries", 1, {"LIB='libm.so.6" + std::string(21, ' ') + "'"}),
+      ex("langHowTo", 1, {"N=3", "IO=-1", "/V=\\(1\\.5,2,-300,0,0,.*\\)/"}, {}, {},
+         {{"values.txt", "1.5\r\n2\r\n-300\r\n"}}),
+      ex("langHowTo", 2, {},
+         {"GOTO 5", "FUNCTION SQRT2(X)", "SQRT2 = X ^ 0.5", "END", "5 CONTINUE"}, {}, {},
+         {{"table.txt", "   1    1\\.0000\r\n   2    1\\.4142\r\n   3    1\\.7321\r\n(   [4-9] +[0-9.]+\r\n){6}  10    3\\.1623\r\n"}}),
+      // A run without a display draws into no window; it ends.
+      ex("langHowTo", 4, {}),
+      ex("langHowTo", 5, {"/SECONDS=[0-9.e-]+/"}),
+      ex("langHowTo", 7, {"N=50"}),
+      ex("langHowTo", 8, {"W='2.5" + std::string(17, ' ') + "'", "V=2.5"}),
+      ex("langHowTo", 9, {"SPEED=3", "LIMIT=7", "N=2"}, {"CHARACTER T*60", "SPEED = 3", "LIMIT = 7"},
+         {"SPEED = 0", "LIMIT = 0", "N = INIT(T, SPEED, LIMIT)"}),
+      ex("langAppendix", 1, {}),
   };
   return table;
 }
@@ -298,19 +364,31 @@ const std::vector<Skip> notbuilt = {
     {"WINDOW()", 0, "WINDOW"},
     {"WRITE()", 4, "WRITE into a window"},
     {"langWindows", 1, "DLG and WINDOW"},
-    {"langTables", 1, "DLG with a table"},
+    {"langTables", 3, "DLG with a table"},
 };
 
 // Examples that need a device or a person the test machine does not have.
 const std::vector<Skip> nodevice = {
     {"BEEP()", 1, "its result is sound: a sound card and a listener"},
     {"COM()", 1, "a device on the first serial port"},
-    {"langSerial", 1, "a measuring device on the first serial port"},
+    {"langSerial", 1, "a device on the second serial port"},
+    {"langSerial", 2, "a measuring device on the first serial port"},
+    {"langHowTo", 3, "a dialog waits for its answer: a display and a person"},
+    {"langDialogs", 1, "a dialog waits for its answer: a display and a person"},
+    {"langHowTo", 6, "waits for a key: a keyboard and a person"},
     {"KEY()", 1, "waits for a key: a keyboard and a person"},
     {"KEY()", 3, "waits for a key: a keyboard and a person"},
     {"langEvents", 1, "function keys and typed keys: a keyboard and a person"},
     {"SYSTEM()", 4, "opens a PDF viewer: a desktop with a program registered for PDF"},
     {"WRITE()", 2, "the status bar of the main window: a display"},
+};
+
+// Pieces of a script shown in a guide topic's text that run only inside a
+// script of the reader's own.
+const std::vector<Skip> pieces = {
+    {"langPanels", 1, "\"...\" stands for the script's work between the two statements"},
+    {"langPanels", 2, "the head line of a panel block, not statements"},
+    {"langLibraries", 2, "a record for a procedure of the reader's own library"},
 };
 
 bool names(const Skip& s, const Example& e) {
@@ -463,6 +541,17 @@ TEST(HelpExamples, TheExamplesAreTakenWithTheirProse) {
   EXPECT_EQ(e[3].prose, "");
   EXPECT_EQ(e[4].key, "DLG.X");
   EXPECT_EQ(e[4].code, (std::vector<std::string>{"DLG(X=4, Button='&OK')"}));
+  // A guide topic's scripts: after a heading or a line ending in ":", not
+  // a table laid out in columns, not the rest of a list item.
+  const std::vector<Example> g = examples_of(
+      "langX X\r\n Reading\r\n   N = 0\r\n   N = N + 1   ! count\r\n N counts.\r\n \r\n"
+      " Forms:\r\n   S(3:7)    characters 3 to 7\r\n - item:\r\n   A = 1\r\n"
+      " 2. Step:\r\n   B = 2\r\n Also:\r\n   C = 'a  b'\r\n");
+  ASSERT_EQ(g.size(), 2u);
+  EXPECT_EQ(g[0].code, (std::vector<std::string>{"N = 0", "N = N + 1   ! count"}));
+  EXPECT_EQ(g[0].prose, "N counts. ");
+  EXPECT_EQ(g[1].number, 2);
+  EXPECT_EQ(g[1].code, (std::vector<std::string>{"C = 'a  b'"}));
 }
 
 // Every example stands in exactly one of the expectation table and the
@@ -472,7 +561,7 @@ TEST(HelpExamples, EveryExampleStandsInOneList) {
   ASSERT_GT(all.size(), 200u) << "the help data file's examples were not found";
   std::set<std::pair<std::string, int>> known;
   for (const Example& e : all) known.insert({e.key, e.number});
-  for (const auto* list : {&notbuilt, &nodevice})
+  for (const auto* list : {&notbuilt, &nodevice, &pieces})
     for (const Skip& s : *list) {
       bool any = false;
       for (const Example& e : all) any = any || names(s, e);
@@ -483,7 +572,7 @@ TEST(HelpExamples, EveryExampleStandsInOneList) {
         << x.key << " #" << x.number << " is no example of the help file";
   for (const Example& e : all) {
     int lists = 0;
-    for (const auto* list : {&notbuilt, &nodevice})
+    for (const auto* list : {&notbuilt, &nodevice, &pieces})
       for (const Skip& s : *list) lists += names(s, e);
     for (const Expect& c : expectations()) lists += e.key == c.key && e.number == c.number;
     EXPECT_EQ(lists, 1) << e.key << " #" << e.number

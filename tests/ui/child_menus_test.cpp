@@ -8,6 +8,7 @@
 #include <string>
 
 #include "child_fixture.h"
+#include "support/test_support.h"
 #include "platform/backend.h"
 #include "platform/win_message.h"
 #include "platform/win_message_keys.h"
@@ -83,6 +84,25 @@ TEST(ChildMenus, TypesTitlesAndTheLastSeparatorOfATextAreReadAsWritten) {
   EXPECT_EQ(titleof(r.menuitems(3)), "View");
   EXPECT_EQ(r.menuitems(2).submenu_count, 1);
   EXPECT_EQ(r.popupitems(1).command, 31004u);
+}
+
+// The menu text of the help's Menus topic gives the numbers its subroutine
+// asks for: Save is item 4 (a "|" right after "File:" would make an empty
+// item, a dividing line, before Open and move Save to 5).
+TEST(ChildMenus, TheHelpsMenuExampleHasTheItemsItsSubroutineNames) {
+  const std::string hlp = testsupport::read_file(testsupport::source_dir() / "data" / "Ostrel.hlp");
+  const std::size_t topic = hlp.find("\r\nlangMenus ");
+  ASSERT_NE(topic, std::string::npos);
+  const std::size_t from = hlp.find("MAIN = '", topic), to = hlp.find("'\r\n", from);
+  ASSERT_NE(to, std::string::npos);
+  ASSERT_NE(hlp.find("IF ($$ == 4) CALL SAVEIT", topic), std::string::npos);
+  exec::wdwrec r;
+  ASSERT_EQ(build(r, hlp.substr(from + 8, to - from - 8)), "");
+  ASSERT_EQ(r.popupitems.size(), 5);
+  EXPECT_EQ(titleof(r.popupitems(2)), "Save");
+  EXPECT_EQ(r.popupitems(2).command, 31004u);
+  EXPECT_EQ(titleof(r.popupitems(4)), "Grid");
+  EXPECT_EQ(r.popupitems(4).flags & 0x8, 0x8);
 }
 
 TEST(ChildMenus, RefusedTextsNameTheirReasonAndBuildNothing) {
