@@ -71,6 +71,12 @@ std::int32_t idxerrorof(std::int32_t code, std::int32_t sym, std::string_view wh
 // detail for the script that takes it with an error label.
 std::string_view idxshownkey(std::string_view key, std::string_view detail);
 
+// Whether symbol s is such an operand: an array of no elements that is no
+// formal, view or constant and that no ALIAS or ALLOCATE of the program
+// names (a name written with "(" that is neither a built-in function nor a
+// declared array).
+bool undeclaredarray(std::int32_t s);
+
 // Index error texts.
 inline constexpr std::string_view idxrow = " row ";
 inline constexpr std::string_view idxcolumn = " column ";

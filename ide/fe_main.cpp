@@ -45,6 +45,7 @@
 #include "platform/win_message_box.h"
 #include "plot/fontslots.h"
 #include "plot/plotdev.h"
+#include "text/edit.h"
 #include "toolkit/draw.h"
 #include "toolkit/entry.h"
 #include "toolkit/loops.h"
@@ -382,6 +383,8 @@ void install_application() {
   // editor's are.
   core::editsave = C1EDITSAVE;
   core::showtextbeforeerrors = FEDITREPAINT;
+  // EDIT's search of the script shows the line it found.
+  text::editorcalls.showline = FEDITSHOWLINE;
   // The program waits for the user once the editor's line input waits for
   // a key (not while the start screen and the first script are to come).
   plat::waits_for_user = [] { return (core::idestate & busy::lineinput) != 0 ? 1 : 0; };

@@ -18,6 +18,7 @@
 #include "core/symbols_index.h"
 #include "core/tokenizer.h"
 #include "core/varnamevalue.h"
+#include "exec/operands.h"
 #include "ide/bookmarks.h"
 #include "ide/windowlist.h"
 
@@ -75,6 +76,10 @@ std::span<double> literalvalues() {
   return {core::z.ptr(first), static_cast<std::size_t>(n)};
 }
 
+// The symbols there were before the word was analysed on trial: a name
+// the trial made is no part of the compiled program.
+std::int32_t programsymbols = 0;
+
 struct Found {
   std::int32_t kind = 1;
   std::string topic = "Editor";
@@ -125,6 +130,10 @@ bool classify(std::string_view line, std::int32_t k, Found& f) {
       } else if ((t & 0x1) != 0) {
         f.kind = 9;
         f.topic = "array_externfile";
+      } else if (s <= programsymbols && exec::undeclaredarray(s)) {
+        // A name written with "(" that nothing declares: no array at all.
+        f.kind = 12;
+        f.topic = "noSuchName";
       } else {
         f.kind = 12;
         f.topic = "array_dimensions";
@@ -161,6 +170,18 @@ bool classify(std::string_view line, std::int32_t k, Found& f) {
   return false;
 }
 
+// Token k as the user wrote it; an element with its indices.
+std::string writtenname(std::string_view line, std::int32_t k, std::int32_t kind) {
+  std::string name(core::tokentext(line, k));
+  if (kind != 8) return name;
+  for (std::int32_t i = k + 1; i <= core::ntok && core::tokcod(i) != core::cwd::end; ++i) {
+    const std::string_view t = core::tokentext(line, i);
+    name += t;
+    if (t == ")") break;
+  }
+  return name;
+}
+
 // The help window with the word's topic and values (the full form).
 void show(const Found& f, std::string_view line, std::int32_t& answer) {
   answer = 0;
@@ -187,6 +208,13 @@ void show(const Found& f, std::string_view line, std::int32_t& answer) {
   core::HelpValues v;
   v.doubles = value;
   v.text = std::span<char>(wordbuffer.data(), wordbuffer.size());
+  // A name is told as the user wrote it (the word buffer holds it with its
+  // scope for the break on a change); a text's value stays the buffer's.
+  std::string name;
+  if (wordlook.symbol > 0 && f.kind != 10 && f.kind != 11 && wordlook.token > 0) {
+    name = writtenname(line, wordlook.token, f.kind);
+    v.text = std::span<char>(name.data(), name.size());
+  }
   if (f.kind == 10) {
     helpwindow(topic, answer, v);
     return;
@@ -293,6 +321,7 @@ void FEDHLP(std::span<const char> line, std::int32_t column, std::int32_t mode) 
   std::int32_t breaktoken = 0;
   {
     TrialCounters trial;
+    programsymbols = trial.symbols();
     // A blank behind the line lets the tokenizer take its last character.
     std::string padded(text.substr(0, static_cast<std::size_t>(core::C1LEN_TRIM(text))));
     padded += ' ';

@@ -730,6 +730,36 @@ void FEDITKEEPLINE() {
   core::xeqline = line;
 }
 
+void FEDITSHOWLINE(std::int32_t l) {
+  if (core::c1edit.size() == 0 || wdwhead == nullptr || wdwhead->window == nullptr || l < 1 ||
+      l > core::nedlines)
+    return;
+  // A line being typed and not yet left stays where the user types it.
+  if ((core::idestate & busy::lineinput) != 0 && edlinechg) return;
+  wdwrec* const current = wdwcur;
+  wdwcur = wdwhead;
+  edcurline = edloadline = edhandline = l;
+  edfirstline = l;
+  edselfrom = edselto = 0;
+  edselcol1 = edselcol2 = 0;
+  // The line input closes: it opens on the line when the editor takes over.
+  core::idestate &= ~busy::lineinput;
+  loadinputline(l);
+  edcol = 0;
+  measureanddraw_rows();
+  if (shown(l)) {
+    const std::int32_t kept = txtclass;
+    setclass(5);
+    std::int32_t slot = 0;
+    WRITETEXT(std::string_view(edlinebuf.data() + 1, edlinebuf.size() - 1), edwidth, edleftcol,
+              l - edfirstline + edtoprow, slot, 1);
+    setclass(kept);
+    inputrowsdrawn.push_back(l - edfirstline + edtoprow);
+  }
+  UPDATEWDW(1, wdwhead);
+  wdwcur = current;
+}
+
 void REFUSEHELDLINE() {
   const auto length = static_cast<std::int32_t>(writtenline().size());
   std::array<std::int32_t, 3> words{edcurline, length,

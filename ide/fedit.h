@@ -28,6 +28,13 @@ void FEDITRESUME(std::span<char> text, std::int32_t& key);
 // leaving the line does.
 void FEDITKEEPLINE();
 
+// Puts the cursor on line l (from 1) and shows it as the first line of the
+// view, while a run goes on: the rows are drawn anew and the line's row as
+// the input row; the editor opens its line input there when it takes
+// over. Nothing without a script in the main window, nor while a line the
+// user changed is still being typed.
+void FEDITSHOWLINE(std::int32_t l);
+
 // Tells that the cursor line is held whole: longer than the line input
 // takes, it can only be deleted, cut or copied as a whole.
 void REFUSEHELDLINE();

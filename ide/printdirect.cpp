@@ -16,6 +16,7 @@
 #include "exec/settingrefs.h"
 #include "exec/windowwords.h"
 #include "ide/fedhlp.h"
+#include "ide/fedit.h"
 #include "ide/idewords.h"
 #include "platform/file_names.h"
 #include "plot/fontslots.h"
@@ -87,6 +88,8 @@ bool dialogsavename(std::string& path) {
 // names (a file that cannot be read gives an empty text).
 std::string windowtext(const exec::wdwrec& w) {
   if (exec::printsrc == 1) {
+    // The line being typed goes into the text first, as the screen shows it.
+    FEDITKEEPLINE();
     if (core::c1editend < 1 || !core::c1edit.valid(core::c1editend)) return {};
     return std::string(core::c1edit.ptr(1), static_cast<std::size_t>(core::c1editend));
   }

@@ -1238,8 +1238,12 @@ void EDIT(const exec::OptCall& call) {
     editmx();
     return;
   }
-  if (kw0 == ekw::MatriX || (kw0 != ekw::Text && istext)) {
-    exec::notyetbuilt(call);  // the script editor's form
+  if (kw0 == ekw::MatriX) {
+    exec::notyetbuilt(call);  // (no table editor installed)
+    return;
+  }
+  if (kw0 != ekw::Text && istext) {
+    editorform(firstslot, text);
     return;
   }
   if (kw0 != ekw::Text) {

@@ -15,6 +15,17 @@ namespace text {
 // the receiving variable in `xeqtarget`).
 void EDIT(const exec::OptCall& call);
 
+// The form of EDIT that searches the script in the editor (its first
+// option, not Text, with a text): the line found is shown through this
+// record, which the IDE fills at start-up. Empty (a run without a window)
+// the line is only stored.
+struct EditorCalls {
+  // Puts the editor's cursor on line (from 1) and makes it the first line
+  // shown.
+  void (*showline)(std::int32_t line) = nullptr;
+};
+inline EditorCalls editorcalls;
+
 // The table form of EDIT (its first or last option MatriX), which the
 // script windows install: the option table is read as it stands. Absent,
 // the statement stops with "notYetBuilt".

@@ -213,6 +213,12 @@ inline std::int32_t clamppos(std::int64_t p) {
   return static_cast<std::int32_t>(std::clamp<std::int64_t>(p, -(1 << 30), 1 << 30));
 }
 
+// --- The editor form (edit_editor.cpp) ---------------------------------------
+// Searches the pattern in the editor's text from the line after Count on,
+// shows the line found and stores its number (0 none) into the variable
+// of the option written after the pattern's, firstslot being its slot.
+void editorform(std::int32_t firstslot, const Span& pattern);
+
 // --- Values of options (edit.cpp) -------------------------------------------
 // The text of value symbol v; false when v is no text.
 bool textvalue(std::int32_t v, Span& s);

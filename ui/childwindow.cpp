@@ -332,8 +332,11 @@ void statement(Statement& s) {
                                nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
                                nullptr, nullptr, 0, &showrenamed, nullptr, nullptr, nullptr,
                                nullptr, &ups);
-      if (!t.empty()) r.title.set(t);
+      // The main window's record keeps the path of the script being
+      // edited, which Save writes and the print list names: the title
+      // renames only its caption.
       if (&r == exec::wdwhead) return finish(s);
+      if (!t.empty()) r.title.set(t);
     }
     if (ischild(&r)) {
       r.tablescale = static_cast<float>(s.back);

@@ -329,6 +329,49 @@ TEST_F(RunScreenTest, ABreakOnAVariableStopsTheRunAndTheEditorShowsItsLine) {
   EXPECT_EQ(outcome.substr(0, outcome.find("stop=")), "K=0\nN=5\nI=1003\n");
 }
 
+// A running script searches itself with EDIT: the editor's cursor row goes
+// to the line found below the rows shown, which becomes the first shown
+// (drawn as the one input row), and the line's number is the variable's.
+TEST_F(RunScreenTest, EditSearchingTheScriptShowsTheLineFoundWhileTheRunGoesOn) {
+  std::string text =
+      "L = 0\r\nEDIT(ScanFor='TARGET = 1', GetPosition=L)\r\n"
+      "10 W = ALARM(1)\r\nGOTO 10\r\n";
+  for (int k = 5; k < 60; ++k) text += "N = " + std::to_string(k) + "\r\n";
+  text += "TARGET = 1\r\n";
+  for (int k = 61; k < 200; ++k) text += "N = " + std::to_string(k) + "\r\n";
+  text += "END\r\n";
+  std::int32_t cursor = 0, first = 0;
+  int inputrows = 0;
+  int inputabove = 0;
+  std::string outcome;
+  run(file("search.ost", text),
+      {[] { with(win::VK_MENU, 'R'); },
+       waitfor([] { return ide::edcurline == 60; }, "the cursor on the line EDIT found",
+               [&] {
+                 cursor = ide::edcurline;
+                 first = ide::edfirstline;
+                 inputrows = rowsof(ide::colour(ide::colnum(10)));
+                 // The input row stands above every other row: where a row
+                 // above it would stand, no row's background (that of the
+                 // row two below it).
+                 const auto w = static_cast<win::HWND>(mainwindow());
+                 const std::uint32_t input = ide::colour(ide::colnum(10));
+                 const int ch = plot::fontslots(ide::wdwhead->fontslot).cellheight;
+                 int top = 0;
+                 while (top < 1100 && plat::window_pixel(w, 600, top) != input) ++top;
+                 const std::uint32_t rows = plat::window_pixel(w, 600, top + 2 * ch);
+                 inputabove = top < 1100 && rows != input ? 1 : 0;
+                 if (plat::window_pixel(w, 600, top - ch / 2) == rows) inputabove = -1;
+                 press(win::VK_ESCAPE, 27);
+               }),
+       [&] { outcome = exec::run_outcome(); }});
+  EXPECT_EQ(cursor, 60);
+  EXPECT_EQ(first, 60);
+  EXPECT_EQ(inputrows, 1);
+  EXPECT_EQ(inputabove, 1) << "the line found is not the first row drawn";
+  EXPECT_EQ(outcome.substr(0, outcome.find("W=")), "L=60\n");
+}
+
 // Ctrl+S answered Cancel while a typed line is in the line input: the
 // editor goes on as it stood, and a redraw shows the rows as they are
 // shown (their colours too).

@@ -366,7 +366,6 @@ TEST(EditScripts, FailuresEndTheRunWithTheirKeys) {
        "GetPosition=A5)",
        "editPos"},
       {"L = 'x'\r\nN = EDIT(Text=S, GetPosition=L)", "stringtooshort"},
-      {"N = EDIT(Insert='ab')", "notYetBuilt"},
       {"N = EDIT(MatriX='m', Text=S)", "notYetBuilt"},
       {"N = EDIT(Text=S, InvertedIndex=C)", "editInv"},
   };
