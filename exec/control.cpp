@@ -106,8 +106,12 @@ WordResult call(std::int16_t w) {
   const std::int32_t f1 = core::I2EQUZ(1, S);
   if (f1 < 1 || f1 > core::nstmt) return fail(xeqkeys::labelsub, S);
   // The run came to the FUNCTION line itself (its header names the
-  // function as a reference does): only a call enters a function.
-  if (f1 == core::xeqline && (function || subactive(S))) return fail(reachedsubkey, S);
+  // function as a reference does): only a call enters a function. (The
+  // text of XEQ or of a Quicky runs in no statement of the program: the
+  // statement it stands for may be any, the FUNCTION line among them.)
+  const bool fromtext = (core::xeqmode & core::runmode::single) != 0 && calldepth == 0;
+  if (f1 == core::xeqline && !fromtext && (function || subactive(S)))
+    return fail(reachedsubkey, S);
   // Calls are not re-entrant: a second call of an active subroutine would
   // overwrite its return statement and frame.
   if (subactive(S)) return fail(activesubkey, S);

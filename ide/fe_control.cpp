@@ -48,6 +48,20 @@ void takeup(int code) {
 constexpr std::size_t maxdeferred = 32;
 std::vector<int> deferred;
 
+// Commands that came while commands were held: the window and the
+// command message's words.
+struct Held {
+  win::HWND window;
+  win::WPARAM wparam;
+  win::LPARAM lparam;
+};
+bool holding = false;
+std::vector<Held> held;
+
+bool keymessage(int code) {
+  return code == 0x4100 || code == 0x4101 || code == 0x4102;
+}
+
 // A run is under way (the dispatcher is busy with it), or waits in a
 // script window, a dialog or a window READ for the user: opening another
 // script ends it. The editor alone is no reason to ask.
@@ -115,7 +129,8 @@ void key(std::int32_t kind, std::int32_t dispatchkind, win::HWND window, win::WP
          win::LPARAM lparam) {
   std::int32_t k = kind;
   KEYPRESSED(k, static_cast<std::int32_t>(wparam), static_cast<std::int32_t>(lparam));
-  if (k == -1 && (core::idestate & busy::nodispatch) == 0) DISPATCH(window, dispatchkind);
+  if (k == -1 && (core::idestate & busy::nodispatch) == 0 && !holding)
+    DISPATCH(window, dispatchkind);
 }
 
 Outcome command(int code, win::HWND window, win::WPARAM wparam, win::LPARAM lparam) {
@@ -257,7 +272,20 @@ Outcome command(int code, win::HWND window, win::WPARAM wparam, win::LPARAM lpar
 
 }  // namespace
 
+void HOLDCOMMANDS(bool hold) {
+  holding = hold;
+  if (hold) return;
+  std::vector<Held> waited;
+  waited.swap(held);
+  for (const Held& h : waited)
+    if (win::IsWindow(h.window)) win::PostMessageA(h.window, win::WM_COMMAND, h.wparam, h.lparam);
+}
+
 int FE_CONTROL(int& code, win::HWND& window, win::WPARAM& wparam, win::LPARAM& lparam) {
+  if (holding && !keymessage(code)) {
+    if (code != kAppTimer) held.push_back({window, wparam, lparam});
+    return -1;
+  }
   Outcome o = tail;
   if (code == kAppTimer) {
     if (!tick()) return -1;

@@ -20,4 +20,11 @@ inline constexpr std::int32_t kQuitCommand = 999;
 // default (for 0x4001: close the main window).
 int FE_CONTROL(int& code, win::HWND& window, win::WPARAM& wparam, win::LPARAM& lparam);
 
+// While commands are held (a Quicky's expression runs, and the statements
+// of a FUNCTION it calls let messages through), no event is dispatched and
+// no command carried out: each command waits, keys are only read (so that
+// Escape breaks the run), ticks pass. Ending the hold posts the commands
+// that waited, in their order.
+void HOLDCOMMANDS(bool hold);
+
 }  // namespace ide

@@ -14,6 +14,7 @@
 #include "core/symbols.h"
 #include "core/trans.h"
 #include "exec/settingrefs.h"
+#include "ide/fe_control.h"
 #include "ide/fedhlp.h"
 #include "ide/idewords.h"
 #include "ide/scriptfiles.h"
@@ -56,14 +57,23 @@ std::string_view evaluate(std::string_view key) {
   std::string line(exec::dlgtext.view());
   // A command posted while the box was shown (its own close posts one)
   // waits until the expression has run: the executor would serve it in
-  // place of the statement and run nothing.
+  // place of the statement and run nothing. So do the commands that come
+  // while it runs (the statements of a FUNCTION it calls let messages
+  // through): carried out in the middle, they would end or change the
+  // program under it.
   const std::int32_t pending = core::idecmd;
   core::idecmd = -1;
   // A tooltip may show a value that the statement changes: it goes.
   KILLTOOLTIPWINDOW();
   // The expression is no line of the script: its messages name none.
   core::freetext = true;
+  HOLDCOMMANDS(true);
+  const std::int32_t stood = core::xeqline;
   core::KOMPIL(std::span<char>(line.data(), line.size()));
+  // The expression is no statement of the program: a step goes on where
+  // it stood (unless the expression itself jumped).
+  if (core::xeqline == stood + 1) core::xeqline = stood;
+  HOLDCOMMANDS(false);
   core::freetext = false;
   if (core::idecmd <= 0) core::idecmd = pending;
   if (core::stopword() > 0) return key;

@@ -175,6 +175,92 @@ TEST_F(IdeTest, QuickyKeepsTheTypedExpressionOfATextAndEscapeWritesNothing) {
   EXPECT_EQ(afterescapes, record("MSG"));
 }
 
+// Quicky on the script's own FUNCTION and SUBROUTINE, after a run, with
+// no run before it, after two steps and after a run stopped on the
+// FUNCTION line: a FUNCTION is an operand as in the script, a CALL changes
+// the run's variable, and a Quicky that fails shows its one box and leaves
+// every variable as it was.
+TEST_F(IdeTest, QuickyCallsTheScriptsFunctionsAndSubroutines) {
+  testsupport::TempDir dir;
+  const std::string routines =
+      "FUNCTION FI(K)\r\nFI = K\r\nEND\r\nSUBROUTINE SB(X)\r\nX = X + 10\r\nEND\r\n";
+  testsupport::write_file(dir.file("fi.ost"), "GOTO 100\r\n" + routines + "100 A = 1\r\nEND\r\n");
+  // Without the GOTO the run comes to the FUNCTION line, and stops there.
+  testsupport::write_file(dir.file("nogoto.ost"), routines + "A = 1\r\nEND\r\n");
+  struct Start {
+    std::string name, script;
+    std::vector<Step> keys;
+    // A holds 1 before the Quicky.
+    bool ran;
+  };
+  const std::vector<Start> starts = {
+      {"after Alt+R", "fi.ost", {[] { with(win::VK_MENU, 'R'); }}, true},
+      {"with no run", "fi.ost", {}, false},
+      {"after Alt+S, Alt+S", "fi.ost",
+       {[] { with(win::VK_MENU, 'S'); }, [] { with(win::VK_MENU, 'S'); }}, false},
+      // (The run's box answered.)
+      {"after a run stopped on the FUNCTION line", "nogoto.ost",
+       {[] { with(win::VK_MENU, 'R'); }, [] { press(win::VK_RETURN); }}, false},
+  };
+  for (const Start& start : starts) {
+    SCOPED_TRACE(start.name);
+    // The title of the window shown and the number after each evaluation.
+    std::vector<std::string> shown;
+    std::vector<double> values;
+    std::string title;
+    const auto look = [&] {
+      shownbox(title);
+      shown.push_back(title);
+      values.push_back(ide::quickyresult);
+    };
+    std::vector<Step> steps = {[] { plat::set_message_boxes_as_windows(true); }};
+    steps.insert(steps.end(), start.keys.begin(), start.keys.end());
+    steps.push_back([] { with(win::VK_MENU, 'Q'); });
+    steps.push_back([] { evaluate("fi(40)"); });
+    const auto then = [&](const std::string& expression) {
+      steps.push_back([&, expression] {
+        look();
+        evaluate(expression);
+      });
+    };
+    then("fi(40) + 1");
+    if (start.ran) {
+      then("fi(40)+A");
+      then("CALL SB(A)");
+      then("A + 7");
+      // A failing Quicky: its box, answered; then the Quicky box again.
+      then("A = FI(2) + Q(1)");
+      steps.push_back([&] {
+        look();
+        press(win::VK_RETURN);
+      });
+      steps.push_back([&] {
+        look();
+        evaluate("A + 7");
+      });
+    }
+    steps.push_back([&] {
+      look();
+      press(win::VK_ESCAPE);
+    });
+    run(dir.file(start.script), steps);
+    plat::set_message_boxes_as_windows(false);
+    ASSERT_GE(values.size(), 2u);
+    EXPECT_EQ(values[0], 40.0);
+    EXPECT_EQ(values[1], 41.0);
+    EXPECT_EQ(shown[0], "Quicky - number");
+    EXPECT_EQ(shown[1], "Quicky - number");
+    if (start.ran) {
+      ASSERT_EQ(values.size(), 8u);
+      EXPECT_EQ(values[2], 41.0) << "fi(40)+A";
+      EXPECT_EQ(values[4], 18.0) << "A + 7 after CALL SB(A)";
+      EXPECT_EQ(shown[5], "Run error") << "the failing Quicky's box";
+      EXPECT_EQ(shown[6], "Quicky - number") << "after the failing Quicky's box";
+      EXPECT_EQ(values[7], 18.0) << "A + 7 after the failing Quicky";
+    }
+  }
+}
+
 // Help > Memory, "Names and values...": the report's window shows every
 // column of its headings, not "Sub#" with "or:" "or:" below it.
 TEST_F(IdeTest, TheNamesReportShowsEveryColumnOfItsHeadings) {
