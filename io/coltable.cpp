@@ -382,6 +382,7 @@ void CHARCELLIO(std::int32_t unit, std::int32_t row, std::int32_t column, std::s
   if (at < 1 || own < 0) return;
   const auto n =
       static_cast<std::size_t>(std::min<std::int64_t>(own, static_cast<std::int64_t>(text.size())));
+  if ((mode & 4) != 0) ownwrite(unit, at);
   status = (mode & 4) != 0 ? plat::write_stream(unit, std::string_view(text.data(), n), at)
                            : plat::read_stream(unit, text.first(n), at);
 }

@@ -65,6 +65,24 @@ int scanbytes(std::int32_t unit, std::int64_t from, Take&& take) {
   }
 }
 
+// The sum of the open unit's bytes as they are now, kept with the index
+// made from them; a failed read leaves the index unchecked.
+void stamp(std::int32_t unit, LineIndex& link) {
+  link.madesize = -1;
+  const std::int64_t size = unitsize(unit);
+  ByteSum sum;
+  std::int64_t seen = 0;
+  const int st = scanbytes(unit, 1, [&](const char* p, std::int64_t n, std::int64_t) {
+    n = std::min(n, size - seen);
+    sum.add(std::string_view(p, static_cast<std::size_t>(std::max<std::int64_t>(n, 0))));
+    seen += n;
+    return seen < size;
+  });
+  if (st != 0 || seen != size) return;
+  link.madesize = size;
+  link.madesum = sum.value();
+}
+
 // Calls end(position) for every byte equal to ch from position from on,
 // sixteen bytes compared at once where the machine can.
 template <class End>
@@ -278,6 +296,7 @@ int buildorreuse(std::int32_t unit, const std::string& name, std::int32_t& longe
   longest = link.entries >= 2 ? longestrow(link)
                               : static_cast<std::int32_t>(std::min<std::int64_t>(
                                     std::max<std::int64_t>(datasize, 0), INT32_MAX));
+  stamp(unit, link);
   RwFile& r = rwfiles(unit);
   r.recl = longest;
   r.rows = link.entries - 1;
@@ -357,6 +376,45 @@ int fillpositions(std::int32_t unit, std::int32_t code, std::int32_t count, Line
 
 }  // namespace
 
+std::uint64_t ByteSum::mix(std::uint64_t h, std::uint64_t w) {
+  // Both steps are one to one, so a changed word always changes the sum.
+  h = (h ^ w) * 0x9E3779B97F4A7C15ull;
+  return h ^ (h >> 29);
+}
+
+void ByteSum::add(std::string_view bytes) {
+  count_ += bytes.size();
+  std::size_t i = 0;
+  for (; fill_ != 0 && i < bytes.size(); ++i) {
+    pending_ |= std::uint64_t{static_cast<unsigned char>(bytes[i])} << (8 * fill_);
+    if (++fill_ == 8) {
+      sum_ = mix(sum_, pending_);
+      pending_ = 0;
+      fill_ = 0;
+    }
+  }
+  for (; i + 8 <= bytes.size(); i += 8) {
+    std::uint64_t w = 0;
+    for (int b = 7; b >= 0; --b)
+      w = (w << 8) | static_cast<unsigned char>(bytes[i + static_cast<std::size_t>(b)]);
+    sum_ = mix(sum_, w);
+  }
+  for (; i < bytes.size(); ++i, ++fill_)
+    pending_ |= std::uint64_t{static_cast<unsigned char>(bytes[i])} << (8 * fill_);
+}
+
+std::uint64_t ByteSum::value() const {
+  std::uint64_t h = fill_ != 0 ? mix(sum_, pending_) : sum_;
+  return mix(h, count_);
+}
+
+void ownwrite(std::int32_t unit, std::int64_t at) {
+  if (!isscriptunit(unit)) return;
+  RwFile& r = rwfiles(unit);
+  if (r.lineindex && r.lineindex->madesize >= 0 && at <= r.lineindex->madesize)
+    r.lineindex->madesize = -1;
+}
+
 int readindexedline(std::int32_t unit, std::int32_t k, std::string& out) {
   out.clear();
   if (!isscriptunit(unit)) return plat::iostat_not_connected;
@@ -411,6 +469,7 @@ void STREAMEDLINES(std::int32_t mode, std::int32_t unit, std::int32_t& longest, 
       RwFile& r = rwfiles(unit);
       if (!r.lineindex) r.lineindex.emplace();
       status = fillpositions(unit, unitlineend(unit), count, *r.lineindex);
+      stamp(unit, *r.lineindex);
       return;
     }
     case 4: {
@@ -452,6 +511,7 @@ void MAKEFILEINDEX(std::int32_t unit, std::int32_t& rows, std::int32_t& longest,
   r.recl = longest;
   LineIndex link;
   fillpositions(unit, code, counted, link);
+  stamp(unit, link);
   counted = link.entries - 1;
   r.lineindex = std::move(link);
   if (r.filter > 0) {
@@ -514,6 +574,8 @@ void IDXANDCELLSVIASCRATCH(std::int32_t unit, std::int32_t& rows, std::int32_t& 
     }
     at += static_cast<std::int64_t>(from);  // a row cut by the piece's end is read again
   }
+  LineIndex link;
+  stamp(bytes, link);
   plat::close_unit(bytes, plat::UnitClose::keep);
   if (starts.back() <= length && starts.size() > 1)
     starts.back() = static_cast<std::int32_t>(length + 1);
@@ -521,7 +583,6 @@ void IDXANDCELLSVIASCRATCH(std::int32_t unit, std::int32_t& rows, std::int32_t& 
   const auto skip = static_cast<std::size_t>(
       std::clamp<std::int64_t>(headers, 0, static_cast<std::int64_t>(starts.size()) - 1));
   starts.erase(starts.begin(), starts.begin() + static_cast<std::ptrdiff_t>(skip));
-  LineIndex link;
   link.positions.raw() = std::move(starts);
   link.entries = static_cast<std::int32_t>(link.positions.size());
   rows = link.entries - 1;

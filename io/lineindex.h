@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace io {
 
@@ -23,6 +24,30 @@ namespace io {
 // rows.
 inline constexpr std::int32_t iostat_cancelled = 51;
 inline constexpr std::int32_t iostat_no_row = 24;
+// A table's edits were not saved: another program changed the bytes the
+// file's line index was made from (LineIndex::madesum).
+inline constexpr std::int32_t iostat_changed = 42;
+
+// A sum of bytes handed over in pieces of any size: any change of one
+// byte, or of the count, changes it (each 8-byte word goes through a
+// one-to-one mix of the sum so far and the word).
+class ByteSum {
+ public:
+  void add(std::string_view bytes);
+  std::uint64_t value() const;
+
+ private:
+  static std::uint64_t mix(std::uint64_t h, std::uint64_t w);
+  std::uint64_t sum_ = 0x6A09E667F3BCC908ull;
+  std::uint64_t pending_ = 0;  // the bytes of a word not yet whole
+  int fill_ = 0;
+  std::uint64_t count_ = 0;
+};
+
+// The unit's own write of bytes from the 1-based position at on: within
+// the bytes its index was made from, the index no longer knows them, and
+// its save no longer checks them.
+void ownwrite(std::int32_t unit, std::int64_t at);
 
 // The steps of the index, by mode (status 0, -1 at an end of file that
 // ends the work, or the failing status):

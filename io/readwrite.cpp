@@ -367,10 +367,16 @@ std::int32_t cutfile(std::int32_t unit) { return RWCLOSE(unit, plat::unit_positi
 
 // The first failure of a statement is the one it reports. A file whose
 // name another file has taken since the OPEN is the statement's own
-// failure, letter R.
+// failure, letter R; one whose table edits another program's change
+// kept from being saved, letter C.
 void keepstatus(Outcome& out, std::int32_t status) {
   if (status == plat::iostat_replaced) {
     if (out.status == 0 && out.letter == ' ') out.letter = 'R';
+    return;
+  }
+  // A table save refused because another program changed the file: C.
+  if (status == iostat_changed) {
+    if (out.status == 0 && out.letter == ' ') out.letter = 'C';
     return;
   }
   if (out.status == 0) out.status = status;

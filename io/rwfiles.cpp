@@ -42,6 +42,10 @@ void readdirect(std::int32_t unit, std::span<char> buffer, std::int32_t n, std::
 void writedirect(std::int32_t unit, std::string_view buffer, std::int32_t n, std::int64_t rec,
                  std::int32_t& status) {
   const std::size_t k = counted(n, buffer.size());
+  if (isscriptunit(unit)) {
+    const RwFile& r = rwfiles(unit);
+    ownwrite(unit, (rec - 1) * ((r.mode & rwflag::binary) != 0 ? 1 : r.recl) + 1);
+  }
   status = plat::write_direct(unit, rec, buffer.substr(0, k));
   raiselength(unit, rec, k, status);
 }
@@ -84,11 +88,13 @@ void WRITESEQFMT(std::int32_t unit, std::string_view buffer, std::int32_t n, std
 void WRITESEQFMT(RwFile& file, std::int32_t unit, std::string_view buffer, std::int32_t n,
                  std::int32_t& status) {
   const std::size_t k = counted(n, buffer.size());
+  if (file.lineindex) ownwrite(unit, plat::unit_position(unit));
   status = plat::write_record(unit, buffer.substr(0, k));
   if (status <= 0) file.filelength += static_cast<std::int64_t>(k) + 2;
 }
 
 void WRITESEQUNF(std::int32_t unit, std::string_view buffer, std::int32_t n, std::int32_t& status) {
+  if (isscriptunit(unit) && rwfiles(unit).lineindex) ownwrite(unit, plat::unit_position(unit));
   status = plat::write_stream(unit, buffer.substr(0, counted(n, buffer.size())));
 }
 
@@ -200,7 +206,12 @@ std::int32_t RWCLOSESHOWN(std::int32_t unit) {
   hv.halves = halves;
   hv.text = info.name;
   int answer = 0;
-  core::HELP(core::MSGKEY("rdwrErK"), answer, hv);
+  if (status == iostat_changed)
+    core::HELP(core::MSGKEY("rdwrErC"), answer, hv);
+  else if (status == plat::iostat_replaced)
+    core::HELP(core::MSGKEY("rdwrErR"), answer, hv);
+  else
+    core::HELP(core::MSGKEY("rdwrErK"), answer, hv);
   return status;
 }
 

@@ -49,6 +49,12 @@ struct LineIndex {
   // 0 while none is known.
   std::int32_t lineend = 0;
   plat::IndexedStore<std::int32_t, 1> positions;
+  // The bytes the index was made from: the file's size then (-1: not
+  // known) and their sum (io::ByteSum). A save that splices edits in at
+  // the positions goes on only while the file's first madesize bytes
+  // still give madesum; bytes after them may have been appended.
+  std::int64_t madesize = -1;
+  std::uint64_t madesum = 0;
 };
 
 // One column of a table file's layout (io/coltable.h): where its

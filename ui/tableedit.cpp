@@ -16,6 +16,7 @@
 #include "exec/optdispatch.h"
 #include "io/cellconvert.h"
 #include "io/coltable.h"
+#include "io/lineindex.h"
 #include "io/rwfiles.h"
 #include "io/tablecalls.h"
 #include "platform/file_units.h"
@@ -479,11 +480,13 @@ void EDITMX() {
       std::int32_t answer = 0;
       KILLEDITCHANGES(unit, answer, io::settlemode::reported);
       if (answer == io::savefailed) {
-        if (core::msgkey.is_blank() && core::iostatw[0] == plat::iostat_replaced) {
-          // Another file has taken the name since the OPEN: it stays as it is.
+        const bool replaced = core::iostatw[0] == plat::iostat_replaced;
+        if (core::msgkey.is_blank() && (replaced || core::iostatw[0] == io::iostat_changed)) {
+          // Another file has taken the name since the OPEN, or another
+          // program changed the file: it stays as it is.
           plat::UnitInfo info;
           plat::inquire_unit(unit, info);
-          core::msgkey.set(core::MSGKEY("rdwrErR"));
+          core::msgkey.set(replaced ? core::MSGKEY("rdwrErR") : core::MSGKEY("rdwrErC"));
           core::failedline.set(info.name);
         } else if (core::msgkey.is_blank()) {
           core::msgkey.set(core::MSGKEY("mx2nosave"));

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <filesystem>
 #include <set>
 #include <string>
 
@@ -35,6 +36,7 @@ inline constexpr int reconnect = 18;  // the unit connected to the new file
 inline constexpr int naming = 16;     // the file's name
 inline constexpr int flushing = 17;   // what the unit still held
 inline constexpr int replaced = 19;   // the name leads to another file than the unit's
+inline constexpr int changed = 20;    // another program changed the bytes the index was made from
 }  // namespace step
 
 std::string_view stepname(int s) {
@@ -55,6 +57,8 @@ std::string_view stepname(int s) {
       return "finding the file";
     case step::replaced:
       return "the file was replaced since it was opened";
+    case step::changed:
+      return "another program changed the file since it was opened";
     default:
       return "passing on what the file held";
   }
@@ -73,9 +77,38 @@ void report(int slot, int status, const std::string& name, bool shown) {
                 ", status " + std::to_string(status) + ")";
   if (!shown) return;
   core::HelpValues hv;
-  hv.text = savefailure;
   int answer = 0;
+  if (slot == step::changed) {
+    // Its own box: the file holds the other program's bytes.
+    std::string detail = name;
+    std::array<std::int16_t, 2> halves{core::iostatw[0], core::iostatw[2]};
+    hv.halves = halves;
+    hv.text = detail;
+    core::HELP("rdwrErC", answer, hv);
+    return;
+  }
+  hv.text = savefailure;
   core::HELP("mx2nosave", answer, hv);
+}
+
+// Whether the stored file still holds every byte its line index was made
+// from (bytes after them were appended since, and pass). The file as
+// checked: its size and last write, to see that it stays so until the new
+// file takes its place.
+struct Checked {
+  std::int64_t size = -1;
+  std::filesystem::file_time_type time{};
+  bool operator==(const Checked&) const = default;
+};
+Checked lookat(const std::string& name) {
+  Checked c;
+  std::error_code ec;
+  const std::filesystem::path p = plat::unit_file_path(name);
+  const auto size = std::filesystem::file_size(p, ec);
+  if (ec) return c;
+  c.time = std::filesystem::last_write_time(p, ec);
+  if (!ec) c.size = static_cast<std::int64_t>(size);
+  return c;
 }
 
 int replacestep(const plat::ReplaceResult& r) {
@@ -339,10 +372,28 @@ bool MXSAVE(std::int32_t unit, bool shown) {
     return false;
   }
   // The stored bytes, read as the rewrite needs them.
+  const Checked before = lookat(name);
   Stored old(name);
   if (old.status != 0) {
     report(step::reading, old.status, name, shown);
     return false;
+  }
+  // The edits go in at the positions of the line index: only while every
+  // byte it was made from is as it was. Rows appended after those bytes
+  // are kept; any other change leaves the file to the program that made it.
+  if (r.lineindex && r.lineindex->madesize >= 0) {
+    const std::int64_t made = r.lineindex->madesize;
+    io::ByteSum sum;
+    const bool read =
+        old.size() >= made && old.each(1, made + 1, [&](std::string_view b) { sum.add(b); });
+    if (old.status != 0) {
+      report(step::reading, old.status, name, shown);
+      return false;
+    }
+    if (!read || sum.value() != r.lineindex->madesum) {
+      report(step::changed, io::iostat_changed, name, shown);
+      return false;
+    }
   }
   plat::Replacement out(name, {.expect = plat::unit_file_id(unit)});
   Rewrite w{unit, r, old, out, 1, storedlines(unit), lineendof(r), 0, 0};
@@ -411,6 +462,11 @@ bool MXSAVE(std::int32_t unit, bool shown) {
   if (old.close() != 0) w.readfailed();
   if (w.failed != 0) {
     report(w.failed, w.status, name, shown);
+    return false;
+  }
+  // A change while the new file was written: it is not put in place.
+  if (r.lineindex && r.lineindex->madesize >= 0 && !(lookat(name) == before)) {
+    report(step::changed, io::iostat_changed, name, shown);
     return false;
   }
   const plat::ReplaceResult done = out.commit();
