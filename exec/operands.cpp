@@ -646,6 +646,8 @@ std::int32_t marker(Eval& e, std::int32_t p) {
         if (s.acc == 0) return 2002;
       }
       s.iresultstart = core::iresult;
+      s.ndescrstart = xeqexpr.ndescr;
+      s.tmptopstart = tmporig[0];
       if (core::nsym >= 6) {
         if (L == 1) core::z(5) = 1.0;
         core::z(6) = 1.0;

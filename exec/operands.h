@@ -45,6 +45,8 @@ struct SegLevel {
   std::int32_t stackpos = 0;      // value stack height at the opening marker
   std::int32_t found = 0;         // MAXLOC, MINLOC: element found
   std::int32_t iresultstart = 0;  // `iresult` after the level opened
+  std::int32_t ndescrstart = 0;   // `ndescr` after the level opened
+  std::int32_t tmptopstart = 0;   // `tmptop` after the level opened
   bool counted = false;           // the count was taken from an operand
   std::int32_t countedby = 0;     // the array's descriptor that gave it, 0 none
 };

@@ -800,6 +800,16 @@ std::int32_t varkommas(Eval& e, std::uint32_t w) {
   return 0;
 }
 
+// Gives back the temporaries and texts that the elements of level s made
+// (its accumulator, made when it opened, stays; a text accumulator keeps
+// what the elements joined to it).
+void freeelement(const SegLevel& s) {
+  xeqexpr.ndescr = std::min(xeqexpr.ndescr, s.ndescrstart);
+  std::int32_t top = s.tmptopstart;
+  if (s.acc < 0 && -s.acc <= maxtemps) top = std::max(top, tmpend[sz(-s.acc)] + 1);
+  tmporig[0] = std::min(tmporig[0], top);
+}
+
 // Closes the current segment level at marker 5012: folds the element
 // into the accumulator and goes back for the next element, or pushes the
 // accumulator when the level is done.
@@ -832,8 +842,6 @@ std::int32_t segclose(Eval& e, std::int32_t p) {
       const std::int32_t st = XEQ2UNA(s.acc, el, static_cast<std::int16_t>(fn));
       if (st != 0 && st != -2) return st;
     }
-    if (fn == xop::max || fn == xop::min || fn == xop::maxloc || fn == xop::minloc)
-      tmporig[0] = e.tmpbase;
     // The element MAXLOC and MINLOC found: the first, or one that the
     // operator took here (folds inside the element note their own).
     if (idx == 1 || xeqexpr.maxlocpos == idx) s.found = idx;
@@ -846,10 +854,13 @@ std::int32_t segclose(Eval& e, std::int32_t p) {
     if (core::nsym >= 6 && L <= 2) core::z(4 + L) = idx + 1;
     e.sp = s.stackpos;
     e.jump = s.wordpos;
-    // The cells of the element just folded are free again.
+    // The cells, temporaries and texts of the element just folded are free
+    // again: a fold over any number of elements needs the room of one.
     core::iresult = s.iresultstart;
+    freeelement(s);
     return 0;
   }
+  freeelement(s);
   if (fn == xop::maxloc || fn == xop::minloc) core::z(s.acc) = std::max(s.found, 1);
   if (core::nsym >= 6) {
     if (L == 1) core::z(5) = 1.0;

@@ -425,8 +425,10 @@ std::int32_t unastring(std::int32_t res, std::int32_t a, unsigned op) {
         tmpend[k] = first + kept - 1;
       else
         tmpend[k] = first;
-      auto& sl = xeqexpr.seglen[static_cast<std::size_t>(xeqexpr.iseg)];
-      sl = std::min(sl, kept);
+      // Over a text the fold runs over the trimmed characters; a count
+      // that an array or a range gave stays.
+      const auto L = static_cast<std::size_t>(xeqexpr.iseg);
+      if (L == 0 || !seglevels[L].counted) xeqexpr.seglen[L] = std::min(xeqexpr.seglen[L], kept);
       core::TRANSFER2I4TOR8(first, tmpend[k], cell);
       core::name(res).type = strtemptype;
       return -2;

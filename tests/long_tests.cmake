@@ -14,6 +14,7 @@ set(ostrel_long_tests
   "EditorKeysRandom.ALongLineAmongShortOnes" 60
   "PipelineFuzz.NoMutatedScriptCrashesCorruptsOrHangs" 60
   "FastPath.ComposedExpressionsAgreeInEveryUseOnBothPaths" 50
+  "FastPath.ComposedTextFoldsAgreeOnBothPaths" 30
   "HelpExamples.EveryExampleGivesWhatItsTopicStates" 45
   "OptionErrorFuzz.MutatedOptionStatementsEndInADocumentedStopLine" 30
   "FastPath.MutatedScriptsLeaveWhatTheGeneralPathLeaves" 30

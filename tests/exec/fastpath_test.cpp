@@ -1335,6 +1335,15 @@ TEST(FastPath, ComposedExpressionsAgreeInEveryUseOnBothPaths) {
   composeseeds(seedsof("OSTREL_FUZZ_COMPOSE", 870001, testsupport::sized(100, 400)));
 }
 
+// Folds whose elements make texts (pieces, CHAR, TRIM) over arrays of 1 to
+// 1,000 elements, folds in folds, on both paths and in a SUBROUTINE and a
+// logical IF (shapes::textfolds): OSTREL_FUZZ_TEXTFOLDS_SEED, _COUNT and
+// _SEEDS choose them.
+TEST(FastPath, ComposedTextFoldsAgreeOnBothPaths) {
+  composeseeds(seedsof("OSTREL_FUZZ_TEXTFOLDS", 84000000, testsupport::sized(30, 120)),
+               shapes::textfolds);
+}
+
 // The first seeds that failed, one or more for each kind of fault they
 // found: MAX/MIN lists with a text built-in refused (870001), a unary minus
 // before a user FUNCTION and a FUNCTION in a WRITE item refused (870002,

@@ -163,10 +163,11 @@ class Gen {
         rng7(seed ^ 0x5eed7u),
         rng8(seed ^ 0x5eed8u),
         rng9(seed ^ 0x5eed9u),
-        rng10(seed ^ 0x5eedau) {
+        rng10(seed ^ 0x5eedau),
+        rng11(seed ^ 0x5eedbu) {
     out.seed = seed;
   }
-  Script make();
+  Script make(bool textsonly = false);
 
  private:
   std::mt19937 rng;
@@ -194,6 +195,9 @@ class Gen {
   // (And FUNCTIONs that run an XEQ or STRUCT beside held values from a
   // tenth.)
   std::mt19937 rng10;
+  // (And folds whose elements make texts, over arrays of 1 to 1,000
+  // elements, from an eleventh.)
+  std::mt19937 rng11;
   std::mt19937* draw = &rng;
   Script out;
   int n = 4;  // the length of every array
@@ -350,6 +354,10 @@ class Gen {
   void fnliststop();
   int zmul = 1;     // FZ() = A * zmul + KI
   bool fz = false;  // FZ is among the routines
+  // Folds over arrays of their own (1 to 1,000 elements) whose elements
+  // make texts: pieces, CHAR, TRIM of T, S or a long text U<i>, folds in
+  // folds; on the expression path and beside a FUNCTION.
+  std::string textfold(int i);
 };
 
 // ---------------------------------------------------------------------------
@@ -2627,6 +2635,146 @@ std::string Gen::fnlist(int i) {
   return kind;
 }
 
+// A fold (SUM, MAX, MIN, MAXLOC, MINLOC) over an array W<i> of 1 to 1,000
+// elements of its own whose element expression makes texts for each
+// element: pieces of T measured and read by ICHAR, CHAR of a number, TRIM
+// of T, S, a piece or a long text U<i> (30 characters or more), a fold
+// over a second array V<i> inside; alone on the expression path, beside a
+// FUNCTION word by word, in a logical IF and in a SUBROUTINE.
+std::string Gen::textfold(int i) {
+  const int m = any(std::vector<int>{1, 7, 31, 100, 1000});
+  const int m2 = any(std::vector<int>{1, 3, 7});
+  const std::string w = tail(i, "WT"), vv = tail(i, "VT"), u = tail(i, "UT");
+  std::vector<double> wv, v2;
+  const int wa = pick(11), wb = 3 + pick(9);
+  for (int j = 1; j <= m; ++j) wv.push_back((j * wa) % wb - 3);
+  for (int j = 1; j <= m2; ++j) v2.push_back((j * 5) % 7 - 2);
+  dims.push_back(w + "(" + std::to_string(m) + ")");
+  dims.push_back(vv + "(" + std::to_string(m2) + ")");
+  chars.push_back(u + "*40");
+  std::string ut;
+  for (int j = 0, k = 30 + pick(9); j < k; ++j) ut += static_cast<char>('A' + pick(26));
+  if (chance(30)) ut[static_cast<std::size_t>(pick(20))] = ' ';
+  put(u + " = '" + ut + "'");
+  put("DO JT = 1, " + std::to_string(m));
+  put("  " + w + "(JT) = MOD(JT * " + std::to_string(wa) + ", " + std::to_string(wb) + ") - 3");
+  put("ENDDO");
+  put(vv + " = " + [&] {
+    std::string l;
+    for (std::size_t j = 0; j < v2.size(); ++j) l += (j ? ", " : "") + numtext(v2[j]);
+    return l;
+  }());
+  const std::string& t = texts.at("T");
+  const std::string& st = texts.at("S");
+  auto trimmed = [](const std::string& x) {
+    const std::size_t e = x.find_last_not_of(' ');
+    return e == std::string::npos ? 1.0 : static_cast<double>(e + 1);
+  };
+  // A term: its text and value, the same for every element.
+  auto term = [&](std::string& kind) -> std::pair<std::string, double> {
+    const int a = 1 + pick(letters), b = 1 + pick(letters);
+    const std::string ab = std::to_string(a), bb = std::to_string(b);
+    switch (pick(9)) {
+      case 0:
+        kind += " ICHAR(piece)";
+        if (a == static_cast<int>(scalars.at("A")))
+          return {"ICHAR(T(A:A))", static_cast<unsigned char>(t[static_cast<std::size_t>(a - 1)])};
+        return {"ICHAR(T(" + ab + ":" + ab + "))",
+                static_cast<unsigned char>(t[static_cast<std::size_t>(a - 1)])};
+      case 1:
+        kind += " LEN(piece)";
+        return {"LEN(T(" + ab + ":" + bb + "))", std::abs(a - b) + 1};
+      case 2: {
+        kind += " ICHAR(CHAR)";
+        const int c = 40 + pick(60);
+        return {"ICHAR(CHAR(A + " + std::to_string(c) + "))", scalars.at("A") + c};
+      }
+      case 3:
+        kind += " LEN(TRIM(T))";
+        return {"LEN(TRIM(T))", trimmed(t)};
+      case 4:
+        kind += " LEN(TRIM(S))";
+        return {"LEN(TRIM(S))", trimmed(st)};
+      case 5: {
+        kind += " LEN(TRIM(piece))";
+        const int lo = std::min(a, b), hi = std::max(a, b);
+        std::string pc = t.substr(static_cast<std::size_t>(lo - 1), static_cast<std::size_t>(hi - lo + 1));
+        return {"LEN(TRIM(T(" + std::to_string(lo) + ":" + std::to_string(hi) + ")))", trimmed(pc)};
+      }
+      case 6:
+        kind += " LEN(TRIM(long))";
+        return {"LEN(TRIM(" + u + "))", trimmed(ut)};
+      case 7:
+        kind += " LEN_TRIM";
+        return {"LEN_TRIM(" + u + ")", trimmed(ut)};
+      default: {
+        kind += " a fold of a piece";
+        const std::string f = any(std::vector<std::string>{"SUM", "MAX", "MIN"});
+        const double c = static_cast<unsigned char>(t[static_cast<std::size_t>(b - 1)]);
+        std::vector<double> x;
+        for (const double y : v2) x.push_back(y + c);
+        return {f + "(" + vv + " + ICHAR(T(" + bb + ":" + bb + ")))", fold(f, x)};
+      }
+    }
+  };
+  std::string kind = "a fold of texts made per element:";
+  const auto [t1, c1] = term(kind);
+  const std::string op1 = op3();
+  std::string el = w + " " + op1 + " " + t1;
+  auto ap = [](const std::string& op, double x, double y) {
+    return op == "+" ? x + y : op == "-" ? x - y : x * y;
+  };
+  std::vector<double> vals;
+  if (chance(50)) {
+    const auto [t2, c2] = term(kind);
+    const std::string op2 = op3();
+    el += " " + op2 + " " + t2;
+    for (const double x : wv)
+      vals.push_back(op2 == "*" ? ap(op1, x, c1 * c2) : ap(op2, ap(op1, x, c1), c2));
+  } else {
+    for (const double x : wv) vals.push_back(ap(op1, x, c1));
+  }
+  const std::string f = any(std::vector<std::string>{"SUM", "MAX", "MIN", "MAXLOC", "MINLOC"});
+  const std::string fe = f + "(" + el + ")";
+  const double value = fold(f, vals);
+  kind += " " + f + " over " + std::to_string(m);
+  const std::string g = tail(i, "G"), v = tail(i, "V") + "E";
+  use(g, v);
+  const bool word = chance(50);
+  const std::string core = word ? fe + " + FI(0)" : fe;
+  double want = value;
+  switch (pick(4)) {
+    case 0: {
+      const double k = value + (chance(50) ? 0 : 1);
+      put(g + " = 0");
+      put("IF (" + core + " == " + (k < 0 ? "(" + numtext(k) + ")" : numtext(k)) + ") " + g + " = 1");
+      want = k == value ? 1 : 0;
+      kind += " (logical IF)";
+      break;
+    }
+    case 1: {
+      const std::string s = tail(i, "SXT");
+      routines.push_back("SUBROUTINE " + s + "(" + w + ", " + vv + ", T, S, " + u + ", A, R)");
+      routines.push_back("  DIMENSION " + w + "(" + std::to_string(m) + "), " + vv + "(" +
+                         std::to_string(m2) + ")");
+      routines.push_back("  CHARACTER T*" + std::to_string(tlen) + ", S*" + std::to_string(slen) +
+                         ", " + u + "*40");
+      routines.push_back("  R = " + core);
+      routines.push_back("END");
+      put("CALL " + s + "(" + w + ", " + vv + ", T, S, " + u + ", A, " + g + ")");
+      kind += " (in a SUBROUTINE)";
+      break;
+    }
+    default:
+      put(g + " = " + core);
+      break;
+  }
+  kind += word ? ", word by word" : "";
+  put(v + " = " + numtext(want));
+  compare(i, g, v);
+  return kind;
+}
+
 // An XEQ text that holds a list with a FUNCTION, for a number: the run
 // stops at the XEQ.
 void Gen::fnliststop() {
@@ -2673,7 +2821,7 @@ std::vector<std::string> Gen::functions() {
   return f;
 }
 
-Script Gen::make() {
+Script Gen::make(bool textsonly) {
   n = 3 + pick(3);
   for (const char* a : {"X", "Y"}) {
     std::vector<double> v;
@@ -2702,66 +2850,74 @@ Script Gen::make() {
   ftform = pick(2);
 
   // (Now and then one or two snippets alone: a fault shows by itself.)
-  int nsnippets = chance(15) ? 1 + pick(2) : 5 + pick(6);
+  int nsnippets = textsonly ? 0 : chance(15) ? 1 + pick(2) : 5 + pick(6);
   for (int i = 1; i <= nsnippets; ++i) snippet(i);
-  // Folds of folds and lists over whole arrays, from the stream of their own.
-  draw = &rng2;
-  for (int k = 1 + pick(3); k > 0; --k) {
-    ++nsnippets;
-    snippet(nsnippets, [this, i = nsnippets]() {
-      return chance(25) ? nestlist(i) : nestplace(i, nestcore());
-    });
+  // (Scripts of folds whose elements make texts hold those alone.)
+  if (!textsonly) {
+    // Folds of folds and lists over whole arrays, from the stream of their own.
+    draw = &rng2;
+    for (int k = 1 + pick(3); k > 0; --k) {
+      ++nsnippets;
+      snippet(nsnippets, [this, i = nsnippets]() {
+        return chance(25) ? nestlist(i) : nestplace(i, nestcore());
+      });
+    }
+    draw = &rng;
+    if (chance(30)) stop();
+    draw = &rng3;
+    for (int k = pick(3); k > 0; --k) {
+      ++nsnippets;
+      snippet(nsnippets, [this, i = nsnippets]() { return onecell(i); });
+    }
+    if (stopindex < 0 && chance(25)) pastend();
+    draw = &rng4;
+    for (int k = pick(3); k > 0; --k) {
+      ++nsnippets;
+      snippet(nsnippets, [this, i = nsnippets]() { return passes(i); });
+    }
+    if (stopindex < 0 && chance(10)) nothingstored();
+    draw = &rng5;
+    for (int k = pick(3); k > 0; --k) {
+      ++nsnippets;
+      snippet(nsnippets, [this, i = nsnippets]() { return holds(i); });
+    }
+    if (stopindex < 0 && chance(8)) outside();
+    draw = &rng6;
+    zmul = 1 + pick(3);
+    for (int k = pick(4); k > 0; --k) {
+      ++nsnippets;
+      snippet(nsnippets, [this, i = nsnippets]() {
+        const int r = pick(10);
+        return r < 5 ? piecefolds(i) : r < 8 ? arities(i) : xeqlist(i);
+      });
+    }
+    // Lists that hold FUNCTION references, from the stream of their own
+    // (before the stops below, so that they run).
+    draw = &rng8;
+    for (int k = pick(3); k > 0; --k) {
+      ++nsnippets;
+      snippet(nsnippets, [this, i = nsnippets]() { return fnlist(i); });
+    }
+    draw = &rng6;
+    if (stopindex < 0 && chance(6)) xeqliststop();
+    draw = &rng7;
+    if (chance(30)) {
+      ++nsnippets;
+      snippet(nsnippets, [this, i = nsnippets]() { return filename(i); });
+    }
+    draw = &rng10;
+    if (chance(30)) {
+      ++nsnippets;
+      snippet(nsnippets, [this, i = nsnippets]() { return heldvalues(i); });
+    }
   }
-  draw = &rng;
-  if (chance(30)) stop();
-  draw = &rng3;
-  for (int k = pick(3); k > 0; --k) {
+  draw = &rng11;
+  for (int k = textsonly ? 3 + pick(4) : pick(100) < 40 ? 1 : 0; k > 0; --k) {
     ++nsnippets;
-    snippet(nsnippets, [this, i = nsnippets]() { return onecell(i); });
+    snippet(nsnippets, [this, i = nsnippets]() { return textfold(i); });
   }
-  if (stopindex < 0 && chance(25)) pastend();
-  draw = &rng4;
-  for (int k = pick(3); k > 0; --k) {
-    ++nsnippets;
-    snippet(nsnippets, [this, i = nsnippets]() { return passes(i); });
-  }
-  if (stopindex < 0 && chance(10)) nothingstored();
-  draw = &rng5;
-  for (int k = pick(3); k > 0; --k) {
-    ++nsnippets;
-    snippet(nsnippets, [this, i = nsnippets]() { return holds(i); });
-  }
-  if (stopindex < 0 && chance(8)) outside();
-  draw = &rng6;
-  zmul = 1 + pick(3);
-  for (int k = pick(4); k > 0; --k) {
-    ++nsnippets;
-    snippet(nsnippets, [this, i = nsnippets]() {
-      const int r = pick(10);
-      return r < 5 ? piecefolds(i) : r < 8 ? arities(i) : xeqlist(i);
-    });
-  }
-  // Lists that hold FUNCTION references, from the stream of their own
-  // (before the stops below, so that they run).
   draw = &rng8;
-  for (int k = pick(3); k > 0; --k) {
-    ++nsnippets;
-    snippet(nsnippets, [this, i = nsnippets]() { return fnlist(i); });
-  }
-  draw = &rng6;
-  if (stopindex < 0 && chance(6)) xeqliststop();
-  draw = &rng7;
-  if (chance(30)) {
-    ++nsnippets;
-    snippet(nsnippets, [this, i = nsnippets]() { return filename(i); });
-  }
-  draw = &rng10;
-  if (chance(30)) {
-    ++nsnippets;
-    snippet(nsnippets, [this, i = nsnippets]() { return heldvalues(i); });
-  }
-  draw = &rng8;
-  if (stopindex < 0 && chance(5)) fnliststop();
+  if (!textsonly && stopindex < 0 && chance(5)) fnliststop();
   if (fz)
     routines.insert(routines.begin(),
                     {"FUNCTION FZ()", "  FZ = A * " + std::to_string(zmul) + " + KI", "END"});
@@ -2820,5 +2976,7 @@ Script Gen::make() {
 }  // namespace
 
 Script generate(std::uint32_t seed) { return Gen(seed).make(); }
+
+Script textfolds(std::uint32_t seed) { return Gen(seed).make(true); }
 
 }  // namespace shapes

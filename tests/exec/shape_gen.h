@@ -80,4 +80,8 @@ namespace shapes {
 
 compose::Script generate(std::uint32_t seed);
 
+// Scripts of the folds whose elements make texts alone (the shapes that
+// generate() adds now and then from their stream).
+compose::Script textfolds(std::uint32_t seed);
+
 }  // namespace shapes
