@@ -63,15 +63,28 @@ bool shapedbyprogram(std::int32_t s) {
 
 }  // namespace
 
-std::string_view idxshownkey(std::string_view key, std::string_view detail) {
-  const std::int32_t s = idxempty;
-  if (key != core::MSGKEY("xeq3006") || s < 1 || s > core::nsym || !core::name.valid(s) ||
-      trimmedview(detail) != idxdetail)
-    return key;
+bool nosucharray(std::int32_t s) {
+  if (s < 1 || s > core::nsym || !core::name.valid(s) || !core::z.valid(s)) return false;
   // A formal array (0x20), a view (0x800) or a constant is declared.
-  if ((static_cast<std::uint16_t>(core::name(s).type) & 0x7FF) != 0x10 || shapedbyprogram(s))
-    return key;
-  return core::MSGKEY("noSuchArray");
+  if ((static_cast<std::uint16_t>(core::name(s).type) & 0x7FF) != 0x10) return false;
+  std::int32_t rows = 0, cols = 0;
+  core::TRANSFERR8TO2I4(core::z(s), rows, cols);
+  if (rows > 0 && cols > 0) return false;
+  return !shapedbyprogram(s);
+}
+
+std::string nosucharraytext(std::int32_t s) {
+  return std::string(core::symbolname(s)) + " is neither a built-in function nor a declared array";
+}
+
+bool asnosucharray(std::string& key, std::string& detail) {
+  const std::int32_t s = idxempty;
+  if (trimmedview(key) != core::MSGKEY("xeq3006") || trimmedview(detail) != idxdetail ||
+      !nosucharray(s))
+    return false;
+  key = core::MSGKEY("noSuchArray");
+  detail = nosucharraytext(s);
+  return true;
 }
 
 bool undeclaredarray(std::int32_t s) {

@@ -65,13 +65,21 @@ std::int32_t IDXERROR_INTERNAL(std::int32_t code, std::int32_t descr, std::strin
 std::int32_t idxerrorof(std::int32_t code, std::int32_t sym, std::string_view what,
                         std::int32_t index);
 
-// The key whose text shows failure `key` with detail `detail`: an index
-// error that IDXERROR_INTERNAL made for an operand of no elements that was
-// never declared (not an array of DIMENSION, no formal, named by no ALIAS
-// or ALLOCATE of the program: a name written with "(" that is no built-in)
-// is shown by the text of "noSuchArray". The failure keeps its own key and
-// detail for the script that takes it with an error label.
-std::string_view idxshownkey(std::string_view key, std::string_view detail);
+// Whether symbol s, named with "(" in an expression, is neither a built-in
+// function nor an array: an operand of no elements that was never declared
+// (not an array of DIMENSION, no formal, no view, named by no ALIAS or
+// ALLOCATE of the program).
+bool nosucharray(std::int32_t s);
+// The words that tell the user so: "SQRT is neither a built-in function
+// nor a declared array". The run error's detail and the editor's help on
+// such a name say it alike.
+std::string nosucharraytext(std::int32_t s);
+
+// A failure under `key` with detail `detail` that is the index error
+// IDXERROR_INTERNAL made for such a name takes the key "noSuchArray" and
+// the detail in the user's words (both rewritten; true). Any other failure
+// keeps both (false).
+bool asnosucharray(std::string& key, std::string& detail);
 
 // Whether symbol s is such an operand: an array of no elements that is no
 // formal, view or constant and that no ALIAS or ALLOCATE of the program

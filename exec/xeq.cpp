@@ -98,6 +98,10 @@ bool optionform() {
 // The error exit: the message with the failing statement, then the stop.
 At errorexit() {
   if (core::nomsg != 0) {
+    // (Taken quietly, a name that is no built-in and no array still fails
+    // under its own key.)
+    std::string key(core::msgkey.trimmed()), detail(core::failedline.trimmed());
+    if (asnosucharray(key, detail)) core::msgkey.set(key);
     core::xeqstop = stops::error;
     return At::looptest;
   }
@@ -124,6 +128,11 @@ At errorexit() {
   // (an index error's operand and index, a built-in's value or keyword).
   // The statement's own text (*7) from the script.
   std::string detail(subject > 1 ? core::symbolname(subject) : core::failedline.trimmed());
+  // A name that is no built-in and no array fails under "noSuchArray",
+  // which says so in the user's words, not as the index error it was found
+  // as; the stop names that key.
+  std::string failkey(core::msgkey.trimmed());
+  if (asnosucharray(failkey, detail)) core::msgkey.set(failkey);
   std::string line = core::linetext(core::xeqline);
   hv.text = {detail.data(), std::min<std::size_t>(detail.size(), 256)};
   hv.characters = {line.data(), line.size()};
@@ -135,7 +144,7 @@ At errorexit() {
   std::string_view k(key.data(), key.size());
   while (!k.empty() && k.back() == ' ') k.remove_suffix(1);
   int answer = 0;
-  core::HELP(idxshownkey(k, detail), answer, hv);
+  core::HELP(k, answer, hv);
   if (msgkeyis("yes")) {
     core::msgkey.blank();
     return At::looptest;

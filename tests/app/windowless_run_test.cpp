@@ -126,7 +126,7 @@ TEST_F(Windowless, TheExitStatusComesFromTheStopWordNotFromTheOutput) {
 
   r = run("fails.ost", "CHARACTER T*7\nT = 'stop=-1'\nX = Q(2)\nEND\n");
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.out, "T='stop=-1'\nX=0\nstop=32767 line=3 key=xeq3006\n");
+  EXPECT_EQ(r.out, "T='stop=-1'\nX=0\nstop=32767 line=3 key=noSuchArray\n");
 
   // RETURN in the main program ends it as END does.
   r = run("returns.ost", "A = 2\nRETURN\nA = 3\nEND\n");

@@ -312,13 +312,21 @@ TEST_F(Loop, ARunErrorShowsItsDetailAndTheStatementsText) {
 }
 
 // A name written with "(" that is no built-in and was never declared
-// says so, under the index error's key that an error label would take; a
-// view that its ALIAS statement has not yet shaped is an index error.
+// says so in the user's words, and the stop names that message's key, on
+// the expression path and the word path (a FUNCTION reference in the
+// statement); a view that its ALIAS statement has not yet shaped is an
+// index error.
 TEST_F(Loop, ANameNeitherBuiltinNorArraySaysSo) {
   plat::reset_message_boxes();
   std::string out = scriptrun::run("X = 4\r\nY = SQRT(X)\r\nEND\r\n");
-  EXPECT_NE(out.find("stop=32767 line=2 key=xeq3006"), std::string::npos) << out;
-  EXPECT_TRUE(boxshows("neither a built-in function nor a declared array"));
+  EXPECT_NE(out.find("stop=32767 line=2 key=noSuchArray"), std::string::npos) << out;
+  EXPECT_TRUE(boxshows("SQRT is neither a built-in function nor a declared array"));
+  EXPECT_FALSE(boxshows("ALIAS initialization"));
+  plat::reset_message_boxes();
+  out = scriptrun::run(
+      "GOTO 10\r\nFUNCTION FI(K)\r\nFI = K\r\nEND\r\n10 R = FI(2) + SQRT(TOT)\r\nEND\r\n");
+  EXPECT_NE(out.find("stop=32767 line=5 key=noSuchArray"), std::string::npos) << out;
+  EXPECT_TRUE(boxshows("SQRT is neither a built-in function nor a declared array"));
   plat::reset_message_boxes();
   out = scriptrun::run("DIMENSION A(6)\r\nX = P(1)\r\nALIAS(Base=A, Vector=P)\r\nEND\r\n");
   EXPECT_NE(out.find("stop=32767 line=2 key=xeq3006"), std::string::npos) << out;
