@@ -4,10 +4,12 @@
 // script units.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <span>
 #include <string_view>
+#include <vector>
 
 #include "platform/file_units.h"
 #include "platform/indexed.h"
@@ -70,6 +72,17 @@ struct ColTable {
   plat::IndexedStore<ColDef, 1> columns;
 };
 
+// The order a SORT left on a file viewed as a table: the sources of its
+// eight key slots (a Vector as minus the place of its first element in `z`, a
+// column number, a table window's column as 10000 x (table - 1) + column;
+// 0 a free slot) and the records in sorted order. A later SORT of the file
+// takes its record count from the map's positive entries and composes its
+// own order with it.
+struct RowMap {
+  std::array<std::int32_t, 8> keys{};
+  std::vector<std::int32_t> rows;
+};
+
 // One record of the table. A record is free while filevar is 0 or less.
 struct RwFile {
   std::int32_t position = 0;     // record number (binary: byte) of the last transfer
@@ -90,6 +103,7 @@ struct RwFile {
   std::int32_t chgkeep = 0;
   std::optional<LineIndex> lineindex;
   std::optional<ColTable> coltable;
+  std::optional<RowMap> rowmap;
   // The rows of a direct or binary table that pass its filter, 0 after
   // the last one.
   std::optional<plat::IndexedStore<std::int32_t, 1>> rowlist;

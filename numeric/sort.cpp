@@ -84,7 +84,12 @@ Walk takefile(Params& s, std::int32_t f) {
   s.unit = unit;
   s.recl = r.recl >= 1 ? std::min(r.recl, sorting::maxkeywidth) : sorting::maxkeywidth;
   s.haslines = sortlineindex != nullptr && sortlineindex(unit, s.lines);
-  if (s.haslines) {
+  if (r.rowmap) {
+    // The order an earlier SORT left: its records.
+    s.filerecords = static_cast<std::int32_t>(std::count_if(
+        r.rowmap->rows.begin(), r.rowmap->rows.end(), [](std::int32_t e) { return e > 0; }));
+    if (!s.haslines && (r.mode & io::rwflag::direct) == 0) return notyet();
+  } else if (s.haslines) {
     s.filerecords = std::max(s.lines.lines(), 0);
   } else if ((r.mode & io::rwflag::direct) == 0) {
     return notyet();  // the lines of a text file need its line index

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 #include <span>
+#include <utility>
 
 #include "core/chars.h"
 #include "core/messages.h"
@@ -251,6 +252,40 @@ void group(Work& w, std::int32_t a, std::int32_t b, std::int32_t g) {
   }
 }
 
+// A file viewed as a table keeps the order as its row map, with the
+// sources of the keys. An order made in a statement is composed with the
+// map the file has (new entry i = old entry p(i)); the table windows' sort
+// makes the map anew from the rows it sorted.
+void keeprowmap(const Params& s, const Work& w) {
+  if (!io::isscriptunit(s.unit) || !io::rwfiles(s.unit).coltable) return;
+  io::RwFile& r = io::rwfiles(s.unit);
+  io::RowMap map;
+  for (std::int32_t k = 1; k <= std::min(s.nkeys, maxkeys); ++k) {
+    const Key& key = s.keys[static_cast<std::size_t>(k)];
+    std::int32_t& source = map.keys[static_cast<std::size_t>(k - 1)];
+    if (s.tablemode) {
+      source = key.column;  // the window's first table
+    } else if (key.vector > 0) {
+      source = -core::name(key.vector).adr;
+    } else {
+      source = key.column;
+    }
+  }
+  const bool compose = r.rowmap.has_value() && !s.tablemode;
+  map.rows.resize(static_cast<std::size_t>(s.n));
+  for (std::int32_t i = 1; i <= s.n; ++i) {
+    const auto p = static_cast<std::size_t>(w.p[static_cast<std::size_t>(i - 1)]);
+    std::int32_t row = static_cast<std::int32_t>(p);
+    if (s.tablemode) {
+      row = s.tablerows[p - 1];
+    } else if (compose) {
+      row = p <= r.rowmap->rows.size() ? r.rowmap->rows[p - 1] : 0;
+    }
+    map.rows[static_cast<std::size_t>(i - 1)] = row;
+  }
+  r.rowmap = std::move(map);
+}
+
 }  // namespace
 
 bool sortkeys(Params& s, Work& w) {
@@ -268,7 +303,10 @@ bool sortkeys(Params& s, Work& w) {
       for (std::int32_t i = 1; i <= n; ++i) w.P(i) = i;
     bool sortit = true;
     if (!loadkey(s, w, key, sortit)) return false;
-    if (!sortit) continue;  // an order given by Index is neither grouped nor reversed
+    if (!sortit) {  // an order given by Index is neither grouped nor reversed
+      keeprowmap(s, w);
+      continue;
+    }
     for (std::int32_t a = 1; a <= n;) {
       std::int32_t b = s.clustermode ? a : n;
       while (b < n && w.C(b + 1) == w.C(a)) ++b;
@@ -280,6 +318,7 @@ bool sortkeys(Params& s, Work& w) {
       }
       a = b + 1;
     }
+    keeprowmap(s, w);
   }
   return true;
 }

@@ -4,10 +4,13 @@
 // supplies), with the physical rewrite and a copy that fails midway.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "io/rwfiles.h"
 #include "numeric/sort.h"
 #include "platform/file_units.h"
 #include "support/script_folder.h"
@@ -101,6 +104,51 @@ TEST_F(SortScript, EachFailureHasItsKeyAndTheFirstWrittenOptionReportsFirst) {
     SCOPED_TRACE(c.script);
     EXPECT_EQ(key(decl + c.script + "\nEND\n"), c.key);
   }
+}
+
+// The line index of t.txt as the file is at each SORT, so that rows
+// appended during the run are counted.
+bool liveindex(std::int32_t unit, numeric::SortLines& lines) {
+  indexlines(read_file("t.txt"));
+  return testindex(unit, lines);
+}
+
+// The row map on the record of the file the run sorted last.
+std::optional<io::RowMap> rowmapleft() {
+  for (std::int32_t u = plat::unit_script_first; u <= plat::unit_script_last; ++u)
+    if (io::rwfiles(u).rowmap) return io::rwfiles(u).rowmap;
+  return std::nullopt;
+}
+
+TEST_F(SortScript, AFileViewedAsATableKeepsTheOrderAsItsRowMapComposedSortBySort) {
+  numeric::sortlineindex = liveindex;
+  const std::string open =
+      "CHARACTER F*8, G*8\nDIMENSION I(5), J(5)\nF = 't.txt'\nOPEN(FIle=F)\n"
+      "WRITE(FIle=F) 'd 2'\nWRITE(FIle=F) 'b 40'\nWRITE(FIle=F) 'a 7'\n"
+      "WRITE(FIle=F, CLoSe=1) 'c 1'\nOPEN(FIle=F, Format='A2,F')\n";
+  // By column 2 (2, 40, 7, 1): the records 4, 1, 3, 2.
+  run(open + "N = SORT(FIle=F, Column=2, Index=I)\nEND\n");
+  std::optional<io::RowMap> map = rowmapleft();
+  ASSERT_TRUE(map.has_value()) << "no row map after one SORT";
+  EXPECT_EQ(map->rows, (std::vector<std::int32_t>{4, 1, 3, 2}));
+  EXPECT_EQ(map->keys, (std::array<std::int32_t, 8>{2, 0, 0, 0, 0, 0, 0, 0}));
+  // Then by column 1 (d, b, a, c): the statement's own order 3, 2, 4, 1,
+  // the map's entry i the first map's entry at that place.
+  EXPECT_NE(run(open + "SORT(FIle=F, Column=2)\nN = SORT(FIle=F, Column=1, Index=J)\nEND\n")
+                .find("J=(3,2,4,1,0)\n"),
+            std::string::npos);
+  map = rowmapleft();
+  ASSERT_TRUE(map.has_value());
+  EXPECT_EQ(map->rows, (std::vector<std::int32_t>{3, 1, 2, 4}));
+  EXPECT_EQ(map->keys[0], 1);
+  // A row appended after the sort: the next SORT takes the map's count of
+  // records, not the file's lines.
+  const std::string out =
+      run(open + "SORT(FIle=F, Column=2)\nG = 't.txt'\nOPEN(FIle=G, APPend)\n"
+                 "WRITE(FIle=G, CLoSe=1) 'e 5'\nN = SORT(FIle=F, Column=1, Index=J)\nEND\n");
+  EXPECT_NE(out.find("N=4\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("J=(3,2,4,1,0)\n"), std::string::npos) << out;
+  EXPECT_EQ(read_file("t.txt"), "d 2\r\nb 40\r\na 7\r\nc 1\r\ne 5\r\n");
 }
 
 TEST_F(SortScript, AFileOfOneRecordEndsTheStatementWithoutAMessage) {
