@@ -394,6 +394,13 @@ TEST_F(EditorProgramTest, ALongLineStaysWholeRejectedAndSavedAsItStands) {
   for (const plat::MessageBoxRecord& r : plat::message_box_log())
     told = told || r.text.find("line 2 holds 285 characters") != std::string::npos;
   EXPECT_TRUE(told) << "Run does not tell the line's length";
+  // No statement goes on in a next line: the message names the ways that
+  // do shorten one.
+  bool ways = false;
+  for (const plat::MessageBoxRecord& r : plat::message_box_log())
+    ways = ways || (r.text.find("cannot go on in the next line") != std::string::npos &&
+                    r.text.find("DLG('#name'") != std::string::npos);
+  EXPECT_TRUE(ways) << "the message does not tell how to shorten the statement";
   std::string changed = text;
   changed.replace(changed.find("M = 2"), 5, "M = 2 + 1");
   EXPECT_EQ(saved, changed);
