@@ -403,7 +403,11 @@ LRESULT edit_proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   if (d == nullptr) return result;
   switch (msg) {
     case WM_GETDLGCODE: {
-      LRESULT code = DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS;
+      // A read-only field of several lines is read from its start: the
+      // focus selects none of it (all selected, it would show its end).
+      const bool readonly = (style_of(h) & ES_READONLY) != 0;
+      LRESULT code = DLGC_WANTCHARS | DLGC_WANTARROWS;
+      if (!(multiline(h) && readonly)) code |= DLGC_HASSETSEL;
       if (multiline(h)) code |= DLGC_WANTALLKEYS;
       const auto* m = reinterpret_cast<const MSG*>(lp);
       HWND combo = combo_of(h);

@@ -18,6 +18,7 @@ namespace {
 
 constexpr std::size_t mostlines = 2000;
 constexpr std::uint32_t multiline = 0x4;
+constexpr std::uint32_t readonly = 0x800;
 constexpr std::uint32_t tabstop = 0x10000;
 constexpr std::uint32_t vscroll = 0x200000;
 constexpr std::int32_t lineheight = 8;
@@ -67,8 +68,10 @@ bool sectionedit() {
   SET_DIALOG_ITEM_BUFFERED('E', text, static_cast<std::int32_t>(text.size()));
   if (toolkit::dialog_t* it = item()) {
     ItemSet a;
-    a.winstyle =
-        it->window_style | multiline | (builder.itemcount > 1 ? tabstop : 0) | (cut ? vscroll : 0);
+    // The text is read, not typed into: it opens at its first line with
+    // nothing selected, as a read-only field of several lines does.
+    a.winstyle = it->window_style | multiline | readonly | (builder.itemcount > 1 ? tabstop : 0) |
+                 (cut ? vscroll : 0);
     a.height = lineheight * static_cast<std::int32_t>(std::max<std::size_t>(lines.size(), 1));
     a.modify = true;
     setitem(*it, a);

@@ -15,6 +15,7 @@
 #include "support/xvfb_server.h"
 // clang-format off
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <X11/keysym.h>
 // clang-format on
 
@@ -409,6 +410,61 @@ TEST_F(ProgramOnADisplay, HelpWithRunWaitsOnceAtAReadFromAWindow) {
   EXPECT_EQ(finish(), 0) << err;
   EXPECT_EQ(std::count(titles.begin(), titles.end(), "reader"), 1);
   EXPECT_EQ(read_file(dir.path() / "w.txt"), "ran\r\n42\r\n");
+}
+
+}  // namespace
+
+namespace {
+
+// The pixels of a window as the display shows them.
+std::vector<unsigned long> pixels(Display* dpy, Window w) {
+  XWindowAttributes a;
+  std::vector<unsigned long> px;
+  if (!XGetWindowAttributes(dpy, w, &a) || a.width <= 0 || a.height <= 0) return px;
+  XImage* image = XGetImage(dpy, w, 0, 0, static_cast<unsigned>(a.width),
+                            static_cast<unsigned>(a.height), AllPlanes, ZPixmap);
+  if (image == nullptr) return px;
+  for (int y = 0; y < a.height; ++y)
+    for (int x = 0; x < a.width; ++x) px.push_back(XGetPixel(image, x, y) & 0xFFFFFF);
+  XDestroyImage(image);
+  return px;
+}
+
+// F1 on DLG: its help page opens at its first line, none of its text drawn
+// selected (white on navy), so that Ctrl+Home changes nothing on screen;
+// typing in it changes nothing either.
+TEST_F(ProgramOnADisplay, AHelpPageOpensAtItsFirstLineWithNothingSelected) {
+  write_file(dir.file("d.ost"), "R = DLG('x')\r\nEND\r\n");
+  start("d.ost");
+  double navy = 1.0;
+  std::vector<unsigned long> opened, athome, typed;
+  {
+    DisplayUser u(display);
+    const Window main = u.window("d.ost");
+    u.focus(main);
+    for (int i = 0; i < 4; ++i) u.key(main, {}, XK_Right);
+    u.key(main, {}, XK_F1, false);
+    const Window page = u.window("DLG - dialog windows");
+    u.ready(page, false);
+    navy = testsupport::screenshot(u.display(), page, "x11_help_page", 0x000080);
+    opened = pixels(u.display(), page);
+    u.key(page, {XK_Control_L}, XK_Home, false);
+    u.ready(page, false);
+    athome = pixels(u.display(), page);
+    u.key(page, {}, XK_x, false);
+    u.ready(page, false);
+    typed = pixels(u.display(), page);
+    u.key(page, {}, XK_Escape, false);
+    u.gone(page, "the help page to go after Escape");
+    u.ready(main);
+    u.key(main, {XK_Alt_L}, XK_F4, false);
+    u.gone(main, "the main window to go after Alt+F4");
+  }
+  EXPECT_EQ(finish(), 0) << err;
+  EXPECT_EQ(navy, 0.0) << "text drawn selected on the help page";
+  EXPECT_FALSE(opened.empty());
+  EXPECT_TRUE(opened == athome) << "the page did not open at its first line";
+  EXPECT_TRUE(opened == typed) << "a key typed changed the page";
 }
 
 }  // namespace
