@@ -239,8 +239,7 @@ void TOOLTIP(std::string_view text, bool clearofcode) {
           !hidescode(area, x, above, width, height, grid.cellwidth, grid.cellheight)) {
         y = above;
       } else if (beside + width <= area.right && rowtop + height <= area.bottom &&
-                 !hidescode(area, beside, rowtop, width, height, grid.cellwidth,
-                            grid.cellheight)) {
+                 !hidescode(area, beside, rowtop, width, height, grid.cellwidth, grid.cellheight)) {
         tipx = beside;
         y = rowtop;
       }

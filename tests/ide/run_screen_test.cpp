@@ -229,40 +229,39 @@ TEST_F(RunScreenTest, AOneLineScriptAndALineLeftByAnArrowStillShowTheRefusalAgai
   std::vector<std::size_t> alone, arrow;
   std::vector<std::string> told;
   run(file("alone.ost", "X = = 1\r\n"), {[&] {
-                                             alone.push_back(count());
-                                             with(win::VK_MENU, 'R');
-                                           },
-                                           [&] {
-                                             alone.push_back(count());
-                                             told.push_back(userfield());
-                                             with(win::VK_MENU, 'S');
-                                           },
-                                           [&] {
-                                             alone.push_back(count());
-                                             told.push_back(userfield());
-                                           }});
+                                           alone.push_back(count());
+                                           with(win::VK_MENU, 'R');
+                                         },
+                                         [&] {
+                                           alone.push_back(count());
+                                           told.push_back(userfield());
+                                           with(win::VK_MENU, 'S');
+                                         },
+                                         [&] {
+                                           alone.push_back(count());
+                                           told.push_back(userfield());
+                                         }});
   run(file("arrow.ost", "X = = 1\r\nY = 2\r\nEND\r\n"), {[&] {
-                                                             arrow.push_back(count());
-                                                             press(win::VK_DOWN);
-                                                             press(win::VK_END);
-                                                             type(" + 1");
-                                                             press(win::VK_UP);
-                                                           },
-                                                           [&] {
-                                                             arrow.push_back(count());
-                                                             with(win::VK_MENU, 'R');
-                                                           },
-                                                           [&] {
-                                                             arrow.push_back(count());
-                                                             with(win::VK_MENU, 'S');
-                                                           },
-                                                           [&] { arrow.push_back(count()); }});
+                                                           arrow.push_back(count());
+                                                           press(win::VK_DOWN);
+                                                           press(win::VK_END);
+                                                           type(" + 1");
+                                                           press(win::VK_UP);
+                                                         },
+                                                         [&] {
+                                                           arrow.push_back(count());
+                                                           with(win::VK_MENU, 'R');
+                                                         },
+                                                         [&] {
+                                                           arrow.push_back(count());
+                                                           with(win::VK_MENU, 'S');
+                                                         },
+                                                         [&] { arrow.push_back(count()); }});
   EXPECT_EQ(alone, (std::vector<std::size_t>{1, 2, 3})) << "the script of its refused line alone";
   EXPECT_EQ(arrow, (std::vector<std::size_t>{1, 1, 2, 3})) << "a changed line left with Up";
-  EXPECT_EQ(told,
-            (std::vector<std::string>{
-                "Run refused: the script could not be compiled, nothing was run",
-                "Step refused: the script could not be compiled, nothing was run"}));
+  EXPECT_EQ(told, (std::vector<std::string>{
+                      "Run refused: the script could not be compiled, nothing was run",
+                      "Step refused: the script could not be compiled, nothing was run"}));
 }
 
 // Find tells in the status bar which line it found, and the value tip of
@@ -469,8 +468,8 @@ TEST_F(RunScreenTest, WhileABreakBoxStandsDuringATraceItsLineIsMarkedAsDuringASt
   };
   std::vector<std::pair<int, int>> stepped;
   run(file("break.ost", "K = 1\r\nN = 2\r\nK = N\r\nM = 3\r\nEND\r\n"),
-      {[] { press(win::VK_F1); }, [] { with(win::VK_MENU, 'S'); },
-       [] { with(win::VK_MENU, 'S'); }, [] { with(win::VK_MENU, 'S'); },
+      {[] { press(win::VK_F1); }, [] { with(win::VK_MENU, 'S'); }, [] { with(win::VK_MENU, 'S'); },
+       [] { with(win::VK_MENU, 'S'); },
        [&] {
          stepped = marked;
          marked.clear();
