@@ -12,6 +12,7 @@
 #include "exec/postfix.h"
 #include "exec/xeq.h"
 #include "ide/fedhlp.h"
+#include "ide/fedit.h"
 
 namespace ide {
 
@@ -162,6 +163,9 @@ void BREAKACTION(std::int32_t& mode) {
     w.value = w.cell > 0 ? now : 0.0;
     if (w.kind != 0) valuetext = numbertext(w.value);
   }
+  // The line of the step or trace that changed the value is marked while
+  // the box stands.
+  const bool marked = MARKSTEPPEDLINE();
   for (bool again = true; again;) {
     again = false;
     helpword.set(breakname.view());
@@ -192,6 +196,7 @@ void BREAKACTION(std::int32_t& mode) {
       }
     }
   }
+  if (marked) UNMARKSTEPPEDLINE();
   // The run stops as by Escape, after the statement that changed the
   // value: the editor shows the line where it goes on, as after a step.
   if (breaks) {

@@ -760,6 +760,29 @@ void FEDITSHOWLINE(std::int32_t l) {
   wdwcur = current;
 }
 
+bool MARKSTEPPEDLINE() {
+  if ((core::xeqmode & core::runmode::running) != 0 || (core::idestate & busy::lineinput) != 0 ||
+      edloadline != edcurline || !shown(edcurline))
+    return false;
+  const std::string_view text(edlinebuf.data(), edlinebuf.size());
+  const std::int32_t kept = txtclass;
+  const std::int32_t visible = std::min(edwidth, ncols - edleftcol + 1);
+  const auto width = static_cast<std::int32_t>(text.size()) - 2;
+  setclass(inputclass());
+  PANWR0(text, 2, 2 + std::min(width, visible - 1), edleftcol, inputrow());
+  PANWR0PART(text, 2, 2, caretclass);
+  setclass(kept);
+  refresh();
+  return true;
+}
+
+void UNMARKSTEPPEDLINE() {
+  if (!shown(edcurline)) return;
+  const std::int32_t row = edcurline - edfirstline + 1;
+  PARTSCREENINTERNAL(row, row, 1);
+  refresh();
+}
+
 void REFUSEHELDLINE() {
   const auto length = static_cast<std::int32_t>(writtenline().size());
   std::array<std::int32_t, 3> words{edcurline, length,

@@ -44,6 +44,13 @@ void REFUSEHELDLINE();
 // draws the whole window again when it takes over.
 void FEDITREPAINT();
 
+// While a box of a statement being stepped or traced stands (a break on
+// a variable), the row of its line is drawn as the cursor row; true when it
+// was. Afterwards the row shows its line as the other rows do again (the
+// editor goes on with the cursor row where the step or trace left it).
+bool MARKSTEPPEDLINE();
+void UNMARKSTEPPEDLINE();
+
 // The screen: brings the rows up to date after a change of the view, an
 // inserted (`edmode` 6) or deleted (5) line, or for a full redraw, moving
 // the backing bitmap where it can; and draws view rows first to last (in

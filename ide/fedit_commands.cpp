@@ -21,6 +21,7 @@
 #include "ide/keypress.h"
 #include "ide/mainwindow.h"
 #include "ide/scriptfiles.h"
+#include "ide/statusbar.h"
 #include "io/clipboard.h"
 
 namespace ide::editor {
@@ -145,6 +146,7 @@ Step find() {
       if (!shown(line)) edfirstline = line;
     }
     pendingmove = line - edcurline;
+    STATUSBAR({.run = "Found \"" + pattern + "\" in line " + std::to_string(line)});
     return Step::move;
   }
 }

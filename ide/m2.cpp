@@ -402,8 +402,14 @@ Step afterstep() {
   // (A step hands its line over with Enter; a changed line left by
   // another key compiles nothing more.)
   const bool runorstep = core::edmode == 14 || (core::edmode == 11 && edkey == editor::kEnter);
-  if (noprogram && core::pastelen <= 0 && runorstep && compileanew() && stop() > 0)
-    return Step::stopped;
+  if (noprogram && core::pastelen <= 0 && runorstep) {
+    const std::string what = core::edmode == 14 ? std::string("Run") : stepword();
+    if (!compileanew()) {
+      STATUSBAR({.run = what + " refused: the script could not be compiled, nothing was run"});
+    } else if (stop() > 0) {
+      return Step::stopped;
+    }
+  }
   if (core::pastelen <= 0 && curline() > core::nstmt) {
     core::xeqline = loadline() + 1;
     core::edmode = 11;

@@ -18,7 +18,9 @@
 #include "ide/fedhlp.h"
 #include "ide/fedit.h"
 #include "ide/idewords.h"
+#include "ide/statusbar.h"
 #include "platform/file_names.h"
+#include "platform/win_print.h"
 #include "plot/fontslots.h"
 #include "plot/printdlg.h"
 #include "plot/printjob.h"
@@ -194,8 +196,10 @@ bool savepicture(const exec::wdwrec& window, std::string_view path) {
   return ok;
 }
 
-void PRINTDIRECT() {
-  if (core::c1namen.size() == 0) return;
+namespace {
+
+// The window the user chose printed, saved or written as the choice says.
+void printchosen() {
   exec::wdwrec* const entry = exec::wdwcur;
   std::int32_t count = 0;
   std::string list = printlist(count);
@@ -257,6 +261,21 @@ void PRINTDIRECT() {
     return;
   }
   if (picture) printpicture(*w);
+}
+
+}  // namespace
+
+// The status bar tells where a document printed to a file went.
+void PRINTDIRECT() {
+  if (core::c1namen.size() == 0) return;
+  plat::clear_last_printed_file();
+  printchosen();
+  const std::string file = plat::last_printed_file();
+  if (file.empty()) return;
+  const std::size_t cut = file.rfind('/');
+  const std::string name = cut == std::string::npos ? file : file.substr(cut + 1);
+  const std::string folder = cut == std::string::npos ? std::string() : file.substr(0, cut + 1);
+  STATUSBAR({.run = "Printed to " + name + (folder.empty() ? "" : " in " + folder)});
 }
 
 void reset_printdirect() { printwords.fill(0); }

@@ -50,6 +50,21 @@ std::string_view trim(std::string_view s) {
   return end == std::string_view::npos ? std::string_view() : s.substr(0, end + 1);
 }
 
+// The option list as far as its whole entries fit into a hint: an entry
+// that the hint's width would cut goes, with the comma before it kept.
+std::string optionlist() {
+  constexpr std::size_t width = 256;
+  const std::string_view list = shopbuf.view();
+  if (list.size() <= width || list[width] == ',' || list[width] == ' ')
+    return std::string(list.substr(0, std::min(list.size(), width)));
+  const std::size_t comma = list.rfind(',', width - 1);
+  return std::string(list.substr(0, comma == std::string_view::npos ? 0 : comma + 1));
+}
+
+// Whether the line is not being typed: its tip tells of a word, and stands
+// clear of the code around it.
+bool valuetip = false;
+
 // The working words of one run.
 struct Run {
   std::span<char> field;
@@ -413,7 +428,7 @@ void display() {
     }
   }
   hint.set(h);
-  if (tipopts[0] != 0) TOOLTIP(hint.view());
+  if (tipopts[0] != 0) TOOLTIP(hint.view(), valuetip);
   if (tipopts[1] != 0) STATUSBAR({.message = hint.trimmed()});
 }
 
@@ -426,7 +441,7 @@ std::string number(double v) {
 // Step F: what the word under the cursor is.
 void context(Run& r) {
   if (const char ch = r.col(cursorcell()); (ch == '(' || ch == ')' || ch == ',') && r.stmtset) {
-    hint.set(shopbuf.view().substr(0, 256));
+    hint.set(optionlist());
     display();
     return;
   }
@@ -551,7 +566,7 @@ void complete(Run& r) {
     MATCHINGNAMES(r, word);
     if (hint.is_blank()) {
       r.state = 0;
-      hint.set(shopbuf.view().substr(0, 256));
+      hint.set(optionlist());
     }
     const std::string_view h0 = hint.view();
     const std::size_t cut = std::min(h0.find_first_of(" ,"), h0.size());
@@ -595,7 +610,7 @@ void complete(Run& r) {
           const std::string remainder(rest == std::string_view::npos ? std::string_view()
                                                                      : hint.view().substr(rest));
           hint.set(remainder);
-          if (hint.is_blank() && r.stmtset) hint.set(shopbuf.view().substr(0, 256));
+          if (hint.is_blank() && r.stmtset) hint.set(optionlist());
         }
         inlinecol = r.trimmed() + 2;
       }
@@ -630,7 +645,7 @@ void complete(Run& r) {
       return context(r);
     }
     if (r.state == 0) {
-      hint.set(std::string(trim(shopbuf.view().substr(0, 256))) + std::string(keeptyping));
+      hint.set(std::string(trim(optionlist())) + std::string(keeptyping));
       return display();
     }
     return context(r);
@@ -648,6 +663,7 @@ void SMARTTYPE(std::span<char> text, std::int32_t& state, std::int32_t& changed)
         .scan = core::keystate[1],
         .shift = (core::keystate[2] & 1) != 0};
   shopbuf.blank();
+  valuetip = (changed & 1) == 0;
   if (tipopts[0] == 0 && tipopts[1] == 0) return;
   // The line being typed is the one the line input holds (the edit
   // buffer's line reader moves on with every row drawn).

@@ -20,8 +20,10 @@ struct StatusUpdate {
   std::optional<char> character = std::nullopt;         // the character under the cursor
   std::optional<std::string_view> mode = std::nullopt;  // "INS" or "OVR"
   std::optional<std::int32_t> layout = std::nullopt;
-  // What a run is doing, shown in the User field while it is not empty and
-  // kept there when the bar is laid out again (blank: no run to tell of).
+  // What a run or step is doing, or what the last command did (a run
+  // refused, a search, a print to a file), shown in the User field while it
+  // is not empty and kept there when the bar is laid out again (blank:
+  // nothing to tell of).
   std::optional<std::string_view> run = std::nullopt;
 };
 

@@ -5,6 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "core/chars.h"
+#include "core/editbuffer.h"
+#include "core/stores.h"
+#include "ide/editorwords.h"
 #include "ide/filehistory.h"
 #include "ide/idewords.h"
 #include "ide/mainwindow.h"
@@ -139,13 +143,47 @@ std::vector<std::string> wrapped(toolkit::draw_target_t& target, std::string_vie
   return rows;
 }
 
+// The line in the line input, without its line end.
+std::string typedline() {
+  const std::string_view s(edlinebuf.data() + 1, edlinebuf.size() - 1);
+  return std::string(s.substr(0, std::min(s.find('\r'), s.size())));
+}
+
+// Whether a tip at screen x, y of the size would hide code of the rows it
+// covers: a character other than a blank of their lines under it. The
+// line input's row shows the line being typed; the other rows their lines
+// of the text, shifted sideways as the input's line is.
+bool hidescode(const Area& area, int x, int y, int width, int height, std::int32_t cellwidth,
+               std::int32_t cellheight) {
+  if (cellwidth <= 0 || cellheight <= 0) return false;
+  const int first = (x - area.left) / cellwidth + 1;
+  const int last = (x + width - 1 - area.left) / cellwidth + 1;
+  for (std::int32_t row = 1; textrowbottom(row - 1, cellheight) < area.bottom; ++row) {
+    const int top = textrowbottom(row - 1, cellheight);
+    // (A sliver of a row's top or bottom, where no character reaches, is
+    // not covering it.)
+    const int overlap = std::min(top + cellheight, y + height) - std::max(top, y);
+    if (overlap <= cellheight / 4) continue;
+    const std::int32_t line = edloadline + row - panfield.screenrow;
+    if (line < 1 || line > core::nedlines) continue;
+    const std::string text = line == edloadline ? typedline() : core::linetext(line);
+    for (std::size_t j = 0; j < text.size(); ++j) {
+      if (text[j] == ' ') continue;
+      const std::int32_t column =
+          cursorcell() + static_cast<std::int32_t>(j + 1) - panfield.cursorcol;
+      if (column >= first && column <= last) return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 std::int32_t cursorcell() {
   return panfield.cursorcol - panfield.fieldstart - panfield.firstshown + 4;
 }
 
-void TOOLTIP(std::string_view text) {
+void TOOLTIP(std::string_view text, bool clearofcode) {
   const win::HWND before = win::GetForegroundWindow();
   if (tipcellh != plot::fontslots(slotfont).cellheight) KILLTOOLTIPWINDOW();
   if (tipwnd == nullptr || toolkit::IS_WINDOW_VALID(tipwnd) == 0) makewindow();
@@ -186,10 +224,27 @@ void TOOLTIP(std::string_view text) {
     const int x = std::max(area.left, std::min(cursorx, area.right - width));
     // Below its line; where the editor has no room below, above it.
     int y = textrowbottom(panfield.screenrow + tipopts[3] - 1, grid.cellheight);
-    if (y + height > area.bottom)
-      y = textrowbottom(panfield.screenrow - 1, grid.cellheight) - height;
+    const int above = textrowbottom(panfield.screenrow - 1, grid.cellheight) - height;
+    if (y + height > area.bottom) y = above;
     y = std::max(y, area.top);
-    show(tipwnd, &x, &y, &width, &height, 5);
+    int tipx = x;
+    if (clearofcode && hidescode(area, x, y, width, height, grid.cellwidth, grid.cellheight)) {
+      // A tip of a line that is not being typed hides no code: above its
+      // line, or else on its row right of its text.
+      const std::int32_t trimmed = core::C1LEN_TRIM(typedline());
+      const int beside =
+          area.left + (cursorcell() + trimmed + 1 - panfield.cursorcol) * grid.cellwidth;
+      const int rowtop = textrowbottom(panfield.screenrow - 1, grid.cellheight);
+      if (above >= area.top &&
+          !hidescode(area, x, above, width, height, grid.cellwidth, grid.cellheight)) {
+        y = above;
+      } else if (beside + width <= area.right && rowtop + height <= area.bottom &&
+                 !hidescode(area, beside, rowtop, width, height, grid.cellwidth, grid.cellheight)) {
+        tipx = beside;
+        y = rowtop;
+      }
+    }
+    show(tipwnd, &tipx, &y, &width, &height, 5);
     tipstate = 1;
 
     setclass(4);

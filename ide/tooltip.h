@@ -25,7 +25,10 @@ inline std::int32_t tipcellh = 0;
 // wrapped to the room right of it or to the editor's width;
 // an all-blank text hides the window. Made anew when it has gone or the
 // font of slot 3 has changed.
-void TOOLTIP(std::string_view text);
+// With `clearofcode` (a tip of a line that is not being typed: a value, a
+// word's kind) it stands where it hides no code of the rows it covers:
+// below its line, above it, or on its row right of its text.
+void TOOLTIP(std::string_view text, bool clearofcode = false);
 // Destroys the window and its bitmap (nothing when there is none).
 void KILLTOOLTIPWINDOW();
 // Takes a shown tooltip off the screen, the window kept for the next hint

@@ -171,6 +171,9 @@ std::string file_name_of(const std::string& title) {
   return file;
 }
 
+// The file of the last document that ended whole.
+std::string last_file;
+
 // Back to the idle surface after a document.
 void end_document(Dc& d) {
   d.print->in_page = false;
@@ -329,6 +332,10 @@ int EndDoc(HDC hdc) {
       SetLastError(error_of_errno(r.error));
       return SP_ERROR;
     }
+    std::error_code ec;
+    const std::filesystem::path written =
+        std::filesystem::absolute(plat::system_path(job.target), ec);
+    last_file = ec ? plat::system_path(job.target) : written.lexically_normal().string();
     return 1;
   }
   cups_option_t* options = nullptr;
@@ -362,3 +369,10 @@ int SetAbortProc(HDC hdc, ABORTPROC proc) {
 }
 
 }  // namespace win
+
+namespace plat {
+
+std::string last_printed_file() { return win::detail::last_file; }
+void clear_last_printed_file() { win::detail::last_file.clear(); }
+
+}  // namespace plat

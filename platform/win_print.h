@@ -142,6 +142,12 @@ std::string default_printer();
 win::HGLOBAL printer_devmode(std::string_view name);
 win::HGLOBAL printer_devnames(std::string_view name);
 
+// The file the last document that ended whole was written to, as an
+// absolute path (empty when none since the last clear, or when it went to
+// a CUPS printer).
+std::string last_printed_file();
+void clear_last_printed_file();
+
 // The margins a page starts with: 25 mm, in hundredths of a millimetre.
 inline constexpr int kDefaultMargin = 2500;
 

@@ -1172,6 +1172,50 @@ TEST_F(EditorDisplayTest, AHintWiderThanTheEditorIsWrappedInsideIt) {
   EXPECT_GE(tip.x - main.x, cursorx) << "the hint hides the start of the line below";
 }
 
+// Find from the end of line 3 goes to TOTAL on line 1: the tip that tells
+// its value stands where it hides no code. The screen under the tip, as it
+// was before the search, shows no character there: each of its pixel rows
+// has the colour of its row's right end throughout.
+TEST_F(EditorDisplayTest, TheValueTipOfAFoundWordHidesNoCode) {
+  write_file(script, "TOTAL = 0\r\nS = TOTAL + 12345678\r\nZ = S + TOTAL + 1\r\nEND\r\n");
+  Placed main, tip;
+  Picture before;
+  int row = 0;
+  const int status = program([&] {
+    User u(display, title);
+    DisplayUser& d = u.user();
+    u.learnrows(1);
+    before = u.picture();
+    u.keys({}, XK_Down, 2);
+    u.key({}, XK_End);
+    d.key(u.window(), {XK_Control_L}, XK_f, false);
+    const Window find = d.window("Find");
+    d.ready(find, false);
+    std::vector<DisplayUser::Stroke> keys = User::strokes("TOTAL");
+    keys.push_back({{}, XK_Return});
+    d.type(u.window(), keys, 20);
+    d.gone(find, "the Find box to go after Enter");
+    const Window w = d.window("tooltip");
+    d.ready(u.window());
+    row = u.cursorrow();
+    main = placed(d.display(), u.window());
+    tip = placed(d.display(), w);
+    d.key(u.window(), {XK_Alt_L}, XK_F4, false);
+    d.gone(u.window(), "the main window to go after Alt+F4");
+  });
+  EXPECT_EQ(status, 0) << err;
+  EXPECT_EQ(row, 1);
+  ASSERT_GT(tip.width * tip.height, 0);
+  int hidden = 0;
+  for (int y = tip.y - main.y; y < tip.y - main.y + tip.height; ++y) {
+    const std::uint32_t paper = before.at(before.width * 4 / 5, y);
+    for (int x = tip.x - main.x; x < tip.x - main.x + tip.width; ++x)
+      hidden += before.at(x, y) != paper;
+  }
+  EXPECT_EQ(hidden, 0) << "pixels of code under the value tip at " << tip.x - main.x << ","
+                       << tip.y - main.y;
+}
+
 // How many pixels are left right of the text in the widest dark-bordered
 // field of the picture (0: none, or the text reaches the border).
 int roomafterfieldtext(const Picture& p) {

@@ -211,6 +211,24 @@ TEST_F(AssistTest, AnOpeningBracketListsTheOptionsAndTabInsertsThem) {
   EXPECT_EQ(line(), "WRITE(IOStat");
 }
 
+// A list longer than a hint shows the options that fit whole: every entry
+// of the hint is one of the built-in's options, none cut inside its word.
+TEST_F(AssistTest, AnOptionListCutToTheHintsWidthKeepsItsEntriesWhole) {
+  open("K = DLG(");
+  type("T");
+  const std::string options(ide::shopbuf.trimmed());
+  const std::string h(ide::hint.trimmed());
+  const std::string list = h.substr(0, h.find(' '));
+  ASSERT_GT(list.size(), 200u) << h;
+  std::size_t from = list.front() == ',' ? 1 : 0;
+  while (from < list.size()) {
+    const std::size_t comma = std::min(list.find(',', from), list.size());
+    const std::string entry = list.substr(from, comma - from);
+    EXPECT_NE(options.find("," + entry + ","), std::string::npos) << "cut entry " << entry;
+    from = comma + 1;
+  }
+}
+
 TEST_F(AssistTest, CommentsBlankLinesAndConstantsShowNothing) {
   open("A=1 ! note");
   press(79);  // End: behind the comment

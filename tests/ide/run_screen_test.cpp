@@ -9,6 +9,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -23,8 +24,10 @@
 #include "ide/fedhlp.h"
 #include "ide/idewords.h"
 #include "ide/m2.h"
+#include "ide/menutool.h"
 #include "ide/statusbar.h"
 #include "ide/textwriters.h"
+#include "ide/tooltip.h"
 #include "ide_fixture.h"
 #include "platform/win_message_box.h"
 #include "platform/win_window.h"
@@ -217,6 +220,117 @@ TEST_F(RunScreenTest, RunAndStepAfterARefusedFirstLineShowItsBoxAgain) {
   EXPECT_EQ(status, "Run ended at line 3");
 }
 
+// The same box comes again for a script that is its refused line alone
+// (it compiles to no statement at all), and after another line was changed
+// and left with an arrow key: leaving that line shows no box, the next Run
+// and Step show it once each. The status bar says each was refused.
+TEST_F(RunScreenTest, AOneLineScriptAndALineLeftByAnArrowStillShowTheRefusalAgain) {
+  const auto count = [] { return plat::message_box_log().size(); };
+  std::vector<std::size_t> alone, arrow;
+  std::vector<std::string> told;
+  run(file("alone.ost", "X = = 1\r\n"), {[&] {
+                                           alone.push_back(count());
+                                           with(win::VK_MENU, 'R');
+                                         },
+                                         [&] {
+                                           alone.push_back(count());
+                                           told.push_back(userfield());
+                                           with(win::VK_MENU, 'S');
+                                         },
+                                         [&] {
+                                           alone.push_back(count());
+                                           told.push_back(userfield());
+                                         }});
+  run(file("arrow.ost", "X = = 1\r\nY = 2\r\nEND\r\n"), {[&] {
+                                                           arrow.push_back(count());
+                                                           press(win::VK_DOWN);
+                                                           press(win::VK_END);
+                                                           type(" + 1");
+                                                           press(win::VK_UP);
+                                                         },
+                                                         [&] {
+                                                           arrow.push_back(count());
+                                                           with(win::VK_MENU, 'R');
+                                                         },
+                                                         [&] {
+                                                           arrow.push_back(count());
+                                                           with(win::VK_MENU, 'S');
+                                                         },
+                                                         [&] { arrow.push_back(count()); }});
+  EXPECT_EQ(alone, (std::vector<std::size_t>{1, 2, 3})) << "the script of its refused line alone";
+  EXPECT_EQ(arrow, (std::vector<std::size_t>{1, 1, 2, 3})) << "a changed line left with Up";
+  EXPECT_EQ(told, (std::vector<std::string>{
+                      "Run refused: the script could not be compiled, nothing was run",
+                      "Step refused: the script could not be compiled, nothing was run"}));
+}
+
+// Find tells in the status bar which line it found, and the value tip of
+// the found word covers no code of the rows around it; a print of the
+// script to a file names the file and its folder.
+TEST_F(RunScreenTest, FindAndAPrintToAFileSayWhatTheyDidAndTheFoundValueHidesNoCode) {
+  static int asked = 0;
+  asked = 0;
+  // File > Print: the script's window as preset, "Print".
+  ide::helpwindow = [](std::string_view key, int& answer, const core::HelpValues& v) {
+    if (key != "printoptions") return core::HELP(key, answer, v);
+    ++asked;
+    answer = 1;
+  };
+  std::string found, printed, welcome;
+  bool tipshown = false;
+  int hidden = 0, tipcells = 0;
+  run(file("sum.ost", "TOTAL = 0\r\nS = TOTAL + 12345678\r\nZ = S + TOTAL + 1\r\nEND\r\n"),
+      {[&] {
+         welcome = userfield();
+         with(win::VK_MENU, 'R');
+       },
+       [] {
+         // On TOTAL in line 3, Ctrl+F and Find: line 1 has it next.
+         with(win::VK_CONTROL, win::VK_END);
+         press(win::VK_UP);
+         press(win::VK_END);
+         for (int k = 0; k < 6; ++k) press(win::VK_LEFT);
+         ide::edfindtext.blank();
+         plat::push_message_box_answer(1);
+         with(win::VK_CONTROL, 'F');
+       },
+       [&] {
+         found = userfield();
+         tipshown = ide::tipwnd != nullptr && ide::tipstate == 1;
+         if (tipshown) {
+           // The main window's own pixels under the tip: each pixel row
+           // there is of one colour, that of the row's right end.
+           const auto w = static_cast<win::HWND>(mainwindow());
+           win::RECT r{};
+           win::GetWindowRect(ide::tipwnd, &r);
+           win::POINT a{r.left, r.top}, b{r.right, r.bottom};
+           win::ScreenToClient(w, &a);
+           win::ScreenToClient(w, &b);
+           tipcells = (b.x - a.x) * (b.y - a.y);
+           win::RECT c{};
+           win::GetClientRect(w, &c);
+           for (int y = a.y; y < b.y; ++y) {
+             const std::uint32_t paper = plat::window_pixel(w, c.right * 4 / 5, y);
+             for (int x = a.x; x < b.x; ++x) hidden += plat::window_pixel(w, x, y) != paper;
+           }
+         }
+         win::PostMessageA(static_cast<win::HWND>(mainwindow()), win::WM_COMMAND, ide::cmd::print,
+                           0);
+       },
+       [&] { printed = userfield(); }});
+  EXPECT_EQ(welcome.substr(0, 25), "Welcome to Ostrel script ");
+  EXPECT_EQ(found, "Found \"TOTAL\" in line 1");
+  ASSERT_TRUE(tipshown) << "no value tip after Find";
+  EXPECT_GT(tipcells, 0);
+  EXPECT_EQ(hidden, 0) << "pixels of code under the value tip";
+  EXPECT_EQ(asked, 1);
+  std::string pdf;
+  for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+    if (e.path().extension() == ".pdf") pdf = e.path().filename().string();
+  const std::string folder = std::filesystem::weakly_canonical(dir.path()).string() + "/";
+  EXPECT_EQ(printed, "Printed to " + pdf + " in " + folder);
+}
+
 // Ends the test program within a minute, saying what it waited for, unless
 // it has gone first: a loop inside the program takes no tick at which a
 // step could fail.
@@ -370,6 +484,49 @@ TEST_F(RunScreenTest, EditSearchingTheScriptShowsTheLineFoundWhileTheRunGoesOn) 
   EXPECT_EQ(inputrows, 1);
   EXPECT_EQ(inputabove, 1) << "the line found is not the first row drawn";
   EXPECT_EQ(outcome.substr(0, outcome.find("W=")), "L=60\n");
+}
+
+// A break on K while the script is stepped, then traced from its first
+// line: while each break's box stands, one row is drawn as the cursor row,
+// the same row in the trace as in the steps.
+TEST_F(RunScreenTest, WhileABreakBoxStandsDuringATraceItsLineIsMarkedAsDuringAStep) {
+  // The first text row drawn in the line input's colour, and how many.
+  static std::vector<std::pair<int, int>> marked;
+  static int breaks = 0;
+  marked.clear();
+  breaks = 0;
+  ide::helpwindow = [](std::string_view key, int& answer, const core::HelpValues&) {
+    answer = 101;
+    if (key != "break_string" || ++breaks == 1) return;
+    const auto w = static_cast<win::HWND>(mainwindow());
+    const std::uint32_t input = ide::colour(ide::colnum(10));
+    const int ch = plot::fontslots(ide::wdwhead->fontslot).cellheight;
+    int first = -1, rows = 0;
+    for (int y = 0; y < 1100; ++y) {
+      if (plat::window_pixel(w, 600, y) != input) continue;
+      if (first < 0) first = y;
+      ++rows;
+    }
+    marked.emplace_back(first, rows / ch);
+  };
+  std::vector<std::pair<int, int>> stepped;
+  run(file("break.ost", "K = 1\r\nN = 2\r\nK = N\r\nM = 3\r\nEND\r\n"),
+      {[] { press(win::VK_F1); }, [] { with(win::VK_MENU, 'S'); }, [] { with(win::VK_MENU, 'S'); },
+       [] { with(win::VK_MENU, 'S'); },
+       [&] {
+         stepped = marked;
+         marked.clear();
+         with(win::VK_CONTROL, win::VK_HOME);
+         with(win::VK_MENU, 'T');
+       },
+       [] {}});
+  ASSERT_EQ(stepped.size(), 2u) << "the boxes of the steps of lines 1 and 3";
+  EXPECT_EQ(stepped[0].second, 1) << "rows marked while the step's box stood";
+  EXPECT_EQ(stepped[1].second, 1);
+  EXPECT_EQ(stepped[1].first - stepped[0].first,
+            2 * plot::fontslots(ide::wdwhead != nullptr ? ide::wdwhead->fontslot : 2).cellheight)
+      << "the marked rows are those of lines 1 and 3";
+  EXPECT_EQ(marked, stepped) << "the rows marked while the trace's boxes stood";
 }
 
 // Ctrl+S answered Cancel while a typed line is in the line input: the
