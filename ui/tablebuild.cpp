@@ -612,7 +612,9 @@ void SETMATRIX(std::int32_t& x, std::int32_t& y, std::int32_t controls) {
   w->cellrow = 1;
   w->cellcol = 1;
   x = cellx + b.space;
-  y = bary;
+  // What follows the table stands below all of it: its horizontal scroll
+  // bar, and a file's cluster controls.
+  y = file ? bary + hh + H : bary + barthickness;
 }
 
 }  // namespace ui

@@ -182,6 +182,9 @@ inline constexpr std::int32_t title = 0x4;
 inline constexpr std::int32_t stored = 0x8;      // the row as stored in the file
 inline constexpr std::int32_t displayed = 0x10;  // row and column as displayed
 inline constexpr std::int32_t shown = 0x11;
+// A cell the user edited: written through the file's change list (0x20,
+// 0x80), row and column as displayed.
+inline constexpr std::int32_t edited = 0xB2;
 }  // namespace cellmode
 
 // Reads cell (row, col) of the current table into text (blank-padded), or

@@ -27,7 +27,11 @@ namespace ui {
 namespace {
 
 // A cell write refused: the message shows, and the run stops with it.
+// The edit is no longer pending: the redraw after it shows the cell's
+// stored value again, so the refused text is not offered again (and
+// refused again) at the next key or focus change.
 void refused(std::string_view key) {
+  editguard = EditGuard{};
   const std::string k(key);
   int answer = 0;
   core::MSGBOXFROMHELP(k, "Error", answer);
@@ -113,7 +117,7 @@ CellStore STORETABLECELL(exec::wdwrec& w, exec::ctlrec& c, std::int32_t item, to
     if ((c.ctlkind & ck::character) != 0) return no;
     double value = 0.0;
     std::int32_t state = 0;
-    IOR8MXELEMENT(t->unit, row, fc, item, value, state, cellmode::read);
+    IOR8MXELEMENT(t->unit, row, col, item, value, state, cellmode::shown);
     if (core::iostatw[0] == 0 && core::msgkey.is_blank()) {
       it.text.set(shownumber(w, ci, value, it.width / 4 - 2));
       it.real8_value = value;
@@ -130,7 +134,7 @@ CellStore STORETABLECELL(exec::wdwrec& w, exec::ctlrec& c, std::int32_t item, to
       // A cell left as it stands (only given the focus) is no edit.
       exec::ctlrec* const keptctl = exec::ctlcur;
       exec::ctlcur = nullptr;
-      IOCHARMXELEMENT(t->unit, row, fc, text, cellmode::read | cellmode::displayed);
+      IOCHARMXELEMENT(t->unit, row, col, text, cellmode::shown);
       exec::ctlcur = keptctl;
       const bool readable = core::iostatw[0] == 0 && core::msgkey.is_blank();
       core::iostatw[0] = 0;
@@ -141,7 +145,7 @@ CellStore STORETABLECELL(exec::wdwrec& w, exec::ctlrec& c, std::int32_t item, to
         return yes;
       text.fill(' ');
       std::copy_n(typed.begin(), std::min(typed.size(), text.size()), text.begin());
-      IOCHARMXELEMENT(t->unit, row, fc, text, 0xB2);
+      IOCHARMXELEMENT(t->unit, row, col, text, cellmode::edited);
       if (!core::msgkey.is_blank()) {
         refused(core::msgkey.trimmed());
         MATRIXUPDATE(window);
@@ -165,7 +169,7 @@ CellStore STORETABLECELL(exec::wdwrec& w, exec::ctlrec& c, std::int32_t item, to
   if (type == toolkit::DLG_EDITBOX || type == toolkit::DLG_TEXT) {
     double old = 0.0;
     std::int32_t state = 0;
-    IOR8MXELEMENT(t->unit, row, fc, item, old, state, cellmode::read);
+    IOR8MXELEMENT(t->unit, row, col, item, old, state, cellmode::shown);
     const bool readable = core::iostatw[0] == 0;
     core::iostatw[0] = 0;
     core::msgkey.blank();
@@ -203,7 +207,17 @@ CellStore STORETABLECELL(exec::wdwrec& w, exec::ctlrec& c, std::int32_t item, to
       return no;
     }
   }
-  if (!storenumber(*t, row, fc, item, value)) {
+  // A file's cell as the user sees it: the row the view shows there, the
+  // number kept in the file's change list.
+  bool stored = false;
+  if (t->unit > 0) {
+    std::int32_t state = 0;
+    IOR8MXELEMENT(t->unit, row, col, item, value, state, cellmode::edited);
+    stored = core::msgkey.is_blank() && core::iostatw[0] == 0;
+  } else {
+    stored = storenumber(*t, row, fc, item, value);
+  }
+  if (!stored) {
     if (!core::msgkey.is_blank()) {
       refused(core::msgkey.trimmed());
       MATRIXUPDATE(window);

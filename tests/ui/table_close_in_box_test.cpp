@@ -53,7 +53,8 @@ TEST_F(TableCloseInBox, TheWindowClosedBehindARefusedCellsBoxIsLeftAlone) {
                  win::PostMessageA(exec::mainwindow(), win::WM_COMMAND, kCloseWindow, 0);
                })}}));
   const std::string out =
-      run("CHARACTER F*8\nF = 't.txt'\nOPEN(FIle=F, Format='I2,A')\nDLG(Edit=F, Format='I2,A3')\n");
+      run("CHARACTER F*8\nF = 't.txt'\nOPEN(FIle=F, Format='I2,A', ReadOnly)\n"
+          "DLG(Edit=F, Format='I2,A3')\n");
   ASSERT_NE(table, nullptr) << "the table never opened";
   EXPECT_FALSE(win::IsWindow(table));
   // The refusal first; the close then asks about the edit it still holds.
