@@ -16,6 +16,7 @@
 #include "core/stores.h"
 #include "core/symbols.h"
 #include "exec/alarms.h"
+#include "exec/allocate.h"
 #include "exec/appendix.h"
 #include "exec/assign.h"
 #include "exec/builtins_random.h"
@@ -331,18 +332,7 @@ WordResult allocate(std::int32_t nargs) {
   if ((type & 0x10) != 0 && (type & 0x40) == 0) {
     if (rows < 1 || cols < 1 || rows * cols > core::nzlimit / 2) return fail(xeqkeys::allocate, s);
     const auto n = static_cast<std::int32_t>(rows * cols);
-    if (core::nztop - n <= core::iresult + core::nzreserve / 10) {
-      std::int32_t extra = n;
-      if (!core::REALLOC(3, extra)) return WordResult::error;
-    }
-    std::int32_t oldadr = core::name(s).adr, orows = 0, ocols = 0;
-    core::TRANSFERR8TO2I4(core::z(s), orows, ocols);
-    const std::int64_t oldn =
-        oldadr > 0 ? static_cast<std::int64_t>(std::max(orows, 0)) * std::max(ocols, 0) : 0;
-    const std::int32_t adr = core::nztop - n;
-    for (std::int32_t i = 0; i < n; ++i) core::z(adr + i) = i < oldn ? core::z(oldadr + i) : 0.0;
-    core::nztop = adr;
-    core::name(s).adr = adr;
+    if (!allocatecells(s, n)) return WordResult::error;
     core::SETI4EQUZ(1, s, static_cast<std::int32_t>(rows));
     core::SETI4EQUZ(2, s, static_cast<std::int32_t>(cols));
     return result(n, nargs);
@@ -350,20 +340,7 @@ WordResult allocate(std::int32_t nargs) {
   if ((type & 0x40) != 0 && (type & 0x10) == 0 && nargs == 2) {
     if (rows < 1 || rows > core::nc1namenlimit / 2) return fail(xeqkeys::allocate, s);
     const auto n = static_cast<std::int32_t>(rows);
-    if (core::c1limit - n <= core::c1tmptop + 1) {
-      std::int32_t extra = n;
-      if (!core::REALLOC(5, extra)) return WordResult::error;
-    }
-    std::int32_t f = 0, l = 0;
-    core::ISCHAR(s, f, l);
-    const std::string old = c1text(f, l);
-    const std::int32_t first = core::c1limit - n;
-    for (std::int32_t i = 0; i < n; ++i)
-      core::c1namen(first + i) =
-          static_cast<std::size_t>(i) < old.size() ? old[static_cast<std::size_t>(i)] : ' ';
-    core::c1limit = first;
-    core::SETI4EQUZ(1, s, first);
-    core::SETI4EQUZ(2, s, first + n - 1);
+    if (!allocatetext(s, n)) return WordResult::error;
     return result(n, nargs);
   }
   return fail(xeqkeys::allocnoarrnochar, s);

@@ -213,6 +213,13 @@ TEST_F(Windowless, AStoreWhoseMemoryIsNotThereStopsWithTheStoreKey) {
   const std::size_t b = r.out.find("\nB=");
   ASSERT_NE(b, std::string::npos) << r.out.substr(0, 200) << r.err;
   EXPECT_EQ(r.out.substr(b), "\nB=1\nN=0\nC=0\nstop=32767 line=4 key=storeLimit\n") << r.err;
+
+  // A store set up again for a script whose last line asks more of it
+  // than there is: it gets its built-in size, and the script does not run.
+  r = run("floats.ost", "A = 1\nEND\n! Floats=1000000\n");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out.substr(0, r.out.find('\n') + 1), "compile stop=32767 line=1 key=storeLimit\n")
+      << r.out << r.err;
 }
 
 TEST_F(Windowless, ACompileErrorInTheFirstLineIsReportedLikeAnyOther) {
