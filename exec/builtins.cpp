@@ -479,7 +479,9 @@ WordResult textfunction(unsigned fn, std::int32_t nargs) {
     case 0xC480u:
       return result(static_cast<double>(trimmed), nargs);
     case 0xC600u:
-      return textresult(f, f + static_cast<std::int32_t>(trimmed) - 1, nargs);
+      // TRIM of an all-blank text leaves one character, as the evaluator's.
+      return textresult(f, f + std::max(static_cast<std::int32_t>(trimmed), std::min(len, 1)) - 1,
+                        nargs);
     default:
       return xeqtext(f, l);
   }
