@@ -25,6 +25,7 @@
 #include "ide/textwriters.h"
 #include "ide/tooltip.h"
 #include "ide/windowlist.h"
+#include "platform/win_window.h"
 #include "toolkit/scrolling.h"
 #include "toolkit/services.h"
 
@@ -731,8 +732,8 @@ void FEDITKEEPLINE() {
 }
 
 void FEDITSHOWLINE(std::int32_t l) {
-  if (core::c1edit.size() == 0 || wdwhead == nullptr || wdwhead->window == nullptr || l < 1 ||
-      l > core::nedlines)
+  if (!scriptopen || core::c1edit.size() == 0 || wdwhead == nullptr ||
+      !win::IsWindow(wdwhead->window) || l < 1 || l > core::nedlines)
     return;
   // A line being typed and not yet left stays where the user types it.
   if ((core::idestate & busy::lineinput) != 0 && edlinechg) return;
