@@ -91,10 +91,9 @@ void report(int slot, int status, const std::string& name, bool shown) {
   core::HELP("mx2nosave", answer, hv);
 }
 
-// Whether the stored file still holds every byte its line index was made
-// from (bytes after them were appended since, and pass). The file as
-// checked: its size and last write, to see that it stays so until the new
-// file takes its place.
+// The stored file's size and last write when its bytes were checked
+// against its line index: the new file takes its place only while they
+// stay so.
 struct Checked {
   std::int64_t size = -1;
   std::filesystem::file_time_type time{};
