@@ -9,11 +9,11 @@
 #include <string>
 #include <string_view>
 
-#include "exec/headless_run.h"
-#include "ide/panlio.h"
-#include "support/test_support.h"
+#include "script_run.h"
 
 namespace {
+
+using bench::runscript;
 
 constexpr std::string_view growtext =
     "CHARACTER S*1\n"
@@ -27,19 +27,6 @@ constexpr std::string_view growarray =
     "  K = ALLOCATE(A, 1000 * I)\n"
     "ENDDO\n"
     "END\n";
-
-bool runscript(std::string_view script, std::int64_t n) {
-  static const bool prepared = [] {
-    ide::install_inputstep();
-    exec::reset_all();
-    return exec::prepare_run((testsupport::source_dir() / "data" / "Ostrel.hlp").string());
-  }();
-  benchmark::DoNotOptimize(prepared);
-  exec::reset_interpreter();
-  if (!exec::compile_script("N = " + std::to_string(n) + "\n" + std::string(script)).empty())
-    return false;
-  return exec::run_compiled();
-}
 
 // moved: elements the N passes move in all (the old ones of each pass).
 void growloop(benchmark::State& state, std::string_view script, double moved) {

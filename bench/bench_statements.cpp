@@ -15,8 +15,27 @@
 #include "exec/headless_run.h"
 #include "ide/panlio.h"
 #include "support/test_support.h"
+#include "script_run.h"
+
+bool bench::runscript(std::string_view script, std::int64_t n) {
+  // The help data file is indexed once: the compile's progress window is
+  // one of its sections.
+  static const bool prepared = [] {
+    // The program's own input step runs after every statement.
+    ide::install_inputstep();
+    exec::reset_all();
+    return exec::prepare_run((testsupport::source_dir() / "data" / "Ostrel.hlp").string());
+  }();
+  benchmark::DoNotOptimize(prepared);
+  exec::reset_interpreter();
+  if (!exec::compile_script("N = " + std::to_string(n) + "\n" + std::string(script)).empty())
+    return false;
+  return exec::run_compiled();
+}
 
 namespace {
+
+using bench::runscript;
 
 // The loops; N is set before each run. Each loop's body statements and
 // its loop statement count as the statements it runs.
@@ -55,23 +74,6 @@ constexpr std::string_view functioncalls =
     "ENDDO\n"
     "END\n";
 
-// Compiles and runs the script with N = n; false when it did not run to
-// its end.
-bool runscript(std::string_view script, std::int64_t n) {
-  // The help data file is indexed once: the compile's progress window is
-  // one of its sections.
-  static const bool prepared = [] {
-    // The program's own input step runs after every statement.
-    ide::install_inputstep();
-    exec::reset_all();
-    return exec::prepare_run((testsupport::source_dir() / "data" / "Ostrel.hlp").string());
-  }();
-  benchmark::DoNotOptimize(prepared);
-  exec::reset_interpreter();
-  if (!exec::compile_script("N = " + std::to_string(n) + "\n" + std::string(script)).empty())
-    return false;
-  return exec::run_compiled();
-}
 
 void runloop(benchmark::State& state, std::string_view script, std::int64_t perpass) {
   const std::int64_t n = state.range(0);

@@ -87,14 +87,6 @@ bool asnosucharray(std::string& key, std::string& detail) {
   return true;
 }
 
-bool undeclaredarray(std::int32_t s) {
-  if (s < 1 || s > core::nsym || !core::name.valid(s) || !core::z.valid(s)) return false;
-  if ((static_cast<std::uint16_t>(core::name(s).type) & 0x7FF) != 0x10) return false;
-  std::int32_t rows = 0, cols = 0;
-  core::TRANSFERR8TO2I4(core::z(s), rows, cols);
-  return (rows == 0 || cols == 0) && !shapedbyprogram(s);
-}
-
 std::int32_t IDXERROR_INTERNAL(std::int32_t code, std::int32_t descr, std::string_view what,
                                std::int32_t index) {
   return idxerrorof(code,

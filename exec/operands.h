@@ -81,12 +81,6 @@ std::string nosucharraytext(std::int32_t s);
 // keeps both (false).
 bool asnosucharray(std::string& key, std::string& detail);
 
-// Whether symbol s is such an operand: an array of no elements that is no
-// formal, view or constant and that no ALIAS or ALLOCATE of the program
-// names (a name written with "(" that is neither a built-in function nor a
-// declared array).
-bool undeclaredarray(std::int32_t s);
-
 // Index error texts.
 inline constexpr std::string_view idxrow = " row ";
 inline constexpr std::string_view idxcolumn = " column ";

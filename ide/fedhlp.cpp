@@ -130,7 +130,7 @@ bool classify(std::string_view line, std::int32_t k, Found& f) {
       } else if ((t & 0x1) != 0) {
         f.kind = 9;
         f.topic = "array_externfile";
-      } else if (s <= programsymbols && exec::undeclaredarray(s)) {
+      } else if (s <= programsymbols && exec::nosucharray(s)) {
         // A name written with "(" that nothing declares: no array at all.
         f.kind = 12;
         f.topic = "noSuchName";
