@@ -14,6 +14,7 @@
 #include "platform/win_message.h"
 #include "plot/fontslots.h"
 #include "plot/plotstate.h"
+#include "toolkit/dialog_item.h"
 #include "toolkit/dialog_update.h"
 #include "toolkit/loops.h"
 #include "toolkit/menus.h"
@@ -227,6 +228,21 @@ void ESCAPEINDLG(win::HWND window) {
                               nullptr, nullptr, nullptr, nullptr, nullptr, &ups);
 }
 
+namespace {
+
+// Whether the control whose change waits to be written back is a list box.
+bool guardslistbox() {
+  std::int32_t position = 0;
+  const exec::ctlrec* c =
+      ui::WINDOWITEM(ui::editguard.window, std::abs(ui::editguard.control), position);
+  if (c == nullptr || (c->ctlkind & ui::ck::list) == 0 || wdwcur == nullptr ||
+      !wdwcur->dialogitems.valid(position))
+    return false;
+  return (wdwcur->dialogitems(position).type & 0xFFFF) == toolkit::DLG_LISTBOX;
+}
+
+}  // namespace
+
 int DLGCALLBACK(win::HWND& window, win::UINT& message, win::WPARAM& wparam, win::LPARAM&,
                 win::LRESULT&) {
   constexpr int vkTab = 9, vkCtrl = 17, vkAlt = 18, vkEscape = 27;
@@ -239,6 +255,9 @@ int DLGCALLBACK(win::HWND& window, win::UINT& message, win::WPARAM& wparam, win:
     // A dialog that is none of the IDE's windows (the toolkit's Tools
     // dialog) takes Escape as any dialog does: it closes.
     if (exec::windowrecord(window) == nullptr) return 0;
+    // A list box's choice is made when it changes: nothing of it waits to
+    // be discarded, and Escape closes the dialog at once.
+    if (ui::editguard.window != nullptr && guardslistbox()) ui::editguard = ui::EditGuard{};
     if (ui::editguard.window != nullptr) {
       if (message == win::WM_COMMAND) {
         ui::editguard.control = -std::abs(ui::editguard.control);

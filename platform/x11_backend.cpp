@@ -536,6 +536,36 @@ void Backend::released_away() {
   win::detail::keys_let_go_elsewhere(held);
 }
 
+bool Backend::typed_into_disabled(const KeyInput& k, bool down) {
+  if (clicked_disabled_ == nullptr) return false;
+  const WinRec* w = win::detail::find(clicked_disabled_);
+  if (w == nullptr || (w->style & win::WS_DISABLED) == 0) {
+    clicked_disabled_ = nullptr;
+    return false;
+  }
+  // Shift, Ctrl and Alt still count, and a key that went down before the
+  // click still comes up; any other key is refused with a beep.
+  switch (k.vk) {
+    case 0:
+    case win::VK_SHIFT:
+    case win::VK_LSHIFT:
+    case win::VK_RSHIFT:
+    case win::VK_CONTROL:
+    case win::VK_LCONTROL:
+    case win::VK_RCONTROL:
+    case win::VK_MENU:
+    case win::VK_LMENU:
+    case win::VK_RMENU:
+      return false;
+    default:
+      break;
+  }
+  if (k.altgr) return false;
+  if (!down) return !win::detail::key_down_now(k.vk);
+  beep(0);
+  return true;
+}
+
 void Backend::handle(XEvent& ev) {
   if (ev.type == MappingNotify) {
     XRefreshKeyboardMapping(&ev.xmapping);
@@ -608,6 +638,7 @@ void Backend::handle(XEvent& ev) {
       last_time_ = ev.xkey.time;
       const bool down = ev.type == KeyPress;
       const KeyInput k = translate_key(ev.xkey);
+      if (typed_into_disabled(k, down)) break;
       if (k.altgr) {
         input_key(win::VK_CONTROL, 0x1D, down, false, -1);
         input_key(win::VK_MENU, 0x38, down, true, -1);
@@ -620,6 +651,7 @@ void Backend::handle(XEvent& ev) {
     case ButtonRelease: {
       last_time_ = ev.xbutton.time;
       const bool down = ev.type == ButtonPress;
+      if (down) clicked_disabled_ = (w->style & win::WS_DISABLED) != 0 ? h : nullptr;
       const int sx = screen_x(ev.xbutton.x), sy = screen_y(ev.xbutton.y);
       switch (ev.xbutton.button) {
         case Button1:

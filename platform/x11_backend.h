@@ -105,6 +105,8 @@ class Backend final : public plat::Backend {
   // On a focus coming back: keys let go while it was away (their key-ups
   // went elsewhere) are up again for the program.
   void released_away();
+  // Whether the key goes nowhere: typed after a click on a disabled window.
+  bool typed_into_disabled(const KeyInput& k, bool down);
   win::HWND hwnd_of(Window xid) const;
   Cursor cursor_for(int shape);
 
@@ -125,6 +127,10 @@ class Backend final : public plat::Backend {
   win::HWND caret_top_ = nullptr;
   win::RECT caret_;
   win::HWND focused_ = nullptr;     // the window the display last gave the focus to
+  // A window the user clicked while it was disabled behind a modal one:
+  // until the user clicks a window that takes input, or it is enabled
+  // again, the keys typed were meant for it and go nowhere.
+  win::HWND clicked_disabled_ = nullptr;
   unsigned long focus_serial_ = 0;  // the request after our last focus request
   Time last_time_ = CurrentTime;
   bool flushing_ = false;

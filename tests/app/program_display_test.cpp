@@ -468,3 +468,49 @@ TEST_F(ProgramOnADisplay, AHelpPageOpensAtItsFirstLineWithNothingSelected) {
 }
 
 }  // namespace
+
+namespace {
+
+// Help > Index is modal. A click on the editor while it is up, and the keys
+// typed then (a Return among them), change nothing: no help page opens and
+// the script stays as it was. Letters typed into the index do not keep
+// Escape from closing it.
+TEST_F(ProgramOnADisplay, TheHelpIndexIsModalAndEscapeClosesItAfterLetters) {
+  const std::string script = "A = 1\r\nEND\r\n";
+  write_file(dir.file("i.ost"), script);
+  start("i.ost");
+  std::vector<std::string> afterreturn;
+  {
+    DisplayUser u(display);
+    const Window main = u.window("i.ost");
+    u.focus(main);
+    u.key(main, {XK_Alt_L}, XK_h, false);
+    u.ready(main, false);
+    u.key(main, {}, XK_i, false);
+    const Window index = u.window("Help Index");
+    u.ready(index, false);
+    u.click(main, 40, 40);
+    u.ready(index, false);
+    for (const KeySym k : {XK_B, XK_space, XK_Return}) u.key(index, {}, k, false);
+    u.ready(index, false);
+    afterreturn = u.titles();
+    // The index takes keys again once the user clicks it.
+    u.click(index, 2, 2);
+    u.ready(index, false);
+    for (const KeySym k : {XK_d, XK_l, XK_g}) u.key(index, {}, k, false);
+    u.ready(index, false);
+    u.key(index, {}, XK_Escape, false);
+    u.gone(index, "the Help Index to go after letters and one Escape");
+    u.ready(main);
+    u.key(main, {XK_Control_L}, XK_s);
+    u.key(main, {XK_Alt_L}, XK_F4, false);
+    u.gone(main, "the main window to go after Alt+F4");
+  }
+  EXPECT_EQ(finish(), 0) << err;
+  std::sort(afterreturn.begin(), afterreturn.end());
+  EXPECT_EQ(afterreturn, (std::vector<std::string>{"Help Index", "i.ost"}))
+      << "keys typed after a click on the editor reached the index";
+  EXPECT_EQ(read_file(dir.path() / "i.ost"), script);
+}
+
+}  // namespace
