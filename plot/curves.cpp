@@ -116,16 +116,21 @@ void XYLINE(std::int32_t k, std::int32_t c, float x, float y) {
 
   pencolour(cv.style & curvebit::colour);
   const float lastx = cv.lastx, lasty = cv.lasty;
+  // A point that starts the curve anew is a move to it, whether or not it
+  // can be seen: the line to the next point starts there.
+  const bool startsanew = has(cv.style, curvebit::penup);
   const auto finish = [&] {
     cv.lastx = x;
     cv.lasty = y;
+    cv.style &= ~curvebit::penup;
     done();
   };
   // A zero left out leaves the curve's last point where it was.
   if (y == 0.0F && nozero) return done();
 
-  // The segment from the last point clipped to the visible range.
-  float p0[2] = {lastx, lasty};
+  // The segment from the last point clipped to the visible range (a move
+  // has no segment: only its own point counts).
+  float p0[2] = {startsanew ? x : lastx, startsanew ? y : lasty};
   float p1[2] = {x, y};
   bool lastcut = false, invisible = false;
   const float window[4] = {sx.minimum, sx.maximum, sy.minimum, sy.maximum};

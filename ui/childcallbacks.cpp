@@ -104,8 +104,14 @@ int CHILDCHANGED(win::HWND& window, int& code) {
   const std::int32_t height = client.bottom - client.top;
   if (width < 1 || height < 1) return 0;
   if ((r->kind & exec::kind::editorstyle) == 0 && r->clientheight > 0)
-    // The picture kept at the new size, the old one in its top left corner.
-    if (r->bitmap != nullptr) childstmt::fitbitmap(*r, width, height);
+    // The picture kept at the new size, the old one in its top left corner;
+    // a panel's picture is never cut below the panel's own size, so that
+    // the window shows it whole again when it grows.
+    if (r->bitmap != nullptr) {
+      const bool panel = r->panelengine != nullptr;
+      childstmt::fitbitmap(*r, panel ? std::max(width, r->clientwidth) : width,
+                           panel ? std::max(height, r->clientheight) : height);
+    }
   const plot::FontSlot& f = slotof(r->fontslot);
   if ((r->nowriteback & 1) == 0) {
     writesize(r->widthvar, width, r->clientwidth, f.cellwidth,

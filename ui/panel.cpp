@@ -17,7 +17,9 @@
 #include "plot/fonthelpers.h"
 #include "plot/fontslots.h"
 #include "plot/rwprint.h"
+#include "toolkit/records.h"
 #include "toolkit/scrolling.h"
+#include "toolkit/toolbar.h"
 #include "toolkit/windows.h"
 #include "ui/childstatement.h"
 #include "ui/panelaxes.h"
@@ -326,10 +328,15 @@ void fitwindow(exec::wdwrec& r, const Block& b) {
       r.printarea[3];
   r.clientwidth = width;
   r.clientheight = height;
+  // The toolbar as it stands (its buttons' frames around their images):
+  // the panel starts below it.
+  std::int32_t toolbar = r.topoffset;
+  if (const toolkit::window_record_t* t = toolkit::FIND_WINDOW_RECORD(r.window))
+    toolbar = std::max(toolbar, static_cast<std::int32_t>(toolkit::TOOLBAR_HEIGHT(*t)));
   std::int32_t outerwidth = width + 2 * childstmt::metric(exec::metric::framewidth);
   std::int32_t outerheight = height + r.frameheight +
                              2 * childstmt::metric(exec::metric::frameheight) +
-                             childstmt::metric(exec::metric::caption) + r.topoffset;
+                             childstmt::metric(exec::metric::caption) + toolbar;
   int ups = 0;
   if (r.window != nullptr)
     toolkit::REDEFINE_WINDOW(r.window, nullptr, 0, nullptr, nullptr, nullptr, nullptr, nullptr,

@@ -381,4 +381,35 @@ TEST_F(LineScript, LabelsAcrossZeroStandEquallyFarApartOnBothSides) {
       << "no label at 0:" << all;
 }
 
+// Every curve starts at its first point, also when that point lies on the
+// axis' minimum far from zero (dates near 45000), where a line from the
+// curve's earlier point, cut at the minimum, shrinks to the point itself;
+// and a first point left of the axis starts the line at the axis' edge.
+TEST_F(LineScript, EveryCurveStartsAtItsFirstPoint) {
+  for (const double x0 : {45000.0, 1.0}) {
+    const std::string lo = std::to_string(static_cast<int>(x0));
+    const std::string hi = std::to_string(static_cast<int>(x0) + 29);
+    ASSERT_TRUE(ran(plot("DIMENSION T(30), A(30), B(30), C(30)\nT = " + lo +
+                         " + ($ - 1)\nA = 8 - MOD($, 2) * 6\nB = A + 1\nC = 5\nC(1) = 9\n"
+                         "AXIS(TiMe='DD.MM', MiN=" + lo + ", MaX=" + hi +
+                         ", Yaxis, MiN=0, MaX=10)\n"
+                         "LINE(Line=1, X=T, Y=A)\nLINE(Line=2, X=T, Y=B)\n"
+                         "LINE(Line=4, Symbol=1, SymbolDiameter=6, X=T, Y=C)\nEND\n")))
+        << x0;
+    EXPECT_GT(near(mid(pixel(1, x0, 2), pixel(1, x0 + 1, 8)), 1, colour(1)), 0) << x0;
+    EXPECT_GT(near(mid(pixel(1, x0, 3), pixel(1, x0 + 1, 9)), 1, colour(2)), 0) << x0;
+    EXPECT_GT(near(mid(pixel(1, x0, 9), pixel(1, x0 + 1, 5)), 1, colour(4)), 0) << x0;
+    EXPECT_GT(inked(pixel(1, x0, 9), 2), 2) << "the first symbol, " << x0;
+    screenshot(x0 > 2 ? "line_first_point_dates" : "line_first_point");
+  }
+  // Without TiMe, three points from the axis' minimum; and a first point
+  // before the minimum.
+  ASSERT_TRUE(ran(plot("DIMENSION T(3), A(3), U(2), B(2)\nT = 44999 + $\nA(1) = 2\nA(2) = 8\n"
+                       "A(3) = 2\nU(1) = 44999\nU(2) = 45001\nB = 5\n"
+                       "AXIS(MiN=45000, MaX=45002, Yaxis, MiN=0, MaX=10)\n"
+                       "LINE(Line=5, X=T, Y=A)\nLINE(Line=6, X=U, Y=B)\nEND\n")));
+  EXPECT_GT(near(mid(pixel(1, 45000, 2), pixel(1, 45001, 8)), 1, colour(5)), 0);
+  EXPECT_GT(near(pixel(1, 45000.25, 5), 1, colour(6)), 0) << "the line from before the minimum";
+}
+
 }  // namespace

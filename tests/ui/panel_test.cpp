@@ -22,7 +22,10 @@
 #include "plot/curves.h"
 #include "plot/fontslots.h"
 #include "plot/plotstate.h"
+#include "toolkit/draw_targets.h"
+#include "toolkit/records.h"
 #include "toolkit/scrolling.h"
+#include "toolkit/toolbar.h"
 #include "ui/panel.h"
 #include "ui/panelaxes.h"
 
@@ -466,6 +469,61 @@ TEST_F(Panel, MutatedPanelTextsBuildOrFailCleanly) {
         << key << " for " << text;
     ui::PANEL({}, -1, 0, 0, 0);
   }
+}
+
+}  // namespace
+
+namespace {
+
+// Window pixels that are not the background's in the rows top to bottom
+// (exclusive) of the client area, from its left edge to x.
+int inkedrows(win::HWND h, int top, int bottom, int right) {
+  const std::uint32_t back = plat::window_pixel(h, right - 1, bottom - 1);
+  int n = 0;
+  for (int y = top; y < bottom; ++y)
+    for (int x = 0; x < right; ++x) n += plat::window_pixel(h, x, y) != back ? 1 : 0;
+  return n;
+}
+
+// A panel in a window with a menu bar and a toolbar stands whole below the
+// toolbar: the window is made tall enough for the panel and both bars. A
+// window the user makes smaller and then larger again shows the panel
+// whole.
+TEST_F(Panel, APanelStandsWholeBelowTheToolbarAndSurvivesAResize) {
+  childtest::writebmp("tools.bmp", childtest::picture(48, 16, [](int x, int) { return x * 5u; }));
+  const std::string out = runopen(
+      "CHARACTER M*12, TB*30\nM = 'File|Edit|'\nTB = 'tools.bmp|Open|Save|Quit|'\nT = 21.5\n"
+      "WINDOW(WINdowhandle=W, TItle='Mine', Menu=M, Toolbar=TB, PaNeL='PNL')\nEND\n"
+      "SUBROUTINE M\nRETURN\nEND\nSUBROUTINE TB\nRETURN\nEND\n#\n"
+      "PNL #t=T\n Temperature #0      C\n");
+  ASSERT_EQ(out.substr(out.rfind("stop=")), "stop=-1\n") << out;
+  w = windowof("W");
+  ASSERT_NE(w, nullptr) << out;
+  cw = plot::fontslots(w->fontslot).cellwidth;
+  ch = plot::fontslots(w->fontslot).cellheight;
+  const toolkit::window_record_t* t = toolkit::FIND_WINDOW_RECORD(w->window);
+  ASSERT_NE(t, nullptr);
+  const int toolbar = toolkit::TOOLBAR_HEIGHT(*t);
+  ASSERT_GT(toolbar, 0);
+  win::RECT area{};
+  ASSERT_TRUE(toolkit::GET_CLIENT_AREA(w->window, area));
+  EXPECT_EQ(area.top, toolbar);
+  EXPECT_GE(area.bottom - area.top, ch) << "the panel's line below the toolbar";
+  // The lower half of "Temperature" shows below the toolbar.
+  const auto lowerhalf = [&] {
+    int ups = 0;
+    toolkit::UPDATE_WINDOW(w->window, nullptr, nullptr, &ups);
+    return inkedrows(w->window, toolbar + ch / 2, toolbar + ch - 1, 11 * cw);
+  };
+  EXPECT_GT(lowerhalf(), 10);
+  screenshot("panel_below_toolbar");
+  win::RECT outer{};
+  win::GetWindowRect(w->window, &outer);
+  win::MoveWindow(w->window, outer.left, outer.top, outer.right - outer.left,
+                  outer.bottom - outer.top - ch + 2, win::TRUE);
+  win::MoveWindow(w->window, outer.left, outer.top, 400, 300, win::TRUE);
+  EXPECT_GT(lowerhalf(), 10) << "after the window was made smaller and larger again";
+  screenshot("panel_resized");
 }
 
 }  // namespace
