@@ -222,6 +222,39 @@ TEST_F(Windowless, AStoreWhoseMemoryIsNotThereStopsWithTheStoreKey) {
       << r.out << r.err;
 }
 
+// The test build's limit on one allocation of the program
+// (app/alloc_limit_hook.cpp), set for the runs that a test starts while it
+// lives.
+struct AllocFailAbove {
+  explicit AllocFailAbove(const char* bytes) { setenv("OSTREL_ALLOC_FAIL_ABOVE", bytes, 1); }
+  ~AllocFailAbove() { unsetenv("OSTREL_ALLOC_FAIL_ABOVE"); }
+};
+
+// Memory that runs out in a statement's own work, beside the stores: the
+// line index of a table over a file of a million lines, the buffers of a
+// sort. The statement stops with storeLimit, what ran before it stays, and
+// the run ends there: never a success, never a crash.
+TEST_F(Windowless, AStatementWhoseWorkRunsOutOfMemoryStopsWithTheStoreKey) {
+  std::string rows;
+  for (int i = 0; i < 1000000; ++i) rows += "1,2\n";
+  write_file(dir.path() / "big.txt", rows);
+  const AllocFailAbove limit("3300000");
+  Outcome r = run("index.ost",
+                  "CHARACTER F*8\nF = 'big.txt'\nB = 1\nOPEN(FIle=F, Format=',;F;F;')\n"
+                  "A = F(999999,1)\nC = 2\nEND\n");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "F='big.txt '\nB=1\nA=0\nC=0\nstop=32767 line=4 key=storeLimit\n") << r.err;
+
+  // (The values fit the floating-point store; the sort's work beside them
+  // does not.)
+  r = run("sort.ost",
+          "DIMENSION X(400000)\nB = 1\nX = 7\nN = SORT(Vector=X)\nC = 2\nEND\n");
+  EXPECT_EQ(r.status, 1);
+  const std::size_t b = r.out.find("\nB=");
+  ASSERT_NE(b, std::string::npos) << r.out.substr(0, 200) << r.err;
+  EXPECT_EQ(r.out.substr(b), "\nB=1\nN=0\nC=0\nstop=32767 line=4 key=storeLimit\n") << r.err;
+}
+
 TEST_F(Windowless, ACompileErrorInTheFirstLineIsReportedLikeAnyOther) {
   Outcome r = run("first.ost", "X = (\nY = 2\nEND\n");
   EXPECT_EQ(r.status, 1);
