@@ -27,8 +27,6 @@ void dropuntitled(const std::string& old) {
 }  // namespace
 
 std::int32_t ASKSAVECHANGES() {
-  // A line typed and not yet left is a change too.
-  if (core::c1edit.size() > 0) FEDITKEEPLINE();
   const std::string title = maintitle();
   if (core::c1edit.size() == 0 || title.empty() || namehas(title, "untitled") ||
       basename(title) != basename(workpath.trimmed()) || !core::c1editmodified())

@@ -107,22 +107,5 @@ TEST_F(CaptionSave, ACaptionFromTheScriptLeavesSavePrintAndQuitToTheScript) {
   EXPECT_EQ(asked, (std::vector<std::string>{script, script}));
 }
 
-// QUIT while the only change is the line the cursor stands on: the
-// question comes, and Yes saves the line.
-TEST_F(CaptionSave, QuitAsksAboutALineStillBeingTyped) {
-  testsupport::TempDir dir;
-  const std::string script = dir.file("typed.ost");
-  testsupport::write_file(script, "A = 1\r\nEND\r\n");
-  plat::reset_message_boxes();
-  run("\"" + script + "\"", {[] {
-        press(win::VK_END);
-        type(" + 2");
-        plat::push_message_box_answer(win::IDYES);
-      }});
-  EXPECT_EQ(testsupport::read_file(script), "A = 1 + 2\r\nEND\r\n");
-  ASSERT_FALSE(plat::message_box_log().empty());
-  EXPECT_EQ(plat::message_box_log().front().title, script);
-}
-
 }  // namespace
 }  // namespace idetest
